@@ -1,0 +1,276 @@
+#include "store/datafile.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <new>
+
+#include "store/binio.h"
+#include "store/files.h"
+#include "store/text.h"
+
+namespace zn {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kMaxNameChars = 32;
+
+bool isBritain(const Session& s) { return s.variant == GridVariant::Britain; }
+
+// Reads the taxa count of a datafile header; nullopt when it is unreadable.
+std::optional<int> headerCount(const Session& s, const unsigned char* p, std::size_t size) {
+  if (!isBritain(s)) {
+    if (size < 2) return std::nullopt;
+    return readI16(p);
+  }
+  if (size < 4) return std::nullopt;
+  // Four ASCII characters, leading blanks skipped.
+  std::size_t i = 0;
+  while (i < 4 && p[i] == ' ') ++i;
+  bool neg = false;
+  if (i < 4 && (p[i] == '-' || p[i] == '+')) neg = p[i++] == '-';
+  int v = 0;
+  bool digits = false;
+  for (; i < 4 && p[i] >= '0' && p[i] <= '9'; ++i) {
+    v = v * 10 + (p[i] - '0');
+    digits = true;
+  }
+  if (!digits) return 0;
+  return neg ? -v : v;
+}
+
+}  // namespace
+
+bool checkDatafile(Session& s, const fs::path& path) {
+  auto data = readFileBytes(path, 4 * std::size_t(s.ws.cards.layout->size) + 64);
+  if (!data) {
+    s.host.messageBox(strprintf("failed to open datafile:\n%s\n(use New datafile to ceate a new one)",
+                                path.c_str()),
+                      "Check datafile", Icon::Warning, Buttons::Ok);
+    return false;
+  }
+  auto count = headerCount(s, reinterpret_cast<const unsigned char*>(data->data()), data->size());
+  if (count && *count < 0) {
+    // A negative count would size the card store negatively: refuse the file.
+    s.host.messageBox(strprintf("file: %s\n- negative taxa count in the header,\nnot a datafile",
+                                path.c_str()),
+                      "Check datafile", Icon::Warning, Buttons::Ok);
+    return false;
+  }
+  const CardLayout& L = *s.ws.cards.layout;
+  bool good = true;
+  for (int k = 0; k < 3; ++k) {
+    std::size_t off = static_cast<std::size_t>(L.headerSize + 62) + static_cast<std::size_t>(L.size) * k;
+    if (off >= data->size() || (*data)[off] != '0') good = false;
+  }
+  if (good) return true;
+  return s.host.messageBox(strprintf("file: %s\n- unexpected format,\nopen anyway?", path.c_str()),
+                           "Check datafile", Icon::Question, Buttons::YesNo) == Answer::Yes;
+}
+
+bool chooseDatafile(Session& s) {
+  DatafileState& df = s.ws.datafile;
+  FileRequest req;
+  req.title = "Open datafile";
+  req.filters = {{"ZN data (*.dat)", "*.dat"}, {"all files (*.*)", "*"}};
+  req.initialName = df.fileName;
+  req.initialDir = isBritain(s) ? s.home / "britain" : (df.subdir.empty() ? s.home : s.dataDir);
+  req.mustExist = true;
+  fs::path chosen;
+  for (;;) {
+    auto picked = s.host.chooseOpenFile(req);
+    if (!picked) {
+      s.host.messageBox("Use 'New datafile' to create a new file", "Data file not found", Icon::None,
+                        Buttons::Ok);
+      return false;
+    }
+    if (checkDatafile(s, *picked)) {
+      chosen = *picked;
+      break;
+    }
+  }
+  // The parent folder names the grid type; the file is read from where the
+  // user chose it, wherever that is.
+  std::string subdir = toLower(chosen.parent_path().filename().string());
+  if (subdir.size() > kMaxNameChars - 1) subdir.resize(kMaxNameChars - 1);
+  subdir += '\\';
+  std::string name = toLower(chosen.filename().string());
+  if (name.size() > kMaxNameChars) name.resize(kMaxNameChars);
+  std::error_code ec;
+  fs::path full = fs::absolute(chosen, ec);
+  if (ec) full = chosen;
+  if (df.opened && subdir == df.subdir && name == df.fileName && full.string() == df.fullPath)
+    return false;
+  df.lastOpenedName = name;
+  df.subdir = subdir;
+  df.fileName = name;
+  df.fullPath = full.string();
+  df.newChosen = true;
+  return true;
+}
+
+bool allocateCardStore(Session& s, int requested) {
+  Workspace& ws = s.ws;
+  const auto cardBytes = static_cast<std::size_t>(ws.cards.layout->size);
+  auto tryAlloc = [&](int capacity) {
+    ws.cards.release();
+    std::size_t bytes = static_cast<std::size_t>(capacity + 1) * cardBytes;
+    if (capacity < 0 || !s.budgetAllows(bytes)) return false;
+    try {
+      ws.cards.reset(capacity + 1);
+    } catch (const std::bad_alloc&) {
+      return false;
+    }
+    return true;
+  };
+  ws.capacity = requested;
+  if (tryAlloc(ws.capacity)) return true;
+  for (;;) {
+    ws.capacity -= kCapacityStep;
+    if (ws.capacity < kMinimumCapacity) {
+      s.fail("failure to find memory for RAM database");
+      return false;
+    }
+    if (tryAlloc(ws.capacity)) break;
+  }
+  ws.taxaCount = ws.capacity - 1;
+  ws.counters.includedTaxa = ws.capacity - 1;
+  s.host.messageBox(strprintf("Insufficient free memory:\nspace allocated for only\n%d of %d taxa",
+                              ws.capacity, requested),
+                    "Loading database to RAM", Icon::Warning, Buttons::Ok);
+  return true;
+}
+
+bool readDatafileBytes(Session& s, const std::string& data) {
+  Workspace& ws = s.ws;
+  DatafileState& df = ws.datafile;
+  const CardLayout& L = *ws.cards.layout;
+  const auto* p = reinterpret_cast<const unsigned char*>(data.data());
+  if (data.size() < static_cast<std::size_t>(L.headerSize)) return false;
+  auto count = headerCount(s, p, data.size());
+  if (!count || *count < 0) return false;
+  df.header.fill(0);
+  std::copy_n(p, L.headerSize, df.header.begin());
+  const int titleAt = L.headerSize - 32;
+  df.header[static_cast<std::size_t>(L.headerSize - 1)] = 0;
+  df.title = fieldText(df.header.data() + titleAt, 31);
+  df.quantitative = !df.title.empty() && df.title[0] == '*';
+  df.levels = df.quantitative ? 100 : (isBritain(s) ? 2 : 4);
+  ws.taxaCount = *count;
+  ws.counters.includedTaxa = *count;
+  if (!allocateCardStore(s, *count + kCapacityMargin)) return false;
+  // Cards missing at the end of a short file stay zero.
+  for (int k = 0; k < ws.taxaCount; ++k) {
+    std::size_t off = static_cast<std::size_t>(L.headerSize) + static_cast<std::size_t>(L.size) * k;
+    if (off >= data.size()) break;
+    std::size_t n = std::min<std::size_t>(static_cast<std::size_t>(L.size), data.size() - off);
+    std::copy_n(p + off, n, ws.cards.card(k));
+  }
+  for (int k = 0; k < ws.taxaCount; ++k) ws.cards.setExcluded(k, false);
+  return true;
+}
+
+bool loadDatafile(Session& s) {
+  const CardLayout& L = *s.ws.cards.layout;
+  // The header's count bounds what can be useful; never read beyond it.
+  std::size_t limit = static_cast<std::size_t>(L.headerSize) + static_cast<std::size_t>(L.size) * 32768;
+  auto data = readFileBytes(s.ws.datafile.fullPath, limit);
+  if (!data) return false;
+  return readDatafileBytes(s, *data);
+}
+
+void reportLoad(Session& s) {
+  const Workspace& ws = s.ws;
+  const DatafileState& df = ws.datafile;
+  if (!s.coastlineRead) {
+    s.host.messageBox("Coastline data not read", strprintf("File: %s", s.coastFile().c_str()),
+                      Icon::Warning, Buttons::Ok);
+  } else if (!df.opened) {
+    s.host.messageBox("File not opened", strprintf("File: %s??", df.fullPath.c_str()), Icon::Warning,
+                      Buttons::Ok);
+  } else if (ws.taxaCount == 0) {
+    s.host.messageBox("No taxa read", strprintf("File: %s", df.fullPath.c_str()), Icon::Warning,
+                      Buttons::Ok);
+  } else if (ws.taxaCount == ws.capacity) {
+    s.host.messageBox(strprintf("Data title: %s\nFirst %d taxa read\n (%ld records)", df.title.c_str(),
+                                ws.taxaCount, static_cast<long>(ws.counters.records)),
+                      strprintf("File: %s", df.fileName.c_str()), Icon::Warning, Buttons::Ok);
+  } else if (df.quantitative) {
+    s.host.messageBox("Data in quantitative mode", strprintf("File: %s", df.fullPath.c_str()),
+                      Icon::Information, Buttons::Ok);
+  }
+}
+
+bool loadGridType(Session& s) {
+  Workspace& ws = s.ws;
+  const std::string& sub = ws.datafile.subdir;
+  s.coastApplies = 0;
+  s.gridTypes.current = 0;
+  for (GridCell& c : ws.cells) c.background = 1;
+  int k = findGridType(s.gridTypes, sub);
+  if (k < 0) {
+    s.host.messageBox(
+        "This grid type is not recognised\nby the current version of ZONARIUM -\nsee the file: "
+        "\\ZONARIUM\\ZONARIUM.MAP",
+        strprintf("Subdirectory: %s", sub.c_str()), Icon::Warning, Buttons::Ok);
+    return false;
+  }
+  if (isWorldGridName(sub) && s.coastlineRead) s.coastApplies = 1;
+  s.gridTypes.current = k;
+  const GridType& t = s.gridTypes.types[static_cast<std::size_t>(k)];
+  for (int n = 1; n <= ws.geo.cells && n < static_cast<int>(t.classes.size()); ++n)
+    ws.cells[static_cast<std::size_t>(n)].background = t.classes[static_cast<std::size_t>(n)];
+  buildNeighbourhoods(ws);
+  std::string dirName = sub.substr(0, sub.size() - 1);
+  fs::path dir = s.home / dirName;
+  std::error_code ec;
+  if (!fs::is_directory(dir, ec)) return false;
+  s.dataDir = dir;
+  readLocationNames(ws, dir);
+  return true;
+}
+
+bool openDatafile(Session& s) {
+  if (!chooseDatafile(s)) {
+    s.host.requestRedraw();
+    return false;
+  }
+  BusyGuard busy(s.host);
+  s.map.measureCode = 0;
+  s.settings[kMeasureCode] = 0;
+  s.globalGrid = false;
+  resetWorkspace(s);
+  DatafileState& df = s.ws.datafile;
+  if (df.subdir.size() <= 1 || df.fileName.empty()) {
+    df.opened = false;
+  } else if (!loadGridType(s)) {
+    df.opened = false;
+    s.host.requestRedraw();
+    return false;
+  } else {
+    df.opened = loadDatafile(s);
+    if (s.fatal) return false;
+    if (df.opened) {
+      s.map.measureCode = 1;
+      s.settings[kMeasureCode] = 1;
+    }
+    s.subgroupDataPresent = recount(s.ws, s.settings[kExcludedLevel]);
+  }
+  reportLoad(s);
+  occupancyPass(s.ws, s.settings[kExcludedLevel], s.areas);
+  s.host.requestRedraw();
+  return df.opened;
+}
+
+bool standardiseQuantitative(Session& s) {
+  DatafileState& df = s.ws.datafile;
+  if (!df.opened || !df.quantitative || df.rescaled) return false;
+  BusyGuard busy(s.host);
+  rescaleQuantitative(s.ws);
+  s.subgroupDataPresent = recount(s.ws, s.settings[kExcludedLevel]);
+  return true;
+}
+
+}  // namespace zn

@@ -1,0 +1,43 @@
+// The datafile: choosing, checking, loading and reporting it, and the
+// "Open datafile" command that ties them together.
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+#include "store/session.h"
+
+namespace zn {
+
+// File dialog and path rules; true when a datafile other than the current
+// one was chosen (subdirectory, file name and path are then set).
+bool chooseDatafile(Session& s);
+
+// Format check of a datafile; true to go on with it.
+bool checkDatafile(Session& s, const std::filesystem::path& path);
+
+// Card store for `requested` cards with the shrink-on-shortage rule. False
+// only after the fatal message (the session then ends).
+bool allocateCardStore(Session& s, int requested);
+
+// Reads the datafile at the session's full path; false when it cannot be read.
+bool loadDatafile(Session& s);
+
+// The one message box shown after a load, if any.
+void reportLoad(Session& s);
+
+// Loads the grid type named by the session's data subdirectory.
+bool loadGridType(Session& s);
+
+// The "Open datafile" command up to the measure on the map; true when a
+// datafile was opened by this call.
+bool openDatafile(Session& s);
+
+// Runs the rescale once per loaded quantitative datafile; true when it ran.
+bool standardiseQuantitative(Session& s);
+
+// Parses the bytes of a datafile into the session's card store; used by the
+// loader and by the fuzzing target.
+bool readDatafileBytes(Session& s, const std::string& data);
+
+}  // namespace zn

@@ -1,0 +1,86 @@
+// One user session: every record the program works on, owned in one place.
+// main() owns one Session; tests make as many as they like.
+#pragma once
+
+#include <cstddef>
+#include <filesystem>
+#include <optional>
+#include <string>
+
+#include "store/gridtypes.h"
+#include "store/host.h"
+#include "store/settings.h"
+#include "store/workspace.h"
+
+namespace zn {
+
+enum class GridVariant { World, Britain };
+
+// The map on screen: which measure, its title and the passes applied.
+struct MapRecord {
+  int measureCode = 0;
+  std::string title;
+  double scoreOffset = 0.0;
+  int meanPasses = 0;
+  int smoothPasses = 0;
+  MapSettingsCopy settings;
+};
+
+// How much memory the core stores may take together; tests lower it to reach
+// the shrink and fatal paths without exhausting the machine.
+struct MemoryBudget {
+  std::optional<std::size_t> limitBytes;
+};
+
+struct Session {
+  Session(Host& host, std::filesystem::path home, GridVariant variant = GridVariant::World)
+      : host(host), home(std::move(home)), variant(variant) {}
+
+  Host& host;
+  std::filesystem::path home;  // the program folder
+  GridVariant variant;
+  MemoryBudget memory;
+
+  Settings settings;
+  Workspace ws;
+  AreaSet areas;
+  MapRecord map;
+  MapRecord backgroundMap;
+  GridTypes gridTypes;
+  Coastline coast;
+  bool coastlineRead = false;
+  int coastApplies = 0;           // 1 world outline, 2 Britain outline
+  std::filesystem::path dataDir;  // the current grid type's data folder
+  int savedFillFrameCoast = 0;
+  bool zoomed = false;
+  bool globalGrid = false;
+  bool subgroupDataPresent = false;
+  bool scoresPresent = false;
+  bool costPresent = false;
+  // A core store could not be allocated: the program must end.
+  bool fatal = false;
+
+  std::filesystem::path optionsFile() const { return home / "ZONARIUM.OPP"; }
+  std::filesystem::path mapFile() const { return home / "ZONARIUM.MAP"; }
+  std::filesystem::path coastFile() const { return home / "ZONARIUM.@17"; }
+
+  // Shows a fatal message ("BANG!!", error icon) and marks the session ended.
+  void fail(const std::string& text);
+  // Bytes held by the core stores (cards, lattice, cells, work arrays).
+  std::size_t coreBytes() const;
+  // True when the budget allows another `bytes` of core store.
+  bool budgetAllows(std::size_t bytes) const;
+};
+
+// Start-up: options with their corrections, the workspace, the coastline and
+// the map definitions. False when a fatal allocation failure ended it.
+bool startSession(Session& s);
+
+// Allocates the workspace stores in their order; false after a fatal message.
+bool allocateWorkspace(Session& s);
+
+// Clears the preselection and datafile state and the cell flags.
+void resetWorkspace(Session& s);
+void resetCellFlags(Session& s);
+
+}  // namespace zn

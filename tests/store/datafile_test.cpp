@@ -1,0 +1,271 @@
+#include <gtest/gtest.h>
+
+#include "store/datafile.h"
+#include "tests/support/fixtures.h"
+#include "tests/support/scripted_host.h"
+
+namespace zn {
+namespace {
+
+namespace fs = std::filesystem;
+using test::TaxonSpec;
+
+std::vector<TaxonSpec> threeTaxa() {
+  return {{"Alpha", "11", {{40, 1}, {41, 1}}}, {"Beta", "12", {{41, 1}}}, {"Gamma", "2", {{50, 2}}}};
+}
+
+class OpenDatafile : public ::testing::Test {
+ protected:
+  test::TempDir tmp;
+  fs::path home = test::makeProgramFolder(tmp.path());
+  test::ScriptedHost host;
+  Session s{host, home};
+
+  void start() { ASSERT_TRUE(startSession(s)); }
+  fs::path put(const std::string& rel, const std::string& image) {
+    fs::path p = home / rel;
+    test::writeFile(p, image);
+    return p;
+  }
+  bool open(const fs::path& p) {
+    host.openFiles.push_back(p);
+    return openDatafile(s);
+  }
+};
+
+TEST_F(OpenDatafile, PresenceDataOpensSilentlyWithItsGridType) {
+  start();
+  fs::path p = put("equal/birds.dat", test::datafileImage("Birds of somewhere", threeTaxa()));
+  ASSERT_TRUE(open(p));
+  EXPECT_TRUE(host.messages.empty()) << host.messageLines().front();
+  EXPECT_EQ(s.ws.datafile.title, "Birds of somewhere");
+  EXPECT_EQ(s.ws.datafile.subdir, "equal\\");
+  EXPECT_EQ(s.ws.datafile.fileName, "birds.dat");
+  EXPECT_FALSE(s.ws.datafile.quantitative);
+  EXPECT_EQ(s.ws.datafile.levels, 4);
+  EXPECT_EQ(s.ws.capacity, 53);
+  EXPECT_EQ(s.ws.counters.records, 4);
+  EXPECT_EQ(s.map.measureCode, 1);
+  EXPECT_EQ(s.coastApplies, 1);
+  EXPECT_EQ(s.ws.cells[1].background, 0);   // the top row is sea in "equal"
+  EXPECT_EQ(s.ws.cells[37].background, 1);
+  ASSERT_EQ(host.openRequests.size(), 1u);
+  EXPECT_EQ(host.openRequests[0].title, "Open datafile");
+  EXPECT_EQ(host.openRequests[0].filters[0].label, "ZN data (*.dat)");
+  EXPECT_EQ(host.busyDepth, 0);
+  // The location-name file was created with blank records.
+  std::string loc = test::readFile(home / "equal" / "ZONARIUM.LOC");
+  ASSERT_EQ(loc.size(), 864u * 20);
+  EXPECT_EQ(loc.substr(0, 20), std::string(17, ' ') + std::string("\0<\r", 3));
+}
+
+TEST_F(OpenDatafile, QuantitativeTitleIsReportedAndOnlyALeadingAsterisk) {
+  start();
+  fs::path q = put("equal/counts.dat", test::datafileImage("*Tree counts", threeTaxa()));
+  ASSERT_TRUE(open(q));
+  ASSERT_EQ(host.messageLines(),
+            std::vector<std::string>{"File: " + q.string() + ": Data in quantitative mode"});
+  EXPECT_EQ(s.ws.datafile.levels, 100);
+  EXPECT_EQ(host.messages[0].icon, Icon::Information);
+
+  fs::path p = put("equal/star.dat", test::datafileImage("Tree * counts", threeTaxa()));
+  ASSERT_TRUE(open(p));
+  EXPECT_FALSE(s.ws.datafile.quantitative);
+  EXPECT_EQ(host.messages.size(), 1u);
+}
+
+TEST_F(OpenDatafile, TitleKeepsThirtyOneCharacters) {
+  start();
+  std::string title32 = "abcdefghijklmnopqrstuvwxyz012345";
+  ASSERT_TRUE(open(put("equal/t.dat", test::datafileImage(title32, threeTaxa()))));
+  EXPECT_EQ(s.ws.datafile.title, title32.substr(0, 31));
+}
+
+TEST_F(OpenDatafile, EmptyFileAsksAboutItsFormatThenSaysNoTaxaRead) {
+  start();
+  fs::path p = put("equal/empty.dat", test::datafileImage("nothing", {}));
+  host.answers.push_back(Answer::Yes);
+  ASSERT_TRUE(open(p));
+  EXPECT_EQ(host.messageLines(),
+            (std::vector<std::string>{"Check datafile: file: " + p.string() +
+                                          "\n- unexpected format,\nopen anyway?",
+                                      "File: " + p.string() + ": No taxa read"}));
+  EXPECT_EQ(s.ws.taxaCount, 0);
+}
+
+TEST_F(OpenDatafile, UnexpectedFormatAnsweredNoShowsTheDialogAgain) {
+  start();
+  auto taxa = threeTaxa();
+  taxa[0].code = std::string(31, '7');
+  fs::path p = put("equal/odd.dat", test::datafileImage("odd", taxa));
+  host.answers.push_back(Answer::No);
+  EXPECT_FALSE(open(p));
+  EXPECT_EQ(host.openRequests.size(), 2u);
+  EXPECT_EQ(host.messageLines().back(),
+            "Data file not found: Use 'New datafile' to create a new file");
+  // Yes opens it.
+  host.answers.push_back(Answer::Yes);
+  EXPECT_TRUE(open(p));
+}
+
+TEST_F(OpenDatafile, FileOutsideTheProgramFolderIsReadFromWhereItWasChosen) {
+  start();
+  put("equal/same.dat", test::datafileImage("inside", threeTaxa()));
+  fs::path outside = tmp.path() / "elsewhere" / "Equal" / "Same.dat";
+  auto taxa = threeTaxa();
+  taxa.push_back({"Delta", "3", {{60, 1}, {61, 1}, {62, 1}}});
+  test::writeFile(outside, test::datafileImage("outside", taxa));
+  ASSERT_TRUE(open(outside));
+  EXPECT_EQ(s.ws.datafile.title, "outside");
+  EXPECT_EQ(s.ws.taxaCount, 4);
+  EXPECT_EQ(s.ws.datafile.subdir, "equal\\");
+  EXPECT_EQ(s.ws.datafile.fileName, "same.dat");
+}
+
+TEST_F(OpenDatafile, ReopeningTheOpenFileChangesNothing) {
+  start();
+  fs::path p = put("equal/birds.dat", test::datafileImage("Birds", threeTaxa()));
+  ASSERT_TRUE(open(p));
+  s.areas.cells = {41};
+  s.ws.groupCode = "1";
+  EXPECT_FALSE(open(p));
+  EXPECT_EQ(s.areas.cells, std::vector<int>{41});
+  EXPECT_EQ(s.ws.groupCode, "1");
+  EXPECT_TRUE(s.ws.datafile.opened);
+}
+
+TEST_F(OpenDatafile, NegativeTaxaCountIsRefusedWithAClearMessage) {
+  start();
+  fs::path p = put("equal/neg.dat", test::datafileImage("bad", threeTaxa(), -5));
+  EXPECT_FALSE(open(p));
+  ASSERT_GE(host.messages.size(), 2u);
+  EXPECT_EQ(host.messages[0].caption, "Check datafile");
+  EXPECT_NE(host.messages[0].text.find("negative taxa count"), std::string::npos);
+  EXPECT_FALSE(s.ws.datafile.opened);
+}
+
+TEST_F(OpenDatafile, CountBeyondTheFileLeavesMissingCardsEmpty) {
+  start();
+  fs::path p = put("equal/short.dat", test::datafileImage("short", threeTaxa(), 1000));
+  ASSERT_TRUE(open(p));
+  EXPECT_EQ(s.ws.taxaCount, 1000);
+  EXPECT_EQ(s.ws.counters.records, 4);
+  EXPECT_EQ(s.ws.cards.name(999), "");
+}
+
+TEST_F(OpenDatafile, TruncatedCardStillReadsItsFirstBytes) {
+  start();
+  std::string image = test::datafileImage("cut", threeTaxa());
+  image.resize(34 + 1024 * 2 + 100);  // the third card stops after its code
+  fs::path p = put("equal/cut.dat", image);
+  ASSERT_TRUE(open(p));
+  EXPECT_EQ(s.ws.cards.name(2), "Gamma");
+  EXPECT_EQ(s.ws.counters.records, 3);
+}
+
+TEST_F(OpenDatafile, UnknownSubdirectoryIsNotRecognised) {
+  start();
+  fs::path p = put("nowhere/x.dat", test::datafileImage("x", threeTaxa()));
+  EXPECT_FALSE(open(p));
+  EXPECT_EQ(host.messageLines(),
+            std::vector<std::string>{
+                "Subdirectory: nowhere\\: This grid type is not recognised\nby the current version "
+                "of ZONARIUM -\nsee the file: \\ZONARIUM\\ZONARIUM.MAP"});
+  EXPECT_FALSE(s.ws.datafile.opened);
+}
+
+TEST_F(OpenDatafile, MissingCoastlineIsReportedAfterTheLoad) {
+  fs::remove(home / "ZONARIUM.@17");
+  start();
+  EXPECT_FALSE(s.coastlineRead);
+  ASSERT_TRUE(open(put("equal/b.dat", test::datafileImage("b", threeTaxa()))));
+  EXPECT_EQ(host.messageLines(), std::vector<std::string>{"File: " + s.coastFile().string() +
+                                                          ": Coastline data not read"});
+  EXPECT_EQ(s.coastApplies, 0);
+}
+
+TEST_F(OpenDatafile, CancelledDialogKeepsTheOpenDatafile) {
+  start();
+  ASSERT_TRUE(open(put("equal/b.dat", test::datafileImage("b", threeTaxa()))));
+  host.openFiles.push_back(std::nullopt);
+  EXPECT_FALSE(openDatafile(s));
+  EXPECT_TRUE(s.ws.datafile.opened);
+  EXPECT_EQ(s.ws.datafile.title, "b");
+  EXPECT_EQ(host.messages.back().caption, "Data file not found");
+}
+
+TEST_F(OpenDatafile, ShortageShrinksTheCardStoreWithAWarning) {
+  start();
+  std::vector<TaxonSpec> many;
+  for (int i = 0; i < 200; ++i) many.push_back({"T" + std::to_string(i), "1", {{1 + i % 800, 1}}});
+  fs::path p = put("equal/many.dat", test::datafileImage("many", many));
+  s.memory.limitBytes = s.coreBytes() - s.ws.cards.byteSize() + 100 * 1024;
+  ASSERT_TRUE(open(p));
+  EXPECT_EQ(s.ws.capacity, 98);
+  EXPECT_EQ(s.ws.taxaCount, 97);
+  ASSERT_FALSE(host.messages.empty());
+  EXPECT_EQ(host.messageLines()[0],
+            "Loading database to RAM: Insufficient free memory:\nspace allocated for only\n98 of 250 taxa");
+  EXPECT_EQ(s.ws.counters.records, 97);
+}
+
+TEST_F(OpenDatafile, NoMemoryForEvenFourCardsIsFatal) {
+  start();
+  fs::path p = put("equal/b.dat", test::datafileImage("b", threeTaxa()));
+  s.memory.limitBytes = s.coreBytes() - s.ws.cards.byteSize() + 3 * 1024;
+  EXPECT_FALSE(open(p));
+  EXPECT_TRUE(s.fatal);
+  EXPECT_EQ(host.messages.back().caption, "BANG!!");
+  EXPECT_EQ(host.messages.back().text, "failure to find memory for RAM database");
+  EXPECT_EQ(host.messages.back().icon, Icon::Error);
+}
+
+TEST(StartSession, AllocationFailuresAreFatalInOrder) {
+  test::TempDir tmp;
+  struct Case {
+    std::size_t limit;
+    const char* message;
+  };
+  const std::size_t card = 1024, lattice = 62 * sizeof(LatticeLine), cells = 866 * sizeof(GridCell),
+                    work = (5 * 864 + 10) * sizeof(std::int32_t);
+  for (Case c : {Case{100, "failure to find memory for card"},
+                 Case{card + lattice - 1, "failure to find memory for gridlattice"},
+                 Case{card + lattice + cells - 1, "failure to find memory for gridcell"},
+                 Case{card + lattice + cells + work - 1, "failure to find memory for backcell"},
+                 Case{card + lattice + cells + 3 * work, "failure to find memory for prop, prop2, prop3"}}) {
+    test::ScriptedHost host;
+    Session s(host, tmp.path());
+    s.memory.limitBytes = c.limit;
+    EXPECT_FALSE(startSession(s));
+    ASSERT_EQ(host.messages.size(), 1u) << c.message;
+    EXPECT_EQ(host.messageLines()[0], std::string("BANG!!: ") + c.message);
+    EXPECT_TRUE(s.fatal);
+  }
+}
+
+TEST(StartSession, DefaultGeometryCornersAndLattice) {
+  test::TempDir tmp;
+  test::ScriptedHost host;
+  Session s(host, tmp.path());
+  ASSERT_TRUE(startSession(s));
+  EXPECT_FALSE(s.coastlineRead);
+  EXPECT_TRUE(s.gridTypes.types.empty());
+  ASSERT_EQ(s.ws.cells.size(), 866u);
+  ASSERT_EQ(s.ws.lattice.size(), 62u);
+  EXPECT_EQ(s.ws.lattice[0].x0, 160);
+  EXPECT_EQ(s.ws.lattice[36].x0, 2752);
+  EXPECT_EQ(s.ws.lattice[37].y0, 160);
+  EXPECT_EQ(s.ws.lattice[61].y0, 1888);
+  const GridCell& c = s.ws.cells[38];  // row 2, column 2
+  EXPECT_EQ(c.column, 2);
+  EXPECT_EQ(c.row, 2);
+  EXPECT_EQ(c.x0, 232);
+  EXPECT_EQ(c.y0, 232);
+  EXPECT_EQ(c.x1, 304);
+  EXPECT_EQ(s.ws.cells[864].x1, 2752);
+  EXPECT_EQ(s.ws.cells[864].y1, 1888);
+  EXPECT_EQ(s.ws.prop.size(), 5u * 864 + 10);
+}
+
+}  // namespace
+}  // namespace zn

@@ -1,0 +1,184 @@
+#include "store/gridtypes.h"
+
+#include <gtest/gtest.h>
+
+#include "store/datafile.h"
+#include "store/session.h"
+#include "tests/support/fixtures.h"
+#include "tests/support/scripted_host.h"
+
+namespace zn {
+namespace {
+
+namespace fs = std::filesystem;
+
+Workspace worldWorkspace() {
+  Workspace ws;
+  ws.cells.resize(866);
+  buildCellCorners(ws);
+  buildNeighbourhoods(ws);
+  return ws;
+}
+
+std::vector<int> firstNine(const GridCell& c) {
+  std::vector<int> v{c.number};
+  v.insert(v.end(), c.inner.begin(), c.inner.end());
+  return v;
+}
+
+TEST(Neighbourhoods, CornerAndEdgeCellsHaveZerosOutsideTheGrid) {
+  Workspace ws = worldWorkspace();
+  EXPECT_EQ(firstNine(ws.cells[1]), (std::vector<int>{1, 0, 0, 0, 0, 2, 0, 37, 38}));
+  EXPECT_EQ(firstNine(ws.cells[36]), (std::vector<int>{36, 0, 0, 0, 35, 0, 71, 72, 0}));
+  EXPECT_EQ(firstNine(ws.cells[864]), (std::vector<int>{864, 827, 828, 0, 863, 0, 0, 0, 0}));
+  // Columns never wrap: cell 37 (row 2, column 1) has nothing to its west.
+  EXPECT_EQ(ws.cells[37].inner[3], 0);
+  EXPECT_EQ(ws.cells[37].outer[7], 0);
+}
+
+TEST(Neighbourhoods, OuterRingIsInReadingOrder) {
+  Workspace ws = worldWorkspace();
+  const GridCell& c = ws.cells[3 * 36 + 5];  // row 4, column 5
+  std::vector<int> expect{39, 40, 41, 42, 43, 75, 79, 111, 115, 147, 151, 183, 184, 185, 186, 187};
+  EXPECT_EQ(std::vector<int>(c.outer.begin(), c.outer.end()), expect);
+}
+
+TEST(Neighbourhoods, FixedCoordinatesCrossTheDateLineBetweenColumns21And22) {
+  Workspace ws = worldWorkspace();
+  EXPECT_DOUBLE_EQ(ws.cells[1].lonWest, -30.0);
+  EXPECT_DOUBLE_EQ(ws.cells[1].lonEast, -20.0);
+  EXPECT_DOUBLE_EQ(ws.cells[1].latNorth, 90.0);
+  EXPECT_DOUBLE_EQ(ws.cells[1].latSouth, 71.73333);
+  EXPECT_DOUBLE_EQ(ws.cells[21].lonEast, 180.0);
+  EXPECT_DOUBLE_EQ(ws.cells[22].lonWest, 180.0);
+  EXPECT_DOUBLE_EQ(ws.cells[22].lonEast, -170.0);
+  EXPECT_DOUBLE_EQ(ws.cells[36].lonEast, -30.0);
+  EXPECT_DOUBLE_EQ(ws.cells[12 * 36 + 1].latNorth, 0.0);
+  EXPECT_DOUBLE_EQ(ws.cells[13 * 36 + 1].latNorth, -4.98333);
+  EXPECT_DOUBLE_EQ(ws.cells[864].latSouth, -90.0);
+}
+
+TEST(GridTypeNames, WorldGridsAreRecognisedByTheirBeginnings) {
+  // The last character before the backslash is never compared.
+  for (const char* yes : {"equal\\", "equax\\", "equalx\\", "ravelund\\", "ravelunx\\", "e\\"})
+    EXPECT_TRUE(isWorldGridName(yes)) << yes;
+  for (const char* no : {"equxl\\", "neotrop\\", "ravelxndx\\", "britain\\"})
+    EXPECT_FALSE(isWorldGridName(no)) << no;
+}
+
+TEST(GridTypeNames, SubdirectoryMatchesTheRecordUpToItsBackslash) {
+  GridTypes types;
+  parseMapDefinitions(types, test::mapDefinitionImage({{"A", "equal", {}, 1}, {"B", "neo", {}, 1}}));
+  ASSERT_EQ(types.types.size(), 2u);
+  EXPECT_EQ(findGridType(types, "equal\\"), 0);
+  EXPECT_EQ(findGridType(types, "neo\\"), 1);
+  // A record whose name continues past s (with anything but a backslash)
+  // still matches: the first difference is s's own backslash.
+  EXPECT_EQ(findGridType(types, "equ\\"), 0);
+  EXPECT_EQ(findGridType(types, "ne\\"), 1);
+  EXPECT_EQ(findGridType(types, "nex\\"), -1);
+  EXPECT_EQ(findGridType(types, "equalx\\"), -1);
+}
+
+TEST(MapDefinitions, CountIsCappedAndShortFilesKeepWholeRecords) {
+  std::vector<test::GridTypeSpec> many;
+  for (int i = 0; i < 45; ++i) many.push_back({"g" + std::to_string(i), "d" + std::to_string(i), {}, 1});
+  GridTypes types;
+  parseMapDefinitions(types, test::mapDefinitionImage(many));
+  EXPECT_EQ(types.types.size(), 40u);
+  std::string img = test::mapDefinitionImage({{"A", "a", {{5, 3}}, 0}, {"B", "b", {}, 1}});
+  img.resize(img.size() - 10);
+  parseMapDefinitions(types, img);
+  ASSERT_EQ(types.types.size(), 1u);
+  EXPECT_EQ(types.types[0].classes[5], 3);
+  EXPECT_EQ(types.types[0].classes[6], 0);
+  parseMapDefinitions(types, test::mapDefinitionImage({{"A", "a", {}, 1}}, -3));
+  EXPECT_TRUE(types.types.empty());
+  parseMapDefinitions(types, std::string("\x01", 1));
+  EXPECT_TRUE(types.types.empty());
+}
+
+TEST(Coastline, PointsAreConvertedAndClampedIntoTheFrame) {
+  Geometry geo;
+  Coastline coast;
+  parseCoastline(coast,
+                 test::coastlineImage({{4, 587}, {652, 155}, {328, 371}, {0, 0}, {2000, 9000}, {651, 300}},
+                                      {{100, 400}}),
+                 geo);
+  ASSERT_EQ(coast.points.size(), 7u);
+  EXPECT_EQ(coast.countA, 6);
+  EXPECT_EQ(coast.countB, 1);
+  EXPECT_EQ(coast.points[0].x, 160);
+  EXPECT_EQ(coast.points[0].y, 160);
+  EXPECT_EQ(coast.points[1].x, 2752);
+  EXPECT_EQ(coast.points[1].y, 1888);
+  EXPECT_EQ(coast.points[2].x, 160 + 1296);
+  EXPECT_EQ(coast.points[2].y, 160 + 864);
+  EXPECT_EQ(coast.points[3].x, 160);   // clamped to the origin
+  EXPECT_EQ(coast.points[3].y, 1888);  // clamped to the far corner
+  EXPECT_EQ(coast.points[4].x, 3073);  // clamped to the logical extent
+  EXPECT_EQ(coast.points[4].y, 160);
+  EXPECT_EQ(coast.points[5].x, 2752);  // far x - 4 becomes far x
+}
+
+TEST(Coastline, TooManyOrTooFewPointsAreHandled) {
+  Geometry geo;
+  Coastline coast;
+  std::vector<std::pair<int, int>> line(2100, {100, 300});
+  parseCoastline(coast, test::coastlineImage(line, {{1, 1}}), geo);
+  EXPECT_EQ(coast.points.size(), 2002u);
+  EXPECT_EQ(coast.countA, 2002);
+  std::string img = test::coastlineImage({{10, 300}, {20, 300}, {30, 300}}, {{5, 5}});
+  img.resize(img.size() - 6);
+  parseCoastline(coast, img, geo);
+  EXPECT_EQ(coast.points.size(), 2u);
+  EXPECT_EQ(coast.countA + coast.countB, 2);
+  parseCoastline(coast, "ab", geo);
+  EXPECT_TRUE(coast.points.empty());
+}
+
+TEST(LocationNames, NamesAreCutAtSeventeenAndEmptyNamesBecomeBlanks) {
+  test::TempDir tmp;
+  Workspace ws = worldWorkspace();
+  std::string loc(864 * 20, '\0');
+  std::string longName = "ABCDEFGHIJKLMNOPQRST";  // 20 visible characters
+  loc.replace(0, 20, longName);
+  loc.replace(20, 5, "Kenya");
+  test::writeFile(tmp.path() / "ZONARIUM.LOC", loc);
+  readLocationNames(ws, tmp.path());
+  EXPECT_STREQ(ws.cells[1].name.data(), "ABCDEFGHIJKLMNOPQ");
+  EXPECT_STREQ(ws.cells[2].name.data(), "Kenya");
+  EXPECT_STREQ(ws.cells[3].name.data(), "                 ");
+}
+
+TEST(LocationNames, ShortFileGivesBlankNamesForMissingRecords) {
+  test::TempDir tmp;
+  Workspace ws = worldWorkspace();
+  test::writeFile(tmp.path() / "ZONARIUM.LOC", "Chile");
+  readLocationNames(ws, tmp.path());
+  EXPECT_STREQ(ws.cells[1].name.data(), "Chile");
+  EXPECT_STREQ(ws.cells[864].name.data(), "                 ");
+}
+
+TEST(LoadGridType, SetsClassesAndRefusesAMissingFolderSilently) {
+  test::TempDir tmp;
+  fs::path home = test::makeProgramFolder(tmp.path());
+  test::ScriptedHost host;
+  Session s(host, home);
+  ASSERT_TRUE(startSession(s));
+  s.ws.datafile.subdir = "regional\\";
+  ASSERT_TRUE(loadGridType(s));
+  EXPECT_EQ(s.gridTypes.current, 2);
+  EXPECT_EQ(s.coastApplies, 0);
+  EXPECT_EQ(s.ws.cells[1].background, 2);
+  EXPECT_EQ(s.ws.cells[2].background, 3);
+  EXPECT_EQ(s.ws.cells[3].background, 0);
+  fs::remove_all(home / "ravelund");
+  s.ws.datafile.subdir = "ravelund\\";
+  EXPECT_FALSE(loadGridType(s));
+  EXPECT_TRUE(host.messages.empty());
+  EXPECT_EQ(s.coastApplies, 1);
+}
+
+}  // namespace
+}  // namespace zn

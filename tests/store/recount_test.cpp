@@ -1,0 +1,136 @@
+#include <gtest/gtest.h>
+
+#include "store/datafile.h"
+#include "store/session.h"
+#include "tests/support/fixtures.h"
+#include "tests/support/scripted_host.h"
+
+namespace zn {
+namespace {
+
+using test::TaxonSpec;
+
+// A session with the given taxa loaded straight from a datafile image.
+struct Loaded {
+  test::ScriptedHost host;
+  Session s{host, "/nonexistent"};
+  explicit Loaded(const std::vector<TaxonSpec>& taxa, const std::string& title = "test data") {
+    allocateWorkspace(s);
+    readDatafileBytes(s, test::datafileImage(title, taxa));
+    s.ws.datafile.opened = true;
+  }
+};
+
+std::vector<TaxonSpec> fourTaxa() {
+  return {{"Alpha", "11", {{1, 1}, {2, 2}, {3, 1}}},
+          {"Beta", "12", {{2, 1}}},
+          {"Gamma", "21", {{5, -1}, {6, 3}}},
+          {"Delta", "", {}}};
+}
+
+TEST(Recount, CountsRangesAndTreeOfAHandWorkedExample) {
+  Loaded d(fourTaxa());
+  ASSERT_TRUE(recount(d.s.ws, 0));
+  const Counters& c = d.s.ws.counters;
+  EXPECT_EQ(c.includedTaxa, 4);
+  EXPECT_EQ(c.taxaWithRecords, 3);
+  EXPECT_EQ(c.records, 5);
+  EXPECT_EQ(c.occupiedCells, 5);  // a negative level still occupies its cell
+  EXPECT_EQ(c.minRange, 1);
+  EXPECT_EQ(c.maxRange, 3);
+  EXPECT_EQ(c.medianRange, 1);
+  EXPECT_DOUBLE_EQ(c.sumGaps, 861 + 863 + 863);
+  EXPECT_DOUBLE_EQ(c.sumInverseRanges, 1.0 / 3 + 2);
+  EXPECT_DOUBLE_EQ(c.sumInverseSquaredRanges, 1.0 / 9 + 2);
+  EXPECT_DOUBLE_EQ(c.sumWeights, 9.0);
+  EXPECT_DOUBLE_EQ(c.codeTreeLength, 6.0);
+  EXPECT_FLOAT_EQ(d.s.ws.cards.weight(0), 3.0f);
+  EXPECT_FLOAT_EQ(d.s.ws.cards.weight(3), 1.0f);  // an all-'0' code has depth 0
+  EXPECT_EQ(d.s.ws.cards.recordCount(2), 1);
+  EXPECT_EQ(c.snapshot.records, 5);
+  EXPECT_EQ(c.snapshot.occupiedCells, 5);
+}
+
+TEST(Recount, ExcludedLevelRaisesTheBarForRecords) {
+  Loaded d(fourTaxa());
+  ASSERT_TRUE(recount(d.s.ws, 1));
+  const Counters& c = d.s.ws.counters;
+  EXPECT_EQ(c.records, 2);  // Alpha in cell 2, Gamma in cell 6
+  EXPECT_EQ(c.taxaWithRecords, 2);
+  EXPECT_EQ(c.medianRange, 1);
+  EXPECT_EQ(c.occupiedCells, 5);  // occupancy ignores the excluded level
+  EXPECT_EQ(c.snapshot.excludedLevel, 1);
+}
+
+TEST(Recount, GroupCodeLimitsTaxaAndStopsBeforeWeightsWithTooFewTaxa) {
+  Loaded d(fourTaxa());
+  d.s.ws.groupCode = "1";
+  EXPECT_FALSE(recount(d.s.ws, 0));
+  const Counters& c = d.s.ws.counters;
+  EXPECT_EQ(c.includedTaxa, 2);
+  EXPECT_EQ(c.records, 4);
+  EXPECT_EQ(c.occupiedCells, 3);
+  EXPECT_EQ(c.medianRange, 2);  // integer mean of 3 and 1
+  EXPECT_DOUBLE_EQ(c.sumWeights, 0.0);
+  EXPECT_DOUBLE_EQ(c.codeTreeLength, 0.0);
+  EXPECT_FLOAT_EQ(d.s.ws.cards.weight(0), 1.0f);  // depth from position 1
+  EXPECT_EQ(c.snapshot.groupCode, "1");
+}
+
+TEST(Recount, MedianOfTwoIsTheIntegerMeanAndOfOneItsValue) {
+  Loaded two({{"A", "1", {{1, 1}, {2, 1}, {3, 1}}}, {"B", "2", {{1, 1}, {2, 1}}}});
+  recount(two.s.ws, 0);
+  EXPECT_EQ(two.s.ws.counters.medianRange, 2);
+  Loaded one({{"A", "1", {{1, 1}, {2, 1}, {3, 1}}}, {"B", "2", {}}});
+  recount(one.s.ws, 0);
+  EXPECT_EQ(one.s.ws.counters.medianRange, 3);
+}
+
+TEST(Recount, NoRecordsLeavesRangeDefaults) {
+  Loaded d({{"A", "1", {}}, {"B", "2", {{4, -5}}}, {"C", "3", {}}});
+  recount(d.s.ws, 0);
+  const Counters& c = d.s.ws.counters;
+  EXPECT_EQ(c.minRange, 10000);
+  EXPECT_EQ(c.medianRange, 0);
+  EXPECT_EQ(c.maxRange, 0);
+  EXPECT_EQ(c.occupiedCells, 1);
+}
+
+TEST(Recount, FailsWithoutAnOpenDatafile) {
+  Loaded d(fourTaxa());
+  d.s.ws.datafile.opened = false;
+  EXPECT_FALSE(recount(d.s.ws, 0));
+  EXPECT_EQ(d.s.ws.counters.includedTaxa, 0);
+}
+
+TEST(Rescale, LiftsEachTaxonToAMaximumOfOneHundredOnce) {
+  Loaded d({{"A", "1", {{1, 50}, {2, 25}, {3, 1}}}, {"B", "2", {{1, 100}, {2, 7}}},
+            {"C", "3", {{1, 120}, {2, 60}}}},
+           "*counts");
+  d.s.ws.datafile.quantitative = true;
+  rescaleQuantitative(d.s.ws);
+  EXPECT_EQ(d.s.ws.cards.level(0, 1), 100);
+  EXPECT_EQ(d.s.ws.cards.level(0, 2), 50);
+  EXPECT_EQ(d.s.ws.cards.level(0, 3), 2);
+  EXPECT_EQ(d.s.ws.cards.level(1, 2), 7);   // already at 100
+  EXPECT_EQ(d.s.ws.cards.level(2, 2), 60);  // above 100 is left alone
+  EXPECT_TRUE(d.s.ws.datafile.rescaled);
+  d.s.ws.cards.setLevel(0, 1, 50);
+  rescaleQuantitative(d.s.ws);  // the second call does nothing
+  EXPECT_EQ(d.s.ws.cards.level(0, 1), 50);
+}
+
+TEST(Occupancy, SkipsTaxaAlreadyRepresentedInTheAreaSet) {
+  Loaded d(fourTaxa());
+  occupancyPass(d.s.ws, 0, d.s.areas);
+  EXPECT_EQ(d.s.ws.counters.cellsWithData, 4);  // cells 1, 2, 3, 6
+  EXPECT_FALSE(d.s.ws.cellHasData(5));
+  d.s.areas.cells = {2};  // represents Alpha and Beta
+  occupancyPass(d.s.ws, 0, d.s.areas);
+  EXPECT_EQ(d.s.ws.counters.cellsWithData, 1);
+  EXPECT_TRUE(d.s.ws.cellHasData(6));
+  EXPECT_FALSE(d.s.ws.cellHasData(1));
+}
+
+}  // namespace
+}  // namespace zn
