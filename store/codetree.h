@@ -1,8 +1,9 @@
 // Tree length of a list of taxonomic codes. Each code adds the number of its
 // characters beyond the point where it leaves the tree of the earlier codes;
 // the first code's depth beyond the deepest branch point is added at the end.
-// A prefix tree of the earlier codes finds that point in one walk per code,
-// instead of comparing every code with every earlier one.
+// A radix tree of the earlier codes (runs without branches kept as one edge)
+// finds that point in one short walk per code, instead of comparing every
+// code with every earlier one.
 #pragma once
 
 #include <array>
@@ -25,21 +26,27 @@ class CodeTree {
   double length() const { return sum_ + static_cast<double>(maxFirst_); }
 
  private:
+  // A node's edge holds positions [start, end) of the code `code`; every
+  // code below it agrees there.
   struct Node {
+    std::int32_t code = -1;
+    std::int8_t start = 0, end = 0;
     std::int32_t firstChild = -1;
     std::int32_t nextSibling = -1;
     std::int32_t wide = -1;  // index into wide_ once the node has many children
     std::int32_t children = 0;
-    unsigned char key = 0;
   };
+  unsigned char keyOf(const Node& n) const;
   std::int32_t child(const Node& n, unsigned char key) const;
-  std::int32_t addChild(std::int32_t parent, unsigned char key);
+  void link(std::int32_t parent, std::int32_t child);
+  std::int32_t newLeaf(std::int32_t code, int start);
 
   int g_;
   int count_ = 0;
   double sum_ = 1.0;
   int maxFirst_ = 0;
   std::array<unsigned char, 32> first_{};
+  std::vector<std::array<unsigned char, 32>> codes_;
   std::vector<Node> nodes_;
   std::vector<std::array<std::int32_t, 256>> wide_;
 };

@@ -1,5 +1,6 @@
 #include "store/datafile.h"
 
+#include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -143,42 +144,61 @@ bool allocateCardStore(Session& s, int requested) {
   return true;
 }
 
-bool readDatafileBytes(Session& s, const std::string& data) {
+namespace {
+
+// Takes the header and makes the card store; false when the header is
+// unreadable or the store could not be had.
+bool beginLoad(Session& s, const unsigned char* p, std::size_t size) {
   Workspace& ws = s.ws;
   DatafileState& df = ws.datafile;
   const CardLayout& L = *ws.cards.layout;
-  const auto* p = reinterpret_cast<const unsigned char*>(data.data());
-  if (data.size() < static_cast<std::size_t>(L.headerSize)) return false;
-  auto count = headerCount(s, p, data.size());
+  if (size < static_cast<std::size_t>(L.headerSize)) return false;
+  auto count = headerCount(s, p, size);
   if (!count || *count < 0) return false;
   df.header.fill(0);
   std::copy_n(p, L.headerSize, df.header.begin());
-  const int titleAt = L.headerSize - 32;
   df.header[static_cast<std::size_t>(L.headerSize - 1)] = 0;
-  df.title = fieldText(df.header.data() + titleAt, 31);
+  df.title = fieldText(df.header.data() + (L.headerSize - 32), 31);
   df.quantitative = !df.title.empty() && df.title[0] == '*';
   df.levels = df.quantitative ? 100 : (isBritain(s) ? 2 : 4);
   ws.taxaCount = *count;
   ws.counters.includedTaxa = *count;
-  if (!allocateCardStore(s, *count + kCapacityMargin)) return false;
+  return allocateCardStore(s, *count + kCapacityMargin);
+}
+
+void endLoad(Session& s) {
+  for (int k = 0; k < s.ws.taxaCount; ++k) s.ws.cards.setExcluded(k, false);
+}
+
+}  // namespace
+
+bool readDatafileBytes(Session& s, const std::string& data) {
+  const auto* p = reinterpret_cast<const unsigned char*>(data.data());
+  if (!beginLoad(s, p, data.size())) return false;
   // Cards missing at the end of a short file stay zero.
-  for (int k = 0; k < ws.taxaCount; ++k) {
-    std::size_t off = static_cast<std::size_t>(L.headerSize) + static_cast<std::size_t>(L.size) * k;
-    if (off >= data.size()) break;
-    std::size_t n = std::min<std::size_t>(static_cast<std::size_t>(L.size), data.size() - off);
-    std::copy_n(p + off, n, ws.cards.card(k));
-  }
-  for (int k = 0; k < ws.taxaCount; ++k) ws.cards.setExcluded(k, false);
+  const CardLayout& L = *s.ws.cards.layout;
+  std::size_t want = static_cast<std::size_t>(s.ws.taxaCount) * static_cast<std::size_t>(L.size);
+  std::size_t have = data.size() - static_cast<std::size_t>(L.headerSize);
+  std::copy_n(p + L.headerSize, std::min(want, have), s.ws.cards.card(0));
+  endLoad(s);
   return true;
 }
 
 bool loadDatafile(Session& s) {
+  std::FILE* f = std::fopen(s.ws.datafile.fullPath.c_str(), "rb");
+  if (!f) return false;
   const CardLayout& L = *s.ws.cards.layout;
-  // The header's count bounds what can be useful; never read beyond it.
-  std::size_t limit = static_cast<std::size_t>(L.headerSize) + static_cast<std::size_t>(L.size) * 32768;
-  auto data = readFileBytes(s.ws.datafile.fullPath, limit);
-  if (!data) return false;
-  return readDatafileBytes(s, *data);
+  std::array<unsigned char, 64> header{};
+  std::size_t got = std::fread(header.data(), 1, static_cast<std::size_t>(L.headerSize), f);
+  bool ok = beginLoad(s, header.data(), got);
+  if (ok) {
+    // Read straight into the store; a short file leaves the rest zero.
+    std::size_t want = static_cast<std::size_t>(s.ws.taxaCount) * static_cast<std::size_t>(L.size);
+    if (want > 0) std::fread(s.ws.cards.card(0), 1, want, f);
+    endLoad(s);
+  }
+  std::fclose(f);
+  return ok;
 }
 
 void reportLoad(Session& s) {

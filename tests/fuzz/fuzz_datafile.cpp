@@ -1,0 +1,35 @@
+// Feeds arbitrary bytes to the datafile reader, then recounts and rescales
+// what it read, as opening a hostile file would.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "store/datafile.h"
+
+namespace {
+class SilentHost : public zn::Host {
+ public:
+  zn::Answer messageBox(const std::string&, const std::string&, zn::Icon, zn::Buttons) override {
+    return zn::Answer::Yes;
+  }
+  std::optional<std::filesystem::path> chooseOpenFile(const zn::FileRequest&) override { return {}; }
+  std::optional<std::filesystem::path> chooseSaveFile(const zn::FileRequest&) override { return {}; }
+  bool runDialog(const std::string&, zn::DialogModel&) override { return false; }
+};
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  SilentHost host;
+  zn::Session s(host, "/nonexistent");
+  s.memory.limitBytes = std::size_t(64) << 20;
+  if (!zn::allocateWorkspace(s)) return 0;
+  std::string bytes(reinterpret_cast<const char*>(data), size);
+  if (!zn::readDatafileBytes(s, bytes)) return 0;
+  s.ws.datafile.opened = true;
+  if (size > 0 && data[0] & 1) s.ws.groupCode = "1";
+  zn::rescaleQuantitative(s.ws);
+  zn::recount(s.ws, size > 1 ? static_cast<std::int8_t>(data[1]) % 5 : 0);
+  s.areas.cells = {1, 864, 0, 5000};
+  zn::occupancyPass(s.ws, 0, s.areas);
+  return 0;
+}
