@@ -2,7 +2,7 @@
 
 #include <filesystem>
 
-#include "cli/clihost.h"
+#include "cli/cli.h"
 #include "store/datafile.h"
 #include "store/files.h"
 #include "store/text.h"
@@ -13,10 +13,11 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const char* kUsage =
-    "usage: zonarium [--home DIR] [--answer yes|no] COMMAND ...\n"
-    "commands:\n"
-    "  info DATAFILE    open the datafile and print its counters\n";
+std::string usage() {
+  std::string u = "usage: zonarium [--home DIR] [--answer yes|no] COMMAND ...\ncommands:\n";
+  for (const auto& c : subcommands()) u += "  zonarium [options] " + c.usage + "\n";
+  return u;
+}
 
 std::string gridTypeName(const Session& s) {
   const auto& types = s.gridTypes.types;
@@ -26,6 +27,27 @@ std::string gridTypeName(const Session& s) {
 }
 
 }  // namespace
+
+std::unique_ptr<Session> startCliSession(CliContext& ctx) {
+  if (ctx.home.empty()) ctx.home = defaultProgramFolder();
+  if (!populateProgramFolder(ctx.home, shippedProgramData())) {
+    ctx.err << "zonarium: cannot create the program folder " << ctx.home.string() << "\n";
+    return nullptr;
+  }
+  auto s = std::make_unique<Session>(ctx.host, ctx.home, ctx.variant);
+  if (!startSession(*s)) return nullptr;
+  return s;
+}
+
+bool openCliDatafile(CliContext& ctx, Session& s, const fs::path& file) {
+  std::error_code ec;
+  if (!fs::is_regular_file(file, ec)) {
+    ctx.err << "zonarium: no such datafile " << file.string() << "\n";
+    return false;
+  }
+  ctx.host.openPaths.push_back(file);
+  return openDatafile(s);
+}
 
 std::string formatInfo(const Session& s) {
   const Workspace& ws = s.ws;
@@ -51,67 +73,59 @@ std::string formatInfo(const Session& s) {
   return out;
 }
 
+int cmdInfo(CliContext& ctx, const std::vector<std::string>& args) {
+  if (args.size() != 1) {
+    ctx.err << "zonarium: info takes one DATAFILE\n";
+    return 2;
+  }
+  auto s = startCliSession(ctx);
+  if (!s) return 1;
+  if (!openCliDatafile(ctx, *s, args[0])) return 1;
+  ctx.out << formatInfo(*s);
+  return 0;
+}
+
 int runZonarium(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-  fs::path home;
-  bool answerYes = true;
+  CliContext ctx(out, err);
   std::size_t i = 0;
   for (; i < args.size(); ++i) {
     const std::string& a = args[i];
     if (a == "--home" && i + 1 < args.size()) {
-      home = args[++i];
+      ctx.home = args[++i];
     } else if (a == "--answer" && i + 1 < args.size()) {
       const std::string& v = args[++i];
       if (v != "yes" && v != "no") {
         err << "zonarium: --answer takes yes or no\n";
         return 2;
       }
-      answerYes = v == "yes";
+      ctx.host.answerYes = v == "yes";
+    } else if (a == "--grid" && i + 1 < args.size()) {
+      const std::string& v = args[++i];
+      if (v != "world" && v != "britain") {
+        err << "zonarium: --grid takes world or britain\n";
+        return 2;
+      }
+      ctx.variant = v == "britain" ? GridVariant::Britain : GridVariant::World;
     } else if (a == "--help" || a == "-h") {
-      out << kUsage;
+      out << usage();
       return 0;
     } else if (!a.empty() && a[0] == '-') {
-      err << "zonarium: unknown option " << a << "\n" << kUsage;
+      err << "zonarium: unknown option " << a << "\n" << usage();
       return 2;
     } else {
       break;
     }
   }
   if (i >= args.size()) {
-    err << kUsage;
+    err << usage();
     return 2;
   }
-  const std::string command = args[i++];
-  std::vector<std::string> rest(args.begin() + static_cast<std::ptrdiff_t>(i), args.end());
-
-  if (command != "info") {
-    err << "zonarium: unknown command " << command << "\n" << kUsage;
-    return 2;
-  }
-  if (rest.size() != 1) {
-    err << "zonarium: info takes one DATAFILE\n";
-    return 2;
-  }
-
-  if (home.empty()) home = defaultProgramFolder();
-  if (!populateProgramFolder(home, shippedProgramData())) {
-    err << "zonarium: cannot create the program folder " << home.string() << "\n";
-    return 1;
-  }
-  CliHost host(err);
-  host.answerYes = answerYes;
-  Session session(host, home);
-  if (!startSession(session)) return 1;
-
-  fs::path datafile = rest[0];
-  std::error_code ec;
-  if (!fs::exists(datafile, ec)) {
-    err << "zonarium: no such file " << datafile.string() << "\n";
-    return 1;
-  }
-  host.openPaths.push_back(datafile);
-  if (!openDatafile(session)) return 1;
-  out << formatInfo(session);
-  return 0;
+  const std::string& name = args[i];
+  std::vector<std::string> rest(args.begin() + static_cast<std::ptrdiff_t>(i) + 1, args.end());
+  for (const auto& c : subcommands())
+    if (c.name == name) return c.run(ctx, rest);
+  err << "zonarium: unknown command " << name << "\n" << usage();
+  return 2;
 }
 
 }  // namespace zn

@@ -9,22 +9,13 @@
 
 #include "store/gridtypes.h"
 #include "store/host.h"
+#include "store/maprecord.h"
 #include "store/settings.h"
 #include "store/workspace.h"
 
 namespace zn {
 
 enum class GridVariant { World, Britain };
-
-// The map on screen: which measure, its title and the passes applied.
-struct MapRecord {
-  int measureCode = 0;
-  std::string title;
-  double scoreOffset = 0.0;
-  int meanPasses = 0;
-  int smoothPasses = 0;
-  MapSettingsCopy settings;
-};
 
 // How much memory the core stores may take together; tests lower it to reach
 // the shrink and fatal paths without exhausting the machine.
