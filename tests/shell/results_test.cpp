@@ -1,0 +1,63 @@
+#include "shell/results.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/support/fixtures.h"
+
+namespace zn {
+namespace {
+
+TEST(ResultsFile, StartsWithTheHeaderInCrLf) {
+  test::TempDir tmp;
+  auto f = tmp.path() / "RESULTS.TXT";
+  test::writeFile(f, "old reports");
+  ASSERT_TRUE(startResultsFile(f));
+  EXPECT_EQ(test::readFile(f), "\r\n ZONARIUM version 4.19.25 results log file\r\n\r\n");
+  ASSERT_TRUE(appendResults(f, "line one\nline two\n"));
+  EXPECT_EQ(test::readFile(f),
+            "\r\n ZONARIUM version 4.19.25 results log file\r\n\r\nline one\r\nline two\r\n");
+}
+
+TEST(ResultsFile, UncreatableFileReportsFailure) {
+  test::TempDir tmp;
+  EXPECT_FALSE(startResultsFile(tmp.path() / "missing" / "RESULTS.TXT"));
+  EXPECT_FALSE(appendResults(tmp.path() / "missing" / "RESULTS.TXT", "x\n"));
+}
+
+TEST(ResultsMonitor, HeaderShowsThreeLines) {
+  auto lines = monitorLines("\r\n ZONARIUM version 4.19.25 results log file\r\n\r\n", 20);
+  EXPECT_EQ(lines, (std::vector<std::string>{"", " ZONARIUM version 4.19.25 results log file", ""}));
+}
+
+TEST(ResultsMonitor, LongFileShowsTheLastLinesOfItsTail) {
+  std::string file;
+  for (int i = 0; i < 1000; ++i) file += "report line " + std::to_string(i) + "\r\n";
+  ASSERT_GT(file.size(), 10000u);
+  auto lines = monitorLines(file, 20);
+  ASSERT_EQ(lines.size(), 19u);
+  EXPECT_EQ(lines.front(), "report line 981");
+  EXPECT_EQ(lines.back(), "report line 999");
+  // A tall window starts at the beginning of the 4096-byte tail, mid-line.
+  auto all = monitorLines(file, 1000);
+  std::string tail = file.substr(file.size() - 4096);
+  EXPECT_EQ(all.front(), tail.substr(0, tail.find('\r')));
+  EXPECT_EQ(all.back(), "report line 999");
+}
+
+TEST(ResultsMonitor, EmptyFileShowsNothingAndTrailingTextIsALine) {
+  EXPECT_TRUE(monitorLines("", 10).empty());
+  EXPECT_EQ(monitorLines("a\r\nb", 10), (std::vector<std::string>{"a", "b"}));
+}
+
+TEST(ResultsMonitor, ReadsOnlyTheTailOfTheFile) {
+  test::TempDir tmp;
+  auto f = tmp.path() / "RESULTS.TXT";
+  test::writeFile(f, std::string(10000, 'x') + "end");
+  std::string tail = readResultsTail(f);
+  EXPECT_EQ(tail.size(), 4096u);
+  EXPECT_EQ(tail.substr(4093), "end");
+  EXPECT_EQ(readResultsTail(tmp.path() / "none"), "");
+}
+
+}  // namespace
+}  // namespace zn

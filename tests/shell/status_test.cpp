@@ -1,0 +1,57 @@
+#include "shell/status.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/support/scripted_host.h"
+
+namespace zn {
+namespace {
+
+struct StatusFixture : ::testing::Test {
+  test::ScriptedHost host;
+  Session s{host, "/nowhere"};
+};
+
+TEST_F(StatusFixture, NothingOpen) {
+  auto t = statusTexts(s);
+  EXPECT_EQ(t[0], "MAP: none");
+  EXPECT_EQ(t[1], "DATA: none");
+  EXPECT_EQ(t[2], "TREATMENT: none");
+  EXPECT_EQ(exitQuestion(s), "GRID:  None (None)\nDATA:  None (None)");
+}
+
+TEST_F(StatusFixture, OpenQuantitativeDataWithGroupCode) {
+  s.ws.datafile.opened = true;
+  s.ws.datafile.subdir = "equal\\";
+  s.ws.datafile.fileName = "acacia.dat";
+  s.ws.datafile.title = "*Acacia counts";
+  s.ws.datafile.quantitative = true;
+  s.map.title = "richness";
+  s.gridTypes.types.push_back({"Equal-area world grid", {}, {}});
+  auto t = statusTexts(s);
+  EXPECT_EQ(t[0], "MAP: equal");
+  EXPECT_EQ(t[1], "DATA:*acacia");
+  EXPECT_EQ(t[2], "TREATMENT: richness");
+  s.ws.datafile.rescaled = true;
+  s.ws.groupCode = "12";
+  EXPECT_EQ(statusTexts(s)[1], "DATA:+acacia-12");
+  EXPECT_EQ(statusTexts(s, {true, "overlay presence data"})[1], "DATA:+overlays");
+  EXPECT_EQ(statusTexts(s, {true, "overlay presence data"})[2], "TREATMENT: overlay presence data");
+  EXPECT_EQ(exitQuestion(s), "GRID:  equal (Equal-area world grid)\nDATA:  acacia.dat (*Acacia counts)");
+}
+
+TEST(StatusBar, FileNamesLoseAFourCharacterExtension) {
+  EXPECT_EQ(displayFileName("a.dat"), "a");
+  EXPECT_EQ(displayFileName("abcd"), "abcd");
+  EXPECT_EQ(displayFileName("birds.dat"), "birds");
+  EXPECT_EQ(displayFileName("birds_dat"), "birds_dat");
+  EXPECT_EQ(displayFileName(".dat"), ".dat");
+}
+
+TEST(StatusBar, PartEdgesWidenWithAGroupCode) {
+  EXPECT_EQ(statusPartEdges(1920, false), (std::array<int, 3>{240, 480, 1920}));
+  EXPECT_EQ(statusPartEdges(1920, true), (std::array<int, 3>{320, 639, 1920}));
+}
+
+}  // namespace
+}  // namespace zn
