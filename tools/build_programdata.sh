@@ -1,0 +1,46 @@
+#!/bin/sh
+# Rebuild programdata/ (and tests/data/shipped_samples.csv) from shared/data and the
+# Natural Earth data in Debian's r-cran-rnaturalearthdata.
+#   tools/build_programdata.sh            rebuild in place
+#   tools/build_programdata.sh --check    rebuild in a scratch folder and compare
+#   DATA=/path/to/shared/data PREVIEW=/tmp/zonarium-preview tools/build_programdata.sh
+# Needs: apt-get install r-base-core r-cran-rnaturalearthdata r-cran-sp \
+#                        python3-shapely python3-pil python3-numpy
+set -eu
+
+TOOLS=$(cd "$(dirname "$0")" && pwd)
+REPO=$(dirname "$TOOLS")
+DATA=${DATA:-$REPO/../shared/data}
+PY=${PYTHON:-/usr/bin/python3}   # Debian's interpreter, which sees the python3-* packages
+PREVIEW=${PREVIEW:-}
+MODE=${1:-build}
+
+WORK=$(mktemp -d)
+trap 'rm -rf "$WORK"' EXIT
+
+Rscript "$TOOLS/ne_countries.R" "$WORK/countries50.txt"
+
+if [ "$MODE" = "--check" ]; then
+    OUT=$WORK/programdata
+    COUNTS=$WORK/shipped_samples.csv
+else
+    OUT=$REPO/programdata
+    COUNTS=$REPO/tests/data/shipped_samples.csv
+fi
+
+set -- --data "$DATA" --countries "$WORK/countries50.txt" --out "$OUT" --counts "$COUNTS"
+if [ -n "$PREVIEW" ]; then
+    set -- "$@" --preview "$PREVIEW"
+fi
+"$PY" -B "$TOOLS/build.py" "$@"
+
+if [ "$MODE" = "--check" ]; then
+    # README.md is written by hand; every other shipped file must come out identical.
+    if diff -r -x README.md "$REPO/programdata" "$OUT" &&
+       cmp "$REPO/tests/data/shipped_samples.csv" "$COUNTS"; then
+        echo "programdata/ and tests/data/shipped_samples.csv match a fresh build"
+    else
+        echo "programdata/ differs from a fresh build" >&2
+        exit 1
+    fi
+fi
