@@ -1,0 +1,72 @@
+// Command dispatch: every menu command reaches dispatch(), which checks the
+// restricted command set, runs the command's operation and refreshes the
+// menu state. Operations are connected by the subsystems that provide them;
+// a command without an operation stays disabled.
+#pragma once
+
+#include <functional>
+#include <map>
+
+#include "shell/menu.h"
+#include "shell/shellhost.h"
+#include "store/session.h"
+
+namespace zn {
+
+struct ShellFlags {
+  bool mapEditing = false;
+  bool selectionDialogOpen = false;
+  bool preselectionDialogOpen = false;
+  bool monitorOpen = false;
+  bool monitorAvailable = true;
+  bool view3D = false;
+  bool scoresSwapped = false;
+  bool flexibilityData = false;
+  bool threatPresent = false;
+  bool zoomArmed = false;
+  int paintStage = 0;
+};
+
+class Shell {
+ public:
+  using Operation = std::function<void(Shell&)>;
+
+  Shell(Session& session, ShellHost& host);
+
+  Session& session;
+  ShellHost& host;
+  ShellFlags flags;
+
+  // Runs a menu command (or a command sent by another window).
+  void dispatch(int id);
+  // Escape on the map: leaves zoom mode and the zoomed view.
+  void escape();
+  // Recomputes the enabled and checked states of every item.
+  void refreshMenus();
+  const MenuState& menu() const { return menu_; }
+
+  void connect(int id, Operation op) { operations_[id] = std::move(op); }
+  bool connected(int id) const { return operations_.count(id) != 0; }
+
+  // Hook run after the datafile changed or a measure must be shown: computes
+  // the measure on the map, builds the title, classes and redraws.
+  std::function<void(Shell&)> computeAndDraw;
+
+  // The RESULTS file of this session.
+  std::filesystem::path resultsFile() const { return session.home / "RESULTS.TXT"; }
+  // Appends a report and repaints the monitor.
+  void writeResults(const std::string& text);
+
+  // The close request: asks the exit question; on Yes writes the options
+  // file. True when the program may end.
+  bool confirmExit();
+
+ private:
+  bool restricted(int id) const;
+  void connectCore();
+
+  MenuState menu_;
+  std::map<int, Operation> operations_;
+};
+
+}  // namespace zn

@@ -1,0 +1,193 @@
+#include "shell/qt/mainwindow.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QScreen>
+#include <QStatusBar>
+#include <QTimer>
+
+#include "shell/qt/helpwindow.h"
+#include "shell/qt/mapview.h"
+#include "shell/qt/monitorwindow.h"
+#include "shell/results.h"
+#include "shell/status.h"
+
+namespace zn {
+
+MainWindow::MainWindow(Shell& shell, const QString& edition) : shell_(shell) {
+  setWindowTitle(QString("ZONARIUM IV %1").arg(edition));
+  view_ = new MapView(shell_, this);
+  view_->setAfterPaint([this] { updateStatus(); });
+  setCentralWidget(view_);
+  buildMenus();
+
+  auto* bar = statusBar();
+  bar->setSizeGripEnabled(true);
+  for (int i = 0; i < 3; ++i) {
+    status_[i] = new QLabel(this);
+    status_[i]->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    status_[i]->setMargin(1);
+    bar->addWidget(status_[i], i == 2 ? 1 : 0);
+  }
+  progress_ = new QProgressBar(this);
+  progress_->setRange(0, 100);
+  progress_->setTextVisible(false);
+  progress_->hide();
+
+  QScreen* screen = QApplication::primaryScreen();
+  int desktop = screen ? screen->availableGeometry().width() : 1024;
+  if (desktop < 700)
+    setWindowState(Qt::WindowMaximized);
+  else
+    resize(std::min(1200, desktop * 3 / 4), std::min(860, desktop * 9 / 16));
+
+  shell_.refreshMenus();
+  updateStatus();
+  // "Open datafile" is posted so that the file dialog opens as soon as the
+  // window is up.
+  QTimer::singleShot(0, this, [this] {
+    shell_.dispatch(1100);
+    updateStatus();
+  });
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::buildMenus() {
+  std::function<void(QMenu*, const std::vector<MenuItem>&)> fill = [&](QMenu* menu,
+                                                                        const std::vector<MenuItem>& items) {
+    for (const MenuItem& m : items) {
+      if (m.id == 0) {
+        QMenu* sub = menu->addMenu(QString::fromStdString(m.label));
+        fill(sub, m.items);
+        if (isInertPopup(m.label)) sub->setEnabled(false);
+        continue;
+      }
+      QAction* a = menu->addAction(QString::fromStdString(m.label));
+      int id = m.id;
+      connect(a, &QAction::triggered, this, [this, id] {
+        shell_.dispatch(id);
+        updateStatus();
+      });
+      actions_.emplace(id, a);
+    }
+  };
+  for (const MenuItem& popup : mainMenu()) {
+    QMenu* menu = menuBar()->addMenu(QString::fromStdString(popup.label));
+    fill(menu, popup.items);
+  }
+  for (int id : {3200, 2805, 1400, 40018})
+    for (auto [it, end] = actions_.equal_range(id); it != end; ++it) it->second->setCheckable(true);
+}
+
+void MainWindow::applyMenuState() {
+  const MenuState& state = shell_.menu();
+  for (auto& [id, action] : actions_) {
+    ItemState st = state[id];
+    action->setEnabled(st.enabled);
+    if (action->isCheckable()) action->setChecked(st.checked);
+  }
+}
+
+void MainWindow::redrawMap() {
+  view_->update();
+  updateStatus();
+}
+
+void MainWindow::updateStatus() {
+  const Session& s = shell_.session;
+  QScreen* screen = QApplication::primaryScreen();
+  int w = screen ? screen->availableGeometry().width() : width();
+  auto edges = statusPartEdges(w, !s.ws.groupCode.empty());
+  int left = 0;
+  auto texts = statusTexts(s);
+  // Small client areas keep the old texts.
+  bool setTexts = view_->width() >= 301 && view_->height() >= 301;
+  for (std::size_t i = 0; i < 3; ++i) {
+    if (i < 2) status_[i]->setFixedWidth(std::max(40, edges[i] - left));
+    left = edges[i];
+    if (setTexts) status_[i]->setText(QString::fromStdString(texts[i]));
+  }
+}
+
+void MainWindow::showProgress(int percent) {
+  QRect r = view_->geometry();
+  progress_->setGeometry(r.left(), r.bottom() - 18, r.width(), 18);
+  progress_->setValue(percent);
+  progress_->show();
+  progress_->raise();
+  QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+void MainWindow::hideProgress() { progress_->hide(); }
+
+void MainWindow::openMonitor() {
+  if (!monitor_) {
+    monitor_ = new MonitorWindow(shell_.resultsFile());
+    connect(monitor_, &MonitorWindow::closedByUser, this, [this] { monitorClosedByUser(); });
+    connect(monitor_, &MonitorWindow::movedOrResized, this, [this] { redrawMap(); });
+  }
+  QScreen* screen = QApplication::primaryScreen();
+  QRect desk = screen ? screen->availableGeometry() : QRect(0, 0, 1200, 800);
+  monitor_->setGeometry(desk.right() + 1 - 600, desk.top(), 600, 400);
+  monitor_->show();
+  monitor_->raise();
+}
+
+void MainWindow::closeMonitor() {
+  if (monitor_) monitor_->hide();
+}
+
+void MainWindow::refreshMonitor() {
+  if (monitor_ && monitor_->isVisible()) monitor_->update();
+}
+
+void MainWindow::monitorClosedByUser() {
+  shell_.flags.monitorOpen = false;
+  shell_.refreshMenus();
+  redrawMap();
+}
+
+void MainWindow::showHelp(bool onHelp) {
+  if (!help_) help_ = new HelpWindow(shell_.session.home, this);
+  help_->showPage(onHelp ? "help.html" : "index.html");
+}
+
+void MainWindow::showAbout() {
+  QMessageBox::about(this, "About ZONARIUM",
+                     QString("<h3>ZONARIUM IV</h3><p>%1</p><p>Biodiversity mapping and the choice of "
+                             "priority areas for conservation.</p><p>Results log: %2</p>")
+                         .arg(windowTitle(), QString(kResultsVersion)));
+}
+
+void MainWindow::closeEvent(QCloseEvent* e) {
+  if (closing_ || shell_.confirmExit()) {
+    closing_ = true;
+    if (monitor_) monitor_->close();
+    e->accept();
+  } else {
+    e->ignore();
+  }
+  updateStatus();
+}
+
+void MainWindow::keyPressEvent(QKeyEvent* e) {
+  if (e->key() == Qt::Key_Escape) {
+    shell_.escape();
+    return;
+  }
+  if (!view_->handleKey(e)) QMainWindow::keyPressEvent(e);
+}
+
+void MainWindow::resizeEvent(QResizeEvent* e) {
+  QMainWindow::resizeEvent(e);
+  if (progress_->isVisible()) showProgress(progress_->value());
+}
+
+}  // namespace zn

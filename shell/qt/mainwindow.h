@@ -1,0 +1,62 @@
+// The main window: menu bar, map and status bar. It only wires the menus,
+// the map view and the dialogs to the command layer.
+#pragma once
+
+#include <QMainWindow>
+
+#include <functional>
+#include <map>
+
+#include "shell/dispatch.h"
+
+class QAction;
+class QLabel;
+class QProgressBar;
+
+namespace zn {
+
+class MapView;
+class MonitorWindow;
+class HelpWindow;
+
+class MainWindow : public QMainWindow {
+  Q_OBJECT
+ public:
+  MainWindow(Shell& shell, const QString& edition);
+  ~MainWindow() override;
+
+  Shell& shell() { return shell_; }
+  MapView* mapView() { return view_; }
+
+  void applyMenuState();
+  void redrawMap();
+  void updateStatus();
+  void showProgress(int percent);
+  void hideProgress();
+
+  void openMonitor();
+  void closeMonitor();
+  void refreshMonitor();
+  void showHelp(bool onHelp);
+  void showAbout();
+
+ protected:
+  void closeEvent(QCloseEvent* e) override;
+  void keyPressEvent(QKeyEvent* e) override;
+  void resizeEvent(QResizeEvent* e) override;
+
+ private:
+  void buildMenus();
+  void monitorClosedByUser();
+
+  Shell& shell_;
+  MapView* view_ = nullptr;
+  QLabel* status_[3] = {nullptr, nullptr, nullptr};
+  QProgressBar* progress_ = nullptr;
+  MonitorWindow* monitor_ = nullptr;
+  HelpWindow* help_ = nullptr;
+  std::multimap<int, QAction*> actions_;
+  bool closing_ = false;
+};
+
+}  // namespace zn

@@ -1,0 +1,126 @@
+#include "shell/qt/qthost.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+
+#include "shell/qt/mainwindow.h"
+
+namespace zn {
+
+QWidget* QtHost::parent() const { return window_; }
+
+Answer QtHost::messageBox(const std::string& text, const std::string& caption, Icon icon,
+                          Buttons buttons) {
+  QMessageBox box(parent());
+  box.setWindowTitle(QString::fromStdString(caption));
+  box.setText(QString::fromStdString(text));
+  switch (icon) {
+    case Icon::Information: box.setIcon(QMessageBox::Information); break;
+    case Icon::Warning:
+    case Icon::Exclamation: box.setIcon(QMessageBox::Warning); break;
+    case Icon::Error: box.setIcon(QMessageBox::Critical); break;
+    case Icon::Question: box.setIcon(QMessageBox::Question); break;
+    case Icon::None: box.setIcon(QMessageBox::NoIcon); break;
+  }
+  switch (buttons) {
+    case Buttons::Ok: box.setStandardButtons(QMessageBox::Ok); break;
+    case Buttons::OkCancel: box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel); break;
+    case Buttons::YesNo: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No); break;
+    case Buttons::YesNoCancel:
+      box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+      break;
+  }
+  // A message must be readable even while a long command shows the busy cursor.
+  bool busy = QApplication::overrideCursor() != nullptr;
+  if (busy) QApplication::setOverrideCursor(Qt::ArrowCursor);
+  int r = box.exec();
+  if (busy) QApplication::restoreOverrideCursor();
+  switch (r) {
+    case QMessageBox::Yes: return Answer::Yes;
+    case QMessageBox::No: return Answer::No;
+    case QMessageBox::Cancel: return Answer::Cancel;
+    default: return Answer::Ok;
+  }
+}
+
+QString QtHost::filterString(const FileRequest& request) {
+  QStringList parts;
+  for (const FileFilter& f : request.filters)
+    parts << QString::fromStdString(f.label) + " (" + QString::fromStdString(f.pattern) + ")";
+  return parts.join(";;");
+}
+
+std::optional<std::filesystem::path> QtHost::chooseOpenFile(const FileRequest& r) {
+  if (!presetOpen_.empty()) {
+    auto p = std::move(presetOpen_);
+    presetOpen_.clear();
+    return p;
+  }
+  QString start = QString::fromStdString((r.initialDir / r.initialName).string());
+  QString file = QFileDialog::getOpenFileName(parent(), QString::fromStdString(r.title), start,
+                                              filterString(r));
+  if (file.isEmpty()) return std::nullopt;
+  return std::filesystem::path(file.toStdString());
+}
+
+std::optional<std::filesystem::path> QtHost::chooseSaveFile(const FileRequest& r) {
+  QString start = QString::fromStdString((r.initialDir / r.initialName).string());
+  QString file = QFileDialog::getSaveFileName(parent(), QString::fromStdString(r.title), start,
+                                              filterString(r));
+  if (file.isEmpty()) return std::nullopt;
+  return std::filesystem::path(file.toStdString());
+}
+
+bool QtHost::runDialog(const std::string& name, DialogModel& model) {
+  auto it = dialogs_.find(name);
+  if (it == dialogs_.end()) return false;
+  return it->second(parent(), model);
+}
+
+void QtHost::progressBegin() {
+  if (window_) window_->showProgress(0);
+}
+void QtHost::progressStep(int percent) {
+  if (window_) window_->showProgress(percent);
+}
+void QtHost::progressEnd() {
+  if (window_) window_->hideProgress();
+}
+
+void QtHost::setBusy(bool busy) {
+  if (busy)
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+  else
+    QApplication::restoreOverrideCursor();
+}
+
+void QtHost::beep() { QApplication::beep(); }
+
+void QtHost::requestRedraw() {
+  if (window_) window_->redrawMap();
+}
+
+void QtHost::openMonitor() {
+  if (window_) window_->openMonitor();
+}
+void QtHost::closeMonitor() {
+  if (window_) window_->closeMonitor();
+}
+void QtHost::refreshMonitor() {
+  if (window_) window_->refreshMonitor();
+}
+void QtHost::showHelp(bool onHelp) {
+  if (window_) window_->showHelp(onHelp);
+}
+void QtHost::showAbout() {
+  if (window_) window_->showAbout();
+}
+void QtHost::requestClose() {
+  if (window_) window_->close();
+}
+void QtHost::updateMenus() {
+  if (window_) window_->applyMenuState();
+}
+
+}  // namespace zn

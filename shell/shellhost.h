@@ -1,0 +1,26 @@
+// What the shell asks of the window system beyond the data store's Host:
+// the modeless windows, the help viewer and the about box.
+#pragma once
+
+#include <string>
+
+#include "store/host.h"
+
+namespace zn {
+
+class ShellHost : public Host {
+ public:
+  virtual void openMonitor() {}
+  virtual void closeMonitor() {}
+  virtual void refreshMonitor() {}
+  virtual void showHelp(bool onHelp) { (void)onHelp; }
+  virtual void showAbout() {}
+  // Asks the main window to close (the exit question follows).
+  virtual void requestClose() {}
+  // Opens a modeless tool window by its resource name ("EditDlgBox", …).
+  virtual void openModeless(const std::string& name) { (void)name; }
+  virtual void closeModeless(const std::string& name) { (void)name; }
+  virtual void updateMenus() {}
+};
+
+}  // namespace zn
