@@ -1,0 +1,42 @@
+// Classing: turns the cells' scores into colour classes, the per-class cell
+// histogram and the per-class limits printed beside the scale bar.
+#pragma once
+
+#include <vector>
+
+#include "display/palette.h"
+#include "store/session.h"
+
+namespace zn {
+
+enum ScaleType : int { kEqualInterval = 0, kEqualFrequency = 1, kFixedLimit = 2 };
+
+struct ClassingInput {
+  int classCount = 33;
+  int scaleType = kEqualFrequency;
+  bool maxSeparate = true;
+  double fixedLimit = 0.0;  // the measure's scale limit, for the fixed limit scale
+  bool inverted = false;    // the one-shot inverted colour scale
+};
+
+struct ClassTable {
+  int classCount = 0;
+  std::vector<double> limits;  // K entries: largest score per class, gaps filled
+  std::vector<int> histogram;  // K + 1 entries: classified cells with a non-zero count
+  int scoredCells = 0;         // cells whose score is above 0
+  double minimum = 0.0, maximum = 0.0;
+  bool inverted = false;
+
+  int largestCount() const;
+};
+
+// Classes cells 1 .. cellCount of `cells`: class number, palette colour and
+// top-value flag of every cell with a non-zero score, then the scored flags.
+ClassTable classifyCells(std::vector<GridCell>& cells, int cellCount, const ClassingInput& in);
+
+// Classes the session's map with its settings and the palette's class count;
+// when nothing is scored while the area set is not empty, the selected-areas
+// display becomes "+ seed + selected areas".
+ClassTable classifyScores(Session& s, const Palette& p, bool inverted = false);
+
+}  // namespace zn

@@ -1,0 +1,162 @@
+#include "display/mapoutput.h"
+
+#include <QBuffer>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QPrinter>
+#include <cmath>
+
+#include "store/files.h"
+#include "store/text.h"
+
+namespace zn {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string extensionOf(const fs::path& p) { return toLower(p.extension().string()); }
+
+bool writePdf(const fs::path& path, const QImage& image) {
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  {
+    QPdfWriter pdf(&buffer);
+    pdf.setResolution(96);
+    pdf.setPageLayout(QPageLayout(QPageSize(QSizeF(image.width() * 72.0 / 96, image.height() * 72.0 / 96),
+                                            QPageSize::Point),
+                                  QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
+    QPainter p;
+    if (!p.begin(&pdf)) return false;
+    p.drawImage(QRect(0, 0, image.width(), image.height()), image);
+    if (!p.end()) return false;
+  }
+  return saveFileAtomically(path, std::string(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+}
+
+}  // namespace
+
+bool writeBmpFile(const fs::path& path, const QImage& image) {
+  const QImage rgb = image.convertToFormat(QImage::Format_RGB32);
+  const std::string data = encodeBmp24(rgb.width(), rgb.height(), rgb.constBits(),
+                                       static_cast<std::size_t>(rgb.bytesPerLine()));
+  return !data.empty() && saveFileAtomically(path, data);
+}
+
+bool writeImageFile(const fs::path& path, const QImage& image) {
+  const std::string ext = extensionOf(path);
+  if (ext == ".bmp") return writeBmpFile(path, image);
+  if (ext == ".pdf") return writePdf(path, image);
+  if (ext == ".png") {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (!image.save(&buffer, "PNG")) return false;
+    return saveFileAtomically(path, std::string(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+  }
+  return false;
+}
+
+bool saveBitmap(Session& s, DisplayState& d, const std::function<QImage()>& captureClient) {
+  SaveMapModel model;
+  model.setArea(s.settings[kBitmapOption]);
+  if (!s.host.runDialog("SAVEDLGBOX", model)) return false;
+  s.settings[kBitmapOption] = model.area;
+
+  FileRequest request;
+  request.title = "Save map";
+  request.filters = {{"bitmaps (*.bmp)", "*.bmp"}};
+  request.initialDir = s.dataDir.empty() ? s.home : s.dataDir;
+  request.mustExist = false;
+  std::optional<fs::path> file;
+  do {
+    file = s.host.chooseSaveFile(request);
+    if (!file) return false;
+  } while (file->empty());
+
+  s.host.requestRedraw();
+  const QImage client = captureClient();
+  const DeviceRect r = captureRect(model.area, d.view, d.view.last, s.ws.geo, client.width(), client.height());
+  if (r.empty()) return false;
+  const QImage part = client.copy(r.left, r.top, r.width(), r.height());
+  if (!writeBmpFile(*file, part)) {
+    // The original program closed its window here, losing unsaved edits.
+    s.host.messageBox("bitmap not saved", "BANG!!", Icon::Error, Buttons::Ok);
+    return false;
+  }
+  return true;
+}
+
+PageMetrics pageMetrics(QPrinter& printer) {
+  const int res = printer.resolution();
+  const QPageLayout layout = printer.pageLayout();
+  const QRect full = layout.fullRectPixels(res);
+  const QMargins margins = layout.marginsPixels(res);
+  PageMetrics m;
+  m.width = full.width();
+  m.height = full.height();
+  m.offsetX = margins.left();
+  m.offsetY = margins.top();
+  const double ax = 1.0 / std::max(1, printer.logicalDpiX());
+  const double ay = 1.0 / std::max(1, printer.logicalDpiY());
+  m.aspectRatio = ax / std::hypot(ax, ay);
+  return m;
+}
+
+bool printMap(Session& s, DisplayState& d, QPrinter& printer,
+              const std::function<bool(QPrinter&)>& choosePrinter, PrintProgress& progress,
+              bool* optionsRequested, const DrawOptions& base) {
+  if (optionsRequested) *optionsRequested = false;
+  PrintMapModel model = d.print;
+  model.optionsChosen = false;
+  if (!s.host.runDialog("PRINTDLGBOX", model)) {
+    s.settings[kPrintOption] = 0;
+    if (optionsRequested) *optionsRequested = model.optionsChosen;
+    return false;
+  }
+  model.setWidthPercent(model.widthPercent);
+  model.setCoastThickness(model.coastThickness);
+  model.setGridThickness(model.gridThickness);
+  d.print = model;
+
+  if (!choosePrinter(printer)) return false;
+  printer.setFullPage(true);
+  const std::string name = printer.printerName().isEmpty() ? std::string("PDF") : printer.printerName().toStdString();
+  const std::string port = printer.outputFileName().isEmpty() ? name : printer.outputFileName().toStdString();
+  progress.open(strprintf("Printing '%s'", s.map.title.c_str()), strprintf("to %s on %s", name.c_str(), port.c_str()));
+  printer.setDocName(QString::fromStdString(s.map.title));
+
+  QPainter painter;
+  if (!painter.begin(&printer)) {
+    progress.close();
+    s.host.messageBox(printErrorText(kErrStartDoc), "", Icon::Exclamation, Buttons::Ok);
+    return false;
+  }
+  DrawOptions o = base;
+  o.printingPercent = model.widthPercent;
+  o.coastLineWidth = model.coastThickness;
+  o.gridLineWidth = model.gridThickness;
+  s.settings[kPrintOption] = model.widthPercent;
+  drawMapOnPage(painter, pageMetrics(printer), s, d, o);
+  s.settings[kPrintOption] = 0;
+
+  if (progress.cancelled()) {
+    // Cancel abandons the page: the document is never ended.
+    printer.abort();
+    painter.end();
+    progress.close();
+    return false;
+  }
+  const bool ended = painter.end();
+  progress.close();
+  if (!ended) {
+    s.host.messageBox(printErrorText(kErrEndDoc), "", Icon::Exclamation, Buttons::Ok);
+    return false;
+  }
+  return true;
+}
+
+}  // namespace zn

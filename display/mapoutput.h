@@ -1,0 +1,51 @@
+// The map leaving the screen: "Save bitmap", "Print map" and image files.
+#pragma once
+
+#include <QImage>
+#include <filesystem>
+#include <functional>
+#include <string>
+
+#include "display/renderer.h"
+
+class QPrinter;
+
+namespace zn {
+
+// Writes a 24-bit device-independent bitmap through a temporary file.
+bool writeBmpFile(const std::filesystem::path& path, const QImage& image);
+
+// Writes an image as PNG, BMP or PDF (one page of the image's size at 96
+// pixels per inch) by the file's extension; false for another extension or
+// when writing fails.
+bool writeImageFile(const std::filesystem::path& path, const QImage& image);
+
+// "Save bitmap": the "Save map" dialog, the file name, a repaint, then the
+// captured part of the client area. `captureClient` returns the client area
+// as the window shows it (drawn through drawMap, which keeps the mapping in
+// d.view). A file that cannot be written is reported ("bitmap not saved",
+// "BANG!!") and the program carries on. True when a file was written.
+bool saveBitmap(Session& s, DisplayState& d, const std::function<QImage()>& captureClient);
+
+// The "PRINTING" box shown while a page is printed.
+class PrintProgress {
+ public:
+  virtual ~PrintProgress() = default;
+  virtual void open(const std::string& title, const std::string& destination) = 0;
+  // Lets the box handle its events; true once the user pressed Cancel.
+  virtual bool cancelled() = 0;
+  virtual void close() = 0;
+};
+
+// The page of a printer as the renderer sees it.
+PageMetrics pageMetrics(QPrinter& printer);
+
+// "Print map": the "Print map" dialog (its last values kept in d.print), the
+// platform print dialog through `choosePrinter`, the progress box, and the
+// page. Returns true when a page was printed. Stays silent for Cancel;
+// `optionsRequested` tells the caller to open the map drawing options.
+bool printMap(Session& s, DisplayState& d, QPrinter& printer,
+              const std::function<bool(QPrinter&)>& choosePrinter, PrintProgress& progress,
+              bool* optionsRequested = nullptr, const DrawOptions& base = {});
+
+}  // namespace zn

@@ -1,0 +1,186 @@
+#include "display/palette.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdlib>
+
+namespace zn {
+
+namespace {
+
+using Ramp = std::array<Rgb, 33>;
+
+// Score ramps of the two 256-colour modes, lowest class first; the top entry
+// depends on "max in separate class" and is set by buildPalette.
+constexpr Ramp kDarkRamp{{{0, 0, 125},    {0, 0, 147},    {0, 0, 175},    {0, 0, 195},
+                          {0, 20, 212},   {0, 45, 228},   {0, 67, 240},   {0, 90, 247},
+                          {0, 110, 252},  {0, 130, 255},  {0, 143, 255},  {0, 158, 255},
+                          {0, 173, 255},  {0, 185, 255},  {0, 195, 255},  {0, 205, 255},
+                          {8, 212, 228},  {17, 220, 190}, {32, 227, 150}, {50, 232, 105},
+                          {70, 235, 55},  {95, 235, 0},   {122, 230, 0},  {155, 225, 0},
+                          {188, 215, 0},  {220, 207, 0},  {240, 193, 0},  {255, 175, 0},
+                          {255, 155, 0},  {255, 135, 0},  {250, 115, 0},  {240, 95, 0},
+                          {255, 51, 0}}};
+constexpr Ramp kLightRamp{{{180, 255, 255}, {168, 255, 255}, {153, 255, 255}, {140, 250, 250},
+                           {127, 245, 243}, {117, 240, 232}, {108, 240, 220}, {103, 245, 202},
+                           {105, 250, 180}, {113, 255, 157}, {125, 255, 138}, {131, 255, 120},
+                           {150, 255, 102}, {160, 255, 83},  {170, 255, 68},  {183, 255, 50},
+                           {194, 255, 37},  {204, 255, 22},  {215, 255, 15},  {227, 255, 10},
+                           {235, 255, 7},   {243, 251, 3},   {248, 246, 0},   {250, 238, 0},
+                           {255, 229, 0},   {255, 217, 0},   {255, 208, 0},   {255, 196, 0},
+                           {255, 184, 0},   {255, 167, 0},   {255, 140, 0},   {255, 112, 0},
+                           {255, 75, 0}}};
+constexpr Rgb kSeparateTop{255, 0, 85};
+
+using Six = std::array<Rgb, 6>;
+constexpr Six kMonoLogTable{{{230, 230, 230}, {212, 212, 212}, {188, 188, 188},
+                             {156, 156, 156}, {107, 107, 107}, {0, 0, 0}}};
+constexpr Six kMonoLinTable{{{210, 210, 210}, {165, 165, 165}, {130, 130, 130},
+                             {100, 100, 100}, {75, 75, 75}, {0, 0, 0}}};
+constexpr Six kSixteenOn256{{{0, 0, 195}, {0, 130, 255}, {0, 205, 255},
+                             {95, 235, 0}, {255, 175, 0}, {255, 0, 36}}};
+constexpr Six kSixteenDevice{{{0, 0, 128}, {0, 0, 255}, {0, 255, 255},
+                              {0, 255, 0}, {255, 255, 0}, {255, 0, 0}}};
+
+// Entries 33..38: the land, sea and background-class colours of the fill.
+constexpr std::array<Rgb, 6> kFillDark{{{152, 166, 104}, {98, 119, 125}, {120, 100, 90},
+                                        {132, 132, 132}, {155, 155, 155}, {141, 130, 127}}};
+constexpr Rgb kFillLight38{139, 130, 127};
+
+constexpr int kTwoAxisBase = 40;
+
+std::uint8_t cut(double v) { return static_cast<std::uint8_t>(std::clamp(static_cast<int>(v), 0, 255)); }
+
+}  // namespace
+
+Rgb Palette::colour(std::int32_t ref) const {
+  if (ref & kPaletteIndexFlag) return at(ref & 0xFFFF);
+  return Rgb{static_cast<std::uint8_t>(ref & 0xFF), static_cast<std::uint8_t>((ref >> 8) & 0xFF),
+             static_cast<std::uint8_t>((ref >> 16) & 0xFF)};
+}
+
+void allocatePalette(Palette& p, int deviceColours, Settings& s) {
+  const bool sixteen = deviceColours >= 0 && deviceColours <= 16;
+  p.size = sixteen ? 16 : 256;
+  p.trueColour = deviceColours < 0 || deviceColours > 256;
+  p.entries.assign(static_cast<std::size_t>(p.size), Rgb{});
+  p.built = false;
+  if (sixteen && s[kColourMode] == kDarkColour) s[kColourMode] = kSixteenColour;
+}
+
+int scoreClassCount(int paletteSize, int colourMode) {
+  return paletteSize >= 256 && isColour256Mode(colourMode) ? 33 : 6;
+}
+
+void buildPalette(Palette& p, const Settings& s) {
+  if (p.size != 16) p.size = 256;
+  p.entries.assign(static_cast<std::size_t>(p.size), Rgb{});
+  p.overlayInForce = false;
+  const int mode = s[kColourMode];
+  p.classCount = scoreClassCount(p.size, mode);
+  auto put = [&](const auto& table) {
+    std::copy(table.begin(), table.end(), p.entries.begin());
+  };
+  if (p.classCount == 33) {
+    const bool light = mode == kLightColour;
+    put(light ? kLightRamp : kDarkRamp);
+    if (s[kMaxNotSeparate] == 0) p.entries[32] = kSeparateTop;
+    std::copy(kFillDark.begin(), kFillDark.end(), p.entries.begin() + 33);
+    if (light) p.entries[38] = kFillLight38;
+  } else if (mode == kMonoLog) {
+    put(kMonoLogTable);
+  } else if (mode == kMonoLin) {
+    put(kMonoLinTable);
+  } else if (p.size == 16) {
+    put(kSixteenDevice);
+  } else {
+    put(kSixteenOn256);
+  }
+  p.built = true;
+}
+
+bool buildTwoAxisPalette(Palette& p, const Settings& s, int scheme) {
+  if (p.size != 256 || !isColour256Mode(s[kColourMode])) return false;
+  if (p.entries.size() < 256) p.entries.resize(256);
+  constexpr double r = 1.0 / 255.0;
+  std::array<std::array<double, 10>, 10> red{};
+  for (int i = 0; i < 10; ++i)
+    for (int j = 0; j < 10; ++j) {
+      const double gi = 30 + 25 * i, bj = 30 + 25 * j;
+      double rd = (120 + 15 * j) * gi * r;
+      double gr = gi, bl = bj;
+      if (scheme == 0) {
+        gr = gi - bj * (gi - 120) * r;
+        bl = bj - (bj - 120) * gi * r;
+      } else if (scheme >= 2) {
+        // Both axes high together shade towards white: a red term that peaks
+        // on the diagonal (the anti-diagonal when axis 2 runs reversed).
+        const int off = scheme == 3 ? std::abs(i - (9 - j)) : std::abs(i - j);
+        rd = std::max(rd, std::max(0.0, gi - 40.0 * off));
+      }
+      red[static_cast<std::size_t>(i)][static_cast<std::size_t>(j)] = rd;
+      p.entries[static_cast<std::size_t>(kTwoAxisBase + 10 * i + j)] = {cut(rd), cut(gr), cut(bl)};
+    }
+  if (scheme >= 2) {
+    // Pairs mirrored about the diagonal share their red, so neither axis
+    // tints the "both" colours; green and blue still tell the axes apart.
+    for (int i = 0; i < 10; ++i)
+      for (int j = 0; j < 10; ++j) {
+        const int mi = scheme == 3 ? 9 - j : j;
+        const int mj = scheme == 3 ? 9 - i : i;
+        const double avg = (red[static_cast<std::size_t>(i)][static_cast<std::size_t>(j)] +
+                            red[static_cast<std::size_t>(mi)][static_cast<std::size_t>(mj)]) /
+                           2.0;
+        p.entries[static_cast<std::size_t>(kTwoAxisBase + 10 * i + j)].r = cut(avg);
+      }
+  }
+  p.overlayInForce = true;
+  return true;
+}
+
+int threeAxisLevels(const Palette& p) { return p.trueColour ? 16 : 6; }
+
+bool buildThreeAxisPalette(Palette& p, const ThreeAxisScales& axes, Host& host) {
+  if (p.size < 256) {
+    host.messageBox("Must be in 256 colour mode to plot overlays.", "Overlay scores",
+                    Icon::Information, Buttons::Ok);
+    return false;
+  }
+  const int levels = threeAxisLevels(p);
+  auto level = [&](const AxisScale& a, int k, bool blue) -> std::uint8_t {
+    if (!a.on) return 0;
+    if (levels == 16) return static_cast<std::uint8_t>(a.reversed ? 255 - 17 * k : 17 * k);
+    if (blue) return static_cast<std::uint8_t>(a.reversed ? 255 - 40 * k : 55 + 40 * k);
+    return static_cast<std::uint8_t>(a.reversed ? 255 - 51 * k : 51 * k);
+  };
+  const std::size_t total = static_cast<std::size_t>(levels) * levels * levels;
+  p.entries.assign(std::max<std::size_t>(total, 256), Rgb{});
+  for (int r = 0; r < levels; ++r)
+    for (int g = 0; g < levels; ++g)
+      for (int b = 0; b < levels; ++b)
+        p.entries[static_cast<std::size_t>((r * levels + g) * levels + b)] = {
+            level(axes.red, r, false), level(axes.green, g, false), level(axes.blue, b, true)};
+  p.classCount = static_cast<int>(total);
+  p.overlayInForce = true;
+  return true;
+}
+
+void chooseColourMode(Settings& s, int mode, const Palette& p) {
+  if (isColour256Mode(mode) && p.size != 256) mode = kSixteenColour;
+  s[kColourMode] = mode;
+  if ((mode == kMonoLog || mode == kMonoLin) && s[kBackgroundColour] != 2) {
+    s[kBackgroundColour] = 2;
+    s[kCoastColour] = 2;
+    s[kFineGridColour] = 1;
+    s[kFillFrameCoast] = 0;
+  }
+}
+
+bool chooseFillFrameCoast(Settings& s, bool on, bool zoomed) {
+  if (on && (!isColour256Mode(s[kColourMode]) || zoomed)) on = false;
+  s[kFillFrameCoast] = on ? 1 : 0;
+  if (on) s[kFrameShown] = 1;
+  return on;
+}
+
+}  // namespace zn

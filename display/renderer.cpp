@@ -1,0 +1,702 @@
+#include "display/renderer.h"
+
+#include <QFont>
+#include <QFontMetricsF>
+#include <QPainter>
+#include <QPolygon>
+#include <QStaticText>
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <string_view>
+#include <vector>
+
+#include "display/measurekind.h"
+#include "store/text.h"
+
+namespace zn {
+
+namespace {
+
+// Background, frame, fine grid and numbers colours as the settings store them.
+enum BackgroundColour : int { kBgGrey = 0, kBgBlack = 1, kBgWhite = 2 };
+enum NumbersColour : int { kNumWhite = 0, kNumGrey = 1, kNumBlack = 2 };
+enum CoastColour : int { kCoastGrey = 0, kCoastWhite = 1, kCoastBlack = 2, kCoastBlackWhite = 3 };
+enum FineGridStyle : int { kGridSpots = 0, kGridCrosses = 1, kGridLines = 2 };
+
+const QColor kGrey127(127, 127, 127);
+const QColor kLightGrey(192, 192, 192);  // the stock light grey brush
+const char* const kMapFont = "Arial";
+
+QColor toQColor(Rgb c) { return QColor(c.r, c.g, c.b); }
+
+// 1 black, 0 grey, 2 white: the three-way colour choices of the settings.
+QColor blackGreyWhite(int v) {
+  if (v == 1) return Qt::black;
+  if (v == 2) return Qt::white;
+  return kGrey127;
+}
+
+struct FillScheme {
+  int land, sea;
+  std::array<int, 3> classes;  // colours of background classes 1, 2, 3
+};
+
+FillScheme fillScheme(int setting) {
+  if (setting == 1) return {33, 34, {34, 33, 35}};  // green + blue
+  if (setting == 2) return {38, 37, {37, 38, 36}};  // brown
+  return {36, 37, {37, 36, 36}};                    // greys
+}
+
+// Palette indices of the max data level spots: levels 1..4 and "both".
+std::array<int, 5> spotTable(int mode, bool blackBackground) {
+  switch (mode) {
+    case kDarkColour: return {2, 9, 16, 21, 16};
+    case kLightColour: return {2, 10, 18, 26, 18};
+    case kSixteenColour: return {0, 1, 2, 3, 2};
+    case kMonoLog: return blackBackground ? std::array{5, 4, 2, 0, 5} : std::array{0, 0, 3, 5, 0};
+    default: return blackBackground ? std::array{5, 4, 2, 0, 2} : std::array{0, 0, 3, 5, 3};
+  }
+}
+
+// Ratio of a face's character cell (ascent + descent) to its em size: the
+// map's font heights are cell heights.
+double cellRatio(const QFont& base) {
+  QFont f(base);
+  f.setPixelSize(200);
+  const double h = QFontMetricsF(f).height();
+  return h > 0 ? h / 200.0 : 1.15;
+}
+
+class Canvas {
+ public:
+  Canvas(QImage& image, const MapTransform& t, const Session& s, const DisplayState& d,
+         const DrawOptions& o)
+      : img_(image), t_(t), s_(s), d_(d), o_(o), set_(s.settings), geo_(s.ws.geo),
+        kind_(measureKind(s.map)) {
+    mode_ = set_[kColourMode];
+    bg_ = set_[kBackgroundColour];
+    colour256_ = isColour256Mode(mode_) && d.palette.size >= 256;
+    fill_ = set_[kFillFrameCoast] != 0 && colour256_;
+    frameOn_ = set_[kFrameShown] != 0 || fill_;
+    coastOn_ = set_[kCoastShown] != 0 || fill_;
+    gridNumber_ = s.gridTypes.current + 1;
+    hasCoast_ = s.coastApplies != 0 && s.coastlineRead && s.coast.countA > 1;
+    scheme_ = fillScheme(set_[kFillColours]);
+    coastWidth_ = t.printing ? o.coastLineWidth : 0;
+    gridWidth_ = t.printing ? o.gridLineWidth : 0;
+    thumbnail_ = t.thumbnail && !t.printing;
+    cells_ = std::min<int>(geo_.cells, static_cast<int>(s.ws.cells.size()) - 1);
+  }
+
+  void run();
+
+ private:
+  const GridCell& cell(int n) const { return s_.ws.cells[static_cast<std::size_t>(n)]; }
+  QColor palette(int index) const { return toQColor(d_.palette.at(index)); }
+  QColor cellColour(const GridCell& c) const { return toQColor(d_.palette.colour(c.fillColour)); }
+  QPen pen(const QColor& c, int width) const {
+    QPen p(c, width);
+    p.setCosmetic(width == 0);
+    return p;
+  }
+  // GDI rectangles with the null pen leave out their right and bottom edges.
+  void fillLogical(int l, int t, int r, int b, const QColor& c) {
+    painter_.fillRect(QRect(l, t, r - l, b - t), c);
+  }
+  void outlineLogical(int l, int t, int r, int b, const QPen& p) {
+    painter_.setPen(p);
+    painter_.setBrush(Qt::NoBrush);
+    painter_.drawRect(QRect(l, t, r - l, b - t));
+  }
+
+  QFont mapFont(double logicalHeight, bool italic = false) const;
+  double deviceHeight(double logicalHeight) const { return t_.toDeviceLength(logicalHeight); }
+  // Text in device pixels: the view mapping is switched off for it.
+  void text(double x, double y, const QString& s, Qt::Alignment align, const QColor& c);
+  void textInCell(const GridCell& c, const QString& s, const QColor& colour);
+
+  void background();
+  void frameAndCoast(int pass);
+  void frameOutline();
+  QColor frameColour() const;
+  void coastline(int pass);
+  void seaFill();
+  void floodFill(int x, int y, QRgb colour);
+  void fineGrid();
+  void cellColours();
+  void spot(const GridCell& c, const QColor& fillColour, bool large);
+  void title();
+  void scaleBar();
+  void emblem();
+  void numbersAndMarkers();
+  void highlight();
+  void zoomBorder();
+
+  QImage& img_;
+  const MapTransform& t_;
+  const Session& s_;
+  const DisplayState& d_;
+  const DrawOptions& o_;
+  const Settings& set_;
+  const Geometry& geo_;
+  MeasureKind kind_;
+  QPainter painter_;
+  int mode_ = 0, bg_ = 0;
+  bool colour256_ = false, fill_ = false, frameOn_ = false, coastOn_ = false;
+  int gridNumber_ = 0;
+  bool hasCoast_ = false;
+  FillScheme scheme_{};
+  int coastWidth_ = 0, gridWidth_ = 0;
+  bool thumbnail_ = false;
+  int cells_ = 0;
+  double arialRatio_ = 1.15;
+};
+
+QFont Canvas::mapFont(double logicalHeight, bool italic) const {
+  QFont f(kMapFont);
+  f.setWeight(QFont::Normal);
+  f.setItalic(italic);
+  f.setPixelSize(std::max(1, static_cast<int>(std::lround(deviceHeight(logicalHeight) / arialRatio_))));
+  return f;
+}
+
+void Canvas::text(double x, double y, const QString& s, Qt::Alignment align, const QColor& c) {
+  painter_.setViewTransformEnabled(false);
+  painter_.setPen(c);
+  const double dx = t_.toDeviceX(x), dy = t_.toDeviceY(y);
+  // A zero-size rectangle at the anchor with DontClip places the text by its
+  // alignment around the anchor point.
+  painter_.drawText(QRectF(dx, dy, 0, 0), static_cast<int>(align) | Qt::TextDontClip, s);
+  painter_.setViewTransformEnabled(true);
+}
+
+void Canvas::textInCell(const GridCell& c, const QString& s, const QColor& colour) {
+  text((c.x0 + c.x1 + t_.gap) / 2.0, (c.y0 + c.y1 + t_.gap) / 2.0, s, Qt::AlignCenter, colour);
+}
+
+void Canvas::run() {
+  if (!painter_.begin(&img_)) return;
+  arialRatio_ = cellRatio(QFont(kMapFont));
+  painter_.setRenderHint(QPainter::Antialiasing, false);
+  painter_.setRenderHint(QPainter::TextAntialiasing, true);
+  const DeviceRect& c = t_.clip;
+  painter_.setClipRect(QRect(c.left, c.top, c.width(), c.height()));
+  painter_.setWindow(t_.winX, t_.winY, t_.winW, t_.winH);
+  painter_.setViewport(t_.vpX, t_.vpY, t_.vpW, t_.vpH);
+
+  const bool single = o_.singleCellUpdate != 0;
+  const bool skipLower = single && (!t_.printing || bg_ == kBgWhite);
+  if (!skipLower) {
+    background();
+    frameAndCoast(1);
+    if (set_[kFineGridShown]) fineGrid();
+    cellColours();
+    if (set_[kWriteTitle] && !thumbnail_ && !kind_.noTitle) title();
+  }
+  if (set_[kScaleBarShown] && !thumbnail_) scaleBar();
+  frameAndCoast(2);
+  if (!t_.printing && !thumbnail_) emblem();
+  if (!o_.editingMode) numbersAndMarkers();
+  if (o_.highlightClicked) highlight();
+  if (frameOn_ && !d_.view.zoomed) frameOutline();
+  if (d_.view.zoomed && !single) zoomBorder();
+  painter_.end();
+}
+
+void Canvas::background() {
+  if (t_.printing) {
+    // The page is white already; grey and black fill the map's window.
+    if (bg_ == kBgWhite) return;
+    painter_.fillRect(QRect(t_.winX, t_.winY, t_.winW, t_.winH), bg_ == kBgBlack ? Qt::black : kLightGrey);
+    return;
+  }
+  painter_.setViewTransformEnabled(false);
+  const QColor c = bg_ == kBgBlack ? QColor(Qt::black) : bg_ == kBgWhite ? QColor(Qt::white) : o_.windowColour;
+  painter_.fillRect(img_.rect(), c);
+  painter_.setViewTransformEnabled(true);
+}
+
+QColor Canvas::frameColour() const {
+  if (mode_ == kMonoLog) return bg_ == kBgBlack ? QColor(Qt::white) : QColor(Qt::black);
+  if (fill_) return palette(scheme_.sea);
+  return QColor(85, 85, 85);
+}
+
+void Canvas::frameOutline() {
+  outlineLogical(geo_.originX, geo_.originY, geo_.farX, geo_.farY, pen(frameColour(), coastWidth_));
+}
+
+void Canvas::frameAndCoast(int pass) {
+  const int g = t_.gap;
+  if (pass == 1) {
+    if (fill_ && gridNumber_ != 5) {
+      const bool land = gridNumber_ == 1 || gridNumber_ == 2;
+      fillLogical(geo_.originX, geo_.originY, geo_.farX + g + 1, geo_.farY + g + 1,
+                  palette(land ? scheme_.land : scheme_.sea));
+    }
+    if (frameOn_) frameOutline();
+    if (fill_ && (!hasCoast_ || gridNumber_ >= 3)) {
+      for (int n = 1; n <= cells_; ++n) {
+        const GridCell& c = cell(n);
+        if (c.background >= 1 && c.background <= 3)
+          fillLogical(c.x0, c.y0, c.x1 + g, c.y1 + g, palette(scheme_.classes[static_cast<std::size_t>(c.background - 1)]));
+      }
+    } else if (!fill_ && !hasCoast_ && (set_[kFineGridShown] || mode_ != kMonoLog)) {
+      const int cc = set_[kCoastColour];
+      const QColor line = cc == kCoastWhite || (cc == kCoastBlackWhite && bg_ == kBgBlack) ? QColor(Qt::white)
+                          : cc == kCoastGrey ? kGrey127
+                                             : QColor(Qt::black);
+      painter_.setPen(pen(line, coastWidth_));
+      if (set_[kFineGridShown])
+        painter_.setBrush(Qt::NoBrush);
+      else
+        painter_.setBrush(bg_ == kBgBlack ? QColor(Qt::black) : bg_ == kBgWhite ? QColor(Qt::white) : kLightGrey);
+      for (int n = 1; n <= cells_; ++n) {
+        const GridCell& c = cell(n);
+        if (c.background == 1) painter_.drawRect(QRect(c.x0, c.y0, c.x1 - c.x0, c.y1 - c.y0));
+      }
+    }
+  }
+  coastline(pass);
+  if (pass == 1 && fill_ && (gridNumber_ == 1 || gridNumber_ == 2)) seaFill();
+}
+
+void Canvas::coastline(int pass) {
+  if (!hasCoast_ || !coastOn_) return;
+  if (!thumbnail_ && !fill_) {
+    const int wanted = o_.importedOverlay ? 1 : 2;
+    if (pass != wanted) return;
+  }
+  const auto& pts = s_.coast.points;
+  const int lineCount = std::min<int>(s_.coast.countA, static_cast<int>(pts.size()));
+  // A segment with an end above the frame or right of it is a break between
+  // two outlines, never a line.
+  auto drawn = [&](const CoastPoint& p) { return p.y >= geo_.originY && p.x <= geo_.farX; };
+  const int cc = set_[kCoastColour];
+  QColor single;
+  bool perSegment = false;
+  if (fill_) {
+    single = palette(scheme_.sea);
+  } else if (cc == kCoastWhite) {
+    single = Qt::white;
+  } else if (cc == kCoastBlack) {
+    single = Qt::black;
+  } else if (cc == kCoastBlackWhite) {
+    perSegment = true;
+  } else {
+    single = mode_ == kMonoLog && bg_ == kBgWhite ? QColor(191, 191, 191) : kGrey127;
+  }
+  if (!perSegment) {
+    painter_.setPen(pen(single, coastWidth_));
+    for (int i = 0; i + 1 < lineCount; ++i) {
+      const CoastPoint& a = pts[static_cast<std::size_t>(i)];
+      const CoastPoint& b = pts[static_cast<std::size_t>(i + 1)];
+      if (drawn(a) && drawn(b)) painter_.drawLine(a.x, a.y, b.x, b.y);
+    }
+    return;
+  }
+  // Black/white coast: every segment's colour comes from the pixels already
+  // drawn under both of its ends, all read before any segment is drawn.
+  auto pixelAt = [&](const CoastPoint& p) -> QRgb {
+    const int x = static_cast<int>(t_.toDeviceX(p.x)), y = static_cast<int>(t_.toDeviceY(p.y));
+    if (x < 0 || y < 0 || x >= img_.width() || y >= img_.height()) return qRgb(255, 255, 255);
+    return reinterpret_cast<const QRgb*>(img_.constScanLine(y))[x];
+  };
+  auto sum = [](QRgb c) { return qRed(c) + qGreen(c) + qBlue(c); };
+  auto light = [](QRgb c) {
+    const QRgb v = c & 0xFFFFFF;
+    return v == 0xD2D2D2 || v == 0xFFFFFF || v == 0x7F7F7F;
+  };
+  std::vector<char> marked(static_cast<std::size_t>(std::max(lineCount, 1)), 0);
+  const int threshold = bg_ == kBgBlack ? 630 : 292;
+  for (int i = 0; i + 1 < lineCount; ++i) {
+    const QRgb a = pixelAt(pts[static_cast<std::size_t>(i)]);
+    const QRgb b = pixelAt(pts[static_cast<std::size_t>(i + 1)]);
+    marked[static_cast<std::size_t>(i)] =
+        mode_ == kMonoLog ? (light(a) || light(b)) : (sum(a) < threshold && sum(b) < threshold);
+  }
+  QColor on, off;
+  if (mode_ == kMonoLog) {
+    on = QColor(97, 97, 97);
+    off = QColor(210, 210, 210);
+  } else {
+    on = Qt::white;
+    off = bg_ == kBgBlack ? QColor(63, 63, 63) : QColor(Qt::black);
+  }
+  const QPen onPen = pen(on, coastWidth_), offPen = pen(off, coastWidth_);
+  for (int i = 0; i + 1 < lineCount; ++i) {
+    const CoastPoint& a = pts[static_cast<std::size_t>(i)];
+    const CoastPoint& b = pts[static_cast<std::size_t>(i + 1)];
+    if (!drawn(a) || !drawn(b)) continue;
+    painter_.setPen(marked[static_cast<std::size_t>(i)] ? onPen : offPen);
+    painter_.drawLine(a.x, a.y, b.x, b.y);
+  }
+}
+
+void Canvas::seaFill() {
+  const QColor sea = palette(scheme_.sea);
+  outlineLogical(geo_.originX, geo_.originY, geo_.farX, geo_.farY, pen(sea, coastWidth_));
+  const QRgb seaRgb = sea.rgb();
+  auto seed = [&](int x, int y) {
+    floodFill(static_cast<int>(t_.toDeviceX(x)), static_cast<int>(t_.toDeviceY(y)), seaRgb);
+  };
+  const auto& pts = s_.coast.points;
+  const int first = std::max(0, s_.coast.countA);
+  const int last = std::min<int>(first + std::max(0, s_.coast.countB), static_cast<int>(pts.size()));
+  for (int i = first; i < last; ++i) {
+    const CoastPoint& p = pts[static_cast<std::size_t>(i)];
+    if (p.x > geo_.originX && p.x < geo_.farX && p.y > geo_.originY && p.y < geo_.farY) seed(p.x, p.y);
+  }
+  const int ox = geo_.originX, oy = geo_.originY, fx = geo_.farX, fy = geo_.farY;
+  seed(ox + 16, oy + 16);
+  seed(fx - 16, oy + 16);
+  seed(fx - 16, fy - 16);
+  seed(ox + 16, fy - 16);
+  seed(ox + 16, oy + (fy - oy) / 6);
+  seed(fx - 16, oy + (fy - oy) / 6);
+}
+
+// Border flood fill: every pixel 4-connected to the seed that is not the
+// border colour becomes the border colour, within the clip rectangle.
+void Canvas::floodFill(int x, int y, QRgb colour) {
+  const DeviceRect c = t_.clip;
+  const int left = std::max(c.left, 0), top = std::max(c.top, 0);
+  const int right = std::min(c.right, img_.width()), bottom = std::min(c.bottom, img_.height());
+  if (x < left || x >= right || y < top || y >= bottom) return;
+  colour |= 0xFF000000u;
+  auto row = [&](int yy) { return reinterpret_cast<QRgb*>(img_.scanLine(yy)); };
+  auto open = [&](const QRgb* r, int xx) { return (r[xx] | 0xFF000000u) != colour; };
+  if (!open(row(y), x)) return;
+  std::vector<std::pair<int, int>> stack{{x, y}};
+  while (!stack.empty()) {
+    auto [sx, sy] = stack.back();
+    stack.pop_back();
+    QRgb* r = row(sy);
+    if (!open(r, sx)) continue;
+    int l = sx, rr = sx;
+    while (l > left && open(r, l - 1)) --l;
+    while (rr + 1 < right && open(r, rr + 1)) ++rr;
+    std::fill(r + l, r + rr + 1, colour);
+    for (int ny : {sy - 1, sy + 1}) {
+      if (ny < top || ny >= bottom) continue;
+      const QRgb* n = row(ny);
+      bool inRun = false;
+      for (int xx = l; xx <= rr; ++xx) {
+        const bool o = open(n, xx);
+        if (o && !inRun) stack.emplace_back(xx, ny);
+        inRun = o;
+      }
+    }
+  }
+}
+
+void Canvas::fineGrid() {
+  const QColor c = blackGreyWhite(set_[kFineGridColour]);
+  const int style = set_[kFineGridStyle];
+  painter_.setPen(pen(c, gridWidth_));
+  if (style == kGridLines) {
+    for (const LatticeLine& l : s_.ws.lattice) painter_.drawLine(l.x0, l.y0, l.x1, l.y1);
+  } else {
+    for (int n = 1; n <= cells_; ++n) {
+      const GridCell& cl = cell(n);
+      if (cl.column <= 1 || cl.row <= 1) continue;
+      if (style == kGridCrosses) {
+        painter_.drawLine(cl.x0 - 4, cl.y0, cl.x0 + 4, cl.y0);
+        painter_.drawLine(cl.x0, cl.y0 - 4, cl.x0, cl.y0 + 4);
+      } else {
+        const int x = static_cast<int>(t_.toDeviceX(cl.x0)), y = static_cast<int>(t_.toDeviceY(cl.y0));
+        const DeviceRect& k = t_.clip;
+        if (x >= std::max(k.left, 0) && y >= std::max(k.top, 0) && x < std::min(k.right, img_.width()) &&
+            y < std::min(k.bottom, img_.height()))
+          reinterpret_cast<QRgb*>(img_.scanLine(y))[x] = c.rgb();
+      }
+    }
+  }
+  if (frameOn_) frameOutline();
+}
+
+void Canvas::spot(const GridCell& c, const QColor& fillColour, bool large) {
+  const int i = static_cast<int>(std::lround(geo_.cellSize / (large ? 3.0 : 6.0))) - 4;
+  const bool clicked = o_.clickedCell != 0 && &c == &cell(o_.clickedCell);
+  painter_.setPen(pen(bg_ == kBgBlack || clicked ? QColor(Qt::white) : QColor(Qt::black), 0));
+  painter_.setBrush(fillColour);
+  painter_.drawEllipse(QRect(c.x0 + i, c.y0 + i, c.x1 - c.x0 - 2 * i, c.y1 - c.y0 - 2 * i));
+}
+
+void Canvas::cellColours() {
+  if (kind_.overlay) return;
+  if (kind_.countType && set_[kColoursAndNumbers] == 2) return;
+  const int g = t_.gap;
+  if (kind_.maxLevelSpots) {
+    const auto table = spotTable(mode_, bg_ == kBgBlack);
+    for (int n = 1; n <= cells_; ++n) {
+      const GridCell& c = cell(n);
+      if (c.count >= 1 && c.count <= 4) spot(c, palette(table[static_cast<std::size_t>(c.count - 1)]), false);
+    }
+    return;
+  }
+  painter_.setPen(Qt::NoPen);
+  for (int n = 1; n <= cells_; ++n) {
+    const GridCell& c = cell(n);
+    if (c.scored) fillLogical(c.x0, c.y0, c.x1 + g, c.y1 + g, cellColour(c));
+  }
+}
+
+void Canvas::title() {
+  const QColor colour = bg_ == kBgBlack ? QColor(Qt::white) : QColor(Qt::black);
+  QFont f;
+  if (set_[kScalableTitle]) {
+    f = mapFont(64, kind_.italicTitle);
+  } else {
+    f = QFont(kMapFont);
+    f.setPixelSize(std::max(1, o_.guiFontPixels));
+    f.setItalic(kind_.italicTitle);
+  }
+  painter_.setFont(f);
+  std::string line1 = s_.map.title, line2;
+  const OverlayTitle& ot = o_.overlayTitle;
+  switch (ot.kind) {
+    case OverlayTitle::BothPresence:
+      line1 = strprintf("1: %s", ot.first.c_str());
+      line2 = strprintf("2: %s", ot.second.c_str());
+      break;
+    case OverlayTitle::OnePresence:
+      line1 = strprintf("spot:  %s", ot.first.c_str());
+      line2 = strprintf("scale: %s", ot.second.c_str());
+      break;
+    case OverlayTitle::Pair:
+      line1 = strprintf("Green: %s %s", ot.first.c_str(), ot.firstDetail.c_str());
+      line2 = strprintf("Blue:  %s %s", ot.second.c_str(), ot.secondDetail.c_str());
+      break;
+    case OverlayTitle::None:
+      break;
+  }
+  double x = geo_.originX;
+  Qt::Alignment align = Qt::AlignLeft | Qt::AlignTop;
+  if (o_.editingMode) {
+    if (frameOn_) {
+      x = (geo_.originX + geo_.farX) / 2.0;
+      align = Qt::AlignHCenter | Qt::AlignTop;
+    } else {
+      x += 370;
+    }
+  }
+  const double y = geo_.farY + 64;
+  if (!line1.empty()) text(x, y, QString::fromStdString(line1), align, colour);
+  if (!line2.empty()) text(x, y + geo_.cellSize, QString::fromStdString(line2), align, colour);
+}
+
+void Canvas::scaleBar() {
+  const int k = std::max(1, d_.palette.classCount);
+  const int ox = geo_.originX, oy = geo_.originY, fx = geo_.farX, fy = geo_.farY;
+  const int w = (fx - ox) / 100, h = (fy - oy) / (2 * k), g = t_.gap;
+  const int x = fx + (geo_.extentX - fx) / 3 - (fx - ox) / 200;
+  const int y = oy + 4;
+  fillLogical(x - 4, y - 4, x + w + g + 12, y + k * h + g + 12, kGrey127);
+  for (int n = 1; n <= k; ++n)
+    fillLogical(x, y + (n - 1) * h, x + w + g + 8, y + n * h + g + 8, palette(k - n));
+
+  const ClassTable& ct = d_.classes;
+  const int style = set_[kScaleBarStyle];
+  if (style == 0 || ct.scoredCells == 0 || s_.map.title.empty()) return;
+  if (ct.classCount != k || static_cast<int>(ct.limits.size()) < k) return;
+  const int textHeight = k < 33 ? (w < h ? 2 * w : 2 * h) : h;
+  const QColor colour = blackGreyWhite(set_[kFrameColour]);
+  const int column = x + 3 * w;
+  auto boxMiddle = [&](int c) {
+    const int n = k - c;
+    return (y + (n - 1) * h + y + n * h + g + 8) / 2.0;
+  };
+
+  if (style == 2 && !o_.invertedScale && !kind_.category) {
+    const QFont f = mapFont(textHeight);
+    painter_.setFont(f);
+    const QFontMetricsF fm(f);
+    std::vector<std::pair<int, QString>> labels;
+    for (int c = 0; c < k; ++c) {
+      const double lim = ct.limits[static_cast<std::size_t>(c)];
+      const bool top = c == k - 1;
+      if (!(lim > 0)) continue;
+      if (top ? set_[kScaleType] == kFixedLimit : lim == ct.limits[static_cast<std::size_t>(c + 1)]) continue;
+      std::string s;
+      if (kind_.countType)
+        s = strprintf("%d", static_cast<int>(lim));
+      else if (top)
+        s = strprintf("%6.2f%c", lim > 100 ? 0.0 : lim, '%');
+      else
+        s = strprintf("%6.2f", lim > 100 ? 0.0 : lim);
+      labels.emplace_back(c, QString::fromStdString(s));
+    }
+    // Right-aligned column: the numbers end at the widest number's edge; a
+    // trailing "%" stands beyond it.
+    double widest = 0;
+    for (auto& [c, s] : labels) {
+      const QString digits = s.endsWith('%') ? s.chopped(1) : s;
+      widest = std::max(widest, fm.horizontalAdvance(digits));
+    }
+    const double scale = std::max(t_.toDeviceLength(1.0), 1e-9);
+    const double right = column + widest / scale;
+    for (auto& [c, s] : labels) {
+      const double pct = s.endsWith('%') ? fm.horizontalAdvance(QStringLiteral("%")) / scale : 0.0;
+      text(right + pct, boxMiddle(c), s, Qt::AlignRight | Qt::AlignVCenter, colour);
+    }
+  } else if (style == 1) {
+    const int largest = ct.largestCount();
+    if (largest <= 0) return;
+    const int room = geo_.extentX - 3 * w - column;
+    for (int c = 0; c < k && c < static_cast<int>(ct.histogram.size()); ++c) {
+      const int count = ct.histogram[static_cast<std::size_t>(c)];
+      if (count == 0) continue;
+      const int n = k - c;
+      const int len = std::max(4, static_cast<int>(static_cast<double>(count) / largest * room));
+      fillLogical(column, y + (n - 1) * h + 4, column + len, y + n * h + g, kGrey127);
+    }
+  }
+}
+
+void Canvas::emblem() {
+  // A small grey globe on a stand below the scale bar.
+  const int x = geo_.farX + (geo_.extentX - geo_.farX) / 2 - 84;
+  const int y = geo_.farY - 204;
+  painter_.setPen(pen(kGrey127, 0));
+  painter_.setBrush(kGrey127);
+  painter_.drawChord(QRect(x, y + 24, 168, 120), 180 * 16, 180 * 16);
+  painter_.setBrush(Qt::NoBrush);
+  painter_.drawEllipse(QRect(x, y + 24, 168, 120));
+  painter_.drawPolygon(QPolygon({QPoint(x + 84, y + 24), QPoint(x + 54, y + 84), QPoint(x + 84, y + 144),
+                                 QPoint(x + 114, y + 84)}));
+  painter_.drawPolygon(QPolygon({QPoint(x + 60, y + 150), QPoint(x + 108, y + 150), QPoint(x + 120, y + 176),
+                                 QPoint(x + 48, y + 176)}));
+}
+
+void Canvas::numbersAndMarkers() {
+  const int g = t_.gap;
+  const double fontHeight = (g + geo_.cellSize) / 2.0;
+  const double devHeight = deviceHeight(fontHeight);
+  const QFont f = mapFont(fontHeight);
+  painter_.setFont(f);
+
+  int level = set_[kNumbersColour] == kNumBlack ? 0 : set_[kNumbersColour] == kNumGrey ? 127 : 255;
+  if (set_[kColoursAndNumbers] == 2) {
+    if (bg_ == kBgWhite && level == 255) level = 0;
+    if (bg_ == kBgBlack && level == 0) level = 255;
+  }
+  if (d_.palette.size == 16 && mode_ == kSixteenColour) level = 0;
+  const QColor numberColour(level, level, level);
+
+  const bool numbers = kind_.countType && set_[kColoursAndNumbers] >= 1 && !thumbnail_ && devHeight >= 5;
+  const bool maxSpot = set_[kMaxSpot] != 0 && kind_.countType;
+  if (numbers) {
+    for (int n = 1; n <= cells_; ++n) {
+      const GridCell& c = cell(n);
+      if (!c.scored || c.count == 0) continue;
+      const int v = kind_.medianNumbers ? static_cast<int>(c.score) : c.count;
+      const bool black = maxSpot && c.topValue;
+      textInCell(c, QString::number(v), black ? QColor(Qt::black) : numberColour);
+    }
+  } else if (maxSpot && bg_ == kBgWhite && mode_ != kMonoLog && mode_ != kMonoLin) {
+    for (int n = 1; n <= cells_; ++n)
+      if (cell(n).topValue && cell(n).scored) spot(cell(n), Qt::black, false);
+  }
+
+  // Selected areas, numbered by their position in the set.
+  const int display = set_[kSelectedAreasDisplay];
+  const int marked = display == 2 ? s_.areas.count() : display == 1 ? std::min(s_.areas.seedCount, s_.areas.count()) : 0;
+  const bool flexPens = mode_ != kMonoLog && mode_ != kMonoLin && (s_.map.measureCode == 8 || s_.map.measureCode == 26);
+  const int inset = geo_.cellSize / 6 - 4;
+  const bool positions = devHeight > 4 && !thumbnail_;
+  const QColor positionColour = mode_ == kMonoLog ? QColor(Qt::white) : QColor(189, 189, 189);
+  for (int p = 0; p < marked; ++p) {
+    const int n = s_.areas.cells[static_cast<std::size_t>(p)];
+    if (n < 1 || n > cells_) continue;
+    const GridCell& c = cell(n);
+    QColor outline = Qt::black;
+    if (flexPens && c.flexClass != 0)
+      outline = toQColor(d_.palette.colour(c.flexClass & kPaletteIndexFlag ? c.flexClass : paletteIndexRef(c.flexClass)));
+    painter_.setPen(pen(outline, 0));
+    painter_.setBrush(kGrey127);
+    painter_.drawEllipse(QRect(c.x0 + inset, c.y0 + inset, c.x1 - c.x0 - 2 * inset, c.y1 - c.y0 - 2 * inset));
+    if (positions) textInCell(c, QString::number(p + 1), positionColour);
+  }
+
+  if (s_.map.measureCode == 37) {
+    const QColor mark = bg_ == kBgBlack ? kGrey127 : QColor(Qt::black);
+    painter_.setPen(pen(mark, 0));
+    painter_.setBrush(mark);
+    const int i = geo_.cellSize / 4;
+    for (int n = 1; n <= cells_; ++n) {
+      const GridCell& c = cell(n);
+      if (c.count != 0) painter_.drawEllipse(QRect(c.x0 + i, c.y0 + i, c.x1 - c.x0 - 2 * i, c.y1 - c.y0 - 2 * i));
+    }
+  }
+}
+
+void Canvas::highlight() {
+  if (o_.clickedCell < 1 || o_.clickedCell > cells_) return;
+  const GridCell& c = cell(o_.clickedCell);
+  spot(c, c.scored ? cellColour(c) : kGrey127, kind_.largeSpots);
+}
+
+void Canvas::zoomBorder() {
+  int l = t_.winX + 1, tp = t_.winY + 1;
+  int r = t_.winX + t_.winW - 1, b = t_.winY + t_.winH - 1;
+  if (!t_.printing) {
+    const int pull = (b - tp - l + r) / 1000 + 1;
+    r -= pull;
+    b -= pull;
+  }
+  outlineLogical(l, tp, r, b, pen(Qt::black, coastWidth_));
+}
+
+}  // namespace
+
+void installMapFonts() {
+  if (QFont::substitute(kMapFont) == kMapFont) QFont::insertSubstitutions(kMapFont, {"Liberation Sans", "Arimo", "DejaVu Sans"});
+}
+
+void renderMap(QImage& image, const MapTransform& t, const Session& s, const DisplayState& d,
+               const DrawOptions& o) {
+  installMapFonts();
+  Canvas(image, t, s, d, o).run();
+}
+
+QImage renderClient(const Session& s, DisplayState& d, int width, int height, const DrawOptions& o) {
+  QImage image(std::max(width, 1), std::max(height, 1), QImage::Format_RGB32);
+  image.fill(o.windowColour);
+  const MapTransform t = screenTransform(s.ws.geo, d.view, image.width(), image.height(), o.statusBar);
+  renderMap(image, t, s, d, o);
+  d.view.last = t;
+  if (d.view.zoomed) {
+    auto [x0, y0] = t.toLogical(0, 0);
+    auto [x1, y1] = t.toLogical(image.width(), image.height());
+    d.view.clientLogical = {x0, y0, x1 - x0, y1 - y0};
+  }
+  return image;
+}
+
+void drawMap(QPainter& p, const QRect& target, const Session& s, DisplayState& d, const DrawOptions& o) {
+  const QImage image = renderClient(s, d, target.width(), target.height(), o);
+  p.drawImage(target.topLeft(), image);
+}
+
+void drawMapOnPage(QPainter& p, const PageMetrics& page, const Session& s, const DisplayState& d,
+                   const DrawOptions& o, int maxPixels) {
+  const MapTransform onPage = printTransform(s.ws.geo, d.view, page, o.printingPercent, o.editingMode);
+  // The image covers the map's window on the page at no more than maxPixels.
+  const double shrink = std::min(1.0, static_cast<double>(maxPixels) / std::max(onPage.vpW, onPage.vpH));
+  MapTransform t = onPage;
+  t.vpX = 0;
+  t.vpY = 0;
+  t.vpW = std::max(1, static_cast<int>(onPage.vpW * shrink));
+  t.vpH = std::max(1, static_cast<int>(onPage.vpH * shrink));
+  t.clip = {0, 0, t.vpW, t.vpH};
+  QImage image(t.vpW, t.vpH, QImage::Format_RGB32);
+  image.fill(Qt::white);
+  DrawOptions scaled = o;
+  scaled.guiFontPixels = std::max(1, static_cast<int>(o.guiFontPixels * t.vpW / 1200.0));
+  renderMap(image, t, s, d, scaled);
+  p.drawImage(QRect(onPage.vpX, onPage.vpY, onPage.vpW, onPage.vpH), image);
+}
+
+}  // namespace zn

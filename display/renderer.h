@@ -1,0 +1,67 @@
+// The map renderer: one routine draws the whole map for the window, the
+// bitmap save, the printer and `zonarium render`. It paints into a QImage, so
+// the flood fill of the sea and the pixel reads of the black/white coast act
+// on the same pixels whatever the final surface is.
+#pragma once
+
+#include <QColor>
+#include <QImage>
+#include <string>
+
+#include "display/displaystate.h"
+#include "store/session.h"
+
+class QPainter;
+class QRect;
+
+namespace zn {
+
+// Title lines of the overlay displays (written in place of the map title).
+struct OverlayTitle {
+  enum Kind { None, BothPresence, OnePresence, Pair };
+  Kind kind = None;
+  std::string first, second;              // the two overlay titles
+  std::string firstDetail, secondDetail;  // second word of the "Green:"/"Blue:" lines
+};
+
+struct DrawOptions {
+  int printingPercent = 0;  // 0 on screen and for bitmaps
+  int coastLineWidth = 0;   // printer thicknesses, logical units; 0 on screen
+  int gridLineWidth = 0;
+  bool editingMode = false;     // the data editor's map editing
+  int singleCellUpdate = 0;     // a cell just edited: only the top layers are redrawn
+  int clickedCell = 0;
+  bool highlightClicked = false;
+  bool invertedScale = false;   // the one-shot inverted colour scale: no scale numbers
+  bool importedOverlay = false; // coast below the cells only
+  OverlayTitle overlayTitle;
+  int statusBar = kStatusBarHeight;
+  QColor windowColour{192, 192, 192};  // what a grey background leaves showing
+  int guiFontPixels = 13;              // the stock GUI font of unscaled titles
+};
+
+// Makes "Arial", the map's font, resolve to an installed metric-compatible
+// face. Call once after the QGuiApplication exists; later calls do nothing.
+void installMapFonts();
+
+// Paints the map into `image` through the mapping `t` (device = image
+// pixels). With a single-cell update only the layers above the cells are
+// painted over what the image already holds.
+void renderMap(QImage& image, const MapTransform& t, const Session& s, const DisplayState& d,
+               const DrawOptions& o);
+
+// The whole client area of W x H as the window shows it.
+QImage renderClient(const Session& s, DisplayState& d, int width, int height,
+                    const DrawOptions& o = {});
+
+// Draws the map onto any painter in `target` (the client area, in the
+// painter's device pixels) and keeps the mapping in d.view for the mouse.
+void drawMap(QPainter& p, const QRect& target, const Session& s, DisplayState& d,
+             const DrawOptions& o = {});
+
+// Draws the map on a printer page of the given metrics at o.printingPercent;
+// the image is rendered at most `maxPixels` on its longer side and scaled.
+void drawMapOnPage(QPainter& p, const PageMetrics& page, const Session& s, const DisplayState& d,
+                   const DrawOptions& o, int maxPixels = 4200);
+
+}  // namespace zn

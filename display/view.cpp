@@ -1,0 +1,173 @@
+#include "display/view.h"
+
+#include <cmath>
+
+namespace zn {
+
+namespace {
+
+// The logical window of the map: the whole extent, or the zoom rectangle with
+// a margin of a fortieth on each side.
+void setWindow(MapTransform& t, const Geometry& geo, const ViewState& view) {
+  if (!view.zoomed || view.zoom.w <= 0 || view.zoom.h <= 0) {
+    t.winX = 0;
+    t.winY = 0;
+    t.winW = geo.extentX;
+    t.winH = geo.extentY;
+    return;
+  }
+  const int mx = view.zoom.w / 40, my = view.zoom.h / 40;
+  t.winX = view.zoom.x - mx;
+  t.winY = view.zoom.y - my;
+  t.winW = view.zoom.w + 2 * mx;
+  t.winH = view.zoom.h + 2 * my;
+  t.zoomSx = static_cast<double>(geo.extentX) / view.zoom.w;
+  t.zoomSy = static_cast<double>(geo.extentY) / view.zoom.h;
+  t.zoomFactor = std::min(t.zoomSx, t.zoomSy);
+}
+
+// Centres the isotropic map in a device area of w x h at (x, y).
+void centre(MapTransform& t, double x, double y, double w, double h) {
+  t.aspect = static_cast<double>(t.winH) / t.winW;
+  w = std::max(w, 1.0);
+  h = std::max(h, 1.0);
+  double vw = w, vh = h;
+  if (h / w < t.aspect) {
+    vw = h / t.aspect;
+    x += (w - vw) / 2;
+  } else {
+    vh = w * t.aspect;
+    y += (h - vh) / 2;
+  }
+  t.vpX = static_cast<int>(x);
+  t.vpY = static_cast<int>(y);
+  t.vpW = std::max(1, static_cast<int>(std::lround(vw)));
+  t.vpH = std::max(1, static_cast<int>(std::lround(vh)));
+}
+
+DeviceRect viewportRect(const MapTransform& t) { return {t.vpX, t.vpY, t.vpX + t.vpW, t.vpY + t.vpH}; }
+
+}  // namespace
+
+std::pair<int, int> MapTransform::toLogical(double px, double py) const {
+  const double x = winX + (px - vpX) / scaleX();
+  const double y = winY + (py - vpY) / scaleY();
+  return {static_cast<int>(x), static_cast<int>(y)};
+}
+
+int cellGap(int width, int height, double zoomFactor) {
+  const double z = zoomFactor < 1.0 ? 1.0 : zoomFactor;
+  const double w = width * z, h = height * z;
+  if (w >= 1601 && h >= 1069) return 0;
+  if (w > 800 && h > 534) return 4;
+  if (w > 400 && h > 267) return 8;
+  if (w > 200 && h > 134) return 12;
+  if (w < 101) return 20;
+  return h > 67 ? 16 : 20;
+}
+
+MapTransform screenTransform(const Geometry& geo, const ViewState& view, int width, int height,
+                             int statusBar) {
+  MapTransform t;
+  setWindow(t, geo, view);
+  t.gap = cellGap(width, height, t.zoomFactor);
+  t.thumbnail = width <= kThumbnailLimit || height <= kThumbnailLimit;
+  centre(t, 0, 0, width, height - statusBar);
+  if (!view.zoomed && !t.thumbnail)
+    t.clip = {1, 1, width - 1, height - statusBar};
+  else
+    t.clip = viewportRect(t);
+  return t;
+}
+
+MapTransform printTransform(const Geometry& geo, const ViewState& view, const PageMetrics& page,
+                            int percent, bool editing) {
+  MapTransform t;
+  setWindow(t, geo, view);
+  t.printing = true;
+  t.gap = editing ? 0 : 1;
+  const double k = view.zoomed ? 0.9 : 1.0;
+  const double ex = (page.width - 2.0 * page.offsetX) * percent * k / 100.0;
+  const double ey = (page.height - 2.0 * page.offsetY) * page.aspectRatio * percent * k / 100.0;
+  centre(t, (page.width - ex) / 2, (page.height - ey) / 2, ex, ey);
+  t.clip = viewportRect(t);
+  return t;
+}
+
+int cellAt(const Workspace& ws, int x, int y) {
+  const Geometry& g = ws.geo;
+  if (g.cellSize <= 0 || x < g.originX || y < g.originY) return 0;
+  const int c = (x - g.originX) / g.cellSize + 1;
+  const int r = (y - g.originY) / g.cellSize + 1;
+  if (c > g.columns || r > g.rows) return 0;
+  const int n = (r - 1) * g.columns + c;
+  if (n < 1 || n > g.cells || n >= static_cast<int>(ws.cells.size())) return 0;
+  const GridCell& cell = ws.cells[static_cast<std::size_t>(n)];
+  return x >= cell.x0 && x < cell.x1 && y >= cell.y0 && y < cell.y1 ? n : 0;
+}
+
+bool zoomRectAcceptable(const Geometry& geo, const LogicalRect& r) {
+  return r.w > 0 && r.h > 0 && r.x > 0 && r.y > 0 && r.x + r.w < geo.extentX &&
+         r.y + r.h < geo.extentY;
+}
+
+LogicalRect zoomRectFromPoints(const MapTransform& t, double x0, double y0, double x1, double y1) {
+  auto [ax, ay] = t.toLogical(std::min(x0, x1), std::min(y0, y1));
+  auto [bx, by] = t.toLogical(std::max(x0, x1), std::max(y0, y1));
+  return {ax, ay, bx - ax, by - ay};
+}
+
+bool zoomTo(Session& s, ViewState& view, const LogicalRect& r) {
+  if (!zoomRectAcceptable(s.ws.geo, r)) return false;
+  if (!view.zoomed) {
+    s.savedFillFrameCoast = s.settings[kFillFrameCoast];
+    s.settings[kFillFrameCoast] = 0;
+  }
+  view.zoom = r;
+  view.zoomed = true;
+  view.zoomArmed = false;
+  s.zoomed = true;
+  return true;
+}
+
+void unzoom(Session& s, ViewState& view) {
+  if (view.zoomed) s.settings[kFillFrameCoast] = s.savedFillFrameCoast;
+  view.zoomed = false;
+  view.zoomArmed = false;
+  view.zoom = {};
+  view.clientLogical = {};
+  s.zoomed = false;
+}
+
+void pan(ViewState& view, const Geometry& geo, int dx, int dy) {
+  if (!view.zoomed) return;
+  auto move = [](int pos, int size, int d, int lo, int hi) {
+    const int to = pos + d;
+    if (d < 0) return std::max(to, std::min(pos, lo));
+    if (d > 0) return std::min(to, std::max(pos, hi - size));
+    return pos;
+  };
+  view.zoom.x = move(view.zoom.x, view.zoom.w, dx, geo.originX, geo.farX);
+  view.zoom.y = move(view.zoom.y, view.zoom.h, dy, geo.originY, geo.farY);
+}
+
+DeviceRect captureRect(int saveArea, const ViewState& view, const MapTransform& t,
+                       const Geometry& geo, int width, int height) {
+  DeviceRect r{0, 0, width, height};
+  if (saveArea == 0) {
+    r = {1, 1, width - 1, height - kStatusBarHeight};
+  } else if (saveArea == 2 && !view.zoomed) {
+    const int far = t.gap + 1;
+    r.left = static_cast<int>(t.toDeviceX(geo.originX));
+    r.right = static_cast<int>(t.toDeviceX(geo.farX + far));
+    r.top = static_cast<int>(t.toDeviceY(geo.originY));
+    r.bottom = static_cast<int>(t.toDeviceY(geo.farY + far));
+  }
+  r.left = std::clamp(r.left, 0, width);
+  r.right = std::clamp(r.right, 0, width);
+  r.top = std::clamp(r.top, 0, height);
+  r.bottom = std::clamp(r.bottom, 0, height);
+  return r;
+}
+
+}  // namespace zn

@@ -1,0 +1,214 @@
+#include "display/classing.h"
+
+#include <cmath>
+#include <limits>
+
+#include <gtest/gtest.h>
+
+#include "tests/support/scripted_host.h"
+
+namespace zn {
+namespace {
+
+// Cells 1..n with the given scores; counts equal to the scores unless given.
+std::vector<GridCell> cellsWith(const std::vector<double>& scores) {
+  std::vector<GridCell> cells(scores.size() + 2);
+  for (std::size_t i = 0; i < scores.size(); ++i) {
+    cells[i + 1].score = scores[i];
+    cells[i + 1].count = static_cast<int>(scores[i]) == 10000 ? 0 : static_cast<int>(scores[i]);
+  }
+  return cells;
+}
+
+std::vector<int> classesOf(const std::vector<GridCell>& cells) {
+  std::vector<int> v;
+  for (std::size_t i = 1; i + 1 < cells.size(); ++i) v.push_back(cells[i].scored ? cells[i].classNumber : -1);
+  return v;
+}
+
+ClassingInput input(int scale, bool separate, bool inverted = false, double limit = 0, int k = 6) {
+  ClassingInput in;
+  in.classCount = k;
+  in.scaleType = scale;
+  in.maxSeparate = separate;
+  in.inverted = inverted;
+  in.fixedLimit = limit;
+  return in;
+}
+
+struct Case {
+  const char* what;
+  ClassingInput in;
+  std::vector<double> scores;
+  std::vector<int> classes;
+};
+
+TEST(Classing, IntervalAndFixedLimitScales) {
+  const std::vector<double> s{2, 4, 6, 8, 12};
+  const Case cases[] = {
+      {"equal interval", input(kEqualInterval, false), s, {0, 1, 2, 3, 5}},
+      {"equal interval, max separate", input(kEqualInterval, true), s, {0, 1, 2, 3, 5}},
+      {"inverted", input(kEqualInterval, false, true), s, {5, 4, 3, 2, 0}},
+      // The smallest score is the top of an inverted scale; the largest would
+      // fall below class 0 and stays in it.
+      {"inverted, max separate", input(kEqualInterval, true, true), s, {5, 3, 2, 1, 0}},
+      {"fixed limit well above the maximum", input(kFixedLimit, false, false, 24), s, {0, 1, 1, 2, 3}},
+      {"fixed limit below the maximum", input(kFixedLimit, false, false, 6), s, {1, 2, 3, 4, 5}},
+      {"33 classes", input(kEqualInterval, false, false, 0, 33), {1, 2, 50, 99, 100}, {0, 0, 16, 32, 32}},
+  };
+  for (const Case& c : cases) {
+    auto cells = cellsWith(c.scores);
+    classifyCells(cells, static_cast<int>(c.scores.size()), c.in);
+    EXPECT_EQ(classesOf(cells), c.classes) << c.what;
+  }
+}
+
+TEST(Classing, EqualFrequencyScale) {
+  // Values 1 (3 cells), 2 (2), 3 (1), 5 (4), 9 (2): 12 scored, 2 at the top.
+  const std::vector<double> s{1, 1, 1, 2, 2, 3, 5, 5, 5, 5, 9, 9};
+  const Case cases[] = {
+      {"normal", input(kEqualFrequency, false), s, {0, 0, 0, 1, 1, 3, 3, 3, 3, 3, 5, 5}},
+      {"max separate", input(kEqualFrequency, true), s, {0, 0, 0, 1, 1, 2, 3, 3, 3, 3, 5, 5}},
+      {"inverted", input(kEqualFrequency, false, true), s, {5, 5, 5, 4, 4, 2, 2, 2, 2, 2, 0, 0}},
+      {"inverted, max separate", input(kEqualFrequency, true, true), s, {5, 5, 5, 2, 2, 2, 0, 0, 0, 0, 0, 0}},
+      {"one value", input(kEqualFrequency, true), {7, 7, 7}, {5, 5, 5}},
+  };
+  for (const Case& c : cases) {
+    auto cells = cellsWith(c.scores);
+    classifyCells(cells, static_cast<int>(c.scores.size()), c.in);
+    EXPECT_EQ(classesOf(cells), c.classes) << c.what;
+  }
+}
+
+TEST(Classing, EqualMinimumAndMaximumGiveTheTopClass) {
+  for (int scale : {kEqualInterval, kEqualFrequency})
+    for (bool separate : {false, true})
+      for (bool inverted : {false, true}) {
+        auto cells = cellsWith({3, 3, 3});
+        ClassTable t = classifyCells(cells, 3, input(scale, separate, inverted, 0));
+        EXPECT_EQ(classesOf(cells), (std::vector<int>{5, 5, 5}))
+            << "scale " << scale << " separate " << separate << " inverted " << inverted;
+        EXPECT_EQ(cells[1].topValue, 1);
+        EXPECT_EQ(t.scoredCells, 3);
+      }
+  // A fixed limit of 0 over nothing but zero-score markers: no range at all.
+  auto markers = cellsWith({10000, 10000});
+  classifyCells(markers, 2, input(kFixedLimit, false, false, 0));
+  EXPECT_EQ(classesOf(markers), (std::vector<int>{0, 0}));
+}
+
+TEST(Classing, ZeroScoreMarkerIsScoredAndLowest) {
+  for (int scale : {kEqualInterval, kEqualFrequency}) {
+    auto cells = cellsWith({10000, 4, 8});
+    ClassTable t = classifyCells(cells, 3, input(scale, false));
+    EXPECT_EQ(t.scoredCells, 3);
+    EXPECT_EQ(t.minimum, 0.0);
+    EXPECT_EQ(t.maximum, 8.0);
+    EXPECT_EQ(cells[1].classNumber, 0) << "scale " << scale;
+    EXPECT_EQ(cells[1].fillColour, paletteIndexRef(0));
+    EXPECT_EQ(cells[1].scored, 1);
+    EXPECT_EQ(cells[1].topValue, 0);
+  }
+  // With the interval scale the minimum pulled to 0 spreads the others.
+  auto cells = cellsWith({10000, 4, 8});
+  classifyCells(cells, 3, input(kEqualInterval, false));
+  EXPECT_EQ(classesOf(cells), (std::vector<int>{0, 3, 5}));
+  auto inv = cellsWith({10000, 4, 8});
+  classifyCells(inv, 3, input(kEqualInterval, false, true));
+  EXPECT_EQ(inv[1].classNumber, 5);
+}
+
+TEST(Classing, MaxInSeparateClassKeepsTheTopColourForTheMaximumOnly) {
+  auto cells = cellsWith({10, 20, 30, 90, 99, 100});
+  classifyCells(cells, 6, input(kEqualInterval, true, false, 0, 33));
+  EXPECT_EQ(cells[6].classNumber, 32);
+  EXPECT_EQ(cells[6].topValue, 1);
+  for (int n = 1; n <= 5; ++n) {
+    EXPECT_LT(cells[static_cast<std::size_t>(n)].classNumber, 32) << n;
+    EXPECT_EQ(cells[static_cast<std::size_t>(n)].topValue, 0);
+  }
+  auto shared = cellsWith({10, 20, 30, 90, 99, 100});
+  classifyCells(shared, 6, input(kEqualInterval, false, false, 0, 33));
+  EXPECT_EQ(shared[5].classNumber, 32);
+  EXPECT_EQ(shared[6].classNumber, 32);
+}
+
+TEST(Classing, HistogramCountsCellsWithACount) {
+  auto cells = cellsWith({2, 4, 6, 8, 12});
+  cells[2].count = 0;  // scored, but nothing to count
+  ClassTable t = classifyCells(cells, 5, input(kEqualInterval, false));
+  EXPECT_EQ(t.histogram, (std::vector<int>{1, 0, 1, 1, 0, 1, 0}));
+  EXPECT_EQ(t.largestCount(), 1);
+}
+
+TEST(Classing, LimitsHoldEachClassMaximumWithGapsFilled) {
+  auto cells = cellsWith({2, 4, 6, 8, 12});
+  ClassTable t = classifyCells(cells, 5, input(kEqualInterval, false));
+  EXPECT_EQ(t.limits, (std::vector<double>{2, 4, 6, 8, 8, 12}));
+  auto inv = cellsWith({2, 4, 6, 8, 12});
+  ClassTable ti = classifyCells(inv, 5, input(kEqualInterval, false, true));
+  // Classes 5..0 hold 2, 4, 6, 8, (empty), 12; the empty one takes 8 from
+  // above, then every entry moves one place down.
+  EXPECT_EQ(ti.limits, (std::vector<double>{8, 8, 6, 4, 2, 2}));
+}
+
+TEST(Classing, ScoredFlagsAndUnscoredCells) {
+  auto cells = cellsWith({0, 5, 0, 7});
+  cells[1].scored = 1;  // stale flag from an earlier map
+  cells[1].topValue = 1;
+  ClassTable t = classifyCells(cells, 4, input(kEqualInterval, false));
+  EXPECT_EQ(t.scoredCells, 2);
+  EXPECT_EQ(classesOf(cells), (std::vector<int>{-1, 0, -1, 5}));
+  EXPECT_EQ(cells[1].topValue, 0);
+}
+
+TEST(Classing, NothingScoredWhenAllScoresAreZeroOrNegative) {
+  auto cells = cellsWith({0, -3, 0});
+  ClassTable t = classifyCells(cells, 3, input(kEqualFrequency, true));
+  EXPECT_EQ(t.scoredCells, 0);
+  EXPECT_EQ(classesOf(cells), (std::vector<int>{-1, -1, -1}));
+  EXPECT_EQ(t.largestCount(), 0);
+}
+
+TEST(Classing, DamagedScoresAreLeftUnmapped) {
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  const double inf = std::numeric_limits<double>::infinity();
+  for (int scale : {kEqualInterval, kEqualFrequency}) {
+    auto cells = cellsWith({1, nan, 3, inf, 5});
+    ClassTable t = classifyCells(cells, 5, input(scale, true));
+    EXPECT_EQ(t.scoredCells, 3);
+    EXPECT_EQ(classesOf(cells), (std::vector<int>{0, -1, 2, -1, 5}));
+  }
+}
+
+TEST(Classing, CellCountBeyondTheTableIsCut) {
+  auto cells = cellsWith({1, 2});
+  ClassTable t = classifyCells(cells, 5000, input(kEqualInterval, false));
+  EXPECT_EQ(t.scoredCells, 2);
+}
+
+TEST(Classing, SessionClassingUsesSettingsAndMarksAreasWhenNothingIsScored) {
+  test::ScriptedHost host;
+  Session s(host, "/nonexistent");
+  setDefaults(s.settings);
+  s.ws.cells.resize(s.ws.geo.cells + 2);
+  s.settings[kScaleType] = kFixedLimit;
+  s.map.scaleLimit = 66;
+  s.ws.cells[1].score = 33;
+  s.ws.cells[1].count = 33;
+  Palette p;
+  allocatePalette(p, -1, s.settings);
+  buildPalette(p, s.settings);
+  ClassTable t = classifyScores(s, p);
+  EXPECT_EQ(t.classCount, 33);
+  EXPECT_EQ(s.ws.cells[1].classNumber, 16);
+  EXPECT_EQ(s.settings[kSelectedAreasDisplay], 1);
+
+  s.ws.cells[1].score = 0;
+  s.areas.cells = {5, 6};
+  classifyScores(s, p);
+  EXPECT_EQ(s.settings[kSelectedAreasDisplay], 2);
+}
+
+}  // namespace
+}  // namespace zn

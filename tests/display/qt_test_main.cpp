@@ -1,0 +1,13 @@
+// Test main for the Qt parts: one QApplication on the offscreen platform.
+#include <QApplication>
+#include <gtest/gtest.h>
+
+#include "display/renderer.h"
+
+int main(int argc, char** argv) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  zn::installMapFonts();
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}

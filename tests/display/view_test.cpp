@@ -1,0 +1,232 @@
+#include "display/view.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/support/scripted_host.h"
+
+namespace zn {
+namespace {
+
+Workspace worldCells() {
+  Workspace ws;
+  ws.cells.resize(static_cast<std::size_t>(ws.geo.cells) + 2);
+  buildCellCorners(ws);
+  return ws;
+}
+
+TEST(CellGap, ThresholdsOfClientSizeAndZoom) {
+  struct Case {
+    int w, h;
+    double z;
+    int gap;
+  };
+  const Case cases[] = {
+      {1601, 1069, 1, 0}, {1600, 1068, 1, 4}, {1601, 1068, 1, 4}, {801, 535, 1, 4},
+      {800, 535, 1, 8},   {401, 268, 1, 8},   {400, 268, 1, 12},  {201, 135, 1, 12},
+      {100, 300, 1, 20},  {150, 68, 1, 16},   {150, 67, 1, 20},   {801, 535, 2, 0},
+      {1601, 1069, 0.5, 0},  // a zoom factor below 1 counts as 1
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(cellGap(c.w, c.h, c.z), c.gap) << c.w << " x " << c.h << " zoom " << c.z;
+}
+
+TEST(ScreenMapping, CentresTheMapAcrossOrDown) {
+  Geometry geo;
+  ViewState view;
+  // A wide window: the map's height fills H - 20 and it moves right.
+  MapTransform wide = screenTransform(geo, view, 2000, 1020);
+  EXPECT_EQ(wide.vpH, 1000);
+  EXPECT_EQ(wide.vpX, static_cast<int>((2000 - 1000 / (2249.0 / 3073)) / 2));
+  EXPECT_EQ(wide.vpY, 0);
+  EXPECT_NEAR(wide.vpW, 1366, 1);
+  // A tall window: the width fills and it moves down.
+  MapTransform tall = screenTransform(geo, view, 1000, 1500);
+  EXPECT_EQ(tall.vpX, 0);
+  EXPECT_EQ(tall.vpW, 1000);
+  EXPECT_EQ(tall.vpY, static_cast<int>((1480 - 1000 * (2249.0 / 3073)) / 2));
+  EXPECT_NEAR(tall.scaleX(), tall.scaleY(), 0.001);
+}
+
+TEST(ScreenMapping, ClipAndThumbnail) {
+  Geometry geo;
+  ViewState view;
+  MapTransform t = screenTransform(geo, view, 800, 600);
+  EXPECT_FALSE(t.thumbnail);
+  EXPECT_EQ(t.clip, (DeviceRect{1, 1, 799, 580}));
+  MapTransform small = screenTransform(geo, view, 300, 600);
+  EXPECT_TRUE(small.thumbnail);
+  EXPECT_EQ(small.clip, (DeviceRect{small.vpX, small.vpY, small.vpX + small.vpW, small.vpY + small.vpH}));
+  EXPECT_TRUE(screenTransform(geo, view, 600, 300).thumbnail);
+  EXPECT_FALSE(screenTransform(geo, view, 301, 301).thumbnail);
+}
+
+TEST(ScreenMapping, ZoomedWindowHasAFortiethMargin) {
+  Geometry geo;
+  ViewState view;
+  view.zoomed = true;
+  view.zoom = {400, 300, 800, 400};
+  MapTransform t = screenTransform(geo, view, 1000, 720);
+  EXPECT_EQ(t.winX, 380);
+  EXPECT_EQ(t.winY, 290);
+  EXPECT_EQ(t.winW, 840);
+  EXPECT_EQ(t.winH, 420);
+  EXPECT_DOUBLE_EQ(t.aspect, 0.5);
+  EXPECT_DOUBLE_EQ(t.zoomFactor, std::min(3073.0 / 800, 2249.0 / 400));
+  EXPECT_EQ(t.gap, cellGap(1000, 720, t.zoomFactor));
+  EXPECT_EQ(t.clip, (DeviceRect{t.vpX, t.vpY, t.vpX + t.vpW, t.vpY + t.vpH}));
+}
+
+TEST(PointToMap, MatchesTheUnzoomedFormulaAndFindsCells) {
+  Workspace ws = worldCells();
+  ViewState view;
+  for (auto [w, h] : {std::pair{1200, 820}, std::pair{900, 1200}, std::pair{640, 480}}) {
+    MapTransform t = screenTransform(ws.geo, view, w, h);
+    const double hh = h - 20, a = 2249.0 / 3073;
+    for (auto [px, py] : {std::pair{300.0, 200.0}, std::pair{611.0, 377.0}}) {
+      auto [x, y] = t.toLogical(px, py);
+      const double ex = w <= hh / a ? (px - t.vpX) / w * 3073 : (px - t.vpX) / (hh / a) * 3073;
+      const double ey = hh <= w * a ? (py - t.vpY) / hh * 2249 : (py - t.vpY) / (w * a) * 2249;
+      EXPECT_NEAR(x, ex, 3) << w << "x" << h;
+      EXPECT_NEAR(y, ey, 3) << w << "x" << h;
+    }
+    // The device centre of every cell picks that cell.
+    for (int n : {1, 36, 37, 400, 864}) {
+      const GridCell& c = ws.cells[static_cast<std::size_t>(n)];
+      EXPECT_EQ(cellAtDevice(ws, t, t.toDeviceX(c.x0 + 36), t.toDeviceY(c.y0 + 36)), n);
+    }
+  }
+}
+
+TEST(PointToMap, ZoomedPicksTheCellUnderThePointer) {
+  Workspace ws = worldCells();
+  ViewState view;
+  view.zoomed = true;
+  view.zoom = {1000, 700, 300, 200};
+  MapTransform t = screenTransform(ws.geo, view, 1000, 720);
+  const GridCell& c = ws.cells[9 * 36 + 13];
+  EXPECT_EQ(cellAtDevice(ws, t, t.toDeviceX(c.x0 + 2), t.toDeviceY(c.y1 - 2)), 9 * 36 + 13);
+}
+
+TEST(PointToCell, NothingOutsideTheFrame) {
+  Workspace ws = worldCells();
+  EXPECT_EQ(cellAt(ws, 160, 160), 1);
+  EXPECT_EQ(cellAt(ws, 231, 231), 1);
+  EXPECT_EQ(cellAt(ws, 232, 160), 2);
+  EXPECT_EQ(cellAt(ws, 2751, 1887), 864);
+  EXPECT_EQ(cellAt(ws, 159, 500), 0);
+  EXPECT_EQ(cellAt(ws, 2752, 500), 0);
+  EXPECT_EQ(cellAt(ws, 500, 1888), 0);
+  EXPECT_EQ(cellAt(ws, -5, -5), 0);
+  Workspace empty;
+  EXPECT_EQ(cellAt(empty, 200, 200), 0);
+}
+
+TEST(Zoom, RectangleMustLieStrictlyInsideTheExtent) {
+  Geometry geo;
+  EXPECT_TRUE(zoomRectAcceptable(geo, {1, 1, 3071, 2247}));
+  EXPECT_FALSE(zoomRectAcceptable(geo, {0, 100, 500, 500}));
+  EXPECT_FALSE(zoomRectAcceptable(geo, {100, 100, 2973, 500}));
+  EXPECT_FALSE(zoomRectAcceptable(geo, {100, 100, 500, 2149}));
+  EXPECT_FALSE(zoomRectAcceptable(geo, {100, 100, 0, 50}));
+  EXPECT_FALSE(zoomRectAcceptable(geo, {100, 100, 50, -5}));
+}
+
+TEST(Zoom, ZoomingSavesTheFillAndUnzoomingRestoresIt) {
+  test::ScriptedHost host;
+  Session s(host, "/nonexistent");
+  setDefaults(s.settings);
+  ViewState view;
+  ASSERT_EQ(s.settings[kFillFrameCoast], 1);
+  EXPECT_FALSE(zoomTo(s, view, {0, 0, 3073, 2249}));
+  EXPECT_FALSE(view.zoomed);
+  EXPECT_EQ(s.settings[kFillFrameCoast], 1);
+  ASSERT_TRUE(zoomTo(s, view, {400, 300, 800, 400}));
+  EXPECT_TRUE(view.zoomed);
+  EXPECT_TRUE(s.zoomed);
+  EXPECT_EQ(s.settings[kFillFrameCoast], 0);
+  // A second zoom keeps the fill saved by the first.
+  ASSERT_TRUE(zoomTo(s, view, {500, 300, 400, 400}));
+  unzoom(s, view);
+  EXPECT_FALSE(view.zoomed);
+  EXPECT_FALSE(s.zoomed);
+  EXPECT_EQ(s.settings[kFillFrameCoast], 1);
+}
+
+TEST(Zoom, RubberBandInEitherDirection) {
+  Geometry geo;
+  ViewState view;
+  MapTransform t = screenTransform(geo, view, 1000, 720);
+  LogicalRect a = zoomRectFromPoints(t, 100, 100, 300, 250);
+  LogicalRect b = zoomRectFromPoints(t, 300, 250, 100, 100);
+  EXPECT_EQ(a, b);
+  EXPECT_GT(a.w, 0);
+  EXPECT_GT(a.h, 0);
+}
+
+TEST(Pan, StopsAtTheGridOriginAndFarCorner) {
+  Geometry geo;
+  ViewState view;
+  pan(view, geo, 133, 0);
+  EXPECT_EQ(view.zoom, LogicalRect{});  // nothing to pan unzoomed
+  view.zoomed = true;
+  view.zoom = {200, 200, 400, 300};
+  pan(view, geo, -kPanStep, 0);
+  EXPECT_EQ(view.zoom.x, 160);
+  pan(view, geo, 0, -4 * kPanStep);
+  EXPECT_EQ(view.zoom.y, 160);
+  pan(view, geo, kPanStep, kPanStep);
+  EXPECT_EQ(view.zoom.x, 293);
+  EXPECT_EQ(view.zoom.y, 293);
+  for (int i = 0; i < 40; ++i) pan(view, geo, kPanStep, kPanStep);
+  EXPECT_EQ(view.zoom.x, 2752 - 400);
+  EXPECT_EQ(view.zoom.y, 1888 - 300);
+  // A view already past the origin does not jump back by panning away.
+  view.zoom = {50, 50, 400, 300};
+  pan(view, geo, -kPanStep, -kPanStep);
+  EXPECT_EQ(view.zoom.x, 50);
+  EXPECT_EQ(view.zoom.y, 50);
+}
+
+TEST(PrintMapping, WidthPercentageAndZoomShrinkTheViewport) {
+  Geometry geo;
+  ViewState view;
+  PageMetrics page{4960, 7016, 100, 100, 0.7071};
+  MapTransform full = printTransform(geo, view, page, 100, false);
+  EXPECT_EQ(full.vpW, 4760);
+  EXPECT_EQ(full.vpX, 100);
+  EXPECT_EQ(full.gap, 1);
+  EXPECT_EQ(printTransform(geo, view, page, 100, true).gap, 0);
+  view.zoomed = true;
+  view.zoom = {400, 300, 1200, 600};
+  MapTransform half = printTransform(geo, view, page, 50, false);
+  EXPECT_NEAR(half.vpW, 0.45 * 4760, 1);
+  EXPECT_EQ(half.vpX, static_cast<int>((4960 - 0.45 * 4760) / 2));
+  EXPECT_TRUE(half.printing);
+  EXPECT_FALSE(half.thumbnail);
+  // Landscape: the height (scaled by the pixel aspect) limits the map.
+  PageMetrics landscape{7016, 4960, 100, 100, 0.7071};
+  view.zoomed = false;
+  MapTransform l = printTransform(geo, view, landscape, 100, false);
+  EXPECT_NEAR(l.vpH, 4760 * 0.7071, 1);
+  EXPECT_GT(l.vpX, 100);
+}
+
+TEST(SaveArea, CaptureRectangles) {
+  Geometry geo;
+  ViewState view;
+  MapTransform t = screenTransform(geo, view, 1000, 720);
+  EXPECT_EQ(captureRect(0, view, t, geo, 1000, 720), (DeviceRect{1, 1, 999, 700}));
+  EXPECT_EQ(captureRect(1, view, t, geo, 1000, 720), (DeviceRect{0, 0, 1000, 720}));
+  DeviceRect frame = captureRect(2, view, t, geo, 1000, 720);
+  EXPECT_EQ(frame.left, static_cast<int>(t.toDeviceX(160)));
+  EXPECT_EQ(frame.right, static_cast<int>(t.toDeviceX(2752 + t.gap + 1)));
+  EXPECT_EQ(frame.top, static_cast<int>(t.toDeviceY(160)));
+  EXPECT_EQ(frame.bottom, static_cast<int>(t.toDeviceY(1888 + t.gap + 1)));
+  view.zoomed = true;
+  view.zoom = {400, 300, 800, 400};
+  EXPECT_EQ(captureRect(2, view, t, geo, 1000, 720), (DeviceRect{0, 0, 1000, 720}));
+  EXPECT_TRUE(captureRect(0, view, t, geo, 1, 1).empty());
+}
+
+}  // namespace
+}  // namespace zn
