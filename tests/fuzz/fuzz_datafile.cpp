@@ -21,9 +21,9 @@ class SilentHost : public zn::Host {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   SilentHost host;
   zn::Session s(host, "/nonexistent");
-  // A small budget keeps runs fast and walks the shrink path on large counts.
-  s.memory.limitBytes = std::size_t(4) << 20;
   if (!zn::allocateWorkspace(s)) return 0;
+  // A small budget keeps runs fast and walks the shrink path on large counts.
+  s.memory.limitBytes = s.coreBytes() + (std::size_t(256) << 10);
   std::string bytes(reinterpret_cast<const char*>(data), size);
   if (!zn::readDatafileBytes(s, bytes)) return 0;
   s.ws.datafile.opened = true;
