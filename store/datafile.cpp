@@ -7,6 +7,7 @@
 #include <new>
 
 #include "store/binio.h"
+#include "store/britain.h"
 #include "store/files.h"
 #include "store/text.h"
 
@@ -224,6 +225,7 @@ void reportLoad(Session& s) {
 }
 
 bool loadGridType(Session& s) {
+  if (isBritain(s)) return loadBritainGridType(s);
   Workspace& ws = s.ws;
   const std::string& sub = ws.datafile.subdir;
   s.coastApplies = 0;

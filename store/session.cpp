@@ -2,6 +2,8 @@
 
 #include <new>
 
+#include "store/britain.h"
+
 namespace zn {
 
 void Session::fail(const std::string& text) {
@@ -35,6 +37,7 @@ bool allocate(Session& s, Vec& v, std::size_t count) {
 }  // namespace
 
 bool allocateWorkspace(Session& s) {
+  if (s.variant == GridVariant::Britain) return allocateBritainWorkspace(s);
   Workspace& ws = s.ws;
   ws.geo = Geometry{};
   ws.cards.layout = s.variant == GridVariant::Britain ? &kBritainCards : &kWorldCards;
@@ -123,8 +126,9 @@ bool startSession(Session& s) {
   readOptions(s.settings, s.optionsFile(), britain);
   s.backgroundMap.settings = correctAtStartup(s.settings, s.savedFillFrameCoast);
   if (!allocateWorkspace(s)) return false;
-  s.coastlineRead = readCoastline(s.coast, s.coastFile(), s.ws.geo);
-  s.coastApplies = s.coastlineRead ? 1 : 0;
+  s.coastlineRead = britain ? readBritainCoastline(s.coast, s.coastFile(), s.ws.geo)
+                            : readCoastline(s.coast, s.coastFile(), s.ws.geo);
+  s.coastApplies = s.coastlineRead ? (britain ? 2 : 1) : 0;
   readMapDefinitions(s.gridTypes, s.mapFile());
   return true;
 }

@@ -53,7 +53,9 @@ struct Session {
 
   std::filesystem::path optionsFile() const { return home / "ZONARIUM.OPP"; }
   std::filesystem::path mapFile() const { return home / "ZONARIUM.MAP"; }
-  std::filesystem::path coastFile() const { return home / "ZONARIUM.@17"; }
+  std::filesystem::path coastFile() const {
+    return variant == GridVariant::Britain ? home / "britain" / "ZONARIUM.@50" : home / "ZONARIUM.@17";
+  }
 
   // Shows a fatal message ("BANG!!", error icon) and marks the session ended.
   void fail(const std::string& text);

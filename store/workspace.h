@@ -182,6 +182,11 @@ struct DatafileState {
 struct AreaSet {
   std::vector<int> cells;
   int seedCount = 0;
+  // Cells holding an included taxon not yet represented; counted before the
+  // number-of-areas dialogs open and read by the hotspot title.
+  int candidateCells = 0;
+  // A near-minimum run with re-ordering and a goal of 1 is on the map.
+  bool nearMinimumDone = false;
   bool empty() const { return cells.empty(); }
   int count() const { return static_cast<int>(cells.size()); }
 };
@@ -191,6 +196,7 @@ struct Workspace {
   CardStore cards;
   std::vector<GridCell> cells;        // cells + 2 records; record n is cell n
   std::vector<LatticeLine> lattice;
+  std::vector<int> masterIndex;  // Britain grid: frame square -> cell number
   std::vector<std::int32_t> backcell, prop, prop2, prop3;  // 5 slots per cell + 10
 
   int taxaCount = 0;
