@@ -202,6 +202,28 @@ bool loadDatafile(Session& s) {
   return ok;
 }
 
+std::string encodeDatafile(const Session& s, const std::string& title) {
+  const Workspace& ws = s.ws;
+  const CardLayout& L = *ws.cards.layout;
+  const int taxa = std::clamp(ws.taxaCount, 0, ws.cards.slots());
+  std::string out;
+  out.reserve(static_cast<std::size_t>(L.headerSize) + static_cast<std::size_t>(taxa) * L.size);
+  if (isBritain(s))
+    out += strprintf("%4d", std::min(taxa, 9999)).substr(0, 4);
+  else
+    putU16(out, static_cast<std::uint16_t>(std::min(taxa, 32767)));
+  std::string t(32, '\0');
+  t.replace(0, std::min<std::size_t>(title.size(), 31), title.substr(0, 31));
+  out += t;
+  for (int k = 0; k < taxa; ++k)
+    out.append(reinterpret_cast<const char*>(ws.cards.card(k)), static_cast<std::size_t>(L.size));
+  return out;
+}
+
+bool saveDatafile(const Session& s, const fs::path& path, const std::string& title) {
+  return saveFileAtomically(path, encodeDatafile(s, title));
+}
+
 void reportLoad(Session& s) {
   const Workspace& ws = s.ws;
   const DatafileState& df = ws.datafile;

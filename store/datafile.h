@@ -36,6 +36,14 @@ bool openDatafile(Session& s);
 // Runs the rescale once per loaded quantitative datafile; true when it ran.
 bool standardiseQuantitative(Session& s);
 
+// The datafile image of the cards in memory: header (taxa count and title)
+// and the taxa count's cards, run-time fields as they stand.
+std::string encodeDatafile(const Session& s, const std::string& title);
+
+// Writes the datafile through a temporary file so a failed write never
+// destroys the old one; false on failure.
+bool saveDatafile(const Session& s, const std::filesystem::path& path, const std::string& title);
+
 // Parses the bytes of a datafile into the session's card store; used by the
 // loader and by the fuzzing target.
 bool readDatafileBytes(Session& s, const std::string& data);

@@ -269,3 +269,36 @@ TEST(StartSession, DefaultGeometryCornersAndLattice) {
 
 }  // namespace
 }  // namespace zn
+
+namespace zn {
+namespace {
+
+TEST_F(OpenDatafile, SavedDatafileReopensWithTheSameCards) {
+  start();
+  fs::path p = put("equal/birds.dat", test::datafileImage("Birds of somewhere", threeTaxa()));
+  ASSERT_TRUE(open(p));
+  s.ws.cards.setLevel(2, 51, 3);
+  fs::path copy = home / "equal" / "copy.dat";
+  ASSERT_TRUE(saveDatafile(s, copy, "Copied birds"));
+  // Only the header differs from the original until the edit.
+  std::string saved = test::readFile(copy);
+  ASSERT_EQ(saved.size(), 34u + 3 * 1024);
+  EXPECT_EQ(static_cast<unsigned char>(saved[34 + 2 * 1024 + 66 + 51]), 3);
+  ASSERT_TRUE(open(copy));
+  EXPECT_EQ(s.ws.datafile.title, "Copied birds");
+  EXPECT_EQ(s.ws.cards.name(1), "Beta");
+  EXPECT_EQ(s.ws.counters.records, 5);
+}
+
+TEST_F(OpenDatafile, FailedSaveKeepsTheOldFile) {
+  start();
+  fs::path p = put("equal/birds.dat", test::datafileImage("Birds", threeTaxa()));
+  ASSERT_TRUE(open(p));
+  fs::create_directories(home / "equal" / "birds.dat.tmp~");  // the temporary file cannot be made
+  std::string before = test::readFile(p);
+  EXPECT_FALSE(saveDatafile(s, p, "Changed"));
+  EXPECT_EQ(test::readFile(p), before);
+}
+
+}  // namespace
+}  // namespace zn
