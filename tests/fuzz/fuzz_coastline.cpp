@@ -7,7 +7,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   zn::Coastline coast;
   zn::Geometry geo;
-  zn::parseCoastline(coast, std::string(reinterpret_cast<const char*>(data), size), geo);
+  zn::parseCoastline(coast, std::string(data, data + size), geo);
   if (coast.points.size() > 2002 || coast.countA + coast.countB != static_cast<int>(coast.points.size()))
     __builtin_trap();
   return 0;

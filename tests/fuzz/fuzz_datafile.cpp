@@ -24,7 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (!zn::allocateWorkspace(s)) return 0;
   // A small budget keeps runs fast and walks the shrink path on large counts.
   s.memory.limitBytes = s.coreBytes() + (std::size_t(256) << 10);
-  std::string bytes(reinterpret_cast<const char*>(data), size);
+  std::string bytes(data, data + size);
   if (!zn::readDatafileBytes(s, bytes)) return 0;
   s.ws.datafile.opened = true;
   if (size > 0 && data[0] & 1) s.ws.groupCode = "1";

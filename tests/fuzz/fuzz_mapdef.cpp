@@ -6,7 +6,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   zn::GridTypes types;
-  zn::parseMapDefinitions(types, std::string(reinterpret_cast<const char*>(data), size));
+  zn::parseMapDefinitions(types, std::string(data, data + size));
   zn::findGridType(types, "equal\\");
   zn::findGridType(types, std::string(31, 'a') + "\\");
   return 0;
