@@ -1,0 +1,3 @@
+#include "shell/qt/app.h"
+
+int main(int argc, char** argv) { return zn::runDesktop(argc, argv, zn::GridVariant::Britain); }
