@@ -1,0 +1,285 @@
+#include "cli/measure_options.h"
+
+#include <algorithm>
+#include <charconv>
+
+#include "measures/dispatch.h"
+#include "measures/scores.h"
+#include "measures/selective.h"
+#include "measures/smoothing.h"
+#include "selection/areaset.h"
+#include "store/text.h"
+
+namespace zn {
+
+namespace {
+
+constexpr int kMaxPasses = 10000;
+
+std::optional<int> wholeNumber(const std::string& v, int lo, int hi) {
+  int x = 0;
+  auto [end, ec] = std::from_chars(v.data(), v.data() + v.size(), x);
+  if (ec != std::errc() || end != v.data() + v.size() || x < lo || x > hi) return std::nullopt;
+  return x;
+}
+
+// A key whose values are words (or numbers written as words) stored in one slot.
+SetKey choiceKey(std::string name, int slot, std::vector<std::pair<std::string, int>> choices) {
+  std::string listed;
+  for (const auto& [word, value] : choices) listed += (listed.empty() ? "" : ", ") + word;
+  auto find = [choices](const std::string& v) -> std::optional<int> {
+    for (const auto& [word, value] : choices)
+      if (word == v) return value;
+    return std::nullopt;
+  };
+  return SetKey{std::move(name), listed, [find](const std::string& v) { return find(v).has_value(); },
+                [find, slot](CliContext&, Session& s, const std::string& v) {
+                  s.settings[slot] = *find(v);
+                  return true;
+                }};
+}
+
+bool applyGroupCode(CliContext&, Session& s, const std::string& code) {
+  Workspace& ws = s.ws;
+  ws.groupCode = code;
+  const int taxa = std::min(ws.taxaCount, ws.cards.slots());
+  bool any = false;
+  for (int t = 0; t < taxa && !any; ++t) any = ws.passesGroup(t);
+  if (!any) {
+    // As "Restrict to subgroup" does: the code is dropped and all taxa count.
+    s.host.messageBox(strprintf("Restrict to subgroup:\nsubgroup %s not found", code.c_str()), "Data preselection",
+                      Icon::Information, Buttons::Ok);
+    ws.groupCode.clear();
+  }
+  return true;
+}
+
+bool applyExcludedLevel(CliContext& ctx, Session& s, const std::string& v) {
+  const int levels = s.ws.datafile.levels;
+  auto x = wholeNumber(v, 0, levels - 1);
+  if (!x) {
+    ctx.err << strprintf("zonarium: excluded-level takes a whole number from 0 to %d for this datafile\n",
+                         levels - 1);
+    return false;
+  }
+  s.settings[kExcludedLevel] = *x;
+  return true;
+}
+
+std::string validNames() {
+  std::string out;
+  for (const auto& m : measureNames()) out += (out.empty() ? "" : ", ") + m.name;
+  return out;
+}
+
+std::string validKeys(const std::vector<SetKey>& keys) {
+  std::string out;
+  for (const auto& k : keys) out += (out.empty() ? "" : ", ") + k.name;
+  return out;
+}
+
+const SetKey* findKey(const std::vector<SetKey>& keys, const std::string& name) {
+  for (const auto& k : keys)
+    if (k.name == name) return &k;
+  return nullptr;
+}
+
+bool selectiveCode(int code) { return code == kCodeSelectiveRichness || code == kCodeSelectiveRarity; }
+
+// The lines of the "Selective plot" list that stand for the named taxa (the
+// first taxon of each name in card order).
+bool selectTaxa(CliContext& ctx, const Session& s, const std::vector<std::string>& names, SelectivePlotModel& m) {
+  for (const auto& name : names) {
+    int best = -1;
+    for (std::size_t i = 0; i < m.lineTaxon.size(); ++i) {
+      const int t = m.lineTaxon[i];
+      if (s.ws.cards.name(t) == name && (best < 0 || t < m.lineTaxon[static_cast<std::size_t>(best)]))
+        best = static_cast<int>(i);
+    }
+    if (best < 0) {
+      ctx.err << "zonarium: no taxon named \"" << name << "\" among the taxa of the included group\n";
+      return false;
+    }
+    m.selected.push_back(best);
+  }
+  return true;
+}
+
+}  // namespace
+
+const std::vector<MeasureName>& measureNames() {
+  static const std::vector<MeasureName> names{
+      {"richness", kCodeRichness},
+      {"range-size-rarity", kCodeRangeSizeRarity},
+      {"rare-quartile", kCodeRareQuartile},
+      {"rare-threshold", kCodeRareThreshold},
+      {"range-centres", kCodeRangeCentres},
+      {"median-range", kCodeMedianRange},
+      {"level-n", kCodeLevelN},
+      {"max-level", kCodeMaxLevel},
+      {"median-quantitative", kCodeMedianQuantitative},
+      {"subtree-length", kCodeSubtreeLength},
+      {"root-distance", kCodeRootDistance},
+      {"residuals", kCodeResiduals},
+      {"selective-richness", kCodeSelectiveRichness},
+      {"selective-rarity", kCodeSelectiveRarity},
+  };
+  return names;
+}
+
+int measureCodeByName(const std::string& name) {
+  for (const auto& m : measureNames())
+    if (m.name == name) return m.code;
+  return -1;
+}
+
+int measureCodeOrRefuse(CliContext& ctx, const std::string& name) {
+  const int code = measureCodeByName(name);
+  if (code < 0) ctx.err << "zonarium: unknown measure " << name << "; valid measures: " << validNames() << "\n";
+  return code;
+}
+
+std::vector<SetKey> measureSetKeys() {
+  std::vector<SetKey> keys;
+  keys.push_back(choiceKey("rarity-formula", kRarityFormula, {{"0", 0}, {"1", 1}, {"2", 2}}));
+  keys.push_back(choiceKey("range-centre-weighting", kRangeCentreWeighting, {{"0", 0}, {"1", 1}, {"2", 2}}));
+  keys.push_back(SetKey{"range-size-threshold", "a whole number from 0 to 100000",
+                        [](const std::string& v) { return wholeNumber(v, 0, 100000).has_value(); },
+                        [](CliContext&, Session& s, const std::string& v) {
+                          s.settings[kRangeSizeThreshold] = *wholeNumber(v, 0, 100000);
+                          return true;
+                        }});
+  keys.push_back(choiceKey("neighbourhood", kNeighbourhoodSize, {{"9", 9}, {"25", 25}}));
+  keys.push_back(choiceKey("smoothing", kSmoothByMean, {{"median", 0}, {"mean", 1}}));
+  // The slot holds "relative" inverted.
+  keys.push_back(choiceKey("residuals", kResidualsNotRelative, {{"abs", 1}, {"rel", 0}}));
+  keys.push_back(SetKey{"excluded-level", "a whole number from 0 to the number of data levels - 1",
+                        [](const std::string& v) { return wholeNumber(v, 0, 99).has_value(); }, applyExcludedLevel,
+                        true});
+  keys.push_back(SetKey{"group-code", "a code of 1 to 30 characters",
+                        [](const std::string& v) {
+                          return !v.empty() && v.size() <= 30 && v.find('\0') == std::string::npos;
+                        },
+                        applyGroupCode, true});
+  return keys;
+}
+
+int parseMeasureOptions(CliContext& ctx, const std::vector<std::string>& args, MeasureOptions& opts,
+                        std::vector<std::string>& rest, const std::vector<SetKey>& keys) {
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    const bool takesValue = a == "--measure" || a == "--areas" || a == "--set" || a == "--taxa" ||
+                            a == "--mean" || a == "--smooth";
+    if (!takesValue) {
+      rest.push_back(a);
+      continue;
+    }
+    if (i + 1 >= args.size()) {
+      ctx.err << "zonarium: " << a << " needs a value\n";
+      return 2;
+    }
+    const std::string& v = args[++i];
+    if (a == "--measure") {
+        if (measureCodeOrRefuse(ctx, v) < 0) return 2;
+      opts.measure = v;
+    } else if (a == "--areas") {
+      opts.areas = v;
+    } else if (a == "--taxa") {
+      opts.taxa.push_back(v);
+    } else if (a == "--mean" || a == "--smooth") {
+      auto n = wholeNumber(v, 0, kMaxPasses);
+      if (!n) {
+        ctx.err << "zonarium: " << a << " takes a whole number from 0 to " << kMaxPasses << "\n";
+        return 2;
+      }
+      (a == "--mean" ? opts.meanPasses : opts.smoothPasses) = *n;
+    } else {
+      const auto eq = v.find('=');
+      const std::string key = v.substr(0, eq);
+      const SetKey* k = findKey(keys, key);
+      if (eq == std::string::npos || !k) {
+        ctx.err << "zonarium: unknown --set key " << key << "; valid keys: " << validKeys(keys) << "\n";
+        return 2;
+      }
+      const std::string value = v.substr(eq + 1);
+      if (!k->check(value)) {
+        ctx.err << "zonarium: invalid value \"" << value << "\" for " << key << "; valid values: " << k->values
+                << "\n";
+        return 2;
+      }
+      opts.sets.emplace_back(key, value);
+    }
+  }
+  return 0;
+}
+
+int prepareMeasure(CliContext& ctx, Session& s, const MeasureOptions& opts, const std::filesystem::path& datafile,
+                   const std::vector<SetKey>& keys) {
+  const int code = measureCodeOrRefuse(ctx, opts.measure);
+  if (code < 0) return 2;
+  if (!opts.taxa.empty() && !selectiveCode(code)) {
+    ctx.err << "zonarium: --taxa applies to selective-richness and selective-rarity only\n";
+    return 2;
+  }
+  if (!openCliDatafile(ctx, s, datafile)) return 1;
+  applyRecompute(s, Recompute::DatafileOpened);
+
+  bool preselection = false;
+  for (const auto& [key, value] : opts.sets) {
+    const SetKey* k = findKey(keys, key);
+    if (!k || !k->apply(ctx, s, value)) return 2;
+    preselection = preselection || k->preselection;
+  }
+  if (preselection) {
+    clearScores(s);
+    s.subgroupDataPresent = recount(s.ws, s.settings[kExcludedLevel]);
+    if (!s.subgroupDataPresent && !s.ws.groupCode.empty())
+      s.host.messageBox("Restrict to subgroup:\nsubgroup data absent or incomplete\nin database",
+                        "Data preselection", Icon::Information, Buttons::Ok);
+    occupancyPass(s.ws, s.settings[kExcludedLevel], s.areas);
+    applyRecompute(s, Recompute::Preselection);
+  }
+  if (opts.areas) {
+    if (!loadSeedFile(s, *opts.areas)) return 1;
+    occupancyPass(s.ws, s.settings[kExcludedLevel], s.areas);
+  }
+
+  // The menu disables these commands without their data; here they are refused.
+  if (code == kCodeMedianQuantitative && !s.ws.datafile.quantitative) {
+    ctx.err << "zonarium: median-quantitative needs a datafile in quantitative mode\n";
+    return 2;
+  }
+  if ((code == kCodeSubtreeLength || code == kCodeRootDistance) && !s.subgroupDataPresent) {
+    runMeasureCommand(s, code);  // its own message: no tree data
+    return 1;
+  }
+  if (selectiveCode(code)) {
+    SelectivePlotModel m = openSelectivePlot(s, false);
+    if (!selectTaxa(ctx, s, opts.taxa, m)) return 2;
+    m.action = SelectivePlotModel::Action::Plot;
+    plotSelection(s, code, m);
+  } else {
+    runMeasureCommand(s, code);
+  }
+  for (int i = 0; i < opts.meanPasses; ++i) {
+    meanPass(s);
+    buildTitle(s);
+  }
+  for (int i = 0; i < opts.smoothPasses; ++i) {
+    smoothPass(s);
+    buildTitle(s);
+  }
+  return 0;
+}
+
+std::string formatCellScores(const Session& s) {
+  std::string out = "title: " + s.map.title + "\n";
+  const int cells = std::min(s.ws.geo.cells, static_cast<int>(s.ws.cells.size()) - 1);
+  for (int n = 1; n <= cells; ++n) {
+    const GridCell& c = s.ws.cells[static_cast<std::size_t>(n)];
+    out += strprintf("%d %.6f %d\n", n, c.score, c.count);
+  }
+  return out;
+}
+
+}  // namespace zn

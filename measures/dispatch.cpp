@@ -1,0 +1,143 @@
+#include "measures/dispatch.h"
+
+#include <array>
+
+#include "measures/richness.h"
+#include "measures/scores.h"
+#include "measures/smoothing.h"
+#include "measures/tree.h"
+
+namespace zn {
+
+bool computeMeasure(Session& s, int code) {
+  setMeasureCode(s, code);
+  switch (code) {
+    case kCodeRichness:
+      computeRichness(s);
+      return true;
+    case kCodeRangeSizeRarity:
+      computeRangeSizeRarity(s);
+      return true;
+    case kCodeSubtreeLength:
+      computeSubtreeLength(s);
+      return true;
+    case kCodeRootDistance:
+      computeRootDistance(s);
+      return true;
+    case kCodeRareQuartile:
+      computeRareQuartile(s);
+      return true;
+    case kCodeRangeCentres:
+      computeRangeCentres(s);
+      return true;
+    case kCodeMedianRange:
+      computeMedianRange(s);
+      return true;
+    case kCodeSelectiveRichness:
+    case kCodeFlexibilityPlot:
+    case kCodeSelectiveRarity:
+      computeSelective(s, code);
+      return true;
+    case kCodeLevelN:
+      computeLevelN(s);
+      return true;
+    case kCodeMaxLevel:
+      computeMaxLevel(s);
+      return true;
+    case kCodeRareThreshold:
+      computeRareThreshold(s);
+      return true;
+    case kCodeResiduals:
+      computeResiduals(s);
+      return true;
+    case kCodeMedianQuantitative:
+      computeMedianQuantitative(s);
+      return true;
+    default:
+      return false;
+  }
+}
+
+TitleOutcome runMeasureCommand(Session& s, int code, const TitleContext& ctx) {
+  BusyGuard busy(s.host);
+  computeMeasure(s, code);
+  if (code == kCodeRootDistance) meanPass(s);
+  return buildTitle(s, ctx);
+}
+
+void selectRangeCentres(Session& s, bool fromDiversityMenu, int& remembered) {
+  int& w = s.settings[kRangeCentreWeighting];
+  if (fromDiversityMenu) {
+    if (w == 1 || w == 2) remembered = w;
+    w = 0;
+  } else if (w == 0) {
+    w = remembered;
+  }
+  setMeasureCode(s, kCodeRangeCentres);
+}
+
+namespace {
+
+bool recomputesItself(int code) {
+  return code == kCodeRangeSizeRarity || code == kCodeSubtreeLength || code == kCodeRootDistance ||
+         code == kCodeRareQuartile || code == kCodeRangeCentres || code == kCodeMedianRange;
+}
+
+}  // namespace
+
+RecomputePlan recomputePlan(Recompute event, int code) {
+  switch (event) {
+    case Recompute::ToolsOptions: {
+      if (recomputesItself(code)) return {code, true, true};
+      const bool selection = (code >= 6 && code <= 9) || code == 20 || code == 21 ||
+                             code == kCodeFlexibilityPlot || code == kCodeFullyFlexible;
+      return {selection ? kCodeNone : kCodeRichness, !selection, true};
+    }
+    case Recompute::Preselection:
+      if (recomputesItself(code)) return {code, true, false};
+      if (code == kCodeSelectiveRichness) return {code, false, false};
+      return {kCodeRichness, true, false};
+    case Recompute::Standardise:
+      if (code == kCodeMedianQuantitative) return {code, true, false};
+      if (code == kCodeSelectiveRichness) return {code, false, false};
+      return {kCodeRichness, true, false};
+    case Recompute::DatafileOpened:
+      return {kCodeRichness, true, false};
+  }
+  return {kCodeRichness, true, false};
+}
+
+bool toolsOptionsNeedRerun(const Settings& before, const Settings& after, bool cancelRerun) {
+  if (cancelRerun) return false;
+  // The measure settings, then the area-selection settings of the dialog.
+  static constexpr std::array<int, 19> kWatched{
+      kRarityFormula,  kRangeCentreWeighting, kRangeSizeThreshold,  kSmoothByMean,
+      kHotspotKind,    kRejectRedundant,      kReordering,          kNearMinimumGoal,
+      kGreedyRejectRedundant, kFlexibilityMap, kGreedyByRarity,     kGreedyGoal,
+      kOptimiseByCost, kFlexibilityPartial,   kGreedyIncludeSeeds,  kIncludeSeeds,
+      kExtraTieBreaks, kMapAllFlexible,       kLastTieRandom};
+  for (int slot : kWatched)
+    if (before[slot] != after[slot]) return true;
+  return false;
+}
+
+TitleOutcome applyRecompute(Session& s, Recompute event, const TitleContext& ctx) {
+  const RecomputePlan plan = recomputePlan(event, s.map.measureCode);
+  const int means = s.map.meanPasses;
+  const int smooths = s.map.smoothPasses;
+  if (event == Recompute::ToolsOptions || event == Recompute::Preselection) clearScores(s);
+  if (plan.compute) {
+    computeMeasure(s, plan.code);
+  } else {
+    setMeasureCode(s, plan.code);
+    // A kept single-taxon plot is drawn again by the title builder.
+    if (event == Recompute::Preselection && markedTaxa(s.ws) == 1) s.scoresPresent = true;
+  }
+  if (plan.reapplyPasses) {
+    for (int i = 0; i < means; ++i) meanPass(s);
+    for (int i = 0; i < smooths; ++i) smoothPass(s);
+  }
+  return buildTitle(s, ctx);
+}
+
+}  // namespace zn

@@ -1,0 +1,105 @@
+// The score framework: measure codes, the per-cell score fields and the map
+// record they belong to, the common frame of a measure computation, clearing
+// and swapping scores, and the plot marks of the single-taxon plots.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "measures/presence.h"
+#include "store/session.h"
+
+namespace zn {
+
+// Which measure or analysis put its scores on the map.
+enum MeasureCode : int {
+  kCodeNone = 0,
+  kCodeRichness = 1,
+  kCodeRangeSizeRarity = 2,
+  kCodeSubtreeLength = 3,
+  kCodeRootDistance = 4,
+  kCodeRareQuartile = 5,
+  kCodeHotspots = 6,
+  kCodeGreedy = 7,
+  kCodeNearMinimum = 8,
+  kCodeNearMaximumCoverage = 9,
+  kCodeImportedScores = 10,
+  kCodeOverlay = 11,
+  kCodeRangeCentres = 12,
+  kCodeMedianRange = 13,
+  kCodeSelectiveRichness = 22,
+  kCodeRandomSets = 23,
+  kCodeLevelN = 24,
+  kCodeMaxLevel = 25,
+  kCodeFlexibilityPlot = 26,
+  kCodeSelectiveRarity = 27,
+  kCodeEmrIrreplaceability = 28,
+  kCodeReorderedByRichness = 29,
+  kCodeMaxRarity = 30,
+  kCodeRepresentation = 32,
+  kCodeRareThreshold = 36,
+  kCodeSelectedAreas = 37,
+  kCodeResiduals = 38,
+  kCodeMedianQuantitative = 39,
+  kCodeFullyFlexible = 40,
+  kCodeReorderedByThreat = 46,
+};
+
+constexpr int kMaxAreas = 1100;
+
+// Stores the code in the map record and in the settings record's slot.
+void setMeasureCode(Session& s, int code);
+
+// Empties the map title, the score offset and both pass counts, and the
+// score, count and scored flag of every cell record 0 … cells.
+void clearScores(Session& s);
+
+// Frame of a measure computation. begin: zero score and count of every cell
+// record and the taxa counted. finish: scores present, titles, pass counts
+// 0, the recount's totals and the scale limit (also the map maximum).
+void beginMeasure(Session& s);
+void finishMeasure(Session& s, double scaleLimit);
+
+// The background cell table (backcell): per cell count, score (two slots),
+// scored flag and colour.
+struct BackCell {
+  int count = 0;
+  double score = 0.0;
+  int scored = 0;
+  int colour = 0;
+};
+BackCell readBackCell(const Workspace& ws, int n);
+void writeBackCell(Workspace& ws, int n, const BackCell& b);
+
+// What the overlay keeps of the map it covers, for swapping while an
+// overlay is shown.
+struct OverlayUnder {
+  int code = 0;
+  std::string title;
+  int overlayCells = 0;
+};
+
+// Exchanges the map on screen with the background map, cells and record.
+void swapScores(Session& s, const OverlayUnder* overlay = nullptr);
+
+// Plot marks (the current-taxon mark of each card).
+int markedTaxa(const Workspace& ws);
+int firstMarkedTaxon(const Workspace& ws);
+void clearPlotMarks(Workspace& ws);
+void setPlotMark(Workspace& ws, int taxon, bool on);
+bool plotMarked(const Workspace& ws, int taxon);
+
+// Display name of a taxon: a name ending in "xy." stands for "xy. <rest>";
+// at most 30 characters.
+std::string displayName(const std::string& name);
+
+// Range-size rarity value of a taxon of range r for the given formula
+// (0 difference, 1 inverse, 2 inverse square); 0 for r < 1.
+double rarityValue(int formula, int range, int cells);
+// The recount's sum for the formula, the scale limit of the rarity measures.
+double raritySum(const Counters& c, int formula);
+
+// Opens no datafile itself: true when one is open and the stored code is `code`.
+bool measureApplies(const Session& s, int code);
+
+}  // namespace zn

@@ -1,0 +1,97 @@
+#include "measures/selective.h"
+
+#include <algorithm>
+#include <cctype>
+#include <numeric>
+
+#include "measures/dispatch.h"
+#include "measures/scores.h"
+#include "store/text.h"
+
+namespace zn {
+
+std::string selectivePlotResource(bool grouped, bool smallScreen) {
+  return std::string(grouped ? "RICHDLGBOX1" : "RICHDLGBOX2") + (smallScreen ? "VGA" : "");
+}
+
+SelectivePlotModel openSelectivePlot(const Session& s, bool smallScreen) {
+  SelectivePlotModel m;
+  m.grouped = s.settings[kListDialogVariant] != 0;
+  m.rangeSizes = s.settings[kListDialogOption] != 0;
+  m.resource = selectivePlotResource(m.grouped, smallScreen);
+  const Workspace& ws = s.ws;
+  for (int t = 0; t < std::min(ws.taxaCount, ws.cards.slots()); ++t) {
+    if (!ws.passesGroup(t)) continue;
+    const std::string name = ws.cards.name(t);
+    m.lines.push_back(m.rangeSizes ? strprintf("%s- %d", name.c_str(), ws.cards.recordCount(t)) : name);
+    m.lineTaxon.push_back(t);
+  }
+  if (!m.grouped) {
+    // The sorted list box orders without regard to case.
+    std::vector<std::size_t> order(m.lines.size());
+    std::iota(order.begin(), order.end(), 0);
+    auto lower = [](const std::string& a) { return toLower(a); };
+    std::stable_sort(order.begin(), order.end(),
+                     [&](std::size_t a, std::size_t b) { return lower(m.lines[a]) < lower(m.lines[b]); });
+    SelectivePlotModel sorted = m;
+    for (std::size_t i = 0; i < order.size(); ++i) {
+      sorted.lines[i] = m.lines[order[i]];
+      sorted.lineTaxon[i] = m.lineTaxon[order[i]];
+    }
+    m = std::move(sorted);
+  }
+  return m;
+}
+
+int markSelectedTaxa(Session& s, const SelectivePlotModel& m) {
+  clearPlotMarks(s.ws);
+  if (static_cast<int>(m.selected.size()) > kMaxPlotSelection) {
+    s.host.messageBox("Too many items selected.", "Plot taxa", Icon::None, Buttons::Ok);
+    setMeasureCode(s, kCodeNone);
+    return 0;
+  }
+  if (m.selected.empty()) {
+    s.host.messageBox("No items selected.", "Plot taxa", Icon::None, Buttons::Ok);
+    setMeasureCode(s, kCodeNone);
+    return 0;
+  }
+  // Each line marks the taxon it was made from, so that a name that begins
+  // another taxon's name, or two taxa of one name, mark the right taxa.
+  for (int line : m.selected) {
+    if (line < 0 || line >= static_cast<int>(m.lineTaxon.size())) continue;
+    const int t = m.lineTaxon[static_cast<std::size_t>(line)];
+    setPlotMark(s.ws, t, true);
+    s.map.currentTaxon = t;
+  }
+  return markedTaxa(s.ws);
+}
+
+TitleOutcome plotSelection(Session& s, int code, const SelectivePlotModel& m, const TitleContext& ctx) {
+  setMeasureCode(s, code);
+  const int marked = markSelectedTaxa(s, m);
+  if (marked >= 2) computeMeasure(s, code);
+  // One taxon is plotted by the title builder, which needs scores to be shown.
+  if (marked == 1) s.scoresPresent = true;
+  if (code == kCodeSelectiveRichness && s.ws.datafile.quantitative) s.settings[kScaleType] = 2;
+  return buildTitle(s, ctx);
+}
+
+TitleOutcome runSelectivePlot(Session& s, int code, bool smallScreen, const TitleContext& ctx) {
+  setMeasureCode(s, code);
+  for (;;) {
+    SelectivePlotModel m = openSelectivePlot(s, smallScreen);
+    const bool grouped = m.grouped, rangeSizes = m.rangeSizes;
+    const bool accepted = s.host.runDialog(m.resource, m);
+    if (m.action == SelectivePlotModel::Action::ToggleGrouped ||
+        m.action == SelectivePlotModel::Action::ToggleRangeSizes) {
+      s.settings[kListDialogVariant] = m.grouped ? 1 : 0;
+      s.settings[kListDialogOption] = m.rangeSizes ? 1 : 0;
+      if (m.grouped != grouped || m.rangeSizes != rangeSizes) continue;
+      return TitleOutcome::Stopped;
+    }
+    if (!accepted || m.action != SelectivePlotModel::Action::Plot) return TitleOutcome::Stopped;
+    return plotSelection(s, code, m, ctx);
+  }
+}
+
+}  // namespace zn

@@ -1,0 +1,52 @@
+// The "Selective plot" dialog of "Selective richness" and "Selective
+// rarity" as plain logic: its list of taxa, its two display check boxes and
+// what "Plot" does with the selected lines.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "measures/titles.h"
+#include "store/host.h"
+#include "store/session.h"
+
+namespace zn {
+
+constexpr int kMaxPlotSelection = 512;
+
+struct SelectivePlotModel : DialogModel {
+  enum class Action { Plot, Cancel, ToggleGrouped, ToggleRangeSizes };
+
+  std::string resource;            // RICHDLGBOX1 / RICHDLGBOX2, "VGA" forms on a small screen
+  bool grouped = true;             // card order; else sorted alphabetically
+  bool rangeSizes = false;         // lines read "name- range"
+  std::vector<std::string> lines;  // list 1070
+  std::vector<int> lineTaxon;      // the taxon each line stands for
+
+  // Filled by whoever runs the dialog.
+  Action action = Action::Cancel;
+  std::vector<int> selected;  // line indices
+};
+
+std::string selectivePlotResource(bool grouped, bool smallScreen);
+
+// The dialog as it opens: one line per taxon that passes the group code.
+SelectivePlotModel openSelectivePlot(const Session& s, bool smallScreen);
+
+// "Plot": clears the marks, then marks the taxa of the selected lines and
+// makes the last one the current taxon. Refuses an empty or too large
+// selection with its message and sets the code to 0. Returns the number of
+// taxa marked.
+int markSelectedTaxa(Session& s, const SelectivePlotModel& m);
+
+// What follows "Plot" for code 22 or 27: the marks, the computation when
+// two or more taxa are marked, and the title (after the fixed-limit scale
+// for selective richness in quantitative mode).
+TitleOutcome plotSelection(Session& s, int code, const SelectivePlotModel& m, const TitleContext& ctx = {});
+
+// The whole command for code 22 or 27: the dialog (shown again after a
+// display change), the marks, the computation when two or more taxa are
+// marked, and the title. Cancel leaves the map as it was.
+TitleOutcome runSelectivePlot(Session& s, int code, bool smallScreen, const TitleContext& ctx = {});
+
+}  // namespace zn

@@ -1,0 +1,129 @@
+#include "measures/smoothing.h"
+
+#include <algorithm>
+#include <array>
+#include <functional>
+#include <vector>
+
+#include "measures/richness.h"
+#include "measures/scores.h"
+
+namespace zn {
+
+namespace {
+
+double asNumber(double score) { return score == kZeroScore ? 0.0 : score; }
+
+int lastCell(const Session& s) { return std::min(s.ws.geo.cells, static_cast<int>(s.ws.cells.size()) - 1); }
+
+bool singleTaxonPlot(const Session& s) {
+  const int code = s.map.measureCode;
+  return (code == kCodeSelectiveRichness || code == kCodeFlexibilityPlot) && markedTaxa(s.ws) == 1;
+}
+
+}  // namespace
+
+bool meanPassApplies(const Session& s) {
+  const int code = s.map.measureCode;
+  return s.ws.datafile.opened && (code == kCodeRangeSizeRarity || code == kCodeSubtreeLength ||
+                                  code == kCodeRootDistance || code == kCodeRangeCentres ||
+                                  (code >= 14 && code <= 19));
+}
+
+bool smoothPassApplies(const Session& s) {
+  static constexpr std::array<int, 10> kNever{0, 6, 7, 8, 9, 11, 20, 21, 25, 29};
+  const int code = s.map.measureCode;
+  return s.scoresPresent && std::find(kNever.begin(), kNever.end(), code) == kNever.end() &&
+         !singleTaxonPlot(s);
+}
+
+void meanPass(Session& s) {
+  if (!meanPassApplies(s)) return;
+  for (int n = 1; n <= lastCell(s); ++n) {
+    GridCell& c = s.ws.cells[static_cast<std::size_t>(n)];
+    if (c.count != 0 && c.score != kZeroScore) c.score /= c.count;
+  }
+  ++s.map.meanPasses;
+}
+
+double smoothedValue(double x, const double* neighbours, int k, bool byMean) {
+  if (k <= 1) return x;
+  if (byMean) {
+    double sum = x;
+    for (int i = 0; i + 1 < k; ++i) sum += neighbours[i];
+    return sum / k;
+  }
+  std::vector<double> v(neighbours, neighbours + (k - 1));
+  v.push_back(x);
+  return medianDescending(v);
+}
+
+void smoothPass(Session& s) {
+  if (!smoothPassApplies(s)) return;
+  const int cells = lastCell(s);
+  const int size = s.settings[kNeighbourhoodSize] == 25 ? 25 : 9;
+  const bool byMean = s.settings[kSmoothByMean] == 1;
+  auto& grid = s.ws.cells;
+  std::vector<double> smoothed(static_cast<std::size_t>(cells) + 1, 0.0);
+  std::array<double, 24> around{};
+  for (int n = 1; n <= cells; ++n) {
+    const GridCell& c = grid[static_cast<std::size_t>(n)];
+    if (c.score == 0.0) continue;
+    int k = 1;
+    for (int i = 0; i < size - 1; ++i) {
+      const int m = i < 8 ? c.inner[static_cast<std::size_t>(i)] : c.outer[static_cast<std::size_t>(i - 8)];
+      if (m < 1 || m > cells) continue;
+      const double v = grid[static_cast<std::size_t>(m)].score;
+      if (v == 0.0) continue;
+      around[static_cast<std::size_t>(k - 1)] = asNumber(v);
+      ++k;
+    }
+    const double r = smoothedValue(asNumber(c.score), around.data(), k, byMean);
+    smoothed[static_cast<std::size_t>(n)] = r == 0.0 ? kZeroScore : r;
+  }
+  for (int n = 1; n <= cells; ++n) {
+    GridCell& c = grid[static_cast<std::size_t>(n)];
+    if (c.score != 0.0) c.score = smoothed[static_cast<std::size_t>(n)];
+  }
+  ++s.map.smoothPasses;
+}
+
+void computeResiduals(Session& s) {
+  if (!measureApplies(s, kCodeResiduals)) return;
+  setMeasureCode(s, kCodeRichness);
+  computeRichness(s);
+  smoothPass(s);
+  smoothPass(s);
+  setMeasureCode(s, kCodeResiduals);
+
+  const bool relative = s.settings[kResidualsNotRelative] == 0;
+  const int cells = lastCell(s);
+  auto& grid = s.ws.cells;
+  double lo = 0.0, hi = 0.0;
+  for (int n = 1; n <= cells; ++n) {
+    GridCell& c = grid[static_cast<std::size_t>(n)];
+    if (c.count == 0) continue;
+    const double smooth = asNumber(c.score);
+    const double diff = c.count - smooth;
+    // Smoothed richness of a cell with taxa is at least 1; a zero would only
+    // come from a broken map and must not give an infinite score.
+    c.score = relative ? (smooth != 0.0 ? diff / smooth : 0.0) : diff;
+    lo = std::min(lo, c.score);
+    hi = std::max(hi, c.score);
+  }
+  s.map.scoreOffset = 0.0;
+  if (lo < 0.0) {
+    hi -= lo;
+    s.map.scoreOffset = lo;
+    for (int n = 1; n <= cells; ++n) {
+      GridCell& c = grid[static_cast<std::size_t>(n)];
+      if (c.count == 0) continue;
+      c.score = c.score == lo ? kZeroScore : c.score - lo;
+    }
+  }
+  const int smoothed = s.map.smoothPasses;
+  finishMeasure(s, hi);
+  s.map.smoothPasses = smoothed;
+}
+
+}  // namespace zn

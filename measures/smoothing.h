@@ -1,0 +1,26 @@
+// Operations on the scores already on the map: the mean pass (score per
+// counted taxon), the neighbourhood smoothing pass (median or mean over 9 or
+// 25 cells) and residuals of richness from twice-smoothed richness.
+#pragma once
+
+#include "store/session.h"
+
+namespace zn {
+
+// True when the pass applies to the map now on screen.
+bool meanPassApplies(const Session& s);
+bool smoothPassApplies(const Session& s);
+
+// One pass each; a pass that does not apply changes nothing, pass count included.
+void meanPass(Session& s);
+void smoothPass(Session& s);
+
+// Code 38: richness, two smoothing passes, then the residuals shifted to be
+// positive (the shift is kept as the score offset).
+void computeResiduals(Session& s);
+
+// Smoothed value of one cell from its own value x and its neighbours'
+// values (markers already read as 0): the median or mean kind.
+double smoothedValue(double x, const double* neighbours, int k, bool byMean);
+
+}  // namespace zn

@@ -1,0 +1,261 @@
+#include "measures/titles.h"
+
+#include <algorithm>
+#include <array>
+
+#include "measures/scores.h"
+#include "store/text.h"
+
+namespace zn {
+
+namespace {
+
+constexpr std::size_t kTitleMax = 255;
+
+const char* formulaWord(int formula) {
+  switch (formula) {
+    case 0:
+      return "difference";
+    case 1:
+      return "inverse";
+    case 2:
+      return "inverse square";
+    default:
+      return "";
+  }
+}
+
+const char* hotspotWord(int kind) {
+  static constexpr std::array<const char*, 5> kWords{"richness", "range-size rarity", "rare-quartile richness",
+                                                     "range-size threshold", "residual richness"};
+  return kind >= 0 && kind < 5 ? kWords[static_cast<std::size_t>(kind)] : "";
+}
+
+const char* plural(int goal) { return goal == 1 ? "" : "s"; }
+
+const char* transformedWord(const Session& s) {
+  return s.ws.datafile.rescaled ? "transformed" : "untransformed";
+}
+
+std::string hotspotTitle(const Session& s) {
+  const AreaSet& a = s.areas;
+  const std::string A = areaCountText(a);
+  const int kind = s.settings[kHotspotKind];
+  if (a.candidateCells <= 0)
+    return strprintf("top %3.1f%% hotspots by %s (%s areas)", 0.0, hotspotWord(kind), A.c_str());
+  const double pct = (a.count() - a.seedCount) * 100.0 / a.candidateCells;
+  if (kind == 3)
+    return strprintf("top %3.1f%% hotspots below threshold %d (%s areas)", pct, s.settings[kRangeSizeThreshold],
+                     A.c_str());
+  return strprintf("top %3.1f%% hotspots by %s (%s areas)", pct, hotspotWord(kind), A.c_str());
+}
+
+std::string greedyTitle(const Session& s) {
+  const int goal = s.settings[kGreedyGoal];
+  const std::string A = areaCountText(s.areas);
+  if (s.settings[kGreedyByRarity] != 0)
+    return strprintf("greedy %s%s%s-area set for %d rep%s (%s areas)", formulaWord(s.settings[kRarityFormula]), " ",
+                     "rarity", goal, plural(goal), A.c_str());
+  return strprintf("greedy %s%s%s-area set for %d rep%s (%s areas)", "", "", "richness", goal, plural(goal),
+                   A.c_str());
+}
+
+std::string nearMinimumTitle(const Session& s) {
+  const int goal = s.settings[kNearMinimumGoal];
+  const int order = s.settings[kReordering];
+  const std::string A = areaCountText(s.areas);
+  if (s.settings[kFlexibilityMap] != 0)
+    return strprintf("near-minset: %s irreplaceable(R)/flexible(O) areas for %d rep%s", A.c_str(), goal,
+                     plural(goal));
+  if (order == 1 || order == 2)
+    return strprintf("near-minset re-ordered by %s (%s areas)", order == 1 ? "richness" : "rarity", A.c_str());
+  if (order >= 3) return strprintf("near-minimum-area set for %d rep%s (%s areas)", goal, plural(goal), A.c_str());
+  return strprintf("near-minimum-area set (%s areas)", A.c_str());
+}
+
+bool present(const Session& s, int taxon, int n) {
+  return s.ws.cards.level(taxon, n) > s.settings[kExcludedLevel];
+}
+
+int lastCell(const Session& s) { return std::min(s.ws.geo.cells, static_cast<int>(s.ws.cells.size()) - 1); }
+
+int taxaInStore(const Session& s) { return std::min(s.ws.taxaCount, s.ws.cards.slots()); }
+
+// The plot of the one marked taxon for codes 22 and 27; true when the title
+// builder stops after it (presence mode).
+bool plotSingleTaxon(Session& s, int taxon, int code) {
+  const int range = taxonRange(s, taxon);
+  s.map.occupiedCells = range;
+  s.map.records = range;
+  const bool quantitative = s.ws.datafile.quantitative;
+  if (quantitative && code == kCodeSelectiveRarity) return false;
+  for (int n = 1; n <= lastCell(s); ++n) {
+    GridCell& c = s.ws.cells[static_cast<std::size_t>(n)];
+    const bool here = present(s, taxon, n);
+    const int level = s.ws.cards.level(taxon, n);
+    c.score = here ? (quantitative ? level : 1.0) : 0.0;
+    c.count = here ? (quantitative ? level : 1) : 0;
+    if (!quantitative) c.scored = here ? 1 : 0;
+  }
+  s.map.scaleLimit = s.map.mapMaximum = quantitative ? 100.0 : 1.0;
+  if (quantitative) return false;
+  s.map.presenceMap = true;
+  return true;
+}
+
+}  // namespace
+
+std::string smoothingPrefix(const Session& s) {
+  if (s.map.smoothPasses <= 0) return "";
+  return strprintf("smoothed (%d) ", s.settings[kNeighbourhoodSize]);
+}
+
+std::string meanPrefix(const Session& s) { return s.map.meanPasses > 0 ? "mean " : ""; }
+
+std::string areaCountText(const AreaSet& a) {
+  if (a.seedCount > 0) return strprintf("%d+%d", a.seedCount, a.count() - a.seedCount);
+  return strprintf("%d", a.count());
+}
+
+int taxonRange(const Session& s, int taxon) {
+  if (taxon < 0 || taxon >= taxaInStore(s)) return 0;
+  int k = 0;
+  for (int n = 1; n <= lastCell(s); ++n) k += present(s, taxon, n) ? 1 : 0;
+  return k;
+}
+
+std::string measureTitle(const Session& s, int code) {
+  const std::string S = smoothingPrefix(s);
+  const std::string M = meanPrefix(s);
+  const char* Sc = S.c_str();
+  const char* Mc = M.c_str();
+  switch (code) {
+    case kCodeNone:
+      return s.areas.empty() ? "none" : strprintf("none (%d areas selected)", s.areas.count());
+    case kCodeRichness:
+      return strprintf("%srichness", Sc);
+    case kCodeRangeSizeRarity:
+      return strprintf("%s%srange-size rarity (%s)", Sc, Mc, formulaWord(s.settings[kRarityFormula]));
+    case kCodeSubtreeLength:
+      return strprintf("%s%ssubtree length", Sc, Mc);
+    case kCodeRootDistance:
+      return strprintf("%s%sroot distance", Sc, Mc);
+    case kCodeRareQuartile:
+      return strprintf("%srichness among 25%% rarest taxa", Sc);
+    case kCodeHotspots:
+      return hotspotTitle(s);
+    case kCodeGreedy:
+      return greedyTitle(s);
+    case kCodeNearMinimum:
+      return nearMinimumTitle(s);
+    case kCodeNearMaximumCoverage:
+      return strprintf("near-maximum-coverage set (%s areas)", areaCountText(s.areas).c_str());
+    case kCodeImportedScores:
+      if (s.map.importKind == kImportSingle || s.map.importKind == kImportThreeAxis)
+        return strprintf("%simported scores (%s)", Sc, s.map.importedName.c_str());
+      return s.map.title;
+    case kCodeOverlay:
+      return s.map.title;
+    case kCodeRangeCentres: {
+      const int w = s.settings[kRangeCentreWeighting];
+      return strprintf("%s%srange centre richness%s", Sc, Mc,
+                       w == 1 ? " (large ranges)" : w == 2 ? " (small ranges)" : "");
+    }
+    case kCodeMedianRange:
+      return strprintf("%smedian range size", Sc);
+    case kCodeSelectiveRichness:
+      return strprintf("%splot %s", Sc, "selected richness");
+    case kCodeRandomSets:
+      return "random area choices";
+    case kCodeLevelN:
+      return strprintf("%snumber of level %d data", Sc, s.settings[kExcludedLevel] + 1);
+    case kCodeMaxLevel:
+      return "max data level";
+    case kCodeFlexibilityPlot:
+      return strprintf("%srichness showing flexibility", Sc);
+    case kCodeSelectiveRarity:
+      return strprintf("%splot %s", Sc, "selected rarity");
+    case kCodeEmrIrreplaceability:
+      return strprintf("%sEMR irreplaceability", Sc);
+    case kCodeReorderedByRichness:
+      return "area set re-ordered by richness";
+    case kCodeMaxRarity:
+      return strprintf("%smax rarity", Sc);
+    case kCodeRareThreshold:
+      return strprintf("%srichness for taxa below threshold %d", Sc, s.settings[kRangeSizeThreshold]);
+    case kCodeSelectedAreas:
+      return "selected areas";
+    case kCodeResiduals: {
+      const int size = s.settings[kNeighbourhoodSize];
+      const std::string kind =
+          s.settings[kSmoothByMean] == 1 ? strprintf("mean %d", size) : strprintf("median %d", size);
+      return strprintf("%s residuals from smoothed (2x %s) richness",
+                       s.settings[kResidualsNotRelative] == 0 ? "rel" : "abs", kind.c_str());
+    }
+    case kCodeMedianQuantitative:
+      return strprintf("median value for quantitative data (%s)", transformedWord(s));
+    case kCodeFullyFlexible:
+      return strprintf("fully flexible areas (for %d areas)", s.areas.count());
+    case kCodeReorderedByThreat:
+      return "area set re-ordered by threat";
+    default:  // 32, the reserved codes and anything unknown
+      return "";
+  }
+}
+
+std::string singleTaxonTitle(const Session& s, int taxon, int code, bool editorOpen) {
+  const std::string name =
+      taxon >= 0 && taxon < taxaInStore(s) ? displayName(s.ws.cards.name(taxon)) : std::string();
+  if (editorOpen) return strprintf("editing %s", name.c_str());
+  if (code == kCodeFlexibilityPlot) {
+    const int range = taxonRange(s, taxon);
+    if (range == 1) return strprintf("flexibility: %s (1 area)", name.c_str());
+    return strprintf("flexibility: %s (%d areas)", name.c_str(), range);
+  }
+  if (s.ws.datafile.quantitative) return strprintf("%s (%s)", name.c_str(), transformedWord(s));
+  return strprintf("plot %s", name.c_str());
+}
+
+TitleOutcome buildTitle(Session& s, const TitleContext& ctx) {
+  MapRecord& m = s.map;
+  const int code = m.measureCode;
+  if (ctx.overlayShown && code == kCodeImportedScores) return TitleOutcome::ImportOverlay;
+  if (s.areas.nearMinimumDone && code == kCodeNone) s.areas.nearMinimumDone = false;
+
+  if (!s.scoresPresent) return TitleOutcome::Stopped;
+  if (code == kCodeOverlay && m.presenceMap && s.backgroundMap.presenceMap) return TitleOutcome::Stopped;
+  const bool inverted = s.settings[kInvertedScale] != 0;
+  static constexpr std::array<int, 12> kNoInversion{6, 7, 8, 9, 11, 20, 21, 22, 23, 25, 26, 29};
+  if (inverted && std::find(kNoInversion.begin(), kNoInversion.end(), code) != kNoInversion.end())
+    return TitleOutcome::Stopped;
+
+  if (code != kCodeImportedScores && code != kCodeResiduals) m.scoreOffset = 0.0;
+  m.presenceMap = false;
+
+  const bool selective =
+      code == kCodeSelectiveRichness || code == kCodeSelectiveRarity || code == kCodeFlexibilityPlot;
+  if (selective && markedTaxa(s.ws) == 1) {
+    const int taxon = firstMarkedTaxon(s.ws);
+    m.taxaCounted = 1;
+    m.currentTaxon = taxon;
+    m.title = singleTaxonTitle(s, taxon, code, ctx.editorOpen).substr(0, kTitleMax);
+    m.dataTitle = displayName(s.ws.cards.name(taxon));
+    if (code == kCodeFlexibilityPlot) {
+      m.occupiedCells = taxonRange(s, taxon);
+      return TitleOutcome::Stopped;
+    }
+    if (plotSingleTaxon(s, taxon, code)) return TitleOutcome::Stopped;
+  } else {
+    m.title = measureTitle(s, code).substr(0, kTitleMax);
+    if (code == kCodeNone) m.dataTitle = s.ws.datafile.title;
+    if (code == kCodeMaxLevel) return TitleOutcome::NoClassing;
+    if (code == kCodeSelectedAreas) {
+      m.presenceMap = true;
+      return TitleOutcome::NoClassing;
+    }
+  }
+  if (inverted) m.title = "inverted colour scale";
+  return code == kCodeNone ? TitleOutcome::ClearClasses : TitleOutcome::Classify;
+}
+
+}  // namespace zn

@@ -1,0 +1,43 @@
+// Map titles. The title builder runs after every computation and pass: it
+// titles the map from the map record and the settings, makes the plot of a
+// single marked taxon, and tells the caller whether the scores are to be
+// classed next.
+#pragma once
+
+#include <string>
+
+#include "store/session.h"
+
+namespace zn {
+
+struct TitleContext {
+  bool editorOpen = false;    // the data editor is open: single-taxon titles read "editing ..."
+  bool overlayShown = false;  // an overlay is on the map (the overlay code ends it beforehand)
+};
+
+enum class TitleOutcome {
+  Stopped,        // nothing more to do: no scores, a refused inversion, a presence plot, code 26
+  NoClassing,     // titled, but these scores are not classed (codes 25 and 37)
+  ClearClasses,   // code 0: clear the class limits and histogram only
+  Classify,       // clear the class limits and histogram, then class the scores
+  ImportOverlay,  // code 10 under an overlay: the overlay re-plots the imported scores
+};
+
+TitleOutcome buildTitle(Session& s, const TitleContext& ctx = {});
+
+// Pieces of the titles.
+std::string smoothingPrefix(const Session& s);  // "smoothed (9) " or ""
+std::string meanPrefix(const Session& s);       // "mean " or ""
+std::string areaCountText(const AreaSet& a);    // "3+2" with seeds, else "5"
+
+// The title of the table for the code as the map record and settings stand
+// (no single-taxon titles; code 11 gives the current title).
+std::string measureTitle(const Session& s, int code);
+
+// Title of the plot of one taxon (codes 22, 26, 27 and the cell taxa list).
+std::string singleTaxonTitle(const Session& s, int taxon, int code, bool editorOpen);
+
+// Cells where the taxon is present (data level above the excluded level).
+int taxonRange(const Session& s, int taxon);
+
+}  // namespace zn

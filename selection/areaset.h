@@ -1,0 +1,56 @@
+// The area set: the ordered list of selected cells with its seeds in front,
+// the seed-areas file (.sed) and the counts every measure and selection
+// makes relative to it.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "store/session.h"
+
+namespace zn {
+
+constexpr int kAreaCapacity = 1100;
+
+// Appends the cell unless it is already in the set or the set is full;
+// true when it was added.
+bool addArea(AreaSet& a, int cell);
+
+// Removes the areas at the given positions (1 … count) and closes up the
+// list; seeds among them lower the seed count.
+void deleteAreas(AreaSet& a, const std::vector<int>& positions);
+
+// "Clear list": empties the set, its seeds and the near-minimum flag, and
+// clears the map scores.
+void clearAreaSet(Session& s);
+// "Clear new": only the seeds stay.
+void clearNewAreas(AreaSet& a);
+// "Clear all": no areas (and so no seeds).
+void clearAllAreas(AreaSet& a);
+
+// True when the taxon is present in at least one area of the set.
+bool isRepresented(const Session& s, int taxon);
+
+// Counts the cells holding an included taxon not yet represented, keeps the
+// number in the area set and returns it.
+int countCandidateCells(Session& s);
+
+// The .sed text of the set: header, one cell number a line, "[end]".
+std::string seedFileText(const AreaSet& a);
+
+// Cells read from .sed text: the first line is skipped, tokens run to the
+// first one beginning with '['; numbers outside 1 … cells, tokens that are
+// not numbers and repeats are left out, and at most 1100 cells are taken.
+std::vector<int> parseSeedFile(const std::string& text, int cells);
+
+// Saving and loading at a given path. Load replaces the set (seeds none)
+// and shows "Can't open file" when the file cannot be read.
+bool saveSeedFile(const AreaSet& a, const std::filesystem::path& path);
+bool loadSeedFile(Session& s, const std::filesystem::path& path);
+
+// The same behind their file dialogs; false when cancelled or failed.
+bool saveSeedAreas(Session& s);
+bool loadSeedAreas(Session& s);
+
+}  // namespace zn

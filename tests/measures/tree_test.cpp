@@ -1,0 +1,175 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+
+#include "measures/smoothing.h"
+#include "measures/tree.h"
+#include "tests/measures/measure_fixture.h"
+
+namespace zn {
+namespace {
+
+using test::fourTaxa;
+using test::Loaded;
+
+// The pairwise rule, written straight from its definition, as the reference
+// the prefix tree must agree with.
+double pairwiseTreeLength(const std::vector<std::string>& codes, int g) {
+  auto padded = [](std::string c) {
+    c.resize(32, '0');
+    return c;
+  };
+  auto charsTo0 = [](const std::string& c, int from) {
+    int e = from;
+    while (e < 32 && c[static_cast<std::size_t>(e)] != '0') ++e;
+    return e - from;
+  };
+  auto firstDiff = [g](const std::string& a, const std::string& b) {
+    int p = g;
+    while (p < 32 && a[static_cast<std::size_t>(p)] == b[static_cast<std::size_t>(p)]) ++p;
+    return p;
+  };
+  std::vector<std::string> c;
+  for (const auto& x : codes) c.push_back(padded(x));
+  double length = 1.0;
+  int M = 0;
+  for (std::size_t j = 1; j < c.size(); ++j) {
+    M = std::max(M, charsTo0(c[0], firstDiff(c[j], c[0])));
+    int m = 10000;
+    for (std::size_t i = 0; i < j; ++i) m = std::min(m, charsTo0(c[j], firstDiff(c[i], c[j])));
+    if (m > 0 && m < 10000) length += m;
+  }
+  return length + M;
+}
+
+TEST(SubtreeLength, EmptySetGivesEachCellsTreeAndMarksSingleTaxa) {
+  Loaded d(fourTaxa());
+  d.run(3);
+  // cell 2: codes 11, 12, 21 -> 6; cell 3: 11, 22 -> 5; one taxon -> marker.
+  EXPECT_EQ(d.map(), "1:10000/1 2:6/3 3:5/2 40:10000/1 ");
+  EXPECT_EQ(d.s.map.taxaCounted, 4);
+  EXPECT_DOUBLE_EQ(d.s.map.scaleLimit, d.s.ws.counters.codeTreeLength);
+}
+
+TEST(SubtreeLength, TwoTaxaBranchingAtPositionOneGiveThree) {
+  EXPECT_DOUBLE_EQ(pairwiseTreeLength({"11", "12"}, 0), 3.0);
+  Loaded d({{"A", "11", {{7, 1}}}, {"B", "12", {{7, 1}}}, {"C", "3", {}}});
+  d.run(3);
+  EXPECT_EQ(d.map(), "7:3/2 ");
+}
+
+TEST(SubtreeLength, OneRepresentedTaxonHasBaseZero) {
+  Loaded d(fourTaxa());
+  d.s.areas.cells = {1};  // represents Alpha only
+  d.run(3);
+  // The area itself gets nothing; the other cells the whole tree of Alpha
+  // with their new taxa.
+  EXPECT_EQ(d.map(), "2:6/2 3:5/1 40:5/1 ");
+  EXPECT_EQ(d.s.map.taxaCounted, 3);
+}
+
+TEST(SubtreeLength, AddsToTheTreeOfTheRepresentedTaxa) {
+  Loaded d(fourTaxa());
+  d.s.areas.cells = {1, 3};  // Alpha and Delta: base tree 5
+  d.run(3);
+  EXPECT_EQ(d.map(), "2:2/2 40:1/1 ");
+}
+
+TEST(SubtreeLength, EveryTaxonRepresentedLeavesABlankMap) {
+  Loaded d(fourTaxa());
+  d.s.areas.cells = {2, 3, 40};
+  d.run(3);
+  EXPECT_EQ(d.map(), "");
+  EXPECT_EQ(d.s.map.taxaCounted, 0);
+}
+
+TEST(SubtreeLength, AgreesWithThePairwiseRuleOnRandomData) {
+  std::mt19937 rng(7);
+  std::vector<test::TaxonSpec> taxa;
+  for (int t = 0; t < 120; ++t) {
+    test::TaxonSpec spec{"T" + std::to_string(t), "", {}};
+    const int depth = 1 + static_cast<int>(rng() % 6);
+    for (int k = 0; k < depth; ++k) spec.code += static_cast<char>('1' + rng() % 3);
+    for (int k = 0; k < 6; ++k) spec.levels[1 + static_cast<int>(rng() % 60)] = 1;
+    taxa.push_back(spec);
+  }
+  for (int withSet = 0; withSet < 2; ++withSet) {
+    Loaded d(taxa);
+    if (withSet) d.s.areas.cells = {5, 17, 33};
+    d.run(3);
+    const auto& cards = d.s.ws.cards;
+    auto present = [&](int t, int n) { return cards.level(t, n) > 0; };
+    // The represented list: set order, then card order within an area.
+    std::vector<std::string> rep;
+    std::vector<char> inR(120, 0);
+    for (int a : d.s.areas.cells)
+      for (int t = 0; t < 120; ++t)
+        if (present(t, a) && !inR[static_cast<std::size_t>(t)]) {
+          inR[static_cast<std::size_t>(t)] = 1;
+          rep.push_back(cards.codeText(t));
+        }
+    const double base = rep.size() >= 2 ? pairwiseTreeLength(rep, 0) : 0.0;
+    for (int n = 1; n <= 60; ++n) {
+      std::vector<std::string> list = withSet ? rep : std::vector<std::string>{};
+      int added = 0;
+      const bool isArea =
+          std::find(d.s.areas.cells.begin(), d.s.areas.cells.end(), n) != d.s.areas.cells.end();
+      for (int t = 0; t < 120; ++t)
+        if (present(t, n) && !inR[static_cast<std::size_t>(t)] && !(withSet && isArea)) {
+          list.push_back(cards.codeText(t));
+          ++added;
+        }
+      double want = 0.0;
+      if (added > 0) {
+        if (!withSet)
+          want = added == 1 ? kZeroScore : pairwiseTreeLength(list, 0);
+        else
+          want = pairwiseTreeLength(list, 0) - base;
+      }
+      EXPECT_DOUBLE_EQ(d.score(n), want) << "cell " << n << (withSet ? " with set" : " without set");
+      EXPECT_EQ(d.count(n), added) << "cell " << n;
+    }
+  }
+}
+
+TEST(SubtreeLength, ComparesFromTheGroupCodeOn) {
+  Loaded d({{"A", "911", {{7, 1}}}, {"B", "912", {{7, 1}}}, {"C", "92", {}}});
+  d.s.ws.groupCode = "9";
+  d.recountNow();
+  d.run(3);
+  EXPECT_DOUBLE_EQ(d.score(7), pairwiseTreeLength({"911", "912"}, 1));
+  EXPECT_DOUBLE_EQ(d.score(7), 3.0);
+}
+
+TEST(TreeMeasures, WithoutTreeDataShowTheirMessageAndKeepTheMap) {
+  const struct {
+    int code;
+    const char* caption;
+  } cases[] = {{3, "Subtree length"}, {4, "Root distance"}};
+  for (const auto& c : cases) {
+    Loaded d({{"A", "11", {{7, 1}}}, {"B", "12", {{7, 1}}}});  // fewer than 3 taxa
+    d.run(1);
+    const std::string richness = d.map();
+    d.run(c.code);
+    EXPECT_EQ(d.map(), richness) << c.caption;
+    ASSERT_EQ(d.host.messages.size(), 1u) << c.caption;
+    EXPECT_EQ(d.host.messageLines()[0],
+              std::string(c.caption) + ": Requires tree data\n- data absent or inconsistent");
+    EXPECT_EQ(d.host.messages[0].icon, Icon::Information);
+  }
+}
+
+TEST(RootDistance, SumsTheWeightsAndTheCommandTakesTheirMean) {
+  Loaded d(fourTaxa());  // every code has depth 2: weight 8 / 2 = 4
+  d.run(4);
+  EXPECT_EQ(d.map(), "1:4/1 2:12/3 3:8/2 40:4/1 ");
+  EXPECT_DOUBLE_EQ(d.s.map.scaleLimit, 16.0);
+  runMeasureCommand(d.s, 4);
+  EXPECT_EQ(d.map(), "1:4/1 2:4/3 3:4/2 40:4/1 ");
+  EXPECT_EQ(d.s.map.meanPasses, 1);
+  EXPECT_EQ(d.s.map.title, "mean root distance");
+}
+
+}  // namespace
+}  // namespace zn
