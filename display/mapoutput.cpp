@@ -144,9 +144,14 @@ bool printMap(Session& s, DisplayState& d, QPrinter& printer,
   s.settings[kPrintOption] = 0;
 
   if (progress.cancelled()) {
-    // Cancel abandons the page: the document is never ended.
+    // Cancel abandons the page. A file printer cannot be stopped from
+    // finishing its document, so the file it began is taken away again.
     printer.abort();
     painter.end();
+    if (!printer.outputFileName().isEmpty()) {
+      std::error_code ec;
+      fs::remove(fs::path(printer.outputFileName().toStdString()), ec);
+    }
     progress.close();
     return false;
   }

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "display/measurekind.h"
+#include "display/scalebar.h"
 #include "store/text.h"
 
 namespace zn {
@@ -509,25 +510,13 @@ void Canvas::scaleBar() {
     return (y + (n - 1) * h + y + n * h + g + 8) / 2.0;
   };
 
-  if (style == 2 && !o_.invertedScale && !kind_.category) {
+  if (style == 2) {
     const QFont f = mapFont(textHeight);
     painter_.setFont(f);
     const QFontMetricsF fm(f);
     std::vector<std::pair<int, QString>> labels;
-    for (int c = 0; c < k; ++c) {
-      const double lim = ct.limits[static_cast<std::size_t>(c)];
-      const bool top = c == k - 1;
-      if (!(lim > 0)) continue;
-      if (top ? set_[kScaleType] == kFixedLimit : lim == ct.limits[static_cast<std::size_t>(c + 1)]) continue;
-      std::string s;
-      if (kind_.countType)
-        s = strprintf("%d", static_cast<int>(lim));
-      else if (top)
-        s = strprintf("%6.2f%c", lim > 100 ? 0.0 : lim, '%');
-      else
-        s = strprintf("%6.2f", lim > 100 ? 0.0 : lim);
-      labels.emplace_back(c, QString::fromStdString(s));
-    }
+    for (const ScaleLabel& l : scaleBarLabels(ct, kind_, set_[kScaleType], o_.invertedScale))
+      labels.emplace_back(l.classNumber, QString::fromStdString(l.text));
     // Right-aligned column: the numbers end at the widest number's edge; a
     // trailing "%" stands beyond it.
     double widest = 0;

@@ -1,1 +1,213 @@
+#include "display/mapoutput.h"
+
+#include <QPrinter>
 #include <gtest/gtest.h>
+
+#include "store/binio.h"
+#include "tests/display/map_fixture.h"
+
+namespace zn {
+namespace {
+
+using test::MapFixture;
+namespace fs = std::filesystem;
+
+struct BmpInfo {
+  int width = 0, height = 0, bits = 0;
+  std::size_t size = 0;
+};
+
+BmpInfo readBmp(const fs::path& p) {
+  const std::string data = test::readFile(p);
+  BmpInfo b;
+  if (data.size() < 54 || data.substr(0, 2) != "BM") return b;
+  const auto* u = reinterpret_cast<const unsigned char*>(data.data());
+  b.width = readI32(u + 18);
+  b.height = readI32(u + 22);
+  b.bits = readU16(u + 28);
+  b.size = readU32(u + 2);
+  EXPECT_EQ(b.size, data.size());
+  return b;
+}
+
+// The client area as the window would capture it.
+std::function<QImage()> client(MapFixture& f, int w, int h) {
+  return [&f, w, h] { return renderClient(f.s, f.d, w, h); };
+}
+
+TEST(SaveBitmap, WritesTheChosenPartOfTheWindow) {
+  struct Case {
+    int area, width, height;
+  };
+  for (Case c : {Case{0, 998, 779}, Case{1, 1000, 800}}) {
+    MapFixture f;
+    f.s.settings[kBitmapOption] = c.area;
+    const fs::path file = f.dir.path() / "map.bmp";
+    f.host.dialogAnswers.push_back(true);
+    f.host.saveFiles.push_back(file);
+    ASSERT_TRUE(saveBitmap(f.s, f.d, client(f, 1000, 800)));
+    EXPECT_EQ(f.host.dialogs, std::vector<std::string>{"SAVEDLGBOX"});
+    ASSERT_EQ(f.host.saveRequests.size(), 1u);
+    EXPECT_EQ(f.host.saveRequests[0].title, "Save map");
+    EXPECT_EQ(f.host.saveRequests[0].filters[0].label, "bitmaps (*.bmp)");
+    EXPECT_EQ(f.host.redraws, 1);
+    const BmpInfo b = readBmp(file);
+    EXPECT_EQ(b.bits, 24);
+    EXPECT_EQ(b.width, c.width) << "area " << c.area;
+    EXPECT_EQ(b.height, c.height) << "area " << c.area;
+  }
+}
+
+TEST(SaveBitmap, MapFrameUnlessZoomed) {
+  MapFixture f;
+  f.s.settings[kBitmapOption] = 2;
+  const fs::path file = f.dir.path() / "frame.bmp";
+  f.host.dialogAnswers = {true, true};
+  f.host.saveFiles = {file, file};
+  ASSERT_TRUE(saveBitmap(f.s, f.d, client(f, 1000, 800)));
+  const MapTransform& t = f.d.view.last;
+  EXPECT_EQ(readBmp(file).width,
+            static_cast<int>(t.toDeviceX(2752 + t.gap + 1)) - static_cast<int>(t.toDeviceX(160)));
+  ASSERT_TRUE(zoomTo(f.s, f.d.view, {400, 300, 800, 600}));
+  ASSERT_TRUE(saveBitmap(f.s, f.d, client(f, 1000, 800)));
+  EXPECT_EQ(readBmp(file).width, 1000);
+}
+
+TEST(SaveBitmap, CancelAndEmptyNames) {
+  MapFixture f;
+  f.host.dialogAnswers.push_back(false);
+  EXPECT_FALSE(saveBitmap(f.s, f.d, client(f, 500, 400)));
+  EXPECT_TRUE(f.host.saveRequests.empty());
+
+  // An empty name asks again; a cancelled file dialog ends the command.
+  f.host.dialogAnswers.push_back(true);
+  f.host.saveFiles = {fs::path(), std::nullopt};
+  EXPECT_FALSE(saveBitmap(f.s, f.d, client(f, 500, 400)));
+  EXPECT_EQ(f.host.saveRequests.size(), 2u);
+  EXPECT_TRUE(f.host.messages.empty());
+}
+
+TEST(SaveBitmap, UnwritableFileIsReportedAndTheProgramCarriesOn) {
+  MapFixture f;
+  f.s.settings[kBitmapOption] = 1;
+  f.host.dialogAnswers.push_back(true);
+  f.host.saveFiles.push_back(f.dir.path() / "no such folder" / "map.bmp");
+  EXPECT_FALSE(saveBitmap(f.s, f.d, client(f, 500, 400)));
+  EXPECT_EQ(f.host.messageLines(), std::vector<std::string>{"BANG!!: bitmap not saved"});
+  EXPECT_EQ(f.host.messages[0].icon, Icon::Error);
+  EXPECT_FALSE(f.s.fatal);
+  EXPECT_EQ(f.s.settings[kBitmapOption], 1);
+}
+
+TEST(ImageFiles, ByExtension) {
+  test::TempDir dir;
+  QImage img(40, 30, QImage::Format_RGB32);
+  img.fill(QColor(10, 200, 30));
+  ASSERT_TRUE(writeImageFile(dir.path() / "a.png", img));
+  EXPECT_EQ(QImage(QString::fromStdString((dir.path() / "a.png").string())).pixel(5, 5), img.pixel(5, 5));
+  ASSERT_TRUE(writeImageFile(dir.path() / "a.BMP", img));
+  EXPECT_EQ(readBmp(dir.path() / "a.BMP").width, 40);
+  ASSERT_TRUE(writeImageFile(dir.path() / "a.pdf", img));
+  EXPECT_EQ(test::readFile(dir.path() / "a.pdf").substr(0, 5), "%PDF-");
+  EXPECT_FALSE(writeImageFile(dir.path() / "a.gif", img));
+  EXPECT_FALSE(fs::exists(dir.path() / "a.gif"));
+  EXPECT_FALSE(writeImageFile(dir.path() / "missing" / "a.png", img));
+}
+
+class ScriptedProgress : public PrintProgress {
+ public:
+  bool cancel = false;
+  std::vector<std::string> lines;
+  int closed = 0;
+  void open(const std::string& title, const std::string& destination) override {
+    lines = {title, destination};
+  }
+  bool cancelled() override { return cancel; }
+  void close() override { ++closed; }
+};
+
+struct PrintSetup {
+  MapFixture f;
+  QPrinter printer{QPrinter::HighResolution};
+  ScriptedProgress progress;
+  fs::path pdf = f.dir.path() / "page.pdf";
+  int chosen = 0;
+  std::function<bool(QPrinter&)> choose = [this](QPrinter& p) {
+    ++chosen;
+    p.setOutputFormat(QPrinter::PdfFormat);
+    p.setOutputFileName(QString::fromStdString(pdf.string()));
+    return true;
+  };
+  PrintSetup() {
+    f.scoreLand();
+    f.classify();
+  }
+};
+
+TEST(PrintMap, PrintsOnePageWithTheDialogValues) {
+  PrintSetup p;
+  p.f.d.print.widthPercent = 60;
+  p.f.d.print.coastThickness = 4;
+  p.f.host.dialogAnswers.push_back(true);
+  ASSERT_TRUE(printMap(p.f.s, p.f.d, p.printer, p.choose, p.progress));
+  EXPECT_EQ(p.f.host.dialogs, std::vector<std::string>{"PRINTDLGBOX"});
+  EXPECT_EQ(p.chosen, 1);
+  EXPECT_EQ(p.progress.lines[0], "Printing 'richness'");
+  EXPECT_EQ(p.progress.lines[1].substr(0, 3), "to ");
+  EXPECT_EQ(p.progress.closed, 1);
+  EXPECT_EQ(p.f.s.settings[kPrintOption], 0);
+  EXPECT_EQ(p.f.d.print.widthPercent, 60);
+  EXPECT_EQ(test::readFile(p.pdf).substr(0, 5), "%PDF-");
+  EXPECT_TRUE(p.f.host.messages.empty());
+}
+
+TEST(PrintMap, CancelInTheDialogPrintsNothing) {
+  PrintSetup p;
+  p.f.s.settings[kPrintOption] = 70;
+  p.f.host.dialogAnswers.push_back(false);
+  bool options = true;
+  EXPECT_FALSE(printMap(p.f.s, p.f.d, p.printer, p.choose, p.progress, &options));
+  EXPECT_FALSE(options);
+  EXPECT_EQ(p.chosen, 0);
+  EXPECT_EQ(p.f.s.settings[kPrintOption], 0);
+}
+
+TEST(PrintMap, CancelInTheProgressBoxAbandonsThePage) {
+  PrintSetup p;
+  p.progress.cancel = true;
+  p.f.host.dialogAnswers.push_back(true);
+  EXPECT_FALSE(printMap(p.f.s, p.f.d, p.printer, p.choose, p.progress));
+  EXPECT_EQ(p.progress.closed, 1);
+  EXPECT_FALSE(fs::exists(p.pdf));
+  EXPECT_TRUE(p.f.host.messages.empty());
+}
+
+TEST(PrintMap, PrinterThatCannotStartIsReported) {
+  PrintSetup p;
+  p.f.host.dialogAnswers.push_back(true);
+  auto unwritable = [&](QPrinter& pr) {
+    pr.setOutputFormat(QPrinter::PdfFormat);
+    pr.setOutputFileName(QString::fromStdString((p.f.dir.path() / "missing" / "x.pdf").string()));
+    return true;
+  };
+  EXPECT_FALSE(printMap(p.f.s, p.f.d, p.printer, unwritable, p.progress));
+  EXPECT_EQ(p.f.host.messageLines(), std::vector<std::string>{": Printer: StartDoc failed!"});
+  EXPECT_EQ(p.f.host.messages[0].icon, Icon::Exclamation);
+  EXPECT_EQ(p.progress.closed, 1);
+}
+
+TEST(PrintMap, PageMetricsOfAPdfPrinter) {
+  QPrinter printer(QPrinter::HighResolution);
+  printer.setOutputFormat(QPrinter::PdfFormat);
+  printer.setPageSize(QPageSize(QPageSize::A4));
+  printer.setPageMargins(QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter);
+  const PageMetrics m = pageMetrics(printer);
+  const int res = printer.resolution();
+  EXPECT_NEAR(m.width, 210 / 25.4 * res, 8);
+  EXPECT_NEAR(m.height, 297 / 25.4 * res, 8);
+  EXPECT_NEAR(m.offsetX, 10 / 25.4 * res, 8);
+  EXPECT_NEAR(m.aspectRatio, 0.7071, 0.001);
+}
+
+}  // namespace
+}  // namespace zn

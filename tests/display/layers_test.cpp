@@ -1,0 +1,306 @@
+// What each layer of the map draws, checked on the pixels of small maps
+// over the synthetic coastline (tests/display/map_fixture.h).
+#include <QPainter>
+#include <gtest/gtest.h>
+
+#include "display/renderer.h"
+#include "tests/display/golden.h"
+#include "tests/display/map_fixture.h"
+
+namespace zn {
+namespace {
+
+using test::MapFixture;
+
+// Logical coordinates of a point given in coastline source units.
+std::pair<int, int> fromSource(int x, int y) {
+  return {static_cast<int>((x - 4) / 648.0 * 2592) + 160, static_cast<int>((1 - (y - 155) / 432.0) * 1728) + 160};
+}
+
+QRgb pixel(const QImage& img, const MapTransform& t, double x, double y) {
+  return img.pixel(static_cast<int>(t.toDeviceX(x)), static_cast<int>(t.toDeviceY(y))) & 0xFFFFFF;
+}
+
+QRgb rgb(int r, int g, int b) { return static_cast<QRgb>((r << 16) | (g << 8) | b); }
+
+long countColour(const QImage& img, QRgb c) {
+  long n = 0;
+  for (int y = 0; y < img.height(); ++y)
+    for (int x = 0; x < img.width(); ++x) n += (img.pixel(x, y) & 0xFFFFFF) == c;
+  return n;
+}
+
+std::string hex(QRgb c) { return QString::number(c & 0xFFFFFF, 16).toStdString(); }
+
+// Pixels inside a cell (away from its edges) that differ from `c`.
+long otherThan(const QImage& img, const MapTransform& t, const GridCell& cell, QRgb c) {
+  long n = 0;
+  const int x0 = static_cast<int>(t.toDeviceX(cell.x0 + 6)), x1 = static_cast<int>(t.toDeviceX(cell.x1 - 6));
+  const int y0 = static_cast<int>(t.toDeviceY(cell.y0 + 6)), y1 = static_cast<int>(t.toDeviceY(cell.y1 - 6));
+  for (int y = y0; y < y1; ++y)
+    for (int x = x0; x < x1; ++x) n += (img.pixel(x, y) & 0xFFFFFF) != c;
+  return n;
+}
+
+TEST(MapLayers, SeaIsFloodFilledFromTheSeedsAndLandKeepsItsColour) {
+  MapFixture f;  // dark defaults: fill on, greys
+  const QImage img = renderClient(f.s, f.d, 1200, 820);
+  const MapTransform& t = f.d.view.last;
+  test::showMap(img, "layers_sea_fill");
+  const QRgb land = rgb(132, 132, 132), sea = rgb(155, 155, 155);
+  auto at = [&](int sx, int sy) {
+    auto [x, y] = fromSource(sx, sy);
+    return pixel(img, t, x, y);
+  };
+  EXPECT_EQ(hex(at(165, 420)), hex(land)) << "inside the first continent";
+  EXPECT_EQ(hex(at(380, 400)), hex(land)) << "on the ring around the lake";
+  EXPECT_EQ(hex(at(300, 250)), hex(sea)) << "open sea";
+  EXPECT_EQ(hex(at(495, 345)), hex(sea)) << "the lake, filled from its own seed";
+  EXPECT_EQ(hex(pixel(img, t, 170, 170)), hex(sea)) << "corner of the frame";
+}
+
+TEST(MapLayers, ThumbnailHasCellsButNoTitleScaleBarOrNumbers) {
+  MapFixture f;
+  f.s.settings[kCoastShown] = 0;
+  f.s.settings[kFillFrameCoast] = 0;
+  f.scoreLand();
+  f.classify();
+  const QImage big = renderClient(f.s, f.d, 800, 600);
+  const MapTransform bt = f.d.view.last;
+  const QImage thumb = renderClient(f.s, f.d, 300, 300);
+  const MapTransform tt = f.d.view.last;
+  test::showMap(thumb, "layers_thumbnail");
+  ASSERT_TRUE(tt.thumbnail);
+  const QRgb window = rgb(192, 192, 192);
+  // Scale bar box of class 0, and the title's first letters.
+  EXPECT_NE(hex(pixel(big, bt, 2860, 164 + 32 * 26 + 10)), hex(window));
+  EXPECT_EQ(hex(pixel(thumb, tt, 2860, 164 + 32 * 26 + 10)), hex(window));
+  // A scored cell: filled in both, a number only in the big map.
+  int n = 0;
+  for (int i = 1; i <= 864 && !n; ++i)
+    if (f.s.ws.cells[static_cast<std::size_t>(i)].scored) n = i;
+  ASSERT_NE(n, 0);
+  const GridCell& c = f.s.ws.cells[static_cast<std::size_t>(n)];
+  const QRgb colour = qRgb(f.d.palette.at(c.classNumber).r, f.d.palette.at(c.classNumber).g,
+                           f.d.palette.at(c.classNumber).b) & 0xFFFFFF;
+  EXPECT_GT(otherThan(big, bt, c, colour), 0) << "number in the cell";
+  EXPECT_EQ(otherThan(thumb, tt, c, colour), 0) << "no number in a thumbnail";
+}
+
+TEST(MapLayers, BlackWhiteCoastFollowsThePixelsBelow) {
+  struct Case {
+    const char* what;
+    int background;
+    std::int32_t cellColour;  // plain RGB
+    QRgb marked, unmarked;
+  };
+  // Black background: white where both ends are dark, dark grey elsewhere.
+  // Other backgrounds: white where both ends are dark, black elsewhere.
+  const Case cases[] = {
+      {"black background, light cells", 1, 0x00FFFFFF, rgb(255, 255, 255), rgb(63, 63, 63)},
+      {"white background, dark cells", 2, 0x007D0000, rgb(255, 255, 255), rgb(0, 0, 0)},
+  };
+  for (const Case& c : cases) {
+    MapFixture f;
+    f.s.settings[kFillFrameCoast] = 0;
+    f.s.settings[kBackgroundColour] = c.background;
+    f.s.settings[kCoastColour] = 3;
+    for (int n = 1; n <= 864; ++n) {
+      GridCell& cell = f.s.ws.cells[static_cast<std::size_t>(n)];
+      cell.scored = cell.background;
+      cell.fillColour = c.cellColour;
+    }
+    const QImage img = renderClient(f.s, f.d, 1200, 820);
+    test::showMap(img, std::string("layers_coast_bw_") + std::to_string(c.background));
+    // Light cells under the coast on black: the inner coast vertices lie on
+    // cells, the outer ones on the background, so both colours appear.
+    EXPECT_GT(countColour(img, c.marked), 50) << c.what;
+    EXPECT_GT(countColour(img, c.unmarked), 50) << c.what;
+  }
+}
+
+TEST(MapLayers, OnlySeedAreasAreMarkedWithSeedsOnly) {
+  MapFixture f;
+  f.s.settings[kFillFrameCoast] = 0;
+  f.s.areas.cells = {40, 41, 42, 43, 44, 45, 46, 47, 48, 49};
+  f.s.areas.seedCount = 3;
+  struct Case {
+    int display, marked;
+  };
+  for (Case c : {Case{1, 3}, Case{2, 10}, Case{0, 0}}) {
+    f.s.settings[kSelectedAreasDisplay] = c.display;
+    const QImage img = renderClient(f.s, f.d, 1200, 820);
+    const MapTransform& t = f.d.view.last;
+    int marked = 0;
+    for (int n : f.s.areas.cells) {
+      const GridCell& cell = f.s.ws.cells[static_cast<std::size_t>(n)];
+      // Left part of the marker, clear of its number.
+      marked += pixel(img, t, cell.x0 + 16, cell.y0 + 36) == rgb(127, 127, 127);
+    }
+    EXPECT_EQ(marked, c.marked) << "display " << c.display;
+  }
+}
+
+TEST(MapLayers, MaxSpotIsBlackWithoutNumbersAndTheTopNumberIsBlackWithThem) {
+  MapFixture f(true);  // white background
+  f.s.settings[kCoastShown] = 0;
+  f.s.settings[kMaxSpot] = 1;
+  f.s.settings[kColoursAndNumbers] = 0;
+  f.scoreLand();
+  f.classify();
+  int top = 0, other = 0;
+  for (int n = 1; n <= 864; ++n) {
+    const GridCell& c = f.s.ws.cells[static_cast<std::size_t>(n)];
+    if (c.topValue && !top) top = n;
+    if (c.scored && !c.topValue && !other) other = n;
+  }
+  ASSERT_TRUE(top && other);
+  const GridCell& tc = f.s.ws.cells[static_cast<std::size_t>(top)];
+  const GridCell& oc = f.s.ws.cells[static_cast<std::size_t>(other)];
+  QImage img = renderClient(f.s, f.d, 1200, 820);
+  MapTransform t = f.d.view.last;
+  EXPECT_EQ(hex(pixel(img, t, tc.x0 + 36, tc.y0 + 36)), hex(0));
+  EXPECT_NE(hex(pixel(img, t, oc.x0 + 36, oc.y0 + 36)), hex(0));
+
+  f.s.settings[kColoursAndNumbers] = 1;
+  img = renderClient(f.s, f.d, 1200, 820);
+  auto darkest = [&](const GridCell& c) {
+    int m = 255;
+    for (int y = static_cast<int>(t.toDeviceY(c.y0 + 6)); y < t.toDeviceY(c.y1 - 6); ++y)
+      for (int x = static_cast<int>(t.toDeviceX(c.x0 + 6)); x < t.toDeviceX(c.x1 - 6); ++x)
+        m = std::min(m, qGray(img.pixel(x, y)));
+    return m;
+  };
+  EXPECT_LT(darkest(tc), 40) << "top number in black";
+  EXPECT_GT(darkest(oc), 90) << "other numbers in grey";
+}
+
+TEST(MapLayers, NumbersOnlyLeavesCellsUnfilled) {
+  MapFixture f(true);
+  f.s.settings[kColoursAndNumbers] = 2;
+  f.scoreLand();
+  f.classify();
+  const QImage img = renderClient(f.s, f.d, 1200, 820);
+  const MapTransform& t = f.d.view.last;
+  int filled = 0, numbered = 0;
+  for (int n = 1; n <= 864; ++n) {
+    const GridCell& c = f.s.ws.cells[static_cast<std::size_t>(n)];
+    if (!c.scored) continue;
+    filled += pixel(img, t, c.x0 + 5, c.y0 + 5) != rgb(255, 255, 255);
+    numbered += otherThan(img, t, c, rgb(255, 255, 255)) > 0;
+  }
+  EXPECT_LE(filled, 20) << "only where the coastline passes";
+  EXPECT_GT(numbered, 60);
+}
+
+TEST(MapLayers, SingleCellUpdateRedrawsOnlyTheTopLayers) {
+  MapFixture f;
+  f.scoreLand();
+  f.classify();
+  f.s.areas.cells = {400};
+  f.s.areas.seedCount = 1;
+  QImage img = renderClient(f.s, f.d, 1200, 820);
+  const MapTransform t = f.d.view.last;
+  const GridCell& c = f.s.ws.cells[400];
+  QPainter(&img).fillRect(img.rect(), Qt::magenta);
+  DrawOptions o;
+  o.singleCellUpdate = 400;
+  renderMap(img, t, f.s, f.d, o);
+  EXPECT_EQ(hex(pixel(img, t, c.x0 + 3, c.y0 + 3)), hex(rgb(255, 0, 255))) << "cell layer skipped";
+  EXPECT_EQ(hex(pixel(img, t, c.x0 + 16, c.y0 + 36)), hex(rgb(127, 127, 127))) << "marker redrawn";
+}
+
+TEST(MapLayers, BackgroundChoices) {
+  MapFixture f;
+  f.s.settings[kFillFrameCoast] = 0;
+  DrawOptions o;
+  o.windowColour = QColor(10, 20, 30);
+  struct Case {
+    int background;
+    QRgb expect;
+  };
+  for (Case c : {Case{0, rgb(10, 20, 30)}, Case{1, rgb(0, 0, 0)}, Case{2, rgb(255, 255, 255)}}) {
+    f.s.settings[kBackgroundColour] = c.background;
+    const QImage img = renderClient(f.s, f.d, 900, 600, o);
+    EXPECT_EQ(hex(img.pixel(40, 300) & 0xFFFFFF), hex(c.expect)) << "background " << c.background;
+    // The status bar strip stays the window's own.
+    EXPECT_EQ(hex(img.pixel(40, 590) & 0xFFFFFF), hex(rgb(10, 20, 30)));
+  }
+}
+
+TEST(MapLayers, PrintedPageHoldsTheMapAtThePercentage) {
+  MapFixture f;
+  f.scoreLand();
+  f.classify();
+  ASSERT_TRUE(zoomTo(f.s, f.d.view, {400, 300, 1600, 1000}));
+  const PageMetrics page{1000, 1400, 50, 50, 0.7071};
+  QImage paper(1000, 1400, QImage::Format_RGB32);
+  paper.fill(Qt::magenta);
+  DrawOptions o;
+  o.printingPercent = 50;
+  {
+    QPainter p(&paper);
+    drawMapOnPage(p, page, f.s, f.d, o, 300);
+  }
+  test::showMap(paper, "layers_printed_page");
+  int left = paper.width(), right = -1;
+  for (int x = 0; x < paper.width(); ++x)
+    for (int y = 0; y < paper.height(); y += 7)
+      if ((paper.pixel(x, y) & 0xFFFFFF) != rgb(255, 0, 255)) {
+        left = std::min(left, x);
+        right = std::max(right, x);
+      }
+  EXPECT_NEAR(right - left + 1, 0.45 * 900, 2);
+  EXPECT_NEAR(left, (1000 - 0.45 * 900) / 2, 2);
+}
+
+TEST(MapLayers, DrawMapKeepsTheMappingForTheMouse) {
+  MapFixture f;
+  QImage target(1000, 700, QImage::Format_RGB32);
+  {
+    QPainter p(&target);
+    drawMap(p, QRect(0, 0, 1000, 700), f.s, f.d);
+  }
+  EXPECT_EQ(f.d.view.last.vpW, std::lround(680 / (2249.0 / 3073)));
+  EXPECT_EQ(f.d.view.clientLogical, LogicalRect{});
+  ASSERT_TRUE(zoomTo(f.s, f.d.view, {400, 300, 800, 600}));
+  {
+    QPainter p(&target);
+    drawMap(p, QRect(0, 0, 1000, 700), f.s, f.d);
+  }
+  const LogicalRect c = f.d.view.clientLogical;
+  EXPECT_LT(c.x, 400);
+  EXPECT_GT(c.x + c.w, 1200);
+  EXPECT_EQ(cellAtDevice(f.s.ws, f.d.view.last, 500, 340), cellAt(f.s.ws, f.d.view.last.toLogical(500, 340).first,
+                                                                  f.d.view.last.toLogical(500, 340).second));
+}
+
+TEST(MapLayers, DamagedStateDrawsWithoutFault) {
+  MapFixture f;
+  f.scoreLand();
+  f.classify();
+  f.s.coast.countA = 5000;  // more than the points held
+  f.s.coast.countB = -7;
+  f.s.ws.cells[3].background = 99;
+  f.s.ws.cells[4].fillColour = paletteIndexRef(9000);
+  f.s.ws.cells[4].scored = 1;
+  f.s.ws.cells[5].flexClass = -12;
+  f.s.areas.cells = {0, -4, 100000, 5};
+  f.s.areas.seedCount = 50;
+  f.s.settings[kSelectedAreasDisplay] = 1;
+  f.s.map.measureCode = 8;
+  f.s.gridTypes.current = 4;
+  f.d.classes.limits.clear();
+  for (int bg : {0, 1, 2})
+    for (int w : {1, 40, 301, 900}) {
+      f.s.settings[kBackgroundColour] = bg;
+      const QImage img = renderClient(f.s, f.d, w, w * 2 / 3);
+      EXPECT_EQ(img.width(), w);
+    }
+  f.s.ws.cells.clear();
+  f.s.ws.lattice.clear();
+  EXPECT_FALSE(renderClient(f.s, f.d, 500, 400).isNull());
+}
+
+}  // namespace
+}  // namespace zn
