@@ -1,5 +1,6 @@
 #include "cli/cli.h"
 #include "cli/measure_options.h"
+#include "cli/render_cmd.h"
 
 namespace zn {
 
@@ -7,6 +8,7 @@ const std::vector<Subcommand>& subcommands() {
   static const std::vector<Subcommand> list{
       {"info", "info DATAFILE", cmdInfo},
       {"measure", "measure NAME DATAFILE [--areas FILE.sed] [--set KEY=VALUE]... [--taxa NAME]... [--mean N] [--smooth N]", cmdMeasure},
+      {"render", "render DATAFILE --measure NAME [measure options] [--options FILE.OPP] [--size WxH] --out FILE.png|.bmp|.pdf", cmdRender},
   };
   return list;
 }

@@ -1,0 +1,135 @@
+// zonarium render DATAFILE --measure NAME [measure options] [--options FILE.OPP]
+// [--size WxH] --out FILE: computes the measure as `zonarium measure` does,
+// classes it and draws it at the client size, as PNG, BMP or PDF.
+#include "cli/render_cmd.h"
+
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <charconv>
+#include <memory>
+#include <optional>
+
+#include "cli/measure_options.h"
+#include "display/mapoutput.h"
+#include "display/renderer.h"
+#include "store/text.h"
+
+namespace zn {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kMinSide = 16;
+constexpr int kMaxSide = 8192;
+
+std::optional<std::pair<int, int>> parseSize(const std::string& v) {
+  const auto x = v.find('x');
+  if (x == std::string::npos) return std::nullopt;
+  int w = 0, h = 0;
+  const char* b = v.data();
+  auto [e1, c1] = std::from_chars(b, b + x, w);
+  auto [e2, c2] = std::from_chars(b + x + 1, b + v.size(), h);
+  if (c1 != std::errc() || c2 != std::errc() || e1 != b + x || e2 != b + v.size()) return std::nullopt;
+  if (w < kMinSide || h < kMinSide || w > kMaxSide || h > kMaxSide) return std::nullopt;
+  return std::pair{w, h};
+}
+
+bool knownImageType(const fs::path& p) {
+  const std::string e = toLower(p.extension().string());
+  return e == ".png" || e == ".bmp" || e == ".pdf";
+}
+
+// Qt draws text only with a GUI application; the tool makes one, off screen,
+// when the caller has none.
+std::unique_ptr<QGuiApplication> guiApplication() {
+  if (QCoreApplication::instance()) return nullptr;
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  static int argc = 1;
+  static char name[] = "zonarium";
+  static char* argv[] = {name, nullptr};
+  return std::make_unique<QGuiApplication>(argc, argv);
+}
+
+// The scores are classed after the title unless the measure leaves them
+// unclassed (max data level, converted areas) or there are none.
+void classMap(Session& s, DisplayState& d) {
+  const int code = s.map.measureCode;
+  if (!s.scoresPresent || code == 0) {
+    d.classes = ClassTable{};
+    return;
+  }
+  if (code == 25 || code == 37) return;
+  d.classes = classifyScores(s, d.palette);
+}
+
+}  // namespace
+
+int cmdRender(CliContext& ctx, const std::vector<std::string>& args) {
+  const std::vector<SetKey> keys = measureSetKeys();
+  MeasureOptions opts;
+  std::vector<std::string> rest;
+  if (int rc = parseMeasureOptions(ctx, args, opts, rest, keys); rc != 0) return rc;
+
+  std::optional<fs::path> options, out, datafile;
+  std::pair<int, int> size{1024, 768};
+  for (std::size_t i = 0; i < rest.size(); ++i) {
+    const std::string& a = rest[i];
+    const bool hasValue = i + 1 < rest.size();
+    if (a == "--options" && hasValue) {
+      options = rest[++i];
+    } else if (a == "--out" && hasValue) {
+      out = rest[++i];
+    } else if (a == "--size" && hasValue) {
+      auto s = parseSize(rest[++i]);
+      if (!s) {
+        ctx.err << strprintf("zonarium: --size takes WxH, each from %d to %d\n", kMinSide, kMaxSide);
+        return 2;
+      }
+      size = *s;
+    } else if (!a.empty() && a[0] == '-') {
+      ctx.err << "zonarium: render does not know " << a << "\n";
+      return 2;
+    } else if (!datafile) {
+      datafile = a;
+    } else {
+      ctx.err << "zonarium: render takes one DATAFILE\n";
+      return 2;
+    }
+  }
+  if (!datafile || opts.measure.empty() || !out) {
+    ctx.err << "zonarium: render takes DATAFILE, --measure NAME and --out FILE\n";
+    return 2;
+  }
+  if (!knownImageType(*out)) {
+    ctx.err << "zonarium: --out must name a .png, .bmp or .pdf file\n";
+    return 2;
+  }
+  if (measureCodeOrRefuse(ctx, opts.measure) < 0) return 2;
+
+  auto s = startCliSession(ctx);
+  if (!s) return 1;
+  if (options) {
+    std::error_code ec;
+    if (!fs::is_regular_file(*options, ec) || !readOptions(s->settings, *options, s->variant == GridVariant::Britain)) {
+      ctx.err << "zonarium: cannot read the options file " << options->string() << "\n";
+      return 1;
+    }
+    s->backgroundMap.settings = correctAtStartup(s->settings, s->savedFillFrameCoast);
+  }
+  if (int rc = prepareMeasure(ctx, *s, opts, *datafile, keys); rc != 0) return rc;
+
+  auto app = guiApplication();
+  DisplayState d;
+  allocatePalette(d.palette, -1, s->settings);  // a true-colour screen
+  buildPalette(d.palette, s->settings);
+  classMap(*s, d);
+  const QImage image = renderClient(*s, d, size.first, size.second);
+  if (!writeImageFile(*out, image)) {
+    ctx.err << "zonarium: cannot write " << out->string() << "\n";
+    return 1;
+  }
+  return 0;
+}
+
+}  // namespace zn

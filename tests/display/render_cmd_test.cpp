@@ -1,0 +1,116 @@
+#include <QImage>
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "cli/commands.h"
+#include "display/renderer.h"
+#include "store/binio.h"
+#include "store/files.h"
+#include "tests/display/golden.h"
+#include "tests/display/map_fixture.h"
+
+namespace zn {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct CliRun {
+  int rc;
+  std::string out, err;
+};
+
+CliRun zonarium(const fs::path& home, std::vector<std::string> args) {
+  args.insert(args.begin(), {"--home", home.string()});
+  std::ostringstream out, err;
+  const int rc = runZonarium(args, out, err);
+  return {rc, out.str(), err.str()};
+}
+
+class ZonariumRender : public ::testing::Test {
+ protected:
+  test::TempDir dir;
+  fs::path home = dir.path() / "ZONARIUM";
+  fs::path data = home / "equal" / "carnivora.dat";
+  void SetUp() override { ASSERT_TRUE(populateProgramFolder(home, shippedProgramData())); }
+  QImage image(const fs::path& p) { return QImage(QString::fromStdString(p.string())); }
+};
+
+TEST_F(ZonariumRender, DrawsWhatTheWindowShowsAtThatSize) {
+  const fs::path png = dir.path() / "richness.png";
+  CliRun r = zonarium(home, {"render", data.string(), "--measure", "richness", "--size", "1200x820", "--out", png.string()});
+  ASSERT_EQ(r.rc, 0) << r.err;
+  EXPECT_EQ(r.out, "");
+  const QImage got = image(png);
+  ASSERT_EQ(got.size(), QSize(1200, 820));
+  test::showMap(got, "cli_richness");
+  // The same map drawn from a session that opened the data itself.
+  auto f = test::MapFixture::world();
+  ASSERT_TRUE(f);
+  f->classify();
+  const QImage want = renderClient(f->s, f->d, 1200, 820);
+  EXPECT_EQ(got.convertToFormat(QImage::Format_RGB32), want);
+}
+
+TEST_F(ZonariumRender, FileTypeByExtension) {
+  const fs::path bmp = dir.path() / "map.BMP", pdf = dir.path() / "map.pdf";
+  ASSERT_EQ(zonarium(home, {"render", data.string(), "--measure", "rare-quartile", "--size", "400x300", "--out",
+                            bmp.string()}).rc, 0);
+  const std::string b = test::readFile(bmp);
+  ASSERT_GE(b.size(), 54u);
+  const auto* u = reinterpret_cast<const unsigned char*>(b.data());
+  EXPECT_EQ(b.substr(0, 2), "BM");
+  EXPECT_EQ(readI32(u + 18), 400);
+  EXPECT_EQ(readI32(u + 22), 300);
+  EXPECT_EQ(readU16(u + 28), 24);
+  ASSERT_EQ(zonarium(home, {"render", data.string(), "--measure", "richness", "--out", pdf.string()}).rc, 0);
+  EXPECT_EQ(test::readFile(pdf).substr(0, 5), "%PDF-");
+}
+
+TEST_F(ZonariumRender, OptionsFileChoosesTheDrawingSettings) {
+  Settings light;
+  light[kLightDefaults] = 1;
+  setDefaults(light);
+  const fs::path opp = dir.path() / "light.opp";
+  ASSERT_TRUE(writeOptions(light, opp));
+  const fs::path png = dir.path() / "light.png";
+  CliRun r = zonarium(home, {"render", data.string(), "--measure", "richness", "--options", opp.string(), "--size",
+                          "600x420", "--out", png.string()});
+  ASSERT_EQ(r.rc, 0) << r.err;
+  EXPECT_EQ(image(png).pixel(30, 200) & 0xFFFFFF, 0xFFFFFFu) << "white background of the light defaults";
+}
+
+TEST_F(ZonariumRender, RefusesBadRequests) {
+  const std::string out = (dir.path() / "x.png").string();
+  struct Case {
+    std::vector<std::string> args;
+    int rc;
+    const char* message;
+  };
+  const Case cases[] = {
+      {{"render", data.string(), "--measure", "richness"}, 2, "--out FILE"},
+      {{"render", "--measure", "richness", "--out", out}, 2, "DATAFILE"},
+      {{"render", data.string(), "--out", out}, 2, "--measure NAME"},
+      {{"render", data.string(), "--measure", "richness", "--out", (dir.path() / "x.gif").string()}, 2, ".png, .bmp or .pdf"},
+      {{"render", data.string(), "--measure", "richness", "--size", "0x100", "--out", out}, 2, "--size takes WxH"},
+      {{"render", data.string(), "--measure", "richness", "--size", "100x", "--out", out}, 2, "--size takes WxH"},
+      {{"render", data.string(), "--measure", "richness", "--size", "99999x100", "--out", out}, 2, "--size takes WxH"},
+      {{"render", data.string(), "--measure", "richness", "--size", "-5x100", "--out", out}, 2, "--size takes WxH"},
+      {{"render", data.string(), "--measure", "richness", "--frobnicate", "--out", out}, 2, "--frobnicate"},
+      {{"render", data.string(), data.string(), "--measure", "richness", "--out", out}, 2, "one DATAFILE"},
+      {{"render", data.string(), "--measure", "nonsense", "--out", out}, 2, "nonsense"},
+      {{"render", data.string(), "--measure", "richness", "--options", (dir.path() / "none.opp").string(), "--out", out},
+       1, "cannot read the options file"},
+      {{"render", data.string(), "--measure", "richness", "--out", (dir.path() / "no" / "x.png").string()}, 1,
+       "cannot write"},
+  };
+  for (const Case& c : cases) {
+    CliRun r = zonarium(home, c.args);
+    EXPECT_EQ(r.rc, c.rc) << c.message << ": " << r.err;
+    EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+  }
+  EXPECT_FALSE(fs::exists(out));
+}
+
+}  // namespace
+}  // namespace zn
