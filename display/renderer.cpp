@@ -571,7 +571,8 @@ void Canvas::numbersAndMarkers() {
     if (bg_ == kBgWhite && level == 255) level = 0;
     if (bg_ == kBgBlack && level == 0) level = 255;
   }
-  if (d_.palette.size == 16 && mode_ == kSixteenColour) level = 0;
+  // A 16-colour device draws every colour mode from its fixed table.
+  if (d_.palette.size == 16 && mode_ != kMonoLog && mode_ != kMonoLin) level = 0;
   const QColor numberColour(level, level, level);
 
   const bool numbers = kind_.countType && set_[kColoursAndNumbers] >= 1 && !thumbnail_ && devHeight >= 5;

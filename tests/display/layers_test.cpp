@@ -304,3 +304,129 @@ TEST(MapLayers, DamagedStateDrawsWithoutFault) {
 
 }  // namespace
 }  // namespace zn
+
+namespace zn {
+namespace {
+
+using test::MapFixture;
+
+TEST(MapLayers, OverlayTitleWritesTwoLines) {
+  MapFixture f(true);
+  f.scoreLand();
+  f.classify();
+  auto secondLineInk = [&](const DrawOptions& o) {
+    const QImage img = renderClient(f.s, f.d, 1200, 820, o);
+    const MapTransform& t = f.d.view.last;
+    long ink = 0;
+    for (int y = static_cast<int>(t.toDeviceY(1888 + 64 + 72)); y < t.toDeviceY(1888 + 64 + 144); ++y)
+      for (int x = static_cast<int>(t.toDeviceX(160)); x < t.toDeviceX(1200); ++x) ink += qGray(img.pixel(x, y)) < 128;
+    return ink;
+  };
+  DrawOptions plain;
+  EXPECT_EQ(secondLineInk(plain), 0);
+  DrawOptions pair;
+  pair.overlayTitle.kind = OverlayTitle::Pair;
+  pair.overlayTitle.first = "richness";
+  pair.overlayTitle.second = "rarity";
+  EXPECT_GT(secondLineInk(pair), 20);
+}
+
+TEST(MapLayers, MaxDataLevelMapDrawsSpotsByLevel) {
+  MapFixture f;
+  f.s.settings[kFillFrameCoast] = 0;
+  f.s.settings[kCoastShown] = 0;
+  f.s.map.measureCode = 25;
+  const int cells[] = {300, 302, 304, 306};
+  for (int level = 1; level <= 4; ++level) {
+    GridCell& c = f.s.ws.cells[static_cast<std::size_t>(cells[level - 1])];
+    c.count = level;
+    c.score = level;
+    c.scored = 1;
+  }
+  const QImage img = renderClient(f.s, f.d, 1200, 820);
+  const MapTransform& t = f.d.view.last;
+  const int dark[] = {2, 9, 16, 21};
+  for (int level = 1; level <= 4; ++level) {
+    const GridCell& c = f.s.ws.cells[static_cast<std::size_t>(cells[level - 1])];
+    const Rgb want = f.d.palette.at(dark[level - 1]);
+    EXPECT_EQ(hex(pixel(img, t, c.x0 + 36, c.y0 + 36)), hex(rgb(want.r, want.g, want.b))) << "level " << level;
+    EXPECT_EQ(hex(pixel(img, t, c.x0 + 2, c.y0 + 2)), hex(rgb(192, 192, 192))) << "a spot, not a square";
+  }
+}
+
+TEST(MapLayers, HighlightSpotOnTheClickedCell) {
+  MapFixture f(true);
+  f.s.settings[kCoastShown] = 0;
+  f.scoreLand();
+  f.classify();
+  int n = 0;
+  for (int i = 1; i <= 864 && !n; ++i)
+    if (f.s.ws.cells[static_cast<std::size_t>(i)].scored) n = i;
+  const GridCell& c = f.s.ws.cells[static_cast<std::size_t>(n)];
+  DrawOptions o;
+  o.clickedCell = n;
+  o.highlightClicked = true;
+  f.s.settings[kColoursAndNumbers] = 0;
+  const QImage plain = renderClient(f.s, f.d, 1200, 820);
+  const QImage lit = renderClient(f.s, f.d, 1200, 820, o);
+  const MapTransform& t = f.d.view.last;
+  // The spot's white outline crosses the cell's middle row at its inset.
+  long white = 0;
+  const int y = static_cast<int>(t.toDeviceY(c.y0 + 36));
+  for (int x = static_cast<int>(t.toDeviceX(c.x0 + 3)); x < t.toDeviceX(c.x1 - 3); ++x) {
+    white += (lit.pixel(x, y) & 0xFFFFFF) == 0xFFFFFF;
+    EXPECT_NE(plain.pixel(x, y) & 0xFFFFFF, 0xFFFFFFu);
+  }
+  EXPECT_GE(white, 2);
+}
+
+TEST(MapLayers, FineGridSpotsAreSinglePixelsAtCellCorners) {
+  MapFixture f(true);  // white background
+  f.s.settings[kCoastShown] = 0;
+  f.s.settings[kFrameShown] = 0;
+  f.s.settings[kFineGridShown] = 1;
+  f.s.settings[kFineGridStyle] = 0;
+  f.s.settings[kFineGridColour] = 1;  // black
+  const QImage img = renderClient(f.s, f.d, 1200, 820);
+  const MapTransform& t = f.d.view.last;
+  const GridCell& c = f.s.ws.cells[2 * 36 + 5];
+  const int x = static_cast<int>(t.toDeviceX(c.x0)), y = static_cast<int>(t.toDeviceY(c.y0));
+  EXPECT_EQ(hex(img.pixel(x, y) & 0xFFFFFF), hex(0));
+  EXPECT_EQ(hex(img.pixel(x + 2, y) & 0xFFFFFF), hex(0xFFFFFF));
+  EXPECT_EQ(hex(img.pixel(x, y + 2) & 0xFFFFFF), hex(0xFFFFFF));
+  // Cells of the first row and column have none.
+  const GridCell& first = f.s.ws.cells[1 * 36 + 1];
+  EXPECT_EQ(hex(pixel(img, t, first.x0, first.y0 + 1)), hex(0xFFFFFF));
+}
+
+TEST(MapLayers, GridWithoutCoastlineOutlinesItsCells) {
+  MapFixture f(true);
+  f.s.coastApplies = 0;  // a regional grid
+  f.s.gridTypes.current = 2;
+  const QImage img = renderClient(f.s, f.d, 1200, 820);
+  const MapTransform& t = f.d.view.last;
+  int land = 0, sea = 0;
+  for (int n = 1; n <= 864; ++n) {
+    const GridCell& c = f.s.ws.cells[static_cast<std::size_t>(n)];
+    (c.background == 1 ? land : sea) = n;
+  }
+  ASSERT_TRUE(land && sea);
+  const GridCell& l = f.s.ws.cells[static_cast<std::size_t>(land)];
+  // Its own cells outlined in the coast pen (black), the others left blank.
+  EXPECT_EQ(hex(pixel(img, t, l.x0 + 36, l.y0)), hex(0));
+  EXPECT_EQ(hex(pixel(img, t, l.x0 + 36, l.y0 + 36)), hex(0xFFFFFF));
+
+  // With the frame-coast fill, regional grids are filled by background class.
+  MapFixture g;
+  g.s.coastApplies = 0;
+  g.s.gridTypes.current = 2;
+  g.s.ws.cells[land].background = 2;
+  const QImage filled = renderClient(g.s, g.d, 1200, 820);
+  const Rgb landColour = g.d.palette.at(36), seaColour = g.d.palette.at(37);
+  EXPECT_EQ(hex(pixel(filled, g.d.view.last, l.x0 + 36, l.y0 + 36)), hex(rgb(landColour.r, landColour.g, landColour.b)));
+  const GridCell& s = g.s.ws.cells[static_cast<std::size_t>(sea)];
+  EXPECT_EQ(hex(pixel(filled, g.d.view.last, s.x0 + 36, s.y0 + 36)), hex(rgb(seaColour.r, seaColour.g, seaColour.b)));
+}
+
+}  // namespace
+}  // namespace zn
