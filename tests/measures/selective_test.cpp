@@ -1,0 +1,143 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "measures/selective.h"
+#include "tests/measures/measure_fixture.h"
+
+namespace zn {
+namespace {
+
+using test::Loaded;
+
+std::vector<test::TaxonSpec> namedTaxa() {
+  return {{"Panthera leo", "11", {{1, 1}, {2, 1}}},
+          {"Panthera", "12", {{3, 1}}},
+          {"acinonyx jubatus", "21", {{4, 1}}},
+          {"Felis", "12", {{5, 1}, {6, 1}, {7, 1}}}};
+}
+
+TEST(SelectivePlotDialog, ListsTheGroupInCardOrderOrSortedWithOptionalRanges) {
+  Loaded d(namedTaxa());
+  d.s.settings[kListDialogVariant] = 1;
+  d.s.settings[kListDialogOption] = 0;
+  SelectivePlotModel grouped = openSelectivePlot(d.s, false);
+  EXPECT_EQ(grouped.resource, "RICHDLGBOX1");
+  EXPECT_EQ(grouped.lines,
+            (std::vector<std::string>{"Panthera leo", "Panthera", "acinonyx jubatus", "Felis"}));
+
+  d.s.settings[kListDialogVariant] = 0;
+  d.s.settings[kListDialogOption] = 1;
+  SelectivePlotModel sorted = openSelectivePlot(d.s, true);
+  EXPECT_EQ(sorted.resource, "RICHDLGBOX2VGA");
+  EXPECT_EQ(sorted.lines,
+            (std::vector<std::string>{"acinonyx jubatus- 1", "Felis- 3", "Panthera leo- 2", "Panthera- 1"}));
+  EXPECT_EQ(sorted.lineTaxon, (std::vector<int>{2, 3, 0, 1}));
+
+  d.s.ws.groupCode = "1";
+  EXPECT_EQ(openSelectivePlot(d.s, false).lines.size(), 3u);
+}
+
+TEST(SelectivePlotDialog, EachLineMarksItsOwnTaxon) {
+  Loaded d(namedTaxa());
+  SelectivePlotModel m = openSelectivePlot(d.s, false);  // card order
+  m.selected = {1};                                       // "Panthera", which begins "Panthera leo"'s line too
+  EXPECT_EQ(markSelectedTaxa(d.s, m), 1);
+  EXPECT_TRUE(plotMarked(d.s.ws, 1));
+  EXPECT_FALSE(plotMarked(d.s.ws, 0));
+  EXPECT_EQ(d.s.map.currentTaxon, 1);
+}
+
+TEST(SelectivePlotDialog, RefusesAnEmptyOrOverlongSelection) {
+  const struct {
+    int lines;
+    const char* message;
+  } cases[] = {{0, "Plot taxa: No items selected."}, {513, "Plot taxa: Too many items selected."}};
+  for (const auto& c : cases) {
+    Loaded d(namedTaxa());
+    setMeasureCode(d.s, kCodeSelectiveRichness);
+    setPlotMark(d.s.ws, 3, true);
+    SelectivePlotModel m = openSelectivePlot(d.s, false);
+    m.selected.assign(static_cast<std::size_t>(c.lines), 0);
+    EXPECT_EQ(markSelectedTaxa(d.s, m), 0);
+    EXPECT_EQ(d.host.messageLines(), std::vector<std::string>{c.message});
+    EXPECT_EQ(d.s.map.measureCode, 0);
+    EXPECT_EQ(markedTaxa(d.s.ws), 0);
+  }
+  Loaded d(namedTaxa());
+  SelectivePlotModel m = openSelectivePlot(d.s, false);
+  m.selected.assign(512, 3);
+  EXPECT_EQ(markSelectedTaxa(d.s, m), 1);
+}
+
+// A host whose dialogs are answered by a function of the model.
+struct DialogHost : test::ScriptedHost {
+  std::function<bool(SelectivePlotModel&)> answer;
+  bool runDialog(const std::string& name, DialogModel& model) override {
+    dialogs.push_back(name);
+    return answer(dynamic_cast<SelectivePlotModel&>(model));
+  }
+};
+
+// The named taxa loaded under a DialogHost.
+struct DialogSession {
+  DialogHost host;
+  Session s{host, "/nonexistent"};
+  DialogSession() {
+    allocateWorkspace(s);
+    setDefaults(s.settings);
+    readDatafileBytes(s, test::datafileImage("t", namedTaxa()));
+    s.ws.datafile.opened = true;
+    s.subgroupDataPresent = recount(s.ws, 0);
+  }
+};
+
+TEST(SelectivePlotCommand, PlotsTwoTaxaAfterADisplayChange) {
+  DialogSession d;
+  DialogHost& host = d.host;
+  Session& s = d.s;
+  int calls = 0;
+  host.answer = [&](SelectivePlotModel& m) {
+    if (calls++ == 0) {
+      m.grouped = false;
+      m.action = SelectivePlotModel::Action::ToggleGrouped;
+      return false;
+    }
+    m.selected = {1, 3};  // sorted: "Felis", "Panthera leo"
+    m.action = SelectivePlotModel::Action::Plot;
+    return true;
+  };
+  EXPECT_EQ(runSelectivePlot(s, kCodeSelectiveRichness, false), TitleOutcome::Classify);
+  EXPECT_EQ(host.dialogs, (std::vector<std::string>{"RICHDLGBOX1", "RICHDLGBOX2"}));
+  EXPECT_EQ(s.settings[kListDialogVariant], 0);
+  EXPECT_EQ(s.map.title, "plot selected richness");
+  EXPECT_EQ(s.map.taxaCounted, 2);
+  EXPECT_EQ(s.ws.cells[5].count, 1);
+  EXPECT_EQ(s.ws.cells[1].count, 1);
+  EXPECT_EQ(s.ws.cells[3].count, 0);
+}
+
+TEST(SelectivePlotCommand, OneTaxonIsPlottedByTheTitleAndCancelChangesNothing) {
+  DialogSession d;
+  DialogHost& host = d.host;
+  Session& s = d.s;
+  host.answer = [](SelectivePlotModel& m) {
+    m.selected = {3};
+    m.action = SelectivePlotModel::Action::Plot;
+    return true;
+  };
+  runSelectivePlot(s, kCodeSelectiveRarity, false);
+  EXPECT_EQ(s.map.title, "plot Felis");
+  EXPECT_EQ(s.ws.cells[6].score, 1.0);
+
+  host.answer = [](SelectivePlotModel& m) {
+    m.action = SelectivePlotModel::Action::Cancel;
+    return false;
+  };
+  EXPECT_EQ(runSelectivePlot(s, kCodeSelectiveRarity, false), TitleOutcome::Stopped);
+  EXPECT_EQ(s.map.title, "plot Felis");
+  EXPECT_TRUE(plotMarked(s.ws, 3));
+}
+
+}  // namespace
+}  // namespace zn

@@ -1,0 +1,213 @@
+#include <gtest/gtest.h>
+
+#include "measures/smoothing.h"
+#include "measures/titles.h"
+#include "tests/measures/measure_fixture.h"
+
+namespace zn {
+namespace {
+
+using test::cellAt;
+using test::Loaded;
+
+// A map of hand-set scores under the given code.
+struct Scored : Loaded {
+  explicit Scored(int code = kCodeRichness) : Loaded({}) {
+    setMeasureCode(s, code);
+    s.scoresPresent = true;
+  }
+  void set(int c, int r, double score, int count = 1) {
+    cell(cellAt(c, r)).score = score;
+    cell(cellAt(c, r)).count = count;
+  }
+  double at(int c, int r) { return score(cellAt(c, r)); }
+};
+
+TEST(SmoothPass, MedianOfTwoFourSixNineIsFive) {
+  Scored m;
+  m.set(5, 5, 2);
+  m.set(4, 4, 4);
+  m.set(5, 4, 6);
+  m.set(6, 5, 9);
+  smoothPass(m.s);
+  EXPECT_DOUBLE_EQ(m.at(5, 5), 5.0);
+  EXPECT_EQ(m.s.map.smoothPasses, 1);
+}
+
+TEST(SmoothPass, KindsAndNeighbourhoods) {
+  const struct {
+    const char* name;
+    int size;
+    int byMean;
+    double expected;
+  } cases[] = {
+      {"median over 9 ignores the outer ring", 9, 0, 2.0},
+      {"mean over 9", 9, 1, 7.0 / 3},
+      {"median over 25 takes the outer ring", 25, 0, 3.0},
+      {"mean over 25", 25, 1, 15.0 / 4},
+  };
+  for (const auto& c : cases) {
+    Scored m;
+    m.s.settings[kNeighbourhoodSize] = c.size;
+    m.s.settings[kSmoothByMean] = c.byMean;
+    m.set(10, 10, 2);
+    m.set(11, 11, 1);   // inner
+    m.set(9, 10, 4);    // inner
+    m.set(12, 8, 8);    // outer
+    smoothPass(m.s);
+    EXPECT_DOUBLE_EQ(m.at(10, 10), c.expected) << c.name;
+  }
+}
+
+TEST(SmoothPass, LoneCellsKeepTheirValueAndBlankCellsStayBlank) {
+  for (int byMean : {0, 1}) {
+    Scored m;
+    m.s.settings[kSmoothByMean] = byMean;
+    m.set(20, 12, 7.5);
+    smoothPass(m.s);
+    EXPECT_DOUBLE_EQ(m.at(20, 12), 7.5);
+    EXPECT_EQ(m.at(21, 12), 0.0);
+  }
+}
+
+TEST(SmoothPass, CornerCellAveragesWhatExists) {
+  Scored m;
+  m.s.settings[kSmoothByMean] = 1;
+  m.set(1, 1, 2);
+  m.set(2, 1, 4);
+  m.set(1, 2, 6);
+  smoothPass(m.s);
+  EXPECT_DOUBLE_EQ(m.at(1, 1), 4.0);
+}
+
+TEST(SmoothPass, MarkersReadAsZeroAndAZeroResultBecomesTheMarker) {
+  Scored m;
+  m.set(5, 5, 3);
+  m.set(6, 5, kZeroScore);
+  m.set(20, 20, kZeroScore);
+  m.set(21, 20, kZeroScore);
+  smoothPass(m.s);
+  EXPECT_DOUBLE_EQ(m.at(5, 5), 1.5);
+  EXPECT_DOUBLE_EQ(m.at(6, 5), 1.5);
+  EXPECT_EQ(m.at(20, 20), kZeroScore);
+  EXPECT_EQ(m.at(21, 20), kZeroScore);
+}
+
+TEST(SmoothPass, EveryCellReadsTheValuesBeforeThePass) {
+  Scored m;
+  m.s.settings[kSmoothByMean] = 1;
+  m.set(5, 5, 1);
+  m.set(6, 5, 3);
+  smoothPass(m.s);
+  EXPECT_DOUBLE_EQ(m.at(5, 5), 2.0);
+  EXPECT_DOUBLE_EQ(m.at(6, 5), 2.0);
+}
+
+TEST(SmoothPass, DoesNotApplyToSelectionMapsOrSingleTaxonPlots) {
+  for (int code : {0, 6, 7, 8, 9, 11, 20, 21, 25, 29}) {
+    Scored m(code);
+    m.set(5, 5, 1);
+    m.set(6, 5, 3);
+    smoothPass(m.s);
+    EXPECT_DOUBLE_EQ(m.at(5, 5), 1.0) << "code " << code;
+    EXPECT_EQ(m.s.map.smoothPasses, 0) << "code " << code;
+  }
+  Loaded d(test::fourTaxa());
+  setMeasureCode(d.s, 22);
+  setPlotMark(d.s.ws, 0, true);
+  d.s.scoresPresent = true;
+  EXPECT_FALSE(smoothPassApplies(d.s));
+  setPlotMark(d.s.ws, 1, true);
+  EXPECT_TRUE(smoothPassApplies(d.s));
+  d.s.scoresPresent = false;
+  EXPECT_FALSE(smoothPassApplies(d.s));
+}
+
+TEST(MeanPass, DividesByTheCountAgainOnEachPassButNotTheMarker) {
+  Scored m(kCodeRangeSizeRarity);
+  m.set(5, 5, 6, 3);
+  m.set(6, 5, kZeroScore, 2);
+  m.set(7, 5, 4, 0);
+  meanPass(m.s);
+  EXPECT_DOUBLE_EQ(m.at(5, 5), 2.0);
+  meanPass(m.s);
+  EXPECT_DOUBLE_EQ(m.at(5, 5), 2.0 / 3);
+  EXPECT_EQ(m.at(6, 5), kZeroScore);
+  EXPECT_DOUBLE_EQ(m.at(7, 5), 4.0);
+  EXPECT_EQ(m.cell(cellAt(5, 5)).count, 3);
+  EXPECT_EQ(m.s.map.meanPasses, 2);
+}
+
+TEST(MeanPass, AppliesOnlyToSummedMeasures) {
+  for (int code : {2, 3, 4, 12, 14, 19}) {
+    Scored m(code);
+    EXPECT_TRUE(meanPassApplies(m.s)) << code;
+  }
+  for (int code : {0, 1, 5, 13, 22, 38}) {
+    Scored m(code);
+    m.set(5, 5, 6, 3);
+    meanPass(m.s);
+    EXPECT_DOUBLE_EQ(m.at(5, 5), 6.0) << code;
+    EXPECT_EQ(m.s.map.meanPasses, 0) << code;
+  }
+}
+
+TEST(MeanPass, TurnsSummedRarityIntoMeanRarity) {
+  Loaded d(test::fourTaxa());
+  d.run(kCodeRangeSizeRarity);
+  meanPass(d.s);
+  EXPECT_DOUBLE_EQ(d.score(2), (1.0 / 3 + 1 + 0.5) / 3);
+}
+
+// Richness 1 in cell 1 and 3 in cell 2: both smooth twice to 2.
+std::vector<test::TaxonSpec> twoCells() {
+  return {{"A", "1", {{1, 1}, {2, 1}}}, {"B", "1", {{2, 1}}}, {"C", "1", {{2, 1}}}};
+}
+
+TEST(Residuals, ShiftsNegativeResidualsAndKeepsTheOffset) {
+  const struct {
+    const char* form;
+    int slot;
+    double cell2, offset, maximum;
+    const char* title;
+  } cases[] = {
+      {"absolute", 1, 2.0, -1.0, 2.0, "abs residuals from smoothed (2x median 9) richness"},
+      {"relative", 0, 1.0, -0.5, 1.0, "rel residuals from smoothed (2x median 9) richness"},
+  };
+  for (const auto& c : cases) {
+    Loaded d(twoCells());
+    d.s.settings[kResidualsNotRelative] = c.slot;
+    d.run(kCodeResiduals);
+    EXPECT_EQ(d.score(1), kZeroScore) << c.form;
+    EXPECT_DOUBLE_EQ(d.score(2), c.cell2) << c.form;
+    EXPECT_EQ(d.count(2), 3) << c.form;
+    EXPECT_DOUBLE_EQ(d.s.map.scoreOffset, c.offset) << c.form;
+    EXPECT_DOUBLE_EQ(d.s.map.scaleLimit, c.maximum) << c.form;
+    EXPECT_EQ(d.s.map.measureCode, kCodeResiduals);
+    EXPECT_EQ(d.s.map.smoothPasses, 2);
+    EXPECT_EQ(d.s.map.meanPasses, 0);
+    buildTitle(d.s);
+    EXPECT_EQ(d.s.map.title, c.title);
+    EXPECT_DOUBLE_EQ(d.s.map.scoreOffset, c.offset) << "the title keeps the residuals' offset";
+  }
+}
+
+TEST(Residuals, NoNegativeResidualShiftsNothing) {
+  Loaded d({{"A", "1", {{100, 1}}}, {"B", "1", {{100, 1}}}});
+  d.s.map.scoreOffset = 3.0;
+  d.run(kCodeResiduals);
+  EXPECT_EQ(d.score(100), 0.0);
+  EXPECT_EQ(d.count(100), 2);
+  EXPECT_DOUBLE_EQ(d.s.map.scoreOffset, 0.0);
+}
+
+TEST(SmoothedValue, MedianTakesTheMiddleOrTheMeanOfTheMiddleTwo) {
+  const double three[] = {4, 6, 9};
+  EXPECT_DOUBLE_EQ(smoothedValue(2, three, 4, false), 5.0);
+  EXPECT_DOUBLE_EQ(smoothedValue(2, three, 3, false), 4.0);
+  EXPECT_DOUBLE_EQ(smoothedValue(2, three, 1, false), 2.0);
+  EXPECT_DOUBLE_EQ(smoothedValue(2, three, 4, true), 21.0 / 4);
+}
+
+}  // namespace
+}  // namespace zn
