@@ -94,15 +94,17 @@ bool chooseDatafile(Session& s) {
     }
   }
   // The parent folder names the grid type; the file is read from where the
-  // user chose it, wherever that is.
-  std::string subdir = toLower(chosen.parent_path().filename().string());
-  if (subdir.size() > kMaxNameChars - 1) subdir.resize(kMaxNameChars - 1);
-  subdir += '\\';
-  std::string name = toLower(chosen.filename().string());
-  if (name.size() > kMaxNameChars) name.resize(kMaxNameChars);
+  // user chose it, wherever that is. A relative path is taken from the
+  // current folder, so "carnivora.dat" inside "equal" still names "equal".
   std::error_code ec;
   fs::path full = fs::absolute(chosen, ec);
   if (ec) full = chosen;
+  full = full.lexically_normal();
+  std::string subdir = toLower(full.parent_path().filename().string());
+  if (subdir.size() > kMaxNameChars - 1) subdir.resize(kMaxNameChars - 1);
+  subdir += '\\';
+  std::string name = toLower(full.filename().string());
+  if (name.size() > kMaxNameChars) name.resize(kMaxNameChars);
   if (df.opened && subdir == df.subdir && name == df.fileName && full.string() == df.fullPath)
     return false;
   df.lastOpenedName = name;

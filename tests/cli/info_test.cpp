@@ -75,3 +75,26 @@ TEST(ZonariumInfo, UsageErrorsExitTwo) {
 
 }  // namespace
 }  // namespace zn
+
+namespace zn {
+namespace {
+
+TEST(ZonariumInfo, RelativePathsNameTheFolderTheyLieIn) {
+  test::TempDir tmp;
+  fs::path home = test::makeProgramFolder(tmp.path());
+  fs::path dir = tmp.path() / "work" / "equal";
+  test::writeFile(dir / "three.dat", test::datafileImage("Three", {{"A", "11", {{40, 1}}}, {"B", "12", {{41, 1}}},
+                                                                     {"C", "2", {{42, 1}}}}));
+  fs::path before = fs::current_path();
+  fs::current_path(dir);
+  std::ostringstream out, err, out2, err2;
+  int bare = runZonarium({"--home", home.string(), "info", "three.dat"}, out, err);
+  int dotted = runZonarium({"--home", home.string(), "info", "./three.dat"}, out2, err2);
+  fs::current_path(before);
+  EXPECT_EQ(bare, 0) << err.str();
+  EXPECT_EQ(dotted, 0) << err2.str();
+  EXPECT_NE(out.str().find("records: 3\n"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace zn
