@@ -175,3 +175,40 @@ TEST(ShippedCoastline, LandCellsOfEqualAreExactlyTheCellsHoldingLand) {
 
 }  // namespace
 }  // namespace zn
+
+namespace zn {
+namespace {
+
+TEST(ShippedBritain, ButterfliesOpenOnTheMasterGridWithTheirSourceCounters) {
+  std::ifstream in(kSource / "tests" / "data" / "shipped_britain.csv");
+  std::string header, line;
+  std::getline(in, header);
+  ASSERT_TRUE(std::getline(in, line));
+  std::stringstream ss(line);
+  std::string path, taxa, records, occupied, cells;
+  std::getline(ss, path, ',');
+  std::getline(ss, taxa, ',');
+  std::getline(ss, records, ',');
+  std::getline(ss, occupied, ',');
+  std::getline(ss, cells, ',');
+
+  test::TempDir tmp;
+  fs::path home = tmp.path() / "ZONARIUM";
+  ASSERT_TRUE(populateProgramFolder(home, kSource / "programdata"));
+  test::ScriptedHost host;
+  Session s(host, home, GridVariant::Britain);
+  ASSERT_TRUE(startSession(s));
+  EXPECT_EQ(s.ws.geo.cells, std::stoi(cells));
+  EXPECT_EQ(s.coastApplies, 2);
+  EXPECT_EQ(std::string(s.ws.cells[1].name.data()).substr(0, 4), "HP51");
+  host.openFiles.push_back(home / path);
+  ASSERT_TRUE(openDatafile(s));
+  EXPECT_TRUE(host.messages.empty());
+  EXPECT_EQ(s.ws.taxaCount, std::stoi(taxa));
+  EXPECT_EQ(s.ws.counters.records, std::stoi(records));
+  EXPECT_EQ(s.ws.counters.occupiedCells, std::stoi(occupied));
+  EXPECT_EQ(s.ws.datafile.levels, 2);
+}
+
+}  // namespace
+}  // namespace zn
