@@ -175,13 +175,13 @@ ClassTable classifyCells(std::vector<GridCell>& cells, int cellCount, const Clas
   return t;
 }
 
-ClassTable classifyScores(Session& s, const Palette& p, bool inverted) {
+ClassTable classifyScores(Session& s, const Palette& p) {
   ClassingInput in;
   in.classCount = p.classCount;
   in.scaleType = s.settings[kScaleType];
   in.maxSeparate = s.settings[kMaxNotSeparate] == 0;
   in.fixedLimit = s.map.scaleLimit;
-  in.inverted = inverted;
+  in.inverted = s.settings[kInvertedScale] != 0;
   ClassTable t = classifyCells(s.ws.cells, s.ws.geo.cells, in);
   if (t.scoredCells == 0 && !s.areas.empty()) s.settings[kSelectedAreasDisplay] = 2;
   return t;

@@ -34,9 +34,10 @@ struct ClassTable {
 // top-value flag of every cell with a non-zero score, then the scored flags.
 ClassTable classifyCells(std::vector<GridCell>& cells, int cellCount, const ClassingInput& in);
 
-// Classes the session's map with its settings and the palette's class count;
-// when nothing is scored while the area set is not empty, the selected-areas
+// Classes the session's map with its settings (the inverted colour scale
+// while its one-shot setting is on) and the palette's class count; when
+// nothing is scored while the area set is not empty, the selected-areas
 // display becomes "+ seed + selected areas".
-ClassTable classifyScores(Session& s, const Palette& p, bool inverted = false);
+ClassTable classifyScores(Session& s, const Palette& p);
 
 }  // namespace zn

@@ -515,7 +515,7 @@ void Canvas::scaleBar() {
     painter_.setFont(f);
     const QFontMetricsF fm(f);
     std::vector<std::pair<int, QString>> labels;
-    for (const ScaleLabel& l : scaleBarLabels(ct, kind_, set_[kScaleType], o_.invertedScale))
+    for (const ScaleLabel& l : scaleBarLabels(ct, kind_, set_[kScaleType], ct.inverted))
       labels.emplace_back(l.classNumber, QString::fromStdString(l.text));
     // Right-aligned column: the numbers end at the widest number's edge; a
     // trailing "%" stands beyond it.

@@ -32,7 +32,6 @@ struct DrawOptions {
   int singleCellUpdate = 0;     // a cell just edited: only the top layers are redrawn
   int clickedCell = 0;
   bool highlightClicked = false;
-  bool invertedScale = false;   // the one-shot inverted colour scale: no scale numbers
   bool importedOverlay = false; // coast below the cells only
   OverlayTitle overlayTitle;
   int statusBar = kStatusBarHeight;
@@ -55,7 +54,10 @@ QImage renderClient(const Session& s, DisplayState& d, int width, int height,
                     const DrawOptions& o = {});
 
 // Draws the map onto any painter in `target` (the client area, in the
-// painter's device pixels) and keeps the mapping in d.view for the mouse.
+// painter's device pixels) and keeps the mapping in d.view.last for the
+// mouse: cellAtDevice(ws, d.view.last, x, y) takes points relative to
+// target's top-left corner. A window whose map widget has no status bar
+// below it passes o.statusBar = 0.
 void drawMap(QPainter& p, const QRect& target, const Session& s, DisplayState& d,
              const DrawOptions& o = {});
 

@@ -126,6 +126,7 @@ bool zoomTo(Session& s, ViewState& view, const LogicalRect& r) {
   view.zoom = r;
   view.zoomed = true;
   view.zoomArmed = false;
+  s.settings[kZoomArmed] = 0;
   s.zoomed = true;
   return true;
 }
@@ -134,6 +135,7 @@ void unzoom(Session& s, ViewState& view) {
   if (view.zoomed) s.settings[kFillFrameCoast] = s.savedFillFrameCoast;
   view.zoomed = false;
   view.zoomArmed = false;
+  s.settings[kZoomArmed] = 0;
   view.zoom = {};
   view.clientLogical = {};
   s.zoomed = false;

@@ -204,7 +204,17 @@ TEST(Classing, SessionClassingUsesSettingsAndMarksAreasWhenNothingIsScored) {
   EXPECT_EQ(s.ws.cells[1].classNumber, 16);
   EXPECT_EQ(s.settings[kSelectedAreasDisplay], 1);
 
+  // The one-shot inverted colour scale.
+  s.ws.cells[2].score = 10;
+  s.ws.cells[2].count = 10;
+  s.settings[kInvertedScale] = 1;
+  t = classifyScores(s, p);
+  EXPECT_TRUE(t.inverted);
+  EXPECT_GT(s.ws.cells[2].classNumber, s.ws.cells[1].classNumber);
+  s.settings[kInvertedScale] = 0;
+
   s.ws.cells[1].score = 0;
+  s.ws.cells[2].score = 0;
   s.areas.cells = {5, 6};
   classifyScores(s, p);
   EXPECT_EQ(s.settings[kSelectedAreasDisplay], 2);

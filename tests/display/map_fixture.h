@@ -110,9 +110,9 @@ struct MapFixture {
     s.scoresPresent = true;
   }
 
-  void classify(bool inverted = false) {
+  void classify() {
     buildPalette(d.palette, s.settings);
-    d.classes = classifyScores(s, d.palette, inverted);
+    d.classes = classifyScores(s, d.palette);
   }
 
   ScriptedHost host;

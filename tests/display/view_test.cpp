@@ -140,7 +140,11 @@ TEST(Zoom, ZoomingSavesTheFillAndUnzoomingRestoresIt) {
   EXPECT_FALSE(zoomTo(s, view, {0, 0, 3073, 2249}));
   EXPECT_FALSE(view.zoomed);
   EXPECT_EQ(s.settings[kFillFrameCoast], 1);
+  view.zoomArmed = true;
+  s.settings[kZoomArmed] = 1;
   ASSERT_TRUE(zoomTo(s, view, {400, 300, 800, 400}));
+  EXPECT_FALSE(view.zoomArmed);
+  EXPECT_EQ(s.settings[kZoomArmed], 0);
   EXPECT_TRUE(view.zoomed);
   EXPECT_TRUE(s.zoomed);
   EXPECT_EQ(s.settings[kFillFrameCoast], 0);
