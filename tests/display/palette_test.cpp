@@ -18,12 +18,6 @@ Palette built(int mode, int deviceColours = -1, bool maxSeparate = true) {
   return p;
 }
 
-std::vector<int> greys(const Palette& p) {
-  std::vector<int> v;
-  for (int i = 0; i < 6; ++i) v.push_back(p.at(i).r);
-  return v;
-}
-
 TEST(Palette, SixEntryTablesOfTheSmallModes) {
   struct Case {
     const char* what;
