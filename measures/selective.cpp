@@ -68,10 +68,10 @@ int markSelectedTaxa(Session& s, const SelectivePlotModel& m) {
 
 TitleOutcome plotSelection(Session& s, int code, const SelectivePlotModel& m, const TitleContext& ctx) {
   setMeasureCode(s, code);
-  const int marked = markSelectedTaxa(s, m);
-  if (marked >= 2) computeMeasure(s, code);
-  // One taxon is plotted by the title builder, which needs scores to be shown.
-  if (marked == 1) s.scoresPresent = true;
+  // One marked taxon is computed too: the title builder draws its plot over
+  // the scores, except in quantitative mode for selective rarity, which
+  // keeps them and must not show the previous measure's.
+  if (markSelectedTaxa(s, m) >= 1) computeMeasure(s, code);
   if (code == kCodeSelectiveRichness && s.ws.datafile.quantitative) s.settings[kScaleType] = 2;
   return buildTitle(s, ctx);
 }

@@ -39,14 +39,13 @@ SelectivePlotModel openSelectivePlot(const Session& s, bool smallScreen);
 // taxa marked.
 int markSelectedTaxa(Session& s, const SelectivePlotModel& m);
 
-// What follows "Plot" for code 22 or 27: the marks, the computation when
-// two or more taxa are marked, and the title (after the fixed-limit scale
+// What follows "Plot" for code 22 or 27: the marks, the computation of the
+// marked taxa, and the title (after the fixed-limit scale
 // for selective richness in quantitative mode).
 TitleOutcome plotSelection(Session& s, int code, const SelectivePlotModel& m, const TitleContext& ctx = {});
 
 // The whole command for code 22 or 27: the dialog (shown again after a
-// display change), the marks, the computation when two or more taxa are
-// marked, and the title. Cancel leaves the map as it was.
+// display change) and what follows "Plot". Cancel leaves the map as it was.
 TitleOutcome runSelectivePlot(Session& s, int code, bool smallScreen, const TitleContext& ctx = {});
 
 }  // namespace zn

@@ -77,7 +77,10 @@ bool present(const Session& s, int taxon, int n) {
   return s.ws.cards.level(taxon, n) > s.settings[kExcludedLevel];
 }
 
-int lastCell(const Session& s) { return std::min(s.ws.geo.cells, static_cast<int>(s.ws.cells.size()) - 1); }
+// Cells whose records and data levels both exist.
+int lastCell(const Session& s) {
+  return std::min({s.ws.geo.cells, static_cast<int>(s.ws.cells.size()) - 1, s.ws.cards.layout->maxCells});
+}
 
 int taxaInStore(const Session& s) { return std::min(s.ws.taxaCount, s.ws.cards.slots()); }
 

@@ -141,3 +141,19 @@ TEST(SelectivePlotCommand, OneTaxonIsPlottedByTheTitleAndCancelChangesNothing) {
 
 }  // namespace
 }  // namespace zn
+
+namespace zn {
+namespace {
+
+TEST(SelectivePlotCommand, QuantitativeSelectiveRarityOfOneTaxonShowsItsOwnRarity) {
+  test::Loaded d({{"A", "1", {{5, 30}, {6, 70}}}, {"B", "1", {{7, 10}}}}, "*q");
+  runMeasureCommand(d.s, kCodeRichness);
+  SelectivePlotModel m = openSelectivePlot(d.s, false);
+  m.selected = {0};
+  EXPECT_EQ(plotSelection(d.s, kCodeSelectiveRarity, m), TitleOutcome::Classify);
+  EXPECT_EQ(d.s.map.title, "A (untransformed)");
+  EXPECT_EQ(d.map(), "5:0.5/1 6:0.5/1 ");  // not the richness that was on the map
+}
+
+}  // namespace
+}  // namespace zn
