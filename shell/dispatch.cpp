@@ -1,5 +1,12 @@
 #include "shell/dispatch.h"
 
+#include "display/classing.h"
+#include "display/palette.h"
+#include "display/view.h"
+#include "measures/dispatch.h"
+#include "measures/scores.h"
+#include "measures/selective.h"
+#include "measures/smoothing.h"
 #include "shell/results.h"
 #include "shell/status.h"
 #include "store/datafile.h"
@@ -7,15 +14,52 @@
 namespace zn {
 
 Shell::Shell(Session& s, ShellHost& h) : session(s), host(h) {
-  computeAndDraw = [](Shell& sh) { sh.host.requestRedraw(); };
+  rebuildPalette();
   connectCore();
+}
+
+void Shell::rebuildPalette(int deviceColours) {
+  allocatePalette(display.palette, deviceColours, session.settings);
+  buildPalette(display.palette, session.settings);
+}
+
+TitleContext Shell::titleContext() const {
+  TitleContext ctx;
+  ctx.editorOpen = flags.editorOpen;
+  return ctx;
+}
+
+void Shell::finishTitle(TitleOutcome outcome) {
+  switch (outcome) {
+    case TitleOutcome::Classify:
+      display.classes = classifyScores(session, display.palette);
+      break;
+    case TitleOutcome::ClearClasses:
+      display.classes = ClassTable{};
+      break;
+    default:
+      break;
+  }
+  refreshMenus();
+  host.requestRedraw();
+}
+
+void Shell::retitle() { finishTitle(buildTitle(session, titleContext())); }
+
+void Shell::showMeasure(int code) {
+  BusyGuard busy(host);
+  finishTitle(runMeasureCommand(session, code, titleContext()));
 }
 
 void Shell::connectCore() {
   connect(1100, [](Shell& sh) {
-    if (openDatafile(sh.session)) sh.flags.paintStage = 3;
-    sh.refreshMenus();
-    if (sh.session.ws.datafile.opened) sh.computeAndDraw(sh);
+    Session& s = sh.session;
+    if (!openDatafile(s)) {
+      sh.refreshMenus();
+      return;
+    }
+    sh.flags.paintStage = 3;
+    sh.showMeasure(1);
   });
   connect(1900, [](Shell& sh) { sh.host.requestClose(); });
   connect(3300, [](Shell& sh) { sh.host.requestRedraw(); });
@@ -36,26 +80,69 @@ void Shell::connectCore() {
   connect(40028, [](Shell& sh) {
     if (!standardiseQuantitative(sh.session)) return;
     sh.refreshMenus();
-    sh.computeAndDraw(sh);
+    BusyGuard busy(sh.host);
+    sh.finishTitle(applyRecompute(sh.session, Recompute::Standardise, sh.titleContext()));
   });
   connect(4200, [](Shell& sh) { sh.host.showAbout(); });
   connect(4301, [](Shell& sh) { sh.host.showHelp(false); });
   connect(4302, [](Shell& sh) { sh.host.showHelp(true); });
   connect(3200, [](Shell& sh) {
     Session& s = sh.session;
-    if (!sh.flags.zoomArmed && !s.zoomed) {
-      sh.flags.zoomArmed = true;
+    ViewState& v = sh.display.view;
+    if (!v.zoomArmed && !v.zoomed) {
+      v.zoomArmed = true;
       s.settings[kZoomArmed] = 1;
     } else {
-      sh.flags.zoomArmed = false;
-      s.settings[kZoomArmed] = 0;
-      if (s.zoomed) {
-        s.zoomed = false;
-        s.settings[kFillFrameCoast] = s.savedFillFrameCoast;
-      }
+      unzoom(s, v);
     }
     sh.refreshMenus();
     sh.host.requestRedraw();
+  });
+
+  // Measures: the command stores its code, computes, titles and classes.
+  const std::pair<int, int> measures[] = {{2100, 1},   {2300, 2},   {2400, 3},   {2500, 4},
+                                          {2200, 5},   {2120, 13},  {40001, 24}, {40002, 25},
+                                          {40030, 39}, {40022, 36}, {40026, 38}};
+  for (auto [id, code] : measures) connect(id, [code = code](Shell& sh) { sh.showMeasure(code); });
+  connect(2110, [](Shell& sh) {
+    selectRangeCentres(sh.session, true, sh.rememberedWeighting);
+    sh.showMeasure(12);
+  });
+  connect(2111, [](Shell& sh) {
+    selectRangeCentres(sh.session, false, sh.rememberedWeighting);
+    sh.showMeasure(12);
+  });
+  for (auto [id, code] : {std::pair{2101, 22}, std::pair{40007, 27}})
+    connect(id, [code = code](Shell& sh) {
+      TitleOutcome o = runSelectivePlot(sh.session, code, sh.flags.smallScreen, sh.titleContext());
+      sh.finishTitle(o);
+    });
+  connect(2600, [](Shell& sh) {
+    if (sh.session.map.measureCode == 11) return;
+    BusyGuard busy(sh.host);
+    meanPass(sh.session);
+    sh.retitle();
+  });
+  connect(2700, [](Shell& sh) {
+    if (sh.session.map.measureCode == 11) return;
+    BusyGuard busy(sh.host);
+    smoothPass(sh.session);
+    sh.retitle();
+  });
+  connect(1310, [](Shell& sh) {
+    if (sh.flags.view3D) return;
+    swapScores(sh.session);
+    sh.flags.scoresSwapped = true;
+    sh.retitle();
+  });
+  connect(40015, [](Shell& sh) {
+    if (sh.flags.view3D) return;
+    // One drawing with the scale inverted; the flag is cleared after it.
+    sh.session.settings[kInvertedScale] = 1;
+    TitleOutcome o = buildTitle(sh.session, sh.titleContext());
+    if (o == TitleOutcome::Classify) sh.display.classes = classifyScores(sh.session, sh.display.palette);
+    sh.host.redrawNow();
+    sh.session.settings[kInvertedScale] = 0;
   });
 }
 
@@ -80,13 +167,8 @@ void Shell::dispatch(int id) {
 }
 
 void Shell::escape() {
-  if (!flags.zoomArmed && !session.zoomed) return;
-  flags.zoomArmed = false;
-  session.settings[kZoomArmed] = 0;
-  if (session.zoomed) {
-    session.zoomed = false;
-    session.settings[kFillFrameCoast] = session.savedFillFrameCoast;
-  }
+  if (!display.view.zoomArmed && !display.view.zoomed) return;
+  unzoom(session, display.view);
   refreshMenus();
   host.requestRedraw();
 }
@@ -101,8 +183,8 @@ void Shell::refreshMenus() {
   in.subgroupData = s.subgroupDataPresent;
   in.quantitative = s.ws.datafile.opened && s.ws.datafile.quantitative;
   in.standardised = s.ws.datafile.rescaled;
-  in.zoomArmed = flags.zoomArmed;
-  in.zoomed = s.zoomed;
+  in.zoomArmed = display.view.zoomArmed;
+  in.zoomed = display.view.zoomed;
   in.selectionDialogOpen = flags.selectionDialogOpen;
   in.monitorOpen = flags.monitorOpen;
   in.view3D = flags.view3D;

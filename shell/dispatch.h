@@ -7,6 +7,8 @@
 #include <functional>
 #include <map>
 
+#include "display/displaystate.h"
+#include "measures/titles.h"
 #include "shell/menu.h"
 #include "shell/shellhost.h"
 #include "store/session.h"
@@ -23,7 +25,8 @@ struct ShellFlags {
   bool scoresSwapped = false;
   bool flexibilityData = false;
   bool threatPresent = false;
-  bool zoomArmed = false;
+  bool editorOpen = false;
+  bool smallScreen = false;
   int paintStage = 0;
 };
 
@@ -36,6 +39,11 @@ class Shell {
   Session& session;
   ShellHost& host;
   ShellFlags flags;
+  // Palette, classes and view of the map on screen.
+  DisplayState display;
+  // The range-centre weighting kept aside by "Range centres" of the
+  // Diversity menu, restored by the one of the Rarity menu.
+  int rememberedWeighting = 1;
 
   // Runs a menu command (or a command sent by another window).
   void dispatch(int id);
@@ -48,9 +56,16 @@ class Shell {
   void connect(int id, Operation op) { operations_[id] = std::move(op); }
   bool connected(int id) const { return operations_.count(id) != 0; }
 
-  // Hook run after the datafile changed or a measure must be shown: computes
-  // the measure on the map, builds the title, classes and redraws.
-  std::function<void(Shell&)> computeAndDraw;
+  // A measure command: store the code, compute, title, class and redraw.
+  void showMeasure(int code);
+  // The common tail after a computation or pass: what the title builder
+  // decided (class the scores or not), then the menus and a redraw.
+  void finishTitle(TitleOutcome outcome);
+  // Title builder and classing again, for the scores as they stand.
+  void retitle();
+  TitleContext titleContext() const;
+  // Builds the palette for the colour mode (after start-up and the options).
+  void rebuildPalette(int deviceColours = -1);
 
   // The RESULTS file of this session.
   std::filesystem::path resultsFile() const { return session.home / "RESULTS.TXT"; }

@@ -21,6 +21,9 @@ class ShellHost : public Host {
   virtual void openModeless(const std::string& name) { (void)name; }
   virtual void closeModeless(const std::string& name) { (void)name; }
   virtual void updateMenus() {}
+  // Repaints the map before returning (a one-shot drawing such as the
+  // inverted colour scale must be on screen before its flag is cleared).
+  virtual void redrawNow() { requestRedraw(); }
 };
 
 }  // namespace zn

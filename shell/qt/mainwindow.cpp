@@ -12,7 +12,11 @@
 #include <QStatusBar>
 #include <QTimer>
 
+#include <QPrinter>
+
+#include "display/mapoutput.h"
 #include "shell/qt/helpwindow.h"
+#include "ui/displaydialogs.h"
 #include "shell/qt/mapview.h"
 #include "shell/qt/monitorwindow.h"
 #include "shell/results.h"
@@ -25,6 +29,7 @@ MainWindow::MainWindow(Shell& shell, const QString& edition) : shell_(shell) {
   view_ = new MapView(shell_, this);
   view_->setAfterPaint([this] { updateStatus(); });
   setCentralWidget(view_);
+  connectWindowCommands();
   buildMenus();
 
   auto* bar = statusBar();
@@ -58,6 +63,21 @@ MainWindow::MainWindow(Shell& shell, const QString& edition) : shell_(shell) {
 }
 
 MainWindow::~MainWindow() = default;
+
+void MainWindow::connectWindowCommands() {
+  // Commands that need the window's own surfaces: the bitmap and the printer.
+  shell_.connect(1800, [this](Shell& sh) {
+    saveBitmap(sh.session, sh.display, [this] { return view_->captureClient(); });
+  });
+  shell_.connect(1810, [this](Shell& sh) {
+    QPrinter printer(QPrinter::HighResolution);
+    PrintingBox box(this);
+    bool optionsRequested = false;
+    printMap(sh.session, sh.display, printer, [this](QPrinter& p) { return choosePrinter(p, this); }, box,
+             &optionsRequested);
+    if (optionsRequested) sh.dispatch(3400);
+  });
+}
 
 void MainWindow::buildMenus() {
   std::function<void(QMenu*, const std::vector<MenuItem>&)> fill = [&](QMenu* menu,

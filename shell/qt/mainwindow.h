@@ -47,6 +47,7 @@ class MainWindow : public QMainWindow {
 
  private:
   void buildMenus();
+  void connectWindowCommands();
   void monitorClosedByUser();
 
   Shell& shell_;

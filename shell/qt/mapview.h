@@ -2,6 +2,7 @@
 // turns mouse and keys into the shell's map actions.
 #pragma once
 
+#include <QPoint>
 #include <QWidget>
 
 #include <functional>
@@ -15,22 +16,29 @@ class MapView : public QWidget {
  public:
   MapView(Shell& shell, QWidget* parent);
 
-  // Draws the map of the session onto a painter and target rectangle.
-  using Renderer = std::function<void(QPainter&, const QRect&)>;
-  void setRenderer(Renderer r) { renderer_ = std::move(r); }
   // Run after every paint (the status texts are set then).
   void setAfterPaint(std::function<void()> f) { afterPaint_ = std::move(f); }
 
-  // Keys the map handles (panning, taxon stepping); false when not taken.
+  // The client area exactly as the window shows it, for "Save bitmap".
+  QImage captureClient();
+
+  // Keys the map handles (panning a zoomed view); false when not taken.
   bool handleKey(QKeyEvent* e);
+
+  // The cell under a point of this widget, or 0.
+  int cellAt(const QPoint& p) const;
 
  protected:
   void paintEvent(QPaintEvent*) override;
+  void mousePressEvent(QMouseEvent* e) override;
+  void mouseMoveEvent(QMouseEvent* e) override;
+  void mouseReleaseEvent(QMouseEvent* e) override;
 
  private:
   Shell& shell_;
-  Renderer renderer_;
   std::function<void()> afterPaint_;
+  bool banding_ = false;
+  QPoint bandStart_, bandEnd_;
 };
 
 }  // namespace zn

@@ -5,6 +5,8 @@
 #include <QMessageBox>
 
 #include "shell/qt/mainwindow.h"
+#include "shell/qt/mapview.h"
+#include "ui/displaydialogs.h"
 
 namespace zn {
 
@@ -74,8 +76,9 @@ std::optional<std::filesystem::path> QtHost::chooseSaveFile(const FileRequest& r
 
 bool QtHost::runDialog(const std::string& name, DialogModel& model) {
   auto it = dialogs_.find(name);
-  if (it == dialogs_.end()) return false;
-  return it->second(parent(), model);
+  if (it != dialogs_.end()) return it->second(parent(), model);
+  if (isDisplayDialog(name)) return runDisplayDialog(name, model, parent());
+  return false;
 }
 
 void QtHost::progressBegin() {
@@ -119,6 +122,10 @@ void QtHost::showAbout() {
 void QtHost::requestClose() {
   if (window_) window_->close();
 }
+void QtHost::redrawNow() {
+  if (window_) window_->mapView()->repaint();
+}
+
 void QtHost::updateMenus() {
   if (window_) window_->applyMenuState();
 }

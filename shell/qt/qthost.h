@@ -47,6 +47,7 @@ class QtHost : public ShellHost {
   void showAbout() override;
   void requestClose() override;
   void updateMenus() override;
+  void redrawNow() override;
 
   // Turns a request's filters into a Qt filter string.
   static QString filterString(const FileRequest& request);

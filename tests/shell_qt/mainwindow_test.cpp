@@ -11,6 +11,7 @@
 #include "shell/qt/mainwindow.h"
 #include "shell/qt/qthost.h"
 #include "store/datafile.h"
+#include "store/files.h"
 #include "tests/support/fixtures.h"
 
 namespace zn {
@@ -50,10 +51,9 @@ void saveScreenshot(QWidget& w, const char* name) {
 
 TEST(MainWindow, OpensTheDatafileAndEnablesTheMeasures) {
   test::TempDir tmp;
-  fs::path home = test::makeProgramFolder(tmp.path());
-  fs::path file = home / "equal" / "birds.dat";
-  test::writeFile(file, test::datafileImage("Birds", {{"A", "11", {{40, 1}}}, {"B", "12", {{41, 1}}},
-                                                      {"C", "2", {{42, 1}}}}));
+  fs::path home = tmp.path() / "ZONARIUM";
+  ASSERT_TRUE(populateProgramFolder(home, fs::path(ZN_SOURCE_DIR) / "programdata"));
+  fs::path file = home / "equal" / "carnivora.dat";
   QuietQtHost host;
   Session session(host, home);
   ASSERT_TRUE(startSession(session));
@@ -72,7 +72,15 @@ TEST(MainWindow, OpensTheDatafileAndEnablesTheMeasures) {
   QApplication::processEvents();
   EXPECT_TRUE(session.ws.datafile.opened);
   EXPECT_TRUE(host.shown.empty());
-  EXPECT_TRUE(findAction(window.menuBar(), "&Edit data") != nullptr);
+  EXPECT_EQ(session.map.measureCode, 1);
+  EXPECT_EQ(session.map.title, "richness");
+  QAction* richness = findAction(window.menuBar(), "&Richness");
+  ASSERT_NE(richness, nullptr);
+  EXPECT_TRUE(richness->isEnabled());
+  QAction* rarity = findAction(window.menuBar(), "&Range-size rarity");
+  ASSERT_NE(rarity, nullptr);
+  rarity->trigger();
+  EXPECT_EQ(session.map.title, "range-size rarity (inverse)");
   window.resize(1000, 700);
   window.show();
   QApplication::processEvents();
@@ -83,7 +91,8 @@ TEST(MainWindow, OpensTheDatafileAndEnablesTheMeasures) {
   EXPECT_FALSE(window.close());
   EXPECT_FALSE(fs::exists(home / "ZONARIUM.OPP"));
   ASSERT_FALSE(host.shown.empty());
-  EXPECT_EQ(host.shown.back(), "Exit ZONARIUM?: GRID:  equal (Equal-area world grid)\nDATA:  birds.dat (Birds)");
+  EXPECT_EQ(host.shown.back(),
+            "Exit ZONARIUM?: GRID:  equal (World land cells)\nDATA:  carnivora.dat (Carnivora world, PHYLACINE 1.2)");
   host.answer = Answer::Yes;
   EXPECT_TRUE(window.close());
   EXPECT_EQ(fs::file_size(home / "ZONARIUM.OPP"), 348u);
