@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QScreen>
 #include <QThread>
+#include <QTimer>
 #include <QWidget>
 
 #include "shell/dispatch.h"
@@ -66,10 +67,13 @@ int runDesktop(int argc, char** argv, GridVariant variant) {
   // Our own options: --home DIR and an optional datafile to open first.
   std::filesystem::path home;
   std::filesystem::path datafile;
+  QString screenshot;  // --screenshot FILE: save the window once it is up, then quit
   QStringList args = QApplication::arguments();
   for (int i = 1; i < args.size(); ++i) {
     if (args[i] == "--home" && i + 1 < args.size())
       home = args[++i].toStdString();
+    else if (args[i] == "--screenshot" && i + 1 < args.size())
+      screenshot = args[++i];
     else if (!args[i].startsWith('-'))
       datafile = args[i].toStdString();
   }
@@ -101,6 +105,11 @@ int runDesktop(int argc, char** argv, GridVariant variant) {
   host.setWindow(&window);
   if (!datafile.empty()) host.presetOpenFile(datafile);
   window.show();
+  if (!screenshot.isEmpty())
+    QTimer::singleShot(1000, &window, [&] {
+      window.grab().save(screenshot);
+      QApplication::exit(0);
+    });
   return app.exec();
 }
 
