@@ -1,5 +1,7 @@
 #include "shell/dispatch.h"
 
+#include <algorithm>
+
 #include "display/classing.h"
 #include "display/palette.h"
 #include "display/view.h"
@@ -171,6 +173,24 @@ void Shell::escape() {
   unzoom(session, display.view);
   refreshMenus();
   host.requestRedraw();
+}
+
+bool Shell::stepTaxon(int delta) {
+  Session& s = session;
+  const int code = s.map.measureCode;
+  if (!s.ws.datafile.opened || (code != 22 && code != 27) || markedTaxa(s.ws) != 1) return false;
+  const int last = std::min(s.ws.taxaCount, s.ws.cards.slots()) - 1;
+  const int current = firstMarkedTaxon(s.ws);
+  const int next = std::clamp(current + delta, 0, std::max(0, last));
+  if (next == current) {
+    host.beep();
+    return true;
+  }
+  clearPlotMarks(s.ws);
+  setPlotMark(s.ws, next, true);
+  s.map.currentTaxon = next;
+  showMeasure(code);
+  return true;
 }
 
 void Shell::refreshMenus() {

@@ -49,6 +49,10 @@ class Shell {
   void dispatch(int id);
   // Escape on the map: leaves zoom mode and the zoomed view.
   void escape();
+  // Stepping through taxa while a single taxon is mapped: moves the plot to
+  // the taxon `delta` places on, stopping at the first and last (a beep when
+  // it cannot move). False when no single taxon is mapped.
+  bool stepTaxon(int delta);
   // Recomputes the enabled and checked states of every item.
   void refreshMenus();
   const MenuState& menu() const { return menu_; }

@@ -89,7 +89,17 @@ void MapView::mouseReleaseEvent(QMouseEvent* e) {
 
 bool MapView::handleKey(QKeyEvent* e) {
   ViewState& view = shell_.display.view;
-  if (!view.zoomed) return false;
+  if (!view.zoomed) {
+    int delta = 0;
+    switch (e->key()) {
+      case Qt::Key_Up: case Qt::Key_Minus: delta = -1; break;
+      case Qt::Key_Down: case Qt::Key_Plus: delta = 1; break;
+      case Qt::Key_PageUp: delta = -20; break;
+      case Qt::Key_PageDown: delta = 20; break;
+      default: return false;
+    }
+    return shell_.stepTaxon(delta);
+  }
   int dx = 0, dy = 0;
   switch (e->key()) {
     case Qt::Key_Left: dx = -kPanStep; break;

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "store/host.h"
+#include "shell/shellhost.h"
 
 namespace zn::test {
 
@@ -18,7 +18,7 @@ struct ShownMessage {
   Buttons buttons;
 };
 
-class ScriptedHost : public Host {
+class ScriptedHost : public ShellHost {
  public:
   std::deque<Answer> answers;  // for questions; Ok boxes need none
   std::deque<std::optional<std::filesystem::path>> openFiles;
@@ -68,6 +68,16 @@ class ScriptedHost : public Host {
   void beep() override { ++beeps; }
   void requestRedraw() override { ++redraws; }
   std::uint32_t tickMs() override { return tick; }
+
+  // What the shell asked of the windows, in order ("open monitor", …).
+  std::vector<std::string> shellCalls;
+  void openMonitor() override { shellCalls.push_back("open monitor"); }
+  void closeMonitor() override { shellCalls.push_back("close monitor"); }
+  void refreshMonitor() override { shellCalls.push_back("refresh monitor"); }
+  void showHelp(bool onHelp) override { shellCalls.push_back(onHelp ? "help on help" : "help"); }
+  void showAbout() override { shellCalls.push_back("about"); }
+  void requestClose() override { shellCalls.push_back("close"); }
+  void openModeless(const std::string& name) override { shellCalls.push_back("open " + name); }
   std::int64_t timeOfDay() override { return 1000; }
 
   // "caption: text" of every message shown, in order.

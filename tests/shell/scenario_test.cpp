@@ -1,0 +1,155 @@
+// Whole user sessions through the dispatcher and the scripted host: what the
+// user sees in message boxes, titles, menus, status texts and files.
+#include <gtest/gtest.h>
+
+#include "shell/dispatch.h"
+#include "shell/results.h"
+#include "measures/scores.h"
+#include "shell/status.h"
+#include "store/files.h"
+#include "tests/support/fixtures.h"
+#include "tests/support/scripted_host.h"
+
+namespace zn {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct ShellScenario : ::testing::Test {
+  test::TempDir tmp;
+  fs::path home = tmp.path() / "ZONARIUM";
+  test::ScriptedHost host;
+  std::unique_ptr<Session> session;
+  std::unique_ptr<Shell> shell;
+
+  void SetUp() override {
+    ASSERT_TRUE(populateProgramFolder(home, fs::path(ZN_SOURCE_DIR) / "programdata"));
+    session = std::make_unique<Session>(host, home);
+    ASSERT_TRUE(startSession(*session));
+    shell = std::make_unique<Shell>(*session, host);
+    ASSERT_TRUE(startResultsFile(shell->resultsFile()));
+    shell->refreshMenus();
+  }
+  void openSample(const char* rel) {
+    host.openFiles.push_back(home / rel);
+    shell->dispatch(1100);
+  }
+};
+
+TEST_F(ShellScenario, StartShowsTheResultsHeaderAndOnlyOpenAndExitToWorkWith) {
+  EXPECT_EQ(test::readFile(home / "RESULTS.TXT"), "\r\n ZONARIUM version 4.19.25 results log file\r\n\r\n");
+  EXPECT_TRUE(shell->menu()[1100].enabled);
+  EXPECT_TRUE(shell->menu()[1900].enabled);
+  EXPECT_FALSE(shell->menu()[2100].enabled);
+  EXPECT_FALSE(shell->menu()[1400].enabled);
+  auto t = statusTexts(*session);
+  EXPECT_EQ(t[1], "DATA: none");
+}
+
+TEST_F(ShellScenario, OpenTheSampleThenRichnessAndRarity) {
+  openSample("equal/carnivora.dat");
+  ASSERT_TRUE(session->ws.datafile.opened);
+  EXPECT_TRUE(host.messages.empty());
+  EXPECT_EQ(session->map.measureCode, 1);
+  EXPECT_EQ(session->map.title, "richness");
+  EXPECT_GT(shell->display.classes.scoredCells, 400);
+  EXPECT_TRUE(shell->menu()[2300].enabled);
+  EXPECT_TRUE(shell->menu()[2400].enabled);  // the codes give tree data
+  EXPECT_FALSE(shell->menu()[40028].enabled);  // presence data
+  auto t = statusTexts(*session);
+  EXPECT_EQ(t[0], "MAP: equal");
+  EXPECT_EQ(t[1], "DATA: carnivora");
+  EXPECT_EQ(t[2], "TREATMENT: richness");
+
+  shell->dispatch(2300);
+  EXPECT_EQ(session->map.title, "range-size rarity (inverse)");
+  session->settings[kRarityFormula] = 0;
+  shell->dispatch(2300);
+  EXPECT_EQ(session->map.title, "range-size rarity (difference)");
+  shell->dispatch(2700);
+  EXPECT_EQ(session->map.title, "smoothed (9) range-size rarity (difference)");
+  shell->dispatch(2600);
+  EXPECT_EQ(session->map.title, "smoothed (9) mean range-size rarity (difference)");
+}
+
+TEST_F(ShellScenario, QuantitativeDataAreStandardisedOnce) {
+  openSample("austral/acacia.dat");
+  ASSERT_TRUE(session->ws.datafile.opened);
+  ASSERT_EQ(host.messages.size(), 1u);
+  EXPECT_EQ(host.messages[0].text, "Data in quantitative mode");
+  EXPECT_EQ(statusTexts(*session)[1], "DATA:*acacia");
+  EXPECT_TRUE(shell->menu()[40028].enabled);
+  shell->dispatch(40030);
+  EXPECT_EQ(session->map.title, "median value for quantitative data (untransformed)");
+  shell->dispatch(40028);
+  EXPECT_TRUE(session->ws.datafile.rescaled);
+  EXPECT_EQ(session->map.title, "median value for quantitative data (transformed)");
+  EXPECT_EQ(statusTexts(*session)[1], "DATA:+acacia");
+  EXPECT_FALSE(shell->menu()[40028].enabled);
+}
+
+TEST_F(ShellScenario, RestrictedCommandSetWhileTheSelectionDialogIsOpen) {
+  openSample("equal/carnivora.dat");
+  shell->flags.selectionDialogOpen = true;
+  int redraws = host.redraws;
+  shell->dispatch(2300);  // ignored
+  EXPECT_EQ(session->map.title, "richness");
+  shell->dispatch(3300);  // redraw acts
+  EXPECT_EQ(host.redraws, redraws + 1);
+}
+
+TEST_F(ShellScenario, MonitorToggleAndClearResults) {
+  openSample("equal/carnivora.dat");
+  shell->writeResults("a report\n");
+  shell->dispatch(40018);
+  EXPECT_TRUE(shell->flags.monitorOpen);
+  EXPECT_TRUE(shell->menu()[40018].checked);
+  shell->dispatch(40016);
+  EXPECT_EQ(test::readFile(home / "RESULTS.TXT"), "\r\n ZONARIUM version 4.19.25 results log file\r\n\r\n");
+  shell->dispatch(40018);
+  EXPECT_FALSE(shell->flags.monitorOpen);
+  EXPECT_EQ(host.shellCalls, (std::vector<std::string>{"open monitor", "refresh monitor", "close monitor"}));
+}
+
+TEST_F(ShellScenario, ExitWithNoKeepsEverythingAndYesWritesTheOptions) {
+  openSample("equal/carnivora.dat");
+  session->settings[kReordering] = 4;
+  host.answers.push_back(Answer::No);
+  EXPECT_FALSE(shell->confirmExit());
+  EXPECT_FALSE(fs::exists(home / "ZONARIUM.OPP"));
+  EXPECT_EQ(host.messageLines().back(),
+            "Exit ZONARIUM?: GRID:  equal (World land cells)\nDATA:  carnivora.dat (Carnivora world, PHYLACINE 1.2)");
+  host.answers.push_back(Answer::Yes);
+  EXPECT_TRUE(shell->confirmExit());
+  Settings back;
+  ASSERT_TRUE(readOptions(back, home / "ZONARIUM.OPP"));
+  EXPECT_EQ(back[kReordering], 4);
+  EXPECT_EQ(back[kMeasureCode], 1);
+}
+
+TEST_F(ShellScenario, ZoomToggleArmsAndEscapeDisarms) {
+  openSample("equal/carnivora.dat");
+  shell->dispatch(3200);
+  EXPECT_TRUE(shell->display.view.zoomArmed);
+  EXPECT_TRUE(shell->menu()[3200].checked);
+  shell->escape();
+  EXPECT_FALSE(shell->display.view.zoomArmed);
+  EXPECT_FALSE(shell->menu()[3200].checked);
+}
+
+TEST_F(ShellScenario, SteppingThroughASingleTaxonStopsAtTheEnds) {
+  openSample("equal/carnivora.dat");
+  EXPECT_FALSE(shell->stepTaxon(1));  // no single taxon on the map
+  setPlotMark(session->ws, 0, true);
+  shell->showMeasure(22);
+  ASSERT_EQ(session->map.measureCode, 22);
+  int beeps = host.beeps;
+  EXPECT_TRUE(shell->stepTaxon(-1));
+  EXPECT_EQ(host.beeps, beeps + 1);
+  EXPECT_TRUE(shell->stepTaxon(20));
+  EXPECT_EQ(firstMarkedTaxon(session->ws), 20);
+  EXPECT_EQ(session->map.title, "plot " + displayName(session->ws.cards.name(20)));
+}
+
+}  // namespace
+}  // namespace zn
