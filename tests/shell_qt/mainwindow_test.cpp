@@ -8,6 +8,9 @@
 
 #include <cstdlib>
 
+#include <QTextBrowser>
+
+#include "shell/qt/helpwindow.h"
 #include "shell/qt/mainwindow.h"
 #include "shell/qt/qthost.h"
 #include "store/datafile.h"
@@ -96,6 +99,25 @@ TEST(MainWindow, OpensTheDatafileAndEnablesTheMeasures) {
   host.answer = Answer::Yes;
   EXPECT_TRUE(window.close());
   EXPECT_EQ(fs::file_size(home / "ZONARIUM.OPP"), 348u);
+}
+
+TEST(HelpWindow, ShowsTheManualWithItsStyleSheet) {
+  fs::path home = fs::path(ZN_SOURCE_DIR) / "programdata";
+  HelpWindow help(home, nullptr);
+  help.showPage("index.html");
+  QApplication::processEvents();
+  auto* browser = help.findChild<QTextBrowser*>();
+  ASSERT_NE(browser, nullptr);
+  EXPECT_TRUE(browser->toPlainText().contains("ZONARIUM help"));
+  EXPECT_EQ(browser->documentTitle(), "ZONARIUM help: Contents");
+  // Every page the contents link to exists.
+  for (const char* page : {"getting-started.html", "menus.html", "files.html", "zonarium.html", "help.html"}) {
+    help.showPage(page);
+    EXPECT_TRUE(browser->documentTitle().startsWith("ZONARIUM help")) << page;
+  }
+  help.showPage("index.html");
+  help.resize(760, 640);
+  saveScreenshot(help, "help.png");
 }
 
 }  // namespace
