@@ -100,13 +100,11 @@ constexpr std::array<Check, 10> kToolChecks{{
 }};
 
 constexpr std::array<int, 25> kToolSlots{
-    kRarityFormula,     kRangeCentreWeighting, kNeighbourhoodSize,   kSmoothByMean,
-    kResidualsNotRelative, kRelativeToRichness, kRangeSizeThreshold, kHotspotKind,
-    kRejectRedundant, kReordering,         kNearMinimumGoal,     kGreedyRejectRedundant,
-    kFlexibilityMap,    kGreedyByRarity,       T::kGreedyGoal,          kOptimiseByCost,
-    kFlexibilityPartial, kGreedyIncludeSeeds, kIncludeSeeds, kLongReports,
-    kExtraTieBreaks, kBaseOnPresent,   kMapAllFlexible,  kTwoTailed,
-    kLastTieRandom};
+    kRarityFormula,      kRangeCentreWeighting,  kNeighbourhoodSize,  kSmoothByMean,    kResidualsNotRelative,
+    kRelativeToRichness, kRangeSizeThreshold,    kHotspotKind,        kRejectRedundant, kReordering,
+    kNearMinimumGoal,    kGreedyRejectRedundant, kFlexibilityMap,     kGreedyByRarity,  kGreedyGoal,
+    kOptimiseByCost,     kFlexibilityPartial,    kGreedyIncludeSeeds, kIncludeSeeds,    kLongReports,
+    kExtraTieBreaks,     kBaseOnPresent,         kMapAllFlexible,     kTwoTailed,       kLastTieRandom};
 
 constexpr int kGoalMax = 99;
 constexpr int kNoReordering = 3;
@@ -153,7 +151,7 @@ ToolsOptionsModel::ToolsOptionsModel(const Settings& current, const ToolsOptions
     s[kRangeSizeThreshold] =
         std::clamp(s[kRangeSizeThreshold], std::min(2, facts.candidateCells), facts.candidateCells);
   s[kNearMinimumGoal] = std::clamp(s[kNearMinimumGoal], 1, kGoalMax);
-  s[T::kGreedyGoal] = std::clamp(s[T::kGreedyGoal], 1, kGoalMax);
+  s[kGreedyGoal] = std::clamp(s[kGreedyGoal], 1, kGoalMax);
   if (!facts.costPresent) s[kOptimiseByCost] = 0;
   if (s[kReordering] == kReorderByThreat && !facts.threatPresent) s[kReordering] = 1;
   if (s[kNearMinimumGoal] > 1) s[kReordering] = kNoReordering;
@@ -230,8 +228,7 @@ void ToolsOptionsModel::setNumber(int id, int value) {
 }
 
 std::string ToolsOptionsModel::thresholdPercentText() const {
-  const double pct =
-      facts.candidateCells > 0 ? settings[kRangeSizeThreshold] * 100.0 / facts.candidateCells : 0.0;
+  const double pct = facts.candidateCells > 0 ? settings[kRangeSizeThreshold] * 100.0 / facts.candidateCells : 0.0;
   return strprintf("%3.1f%%", pct);
 }
 
@@ -263,20 +260,34 @@ void ToolsOptionsModel::apply(Settings& target, AreaSet& areas) const {
 namespace {
 
 constexpr std::array<Radio, 31> kMapRadios{{
-    {M::kFixedLimit, kScaleType, 2},          {M::kEqualInterval, kScaleType, 0},
-    {M::kEqualFrequency, kScaleType, 1},      {M::kFillGreys, kFillColours, 0},
-    {M::kFillBrown, kFillColours, 2},         {M::kFillGreenBlue, kFillColours, 1},
-    {M::kBackgroundBlack, kBackgroundColour, 1}, {M::kBackgroundGrey, kBackgroundColour, 0},
-    {M::kBackgroundWhite, kBackgroundColour, 2}, {M::kFrameBlack, kFrameColour, 1},
-    {M::kFrameGrey, kFrameColour, 0},     {M::kFrameWhite, kFrameColour, 2},
-    {M::kCoarseBlack, kCoarseGridColour, 1},  {M::kCoarseGrey, kCoarseGridColour, 0},
-    {M::kCoarseWhite, kCoarseGridColour, 2},  {M::kFineBlack, kFineGridColour, 1},
-    {M::kFineGrey, kFineGridColour, 0},       {M::kFineWhite, kFineGridColour, 2},
-    {M::kCoastBlack, kCoastColour, 2},    {M::kCoastGrey, kCoastColour, 0},
-    {M::kCoastWhite, kCoastColour, 1},    {M::kCoastBlackWhite, kCoastColour, 3},
-    {M::kNumbersBlack, kNumbersColour, 2}, {M::kNumbersGrey, kNumbersColour, 1},
-    {M::kNumbersWhite, kNumbersColour, 0}, {M::kSpots, kFineGridStyle, 0},
-    {M::kCrosses, kFineGridStyle, 1},      {M::kLines, kFineGridStyle, 2},
+    {M::kFixedLimit, kScaleType, 2},
+    {M::kEqualInterval, kScaleType, 0},
+    {M::kEqualFrequency, kScaleType, 1},
+    {M::kFillGreys, kFillColours, 0},
+    {M::kFillBrown, kFillColours, 2},
+    {M::kFillGreenBlue, kFillColours, 1},
+    {M::kBackgroundBlack, kBackgroundColour, 1},
+    {M::kBackgroundGrey, kBackgroundColour, 0},
+    {M::kBackgroundWhite, kBackgroundColour, 2},
+    {M::kFrameBlack, kFrameColour, 1},
+    {M::kFrameGrey, kFrameColour, 0},
+    {M::kFrameWhite, kFrameColour, 2},
+    {M::kCoarseBlack, kCoarseGridColour, 1},
+    {M::kCoarseGrey, kCoarseGridColour, 0},
+    {M::kCoarseWhite, kCoarseGridColour, 2},
+    {M::kFineBlack, kFineGridColour, 1},
+    {M::kFineGrey, kFineGridColour, 0},
+    {M::kFineWhite, kFineGridColour, 2},
+    {M::kCoastBlack, kCoastColour, 2},
+    {M::kCoastGrey, kCoastColour, 0},
+    {M::kCoastWhite, kCoastColour, 1},
+    {M::kCoastBlackWhite, kCoastColour, 3},
+    {M::kNumbersBlack, kNumbersColour, 2},
+    {M::kNumbersGrey, kNumbersColour, 1},
+    {M::kNumbersWhite, kNumbersColour, 0},
+    {M::kSpots, kFineGridStyle, 0},
+    {M::kCrosses, kFineGridStyle, 1},
+    {M::kLines, kFineGridStyle, 2},
     {M::kSeedAndSelected, kSelectedAreasDisplay, 2},
     {M::kSeedOnly, kSelectedAreasDisplay, 1},
     {M::kNoAreas, kSelectedAreasDisplay, 0},
@@ -302,11 +313,10 @@ constexpr std::array<Check, 8> kMapChecks{{
 }};
 
 constexpr std::array<int, 23> kMapSlots{
-    kColourMode,  kFrameShown,         kCoastShown,       kFillFrameCoast, kFineGridShown,
-    kWriteTitle,  kScaleBarShown,      kScaleType,        kScaleBarStyle,      kFillColours,
-    kCoastColour, kMaxNotSeparate,     kBackgroundColour, kMaxSpot,        kColoursAndNumbers,
-    kScalableTitle, kFineGridStyle,    kSelectedAreasDisplay, kNumbersColour, kFineGridColour,
-    kCoarseGridColour, kCoarseGridShown,   kFrameColour};
+    kColourMode,       kFrameShown,     kCoastShown,        kFillFrameCoast,  kFineGridShown, kWriteTitle,
+    kScaleBarShown,    kScaleType,      kScaleBarStyle,     kFillColours,     kCoastColour,   kMaxNotSeparate,
+    kBackgroundColour, kMaxSpot,        kColoursAndNumbers, kScalableTitle,   kFineGridStyle, kSelectedAreasDisplay,
+    kNumbersColour,    kFineGridColour, kCoarseGridColour,  kCoarseGridShown, kFrameColour};
 
 // Slot 36: 0 colours only, 1 colours and numbers, 2 numbers only.
 bool scaleColours(const Settings& s) { return s[kColoursAndNumbers] != 2; }
@@ -331,8 +341,9 @@ MapOptionsFacts mapOptionsFacts(const Session& s, const Palette& p) {
   f.britain = s.variant == GridVariant::Britain;
   // The overlay displays write their own title lines.
   const int code = s.map.measureCode;
-  f.titleEditable = !(code == 11 || (code == 10 && (s.map.importKind == kImportForegroundBackground ||
-                                                    s.map.importKind == kImportThreeAxis)));
+  f.titleEditable =
+      !(code == 11 ||
+        (code == 10 && (s.map.importKind == kImportForegroundBackground || s.map.importKind == kImportThreeAxis)));
   return f;
 }
 
@@ -418,8 +429,7 @@ void MapOptionsModel::chooseDefaults(bool light) {
 
 MapOptionsChanges MapOptionsModel::changes() const {
   MapOptionsChanges c;
-  c.palette = settings[kColourMode] != opened[kColourMode] ||
-              settings[kMaxNotSeparate] != opened[kMaxNotSeparate];
+  c.palette = settings[kColourMode] != opened[kColourMode] || settings[kMaxNotSeparate] != opened[kMaxNotSeparate];
   c.reclass = c.palette || settings[kScaleType] != opened[kScaleType];
   c.title = title != openedTitle;
   c.any = c.title || (defaultsChosen ? settings.slots != opened.slots : slotsDiffer(kMapSlots, settings, opened));
@@ -468,7 +478,10 @@ std::vector<InfoRow> mapInfoRows(const MapRecord& m) {
 
 MapInfoModel::MapInfoModel(const MapRecord& foreground, const MapRecord& background, bool costPresent,
                            bool threatPresent, bool swapAllowed_)
-    : shown(foreground), hidden(background), costData(costPresent), threatData(threatPresent),
+    : shown(foreground),
+      hidden(background),
+      costData(costPresent),
+      threatData(threatPresent),
       swapAllowed(swapAllowed_) {}
 
 void MapInfoModel::pressSwap() {

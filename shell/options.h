@@ -267,7 +267,7 @@ struct MapOptionsModel : DialogModel {
   void apply(Settings& target, MapRecord& map) const;
 
  private:
-  Palette palette_;  // only its size is read by the colour-mode rule
+  Palette palette_;           // only its size is read by the colour-mode rule
   int boundariesColour_ = 1;  // the unused boundaries and rivers rows keep
   int riversColour_ = 1;      // their radio for as long as the dialog is open
 };
@@ -288,11 +288,11 @@ std::vector<InfoRow> mapInfoRows(const MapRecord& m);
 // scores (swapScores) when swapRequested is true, sets its swapped flag,
 // then builds the title. Cancel leaves both maps as they were.
 struct MapInfoModel : DialogModel {
-  MapInfoModel(const MapRecord& foreground, const MapRecord& background, bool costPresent,
-               bool threatPresent, bool swapAllowed = true);
+  MapInfoModel(const MapRecord& foreground, const MapRecord& background, bool costPresent, bool threatPresent,
+               bool swapAllowed = true);
 
-  MapRecord shown;   // the map the dialog describes
-  MapRecord hidden;  // the other one
+  MapRecord shown;          // the map the dialog describes
+  MapRecord hidden;         // the other one
   bool costData = false;    // check box "cost data" (read only)
   bool threatData = false;  // check box "threat data" (read only)
   bool swapAllowed = true;

@@ -1,0 +1,740 @@
+#include "shell/options.h"
+
+#include <gtest/gtest.h>
+
+#include "measures/dispatch.h"
+#include "tests/measures/measure_fixture.h"
+
+namespace zn {
+namespace {
+
+Settings darkDefaults() {
+  Settings s;
+  setDefaults(s);
+  return s;
+}
+
+ToolsOptionsFacts facts(int candidates, bool cost = false, bool threat = false) {
+  ToolsOptionsFacts f;
+  f.candidateCells = candidates;
+  f.costPresent = cost;
+  f.threatPresent = threat;
+  return f;
+}
+
+// ----- Tools options
+
+struct RadioCase {
+  int id;
+  int slot;
+  int value;
+};
+
+TEST(ToolsOptionsModel, EachRadioStoresItsValueAndClearsItsSiblings) {
+  const RadioCase cases[] = {
+      {topt::kRarityDifference, kRarityFormula, 0},
+      {topt::kRarityInverseSquare, kRarityFormula, 2},
+      {topt::kRarityInverse, kRarityFormula, 1},
+      {topt::kLargeRanges, kRangeCentreWeighting, 1},
+      {topt::kSmallRanges, kRangeCentreWeighting, 2},
+      {topt::kNeighbourhood25, kNeighbourhoodSize, 25},
+      {topt::kNeighbourhood9, kNeighbourhoodSize, 9},
+      {topt::kSmoothMean, kSmoothByMean, 1},
+      {topt::kSmoothMedian, kSmoothByMean, 0},
+      {topt::kHotspotRarity, kHotspotKind, 1},
+      {topt::kHotspotRareQuartile, kHotspotKind, 2},
+      {topt::kHotspotThreshold, kHotspotKind, 3},
+      {topt::kHotspotResiduals, kHotspotKind, 4},
+      {topt::kHotspotRichness, kHotspotKind, 0},
+      {topt::kReorderRarity, kReordering, 2},
+      {topt::kReorderRichness, kReordering, 1},
+      {topt::kTieRandom, kLastTieRandom, 1},
+      {topt::kTieLowestCell, kLastTieRandom, 0},
+      {topt::kGreedyRarity, kGreedyByRarity, 1},
+      {topt::kGreedyRichness, kGreedyByRarity, 0},
+      {topt::kTwoTail, kTwoTailed, 1},
+      {topt::kSingleTail, kTwoTailed, 0},
+  };
+  ToolsOptionsModel m(darkDefaults(), facts(10));
+  for (const RadioCase& c : cases) {
+    SCOPED_TRACE(c.id);
+    m.setChecked(c.id, true);
+    EXPECT_EQ(m.settings[c.slot], c.value);
+    EXPECT_TRUE(m.checked(c.id));
+    for (const RadioCase& other : cases)
+      if (other.slot == c.slot && other.id != c.id) {
+        EXPECT_FALSE(m.checked(other.id)) << other.id;
+      }
+  }
+  // Clearing a radio does not leave the group empty.
+  m.setChecked(topt::kRarityInverse, false);
+  EXPECT_TRUE(m.checked(topt::kRarityInverse));
+}
+
+TEST(ToolsOptionsModel, CheckBoxesStoreTheirSlotsAndResidualsAreStoredInverted) {
+  struct CheckCase {
+    int id;
+    int slot;
+    int whenTicked;
+  };
+  const CheckCase cases[] = {
+      {topt::kResidualsRelative, kResidualsNotRelative, 0},
+      {topt::kMeasuresRelative, kRelativeToRichness, 1},
+      {topt::kRejectRedundant, kRejectRedundant, 1},
+      {topt::kIncludeSeeds, kIncludeSeeds, 1},
+      {topt::kExtraTieBreaks, kExtraTieBreaks, 1},
+      {topt::kGreedyReject, kGreedyRejectRedundant, 1},
+      {topt::kGreedyIncludeSeeds, kGreedyIncludeSeeds, 1},
+      {topt::kLongReports, kLongReports, 1},
+      {topt::kBaseOnPresent, kBaseOnPresent, 1},
+      {topt::kOptimiseCost, kOptimiseByCost, 1},
+  };
+  ToolsOptionsModel m(darkDefaults(), facts(10, /*cost=*/true));
+  for (const CheckCase& c : cases) {
+    SCOPED_TRACE(c.id);
+    m.setChecked(c.id, true);
+    EXPECT_EQ(m.settings[c.slot], c.whenTicked);
+    EXPECT_TRUE(m.checked(c.id));
+    m.setChecked(c.id, false);
+    EXPECT_EQ(m.settings[c.slot], 1 - c.whenTicked);
+    EXPECT_FALSE(m.checked(c.id));
+  }
+}
+
+TEST(ToolsOptionsModel, OpeningPutsTheThresholdAmongTheCandidateCells) {
+  struct Case {
+    int stored;
+    int candidates;
+    int shown;
+  };
+  const Case cases[] = {
+      {0, 50, 2},                                         // the defaults' 0 starts at 2
+      {1, 50, 2}, {10, 50, 10}, {80, 50, 50}, {5, 1, 1},  // one candidate cell cannot give 2
+      {7, 0, 7},                                          // nothing to measure it against: kept
+  };
+  for (const Case& c : cases) {
+    Settings s = darkDefaults();
+    s[kRangeSizeThreshold] = c.stored;
+    ToolsOptionsModel m(s, facts(c.candidates));
+    EXPECT_EQ(m.number(topt::kThreshold), c.shown) << c.stored << " among " << c.candidates;
+    EXPECT_EQ(m.opened[kRangeSizeThreshold], c.stored);
+  }
+}
+
+TEST(ToolsOptionsModel, ThresholdEditStaysWithinOneToTheCandidateCells) {
+  ToolsOptionsModel m(darkDefaults(), facts(40));
+  EXPECT_EQ(m.numberRange(topt::kThreshold), (std::pair<int, int>{1, 40}));
+  const std::pair<int, int> entries[] = {{10, 10}, {0, 1}, {-5, 1}, {41, 40}, {1, 1}, {40, 40}};
+  for (auto [typed, kept] : entries) {
+    m.setNumber(topt::kThreshold, typed);
+    EXPECT_EQ(m.number(topt::kThreshold), kept) << typed;
+  }
+}
+
+TEST(ToolsOptionsModel, ThresholdPercentageOfTheCandidateCells) {
+  struct Case {
+    int threshold;
+    int candidates;
+    const char* text;
+  };
+  const Case cases[] = {{10, 40, "25.0%"}, {2, 3, "66.7%"}, {7, 7, "100.0%"}, {7, 0, "0.0%"}};
+  for (const Case& c : cases) {
+    Settings s = darkDefaults();
+    s[kRangeSizeThreshold] = c.threshold;
+    EXPECT_EQ(ToolsOptionsModel(s, facts(c.candidates)).thresholdPercentText(), c.text);
+  }
+}
+
+TEST(ToolsOptionsModel, WithoutCandidateCellsTheThresholdIsDisabledAndKept) {
+  Settings s = darkDefaults();
+  s[kRangeSizeThreshold] = 12;
+  ToolsOptionsModel m(s, facts(0));
+  EXPECT_FALSE(m.enabled(topt::kThreshold));
+  m.setNumber(topt::kThreshold, 3);
+  EXPECT_EQ(m.number(topt::kThreshold), 12);
+  EXPECT_TRUE(ToolsOptionsModel(s, facts(1)).enabled(topt::kThreshold));
+}
+
+TEST(ToolsOptionsModel, GoalsAreKeptBetweenOneAndNinetyNine) {
+  Settings s = darkDefaults();
+  s[kNearMinimumGoal] = 0;
+  s[kGreedyGoal] = 500;
+  ToolsOptionsModel m(s, facts(10));
+  EXPECT_EQ(m.number(topt::kGoal), 1);
+  EXPECT_EQ(m.number(topt::kGreedyGoal), 99);
+  for (int id : {topt::kGoal, topt::kGreedyGoal}) {
+    m.setNumber(id, 100);
+    EXPECT_EQ(m.number(id), 99) << id;
+    m.setNumber(id, -3);
+    EXPECT_EQ(m.number(id), 1) << id;
+  }
+}
+
+TEST(ToolsOptionsModel, AGoalAboveOneMeansNoReorderingAndAReorderingMeansGoalOne) {
+  ToolsOptionsModel m(darkDefaults(), facts(10, false, /*threat=*/true));
+  ASSERT_TRUE(m.checked(topt::kReorderRichness));
+  m.setNumber(topt::kGoal, 3);
+  EXPECT_EQ(m.settings[kReordering], 3);
+  for (int id : {topt::kReorderRichness, topt::kReorderRarity, topt::kReorderThreat}) EXPECT_FALSE(m.checked(id));
+
+  for (int id : {topt::kReorderRarity, topt::kReorderThreat, topt::kReorderRichness}) {
+    m.setNumber(topt::kGoal, 4);
+    m.setChecked(id, true);
+    EXPECT_EQ(m.number(topt::kGoal), 1) << id;
+    EXPECT_TRUE(m.checked(id));
+  }
+  // Back to a goal of 1 keeps the re-ordering chosen; the greedy goal is apart.
+  m.setNumber(topt::kGoal, 1);
+  m.setNumber(topt::kGreedyGoal, 5);
+  EXPECT_EQ(m.settings[kReordering], 1);
+}
+
+TEST(ToolsOptionsModel, OpeningMakesTheStoredReorderingConsistent) {
+  struct Case {
+    int reordering;
+    int goal;
+    bool threat;
+    int shown;
+  };
+  const Case cases[] = {
+      {4, 1, false, 1},                                      // threat without threat data falls back to richness
+      {4, 1, true, 4},  {2, 1, false, 2}, {1, 5, false, 3},  // goal above 1: no re-ordering
+      {4, 2, true, 3},
+  };
+  for (const Case& c : cases) {
+    Settings s = darkDefaults();
+    s[kReordering] = c.reordering;
+    s[kNearMinimumGoal] = c.goal;
+    ToolsOptionsModel m(s, facts(10, false, c.threat));
+    EXPECT_EQ(m.settings[kReordering], c.shown) << c.reordering << " goal " << c.goal << " threat " << c.threat;
+  }
+}
+
+TEST(ToolsOptionsModel, CostOptimisationOnlyWithCostData) {
+  Settings s = darkDefaults();
+  s[kOptimiseByCost] = 1;
+  ToolsOptionsModel without(s, facts(10, /*cost=*/false));
+  EXPECT_FALSE(without.enabled(topt::kOptimiseCost));
+  EXPECT_FALSE(without.checked(topt::kOptimiseCost));
+  without.setChecked(topt::kOptimiseCost, true);
+  EXPECT_EQ(without.settings[kOptimiseByCost], 0);
+
+  ToolsOptionsModel with(s, facts(10, /*cost=*/true));
+  EXPECT_TRUE(with.enabled(topt::kOptimiseCost));
+  EXPECT_TRUE(with.checked(topt::kOptimiseCost));
+}
+
+TEST(ToolsOptionsModel, ReorderingByThreatOnlyWithThreatData) {
+  ToolsOptionsModel m(darkDefaults(), facts(10, false, /*threat=*/false));
+  EXPECT_FALSE(m.enabled(topt::kReorderThreat));
+  m.setChecked(topt::kReorderThreat, true);
+  EXPECT_EQ(m.settings[kReordering], 1);
+}
+
+TEST(ToolsOptionsModel, FlexibilityMapChoicesSpreadOverThreeSlots) {
+  struct Case {
+    int id;
+    int on, partial, all;
+  };
+  const Case cases[] = {{topt::kMapAllFlexible, 1, 0, 1},
+                        {topt::kMapPartial, 1, 1, 0},
+                        {topt::kMapByOrder, 0, 0, 0},
+                        {topt::kMapIrreplaceable, 1, 0, 0}};
+  ToolsOptionsModel m(darkDefaults(), facts(10));
+  EXPECT_TRUE(m.checked(topt::kMapIrreplaceable));  // the defaults
+  for (const Case& c : cases) {
+    m.setChecked(c.id, true);
+    EXPECT_EQ(m.settings[kFlexibilityMap], c.on) << c.id;
+    EXPECT_EQ(m.settings[kFlexibilityPartial], c.partial) << c.id;
+    EXPECT_EQ(m.settings[kMapAllFlexible], c.all) << c.id;
+    for (const Case& other : cases) EXPECT_EQ(m.checked(other.id), other.id == c.id) << c.id << " " << other.id;
+  }
+}
+
+TEST(ToolsOptionsModel, RangeCentreWeightingZeroShowsNoChoice) {
+  Settings s = darkDefaults();
+  s[kRangeCentreWeighting] = 0;
+  ToolsOptionsModel m(s, facts(10));
+  EXPECT_FALSE(m.checked(topt::kLargeRanges));
+  EXPECT_FALSE(m.checked(topt::kSmallRanges));
+}
+
+TEST(ToolsOptionsModel, OkWritesOnlyTheDialogsSlots) {
+  Settings record = darkDefaults();
+  record[kRangeSizeThreshold] = 5;
+  ToolsOptionsModel m(record, facts(20));
+  m.setChecked(topt::kRarityDifference, true);
+  m.setChecked(topt::kTwoTail, true);
+  m.setNumber(topt::kThreshold, 9);
+  m.setChecked(topt::kCancelRerun, true);
+  // What other dialogs changed meanwhile stays.
+  m.settings[kBackgroundColour] = 1;
+  record[kAreasToAdd] = 33;
+  AreaSet areas;
+  m.apply(record, areas);
+  EXPECT_EQ(record[kRarityFormula], 0);
+  EXPECT_EQ(record[kTwoTailed], 1);
+  EXPECT_EQ(record[kRangeSizeThreshold], 9);
+  EXPECT_EQ(record[kBackgroundColour], 0);
+  EXPECT_EQ(record[kAreasToAdd], 33);
+}
+
+TEST(ToolsOptionsModel, ReRunFollowsWhatChangedSinceOpening) {
+  struct Case {
+    const char* what;
+    int id;
+    bool cancel;
+    bool rerun;
+  };
+  const Case cases[] = {
+      {"rarity formula", topt::kRarityDifference, false, true},
+      {"neighbourhood only", topt::kNeighbourhood25, false, false},
+      {"residual form only", topt::kResidualsRelative, false, false},
+      {"greedy by rarity", topt::kGreedyRarity, false, true},
+      {"rarity formula, cancel re-run", topt::kRarityDifference, true, false},
+      {"single or two tail", topt::kTwoTail, false, false},
+  };
+  for (const Case& c : cases) {
+    Settings record = darkDefaults();
+    record[kRangeSizeThreshold] = 5;
+    ToolsOptionsModel m(record, facts(20));
+    m.setChecked(c.id, !m.checked(c.id));
+    m.setChecked(topt::kCancelRerun, c.cancel);
+    AreaSet areas;
+    m.apply(record, areas);
+    EXPECT_EQ(toolsOptionsNeedRerun(m.opened, record, m.cancelRerun), c.rerun) << c.what;
+  }
+}
+
+TEST(ToolsOptionsModel, ClearButtonsActOnOkOnly) {
+  struct Case {
+    int areas, seeds;
+    bool pressNew, pressAll;
+    bool newEnabled, allEnabled;
+    int left;
+  };
+  const Case cases[] = {
+      {5, 2, true, false, true, true, 2},  {5, 2, false, true, true, true, 0}, {5, 2, true, true, true, true, 0},
+      {3, 3, true, false, false, true, 3},  // only seeds: "Clear new" has nothing to do
+      {0, 0, true, true, false, false, 0},
+  };
+  for (const Case& c : cases) {
+    ToolsOptionsFacts f = facts(10);
+    f.areaCount = c.areas;
+    f.seedCount = c.seeds;
+    ToolsOptionsModel m(darkDefaults(), f);
+    EXPECT_EQ(m.clearNewEnabled(), c.newEnabled) << c.areas << "/" << c.seeds;
+    EXPECT_EQ(m.clearAllEnabled(), c.allEnabled) << c.areas << "/" << c.seeds;
+    if (c.pressNew) m.pressClearNew();
+    if (c.pressAll) m.pressClearAll();
+    EXPECT_EQ(m.areasAfterClear(), c.left);
+    EXPECT_EQ(m.redrawRequested(), c.left != c.areas);
+
+    AreaSet set;
+    for (int i = 1; i <= c.areas; ++i) set.cells.push_back(i * 10);
+    set.seedCount = c.seeds;
+    Settings record = darkDefaults();
+    m.apply(record, set);
+    EXPECT_EQ(set.count(), c.left) << c.areas << "/" << c.seeds;
+    EXPECT_LE(set.seedCount, set.count());
+  }
+}
+
+TEST(ToolsOptionsModel, FactsComeFromTheSession) {
+  test::Loaded l(test::fourTaxa());
+  l.s.costPresent = true;
+  l.s.areas.cells = {2, 40};
+  l.s.areas.seedCount = 1;
+  const ToolsOptionsFacts f = toolsOptionsFacts(l.s, /*threatPresent=*/true);
+  // Delta in cell 3 is the only taxon left unrepresented.
+  EXPECT_EQ(f.candidateCells, 1);
+  EXPECT_TRUE(f.costPresent);
+  EXPECT_TRUE(f.threatPresent);
+  EXPECT_EQ(f.areaCount, 2);
+  EXPECT_EQ(f.seedCount, 1);
+  l.s.areas.cells.clear();
+  l.s.areas.seedCount = 0;
+  EXPECT_EQ(toolsOptionsFacts(l.s, false).candidateCells, 4);
+}
+
+// ----- Map drawing options
+
+MapOptionsFacts mapFacts(int paletteSize = 256, bool zoomed = false) {
+  MapOptionsFacts f;
+  f.paletteSize = paletteSize;
+  f.zoomed = zoomed;
+  return f;
+}
+
+TEST(MapOptionsModel, EachRadioStoresItsValue) {
+  const RadioCase cases[] = {
+      {mopt::kFixedLimit, kScaleType, 2},
+      {mopt::kEqualInterval, kScaleType, 0},
+      {mopt::kEqualFrequency, kScaleType, 1},
+      {mopt::kFillBrown, kFillColours, 2},
+      {mopt::kFillGreenBlue, kFillColours, 1},
+      {mopt::kFillGreys, kFillColours, 0},
+      {mopt::kBackgroundBlack, kBackgroundColour, 1},
+      {mopt::kBackgroundWhite, kBackgroundColour, 2},
+      {mopt::kBackgroundGrey, kBackgroundColour, 0},
+      {mopt::kFrameBlack, kFrameColour, 1},
+      {mopt::kFrameWhite, kFrameColour, 2},
+      {mopt::kFrameGrey, kFrameColour, 0},
+      {mopt::kCoarseBlack, kCoarseGridColour, 1},
+      {mopt::kCoarseWhite, kCoarseGridColour, 2},
+      {mopt::kCoarseGrey, kCoarseGridColour, 0},
+      {mopt::kFineBlack, kFineGridColour, 1},
+      {mopt::kFineWhite, kFineGridColour, 2},
+      {mopt::kFineGrey, kFineGridColour, 0},
+      {mopt::kCoastGrey, kCoastColour, 0},
+      {mopt::kCoastWhite, kCoastColour, 1},
+      {mopt::kCoastBlackWhite, kCoastColour, 3},
+      {mopt::kCoastBlack, kCoastColour, 2},
+      {mopt::kNumbersBlack, kNumbersColour, 2},
+      {mopt::kNumbersGrey, kNumbersColour, 1},
+      {mopt::kNumbersWhite, kNumbersColour, 0},
+      {mopt::kSpots, kFineGridStyle, 0},
+      {mopt::kCrosses, kFineGridStyle, 1},
+      {mopt::kLines, kFineGridStyle, 2},
+      {mopt::kSeedAndSelected, kSelectedAreasDisplay, 2},
+      {mopt::kNoAreas, kSelectedAreasDisplay, 0},
+      {mopt::kSeedOnly, kSelectedAreasDisplay, 1},
+  };
+  MapOptionsModel m(darkDefaults(), "richness", mapFacts());
+  for (const RadioCase& c : cases) {
+    SCOPED_TRACE(c.id);
+    m.setChecked(c.id, true);
+    EXPECT_EQ(m.settings[c.slot], c.value);
+    for (const RadioCase& other : cases)
+      if (other.slot == c.slot) {
+        EXPECT_EQ(m.checked(other.id), other.id == c.id) << other.id;
+      }
+  }
+}
+
+TEST(MapOptionsModel, CheckBoxesStoreTheirSlotsAndMaxSeparateIsInverted) {
+  const RadioCase cases[] = {
+      // value stored when ticked
+      {mopt::kMaxSeparate, kMaxNotSeparate, 0}, {mopt::kMaxSpot, kMaxSpot, 1},
+      {mopt::kFrame, kFrameShown, 1},           {mopt::kCoarseGrid, kCoarseGridShown, 1},
+      {mopt::kFineGrid, kFineGridShown, 1},     {mopt::kCoast, kCoastShown, 1},
+      {mopt::kWriteTitle, kWriteTitle, 1},      {mopt::kScalableTitle, kScalableTitle, 1},
+  };
+  MapOptionsModel m(darkDefaults(), "", mapFacts());
+  for (const RadioCase& c : cases) {
+    m.setChecked(c.id, true);
+    EXPECT_EQ(m.settings[c.slot], c.value) << c.id;
+    EXPECT_TRUE(m.checked(c.id)) << c.id;
+    m.setChecked(c.id, false);
+    EXPECT_EQ(m.settings[c.slot], 1 - c.value) << c.id;
+    EXPECT_FALSE(m.checked(c.id)) << c.id;
+  }
+}
+
+TEST(MapOptionsModel, ColourModes256OnlyOnA256EntryPalette) {
+  struct Case {
+    int palette;
+    int id;
+    int stored;
+    int shown;
+  };
+  const Case cases[] = {
+      {256, mopt::kDark256, 2, mopt::kDark256}, {256, mopt::kLight256, 3, mopt::kLight256},
+      {16, mopt::kDark256, 1, mopt::kSixteen},  {16, mopt::kLight256, 1, mopt::kSixteen},
+      {16, mopt::kSixteen, 1, mopt::kSixteen},  {256, mopt::kMonoLin, 4, mopt::kMonoLin},
+      {16, mopt::kMonoLog, 0, mopt::kMonoLog},
+  };
+  for (const Case& c : cases) {
+    Settings s = darkDefaults();
+    s[kColourMode] = kMonoLin;
+    if (c.id == mopt::kMonoLin) s[kColourMode] = kSixteenColour;
+    MapOptionsModel m(s, "", mapFacts(c.palette));
+    m.setChecked(c.id, true);
+    EXPECT_EQ(m.settings[kColourMode], c.stored) << c.id << " on " << c.palette;
+    for (int other : {mopt::kMonoLog, mopt::kMonoLin, mopt::kSixteen, mopt::kDark256, mopt::kLight256})
+      EXPECT_EQ(m.checked(other), other == c.shown) << c.id << " on " << c.palette << ": " << other;
+  }
+}
+
+TEST(MapOptionsModel, MonochromeOnAColouredBackgroundTurnsItWhite) {
+  for (int mono : {mopt::kMonoLog, mopt::kMonoLin}) {
+    MapOptionsModel m(darkDefaults(), "", mapFacts());  // grey background, fill on
+    m.setChecked(mopt::kCoastWhite, true);
+    m.setChecked(mopt::kFineGrey, true);
+    m.setChecked(mono, true);
+    EXPECT_TRUE(m.checked(mopt::kBackgroundWhite)) << mono;
+    EXPECT_TRUE(m.checked(mopt::kCoastBlack)) << mono;
+    EXPECT_TRUE(m.checked(mopt::kFineBlack)) << mono;
+    EXPECT_FALSE(m.checked(mopt::kFillFrameCoast)) << mono;
+  }
+  // Already white: the other colours are left as chosen.
+  Settings light = darkDefaults();
+  light[kBackgroundColour] = 2;
+  light[kCoastColour] = 1;
+  MapOptionsModel m(light, "", mapFacts());
+  m.setChecked(mopt::kMonoLog, true);
+  EXPECT_TRUE(m.checked(mopt::kCoastWhite));
+}
+
+TEST(MapOptionsModel, FillFrameCoastOnlyIn256ColourAndNotZoomed) {
+  struct Case {
+    int mode;
+    bool zoomed;
+    bool fillBefore;
+    bool enabled;
+    bool afterTicking;
+  };
+  const Case cases[] = {
+      {kDarkColour, false, false, true, true},    {kLightColour, false, false, true, true},
+      {kDarkColour, true, false, false, false},   {kSixteenColour, false, false, false, false},
+      {kMonoLog, false, false, false, false},     {kMonoLin, false, false, false, false},
+      {kSixteenColour, false, true, true, false},  // may be cleared, not ticked again
+      {kDarkColour, true, true, true, false},
+  };
+  for (const Case& c : cases) {
+    Settings s = darkDefaults();
+    s[kColourMode] = c.mode;
+    s[kFillFrameCoast] = c.fillBefore ? 1 : 0;
+    s[kFrameShown] = 0;
+    MapOptionsModel m(s, "", mapFacts(256, c.zoomed));
+    EXPECT_EQ(m.enabled(mopt::kFillFrameCoast), c.enabled) << c.mode << " zoomed " << c.zoomed;
+    m.setChecked(mopt::kFillFrameCoast, false);
+    m.setChecked(mopt::kFillFrameCoast, true);
+    EXPECT_EQ(m.checked(mopt::kFillFrameCoast), c.afterTicking) << c.mode << " zoomed " << c.zoomed;
+    // Ticking it ticks the frame.
+    EXPECT_EQ(m.checked(mopt::kFrame), c.afterTicking) << c.mode;
+  }
+}
+
+TEST(MapOptionsModel, ScaleBarChoicesSetShownAndStyle) {
+  struct Case {
+    int id;
+    int shown, style;
+  };
+  const Case cases[] = {{mopt::kScaleBarOff, 0, 0},
+                        {mopt::kScaleBarPlain, 1, 0},
+                        {mopt::kScaleBarHistogram, 1, 1},
+                        {mopt::kScaleBarNumbers, 1, 2}};
+  MapOptionsModel m(darkDefaults(), "", mapFacts());
+  EXPECT_TRUE(m.checked(mopt::kScaleBarNumbers));
+  for (const Case& c : cases) {
+    m.setChecked(c.id, true);
+    EXPECT_EQ(m.settings[kScaleBarShown], c.shown) << c.id;
+    EXPECT_EQ(m.settings[kScaleBarStyle], c.style) << c.id;
+    for (const Case& other : cases) EXPECT_EQ(m.checked(other.id), other.id == c.id) << c.id << " " << other.id;
+  }
+}
+
+TEST(MapOptionsModel, ScoreScaleKeepsColoursOrNumbersTicked) {
+  struct Case {
+    int stored;
+    int id;
+    bool on;
+    int after;
+  };
+  const Case cases[] = {
+      {1, mopt::kScaleNumbers, false, 0}, {1, mopt::kScaleColours, false, 2}, {0, mopt::kScaleColours, false, 0},
+      {2, mopt::kScaleNumbers, false, 2}, {0, mopt::kScaleNumbers, true, 1},  {2, mopt::kScaleColours, true, 1},
+  };
+  for (const Case& c : cases) {
+    Settings s = darkDefaults();
+    s[kColoursAndNumbers] = c.stored;
+    MapOptionsModel m(s, "", mapFacts());
+    m.setChecked(c.id, c.on);
+    EXPECT_EQ(m.settings[kColoursAndNumbers], c.after) << c.stored << " " << c.id << " " << c.on;
+    EXPECT_TRUE(m.checked(mopt::kScaleColours) || m.checked(mopt::kScaleNumbers));
+  }
+}
+
+TEST(MapOptionsModel, BoundariesAndRiversClearThemselvesAndStoreNothing) {
+  const Settings s = darkDefaults();
+  MapOptionsModel m(s, "", mapFacts());
+  for (int id : {mopt::kBoundaries, mopt::kRivers}) {
+    m.setChecked(id, true);
+    EXPECT_FALSE(m.checked(id));
+  }
+  m.setChecked(mopt::kBoundariesWhite, true);
+  m.setChecked(mopt::kRiversGrey, true);
+  EXPECT_TRUE(m.checked(mopt::kBoundariesWhite));
+  EXPECT_FALSE(m.checked(mopt::kBoundariesBlack));
+  EXPECT_TRUE(m.checked(mopt::kRiversGrey));
+  EXPECT_EQ(m.settings.slots, s.slots);
+  EXPECT_FALSE(m.changes().any);
+}
+
+TEST(MapOptionsModel, DefaultButtonsResetTheRecordButKeepTheCountingLevelAndZoom) {
+  for (bool light : {false, true}) {
+    for (bool zoomed : {false, true}) {
+      Settings record = darkDefaults();
+      record[kColourMode] = 0;
+      record[kBackgroundColour] = 1;
+      record[kExcludedLevel] = 2;
+      record[kZoomArmed] = 1;
+      record[kMeasureCode] = 7;
+      MapOptionsModel m(record, "richness", mapFacts(256, zoomed));
+      m.chooseDefaults(light);
+      EXPECT_TRUE(m.defaultsChosen);
+      MapRecord map;
+      m.apply(record, map);
+
+      Settings expected;
+      expected[kMeasureCode] = 7;
+      expected[kLightDefaults] = light ? 1 : 0;
+      setDefaults(expected, zoomed);
+      expected[kExcludedLevel] = 2;
+      expected[kZoomArmed] = 1;
+      EXPECT_EQ(record.slots, expected.slots) << "light " << light << " zoomed " << zoomed;
+      EXPECT_EQ(record[kFillFrameCoast], !light && !zoomed ? 1 : 0);
+      EXPECT_TRUE(m.changes().palette);
+    }
+  }
+}
+
+TEST(MapOptionsModel, TitleEditHoldsThirtyCharactersAndIsWrittenOnlyWhenChanged) {
+  const std::string longTitle = "smoothed (9) range-size rarity (inverse square)";
+  MapOptionsModel m(darkDefaults(), longTitle, mapFacts());
+  MapRecord map;
+  map.title = longTitle;
+  Settings record = darkDefaults();
+  m.apply(record, map);
+  EXPECT_EQ(map.title, longTitle);  // shown cut in the edit, but not edited
+  EXPECT_FALSE(m.changes().title);
+
+  m.setTitle("My own title that is far too long for the edit");
+  EXPECT_EQ(m.title, "My own title that is far too l");
+  EXPECT_TRUE(m.changes().title);
+  EXPECT_TRUE(m.changes().any);
+  m.apply(record, map);
+  EXPECT_EQ(map.title, "My own title that is far too l");
+
+  // A cut never splits a character.
+  m.setTitle(std::string(29, 'a') + "\xc3\xa9" + "b");
+  EXPECT_EQ(m.title, std::string(29, 'a'));
+}
+
+TEST(MapOptionsModel, TitleOfImportedOverlayScoresCannotBeEdited) {
+  struct Case {
+    int code;
+    int importKind;
+    bool editable;
+  };
+  const Case cases[] = {{1, kNotImported, true},
+                        {10, kImportSingle, true},
+                        {10, kImportForegroundBackground, false},
+                        {10, kImportThreeAxis, false},
+                        {11, kNotImported, false}};
+  test::ScriptedHost host;
+  for (const Case& c : cases) {
+    Session s(host, "/nonexistent");
+    s.map.measureCode = c.code;
+    s.map.importKind = c.importKind;
+    Palette p;
+    const MapOptionsFacts f = mapOptionsFacts(s, p);
+    EXPECT_EQ(f.titleEditable, c.editable) << c.code << "/" << c.importKind;
+    MapOptionsModel m(s.settings, "imported", f);
+    EXPECT_EQ(m.enabled(mopt::kTitleText), c.editable);
+    m.setTitle("other");
+    EXPECT_EQ(m.title, c.editable ? "other" : "imported");
+  }
+}
+
+TEST(MapOptionsModel, ChangesTellWhatToRebuild) {
+  struct Case {
+    int id;
+    bool palette, reclass;
+  };
+  const Case cases[] = {{mopt::kLight256, true, true},
+                        {mopt::kMaxSeparate, true, true},
+                        {mopt::kEqualInterval, false, true},
+                        {mopt::kBackgroundBlack, false, false},
+                        {mopt::kCoast, false, false}};
+  for (const Case& c : cases) {
+    MapOptionsModel m(darkDefaults(), "", mapFacts());
+    EXPECT_FALSE(m.changes().any);
+    m.setChecked(c.id, !m.checked(c.id));
+    const MapOptionsChanges ch = m.changes();
+    EXPECT_TRUE(ch.any) << c.id;
+    EXPECT_EQ(ch.palette, c.palette) << c.id;
+    EXPECT_EQ(ch.reclass, c.reclass) << c.id;
+  }
+}
+
+TEST(MapOptionsModel, OkWritesOnlyTheMapDrawingSlots) {
+  Settings record = darkDefaults();
+  MapOptionsModel m(record, "", mapFacts());
+  m.setChecked(mopt::kBackgroundWhite, true);
+  m.settings[kRarityFormula] = 2;  // not the dialog's
+  record[kAreasToAdd] = 44;
+  MapRecord map;
+  m.apply(record, map);
+  EXPECT_EQ(record[kBackgroundColour], 2);
+  EXPECT_EQ(record[kRarityFormula], 1);
+  EXPECT_EQ(record[kAreasToAdd], 44);
+}
+
+// ----- Map info
+
+TEST(MapInfoModel, RowsDescribeTheMapRecord) {
+  MapRecord m;
+  m.measureCode = 2;
+  m.title = "range-size rarity (inverse)";
+  m.dataTitle = "Birds of Europe";
+  m.fileName = "birds.dat";
+  m.groupCode = "12";
+  m.excludedLevel = 1;
+  m.taxaCounted = 40;
+  m.includedTaxa = 42;
+  m.occupiedCells = 300;
+  m.records = 1234;
+  m.mapMaximum = 17.25;
+  m.scaleLimit = 17.25;
+  m.meanPasses = 1;
+  const std::vector<InfoRow> expected{
+      {"Measure:", "range-size rarity (inverse)"},
+      {"Data:", "Birds of Europe"},
+      {"Datafile:", "birds.dat"},
+      {"Subgroup:", "12"},
+      {"Data level:", "2 and above"},
+      {"Taxa counted:", "40"},
+      {"Included taxa:", "42"},
+      {"Occupied cells:", "300"},
+      {"Records:", "1234"},
+      {"Map maximum:", "17.25"},
+      {"Scale limit:", "17.25"},
+      {"Mean passes:", "1"},
+      {"Smoothing passes:", "0"},
+      {"Measure code:", "2"},
+  };
+  EXPECT_EQ(mapInfoRows(m), expected);
+
+  m.groupCode.clear();
+  m.scoreOffset = -3.5;
+  m.importedName = "rain.scr";
+  const std::vector<InfoRow> rows = mapInfoRows(m);
+  EXPECT_EQ(rows[3].second, "all subgroups");
+  EXPECT_NE(std::find(rows.begin(), rows.end(), InfoRow{"Score offset:", "-3.5"}), rows.end());
+  EXPECT_NE(std::find(rows.begin(), rows.end(), InfoRow{"Imported scores:", "rain.scr"}), rows.end());
+}
+
+TEST(MapInfoModel, SwapShowsTheOtherMapAndTwoSwapsCancel) {
+  MapRecord fg, bg;
+  fg.title = "richness";
+  bg.title = "median range size";
+  MapInfoModel m(fg, bg, true, false);
+  EXPECT_TRUE(m.costData);
+  EXPECT_FALSE(m.threatData);
+  m.pressSwap();
+  EXPECT_TRUE(m.swapRequested);
+  EXPECT_EQ(m.rows().front().second, "median range size");
+  m.pressSwap();
+  EXPECT_FALSE(m.swapRequested);
+  EXPECT_EQ(m.rows().front().second, "richness");
+
+  MapInfoModel in3d(fg, bg, false, false, /*swapAllowed=*/false);
+  in3d.pressSwap();
+  EXPECT_FALSE(in3d.swapRequested);
+  EXPECT_EQ(in3d.rows().front().second, "richness");
+}
+
+}  // namespace
+}  // namespace zn
