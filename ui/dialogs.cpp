@@ -1,0 +1,51 @@
+#include "ui/dialogs.h"
+
+#include "store/text.h"
+#include "ui/displaydialogs.h"
+#include "ui/optiondialogs.h"
+
+namespace zn {
+
+namespace {
+
+enum class Kind { None, Tools, MapOptions, MapInfo, SelectivePlot, Display };
+
+Kind kindOf(const std::string& name) {
+  const std::string n = toLower(name);
+  if (n == "toptdlgbox") return Kind::Tools;
+  if (n == "moptdlgbox") return Kind::MapOptions;
+  if (n == "summdlgbox") return Kind::MapInfo;
+  if (n == "richdlgbox1" || n == "richdlgbox2" || n == "richdlgbox1vga" || n == "richdlgbox2vga")
+    return Kind::SelectivePlot;
+  if (isDisplayDialog(name)) return Kind::Display;
+  return Kind::None;
+}
+
+template <class Dialog, class Model, class... Extra>
+bool run(DialogModel& model, QWidget* parent, Extra... extra) {
+  auto* m = dynamic_cast<Model*>(&model);
+  if (!m) return false;
+  Dialog d(*m, extra..., parent);
+  return d.exec() == QDialog::Accepted;
+}
+
+}  // namespace
+
+bool isUiDialog(const std::string& name) { return kindOf(name) != Kind::None; }
+
+bool runUiDialog(const std::string& name, DialogModel& model, QWidget* parent) {
+  switch (kindOf(name)) {
+    case Kind::Tools: return run<ToolsOptionsDialog, ToolsOptionsModel>(model, parent);
+    case Kind::MapOptions: return run<MapOptionsDialog, MapOptionsModel>(model, parent);
+    case Kind::MapInfo: return run<MapInfoDialog, MapInfoModel>(model, parent);
+    case Kind::SelectivePlot: {
+      const bool small = toLower(name).ends_with("vga");
+      return run<SelectivePlotDialog, SelectivePlotModel>(model, parent, small);
+    }
+    case Kind::Display: return runDisplayDialog(name, model, parent);
+    case Kind::None: break;
+  }
+  return false;
+}
+
+}  // namespace zn
