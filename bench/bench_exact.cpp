@@ -1,0 +1,207 @@
+// Exact minimum sets and maximum coverage by CBC: every shipped sample opened
+// as the program opens it, and the whole real datasets of the shared data
+// folder with every occupied cell as one candidate area (they exceed the
+// 864-cell grid, so they are read straight from their data.csv). Each run
+// checks that it proved optimality, and the minimum sets of the datasets are
+// checked against the independently computed optima of the data README.
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <unistd.h>
+
+#include "selection/exact.h"
+#include "store/datafile.h"
+#include "store/files.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class QuietHost : public zn::Host {
+ public:
+  std::optional<fs::path> next;
+  zn::Answer messageBox(const std::string&, const std::string&, zn::Icon, zn::Buttons) override {
+    return zn::Answer::Ok;
+  }
+  std::optional<fs::path> chooseOpenFile(const zn::FileRequest&) override { return next; }
+  std::optional<fs::path> chooseSaveFile(const zn::FileRequest&) override { return {}; }
+  bool runDialog(const std::string&, zn::DialogModel&) override { return false; }
+};
+
+const char* kinds[] = {"minimum", "coverage10"};
+
+std::string statusText(zn::ExactStatus s) {
+  switch (s) {
+    case zn::ExactStatus::Optimal: return "optimal";
+    case zn::ExactStatus::Stopped: return "stopped";
+    case zn::ExactStatus::TimeLimit: return "time limit";
+    case zn::ExactStatus::Infeasible: return "infeasible";
+  }
+  return "?";
+}
+
+void solveAndCount(benchmark::State& state, const zn::ExactProblem& p, int expected) {
+  zn::ExactResult r;
+  for (auto _ : state) r = zn::solveExact(p, {600.0, {}});
+  state.counters["taxa"] = p.rows() + p.taxaMet;
+  state.counters["cells"] = p.columns();
+  state.counters["objective"] = r.objective;
+  state.counters["areas"] = r.areas;
+  if (r.status != zn::ExactStatus::Optimal)
+    state.SkipWithError(("not proven optimal: " + statusText(r.status)).c_str());
+  else if (expected > 0 && r.objective != expected)
+    state.SkipWithError(("optimum " + std::to_string(r.objective) + ", expected " +
+                         std::to_string(expected)).c_str());
+}
+
+// ---- shipped samples --------------------------------------------------------
+
+struct Sample {
+  std::unique_ptr<QuietHost> host = std::make_unique<QuietHost>();
+  std::unique_ptr<zn::Session> s;
+};
+
+// A copy of the shipped program folder, removed at exit.
+struct ProgramFolder {
+  fs::path home = fs::temp_directory_path() / ("zn_bench_exact_" + std::to_string(::getpid()));
+  ProgramFolder() { zn::populateProgramFolder(home, fs::path(ZN_SOURCE_DIR) / "programdata"); }
+  ~ProgramFolder() {
+    std::error_code ec;
+    fs::remove_all(home, ec);
+  }
+};
+
+const fs::path& programFolder() {
+  static ProgramFolder folder;
+  return folder.home;
+}
+
+Sample openSample(const std::string& rel) {
+  Sample smp;
+  const bool britain = rel.rfind("britain/", 0) == 0;
+  smp.s = std::make_unique<zn::Session>(*smp.host, programFolder(),
+                                        britain ? zn::GridVariant::Britain : zn::GridVariant::World);
+  zn::startSession(*smp.s);
+  smp.host->next = programFolder() / rel;
+  zn::openDatafile(*smp.s);
+  return smp;
+}
+
+void BM_ShippedSample(benchmark::State& state, const std::string& rel, bool coverage) {
+  Sample smp = openSample(rel);
+  if (!smp.s->ws.datafile.opened) {
+    state.SkipWithError(("cannot open " + rel).c_str());
+    return;
+  }
+  zn::ExactRequest req;
+  if (coverage) req = {zn::ExactKind::CoverageByNumber, 10, 0.0};
+  solveAndCount(state, zn::buildExactProblem(*smp.s, req), 0);
+}
+
+// ---- whole datasets ---------------------------------------------------------
+
+fs::path sharedData() {
+  if (const char* env = std::getenv("ZN_SHARED_DATA")) return env;
+  return fs::path(ZN_SOURCE_DIR) / ".." / "shared" / "data";
+}
+
+// Splits one CSV line; quotes protect commas.
+std::vector<std::string> csvFields(const std::string& line) {
+  std::vector<std::string> out(1);
+  bool quoted = false;
+  for (char c : line) {
+    if (c == '"') quoted = !quoted;
+    else if (c == ',' && !quoted) out.emplace_back();
+    else if (c != '\r') out.back() += c;
+  }
+  return out;
+}
+
+// Every species a row, every occupied (cell_x, cell_y) a column.
+zn::ExactProblem datasetProblem(const fs::path& csv, zn::ExactKind kind, int areas) {
+  std::ifstream in(csv);
+  std::string line;
+  std::getline(in, line);
+  std::map<std::string, int> species;
+  std::map<std::pair<long, long>, int> cells;
+  std::vector<std::vector<std::int32_t>> rows;
+  while (std::getline(in, line)) {
+    auto f = csvFields(line);
+    if (f.size() < 7) continue;
+    auto [sp, newSpecies] = species.try_emplace(f[0], static_cast<int>(species.size()));
+    if (newSpecies) rows.emplace_back();
+    auto [cell, newCell] =
+        cells.try_emplace({std::atol(f[5].c_str()), std::atol(f[6].c_str())}, static_cast<int>(cells.size()));
+    (void)newCell;
+    rows[static_cast<std::size_t>(sp->second)].push_back(cell->second);
+  }
+  zn::ExactProblem p;
+  p.kind = kind;
+  p.areaLimit = kind == zn::ExactKind::MinimumSet ? static_cast<int>(cells.size()) : areas;
+  for (std::size_t c = 0; c < cells.size(); ++c) {
+    p.cells.push_back(static_cast<int>(c) + 1);
+    p.cost.push_back(1.0);
+  }
+  for (std::size_t t = 0; t < rows.size(); ++t) {
+    auto& r = rows[t];
+    std::sort(r.begin(), r.end());
+    r.erase(std::unique(r.begin(), r.end()), r.end());
+    p.addRow(static_cast<int>(t), 1, r);
+  }
+  p.taxaCounted = p.rows();
+  return p;
+}
+
+void BM_Dataset(benchmark::State& state, const std::string& folder, int optimum, bool coverage) {
+  const fs::path csv = sharedData() / folder / "data.csv";
+  if (!fs::exists(csv)) {
+    state.SkipWithError(("no " + csv.string()).c_str());
+    return;
+  }
+  const zn::ExactProblem p = datasetProblem(
+      csv, coverage ? zn::ExactKind::CoverageByNumber : zn::ExactKind::MinimumSet, 10);
+  solveAndCount(state, p, coverage ? 0 : optimum);
+}
+
+// Optima from the data README (CBC and GLPK agree there).
+const std::pair<const char*, int> kDatasets[] = {
+    {"bci_trees", 25},           {"acacia_australia", 77}, {"southern_africa_woody", 35},
+    {"phyllomedusa_frogs", 16},  {"washington_birds", 7},  {"carnivora_world", 51},
+    {"gb_butterflies_hectad", 6},
+};
+
+const char* kSamples[] = {"equal/carnivora.dat", "ravelund/marine.dat", "neotrop/phyllomedusa.dat",
+                          "safrica/woody.dat",   "austral/acacia.dat",  "britain/butterflies.dat"};
+
+int registerAll() {
+  for (bool coverage : {false, true}) {
+    const std::string kind = kinds[coverage ? 1 : 0];
+    for (const char* rel : kSamples)
+      benchmark::RegisterBenchmark(("Sample/" + kind + "/" + rel).c_str(),
+                                   [rel, coverage](benchmark::State& st) { BM_ShippedSample(st, rel, coverage); })
+          ->Unit(benchmark::kMillisecond)
+          ->Iterations(3);
+    for (const auto& [folder, optimum] : kDatasets)
+      benchmark::RegisterBenchmark(("Dataset/" + kind + "/" + folder).c_str(),
+                                   [f = std::string(folder), o = optimum, coverage](benchmark::State& st) {
+                                     BM_Dataset(st, f, o, coverage);
+                                   })
+          ->Unit(benchmark::kMillisecond)
+          ->Iterations(1);
+  }
+  return 0;
+}
+
+const int registered = registerAll();
+
+}  // namespace
+
+BENCHMARK_MAIN();

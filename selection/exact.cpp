@@ -1,0 +1,708 @@
+#include "selection/exact.h"
+
+#include <CbcEventHandler.hpp>
+#include <CbcHeuristic.hpp>
+#include <CbcHeuristicFPump.hpp>
+#include <CbcHeuristicLocal.hpp>
+#include <CbcHeuristicRINS.hpp>
+#include <CbcModel.hpp>
+#include <CglClique.hpp>
+#include <CglFlowCover.hpp>
+#include <CglGomory.hpp>
+#include <CglKnapsackCover.hpp>
+#include <CglMixedIntegerRounding2.hpp>
+#include <CglProbing.hpp>
+#include <CglZeroHalf.hpp>
+#include <CoinError.hpp>
+#include <CoinPackedMatrix.hpp>
+#include <OsiClpSolverInterface.hpp>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <limits>
+#include <numeric>
+
+#include "measures/presence.h"
+#include "selection/areaset.h"
+
+namespace zn {
+
+void ExactProblem::addRow(int taxon, int want, std::span<const std::int32_t> columns) {
+  if (rowStart.empty()) rowStart.push_back(0);
+  rowTaxon.push_back(taxon);
+  demand.push_back(want);
+  rowColumns.insert(rowColumns.end(), columns.begin(), columns.end());
+  rowStart.push_back(static_cast<std::int32_t>(rowColumns.size()));
+}
+
+bool exactByCost(const Session& s) { return s.settings[kOptimiseByCost] != 0 && s.costPresent; }
+
+ExactKind coverageKind(const Session& s) {
+  return exactByCost(s) ? ExactKind::CoverageByBudget : ExactKind::CoverageByNumber;
+}
+
+namespace {
+
+double cleanCost(double c) { return std::isfinite(c) && c > 0.0 ? c : 0.0; }
+
+}  // namespace
+
+ExactProblem buildExactProblem(const Session& s, const ExactRequest& request) {
+  ExactProblem p;
+  p.kind = request.kind;
+  p.rowStart.push_back(0);
+  const bool minimum = request.kind == ExactKind::MinimumSet;
+  p.byCost = minimum && exactByCost(s);
+  p.budget = cleanCost(request.budget);
+  if (!s.ws.datafile.opened) return p;
+
+  const PresenceIndex ix = buildPresenceIndex(s.ws, s.settings[kExcludedLevel]);
+  const auto cells = static_cast<std::size_t>(ix.cells);
+  const int goal = minimum ? std::max(1, s.settings[kNearMinimumGoal]) : 1;
+
+  std::vector<char> fixed(cells + 1, 0);
+  if (s.settings[kIncludeSeeds] == 0)
+    for (int a : s.areas.cells)
+      if (a >= 1 && a <= ix.cells && !fixed[static_cast<std::size_t>(a)]) {
+        fixed[static_cast<std::size_t>(a)] = 1;
+        p.fixedCells.push_back(a);
+      }
+  const int room = std::max(0, kAreaCapacity - static_cast<int>(p.fixedCells.size()));
+  p.areaLimit = request.kind == ExactKind::CoverageByNumber
+                    ? std::clamp(request.areasToAdd, 0, room)
+                    : room;
+
+  // Which taxa count and what each still wants; the columns are the free
+  // cells of the taxa that want more.
+  std::vector<int> want(static_cast<std::size_t>(ix.taxa), 0);
+  std::vector<std::int32_t> column(cells + 1, -1);
+  for (int t = 0; t < ix.taxa; ++t) {
+    if (!s.ws.passesGroup(t) || s.ws.cards.excluded(t) || ix.range(t) == 0) continue;
+    ++p.taxaCounted;
+    int have = 0;
+    for (std::int32_t n : ix.cellsOf(t)) have += fixed[static_cast<std::size_t>(n)];
+    const int w = std::min(goal, ix.range(t)) - have;
+    if (w <= 0) {
+      ++p.taxaMet;
+      continue;
+    }
+    want[static_cast<std::size_t>(t)] = w;
+    for (std::int32_t n : ix.cellsOf(t))
+      if (!fixed[static_cast<std::size_t>(n)]) column[static_cast<std::size_t>(n)] = 0;
+  }
+  for (std::size_t n = 1; n <= cells; ++n) {
+    if (column[n] < 0) continue;
+    column[n] = static_cast<std::int32_t>(p.cells.size());
+    p.cells.push_back(static_cast<int>(n));
+    p.cost.push_back(cleanCost(s.ws.cells.size() > n ? s.ws.cells[n].cost : 0.0));
+  }
+  std::vector<std::int32_t> row;
+  for (int t = 0; t < ix.taxa; ++t) {
+    if (want[static_cast<std::size_t>(t)] == 0) continue;
+    row.clear();
+    for (std::int32_t n : ix.cellsOf(t))
+      if (!fixed[static_cast<std::size_t>(n)]) row.push_back(column[static_cast<std::size_t>(n)]);
+    p.addRow(t, want[static_cast<std::size_t>(t)], row);
+  }
+  return p;
+}
+
+double exactGap(const ExactResult& r) {
+  if (r.status == ExactStatus::Optimal || !r.hasSolution) return 0.0;
+  const double d = std::fabs(r.objective - r.bound);
+  return d / std::max(std::fabs(r.objective), 1e-9);
+}
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// The programme as handed to CBC: duplicate columns merged where that is
+// safe, each row's columns renumbered, plus the transposed lists.
+struct Model {
+  const ExactProblem* p = nullptr;
+  bool coverage = false;
+  std::vector<int> col;                    // problem column of each model column
+  std::vector<std::int32_t> rowStart, rowCols;  // model columns of each row
+  std::vector<std::int32_t> colStart, colRows;  // rows of each model column
+  std::vector<char> forced;                // minimum set: a row needs every one of its cells
+
+  int rows() const { return static_cast<int>(rowStart.size()) - 1; }
+  int columns() const { return static_cast<int>(col.size()); }
+  double cost(int j) const { return cleanCost(p->cost[static_cast<std::size_t>(col[static_cast<std::size_t>(j)])]); }
+  int demand(int r) const { return coverage ? 1 : p->demand[static_cast<std::size_t>(r)]; }
+  std::span<const std::int32_t> rowOf(int r) const {
+    return {rowCols.data() + rowStart[static_cast<std::size_t>(r)],
+            rowCols.data() + rowStart[static_cast<std::size_t>(r) + 1]};
+  }
+  std::span<const std::int32_t> colOf(int j) const {
+    return {colRows.data() + colStart[static_cast<std::size_t>(j)],
+            colRows.data() + colStart[static_cast<std::size_t>(j) + 1]};
+  }
+};
+
+void transpose(Model& m, int columns) {
+  m.colStart.assign(static_cast<std::size_t>(columns) + 1, 0);
+  for (std::int32_t j : m.rowCols) ++m.colStart[static_cast<std::size_t>(j) + 1];
+  for (std::size_t j = 1; j < m.colStart.size(); ++j) m.colStart[j] += m.colStart[j - 1];
+  m.colRows.resize(m.rowCols.size());
+  std::vector<std::int32_t> fill(m.colStart.begin(), m.colStart.end() - 1);
+  for (int r = 0; r < m.rows(); ++r)
+    for (std::int32_t j : m.rowOf(r)) m.colRows[static_cast<std::size_t>(fill[static_cast<std::size_t>(j)]++)] = r;
+}
+
+// Columns that hold exactly the same rows are interchangeable when every row
+// wants one presence: only the cheapest (then the lowest-numbered) is kept.
+// With higher wants two such cells may both be needed, so all stay.
+Model reduce(const ExactProblem& p) {
+  Model m;
+  m.p = &p;
+  m.coverage = p.kind != ExactKind::MinimumSet;
+  const int columns = p.columns();
+  // Rows with their columns cleaned of bad indexes and repeats.
+  std::vector<std::int32_t> start{0}, cols;
+  for (int r = 0; r < p.rows(); ++r) {
+    const std::size_t from = cols.size();
+    for (std::int32_t j : p.columnsOf(r))
+      if (j >= 0 && j < columns) cols.push_back(j);
+    std::sort(cols.begin() + static_cast<std::ptrdiff_t>(from), cols.end());
+    cols.erase(std::unique(cols.begin() + static_cast<std::ptrdiff_t>(from), cols.end()), cols.end());
+    start.push_back(static_cast<std::int32_t>(cols.size()));
+  }
+  Model full;
+  full.p = &p;
+  full.coverage = m.coverage;
+  full.rowStart = std::move(start);
+  full.rowCols = std::move(cols);
+  full.col.resize(static_cast<std::size_t>(columns));
+  std::iota(full.col.begin(), full.col.end(), 0);
+  transpose(full, columns);
+
+  bool single = true;
+  for (int r = 0; r < full.rows() && single; ++r) single = full.demand(r) <= 1;
+  std::vector<std::int32_t> keepAs(static_cast<std::size_t>(columns), -1);
+  std::vector<int> order;
+  for (int j = 0; j < columns; ++j)
+    if (!full.colOf(j).empty()) order.push_back(j);
+  if (single) {
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+      auto ra = full.colOf(a), rb = full.colOf(b);
+      if (!std::equal(ra.begin(), ra.end(), rb.begin(), rb.end()))
+        return std::lexicographical_compare(ra.begin(), ra.end(), rb.begin(), rb.end());
+      return full.cost(a) < full.cost(b);
+    });
+    std::vector<int> kept;
+    for (std::size_t k = 0; k < order.size(); ++k) {
+      auto r = full.colOf(order[k]);
+      if (k > 0) {
+        auto q = full.colOf(order[k - 1]);
+        if (std::equal(r.begin(), r.end(), q.begin(), q.end())) continue;
+      }
+      kept.push_back(order[k]);
+    }
+    std::sort(kept.begin(), kept.end());
+    order = std::move(kept);
+  }
+  for (int j : order) {
+    keepAs[static_cast<std::size_t>(j)] = static_cast<std::int32_t>(m.col.size());
+    m.col.push_back(j);
+  }
+  m.rowStart.push_back(0);
+  for (int r = 0; r < full.rows(); ++r) {
+    for (std::int32_t j : full.rowOf(r))
+      if (keepAs[static_cast<std::size_t>(j)] >= 0) m.rowCols.push_back(keepAs[static_cast<std::size_t>(j)]);
+    m.rowStart.push_back(static_cast<std::int32_t>(m.rowCols.size()));
+  }
+  transpose(m, m.columns());
+  m.forced.assign(static_cast<std::size_t>(m.columns()), 0);
+  if (!m.coverage)
+    for (int r = 0; r < m.rows(); ++r)
+      if (static_cast<int>(m.rowOf(r).size()) <= m.demand(r))
+        for (std::int32_t j : m.rowOf(r)) m.forced[static_cast<std::size_t>(j)] = 1;
+  return m;
+}
+
+// A chosen set of model columns with the counts it gives each row.
+struct Choice {
+  std::vector<char> in;
+  std::vector<int> count;  // presences per row
+};
+
+Choice makeChoice(const Model& m, const std::vector<char>& in) {
+  Choice c{in, std::vector<int>(static_cast<std::size_t>(m.rows()), 0)};
+  for (int j = 0; j < m.columns(); ++j)
+    if (in[static_cast<std::size_t>(j)])
+      for (std::int32_t r : m.colOf(j)) ++c.count[static_cast<std::size_t>(r)];
+  return c;
+}
+
+// Drops chosen columns that no row needs: every row keeps what it has up to
+// its want. The dearest (then the highest-numbered) go first.
+void prune(const Model& m, Choice& c) {
+  std::vector<int> chosen;
+  for (int j = 0; j < m.columns(); ++j)
+    if (c.in[static_cast<std::size_t>(j)]) chosen.push_back(j);
+  std::sort(chosen.begin(), chosen.end(), [&](int a, int b) {
+    return m.cost(a) != m.cost(b) ? m.cost(a) > m.cost(b) : a > b;
+  });
+  for (int j : chosen) {
+    if (m.forced[static_cast<std::size_t>(j)]) continue;
+    bool needed = false;
+    for (std::int32_t r : m.colOf(j)) {
+      const int have = c.count[static_cast<std::size_t>(r)];
+      if (have <= m.demand(r)) needed = true;
+    }
+    if (needed) continue;
+    c.in[static_cast<std::size_t>(j)] = 0;
+    for (std::int32_t r : m.colOf(j)) --c.count[static_cast<std::size_t>(r)];
+  }
+}
+
+// Greedy start: repeatedly the column meeting most outstanding wants (per
+// unit of cost where cost counts), within the area and budget limits.
+std::vector<char> greedy(const Model& m) {
+  const ExactProblem& p = *m.p;
+  const bool byCost = p.byCost || p.kind == ExactKind::CoverageByBudget;
+  std::vector<int> need(static_cast<std::size_t>(m.rows()));
+  for (int r = 0; r < m.rows(); ++r) need[static_cast<std::size_t>(r)] = m.demand(r);
+  std::vector<int> gain(static_cast<std::size_t>(m.columns()), 0);
+  for (int j = 0; j < m.columns(); ++j) gain[static_cast<std::size_t>(j)] = static_cast<int>(m.colOf(j).size());
+  std::vector<char> in(static_cast<std::size_t>(m.columns()), 0);
+  int areas = 0;
+  double spent = 0.0;
+  const int limit = p.kind == ExactKind::MinimumSet ? m.columns() : p.areaLimit;
+  while (areas < limit) {
+    int best = -1;
+    double bestValue = 0.0;
+    for (int j = 0; j < m.columns(); ++j) {
+      const int g = gain[static_cast<std::size_t>(j)];
+      if (in[static_cast<std::size_t>(j)] || g == 0) continue;
+      const double c = m.cost(j);
+      if (p.kind == ExactKind::CoverageByBudget && spent + c > p.budget) continue;
+      const double v = !byCost ? g : (c > 0.0 ? g / c : std::numeric_limits<double>::infinity());
+      if (best < 0 || v > bestValue || (v == bestValue && c < m.cost(best))) best = j, bestValue = v;
+    }
+    if (best < 0) break;
+    in[static_cast<std::size_t>(best)] = 1;
+    ++areas;
+    spent += m.cost(best);
+    for (std::int32_t r : m.colOf(best)) {
+      int& n = need[static_cast<std::size_t>(r)];
+      if (n == 0) continue;
+      if (--n == 0)
+        for (std::int32_t k : m.rowOf(r)) --gain[static_cast<std::size_t>(k)];
+    }
+  }
+  return in;
+}
+
+double totalCost(const Model& m, const std::vector<char>& in) {
+  double sum = 0.0;
+  for (int j = 0; j < m.columns(); ++j)
+    if (in[static_cast<std::size_t>(j)]) sum += m.cost(j);
+  return sum;
+}
+
+int countIn(const std::vector<char>& in) { return static_cast<int>(std::count(in.begin(), in.end(), 1)); }
+
+int rowsMet(const Model& m, const Choice& c) {
+  int met = 0;
+  for (int r = 0; r < m.rows(); ++r) met += c.count[static_cast<std::size_t>(r)] >= m.demand(r);
+  return met;
+}
+
+bool meetsAll(const Model& m, const Choice& c) { return rowsMet(m, c) == m.rows(); }
+
+std::vector<int> cellsOf(const Model& m, const std::vector<char>& in) {
+  std::vector<int> out;
+  for (int j = 0; j < m.columns(); ++j)
+    if (in[static_cast<std::size_t>(j)]) out.push_back(m.p->cells[static_cast<std::size_t>(m.col[static_cast<std::size_t>(j)])]);
+  return out;
+}
+
+// One stage of the lexicographic solve: what it minimises and which earlier
+// results it must keep.
+enum class Goal { Areas, Cost, Uncovered };
+
+struct Stage {
+  int number = 1;
+  Goal goal = Goal::Areas;
+  int keepCovered = -1;  // coverage: rows that must stay covered (-1 none)
+  int keepAreas = -1;    // at most this many areas (-1 none)
+};
+
+// What the event handler shares with the solve; the handler itself is
+// cloned by CBC, so it only holds a pointer to this.
+struct Watch {
+  const Model* m = nullptr;
+  const ExactOptions* options = nullptr;
+  Clock::time_point start;
+  double limit = 0.0;  // seconds, 0 = none
+  Stage stage;
+  double offset = 0.0;  // stage objective = offset + sign * CBC objective
+  double sign = 1.0;
+  bool integral = true;
+  double lastReport = -1.0;
+  bool stopped = false;
+  bool timedOut = false;
+  std::vector<int> cells;
+
+  double seconds() const { return std::chrono::duration<double>(Clock::now() - start).count(); }
+  double value(double cbc) const { return offset + sign * cbc; }
+  double bound(double cbc) const {
+    double b = value(cbc);
+    if (integral) b = sign > 0 ? std::ceil(b - 1e-6) : std::floor(b + 1e-6);
+    return b;
+  }
+  bool report(bool hasSolution, double objective, double bound, const double* x) {
+    if (!options->progress) return true;
+    lastReport = seconds();
+    cells.clear();
+    if (x) {
+      std::vector<char> in(static_cast<std::size_t>(m->columns()), 0);
+      for (int j = 0; j < m->columns(); ++j) in[static_cast<std::size_t>(j)] = x[j] > 0.5;
+      cells = cellsOf(*m, in);
+    }
+    ExactProgress pr;
+    pr.stage = stage.number;
+    pr.hasSolution = hasSolution;
+    pr.objective = objective;
+    pr.bound = bound;
+    pr.cells = cells;
+    pr.seconds = lastReport;
+    return options->progress(pr);
+  }
+};
+
+class Handler : public CbcEventHandler {
+ public:
+  explicit Handler(Watch* w) : w_(w) {}
+  CbcEventHandler* clone() const override { return new Handler(*this); }
+
+  CbcAction event(CbcEvent e) override {
+    if (e != node && e != solution && e != heuristicSolution && e != treeStatus) return noAction;
+    const double t = w_->seconds();
+    if (w_->limit > 0.0 && t > w_->limit) {
+      w_->timedOut = true;
+      return stop;
+    }
+    const bool found = e == solution || e == heuristicSolution;
+    if (!found && w_->lastReport >= 0.0 && t - w_->lastReport < 0.2) return noAction;
+    const CbcModel* model = getModel();
+    const double* x = model->bestSolution();
+    const bool has = x != nullptr;
+    const double obj = has ? w_->value(model->getObjValue()) : 0.0;
+    const double bound = w_->bound(model->getBestPossibleObjValue());
+    if (!w_->report(has, obj, bound, x)) {
+      w_->stopped = true;
+      return stop;
+    }
+    return noAction;
+  }
+
+ private:
+  Watch* w_;
+};
+
+struct StageResult {
+  bool proven = false;
+  bool infeasible = false;
+  bool hasSolution = false;
+  std::vector<char> in;
+  double bound = 0.0;  // in CBC's (minimised) terms
+};
+
+// Builds and solves one stage. `start` is a feasible set for it, or empty.
+StageResult solveStage(const Model& m, const Stage& st, const std::vector<char>& start, Watch& w) {
+  const ExactProblem& p = *m.p;
+  const int nx = m.columns();
+  const int ny = m.coverage ? m.rows() : 0;
+  const int n = nx + ny;
+  std::vector<double> colLo(static_cast<std::size_t>(n), 0.0), colUp(static_cast<std::size_t>(n), 1.0);
+  std::vector<double> obj(static_cast<std::size_t>(n), 0.0);
+  for (int j = 0; j < nx; ++j) {
+    if (m.forced[static_cast<std::size_t>(j)]) colLo[static_cast<std::size_t>(j)] = 1.0;
+    if (st.goal == Goal::Areas) obj[static_cast<std::size_t>(j)] = 1.0;
+    if (st.goal == Goal::Cost) obj[static_cast<std::size_t>(j)] = m.cost(j);
+  }
+  if (st.goal == Goal::Uncovered)
+    for (int r = 0; r < ny; ++r) obj[static_cast<std::size_t>(nx + r)] = -1.0;
+
+  CoinPackedMatrix matrix(false, 0, 0);
+  matrix.setDimensions(0, n);
+  std::vector<double> rowLo, rowUp;
+  std::vector<int> idx;
+  std::vector<double> val;
+  auto addRow = [&](double lo, double up) {
+    matrix.appendRow(static_cast<int>(idx.size()), idx.data(), val.data());
+    rowLo.push_back(lo);
+    rowUp.push_back(up);
+    idx.clear();
+    val.clear();
+  };
+  const double inf = COIN_DBL_MAX;
+  for (int r = 0; r < m.rows(); ++r) {
+    for (std::int32_t j : m.rowOf(r)) idx.push_back(j), val.push_back(1.0);
+    if (m.coverage) {
+      idx.push_back(nx + r), val.push_back(-1.0);
+      addRow(0.0, inf);  // y_r <= presences of r
+    } else {
+      addRow(m.demand(r), inf);
+    }
+  }
+  int areaCap = p.areaLimit;
+  if (st.keepAreas >= 0) areaCap = std::min(areaCap, st.keepAreas);
+  if (nx > areaCap) {
+    for (int j = 0; j < nx; ++j) idx.push_back(j), val.push_back(1.0);
+    addRow(-inf, areaCap);
+  }
+  if (p.kind == ExactKind::CoverageByBudget) {
+    for (int j = 0; j < nx; ++j)
+      if (m.cost(j) > 0.0) idx.push_back(j), val.push_back(m.cost(j));
+    addRow(-inf, p.budget);
+  }
+  if (st.keepCovered >= 0) {
+    for (int r = 0; r < ny; ++r) idx.push_back(nx + r), val.push_back(1.0);
+    addRow(st.keepCovered, inf);
+  }
+
+  OsiClpSolverInterface solver;
+  solver.messageHandler()->setLogLevel(0);
+  solver.loadProblem(matrix, colLo.data(), colUp.data(), obj.data(), rowLo.data(), rowUp.data());
+  for (int j = 0; j < nx; ++j) solver.setInteger(j);
+
+  CbcModel model(solver);
+  model.setLogLevel(0);
+  model.messageHandler()->setLogLevel(0);
+  model.solver()->messageHandler()->setLogLevel(0);
+  model.setNumberThreads(0);
+  model.setUseElapsedTime(true);
+  if (w.limit > 0.0) model.setMaximumSeconds(std::max(0.01, w.limit - w.seconds()));
+  // Covered taxa, areas and whole-number costs change in steps of one.
+  bool steps = true;
+  if (st.goal == Goal::Cost)
+    for (int j = 0; j < nx && steps; ++j) steps = m.cost(j) == std::floor(m.cost(j));
+  if (steps) model.setCutoffIncrement(0.999);
+
+  CglProbing probing;
+  probing.setUsingObjective(true);
+  probing.setMaxPass(1);
+  probing.setMaxPassRoot(5);
+  probing.setMaxProbe(10);
+  probing.setMaxProbeRoot(1000);
+  probing.setMaxLook(50);
+  probing.setMaxLookRoot(500);
+  probing.setMaxElements(200);
+  probing.setRowCuts(3);
+  CglGomory gomory;
+  gomory.setLimit(300);
+  CglKnapsackCover knapsack;
+  CglClique clique;
+  clique.setStarCliqueReport(false);
+  clique.setRowCliqueReport(false);
+  CglMixedIntegerRounding2 rounding2;
+  CglFlowCover flow;
+  CglZeroHalf zeroHalf;
+  model.addCutGenerator(&probing, -1, "Probing");
+  model.addCutGenerator(&gomory, -1, "Gomory");
+  model.addCutGenerator(&knapsack, -1, "Knapsack");
+  model.addCutGenerator(&clique, -1, "Clique");
+  model.addCutGenerator(&rounding2, -1, "MixedIntegerRounding2");
+  model.addCutGenerator(&flow, -1, "FlowCover");
+  model.addCutGenerator(&zeroHalf, -1, "ZeroHalf");
+  CbcRounding heurRounding(model);
+  model.addHeuristic(&heurRounding);
+  CbcHeuristicLocal local(model);
+  model.addHeuristic(&local);
+  CbcHeuristicFPump pump(model);
+  model.addHeuristic(&pump);
+  CbcHeuristicRINS rins(model);
+  model.addHeuristic(&rins);
+
+  Handler handler(&w);
+  model.passInEventHandler(&handler);
+
+  StageResult res;
+  model.initialSolve();
+  if (!start.empty()) {
+    std::vector<double> x(static_cast<std::size_t>(n), 0.0);
+    const Choice c = makeChoice(m, start);
+    double value = 0.0;
+    for (int j = 0; j < nx; ++j) {
+      x[static_cast<std::size_t>(j)] = start[static_cast<std::size_t>(j)] ? 1.0 : 0.0;
+      value += obj[static_cast<std::size_t>(j)] * x[static_cast<std::size_t>(j)];
+    }
+    for (int r = 0; r < ny; ++r) {
+      x[static_cast<std::size_t>(nx + r)] = c.count[static_cast<std::size_t>(r)] > 0 ? 1.0 : 0.0;
+      value += obj[static_cast<std::size_t>(nx + r)] * x[static_cast<std::size_t>(nx + r)];
+    }
+    model.setBestSolution(x.data(), n, value, true);
+  }
+  if (model.solver()->isProvenPrimalInfeasible()) {
+    res.infeasible = true;
+    return res;
+  }
+  model.branchAndBound();
+
+  res.proven = model.isProvenOptimal() && !w.stopped && !w.timedOut;
+  res.infeasible = model.isProvenInfeasible();
+  res.bound = model.getBestPossibleObjValue();
+  if (const double* x = model.bestSolution()) {
+    res.hasSolution = true;
+    res.in.assign(static_cast<std::size_t>(nx), 0);
+    for (int j = 0; j < nx; ++j) res.in[static_cast<std::size_t>(j)] = x[j] > 0.5;
+  }
+  if (model.isSecondsLimitReached()) w.timedOut = true;
+  return res;
+}
+
+// Shows the start set of a stage; false when the user stops at once.
+bool reportStart(const Model& m, const Stage& st, const std::vector<char>& in, Watch& w) {
+  const Choice c = makeChoice(m, in);
+  const double v = st.goal == Goal::Uncovered ? w.offset + rowsMet(m, c)
+                   : st.goal == Goal::Areas   ? countIn(in)
+                                              : totalCost(m, in);
+  const double trivial = st.goal == Goal::Uncovered ? w.offset + m.rows() : 0.0;
+  std::vector<double> x(in.begin(), in.end());
+  if (w.report(true, v, trivial, x.data())) return true;
+  w.stopped = true;
+  return false;
+}
+
+}  // namespace
+
+ExactResult solveExact(const ExactProblem& p, const ExactOptions& options) {
+  ExactResult out;
+  Watch w;
+  w.start = Clock::now();
+  w.options = &options;
+  w.limit = std::isfinite(options.timeLimitSeconds) && options.timeLimitSeconds > 0.0
+                ? options.timeLimitSeconds
+                : 0.0;
+  const Model m = reduce(p);
+  w.m = &m;
+  const bool minimum = p.kind == ExactKind::MinimumSet;
+  auto finish = [&](const std::vector<char>& in) {
+    Choice c = makeChoice(m, in);
+    prune(m, c);
+    out.hasSolution = true;
+    out.cells = cellsOf(m, c.in);
+    out.areas = countIn(c.in);
+    out.cost = totalCost(m, c.in);
+    out.represented = p.taxaMet + rowsMet(m, c);
+    if (minimum)
+      out.objective = p.byCost ? out.cost : out.areas;
+    else
+      out.objective = out.represented;
+  };
+
+  // Wants that no choice can meet make the minimum set impossible; coverage
+  // simply leaves such taxa out.
+  if (minimum) {
+    int forcedCount = 0;
+    for (char f : m.forced) forcedCount += f;
+    bool possible = forcedCount <= p.areaLimit;
+    for (int r = 0; r < m.rows() && possible; ++r)
+      possible = static_cast<int>(m.rowOf(r).size()) >= m.demand(r);
+    if (!possible) {
+      out.status = ExactStatus::Infeasible;
+      out.seconds = w.seconds();
+      return out;
+    }
+  }
+  std::vector<char> best = greedy(m);
+  bool haveBest = !minimum || (meetsAll(m, makeChoice(m, best)) && countIn(best) <= p.areaLimit);
+  if (haveBest) {
+    Choice c = makeChoice(m, best);
+    prune(m, c);
+    best = c.in;
+  } else {
+    best.clear();
+  }
+  if (m.rows() == 0) {
+    out.status = ExactStatus::Optimal;
+    finish(std::vector<char>(static_cast<std::size_t>(m.columns()), 0));
+    out.bound = out.objective;
+    out.seconds = w.seconds();
+    return out;
+  }
+
+  std::vector<Stage> stages;
+  if (minimum) {
+    stages.push_back({1, p.byCost ? Goal::Cost : Goal::Areas, -1, -1});
+  } else {
+    stages.push_back({1, Goal::Uncovered, -1, -1});
+    stages.push_back({2, Goal::Areas, 0, -1});
+    bool costsDiffer = false;
+    for (int j = 1; j < m.columns() && !costsDiffer; ++j) costsDiffer = m.cost(j) != m.cost(0);
+    if (costsDiffer) stages.push_back({3, Goal::Cost, 0, 0});
+  }
+
+  // Stage 1 fixes the main objective; later stages only run once the stage
+  // before them is proven, and keep what it achieved.
+  std::size_t proven = 0;
+  bool firstProven = false;
+  double firstBound = minimum ? 0.0 : -m.rows();  // CBC's terms; trivial until solved
+  int covered = 0, areas = 0;
+  try {
+    for (Stage st : stages) {
+      st.keepCovered = st.number > 1 ? covered : -1;
+      st.keepAreas = st.number > 2 ? areas : -1;
+      w.stage = st;
+      w.sign = st.goal == Goal::Uncovered ? -1.0 : 1.0;
+      w.offset = st.goal == Goal::Uncovered ? p.taxaMet : 0.0;
+      w.integral = st.goal != Goal::Cost;
+      w.lastReport = -1.0;
+      if (haveBest && !reportStart(m, st, best, w)) break;
+      if (w.limit > 0.0 && w.seconds() >= w.limit) {
+        w.timedOut = true;
+        break;
+      }
+      const StageResult r = solveStage(m, st, haveBest ? best : std::vector<char>{}, w);
+      if (st.number == 1) {
+        if (r.infeasible && !r.hasSolution) {
+          out.status = ExactStatus::Infeasible;
+          out.seconds = w.seconds();
+          return out;
+        }
+        firstProven = r.proven;
+        firstBound = r.bound;
+      }
+      if (r.hasSolution) {
+        best = r.in;
+        haveBest = true;
+      }
+      if (!r.proven || !haveBest) break;
+      ++proven;
+      const Choice c = makeChoice(m, best);
+      covered = rowsMet(m, c);
+      areas = countIn(best);
+    }
+  } catch (const CoinError&) {
+    w.stopped = true;  // the solver gave up; what it found so far stands
+  }
+
+  if (haveBest) finish(best);
+  if (proven == stages.size()) {
+    out.status = ExactStatus::Optimal;
+    out.bound = out.objective;
+  } else {
+    out.status = w.stopped ? ExactStatus::Stopped : ExactStatus::TimeLimit;
+    if (firstProven) {
+      out.bound = out.objective;
+    } else {
+      w.sign = minimum ? 1.0 : -1.0;
+      w.offset = minimum ? 0.0 : p.taxaMet;
+      w.integral = !(minimum && p.byCost);
+      // No bound weaker than the trivial one, and none past the set in hand.
+      const double b = w.bound(firstBound);
+      out.bound = minimum ? std::clamp(b, 0.0, out.objective)
+                          : std::clamp(b, out.objective, static_cast<double>(p.taxaMet + m.rows()));
+    }
+  }
+  out.seconds = w.seconds();
+  return out;
+}
+
+}  // namespace zn

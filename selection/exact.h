@@ -1,0 +1,120 @@
+// Exact area sets: the minimum set and the maximum coverage solved as integer
+// programmes by COIN-OR CBC, to proven optimality or to a time limit, so the
+// quick near-minimum and coverage sets can be judged against the optimum.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <span>
+#include <vector>
+
+#include "store/session.h"
+
+namespace zn {
+
+enum class ExactKind {
+  MinimumSet,        // fewest areas (or least cost) meeting every goal
+  CoverageByNumber,  // most taxa represented with at most N new areas
+  CoverageByBudget,  // most taxa represented within a budget
+};
+
+// The programme in cell and taxon terms. Columns are the cells that may be
+// chosen; each row is a taxon that still wants `demand` more presences
+// among them (the fixed cells already counted).
+struct ExactProblem {
+  ExactKind kind = ExactKind::MinimumSet;
+  bool byCost = false;            // minimum set: least total cost rather than fewest areas
+  int areaLimit = 0;              // most new areas the set can take (coverage by number: N)
+  double budget = 0.0;            // coverage by budget
+  std::vector<int> fixedCells;    // seeds that stay in, in set order
+  std::vector<int> cells;         // cell number of each column, ascending
+  std::vector<double> cost;       // cost of each column, >= 0
+  std::vector<int> rowTaxon;      // taxon (card index) of each row
+  std::vector<int> demand;        // presences each row still needs, >= 1
+  std::vector<std::int32_t> rowStart;    // rows + 1 entries into rowColumns
+  std::vector<std::int32_t> rowColumns;  // column indexes, ascending within a row
+  int taxaCounted = 0;            // included taxa with records
+  int taxaMet = 0;                // of those, already met by the fixed cells alone
+
+  int rows() const { return static_cast<int>(demand.size()); }
+  int columns() const { return static_cast<int>(cells.size()); }
+  std::span<const std::int32_t> columnsOf(int r) const {
+    return {rowColumns.data() + rowStart[static_cast<std::size_t>(r)],
+            rowColumns.data() + rowStart[static_cast<std::size_t>(r) + 1]};
+  }
+  // Appends a row over the given columns.
+  void addRow(int taxon, int want, std::span<const std::int32_t> columns);
+};
+
+// What a selection may add: N areas or a budget (the coverage kinds).
+struct ExactRequest {
+  ExactKind kind = ExactKind::MinimumSet;
+  int areasToAdd = 0;
+  double budget = 0.0;
+};
+
+// Cost optimisation is in force: the option is on and cost data exist.
+bool exactByCost(const Session& s);
+
+// The coverage question the session's options ask: by budget under cost
+// optimisation, else by number.
+ExactKind coverageKind(const Session& s);
+
+// Builds the programme from the session: included taxa with records (group
+// code, excluded data level, excluded taxa; excluded areas hold no records),
+// each wanting min(goal, range size) presences for the minimum set and one
+// for coverage; the areas of the set stay fixed unless "include seed areas"
+// is on, in which case the optimum replaces them.
+ExactProblem buildExactProblem(const Session& s, const ExactRequest& request);
+
+enum class ExactStatus {
+  Optimal,     // proven optimal (every stage for coverage)
+  Stopped,     // the progress callback asked to stop
+  TimeLimit,   // the time ran out; the best set found is returned
+  Infeasible,  // no set meets the goals within the area capacity
+};
+
+// Reported while solving. Stage 1 is the main objective (areas or cost for
+// the minimum set, taxa represented for coverage, fixed cells' taxa
+// included); coverage then finds the fewest areas (stage 2) and the least
+// cost (stage 3) that keep that coverage. objective and bound are in the
+// stage's terms.
+struct ExactProgress {
+  int stage = 1;
+  bool hasSolution = false;
+  double objective = 0.0;
+  double bound = 0.0;
+  std::span<const int> cells;  // best set's new cells so far
+  double seconds = 0.0;
+};
+
+// Returns false to stop the solver; the best set so far is kept.
+using ExactCallback = std::function<bool(const ExactProgress&)>;
+
+struct ExactOptions {
+  double timeLimitSeconds = 60.0;  // <= 0 or not finite: no limit
+  ExactCallback progress;
+};
+
+struct ExactResult {
+  ExactStatus status = ExactStatus::Infeasible;
+  bool hasSolution = false;
+  std::vector<int> cells;  // new cells chosen, ascending (fixed cells not included)
+  // Minimum set: areas or cost of the new cells; coverage: taxa represented,
+  // the fixed cells' taxa included.
+  double objective = 0.0;
+  // Proven bound on the objective: lower for the minimum set, upper for
+  // coverage. Equal to the objective when optimal.
+  double bound = 0.0;
+  int areas = 0;         // new cells
+  double cost = 0.0;     // their total cost
+  int represented = 0;   // included taxa meeting their want (fixed cells included)
+  double seconds = 0.0;
+};
+
+ExactResult solveExact(const ExactProblem& problem, const ExactOptions& options = {});
+
+// Relative gap between the objective and the bound, 0 when optimal.
+double exactGap(const ExactResult& r);
+
+}  // namespace zn
