@@ -9,6 +9,7 @@
 #include "measures/scores.h"
 #include "measures/selective.h"
 #include "measures/smoothing.h"
+#include "shell/options.h"
 #include "shell/results.h"
 #include "shell/status.h"
 #include "store/datafile.h"
@@ -135,6 +136,48 @@ void Shell::connectCore() {
     if (sh.flags.view3D) return;
     swapScores(sh.session);
     sh.flags.scoresSwapped = true;
+    sh.retitle();
+  });
+  connect(2900, [](Shell& sh) {
+    Session& s = sh.session;
+    occupancyPass(s.ws, s.settings[kExcludedLevel], s.areas);
+    ToolsOptionsModel m(s.settings, toolsOptionsFacts(s, sh.flags.threatPresent));
+    const bool accepted = sh.host.runDialog("ToptDlgBox", m);
+    if (m.redrawRequested()) sh.host.requestRedraw();
+    if (!accepted) return;
+    m.apply(s.settings, s.areas);
+    BusyGuard busy(sh.host);
+    if (toolsOptionsNeedRerun(m.opened, s.settings, m.cancelRerun))
+      sh.finishTitle(applyRecompute(s, Recompute::ToolsOptions, sh.titleContext()));
+    else
+      sh.retitle();
+  });
+  connect(3400, [](Shell& sh) {
+    Session& s = sh.session;
+    MapOptionsModel m(s.settings, s.map.title, mapOptionsFacts(s, sh.display.palette));
+    if (!sh.host.runDialog("MoptDlgBox", m)) return;
+    const MapOptionsChanges changes = m.changes();
+    m.apply(s.settings, s.map);
+    if (sh.flags.view3D) {
+      sh.host.requestRedraw();
+      return;
+    }
+    // A map drawn without the world outline gets its grid type back first.
+    if (s.coastApplies == 0 && s.ws.datafile.opened) loadGridType(s);
+    if (changes.palette) buildPalette(sh.display.palette, s.settings);
+    if (changes.reclass || changes.title)
+      sh.retitle();
+    else
+      sh.host.requestRedraw();
+  });
+  connect(3100, [](Shell& sh) {
+    Session& s = sh.session;
+    MapInfoModel m(s.map, s.backgroundMap, s.costPresent, sh.flags.threatPresent, !sh.flags.view3D);
+    if (!sh.host.runDialog("SummDlgBox", m)) return;
+    if (m.swapRequested) {
+      swapScores(s);
+      sh.flags.scoresSwapped = true;
+    }
     sh.retitle();
   });
   connect(40015, [](Shell& sh) {

@@ -6,7 +6,7 @@
 
 #include "shell/qt/mainwindow.h"
 #include "shell/qt/mapview.h"
-#include "ui/displaydialogs.h"
+#include "ui/dialogs.h"
 
 namespace zn {
 
@@ -77,7 +77,7 @@ std::optional<std::filesystem::path> QtHost::chooseSaveFile(const FileRequest& r
 bool QtHost::runDialog(const std::string& name, DialogModel& model) {
   auto it = dialogs_.find(name);
   if (it != dialogs_.end()) return it->second(parent(), model);
-  if (isDisplayDialog(name)) return runDisplayDialog(name, model, parent());
+  if (isUiDialog(name)) return runUiDialog(name, model, parent());
   return false;
 }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "shell/dispatch.h"
+#include "shell/options.h"
 #include "shell/results.h"
 #include "measures/scores.h"
 #include "shell/status.h"
@@ -149,6 +150,51 @@ TEST_F(ShellScenario, SteppingThroughASingleTaxonStopsAtTheEnds) {
   EXPECT_TRUE(shell->stepTaxon(20));
   EXPECT_EQ(firstMarkedTaxon(session->ws), 20);
   EXPECT_EQ(session->map.title, "plot " + displayName(session->ws.cards.name(20)));
+}
+
+TEST_F(ShellScenario, ToolsOptionsRerunFollowsTheMapOnScreen) {
+  openSample("equal/carnivora.dat");
+  auto changeFormula = [](const std::string& name, DialogModel& m) {
+    ASSERT_EQ(name, "ToptDlgBox");
+    auto& t = dynamic_cast<ToolsOptionsModel&>(m);
+    t.setChecked(2901, true);  // rarity by difference formula
+  };
+  host.onDialog = changeFormula;
+  // Range-size rarity is computed again with the new formula.
+  shell->dispatch(2300);
+  EXPECT_EQ(session->map.title, "range-size rarity (inverse)");
+  host.dialogAnswers.push_back(true);
+  shell->dispatch(2900);
+  EXPECT_EQ(session->map.title, "range-size rarity (difference)");
+  // Level n richness becomes richness.
+  shell->dispatch(40001);
+  session->settings[kRarityFormula] = 1;
+  host.dialogAnswers.push_back(true);
+  shell->dispatch(2900);
+  EXPECT_EQ(session->map.measureCode, 1);
+  EXPECT_EQ(session->map.title, "richness");
+  // Cancel changes nothing.
+  session->settings[kRarityFormula] = 1;
+  shell->dispatch(2300);
+  host.dialogAnswers.push_back(false);
+  shell->dispatch(2900);
+  EXPECT_EQ(session->map.title, "range-size rarity (inverse)");
+}
+
+TEST_F(ShellScenario, MapInfoSwapAndMapOptionsRetitle) {
+  openSample("equal/carnivora.dat");
+  shell->dispatch(2300);
+  host.onDialog = [](const std::string& name, DialogModel& m) {
+    if (name == "SummDlgBox") dynamic_cast<MapInfoModel&>(m).pressSwap();
+    if (name == "MoptDlgBox") dynamic_cast<MapOptionsModel&>(m).setTitle("my carnivores");
+  };
+  host.dialogAnswers.push_back(true);
+  shell->dispatch(3100);
+  EXPECT_TRUE(shell->flags.scoresSwapped);
+  EXPECT_TRUE(shell->menu()[4400].enabled || !shell->connected(4400));
+  host.dialogAnswers.push_back(true);
+  shell->dispatch(3400);
+  EXPECT_EQ(host.dialogs.back(), "MoptDlgBox");
 }
 
 }  // namespace

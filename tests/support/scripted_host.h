@@ -3,6 +3,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -57,8 +58,12 @@ class ScriptedHost : public ShellHost {
     saveFiles.pop_front();
     return p;
   }
-  bool runDialog(const std::string& name, DialogModel&) override {
+  // Plays the user's part inside a dialog before it is answered.
+  std::function<void(const std::string& name, DialogModel& model)> onDialog;
+
+  bool runDialog(const std::string& name, DialogModel& model) override {
     dialogs.push_back(name);
+    if (onDialog) onDialog(name, model);
     if (dialogAnswers.empty()) return false;
     bool a = dialogAnswers.front();
     dialogAnswers.pop_front();
@@ -78,6 +83,7 @@ class ScriptedHost : public ShellHost {
   void showAbout() override { shellCalls.push_back("about"); }
   void requestClose() override { shellCalls.push_back("close"); }
   void openModeless(const std::string& name) override { shellCalls.push_back("open " + name); }
+  void closeModeless(const std::string& name) override { shellCalls.push_back("close " + name); }
   std::int64_t timeOfDay() override { return 1000; }
 
   // "caption: text" of every message shown, in order.
