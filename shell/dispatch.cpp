@@ -165,10 +165,14 @@ void Shell::connectCore() {
     // A map drawn without the world outline gets its grid type back first.
     if (s.coastApplies == 0 && s.ws.datafile.opened) loadGridType(s);
     if (changes.palette) buildPalette(sh.display.palette, s.settings);
-    if (changes.reclass || changes.title)
-      sh.retitle();
-    else
-      sh.host.requestRedraw();
+    // Recolour without the title builder, which would overwrite a title the
+    // user has just typed.
+    const int code = s.map.measureCode;
+    if (changes.reclass && s.scoresPresent && code != 0 && code != 25 && code != 37)
+      sh.display.classes = classifyScores(s, sh.display.palette);
+    if (sh.display.view.zoomed) s.savedFillFrameCoast = s.settings[kFillFrameCoast];
+    sh.refreshMenus();
+    sh.host.requestRedraw();
   });
   connect(3100, [](Shell& sh) {
     Session& s = sh.session;

@@ -195,6 +195,7 @@ TEST_F(ShellScenario, MapInfoSwapAndMapOptionsRetitle) {
   host.dialogAnswers.push_back(true);
   shell->dispatch(3400);
   EXPECT_EQ(host.dialogs.back(), "MoptDlgBox");
+  EXPECT_EQ(session->map.title, "my carnivores");  // a typed title stays
 }
 
 }  // namespace
