@@ -118,20 +118,23 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// The programme as handed to CBC: duplicate columns merged where that is
-// safe, each row's columns renumbered, plus the transposed lists.
+// The programme as handed to CBC: duplicate columns and rows merged where
+// that is safe, plus the transposed lists.
 struct Model {
   const ExactProblem* p = nullptr;
   bool coverage = false;
   std::vector<int> col;                    // problem column of each model column
-  std::vector<std::int32_t> rowStart, rowCols;  // model columns of each row
+  std::vector<std::int32_t> rowStart, rowCols;  // model columns of each row, ascending
   std::vector<std::int32_t> colStart, colRows;  // rows of each model column
+  std::vector<int> want;                   // presences each row needs
+  std::vector<int> weight;                 // taxa merged into each row
   std::vector<char> forced;                // minimum set: a row needs every one of its cells
+  int taxa = 0;                            // sum of the weights
 
-  int rows() const { return static_cast<int>(rowStart.size()) - 1; }
+  int rows() const { return static_cast<int>(want.size()); }
   int columns() const { return static_cast<int>(col.size()); }
   double cost(int j) const { return cleanCost(p->cost[static_cast<std::size_t>(col[static_cast<std::size_t>(j)])]); }
-  int demand(int r) const { return coverage ? 1 : p->demand[static_cast<std::size_t>(r)]; }
+  int demand(int r) const { return want[static_cast<std::size_t>(r)]; }
   std::span<const std::int32_t> rowOf(int r) const {
     return {rowCols.data() + rowStart[static_cast<std::size_t>(r)],
             rowCols.data() + rowStart[static_cast<std::size_t>(r) + 1]};
@@ -139,6 +142,14 @@ struct Model {
   std::span<const std::int32_t> colOf(int j) const {
     return {colRows.data() + colStart[static_cast<std::size_t>(j)],
             colRows.data() + colStart[static_cast<std::size_t>(j) + 1]};
+  }
+  void addRow(std::span<const std::int32_t> cols, int w, int count) {
+    if (rowStart.empty()) rowStart.push_back(0);
+    rowCols.insert(rowCols.end(), cols.begin(), cols.end());
+    rowStart.push_back(static_cast<std::int32_t>(rowCols.size()));
+    want.push_back(w);
+    weight.push_back(count);
+    taxa += count;
   }
 };
 
@@ -152,68 +163,88 @@ void transpose(Model& m, int columns) {
     for (std::int32_t j : m.rowOf(r)) m.colRows[static_cast<std::size_t>(fill[static_cast<std::size_t>(j)]++)] = r;
 }
 
+// Indexes 0 … n − 1 in groups whose lists and tags are equal; each group in
+// ascending order, the groups in order of their first member.
+template <class ListOf, class TagOf>
+std::vector<std::vector<int>> equalGroups(int n, ListOf listOf, TagOf tagOf) {
+  std::vector<int> order(static_cast<std::size_t>(n));
+  std::iota(order.begin(), order.end(), 0);
+  auto same = [&](int a, int b) {
+    auto la = listOf(a), lb = listOf(b);
+    return tagOf(a) == tagOf(b) && std::equal(la.begin(), la.end(), lb.begin(), lb.end());
+  };
+  std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+    if (tagOf(a) != tagOf(b)) return tagOf(a) < tagOf(b);
+    auto la = listOf(a), lb = listOf(b);
+    return std::lexicographical_compare(la.begin(), la.end(), lb.begin(), lb.end());
+  });
+  std::vector<std::vector<int>> groups;
+  for (std::size_t k = 0; k < order.size(); ++k) {
+    if (k == 0 || !same(order[k - 1], order[k])) groups.emplace_back();
+    groups.back().push_back(order[k]);
+  }
+  std::sort(groups.begin(), groups.end());
+  return groups;
+}
+
 // Columns that hold exactly the same rows are interchangeable when every row
 // wants one presence: only the cheapest (then the lowest-numbered) is kept.
-// With higher wants two such cells may both be needed, so all stay.
+// With higher wants two such cells may both be needed, so all stay. Rows
+// over the same columns with the same want become one row that counts for
+// all their taxa.
 Model reduce(const ExactProblem& p) {
-  Model m;
-  m.p = &p;
-  m.coverage = p.kind != ExactKind::MinimumSet;
   const int columns = p.columns();
-  // Rows with their columns cleaned of bad indexes and repeats.
-  std::vector<std::int32_t> start{0}, cols;
-  for (int r = 0; r < p.rows(); ++r) {
-    const std::size_t from = cols.size();
-    for (std::int32_t j : p.columnsOf(r))
-      if (j >= 0 && j < columns) cols.push_back(j);
-    std::sort(cols.begin() + static_cast<std::ptrdiff_t>(from), cols.end());
-    cols.erase(std::unique(cols.begin() + static_cast<std::ptrdiff_t>(from), cols.end()), cols.end());
-    start.push_back(static_cast<std::int32_t>(cols.size()));
-  }
   Model full;
   full.p = &p;
-  full.coverage = m.coverage;
-  full.rowStart = std::move(start);
-  full.rowCols = std::move(cols);
   full.col.resize(static_cast<std::size_t>(columns));
   std::iota(full.col.begin(), full.col.end(), 0);
+  std::vector<std::int32_t> cols;
+  const bool coverage = p.kind != ExactKind::MinimumSet;
+  for (int r = 0; r < p.rows(); ++r) {
+    cols.clear();
+    for (std::int32_t j : p.columnsOf(r))
+      if (j >= 0 && j < columns) cols.push_back(j);
+    std::sort(cols.begin(), cols.end());
+    cols.erase(std::unique(cols.begin(), cols.end()), cols.end());
+    full.addRow(cols, coverage ? 1 : std::max(1, p.demand[static_cast<std::size_t>(r)]), 1);
+  }
   transpose(full, columns);
 
   bool single = true;
   for (int r = 0; r < full.rows() && single; ++r) single = full.demand(r) <= 1;
+  Model m;
+  m.p = &p;
+  m.coverage = coverage;
   std::vector<std::int32_t> keepAs(static_cast<std::size_t>(columns), -1);
-  std::vector<int> order;
-  for (int j = 0; j < columns; ++j)
-    if (!full.colOf(j).empty()) order.push_back(j);
-  if (single) {
-    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
-      auto ra = full.colOf(a), rb = full.colOf(b);
-      if (!std::equal(ra.begin(), ra.end(), rb.begin(), rb.end()))
-        return std::lexicographical_compare(ra.begin(), ra.end(), rb.begin(), rb.end());
-      return full.cost(a) < full.cost(b);
-    });
-    std::vector<int> kept;
-    for (std::size_t k = 0; k < order.size(); ++k) {
-      auto r = full.colOf(order[k]);
-      if (k > 0) {
-        auto q = full.colOf(order[k - 1]);
-        if (std::equal(r.begin(), r.end(), q.begin(), q.end())) continue;
-      }
-      kept.push_back(order[k]);
+  for (const auto& g : equalGroups(columns, [&](int j) { return full.colOf(j); }, [](int) { return 0; })) {
+    if (full.colOf(g.front()).empty()) continue;
+    if (!single) {
+      for (int j : g) keepAs[static_cast<std::size_t>(j)] = 0;
+      continue;
     }
-    std::sort(kept.begin(), kept.end());
-    order = std::move(kept);
+    int best = g.front();
+    for (int j : g)
+      if (full.cost(j) < full.cost(best)) best = j;
+    keepAs[static_cast<std::size_t>(best)] = 0;
   }
-  for (int j : order) {
-    keepAs[static_cast<std::size_t>(j)] = static_cast<std::int32_t>(m.col.size());
-    m.col.push_back(j);
-  }
-  m.rowStart.push_back(0);
+  for (int j = 0; j < columns; ++j)
+    if (keepAs[static_cast<std::size_t>(j)] >= 0) {
+      keepAs[static_cast<std::size_t>(j)] = static_cast<std::int32_t>(m.col.size());
+      m.col.push_back(j);
+    }
+
+  Model mapped;
+  mapped.p = &p;
   for (int r = 0; r < full.rows(); ++r) {
+    cols.clear();
     for (std::int32_t j : full.rowOf(r))
-      if (keepAs[static_cast<std::size_t>(j)] >= 0) m.rowCols.push_back(keepAs[static_cast<std::size_t>(j)]);
-    m.rowStart.push_back(static_cast<std::int32_t>(m.rowCols.size()));
+      if (keepAs[static_cast<std::size_t>(j)] >= 0) cols.push_back(keepAs[static_cast<std::size_t>(j)]);
+    mapped.addRow(cols, full.demand(r), 1);
   }
+  for (const auto& g : equalGroups(mapped.rows(), [&](int r) { return mapped.rowOf(r); },
+                                   [&](int r) { return mapped.demand(r); }))
+    m.addRow(mapped.rowOf(g.front()), mapped.demand(g.front()), static_cast<int>(g.size()));
+  if (m.rowStart.empty()) m.rowStart.push_back(0);
   transpose(m, m.columns());
   m.forced.assign(static_cast<std::size_t>(m.columns()), 0);
   if (!m.coverage)
@@ -267,7 +298,8 @@ std::vector<char> greedy(const Model& m) {
   std::vector<int> need(static_cast<std::size_t>(m.rows()));
   for (int r = 0; r < m.rows(); ++r) need[static_cast<std::size_t>(r)] = m.demand(r);
   std::vector<int> gain(static_cast<std::size_t>(m.columns()), 0);
-  for (int j = 0; j < m.columns(); ++j) gain[static_cast<std::size_t>(j)] = static_cast<int>(m.colOf(j).size());
+  for (int j = 0; j < m.columns(); ++j)
+    for (std::int32_t r : m.colOf(j)) gain[static_cast<std::size_t>(j)] += m.weight[static_cast<std::size_t>(r)];
   std::vector<char> in(static_cast<std::size_t>(m.columns()), 0);
   int areas = 0;
   double spent = 0.0;
@@ -291,7 +323,7 @@ std::vector<char> greedy(const Model& m) {
       int& n = need[static_cast<std::size_t>(r)];
       if (n == 0) continue;
       if (--n == 0)
-        for (std::int32_t k : m.rowOf(r)) --gain[static_cast<std::size_t>(k)];
+        for (std::int32_t k : m.rowOf(r)) gain[static_cast<std::size_t>(k)] -= m.weight[static_cast<std::size_t>(r)];
     }
   }
   return in;
@@ -308,11 +340,12 @@ int countIn(const std::vector<char>& in) { return static_cast<int>(std::count(in
 
 int rowsMet(const Model& m, const Choice& c) {
   int met = 0;
-  for (int r = 0; r < m.rows(); ++r) met += c.count[static_cast<std::size_t>(r)] >= m.demand(r);
+  for (int r = 0; r < m.rows(); ++r)
+    if (c.count[static_cast<std::size_t>(r)] >= m.demand(r)) met += m.weight[static_cast<std::size_t>(r)];
   return met;
 }
 
-bool meetsAll(const Model& m, const Choice& c) { return rowsMet(m, c) == m.rows(); }
+bool meetsAll(const Model& m, const Choice& c) { return rowsMet(m, c) == m.taxa; }
 
 std::vector<int> cellsOf(const Model& m, const std::vector<char>& in) {
   std::vector<int> out;
@@ -427,7 +460,7 @@ StageResult solveStage(const Model& m, const Stage& st, const std::vector<char>&
     if (st.goal == Goal::Cost) obj[static_cast<std::size_t>(j)] = m.cost(j);
   }
   if (st.goal == Goal::Uncovered)
-    for (int r = 0; r < ny; ++r) obj[static_cast<std::size_t>(nx + r)] = -1.0;
+    for (int r = 0; r < ny; ++r) obj[static_cast<std::size_t>(nx + r)] = -m.weight[static_cast<std::size_t>(r)];
 
   CoinPackedMatrix matrix(false, 0, 0);
   matrix.setDimensions(0, n);
@@ -463,7 +496,7 @@ StageResult solveStage(const Model& m, const Stage& st, const std::vector<char>&
     addRow(-inf, p.budget);
   }
   if (st.keepCovered >= 0) {
-    for (int r = 0; r < ny; ++r) idx.push_back(nx + r), val.push_back(1.0);
+    for (int r = 0; r < ny; ++r) idx.push_back(nx + r), val.push_back(m.weight[static_cast<std::size_t>(r)]);
     addRow(st.keepCovered, inf);
   }
 
@@ -563,7 +596,7 @@ bool reportStart(const Model& m, const Stage& st, const std::vector<char>& in, W
   const double v = st.goal == Goal::Uncovered ? w.offset + rowsMet(m, c)
                    : st.goal == Goal::Areas   ? countIn(in)
                                               : totalCost(m, in);
-  const double trivial = st.goal == Goal::Uncovered ? w.offset + m.rows() : 0.0;
+  const double trivial = st.goal == Goal::Uncovered ? w.offset + m.taxa : 0.0;
   std::vector<double> x(in.begin(), in.end());
   if (w.report(true, v, trivial, x.data())) return true;
   w.stopped = true;
@@ -643,7 +676,7 @@ ExactResult solveExact(const ExactProblem& p, const ExactOptions& options) {
   // before them is proven, and keep what it achieved.
   std::size_t proven = 0;
   bool firstProven = false;
-  double firstBound = minimum ? 0.0 : -m.rows();  // CBC's terms; trivial until solved
+  double firstBound = minimum ? 0.0 : -m.taxa;  // CBC's terms; trivial until solved
   int covered = 0, areas = 0;
   try {
     for (Stage st : stages) {
@@ -698,7 +731,7 @@ ExactResult solveExact(const ExactProblem& p, const ExactOptions& options) {
       // No bound weaker than the trivial one, and none past the set in hand.
       const double b = w.bound(firstBound);
       out.bound = minimum ? std::clamp(b, 0.0, out.objective)
-                          : std::clamp(b, out.objective, static_cast<double>(p.taxaMet + m.rows()));
+                          : std::clamp(b, out.objective, static_cast<double>(p.taxaMet + m.taxa));
     }
   }
   out.seconds = w.seconds();

@@ -345,6 +345,24 @@ TEST(ExactSolve, CoverageBreaksTiesTowardsFewerAreasThenLowerCost) {
   EXPECT_EQ(r.status, ExactStatus::Optimal);
 }
 
+TEST(ExactSolve, TaxaSharingTheSameCellsEachCount) {
+  // Three taxa only in cell 1, one in cell 2, two in cell 3 (as one grid
+  // would hold them after a preselection): coverage counts every taxon.
+  const ExactProblem base = handMade(ExactKind::CoverageByNumber, {{0}, {0}, {0}, {1}, {2}, {2}}, 3);
+  const struct {
+    int areas;
+    std::vector<int> cells;
+    int represented;
+  } cases[] = {{1, {1}, 3}, {2, {1, 3}, 5}, {3, {1, 2, 3}, 6}};
+  for (const auto& c : cases) {
+    ExactProblem p = base;
+    p.areaLimit = c.areas;
+    const ExactResult r = solveExact(p);
+    EXPECT_EQ(r.cells, c.cells) << c.areas << " areas";
+    EXPECT_EQ(r.represented, c.represented) << c.areas << " areas";
+  }
+}
+
 TEST(ExactSolve, ABudgetBelowEveryCostAddsNothing) {
   ExactProblem p = handMade(ExactKind::CoverageByBudget, {{0}, {1}}, 2);
   p.cost = {4.0, 6.0};
