@@ -1,6 +1,8 @@
+#include "cli/cell_cmd.h"
 #include "cli/cli.h"
 #include "cli/measure_options.h"
 #include "cli/render_cmd.h"
+#include "cli/select_cmd.h"
 
 namespace zn {
 
@@ -8,6 +10,8 @@ const std::vector<Subcommand>& subcommands() {
   static const std::vector<Subcommand> list{
       {"info", "info DATAFILE", cmdInfo},
       {"measure", "measure NAME DATAFILE [--areas FILE.sed] [--set KEY=VALUE]... [--taxa NAME]... [--mean N] [--smooth N]", cmdMeasure},
+      {"cell", "cell DATAFILE N [measure options] [--set grouped=0|1] [--set range-sizes=0|1]", cmdCell},
+      {"select", "select KIND DATAFILE [--areas FILE.sed] [--set KEY=VALUE]... [--areas-to-add N] [--budget B] [--costs FILE.scr] [--threats FILE.scr] [--random-seed S] [--results FILE] [--areas-out FILE.sed]", cmdSelect},
       {"render", "render DATAFILE --measure NAME [measure options] [--options FILE.OPP] [--size WxH] --out FILE.png|.bmp|.pdf", cmdRender},
   };
   return list;

@@ -187,9 +187,37 @@ std::vector<std::vector<int>> equalGroups(int n, ListOf listOf, TagOf tagOf) {
   return groups;
 }
 
+// With one presence wanted per row, a cell whose taxa another cell holds as
+// well, at no higher cost, is never needed: the other one takes its place
+// with no fewer taxa, no more areas and no more cost. Identical cells are
+// merged before, so the other one always holds more. Drops such columns
+// from `keep` (kept columns are 0).
+void dropDominated(const Model& full, std::vector<std::int32_t>& keep) {
+  std::vector<int> drop;
+  for (int j = 0; j < full.columns(); ++j) {
+    if (keep[static_cast<std::size_t>(j)] < 0) continue;
+    const auto rj = full.colOf(j);
+    // Only cells holding the rarest of its taxa can hold them all.
+    std::int32_t pivot = rj.front();
+    for (std::int32_t r : rj)
+      if (full.rowOf(r).size() < full.rowOf(pivot).size()) pivot = r;
+    for (std::int32_t k : full.rowOf(pivot)) {
+      if (k == j || keep[static_cast<std::size_t>(k)] < 0) continue;
+      const auto rk = full.colOf(k);
+      if (rk.size() <= rj.size() || full.cost(k) > full.cost(j)) continue;
+      if (std::includes(rk.begin(), rk.end(), rj.begin(), rj.end())) {
+        drop.push_back(j);
+        break;
+      }
+    }
+  }
+  for (int j : drop) keep[static_cast<std::size_t>(j)] = -1;
+}
+
 // Columns that hold exactly the same rows are interchangeable when every row
-// wants one presence: only the cheapest (then the lowest-numbered) is kept.
-// With higher wants two such cells may both be needed, so all stay. Rows
+// wants one presence: only the cheapest (then the lowest-numbered) is kept,
+// and cells that another one outdoes go too. With higher wants two such
+// cells may both be needed, so all stay. Rows
 // over the same columns with the same want become one row that counts for
 // all their taxa.
 Model reduce(const ExactProblem& p) {
@@ -227,6 +255,7 @@ Model reduce(const ExactProblem& p) {
       if (full.cost(j) < full.cost(best)) best = j;
     keepAs[static_cast<std::size_t>(best)] = 0;
   }
+  if (single) dropDominated(full, keepAs);
   for (int j = 0; j < columns; ++j)
     if (keepAs[static_cast<std::size_t>(j)] >= 0) {
       keepAs[static_cast<std::size_t>(j)] = static_cast<std::int32_t>(m.col.size());

@@ -21,7 +21,8 @@ constexpr int kMaxNameChars = 32;
 
 bool isBritain(const Session& s) { return s.variant == GridVariant::Britain; }
 
-// Reads the taxa count of a datafile header; nullopt when it is unreadable.
+}  // namespace
+
 std::optional<int> headerCount(const Session& s, const unsigned char* p, std::size_t size) {
   if (!isBritain(s)) {
     if (size < 2) return std::nullopt;
@@ -42,8 +43,6 @@ std::optional<int> headerCount(const Session& s, const unsigned char* p, std::si
   if (!digits) return 0;
   return neg ? -v : v;
 }
-
-}  // namespace
 
 bool checkDatafile(Session& s, const fs::path& path) {
   auto data = readFileBytes(path, 4 * std::size_t(s.ws.cards.layout->size) + 64);
@@ -93,6 +92,18 @@ bool chooseDatafile(Session& s) {
       break;
     }
   }
+  DatafileState chosenState;
+  setDatafilePath(chosenState, chosen);
+  if (df.opened && chosenState.subdir == df.subdir && chosenState.fileName == df.fileName &&
+      chosenState.fullPath == df.fullPath)
+    return false;
+  df.lastOpenedName = chosenState.fileName;
+  setDatafilePath(df, chosen);
+  df.newChosen = true;
+  return true;
+}
+
+void setDatafilePath(DatafileState& df, const fs::path& chosen) {
   // The parent folder names the grid type; the file is read from where the
   // user chose it, wherever that is. A relative path is taken from the
   // current folder, so "carnivora.dat" inside "equal" still names "equal".
@@ -105,14 +116,9 @@ bool chooseDatafile(Session& s) {
   subdir += '\\';
   std::string name = toLower(full.filename().string());
   if (name.size() > kMaxNameChars) name.resize(kMaxNameChars);
-  if (df.opened && subdir == df.subdir && name == df.fileName && full.string() == df.fullPath)
-    return false;
-  df.lastOpenedName = name;
   df.subdir = subdir;
   df.fileName = name;
   df.fullPath = full.string();
-  df.newChosen = true;
-  return true;
 }
 
 bool allocateCardStore(Session& s, int requested) {
@@ -278,6 +284,18 @@ bool loadGridType(Session& s) {
   return true;
 }
 
+bool loadAndRecount(Session& s) {
+  DatafileState& df = s.ws.datafile;
+  df.opened = loadDatafile(s);
+  if (s.fatal) return false;
+  if (df.opened) {
+    s.map.measureCode = 1;
+    s.settings[kMeasureCode] = 1;
+  }
+  s.subgroupDataPresent = recount(s.ws, s.settings[kExcludedLevel]);
+  return df.opened;
+}
+
 bool openDatafile(Session& s) {
   if (!chooseDatafile(s)) {
     s.host.requestRedraw();
@@ -296,13 +314,8 @@ bool openDatafile(Session& s) {
     s.host.requestRedraw();
     return false;
   } else {
-    df.opened = loadDatafile(s);
+    loadAndRecount(s);
     if (s.fatal) return false;
-    if (df.opened) {
-      s.map.measureCode = 1;
-      s.settings[kMeasureCode] = 1;
-    }
-    s.subgroupDataPresent = recount(s.ws, s.settings[kExcludedLevel]);
   }
   reportLoad(s);
   occupancyPass(s.ws, s.settings[kExcludedLevel], s.areas);

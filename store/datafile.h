@@ -3,6 +3,7 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string>
 
 #include "store/session.h"
@@ -29,6 +30,10 @@ void reportLoad(Session& s);
 // Loads the grid type named by the session's data subdirectory.
 bool loadGridType(Session& s);
 
+// Loads the datafile at the session's path, sets the opened flag (and
+// richness as the measure when it opened) and recounts; true when opened.
+bool loadAndRecount(Session& s);
+
 // The "Open datafile" command up to the measure on the map; true when a
 // datafile was opened by this call.
 bool openDatafile(Session& s);
@@ -43,6 +48,14 @@ std::string encodeDatafile(const Session& s, const std::string& title);
 // Writes the datafile through a temporary file so a failed write never
 // destroys the old one; false on failure.
 bool saveDatafile(const Session& s, const std::filesystem::path& path, const std::string& title);
+
+// Takes the data subdirectory (lower case, with the trailing backslash),
+// the file name (lower case) and the full path from a chosen path.
+void setDatafilePath(DatafileState& df, const std::filesystem::path& chosen);
+
+// The taxa count of a datafile header (16-bit, or four ASCII characters on
+// the Britain grid); nullopt when the header is too short.
+std::optional<int> headerCount(const Session& s, const unsigned char* p, std::size_t size);
 
 // Parses the bytes of a datafile into the session's card store; used by the
 // loader and by the fuzzing target.

@@ -7,9 +7,12 @@
 #include <optional>
 #include <string>
 
+#include "store/editor.h"
 #include "store/gridtypes.h"
 #include "store/host.h"
 #include "store/maprecord.h"
+#include "store/random.h"
+#include "store/preselection.h"
 #include "store/settings.h"
 #include "store/workspace.h"
 
@@ -35,8 +38,11 @@ struct Session {
   Settings settings;
   Workspace ws;
   AreaSet areas;
+  Random rng;  // seeded by the analyses that choose at random
   MapRecord map;
   MapRecord backgroundMap;
+  PreselectionState preselection;  // the "Data preselection" dialog's model
+  EditorState editor;              // the data editor's model and its run-wide counter
   GridTypes gridTypes;
   Coastline coast;
   bool coastlineRead = false;

@@ -174,6 +174,7 @@ struct KindCase {
   ExactKind kind;
   const char* name;
 };
+void PrintTo(const KindCase& k, std::ostream* os) { *os << k.name; }
 
 class RandomGrids : public ::testing::TestWithParam<KindCase> {};
 

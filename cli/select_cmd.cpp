@@ -1,0 +1,262 @@
+// zonarium select KIND DATAFILE [options]: a priority-area analysis of the
+// Area selection menu and its RESULTS report.
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+
+#include "cli/select_cmd.h"
+
+#include "cli/measure_options.h"
+#include "interchange/scr.h"
+#include "measures/scores.h"
+#include "selection/areaset.h"
+#include "selection/commands.h"
+#include "selection/nearminimum.h"
+#include "selection/randomsets.h"
+#include "selection/values.h"
+#include "shell/results.h"
+#include "store/text.h"
+
+namespace zn {
+
+namespace {
+
+constexpr const char* kKinds = "near-minimum, coverage, reorder-richness, reorder-threat, random, report";
+
+template <class T>
+std::optional<T> parseNumber(const std::string& v) {
+  T x{};
+  auto [end, ec] = std::from_chars(v.data(), v.data() + v.size(), x);
+  if (ec != std::errc() || end != v.data() + v.size()) return std::nullopt;
+  return x;
+}
+
+// A --set key whose words stand for values of settings slots.
+SetKey wordsKey(std::string name, std::vector<std::pair<std::string, std::vector<std::pair<int, int>>>> words) {
+  std::string listed;
+  for (const auto& w : words) listed += (listed.empty() ? "" : ", ") + w.first;
+  auto find = [words](const std::string& v) -> const std::vector<std::pair<int, int>>* {
+    for (const auto& w : words)
+      if (w.first == v) return &w.second;
+    return nullptr;
+  };
+  return SetKey{std::move(name), listed, [find](const std::string& v) { return find(v) != nullptr; },
+                [find](CliContext&, Session& s, const std::string& v) {
+                  for (auto [slot, value] : *find(v)) s.settings[slot] = value;
+                  return true;
+                }};
+}
+
+SetKey yesNoKey(std::string name, int slot) {
+  return wordsKey(std::move(name), {{"0", {{slot, 0}}}, {"1", {{slot, 1}}}});
+}
+
+std::vector<SetKey> selectSetKeys() {
+  std::vector<SetKey> keys = measureSetKeys();
+  // As in Tools options: a goal above 1 drops the re-ordering, choosing a
+  // re-ordering sets the goal back to 1.
+  keys.push_back(SetKey{"goal", "a whole number from 1 to 99",
+                        [](const std::string& v) {
+                          auto g = parseNumber<int>(v);
+                          return g && *g >= 1 && *g <= 99;
+                        },
+                        [](CliContext&, Session& s, const std::string& v) {
+                          const int g = *parseNumber<int>(v);
+                          s.settings[kNearMinimumGoal] = g;
+                          if (g > 1 && s.settings[kReordering] != 0) s.settings[kReordering] = 3;
+                          return true;
+                        }});
+  keys.push_back(wordsKey("reorder", {{"none", {{kReordering, 3}}},
+                                      {"richness", {{kReordering, 1}, {kNearMinimumGoal, 1}}},
+                                      {"rarity", {{kReordering, 2}, {kNearMinimumGoal, 1}}},
+                                      {"threat", {{kReordering, 4}, {kNearMinimumGoal, 1}}}}));
+  keys.push_back(yesNoKey("extra-tie-breaks", kExtraTieBreaks));
+  keys.push_back(wordsKey("last-tie", {{"lowest", {{kLastTieRandom, 0}}}, {"random", {{kLastTieRandom, 1}}}}));
+  keys.push_back(yesNoKey("reject-redundant", kRejectRedundant));
+  keys.push_back(yesNoKey("include-seeds", kIncludeSeeds));
+  keys.push_back(yesNoKey("optimise-cost", kOptimiseByCost));
+  keys.push_back(wordsKey("flexibility-map",
+                          {{"order", {{kFlexibilityMap, 0}, {kFlexibilityPartial, 0}, {kMapAllFlexible, 0}}},
+                           {"irreplaceable", {{kFlexibilityMap, 1}, {kFlexibilityPartial, 0}, {kMapAllFlexible, 0}}},
+                           {"partial", {{kFlexibilityMap, 1}, {kFlexibilityPartial, 1}, {kMapAllFlexible, 0}}},
+                           {"all", {{kFlexibilityMap, 1}, {kFlexibilityPartial, 0}, {kMapAllFlexible, 1}}}}));
+  keys.push_back(yesNoKey("long-reports", kLongReports));
+  keys.push_back(yesNoKey("base-on-present", kBaseOnPresent));
+  keys.push_back(yesNoKey("two-tailed", kTwoTailed));
+  keys.push_back(wordsKey("hotspot-kind", {{"0", {{kHotspotKind, 0}}}, {"1", {{kHotspotKind, 1}}},
+                                           {"2", {{kHotspotKind, 2}}}, {"3", {{kHotspotKind, 3}}},
+                                           {"4", {{kHotspotKind, 4}}}}));
+  return keys;
+}
+
+struct SelectOptions {
+  std::string kind;
+  std::filesystem::path datafile;
+  std::optional<int> areasToAdd;
+  std::optional<double> budget;
+  std::optional<std::filesystem::path> costs, threats, results, areasOut;
+  std::optional<std::uint32_t> seed;
+};
+
+int refuse(CliContext& ctx, const std::string& text) {
+  ctx.err << "zonarium: " << text << "\n";
+  return 2;
+}
+
+// Takes the options of select out of `rest`; the two positionals remain.
+int parseSelectOptions(CliContext& ctx, const std::vector<std::string>& rest, SelectOptions& o) {
+  std::vector<std::string> positional;
+  for (std::size_t i = 0; i < rest.size(); ++i) {
+    const std::string& a = rest[i];
+    const bool takesValue = a == "--areas-to-add" || a == "--budget" || a == "--costs" || a == "--threats" ||
+                            a == "--random-seed" || a == "--results" || a == "--areas-out";
+    if (!takesValue) {
+      if (!a.empty() && a[0] == '-') return refuse(ctx, "unknown option " + a + " for select");
+      positional.push_back(a);
+      continue;
+    }
+    if (i + 1 >= rest.size()) return refuse(ctx, a + " needs a value");
+    const std::string& v = rest[++i];
+    if (a == "--areas-to-add") {
+      auto n = parseNumber<int>(v);
+      if (!n || *n < 1 || *n > kAreaCapacity) return refuse(ctx, "--areas-to-add takes a whole number from 1 to 1100");
+      o.areasToAdd = *n;
+    } else if (a == "--budget") {
+      auto b = parseNumber<double>(v);
+      if (!b || !(*b > 0.0) || !std::isfinite(*b)) return refuse(ctx, "--budget takes a number above 0");
+      o.budget = *b;
+    } else if (a == "--random-seed") {
+      auto s = parseNumber<std::uint32_t>(v);
+      if (!s) return refuse(ctx, "--random-seed takes a whole number from 0 to 4294967295");
+      o.seed = *s;
+    } else if (a == "--costs") {
+      o.costs = v;
+    } else if (a == "--threats") {
+      o.threats = v;
+    } else if (a == "--results") {
+      o.results = v;
+    } else {
+      o.areasOut = v;
+    }
+  }
+  if (positional.size() != 2) return refuse(ctx, "select takes KIND DATAFILE and the select options");
+  o.kind = positional[0];
+  o.datafile = positional[1];
+  const std::string kinds = kKinds;
+  if ((", " + kinds + ",").find(", " + o.kind + ",") == std::string::npos)
+    return refuse(ctx, "unknown kind " + o.kind + "; valid kinds: " + kinds);
+  return 0;
+}
+
+// Reads a value column into the cost or threat field; false after a message.
+bool loadValues(CliContext& ctx, Session& s, const std::filesystem::path& file, ValueKind kind, bool& present) {
+  ScoresRead r = readScoresFile(file.string(), s.ws);
+  if (!r.column) {
+    s.host.messageBox(r.error, "Import scores", Icon::Exclamation, Buttons::Ok);
+    return false;
+  }
+  present = applyAreaValues(s, kind, r.column->values);
+  if (!present)
+    ctx.err << "zonarium: " << file.string() << " gives no " << (kind == ValueKind::Cost ? "cost" : "threat")
+            << " value for every occupied cell; they are not used\n";
+  return true;
+}
+
+int writeOutput(CliContext& ctx, const SelectOptions& o, const std::string& text) {
+  if (!o.results) {
+    ctx.out << text;
+    return 0;
+  }
+  if (!appendResults(*o.results, text)) {
+    ctx.err << "zonarium: cannot write " << o.results->string() << "\n";
+    return 1;
+  }
+  return 0;
+}
+
+}  // namespace
+
+int cmdSelect(CliContext& ctx, const std::vector<std::string>& args) {
+  const std::vector<SetKey> keys = selectSetKeys();
+  MeasureOptions mopts;
+  std::vector<std::string> rest;
+  if (int rc = parseMeasureOptions(ctx, args, mopts, rest, keys); rc != 0) return rc;
+  if (!mopts.measure.empty() || !mopts.taxa.empty() || mopts.meanPasses || mopts.smoothPasses)
+    return refuse(ctx, "select takes no --measure, --taxa, --mean or --smooth");
+  SelectOptions o;
+  if (int rc = parseSelectOptions(ctx, rest, o); rc != 0) return rc;
+
+  auto session = startCliSession(ctx);
+  if (!session) return 1;
+  Session& s = *session;
+  mopts.measure = "richness";  // the map after opening a datafile
+  if (int rc = prepareMeasure(ctx, s, mopts, o.datafile, keys); rc != 0) return rc;
+
+  bool threatPresent = false;
+  if (o.costs) {
+    bool present = false;
+    if (!loadValues(ctx, s, *o.costs, ValueKind::Cost, present)) return 1;
+  }
+  if (o.threats && !loadValues(ctx, s, *o.threats, ValueKind::Threat, threatPresent)) return 1;
+  if (o.budget) s.settings[kOptimiseByCost] = 1;
+  if (s.settings[kOptimiseByCost] != 0 && !s.costPresent) {
+    if (o.budget) return refuse(ctx, "--budget needs --costs with a cost for every occupied cell");
+    ctx.err << "zonarium: optimise-cost needs --costs with a cost for every occupied cell; it is switched off\n";
+    s.settings[kOptimiseByCost] = 0;
+  }
+  if (s.settings[kReordering] == 4 && !threatPresent && o.kind != "reorder-threat") {
+    s.host.messageBox("No threat variable has been loaded.", "Re-order areas by threat", Icon::None, Buttons::Ok);
+    return 2;
+  }
+
+  SelectionEnv env;
+  env.threatPresent = threatPresent;
+  env.seed = o.seed;
+  AnalysisOutcome a;
+  const int room = kAreaCapacity - s.areas.count();
+  int areas = o.areasToAdd.value_or(s.settings[kAreasToAdd]);
+  if (o.kind == "coverage" || o.kind == "random") {
+    if (room <= 0) return refuse(ctx, "the area set is full (1100 areas)");
+    if (areas > room) ctx.err << strprintf("zonarium: areas to add lowered to %d\n", room);
+    areas = std::clamp(areas, 1, room);
+    s.settings[kAreasToAdd] = areas;
+  }
+  if (o.kind == "near-minimum") {
+    a = runNearMinimumSet(s, env);
+  } else if (o.kind == "coverage") {
+    const bool byBudget = s.settings[kOptimiseByCost] != 0;
+    double budget = 0.0;
+    if (byBudget) {
+      const BudgetBounds b = budgetBounds(s);
+      budget = boundedBudget(o.budget.value_or(s.settings.budget()), b);
+      if (o.budget && budget != *o.budget)
+        ctx.err << strprintf("zonarium: budget %s to %.0f\n", budget < *o.budget ? "lowered" : "raised", budget);
+      s.settings.setBudget(budget);
+    }
+    a = runNearMaximumCoverage(s, byBudget, areas, budget, env);
+  } else if (o.kind == "reorder-richness") {
+    a = reorderSetByRichness(s, 0.0f);
+  } else if (o.kind == "reorder-threat") {
+    a = reorderSetByThreat(s, threatPresent, 0.0f);
+  } else if (o.kind == "report") {
+    a = representationResults(s, 0.0f);
+  } else {
+    RandomSetsOutcome r = runRandomSets(s, areas, o.seed);
+    if (r.ran && !r.simulated && !r.outOfMemory) {
+      ctx.err << "zonarium: fewer than 3 candidate cells: no random sets are drawn\n";
+      return 1;
+    }
+    a.ran = r.simulated;
+    a.results = r.results;
+  }
+  if (!a.ran) return 1;
+  if (a.capacityReached) ctx.err << "zonarium: the area set reached 1100 areas before every taxon met the goal\n";
+  if (int rc = writeOutput(ctx, o, a.results); rc != 0) return rc;
+  if (o.areasOut && !saveSeedFile(s.areas, *o.areasOut)) {
+    ctx.err << "zonarium: cannot write " << o.areasOut->string() << "\n";
+    return 1;
+  }
+  return 0;
+}
+
+}  // namespace zn

@@ -1,0 +1,85 @@
+#include "selection/commands.h"
+
+#include "measures/scores.h"
+#include "selection/reorder.h"
+#include "selection/report.h"
+#include "selection/selectionindex.h"
+
+namespace zn {
+
+namespace {
+
+constexpr const char* kNoAreas = "No areas have been selected yet.";
+constexpr const char* kNoThreat = "No threat variable has been loaded.";
+
+bool refuseEmpty(Session& s, const char* caption) {
+  if (!s.areas.empty()) return false;
+  s.host.messageBox(kNoAreas, caption, Icon::None, Buttons::Ok);
+  return true;
+}
+
+AnalysisOutcome withReport(Session& s, float seconds) {
+  AnalysisOutcome a;
+  a.ran = true;
+  a.seconds = seconds;
+  ReportFacts f;
+  f.seconds = seconds;
+  a.results = representationReport(s, f).text;
+  return a;
+}
+
+}  // namespace
+
+AnalysisOutcome reorderSetByRichness(Session& s, float lastSeconds) {
+  if (!s.ws.datafile.opened || refuseEmpty(s, "Re-order areas by richness")) return {};
+  setMeasureCode(s, kCodeReorderedByRichness);
+  const SelectionIndex x(s);
+  reorderByRichnessPasses(s, x);
+  double top = 0.0;
+  for (const GridCell& c : s.ws.cells) top = std::max(top, c.score);
+  finishMeasure(s, top);
+  return withReport(s, lastSeconds);
+}
+
+AnalysisOutcome reorderSetByThreat(Session& s, bool threatPresent, float lastSeconds) {
+  if (!s.ws.datafile.opened) return {};
+  if (!threatPresent) {
+    s.host.messageBox(kNoThreat, "Re-order areas by threat", Icon::None, Buttons::Ok);
+    return {};
+  }
+  if (refuseEmpty(s, "Re-order areas by threat")) return {};
+  setMeasureCode(s, kCodeReorderedByThreat);
+  reorderByThreat(s);
+  return withReport(s, lastSeconds);
+}
+
+AnalysisOutcome representationResults(Session& s, float lastSeconds) {
+  if (!s.ws.datafile.opened || refuseEmpty(s, "Representation RESULTS")) return {};
+  setMeasureCode(s, kCodeRepresentation);
+  return withReport(s, lastSeconds);
+}
+
+bool convertSelectedAreas(Session& s) {
+  if (!s.ws.datafile.opened || refuseEmpty(s, "Convert selected areas to presence data")) return false;
+  setMeasureCode(s, kCodeSelectedAreas);
+  for (GridCell& c : s.ws.cells) {
+    c.score = 0.0;
+    c.count = 0;
+    c.scored = 0;
+  }
+  int areas = 0;
+  for (int a : s.areas.cells) {
+    if (a < 1 || a >= static_cast<int>(s.ws.cells.size()) - 1) continue;
+    GridCell& c = s.ws.cells[static_cast<std::size_t>(a)];
+    c.score = 1.0;
+    c.count = 1;
+    c.scored = 1;
+    ++areas;
+  }
+  finishMeasure(s, 1.0);
+  s.map.occupiedCells = areas;
+  s.map.presenceMap = true;
+  return true;
+}
+
+}  // namespace zn

@@ -1,0 +1,28 @@
+// The area-set commands that need no dialog, as far as computation and
+// report go: their refusals are shown through the host, their RESULTS text
+// is returned for the caller to append. The desktop shell and the zonarium
+// tool both run them.
+#pragma once
+
+#include "selection/nearminimum.h"
+#include "store/session.h"
+
+namespace zn {
+
+// "Re-order set by richness": code 29, the passes, scores present, the
+// report titled "Area set re-ordered by richness". `lastSeconds` is the time
+// the last analysis stored, which the report shows.
+AnalysisOutcome reorderSetByRichness(Session& s, float lastSeconds);
+
+// "Re-order set by threat": code 46, by decreasing threat; refused without a
+// set or without threat values.
+AnalysisOutcome reorderSetByThreat(Session& s, bool threatPresent, float lastSeconds);
+
+// "Representation RESULTS": code 32 and the report, or the refusal.
+AnalysisOutcome representationResults(Session& s, float lastSeconds);
+
+// "Convert selected areas": code 37; each area of the set becomes a
+// presence (score 1.0, count 1, scored), everything else is cleared.
+bool convertSelectedAreas(Session& s);
+
+}  // namespace zn

@@ -1,0 +1,847 @@
+#include "selection/nearminimum.h"
+
+#include <algorithm>
+#include <array>
+
+#include "measures/scores.h"
+#include "selection/areaset.h"
+#include "selection/progress.h"
+#include "selection/stopwatch.h"
+#include "selection/reorder.h"
+#include "selection/report.h"
+#include "selection/selectionindex.h"
+#include "store/text.h"
+
+namespace zn {
+
+std::string ruleLabel(int code, bool random) {
+  const char* last = random ? "random" : "lowest";
+  switch (code) {
+    case 1: return "  (irreplaceable taxon)";
+    case 2: return "1: rarest";
+    case 3: return "2: rarest + next";
+    case 7: return strprintf("3: rarest + next + %s", last);
+    case 4: return "3: rarest + next + next";
+    case 5: return "4: rarest + next + next + next";
+    case 6: return strprintf("5: rarest + next + next + next + %s", last);
+    case 20: return strprintf("5: rarest + (no next rarest) + %s", last);
+    case 30: return strprintf("5: rarest + next + (no next rarest) + %s", last);
+    case 40: return strprintf("5: rarest + next + next + (no next rarest) + %s", last);
+    default: return "";
+  }
+}
+
+namespace {
+
+constexpr int kNoRange = 10000;
+constexpr int kStatusSelected = 3;
+constexpr int kStatusForced = 4;
+constexpr int kReorderRichness = 1;
+constexpr int kReorderRarity = 2;
+constexpr int kReorderNone = 3;
+constexpr int kReorderThreat = 4;
+
+struct Options {
+  int goal = 1;
+  int reorder = 1;
+  int formula = 1;
+  bool extraTies = false;
+  bool randomTie = false;
+  bool reject = false;
+  bool includeSeeds = false;
+  bool byCost = false;
+  bool flexMap = false;
+  bool partial = false;
+  bool mapAll = false;
+  bool longReports = false;
+};
+
+// The option forcings of a run, written back into the settings so that the
+// title and the report describe what was run.
+Options applyForcings(Session& s) {
+  Settings& st = s.settings;
+  st[kNearMinimumGoal] = std::max(1, st[kNearMinimumGoal]);
+  if (st[kReordering] == kReorderRichness || st[kReordering] == kReorderRarity) st[kNearMinimumGoal] = 1;
+  if (!s.costPresent) st[kOptimiseByCost] = 0;
+  if (st[kNearMinimumGoal] > 1) {
+    st[kFlexibilityMap] = 0;
+    st[kFlexibilityPartial] = 0;
+    st[kMapAllFlexible] = 0;
+  }
+  Options o;
+  o.goal = st[kNearMinimumGoal];
+  o.reorder = st[kReordering];
+  o.formula = st[kRarityFormula];
+  o.extraTies = st[kExtraTieBreaks] != 0;
+  o.randomTie = st[kLastTieRandom] != 0;
+  o.reject = st[kRejectRedundant] != 0;
+  o.includeSeeds = st[kIncludeSeeds] != 0;
+  o.byCost = st[kOptimiseByCost] != 0;
+  o.flexMap = st[kFlexibilityMap] != 0;
+  o.partial = st[kFlexibilityPartial] != 0;
+  o.mapAll = st[kMapAllFlexible] != 0;
+  o.longReports = st[kLongReports] != 0;
+  return o;
+}
+
+class MainRun {
+ public:
+  MainRun(Session& s, const SelectionIndex& x, const RunRequest& req, const Options& o)
+      : s_(s), x_(x), req_(req), o_(o), set_(s.areas), cells_(x.cells) {}
+
+  RunOutcome run();
+
+ private:
+  GridCell& cell(int n) { return s_.ws.cells[static_cast<std::size_t>(n)]; }
+  double cost(int n) const { return x_.valid(n) ? s_.ws.cells[static_cast<std::size_t>(n)].cost : 0.0; }
+  bool coverage() const { return req_.kind != RunKind::NearMinimum; }
+  bool reorderedByRichnessOrRarity() const {
+    return o_.reorder == kReorderRichness || o_.reorder == kReorderRarity;
+  }
+  int seeds() const { return std::clamp(set_.seedCount, 0, set_.count()); }
+  double value(int n, int count) const {
+    double v = count;
+    if (o_.byCost && count > 0 && cost(n) > 0.0) v /= cost(n);
+    return v;
+  }
+
+  void clearCells();
+  void forceIrreplaceable();
+  void countRepresentations();
+  void buildLists();
+  void growSet();
+  void ensureRarest();
+  void rarestTies(std::vector<int>& ties);
+  bool nextLevel(const std::vector<int>& ties, int& below, std::vector<int>& best) const;
+  int lastTieBreak(const std::vector<int>& ties);
+  void append(int n, int rule, int ties, int status);
+  void appendInLoop(int n, int rule, int ties);
+  void meet(int t);
+  void unlink(int e, int n);
+  void writeRuleSummary();
+  void rejectRedundant();
+  void recordSoleAreas();
+  void exchangeTwoForOne();
+  bool exchangeAllowed(int c, int pa, int pb, const std::vector<int>& ns) const;
+  void reorder();
+  void score();
+  void cutToNumber();
+  void cutToBudget();
+  void complementOnResidue(double residue, int uncutCount);
+  void removeFrom(int position);
+  void finish();
+
+  Session& s_;
+  const SelectionIndex& x_;
+  const RunRequest& req_;
+  Options o_;
+  AreaSet& set_;
+  const int cells_;
+  RunOutcome out_;
+  bool capacityReached_ = false;
+
+  std::vector<char> inSet_, met_;
+  std::vector<int> rep_, status_, sole_;
+  int metCount_ = 0;
+  int grownFrom_ = 0;
+  SelectionProgress* progress_ = nullptr;
+
+  // Live taxa of each cell (not goal-met, included), in ascending range
+  // order, as doubly linked lists over the records; the contribution of
+  // every cell at the rarest range is kept up to date as taxa are met.
+  std::vector<int> entRange_, next_, prev_, head_, entryOfRecord_;
+  std::vector<int> notMetByRange_, byRangeStart_, byRange_;
+  std::vector<int> rarestCount_;
+  int rarest_ = 0;
+  bool rarestValid_ = false;
+};
+
+void MainRun::clearCells() {
+  const int last = static_cast<int>(s_.ws.cells.size()) - 1;
+  for (int n = 0; n <= std::min(last, s_.ws.geo.cells); ++n) {
+    GridCell& c = cell(n);
+    c.score = 0.0;
+    c.count = 0;
+    c.flexClass = 0;
+    c.ruleCode = 0;
+    c.tieCount = 0;
+  }
+  inSet_.assign(static_cast<std::size_t>(cells_) + 1, 0);
+  status_.assign(static_cast<std::size_t>(cells_) + 1, 0);
+  for (int a : set_.cells)
+    if (x_.valid(a)) inSet_[static_cast<std::size_t>(a)] = 1;
+}
+
+void MainRun::append(int n, int rule, int ties, int status) {
+  set_.cells.push_back(n);
+  inSet_[static_cast<std::size_t>(n)] = 1;
+  status_[static_cast<std::size_t>(n)] = status;
+  cell(n).ruleCode = rule;
+  const int step = set_.count();
+  if (step < static_cast<int>(s_.ws.cells.size())) cell(step).tieCount = ties;
+}
+
+void MainRun::forceIrreplaceable() {
+  const int taxa = x_.ix.taxa;
+  met_.assign(static_cast<std::size_t>(taxa), 0);
+  for (int t = 0; t < taxa; ++t) {
+    if (!x_.counts(t)) {
+      met_[static_cast<std::size_t>(t)] = 1;
+      continue;
+    }
+    if (x_.range(t) > o_.goal) continue;
+    met_[static_cast<std::size_t>(t)] = 1;
+    for (int n : x_.ix.cellsOf(t)) {
+      if (inSet_[static_cast<std::size_t>(n)]) continue;
+      if (set_.count() >= std::min(cells_, kAreaCapacity)) {
+        capacityReached_ = set_.count() >= kAreaCapacity;
+        return;
+      }
+      append(n, 1, 0, kStatusForced);
+    }
+  }
+}
+
+void MainRun::countRepresentations() {
+  rep_ = x_.presences(set_.cells);
+  for (int t = 0; t < x_.ix.taxa; ++t)
+    if (x_.counts(t) && rep_[static_cast<std::size_t>(t)] >= o_.goal) met_[static_cast<std::size_t>(t)] = 1;
+  metCount_ = 0;
+  for (int t = 0; t < x_.ix.taxa; ++t) metCount_ += x_.counts(t) && met_[static_cast<std::size_t>(t)];
+}
+
+void MainRun::buildLists() {
+  const PresenceIndex& ix = x_.ix;
+  const auto records = ix.taxonCells.size();
+  entRange_.assign(records, 0);
+  next_.assign(records, -1);
+  prev_.assign(records, -1);
+  head_.assign(static_cast<std::size_t>(cells_) + 1, -1);
+  entryOfRecord_.assign(records, -1);
+  // Cells are visited in ascending order, and so are the cells of each
+  // taxon: a cursor per taxon finds the record of (taxon, cell).
+  std::vector<int> cursor(ix.taxonStart.begin(), ix.taxonStart.end() - 1);
+  struct Live {
+    int range, taxon, record;
+    bool operator<(const Live& o) const { return range != o.range ? range < o.range : taxon < o.taxon; }
+  };
+  std::vector<Live> live;
+  int e = 0;
+  for (int n = 1; n <= ix.cells; ++n) {
+    live.clear();
+    for (int t : ix.taxaIn(n)) {
+      const int record = cursor[static_cast<std::size_t>(t)]++;
+      if (n <= cells_ && !met_[static_cast<std::size_t>(t)]) live.push_back({x_.range(t), t, record});
+    }
+    std::sort(live.begin(), live.end());
+    int previous = -1;
+    for (const Live& l : live) {
+      entRange_[static_cast<std::size_t>(e)] = l.range;
+      entryOfRecord_[static_cast<std::size_t>(l.record)] = e;
+      prev_[static_cast<std::size_t>(e)] = previous;
+      if (previous >= 0)
+        next_[static_cast<std::size_t>(previous)] = e;
+      else
+        head_[static_cast<std::size_t>(n)] = e;
+      previous = e++;
+    }
+  }
+  // Taxa not yet met, grouped by range.
+  notMetByRange_.assign(static_cast<std::size_t>(ix.cells) + 2, 0);
+  byRangeStart_.assign(static_cast<std::size_t>(ix.cells) + 3, 0);
+  for (int t = 0; t < ix.taxa; ++t)
+    if (!met_[static_cast<std::size_t>(t)]) {
+      ++notMetByRange_[static_cast<std::size_t>(x_.range(t))];
+      ++byRangeStart_[static_cast<std::size_t>(x_.range(t)) + 1];
+    }
+  for (std::size_t r = 1; r < byRangeStart_.size(); ++r) byRangeStart_[r] += byRangeStart_[r - 1];
+  byRange_.assign(static_cast<std::size_t>(byRangeStart_.back()), 0);
+  std::vector<int> fill(byRangeStart_.begin(), byRangeStart_.end() - 1);
+  for (int t = 0; t < ix.taxa; ++t)
+    if (!met_[static_cast<std::size_t>(t)])
+      byRange_[static_cast<std::size_t>(fill[static_cast<std::size_t>(x_.range(t))]++)] = t;
+  rarestCount_.assign(static_cast<std::size_t>(cells_) + 1, 0);
+  rarest_ = 0;
+  rarestValid_ = false;
+}
+
+void MainRun::unlink(int e, int n) {
+  const int p = prev_[static_cast<std::size_t>(e)], q = next_[static_cast<std::size_t>(e)];
+  if (q >= 0) prev_[static_cast<std::size_t>(q)] = p;
+  if (p >= 0)
+    next_[static_cast<std::size_t>(p)] = q;
+  else
+    head_[static_cast<std::size_t>(n)] = q;
+}
+
+void MainRun::meet(int t) {
+  met_[static_cast<std::size_t>(t)] = 1;
+  ++metCount_;
+  const int r = x_.range(t);
+  --notMetByRange_[static_cast<std::size_t>(r)];
+  const auto cellsOf = x_.ix.cellsOf(t);
+  if (rarestValid_ && r == rarest_)
+    for (int n : cellsOf)
+      if (n <= cells_) --rarestCount_[static_cast<std::size_t>(n)];
+  const auto first = static_cast<std::size_t>(x_.ix.taxonStart[static_cast<std::size_t>(t)]);
+  for (std::size_t k = 0; k < cellsOf.size(); ++k) {
+    int& e = entryOfRecord_[first + k];
+    if (e < 0) continue;
+    unlink(e, cellsOf[k]);
+    e = -1;
+  }
+  if (progress_ && !coverage()) progress_->reach(metCount_);
+}
+
+void MainRun::ensureRarest() {
+  if (rarestValid_ && rarest_ < static_cast<int>(notMetByRange_.size()) &&
+      notMetByRange_[static_cast<std::size_t>(rarest_)] > 0)
+    return;
+  int r = rarestValid_ ? rarest_ : 0;
+  while (r < static_cast<int>(notMetByRange_.size()) && notMetByRange_[static_cast<std::size_t>(r)] == 0) ++r;
+  rarestValid_ = true;
+  if (r >= static_cast<int>(notMetByRange_.size())) {
+    rarest_ = kNoRange;
+    return;
+  }
+  rarest_ = r;
+  std::fill(rarestCount_.begin(), rarestCount_.end(), 0);
+  for (int i = byRangeStart_[static_cast<std::size_t>(r)]; i < byRangeStart_[static_cast<std::size_t>(r) + 1]; ++i) {
+    const int t = byRange_[static_cast<std::size_t>(i)];
+    if (met_[static_cast<std::size_t>(t)]) continue;
+    for (int n : x_.ix.cellsOf(t))
+      if (n <= cells_) ++rarestCount_[static_cast<std::size_t>(n)];
+  }
+}
+
+// The cells holding most of the rarest taxa not met, highest cell first.
+void MainRun::rarestTies(std::vector<int>& ties) {
+  ties.clear();
+  double best = 0.0;
+  for (int n = cells_; n >= 1; --n) {
+    if (inSet_[static_cast<std::size_t>(n)]) continue;
+    const int k = rarestCount_[static_cast<std::size_t>(n)];
+    if (k == 0) continue;
+    const double v = value(n, k);
+    if (v > best) {
+      best = v;
+      ties.assign(1, n);
+    } else if (v == best) {
+      ties.push_back(n);
+    }
+  }
+}
+
+// The next rarest range above `below` among the taxa not met that the tied
+// cells hold, and the tied cells holding most of that range (in the order
+// of `ties`). A range that none of them holds would give every cell 0, so
+// the smallest range they hold is the next level. False when there is none.
+bool MainRun::nextLevel(const std::vector<int>& ties, int& below, std::vector<int>& best) const {
+  int level = kNoRange;
+  for (int n : ties)
+    for (int e = head_[static_cast<std::size_t>(n)]; e >= 0; e = next_[static_cast<std::size_t>(e)])
+      if (entRange_[static_cast<std::size_t>(e)] > below) {
+        level = std::min(level, entRange_[static_cast<std::size_t>(e)]);
+        break;
+      }
+  if (level == kNoRange) return false;
+  best.clear();
+  double m = 0.0;
+  for (int n : ties) {
+    int k = 0;
+    for (int e = head_[static_cast<std::size_t>(n)]; e >= 0 && entRange_[static_cast<std::size_t>(e)] <= level;
+         e = next_[static_cast<std::size_t>(e)])
+      k += entRange_[static_cast<std::size_t>(e)] == level;
+    if (k == 0) continue;
+    const double v = value(n, k);
+    if (v > m) {
+      m = v;
+      best.assign(1, n);
+    } else if (v == m) {
+      best.push_back(n);
+    }
+  }
+  below = level;
+  return true;
+}
+
+int MainRun::lastTieBreak(const std::vector<int>& ties) {
+  if (o_.randomTie) return ties[static_cast<std::size_t>(s_.rng.choose(static_cast<int>(ties.size())))];
+  return ties.back();
+}
+
+void MainRun::appendInLoop(int n, int rule, int ties) {
+  append(n, rule, ties, kStatusSelected);
+  if (coverage()) progress_->reach(set_.count() - grownFrom_);
+  for (int t : x_.ix.taxaIn(n)) {
+    if (!x_.counts(t)) continue;
+    ++rep_[static_cast<std::size_t>(t)];
+    if (!met_[static_cast<std::size_t>(t)] && rep_[static_cast<std::size_t>(t)] >= o_.goal) meet(t);
+  }
+}
+
+void MainRun::growSet() {
+  std::vector<int> t1, t2, t3, t4;
+  while (set_.count() <= cells_) {
+    ensureRarest();
+    if (rarest_ == kNoRange) break;
+    if (set_.count() >= kAreaCapacity) {
+      capacityReached_ = true;
+      break;
+    }
+    rarestTies(t1);
+    if (t1.empty()) break;
+    const int k1 = static_cast<int>(t1.size());
+    if (k1 == 1) {
+      appendInLoop(t1[0], 2, 1);
+      continue;
+    }
+    int below = rarest_;
+    if (!nextLevel(t1, below, t2)) {
+      appendInLoop(lastTieBreak(t1), 20, k1);
+    } else if (t2.size() == 1) {
+      appendInLoop(t2[0], 3, k1);
+    } else if (!o_.extraTies) {
+      appendInLoop(lastTieBreak(t2), 7, k1);
+    } else if (!nextLevel(t2, below, t3)) {
+      appendInLoop(lastTieBreak(t2), 30, k1);
+    } else if (t3.size() == 1) {
+      appendInLoop(t3[0], 4, k1);
+    } else if (!nextLevel(t3, below, t4)) {
+      appendInLoop(lastTieBreak(t3), 40, k1);
+    } else if (t4.size() == 1) {
+      appendInLoop(t4[0], 5, k1);
+    } else {
+      appendInLoop(lastTieBreak(t4), 6, k1);
+    }
+  }
+}
+
+void MainRun::writeRuleSummary() {
+  std::string& r = out_.results;
+  r += resultsFileHeader(s_);
+  r += "\n  PRIORITY-AREAS ANALYSIS.\n\n  Selection rule summary by area sequence\n\n"
+       "  Choices                      Selection\n  step  area                   ties  rule\n\n";
+  for (int p = 1; p <= set_.count(); ++p) {
+    const int n = set_.cells[static_cast<std::size_t>(p - 1)];
+    const int rule = x_.valid(n) ? cell(n).ruleCode : 0;
+    const std::string name = reportLocationName(s_, n);
+    const std::string label = ruleLabel(rule, o_.randomTie);
+    if (rule == 1)
+      r += strprintf("%6d%6d %-16s    -  %s\n", p, n, name.c_str(), label.c_str());
+    else
+      r += strprintf("%6d%6d %-16s%5d  %s\n", p, n, name.c_str(), cell(p).tieCount - 1, label.c_str());
+  }
+}
+
+void MainRun::removeFrom(int position) {
+  const int n = set_.cells[static_cast<std::size_t>(position - 1)];
+  if (x_.valid(n)) {
+    inSet_[static_cast<std::size_t>(n)] = 0;
+    status_[static_cast<std::size_t>(n)] = 0;
+  }
+  set_.cells.erase(set_.cells.begin() + (position - 1));
+}
+
+// Removing an area only lowers the other areas' counts, so an area found
+// needed stays needed: starting again from the first non-seed position
+// would pass the same areas again, and the scan can go on where it is.
+void MainRun::rejectRedundant() {
+  std::vector<int> ns = x_.presences(set_.cells, static_cast<std::size_t>(seeds()));
+  for (int p = seeds() + 1; p <= set_.count();) {
+    const int n = set_.cells[static_cast<std::size_t>(p - 1)];
+    bool needed = false;
+    if (x_.valid(n))
+      for (int t : x_.ix.taxaIn(n))
+        if (x_.counts(t) && ns[static_cast<std::size_t>(t)] - 1 < o_.goal) {
+          needed = true;
+          break;
+        }
+    if (needed) {
+      ++p;
+      continue;
+    }
+    if (x_.valid(n))
+      for (int t : x_.ix.taxaIn(n)) ns[static_cast<std::size_t>(t)] -= x_.counts(t) ? 1 : 0;
+    removeFrom(p);
+    ++out_.rejected;
+  }
+}
+
+// Each included taxon's sole area: the one area of the set holding it, or 0.
+void MainRun::recordSoleAreas() {
+  sole_.assign(static_cast<std::size_t>(x_.ix.taxa), 0);
+  std::vector<int> holders(static_cast<std::size_t>(x_.ix.taxa), 0);
+  for (int a : set_.cells)
+    if (x_.valid(a))
+      for (int t : x_.ix.taxaIn(a))
+        if (x_.counts(t) && ++holders[static_cast<std::size_t>(t)] == 1) sole_[static_cast<std::size_t>(t)] = a;
+  for (int t = 0; t < x_.ix.taxa; ++t)
+    if (holders[static_cast<std::size_t>(t)] != 1) sole_[static_cast<std::size_t>(t)] = 0;
+}
+
+bool MainRun::exchangeAllowed(int c, int pa, int pb, const std::vector<int>& ns) const {
+  const int a = set_.cells[static_cast<std::size_t>(pa - 1)];
+  const int b = set_.cells[static_cast<std::size_t>(pb - 1)];
+  if (o_.byCost && !(cost(c) < cost(a) + cost(b))) return false;
+  if (!x_.valid(a) || !x_.valid(b)) return true;
+  // Taxa of both areas and of no other non-seed area would be lost unless c
+  // holds them. Both lists are in card order.
+  const auto ta = x_.ix.taxaIn(a), tb = x_.ix.taxaIn(b);
+  std::size_t i = 0, j = 0;
+  while (i < ta.size() && j < tb.size()) {
+    if (ta[i] < tb[j]) {
+      ++i;
+    } else if (tb[j] < ta[i]) {
+      ++j;
+    } else {
+      const int t = ta[i];
+      if (x_.counts(t) && ns[static_cast<std::size_t>(t)] == 2 &&
+          !(s_.ws.cards.level(t, c) > x_.ix.excludedLevel))
+        return false;
+      ++i;
+      ++j;
+    }
+  }
+  return true;
+}
+
+void MainRun::exchangeTwoForOne() {
+  std::vector<int> count(static_cast<std::size_t>(cells_) + 1, 0), touched;
+  for (;;) {
+    recordSoleAreas();
+    const int first = seeds() + 1;
+    std::vector<std::vector<int>> soleOf(static_cast<std::size_t>(set_.count()) + 1);
+    std::vector<int> position(static_cast<std::size_t>(cells_) + 1, 0);
+    for (int p = first; p <= set_.count(); ++p)
+      if (const int a = set_.cells[static_cast<std::size_t>(p - 1)]; x_.valid(a)) position[static_cast<std::size_t>(a)] = p;
+    for (int t = 0; t < x_.ix.taxa; ++t)
+      if (const int a = sole_[static_cast<std::size_t>(t)]; a > 0 && position[static_cast<std::size_t>(a)] > 0)
+        soleOf[static_cast<std::size_t>(position[static_cast<std::size_t>(a)])].push_back(t);
+    // (alternative cell, position) in order of position, then of cell.
+    std::vector<std::pair<int, int>> pairs;
+    for (int p = first; p <= set_.count(); ++p) {
+      const auto& taxa = soleOf[static_cast<std::size_t>(p)];
+      if (taxa.empty()) continue;
+      touched.clear();
+      for (int t : taxa)
+        for (int n : x_.ix.cellsOf(t))
+          if (n <= cells_ && count[static_cast<std::size_t>(n)]++ == 0) touched.push_back(n);
+      std::sort(touched.begin(), touched.end());
+      const int a = set_.cells[static_cast<std::size_t>(p - 1)];
+      for (int n : touched) {
+        if (n != a && count[static_cast<std::size_t>(n)] == static_cast<int>(taxa.size())) pairs.emplace_back(n, p);
+        count[static_cast<std::size_t>(n)] = 0;
+      }
+    }
+    const std::vector<int> ns = x_.presences(set_.cells, static_cast<std::size_t>(seeds()));
+    bool exchanged = false;
+    for (std::size_t i = 1; i < pairs.size() && !exchanged; ++i)
+      for (std::size_t j = 0; j < i && !exchanged; ++j) {
+        if (pairs[i].first != pairs[j].first) continue;
+        const int c = pairs[i].first, pa = pairs[i].second, pb = pairs[j].second;
+        if (!exchangeAllowed(c, pa, pb, ns)) continue;
+        // Without costs the earlier area makes way, with costs the later.
+        const int replaced = o_.byCost ? pa : pb, removed = o_.byCost ? pb : pa;
+        const int old = set_.cells[static_cast<std::size_t>(replaced - 1)];
+        if (x_.valid(old)) {
+          inSet_[static_cast<std::size_t>(old)] = 0;
+          status_[static_cast<std::size_t>(old)] = 0;
+        }
+        set_.cells[static_cast<std::size_t>(replaced - 1)] = c;
+        inSet_[static_cast<std::size_t>(c)] = 1;
+        status_[static_cast<std::size_t>(c)] = kStatusSelected;
+        removeFrom(removed);
+        ++out_.rejected;
+        exchanged = true;
+      }
+    if (!exchanged) return;
+  }
+}
+
+void MainRun::reorder() {
+  if (reorderedByRichnessOrRarity()) {
+    std::vector<double> weight(static_cast<std::size_t>(x_.ix.taxa), 1.0);
+    if (o_.reorder == kReorderRarity)
+      for (int t = 0; t < x_.ix.taxa; ++t)
+        weight[static_cast<std::size_t>(t)] = rarityValue(o_.formula, x_.range(t), s_.ws.geo.cells);
+    std::vector<double> costs;
+    if (o_.byCost) {
+      costs.assign(static_cast<std::size_t>(cells_) + 1, 0.0);
+      for (int n = 1; n <= cells_; ++n) costs[static_cast<std::size_t>(n)] = cost(n);
+    }
+    reorderByGain(set_, x_, weight, o_.byCost ? &costs : nullptr);
+  } else if (o_.reorder == kReorderNone || coverage()) {
+    reorderByRichnessPasses(s_, x_);
+  } else if (o_.reorder == kReorderThreat && req_.env.threatPresent && o_.goal == 1) {
+    reorderByThreat(s_);
+  }
+}
+
+void MainRun::score() {
+  std::vector<int> soleCount(static_cast<std::size_t>(cells_) + 1, 0);
+  for (int a : sole_)
+    if (a > 0 && a <= cells_) ++soleCount[static_cast<std::size_t>(a)];
+  const int count = set_.count();
+  for (int q = seeds() + 1; q <= count; ++q) {
+    const int n = set_.cells[static_cast<std::size_t>(q - 1)];
+    if (!x_.valid(n)) continue;
+    GridCell& c = cell(n);
+    if (!o_.flexMap || o_.goal > 1) {
+      c.count = q;
+      c.score = count - q + 1;
+    } else {
+      c.count = soleCount[static_cast<std::size_t>(n)];
+      c.score = status_[static_cast<std::size_t>(n)];
+    }
+  }
+}
+
+void MainRun::cutToNumber() {
+  const int nonSeed = set_.count() - seeds();
+  if (nonSeed < req_.areasToAdd) return;
+  out_.fullSize = nonSeed > 0 ? nonSeed : set_.count();
+  while (set_.count() > seeds() + std::max(0, req_.areasToAdd)) {
+    const int n = set_.cells.back();
+    if (x_.valid(n)) {
+      cell(n).count = 0;
+      cell(n).score = 0.0;
+    }
+    removeFrom(set_.count());
+  }
+}
+
+void MainRun::cutToBudget() {
+  const double budget = req_.budget;
+  if (out_.fullCost < budget) return;
+  const int nonSeed = set_.count() - seeds();
+  out_.fullSize = nonSeed > 0 ? nonSeed : set_.count();
+  const int uncutCount = set_.count();
+  double residue = 0.0;
+  if (out_.fullCost > budget) {
+    double running = 0.0;
+    std::size_t fill = static_cast<std::size_t>(seeds());
+    while (fill < set_.cells.size() && running + cost(set_.cells[fill]) <= budget) running += cost(set_.cells[fill++]);
+    residue = budget - running;
+    for (;;) {
+      std::size_t j = fill;
+      while (j < set_.cells.size() && !(cost(set_.cells[j]) <= residue)) ++j;
+      if (j >= set_.cells.size()) break;
+      std::swap(set_.cells[j], set_.cells[fill]);
+      residue -= cost(set_.cells[fill]);
+      ++fill;
+    }
+    while (set_.cells.size() > fill) {
+      const int n = set_.cells.back();
+      if (x_.valid(n)) {
+        cell(n).count = 0;
+        cell(n).score = 0.0;
+      }
+      removeFrom(set_.count());
+    }
+  }
+  if (o_.goal == 1) complementOnResidue(residue, uncutCount);
+}
+
+// The cell within the budget residue that adds most taxa not represented.
+void MainRun::complementOnResidue(double residue, int uncutCount) {
+  if (set_.count() >= kAreaCapacity) return;
+  std::vector<char> represented(static_cast<std::size_t>(x_.ix.taxa), 0);
+  for (int a : set_.cells)
+    if (x_.valid(a))
+      for (int t : x_.ix.taxaIn(a)) represented[static_cast<std::size_t>(t)] = 1;
+  int best = 0, bestCell = 0, same = 0;
+  for (int n = 1; n <= cells_; ++n) {
+    if (!(cost(n) > 0.0 && cost(n) <= residue)) continue;
+    int k = 0;
+    for (int t : x_.ix.taxaIn(n)) k += x_.counts(t) && !represented[static_cast<std::size_t>(t)];
+    if (k > best) {
+      best = k;
+      bestCell = n;
+      same = 1;
+    } else if (k == best && k > 0) {
+      ++same;
+    }
+  }
+  if (best == 0) return;
+  append(bestCell, 0, 1, kStatusSelected);
+  GridCell& c = cell(bestCell);
+  const int q = set_.count();
+  if (o_.flexMap) {
+    c.count = best;
+    for (int t : x_.ix.taxaIn(bestCell)) {
+      if (!x_.counts(t) || represented[static_cast<std::size_t>(t)]) continue;
+      sole_[static_cast<std::size_t>(t)] = bestCell;
+      c.score = x_.range(t) == 1 ? 4.0 : 3.0;
+    }
+  } else {
+    c.count = q;
+    c.score = 1.0;
+  }
+  if (o_.longReports)
+    out_.results += strprintf("%6d%6d %-16s%5d  %s\n", uncutCount + 1, bestCell, reportLocationName(s_, bestCell).c_str(),
+                              same - 1, "  (maximum complement on budget residue)");
+}
+
+void MainRun::finish() {
+  if (coverage() && o_.goal == 1) {
+    std::vector<char> kept(static_cast<std::size_t>(cells_) + 1, 0);
+    for (int p = seeds(); p < set_.count(); ++p)
+      if (const int a = set_.cells[static_cast<std::size_t>(p)]; x_.valid(a)) kept[static_cast<std::size_t>(a)] = 1;
+    for (int& a : sole_)
+      if (a > 0 && (a > cells_ || !kept[static_cast<std::size_t>(a)])) a = 0;
+  }
+  if (o_.longReports) out_.results += "\n\n\n";
+  if (reorderedByRichnessOrRarity() && o_.goal == 1) {
+    s_.areas.nearMinimumDone = true;
+    std::vector<char> nonSeed(static_cast<std::size_t>(cells_) + 1, 0);
+    for (int p = seeds(); p < set_.count(); ++p)
+      if (const int a = set_.cells[static_cast<std::size_t>(p)]; x_.valid(a)) nonSeed[static_cast<std::size_t>(a)] = 1;
+    for (int t = 0; t < x_.ix.taxa; ++t) {
+      const int a = sole_[static_cast<std::size_t>(t)];
+      if (a <= 0 || a > cells_ || !nonSeed[static_cast<std::size_t>(a)]) continue;
+      GridCell& area = cell(a);
+      if (x_.range(t) == 1)
+        area.flexClass = 2;
+      else if (area.flexClass == 0)
+        area.flexClass = 1;
+      if (o_.partial)
+        for (int n : x_.ix.cellsOf(t))
+          if (n <= cells_ && cell(n).score == 0.0) cell(n).score = 2.0;
+    }
+  }
+  // The cards keep each taxon's sole area and representation count.
+  CardStore& cards = s_.ws.cards;
+  const std::vector<int> reps = x_.presences(set_.cells);
+  for (int t = 0; t < x_.ix.taxa; ++t) {
+    cards.setField(t, cards.layout->soleArea, sole_.empty() ? 0 : sole_[static_cast<std::size_t>(t)]);
+    cards.setField(t, cards.layout->repCount, reps[static_cast<std::size_t>(t)]);
+    out_.represented += x_.counts(t) && reps[static_cast<std::size_t>(t)] > 0;
+  }
+  for (int n = 1; n <= cells_; ++n)
+    if (const auto at = static_cast<std::size_t>(5 * n + 4); at < s_.ws.prop3.size())
+      s_.ws.prop3[at] = status_[static_cast<std::size_t>(n)];
+}
+
+RunOutcome MainRun::run() {
+  if (!s_.ws.datafile.opened) return out_;
+  out_.ran = true;
+  set_.seedCount = o_.includeSeeds ? 0 : set_.count();
+  set_.nearMinimumDone = false;
+  Stopwatch watch(s_.host);
+  const int items = coverage() ? std::max(0, req_.areasToAdd) : s_.ws.counters.taxaWithRecords;
+  SelectionProgress progress(s_.host, items);
+  progress_ = &progress;
+  if (o_.randomTie)
+    s_.rng.seed(req_.env.seed ? *req_.env.seed : static_cast<std::uint32_t>(s_.host.timeOfDay()));
+
+  clearCells();
+  forceIrreplaceable();
+  countRepresentations();
+  buildLists();
+  grownFrom_ = set_.count();
+  growSet();
+  for (int p = 1; p <= set_.count(); ++p)
+    out_.ties.push_back(p < static_cast<int>(s_.ws.cells.size()) ? cell(p).tieCount : 0);
+  if (o_.longReports) writeRuleSummary();
+  if (o_.reject) rejectRedundant();
+  recordSoleAreas();
+  if (reorderedByRichnessOrRarity() && o_.reject) exchangeTwoForOne();
+  reorder();
+  score();
+
+  const int nonSeed = set_.count() - seeds();
+  out_.fullSize = nonSeed;
+  for (int p = seeds(); p < set_.count(); ++p)
+    if (const int a = set_.cells[static_cast<std::size_t>(p)]; x_.valid(a)) out_.fullCost += cost(a);
+  if (req_.kind == RunKind::CoverageByNumber) cutToNumber();
+  if (req_.kind == RunKind::CoverageByBudget) cutToBudget();
+  finish();
+  s_.settings[kSelectedAreasDisplay] = o_.includeSeeds || (coverage() && !o_.mapAll) ? 2 : 1;
+  out_.capacityReached = capacityReached_;
+  out_.seconds = watch.seconds();
+  return out_;
+}
+
+double largestScore(const Session& s) {
+  double m = 0.0;
+  for (const GridCell& c : s.ws.cells) m = std::max(m, c.score);
+  return m;
+}
+
+}  // namespace
+
+RunOutcome runMainRun(Session& s, const RunRequest& request) {
+  if (!s.ws.datafile.opened) return {};
+  const Options o = applyForcings(s);
+  const SelectionIndex x(s);
+  RunOutcome out = MainRun(s, x, request, o).run();
+  finishMeasure(s, largestScore(s));
+  return out;
+}
+
+AnalysisOutcome runNearMinimumSet(Session& s, const SelectionEnv& env) {
+  AnalysisOutcome a;
+  if (!s.ws.datafile.opened) return a;
+  setMeasureCode(s, kCodeNearMinimum);
+  RunRequest r;
+  r.env = env;
+  const RunOutcome run = runMainRun(s, r);
+  a.ran = true;
+  a.capacityReached = run.capacityReached;
+  a.seconds = run.seconds;
+  a.results = run.results;
+  ReportFacts f;
+  f.seconds = run.seconds;
+  f.rejected = run.rejected;
+  a.results += representationReport(s, f).text;
+  return a;
+}
+
+AnalysisOutcome runNearMaximumCoverage(Session& s, bool byBudget, int areasToAdd, double budget,
+                                       const SelectionEnv& env) {
+  AnalysisOutcome a;
+  if (!s.ws.datafile.opened) return a;
+  setMeasureCode(s, kCodeNearMaximumCoverage);
+  Stopwatch watch(s.host);
+  s.settings[kReordering] = kReorderRichness;
+  s.settings[kNearMinimumGoal] = 1;
+  const SelectionIndex x(s);
+  // A goal above every range forces every occupied cell in: the set cannot
+  // grow beyond that, so the goal is raised no further.
+  int largestRange = 0;
+  for (int t = 0; t < x.ix.taxa; ++t)
+    if (x.counts(t)) largestRange = std::max(largestRange, x.range(t));
+  const AreaSet start = s.areas;
+  RunRequest r;
+  r.env = env;
+  r.budget = budget;
+  r.areasToAdd = areasToAdd;
+  r.kind = byBudget && s.costPresent && s.settings[kOptimiseByCost] != 0 ? RunKind::CoverageByBudget
+                                                                         : RunKind::CoverageByNumber;
+  RunOutcome run;
+  for (;;) {
+    const Options o = applyForcings(s);
+    run = MainRun(s, x, r, o).run();
+    a.results += run.results;
+    a.capacityReached = a.capacityReached || run.capacityReached;
+    const bool tooSmall = r.kind == RunKind::CoverageByBudget ? run.fullCost < budget
+                                                              : s.areas.count() - s.areas.seedCount < areasToAdd;
+    if (!tooSmall || o.goal >= largestRange || run.capacityReached) break;
+    s.settings[kReordering] = kReorderNone;
+    s.settings[kNearMinimumGoal] = o.goal + 1;
+    s.areas = start;
+  }
+  finishMeasure(s, largestScore(s));
+  a.ran = true;
+  a.seconds = watch.seconds();
+  ReportFacts f;
+  f.seconds = a.seconds;
+  f.rejected = run.rejected;
+  f.fullSize = run.fullSize;
+  f.fullCost = run.fullCost;
+  a.results += representationReport(s, f).text;
+  return a;
+}
+
+}  // namespace zn

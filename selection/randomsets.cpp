@@ -1,0 +1,132 @@
+#include "selection/randomsets.h"
+
+#include <algorithm>
+#include <new>
+
+#include "measures/scores.h"
+#include "selection/progress.h"
+#include "selection/stopwatch.h"
+#include "selection/selectionindex.h"
+
+namespace zn {
+
+namespace {
+
+constexpr int kRuns = 1000;
+
+double largestScore(const Session& s) {
+  double m = 0.0;
+  for (const GridCell& c : s.ws.cells) m = std::max(m, c.score);
+  return m;
+}
+
+}  // namespace
+
+RandomSetsOutcome runRandomSets(Session& s, int areas, std::optional<std::uint32_t> seed) {
+  RandomSetsOutcome o;
+  if (!s.ws.datafile.opened) return o;
+  o.ran = true;
+  setMeasureCode(s, kCodeRandomSets);
+  AreaSet& set = s.areas;
+  const Settings& st = s.settings;
+  const SelectionIndex x(s);
+
+  // The current areas are seeds: their taxa never count as new.
+  std::vector<char> inSeeds(static_cast<std::size_t>(x.ix.taxa), 0);
+  for (int a : set.cells)
+    if (x.valid(a))
+      for (int t : x.ix.taxaIn(a)) inSeeds[static_cast<std::size_t>(t)] = 1;
+  std::vector<int> candidates;
+  for (int n = 1; n <= x.cells; ++n) {
+    const auto taxa = x.ix.taxaIn(n);
+    if (std::any_of(taxa.begin(), taxa.end(),
+                    [&](int t) { return x.counts(t) && !inSeeds[static_cast<std::size_t>(t)]; }))
+      candidates.push_back(n);
+  }
+  const int c = static_cast<int>(candidates.size());
+  const int n = std::clamp(std::min(areas, c), 0, 1100);
+
+  std::vector<double> table;  // column k holds the 1000 cumulative scores after k areas
+  try {
+    table.assign(static_cast<std::size_t>(n + 1) * kRuns, 0.0);
+  } catch (const std::bad_alloc&) {
+    setMeasureCode(s, kCodeNone);
+    s.host.messageBox("Insufficient free memory.", "Random areas", Icon::Exclamation, Buttons::Ok);
+    o.outOfMemory = true;
+    return o;
+  }
+  SelectionProgress progress(s.host, kRuns);
+  Stopwatch watch(s.host);
+  set.seedCount = set.count();
+  clearScores(s);
+  if (c < 3) return o;
+
+  const int kind = st[kHotspotKind];
+  std::vector<double> weight(static_cast<std::size_t>(x.ix.taxa), 1.0);
+  if (kind != 0)
+    for (int t = 0; t < x.ix.taxa; ++t)
+      weight[static_cast<std::size_t>(t)] = rarityValue(st[kRarityFormula], x.range(t), s.ws.geo.cells);
+
+  RandomSetStats& r = o.stats;
+  r.areas = n;
+  r.candidates = c;
+  r.simulations = kRuns;
+  for (auto* v : {&r.presence, &r.added, &r.median, &r.lower, &r.upper}) v->assign(static_cast<std::size_t>(n) + 1, 0.0);
+
+  s.rng.seed(seed ? *seed : static_cast<std::uint32_t>(s.host.timeOfDay()));
+  std::vector<int> chosenIn(static_cast<std::size_t>(x.cells) + 1, 0);  // run that last chose the cell
+  std::vector<int> newIn(static_cast<std::size_t>(x.ix.taxa), 0);      // run in which the taxon was last new
+  std::vector<int> timesChosen(static_cast<std::size_t>(x.cells) + 1, 0);
+  for (int run = 1; run <= kRuns; ++run) {
+    double cumulative = 0.0;
+    for (int k = 1; k <= n; ++k) {
+      int cell = 0;
+      do {
+        cell = candidates[static_cast<std::size_t>(s.rng.choose(c))];
+      } while (chosenIn[static_cast<std::size_t>(cell)] == run);
+      chosenIn[static_cast<std::size_t>(cell)] = run;
+      ++timesChosen[static_cast<std::size_t>(cell)];
+      for (int t : x.ix.taxaIn(cell)) {
+        if (!x.counts(t)) continue;
+        r.presence[static_cast<std::size_t>(k)] += 1.0;
+        if (inSeeds[static_cast<std::size_t>(t)] || newIn[static_cast<std::size_t>(t)] == run) continue;
+        newIn[static_cast<std::size_t>(t)] = run;
+        r.added[static_cast<std::size_t>(k)] += 1.0;
+        cumulative += weight[static_cast<std::size_t>(t)];
+      }
+      table[static_cast<std::size_t>(k) * kRuns + static_cast<std::size_t>(run - 1)] = cumulative;
+    }
+    progress.reach(run);
+  }
+
+  const bool twoTailed = st[kTwoTailed] != 0;
+  for (int k = 1; k <= n; ++k) {
+    const auto first = table.begin() + static_cast<std::ptrdiff_t>(k) * kRuns;
+    std::sort(first, first + kRuns);
+    r.median[static_cast<std::size_t>(k)] = (first[499] + first[500]) / 2.0;
+    if (twoTailed) {
+      r.lower[static_cast<std::size_t>(k)] = first[24];
+      r.upper[static_cast<std::size_t>(k)] = first[974];
+    } else {
+      r.upper[static_cast<std::size_t>(k)] = first[949];
+    }
+  }
+  for (int cell = 1; cell <= x.cells; ++cell) {
+    GridCell& g = s.ws.cells[static_cast<std::size_t>(cell)];
+    g.count = timesChosen[static_cast<std::size_t>(cell)];
+    g.score = g.count;
+  }
+  const Counters& counters = s.ws.counters;
+  r.total = kind != 0 ? raritySum(counters, st[kRarityFormula])
+                      : (st[kBaseOnPresent] != 0 ? counters.taxaWithRecords : counters.includedTaxa);
+  finishMeasure(s, largestScore(s));
+  o.simulated = true;
+  o.seconds = watch.seconds();
+  ReportFacts f;
+  f.seconds = o.seconds;
+  f.random = &o.stats;
+  o.results = representationReport(s, f).text;
+  return o;
+}
+
+}  // namespace zn

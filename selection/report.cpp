@@ -1,0 +1,428 @@
+#include "selection/report.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+
+#include "measures/scores.h"
+#include "selection/selectionindex.h"
+#include "store/text.h"
+
+namespace zn {
+
+namespace {
+
+constexpr const char* kDotted = "  ..........................................................\n";
+constexpr const char* kClosing = "  _________________________________________________\n\n\n";
+
+const char* formulaWord(int formula) {
+  static constexpr std::array<const char*, 3> kWords{"difference", "inverse", "inverse square"};
+  return formula >= 0 && formula < 3 ? kWords[static_cast<std::size_t>(formula)] : "";
+}
+
+const char* kindWord(int kind) {
+  static constexpr std::array<const char*, 5> kWords{"richness", "range-size rarity", "rare-quartile richness",
+                                                     "range-size threshold", "residual richness"};
+  return kind >= 0 && kind < 5 ? kWords[static_cast<std::size_t>(kind)] : "";
+}
+
+const char* plural(int goal) { return goal > 1 ? "s" : ""; }
+
+bool reorderedByRichnessOrRarity(const Settings& st) { return st[kReordering] == 1 || st[kReordering] == 2; }
+
+double percentOf(double value, double base) { return base > 0.0 ? value * 100.0 / base : 0.0; }
+
+std::string gridTypeName(const Session& s) {
+  const auto& types = s.gridTypes.types;
+  const int k = s.gridTypes.current;
+  return k >= 0 && k < static_cast<int>(types.size()) ? types[static_cast<std::size_t>(k)].name : std::string();
+}
+
+std::string seedLine(const Session& s) {
+  const int seeds = s.areas.seedCount;
+  if (seeds <= 0) return "";
+  if (s.map.measureCode == kCodeHotspots) return strprintf("  includes %d areas seeding analysis at start\n", seeds);
+  return strprintf(
+      "  includes %d areas seeding analysis at start\n"
+      "  (seed areas not tested for redundancy, flexibility or re-ordered)\n",
+      seeds);
+}
+
+std::string dataLine(const Session& s) {
+  const std::string group =
+      s.ws.groupCode.empty() ? std::string("all subgroups, ") : strprintf("subgroup %s, ", s.ws.groupCode.c_str());
+  return strprintf("(%sdata level %d and above)", group.c_str(), s.settings[kExcludedLevel] + 1);
+}
+
+std::string rejectionNote(const Session& s, const ReportFacts& f) {
+  const int code = s.map.measureCode;
+  const bool rejecting = (code == kCodeGreedy && s.settings[kGreedyRejectRedundant] != 0) ||
+                         ((code == kCodeNearMinimum || code == kCodeNearMaximumCoverage) &&
+                          s.settings[kRejectRedundant] != 0);
+  return rejecting ? strprintf(",\n  %d within-set redundant areas rejected", f.rejected) : "";
+}
+
+double cellCost(const Session& s, int n) {
+  return n >= 0 && n < static_cast<int>(s.ws.cells.size()) ? s.ws.cells[static_cast<std::size_t>(n)].cost : 0.0;
+}
+
+// The per-area sums of the summary: taxa present, taxa new in set order.
+struct AreaSums {
+  int abs = 0;
+  int inc = 0;
+};
+
+std::vector<AreaSums> areaSums(const SelectionIndex& x, const std::vector<int>& areas, std::size_t upTo) {
+  std::vector<AreaSums> out;
+  std::vector<char> seen(static_cast<std::size_t>(x.ix.taxa), 0);
+  for (std::size_t p = 0; p < upTo && p < areas.size(); ++p) {
+    AreaSums a;
+    if (x.valid(areas[p]))
+      for (int t : x.ix.taxaIn(areas[p])) {
+        if (!x.counts(t)) continue;
+        ++a.abs;
+        if (!seen[static_cast<std::size_t>(t)]) {
+          seen[static_cast<std::size_t>(t)] = 1;
+          ++a.inc;
+        }
+      }
+    out.push_back(a);
+  }
+  return out;
+}
+
+// Cells other than the area that hold every taxon whose sole area it is;
+// with cost optimisation only those costing no more than the area.
+// `held` receives the number of those taxa (the largest count of any cell).
+std::vector<int> fullyFlexibleAlternatives(const Session& s, const SelectionIndex& x,
+                                           const std::vector<std::vector<int>>& soleTaxa, int area, int& held) {
+  std::vector<int> out;
+  held = 0;
+  if (!x.valid(area) || soleTaxa[static_cast<std::size_t>(area)].empty()) return out;
+  std::vector<int> count(static_cast<std::size_t>(x.cells) + 1, 0);
+  int m = 0;
+  for (int t : soleTaxa[static_cast<std::size_t>(area)])
+    for (int n : x.ix.cellsOf(t))
+      if (n <= x.cells) m = std::max(m, ++count[static_cast<std::size_t>(n)]);
+  held = m;
+  if (m == 0) return out;
+  const bool byCost = s.settings[kOptimiseByCost] != 0;
+  for (int n = 1; n <= x.cells; ++n)
+    if (n != area && count[static_cast<std::size_t>(n)] == m && (!byCost || cellCost(s, n) <= cellCost(s, area)))
+      out.push_back(n);
+  return out;
+}
+
+std::string randomReport(const Session& s, const ReportFacts& f, const SelectionIndex& x) {
+  const RandomSetStats& r = *f.random;
+  const bool twoTailed = s.settings[kTwoTailed] != 0;
+  std::string out = strprintf(
+      "\n  PRIORITY-AREAS ANALYSIS: %s\n%s  %s in %.1f seconds%s.\n\n  Representation summary by area sequence\n\n"
+      "  Choices                   Mean taxon richness,   median %% %s\n",
+      analysisTitle(s, f).c_str(), seedLine(s).c_str(), dataLine(s).c_str(), f.seconds, rejectionNote(s, f).c_str(),
+      kindWord(s.settings[kHotspotKind]));
+  out += twoTailed ? "  step  area                abs     inc     cum    inc %   cum %  lower 2.5% upper 2.5%\n\n"
+                   : "  step  area                abs     inc     cum    inc %   cum %  upper 5% (single tail)\n\n";
+  const AreaSet& set = s.areas;
+  const int seeds = std::clamp(set.seedCount, 0, set.count());
+  const std::vector<AreaSums> sums = areaSums(x, set.cells, static_cast<std::size_t>(seeds));
+  int cum = 0;
+  for (int p = 1; p <= seeds; ++p) {
+    const int n = set.cells[static_cast<std::size_t>(p - 1)];
+    const AreaSums& a = sums[static_cast<std::size_t>(p - 1)];
+    cum += a.inc;
+    out += strprintf("%6d%5d %-12s%5d%8d%8d%#11.2f%#8.2f       -\n", p, n, reportLocationName(s, n).c_str(), a.abs,
+                     a.inc, cum, percentOf(a.inc, r.total), percentOf(cum, r.total));
+  }
+  out += kDotted;
+  const double seedPercent = percentOf(cum, r.total);
+  const double runs = r.simulations > 0 ? r.simulations : 1;
+  double meanCum = cum;
+  auto at = [](const std::vector<double>& v, int k) { return k >= 0 && k < static_cast<int>(v.size()) ? v[static_cast<std::size_t>(k)] : 0.0; };
+  auto cumulative = [&](double score) { return percentOf(score, r.total) + seedPercent; };
+  for (int k = 1; k <= r.areas; ++k) {
+    const double present = at(r.presence, k) / runs, added = at(r.added, k) / runs;
+    meanCum += added;
+    const double median = cumulative(at(r.median, k));
+    const double increment = median - cumulative(at(r.median, k - 1));
+    const double upper = std::min(100.0, cumulative(at(r.upper, k)));
+    if (twoTailed) {
+      const double lower = std::min(100.0, cumulative(at(r.lower, k)));
+      out += strprintf("%6d   -              %#8.2f%#8.2f%#8.2f%#8.2f%#8.2f%#8.2f%#8.2f\n", seeds + k, present, added,
+                       meanCum, increment, median, lower, upper);
+    } else {
+      out += strprintf("%6d   -              %#8.2f%#8.2f%#8.2f%#8.2f%#8.2f%#8.2f\n", seeds + k, present, added,
+                       meanCum, increment, median, upper);
+    }
+  }
+  out += kClosing;
+  return out;
+}
+
+}  // namespace
+
+std::string reportLocationName(const Session& s, int cell) {
+  if (cell < 0 || cell >= static_cast<int>(s.ws.cells.size())) return "";
+  const auto& name = s.ws.cells[static_cast<std::size_t>(cell)].name;
+  return std::string(name.data(), strnlen(name.data(), std::min<std::size_t>(17, name.size())));
+}
+
+std::string resultsFileHeader(const Session& s) {
+  return strprintf(" Map grid: %s.\n Database: %s.\n", gridTypeName(s).c_str(), s.ws.datafile.title.c_str()) +
+         std::string(79, '=') + "\n\n";
+}
+
+std::string analysisTitle(const Session& s, const ReportFacts& f) {
+  const Settings& st = s.settings;
+  const AreaSet& set = s.areas;
+  const int code = s.map.measureCode;
+  const int formula = st[kRarityFormula];
+  const char* costWord = st[kOptimiseByCost] != 0 ? "cost" : "area";
+  const char* perCost = st[kOptimiseByCost] != 0 ? "/cost" : "";
+  switch (code) {
+    case kCodeHotspots: {
+      const int kind = st[kHotspotKind];
+      const int added = set.count() - std::clamp(set.seedCount, 0, set.count());
+      if (kind == 1) return strprintf("Top %d hotspots by %s %s", added, formulaWord(formula), "range-size rarity");
+      return strprintf("Top %d hotspots by %s %s", added, kindWord(kind), "");
+    }
+    case kCodeGreedy: {
+      const int goal = st[kGreedyGoal];
+      if (st[kGreedyByRarity] != 0)
+        return strprintf("Greedy %s%s%s-area set for %d representation%s", formulaWord(formula), " ", "rarity", goal,
+                         plural(goal));
+      return strprintf("Greedy %s%s%s-area set for %d representation%s", "", "", "richness", goal, plural(goal));
+    }
+    case kCodeNearMinimum: {
+      const int goal = st[kNearMinimumGoal];
+      switch (st[kReordering]) {
+        case 0:
+          return strprintf("Near-minimum-%s set", costWord);
+        case 1:
+          return strprintf("Near-minimum-%s set re-ordered by %s%s%s%s", costWord, "richness", perCost, "", "");
+        case 2:
+          return strprintf("Near-minimum-%s set re-ordered by %s%s%s%s", costWord, formulaWord(formula), " ", "rarity",
+                           perCost);
+        case 4:
+          return strprintf("Near-minimum-%s set re-ordered by %s%s%s%s", costWord, "", "", "threat", perCost);
+        default:
+          return strprintf("Near-minimum-%s set for %d representation%s", costWord, goal, plural(goal));
+      }
+    }
+    case kCodeNearMaximumCoverage:
+      return "Near-maximum-coverage set";
+    case kCodeRandomSets: {
+      const int areas = f.random ? f.random->areas : 0;
+      const int candidates = f.random ? f.random->candidates : 0;
+      const double percent = candidates > 0 ? areas * 100.0 / candidates : 0.0;
+      if (st[kHotspotKind] == 0) return strprintf("Random %3.1f%% areas (%d simulations) by %s %s", percent, 1000, "richness", "");
+      return strprintf("Random %3.1f%% areas (%d simulations) by %s %s", percent, 1000, formulaWord(formula),
+                       "range-size rarity");
+    }
+    case kCodeReorderedByRichness:
+      return "Area set re-ordered by richness";
+    case kCodeReorderedByThreat:
+      return "Area set re-ordered by threat";
+    case kCodeRichness:
+    case kCodeRangeSizeRarity:
+    case kCodeSubtreeLength:
+    case kCodeRootDistance:
+    case kCodeRareQuartile:
+    case kCodeRangeCentres:
+    case kCodeMedianRange:
+    case kCodeEmrIrreplaceability:
+      return "Manual area set";
+    default:
+      return "Area set";
+  }
+}
+
+Report representationReport(Session& s, const ReportFacts& f) {
+  Report rep;
+  const int code = s.map.measureCode;
+  const AreaSet& set = s.areas;
+  const bool random = code == kCodeRandomSets && f.random;
+  const bool command = code == kCodeRepresentation;
+  if (!s.ws.datafile.opened) return rep;
+  if (set.empty() && !random && !command && !f.manualDialogOpen) return rep;
+  const Settings& st = s.settings;
+  const bool longReports = st[kLongReports] != 0;
+  const SelectionIndex x(s);
+  std::string& out = rep.text;
+  if (!longReports || code == kCodeNearMaximumCoverage) out += resultsFileHeader(s);
+  if (random) {
+    out += randomReport(s, f, x);
+    return rep;
+  }
+
+  const int count = set.count();
+  const int seeds = std::clamp(set.seedCount, 0, count);
+  const double base = st[kBaseOnPresent] != 0 ? s.ws.counters.taxaWithRecords : s.ws.counters.includedTaxa;
+  const bool costData = s.costPresent;
+  const std::vector<int> reps = x.presences(set.cells);
+  CardStore& cards = s.ws.cards;
+  for (int t = 0; t < x.ix.taxa; ++t) cards.setField(t, cards.layout->repCount, reps[static_cast<std::size_t>(t)]);
+
+  if (longReports || !command) {
+    out += strprintf(longReports ? "\n  %s\n%s  %s in %.1f seconds%s.\n\n  Representation summary by area sequence\n\n"
+                                   "  Choices                        Taxon richness\n"
+                                 : "\n  PRIORITY-AREAS ANALYSIS: %s\n%s  %s in %.1f seconds%s.\n\n"
+                                   "  Representation summary by area sequence\n\n"
+                                   "  Choices                        Taxon richness\n",
+                     analysisTitle(s, f).c_str(), seedLine(s).c_str(), dataLine(s).c_str(), f.seconds,
+                     rejectionNote(s, f).c_str());
+    out += costData ? "  step  area                     abs  inc  cum  inc %  cum %  cost\n\n"
+                    : "  step  area                     abs  inc  cum  inc %  cum %\n\n";
+    const std::vector<AreaSums> sums = areaSums(x, set.cells, set.cells.size());
+    int cum = 0;
+    double runningCost = 0.0;
+    for (int i = 1; i <= count; ++i) {
+      const int n = set.cells[static_cast<std::size_t>(i - 1)];
+      const AreaSums& a = sums[static_cast<std::size_t>(i - 1)];
+      cum += a.inc;
+      const std::string name = reportLocationName(s, n);
+      if (costData && i > seeds) {
+        runningCost += cellCost(s, n);
+        out += strprintf("%6d%6d  %-16s%5d%5d%5d%#7.2f%#7.2f  %-11.0f\n", i, n, name.c_str(), a.abs, a.inc, cum,
+                         percentOf(a.inc, base), percentOf(cum, base), runningCost);
+      } else {
+        out += strprintf("%6d%6d  %-16s%5d%5d%5d%#7.2f%#7.2f\n", i, n, name.c_str(), a.abs, a.inc, cum,
+                         percentOf(a.inc, base), percentOf(cum, base));
+      }
+      if (i == seeds && code > 5) out += kDotted;
+    }
+
+    if (code == kCodeNearMaximumCoverage) {
+      const int goal = st[kNearMinimumGoal];
+      const std::string c = st[kOptimiseByCost] != 0 ? strprintf(", cost %.0f", f.fullCost) : std::string();
+      if (seeds > 0) {
+        if (goal > 1)
+          out += strprintf("\n  (near-minimum set for %d reps would be %d+%d=%d areas%s)\n", goal, seeds, f.fullSize,
+                           seeds + f.fullSize, c.c_str());
+        else
+          out += strprintf("\n  (near-minimum set for 1 rep would be %d+%d=%d areas%s)\n", seeds, f.fullSize,
+                           seeds + f.fullSize, c.c_str());
+      } else if (goal > 1) {
+        out += strprintf("\n  (near-minimum set for %d reps would be %d areas%s)\n", goal, f.fullSize, c.c_str());
+      } else {
+        out += strprintf("\n  (near-minimum set for 1 rep would be %d areas%s)\n", f.fullSize, c.c_str());
+      }
+    }
+    if (f.manualDialogOpen || code == kCodeReorderedByRichness) {
+      out += std::string("\n") + kClosing;
+      return rep;
+    }
+  }
+
+  const int goal = st[kNearMinimumGoal];
+  const bool flexible = st[kFlexibilityMap] != 0 && reorderedByRichnessOrRarity(st) && goal == 1;
+  const bool essential = flexible && code == kCodeNearMinimum;
+  const bool alternatives = flexible && (code == kCodeNearMinimum || code == kCodeNearMaximumCoverage);
+  std::vector<std::vector<int>> soleTaxa;
+  std::vector<int> held;
+  if (alternatives) {
+    soleTaxa.assign(static_cast<std::size_t>(x.cells) + 1, {});
+    for (int t = 0; t < x.ix.taxa; ++t) {
+      const int a = cards.field(t, cards.layout->soleArea);
+      if (x.valid(a)) soleTaxa[static_cast<std::size_t>(a)].push_back(t);
+    }
+    for (int p = seeds + 1; p <= count; ++p) {
+      int m = 0;
+      rep.alternatives.push_back(
+          fullyFlexibleAlternatives(s, x, soleTaxa, set.cells[static_cast<std::size_t>(p - 1)], m));
+      held.push_back(m);
+    }
+  }
+
+  const bool quantitative = s.ws.datafile.quantitative;
+  const int taxa = x.ix.taxa;
+  if (longReports) {
+    out += "\n\n\n  Representation of taxa by area sequence\n\n";
+    out += essential ? "  data class   taxon name   -- range size (goal-essential taxa only)\n\n"
+                     : "  data class   taxon name\n\n";
+    for (int i = 1; i <= count; ++i) {
+      const int n = set.cells[static_cast<std::size_t>(i - 1)];
+      bool first = true;
+      if (x.valid(n))
+        for (int t = 0; t < taxa; ++t) {
+          const int level = cards.level(t, n);
+          if (level == 0) continue;
+          if (first) {
+            first = false;
+            const std::string name = reportLocationName(s, n);
+            out += costData ? strprintf("\n  step %d area %d (cost %-.0f):  %s\n", i, n, cellCost(s, n), name.c_str())
+                            : strprintf("\n  step %d area %d:  %s\n", i, n, name.c_str());
+          }
+          const std::string taxon = displayName(cards.name(t));
+          const bool mark = essential && cards.field(t, cards.layout->soleArea) == n;
+          if (quantitative) {
+            out += mark ? strprintf("%5.2f * %-30s -- %d\n", level * 0.01, taxon.c_str(), x.range(t))
+                        : strprintf("%5.2f   %-30s\n", level * 0.01, taxon.c_str());
+          } else {
+            const char digit = static_cast<char>('0' + level);
+            out += mark ? strprintf("   %c * %-30s -- %d\n", digit, taxon.c_str(), x.range(t))
+                        : strprintf("   %c   %-30s\n", digit, taxon.c_str());
+          }
+        }
+      if (!essential || i <= seeds) continue;
+      const std::vector<int>& alt = rep.alternatives[static_cast<std::size_t>(i - seeds - 1)];
+      if (alt.empty()) continue;
+      const int m = held[static_cast<std::size_t>(i - seeds - 1)];
+      out += m == 1 ? std::string("   alternative fully flexible areas (1 taxon):\n")
+                    : strprintf("   alternative fully flexible areas (%d taxa):\n", m);
+      for (int c : alt) {
+        const std::string name = reportLocationName(s, c);
+        out += costData ? strprintf(" %5d %-.2f %-30s\n", c, cellCost(s, c), name.c_str())
+                        : strprintf(" %5d     %-30s\n", c, name.c_str());
+      }
+    }
+  }
+  if (alternatives) {
+    if (longReports) {
+      out += "\n\n   Selected area numbers and fully flexible alternatives:\n\n";
+      for (int p = seeds + 1; p <= count; ++p) {
+        out += strprintf(" %d", set.cells[static_cast<std::size_t>(p - 1)]);
+        for (int c : rep.alternatives[static_cast<std::size_t>(p - seeds - 1)]) out += strprintf(" %d", c);
+        out += "\n";
+      }
+    }
+    for (const auto& alt : rep.alternatives) rep.alternativeSets *= static_cast<double>(alt.size()) + 1.0;
+    out += rep.alternativeSets <= 1.0e8
+               ? strprintf("\n   Total number of alternative flexible sets found: %.0f\n", rep.alternativeSets)
+               : strprintf("\n   Total number of alternative flexible sets found: %.2E\n", rep.alternativeSets);
+  }
+
+  if (longReports || command) {
+    if (command && !longReports) out += strprintf("\n  %d areas selected.", count);
+    out += quantitative
+               ? "\n\n\n  Representation by taxon (in taxonomic order)\n\n"
+                 "  Taxon                                                Within-set probability\n"
+                 "    no.  name                            recs. reps.   max    combined\n\n"
+               : "\n\n\n  Representation by taxon (in taxonomic order)\n\n  Taxon\n"
+                 "    no.  name                            recs. reps.\n\n";
+    int number = 0;
+    for (int t = 0; t < taxa; ++t) {
+      if (!x.counts(t)) continue;
+      const std::string taxon = displayName(cards.name(t));
+      const int r = reps[static_cast<std::size_t>(t)];
+      if (!quantitative) {
+        out += strprintf("%6d   %-30s%6d%6d\n", ++number, taxon.c_str(), x.range(t), r);
+        continue;
+      }
+      int highest = 0;
+      double absent = 1.0;
+      for (int a : set.cells)
+        if (x.valid(a)) {
+          const int level = cards.level(t, a);
+          highest = std::max(highest, level);
+          absent *= (100 - level) * 0.01;
+        }
+      out += strprintf("%6d   %-30s%6d%6d %7.2f%7.2f\n", ++number, taxon.c_str(), x.range(t), r, highest * 0.01,
+                       1.0 - absent);
+    }
+  }
+  out += kClosing;
+  return rep;
+}
+
+}  // namespace zn

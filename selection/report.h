@@ -1,0 +1,59 @@
+// The representation report that every area-selection analysis appends to
+// the RESULTS file: the header with the analysis title, the summary by area
+// sequence, and on request the taxa of each area, the fully flexible
+// alternatives and the representation of each taxon. The analysis on the
+// map (its measure code) chooses the title and the sections; what the
+// session does not hold comes in ReportFacts.
+//
+// An analysis writes its report by setting its measure code, filling the
+// facts it has (seconds always; the rejected count when it rejects areas)
+// and appending representationReport(...).text to the RESULTS file.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "store/session.h"
+
+namespace zn {
+
+// The per-step results of random sets (steps 1 ... areas; index 0 unused).
+struct RandomSetStats {
+  int areas = 0;        // areas simulated per run
+  int candidates = 0;   // cells they were drawn from
+  int simulations = 1000;
+  double total = 0.0;   // base of the percentages
+  std::vector<double> presence;  // sums over runs of the taxa present in the k-th area
+  std::vector<double> added;     // sums of the taxa it added
+  std::vector<double> median;    // median cumulative score after k areas
+  std::vector<double> lower;     // 2.5 % value (two-tailed test)
+  std::vector<double> upper;     // 5 % (single-tailed) or 2.5 % upper value
+};
+
+struct ReportFacts {
+  float seconds = 0.0f;
+  int rejected = 0;        // redundant areas the analysis removed
+  int fullSize = 0;        // coverage set: non-seed areas of the uncut near-minimum set
+  double fullCost = 0.0;   // coverage set: their total cost
+  const RandomSetStats* random = nullptr;  // random sets
+  bool manualDialogOpen = false;           // written by the grid-cell selection dialog
+};
+
+struct Report {
+  std::string text;  // empty when nothing is to be written
+  // Fully flexible alternatives found for each non-seed area, in set order,
+  // when the sections that look for them ran.
+  std::vector<std::vector<int>> alternatives;
+  double alternativeSets = 1.0;
+};
+
+// The report for the analysis named by the map's measure code. Writes each
+// taxon's representation count into its card.
+Report representationReport(Session& s, const ReportFacts& facts);
+
+// Pieces shared with the analyses' own RESULTS lines.
+std::string resultsFileHeader(const Session& s);  // " Map grid: ..." and the rule
+std::string analysisTitle(const Session& s, const ReportFacts& facts);
+std::string reportLocationName(const Session& s, int cell);  // at most 17 characters
+
+}  // namespace zn

@@ -1,0 +1,145 @@
+#include "selection/values.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "measures/presence.h"
+#include "measures/scores.h"
+#include "store/text.h"
+
+namespace zn {
+
+namespace {
+
+int lastCell(const Session& s) {
+  return std::min({s.ws.geo.cells, static_cast<int>(s.ws.cells.size()) - 2, s.ws.cards.layout->maxCells});
+}
+
+// Cells in which some taxon, included or not, has a non-zero data level.
+std::vector<char> cellsWithData(const Session& s) {
+  const int cells = lastCell(s);
+  std::vector<char> any(static_cast<std::size_t>(std::max(cells, 0)) + 1, 0);
+  const int taxa = std::min(s.ws.taxaCount, s.ws.cards.slots());
+  for (int t = 0; t < taxa; ++t) {
+    const std::int8_t* lv = s.ws.cards.levels(t);
+    for (int n = 1; n <= cells; ++n) any[static_cast<std::size_t>(n)] |= lv[n] != 0;
+  }
+  return any;
+}
+
+}  // namespace
+
+const char* valueCommandTitle(ValueKind kind) {
+  return kind == ValueKind::Cost ? "Convert screen scores to cost values for area selection"
+                                 : "Convert screen scores to threat values for area priority";
+}
+
+bool applyAreaValues(Session& s, ValueKind kind, const std::vector<double>& values) {
+  const int cells = lastCell(s);
+  bool present = false;
+  for (int n = 1; n <= cells; ++n) {
+    double v = n < static_cast<int>(values.size()) ? values[static_cast<std::size_t>(n)] : 0.0;
+    if (!(v > 0.0)) v = 0.0;
+    GridCell& c = s.ws.cells[static_cast<std::size_t>(n)];
+    (kind == ValueKind::Cost ? c.cost : c.threat) = v;
+    present = present || v != 0.0;
+  }
+  const std::vector<char> data = cellsWithData(s);
+  bool missing = false;
+  for (int n = 1; n <= cells && !missing; ++n) {
+    const GridCell& c = s.ws.cells[static_cast<std::size_t>(n)];
+    missing = data[static_cast<std::size_t>(n)] && (kind == ValueKind::Cost ? c.cost : c.threat) == 0.0;
+  }
+  if (missing) {
+    s.host.messageBox(kind == ValueKind::Cost ? "Cost data missing for some areas."
+                                              : "Threat data missing for some areas.",
+                      valueCommandTitle(kind), Icon::Exclamation, Buttons::Ok);
+    present = false;
+  }
+  if (kind == ValueKind::Cost) {
+    s.costPresent = present;
+    if (!present) s.settings[kOptimiseByCost] = 0;
+  }
+  return present;
+}
+
+std::optional<bool> convertScoresToValues(Session& s, ValueKind kind) {
+  if (!s.scoresPresent) {
+    s.host.messageBox("No values are available.", valueCommandTitle(kind), Icon::None, Buttons::Ok);
+    return std::nullopt;
+  }
+  std::vector<double> values(static_cast<std::size_t>(std::max(lastCell(s), 0)) + 1, 0.0);
+  for (int n = 1; n <= lastCell(s); ++n) {
+    const double score = s.ws.cells[static_cast<std::size_t>(n)].score;
+    values[static_cast<std::size_t>(n)] = score == kZeroScore ? 0.0 : score + s.map.scoreOffset;
+  }
+  setMeasureCode(s, kCodeNone);
+  const bool present = applyAreaValues(s, kind, values);
+  clearScores(s);
+  return present;
+}
+
+BudgetBounds budgetBounds(const Session& s) {
+  BudgetBounds b;
+  const PresenceIndex ix = buildPresenceIndex(s.ws, s.settings[kExcludedLevel]);
+  const std::vector<char> counted = countedTaxa(s.ws, ix, s.areas);
+  for (int n = 1; n <= std::min(ix.cells, lastCell(s)); ++n) {
+    const auto taxa = ix.taxaIn(n);
+    if (!std::any_of(taxa.begin(), taxa.end(), [&](int t) { return counted[static_cast<std::size_t>(t)] != 0; }))
+      continue;
+    const double cost = s.ws.cells[static_cast<std::size_t>(n)].cost;
+    b.total += cost;
+    b.minimum = std::min(b.minimum, cost);
+  }
+  return b;
+}
+
+double boundedBudget(double budget, const BudgetBounds& b) { return std::max(std::min(budget, b.total), b.minimum); }
+
+BudgetModel openBudget(const Session& s) {
+  BudgetModel m;
+  m.bounds = budgetBounds(s);
+  // A minimum below 1 is shown as the whole number a budget must reach.
+  m.minimumLine = m.bounds.minimum < 1.0
+                      ? strprintf("Minimum cost of an area: %d", static_cast<int>(std::ceil(m.bounds.minimum)))
+                      : strprintf("Minimum cost of an area: %.0f", m.bounds.minimum);
+  m.totalLine = strprintf("Total cost of all areas: %.0f", m.bounds.total);
+  m.budget = std::ceil(boundedBudget(s.settings.budget(), m.bounds));
+  return m;
+}
+
+double acceptedBudget(const BudgetModel& m) {
+  const double whole = std::isfinite(m.budget) ? std::floor(m.budget) : 0.0;
+  return boundedBudget(whole, m.bounds);
+}
+
+bool askBudget(Session& s) {
+  BudgetModel m = openBudget(s);
+  if (!s.host.runDialog("SelecNumDlgBox2", m)) return false;
+  s.settings.setBudget(acceptedBudget(m));
+  return true;
+}
+
+NumberOfAreasModel openNumberOfAreas(const Session& s) {
+  NumberOfAreasModel m;
+  m.maximum = std::max(0, 1100 - s.areas.count());
+  m.seedsLine = strprintf("Number of selected (seed) areas: %d", s.areas.count());
+  m.maxLine = strprintf("(max %d)", m.maximum);
+  m.number = s.settings[kAreasToAdd];
+  return m;
+}
+
+int acceptedNumberOfAreas(const NumberOfAreasModel& m) {
+  // No areas to add would cut a coverage set to its seeds and draw no random
+  // areas: one is the least an analysis can use.
+  return std::clamp(m.number, std::min(1, m.maximum), m.maximum);
+}
+
+bool askNumberOfAreas(Session& s) {
+  NumberOfAreasModel m = openNumberOfAreas(s);
+  if (!s.host.runDialog("SelecNumDlgBox1", m)) return false;
+  s.settings[kAreasToAdd] = acceptedNumberOfAreas(m);
+  return true;
+}
+
+}  // namespace zn

@@ -1,0 +1,76 @@
+// Area costs and threat values: taken from the scores on the map ("Convert
+// cost values", "Convert threat values") or from a column of values, with
+// the check that every occupied cell has one; and the bounds of the budget
+// that the coverage set by cost may spend.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "store/session.h"
+
+namespace zn {
+
+enum class ValueKind { Cost, Threat };
+
+// The command title, which captions its messages.
+const char* valueCommandTitle(ValueKind kind);
+
+// Puts the values (per cell 1 ... cells, index 0 unused; negatives become
+// 0) into the cost or threat field of every cell. True ("data present")
+// when some value is above 0 and no cell where a taxon has a non-zero data
+// level is left at 0; otherwise shows "Cost data missing for some areas."
+// (or "Threat data missing ...") when such a cell exists. Sets the session's
+// cost flag for costs (switching cost optimisation off without it); the
+// caller keeps the threat flag.
+bool applyAreaValues(Session& s, ValueKind kind, const std::vector<double>& values);
+
+// "Convert cost values" / "Convert threat values": the scores on the map,
+// plus the map's score offset, with the zero-score marker read as 0, become
+// the values; then the map scores are cleared and no measure is on the map.
+// Returns whether the data are present; without scores the message "No
+// values are available." is shown and nothing (nullopt) returned.
+std::optional<bool> convertScoresToValues(Session& s, ValueKind kind);
+
+// Total and minimum cost of the cells holding a taxon not yet represented
+// (the minimum starts at 1.0e8), as "Automated area selection" by cost shows.
+struct BudgetBounds {
+  double minimum = 1.0e8;
+  double total = 0.0;
+};
+BudgetBounds budgetBounds(const Session& s);
+// The budget lowered to the total and raised to the minimum.
+double boundedBudget(double budget, const BudgetBounds& b);
+
+// "Automated area selection" by cost (SELECNUMDLGBOX2): the edit holds the
+// budget as a whole number.
+struct BudgetModel : DialogModel {
+  BudgetBounds bounds;
+  std::string minimumLine;  // static 1163
+  std::string totalLine;    // static 1197
+  double budget = 0.0;      // edit 1164
+};
+BudgetModel openBudget(const Session& s);
+// The budget OK stores: the edit's whole number, within the bounds.
+double acceptedBudget(const BudgetModel& m);
+// Asks through the host; on OK stores the budget in the settings. False on
+// Cancel (the stored budget stays).
+bool askBudget(Session& s);
+
+// "Automated area selection" by number (SELECNUMDLGBOX1), also used by
+// Hotspots and Random set selection.
+struct NumberOfAreasModel : DialogModel {
+  std::string seedsLine;  // static 1163 "Number of selected (seed) areas: %d"
+  std::string maxLine;    // static 1197 "(max %d)"
+  int number = 0;         // edit 1164
+  int maximum = 0;        // 1100 - area count
+};
+NumberOfAreasModel openNumberOfAreas(const Session& s);
+// The number OK stores: lowered to the maximum; at least 1 while there is room.
+int acceptedNumberOfAreas(const NumberOfAreasModel& m);
+// Asks through the host; on OK stores the number in the settings. False on
+// Cancel (the stored number stays).
+bool askNumberOfAreas(Session& s);
+
+}  // namespace zn

@@ -1,0 +1,234 @@
+#include "shell/data_commands.h"
+
+#include "measures/dispatch.h"
+#include "measures/scores.h"
+#include "shell/dispatch.h"
+#include "store/editor.h"
+#include "store/utilities.h"
+
+namespace zn {
+
+namespace {
+
+constexpr const char* kEditorWindow = "EditDlgBox";
+constexpr const char* kPreselectionWindow = "DoptDlgBox";
+
+// The editor's map: the current taxon alone, titled "editing …".
+void mapCurrentTaxon(Shell& sh) {
+  if (sh.session.ws.taxaCount <= 0) {
+    sh.host.requestRedraw();
+    return;
+  }
+  sh.showMeasure(kCodeSelectiveRichness);
+}
+
+void openEditorWindow(Shell& sh) {
+  Session& s = sh.session;
+  if (!s.ws.datafile.opened) return;
+  if (s.ws.dataModifiedByPreselection) {
+    s.host.messageBox("Restore data from preselection\nbefore editing data", "Edit data", Icon::Information,
+                      Buttons::Ok);
+    return;
+  }
+  if (s.ws.datafile.quantitative)
+    s.host.messageBox("Direct editing of quantitative data not supported at present\nproceed with care!",
+                      "Edit data", Icon::Warning, Buttons::Ok);
+  openEditor(s);
+  sh.flags.mapEditing = true;
+  sh.flags.editorOpen = true;
+  sh.host.openModeless(kEditorWindow);
+  mapCurrentTaxon(sh);
+}
+
+void openPreselectionWindow(Shell& sh) {
+  Session& s = sh.session;
+  if (sh.flags.preselectionDialogOpen || sh.flags.selectionDialogOpen || !s.ws.datafile.opened) return;
+  openPreselectionDialog(s);
+  sh.flags.preselectionDialogOpen = true;
+  sh.host.openModeless(kPreselectionWindow);
+  sh.refreshMenus();
+  sh.host.requestRedraw();
+}
+
+void closePreselectionWindow(Shell& sh) {
+  sh.flags.preselectionDialogOpen = false;
+  sh.host.closeModeless(kPreselectionWindow);
+  sh.refreshMenus();
+}
+
+void afterPreselection(Shell& sh, PreselectionOutcome outcome) {
+  if (outcome == PreselectionOutcome::OpenDatafileInstead) {
+    sh.dispatch(1100);
+    return;
+  }
+  if (sh.session.map.measureCode == kCodeNone) setMeasureCode(sh.session, kCodeRichness);
+  sh.dispatch(1505);
+}
+
+void applyPreselectionCommand(Shell& sh) {
+  Session& s = sh.session;
+  if (!s.ws.datafile.opened) return;
+  BusyGuard busy(sh.host);
+  applyPreselection(s);
+  sh.refreshMenus();
+  sh.finishTitle(applyRecompute(s, Recompute::Preselection, sh.titleContext()));
+}
+
+// New datafile and Join datafiles: the utility, then the editor on the new data.
+void makeDatafile(Shell& sh, bool (*utility)(Session&)) {
+  // Another datafile would leave the open dialog's lists behind.
+  if (sh.flags.preselectionDialogOpen) return;
+  const bool made = utility(sh.session);
+  if (sh.session.fatal) return;
+  sh.refreshMenus();
+  if (!made) {
+    sh.host.requestRedraw();
+    return;
+  }
+  sh.flags.paintStage = 3;
+  sh.dispatch(1400);
+}
+
+// The editor window goes and map-editing mode ends; the data are saved or
+// restored and the display settings come back.
+EditorOutcome leaveEditor(Shell& sh, bool restore) {
+  sh.flags.mapEditing = false;
+  sh.flags.editorOpen = false;
+  sh.host.closeModeless(kEditorWindow);
+  EditorOutcome outcome;
+  {
+    BusyGuard busy(sh.host);
+    outcome = closeEditor(sh.session, restore);
+  }
+  sh.refreshMenus();
+  return outcome;
+}
+
+}  // namespace
+
+void connectDataCommands(Shell& shell) {
+  shell.connect(511, [](Shell& sh) { makeDatafile(sh, newDatafile); });
+  shell.connect(512, [](Shell& sh) { makeDatafile(sh, joinDatafiles); });
+  shell.connect(1400, [](Shell& sh) {
+    // In map-editing mode the item leaves the editor as "Save+exit" does.
+    if (sh.flags.mapEditing)
+      editorClose(sh, false);
+    else
+      openEditorWindow(sh);
+  });
+  shell.connect(1500, openPreselectionWindow);
+  shell.connect(1505, applyPreselectionCommand);
+  shell.connect(40014, [](Shell& sh) {
+    Session& s = sh.session;
+    if (sh.flags.preselectionDialogOpen || !s.ws.datafile.opened) return;
+    if (s.ws.groupCode.empty()) {
+      sh.dispatch(1500);
+      if (s.ws.groupCode.empty()) {
+        s.host.messageBox("No group code selected-\nuse Data preselection.", "Divide data", Icon::None,
+                          Buttons::Ok);
+        return;
+      }
+    }
+    BusyGuard busy(sh.host);
+    divideByGroup(s);
+  });
+  shell.connect(40027, [](Shell& sh) {
+    if (!sh.session.ws.datafile.opened) return;
+    BusyGuard busy(sh.host);
+    divideByRarity(sh.session);
+  });
+}
+
+void editorMapClick(Shell& sh, int cell, bool left) {
+  if (!sh.flags.mapEditing || !editorClick(sh.session, cell, left)) return;
+  sh.session.editor.notify();
+  mapCurrentTaxon(sh);
+}
+
+void preselectionMapClick(Shell& sh, int cell) {
+  if (!sh.flags.preselectionDialogOpen) return;
+  if (addExcludedCell(sh.session, cell)) sh.session.preselection.notify();
+  sh.host.requestRedraw();
+}
+
+void editorShowTaxon(Shell& sh, int taxon) {
+  if (!sh.flags.mapEditing) return;
+  selectEditorTaxon(sh.session, taxon);
+  sh.session.editor.notify();
+}
+
+void preselectionClose(Shell& sh, PreselectionAction action, const std::vector<int>& excludedTaxonLines) {
+  if (!sh.flags.preselectionDialogOpen) return;
+  closePreselectionWindow(sh);
+  afterPreselection(sh, applyPreselectionDialog(sh.session, action, excludedTaxonLines));
+}
+
+void preselectionRestore(Shell& sh) {
+  if (!sh.flags.preselectionDialogOpen) return;
+  closePreselectionWindow(sh);
+  afterPreselection(sh, restorePreselectionData(sh.session));
+}
+
+void preselectionDeleteCells(Shell& sh, const std::vector<int>& lines) {
+  if (!sh.flags.preselectionDialogOpen) return;
+  deleteExcludedCells(sh.session, lines);
+  sh.host.requestRedraw();
+}
+
+void editorSelect(Shell& sh, int taxon) {
+  if (!sh.flags.mapEditing) return;
+  selectEditorTaxon(sh.session, taxon);
+  mapCurrentTaxon(sh);
+}
+
+void editorWrite(Shell& sh) {
+  if (!sh.flags.mapEditing) return;
+  writeEditorTaxon(sh.session);
+  mapCurrentTaxon(sh);
+}
+
+void editorAdd(Shell& sh, bool copy) {
+  if (!sh.flags.mapEditing) return;
+  switch (addEditorTaxon(sh.session, copy)) {
+    case EditorOutcome::Done:
+      mapCurrentTaxon(sh);
+      break;
+    case EditorOutcome::OpenDatafileInstead:
+      leaveEditor(sh, true);
+      sh.dispatch(1100);
+      break;
+    case EditorOutcome::Refused:
+      break;
+  }
+}
+
+void editorDelete(Shell& sh) {
+  if (sh.flags.mapEditing && deleteEditorTaxon(sh.session)) mapCurrentTaxon(sh);
+}
+
+void editorReorder(Shell& sh) {
+  if (!sh.flags.mapEditing) return;
+  reorderTaxa(sh.session);
+  mapCurrentTaxon(sh);
+}
+
+void editorFind(Shell& sh, const std::string& text) {
+  if (sh.flags.mapEditing && findEditorTaxon(sh.session, text)) mapCurrentTaxon(sh);
+}
+
+void editorSaveContinue(Shell& sh) {
+  if (!sh.flags.mapEditing) return;
+  BusyGuard busy(sh.host);
+  saveAndContinue(sh.session);
+  mapCurrentTaxon(sh);
+}
+
+void editorClose(Shell& sh, bool restore) {
+  if (!sh.flags.mapEditing) return;
+  if (leaveEditor(sh, restore) == EditorOutcome::OpenDatafileInstead)
+    sh.dispatch(1100);
+  else
+    sh.showMeasure(kCodeRichness);
+}
+
+}  // namespace zn

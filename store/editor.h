@@ -1,0 +1,106 @@
+// The data editor as plain logic: the data title, each taxon's name and
+// code, new, copied, deleted and re-ordered taxa, and the records changed by
+// clicks on the map; and saving the data. The window shows the model and
+// hands the user's actions to these functions; the shell adds the map.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "store/host.h"
+
+namespace zn {
+
+struct Session;
+struct Workspace;
+
+// The editor's controls.
+struct EditorModel : DialogModel {
+  std::string title;               // edit 606 "Edit title:"
+  std::vector<std::string> lines;  // list 506 "%s- %s": significant code, name
+  int current = 0;                 // the current taxon, selected in 506
+  std::string name;                // edit 507 "Edit taxon name:"
+  std::string code;                // edit 508 "Edit group code:"
+  std::string taxonText;           // static 607 "Taxon %d / %d (%d records)"
+  std::string clickText;           // static 610, what the last map click did
+};
+
+struct EditorState {
+  EditorModel dialog;
+  bool edited = false;
+  bool recountNeeded = false;
+  int serial = 0;  // numbers new taxa for the whole run, never reset
+  std::string titleAtOpening;
+  // Fill frame-coast, scale bar, write title, scalable title, fine grid and
+  // coarse grid as they were before the editor took them over.
+  std::array<int, 6> keptDisplay{};
+  std::uint32_t randomState = 0;
+  bool randomSeeded = false;
+  // Set by an open window so that it shows changes made elsewhere.
+  std::function<void()> changed;
+  void notify() const {
+    if (changed) changed();
+  }
+};
+
+enum class EditorOutcome { Done, Refused, OpenDatafileInstead };
+
+// Top data level of a left click's cycle: 4 on the world grid, 2 on the
+// Britain grid.
+int editorTopLevel(const Session& s);
+
+// Opening: clears the filters and the area set (keeping whether a recount
+// is due), keeps the title and the display settings and sets the editor's
+// own, makes taxon 0 current and fills the model.
+void openEditor(Session& s);
+
+// The model from the cards: list lines, fields and the 607 text.
+void fillEditor(Session& s);
+// Makes the taxon current (its mark set, every other cleared) and shows it.
+void selectEditorTaxon(Session& s, int taxon);
+
+// "Write": the name and code fields, each refused when another taxon
+// already has it. True when the card changed.
+bool writeEditorTaxon(Session& s);
+// "New" and "Copy": a card appended after the last (asking to save and
+// reload first when the store is full).
+EditorOutcome addEditorTaxon(Session& s, bool copy);
+// "Delete": asks, then removes the current card. True when it went.
+bool deleteEditorTaxon(Session& s);
+// "Re-order" (and before each save): the cards sorted by their code.
+void reorderTaxa(Session& s);
+// "Find:": the first taxon whose name begins with `text`, any case, becomes
+// current; no match beeps.
+bool findEditorTaxon(Session& s, const std::string& text);
+
+// A map click on a cell in map-editing mode: the left button raises the
+// current taxon's level in the cycle 0, 1, … top, 0; the right lowers it
+// (1 becomes 0, 0 stays). True when the level changed.
+bool editorClick(Session& s, int cell, bool left);
+
+// "Save+cont": the title taken, and when anything was edited the taxa
+// re-ordered and saved. False when a save failed or was refused.
+bool saveAndContinue(Session& s);
+// Leaving the editor once the window is closed: with `restore` the edits
+// are discarded by reading the datafile again; otherwise the title is taken
+// and edited data are re-ordered, saved and recounted. The display settings
+// come back in both cases.
+EditorOutcome closeEditor(Session& s, bool restore);
+
+// "Save data": the datafile rewritten at its path (refused while the
+// preselection has modified the data). False when refused or failed; a
+// failed write leaves the file on disk as it was.
+bool saveData(Session& s);
+
+// "new taxon %d (#%d)" / "copy taxon %d (#%d)": the serial counter, raised
+// first, and a random number 0 … 2999.
+std::string newTaxonName(Session& s, bool copy);
+
+// Writes the code into a card: up to 31 characters padded with '0' and the
+// terminating NUL.
+void setCardCode(Workspace& ws, int taxon, const std::string& code);
+
+}  // namespace zn

@@ -1,0 +1,503 @@
+#include "store/preselection.h"
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <unordered_map>
+
+#include "store/datafile.h"
+#include "store/files.h"
+#include "store/session.h"
+#include "store/text.h"
+
+namespace zn {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::size_t kPreselectionFileMax = std::size_t(64) << 20;
+
+int taxaInStore(const Workspace& ws) { return std::clamp(ws.taxaCount, 0, ws.cards.slots()); }
+
+std::string cellLocation(const Workspace& ws, int cell) {
+  if (cell < 0 || cell >= static_cast<int>(ws.cells.size())) return {};
+  const auto& name = ws.cells[static_cast<std::size_t>(cell)].name;
+  return fieldText(reinterpret_cast<const unsigned char*>(name.data()), 17);
+}
+
+bool codeBegins(const Workspace& ws, int taxon, const std::string& prefix) {
+  if (prefix.size() > static_cast<std::size_t>(kCodeField)) return false;
+  return std::equal(prefix.begin(), prefix.end(), ws.cards.code(taxon),
+                    [](char a, unsigned char b) { return static_cast<unsigned char>(a) == b; });
+}
+
+// Text up to its first NUL and at most `max` characters.
+std::string cutText(const std::string& text, std::size_t max) {
+  std::string out = text.substr(0, text.find('\0'));
+  if (out.size() > max) out.resize(max);
+  return out;
+}
+
+std::string countText(int n) { return strprintf("%d already excluded", n); }
+
+fs::path dataFolder(const Session& s) {
+  const fs::path full(s.ws.datafile.fullPath);
+  if (full.has_parent_path()) return full.parent_path();
+  return s.dataDir.empty() ? s.home : s.dataDir;
+}
+
+FileRequest preselectionRequest(const Session& s, const char* title, bool mustExist) {
+  FileRequest req;
+  req.title = title;
+  req.filters = {{"preselection (*.pre)", "*.pre"}, {"all files (*.*)", "*"}};
+  req.initialDir = dataFolder(s);
+  req.mustExist = mustExist;
+  return req;
+}
+
+void fillAreaLines(Session& s) {
+  PreselectionDialogModel& m = s.preselection.dialog;
+  m.areaLines.clear();
+  int pos = 0;
+  for (int cell : s.areas.cells)
+    m.areaLines.push_back(strprintf("%4d:(%d) %s", ++pos, cell, cellLocation(s.ws, cell).c_str()));
+  m.areasExcludedText = countText(s.areas.count());
+}
+
+// Hands the borrowed list back: the area set returns with its seeds.
+void exchangeBack(Session& s) {
+  std::swap(s.areas.cells, s.ws.borrowedAreas);
+  s.areas.seedCount = std::clamp(s.preselection.keptSeedCount, 0, s.areas.count());
+  s.preselection.keptSeedCount = 0;
+}
+
+void selectMatching(Session& s, const std::string& code) {
+  PreselectionDialogModel& m = s.preselection.dialog;
+  const int taxa = std::min(taxaInStore(s.ws), static_cast<int>(m.groupSelected.size()));
+  std::fill(m.groupSelected.begin(), m.groupSelected.end(), 0);
+  for (int t = 0; t < taxa; ++t) m.groupSelected[static_cast<std::size_t>(t)] = codeBegins(s.ws, t, code);
+}
+
+void refuseGroup(Session& s) {
+  PreselectionDialogModel& m = s.preselection.dialog;
+  m.groupCode.clear();
+  std::fill(m.groupSelected.begin(), m.groupSelected.end(), 0);
+  s.host.beep();
+}
+
+std::string_view trimmed(std::string_view v) {
+  auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\f' || c == '\v'; };
+  while (!v.empty() && blank(v.front())) v.remove_prefix(1);
+  while (!v.empty() && blank(v.back())) v.remove_suffix(1);
+  return v;
+}
+
+std::vector<std::string_view> tokens(std::string_view line) {
+  std::vector<std::string_view> out;
+  std::size_t i = 0;
+  auto blank = [](char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; };
+  while (i < line.size()) {
+    while (i < line.size() && blank(line[i])) ++i;
+    std::size_t j = i;
+    while (j < line.size() && !blank(line[j])) ++j;
+    if (j > i) out.push_back(line.substr(i, j - i));
+    i = j;
+  }
+  return out;
+}
+
+std::optional<int> decimal(std::string_view token) {
+  if (!token.empty() && token.front() == '+') token.remove_prefix(1);
+  int v = 0;
+  auto [end, ec] = std::from_chars(token.data(), token.data() + token.size(), v);
+  if (ec != std::errc() || end != token.data() + token.size()) return std::nullopt;
+  return v;
+}
+
+}  // namespace
+
+int excludedAreaCapacity(const Session& s) {
+  return s.variant == GridVariant::Britain ? kExcludedAreasBritain : kExcludedAreasWorld;
+}
+
+std::string significantCode(const Workspace& ws, int taxon) {
+  const unsigned char* c = ws.cards.code(taxon);
+  std::string out;
+  for (int i = 0; i < kCodeLength && c[i] != '0' && c[i] != 0; ++i) out += static_cast<char>(c[i]);
+  return out;
+}
+
+bool clearCellInAllCards(Workspace& ws, int cell) {
+  if (cell < 1 || cell > ws.geo.cells) return false;
+  bool removed = false;
+  for (int t = 0; t < taxaInStore(ws); ++t) {
+    if (ws.cards.level(t, cell) == 0) continue;
+    ws.cards.setLevel(t, cell, 0);
+    removed = true;
+  }
+  return removed;
+}
+
+bool excludeTaxon(Workspace& ws, int taxon) {
+  bool changed = !ws.cards.excluded(taxon);
+  ws.cards.setExcluded(taxon, true);
+  for (int n = 1; n <= ws.geo.cells; ++n) {
+    if (ws.cards.level(taxon, n) == 0) continue;
+    ws.cards.setLevel(taxon, n, 0);
+    changed = true;
+  }
+  return changed;
+}
+
+void openPreselectionDialog(Session& s) {
+  BusyGuard busy(s.host);
+  Workspace& ws = s.ws;
+  PreselectionDialogModel& m = s.preselection.dialog;
+  m = PreselectionDialogModel{};
+  m.groupCode = ws.groupCode;
+  m.levels = std::max(1, ws.datafile.levels);
+  m.minimumLevel = std::clamp(s.settings[kExcludedLevel] + 1, 1, m.levels);
+  const int taxa = taxaInStore(ws);
+  int excluded = 0;
+  for (int t = 0; t < taxa; ++t) {
+    const std::string name = ws.cards.name(t);
+    m.groupLines.push_back(strprintf("%s- %s", significantCode(ws, t).c_str(), name.c_str()));
+    m.groupSelected.push_back(!ws.groupCode.empty() && ws.passesGroup(t));
+    const bool gone = ws.cards.excluded(t);
+    excluded += gone;
+    m.taxonLines.push_back(gone ? "-" : name);
+  }
+  m.taxaExcludedText = countText(excluded);
+  s.preselection.keptSeedCount = s.areas.seedCount;
+  std::swap(s.areas.cells, ws.borrowedAreas);
+  s.areas.seedCount = 0;
+  fillAreaLines(s);
+}
+
+bool selectGroupLines(Session& s, const std::vector<int>& lines) {
+  PreselectionDialogModel& m = s.preselection.dialog;
+  const int taxa = std::min(taxaInStore(s.ws), static_cast<int>(m.groupLines.size()));
+  int first = -1, last = -1;
+  for (int line : lines) {
+    if (line < 0 || line >= taxa) continue;
+    if (first < 0 || line < first) first = line;
+    last = std::max(last, line);
+  }
+  if (first < 0) {
+    refuseGroup(s);
+    return false;
+  }
+  const std::string a = significantCode(s.ws, first), b = significantCode(s.ws, last);
+  const auto diff = std::mismatch(a.begin(), a.end(), b.begin(), b.end());
+  std::string prefix(a.begin(), diff.first);
+  if (prefix.empty()) {
+    refuseGroup(s);
+    return false;
+  }
+  m.groupCode = cutText(prefix, kGroupCodeChars);
+  selectMatching(s, m.groupCode);
+  return true;
+}
+
+bool typeGroupCode(Session& s, const std::string& typed) {
+  PreselectionDialogModel& m = s.preselection.dialog;
+  const std::string code = cutText(typed, kGroupCodeChars);
+  const int taxa = taxaInStore(s.ws);
+  bool any = false;
+  for (int t = 0; t < taxa && !any; ++t) any = codeBegins(s.ws, t, code);
+  if (!any) {
+    refuseGroup(s);
+    return false;
+  }
+  m.groupCode = code;
+  selectMatching(s, code);
+  return true;
+}
+
+bool findGroupTaxon(Session& s, const std::string& text) {
+  PreselectionDialogModel& m = s.preselection.dialog;
+  const std::string want = toLower(cutText(text, kNameLength));
+  const int taxa = std::min(taxaInStore(s.ws), static_cast<int>(m.groupSelected.size()));
+  for (int t = 0; t < taxa; ++t) {
+    if (toLower(s.ws.cards.name(t)).compare(0, want.size(), want) != 0) continue;
+    std::fill(m.groupSelected.begin(), m.groupSelected.end(), 0);
+    m.groupSelected[static_cast<std::size_t>(t)] = 1;
+    m.groupCode = significantCode(s.ws, t);
+    return true;
+  }
+  s.host.beep();
+  return false;
+}
+
+bool addExcludedCell(Session& s, int cell) {
+  std::vector<int>& list = s.areas.cells;
+  if (cell < 1 || cell > s.ws.geo.cells) return false;
+  if (std::find(list.begin(), list.end(), cell) != list.end()) return false;
+  if (static_cast<int>(list.size()) >= excludedAreaCapacity(s)) return false;
+  list.push_back(cell);
+  PreselectionDialogModel& m = s.preselection.dialog;
+  m.areaLines.push_back(
+      strprintf("%4d:(%d) %s", static_cast<int>(list.size()), cell, cellLocation(s.ws, cell).c_str()));
+  m.areasExcludedText = countText(static_cast<int>(list.size()));
+  return true;
+}
+
+void deleteExcludedCells(Session& s, const std::vector<int>& lines) {
+  if (static_cast<int>(lines.size()) > kMaxSelectedLines) {
+    s.host.messageBox("Too many items selected.", "Data preselection", Icon::None, Buttons::Ok);
+    return;
+  }
+  std::vector<int>& list = s.areas.cells;
+  std::vector<char> gone(list.size(), 0);
+  for (int line : lines)
+    if (line >= 0 && line < static_cast<int>(list.size())) gone[static_cast<std::size_t>(line)] = 1;
+  std::vector<int> kept;
+  for (std::size_t i = 0; i < list.size(); ++i)
+    if (!gone[i]) kept.push_back(list[i]);
+  list = std::move(kept);
+  PreselectionDialogModel& m = s.preselection.dialog;
+  m.areaLines.clear();
+  int pos = 0;
+  for (int cell : list) m.areaLines.push_back(strprintf("%4d: %s", ++pos, cellLocation(s.ws, cell).c_str()));
+  m.areasExcludedText = countText(static_cast<int>(list.size()));
+}
+
+PreselectionOutcome applyPreselectionDialog(Session& s, PreselectionAction action,
+                                            const std::vector<int>& excludedTaxonLines) {
+  Workspace& ws = s.ws;
+  const PreselectionDialogModel& m = s.preselection.dialog;
+  ws.groupCode = cutText(m.groupCode, kGroupCodeChars);
+  s.settings[kExcludedLevel] = std::clamp(m.minimumLevel, 1, std::max(1, ws.datafile.levels)) - 1;
+
+  bool removed = false;
+  if (static_cast<int>(excludedTaxonLines.size()) > kMaxSelectedLines) {
+    s.host.messageBox("Too many items selected.", "Exclude taxa", Icon::None, Buttons::Ok);
+  } else {
+    // A line stands for the taxon it was made from, as long as that card
+    // still bears the name (another datafile may have come in meanwhile).
+    const int taxa = std::min(taxaInStore(ws), static_cast<int>(m.taxonLines.size()));
+    for (int line : excludedTaxonLines) {
+      if (line < 0 || line >= taxa || ws.cards.excluded(line)) continue;
+      if (m.taxonLines[static_cast<std::size_t>(line)] != ws.cards.name(line)) continue;
+      removed = excludeTaxon(ws, line) || removed;
+    }
+  }
+  for (int cell : s.areas.cells) removed = clearCellInAllCards(ws, cell) || removed;
+  if (removed) ws.dataModifiedByPreselection = true;
+
+  if (action == PreselectionAction::SaveFile) savePreselection(s, s.areas.cells);
+  if (action == PreselectionAction::LoadFile || action == PreselectionAction::ConvertSA) {
+    if (!reloadDatafile(s)) {
+      exchangeBack(s);
+      return PreselectionOutcome::OpenDatafileInstead;
+    }
+    if (action == PreselectionAction::LoadFile) {
+      // The reload brought the listed cells back; the file's list replaces them.
+      s.areas.cells.clear();
+      loadPreselection(s, s.areas.cells);
+    }
+  }
+  exchangeBack(s);
+
+  if (action == PreselectionAction::ConvertSA) {
+    const int cells = ws.geo.cells;
+    std::vector<char> chosen(static_cast<std::size_t>(cells) + 1, 0);
+    for (int c : s.areas.cells)
+      if (c >= 1 && c <= cells) chosen[static_cast<std::size_t>(c)] = 1;
+    std::vector<int> excluded;
+    const auto cap = static_cast<std::size_t>(excludedAreaCapacity(s));
+    for (int n = 1; n <= cells && excluded.size() < cap; ++n)
+      if (!chosen[static_cast<std::size_t>(n)]) excluded.push_back(n);
+    s.areas = AreaSet{};
+    ws.dataModifiedByPreselection = true;
+    for (int n : excluded) clearCellInAllCards(ws, n);
+    ws.borrowedAreas = std::move(excluded);
+  }
+  return PreselectionOutcome::Applied;
+}
+
+PreselectionOutcome restorePreselectionData(Session& s) {
+  s.ws.dataModifiedByPreselection = false;
+  s.areas.cells.clear();
+  exchangeBack(s);
+  if (!reloadDatafile(s)) return PreselectionOutcome::OpenDatafileInstead;
+  s.ws.groupCode.clear();
+  s.settings[kExcludedLevel] = 0;
+  return PreselectionOutcome::Applied;
+}
+
+bool restrictToSubgroup(Session& s) {
+  Workspace& ws = s.ws;
+  if (ws.groupCode.empty()) return true;
+  const int taxa = taxaInStore(ws);
+  for (int t = 0; t < taxa; ++t)
+    if (ws.passesGroup(t)) return true;
+  s.host.messageBox(strprintf("Restrict to subgroup:\nsubgroup %s not found", ws.groupCode.c_str()),
+                    "Data preselection", Icon::Information, Buttons::Ok);
+  ws.groupCode.clear();
+  return false;
+}
+
+void applyPreselection(Session& s) {
+  Workspace& ws = s.ws;
+  restrictToSubgroup(s);
+  resetCellFlags(s);
+  const int level = s.settings[kExcludedLevel];
+  s.subgroupDataPresent = recount(ws, level);
+  // Judged on the recount of the code just applied, not the one before it.
+  if (!s.subgroupDataPresent && !ws.groupCode.empty() && ws.datafile.opened)
+    s.host.messageBox("Restrict to subgroup:\nsubgroup data absent or incomplete\nin database",
+                      "Data preselection", Icon::Information, Buttons::Ok);
+  occupancyPass(ws, level, s.areas);
+}
+
+std::string preselectionFileText(const Session& s, const std::vector<int>& excludedAreas) {
+  const Workspace& ws = s.ws;
+  std::string out = "[included group code]\n";
+  if (!ws.groupCode.empty()) out += ws.groupCode + "\n";
+  const int level = s.settings[kExcludedLevel];
+  out += level != 0 ? strprintf("[excluded data level]\n%d\n[excluded taxa]\n", level)
+                    : std::string("[excluded data level]\n[excluded taxa]\n");
+  for (int t = 0; t < taxaInStore(ws); ++t)
+    if (ws.cards.excluded(t)) out += ws.cards.name(t) + "\n";
+  out += "[excluded areas]\n";
+  for (int c : excludedAreas) out += strprintf("%d\n", c);
+  out += "[end]\n";
+  return out;
+}
+
+PreselectionFile parsePreselectionFile(const std::string& text, int cells) {
+  enum class Section { Group, Level, Taxa, Areas, Unknown };
+  PreselectionFile f;
+  Section section = Section::Group;  // whatever the first line says
+  bool levelTaken = false;
+  std::vector<char> seen(static_cast<std::size_t>(std::max(cells, 0)) + 1, 0);
+  std::string_view rest(text);
+  bool first = true;
+  while (!rest.empty()) {
+    const std::size_t eol = rest.find('\n');
+    std::string_view line = rest.substr(0, eol);
+    rest = eol == std::string_view::npos ? std::string_view{} : rest.substr(eol + 1);
+    while (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    if (first) {
+      first = false;
+      continue;
+    }
+    if (!line.empty() && line.front() == '[') {
+      const std::string_view head = trimmed(line);
+      if (head == "[end]") break;
+      section = head == "[included group code]"  ? Section::Group
+                : head == "[excluded data level]" ? Section::Level
+                : head == "[excluded taxa]"       ? Section::Taxa
+                : head == "[excluded areas]"      ? Section::Areas
+                                                   : Section::Unknown;
+      continue;
+    }
+    switch (section) {
+      case Section::Group: {
+        auto t = tokens(line);
+        if (f.hasGroupCode || t.empty()) break;
+        f.hasGroupCode = true;
+        f.groupCode = cutText(std::string(t.front()), kGroupCodeChars);
+        break;
+      }
+      case Section::Level: {
+        auto t = tokens(line);
+        if (levelTaken || t.empty()) break;
+        levelTaken = true;
+        f.excludedLevel = decimal(t.front()).value_or(0);
+        break;
+      }
+      case Section::Taxa:
+        f.taxa.emplace_back(line);
+        break;
+      case Section::Areas:
+        for (std::string_view t : tokens(line)) {
+          if (t.front() == '[') return f;
+          auto n = decimal(t);
+          if (!n || *n < 1 || *n > cells || seen[static_cast<std::size_t>(*n)]) continue;
+          seen[static_cast<std::size_t>(*n)] = 1;
+          f.cells.push_back(*n);
+        }
+        break;
+      case Section::Unknown:
+        break;
+    }
+  }
+  return f;
+}
+
+void applyPreselectionFile(Session& s, const PreselectionFile& file, std::vector<int>& excludedAreas) {
+  Workspace& ws = s.ws;
+  ws.groupCode = file.hasGroupCode ? cutText(file.groupCode, kGroupCodeChars) : std::string();
+  s.settings[kExcludedLevel] = std::clamp(file.excludedLevel, 0, std::max(1, ws.datafile.levels) - 1);
+  // The first card of each name, found once rather than by a scan per line.
+  std::unordered_map<std::string, int> firstOfName;
+  const int taxa = taxaInStore(ws);
+  for (int t = 0; t < taxa; ++t) firstOfName.emplace(ws.cards.name(t), t);
+  for (const std::string& name : file.taxa) {
+    auto it = firstOfName.find(name);
+    if (it != firstOfName.end()) excludeTaxon(ws, it->second);
+  }
+  const auto cap = static_cast<std::size_t>(excludedAreaCapacity(s));
+  std::vector<char> listed(static_cast<std::size_t>(std::max(ws.geo.cells, 0)) + 1, 0);
+  for (int c : excludedAreas)
+    if (c >= 1 && c <= ws.geo.cells) listed[static_cast<std::size_t>(c)] = 1;
+  for (int c : file.cells) {
+    if (c < 1 || c > ws.geo.cells) continue;
+    if (!listed[static_cast<std::size_t>(c)]) {
+      if (excludedAreas.size() >= cap) continue;
+      listed[static_cast<std::size_t>(c)] = 1;
+      excludedAreas.push_back(c);
+    }
+    clearCellInAllCards(ws, c);
+  }
+  ws.dataModifiedByPreselection = true;
+}
+
+bool savePreselectionFile(Session& s, const fs::path& path, const std::vector<int>& excludedAreas) {
+  if (!saveFileAtomically(path, preselectionFileText(s, excludedAreas))) {
+    s.host.messageBox(strprintf("Can't write file\n%s", path.string().c_str()), "Preselection save",
+                      Icon::Exclamation, Buttons::Ok);
+    return false;
+  }
+  s.ws.dataModifiedByPreselection = true;
+  return true;
+}
+
+bool loadPreselectionFile(Session& s, const fs::path& path, std::vector<int>& excludedAreas) {
+  auto text = readFileBytes(path, kPreselectionFileMax);
+  if (!text) {
+    s.host.messageBox(strprintf("Can't open file\n%s", path.string().c_str()), "Preselection load",
+                      Icon::Exclamation, Buttons::Ok);
+    return false;
+  }
+  BusyGuard busy(s.host);
+  applyPreselectionFile(s, parsePreselectionFile(*text, s.ws.geo.cells), excludedAreas);
+  return true;
+}
+
+bool savePreselection(Session& s, const std::vector<int>& excludedAreas) {
+  if (s.ws.counters.occupiedCells <= 0) return false;
+  auto path = s.host.chooseSaveFile(preselectionRequest(s, "Preselection save", false));
+  return path && savePreselectionFile(s, *path, excludedAreas);
+}
+
+bool loadPreselection(Session& s, std::vector<int>& excludedAreas) {
+  auto path = s.host.chooseOpenFile(preselectionRequest(s, "Preselection load", true));
+  return path && loadPreselectionFile(s, *path, excludedAreas);
+}
+
+bool reloadDatafile(Session& s) {
+  DatafileState& df = s.ws.datafile;
+  if (df.fullPath.empty() || !loadDatafile(s)) return false;
+  df.opened = true;
+  // The cards are as on disk again: not rescaled and not preselected.
+  df.rescaled = false;
+  s.ws.dataModifiedByPreselection = false;
+  s.subgroupDataPresent = recount(s.ws, s.settings[kExcludedLevel]);
+  return true;
+}
+
+}  // namespace zn

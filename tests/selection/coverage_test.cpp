@@ -1,0 +1,107 @@
+#include <gtest/gtest.h>
+
+#include "selection/nearminimum.h"
+#include "tests/selection/priority_fixture.h"
+
+namespace zn {
+namespace {
+
+using test::expectMatchesFile;
+using test::Priority;
+using test::TaxonSpec;
+using test::taxon;
+
+// The near-minimum set of these is 10, 30, 20 (see the near-minimum tests).
+std::vector<TaxonSpec> caseA() {
+  return {taxon("T1", {10}), taxon("T2", {20, 30}), taxon("T3", {30, 40}), taxon("T4", {20, 40, 50}),
+          taxon("T5", {10, 50, 60})};
+}
+
+TEST(CoverageByNumber, CutsTheNearMinimumSetAndNotesItsFullSize) {
+  Priority d(caseA());
+  const AnalysisOutcome a = runNearMaximumCoverage(d.s, false, 2, 0.0, {});
+  EXPECT_EQ(d.areas(), (std::vector<int>{10, 30}));
+  EXPECT_EQ(d.s.map.measureCode, kCodeNearMaximumCoverage);
+  EXPECT_EQ(d.cell(20).score, 0.0);
+  EXPECT_NE(a.results.find("\n  (near-minimum set for 1 rep would be 3 areas)\n"), std::string::npos) << a.results;
+  EXPECT_EQ(d.s.settings[kReordering], 1);
+  EXPECT_EQ(d.s.settings[kNearMinimumGoal], 1);
+}
+
+TEST(CoverageByNumber, RaisesTheGoalUntilTheSetIsLargeEnough) {
+  Priority d(caseA());
+  d.areas() = {60};  // a seed
+  const AnalysisOutcome a = runNearMaximumCoverage(d.s, false, 4, 0.0, {});
+  // Goal 2 forces 10, 20, 30, 40 (ranges up to 2); T4 is then held twice.
+  EXPECT_EQ(d.s.settings[kNearMinimumGoal], 2);
+  EXPECT_EQ(d.s.settings[kReordering], 3);
+  EXPECT_EQ(d.s.areas.seedCount, 1);
+  EXPECT_EQ(d.areas().size(), 5u);
+  EXPECT_NE(a.results.find("\n  (near-minimum set for 2 reps would be 1+4=5 areas)\n"), std::string::npos)
+      << a.results;
+}
+
+TEST(CoverageByNumber, StopsRaisingWhenEveryOccupiedCellIsIn) {
+  Priority d(caseA());
+  runNearMaximumCoverage(d.s, false, 50, 0.0, {});
+  EXPECT_EQ(d.areas().size(), 6u);  // every cell that holds a taxon
+  EXPECT_EQ(d.s.settings[kNearMinimumGoal], 3);
+}
+
+TEST(CoverageByNumber, IncludedSeedsComeBackForEachRaisedGoal) {
+  Priority d(caseA());
+  d.areas() = {60};
+  d.s.settings[kIncludeSeeds] = 1;
+  runNearMaximumCoverage(d.s, false, 5, 0.0, {});
+  EXPECT_EQ(d.s.settings[kNearMinimumGoal], 2);
+  EXPECT_NE(std::find(d.areas().begin(), d.areas().end(), 60), d.areas().end());
+}
+
+// Forced: D in 4 (cost 0.25), F in 7 (0.5), G in 8; E in 5 (2) and 6 (3);
+// P in 11 (1.5) and 12 (0.875); Q in 11 and 13 (10). The near-minimum set
+// by cost, re-ordered by richness per cost: 4, 7, 11, then 8 and 5.
+Priority budgetCase(double costOfG) {
+  Priority d({taxon("D", {4}), taxon("F", {7}), taxon("G", {8}), taxon("E", {5, 6}), taxon("P", {11, 12}),
+              taxon("Q", {11, 13})});
+  d.costs({{4, 0.25}, {7, 0.5}, {8, costOfG}, {5, 2.0}, {6, 3.0}, {11, 1.5}, {12, 0.875}, {13, 10.0}});
+  d.s.settings[kOptimiseByCost] = 1;
+  return d;
+}
+
+TEST(CoverageByBudget, ResiduePhaseAndMaximumComplement) {
+  struct Row {
+    double costOfG, budget;
+    std::vector<int> areas;
+    const char* what;
+  };
+  const std::vector<Row> rows{
+      {0.875, 1.625, {4, 7, 8}, "8 fits the residue after 4 and 7 and is moved forward"},
+      {1.0, 1.625, {4, 7, 12}, "nothing fits; 12 adds P within the residue"},
+      {1.0, 5.25, {4, 7, 11, 8, 5}, "a budget of the whole set cuts nothing"},
+  };
+  for (const Row& r : rows) {
+    Priority d = budgetCase(r.costOfG);
+    runNearMaximumCoverage(d.s, true, 0, r.budget, {});
+    EXPECT_EQ(d.areas(), r.areas) << r.what;
+  }
+}
+
+TEST(CoverageByBudget, ComplementBecomesTheSoleAreaOfItsTaxa) {
+  Priority d = budgetCase(1.0);
+  d.s.settings[kLongReports] = 1;
+  const AnalysisOutcome a = runNearMaximumCoverage(d.s, true, 0, 1.625, {});
+  EXPECT_EQ(d.sole(4), 12);
+  EXPECT_EQ(d.cell(12).count, 1);
+  EXPECT_EQ(d.cell(12).score, 3.0);
+  EXPECT_EQ(d.sole(5), 0);  // Q's sole area 11 was cut
+  expectMatchesFile(a.results, "coverage_budget_long.txt");
+}
+
+TEST(CoverageByBudget, ReportNotesTheCostOfTheFullSet) {
+  Priority d = budgetCase(0.875);
+  const AnalysisOutcome a = runNearMaximumCoverage(d.s, true, 0, 1.625, {});
+  expectMatchesFile(a.results, "coverage_budget.txt");
+}
+
+}  // namespace
+}  // namespace zn

@@ -1,0 +1,309 @@
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "selection/nearminimum.h"
+#include "store/random.h"
+#include "tests/selection/priority_fixture.h"
+
+namespace zn {
+namespace {
+
+using test::Priority;
+using test::TaxonSpec;
+using test::taxon;
+
+std::string ruleCodes(Priority& d) {
+  std::string out;
+  for (int a : d.areas()) out += std::to_string(a) + ":" + std::to_string(d.cell(a).ruleCode) + " ";
+  return out;
+}
+
+// ---------------------------------------------------------------------------
+// The generator
+
+TEST(RandomGenerator, GivesTheClassicSequenceFromSeedOne) {
+  Random r;
+  r.seed(1);
+  std::vector<int> got;
+  for (int i = 0; i < 5; ++i) got.push_back(r.next());
+  EXPECT_EQ(got, (std::vector<int>{41, 18467, 6334, 26500, 19169}));
+}
+
+TEST(RandomGenerator, DrawsAgainAboveTheAcceptanceBound) {
+  Random r;
+  r.seed(1);
+  // Bound for 18000 choices is 18000: 41 is taken, 18467 is drawn again
+  // and 6334 taken next.
+  EXPECT_EQ(r.choose(18000), 41);
+  EXPECT_EQ(r.choose(18000), 6334);
+  r.seed(1);
+  EXPECT_EQ(r.choose(7), 41 % 7);
+  EXPECT_EQ(r.choose(1), 0);
+}
+
+// ---------------------------------------------------------------------------
+// The main run, worked by hand
+
+// T1 in cell 10 only; T2 in 20, 30; T3 in 30, 40; T4 in 20, 40, 50; T5 in
+// 10, 50, 60. T1 forces 10 (which also holds T5); 30 holds both taxa of
+// range 2; T4 leaves 20, 40 and 50 tied with no rarer taxon left: 20 by
+// the lowest cell.
+std::vector<TaxonSpec> caseA() {
+  return {taxon("T1", {10}), taxon("T2", {20, 30}), taxon("T3", {30, 40}), taxon("T4", {20, 40, 50}),
+          taxon("T5", {10, 50, 60})};
+}
+
+TEST(NearMinimum, ForcedRarestAndLowestCellRulesBuildTheSet) {
+  Priority d(caseA());
+  runNearMinimumSet(d.s, {});
+  EXPECT_EQ(ruleCodes(d), "10:1 30:2 20:20 ");
+  EXPECT_EQ(d.s.areas.seedCount, 0);
+  EXPECT_EQ(d.s.map.measureCode, kCodeNearMinimum);
+  // Irreplaceable/flexible map: score = status, count = taxa it alone holds.
+  EXPECT_EQ(d.cell(10).score, 4.0);
+  EXPECT_EQ(d.cell(10).count, 2);
+  EXPECT_EQ(d.cell(30).score, 3.0);
+  EXPECT_EQ(d.cell(30).count, 1);
+  EXPECT_EQ(d.cell(20).score, 3.0);
+  EXPECT_EQ(d.cell(10).flexClass, 2);
+  EXPECT_EQ(d.cell(30).flexClass, 1);
+  EXPECT_EQ(d.cell(20).flexClass, 1);
+  EXPECT_EQ(d.sole(0), 10);
+  EXPECT_EQ(d.sole(1), 0);  // T2 is in 30 and 20
+  EXPECT_EQ(d.sole(2), 30);
+  EXPECT_EQ(d.reps(1), 2);
+  EXPECT_TRUE(d.s.areas.nearMinimumDone);
+}
+
+// Every tie-break level, by hand: cells 1 and 2 tie on the rarest taxon T1;
+// further taxa decide (or fail to decide) at the next levels.
+struct TieCase {
+  const char* what;
+  std::vector<TaxonSpec> taxa;
+  bool extraTies;
+  const char* rules;  // cell:rule of each area in set order
+};
+
+TaxonSpec t1() { return taxon("T1", {1, 2}); }
+
+std::vector<TieCase> tieCases() {
+  return {
+      {"one cell holds most of the rarest", {taxon("A", {1, 2}), taxon("B", {2, 3})}, false, "2:2 "},
+      {"the next rarest decides", {t1(), taxon("T2", {2, 3, 4})}, false, "2:3 "},
+      {"next rarest ties: lowest cell",
+       {t1(), taxon("T2", {1, 3, 4}), taxon("T3", {2, 5, 6})},
+       false,
+       "1:7 2:20 "},
+      {"extra tie-breaks find no third level",
+       {t1(), taxon("T2", {1, 3, 4}), taxon("T3", {2, 5, 6})},
+       true,
+       "1:30 2:20 "},
+      {"the third level decides",
+       {t1(), taxon("T2", {1, 3, 4}), taxon("T3", {2, 5, 6}), taxon("T4", {1, 7, 8, 9})},
+       true,
+       "1:4 2:20 "},
+      {"the fourth level decides",
+       {t1(), taxon("T2", {1, 3, 4}), taxon("T3", {2, 5, 6}), taxon("T4", {1, 7, 8, 9}),
+        taxon("T5", {2, 10, 11, 12}), taxon("T6", {1, 13, 14, 15, 16})},
+       true,
+       "1:5 2:3 "},
+      {"the fourth level ties: lowest cell",
+       {t1(), taxon("T2", {1, 3, 4}), taxon("T3", {2, 5, 6}), taxon("T4", {1, 7, 8, 9}),
+        taxon("T5", {2, 10, 11, 12}), taxon("T6", {1, 13, 14, 15, 16}), taxon("T7", {2, 17, 18, 19, 20})},
+       true,
+       "1:6 2:3 "},
+      {"no fourth level",
+       {t1(), taxon("T2", {1, 3, 4}), taxon("T3", {2, 5, 6}), taxon("T4", {1, 7, 8, 9}),
+        taxon("T5", {2, 10, 11, 12})},
+       true,
+       "1:40 2:3 "},
+      {"without extra tie-breaks the third level is not looked at",
+       {t1(), taxon("T2", {1, 3, 4}), taxon("T3", {2, 5, 6}), taxon("T4", {1, 7, 8, 9})},
+       false,
+       "1:7 2:20 "},
+  };
+}
+
+TEST(NearMinimum, TieBreakLevelsGiveTheirRuleCodes) {
+  for (const TieCase& c : tieCases()) {
+    Priority d(c.taxa);
+    d.s.settings[kExtraTieBreaks] = c.extraTies ? 1 : 0;
+    d.s.settings[kRejectRedundant] = 0;
+    runNearMinimumSet(d.s, {});
+    EXPECT_EQ(ruleCodes(d), c.rules) << c.what;
+  }
+}
+
+TEST(NearMinimum, TieCountOfAStepIsTheNumberOfCellsTiedOnTheRarest) {
+  Priority d({t1(), taxon("T2", {1, 3, 4}), taxon("T3", {2, 5, 6})});
+  RunOutcome r = runMainRun(d.s, {});
+  EXPECT_EQ(r.ties, (std::vector<int>{2, 3}));  // {1, 2}, then {2, 5, 6}
+  EXPECT_EQ(d.cell(1).tieCount, 2);             // indexed by step
+  EXPECT_EQ(d.cell(2).tieCount, 3);
+}
+
+TEST(NearMinimum, LastTieAtRandomTakesTheDrawnEntryOfTheTieListHighestCellFirst) {
+  Priority d({taxon("T1", {1, 2, 3, 4})});
+  d.s.settings[kLastTieRandom] = 1;
+  SelectionEnv env;
+  env.seed = 1;  // first value 41: entry 41 mod 4 = 1 of [4, 3, 2, 1]
+  runNearMinimumSet(d.s, env);
+  EXPECT_EQ(ruleCodes(d), "3:20 ");
+}
+
+TEST(NearMinimum, LastTieAtRandomReachesEveryTiedCell) {
+  std::map<int, int> chosen;
+  for (std::uint32_t seed = 1; seed <= 300; ++seed) {
+    Priority d({taxon("T1", {7, 8, 9})});
+    d.s.settings[kLastTieRandom] = 1;
+    runNearMinimumSet(d.s, SelectionEnv{false, seed});
+    ASSERT_EQ(d.areas().size(), 1u);
+    ++chosen[d.areas()[0]];
+  }
+  ASSERT_EQ(chosen.size(), 3u);
+  for (auto [cell, times] : chosen) EXPECT_GT(times, 60) << "cell " << cell;
+}
+
+TEST(NearMinimum, WithoutASeedTheRandomTieIsSeededFromTheTimeOfDay) {
+  Priority a({taxon("T1", {1, 2, 3, 4, 5, 6, 7, 8})});
+  Priority b({taxon("T1", {1, 2, 3, 4, 5, 6, 7, 8})});
+  a.s.settings[kLastTieRandom] = b.s.settings[kLastTieRandom] = 1;
+  runNearMinimumSet(a.s, {});                        // the scripted host's time is 1000
+  runNearMinimumSet(b.s, SelectionEnv{false, 1000});
+  EXPECT_EQ(a.areas(), b.areas());
+}
+
+// X in 1 and 2; V in 1, 6, 7; Q1 in 2, 10, 11; Q2 in 6, 12, 13. Cell 1 wins
+// the first step on the lowest cell; 2 and 6 follow and hold all of its taxa.
+std::vector<TaxonSpec> redundantFirstChoice() {
+  return {taxon("X", {1, 2}), taxon("V", {1, 6, 7}), taxon("Q1", {2, 10, 11}), taxon("Q2", {6, 12, 13})};
+}
+
+TEST(NearMinimum, RedundantAreasAreRejectedAndCounted) {
+  Priority d(redundantFirstChoice());
+  RunOutcome r = runMainRun(d.s, {});
+  EXPECT_EQ(d.areas(), (std::vector<int>{2, 6}));
+  EXPECT_EQ(r.rejected, 1);
+  EXPECT_EQ(d.cell(1).score, 0.0);
+  Priority keep(redundantFirstChoice());
+  keep.s.settings[kRejectRedundant] = 0;
+  EXPECT_EQ(runMainRun(keep.s, {}).rejected, 0);
+  EXPECT_EQ(keep.areas(), (std::vector<int>{1, 2, 6}));
+}
+
+TEST(NearMinimum, SeedsStayFixedUnlessIncludedInTheTest) {
+  const std::vector<TaxonSpec> taxa{taxon("T", {20, 21}), taxon("U", {21, 22})};
+  Priority fixed(taxa);
+  fixed.areas() = {20};
+  runMainRun(fixed.s, {});
+  EXPECT_EQ(fixed.areas(), (std::vector<int>{20, 21}));
+  EXPECT_EQ(fixed.s.areas.seedCount, 1);
+
+  Priority included(taxa);
+  included.areas() = {20};
+  included.s.settings[kIncludeSeeds] = 1;
+  RunOutcome r = runMainRun(included.s, {});
+  EXPECT_EQ(included.areas(), (std::vector<int>{21}));  // 21 holds T as well
+  EXPECT_EQ(included.s.areas.seedCount, 0);
+  EXPECT_EQ(r.rejected, 1);
+}
+
+// X in 1 and 5; W in 1, 2, 5; Y in 2, 5, 9, 10. The run takes 1 (lowest cell)
+// and then 2; cell 5 holds everything both hold alone and W, which they share.
+std::vector<TaxonSpec> twoForOne(bool wInFive) {
+  return {taxon("X", {1, 5}), wInFive ? taxon("W", {1, 2, 5}) : taxon("W", {1, 2, 8}), taxon("Y", {2, 5, 9, 10})};
+}
+
+TEST(NearMinimum, TwoAreasAreExchangedForOneThatHoldsAllTheyNeed) {
+  Priority d(twoForOne(true));
+  RunOutcome r = runMainRun(d.s, {});
+  EXPECT_EQ(d.areas(), (std::vector<int>{5}));
+  EXPECT_EQ(r.rejected, 1);
+  EXPECT_EQ(d.sole(0), 5);
+  EXPECT_EQ(d.cell(5).score, 3.0);  // status "selected by a rule"
+}
+
+TEST(NearMinimum, NoExchangeWhenATaxonOfBothAreasWouldBeLost) {
+  Priority d(twoForOne(false));
+  RunOutcome r = runMainRun(d.s, {});
+  EXPECT_EQ(d.areas(), (std::vector<int>{1, 2}));
+  EXPECT_EQ(r.rejected, 0);
+}
+
+TEST(NearMinimum, ExchangeWithCostsNeedsACheaperArea) {
+  Priority cheap(twoForOne(true));
+  cheap.costs({{1, 2.0}, {5, 2.0}, {2, 0.5}});
+  cheap.s.settings[kOptimiseByCost] = 1;
+  runMainRun(cheap.s, {});
+  EXPECT_EQ(cheap.areas(), (std::vector<int>{5}));
+  EXPECT_EQ(cheap.s.settings[kOptimiseByCost], 1);
+
+  // Without cost data the option is switched off.
+  Priority none(twoForOne(true));
+  none.s.settings[kOptimiseByCost] = 1;
+  runMainRun(none.s, {});
+  EXPECT_EQ(none.s.settings[kOptimiseByCost], 0);
+}
+
+TEST(NearMinimum, GoalTwoForcesSmallRangesAndScoresByOrder) {
+  // A has two records: both are forced in; B (three records) needs two.
+  Priority d({taxon("A", {3, 4}), taxon("B", {4, 5, 6})});
+  d.s.settings[kNearMinimumGoal] = 2;
+  d.s.settings[kReordering] = 3;
+  runMainRun(d.s, {});
+  ASSERT_EQ(d.areas().size(), 3u);
+  EXPECT_EQ(d.cell(3).ruleCode, 1);
+  EXPECT_EQ(d.cell(4).ruleCode, 1);
+  EXPECT_EQ(d.s.settings[kFlexibilityMap], 0);  // mapped by order
+  for (int p = 1; p <= 3; ++p) {
+    const GridCell& c = d.cell(d.areas()[static_cast<std::size_t>(p - 1)]);
+    EXPECT_EQ(c.count, p);
+    EXPECT_EQ(c.score, 4 - p);
+    EXPECT_EQ(c.flexClass, 0);
+  }
+  EXPECT_FALSE(d.s.areas.nearMinimumDone);
+}
+
+TEST(NearMinimum, ReorderingByRichnessOrRarityForcesGoalOne) {
+  Priority d(caseA());
+  d.s.settings[kNearMinimumGoal] = 3;
+  d.s.settings[kReordering] = 2;
+  runMainRun(d.s, {});
+  EXPECT_EQ(d.s.settings[kNearMinimumGoal], 1);
+}
+
+TEST(NearMinimum, ReorderingByRarityPutsTheRarestTaxaFirst) {
+  // 10 holds two taxa of range 3, 20 one taxon of range 1: by richness 10
+  // comes first, by inverse range-size rarity 20 (1 against 2/3).
+  const std::vector<TaxonSpec> taxa{taxon("R", {20}), taxon("S", {10, 11, 12}), taxon("T", {10, 13, 14})};
+  for (auto [reorder, first] : {std::pair{1, 10}, std::pair{2, 20}}) {
+    Priority d(taxa);
+    d.s.settings[kReordering] = reorder;
+    d.s.settings[kRarityFormula] = 1;
+    runMainRun(d.s, {});
+    ASSERT_EQ(d.areas().size(), 2u);
+    EXPECT_EQ(d.areas()[0], first) << "re-ordering " << reorder;
+  }
+}
+
+TEST(NearMinimum, PartialFlexibleMapScoresTheOtherCellsOfSoleTaxa) {
+  Priority d(caseA());
+  d.s.settings[kFlexibilityPartial] = 1;
+  runMainRun(d.s, {});
+  // T3 (sole area 30) is also in 40; T4 (sole area 20) in 40 and 50.
+  EXPECT_EQ(d.cell(40).score, 2.0);
+  EXPECT_EQ(d.cell(50).score, 2.0);
+  EXPECT_EQ(d.cell(60).score, 2.0);  // T5, sole area 10
+  EXPECT_EQ(d.cell(10).score, 4.0);
+}
+
+TEST(NearMinimum, NothingHappensWithoutADatafile) {
+  Priority d(caseA());
+  d.s.ws.datafile.opened = false;
+  EXPECT_FALSE(runNearMinimumSet(d.s, {}).ran);
+  EXPECT_TRUE(d.areas().empty());
+}
+
+}  // namespace
+}  // namespace zn

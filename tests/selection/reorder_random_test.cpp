@@ -1,0 +1,134 @@
+#include <gtest/gtest.h>
+
+#include "selection/commands.h"
+#include "selection/randomsets.h"
+#include "selection/reorder.h"
+#include "tests/selection/priority_fixture.h"
+
+namespace zn {
+namespace {
+
+using test::expectMatchesFile;
+using test::Priority;
+using test::TaxonSpec;
+using test::taxon;
+
+TEST(ReorderByRichness, ASetHoldingEveryTaxonTwiceListsOneCompleteSetThenTheSecond) {
+  Priority d({taxon("X", {1, 2}), taxon("Y", {3, 4}), taxon("Z", {1, 4})});
+  d.areas() = {2, 3, 1, 4};
+  const AnalysisOutcome a = reorderSetByRichness(d.s, 1.5f);
+  ASSERT_TRUE(a.ran);
+  EXPECT_EQ(d.areas(), (std::vector<int>{1, 3, 4, 2}));
+  for (auto [cell, score, count] : {std::tuple{1, 2.0, 1}, {3, 1.0, 2}, {4, 2.0, 3}, {2, 1.0, 4}}) {
+    EXPECT_EQ(d.cell(cell).score, score) << "cell " << cell;
+    EXPECT_EQ(d.cell(cell).count, count) << "cell " << cell;
+  }
+  EXPECT_EQ(d.s.map.measureCode, kCodeReorderedByRichness);
+  expectMatchesFile(a.results, "reordered_richness.txt");
+}
+
+TEST(ReorderByRichness, SeedsStayInFrontAndAreasAddingNothingGoLast) {
+  Priority d({taxon("X", {1, 2}), taxon("Y", {3}), taxon("W", {9})});
+  d.areas() = {9, 5, 2, 3};  // 5 holds nothing
+  d.s.areas.seedCount = 1;
+  reorderSetByRichness(d.s, 0.0f);
+  EXPECT_EQ(d.areas(), (std::vector<int>{9, 2, 3, 5}));
+  EXPECT_EQ(d.cell(5).score, 0.0);
+}
+
+TEST(ReorderByRichness, RefusedWithoutAreas) {
+  Priority d({taxon("X", {1, 2})});
+  EXPECT_FALSE(reorderSetByRichness(d.s, 0.0f).ran);
+  ASSERT_EQ(d.host.messageLines(), (std::vector<std::string>{"Re-order areas by richness: No areas have been selected yet."}));
+}
+
+TEST(ReorderByThreat, LargestThreatFirstKeepingTheOrderOfEquals) {
+  Priority d({taxon("X", {1, 2, 3, 4})});
+  d.areas() = {1, 2, 3, 4};
+  d.s.areas.seedCount = 1;
+  for (auto [n, t] : {std::pair{1, 9.0}, {2, 1.0}, {3, 3.0}, {4, 3.0}}) d.cell(n).threat = t;
+  ASSERT_TRUE(reorderSetByThreat(d.s, true, 0.0f).ran);
+  EXPECT_EQ(d.areas(), (std::vector<int>{1, 3, 4, 2}));
+  for (int n = 1; n <= 4; ++n) d.cell(n).threat = 0.0;
+  reorderSetByThreat(d.s, true, 0.0f);
+  EXPECT_EQ(d.areas(), (std::vector<int>{1, 3, 4, 2}));
+}
+
+TEST(ReorderByThreat, RefusalsNameTheMissingThreatFirst) {
+  Priority d({taxon("X", {1})});
+  reorderSetByThreat(d.s, false, 0.0f);
+  reorderSetByThreat(d.s, true, 0.0f);
+  d.areas() = {1};
+  reorderSetByThreat(d.s, false, 0.0f);
+  EXPECT_EQ(d.host.messageLines(), (std::vector<std::string>{"Re-order areas by threat: No threat variable has been loaded.",
+                                                             "Re-order areas by threat: No areas have been selected yet.",
+                                                             "Re-order areas by threat: No threat variable has been loaded."}));
+}
+
+// Six cells, each with two taxa of its own; cell 6 shares one with 1.
+std::vector<TaxonSpec> sixCells() {
+  std::vector<TaxonSpec> taxa;
+  for (int n = 1; n <= 6; ++n) {
+    taxa.push_back(taxon("A" + std::to_string(n), {n * 10}));
+    taxa.push_back(taxon("B" + std::to_string(n), {n * 10, n == 6 ? 10 : n * 10}));
+  }
+  return taxa;
+}
+
+TEST(RandomSets, MoreAreasThanCandidatesReachEveryCandidateAtTheLastStep) {
+  Priority d(sixCells());
+  const RandomSetsOutcome r = runRandomSets(d.s, 10, 5);
+  ASSERT_TRUE(r.simulated);
+  EXPECT_EQ(r.stats.areas, 6);
+  EXPECT_EQ(r.stats.median[6], 12.0);
+  EXPECT_EQ(r.stats.upper[6], 12.0);
+  EXPECT_EQ(r.stats.added[6] + r.stats.added[5] + r.stats.added[4] + r.stats.added[3] + r.stats.added[2] +
+                r.stats.added[1],
+            12000.0);
+  int chosen = 0;
+  for (int n = 10; n <= 60; n += 10) chosen += d.cell(n).count;
+  EXPECT_EQ(chosen, 6000);
+  EXPECT_EQ(d.s.map.measureCode, kCodeRandomSets);
+}
+
+TEST(RandomSets, TaxaOfTheSeedsAreNeverNew) {
+  Priority d(sixCells());
+  d.areas() = {10};  // holds A1, B1 and B6
+  const RandomSetsOutcome r = runRandomSets(d.s, 5, 5);
+  ASSERT_TRUE(r.simulated);
+  EXPECT_EQ(r.stats.candidates, 5);
+  double added = 0.0;
+  for (int k = 1; k <= 5; ++k) added += r.stats.added[static_cast<std::size_t>(k)];
+  EXPECT_EQ(added, 9000.0);  // 12 taxa less the 3 of the seed, in each run
+  EXPECT_EQ(d.s.areas.seedCount, 1);
+  EXPECT_EQ(d.cell(10).count, 0);
+}
+
+TEST(RandomSets, SingleTailedUpperValueIsNeverBelowTheMedian) {
+  Priority d(sixCells());
+  const RandomSetsOutcome r = runRandomSets(d.s, 4, 99);
+  for (int k = 1; k <= 4; ++k) EXPECT_GE(r.stats.upper[static_cast<std::size_t>(k)], r.stats.median[static_cast<std::size_t>(k)]);
+}
+
+TEST(RandomSets, FewerThanThreeCandidatesSimulateNothing) {
+  Priority d({taxon("X", {1}), taxon("Y", {2})});
+  const RandomSetsOutcome r = runRandomSets(d.s, 3, 1);
+  EXPECT_TRUE(r.ran);
+  EXPECT_FALSE(r.simulated);
+  EXPECT_EQ(r.results, "");
+}
+
+TEST(RandomSets, ReportsInBothTails) {
+  std::string text;
+  for (int twoTailed : {0, 1}) {
+    Priority d(sixCells());
+    d.areas() = {20};
+    d.s.settings[kTwoTailed] = twoTailed;
+    d.s.settings[kHotspotKind] = twoTailed;  // richness, then inverse range-size rarity
+    text += runRandomSets(d.s, 3, 42).results;
+  }
+  expectMatchesFile(text, "random_sets.txt");
+}
+
+}  // namespace
+}  // namespace zn

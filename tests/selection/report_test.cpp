@@ -1,0 +1,160 @@
+// The RESULTS texts of the priority-area analyses against expected-text
+// files in tests/data/selection (ZN_REGENERATE=1 rewrites them).
+#include <gtest/gtest.h>
+
+#include "selection/nearminimum.h"
+#include "selection/randomsets.h"
+#include "selection/reorder.h"
+#include "selection/report.h"
+#include "tests/selection/priority_fixture.h"
+
+namespace zn {
+namespace {
+
+using test::expectMatchesFile;
+using test::Priority;
+using test::TaxonSpec;
+using test::taxon;
+
+std::vector<TaxonSpec> caseA() {
+  return {taxon("T1", {10}), taxon("T2", {20, 30}), taxon("T3", {30, 40}), taxon("T4", {20, 40, 50}),
+          taxon("Vulpes vulpesVu.", {10, 50, 60}, "2", 3)};
+}
+
+void nameCells(Priority& d) {
+  d.name(10, "Ten place long name");
+  d.name(20, "Twenty");
+  d.name(30, "Thirty");
+  d.name(40, "Forty");
+  d.name(50, "Fifty");
+}
+
+TEST(Report, NearMinimumLongReportListsRulesTaxaAlternativesAndTaxa) {
+  Priority d(caseA());
+  nameCells(d);
+  d.s.settings[kLongReports] = 1;
+  expectMatchesFile(runNearMinimumSet(d.s, {}).results, "nearminimum_long.txt");
+}
+
+TEST(Report, EveryRuleLabelInTheSelectionRuleSummary) {
+  // The tie cases of the near-minimum tests, one after another in one file.
+  const std::vector<std::vector<TaxonSpec>> cases{
+      {taxon("A", {1, 2}), taxon("B", {2, 3})},
+      {taxon("T1", {1, 2}), taxon("T2", {2, 3, 4})},
+      {taxon("T1", {1, 2}), taxon("T2", {1, 3, 4}), taxon("T3", {2, 5, 6})},
+      {taxon("T1", {1, 2}), taxon("T2", {1, 3, 4}), taxon("T3", {2, 5, 6}), taxon("T4", {1, 7, 8, 9})},
+      {taxon("T1", {1, 2}), taxon("T2", {1, 3, 4}), taxon("T3", {2, 5, 6}), taxon("T4", {1, 7, 8, 9}),
+       taxon("T5", {2, 10, 11, 12}), taxon("T6", {1, 13, 14, 15, 16})},
+      {taxon("T1", {1, 2}), taxon("T2", {1, 3, 4}), taxon("T3", {2, 5, 6}), taxon("T4", {1, 7, 8, 9}),
+       taxon("T5", {2, 10, 11, 12}), taxon("T6", {1, 13, 14, 15, 16}), taxon("T7", {2, 17, 18, 19, 20})},
+      {taxon("T1", {1, 2}), taxon("T2", {1, 3, 4}), taxon("T3", {2, 5, 6}), taxon("T4", {1, 7, 8, 9}),
+       taxon("T5", {2, 10, 11, 12})},
+  };
+  std::string all;
+  for (bool random : {false, true})
+    for (bool extra : {false, true})
+      for (const auto& taxa : cases) {
+        Priority d(taxa);
+        d.s.settings[kLongReports] = 1;
+        d.s.settings[kExtraTieBreaks] = extra ? 1 : 0;
+        d.s.settings[kLastTieRandom] = random ? 1 : 0;
+        RunRequest r;
+        r.env.seed = 7;
+        all += runMainRun(d.s, r).results;
+      }
+  expectMatchesFile(all, "rule_labels.txt");
+}
+
+TEST(Report, SeedsCostsAndGroupCodeInTheShortReport) {
+  Priority d(caseA());
+  nameCells(d);
+  d.s.ws.groupCode = "1";
+  d.s.subgroupDataPresent = recount(d.s.ws, 0);
+  d.costs({{10, 2.5}, {20, 4.0}, {30, 1.0}, {40, 1.0}});
+  d.areas() = {60};  // a seed holding only the fifth taxon, outside the group
+  d.s.settings[kOptimiseByCost] = 1;
+  expectMatchesFile(runNearMinimumSet(d.s, {}).results, "nearminimum_seeds_costs.txt");
+}
+
+TEST(Report, QuantitativeRepresentationCommandGivesProbabilities) {
+  Priority d({taxon("Alpha", {1, 2}, "1", 40), taxon("Beta", {2, 3}, "1", 100), taxon("Gamma", {5}, "1", 10)},
+             "*quantities");
+  d.s.ws.datafile.quantitative = true;
+  d.areas() = {1, 2};
+  setMeasureCode(d.s, kCodeRepresentation);
+  std::string text = representationReport(d.s, {}).text;
+  d.s.settings[kLongReports] = 1;
+  text += representationReport(d.s, {}).text;
+  expectMatchesFile(text, "representation_quantitative.txt");
+}
+
+TEST(Report, NothingForAnEmptySetExceptForTheCommandAndRandomSets) {
+  Priority d(caseA());
+  setMeasureCode(d.s, kCodeRichness);
+  EXPECT_EQ(representationReport(d.s, {}).text, "");
+  ReportFacts dialog;
+  dialog.manualDialogOpen = true;
+  EXPECT_NE(representationReport(d.s, dialog).text, "");
+  setMeasureCode(d.s, kCodeRepresentation);
+  EXPECT_NE(representationReport(d.s, {}).text, "");
+}
+
+TEST(Report, TitlesFollowTheAnalysisOnTheMap) {
+  Priority d(caseA());
+  Settings& st = d.s.settings;
+  struct Row {
+    int code;
+    std::vector<std::pair<int, int>> settings;
+    const char* title;
+  };
+  const std::vector<Row> rows{
+      {kCodeNearMinimum, {{kReordering, 3}, {kNearMinimumGoal, 2}}, "Near-minimum-area set for 2 representations"},
+      {kCodeNearMinimum, {{kReordering, 3}, {kNearMinimumGoal, 1}}, "Near-minimum-area set for 1 representation"},
+      {kCodeNearMinimum, {{kReordering, 1}, {kOptimiseByCost, 1}}, "Near-minimum-cost set re-ordered by richness/cost"},
+      {kCodeNearMinimum, {{kReordering, 2}, {kRarityFormula, 2}}, "Near-minimum-area set re-ordered by inverse square rarity"},
+      {kCodeNearMinimum, {{kReordering, 4}}, "Near-minimum-area set re-ordered by threat"},
+      {kCodeNearMinimum, {{kReordering, 0}}, "Near-minimum-area set"},
+      {kCodeNearMaximumCoverage, {}, "Near-maximum-coverage set"},
+      {kCodeGreedy, {{kGreedyGoal, 2}}, "Greedy richness-area set for 2 representations"},
+      {kCodeGreedy, {{kGreedyByRarity, 1}, {kRarityFormula, 0}}, "Greedy difference rarity-area set for 1 representation"},
+      {kCodeHotspots, {{kHotspotKind, 1}, {kRarityFormula, 1}}, "Top 2 hotspots by inverse range-size rarity"},
+      {kCodeHotspots, {{kHotspotKind, 3}}, "Top 2 hotspots by range-size threshold "},
+      {kCodeReorderedByRichness, {}, "Area set re-ordered by richness"},
+      {kCodeReorderedByThreat, {}, "Area set re-ordered by threat"},
+      {kCodeRangeCentres, {}, "Manual area set"},
+      {kCodeEmrIrreplaceability, {}, "Manual area set"},
+      {kCodeMaxRarity, {}, "Area set"},
+      {kCodeRepresentation, {}, "Area set"},
+  };
+  d.areas() = {10, 20, 30};
+  d.s.areas.seedCount = 1;
+  for (const Row& r : rows) {
+    const Settings saved = st;
+    for (auto [slot, v] : r.settings) st[slot] = v;
+    setMeasureCode(d.s, r.code);
+    EXPECT_EQ(analysisTitle(d.s, {}), r.title) << "code " << r.code;
+    st = saved;
+  }
+}
+
+TEST(Report, AlternativeSetsAboveOneHundredMillionInExponentForm) {
+  // Nine areas, each with eight alternatives, give 9^9 = 387420489 sets.
+  std::vector<TaxonSpec> taxa;
+  for (int a = 0; a < 9; ++a) {
+    std::initializer_list<int> none{};
+    TaxonSpec t = taxon("S" + std::to_string(a), none);
+    for (int k = 1; k <= 9; ++k) t.levels[a * 9 + k] = 1;
+    taxa.push_back(t);
+  }
+  Priority d(taxa);
+  const std::string text = runNearMinimumSet(d.s, {}).results;
+  EXPECT_NE(text.find("Total number of alternative flexible sets found: 3.87E+08\n"), std::string::npos) << text;
+
+  // Eight such areas give 9^8 = 43046721, written whole.
+  taxa.pop_back();
+  Priority e(taxa);
+  EXPECT_NE(runNearMinimumSet(e.s, {}).results.find("sets found: 43046721\n"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace zn

@@ -1,0 +1,195 @@
+// The area-selection commands through the dispatcher and the scripted host:
+// dialogs, refusals, the RESULTS file and the map afterwards.
+#include <gtest/gtest.h>
+
+#include "selection/values.h"
+#include "shell/dispatch.h"
+#include "shell/results.h"
+#include "shell/selection_commands.h"
+#include "tests/selection/priority_fixture.h"
+
+namespace zn {
+namespace {
+
+namespace fs = std::filesystem;
+using test::taxon;
+
+struct Commands : ::testing::Test {
+  test::TempDir tmp;
+  fs::path home = test::makeProgramFolder(tmp.path());
+  test::ScriptedHost host;
+  std::unique_ptr<Session> session;
+  std::unique_ptr<Shell> shell;
+  ManualSelectionModel* manual = nullptr;
+
+  void SetUp() override {
+    const fs::path data = home / "equal" / "priority.dat";
+    test::writeFile(data, test::datafileImage("Priority", {taxon("T1", {10}), taxon("T2", {20, 30}),
+                                                           taxon("T3", {30, 40}), taxon("T4", {20, 40, 50}),
+                                                           taxon("T5", {10, 50, 60})}));
+    session = std::make_unique<Session>(host, home);
+    ASSERT_TRUE(startSession(*session));
+    shell = std::make_unique<Shell>(*session, host);
+    connectSelectionCommands(*shell);
+    ASSERT_TRUE(startResultsFile(shell->resultsFile()));
+    host.openFiles.push_back(data);
+    shell->dispatch(1100);
+    ASSERT_TRUE(session->ws.datafile.opened);
+    host.onDialog = [this](const std::string& name, DialogModel& m) {
+      if (name == "SelecDlgBox") manual = dynamic_cast<ManualSelectionModel*>(&m);
+      if (auto* n = dynamic_cast<NumberOfAreasModel*>(&m)) n->number = areasAsked;
+      if (auto* b = dynamic_cast<BudgetModel*>(&m)) {
+        budgetShown = b->minimumLine + " / " + b->totalLine;
+        b->budget = budgetAsked;
+      }
+    };
+  }
+  std::string results() { return test::readFile(shell->resultsFile()); }
+  std::vector<int>& areas() { return session->areas.cells; }
+  GridCell& cell(int n) { return session->ws.cells[static_cast<std::size_t>(n)]; }
+
+  int areasAsked = 2;
+  double budgetAsked = 0.0;
+  std::string budgetShown;
+};
+
+TEST_F(Commands, NearMinimumAppendsItsReportAndMapsTheSet) {
+  shell->dispatch(2820);
+  EXPECT_EQ(areas(), (std::vector<int>{10, 30, 20}));
+  EXPECT_EQ(session->map.measureCode, kCodeNearMinimum);
+  EXPECT_EQ(session->map.title, "near-minset: 3 irreplaceable(R)/flexible(O) areas for 1 rep");
+  EXPECT_NE(results().find("PRIORITY-AREAS ANALYSIS: Near-minimum-area set re-ordered by richness\r\n"),
+            std::string::npos);
+  EXPECT_TRUE(shell->flags.flexibilityData);
+}
+
+TEST_F(Commands, CoverageAsksForTheNumberAndStopsOnCancel) {
+  shell->dispatch(40020);  // no answer queued: Cancel
+  EXPECT_EQ(host.dialogs, (std::vector<std::string>{"SelecNumDlgBox1"}));
+  EXPECT_TRUE(areas().empty());
+  host.dialogAnswers.push_back(true);
+  shell->dispatch(40020);
+  EXPECT_EQ(areas(), (std::vector<int>{10, 30}));
+  EXPECT_EQ(session->settings[kAreasToAdd], 2);
+  EXPECT_NE(results().find("(near-minimum set for 1 rep would be 3 areas)"), std::string::npos);
+}
+
+TEST_F(Commands, CoverageByCostAsksForTheBudgetWithinItsBounds) {
+  for (int n = 1; n <= 864; ++n) cell(n).cost = n == 30 ? 5.0 : 1.0;
+  session->costPresent = true;
+  session->settings[kOptimiseByCost] = 1;
+  budgetAsked = 2.7;  // read as the whole number 2
+  host.dialogAnswers.push_back(true);
+  shell->dispatch(40020);
+  EXPECT_EQ(host.dialogs.back(), "SelecNumDlgBox2");
+  EXPECT_EQ(budgetShown, "Minimum cost of an area: 1 / Total cost of all areas: 10");
+  EXPECT_EQ(session->settings.budget(), 2.0);
+  EXPECT_EQ(areas(), (std::vector<int>{10, 20}));
+}
+
+TEST_F(Commands, RandomSetsDrawTheNumberAskedAndScoreTheChoices) {
+  areasAsked = 4;
+  host.dialogAnswers.push_back(true);
+  shell->dispatch(2801);
+  EXPECT_EQ(session->map.measureCode, kCodeRandomSets);
+  EXPECT_EQ(session->map.title, "random area choices");
+  int chosen = 0;
+  for (int n : {10, 20, 30, 40, 50, 60}) chosen += cell(n).count;
+  EXPECT_EQ(chosen, 4000);
+  EXPECT_NE(results().find("Random 66.7% areas (1000 simulations) by richness \r\n"), std::string::npos);
+}
+
+TEST_F(Commands, CommandsThatNeedASetRefuseWithTheirTitles) {
+  for (int id : {40019, 40009, 40024, 40043}) shell->dispatch(id);
+  EXPECT_EQ(host.messageLines(), (std::vector<std::string>{
+                                     "Representation RESULTS: No areas have been selected yet.",
+                                     "Re-order areas by richness: No areas have been selected yet.",
+                                     "Convert selected areas to presence data: No areas have been selected yet.",
+                                     "Re-order areas by threat: No threat variable has been loaded.",
+                                 }));
+}
+
+TEST_F(Commands, ConvertCostValuesTakesTheScoresAndChecksOccupiedCells) {
+  shell->dispatch(40029);  // richness is on the map: every occupied cell scores
+  EXPECT_TRUE(session->costPresent);
+  EXPECT_EQ(cell(20).cost, 2.0);
+  EXPECT_EQ(session->map.measureCode, kCodeNone);
+  EXPECT_FALSE(session->scoresPresent);
+  shell->dispatch(40042);  // no scores now
+  EXPECT_EQ(host.messageLines().back(),
+            "Convert screen scores to threat values for area priority: No values are available.");
+  // Richness with T5 represented leaves cell 60 without a score.
+  areas() = {10};
+  shell->dispatch(2100);
+  shell->dispatch(40029);
+  EXPECT_EQ(host.messageLines().back(),
+            "Convert screen scores to cost values for area selection: Cost data missing for some areas.");
+  EXPECT_FALSE(session->costPresent);
+  EXPECT_EQ(session->settings[kOptimiseByCost], 0);
+}
+
+TEST_F(Commands, ThreatValuesEnableReorderingByThreat) {
+  shell->dispatch(2100);
+  shell->dispatch(40042);
+  EXPECT_TRUE(shell->flags.threatPresent);
+  areas() = {60, 20, 30};
+  shell->dispatch(40043);
+  EXPECT_EQ(areas(), (std::vector<int>{20, 30, 60}));  // threats 2, 2, 1
+  EXPECT_NE(results().find("Area set re-ordered by threat"), std::string::npos);
+}
+
+TEST_F(Commands, ManualSelectionAddsByDoubleClickAndReportsOnOk) {
+  shell->dispatch(2805);
+  ASSERT_NE(manual, nullptr);
+  EXPECT_TRUE(shell->flags.selectionDialogOpen);
+  EXPECT_TRUE(manual->passCell(10));
+  EXPECT_TRUE(manual->passCell(20));
+  EXPECT_EQ(manual->lines(), (std::vector<std::string>{"   1: 10", "   2: 20"}));
+  EXPECT_FALSE(manual->passCell(10));  // already in: closes as OK
+  EXPECT_FALSE(manual->isOpen());
+  EXPECT_FALSE(shell->flags.selectionDialogOpen);
+  EXPECT_EQ(session->map.measureCode, kCodeRichness);  // richness again, relative to the set
+  EXPECT_EQ(cell(10).score, 0.0);
+  EXPECT_EQ(cell(30).score, 1.0);  // T3 only: T2 is in 20
+  const std::string r = results();
+  EXPECT_NE(r.find("PRIORITY-AREAS ANALYSIS: Manual area set\r\n"), std::string::npos) << r;
+  EXPECT_NE(r.find("\r\n\r\n  _________________________________________________\r\n"), std::string::npos);
+}
+
+TEST_F(Commands, ManualSelectionCancelRestoresTheListShownAtOpening) {
+  areas() = {10, 20, 30};
+  shell->dispatch(2805);
+  ASSERT_NE(manual, nullptr);
+  manual->passCell(40);
+  manual->deleteLines({});   // the last area
+  manual->deleteLines({0});  // the first
+  EXPECT_EQ(areas(), (std::vector<int>{20, 30}));
+  manual->deleteLines(std::vector<int>(513, 0));
+  EXPECT_EQ(host.messageLines().back(), "Select grid cells: Too many items selected.");
+  manual->close(false);
+  EXPECT_EQ(areas(), (std::vector<int>{10, 20, 30}));
+  EXPECT_EQ(results().find("Manual area set"), std::string::npos);
+}
+
+TEST_F(Commands, ManualSelectionOverAnAnalysisLeavesNoMeasure) {
+  shell->dispatch(2820);
+  shell->dispatch(2805);
+  ASSERT_NE(manual, nullptr);
+  manual->passCell(60);
+  manual->close(true);
+  EXPECT_EQ(session->map.measureCode, kCodeNone);
+  EXPECT_EQ(session->map.title, "none (4 areas selected)");
+  EXPECT_EQ(cell(10).flexClass, 0);
+  EXPECT_FALSE(shell->flags.flexibilityData);
+}
+
+TEST_F(Commands, RepresentationResultsWritesTheShortReport) {
+  areas() = {10, 20};
+  shell->dispatch(40019);
+  EXPECT_EQ(session->map.measureCode, kCodeRepresentation);
+  EXPECT_NE(results().find("\r\n  2 areas selected.\r\n\r\n\r\n  Representation by taxon"), std::string::npos)
+      << results();
+}
+
+}  // namespace
+}  // namespace zn

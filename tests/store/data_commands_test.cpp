@@ -1,0 +1,130 @@
+// The data commands through the dispatcher: the windows they open and
+// close, what they refuse, and the map they leave.
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "cli/preselect_option.h"
+#include "measures/scores.h"
+#include "shell/data_commands.h"
+#include "shell/dispatch.h"
+#include "tests/store/data_fixture.h"
+
+namespace zn {
+namespace {
+
+namespace fs = std::filesystem;
+using test::fiveTaxa;
+
+class DataCommands : public test::DataSession {
+ protected:
+  std::unique_ptr<Shell> shell;
+  void SetUp() override {
+    test::DataSession::SetUp();
+    shell = std::make_unique<Shell>(s, host);
+    connectDataCommands(*shell);
+  }
+};
+
+TEST_F(DataCommands, PreselectionDialogAppliesOnOkAndRecomputesTheMap) {
+  open(fiveTaxa());
+  s.areas.cells = {5};
+  shell->dispatch(1500);
+  EXPECT_TRUE(shell->flags.preselectionDialogOpen);
+  EXPECT_EQ(host.shellCalls.back(), "open DoptDlgBox");
+  EXPECT_TRUE(s.areas.empty()) << "the list at hand is the excluded areas";
+  shell->dispatch(1500);
+  EXPECT_EQ(host.shellCalls.size(), 1u) << "a second 1500 does nothing";
+
+  preselectionMapClick(*shell, 40);
+  EXPECT_EQ(s.areas.cells, std::vector<int>{40});
+  s.preselection.dialog.groupCode = "1";
+  preselectionClose(*shell, PreselectionAction::Ok, {});
+  EXPECT_FALSE(shell->flags.preselectionDialogOpen);
+  EXPECT_EQ(host.shellCalls.back(), "close DoptDlgBox");
+  EXPECT_EQ(s.areas.cells, std::vector<int>{5});
+  EXPECT_EQ(s.ws.counters.includedTaxa, 3);
+  EXPECT_EQ(s.map.measureCode, kCodeRichness);
+  EXPECT_EQ(s.ws.cells[41].score, 2.0) << "richness of the included taxa";
+  EXPECT_EQ(s.ws.cells[40].score, 0.0) << "the excluded cell lost its records";
+
+  // The editor is refused while the data are modified.
+  shell->dispatch(1400);
+  EXPECT_EQ(host.messageLines().back(), "Edit data: Restore data from preselection\nbefore editing data");
+  EXPECT_FALSE(shell->flags.mapEditing);
+
+  shell->dispatch(1500);
+  preselectionRestore(*shell);
+  EXPECT_EQ(s.ws.groupCode, "");
+  EXPECT_EQ(s.ws.counters.includedTaxa, 5);
+  EXPECT_EQ(s.ws.cells[40].score, 2.0);
+}
+
+TEST_F(DataCommands, EditorMapsTheCurrentTaxonAndRestoresTheMapOnExit) {
+  open(fiveTaxa());
+  shell->dispatch(1400);
+  ASSERT_TRUE(shell->flags.mapEditing);
+  EXPECT_EQ(host.shellCalls.back(), "open EditDlgBox");
+  EXPECT_EQ(s.map.measureCode, kCodeSelectiveRichness);
+  EXPECT_EQ(s.map.title, "editing Alpha");
+  EXPECT_TRUE(shell->menu()[1400].checked);
+  EXPECT_FALSE(shell->menu()[1500].enabled);
+
+  int notified = 0;
+  s.editor.changed = [&] { ++notified; };
+  editorMapClick(*shell, 100, true);
+  EXPECT_EQ(s.ws.cards.level(0, 100), 1);
+  EXPECT_EQ(notified, 1);
+  editorSelect(*shell, 3);
+  EXPECT_EQ(s.map.title, "editing Delta");
+  shell->dispatch(1100);  // restricted while editing
+  EXPECT_TRUE(host.openRequests.size() == 1u);
+
+  shell->dispatch(1400);  // the menu item leaves the editor as Save+exit does
+  EXPECT_FALSE(shell->flags.mapEditing);
+  EXPECT_EQ(host.shellCalls.back(), "close EditDlgBox");
+  EXPECT_EQ(s.map.measureCode, kCodeRichness);
+  EXPECT_EQ(s.ws.cells[100].score, 1.0);
+}
+
+TEST_F(DataCommands, DivideByGroupAsksForACodeFirst) {
+  open(fiveTaxa());
+  shell->dispatch(40014);
+  EXPECT_TRUE(shell->flags.preselectionDialogOpen);
+  EXPECT_EQ(host.messageLines(), std::vector<std::string>{"Divide data: No group code selected-\nuse Data preselection."});
+  shell->dispatch(40014);
+  EXPECT_EQ(host.messages.size(), 1u) << "ignored while the dialog is open";
+}
+
+TEST_F(DataCommands, NewDatafileOpensTheEditor) {
+  host.saveFiles.push_back(home / "equal" / "new.dat");
+  shell->dispatch(511);
+  EXPECT_TRUE(shell->flags.mapEditing);
+  EXPECT_EQ(s.ws.taxaCount, 3);
+  EXPECT_EQ(s.map.title.rfind("editing new taxon 1", 0), 0u) << s.map.title;
+}
+
+TEST_F(DataCommands, PreselectOptionAppliesAFileToTheOpenDatafile) {
+  open(fiveTaxa());
+  fs::path pre = home / "p.pre";
+  test::writeFile(pre, "[included group code]\r\n12\r\n[excluded data level]\r\n[excluded taxa]\r\nGamma\r\n[excluded areas]\r\n[end]\r\n");
+  std::ostringstream out, err;
+  CliContext ctx(out, err);
+  std::vector<std::string> args{"info", "--preselect", pre.string(), "x.dat"};
+  std::optional<fs::path> file;
+  ASSERT_EQ(takePreselectOption(ctx, args, file), 0);
+  EXPECT_EQ(args, (std::vector<std::string>{"info", "x.dat"}));
+  ASSERT_TRUE(applyPreselectionFile(ctx, s, *file));
+  EXPECT_EQ(s.ws.groupCode, "12");
+  EXPECT_EQ(s.ws.counters.includedTaxa, 2);
+  EXPECT_EQ(s.ws.counters.records, 2) << "Gamma's records are gone";
+  EXPECT_EQ(s.map.measureCode, kCodeRichness);
+
+  EXPECT_FALSE(applyPreselectionFile(ctx, s, home / "none.pre"));
+  std::vector<std::string> bad{"--preselect"};
+  EXPECT_EQ(takePreselectOption(ctx, bad, file), 2);
+  EXPECT_EQ(err.str(), "zonarium: --preselect needs a preselection file (.pre)\n");
+}
+
+}  // namespace
+}  // namespace zn

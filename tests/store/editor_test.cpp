@@ -1,0 +1,287 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "store/editor.h"
+#include "store/files.h"
+#include "tests/store/data_fixture.h"
+
+namespace zn {
+namespace {
+
+namespace fs = std::filesystem;
+using test::fiveTaxa;
+using test::padded;
+
+class Editor : public test::DataSession {
+ protected:
+  fs::path file;
+  void openEditing(const std::vector<test::TaxonSpec>& taxa = fiveTaxa()) {
+    file = open(taxa);
+    openEditor(s);
+  }
+  EditorModel& m() { return s.editor.dialog; }
+  int marked() const {
+    int n = 0;
+    for (int t = 0; t < s.ws.cards.slots(); ++t) n += s.ws.cards.field(t, s.ws.cards.layout->currentMark) != 0;
+    return n;
+  }
+};
+
+TEST_F(Editor, OpeningClearsTheFiltersTakesTheDisplayAndShowsTaxonZero) {
+  file = open(fiveTaxa());
+  s.ws.groupCode = "1";
+  s.settings[kExcludedLevel] = 1;
+  s.areas.cells = {3, 4};
+  s.areas.seedCount = 1;
+  s.settings[kWriteTitle] = 0;
+  s.settings[kScaleBarShown] = 0;
+  s.settings[kFillFrameCoast] = 1;
+  s.settings[kCoarseGridShown] = 0;
+  s.settings[kFineGridShown] = 0;
+  openEditor(s);
+  EXPECT_TRUE(s.editor.recountNeeded);
+  EXPECT_EQ(s.ws.groupCode, "");
+  EXPECT_EQ(s.settings[kExcludedLevel], 0);
+  EXPECT_TRUE(s.areas.empty());
+  EXPECT_EQ(s.areas.seedCount, 0);
+  EXPECT_EQ(s.settings[kWriteTitle], 1);
+  EXPECT_EQ(s.settings[kScaleBarShown], 1);
+  EXPECT_EQ(s.settings[kFillFrameCoast], 0);
+  EXPECT_EQ(s.settings[kCoarseGridShown], 1);
+  EXPECT_EQ(s.settings[kFineGridShown], s.coastApplies);
+  EXPECT_EQ(m().title, "Test data");
+  EXPECT_EQ(m().lines[2], "121- Gamma");
+  EXPECT_EQ(m().current, 0);
+  EXPECT_EQ(m().name, "Alpha");
+  EXPECT_EQ(m().code, "11");
+  EXPECT_EQ(m().taxonText, "Taxon 1 / 5 (2 records)");
+  EXPECT_EQ(marked(), 1);
+
+  closeEditor(s, false);
+  EXPECT_EQ(s.settings[kWriteTitle], 0);
+  EXPECT_EQ(s.settings[kFillFrameCoast], 1);
+  EXPECT_EQ(s.settings[kCoarseGridShown], 0);
+  EXPECT_EQ(marked(), 0);
+  EXPECT_EQ(s.ws.counters.includedTaxa, 5) << "recounted without the cleared group code";
+}
+
+TEST_F(Editor, WriteRefusesANameOrCodeAnotherTaxonHas) {
+  openEditing();
+  m().name = "Beta";
+  EXPECT_FALSE(writeEditorTaxon(s));
+  EXPECT_EQ(host.messageLines(), std::vector<std::string>{"Edit name: Beta already exists"});
+  EXPECT_EQ(s.ws.cards.name(0), "Alpha");
+
+  m().name = "Alpha";
+  m().code = "2";
+  EXPECT_FALSE(writeEditorTaxon(s));
+  EXPECT_EQ(host.messageLines().back(), "Edit code: 2 already exists");
+  EXPECT_EQ(s.ws.cards.codeText(0), padded("11"));
+  EXPECT_FALSE(s.editor.edited);
+
+  m().name = std::string(40, 'n');
+  m().code = std::string(40, '4');
+  EXPECT_TRUE(writeEditorTaxon(s));
+  EXPECT_EQ(s.ws.cards.name(0), std::string(30, 'n'));
+  EXPECT_EQ(s.ws.cards.codeText(0), std::string(30, '4') + "0") << "30 characters, padded, signature kept";
+  EXPECT_EQ(s.ws.cards.code(0)[31], 0);
+  EXPECT_TRUE(s.editor.edited);
+  EXPECT_EQ(m().lines[0], std::string(30, '4') + "- " + std::string(30, 'n'));
+}
+
+TEST_F(Editor, AnUnchangedCodeSharedWithOthersIsNoDuplicate) {
+  openEditing({{"A", "1", {}}, {"B", "1", {}}, {"C", "1", {}}});
+  m().name = "Renamed";
+  EXPECT_TRUE(writeEditorTaxon(s));
+  EXPECT_TRUE(host.messages.empty()) << host.messageLines().front();
+  EXPECT_EQ(s.ws.cards.name(0), "Renamed");
+}
+
+TEST_F(Editor, NewAndCopyAppendNumberedTaxa) {
+  openEditing();
+  selectEditorTaxon(s, 1);
+  ASSERT_EQ(addEditorTaxon(s, false), EditorOutcome::Done);
+  EXPECT_EQ(s.ws.taxaCount, 6);
+  EXPECT_EQ(m().current, 5);
+  const std::string made = s.ws.cards.name(5);
+  EXPECT_EQ(made.rfind("new taxon 1 (#", 0), 0u) << made;
+  const int number = std::stoi(made.substr(14));
+  EXPECT_GE(number, 0);
+  EXPECT_LE(number, 2999);
+  EXPECT_EQ(s.ws.cards.codeText(5), padded("3")) << "the code of the taxon before it";
+  EXPECT_EQ(s.ws.cards.recordCount(5), 0);
+
+  selectEditorTaxon(s, 1);
+  ASSERT_EQ(addEditorTaxon(s, true), EditorOutcome::Done);
+  EXPECT_EQ(s.ws.cards.name(6).rfind("copy taxon 2 (#", 0), 0u);
+  EXPECT_EQ(s.ws.cards.codeText(6), padded("12"));
+  EXPECT_EQ(s.ws.cards.level(6, 42), 3);
+  EXPECT_EQ(marked(), 1);
+  EXPECT_TRUE(s.editor.edited);
+}
+
+TEST_F(Editor, AFullStoreAsksToSaveAndReload) {
+  openEditing();
+  s.ws.capacity = s.ws.taxaCount;  // as if 50 taxa had been added
+  host.answers.push_back(Answer::No);
+  EXPECT_EQ(addEditorTaxon(s, false), EditorOutcome::Refused);
+  EXPECT_EQ(host.messageLines(), std::vector<std::string>{"New taxon: Save modified data\nto create more space?"});
+  EXPECT_EQ(s.ws.taxaCount, 5);
+
+  m().title = "Retitled";
+  s.ws.cards.setLevel(0, 600, 2);
+  s.ws.capacity = s.ws.taxaCount;
+  host.answers.push_back(Answer::Yes);
+  ASSERT_EQ(addEditorTaxon(s, true), EditorOutcome::Done);
+  EXPECT_EQ(host.messages.back().caption, "Copy taxon");
+  EXPECT_EQ(s.ws.capacity, 55) << "reloaded with room for 50 more";
+  EXPECT_EQ(s.ws.taxaCount, 6);
+  EXPECT_EQ(s.ws.datafile.title, "Retitled");
+  EXPECT_EQ(s.ws.cards.level(0, 600), 2) << "the edit was saved before the reload";
+  EXPECT_EQ(test::readFile(file).size(), 34u + 5 * 1024);
+}
+
+TEST_F(Editor, DeleteAsksAndTheLastTaxonStays) {
+  openEditing({{"A", "1", {}}, {"B", "2", {}}, {"C", "3", {}}});
+  selectEditorTaxon(s, 2);
+  host.answers.push_back(Answer::No);
+  EXPECT_FALSE(deleteEditorTaxon(s));
+  EXPECT_EQ(host.messageLines(), std::vector<std::string>{"Delete taxon: confirm to delete taxon:\n'C'"});
+  host.answers.push_back(Answer::Yes);
+  EXPECT_TRUE(deleteEditorTaxon(s));
+  EXPECT_EQ(names(), (std::vector<std::string>{"A", "B"}));
+  EXPECT_EQ(m().current, 1) << "the new last taxon is current";
+  selectEditorTaxon(s, 0);
+  host.answers.push_back(Answer::Yes);
+  EXPECT_TRUE(deleteEditorTaxon(s));
+  EXPECT_EQ(names(), std::vector<std::string>{"B"});
+  const std::size_t asked = host.messages.size();
+  EXPECT_FALSE(deleteEditorTaxon(s));
+  EXPECT_EQ(host.messages.size(), asked) << "the only taxon is not even asked about";
+  EXPECT_EQ(s.ws.taxaCount, 1);
+}
+
+TEST_F(Editor, ReorderSortsByCodeAndTheCurrentTaxonTravels) {
+  openEditing({{"Z", "3", {{1, 1}}}, {"Y", "12", {}}, {"X", "2", {}}, {"W", "11", {}}, {"V", "12", {}}});
+  selectEditorTaxon(s, 0);
+  reorderTaxa(s);
+  EXPECT_EQ(names(), (std::vector<std::string>{"W", "Y", "V", "X", "Z"}));
+  EXPECT_EQ(m().current, 4);
+  EXPECT_EQ(m().name, "Z");
+  EXPECT_EQ(s.ws.cards.level(4, 1), 1);
+  EXPECT_EQ(marked(), 1);
+}
+
+TEST_F(Editor, FindIgnoresCaseAndBeepsWithoutAMatch) {
+  openEditing();
+  EXPECT_TRUE(findEditorTaxon(s, "DEL"));
+  EXPECT_EQ(m().current, 3);
+  EXPECT_FALSE(findEditorTaxon(s, "Omega"));
+  EXPECT_EQ(m().current, 3);
+  EXPECT_EQ(host.beeps, 1);
+}
+
+TEST_F(Editor, ClicksCycleTheLevelAndKeepTheRecordCount) {
+  openEditing();
+  std::strcpy(s.ws.cells[100].name.data(), "Spot");
+  EXPECT_EQ(s.ws.cards.recordCount(0), 2);
+  const std::vector<int> up{1, 2, 3, 4, 0};
+  for (int want : up) {
+    EXPECT_TRUE(editorClick(s, 100, true));
+    EXPECT_EQ(s.ws.cards.level(0, 100), want);
+  }
+  EXPECT_EQ(s.ws.cards.recordCount(0), 2);
+  EXPECT_TRUE(editorClick(s, 100, true));
+  EXPECT_EQ(m().clickText, "+(area 100) Spot");
+  EXPECT_EQ(m().taxonText, "Taxon 1 / 5 (3 records)");
+  EXPECT_TRUE(editorClick(s, 100, true));
+  EXPECT_EQ(m().clickText, "=(area 100) Spot");
+  EXPECT_TRUE(editorClick(s, 100, false));
+  EXPECT_EQ(s.ws.cards.level(0, 100), 1);
+  EXPECT_TRUE(editorClick(s, 100, false));
+  EXPECT_EQ(m().clickText, "-(area 100) Spot");
+  EXPECT_FALSE(editorClick(s, 100, false)) << "0 stays";
+  EXPECT_EQ(s.ws.cards.recordCount(0), 2);
+  EXPECT_FALSE(editorClick(s, 0, true));
+  EXPECT_FALSE(editorClick(s, 865, true));
+  EXPECT_TRUE(s.editor.edited);
+}
+
+TEST_F(Editor, BritainLevelsCycleToTwo) {
+  test::TempDir dir;
+  test::ScriptedHost h;
+  Session b(h, dir.path(), GridVariant::Britain);
+  EXPECT_EQ(editorTopLevel(b), 2);
+  EXPECT_EQ(editorTopLevel(s), 4);
+}
+
+TEST_F(Editor, SaveAndContinueWritesOnlyEditedDataSortedByCode) {
+  openEditing({{"Z", "3", {{1, 1}}}, {"Y", "2", {}}, {"X", "1", {}}});
+  const std::string before = test::readFile(file);
+  EXPECT_TRUE(saveAndContinue(s));
+  EXPECT_EQ(test::readFile(file), before);
+
+  m().title = "New title that is far longer than thirty characters";
+  EXPECT_TRUE(saveAndContinue(s));
+  const std::string after = test::readFile(file);
+  ASSERT_EQ(after.size(), 34u + 3 * 1024);
+  EXPECT_EQ(after.substr(2, 31), std::string("New title that is far longer t") + '\0');
+  EXPECT_EQ(after.substr(34, 1), "X");
+  EXPECT_FALSE(s.editor.edited);
+}
+
+TEST_F(Editor, SaveAndExitKeepsTheEditsAndRestoreDiscardsThem) {
+  openEditing();
+  editorClick(s, 200, true);
+  EXPECT_EQ(closeEditor(s, false), EditorOutcome::Done);
+  EXPECT_EQ(s.ws.cards.level(0, 200), 1);
+  EXPECT_EQ(s.ws.counters.records, 10);
+  auto reread = readFileBytes(file);
+  ASSERT_TRUE(reread);
+  EXPECT_EQ(static_cast<signed char>((*reread)[34 + 66 + 200]), 1);
+
+  openEditor(s);
+  editorClick(s, 300, true);
+  m().name = "Changed";
+  writeEditorTaxon(s);
+  EXPECT_EQ(closeEditor(s, true), EditorOutcome::Done);
+  EXPECT_EQ(s.ws.cards.level(0, 300), 0);
+  EXPECT_EQ(s.ws.cards.name(0), "Alpha");
+  EXPECT_EQ(s.ws.cards.level(0, 200), 1);
+}
+
+TEST_F(Editor, RestoreFallsBackToOpenDatafileWhenTheFileIsGone) {
+  openEditing();
+  editorClick(s, 300, true);
+  fs::remove(file);
+  EXPECT_EQ(closeEditor(s, true), EditorOutcome::OpenDatafileInstead);
+}
+
+TEST_F(Editor, SaveDataIsRefusedAfterAPreselectionAndAFailedWriteKeepsTheFile) {
+  openEditing();
+  const std::string before = test::readFile(file);
+  s.ws.dataModifiedByPreselection = true;
+  EXPECT_FALSE(saveData(s));
+  EXPECT_EQ(host.messageLines().back(), "Save data: restore data from preselection\nbefore writing data to file");
+  s.ws.dataModifiedByPreselection = false;
+
+  // The temporary file cannot be made: the old file stays as it was.
+  fs::create_directories(fs::path(file.string() + ".tmp~"));
+  s.ws.cards.setName(0, "Lost?");
+  EXPECT_FALSE(saveData(s));
+  EXPECT_EQ(host.messageLines().back(),
+            "Save data: failed to write datafile:\n" + file.string() + "\n(the file on disk is unchanged)");
+  EXPECT_EQ(test::readFile(file), before);
+}
+
+TEST_F(Editor, NewTaxaAreRefusedWhenTheHeaderCannotCountThem) {
+  openEditing();
+  s.ws.taxaCount = 32767;
+  s.ws.capacity = 32767 + 50;
+  EXPECT_EQ(addEditorTaxon(s, false), EditorOutcome::Refused);
+  EXPECT_EQ(host.messageLines(), std::vector<std::string>{"New taxon: The datafile is full:\nit holds at most 32767 taxa"});
+}
+
+}  // namespace
+}  // namespace zn

@@ -1,0 +1,325 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "store/preselection.h"
+#include "tests/store/data_fixture.h"
+
+namespace zn {
+namespace {
+
+namespace fs = std::filesystem;
+using test::fiveTaxa;
+
+class Preselection : public test::DataSession {};
+
+// --- the file ------------------------------------------------------------
+
+TEST_F(Preselection, EmptyStateWritesTheFiveSectionLines) {
+  open(fiveTaxa());
+  EXPECT_EQ(preselectionFileText(s, {}),
+            "[included group code]\n[excluded data level]\n[excluded taxa]\n[excluded areas]\n[end]\n");
+}
+
+TEST_F(Preselection, FileHoldsCodeLevelTaxaInCardOrderAndAreasInListOrder) {
+  open(fiveTaxa());
+  s.ws.groupCode = "12";
+  s.settings[kExcludedLevel] = 1;
+  s.ws.cards.setExcluded(3, true);
+  s.ws.cards.setExcluded(1, true);
+  EXPECT_EQ(preselectionFileText(s, {50, 7}),
+            "[included group code]\n12\n[excluded data level]\n1\n[excluded taxa]\nBeta\nDelta\n"
+            "[excluded areas]\n50\n7\n[end]\n");
+}
+
+struct ParseCase {
+  const char* what;
+  std::string text;
+  bool hasCode;
+  std::string code;
+  int level;
+  std::vector<std::string> taxa;
+  std::vector<int> cells;
+};
+
+class ParseFile : public ::testing::TestWithParam<ParseCase> {};
+
+TEST_P(ParseFile, ReadsWhatTheSectionsHold) {
+  const ParseCase& c = GetParam();
+  PreselectionFile f = parsePreselectionFile(c.text, 864);
+  EXPECT_EQ(f.hasGroupCode, c.hasCode) << c.what;
+  EXPECT_EQ(f.groupCode, c.code) << c.what;
+  EXPECT_EQ(f.excludedLevel, c.level) << c.what;
+  EXPECT_EQ(f.taxa, c.taxa) << c.what;
+  EXPECT_EQ(f.cells, c.cells) << c.what;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ParseFile,
+    ::testing::Values(
+        ParseCase{"as written", "[included group code]\n12\n[excluded data level]\n1\n[excluded taxa]\nBeta\n"
+                                "[excluded areas]\n50\n7\n[end]\n",
+                  true, "12", 1, {"Beta"}, {50, 7}},
+        ParseCase{"CR LF", "[included group code]\r\n12\r\n[excluded data level]\r\n2\r\n[excluded taxa]\r\n"
+                           "Two words\r\n[excluded areas]\r\n5\r\n[end]\r\n",
+                  true, "12", 2, {"Two words"}, {5}},
+        ParseCase{"cells outside the grid, repeats and words are left out",
+                  "[included group code]\n[excluded data level]\n[excluded taxa]\n[excluded areas]\n"
+                  "0\n865\n-3\n12\nx\n12\n864 1\n99999999999\n[end]\n",
+                  false, "", 0, {}, {12, 864, 1}},
+        ParseCase{"missing level and taxa sections", "[included group code]\n3\n[excluded areas]\n9\n", true,
+                  "3", 0, {}, {9}},
+        ParseCase{"unknown section skipped", "[included group code]\n[comment]\nhello\n[excluded taxa]\nA\n[end]\n",
+                  false, "", 0, {"A"}, {}},
+        ParseCase{"nothing after [end]", "[included group code]\n[end]\n[excluded areas]\n5\n", false, "", 0, {},
+                  {}},
+        ParseCase{"over-long code cut at 30", "[x]\n" + std::string(40, '7') + "\n", true, std::string(30, '7'),
+                  0, {}, {}},
+        ParseCase{"level that is not a number counts as 0", "[included group code]\n[excluded data level]\nlow\n",
+                  false, "", 0, {}, {}},
+        ParseCase{"empty file", "", false, "", 0, {}, {}},
+        ParseCase{"no line end at the end", "[included group code]\n[excluded areas]\n4", false, "", 0, {}, {4}}));
+
+TEST_F(Preselection, LoadingExcludesTheFirstTaxonOfANameAndClearsTheCells) {
+  auto taxa = fiveTaxa();
+  taxa[3].name = "Alpha";  // a second Alpha
+  open(taxa);
+  fs::path pre = home / "equal" / "x.pre";
+  test::writeFile(pre, "[included group code]\n1\n[excluded data level]\n9\n[excluded taxa]\nAlpha\nNobody\n"
+                       "[excluded areas]\n42\n9999\n[end]\n");
+  std::vector<int> excluded{42};
+  ASSERT_TRUE(loadPreselectionFile(s, pre, excluded));
+  EXPECT_EQ(s.ws.groupCode, "1");
+  EXPECT_EQ(s.settings[kExcludedLevel], 3) << "clamped below the number of levels";
+  EXPECT_TRUE(s.ws.cards.excluded(0));
+  EXPECT_FALSE(s.ws.cards.excluded(3));
+  EXPECT_EQ(s.ws.cards.level(0, 40), 0);
+  EXPECT_EQ(s.ws.cards.level(3, 50), 2);
+  EXPECT_EQ(excluded, std::vector<int>{42}) << "a listed cell is not listed twice";
+  EXPECT_EQ(recordsIn(42), 0);
+  EXPECT_TRUE(s.ws.dataModifiedByPreselection);
+
+  EXPECT_FALSE(loadPreselectionFile(s, home / "missing.pre", excluded));
+  EXPECT_EQ(host.messageLines().back(), "Preselection load: Can't open file\n" + (home / "missing.pre").string());
+}
+
+TEST_F(Preselection, SaveNeedsOccupiedCellsAndACancelWritesNothing) {
+  open({{"A", "1", {}}, {"B", "2", {}}, {"C", "3", {}}});
+  EXPECT_FALSE(savePreselection(s, {}));
+  EXPECT_TRUE(host.saveRequests.empty());
+
+  open(fiveTaxa(), "equal/five.dat");
+  EXPECT_FALSE(savePreselection(s, {}));
+  ASSERT_EQ(host.saveRequests.size(), 1u);
+  EXPECT_EQ(host.saveRequests[0].title, "Preselection save");
+  EXPECT_EQ(host.saveRequests[0].filters[0].label, "preselection (*.pre)");
+  EXPECT_FALSE(s.ws.dataModifiedByPreselection);
+
+  fs::path pre = home / "equal" / "y.pre";
+  host.saveFiles.push_back(pre);
+  ASSERT_TRUE(savePreselection(s, {3}));
+  EXPECT_EQ(test::readFile(pre),
+            "[included group code]\n[excluded data level]\n[excluded taxa]\n[excluded areas]\n3\n[end]\n");
+}
+
+// --- the dialog ----------------------------------------------------------
+
+TEST_F(Preselection, OpeningListsTheTaxaAndBorrowsTheAreaSet) {
+  open(fiveTaxa());
+  s.ws.groupCode = "12";
+  s.settings[kExcludedLevel] = 1;
+  s.ws.cards.setExcluded(4, true);
+  s.areas.cells = {5, 6, 7};
+  s.areas.seedCount = 2;
+  s.ws.borrowedAreas = {40};
+  std::strcpy(s.ws.cells[40].name.data(), "Somewhere");
+  openPreselectionDialog(s);
+  const PreselectionDialogModel& m = s.preselection.dialog;
+  EXPECT_EQ(m.groupCode, "12");
+  EXPECT_EQ(m.minimumLevel, 2);
+  EXPECT_EQ(m.groupLines[2], "121- Gamma");
+  EXPECT_EQ(m.groupSelected, (std::vector<char>{0, 1, 1, 0, 0}));
+  EXPECT_EQ(m.taxonLines, (std::vector<std::string>{"Alpha", "Beta", "Gamma", "Delta", "-"}));
+  EXPECT_EQ(m.taxaExcludedText, "1 already excluded");
+  EXPECT_EQ(m.areaLines, std::vector<std::string>{"   1:(40) Somewhere"});
+  EXPECT_EQ(s.areas.cells, std::vector<int>{40});
+  EXPECT_EQ(s.areas.seedCount, 0);
+  EXPECT_EQ(s.ws.borrowedAreas, (std::vector<int>{5, 6, 7}));
+}
+
+TEST_F(Preselection, GroupCodeComesFromTheFirstAndLastSelectedLines) {
+  open(fiveTaxa());
+  openPreselectionDialog(s);
+  const PreselectionDialogModel& m = s.preselection.dialog;
+  EXPECT_TRUE(selectGroupLines(s, {2, 1}));
+  EXPECT_EQ(m.groupCode, "12");
+  EXPECT_EQ(m.groupSelected, (std::vector<char>{0, 1, 1, 0, 0}));
+  EXPECT_TRUE(selectGroupLines(s, {0, 2}));
+  EXPECT_EQ(m.groupCode, "1");
+  EXPECT_FALSE(selectGroupLines(s, {0, 4})) << "no common prefix";
+  EXPECT_EQ(m.groupCode, "");
+  EXPECT_EQ(m.groupSelected, (std::vector<char>(5, 0)));
+  EXPECT_FALSE(selectGroupLines(s, {}));
+  EXPECT_EQ(host.beeps, 2);
+}
+
+TEST_F(Preselection, TypedCodeAndFindSelectTheirTaxa) {
+  open(fiveTaxa());
+  openPreselectionDialog(s);
+  const PreselectionDialogModel& m = s.preselection.dialog;
+  EXPECT_TRUE(typeGroupCode(s, "12"));
+  EXPECT_EQ(m.groupSelected, (std::vector<char>{0, 1, 1, 0, 0}));
+  EXPECT_FALSE(typeGroupCode(s, "9"));
+  EXPECT_EQ(m.groupCode, "");
+  EXPECT_TRUE(findGroupTaxon(s, "gAM"));
+  EXPECT_EQ(m.groupCode, "121");
+  EXPECT_EQ(m.groupSelected, (std::vector<char>{0, 0, 1, 0, 0}));
+  EXPECT_FALSE(findGroupTaxon(s, "Zeta"));
+  EXPECT_EQ(host.beeps, 2);
+}
+
+TEST_F(Preselection, ClickedCellsAreListedOnceAndDeletingRenumbers) {
+  open(fiveTaxa());
+  std::strcpy(s.ws.cells[42].name.data(), "Here");
+  std::strcpy(s.ws.cells[41].name.data(), "There");
+  openPreselectionDialog(s);
+  EXPECT_TRUE(addExcludedCell(s, 40));
+  EXPECT_TRUE(addExcludedCell(s, 41));
+  EXPECT_TRUE(addExcludedCell(s, 42));
+  EXPECT_FALSE(addExcludedCell(s, 41));
+  EXPECT_FALSE(addExcludedCell(s, 0));
+  EXPECT_FALSE(addExcludedCell(s, 865));
+  const PreselectionDialogModel& m = s.preselection.dialog;
+  EXPECT_EQ(m.areaLines.back(), "   3:(42) Here");
+  deleteExcludedCells(s, {0, 7});
+  EXPECT_EQ(s.areas.cells, (std::vector<int>{41, 42}));
+  EXPECT_EQ(m.areaLines, (std::vector<std::string>{"   1: There", "   2: Here"}));
+  EXPECT_EQ(m.areasExcludedText, "2 already excluded");
+  deleteExcludedCells(s, std::vector<int>(513, 0));
+  EXPECT_EQ(host.messageLines().back(), "Data preselection: Too many items selected.");
+  EXPECT_EQ(s.areas.count(), 2);
+}
+
+TEST_F(Preselection, OkAppliesFiltersRemovesTaxaAndCellsAndGivesTheAreaSetBack) {
+  open(fiveTaxa());
+  s.areas.cells = {1, 2, 3};
+  s.areas.seedCount = 1;
+  openPreselectionDialog(s);
+  PreselectionDialogModel& m = s.preselection.dialog;
+  m.groupCode = "1";
+  m.minimumLevel = 2;
+  addExcludedCell(s, 42);
+  EXPECT_EQ(applyPreselectionDialog(s, PreselectionAction::Ok, {0}), PreselectionOutcome::Applied);
+  EXPECT_EQ(s.ws.groupCode, "1");
+  EXPECT_EQ(s.settings[kExcludedLevel], 1);
+  EXPECT_TRUE(s.ws.cards.excluded(0));
+  EXPECT_EQ(s.ws.cards.level(0, 41), 0);
+  EXPECT_EQ(recordsIn(42), 0);
+  EXPECT_TRUE(s.ws.dataModifiedByPreselection);
+  EXPECT_EQ(s.areas.cells, (std::vector<int>{1, 2, 3}));
+  EXPECT_EQ(s.areas.seedCount, 1);
+  EXPECT_EQ(s.ws.borrowedAreas, std::vector<int>{42});
+  EXPECT_EQ(preselectionFileText(s, s.ws.borrowedAreas),
+            "[included group code]\n1\n[excluded data level]\n1\n[excluded taxa]\nAlpha\n[excluded areas]\n42\n"
+            "[end]\n");
+}
+
+TEST_F(Preselection, FiltersAloneDoNotMarkTheDataModified) {
+  open(fiveTaxa());
+  openPreselectionDialog(s);
+  s.preselection.dialog.groupCode = "2";
+  applyPreselectionDialog(s, PreselectionAction::Ok, {});
+  EXPECT_FALSE(s.ws.dataModifiedByPreselection);
+}
+
+TEST_F(Preselection, TooManySelectedTaxaExcludesNone) {
+  open(fiveTaxa());
+  openPreselectionDialog(s);
+  std::vector<int> lines(513, 1);
+  applyPreselectionDialog(s, PreselectionAction::Ok, lines);
+  EXPECT_EQ(host.messageLines(), std::vector<std::string>{"Exclude taxa: Too many items selected."});
+  EXPECT_FALSE(s.ws.cards.excluded(1));
+}
+
+TEST_F(Preselection, ConvertSaExcludesEveryCellOutsideTheAreaSet) {
+  open(fiveTaxa());
+  s.areas.cells = {40, 41, 42, 43, 44, 45, 46, 47, 48, 49};
+  openPreselectionDialog(s);
+  ASSERT_EQ(applyPreselectionDialog(s, PreselectionAction::ConvertSA, {}), PreselectionOutcome::Applied);
+  EXPECT_TRUE(s.areas.empty());
+  EXPECT_EQ(s.ws.borrowedAreas.size(), 854u);
+  EXPECT_EQ(s.ws.borrowedAreas.front(), 1);
+  EXPECT_EQ(s.ws.borrowedAreas[39], 50);
+  EXPECT_EQ(recordsIn(50), 0);
+  EXPECT_EQ(recordsIn(40), 2);
+  EXPECT_TRUE(s.ws.dataModifiedByPreselection);
+}
+
+TEST_F(Preselection, LoadFileReloadsTheDataThenReplacesTheListFromTheFile) {
+  fs::path data = open(fiveTaxa());
+  fs::path pre = home / "equal" / "z.pre";
+  test::writeFile(pre, "[included group code]\n[excluded data level]\n[excluded taxa]\nDelta\n[excluded areas]\n40\n[end]\n");
+  openPreselectionDialog(s);
+  addExcludedCell(s, 43);
+  host.openFiles.push_back(pre);
+  ASSERT_EQ(applyPreselectionDialog(s, PreselectionAction::LoadFile, {}), PreselectionOutcome::Applied);
+  EXPECT_EQ(s.ws.cards.level(2, 43), 1) << "the reload brought cell 43 back";
+  EXPECT_EQ(s.ws.borrowedAreas, std::vector<int>{40});
+  EXPECT_EQ(recordsIn(40), 0);
+  EXPECT_TRUE(s.ws.cards.excluded(3));
+
+  // A datafile that cannot be read again: "Open datafile" instead, the lists
+  // exchanged back first.
+  s.areas.cells = {9};
+  openPreselectionDialog(s);
+  fs::remove(data);
+  EXPECT_EQ(applyPreselectionDialog(s, PreselectionAction::LoadFile, {}),
+            PreselectionOutcome::OpenDatafileInstead);
+  EXPECT_EQ(s.areas.cells, std::vector<int>{9});
+}
+
+TEST_F(Preselection, RestoreReloadsClearsTheFiltersAndEmptiesTheExcludedList) {
+  open(fiveTaxa());
+  s.areas.cells = {7};
+  openPreselectionDialog(s);
+  s.preselection.dialog.groupCode = "1";
+  addExcludedCell(s, 40);
+  applyPreselectionDialog(s, PreselectionAction::Ok, {4});
+  openPreselectionDialog(s);
+  ASSERT_EQ(restorePreselectionData(s), PreselectionOutcome::Applied);
+  EXPECT_EQ(s.ws.groupCode, "");
+  EXPECT_FALSE(s.ws.dataModifiedByPreselection);
+  EXPECT_FALSE(s.ws.cards.excluded(4));
+  EXPECT_EQ(recordsIn(40), 2);
+  EXPECT_EQ(s.areas.cells, std::vector<int>{7});
+  EXPECT_TRUE(s.ws.borrowedAreas.empty());
+}
+
+TEST_F(Preselection, SubgroupNotFoundIsDroppedAndTooFewTaxaAreReported) {
+  open(fiveTaxa());
+  s.ws.groupCode = "9";
+  applyPreselection(s);
+  EXPECT_EQ(s.ws.groupCode, "");
+  EXPECT_EQ(s.ws.counters.includedTaxa, 5);
+  s.ws.groupCode = "12";
+  applyPreselection(s);
+  EXPECT_EQ(s.ws.groupCode, "12") << "kept: it exists";
+  EXPECT_EQ(s.ws.counters.includedTaxa, 2);
+  EXPECT_FALSE(s.subgroupDataPresent);
+  EXPECT_EQ(host.messageLines(),
+            (std::vector<std::string>{
+                "Data preselection: Restrict to subgroup:\nsubgroup 9 not found",
+                "Data preselection: Restrict to subgroup:\nsubgroup data absent or incomplete\nin database"}));
+  EXPECT_EQ(host.messages[0].icon, Icon::Information);
+}
+
+TEST_F(Preselection, BritainListHoldsMoreCellsThanTheWorld) {
+  test::TempDir dir;
+  test::ScriptedHost h;
+  Session world(h, dir.path()), britain(h, dir.path(), GridVariant::Britain);
+  EXPECT_EQ(excludedAreaCapacity(world), 864);
+  EXPECT_EQ(excludedAreaCapacity(britain), 2847);
+}
+
+}  // namespace
+}  // namespace zn
