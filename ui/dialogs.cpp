@@ -1,6 +1,7 @@
 #include "ui/dialogs.h"
 
 #include "store/text.h"
+#include "ui/celldialogs.h"
 #include "ui/displaydialogs.h"
 #include "ui/optiondialogs.h"
 
@@ -8,7 +9,7 @@ namespace zn {
 
 namespace {
 
-enum class Kind { None, Tools, MapOptions, MapInfo, SelectivePlot, Display };
+enum class Kind { None, Tools, MapOptions, MapInfo, SelectivePlot, Display, Cell };
 
 Kind kindOf(const std::string& name) {
   const std::string n = toLower(name);
@@ -18,6 +19,7 @@ Kind kindOf(const std::string& name) {
   if (n == "richdlgbox1" || n == "richdlgbox2" || n == "richdlgbox1vga" || n == "richdlgbox2vga")
     return Kind::SelectivePlot;
   if (isDisplayDialog(name)) return Kind::Display;
+  if (isCellDialog(name)) return Kind::Cell;
   return Kind::None;
 }
 
@@ -43,6 +45,7 @@ bool runUiDialog(const std::string& name, DialogModel& model, QWidget* parent) {
       return run<SelectivePlotDialog, SelectivePlotModel>(model, parent, small);
     }
     case Kind::Display: return runDisplayDialog(name, model, parent);
+    case Kind::Cell: return runCellDialog(name, model, parent);
     case Kind::None: break;
   }
   return false;

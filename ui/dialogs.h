@@ -20,6 +20,8 @@ bool isUiDialog(const std::string& name);
 //   "SummDlgBox"  MapInfoModel        "RICHDLGBOX1", "RICHDLGBOX2" and their
 //   "...VGA" forms: SelectivePlotModel (the VGA forms show a shorter list)
 //   "SAVEDLGBOX", "PRINTDLGBOX": the display's dialogs.
+//   "BIOTADLGBOX1", "BIOTADLGBOX2" and their "...VGA" forms: CellListModel;
+//   "LOCNMDLGBOX": CellNameModel.
 // True when the user accepted it. An unknown name or a model of the wrong
 // type shows nothing and returns false. The option models are not applied
 // here: the caller applies an accepted model.

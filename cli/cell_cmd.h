@@ -1,0 +1,25 @@
+// zonarium cell: the "List of biota" lines of one cell.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "cli/cli.h"
+#include "cli/measure_options.h"
+#include "shell/celllist.h"
+
+namespace zn {
+
+// The measure keys and "grouped" and "range-sizes" (0 or 1).
+std::vector<SetKey> cellSetKeys();
+
+// Cell line, coordinates and analysis lines when present, the list lines
+// indented by two blanks, then the counts line.
+std::string formatCellList(const CellListModel& m);
+
+// The cell number 1 … cells of text, or 0 after a message.
+int parseCellNumber(CliContext& ctx, const Session& s, const std::string& text);
+
+int cmdCell(CliContext& ctx, const std::vector<std::string>& args);
+
+}  // namespace zn

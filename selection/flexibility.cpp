@@ -1,0 +1,144 @@
+#include "selection/flexibility.h"
+
+#include <algorithm>
+
+#include "measures/richness.h"
+#include "measures/scores.h"
+#include "selection/hotspots.h"
+#include "selection/setdata.h"
+#include "store/text.h"
+
+namespace zn {
+
+namespace {
+
+int lastCell(const Session& s) { return std::min(s.ws.geo.cells, static_cast<int>(s.ws.cells.size()) - 2); }
+
+int taxaInStore(const Workspace& ws) { return std::min(ws.taxaCount, ws.cards.slots()); }
+
+int soleArea(const Workspace& ws, int t) { return ws.cards.field(t, ws.cards.layout->soleArea); }
+
+bool byCost(const Session& s) { return s.costPresent && s.settings[kOptimiseByCost] != 0; }
+
+}  // namespace
+
+std::vector<int> fullyFlexibleAlternatives(const Session& s, int area) {
+  const Workspace& ws = s.ws;
+  const int cells = lastCell(s);
+  if (area < 1 || area > cells) return {};
+  const int ex = s.settings[kExcludedLevel];
+  std::vector<int> count(static_cast<std::size_t>(cells) + 1, 0);
+  for (int t = 0; t < taxaInStore(ws); ++t) {
+    if (!ws.passesGroup(t) || soleArea(ws, t) != area) continue;
+    const std::int8_t* lv = ws.cards.levels(t);
+    for (int c = 1; c <= cells; ++c) count[static_cast<std::size_t>(c)] += lv[c] > ex;
+  }
+  const bool cost = byCost(s);
+  const double own = ws.cells[static_cast<std::size_t>(area)].cost;
+  int most = 0;
+  for (int c = 1; c <= cells; ++c) most = std::max(most, count[static_cast<std::size_t>(c)]);
+  std::vector<int> alternatives;
+  if (most == 0) return alternatives;
+  for (int c = 1; c <= cells; ++c)
+    if (count[static_cast<std::size_t>(c)] == most && (!cost || ws.cells[static_cast<std::size_t>(c)].cost == own))
+      alternatives.push_back(c);
+  return alternatives;
+}
+
+bool fullyFlexibleApplies(const Session& s) {
+  const int order = s.settings[kReordering];
+  return s.ws.datafile.opened && s.areas.nearMinimumDone && !s.areas.empty() && (order == 1 || order == 2) &&
+         s.settings[kNearMinimumGoal] == 1;
+}
+
+int mapFullyFlexibleAreas(Session& s) {
+  if (!fullyFlexibleApplies(s)) return 0;
+  setMeasureCode(s, kCodeFullyFlexible);
+  clearCellScores(s);
+  const AreaSet& set = s.areas;
+  const int seeds = std::clamp(set.seedCount, 0, set.count());
+  const int areas = set.count() - seeds;
+  if (areas <= 0) {
+    finishMeasure(s, 0.0);
+    return 0;
+  }
+  std::vector<std::vector<int>> alternatives(static_cast<std::size_t>(areas));
+  // Ascending by group size through the descending sort of the negated
+  // sizes, which compares the same pairs in the same order.
+  std::vector<double> key(static_cast<std::size_t>(areas));
+  std::vector<int> position(static_cast<std::size_t>(areas));
+  for (int p = 0; p < areas; ++p) {
+    alternatives[static_cast<std::size_t>(p)] = fullyFlexibleAlternatives(s, set.cells[static_cast<std::size_t>(seeds + p)]);
+    // An area that is the sole area of no taxon stands alone.
+    key[static_cast<std::size_t>(p)] = -std::max<double>(1.0, static_cast<double>(alternatives[static_cast<std::size_t>(p)].size()));
+    position[static_cast<std::size_t>(p)] = p;
+  }
+  exchangeSortDescending(key, position);
+  // Distinct group numbers: a size above 1 not above its predecessor's
+  // becomes one more than it.
+  std::vector<int> size(static_cast<std::size_t>(areas));
+  for (int i = 0; i < areas; ++i) {
+    int k = static_cast<int>(-key[static_cast<std::size_t>(i)]);
+    if (i > 0 && k > 1 && k <= size[static_cast<std::size_t>(i - 1)]) k = size[static_cast<std::size_t>(i - 1)] + 1;
+    size[static_cast<std::size_t>(i)] = k;
+  }
+  const int top = size.back() + 1;
+  std::vector<int> group(static_cast<std::size_t>(areas));
+  for (int i = 0; i < areas; ++i) group[static_cast<std::size_t>(position[static_cast<std::size_t>(i)])] = size[static_cast<std::size_t>(i)];
+
+  auto& grid = s.ws.cells;
+  for (int p = 0; p < areas; ++p) {
+    const int a = set.cells[static_cast<std::size_t>(seeds + p)];
+    if (a < 1 || a > lastCell(s)) continue;
+    grid[static_cast<std::size_t>(a)].score = top;
+    grid[static_cast<std::size_t>(a)].count = 2;
+    const auto& alt = alternatives[static_cast<std::size_t>(p)];
+    if (alt.size() <= 1) continue;
+    for (int c : alt) {
+      grid[static_cast<std::size_t>(c)].score = top - group[static_cast<std::size_t>(p)];
+      grid[static_cast<std::size_t>(c)].count = 1;
+    }
+  }
+  finishMeasure(s, top);
+  return top;
+}
+
+bool runMapFullyFlexible(Session& s) {
+  if (!s.areas.nearMinimumDone) {
+    s.host.messageBox("No areas have been selected yet.", "Map fully flexible areas", Icon::None, Buttons::Ok);
+    return false;
+  }
+  return mapFullyFlexibleAreas(s) > 0;
+}
+
+bool goalEssentialClickApplies(const Session& s) {
+  const int code = s.map.measureCode;
+  const bool shows = code == kCodeNearMinimum || code == kCodeFlexibilityPlot ||
+                     (code == kCodeNearMaximumCoverage && s.settings[kMapAllFlexible] == 0);
+  return s.ws.datafile.opened && shows && s.settings[kNearMinimumGoal] == 1;
+}
+
+int showGoalEssentialTaxa(Session& s, int cell) {
+  if (cell < 1 || cell > lastCell(s)) return 0;
+  setMeasureCode(s, kCodeFlexibilityPlot);
+  Workspace& ws = s.ws;
+  clearPlotMarks(ws);
+  int essential = 0;
+  for (int t = 0; t < taxaInStore(ws); ++t)
+    if (soleArea(ws, t) == cell) {
+      setPlotMark(ws, t, true);
+      s.map.currentTaxon = t;
+      ++essential;
+    }
+  if (essential == 0) {
+    s.map.dataTitle = "no goal-essential taxa";
+    return 0;
+  }
+  if (essential > 1) {
+    computeSelective(s, kCodeFlexibilityPlot);
+    s.map.dataTitle = strprintf("%d goal-essential taxa", essential);
+  }
+  return essential;
+}
+
+}  // namespace zn

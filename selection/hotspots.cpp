@@ -1,0 +1,108 @@
+#include "selection/hotspots.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "measures/dispatch.h"
+#include "measures/scores.h"
+#include "selection/areaset.h"
+#include "store/text.h"
+
+namespace zn {
+
+int hotspotMeasure(int kind) {
+  switch (kind) {
+    case 0: return kCodeRichness;
+    case 1: return kCodeRangeSizeRarity;
+    case 2: return kCodeRareQuartile;
+    case 3: return kCodeRareThreshold;
+    case 4: return kCodeResiduals;
+    default: return -1;
+  }
+}
+
+void exchangeSortDescending(std::vector<double>& scores, std::vector<int>& cells) {
+  const int last = static_cast<int>(std::min(scores.size(), cells.size())) - 1;
+  for (int gap = last / 2; gap > 0; gap /= 2)
+    for (int i = 0; i <= last - gap; ++i)
+      for (int j = i; j >= 0; --j) {
+        const auto a = static_cast<std::size_t>(j), b = static_cast<std::size_t>(j + gap);
+        if (!(scores[a] < scores[b])) break;
+        std::swap(scores[a], scores[b]);
+        std::swap(cells[a], cells[b]);
+      }
+}
+
+AreaNumberModel openAreaNumber(const Session& s) {
+  AreaNumberModel m;
+  m.maximum = std::max(0, kAreaCapacity - s.areas.count());
+  m.seedsLine = strprintf("Number of selected (seed) areas: %d", s.areas.count());
+  m.maxLine = strprintf("(max %d)", m.maximum);
+  m.number = s.settings[kAreasToAdd];
+  return m;
+}
+
+int acceptedAreaNumber(const AreaNumberModel& m) { return std::clamp(m.number, 0, std::max(0, m.maximum)); }
+
+bool askAreasToAdd(Session& s) {
+  countCandidateCells(s);
+  AreaNumberModel m = openAreaNumber(s);
+  if (!s.host.runDialog(m.resource, m)) return false;
+  s.settings[kAreasToAdd] = acceptedAreaNumber(m);
+  return true;
+}
+
+HotspotResult runHotspots(Session& s, int n) {
+  HotspotResult r;
+  const int code = hotspotMeasure(s.settings[kHotspotKind]);
+  if (!s.ws.datafile.opened || code < 0) return r;
+  const std::uint32_t start = s.host.tickMs();
+  computeMeasure(s, code);
+  setMeasureCode(s, kCodeHotspots);
+
+  AreaSet& set = s.areas;
+  const int cells = std::min(s.ws.geo.cells, static_cast<int>(s.ws.cells.size()) - 2);
+  std::vector<char> inSet(static_cast<std::size_t>(cells) + 1, 0);
+  for (int a : set.cells)
+    if (a >= 1 && a <= cells) inSet[static_cast<std::size_t>(a)] = 1;
+  // The residual map marks its lowest cell with the zero-score marker: that
+  // cell ranks last, not first. A cell already in the set ranks with the
+  // cells without a score, so it cannot be chosen a second time.
+  const bool marked = code == kCodeResiduals;
+  std::vector<double> scores(static_cast<std::size_t>(cells) + 1, 0.0);
+  std::vector<int> order(static_cast<std::size_t>(cells) + 1, 0);
+  int positive = 0;
+  for (int c = 1; c <= cells; ++c) {
+    const double v = s.ws.cells[static_cast<std::size_t>(c)].score;
+    const double key = inSet[static_cast<std::size_t>(c)] || (marked && v == kZeroScore) ? 0.0 : v;
+    scores[static_cast<std::size_t>(c)] = key;
+    order[static_cast<std::size_t>(c)] = c;
+    positive += key > 0.0;
+  }
+  if (positive < 3) return r;
+  n = std::clamp(n, 0, std::min(positive, kAreaCapacity - set.count()));
+
+  exchangeSortDescending(scores, order);
+  set.seedCount = set.count();
+  r.seedCount = set.seedCount;
+  for (int k = 0; k < n; ++k) set.cells.push_back(order[static_cast<std::size_t>(k)]);
+  // The map keeps the measure's value on the hotspots and 0 elsewhere.
+  std::vector<int> rank(static_cast<std::size_t>(cells) + 1, 0);
+  for (int k = 0; k < n; ++k) rank[static_cast<std::size_t>(order[static_cast<std::size_t>(k)])] = k + 1;
+  for (int c = 1; c <= cells; ++c) {
+    GridCell& g = s.ws.cells[static_cast<std::size_t>(c)];
+    const int k = rank[static_cast<std::size_t>(c)];
+    if (k == 0) {
+      g.score = 0.0;
+      g.count = 0;
+    } else {
+      g.count = k;
+    }
+  }
+  r.selected = true;
+  r.added = n;
+  r.seconds = static_cast<float>(s.host.tickMs() - start) * 0.001f;
+  return r;
+}
+
+}  // namespace zn

@@ -1,0 +1,121 @@
+#include "selection/irreplaceability.h"
+
+#include <algorithm>
+#include <numeric>
+
+#include "measures/presence.h"
+#include "measures/scores.h"
+
+namespace zn {
+
+namespace {
+
+// The taxa still to be held (included, with records, not represented),
+// rarest first; ties in card order.
+struct Pending {
+  PresenceIndex index;
+  std::vector<char> done;
+  std::vector<int> byRange;
+  int cells = 0;
+
+  explicit Pending(const Session& s) : index(buildPresenceIndex(s.ws, s.settings[kExcludedLevel])) {
+    cells = std::min(index.cells, static_cast<int>(s.ws.cells.size()) - 2);
+    done = countedTaxa(s.ws, index, s.areas);
+    for (char& d : done) d = !d;
+    for (int t = 0; t < index.taxa; ++t)
+      if (!done[static_cast<std::size_t>(t)] && index.range(t) == 0) done[static_cast<std::size_t>(t)] = 1;
+    for (int t = 0; t < index.taxa; ++t)
+      if (!done[static_cast<std::size_t>(t)]) byRange.push_back(t);
+    std::stable_sort(byRange.begin(), byRange.end(),
+                     [&](int a, int b) { return index.range(a) < index.range(b); });
+  }
+  int counted() const { return static_cast<int>(byRange.size()); }
+
+  // Gives cell c the score of the pass unless it has one; true when it
+  // was scored now.
+  bool score(Session& s, int c, int size, int pass) const {
+    if (c > cells) return false;
+    GridCell& g = s.ws.cells[static_cast<std::size_t>(c)];
+    if (g.score != 0.0) return false;
+    g.score = 1.0 / size;
+    g.count = pass;
+    return true;
+  }
+};
+
+// Both measures start alike: their code, cleared scores, the pending taxa.
+struct Run {
+  Run(Session& s, int code) : p((setMeasureCode(s, code), beginMeasure(s), s)) { r.taxaCounted = p.counted(); }
+  Pending p;
+  IrreplaceabilityResult r;
+};
+
+void finish(Session& s, const Pending& p) {
+  double top = 0.0;
+  for (int n = 1; n <= p.cells; ++n) top = std::max(top, s.ws.cells[static_cast<std::size_t>(n)].score);
+  s.map.taxaCounted = p.counted();
+  finishMeasure(s, top);
+}
+
+}  // namespace
+
+IrreplaceabilityResult computeEmrIrreplaceability(Session& s) {
+  if (!s.ws.datafile.opened) return {};
+  Run run(s, kCodeEmrIrreplaceability);
+  Pending& p = run.p;
+  IrreplaceabilityResult& r = run.r;
+  // Candidates: cells holding a taxon richness would count.
+  std::vector<char> candidate(static_cast<std::size_t>(p.cells) + 1, 0);
+  for (int t : p.byRange)
+    for (int c : p.index.cellsOf(t))
+      if (c <= p.cells && !candidate[static_cast<std::size_t>(c)]) candidate[static_cast<std::size_t>(c)] = 1, ++r.candidates;
+
+  auto& grid = s.ws.cells;
+  std::vector<int> scoredNow;
+  std::size_t next = 0;
+  for (;;) {
+    while (next < p.byRange.size() && p.done[static_cast<std::size_t>(p.byRange[next])]) ++next;
+    if (next == p.byRange.size()) break;
+    const int size = p.index.range(p.byRange[next]);
+    ++r.passes;
+    scoredNow.clear();
+    for (std::size_t k = next; k < p.byRange.size() && p.index.range(p.byRange[k]) == size; ++k) {
+      const int t = p.byRange[k];
+      if (p.done[static_cast<std::size_t>(t)]) continue;
+      for (int c : p.index.cellsOf(t))
+        if (p.score(s, c, size, r.passes)) scoredNow.push_back(c);
+    }
+    for (int c : scoredNow)
+      for (int t : p.index.taxaIn(c)) p.done[static_cast<std::size_t>(t)] = 1;
+    // Every taxon of this size is held now (one whose cells all lie beyond
+    // the grid would otherwise hold the passes up).
+    for (std::size_t k = next; k < p.byRange.size() && p.index.range(p.byRange[k]) == size; ++k)
+      p.done[static_cast<std::size_t>(p.byRange[k])] = 1;
+  }
+  for (int c = 1; c <= p.cells; ++c) {
+    GridCell& g = grid[static_cast<std::size_t>(c)];
+    if (candidate[static_cast<std::size_t>(c)] && g.score == 0.0) {
+      g.score = 1.0 / r.candidates;
+      g.count = r.passes + 1;
+    }
+  }
+  finish(s, p);
+  return run.r;
+}
+
+IrreplaceabilityResult computeMaxRarity(Session& s) {
+  if (!s.ws.datafile.opened) return {};
+  Run run(s, kCodeMaxRarity);
+  Pending& p = run.p;
+  IrreplaceabilityResult& r = run.r;
+  for (std::size_t k = 0; k < p.byRange.size();) {
+    const int size = p.index.range(p.byRange[k]);
+    ++r.passes;
+    for (; k < p.byRange.size() && p.index.range(p.byRange[k]) == size; ++k)
+      for (int c : p.index.cellsOf(p.byRange[k])) p.score(s, c, size, r.passes);
+  }
+  finish(s, p);
+  return run.r;
+}
+
+}  // namespace zn

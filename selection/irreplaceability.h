@@ -1,0 +1,26 @@
+// Two per-cell measures of how irreplaceable a cell is for the taxa the
+// area set does not yet represent: EMR irreplaceability (code 28) and max
+// rarity (code 30). Both score a cell 1 / a range size and count the pass
+// (the rank of that range size) in which it was scored.
+#pragma once
+
+#include "store/session.h"
+
+namespace zn {
+
+struct IrreplaceabilityResult {
+  int taxaCounted = 0;  // included taxa with records not represented in the set
+  int passes = 0;
+  int candidates = 0;   // EMR: cells holding a taxon not yet represented
+};
+
+// Passes over the rarest taxa left: each scores the cells of the taxa of
+// the smallest range size, then every taxon in a cell scored by the pass is
+// taken as held. Candidate cells still without a score get 1 / candidates.
+IrreplaceabilityResult computeEmrIrreplaceability(Session& s);
+
+// Each cell scores 1 / the smallest range size among the unrepresented taxa
+// it holds; its count is the rank of that range size.
+IrreplaceabilityResult computeMaxRarity(Session& s);
+
+}  // namespace zn

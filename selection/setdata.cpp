@@ -1,0 +1,138 @@
+#include "selection/setdata.h"
+
+#include <algorithm>
+
+#include "measures/scores.h"
+
+namespace zn {
+
+SelectionData::SelectionData(const Session& s, bool byRarity, int formula, bool divideByCost)
+    : index(buildPresenceIndex(s.ws, s.settings[kExcludedLevel])), byCost(divideByCost) {
+  cells = std::min(index.cells, static_cast<int>(s.ws.cells.size()) - 2);
+  const auto taxa = static_cast<std::size_t>(index.taxa);
+  included.assign(taxa, 0);
+  weight.assign(taxa, 0.0);
+  for (std::size_t t = 0; t < taxa; ++t) {
+    included[t] = s.ws.passesGroup(static_cast<int>(t)) ? 1 : 0;
+    if (included[t])
+      weight[t] = byRarity ? rarityValue(formula, index.range(static_cast<int>(t)), s.ws.geo.cells) : 1.0;
+  }
+  total.assign(static_cast<std::size_t>(cells) + 1, 0.0);
+  for (int n = 1; n <= cells; ++n)
+    for (int t : index.taxaIn(n))
+      if (included[static_cast<std::size_t>(t)]) total[static_cast<std::size_t>(n)] += weight[static_cast<std::size_t>(t)];
+  if (byCost) {
+    cost.assign(static_cast<std::size_t>(cells) + 1, 0.0);
+    for (int n = 1; n <= cells; ++n) cost[static_cast<std::size_t>(n)] = s.ws.cells[static_cast<std::size_t>(n)].cost;
+  }
+}
+
+void clearCellScores(Session& s) {
+  for (GridCell& c : s.ws.cells) {
+    c.score = 0.0;
+    c.count = 0;
+  }
+}
+
+int rejectRedundantFromEnd(AreaSet& set, const SelectionData& d, int goal) {
+  const int seeds = std::clamp(set.seedCount, 0, set.count());
+  std::vector<int> presences(static_cast<std::size_t>(d.index.taxa), 0);
+  auto valid = [&](int a) { return a >= 1 && a <= d.cells; };
+  for (int p = seeds; p < set.count(); ++p)
+    if (const int a = set.cells[static_cast<std::size_t>(p)]; valid(a))
+      for (int t : d.index.taxaIn(a)) ++presences[static_cast<std::size_t>(t)];
+  int rejected = 0;
+  // Removing an area only lowers the counts, so areas found needed stay
+  // needed: starting again from the last position would find them needed
+  // once more and reach the position below the removed one, where this
+  // loop goes on directly.
+  for (int u = set.count(); u > seeds; --u) {
+    const int a = set.cells[static_cast<std::size_t>(u - 1)];
+    bool needed = false;
+    if (valid(a))
+      for (int t : d.index.taxaIn(a))
+        if (d.included[static_cast<std::size_t>(t)] && presences[static_cast<std::size_t>(t)] - 1 < goal) {
+          needed = true;
+          break;
+        }
+    if (needed) continue;
+    if (valid(a))
+      for (int t : d.index.taxaIn(a)) --presences[static_cast<std::size_t>(t)];
+    set.cells.erase(set.cells.begin() + (u - 1));
+    ++rejected;
+  }
+  return rejected;
+}
+
+void reorderByGain(AreaSet& set, const SelectionData& d) {
+  const int seeds = std::clamp(set.seedCount, 0, set.count());
+  std::vector<int> rest(set.cells.begin() + seeds, set.cells.end());
+  if (rest.size() < 2) return;
+  auto valid = [&](int a) { return a >= 1 && a <= d.cells; };
+  std::vector<char> represented(static_cast<std::size_t>(d.index.taxa), 0);
+  for (int p = 0; p < seeds; ++p)
+    if (const int a = set.cells[static_cast<std::size_t>(p)]; valid(a))
+      for (int t : d.index.taxaIn(a)) represented[static_cast<std::size_t>(t)] = 1;
+  // Gains are summed afresh, in card order, for the areas whose taxa have
+  // just become represented, so equal gains compare equal.
+  auto gainOf = [&](int a) {
+    double g = 0.0;
+    if (valid(a))
+      for (int t : d.index.taxaIn(a))
+        if (d.included[static_cast<std::size_t>(t)] && !represented[static_cast<std::size_t>(t)])
+          g += d.weight[static_cast<std::size_t>(t)];
+    return g;
+  };
+  std::vector<double> gain(rest.size());
+  for (std::size_t i = 0; i < rest.size(); ++i) gain[i] = gainOf(rest[i]);
+  std::vector<int> slot(static_cast<std::size_t>(d.cells) + 1, -1);  // cell -> index in rest
+  for (std::size_t i = 0; i < rest.size(); ++i)
+    if (valid(rest[i])) slot[static_cast<std::size_t>(rest[i])] = static_cast<int>(i);
+  std::vector<char> placed(rest.size(), 0), dirty(rest.size(), 0);
+
+  for (std::size_t q = 0; q < rest.size(); ++q) {
+    std::size_t best = rest.size();
+    for (std::size_t i = 0; i < rest.size(); ++i)
+      if (!placed[i] && (best == rest.size() || gain[i] > gain[best])) best = i;
+    placed[best] = 1;
+    set.cells[static_cast<std::size_t>(seeds) + q] = rest[best];
+    if (!valid(rest[best])) continue;
+    for (int t : d.index.taxaIn(rest[best])) {
+      if (represented[static_cast<std::size_t>(t)]) continue;
+      represented[static_cast<std::size_t>(t)] = 1;
+      for (int c : d.index.cellsOf(t))
+        if (const int i = slot[static_cast<std::size_t>(c)]; i >= 0 && !placed[static_cast<std::size_t>(i)])
+          dirty[static_cast<std::size_t>(i)] = 1;
+    }
+    for (std::size_t i = 0; i < rest.size(); ++i)
+      if (dirty[i]) dirty[i] = 0, gain[i] = gainOf(rest[i]);
+  }
+}
+
+void scoreByPosition(Session& s, const AreaSet& set) {
+  const int seeds = std::clamp(set.seedCount, 0, set.count());
+  for (int p = seeds + 1; p <= set.count(); ++p) {
+    const int a = set.cells[static_cast<std::size_t>(p - 1)];
+    if (a < 1 || a >= static_cast<int>(s.ws.cells.size())) continue;
+    GridCell& c = s.ws.cells[static_cast<std::size_t>(a)];
+    c.count = p;
+    c.score = set.count() - (p - seeds - 1);
+  }
+}
+
+int storeRepresentation(Session& s, const SelectionData& d) {
+  std::vector<int> reps(static_cast<std::size_t>(d.index.taxa), 0);
+  for (int a : s.areas.cells)
+    if (a >= 1 && a <= d.cells)
+      for (int t : d.index.taxaIn(a)) ++reps[static_cast<std::size_t>(t)];
+  CardStore& cards = s.ws.cards;
+  int represented = 0;
+  for (int t = 0; t < d.index.taxa; ++t) {
+    const bool counts = d.included[static_cast<std::size_t>(t)] != 0;
+    cards.setField(t, cards.layout->repCount, counts ? reps[static_cast<std::size_t>(t)] : 0);
+    represented += counts && reps[static_cast<std::size_t>(t)] > 0;
+  }
+  return represented;
+}
+
+}  // namespace zn

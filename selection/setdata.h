@@ -1,0 +1,55 @@
+// What the area-set analyses share: who is present where, which taxa count
+// and by what weight, the cost divisor, and the passes over a grown set
+// (redundancy from the end, re-ordering by gain, scores by position).
+#pragma once
+
+#include <vector>
+
+#include "measures/presence.h"
+#include "store/session.h"
+
+namespace zn {
+
+struct SelectionData {
+  // Weight 1 per taxon, or its range-size rarity by the formula; costs
+  // divide a cell's value when byCost is set.
+  SelectionData(const Session& s, bool byRarity, int formula, bool byCost);
+
+  int cells = 0;
+  PresenceIndex index;
+  std::vector<char> included;  // passes the group code
+  std::vector<double> weight;  // per taxon
+  std::vector<double> total;   // per cell: the weights of all included taxa present, card order
+  std::vector<double> cost;    // per cell; empty when values are not divided
+  bool byCost = false;
+
+  // A cell's value divided by its cost (a cost of 0 leaves it alone).
+  double perCost(int n, double v) const {
+    if (!byCost) return v;
+    const double c = cost[static_cast<std::size_t>(n)];
+    return c != 0.0 ? v / c : v;
+  }
+};
+
+// Score and count 0 in every cell record.
+void clearCellScores(Session& s);
+
+// Removes non-seed areas that no included taxon needs to reach the goal
+// among the non-seed areas, testing the last area first and starting again
+// from the last after each removal. Returns the number removed.
+int rejectRedundantFromEnd(AreaSet& set, const SelectionData& d, int goal);
+
+// Re-orders the non-seed areas: each position takes the remaining area that
+// adds the largest weight of included taxa not present in earlier positions
+// (the first in the previous order on ties).
+void reorderByGain(AreaSet& set, const SelectionData& d);
+
+// Non-seed areas in set order: count = position, score = area count for the
+// first, one less for each next one.
+void scoreByPosition(Session& s, const AreaSet& set);
+
+// Writes each taxon's representation count (areas of the set where it is
+// present) into its card; returns the included taxa represented.
+int storeRepresentation(Session& s, const SelectionData& d);
+
+}  // namespace zn

@@ -1,0 +1,58 @@
+#include "shell/analysis_commands.h"
+
+#include "measures/scores.h"
+#include "selection/flexibility.h"
+#include "selection/greedy.h"
+#include "selection/hotspots.h"
+#include "selection/irreplaceability.h"
+#include "shell/dispatch.h"
+
+namespace zn {
+
+namespace {
+
+bool canRun(const Shell& sh) { return sh.session.ws.datafile.opened && !sh.flags.preselectionDialogOpen; }
+
+}  // namespace
+
+void connectAnalysisCommands(Shell& shell) {
+  shell.connect(2810, [](Shell& sh) {
+    if (!canRun(sh)) return;
+    runGreedySet(sh.session);
+    sh.retitle();
+  });
+  shell.connect(2800, [](Shell& sh) {
+    Session& s = sh.session;
+    if (!askAreasToAdd(s) || !canRun(sh)) return;
+    BusyGuard busy(sh.host);
+    runHotspots(s, s.settings[kAreasToAdd]);
+    sh.retitle();
+  });
+  shell.connect(40008, [](Shell& sh) {
+    if (!canRun(sh)) return;
+    BusyGuard busy(sh.host);
+    computeEmrIrreplaceability(sh.session);
+    sh.retitle();
+  });
+  shell.connect(2830, [](Shell& sh) {
+    if (!canRun(sh)) return;
+    BusyGuard busy(sh.host);
+    if (runMapFullyFlexible(sh.session)) sh.retitle();
+  });
+  shell.connect(40010, [](Shell& sh) {
+    if (!canRun(sh)) return;
+    BusyGuard busy(sh.host);
+    computeMaxRarity(sh.session);
+    sh.retitle();
+  });
+}
+
+bool clickGoalEssential(Shell& shell, int cell) {
+  Session& s = shell.session;
+  if (!goalEssentialClickApplies(s) || cell < 1 || cell > s.ws.geo.cells) return false;
+  showGoalEssentialTaxa(s, cell);
+  shell.retitle();
+  return true;
+}
+
+}  // namespace zn

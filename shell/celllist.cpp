@@ -1,0 +1,297 @@
+#include "shell/celllist.h"
+
+#include <algorithm>
+#include <cmath>
+#include <fstream>
+#include <numeric>
+
+#include "measures/dispatch.h"
+#include "measures/scores.h"
+#include "measures/selective.h"
+#include "selection/cellinfo.h"
+#include "shell/dispatch.h"
+#include "store/text.h"
+
+namespace zn {
+
+namespace {
+
+bool listingCode(int code) {
+  return code == kCodeNearMinimum || code == kCodeNearMaximumCoverage || code == kCodeRangeCentres ||
+         code == kCodeFlexibilityPlot || code == kCodeFullyFlexible;
+}
+
+bool rangeSizesRefused(int code) {
+  return code == kCodeNearMinimum || code == kCodeFlexibilityPlot || code == kCodeRangeCentres;
+}
+
+bool validCell(const Session& s, int cell) {
+  return cell >= 1 && cell <= s.ws.geo.cells && cell < static_cast<int>(s.ws.cells.size());
+}
+
+int taxaInStore(const Workspace& ws) { return std::min(ws.taxaCount, ws.cards.slots()); }
+
+bool presentIn(const Session& s, int taxon, int cell) {
+  return s.ws.cards.level(taxon, cell) > s.settings[kExcludedLevel];
+}
+
+// 1 for each taxon present in some area of the set.
+std::vector<char> representedInSet(const Session& s) {
+  const int taxa = taxaInStore(s.ws);
+  std::vector<char> rep(static_cast<std::size_t>(taxa), 0);
+  for (int a : s.areas.cells) {
+    if (!validCell(s, a)) continue;
+    for (int t = 0; t < taxa; ++t)
+      if (!rep[static_cast<std::size_t>(t)] && presentIn(s, t, a)) rep[static_cast<std::size_t>(t)] = 1;
+  }
+  return rep;
+}
+
+// Marks the taxa, makes the last one current and computes code 22 for
+// them; returns how many were marked.
+int plotMarked(Session& s, const std::vector<int>& taxa) {
+  clearPlotMarks(s.ws);
+  for (int t : taxa) {
+    setPlotMark(s.ws, t, true);
+    s.map.currentTaxon = t;
+  }
+  const int marked = markedTaxa(s.ws);
+  setMeasureCode(s, marked > 0 ? kCodeSelectiveRichness : kCodeNone);
+  if (marked > 0) computeMeasure(s, kCodeSelectiveRichness);
+  return marked;
+}
+
+}  // namespace
+
+std::string cellListResource(bool grouped, bool smallScreen) {
+  return std::string(grouped ? "BIOTADLGBOX1" : "BIOTADLGBOX2") + (smallScreen ? "VGA" : "");
+}
+
+std::string degreesText(double degrees) {
+  const double a = std::fabs(degrees);
+  const int whole = static_cast<int>(a);
+  const int minutes = static_cast<int>((a - whole) * 60.0);
+  std::string out = strprintf("%d'", whole);
+  if (minutes != 0) {
+    std::string m = strprintf("%2d", minutes);
+    if (m[0] == ' ') m[0] = '0';
+    out += m;
+  }
+  return out;
+}
+
+std::string cellCoordinates(const GridCell& c) {
+  const std::string lat = c.latSouth >= 0.0
+                              ? degreesText(c.latSouth) + "-" + degreesText(c.latNorth) + "N"
+                              : degreesText(c.latNorth) + "-" + degreesText(c.latSouth) + "S";
+  const std::string lon = c.lonWest >= 0.0 ? degreesText(c.lonWest) + "-" + degreesText(c.lonEast) + "E"
+                                           : degreesText(c.lonEast) + "-" + degreesText(c.lonWest) + "W";
+  return strprintf("%s    %s", lat.c_str(), lon.c_str());
+}
+
+CellListModel openCellList(const Session& s, int cell, bool smallScreen) {
+  CellListModel m;
+  m.cell = cell;
+  const int code = s.map.measureCode;
+  m.grouped = s.settings[kListDialogVariant] != 0;
+  m.rangeSizesLocked = rangeSizesRefused(code);
+  m.rangeSizes = s.settings[kListDialogOption] != 0 && !m.rangeSizesLocked;
+  m.resource = cellListResource(m.grouped, smallScreen);
+
+  const std::vector<std::string> info = cellInformationLines(s, cell);
+  m.cellLine = info.empty() ? std::string() : info[0];
+  for (std::size_t i = 1; i < info.size() && i <= m.infoLines.size(); ++i) m.infoLines[i - 1] = info[i];
+  const bool coordinates = s.ws.datafile.subdir.rfind("equal", 0) == 0 && (code == kCodeNone || code == kCodeRichness);
+  if (coordinates && validCell(s, cell))
+    m.coordinates = cellCoordinates(s.ws.cells[static_cast<std::size_t>(cell)]);
+  else if (info.size() > 4)
+    m.coordinates = info[4];  // a fourth analysis line takes the coordinates field
+  if (!validCell(s, cell)) return m;
+
+  const Workspace& ws = s.ws;
+  const CardStore& cards = ws.cards;
+  const int taxa = taxaInStore(ws);
+  const bool multiPlot = (code == kCodeSelectiveRichness || code == kCodeSelectiveRarity) && markedTaxa(ws) > 1;
+  const bool setEmpty = s.areas.empty();
+  const std::vector<char> rep = setEmpty ? std::vector<char>(static_cast<std::size_t>(taxa), 0) : representedInSet(s);
+  const bool marks = listingCode(code);
+  const bool flexibility = code != kCodeRangeCentres;
+  for (int t = 0; t < taxa; ++t) {
+    if (!ws.passesGroup(t) || !presentIn(s, t, cell)) continue;
+    if (multiPlot && !plotMarked(ws, t)) continue;
+    const std::string name = cards.name(t);
+    const int range = cards.recordCount(t);
+    const bool represented = rep[static_cast<std::size_t>(t)] != 0;
+    const int sole = cards.field(t, cards.layout->soleArea);
+    std::string line;
+    if (marks && sole == cell) {
+      // This cell is the taxon's only representing area (or its range centre).
+      line = represented ? strprintf("(%s)==%d", name.c_str(), range) : strprintf("%s==%d", name.c_str(), range);
+    } else if (marks && flexibility && represented && sole > 0) {
+      // Held by one other area only: this cell could stand in for it.
+      line = strprintf("(%s)--%d", name.c_str(), range);
+    } else if (represented) {
+      line = "(" + name + ")";
+    } else if (m.rangeSizes) {
+      line = strprintf("%s- %d", name.c_str(), range);
+    } else {
+      line = name;
+    }
+    (represented ? m.representedCount : m.presentCount) += 1;
+    m.lines.push_back(line);
+    m.lineTaxon.push_back(t);
+  }
+  if (!m.grouped) {
+    // The sorted list box orders without regard to case.
+    std::vector<std::size_t> order(m.lines.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::vector<std::string> keys;
+    for (const auto& l : m.lines) keys.push_back(toLower(l));
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return keys[a] < keys[b]; });
+    std::vector<std::string> lines;
+    std::vector<int> lineTaxon;
+    for (std::size_t i : order) {
+      lines.push_back(m.lines[i]);
+      lineTaxon.push_back(m.lineTaxon[i]);
+    }
+    m.lines = std::move(lines);
+    m.lineTaxon = std::move(lineTaxon);
+  }
+  const int included = ws.counters.includedTaxa;
+  m.counts = setEmpty ? strprintf("%d/%d taxa", m.presentCount, included)
+                      : strprintf("%d(%d)/%d taxa", m.presentCount, m.presentCount + m.representedCount, included);
+  return m;
+}
+
+int plotSelectedCellTaxa(Session& s, const CellListModel& m) {
+  if (static_cast<int>(m.selected.size()) > kMaxPlotSelection) {
+    s.host.messageBox("Too many items selected.", "Plot taxa", Icon::None, Buttons::Ok);
+    return 0;
+  }
+  std::vector<int> taxa;
+  for (int line : m.selected)
+    if (line >= 0 && line < static_cast<int>(m.lineTaxon.size()))
+      taxa.push_back(m.lineTaxon[static_cast<std::size_t>(line)]);
+  if (taxa.empty()) {
+    s.host.messageBox("No items selected.", "Plot taxa", Icon::None, Buttons::Ok);
+    return 0;
+  }
+  return plotMarked(s, taxa);
+}
+
+int plotAllCellTaxa(Session& s, int cell) {
+  std::vector<int> taxa;
+  if (validCell(s, cell)) {
+    const std::vector<char> rep = representedInSet(s);
+    for (int t = 0; t < taxaInStore(s.ws); ++t)
+      if (s.ws.passesGroup(t) && presentIn(s, t, cell) && !rep[static_cast<std::size_t>(t)]) taxa.push_back(t);
+  }
+  return plotMarked(s, taxa);
+}
+
+std::string paddedLocationName(const std::string& typed) {
+  std::string name = typed.substr(0, std::min<std::size_t>(typed.size(), kLocationNameLength));
+  // A NUL typed into the box would end the name early in the file.
+  std::replace(name.begin(), name.end(), '\0', ' ');
+  name.resize(kLocationNameLength, ' ');
+  return name;
+}
+
+CellNameModel openCellName(const Session& s, int cell) {
+  CellNameModel m;
+  m.cell = cell;
+  m.prompt = strprintf("Edit name for area %d:", cell);
+  m.name = locationName(s, cell);
+  return m;
+}
+
+bool storeCellName(Session& s, int cell, const std::string& typed) {
+  if (!validCell(s, cell)) return false;
+  const std::string name = paddedLocationName(typed);
+  auto& field = s.ws.cells[static_cast<std::size_t>(cell)].name;
+  field.fill('\0');
+  std::copy(name.begin(), name.end(), field.begin());
+
+  // Seventeen bytes are written in place: the other records of the file
+  // are never rewritten, so nothing else can be lost. A file that is not
+  // there is not created (the grid type creates it when it is loaded).
+  const std::filesystem::path file = s.dataDir / "ZONARIUM.LOC";
+  const std::streamoff offset = static_cast<std::streamoff>(kLocationRecordSize) * (cell - 1);
+  std::error_code ec;
+  const bool isFile = std::filesystem::is_regular_file(file, ec);
+  const auto size = isFile ? std::filesystem::file_size(file, ec) : 0;
+  // A file without write permission is left alone even where the process
+  // could write it anyway (as the superuser can).
+  using std::filesystem::perms;
+  const perms mode = isFile ? std::filesystem::status(file, ec).permissions() : perms::none;
+  const bool writable = (mode & (perms::owner_write | perms::group_write | perms::others_write)) != perms::none;
+  bool written = false;
+  if (isFile && !ec && writable && static_cast<std::uintmax_t>(offset) + kLocationNameLength <= size) {
+    std::fstream f(file, std::ios::in | std::ios::out | std::ios::binary);
+    if (f) {
+      f.seekp(offset);
+      f.write(name.data(), kLocationNameLength);
+      f.flush();
+      written = static_cast<bool>(f);
+    }
+  }
+  if (!written)
+    s.host.messageBox(strprintf("Can't write the name to\n%s\nThe name changes for this run only.",
+                                file.string().c_str()),
+                      "Gridcell name", Icon::Exclamation, Buttons::Ok);
+  return written;
+}
+
+void editCellName(Session& s, int cell) {
+  CellNameModel m = openCellName(s, cell);
+  if (s.host.runDialog("LOCNMDLGBOX", m)) storeCellName(s, cell, m.name);
+}
+
+CellListOutcome runCellListOnce(Session& s, int cell, bool smallScreen) {
+  CellListModel m = openCellList(s, cell, smallScreen);
+  const bool grouped = m.grouped, rangeSizes = m.rangeSizes;
+  m.editCellName = [&s, &m, cell] {
+    editCellName(s, cell);
+    m.cellLine = strprintf("Area %d: %s", cell, locationName(s, cell).c_str());
+  };
+  s.host.runDialog(m.resource, m);
+  CellListOutcome out;
+  switch (m.action) {
+    case CellListModel::Action::ToggleRangeSizes:
+      if (m.rangeSizesLocked) break;
+      s.settings[kListDialogOption] = m.rangeSizes ? 1 : 0;
+      out.showAgain = m.rangeSizes != rangeSizes;
+      break;
+    case CellListModel::Action::ToggleGrouped:
+      s.settings[kListDialogVariant] = m.grouped ? 1 : 0;
+      out.showAgain = m.grouped != grouped;
+      break;
+    case CellListModel::Action::PlotSelected:
+      out.plotted = plotSelectedCellTaxa(s, m) > 0;
+      break;
+    case CellListModel::Action::PlotAll:
+      plotAllCellTaxa(s, cell);
+      out.plotted = true;
+      break;
+    case CellListModel::Action::Close:
+      break;
+  }
+  return out;
+}
+
+void showCellList(Shell& shell, int cell) {
+  Session& s = shell.session;
+  if (!s.ws.datafile.opened || !validCell(s, cell)) return;
+  bool plotted = false;
+  for (;;) {
+    CellListOutcome o = runCellListOnce(s, cell, shell.flags.smallScreen);
+    plotted = plotted || o.plotted;
+    if (!o.showAgain) break;
+  }
+  if (plotted)
+    shell.retitle();
+  else
+    shell.host.requestRedraw();
+}
+
+}  // namespace zn

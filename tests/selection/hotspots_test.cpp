@@ -1,0 +1,184 @@
+#include "selection/hotspots.h"
+
+#include <gtest/gtest.h>
+
+#include "measures/scores.h"
+#include "selection/areaset.h"
+#include "tests/measures/measure_fixture.h"
+#include "tests/selection/listing.h"
+
+namespace zn {
+namespace {
+
+using test::cellsText;
+using test::joined;
+using test::Loaded;
+using test::TaxonSpec;
+
+// Taxon i (0-based) is present in the first `richness[c]` cells' lists:
+// cell c holds as many taxa as richness gives it.
+std::vector<TaxonSpec> withRichness(const std::map<int, int>& richness) {
+  int most = 0;
+  for (auto [c, r] : richness) most = std::max(most, r);
+  std::vector<TaxonSpec> taxa;
+  for (int i = 0; i < most; ++i) {
+    TaxonSpec t{"T" + std::to_string(i), "1", {}};
+    for (auto [c, r] : richness)
+      if (i < r) t.levels[c] = 1;
+    taxa.push_back(t);
+  }
+  return taxa;
+}
+
+TEST(ExchangeSort, OrdersHighestFirstWithItsOwnTieOrder) {
+  struct Case {
+    std::vector<double> scores;
+    std::string cells;  // cell order after sorting (entry i starts as cell i)
+  };
+  const Case cases[] = {
+      // Four equal scores: the gap-2 pass moves 2 before 1 and 4 before 3.
+      {{0, 1, 1, 1, 1}, "2 1 4 3 0"},
+      // Three equal scores keep their order.
+      {{0, 1, 1, 1}, "1 2 3 0"},
+      {{0, 3, 5, 4, 1}, "2 3 1 4 0"},
+      {{0}, "0"},
+      {{}, ""},
+  };
+  for (const Case& c : cases) {
+    std::vector<double> s = c.scores;
+    std::vector<int> cells(s.size());
+    for (std::size_t i = 0; i < cells.size(); ++i) cells[i] = static_cast<int>(i);
+    exchangeSortDescending(s, cells);
+    EXPECT_EQ(cellsText(cells), c.cells);
+    EXPECT_TRUE(std::is_sorted(s.rbegin(), s.rend()));
+  }
+}
+
+TEST(Hotspots, TakesTheTopCellsRankedAndZeroesTheRest) {
+  Loaded d(withRichness({{5, 4}, {9, 2}, {12, 3}, {40, 1}}));
+  HotspotResult r = runHotspots(d.s, 2);
+  ASSERT_TRUE(r.selected);
+  EXPECT_EQ(cellsText(d.s.areas.cells), "5 12");
+  EXPECT_EQ(d.s.map.measureCode, kCodeHotspots);
+  EXPECT_EQ(d.map(), "5:4/1 12:3/2 ");
+  EXPECT_EQ(r.added, 2);
+  EXPECT_EQ(r.seedCount, 0);
+}
+
+TEST(Hotspots, FewerThanThreeScoredCellsSelectNothing) {
+  Loaded d(withRichness({{5, 4}, {9, 2}}));
+  HotspotResult r = runHotspots(d.s, 5);
+  EXPECT_FALSE(r.selected);
+  EXPECT_TRUE(d.s.areas.empty());
+  // The map keeps the measure's scores.
+  EXPECT_EQ(d.map(), "5:4/4 9:2/2 ");
+}
+
+TEST(Hotspots, MoreAreasThanScoredCellsSelectsExactlyThose) {
+  Loaded d(withRichness({{5, 4}, {9, 2}, {12, 3}}));
+  HotspotResult r = runHotspots(d.s, 500);
+  EXPECT_EQ(r.added, 3);
+  EXPECT_EQ(cellsText(d.s.areas.cells), "5 12 9");
+}
+
+TEST(Hotspots, EqualScoresAtTheCutOffFollowTheSort) {
+  Loaded d(withRichness({{1, 1}, {2, 1}, {3, 1}, {4, 1}, {5, 1}}));
+  HotspotResult r = runHotspots(d.s, 2);
+  ASSERT_EQ(r.added, 2);
+  std::vector<double> scores(static_cast<std::size_t>(d.s.ws.geo.cells) + 1, 0.0);
+  std::vector<int> cells(scores.size());
+  for (int c = 0; c <= d.s.ws.geo.cells; ++c) cells[static_cast<std::size_t>(c)] = c;
+  for (int c = 1; c <= 5; ++c) scores[static_cast<std::size_t>(c)] = 1.0;
+  exchangeSortDescending(scores, cells);
+  EXPECT_EQ(d.s.areas.cells[0], cells[0]);
+  EXPECT_EQ(d.s.areas.cells[1], cells[1]);
+  EXPECT_NE(cellsText(d.s.areas.cells), "1 2") << "ties are not decided by cell number";
+}
+
+TEST(Hotspots, ExistingAreasBecomeSeedsAndTheHotspotsFollowThem) {
+  // Cell 40 holds T0 only; richness then counts T1 … T3.
+  Loaded d(withRichness({{5, 4}, {9, 2}, {12, 3}, {40, 1}, {41, 1}}));
+  d.s.areas.cells = {40};
+  HotspotResult r = runHotspots(d.s, 2);
+  ASSERT_TRUE(r.selected);
+  EXPECT_EQ(r.seedCount, 1);
+  EXPECT_EQ(d.s.areas.seedCount, 1);
+  EXPECT_EQ(cellsText(d.s.areas.cells), "40 5 12");
+  EXPECT_EQ(d.map(), "5:3/1 12:2/2 ");
+}
+
+TEST(Hotspots, TheLowestResidualRanksLast) {
+  // The residual map is shifted so that its lowest cell is exactly zero,
+  // written as the zero-score marker; asking for every scored cell must
+  // still leave that cell out.
+  std::map<int, int> richness;
+  for (int c = 1; c <= 36; ++c) richness[c] = 1 + (c * 7) % 5;
+  richness[80] = 6;
+  Loaded d(withRichness(richness));
+  d.s.settings[kHotspotKind] = 4;
+  HotspotResult r = runHotspots(d.s, 200);
+  ASSERT_TRUE(r.selected);
+  ASSERT_GT(r.added, 3);
+  for (int c : d.s.areas.cells) {
+    EXPECT_NE(d.score(c), kZeroScore) << "cell " << c;
+    EXPECT_GT(d.score(c), 0.0) << "cell " << c;
+  }
+  std::vector<int> chosen = d.s.areas.cells;
+  std::sort(chosen.begin(), chosen.end());
+  EXPECT_EQ(std::adjacent_find(chosen.begin(), chosen.end()), chosen.end());
+  // The first hotspot has the highest residual.
+  for (int c : d.s.areas.cells) EXPECT_LE(d.score(c), d.score(d.s.areas.cells.front()));
+}
+
+TEST(Hotspots, EachKindComputesItsMeasure) {
+  const std::pair<int, int> kinds[] = {{0, kCodeRichness},   {1, kCodeRangeSizeRarity}, {2, kCodeRareQuartile},
+                                       {3, kCodeRareThreshold}, {4, kCodeResiduals},    {5, -1}};
+  for (auto [kind, code] : kinds) EXPECT_EQ(hotspotMeasure(kind), code) << "kind " << kind;
+  Loaded d(withRichness({{5, 4}, {9, 2}, {12, 3}}));
+  d.s.settings[kHotspotKind] = 9;
+  EXPECT_FALSE(runHotspots(d.s, 2).selected);
+  EXPECT_TRUE(d.s.areas.empty());
+}
+
+TEST(AreaNumberDialog, ShowsTheSetAndClampsTheNumber) {
+  Loaded d(withRichness({{5, 1}}));
+  d.s.areas.cells = {1, 2, 3};
+  d.s.settings[kAreasToAdd] = 12;
+  AreaNumberModel m = openAreaNumber(d.s);
+  EXPECT_EQ(m.resource, "SELECNUMDLGBOX1");
+  EXPECT_EQ(m.seedsLine, "Number of selected (seed) areas: 3");
+  EXPECT_EQ(m.maxLine, "(max 1097)");
+  EXPECT_EQ(m.number, 12);
+  const std::pair<int, int> cases[] = {{5, 5}, {1097, 1097}, {5000, 1097}, {-4, 0}};
+  for (auto [typed, stored] : cases) {
+    m.number = typed;
+    EXPECT_EQ(acceptedAreaNumber(m), stored) << "typed " << typed;
+  }
+}
+
+// Answers the number dialog with a given number, or cancels it.
+struct NumberHost : test::ScriptedHost {
+  std::optional<int> number;
+  bool runDialog(const std::string& name, DialogModel& model) override {
+    dialogs.push_back(name);
+    if (!number) return false;
+    dynamic_cast<AreaNumberModel&>(model).number = *number;
+    return true;
+  }
+};
+
+TEST(AreaNumberDialog, CancelKeepsTheStoredNumber) {
+  NumberHost host;
+  Session s(host, "/nonexistent");
+  allocateWorkspace(s);
+  s.settings[kAreasToAdd] = 7;
+  EXPECT_FALSE(askAreasToAdd(s));
+  EXPECT_EQ(s.settings[kAreasToAdd], 7);
+  host.number = 3000;
+  EXPECT_TRUE(askAreasToAdd(s));
+  EXPECT_EQ(s.settings[kAreasToAdd], 1100);
+  EXPECT_EQ(host.dialogs, (std::vector<std::string>{"SELECNUMDLGBOX1", "SELECNUMDLGBOX1"}));
+}
+
+}  // namespace
+}  // namespace zn

@@ -1,0 +1,396 @@
+#include "shell/celllist.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "measures/dispatch.h"
+#include "measures/scores.h"
+#include "selection/cellinfo.h"
+#include "store/datafile.h"
+#include "store/gridtypes.h"
+#include "tests/support/fixtures.h"
+#include "tests/support/scripted_host.h"
+
+namespace zn {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A host whose dialogs are answered by a function of their name and model.
+struct DialogHost : test::ScriptedHost {
+  std::function<bool(const std::string&, DialogModel&)> answer = [](const std::string&, DialogModel&) {
+    return false;
+  };
+  bool runDialog(const std::string& name, DialogModel& model) override {
+    dialogs.push_back(name);
+    return answer(name, model);
+  }
+};
+
+// Taxa in cell 2 of the "equal" grid (and elsewhere):
+//   zeta "11" cells 2, 3     Alpha "12" cell 2     beta "13" cells 2, 40
+//   Gamma "21" cell 2        Omega "14" cell 40 (not in cell 2)
+struct Fixture {
+  test::TempDir tmp;
+  DialogHost host;
+  Session s{host, tmp.path()};
+
+  Fixture() {
+    allocateWorkspace(s);
+    setDefaults(s.settings);
+    readDatafileBytes(s, test::datafileImage("cell data", {{"zeta", "11", {{2, 1}, {3, 2}}},
+                                                           {"Alpha", "12", {{2, 2}}},
+                                                           {"beta", "13", {{2, 1}, {40, 1}}},
+                                                           {"Gamma", "21", {{2, 3}}},
+                                                           {"Omega", "14", {{40, 1}}}}));
+    s.ws.datafile.opened = true;
+    s.ws.datafile.subdir = "equal\\";
+    s.dataDir = tmp.path();
+    buildNeighbourhoods(s.ws);
+    s.subgroupDataPresent = recount(s.ws, 0);
+    computeMeasure(s, kCodeRichness);
+  }
+  CellListModel open(int cell = 2) { return openCellList(s, cell, false); }
+};
+
+std::string joined(const std::vector<std::string>& v) {
+  std::string out;
+  for (const auto& l : v) out += (out.empty() ? "" : "|") + l;
+  return out;
+}
+
+TEST(CellCoordinates, DegreesAndTruncatedMinutes) {
+  const std::pair<double, const char*> cases[] = {
+      {4.98333, "4'58"}, {0.0, "0'"}, {-4.98333, "4'58"}, {10.0, "10'"}, {59.1, "59'06"}, {-180.0, "180'"}};
+  for (auto [deg, text] : cases) EXPECT_EQ(degreesText(deg), text) << deg;
+}
+
+TEST(CellCoordinates, TheEdgeNearerTheEquatorOrMeridianComesFirst) {
+  struct Case {
+    double south, north, west, east;
+    const char* text;
+  };
+  const Case cases[] = {
+      {0.0, 4.98333, 0.0, 10.0, "0'-4'58N    0'-10'E"},
+      {-4.98333, 0.0, -10.0, 0.0, "0'-4'58S    0'-10'W"},
+      {-59.68333, -51.0, -180.0, -170.0, "51'-59'40S    170'-180'W"},
+      {51.0, 59.68333, 170.0, 180.0, "51'-59'40N    170'-180'E"},
+  };
+  for (const Case& c : cases) {
+    GridCell g;
+    g.latSouth = c.south;
+    g.latNorth = c.north;
+    g.lonWest = c.west;
+    g.lonEast = c.east;
+    EXPECT_EQ(cellCoordinates(g), c.text);
+  }
+}
+
+TEST(CellList, OpensWithCellLineCoordinatesListAndCounts) {
+  Fixture f;
+  std::memcpy(f.s.ws.cells[2].name.data(), "Far North        ", 17);
+  CellListModel m = f.open();
+  EXPECT_EQ(m.resource, "BIOTADLGBOX1");
+  EXPECT_EQ(m.cellLine, "Area 2: Far North        ");
+  EXPECT_EQ(m.coordinates, cellCoordinates(f.s.ws.cells[2]));
+  EXPECT_FALSE(m.coordinates.empty());
+  EXPECT_EQ(joined(m.lines), "zeta|Alpha|beta|Gamma");
+  EXPECT_EQ(m.counts, "4/5 taxa");
+  EXPECT_EQ(openCellList(f.s, 2, true).resource, "BIOTADLGBOX1VGA");
+}
+
+TEST(CellList, CoordinatesOnlyOnTheEqualGridUnderRichnessOrNoMeasure) {
+  Fixture f;
+  f.s.ws.datafile.subdir = "ravelund\\";
+  EXPECT_EQ(f.open().coordinates, "");
+  f.s.ws.datafile.subdir = "equal\\";
+  computeMeasure(f.s, kCodeRangeSizeRarity);
+  EXPECT_EQ(f.open().coordinates, "");
+  setMeasureCode(f.s, kCodeNone);
+  EXPECT_NE(f.open().coordinates, "");
+}
+
+TEST(CellList, AlphabeticalVariantSortsWithoutRegardToCase) {
+  Fixture f;
+  f.s.settings[kListDialogVariant] = 0;
+  CellListModel m = f.open();
+  EXPECT_EQ(m.resource, "BIOTADLGBOX2");
+  EXPECT_EQ(joined(m.lines), "Alpha|beta|Gamma|zeta");
+  // Each line still stands for its own taxon.
+  EXPECT_EQ(m.lineTaxon, (std::vector<int>{1, 2, 3, 0}));
+}
+
+TEST(CellList, RangeSizesFollowNamesExceptUnderTheirOwnAnalyses) {
+  Fixture f;
+  f.s.settings[kListDialogOption] = 1;
+  CellListModel m = f.open();
+  EXPECT_TRUE(m.rangeSizes);
+  EXPECT_EQ(joined(m.lines), "zeta- 2|Alpha- 1|beta- 2|Gamma- 1");
+  for (int code : {kCodeNearMinimum, kCodeFlexibilityPlot, kCodeRangeCentres}) {
+    setMeasureCode(f.s, code);
+    CellListModel locked = f.open();
+    EXPECT_TRUE(locked.rangeSizesLocked) << code;
+    EXPECT_FALSE(locked.rangeSizes) << code;
+  }
+}
+
+TEST(CellList, TaxaOfTheSetAreInParenthesesAndCounted) {
+  Fixture f;
+  f.s.areas.cells = {40};  // beta is represented there
+  CellListModel m = f.open();
+  EXPECT_EQ(joined(m.lines), "zeta|Alpha|(beta)|Gamma");
+  EXPECT_EQ(m.presentCount, 3);
+  EXPECT_EQ(m.representedCount, 1);
+  EXPECT_EQ(m.counts, "3(4)/5 taxa");
+}
+
+TEST(CellList, OnlyTheIncludedGroupIsListed) {
+  Fixture f;
+  f.s.ws.groupCode = "1";
+  f.s.subgroupDataPresent = recount(f.s.ws, 0);
+  CellListModel m = f.open();
+  EXPECT_EQ(joined(m.lines), "zeta|Alpha|beta");
+  EXPECT_EQ(m.counts, "3/4 taxa");
+}
+
+TEST(CellList, AMultiTaxonPlotListsOnlyItsTaxa) {
+  Fixture f;
+  setPlotMark(f.s.ws, 0, true);
+  setPlotMark(f.s.ws, 3, true);
+  setPlotMark(f.s.ws, 4, true);  // Omega: not in cell 2
+  computeMeasure(f.s, kCodeSelectiveRichness);
+  EXPECT_EQ(joined(f.open().lines), "zeta|Gamma");
+  // One marked taxon is not a multi-taxon plot.
+  clearPlotMarks(f.s.ws);
+  setPlotMark(f.s.ws, 0, true);
+  EXPECT_EQ(joined(f.open().lines), "zeta|Alpha|beta|Gamma");
+}
+
+TEST(CellList, AnalysisMarksShowSoleAreasAndRangeCentres) {
+  Fixture f;
+  CardStore& cards = f.s.ws.cards;
+  const int sole = cards.layout->soleArea;
+  // A near-minimum set of cells 2 and 40: Alpha and Gamma depend on cell 2,
+  // Omega on cell 40.
+  f.s.areas.cells = {2, 40};
+  cards.setField(1, sole, 2);
+  cards.setField(3, sole, 2);
+  cards.setField(4, sole, 40);
+  setMeasureCode(f.s, kCodeNearMinimum);
+  EXPECT_EQ(joined(f.open().lines), "(zeta)|(Alpha)==1|(beta)|(Gamma)==1");
+  // Seen from cell 40, beta is held by two areas and Omega only there.
+  EXPECT_EQ(joined(f.open(40).lines), "(beta)|(Omega)==1");
+  // A cell outside the set that could stand in for cell 2's taxa.
+  f.s.areas.cells = {40};
+  cards.setField(1, sole, 0);
+  cards.setField(3, sole, 0);
+  cards.setField(2, sole, 40);
+  EXPECT_EQ(joined(f.open().lines), "zeta|Alpha|(beta)--2|Gamma");
+  // Range centres: cell 2 is the centre of zeta (cells 2 and 3), Alpha and
+  // Gamma; beta's (cells 2 and 40) is cell 3.
+  f.s.areas.cells.clear();
+  computeMeasure(f.s, kCodeRangeCentres);
+  EXPECT_EQ(joined(f.open().lines), "zeta==2|Alpha==1|beta|Gamma==1");
+  // Outside these analyses the plain listing holds.
+  computeMeasure(f.s, kCodeRichness);
+  EXPECT_EQ(joined(f.open().lines), "zeta|Alpha|beta|Gamma");
+}
+
+TEST(CellList, PlotSelectedMarksTheTaxaOfTheLines) {
+  Fixture f;
+  f.s.settings[kListDialogVariant] = 0;  // sorted: Alpha, beta, Gamma, zeta
+  CellListModel m = f.open();
+  m.selected = {0, 3};
+  EXPECT_EQ(plotSelectedCellTaxa(f.s, m), 2);
+  EXPECT_TRUE(plotMarked(f.s.ws, 1));
+  EXPECT_TRUE(plotMarked(f.s.ws, 0));
+  EXPECT_EQ(markedTaxa(f.s.ws), 2);
+  EXPECT_EQ(f.s.map.measureCode, kCodeSelectiveRichness);
+  EXPECT_EQ(f.s.map.currentTaxon, 0);
+  EXPECT_EQ(f.s.ws.cells[2].count, 2);
+  EXPECT_EQ(f.s.ws.cells[3].count, 1);
+}
+
+TEST(CellList, PlotSelectedRefusesNoneOrTooManyAndKeepsTheMap) {
+  const std::pair<int, const char*> cases[] = {{0, "No items selected."}, {513, "Too many items selected."}};
+  for (auto [count, text] : cases) {
+    Fixture f;
+    CellListModel m = f.open();
+    m.selected.assign(static_cast<std::size_t>(count), 0);
+    EXPECT_EQ(plotSelectedCellTaxa(f.s, m), 0);
+    EXPECT_EQ(f.host.messageLines(), std::vector<std::string>{std::string("Plot taxa: ") + text});
+    EXPECT_EQ(f.s.map.measureCode, kCodeRichness);
+    EXPECT_EQ(f.s.ws.cells[2].count, 4);
+  }
+}
+
+TEST(CellList, PlotAllMarksTheUnrepresentedTaxaOfTheCell) {
+  Fixture f;
+  f.s.areas.cells = {40};
+  EXPECT_EQ(plotAllCellTaxa(f.s, 2), 3);  // zeta, Alpha, Gamma
+  EXPECT_FALSE(plotMarked(f.s.ws, 2));
+  EXPECT_EQ(f.s.map.currentTaxon, 3);
+  EXPECT_EQ(f.s.map.measureCode, kCodeSelectiveRichness);
+  // A cell whose taxa are all represented leaves no measure on the map.
+  EXPECT_EQ(plotAllCellTaxa(f.s, 40), 0);
+  EXPECT_EQ(f.s.map.measureCode, kCodeNone);
+  EXPECT_EQ(markedTaxa(f.s.ws), 0);
+}
+
+TEST(CellListCommand, DisplayChangesShowTheDialogAgain) {
+  Fixture f;
+  std::vector<std::string> seen;
+  int calls = 0;
+  f.host.answer = [&](const std::string& name, DialogModel& model) {
+    auto& m = dynamic_cast<CellListModel&>(model);
+    seen.push_back(name + ":" + joined(m.lines));
+    switch (calls++) {
+      case 0:
+        m.grouped = false;
+        m.action = CellListModel::Action::ToggleGrouped;
+        break;
+      case 1:
+        m.rangeSizes = true;
+        m.action = CellListModel::Action::ToggleRangeSizes;
+        break;
+      default:
+        m.action = CellListModel::Action::Close;
+    }
+    return true;
+  };
+  for (CellListOutcome o = runCellListOnce(f.s, 2, false); o.showAgain; o = runCellListOnce(f.s, 2, false)) {
+  }
+  EXPECT_EQ(seen, (std::vector<std::string>{"BIOTADLGBOX1:zeta|Alpha|beta|Gamma",
+                                             "BIOTADLGBOX2:Alpha|beta|Gamma|zeta",
+                                             "BIOTADLGBOX2:Alpha- 1|beta- 2|Gamma- 1|zeta- 2"}));
+  EXPECT_EQ(f.s.settings[kListDialogVariant], 0);
+  EXPECT_EQ(f.s.settings[kListDialogOption], 1);
+}
+
+TEST(CellListCommand, RangeSizesAreRefusedUnderTheirOwnAnalyses) {
+  Fixture f;
+  computeMeasure(f.s, kCodeRangeCentres);
+  f.host.answer = [](const std::string&, DialogModel& model) {
+    auto& m = dynamic_cast<CellListModel&>(model);
+    m.rangeSizes = true;
+    m.action = CellListModel::Action::ToggleRangeSizes;
+    return true;
+  };
+  CellListOutcome o = runCellListOnce(f.s, 2, false);
+  EXPECT_FALSE(o.showAgain);
+  EXPECT_EQ(f.s.settings[kListDialogOption], 0);
+}
+
+TEST(CellListCommand, PlotAllFromTheDialog) {
+  Fixture f;
+  f.host.answer = [](const std::string&, DialogModel& model) {
+    dynamic_cast<CellListModel&>(model).action = CellListModel::Action::PlotAll;
+    return true;
+  };
+  CellListOutcome o = runCellListOnce(f.s, 2, false);
+  EXPECT_TRUE(o.plotted);
+  EXPECT_EQ(markedTaxa(f.s.ws), 4);
+  EXPECT_EQ(f.s.map.measureCode, kCodeSelectiveRichness);
+}
+
+// The location-name file as the grid type creates it.
+std::string blankNames(int cells) {
+  std::string rec(17, ' ');
+  rec += std::string("\0<\r", 3);
+  std::string out;
+  for (int i = 0; i < cells; ++i) out += rec;
+  return out;
+}
+
+TEST(CellName, StoredNamesArePaddedOrCutToSeventeen) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"Oslo", "Oslo             "},
+      {"Twenty characters!!!", "Twenty characters"},
+      {"", "                 "},
+      {std::string("a\0b", 3), "a b              "},
+  };
+  for (const auto& [typed, stored] : cases) EXPECT_EQ(paddedLocationName(typed), stored);
+}
+
+TEST(CellName, WritesSeventeenBytesInPlace) {
+  Fixture f;
+  const fs::path loc = f.tmp.path() / "ZONARIUM.LOC";
+  const std::string before = blankNames(864);
+  test::writeFile(loc, before);
+  EXPECT_TRUE(storeCellName(f.s, 3, "Twenty characters!!!"));
+  std::string expected = before;
+  expected.replace(40, 17, "Twenty characters");
+  EXPECT_EQ(test::readFile(loc), expected);
+  EXPECT_EQ(locationName(f.s, 3), "Twenty characters");
+  EXPECT_TRUE(f.host.messages.empty());
+}
+
+TEST(CellName, AFileThatCannotTakeTheNameIsLeftAloneWithAMessage) {
+  struct Case {
+    const char* what;
+    std::function<void(const fs::path&)> make;
+  };
+  const Case cases[] = {
+      {"missing", [](const fs::path&) {}},
+      {"read-only",
+       [](const fs::path& p) {
+         test::writeFile(p, blankNames(864));
+         fs::permissions(p, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+       }},
+      {"too short", [](const fs::path& p) { test::writeFile(p, blankNames(2)); }},
+      {"a folder", [](const fs::path& p) { fs::create_directory(p); }},
+  };
+  for (const Case& c : cases) {
+    Fixture f;
+    const fs::path loc = f.tmp.path() / "ZONARIUM.LOC";
+    c.make(loc);
+    const bool existed = fs::is_regular_file(loc);
+    const std::string before = existed ? test::readFile(loc) : "";
+    EXPECT_FALSE(storeCellName(f.s, 5, "Lisbon")) << c.what;
+    EXPECT_EQ(locationName(f.s, 5), "Lisbon           ") << c.what;
+    ASSERT_EQ(f.host.messages.size(), 1u) << c.what;
+    EXPECT_EQ(f.host.messages[0].caption, "Gridcell name");
+    EXPECT_NE(f.host.messages[0].text.find("for this run only"), std::string::npos);
+    EXPECT_EQ(fs::is_regular_file(loc), existed) << c.what;
+    if (existed) {
+      EXPECT_EQ(test::readFile(loc), before) << c.what;
+    }
+  }
+}
+
+TEST(CellName, DialogFromTheListRefreshesTheCellLine) {
+  Fixture f;
+  test::writeFile(f.tmp.path() / "ZONARIUM.LOC", blankNames(864));
+  std::string shownAfterEdit;
+  f.host.answer = [&](const std::string& name, DialogModel& model) {
+    if (name == "LOCNMDLGBOX") {
+      auto& n = dynamic_cast<CellNameModel&>(model);
+      EXPECT_EQ(n.prompt, "Edit name for area 2:");
+      n.name = "Harbour";
+      return true;
+    }
+    auto& m = dynamic_cast<CellListModel&>(model);
+    m.editCellName();
+    shownAfterEdit = m.cellLine;
+    return true;
+  };
+  runCellListOnce(f.s, 2, false);
+  EXPECT_EQ(shownAfterEdit, "Area 2: Harbour          ");
+  EXPECT_EQ(test::readFile(f.tmp.path() / "ZONARIUM.LOC").substr(20, 17), "Harbour          ");
+}
+
+TEST(CellName, CancelChangesNothing) {
+  Fixture f;
+  std::memcpy(f.s.ws.cells[2].name.data(), "Old", 3);
+  f.host.answer = [](const std::string&, DialogModel& model) {
+    dynamic_cast<CellNameModel&>(model).name = "New";
+    return false;
+  };
+  editCellName(f.s, 2);
+  EXPECT_EQ(locationName(f.s, 2), "Old");
+  EXPECT_TRUE(f.host.messages.empty());
+}
+
+}  // namespace
+}  // namespace zn

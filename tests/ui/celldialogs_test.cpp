@@ -1,0 +1,134 @@
+#include "ui/celldialogs.h"
+
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTest>
+
+#include "tests/ui/screenshot.h"
+#include "ui/dialogs.h"
+
+namespace zn {
+namespace {
+
+using test::saveScreenshot;
+
+CellListModel listModel() {
+  CellListModel m;
+  m.cell = 7;
+  m.resource = "BIOTADLGBOX1";
+  m.cellLine = "Area 7: Lisbon           ";
+  m.coordinates = "37'12-43'40N    0'-10'W";
+  m.infoLines = {"choice 2 by", "greedy richness-area set for 1 rep (3 areas)", ""};
+  m.lines = {"Alpha", "(Beta)", "Gamma"};
+  m.lineTaxon = {0, 1, 2};
+  m.counts = "2(3)/5 taxa";
+  return m;
+}
+
+QString labelText(QDialog& d, const char* id) { return d.findChild<QLabel*>(id)->text(); }
+
+TEST(CellListDialogWidgets, ShowTheModelsLines) {
+  CellListModel m = listModel();
+  CellListDialog d(m, false);
+  saveScreenshot(d, "list_of_biota.png");
+  EXPECT_EQ(d.windowTitle(), "List of biota");
+  EXPECT_EQ(labelText(d, "c1013"), "Area 7: Lisbon           ");
+  EXPECT_EQ(labelText(d, "c1018"), "37'12-43'40N    0'-10'W");
+  EXPECT_EQ(labelText(d, "c1019"), "choice 2 by");
+  EXPECT_EQ(labelText(d, "c1015"), "2(3)/5 taxa");
+  ASSERT_EQ(d.list()->count(), 3);
+  EXPECT_EQ(d.list()->item(1)->text(), "(Beta)");
+  EXPECT_TRUE(d.grouped()->isChecked());
+  EXPECT_FALSE(d.rangeSizes()->isChecked());
+}
+
+TEST(CellListDialogWidgets, ButtonsCloseWithTheirAction) {
+  {
+    CellListModel m = listModel();
+    CellListDialog d(m, false);
+    d.list()->item(0)->setSelected(true);
+    d.list()->item(2)->setSelected(true);
+    d.plotSelected()->click();
+    EXPECT_EQ(m.action, CellListModel::Action::PlotSelected);
+    EXPECT_EQ(m.selected, (std::vector<int>{0, 2}));
+    EXPECT_EQ(d.result(), QDialog::Accepted);
+  }
+  {
+    CellListModel m = listModel();
+    CellListDialog d(m, false);
+    d.plotAll()->click();
+    EXPECT_EQ(m.action, CellListModel::Action::PlotAll);
+  }
+  {
+    CellListModel m = listModel();
+    CellListDialog d(m, false);
+    d.grouped()->click();
+    EXPECT_EQ(m.action, CellListModel::Action::ToggleGrouped);
+    EXPECT_FALSE(m.grouped);
+  }
+  {
+    CellListModel m = listModel();
+    m.rangeSizesLocked = true;
+    CellListDialog d(m, false);
+    d.rangeSizes()->click();
+    EXPECT_FALSE(d.rangeSizes()->isChecked());
+    EXPECT_EQ(m.action, CellListModel::Action::Close);
+    EXPECT_FALSE(m.rangeSizes);
+  }
+}
+
+TEST(CellListDialogWidgets, EditNameRefreshesTheCellLine) {
+  CellListModel m = listModel();
+  int edits = 0;
+  m.editCellName = [&] {
+    ++edits;
+    m.cellLine = "Area 7: Porto            ";
+  };
+  CellListDialog d(m, true);
+  d.editName()->click();
+  EXPECT_EQ(edits, 1);
+  EXPECT_EQ(d.cellLine()->text(), "Area 7: Porto            ");
+}
+
+TEST(CellNameDialogWidgets, EscapeKeepsTheNameCancelDoesNot) {
+  CellNameModel m;
+  m.prompt = "Edit name for area 7:";
+  m.name = "Lisbon";
+  {
+    CellNameDialog d(m);
+    saveScreenshot(d, "gridcell_name.png");
+    EXPECT_EQ(d.name()->maxLength(), 17);
+    d.name()->setText("Porto");
+    d.reject();  // what Escape does
+    EXPECT_EQ(d.result(), QDialog::Accepted);
+    EXPECT_EQ(m.name, "Porto");
+  }
+  {
+    CellNameDialog d(m);
+    d.name()->setText("Faro");
+    d.cancelButton()->click();
+    EXPECT_EQ(d.result(), QDialog::Rejected);
+    EXPECT_EQ(m.name, "Porto");
+  }
+}
+
+TEST(CellDialogsByName, KnownNamesAndWrongModels) {
+  for (const char* name : {"BIOTADLGBOX1", "biotadlgbox2", "BIOTADLGBOX1VGA", "BIOTADLGBOX2VGA", "LOCNMDLGBOX"}) {
+    EXPECT_TRUE(isCellDialog(name)) << name;
+    EXPECT_TRUE(isUiDialog(name)) << name;
+  }
+  EXPECT_FALSE(isCellDialog("BIOTADLGBOX3"));
+  CellNameModel wrong;
+  EXPECT_FALSE(runCellDialog("BIOTADLGBOX1", wrong, nullptr));
+  CellListModel alsoWrong;
+  EXPECT_FALSE(runUiDialog("LOCNMDLGBOX", alsoWrong, nullptr));
+}
+
+}  // namespace
+}  // namespace zn
