@@ -1,0 +1,72 @@
+// The area-selection commands through the dispatcher, on the shipped
+// carnivore sample.
+#include "shell/analysis_commands.h"
+
+#include <gtest/gtest.h>
+
+#include "measures/scores.h"
+#include "shell/celllist.h"
+#include "shell/dispatch.h"
+#include "store/text.h"
+#include "tests/shell/shell_fixture.h"
+
+namespace zn {
+namespace {
+
+struct AnalysisCommands : test::ShellFixture {
+  void SetUp() override {
+    ASSERT_TRUE(start());
+    connectAnalysisCommands(*shell);
+    open("equal/carnivora.dat");
+    ASSERT_TRUE(session->ws.datafile.opened);
+  }
+};
+
+TEST_F(AnalysisCommands, GreedySetGrowsTheSetAndTitlesTheMap) {
+  shell->dispatch(2810);
+  const AreaSet& a = session->areas;
+  ASSERT_FALSE(a.empty());
+  EXPECT_EQ(session->map.measureCode, kCodeGreedy);
+  EXPECT_EQ(session->map.title, strprintf("greedy richness-area set for 1 rep (%d areas)", a.count()));
+  // The first area scores highest and the scores count down.
+  EXPECT_EQ(session->ws.cells[static_cast<std::size_t>(a.cells.front())].score, a.count());
+  EXPECT_EQ(session->ws.cells[static_cast<std::size_t>(a.cells.back())].score, 1.0);
+  EXPECT_GT(shell->display.classes.scoredCells, 0);
+  EXPECT_EQ(host.busyDepth, 0);
+}
+
+TEST_F(AnalysisCommands, HotspotsAskForTheNumberAndCancelChangesNothing) {
+  session->settings[kAreasToAdd] = 5;
+  host.dialogAnswers = {false, true};
+  shell->dispatch(2800);
+  EXPECT_TRUE(session->areas.empty());
+  EXPECT_EQ(session->map.measureCode, kCodeRichness);
+  shell->dispatch(2800);
+  EXPECT_EQ(session->areas.count(), 5);
+  EXPECT_EQ(session->map.measureCode, kCodeHotspots);
+  EXPECT_EQ(host.dialogs, (std::vector<std::string>{"SELECNUMDLGBOX1", "SELECNUMDLGBOX1"}));
+  EXPECT_EQ(session->map.title.rfind("top ", 0), 0u) << session->map.title;
+}
+
+TEST_F(AnalysisCommands, IrreplaceabilityMeasuresAndTheFlexibleMapRefusal) {
+  shell->dispatch(40008);
+  EXPECT_EQ(session->map.measureCode, kCodeEmrIrreplaceability);
+  EXPECT_EQ(session->map.title, "EMR irreplaceability");
+  shell->dispatch(40010);
+  EXPECT_EQ(session->map.measureCode, kCodeMaxRarity);
+  EXPECT_EQ(session->map.title, "max rarity");
+  shell->dispatch(2830);
+  EXPECT_EQ(host.messageLines(), std::vector<std::string>{"Map fully flexible areas: No areas have been selected yet."});
+  EXPECT_EQ(session->map.measureCode, kCodeMaxRarity);
+}
+
+TEST_F(AnalysisCommands, TheCellListOpensForACellAndCloses) {
+  showCellList(*shell, 100);
+  EXPECT_EQ(host.dialogs, std::vector<std::string>{"BIOTADLGBOX1"});
+  showCellList(*shell, 0);
+  showCellList(*shell, 9999);
+  EXPECT_EQ(host.dialogs.size(), 1u);
+}
+
+}  // namespace
+}  // namespace zn
