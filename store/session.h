@@ -11,6 +11,7 @@
 #include "store/gridtypes.h"
 #include "store/host.h"
 #include "store/maprecord.h"
+#include "store/overlaystate.h"
 #include "store/random.h"
 #include "store/preselection.h"
 #include "store/settings.h"
@@ -41,6 +42,7 @@ struct Session {
   Random rng;  // seeded by the analyses that choose at random
   MapRecord map;
   MapRecord backgroundMap;
+  OverlayState overlay;  // pair, three-axis buffer and import offsets
   PreselectionState preselection;  // the "Data preselection" dialog's model
   EditorState editor;              // the data editor's model and its run-wide counter
   GridTypes gridTypes;
