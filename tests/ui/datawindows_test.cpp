@@ -1,0 +1,114 @@
+// The two modeless data windows driven through their widgets on a session
+// with a datafile open: what a click on a button does to the cards, the
+// preselection and the map, and that a change from the map reaches the list.
+#include "ui/datawindows.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTest>
+
+#include "shell/data_commands.h"
+#include "shell/dispatch.h"
+#include "tests/store/data_fixture.h"
+#include "tests/ui/screenshot.h"
+
+namespace zn {
+namespace {
+
+using test::saveScreenshot;
+
+QPushButton* buttonLabelled(QWidget& w, const QString& label) {
+  for (QPushButton* b : w.findChildren<QPushButton*>())
+    if (b->text() == label) return b;
+  ADD_FAILURE() << "no button " << label.toStdString();
+  return nullptr;
+}
+
+class DataWindowsTest : public test::DataSession {
+ protected:
+  std::unique_ptr<Shell> shell;
+  void SetUp() override {
+    test::DataSession::SetUp();
+    shell = std::make_unique<Shell>(s, host);
+    connectDataCommands(*shell);
+    open(test::fiveTaxa());
+  }
+};
+
+TEST_F(DataWindowsTest, PreselectionExcludesTheSelectedTaxaAndTheClickedCell) {
+  shell->dispatch(1500);
+  ASSERT_TRUE(shell->flags.preselectionDialogOpen);
+  DataWindows windows(*shell, nullptr);
+  ASSERT_TRUE(windows.open("DoptDlgBox"));
+  PreselectionWindow& w = *windows.preselection();
+  saveScreenshot(w, "data_preselection.png");
+  EXPECT_EQ(w.windowTitle(), "Data preselection");
+  ASSERT_EQ(w.taxonList()->count(), 5);
+  EXPECT_EQ(w.taxonList()->item(3)->text(), "Delta");
+
+  // A right double-click on the map reaches the window's area list.
+  preselectionMapClick(*shell, 40);
+  ASSERT_EQ(w.areaList()->count(), 1);
+
+  w.taxonList()->item(3)->setSelected(true);  // Delta
+  QPushButton* ok = buttonLabelled(w, "OK");
+  ASSERT_NE(ok, nullptr);
+  ok->click();
+  EXPECT_FALSE(shell->flags.preselectionDialogOpen);
+  EXPECT_EQ(s.ws.counters.taxaWithRecords, 4) << "Delta is excluded";
+  EXPECT_EQ(s.ws.cells[40].score, 0.0) << "the clicked cell is excluded";
+  EXPECT_EQ(s.ws.cells[50].score, 1.0) << "only Epsilon is left in cell 50";
+}
+
+TEST_F(DataWindowsTest, PreselectionGroupCodeTypedAndMinimumLevelReachTheModel) {
+  shell->dispatch(1500);
+  DataWindows windows(*shell, nullptr);
+  ASSERT_TRUE(windows.open("DoptDlgBox"));
+  PreselectionWindow& w = *windows.preselection();
+  w.groupCode()->setText("12");
+  Q_EMIT w.groupCode()->textEdited("12");
+  w.minimumLevel()->setValue(2);
+  EXPECT_EQ(s.preselection.dialog.groupCode, "12");
+  EXPECT_EQ(s.preselection.dialog.minimumLevel, 2);
+  // Escape is OK: the group code 12 and level 2 leave Beta (12 at 3 in cell 42).
+  QTest::keyClick(&w, Qt::Key_Escape);
+  EXPECT_FALSE(shell->flags.preselectionDialogOpen);
+  EXPECT_EQ(s.ws.cells[42].score, 1.0);
+  EXPECT_EQ(s.ws.cells[41].score, 0.0) << "Beta's level 1 record is below the minimum";
+}
+
+TEST_F(DataWindowsTest, EditorWritesATypedNameAndFollowsMapClicks) {
+  shell->dispatch(1400);
+  ASSERT_TRUE(shell->flags.mapEditing);
+  DataWindows windows(*shell, nullptr);
+  ASSERT_TRUE(windows.open("EditDlgBox"));
+  EditorWindow& w = *windows.editor();
+  saveScreenshot(w, "data_editor.png");
+  EXPECT_EQ(w.windowTitle(), "ZONARIUM data editor");
+  ASSERT_EQ(w.list()->count(), 5);
+
+  w.list()->setCurrentRow(1);  // Beta
+  EXPECT_EQ(w.name()->text(), "Beta");
+  w.name()->setText("Betula");
+  Q_EMIT w.name()->textEdited("Betula");
+  QPushButton* write = buttonLabelled(w, "Write");
+  ASSERT_NE(write, nullptr);
+  write->click();
+  EXPECT_EQ(s.ws.cards.name(1), "Betula");
+
+  // A left click on the map raises Beta's level in an empty cell; the
+  // status line of the window says so.
+  const int before = s.ws.cards.level(1, 60);
+  editorMapClick(*shell, 60, true);
+  EXPECT_NE(s.ws.cards.level(1, 60), before);
+  EXPECT_FALSE(w.clickText()->text().isEmpty());
+}
+
+}  // namespace
+}  // namespace zn
