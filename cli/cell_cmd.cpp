@@ -1,10 +1,13 @@
-// zonarium cell DATAFILE N [measure options]: the lines the "List of biota"
-// dialog shows for cell N with the measure on the map (richness unless
-// --measure names another).
+// zonarium cell DATAFILE N [measure options] [--after KIND [select options]]:
+// the lines the "List of biota" dialog shows for cell N with the measure on
+// the map (richness unless --measure names another), or after the area-
+// selection analysis KIND, whose marks the listing then carries.
 #include <charconv>
 
 #include "cli/cell_cmd.h"
 #include "cli/measure_options.h"
+#include "cli/select_cmd.h"
+#include "selection/areaset.h"
 #include "shell/celllist.h"
 
 namespace zn {
@@ -22,7 +25,7 @@ SetKey onOffKey(std::string name, int slot) {
 }  // namespace
 
 std::vector<SetKey> cellSetKeys() {
-  std::vector<SetKey> keys = measureSetKeys();
+  std::vector<SetKey> keys = selectSetKeys();
   keys.push_back(onOffKey("grouped", kListDialogVariant));
   keys.push_back(onOffKey("range-sizes", kListDialogOption));
   return keys;
@@ -30,9 +33,11 @@ std::vector<SetKey> cellSetKeys() {
 
 std::string formatCellList(const CellListModel& m) {
   std::string out = m.cellLine + "\n";
-  if (!m.coordinates.empty()) out += m.coordinates + "\n";
+  // The coordinates field holds the coordinates only when the map shows no
+  // analysis; otherwise it holds the fourth analysis line.
   for (const auto& l : m.infoLines)
     if (!l.empty()) out += l + "\n";
+  if (!m.coordinates.empty()) out += m.coordinates + "\n";
   for (const auto& l : m.lines) out += "  " + l + "\n";
   out += m.counts + "\n";
   return out;
@@ -53,16 +58,54 @@ int cmdCell(CliContext& ctx, const std::vector<std::string>& args) {
   MeasureOptions opts;
   std::vector<std::string> rest;
   if (int rc = parseMeasureOptions(ctx, args, opts, rest, keys); rc != 0) return rc;
-  if (rest.size() != 2 || (!rest[0].empty() && rest[0][0] == '-') || (!rest[1].empty() && rest[1][0] == '-')) {
+  SelectOptions after;
+  if (int rc = takeSelectOptions(ctx, rest, after); rc != 0) return rc;
+  std::vector<std::string> positional;
+  for (std::size_t i = 0; i < rest.size(); ++i) {
+    if (rest[i] != "--after") {
+      positional.push_back(rest[i]);
+      continue;
+    }
+    if (i + 1 >= rest.size()) {
+      ctx.err << "zonarium: --after needs a KIND\n";
+      return 2;
+    }
+    after.kind = rest[++i];
+    if (int rc = checkSelectKind(ctx, after.kind); rc != 0) return rc;
+  }
+  if (positional.size() != 2 || (!positional[0].empty() && positional[0][0] == '-') ||
+      (!positional[1].empty() && positional[1][0] == '-')) {
     ctx.err << "zonarium: cell takes DATAFILE N and the measure options\n";
+    return 2;
+  }
+  const bool analysis = !after.kind.empty();
+  if (analysis && (!opts.measure.empty() || !opts.taxa.empty() || opts.meanPasses || opts.smoothPasses)) {
+    ctx.err << "zonarium: cell takes either --after KIND or --measure, --taxa, --mean and --smooth\n";
+    return 2;
+  }
+  const bool selectOptions = after.areasToAdd || after.budget || after.costs || after.threats || after.seed ||
+                             after.results || after.areasOut;
+  if (!analysis && selectOptions) {
+    ctx.err << "zonarium: the select options of cell need --after KIND\n";
     return 2;
   }
   if (opts.measure.empty()) opts.measure = "richness";
   auto s = startCliSession(ctx);
   if (!s) return 1;
-  if (int rc = prepareMeasure(ctx, *s, opts, rest[0], keys); rc != 0) return rc;
-  const int n = parseCellNumber(ctx, *s, rest[1]);
+  if (int rc = prepareMeasure(ctx, *s, opts, positional[0], keys); rc != 0) return rc;
+  const int n = parseCellNumber(ctx, *s, positional[1]);
   if (n == 0) return 2;
+  if (analysis) {
+    SelectRun run;
+    if (int rc = runSelectAnalysis(ctx, *s, after, run); rc != 0) return rc;
+    // The report goes where it was asked for; standard output holds the list.
+    if (after.results && !run.results.empty())
+      if (int rc = writeSelectResults(ctx, after, run.results); rc != 0) return rc;
+    if (after.areasOut && !saveSeedFile(s->areas, *after.areasOut)) {
+      ctx.err << "zonarium: cannot write " << after.areasOut->string() << "\n";
+      return 1;
+    }
+  }
   ctx.out << formatCellList(openCellList(*s, n, false));
   return 0;
 }

@@ -10,11 +10,13 @@
 
 namespace zn {
 
-// The measure keys and "grouped" and "range-sizes" (0 or 1).
+// The keys of select (the measure keys among them) and "grouped" and
+// "range-sizes" (0 or 1).
 std::vector<SetKey> cellSetKeys();
 
-// Cell line, coordinates and analysis lines when present, the list lines
-// indented by two blanks, then the counts line.
+// Cell line, analysis lines (the fourth from the coordinates field) or the
+// coordinates when present, the list lines indented by two blanks, then the
+// counts line.
 std::string formatCellList(const CellListModel& m);
 
 // The cell number 1 … cells of text, or 0 after a message.

@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "cli/cli.h"
+#include "cli/preselect_option.h"
 #include "store/datafile.h"
 #include "store/files.h"
 #include "store/text.h"
@@ -73,14 +74,18 @@ std::string formatInfo(const Session& s) {
   return out;
 }
 
-int cmdInfo(CliContext& ctx, const std::vector<std::string>& args) {
-  if (args.size() != 1) {
-    ctx.err << "zonarium: info takes one DATAFILE\n";
+int cmdInfo(CliContext& ctx, const std::vector<std::string>& argsIn) {
+  std::vector<std::string> args = argsIn;
+  std::optional<fs::path> preselect;
+  if (int rc = takePreselectOption(ctx, args, preselect); rc != 0) return rc;
+  if (args.size() != 1 || (!args[0].empty() && args[0][0] == '-')) {
+    ctx.err << "zonarium: info takes one DATAFILE and --preselect FILE.pre\n";
     return 2;
   }
   auto s = startCliSession(ctx);
   if (!s) return 1;
   if (!openCliDatafile(ctx, *s, args[0])) return 1;
+  if (preselect && !applyPreselectionFile(ctx, *s, *preselect)) return 1;
   ctx.out << formatInfo(*s);
   return 0;
 }

@@ -1,5 +1,7 @@
 #include "cli/measure_options.h"
 
+#include "cli/preselect_option.h"
+
 #include <algorithm>
 #include <charconv>
 
@@ -164,8 +166,10 @@ std::vector<SetKey> measureSetKeys() {
   return keys;
 }
 
-int parseMeasureOptions(CliContext& ctx, const std::vector<std::string>& args, MeasureOptions& opts,
+int parseMeasureOptions(CliContext& ctx, const std::vector<std::string>& argsIn, MeasureOptions& opts,
                         std::vector<std::string>& rest, const std::vector<SetKey>& keys) {
+  std::vector<std::string> args = argsIn;
+  if (int rc = takePreselectOption(ctx, args, opts.preselect); rc != 0) return rc;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
     const bool takesValue = a == "--measure" || a == "--areas" || a == "--set" || a == "--taxa" ||
@@ -223,6 +227,7 @@ int prepareMeasure(CliContext& ctx, Session& s, const MeasureOptions& opts, cons
   }
   if (!openCliDatafile(ctx, s, datafile)) return 1;
   applyRecompute(s, Recompute::DatafileOpened);
+  if (opts.preselect && !applyPreselectionFile(ctx, s, *opts.preselect)) return 1;
 
   bool preselection = false;
   for (const auto& [key, value] : opts.sets) {

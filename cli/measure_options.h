@@ -44,20 +44,22 @@ std::vector<SetKey> measureSetKeys();
 struct MeasureOptions {
   std::string measure;  // from --measure NAME (measure takes it as a positional)
   std::optional<std::filesystem::path> areas;
+  std::optional<std::filesystem::path> preselect;  // --preselect FILE.pre
   std::vector<std::pair<std::string, std::string>> sets;  // in the order given
   std::vector<std::string> taxa;
   int meanPasses = 0;
   int smoothPasses = 0;
 };
 
-// Takes --measure, --areas, --set, --taxa, --mean and --smooth out of args;
+// Takes --measure, --areas, --preselect, --set, --taxa, --mean and --smooth out of args;
 // everything else goes to rest in order. Returns 0, or 2 after a message on
 // ctx.err for an unknown key or an invalid value.
 int parseMeasureOptions(CliContext& ctx, const std::vector<std::string>& args, MeasureOptions& opts,
                         std::vector<std::string>& rest, const std::vector<SetKey>& keys);
 
 // Opens the datafile as "Open datafile" does (richness on the map), applies
-// the settings and the preselection, loads the area set, then runs the
+// the preselection file, then the settings (a group code or excluded level
+// given with --set overrides the file's), loads the area set, then runs the
 // measure's menu command, the mean passes and the smoothing passes, each
 // followed by the title builder. Returns 0, 1 when the datafile or the area
 // file cannot be used, or 2 for a request the data refuse.

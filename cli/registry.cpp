@@ -8,11 +8,11 @@ namespace zn {
 
 const std::vector<Subcommand>& subcommands() {
   static const std::vector<Subcommand> list{
-      {"info", "info DATAFILE", cmdInfo},
-      {"measure", "measure NAME DATAFILE [--areas FILE.sed] [--set KEY=VALUE]... [--taxa NAME]... [--mean N] [--smooth N]", cmdMeasure},
-      {"cell", "cell DATAFILE N [measure options] [--set grouped=0|1] [--set range-sizes=0|1]", cmdCell},
-      {"select", "select KIND DATAFILE [--areas FILE.sed] [--set KEY=VALUE]... [--areas-to-add N] [--budget B] [--costs FILE.scr] [--threats FILE.scr] [--random-seed S] [--results FILE] [--areas-out FILE.sed]", cmdSelect},
-      {"render", "render DATAFILE --measure NAME [measure options] [--options FILE.OPP] [--size WxH] --out FILE.png|.bmp|.pdf", cmdRender},
+      {"info", "info DATAFILE [--preselect FILE.pre]", cmdInfo},
+      {"measure", "measure NAME DATAFILE [--areas FILE.sed] [--preselect FILE.pre] [--set KEY=VALUE]... [--taxa NAME]... [--mean N] [--smooth N]", cmdMeasure},
+      {"cell", "cell DATAFILE N [measure options] [--set grouped=0|1] [--set range-sizes=0|1] [--after KIND [select options]]", cmdCell},
+      {"select", "select KIND DATAFILE [--areas FILE.sed] [--preselect FILE.pre] [--set KEY=VALUE]... [--areas-to-add N] [--budget B] [--costs FILE.scr] [--threats FILE.scr] [--random-seed S] [--results FILE] [--areas-out FILE.sed]", cmdSelect},
+      {"render", "render DATAFILE --measure NAME [measure options] [--preselect FILE.pre] [--options FILE.OPP] [--size WxH] --out FILE.png|.bmp|.pdf", cmdRender},
   };
   return list;
 }

@@ -1,5 +1,6 @@
 // zonarium select KIND DATAFILE [options]: a priority-area analysis of the
-// Area selection menu and its RESULTS report.
+// Area selection menu and its RESULTS report, or the scores of the analyses
+// that map cells rather than report on a set.
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -9,8 +10,13 @@
 #include "cli/measure_options.h"
 #include "interchange/scr.h"
 #include "measures/scores.h"
+#include "measures/titles.h"
 #include "selection/areaset.h"
 #include "selection/commands.h"
+#include "selection/flexibility.h"
+#include "selection/greedy.h"
+#include "selection/hotspots.h"
+#include "selection/irreplaceability.h"
 #include "selection/nearminimum.h"
 #include "selection/randomsets.h"
 #include "selection/values.h"
@@ -20,8 +26,6 @@
 namespace zn {
 
 namespace {
-
-constexpr const char* kKinds = "near-minimum, coverage, reorder-richness, reorder-threat, random, report";
 
 template <class T>
 std::optional<T> parseNumber(const std::string& v) {
@@ -50,6 +54,38 @@ SetKey wordsKey(std::string name, std::vector<std::pair<std::string, std::vector
 SetKey yesNoKey(std::string name, int slot) {
   return wordsKey(std::move(name), {{"0", {{slot, 0}}}, {"1", {{slot, 1}}}});
 }
+
+
+int refuse(CliContext& ctx, const std::string& text) {
+  ctx.err << "zonarium: " << text << "\n";
+  return 2;
+}
+
+std::string listedKinds() {
+  std::string out;
+  for (const auto& k : selectKinds()) out += (out.empty() ? "" : ", ") + k;
+  return out;
+}
+
+bool reordersTheSet(const std::string& kind) {
+  return kind == "near-minimum" || kind == "coverage" || kind == "flexible";
+}
+
+// Reads a value column into the cost or threat field; false after a message.
+bool loadValues(CliContext& ctx, Session& s, const std::filesystem::path& file, ValueKind kind, bool& present) {
+  ScoresRead r = readScoresFile(file.string(), s.ws);
+  if (!r.column) {
+    s.host.messageBox(r.error, "Import scores", Icon::Exclamation, Buttons::Ok);
+    return false;
+  }
+  present = applyAreaValues(s, kind, r.column->values);
+  if (!present)
+    ctx.err << "zonarium: " << file.string() << " gives no " << (kind == ValueKind::Cost ? "cost" : "threat")
+            << " value for every occupied cell; they are not used\n";
+  return true;
+}
+
+}  // namespace
 
 std::vector<SetKey> selectSetKeys() {
   std::vector<SetKey> keys = measureSetKeys();
@@ -86,37 +122,46 @@ std::vector<SetKey> selectSetKeys() {
   keys.push_back(wordsKey("hotspot-kind", {{"0", {{kHotspotKind, 0}}}, {"1", {{kHotspotKind, 1}}},
                                            {"2", {{kHotspotKind, 2}}}, {"3", {{kHotspotKind, 3}}},
                                            {"4", {{kHotspotKind, 4}}}}));
+  keys.push_back(wordsKey("greedy-by", {{"richness", {{kGreedyByRarity, 0}}}, {"rarity", {{kGreedyByRarity, 1}}}}));
+  keys.push_back(SetKey{"greedy-goal", "a whole number from 1 to 99",
+                        [](const std::string& v) {
+                          auto g = parseNumber<int>(v);
+                          return g && *g >= 1 && *g <= 99;
+                        },
+                        [](CliContext&, Session& s, const std::string& v) {
+                          s.settings[kGreedyGoal] = *parseNumber<int>(v);
+                          return true;
+                        }});
+  keys.push_back(yesNoKey("greedy-reject-redundant", kGreedyRejectRedundant));
+  keys.push_back(yesNoKey("greedy-include-seeds", kGreedyIncludeSeeds));
   return keys;
 }
 
-struct SelectOptions {
-  std::string kind;
-  std::filesystem::path datafile;
-  std::optional<int> areasToAdd;
-  std::optional<double> budget;
-  std::optional<std::filesystem::path> costs, threats, results, areasOut;
-  std::optional<std::uint32_t> seed;
-};
-
-int refuse(CliContext& ctx, const std::string& text) {
-  ctx.err << "zonarium: " << text << "\n";
-  return 2;
+const std::vector<std::string>& selectKinds() {
+  static const std::vector<std::string> kinds{"near-minimum", "coverage", "greedy", "hotspots", "flexible",
+                                              "emr", "max-rarity", "reorder-richness", "reorder-threat",
+                                              "random", "report"};
+  return kinds;
 }
 
-// Takes the options of select out of `rest`; the two positionals remain.
-int parseSelectOptions(CliContext& ctx, const std::vector<std::string>& rest, SelectOptions& o) {
-  std::vector<std::string> positional;
-  for (std::size_t i = 0; i < rest.size(); ++i) {
-    const std::string& a = rest[i];
+int checkSelectKind(CliContext& ctx, const std::string& kind) {
+  const auto& kinds = selectKinds();
+  if (std::find(kinds.begin(), kinds.end(), kind) != kinds.end()) return 0;
+  return refuse(ctx, "unknown kind " + kind + "; valid kinds: " + listedKinds());
+}
+
+int takeSelectOptions(CliContext& ctx, std::vector<std::string>& args, SelectOptions& o) {
+  std::vector<std::string> rest;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
     const bool takesValue = a == "--areas-to-add" || a == "--budget" || a == "--costs" || a == "--threats" ||
                             a == "--random-seed" || a == "--results" || a == "--areas-out";
     if (!takesValue) {
-      if (!a.empty() && a[0] == '-') return refuse(ctx, "unknown option " + a + " for select");
-      positional.push_back(a);
+      rest.push_back(a);
       continue;
     }
-    if (i + 1 >= rest.size()) return refuse(ctx, a + " needs a value");
-    const std::string& v = rest[++i];
+    if (i + 1 >= args.size()) return refuse(ctx, a + " needs a value");
+    const std::string& v = args[++i];
     if (a == "--areas-to-add") {
       auto n = parseNumber<int>(v);
       if (!n || *n < 1 || *n > kAreaCapacity) return refuse(ctx, "--areas-to-add takes a whole number from 1 to 1100");
@@ -139,30 +184,11 @@ int parseSelectOptions(CliContext& ctx, const std::vector<std::string>& rest, Se
       o.areasOut = v;
     }
   }
-  if (positional.size() != 2) return refuse(ctx, "select takes KIND DATAFILE and the select options");
-  o.kind = positional[0];
-  o.datafile = positional[1];
-  const std::string kinds = kKinds;
-  if ((", " + kinds + ",").find(", " + o.kind + ",") == std::string::npos)
-    return refuse(ctx, "unknown kind " + o.kind + "; valid kinds: " + kinds);
+  args = std::move(rest);
   return 0;
 }
 
-// Reads a value column into the cost or threat field; false after a message.
-bool loadValues(CliContext& ctx, Session& s, const std::filesystem::path& file, ValueKind kind, bool& present) {
-  ScoresRead r = readScoresFile(file.string(), s.ws);
-  if (!r.column) {
-    s.host.messageBox(r.error, "Import scores", Icon::Exclamation, Buttons::Ok);
-    return false;
-  }
-  present = applyAreaValues(s, kind, r.column->values);
-  if (!present)
-    ctx.err << "zonarium: " << file.string() << " gives no " << (kind == ValueKind::Cost ? "cost" : "threat")
-            << " value for every occupied cell; they are not used\n";
-  return true;
-}
-
-int writeOutput(CliContext& ctx, const SelectOptions& o, const std::string& text) {
+int writeSelectResults(CliContext& ctx, const SelectOptions& o, const std::string& text) {
   if (!o.results) {
     ctx.out << text;
     return 0;
@@ -174,24 +200,7 @@ int writeOutput(CliContext& ctx, const SelectOptions& o, const std::string& text
   return 0;
 }
 
-}  // namespace
-
-int cmdSelect(CliContext& ctx, const std::vector<std::string>& args) {
-  const std::vector<SetKey> keys = selectSetKeys();
-  MeasureOptions mopts;
-  std::vector<std::string> rest;
-  if (int rc = parseMeasureOptions(ctx, args, mopts, rest, keys); rc != 0) return rc;
-  if (!mopts.measure.empty() || !mopts.taxa.empty() || mopts.meanPasses || mopts.smoothPasses)
-    return refuse(ctx, "select takes no --measure, --taxa, --mean or --smooth");
-  SelectOptions o;
-  if (int rc = parseSelectOptions(ctx, rest, o); rc != 0) return rc;
-
-  auto session = startCliSession(ctx);
-  if (!session) return 1;
-  Session& s = *session;
-  mopts.measure = "richness";  // the map after opening a datafile
-  if (int rc = prepareMeasure(ctx, s, mopts, o.datafile, keys); rc != 0) return rc;
-
+int runSelectAnalysis(CliContext& ctx, Session& s, const SelectOptions& o, SelectRun& run) {
   bool threatPresent = false;
   if (o.costs) {
     bool present = false;
@@ -204,10 +213,16 @@ int cmdSelect(CliContext& ctx, const std::vector<std::string>& args) {
     ctx.err << "zonarium: optimise-cost needs --costs with a cost for every occupied cell; it is switched off\n";
     s.settings[kOptimiseByCost] = 0;
   }
-  if (s.settings[kReordering] == 4 && !threatPresent && o.kind != "reorder-threat") {
+  if (s.settings[kReordering] == 4 && !threatPresent && reordersTheSet(o.kind)) {
     s.host.messageBox("No threat variable has been loaded.", "Re-order areas by threat", Icon::None, Buttons::Ok);
     return 2;
   }
+  // The fully flexible map exists only for a set re-ordered by richness or
+  // rarity for one representation; anything else would leave the near-
+  // minimum scores on the map under the wrong name.
+  if (o.kind == "flexible" &&
+      (s.settings[kNearMinimumGoal] != 1 || (s.settings[kReordering] != 1 && s.settings[kReordering] != 2)))
+    return refuse(ctx, "flexible needs goal 1 and re-ordering by richness or rarity (--set reorder=richness)");
 
   SelectionEnv env;
   env.threatPresent = threatPresent;
@@ -215,14 +230,34 @@ int cmdSelect(CliContext& ctx, const std::vector<std::string>& args) {
   AnalysisOutcome a;
   const int room = kAreaCapacity - s.areas.count();
   int areas = o.areasToAdd.value_or(s.settings[kAreasToAdd]);
-  if (o.kind == "coverage" || o.kind == "random") {
+  if (o.kind == "coverage" || o.kind == "random" || o.kind == "hotspots") {
     if (room <= 0) return refuse(ctx, "the area set is full (1100 areas)");
     if (areas > room) ctx.err << strprintf("zonarium: areas to add lowered to %d\n", room);
     areas = std::clamp(areas, 1, room);
     s.settings[kAreasToAdd] = areas;
   }
-  if (o.kind == "near-minimum") {
+  int candidates = 0;
+  if (o.kind == "coverage" || o.kind == "random" || o.kind == "hotspots") {
+    // As their menu commands do before asking for the number: the titles
+    // give the areas as a share of the candidate cells.
+    occupancyPass(s.ws, s.settings[kExcludedLevel], s.areas);
+    candidates = countCandidateCells(s);
+  }
+  if (o.kind == "coverage" && s.settings[kOptimiseByCost] == 0) {
+    if (candidates == 0) {
+      ctx.err << "zonarium: no candidate cells: every taxon is represented in the area set\n";
+      return 1;
+    }
+    if (areas > candidates)
+      ctx.err << strprintf("zonarium: only %d candidate cells: the set grows by at most %d areas\n", candidates,
+                           candidates);
+  }
+  if (o.kind == "near-minimum" || o.kind == "flexible") {
     a = runNearMinimumSet(s, env);
+    if (o.kind == "flexible" && a.ran && !runMapFullyFlexible(s)) {
+      ctx.err << "zonarium: no fully flexible areas: the near-minimum set is empty\n";
+      return 1;
+    }
   } else if (o.kind == "coverage") {
     const bool byBudget = s.settings[kOptimiseByCost] != 0;
     double budget = 0.0;
@@ -234,6 +269,26 @@ int cmdSelect(CliContext& ctx, const std::vector<std::string>& args) {
       s.settings.setBudget(budget);
     }
     a = runNearMaximumCoverage(s, byBudget, areas, budget, env);
+  } else if (o.kind == "greedy") {
+    GreedyResult g = runGreedySet(s);
+    a.ran = s.ws.datafile.opened;
+    a.results = std::move(g.results);
+  } else if (o.kind == "hotspots") {
+    HotspotResult h = runHotspots(s, areas);
+    if (!h.selected) {
+      ctx.err << "zonarium: fewer than 3 cells score above 0 by the hotspot measure: no hotspots are selected\n";
+      return 1;
+    }
+    if (h.added < areas)
+      ctx.err << strprintf("zonarium: only %d cells score above 0: %d hotspots are selected\n", h.added, h.added);
+    a.ran = true;
+    a.results = std::move(h.results);
+  } else if (o.kind == "emr" || o.kind == "max-rarity") {
+    const IrreplaceabilityResult r =
+        o.kind == "emr" ? computeEmrIrreplaceability(s) : computeMaxRarity(s);
+    a.ran = s.ws.datafile.opened;
+    if (r.taxaCounted == 0) ctx.err << "zonarium: every taxon is represented in the area set: no cell scores\n";
+    run.scoreMap = true;
   } else if (o.kind == "reorder-richness") {
     a = reorderSetByRichness(s, 0.0f);
   } else if (o.kind == "reorder-threat") {
@@ -250,8 +305,42 @@ int cmdSelect(CliContext& ctx, const std::vector<std::string>& args) {
     a.results = r.results;
   }
   if (!a.ran) return 1;
+  run.scoreMap = run.scoreMap || o.kind == "flexible";
   if (a.capacityReached) ctx.err << "zonarium: the area set reached 1100 areas before every taxon met the goal\n";
-  if (int rc = writeOutput(ctx, o, a.results); rc != 0) return rc;
+  buildTitle(s);
+  run.results = std::move(a.results);
+  return 0;
+}
+
+int cmdSelect(CliContext& ctx, const std::vector<std::string>& args) {
+  const std::vector<SetKey> keys = selectSetKeys();
+  MeasureOptions mopts;
+  std::vector<std::string> rest;
+  if (int rc = parseMeasureOptions(ctx, args, mopts, rest, keys); rc != 0) return rc;
+  if (!mopts.measure.empty() || !mopts.taxa.empty() || mopts.meanPasses || mopts.smoothPasses)
+    return refuse(ctx, "select takes no --measure, --taxa, --mean or --smooth");
+  SelectOptions o;
+  if (int rc = takeSelectOptions(ctx, rest, o); rc != 0) return rc;
+  for (const auto& a : rest)
+    if (!a.empty() && a[0] == '-') return refuse(ctx, "unknown option " + a + " for select");
+  if (rest.size() != 2) return refuse(ctx, "select takes KIND DATAFILE and the select options");
+  o.kind = rest[0];
+  if (int rc = checkSelectKind(ctx, o.kind); rc != 0) return rc;
+
+  auto session = startCliSession(ctx);
+  if (!session) return 1;
+  Session& s = *session;
+  mopts.measure = "richness";  // the map after opening a datafile
+  if (int rc = prepareMeasure(ctx, s, mopts, rest[1], keys); rc != 0) return rc;
+  SelectRun run;
+  if (int rc = runSelectAnalysis(ctx, s, o, run); rc != 0) return rc;
+  if (run.scoreMap) {
+    ctx.out << formatCellScores(s);
+    if (o.results && !run.results.empty())
+      if (int rc = writeSelectResults(ctx, o, run.results); rc != 0) return rc;
+  } else if (int rc = writeSelectResults(ctx, o, run.results); rc != 0) {
+    return rc;
+  }
   if (o.areasOut && !saveSeedFile(s.areas, *o.areasOut)) {
     ctx.err << "zonarium: cannot write " << o.areasOut->string() << "\n";
     return 1;

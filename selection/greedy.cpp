@@ -6,6 +6,7 @@
 #include "measures/scores.h"
 #include "selection/areaset.h"
 #include "selection/progress.h"
+#include "selection/report.h"
 #include "selection/setdata.h"
 
 namespace zn {
@@ -173,6 +174,10 @@ GreedyResult runGreedySet(Session& s) {
   BusyGuard busy(s.host);
   GreedyResult r = growGreedySet(s, greedyOptions(s));
   finishMeasure(s, static_cast<double>(s.areas.count()));
+  ReportFacts f;
+  f.seconds = r.seconds;
+  f.rejected = r.rejected;
+  r.results = representationReport(s, f).text;
   return r;
 }
 

@@ -3,6 +3,7 @@
 // redundant areas from the end; re-order; score the areas by position.
 #pragma once
 
+#include <string>
 #include <vector>
 
 #include "store/session.h"
@@ -29,6 +30,7 @@ struct GreedyResult {
   int represented = 0;  // included taxa present in at least one area
   std::vector<int> ties;  // tied cells at each step of the growing loop
   float seconds = 0.0f;
+  std::string results;  // the representation report (runGreedySet only)
 };
 
 // The run itself on the session's area set: the cells' scores and counts,
@@ -36,9 +38,10 @@ struct GreedyResult {
 // an open datafile. Shows the progress bar through the host.
 GreedyResult growGreedySet(Session& s, const GreedyOptions& o);
 
-// The menu command as far as the computation goes: code 7, the run with
-// the settings' options, scores present with the data title. The report and
-// the redraw are the caller's.
+// The menu command as far as computation and report go: code 7, the run
+// with the settings' options, scores present with the data title, and the
+// representation report in `results` for the caller to append to RESULTS.
+// The redraw is the caller's.
 GreedyResult runGreedySet(Session& s);
 
 }  // namespace zn

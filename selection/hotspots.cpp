@@ -6,6 +6,7 @@
 #include "measures/dispatch.h"
 #include "measures/scores.h"
 #include "selection/areaset.h"
+#include "selection/report.h"
 #include "store/text.h"
 
 namespace zn {
@@ -102,6 +103,9 @@ HotspotResult runHotspots(Session& s, int n) {
   r.selected = true;
   r.added = n;
   r.seconds = static_cast<float>(s.host.tickMs() - start) * 0.001f;
+  ReportFacts f;
+  f.seconds = r.seconds;
+  r.results = representationReport(s, f).text;
   return r;
 }
 

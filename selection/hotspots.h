@@ -41,11 +41,13 @@ struct HotspotResult {
   int seedCount = 0;
   int added = 0;
   float seconds = 0.0f;
+  std::string results;  // the representation report when areas were selected
 };
 
 // Computes the measure of the kind in the settings and appends the top n
-// cells (code 6 on the map afterwards). Cells already in the set are never
-// chosen again. Nothing is done without an open datafile.
+// cells (code 6 on the map afterwards), with the representation report in
+// `results` for the caller to append to RESULTS. Cells already in the set
+// are never chosen again. Nothing is done without an open datafile.
 HotspotResult runHotspots(Session& s, int n);
 
 }  // namespace zn

@@ -187,7 +187,8 @@ std::string analysisTitle(const Session& s, const ReportFacts& f) {
       return strprintf("Top %d hotspots by %s %s", added, kindWord(kind), "");
     }
     case kCodeGreedy: {
-      const int goal = st[kGreedyGoal];
+      // The run takes a goal below 1 as 1; the title names the goal it used.
+      const int goal = std::max(1, static_cast<int>(st[kGreedyGoal]));
       if (st[kGreedyByRarity] != 0)
         return strprintf("Greedy %s%s%s-area set for %d representation%s", formulaWord(formula), " ", "rarity", goal,
                          plural(goal));
