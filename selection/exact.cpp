@@ -24,7 +24,12 @@
 #include <numeric>
 
 #include "measures/presence.h"
+#include "measures/scores.h"
 #include "selection/areaset.h"
+#include "selection/commands.h"
+#include "selection/report.h"
+#include "selection/selectionindex.h"
+#include "store/text.h"
 
 namespace zn {
 
@@ -764,6 +769,202 @@ ExactResult solveExact(const ExactProblem& p, const ExactOptions& options) {
     }
   }
   out.seconds = w.seconds();
+  return out;
+}
+
+// ---------------------------------------------------------------------------
+// The exact sets as analyses
+
+namespace {
+
+// Included taxa with records (group code, excluded taxa) that the areas
+// meet: each present at least min(goal, range) times among them.
+int taxaMeeting(const Session& s, const SelectionIndex& x, const std::vector<int>& areas, int goal) {
+  const std::vector<int> reps = x.presences(areas);
+  int met = 0;
+  for (int t = 0; t < x.ix.taxa; ++t)
+    if (x.counts(t) && !s.ws.cards.excluded(t) && x.range(t) > 0 &&
+        reps[static_cast<std::size_t>(t)] >= std::min(goal, x.range(t)))
+      ++met;
+  return met;
+}
+
+// Takes the near-minimum or coverage set on the map as the quick answer and
+// cuts the area set back to the seeds that run started from.
+QuickSet takeQuickSet(Session& s, ExactKind kind) {
+  QuickSet q;
+  const bool minimum = kind == ExactKind::MinimumSet;
+  if (s.map.measureCode != (minimum ? kCodeNearMinimum : kCodeNearMaximumCoverage)) return q;
+  AreaSet& a = s.areas;
+  const int seeds = std::clamp(a.seedCount, 0, a.count());
+  const SelectionIndex x(s);
+  q.present = true;
+  q.kind = kind;
+  q.areas = a.count() - seeds;
+  q.represented = taxaMeeting(s, x, a.cells, minimum ? std::max(1, s.settings[kNearMinimumGoal]) : 1);
+  double cost = 0.0;
+  for (std::size_t i = static_cast<std::size_t>(seeds); i < a.cells.size(); ++i)
+    if (a.cells[i] >= 0 && a.cells[i] < static_cast<int>(s.ws.cells.size()))
+      cost += cleanCost(s.ws.cells[static_cast<std::size_t>(a.cells[i])].cost);
+  q.cost = cost;
+  a.cells.resize(static_cast<std::size_t>(seeds));
+  return q;
+}
+
+std::string exactTitle(const Session& s, const ExactProblem& p) {
+  if (p.kind == ExactKind::CoverageByBudget) return strprintf("Exact maximum-coverage set for budget %.0f", p.budget);
+  if (p.kind == ExactKind::CoverageByNumber) return strprintf("Exact maximum-coverage set for %d areas", p.areaLimit);
+  const int goal = std::max(1, s.settings[kNearMinimumGoal]);
+  return strprintf("Exact minimum-%s set for %d representation%s", p.byCost ? "cost" : "area", goal,
+                   goal > 1 ? "s" : "");
+}
+
+// The solver's lines after the representation summary.
+std::string solverLines(const ExactProblem& p, const ExactResult& r, const QuickSet& q, bool costData) {
+  std::string out = strprintf("\n  %s: %s\n", p.kind == ExactKind::MinimumSet ? "Exact minimum set" : "Exact maximum coverage",
+                              exactStatusText(r.status));
+  if (!r.hasSolution) {
+    out += strprintf("  no set of at most %d areas meets every goal\n  solver finished in %.1f seconds\n\n",
+                     kAreaCapacity, r.seconds);
+    return out;
+  }
+  const bool optimal = r.status == ExactStatus::Optimal;
+  if (p.kind == ExactKind::MinimumSet) {
+    if (p.byCost) {
+      out += strprintf("  objective: cost %.2f (%d areas)\n  proven lower bound: cost %.2f\n", r.objective, r.areas,
+                       r.bound);
+    } else {
+      out += strprintf("  objective: %d areas\n  proven lower bound: %.0f areas\n", r.areas, r.bound);
+    }
+  } else {
+    out += costData ? strprintf("  objective: %d taxa represented with %d areas, cost %.2f\n", r.represented,
+                                r.areas, r.cost)
+                    : strprintf("  objective: %d taxa represented with %d areas\n", r.represented, r.areas);
+    out += strprintf("  proven upper bound: %.0f taxa represented\n", r.bound);
+  }
+  if (!optimal) out += strprintf("  gap: %.1f%% (best set found, not proven optimal)\n", exactGap(r) * 100.0);
+  out += strprintf("  solver finished in %.1f seconds\n", r.seconds);
+  if (q.present) {
+    auto more = [](double larger, double smaller) { return smaller > 0.0 ? (larger - smaller) * 100.0 / smaller : 0.0; };
+    if (p.kind != ExactKind::MinimumSet)
+      out += strprintf("  near-maximum-coverage set: %d taxa, exact maximum coverage: %d taxa (%.1f%% more)\n",
+                       q.represented, r.represented, more(r.represented, q.represented));
+    else if (p.byCost)
+      out += strprintf("  near-minimum set: cost %.2f, exact minimum: cost %.2f (%.1f%% more)\n", q.cost, r.cost,
+                       more(q.cost, r.cost));
+    else
+      out += strprintf("  near-minimum set: %d areas, exact minimum: %d areas (%.1f%% more)\n", q.areas, r.areas,
+                       more(q.areas, r.areas));
+  }
+  return out + "\n";
+}
+
+// Whether the quick set answers the same question as this run: every goal
+// met for the minimum, within the same number of areas or budget for
+// coverage. Only then is the comparison fair.
+bool sameQuestion(const QuickSet& q, const ExactProblem& p) {
+  if (!q.present) return false;
+  switch (p.kind) {
+    case ExactKind::MinimumSet: return q.represented == p.taxaCounted;
+    case ExactKind::CoverageByNumber: return q.areas <= p.areaLimit;
+    case ExactKind::CoverageByBudget: return q.cost <= p.budget;
+  }
+  return false;
+}
+
+}  // namespace
+
+const char* exactStatusText(ExactStatus s) {
+  switch (s) {
+    case ExactStatus::Optimal: return "optimal";
+    case ExactStatus::Stopped: return "stopped by the user";
+    case ExactStatus::TimeLimit: return "time limit reached";
+    case ExactStatus::Infeasible: return "infeasible";
+  }
+  return "";
+}
+
+std::string exactProgressText(ExactKind kind, bool byCost, const ExactProgress& p, double limitSeconds) {
+  std::string out;
+  const int areas = static_cast<int>(p.cells.size());
+  if (kind == ExactKind::MinimumSet) {
+    const char* unit = byCost ? "cost" : "areas";
+    out += p.hasSolution ? (byCost ? strprintf("Best set so far: cost %.2f (%d areas)", p.objective, areas)
+                                   : strprintf("Best set so far: %d areas", areas))
+                         : std::string("No set found yet");
+    out += byCost ? strprintf("\nLower bound: cost %.2f", p.bound) : strprintf("\nLower bound: %.0f %s", p.bound, unit);
+  } else {
+    switch (p.stage) {
+      case 1:
+        out += p.hasSolution ? strprintf("Best set so far: %.0f taxa represented (%d areas)", p.objective, areas)
+                             : std::string("No set found yet");
+        out += strprintf("\nUpper bound: %.0f taxa", p.bound);
+        break;
+      case 2:
+        out += strprintf("Most taxa found; fewest areas for them so far: %d\nLower bound: %.0f areas", areas, p.bound);
+        break;
+      default:
+        out += strprintf("Fewest areas found; least cost so far: %.2f\nLower bound: cost %.2f", p.objective, p.bound);
+        break;
+    }
+  }
+  if (p.hasSolution && !p.cells.empty()) {
+    constexpr std::size_t kShown = 20;
+    out += "\nCells:";
+    for (std::size_t i = 0; i < p.cells.size() && i < kShown; ++i) out += strprintf(" %d", p.cells[i]);
+    if (p.cells.size() > kShown) out += " ...";
+  }
+  out += limitSeconds > 0.0 ? strprintf("\n%.0f of %.0f seconds", p.seconds, limitSeconds)
+                            : strprintf("\n%.0f seconds", p.seconds);
+  return out;
+}
+
+ExactSetOutcome runExactSet(Session& s, const ExactRequest& request, const ExactOptions& options) {
+  ExactSetOutcome out;
+  if (!s.ws.datafile.opened) return out;
+  out.quick = takeQuickSet(s, request.kind);
+  const ExactProblem p = buildExactProblem(s, request);
+  if (!sameQuestion(out.quick, p)) out.quick.present = false;
+  out.result = solveExact(p, options);
+  out.ran = true;
+  const ExactResult& r = out.result;
+  if (!r.hasSolution) {
+    // The set keeps its seeds only: a partial set would read as an answer.
+    out.capacityReached = r.status == ExactStatus::Infeasible;
+    s.areas.cells = p.fixedCells;
+    s.areas.seedCount = static_cast<int>(p.fixedCells.size());
+    clearScores(s);
+    setMeasureCode(s, kCodeNone);
+    out.results = resultsFileHeader(s) + strprintf("\n  PRIORITY-AREAS ANALYSIS: %s\n", exactTitle(s, p).c_str()) +
+                  solverLines(p, r, out.quick, s.costPresent);
+    return out;
+  }
+
+  AreaSet& a = s.areas;
+  a.cells = p.fixedCells;
+  a.cells.insert(a.cells.end(), r.cells.begin(), r.cells.end());
+  a.seedCount = static_cast<int>(p.fixedCells.size());
+  // The exact set has no sole areas or flexibility classes of its own.
+  a.nearMinimumDone = false;
+  for (GridCell& c : s.ws.cells) c.flexClass = 0;
+  s.settings[kSelectedAreasDisplay] = 2;
+
+  // Ranked, scored and reported as "Re-order set by richness" does; the
+  // report's title names the exact set.
+  std::string text;
+  if (a.empty()) {
+    clearScores(s);
+    setMeasureCode(s, kCodeNone);
+  } else {
+    const float seconds = static_cast<float>(r.seconds);
+    text = reorderSetByRichness(s, seconds).results;
+    ReportFacts f;
+    f.seconds = seconds;
+    const std::string generic = analysisTitle(s, f);
+    if (const std::size_t at = text.find(generic); at != std::string::npos)
+      text.replace(at, generic.size(), exactTitle(s, p));
+  }
+  out.results = text + solverLines(p, r, out.quick, s.costPresent);
   return out;
 }
 

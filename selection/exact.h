@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <span>
+#include <string>
 #include <vector>
 
 #include "store/session.h"
@@ -116,5 +117,48 @@ ExactResult solveExact(const ExactProblem& problem, const ExactOptions& options 
 
 // Relative gap between the objective and the bound, 0 when optimal.
 double exactGap(const ExactResult& r);
+
+// ---------------------------------------------------------------------------
+// The exact sets as area-selection analyses: the shell's commands 40050 and
+// 40051 and `zonarium select exact-minimum|exact-coverage`.
+
+// The quick set an exact run is judged against: the near-minimum or
+// near-maximum-coverage set that is on the map when the run starts.
+struct QuickSet {
+  bool present = false;
+  ExactKind kind = ExactKind::MinimumSet;
+  int areas = 0;        // its non-seed areas
+  int represented = 0;  // included taxa with records that it meets
+  double cost = 0.0;    // cost of its non-seed areas
+};
+
+struct ExactSetOutcome {
+  bool ran = false;
+  ExactResult result;
+  QuickSet quick;
+  bool capacityReached = false;  // no set within 1100 areas meets every goal
+  std::string results;           // the report for the RESULTS file
+};
+
+// Runs an exact set on the session's area set with the options of the
+// settings record (goal, seeds, cost, time limit in the options).
+//
+// A near-minimum set (for the minimum) or near-maximum-coverage set (for
+// coverage) on the map is the quick answer of the same data and settings:
+// its own areas give way, the run starts from its seeds, and the report
+// compares the two. Otherwise every area of the set stays as a seed unless
+// "include seed areas" is on.
+//
+// The set becomes the seeds and the chosen cells, ranked by the richness
+// re-ordering (scores and positions as "Re-order set by richness" gives
+// them); the report is the representation summary followed by the solver's
+// status, objective, bound, gap, time and the comparison.
+ExactSetOutcome runExactSet(Session& s, const ExactRequest& request, const ExactOptions& options);
+
+// The text of the progress box: best set and bound so far, stage, time.
+std::string exactProgressText(ExactKind kind, bool byCost, const ExactProgress& p, double limitSeconds);
+
+// The status word of the report ("optimal", "stopped by the user", ...).
+const char* exactStatusText(ExactStatus s);
 
 }  // namespace zn

@@ -37,6 +37,7 @@ std::vector<MenuItem> buildMenu() {
              popup("Range sha&pe", {item("&Resistance", 5003), item("&Anisotropy", 5004)}),
              popup("&Area selection",
                    {item("Near-ma&ximum-coverage set", 40020), item("Near-mi&nimum set", 2820),
+                    item("Exact minim&um set", 40050), item("Exact maximum co&verage", 40051),
                     item("&Greedy set", 2810), item("&Hotspots", 2800), item("&EMR irreplaceability", 40008),
                     item("Max &rarity (irreplaceability)", 40010), item("&Manual set selection", 2805),
                     item("Re-&order set by richness", 40009), item("Re-order set by threat", 40043),
@@ -97,7 +98,7 @@ void updateMenus(MenuState& m, const MenuInputs& in) {
   m.enable(1700, in.scoresPresent && !editing);
   const bool data = in.datafileOpen && !editing;
   for (int id : {1500, 2100, 2101, 40001, 40002, 40026, 2110, 2111, 2120, 2300, 40022, 2200, 40007, 40010,
-                 2600, 2800, 2805, 2801, 2810, 2820, 40020, 40008, 40009, 40019})
+                 2600, 2800, 2805, 2801, 2810, 2820, 40050, 40051, 40020, 40008, 40009, 40019})
     m.enable(id, data);
   if (data)
     for (int id : {40025, 40018, 40016}) m.enable(id, true);

@@ -99,12 +99,13 @@ constexpr std::array<Check, 10> kToolChecks{{
     {T::kBaseOnPresent, kBaseOnPresent, false},
 }};
 
-constexpr std::array<int, 25> kToolSlots{
+constexpr std::array<int, 26> kToolSlots{
     kRarityFormula,      kRangeCentreWeighting,  kNeighbourhoodSize,  kSmoothByMean,    kResidualsNotRelative,
     kRelativeToRichness, kRangeSizeThreshold,    kHotspotKind,        kRejectRedundant, kReordering,
     kNearMinimumGoal,    kGreedyRejectRedundant, kFlexibilityMap,     kGreedyByRarity,  kGreedyGoal,
     kOptimiseByCost,     kFlexibilityPartial,    kGreedyIncludeSeeds, kIncludeSeeds,    kLongReports,
-    kExtraTieBreaks,     kBaseOnPresent,         kMapAllFlexible,     kTwoTailed,       kLastTieRandom};
+    kExtraTieBreaks,     kBaseOnPresent,         kMapAllFlexible,     kTwoTailed,       kLastTieRandom,
+    kExactTimeLimit};
 
 constexpr int kGoalMax = 99;
 constexpr int kNoReordering = 3;
@@ -155,6 +156,7 @@ ToolsOptionsModel::ToolsOptionsModel(const Settings& current, const ToolsOptions
   if (!facts.costPresent) s[kOptimiseByCost] = 0;
   if (s[kReordering] == kReorderByThreat && !facts.threatPresent) s[kReordering] = 1;
   if (s[kNearMinimumGoal] > 1) s[kReordering] = kNoReordering;
+  if (s[kExactTimeLimit] < 1 || s[kExactTimeLimit] > kExactTimeLimitMax) s[kExactTimeLimit] = kExactTimeLimitDefault;
 }
 
 bool ToolsOptionsModel::checked(int id) const {
@@ -199,6 +201,7 @@ void ToolsOptionsModel::setChecked(int id, bool on) {
 
 std::pair<int, int> ToolsOptionsModel::numberRange(int id) const {
   if (id == T::kThreshold) return {1, std::max(1, facts.candidateCells)};
+  if (id == T::kExactTimeLimit) return {1, kExactTimeLimitMax};
   return {1, kGoalMax};
 }
 
@@ -207,6 +210,7 @@ int ToolsOptionsModel::number(int id) const {
     case T::kThreshold: return settings[kRangeSizeThreshold];
     case T::kGoal: return settings[kNearMinimumGoal];
     case T::kGreedyGoal: return settings[kGreedyGoal];
+    case T::kExactTimeLimit: return settings[kExactTimeLimit];
     default: return 0;
   }
 }
@@ -223,6 +227,7 @@ void ToolsOptionsModel::setNumber(int id, int value) {
       if (value > 1) settings[kReordering] = kNoReordering;
       break;
     case T::kGreedyGoal: settings[kGreedyGoal] = value; break;
+    case T::kExactTimeLimit: settings[kExactTimeLimit] = value; break;
     default: break;
   }
 }

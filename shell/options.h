@@ -56,6 +56,7 @@ enum Control : int {
   kExtraTieBreaks = 1155,
   kTieLowestCell = 1203,
   kTieRandom = 1204,
+  kExactTimeLimit = 1210,  // seconds the exact sets may search
   kMapByOrder = 7041,
   kMapIrreplaceable = 7042,
   kMapPartial = 7043,
@@ -95,13 +96,15 @@ enum class AreaClear { None, NewAreas, AllAreas };
 // Constructor: ToolsOptionsModel(session.settings, toolsOptionsFacts(...)).
 // Opening corrects the copy: the range-size threshold into 2 … candidate
 // cells, both goals into 1 … 99, cost optimisation off without cost data,
-// re-ordering by threat back to richness without threat data, and no
-// re-ordering (3) while the near-minimum goal is above 1.
+// re-ordering by threat back to richness without threat data, no
+// re-ordering (3) while the near-minimum goal is above 1, and the exact sets'
+// time limit into 1 … 86400 seconds (60 when outside).
 //
 // apply(settings, areas) on OK writes every slot the dialog owns (rarity
 // formula, range-centre weighting, neighbourhood size, smoothing kind,
 // residual form, measures relative to richness, range-size threshold, hotspot
-// kind, the near-minimum, greedy and random-set options, long reports, base %)
+// kind, the near-minimum, greedy and random-set options, the exact sets'
+// time limit, long reports, base %)
 // and carries out "Clear new" / "Clear all". It leaves every other slot alone.
 // Afterwards the shell compares `opened` with the record
 // (toolsOptionsNeedRerun(model.opened, s.settings, model.cancelRerun)) and
@@ -122,7 +125,8 @@ struct ToolsOptionsModel : DialogModel {
   void setChecked(int id, bool on);
   bool enabled(int id) const;
 
-  // The three number edits: 1010 (threshold), 7039 and 7045 (goals).
+  // The number edits: 1010 (threshold), 7039 and 7045 (goals), 1210 (the
+  // exact sets' time limit in seconds).
   int number(int id) const;
   void setNumber(int id, int value);
   // Lowest and highest value the edit takes.

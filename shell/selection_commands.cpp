@@ -13,6 +13,7 @@
 #include "selection/report.h"
 #include "selection/values.h"
 #include "shell/dispatch.h"
+#include "shell/exact_commands.h"
 #include "store/text.h"
 
 namespace zn {
@@ -270,6 +271,8 @@ void connectSelectionCommands(Shell& shell) {
     // and keeps the model until it closes.
     sh.host.runDialog(sh.flags.smallScreen ? "SelecDlgBoxVGA" : "SelecDlgBox", **manual);
   });
+
+  connectExactCommands(shell);
 }
 
 }  // namespace zn

@@ -48,6 +48,13 @@ class Host {
   virtual void progressBegin() {}
   virtual void progressStep(int /*percent*/) {}
   virtual void progressEnd() {}
+  // A search the user may stop (the exact area sets): begin shows a box with
+  // the title and a Stop button, note replaces its text and returns false
+  // once Stop was pressed, end removes the box. A host without such a box
+  // never asks to stop.
+  virtual void stoppableBegin(const std::string& /*title*/) {}
+  virtual bool stoppableNote(const std::string& /*text*/) { return true; }
+  virtual void stoppableEnd() {}
   virtual void setBusy(bool /*busy*/) {}
   virtual void beep() {}
   virtual void requestRedraw() {}

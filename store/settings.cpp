@@ -73,6 +73,7 @@ void setDefaults(Settings& s, bool zoomed, bool britain) {
   s[kLongReports] = 1;
   s[kImportAccepted] = 0;
   s[kBaseOnPresent] = 1;
+  s[kExactTimeLimit] = kExactTimeLimitDefault;
   if (zoomed) s[kFillFrameCoast] = 0;
 }
 
@@ -118,6 +119,8 @@ MapSettingsCopy correctAtStartup(Settings& s, int& savedFill) {
   s[kImportAccepted] = 0;
   s[kClassCount] = std::clamp(s[kClassCount], 2, 10);
   if (s[kNeighbourhoodSize] != 9 && s[kNeighbourhoodSize] != 25) s[kNeighbourhoodSize] = 9;
+  // Options files written before the exact sets hold 0 in this slot.
+  if (s[kExactTimeLimit] < 1 || s[kExactTimeLimit] > kExactTimeLimitMax) s[kExactTimeLimit] = kExactTimeLimitDefault;
   savedFill = s[kFillFrameCoast];
   return MapSettingsCopy{s[kScaleType], s[kRarityFormula], s[kHotspotKind], s[kRejectRedundant],
                          s[kNeighbourhoodSize]};

@@ -77,6 +77,8 @@ enum Slot : int {
   kResidualsNotRelative = 69,
   kMapAllFlexible = 70,
   kThreeD71 = 71,
+  // Seconds the exact area sets may search (a slot the record leaves free).
+  kExactTimeLimit = 81,
   kTwoTailed = 82,
   kScoresExportOption = 83,
   kLastTieRandom = 84,
@@ -84,6 +86,10 @@ enum Slot : int {
 };
 
 constexpr int kSettingsSlots = 87;
+
+// The exact sets' time limit: its default and the values it may take.
+constexpr int kExactTimeLimitDefault = 60;
+constexpr int kExactTimeLimitMax = 86400;
 constexpr int kSettingsBytes = 4 * kSettingsSlots;
 
 struct Settings {

@@ -193,6 +193,8 @@ ToolsOptionsDialog::ToolsOptionsDialog(ToolsOptionsModel& model, QWidget* parent
                             {topt::kMapIrreplaceable, "map areas as irreplaceable/flexible"},
                             {topt::kMapPartial, "map i/f areas with partially flexible areas"},
                             {topt::kMapAllFlexible, "map all fully flexible areas"}}));
+  nearMin->addSpacing(6);
+  nearMin->addLayout(numberRow(topt::kExactTimeLimit, "seconds time limit for exact sets"));
 
   // Greedy, random sets, RESULTS file, the area list
   auto* greedy =

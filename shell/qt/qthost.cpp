@@ -3,12 +3,16 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QProgressDialog>
 
 #include "shell/qt/mainwindow.h"
 #include "shell/qt/mapview.h"
 #include "ui/dialogs.h"
 
 namespace zn {
+
+QtHost::QtHost() = default;
+QtHost::~QtHost() = default;
 
 QWidget* QtHost::parent() const { return window_; }
 
@@ -91,6 +95,30 @@ void QtHost::progressEnd() {
   if (window_) window_->hideProgress();
 }
 
+void QtHost::stoppableBegin(const std::string& title) {
+  stopBox_ = std::make_unique<QProgressDialog>(parent());
+  stopBox_->setWindowTitle(QString::fromStdString(title));
+  stopBox_->setLabelText("Searching...");
+  stopBox_->setCancelButtonText("Stop");
+  stopBox_->setRange(0, 0);  // no percentage: a solver cannot tell how far it is
+  stopBox_->setWindowModality(Qt::WindowModal);
+  stopBox_->setAutoReset(false);
+  stopBox_->setAutoClose(false);
+  stopBox_->setMinimumDuration(0);
+  stopBox_->show();
+  QCoreApplication::processEvents();
+}
+
+bool QtHost::stoppableNote(const std::string& text) {
+  if (!stopBox_) return true;
+  stopBox_->setLabelText(QString::fromStdString(text));
+  // The solver runs on this thread: let the box paint and take the click.
+  QCoreApplication::processEvents();
+  return !stopBox_->wasCanceled();
+}
+
+void QtHost::stoppableEnd() { stopBox_.reset(); }
+
 void QtHost::setBusy(bool busy) {
   if (busy)
     QApplication::setOverrideCursor(Qt::WaitCursor);
@@ -121,6 +149,12 @@ void QtHost::showAbout() {
 }
 void QtHost::requestClose() {
   if (window_) window_->close();
+}
+void QtHost::openModeless(const std::string& name) {
+  if (window_) window_->openModeless(name);
+}
+void QtHost::closeModeless(const std::string& name) {
+  if (window_) window_->closeModeless(name);
 }
 void QtHost::redrawNow() {
   if (window_) window_->mapView()->repaint();

@@ -5,11 +5,13 @@
 
 #include <functional>
 #include <map>
+#include <memory>
 
 #include "shell/shellhost.h"
 
 class QWidget;
 class QProgressBar;
+class QProgressDialog;
 
 namespace zn {
 
@@ -17,6 +19,8 @@ class MainWindow;
 
 class QtHost : public ShellHost {
  public:
+  QtHost();
+  ~QtHost() override;  // the Stop box is complete only in the .cpp
   // Dialogs register here by resource name; each shows its Qt dialog on the
   // model and returns true when the user accepted it.
   using DialogRunner = std::function<bool(QWidget* parent, DialogModel& model)>;
@@ -36,6 +40,11 @@ class QtHost : public ShellHost {
   void progressBegin() override;
   void progressStep(int percent) override;
   void progressEnd() override;
+  // The exact sets' box: the best set so far and a Stop button.
+  void stoppableBegin(const std::string& title) override;
+  bool stoppableNote(const std::string& text) override;
+  void stoppableEnd() override;
+  QProgressDialog* stoppableBox() const { return stopBox_.get(); }
   void setBusy(bool busy) override;
   void beep() override;
   void requestRedraw() override;
@@ -46,6 +55,8 @@ class QtHost : public ShellHost {
   void showHelp(bool onHelp) override;
   void showAbout() override;
   void requestClose() override;
+  void openModeless(const std::string& name) override;
+  void closeModeless(const std::string& name) override;
   void updateMenus() override;
   void redrawNow() override;
 
@@ -57,6 +68,7 @@ class QtHost : public ShellHost {
   MainWindow* window_ = nullptr;
   std::filesystem::path presetOpen_;
   std::map<std::string, DialogRunner> dialogs_;
+  std::unique_ptr<QProgressDialog> stopBox_;
 };
 
 }  // namespace zn

@@ -25,9 +25,13 @@ TEST(MainMenu, PopupsAndItemsInOrder) {
   EXPECT_EQ(menu[0].items.back().id, 1900);
   const MenuItem* area = find(menu[1].items, "&Area selection");
   ASSERT_NE(area, nullptr);
-  ASSERT_EQ(area->items.size(), 12u);
+  ASSERT_EQ(area->items.size(), 14u);
   EXPECT_EQ(area->items[1].label, "Near-mi&nimum set");
-  EXPECT_EQ(area->items[5].id, 40010);
+  EXPECT_EQ(area->items[2].label, "Exact minim&um set");
+  EXPECT_EQ(area->items[2].id, 40050);
+  EXPECT_EQ(area->items[3].label, "Exact maximum co&verage");
+  EXPECT_EQ(area->items[3].id, 40051);
+  EXPECT_EQ(area->items[7].id, 40010);
   const MenuItem* rarity = find(menu[1].items, "&Rarity");
   ASSERT_NE(rarity, nullptr);
   EXPECT_EQ(rarity->items.back().id, 40010);  // two items share the command
@@ -44,6 +48,8 @@ TEST(MenuState, InitialGreyItems) {
   EXPECT_TRUE(m[40015].enabled);
   EXPECT_FALSE(m[40016].enabled);
   EXPECT_FALSE(m[40034].enabled);
+  EXPECT_FALSE(m[40050].enabled);  // grey like the near-minimum set
+  EXPECT_FALSE(m[40051].enabled);
 }
 
 TEST(UpdateMenus, FollowsTheSessionState) {
@@ -75,6 +81,10 @@ TEST(UpdateMenus, FollowsTheSessionState) {
       {"3D view: options on", [](MenuInputs& i) { i.view3D = true; }, 40033, true, false},
       {"no flexibility: off", [](MenuInputs&) {}, 2830, false, false},
       {"threat: re-order by threat on", [](MenuInputs& i) { i.threatPresent = true; }, 40043, true, false},
+      {"no data: exact minimum off", [](MenuInputs&) {}, 40050, false, false},
+      {"data: exact minimum on", [](MenuInputs& i) { i.datafileOpen = true; }, 40050, true, false},
+      {"editing: exact coverage off", [](MenuInputs& i) { i.datafileOpen = i.mapEditing = true; }, 40051, false, false},
+      {"data: exact coverage on", [](MenuInputs& i) { i.datafileOpen = true; }, 40051, true, false},
       {"inert item stays off", [](MenuInputs& i) { i.datafileOpen = true; }, 40034, false, false},
       {"nestedness stays off", [](MenuInputs& i) { i.datafileOpen = true; }, 40035, false, false},
   };

@@ -97,6 +97,18 @@ TEST(ToolsOptionsDialogWidgets, ControlsFollowTheModelsRules) {
   EXPECT_EQ(d.result(), QDialog::Accepted);
 }
 
+TEST(ToolsOptionsDialogWidgets, TimeLimitEditSetsTheExactSetsLimit) {
+  ToolsOptionsModel m(darkDefaults(), ToolsOptionsFacts{});
+  ToolsOptionsDialog d(m);
+  QSpinBox* limit = d.number(topt::kExactTimeLimit);
+  ASSERT_NE(limit, nullptr);
+  EXPECT_EQ(limit->value(), 60);
+  EXPECT_EQ(limit->minimum(), 1);
+  EXPECT_EQ(limit->maximum(), 86400);
+  limit->setValue(90);
+  EXPECT_EQ(m.number(topt::kExactTimeLimit), 90);
+}
+
 TEST(ToolsOptionsDialogWidgets, CostAndThreatEnabledWithTheirDataAndThresholdKeptWithoutCandidates) {
   ToolsOptionsFacts f;
   f.costPresent = true;

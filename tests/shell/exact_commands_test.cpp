@@ -1,0 +1,168 @@
+// The exact-set commands through the dispatcher: the progress box and its
+// Stop, the map and the RESULTS file afterwards; and the time limit in
+// Tools options and the options record.
+#include <gtest/gtest.h>
+
+#include "measures/dispatch.h"
+#include "measures/scores.h"
+#include "selection/values.h"
+#include "shell/dispatch.h"
+#include "shell/exact_commands.h"
+#include "shell/options.h"
+#include "shell/results.h"
+#include "store/datafile.h"
+#include "store/text.h"
+#include "tests/selection/priority_fixture.h"
+
+namespace zn {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Records the progress box; Stop is pressed at the note numbered stopAt.
+struct StopHost : test::ScriptedHost {
+  std::vector<std::string> boxes;  // "begin TITLE", "end"
+  std::vector<std::string> notes;
+  int stopAt = 0;  // 0: never
+  void stoppableBegin(const std::string& title) override { boxes.push_back("begin " + title); }
+  bool stoppableNote(const std::string& text) override {
+    notes.push_back(text);
+    return stopAt == 0 || static_cast<int>(notes.size()) < stopAt;
+  }
+  void stoppableEnd() override { boxes.push_back("end"); }
+};
+
+using test::taxon;
+
+struct ExactCommands : ::testing::Test {
+  test::TempDir tmp;
+  fs::path home = test::makeProgramFolder(tmp.path());
+  StopHost host;
+  std::unique_ptr<Session> session;
+  std::unique_ptr<Shell> shell;
+  int areasAsked = 1;
+
+  void SetUp() override {
+    const fs::path data = home / "equal" / "ring.dat";
+    test::writeFile(data, test::datafileImage("Ring", {taxon("T1", {10, 20}), taxon("T2", {20, 30}),
+                                                       taxon("T3", {30, 40}), taxon("T4", {40, 10}),
+                                                       taxon("T5", {50})}));
+    session = std::make_unique<Session>(host, home);
+    ASSERT_TRUE(startSession(*session));
+    shell = std::make_unique<Shell>(*session, host);
+    ASSERT_TRUE(startResultsFile(shell->resultsFile()));
+    host.openFiles.push_back(data);
+    shell->dispatch(1100);
+    ASSERT_TRUE(session->ws.datafile.opened);
+    host.onDialog = [this](const std::string&, DialogModel& m) {
+      if (auto* n = dynamic_cast<NumberOfAreasModel*>(&m)) n->number = areasAsked;
+    };
+  }
+  std::string results() { return test::readFile(shell->resultsFile()); }
+  bool inResults(const std::string& part) { return results().find(part) != std::string::npos; }
+};
+
+TEST_F(ExactCommands, MinimumSetMapsTheOptimumAndAppendsItsReport) {
+  shell->dispatch(kExactMinimumCommand);
+  EXPECT_EQ(session->areas.count(), 3);
+  EXPECT_EQ(session->map.measureCode, kCodeReorderedByRichness);
+  EXPECT_EQ(session->map.title, "exact minimum set (3 areas)");
+  EXPECT_EQ(host.boxes, (std::vector<std::string>{"begin Exact minimum set", "end"}));
+  ASSERT_FALSE(host.notes.empty());
+  EXPECT_NE(host.notes.front().find("of 60 seconds"), std::string::npos) << host.notes.front();
+  EXPECT_TRUE(inResults("PRIORITY-AREAS ANALYSIS: Exact minimum-area set for 1 representation\r\n")) << results();
+  EXPECT_TRUE(inResults("  Exact minimum set: optimal\r\n  objective: 3 areas\r\n")) << results();
+  EXPECT_EQ(host.busyDepth, 0);
+}
+
+TEST_F(ExactCommands, AfterTheNearMinimumSetTheReportComparesBoth) {
+  shell->dispatch(2820);
+  const int quick = session->areas.count();
+  shell->dispatch(kExactMinimumCommand);
+  EXPECT_EQ(session->areas.count(), 3);
+  EXPECT_TRUE(inResults(strprintf("  near-minimum set: %d areas, exact minimum: 3 areas", quick))) << results();
+  EXPECT_FALSE(shell->flags.flexibilityData);  // the exact set has no flexibility classes
+}
+
+TEST_F(ExactCommands, StopKeepsTheBestSetAndNeverCallsItOptimal) {
+  host.stopAt = 1;
+  shell->dispatch(kExactMinimumCommand);
+  EXPECT_EQ(host.boxes.back(), "end");
+  EXPECT_GE(session->areas.count(), 3);
+  EXPECT_TRUE(inResults("  Exact minimum set: stopped by the user\r\n")) << results();
+  EXPECT_TRUE(inResults("  gap: ")) << results();
+}
+
+TEST_F(ExactCommands, CoverageAsksForTheNumberAndStopsOnCancel) {
+  shell->dispatch(kExactCoverageCommand);  // no answer queued: Cancel
+  EXPECT_EQ(host.dialogs, (std::vector<std::string>{"SelecNumDlgBox1"}));
+  EXPECT_TRUE(host.boxes.empty());
+  EXPECT_TRUE(session->areas.cells.empty());
+  areasAsked = 1;
+  host.dialogAnswers.push_back(true);
+  shell->dispatch(kExactCoverageCommand);
+  EXPECT_EQ(session->areas.count(), 1);
+  EXPECT_EQ(session->map.title, "exact maximum coverage (1 areas)");
+  EXPECT_TRUE(inResults("  Exact maximum coverage: optimal\r\n  objective: 2 taxa represented with 1 areas\r\n"))
+      << results();
+}
+
+TEST_F(ExactCommands, TheTimeLimitComesFromTheOptions) {
+  session->settings[kExactTimeLimit] = 5;
+  shell->dispatch(kExactMinimumCommand);
+  ASSERT_FALSE(host.notes.empty());
+  EXPECT_NE(host.notes.front().find("of 5 seconds"), std::string::npos) << host.notes.front();
+}
+
+TEST_F(ExactCommands, NothingWhileThePreselectionDialogIsOpen) {
+  shell->flags.preselectionDialogOpen = true;
+  shell->dispatch(kExactMinimumCommand);
+  shell->dispatch(kExactCoverageCommand);
+  EXPECT_TRUE(host.boxes.empty());
+  EXPECT_TRUE(host.dialogs.empty());
+  EXPECT_TRUE(session->areas.cells.empty());
+}
+
+// ---- the time limit option ------------------------------------------------------
+
+TEST(ExactTimeLimitOption, DefaultsAndStartUpCorrection) {
+  struct Case {
+    int stored, expected;
+  };
+  const Case cases[] = {{0, 60}, {-5, 60}, {86401, 60}, {1, 1}, {30, 30}, {86400, 86400}};
+  for (const Case& c : cases) {
+    Settings s;
+    setDefaults(s);
+    EXPECT_EQ(s[kExactTimeLimit], 60);
+    s[kExactTimeLimit] = c.stored;
+    int saved = 0;
+    correctAtStartup(s, saved);
+    EXPECT_EQ(s[kExactTimeLimit], c.expected) << "stored " << c.stored;
+  }
+}
+
+TEST(ExactTimeLimitOption, ToolsOptionsEditsAndClampsIt) {
+  Settings current;
+  setDefaults(current);
+  current[kExactTimeLimit] = 0;  // an old options file
+  ToolsOptionsModel m(current, ToolsOptionsFacts{});
+  EXPECT_EQ(m.number(topt::kExactTimeLimit), 60);
+  EXPECT_EQ(m.numberRange(topt::kExactTimeLimit), (std::pair<int, int>{1, 86400}));
+  struct Case {
+    int typed, kept;
+  };
+  for (const Case c : {Case{120, 120}, Case{0, 1}, Case{100000, 86400}}) {
+    m.setNumber(topt::kExactTimeLimit, c.typed);
+    EXPECT_EQ(m.number(topt::kExactTimeLimit), c.kept) << "typed " << c.typed;
+  }
+  m.setNumber(topt::kExactTimeLimit, 300);
+  Settings target = current;
+  AreaSet areas;
+  m.apply(target, areas);
+  EXPECT_EQ(target[kExactTimeLimit], 300);
+  // The limit is no area-selection choice: changing it starts no re-run.
+  EXPECT_FALSE(toolsOptionsNeedRerun(m.opened, target, false));
+}
+
+}  // namespace
+}  // namespace zn
