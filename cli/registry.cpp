@@ -2,6 +2,7 @@
 #include "cli/cli.h"
 #include "cli/measure_options.h"
 #include "cli/render_cmd.h"
+#include "cli/scores_cmd.h"
 #include "cli/select_cmd.h"
 
 namespace zn {
@@ -13,6 +14,8 @@ const std::vector<Subcommand>& subcommands() {
       {"cell", "cell DATAFILE N [measure options] [--set grouped=0|1] [--set range-sizes=0|1] [--after KIND [select options]]", cmdCell},
       {"select", "select KIND DATAFILE [--areas FILE.sed] [--preselect FILE.pre] [--set KEY=VALUE]... [--areas-to-add N] [--budget B] [--costs FILE.scr] [--threats FILE.scr] [--random-seed S] [--results FILE] [--areas-out FILE.sed]", cmdSelect},
       {"render", "render DATAFILE --measure NAME [measure options] [--preselect FILE.pre] [--options FILE.OPP] [--size WxH] --out FILE.png|.bmp|.pdf", cmdRender},
+      {"export-scores", "export-scores DATAFILE --out FILE [--measure NAME | --import FILE.scr] [measure options] [--plain] [--occupied-only] [--zero-markers] [--background] [--centroids] [--mismatch]", cmdExportScores},
+      {"import-scores", "import-scores DATAFILE FILE.scr [--areas FILE.sed] [--set KEY=VALUE]...", cmdImportScores},
   };
   return list;
 }

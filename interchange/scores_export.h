@@ -1,0 +1,89 @@
+// "Export scores": the current map's per-cell scores as an ASCII scores file
+// (.scr) in one of the layouts "#0" to "#3", or, while a foreground and
+// background pair is loaded, the cells where the two disagree as a
+// preselection file (.pre).
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "store/host.h"
+
+namespace zn {
+
+struct Session;
+
+// Layout codes as the settings record stores the export choice.
+enum ScoresLayout : int {
+  kLayoutCentroids = 0,         // "#0" longitude, latitude, value of occupied cells
+  kLayoutNumbered = 1,          // "#2" every cell
+  kLayoutNumberedOccupied = 2,  // "#2" occupied cells only
+  kLayoutPlain = 3,             // "#1" every cell
+  kLayoutPlainOccupied = 4,     // "#1" occupied cells only
+  kLayoutPair = 5,              // "#3" foreground and background
+};
+
+// Control ids of the "Export scores" dialog (DEXSDLGBOX).
+enum ExportScoresControl : int {
+  kExportCellNumbers = 1701,  // "print gridcell numbers"
+  kExportOccupiedOnly = 1702,  // "print scores only for occupied grid cells "
+  kExportMarkerAsZero = 7001,  // "print 0-score presences as 0 (else 10000)"
+  kExportBackground = 1102,    // "print background as well as foreground"
+  kExportScr = 3401,           // ordinary .scr export (radio)
+  kExportMismatch = 3403,      // "Export overlay cell mismatch as .pre file" (radio)
+  kExportCentroids = 3404,     // "Export scores with cell centroid longitude and latitude" (radio)
+};
+
+// The dialog as plain logic: the three radios 3401, 3403, 3404 exclude each
+// other; 3403 can be chosen only while a pair is loaded.
+struct ExportScoresModel : DialogModel {
+  bool cellNumbers = true;
+  bool occupiedOnly = false;
+  bool markerAsZero = false;
+  bool background = false;
+  int kind = kExportScr;  // 3401, 3403 or 3404
+  bool pairLoaded = false;
+
+  bool checked(int id) const;
+  bool enabled(int id) const;
+  void setChecked(int id, bool on);
+  // The layout the choices make; the mismatch export has none (-1).
+  int layout() const;
+  bool mismatch() const { return kind == kExportMismatch && pairLoaded; }
+};
+
+// The label of a control, byte for byte.
+const char* exportScoresLabel(int id);
+
+// The model for the session: defaults, whether a pair is loaded, and the
+// marker choice kept from the last export.
+ExportScoresModel exportScoresModel(const Session& s);
+
+// True when at least one cell is occupied (count not 0).
+bool anyCellOccupied(const Session& s);
+
+// The value written for a cell of the map on screen (foreground) in a
+// layout, and for the background cell table in layout "#3".
+double exportedValue(const Session& s, int cell, int layout, bool markerAsZero);
+double exportedBackgroundValue(const Session& s, int cell);
+
+// The .scr file text of a layout.
+std::string scoresFileText(const Session& s, int layout, bool markerAsZero);
+
+// Cells where exactly one of foreground and background is present.
+std::vector<int> mismatchCells(const Session& s);
+
+// Writes the chosen file at `path` (shows the offset warning first when it
+// applies). False, after a message, when the file cannot be written; false
+// without one when there is nothing to export.
+bool exportScoresTo(Session& s, const ExportScoresModel& choice, const std::filesystem::path& path);
+
+// The menu command: the dialog "DEXSDLGBOX", the save dialog, the file.
+// Does nothing when no cell is occupied. True when a file was written.
+bool exportScores(Session& s);
+
+// The save-dialog request of the command.
+FileRequest exportScoresRequest(const Session& s);
+
+}  // namespace zn

@@ -1,0 +1,416 @@
+#include "interchange/scores_import.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <optional>
+#include <string_view>
+
+#include "measures/scores.h"
+#include "store/files.h"
+#include "store/session.h"
+#include "store/text.h"
+
+namespace zn {
+
+namespace {
+
+constexpr const char* kCaption = "Import scores";
+constexpr const char* kFormatList =
+    "#0 - cell longitude, latitude, score,\n#1 - scores in order of grid cell number,\n"
+    "#2 - cell number score number pairs\n#3 - cell number, foreground score, background score";
+constexpr std::size_t kImportFileMax = std::size_t(256) << 20;
+constexpr std::size_t kTitleMax = 255;
+constexpr std::size_t kNameMax = 31;
+
+bool blank(char c) { return c == ' ' || c == '\n' || c == '\r' || c == '\t' || c == '\v' || c == '\f'; }
+
+// Whitespace-separated numbers from a position of the text. A token that is
+// no number, or whose value is not finite, reads as 0 so that a hostile
+// file can put neither NaN nor infinity into the scores.
+class NumberStream {
+ public:
+  NumberStream(std::string_view text, std::size_t at) : text_(text), at_(at) {}
+
+  std::optional<double> next() {
+    while (at_ < text_.size() && blank(text_[at_])) ++at_;
+    if (at_ >= text_.size()) return std::nullopt;
+    std::size_t end = at_;
+    while (end < text_.size() && !blank(text_[end])) ++end;
+    const double v = parse(text_.substr(at_, end - at_));
+    at_ = end;
+    return v;
+  }
+
+ private:
+  double parse(std::string_view token) {
+    // strtod needs a terminated string; tokens of sane numbers are short,
+    // and a long one still parses in one pass.
+    token_.assign(token);
+    char* stop = nullptr;
+    const double v = std::strtod(token_.c_str(), &stop);
+    return stop == token_.c_str() || !std::isfinite(v) ? 0.0 : v;
+  }
+
+  std::string_view text_;
+  std::size_t at_;
+  std::string token_;  // reused for every token
+};
+
+// The n-th line of the text (0-based) without its line end, cut to the
+// length of a title.
+std::string lineOf(std::string_view text, int n) {
+  std::size_t at = 0;
+  for (int i = 0; i < n; ++i) {
+    const std::size_t eol = text.find('\n', at);
+    if (eol == std::string_view::npos) return {};
+    at = eol + 1;
+  }
+  std::string_view line = text.substr(at, text.find('\n', at) - at);
+  while (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+  return std::string(line.substr(0, kTitleMax));
+}
+
+int cellCount(const Workspace& ws) { return std::max(0, std::min(ws.geo.cells, static_cast<int>(ws.cells.size()) - 2)); }
+
+// Finds the first cell (in cell-number order) whose bounds hold a point,
+// through a bucket grid over the cells' extent so that a long "#0" file
+// costs a few comparisons per point instead of a pass over every cell.
+class CellLocator {
+ public:
+  explicit CellLocator(const Workspace& ws) : ws_(ws) {
+    const int cells = cellCount(ws);
+    for (int n = 1; n <= cells; ++n) {
+      const GridCell& c = ws.cells[static_cast<std::size_t>(n)];
+      if (!(c.lonWest < c.lonEast && c.latSouth < c.latNorth)) continue;  // holds no point
+      if (!any_) {
+        lon0_ = c.lonWest, lon1_ = c.lonEast, lat0_ = c.latSouth, lat1_ = c.latNorth;
+        any_ = true;
+      }
+      lon0_ = std::min(lon0_, c.lonWest), lon1_ = std::max(lon1_, c.lonEast);
+      lat0_ = std::min(lat0_, c.latSouth), lat1_ = std::max(lat1_, c.latNorth);
+    }
+    if (!any_) return;
+    side_ = std::clamp(static_cast<int>(std::sqrt(static_cast<double>(cells))), 1, 128);
+    buckets_.assign(static_cast<std::size_t>(side_) * side_, {});
+    for (int n = 1; n <= cells; ++n) {
+      const GridCell& c = ws.cells[static_cast<std::size_t>(n)];
+      if (!(c.lonWest < c.lonEast && c.latSouth < c.latNorth)) continue;
+      // Both edges inclusive: a point on a shared edge is looked up among
+      // the cells of either side and the bounds test decides.
+      for (int by = bucket(c.latSouth, lat0_, lat1_); by <= bucket(c.latNorth, lat0_, lat1_); ++by)
+        for (int bx = bucket(c.lonWest, lon0_, lon1_); bx <= bucket(c.lonEast, lon0_, lon1_); ++bx)
+          buckets_[static_cast<std::size_t>(by * side_ + bx)].push_back(n);
+    }
+  }
+
+  // The cell holding the point, or 0.
+  int find(double lon, double lat) const {
+    if (!any_ || !(lon >= lon0_ && lon < lon1_ && lat >= lat0_ && lat < lat1_)) return 0;
+    const auto& list = buckets_[static_cast<std::size_t>(bucket(lat, lat0_, lat1_) * side_ + bucket(lon, lon0_, lon1_))];
+    for (int n : list) {
+      const GridCell& c = ws_.cells[static_cast<std::size_t>(n)];
+      if (c.lonWest <= lon && lon < c.lonEast && c.latSouth <= lat && lat < c.latNorth) return n;
+    }
+    return 0;
+  }
+
+ private:
+  int bucket(double v, double lo, double hi) const {
+    const double f = (v - lo) / (hi - lo) * side_;
+    return std::clamp(static_cast<int>(std::floor(f)), 0, side_ - 1);
+  }
+
+  const Workspace& ws_;
+  bool any_ = false;
+  double lon0_ = 0, lon1_ = 0, lat0_ = 0, lat1_ = 0;
+  int side_ = 1;
+  std::vector<std::vector<int>> buckets_;
+};
+
+// A cell number as read; 0 when it names no cell of the grid.
+int cellNumber(double v, int cells) { return v >= 1.0 && v < cells + 1.0 ? static_cast<int>(v) : 0; }
+
+}  // namespace
+
+ScoresImportData parseScoresImport(const std::string& text, const Workspace& ws) {
+  ScoresImportData d;
+  const std::size_t hash = text.find('#');
+  if (hash == std::string::npos) {
+    d.error = std::string("Can't find format statement before data:\n") + kFormatList;
+    return d;
+  }
+  // The statement is a token of at most two characters: "#" and its digit.
+  const char digit = hash + 1 < text.size() ? text[hash + 1] : ' ';
+  if (digit < '0' || digit > '6') {
+    d.error = std::string("Format statement error, options:\n") + kFormatList;
+    return d;
+  }
+  d.format = digit - '0';
+  static constexpr int kColumns[] = {1, 1, 1, 2, 3, 3, 0};
+  d.columns = kColumns[d.format];
+  for (int i = 0; i < 3; ++i) d.titleLines[static_cast<std::size_t>(i)] = lineOf(text, i);
+
+  const int cells = cellCount(ws);
+  d.values.assign(static_cast<std::size_t>(cells) + 1, {0.0, 0.0, 0.0});
+  d.read.assign(d.values.size(), 0);
+  NumberStream in(text, hash + 2);
+  auto put = [&](int n, const std::array<double, 3>& v) {
+    if (n < 1 || n > cells) return;
+    d.values[static_cast<std::size_t>(n)] = v;
+    d.read[static_cast<std::size_t>(n)] = 1;
+  };
+
+  switch (d.format) {
+    case 0: {
+      const CellLocator locate(ws);
+      for (;;) {
+        const auto lon = in.next(), lat = in.next(), v = in.next();
+        if (!v) break;
+        put(locate.find(*lon, *lat), {*v, 0.0, 0.0});
+      }
+      break;
+    }
+    case 1:
+      for (int n = 1; n <= cells; ++n) {
+        const auto v = in.next();
+        if (!v) break;
+        put(n, {*v, 0.0, 0.0});
+      }
+      break;
+    case 2:
+    case 3:
+    case 4:
+    case 5:
+      // At most one record per cell of the grid is read.
+      for (int k = 0; k < cells; ++k) {
+        const auto n = in.next();
+        std::array<double, 3> v{0.0, 0.0, 0.0};
+        bool complete = n.has_value();
+        for (int c = 0; c < d.columns && complete; ++c) {
+          const auto x = in.next();
+          complete = x.has_value();
+          if (complete) v[static_cast<std::size_t>(c)] = *x;
+        }
+        if (!complete) break;
+        put(cellNumber(*n, cells), v);
+      }
+      break;
+    default:
+      break;
+  }
+  return d;
+}
+
+std::string importedScoresName(const std::string& path) {
+  const std::size_t cut = path.find_last_of("/\\");
+  const std::string name = cut == std::string::npos ? path : path.substr(cut + 1);
+  return name.substr(0, kNameMax);
+}
+
+namespace {
+
+GridCell& cellAt(Session& s, int n) { return s.ws.cells[static_cast<std::size_t>(n)]; }
+
+// Shifts one column so that its smallest value becomes the zero-score
+// marker; returns the minimum (0 when nothing was negative). `get` and
+// `set` reach the column's value of a cell; `occupied` tells which cells
+// of the map score count as present with a value of 0.
+template <class Get, class Set, class Occupied>
+double shiftNegative(int cells, Get get, Set set, Occupied occupied) {
+  double minimum = 0.0;
+  for (int n = 1; n <= cells; ++n) minimum = std::min(minimum, get(n));
+  if (minimum >= 0.0) return 0.0;
+  for (int n = 1; n <= cells; ++n) {
+    const double v = get(n);
+    if (v == kZeroScore)
+      set(n, -minimum);
+    else if (v == minimum)
+      set(n, kZeroScore);
+    else if (v != 0.0 || occupied(n))
+      set(n, v - minimum);
+  }
+  return minimum;
+}
+
+void unloadThreeAxis(Session& s) {
+  if (!s.overlay.threeAxis.loaded) return;
+  s.overlay.threeAxis.release();
+  s.settings[kBackgroundColour] = s.overlay.savedBackgroundColour;
+}
+
+// The excluded areas of the preselection in force (the list is held apart
+// from the area set while the preselection window is closed).
+const std::vector<int>& excludedAreas(const Session& s) { return s.ws.borrowedAreas; }
+
+}  // namespace
+
+bool applyScoresImport(Session& s, const ScoresImportData& d, const std::string& name) {
+  if (d.format < 0) return false;
+  const int cells = std::min(cellCount(s.ws), static_cast<int>(d.values.size()) - 1);
+  unloadThreeAxis(s);
+  OverlayState& o = s.overlay;
+  o.pairLoaded = false;
+  o.unionCount = o.sharedCount = o.backgroundCells = 0;
+  o.extraOffsets = {0.0, 0.0};
+  s.map.scoreOffset = 0.0;
+  for (int n = 0; n <= cellCount(s.ws); ++n) {
+    GridCell& c = cellAt(s, n);
+    c.score = 0.0;
+    c.count = 0;
+    c.scored = 0;
+  }
+
+  const bool pair = d.format == 3;
+  const bool threeAxis = d.format == 4 || d.format == 5;
+  if (pair) {
+    s.backgroundMap.scoreOffset = 0.0;
+    for (int n = 0; n <= cellCount(s.ws); ++n) writeBackCell(s.ws, n, BackCell{});
+  }
+  if (threeAxis) {
+    ThreeAxisBuffer& b = o.threeAxis;
+    try {
+      b.values.assign(static_cast<std::size_t>(cells) + 1, {0.0, 0.0, 0.0});
+    } catch (const std::bad_alloc&) {
+      b.release();
+      s.host.messageBox("insufficient free memory", "3D plot", Icon::Exclamation, Buttons::Ok);
+      return false;
+    }
+    o.savedBackgroundColour = s.settings[kBackgroundColour];
+    b.loaded = true;
+    b.resetAxes();
+    if (d.format == 5) b.titles = d.titleLines;
+  }
+
+  for (int n = 1; n <= cells; ++n) {
+    const auto& v = d.values[static_cast<std::size_t>(n)];
+    GridCell& c = cellAt(s, n);
+    c.score = v[0];
+    if (threeAxis) {
+      o.threeAxis.values[static_cast<std::size_t>(n)] = v;
+      if (v[0] != 0.0 || v[1] != 0.0 || v[2] != 0.0) c.count = c.scored = 1;
+    } else if (v[0] != 0.0) {
+      c.count = 1;
+    }
+    if (pair) writeBackCell(s.ws, n, BackCell{v[1] != 0.0 ? 1 : 0, v[1], 0, 0});
+  }
+
+  // Excluded areas carry no data: their scores go in every column, and
+  // their counts with them so that they neither show as occupied nor take
+  // a share of a negative offset.
+  for (int n : excludedAreas(s)) {
+    if (n < 1 || n > cells) continue;
+    GridCell& c = cellAt(s, n);
+    c.score = 0.0;
+    c.count = c.scored = 0;
+    if (pair) writeBackCell(s.ws, n, BackCell{});
+    if (threeAxis) o.threeAxis.values[static_cast<std::size_t>(n)] = {0.0, 0.0, 0.0};
+  }
+
+  if (d.columns > 0) {
+    const double m0 = shiftNegative(
+        cells, [&](int n) { return threeAxis ? o.threeAxis.values[static_cast<std::size_t>(n)][0] : cellAt(s, n).score; },
+        [&](int n, double v) {
+          cellAt(s, n).score = v;
+          if (threeAxis) o.threeAxis.values[static_cast<std::size_t>(n)][0] = v;
+        },
+        [&](int n) { return cellAt(s, n).count != 0; });
+    s.map.scoreOffset = m0;
+    if (pair) {
+      s.backgroundMap.scoreOffset = shiftNegative(
+          cells, [&](int n) { return readBackCell(s.ws, n).score; },
+          [&](int n, double v) {
+            BackCell b = readBackCell(s.ws, n);
+            b.score = v;
+            b.count = 1;
+            writeBackCell(s.ws, n, b);
+          },
+          [](int) { return false; });
+    }
+    if (threeAxis)
+      for (std::size_t k = 1; k < 3; ++k)
+        o.extraOffsets[k - 1] = shiftNegative(
+            cells, [&](int n) { return o.threeAxis.values[static_cast<std::size_t>(n)][k]; },
+            [&](int n, double v) { o.threeAxis.values[static_cast<std::size_t>(n)][k] = v; },
+            [](int) { return false; });
+    if (m0 < 0.0 && !pair && !threeAxis)
+      s.host.messageBox(strprintf("Negative scores found:\n%f added to all scores.", -m0), kCaption,
+                        Icon::Information, Buttons::Ok);
+  }
+
+  int occupied = 0;
+  double maximum = 0.0;
+  for (int n = 1; n <= cells; ++n) {
+    const GridCell& c = cellAt(s, n);
+    if (c.count != 0) ++occupied;
+    if (c.score != kZeroScore) maximum = std::max(maximum, c.score);
+  }
+  MapRecord& m = s.map;
+  m.occupiedCells = occupied;
+  m.importedName = name.substr(0, kNameMax);
+  m.dataTitle = m.importedName;
+  m.importKind = pair ? kImportForegroundBackground : threeAxis ? kImportThreeAxis : kImportSingle;
+  // Imported values are not shares of a measure's total: no percentage on
+  // export, so a file exported in "#0" reads back as it was.
+  m.mapMaximum = 0.0;
+  m.scaleLimit = maximum > 0.0 ? maximum : 1.0;
+  m.meanPasses = m.smoothPasses = 0;
+  m.presenceMap = false;
+  o.presence = {false, false};
+
+  if (pair) {
+    o.pairLoaded = true;
+    m.title = d.titleLines[0];
+    s.backgroundMap.title = d.titleLines[1];
+    s.backgroundMap.measureCode = kCodeImportedScores;
+    s.backgroundMap.mapMaximum = 0.0;
+    s.backgroundMap.importKind = kImportForegroundBackground;
+    const bool both = s.settings[kOverlayOption] == 1;
+    for (int n = 1; n <= cells; ++n) {
+      GridCell& c = cellAt(s, n);
+      BackCell b = readBackCell(s.ws, n);
+      const bool fg = c.score > 0.0, bg = b.score > 0.0;
+      if (b.score != 0.0) ++o.backgroundCells;
+      if (fg || bg) ++o.unionCount;
+      if (fg && bg) ++o.sharedCount;
+      c.scored = (both ? fg && bg : fg || bg) ? 1 : 0;
+      b.scored = c.scored;
+      writeBackCell(s.ws, n, b);
+    }
+    s.backgroundMap.occupiedCells = o.backgroundCells;
+  }
+  s.scoresPresent = true;
+  return true;
+}
+
+bool importScoresFile(Session& s, const std::filesystem::path& path) {
+  const auto text = readFileBytes(path, kImportFileMax);
+  if (!text) {
+    s.host.messageBox(strprintf("Can't open file\n%s", path.string().c_str()), kCaption, Icon::Exclamation,
+                      Buttons::Ok);
+    return false;
+  }
+  const ScoresImportData d = parseScoresImport(*text, s.ws);
+  if (d.format < 0) {
+    s.host.messageBox(d.error, kCaption, Icon::Exclamation, Buttons::Ok);
+    return false;
+  }
+  BusyGuard busy(s.host);
+  return applyScoresImport(s, d, importedScoresName(path.string()));
+}
+
+FileRequest importScoresRequest(const Session& s) {
+  FileRequest r;
+  r.title = kCaption;
+  r.filters = {{"ASCII scores (*.scr)", "*.scr"}};
+  r.initialDir = s.dataDir;
+  r.mustExist = true;
+  return r;
+}
+
+bool importScores(Session& s) {
+  const auto path = s.host.chooseOpenFile(importScoresRequest(s));
+  return path && importScoresFile(s, *path);
+}
+
+}  // namespace zn

@@ -1,0 +1,240 @@
+// Import scores: the format statement search, every layout, excluded areas,
+// negative columns and their offsets, the pair and three-axis columns, and
+// hostile files.
+#include <gtest/gtest.h>
+
+#include "interchange/scores_export.h"
+#include "interchange/scores_import.h"
+#include "store/text.h"
+#include "tests/interchange/scores_fixture.h"
+
+namespace zn::test {
+namespace {
+
+const std::string kFormats =
+    "#0 - cell longitude, latitude, score,\n#1 - scores in order of grid cell number,\n"
+    "#2 - cell number score number pairs\n#3 - cell number, foreground score, background score";
+
+// "cell:score/count" of every cell with either, for whole-map comparisons.
+std::string mapOf(HandGrid& g) {
+  std::string out;
+  for (int n = 1; n <= 6; ++n)
+    if (g.cell(n).score != 0.0 || g.cell(n).count != 0)
+      out += strprintf("%d:%g/%d ", n, g.cell(n).score, g.cell(n).count);
+  return out;
+}
+
+bool importText(HandGrid& g, const std::string& text, const std::string& name = "in.scr") {
+  return importScoresFile(g.s, g.write(name, text));
+}
+
+TEST(ScoresImportLayouts, EachLayoutFillsTheCellsItNames) {
+  struct Case {
+    const char* what;
+    std::string text;
+    std::string map;
+  };
+  const Case cases[] = {
+      {"#1 in cell order, extra values ignored", "#1\n1\n0\n2.5\n4\n5\n6\n7\n8\n", "1:1/1 3:2.5/1 4:4/1 5:5/1 6:6/1 "},
+      {"#1 short file", "#1 9 8", "1:9/1 2:8/1 "},
+      {"#2 pairs, outside cells skipped", "#2\n6 1.5\n0 3\n7 3\n-1 3\n2 2\n", "2:2/1 6:1.5/1 "},
+      {"#2 no more pairs than cells", "#2\n9 1\n9 1\n9 1\n9 1\n9 1\n9 1\n1 5\n", ""},
+      {"#0 points by centroid bounds", "#0\n 5.0 15.0 3\n25 5 4\n100 100 9\n-5 15 9\n", "1:3/1 6:4/1 "},
+      {"#0 edges belong to the east and north neighbours", "#0\n10 15 1\n20 10 2\n0 0 3\n", "2:1/1 3:2/1 4:3/1 "},
+      {"#6 reads nothing", "#6\n1 2\n3 4\n", ""},
+      {"text before the statement", "any header\nwith lines\n#2\n3 7\n", "3:7/1 "},
+      {"first # inside the header is the statement", "scores #2 from a tool\n from a tool\n4 1\n", "4:1/1 "},
+      {"a token that is no number reads as 0", "#2\n1 abc\n2 5\n", "2:5/1 "},
+      {"CR LF lines", "#2\r\n1 2.5\r\n3 4\r\n", "1:2.5/1 3:4/1 "},
+  };
+  for (const Case& c : cases) {
+    HandGrid g;
+    ASSERT_TRUE(importText(g, c.text)) << c.what;
+    EXPECT_EQ(mapOf(g), c.map) << c.what;
+    EXPECT_EQ(g.s.map.importKind, kImportSingle) << c.what;
+    EXPECT_TRUE(g.s.scoresPresent) << c.what;
+  }
+}
+
+TEST(ScoresImportRefusals, MessagesForMissingOrWrongStatementAndUnreadableFile) {
+  struct Case {
+    const char* what;
+    std::string text;
+    std::string message;
+  };
+  const Case cases[] = {
+      {"empty file", "", "Import scores: Can't find format statement before data:\n" + kFormats},
+      {"no #", "1 2 3\n4 5 6\n", "Import scores: Can't find format statement before data:\n" + kFormats},
+      {"digit 7", "#7\n1 2\n", "Import scores: Format statement error, options:\n" + kFormats},
+      {"# alone at the end", "text #", "Import scores: Format statement error, options:\n" + kFormats},
+      {"# then a space", "# 1\n2\n", "Import scores: Format statement error, options:\n" + kFormats},
+  };
+  for (const Case& c : cases) {
+    HandGrid g;
+    g.fillScores();
+    EXPECT_FALSE(importText(g, c.text)) << c.what;
+    ASSERT_EQ(g.host.messages.size(), 1u) << c.what;
+    EXPECT_EQ(g.host.messageLines()[0], c.message) << c.what;
+    EXPECT_EQ(g.cell(6).score, 7.0) << c.what << ": a refused file leaves the map alone";
+  }
+  HandGrid g;
+  const auto missing = g.file("none.scr");
+  EXPECT_FALSE(importScoresFile(g.s, missing));
+  ASSERT_EQ(g.host.messages.size(), 1u);
+  EXPECT_EQ(g.host.messageLines()[0], "Import scores: Can't open file\n" + missing.string());
+}
+
+TEST(ScoresImportOffsets, NegativeScoresAreShiftedAndTheOffsetReported) {
+  HandGrid g;
+  ASSERT_TRUE(importText(g, "#2\n1 -2\n2 0\n3 3\n"));
+  EXPECT_EQ(mapOf(g), "1:10000/1 3:5/1 ");
+  EXPECT_DOUBLE_EQ(g.s.map.scoreOffset, -2.0);
+  ASSERT_EQ(g.host.messages.size(), 1u);
+  EXPECT_EQ(g.host.messageLines()[0], "Import scores: Negative scores found:\n2.000000 added to all scores.");
+  EXPECT_EQ(g.host.messages[0].icon, Icon::Information);
+}
+
+TEST(ScoresImportOffsets, AReadMarkerTakesTheShiftToo) {
+  HandGrid g;
+  ASSERT_TRUE(importText(g, "#1\n10000 -1.5 2 -0.5\n"));
+  EXPECT_EQ(mapOf(g), "1:1.5/1 2:10000/1 3:3.5/1 4:1/1 ");
+}
+
+TEST(ScoresImportOffsets, ExportAfterAShiftedImportWarnsOrGivesBackTheValuesRead) {
+  HandGrid g;
+  ASSERT_TRUE(importText(g, "#2\n1 -2\n2 0\n3 3\n"));
+  g.host.messages.clear();
+  ExportScoresModel plain;
+  plain.setChecked(kExportCellNumbers, false);
+  ASSERT_TRUE(exportScoresTo(g.s, plain, g.file("plain.scr")));
+  ASSERT_EQ(g.host.messages.size(), 1u);
+  EXPECT_EQ(g.host.messages[0].text, "WARNING:\nall exported scores exclude an offset of\n-2.000000");
+
+  ExportScoresModel centroids;
+  centroids.setChecked(kExportCentroids, true);
+  ASSERT_TRUE(exportScoresTo(g.s, centroids, g.file("back.scr")));
+  const std::string text = readFile(g.file("back.scr"));
+  EXPECT_NE(text.find("#0\n  5.0000  15.0000           -2.000000\n 25.0000  15.0000            3.000000\n"),
+            std::string::npos)
+      << text;
+}
+
+TEST(ScoresImportRoundTrip, MarkersExportedAsTenThousandComeBackAsMarkers) {
+  HandGrid g;
+  g.fillScores();
+  ExportScoresModel m;  // "#2", every cell, markers as 10000
+  ASSERT_TRUE(exportScoresTo(g.s, m, g.file("round.scr")));
+  HandGrid h;
+  ASSERT_TRUE(importScoresFile(h.s, g.file("round.scr")));
+  EXPECT_EQ(mapOf(h), "1:3.5/1 3:10000/1 4:1.25/1 6:7/1 ");
+  EXPECT_EQ(h.s.map.importedName, "round.scr");
+  EXPECT_EQ(h.s.map.occupiedCells, 4);
+  EXPECT_TRUE(h.host.messages.empty());
+}
+
+TEST(ScoresImportExcludedAreas, AreZeroedInEveryColumnAndTakeNoOffset) {
+  HandGrid g;
+  g.s.ws.borrowedAreas = {2, 5};
+  ASSERT_TRUE(importText(g, "#4\n1 -1 1 1\n2 5 5 5\n5 -3 0 -4\n6 0 0 2\n"));
+  // Column 1's minimum is -1 once cell 5 is gone; cell 6 is present
+  // through its third column, so its 0 takes the shift as well.
+  EXPECT_EQ(mapOf(g), "1:10000/1 6:1/1 ");
+  const auto& v = g.s.overlay.threeAxis.values;
+  EXPECT_EQ(v[2], (std::array<double, 3>{0, 0, 0}));
+  EXPECT_EQ(v[5], (std::array<double, 3>{0, 0, 0}));
+  EXPECT_EQ(v[6], (std::array<double, 3>{1, 0, 2}));
+  EXPECT_DOUBLE_EQ(g.s.map.scoreOffset, -1.0);
+  EXPECT_TRUE(g.host.messages.empty()) << "only a single-column import reports its offset";
+}
+
+TEST(ScoresImportPair, FillsForegroundBackgroundTitlesAndCounts) {
+  HandGrid g;
+  g.s.settings[kOverlayOption] = 0;
+  ASSERT_TRUE(importText(g, "set A: measure A\r\nset B: measure B\nheader\n#3\n1 2 0\n2 0 3\n3 4 5\n4 -1 0\n", "pair.scr"));
+  EXPECT_EQ(g.s.map.importKind, kImportForegroundBackground);
+  EXPECT_TRUE(g.s.overlay.pairLoaded);
+  EXPECT_EQ(g.s.map.title, "set A: measure A");
+  EXPECT_EQ(g.s.backgroundMap.title, "set B: measure B");
+  // Foreground shifted by 1: cell 4 becomes the marker.
+  EXPECT_EQ(mapOf(g), "1:3/1 3:5/1 4:10000/1 ");
+  EXPECT_EQ(readBackCell(g.s.ws, 2).score, 3.0);
+  EXPECT_EQ(readBackCell(g.s.ws, 2).count, 1);
+  EXPECT_EQ(readBackCell(g.s.ws, 1).count, 0);
+  EXPECT_EQ(g.s.overlay.backgroundCells, 2);
+  EXPECT_EQ(g.s.overlay.unionCount, 4);
+  EXPECT_EQ(g.s.overlay.sharedCount, 1);
+  EXPECT_EQ(g.cell(2).scored, 1) << "'or' scores a cell with a background only";
+  EXPECT_TRUE(g.host.messages.empty());
+
+  HandGrid both;
+  both.s.settings[kOverlayOption] = 1;
+  ASSERT_TRUE(importText(both, "a\nb\n#3\n1 2 0\n3 4 5\n"));
+  EXPECT_EQ(both.cell(1).scored, 0);
+  EXPECT_EQ(both.cell(3).scored, 1);
+}
+
+TEST(ScoresImportThreeAxis, FillsTheBufferResetsTheAxesAndReadsTitles) {
+  HandGrid g;
+  g.s.settings[kBackgroundColour] = 5;
+  g.s.overlay.threeAxis.axisOfColour = {2, 1, 0};
+  g.s.overlay.threeAxis.reversed = {true, true, true};
+  ASSERT_TRUE(importText(g, "green axis\nblue axis\nred axis\n#5\n2 1 2 3\n4 0 0 7\n"));
+  const ThreeAxisBuffer& b = g.s.overlay.threeAxis;
+  EXPECT_TRUE(b.loaded);
+  EXPECT_EQ(g.s.map.importKind, kImportThreeAxis);
+  EXPECT_EQ(b.titles, (std::array<std::string, 3>{"green axis", "blue axis", "red axis"}));
+  EXPECT_EQ(b.axisOfColour, (std::array<int, 3>{0, 1, 2}));
+  EXPECT_EQ(b.reversed, (std::array<bool, 3>{false, false, false}));
+  EXPECT_EQ(b.values[4], (std::array<double, 3>{0, 0, 7}));
+  EXPECT_EQ(mapOf(g), "2:1/1 4:0/1 ");
+  EXPECT_EQ(g.cell(4).scored, 1);
+
+  // "#4" keeps no titles; the next single import unloads the buffer.
+  g.s.settings[kBackgroundColour] = 1;  // as the overlay display sets it
+  ASSERT_TRUE(importText(g, "#4\n1 1 1 1\n"));
+  EXPECT_EQ(g.s.overlay.threeAxis.titles, (std::array<std::string, 3>{}));
+  ASSERT_TRUE(importText(g, "#1 3"));
+  EXPECT_FALSE(g.s.overlay.threeAxis.loaded);
+  EXPECT_TRUE(g.s.overlay.threeAxis.values.empty());
+  EXPECT_EQ(g.s.settings[kBackgroundColour], 5) << "the setting saved at the load comes back";
+}
+
+TEST(ScoresImportHostile, NeverReadsOutsideTheGridOrKeepsNonFiniteValues) {
+  struct Case {
+    const char* what;
+    std::string text;
+    std::string map;
+  };
+  const std::string longNumber = "1" + std::string(5000, '0');
+  const Case cases[] = {
+      {"huge cell numbers", "#2\n99999999999999999999 1\n4294967297 2\n-2147483649 3\n1e308 4\n5 5\n", "5:5/1 "},
+      {"non-finite values", "#2\n1 nan\n2 inf\n3 1e999\n4 -1e999\n6 2\n", "6:2/1 "},
+      {"thousands of digits", "#1\n" + longNumber + " 0." + std::string(5000, '5') + "\n", "2:0.555556/1 "},
+      {"quote that never closes", "#2\n1 \"2\n3 4\n", "3:4/1 "},
+      {"one line without separators", "#1" + std::string(3000, 'x'), ""},
+      {"record cut short", "#3\n1 2\n", ""},
+      {"#0 half a point", "#0\n5 15\n", ""},
+      {"NUL bytes", std::string("#2\n1\0 2\n3 4", 11), "1:2/1 3:4/1 "},
+  };
+  for (const Case& c : cases) {
+    HandGrid g;
+    ASSERT_TRUE(importText(g, c.text)) << c.what;
+    EXPECT_EQ(mapOf(g), c.map) << c.what;
+  }
+}
+
+TEST(ScoresImportCommand, AsksForTheFileAndKeepsItsName) {
+  HandGrid g;
+  const auto path = g.write("a_rather_long_scores_file_name_here.scr", "#1 1 2");
+  g.host.openFiles.push_back(path);
+  ASSERT_TRUE(importScores(g.s));
+  ASSERT_EQ(g.host.openRequests.size(), 1u);
+  EXPECT_EQ(g.host.openRequests[0].title, "Import scores");
+  EXPECT_EQ(g.host.openRequests[0].filters[0].label, "ASCII scores (*.scr)");
+  EXPECT_EQ(g.s.map.importedName, "a_rather_long_scores_file_name_");
+  EXPECT_EQ(importedScoresName("C:\\ZONARIUM\\equal\\x.scr"), "x.scr");
+  EXPECT_FALSE(importScores(g.s)) << "a cancelled dialog imports nothing";
+}
+
+}  // namespace
+}  // namespace zn::test

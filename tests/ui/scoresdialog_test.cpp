@@ -1,0 +1,65 @@
+// The "Export scores" dialog: widgets follow the model's rules and the
+// user's clicks reach the model.
+#include "ui/scoresdialog.h"
+
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QPushButton>
+#include <QTimer>
+
+#include "tests/ui/screenshot.h"
+
+namespace zn {
+namespace {
+
+TEST(ExportScoresDialogWidgets, RadiosExcludeEachOtherAndMismatchNeedsAPair) {
+  ExportScoresModel m;
+  ExportScoresDialog d(m);
+  test::saveScreenshot(d, "export_scores.png");
+  EXPECT_EQ(d.windowTitle(), "Export scores");
+  EXPECT_TRUE(d.control(kExportCellNumbers)->isChecked());
+  EXPECT_TRUE(d.control(kExportScr)->isChecked());
+  EXPECT_FALSE(d.control(kExportMismatch)->isEnabled());
+  EXPECT_EQ(d.control(kExportOccupiedOnly)->text(), "print scores only for occupied grid cells ");
+
+  d.control(kExportCentroids)->click();
+  EXPECT_EQ(m.layout(), kLayoutCentroids);
+  EXPECT_FALSE(d.control(kExportScr)->isChecked()) << "the model, not Qt, keeps the radios apart";
+  d.control(kExportCellNumbers)->click();
+  d.control(kExportScr)->click();
+  EXPECT_EQ(m.layout(), kLayoutPlain);
+
+  ExportScoresModel pair;
+  pair.pairLoaded = true;
+  ExportScoresDialog p(pair);
+  ASSERT_TRUE(p.control(kExportMismatch)->isEnabled());
+  p.control(kExportMismatch)->click();
+  EXPECT_TRUE(pair.mismatch());
+  EXPECT_FALSE(p.control(kExportScr)->isChecked());
+}
+
+TEST(ExportScoresDialogWidgets, RunsByItsResourceNameOnlyOnItsModel) {
+  EXPECT_TRUE(isScoresDialog("DEXSDLGBOX"));
+  EXPECT_TRUE(isScoresDialog("DexsDlgBox"));
+  EXPECT_FALSE(isScoresDialog("ToptDlgBox"));
+  DialogModel other;
+  EXPECT_FALSE(runScoresDialog("DEXSDLGBOX", other, nullptr));
+
+  ExportScoresModel m;
+  QTimer::singleShot(0, [] {
+    for (QWidget* w : QApplication::topLevelWidgets())
+      if (auto* d = qobject_cast<QDialog*>(w); d && d->isVisible()) {
+        static_cast<ExportScoresDialog*>(d)->control(kExportBackground)->click();
+        d->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+      }
+  });
+  EXPECT_TRUE(runScoresDialog("DEXSDLGBOX", m, nullptr));
+  EXPECT_EQ(m.layout(), kLayoutPair);
+}
+
+}  // namespace
+}  // namespace zn
