@@ -13,6 +13,7 @@
 #include "measures/titles.h"
 #include "selection/areaset.h"
 #include "selection/commands.h"
+#include "selection/exact.h"
 #include "selection/flexibility.h"
 #include "selection/greedy.h"
 #include "selection/hotspots.h"
@@ -140,7 +141,7 @@ std::vector<SetKey> selectSetKeys() {
 const std::vector<std::string>& selectKinds() {
   static const std::vector<std::string> kinds{"near-minimum", "coverage", "greedy", "hotspots", "flexible",
                                               "emr", "max-rarity", "reorder-richness", "reorder-threat",
-                                              "random", "report"};
+                                              "random", "report", "exact-minimum", "exact-coverage"};
   return kinds;
 }
 
@@ -155,7 +156,7 @@ int takeSelectOptions(CliContext& ctx, std::vector<std::string>& args, SelectOpt
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
     const bool takesValue = a == "--areas-to-add" || a == "--budget" || a == "--costs" || a == "--threats" ||
-                            a == "--random-seed" || a == "--results" || a == "--areas-out";
+                            a == "--random-seed" || a == "--results" || a == "--areas-out" || a == "--time-limit";
     if (!takesValue) {
       rest.push_back(a);
       continue;
@@ -170,6 +171,11 @@ int takeSelectOptions(CliContext& ctx, std::vector<std::string>& args, SelectOpt
       auto b = parseNumber<double>(v);
       if (!b || !(*b > 0.0) || !std::isfinite(*b)) return refuse(ctx, "--budget takes a number above 0");
       o.budget = *b;
+    } else if (a == "--time-limit") {
+      auto t = parseNumber<double>(v);
+      if (!t || !(*t > 0.0) || !(*t <= kExactTimeLimitMax))
+        return refuse(ctx, "--time-limit takes a number of seconds above 0 and at most 86400");
+      o.timeLimit = *t;
     } else if (a == "--random-seed") {
       auto s = parseNumber<std::uint32_t>(v);
       if (!s) return refuse(ctx, "--random-seed takes a whole number from 0 to 4294967295");
@@ -199,6 +205,25 @@ int writeSelectResults(CliContext& ctx, const SelectOptions& o, const std::strin
   }
   return 0;
 }
+
+namespace {
+
+// An exact set as its menu command runs it, without the Stop box: the time
+// limit ends it.
+AnalysisOutcome runExactCli(CliContext& ctx, Session& s, const SelectOptions& o, const ExactRequest& request) {
+  ExactOptions options;
+  options.timeLimitSeconds = o.timeLimit.value_or(std::clamp(s.settings[kExactTimeLimit], 1, kExactTimeLimitMax));
+  const ExactSetOutcome e = runExactSet(s, request, options);
+  if (e.ran && e.result.status == ExactStatus::TimeLimit)
+    ctx.err << "zonarium: the time limit ran out: the set is the best found, not proven optimal\n";
+  AnalysisOutcome a;
+  a.ran = e.ran;
+  a.capacityReached = e.capacityReached;
+  a.results = e.results;
+  return a;
+}
+
+}  // namespace
 
 int runSelectAnalysis(CliContext& ctx, Session& s, const SelectOptions& o, SelectRun& run) {
   bool threatPresent = false;
@@ -230,20 +255,21 @@ int runSelectAnalysis(CliContext& ctx, Session& s, const SelectOptions& o, Selec
   AnalysisOutcome a;
   const int room = kAreaCapacity - s.areas.count();
   int areas = o.areasToAdd.value_or(s.settings[kAreasToAdd]);
-  if (o.kind == "coverage" || o.kind == "random" || o.kind == "hotspots") {
+  const bool coverage = o.kind == "coverage" || o.kind == "exact-coverage";
+  if (coverage || o.kind == "random" || o.kind == "hotspots") {
     if (room <= 0) return refuse(ctx, "the area set is full (1100 areas)");
     if (areas > room) ctx.err << strprintf("zonarium: areas to add lowered to %d\n", room);
     areas = std::clamp(areas, 1, room);
     s.settings[kAreasToAdd] = areas;
   }
   int candidates = 0;
-  if (o.kind == "coverage" || o.kind == "random" || o.kind == "hotspots") {
+  if (coverage || o.kind == "random" || o.kind == "hotspots") {
     // As their menu commands do before asking for the number: the titles
     // give the areas as a share of the candidate cells.
     occupancyPass(s.ws, s.settings[kExcludedLevel], s.areas);
     candidates = countCandidateCells(s);
   }
-  if (o.kind == "coverage" && s.settings[kOptimiseByCost] == 0) {
+  if (coverage && s.settings[kOptimiseByCost] == 0) {
     if (candidates == 0) {
       ctx.err << "zonarium: no candidate cells: every taxon is represented in the area set\n";
       return 1;
@@ -258,7 +284,7 @@ int runSelectAnalysis(CliContext& ctx, Session& s, const SelectOptions& o, Selec
       ctx.err << "zonarium: no fully flexible areas: the near-minimum set is empty\n";
       return 1;
     }
-  } else if (o.kind == "coverage") {
+  } else if (coverage) {
     const bool byBudget = s.settings[kOptimiseByCost] != 0;
     double budget = 0.0;
     if (byBudget) {
@@ -268,7 +294,12 @@ int runSelectAnalysis(CliContext& ctx, Session& s, const SelectOptions& o, Selec
         ctx.err << strprintf("zonarium: budget %s to %.0f\n", budget < *o.budget ? "lowered" : "raised", budget);
       s.settings.setBudget(budget);
     }
-    a = runNearMaximumCoverage(s, byBudget, areas, budget, env);
+    if (o.kind == "coverage")
+      a = runNearMaximumCoverage(s, byBudget, areas, budget, env);
+    else
+      a = runExactCli(ctx, s, o, {coverageKind(s), areas, budget});
+  } else if (o.kind == "exact-minimum") {
+    a = runExactCli(ctx, s, o, {});
   } else if (o.kind == "greedy") {
     GreedyResult g = runGreedySet(s);
     a.ran = s.ws.datafile.opened;

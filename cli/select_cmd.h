@@ -20,6 +20,7 @@ struct SelectOptions {
   std::optional<double> budget;
   std::optional<std::filesystem::path> costs, threats, results, areasOut;
   std::optional<std::uint32_t> seed;
+  std::optional<double> timeLimit;  // exact sets: seconds, else the options' limit
 };
 
 // The KINDs in the order the messages list them.
@@ -31,7 +32,7 @@ int checkSelectKind(CliContext& ctx, const std::string& kind);
 std::vector<SetKey> selectSetKeys();
 
 // Takes the analysis options (--areas-to-add, --budget, --costs, --threats,
-// --random-seed, --results, --areas-out) out of args; the rest stays in
+// --random-seed, --results, --areas-out, --time-limit) out of args; the rest stays in
 // order. 0, or 2 after a message for a missing or invalid value.
 int takeSelectOptions(CliContext& ctx, std::vector<std::string>& args, SelectOptions& o);
 

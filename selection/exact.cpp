@@ -821,10 +821,10 @@ std::string exactTitle(const Session& s, const ExactProblem& p) {
 
 // The solver's lines after the representation summary.
 std::string solverLines(const ExactProblem& p, const ExactResult& r, const QuickSet& q, bool costData) {
-  std::string out = strprintf("\n  %s: %s\n", p.kind == ExactKind::MinimumSet ? "Exact minimum set" : "Exact maximum coverage",
+  std::string out = strprintf("  %s: %s\n", p.kind == ExactKind::MinimumSet ? "Exact minimum set" : "Exact maximum coverage",
                               exactStatusText(r.status));
   if (!r.hasSolution) {
-    out += strprintf("  no set of at most %d areas meets every goal\n  solver finished in %.1f seconds\n\n",
+    out += strprintf("  no set of at most %d areas meets every goal\n  solver finished in %.1f seconds\n",
                      kAreaCapacity, r.seconds);
     return out;
   }
@@ -856,7 +856,7 @@ std::string solverLines(const ExactProblem& p, const ExactResult& r, const Quick
       out += strprintf("  near-minimum set: %d areas, exact minimum: %d areas (%.1f%% more)\n", q.areas, r.areas,
                        more(q.areas, r.areas));
   }
-  return out + "\n";
+  return out;
 }
 
 // Whether the quick set answers the same question as this run: every goal
@@ -935,8 +935,8 @@ ExactSetOutcome runExactSet(Session& s, const ExactRequest& request, const Exact
     s.areas.seedCount = static_cast<int>(p.fixedCells.size());
     clearScores(s);
     setMeasureCode(s, kCodeNone);
-    out.results = resultsFileHeader(s) + strprintf("\n  PRIORITY-AREAS ANALYSIS: %s\n", exactTitle(s, p).c_str()) +
-                  solverLines(p, r, out.quick, s.costPresent);
+    out.results = resultsFileHeader(s) + strprintf("\n  PRIORITY-AREAS ANALYSIS: %s\n\n", exactTitle(s, p).c_str()) +
+                  solverLines(p, r, out.quick, s.costPresent) + "\n\n";
     return out;
   }
 
@@ -964,7 +964,14 @@ ExactSetOutcome runExactSet(Session& s, const ExactRequest& request, const Exact
     if (const std::size_t at = text.find(generic); at != std::string::npos)
       text.replace(at, generic.size(), exactTitle(s, p));
   }
-  out.results = text + solverLines(p, r, out.quick, s.costPresent);
+  // The solver's lines close the summary, above the report's closing rule.
+  const std::string lines = solverLines(p, r, out.quick, s.costPresent) + "\n";
+  const std::size_t rule = text.rfind("\n  _");
+  if (rule == std::string::npos)
+    text += "\n" + lines + "\n";
+  else
+    text.insert(rule + 1, lines);
+  out.results = text;
   return out;
 }
 
