@@ -88,7 +88,6 @@ int cmdExportScores(CliContext& ctx, const std::vector<std::string>& args) {
   if (!import.empty() && !importOnto(*s, import)) return 1;
 
   ExportScoresModel choice = exportScoresModel(*s);
-  choice.markerAsZero = false;
   for (const std::string& f : flags) takeChoice(f, choice);
   const bool wantsMismatch = std::find(flags.begin(), flags.end(), "--mismatch") != flags.end();
   if (wantsMismatch && !choice.mismatch())

@@ -37,6 +37,16 @@ double scaled(const Session& s, const MapRecord& m, int column, double score) {
 
 std::string rule() { return std::string(71, '=') + "\n"; }
 
+// A value field after another field. The fixed width leaves a blank in
+// front of every value below 10^12; a wider one would run into the field
+// before it and the file could not be read back, so it gets one blank.
+// `point` keeps the decimal point in every value ("%#20.6f").
+std::string valueField(double v, bool point = true) {
+  std::string f = point ? strprintf("%#20.6f", v) : strprintf("%20.6f", v);
+  if (!f.empty() && f.front() != ' ') f.insert(f.begin(), ' ');
+  return f;
+}
+
 std::string header(const Session& s, int layout) {
   if (layout == kLayoutPair)
     return strprintf("%s: %s\n", s.map.dataTitle.c_str(), s.map.title.c_str()) +
@@ -116,7 +126,6 @@ const char* exportScoresLabel(int id) {
 ExportScoresModel exportScoresModel(const Session& s) {
   ExportScoresModel m;
   m.pairLoaded = s.overlay.pairLoaded;
-  m.markerAsZero = s.settings[kScoresExportOption] != 0;
   return m;
 }
 
@@ -154,8 +163,8 @@ std::string scoresFileText(const Session& s, int layout, bool markerAsZero) {
     switch (layout) {
       case kLayoutCentroids:
         if (occupied)
-          out += strprintf("%8.4f %8.4f%20.6f\n", (c.lonWest + c.lonEast) / 2.0, (c.latNorth + c.latSouth) / 2.0,
-                           exportedValue(s, n, layout, markerAsZero));
+          out += strprintf("%8.4f %8.4f", (c.lonWest + c.lonEast) / 2.0, (c.latNorth + c.latSouth) / 2.0) +
+                 valueField(exportedValue(s, n, layout, markerAsZero), false) + "\n";
         break;
       case kLayoutPlainOccupied:
         if (!occupied) break;
@@ -164,10 +173,12 @@ std::string scoresFileText(const Session& s, int layout, bool markerAsZero) {
       case kLayoutNumberedOccupied:
         if (!occupied) break;
         [[fallthrough]];
-      case kLayoutNumbered: out += strprintf("%6d%#20.6f\n", n, exportedValue(s, n, layout, markerAsZero)); break;
+      case kLayoutNumbered:
+        out += strprintf("%6d", n) + valueField(exportedValue(s, n, layout, markerAsZero)) + "\n";
+        break;
       default:
-        out += strprintf("%6d%#20.6f%#20.6f\n", n, exportedValue(s, n, layout, markerAsZero),
-                         exportedBackgroundValue(s, n));
+        out += strprintf("%6d", n) + valueField(exportedValue(s, n, layout, markerAsZero)) +
+               valueField(exportedBackgroundValue(s, n)) + "\n";
         break;
     }
   }

@@ -56,8 +56,8 @@ struct ExportScoresModel : DialogModel {
 // The label of a control, byte for byte.
 const char* exportScoresLabel(int id);
 
-// The model for the session: defaults, whether a pair is loaded, and the
-// marker choice kept from the last export.
+// The model for the session: the dialog's first state (numbers ticked, the
+// plain export chosen) and whether a pair is loaded.
 ExportScoresModel exportScoresModel(const Session& s);
 
 // True when at least one cell is occupied (count not 0).

@@ -21,10 +21,20 @@ class SilentHost : public zn::Host {
 };
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+// Every import starts by clearing what the last one left, so the two
+// sessions are made once and serve every input.
+struct Sessions {
   SilentHost host;
-  zn::Session s(host, "/nonexistent");
-  if (!zn::allocateWorkspace(s)) return 0;
+  zn::Session s{host, "/nonexistent"};
+  zn::Session t{host, "/nonexistent"};
+  bool ready = zn::allocateWorkspace(s) && zn::allocateWorkspace(t);
+};
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  static Sessions both;
+  if (!both.ready) return 0;
+  zn::Session& s = both.s;
+  zn::Session& t = both.t;
   // Cell bounds of a plain 10-degree lattice, so that "#0" points land.
   for (int n = 1; n <= s.ws.geo.cells; ++n) {
     zn::GridCell& c = s.ws.cells[static_cast<std::size_t>(n)];
@@ -41,8 +51,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (d.format == 3 || d.format == 4 || d.format == 5) return 0;  // pairs and three-axis files reshape columns
   // A single column written as "#2" (markers as 10000) reads back the same.
   const std::string again = zn::scoresFileText(s, zn::kLayoutNumbered, false);
-  zn::Session t(host, "/nonexistent");
-  if (!zn::allocateWorkspace(t)) return 0;
   if (!zn::applyScoresImport(t, zn::parseScoresImport(again, t.ws), "again.scr")) __builtin_trap();
   for (int n = 1; n <= s.ws.geo.cells; ++n) {
     const zn::GridCell& a = s.ws.cells[static_cast<std::size_t>(n)];

@@ -132,6 +132,27 @@ TEST(ScoresImportRoundTrip, MarkersExportedAsTenThousandComeBackAsMarkers) {
   EXPECT_TRUE(h.host.messages.empty());
 }
 
+TEST(ScoresImportRoundTrip, ValuesTooWideForTheirFieldStayApartAndReadBack) {
+  HandGrid g;
+  g.fillScores();
+  g.cell(6).score = 1.5e13;  // 21 characters as "%#20.6f"
+  writeBackCell(g.s.ws, 1, BackCell{1, -2.5e15, 0, 0});
+  g.s.overlay.pairLoaded = true;
+  const std::string numbered = scoresFileText(g.s, kLayoutNumbered, false);
+  EXPECT_NE(numbered.find("\n     6 15000000000000.000000\n"), std::string::npos) << numbered;
+  EXPECT_NE(numbered.find("\n     1            3.500000\n"), std::string::npos) << "narrow values keep their layout";
+  const std::string pair = scoresFileText(g.s, kLayoutPair, false);
+  EXPECT_NE(pair.find("\n     1            3.500000 -2500000000000000.000000\n"), std::string::npos) << pair;
+
+  HandGrid h;
+  ASSERT_TRUE(importText(h, numbered));
+  EXPECT_DOUBLE_EQ(h.cell(6).score, 1.5e13);
+  HandGrid p;
+  ASSERT_TRUE(importText(p, pair));
+  EXPECT_DOUBLE_EQ(readBackCell(p.s.ws, 1).score, 10000.0) << "the pair's only negative becomes the marker";
+  EXPECT_DOUBLE_EQ(p.s.backgroundMap.scoreOffset, -2.5e15);
+}
+
 TEST(ScoresImportExcludedAreas, AreZeroedInEveryColumnAndTakeNoOffset) {
   HandGrid g;
   g.s.ws.borrowedAreas = {2, 5};
