@@ -84,7 +84,7 @@ int cmdCell(CliContext& ctx, const std::vector<std::string>& args) {
     return 2;
   }
   const bool selectOptions = after.areasToAdd || after.budget || after.costs || after.threats || after.seed ||
-                             after.results || after.areasOut;
+                             after.results || after.areasOut || after.timeLimit;
   if (!analysis && selectOptions) {
     ctx.err << "zonarium: the select options of cell need --after KIND\n";
     return 2;

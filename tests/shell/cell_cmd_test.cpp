@@ -96,6 +96,7 @@ TEST(ZonariumCell, RefusesBadAnalysisRequests) {
       {{"--after"}, "--after needs a KIND"},
       {{"--after", "greedy", "--measure", "richness"}, "either --after KIND or --measure"},
       {{"--areas-to-add", "3"}, "need --after KIND"},
+      {{"--time-limit", "5"}, "need --after KIND"},
       {{"--after", "hotspots", "--areas-to-add", "0"}, "--areas-to-add takes a whole number"},
       {{"--after", "greedy", "--set", "greedy-by=size"}, "invalid value \"size\" for greedy-by"},
   };
