@@ -1,5 +1,6 @@
 #include "cli/cell_cmd.h"
 #include "cli/cli.h"
+#include "cli/dataio_cmd.h"
 #include "cli/measure_options.h"
 #include "cli/render_cmd.h"
 #include "cli/scores_cmd.h"
@@ -16,6 +17,8 @@ const std::vector<Subcommand>& subcommands() {
       {"render", "render DATAFILE --measure NAME [measure options] [--preselect FILE.pre] [--options FILE.OPP] [--size WxH] --out FILE.png|.bmp|.pdf", cmdRender},
       {"export-scores", "export-scores DATAFILE --out FILE [--measure NAME | --import FILE.scr] [measure options] [--plain] [--occupied-only] [--zero-markers] [--background] [--centroids] [--mismatch]", cmdExportScores},
       {"import-scores", "import-scores DATAFILE FILE.scr [--areas FILE.sed] [--set KEY=VALUE]...", cmdImportScores},
+      {"import-data", "import-data LAYOUT INPUT OUTPUT.dat", cmdImportData},
+      {"export-data", "export-data LAYOUT DATAFILE OUTPUT [--taxa NAME]... [--excluded-level N]", cmdExportData},
   };
   return list;
 }

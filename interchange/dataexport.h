@@ -1,0 +1,76 @@
+// Data export: the loaded taxa and their records written as plain text for
+// other tools: a level matrix, lists of taxa and areas, comma-delimited
+// lists, the condensed input of TWINSPAN and DMAP files on the Britain grid.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "store/host.h"
+
+namespace zn {
+
+struct Session;
+struct Workspace;
+
+enum ExportLayout {
+  kExportMatrix = 1,
+  kExportTaxa = 2,
+  kExportAreasByTaxa = 3,
+  kExportTaxaByAreas = 4,
+  kExportCommaText = 5,
+  kExportCommaNumbers = 6,
+  kExportTwinspan = 7,
+  kExportDmap = 8,
+  kExportCoords = 9,
+};
+
+// Most taxa one DMAP export takes.
+constexpr int kDmapMaxTaxa = 20;
+
+// The "Export data" dialog (DEXDDLGBOX, group "Write ASCII format"): radio
+// buttons 1601 ... 1609, "list taxa" checked when it opens.
+struct ExportDialogModel : DialogModel {
+  static constexpr const char* kResource = "DEXDDLGBOX";
+  static constexpr int kFirstControl = 1601;
+  int layout = kExportTaxa;
+  static std::string label(int layout);
+  int control() const { return kFirstControl + layout - 1; }
+};
+
+// What an export writes besides the session: the excluded data level and
+// the number of excluded areas of the preselection.
+struct ExportContext {
+  int excludedLevel = 0;
+  int excludedAreas = 0;
+};
+
+// The text of layouts 1 to 7 for the loaded taxa.
+std::string exportText(const Workspace& ws, int layout, const ExportContext& ctx);
+
+// NAMES.BIN: the name and code fields (64 bytes) of every card in order.
+std::string namesBinImage(const Workspace& ws);
+
+// The leading part and the rest of a taxon name, the two text fields of
+// the comma-delimited text list.
+std::pair<std::string, std::string> splitTaxonName(const std::string& name);
+
+// DMAP files of the given taxa: the distribution file (".dis") and the
+// names file (".nam").
+struct DmapFiles {
+  std::string distribution;
+  std::string names;
+};
+DmapFiles dmapExport(const Workspace& ws, const std::vector<int>& taxa, int excludedLevel);
+
+// The export after the dialog: refusals, the output file and, for DMAP on
+// the Britain grid, the taxa (nothing: the "Selective plot" list asks).
+// True when something was written.
+bool runExport(Session& s, int layout, std::optional<std::vector<int>> dmapTaxa = std::nullopt);
+
+// "Export data": nothing without taxa; the dialog, then runExport.
+bool exportDataCommand(Session& s);
+
+}  // namespace zn

@@ -1,0 +1,630 @@
+#include "interchange/dataimport.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <initializer_list>
+#include <string_view>
+#include <unordered_map>
+
+#include "interchange/textscan.h"
+#include "store/datafile.h"
+#include "store/files.h"
+#include "store/session.h"
+#include "store/text.h"
+#include "store/utilities.h"
+
+namespace zn {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::size_t kInputMax = std::size_t(1) << 28;
+constexpr const char* kCaption = "Import data";
+const std::string kNewCode = "1" + std::string(kCodeLength - 1, '0');
+
+// The taxa being built, found by their exact name.
+class TaxonTable {
+ public:
+  TaxonTable(Host& host, ImportedData& d, int cells) : host_(host), d_(d), cells_(cells) {}
+
+  bool full() const { return full_; }
+
+  // The taxon of a name key, made when new; -1 once the limit stopped reading.
+  int find(const std::string& key) {
+    if (full_) return -1;
+    const std::string name = key.substr(0, kNameField - 1);
+    if (last_ >= 0 && lastName_ == name) return last_;
+    auto it = index_.find(name);
+    int t;
+    if (it != index_.end()) {
+      t = it->second;
+    } else {
+      t = static_cast<int>(d_.cardHeads.size());
+      std::string head(2 * kNameField, '\0');
+      head.replace(0, name.size(), name);
+      head.replace(kCodeOffset, kCodeLength, kNewCode);
+      d_.cardHeads.push_back(std::move(head));
+      d_.levels.emplace_back(static_cast<std::size_t>(cells_) + 1, 0);
+      index_.emplace(name, t);
+      if (static_cast<int>(d_.cardHeads.size()) >= kImportMaxTaxa) {
+        host_.messageBox(strprintf("Limit to number of taxa (%d) reached", kImportMaxTaxa), kCaption,
+                         Icon::Exclamation, Buttons::Ok);
+        full_ = true;
+      }
+    }
+    last_ = t;
+    lastName_ = name;
+    return t;
+  }
+
+  void set(int taxon, int cell, int level) {
+    d_.levels[static_cast<std::size_t>(taxon)][static_cast<std::size_t>(cell)] = static_cast<std::int8_t>(level);
+    ++d_.records;
+  }
+
+  // Changes the level of a record already counted.
+  void mark(int taxon, int cell, int level) {
+    d_.levels[static_cast<std::size_t>(taxon)][static_cast<std::size_t>(cell)] = static_cast<std::int8_t>(level);
+  }
+
+  void setCode(int taxon, const std::string& code) {
+    std::string c = code.substr(0, kCodeLength);
+    c.resize(kCodeLength, '0');
+    d_.cardHeads[static_cast<std::size_t>(taxon)].replace(kCodeOffset, kCodeLength, c);
+  }
+
+  void lose(const std::string& line) {
+    d_.lostText += line;
+    ++d_.lost;
+  }
+
+ private:
+  Host& host_;
+  ImportedData& d_;
+  int cells_;
+  std::unordered_map<std::string, int> index_;
+  int last_ = -1;
+  std::string lastName_;
+  bool full_ = false;
+};
+
+// "%s %s" of genus and species, the genus cut so that the key fits the name field.
+std::string speciesKey(const std::string& genus, const std::string& species) {
+  const std::size_t room = kNameField - 1;
+  if (species.size() + 1 >= room) return species.substr(0, room);
+  std::string key = genus.substr(0, room - species.size() - 1) + " " + species;
+  if (key.size() > room) key.resize(room);
+  return key;
+}
+
+// The leading quote of the quoted layouts is skipped only when it is there.
+std::string_view afterQuote(std::string_view line) {
+  if (!line.empty() && line.front() == '"') line.remove_prefix(1);
+  return line;
+}
+
+// The cells by the leading four or six characters of their location names
+// (the 10 km references of the Britain grid); the first cell wins.
+std::unordered_map<std::string, int> referenceIndex(const Workspace& ws) {
+  std::unordered_map<std::string, int> refs;
+  for (int n = 1; n <= ws.geo.cells && n < static_cast<int>(ws.cells.size()); ++n) {
+    const std::string name = fieldText(reinterpret_cast<const unsigned char*>(ws.cells[static_cast<std::size_t>(n)].name.data()),
+                                       kLocationNameLength);
+    for (std::size_t len : {std::size_t(4), std::size_t(6)})
+      if (name.size() >= len && name.find(' ') >= len) refs.emplace(name.substr(0, len), n);
+  }
+  return refs;
+}
+
+bool looksLikeReference(std::string_view t) {
+  return (t.size() == 4 || t.size() == 6) && std::isalpha(static_cast<unsigned char>(t[0])) &&
+         std::isdigit(static_cast<unsigned char>(t[t.size() - 1])) &&
+         std::isdigit(static_cast<unsigned char>(t[t.size() - 2]));
+}
+
+// Names by number from a names file ("%d %s" lines); later lines win.
+std::unordered_map<long long, std::string> numberedNames(const std::string& text, std::vector<std::string>* inOrder) {
+  std::unordered_map<long long, std::string> names;
+  for (std::string_view line : textLines(text)) {
+    // A line with no name (or no number) still takes its place in order.
+    std::vector<std::string> f;
+    scanFields(line, {take("^ "), skip(" "), take("^\n")}, f);
+    const std::string name = f.size() > 1 ? f[1] : std::string();
+    if (!f.empty()) names[toInteger(f[0])] = name;
+    if (inOrder) inOrder->push_back(name);
+  }
+  return names;
+}
+
+void readGenusSpeciesCells(const std::vector<std::string_view>& lines, bool quoted, bool groupCodes, TaxonTable& tt,
+                           int cells) {
+  for (std::string_view raw : lines) {
+    if (tt.full()) return;
+    std::vector<std::string> f;
+    const bool ok = quoted ? scanFields(afterQuote(raw), {take("^\""), skip(",\""), take("^\""), skip(",\""), take("^\"")}, f)
+                           : scanFields(raw, {take("^,"), skip(","), take("^,"), skip(","), take("^\n")}, f);
+    if (!ok) {
+      tt.lose(std::string(raw) + "\n");
+      continue;
+    }
+    const int t = tt.find(speciesKey(f[0], f[1]));
+    if (t < 0) return;
+    if (groupCodes) {
+      tt.setCode(t, f[2]);
+      continue;
+    }
+    const long long cell = toInteger(f[2]);
+    if (cell >= 1 && cell <= cells)
+      tt.set(t, static_cast<int>(cell), 2);
+    else
+      tt.lose(strprintf("%s %s %s\n", f[0].c_str(), f[1].c_str(), f[2].c_str()));
+  }
+}
+
+void readPoints(const std::vector<std::string_view>& lines, int layout, TaxonTable& tt, const CellLocator& where) {
+  for (std::string_view raw : lines) {
+    if (tt.full()) return;
+    std::vector<std::string> f;
+    bool ok = false;
+    if (layout == kImportLatLong)
+      ok = scanFields(raw, {take("^ "), skip(" "), take("^ "), skip(" "), take("^\n")}, f);
+    else if (layout == kImportQuotedLatLong)
+      ok = scanFields(afterQuote(raw), {take("^\""), skip(",\""), take("^\""), skip(",\""), take("^,"), skip(","), take("^\n")}, f);
+    else
+      ok = scanFields(afterQuote(raw),
+                      {take("^\""), skip(",\""), take("^,"), skip(","), take("^,"), skip(","), take("^,"), skip(","), take("^\n")}, f);
+    if (!ok) {
+      tt.lose(std::string(raw) + "\n");
+      continue;
+    }
+    std::string key;
+    std::optional<double> lat, lon;
+    int level = 2;
+    std::string lostLine;
+    if (layout == kImportLatLong) {
+      key = f[0];
+      if (auto u = key.find('_'); u != std::string::npos) key[u] = ' ';
+      lat = toReal(f[1]);
+      lon = toReal(f[2]);
+      if (lat) *lat += 0.5;
+      if (lon) *lon += 0.5;
+      level = 1;
+      lostLine = strprintf("%s %s %s\n", f[0].c_str(), f[1].c_str(), f[2].c_str());
+    } else if (layout == kImportQuotedLatLong) {
+      key = speciesKey(f[0], f[1]);
+      lat = toReal(f[2]);
+      lon = toReal(f[3]);
+      lostLine = strprintf("%s %s %s %s\n", f[0].c_str(), f[1].c_str(), f[2].c_str(), f[3].c_str());
+    } else {
+      key = f[0];
+      lon = toReal(f[3]);
+      lat = toReal(f[4]);
+      // A level byte holds no more than a quantity of 100.
+      level = static_cast<int>(std::clamp<long long>(toInteger(f[2]), 0, 100));
+      lostLine = strprintf("%s %s %s %s %s\n", f[0].c_str(), f[1].c_str(), f[2].c_str(), f[3].c_str(), f[4].c_str());
+    }
+    const int t = tt.find(key);
+    if (t < 0) return;
+    const int cell = lat && lon ? where.locate(*lat, *lon) : 0;
+    if (cell > 0)
+      tt.set(t, cell, level);
+    else
+      tt.lose(lostLine);
+  }
+}
+
+// TNC (NWPS on the Britain grid): a line beginning with a letter names a
+// taxon; any other line is a record "level latitude longitude", or "level
+// reference" with a 10 km reference, separated by blanks or commas.
+void readTnc(const std::vector<std::string_view>& lines, TaxonTable& tt, const CellLocator& where,
+             const std::unordered_map<std::string, int>& refs) {
+  int t = -1;
+  std::string taxon = "-";
+  for (std::string_view raw : lines) {
+    if (tt.full()) return;
+    if (std::isalpha(static_cast<unsigned char>(raw.front()))) {
+      std::string name(raw.substr(0, raw.find_last_not_of(" \t") + 1));
+      t = tt.find(name);
+      if (t < 0) return;
+      taxon = name.substr(0, kNameField - 1);
+      continue;
+    }
+    const std::vector<std::string> f = splitTokens(raw, " \t,");
+    if (f.empty()) continue;
+    const long long level = toInteger(f[0]);
+    int cell = 0;
+    if (f.size() == 2 && refs.count(f[1])) {
+      cell = refs.at(f[1]);
+    } else if (f.size() >= 3) {
+      auto lat = toReal(f[1]);
+      auto lon = toReal(f[2]);
+      if (lat && lon) cell = where.locate(*lat, *lon);
+    }
+    if (t >= 0 && cell > 0 && level >= 1 && level < 101) {
+      tt.set(t, cell, static_cast<int>(level));
+      continue;
+    }
+    std::string line = taxon;
+    for (const std::string& x : f) line += " " + x;
+    tt.lose(line + "\n");
+  }
+}
+
+// DMAP: blank-separated tokens. A 10 km reference sets its cell to 2; a
+// following "K" or "G" (or a status digit 1) lowers it to 1; a word starts
+// a taxon (words in a row make one name); a number other than -1 starts the
+// taxon of that number in the names file; -1 closes a taxon.
+void readDmap(const std::string& text, const std::optional<std::string>& namesText, TaxonTable& tt,
+              const std::unordered_map<std::string, int>& refs) {
+  const auto names = namesText ? numberedNames(*namesText, nullptr) : std::unordered_map<long long, std::string>{};
+  int t = -1;
+  std::string taxon = "-";
+  std::string pending;
+  int lastCell = 0;
+  bool afterReference = false;
+  auto flush = [&] {
+    if (pending.empty()) return;
+    t = tt.find(pending);
+    taxon = pending.substr(0, kNameField - 1);
+    pending.clear();
+    lastCell = 0;
+  };
+  for (const std::string& tok : splitTokens(text, " \n\t")) {
+    const bool wasAfter = afterReference;
+    afterReference = false;
+    const bool word = std::isalpha(static_cast<unsigned char>(tok[0])) && !looksLikeReference(tok) &&
+                      !(tok.size() == 1 && (wasAfter || tok == "K" || tok == "G"));
+    if (word) {
+      pending = pending.empty() ? tok : pending + " " + tok;
+      continue;
+    }
+    flush();
+    if (tt.full()) return;
+    if (looksLikeReference(tok)) {
+      auto it = refs.find(tok);
+      if (t >= 0 && it != refs.end()) {
+        tt.set(t, it->second, 2);
+        lastCell = it->second;
+        afterReference = true;
+      } else {
+        tt.lose(strprintf("%s %s\n", taxon.c_str(), tok.c_str()));
+        lastCell = 0;
+      }
+    } else if (tok == "K" || tok == "G" || (wasAfter && tok == "1")) {
+      if (t >= 0 && lastCell > 0) tt.mark(t, lastCell, 1);
+    } else if (wasAfter && tok.size() == 1) {
+      // Another status letter or digit keeps the record at 2.
+    } else if (tok == "-1") {
+      t = -1;
+      taxon = "-";
+      lastCell = 0;
+    } else {
+      const long long n = toInteger(tok);
+      auto it = names.find(n);
+      pending = it != names.end() && !it->second.empty() ? it->second : strprintf("Sp %lld", n);
+    }
+  }
+  flush();
+}
+
+// The quantitative matrix: names from the ".nam" file (or NAMES.BIN), then
+// one line per area: the area number and one value per taxon. Lines that
+// hold exactly one value per taxon, as "data matrix" export writes them,
+// stand for the areas 1, 2, ... in order.
+void readMatrix(Host& host, const ImportInput& in, ImportedData& d, int cells) {
+  std::vector<std::string> names;
+  if (in.names) numberedNames(*in.names, &names);
+  std::vector<std::string> binHeads;
+  if (in.namesBin) {
+    const std::string& b = *in.namesBin;
+    std::size_t off = 0;
+    const std::size_t header = 2 + kNameField;
+    if (b.size() >= header && (b.size() - header) % (2 * kNameField) == 0) {
+      // A header before the records brings the title of the exported data.
+      d.title = ("*" + fieldText(reinterpret_cast<const unsigned char*>(b.data()) + 2, kNameField)).substr(0, kNameField - 1);
+      off = header;
+    }
+    for (; off + 2 * kNameField <= b.size(); off += 2 * kNameField) binHeads.push_back(b.substr(off, 2 * kNameField));
+  }
+  int taxa = static_cast<int>(in.names ? names.size() : binHeads.size());
+
+  const std::vector<std::string_view> lines = textLines(in.text);
+  const bool decimal = in.text.find('.') != std::string::npos;
+  const int columns = lines.empty() ? 0 : static_cast<int>(splitTokens(lines.front(), " \t").size());
+  const bool numbered = taxa > 0 && columns == taxa + 1;
+  if (!numbered && !(taxa > 0 && columns == taxa)) {
+    host.messageBox(strprintf("Mismatch in number of taxa %d/%d\n(ensure data matrix lines begin with a space)", taxa,
+                              std::max(0, columns - 1)),
+                    kCaption, Icon::Exclamation, Buttons::Ok);
+    taxa = 0;
+  } else {
+    host.messageBox(strprintf("Match in number of taxa:\n %d names %d data (%s)", taxa, taxa, in.inputName.c_str()),
+                    kCaption, Icon::Information, Buttons::Ok);
+  }
+  if (taxa > kImportMaxTaxa) {
+    host.messageBox(strprintf("Limit to number of taxa (%d) reached", kImportMaxTaxa), kCaption, Icon::Exclamation,
+                    Buttons::Ok);
+    taxa = kImportMaxTaxa;
+  }
+  for (int t = 0; t < taxa; ++t) {
+    std::string head(2 * kNameField, '\0');
+    std::string name = t < static_cast<int>(names.size()) ? names[static_cast<std::size_t>(t)] : std::string();
+    if (name.empty()) name = strprintf("Sp %d", t + 1);
+    head.replace(0, std::min<std::size_t>(name.size(), kNameField - 1), name.substr(0, kNameField - 1));
+    head.replace(kCodeOffset, kCodeLength, kNewCode);
+    if (t < static_cast<int>(binHeads.size())) {
+      head = binHeads[static_cast<std::size_t>(t)];
+      head[kNameField - 1] = '\0';
+      head[kCodeOffset + kCodeLength] = '\0';
+    }
+    d.cardHeads.push_back(std::move(head));
+    d.levels.emplace_back(static_cast<std::size_t>(cells) + 1, 0);
+  }
+  if (taxa == 0) return;
+
+  long long row = 0;
+  for (std::string_view line : lines) {
+    const std::vector<std::string> v = splitTokens(line, " \t");
+    ++row;
+    const long long area = numbered ? toInteger(v[0]) : row;
+    const std::size_t first = numbered ? 1 : 0;
+    for (std::size_t k = first; k < v.size() && static_cast<int>(k - first) < taxa; ++k) {
+      long long value = 0;
+      if (decimal) {
+        const double x = toReal(v[k]).value_or(0.0) * 100.0;
+        value = std::isfinite(x) ? static_cast<long long>(std::llround(std::clamp(x, -1.0, 101.0))) : 0;
+      } else {
+        value = toInteger(v[k]);
+      }
+      value = std::clamp<long long>(value, 0, 100);
+      if (value == 0) continue;
+      const int taxon = static_cast<int>(k - first);
+      if (area < 1 || area > cells) {
+        d.lostText += strprintf("area %lld attribute %d\n", area, taxon + 1);
+        ++d.lost;
+        continue;
+      }
+      d.levels[static_cast<std::size_t>(taxon)][static_cast<std::size_t>(area)] = static_cast<std::int8_t>(value);
+      ++d.records;
+    }
+  }
+}
+
+}  // namespace
+
+CellLocator::CellLocator(const Workspace& ws) : ws_(ws) {
+  // A lattice: every cell has the bounds of its column (as in row 1) and
+  // of its row (as in column 1).
+  const Geometry& g = ws.geo;
+  if (g.columns <= 0 || g.rows <= 0 || g.columns * g.rows != g.cells ||
+      static_cast<int>(ws.cells.size()) <= g.cells)
+    return;
+  for (int n = 1; n <= g.cells; ++n) {
+    const int r = (n - 1) / g.columns + 1, c = (n - 1) % g.columns + 1;
+    const GridCell& cell = ws.cells[static_cast<std::size_t>(n)];
+    const GridCell& top = ws.cells[static_cast<std::size_t>(c)];
+    const GridCell& left = ws.cells[static_cast<std::size_t>((r - 1) * g.columns + 1)];
+    if (cell.lonWest != top.lonWest || cell.lonEast != top.lonEast || cell.latNorth != left.latNorth ||
+        cell.latSouth != left.latSouth)
+      return;
+  }
+  lattice_ = true;
+}
+
+int CellLocator::locate(double lat, double lon) const {
+  const Geometry& g = ws_.geo;
+  auto holds = [&](const GridCell& c) { return c.latSouth <= lat && lat < c.latNorth && c.lonWest <= lon && lon < c.lonEast; };
+  if (!lattice_) {
+    for (int n = 1; n <= g.cells && n < static_cast<int>(ws_.cells.size()); ++n)
+      if (holds(ws_.cells[static_cast<std::size_t>(n)])) return n;
+    return 0;
+  }
+  // The first cell in number order lies in the first matching row and column.
+  int row = 0, column = 0;
+  for (int r = 1; r <= g.rows && !row; ++r) {
+    const GridCell& c = ws_.cells[static_cast<std::size_t>((r - 1) * g.columns + 1)];
+    if (c.latSouth <= lat && lat < c.latNorth) row = r;
+  }
+  for (int k = 1; k <= g.columns && !column; ++k) {
+    const GridCell& c = ws_.cells[static_cast<std::size_t>(k)];
+    if (c.lonWest <= lon && lon < c.lonEast) column = k;
+  }
+  return row && column ? (row - 1) * g.columns + column : 0;
+}
+
+std::vector<int> ImportDialogModel::layouts() const {
+  if (britain) return {1, 2, 3, 4, 5, 9};
+  return {1, 2, 3, 4, 5, 6, 7, 8, 9};
+}
+
+std::pair<std::string, std::string> ImportDialogModel::label(int l) const {
+  switch (l) {
+    case 1: return {"quote- and comma-delimited text list:", "\"Genus\",\"species\",\"cell#\"[newline]"};
+    case 2: return {"comma-delimited text list:", "Genus,species,cell#[newline]"};
+    case 3: return {"comma-delimited text list:", "Genus,species,group#[newline]"};
+    case 4: return {britain ? "NWPS format" : "TNC format", ""};
+    case 5: return {"DMAP format (Britain + Europe only)", ""};
+    case 6: return {"comma-delimited text list:", "Genus,species,lat,long[newline]"};
+    case 7: return {"quote- and comma-delimited text list:", "\"Genus\",\"species\",lat,long[newline]"};
+    case 8: return {"quote- and comma-delimited text list:", "\"Name\",code,record,x,y[newline]"};
+    case 9: return {"quantitative (decimal) data matrix", ""};
+    default: return {"", ""};
+  }
+}
+
+void ImportDialogModel::choose(int l) {
+  const auto shown = layouts();
+  if (std::find(shown.begin(), shown.end(), l) != shown.end()) layout = l;
+}
+
+ImportedData convertImport(Host& host, const ImportInput& in, const Workspace& ws) {
+  ImportedData d;
+  const int cells = ws.geo.cells;
+  d.title = strprintf("Data from %s", in.inputName.c_str());
+  if (in.layout == kImportMatrix) {
+    d.quantitative = true;
+    d.title = "*" + d.title;
+    readMatrix(host, in, d, cells);
+    return d;
+  }
+  TaxonTable tt(host, d, cells);
+  const std::vector<std::string_view> lines = textLines(in.text);
+  switch (in.layout) {
+    case kImportQuoted:
+    case kImportComma:
+    case kImportGroup:
+      readGenusSpeciesCells(lines, in.layout == kImportQuoted, in.layout == kImportGroup, tt, cells);
+      break;
+    case kImportTnc:
+      readTnc(lines, tt, CellLocator(ws), referenceIndex(ws));
+      break;
+    case kImportDmap:
+      readDmap(in.text, in.names, tt, referenceIndex(ws));
+      break;
+    case kImportLatLong:
+    case kImportQuotedLatLong:
+    case kImportRecords:
+      readPoints(lines, in.layout, tt, CellLocator(ws));
+      break;
+    default:
+      break;
+  }
+  return d;
+}
+
+namespace {
+
+bool storeImported(Session& s, const ImportedData& d) {
+  Workspace& ws = s.ws;
+  const int n = static_cast<int>(d.cardHeads.size());
+  if (!allocateCardStore(s, n + kCapacityMargin) || ws.cards.slots() < n) return false;
+  const int cells = std::min(ws.geo.cells, ws.cards.layout->maxCells);
+  for (int t = 0; t < n; ++t) {
+    std::copy(d.cardHeads[static_cast<std::size_t>(t)].begin(), d.cardHeads[static_cast<std::size_t>(t)].end(),
+              ws.cards.card(t));
+    const auto& v = d.levels[static_cast<std::size_t>(t)];
+    for (int c = 1; c <= cells && c < static_cast<int>(v.size()); ++c)
+      if (v[static_cast<std::size_t>(c)] != 0) ws.cards.setLevel(t, c, v[static_cast<std::size_t>(c)]);
+  }
+  ws.taxaCount = n;
+  return true;
+}
+
+}  // namespace
+
+std::string importedDatafileImage(Session& s, const ImportedData& d) {
+  if (!storeImported(s, d)) return {};
+  std::vector<int> all(static_cast<std::size_t>(d.cardHeads.size()));
+  for (std::size_t t = 0; t < all.size(); ++t) all[t] = static_cast<int>(t);
+  return datafileImageOf(s, d.title, all);
+}
+
+bool insideProgramFolder(const Session& s, const fs::path& p) {
+  std::error_code ec;
+  const fs::path home = fs::weakly_canonical(s.home, ec);
+  const fs::path full = fs::weakly_canonical(fs::absolute(p, ec), ec);
+  return !ec && full.has_parent_path() && full.parent_path().parent_path() == home && !full.filename().empty();
+}
+
+namespace {
+
+// The names file beside the input: "x.nam", or "x.NAM" from older tools.
+std::optional<std::string> readBeside(const fs::path& input) {
+  for (const char* e : {".nam", ".NAM"}) {
+    fs::path p = input;
+    p.replace_extension(e);
+    if (auto b = readFileBytes(p, kInputMax)) return b;
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+bool runImport(Session& s, int layout) {
+  if (s.ws.cells.empty() || layout < kImportQuoted || layout > kImportMatrix) return false;
+  if (layout == kImportDmap && s.variant != GridVariant::Britain &&
+      s.ws.datafile.subdir.compare(0, 7, "britain") != 0) {
+    s.host.messageBox("DMAP format\nonly available for Britain, Finland and Europe", kCaption, Icon::Information,
+                      Buttons::Ok);
+    return false;
+  }
+  FileRequest open;
+  open.title = "Read import data";
+  open.filters = {layout == kImportDmap ? FileFilter{"DMAP data (*.dis)", "*.dis"} : FileFilter{"ASCII data (*.txt)", "*.txt"}};
+  open.initialDir = s.dataDir.empty() ? s.home : s.dataDir;
+  open.mustExist = true;
+  auto input = s.host.chooseOpenFile(open);
+  if (!input) return false;
+  ImportInput in;
+  in.layout = layout;
+  in.inputName = input->filename().string();
+  if (auto text = readFileBytes(*input, kInputMax)) {
+    in.text = std::move(*text);
+  } else {
+    s.host.messageBox(strprintf("Can't open file\n%s", input->string().c_str()), kCaption, Icon::Exclamation,
+                      Buttons::Ok);
+    return false;
+  }
+  if (layout == kImportMatrix || layout == kImportDmap) in.names = readBeside(*input);
+
+  FileRequest save;
+  save.title = "Write import data";
+  save.filters = {{"ZN data (*.dat)", "*.dat"}};
+  save.initialDir = open.initialDir;
+  save.mustExist = false;
+  std::optional<fs::path> target;
+  do {
+    target = s.host.chooseSaveFile(save);
+    if (!target) return false;
+  } while (!insideProgramFolder(s, *target));
+
+  s.map.measureCode = 0;
+  s.settings[kMeasureCode] = 0;
+  resetWorkspace(s);
+  setDatafilePath(s.ws.datafile, *target);
+  if (!loadGridType(s)) return false;
+  if (layout == kImportMatrix) in.namesBin = readFileBytes(s.dataDir / "NAMES.BIN", kInputMax);
+
+  ImportedData d;
+  {
+    BusyGuard busy(s.host);
+    d = convertImport(s.host, in, s.ws);
+  }
+  if (!saveFileAtomically(s.home / "LOSTDAT.TXT", d.lostText)) {
+    s.host.messageBox("Can't open file \\ZONARIUM\\LOSTDAT.TXT", "Saving lost imported data", Icon::Exclamation,
+                      Buttons::Ok);
+    return false;
+  }
+  const std::string image = importedDatafileImage(s, d);
+  if (s.fatal) return false;
+  s.host.beep();
+  if (image.empty() || !saveFileAtomically(*target, image)) {
+    s.host.messageBox("ARRRRRRRRRRRRRRRRRRRRRRRGH!\nSomething wrong here", "Writing imported ASCII data",
+                      Icon::Exclamation, Buttons::Ok);
+    return false;
+  }
+  s.host.messageBox(strprintf("%ld records for %d taxa converted\n%d lost records", d.records,
+                              static_cast<int>(d.cardHeads.size()), d.lost),
+                    kCaption, Icon::Information, Buttons::Ok);
+  return true;
+}
+
+bool importDataCommand(Session& s) {
+  ImportDialogModel m;
+  m.britain = s.variant == GridVariant::Britain;
+  if (!s.host.runDialog(m.resource(), m)) return false;
+  return runImport(s, m.layout);
+}
+
+bool openImported(Session& s) {
+  const bool opened = loadAndRecount(s);
+  occupancyPass(s.ws, s.settings[kExcludedLevel], s.areas);
+  return opened;
+}
+
+}  // namespace zn

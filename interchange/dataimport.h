@@ -1,0 +1,107 @@
+// Data import: another tool's species list or data matrix turned into a new
+// datafile on the current grid, with the records that fit no cell set aside
+// in the lost-records file.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "store/host.h"
+#include "store/workspace.h"
+
+namespace zn {
+
+struct Session;
+
+enum ImportLayout {
+  kImportQuoted = 1,        // "Genus","species","cell#"
+  kImportComma = 2,         // Genus,species,cell#
+  kImportGroup = 3,         // Genus,species,group#
+  kImportTnc = 4,           // TNC (NWPS on the Britain grid)
+  kImportDmap = 5,          // DMAP distribution file
+  kImportLatLong = 6,       // Genus_species lat long
+  kImportQuotedLatLong = 7, // "Genus","species",lat,long
+  kImportRecords = 8,       // "Name",code,record,x,y
+  kImportMatrix = 9,        // quantitative matrix with a names file
+};
+
+constexpr int kImportMaxTaxa = 3000;
+
+// The "Import data" dialog: nine radio buttons 7008 ... 7016 for the
+// layouts; the Britain grid offers neither the coordinate layouts 6 to 8.
+struct ImportDialogModel : DialogModel {
+  bool britain = false;
+  int layout = kImportQuoted;
+
+  static constexpr int kFirstControl = 7008;
+  // The resource name: DIMDDLGBOX1 on the world grid, DIMDDLGBOX on Britain.
+  std::string resource() const { return britain ? "DIMDDLGBOX" : "DIMDDLGBOX1"; }
+  // Layouts the dialog shows, in order.
+  std::vector<int> layouts() const;
+  // Label and example line of a layout's button ("" when it has none).
+  std::pair<std::string, std::string> label(int layout) const;
+  // Choosing a button the dialog does not show keeps the current layout.
+  void choose(int layout);
+  int control() const { return kFirstControl + layout - 1; }
+};
+
+// Everything the readers need besides the input text.
+struct ImportInput {
+  int layout = kImportQuoted;
+  std::string text;                     // the input file
+  std::string inputName;                // its file name, for the title
+  std::optional<std::string> names;     // layouts 5 and 9: the ".nam" file beside the input
+  std::optional<std::string> namesBin;  // layout 9: NAMES.BIN of the data folder
+};
+
+// The converted data, still apart from the session's cards.
+struct ImportedData {
+  std::string title;                   // "Data from %s", "*" in front for quantities
+  std::vector<std::string> cardHeads;  // 64 bytes each: name field and code field
+  std::vector<std::vector<std::int8_t>> levels;  // per taxon, index = cell (0 unused)
+  long records = 0;
+  int lost = 0;
+  std::string lostText;  // the lost-records file
+  bool quantitative = false;
+};
+
+// Finds the first cell whose bounds hold a point (south <= lat < north,
+// west <= long < east); 0 when none does. Regular lattices are searched by
+// column and row, anything else cell by cell.
+class CellLocator {
+ public:
+  explicit CellLocator(const Workspace& ws);
+  int locate(double latitude, double longitude) const;
+
+ private:
+  const Workspace& ws_;
+  bool lattice_ = false;
+};
+
+// Reads the input by its layout into taxa and levels. Messages (the taxa
+// limit, the matrix's column check) go to the host.
+ImportedData convertImport(Host& host, const ImportInput& in, const Workspace& ws);
+
+// Puts converted data into the session's card store (the taxa count with
+// it) and returns the datafile image; empty when the store could not be had.
+std::string importedDatafileImage(Session& s, const ImportedData& d);
+
+// True when a path names a file in a grid folder of the program folder,
+// the only place a new datafile may go.
+bool insideProgramFolder(const Session& s, const std::filesystem::path& p);
+
+// The import after the dialog: input and output files, conversion, the
+// lost-records file, the new datafile and the summary. On success the data
+// subdirectory and file name name the new datafile; the caller opens it.
+bool runImport(Session& s, int layout);
+
+// "Import data": the dialog, then runImport.
+bool importDataCommand(Session& s);
+
+// The opening of the new datafile that follows a successful import.
+bool openImported(Session& s);
+
+}  // namespace zn

@@ -1,0 +1,285 @@
+// The export texts against files worked out by hand, the export and import
+// commands with their files and messages, and round trips through both.
+#include <gtest/gtest.h>
+
+#include "interchange/dataexport.h"
+#include "interchange/dataimport.h"
+#include "shell/dataio_commands.h"
+#include "shell/dispatch.h"
+#include "store/files.h"
+#include "tests/interchange/dataio_fixture.h"
+
+namespace zn::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(ExportTexts, EveryLayoutMatchesItsExpectedFile) {
+  struct Case {
+    int layout;
+    const char* file;
+  };
+  const Case cases[] = {{kExportMatrix, "dataio_matrix.txt"},
+                        {kExportTaxa, "dataio_taxa.txt"},
+                        {kExportAreasByTaxa, "dataio_areas_by_taxa.txt"},
+                        {kExportTaxaByAreas, "dataio_taxa_by_areas.txt"},
+                        {kExportCommaText, "dataio_comma_text.txt"},
+                        {kExportCommaNumbers, "dataio_comma_numbers.txt"}};
+  TinyGrid g;
+  g.loadThree();
+  for (const Case& c : cases) EXPECT_EQ(exportText(g.s.ws, c.layout, {}), expectedFile(c.file)) << c.file;
+}
+
+TEST(ExportTexts, TwinspanContinuesFullLinesWithTheSampleNumber) {
+  TinyGrid g;
+  g.loadTrees();
+  EXPECT_EQ(exportText(g.s.ws, kExportTwinspan, {}), expectedFile("dataio_twinspan.txt"));
+}
+
+TEST(ExportTexts, DmapWritesReferencesAndNames) {
+  TinyGrid g;
+  g.loadThree();
+  const DmapFiles f = dmapExport(g.s.ws, {0, 1}, 0);
+  EXPECT_EQ(f.distribution, expectedFile("dataio_dmap.dis"));
+  EXPECT_EQ(f.names, expectedFile("dataio_dmap.nam"));
+  std::vector<int> many(30, 0);
+  EXPECT_EQ(dmapExport(g.s.ws, many, 0).names.size(), 20 * std::string("1 Canis lupus\n").size() + 11);
+}
+
+TEST(ExportTexts, ExcludedLevelDropsLowRecordsFromTheCommaLists) {
+  TinyGrid g;
+  g.loadThree();
+  ExportContext ctx;
+  ctx.excludedLevel = 1;
+  EXPECT_EQ(exportText(g.s.ws, kExportCommaNumbers, ctx), "1,1\n2,3\n2,6\n");
+  EXPECT_EQ(exportText(g.s.ws, kExportCommaText, ctx),
+            "\"Canis\",\"lupus\",\"1\"\n\"Vulpes\",\"vulpes\",\"3\"\n\"Vulpes\",\"vulpes\",\"6\"\n");
+}
+
+TEST(ExportTexts, ExcludedAreasListOnlyTaxaWithRecords) {
+  TinyGrid g;
+  g.loadThree();
+  ExportContext ctx;
+  ctx.excludedAreas = 2;
+  const std::string text = exportText(g.s.ws, kExportTaxa, ctx);
+  EXPECT_EQ(text.find("Ursus"), std::string::npos);
+  EXPECT_NE(text.find("    2.  Vulpes vulpes"), std::string::npos);
+  EXPECT_NE(text.find("\n 2 species with records\n"), std::string::npos);
+}
+
+TEST(ExportTexts, NamesSplitIntoLeadingPartAndRest) {
+  struct Case {
+    std::string name, lead, rest;
+  };
+  const Case cases[] = {{"Canis lupus", "Canis", "lupus"},
+                        {"Canis lupus familiaris", "Canis", "lupus familiaris"},
+                        {"Carex sp.", "Carex", "sp."},
+                        {"Ursus", "Ursus", "sp."},
+                        {"Ursus  arctos  ", "Ursus", "arctos"}};
+  for (const Case& c : cases) {
+    auto [lead, rest] = splitTaxonName(c.name);
+    EXPECT_EQ(lead, c.lead) << c.name;
+    EXPECT_EQ(rest, c.rest) << c.name;
+  }
+}
+
+TEST(ExportTexts, MatrixOfTwoTaxaOnThreeCellsAndItsNamesBin) {
+  TinyGrid g;
+  g.s.ws.geo.cells = 3;
+  g.load("Two", {{"Canis lupus", "1", {{2, 1}}}, {"Ursus", "2", {{3, 3}}}});
+  EXPECT_EQ(exportText(g.s.ws, kExportMatrix, {}), " 0 0\n 1 0\n 0 3\n\n");
+  const std::string bin = namesBinImage(g.s.ws);
+  ASSERT_EQ(bin.size(), 128u);
+  EXPECT_EQ(bin.substr(64, 6), std::string("Ursus\0", 6));
+  EXPECT_EQ(bin.substr(96, 31), "2" + std::string(30, '0'));
+}
+
+// A program folder of the world grid with a session started in it.
+struct WorldFolder {
+  ScriptedHost host;
+  TempDir tmp;
+  fs::path home = makeProgramFolder(tmp.path());
+  Session s{host, home};
+  WorldFolder() { startSession(s); }
+
+  bool import(int layout, const fs::path& input, const fs::path& target) {
+    host.openFiles.push_back(input);
+    host.saveFiles.push_back(target);
+    return runImport(s, layout) && openImported(s);
+  }
+};
+
+TEST(DataImportCommand, WritesTheDatafileTheLostRecordsAndTheSummary) {
+  WorldFolder w;
+  writeFile(w.tmp.path() / "list.txt", "Canis,lupus,1\nCanis,lupus,900\nUrsus,arctos,864\nCanis,lupus,40\n");
+  ASSERT_TRUE(w.import(kImportComma, w.tmp.path() / "list.txt", w.home / "equal" / "Imported.dat"));
+  EXPECT_EQ(readFile(w.home / "LOSTDAT.TXT"), "Canis lupus 900\n");
+  ASSERT_FALSE(w.host.messages.empty());
+  EXPECT_EQ(w.host.messages.back().text, "3 records for 2 taxa converted\n1 lost records");
+  EXPECT_EQ(w.host.beeps, 1);
+  EXPECT_EQ(w.host.openRequests.at(0).title, "Read import data");
+  EXPECT_EQ(w.host.saveRequests.at(0).title, "Write import data");
+  const Workspace& ws = w.s.ws;
+  EXPECT_TRUE(ws.datafile.opened);
+  EXPECT_EQ(ws.datafile.fileName, "imported.dat");
+  EXPECT_EQ(ws.datafile.title, "Data from list.txt");
+  EXPECT_EQ(ws.taxaCount, 2);
+  EXPECT_EQ(ws.cards.level(0, 40), 2);
+  EXPECT_EQ(ws.cards.level(1, 864), 2);
+  EXPECT_EQ(ws.counters.records, 3);
+}
+
+TEST(DataImportCommand, AsksAgainUntilTheDatafileLiesInAGridFolder) {
+  WorldFolder w;
+  writeFile(w.tmp.path() / "list.txt", "Canis,lupus,1\n");
+  w.host.openFiles.push_back(w.tmp.path() / "list.txt");
+  w.host.saveFiles.push_back(w.tmp.path() / "outside.dat");
+  w.host.saveFiles.push_back(w.home / "outside.dat");
+  w.host.saveFiles.push_back(w.home / "equal" / "inside.dat");
+  EXPECT_TRUE(runImport(w.s, kImportComma));
+  EXPECT_EQ(w.host.saveRequests.size(), 3u);
+  EXPECT_FALSE(fs::exists(w.tmp.path() / "outside.dat"));
+  EXPECT_TRUE(fs::exists(w.home / "equal" / "inside.dat"));
+}
+
+TEST(DataImportCommand, RefusesDmapOffTheBritainGridAndMissingInput) {
+  WorldFolder w;
+  EXPECT_FALSE(runImport(w.s, kImportDmap));
+  ASSERT_EQ(w.host.messages.size(), 1u);
+  EXPECT_EQ(w.host.messages[0].text, "DMAP format\nonly available for Britain, Finland and Europe");
+  EXPECT_TRUE(w.host.openRequests.empty());
+
+  w.host.openFiles.push_back(w.tmp.path() / "missing.txt");
+  EXPECT_FALSE(runImport(w.s, kImportComma));
+  EXPECT_EQ(w.host.messages.back().text, "Can't open file\n" + (w.tmp.path() / "missing.txt").string());
+}
+
+TEST(DataImportCommand, DialogChoosesTheLayout) {
+  WorldFolder w;
+  writeFile(w.tmp.path() / "g.txt", "Canis,lupus,77\n");
+  w.host.onDialog = [](const std::string&, DialogModel& m) { dynamic_cast<ImportDialogModel&>(m).choose(kImportGroup); };
+  w.host.dialogAnswers.push_back(true);
+  w.host.openFiles.push_back(w.tmp.path() / "g.txt");
+  w.host.saveFiles.push_back(w.home / "equal" / "g.dat");
+  ASSERT_TRUE(importDataCommand(w.s));
+  EXPECT_EQ(w.host.dialogs, std::vector<std::string>{"DIMDDLGBOX1"});
+  ASSERT_TRUE(openImported(w.s));
+  EXPECT_EQ(w.s.ws.cards.codeText(0), "77" + std::string(29, '0'));
+}
+
+TEST(DataExportCommand, RefusalsAndNothingWithoutTaxa) {
+  WorldFolder w;
+  EXPECT_FALSE(exportDataCommand(w.s));
+  EXPECT_TRUE(w.host.dialogs.empty());
+  writeFile(w.tmp.path() / "list.txt", "Canis,lupus,1\n");
+  ASSERT_TRUE(w.import(kImportComma, w.tmp.path() / "list.txt", w.home / "equal" / "a.dat"))
+      << (w.host.messages.empty() ? "" : w.host.messages.back().text);
+  w.host.messages.clear();
+  w.host.saveRequests.clear();
+  EXPECT_FALSE(runExport(w.s, kExportCoords));
+  EXPECT_FALSE(runExport(w.s, kExportDmap));
+  ASSERT_EQ(w.host.messages.size(), 2u);
+  EXPECT_EQ(w.host.messages[0].text, "export of coordinates\nnot supported by this version");
+  EXPECT_EQ(w.host.messages[0].caption, "Export data");
+  EXPECT_EQ(w.host.messages[1].text, "DMAP format\nonly available for Britain and Europe");
+  EXPECT_TRUE(w.host.saveRequests.empty());
+}
+
+TEST(DataRoundTrip, CommaTextListImportsAsTheSameCards) {
+  WorldFolder w;
+  writeFile(w.tmp.path() / "src.txt", "Canis,lupus,1\nUrsus,arctos,5\nCanis,lupus,864\nMeles,meles,300\n");
+  ASSERT_TRUE(w.import(kImportComma, w.tmp.path() / "src.txt", w.home / "equal" / "a.dat"));
+  const std::string before = encodeDatafile(w.s, "x").substr(34);
+  w.host.saveFiles.push_back(w.tmp.path() / "out.txt");
+  ASSERT_TRUE(runExport(w.s, kExportCommaText));
+  ASSERT_TRUE(w.import(kImportQuoted, w.tmp.path() / "out.txt", w.home / "equal" / "b.dat"));
+  EXPECT_EQ(encodeDatafile(w.s, "x").substr(34), before);
+}
+
+TEST(DataRoundTrip, DataMatrixWithNamesBinImportsAsTheSameCards) {
+  WorldFolder w;
+  writeFile(w.tmp.path() / "src.txt", "\"Canis lupus\",1,4,5,60\n\"Ursus arctos\",1,3,15,-5\n");
+  ASSERT_TRUE(w.import(kImportRecords, w.tmp.path() / "src.txt", w.home / "equal" / "a.dat"));
+  ASSERT_EQ(w.s.ws.taxaCount, 2);
+  std::vector<std::vector<int>> levels;
+  for (int t = 0; t < 2; ++t) {
+    levels.emplace_back();
+    for (int c = 1; c <= 864; ++c) levels.back().push_back(w.s.ws.cards.level(t, c));
+  }
+  w.host.saveFiles.push_back(w.tmp.path() / "m.txt");
+  ASSERT_TRUE(runExport(w.s, kExportMatrix));
+  EXPECT_EQ(readFile(w.home / "equal" / "NAMES.BIN").size(), 128u);
+  ASSERT_TRUE(w.import(kImportMatrix, w.tmp.path() / "m.txt", w.home / "equal" / "b.dat"));
+  ASSERT_EQ(w.s.ws.taxaCount, 2);
+  EXPECT_TRUE(w.s.ws.datafile.quantitative);
+  for (int t = 0; t < 2; ++t) {
+    EXPECT_EQ(w.s.ws.cards.name(t), t == 0 ? "Canis lupus" : "Ursus arctos");
+    for (int c = 1; c <= 864; ++c)
+      ASSERT_EQ(w.s.ws.cards.level(t, c), levels[static_cast<std::size_t>(t)][static_cast<std::size_t>(c - 1)])
+          << "taxon " << t << " cell " << c;
+  }
+}
+
+TEST(DataRoundTrip, DmapOnTheBritainGridKeepsBothLevels) {
+  ScriptedHost host;
+  TempDir tmp;
+  const fs::path home = tmp.path() / "ZONARIUM";
+  ASSERT_TRUE(populateProgramFolder(home, shippedProgramData()));
+  Session s(host, home, GridVariant::Britain);
+  ASSERT_TRUE(startSession(s));
+  host.openFiles.push_back(home / "britain" / "butterflies.dat");
+  ASSERT_TRUE(openDatafile(s));
+  ASSERT_GE(s.ws.taxaCount, 2);
+  host.saveFiles.push_back(tmp.path() / "two.txt");
+  ASSERT_TRUE(runExport(s, kExportDmap, std::vector<int>{0, 1}));
+  const std::string names = readFile(tmp.path() / "two.nam");
+  EXPECT_EQ(names, "1 " + s.ws.cards.name(0) + "\n2 " + s.ws.cards.name(1) + "\n");
+  std::vector<std::vector<int>> levels(2);
+  for (int t = 0; t < 2; ++t)
+    for (int c = 1; c <= s.ws.geo.cells; ++c) {
+      const int v = s.ws.cards.level(t, c);
+      levels[static_cast<std::size_t>(t)].push_back(v <= 0 ? 0 : v == 1 ? 1 : 2);
+    }
+
+  host.openFiles.push_back(tmp.path() / "two.dis");
+  host.saveFiles.push_back(home / "britain" / "back.dat");
+  ASSERT_TRUE(runImport(s, kImportDmap));
+  ASSERT_TRUE(openImported(s));
+  EXPECT_EQ(readFile(home / "LOSTDAT.TXT"), "");
+  ASSERT_EQ(s.ws.taxaCount, 2);
+  for (int t = 0; t < 2; ++t)
+    for (int c = 1; c <= s.ws.geo.cells; ++c)
+      ASSERT_EQ(s.ws.cards.level(t, c), levels[static_cast<std::size_t>(t)][static_cast<std::size_t>(c - 1)])
+          << "taxon " << t << " cell " << c;
+}
+
+}  // namespace
+}  // namespace zn::test
+
+namespace zn::test {
+namespace {
+
+TEST(DataIoShell, ImportOpensTheNewDatafileAndExportWritesIt) {
+  WorldFolder w;
+  Shell sh(w.s, w.host);
+  connectInterchangeDataCommands(sh);
+  writeFile(w.tmp.path() / "list.txt", "Canis,lupus,100\nUrsus,arctos,101\n");
+  w.host.onDialog = [](const std::string& name, DialogModel& m) {
+    if (name == "DIMDDLGBOX1") dynamic_cast<ImportDialogModel&>(m).choose(kImportComma);
+    if (name == "DEXDDLGBOX") dynamic_cast<ExportDialogModel&>(m).layout = kExportCommaNumbers;
+  };
+  w.host.dialogAnswers = {true, true};
+  w.host.openFiles.push_back(w.tmp.path() / "list.txt");
+  w.host.saveFiles.push_back(w.home / "equal" / "shell.dat");
+  sh.dispatch(1200);
+  EXPECT_TRUE(w.s.ws.datafile.opened);
+  EXPECT_EQ(w.s.ws.datafile.fileName, "shell.dat");
+  EXPECT_EQ(w.s.map.measureCode, 1);
+  w.host.saveFiles.push_back(w.tmp.path() / "n.txt");
+  sh.dispatch(1600);
+  EXPECT_EQ(w.host.dialogs, (std::vector<std::string>{"DIMDDLGBOX1", "DEXDDLGBOX"}));
+  EXPECT_EQ(readFile(w.tmp.path() / "n.txt"), "1,100\n2,101\n");
+}
+
+}  // namespace
+}  // namespace zn::test

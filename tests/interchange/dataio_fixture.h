@@ -1,0 +1,105 @@
+// A session on a hand-made grid of 3 columns by 2 rows, each cell 10
+// degrees square (cell 1 spans longitude 0..10 and latitude 10..20), whose
+// location names begin with made-up 10 km references, so that every import
+// and export layout stays small enough to be worked out by hand.
+//
+//   cell  name           longitude  latitude
+//    1    "AA01 Aird"      0..10     10..20
+//    2    "AA02 Bree"     10..20     10..20
+//    3    "AB01 Carn"     20..30     10..20
+//    4    "AB02 Dun"       0..10      0..10
+//    5    "AC01 Eske"     10..20      0..10
+//    6    "AC02 Fell"     20..30      0..10
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "store/datafile.h"
+#include "store/editor.h"
+#include "store/session.h"
+#include "tests/support/fixtures.h"
+#include "tests/support/scripted_host.h"
+
+namespace zn::test {
+
+struct TinyTaxon {
+  std::string name;
+  std::string code;
+  std::map<int, int> levels;
+};
+
+struct TinyGrid {
+  ScriptedHost host;
+  TempDir tmp;
+  Session s{host, tmp.path()};
+
+  TinyGrid() {
+    allocateWorkspace(s);
+    setDefaults(s.settings);
+    s.ws.geo.columns = 3;
+    s.ws.geo.rows = 2;
+    s.ws.geo.cells = 6;
+    s.ws.cells.resize(8);
+    const char* names[] = {"AA01 Aird", "AA02 Bree", "AB01 Carn", "AB02 Dun", "AC01 Eske", "AC02 Fell"};
+    for (int n = 1; n <= 6; ++n) {
+      GridCell& c = s.ws.cells[static_cast<std::size_t>(n)];
+      c = GridCell{};
+      const int col = (n - 1) % 3 + 1, row = (n - 1) / 3 + 1;
+      c.column = col;
+      c.row = row;
+      c.number = n;
+      c.lonWest = (col - 1) * 10.0;
+      c.lonEast = col * 10.0;
+      c.latNorth = 20.0 - (row - 1) * 10.0;
+      c.latSouth = c.latNorth - 10.0;
+      std::string name = names[n - 1];
+      name.resize(kLocationNameLength, ' ');
+      std::copy(name.begin(), name.end(), c.name.begin());
+      c.name[kLocationNameLength] = 0;
+    }
+  }
+
+  void load(const std::string& title, const std::vector<TinyTaxon>& taxa) {
+    Workspace& ws = s.ws;
+    allocateCardStore(s, static_cast<int>(taxa.size()) + kCapacityMargin);
+    for (std::size_t t = 0; t < taxa.size(); ++t) {
+      const int i = static_cast<int>(t);
+      ws.cards.setName(i, taxa[t].name);
+      setCardCode(ws, i, taxa[t].code);
+      for (auto [cell, level] : taxa[t].levels) ws.cards.setLevel(i, cell, level);
+    }
+    ws.taxaCount = static_cast<int>(taxa.size());
+    ws.datafile.title = title;
+    ws.datafile.opened = true;
+    recount(ws, 0);
+  }
+
+  // Canis lupus in cells 1 (2) and 3 (1), Vulpes vulpes in 3 (2) and 6
+  // (4), Ursus without records.
+  void loadThree() {
+    load("Tiny data", {{"Canis lupus", "1", {{1, 2}, {3, 1}}},
+                       {"Vulpes vulpes", "12", {{3, 2}, {6, 4}}},
+                       {"Ursus", "2", {}}});
+  }
+
+  // Nine trees in cell 2, Abies alba and Fagus sylvatica in cell 5 too.
+  void loadTrees() {
+    std::vector<TinyTaxon> trees;
+    for (const char* n : {"Abies alba", "Acer campestre", "Betula pendula", "Carpinus betulus", "Fagus sylvatica",
+                          "Fraxinus excelsior", "Pinus sylvestris", "Quercus robur", "Tilia cordata"})
+      trees.push_back({n, "1", {{2, 1}}});
+    trees[0].levels[5] = 1;
+    trees[4].levels[5] = 2;
+    load("Trees", trees);
+  }
+};
+
+inline std::string expectedFile(const std::string& name) {
+  return readFile(std::filesystem::path(ZN_SOURCE_DIR) / "tests" / "data" / "interchange" / name);
+}
+
+}  // namespace zn::test

@@ -1,0 +1,302 @@
+// The import readers: scansets, numbers, every layout's records and what
+// goes to the lost-records file.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "interchange/dataimport.h"
+#include "interchange/textscan.h"
+#include "store/text.h"
+#include "tests/interchange/dataio_fixture.h"
+
+namespace zn::test {
+namespace {
+
+TEST(TextScan, ScansetsReadFieldsAndReportMissingOnes) {
+  struct Case {
+    std::string line;
+    bool complete;
+    std::vector<std::string> fields;
+  };
+  const Case cases[] = {
+      {"Genus,species,12", true, {"Genus", "species", "12"}},
+      {"Genus,,species,12", true, {"Genus", "species", "12"}},  // a run of separators is one skip
+      {"Genus species 12", false, {"Genus species 12"}},        // no separator at all
+      {",species,12", false, {}},                               // an empty first field stops the scan
+      {"Genus,species", false, {"Genus", "species"}},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> f;
+    EXPECT_EQ(scanFields(c.line, {take("^,"), skip(","), take("^,"), skip(","), take("^\n")}, f), c.complete)
+        << c.line;
+    EXPECT_EQ(f, c.fields) << c.line;
+  }
+}
+
+TEST(TextScan, LinesAcceptCrLfAndDropBlankLines) {
+  const auto lines = textLines("a,b\r\n\r\n  \nc,d\n\ne");
+  ASSERT_EQ(lines.size(), 3u);
+  EXPECT_EQ(lines[0], "a,b");
+  EXPECT_EQ(lines[1], "c,d");
+  EXPECT_EQ(lines[2], "e");
+  EXPECT_TRUE(textLines("").empty());
+}
+
+TEST(TextScan, NumbersReadAsAtoiWithoutOverflow) {
+  EXPECT_EQ(toInteger(" 42abc"), 42);
+  EXPECT_EQ(toInteger("-7"), -7);
+  EXPECT_EQ(toInteger("x9"), 0);
+  const long long huge = toInteger(std::string(5000, '9'));
+  EXPECT_GT(huge, 1'000'000'000LL);  // far past any cell, and no overflow
+  EXPECT_LT(toInteger("-" + std::string(5000, '9')), -1'000'000'000LL);
+  EXPECT_EQ(toReal(" 12.5e1"), 125.0);
+  EXPECT_EQ(toReal("+3"), 3.0);
+  EXPECT_FALSE(toReal("north"));
+  EXPECT_FALSE(toReal("1e999"));
+  EXPECT_FALSE(toReal("nan"));
+  EXPECT_FALSE(toReal(std::string(4000, '7')));
+}
+
+struct Converted {
+  ImportedData d;
+  std::vector<ShownMessage> messages;
+};
+
+Converted convert(TinyGrid& g, int layout, const std::string& text,
+                  std::optional<std::string> names = std::nullopt, std::optional<std::string> bin = std::nullopt) {
+  ImportInput in;
+  in.layout = layout;
+  in.text = text;
+  in.inputName = "in.txt";
+  in.names = std::move(names);
+  in.namesBin = std::move(bin);
+  Converted c{convertImport(g.host, in, g.s.ws), {}};
+  c.messages = g.host.messages;
+  return c;
+}
+
+std::string nameOf(const ImportedData& d, int t) {
+  return fieldText(reinterpret_cast<const unsigned char*>(d.cardHeads[static_cast<std::size_t>(t)].data()), kNameField);
+}
+std::string codeOf(const ImportedData& d, int t) {
+  return d.cardHeads[static_cast<std::size_t>(t)].substr(kCodeOffset, kCodeLength);
+}
+int levelOf(const ImportedData& d, int t, int cell) {
+  return d.levels[static_cast<std::size_t>(t)][static_cast<std::size_t>(cell)];
+}
+
+TEST(ImportLists, SameSpeciesOnNonAdjacentLinesFillsOneCard) {
+  TinyGrid g;
+  auto c = convert(g, kImportComma, "Canis,lupus,1\nVulpes,vulpes,2\nCanis,lupus,6\n");
+  ASSERT_EQ(c.d.cardHeads.size(), 2u);
+  EXPECT_EQ(nameOf(c.d, 0), "Canis lupus");
+  EXPECT_EQ(levelOf(c.d, 0, 1), 2);
+  EXPECT_EQ(levelOf(c.d, 0, 6), 2);
+  EXPECT_EQ(levelOf(c.d, 1, 2), 2);
+  EXPECT_EQ(codeOf(c.d, 0), "1" + std::string(30, '0'));
+  EXPECT_EQ(c.d.records, 3);
+  EXPECT_EQ(c.d.title, "Data from in.txt");
+}
+
+TEST(ImportLists, CellsOutsideTheGridGoToTheLostRecords) {
+  TinyGrid g;
+  auto c = convert(g, kImportComma, "Canis,lupus,0\nCanis,lupus,7\nCanis,lupus," + std::string(3000, '9') +
+                                        "\nCanis,lupus,-3\nCanis,lupus,x\nCanis,lupus,3\n");
+  EXPECT_EQ(c.d.records, 1);
+  EXPECT_EQ(c.d.lost, 5);
+  EXPECT_EQ(c.d.lostText, "Canis lupus 0\nCanis lupus 7\nCanis lupus " + std::string(3000, '9') +
+                              "\nCanis lupus -3\nCanis lupus x\n");
+}
+
+TEST(ImportLists, PrefixNamesStayApartAndLongNamesAreCut) {
+  TinyGrid g;
+  const std::string longSpecies(40, 's');
+  auto c = convert(g, kImportComma, "Genus,species,1\nGenus,sp,2\nGenus," + longSpecies + ",3\n");
+  ASSERT_EQ(c.d.cardHeads.size(), 3u);
+  EXPECT_EQ(nameOf(c.d, 0), "Genus species");
+  EXPECT_EQ(nameOf(c.d, 1), "Genus sp");
+  EXPECT_EQ(nameOf(c.d, 2), std::string(31, 's'));  // the genus gives way first
+  EXPECT_EQ(nameOf(c.d, 2).size(), 31u);
+}
+
+TEST(ImportLists, QuotedListWithCrLfAndBrokenLines) {
+  TinyGrid g;
+  auto c = convert(g, kImportQuoted,
+                   "\"Canis\",\"lupus\",\"1\"\r\n\"Canis\",\"lupus\r\nno separators here\r\n\"Ursus\",\"arctos\",\"4\"\r\n");
+  ASSERT_EQ(c.d.cardHeads.size(), 2u);
+  EXPECT_EQ(nameOf(c.d, 1), "Ursus arctos");
+  EXPECT_EQ(levelOf(c.d, 0, 1), 2);
+  EXPECT_EQ(levelOf(c.d, 1, 4), 2);
+  EXPECT_EQ(c.d.lost, 2);
+  EXPECT_EQ(c.d.lostText, "\"Canis\",\"lupus\nno separators here\n");
+}
+
+TEST(ImportLists, GroupLayoutStoresCodesAndNoRecords) {
+  TinyGrid g;
+  auto c = convert(g, kImportGroup, "Canis,lupus,112\nUrsus,arctos,2\n");
+  ASSERT_EQ(c.d.cardHeads.size(), 2u);
+  EXPECT_EQ(codeOf(c.d, 0), "112" + std::string(28, '0'));
+  EXPECT_EQ(codeOf(c.d, 1), "2" + std::string(30, '0'));
+  EXPECT_EQ(c.d.records, 0);
+}
+
+TEST(ImportPoints, LatitudeAndLongitudeFindTheirCells) {
+  struct Case {
+    int layout;
+    std::string line;
+    int cell;  // 0: lost
+    int level;
+    std::string lost;
+  };
+  const Case cases[] = {
+      // Layout 6 shifts both by half a degree: 9.6 becomes 10.1, in row 1.
+      {kImportLatLong, "Canis_lupus 9.6 5", 1, 1, ""},
+      {kImportLatLong, "Canis_lupus 9.4 5", 4, 1, ""},
+      {kImportLatLong, "Canis_lupus 25 5", 0, 0, "Canis_lupus 25 5\n"},
+      {kImportLatLong, "Canis_lupus north 5", 0, 0, "Canis_lupus north 5\n"},
+      {kImportQuotedLatLong, "\"Canis\",\"lupus\",10,29.9", 3, 2, ""},
+      {kImportQuotedLatLong, "\"Canis\",\"lupus\",10,30", 0, 0, "Canis lupus 10 30\n"},
+      {kImportQuotedLatLong, "\"Canis\",\"lupus\",1e999,5", 0, 0, "Canis lupus 1e999 5\n"},
+      // Layout 8: x is the longitude, y the latitude; the record is the level.
+      {kImportRecords, "\"Canis lupus\",1,3,15,5", 5, 3, ""},
+      {kImportRecords, "\"Canis lupus\",1,300,15,5", 5, 100, ""},
+      {kImportRecords, "\"Canis lupus\",1,3,15,50", 0, 0, "Canis lupus 1 3 15 50\n"},
+  };
+  for (const Case& k : cases) {
+    TinyGrid g;
+    auto c = convert(g, k.layout, k.line + "\n");
+    ASSERT_EQ(c.d.cardHeads.size(), 1u) << k.line;
+    EXPECT_EQ(nameOf(c.d, 0), "Canis lupus") << k.line;
+    for (int cell = 1; cell <= 6; ++cell)
+      EXPECT_EQ(levelOf(c.d, 0, cell), cell == k.cell ? k.level : 0) << k.line << " cell " << cell;
+    EXPECT_EQ(c.d.lostText, k.lost) << k.line;
+  }
+}
+
+TEST(ImportTnc, NameLinesStartTaxaAndRecordLinesCarryLevels) {
+  TinyGrid g;
+  auto c = convert(g, kImportTnc,
+                   "Canis lupus\n3 15 5\n101 15 5\n2 55 5\nUrsus arctos\n1 AC02\n4,15,25\n");
+  ASSERT_EQ(c.d.cardHeads.size(), 2u);
+  EXPECT_EQ(levelOf(c.d, 0, 1), 3);  // latitude 15, longitude 5
+  EXPECT_EQ(levelOf(c.d, 1, 6), 1);  // by its reference
+  EXPECT_EQ(levelOf(c.d, 1, 3), 4);
+  EXPECT_EQ(c.d.records, 3);
+  EXPECT_EQ(c.d.lostText, "Canis lupus 101 15 5\nCanis lupus 2 55 5\n");
+}
+
+TEST(ImportDmap, ReferencesSetLevelTwoAndKOrGLevelOne) {
+  TinyGrid g;
+  auto c = convert(g, kImportDmap, "Canis lupus AA01 AB01 K ZZ99\n-1\nUrsus AC02 G AA02 A\n");
+  ASSERT_EQ(c.d.cardHeads.size(), 2u);
+  EXPECT_EQ(nameOf(c.d, 0), "Canis lupus");
+  EXPECT_EQ(levelOf(c.d, 0, 1), 2);
+  EXPECT_EQ(levelOf(c.d, 0, 3), 1);
+  EXPECT_EQ(levelOf(c.d, 1, 6), 1);
+  EXPECT_EQ(levelOf(c.d, 1, 2), 2);
+  EXPECT_EQ(c.d.records, 4);
+  EXPECT_EQ(c.d.lostText, "Canis lupus ZZ99\n");
+}
+
+TEST(ImportDmap, NumberedTaxaTakeTheirNamesFromTheNamesFile) {
+  TinyGrid g;
+  auto c = convert(g, kImportDmap, "1\nAA01 A\nAB01 1\n-1\n2\nAC02 A\n-1\n", "1 Canis lupus\n");
+  ASSERT_EQ(c.d.cardHeads.size(), 2u);
+  EXPECT_EQ(nameOf(c.d, 0), "Canis lupus");
+  EXPECT_EQ(nameOf(c.d, 1), "Sp 2");
+  EXPECT_EQ(levelOf(c.d, 0, 1), 2);
+  EXPECT_EQ(levelOf(c.d, 0, 3), 1);
+  EXPECT_EQ(levelOf(c.d, 1, 6), 2);
+}
+
+TEST(ImportLimit, TheThreeThousandthTaxonStopsReading) {
+  TinyGrid g;
+  std::string text;
+  for (int i = 0; i < 3100; ++i) text += "G" + std::to_string(i) + ",s,1\n";
+  auto c = convert(g, kImportComma, text);
+  EXPECT_EQ(static_cast<int>(c.d.cardHeads.size()), kImportMaxTaxa);
+  ASSERT_EQ(c.messages.size(), 1u);
+  EXPECT_EQ(c.messages[0].text, "Limit to number of taxa (3000) reached");
+  EXPECT_EQ(c.messages[0].icon, Icon::Exclamation);
+}
+
+TEST(ImportMatrix, ValuesAreClampedAndAreasChecked) {
+  TinyGrid g;
+  auto c = convert(g, kImportMatrix, " 1 150 -4 7\n 9 5 5 5\n 6 0 1 2\n", "1 Canis lupus\n2 \n3 Ursus\n");
+  ASSERT_EQ(c.d.cardHeads.size(), 3u);
+  EXPECT_TRUE(c.d.quantitative);
+  EXPECT_EQ(c.d.title, "*Data from in.txt");
+  EXPECT_EQ(nameOf(c.d, 1), "Sp 2");
+  EXPECT_EQ(levelOf(c.d, 0, 1), 100);
+  EXPECT_EQ(levelOf(c.d, 1, 1), 0);
+  EXPECT_EQ(levelOf(c.d, 2, 1), 7);
+  EXPECT_EQ(levelOf(c.d, 2, 6), 2);
+  EXPECT_EQ(c.d.lostText, "area 9 attribute 1\narea 9 attribute 2\narea 9 attribute 3\n");
+  ASSERT_EQ(c.messages.size(), 1u);
+  EXPECT_EQ(c.messages[0].text, "Match in number of taxa:\n 3 names 3 data (in.txt)");
+}
+
+TEST(ImportMatrix, ADecimalAnywhereScalesEveryValue) {
+  TinyGrid g;
+  auto c = convert(g, kImportMatrix, " 2 1 0\n 3 0.57 2\n", "1 a\n2 b\n");
+  EXPECT_EQ(levelOf(c.d, 0, 2), 100);  // 1 as a decimal is 100
+  EXPECT_EQ(levelOf(c.d, 0, 3), 57);
+  EXPECT_EQ(levelOf(c.d, 1, 3), 100);  // 200 clamped
+}
+
+TEST(ImportMatrix, AColumnCountThatFitsNoNamesReadsNothing) {
+  TinyGrid g;
+  auto c = convert(g, kImportMatrix, " 1 5 5 5 5\n", "1 a\n2 b\n");
+  EXPECT_TRUE(c.d.cardHeads.empty());
+  ASSERT_EQ(c.messages.size(), 1u);
+  EXPECT_EQ(c.messages[0].text, "Mismatch in number of taxa 2/4\n(ensure data matrix lines begin with a space)");
+}
+
+TEST(ImportMatrix, NamesBinGivesNamesCodesAndTitle) {
+  TinyGrid g;
+  std::string bin = std::string(2, '\0') + "Exported" + std::string(24, '\0');
+  for (const char* n : {"Canis lupus", "Ursus"}) {
+    std::string rec(64, '\0');
+    rec.replace(0, std::strlen(n), n);
+    rec.replace(32, 2, "12");
+    bin += rec;
+  }
+  auto c = convert(g, kImportMatrix, " 0 3\n 4 0\n", std::nullopt, bin);
+  ASSERT_EQ(c.d.cardHeads.size(), 2u);
+  EXPECT_EQ(c.d.title, "*Exported");
+  EXPECT_EQ(nameOf(c.d, 1), "Ursus");
+  EXPECT_EQ(c.d.cardHeads[1].substr(32, 3), std::string("12\0", 3));
+  EXPECT_EQ(levelOf(c.d, 1, 1), 3);  // lines without an area number are areas 1, 2, ...
+  EXPECT_EQ(levelOf(c.d, 0, 2), 4);
+}
+
+TEST(ImportHostile, EmptyAndBinaryInputsConvertToNothing) {
+  const std::string inputs[] = {"", "\n\n\r\n", std::string("\0\0\xff\"", 4), "\"\"\"\"\"", ",,,,\n"};
+  for (int layout = kImportQuoted; layout <= kImportMatrix; ++layout)
+    for (const std::string& text : inputs) {
+      TinyGrid g;
+      auto c = convert(g, layout, text);
+      EXPECT_EQ(c.d.records, 0) << "layout " << layout;
+      EXPECT_EQ(c.d.levels.size(), c.d.cardHeads.size());
+    }
+}
+
+TEST(ImportDialog, BritainShowsNwpsAndNoCoordinateLayouts) {
+  ImportDialogModel world;
+  EXPECT_EQ(world.resource(), "DIMDDLGBOX1");
+  EXPECT_EQ(world.layouts().size(), 9u);
+  EXPECT_EQ(world.control(), 7008);
+  EXPECT_EQ(world.label(4).first, "TNC format");
+  ImportDialogModel gb;
+  gb.britain = true;
+  EXPECT_EQ(gb.resource(), "DIMDDLGBOX");
+  EXPECT_EQ(gb.label(4).first, "NWPS format");
+  gb.choose(7);
+  EXPECT_EQ(gb.layout, kImportQuoted);
+  gb.choose(9);
+  EXPECT_EQ(gb.layout, kImportMatrix);
+  EXPECT_EQ(gb.control(), 7016);
+}
+
+}  // namespace
+}  // namespace zn::test
