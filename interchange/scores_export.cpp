@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "interchange/cellspan.h"
 #include "measures/scores.h"
 #include "store/files.h"
 #include "store/session.h"
@@ -163,7 +164,7 @@ std::string scoresFileText(const Session& s, int layout, bool markerAsZero) {
     switch (layout) {
       case kLayoutCentroids:
         if (occupied)
-          out += strprintf("%8.4f %8.4f", (c.lonWest + c.lonEast) / 2.0, (c.latNorth + c.latSouth) / 2.0) +
+          out += strprintf("%8.4f %8.4f", centroidLongitude(c), centroidLatitude(c)) +
                  valueField(exportedValue(s, n, layout, markerAsZero), false) + "\n";
         break;
       case kLayoutPlainOccupied:

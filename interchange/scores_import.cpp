@@ -6,6 +6,7 @@
 #include <optional>
 #include <string_view>
 
+#include "interchange/cellspan.h"
 #include "measures/scores.h"
 #include "store/files.h"
 #include "store/session.h"
@@ -82,12 +83,14 @@ class CellLocator {
     const int cells = cellCount(ws);
     for (int n = 1; n <= cells; ++n) {
       const GridCell& c = ws.cells[static_cast<std::size_t>(n)];
-      if (!(c.lonWest < c.lonEast && c.latSouth < c.latNorth)) continue;  // holds no point
+      if (!holdsPoints(c)) continue;
+      // A cell across the meridian also covers its span one turn west.
+      const double west = crossesDateLine(c) ? c.lonWest - 360.0 : c.lonWest;
       if (!any_) {
-        lon0_ = c.lonWest, lon1_ = c.lonEast, lat0_ = c.latSouth, lat1_ = c.latNorth;
+        lon0_ = west, lon1_ = unwrappedEast(c), lat0_ = c.latSouth, lat1_ = c.latNorth;
         any_ = true;
       }
-      lon0_ = std::min(lon0_, c.lonWest), lon1_ = std::max(lon1_, c.lonEast);
+      lon0_ = std::min(lon0_, west), lon1_ = std::max(lon1_, unwrappedEast(c));
       lat0_ = std::min(lat0_, c.latSouth), lat1_ = std::max(lat1_, c.latNorth);
     }
     if (!any_) return;
@@ -95,12 +98,18 @@ class CellLocator {
     buckets_.assign(static_cast<std::size_t>(side_) * side_, {});
     for (int n = 1; n <= cells; ++n) {
       const GridCell& c = ws.cells[static_cast<std::size_t>(n)];
-      if (!(c.lonWest < c.lonEast && c.latSouth < c.latNorth)) continue;
+      if (!holdsPoints(c)) continue;
       // Both edges inclusive: a point on a shared edge is looked up among
       // the cells of either side and the bounds test decides.
-      for (int by = bucket(c.latSouth, lat0_, lat1_); by <= bucket(c.latNorth, lat0_, lat1_); ++by)
-        for (int bx = bucket(c.lonWest, lon0_, lon1_); bx <= bucket(c.lonEast, lon0_, lon1_); ++bx)
-          buckets_[static_cast<std::size_t>(by * side_ + bx)].push_back(n);
+      const double east = unwrappedEast(c);
+      for (const double turn : {0.0, -360.0}) {
+        if (turn != 0.0 && !crossesDateLine(c)) break;
+        for (int by = bucket(c.latSouth, lat0_, lat1_); by <= bucket(c.latNorth, lat0_, lat1_); ++by)
+          for (int bx = bucket(c.lonWest + turn, lon0_, lon1_); bx <= bucket(east + turn, lon0_, lon1_); ++bx) {
+            auto& list = buckets_[static_cast<std::size_t>(by * side_ + bx)];
+            if (list.empty() || list.back() != n) list.push_back(n);
+          }
+      }
     }
   }
 
@@ -110,15 +119,21 @@ class CellLocator {
     const auto& list = buckets_[static_cast<std::size_t>(bucket(lat, lat0_, lat1_) * side_ + bucket(lon, lon0_, lon1_))];
     for (int n : list) {
       const GridCell& c = ws_.cells[static_cast<std::size_t>(n)];
-      if (c.lonWest <= lon && lon < c.lonEast && c.latSouth <= lat && lat < c.latNorth) return n;
+      if (cellHoldsPoint(c, lon, lat)) return n;
     }
     return 0;
   }
 
  private:
+  // Clamped before the conversion: bounds far apart may give infinities.
   int bucket(double v, double lo, double hi) const {
     const double f = (v - lo) / (hi - lo) * side_;
-    return std::clamp(static_cast<int>(std::floor(f)), 0, side_ - 1);
+    if (!(f > 0.0)) return 0;
+    return f >= side_ ? side_ - 1 : static_cast<int>(f);
+  }
+  static bool holdsPoints(const GridCell& c) {
+    return std::isfinite(c.lonWest) && std::isfinite(c.lonEast) && std::isfinite(c.latSouth) &&
+           std::isfinite(c.latNorth) && c.lonWest != c.lonEast && c.latSouth < c.latNorth;
   }
 
   const Workspace& ws_;

@@ -3,6 +3,8 @@
 // hostile files.
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "interchange/scores_export.h"
 #include "interchange/scores_import.h"
 #include "store/text.h"
@@ -242,6 +244,34 @@ TEST(ScoresImportHostile, NeverReadsOutsideTheGridOrKeepsNonFiniteValues) {
     ASSERT_TRUE(importText(g, c.text)) << c.what;
     EXPECT_EQ(mapOf(g), c.map) << c.what;
   }
+}
+
+TEST(ScoresImportHostile, CellsWithoutUsableBoundsTakeNoPoints) {
+  HandGrid g;
+  g.cell(2).lonWest = std::numeric_limits<double>::quiet_NaN();
+  g.cell(5).lonWest = -std::numeric_limits<double>::infinity();
+  g.cell(3).latNorth = 1e308;
+  g.cell(3).latSouth = -1e308;
+  ASSERT_TRUE(importText(g, "#0\n15 15 1\n15 5 2\n25 -5e307 3\n5 5 4\n"));
+  EXPECT_EQ(mapOf(g), "3:3/1 4:4/1 ");
+}
+
+TEST(ScoresImportLayouts, ACellAcrossTheDateLineHasItsCentroidAndItsPoints) {
+  HandGrid g;
+  g.fillScores();
+  g.cell(3).lonWest = 170.0;  // as a world column from 170 E to 170 W
+  g.cell(3).lonEast = -170.0;
+  const std::string text = scoresFileText(g.s, kLayoutCentroids, false);
+  EXPECT_NE(text.find("\n180.0000  15.0000 "), std::string::npos) << text;
+  HandGrid h;
+  h.cell(3).lonWest = 170.0;
+  h.cell(3).lonEast = -170.0;
+  ASSERT_TRUE(importText(h, "#0\n-175 15 1\n"));
+  EXPECT_EQ(mapOf(h), "3:1/1 ");
+  ASSERT_TRUE(importText(h, "#0\n175 15 2\n"));
+  EXPECT_EQ(mapOf(h), "3:2/1 ");
+  ASSERT_TRUE(importText(h, "#0\n-170 15 2\n"));
+  EXPECT_EQ(mapOf(h), "") << "the east edge belongs to the next cell";
 }
 
 TEST(ScoresImportCommand, AsksForTheFileAndKeepsItsName) {
