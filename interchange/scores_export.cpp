@@ -48,13 +48,23 @@ std::string valueField(double v, bool point = true) {
   return f;
 }
 
+// A title as the header shows it. The first "#" of a scores file starts
+// its data, so a "#" in a title would make the file unreadable: it is
+// written as "_".
+std::string headerText(std::string title) {
+  std::replace(title.begin(), title.end(), '#', '_');
+  return title;
+}
+
 std::string header(const Session& s, int layout) {
+  const std::string data = headerText(s.map.dataTitle), measure = headerText(s.map.title);
   if (layout == kLayoutPair)
-    return strprintf("%s: %s\n", s.map.dataTitle.c_str(), s.map.title.c_str()) +
-           strprintf("%s: %s\n", s.backgroundMap.dataTitle.c_str(), s.backgroundMap.title.c_str()) +
+    return strprintf("%s: %s\n", data.c_str(), measure.c_str()) +
+           strprintf("%s: %s\n", headerText(s.backgroundMap.dataTitle).c_str(),
+                     headerText(s.backgroundMap.title).c_str()) +
            kVersionLine + rule();
-  return std::string("\n") + kVersionLine + "\n" + strprintf(" Scores for dataset: %s.\n", s.map.dataTitle.c_str()) +
-         strprintf(" Measure: %s.\n", s.map.title.c_str()) + rule();
+  return std::string("\n") + kVersionLine + "\n" + strprintf(" Scores for dataset: %s.\n", data.c_str()) +
+         strprintf(" Measure: %s.\n", measure.c_str()) + rule();
 }
 
 const char* statement(int layout) {

@@ -155,6 +155,20 @@ TEST(ScoresImportRoundTrip, ValuesTooWideForTheirFieldStayApartAndReadBack) {
   EXPECT_DOUBLE_EQ(p.s.backgroundMap.scoreOffset, -2.5e15);
 }
 
+TEST(ScoresImportRoundTrip, TitlesWithAHashDoNotTakeTheFormatStatementsPlace) {
+  HandGrid g;
+  g.fillScores();
+  g.s.map.dataTitle = "Birds #2";
+  g.s.backgroundMap.title = "#5 plot";
+  ExportScoresModel m;
+  ASSERT_TRUE(exportScoresTo(g.s, m, g.file("hash.scr")));
+  EXPECT_NE(readFile(g.file("hash.scr")).find(" Scores for dataset: Birds _2.\n"), std::string::npos);
+  EXPECT_EQ(scoresFileText(g.s, kLayoutPair, false).substr(0, 40), "Birds _2: richness\nbg data: _5 plot\n ZON");
+  HandGrid h;
+  ASSERT_TRUE(importScoresFile(h.s, g.file("hash.scr")));
+  EXPECT_EQ(mapOf(h), "1:3.5/1 3:10000/1 4:1.25/1 6:7/1 ");
+}
+
 TEST(ScoresImportExcludedAreas, AreZeroedInEveryColumnAndTakeNoOffset) {
   HandGrid g;
   g.s.ws.borrowedAreas = {2, 5};
