@@ -10,6 +10,7 @@
 #include <string_view>
 #include <unordered_map>
 
+#include "interchange/cellspan.h"
 #include "interchange/textscan.h"
 #include "store/datafile.h"
 #include "store/files.h"
@@ -418,10 +419,11 @@ CellLocator::CellLocator(const Workspace& ws) : ws_(ws) {
 
 int CellLocator::locate(double lat, double lon) const {
   const Geometry& g = ws_.geo;
-  auto holds = [&](const GridCell& c) { return c.latSouth <= lat && lat < c.latNorth && c.lonWest <= lon && lon < c.lonEast; };
+  // The world column that starts at 180 degrees ends at -170; the shared
+  // test takes such a cell across the date line instead of losing its points.
   if (!lattice_) {
     for (int n = 1; n <= g.cells && n < static_cast<int>(ws_.cells.size()); ++n)
-      if (holds(ws_.cells[static_cast<std::size_t>(n)])) return n;
+      if (cellHoldsPoint(ws_.cells[static_cast<std::size_t>(n)], lon, lat)) return n;
     return 0;
   }
   // The first cell in number order lies in the first matching row and column.
@@ -430,9 +432,9 @@ int CellLocator::locate(double lat, double lon) const {
     const GridCell& c = ws_.cells[static_cast<std::size_t>((r - 1) * g.columns + 1)];
     if (c.latSouth <= lat && lat < c.latNorth) row = r;
   }
-  for (int k = 1; k <= g.columns && !column; ++k) {
-    const GridCell& c = ws_.cells[static_cast<std::size_t>(k)];
-    if (c.lonWest <= lon && lon < c.lonEast) column = k;
+  for (int k = 1; k <= g.columns && row && !column; ++k) {
+    const GridCell& c = ws_.cells[static_cast<std::size_t>((row - 1) * g.columns + k)];
+    if (cellHoldsPoint(c, lon, lat)) column = k;
   }
   return row && column ? (row - 1) * g.columns + column : 0;
 }

@@ -6,6 +6,7 @@
 
 #include "interchange/dataimport.h"
 #include "interchange/textscan.h"
+#include "store/gridtypes.h"
 #include "store/text.h"
 #include "tests/interchange/dataio_fixture.h"
 
@@ -170,6 +171,24 @@ TEST(ImportPoints, LatitudeAndLongitudeFindTheirCells) {
     for (int cell = 1; cell <= 6; ++cell)
       EXPECT_EQ(levelOf(c.d, 0, cell), cell == k.cell ? k.level : 0) << k.line << " cell " << cell;
     EXPECT_EQ(c.d.lostText, k.lost) << k.line;
+  }
+}
+
+TEST(ImportPoints, TheWorldColumnAcrossTheDateLineTakesItsPoints) {
+  ScriptedHost host;
+  Session s(host, "/nonexistent");
+  ASSERT_TRUE(allocateWorkspace(s));
+  buildNeighbourhoods(s.ws);
+  const CellLocator where(s.ws);
+  struct Case {
+    double lon;
+    int column;
+  };
+  // Column 22 spans 180 ... 190, that is 180 east to 170 west.
+  for (const Case& c : {Case{-175.0, 22}, Case{-180.0, 22}, Case{179.5, 21}, Case{-170.0, 23}, Case{-30.0, 1}}) {
+    const int cell = where.locate(5.0, c.lon);
+    ASSERT_GT(cell, 0) << c.lon;
+    EXPECT_EQ((cell - 1) % 36 + 1, c.column) << "longitude " << c.lon;
   }
 }
 
