@@ -7,7 +7,6 @@
 #include "measures/scores.h"
 #include "selection/areaset.h"
 #include "selection/report.h"
-#include "store/text.h"
 
 namespace zn {
 
@@ -32,25 +31,6 @@ void exchangeSortDescending(std::vector<double>& scores, std::vector<int>& cells
         std::swap(scores[a], scores[b]);
         std::swap(cells[a], cells[b]);
       }
-}
-
-AreaNumberModel openAreaNumber(const Session& s) {
-  AreaNumberModel m;
-  m.maximum = std::max(0, kAreaCapacity - s.areas.count());
-  m.seedsLine = strprintf("Number of selected (seed) areas: %d", s.areas.count());
-  m.maxLine = strprintf("(max %d)", m.maximum);
-  m.number = s.settings[kAreasToAdd];
-  return m;
-}
-
-int acceptedAreaNumber(const AreaNumberModel& m) { return std::clamp(m.number, 0, std::max(0, m.maximum)); }
-
-bool askAreasToAdd(Session& s) {
-  countCandidateCells(s);
-  AreaNumberModel m = openAreaNumber(s);
-  if (!s.host.runDialog(m.resource, m)) return false;
-  s.settings[kAreasToAdd] = acceptedAreaNumber(m);
-  return true;
 }
 
 HotspotResult runHotspots(Session& s, int n) {

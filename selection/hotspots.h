@@ -1,12 +1,11 @@
 // The hotspot set: the N cells with the highest score of a chosen measure,
-// appended behind the areas already in the set, which become seeds. And the
-// "Automated area selection" dialog that asks how many areas to add.
+// appended behind the areas already in the set, which become seeds. How many
+// is asked by the "Automated area selection" dialog of selection/values.h.
 #pragma once
 
 #include <string>
 #include <vector>
 
-#include "store/host.h"
 #include "store/session.h"
 
 namespace zn {
@@ -19,22 +18,6 @@ int hotspotMeasure(int kind);
 // the exchange sort whose order on ties the hotspots follow. Entry 0 is
 // the spare entry; cells[i] moves with scores[i].
 void exchangeSortDescending(std::vector<double>& scores, std::vector<int>& cells);
-
-// "Automated area selection" by number (SELECNUMDLGBOX1).
-struct AreaNumberModel : DialogModel {
-  std::string resource = "SELECNUMDLGBOX1";
-  std::string seedsLine;  // 1163 "Number of selected (seed) areas: %d"
-  std::string maxLine;    // 1197 "(max %d)"
-  int number = 0;         // 1164
-  int maximum = 0;        // 1100 - area count
-};
-
-AreaNumberModel openAreaNumber(const Session& s);
-// The number as OK stores it: lowered to the maximum, never below 0.
-int acceptedAreaNumber(const AreaNumberModel& m);
-// Counts the candidate cells and asks; false on Cancel (the stored number
-// stays). On OK the number goes into the settings.
-bool askAreasToAdd(Session& s);
 
 struct HotspotResult {
   bool selected = false;  // false: fewer than three cells scored above 0

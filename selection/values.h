@@ -58,8 +58,8 @@ double acceptedBudget(const BudgetModel& m);
 // Cancel (the stored budget stays).
 bool askBudget(Session& s);
 
-// "Automated area selection" by number (SELECNUMDLGBOX1), also used by
-// Hotspots and Random set selection.
+// "Automated area selection" by number (SELECNUMDLGBOX1), asked by
+// Near-maximum-coverage set, Hotspots and Random set selection.
 struct NumberOfAreasModel : DialogModel {
   std::string seedsLine;  // static 1163 "Number of selected (seed) areas: %d"
   std::string maxLine;    // static 1197 "(max %d)"

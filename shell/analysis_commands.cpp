@@ -1,10 +1,12 @@
 #include "shell/analysis_commands.h"
 
 #include "measures/scores.h"
+#include "selection/areaset.h"
 #include "selection/flexibility.h"
 #include "selection/greedy.h"
 #include "selection/hotspots.h"
 #include "selection/irreplaceability.h"
+#include "selection/values.h"
 #include "shell/dispatch.h"
 
 namespace zn {
@@ -18,15 +20,19 @@ bool canRun(const Shell& sh) { return sh.session.ws.datafile.opened && !sh.flags
 void connectAnalysisCommands(Shell& shell) {
   shell.connect(2810, [](Shell& sh) {
     if (!canRun(sh)) return;
-    runGreedySet(sh.session);
+    const GreedyResult r = runGreedySet(sh.session);
     sh.retitle();
+    if (!r.results.empty()) sh.writeResults(r.results);
   });
   shell.connect(2800, [](Shell& sh) {
     Session& s = sh.session;
-    if (!askAreasToAdd(s) || !canRun(sh)) return;
+    if (!canRun(sh)) return;
+    countCandidateCells(s);
+    if (!askNumberOfAreas(s)) return;
     BusyGuard busy(sh.host);
-    runHotspots(s, s.settings[kAreasToAdd]);
+    const HotspotResult r = runHotspots(s, s.settings[kAreasToAdd]);
     sh.retitle();
+    if (!r.results.empty()) sh.writeResults(r.results);
   });
   shell.connect(40008, [](Shell& sh) {
     if (!canRun(sh)) return;

@@ -9,8 +9,12 @@
 #include "measures/scores.h"
 #include "measures/selective.h"
 #include "measures/smoothing.h"
+#include "shell/analysis_commands.h"
+#include "shell/celllist.h"
+#include "shell/data_commands.h"
 #include "shell/options.h"
 #include "shell/results.h"
+#include "shell/selection_commands.h"
 #include "shell/status.h"
 #include "store/datafile.h"
 
@@ -19,6 +23,9 @@ namespace zn {
 Shell::Shell(Session& s, ShellHost& h) : session(s), host(h) {
   rebuildPalette();
   connectCore();
+  connectSelectionCommands(*this);
+  connectAnalysisCommands(*this);
+  connectDataCommands(*this);
 }
 
 void Shell::rebuildPalette(int deviceColours) {
@@ -215,6 +222,34 @@ void Shell::dispatch(int id) {
   it->second(*this);
 }
 
+void Shell::mapClick(int cell, bool left) {
+  if (cell < 1 || cell > session.ws.geo.cells) return;
+  if (flags.mapEditing) {
+    editorMapClick(*this, cell, left);
+    return;
+  }
+  if (left) clickGoalEssential(*this, cell);
+}
+
+void Shell::mapDoubleClickLeft(int cell) {
+  if (flags.mapEditing || cell < 1 || cell > session.ws.geo.cells) return;
+  host.requestRedraw();
+  showCellList(*this, cell);
+}
+
+void Shell::mapDoubleClickRight(int cell) {
+  if (flags.mapEditing || cell < 1 || cell > session.ws.geo.cells) return;
+  if (flags.selectionDialogOpen) {
+    if (manualSelection && manualSelection->isOpen()) manualSelection->passCell(cell);
+    return;
+  }
+  if (flags.preselectionDialogOpen) {
+    preselectionMapClick(*this, cell);
+    return;
+  }
+  dispatch(2805);
+}
+
 void Shell::escape() {
   if (!display.view.zoomArmed && !display.view.zoomed) return;
   unzoom(session, display.view);
@@ -258,6 +293,7 @@ void Shell::refreshMenus() {
   in.flexibilityData = flags.flexibilityData;
   in.threatPresent = flags.threatPresent;
   updateMenus(menu_, in);
+  menu_.check(1500, flags.preselectionDialogOpen);
   // A command whose operation has not been connected cannot be chosen.
   for (const auto& popup : mainMenu()) {
     std::function<void(const std::vector<MenuItem>&)> walk = [&](const std::vector<MenuItem>& items) {

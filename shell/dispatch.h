@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <map>
+#include <memory>
 
 #include "display/displaystate.h"
 #include "measures/titles.h"
@@ -30,6 +31,8 @@ struct ShellFlags {
   int paintStage = 0;
 };
 
+class ManualSelectionModel;
+
 class Shell {
  public:
   using Operation = std::function<void(Shell&)>;
@@ -53,6 +56,22 @@ class Shell {
   // the taxon `delta` places on, stopping at the first and last (a beep when
   // it cannot move). False when no single taxon is mapped.
   bool stepTaxon(int delta);
+  // The mouse on the map, by the cell under the pointer (0 outside every
+  // cell: nothing happens). A released button changes the current taxon's
+  // record in map-editing mode; otherwise a left one shows the goal-essential
+  // taxa of the cell when the map allows it.
+  void mapClick(int cell, bool left);
+  // Left double-click (not in map-editing mode): the cell's report lines and
+  // its "List of biota".
+  void mapDoubleClickLeft(int cell);
+  // Right double-click (not in map-editing mode): the cell goes to the open
+  // "Select grid cells" or "Data preselection" dialog; with neither open,
+  // "Select grid cells" opens.
+  void mapDoubleClickRight(int cell);
+  // The "Select grid cells" dialog's model while it is open (kept until the
+  // next opening, so a window closing late still has it).
+  std::shared_ptr<ManualSelectionModel> manualSelection;
+
   // Recomputes the enabled and checked states of every item.
   void refreshMenus();
   const MenuState& menu() const { return menu_; }

@@ -186,7 +186,6 @@ void ManualSelectionModel::close(bool ok) {
 
 void connectSelectionCommands(Shell& shell) {
   auto mem = std::make_shared<SelectionMemory>();
-  auto manual = std::make_shared<std::shared_ptr<ManualSelectionModel>>();
 
   shell.connect(2820, [mem](Shell& sh) {
     if (!canRun(sh)) return;
@@ -261,15 +260,15 @@ void connectSelectionCommands(Shell& shell) {
       sh.retitle();
     });
 
-  shell.connect(2805, [mem, manual](Shell& sh) {
+  shell.connect(2805, [mem](Shell& sh) {
     if (sh.flags.preselectionDialogOpen || sh.flags.selectionDialogOpen) return;
-    *manual = std::make_shared<ManualSelectionModel>(sh, mem);
+    sh.manualSelection = std::make_shared<ManualSelectionModel>(sh, mem);
     sh.flags.selectionDialogOpen = true;
     sh.refreshMenus();
     sh.host.requestRedraw();
     // The window shows the dialog without waiting for it (it is modeless)
     // and keeps the model until it closes.
-    sh.host.runDialog(sh.flags.smallScreen ? "SelecDlgBoxVGA" : "SelecDlgBox", **manual);
+    sh.host.runDialog(sh.flags.smallScreen ? "SelecDlgBoxVGA" : "SelecDlgBox", *sh.manualSelection);
   });
 
   connectExactCommands(shell);

@@ -4,12 +4,13 @@
 #include "ui/celldialogs.h"
 #include "ui/displaydialogs.h"
 #include "ui/optiondialogs.h"
+#include "ui/selectiondialogs.h"
 
 namespace zn {
 
 namespace {
 
-enum class Kind { None, Tools, MapOptions, MapInfo, SelectivePlot, Display, Cell };
+enum class Kind { None, Tools, MapOptions, MapInfo, SelectivePlot, Display, Cell, Selection };
 
 Kind kindOf(const std::string& name) {
   const std::string n = toLower(name);
@@ -20,6 +21,7 @@ Kind kindOf(const std::string& name) {
     return Kind::SelectivePlot;
   if (isDisplayDialog(name)) return Kind::Display;
   if (isCellDialog(name)) return Kind::Cell;
+  if (isSelectionDialog(name)) return Kind::Selection;
   return Kind::None;
 }
 
@@ -46,6 +48,7 @@ bool runUiDialog(const std::string& name, DialogModel& model, QWidget* parent) {
     }
     case Kind::Display: return runDisplayDialog(name, model, parent);
     case Kind::Cell: return runCellDialog(name, model, parent);
+    case Kind::Selection: return runSelectionDialog(name, model, parent);
     case Kind::None: break;
   }
   return false;

@@ -22,6 +22,10 @@ bool isUiDialog(const std::string& name);
 //   "SAVEDLGBOX", "PRINTDLGBOX": the display's dialogs.
 //   "BIOTADLGBOX1", "BIOTADLGBOX2" and their "...VGA" forms: CellListModel;
 //   "LOCNMDLGBOX": CellNameModel.
+//   "SelecNumDlgBox1": NumberOfAreasModel; "SelecNumDlgBox2": BudgetModel.
+//   "SelecDlgBox", "SelecDlgBoxVGA": ManualSelectionModel, shown modeless:
+//   the call returns at once (true) and the window goes when the model
+//   closes.
 // True when the user accepted it. An unknown name or a model of the wrong
 // type shows nothing and returns false. The option models are not applied
 // here: the caller applies an accepted model.

@@ -16,6 +16,7 @@
 
 #include "display/mapoutput.h"
 #include "shell/qt/helpwindow.h"
+#include "ui/datawindows.h"
 #include "ui/displaydialogs.h"
 #include "shell/qt/mapview.h"
 #include "shell/qt/monitorwindow.h"
@@ -27,6 +28,7 @@ namespace zn {
 MainWindow::MainWindow(Shell& shell, const QString& edition) : shell_(shell) {
   setWindowTitle(QString("ZONARIUM IV %1").arg(edition));
   view_ = new MapView(shell_, this);
+  data_ = std::make_unique<DataWindows>(shell_, this);
   view_->setAfterPaint([this] { updateStatus(); });
   setCentralWidget(view_);
   connectWindowCommands();
@@ -47,6 +49,8 @@ MainWindow::MainWindow(Shell& shell, const QString& edition) : shell_(shell) {
 
   QScreen* screen = QApplication::primaryScreen();
   int desktop = screen ? screen->availableGeometry().width() : 1024;
+  // A narrow desktop takes the dialogs' small-screen forms.
+  shell_.flags.smallScreen = desktop < 700;
   if (desktop < 700)
     setWindowState(Qt::WindowMaximized);
   else
@@ -102,7 +106,7 @@ void MainWindow::buildMenus() {
     QMenu* menu = menuBar()->addMenu(QString::fromStdString(popup.label));
     fill(menu, popup.items);
   }
-  for (int id : {3200, 2805, 1400, 40018})
+  for (int id : {3200, 2805, 1400, 1500, 40018})
     for (auto [it, end] = actions_.equal_range(id); it != end; ++it) it->second->setCheckable(true);
 }
 
@@ -185,6 +189,10 @@ void MainWindow::showAbout() {
                              "priority areas for conservation.</p><p>Results log: %2</p>")
                          .arg(windowTitle(), QString(kResultsVersion)));
 }
+
+void MainWindow::openModeless(const std::string& name) { data_->open(name); }
+
+void MainWindow::closeModeless(const std::string& name) { data_->close(name); }
 
 void MainWindow::closeEvent(QCloseEvent* e) {
   if (closing_ || shell_.confirmExit()) {

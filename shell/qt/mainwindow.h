@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <map>
+#include <memory>
 
 #include "shell/dispatch.h"
 
@@ -15,6 +16,7 @@ class QProgressBar;
 
 namespace zn {
 
+class DataWindows;
 class MapView;
 class MonitorWindow;
 class HelpWindow;
@@ -39,6 +41,10 @@ class MainWindow : public QMainWindow {
   void refreshMonitor();
   void showHelp(bool onHelp);
   void showAbout();
+  // The modeless data windows ("DoptDlgBox", "EditDlgBox") by name.
+  void openModeless(const std::string& name);
+  void closeModeless(const std::string& name);
+  DataWindows& dataWindows() { return *data_; }
 
  protected:
   void closeEvent(QCloseEvent* e) override;
@@ -56,6 +62,7 @@ class MainWindow : public QMainWindow {
   QProgressBar* progress_ = nullptr;
   MonitorWindow* monitor_ = nullptr;
   HelpWindow* help_ = nullptr;
+  std::unique_ptr<DataWindows> data_;
   std::multimap<int, QAction*> actions_;
   bool closing_ = false;
 };

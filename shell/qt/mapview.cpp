@@ -74,7 +74,10 @@ void MapView::mouseMoveEvent(QMouseEvent* e) {
 
 void MapView::mouseReleaseEvent(QMouseEvent* e) {
   if (!banding_) {
-    QWidget::mouseReleaseEvent(e);
+    if (e->button() == Qt::LeftButton || e->button() == Qt::RightButton)
+      shell_.mapClick(cellAt(e->position().toPoint()), e->button() == Qt::LeftButton);
+    else
+      QWidget::mouseReleaseEvent(e);
     return;
   }
   banding_ = false;
@@ -85,6 +88,21 @@ void MapView::mouseReleaseEvent(QMouseEvent* e) {
   if (!zoomTo(shell_.session, view, r)) shell_.host.beep();  // zoom mode stays armed
   shell_.refreshMenus();
   update();
+}
+
+void MapView::mouseDoubleClickEvent(QMouseEvent* e) {
+  // With zoom mode armed the second press starts a rectangle like the first.
+  if (shell_.display.view.zoomArmed) {
+    mousePressEvent(e);
+    return;
+  }
+  const int cell = cellAt(e->position().toPoint());
+  if (e->button() == Qt::LeftButton)
+    shell_.mapDoubleClickLeft(cell);
+  else if (e->button() == Qt::RightButton)
+    shell_.mapDoubleClickRight(cell);
+  else
+    QWidget::mouseDoubleClickEvent(e);
 }
 
 bool MapView::handleKey(QKeyEvent* e) {

@@ -4,6 +4,7 @@
 
 #include "measures/scores.h"
 #include "selection/areaset.h"
+#include "selection/values.h"
 #include "tests/measures/measure_fixture.h"
 #include "tests/selection/listing.h"
 
@@ -144,16 +145,21 @@ TEST(AreaNumberDialog, ShowsTheSetAndClampsTheNumber) {
   Loaded d(withRichness({{5, 1}}));
   d.s.areas.cells = {1, 2, 3};
   d.s.settings[kAreasToAdd] = 12;
-  AreaNumberModel m = openAreaNumber(d.s);
-  EXPECT_EQ(m.resource, "SELECNUMDLGBOX1");
+  NumberOfAreasModel m = openNumberOfAreas(d.s);
   EXPECT_EQ(m.seedsLine, "Number of selected (seed) areas: 3");
   EXPECT_EQ(m.maxLine, "(max 1097)");
   EXPECT_EQ(m.number, 12);
-  const std::pair<int, int> cases[] = {{5, 5}, {1097, 1097}, {5000, 1097}, {-4, 0}};
+  // Nothing to add would run an analysis for nothing: one is the least.
+  const std::pair<int, int> cases[] = {{5, 5}, {1097, 1097}, {5000, 1097}, {0, 1}, {-4, 1}};
   for (auto [typed, stored] : cases) {
     m.number = typed;
-    EXPECT_EQ(acceptedAreaNumber(m), stored) << "typed " << typed;
+    EXPECT_EQ(acceptedNumberOfAreas(m), stored) << "typed " << typed;
   }
+  d.s.areas.cells.assign(1100, 1);
+  m = openNumberOfAreas(d.s);
+  EXPECT_EQ(m.maxLine, "(max 0)");
+  m.number = 5;
+  EXPECT_EQ(acceptedNumberOfAreas(m), 0) << "a full set leaves no room";
 }
 
 // Answers the number dialog with a given number, or cancels it.
@@ -162,7 +168,7 @@ struct NumberHost : test::ScriptedHost {
   bool runDialog(const std::string& name, DialogModel& model) override {
     dialogs.push_back(name);
     if (!number) return false;
-    dynamic_cast<AreaNumberModel&>(model).number = *number;
+    dynamic_cast<NumberOfAreasModel&>(model).number = *number;
     return true;
   }
 };
@@ -172,12 +178,12 @@ TEST(AreaNumberDialog, CancelKeepsTheStoredNumber) {
   Session s(host, "/nonexistent");
   allocateWorkspace(s);
   s.settings[kAreasToAdd] = 7;
-  EXPECT_FALSE(askAreasToAdd(s));
+  EXPECT_FALSE(askNumberOfAreas(s));
   EXPECT_EQ(s.settings[kAreasToAdd], 7);
   host.number = 3000;
-  EXPECT_TRUE(askAreasToAdd(s));
+  EXPECT_TRUE(askNumberOfAreas(s));
   EXPECT_EQ(s.settings[kAreasToAdd], 1100);
-  EXPECT_EQ(host.dialogs, (std::vector<std::string>{"SELECNUMDLGBOX1", "SELECNUMDLGBOX1"}));
+  EXPECT_EQ(host.dialogs, (std::vector<std::string>{"SelecNumDlgBox1", "SelecNumDlgBox1"}));
 }
 
 }  // namespace

@@ -14,6 +14,9 @@ namespace zn {
 namespace {
 
 struct AnalysisCommands : test::ShellFixture {
+  std::string results() {
+    return std::filesystem::exists(shell->resultsFile()) ? test::readFile(shell->resultsFile()) : "(no RESULTS file)";
+  }
   void SetUp() override {
     ASSERT_TRUE(start());
     connectAnalysisCommands(*shell);
@@ -33,6 +36,7 @@ TEST_F(AnalysisCommands, GreedySetGrowsTheSetAndTitlesTheMap) {
   EXPECT_EQ(session->ws.cells[static_cast<std::size_t>(a.cells.back())].score, 1.0);
   EXPECT_GT(shell->display.classes.scoredCells, 0);
   EXPECT_EQ(host.busyDepth, 0);
+  EXPECT_NE(results().find(" Database: Carnivora world, PHYLACINE 1.2."), std::string::npos) << results();
 }
 
 TEST_F(AnalysisCommands, HotspotsAskForTheNumberAndCancelChangesNothing) {
@@ -44,8 +48,9 @@ TEST_F(AnalysisCommands, HotspotsAskForTheNumberAndCancelChangesNothing) {
   shell->dispatch(2800);
   EXPECT_EQ(session->areas.count(), 5);
   EXPECT_EQ(session->map.measureCode, kCodeHotspots);
-  EXPECT_EQ(host.dialogs, (std::vector<std::string>{"SELECNUMDLGBOX1", "SELECNUMDLGBOX1"}));
+  EXPECT_EQ(host.dialogs, (std::vector<std::string>{"SelecNumDlgBox1", "SelecNumDlgBox1"}));
   EXPECT_EQ(session->map.title.rfind("top ", 0), 0u) << session->map.title;
+  EXPECT_NE(results().find("Top 5 hotspots by richness"), std::string::npos) << results();
 }
 
 TEST_F(AnalysisCommands, IrreplaceabilityMeasuresAndTheFlexibleMapRefusal) {

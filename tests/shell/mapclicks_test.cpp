@@ -1,0 +1,156 @@
+// Mouse on the map through the dispatcher: which dialog or window a click
+// reaches in each mode, what it changes, and that clicks outside the grid
+// or in the wrong mode change nothing.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "measures/scores.h"
+#include "shell/data_commands.h"
+#include "shell/selection_commands.h"
+#include "tests/shell/small_shell.h"
+
+namespace zn {
+namespace {
+
+struct MapClicks : ::testing::Test, test::SmallShell {
+  void SetUp() override { start(); }
+  std::vector<int>& areas() { return session->areas.cells; }
+  std::string results() { return test::readFile(shell->resultsFile()); }
+  bool checked(int id) { return shell->menu()[id].checked; }
+};
+
+TEST_F(MapClicks, RightDoubleClickOpensSelectionThenAddsTheCellsClicked) {
+  shell->mapDoubleClickRight(20);
+  EXPECT_EQ(host.dialogs, std::vector<std::string>{"SelecDlgBox"});
+  ASSERT_TRUE(shell->manualSelection);
+  EXPECT_TRUE(shell->flags.selectionDialogOpen);
+  EXPECT_TRUE(checked(2805));
+  EXPECT_TRUE(areas().empty()) << "the click that opens the dialog adds nothing";
+
+  int listChanges = 0;
+  shell->manualSelection->onListChanged = [&] { ++listChanges; };
+  shell->mapDoubleClickRight(20);
+  shell->mapDoubleClickRight(40);
+  EXPECT_EQ(areas(), (std::vector<int>{20, 40}));
+  EXPECT_EQ(listChanges, 2);
+  EXPECT_EQ(shell->manualSelection->lines().size(), 2u);
+  EXPECT_EQ(host.dialogs.size(), 1u) << "no second dialog while one is open";
+}
+
+TEST_F(MapClicks, DoubleClickOnACellAlreadyChosenClosesTheDialogAsOk) {
+  shell->mapDoubleClickRight(20);
+  bool closed = false;
+  shell->manualSelection->onClosed = [&] { closed = true; };
+  shell->mapDoubleClickRight(20);
+  shell->mapDoubleClickRight(10);
+  shell->mapDoubleClickRight(20);
+  EXPECT_TRUE(closed);
+  EXPECT_FALSE(shell->flags.selectionDialogOpen);
+  EXPECT_FALSE(checked(2805));
+  EXPECT_EQ(areas(), (std::vector<int>{20, 10}));
+  // Richness depends on the set: it is computed again and reported.
+  EXPECT_EQ(session->map.measureCode, kCodeRichness);
+  EXPECT_NE(results().find(" Database: Clicks."), std::string::npos) << results();
+  // The next right double-click opens a fresh dialog.
+  shell->mapDoubleClickRight(30);
+  EXPECT_EQ(host.dialogs.size(), 2u);
+  EXPECT_TRUE(shell->manualSelection->isOpen());
+}
+
+TEST_F(MapClicks, CancelRestoresTheListShownAtOpening) {
+  areas() = {50};
+  shell->mapDoubleClickRight(20);
+  shell->mapDoubleClickRight(20);
+  shell->mapDoubleClickRight(30);
+  shell->manualSelection->deleteLines({0});
+  EXPECT_EQ(areas(), (std::vector<int>{20, 30}));
+  shell->manualSelection->close(false);
+  EXPECT_EQ(areas(), std::vector<int>{50});
+  EXPECT_FALSE(shell->flags.selectionDialogOpen);
+  // A click after closing goes nowhere near the closed model.
+  shell->manualSelection->onListChanged = [] { ADD_FAILURE() << "closed dialog heard a click"; };
+  EXPECT_FALSE(shell->manualSelection->passCell(30));
+}
+
+TEST_F(MapClicks, ClicksOutsideTheGridDoNothing) {
+  const int cells = session->ws.geo.cells;
+  for (int cell : {0, -1, cells + 1, 100000}) {
+    shell->mapDoubleClickRight(cell);
+    shell->mapDoubleClickLeft(cell);
+    shell->mapClick(cell, true);
+    shell->mapClick(cell, false);
+  }
+  EXPECT_TRUE(host.dialogs.empty());
+  EXPECT_FALSE(shell->flags.selectionDialogOpen);
+  EXPECT_EQ(session->map.measureCode, kCodeRichness);
+}
+
+TEST_F(MapClicks, RightDoubleClickWhilePreselectingExcludesTheCell) {
+  shell->dispatch(1500);
+  ASSERT_TRUE(shell->flags.preselectionDialogOpen);
+  EXPECT_TRUE(checked(1500));
+  int changes = 0;
+  session->preselection.changed = [&] { ++changes; };
+  shell->mapDoubleClickRight(30);
+  shell->mapDoubleClickRight(30);  // already excluded: listed once
+  EXPECT_EQ(changes, 1);
+  EXPECT_EQ(session->preselection.dialog.areaLines.size(), 1u);
+  EXPECT_FALSE(shell->flags.selectionDialogOpen) << "the selection dialog stays shut";
+  EXPECT_TRUE(std::find(host.dialogs.begin(), host.dialogs.end(), "SelecDlgBox") == host.dialogs.end());
+  session->preselection.changed = nullptr;
+  preselectionClose(*shell, PreselectionAction::Ok, {});
+  EXPECT_FALSE(checked(1500));
+  // The cell's records are gone: T2 and T3 lose it.
+  EXPECT_EQ(session->ws.cards.level(1, 30), 0);
+  EXPECT_EQ(session->ws.cards.level(2, 30), 0);
+  EXPECT_TRUE(areas().empty()) << "the area set came back";
+}
+
+TEST_F(MapClicks, EditorClicksStepTheLevelAndDoubleClicksAreIgnored) {
+  shell->dispatch(1400);
+  ASSERT_TRUE(shell->flags.mapEditing);
+  const int taxon = session->editor.dialog.current;
+  ASSERT_EQ(session->ws.cards.level(taxon, 77), 0);
+  const struct {
+    bool left;
+    int level;
+  } steps[] = {{true, 1}, {true, 2}, {false, 1}, {false, 0}, {false, 0}};
+  for (const auto& step : steps) {
+    shell->mapClick(77, step.left);
+    EXPECT_EQ(session->ws.cards.level(taxon, 77), step.level) << (step.left ? "left" : "right");
+  }
+  shell->mapDoubleClickLeft(77);
+  shell->mapDoubleClickRight(77);
+  EXPECT_TRUE(host.dialogs.empty());
+  EXPECT_FALSE(shell->flags.selectionDialogOpen);
+  EXPECT_EQ(session->ws.cards.level(taxon, 77), 0);
+}
+
+TEST_F(MapClicks, LeftClickShowsGoalEssentialTaxaOnlyOnASetMap) {
+  shell->mapClick(10, true);
+  EXPECT_EQ(session->map.measureCode, kCodeRichness) << "a richness map ignores the click";
+  session->settings[kNearMinimumGoal] = 1;
+  shell->dispatch(2820);
+  ASSERT_EQ(session->map.measureCode, kCodeNearMinimum);
+  ASSERT_EQ(areas(), (std::vector<int>{10, 30, 20}));
+  // Within the set {10, 30, 20}: T3 has cell 30 alone, T1 and T5 cell 10.
+  shell->mapClick(30, true);
+  EXPECT_EQ(session->map.measureCode, kCodeFlexibilityPlot);
+  EXPECT_EQ(session->map.currentTaxon, 2);
+  shell->mapClick(10, true);
+  EXPECT_EQ(session->map.dataTitle, "2 goal-essential taxa");
+  shell->mapClick(10, false);
+  EXPECT_EQ(session->map.measureCode, kCodeFlexibilityPlot) << "the right button has no such action";
+}
+
+TEST_F(MapClicks, LeftDoubleClickListsTheBiotaOfTheCell) {
+  const int before = host.redraws;
+  shell->mapDoubleClickLeft(20);
+  EXPECT_EQ(host.dialogs, std::vector<std::string>{"BIOTADLGBOX1"});
+  EXPECT_GE(host.redraws, before + 2) << "redrawn before and after the list";
+  EXPECT_EQ(session->map.measureCode, kCodeRichness);
+}
+
+}  // namespace
+}  // namespace zn

@@ -1,0 +1,230 @@
+// "Select grid cells" and the two "Automated area selection" dialogs driven
+// through their widgets: what each button does to the area set or the model,
+// that the modeless window follows clicks on the map and goes when its
+// model closes.
+#include "ui/selectiondialogs.h"
+
+#include <gtest/gtest.h>
+
+#include <QDoubleSpinBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QPointer>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTest>
+
+#include "measures/scores.h"
+#include "selection/areaset.h"
+#include "tests/shell/small_shell.h"
+#include "tests/ui/screenshot.h"
+#include "ui/dialogs.h"
+
+namespace zn {
+namespace {
+
+using test::saveScreenshot;
+
+QString labelText(QWidget& w, const char* id) {
+  auto* l = w.findChild<QLabel*>(id);
+  return l ? l->text() : QString("(no label %1)").arg(id);
+}
+
+QStringList rows(QListWidget* list) {
+  QStringList out;
+  for (int i = 0; i < list->count(); ++i) out << list->item(i)->text();
+  return out;
+}
+
+// Deleted windows go at the next turn of the event loop.
+void settle() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+
+struct SelectGridCells : ::testing::Test, test::SmallShell {
+  QPointer<ManualSelectionWindow> window;
+
+  void SetUp() override {
+    start();
+    session->areas.cells = {50};
+    shell->dispatch(2805);
+    ASSERT_TRUE(shell->manualSelection);
+    window = openManualSelection("SelecDlgBox", *shell->manualSelection, nullptr);
+    ASSERT_TRUE(window);
+  }
+  void TearDown() override {
+    delete window.data();
+    settle();
+  }
+  void click(const char* label) {
+    QPushButton* b = window ? window->button(label) : nullptr;
+    ASSERT_NE(b, nullptr) << label;
+    b->click();
+    settle();
+  }
+  std::vector<int>& areas() { return session->areas.cells; }
+};
+
+TEST_F(SelectGridCells, ShowsTheSetAndFollowsTheMap) {
+  EXPECT_EQ(window->windowTitle(), "Select grid cells");
+  EXPECT_FALSE(window->isModal());
+  EXPECT_TRUE(window->isVisible());
+  EXPECT_EQ(rows(window->list()), QStringList{"   1: 50"});
+  shell->mapDoubleClickRight(20);
+  shell->mapDoubleClickRight(864);
+  EXPECT_EQ(rows(window->list()), (QStringList{"   1: 50", "   2: 20", "   3: 864"}));
+  for (const char* label : {"OK", "Cancel", "Clear list", "Delete grid cell", "Load file", "Save file"})
+    EXPECT_NE(window->button(label), nullptr) << label;
+  EXPECT_NE(window->findChild<QLabel*>("hint"), nullptr);
+  window->resize(window->sizeHint());
+  saveScreenshot(*window, "select_grid_cells.png");
+}
+
+TEST_F(SelectGridCells, DeleteRemovesTheSelectedLinesOrElseTheLast) {
+  for (int cell : {20, 30, 40}) shell->mapDoubleClickRight(cell);
+  window->list()->item(1)->setSelected(true);
+  window->list()->item(2)->setSelected(true);
+  click("Delete grid cell");
+  EXPECT_EQ(areas(), (std::vector<int>{50, 40}));
+  EXPECT_EQ(rows(window->list()), (QStringList{"   1: 50", "   2: 40"}));
+  click("Delete grid cell");
+  EXPECT_EQ(areas(), std::vector<int>{50});
+  click("Clear list");
+  EXPECT_TRUE(areas().empty());
+  EXPECT_EQ(window->list()->count(), 0);
+  click("Delete grid cell");  // nothing left: nothing happens
+  EXPECT_TRUE(window);
+}
+
+TEST_F(SelectGridCells, CancelPutsTheOpeningListBackAndTheWindowGoes) {
+  shell->mapDoubleClickRight(20);
+  window->list()->item(0)->setSelected(true);
+  click("Delete grid cell");
+  EXPECT_EQ(areas(), std::vector<int>{20});
+  click("Cancel");
+  EXPECT_EQ(areas(), std::vector<int>{50});
+  EXPECT_FALSE(window) << "the window went with its model";
+  EXPECT_FALSE(shell->flags.selectionDialogOpen);
+}
+
+TEST_F(SelectGridCells, OkAndEscapeKeepTheChangedSet) {
+  shell->mapDoubleClickRight(20);
+  click("OK");
+  EXPECT_FALSE(window);
+  EXPECT_EQ(areas(), (std::vector<int>{50, 20}));
+  EXPECT_EQ(session->map.measureCode, kCodeRichness);
+
+  shell->dispatch(2805);
+  window = openManualSelection("SelecDlgBox", *shell->manualSelection, nullptr);
+  ASSERT_TRUE(window);
+  shell->mapDoubleClickRight(30);
+  QTest::keyClick(window.data(), Qt::Key_Escape);
+  settle();
+  EXPECT_FALSE(window);
+  EXPECT_EQ(areas(), (std::vector<int>{50, 20, 30}));
+}
+
+TEST_F(SelectGridCells, AClickOnAChosenCellClosesItAsOk) {
+  shell->mapDoubleClickRight(20);
+  shell->mapDoubleClickRight(50);
+  settle();
+  EXPECT_FALSE(window);
+  EXPECT_EQ(areas(), (std::vector<int>{50, 20}));
+}
+
+TEST_F(SelectGridCells, SaveAndLoadGoThroughTheSeedFileAndClose) {
+  const auto file = tmp.path() / "set.sed";
+  shell->mapDoubleClickRight(20);
+  host.saveFiles.push_back(file);
+  click("Save file");
+  EXPECT_FALSE(window);
+  EXPECT_EQ(test::readFile(file), "[seed selected grid cell biotas]\n50\n20\n[end]\n");
+
+  areas() = {7};
+  shell->dispatch(2805);
+  window = openManualSelection("SelecDlgBox", *shell->manualSelection, nullptr);
+  ASSERT_TRUE(window);
+  host.openFiles.push_back(file);
+  click("Load file");
+  EXPECT_FALSE(window);
+  EXPECT_EQ(areas(), (std::vector<int>{50, 20}));
+}
+
+TEST(SelectGridCellsByName, OnlyAnOpenModelGetsAWindow) {
+  NumberOfAreasModel wrong;
+  EXPECT_EQ(openManualSelection("SelecDlgBox", wrong, nullptr), nullptr);
+  EXPECT_TRUE(isUiDialog("SELECDLGBOXVGA"));
+  EXPECT_TRUE(isUiDialog("selecnumdlgbox2"));
+  BudgetModel budget;
+  EXPECT_FALSE(runUiDialog("SelecNumDlgBox1", budget, nullptr)) << "a model of the wrong kind shows nothing";
+}
+
+NumberOfAreasModel numberModel() {
+  NumberOfAreasModel m;
+  m.seedsLine = "Number of selected (seed) areas: 3";
+  m.maxLine = "(max 1097)";
+  m.number = 12;
+  m.maximum = 1097;
+  return m;
+}
+
+TEST(AreaNumberDialogWidgets, ShowTheSetAndTakeTheTypedNumber) {
+  NumberOfAreasModel m = numberModel();
+  AreaNumberDialog d(m);
+  EXPECT_EQ(d.windowTitle(), "Automated area selection");
+  EXPECT_EQ(labelText(d, "c1163"), "Number of selected (seed) areas: 3");
+  EXPECT_EQ(labelText(d, "c1197"), "(max 1097)");
+  EXPECT_EQ(d.number()->value(), 12);
+  saveScreenshot(d, "area_number.png");
+  d.show();
+  d.number()->selectAll();
+  QTest::keyClicks(d.number(), "40");
+  QTest::keyClick(d.number(), Qt::Key_Return);
+  EXPECT_EQ(d.result(), QDialog::Accepted);
+  EXPECT_EQ(m.number, 40);
+}
+
+TEST(AreaNumberDialogWidgets, CancelKeepsTheNumberAndEscapeAccepts) {
+  NumberOfAreasModel m = numberModel();
+  {
+    AreaNumberDialog d(m);
+    d.number()->setValue(99);
+    d.cancelButton()->click();
+    EXPECT_EQ(d.result(), QDialog::Rejected);
+    EXPECT_EQ(m.number, 12);
+  }
+  AreaNumberDialog d(m);
+  d.show();
+  d.number()->setValue(99);
+  QTest::keyClick(&d, Qt::Key_Escape);
+  EXPECT_EQ(d.result(), QDialog::Accepted);
+  EXPECT_EQ(m.number, 99);
+}
+
+TEST(BudgetDialogWidgets, ShowTheBoundsAndTakeAWholeBudget) {
+  BudgetModel m;
+  m.minimumLine = "Minimum cost of an area: 2";
+  m.totalLine = "Total cost of all areas: 870";
+  m.budget = 40.0;
+  {
+    BudgetDialog d(m);
+    EXPECT_EQ(d.windowTitle(), "Automated area selection");
+    EXPECT_EQ(labelText(d, "c1163"), "Minimum cost of an area: 2");
+    EXPECT_EQ(labelText(d, "c1197"), "Total cost of all areas: 870");
+    EXPECT_EQ(d.budget()->value(), 40.0);
+    saveScreenshot(d, "area_budget.png");
+    d.show();
+    d.budget()->setValue(12.7);
+    QTest::keyClick(&d, Qt::Key_Escape);
+    EXPECT_EQ(d.result(), QDialog::Rejected);
+    EXPECT_EQ(m.budget, 40.0) << "Cancel keeps the budget";
+  }
+  BudgetDialog d(m);
+  d.show();
+  d.budget()->selectAll();
+  QTest::keyClicks(d.budget(), "125");
+  QTest::keyClick(d.budget(), Qt::Key_Return);
+  EXPECT_EQ(d.result(), QDialog::Accepted);
+  EXPECT_EQ(m.budget, 125.0);
+}
+
+}  // namespace
+}  // namespace zn
