@@ -12,8 +12,10 @@
 #include "shell/analysis_commands.h"
 #include "shell/celllist.h"
 #include "shell/data_commands.h"
+#include "shell/dataio_commands.h"
 #include "shell/options.h"
 #include "shell/results.h"
+#include "shell/scores_commands.h"
 #include "shell/selection_commands.h"
 #include "shell/status.h"
 #include "store/datafile.h"
@@ -26,6 +28,8 @@ Shell::Shell(Session& s, ShellHost& h) : session(s), host(h) {
   connectSelectionCommands(*this);
   connectAnalysisCommands(*this);
   connectDataCommands(*this);
+  connectScoresCommands(*this);
+  connectInterchangeDataCommands(*this);
 }
 
 void Shell::rebuildPalette(int deviceColours) {

@@ -2,15 +2,17 @@
 
 #include "store/text.h"
 #include "ui/celldialogs.h"
+#include "ui/dataio_dialogs.h"
 #include "ui/displaydialogs.h"
 #include "ui/optiondialogs.h"
+#include "ui/scoresdialog.h"
 #include "ui/selectiondialogs.h"
 
 namespace zn {
 
 namespace {
 
-enum class Kind { None, Tools, MapOptions, MapInfo, SelectivePlot, Display, Cell, Selection };
+enum class Kind { None, Tools, MapOptions, MapInfo, SelectivePlot, Display, Cell, Selection, Scores, DataIo };
 
 Kind kindOf(const std::string& name) {
   const std::string n = toLower(name);
@@ -22,6 +24,8 @@ Kind kindOf(const std::string& name) {
   if (isDisplayDialog(name)) return Kind::Display;
   if (isCellDialog(name)) return Kind::Cell;
   if (isSelectionDialog(name)) return Kind::Selection;
+  if (isScoresDialog(name)) return Kind::Scores;
+  if (isDataIoDialog(name)) return Kind::DataIo;
   return Kind::None;
 }
 
@@ -49,6 +53,8 @@ bool runUiDialog(const std::string& name, DialogModel& model, QWidget* parent) {
     case Kind::Display: return runDisplayDialog(name, model, parent);
     case Kind::Cell: return runCellDialog(name, model, parent);
     case Kind::Selection: return runSelectionDialog(name, model, parent);
+    case Kind::Scores: return runScoresDialog(name, model, parent);
+    case Kind::DataIo: return runDataIoDialog(name, model, parent);
     case Kind::None: break;
   }
   return false;
