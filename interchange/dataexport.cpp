@@ -120,6 +120,8 @@ std::string commaList(const Workspace& ws, const ExportContext& ctx, bool number
         out += ',';
         appendNumber(out, c);
         out += '\n';
+      } else if (ctx.britain) {
+        out += strprintf("\"%s\",\"%s\"\n", ws.cards.name(t).c_str(), cellName(ws, c).substr(0, 4).c_str());
       } else {
         out += strprintf("\"%s\",\"%s\",\"%d\"\n", lead.c_str(), rest.c_str(), c);
       }
@@ -263,6 +265,7 @@ bool runExport(Session& s, int layout, std::optional<std::vector<int>> dmapTaxa)
   ExportContext ctx;
   ctx.excludedLevel = s.settings[kExcludedLevel];
   ctx.excludedAreas = static_cast<int>(ws.borrowedAreas.size());
+  ctx.britain = s.variant == GridVariant::Britain;
   if (layout == kExportDmap) {
     const DmapFiles f = dmapExport(ws, *dmapTaxa, ctx.excludedLevel);
     fs::path dis = *path, nam = *path;

@@ -45,6 +45,9 @@ struct ExportDialogModel : DialogModel {
 struct ExportContext {
   int excludedLevel = 0;
   int excludedAreas = 0;
+  // The Britain grid names its areas by 10 km reference: the comma-delimited
+  // text list there is "name","reference".
+  bool britain = false;
 };
 
 // The text of layouts 1 to 7 for the loaded taxa.

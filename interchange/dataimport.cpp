@@ -142,26 +142,45 @@ std::unordered_map<long long, std::string> numberedNames(const std::string& text
   return names;
 }
 
+// The cell an area field names: a 10 km reference on the Britain grid (when
+// `refs` is given), otherwise or failing that a number; 0 for none.
+int areaOf(const std::string& field, int cells, const std::unordered_map<std::string, int>* refs) {
+  if (refs) {
+    std::string ref = field.substr(0, field.find_last_not_of(" \t") + 1);
+    ref = ref.substr(std::min(ref.size(), ref.find_first_not_of(" \t")));
+    for (char& c : ref) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    if (auto it = refs->find(ref); it != refs->end()) return it->second;
+  }
+  const long long cell = toInteger(field);
+  return cell >= 1 && cell <= cells ? static_cast<int>(cell) : 0;
+}
+
 void readGenusSpeciesCells(const std::vector<std::string_view>& lines, bool quoted, bool groupCodes, TaxonTable& tt,
-                           int cells) {
+                           int cells, const std::unordered_map<std::string, int>* refs) {
   for (std::string_view raw : lines) {
     if (tt.full()) return;
     std::vector<std::string> f;
     const bool ok = quoted ? scanFields(afterQuote(raw), {take("^\""), skip(",\""), take("^\""), skip(",\""), take("^\"")}, f)
                            : scanFields(raw, {take("^,"), skip(","), take("^,"), skip(","), take("^\n")}, f);
-    if (!ok) {
+    // The Britain grid's text list export writes "name","reference": read
+    // it back as the whole name and its area.
+    const bool nameAndArea = !ok && refs && quoted && !groupCodes && f.size() == 2;
+    if (!ok && !nameAndArea) {
       tt.lose(std::string(raw) + "\n");
       continue;
     }
-    const int t = tt.find(speciesKey(f[0], f[1]));
+    if (nameAndArea) f = {f[0], "", f[1]};
+    const int t = tt.find(nameAndArea ? f[0].substr(0, kNameField - 1) : speciesKey(f[0], f[1]));
     if (t < 0) return;
     if (groupCodes) {
       tt.setCode(t, f[2]);
       continue;
     }
-    const long long cell = toInteger(f[2]);
-    if (cell >= 1 && cell <= cells)
-      tt.set(t, static_cast<int>(cell), 2);
+    const int cell = areaOf(f[2], cells, refs);
+    if (cell > 0)
+      tt.set(t, cell, 2);
+    else if (refs)
+      tt.lose(strprintf("area %s\n", f[2].c_str()));
     else
       tt.lose(strprintf("%s %s %s\n", f[0].c_str(), f[1].c_str(), f[2].c_str()));
   }
@@ -317,7 +336,8 @@ void readDmap(const std::string& text, const std::optional<std::string>& namesTe
 // one line per area: the area number and one value per taxon. Lines that
 // hold exactly one value per taxon, as "data matrix" export writes them,
 // stand for the areas 1, 2, ... in order.
-void readMatrix(Host& host, const ImportInput& in, ImportedData& d, int cells) {
+void readMatrix(Host& host, const ImportInput& in, ImportedData& d, int cells,
+                const std::unordered_map<std::string, int>* refs) {
   std::vector<std::string> names;
   if (in.names) numberedNames(*in.names, &names);
   std::vector<std::string> binHeads;
@@ -372,7 +392,7 @@ void readMatrix(Host& host, const ImportInput& in, ImportedData& d, int cells) {
   for (std::string_view line : lines) {
     const std::vector<std::string> v = splitTokens(line, " \t");
     ++row;
-    const long long area = numbered ? toInteger(v[0]) : row;
+    const long long area = !numbered ? row : refs ? areaOf(v[0], cells, refs) : toInteger(v[0]);
     const std::size_t first = numbered ? 1 : 0;
     for (std::size_t k = first; k < v.size() && static_cast<int>(k - first) < taxa; ++k) {
       long long value = 0;
@@ -386,7 +406,8 @@ void readMatrix(Host& host, const ImportInput& in, ImportedData& d, int cells) {
       if (value == 0) continue;
       const int taxon = static_cast<int>(k - first);
       if (area < 1 || area > cells) {
-        d.lostText += strprintf("area %lld attribute %d\n", area, taxon + 1);
+        d.lostText += numbered && refs ? strprintf("area %s attribute %d\n", v[0].c_str(), taxon + 1)
+                               : strprintf("area %lld attribute %d\n", area, taxon + 1);
         ++d.lost;
         continue;
       }
@@ -471,7 +492,8 @@ ImportedData convertImport(Host& host, const ImportInput& in, const Workspace& w
   if (in.layout == kImportMatrix) {
     d.quantitative = true;
     d.title = "*" + d.title;
-    readMatrix(host, in, d, cells);
+    const auto refs = in.britain ? referenceIndex(ws) : std::unordered_map<std::string, int>{};
+    readMatrix(host, in, d, cells, in.britain ? &refs : nullptr);
     return d;
   }
   TaxonTable tt(host, d, cells);
@@ -480,7 +502,11 @@ ImportedData convertImport(Host& host, const ImportInput& in, const Workspace& w
     case kImportQuoted:
     case kImportComma:
     case kImportGroup:
-      readGenusSpeciesCells(lines, in.layout == kImportQuoted, in.layout == kImportGroup, tt, cells);
+    {
+      const auto refs = in.britain ? referenceIndex(ws) : std::unordered_map<std::string, int>{};
+      readGenusSpeciesCells(lines, in.layout == kImportQuoted, in.layout == kImportGroup, tt, cells,
+                            in.britain ? &refs : nullptr);
+    }
       break;
     case kImportTnc:
       readTnc(lines, tt, CellLocator(ws), referenceIndex(ws));
@@ -555,6 +581,14 @@ bool runImport(Session& s, int layout) {
                       Buttons::Ok);
     return false;
   }
+  if (s.variant == GridVariant::Britain && (layout == kImportLatLong || layout == kImportQuotedLatLong)) {
+    s.host.messageBox("lat-long format\nnot available", kCaption, Icon::Information, Buttons::Ok);
+    return false;
+  }
+  if (s.variant == GridVariant::Britain && layout == kImportRecords) {
+    s.host.messageBox("import of coordinates\nnot supported by this version", kCaption, Icon::Information, Buttons::Ok);
+    return false;
+  }
   FileRequest open;
   open.title = "Read import data";
   open.filters = {layout == kImportDmap ? FileFilter{"DMAP data (*.dis)", "*.dis"} : FileFilter{"ASCII data (*.txt)", "*.txt"}};
@@ -564,6 +598,7 @@ bool runImport(Session& s, int layout) {
   if (!input) return false;
   ImportInput in;
   in.layout = layout;
+  in.britain = s.variant == GridVariant::Britain;
   in.inputName = input->filename().string();
   if (auto text = readFileBytes(*input, kInputMax)) {
     in.text = std::move(*text);

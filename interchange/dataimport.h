@@ -55,6 +55,9 @@ struct ImportInput {
   std::string inputName;                // its file name, for the title
   std::optional<std::string> names;     // layouts 5 and 9: the ".nam" file beside the input
   std::optional<std::string> namesBin;  // layout 9: NAMES.BIN of the data folder
+  // On the Britain grid areas are given by their four-character 10 km
+  // references (numbers are still taken); unknown ones go to the lost records.
+  bool britain = false;
 };
 
 // The converted data, still apart from the session's cards.

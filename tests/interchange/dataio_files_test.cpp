@@ -220,6 +220,55 @@ TEST(DataRoundTrip, DataMatrixWithNamesBinImportsAsTheSameCards) {
   }
 }
 
+// The Britain grid: the coordinate layouts are refused, the text list is
+// "name","reference" and reads back by reference; unknown areas are lost.
+TEST(DataRoundTrip, BritainTextListByReferenceAndTheRefusedCoordinateLayouts) {
+  ScriptedHost host;
+  TempDir tmp;
+  const fs::path home = tmp.path() / "ZONARIUM";
+  ASSERT_TRUE(populateProgramFolder(home, shippedProgramData()));
+  Session s(host, home, GridVariant::Britain);
+  ASSERT_TRUE(startSession(s));
+  host.openFiles.push_back(home / "britain" / "butterflies.dat");
+  ASSERT_TRUE(openDatafile(s));
+  host.messages.clear();
+  host.openRequests.clear();
+  EXPECT_FALSE(runImport(s, kImportLatLong));
+  EXPECT_FALSE(runImport(s, kImportQuotedLatLong));
+  EXPECT_FALSE(runImport(s, kImportRecords));
+  ASSERT_EQ(host.messages.size(), 3u);
+  EXPECT_EQ(host.messages[0].text, "lat-long format\nnot available");
+  EXPECT_EQ(host.messages[1].text, "lat-long format\nnot available");
+  EXPECT_EQ(host.messages[2].text, "import of coordinates\nnot supported by this version");
+  EXPECT_TRUE(host.openRequests.empty()) << "refused before a file is asked for";
+
+  const int taxa = s.ws.taxaCount;
+  std::vector<std::vector<int>> present(static_cast<std::size_t>(taxa));
+  for (int t = 0; t < taxa; ++t)
+    for (int c = 1; c <= s.ws.geo.cells; ++c) present[static_cast<std::size_t>(t)].push_back(s.ws.cards.level(t, c) > 0);
+  host.saveFiles.push_back(tmp.path() / "list.txt");
+  ASSERT_TRUE(runExport(s, kExportCommaText));
+  std::string list = readFile(tmp.path() / "list.txt");
+  const std::string first = list.substr(0, list.find('\n') + 1);
+  int firstCell = 0;
+  for (int c = 1; c <= s.ws.geo.cells && !firstCell; ++c)
+    if (s.ws.cards.level(0, c) > 0) firstCell = c;
+  const std::string ref(s.ws.cells[static_cast<std::size_t>(firstCell)].name.data(), 4);
+  EXPECT_EQ(first, "\"" + s.ws.cards.name(0) + "\",\"" + ref + "\"\n");
+
+  writeFile(tmp.path() / "list.txt", list + "\"" + s.ws.cards.name(0) + "\",\"ZZ99\"\n");
+  host.openFiles.push_back(tmp.path() / "list.txt");
+  host.saveFiles.push_back(home / "britain" / "back.dat");
+  ASSERT_TRUE(runImport(s, kImportQuoted)) << (host.messages.empty() ? "" : host.messages.back().text);
+  ASSERT_TRUE(openImported(s));
+  EXPECT_EQ(readFile(home / "LOSTDAT.TXT"), "area ZZ99\n");
+  ASSERT_EQ(s.ws.taxaCount, taxa);
+  for (int t = 0; t < taxa; ++t)
+    for (int c = 1; c <= s.ws.geo.cells; ++c)
+      ASSERT_EQ(s.ws.cards.level(t, c) > 0, present[static_cast<std::size_t>(t)][static_cast<std::size_t>(c - 1)] != 0)
+          << "taxon " << t << " cell " << c;
+}
+
 TEST(DataRoundTrip, DmapOnTheBritainGridKeepsBothLevels) {
   ScriptedHost host;
   TempDir tmp;

@@ -255,6 +255,37 @@ TEST(ImportMatrix, ValuesAreClampedAndAreasChecked) {
   EXPECT_EQ(c.messages[0].text, "Match in number of taxa:\n 3 names 3 data (in.txt)");
 }
 
+TEST(ImportMatrix, BritainAreasByReferenceAndUnknownOnesLost) {
+  TinyGrid g;
+  ImportInput in;
+  in.layout = kImportMatrix;
+  in.text = "AB01 5 0\nZZ99 0 7\n4 1 1\n";
+  in.inputName = "in.txt";
+  in.names = "1 Canis lupus\n2 Ursus arctos\n";
+  in.britain = true;
+  const ImportedData d = convertImport(g.host, in, g.s.ws);
+  ASSERT_EQ(d.cardHeads.size(), 2u);
+  EXPECT_EQ(levelOf(d, 0, 3), 5);  // AB01 is cell 3
+  EXPECT_EQ(levelOf(d, 0, 4), 1);
+  EXPECT_EQ(levelOf(d, 1, 4), 1);
+  EXPECT_EQ(d.lostText, "area ZZ99 attribute 2\n");
+}
+
+TEST(ImportLists, BritainAreaFieldsAreReferencesOrNumbers) {
+  TinyGrid g;
+  ImportInput in;
+  in.layout = kImportComma;
+  in.text = "Canis,lupus,ab01\nCanis,lupus,4\nCanis,lupus,QQ12\n";
+  in.inputName = "in.txt";
+  in.britain = true;
+  const ImportedData d = convertImport(g.host, in, g.s.ws);
+  ASSERT_EQ(d.cardHeads.size(), 1u);
+  EXPECT_EQ(levelOf(d, 0, 3), 2);  // ab01: AB01, cell 3
+  EXPECT_EQ(levelOf(d, 0, 4), 2);
+  EXPECT_EQ(d.records, 2);
+  EXPECT_EQ(d.lostText, "area QQ12\n");
+}
+
 TEST(ImportMatrix, ADecimalAnywhereScalesEveryValue) {
   TinyGrid g;
   auto c = convert(g, kImportMatrix, " 2 1 0\n 3 0.57 2\n", "1 a\n2 b\n");
