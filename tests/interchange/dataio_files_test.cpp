@@ -220,17 +220,24 @@ TEST(DataRoundTrip, DataMatrixWithNamesBinImportsAsTheSameCards) {
   }
 }
 
-// The Britain grid: the coordinate layouts are refused, the text list is
-// "name","reference" and reads back by reference; unknown areas are lost.
-TEST(DataRoundTrip, BritainTextListByReferenceAndTheRefusedCoordinateLayouts) {
+// The shipped program folder with the Britain butterflies open.
+class ButterflyFolder : public ::testing::Test {
+ protected:
   ScriptedHost host;
   TempDir tmp;
-  const fs::path home = tmp.path() / "ZONARIUM";
-  ASSERT_TRUE(populateProgramFolder(home, shippedProgramData()));
-  Session s(host, home, GridVariant::Britain);
-  ASSERT_TRUE(startSession(s));
-  host.openFiles.push_back(home / "britain" / "butterflies.dat");
-  ASSERT_TRUE(openDatafile(s));
+  fs::path home = tmp.path() / "ZONARIUM";
+  Session s{host, home, GridVariant::Britain};
+  void SetUp() override {
+    ASSERT_TRUE(populateProgramFolder(home, shippedProgramData()));
+    ASSERT_TRUE(startSession(s));
+    host.openFiles.push_back(home / "britain" / "butterflies.dat");
+    ASSERT_TRUE(openDatafile(s));
+  }
+};
+
+// The Britain grid: the coordinate layouts are refused, the text list is
+// "name","reference" and reads back by reference; unknown areas are lost.
+TEST_F(ButterflyFolder, TextListByReferenceAndTheRefusedCoordinateLayouts) {
   host.messages.clear();
   host.openRequests.clear();
   EXPECT_FALSE(runImport(s, kImportLatLong));
@@ -269,15 +276,7 @@ TEST(DataRoundTrip, BritainTextListByReferenceAndTheRefusedCoordinateLayouts) {
           << "taxon " << t << " cell " << c;
 }
 
-TEST(DataRoundTrip, DmapOnTheBritainGridKeepsBothLevels) {
-  ScriptedHost host;
-  TempDir tmp;
-  const fs::path home = tmp.path() / "ZONARIUM";
-  ASSERT_TRUE(populateProgramFolder(home, shippedProgramData()));
-  Session s(host, home, GridVariant::Britain);
-  ASSERT_TRUE(startSession(s));
-  host.openFiles.push_back(home / "britain" / "butterflies.dat");
-  ASSERT_TRUE(openDatafile(s));
+TEST_F(ButterflyFolder, DmapRoundTripKeepsBothLevels) {
   ASSERT_GE(s.ws.taxaCount, 2);
   host.saveFiles.push_back(tmp.path() / "two.txt");
   ASSERT_TRUE(runExport(s, kExportDmap, std::vector<int>{0, 1}));
