@@ -1,0 +1,302 @@
+// Overlay statistics: the check, counts, Spearman's rho with ties and its t
+// test, the coincidence report and the randomisation test report.
+#include "measures/overlay.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "store/text.h"
+#include "store/workspace.h"
+
+namespace zn {
+namespace {
+
+std::vector<OverlayCell> pairs(const std::vector<double>& x, const std::vector<double>& y) {
+  std::vector<OverlayCell> out;
+  for (std::size_t i = 0; i < x.size(); ++i) out.push_back({x[i], y[i]});
+  return out;
+}
+
+// Pearson correlation of ranks found another way: a value's average rank is
+// the number of smaller values plus (equal values + 1) / 2.
+double pearsonOfRanks(const std::vector<double>& x, const std::vector<double>& y) {
+  auto rank = [](const std::vector<double>& v) {
+    std::vector<double> r;
+    for (double a : v) {
+      double less = 0, equal = 0;
+      for (double b : v) {
+        less += b < a;
+        equal += b == a;
+      }
+      r.push_back(less + (equal + 1) / 2);
+    }
+    return r;
+  };
+  const std::vector<double> rx = rank(x), ry = rank(y);
+  const double n = static_cast<double>(x.size());
+  double mx = 0, my = 0;
+  for (std::size_t i = 0; i < rx.size(); ++i) mx += rx[i] / n, my += ry[i] / n;
+  double sxy = 0, sxx = 0, syy = 0;
+  for (std::size_t i = 0; i < rx.size(); ++i) {
+    sxy += (rx[i] - mx) * (ry[i] - my);
+    sxx += (rx[i] - mx) * (rx[i] - mx);
+    syy += (ry[i] - my) * (ry[i] - my);
+  }
+  return sxy / std::sqrt(sxx * syy);
+}
+
+TEST(OverlayCheck, RefusesInTheOrderGivenAndPassesAUsablePair) {
+  struct Case {
+    OverlayCheckFacts facts;
+    const char* expected;  // nullptr: passes
+  } cases[] = {
+      {{false, false, true, 0, 0}, "Plotting overlays requires 256 colour mode."},
+      {{false, true, false, 5, 0}, nullptr},  // presence overlays need no 256 colours
+      {{true, false, true, 5, 3}, "3D overlay already loaded."},
+      {{true, false, false, 5, 0}, "Requires two sets of overlapping map scores-\nuse swap scores."},
+      {{true, false, false, 0, 0}, "Requires two sets of overlapping map scores-\nuse swap scores."},
+      {{true, true, false, 5, 0}, nullptr},
+      {{true, false, false, 5, 1}, nullptr},
+  };
+  for (const Case& c : cases) {
+    const auto got = overlayCheckFailure(c.facts);
+    if (c.expected == nullptr) {
+      EXPECT_FALSE(got.has_value()) << *got;
+    } else {
+      ASSERT_TRUE(got.has_value()) << c.expected;
+      EXPECT_EQ(*got, c.expected);
+    }
+  }
+}
+
+TEST(OverlayCells, MarkersAreScoredCellsThatReadAsZero) {
+  const auto cells = pairs({0, 2, kZeroScore, 0, 3}, {0, 0, 4, 5, kZeroScore});
+  const OverlayCounts c = overlayCounts(cells);
+  EXPECT_EQ(c.unionCount, 4);
+  EXPECT_EQ(c.sharedCount, 2);
+
+  const auto orCells = scoredOverlayCells(cells, kOverlayOr);
+  ASSERT_EQ(orCells.size(), 4u);
+  EXPECT_EQ(orCells[1].fore, 0.0);
+  EXPECT_EQ(orCells[1].back, 4.0);
+  const auto andCells = scoredOverlayCells(cells, kOverlayAnd);
+  ASSERT_EQ(andCells.size(), 2u);
+  EXPECT_EQ(andCells[1].fore, 3.0);
+  EXPECT_EQ(andCells[1].back, 0.0);
+}
+
+TEST(OverlayRanks, TiesShareTheirMeanRankAndAddToTheCorrection) {
+  const Ranking r = averageRanks({5, 1, 5, 5, 2, 2});
+  const std::vector<double> expected{5, 1, 5, 5, 2.5, 2.5};
+  EXPECT_EQ(r.ranks, expected);
+  // runs of 3 and 2: (27 - 3) / 12 + (8 - 2) / 12
+  EXPECT_DOUBLE_EQ(r.tieCorrection, 2.5);
+}
+
+TEST(OverlaySpearman, PublishedExampleWithoutTies) {
+  // IQ against hours of television, rho = -29/165.
+  const std::vector<double> iq{106, 100, 86, 101, 99, 103, 97, 113, 112, 110};
+  const std::vector<double> tv{7, 27, 2, 50, 28, 29, 20, 12, 6, 17};
+  const SpearmanResult r = spearman(pairs(iq, tv));
+  EXPECT_NEAR(r.rho, -29.0 / 165.0, 1e-12);
+  EXPECT_NEAR(r.rho, pearsonOfRanks(iq, tv), 1e-12);
+  EXPECT_EQ(r.df, 8);
+  EXPECT_NEAR(r.t, 0.50499, 1e-4);
+  EXPECT_EQ(r.message, "Spearman rank correlation coefficient (G/B)\nrho= -0.176, t(8 df)= 0.505\nP>0.05 n.s.");
+  EXPECT_EQ(r.title, "overlay correlation rho= -0.18");
+}
+
+TEST(OverlaySpearman, TiedExampleWorkedByHand) {
+  // Ranks x 1, 2.5, 2.5, 4 and y 1, 4, 2.5, 2.5: D = 4.5, Sx = Sy = 5 - 0.5,
+  // rho = (9 - 4.5) / 9 = 0.5, t = 0.5 * sqrt(2 / 0.75) = 0.8165.
+  const std::vector<double> x{1, 2, 2, 3}, y{1, 3, 2, 2};
+  const SpearmanResult r = spearman(pairs(x, y));
+  EXPECT_DOUBLE_EQ(r.rho, 0.5);
+  EXPECT_NEAR(r.rho, pearsonOfRanks(x, y), 1e-12);
+  EXPECT_EQ(r.message, "Spearman rank correlation coefficient (G/B)\nrho= 0.500, t(2 df)= 0.816\nP>0.05 n.s.");
+}
+
+TEST(OverlaySpearman, AgreesWithPearsonOnRanksForHeavyTies) {
+  std::vector<double> x, y;
+  Random rng;
+  rng.seed(7);
+  for (int i = 0; i < 300; ++i) {
+    x.push_back(rng.choose(6));
+    y.push_back(x.back() + rng.choose(4));
+  }
+  const SpearmanResult r = spearman(pairs(x, y));
+  EXPECT_NEAR(r.rho, pearsonOfRanks(x, y), 1e-10);
+  EXPECT_TRUE(r.tested);
+  EXPECT_EQ(r.df, 298);
+}
+
+TEST(OverlaySpearman, StrongCorrelationReachesTheTopOfTheTable) {
+  // Two swapped pairs: D = 4, rho = 1 - 24/990; t = 12.610 beyond 5.041.
+  const std::vector<double> x{1, 2, 3, 4, 5, 6, 7, 8, 9, 10}, y{2, 1, 3, 4, 5, 6, 7, 8, 10, 9};
+  const SpearmanResult r = spearman(pairs(x, y));
+  EXPECT_NEAR(r.rho, 1.0 - 24.0 / 990.0, 1e-12);
+  EXPECT_EQ(r.message,
+            "Spearman rank correlation coefficient (G/B)\nrho= 0.976, t(8 df)= 12.610\n"
+            "P<0.0005 (single tail) P<0.001 (two tail)");
+}
+
+TEST(OverlaySpearman, ExactValuesAndDegenerateSetsTakeTheShortMessage) {
+  struct Case {
+    std::vector<double> x, y;
+    const char* message;
+  } cases[] = {
+      {{3, 1, 2}, {3, 1, 2}, "Spearman rank correlation coefficient (G/B)\nrho= 1.0"},
+      {{3, 1, 2}, {1, 3, 2}, "Spearman rank correlation coefficient (G/B)\nrho= -1.0"},
+      {{4}, {2}, "Spearman rank correlation coefficient (G/B)\nrho= 0.0"},
+      // every foreground tied: no spread, no correlation (not 0/0)
+      {{2, 2, 2, 2}, {1, 2, 3, 4}, "Spearman rank correlation coefficient (G/B)\nrho= 0.0"},
+  };
+  for (const Case& c : cases) {
+    const SpearmanResult r = spearman(pairs(c.x, c.y));
+    EXPECT_EQ(r.message, c.message);
+    EXPECT_FALSE(r.tested);
+    EXPECT_FALSE(std::isnan(r.rho));
+  }
+}
+
+TEST(OverlayTTable, RowIsTheLargestTabulatedDfNotAboveTheActual) {
+  struct Case {
+    double t;
+    int df;
+    const char* text;
+  } cases[] = {
+      {6.313, 1, "P>0.05 n.s."},
+      {6.314, 1, "P<0.05 (single tail) P>0.05 (two tail)"},
+      {12.706, 1, "P<0.025 (single tail) P<0.05 (two tail)"},
+      {636.619, 1, "P<0.0005 (single tail) P<0.001 (two tail)"},
+      {1.690, 35, "P>0.05 n.s."},  // df 30 row (1.697), not df 40 (1.684)
+      {1.690, 40, "P<0.05 (single tail) P>0.05 (two tail)"},
+      {2.750, 30, "P<0.005 (single tail) P<0.01 (two tail)"},
+      {3.380, 5000, "P<0.0005 (single tail) P<0.001 (two tail)"},
+      {3.300, 5000, "P<0.005 (single tail) P<0.01 (two tail)"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(tSignificance(c.t, c.df), c.text) << "t " << c.t << " df " << c.df;
+}
+
+// Upper tail of Student's t, integrated numerically (Simpson).
+double upperTail(double t, int df) {
+  const double v = df;
+  const double norm = std::exp(std::lgamma((v + 1) / 2) - std::lgamma(v / 2)) / std::sqrt(v * M_PI);
+  auto f = [&](double u) { return norm * std::pow(1 + u * u / v, -(v + 1) / 2); };
+  const int steps = 200000;
+  const double h = t / steps;
+  double sum = f(0) + f(t);
+  for (int i = 1; i < steps; ++i) sum += f(i * h) * (i % 2 ? 4 : 2);
+  return 0.5 - sum * h / 3;
+}
+
+TEST(OverlayTTable, EveryCriticalValueCutsOffItsTail) {
+  const double alpha[4] = {0.05, 0.025, 0.005, 0.0005};
+  std::vector<int> dfs;
+  for (int d = 1; d <= 30; ++d) dfs.push_back(d);
+  for (int d : {40, 60, 120}) dfs.push_back(d);
+  for (int df : dfs) {
+    const auto row = tCriticalValues(df);
+    for (int a = 0; a < 4; ++a) {
+      // Tabulated to 3 decimals: the true value lies within half a unit.
+      const double t = row[static_cast<std::size_t>(a)];
+      EXPECT_GT(upperTail(t - 0.0011, df), alpha[a]) << "df " << df << " t " << t;
+      EXPECT_LT(upperTail(t + 0.0011, df), alpha[a]) << "df " << df << " t " << t;
+    }
+  }
+}
+
+TEST(OverlayCoincidence, CountsAloneAndTogether) {
+  const auto cells = pairs({1, 1, 0, 1, 0, 0}, {0, 1, 1, 1, 1, 0});
+  const Coincidence c = coincidence(cells);
+  EXPECT_EQ(c.firstOnly, 1);
+  EXPECT_EQ(c.both, 2);
+  EXPECT_EQ(c.secondOnly, 2);
+  const std::string rule(68, '=');
+  EXPECT_EQ(coincidenceReport(c, "reserves", "hotspots"),
+            "\n\n Coincidence of presence/absence overlays.\n" + rule +
+                "\n\n  Cells  Overlay\n\n      1  reserves  (alone)\n      2  reserves + hotspots\n"
+                "      2  hotspots  (alone)\n\n _______________________________________________________\n\n\n");
+}
+
+std::string readExpected(const char* name) {
+  // The compiler names this file relative to the build folder, three levels
+  // above the test program.
+  std::filesystem::path source(__FILE__);
+  if (source.is_relative())
+    source = std::filesystem::read_symlink("/proc/self/exe").parent_path().parent_path().parent_path() / source;
+  const auto p = source.parent_path().parent_path() / "data" / "overlay" / name;
+  std::ifstream in(p, std::ios::binary);
+  std::ostringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+const RandomisationTitles kTitles{"richness", "birds", "rarity", "butterflies"};
+
+TEST(OverlayRandomisation, PoolAndSampleFollowTheOffset) {
+  const auto in = randomisationInput(pairs({2, 0, kZeroScore, 0}, {0, 3, 1, 0}), 1.5);
+  EXPECT_EQ(in.pool, (std::vector<double>{3.5, 1.5, 1.5}));
+  EXPECT_EQ(in.sampled, (std::vector<bool>{false, true, true}));
+}
+
+TEST(OverlayRandomisation, WholePoolSampledGivesOneTotalAndNoBrackets) {
+  // Sampling every member always gives the pool's total, 6 over 3 cells.
+  const auto in = randomisationInput(pairs({2, 4, kZeroScore}, {1, 1, 1}), 0.0);
+  Random rng;
+  rng.seed(99);
+  int steps = 0;
+  const auto totals = randomDraws(in, rng, [&] { ++steps; });
+  ASSERT_TRUE(totals.has_value());
+  EXPECT_EQ(steps, 20);
+  EXPECT_EQ(randomisationReport(in, *totals, kTitles, 75), readExpected("randomisation_whole_pool.txt"));
+}
+
+TEST(OverlayRandomisation, TwoValuedPoolReportMatchesAnIndependentReplay) {
+  // Pool {1, 3}, the sampled cell holds 1: each draw is 1 or 3, so the report
+  // follows from k, the number of 3s among 1000 choices.
+  const auto in = randomisationInput(pairs({1, 3}, {1, 0}), 0.0);
+  Random rng;
+  rng.seed(12345);
+  const auto totals = randomDraws(in, rng, {});
+  ASSERT_TRUE(totals.has_value());
+  // Replay the generator by hand: 32767 is rejected for a pool of two.
+  std::uint32_t state = 12345;
+  int k = 0;
+  for (int i = 0; i < 1000; ++i) {
+    int v;
+    do {
+      state = state * 214013u + 2531011u;
+      v = static_cast<int>((state >> 16) & 0x7fff);
+    } while (v > 32766);
+    k += v % 2;
+  }
+  const std::string report = randomisationReport(in, *totals, kTitles, 0);
+  const std::string expected = readExpected("randomisation_two_values.txt");
+  EXPECT_EQ(report, expected);
+  // What the expected file must say for that k.
+  EXPECT_NE(expected.find(strprintf(" mean value:     %20c  %7.3f\n", ' ', 1.0 + 2.0 * k / 1000)), std::string::npos)
+      << "k " << k;
+  EXPECT_NE(expected.find(strprintf("%20d    3.000  %7.2f%%\n", 1001 - k, (1001 - k) / 10.0)), std::string::npos)
+      << "k " << k;
+  // The observed total (1) is not above any draw: no lower bracketing line.
+  EXPECT_NE(expected.find("\n bracketing scores:\n                                (obs:    1.000)\n"),
+            std::string::npos);
+}
+
+TEST(OverlayRandomisation, RefusesWhatCouldNeverBeDrawn) {
+  Random rng;
+  EXPECT_FALSE(randomDraws(randomisationInput(pairs({1, 2}, {0, 0}), 0.0), rng, {}).has_value());
+  RandomisationInput huge;
+  huge.pool.assign(40000, 1.0);
+  huge.sampled.assign(40000, false);
+  huge.sampled[0] = huge.sampled[1] = true;
+  EXPECT_FALSE(randomDraws(huge, rng, {}).has_value());
+}
+
+}  // namespace
+}  // namespace zn
