@@ -59,6 +59,10 @@ bool overlayScoresCommand(Shell& sh) {
     return false;
   }
 
+  // Overlay colours read against grey, with the top class shared; the old
+  // background comes back when the overlay is unloaded.
+  s.overlay.savedBackgroundColour = s.settings[kBackgroundColour];
+  s.settings[kBackgroundColour] = 0;
   s.settings[kMaxNotSeparate] = 1;
   int method = s.settings[kOverlayOption] == kOverlayAnd ? kOverlayAnd : kOverlayOr;
   if (!bothPresence) {
@@ -132,9 +136,25 @@ bool convertSelectedAreasCommand(Shell& sh) {
   return true;
 }
 
+void randomisationMenuCommand(Shell& sh) {
+  const Session& s = sh.session;
+  // The draws need a quantitative map sampled by the cells of a presence map.
+  if (!sh.flags.scoresSwapped || sh.flags.view3D || s.map.presenceMap == s.backgroundMap.presenceMap) {
+    sh.host.messageBox("Requires one presence map and one quantitative map.", "Randomisation test on overlays",
+                       Icon::Information, Buttons::Ok);
+    return;
+  }
+  if (!randomisationTestCommand(sh)) return;
+  if (!sh.flags.monitorOpen && sh.flags.monitorAvailable) {
+    sh.host.openMonitor();
+    sh.flags.monitorOpen = true;
+  }
+  sh.refreshMenus();
+}
+
 void connectOverlayCommands(Shell& shell) {
   shell.connect(4400, [](Shell& sh) { overlayScoresCommand(sh); });
-  shell.connect(40025, [](Shell& sh) { randomisationTestCommand(sh); });
+  shell.connect(40025, [](Shell& sh) { randomisationMenuCommand(sh); });
   shell.connect(40024, [](Shell& sh) { convertSelectedAreasCommand(sh); });
 }
 

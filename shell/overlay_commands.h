@@ -38,6 +38,11 @@ bool overlayScoresCommand(Shell& shell);
 // report appended to RESULTS. False (silently) without a background sample.
 bool randomisationTestCommand(Shell& shell);
 
+// The menu's way in: only after a swap, not in the 3D view, and with one
+// presence map and one quantitative map ("Requires one presence map and one
+// quantitative map." otherwise); opens the RESULTS monitor after the test.
+void randomisationMenuCommand(Shell& shell);
+
 // "Convert selected areas": the area set becomes the first presence overlay.
 // False when the map is not the selected-areas map or the set is empty.
 bool convertSelectedAreasCommand(Shell& shell);

@@ -57,7 +57,11 @@ TEST_F(OverlayCommands, IdenticalPairGivesTheShortMessageAndTheChosenCells) {
     d.method = kOverlayAnd;
   };
   sh.host.dialogAnswers.push_back(true);
+  sh.session->settings[kBackgroundColour] = 2;
   ASSERT_TRUE(overlayScoresCommand(*sh.shell));
+  EXPECT_EQ(sh.session->overlay.savedBackgroundColour, 2);
+  EXPECT_EQ(sh.session->settings[kBackgroundColour], 0);  // grey
+  EXPECT_EQ(sh.session->settings[kMaxNotSeparate], 1);
   EXPECT_EQ(sh.host.dialogs, std::vector<std::string>{kOverlayDialog});
   EXPECT_EQ(seen.orLabel(), "use all cells with scores (logical 'or') 5 cells");
   EXPECT_EQ(seen.andLabel(), "use only shared scores  (logical 'and') 3 cells");
@@ -116,6 +120,39 @@ TEST_F(OverlayCommands, RandomisationWithoutBackgroundWritesNothing) {
   const std::string before = results();
   EXPECT_FALSE(randomisationTestCommand(*sh.shell));
   EXPECT_EQ(results(), before);
+}
+
+TEST_F(OverlayCommands, MenuRandomisationNeedsOnePresenceAndOneQuantitativeMap) {
+  pair({{10, 2}, {20, 3}}, {{10, 1}});
+  Session& s = *sh.session;
+  struct Case {
+    bool swapped, view3D, forePresence, backPresence, runs;
+  } cases[] = {
+      {false, false, false, true, false},
+      {true, true, false, true, false},
+      {true, false, true, true, false},
+      {true, false, false, false, false},
+      {true, false, false, true, true},
+  };
+  for (const Case& c : cases) {
+    sh.host.messages.clear();
+    sh.host.shellCalls.clear();
+    sh.shell->flags.monitorOpen = false;
+    sh.shell->flags.scoresSwapped = c.swapped;
+    sh.shell->flags.view3D = c.view3D;
+    s.map.presenceMap = c.forePresence;
+    s.backgroundMap.presenceMap = c.backPresence;
+    randomisationMenuCommand(*sh.shell);
+    if (c.runs) {
+      EXPECT_TRUE(sh.host.messages.empty());
+      EXPECT_TRUE(sh.shell->flags.monitorOpen);
+    } else {
+      ASSERT_EQ(sh.host.messages.size(), 1u);
+      EXPECT_EQ(sh.host.messages[0].text, "Requires one presence map and one quantitative map.");
+      EXPECT_EQ(sh.host.messages[0].caption, "Randomisation test on overlays");
+      EXPECT_FALSE(sh.shell->flags.monitorOpen);
+    }
+  }
 }
 
 TEST_F(OverlayCommands, ConvertSelectedAreasMakesAPresenceMapOfTheSet) {
