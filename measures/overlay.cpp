@@ -158,6 +158,42 @@ SpearmanResult spearman(const std::vector<OverlayCell>& scored) {
   return r;
 }
 
+std::vector<int> axisClasses(const std::vector<double>& values, bool equalFrequency) {
+  std::vector<int> classes(values.size(), 0);
+  if (values.empty()) return classes;
+  if (equalFrequency) {
+    std::vector<double> sorted(values);
+    std::sort(sorted.begin(), sorted.end());
+    const double n = static_cast<double>(sorted.size());
+    for (std::size_t i = 0; i < values.size(); ++i) {
+      const auto first = std::lower_bound(sorted.begin(), sorted.end(), values[i]) - sorted.begin();
+      classes[i] = std::min(9, static_cast<int>(static_cast<double>(first) * 10.0 / n));
+    }
+    return classes;
+  }
+  const auto [lo, hi] = std::minmax_element(values.begin(), values.end());
+  const double range = *hi - *lo;
+  if (range <= 0) return classes;  // one value throughout: all in the first class
+  for (std::size_t i = 0; i < values.size(); ++i)
+    classes[i] = std::clamp(static_cast<int>(std::floor((values[i] - *lo) * 9.0 / range)), 0, 9);
+  return classes;
+}
+
+TwoAxisPlot twoAxisPlot(const std::vector<OverlayCell>& scored, bool equalFrequency) {
+  std::vector<double> x, y;
+  for (const OverlayCell& c : scored) {
+    x.push_back(overlayValue(c.fore));
+    y.push_back(overlayValue(c.back));
+  }
+  const std::vector<int> ci = axisClasses(x, equalFrequency), cj = axisClasses(y, equalFrequency);
+  TwoAxisPlot plot;
+  for (std::size_t k = 0; k < scored.size(); ++k) {
+    plot.paletteIndex.push_back(40 + 10 * ci[k] + cj[k]);
+    ++plot.counts[static_cast<std::size_t>(ci[k])][static_cast<std::size_t>(cj[k])];
+  }
+  return plot;
+}
+
 Coincidence coincidence(const std::vector<OverlayCell>& cells) {
   Coincidence c;
   for (const OverlayCell& k : cells) {

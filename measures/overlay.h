@@ -80,6 +80,19 @@ struct SpearmanResult {
 // x = foreground, y = background of the scored cells.
 SpearmanResult spearman(const std::vector<OverlayCell>& scored);
 
+// Two-axis plot: the class 0 ... 9 of every value on one axis, by equal
+// intervals between the smallest and largest value, or with equalFrequency
+// by equal numbers of cells (tied values share the class of the first).
+std::vector<int> axisClasses(const std::vector<double>& values, bool equalFrequency);
+
+// Per scored cell the palette index 40 + 10 i + j of its foreground class i
+// and background class j, and the cells per colour for the legend.
+struct TwoAxisPlot {
+  std::vector<int> paletteIndex;
+  std::array<std::array<int, 10>, 10> counts{};  // [i][j]
+};
+TwoAxisPlot twoAxisPlot(const std::vector<OverlayCell>& scored, bool equalFrequency);
+
 // Presence overlays: first = foreground > 0, second = background > 0.
 struct Coincidence {
   int firstOnly = 0;

@@ -1,6 +1,8 @@
 #include "shell/overlay_commands.h"
 
 #include "measures/overlay.h"
+#include "display/classing.h"
+#include "display/palette.h"
 #include "measures/scores.h"
 #include "shell/dispatch.h"
 #include "store/text.h"
@@ -33,6 +35,18 @@ void setScoredFlags(Session& s, int method, bool presence) {
     } else {
       c.scored = 0;
     }
+  }
+}
+
+// Each scored cell takes its colour from the 10 x 10 block (cells in the same
+// order as the scored list).
+void colourTwoAxis(Session& s, const std::vector<OverlayCell>& scored) {
+  const TwoAxisPlot plot = twoAxisPlot(scored, s.settings[kScaleType] == kEqualFrequency);
+  std::size_t k = 0;
+  for (int n = 1; n <= lastCell(s) && k < plot.paletteIndex.size(); ++n) {
+    GridCell& c = s.ws.cells[static_cast<std::size_t>(n)];
+    if (c.scored == 0) continue;
+    c.fillColour = paletteIndexRef(plot.paletteIndex[k++]);
   }
 }
 
@@ -81,9 +95,12 @@ bool overlayScoresCommand(Shell& sh) {
   if (bothPresence) {
     sh.writeResults(coincidenceReport(coincidence(cells), s.map.dataTitle, s.backgroundMap.dataTitle));
   } else {
-    const SpearmanResult r = spearman(scoredOverlayCells(cells, presence ? kOverlayOr : method));
+    const std::vector<OverlayCell> scored = scoredOverlayCells(cells, presence ? kOverlayOr : method);
+    const SpearmanResult r = spearman(scored);
     sh.host.messageBox(r.message, kOverlayCaption, Icon::Information, Buttons::Ok);
     s.map.title = r.title;
+    if (!presence && buildTwoAxisPalette(sh.display.palette, s.settings, s.settings[kOverlayScheme]))
+      colourTwoAxis(s, scored);
   }
   sh.refreshMenus();
   sh.host.requestRedraw();

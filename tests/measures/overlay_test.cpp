@@ -210,6 +210,31 @@ TEST(OverlayTTable, EveryCriticalValueCutsOffItsTail) {
   }
 }
 
+TEST(OverlayTwoAxis, ClassesSpanTheRangeOrTheCellCounts) {
+  struct Case {
+    std::vector<double> values;
+    bool equalFrequency;
+    std::vector<int> classes;
+  } cases[] = {
+      // (v - 1) * 9 / 9: one class per unit
+      {{1, 10, 5.5, 2}, false, {0, 9, 4, 1}},
+      {{3, 3, 3}, false, {0, 0, 0}},  // no range: no division by zero
+      {{}, false, {}},
+      // ten cells, one per class; ties take the class of their first cell
+      {{9, 8, 7, 6, 5, 4, 3, 2, 1, 0}, true, {9, 8, 7, 6, 5, 4, 3, 2, 1, 0}},
+      {{1, 1, 2, 2, 3}, true, {0, 0, 4, 4, 8}},
+  };
+  for (const Case& c : cases) EXPECT_EQ(axisClasses(c.values, c.equalFrequency), c.classes);
+}
+
+TEST(OverlayTwoAxis, PaletteIndexCombinesBothClassesAndMarkersCountAsZero) {
+  const auto plot = twoAxisPlot(pairs({0, 9, kZeroScore, 9}, {kZeroScore, 0, 9, 9}), false);
+  EXPECT_EQ(plot.paletteIndex, (std::vector<int>{40, 130, 49, 139}));
+  EXPECT_EQ(plot.counts[9][9], 1);
+  EXPECT_EQ(plot.counts[0][0], 1);
+  EXPECT_EQ(plot.counts[4][4], 0);
+}
+
 TEST(OverlayCoincidence, CountsAloneAndTogether) {
   const auto cells = pairs({1, 1, 0, 1, 0, 0}, {0, 1, 1, 1, 1, 0});
   const Coincidence c = coincidence(cells);

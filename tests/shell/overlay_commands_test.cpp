@@ -5,6 +5,8 @@
 
 #include <algorithm>
 
+#include "display/classing.h"
+#include "display/palette.h"
 #include "measures/overlay.h"
 #include "measures/scores.h"
 #include "tests/shell/small_shell.h"
@@ -58,6 +60,7 @@ TEST_F(OverlayCommands, IdenticalPairGivesTheShortMessageAndTheChosenCells) {
   };
   sh.host.dialogAnswers.push_back(true);
   sh.session->settings[kBackgroundColour] = 2;
+  sh.session->settings[kScaleType] = kEqualInterval;
   ASSERT_TRUE(overlayScoresCommand(*sh.shell));
   EXPECT_EQ(sh.session->overlay.savedBackgroundColour, 2);
   EXPECT_EQ(sh.session->settings[kBackgroundColour], 0);  // grey
@@ -76,6 +79,10 @@ TEST_F(OverlayCommands, IdenticalPairGivesTheShortMessageAndTheChosenCells) {
   EXPECT_EQ(s.ws.cells[10].scored, 1);
   EXPECT_EQ(s.ws.cells[40].scored, 0);
   EXPECT_EQ(s.ws.cells[50].scored, 0);
+  // Shared scores 2, 3, 5 on both axes: equal-interval classes 0, 3 and 9.
+  EXPECT_EQ(s.ws.cells[10].fillColour, paletteIndexRef(40));
+  EXPECT_EQ(s.ws.cells[20].fillColour, paletteIndexRef(40 + 33));
+  EXPECT_EQ(s.ws.cells[30].fillColour, paletteIndexRef(139));
 }
 
 TEST_F(OverlayCommands, CancelledDialogLeavesTheMapAlone) {
