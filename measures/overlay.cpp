@@ -230,7 +230,8 @@ std::optional<std::vector<double>> randomDraws(const RandomisationInput& in, Ran
   // Beyond 32767 members the generator cannot name them all, and a sample of
   // the whole pool or more could never be drawn distinct: refuse rather than
   // loop for ever.
-  if (sample < 1 || sample > poolSize || poolSize > Random::kMax) return std::nullopt;
+  if (sample < 1 || sample > poolSize || poolSize > Random::kMax || in.sampled.size() != in.pool.size())
+    return std::nullopt;
   std::vector<double> totals(kRandomDraws, 0.0);
   std::vector<int> pickedIn(static_cast<std::size_t>(poolSize), -1);  // draw that last took the member
   for (int draw = 0; draw < kRandomDraws; ++draw) {
@@ -253,7 +254,7 @@ std::string randomisationReport(const RandomisationInput& in, const std::vector<
   const int poolSize = static_cast<int>(in.pool.size());
   const int sample = static_cast<int>(std::count(in.sampled.begin(), in.sampled.end(), true));
   const int draws = static_cast<int>(sorted.size());
-  if (sample < 1 || draws < 1) return {};
+  if (sample < 1 || draws < 1 || in.sampled.size() != in.pool.size()) return {};
   double observed = 0.0;
   for (std::size_t i = 0; i < in.pool.size(); ++i)
     if (in.sampled[i]) observed += in.pool[i];

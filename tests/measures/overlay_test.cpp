@@ -321,6 +321,11 @@ TEST(OverlayRandomisation, RefusesWhatCouldNeverBeDrawn) {
   huge.sampled.assign(40000, false);
   huge.sampled[0] = huge.sampled[1] = true;
   EXPECT_FALSE(randomDraws(huge, rng, {}).has_value());
+  RandomisationInput uneven;  // flags for fewer members than the pool holds
+  uneven.pool = {1, 2, 3};
+  uneven.sampled = {true};
+  EXPECT_FALSE(randomDraws(uneven, rng, {}).has_value());
+  EXPECT_EQ(randomisationReport(uneven, std::vector<double>(1000, 1.0), kTitles, 0), "");
 }
 
 }  // namespace
