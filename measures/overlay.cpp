@@ -158,25 +158,35 @@ SpearmanResult spearman(const std::vector<OverlayCell>& scored) {
   return r;
 }
 
-std::vector<int> axisClasses(const std::vector<double>& values, bool equalFrequency) {
-  std::vector<int> classes(values.size(), 0);
-  if (values.empty()) return classes;
+namespace {
+
+// Levels 0 ... L - 1 of the values by equal intervals (cut towards zero,
+// never below 0) or by equal numbers of values.
+std::vector<int> levelsOf(const std::vector<double>& v, int levels, bool equalFrequency) {
+  std::vector<int> out(v.size(), 0);
+  if (v.empty() || levels < 2) return out;
   if (equalFrequency) {
-    std::vector<double> sorted(values);
+    std::vector<double> sorted(v);
     std::sort(sorted.begin(), sorted.end());
     const double n = static_cast<double>(sorted.size());
-    for (std::size_t i = 0; i < values.size(); ++i) {
-      const auto first = std::lower_bound(sorted.begin(), sorted.end(), values[i]) - sorted.begin();
-      classes[i] = std::min(9, static_cast<int>(static_cast<double>(first) * 10.0 / n));
+    for (std::size_t i = 0; i < v.size(); ++i) {
+      const auto first = std::lower_bound(sorted.begin(), sorted.end(), v[i]) - sorted.begin();
+      out[i] = std::min(levels - 1, static_cast<int>(static_cast<double>(first) * levels / n));
     }
-    return classes;
+    return out;
   }
-  const auto [lo, hi] = std::minmax_element(values.begin(), values.end());
+  const auto [lo, hi] = std::minmax_element(v.begin(), v.end());
   const double range = *hi - *lo;
-  if (range <= 0) return classes;  // one value throughout: all in the first class
-  for (std::size_t i = 0; i < values.size(); ++i)
-    classes[i] = std::clamp(static_cast<int>(std::floor((values[i] - *lo) * 9.0 / range)), 0, 9);
-  return classes;
+  if (range <= 0) return out;
+  for (std::size_t i = 0; i < v.size(); ++i)
+    out[i] = std::clamp(static_cast<int>((v[i] - *lo) * (levels - 1) / range), 0, levels - 1);
+  return out;
+}
+
+}  // namespace
+
+std::vector<int> axisClasses(const std::vector<double>& values, bool equalFrequency) {
+  return levelsOf(values, 10, equalFrequency);
 }
 
 TwoAxisPlot twoAxisPlot(const std::vector<OverlayCell>& scored, bool equalFrequency) {
@@ -192,6 +202,35 @@ TwoAxisPlot twoAxisPlot(const std::vector<OverlayCell>& scored, bool equalFreque
     ++plot.counts[static_cast<std::size_t>(ci[k])][static_cast<std::size_t>(cj[k])];
   }
   return plot;
+}
+
+ThreeAxisLevels threeAxisLevels(const ThreeAxisBuffer& b, int levels, bool anyScore, bool equalFrequency) {
+  const std::size_t cells = b.values.size();
+  ThreeAxisLevels out;
+  out.scored.assign(cells, false);
+  out.level.assign(cells, {0, 0, 0});
+  out.paletteIndex.assign(cells, 0);
+  std::vector<std::size_t> scored;
+  for (std::size_t n = 1; n < cells; ++n) {
+    const auto& v = b.values[n];
+    const int nonZero = (v[0] != 0) + (v[1] != 0) + (v[2] != 0);
+    if (anyScore ? nonZero > 0 : nonZero == 3) {
+      out.scored[n] = true;
+      scored.push_back(n);
+    }
+  }
+  for (std::size_t colour = 0; colour < 3; ++colour) {
+    const int column = std::clamp(b.axisOfColour[colour], 0, 2);
+    std::vector<double> values;
+    for (std::size_t n : scored) values.push_back(b.values[n][static_cast<std::size_t>(column)]);
+    const std::vector<int> l = levelsOf(values, levels, equalFrequency);
+    for (std::size_t k = 0; k < scored.size(); ++k) out.level[scored[k]][colour] = l[k];
+  }
+  for (std::size_t n : scored) {
+    const auto& l = out.level[n];
+    out.paletteIndex[n] = (l[2] * levels + l[0]) * levels + l[1];
+  }
+  return out;
 }
 
 Coincidence coincidence(const std::vector<OverlayCell>& cells) {

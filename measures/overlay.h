@@ -93,6 +93,19 @@ struct TwoAxisPlot {
 };
 TwoAxisPlot twoAxisPlot(const std::vector<OverlayCell>& scored, bool equalFrequency);
 
+// Three-axis map: per cell (index 0 unused, as in the buffer) whether it is
+// scored, its level 0 ... L - 1 on green, blue and red, and its palette index
+// (red L + green) L + blue. Each colour shows the buffer column the axis
+// settings give it and is scaled between its own smallest and largest value
+// over the scored cells. A cell is scored when all three values are non-zero,
+// or with anyScore when one is.
+struct ThreeAxisLevels {
+  std::vector<bool> scored;
+  std::vector<std::array<int, 3>> level;  // green, blue, red
+  std::vector<int> paletteIndex;
+};
+ThreeAxisLevels threeAxisLevels(const ThreeAxisBuffer& b, int levels, bool anyScore, bool equalFrequency);
+
 // Presence overlays: first = foreground > 0, second = background > 0.
 struct Coincidence {
   int firstOnly = 0;

@@ -235,6 +235,42 @@ TEST(OverlayTwoAxis, PaletteIndexCombinesBothClassesAndMarkersCountAsZero) {
   EXPECT_EQ(plot.counts[4][4], 0);
 }
 
+ThreeAxisBuffer buffer(std::vector<std::array<double, 3>> cells) {
+  ThreeAxisBuffer b;
+  b.loaded = true;
+  b.values.push_back({0, 0, 0});  // record 0 is not a cell
+  for (const auto& c : cells) b.values.push_back(c);
+  return b;
+}
+
+TEST(OverlayThreeAxis, LevelsScaleEachColourOverTheScoredCells) {
+  ThreeAxisBuffer b = buffer({{1, 10, 100}, {6, 20, 300}, {11, 30, 500}, {50, 0, 1}});
+  const ThreeAxisLevels l = threeAxisLevels(b, 6, false, false);
+  // Cell 4 lacks a value and is left out of the ranges. Green (1 ... 11):
+  // 0, 2.5 -> 2, 5; blue (10 ... 30): 0, 2, 5; red (100 ... 500): 0, 2, 5.
+  EXPECT_EQ(l.scored, (std::vector<bool>{false, true, true, true, false}));
+  EXPECT_EQ(l.level[2], (std::array<int, 3>{2, 2, 2}));
+  EXPECT_EQ(l.level[3], (std::array<int, 3>{5, 5, 5}));
+  EXPECT_EQ(l.paletteIndex[1], 0);
+  EXPECT_EQ(l.paletteIndex[2], (2 * 6 + 2) * 6 + 2);
+  EXPECT_EQ(l.paletteIndex[3], 215);
+  EXPECT_EQ(l.paletteIndex[4], 0);
+}
+
+TEST(OverlayThreeAxis, AxisSettingsChooseTheColumnAndAnyScoreWidensTheCells) {
+  ThreeAxisBuffer b = buffer({{1, 10, 0}, {3, 30, 7}, {0, 0, 0}});
+  b.axisOfColour = {2, 0, 1};  // green shows column 3, blue column 1, red column 2
+  const ThreeAxisLevels l = threeAxisLevels(b, 16, true, false);
+  EXPECT_EQ(l.scored, (std::vector<bool>{false, true, true, false}));
+  // green 0 ... 7, blue 1 ... 3, red 10 ... 30
+  EXPECT_EQ(l.level[1], (std::array<int, 3>{0, 0, 0}));
+  EXPECT_EQ(l.level[2], (std::array<int, 3>{15, 15, 15}));
+  EXPECT_EQ(l.paletteIndex[2], 4095);
+  // One value throughout a colour: level 0, no division by zero.
+  ThreeAxisBuffer flat = buffer({{2, 2, 2}, {2, 2, 2}});
+  EXPECT_EQ(threeAxisLevels(flat, 6, false, false).level[2], (std::array<int, 3>{0, 0, 0}));
+}
+
 TEST(OverlayCoincidence, CountsAloneAndTogether) {
   const auto cells = pairs({1, 1, 0, 1, 0, 0}, {0, 1, 1, 1, 1, 0});
   const Coincidence c = coincidence(cells);
