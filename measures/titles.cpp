@@ -51,7 +51,8 @@ std::string hotspotTitle(const Session& s) {
 }
 
 std::string greedyTitle(const Session& s) {
-  const int goal = s.settings[kGreedyGoal];
+  // The run takes a goal below 1 as 1; the title says what was run.
+  const int goal = std::max(1, static_cast<int>(s.settings[kGreedyGoal]));
   const std::string A = areaCountText(s.areas);
   if (s.settings[kGreedyByRarity] != 0)
     return strprintf("greedy %s%s%s-area set for %d rep%s (%s areas)", formulaWord(s.settings[kRarityFormula]), " ",

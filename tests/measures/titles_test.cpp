@@ -89,6 +89,8 @@ INSTANTIATE_TEST_SUITE_P(
                     s.settings[kGreedyGoal] = 2;
                   },
                   "greedy inverse rarity-area set for 2 reps (0 areas)"},
+        TitleCase{"GreedyGoalBelowOneIsRunAsOne", 7, [](Session& s) { s.settings[kGreedyGoal] = 0; },
+                  "greedy richness-area set for 1 rep (0 areas)"},
         TitleCase{"NearMinimumPlain", 8,
                   [](Session& s) {
                     s.settings[kFlexibilityMap] = 0;
