@@ -14,6 +14,7 @@
 #include "shell/data_commands.h"
 #include "shell/dataio_commands.h"
 #include "shell/options.h"
+#include "shell/overlay_commands.h"
 #include "shell/results.h"
 #include "shell/scores_commands.h"
 #include "shell/selection_commands.h"
@@ -30,6 +31,7 @@ Shell::Shell(Session& s, ShellHost& h) : session(s), host(h) {
   connectDataCommands(*this);
   connectScoresCommands(*this);
   connectInterchangeDataCommands(*this);
+  connectOverlayCommands(*this);
 }
 
 void Shell::rebuildPalette(int deviceColours) {

@@ -5,6 +5,7 @@
 #include "ui/dataio_dialogs.h"
 #include "ui/displaydialogs.h"
 #include "ui/optiondialogs.h"
+#include "ui/overlaydialog.h"
 #include "ui/scoresdialog.h"
 #include "ui/selectiondialogs.h"
 
@@ -12,7 +13,7 @@ namespace zn {
 
 namespace {
 
-enum class Kind { None, Tools, MapOptions, MapInfo, SelectivePlot, Display, Cell, Selection, Scores, DataIo };
+enum class Kind { None, Tools, MapOptions, MapInfo, SelectivePlot, Display, Cell, Selection, Scores, DataIo, Overlay };
 
 Kind kindOf(const std::string& name) {
   const std::string n = toLower(name);
@@ -26,6 +27,7 @@ Kind kindOf(const std::string& name) {
   if (isSelectionDialog(name)) return Kind::Selection;
   if (isScoresDialog(name)) return Kind::Scores;
   if (isDataIoDialog(name)) return Kind::DataIo;
+  if (isOverlayDialog(name)) return Kind::Overlay;
   return Kind::None;
 }
 
@@ -55,6 +57,7 @@ bool runUiDialog(const std::string& name, DialogModel& model, QWidget* parent) {
     case Kind::Selection: return runSelectionDialog(name, model, parent);
     case Kind::Scores: return runScoresDialog(name, model, parent);
     case Kind::DataIo: return runDataIoDialog(name, model, parent);
+    case Kind::Overlay: return runOverlayDialog(name, model, parent);
     case Kind::None: break;
   }
   return false;

@@ -1,0 +1,53 @@
+// The "Overlay scores" dialog: labels with the counts, OK takes the chosen
+// method, Cancel leaves the model alone.
+#include "ui/overlaydialog.h"
+
+#include <gtest/gtest.h>
+
+#include <QDialogButtonBox>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include "tests/ui/screenshot.h"
+#include "ui/dialogs.h"
+
+namespace zn {
+namespace {
+
+QPushButton* standardButton(QDialog& d, QDialogButtonBox::StandardButton which) {
+  return d.findChild<QDialogButtonBox*>()->button(which);
+}
+
+TEST(OverlayDialogWidgets, LabelsCarryTheCountsAndOkTakesTheMethod) {
+  OverlayDialogModel m;
+  m.unionCount = 120;
+  m.sharedCount = 45;
+  OverlayDialog d(m);
+  test::saveScreenshot(d, "overlay_scores.png");
+  EXPECT_EQ(d.windowTitle(), "Overlay scores");
+  EXPECT_EQ(d.orButton()->text(), "use all cells with scores (logical 'or') 120 cells");
+  EXPECT_EQ(d.andButton()->text(), "use only shared scores  (logical 'and') 45 cells");
+  EXPECT_TRUE(d.orButton()->isChecked());
+  d.andButton()->click();
+  EXPECT_EQ(m.method, 0) << "the model changes only on OK";
+  standardButton(d, QDialogButtonBox::Ok)->click();
+  EXPECT_EQ(d.result(), QDialog::Accepted);
+  EXPECT_EQ(m.method, 1);
+  EXPECT_EQ(m.occupiedCells(), 45);
+}
+
+TEST(OverlayDialogWidgets, CancelKeepsTheMethodAndTheNameReachesIt) {
+  OverlayDialogModel m;
+  m.method = 1;
+  OverlayDialog d(m);
+  EXPECT_TRUE(d.andButton()->isChecked());
+  d.orButton()->click();
+  standardButton(d, QDialogButtonBox::Cancel)->click();
+  EXPECT_EQ(d.result(), QDialog::Rejected);
+  EXPECT_EQ(m.method, 1);
+  EXPECT_TRUE(isUiDialog("OverlayDlgBox"));
+  EXPECT_FALSE(isOverlayDialog("OVERLAYDLGBOX2"));
+}
+
+}  // namespace
+}  // namespace zn
