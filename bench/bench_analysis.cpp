@@ -14,18 +14,9 @@
 #include "selection/irreplaceability.h"
 #include "store/datafile.h"
 #include "store/gridtypes.h"
+#include "store/silenthost.h"
 
 namespace {
-
-class SilentHost : public zn::Host {
- public:
-  zn::Answer messageBox(const std::string&, const std::string&, zn::Icon, zn::Buttons) override {
-    return zn::Answer::Ok;
-  }
-  std::optional<std::filesystem::path> chooseOpenFile(const zn::FileRequest&) override { return {}; }
-  std::optional<std::filesystem::path> chooseSaveFile(const zn::FileRequest&) override { return {}; }
-  bool runDialog(const std::string&, zn::DialogModel&) override { return false; }
-};
 
 // Each taxon fills a rectangle of the grid around a random centre, its
 // side drawn from a geometric law: many small ranges, a few wide ones,
@@ -50,7 +41,7 @@ void fillTaxa(zn::Session& s, int taxa) {
 }
 
 struct Grid {
-  SilentHost host;
+  zn::SilentHost host{zn::Answer::Ok};
   zn::Session s{host, "/nonexistent"};
   Grid() {
     zn::allocateWorkspace(s);

@@ -10,20 +10,13 @@
 #include "store/datafile.h"
 #include "store/editor.h"
 #include "store/preselection.h"
+#include "store/silenthost.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-class QuietHost : public zn::Host {
- public:
-  zn::Answer messageBox(const std::string&, const std::string&, zn::Icon, zn::Buttons) override {
-    return zn::Answer::Yes;
-  }
-  std::optional<fs::path> chooseOpenFile(const zn::FileRequest&) override { return {}; }
-  std::optional<fs::path> chooseSaveFile(const zn::FileRequest&) override { return {}; }
-  bool runDialog(const std::string&, zn::DialogModel&) override { return false; }
-};
+using QuietHost = zn::SilentHost;
 
 constexpr int kTaxa = 32767;
 

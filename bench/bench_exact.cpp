@@ -20,20 +20,14 @@
 #include "selection/exact.h"
 #include "store/datafile.h"
 #include "store/files.h"
+#include "store/silenthost.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-class QuietHost : public zn::Host {
- public:
-  std::optional<fs::path> next;
-  zn::Answer messageBox(const std::string&, const std::string&, zn::Icon, zn::Buttons) override {
-    return zn::Answer::Ok;
-  }
-  std::optional<fs::path> chooseOpenFile(const zn::FileRequest&) override { return next; }
-  std::optional<fs::path> chooseSaveFile(const zn::FileRequest&) override { return {}; }
-  bool runDialog(const std::string&, zn::DialogModel&) override { return false; }
+struct QuietHost : zn::SilentHost {
+  QuietHost() : SilentHost(zn::Answer::Ok) {}
 };
 
 const char* kinds[] = {"minimum", "coverage10"};
@@ -90,7 +84,7 @@ Sample openSample(const std::string& rel) {
   smp.s = std::make_unique<zn::Session>(*smp.host, programFolder(),
                                         britain ? zn::GridVariant::Britain : zn::GridVariant::World);
   zn::startSession(*smp.s);
-  smp.host->next = programFolder() / rel;
+  smp.host->openFile = programFolder() / rel;
   zn::openDatafile(*smp.s);
   return smp;
 }

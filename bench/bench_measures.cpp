@@ -13,18 +13,11 @@
 #include "measures/smoothing.h"
 #include "store/datafile.h"
 #include "store/gridtypes.h"
+#include "store/silenthost.h"
 
 namespace {
 
-class QuietHost : public zn::Host {
- public:
-  zn::Answer messageBox(const std::string&, const std::string&, zn::Icon, zn::Buttons) override {
-    return zn::Answer::Yes;
-  }
-  std::optional<std::filesystem::path> chooseOpenFile(const zn::FileRequest&) override { return {}; }
-  std::optional<std::filesystem::path> chooseSaveFile(const zn::FileRequest&) override { return {}; }
-  bool runDialog(const std::string&, zn::DialogModel&) override { return false; }
-};
+using QuietHost = zn::SilentHost;
 
 // Ranges are random walks over neighbouring cells, lognormal in size; codes
 // are family, genus and species characters.

@@ -9,17 +9,12 @@
 #include "interchange/scores_import.h"
 #include "store/session.h"
 #include "store/text.h"
+#include "store/silenthost.h"
 
 namespace {
 
-class QuietHost : public zn::Host {
- public:
-  zn::Answer messageBox(const std::string&, const std::string&, zn::Icon, zn::Buttons) override {
-    return zn::Answer::Ok;
-  }
-  std::optional<std::filesystem::path> chooseOpenFile(const zn::FileRequest&) override { return {}; }
-  std::optional<std::filesystem::path> chooseSaveFile(const zn::FileRequest&) override { return {}; }
-  bool runDialog(const std::string&, zn::DialogModel&) override { return false; }
+struct QuietHost : zn::SilentHost {
+  QuietHost() : SilentHost(zn::Answer::Ok) {}
 };
 
 struct World {

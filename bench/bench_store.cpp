@@ -9,20 +9,13 @@
 
 #include "store/codetree.h"
 #include "store/datafile.h"
+#include "store/silenthost.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-class QuietHost : public zn::Host {
- public:
-  zn::Answer messageBox(const std::string&, const std::string&, zn::Icon, zn::Buttons) override {
-    return zn::Answer::Yes;
-  }
-  std::optional<fs::path> chooseOpenFile(const zn::FileRequest&) override { return {}; }
-  std::optional<fs::path> chooseSaveFile(const zn::FileRequest&) override { return {}; }
-  bool runDialog(const std::string&, zn::DialogModel&) override { return false; }
-};
+using QuietHost = zn::SilentHost;
 
 const char kAlphabet[] = "123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
 

@@ -5,21 +5,11 @@
 #include <string>
 
 #include "store/datafile.h"
+#include "store/silenthost.h"
 
-namespace {
-class SilentHost : public zn::Host {
- public:
-  zn::Answer messageBox(const std::string&, const std::string&, zn::Icon, zn::Buttons) override {
-    return zn::Answer::Yes;
-  }
-  std::optional<std::filesystem::path> chooseOpenFile(const zn::FileRequest&) override { return {}; }
-  std::optional<std::filesystem::path> chooseSaveFile(const zn::FileRequest&) override { return {}; }
-  bool runDialog(const std::string&, zn::DialogModel&) override { return false; }
-};
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  SilentHost host;
+  zn::SilentHost host;
   zn::Session s(host, "/nonexistent");
   if (!zn::allocateWorkspace(s)) return 0;
   // A small budget keeps runs fast and walks the shrink path on large counts.

@@ -6,18 +6,9 @@
 
 #include "store/datafile.h"
 #include "store/preselection.h"
+#include "store/silenthost.h"
 
 namespace {
-class SilentHost : public zn::Host {
- public:
-  zn::Answer messageBox(const std::string&, const std::string&, zn::Icon, zn::Buttons) override {
-    return zn::Answer::Yes;
-  }
-  std::optional<std::filesystem::path> chooseOpenFile(const zn::FileRequest&) override { return {}; }
-  std::optional<std::filesystem::path> chooseSaveFile(const zn::FileRequest&) override { return {}; }
-  bool runDialog(const std::string&, zn::DialogModel&) override { return false; }
-};
-
 // Three cards named A, B and C with a few records.
 std::string smallDatafile() {
   std::string d;
@@ -36,7 +27,7 @@ std::string smallDatafile() {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  SilentHost host;
+  zn::SilentHost host;
   zn::Session s(host, "/nonexistent");
   if (!zn::allocateWorkspace(s)) return 0;
   if (!zn::readDatafileBytes(s, smallDatafile())) return 0;

@@ -8,23 +8,13 @@
 #include "interchange/scores_export.h"
 #include "interchange/scores_import.h"
 #include "store/session.h"
+#include "store/silenthost.h"
 
-namespace {
-class SilentHost : public zn::Host {
- public:
-  zn::Answer messageBox(const std::string&, const std::string&, zn::Icon, zn::Buttons) override {
-    return zn::Answer::Ok;
-  }
-  std::optional<std::filesystem::path> chooseOpenFile(const zn::FileRequest&) override { return {}; }
-  std::optional<std::filesystem::path> chooseSaveFile(const zn::FileRequest&) override { return {}; }
-  bool runDialog(const std::string&, zn::DialogModel&) override { return false; }
-};
-}  // namespace
 
 // Every import starts by clearing what the last one left, so the two
 // sessions are made once and serve every input.
 struct Sessions {
-  SilentHost host;
+  zn::SilentHost host{zn::Answer::Ok};
   zn::Session s{host, "/nonexistent"};
   zn::Session t{host, "/nonexistent"};
   bool ready = zn::allocateWorkspace(s) && zn::allocateWorkspace(t);

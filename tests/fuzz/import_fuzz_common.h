@@ -9,16 +9,9 @@
 
 #include "interchange/dataimport.h"
 #include "store/session.h"
+#include "store/silenthost.h"
 
 namespace zn::fuzz {
-
-class SilentHost : public Host {
- public:
-  Answer messageBox(const std::string&, const std::string&, Icon, Buttons) override { return Answer::Ok; }
-  std::optional<std::filesystem::path> chooseOpenFile(const FileRequest&) override { return {}; }
-  std::optional<std::filesystem::path> chooseSaveFile(const FileRequest&) override { return {}; }
-  bool runDialog(const std::string&, DialogModel&) override { return false; }
-};
 
 inline void smallGrid(Workspace& ws) {
   ws.geo.columns = 3;
@@ -40,7 +33,7 @@ inline void smallGrid(Workspace& ws) {
 
 // Converts and checks what must hold whatever the input.
 inline void convertAndCheck(const ImportInput& in) {
-  SilentHost host;
+  SilentHost host{Answer::Ok};
   Workspace ws;
   smallGrid(ws);
   const ImportedData d = convertImport(host, in, ws);
