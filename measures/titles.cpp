@@ -182,6 +182,9 @@ std::string measureTitle(const Session& s, int code) {
     case kCodeEmrIrreplaceability:
       return strprintf("%sEMR irreplaceability", Sc);
     case kCodeReorderedByRichness:
+      if (s.areas.showsExactSet())
+        return strprintf("%s (%s areas)", s.areas.exactKind == 1 ? "exact minimum set" : "exact maximum coverage",
+                         areaCountText(s.areas).c_str());
       return "area set re-ordered by richness";
     case kCodeMaxRarity:
       return strprintf("%smax rarity", Sc);

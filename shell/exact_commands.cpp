@@ -49,15 +49,11 @@ void runExact(Shell& sh, const ExactRequest& request, const char* title) {
   if (out.capacityReached)
     sh.host.messageBox("The area set holds its most, 1100 areas:\nsome taxa are below the goal.", "Area selection",
                        Icon::Exclamation, Buttons::Ok);
-  sh.retitle();
   // The map shows the set ranked as "Re-order set by richness" ranks it;
-  // its title says which set it is until the next title is built.
-  if (out.result.hasSolution && s.map.measureCode == kCodeReorderedByRichness) {
-    s.map.title = strprintf("%s (%s areas)",
-                            request.kind == ExactKind::MinimumSet ? "exact minimum set" : "exact maximum coverage",
-                            areaCountText(s.areas).c_str());
-    sh.host.requestRedraw();
-  }
+  // its title says which set it is for as long as the set is unchanged.
+  s.areas.exactKind = !out.result.hasSolution ? 0 : request.kind == ExactKind::MinimumSet ? 1 : 2;
+  s.areas.exactCells = s.areas.cells;
+  sh.retitle();
 }
 
 }  // namespace

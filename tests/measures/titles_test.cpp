@@ -141,6 +141,20 @@ INSTANTIATE_TEST_SUITE_P(
                   "smoothed (9) plot selected rarity"},
         TitleCase{"Emr", 28, none, "EMR irreplaceability"},
         TitleCase{"ReorderedByRichness", 29, none, "area set re-ordered by richness"},
+        TitleCase{"ExactMinimumSet", 29,
+                  [](Session& s) {
+                    s.areas.cells = {4, 9};
+                    s.areas.exactKind = 1;
+                    s.areas.exactCells = {4, 9};
+                  },
+                  "exact minimum set (2 areas)"},
+        TitleCase{"ExactSetChangedSince", 29,
+                  [](Session& s) {
+                    s.areas.cells = {4, 9, 12};
+                    s.areas.exactKind = 2;
+                    s.areas.exactCells = {4, 9};
+                  },
+                  "area set re-ordered by richness"},
         TitleCase{"MaxRarity", 30, none, "max rarity"},
         TitleCase{"Representation", 32, none, ""},
         TitleCase{"RareThreshold", 36, [](Session& s) { s.settings[kRangeSizeThreshold] = 5; },

@@ -67,6 +67,8 @@ TEST_F(ExactCommands, MinimumSetMapsTheOptimumAndAppendsItsReport) {
   EXPECT_EQ(session->areas.count(), 3);
   EXPECT_EQ(session->map.measureCode, kCodeReorderedByRichness);
   EXPECT_EQ(session->map.title, "exact minimum set (3 areas)");
+  shell->retitle();  // a title built again (Map drawing options, say) still names the set
+  EXPECT_EQ(session->map.title, "exact minimum set (3 areas)");
   EXPECT_EQ(host.boxes, (std::vector<std::string>{"begin Exact minimum set", "end"}));
   ASSERT_FALSE(host.notes.empty());
   EXPECT_NE(host.notes.front().find("of 60 seconds"), std::string::npos) << host.notes.front();
