@@ -7,11 +7,11 @@
 #include <fstream>
 #include <sstream>
 
-#include "cli/commands.h"
 #include "interchange/scores_export.h"
 #include "measures/scores.h"
 #include "shell/scores_commands.h"
 #include "tests/shell/shell_fixture.h"
+#include "tests/support/cli_run.h"
 
 namespace zn::test {
 namespace {
@@ -73,11 +73,8 @@ TEST_F(ScoresCommands, AThreeAxisImportOpensTheThreeAxisWindowAndAPairEnablesOve
   EXPECT_TRUE(shell->flags.scoresSwapped) << "a pair opens swapping and overlaying";
 }
 
-struct Cli {
-  TempDir tmp;
-  std::filesystem::path home = makeProgramFolder(tmp.path());
+struct Cli : CliRun {
   std::filesystem::path data = home / "equal" / "four.dat";
-  std::string out, err;
 
   Cli() {
     writeFile(data, datafileImage("Four taxa", {{"Alpha", "11", {{1, 1}, {2, 2}, {3, 1}}},
@@ -85,14 +82,7 @@ struct Cli {
                                                 {"Gamma", "21", {{2, 1}, {40, 4}}},
                                                 {"Delta", "22", {{3, 2}}}}));
   }
-  int run(std::vector<std::string> args) {
-    args.insert(args.begin(), {"--home", home.string()});
-    std::ostringstream o, e;
-    const int rc = runZonarium(args, o, e);
-    out = o.str();
-    err = e.str();
-    return rc;
-  }
+  int run(std::vector<std::string> args) { return command(std::move(args)); }
 };
 
 TEST(ScoresCli, ExportWritesTheChosenLayout) {

@@ -3,20 +3,16 @@
 #include <iostream>
 #include <sstream>
 
-#include "cli/commands.h"
 #include "cli/measure_options.h"
-#include "tests/support/fixtures.h"
+#include "tests/support/cli_run.h"
 
 namespace zn {
 namespace {
 
 namespace fs = std::filesystem;
 
-struct Cli {
-  test::TempDir tmp;
-  fs::path home = test::makeProgramFolder(tmp.path());
+struct Cli : test::CliRun {
   fs::path data = home / "equal" / "four.dat";
-  std::string out, err;
 
   Cli() {
     test::writeFile(data, test::datafileImage("Four taxa", {{"Alpha", "11", {{1, 1}, {2, 2}, {3, 1}}},
@@ -25,12 +21,8 @@ struct Cli {
                                                             {"Delta", "22", {{3, 2}}}}));
   }
   int run(std::vector<std::string> args) {
-    args.insert(args.begin(), {"--home", home.string(), "measure"});
-    std::ostringstream o, e;
-    int rc = runZonarium(args, o, e);
-    out = o.str();
-    err = e.str();
-    return rc;
+    args.insert(args.begin(), "measure");
+    return command(std::move(args));
   }
   // Lines of cells with a score or count, after the title line.
   std::string scored() const {

@@ -4,8 +4,8 @@
 
 #include <sstream>
 
-#include "cli/commands.h"
 #include "tests/selection/priority_fixture.h"
+#include "tests/support/cli_run.h"
 
 namespace zn {
 namespace {
@@ -13,11 +13,8 @@ namespace {
 namespace fs = std::filesystem;
 using test::taxon;
 
-struct ExactCli : ::testing::Test {
-  test::TempDir tmp;
-  fs::path home = test::makeProgramFolder(tmp.path());
+struct ExactCli : ::testing::Test, test::CliRun {
   fs::path data = home / "equal" / "ring.dat";
-  std::string out, err;
 
   void SetUp() override {
     // One representation needs 10+30 or 20+40, and 50.
@@ -26,12 +23,8 @@ struct ExactCli : ::testing::Test {
                                                        taxon("T5", {50})}));
   }
   int run(std::vector<std::string> args) {
-    args.insert(args.begin(), {"--home", home.string(), "select"});
-    std::ostringstream o, e;
-    const int rc = runZonarium(args, o, e);
-    out = o.str();
-    err = e.str();
-    return rc;
+    args.insert(args.begin(), "select");
+    return command(std::move(args));
   }
   bool said(const std::string& part) const { return out.find(part) != std::string::npos; }
 };

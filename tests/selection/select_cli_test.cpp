@@ -4,19 +4,15 @@
 #include <map>
 #include <sstream>
 
-#include "cli/commands.h"
-#include "tests/support/fixtures.h"
+#include "tests/support/cli_run.h"
 
 namespace zn {
 namespace {
 
 namespace fs = std::filesystem;
 
-struct Cli {
-  test::TempDir tmp;
-  fs::path home = test::makeProgramFolder(tmp.path());
+struct Cli : test::CliRun {
   fs::path data = home / "equal" / "priority.dat";
-  std::string out, err;
 
   Cli() {
     auto t = [](const std::string& name, std::initializer_list<int> cells) {
@@ -30,15 +26,6 @@ struct Cli {
   int run(std::vector<std::string> args) {
     args.insert(args.begin(), "select");
     return command(std::move(args));
-  }
-  // Any subcommand.
-  int command(std::vector<std::string> args) {
-    args.insert(args.begin(), {"--home", home.string()});
-    std::ostringstream o, e;
-    const int rc = runZonarium(args, o, e);
-    out = o.str();
-    err = e.str();
-    return rc;
   }
   fs::path file(const std::string& name, const std::string& text) {
     const fs::path p = tmp.path() / name;

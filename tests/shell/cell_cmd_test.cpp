@@ -2,19 +2,15 @@
 
 #include <sstream>
 
-#include "cli/commands.h"
-#include "tests/support/fixtures.h"
+#include "tests/support/cli_run.h"
 
 namespace zn {
 namespace {
 
 namespace fs = std::filesystem;
 
-struct Cli {
-  test::TempDir tmp;
-  fs::path home = test::makeProgramFolder(tmp.path());
+struct Cli : test::CliRun {
   fs::path data = home / "equal" / "cells.dat";
-  std::string out, err;
 
   Cli() {
     test::writeFile(data, test::datafileImage("Cell taxa", {{"zeta", "11", {{2, 1}, {3, 2}}},
@@ -22,12 +18,8 @@ struct Cli {
                                                             {"beta", "21", {{2, 1}, {40, 1}}}}));
   }
   int run(std::vector<std::string> args) {
-    args.insert(args.begin(), {"--home", home.string(), "cell"});
-    std::ostringstream o, e;
-    const int rc = runZonarium(args, o, e);
-    out = o.str();
-    err = e.str();
-    return rc;
+    args.insert(args.begin(), "cell");
+    return command(std::move(args));
   }
 };
 
