@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <functional>
 #include <string_view>
 #include <vector>
 
@@ -78,7 +79,8 @@ class Canvas {
     mode_ = set_[kColourMode];
     bg_ = set_[kBackgroundColour];
     colour256_ = isColour256Mode(mode_) && d.palette.size >= 256;
-    fill_ = set_[kFillFrameCoast] != 0 && colour256_;
+    // The three-axis palette takes the entries of the land and sea colours.
+    fill_ = set_[kFillFrameCoast] != 0 && colour256_ && d.palette.classCount <= 33;
     frameOn_ = set_[kFrameShown] != 0 || fill_;
     coastOn_ = set_[kCoastShown] != 0 || fill_;
     gridNumber_ = s.gridTypes.current + 1;
@@ -91,6 +93,8 @@ class Canvas {
   }
 
   void run();
+  OverlayTitle overlayTitle_;
+  bool importedOverlay_ = false;
 
  private:
   const GridCell& cell(int n) const { return s_.ws.cells[static_cast<std::size_t>(n)]; }
@@ -127,6 +131,14 @@ class Canvas {
   void fineGrid();
   void cellColours();
   void spot(const GridCell& c, const QColor& fillColour, bool large);
+  void overlayCells();
+  // The small dark ellipse of a presence map on the cells it marks.
+  void presenceMarks(const std::function<bool(int)>& marked);
+  void twoAxisLegend();
+  void threeAxisLegend();
+  bool threeAxisShown() const {
+    return s_.map.measureCode == 10 && s_.overlay.threeAxis.loaded && d_.palette.overlayInForce;
+  }
   void title();
   void scaleBar();
   void emblem();
@@ -195,7 +207,14 @@ void Canvas::run() {
     cellColours();
     if (set_[kWriteTitle] && !thumbnail_ && !kind_.noTitle) title();
   }
-  if (set_[kScaleBarShown] && !thumbnail_) scaleBar();
+  if (set_[kScaleBarShown] && !thumbnail_) {
+    if (kind_.overlay && s_.overlay.twoAxisPlotted)
+      twoAxisLegend();
+    else if (threeAxisShown())
+      threeAxisLegend();
+    else if (!(kind_.overlay && s_.overlay.presence[0] && s_.overlay.presence[1]))
+      scaleBar();
+  }
   frameAndCoast(2);
   if (!t_.printing && !thumbnail_) emblem();
   if (!o_.editingMode) numbersAndMarkers();
@@ -266,7 +285,7 @@ void Canvas::frameAndCoast(int pass) {
 void Canvas::coastline(int pass) {
   if (!hasCoast_ || !coastOn_) return;
   if (!thumbnail_ && !fill_) {
-    const int wanted = o_.importedOverlay ? 1 : 2;
+    const int wanted = o_.importedOverlay || importedOverlay_ ? 1 : 2;
     if (pass != wanted) return;
   }
   const auto& pts = s_.coast.points;
@@ -426,7 +445,10 @@ void Canvas::spot(const GridCell& c, const QColor& fillColour, bool large) {
 }
 
 void Canvas::cellColours() {
-  if (kind_.overlay) return;
+  if (kind_.overlay) {
+    overlayCells();
+    return;
+  }
   if (kind_.countType && set_[kColoursAndNumbers] == 2) return;
   const int g = t_.gap;
   if (kind_.maxLevelSpots) {
@@ -444,6 +466,112 @@ void Canvas::cellColours() {
   }
 }
 
+// The overlay display: spots in the two-axis colours for a pair; for two
+// presence overlays whole-cell ellipses by membership; with one presence
+// overlay the quantitative side in score colours and the presence side as a
+// small dark ellipse on top.
+void Canvas::overlayCells() {
+  const OverlayState& o = s_.overlay;
+  if (o.presence[0] && o.presence[1]) {
+    const auto table = spotTable(mode_, bg_ == kBgBlack);
+    const bool mono = mode_ == kMonoLog;
+    painter_.setPen(mono ? pen(Qt::black, 0) : QPen(Qt::NoPen));
+    for (int n = 1; n <= cells_; ++n) {
+      const GridCell& c = cell(n);
+      if (!c.scored) continue;
+      const bool first = c.score > 0, second = readBackCell(s_.ws, n).score > 0;
+      QColor colour = palette(table[first && second ? 4 : first ? 3 : 0]);
+      if (!first && mono) colour = Qt::white;
+      painter_.setBrush(colour);
+      painter_.drawEllipse(QRect(c.x0, c.y0, c.x1 - c.x0, c.y1 - c.y0));
+    }
+    return;
+  }
+  const bool onePresence = o.presence[0] || o.presence[1];
+  for (int n = 1; n <= cells_; ++n) {
+    const GridCell& c = cell(n);
+    if (c.scored && (!onePresence || c.fillColour != 0)) spot(c, cellColour(c), false);
+  }
+  if (!onePresence) return;
+  presenceMarks([&](int n) { return (o.presence[0] ? cell(n).score : readBackCell(s_.ws, n).score) > 0; });
+}
+
+void Canvas::presenceMarks(const std::function<bool(int)>& marked) {
+  const QColor mark = bg_ == kBgBlack ? kGrey127 : QColor(Qt::black);
+  painter_.setPen(pen(mark, 0));
+  painter_.setBrush(mark);
+  const int i = geo_.cellSize / 4;
+  for (int n = 1; n <= cells_; ++n) {
+    const GridCell& c = cell(n);
+    if (marked(n)) painter_.drawEllipse(QRect(c.x0 + i, c.y0 + i, c.x1 - c.x0 - 2 * i, c.y1 - c.y0 - 2 * i));
+  }
+}
+
+// The two-axis key in place of the scale bar: the 10 x 10 colour block,
+// foreground classes upwards and background classes rightwards, each box
+// with its number of cells.
+void Canvas::twoAxisLegend() {
+  // The block takes the whole margin right of the frame.
+  const int x = geo_.farX + 40;
+  const int y = geo_.originY + 4;
+  const int room = std::max(10, geo_.extentX - x - 30);
+  const int b = std::max(1, std::min(room / 10, (geo_.farY - geo_.originY) / 12));
+  fillLogical(x - 4, y - 4, x + 10 * b + 4, y + 10 * b + 4, kGrey127);
+  const QFont f = mapFont(b * 0.55);
+  painter_.setFont(f);
+  for (int i = 0; i < 10; ++i)
+    for (int j = 0; j < 10; ++j) {
+      const int left = x + j * b, top = y + (9 - i) * b;
+      const QColor c = palette(40 + 10 * i + j);
+      fillLogical(left, top, left + b - 1, top + b - 1, c);
+      const int count = s_.overlay.legend[static_cast<std::size_t>(i)][static_cast<std::size_t>(j)];
+      if (count > 0 && deviceHeight(b * 0.55) >= 5) {
+        const QColor ink = qGray(c.rgb()) > 140 ? QColor(Qt::black) : QColor(Qt::white);
+        text(left + b / 2.0, top + b / 2.0, QString::number(count), Qt::AlignCenter, ink);
+      }
+    }
+  const QColor ink = bg_ == kBgBlack ? QColor(Qt::white) : QColor(Qt::black);
+  painter_.setFont(mapFont(b * 0.8));
+  text(x, y + 10 * b + 16, QString::fromUtf8("Green \u2191  Blue \u2192"), Qt::AlignLeft | Qt::AlignTop, ink);
+}
+
+// The three-axis key: one ramp per colour, lowest level at the bottom, with
+// the axis shown on it.
+void Canvas::threeAxisLegend() {
+  const ThreeAxisBuffer& t = s_.overlay.threeAxis;
+  const int levels = d_.palette.classCount >= 4096 ? 16 : 6;
+  const int ox = geo_.originX, fx = geo_.farX;
+  const int x = fx + (geo_.extentX - fx) / 3 - (fx - ox) / 200;
+  const int y = geo_.originY + 4;
+  const int w = std::max(8, (fx - ox) / 100);
+  const int h = std::max(2, (geo_.farY - geo_.originY) / (2 * levels));
+  const QColor ink = bg_ == kBgBlack ? QColor(Qt::white) : QColor(Qt::black);
+  painter_.setFont(mapFont(std::min(3 * w, 60)));
+  // Column k of the key shows colour k: red, green, blue.
+  const std::array<int, 3> colourOf{2, 0, 1};
+  const std::array<const char*, 3> names{"R", "G", "B"};
+  for (int k = 0; k < 3; ++k) {
+    const int left = x + k * 4 * w;
+    fillLogical(left - 4, y - 4, left + w + 4, y + levels * h + 4, kGrey127);
+    for (int l = 0; l < levels; ++l) {
+      int index = 0;
+      if (colourOf[k] == 2) index = l * levels * levels;
+      else if (colourOf[k] == 0) index = l * levels;
+      else index = l;
+      // The other two colours at their lowest level.
+      const int top = y + (levels - 1 - l) * h;
+      fillLogical(left, top, left + w, top + h, palette(index));
+    }
+    const int colour = colourOf[static_cast<std::size_t>(k)];
+    const int axis = std::clamp(t.axisOfColour[static_cast<std::size_t>(colour)], 0, 2) + 1;
+    const bool on = t.on[static_cast<std::size_t>(colour)];
+    text(left + w / 2.0, y + levels * h + 12, QString::fromLatin1(names[static_cast<std::size_t>(k)]),
+         Qt::AlignHCenter | Qt::AlignTop, ink);
+    text(left + w / 2.0, y + levels * h + 12 + 4 * w, on ? QString::number(axis) : QStringLiteral("-"),
+         Qt::AlignHCenter | Qt::AlignTop, ink);
+  }
+}
+
 void Canvas::title() {
   const QColor colour = bg_ == kBgBlack ? QColor(Qt::white) : QColor(Qt::black);
   QFont f;
@@ -456,7 +584,7 @@ void Canvas::title() {
   }
   painter_.setFont(f);
   std::string line1 = s_.map.title, line2;
-  const OverlayTitle& ot = o_.overlayTitle;
+  const OverlayTitle& ot = o_.overlayTitle.kind != OverlayTitle::None ? o_.overlayTitle : overlayTitle_;
   switch (ot.kind) {
     case OverlayTitle::BothPresence:
       line1 = strprintf("1: %s", ot.first.c_str());
@@ -472,6 +600,12 @@ void Canvas::title() {
       break;
     case OverlayTitle::None:
       break;
+  }
+  if (threeAxisShown()) {
+    // The axis titles under the map title: "1: ...  2: ...  3: ...".
+    const auto& titles = s_.overlay.threeAxis.titles;
+    for (std::size_t a = 0; a < titles.size(); ++a)
+      if (!titles[a].empty()) line2 += strprintf("%s%zu: %s", line2.empty() ? "" : "   ", a + 1, titles[a].c_str());
   }
   double x = geo_.originX;
   Qt::Alignment align = Qt::AlignLeft | Qt::AlignTop;
@@ -610,16 +744,7 @@ void Canvas::numbersAndMarkers() {
     if (positions) textInCell(c, QString::number(p + 1), positionColour);
   }
 
-  if (s_.map.measureCode == 37) {
-    const QColor mark = bg_ == kBgBlack ? kGrey127 : QColor(Qt::black);
-    painter_.setPen(pen(mark, 0));
-    painter_.setBrush(mark);
-    const int i = geo_.cellSize / 4;
-    for (int n = 1; n <= cells_; ++n) {
-      const GridCell& c = cell(n);
-      if (c.count != 0) painter_.drawEllipse(QRect(c.x0 + i, c.y0 + i, c.x1 - c.x0 - 2 * i, c.y1 - c.y0 - 2 * i));
-    }
-  }
+  if (s_.map.measureCode == 37) presenceMarks([&](int n) { return cell(n).count != 0; });
 }
 
 void Canvas::highlight() {
@@ -641,6 +766,38 @@ void Canvas::zoomBorder() {
 
 }  // namespace
 
+OverlayTitle overlayTitleOf(const Session& s) {
+  OverlayTitle t;
+  const OverlayState& o = s.overlay;
+  const MapRecord& f = s.map;
+  const MapRecord& b = s.backgroundMap;
+  auto inBrackets = [](const std::string& text) { return text.empty() ? std::string() : "(" + text + ")"; };
+  if (f.measureCode == 11) {
+    // The map under the overlay keeps its own title for the legend.
+    const std::string foreTitle = o.savedTitle.empty() ? f.dataTitle : o.savedTitle;
+    if (o.presence[0] && o.presence[1]) {
+      t.kind = OverlayTitle::BothPresence;
+      t.first = f.dataTitle;
+      t.second = b.dataTitle;
+    } else if (o.presence[0] || o.presence[1]) {
+      t.kind = OverlayTitle::OnePresence;
+      t.first = o.presence[0] ? f.dataTitle : b.title;
+      t.second = o.presence[0] ? b.title : foreTitle;
+    } else {
+      t.kind = OverlayTitle::Pair;
+      t.first = foreTitle;
+      t.firstDetail = inBrackets(f.dataTitle);
+      t.second = b.title;
+      t.secondDetail = inBrackets(b.dataTitle);
+    }
+  } else if (f.measureCode == 10 && f.importKind == kImportForegroundBackground) {
+    t.kind = OverlayTitle::Pair;
+    t.first = f.title;
+    t.second = b.title;
+  }
+  return t;
+}
+
 void installMapFonts() {
   if (QFont::substitute(kMapFont) == kMapFont) QFont::insertSubstitutions(kMapFont, {"Liberation Sans", "Arimo", "DejaVu Sans"});
 }
@@ -648,7 +805,11 @@ void installMapFonts() {
 void renderMap(QImage& image, const MapTransform& t, const Session& s, const DisplayState& d,
                const DrawOptions& o) {
   installMapFonts();
-  Canvas(image, t, s, d, o).run();
+  Canvas canvas(image, t, s, d, o);
+  canvas.overlayTitle_ = overlayTitleOf(s);
+  // The overlay display draws spots: the coast goes below them.
+  canvas.importedOverlay_ = s.map.measureCode == 11;
+  canvas.run();
 }
 
 QImage renderClient(const Session& s, DisplayState& d, int width, int height, const DrawOptions& o) {

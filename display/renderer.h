@@ -39,6 +39,10 @@ struct DrawOptions {
   int guiFontPixels = 13;              // the stock GUI font of unscaled titles
 };
 
+// The two title lines of an overlay on the map (none for other maps):
+// renderMap writes them unless the options bring their own.
+OverlayTitle overlayTitleOf(const Session& s);
+
 // Makes "Arial", the map's font, resolve to an installed metric-compatible
 // face. Call once after the QGuiApplication exists; later calls do nothing.
 void installMapFonts();

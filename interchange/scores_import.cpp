@@ -251,7 +251,10 @@ double shiftNegative(int cells, Get get, Set set, Occupied occupied) {
 void unloadThreeAxis(Session& s) {
   if (!s.overlay.threeAxis.loaded) return;
   s.overlay.threeAxis.release();
-  s.settings[kBackgroundColour] = s.overlay.savedBackgroundColour;
+  if (s.overlay.backgroundSaved) {
+    s.settings[kBackgroundColour] = s.overlay.savedBackgroundColour;
+    s.overlay.backgroundSaved = false;
+  }
 }
 
 // The excluded areas of the preselection in force (the list is held apart
@@ -291,7 +294,6 @@ bool applyScoresImport(Session& s, const ScoresImportData& d, const std::string&
       s.host.messageBox("insufficient free memory", "3D plot", Icon::Exclamation, Buttons::Ok);
       return false;
     }
-    o.savedBackgroundColour = s.settings[kBackgroundColour];
     b.loaded = true;
     b.resetAxes();
     if (d.format == 5) b.titles = d.titleLines;

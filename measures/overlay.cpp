@@ -189,6 +189,10 @@ std::vector<int> axisClasses(const std::vector<double>& values, bool equalFreque
   return levelsOf(values, 10, equalFrequency);
 }
 
+std::vector<int> classLevels(const std::vector<double>& values, int levels, bool equalFrequency) {
+  return levelsOf(values, std::max(1, levels), equalFrequency);
+}
+
 TwoAxisPlot twoAxisPlot(const std::vector<OverlayCell>& scored, bool equalFrequency) {
   std::vector<double> x, y;
   for (const OverlayCell& c : scored) {

@@ -84,6 +84,8 @@ SpearmanResult spearman(const std::vector<OverlayCell>& scored);
 // intervals between the smallest and largest value, or with equalFrequency
 // by equal numbers of cells (tied values share the class of the first).
 std::vector<int> axisClasses(const std::vector<double>& values, bool equalFrequency);
+// The same for any number of classes.
+std::vector<int> classLevels(const std::vector<double>& values, int levels, bool equalFrequency);
 
 // Per scored cell the palette index 40 + 10 i + j of its foreground class i
 // and background class j, and the cells per colour for the legend.

@@ -60,17 +60,6 @@ void clearScores(Session& s);
 void beginMeasure(Session& s);
 void finishMeasure(Session& s, double scaleLimit);
 
-// The background cell table (backcell): per cell count, score (two slots),
-// scored flag and colour.
-struct BackCell {
-  int count = 0;
-  double score = 0.0;
-  int scored = 0;
-  int colour = 0;
-};
-BackCell readBackCell(const Workspace& ws, int n);
-void writeBackCell(Workspace& ws, int n, const BackCell& b);
-
 // What the overlay keeps of the map it covers, for swapping while an
 // overlay is shown.
 struct OverlayUnder {

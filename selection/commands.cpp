@@ -1,3 +1,5 @@
+#include <algorithm>
+
 #include "selection/commands.h"
 
 #include "measures/scores.h"
@@ -69,7 +71,7 @@ bool convertSelectedAreas(Session& s) {
   }
   int areas = 0;
   for (int a : s.areas.cells) {
-    if (a < 1 || a >= static_cast<int>(s.ws.cells.size()) - 1) continue;
+    if (a < 1 || a > std::min(s.ws.geo.cells, static_cast<int>(s.ws.cells.size()) - 1)) continue;
     GridCell& c = s.ws.cells[static_cast<std::size_t>(a)];
     c.score = 1.0;
     c.count = 1;

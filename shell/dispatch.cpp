@@ -46,6 +46,17 @@ TitleContext Shell::titleContext() const {
 }
 
 void Shell::finishTitle(TitleOutcome outcome) {
+  // A map other than an overlay ends the overlay before it is classed.
+  if (!overlayOnMap(session)) {
+    endOverlay(*this);
+    if (session.map.measureCode != kCodeSelectedAreas) session.overlay.presence[0] = false;
+  } else {
+    // The overlay colours its own cells: classing would overwrite them.
+    if (session.map.measureCode == kCodeImportedScores) plotThreeAxis(*this);
+    refreshMenus();
+    host.requestRedraw();
+    return;
+  }
   switch (outcome) {
     case TitleOutcome::Classify:
       display.classes = classifyScores(session, display.palette);
@@ -147,8 +158,7 @@ void Shell::connectCore() {
   });
   connect(1310, [](Shell& sh) {
     if (sh.flags.view3D) return;
-    swapScores(sh.session);
-    sh.flags.scoresSwapped = true;
+    swapOverlayScores(sh);
     sh.retitle();
   });
   connect(2900, [](Shell& sh) {
@@ -172,6 +182,7 @@ void Shell::connectCore() {
     const MapOptionsChanges changes = m.changes();
     m.apply(s.settings, s.map);
     if (sh.flags.view3D) {
+      plotThreeAxis(sh);
       sh.host.requestRedraw();
       return;
     }
@@ -191,10 +202,7 @@ void Shell::connectCore() {
     Session& s = sh.session;
     MapInfoModel m(s.map, s.backgroundMap, s.costPresent, sh.flags.threatPresent, !sh.flags.view3D);
     if (!sh.host.runDialog("SummDlgBox", m)) return;
-    if (m.swapRequested) {
-      swapScores(s);
-      sh.flags.scoresSwapped = true;
-    }
+    if (m.swapRequested) swapOverlayScores(sh);
     sh.retitle();
   });
   connect(40015, [](Shell& sh) {

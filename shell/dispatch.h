@@ -23,6 +23,7 @@ struct ShellFlags {
   bool monitorOpen = false;
   bool monitorAvailable = true;
   bool view3D = false;
+  bool threeAxisWindowOpen = false;  // "3D Map drawing options"
   bool scoresSwapped = false;
   bool flexibilityData = false;
   bool threatPresent = false;

@@ -5,6 +5,7 @@
 #include "display/palette.h"
 #include "measures/scores.h"
 #include "shell/dispatch.h"
+#include "selection/commands.h"
 #include "store/text.h"
 
 namespace zn {
@@ -42,6 +43,8 @@ void setScoredFlags(Session& s, int method, bool presence) {
 // order as the scored list).
 void colourTwoAxis(Session& s, const std::vector<OverlayCell>& scored) {
   const TwoAxisPlot plot = twoAxisPlot(scored, s.settings[kScaleType] == kEqualFrequency);
+  s.overlay.legend = plot.counts;
+  s.overlay.twoAxisPlotted = true;
   std::size_t k = 0;
   for (int n = 1; n <= lastCell(s) && k < plot.paletteIndex.size(); ++n) {
     GridCell& c = s.ws.cells[static_cast<std::size_t>(n)];
@@ -50,21 +53,41 @@ void colourTwoAxis(Session& s, const std::vector<OverlayCell>& scored) {
   }
 }
 
+// One presence overlay: the quantitative side is classed on the score ramp
+// and drawn as spots; the presence side is marked over it by the renderer.
+void colourOnePresence(Shell& sh, const std::vector<OverlayCell>& scored) {
+  Session& s = sh.session;
+  const bool presenceInFront = s.overlay.presence[0];
+  std::vector<double> values;
+  for (const OverlayCell& c : scored) values.push_back(overlayValue(presenceInFront ? c.back : c.fore));
+  const std::vector<int> cls =
+      classLevels(values, std::max(1, sh.display.palette.classCount), s.settings[kScaleType] == kEqualFrequency);
+  std::size_t k = 0;
+  for (int n = 1; n <= lastCell(s) && k < cls.size(); ++n) {
+    GridCell& c = s.ws.cells[static_cast<std::size_t>(n)];
+    if (c.scored == 0) continue;
+    const double v = values[k];
+    c.fillColour = v > 0 ? paletteIndexRef(cls[k]) : 0;
+    ++k;
+  }
+}
+
 }  // namespace
 
 bool overlayScoresCommand(Shell& sh) {
   Session& s = sh.session;
+  OverlayState& o = s.overlay;
   const std::vector<OverlayCell> cells = overlayCells(s);
   const OverlayCounts counts = overlayCounts(cells);
-  s.overlay.unionCount = counts.unionCount;
-  s.overlay.sharedCount = counts.sharedCount;
-  const bool presence = s.overlay.presence[0] || s.overlay.presence[1];
-  const bool bothPresence = s.overlay.presence[0] && s.overlay.presence[1];
+  o.unionCount = counts.unionCount;
+  o.sharedCount = counts.sharedCount;
+  const bool presence = o.presence[0] || o.presence[1];
+  const bool bothPresence = o.presence[0] && o.presence[1];
 
   OverlayCheckFacts facts;
-  facts.palette256 = sh.display.palette.size >= 256;
+  facts.palette256 = sh.display.palette.size >= 256 && isColour256Mode(s.settings[kColourMode]);
   facts.presenceLoaded = presence;
-  facts.threeAxisLoaded = s.overlay.threeAxis.loaded;
+  facts.threeAxisLoaded = o.threeAxis.loaded;
   facts.unionCount = counts.unionCount;
   facts.sharedCount = counts.sharedCount;
   if (const auto failure = overlayCheckFailure(facts)) {
@@ -73,11 +96,6 @@ bool overlayScoresCommand(Shell& sh) {
     return false;
   }
 
-  // Overlay colours read against grey, with the top class shared; the old
-  // background comes back when the overlay is unloaded.
-  s.overlay.savedBackgroundColour = s.settings[kBackgroundColour];
-  s.settings[kBackgroundColour] = 0;
-  s.settings[kMaxNotSeparate] = 1;
   int method = s.settings[kOverlayOption] == kOverlayAnd ? kOverlayAnd : kOverlayOr;
   if (!bothPresence) {
     OverlayDialogModel m;
@@ -89,8 +107,23 @@ bool overlayScoresCommand(Shell& sh) {
     s.settings[kOverlayOption] = method;
     s.map.occupiedCells = m.occupiedCells();
   }
+
+  // Overlay colours read against grey, with the top class shared; the old
+  // background comes back when the overlay is unloaded.
+  if (!o.backgroundSaved) {
+    o.savedBackgroundColour = s.settings[kBackgroundColour];
+    o.backgroundSaved = true;
+  }
+  s.settings[kBackgroundColour] = 0;
+  s.settings[kMaxNotSeparate] = 1;
+  buildPalette(sh.display.palette, s.settings);
+  if (s.map.measureCode != kCodeOverlay) {
+    o.savedMeasure = s.map.measureCode;
+    o.savedTitle = s.map.title;
+  }
   setMeasureCode(s, kCodeOverlay);
   setScoredFlags(s, method, presence);
+  o.twoAxisPlotted = false;
 
   if (bothPresence) {
     sh.writeResults(coincidenceReport(coincidence(cells), s.map.dataTitle, s.backgroundMap.dataTitle));
@@ -99,7 +132,9 @@ bool overlayScoresCommand(Shell& sh) {
     const SpearmanResult r = spearman(scored);
     sh.host.messageBox(r.message, kOverlayCaption, Icon::Information, Buttons::Ok);
     s.map.title = r.title;
-    if (!presence && buildTwoAxisPalette(sh.display.palette, s.settings, s.settings[kOverlayScheme]))
+    if (presence)
+      colourOnePresence(sh, scored);
+    else if (buildTwoAxisPalette(sh.display.palette, s.settings, s.settings[kOverlayScheme]))
       colourTwoAxis(s, scored);
   }
   sh.refreshMenus();
@@ -125,32 +160,104 @@ bool randomisationTestCommand(Shell& sh) {
 
 bool convertSelectedAreasCommand(Shell& sh) {
   Session& s = sh.session;
-  if (s.map.measureCode != kCodeSelectedAreas || s.areas.empty()) return false;
-  for (int n = 0; n <= lastCell(s); ++n) {
-    GridCell& c = s.ws.cells[static_cast<std::size_t>(n)];
-    c.score = 0.0;
-    c.count = 0;
-    c.scored = 0;
-  }
-  int areas = 0;
-  for (int cell : s.areas.cells) {
-    if (cell < 1 || cell > lastCell(s)) continue;  // a stale set may name cells of another grid
-    GridCell& c = s.ws.cells[static_cast<std::size_t>(cell)];
-    c.score = 1.0;
-    c.count = 1;
-    c.scored = 1;
-    ++areas;
-  }
+  if (sh.flags.view3D || !convertSelectedAreas(s)) return false;
   s.overlay.presence[0] = true;
-  s.map.presenceMap = true;
-  s.scoresPresent = true;
-  s.map.title = s.map.dataTitle;
-  s.map.scaleLimit = 1.0;
-  s.map.mapMaximum = 1.0;
-  s.map.occupiedCells = areas;
+  sh.retitle();
+  return true;
+}
+
+bool overlayOnMap(const Session& s) {
+  return s.map.measureCode == kCodeOverlay ||
+         (s.map.measureCode == kCodeImportedScores && s.overlay.threeAxis.loaded);
+}
+
+void endOverlay(Shell& sh) {
+  Session& s = sh.session;
+  OverlayState& o = s.overlay;
+  const bool palette = sh.display.palette.overlayInForce;
+  if (!palette && !o.backgroundSaved && !o.threeAxis.loaded && !sh.flags.view3D && !o.twoAxisPlotted) return;
+  if (o.threeAxis.loaded || sh.flags.view3D) {
+    sh.host.closeModeless(kThreeAxisWindow);
+    sh.flags.threeAxisWindowOpen = false;
+    o.threeAxis.release();
+    sh.flags.view3D = false;
+  }
+  o.twoAxisPlotted = false;
+  if (o.backgroundSaved) {
+    s.settings[kBackgroundColour] = o.savedBackgroundColour;
+    o.backgroundSaved = false;
+  }
+  if (palette) buildPalette(sh.display.palette, s.settings);
+  sh.refreshMenus();
+}
+
+bool plotThreeAxis(Shell& sh) {
+  Session& s = sh.session;
+  ThreeAxisBuffer& b = s.overlay.threeAxis;
+  if (!b.loaded) return false;
+  ThreeAxisScales scales;
+  scales.green = {b.on[0], b.reversed[0]};
+  scales.blue = {b.on[1], b.reversed[1]};
+  scales.red = {b.on[2], b.reversed[2]};
+  if (!buildThreeAxisPalette(sh.display.palette, scales, sh.host)) return false;
+  const int levels = threeAxisLevels(sh.display.palette);
+  ThreeAxisLevels plot;
+  try {
+    plot = threeAxisLevels(b, levels, b.anyScore, s.settings[kScaleType] == kEqualFrequency);
+  } catch (const std::bad_alloc&) {
+    sh.host.messageBox("insufficient free memory", "Overlay plot", Icon::Exclamation, Buttons::Ok);
+    return false;
+  }
+  const int last = std::min(lastCell(s), static_cast<int>(plot.scored.size()) - 1);
+  for (int n = 1; n <= lastCell(s); ++n) {
+    GridCell& c = s.ws.cells[static_cast<std::size_t>(n)];
+    const bool scored = n <= last && plot.scored[static_cast<std::size_t>(n)];
+    c.scored = scored ? 1 : 0;
+    c.fillColour = scored ? paletteIndexRef(plot.paletteIndex[static_cast<std::size_t>(n)]) : 0;
+  }
+  sh.flags.view3D = true;
+  return true;
+}
+
+void showThreeAxis(Shell& sh) {
+  Session& s = sh.session;
+  // The 3D view is drawn on grey with the plain equal-interval scale.
+  if (!s.overlay.backgroundSaved) {
+    s.overlay.savedBackgroundColour = s.settings[kBackgroundColour];
+    s.overlay.backgroundSaved = true;
+  }
+  s.settings[kBackgroundColour] = 0;
+  s.settings[kScaleType] = kEqualInterval;
+  s.settings[kMaxNotSeparate] = 1;
+  plotThreeAxis(sh);
   sh.refreshMenus();
   sh.host.requestRedraw();
-  return true;
+  if (sh.flags.view3D && !sh.flags.threeAxisWindowOpen) threeAxisWindowCommand(sh);
+}
+
+void swapOverlayScores(Shell& sh) {
+  Session& s = sh.session;
+  OverlayState& o = s.overlay;
+  if (s.map.measureCode == kCodeOverlay) {
+    const OverlayUnder under{o.savedMeasure, o.savedTitle, s.map.occupiedCells};
+    swapScores(s, &under);
+  } else {
+    swapScores(s);
+  }
+  std::swap(o.presence[0], o.presence[1]);
+  std::swap(o.raw[0], o.raw[1]);
+  sh.flags.scoresSwapped = true;
+}
+
+void threeAxisWindowCommand(Shell& sh) {
+  if (!sh.flags.view3D || sh.flags.preselectionDialogOpen) return;
+  if (sh.flags.threeAxisWindowOpen) {
+    sh.host.closeModeless(kThreeAxisWindow);
+    sh.flags.threeAxisWindowOpen = false;
+  } else {
+    sh.host.openModeless(kThreeAxisWindow);
+    sh.flags.threeAxisWindowOpen = true;
+  }
 }
 
 void randomisationMenuCommand(Shell& sh) {
@@ -171,6 +278,7 @@ void randomisationMenuCommand(Shell& sh) {
 
 void connectOverlayCommands(Shell& shell) {
   shell.connect(4400, [](Shell& sh) { overlayScoresCommand(sh); });
+  shell.connect(40033, [](Shell& sh) { threeAxisWindowCommand(sh); });
   shell.connect(40025, [](Shell& sh) { randomisationMenuCommand(sh); });
   shell.connect(40024, [](Shell& sh) { convertSelectedAreasCommand(sh); });
 }

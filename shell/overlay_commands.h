@@ -6,6 +6,7 @@
 #include <string>
 
 #include "store/host.h"
+#include "store/session.h"
 
 namespace zn {
 
@@ -25,6 +26,8 @@ struct OverlayDialogModel : DialogModel {
 };
 
 inline constexpr const char* kOverlayDialog = "OVERLAYDLGBOX";
+// The modeless "3D Map drawing options" window of a three-axis import.
+inline constexpr const char* kThreeAxisWindow = "M3DLGBOX";
 
 // Connects the three commands; the dispatcher calls it once when it is made.
 void connectOverlayCommands(Shell& shell);
@@ -43,8 +46,34 @@ bool randomisationTestCommand(Shell& shell);
 // quantitative map." otherwise); opens the RESULTS monitor after the test.
 void randomisationMenuCommand(Shell& shell);
 
-// "Convert selected areas": the area set becomes the first presence overlay.
-// False when the map is not the selected-areas map or the set is empty.
+// "Convert selected areas": the area set becomes a presence map and the
+// first presence overlay. False in the 3D view or without an area set.
 bool convertSelectedAreasCommand(Shell& shell);
+
+// Whether the map shows an overlay: the overlay display, or imported scores
+// drawn as the three-axis map.
+bool overlayOnMap(const Session& s);
+
+// Takes down whatever overlay the map no longer shows: the three-axis buffer
+// and its window, the overlay palette, and the background colour set aside.
+// The dispatcher calls it whenever a title is built for another map.
+void endOverlay(Shell& shell);
+
+// Colours the cells of the three-axis map from the buffer and its axis
+// settings; false (map unchanged) without a buffer or 256 colours.
+bool plotThreeAxis(Shell& shell);
+
+// After a three-axis import: grey background, equal intervals, the plot,
+// and the options window opened.
+void showThreeAxis(Shell& shell);
+
+// Swap scores: foreground and background change places with their
+// presence flags; while the overlay display is on, the map under it goes
+// into the background under its own code and title.
+void swapOverlayScores(Shell& shell);
+
+// "Map3D options": opens the options window, or closes it when open. Only
+// in the 3D view and not while the preselection window is open.
+void threeAxisWindowCommand(Shell& shell);
 
 }  // namespace zn

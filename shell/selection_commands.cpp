@@ -245,11 +245,6 @@ void connectSelectionCommands(Shell& shell) {
     sh.refreshMenus();
   });
 
-  shell.connect(40024, [](Shell& sh) {
-    if (sh.flags.view3D || !convertSelectedAreas(sh.session)) return;
-    sh.retitle();
-  });
-
   for (auto [id, kind] : {std::pair{40029, ValueKind::Cost}, std::pair{40042, ValueKind::Threat}})
     shell.connect(id, [kind = kind](Shell& sh) {
       if (sh.flags.view3D) return;

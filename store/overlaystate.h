@@ -23,6 +23,9 @@ struct ThreeAxisBuffer {
   std::array<bool, 3> reversed{false, false, false};  // green, blue, red
   std::array<bool, 3> on{true, true, true};           // green, blue, red
   std::array<std::string, 3> titles;                  // axis titles ("#5" reads them)
+  // "use all cells with scores (logical 'or')": a cell with any non-zero
+  // column is drawn, not only one with all three.
+  bool anyScore = false;
 
   // Back to axis 1, 2, 3 on green, blue, red, none reversed, all on, no titles.
   void resetAxes() {
@@ -54,9 +57,19 @@ struct OverlayState {
   // offset is MapRecord::scoreOffset; a pair's background offset is the
   // background map's scoreOffset).
   std::array<double, 2> extraOffsets{0.0, 0.0};
-  // The background colour setting in force before a three-axis overlay
-  // replaced it; given back when the overlay is unloaded.
+  // The background colour setting in force before an overlay display set
+  // it to grey; given back when the overlay is unloaded.
   int savedBackgroundColour = 0;
+  bool backgroundSaved = false;
+  // The map that was on screen before the overlay display (measure code 11)
+  // replaced it: Swap scores takes it into the background under this code
+  // and title.
+  int savedMeasure = 0;
+  std::string savedTitle;
+  // The last two-axis plot: cells per colour, [foreground class][background
+  // class], for the legend; plotted is false when the display shows none.
+  bool twoAxisPlotted = false;
+  std::array<std::array<int, 10>, 10> legend{};
   ThreeAxisBuffer threeAxis;
 
   bool loaded() const { return pairLoaded || threeAxis.loaded || presence[0] || presence[1]; }

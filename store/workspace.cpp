@@ -1,5 +1,7 @@
 #include "store/workspace.h"
 
+#include <cstring>
+
 #include <algorithm>
 #include <functional>
 
@@ -175,6 +177,26 @@ void occupancyPass(Workspace& ws, int excludedLevel, const AreaSet& areas) {
       if (lv[n] > excludedLevel) ws.prop[static_cast<std::size_t>(5 * n + 4)] = 1;
   }
   for (int n = 1; n <= cells; ++n) ws.counters.cellsWithData += ws.cellHasData(n) ? 1 : 0;
+}
+
+BackCell readBackCell(const Workspace& ws, int n) {
+  BackCell b;
+  const auto at = static_cast<std::size_t>(5 * n);
+  if (n < 0 || at + 4 >= ws.backcell.size()) return b;
+  b.count = ws.backcell[at];
+  std::memcpy(&b.score, &ws.backcell[at + 1], sizeof b.score);
+  b.scored = ws.backcell[at + 3];
+  b.colour = ws.backcell[at + 4];
+  return b;
+}
+
+void writeBackCell(Workspace& ws, int n, const BackCell& b) {
+  const auto at = static_cast<std::size_t>(5 * n);
+  if (n < 0 || at + 4 >= ws.backcell.size()) return;
+  ws.backcell[at] = b.count;
+  std::memcpy(&ws.backcell[at + 1], &b.score, sizeof b.score);
+  ws.backcell[at + 3] = b.scored;
+  ws.backcell[at + 4] = b.colour;
 }
 
 }  // namespace zn

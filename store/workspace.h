@@ -243,4 +243,15 @@ void occupancyPass(Workspace& ws, int excludedLevel, const AreaSet& areas);
 // Depth of a code from position g: characters up to the first '0' (or 32).
 int codeDepth(const unsigned char* code, int g);
 
+// The background cell table (backcell): per cell count, score (two slots),
+// scored flag and colour.
+struct BackCell {
+  int count = 0;
+  double score = 0.0;
+  int scored = 0;
+  int colour = 0;
+};
+BackCell readBackCell(const Workspace& ws, int n);
+void writeBackCell(Workspace& ws, int n, const BackCell& b);
+
 }  // namespace zn

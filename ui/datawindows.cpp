@@ -13,6 +13,7 @@
 #include <QVBoxLayout>
 
 #include "shell/data_commands.h"
+#include "ui/threeaxiswindow.h"
 #include "shell/dispatch.h"
 #include "store/editor.h"
 #include "store/preselection.h"
@@ -339,10 +340,26 @@ bool DataWindows::open(const std::string& name) {
     editor_->show();
     return true;
   }
+  if (name == "M3DLGBOX") {
+    close(name);
+    threeAxis_ = new ThreeAxisWindow(shell_, parent_);
+    threeAxis_->setAttribute(Qt::WA_DeleteOnClose);
+    threeAxis_->show();
+    return true;
+  }
   return false;
 }
 
 bool DataWindows::close(const std::string& name) {
+  if (name == "M3DLGBOX") {
+    if (threeAxis_) {
+      // Closed by the program: the shell has already noted it.
+      threeAxis_->hide();
+      threeAxis_->deleteLater();
+      threeAxis_.clear();
+    }
+    return true;
+  }
   // The window may be closing from inside one of its own handlers: it goes
   // once control is back in the event loop, and no longer hears the model.
   if (name == "DoptDlgBox") {

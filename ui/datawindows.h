@@ -10,6 +10,8 @@
 
 #include <string>
 
+#include "ui/threeaxiswindow.h"
+
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -109,12 +111,14 @@ class DataWindows {
   bool close(const std::string& name);
   PreselectionWindow* preselection() const { return preselection_.data(); }
   EditorWindow* editor() const { return editor_.data(); }
+  ThreeAxisWindow* threeAxis() const { return threeAxis_.data(); }
 
  private:
   Shell& shell_;
   QWidget* parent_;
   QPointer<PreselectionWindow> preselection_;
   QPointer<EditorWindow> editor_;
+  QPointer<ThreeAxisWindow> threeAxis_;
 };
 
 }  // namespace zn

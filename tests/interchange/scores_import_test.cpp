@@ -212,7 +212,6 @@ TEST(ScoresImportPair, FillsForegroundBackgroundTitlesAndCounts) {
 
 TEST(ScoresImportThreeAxis, FillsTheBufferResetsTheAxesAndReadsTitles) {
   HandGrid g;
-  g.s.settings[kBackgroundColour] = 5;
   g.s.overlay.threeAxis.axisOfColour = {2, 1, 0};
   g.s.overlay.threeAxis.reversed = {true, true, true};
   ASSERT_TRUE(importText(g, "green axis\nblue axis\nred axis\n#5\n2 1 2 3\n4 0 0 7\n"));
@@ -227,13 +226,11 @@ TEST(ScoresImportThreeAxis, FillsTheBufferResetsTheAxesAndReadsTitles) {
   EXPECT_EQ(g.cell(4).scored, 1);
 
   // "#4" keeps no titles; the next single import unloads the buffer.
-  g.s.settings[kBackgroundColour] = 1;  // as the overlay display sets it
   ASSERT_TRUE(importText(g, "#4\n1 1 1 1\n"));
   EXPECT_EQ(g.s.overlay.threeAxis.titles, (std::array<std::string, 3>{}));
   ASSERT_TRUE(importText(g, "#1 3"));
   EXPECT_FALSE(g.s.overlay.threeAxis.loaded);
   EXPECT_TRUE(g.s.overlay.threeAxis.values.empty());
-  EXPECT_EQ(g.s.settings[kBackgroundColour], 5) << "the setting saved at the load comes back";
 }
 
 TEST(ScoresImportHostile, NeverReadsOutsideTheGridOrKeepsNonFiniteValues) {

@@ -165,20 +165,178 @@ TEST_F(OverlayCommands, MenuRandomisationNeedsOnePresenceAndOneQuantitativeMap) 
 TEST_F(OverlayCommands, ConvertSelectedAreasMakesAPresenceMapOfTheSet) {
   Session& s = *sh.session;
   pair({{10, 7}, {60, 2}}, {});
+  EXPECT_FALSE(convertSelectedAreasCommand(*sh.shell));
+  ASSERT_EQ(sh.host.messages.size(), 1u);
+  EXPECT_EQ(sh.host.messages[0].text, "No areas have been selected yet.");
+  EXPECT_EQ(sh.host.messages[0].caption, "Convert selected areas to presence data");
   s.areas.cells = {20, 30, 9999};
-  s.map.measureCode = kCodeRichness;
-  EXPECT_FALSE(convertSelectedAreasCommand(*sh.shell));  // not the selected-areas map
-  s.map.measureCode = kCodeSelectedAreas;
-  s.map.dataTitle = "Clicks";
+  sh.shell->flags.view3D = true;
+  EXPECT_FALSE(convertSelectedAreasCommand(*sh.shell));
+  sh.shell->flags.view3D = false;
   ASSERT_TRUE(convertSelectedAreasCommand(*sh.shell));
+  EXPECT_EQ(s.map.measureCode, kCodeSelectedAreas);
   EXPECT_EQ(s.ws.cells[10].score, 0.0);
   EXPECT_EQ(s.ws.cells[60].score, 0.0);
   EXPECT_EQ(s.ws.cells[20].score, 1.0);
   EXPECT_EQ(s.ws.cells[30].scored, 1);
   EXPECT_EQ(s.map.occupiedCells, 2);
-  EXPECT_EQ(s.map.title, "Clicks");
+  EXPECT_EQ(s.map.title, "selected areas");
+  EXPECT_TRUE(s.map.presenceMap);
   EXPECT_TRUE(s.overlay.presence[0]);
+}
+
+TEST_F(OverlayCommands, AnotherMeasureTakesTheOverlayDownAndGivesTheBackgroundBack) {
+  Session& s = *sh.session;
+  sh.shell->showMeasure(kCodeRichness);
+  sh.shell->dispatch(1310);  // richness into the background
+  sh.shell->showMeasure(kCodeRangeSizeRarity);
+  s.settings[kBackgroundColour] = 2;
+  sh.host.dialogAnswers.push_back(true);
+  ASSERT_TRUE(overlayScoresCommand(*sh.shell));
+  EXPECT_EQ(s.settings[kBackgroundColour], 0);
+  EXPECT_TRUE(sh.shell->display.palette.overlayInForce);
+  EXPECT_EQ(s.overlay.savedMeasure, kCodeRangeSizeRarity);
+  // The legend counts every scored cell once.
+  int scored = 0, counted = 0;
+  for (int n = 1; n <= s.ws.geo.cells; ++n) scored += s.ws.cells[static_cast<std::size_t>(n)].scored != 0;
+  for (const auto& row : s.overlay.legend)
+    for (int c : row) counted += c;
+  EXPECT_TRUE(s.overlay.twoAxisPlotted);
+  EXPECT_EQ(counted, scored);
+  EXPECT_GT(scored, 0);
+
+  // A second run keeps what was under the overlay, not the overlay itself.
+  sh.host.dialogAnswers.push_back(true);
+  ASSERT_TRUE(overlayScoresCommand(*sh.shell));
+  EXPECT_EQ(s.overlay.savedMeasure, kCodeRangeSizeRarity);
+
+  sh.shell->showMeasure(kCodeRichness);
+  EXPECT_EQ(s.settings[kBackgroundColour], 2);
+  EXPECT_FALSE(s.overlay.backgroundSaved);
+  EXPECT_FALSE(s.overlay.twoAxisPlotted);
+  EXPECT_FALSE(sh.shell->display.palette.overlayInForce);
+  // Classed on the score ramp again.
+  EXPECT_GT(sh.shell->display.classes.scoredCells, 0);
+}
+
+TEST_F(OverlayCommands, SwapUnderTheOverlayTakesTheMapBeneathIntoTheBackground) {
+  Session& s = *sh.session;
+  sh.shell->showMeasure(kCodeRichness);
+  sh.shell->dispatch(1310);
+  sh.shell->showMeasure(kCodeRangeSizeRarity);
+  const std::string rarityTitle = s.map.title;
+  sh.host.dialogAnswers.push_back(true);
+  ASSERT_TRUE(overlayScoresCommand(*sh.shell));
+  sh.shell->dispatch(1310);
+  EXPECT_EQ(s.backgroundMap.measureCode, kCodeRangeSizeRarity);
+  EXPECT_EQ(s.backgroundMap.title, rarityTitle);
+  EXPECT_EQ(s.map.measureCode, kCodeRichness);
+  EXPECT_FALSE(s.overlay.twoAxisPlotted);  // the overlay went with the swap
+}
+
+TEST_F(OverlayCommands, TwoConvertedSetsWithASwapBetweenMakeTwoPresenceOverlays) {
+  // Convert, swap, convert again: both sides are presence maps, so the
+  // overlay goes straight to the coincidence report.
+  Session& s = *sh.session;
+  s.areas.cells = {10, 20};
+  ASSERT_TRUE(convertSelectedAreasCommand(*sh.shell));
+  sh.shell->dispatch(1310);
+  EXPECT_EQ(s.overlay.presence, (std::array<bool, 2>{false, true}));
+  s.areas.cells = {20, 30, 40};
+  ASSERT_TRUE(convertSelectedAreasCommand(*sh.shell));
+  EXPECT_EQ(s.overlay.presence, (std::array<bool, 2>{true, true}));
+  ASSERT_TRUE(overlayScoresCommand(*sh.shell));
+  EXPECT_TRUE(sh.host.dialogs.empty());
+  EXPECT_NE(results().find("\n      2  Clicks  (alone)\n      1  Clicks + Clicks\n      1  Clicks  (alone)\n"),
+            std::string::npos)
+      << results();
+  // A new measure on the foreground drops its presence flag only.
+  sh.shell->showMeasure(kCodeRichness);
+  EXPECT_EQ(s.overlay.presence, (std::array<bool, 2>{false, true}));
+}
+
+class ThreeAxisView : public OverlayCommands {
+ protected:
+  // Three columns on cells 10 ... 60: column 1 rises, column 2 falls,
+  // column 3 is zero on cell 30.
+  void load() {
+    Session& s = *sh.session;
+    ThreeAxisBuffer& b = s.overlay.threeAxis;
+    b.values.assign(static_cast<std::size_t>(s.ws.geo.cells) + 1, {0.0, 0.0, 0.0});
+    b.loaded = true;
+    b.resetAxes();
+    for (int k = 1; k <= 6; ++k) b.values[static_cast<std::size_t>(10 * k)] = {double(k), double(7 - k), k == 3 ? 0.0 : 1.0 + k};
+    s.map.importKind = kImportThreeAxis;
+    s.map.importedName = "three.txt";
+    s.scoresPresent = true;
+    setMeasureCode(s, kCodeImportedScores);
+  }
+};
+
+TEST_F(ThreeAxisView, ImportedColumnsColourTheCellsAndOpenTheOptions) {
+  Session& s = *sh.session;
+  s.settings[kBackgroundColour] = 2;
+  s.settings[kScaleType] = kEqualFrequency;
+  load();
+  showThreeAxis(*sh.shell);
+  EXPECT_TRUE(sh.shell->flags.view3D);
+  EXPECT_TRUE(sh.shell->flags.threeAxisWindowOpen);
+  EXPECT_NE(std::find(sh.host.shellCalls.begin(), sh.host.shellCalls.end(), "open M3DLGBOX"), sh.host.shellCalls.end());
+  EXPECT_EQ(s.settings[kBackgroundColour], 0);
+  EXPECT_EQ(s.settings[kScaleType], kEqualInterval);
+  const int L = threeAxisLevels(sh.shell->display.palette);
+  EXPECT_EQ(sh.shell->display.palette.classCount, L * L * L);
+  // Cell 30 has a zero column: not drawn unless any score will do.
+  EXPECT_EQ(s.ws.cells[30].scored, 0);
+  // Cell 10: green (column 1) lowest, blue (column 2) highest, red (column 3) lowest.
+  EXPECT_EQ(s.ws.cells[10].scored, 1);
+  EXPECT_EQ(s.ws.cells[10].fillColour, paletteIndexRef(L - 1));
+  EXPECT_EQ(s.ws.cells[60].fillColour, paletteIndexRef(((L - 1) * L + (L - 1)) * L));
+
+  // Red on column 1 reversed, any score: the options' Redraw.
+  s.overlay.threeAxis.axisOfColour = {0, 1, 0};
+  s.overlay.threeAxis.reversed = {false, false, true};
+  s.overlay.threeAxis.anyScore = true;
+  ASSERT_TRUE(plotThreeAxis(*sh.shell));
+  EXPECT_EQ(s.ws.cells[30].scored, 1);
+  EXPECT_EQ(sh.shell->display.palette.at(0).r, 255);  // reversed red starts high
+
+  // The options toggle; another measure closes them and takes the 3D view down.
+  sh.shell->dispatch(40033);
+  EXPECT_FALSE(sh.shell->flags.threeAxisWindowOpen);
+  sh.shell->dispatch(40033);
+  EXPECT_TRUE(sh.shell->flags.threeAxisWindowOpen);
+  sh.host.shellCalls.clear();
+  sh.shell->showMeasure(kCodeRichness);
+  EXPECT_FALSE(sh.shell->flags.view3D);
+  EXPECT_FALSE(sh.shell->flags.threeAxisWindowOpen);
+  EXPECT_FALSE(s.overlay.threeAxis.loaded);
+  EXPECT_EQ(s.settings[kBackgroundColour], 2);
+  EXPECT_EQ(sh.shell->display.palette.classCount, 33);
+  EXPECT_NE(std::find(sh.host.shellCalls.begin(), sh.host.shellCalls.end(), "close M3DLGBOX"),
+            sh.host.shellCalls.end());
+}
+
+TEST_F(ThreeAxisView, RetitlingKeepsTheThreeAxisColoursAndTheOverlayCheckRefuses) {
+  Session& s = *sh.session;
+  load();
+  showThreeAxis(*sh.shell);
+  const std::int32_t colour = s.ws.cells[20].fillColour;
+  sh.shell->retitle();
+  EXPECT_EQ(s.ws.cells[20].fillColour, colour);
+  EXPECT_TRUE(sh.shell->flags.view3D);
+  writeBackCell(s.ws, 20, BackCell{1, 2.0, 1, 0});
+  sh.host.messages.clear();
+  EXPECT_FALSE(overlayScoresCommand(*sh.shell));
+  ASSERT_EQ(sh.host.messages.size(), 1u);
+  EXPECT_EQ(sh.host.messages[0].text, "3D overlay already loaded.");
+  // Not while the preselection window is open.
+  sh.shell->flags.threeAxisWindowOpen = false;
+  sh.shell->flags.preselectionDialogOpen = true;
+  threeAxisWindowCommand(*sh.shell);
+  EXPECT_FALSE(sh.shell->flags.threeAxisWindowOpen);
 }
 
 }  // namespace
 }  // namespace zn::test
+

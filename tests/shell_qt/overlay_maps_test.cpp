@@ -1,0 +1,109 @@
+// The overlay maps as the program draws them from the shipped carnivores:
+// the two-axis display of richness over range-size rarity with its 10 x 10
+// key, and a three-axis import with its options window.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QRadioButton>
+
+#include "display/palette.h"
+#include "display/renderer.h"
+#include "measures/overlay.h"
+#include "measures/scores.h"
+#include "shell/overlay_commands.h"
+#include "store/text.h"
+#include "tests/display/golden.h"
+#include "tests/shell/shell_fixture.h"
+#include "ui/threeaxiswindow.h"
+
+namespace zn::test {
+namespace {
+
+class OverlayMaps : public ShellFixture {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(start());
+    open("equal/carnivora.dat");
+    ASSERT_TRUE(session->ws.datafile.opened);
+  }
+  QImage draw() { return renderClient(*session, shell->display, 1200, 820); }
+  // A pixel of the drawn map at the middle of a cell.
+  QRgb at(const QImage& img, int n) {
+    const GridCell& c = session->ws.cells[static_cast<std::size_t>(n)];
+    const MapTransform& t = shell->display.view.last;
+    return img.pixel(static_cast<int>(t.toDeviceX((c.x0 + c.x1) / 2.0)), static_cast<int>(t.toDeviceY((c.y0 + c.y1) / 2.0)));
+  }
+};
+
+TEST_F(OverlayMaps, TwoAxisDisplayOfRichnessOverRarity) {
+  shell->showMeasure(kCodeRichness);
+  shell->dispatch(1310);
+  shell->showMeasure(kCodeRangeSizeRarity);
+  host.dialogAnswers.push_back(true);
+  shell->dispatch(4400);
+  ASSERT_EQ(session->map.measureCode, kCodeOverlay);
+  ASSERT_EQ(host.messages.size(), 1u);
+  EXPECT_EQ(host.messages[0].text.rfind("Spearman rank correlation coefficient (G/B)\nrho= ", 0), 0u);
+  EXPECT_EQ(overlayTitleOf(*session).kind, OverlayTitle::Pair);
+  EXPECT_EQ(overlayTitleOf(*session).second, session->backgroundMap.title);
+  const QImage img = draw();
+  // A scored cell shows its two-axis colour at its centre.
+  for (int n = 1; n <= session->ws.geo.cells; ++n) {
+    const GridCell& c = session->ws.cells[static_cast<std::size_t>(n)];
+    if (!c.scored) continue;
+    const Rgb want = shell->display.palette.colour(c.fillColour);
+    EXPECT_EQ(at(img, n) & 0xFFFFFF, qRgb(want.r, want.g, want.b) & 0xFFFFFF) << "cell " << n;
+    break;
+  }
+  expectMatchesGolden(img, "overlay_two_axis");
+  showMap(renderClient(*session, shell->display, 1920, 1080), "overlay_two_axis_large");
+}
+
+TEST_F(OverlayMaps, ThreeAxisImportWithItsOptionsWindow) {
+  // Richness, rarity and latitude band of every occupied cell as a "#5" file.
+  shell->showMeasure(kCodeRichness);
+  std::vector<double> richness(static_cast<std::size_t>(session->ws.geo.cells) + 1);
+  for (int n = 1; n <= session->ws.geo.cells; ++n) richness[static_cast<std::size_t>(n)] = session->ws.cells[static_cast<std::size_t>(n)].score;
+  shell->showMeasure(kCodeRangeSizeRarity);
+  std::string text = "richness\nrange-size rarity\nrow\n#5\n";
+  for (int n = 1; n <= session->ws.geo.cells; ++n) {
+    const GridCell& c = session->ws.cells[static_cast<std::size_t>(n)];
+    if (richness[static_cast<std::size_t>(n)] > 0)
+      text += strprintf("%d %g %g %d\n", n, richness[static_cast<std::size_t>(n)], c.score, c.row);
+  }
+  const auto file = tmp.path() / "three.txt";
+  writeFile(file, text);
+  host.openFiles.push_back(file);
+  shell->dispatch(1300);
+  ASSERT_TRUE(shell->flags.view3D);
+  EXPECT_EQ(session->map.title, "imported scores (three.txt)");
+  expectMatchesGolden(draw(), "overlay_three_axis");
+
+  // The window shows the import's settings and its Redraw applies new ones.
+  ThreeAxisWindow w(*shell);
+  EXPECT_EQ(w.windowTitle(), "3D Map drawing options");
+  EXPECT_TRUE(w.axisButton(0, 0)->isChecked());
+  EXPECT_TRUE(w.axisButton(2, 2)->isChecked());
+  EXPECT_EQ(w.titleEdit(1)->text(), "range-size rarity");
+  EXPECT_EQ(w.findChild<QRadioButton*>("c3406"), w.axisButton(1, 2));
+  w.onBox(2)->setChecked(false);  // red off
+  w.axisButton(1, 0)->setChecked(true);  // blue shows richness too
+  w.anyScoreBox()->setChecked(true);
+  w.apply();
+  const ThreeAxisBuffer& b = session->overlay.threeAxis;
+  EXPECT_EQ(b.axisOfColour, (std::array<int, 3>{0, 0, 2}));
+  EXPECT_FALSE(b.on[2]);
+  EXPECT_TRUE(b.anyScore);
+  // With red off no entry of the block has any red.
+  for (int i = 0; i < shell->display.palette.classCount; ++i) ASSERT_EQ(shell->display.palette.at(i).r, 0) << i;
+  w.resize(w.sizeHint());
+  if (const char* dir = std::getenv("ZN_SCREENSHOT_DIR")) {
+    std::filesystem::create_directories(dir);
+    w.grab().save(QString::fromStdString((std::filesystem::path(dir) / "threeaxis_window.png").string()));
+  }
+}
+
+}  // namespace
+}  // namespace zn::test
