@@ -17,6 +17,17 @@ std::string subdirName(const Session& s) {
 }
 }  // namespace
 
+StatusInputs statusInputs(const Session& s) {
+  StatusInputs in;
+  in.overlaysShown = s.map.measureCode == 11;
+  if (!in.overlaysShown) return in;
+  const auto& p = s.overlay.presence;
+  in.overlayTreatment = p[0] && p[1]   ? "overlay presence data"
+                        : p[0] || p[1] ? "overlay presence/quantitative data"
+                                       : s.map.title;
+  return in;
+}
+
 std::array<std::string, 3> statusTexts(const Session& s, const StatusInputs& in) {
   const DatafileState& df = s.ws.datafile;
   std::array<std::string, 3> t;

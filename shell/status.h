@@ -16,6 +16,10 @@ struct StatusInputs {
 
 std::array<std::string, 3> statusTexts(const Session& s, const StatusInputs& in = {});
 
+// The overlay part of the inputs as the session stands: the treatment names
+// presence overlays, or gives the overlay's correlation title.
+StatusInputs statusInputs(const Session& s);
+
 // Right edges of the three parts for a desktop width w.
 std::array<int, 3> statusPartEdges(int desktopWidth, bool groupCodeSet);
 

@@ -130,7 +130,7 @@ void MainWindow::updateStatus() {
   int w = screen ? screen->availableGeometry().width() : width();
   auto edges = statusPartEdges(w, !s.ws.groupCode.empty());
   int left = 0;
-  auto texts = statusTexts(s);
+  auto texts = statusTexts(s, statusInputs(s));
   // Small client areas keep the old texts.
   bool setTexts = view_->width() >= 301 && view_->height() >= 301;
   for (std::size_t i = 0; i < 3; ++i) {

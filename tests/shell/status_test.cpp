@@ -38,6 +38,16 @@ TEST_F(StatusFixture, OpenQuantitativeDataWithGroupCode) {
   EXPECT_EQ(statusTexts(s, {true, "overlay presence data"})[1], "DATA:+overlays");
   EXPECT_EQ(statusTexts(s, {true, "overlay presence data"})[2], "TREATMENT: overlay presence data");
   EXPECT_EQ(exitQuestion(s), "GRID:  equal (Equal-area world grid)\nDATA:  acacia.dat (*Acacia counts)");
+
+  // The overlay display names its own treatment.
+  EXPECT_FALSE(statusInputs(s).overlaysShown);
+  s.map.measureCode = 11;
+  s.map.title = "overlay correlation rho= 0.42";
+  EXPECT_EQ(statusTexts(s, statusInputs(s))[2], "TREATMENT: overlay correlation rho= 0.42");
+  s.overlay.presence = {false, true};
+  EXPECT_EQ(statusTexts(s, statusInputs(s))[2], "TREATMENT: overlay presence/quantitative data");
+  s.overlay.presence = {true, true};
+  EXPECT_EQ(statusTexts(s, statusInputs(s))[2], "TREATMENT: overlay presence data");
 }
 
 TEST(StatusBar, FileNamesLoseAFourCharacterExtension) {

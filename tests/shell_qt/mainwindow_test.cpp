@@ -244,6 +244,30 @@ TEST_F(Desktop, LeftDoubleClickShowsTheListOfBiota) {
   EXPECT_EQ(session->map.measureCode, 1);
 }
 
+TEST_F(Desktop, ThreeColumnImportOpensThe3DOptionsWhichTheMenuCloses) {
+  drawn();
+  const fs::path file = tmp.path() / "three.txt";
+  test::writeFile(file, "#4\n100 1 2 3\n101 2 3 1\n102 3 1 2\n");
+  host.presetOpenFile(file);
+  action("I&mport scores")->trigger();
+  QApplication::processEvents();
+  ASSERT_TRUE(shell->flags.view3D);
+  ThreeAxisWindow* options = window->dataWindows().threeAxis();
+  ASSERT_NE(options, nullptr);
+  EXPECT_TRUE(options->isVisible());
+  QAction* map3d = action("Map&3D options ");
+  EXPECT_TRUE(map3d->isEnabled());
+  saveScreenshot(*window, "three_axis_window.png");
+  map3d->trigger();
+  QApplication::processEvents();
+  EXPECT_FALSE(shell->flags.threeAxisWindowOpen);
+  // Richness takes the 3D view down; the item goes grey.
+  shell->showMeasure(1);
+  QApplication::processEvents();
+  EXPECT_FALSE(shell->flags.view3D);
+  EXPECT_FALSE(map3d->isEnabled());
+}
+
 TEST(HelpWindow, ShowsTheManualWithItsStyleSheet) {
   fs::path home = fs::path(ZN_SOURCE_DIR) / "programdata";
   HelpWindow help(home, nullptr);
