@@ -18,6 +18,16 @@ std::string OverlayDialogModel::andLabel() const {
   return strprintf("use only shared scores  (logical 'and') %d cells", sharedCount);
 }
 
+const char* OverlayDialogModel::schemeLabel(int scheme) {
+  static constexpr const char* kLabels[] = {
+      "axis 1 - green, axis 2 - blue, both - red",
+      "axis 1 - green, axis 2 - blue, both - white ",
+      "axis 1 - green, axis 2 - blue, both - white / grey",
+      "axis 1 - green, axis 2 - blue (reversed), both - white / grey",
+  };
+  return kLabels[std::clamp(scheme, 0, 3)];
+}
+
 namespace {
 
 int lastCell(const Session& s) { return std::min(s.ws.geo.cells, static_cast<int>(s.ws.cells.size()) - 1); }
@@ -102,9 +112,11 @@ bool overlayScoresCommand(Shell& sh) {
     m.method = method;
     m.unionCount = counts.unionCount;
     m.sharedCount = counts.sharedCount;
+    m.scheme = std::clamp(s.settings[kOverlayScheme], 0, 3);
     if (!sh.host.runDialog(kOverlayDialog, m)) return false;
     method = m.method == kOverlayAnd ? kOverlayAnd : kOverlayOr;
     s.settings[kOverlayOption] = method;
+    s.settings[kOverlayScheme] = std::clamp(m.scheme, 0, 3);
     s.map.occupiedCells = m.occupiedCells();
   }
 

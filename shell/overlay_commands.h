@@ -18,9 +18,12 @@ struct OverlayDialogModel : DialogModel {
   int method = 0;
   int unionCount = 0;
   int sharedCount = 0;
+  // The two-axis colour scheme 0 ... 3 (radios 7004 ... 7007).
+  int scheme = 2;
 
   std::string orLabel() const;   // radio 4401
   std::string andLabel() const;  // radio 4402
+  static const char* schemeLabel(int scheme);
   // The occupied-cell count the chosen method gives the overlay map.
   int occupiedCells() const { return method == 1 ? sharedCount : unionCount; }
 };

@@ -22,14 +22,26 @@ OverlayDialog::OverlayDialog(OverlayDialogModel& model, QWidget* parent)
   auto* radios = new QVBoxLayout(box);
   radios->addWidget(or_);
   radios->addWidget(and_);
+  auto* colours = new QGroupBox("Colours");
+  auto* schemeRadios = new QVBoxLayout(colours);
+  for (int k = 0; k < 4; ++k) {
+    auto* r = new QRadioButton(QString::fromLatin1(OverlayDialogModel::schemeLabel(k)));
+    r->setObjectName(QStringLiteral("c%1").arg(7004 + k));
+    r->setChecked(k == model.scheme);
+    schemeRadios->addWidget(r);
+    schemes_[static_cast<std::size_t>(k)] = r;
+  }
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
   connect(buttons, &QDialogButtonBox::accepted, this, [this] {
     model_.method = and_->isChecked() ? 1 : 0;
+    for (int k = 0; k < 4; ++k)
+      if (schemes_[static_cast<std::size_t>(k)]->isChecked()) model_.scheme = k;
     accept();
   });
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(box);
+  layout->addWidget(colours);
   layout->addWidget(buttons);
 }
 

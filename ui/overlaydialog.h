@@ -4,6 +4,7 @@
 
 #include <QDialog>
 
+#include <array>
 #include <string>
 
 #include "shell/overlay_commands.h"
@@ -17,11 +18,13 @@ class OverlayDialog : public QDialog {
   OverlayDialog(OverlayDialogModel& model, QWidget* parent = nullptr);
   QRadioButton* orButton() const { return or_; }
   QRadioButton* andButton() const { return and_; }
+  QRadioButton* schemeButton(int scheme) const { return schemes_[static_cast<std::size_t>(scheme)]; }
 
  private:
   OverlayDialogModel& model_;
   QRadioButton* or_;
   QRadioButton* and_;
+  std::array<QRadioButton*, 4> schemes_{};
 };
 
 // True for "OVERLAYDLGBOX" (any case).

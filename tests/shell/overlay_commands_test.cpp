@@ -57,6 +57,7 @@ TEST_F(OverlayCommands, IdenticalPairGivesTheShortMessageAndTheChosenCells) {
     auto& d = dynamic_cast<OverlayDialogModel&>(m);
     seen = d;
     d.method = kOverlayAnd;
+    d.scheme = 0;
   };
   sh.host.dialogAnswers.push_back(true);
   sh.session->settings[kBackgroundColour] = 2;
@@ -83,6 +84,13 @@ TEST_F(OverlayCommands, IdenticalPairGivesTheShortMessageAndTheChosenCells) {
   EXPECT_EQ(s.ws.cells[10].fillColour, paletteIndexRef(40));
   EXPECT_EQ(s.ws.cells[20].fillColour, paletteIndexRef(40 + 33));
   EXPECT_EQ(s.ws.cells[30].fillColour, paletteIndexRef(139));
+  // The scheme chosen in the dialog is kept and coloured with.
+  EXPECT_EQ(seen.scheme, 2);
+  EXPECT_EQ(s.settings[kOverlayScheme], 0);
+  Palette scheme0 = sh.shell->display.palette;
+  ASSERT_TRUE(buildTwoAxisPalette(scheme0, s.settings, 0));
+  EXPECT_EQ(sh.shell->display.palette.at(139), scheme0.at(139));
+  EXPECT_EQ(sh.shell->display.palette.at(95), scheme0.at(95));
 }
 
 TEST_F(OverlayCommands, CancelledDialogLeavesTheMapAlone) {

@@ -28,11 +28,16 @@ TEST(OverlayDialogWidgets, LabelsCarryTheCountsAndOkTakesTheMethod) {
   EXPECT_EQ(d.orButton()->text(), "use all cells with scores (logical 'or') 120 cells");
   EXPECT_EQ(d.andButton()->text(), "use only shared scores  (logical 'and') 45 cells");
   EXPECT_TRUE(d.orButton()->isChecked());
+  EXPECT_TRUE(d.schemeButton(2)->isChecked());
+  EXPECT_EQ(d.schemeButton(1)->text(), "axis 1 - green, axis 2 - blue, both - white ");
+  EXPECT_EQ(d.schemeButton(3)->text(), "axis 1 - green, axis 2 - blue (reversed), both - white / grey");
   d.andButton()->click();
+  d.schemeButton(0)->click();
   EXPECT_EQ(m.method, 0) << "the model changes only on OK";
   standardButton(d, QDialogButtonBox::Ok)->click();
   EXPECT_EQ(d.result(), QDialog::Accepted);
   EXPECT_EQ(m.method, 1);
+  EXPECT_EQ(m.scheme, 0);
   EXPECT_EQ(m.occupiedCells(), 45);
 }
 
@@ -42,9 +47,11 @@ TEST(OverlayDialogWidgets, CancelKeepsTheMethodAndTheNameReachesIt) {
   OverlayDialog d(m);
   EXPECT_TRUE(d.andButton()->isChecked());
   d.orButton()->click();
+  d.schemeButton(3)->click();
   standardButton(d, QDialogButtonBox::Cancel)->click();
   EXPECT_EQ(d.result(), QDialog::Rejected);
   EXPECT_EQ(m.method, 1);
+  EXPECT_EQ(m.scheme, 2);
   EXPECT_TRUE(isUiDialog("OverlayDlgBox"));
   EXPECT_FALSE(isOverlayDialog("OVERLAYDLGBOX2"));
 }
