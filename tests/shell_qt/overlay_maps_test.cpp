@@ -61,6 +61,32 @@ TEST_F(OverlayMaps, TwoAxisDisplayOfRichnessOverRarity) {
   showMap(renderClient(*session, shell->display, 1920, 1080), "overlay_two_axis_large");
 }
 
+TEST_F(OverlayMaps, OnePresenceOverlayDotsItsCellsOverTheScoreColours) {
+  shell->showMeasure(kCodeRichness);
+  // A set of the first few occupied cells becomes the presence map.
+  std::vector<int> occupied;
+  for (int n = 1; n <= session->ws.geo.cells; ++n)
+    if (session->ws.cells[static_cast<std::size_t>(n)].count > 0) occupied.push_back(n);
+  ASSERT_GT(occupied.size(), 20u);
+  session->areas.cells.assign(occupied.begin(), occupied.begin() + 10);
+  shell->dispatch(40024);
+  ASSERT_EQ(session->map.measureCode, kCodeSelectedAreas);
+  shell->dispatch(1310);
+  shell->showMeasure(kCodeRichness);
+  host.dialogAnswers.push_back(true);
+  shell->dispatch(4400);
+  ASSERT_EQ(session->map.measureCode, kCodeOverlay);
+  EXPECT_EQ(overlayTitleOf(*session).kind, OverlayTitle::OnePresence);
+  const QImage img = draw();
+  showMap(img, "overlay_one_presence");
+  const QRgb dark = qRgb(0, 0, 0);
+  EXPECT_EQ(at(img, occupied[0]) & 0xFFFFFF, dark & 0xFFFFFF) << "a presence cell has the dark dot";
+  const GridCell& other = session->ws.cells[static_cast<std::size_t>(occupied[15])];
+  const Rgb want = shell->display.palette.colour(other.fillColour);
+  EXPECT_NE(other.fillColour, 0);
+  EXPECT_EQ(at(img, occupied[15]) & 0xFFFFFF, qRgb(want.r, want.g, want.b) & 0xFFFFFF) << "others show their class";
+}
+
 TEST_F(OverlayMaps, ThreeAxisImportWithItsOptionsWindow) {
   // Richness, rarity and latitude band of every occupied cell as a "#5" file.
   shell->showMeasure(kCodeRichness);
