@@ -226,7 +226,8 @@ ThreeAxisLevels threeAxisLevels(const ThreeAxisBuffer& b, int levels, bool anySc
   for (std::size_t colour = 0; colour < 3; ++colour) {
     const int column = std::clamp(b.axisOfColour[colour], 0, 2);
     std::vector<double> values;
-    for (std::size_t n : scored) values.push_back(b.values[n][static_cast<std::size_t>(column)]);
+    // A shifted minimum (the marker) is present but ranks as 0.
+    for (std::size_t n : scored) values.push_back(overlayValue(b.values[n][static_cast<std::size_t>(column)]));
     const std::vector<int> l = levelsOf(values, levels, equalFrequency);
     for (std::size_t k = 0; k < scored.size(); ++k) out.level[scored[k]][colour] = l[k];
   }

@@ -88,6 +88,33 @@ void smoothPass(Session& s) {
   ++s.map.smoothPasses;
 }
 
+void smoothThreeAxis(Session& s) {
+  ThreeAxisBuffer& b = s.overlay.threeAxis;
+  if (!b.loaded || !smoothPassApplies(s)) return;
+  const int cells = std::min(lastCell(s), static_cast<int>(b.values.size()) - 1);
+  const int size = s.settings[kNeighbourhoodSize] == 25 ? 25 : 9;
+  const bool byMean = s.settings[kSmoothByMean] == 1;
+  std::array<double, 24> around{};
+  for (std::size_t column = 0; column < 3; ++column) {
+    auto value = [&](int n) -> double& { return b.values[static_cast<std::size_t>(n)][column]; };
+    for (int n = 1; n <= cells; ++n) {
+      if (value(n) == 0.0) continue;
+      const GridCell& c = s.ws.cells[static_cast<std::size_t>(n)];
+      int k = 1;
+      for (int i = 0; i < size - 1; ++i) {
+        const int m = i < 8 ? c.inner[static_cast<std::size_t>(i)] : c.outer[static_cast<std::size_t>(i - 8)];
+        if (m < 1 || m > cells || value(m) == 0.0) continue;
+        around[static_cast<std::size_t>(k - 1)] = asNumber(value(m));
+        ++k;
+      }
+      const double r = smoothedValue(asNumber(value(n)), around.data(), k, byMean);
+      value(n) = r == 0.0 ? kZeroScore : r;
+    }
+  }
+  for (int n = 1; n <= cells; ++n) s.ws.cells[static_cast<std::size_t>(n)].score = b.values[static_cast<std::size_t>(n)][0];
+  ++s.map.smoothPasses;
+}
+
 void computeResiduals(Session& s) {
   if (!measureApplies(s, kCodeResiduals)) return;
   setMeasureCode(s, kCodeRichness);

@@ -15,6 +15,12 @@ bool smoothPassApplies(const Session& s);
 void meanPass(Session& s);
 void smoothPass(Session& s);
 
+// The smoothing pass on the three-axis map: each column of the buffer in
+// turn, every cell's new value written back at once in cell order (so later
+// cells read their earlier neighbours smoothed); the map score follows the
+// first column. Nothing without a three-axis buffer.
+void smoothThreeAxis(Session& s);
+
 // Code 38: richness, two smoothing passes, then the residuals shifted to be
 // positive (the shift is kept as the score offset).
 void computeResiduals(Session& s);

@@ -153,7 +153,10 @@ void Shell::connectCore() {
   connect(2700, [](Shell& sh) {
     if (sh.session.map.measureCode == 11) return;
     BusyGuard busy(sh.host);
-    smoothPass(sh.session);
+    if (sh.flags.view3D)
+      smoothThreeAxis(sh.session);
+    else
+      smoothPass(sh.session);
     sh.retitle();
   });
   connect(1310, [](Shell& sh) {

@@ -233,13 +233,13 @@ bool plotThreeAxis(Shell& sh) {
 
 void showThreeAxis(Shell& sh) {
   Session& s = sh.session;
-  // The 3D view is drawn on grey with the plain equal-interval scale.
+  // The 3D view is drawn on grey, classed by equal numbers of cells.
   if (!s.overlay.backgroundSaved) {
     s.overlay.savedBackgroundColour = s.settings[kBackgroundColour];
     s.overlay.backgroundSaved = true;
   }
   s.settings[kBackgroundColour] = 0;
-  s.settings[kScaleType] = kEqualInterval;
+  s.settings[kScaleType] = kEqualFrequency;
   s.settings[kMaxNotSeparate] = 1;
   plotThreeAxis(sh);
   sh.refreshMenus();

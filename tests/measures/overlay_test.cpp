@@ -271,6 +271,17 @@ TEST(OverlayThreeAxis, AxisSettingsChooseTheColumnAndAnyScoreWidensTheCells) {
   EXPECT_EQ(threeAxisLevels(flat, 6, false, false).level[2], (std::array<int, 3>{0, 0, 0}));
 }
 
+TEST(OverlayThreeAxis, AShiftedMinimumIsDrawnAtTheBottomLevel) {
+  // An import with negative values marks the shifted minimum: present, so
+  // the cell is drawn, but it ranks as 0, not as the marker's 10000.
+  ThreeAxisBuffer b = buffer({{kZeroScore, 1, 1}, {5, 2, 2}, {10, 3, 3}});
+  const ThreeAxisLevels l = threeAxisLevels(b, 6, false, false);
+  EXPECT_TRUE(l.scored[1]);
+  EXPECT_EQ(l.level[1][0], 0);
+  EXPECT_EQ(l.level[2][0], 2);
+  EXPECT_EQ(l.level[3][0], 5);
+}
+
 TEST(OverlayCoincidence, CountsAloneAndTogether) {
   const auto cells = pairs({1, 1, 0, 1, 0, 0}, {0, 1, 1, 1, 1, 0});
   const Coincidence c = coincidence(cells);

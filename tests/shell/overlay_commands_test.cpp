@@ -284,14 +284,17 @@ class ThreeAxisView : public OverlayCommands {
 TEST_F(ThreeAxisView, ImportedColumnsColourTheCellsAndOpenTheOptions) {
   Session& s = *sh.session;
   s.settings[kBackgroundColour] = 2;
-  s.settings[kScaleType] = kEqualFrequency;
+  s.settings[kScaleType] = kFixedLimit;
   load();
   showThreeAxis(*sh.shell);
   EXPECT_TRUE(sh.shell->flags.view3D);
   EXPECT_TRUE(sh.shell->flags.threeAxisWindowOpen);
   EXPECT_NE(std::find(sh.host.shellCalls.begin(), sh.host.shellCalls.end(), "open M3DLGBOX"), sh.host.shellCalls.end());
   EXPECT_EQ(s.settings[kBackgroundColour], 0);
-  EXPECT_EQ(s.settings[kScaleType], kEqualInterval);
+  EXPECT_EQ(s.settings[kScaleType], kEqualFrequency);
+  // Equal intervals from here on, as the map options may choose.
+  s.settings[kScaleType] = kEqualInterval;
+  ASSERT_TRUE(plotThreeAxis(*sh.shell));
   const int L = threeAxisLevels(sh.shell->display.palette);
   EXPECT_EQ(sh.shell->display.palette.classCount, L * L * L);
   // Cell 30 has a zero column: not drawn unless any score will do.
@@ -323,6 +326,28 @@ TEST_F(ThreeAxisView, ImportedColumnsColourTheCellsAndOpenTheOptions) {
   EXPECT_EQ(sh.shell->display.palette.classCount, 33);
   EXPECT_NE(std::find(sh.host.shellCalls.begin(), sh.host.shellCalls.end(), "close M3DLGBOX"),
             sh.host.shellCalls.end());
+}
+
+TEST_F(ThreeAxisView, SmoothingWorksOnEachColumnInCellOrder) {
+  Session& s = *sh.session;
+  load();
+  ThreeAxisBuffer& b = s.overlay.threeAxis;
+  for (auto& v : b.values) v = {0.0, 0.0, 0.0};
+  b.values[10] = {2, 4, 6};
+  b.values[11] = {4, 8, 0};
+  showThreeAxis(*sh.shell);
+  s.settings[kSmoothByMean] = 1;
+  s.settings[kNeighbourhoodSize] = 9;
+  sh.shell->dispatch(2700);
+  // Cell 10 takes the mean with cell 11; cell 11 then reads cell 10 smoothed.
+  EXPECT_DOUBLE_EQ(b.values[10][0], 3.0);
+  EXPECT_DOUBLE_EQ(b.values[11][0], 3.5);
+  EXPECT_DOUBLE_EQ(b.values[11][1], 7.0);
+  EXPECT_DOUBLE_EQ(b.values[10][2], 6.0) << "an empty neighbour is left out";
+  EXPECT_DOUBLE_EQ(s.ws.cells[11].score, 3.5);
+  EXPECT_EQ(s.map.smoothPasses, 1);
+  EXPECT_TRUE(sh.shell->flags.view3D);
+  EXPECT_EQ(s.map.title, "smoothed (9) imported scores (three.txt)");
 }
 
 TEST_F(ThreeAxisView, RetitlingKeepsTheThreeAxisColoursAndTheOverlayCheckRefuses) {
