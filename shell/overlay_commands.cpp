@@ -1,5 +1,7 @@
 #include "shell/overlay_commands.h"
 
+#include <new>
+
 #include "measures/overlay.h"
 #include "display/classing.h"
 #include "display/palette.h"
@@ -52,7 +54,13 @@ void setScoredFlags(Session& s, int method, bool presence) {
 // Each scored cell takes its colour from the 10 x 10 block (cells in the same
 // order as the scored list).
 void colourTwoAxis(Session& s, const std::vector<OverlayCell>& scored) {
-  const TwoAxisPlot plot = twoAxisPlot(scored, s.settings[kScaleType] == kEqualFrequency);
+  TwoAxisPlot plot;
+  try {
+    plot = twoAxisPlot(scored, s.settings[kScaleType] == kEqualFrequency);
+  } catch (const std::bad_alloc&) {
+    s.host.messageBox("insufficient free memory", "Overlay plot", Icon::Exclamation, Buttons::Ok);
+    return;
+  }
   s.overlay.legend = plot.counts;
   s.overlay.twoAxisPlotted = true;
   std::size_t k = 0;
