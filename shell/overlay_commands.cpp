@@ -249,7 +249,13 @@ void showThreeAxis(Shell& sh) {
   s.settings[kBackgroundColour] = 0;
   s.settings[kScaleType] = kEqualFrequency;
   s.settings[kMaxNotSeparate] = 1;
-  plotThreeAxis(sh);
+  if (!plotThreeAxis(sh)) {
+    // Without the colours for it (the palette has said why) the first
+    // column is mapped as plain imported scores.
+    endOverlay(sh);
+    sh.retitle();
+    return;
+  }
   sh.refreshMenus();
   sh.host.requestRedraw();
   if (sh.flags.view3D && !sh.flags.threeAxisWindowOpen) threeAxisWindowCommand(sh);

@@ -350,6 +350,25 @@ TEST_F(ThreeAxisView, SmoothingWorksOnEachColumnInCellOrder) {
   EXPECT_EQ(s.map.title, "smoothed (9) imported scores (three.txt)");
 }
 
+TEST_F(ThreeAxisView, SixteenColoursMapTheFirstColumnInstead) {
+  Session& s = *sh.session;
+  s.settings[kBackgroundColour] = 2;
+  sh.shell->rebuildPalette(16);
+  load();
+  for (int k = 1; k <= 6; ++k) s.ws.cells[static_cast<std::size_t>(10 * k)].score = k;
+  showThreeAxis(*sh.shell);
+  ASSERT_EQ(sh.host.messages.size(), 1u);
+  EXPECT_EQ(sh.host.messages[0].text, "Must be in 256 colour mode to plot overlays.");
+  EXPECT_FALSE(sh.shell->flags.view3D);
+  EXPECT_FALSE(sh.shell->flags.threeAxisWindowOpen);
+  EXPECT_FALSE(s.overlay.threeAxis.loaded);
+  EXPECT_EQ(s.settings[kBackgroundColour], 2);
+  EXPECT_EQ(sh.shell->display.classes.scoredCells, 6);
+  // Later titles do not ask again.
+  sh.shell->retitle();
+  EXPECT_EQ(sh.host.messages.size(), 1u);
+}
+
 TEST_F(ThreeAxisView, RetitlingKeepsTheThreeAxisColoursAndTheOverlayCheckRefuses) {
   Session& s = *sh.session;
   load();
