@@ -1,6 +1,6 @@
-#include <algorithm>
-
 #include "selection/commands.h"
+
+#include <algorithm>
 
 #include "measures/scores.h"
 #include "selection/reorder.h"
@@ -20,19 +20,29 @@ bool refuseEmpty(Session& s, const char* caption) {
   return true;
 }
 
-AnalysisOutcome withReport(Session& s, float seconds) {
+AnalysisOutcome withReport(Session& s, const ReportFacts& f) {
   AnalysisOutcome a;
   a.ran = true;
-  a.seconds = seconds;
-  ReportFacts f;
-  f.seconds = seconds;
+  a.seconds = f.seconds;
   a.results = representationReport(s, f).text;
   return a;
+}
+
+AnalysisOutcome withReport(Session& s, float seconds) {
+  ReportFacts f;
+  f.seconds = seconds;
+  return withReport(s, f);
 }
 
 }  // namespace
 
 AnalysisOutcome reorderSetByRichness(Session& s, float lastSeconds) {
+  ReportFacts f;
+  f.seconds = lastSeconds;
+  return reorderSetByRichness(s, f);
+}
+
+AnalysisOutcome reorderSetByRichness(Session& s, const ReportFacts& facts) {
   if (!s.ws.datafile.opened || refuseEmpty(s, "Re-order areas by richness")) return {};
   setMeasureCode(s, kCodeReorderedByRichness);
   const SelectionIndex x(s);
@@ -40,7 +50,7 @@ AnalysisOutcome reorderSetByRichness(Session& s, float lastSeconds) {
   double top = 0.0;
   for (const GridCell& c : s.ws.cells) top = std::max(top, c.score);
   finishMeasure(s, top);
-  return withReport(s, lastSeconds);
+  return withReport(s, facts);
 }
 
 AnalysisOutcome reorderSetByThreat(Session& s, bool threatPresent, float lastSeconds) {
@@ -71,7 +81,7 @@ bool convertSelectedAreas(Session& s) {
   }
   int areas = 0;
   for (int a : s.areas.cells) {
-    if (a < 1 || a > std::min(s.ws.geo.cells, static_cast<int>(s.ws.cells.size()) - 1)) continue;
+    if (a < 1 || a > lastCellNumber(s.ws)) continue;
     GridCell& c = s.ws.cells[static_cast<std::size_t>(a)];
     c.score = 1.0;
     c.count = 1;

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "selection/nearminimum.h"
+#include "selection/report.h"
 #include "store/session.h"
 
 namespace zn {
@@ -13,6 +14,9 @@ namespace zn {
 // report titled "Area set re-ordered by richness". `lastSeconds` is the time
 // the last analysis stored, which the report shows.
 AnalysisOutcome reorderSetByRichness(Session& s, float lastSeconds);
+// The same with the report's facts given (a set made elsewhere names itself
+// in the title and closes the summary with its own lines).
+AnalysisOutcome reorderSetByRichness(Session& s, const ReportFacts& facts);
 
 // "Re-order set by threat": code 46, by decreasing threat; refused without a
 // set or without threat values.

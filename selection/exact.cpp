@@ -949,29 +949,20 @@ ExactSetOutcome runExactSet(Session& s, const ExactRequest& request, const Exact
   for (GridCell& c : s.ws.cells) c.flexClass = 0;
   s.settings[kSelectedAreasDisplay] = 2;
 
-  // Ranked, scored and reported as "Re-order set by richness" does; the
-  // report's title names the exact set.
-  std::string text;
+  // Ranked, scored and reported as "Re-order set by richness" does, under
+  // the exact set's title; the solver's lines close the summary.
+  const std::string lines = solverLines(p, r, out.quick, s.costPresent) + "\n";
   if (a.empty()) {
     clearScores(s);
     setMeasureCode(s, kCodeNone);
-  } else {
-    const float seconds = static_cast<float>(r.seconds);
-    text = reorderSetByRichness(s, seconds).results;
-    ReportFacts f;
-    f.seconds = seconds;
-    const std::string generic = analysisTitle(s, f);
-    if (const std::size_t at = text.find(generic); at != std::string::npos)
-      text.replace(at, generic.size(), exactTitle(s, p));
+    out.results = "\n" + lines + "\n";
+    return out;
   }
-  // The solver's lines close the summary, above the report's closing rule.
-  const std::string lines = solverLines(p, r, out.quick, s.costPresent) + "\n";
-  const std::size_t rule = text.rfind("\n  _");
-  if (rule == std::string::npos)
-    text += "\n" + lines + "\n";
-  else
-    text.insert(rule + 1, lines);
-  out.results = text;
+  ReportFacts f;
+  f.seconds = static_cast<float>(r.seconds);
+  f.title = exactTitle(s, p);
+  f.summaryClosing = lines;
+  out.results = reorderSetByRichness(s, f).results;
   return out;
 }
 

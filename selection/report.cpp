@@ -173,6 +173,7 @@ std::string resultsFileHeader(const Session& s) {
 }
 
 std::string analysisTitle(const Session& s, const ReportFacts& f) {
+  if (!f.title.empty()) return f.title;
   const Settings& st = s.settings;
   const AreaSet& set = s.areas;
   const int code = s.map.measureCode;
@@ -310,7 +311,7 @@ Report representationReport(Session& s, const ReportFacts& f) {
       }
     }
     if (f.manualDialogOpen || code == kCodeReorderedByRichness) {
-      out += std::string("\n") + kClosing;
+      out += std::string("\n") + f.summaryClosing + kClosing;
       return rep;
     }
   }

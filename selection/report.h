@@ -37,6 +37,10 @@ struct ReportFacts {
   double fullCost = 0.0;   // coverage set: their total cost
   const RandomSetStats* random = nullptr;  // random sets
   bool manualDialogOpen = false;           // written by the grid-cell selection dialog
+  // A set made elsewhere and reported as the re-ordered set: its own title
+  // in place of the analysis title, and lines closing the summary.
+  std::string title;
+  std::string summaryClosing;
 };
 
 struct Report {
