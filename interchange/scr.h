@@ -1,7 +1,7 @@
 // Reading the values of a scores file (.scr): the free-text header, the
 // format statement "#0" ... "#6" and the data, one value per grid cell.
-// The cost and threat values of the area selection come from here, and
-// "Import scores" can build on the same reader.
+// The cost and threat values of the area selection come from here; the
+// file is read as "Import scores" reads it.
 #pragma once
 
 #include <optional>
