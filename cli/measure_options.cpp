@@ -279,7 +279,7 @@ int prepareMeasure(CliContext& ctx, Session& s, const MeasureOptions& opts, cons
 
 std::string formatCellScores(const Session& s) {
   std::string out = "title: " + s.map.title + "\n";
-  const int cells = std::min(s.ws.geo.cells, static_cast<int>(s.ws.cells.size()) - 1);
+  const int cells = lastCellNumber(s.ws);
   for (int n = 1; n <= cells; ++n) {
     const GridCell& c = s.ws.cells[static_cast<std::size_t>(n)];
     out += strprintf("%d %.6f %d\n", n, c.score, c.count);

@@ -55,7 +55,7 @@ constexpr std::array<const char*, 5> kSignificance{
 double overlayValue(double score) { return score == kZeroScore ? 0.0 : score; }
 
 std::vector<OverlayCell> overlayCells(const Session& s) {
-  const int last = std::min(s.ws.geo.cells, static_cast<int>(s.ws.cells.size()) - 1);
+  const int last = lastCellNumber(s.ws);
   std::vector<OverlayCell> out;
   for (int n = 1; n <= last; ++n)
     out.push_back({s.ws.cells[static_cast<std::size_t>(n)].score, readBackCell(s.ws, n).score});

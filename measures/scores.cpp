@@ -14,7 +14,7 @@ void setMeasureCode(Session& s, int code) {
 namespace {
 // Cell records 0 … cells that exist.
 int lastRecord(const Session& s) {
-  return std::min(s.ws.geo.cells, static_cast<int>(s.ws.cells.size()) - 1);
+  return lastCellNumber(s.ws);
 }
 }  // namespace
 

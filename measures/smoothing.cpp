@@ -14,7 +14,7 @@ namespace {
 
 double asNumber(double score) { return score == kZeroScore ? 0.0 : score; }
 
-int lastCell(const Session& s) { return std::min(s.ws.geo.cells, static_cast<int>(s.ws.cells.size()) - 1); }
+int lastCell(const Session& s) { return lastCellNumber(s.ws); }
 
 bool singleTaxonPlot(const Session& s) {
   const int code = s.map.measureCode;

@@ -32,7 +32,7 @@ const char* OverlayDialogModel::schemeLabel(int scheme) {
 
 namespace {
 
-int lastCell(const Session& s) { return std::min(s.ws.geo.cells, static_cast<int>(s.ws.cells.size()) - 1); }
+int lastCell(const Session& s) { return lastCellNumber(s.ws); }
 
 // The scored flag of every cell for the method; a cell holding only the
 // second presence overlay is flagged 2 so it draws apart from the first.

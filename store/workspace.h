@@ -243,6 +243,12 @@ void occupancyPass(Workspace& ws, int excludedLevel, const AreaSet& areas);
 // Depth of a code from position g: characters up to the first '0' (or 32).
 int codeDepth(const unsigned char* code, int g);
 
+// The last cell number that both the grid and the cell table hold: a
+// damaged grid never sends a loop past the table.
+inline int lastCellNumber(const Workspace& ws) {
+  return std::min(ws.geo.cells, static_cast<int>(ws.cells.size()) - 1);
+}
+
 // The background cell table (backcell): per cell count, score (two slots),
 // scored flag and colour.
 struct BackCell {
