@@ -1,30 +1,21 @@
 #include <QImage>
 #include <gtest/gtest.h>
 
-#include <sstream>
-
-#include "cli/commands.h"
 #include "display/renderer.h"
 #include "store/binio.h"
 #include "store/files.h"
 #include "tests/display/golden.h"
 #include "tests/display/map_fixture.h"
+#include "tests/support/cli_run.h"
 
 namespace zn {
 namespace {
 
 namespace fs = std::filesystem;
 
-struct CliRun {
-  int rc;
-  std::string out, err;
-};
-
-CliRun zonarium(const fs::path& home, std::vector<std::string> args) {
+test::CliOutput zonarium(const fs::path& home, std::vector<std::string> args) {
   args.insert(args.begin(), {"--home", home.string()});
-  std::ostringstream out, err;
-  const int rc = runZonarium(args, out, err);
-  return {rc, out.str(), err.str()};
+  return test::runCli(args);
 }
 
 class ZonariumRender : public ::testing::Test {
@@ -38,7 +29,7 @@ class ZonariumRender : public ::testing::Test {
 
 TEST_F(ZonariumRender, DrawsWhatTheWindowShowsAtThatSize) {
   const fs::path png = dir.path() / "richness.png";
-  CliRun r = zonarium(home, {"render", data.string(), "--measure", "richness", "--size", "1200x820", "--out", png.string()});
+  auto r = zonarium(home, {"render", data.string(), "--measure", "richness", "--size", "1200x820", "--out", png.string()});
   ASSERT_EQ(r.rc, 0) << r.err;
   EXPECT_EQ(r.out, "");
   const QImage got = image(png);
@@ -74,7 +65,7 @@ TEST_F(ZonariumRender, OptionsFileChoosesTheDrawingSettings) {
   const fs::path opp = dir.path() / "light.opp";
   ASSERT_TRUE(writeOptions(light, opp));
   const fs::path png = dir.path() / "light.png";
-  CliRun r = zonarium(home, {"render", data.string(), "--measure", "richness", "--options", opp.string(), "--size",
+  auto r = zonarium(home, {"render", data.string(), "--measure", "richness", "--options", opp.string(), "--size",
                           "600x420", "--out", png.string()});
   ASSERT_EQ(r.rc, 0) << r.err;
   EXPECT_EQ(image(png).pixel(30, 200) & 0xFFFFFF, 0xFFFFFFu) << "white background of the light defaults";
@@ -105,7 +96,7 @@ TEST_F(ZonariumRender, RefusesBadRequests) {
        "cannot write"},
   };
   for (const Case& c : cases) {
-    CliRun r = zonarium(home, c.args);
+    auto r = zonarium(home, c.args);
     EXPECT_EQ(r.rc, c.rc) << c.message << ": " << r.err;
     EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
   }

@@ -1,12 +1,10 @@
 // zonarium import-data and export-data.
 #include <gtest/gtest.h>
 
-#include <sstream>
-
-#include "cli/commands.h"
 #include "cli/dataio_cmd.h"
 #include "store/files.h"
 #include "store/text.h"
+#include "tests/support/cli_run.h"
 #include "tests/support/fixtures.h"
 
 namespace zn::test {
@@ -14,16 +12,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct CliRun {
-  int rc;
-  std::string out, err;
-};
-
-CliRun zonarium(const std::vector<std::string>& args) {
-  std::ostringstream out, err;
-  const int rc = runZonarium(args, out, err);
-  return {rc, out.str(), err.str()};
-}
+CliOutput zonarium(const std::vector<std::string>& args) { return runCli(args); }
 
 TEST(DataIoCli, LayoutNamesAndNumbers) {
   EXPECT_EQ(importLayoutCode("comma"), 2);
@@ -40,7 +29,7 @@ TEST(DataIoCli, ImportThenExportOnTheWorldGrid) {
   const fs::path home = makeProgramFolder(tmp.path());
   writeFile(tmp.path() / "list.txt", "Canis,lupus,1\nCanis,lupus,2\nUrsus,arctos,99999\n");
   const std::string dat = (home / "equal" / "cli.dat").string();
-  CliRun r = zonarium({"--home", home.string(), "import-data", "comma", (tmp.path() / "list.txt").string(), dat});
+  auto r = zonarium({"--home", home.string(), "import-data", "comma", (tmp.path() / "list.txt").string(), dat});
   ASSERT_EQ(r.rc, 0) << r.err;
   EXPECT_NE(r.out.find("taxa: 2\n"), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("records: 2\n"), std::string::npos) << r.out;
@@ -61,7 +50,7 @@ TEST(DataIoCli, RefusesAnOutputOutsideTheGridFolders) {
   TempDir tmp;
   const fs::path home = makeProgramFolder(tmp.path());
   writeFile(tmp.path() / "list.txt", "Canis,lupus,1\n");
-  CliRun r = zonarium({"--home", home.string(), "import-data", "comma", (tmp.path() / "list.txt").string(),
+  auto r = zonarium({"--home", home.string(), "import-data", "comma", (tmp.path() / "list.txt").string(),
                     (tmp.path() / "x.dat").string()});
   EXPECT_EQ(r.rc, 2);
   EXPECT_NE(r.err.find("must lie in a grid folder"), std::string::npos) << r.err;
@@ -75,13 +64,13 @@ TEST(DataIoCli, DmapRoundTripWithTheBritainGrid) {
   const fs::path home = tmp.path() / "ZONARIUM";
   ASSERT_TRUE(populateProgramFolder(home, shippedProgramData()));
   const fs::path dat = home / "britain" / "butterflies.dat";
-  CliRun info = zonarium({"--home", home.string(), "--grid", "britain", "info", dat.string()});
+  auto info = zonarium({"--home", home.string(), "--grid", "britain", "info", dat.string()});
   ASSERT_EQ(info.rc, 0) << info.err;
   // The first taxon's name, from the card itself.
   const std::string bytes = readFile(dat);
   const std::string first = fieldText(reinterpret_cast<const unsigned char*>(bytes.data()) + 36, 32);
   const fs::path out = tmp.path() / "one.txt";
-  CliRun r = zonarium({"--home", home.string(), "--grid", "britain", "export-data", "dmap", dat.string(), out.string(),
+  auto r = zonarium({"--home", home.string(), "--grid", "britain", "export-data", "dmap", dat.string(), out.string(),
                     "--taxa", first});
   ASSERT_EQ(r.rc, 0) << r.err;
   EXPECT_EQ(readFile(tmp.path() / "one.nam"), "1 " + first + "\n");

@@ -1,7 +1,5 @@
-// A session on a hand-made grid of 3 columns by 2 rows, each cell 10
-// degrees square (cell 1 spans longitude 0..10 and latitude 10..20), whose
-// location names begin with made-up 10 km references, so that every import
-// and export layout stays small enough to be worked out by hand.
+// The hand-made grid with location names that begin with made-up 10 km
+// references, for the data import and export layouts.
 //
 //   cell  name           longitude  latitude
 //    1    "AA01 Aird"      0..10     10..20
@@ -20,9 +18,7 @@
 
 #include "store/datafile.h"
 #include "store/editor.h"
-#include "store/session.h"
-#include "tests/support/fixtures.h"
-#include "tests/support/scripted_host.h"
+#include "tests/interchange/hand_grid.h"
 
 namespace zn::test {
 
@@ -32,30 +28,11 @@ struct TinyTaxon {
   std::map<int, int> levels;
 };
 
-struct TinyGrid {
-  ScriptedHost host;
-  TempDir tmp;
-  Session s{host, tmp.path()};
-
+struct TinyGrid : HandMadeGrid {
   TinyGrid() {
-    allocateWorkspace(s);
-    setDefaults(s.settings);
-    s.ws.geo.columns = 3;
-    s.ws.geo.rows = 2;
-    s.ws.geo.cells = 6;
-    s.ws.cells.resize(8);
     const char* names[] = {"AA01 Aird", "AA02 Bree", "AB01 Carn", "AB02 Dun", "AC01 Eske", "AC02 Fell"};
     for (int n = 1; n <= 6; ++n) {
-      GridCell& c = s.ws.cells[static_cast<std::size_t>(n)];
-      c = GridCell{};
-      const int col = (n - 1) % 3 + 1, row = (n - 1) / 3 + 1;
-      c.column = col;
-      c.row = row;
-      c.number = n;
-      c.lonWest = (col - 1) * 10.0;
-      c.lonEast = col * 10.0;
-      c.latNorth = 20.0 - (row - 1) * 10.0;
-      c.latSouth = c.latNorth - 10.0;
+      GridCell& c = cell(n);
       std::string name = names[n - 1];
       name.resize(kLocationNameLength, ' ');
       std::copy(name.begin(), name.end(), c.name.begin());

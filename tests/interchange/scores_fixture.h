@@ -1,6 +1,4 @@
-// A session cut down to a hand-made grid of 3 columns by 2 rows, each cell
-// 10 degrees square (cell 1 spans longitude 0..10 and latitude 10..20), so
-// that scores files stay short enough to be worked out by hand.
+// The hand-made grid with scores on both maps:
 //
 //   cell  centroid   score    count      background score / count
 //    1    5, 15      3.5      2          2.0 / 1
@@ -17,37 +15,11 @@
 #include <string>
 
 #include "measures/scores.h"
-#include "store/session.h"
-#include "tests/support/fixtures.h"
-#include "tests/support/scripted_host.h"
+#include "tests/interchange/hand_grid.h"
 
 namespace zn::test {
 
-struct HandGrid {
-  ScriptedHost host;
-  TempDir tmp;
-  Session s{host, tmp.path()};
-
-  HandGrid() {
-    allocateWorkspace(s);
-    setDefaults(s.settings);
-    s.ws.geo.columns = 3;
-    s.ws.geo.rows = 2;
-    s.ws.geo.cells = 6;
-    s.ws.cells.resize(8);
-    for (int n = 1; n <= 6; ++n) {
-      GridCell& c = cell(n);
-      c = GridCell{};
-      const int col = (n - 1) % 3 + 1, row = (n - 1) / 3 + 1;
-      c.column = col;
-      c.row = row;
-      c.lonWest = (col - 1) * 10.0;
-      c.lonEast = col * 10.0;
-      c.latNorth = 20.0 - (row - 1) * 10.0;
-      c.latSouth = c.latNorth - 10.0;
-    }
-  }
-
+struct HandGrid : HandMadeGrid {
   // The scores of the table above: richness on the map, a background map
   // of imported scores.
   void fillScores() {
@@ -74,7 +46,6 @@ struct HandGrid {
     s.map.title = "range-size rarity (inverse)";
   }
 
-  GridCell& cell(int n) { return s.ws.cells[static_cast<std::size_t>(n)]; }
   std::filesystem::path file(const std::string& name) const { return tmp.path() / name; }
   std::filesystem::path write(const std::string& name, const std::string& text) const {
     writeFile(file(name), text);

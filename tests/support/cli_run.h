@@ -5,12 +5,26 @@
 #include <filesystem>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "cli/commands.h"
 #include "tests/support/fixtures.h"
 
 namespace zn::test {
+
+// What one run printed, and its exit status.
+struct CliOutput {
+  int rc = 0;
+  std::string out, err;
+};
+
+// Runs `zonarium args...` in-process.
+inline CliOutput runCli(const std::vector<std::string>& args) {
+  std::ostringstream o, e;
+  const int rc = runZonarium(args, o, e);
+  return {rc, o.str(), e.str()};
+}
 
 struct CliRun {
   TempDir tmp;
@@ -20,11 +34,10 @@ struct CliRun {
   // Runs `zonarium --home HOME args...`; the exit status.
   int command(std::vector<std::string> args) {
     args.insert(args.begin(), {"--home", home.string()});
-    std::ostringstream o, e;
-    const int rc = runZonarium(args, o, e);
-    out = o.str();
-    err = e.str();
-    return rc;
+    CliOutput r = runCli(args);
+    out = std::move(r.out);
+    err = std::move(r.err);
+    return r.rc;
   }
 };
 
