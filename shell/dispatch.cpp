@@ -191,6 +191,14 @@ void Shell::connectCore() {
     }
     // A map drawn without the world outline gets its grid type back first.
     if (s.coastApplies == 0 && s.ws.datafile.opened) loadGridType(s);
+    if (s.map.measureCode == kCodeOverlay) {
+      // The overlay colours its own cells; score classing would overwrite them.
+      if (sh.display.view.zoomed) s.savedFillFrameCoast = s.settings[kFillFrameCoast];
+      replotOverlay(sh);
+      sh.refreshMenus();
+      sh.host.requestRedraw();
+      return;
+    }
     if (changes.palette) buildPalette(sh.display.palette, s.settings);
     // Recolour without the title builder, which would overwrite a title the
     // user has just typed.

@@ -92,6 +92,28 @@ void colourOnePresence(Shell& sh, const std::vector<OverlayCell>& scored) {
 
 }  // namespace
 
+void replotOverlay(Shell& sh) {
+  Session& s = sh.session;
+  if (s.map.measureCode != kCodeOverlay) return;
+  const OverlayState& o = s.overlay;
+  const bool presence = o.presence[0] || o.presence[1];
+  if (!presence && !(sh.display.palette.size >= 256 && isColour256Mode(s.settings[kColourMode]))) {
+    // The colours the plot needs are gone: back to richness, as a failed check does.
+    sh.host.messageBox("Plotting overlays requires 256 colour mode.", kOverlayCaption, Icon::Information,
+                       Buttons::Ok);
+    sh.showMeasure(kCodeRichness);
+    return;
+  }
+  buildPalette(sh.display.palette, s.settings);
+  if (o.presence[0] && o.presence[1]) return;
+  const int method = presence || s.settings[kOverlayOption] != kOverlayAnd ? kOverlayOr : kOverlayAnd;
+  const std::vector<OverlayCell> scored = scoredOverlayCells(overlayCells(s), method);
+  if (presence)
+    colourOnePresence(sh, scored);
+  else if (buildTwoAxisPalette(sh.display.palette, s.settings, s.settings[kOverlayScheme]))
+    colourTwoAxis(s, scored);
+}
+
 bool overlayScoresCommand(Shell& sh) {
   Session& s = sh.session;
   OverlayState& o = s.overlay;

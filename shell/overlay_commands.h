@@ -53,6 +53,10 @@ void randomisationMenuCommand(Shell& shell);
 // first presence overlay. False in the 3D view or without an area set.
 bool convertSelectedAreasCommand(Shell& shell);
 
+// The overlay display coloured again after the map drawing options changed
+// (palette, scale type); without 256 colours the map returns to richness.
+void replotOverlay(Shell& shell);
+
 // Whether the map shows an overlay: the overlay display, or imported scores
 // drawn as the three-axis map.
 bool overlayOnMap(const Session& s);

@@ -9,6 +9,7 @@
 #include "display/palette.h"
 #include "measures/overlay.h"
 #include "measures/scores.h"
+#include "shell/options.h"
 #include "tests/shell/small_shell.h"
 
 namespace zn::test {
@@ -225,6 +226,42 @@ TEST_F(OverlayCommands, AnotherMeasureTakesTheOverlayDownAndGivesTheBackgroundBa
   EXPECT_FALSE(sh.shell->display.palette.overlayInForce);
   // Classed on the score ramp again.
   EXPECT_GT(sh.shell->display.classes.scoredCells, 0);
+}
+
+TEST_F(OverlayCommands, MapDrawingOptionsKeepTheOverlayColours) {
+  Session& s = *sh.session;
+  sh.shell->showMeasure(kCodeRichness);
+  sh.shell->dispatch(1310);
+  sh.shell->showMeasure(kCodeRangeSizeRarity);
+  sh.host.dialogAnswers.push_back(true);
+  ASSERT_TRUE(overlayScoresCommand(*sh.shell));
+  std::vector<std::int32_t> before;
+  for (const GridCell& c : s.ws.cells) before.push_back(c.fillColour);
+  const Rgb corner = sh.shell->display.palette.at(139);
+
+  // Ticking "max in separate class" in Mapdraw options rebuilds the palette
+  // and classes the scores again: the two-axis colours stay all the same.
+  sh.host.onDialog = [](const std::string&, DialogModel& m) {
+    dynamic_cast<MapOptionsModel&>(m).setChecked(mopt::kMaxSeparate, true);
+  };
+  sh.host.dialogAnswers.push_back(true);
+  sh.shell->dispatch(3400);
+  sh.host.onDialog = nullptr;
+  std::vector<std::int32_t> after;
+  for (const GridCell& c : s.ws.cells) after.push_back(c.fillColour);
+  EXPECT_EQ(after, before);
+  EXPECT_EQ(sh.shell->display.palette.at(139), corner);
+  EXPECT_EQ(s.map.measureCode, kCodeOverlay);
+
+  // A colour mode without the 100 overlay colours ends the overlay.
+  s.settings[kColourMode] = kSixteenColour;
+  sh.host.messages.clear();
+  sh.host.dialogAnswers.push_back(true);
+  sh.shell->dispatch(3400);
+  ASSERT_EQ(sh.host.messages.size(), 1u);
+  EXPECT_EQ(sh.host.messages[0].text, "Plotting overlays requires 256 colour mode.");
+  EXPECT_EQ(s.map.measureCode, kCodeRichness);
+  EXPECT_FALSE(s.overlay.twoAxisPlotted);
 }
 
 TEST_F(OverlayCommands, SwapUnderTheOverlayTakesTheMapBeneathIntoTheBackground) {
