@@ -251,10 +251,7 @@ double shiftNegative(int cells, Get get, Set set, Occupied occupied) {
 void unloadThreeAxis(Session& s) {
   if (!s.overlay.threeAxis.loaded) return;
   s.overlay.threeAxis.release();
-  if (s.overlay.backgroundSaved) {
-    s.settings[kBackgroundColour] = s.overlay.savedBackgroundColour;
-    s.overlay.backgroundSaved = false;
-  }
+  s.overlay.restoreBackground(s.settings[kBackgroundColour]);
 }
 
 // The excluded areas of the preselection in force (the list is held apart
@@ -269,6 +266,7 @@ bool applyScoresImport(Session& s, const ScoresImportData& d, const std::string&
   unloadThreeAxis(s);
   OverlayState& o = s.overlay;
   o.pairLoaded = false;
+  o.presence = {false, false};  // the imported scores replace both maps
   o.unionCount = o.sharedCount = o.backgroundCells = 0;
   o.extraOffsets = {0.0, 0.0};
   s.map.scoreOffset = 0.0;
@@ -373,7 +371,6 @@ bool applyScoresImport(Session& s, const ScoresImportData& d, const std::string&
   m.scaleLimit = maximum > 0.0 ? maximum : 1.0;
   m.meanPasses = m.smoothPasses = 0;
   m.presenceMap = false;
-  o.presence = {false, false};
 
   if (pair) {
     o.pairLoaded = true;

@@ -152,11 +152,7 @@ bool overlayScoresCommand(Shell& sh) {
 
   // Overlay colours read against grey, with the top class shared; the old
   // background comes back when the overlay is unloaded.
-  if (!o.backgroundSaved) {
-    o.savedBackgroundColour = s.settings[kBackgroundColour];
-    o.backgroundSaved = true;
-  }
-  s.settings[kBackgroundColour] = 0;
+  o.greyBackground(s.settings[kBackgroundColour]);
   s.settings[kMaxNotSeparate] = 1;
   buildPalette(sh.display.palette, s.settings);
   if (s.map.measureCode != kCodeOverlay) {
@@ -217,7 +213,7 @@ void endOverlay(Shell& sh) {
   Session& s = sh.session;
   OverlayState& o = s.overlay;
   const bool palette = sh.display.palette.overlayInForce;
-  if (!palette && !o.backgroundSaved && !o.threeAxis.loaded && !sh.flags.view3D && !o.twoAxisPlotted) return;
+  if (!palette && !o.savedBackground && !o.threeAxis.loaded && !sh.flags.view3D && !o.twoAxisPlotted) return;
   if (o.threeAxis.loaded || sh.flags.view3D) {
     sh.host.closeModeless(kThreeAxisWindow);
     sh.flags.threeAxisWindowOpen = false;
@@ -225,10 +221,7 @@ void endOverlay(Shell& sh) {
     sh.flags.view3D = false;
   }
   o.twoAxisPlotted = false;
-  if (o.backgroundSaved) {
-    s.settings[kBackgroundColour] = o.savedBackgroundColour;
-    o.backgroundSaved = false;
-  }
+  o.restoreBackground(s.settings[kBackgroundColour]);
   if (palette) buildPalette(sh.display.palette, s.settings);
   sh.refreshMenus();
 }
@@ -264,11 +257,7 @@ bool plotThreeAxis(Shell& sh) {
 void showThreeAxis(Shell& sh) {
   Session& s = sh.session;
   // The 3D view is drawn on grey, classed by equal numbers of cells.
-  if (!s.overlay.backgroundSaved) {
-    s.overlay.savedBackgroundColour = s.settings[kBackgroundColour];
-    s.overlay.backgroundSaved = true;
-  }
-  s.settings[kBackgroundColour] = 0;
+  s.overlay.greyBackground(s.settings[kBackgroundColour]);
   s.settings[kScaleType] = kEqualFrequency;
   s.settings[kMaxNotSeparate] = 1;
   if (!plotThreeAxis(sh)) {

@@ -17,7 +17,6 @@ bool importScoresCommand(Shell& sh) {
   clearScores(s);
   // Any overlay goes with the import: its window, colours and background.
   endOverlay(sh);
-  s.overlay.presence = {false, false};
   const bool imported = importScores(s);
   if (!imported) {
     sh.refreshMenus();

@@ -5,6 +5,8 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -57,10 +59,9 @@ struct OverlayState {
   // offset is MapRecord::scoreOffset; a pair's background offset is the
   // background map's scoreOffset).
   std::array<double, 2> extraOffsets{0.0, 0.0};
-  // The background colour setting in force before an overlay display set
-  // it to grey; given back when the overlay is unloaded.
-  int savedBackgroundColour = 0;
-  bool backgroundSaved = false;
+  // The background colour setting in force before an overlay set it to
+  // grey; given back when the overlay is unloaded.
+  std::optional<std::int32_t> savedBackground;
   // The map that was on screen before the overlay display (measure code 11)
   // replaced it: Swap scores takes it into the background under this code
   // and title.
@@ -73,6 +74,17 @@ struct OverlayState {
   ThreeAxisBuffer threeAxis;
 
   bool loaded() const { return pairLoaded || threeAxis.loaded || presence[0] || presence[1]; }
+
+  // Sets the background colour setting to grey, keeping the first one met.
+  void greyBackground(std::int32_t& setting) {
+    if (!savedBackground) savedBackground = setting;
+    setting = 0;
+  }
+  // Gives the kept setting back, if there is one.
+  void restoreBackground(std::int32_t& setting) {
+    if (savedBackground) setting = *savedBackground;
+    savedBackground.reset();
+  }
 };
 
 }  // namespace zn

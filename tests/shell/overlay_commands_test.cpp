@@ -64,7 +64,7 @@ TEST_F(OverlayCommands, IdenticalPairGivesTheShortMessageAndTheChosenCells) {
   sh.session->settings[kBackgroundColour] = 2;
   sh.session->settings[kScaleType] = kEqualInterval;
   ASSERT_TRUE(overlayScoresCommand(*sh.shell));
-  EXPECT_EQ(sh.session->overlay.savedBackgroundColour, 2);
+  EXPECT_EQ(sh.session->overlay.savedBackground, 2);
   EXPECT_EQ(sh.session->settings[kBackgroundColour], 0);  // grey
   EXPECT_EQ(sh.session->settings[kMaxNotSeparate], 1);
   EXPECT_EQ(sh.host.dialogs, std::vector<std::string>{kOverlayDialog});
@@ -221,7 +221,7 @@ TEST_F(OverlayCommands, AnotherMeasureTakesTheOverlayDownAndGivesTheBackgroundBa
 
   sh.shell->showMeasure(kCodeRichness);
   EXPECT_EQ(s.settings[kBackgroundColour], 2);
-  EXPECT_FALSE(s.overlay.backgroundSaved);
+  EXPECT_FALSE(s.overlay.savedBackground.has_value());
   EXPECT_FALSE(s.overlay.twoAxisPlotted);
   EXPECT_FALSE(sh.shell->display.palette.overlayInForce);
   // Classed on the score ramp again.
