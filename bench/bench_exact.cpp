@@ -26,10 +26,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct QuietHost : zn::SilentHost {
-  QuietHost() : SilentHost(zn::Answer::Ok) {}
-};
-
 const char* kinds[] = {"minimum", "coverage10"};
 
 std::string statusText(zn::ExactStatus s) {
@@ -59,7 +55,7 @@ void solveAndCount(benchmark::State& state, const zn::ExactProblem& p, int expec
 // ---- shipped samples --------------------------------------------------------
 
 struct Sample {
-  std::unique_ptr<QuietHost> host = std::make_unique<QuietHost>();
+  std::unique_ptr<zn::SilentHost> host = std::make_unique<zn::SilentHost>(zn::Answer::Ok);
   std::unique_ptr<zn::Session> s;
 };
 

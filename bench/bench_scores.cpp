@@ -13,12 +13,8 @@
 
 namespace {
 
-struct QuietHost : zn::SilentHost {
-  QuietHost() : SilentHost(zn::Answer::Ok) {}
-};
-
 struct World {
-  QuietHost host;
+  zn::SilentHost host{zn::Answer::Ok};
   zn::Session s{host, "/nonexistent"};
   World() {
     zn::allocateWorkspace(s);

@@ -14,14 +14,10 @@
 
 namespace {
 
-struct QuietHost : zn::SilentHost {
-  QuietHost() : SilentHost(zn::Answer::Ok) {}
-};
-
 // A grid of columns x rows cells holding `taxa` taxa; ranges are lognormal
 // random walks over neighbouring cells, as species ranges are clumped.
 struct Synthetic {
-  QuietHost host;
+  zn::SilentHost host{zn::Answer::Ok};
   zn::Session s{host, "/nonexistent"};
 
   Synthetic(int taxa, int columns, int rows, const zn::CardLayout& layout, unsigned seed, double logMedian = 2.5) {
