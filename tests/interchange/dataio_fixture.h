@@ -76,7 +76,7 @@ struct TinyGrid : HandMadeGrid {
 };
 
 inline std::string expectedFile(const std::string& name) {
-  return readFile(std::filesystem::path(ZN_SOURCE_DIR) / "tests" / "data" / "interchange" / name);
+  return readFile(interchangeDataDir() / name);
 }
 
 }  // namespace zn::test

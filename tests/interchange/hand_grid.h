@@ -3,6 +3,8 @@
 // 10..20), small enough that every file can be worked out by hand.
 #pragma once
 
+#include <filesystem>
+
 #include "store/session.h"
 #include "tests/support/fixtures.h"
 #include "tests/support/scripted_host.h"
@@ -37,5 +39,10 @@ struct HandMadeGrid {
 
   GridCell& cell(int n) { return s.ws.cells[static_cast<std::size_t>(n)]; }
 };
+
+// Where the expected files of the interchange tests are kept.
+inline std::filesystem::path interchangeDataDir() {
+  return std::filesystem::path(ZN_SOURCE_DIR) / "tests" / "data" / "interchange";
+}
 
 }  // namespace zn::test

@@ -14,7 +14,7 @@ namespace {
 // Compares with an expected-text file; ZN_REGENERATE=1 rewrites it after a
 // deliberate change (check the new bytes by hand before committing them).
 void expectMatchesFile(const std::string& text, const std::string& name) {
-  const auto path = expectedScoresDir() / name;
+  const auto path = interchangeDataDir() / name;
   if (const char* r = std::getenv("ZN_REGENERATE"); r && std::string(r) == "1") writeFile(path, text);
   ASSERT_TRUE(std::filesystem::exists(path)) << path;
   EXPECT_EQ(text, readFile(path)) << "differs from " << path;

@@ -53,8 +53,4 @@ struct HandGrid : HandMadeGrid {
   }
 };
 
-inline std::filesystem::path expectedScoresDir() {
-  return std::filesystem::path(ZN_SOURCE_DIR) / "tests" / "data" / "interchange";
-}
-
 }  // namespace zn::test

@@ -17,12 +17,7 @@ using test::joined;
 using test::Loaded;
 using test::TaxonSpec;
 
-// A taxon present at level 1 in the given cells.
-TaxonSpec taxon(const std::string& name, const std::vector<int>& cells, const std::string& code = "1") {
-  TaxonSpec t{name, code, {}};
-  for (int c : cells) t.levels[c] = 1;
-  return t;
-}
+using test::taxon;
 
 GreedyOptions richness(int goal = 1) {
   GreedyOptions o;

@@ -49,14 +49,6 @@ struct Priority {
   int reps(int taxon) { return s.ws.cards.field(taxon, s.ws.cards.layout->repCount); }
 };
 
-// A taxon present at `level` in the given cells.
-inline TaxonSpec taxon(const std::string& name, std::initializer_list<int> cells, const std::string& code = "1",
-                       int level = 1) {
-  TaxonSpec t{name, code, {}};
-  for (int c : cells) t.levels[c] = level;
-  return t;
-}
-
 inline std::filesystem::path expectedTextDir() {
   return std::filesystem::path(ZN_SOURCE_DIR) / "tests" / "data" / "selection";
 }

@@ -13,6 +13,7 @@
 #include "store/datafile.h"
 #include "store/text.h"
 #include "tests/selection/priority_fixture.h"
+#include "tests/shell/small_shell.h"
 
 namespace zn {
 namespace {
@@ -34,26 +35,12 @@ struct StopHost : test::ScriptedHost {
 
 using test::taxon;
 
-struct ExactCommands : ::testing::Test {
-  test::TempDir tmp;
-  fs::path home = test::makeProgramFolder(tmp.path());
-  StopHost host;
-  std::unique_ptr<Session> session;
-  std::unique_ptr<Shell> shell;
+struct ExactCommands : ::testing::Test, test::ShellOnData<StopHost> {
   int areasAsked = 1;
 
   void SetUp() override {
-    const fs::path data = home / "equal" / "ring.dat";
-    test::writeFile(data, test::datafileImage("Ring", {taxon("T1", {10, 20}), taxon("T2", {20, 30}),
-                                                       taxon("T3", {30, 40}), taxon("T4", {40, 10}),
-                                                       taxon("T5", {50})}));
-    session = std::make_unique<Session>(host, home);
-    ASSERT_TRUE(startSession(*session));
-    shell = std::make_unique<Shell>(*session, host);
-    ASSERT_TRUE(startResultsFile(shell->resultsFile()));
-    host.openFiles.push_back(data);
-    shell->dispatch(1100);
-    ASSERT_TRUE(session->ws.datafile.opened);
+    open("ring.dat", "Ring",
+         {taxon("T1", {10, 20}), taxon("T2", {20, 30}), taxon("T3", {30, 40}), taxon("T4", {40, 10}), taxon("T5", {50})});
     host.onDialog = [this](const std::string&, DialogModel& m) {
       if (auto* n = dynamic_cast<NumberOfAreasModel*>(&m)) n->number = areasAsked;
     };

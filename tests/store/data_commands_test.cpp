@@ -8,7 +8,7 @@
 #include "measures/scores.h"
 #include "shell/data_commands.h"
 #include "shell/dispatch.h"
-#include "tests/store/data_fixture.h"
+#include "tests/store/data_shell_fixture.h"
 
 namespace zn {
 namespace {
@@ -16,15 +16,7 @@ namespace {
 namespace fs = std::filesystem;
 using test::fiveTaxa;
 
-class DataCommands : public test::DataSession {
- protected:
-  std::unique_ptr<Shell> shell;
-  void SetUp() override {
-    test::DataSession::SetUp();
-    shell = std::make_unique<Shell>(s, host);
-    connectDataCommands(*shell);
-  }
-};
+using DataCommands = test::DataShellSession;
 
 TEST_F(DataCommands, PreselectionDialogAppliesOnOkAndRecomputesTheMap) {
   open(fiveTaxa());

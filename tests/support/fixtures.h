@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <initializer_list>
 #include <map>
 #include <string>
 #include <vector>
@@ -15,6 +16,14 @@ struct TaxonSpec {
   std::string code;                // significant part; padded with '0' to 31
   std::map<int, int> levels;       // cell -> signed level
 };
+
+// A taxon present at `level` in the given cells.
+inline TaxonSpec taxon(const std::string& name, std::initializer_list<int> cells, const std::string& code = "1",
+                       int level = 1) {
+  TaxonSpec t{name, code, {}};
+  for (int c : cells) t.levels[c] = level;
+  return t;
+}
 
 // A world-grid datafile image: int16 count, 32-byte title, 1024-byte cards.
 std::string datafileImage(const std::string& title, const std::vector<TaxonSpec>& taxa,

@@ -15,7 +15,7 @@
 
 #include "shell/data_commands.h"
 #include "shell/dispatch.h"
-#include "tests/store/data_fixture.h"
+#include "tests/store/data_shell_fixture.h"
 #include "tests/ui/screenshot.h"
 
 namespace zn {
@@ -30,13 +30,10 @@ QPushButton* buttonLabelled(QWidget& w, const QString& label) {
   return nullptr;
 }
 
-class DataWindowsTest : public test::DataSession {
+class DataWindowsTest : public test::DataShellSession {
  protected:
-  std::unique_ptr<Shell> shell;
   void SetUp() override {
-    test::DataSession::SetUp();
-    shell = std::make_unique<Shell>(s, host);
-    connectDataCommands(*shell);
+    test::DataShellSession::SetUp();
     open(test::fiveTaxa());
   }
 };
