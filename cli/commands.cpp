@@ -31,10 +31,12 @@ std::string gridTypeName(const Session& s) {
 
 std::unique_ptr<Session> startCliSession(CliContext& ctx) {
   if (ctx.home.empty()) ctx.home = defaultProgramFolder();
-  if (!populateProgramFolder(ctx.home, shippedProgramData())) {
+  std::vector<fs::path> failed;
+  if (!populateProgramFolder(ctx.home, shippedProgramData(), &failed)) {
     ctx.err << "zonarium: cannot create the program folder " << ctx.home.string() << "\n";
     return nullptr;
   }
+  for (const fs::path& f : failed) ctx.err << "zonarium: cannot copy the shipped file " << f.string() << "\n";
   auto s = std::make_unique<Session>(ctx.host, ctx.home, ctx.variant);
   if (!startSession(*s)) return nullptr;
   return s;

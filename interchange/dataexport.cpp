@@ -187,6 +187,14 @@ std::string ExportDialogModel::label(int layout) {
 std::pair<std::string, std::string> splitTaxonName(const std::string& name) {
   std::string n = name;
   while (!n.empty() && n.back() == ' ') n.pop_back();
+  // A name ending in a two-letter abbreviation after a blank ("lupus Ca.")
+  // is shown with the abbreviation first ("Ca. lupus"): split it that way.
+  const std::size_t len = n.size();
+  if (len >= 5 && n[len - 1] == '.' && n[len - 4] == ' ' && n[len - 3] != ' ' && n[len - 2] != ' ') {
+    std::string rest = n.substr(0, len - 4);
+    while (!rest.empty() && rest.back() == ' ') rest.pop_back();
+    if (!rest.empty()) return {n.substr(len - 3), rest};
+  }
   const auto space = n.find(' ');
   // A one-word name has no second part; "sp." stands in, as an empty field
   // could not be read back.

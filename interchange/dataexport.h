@@ -57,7 +57,8 @@ std::string exportText(const Workspace& ws, int layout, const ExportContext& ctx
 std::string namesBinImage(const Workspace& ws);
 
 // The leading part and the rest of a taxon name, the two text fields of
-// the comma-delimited text list.
+// the comma-delimited text list, split as the display name reads: a
+// trailing two-letter abbreviation ("lupus Ca.") is the leading part.
 std::pair<std::string, std::string> splitTaxonName(const std::string& name);
 
 // DMAP files of the given taxa: the distribution file (".dis") and the

@@ -335,7 +335,7 @@ void readDmap(const std::string& text, const std::optional<std::string>& namesTe
 // The quantitative matrix: names from the ".nam" file (or NAMES.BIN), then
 // one line per area: the area number and one value per taxon. Lines that
 // hold exactly one value per taxon, as "data matrix" export writes them,
-// stand for the areas 1, 2, ... in order.
+// stand for the areas 1, 2, ... in order (see `unnumbered` for when).
 void readMatrix(Host& host, const ImportInput& in, ImportedData& d, int cells,
                 const std::unordered_map<std::string, int>* refs) {
   std::vector<std::string> names;
@@ -354,11 +354,23 @@ void readMatrix(Host& host, const ImportInput& in, ImportedData& d, int cells,
   }
   int taxa = static_cast<int>(in.names ? names.size() : binHeads.size());
 
-  const std::vector<std::string_view> lines = textLines(in.text);
+  // A line of nothing but blanks and carriage returns holds no area.
+  std::vector<std::vector<std::string>> rows;
+  for (std::string_view line : textLines(in.text))
+    if (auto v = splitTokens(line, " \t"); !v.empty()) rows.push_back(std::move(v));
   const bool decimal = in.text.find('.') != std::string::npos;
-  const int columns = lines.empty() ? 0 : static_cast<int>(splitTokens(lines.front(), " \t").size());
+  const int columns = rows.empty() ? 0 : static_cast<int>(rows.front().size());
   const bool numbered = taxa > 0 && columns == taxa + 1;
-  if (!numbered && !(taxa > 0 && columns == taxa)) {
+  // Lines without area numbers are the areas 1, 2, ... only where that is
+  // certain: the export's matrix (NAMES.BIN beside it), or one line for
+  // every cell and no line with a number in front. A numbered matrix one
+  // column short is a mismatch, not area numbers read as data.
+  const bool unnumbered =
+      taxa > 0 && columns == taxa &&
+      (in.namesBin || (static_cast<int>(rows.size()) == cells &&
+                       std::all_of(rows.begin(), rows.end(),
+                                   [&](const auto& v) { return static_cast<int>(v.size()) == taxa; })));
+  if (!numbered && !unnumbered) {
     host.messageBox(strprintf("Mismatch in number of taxa %d/%d\n(ensure data matrix lines begin with a space)", taxa,
                               std::max(0, columns - 1)),
                     kCaption, Icon::Exclamation, Buttons::Ok);
@@ -389,8 +401,7 @@ void readMatrix(Host& host, const ImportInput& in, ImportedData& d, int cells,
   if (taxa == 0) return;
 
   long long row = 0;
-  for (std::string_view line : lines) {
-    const std::vector<std::string> v = splitTokens(line, " \t");
+  for (const std::vector<std::string>& v : rows) {
     ++row;
     const long long area = !numbered ? row : refs ? areaOf(v[0], cells, refs) : toInteger(v[0]);
     const std::size_t first = numbered ? 1 : 0;
@@ -549,7 +560,18 @@ std::string importedDatafileImage(Session& s, const ImportedData& d) {
   if (!storeImported(s, d)) return {};
   std::vector<int> all(static_cast<std::size_t>(d.cardHeads.size()));
   for (std::size_t t = 0; t < all.size(); ++t) all[t] = static_cast<int>(t);
-  return datafileImageOf(s, d.title, all);
+  std::string image = datafileImageOf(s, d.title, all);
+  // A datafile holds at least three cards (the format check reads the
+  // third): the placeholders written before the taxa stay behind the last
+  // taxon, named "empty card" with a code of zeros, outside the header's count.
+  const auto cardSize = static_cast<std::size_t>(s.ws.cards.layout->size);
+  for (std::size_t t = all.size(); t < 3; ++t) {
+    std::string card(cardSize, '\0');
+    card.replace(0, 10, "empty card");
+    card.replace(kCodeOffset, kCodeLength, std::string(kCodeLength, '0'));
+    image += card;
+  }
+  return image;
 }
 
 bool insideProgramFolder(const Session& s, const fs::path& p) {

@@ -258,11 +258,38 @@ void unloadThreeAxis(Session& s) {
 // from the area set while the preselection window is closed).
 const std::vector<int>& excludedAreas(const Session& s) { return s.ws.borrowedAreas; }
 
+// The offset of the first column whose shift by its most negative value
+// would overflow to infinity (its range is wider than the largest double);
+// 0 when every column can be shifted.
+double overflowingOffset(const Session& s, const ScoresImportData& d, int cells) {
+  std::vector<char> excluded(static_cast<std::size_t>(cells) + 1, 0);
+  for (int n : excludedAreas(s))
+    if (n >= 1 && n <= cells) excluded[static_cast<std::size_t>(n)] = 1;
+  for (int k = 0; k < d.columns; ++k) {
+    double lo = 0.0, hi = 0.0;
+    for (int n = 1; n <= cells; ++n) {
+      if (excluded[static_cast<std::size_t>(n)]) continue;
+      const double v = d.values[static_cast<std::size_t>(n)][static_cast<std::size_t>(k)];
+      lo = std::min(lo, v);
+      hi = std::max(hi, v);
+    }
+    if (!std::isfinite(hi - lo)) return lo;
+  }
+  return 0.0;
+}
+
 }  // namespace
 
 bool applyScoresImport(Session& s, const ScoresImportData& d, const std::string& name) {
   if (d.format < 0) return false;
   const int cells = std::min(cellCount(s.ws), static_cast<int>(d.values.size()) - 1);
+  // Refused before anything changes: scores shifted to infinity would be
+  // drawn, exported and read back as nonsense.
+  if (const double lo = overflowingOffset(s, d, cells); lo != 0.0) {
+    s.host.messageBox(strprintf("Scores out of range:\nan offset of %g\nwould make them infinite.", -lo), kCaption,
+                      Icon::Exclamation, Buttons::Ok);
+    return false;
+  }
   unloadThreeAxis(s);
   OverlayState& o = s.overlay;
   o.pairLoaded = false;
@@ -376,6 +403,10 @@ bool applyScoresImport(Session& s, const ScoresImportData& d, const std::string&
     o.pairLoaded = true;
     m.title = d.titleLines[0];
     s.backgroundMap.title = d.titleLines[1];
+    // Both columns come from the one file: the background's data title is
+    // its name too, never what an earlier map left there.
+    s.backgroundMap.importedName = m.importedName;
+    s.backgroundMap.dataTitle = m.dataTitle;
     s.backgroundMap.measureCode = kCodeImportedScores;
     s.backgroundMap.mapMaximum = 0.0;
     s.backgroundMap.importKind = kImportForegroundBackground;

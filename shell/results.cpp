@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <fstream>
 
+#include "store/files.h"
 #include "store/text.h"
 
 namespace zn {
@@ -27,8 +28,26 @@ bool writeMode(const std::filesystem::path& file, const std::string& data, const
 }
 }  // namespace
 
+std::filesystem::path resultsBackupFile(const std::filesystem::path& file) {
+  return std::filesystem::path(file).replace_extension(".BAK");
+}
+
 bool startResultsFile(const std::filesystem::path& file) {
-  return writeMode(file, withCrLf(strprintf("\n ZONARIUM %s results log file\n\n", kResultsVersion)), "wb");
+  namespace fs = std::filesystem;
+  const std::string header = withCrLf(strprintf("\n ZONARIUM %s results log file\n\n", kResultsVersion));
+  std::error_code ec;
+  const auto size = fs::file_size(file, ec);
+  // The reports of the previous session (or those before a clear) are kept
+  // as one backup generation. A file holding only the header has nothing to
+  // keep, so it never pushes out a backup that holds reports.
+  const bool holdsReports = !ec && size > 0 && (size != header.size() || readFileBytes(file) != header);
+  if (holdsReports) {
+    fs::rename(file, resultsBackupFile(file), ec);
+    // Without a backup the old reports stay where they are: the new header
+    // follows them rather than replacing them.
+    if (ec) return writeMode(file, header, "ab");
+  }
+  return saveFileAtomically(file, header);
 }
 
 bool appendResults(const std::filesystem::path& file, const std::string& text) {

@@ -11,9 +11,14 @@ namespace zn {
 inline constexpr const char* kResultsVersion = "version 4.19.25";
 inline constexpr std::size_t kMonitorBytes = 4096;
 
-// Creates or truncates the file and writes the header; false when it cannot
-// be created.
+// Starts the file afresh with the header; false when it cannot be created.
+// A file that holds reports is first renamed to the backup file (RESULTS.BAK
+// beside it, one generation), so starting or clearing never loses the
+// previous reports.
 bool startResultsFile(const std::filesystem::path& file);
+
+// The backup file of the RESULTS file: the same name with ".BAK".
+std::filesystem::path resultsBackupFile(const std::filesystem::path& file);
 
 // Appends text (LF line ends, turned into CR LF); false when the file cannot
 // be opened, in which case the report is skipped.

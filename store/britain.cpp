@@ -157,7 +157,8 @@ void parseBritainCoastline(Coastline& coast, const std::string& data, const Geom
 
 bool readBritainCoastline(Coastline& coast, const fs::path& file, const Geometry& geo) {
   auto data = readFileBytes(file, 4 + 8 * std::size_t(1000000));
-  if (!data) {
+  // Without its point count the file holds no coastline at all.
+  if (!data || data->size() < 4) {
     coast = Coastline{};
     return false;
   }

@@ -193,7 +193,7 @@ bool readDatafileBytes(Session& s, const std::string& data) {
   return true;
 }
 
-bool loadDatafile(Session& s) {
+bool loadDatafile(Session& s, int* cardsHeld) {
   std::FILE* f = std::fopen(s.ws.datafile.fullPath.c_str(), "rb");
   if (!f) return false;
   const CardLayout& L = *s.ws.cards.layout;
@@ -203,7 +203,8 @@ bool loadDatafile(Session& s) {
   if (ok) {
     // Read straight into the store; a short file leaves the rest zero.
     std::size_t want = static_cast<std::size_t>(s.ws.taxaCount) * static_cast<std::size_t>(L.size);
-    if (want > 0) std::fread(s.ws.cards.card(0), 1, want, f);
+    std::size_t read = want > 0 ? std::fread(s.ws.cards.card(0), 1, want, f) : 0;
+    if (cardsHeld) *cardsHeld = static_cast<int>(read / static_cast<std::size_t>(L.size));
     endLoad(s);
   }
   std::fclose(f);
@@ -286,8 +287,18 @@ bool loadGridType(Session& s) {
 
 bool loadAndRecount(Session& s) {
   DatafileState& df = s.ws.datafile;
-  df.opened = loadDatafile(s);
+  int held = 0;
+  df.opened = loadDatafile(s, &held);
   if (s.fatal) return false;
+  if (df.opened) {
+    // A file cut short still opens (its missing cards stay empty), but the
+    // user is told that the taxa past its end are not data.
+    const CardLayout& L = *s.ws.cards.layout;
+    auto count = headerCount(s, df.header.data(), static_cast<std::size_t>(L.headerSize));
+    if (count && held < std::min(*count, s.ws.taxaCount))
+      s.host.messageBox(strprintf("file holds %d of %d taxa", held, *count), "Open datafile", Icon::Warning,
+                        Buttons::Ok);
+  }
   if (df.opened) {
     s.map.measureCode = 1;
     s.settings[kMeasureCode] = 1;

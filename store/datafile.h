@@ -22,7 +22,8 @@ bool checkDatafile(Session& s, const std::filesystem::path& path);
 bool allocateCardStore(Session& s, int requested);
 
 // Reads the datafile at the session's full path; false when it cannot be read.
-bool loadDatafile(Session& s);
+// *cardsHeld, when given, gets the number of whole cards the file held.
+bool loadDatafile(Session& s, int* cardsHeld = nullptr);
 
 // The one message box shown after a load, if any.
 void reportLoad(Session& s);
@@ -32,6 +33,7 @@ bool loadGridType(Session& s);
 
 // Loads the datafile at the session's path, sets the opened flag (and
 // richness as the measure when it opened) and recounts; true when opened.
+// A file shorter than its header's taxa count opens with a warning.
 bool loadAndRecount(Session& s);
 
 // The "Open datafile" command up to the measure on the map; true when a

@@ -88,7 +88,8 @@ void parseCoastline(Coastline& coast, const std::string& data, const Geometry& g
 
 bool readCoastline(Coastline& coast, const std::filesystem::path& file, const Geometry& geo) {
   auto data = readFileBytes(file, 4 + 4 * std::size_t(kMaxCoastPoints) + 4);
-  if (!data) {
+  // Without its two counts the file holds no coastline at all.
+  if (!data || data->size() < 4) {
     coast = Coastline{};
     return false;
   }

@@ -14,6 +14,7 @@
 #include "shell/qt/qthost.h"
 #include "shell/results.h"
 #include "store/files.h"
+#include "store/text.h"
 
 namespace zn {
 
@@ -88,8 +89,12 @@ int runDesktop(int argc, char** argv, GridVariant variant) {
   QElapsedTimer shown;
   shown.start();
 
-  populateProgramFolder(home, shippedProgramData());
+  std::vector<std::filesystem::path> failedCopies;
+  populateProgramFolder(home, shippedProgramData(), &failedCopies);
   QtHost host;
+  for (const auto& f : failedCopies)
+    host.messageBox(strprintf("Can't copy file\n%s", f.string().c_str()), "Program folder", Icon::Warning,
+                    Buttons::Ok);
   Session session(host, home, variant);
   if (!startSession(session)) return 0;
   Shell shell(session, host);

@@ -73,9 +73,13 @@ TEST(ExportTexts, NamesSplitIntoLeadingPartAndRest) {
   };
   const Case cases[] = {{"Canis lupus", "Canis", "lupus"},
                         {"Canis lupus familiaris", "Canis", "lupus familiaris"},
-                        {"Carex sp.", "Carex", "sp."},
                         {"Ursus", "Ursus", "sp."},
-                        {"Ursus  arctos  ", "Ursus", "arctos"}};
+                        {"Ursus  arctos  ", "Ursus", "arctos"},
+                        // A trailing abbreviation leads, as the display name shows it.
+                        {"lupus Ca.", "Ca.", "lupus"},
+                        {"Carex sp.", "sp.", "Carex"},
+                        {"lupus familiaris Ca.  ", "Ca.", "lupus familiaris"},
+                        {"Carex spp.", "Carex", "spp."}};
   for (const Case& c : cases) {
     auto [lead, rest] = splitTaxonName(c.name);
     EXPECT_EQ(lead, c.lead) << c.name;
@@ -127,6 +131,34 @@ TEST(DataImportCommand, WritesTheDatafileTheLostRecordsAndTheSummary) {
   EXPECT_EQ(ws.cards.level(0, 40), 2);
   EXPECT_EQ(ws.cards.level(1, 864), 2);
   EXPECT_EQ(ws.counters.records, 3);
+}
+
+TEST(DataImportCommand, FewerThanThreeTaxaKeepThePlaceholderCardsAndOpenWithoutAQuestion) {
+  for (int taxa = 0; taxa <= 3; ++taxa) {
+    WorldFolder w;
+    const char* lines[] = {"Canis,lupus,1\n", "Ursus,arctos,2\n", "Meles,meles,3\n"};
+    std::string list = "Vulpes vulpes 0\n";  // a line that is no record
+    for (int t = 0; t < taxa; ++t) list += lines[t];
+    writeFile(w.tmp.path() / "list.txt", list);
+    const fs::path target = w.home / "equal" / "few.dat";
+    ASSERT_TRUE(w.import(kImportComma, w.tmp.path() / "list.txt", target)) << taxa;
+    const std::string image = readFile(target);
+    ASSERT_EQ(image.size(), 34u + 3 * 1024) << taxa << " taxa";
+    EXPECT_EQ(image[0], taxa) << "the header counts the taxa only";
+    for (int k = taxa; k < 3; ++k) {
+      const std::string card = image.substr(34 + 1024 * static_cast<std::size_t>(k), 1024);
+      EXPECT_EQ(card.substr(0, 32), "empty card" + std::string(22, '\0'));
+      EXPECT_EQ(card.substr(32, 32), std::string(31, '0') + '\0');
+      EXPECT_EQ(card.find_first_not_of('\0', 64), std::string::npos);
+    }
+    // Opened later through the dialog, it passes the format check.
+    w.host.messages.clear();
+    w.s.ws.datafile.opened = false;
+    w.host.openFiles.push_back(target);
+    ASSERT_TRUE(openDatafile(w.s));
+    for (const auto& m : w.host.messages) EXPECT_NE(m.caption, "Check datafile") << taxa << ": " << m.text;
+    EXPECT_EQ(w.s.ws.taxaCount, taxa);
+  }
 }
 
 TEST(DataImportCommand, AsksAgainUntilTheDatafileLiesInAGridFolder) {

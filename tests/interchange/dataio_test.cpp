@@ -302,6 +302,47 @@ TEST(ImportMatrix, AColumnCountThatFitsNoNamesReadsNothing) {
   EXPECT_EQ(c.messages[0].text, "Mismatch in number of taxa 2/4\n(ensure data matrix lines begin with a space)");
 }
 
+TEST(ImportMatrix, LinesWithoutAreaNumbersOnlyWhenCertain) {
+  struct Case {
+    const char* what;
+    std::string text;
+    bool read;
+  };
+  // Two names on the six-cell grid.
+  const Case cases[] = {
+      {"numbered lines one column short", " 1 5\n 2 7\n 3 9\n", false},
+      {"fewer lines than cells", " 5 6\n 7 8\n", false},
+      {"one line per cell but one numbered", " 0 1\n 0 0\n 4 0 2\n 0 0\n 0 0\n 0 3\n", false},
+      {"one unnumbered line per cell", " 0 1\n 0 0\n 0 2\n 0 0\n 0 0\n 3 0\n", true},
+  };
+  for (const Case& c : cases) {
+    TinyGrid g;
+    auto r = convert(g, kImportMatrix, c.text, "1 a\n2 b\n");
+    ASSERT_EQ(r.messages.size(), 1u) << c.what;
+    if (!c.read) {
+      EXPECT_EQ(r.messages[0].text.rfind("Mismatch in number of taxa 2/", 0), 0u) << c.what;
+      EXPECT_TRUE(r.d.cardHeads.empty()) << c.what;
+      EXPECT_EQ(r.d.records, 0) << c.what;
+      continue;
+    }
+    EXPECT_EQ(r.messages[0].text, "Match in number of taxa:\n 2 names 2 data (in.txt)");
+    EXPECT_EQ(r.d.records, 3);
+    EXPECT_EQ(levelOf(r.d, 1, 1), 1);
+    EXPECT_EQ(levelOf(r.d, 1, 3), 2);
+    EXPECT_EQ(levelOf(r.d, 0, 6), 3);
+  }
+}
+
+TEST(ImportMatrix, LinesOfOnlyBlanksAndCarriageReturnsAreNoAreas) {
+  TinyGrid g;
+  auto c = convert(g, kImportMatrix, " 1 5 6\n\r \n \r\t\r\n 2 7 8\n", "1 A\n2 B\n");
+  ASSERT_EQ(c.d.cardHeads.size(), 2u);
+  EXPECT_EQ(c.d.records, 4);
+  EXPECT_EQ(levelOf(c.d, 1, 1), 6);
+  EXPECT_EQ(levelOf(c.d, 0, 2), 7);
+  EXPECT_EQ(c.d.lost, 0);
+}
+
 TEST(ImportMatrix, NamesBinGivesNamesCodesAndTitle) {
   TinyGrid g;
   std::string bin = std::string(2, '\0') + "Exported" + std::string(24, '\0');

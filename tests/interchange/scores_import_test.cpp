@@ -3,6 +3,7 @@
 // hostile files.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <limits>
 
 #include "interchange/scores_export.h"
@@ -208,6 +209,43 @@ TEST(ScoresImportPair, FillsForegroundBackgroundTitlesAndCounts) {
   ASSERT_TRUE(importText(both, "a\nb\n#3\n1 2 0\n3 4 5\n"));
   EXPECT_EQ(both.cell(1).scored, 0);
   EXPECT_EQ(both.cell(3).scored, 1);
+}
+
+TEST(ScoresImportPair, TheBackgroundDataTitleIsTheFileNotAnEarlierMap) {
+  HandGrid g;
+  g.fillScores();
+  g.s.backgroundMap.dataTitle = "stale background data";
+  ASSERT_TRUE(importText(g, "set A: measure A\nset B: measure B\n#3\n1 2 0\n2 0 3\n", "pair.scr"));
+  EXPECT_EQ(g.s.backgroundMap.dataTitle, "pair.scr");
+  EXPECT_EQ(scoresFileText(g.s, kLayoutPair, false).substr(0, 71),
+            "pair.scr: set A: measure A\npair.scr: set B: measure B\n ZONARIUM version");
+}
+
+TEST(ScoresImportOffsets, AShiftThatWouldOverflowIsRefusedAndChangesNothing) {
+  struct Case {
+    const char* what;
+    std::string text;
+  };
+  const Case cases[] = {
+      {"single column", "#2\n1 -1e308\n2 1e308\n"},
+      {"background column", "a\nb\n#3\n1 1 -1e308\n2 1 1e308\n"},
+      {"third axis", "#4\n1 1 1 -1.7e308\n2 1 1 1.7e308\n"},
+  };
+  for (const Case& c : cases) {
+    HandGrid g;
+    ASSERT_TRUE(importText(g, "#2\n3 4\n"));
+    EXPECT_FALSE(importText(g, c.text)) << c.what;
+    ASSERT_EQ(g.host.messages.size(), 1u) << c.what;
+    EXPECT_EQ(g.host.messages[0].caption, "Import scores");
+    EXPECT_EQ(g.host.messages[0].text.rfind("Scores out of range:\n", 0), 0u) << g.host.messages[0].text;
+    EXPECT_EQ(mapOf(g), "3:4/1 ") << c.what;
+    EXPECT_EQ(g.s.map.importKind, kImportSingle) << c.what;
+  }
+  // Wide but finite once shifted: read as before.
+  HandGrid g;
+  ASSERT_TRUE(importText(g, "#2\n1 -1e307\n2 1e308\n"));
+  EXPECT_TRUE(std::isfinite(g.cell(2).score));
+  EXPECT_DOUBLE_EQ(g.s.map.scoreOffset, -1e307);
 }
 
 TEST(ScoresImportThreeAxis, FillsTheBufferResetsTheAxesAndReadsTitles) {

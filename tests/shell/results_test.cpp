@@ -13,9 +13,34 @@ TEST(ResultsFile, StartsWithTheHeaderInCrLf) {
   test::writeFile(f, "old reports");
   ASSERT_TRUE(startResultsFile(f));
   EXPECT_EQ(test::readFile(f), "\r\n ZONARIUM version 4.19.25 results log file\r\n\r\n");
+  EXPECT_EQ(test::readFile(tmp.path() / "RESULTS.BAK"), "old reports");
   ASSERT_TRUE(appendResults(f, "line one\nline two\n"));
   EXPECT_EQ(test::readFile(f),
             "\r\n ZONARIUM version 4.19.25 results log file\r\n\r\nline one\r\nline two\r\n");
+}
+
+TEST(ResultsFile, StartAndClearKeepThePreviousReportsAsOneBackup) {
+  test::TempDir tmp;
+  auto f = tmp.path() / "RESULTS.TXT";
+  auto bak = tmp.path() / "RESULTS.BAK";
+  const std::string header = "\r\n ZONARIUM version 4.19.25 results log file\r\n\r\n";
+  EXPECT_EQ(resultsBackupFile(f), bak);
+  // First start of all: nothing to keep.
+  ASSERT_TRUE(startResultsFile(f));
+  EXPECT_FALSE(std::filesystem::exists(bak));
+  ASSERT_TRUE(appendResults(f, "session one\n"));
+  // The next start keeps session one.
+  ASSERT_TRUE(startResultsFile(f));
+  EXPECT_EQ(test::readFile(f), header);
+  EXPECT_EQ(test::readFile(bak), header + "session one\r\n");
+  // A clear with no report since then must not push session one out.
+  ASSERT_TRUE(startResultsFile(f));
+  EXPECT_EQ(test::readFile(bak), header + "session one\r\n");
+  // Reports written since replace the one generation kept.
+  ASSERT_TRUE(appendResults(f, "session two\n"));
+  ASSERT_TRUE(startResultsFile(f));
+  EXPECT_EQ(test::readFile(bak), header + "session two\r\n");
+  EXPECT_EQ(test::readFile(f), header);
 }
 
 TEST(ResultsFile, UncreatableFileReportsFailure) {

@@ -153,6 +153,20 @@ TEST(BritainCoastline, HostileCountsAreBounded) {
   EXPECT_TRUE(coast.points.empty());
 }
 
+TEST(BritainCoastline, AFileWithoutItsCountIsNotRead) {
+  test::TempDir tmp;
+  Geometry geo;
+  Coastline coast;
+  for (const char* bytes : {"", "abc"}) {
+    test::writeFile(tmp.path() / "ZONARIUM.@50", bytes);
+    EXPECT_FALSE(readBritainCoastline(coast, tmp.path() / "ZONARIUM.@50", geo));
+  }
+  std::string whole;
+  putI32(whole, 0);
+  test::writeFile(tmp.path() / "ZONARIUM.@50", whole);
+  EXPECT_TRUE(readBritainCoastline(coast, tmp.path() / "ZONARIUM.@50", geo));
+}
+
 TEST(ZonariumBritain, InfoOpensTheShippedButterflies) {
   fs::path shipped = fs::path(ZN_SOURCE_DIR) / "programdata" / "britain" / "butterflies.dat";
   ASSERT_TRUE(fs::exists(shipped));

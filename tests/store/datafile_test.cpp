@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "store/datafile.h"
+#include "tests/store/file_limit.h"
+#include "tests/support/cli_run.h"
 #include "tests/support/fixtures.h"
 #include "tests/support/scripted_host.h"
 
@@ -144,13 +146,29 @@ TEST_F(OpenDatafile, NegativeTaxaCountIsRefusedWithAClearMessage) {
   EXPECT_FALSE(s.ws.datafile.opened);
 }
 
-TEST_F(OpenDatafile, CountBeyondTheFileLeavesMissingCardsEmpty) {
+TEST_F(OpenDatafile, CountBeyondTheFileLeavesMissingCardsEmptyAndSaysSo) {
   start();
   fs::path p = put("equal/short.dat", test::datafileImage("short", threeTaxa(), 1000));
   ASSERT_TRUE(open(p));
   EXPECT_EQ(s.ws.taxaCount, 1000);
   EXPECT_EQ(s.ws.counters.records, 4);
   EXPECT_EQ(s.ws.cards.name(999), "");
+  EXPECT_EQ(host.messageLines(), std::vector<std::string>{"Open datafile: file holds 3 of 1000 taxa"});
+  EXPECT_EQ(host.messages[0].icon, Icon::Warning);
+  // The largest count the header can hold over three cards.
+  host.messages.clear();
+  p = put("equal/huge.dat", test::datafileImage("huge", threeTaxa(), 32767));
+  ASSERT_TRUE(open(p));
+  EXPECT_EQ(host.messageLines(), std::vector<std::string>{"Open datafile: file holds 3 of 32767 taxa"});
+}
+
+TEST(ZonariumInfo, ADatafileCutShortIsNamedOnStandardError) {
+  test::CliRun cli;
+  const fs::path p = cli.home / "equal" / "short.dat";
+  test::writeFile(p, test::datafileImage("short", threeTaxa(), 1000));
+  EXPECT_EQ(cli.command({"info", p.string()}), 0) << cli.err;
+  EXPECT_NE(cli.err.find("Open datafile: file holds 3 of 1000 taxa\n"), std::string::npos) << cli.err;
+  EXPECT_NE(cli.out.find("taxa: 1000\n"), std::string::npos) << cli.out;
 }
 
 TEST_F(OpenDatafile, TruncatedCardStillReadsItsFirstBytes) {
@@ -161,6 +179,7 @@ TEST_F(OpenDatafile, TruncatedCardStillReadsItsFirstBytes) {
   ASSERT_TRUE(open(p));
   EXPECT_EQ(s.ws.cards.name(2), "Gamma");
   EXPECT_EQ(s.ws.counters.records, 3);
+  EXPECT_EQ(host.messageLines(), std::vector<std::string>{"Open datafile: file holds 2 of 3 taxa"});
 }
 
 TEST_F(OpenDatafile, UnknownSubdirectoryIsNotRecognised) {
@@ -182,6 +201,21 @@ TEST_F(OpenDatafile, MissingCoastlineIsReportedAfterTheLoad) {
   EXPECT_EQ(host.messageLines(), std::vector<std::string>{"File: " + s.coastFile().string() +
                                                           ": Coastline data not read"});
   EXPECT_EQ(s.coastApplies, 0);
+}
+
+TEST_F(OpenDatafile, CoastlineFileWithoutItsCountsIsNotRead) {
+  for (const char* bytes : {"", "abc"}) {
+    test::writeFile(home / "ZONARIUM.@17", bytes);
+    test::ScriptedHost h;
+    Session fresh{h, home};
+    ASSERT_TRUE(startSession(fresh));
+    EXPECT_FALSE(fresh.coastlineRead) << std::string(bytes).size() << " bytes";
+    EXPECT_EQ(fresh.coastApplies, 0);
+    h.openFiles.push_back(put("equal/b.dat", test::datafileImage("b", threeTaxa())));
+    ASSERT_TRUE(openDatafile(fresh));
+    EXPECT_EQ(h.messageLines(), std::vector<std::string>{"File: " + fresh.coastFile().string() +
+                                                         ": Coastline data not read"});
+  }
 }
 
 TEST_F(OpenDatafile, CancelledDialogKeepsTheOpenDatafile) {
@@ -294,9 +328,11 @@ TEST_F(OpenDatafile, FailedSaveKeepsTheOldFile) {
   start();
   fs::path p = put("equal/birds.dat", test::datafileImage("Birds", threeTaxa()));
   ASSERT_TRUE(open(p));
-  fs::create_directories(home / "equal" / "birds.dat.tmp~");  // the temporary file cannot be made
   std::string before = test::readFile(p);
-  EXPECT_FALSE(saveDatafile(s, p, "Changed"));
+  {
+    test::FileSizeLimit full(1000);  // the disk fills up during the write
+    EXPECT_FALSE(saveDatafile(s, p, "Changed"));
+  }
   EXPECT_EQ(test::readFile(p), before);
 }
 

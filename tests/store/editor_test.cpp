@@ -5,6 +5,7 @@
 #include "store/editor.h"
 #include "store/files.h"
 #include "tests/store/data_fixture.h"
+#include "tests/store/file_limit.h"
 
 namespace zn {
 namespace {
@@ -266,10 +267,12 @@ TEST_F(Editor, SaveDataIsRefusedAfterAPreselectionAndAFailedWriteKeepsTheFile) {
   EXPECT_EQ(host.messageLines().back(), "Save data: restore data from preselection\nbefore writing data to file");
   s.ws.dataModifiedByPreselection = false;
 
-  // The temporary file cannot be made: the old file stays as it was.
-  fs::create_directories(fs::path(file.string() + ".tmp~"));
+  // The disk is full: the old file stays as it was.
   s.ws.cards.setName(0, "Lost?");
-  EXPECT_FALSE(saveData(s));
+  {
+    test::FileSizeLimit full(1000);
+    EXPECT_FALSE(saveData(s));
+  }
   EXPECT_EQ(host.messageLines().back(),
             "Save data: failed to write datafile:\n" + file.string() + "\n(the file on disk is unchanged)");
   EXPECT_EQ(test::readFile(file), before);

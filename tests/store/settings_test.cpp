@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/store/file_limit.h"
 #include "tests/support/fixtures.h"
 
 namespace zn {
@@ -138,12 +139,15 @@ TEST(OptionsFile, WriteReplacesTheFileAndFailureKeepsTheOld) {
   int saved;
   correctAtStartup(back, saved);
   EXPECT_EQ(back[kReordering], 1);  // no threat data at start
-  // A folder in the way of the file: the write fails and nothing is lost.
+  // A full disk: the write fails and nothing is lost.
   fs::path blocked = tmp.path() / "blocked";
-  fs::create_directories(blocked / "ZONARIUM.OPP.tmp~");
   test::writeFile(blocked / "ZONARIUM.OPP", "old");
-  EXPECT_FALSE(writeOptions(s, blocked / "ZONARIUM.OPP"));
+  {
+    test::FileSizeLimit full(100);
+    EXPECT_FALSE(writeOptions(s, blocked / "ZONARIUM.OPP"));
+  }
   EXPECT_EQ(test::readFile(blocked / "ZONARIUM.OPP"), "old");
+  EXPECT_EQ(std::distance(fs::directory_iterator(blocked), fs::directory_iterator()), 1);
 }
 
 }  // namespace
