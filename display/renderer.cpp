@@ -9,6 +9,7 @@
 #include <array>
 #include <cmath>
 #include <functional>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -22,15 +23,22 @@ namespace {
 
 // Background, frame, fine grid and numbers colours as the settings store them.
 enum BackgroundColour : int { kBgGrey = 0, kBgBlack = 1, kBgWhite = 2 };
-enum NumbersColour : int { kNumWhite = 0, kNumGrey = 1, kNumBlack = 2 };
 enum CoastColour : int { kCoastGrey = 0, kCoastWhite = 1, kCoastBlack = 2, kCoastBlackWhite = 3 };
 enum FineGridStyle : int { kGridSpots = 0, kGridCrosses = 1, kGridLines = 2 };
 
 const QColor kGrey127(127, 127, 127);
 const QColor kLightGrey(192, 192, 192);  // the stock light grey brush
 const char* const kMapFont = "Arial";
+// Smallest text of the key on screen, in pixels.
+constexpr int kKeyPixels = 12;
 
 QColor toQColor(Rgb c) { return QColor(c.r, c.g, c.b); }
+
+// Black on light colours, white on dark ones.
+QColor contrastInk(const QColor& c) {
+  const double luma = 0.299 * c.red() + 0.587 * c.green() + 0.114 * c.blue();
+  return luma > 140 ? QColor(Qt::black) : QColor(Qt::white);
+}
 
 // 1 black, 0 grey, 2 white: the three-way colour choices of the settings.
 QColor blackGreyWhite(int v) {
@@ -70,6 +78,19 @@ double cellRatio(const QFont& base) {
   return h > 0 ? h / 200.0 : 1.15;
 }
 
+// Smooth edges for curves and slanted lines while it lives; straight cell
+// edges and the flood fill's borders stay hard.
+class Smooth {
+ public:
+  explicit Smooth(QPainter& p) : p_(p) { p_.setRenderHint(QPainter::Antialiasing, true); }
+  ~Smooth() { p_.setRenderHint(QPainter::Antialiasing, false); }
+  Smooth(const Smooth&) = delete;
+  Smooth& operator=(const Smooth&) = delete;
+
+ private:
+  QPainter& p_;
+};
+
 class Canvas {
  public:
   Canvas(QImage& image, const MapTransform& t, const Session& s, const DisplayState& d,
@@ -90,6 +111,7 @@ class Canvas {
     gridWidth_ = t.printing ? o.gridLineWidth : 0;
     thumbnail_ = t.thumbnail && !t.printing;
     cells_ = std::min<int>(geo_.cells, static_cast<int>(s.ws.cells.size()) - 1);
+    ratio_ = t.printing ? 1.0 : std::max(1.0, o.pixelRatio);
   }
 
   void run();
@@ -141,6 +163,11 @@ class Canvas {
   }
   void title();
   void scaleBar();
+  void wordedKey(const std::vector<KeyEntry>& entries, int x, int y, int w, int h);
+  QColor keyInk() const;
+  QFont keyFont(double logicalHeight) const;
+  double keyShift(double rightDevice) const;
+  void keyTitle(double left, double bottom, const QFont& f);
   void emblem();
   void numbersAndMarkers();
   void highlight();
@@ -164,6 +191,7 @@ class Canvas {
   bool thumbnail_ = false;
   int cells_ = 0;
   double arialRatio_ = 1.15;
+  double ratio_ = 1.0;  // device pixels per window pixel
 };
 
 QFont Canvas::mapFont(double logicalHeight, bool italic) const {
@@ -259,7 +287,11 @@ void Canvas::frameAndCoast(int pass) {
     if (fill_ && (!hasCoast_ || gridNumber_ >= 3)) {
       for (int n = 1; n <= cells_; ++n) {
         const GridCell& c = cell(n);
-        if (c.background >= 1 && c.background <= 3)
+        // The grid type's ordinary cells are its land: they take the land
+        // colour, or they would vanish into the sea-coloured frame.
+        if (c.background == 1)
+          fillLogical(c.x0, c.y0, c.x1 + g, c.y1 + g, palette(scheme_.land));
+        else if (c.background >= 2 && c.background <= 3)
           fillLogical(c.x0, c.y0, c.x1 + g, c.y1 + g, palette(scheme_.classes[static_cast<std::size_t>(c.background - 1)]));
       }
     } else if (!fill_ && !hasCoast_ && (set_[kFineGridShown] || mode_ != kMonoLog)) {
@@ -296,7 +328,10 @@ void Canvas::coastline(int pass) {
   const int cc = set_[kCoastColour];
   QColor single;
   bool perSegment = false;
-  if (fill_) {
+  const bool worldGrid = gridNumber_ == 1 || gridNumber_ == 2;
+  if (fill_ && (pass == 1 || worldGrid)) {
+    // The world's coast bounds the sea fill; elsewhere the outline is drawn
+    // again on top in the coast colour, so the land keeps its shape.
     single = palette(scheme_.sea);
   } else if (cc == kCoastWhite) {
     single = Qt::white;
@@ -307,6 +342,9 @@ void Canvas::coastline(int pass) {
   } else {
     single = mode_ == kMonoLog && bg_ == kBgWhite ? QColor(191, 191, 191) : kGrey127;
   }
+  // The sea's flood fill needs the hard line it is bounded by.
+  std::optional<Smooth> smooth;
+  if (!(fill_ && pass == 1)) smooth.emplace(painter_);
   if (!perSegment) {
     painter_.setPen(pen(single, coastWidth_));
     for (int i = 0; i + 1 < lineCount; ++i) {
@@ -441,6 +479,7 @@ void Canvas::spot(const GridCell& c, const QColor& fillColour, bool large) {
   const bool clicked = o_.clickedCell != 0 && &c == &cell(o_.clickedCell);
   painter_.setPen(pen(bg_ == kBgBlack || clicked ? QColor(Qt::white) : QColor(Qt::black), 0));
   painter_.setBrush(fillColour);
+  Smooth smooth(painter_);
   painter_.drawEllipse(QRect(c.x0 + i, c.y0 + i, c.x1 - c.x0 - 2 * i, c.y1 - c.y0 - 2 * i));
 }
 
@@ -501,6 +540,7 @@ void Canvas::presenceMarks(const std::function<bool(int)>& marked) {
   painter_.setPen(pen(mark, 0));
   painter_.setBrush(mark);
   const int i = geo_.cellSize / 4;
+  Smooth smooth(painter_);
   for (int n = 1; n <= cells_; ++n) {
     const GridCell& c = cell(n);
     if (marked(n)) painter_.drawEllipse(QRect(c.x0 + i, c.y0 + i, c.x1 - c.x0 - 2 * i, c.y1 - c.y0 - 2 * i));
@@ -525,8 +565,8 @@ void Canvas::twoAxisLegend() {
       const QColor c = palette(40 + 10 * i + j);
       fillLogical(left, top, left + b - 1, top + b - 1, c);
       const int count = s_.overlay.legend[static_cast<std::size_t>(i)][static_cast<std::size_t>(j)];
-      if (count > 0 && deviceHeight(b * 0.55) >= 5) {
-        const QColor ink = qGray(c.rgb()) > 140 ? QColor(Qt::black) : QColor(Qt::white);
+      if (count > 0 && deviceHeight(b * 0.55) >= 5 * ratio_) {
+        const QColor ink = contrastInk(c);
         text(left + b / 2.0, top + b / 2.0, QString::number(count), Qt::AlignCenter, ink);
       }
     }
@@ -622,47 +662,111 @@ void Canvas::title() {
   if (!line2.empty()) text(x, y + geo_.cellSize, QString::fromStdString(line2), align, colour);
 }
 
+// Ink that reads on the background the key is drawn on.
+QColor Canvas::keyInk() const {
+  return bg_ == kBgBlack ? QColor(Qt::white) : QColor(Qt::black);
+}
+
+// The key's text: the scale bar's own height, but on screen never smaller
+// than kKeyPixels.
+QFont Canvas::keyFont(double logicalHeight) const {
+  QFont f = mapFont(logicalHeight);
+  if (!t_.printing) f.setPixelSize(std::max(f.pixelSize(), static_cast<int>(std::lround(kKeyPixels * ratio_))));
+  return f;
+}
+
+// Device shift to the left that keeps a key whose right edge lies at
+// `rightDevice` inside the drawing area.
+double Canvas::keyShift(double rightDevice) const {
+  const double limit = std::min<double>(t_.clip.right, img_.width()) - 3;
+  return std::max(0.0, rightDevice - limit);
+}
+
+// The measure's name above the key at device point (left, bottom).
+void Canvas::keyTitle(double left, double bottom, const QFont& f) {
+  if (s_.map.title.empty()) return;
+  QFont bold(f);
+  bold.setBold(true);
+  painter_.setFont(bold);
+  QString title = QString::fromStdString(s_.map.title);
+  if (d_.classes.inverted) title += QStringLiteral(" (inverted)");
+  const double width = QFontMetricsF(bold).horizontalAdvance(title);
+  left = std::max<double>(std::max(t_.clip.left, 0) + 3, left - keyShift(left + width));
+  painter_.setViewTransformEnabled(false);
+  painter_.setPen(keyInk());
+  painter_.drawText(QPointF(left, bottom - QFontMetricsF(bold).descent()), title);
+  painter_.setViewTransformEnabled(true);
+  painter_.setFont(f);
+}
+
 void Canvas::scaleBar() {
   const int k = std::max(1, d_.palette.classCount);
   const int ox = geo_.originX, oy = geo_.originY, fx = geo_.farX, fy = geo_.farY;
   const int w = (fx - ox) / 100, h = (fy - oy) / (2 * k), g = t_.gap;
-  const int x = fx + (geo_.extentX - fx) / 3 - (fx - ox) / 200;
+  int x = fx + (geo_.extentX - fx) / 3 - (fx - ox) / 200;
   const int y = oy + 4;
-  fillLogical(x - 4, y - 4, x + w + g + 12, y + k * h + g + 12, kGrey127);
-  for (int n = 1; n <= k; ++n)
-    fillLogical(x, y + (n - 1) * h, x + w + g + 8, y + n * h + g + 8, palette(k - n));
-
   const ClassTable& ct = d_.classes;
   const int style = set_[kScaleBarStyle];
-  if (style == 0 || ct.scoredCells == 0 || s_.map.title.empty()) return;
-  if (ct.classCount != k || static_cast<int>(ct.limits.size()) < k) return;
+  const bool labelled = style != 0 && ct.scoredCells > 0 && !s_.map.title.empty() && ct.classCount == k &&
+                        static_cast<int>(ct.limits.size()) >= k;
+  if (labelled && kind_.category) {
+    const std::vector<KeyEntry> entries = categoryKey(s_, kind_);
+    if (!entries.empty()) {
+      wordedKey(entries, x, y, w, h);
+      return;
+    }
+  }
+  // Inverted, the bar runs from the largest scores' colour at the top, as
+  // the map is coloured.
+  const bool inverted = ct.inverted && ct.classCount == k;
+  auto boxOf = [&](int c) { return inverted ? c + 1 : k - c; };  // 1 = top box
+
   const int textHeight = k < 33 ? (w < h ? 2 * w : 2 * h) : h;
-  const QColor colour = blackGreyWhite(set_[kFrameColour]);
+  const QFont f = keyFont(textHeight);
+  const QFontMetricsF fm(f);
+  std::vector<std::pair<int, QString>> labels;
+  if (labelled && style == 2)
+    for (const ScaleLabel& l : scaleBarLabels(ct, kind_, set_[kScaleType], inverted))
+      labels.emplace_back(l.classNumber, QString::fromStdString(l.text));
+  // Right-aligned column: the numbers end at the widest number's edge; a
+  // trailing "%" stands beyond it.
+  double widest = 0, pct = 0;
+  for (auto& [c, txt] : labels) {
+    const QString digits = txt.endsWith('%') ? txt.chopped(1) : txt;
+    widest = std::max(widest, fm.horizontalAdvance(digits));
+    if (txt.endsWith('%')) pct = fm.horizontalAdvance(QStringLiteral("%"));
+  }
+  const double scale = std::max(t_.toDeviceLength(1.0), 1e-9);
+  // The whole key moves left when its numbers would run off the window.
+  const double keyRight = labels.empty() ? t_.toDeviceX(x + w + g + 12) : t_.toDeviceX(x + 3 * w) + widest + pct;
+  x -= static_cast<int>(std::ceil(keyShift(keyRight) / scale));
   const int column = x + 3 * w;
+
+  fillLogical(x - 4, y - 4, x + w + g + 12, y + k * h + g + 12, kGrey127);
+  for (int c = 0; c < k; ++c) {
+    const int n = boxOf(c);
+    fillLogical(x, y + (n - 1) * h, x + w + g + 8, y + n * h + g + 8, palette(c));
+  }
+  if (!labelled) return;
   auto boxMiddle = [&](int c) {
-    const int n = k - c;
+    const int n = boxOf(c);
     return (y + (n - 1) * h + y + n * h + g + 8) / 2.0;
   };
-
   if (style == 2) {
-    const QFont f = mapFont(textHeight);
     painter_.setFont(f);
-    const QFontMetricsF fm(f);
-    std::vector<std::pair<int, QString>> labels;
-    for (const ScaleLabel& l : scaleBarLabels(ct, kind_, set_[kScaleType], ct.inverted))
-      labels.emplace_back(l.classNumber, QString::fromStdString(l.text));
-    // Right-aligned column: the numbers end at the widest number's edge; a
-    // trailing "%" stands beyond it.
-    double widest = 0;
-    for (auto& [c, s] : labels) {
-      const QString digits = s.endsWith('%') ? s.chopped(1) : s;
-      widest = std::max(widest, fm.horizontalAdvance(digits));
-    }
-    const double scale = std::max(t_.toDeviceLength(1.0), 1e-9);
+    keyTitle(t_.toDeviceX(x - 4), t_.toDeviceY(y - 4) - 3, f);
     const double right = column + widest / scale;
-    for (auto& [c, s] : labels) {
-      const double pct = s.endsWith('%') ? fm.horizontalAdvance(QStringLiteral("%")) / scale : 0.0;
-      text(right + pct, boxMiddle(c), s, Qt::AlignRight | Qt::AlignVCenter, colour);
+    // From the top of the bar down, a label that would touch the one above
+    // it is left out.
+    std::sort(labels.begin(), labels.end(), [&](auto& a, auto& b) { return boxOf(a.first) < boxOf(b.first); });
+    double lastMiddle = -1e9;
+    const double spacing = fm.height() * 0.95;
+    for (auto& [c, txt] : labels) {
+      const double middle = t_.toDeviceY(boxMiddle(c));
+      if (middle - lastMiddle < spacing) continue;
+      lastMiddle = middle;
+      const double p = txt.endsWith('%') ? pct / scale : 0.0;
+      text(right + p, boxMiddle(c), txt, Qt::AlignRight | Qt::AlignVCenter, keyInk());
     }
   } else if (style == 1) {
     const int largest = ct.largestCount();
@@ -671,11 +775,46 @@ void Canvas::scaleBar() {
     for (int c = 0; c < k && c < static_cast<int>(ct.histogram.size()); ++c) {
       const int count = ct.histogram[static_cast<std::size_t>(c)];
       if (count == 0) continue;
-      const int n = k - c;
+      const int n = boxOf(c);
       const int len = std::max(4, static_cast<int>(static_cast<double>(count) / largest * room));
       fillLogical(column, y + (n - 1) * h + 4, column + len, y + n * h + g, kGrey127);
     }
   }
+}
+
+// The key of maps whose classes are categories: one sample per kind of
+// cell with its words, in device pixels so that it stays readable.
+void Canvas::wordedKey(const std::vector<KeyEntry>& entries, int x, int y, int w, int h) {
+  const QFont f = keyFont(std::max(h, 2 * w));
+  painter_.setFont(f);
+  const QFontMetricsF fm(f);
+  const double row = std::max(t_.toDeviceLength(2.0 * h), fm.height() + 4);
+  const double box = std::max(t_.toDeviceLength(w + 8), 10.0);
+  double widest = 0;
+  for (const KeyEntry& e : entries) widest = std::max(widest, fm.horizontalAdvance(QString::fromStdString(e.text)));
+  double left = t_.toDeviceX(x);
+  const double top = t_.toDeviceY(y);
+  left -= keyShift(left + box + 6 + widest);
+  keyTitle(left - 2, top - 4, f);
+  painter_.setViewTransformEnabled(false);
+  painter_.setRenderHint(QPainter::Antialiasing, true);
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    const KeyEntry& e = entries[i];
+    const QRectF sample(left, top + i * row + (row - box) / 2, box, box);
+    if (e.paletteIndex == kMarkerSample) {
+      painter_.setPen(QPen(Qt::black, 1));
+      painter_.setBrush(kGrey127);
+      painter_.drawEllipse(sample.adjusted(1, 1, -1, -1));
+    } else {
+      painter_.fillRect(sample.adjusted(-2, -2, 2, 2), kGrey127);
+      painter_.fillRect(sample, palette(e.paletteIndex));
+    }
+    painter_.setPen(keyInk());
+    painter_.drawText(QRectF(left + box + 6, top + i * row, widest + 4, row), Qt::AlignLeft | Qt::AlignVCenter,
+                      QString::fromStdString(e.text));
+  }
+  painter_.setRenderHint(QPainter::Antialiasing, false);
+  painter_.setViewTransformEnabled(true);
 }
 
 void Canvas::emblem() {
@@ -700,16 +839,13 @@ void Canvas::numbersAndMarkers() {
   const QFont f = mapFont(fontHeight);
   painter_.setFont(f);
 
-  int level = set_[kNumbersColour] == kNumBlack ? 0 : set_[kNumbersColour] == kNumGrey ? 127 : 255;
-  if (set_[kColoursAndNumbers] == 2) {
-    if (bg_ == kBgWhite && level == 255) level = 0;
-    if (bg_ == kBgBlack && level == 0) level = 255;
-  }
-  // A 16-colour device draws every colour mode from its fixed table.
-  if (d_.palette.size == 16 && mode_ != kMonoLog && mode_ != kMonoLin) level = 0;
-  const QColor numberColour(level, level, level);
+  // Numbers are black or white, whichever reads on the cell's colour (or,
+  // with numbers only, on the background).
+  const bool filled = set_[kColoursAndNumbers] != 2;
+  const QColor onBackground = bg_ == kBgBlack ? QColor(Qt::white) : QColor(Qt::black);
+  auto numberInk = [&](const GridCell& c) { return filled ? contrastInk(cellColour(c)) : onBackground; };
 
-  const bool numbers = kind_.countType && set_[kColoursAndNumbers] >= 1 && !thumbnail_ && devHeight >= 5;
+  const bool numbers = kind_.countType && set_[kColoursAndNumbers] >= 1 && !thumbnail_ && devHeight >= 5 * ratio_;
   const bool maxSpot = set_[kMaxSpot] != 0 && kind_.countType;
   if (numbers) {
     for (int n = 1; n <= cells_; ++n) {
@@ -717,7 +853,7 @@ void Canvas::numbersAndMarkers() {
       if (!c.scored || c.count == 0) continue;
       const int v = kind_.medianNumbers ? static_cast<int>(c.score) : c.count;
       const bool black = maxSpot && c.topValue;
-      textInCell(c, QString::number(v), black ? QColor(Qt::black) : numberColour);
+      textInCell(c, QString::number(v), black ? QColor(Qt::black) : numberInk(c));
     }
   } else if (maxSpot && bg_ == kBgWhite && mode_ != kMonoLog && mode_ != kMonoLin) {
     for (int n = 1; n <= cells_; ++n)
@@ -729,7 +865,7 @@ void Canvas::numbersAndMarkers() {
   const int marked = display == 2 ? s_.areas.count() : display == 1 ? std::min(s_.areas.seedCount, s_.areas.count()) : 0;
   const bool flexPens = mode_ != kMonoLog && mode_ != kMonoLin && (s_.map.measureCode == 8 || s_.map.measureCode == 26);
   const int inset = geo_.cellSize / 6 - 4;
-  const bool positions = devHeight > 4 && !thumbnail_;
+  const bool positions = devHeight > 4 * ratio_ && !thumbnail_;
   const QColor positionColour = mode_ == kMonoLog ? QColor(Qt::white) : QColor(189, 189, 189);
   for (int p = 0; p < marked; ++p) {
     const int n = s_.areas.cells[static_cast<std::size_t>(p)];
@@ -740,7 +876,10 @@ void Canvas::numbersAndMarkers() {
       outline = toQColor(d_.palette.colour(c.flexClass & kPaletteIndexFlag ? c.flexClass : paletteIndexRef(c.flexClass)));
     painter_.setPen(pen(outline, 0));
     painter_.setBrush(kGrey127);
-    painter_.drawEllipse(QRect(c.x0 + inset, c.y0 + inset, c.x1 - c.x0 - 2 * inset, c.y1 - c.y0 - 2 * inset));
+    {
+      Smooth smooth(painter_);
+      painter_.drawEllipse(QRect(c.x0 + inset, c.y0 + inset, c.x1 - c.x0 - 2 * inset, c.y1 - c.y0 - 2 * inset));
+    }
     if (positions) textInCell(c, QString::number(p + 1), positionColour);
   }
 
@@ -813,14 +952,33 @@ void renderMap(QImage& image, const MapTransform& t, const Session& s, const Dis
 }
 
 QImage renderClient(const Session& s, DisplayState& d, int width, int height, const DrawOptions& o) {
-  QImage image(std::max(width, 1), std::max(height, 1), QImage::Format_RGB32);
+  width = std::max(width, 1);
+  height = std::max(height, 1);
+  const double ratio = std::isfinite(o.pixelRatio) ? std::clamp(o.pixelRatio, 1.0, 4.0) : 1.0;
+  const MapTransform logical = screenTransform(s.ws.geo, d.view, width, height, o.statusBar);
+  QImage image(static_cast<int>(std::lround(width * ratio)), static_cast<int>(std::lround(height * ratio)),
+               QImage::Format_RGB32);
   image.fill(o.windowColour);
-  const MapTransform t = screenTransform(s.ws.geo, d.view, image.width(), image.height(), o.statusBar);
-  renderMap(image, t, s, d, o);
-  d.view.last = t;
+  MapTransform t = logical;
+  DrawOptions scaled = o;
+  if (ratio != 1.0) {
+    // The same map on the finer pixels: the cell gap, thumbnail rule and
+    // clipping follow the window's size, not its pixel count.
+    t = screenTransform(s.ws.geo, d.view, image.width(), image.height(),
+                        static_cast<int>(std::lround(o.statusBar * ratio)));
+    t.gap = logical.gap;
+    t.thumbnail = logical.thumbnail;
+    auto up = [&](int v) { return static_cast<int>(std::lround(v * ratio)); };
+    t.clip = {up(logical.clip.left), up(logical.clip.top), up(logical.clip.right), up(logical.clip.bottom)};
+    scaled.guiFontPixels = std::max(1, static_cast<int>(std::lround(o.guiFontPixels * ratio)));
+  }
+  scaled.pixelRatio = ratio;
+  renderMap(image, t, s, d, scaled);
+  image.setDevicePixelRatio(ratio);
+  d.view.last = logical;
   if (d.view.zoomed) {
-    auto [x0, y0] = t.toLogical(0, 0);
-    auto [x1, y1] = t.toLogical(image.width(), image.height());
+    auto [x0, y0] = logical.toLogical(0, 0);
+    auto [x1, y1] = logical.toLogical(width, height);
     d.view.clientLogical = {x0, y0, x1 - x0, y1 - y0};
   }
   return image;

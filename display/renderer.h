@@ -37,6 +37,9 @@ struct DrawOptions {
   int statusBar = kStatusBarHeight;
   QColor windowColour{192, 192, 192};  // what a grey background leaves showing
   int guiFontPixels = 13;              // the stock GUI font of unscaled titles
+  // Device pixels per window pixel on screen: the map is drawn at the
+  // screen's own resolution (2 on a doubled screen), not scaled up.
+  double pixelRatio = 1.0;
 };
 
 // The two title lines of an overlay on the map (none for other maps):
