@@ -93,10 +93,13 @@ class Smooth {
 
 class Canvas {
  public:
-  Canvas(QImage& image, const MapTransform& t, const Session& s, const DisplayState& d,
-         const DrawOptions& o)
-      : img_(image), t_(t), s_(s), d_(d), o_(o), set_(s.settings), geo_(s.ws.geo),
-        kind_(measureKind(s.map)) {
+  // Paints through `painter` (already begun on the target). `pixels` is an
+  // image of the same map drawn through `pixelMap`: the flood fill and the
+  // pixel reads act on it. On a raster target it is the target itself.
+  Canvas(QPainter& painter, QImage& pixels, const MapTransform& pixelMap, const MapTransform& t,
+         const Session& s, const DisplayState& d, const DrawOptions& o)
+      : img_(pixels), pixelT_(pixelMap), painter_(painter), t_(t), s_(s), d_(d), o_(o), set_(s.settings),
+        geo_(s.ws.geo), kind_(measureKind(s.map)) {
     mode_ = set_[kColourMode];
     bg_ = set_[kBackgroundColour];
     colour256_ = isColour256Mode(mode_) && d.palette.size >= 256;
@@ -114,7 +117,12 @@ class Canvas {
     ratio_ = t.printing ? 1.0 : std::max(1.0, o.pixelRatio);
   }
 
-  void run();
+  // Which layers a run draws: all, or only the ones below the cells (the
+  // background, frame, sea fill and first coast), or those and the cells.
+  enum class Layers { All, Base, UpToCells };
+  void run(Layers layers = Layers::All);
+  // On a vector target the base layers come as this picture of them.
+  const QImage* baseLayers_ = nullptr;
   OverlayTitle overlayTitle_;
   bool importedOverlay_ = false;
 
@@ -174,6 +182,8 @@ class Canvas {
   void zoomBorder();
 
   QImage& img_;
+  const MapTransform& pixelT_;
+  QPainter& painter_;
   const MapTransform& t_;
   const Session& s_;
   const DisplayState& d_;
@@ -181,7 +191,6 @@ class Canvas {
   const Settings& set_;
   const Geometry& geo_;
   MeasureKind kind_;
-  QPainter painter_;
   int mode_ = 0, bg_ = 0;
   bool colour256_ = false, fill_ = false, frameOn_ = false, coastOn_ = false;
   int gridNumber_ = 0;
@@ -216,8 +225,8 @@ void Canvas::textInCell(const GridCell& c, const QString& s, const QColor& colou
   text((c.x0 + c.x1 + t_.gap) / 2.0, (c.y0 + c.y1 + t_.gap) / 2.0, s, Qt::AlignCenter, colour);
 }
 
-void Canvas::run() {
-  if (!painter_.begin(&img_)) return;
+void Canvas::run(Layers layers) {
+  painter_.save();
   arialRatio_ = cellRatio(QFont(kMapFont));
   painter_.setRenderHint(QPainter::Antialiasing, false);
   painter_.setRenderHint(QPainter::TextAntialiasing, true);
@@ -229,10 +238,22 @@ void Canvas::run() {
   const bool single = o_.singleCellUpdate != 0;
   const bool skipLower = single && (!t_.printing || bg_ == kBgWhite);
   if (!skipLower) {
-    background();
-    frameAndCoast(1);
+    if (baseLayers_) {
+      painter_.drawImage(QRectF(t_.winX, t_.winY, t_.winW, t_.winH), *baseLayers_);
+    } else {
+      background();
+      frameAndCoast(1);
+    }
+    if (layers == Layers::Base) {
+      painter_.restore();
+      return;
+    }
     if (set_[kFineGridShown]) fineGrid();
     cellColours();
+    if (layers == Layers::UpToCells) {
+      painter_.restore();
+      return;
+    }
     if (set_[kWriteTitle] && !thumbnail_ && !kind_.noTitle) title();
   }
   if (set_[kScaleBarShown] && !thumbnail_) {
@@ -249,7 +270,7 @@ void Canvas::run() {
   if (o_.highlightClicked) highlight();
   if (frameOn_ && !d_.view.zoomed) frameOutline();
   if (d_.view.zoomed && !single) zoomBorder();
-  painter_.end();
+  painter_.restore();
 }
 
 void Canvas::background() {
@@ -261,7 +282,7 @@ void Canvas::background() {
   }
   painter_.setViewTransformEnabled(false);
   const QColor c = bg_ == kBgBlack ? QColor(Qt::black) : bg_ == kBgWhite ? QColor(Qt::white) : o_.windowColour;
-  painter_.fillRect(img_.rect(), c);
+  painter_.fillRect(QRect(0, 0, painter_.device()->width(), painter_.device()->height()), c);
   painter_.setViewTransformEnabled(true);
 }
 
@@ -357,7 +378,7 @@ void Canvas::coastline(int pass) {
   // Black/white coast: every segment's colour comes from the pixels already
   // drawn under both of its ends, all read before any segment is drawn.
   auto pixelAt = [&](const CoastPoint& p) -> QRgb {
-    const int x = static_cast<int>(t_.toDeviceX(p.x)), y = static_cast<int>(t_.toDeviceY(p.y));
+    const int x = static_cast<int>(pixelT_.toDeviceX(p.x)), y = static_cast<int>(pixelT_.toDeviceY(p.y));
     if (x < 0 || y < 0 || x >= img_.width() || y >= img_.height()) return qRgb(255, 255, 255);
     return reinterpret_cast<const QRgb*>(img_.constScanLine(y))[x];
   };
@@ -463,6 +484,10 @@ void Canvas::fineGrid() {
         painter_.drawLine(cl.x0 - 4, cl.y0, cl.x0 + 4, cl.y0);
         painter_.drawLine(cl.x0, cl.y0 - 4, cl.x0, cl.y0 + 4);
       } else {
+        if (&pixelT_ != &t_) {
+          painter_.drawPoint(cl.x0, cl.y0);
+          continue;
+        }
         const int x = static_cast<int>(t_.toDeviceX(cl.x0)), y = static_cast<int>(t_.toDeviceY(cl.y0));
         const DeviceRect& k = t_.clip;
         if (x >= std::max(k.left, 0) && y >= std::max(k.top, 0) && x < std::min(k.right, img_.width()) &&
@@ -678,7 +703,7 @@ QFont Canvas::keyFont(double logicalHeight) const {
 // Device shift to the left that keeps a key whose right edge lies at
 // `rightDevice` inside the drawing area.
 double Canvas::keyShift(double rightDevice) const {
-  const double limit = std::min<double>(t_.clip.right, img_.width()) - 3;
+  const double limit = std::min<double>(t_.clip.right, painter_.device()->width()) - 3;
   return std::max(0.0, rightDevice - limit);
 }
 
@@ -688,8 +713,7 @@ void Canvas::keyTitle(double left, double bottom, const QFont& f) {
   QFont bold(f);
   bold.setBold(true);
   painter_.setFont(bold);
-  QString title = QString::fromStdString(s_.map.title);
-  if (d_.classes.inverted) title += QStringLiteral(" (inverted)");
+  const QString title = QString::fromStdString(s_.map.title);
   const double width = QFontMetricsF(bold).horizontalAdvance(title);
   left = std::max<double>(std::max(t_.clip.left, 0) + 3, left - keyShift(left + width));
   painter_.setViewTransformEnabled(false);
@@ -738,7 +762,10 @@ void Canvas::scaleBar() {
   }
   const double scale = std::max(t_.toDeviceLength(1.0), 1e-9);
   // The whole key moves left when its numbers would run off the window.
-  const double keyRight = labels.empty() ? t_.toDeviceX(x + w + g + 12) : t_.toDeviceX(x + 3 * w) + widest + pct;
+  // The numbers keep a few pixels clear of the bar on small maps.
+  const double gapToBar = std::max(0.0, t_.toDeviceX(x + w + g + 12) + 3 - t_.toDeviceX(x + 3 * w)) / scale;
+  const double keyRight =
+      labels.empty() ? t_.toDeviceX(x + w + g + 12) : t_.toDeviceX(x + 3 * w + gapToBar) + widest + pct;
   x -= static_cast<int>(std::ceil(keyShift(keyRight) / scale));
   const int column = x + 3 * w;
 
@@ -755,7 +782,7 @@ void Canvas::scaleBar() {
   if (style == 2) {
     painter_.setFont(f);
     keyTitle(t_.toDeviceX(x - 4), t_.toDeviceY(y - 4) - 3, f);
-    const double right = column + widest / scale;
+    const double right = column + gapToBar + widest / scale;
     // From the top of the bar down, a label that would touch the one above
     // it is left out.
     std::sort(labels.begin(), labels.end(), [&](auto& a, auto& b) { return boxOf(a.first) < boxOf(b.first); });
@@ -944,10 +971,56 @@ void installMapFonts() {
 void renderMap(QImage& image, const MapTransform& t, const Session& s, const DisplayState& d,
                const DrawOptions& o) {
   installMapFonts();
-  Canvas canvas(image, t, s, d, o);
+  QPainter painter;
+  if (!painter.begin(&image)) return;
+  Canvas canvas(painter, image, t, t, s, d, o);
   canvas.overlayTitle_ = overlayTitleOf(s);
   // The overlay display draws spots: the coast goes below them.
   canvas.importedOverlay_ = s.map.measureCode == 11;
+  canvas.run();
+}
+
+void renderMapVector(QPainter& p, const MapTransform& t, const Session& s, const DisplayState& d,
+                     const DrawOptions& o, int maxPixels) {
+  installMapFonts();
+  // A picture of the map at no more than maxPixels on its longer side: the
+  // sea's flood fill is made on it, and the black/white coast reads it.
+  const double shrink = std::min(1.0, static_cast<double>(maxPixels) / std::max(t.vpW, t.vpH));
+  MapTransform small = t;
+  small.vpX = 0;
+  small.vpY = 0;
+  small.vpW = std::max(1, static_cast<int>(t.vpW * shrink));
+  small.vpH = std::max(1, static_cast<int>(t.vpH * shrink));
+  small.clip = {0, 0, small.vpW, small.vpH};
+  QImage pixels(small.vpW, small.vpH, QImage::Format_RGB32);
+  pixels.fill(Qt::white);
+  DrawOptions smallOptions = o;
+  smallOptions.guiFontPixels = std::max(1, static_cast<int>(o.guiFontPixels * shrink));
+  const bool seaFill = s.settings[kFillFrameCoast] != 0 && isColour256Mode(s.settings[kColourMode]) &&
+                       d.palette.size >= 256 && d.palette.classCount <= 33 &&
+                       (s.gridTypes.current == 0 || s.gridTypes.current == 1);
+  QImage base;
+  {
+    QPainter painter;
+    if (!painter.begin(&pixels)) return;
+    Canvas raster(painter, pixels, small, small, s, d, smallOptions);
+    raster.importedOverlay_ = s.map.measureCode == 11;
+    if (seaFill) {
+      raster.run(Canvas::Layers::Base);
+      base = pixels.copy();
+      // The cells on top, for the coast's pixel reads.
+      Canvas cells(painter, pixels, small, small, s, d, smallOptions);
+      cells.importedOverlay_ = raster.importedOverlay_;
+      cells.baseLayers_ = &base;
+      cells.run(Canvas::Layers::UpToCells);
+    } else {
+      raster.run(Canvas::Layers::UpToCells);
+    }
+  }
+  Canvas canvas(p, pixels, small, t, s, d, o);
+  canvas.overlayTitle_ = overlayTitleOf(s);
+  canvas.importedOverlay_ = s.map.measureCode == 11;
+  if (seaFill) canvas.baseLayers_ = &base;
   canvas.run();
 }
 
@@ -992,20 +1065,9 @@ void drawMap(QPainter& p, const QRect& target, const Session& s, DisplayState& d
 void drawMapOnPage(QPainter& p, const PageMetrics& page, const Session& s, const DisplayState& d,
                    const DrawOptions& o, int maxPixels) {
   const MapTransform onPage = printTransform(s.ws.geo, d.view, page, o.printingPercent, o.editingMode);
-  // The image covers the map's window on the page at no more than maxPixels.
-  const double shrink = std::min(1.0, static_cast<double>(maxPixels) / std::max(onPage.vpW, onPage.vpH));
-  MapTransform t = onPage;
-  t.vpX = 0;
-  t.vpY = 0;
-  t.vpW = std::max(1, static_cast<int>(onPage.vpW * shrink));
-  t.vpH = std::max(1, static_cast<int>(onPage.vpH * shrink));
-  t.clip = {0, 0, t.vpW, t.vpH};
-  QImage image(t.vpW, t.vpH, QImage::Format_RGB32);
-  image.fill(Qt::white);
   DrawOptions scaled = o;
-  scaled.guiFontPixels = std::max(1, static_cast<int>(o.guiFontPixels * t.vpW / 1200.0));
-  renderMap(image, t, s, d, scaled);
-  p.drawImage(QRect(onPage.vpX, onPage.vpY, onPage.vpW, onPage.vpH), image);
+  scaled.guiFontPixels = std::max(1, static_cast<int>(o.guiFontPixels * onPage.vpW / 1200.0));
+  renderMapVector(p, onPage, s, d, scaled, maxPixels);
 }
 
 }  // namespace zn

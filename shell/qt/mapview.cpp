@@ -31,7 +31,20 @@ MapView::MapView(Shell& shell, QWidget* parent) : QWidget(parent), shell_(shell)
   setMouseTracking(true);
 }
 
+void MapView::frameNewData() {
+  Session& s = shell_.session;
+  const std::string file = s.ws.datafile.opened ? s.ws.datafile.fullPath : std::string();
+  if (file == shownFile_) return;
+  shownFile_ = file;
+  // A regional grid type (no world outline) would sit in a corner of the
+  // world's frame.
+  if (!file.empty() && s.variant == GridVariant::World && s.coastApplies == 0 && !shell_.display.view.zoomed &&
+      zoomToData(s, shell_.display.view))
+    shell_.refreshMenus();
+}
+
 void MapView::paintEvent(QPaintEvent*) {
+  frameNewData();
   // Nothing is redrawn while a button is held on the map (a rubber band).
   QPainter p(this);
   if (shell_.flags.paintStage == 0) shell_.flags.paintStage = 1;

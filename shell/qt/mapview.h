@@ -6,6 +6,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <string>
 
 namespace zn {
 
@@ -50,6 +51,9 @@ class MapView : public QWidget {
   std::function<void(int)> hoverReport_;
   void report(int cell);
   int hovered_ = -1;
+  // The datafile last drawn: a regional grid type opens on its own cells.
+  std::string shownFile_;
+  void frameNewData();
   bool panning_ = false;  // a drag with the middle button, or Space + left
   bool spaceHeld_ = false;
   QPointF panFrom_;

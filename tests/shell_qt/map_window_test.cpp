@@ -13,6 +13,7 @@
 #include <QWheelEvent>
 
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 
 #include "cli/commands.h"
@@ -78,6 +79,13 @@ class MapWindow : public ::testing::TestWithParam<Program> {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   }
   fs::path datafile() const { return home / GetParam().folder / GetParam().datafile; }
+  // Saves the map as the window shows it when ZN_SCREENSHOT_DIR names a folder.
+  void screenshot(const std::string& what) {
+    const char* dir = std::getenv("ZN_SCREENSHOT_DIR");
+    if (!dir) return;
+    fs::create_directories(dir);
+    window->grab().save(QString::fromStdString((fs::path(dir) / (what + "_" + GetParam().folder + ".png")).string()));
+  }
   MapView* view() { return window->mapView(); }
   ViewState& viewState() { return shell->display.view; }
 
@@ -192,6 +200,9 @@ class PaintSpy : public QObject {
 };
 
 TEST_P(MapWindow, InvertedColourScaleLastsOneDrawing) {
+  window->resize(1200, 860);
+  QApplication::processEvents();
+  screenshot("map");
   const QImage before = view()->grab().toImage();
   const std::string title = session->map.title;
   PaintSpy spy(*shell);
@@ -292,8 +303,9 @@ TEST_P(MapWindow, StatusBarReadsTheCellUnderThePointer) {
   EXPECT_NE(text.find(strprintf("count %d", c.count)), std::string::npos) << text;
   const std::string name(c.name.data(), strnlen(c.name.data(), 4));
   EXPECT_NE(text.find(name), std::string::npos) << text;
-  if (GetParam().variant == GridVariant::World)
-    EXPECT_NE(text.find(strprintf("%gE", std::fabs(c.lonEast))), std::string::npos) << text;
+  if (GetParam().variant == GridVariant::World) {
+    EXPECT_NE(text.find(strprintf("%g%c", std::fabs(c.lonEast), c.lonEast < 0 ? 'W' : 'E')), std::string::npos) << text;
+  }
   mouse(QEvent::MouseMove, QPoint(1, 1), Qt::NoButton);
   EXPECT_TRUE(readout->text().isEmpty());
 }
@@ -312,6 +324,33 @@ TEST_P(MapWindow, TinyWindowStillZoomsPansAndDraws) {
   for (int i = 0; i < 20; ++i) wheel(centre, -2);
   EXPECT_FALSE(viewState().zoomed);
 }
+
+// A regional grid type opens on its own cells; the MapGraphics menu goes to
+// the whole map and back.
+class RegionalMap : public MapWindow {};
+
+TEST_P(RegionalMap, OpensZoomedToItsCellsAndTheMenuSwitchesViews) {
+  ASSERT_TRUE(viewState().zoomed);
+  window->resize(1200, 860);
+  QApplication::processEvents();
+  screenshot("map");
+  const LogicalRect z = viewState().zoom;
+  for (int n = 1; n <= session->ws.geo.cells; ++n) {
+    const GridCell& c = session->ws.cells[static_cast<std::size_t>(n)];
+    if (c.background == 0) continue;
+    EXPECT_TRUE(c.x0 >= z.x && c.x1 <= z.x + z.w && c.y0 >= z.y && c.y1 <= z.y + z.h) << "cell " << n;
+  }
+  EXPECT_LT(z.w, session->ws.geo.extentX / 2);
+  action("&Whole map\tHome")->trigger();
+  EXPECT_FALSE(viewState().zoomed);
+  view()->grab();
+  EXPECT_FALSE(viewState().zoomed) << "only a newly opened file is framed";
+  action("Zoom to &data")->trigger();
+  EXPECT_EQ(viewState().zoom, z);
+}
+
+INSTANTIATE_TEST_SUITE_P(RegionalGrid, RegionalMap,
+                         ::testing::Values(Program{GridVariant::World, "austral", "acacia.dat"}), programName);
 
 INSTANTIATE_TEST_SUITE_P(BothPrograms, MapWindow,
                          ::testing::Values(Program{GridVariant::World, "equal", "carnivora.dat"},
