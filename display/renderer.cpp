@@ -119,7 +119,9 @@ class Canvas {
 
   // Which layers a run draws: all, or only the ones below the cells (the
   // background, frame, sea fill and first coast), or those and the cells.
-  enum class Layers { All, Base, UpToCells };
+  // Key: only the key, on a panel of the background colour (a zoomed view
+  // on screen draws it this way, where the whole map would have it).
+  enum class Layers { All, Base, UpToCells, Key };
   void run(Layers layers = Layers::All);
   // On a vector target the base layers come as this picture of them.
   const QImage* baseLayers_ = nullptr;
@@ -171,6 +173,10 @@ class Canvas {
   }
   void title();
   void scaleBar();
+  void key();
+  void keyPanel();
+  // A zoomed view on screen draws its key apart, at the whole map's place.
+  bool keyApart() const { return d_.view.zoomed && !t_.printing; }
   void wordedKey(const std::vector<KeyEntry>& entries, int x, int y, int w, int h);
   QColor keyInk() const;
   QFont keyFont(double logicalHeight) const;
@@ -235,6 +241,12 @@ void Canvas::run(Layers layers) {
   painter_.setWindow(t_.winX, t_.winY, t_.winW, t_.winH);
   painter_.setViewport(t_.vpX, t_.vpY, t_.vpW, t_.vpH);
 
+  if (layers == Layers::Key) {
+    keyPanel();
+    key();
+    painter_.restore();
+    return;
+  }
   const bool single = o_.singleCellUpdate != 0;
   const bool skipLower = single && (!t_.printing || bg_ == kBgWhite);
   if (!skipLower) {
@@ -256,14 +268,7 @@ void Canvas::run(Layers layers) {
     }
     if (set_[kWriteTitle] && !thumbnail_ && !kind_.noTitle) title();
   }
-  if (set_[kScaleBarShown] && !thumbnail_) {
-    if (kind_.overlay && s_.overlay.twoAxisPlotted)
-      twoAxisLegend();
-    else if (threeAxisShown())
-      threeAxisLegend();
-    else if (!(kind_.overlay && s_.overlay.presence[0] && s_.overlay.presence[1]))
-      scaleBar();
-  }
+  if (!keyApart()) key();
   frameAndCoast(2);
   if (!t_.printing && !thumbnail_) emblem();
   if (!o_.editingMode) numbersAndMarkers();
@@ -271,6 +276,28 @@ void Canvas::run(Layers layers) {
   if (frameOn_ && !d_.view.zoomed) frameOutline();
   if (d_.view.zoomed && !single) zoomBorder();
   painter_.restore();
+}
+
+void Canvas::key() {
+  if (!set_[kScaleBarShown] || thumbnail_) return;
+  if (kind_.overlay && s_.overlay.twoAxisPlotted)
+    twoAxisLegend();
+  else if (threeAxisShown())
+    threeAxisLegend();
+  else if (!(kind_.overlay && s_.overlay.presence[0] && s_.overlay.presence[1]))
+    scaleBar();
+}
+
+// The strip right of the whole map's frame, in the background colour, so
+// that the key over a zoomed view reads as on the whole map.
+void Canvas::keyPanel() {
+  if (!set_[kScaleBarShown] || thumbnail_) return;
+  painter_.setViewTransformEnabled(false);
+  const QColor c = bg_ == kBgBlack ? QColor(Qt::black) : bg_ == kBgWhite ? QColor(Qt::white) : o_.windowColour;
+  const double left = t_.toDeviceX(geo_.farX) + 2;
+  const double bottom = t_.toDeviceY(geo_.originY + (geo_.farY - geo_.originY) / 2 + 24);
+  painter_.fillRect(QRectF(left, t_.clip.top, t_.clip.right - left, bottom - t_.clip.top), c);
+  painter_.setViewTransformEnabled(true);
 }
 
 void Canvas::background() {
@@ -968,6 +995,20 @@ void installMapFonts() {
   if (QFont::substitute(kMapFont) == kMapFont) QFont::insertSubstitutions(kMapFont, {"Liberation Sans", "Arimo", "DejaVu Sans"});
 }
 
+// A zoomed view on screen has its key where the whole map would have it.
+static void drawKeyApart(QPainter& painter, QImage& pixels, const MapTransform& t, const Session& s, const DisplayState& d,
+              const DrawOptions& o) {
+  if (!d.view.zoomed || t.printing || !painter.device()) return;
+  MapTransform whole =
+      screenTransform(s.ws.geo, ViewState{}, painter.device()->width(), painter.device()->height(),
+                      static_cast<int>(std::lround(o.statusBar * std::max(1.0, o.pixelRatio))));
+  whole.gap = t.gap;
+  whole.thumbnail = t.thumbnail;
+  whole.clip = t.clip;
+  Canvas keyCanvas(painter, pixels, whole, whole, s, d, o);
+  keyCanvas.run(Canvas::Layers::Key);
+}
+
 void renderMap(QImage& image, const MapTransform& t, const Session& s, const DisplayState& d,
                const DrawOptions& o) {
   installMapFonts();
@@ -978,6 +1019,7 @@ void renderMap(QImage& image, const MapTransform& t, const Session& s, const Dis
   // The overlay display draws spots: the coast goes below them.
   canvas.importedOverlay_ = s.map.measureCode == 11;
   canvas.run();
+  drawKeyApart(painter, image, t, s, d, o);
 }
 
 void renderMapVector(QPainter& p, const MapTransform& t, const Session& s, const DisplayState& d,
@@ -1022,6 +1064,7 @@ void renderMapVector(QPainter& p, const MapTransform& t, const Session& s, const
   canvas.importedOverlay_ = s.map.measureCode == 11;
   if (seaFill) canvas.baseLayers_ = &base;
   canvas.run();
+  drawKeyApart(p, pixels, t, s, d, o);
 }
 
 QImage renderClient(const Session& s, DisplayState& d, int width, int height, const DrawOptions& o) {
