@@ -45,7 +45,21 @@ void BM_RedrawDarkBlackWhiteCoast(benchmark::State& state) {
   }
 }
 
+// A doubled screen: the map drawn on twice the pixels each way.
+void BM_RedrawDarkFilledPixelRatio2(benchmark::State& state) {
+  zn::DrawOptions o;
+  o.pixelRatio = 2;
+  redraw(state, false, o);
+}
+void BM_RedrawLightPixelRatio2(benchmark::State& state) {
+  zn::DrawOptions o;
+  o.pixelRatio = 2;
+  redraw(state, true, o);
+}
+
 BENCHMARK(BM_RedrawDarkFilled)->Args({1920, 1080})->Args({1200, 800})->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RedrawDarkFilledPixelRatio2)->Args({1920, 1080})->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RedrawLightPixelRatio2)->Args({1920, 1080})->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RedrawLight)->Args({1920, 1080})->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RedrawDarkBlackWhiteCoast)->Args({1920, 1080})->Unit(benchmark::kMillisecond);
 

@@ -42,11 +42,14 @@ std::vector<int> frequencyClasses(const std::vector<Entry>& table, int scored, c
     return std::max(c, 0);
   };
   if (in.inverted && in.maxSeparate) {
-    // Walk down from the largest value; the smallest value is the separate class.
+    // Walk down from the largest value; the total runs from the entry just
+    // below the current one up to the one just below the largest, so the
+    // largest value already counts the cells next to it. The smallest value
+    // is the separate class.
     long total = 0;
     for (int e = n - 1; e >= 0; --e) {
+      if (e >= 1) total += table[static_cast<std::size_t>(e - 1)].cells;
       cls[static_cast<std::size_t>(e)] = classOf(total);
-      if (e < n - 1) total += table[static_cast<std::size_t>(e)].cells;
     }
     cls[0] = k - 1;
     return cls;
@@ -151,7 +154,9 @@ ClassTable classifyCells(std::vector<GridCell>& cells, int cellCount, const Clas
     }
     const int c = classOf(cell.score);
     cell.classNumber = c;
-    cell.fillColour = paletteIndexRef(c);
+    // A zero-score marker keeps the first colour even when the inverted
+    // scale puts it in the last class.
+    cell.fillColour = paletteIndexRef(cell.score == kZeroScore ? 0 : c);
     if (cell.score == top && cell.score != kZeroScore) cell.topValue = 1;
     if (cell.count != 0) ++t.histogram[static_cast<std::size_t>(c)];
     double& limit = t.limits[static_cast<std::size_t>(c)];
@@ -159,6 +164,7 @@ ClassTable classifyCells(std::vector<GridCell>& cells, int cellCount, const Clas
     cell.scored = 1;
   }
 
+  t.maxima = t.limits;
   // Classes left empty take the limit of their neighbour towards the bottom
   // of the scale, so every box has a value.
   if (!in.inverted) {

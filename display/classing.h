@@ -23,6 +23,7 @@ struct ClassTable {
   int classCount = 0;
   std::vector<double> limits;  // K entries: largest score per class, gaps filled
   std::vector<int> histogram;  // K + 1 entries: classified cells with a non-zero count
+  std::vector<double> maxima;  // K entries: largest score per class, 0 for an empty class
   int scoredCells = 0;         // cells whose score is above 0
   double minimum = 0.0, maximum = 0.0;
   bool inverted = false;

@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPrinter>
+#include <QSvgGenerator>
 #include <cmath>
 
 #include "store/files.h"
@@ -39,6 +40,33 @@ bool writePdf(const fs::path& path, const QImage& image) {
 
 }  // namespace
 
+bool writeSvgFile(const fs::path& path, const Session& s, const DisplayState& d, const MapTransform& t,
+                  const DeviceRect& part, const DrawOptions& o) {
+  if (part.empty()) return false;
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  {
+    QSvgGenerator svg;
+    svg.setOutputDevice(&buffer);
+    svg.setSize(QSize(part.width(), part.height()));
+    svg.setViewBox(QRect(0, 0, part.width(), part.height()));
+    svg.setTitle(QString::fromStdString(s.map.title));
+    // The part's corner becomes the drawing's origin.
+    MapTransform shifted = t;
+    shifted.vpX -= part.left;
+    shifted.vpY -= part.top;
+    shifted.clip = {std::max(0, t.clip.left - part.left), std::max(0, t.clip.top - part.top),
+                    std::min(part.width(), t.clip.right - part.left), std::min(part.height(), t.clip.bottom - part.top)};
+    QPainter p;
+    if (!p.begin(&svg)) return false;
+    renderMapVector(p, shifted, s, d, o);
+    if (!p.end()) return false;
+  }
+  return !bytes.isEmpty() &&
+         saveFileAtomically(path, std::string(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+}
+
 bool writeBmpFile(const fs::path& path, const QImage& image) {
   const QImage rgb = image.convertToFormat(QImage::Format_RGB32);
   const std::string data = encodeBmp24(rgb.width(), rgb.height(), rgb.constBits(),
@@ -68,7 +96,7 @@ bool saveBitmap(Session& s, DisplayState& d, const std::function<QImage()>& capt
 
   FileRequest request;
   request.title = "Save map";
-  request.filters = {{"bitmaps (*.bmp)", "*.bmp"}};
+  request.filters = {{"bitmaps (*.bmp)", "*.bmp"}, {"PNG images (*.png)", "*.png"}, {"SVG drawings (*.svg)", "*.svg"}};
   request.initialDir = s.dataDir.empty() ? s.home : s.dataDir;
   request.mustExist = false;
   std::optional<fs::path> file;
@@ -82,7 +110,14 @@ bool saveBitmap(Session& s, DisplayState& d, const std::function<QImage()>& capt
   const DeviceRect r = captureRect(model.area, d.view, d.view.last, s.ws.geo, client.width(), client.height());
   if (r.empty()) return false;
   const QImage part = client.copy(r.left, r.top, r.width(), r.height());
-  if (!writeBmpFile(*file, part)) {
+  // The file's extension picks the form; anything else is a bitmap.
+  const std::string ext = extensionOf(*file);
+  DrawOptions screen;
+  screen.statusBar = 0;
+  const bool written = ext == ".svg"   ? writeSvgFile(*file, s, d, d.view.last, r, screen)
+                       : ext == ".png" ? writeImageFile(*file, part)
+                                       : writeBmpFile(*file, part);
+  if (!written) {
     // The original program closed its window here, losing unsaved edits.
     s.host.messageBox("bitmap not saved", "BANG!!", Icon::Error, Buttons::Ok);
     return false;

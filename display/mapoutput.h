@@ -20,10 +20,16 @@ bool writeBmpFile(const std::filesystem::path& path, const QImage& image);
 // when writing fails.
 bool writeImageFile(const std::filesystem::path& path, const QImage& image);
 
+// Writes the part `part` (device pixels of the mapping t) of the map as an
+// SVG drawing of shapes and text, through a temporary file.
+bool writeSvgFile(const std::filesystem::path& path, const Session& s, const DisplayState& d,
+                  const MapTransform& t, const DeviceRect& part, const DrawOptions& o = {});
+
 // "Save bitmap": the "Save map" dialog, the file name, a repaint, then the
 // captured part of the client area. `captureClient` returns the client area
 // as the window shows it (drawn through drawMap, which keeps the mapping in
-// d.view). A file that cannot be written is reported ("bitmap not saved",
+// d.view); a name ending in .png is written as PNG, .svg as a drawing of
+// shapes and text, anything else as BMP. A file that cannot be written is reported ("bitmap not saved",
 // "BANG!!") and the program carries on. True when a file was written.
 bool saveBitmap(Session& s, DisplayState& d, const std::function<QImage()>& captureClient);
 

@@ -9,6 +9,7 @@
 #include <array>
 #include <cmath>
 #include <functional>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -22,15 +23,22 @@ namespace {
 
 // Background, frame, fine grid and numbers colours as the settings store them.
 enum BackgroundColour : int { kBgGrey = 0, kBgBlack = 1, kBgWhite = 2 };
-enum NumbersColour : int { kNumWhite = 0, kNumGrey = 1, kNumBlack = 2 };
 enum CoastColour : int { kCoastGrey = 0, kCoastWhite = 1, kCoastBlack = 2, kCoastBlackWhite = 3 };
 enum FineGridStyle : int { kGridSpots = 0, kGridCrosses = 1, kGridLines = 2 };
 
 const QColor kGrey127(127, 127, 127);
 const QColor kLightGrey(192, 192, 192);  // the stock light grey brush
 const char* const kMapFont = "Arial";
+// Smallest text of the key on screen, in pixels.
+constexpr int kKeyPixels = 12;
 
 QColor toQColor(Rgb c) { return QColor(c.r, c.g, c.b); }
+
+// Black on light colours, white on dark ones.
+QColor contrastInk(const QColor& c) {
+  const double luma = 0.299 * c.red() + 0.587 * c.green() + 0.114 * c.blue();
+  return luma > 140 ? QColor(Qt::black) : QColor(Qt::white);
+}
 
 // 1 black, 0 grey, 2 white: the three-way colour choices of the settings.
 QColor blackGreyWhite(int v) {
@@ -70,12 +78,28 @@ double cellRatio(const QFont& base) {
   return h > 0 ? h / 200.0 : 1.15;
 }
 
+// Smooth edges for curves and slanted lines while it lives; straight cell
+// edges and the flood fill's borders stay hard.
+class Smooth {
+ public:
+  explicit Smooth(QPainter& p) : p_(p) { p_.setRenderHint(QPainter::Antialiasing, true); }
+  ~Smooth() { p_.setRenderHint(QPainter::Antialiasing, false); }
+  Smooth(const Smooth&) = delete;
+  Smooth& operator=(const Smooth&) = delete;
+
+ private:
+  QPainter& p_;
+};
+
 class Canvas {
  public:
-  Canvas(QImage& image, const MapTransform& t, const Session& s, const DisplayState& d,
-         const DrawOptions& o)
-      : img_(image), t_(t), s_(s), d_(d), o_(o), set_(s.settings), geo_(s.ws.geo),
-        kind_(measureKind(s.map)) {
+  // Paints through `painter` (already begun on the target). `pixels` is an
+  // image of the same map drawn through `pixelMap`: the flood fill and the
+  // pixel reads act on it. On a raster target it is the target itself.
+  Canvas(QPainter& painter, QImage& pixels, const MapTransform& pixelMap, const MapTransform& t,
+         const Session& s, const DisplayState& d, const DrawOptions& o)
+      : img_(pixels), pixelT_(pixelMap), painter_(painter), t_(t), s_(s), d_(d), o_(o), set_(s.settings),
+        geo_(s.ws.geo), kind_(measureKind(s.map)) {
     mode_ = set_[kColourMode];
     bg_ = set_[kBackgroundColour];
     colour256_ = isColour256Mode(mode_) && d.palette.size >= 256;
@@ -90,9 +114,17 @@ class Canvas {
     gridWidth_ = t.printing ? o.gridLineWidth : 0;
     thumbnail_ = t.thumbnail && !t.printing;
     cells_ = std::min<int>(geo_.cells, static_cast<int>(s.ws.cells.size()) - 1);
+    ratio_ = t.printing ? 1.0 : std::max(1.0, o.pixelRatio);
   }
 
-  void run();
+  // Which layers a run draws: all, or only the ones below the cells (the
+  // background, frame, sea fill and first coast), or those and the cells.
+  // Key: only the key, on a panel of the background colour (a zoomed view
+  // on screen draws it this way, where the whole map would have it).
+  enum class Layers { All, Base, UpToCells, Key };
+  void run(Layers layers = Layers::All);
+  // On a vector target the base layers come as this picture of them.
+  const QImage* baseLayers_ = nullptr;
   OverlayTitle overlayTitle_;
   bool importedOverlay_ = false;
 
@@ -141,12 +173,23 @@ class Canvas {
   }
   void title();
   void scaleBar();
+  void key();
+  void keyPanel();
+  // A zoomed view on screen draws its key apart, at the whole map's place.
+  bool keyApart() const { return d_.view.zoomed && !t_.printing; }
+  void wordedKey(const std::vector<KeyEntry>& entries, int x, int y, int w, int h);
+  QColor keyInk() const;
+  QFont keyFont(double logicalHeight) const;
+  double keyShift(double rightDevice) const;
+  void keyTitle(double left, double bottom, const QFont& f);
   void emblem();
   void numbersAndMarkers();
   void highlight();
   void zoomBorder();
 
   QImage& img_;
+  const MapTransform& pixelT_;
+  QPainter& painter_;
   const MapTransform& t_;
   const Session& s_;
   const DisplayState& d_;
@@ -154,7 +197,6 @@ class Canvas {
   const Settings& set_;
   const Geometry& geo_;
   MeasureKind kind_;
-  QPainter painter_;
   int mode_ = 0, bg_ = 0;
   bool colour256_ = false, fill_ = false, frameOn_ = false, coastOn_ = false;
   int gridNumber_ = 0;
@@ -164,6 +206,7 @@ class Canvas {
   bool thumbnail_ = false;
   int cells_ = 0;
   double arialRatio_ = 1.15;
+  double ratio_ = 1.0;  // device pixels per window pixel
 };
 
 QFont Canvas::mapFont(double logicalHeight, bool italic) const {
@@ -188,8 +231,8 @@ void Canvas::textInCell(const GridCell& c, const QString& s, const QColor& colou
   text((c.x0 + c.x1 + t_.gap) / 2.0, (c.y0 + c.y1 + t_.gap) / 2.0, s, Qt::AlignCenter, colour);
 }
 
-void Canvas::run() {
-  if (!painter_.begin(&img_)) return;
+void Canvas::run(Layers layers) {
+  painter_.save();
   arialRatio_ = cellRatio(QFont(kMapFont));
   painter_.setRenderHint(QPainter::Antialiasing, false);
   painter_.setRenderHint(QPainter::TextAntialiasing, true);
@@ -198,30 +241,63 @@ void Canvas::run() {
   painter_.setWindow(t_.winX, t_.winY, t_.winW, t_.winH);
   painter_.setViewport(t_.vpX, t_.vpY, t_.vpW, t_.vpH);
 
+  if (layers == Layers::Key) {
+    keyPanel();
+    key();
+    painter_.restore();
+    return;
+  }
   const bool single = o_.singleCellUpdate != 0;
   const bool skipLower = single && (!t_.printing || bg_ == kBgWhite);
   if (!skipLower) {
-    background();
-    frameAndCoast(1);
+    if (baseLayers_) {
+      painter_.drawImage(QRectF(t_.winX, t_.winY, t_.winW, t_.winH), *baseLayers_);
+    } else {
+      background();
+      frameAndCoast(1);
+    }
+    if (layers == Layers::Base) {
+      painter_.restore();
+      return;
+    }
     if (set_[kFineGridShown]) fineGrid();
     cellColours();
+    if (layers == Layers::UpToCells) {
+      painter_.restore();
+      return;
+    }
     if (set_[kWriteTitle] && !thumbnail_ && !kind_.noTitle) title();
   }
-  if (set_[kScaleBarShown] && !thumbnail_) {
-    if (kind_.overlay && s_.overlay.twoAxisPlotted)
-      twoAxisLegend();
-    else if (threeAxisShown())
-      threeAxisLegend();
-    else if (!(kind_.overlay && s_.overlay.presence[0] && s_.overlay.presence[1]))
-      scaleBar();
-  }
+  if (!keyApart()) key();
   frameAndCoast(2);
   if (!t_.printing && !thumbnail_) emblem();
   if (!o_.editingMode) numbersAndMarkers();
   if (o_.highlightClicked) highlight();
   if (frameOn_ && !d_.view.zoomed) frameOutline();
   if (d_.view.zoomed && !single) zoomBorder();
-  painter_.end();
+  painter_.restore();
+}
+
+void Canvas::key() {
+  if (!set_[kScaleBarShown] || thumbnail_) return;
+  if (kind_.overlay && s_.overlay.twoAxisPlotted)
+    twoAxisLegend();
+  else if (threeAxisShown())
+    threeAxisLegend();
+  else if (!(kind_.overlay && s_.overlay.presence[0] && s_.overlay.presence[1]))
+    scaleBar();
+}
+
+// The strip right of the whole map's frame, in the background colour, so
+// that the key over a zoomed view reads as on the whole map.
+void Canvas::keyPanel() {
+  if (!set_[kScaleBarShown] || thumbnail_) return;
+  painter_.setViewTransformEnabled(false);
+  const QColor c = bg_ == kBgBlack ? QColor(Qt::black) : bg_ == kBgWhite ? QColor(Qt::white) : o_.windowColour;
+  const double left = t_.toDeviceX(geo_.farX) + 2;
+  const double bottom = t_.toDeviceY(geo_.originY + (geo_.farY - geo_.originY) / 2 + 24);
+  painter_.fillRect(QRectF(left, t_.clip.top, t_.clip.right - left, bottom - t_.clip.top), c);
+  painter_.setViewTransformEnabled(true);
 }
 
 void Canvas::background() {
@@ -233,7 +309,7 @@ void Canvas::background() {
   }
   painter_.setViewTransformEnabled(false);
   const QColor c = bg_ == kBgBlack ? QColor(Qt::black) : bg_ == kBgWhite ? QColor(Qt::white) : o_.windowColour;
-  painter_.fillRect(img_.rect(), c);
+  painter_.fillRect(QRect(0, 0, painter_.device()->width(), painter_.device()->height()), c);
   painter_.setViewTransformEnabled(true);
 }
 
@@ -259,7 +335,11 @@ void Canvas::frameAndCoast(int pass) {
     if (fill_ && (!hasCoast_ || gridNumber_ >= 3)) {
       for (int n = 1; n <= cells_; ++n) {
         const GridCell& c = cell(n);
-        if (c.background >= 1 && c.background <= 3)
+        // The grid type's ordinary cells are its land: they take the land
+        // colour, or they would vanish into the sea-coloured frame.
+        if (c.background == 1)
+          fillLogical(c.x0, c.y0, c.x1 + g, c.y1 + g, palette(scheme_.land));
+        else if (c.background >= 2 && c.background <= 3)
           fillLogical(c.x0, c.y0, c.x1 + g, c.y1 + g, palette(scheme_.classes[static_cast<std::size_t>(c.background - 1)]));
       }
     } else if (!fill_ && !hasCoast_ && (set_[kFineGridShown] || mode_ != kMonoLog)) {
@@ -296,7 +376,10 @@ void Canvas::coastline(int pass) {
   const int cc = set_[kCoastColour];
   QColor single;
   bool perSegment = false;
-  if (fill_) {
+  const bool worldGrid = gridNumber_ == 1 || gridNumber_ == 2;
+  if (fill_ && (pass == 1 || worldGrid)) {
+    // The world's coast bounds the sea fill; elsewhere the outline is drawn
+    // again on top in the coast colour, so the land keeps its shape.
     single = palette(scheme_.sea);
   } else if (cc == kCoastWhite) {
     single = Qt::white;
@@ -307,6 +390,9 @@ void Canvas::coastline(int pass) {
   } else {
     single = mode_ == kMonoLog && bg_ == kBgWhite ? QColor(191, 191, 191) : kGrey127;
   }
+  // The sea's flood fill needs the hard line it is bounded by.
+  std::optional<Smooth> smooth;
+  if (!(fill_ && pass == 1)) smooth.emplace(painter_);
   if (!perSegment) {
     painter_.setPen(pen(single, coastWidth_));
     for (int i = 0; i + 1 < lineCount; ++i) {
@@ -319,7 +405,7 @@ void Canvas::coastline(int pass) {
   // Black/white coast: every segment's colour comes from the pixels already
   // drawn under both of its ends, all read before any segment is drawn.
   auto pixelAt = [&](const CoastPoint& p) -> QRgb {
-    const int x = static_cast<int>(t_.toDeviceX(p.x)), y = static_cast<int>(t_.toDeviceY(p.y));
+    const int x = static_cast<int>(pixelT_.toDeviceX(p.x)), y = static_cast<int>(pixelT_.toDeviceY(p.y));
     if (x < 0 || y < 0 || x >= img_.width() || y >= img_.height()) return qRgb(255, 255, 255);
     return reinterpret_cast<const QRgb*>(img_.constScanLine(y))[x];
   };
@@ -425,6 +511,10 @@ void Canvas::fineGrid() {
         painter_.drawLine(cl.x0 - 4, cl.y0, cl.x0 + 4, cl.y0);
         painter_.drawLine(cl.x0, cl.y0 - 4, cl.x0, cl.y0 + 4);
       } else {
+        if (&pixelT_ != &t_) {
+          painter_.drawPoint(cl.x0, cl.y0);
+          continue;
+        }
         const int x = static_cast<int>(t_.toDeviceX(cl.x0)), y = static_cast<int>(t_.toDeviceY(cl.y0));
         const DeviceRect& k = t_.clip;
         if (x >= std::max(k.left, 0) && y >= std::max(k.top, 0) && x < std::min(k.right, img_.width()) &&
@@ -441,6 +531,7 @@ void Canvas::spot(const GridCell& c, const QColor& fillColour, bool large) {
   const bool clicked = o_.clickedCell != 0 && &c == &cell(o_.clickedCell);
   painter_.setPen(pen(bg_ == kBgBlack || clicked ? QColor(Qt::white) : QColor(Qt::black), 0));
   painter_.setBrush(fillColour);
+  Smooth smooth(painter_);
   painter_.drawEllipse(QRect(c.x0 + i, c.y0 + i, c.x1 - c.x0 - 2 * i, c.y1 - c.y0 - 2 * i));
 }
 
@@ -501,6 +592,7 @@ void Canvas::presenceMarks(const std::function<bool(int)>& marked) {
   painter_.setPen(pen(mark, 0));
   painter_.setBrush(mark);
   const int i = geo_.cellSize / 4;
+  Smooth smooth(painter_);
   for (int n = 1; n <= cells_; ++n) {
     const GridCell& c = cell(n);
     if (marked(n)) painter_.drawEllipse(QRect(c.x0 + i, c.y0 + i, c.x1 - c.x0 - 2 * i, c.y1 - c.y0 - 2 * i));
@@ -525,8 +617,8 @@ void Canvas::twoAxisLegend() {
       const QColor c = palette(40 + 10 * i + j);
       fillLogical(left, top, left + b - 1, top + b - 1, c);
       const int count = s_.overlay.legend[static_cast<std::size_t>(i)][static_cast<std::size_t>(j)];
-      if (count > 0 && deviceHeight(b * 0.55) >= 5) {
-        const QColor ink = qGray(c.rgb()) > 140 ? QColor(Qt::black) : QColor(Qt::white);
+      if (count > 0 && deviceHeight(b * 0.55) >= 5 * ratio_) {
+        const QColor ink = contrastInk(c);
         text(left + b / 2.0, top + b / 2.0, QString::number(count), Qt::AlignCenter, ink);
       }
     }
@@ -622,47 +714,113 @@ void Canvas::title() {
   if (!line2.empty()) text(x, y + geo_.cellSize, QString::fromStdString(line2), align, colour);
 }
 
+// Ink that reads on the background the key is drawn on.
+QColor Canvas::keyInk() const {
+  return bg_ == kBgBlack ? QColor(Qt::white) : QColor(Qt::black);
+}
+
+// The key's text: the scale bar's own height, but on screen never smaller
+// than kKeyPixels.
+QFont Canvas::keyFont(double logicalHeight) const {
+  QFont f = mapFont(logicalHeight);
+  if (!t_.printing) f.setPixelSize(std::max(f.pixelSize(), static_cast<int>(std::lround(kKeyPixels * ratio_))));
+  return f;
+}
+
+// Device shift to the left that keeps a key whose right edge lies at
+// `rightDevice` inside the drawing area.
+double Canvas::keyShift(double rightDevice) const {
+  const double limit = std::min<double>(t_.clip.right, painter_.device()->width()) - 3;
+  return std::max(0.0, rightDevice - limit);
+}
+
+// The measure's name above the key at device point (left, bottom).
+void Canvas::keyTitle(double left, double bottom, const QFont& f) {
+  if (s_.map.title.empty()) return;
+  QFont bold(f);
+  bold.setBold(true);
+  painter_.setFont(bold);
+  const QString title = QString::fromStdString(s_.map.title);
+  const double width = QFontMetricsF(bold).horizontalAdvance(title);
+  left = std::max<double>(std::max(t_.clip.left, 0) + 3, left - keyShift(left + width));
+  painter_.setViewTransformEnabled(false);
+  painter_.setPen(keyInk());
+  painter_.drawText(QPointF(left, bottom - QFontMetricsF(bold).descent()), title);
+  painter_.setViewTransformEnabled(true);
+  painter_.setFont(f);
+}
+
 void Canvas::scaleBar() {
   const int k = std::max(1, d_.palette.classCount);
   const int ox = geo_.originX, oy = geo_.originY, fx = geo_.farX, fy = geo_.farY;
   const int w = (fx - ox) / 100, h = (fy - oy) / (2 * k), g = t_.gap;
-  const int x = fx + (geo_.extentX - fx) / 3 - (fx - ox) / 200;
+  int x = fx + (geo_.extentX - fx) / 3 - (fx - ox) / 200;
   const int y = oy + 4;
-  fillLogical(x - 4, y - 4, x + w + g + 12, y + k * h + g + 12, kGrey127);
-  for (int n = 1; n <= k; ++n)
-    fillLogical(x, y + (n - 1) * h, x + w + g + 8, y + n * h + g + 8, palette(k - n));
-
   const ClassTable& ct = d_.classes;
   const int style = set_[kScaleBarStyle];
-  if (style == 0 || ct.scoredCells == 0 || s_.map.title.empty()) return;
-  if (ct.classCount != k || static_cast<int>(ct.limits.size()) < k) return;
+  const bool labelled = style != 0 && ct.scoredCells > 0 && !s_.map.title.empty() && ct.classCount == k &&
+                        static_cast<int>(ct.limits.size()) >= k;
+  if (labelled && kind_.category) {
+    const std::vector<KeyEntry> entries = categoryKey(s_, kind_);
+    if (!entries.empty()) {
+      wordedKey(entries, x, y, w, h);
+      return;
+    }
+  }
+  // Inverted, the bar runs from the largest scores' colour at the top, as
+  // the map is coloured.
+  const bool inverted = ct.inverted && ct.classCount == k;
+  auto boxOf = [&](int c) { return inverted ? c + 1 : k - c; };  // 1 = top box
+
   const int textHeight = k < 33 ? (w < h ? 2 * w : 2 * h) : h;
-  const QColor colour = blackGreyWhite(set_[kFrameColour]);
+  const QFont f = keyFont(textHeight);
+  const QFontMetricsF fm(f);
+  std::vector<std::pair<int, QString>> labels;
+  if (labelled && style == 2)
+    for (const ScaleLabel& l : scaleBarLabels(ct, kind_, set_[kScaleType], inverted))
+      labels.emplace_back(l.classNumber, QString::fromStdString(l.text));
+  // Right-aligned column: the numbers end at the widest number's edge; a
+  // trailing "%" stands beyond it.
+  double widest = 0, pct = 0;
+  for (auto& [c, txt] : labels) {
+    const QString digits = txt.endsWith('%') ? txt.chopped(1) : txt;
+    widest = std::max(widest, fm.horizontalAdvance(digits));
+    if (txt.endsWith('%')) pct = fm.horizontalAdvance(QStringLiteral("%"));
+  }
+  const double scale = std::max(t_.toDeviceLength(1.0), 1e-9);
+  // The whole key moves left when its numbers would run off the window.
+  // The numbers keep a few pixels clear of the bar on small maps.
+  const double gapToBar = std::max(0.0, t_.toDeviceX(x + w + g + 12) + 3 - t_.toDeviceX(x + 3 * w)) / scale;
+  const double keyRight =
+      labels.empty() ? t_.toDeviceX(x + w + g + 12) : t_.toDeviceX(x + 3 * w + gapToBar) + widest + pct;
+  x -= static_cast<int>(std::ceil(keyShift(keyRight) / scale));
   const int column = x + 3 * w;
+
+  fillLogical(x - 4, y - 4, x + w + g + 12, y + k * h + g + 12, kGrey127);
+  for (int c = 0; c < k; ++c) {
+    const int n = boxOf(c);
+    fillLogical(x, y + (n - 1) * h, x + w + g + 8, y + n * h + g + 8, palette(c));
+  }
+  if (!labelled) return;
   auto boxMiddle = [&](int c) {
-    const int n = k - c;
+    const int n = boxOf(c);
     return (y + (n - 1) * h + y + n * h + g + 8) / 2.0;
   };
-
   if (style == 2) {
-    const QFont f = mapFont(textHeight);
     painter_.setFont(f);
-    const QFontMetricsF fm(f);
-    std::vector<std::pair<int, QString>> labels;
-    for (const ScaleLabel& l : scaleBarLabels(ct, kind_, set_[kScaleType], ct.inverted))
-      labels.emplace_back(l.classNumber, QString::fromStdString(l.text));
-    // Right-aligned column: the numbers end at the widest number's edge; a
-    // trailing "%" stands beyond it.
-    double widest = 0;
-    for (auto& [c, s] : labels) {
-      const QString digits = s.endsWith('%') ? s.chopped(1) : s;
-      widest = std::max(widest, fm.horizontalAdvance(digits));
-    }
-    const double scale = std::max(t_.toDeviceLength(1.0), 1e-9);
-    const double right = column + widest / scale;
-    for (auto& [c, s] : labels) {
-      const double pct = s.endsWith('%') ? fm.horizontalAdvance(QStringLiteral("%")) / scale : 0.0;
-      text(right + pct, boxMiddle(c), s, Qt::AlignRight | Qt::AlignVCenter, colour);
+    keyTitle(t_.toDeviceX(x - 4), t_.toDeviceY(y - 4) - 3, f);
+    const double right = column + gapToBar + widest / scale;
+    // From the top of the bar down, a label that would touch the one above
+    // it is left out.
+    std::sort(labels.begin(), labels.end(), [&](auto& a, auto& b) { return boxOf(a.first) < boxOf(b.first); });
+    double lastMiddle = -1e9;
+    const double spacing = fm.height() * 0.95;
+    for (auto& [c, txt] : labels) {
+      const double middle = t_.toDeviceY(boxMiddle(c));
+      if (middle - lastMiddle < spacing) continue;
+      lastMiddle = middle;
+      const double p = txt.endsWith('%') ? pct / scale : 0.0;
+      text(right + p, boxMiddle(c), txt, Qt::AlignRight | Qt::AlignVCenter, keyInk());
     }
   } else if (style == 1) {
     const int largest = ct.largestCount();
@@ -671,11 +829,46 @@ void Canvas::scaleBar() {
     for (int c = 0; c < k && c < static_cast<int>(ct.histogram.size()); ++c) {
       const int count = ct.histogram[static_cast<std::size_t>(c)];
       if (count == 0) continue;
-      const int n = k - c;
+      const int n = boxOf(c);
       const int len = std::max(4, static_cast<int>(static_cast<double>(count) / largest * room));
       fillLogical(column, y + (n - 1) * h + 4, column + len, y + n * h + g, kGrey127);
     }
   }
+}
+
+// The key of maps whose classes are categories: one sample per kind of
+// cell with its words, in device pixels so that it stays readable.
+void Canvas::wordedKey(const std::vector<KeyEntry>& entries, int x, int y, int w, int h) {
+  const QFont f = keyFont(std::max(h, 2 * w));
+  painter_.setFont(f);
+  const QFontMetricsF fm(f);
+  const double row = std::max(t_.toDeviceLength(2.0 * h), fm.height() + 4);
+  const double box = std::max(t_.toDeviceLength(w + 8), 10.0);
+  double widest = 0;
+  for (const KeyEntry& e : entries) widest = std::max(widest, fm.horizontalAdvance(QString::fromStdString(e.text)));
+  double left = t_.toDeviceX(x);
+  const double top = t_.toDeviceY(y);
+  left -= keyShift(left + box + 6 + widest);
+  keyTitle(left - 2, top - 4, f);
+  painter_.setViewTransformEnabled(false);
+  painter_.setRenderHint(QPainter::Antialiasing, true);
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    const KeyEntry& e = entries[i];
+    const QRectF sample(left, top + i * row + (row - box) / 2, box, box);
+    if (e.paletteIndex == kMarkerSample) {
+      painter_.setPen(QPen(Qt::black, 1));
+      painter_.setBrush(kGrey127);
+      painter_.drawEllipse(sample.adjusted(1, 1, -1, -1));
+    } else {
+      painter_.fillRect(sample.adjusted(-2, -2, 2, 2), kGrey127);
+      painter_.fillRect(sample, palette(e.paletteIndex));
+    }
+    painter_.setPen(keyInk());
+    painter_.drawText(QRectF(left + box + 6, top + i * row, widest + 4, row), Qt::AlignLeft | Qt::AlignVCenter,
+                      QString::fromStdString(e.text));
+  }
+  painter_.setRenderHint(QPainter::Antialiasing, false);
+  painter_.setViewTransformEnabled(true);
 }
 
 void Canvas::emblem() {
@@ -700,16 +893,13 @@ void Canvas::numbersAndMarkers() {
   const QFont f = mapFont(fontHeight);
   painter_.setFont(f);
 
-  int level = set_[kNumbersColour] == kNumBlack ? 0 : set_[kNumbersColour] == kNumGrey ? 127 : 255;
-  if (set_[kColoursAndNumbers] == 2) {
-    if (bg_ == kBgWhite && level == 255) level = 0;
-    if (bg_ == kBgBlack && level == 0) level = 255;
-  }
-  // A 16-colour device draws every colour mode from its fixed table.
-  if (d_.palette.size == 16 && mode_ != kMonoLog && mode_ != kMonoLin) level = 0;
-  const QColor numberColour(level, level, level);
+  // Numbers are black or white, whichever reads on the cell's colour (or,
+  // with numbers only, on the background).
+  const bool filled = set_[kColoursAndNumbers] != 2;
+  const QColor onBackground = bg_ == kBgBlack ? QColor(Qt::white) : QColor(Qt::black);
+  auto numberInk = [&](const GridCell& c) { return filled ? contrastInk(cellColour(c)) : onBackground; };
 
-  const bool numbers = kind_.countType && set_[kColoursAndNumbers] >= 1 && !thumbnail_ && devHeight >= 5;
+  const bool numbers = kind_.countType && set_[kColoursAndNumbers] >= 1 && !thumbnail_ && devHeight >= 5 * ratio_;
   const bool maxSpot = set_[kMaxSpot] != 0 && kind_.countType;
   if (numbers) {
     for (int n = 1; n <= cells_; ++n) {
@@ -717,7 +907,7 @@ void Canvas::numbersAndMarkers() {
       if (!c.scored || c.count == 0) continue;
       const int v = kind_.medianNumbers ? static_cast<int>(c.score) : c.count;
       const bool black = maxSpot && c.topValue;
-      textInCell(c, QString::number(v), black ? QColor(Qt::black) : numberColour);
+      textInCell(c, QString::number(v), black ? QColor(Qt::black) : numberInk(c));
     }
   } else if (maxSpot && bg_ == kBgWhite && mode_ != kMonoLog && mode_ != kMonoLin) {
     for (int n = 1; n <= cells_; ++n)
@@ -729,7 +919,7 @@ void Canvas::numbersAndMarkers() {
   const int marked = display == 2 ? s_.areas.count() : display == 1 ? std::min(s_.areas.seedCount, s_.areas.count()) : 0;
   const bool flexPens = mode_ != kMonoLog && mode_ != kMonoLin && (s_.map.measureCode == 8 || s_.map.measureCode == 26);
   const int inset = geo_.cellSize / 6 - 4;
-  const bool positions = devHeight > 4 && !thumbnail_;
+  const bool positions = devHeight > 4 * ratio_ && !thumbnail_;
   const QColor positionColour = mode_ == kMonoLog ? QColor(Qt::white) : QColor(189, 189, 189);
   for (int p = 0; p < marked; ++p) {
     const int n = s_.areas.cells[static_cast<std::size_t>(p)];
@@ -740,7 +930,10 @@ void Canvas::numbersAndMarkers() {
       outline = toQColor(d_.palette.colour(c.flexClass & kPaletteIndexFlag ? c.flexClass : paletteIndexRef(c.flexClass)));
     painter_.setPen(pen(outline, 0));
     painter_.setBrush(kGrey127);
-    painter_.drawEllipse(QRect(c.x0 + inset, c.y0 + inset, c.x1 - c.x0 - 2 * inset, c.y1 - c.y0 - 2 * inset));
+    {
+      Smooth smooth(painter_);
+      painter_.drawEllipse(QRect(c.x0 + inset, c.y0 + inset, c.x1 - c.x0 - 2 * inset, c.y1 - c.y0 - 2 * inset));
+    }
     if (positions) textInCell(c, QString::number(p + 1), positionColour);
   }
 
@@ -802,25 +995,106 @@ void installMapFonts() {
   if (QFont::substitute(kMapFont) == kMapFont) QFont::insertSubstitutions(kMapFont, {"Liberation Sans", "Arimo", "DejaVu Sans"});
 }
 
+// A zoomed view on screen has its key where the whole map would have it.
+static void drawKeyApart(QPainter& painter, QImage& pixels, const MapTransform& t, const Session& s, const DisplayState& d,
+              const DrawOptions& o) {
+  if (!d.view.zoomed || t.printing || !painter.device()) return;
+  MapTransform whole =
+      screenTransform(s.ws.geo, ViewState{}, painter.device()->width(), painter.device()->height(),
+                      static_cast<int>(std::lround(o.statusBar * std::max(1.0, o.pixelRatio))));
+  whole.gap = t.gap;
+  whole.thumbnail = t.thumbnail;
+  whole.clip = t.clip;
+  Canvas keyCanvas(painter, pixels, whole, whole, s, d, o);
+  keyCanvas.run(Canvas::Layers::Key);
+}
+
 void renderMap(QImage& image, const MapTransform& t, const Session& s, const DisplayState& d,
                const DrawOptions& o) {
   installMapFonts();
-  Canvas canvas(image, t, s, d, o);
+  QPainter painter;
+  if (!painter.begin(&image)) return;
+  Canvas canvas(painter, image, t, t, s, d, o);
   canvas.overlayTitle_ = overlayTitleOf(s);
   // The overlay display draws spots: the coast goes below them.
   canvas.importedOverlay_ = s.map.measureCode == 11;
   canvas.run();
+  drawKeyApart(painter, image, t, s, d, o);
+}
+
+void renderMapVector(QPainter& p, const MapTransform& t, const Session& s, const DisplayState& d,
+                     const DrawOptions& o, int maxPixels) {
+  installMapFonts();
+  // A picture of the map at no more than maxPixels on its longer side: the
+  // sea's flood fill is made on it, and the black/white coast reads it.
+  const double shrink = std::min(1.0, static_cast<double>(maxPixels) / std::max(t.vpW, t.vpH));
+  MapTransform small = t;
+  small.vpX = 0;
+  small.vpY = 0;
+  small.vpW = std::max(1, static_cast<int>(t.vpW * shrink));
+  small.vpH = std::max(1, static_cast<int>(t.vpH * shrink));
+  small.clip = {0, 0, small.vpW, small.vpH};
+  QImage pixels(small.vpW, small.vpH, QImage::Format_RGB32);
+  pixels.fill(Qt::white);
+  DrawOptions smallOptions = o;
+  smallOptions.guiFontPixels = std::max(1, static_cast<int>(o.guiFontPixels * shrink));
+  const bool seaFill = s.settings[kFillFrameCoast] != 0 && isColour256Mode(s.settings[kColourMode]) &&
+                       d.palette.size >= 256 && d.palette.classCount <= 33 &&
+                       (s.gridTypes.current == 0 || s.gridTypes.current == 1);
+  QImage base;
+  {
+    QPainter painter;
+    if (!painter.begin(&pixels)) return;
+    Canvas raster(painter, pixels, small, small, s, d, smallOptions);
+    raster.importedOverlay_ = s.map.measureCode == 11;
+    if (seaFill) {
+      raster.run(Canvas::Layers::Base);
+      base = pixels.copy();
+      // The cells on top, for the coast's pixel reads.
+      Canvas cells(painter, pixels, small, small, s, d, smallOptions);
+      cells.importedOverlay_ = raster.importedOverlay_;
+      cells.baseLayers_ = &base;
+      cells.run(Canvas::Layers::UpToCells);
+    } else {
+      raster.run(Canvas::Layers::UpToCells);
+    }
+  }
+  Canvas canvas(p, pixels, small, t, s, d, o);
+  canvas.overlayTitle_ = overlayTitleOf(s);
+  canvas.importedOverlay_ = s.map.measureCode == 11;
+  if (seaFill) canvas.baseLayers_ = &base;
+  canvas.run();
+  drawKeyApart(p, pixels, t, s, d, o);
 }
 
 QImage renderClient(const Session& s, DisplayState& d, int width, int height, const DrawOptions& o) {
-  QImage image(std::max(width, 1), std::max(height, 1), QImage::Format_RGB32);
+  width = std::max(width, 1);
+  height = std::max(height, 1);
+  const double ratio = std::isfinite(o.pixelRatio) ? std::clamp(o.pixelRatio, 1.0, 4.0) : 1.0;
+  const MapTransform logical = screenTransform(s.ws.geo, d.view, width, height, o.statusBar);
+  QImage image(static_cast<int>(std::lround(width * ratio)), static_cast<int>(std::lround(height * ratio)),
+               QImage::Format_RGB32);
   image.fill(o.windowColour);
-  const MapTransform t = screenTransform(s.ws.geo, d.view, image.width(), image.height(), o.statusBar);
-  renderMap(image, t, s, d, o);
-  d.view.last = t;
+  MapTransform t = logical;
+  DrawOptions scaled = o;
+  if (ratio != 1.0) {
+    // The same map on the finer pixels: the cell gap, thumbnail rule and
+    // clipping follow the window's size, not its pixel count.
+    t = screenTransform(s.ws.geo, d.view, image.width(), image.height(),
+                        static_cast<int>(std::lround(o.statusBar * ratio)));
+    t.gap = logical.gap;
+    t.thumbnail = logical.thumbnail;
+    auto up = [&](int v) { return static_cast<int>(std::lround(v * ratio)); };
+    t.clip = {up(logical.clip.left), up(logical.clip.top), up(logical.clip.right), up(logical.clip.bottom)};
+    scaled.guiFontPixels = std::max(1, static_cast<int>(std::lround(o.guiFontPixels * ratio)));
+  }
+  scaled.pixelRatio = ratio;
+  renderMap(image, t, s, d, scaled);
+  image.setDevicePixelRatio(ratio);
+  d.view.last = logical;
   if (d.view.zoomed) {
-    auto [x0, y0] = t.toLogical(0, 0);
-    auto [x1, y1] = t.toLogical(image.width(), image.height());
+    auto [x0, y0] = logical.toLogical(0, 0);
+    auto [x1, y1] = logical.toLogical(width, height);
     d.view.clientLogical = {x0, y0, x1 - x0, y1 - y0};
   }
   return image;
@@ -834,20 +1108,9 @@ void drawMap(QPainter& p, const QRect& target, const Session& s, DisplayState& d
 void drawMapOnPage(QPainter& p, const PageMetrics& page, const Session& s, const DisplayState& d,
                    const DrawOptions& o, int maxPixels) {
   const MapTransform onPage = printTransform(s.ws.geo, d.view, page, o.printingPercent, o.editingMode);
-  // The image covers the map's window on the page at no more than maxPixels.
-  const double shrink = std::min(1.0, static_cast<double>(maxPixels) / std::max(onPage.vpW, onPage.vpH));
-  MapTransform t = onPage;
-  t.vpX = 0;
-  t.vpY = 0;
-  t.vpW = std::max(1, static_cast<int>(onPage.vpW * shrink));
-  t.vpH = std::max(1, static_cast<int>(onPage.vpH * shrink));
-  t.clip = {0, 0, t.vpW, t.vpH};
-  QImage image(t.vpW, t.vpH, QImage::Format_RGB32);
-  image.fill(Qt::white);
   DrawOptions scaled = o;
-  scaled.guiFontPixels = std::max(1, static_cast<int>(o.guiFontPixels * t.vpW / 1200.0));
-  renderMap(image, t, s, d, scaled);
-  p.drawImage(QRect(onPage.vpX, onPage.vpY, onPage.vpW, onPage.vpH), image);
+  scaled.guiFontPixels = std::max(1, static_cast<int>(o.guiFontPixels * onPage.vpW / 1200.0));
+  renderMapVector(p, onPage, s, d, scaled, maxPixels);
 }
 
 }  // namespace zn

@@ -37,6 +37,9 @@ struct DrawOptions {
   int statusBar = kStatusBarHeight;
   QColor windowColour{192, 192, 192};  // what a grey background leaves showing
   int guiFontPixels = 13;              // the stock GUI font of unscaled titles
+  // Device pixels per window pixel on screen: the map is drawn at the
+  // screen's own resolution (2 on a doubled screen), not scaled up.
+  double pixelRatio = 1.0;
 };
 
 // The two title lines of an overlay on the map (none for other maps):
@@ -65,8 +68,14 @@ QImage renderClient(const Session& s, DisplayState& d, int width, int height,
 void drawMap(QPainter& p, const QRect& target, const Session& s, DisplayState& d,
              const DrawOptions& o = {});
 
-// Draws the map on a printer page of the given metrics at o.printingPercent;
-// the image is rendered at most `maxPixels` on its longer side and scaled.
+// Draws the map in shapes and text onto any painter (a printer, a PDF or
+// SVG file) through `t`; only the sea's flood fill, when the frame is
+// filled, comes as a picture of at most `maxPixels` on its longer side.
+void renderMapVector(QPainter& p, const MapTransform& t, const Session& s, const DisplayState& d,
+                     const DrawOptions& o, int maxPixels = 4200);
+
+// Draws the map on a printer page of the given metrics at o.printingPercent,
+// in shapes and text (see renderMapVector).
 void drawMapOnPage(QPainter& p, const PageMetrics& page, const Session& s, const DisplayState& d,
                    const DrawOptions& o, int maxPixels = 4200);
 

@@ -100,7 +100,10 @@ int cellAt(const Workspace& ws, int x, int y) {
   const int c = (x - g.originX) / g.cellSize + 1;
   const int r = (y - g.originY) / g.cellSize + 1;
   if (c > g.columns || r > g.rows) return 0;
-  const int n = (r - 1) * g.columns + c;
+  // The Britain grid numbers only its land squares, through its master index.
+  int n = (r - 1) * g.columns + c;
+  if (!ws.masterIndex.empty())
+    n = static_cast<std::size_t>(n) < ws.masterIndex.size() ? ws.masterIndex[static_cast<std::size_t>(n)] : 0;
   if (n < 1 || n > g.cells || n >= static_cast<int>(ws.cells.size())) return 0;
   const GridCell& cell = ws.cells[static_cast<std::size_t>(n)];
   return x >= cell.x0 && x < cell.x1 && y >= cell.y0 && y < cell.y1 ? n : 0;
@@ -151,6 +154,66 @@ void pan(ViewState& view, const Geometry& geo, int dx, int dy) {
   };
   view.zoom.x = move(view.zoom.x, view.zoom.w, dx, geo.originX, geo.farX);
   view.zoom.y = move(view.zoom.y, view.zoom.h, dy, geo.originY, geo.farY);
+}
+
+bool zoomAbout(Session& s, ViewState& view, double x, double y, double factor) {
+  const Geometry& g = s.ws.geo;
+  if (!(factor > 0) || !std::isfinite(factor) || !std::isfinite(x) || !std::isfinite(y)) return false;
+  // The shown window (the zoom rectangle and its margins) is scaled about
+  // the point, so the point stays where it is on the screen.
+  MapTransform shown;
+  setWindow(shown, g, view);
+  x = std::clamp(x, 0.0, static_cast<double>(g.extentX));
+  y = std::clamp(y, 0.0, static_cast<double>(g.extentY));
+  constexpr double kMargins = 1.0 + 2.0 / 40;
+  double w = shown.winW * factor / kMargins, h = shown.winH * factor / kMargins;
+  const double least = std::max(2 * g.cellSize, 8);
+  if (w < least || h < least) {
+    // Never closer than two cells across (keeping the shape).
+    if (view.zoomed && std::min(view.zoom.w, view.zoom.h) <= least + 1) return false;
+    const double k = least / std::min(w, h);
+    w *= k;
+    h *= k;
+    factor *= k;
+  }
+  if (w >= g.extentX - 2 || h >= g.extentY - 2) {
+    if (!view.zoomed) return false;
+    unzoom(s, view);
+    return true;
+  }
+  const double winLeft = x - (x - shown.winX) * factor, winTop = y - (y - shown.winY) * factor;
+  double left = winLeft + w / 40, top = winTop + h / 40;
+  left = std::clamp(left, 1.0, g.extentX - 1.0 - w);
+  top = std::clamp(top, 1.0, g.extentY - 1.0 - h);
+  const LogicalRect r{static_cast<int>(std::lround(left)), static_cast<int>(std::lround(top)),
+                      static_cast<int>(w), static_cast<int>(h)};
+  if (view.zoomed && r == view.zoom) return false;
+  return zoomTo(s, view, r);
+}
+
+bool zoomToData(Session& s, ViewState& view) {
+  const Workspace& ws = s.ws;
+  const Geometry& g = ws.geo;
+  const int last = std::min<int>(g.cells, static_cast<int>(ws.cells.size()) - 1);
+  int l = g.farX, t = g.farY, r = g.originX, b = g.originY;
+  for (int n = 1; n <= last; ++n) {
+    const GridCell& c = ws.cells[static_cast<std::size_t>(n)];
+    if (c.background == 0 || c.x1 <= c.x0) continue;
+    l = std::min(l, c.x0);
+    t = std::min(t, c.y0);
+    r = std::max(r, c.x1);
+    b = std::max(b, c.y1);
+  }
+  if (r <= l || b <= t) return false;
+  l = std::max(1, l - g.cellSize);
+  t = std::max(1, t - g.cellSize);
+  r = std::min(g.extentX - 1, r + g.cellSize);
+  b = std::min(g.extentY - 1, b + g.cellSize);
+  // Cells that fill the frame need no zoom.
+  if (l <= g.originX - g.cellSize + 1 && t <= g.originY - g.cellSize + 1 && r >= g.farX + g.cellSize - 1 &&
+      b >= g.farY + g.cellSize - 1)
+    return false;
+  return zoomTo(s, view, {l, t, r - l, b - t});
 }
 
 DeviceRect captureRect(int saveArea, const ViewState& view, const MapTransform& t,

@@ -102,6 +102,15 @@ void unzoom(Session& s, ViewState& view);
 // origin or far corner.
 void pan(ViewState& view, const Geometry& geo, int dx, int dy);
 
+// Zooms about logical point (x, y) by `factor` (below 1 closer, above 1
+// further): the point keeps its place in the view. The view never shows
+// less than two cells across; zooming out past the whole map leaves the
+// zoomed view. False when nothing changed.
+bool zoomAbout(Session& s, ViewState& view, double x, double y, double factor);
+// Zooms to the cells that belong to the grid type (background class not 0)
+// and a margin of a cell; false, unchanged, when they fill the whole frame.
+bool zoomToData(Session& s, ViewState& view);
+
 // The part of a W x H client area "Save map" captures for save area 0
 // (exclude status bar), 1 (include it) or 2 (restrict to map frame).
 DeviceRect captureRect(int saveArea, const ViewState& view, const MapTransform& t,

@@ -223,7 +223,10 @@ void Shell::connectCore() {
     TitleOutcome o = buildTitle(sh.session, sh.titleContext());
     if (o == TitleOutcome::Classify) sh.display.classes = classifyScores(sh.session, sh.display.palette);
     sh.host.redrawNow();
+    // The next drawing, whatever asks for it, shows the normal order again.
     sh.session.settings[kInvertedScale] = 0;
+    if (o == TitleOutcome::Classify && buildTitle(sh.session, sh.titleContext()) == TitleOutcome::Classify)
+      sh.display.classes = classifyScores(sh.session, sh.display.palette);
   });
 }
 

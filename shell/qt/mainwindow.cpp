@@ -15,6 +15,8 @@
 #include <QPrinter>
 
 #include "display/mapoutput.h"
+#include "display/readout.h"
+#include "display/view.h"
 #include "shell/qt/helpwindow.h"
 #include "ui/datawindows.h"
 #include "ui/displaydialogs.h"
@@ -42,6 +44,12 @@ MainWindow::MainWindow(Shell& shell, const QString& edition) : shell_(shell) {
     status_[i]->setMargin(1);
     bar->addWidget(status_[i], i == 2 ? 1 : 0);
   }
+  readout_ = new QLabel(this);
+  readout_->setObjectName("cellReadout");
+  readout_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+  readout_->setMargin(1);
+  bar->addPermanentWidget(readout_);
+  view_->setHoverReport([this](int cell) { readout_->setText(QString::fromStdString(cellReadout(shell_.session, cell))); });
   progress_ = new QProgressBar(this);
   progress_->setRange(0, 100);
   progress_->setTextVisible(false);
@@ -105,9 +113,26 @@ void MainWindow::buildMenus() {
   for (const MenuItem& popup : mainMenu()) {
     QMenu* menu = menuBar()->addMenu(QString::fromStdString(popup.label));
     fill(menu, popup.items);
+    if (popup.label == "&MapGraphics") addViewCommands(menu);
   }
   for (int id : {3200, 2805, 1400, 1500, 40018})
     for (auto [it, end] = actions_.equal_range(id); it != end; ++it) it->second->setCheckable(true);
+}
+
+// Whole map (Home) and Zoom to data: views of the map outside the numbered
+// commands.
+void MainWindow::addViewCommands(QMenu* menu) {
+  menu->addSeparator();
+  QAction* data = menu->addAction("Zoom to &data");
+  connect(data, &QAction::triggered, this, [this] {
+    if (zoomToData(shell_.session, shell_.display.view)) {
+      shell_.refreshMenus();
+      redrawMap();
+    }
+  });
+  // Home reaches the map view's keys, which do the same.
+  QAction* whole = menu->addAction("&Whole map\tHome");
+  connect(whole, &QAction::triggered, this, [this] { view_->showWholeMap(); });
 }
 
 void MainWindow::applyMenuState() {

@@ -12,6 +12,7 @@
 
 class QAction;
 class QLabel;
+class QMenu;
 class QProgressBar;
 
 namespace zn {
@@ -55,10 +56,12 @@ class MainWindow : public QMainWindow {
   void buildMenus();
   void connectWindowCommands();
   void monitorClosedByUser();
+  void addViewCommands(QMenu* mapGraphics);
 
   Shell& shell_;
   MapView* view_ = nullptr;
   QLabel* status_[3] = {nullptr, nullptr, nullptr};
+  QLabel* readout_ = nullptr;  // the cell under the pointer
   QProgressBar* progress_ = nullptr;
   MonitorWindow* monitor_ = nullptr;
   HelpWindow* help_ = nullptr;

@@ -4,6 +4,9 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QWheelEvent>
+
+#include <cmath>
 
 #include "display/renderer.h"
 #include "display/view.h"
@@ -24,14 +27,30 @@ MapView::MapView(Shell& shell, QWidget* parent) : QWidget(parent), shell_(shell)
   setMinimumSize(320, 240);
   setFocusPolicy(Qt::StrongFocus);
   setAttribute(Qt::WA_OpaquePaintEvent);
-  setMouseTracking(false);
+  // The pointer is followed for the status bar's readout of the cell under it.
+  setMouseTracking(true);
+}
+
+void MapView::frameNewData() {
+  Session& s = shell_.session;
+  const std::string file = s.ws.datafile.opened ? s.ws.datafile.fullPath : std::string();
+  if (file == shownFile_) return;
+  shownFile_ = file;
+  // A regional grid type (no world outline) would sit in a corner of the
+  // world's frame.
+  if (!file.empty() && s.variant == GridVariant::World && s.coastApplies == 0 && !shell_.display.view.zoomed &&
+      zoomToData(s, shell_.display.view))
+    shell_.refreshMenus();
 }
 
 void MapView::paintEvent(QPaintEvent*) {
+  frameNewData();
   // Nothing is redrawn while a button is held on the map (a rubber band).
   QPainter p(this);
   if (shell_.flags.paintStage == 0) shell_.flags.paintStage = 1;
-  drawMap(p, rect(), shell_.session, shell_.display, screenOptions());
+  DrawOptions o = screenOptions();
+  o.pixelRatio = devicePixelRatioF();
+  drawMap(p, rect(), shell_.session, shell_.display, o);
   if (banding_) {
     p.setPen(QPen(Qt::black, 1, Qt::DotLine));
     p.setBrush(Qt::NoBrush);
@@ -52,12 +71,30 @@ int MapView::cellAt(const QPoint& pt) const {
   return cellAtDevice(shell_.session.ws, shell_.display.view.last, pt.x(), pt.y());
 }
 
+void MapView::report(int cell) {
+  if (cell == hovered_) return;
+  hovered_ = cell;
+  if (hoverReport_) hoverReport_(cell);
+}
+
+void MapView::leaveEvent(QEvent* e) {
+  report(0);
+  QWidget::leaveEvent(e);
+}
+
 void MapView::mousePressEvent(QMouseEvent* e) {
   if (shell_.display.view.zoomArmed &&
       (e->button() == Qt::LeftButton || e->button() == Qt::RightButton)) {
     banding_ = true;
     bandStart_ = bandEnd_ = e->position().toPoint();
     setCursor(Qt::SizeFDiagCursor);
+    return;
+  }
+  if (e->button() == Qt::MiddleButton || (e->button() == Qt::LeftButton && spaceHeld_)) {
+    panning_ = true;
+    panFrom_ = e->position();
+    panRestX_ = panRestY_ = 0;
+    setCursor(Qt::ClosedHandCursor);
     return;
   }
   QWidget::mousePressEvent(e);
@@ -69,10 +106,33 @@ void MapView::mouseMoveEvent(QMouseEvent* e) {
     update();
     return;
   }
+  if (panning_) {
+    // The map follows the pointer: a drag to the right shows what lies left.
+    ViewState& view = shell_.display.view;
+    const double scale = std::max(view.last.toDeviceLength(1.0), 1e-9);
+    panRestX_ += (panFrom_.x() - e->position().x()) / scale;
+    panRestY_ += (panFrom_.y() - e->position().y()) / scale;
+    panFrom_ = e->position();
+    const int dx = static_cast<int>(panRestX_), dy = static_cast<int>(panRestY_);
+    if (dx != 0 || dy != 0) {
+      panRestX_ -= dx;
+      panRestY_ -= dy;
+      const LogicalRect before = view.zoom;
+      pan(view, shell_.session.ws.geo, dx, dy);
+      if (!(before == view.zoom)) update();
+    }
+    return;
+  }
+  if (e->buttons() == Qt::NoButton) report(cellAt(e->position().toPoint()));
   QWidget::mouseMoveEvent(e);
 }
 
 void MapView::mouseReleaseEvent(QMouseEvent* e) {
+  if (panning_ && (e->button() == Qt::MiddleButton || e->button() == Qt::LeftButton)) {
+    panning_ = false;
+    unsetCursor();
+    return;
+  }
   if (!banding_) {
     if (e->button() == Qt::LeftButton || e->button() == Qt::RightButton)
       shell_.mapClick(cellAt(e->position().toPoint()), e->button() == Qt::LeftButton);
@@ -90,6 +150,41 @@ void MapView::mouseReleaseEvent(QMouseEvent* e) {
   update();
 }
 
+void MapView::wheelEvent(QWheelEvent* e) {
+  const int steps = e->angleDelta().y();
+  if (steps == 0 || banding_ || !shell_.session.ws.datafile.opened) {
+    e->ignore();
+    return;
+  }
+  // One notch (120) zooms by a fifth, about the point under the pointer.
+  const double factor = std::pow(0.8, steps / 120.0);
+  ViewState& view = shell_.display.view;
+  auto [x, y] = view.last.toLogical(e->position().x(), e->position().y());
+  if (zoomAbout(shell_.session, view, x, y, factor)) {
+    shell_.refreshMenus();
+    update();
+  }
+  e->accept();
+}
+
+void MapView::keyPressEvent(QKeyEvent* e) {
+  if (e->key() == Qt::Key_Space && !e->isAutoRepeat()) {
+    spaceHeld_ = true;
+    setCursor(Qt::OpenHandCursor);
+    return;
+  }
+  QWidget::keyPressEvent(e);
+}
+
+void MapView::keyReleaseEvent(QKeyEvent* e) {
+  if (e->key() == Qt::Key_Space && !e->isAutoRepeat()) {
+    spaceHeld_ = false;
+    if (!panning_) unsetCursor();
+    return;
+  }
+  QWidget::keyReleaseEvent(e);
+}
+
 void MapView::mouseDoubleClickEvent(QMouseEvent* e) {
   // With zoom mode armed the second press starts a rectangle like the first.
   if (shell_.display.view.zoomArmed) {
@@ -105,8 +200,20 @@ void MapView::mouseDoubleClickEvent(QMouseEvent* e) {
     QWidget::mouseDoubleClickEvent(e);
 }
 
+void MapView::showWholeMap() {
+  ViewState& view = shell_.display.view;
+  if (!view.zoomed && !view.zoomArmed) return;
+  unzoom(shell_.session, view);
+  shell_.refreshMenus();
+  update();
+}
+
 bool MapView::handleKey(QKeyEvent* e) {
   ViewState& view = shell_.display.view;
+  if (e->key() == Qt::Key_Home) {
+    showWholeMap();
+    return true;
+  }
   if (!view.zoomed) {
     int delta = 0;
     switch (e->key()) {

@@ -6,6 +6,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <string>
 
 namespace zn {
 
@@ -18,12 +19,17 @@ class MapView : public QWidget {
 
   // Run after every paint (the status texts are set then).
   void setAfterPaint(std::function<void()> f) { afterPaint_ = std::move(f); }
+  // Told the cell under the pointer (0 off the cells) as the pointer moves.
+  void setHoverReport(std::function<void(int)> f) { hoverReport_ = std::move(f); }
 
   // The client area exactly as the window shows it, for "Save bitmap".
   QImage captureClient();
 
   // Keys the map handles (panning a zoomed view); false when not taken.
   bool handleKey(QKeyEvent* e);
+
+  // Leaves a zoomed view (the Home key).
+  void showWholeMap();
 
   // The cell under a point of this widget, or 0.
   int cellAt(const QPoint& p) const;
@@ -34,10 +40,24 @@ class MapView : public QWidget {
   void mouseMoveEvent(QMouseEvent* e) override;
   void mouseReleaseEvent(QMouseEvent* e) override;
   void mouseDoubleClickEvent(QMouseEvent* e) override;
+  void wheelEvent(QWheelEvent* e) override;
+  void keyPressEvent(QKeyEvent* e) override;
+  void keyReleaseEvent(QKeyEvent* e) override;
+  void leaveEvent(QEvent* e) override;
 
  private:
   Shell& shell_;
   std::function<void()> afterPaint_;
+  std::function<void(int)> hoverReport_;
+  void report(int cell);
+  int hovered_ = -1;
+  // The datafile last drawn: a regional grid type opens on its own cells.
+  std::string shownFile_;
+  void frameNewData();
+  bool panning_ = false;  // a drag with the middle button, or Space + left
+  bool spaceHeld_ = false;
+  QPointF panFrom_;
+  double panRestX_ = 0, panRestY_ = 0;  // parts of a logical unit not yet moved
   bool banding_ = false;
   QPoint bandStart_, bandEnd_;
 };

@@ -70,7 +70,11 @@ TEST(Classing, EqualFrequencyScale) {
       {"normal", input(kEqualFrequency, false), s, {0, 0, 0, 1, 1, 3, 3, 3, 3, 3, 5, 5}},
       {"max separate", input(kEqualFrequency, true), s, {0, 0, 0, 1, 1, 2, 3, 3, 3, 3, 5, 5}},
       {"inverted", input(kEqualFrequency, false, true), s, {5, 5, 5, 4, 4, 2, 2, 2, 2, 2, 0, 0}},
-      {"inverted, max separate", input(kEqualFrequency, true, true), s, {5, 5, 5, 2, 2, 2, 0, 0, 0, 0, 0, 0}},
+      // Downwards from the top, each value's total runs from the value below
+      // it up to the one below the largest.
+      {"inverted, max separate", input(kEqualFrequency, true, true), s, {5, 5, 5, 4, 4, 3, 2, 2, 2, 2, 2, 2}},
+      {"inverted, max separate, evenly filled", input(kEqualFrequency, true, true), {1, 1, 2, 2, 3, 3, 4, 4, 5},
+       {5, 5, 4, 4, 3, 3, 2, 2, 1}},
       {"one value", input(kEqualFrequency, true), {7, 7, 7}, {5, 5, 5}},
   };
   for (const Case& c : cases) {
@@ -113,9 +117,16 @@ TEST(Classing, ZeroScoreMarkerIsScoredAndLowest) {
   auto cells = cellsWith({10000, 4, 8});
   classifyCells(cells, 3, input(kEqualInterval, false));
   EXPECT_EQ(classesOf(cells), (std::vector<int>{0, 3, 5}));
-  auto inv = cellsWith({10000, 4, 8});
-  classifyCells(inv, 3, input(kEqualInterval, false, true));
-  EXPECT_EQ(inv[1].classNumber, 5);
+  // Inverted, the marker is in the bottom class (the last one) but keeps the
+  // first colour, on every scale.
+  for (int scale : {kEqualInterval, kEqualFrequency, kFixedLimit})
+    for (bool separate : {false, true}) {
+      auto inv = cellsWith({10000, 4, 8});
+      classifyCells(inv, 3, input(scale, separate, true, 10));
+      EXPECT_EQ(inv[1].classNumber, 5) << "scale " << scale;
+      EXPECT_EQ(inv[1].fillColour, paletteIndexRef(0)) << "scale " << scale << " separate " << separate;
+      EXPECT_NE(inv[3].fillColour, paletteIndexRef(5)) << "only the marker moved";
+    }
 }
 
 TEST(Classing, MaxInSeparateClassKeepsTheTopColourForTheMaximumOnly) {

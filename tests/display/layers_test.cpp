@@ -30,6 +30,18 @@ long countColour(const QImage& img, QRgb c) {
   return n;
 }
 
+// Pixels near colour c: the smoothed edges of lines and spots blend a little.
+long countNear(const QImage& img, QRgb c, int tolerance = 24) {
+  long n = 0;
+  for (int y = 0; y < img.height(); ++y)
+    for (int x = 0; x < img.width(); ++x) {
+      const QRgb p = img.pixel(x, y);
+      n += std::abs(qRed(p) - qRed(c)) <= tolerance && std::abs(qGreen(p) - qGreen(c)) <= tolerance &&
+           std::abs(qBlue(p) - qBlue(c)) <= tolerance;
+    }
+  return n;
+}
+
 std::string hex(QRgb c) { return QString::number(c & 0xFFFFFF, 16).toStdString(); }
 
 // Pixels inside a cell (away from its edges) that differ from `c`.
@@ -114,8 +126,8 @@ TEST(MapLayers, BlackWhiteCoastFollowsThePixelsBelow) {
     test::showMap(img, std::string("layers_coast_bw_") + std::to_string(c.background));
     // Light cells under the coast on black: the inner coast vertices lie on
     // cells, the outer ones on the background, so both colours appear.
-    EXPECT_GT(countColour(img, c.marked), 50) << c.what;
-    EXPECT_GT(countColour(img, c.unmarked), 50) << c.what;
+    EXPECT_GT(countNear(img, c.marked), 50) << c.what;
+    EXPECT_GT(countNear(img, c.unmarked), 50) << c.what;
   }
 }
 
@@ -164,15 +176,35 @@ TEST(MapLayers, MaxSpotIsBlackWithoutNumbersAndTheTopNumberIsBlackWithThem) {
 
   f.s.settings[kColoursAndNumbers] = 1;
   img = renderClient(f.s, f.d, 1200, 820);
-  auto darkest = [&](const GridCell& c) {
-    int m = 255;
+  // The darkest and the lightest grey level inside a cell.
+  auto greys = [&](const GridCell& c) {
+    std::pair<int, int> m{255, 0};
     for (int y = static_cast<int>(t.toDeviceY(c.y0 + 6)); y < t.toDeviceY(c.y1 - 6); ++y)
-      for (int x = static_cast<int>(t.toDeviceX(c.x0 + 6)); x < t.toDeviceX(c.x1 - 6); ++x)
-        m = std::min(m, qGray(img.pixel(x, y)));
+      for (int x = static_cast<int>(t.toDeviceX(c.x0 + 6)); x < t.toDeviceX(c.x1 - 6); ++x) {
+        m.first = std::min(m.first, qGray(img.pixel(x, y)));
+        m.second = std::max(m.second, qGray(img.pixel(x, y)));
+      }
     return m;
   };
+  auto darkest = [&](const GridCell& c) { return greys(c).first; };
+  auto lightest = [&](const GridCell& c) { return greys(c).second; };
   EXPECT_LT(darkest(tc), 40) << "top number in black";
-  EXPECT_GT(darkest(oc), 90) << "other numbers in grey";
+  // Other numbers are black or white, whichever reads on their cell.
+  int dark = 0, light = 0;
+  for (int n = 1; n <= 864; ++n) {
+    const GridCell& c = f.s.ws.cells[static_cast<std::size_t>(n)];
+    if (!c.scored || c.topValue || c.count == 0) continue;
+    const Rgb fill = f.d.palette.colour(c.fillColour);
+    if (0.299 * fill.r + 0.587 * fill.g + 0.114 * fill.b > 140) {
+      EXPECT_LT(darkest(c), 40) << "black on the light cell " << n;
+      ++light;
+    } else {
+      EXPECT_GT(lightest(c), 225) << "white on the dark cell " << n;
+      ++dark;
+    }
+  }
+  EXPECT_GT(light, 0);
+  EXPECT_GT(light + dark, 20);
 }
 
 TEST(MapLayers, NumbersOnlyLeavesCellsUnfilled) {
@@ -374,7 +406,7 @@ TEST(MapLayers, HighlightSpotOnTheClickedCell) {
   long white = 0;
   const int y = static_cast<int>(t.toDeviceY(c.y0 + 36));
   for (int x = static_cast<int>(t.toDeviceX(c.x0 + 3)); x < t.toDeviceX(c.x1 - 3); ++x) {
-    white += (lit.pixel(x, y) & 0xFFFFFF) == 0xFFFFFF;
+    white += qGray(lit.pixel(x, y)) > 225;
     EXPECT_NE(plain.pixel(x, y) & 0xFFFFFF, 0xFFFFFFu);
   }
   EXPECT_GE(white, 2);
@@ -426,6 +458,106 @@ TEST(MapLayers, GridWithoutCoastlineOutlinesItsCells) {
   EXPECT_EQ(hex(pixel(filled, g.d.view.last, l.x0 + 36, l.y0 + 36)), hex(rgb(landColour.r, landColour.g, landColour.b)));
   const GridCell& s = g.s.ws.cells[static_cast<std::size_t>(sea)];
   EXPECT_EQ(hex(pixel(filled, g.d.view.last, s.x0 + 36, s.y0 + 36)), hex(rgb(seaColour.r, seaColour.g, seaColour.b)));
+}
+
+// Rows of the band right of the scale bar that hold pixels of `ink`, as
+// runs of consecutive rows (one run per line of text).
+std::vector<int> inkRuns(const QImage& img, int left, int top, int right, int bottom, QRgb ink) {
+  std::vector<int> runs;
+  int run = 0;
+  // Smoothed text: a pixel within 80 grey levels of the ink is ink.
+  auto inked = [&](QRgb p) { return std::abs(qGray(p) - qGray(ink)) < 80; };
+  for (int y = top; y < bottom; ++y) {
+    bool any = false;
+    for (int x = left; x < right && !any; ++x) any = inked(img.pixel(x, y));
+    if (any) {
+      ++run;
+    } else if (run > 0) {
+      runs.push_back(run);
+      run = 0;
+    }
+  }
+  if (run > 0) runs.push_back(run);
+  return runs;
+}
+
+TEST(MapKey, LabelsAreReadableInAContrastingInkAtAnySize) {
+  for (int background : {0, 1}) {  // grey, black
+    MapFixture f;
+    f.s.settings[kBackgroundColour] = background;
+    f.scoreLand();
+    f.classify();
+    const QImage img = renderClient(f.s, f.d, 1000, 700);
+    test::showMap(img, "key_numbers_" + std::to_string(background));
+    const MapTransform t = f.d.view.last;
+    const Geometry& g = f.s.ws.geo;
+    // Right of the bar's grey backing.
+    const int barRight = static_cast<int>(t.toDeviceX(g.farX + (g.extentX - g.farX) / 3 - 13 + (g.farX - g.originX) / 100 + 16)) + 1;
+    const QRgb ink = background == 1 ? qRgb(255, 255, 255) : qRgb(0, 0, 0);
+    const auto runs = inkRuns(img, barRight, static_cast<int>(t.toDeviceY(g.originY)), img.width() - 2,
+                              static_cast<int>(t.toDeviceY(g.farY)), ink);
+    ASSERT_GE(runs.size(), 4u) << "background " << background;
+    // Digits of a 12-pixel face stand about 9 pixels; none run together.
+    for (int r : runs) {
+      EXPECT_GE(r, 8) << "background " << background;
+      EXPECT_LE(r, 14) << "labels overlap";
+    }
+  }
+}
+
+TEST(MapKey, CategoryMapsGetWordsAndTheMeasureAsTitle) {
+  MapFixture f(true);
+  f.scoreLand();
+  // A near-minimum set on the flexibility map: two kinds of area.
+  int shown = 0;
+  for (int n = 1; n <= f.s.ws.geo.cells; ++n) {
+    GridCell& c = f.s.ws.cells[static_cast<std::size_t>(n)];
+    c.score = c.background == 1 && n % 7 == 0 ? (n % 2 ? 4.0 : 3.0) : 0.0;
+    shown += c.score > 0;
+  }
+  ASSERT_GT(shown, 4);
+  f.s.map.measureCode = 8;
+  f.s.map.title = "near-minimum set";
+  f.s.settings[kFlexibilityMap] = 1;
+  f.s.settings[kNearMinimumGoal] = 1;
+  f.classify();
+  const QImage img = renderClient(f.s, f.d, 1000, 700);
+  test::showMap(img, "key_category");
+  const MapTransform t = f.d.view.last;
+  const Geometry& g = f.s.ws.geo;
+  const int barX = static_cast<int>(t.toDeviceX(g.farX + (g.extentX - g.farX) / 3 - 13));
+  // Two lines of words beside two samples, and the title above them.
+  const auto words = inkRuns(img, barX, static_cast<int>(t.toDeviceY(g.originY)), img.width() - 2,
+                             static_cast<int>(t.toDeviceY(g.originY + 400)), qRgb(0, 0, 0));
+  EXPECT_EQ(words.size(), 2u);
+  const auto title = inkRuns(img, barX - 200, 2, img.width() - 2, static_cast<int>(t.toDeviceY(g.originY)), qRgb(0, 0, 0));
+  EXPECT_EQ(title.size(), 1u);
+}
+
+TEST(MapKey, ScreenPixelRatioDrawsOnFinerPixelsWithTheSameMapping) {
+  MapFixture f;
+  f.scoreLand();
+  f.classify();
+  const QImage plain = renderClient(f.s, f.d, 600, 400);
+  const MapTransform one = f.d.view.last;
+  DrawOptions o;
+  o.pixelRatio = 2;
+  const QImage fine = renderClient(f.s, f.d, 600, 400, o);
+  EXPECT_EQ(fine.size(), QSize(1200, 800));
+  EXPECT_EQ(fine.devicePixelRatio(), 2.0);
+  // The mouse keeps the window's own coordinates.
+  EXPECT_EQ(f.d.view.last.vpX, one.vpX);
+  EXPECT_EQ(f.d.view.last.vpW, one.vpW);
+  EXPECT_EQ(f.d.view.last.gap, one.gap);
+  // The same picture, twice as fine: a point inside a cell, clear of its
+  // number, has the same colour.
+  const GridCell& c = f.s.ws.cells[static_cast<std::size_t>(9 * 36 + 14)];
+  ASSERT_EQ(c.scored, 1);
+  const double x = one.toDeviceX(c.x0 + 10), y = one.toDeviceY(c.y0 + 10);
+  EXPECT_EQ(plain.pixel(static_cast<int>(x), static_cast<int>(y)), fine.pixel(static_cast<int>(2 * x), static_cast<int>(2 * y)));
+  // Broken ratios draw at one pixel per pixel.
+  o.pixelRatio = std::nan("");
+  EXPECT_EQ(renderClient(f.s, f.d, 600, 400, o).size(), QSize(600, 400));
 }
 
 }  // namespace

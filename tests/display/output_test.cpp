@@ -161,6 +161,55 @@ TEST(PrintMap, PrintsOnePageWithTheDialogValues) {
   EXPECT_TRUE(p.f.host.messages.empty());
 }
 
+// Image objects a PDF holds (their dictionaries are not compressed).
+int pdfImages(const std::string& pdf) {
+  int n = 0;
+  for (std::size_t at = pdf.find("/Subtype /Image"); at != std::string::npos; at = pdf.find("/Subtype /Image", at + 1))
+    ++n;
+  return n;
+}
+
+TEST(PrintMap, PageIsShapesAndTextWithAPictureOnlyForTheSeaFill) {
+  for (bool light : {false, true}) {
+    PrintSetup p;
+    p.f.s.settings[kLightDefaults] = light;
+    setDefaults(p.f.s.settings);
+    p.f.classify();
+    p.f.host.dialogAnswers.push_back(true);
+    ASSERT_TRUE(printMap(p.f.s, p.f.d, p.printer, p.choose, p.progress));
+    const std::string pdf = test::readFile(p.pdf);
+    // The dark defaults fill the frame and flood the sea: one picture of it.
+    EXPECT_EQ(pdfImages(pdf), light ? 0 : 1) << (light ? "light" : "dark");
+    EXPECT_NE(pdf.find("/FontFile"), std::string::npos) << "text stays text";
+    EXPECT_LT(pdf.size(), light ? 200000u : 3000000u);
+  }
+}
+
+TEST(SaveBitmap, PngAndSvgByTheNameChosen) {
+  MapFixture f(true);
+  f.scoreLand();
+  f.classify();
+  for (const char* name : {"map.png", "map.svg"}) {
+    const fs::path file = f.dir.path() / name;
+    f.host.dialogAnswers.push_back(true);
+    f.host.saveFiles.push_back(file);
+    ASSERT_TRUE(saveBitmap(f.s, f.d, client(f, 1000, 800))) << name;
+    const std::string data = test::readFile(file);
+    if (file.extension() == ".png") {
+      QImage png(QString::fromStdString(file.string()));
+      EXPECT_EQ(png.size(), QSize(998, 779));
+      continue;
+    }
+    EXPECT_NE(data.find("<svg"), std::string::npos);
+    EXPECT_NE(data.find("richness"), std::string::npos) << "the title as text";
+    EXPECT_EQ(data.find("<image"), std::string::npos) << "no sea fill: no picture";
+    EXPECT_NE(data.find("viewBox=\"0 0 998 779\""), std::string::npos);
+  }
+  EXPECT_EQ(f.host.saveRequests.back().filters.size(), 3u);
+  EXPECT_EQ(f.host.saveRequests.back().filters[1].label, "PNG images (*.png)");
+  EXPECT_EQ(f.host.saveRequests.back().filters[2].label, "SVG drawings (*.svg)");
+}
+
 TEST(PrintMap, CancelInTheDialogPrintsNothing) {
   PrintSetup p;
   p.f.s.settings[kPrintOption] = 70;

@@ -1,12 +1,16 @@
 #include <QImage>
 #include <gtest/gtest.h>
 
+#include "display/measurekind.h"
 #include "display/renderer.h"
+#include "display/scalebar.h"
 #include "store/binio.h"
 #include "store/files.h"
 #include "tests/display/golden.h"
 #include "tests/display/map_fixture.h"
 #include "tests/support/cli_run.h"
+#include "measures/titles.h"
+#include "selection/nearminimum.h"
 
 namespace zn {
 namespace {
@@ -101,6 +105,33 @@ TEST_F(ZonariumRender, RefusesBadRequests) {
     EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
   }
   EXPECT_FALSE(fs::exists(out));
+}
+
+// The real near-minimum set of the carnivores on the flexibility map: its
+// key names the kinds of area in words, in black on the light background.
+TEST(WordedKey, NearMinimumSetOnTheFlexibilityMap) {
+  auto f = test::MapFixture::world(true);
+  ASSERT_TRUE(f);
+  Session& s = f->s;
+  s.settings[kFlexibilityMap] = 1;
+  s.settings[kNearMinimumGoal] = 1;
+  ASSERT_TRUE(runNearMinimumSet(s, SelectionEnv{}).ran);
+  ASSERT_EQ(buildTitle(s), TitleOutcome::Classify);
+  f->classify();
+  const auto key = categoryKey(s, measureKind(s.map));
+  ASSERT_FALSE(key.empty()) << s.map.title;
+  for (const KeyEntry& e : key)
+    EXPECT_TRUE(e.text == "irreplaceable (R)" || e.text == "flexible (O)" || e.text == "partial alternative" ||
+                e.text == "seed")
+        << e.text;
+  const QImage img = renderClient(s, f->d, 1200, 860);
+  test::showMap(img, "near_minimum_key");
+  const MapTransform t = f->d.view.last;
+  const Geometry& g = s.ws.geo;
+  int ink = 0;
+  for (int y = static_cast<int>(t.toDeviceY(g.originY)); y < t.toDeviceY(g.originY + 300); ++y)
+    for (int x = static_cast<int>(t.toDeviceX(g.farX + 20)); x < img.width(); ++x) ink += (img.pixel(x, y) & 0xFFFFFF) == 0;
+  EXPECT_GT(ink, 40) << "words beside the samples";
 }
 
 }  // namespace

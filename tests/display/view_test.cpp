@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "tests/support/scripted_host.h"
 
 namespace zn {
@@ -119,6 +121,81 @@ TEST(PointToCell, NothingOutsideTheFrame) {
   EXPECT_EQ(cellAt(ws, -5, -5), 0);
   Workspace empty;
   EXPECT_EQ(cellAt(empty, 200, 200), 0);
+}
+
+TEST(PointToCell, BritainGridFindsLandSquaresThroughItsMasterIndex) {
+  // A 3 x 2 frame of 10-unit squares with land at (2,1), (1,2) and (3,2),
+  // numbered 1..3 in that order.
+  Workspace ws;
+  ws.geo.columns = 3;
+  ws.geo.rows = 2;
+  ws.geo.cells = 3;
+  ws.geo.cellSize = 10;
+  ws.geo.originX = 80;
+  ws.geo.originY = 60;
+  ws.masterIndex = {0, 0, 1, 0, 2, 0, 3};
+  ws.cells.resize(5);
+  const std::pair<int, int> at[] = {{2, 1}, {1, 2}, {3, 2}};
+  for (int n = 1; n <= 3; ++n) {
+    GridCell& c = ws.cells[static_cast<std::size_t>(n)];
+    c.x0 = 80 + 10 * (at[n - 1].first - 1);
+    c.y0 = 60 + 10 * (at[n - 1].second - 1);
+    c.x1 = c.x0 + 10;
+    c.y1 = c.y0 + 10;
+  }
+  EXPECT_EQ(cellAt(ws, 95, 65), 1);
+  EXPECT_EQ(cellAt(ws, 85, 75), 2);
+  EXPECT_EQ(cellAt(ws, 109, 79), 3);
+  EXPECT_EQ(cellAt(ws, 85, 65), 0) << "sea square";
+  EXPECT_EQ(cellAt(ws, 115, 65), 0) << "right of the frame";
+  ws.masterIndex.resize(4);  // a short index reads as sea
+  EXPECT_EQ(cellAt(ws, 109, 79), 0);
+}
+
+TEST(Zoom, WheelZoomKeepsThePointAndItsLimits) {
+  test::ScriptedHost host;
+  Session s(host, "/nonexistent");
+  ViewState view;
+  const Geometry& g = s.ws.geo;
+  auto shownPosition = [&](double x) {
+    MapTransform t = screenTransform(g, view, 1000, 720);
+    return t.toDeviceX(x);
+  };
+  const double before = shownPosition(700);
+  ASSERT_TRUE(zoomAbout(s, view, 700, 500, 0.5));
+  EXPECT_TRUE(view.zoomed);
+  EXPECT_NEAR(view.zoom.w, 3073 * 0.5 / 1.05, 2);
+  EXPECT_NEAR(shownPosition(700), before, 1.5);
+  // Never closer than two cells.
+  for (int i = 0; i < 30; ++i) zoomAbout(s, view, 700, 500, 0.5);
+  EXPECT_NEAR(std::min(view.zoom.w, view.zoom.h), 2 * g.cellSize, 1);
+  EXPECT_FALSE(zoomAbout(s, view, 700, 500, 0.5)) << "already at the limit";
+  // Out past the whole map leaves the zoom; out from the whole map is nothing.
+  EXPECT_TRUE(zoomAbout(s, view, 700, 500, 1e6));
+  EXPECT_FALSE(view.zoomed);
+  EXPECT_FALSE(zoomAbout(s, view, 700, 500, 2));
+  // Points off the map and broken factors stay inside the extent or do nothing.
+  ASSERT_TRUE(zoomAbout(s, view, -5000, 99999, 0.3));
+  EXPECT_TRUE(zoomRectAcceptable(g, view.zoom));
+  EXPECT_FALSE(zoomAbout(s, view, 100, 100, 0));
+  EXPECT_FALSE(zoomAbout(s, view, 100, 100, std::nan("")));
+}
+
+TEST(Zoom, ZoomToDataFramesTheGridTypesCellsWithAMargin) {
+  test::ScriptedHost host;
+  Session s(host, "/nonexistent");
+  s.ws.cells.resize(static_cast<std::size_t>(s.ws.geo.cells) + 2);
+  buildCellCorners(s.ws);
+  ViewState view;
+  for (GridCell& c : s.ws.cells) c.background = 1;
+  EXPECT_FALSE(zoomToData(s, view)) << "cells over the whole frame";
+  for (GridCell& c : s.ws.cells) c.background = 0;
+  EXPECT_FALSE(zoomToData(s, view)) << "no cells";
+  // A southern-African block: columns 5-7 of rows 15-18.
+  for (int r = 15; r <= 18; ++r)
+    for (int c = 5; c <= 7; ++c) s.ws.cells[static_cast<std::size_t>((r - 1) * 36 + c)].background = 1;
+  ASSERT_TRUE(zoomToData(s, view));
+  EXPECT_EQ(view.zoom, (LogicalRect{160 + 3 * 72, 160 + 13 * 72, 5 * 72, 6 * 72}));
 }
 
 TEST(Zoom, RectangleMustLieStrictlyInsideTheExtent) {

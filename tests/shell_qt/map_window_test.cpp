@@ -1,0 +1,361 @@
+// The map of both desktop programs (world grid and Britain grid) as a user
+// meets it: real mouse, wheel and key events on the real window.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QStatusBar>
+#include <QTimer>
+#include <QWheelEvent>
+
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+
+#include "cli/commands.h"
+#include "display/view.h"
+#include "shell/qt/mainwindow.h"
+#include "shell/qt/mapview.h"
+#include "shell/qt/qthost.h"
+#include "store/files.h"
+#include "store/text.h"
+#include "tests/support/cli_run.h"
+#include "tests/support/fixtures.h"
+#include "ui/datawindows.h"
+#include "ui/selectiondialogs.h"
+
+namespace zn {
+namespace {
+
+namespace fs = std::filesystem;
+
+class SilentQtHost : public QtHost {
+ public:
+  Answer messageBox(const std::string&, const std::string&, Icon, Buttons b) override {
+    return b == Buttons::Ok ? Answer::Ok : Answer::No;
+  }
+};
+
+struct Program {
+  GridVariant variant;
+  const char* folder;
+  const char* datafile;
+};
+
+std::string programName(const ::testing::TestParamInfo<Program>& p) {
+  return p.param.variant == GridVariant::Britain ? "zn41gb" : "ZN41";
+}
+
+class MapWindow : public ::testing::TestWithParam<Program> {
+ protected:
+  test::TempDir tmp;
+  fs::path home = tmp.path() / "ZONARIUM";
+  SilentQtHost host;
+  std::unique_ptr<Session> session;
+  std::unique_ptr<Shell> shell;
+  std::unique_ptr<MainWindow> window;
+
+  void SetUp() override {
+    ASSERT_TRUE(populateProgramFolder(home, fs::path(ZN_SOURCE_DIR) / "programdata"));
+    session = std::make_unique<Session>(host, home, GetParam().variant);
+    ASSERT_TRUE(startSession(*session));
+    shell = std::make_unique<Shell>(*session, host);
+    window = std::make_unique<MainWindow>(*shell, "test");
+    host.setWindow(window.get());
+    host.presetOpenFile(datafile());
+    QApplication::processEvents();
+    ASSERT_TRUE(session->ws.datafile.opened);
+    window->resize(1000, 700);
+    window->show();
+    QApplication::processEvents();
+    window->grab();
+  }
+  void TearDown() override {
+    window.reset();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  }
+  fs::path datafile() const { return home / GetParam().folder / GetParam().datafile; }
+  // Saves the map as the window shows it when ZN_SCREENSHOT_DIR names a folder.
+  void screenshot(const std::string& what) {
+    const char* dir = std::getenv("ZN_SCREENSHOT_DIR");
+    if (!dir) return;
+    fs::create_directories(dir);
+    window->grab().save(QString::fromStdString((fs::path(dir) / (what + "_" + GetParam().folder + ".png")).string()));
+  }
+  MapView* view() { return window->mapView(); }
+  ViewState& viewState() { return shell->display.view; }
+
+  // A cell with records, away from the edges, and the view point over its middle.
+  int cellWithRecords() {
+    const Workspace& ws = session->ws;
+    int best = 0;
+    for (int n = 1; n <= ws.geo.cells; ++n)
+      if (ws.cells[static_cast<std::size_t>(n)].count > 0) {
+        best = n;
+        if (n > ws.geo.cells / 3) break;
+      }
+    return best;
+  }
+  QPoint middleOf(int n) {
+    const GridCell& c = session->ws.cells[static_cast<std::size_t>(n)];
+    const MapTransform& t = viewState().last;
+    return QPointF(t.toDeviceX((c.x0 + c.x1) / 2.0), t.toDeviceY((c.y0 + c.y1) / 2.0)).toPoint();
+  }
+  void mouse(QEvent::Type type, QPoint at, Qt::MouseButton button, Qt::MouseButtons held = Qt::NoButton) {
+    QMouseEvent e(type, at, view()->mapToGlobal(at), button, held, Qt::NoModifier);
+    QApplication::sendEvent(view(), &e);
+  }
+  void click(QPoint at, Qt::MouseButton button) {
+    mouse(QEvent::MouseButtonPress, at, button, button);
+    mouse(QEvent::MouseButtonRelease, at, button);
+  }
+  void doubleClick(QPoint at, Qt::MouseButton button) {
+    click(at, button);
+    mouse(QEvent::MouseButtonDblClick, at, button, button);
+    mouse(QEvent::MouseButtonRelease, at, button);
+  }
+  void wheel(QPoint at, int steps) {
+    QWheelEvent e(at, view()->mapToGlobal(at), QPoint(), QPoint(0, 120 * steps), Qt::NoButton, Qt::NoModifier,
+                  Qt::NoScrollPhase, false);
+    QApplication::sendEvent(view(), &e);
+  }
+  QAction* action(const char* label) {
+    for (QAction* top : window->menuBar()->actions())
+      if (top->menu())
+        for (QAction* a : top->menu()->actions())
+          if (a->text() == label) return a;
+    ADD_FAILURE() << label;
+    return nullptr;
+  }
+  // What `zonarium cell` prints for cell n of the window's datafile.
+  std::string toolCellList(int n) {
+    std::vector<std::string> args{"--home", home.string()};
+    if (GetParam().variant == GridVariant::Britain) args.insert(args.end(), {"--grid", "britain"});
+    args.insert(args.end(), {"cell", datafile().string(), std::to_string(n)});
+    test::CliOutput r = test::runCli(args);
+    EXPECT_EQ(r.rc, 0) << r.err;
+    return r.out;
+  }
+};
+
+TEST_P(MapWindow, DoubleClicksAndEditorClicksReachTheCellUnderThePointer) {
+  const int cell = cellWithRecords();
+  ASSERT_GT(cell, 0);
+  const QPoint at = middleOf(cell);
+  EXPECT_EQ(view()->cellAt(at), cell);
+
+  // Left double-click: the cell's list of biota, the same as the tool lists.
+  QString line;
+  QStringList taxa;
+  QTimer::singleShot(0, [&] {
+    if (QWidget* w = QApplication::activeModalWidget()) {
+      if (auto* l = w->findChild<QLabel*>("c1013")) line = l->text();
+      if (auto* list = w->findChild<QListWidget*>("c1014"))
+        for (int i = 0; i < list->count(); ++i) taxa << list->item(i)->text();
+      w->close();
+    }
+  });
+  doubleClick(at, Qt::LeftButton);
+  ASSERT_FALSE(line.isEmpty()) << "no List of biota";
+  ASSERT_FALSE(taxa.isEmpty());
+  const std::string listed = toolCellList(cell);
+  EXPECT_EQ(listed.substr(0, listed.find('\n')), line.toStdString());
+  for (const QString& t : taxa) EXPECT_NE(listed.find("  " + t.toStdString() + "\n"), std::string::npos) << t.toStdString();
+
+  // Right double-clicks: "Select grid cells" opens and takes the cell.
+  doubleClick(at, Qt::RightButton);
+  ASSERT_NE(window->findChild<ManualSelectionWindow*>(), nullptr);
+  doubleClick(at, Qt::RightButton);
+  EXPECT_EQ(session->areas.cells, std::vector<int>{cell});
+  window->findChild<ManualSelectionWindow*>()->close();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+  // The data editor's clicks change that cell's record.
+  action("&Edit data")->trigger();
+  ASSERT_NE(window->dataWindows().editor(), nullptr);
+  const int taxon = session->editor.dialog.current;
+  const int before = session->ws.cards.level(taxon, cell);
+  click(at, Qt::LeftButton);
+  EXPECT_NE(session->ws.cards.level(taxon, cell), before);
+  click(at, Qt::RightButton);
+  EXPECT_EQ(session->ws.cards.level(taxon, cell), before);
+}
+
+// Records what the map was drawn with at every paint of the map view.
+class PaintSpy : public QObject {
+ public:
+  explicit PaintSpy(Shell& s) : shell_(s) {}
+  std::vector<bool> inverted;
+  bool eventFilter(QObject*, QEvent* e) override {
+    if (e->type() == QEvent::Paint) inverted.push_back(shell_.display.classes.inverted);
+    return false;
+  }
+
+ private:
+  Shell& shell_;
+};
+
+TEST_P(MapWindow, InvertedColourScaleLastsOneDrawing) {
+  window->resize(1200, 860);
+  QApplication::processEvents();
+  screenshot("map");
+  const QImage before = view()->grab().toImage();
+  const std::string title = session->map.title;
+  PaintSpy spy(*shell);
+  view()->installEventFilter(&spy);
+  action("In&verted colour scale")->trigger();
+  ASSERT_FALSE(spy.inverted.empty());
+  EXPECT_TRUE(spy.inverted.back()) << "the command draws the inverted map once";
+  EXPECT_EQ(session->map.title, title);
+
+  action("&Refresh map")->trigger();
+  view()->repaint();
+  EXPECT_FALSE(spy.inverted.back()) << "Refresh map draws the normal order";
+  view()->removeEventFilter(&spy);
+  EXPECT_EQ(view()->grab().toImage(), before);
+}
+
+TEST_P(MapWindow, WheelZoomsAboutThePointerWithinLimitsAndHomeShowsTheWholeMap) {
+  const int cell = cellWithRecords();
+  const QPoint at = middleOf(cell);
+  wheel(at, 2);
+  ASSERT_TRUE(viewState().zoomed);
+  view()->grab();
+  EXPECT_EQ(view()->cellAt(at), cell) << "the cell stays under the pointer";
+  const int closerWidth = viewState().zoom.w;
+  wheel(at, 1);
+  EXPECT_LT(viewState().zoom.w, closerWidth);
+
+  // However far the wheel turns, two cells stay in view.
+  for (int i = 0; i < 40; ++i) wheel(at, 3);
+  view()->grab();
+  const int cellSize = session->ws.geo.cellSize;
+  EXPECT_GE(viewState().zoom.w, 2 * cellSize);
+  EXPECT_GE(viewState().zoom.h, 2 * cellSize);
+  EXPECT_EQ(view()->cellAt(at), cell);
+
+  QKeyEvent home(QEvent::KeyPress, Qt::Key_Home, Qt::NoModifier);
+  QApplication::sendEvent(view(), &home);
+  EXPECT_FALSE(viewState().zoomed);
+
+  // Out past the whole map is the whole map.
+  wheel(at, 3);
+  ASSERT_TRUE(viewState().zoomed);
+  for (int i = 0; i < 10; ++i) wheel(at, -2);
+  EXPECT_FALSE(viewState().zoomed);
+}
+
+TEST_P(MapWindow, MiddleDragAndSpaceDragPanWithinTheFrame) {
+  const QPoint centre(view()->width() / 2, view()->height() / 2);
+  wheel(centre, 5);
+  ASSERT_TRUE(viewState().zoomed);
+  view()->grab();
+  const LogicalRect start = viewState().zoom;
+
+  // Dragging to the right brings in what lies to the left.
+  mouse(QEvent::MouseButtonPress, centre, Qt::MiddleButton, Qt::MiddleButton);
+  mouse(QEvent::MouseMove, centre + QPoint(40, 30), Qt::NoButton, Qt::MiddleButton);
+  mouse(QEvent::MouseButtonRelease, centre + QPoint(40, 30), Qt::MiddleButton);
+  EXPECT_LT(viewState().zoom.x, start.x);
+  EXPECT_LT(viewState().zoom.y, start.y);
+  EXPECT_EQ(viewState().zoom.w, start.w);
+  EXPECT_TRUE(session->areas.empty()) << "a pan is not a click";
+
+  // Space held: the left button pans instead of clicking.
+  QKeyEvent space(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier);
+  QApplication::sendEvent(view(), &space);
+  const LogicalRect before = viewState().zoom;
+  mouse(QEvent::MouseButtonPress, centre, Qt::LeftButton, Qt::LeftButton);
+  mouse(QEvent::MouseMove, centre - QPoint(60, 0), Qt::NoButton, Qt::LeftButton);
+  mouse(QEvent::MouseButtonRelease, centre - QPoint(60, 0), Qt::LeftButton);
+  EXPECT_GT(viewState().zoom.x, before.x);
+  QKeyEvent spaceUp(QEvent::KeyRelease, Qt::Key_Space, Qt::NoModifier);
+  QApplication::sendEvent(view(), &spaceUp);
+
+  // Far past the edge the view stops at the frame.
+  const Geometry& g = session->ws.geo;
+  for (int i = 0; i < 30; ++i) {
+    mouse(QEvent::MouseButtonPress, centre, Qt::MiddleButton, Qt::MiddleButton);
+    mouse(QEvent::MouseMove, centre + QPoint(400, 400), Qt::NoButton, Qt::MiddleButton);
+    mouse(QEvent::MouseButtonRelease, centre + QPoint(400, 400), Qt::MiddleButton);
+  }
+  EXPECT_GE(viewState().zoom.x, std::min(start.x, g.originX));
+  EXPECT_GE(viewState().zoom.y, std::min(start.y, g.originY));
+  // The arrow keys still pan.
+  const LogicalRect keyed = viewState().zoom;
+  QKeyEvent right(QEvent::KeyPress, Qt::Key_Right, Qt::NoModifier);
+  QApplication::sendEvent(view(), &right);
+  EXPECT_GT(viewState().zoom.x, keyed.x);
+}
+
+TEST_P(MapWindow, StatusBarReadsTheCellUnderThePointer) {
+  const int cell = cellWithRecords();
+  auto* readout = window->findChild<QLabel*>("cellReadout");
+  ASSERT_NE(readout, nullptr);
+  mouse(QEvent::MouseMove, middleOf(cell), Qt::NoButton);
+  const std::string text = readout->text().toStdString();
+  const GridCell& c = session->ws.cells[static_cast<std::size_t>(cell)];
+  EXPECT_EQ(text.rfind("cell " + std::to_string(cell) + "  ", 0), 0u) << text;
+  EXPECT_NE(text.find(strprintf("count %d", c.count)), std::string::npos) << text;
+  const std::string name(c.name.data(), strnlen(c.name.data(), 4));
+  EXPECT_NE(text.find(name), std::string::npos) << text;
+  if (GetParam().variant == GridVariant::World) {
+    EXPECT_NE(text.find(strprintf("%g%c", std::fabs(c.lonEast), c.lonEast < 0 ? 'W' : 'E')), std::string::npos) << text;
+  }
+  mouse(QEvent::MouseMove, QPoint(1, 1), Qt::NoButton);
+  EXPECT_TRUE(readout->text().isEmpty());
+}
+
+TEST_P(MapWindow, TinyWindowStillZoomsPansAndDraws) {
+  window->resize(200, 150);
+  QApplication::processEvents();
+  const QPoint centre(view()->width() / 2, view()->height() / 2);
+  view()->grab();
+  for (int i = 0; i < 20; ++i) wheel(centre, 2);
+  mouse(QEvent::MouseButtonPress, centre, Qt::MiddleButton, Qt::MiddleButton);
+  mouse(QEvent::MouseMove, centre + QPoint(500, -500), Qt::NoButton, Qt::MiddleButton);
+  mouse(QEvent::MouseButtonRelease, centre + QPoint(500, -500), Qt::MiddleButton);
+  EXPECT_FALSE(view()->grab().isNull());
+  EXPECT_TRUE(viewState().zoomed);
+  for (int i = 0; i < 20; ++i) wheel(centre, -2);
+  EXPECT_FALSE(viewState().zoomed);
+}
+
+// A regional grid type opens on its own cells; the MapGraphics menu goes to
+// the whole map and back.
+class RegionalMap : public MapWindow {};
+
+TEST_P(RegionalMap, OpensZoomedToItsCellsAndTheMenuSwitchesViews) {
+  ASSERT_TRUE(viewState().zoomed);
+  window->resize(1200, 860);
+  QApplication::processEvents();
+  screenshot("map");
+  const LogicalRect z = viewState().zoom;
+  for (int n = 1; n <= session->ws.geo.cells; ++n) {
+    const GridCell& c = session->ws.cells[static_cast<std::size_t>(n)];
+    if (c.background == 0) continue;
+    EXPECT_TRUE(c.x0 >= z.x && c.x1 <= z.x + z.w && c.y0 >= z.y && c.y1 <= z.y + z.h) << "cell " << n;
+  }
+  EXPECT_LT(z.w, session->ws.geo.extentX / 2);
+  action("&Whole map\tHome")->trigger();
+  EXPECT_FALSE(viewState().zoomed);
+  view()->grab();
+  EXPECT_FALSE(viewState().zoomed) << "only a newly opened file is framed";
+  action("Zoom to &data")->trigger();
+  EXPECT_EQ(viewState().zoom, z);
+}
+
+INSTANTIATE_TEST_SUITE_P(RegionalGrid, RegionalMap,
+                         ::testing::Values(Program{GridVariant::World, "austral", "acacia.dat"}), programName);
+
+INSTANTIATE_TEST_SUITE_P(BothPrograms, MapWindow,
+                         ::testing::Values(Program{GridVariant::World, "equal", "carnivora.dat"},
+                                           Program{GridVariant::Britain, "britain", "butterflies.dat"}),
+                         programName);
+
+}  // namespace
+}  // namespace zn
