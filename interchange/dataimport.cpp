@@ -551,6 +551,11 @@ ImportedData convertImport(Host& host, const ImportInput& in, const Workspace& w
     return d;
   }
   TaxonTable tt(host, d, cells);
+  if (in.layout == kImportDmap) {
+    // DMAP is read by tokens, not lines: no list of every line of a large file.
+    readDmap(in.text, in.names, tt, referenceIndex(ws));
+    return d;
+  }
   const std::vector<std::string_view> lines = textLines(in.text);
   switch (in.layout) {
     case kImportQuoted:
@@ -564,9 +569,6 @@ ImportedData convertImport(Host& host, const ImportInput& in, const Workspace& w
       break;
     case kImportTnc:
       readTnc(lines, tt, CellLocator(ws), referenceIndex(ws));
-      break;
-    case kImportDmap:
-      readDmap(in.text, in.names, tt, referenceIndex(ws));
       break;
     case kImportLatLong:
     case kImportQuotedLatLong:
