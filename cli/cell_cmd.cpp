@@ -89,6 +89,9 @@ int cmdCell(CliContext& ctx, const std::vector<std::string>& args) {
     ctx.err << "zonarium: the select options of cell need --after KIND\n";
     return 2;
   }
+  if (analysis) {
+    if (int rc = checkSelectRequest(ctx, after, opts); rc != 0) return rc;
+  }
   if (opts.measure.empty()) opts.measure = "richness";
   auto s = startCliSession(ctx);
   if (!s) return 1;

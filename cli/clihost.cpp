@@ -1,18 +1,30 @@
 #include "cli/clihost.h"
 
+#include <system_error>
+
 namespace zn {
+
+namespace {
+
+// "Check datafile" asks whether to open a file that does not look like a
+// datafile: a batch run must not open random bytes unless told to.
+bool yesByDefault(const std::string& caption) { return caption != "Check datafile"; }
+
+}  // namespace
 
 Answer CliHost::messageBox(const std::string& text, const std::string& caption, Icon,
                            Buttons buttons) {
   err_ << caption << ": " << text << '\n';
+  ++messages;
+  const bool yes = answer.value_or(yesByDefault(caption));
   switch (buttons) {
     case Buttons::Ok:
       return Answer::Ok;
     case Buttons::OkCancel:
-      return answerYes ? Answer::Ok : Answer::Cancel;
+      return yes ? Answer::Ok : Answer::Cancel;
     case Buttons::YesNo:
     case Buttons::YesNoCancel:
-      return answerYes ? Answer::Yes : Answer::No;
+      return yes ? Answer::Yes : Answer::No;
   }
   return Answer::Ok;
 }
@@ -24,10 +36,18 @@ std::optional<std::filesystem::path> CliHost::chooseOpenFile(const FileRequest&)
   return p;
 }
 
-std::optional<std::filesystem::path> CliHost::chooseSaveFile(const FileRequest&) {
+std::optional<std::filesystem::path> CliHost::chooseSaveFile(const FileRequest& request) {
   if (savePaths.empty()) return std::nullopt;
   auto p = savePaths.front();
   savePaths.pop_front();
+  // The save dialog asks before replacing a file; only an explicit answer
+  // is reported, and only No keeps the file.
+  std::error_code ec;
+  if (answer && std::filesystem::exists(p, ec)) {
+    err_ << request.title << ": " << p.string() << " already exists.\nDo you want to replace it?\n";
+    ++messages;
+    if (!*answer) return std::nullopt;
+  }
   return p;
 }
 

@@ -17,8 +17,13 @@ class CliHost : public Host {
   // Paths handed out, in order, by the open-file dialog.
   std::deque<std::filesystem::path> openPaths;
   std::deque<std::filesystem::path> savePaths;
-  // Answer to Yes/No questions such as "open anyway?".
-  bool answerYes = true;
+  // The --answer given to Yes/No questions; without one, a question that
+  // would open a file in an unexpected format is answered No and any other
+  // Yes, and an existing file is replaced without asking.
+  std::optional<bool> answer;
+  // Message boxes shown so far, so a caller can tell a failure that said
+  // nothing.
+  int messages = 0;
 
   Answer messageBox(const std::string& text, const std::string& caption, Icon icon,
                     Buttons buttons) override;

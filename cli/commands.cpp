@@ -15,7 +15,7 @@ namespace fs = std::filesystem;
 namespace {
 
 std::string usage() {
-  std::string u = "usage: zonarium [--home DIR] [--answer yes|no] COMMAND ...\ncommands:\n";
+  std::string u = "usage: zonarium [--home DIR] [--answer yes|no] [--grid world|britain] COMMAND ...\ncommands:\n";
   for (const auto& c : subcommands()) u += "  zonarium [options] " + c.usage + "\n";
   return u;
 }
@@ -25,6 +25,20 @@ std::string gridTypeName(const Session& s) {
   if (s.gridTypes.current >= 0 && s.gridTypes.current < static_cast<int>(types.size()))
     return types[static_cast<std::size_t>(s.gridTypes.current)].name;
   return "";
+}
+
+// Opening can fail without a message box (the grid type's folder is missing
+// from the program folder); the tool still says why.
+void explainUnopened(CliContext& ctx, const Session& s, const fs::path& file) {
+  const std::string& sub = s.ws.datafile.subdir;
+  const std::string type = gridTypeName(s);
+  if (sub.size() > 1 && !type.empty()) {
+    const fs::path dir = s.home / sub.substr(0, sub.size() - 1);
+    ctx.err << "zonarium: cannot open " << file.string() << ": its folder \"" << sub.substr(0, sub.size() - 1)
+            << "\" names the grid type \"" << type << "\", whose data folder " << dir.string() << " does not exist\n";
+  } else {
+    ctx.err << "zonarium: cannot open " << file.string() << "\n";
+  }
 }
 
 }  // namespace
@@ -49,7 +63,13 @@ bool openCliDatafile(CliContext& ctx, Session& s, const fs::path& file) {
     return false;
   }
   ctx.host.openPaths.push_back(file);
-  return openDatafile(s);
+  const int said = ctx.host.messages;
+  if (!openDatafile(s)) {
+    if (ctx.host.messages == said) explainUnopened(ctx, s, file);
+    return false;
+  }
+  // "No taxa read" has been shown: nothing can be computed on the file.
+  return s.ws.taxaCount > 0;
 }
 
 std::string formatInfo(const Session& s) {
@@ -105,7 +125,7 @@ int runZonarium(const std::vector<std::string>& args, std::ostream& out, std::os
         err << "zonarium: --answer takes yes or no\n";
         return 2;
       }
-      ctx.host.answerYes = v == "yes";
+      ctx.host.answer = v == "yes";
     } else if (a == "--grid" && i + 1 < args.size()) {
       const std::string& v = args[++i];
       if (v != "world" && v != "britain") {

@@ -106,7 +106,12 @@ int cmdExportData(CliContext& ctx, const std::vector<std::string>& args) {
   auto s = startCliSession(ctx);
   if (!s) return 1;
   if (!openCliDatafile(ctx, *s, rest[1])) return 1;
-  s->settings[kExcludedLevel] = excludedLevel;
+  if (excludedLevel != s->settings[kExcludedLevel]) {
+    // The record counts the lists print follow the excluded level.
+    s->settings[kExcludedLevel] = excludedLevel;
+    s->subgroupDataPresent = recount(s->ws, excludedLevel);
+    occupancyPass(s->ws, excludedLevel, s->areas);
+  }
   std::optional<std::vector<int>> picked;
   if (layout == kExportDmap) {
     if (taxa.empty()) {
@@ -126,7 +131,11 @@ int cmdExportData(CliContext& ctx, const std::vector<std::string>& args) {
     }
   }
   ctx.host.savePaths.push_back(rest[2]);
-  return runExport(*s, layout, picked) ? 0 : 1;
+  const int said = ctx.host.messages;
+  if (runExport(*s, layout, picked)) return 0;
+  // The window ends a failed write without a word; the tool names the file.
+  if (ctx.host.messages == said) ctx.err << "zonarium: cannot write " << rest[2] << "\n";
+  return 1;
 }
 
 }  // namespace zn

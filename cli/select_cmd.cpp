@@ -151,6 +151,44 @@ int checkSelectKind(CliContext& ctx, const std::string& kind) {
   return refuse(ctx, "unknown kind " + kind + "; valid kinds: " + listedKinds());
 }
 
+namespace {
+
+// A re-ordering by richness, rarity or threat sets the goal to 1 and a goal
+// above 1 drops such a re-ordering, so the two given together would let
+// their order decide which one is lost.
+int refuseGoalReorderConflict(CliContext& ctx, const MeasureOptions& m) {
+  const std::pair<std::string, std::string>*goal = nullptr, *reorder = nullptr;
+  for (const auto& kv : m.sets) {
+    if (kv.first == "goal" && parseNumber<int>(kv.second).value_or(1) > 1) goal = &kv;
+    if (kv.first == "reorder" && kv.second != "none") reorder = &kv;
+  }
+  if (!goal || !reorder) return 0;
+  return refuse(ctx, "--set goal=" + goal->second + " and --set reorder=" + reorder->second +
+                         " conflict: a re-ordering by richness, rarity or threat is made for goal 1 only");
+}
+
+}  // namespace
+
+int checkSelectRequest(CliContext& ctx, const SelectOptions& o, const MeasureOptions& m) {
+  struct Use {
+    std::string option;
+    bool given;
+    std::vector<std::string> kinds;
+  };
+  const Use uses[] = {
+      {"--areas-to-add", o.areasToAdd.has_value(), {"coverage", "exact-coverage", "hotspots", "random"}},
+      {"--budget", o.budget.has_value(), {"coverage", "exact-coverage"}},
+      {"--time-limit", o.timeLimit.has_value(), {"exact-minimum", "exact-coverage"}},
+  };
+  for (const Use& u : uses) {
+    if (!u.given || std::find(u.kinds.begin(), u.kinds.end(), o.kind) != u.kinds.end()) continue;
+    std::string listed;
+    for (const auto& k : u.kinds) listed += (listed.empty() ? "" : ", ") + k;
+    return refuse(ctx, u.option + " is not used by " + o.kind + "; it is for " + listed);
+  }
+  return refuseGoalReorderConflict(ctx, m);
+}
+
 int takeSelectOptions(CliContext& ctx, std::vector<std::string>& args, SelectOptions& o) {
   std::vector<std::string> rest;
   for (std::size_t i = 0; i < args.size(); ++i) {
@@ -223,6 +261,13 @@ AnalysisOutcome runExactCli(CliContext& ctx, Session& s, const SelectOptions& o,
   return a;
 }
 
+// Why no taxon is left to count: none has a record (after the preselection
+// and the excluded level), or the area set represents them all.
+std::string noScoreReason(const Session& s) {
+  return s.ws.counters.taxaWithRecords == 0 ? "no included taxon has records"
+                                            : "every taxon is represented in the area set";
+}
+
 }  // namespace
 
 int runSelectAnalysis(CliContext& ctx, Session& s, const SelectOptions& o, SelectRun& run) {
@@ -271,7 +316,7 @@ int runSelectAnalysis(CliContext& ctx, Session& s, const SelectOptions& o, Selec
   }
   if (coverage && s.settings[kOptimiseByCost] == 0) {
     if (candidates == 0) {
-      ctx.err << "zonarium: no candidate cells: every taxon is represented in the area set\n";
+      ctx.err << "zonarium: no candidate cells: " << noScoreReason(s) << "\n";
       return 1;
     }
     if (areas > candidates)
@@ -318,7 +363,7 @@ int runSelectAnalysis(CliContext& ctx, Session& s, const SelectOptions& o, Selec
     const IrreplaceabilityResult r =
         o.kind == "emr" ? computeEmrIrreplaceability(s) : computeMaxRarity(s);
     a.ran = s.ws.datafile.opened;
-    if (r.taxaCounted == 0) ctx.err << "zonarium: every taxon is represented in the area set: no cell scores\n";
+    if (r.taxaCounted == 0) ctx.err << "zonarium: " << noScoreReason(s) << ": no cell scores\n";
     run.scoreMap = true;
   } else if (o.kind == "reorder-richness") {
     a = reorderSetByRichness(s, 0.0f);
@@ -357,6 +402,7 @@ int cmdSelect(CliContext& ctx, const std::vector<std::string>& args) {
   if (rest.size() != 2) return refuse(ctx, "select takes KIND DATAFILE and the select options");
   o.kind = rest[0];
   if (int rc = checkSelectKind(ctx, o.kind); rc != 0) return rc;
+  if (int rc = checkSelectRequest(ctx, o, mopts); rc != 0) return rc;
 
   auto session = startCliSession(ctx);
   if (!session) return 1;

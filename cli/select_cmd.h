@@ -28,6 +28,11 @@ const std::vector<std::string>& selectKinds();
 // 0 for a known kind, else 2 after a message listing the kinds.
 int checkSelectKind(CliContext& ctx, const std::string& kind);
 
+// 2 after a message when an option is given to a kind that does not use it
+// (--areas-to-add, --budget, --time-limit) or --set gives a goal above 1
+// with a re-ordering; else 0.
+int checkSelectRequest(CliContext& ctx, const SelectOptions& o, const MeasureOptions& m);
+
 // The measure keys and the keys of the analyses' options.
 std::vector<SetKey> selectSetKeys();
 

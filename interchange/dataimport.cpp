@@ -275,6 +275,47 @@ void readTnc(const std::vector<std::string_view>& lines, TaxonTable& tt, const C
   }
 }
 
+// The cells of the 4- and 6-character references, keyed by the characters
+// packed into one number: an open-addressing table that the DMAP reader can
+// probe without making a string per token.
+class ReferenceTable {
+ public:
+  explicit ReferenceTable(const std::unordered_map<std::string, int>& refs) {
+    std::size_t size = 16;
+    while (size < 2 * refs.size() + 2) size *= 2;
+    keys_.assign(size, 0);
+    cells_.assign(size, 0);
+    for (const auto& [name, cell] : refs) {
+      std::size_t i = slot(pack(name));
+      while (keys_[i] != 0) i = (i + 1) & (keys_.size() - 1);
+      keys_[i] = pack(name);
+      cells_[i] = cell;
+    }
+  }
+  // The cell of a reference, or 0.
+  int find(std::string_view ref) const {
+    if (ref.empty() || ref.size() > 7) return 0;
+    const std::uint64_t key = pack(ref);
+    for (std::size_t i = slot(key);; i = (i + 1) & (keys_.size() - 1)) {
+      if (keys_[i] == key) return cells_[i];
+      if (keys_[i] == 0) return 0;
+    }
+  }
+
+ private:
+  // Up to 7 bytes and the length: never 0 for a name of 1 ... 7 bytes.
+  static std::uint64_t pack(std::string_view s) {
+    std::uint64_t k = s.size();
+    for (std::size_t i = 0; i < s.size() && i < 7; ++i) k |= std::uint64_t(static_cast<unsigned char>(s[i])) << (8 * (i + 1));
+    return k;
+  }
+  std::size_t slot(std::uint64_t key) const {
+    return static_cast<std::size_t>((key * 0x9E3779B97F4A7C15ULL) >> 20) & (keys_.size() - 1);
+  }
+  std::vector<std::uint64_t> keys_;
+  std::vector<int> cells_;
+};
+
 // DMAP: blank-separated tokens. A 10 km reference sets its cell to 2; a
 // following "K" or "G" (or a status digit 1) lowers it to 1; a word starts
 // a taxon (words in a row make one name); a number other than -1 starts the
@@ -294,25 +335,38 @@ void readDmap(const std::string& text, const std::optional<std::string>& namesTe
     pending.clear();
     lastCell = 0;
   };
-  for (const std::string& tok : splitTokens(text, " \n\t")) {
+  // Files run to hundreds of megabytes: the tokens are taken one at a time
+  // from the text, and references are looked up by their packed characters.
+  const ReferenceTable table(refs);
+  const std::string_view all(text);
+  auto separator = [](char c) { return c == ' ' || c == '\n' || c == '\t' || c == '\r'; };
+  for (std::size_t pos = 0;;) {
+    while (pos < all.size() && separator(all[pos])) ++pos;
+    if (pos >= all.size()) break;
+    const std::size_t start = pos;
+    while (pos < all.size() && !separator(all[pos])) ++pos;
+    const std::string_view tok = all.substr(start, pos - start);
     const bool wasAfter = afterReference;
     afterReference = false;
     const bool word = std::isalpha(static_cast<unsigned char>(tok[0])) && !looksLikeReference(tok) &&
                       !(tok.size() == 1 && (wasAfter || tok == "K" || tok == "G"));
     if (word) {
-      pending = pending.empty() ? tok : pending + " " + tok;
+      if (!pending.empty()) pending += ' ';
+      pending += tok;
       continue;
     }
     flush();
     if (tt.full()) return;
     if (looksLikeReference(tok)) {
-      auto it = refs.find(tok);
-      if (t >= 0 && it != refs.end()) {
-        tt.set(t, it->second, 2);
-        lastCell = it->second;
+      const int cell = table.find(tok);
+      if (t >= 0 && cell > 0) {
+        tt.set(t, cell, 2);
+        lastCell = cell;
         afterReference = true;
       } else {
-        tt.lose(strprintf("%s %s\n", taxon.c_str(), tok.c_str()));
+        // As "%s %s": each part ends at a NUL byte.
+        const auto cut = [](std::string_view v) { return v.substr(0, v.find('\0')); };
+        tt.lose(std::string(cut(taxon)) + " " + std::string(cut(tok)) + "\n");
         lastCell = 0;
       }
     } else if (tok == "K" || tok == "G" || (wasAfter && tok == "1")) {
@@ -508,6 +562,11 @@ ImportedData convertImport(Host& host, const ImportInput& in, const Workspace& w
     return d;
   }
   TaxonTable tt(host, d, cells);
+  if (in.layout == kImportDmap) {
+    // DMAP is read by tokens, not lines: no list of every line of a large file.
+    readDmap(in.text, in.names, tt, referenceIndex(ws));
+    return d;
+  }
   const std::vector<std::string_view> lines = textLines(in.text);
   switch (in.layout) {
     case kImportQuoted:
@@ -521,9 +580,6 @@ ImportedData convertImport(Host& host, const ImportInput& in, const Workspace& w
       break;
     case kImportTnc:
       readTnc(lines, tt, CellLocator(ws), referenceIndex(ws));
-      break;
-    case kImportDmap:
-      readDmap(in.text, in.names, tt, referenceIndex(ws));
       break;
     case kImportLatLong:
     case kImportQuotedLatLong:
@@ -622,6 +678,13 @@ bool runImport(Session& s, int layout) {
   in.layout = layout;
   in.britain = s.variant == GridVariant::Britain;
   in.inputName = input->filename().string();
+  std::error_code sizeError;
+  if (const auto bytes = fs::file_size(*input, sizeError); !sizeError && bytes > kInputMax) {
+    s.host.messageBox(strprintf("File too large to import (over %d MiB):\n%s", static_cast<int>(kInputMax >> 20),
+                                input->string().c_str()),
+                      kCaption, Icon::Exclamation, Buttons::Ok);
+    return false;
+  }
   if (auto text = readFileBytes(*input, kInputMax)) {
     in.text = std::move(*text);
   } else {

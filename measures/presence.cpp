@@ -15,6 +15,9 @@ PresenceIndex buildPresenceIndex(const Workspace& ws, int excludedLevel) {
   ix.taxonStart.assign(taxa + 1, 0);
   ix.cellStart.assign(cells + 2, 0);
   std::vector<std::int32_t>& tc = ix.taxonCells;
+  // The last recount's record count is a close guess: dense data then fill
+  // the list without copying it as it grows.
+  tc.reserve(static_cast<std::size_t>(std::max(0, ws.counters.records)));
   // Most bytes are 0 (no record); whole zero words are skipped when a zero
   // level cannot count as present.
   const bool skipZeroWords = excludedLevel >= 0;

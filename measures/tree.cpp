@@ -1,19 +1,23 @@
 #include "measures/tree.h"
 
+#include <algorithm>
+#include <bit>
+#include <cstring>
 #include <new>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
 #include "measures/presence.h"
 #include "measures/richness.h"
 #include "measures/scores.h"
-#include "store/codetree.h"
 
 namespace zn {
 
 namespace {
 
 constexpr const char* kNoTreeData = "Requires tree data\n- data absent or inconsistent";
+constexpr int kPositions = 32;
 
 bool haveTreeData(Session& s, const char* caption) {
   if (s.subgroupDataPresent) return true;
@@ -26,59 +30,279 @@ struct CellValue {
   int count = 0;
 };
 
+// Characters of code from q up to its first '0' at or after q (32 if none).
+int depthFrom(const unsigned char* code, int q) {
+  int e = q;
+  while (e < kPositions && code[e] != '0') ++e;
+  return e - q;
+}
+
+// Tree lengths (as CodeTree gives them) of many sub-lists of one set of
+// taxa. Every cell's list is a sub-list of the included taxa, so the prefix
+// tree of all their codes is built once, and a list is added by marking the
+// paths of its codes in that tree: an earlier code turns off where a marked
+// node on the new code's path has another marked child. Only branch points
+// of the whole tree can be such places, so a code costs the few branch
+// points on its path rather than a walk and an insertion in a new tree.
+class SubListLengths {
+ public:
+  SubListLengths(const CardStore& cards, const std::vector<int>& taxa, int g)
+      : cards_(cards), g_(std::clamp(g, 0, kPositions)), uid_(static_cast<std::size_t>(cards.slots()), -1) {
+    build(taxa);
+  }
+
+  void add(int t) {
+    const int u = uid_[static_cast<std::size_t>(t)];
+    const unsigned char* code = cards_.code(t);
+    if (count_ == 0) {
+      first_ = code;
+      mark(u);
+      count_ = 1;
+      return;
+    }
+    int p = g_;
+    while (p < kPositions && code[p] == first_[p]) ++p;
+    maxFirst_ = std::max(maxFirst_, depthFrom(first_, p));
+
+    const std::size_t begin = pathStart_[static_cast<std::size_t>(u)];
+    const std::size_t end = pathStart_[static_cast<std::size_t>(u) + 1];
+    int m = kNone;
+    for (std::size_t j = begin; j < end; ++j) {
+      const int node = pathNode_[j];
+      if (j + 1 == end) {
+        if (visited_[static_cast<std::size_t>(node)]) m = 0;  // an identical earlier code
+        break;
+      }
+      const int child = pathNode_[j + 1];
+      const int childVisited = visited_[static_cast<std::size_t>(child)];
+      if (markedChildren_[static_cast<std::size_t>(node)] - childVisited > 0) m = std::min(m, pathDepth_[j]);
+      if (!childVisited) break;
+    }
+    mark(u);
+    if (m > 0 && m < kNone) sum_ += m;
+    ++count_;
+  }
+
+  int size() const { return count_; }
+  double length() const { return 1.0 + static_cast<double>(sum_) + static_cast<double>(maxFirst_); }
+
+  // The list as it stands becomes the one restore() comes back to.
+  void keep() {
+    kept_ = {sum_, maxFirst_, count_, first_};
+    keptVisited_ = visited_;
+    keptMarked_ = markedChildren_;
+    touched_.clear();
+  }
+  void restore() {
+    for (int n : touched_) {
+      visited_[static_cast<std::size_t>(n)] = keptVisited_[static_cast<std::size_t>(n)];
+      markedChildren_[static_cast<std::size_t>(n)] = keptMarked_[static_cast<std::size_t>(n)];
+    }
+    touched_.clear();
+    sum_ = kept_.sum;
+    maxFirst_ = kept_.maxFirst;
+    count_ = kept_.count;
+    first_ = kept_.first;
+  }
+
+ private:
+  static constexpr int kNone = 10000;
+
+  // Sorts the distinct codes, makes the tree of their branch points from the
+  // common prefixes of neighbours, and lists each code's path from the root.
+  void build(const std::vector<int>& taxa) {
+    const auto width = static_cast<std::size_t>(kPositions - g_);
+    auto tail = [&](int t) { return cards_.code(t) + g_; };
+    std::vector<int> order(taxa);
+    std::sort(order.begin(), order.end(), [&](int a, int b) {
+      const int c = std::memcmp(tail(a), tail(b), width);
+      return c != 0 ? c < 0 : a < b;
+    });
+    std::vector<int> leafOfUid, stack;
+    std::vector<const unsigned char*> codeOfUid;
+    auto newNode = [&](int depth) {
+      depth_.push_back(depth);
+      parent_.push_back(-1);
+      return static_cast<int>(depth_.size()) - 1;
+    };
+    for (std::size_t i = 0; i < order.size(); ++i) {
+      const int t = order[i];
+      if (i > 0 && std::memcmp(tail(order[i - 1]), tail(t), width) == 0) {
+        uid_[static_cast<std::size_t>(t)] = static_cast<int>(leafOfUid.size()) - 1;
+        continue;
+      }
+      const int leaf = newNode(kPositions);
+      if (!stack.empty()) {
+        int d = g_;
+        const unsigned char* prev = codeOfUid.back();
+        while (d < kPositions && prev[d] == cards_.code(t)[d]) ++d;
+        int last = -1;
+        while (!stack.empty() && depth_[static_cast<std::size_t>(stack.back())] > d) {
+          last = stack.back();
+          stack.pop_back();
+        }
+        if (stack.empty() || depth_[static_cast<std::size_t>(stack.back())] < d) {
+          const int inner = newNode(d);
+          parent_[static_cast<std::size_t>(last)] = inner;
+          parent_[static_cast<std::size_t>(inner)] = stack.empty() ? -1 : stack.back();
+          stack.push_back(inner);
+        }
+        parent_[static_cast<std::size_t>(leaf)] = stack.back();
+      }
+      stack.push_back(leaf);
+      uid_[static_cast<std::size_t>(t)] = static_cast<int>(leafOfUid.size());
+      leafOfUid.push_back(leaf);
+      codeOfUid.push_back(cards_.code(t));
+    }
+    std::vector<int> path;
+    pathStart_.assign(1, 0);
+    for (std::size_t u = 0; u < leafOfUid.size(); ++u) {
+      path.clear();
+      for (int n = leafOfUid[u]; n >= 0; n = parent_[static_cast<std::size_t>(n)]) path.push_back(n);
+      for (auto it = path.rbegin(); it != path.rend(); ++it) {
+        pathNode_.push_back(*it);
+        pathDepth_.push_back(depthFrom(codeOfUid[u], std::min(depth_[static_cast<std::size_t>(*it)], kPositions)));
+      }
+      pathStart_.push_back(pathNode_.size());
+    }
+    visited_.assign(depth_.size(), 0);
+    markedChildren_.assign(depth_.size(), 0);
+  }
+
+  void mark(int u) {
+    const std::size_t begin = pathStart_[static_cast<std::size_t>(u)];
+    const std::size_t end = pathStart_[static_cast<std::size_t>(u) + 1];
+    for (std::size_t j = begin; j < end; ++j) {
+      const int node = pathNode_[j];
+      if (visited_[static_cast<std::size_t>(node)]) continue;
+      visited_[static_cast<std::size_t>(node)] = 1;
+      touched_.push_back(node);
+      if (j > begin) {
+        ++markedChildren_[static_cast<std::size_t>(pathNode_[j - 1])];
+        touched_.push_back(pathNode_[j - 1]);
+      }
+    }
+  }
+
+  const CardStore& cards_;
+  const int g_;
+  std::vector<int> uid_;  // taxon -> distinct code
+  std::vector<int> depth_, parent_;
+  std::vector<std::size_t> pathStart_;
+  std::vector<int> pathNode_, pathDepth_;
+
+  std::vector<char> visited_;
+  std::vector<int> markedChildren_;
+  std::vector<int> touched_;
+  long long sum_ = 0;
+  int maxFirst_ = 0;
+  int count_ = 0;
+  const unsigned char* first_ = nullptr;
+
+  struct Kept {
+    long long sum = 0;
+    int maxFirst = 0;
+    int count = 0;
+    const unsigned char* first = nullptr;
+  } kept_;
+  std::vector<char> keptVisited_;
+  std::vector<int> keptMarked_;
+};
+
+// The included taxa present in each cell, one bit row per cell; built from
+// the cards directly, so that dense data need no list of every record.
+struct CellRows {
+  std::size_t words = 0;
+  std::vector<std::uint64_t> bits;
+  std::uint64_t* row(int n) { return bits.data() + static_cast<std::size_t>(n) * words; }
+  const std::uint64_t* row(int n) const { return bits.data() + static_cast<std::size_t>(n) * words; }
+};
+
+template <class F>
+void forEachBit(const std::uint64_t* row, std::size_t words, F f) {
+  for (std::size_t w = 0; w < words; ++w)
+    for (std::uint64_t b = row[w]; b != 0; b &= b - 1)
+      f(static_cast<int>(w * 64 + static_cast<std::size_t>(std::countr_zero(b))));
+}
+
 // The whole map, computed aside so that a failure leaves the old scores.
 std::vector<CellValue> subtreeScores(const Session& s, int& taxaCounted) {
   const Workspace& ws = s.ws;
-  const PresenceIndex ix = buildPresenceIndex(ws, s.settings[kExcludedLevel]);
+  const int taxa = std::max(0, std::min(ws.taxaCount, ws.cards.slots()));
+  const int cells = std::max(0, std::min(ws.geo.cells, ws.cards.layout->maxCells));
+  const int excluded = s.settings[kExcludedLevel];
   const int g = static_cast<int>(ws.groupCode.size());
-  std::vector<char> included(static_cast<std::size_t>(ix.taxa), 0);
-  for (int t = 0; t < ix.taxa; ++t) included[static_cast<std::size_t>(t)] = ws.passesGroup(t) ? 1 : 0;
+
+  CellRows rows;
+  rows.words = (static_cast<std::size_t>(taxa) + 63) / 64;
+  rows.bits.assign((static_cast<std::size_t>(cells) + 1) * rows.words, 0);
+  std::vector<int> included;
+  for (int t = 0; t < taxa; ++t) {
+    if (!ws.passesGroup(t)) continue;
+    included.push_back(t);
+    const std::int8_t* lv = ws.cards.levels(t);
+    const std::uint64_t bit = std::uint64_t(1) << (t % 64);
+    const auto w = static_cast<std::size_t>(t / 64);
+    for (int n = 1; n <= cells; ++n)
+      if (lv[n] > excluded) rows.row(n)[w] |= bit;
+  }
+  SubListLengths lengths(ws.cards, included, g);
 
   // The represented taxa, in set order and within an area in card order.
   const bool haveSet = !s.areas.empty();
-  std::vector<char> represented(static_cast<std::size_t>(ix.taxa), 0);
-  std::vector<char> isArea(static_cast<std::size_t>(ix.cells) + 1, 0);
-  CodeTree rep(g);
+  std::vector<std::uint64_t> represented(rows.words, 0);
+  std::vector<char> isArea(static_cast<std::size_t>(cells) + 1, 0);
   for (int a : s.areas.cells) {
-    if (a < 1 || a > ix.cells) continue;
+    if (a < 1 || a > cells) continue;
     isArea[static_cast<std::size_t>(a)] = 1;
-    for (std::int32_t t : ix.taxaIn(a)) {
-      char& r = represented[static_cast<std::size_t>(t)];
-      if (!included[static_cast<std::size_t>(t)] || r) continue;
-      r = 1;
-      rep.add(ws.cards.code(t));
-    }
+    forEachBit(rows.row(a), rows.words, [&](int t) {
+      std::uint64_t& word = represented[static_cast<std::size_t>(t / 64)];
+      const std::uint64_t bit = std::uint64_t(1) << (t % 64);
+      if (word & bit) return;
+      word |= bit;
+      lengths.add(t);
+    });
   }
-  const double base = rep.size() >= 2 ? rep.length() : 0.0;
+  const double base = lengths.size() >= 2 ? lengths.length() : 0.0;
+  lengths.keep();
 
-  std::vector<CellValue> out(static_cast<std::size_t>(ix.cells) + 1);
-  std::vector<char> anyCell(static_cast<std::size_t>(ix.taxa), 0);
-  std::vector<std::int32_t> fresh;
-  taxaCounted = 0;
-  for (int h = 1; h <= ix.cells; ++h) {
-    fresh.clear();
-    if (!haveSet || !isArea[static_cast<std::size_t>(h)])
-      for (std::int32_t t : ix.taxaIn(h))
-        if (included[static_cast<std::size_t>(t)] && !represented[static_cast<std::size_t>(t)])
-          fresh.push_back(t);
-    for (std::int32_t t : fresh)
-      if (!anyCell[static_cast<std::size_t>(t)]) {
-        anyCell[static_cast<std::size_t>(t)] = 1;
-        ++taxaCounted;
-      }
+  // Each cell's new taxa; cells with the same new taxa share one value.
+  std::vector<CellValue> out(static_cast<std::size_t>(cells) + 1);
+  std::vector<std::uint64_t> anyCell(rows.words, 0);
+  std::unordered_map<std::uint64_t, std::vector<int>> byHash;
+  for (int h = 1; h <= cells; ++h) {
+    std::uint64_t* fresh = rows.row(h);
+    std::uint64_t hash = 1469598103934665603ULL;
+    int k = 0;
+    for (std::size_t w = 0; w < rows.words; ++w) {
+      fresh[w] = (haveSet && isArea[static_cast<std::size_t>(h)]) ? 0 : fresh[w] & ~represented[w];
+      anyCell[w] |= fresh[w];
+      k += std::popcount(fresh[w]);
+      hash = (hash ^ fresh[w]) * 1099511628211ULL;
+    }
     CellValue& v = out[static_cast<std::size_t>(h)];
-    if (fresh.empty()) continue;
-    const int k = static_cast<int>(fresh.size());
+    if (k == 0) continue;
     if (!haveSet && k == 1) {
       v = {kZeroScore, 1};
       continue;
     }
-    // A prefix tree of the represented taxa plus this cell's gives the
-    // same length as comparing every pair of codes.
-    CodeTree tree = haveSet ? rep : CodeTree(g);
-    for (std::int32_t t : fresh) tree.add(ws.cards.code(t));
-    v = {haveSet ? tree.length() - base : tree.length(), k};
+    auto& same = byHash[hash];
+    const auto match = std::find_if(same.begin(), same.end(), [&](int other) {
+      return std::memcmp(rows.row(other), fresh, rows.words * sizeof(std::uint64_t)) == 0;
+    });
+    if (match != same.end()) {
+      v = out[static_cast<std::size_t>(*match)];
+      continue;
+    }
+    same.push_back(h);
+    // The represented taxa's tree plus this cell's: the same length as
+    // comparing every pair of codes.
+    lengths.restore();
+    forEachBit(fresh, rows.words, [&](int t) { lengths.add(t); });
+    v = {haveSet ? lengths.length() - base : lengths.length(), k};
   }
+  taxaCounted = 0;
+  for (std::uint64_t w : anyCell) taxaCounted += std::popcount(w);
   return out;
 }
 

@@ -117,7 +117,8 @@ class MainRun {
   void append(int n, int rule, int ties, int status);
   void appendInLoop(int n, int rule, int ties);
   void meet(int t);
-  void unlink(int e, int n);
+  int firstSlotAbove(int n, int range) const;
+  int liveAt(int n, int range) const;
   void writeRuleSummary();
   void rejectRedundant();
   void recordSoleAreas();
@@ -146,10 +147,12 @@ class MainRun {
   int grownFrom_ = 0;
   SelectionProgress* progress_ = nullptr;
 
-  // Live taxa of each cell (not goal-met, included), in ascending range
-  // order, as doubly linked lists over the records; the contribution of
+  // The live taxa of each cell (not goal-met, included) counted by range:
+  // slots rangeStart_[n] ... rangeStart_[n + 1] - 1 hold the cell's ranges
+  // ascending and how many live taxa have each. A few numbers per distinct
+  // range, not per record, so dense data cost little. The contribution of
   // every cell at the rarest range is kept up to date as taxa are met.
-  std::vector<int> entRange_, next_, prev_, head_, entryOfRecord_;
+  std::vector<int> rangeStart_, slotRange_, slotLive_;
   std::vector<int> notMetByRange_, byRangeStart_, byRange_;
   std::vector<int> rarestCount_;
   int rarest_ = 0;
@@ -212,40 +215,6 @@ void MainRun::countRepresentations() {
 
 void MainRun::buildLists() {
   const PresenceIndex& ix = x_.ix;
-  const auto records = ix.taxonCells.size();
-  entRange_.assign(records, 0);
-  next_.assign(records, -1);
-  prev_.assign(records, -1);
-  head_.assign(static_cast<std::size_t>(cells_) + 1, -1);
-  entryOfRecord_.assign(records, -1);
-  // Cells are visited in ascending order, and so are the cells of each
-  // taxon: a cursor per taxon finds the record of (taxon, cell).
-  std::vector<int> cursor(ix.taxonStart.begin(), ix.taxonStart.end() - 1);
-  struct Live {
-    int range, taxon, record;
-    bool operator<(const Live& o) const { return range != o.range ? range < o.range : taxon < o.taxon; }
-  };
-  std::vector<Live> live;
-  int e = 0;
-  for (int n = 1; n <= ix.cells; ++n) {
-    live.clear();
-    for (int t : ix.taxaIn(n)) {
-      const int record = cursor[static_cast<std::size_t>(t)]++;
-      if (n <= cells_ && !met_[static_cast<std::size_t>(t)]) live.push_back({x_.range(t), t, record});
-    }
-    std::sort(live.begin(), live.end());
-    int previous = -1;
-    for (const Live& l : live) {
-      entRange_[static_cast<std::size_t>(e)] = l.range;
-      entryOfRecord_[static_cast<std::size_t>(l.record)] = e;
-      prev_[static_cast<std::size_t>(e)] = previous;
-      if (previous >= 0)
-        next_[static_cast<std::size_t>(previous)] = e;
-      else
-        head_[static_cast<std::size_t>(n)] = e;
-      previous = e++;
-    }
-  }
   // Taxa not yet met, grouped by range.
   notMetByRange_.assign(static_cast<std::size_t>(ix.cells) + 2, 0);
   byRangeStart_.assign(static_cast<std::size_t>(ix.cells) + 3, 0);
@@ -260,18 +229,50 @@ void MainRun::buildLists() {
   for (int t = 0; t < ix.taxa; ++t)
     if (!met_[static_cast<std::size_t>(t)])
       byRange_[static_cast<std::size_t>(fill[static_cast<std::size_t>(x_.range(t))]++)] = t;
+
+  // Each cell's live taxa counted by range, ranges ascending: taking the
+  // taxa in range order appends every cell's ranges in order, in two passes
+  // (count, then fill) over the records.
+  std::vector<int> last(static_cast<std::size_t>(cells_) + 1, -1);
+  rangeStart_.assign(static_cast<std::size_t>(cells_) + 2, 0);
+  for (int t : byRange_)
+    for (int n : ix.cellsOf(t))
+      if (n <= cells_ && last[static_cast<std::size_t>(n)] != x_.range(t)) {
+        last[static_cast<std::size_t>(n)] = x_.range(t);
+        ++rangeStart_[static_cast<std::size_t>(n) + 1];
+      }
+  for (std::size_t n = 1; n < rangeStart_.size(); ++n) rangeStart_[n] += rangeStart_[n - 1];
+  slotRange_.assign(static_cast<std::size_t>(rangeStart_.back()), 0);
+  slotLive_.assign(static_cast<std::size_t>(rangeStart_.back()), 0);
+  std::vector<int> end(rangeStart_.begin(), rangeStart_.end() - 1);
+  std::fill(last.begin(), last.end(), -1);
+  for (int t : byRange_) {
+    const int r = x_.range(t);
+    for (int n : ix.cellsOf(t)) {
+      if (n > cells_) continue;
+      int& e = end[static_cast<std::size_t>(n)];
+      if (last[static_cast<std::size_t>(n)] != r) {
+        last[static_cast<std::size_t>(n)] = r;
+        slotRange_[static_cast<std::size_t>(e++)] = r;
+      }
+      ++slotLive_[static_cast<std::size_t>(e - 1)];
+    }
+  }
   rarestCount_.assign(static_cast<std::size_t>(cells_) + 1, 0);
   rarest_ = 0;
   rarestValid_ = false;
 }
 
-void MainRun::unlink(int e, int n) {
-  const int p = prev_[static_cast<std::size_t>(e)], q = next_[static_cast<std::size_t>(e)];
-  if (q >= 0) prev_[static_cast<std::size_t>(q)] = p;
-  if (p >= 0)
-    next_[static_cast<std::size_t>(p)] = q;
-  else
-    head_[static_cast<std::size_t>(n)] = q;
+int MainRun::firstSlotAbove(int n, int range) const {
+  const auto begin = slotRange_.begin() + rangeStart_[static_cast<std::size_t>(n)];
+  const auto end = slotRange_.begin() + rangeStart_[static_cast<std::size_t>(n) + 1];
+  return static_cast<int>(std::upper_bound(begin, end, range) - slotRange_.begin());
+}
+
+int MainRun::liveAt(int n, int range) const {
+  const int k = firstSlotAbove(n, range) - 1;
+  if (k < rangeStart_[static_cast<std::size_t>(n)] || slotRange_[static_cast<std::size_t>(k)] != range) return 0;
+  return slotLive_[static_cast<std::size_t>(k)];
 }
 
 void MainRun::meet(int t) {
@@ -283,13 +284,8 @@ void MainRun::meet(int t) {
   if (rarestValid_ && r == rarest_)
     for (int n : cellsOf)
       if (n <= cells_) --rarestCount_[static_cast<std::size_t>(n)];
-  const auto first = static_cast<std::size_t>(x_.ix.taxonStart[static_cast<std::size_t>(t)]);
-  for (std::size_t k = 0; k < cellsOf.size(); ++k) {
-    int& e = entryOfRecord_[first + k];
-    if (e < 0) continue;
-    unlink(e, cellsOf[k]);
-    e = -1;
-  }
+  for (int n : cellsOf)
+    if (n <= cells_) --slotLive_[static_cast<std::size_t>(firstSlotAbove(n, r) - 1)];
   if (progress_ && !coverage()) progress_->reach(metCount_);
 }
 
@@ -338,20 +334,19 @@ void MainRun::rarestTies(std::vector<int>& ties) {
 // the smallest range they hold is the next level. False when there is none.
 bool MainRun::nextLevel(const std::vector<int>& ties, int& below, std::vector<int>& best) const {
   int level = kNoRange;
-  for (int n : ties)
-    for (int e = head_[static_cast<std::size_t>(n)]; e >= 0; e = next_[static_cast<std::size_t>(e)])
-      if (entRange_[static_cast<std::size_t>(e)] > below) {
-        level = std::min(level, entRange_[static_cast<std::size_t>(e)]);
+  for (int n : ties) {
+    const int end = rangeStart_[static_cast<std::size_t>(n) + 1];
+    for (int k = firstSlotAbove(n, below); k < end; ++k)
+      if (slotLive_[static_cast<std::size_t>(k)] > 0) {
+        level = std::min(level, slotRange_[static_cast<std::size_t>(k)]);
         break;
       }
+  }
   if (level == kNoRange) return false;
   best.clear();
   double m = 0.0;
   for (int n : ties) {
-    int k = 0;
-    for (int e = head_[static_cast<std::size_t>(n)]; e >= 0 && entRange_[static_cast<std::size_t>(e)] <= level;
-         e = next_[static_cast<std::size_t>(e)])
-      k += entRange_[static_cast<std::size_t>(e)] == level;
+    const int k = liveAt(n, level);
     if (k == 0) continue;
     const double v = value(n, k);
     if (v > m) {

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <sstream>
+#include <tuple>
 
+#include "cli/cli.h"
 #include "cli/commands.h"
 #include "tests/support/fixtures.h"
 
@@ -55,7 +57,7 @@ TEST(ZonariumInfo, MessageBoxesGoToStderrAndFailuresExitOne) {
   std::ostringstream out2, err2;
   fs::path q = home / "equal" / "q.dat";
   test::writeFile(q, test::datafileImage("*quantities", {{"A", "1", {{1, 40}}}}));
-  EXPECT_EQ(runZonarium({"--home", home.string(), "info", q.string()}, out2, err2), 0);
+  EXPECT_EQ(runZonarium({"--home", home.string(), "--answer", "yes", "info", q.string()}, out2, err2), 0);
   EXPECT_NE(err2.str().find("unexpected format,\nopen anyway?"), std::string::npos);
   EXPECT_NE(err2.str().find(": Data in quantitative mode\n"), std::string::npos);
   EXPECT_NE(out2.str().find("mode: quantitative\n"), std::string::npos);
@@ -63,6 +65,55 @@ TEST(ZonariumInfo, MessageBoxesGoToStderrAndFailuresExitOne) {
   std::ostringstream out3, err3;
   EXPECT_EQ(runZonarium({"--home", home.string(), "--answer", "no", "info", q.string()}, out3, err3), 1);
   EXPECT_NE(err3.str().find("Data file not found"), std::string::npos);
+}
+
+// Files the tool cannot use exit 1 with a message, whatever went wrong.
+TEST(ZonariumInfo, UnusableFilesExitOneAndSayWhy) {
+  test::TempDir tmp;
+  fs::path home = test::makeProgramFolder(tmp.path());
+  auto info = [&](std::vector<std::string> args) {
+    args.insert(args.begin(), {"--home", home.string()});
+    std::ostringstream out, err;
+    const int rc = runZonarium(args, out, err);
+    return std::pair{rc, err.str()};
+  };
+  // A datafile that does not look like one is not opened unless the answer is yes.
+  std::string noise(100, '\0');
+  for (std::size_t i = 0; i < noise.size(); ++i) noise[i] = static_cast<char>((i * 37 + 11) % 251);
+  noise[1] = 0;  // a small positive taxa count
+  const fs::path random = home / "equal" / "random.dat";
+  test::writeFile(random, noise);
+  auto [rc, err] = info({"info", random.string()});
+  EXPECT_EQ(rc, 1);
+  EXPECT_NE(err.find("unexpected format,\nopen anyway?"), std::string::npos) << err;
+  std::tie(rc, err) = info({"--answer", "yes", "info", random.string()});
+  EXPECT_EQ(rc, 0) << err;
+
+  // A header of no taxa opens (when told to) but leaves nothing to count.
+  const fs::path empty = home / "equal" / "empty.dat";
+  test::writeFile(empty, test::datafileImage("Nothing", {}));
+  std::tie(rc, err) = info({"--answer", "yes", "info", empty.string()});
+  EXPECT_EQ(rc, 1);
+  EXPECT_NE(err.find(": No taxa read\n"), std::string::npos) << err;
+
+  // "equ" picks the equal-area grid type by its prefix, but the program
+  // folder has no folder of that name.
+  const fs::path prefixed = tmp.path() / "equ" / "three.dat";
+  test::writeFile(prefixed, test::datafileImage("Three", {{"A", "1", {{1, 1}}}, {"B", "2", {}}, {"C", "3", {}}}));
+  std::tie(rc, err) = info({"info", prefixed.string()});
+  EXPECT_EQ(rc, 1);
+  EXPECT_EQ(err, "zonarium: cannot open " + prefixed.string() +
+                     ": its folder \"equ\" names the grid type \"Equal-area world grid\", whose data folder " +
+                     (home / "equ").string() + " does not exist\n");
+}
+
+TEST(ZonariumInfo, HelpListsEveryGlobalOptionAndCommand) {
+  std::ostringstream out, err;
+  EXPECT_EQ(runZonarium({"--help"}, out, err), 0);
+  const std::string text = out.str();
+  for (const char* option : {"--home DIR", "--answer yes|no", "--grid world|britain"})
+    EXPECT_NE(text.find(option), std::string::npos) << option << "\n" << text;
+  for (const auto& c : subcommands()) EXPECT_NE(text.find("zonarium [options] " + c.usage + "\n"), std::string::npos);
 }
 
 TEST(ZonariumInfo, UsageErrorsExitTwo) {

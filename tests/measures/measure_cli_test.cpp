@@ -133,7 +133,8 @@ TEST(ZonariumMeasure, DataThatCannotServeTheMeasureAreRefused) {
 
   const fs::path two = c.home / "equal" / "two.dat";
   test::writeFile(two, test::datafileImage("Two", {{"A", "1", {{1, 1}}}, {"B", "2", {{1, 1}}}}));
-  EXPECT_EQ(c.run({"subtree-length", two.string()}), 1);
+  // Two cards make "Check datafile" ask; the answer opens it.
+  EXPECT_EQ(c.command({"--answer", "yes", "measure", "subtree-length", two.string()}), 1);
   EXPECT_NE(c.err.find("Subtree length: Requires tree data"), std::string::npos);
   EXPECT_EQ(c.out, "");
 }

@@ -5,6 +5,7 @@
 
 #include "measures/smoothing.h"
 #include "measures/tree.h"
+#include "store/codetree.h"
 #include "tests/measures/measure_fixture.h"
 
 namespace zn {
@@ -128,6 +129,57 @@ TEST(SubtreeLength, AgreesWithThePairwiseRuleOnRandomData) {
           want = pairwiseTreeLength(list, 0) - base;
       }
       EXPECT_DOUBLE_EQ(d.score(n), want) << "cell " << n << (withSet ? " with set" : " without set");
+      EXPECT_EQ(d.count(n), added) << "cell " << n;
+    }
+  }
+}
+
+// Codes with '0' inside them, codes repeated by several taxa, and cells
+// holding exactly the same taxa: each cell still gets the prefix tree's
+// length of its own list.
+TEST(SubtreeLength, AgreesWithThePrefixTreeOnRepeatedCodesAndCells) {
+  std::mt19937 rng(19);
+  std::vector<test::TaxonSpec> taxa;
+  for (int t = 0; t < 150; ++t) {
+    test::TaxonSpec spec{"T" + std::to_string(t), "", {}};
+    const int depth = 1 + static_cast<int>(rng() % 7);
+    for (int k = 0; k < depth; ++k) spec.code += static_cast<char>('0' + rng() % 3);
+    if (t % 5 == 4) spec.code = taxa[static_cast<std::size_t>(t - 3)].code;
+    for (int k = 0; k < 8; ++k) {
+      // Cells 1 ... 10 hold the same taxa as cells 11 ... 20.
+      const int n = 1 + static_cast<int>(rng() % 40);
+      spec.levels[n] = 1;
+      if (n <= 10) spec.levels[n + 10] = 1;
+    }
+    taxa.push_back(spec);
+  }
+  for (const std::vector<int>& set : {std::vector<int>{}, std::vector<int>{33}, std::vector<int>{5, 17, 33}}) {
+    Loaded d(taxa);
+    d.s.areas.cells = set;
+    d.run(3);
+    const auto& cards = d.s.ws.cards;
+    auto present = [&](int t, int n) { return cards.level(t, n) > 0; };
+    CodeTree rep;
+    std::vector<char> inR(taxa.size(), 0);
+    for (int a : set)
+      for (int t = 0; t < static_cast<int>(taxa.size()); ++t)
+        if (present(t, a) && !inR[static_cast<std::size_t>(t)]) {
+          inR[static_cast<std::size_t>(t)] = 1;
+          rep.add(cards.code(t));
+        }
+    const double base = rep.size() >= 2 ? rep.length() : 0.0;
+    for (int n = 1; n <= 40; ++n) {
+      CodeTree tree = set.empty() ? CodeTree() : rep;
+      int added = 0;
+      const bool isArea = std::find(set.begin(), set.end(), n) != set.end();
+      for (int t = 0; t < static_cast<int>(taxa.size()); ++t)
+        if (present(t, n) && !inR[static_cast<std::size_t>(t)] && !isArea) {
+          tree.add(cards.code(t));
+          ++added;
+        }
+      double want = 0.0;
+      if (added > 0) want = set.empty() ? (added == 1 ? kZeroScore : tree.length()) : tree.length() - base;
+      EXPECT_DOUBLE_EQ(d.score(n), want) << "cell " << n << " with " << set.size() << " areas";
       EXPECT_EQ(d.count(n), added) << "cell " << n;
     }
   }

@@ -226,6 +226,16 @@ TEST(ZonariumSelect, BadInputIsRefusedWithAMessage) {
       {{"coverage", "DATA", "--areas-to-add", "50"}, 0, "only 6 candidate cells"},
       {{"max-rarity"}, 2, "select takes KIND DATAFILE"},
       {{"emr", "DATA", "--after", "greedy"}, 2, "unknown option --after"},
+      // Options an analysis does not use would change it behind the user's back.
+      {{"greedy", "DATA", "--budget", "30"}, 2, "--budget is not used by greedy; it is for coverage, exact-coverage"},
+      {{"near-minimum", "DATA", "--areas-to-add", "2"}, 2,
+       "--areas-to-add is not used by near-minimum; it is for coverage, exact-coverage, hotspots, random"},
+      {{"coverage", "DATA", "--time-limit", "5"}, 2,
+       "--time-limit is not used by coverage; it is for exact-minimum, exact-coverage"},
+      {{"near-minimum", "DATA", "--set", "goal=2", "--set", "reorder=rarity"}, 2,
+       "--set goal=2 and --set reorder=rarity conflict"},
+      {{"near-minimum", "DATA", "--set", "reorder=richness", "--set", "goal=3"}, 2,
+       "--set goal=3 and --set reorder=richness conflict"},
   };
   for (Row r : rows) {
     for (auto& a : r.args)
@@ -326,6 +336,24 @@ TEST(ZonariumPreselect, AMissingOrUnnamedFileIsRefused) {
     EXPECT_EQ(p.command(args), 1) << args[0];
     EXPECT_NE(p.err.find("Can't open file"), std::string::npos) << p.err;
     EXPECT_EQ(p.out, "") << args[0];
+  }
+}
+
+// No cell scores either because no taxon has a record or because the area
+// set holds every taxon: the message tells which.
+TEST(ZonariumSelect, SaysWhetherNothingIsRecordedOrEverythingRepresented) {
+  Cli c;
+  const fs::path bare = c.home / "equal" / "bare.dat";
+  test::writeFile(bare, test::datafileImage("Bare", {{"A", "1", {}}, {"B", "2", {}}, {"C", "3", {}}}));
+  for (const char* kind : {"emr", "coverage"}) {
+    EXPECT_EQ(c.run({kind, bare.string()}), kind == std::string("emr") ? 0 : 1) << c.err;
+    EXPECT_NE(c.err.find("no included taxon has records"), std::string::npos) << kind << ": " << c.err;
+    EXPECT_EQ(c.err.find("every taxon is represented"), std::string::npos) << kind << ": " << c.err;
+  }
+  const fs::path all = c.file("all.sed", "[seed selected grid cell biotas]\n10\n20\n30\n40\n50\n60\n[end]\n");
+  for (const char* kind : {"emr", "coverage"}) {
+    EXPECT_EQ(c.run({kind, c.data.string(), "--areas", all.string()}), kind == std::string("emr") ? 0 : 1) << c.err;
+    EXPECT_NE(c.err.find("every taxon is represented in the area set"), std::string::npos) << kind << ": " << c.err;
   }
 }
 
