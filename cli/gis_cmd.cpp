@@ -7,9 +7,6 @@
 //   the new datafile is opened afterwards and its counts printed as `info` does.
 #include "cli/gis_cmd.h"
 
-#include <charconv>
-#include <cmath>
-
 #include "cli/commands.h"
 #include "cli/measure_options.h"
 #include "cli/render_cmd.h"
@@ -84,46 +81,35 @@ int cmdExportGis(CliContext& ctx, const std::vector<std::string>& args) {
 }
 
 int cmdImportGbif(CliContext& ctx, const std::vector<std::string>& args) {
-  GbifImportOptions o;
+  GbifDialogModel m;
   std::vector<std::string> positional;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
     if (a == "--quantitative") {
-      o.quantitative = true;
+      m.quantitative = true;
       continue;
     }
     if (!isOption(a)) {
       positional.push_back(a);
       continue;
     }
-    if (a != "--grid" && a != "--max-uncertainty" && a != "--basis" && a != "--years" && a != "--rank")
-      return refuse(ctx, "unknown option " + a + " for import-gbif");
-    if (i + 1 >= args.size()) return refuse(ctx, a + " needs a value");
+    std::string* text = a == "--max-uncertainty" ? &m.maxUncertainty
+                        : a == "--basis"         ? &m.basis
+                        : a == "--years"         ? &m.years
+                        : a == "--rank"          ? &m.rank
+                                                 : nullptr;
+    if (!text && a != "--grid") return refuse(ctx, "unknown option " + a + " for import-gbif");
+    if (i + 1 >= args.size() || args[i + 1].empty()) return refuse(ctx, a + " needs a value");
     const std::string& v = args[++i];
-    if (a == "--grid") {
+    if (text) {
+      *text = v;
+    } else {
       if (v != "world" && v != "britain") return refuse(ctx, "--grid takes world or britain");
       ctx.variant = v == "britain" ? GridVariant::Britain : GridVariant::World;
-    } else if (a == "--max-uncertainty") {
-      double m = 0;
-      auto [end, ec] = std::from_chars(v.data(), v.data() + v.size(), m);
-      if (ec != std::errc() || end != v.data() + v.size() || !(m >= 0) || !std::isfinite(m))
-        return refuse(ctx, "--max-uncertainty takes a number of metres, 0 or more");
-      o.maxUncertainty = m;
-    } else if (a == "--basis") {
-      for (std::size_t from = 0; from <= v.size();) {
-        const auto comma = std::min(v.find(',', from), v.size());
-        if (comma > from) o.basis.push_back(v.substr(from, comma - from));
-        from = comma + 1;
-      }
-      if (o.basis.empty()) return refuse(ctx, "--basis takes basisOfRecord values such as HUMAN_OBSERVATION,PRESERVED_SPECIMEN");
-    } else if (a == "--years") {
-      o.years = parseYearRange(v);
-      if (!o.years) return refuse(ctx, "--years takes a range such as 1990-2020");
-    } else {
-      if (v != "species" && v != "genus" && v != "family") return refuse(ctx, "--rank takes species, genus or family");
-      o.rank = v == "species" ? GbifRank::Species : v == "genus" ? GbifRank::Genus : GbifRank::Family;
     }
   }
+  GbifImportOptions o;
+  if (std::string e = applyGbifFilters(m, o); !e.empty()) return refuse(ctx, e);
   if (positional.size() != 2) return refuse(ctx, "import-gbif takes INPUT OUTPUT.dat and the import options");
   o.input = positional[0];
   o.output = positional[1];

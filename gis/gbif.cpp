@@ -139,6 +139,37 @@ std::optional<std::pair<int, int>> parseYearRange(const std::string& text) {
   return std::make_pair(a, b);
 }
 
+std::string applyGbifFilters(const GbifDialogModel& m, GbifImportOptions& o) {
+  o.maxUncertainty.reset();
+  if (!m.maxUncertainty.empty()) {
+    const auto v = number(m.maxUncertainty);
+    if (!v || *v < 0) return "the largest coordinate uncertainty is a number of metres, 0 or more";
+    o.maxUncertainty = *v;
+  }
+  o.basis.clear();
+  for (std::size_t from = 0; from < m.basis.size();) {
+    const auto comma = std::min(m.basis.find(',', from), m.basis.size());
+    std::string word = m.basis.substr(from, comma - from);
+    while (!word.empty() && word.front() == ' ') word.erase(0, 1);
+    while (!word.empty() && word.back() == ' ') word.pop_back();
+    if (!word.empty()) o.basis.push_back(word);
+    from = comma + 1;
+  }
+  if (!m.basis.empty() && o.basis.empty())
+    return "the basis of record takes values such as HUMAN_OBSERVATION,PRESERVED_SPECIMEN";
+  o.years.reset();
+  if (!m.years.empty()) {
+    o.years = parseYearRange(m.years);
+    if (!o.years) return "the years take a range such as 1990-2020";
+  }
+  if (m.rank == "species") o.rank = GbifRank::Species;
+  else if (m.rank == "genus") o.rank = GbifRank::Genus;
+  else if (m.rank == "family") o.rank = GbifRank::Family;
+  else return "the rank is species, genus or family";
+  o.quantitative = m.quantitative;
+  return {};
+}
+
 std::string gbifSummary(const GbifImportResult& r) {
   return strprintf("%ld rows read: %ld records placed as %ld cell records for %d taxa\n%ld lost records", r.rows,
                    r.placed, r.cellRecords, r.taxa, r.lost);

@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "store/host.h"
 #include "store/session.h"
 
 namespace zn {
@@ -51,5 +52,19 @@ std::string gbifSummary(const GbifImportResult& r);
 
 // Parses "A-B" into years; nullopt for anything else.
 std::optional<std::pair<int, int>> parseYearRange(const std::string& text);
+
+// The import's filters as typed in the "Import GBIF occurrences" dialog or
+// given as the tool's flags; an empty text is no filter.
+struct GbifDialogModel : DialogModel {
+  std::string maxUncertainty;  // metres
+  std::string basis;           // basisOfRecord values, comma-separated
+  std::string years;           // "A-B"
+  std::string rank = "species";  // species, genus or family
+  bool quantitative = false;
+};
+
+// Puts the model's filters into the options; empty, or the message that
+// names the value it cannot take.
+std::string applyGbifFilters(const GbifDialogModel& m, GbifImportOptions& o);
 
 }  // namespace zn
