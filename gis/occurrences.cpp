@@ -40,6 +40,18 @@ char separatorOf(const char* text) {
   return t[0];
 }
 
+// The first element of that name (a namespace prefix aside) at or below n
+// and its siblings.
+CPLXMLNode* findElement(CPLXMLNode* n, const char* name) {
+  for (; n; n = n->psNext) {
+    if (n->eType != CXT_Element) continue;
+    const char* local = std::strchr(n->pszValue, ':');
+    if (std::strcmp(local ? local + 1 : n->pszValue, name) == 0) return n;
+    if (CPLXMLNode* below = findElement(n->psChild, name)) return below;
+  }
+  return nullptr;
+}
+
 // The core table of an archive as its meta.xml describes it.
 OccurrenceSource fromMeta(const std::string& zip, const std::vector<std::string>& entries) {
   OccurrenceSource src;
@@ -48,7 +60,7 @@ OccurrenceSource fromMeta(const std::string& zip, const std::vector<std::string>
     src.error = "the archive's meta.xml cannot be read";
     return src;
   }
-  CPLXMLNode* core = CPLSearchXMLNode(root, "core");
+  CPLXMLNode* core = findElement(root, "core");
   const char* location = core ? CPLGetXMLValue(core, "files.location", nullptr) : nullptr;
   if (!core || !location) {
     CPLDestroyXMLNode(root);
