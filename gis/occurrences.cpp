@@ -220,7 +220,8 @@ bool OccurrenceReader::split(std::vector<std::string_view>& fields) {
       fields.emplace_back(cooked_.data() + from, cooked_.size() - from);
     } else {
       const char* s = p;
-      while (p < e && *p != sep_) ++p;
+      const void* next = std::memchr(p, sep_, static_cast<std::size_t>(e - p));
+      p = next ? static_cast<const char*>(next) : e;
       fields.emplace_back(s, static_cast<std::size_t>(p - s));
     }
     if (p >= e) return true;
