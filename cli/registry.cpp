@@ -1,6 +1,7 @@
 #include "cli/cell_cmd.h"
 #include "cli/cli.h"
 #include "cli/dataio_cmd.h"
+#include "cli/gis_cmd.h"
 #include "cli/measure_options.h"
 #include "cli/render_cmd.h"
 #include "cli/scores_cmd.h"
@@ -19,6 +20,8 @@ const std::vector<Subcommand>& subcommands() {
       {"import-scores", "import-scores DATAFILE FILE.scr [--areas FILE.sed] [--set KEY=VALUE]...", cmdImportScores},
       {"import-data", "import-data LAYOUT INPUT OUTPUT.dat", cmdImportData},
       {"export-data", "export-data LAYOUT DATAFILE OUTPUT [--taxa NAME]... [--excluded-level N]", cmdExportData},
+      {"export-gis", "export-gis DATAFILE --out FILE.gpkg|FILE.geojson|FILE.csv [--measure NAME | --select KIND] [measure and select options]", cmdExportGis},
+      {"import-gbif", "import-gbif INPUT OUTPUT.dat [--grid world|britain] [--max-uncertainty M] [--basis B,...] [--years A-B] [--rank species|genus|family] [--quantitative]", cmdImportGbif},
   };
   return list;
 }

@@ -51,8 +51,8 @@ std::unique_ptr<QGuiApplication> guiApplication() {
   return std::make_unique<QGuiApplication>(argc, argv);
 }
 
-// The scores are classed after the title unless the measure leaves them
-// unclassed (max data level, converted areas) or there are none.
+}  // namespace
+
 void classMap(Session& s, DisplayState& d) {
   const int code = s.map.measureCode;
   if (!s.scoresPresent || code == 0) {
@@ -62,8 +62,6 @@ void classMap(Session& s, DisplayState& d) {
   if (code == 25 || code == 37) return;
   d.classes = classifyScores(s, d.palette);
 }
-
-}  // namespace
 
 int cmdRender(CliContext& ctx, const std::vector<std::string>& args) {
   const std::vector<SetKey> keys = measureSetKeys();

@@ -13,6 +13,7 @@
 #include "shell/celllist.h"
 #include "shell/data_commands.h"
 #include "shell/dataio_commands.h"
+#include "shell/gis_commands.h"
 #include "shell/options.h"
 #include "shell/overlay_commands.h"
 #include "shell/results.h"
@@ -32,6 +33,7 @@ Shell::Shell(Session& s, ShellHost& h) : session(s), host(h) {
   connectScoresCommands(*this);
   connectInterchangeDataCommands(*this);
   connectOverlayCommands(*this);
+  connectGisCommands(*this);
 }
 
 void Shell::rebuildPalette(int deviceColours) {

@@ -11,6 +11,7 @@ std::vector<MenuItem> buildMenu() {
   return {
       popup("&DataBase",
             {item("Open data&file", 1100, false), item("&New datafile", 511), item("&Import data", 1200),
+             item("Import &GBIF occurrences...", 41200),
              item("&Join datafiles", 512), item("&Edit data", 1400), item("Data &preselection", 1500),
              item("Calculate &c", 40034), item("&Standardise quantitative data range", 40028),
              item("&Divide data by group", 40014), item("Divide data by &rarity", 40027),
@@ -54,6 +55,7 @@ std::vector<MenuItem> buildMenu() {
              item("In&verted colour scale", 40015, false), item("Map&3D options ", 40033),
              item("Toggle &zoom", 3200, false), item("&Refresh map", 3300, false), item("&Print map", 1810, false),
              item("&Save bitmap", 1800, false), item("I&mport scores", 1300, false), item("E&xport scores", 1700),
+             item("Export map to &GIS...", 41700),
              item("Convert selected areas", 40024, false), item("Convert cost values", 40029),
              item("Convert threat values", 40042), item("S&wap scores", 1310, false), item("Over&lay scores", 4400),
              item("Randomisation &test on overlays", 40025), item("Monitor RESULTS &file", 40018),
@@ -120,6 +122,9 @@ void updateMenus(MenuState& m, const MenuInputs& in) {
   m.enable(1200, !editing);
   m.enable(512, !editing);
   for (int id : {40014, 40027, 1600}) m.enable(id, data);
+  // The GIS commands: a GBIF import as "Import data", an export of any open map.
+  m.enable(41200, !editing);
+  m.enable(41700, data);
 }
 
 }  // namespace zn

@@ -20,7 +20,7 @@ TEST(MainMenu, PopupsAndItemsInOrder) {
   EXPECT_EQ(menu[1].label, "&AnalyticalTools");
   EXPECT_EQ(menu[2].label, "&MapGraphics");
   EXPECT_EQ(menu[3].label, "&Help");
-  ASSERT_EQ(menu[0].items.size(), 12u);
+  ASSERT_EQ(menu[0].items.size(), 13u);
   EXPECT_EQ(menu[0].items.front().label, "Open data&file");
   EXPECT_EQ(menu[0].items.back().id, 1900);
   const MenuItem* area = find(menu[1].items, "&Area selection");
@@ -36,7 +36,7 @@ TEST(MainMenu, PopupsAndItemsInOrder) {
   ASSERT_NE(rarity, nullptr);
   EXPECT_EQ(rarity->items.back().id, 40010);  // two items share the command
   EXPECT_EQ(menu[2].items[3].label, "Map&3D options ");  // the trailing blank is the menu's own
-  EXPECT_EQ(menu[2].items.size(), 18u);
+  EXPECT_EQ(menu[2].items.size(), 19u);
 }
 
 TEST(MenuState, InitialGreyItems) {

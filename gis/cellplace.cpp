@@ -1,0 +1,53 @@
+#include "gis/cellplace.h"
+
+#include <cmath>
+
+#include <proj.h>
+
+#include "interchange/dataimport.h"
+#include "store/britain.h"
+
+namespace zn {
+
+struct CellPlacer::Impl {
+  explicit Impl(const Workspace& ws) : ws(ws), world(ws) {}
+  ~Impl() {
+    if (toBng) proj_destroy(toBng);
+    if (ctx) proj_context_destroy(ctx);
+  }
+  const Workspace& ws;
+  CellLocator world;
+  bool britain = false;
+  PJ_CONTEXT* ctx = nullptr;
+  PJ* toBng = nullptr;
+};
+
+CellPlacer::CellPlacer(const Session& s) : impl_(std::make_unique<Impl>(s.ws)) {
+  if (s.variant != GridVariant::Britain) return;
+  impl_->britain = true;
+  impl_->ctx = proj_context_create();
+  PJ* p = proj_create_crs_to_crs(impl_->ctx, "EPSG:4326", "EPSG:27700", nullptr);
+  if (p) {
+    // Longitude first, whatever order the EPSG definitions give.
+    impl_->toBng = proj_normalize_for_visualization(impl_->ctx, p);
+    proj_destroy(p);
+  }
+  if (!impl_->toBng) error_ = "PROJ has no transformation from WGS84 to British National Grid (EPSG:27700)";
+}
+
+CellPlacer::~CellPlacer() = default;
+
+int CellPlacer::locate(double lat, double lon) const {
+  if (!impl_->britain) return impl_->world.locate(lat, lon);
+  if (!impl_->toBng) return 0;
+  const PJ_COORD out = proj_trans(impl_->toBng, PJ_FWD, proj_coord(lon, lat, 0, 0));
+  const double e = out.xy.x, n = out.xy.y;
+  if (!std::isfinite(e) || !std::isfinite(n) || e < 0 || n < 0) return 0;
+  const int c = static_cast<int>(e / 10000.0) + 1;
+  const int r = kBritainRows - static_cast<int>(n / 10000.0);
+  if (c < 1 || c > kBritainColumns || r < 1 || r > kBritainRows) return 0;
+  const auto i = static_cast<std::size_t>((r - 1) * kBritainColumns + c);
+  return i < impl_->ws.masterIndex.size() ? impl_->ws.masterIndex[i] : 0;
+}
+
+}  // namespace zn

@@ -1,0 +1,450 @@
+#include "gis/gbif.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <map>
+#include <set>
+#include <unordered_map>
+
+#include "gis/cellplace.h"
+#include "gis/gdalsetup.h"
+#include "gis/occurrences.h"
+#include "interchange/dataimport.h"
+#include "store/britain.h"
+#include "store/datafile.h"
+#include "store/files.h"
+#include "store/text.h"
+
+namespace zn {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Code characters in ASCII order so that codes sort like the names; '0'
+// ends a code and is left out.
+constexpr std::string_view kCodeAlphabet = "123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+
+enum Column { kSpecies, kGenus, kFamily, kLat, kLon, kUncertainty, kBasis, kStatus, kYear, kColumnCount };
+constexpr const char* kColumnNames[kColumnCount] = {
+    "species", "genus", "family", "decimalLatitude", "decimalLongitude", "coordinateUncertaintyInMeters",
+    "basisOfRecord", "occurrenceStatus", "year"};
+
+std::optional<double> number(std::string_view t) {
+  while (!t.empty() && t.front() == ' ') t.remove_prefix(1);
+  while (!t.empty() && t.back() == ' ') t.remove_suffix(1);
+  double v = 0;
+  auto [end, ec] = std::from_chars(t.data(), t.data() + t.size(), v);
+  if (t.empty() || ec != std::errc() || end != t.data() + t.size() || !std::isfinite(v)) return std::nullopt;
+  return v;
+}
+
+bool sameWord(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return std::toupper(static_cast<unsigned char>(x)) == std::toupper(static_cast<unsigned char>(y));
+         });
+}
+
+// Card names are ASCII: accented Latin letters lose their accents, the
+// hybrid sign becomes x, anything else a question mark.
+std::string asciiName(std::string_view s) {
+  static constexpr std::string_view latin1 = "AAAAAAACEEEEIIIIDNOOOOOxOUUUUYTsaaaaaaaceeeeiiiidnooooo/ouuuuyty";
+  std::string out;
+  for (std::size_t i = 0; i < s.size();) {
+    const auto c = static_cast<unsigned char>(s[i]);
+    if (c < 0x80) {
+      out += static_cast<char>(c);
+      ++i;
+      continue;
+    }
+    const int len = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : 2;
+    // U+00C0 ... U+00FF are 0xC3 followed by 0x80 ... 0xBF.
+    const bool latin = c == 0xC3 && i + 1 < s.size();
+    out += latin ? latin1[static_cast<unsigned char>(s[i + 1]) & 0x3F] : '?';
+    i += static_cast<std::size_t>(len);
+  }
+  return out;
+}
+
+// At most 30 characters: a long species name gets its genus cut to the initial.
+std::string cardName(const std::string& name, const std::string& genus) {
+  if (name.size() <= static_cast<std::size_t>(kNameLength)) return name;
+  std::string shortName = name;
+  if (!genus.empty() && name.compare(0, genus.size(), genus) == 0)
+    shortName = genus.substr(0, 1) + ". " + name.substr(genus.size() + (name.size() > genus.size() && name[genus.size()] == ' ' ? 1 : 0));
+  shortName.resize(std::min<std::size_t>(shortName.size(), kNameLength));
+  return shortName;
+}
+
+struct TaxonKey {
+  std::vector<std::string> path;  // family (when the source names families), genus, species
+  std::string name, genus;
+};
+
+// One code level per path level, members numbered in name order within
+// their parent; two or three characters a level where one is too few.
+std::vector<std::string> taxonCodes(const std::vector<TaxonKey>& taxa) {
+  std::vector<std::string> codes(taxa.size());
+  if (taxa.empty()) return codes;
+  const std::size_t depth = taxa[0].path.size();
+  for (std::size_t lv = 0; lv < depth; ++lv) {
+    std::map<std::vector<std::string>, std::set<std::string>> children;
+    for (const auto& t : taxa)
+      children[std::vector<std::string>(t.path.begin(), t.path.begin() + static_cast<std::ptrdiff_t>(lv))].insert(
+          t.path[lv]);
+    std::size_t most = 0;
+    for (const auto& [parent, members] : children) most = std::max(most, members.size());
+    const std::size_t base = kCodeAlphabet.size();
+    const int width = most <= base ? 1 : most <= base * base ? 2 : 3;
+    for (std::size_t i = 0; i < taxa.size(); ++i) {
+      const auto parent = std::vector<std::string>(taxa[i].path.begin(), taxa[i].path.begin() + static_cast<std::ptrdiff_t>(lv));
+      const auto& members = children[parent];
+      std::size_t k = static_cast<std::size_t>(std::distance(members.begin(), members.find(taxa[i].path[lv])));
+      std::string sym(static_cast<std::size_t>(width), '1');
+      for (int w = width - 1; w >= 0; --w) {
+        sym[static_cast<std::size_t>(w)] = kCodeAlphabet[k % base];
+        k /= base;
+      }
+      codes[i] += sym;
+    }
+  }
+  for (auto& c : codes) c.resize(std::min<std::size_t>(c.size(), kCodeLength));
+  return codes;
+}
+
+std::string effortScoresText(const std::string& title, const std::vector<long>& perCell) {
+  std::string t = "\n ZONARIUM version 4.19.25\n\n";
+  t += strprintf(" Scores for dataset: %s.\n", title.c_str());
+  t += " Measure: records per cell (sampling effort).\n";
+  t += std::string(71, '=') + "\n#2\n";
+  for (std::size_t n = 1; n < perCell.size(); ++n)
+    if (perCell[n] > 0) t += strprintf("%6d%#20.6f\n", static_cast<int>(n), static_cast<double>(perCell[n]));
+  return t;
+}
+
+}  // namespace
+
+int gbifTaxaLimit(GridVariant v) { return v == GridVariant::Britain ? 9999 : 32767; }
+
+std::optional<std::pair<int, int>> parseYearRange(const std::string& text) {
+  const auto dash = text.find('-', 1);
+  if (dash == std::string::npos) return std::nullopt;
+  int a = 0, b = 0;
+  auto r1 = std::from_chars(text.data(), text.data() + dash, a);
+  auto r2 = std::from_chars(text.data() + dash + 1, text.data() + text.size(), b);
+  if (r1.ec != std::errc() || r1.ptr != text.data() + dash || r2.ec != std::errc() ||
+      r2.ptr != text.data() + text.size() || a > b)
+    return std::nullopt;
+  return std::make_pair(a, b);
+}
+
+std::string applyGbifFilters(const GbifDialogModel& m, GbifImportOptions& o) {
+  o.maxUncertainty.reset();
+  if (!m.maxUncertainty.empty()) {
+    const auto v = number(m.maxUncertainty);
+    if (!v || *v < 0) return "the largest coordinate uncertainty is a number of metres, 0 or more";
+    o.maxUncertainty = *v;
+  }
+  o.basis.clear();
+  for (std::size_t from = 0; from < m.basis.size();) {
+    const auto comma = std::min(m.basis.find(',', from), m.basis.size());
+    std::string word = m.basis.substr(from, comma - from);
+    while (!word.empty() && word.front() == ' ') word.erase(0, 1);
+    while (!word.empty() && word.back() == ' ') word.pop_back();
+    if (!word.empty()) o.basis.push_back(word);
+    from = comma + 1;
+  }
+  if (!m.basis.empty() && o.basis.empty())
+    return "the basis of record takes values such as HUMAN_OBSERVATION,PRESERVED_SPECIMEN";
+  o.years.reset();
+  if (!m.years.empty()) {
+    o.years = parseYearRange(m.years);
+    if (!o.years) return "the years take a range such as 1990-2020";
+  }
+  if (m.rank == "species") o.rank = GbifRank::Species;
+  else if (m.rank == "genus") o.rank = GbifRank::Genus;
+  else if (m.rank == "family") o.rank = GbifRank::Family;
+  else return "the rank is species, genus or family";
+  o.quantitative = m.quantitative;
+  return {};
+}
+
+std::string gbifSummary(const GbifImportResult& r) {
+  return strprintf("%ld rows read: %ld records placed as %ld cell records for %d taxa\n%ld lost records", r.rows,
+                   r.placed, r.cellRecords, r.taxa, r.lost);
+}
+
+GbifImportResult importGbif(Session& s, const GbifImportOptions& o) {
+  GbifImportResult res;
+  if (std::string why = outputFolderProblem(o.output); !why.empty()) {
+    res.error = why;
+    return res;
+  }
+  if (!insideProgramFolder(s, o.output)) {
+    res.error = "the new datafile must lie in a grid folder of the program folder, such as " +
+                (s.home / (s.variant == GridVariant::Britain ? "britain" : "equal") / "new.dat").string();
+    return res;
+  }
+  const OccurrenceSource src = findOccurrenceSource(o.input.string());
+  if (!src.error.empty()) {
+    res.error = src.error;
+    return res;
+  }
+  OccurrenceReader reader(src);
+  if (!reader.opened()) {
+    res.error = "cannot open " + o.input.string();
+    return res;
+  }
+
+  // Column positions by name.
+  std::vector<std::string> header = src.columns;
+  std::vector<std::string_view> fields;
+  for (int i = 0; i < src.headerLines; ++i) {
+    if (!reader.next(fields)) {
+      res.error = "the input is empty: no header row";
+      return res;
+    }
+    if (i == 0 && header.empty())
+      for (auto f : fields) header.emplace_back(f);
+  }
+  int col[kColumnCount];
+  for (int c = 0; c < kColumnCount; ++c) {
+    col[c] = -1;
+    for (std::size_t i = 0; i < header.size(); ++i)
+      if (header[i] == kColumnNames[c]) col[c] = static_cast<int>(i);
+  }
+  const Column rankColumn = o.rank == GbifRank::Species ? kSpecies : o.rank == GbifRank::Genus ? kGenus : kFamily;
+  std::vector<std::string> missing;
+  for (Column c : {rankColumn, kLat, kLon})
+    if (col[c] < 0) missing.push_back(kColumnNames[c]);
+  if (o.maxUncertainty && col[kUncertainty] < 0) missing.push_back(kColumnNames[kUncertainty]);
+  if (!o.basis.empty() && col[kBasis] < 0) missing.push_back(kColumnNames[kBasis]);
+  if (o.years && col[kYear] < 0) missing.push_back(kColumnNames[kYear]);
+  if (!missing.empty()) {
+    std::string list;
+    for (const auto& m : missing) list += (list.empty() ? "" : ", ") + m;
+    res.error = "the input has no column " + list + " (a GBIF simple download or Darwin Core occurrence table)";
+    return res;
+  }
+
+  // The grid of the new datafile.
+  s.map.measureCode = 0;
+  s.settings[kMeasureCode] = 0;
+  resetWorkspace(s);
+  setDatafilePath(s.ws.datafile, o.output);
+  if (!loadGridType(s)) {
+    res.error = "the grid type of " + o.output.parent_path().string() + " cannot be loaded";
+    return res;
+  }
+  const CellPlacer placer(s);
+  if (!placer.error().empty()) {
+    res.error = placer.error();
+    return res;
+  }
+  const int cells = std::min(lastCellNumber(s.ws), s.ws.cards.layout->maxCells);
+
+  std::vector<TaxonKey> taxa;
+  std::unordered_map<std::string, int> taxonIndex;
+  std::unordered_map<std::uint64_t, int> counts;
+  counts.reserve(1 << 16);
+  std::vector<long> perCell(static_cast<std::size_t>(cells) + 1, 0);
+  std::string lost = "line\treason\tname\tdecimalLatitude\tdecimalLongitude\n";
+  const bool withFamily = col[kFamily] >= 0;
+  std::string key;
+
+  auto field = [&](Column c) -> std::string_view {
+    return col[c] >= 0 && static_cast<std::size_t>(col[c]) < fields.size() ? fields[static_cast<std::size_t>(col[c])]
+                                                                             : std::string_view{};
+  };
+  auto lose = [&](const std::string& reason) {
+    ++res.lost;
+    lost += strprintf("%ld\t%s\t", reader.line(), reason.c_str());
+    if (fields.size() == header.size() && validUtf8(reader.raw())) {
+      lost.append(field(rankColumn));
+      lost += '\t';
+      lost.append(field(kLat));
+      lost += '\t';
+      lost.append(field(kLon));
+    } else {
+      lost += "\t\t";
+    }
+    lost += '\n';
+  };
+
+  while (reader.next(fields)) {
+    if (reader.broken()) {
+      ++res.rows;
+      lose("a quoted field is not closed");
+      continue;
+    }
+    if (fields.size() == 1 && fields[0].empty()) continue;  // blank line
+    ++res.rows;
+    if (fields.size() != header.size()) {
+      lose(strprintf("row has %zu fields, the header %zu", fields.size(), header.size()));
+      continue;
+    }
+    if (!validUtf8(reader.raw())) {
+      lose("bytes that are not UTF-8");
+      continue;
+    }
+    if (sameWord(field(kStatus), "ABSENT")) {
+      lose("absent");
+      continue;
+    }
+    const std::string_view name = field(rankColumn);
+    if (name.empty()) {
+      lose(std::string("no ") + kColumnNames[rankColumn] + " name");
+      continue;
+    }
+    const std::string_view latText = field(kLat), lonText = field(kLon);
+    if (latText.empty() || lonText.empty()) {
+      lose("no coordinates");
+      continue;
+    }
+    const auto lat = number(latText), lon = number(lonText);
+    if (!lat || !lon) {
+      lose("coordinates are not numbers");
+      continue;
+    }
+    if (*lat == 0.0 && *lon == 0.0) {
+      lose("coordinates 0/0");
+      continue;
+    }
+    if (std::fabs(*lat) > 90.0 || std::fabs(*lon) > 180.0) {
+      lose("coordinates out of range");
+      continue;
+    }
+    if (o.maxUncertainty && !field(kUncertainty).empty()) {
+      const auto u = number(field(kUncertainty));
+      if (!u) {
+        lose("uncertainty is not a number");
+        continue;
+      }
+      if (*u > *o.maxUncertainty) {
+        lose(strprintf("uncertainty %g m above %g m", *u, *o.maxUncertainty));
+        continue;
+      }
+    }
+    if (!o.basis.empty()) {
+      const std::string_view b = field(kBasis);
+      if (std::none_of(o.basis.begin(), o.basis.end(), [&](const std::string& w) { return sameWord(w, b); })) {
+        lose("basis of record " + std::string(b.empty() ? "(none)" : b) + " not chosen");
+        continue;
+      }
+    }
+    if (o.years) {
+      const auto y = number(field(kYear));
+      if (!y) {
+        lose("no year");
+        continue;
+      }
+      if (*y < o.years->first || *y > o.years->second) {
+        lose(strprintf("year %g outside %d-%d", *y, o.years->first, o.years->second));
+        continue;
+      }
+    }
+    const int cell = placer.locate(*lat, *lon);
+    if (cell <= 0 || cell > cells) {
+      lose("outside the grid");
+      continue;
+    }
+
+    key.assign(withFamily ? field(kFamily) : std::string_view{});
+    key += '\x1f';
+    key.append(o.rank == GbifRank::Family ? std::string_view{} : field(kGenus));
+    key += '\x1f';
+    key.append(name);
+    auto [it, made] = taxonIndex.try_emplace(key, static_cast<int>(taxa.size()));
+    if (made) {
+      TaxonKey t;
+      const std::string fam(field(kFamily)), gen(field(kGenus)), nm(name);
+      if (withFamily) t.path.push_back(fam);
+      if (o.rank != GbifRank::Family) t.path.push_back(gen);
+      if (o.rank == GbifRank::Species || (o.rank == GbifRank::Family && !withFamily)) t.path.push_back(nm);
+      t.name = nm;
+      t.genus = gen;
+      taxa.push_back(std::move(t));
+    }
+    ++counts[static_cast<std::uint64_t>(it->second) * static_cast<std::uint64_t>(cells + 1) +
+             static_cast<std::uint64_t>(cell)];
+    ++perCell[static_cast<std::size_t>(cell)];
+    ++res.placed;
+  }
+
+  const int limit = gbifTaxaLimit(s.variant);
+  if (static_cast<int>(taxa.size()) > limit) {
+    res.error = strprintf("the download holds %zu taxa; a datafile on this grid holds at most %d "
+                          "(narrow it with --rank genus, or filters)",
+                          taxa.size(), limit);
+    return res;
+  }
+  if (taxa.empty()) {
+    res.error = strprintf("no record could be placed on the grid (%ld rows, %ld lost)", res.rows, res.lost);
+    return res;
+  }
+
+  // Cards in code order.
+  const std::vector<std::string> codes = taxonCodes(taxa);
+  std::vector<int> order(taxa.size());
+  for (std::size_t i = 0; i < order.size(); ++i) order[i] = static_cast<int>(i);
+  std::sort(order.begin(), order.end(), [&](int a, int b) {
+    return codes[static_cast<std::size_t>(a)] < codes[static_cast<std::size_t>(b)];
+  });
+  std::vector<int> slot(taxa.size());
+  for (std::size_t i = 0; i < order.size(); ++i) slot[static_cast<std::size_t>(order[i])] = static_cast<int>(i);
+
+  ImportedData d;
+  d.quantitative = o.quantitative;
+  std::string title = (o.quantitative ? "*" : "") + strprintf("Data from %s", o.input.filename().string().c_str());
+  d.title = title.substr(0, kNameField - 1);
+  d.cardHeads.resize(taxa.size());
+  d.levels.assign(taxa.size(), std::vector<std::int8_t>(static_cast<std::size_t>(cells) + 1, 0));
+  for (std::size_t i = 0; i < taxa.size(); ++i) {
+    std::string head(2 * kNameField, '\0');
+    const std::string nm = cardName(asciiName(taxa[i].name), asciiName(taxa[i].genus));
+    head.replace(0, nm.size(), nm);
+    std::string code = codes[i];
+    code.resize(kCodeLength, '0');
+    head.replace(kCodeOffset, kCodeLength, code);
+    d.cardHeads[static_cast<std::size_t>(slot[i])] = std::move(head);
+  }
+  std::vector<int> largest(taxa.size(), 0);
+  for (const auto& [k, n] : counts) {
+    const auto t = static_cast<std::size_t>(k / static_cast<std::uint64_t>(cells + 1));
+    largest[t] = std::max(largest[t], n);
+  }
+  for (const auto& [k, n] : counts) {
+    const auto t = static_cast<std::size_t>(k / static_cast<std::uint64_t>(cells + 1));
+    const auto c = static_cast<std::size_t>(k % static_cast<std::uint64_t>(cells + 1));
+    // ceil(100 n / largest): the taxon's busiest cell becomes 100, every record at least 1.
+    const int level = o.quantitative ? static_cast<int>((100L * n + largest[t] - 1) / largest[t]) : 1;
+    d.levels[static_cast<std::size_t>(slot[t])][c] = static_cast<std::int8_t>(level);
+  }
+  d.records = static_cast<long>(counts.size());
+  res.cellRecords = d.records;
+  res.taxa = static_cast<int>(taxa.size());
+
+  const std::string image = importedDatafileImage(s, d);
+  if (image.empty()) {
+    res.error = "no memory for the cards of the new datafile";
+    return res;
+  }
+  res.lostFile = s.home / "LOSTDAT.TXT";
+  res.effortFile = fs::path(o.output).replace_extension(".scr");
+  if (!saveFileAtomically(res.lostFile, lost)) {
+    res.error = "cannot write " + res.lostFile.string();
+    return res;
+  }
+  if (!saveFileAtomically(res.effortFile, effortScoresText(d.title, perCell))) {
+    res.error = "cannot write " + res.effortFile.string();
+    return res;
+  }
+  if (!saveFileAtomically(o.output, image)) {
+    res.error = "cannot write " + o.output.string();
+    return res;
+  }
+  return res;
+}
+
+}  // namespace zn

@@ -1,0 +1,70 @@
+// GBIF occurrence downloads turned into a datafile: the "simple" tab-separated
+// download (plain or zipped) or a Darwin Core Archive, read through GDAL's
+// virtual file system, each record put into the grid cell holding its point.
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "store/host.h"
+#include "store/session.h"
+
+namespace zn {
+
+enum class GbifRank { Species, Genus, Family };
+
+struct GbifImportOptions {
+  std::filesystem::path input;   // .csv/.txt, or the .zip GBIF delivers
+  std::filesystem::path output;  // the new datafile, in a grid folder of the program folder
+  std::optional<double> maxUncertainty;         // metres
+  std::vector<std::string> basis;               // basisOfRecord values kept; empty keeps all
+  std::optional<std::pair<int, int>> years;     // first and last year kept
+  GbifRank rank = GbifRank::Species;
+  bool quantitative = false;  // record counts rescaled to 1 ... 100 instead of presence
+};
+
+struct GbifImportResult {
+  std::string error;   // empty when the datafile was written
+  long rows = 0;       // data rows read
+  long placed = 0;     // rows that went into a cell
+  long lost = 0;       // rows in the lost-records file
+  long cellRecords = 0;  // distinct taxon-cell records in the datafile
+  int taxa = 0;
+  std::filesystem::path lostFile, effortFile;
+  bool ok() const { return error.empty(); }
+};
+
+// The most taxa a datafile of the session's grid holds.
+int gbifTaxaLimit(GridVariant v);
+
+// Reads the download, writes the lost-records file (LOSTDAT.TXT in the
+// program folder), the records-per-cell scores file beside the datafile
+// and the datafile itself, each through a temporary file. The session's
+// grid type is loaded for the output's folder; its cards are replaced.
+// Nothing is written when the input cannot be used.
+GbifImportResult importGbif(Session& s, const GbifImportOptions& o);
+
+// The summary line the command and the window show after an import.
+std::string gbifSummary(const GbifImportResult& r);
+
+// Parses "A-B" into years; nullopt for anything else.
+std::optional<std::pair<int, int>> parseYearRange(const std::string& text);
+
+// The import's filters as typed in the "Import GBIF occurrences" dialog or
+// given as the tool's flags; an empty text is no filter.
+struct GbifDialogModel : DialogModel {
+  std::string maxUncertainty;  // metres
+  std::string basis;           // basisOfRecord values, comma-separated
+  std::string years;           // "A-B"
+  std::string rank = "species";  // species, genus or family
+  bool quantitative = false;
+};
+
+// Puts the model's filters into the options; empty, or the message that
+// names the value it cannot take.
+std::string applyGbifFilters(const GbifDialogModel& m, GbifImportOptions& o);
+
+}  // namespace zn

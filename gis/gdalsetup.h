@@ -1,0 +1,20 @@
+// GDAL set-up shared by the GIS readers and writers.
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+namespace zn {
+
+// Registers GDAL's drivers once per process.
+void ensureGdal();
+
+// Why a new file cannot be written at `path` (its folder missing, not a
+// folder, or not writable); empty when it can.
+std::string outputFolderProblem(const std::filesystem::path& path);
+
+// A temporary name beside `path` that keeps its extension, for writers
+// that choose their layout by it.
+std::filesystem::path temporaryBeside(const std::filesystem::path& path);
+
+}  // namespace zn

@@ -1,0 +1,41 @@
+// The map on screen and the area set written for GIS programs: one feature
+// per grid cell (lon/lat rectangles on the world grid, British National Grid
+// squares on the Britain grid) with its score, class, colour and place in the
+// set, and the taxa with their representation in the set. GeoPackage (two
+// layers), GeoJSON (the cells) or CSV (two files, with centroids and WKT).
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+#include "display/palette.h"
+#include "store/session.h"
+
+namespace zn {
+
+enum class GisFormat { GeoPackage, GeoJson, Csv };
+
+struct GisExportRequest {
+  std::filesystem::path out;
+  std::string analysis;  // the analysis line the status bar shows, kept as metadata
+};
+
+struct GisExportResult {
+  std::string error;  // empty when written
+  std::filesystem::path cellsFile, taxaFile;  // taxaFile empty for GeoJSON
+  int cellFeatures = 0, taxonFeatures = 0;
+  bool ok() const { return error.empty(); }
+};
+
+// The format an output name asks for; false for an unknown extension.
+bool gisFormatOf(const std::filesystem::path& out, GisFormat& format);
+
+// The CSV file of the taxa beside the cells file: "x.csv" -> "x_taxa.csv".
+std::filesystem::path gisTaxaCsvPath(const std::filesystem::path& cellsCsv);
+
+// Writes the session's map as it stands (scores classed with the palette)
+// through temporary files renamed into place; an old file is kept when the
+// write fails.
+GisExportResult exportMapToGis(const Session& s, const Palette& palette, const GisExportRequest& request);
+
+}  // namespace zn

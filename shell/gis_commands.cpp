@@ -1,0 +1,86 @@
+#include "shell/gis_commands.h"
+
+#include "gis/gbif.h"
+#include "gis/gisexport.h"
+#include "interchange/dataimport.h"
+#include "shell/dispatch.h"
+#include "shell/status.h"
+
+namespace zn {
+
+namespace {
+
+constexpr const char* kImportCaption = "Import GBIF occurrences";
+constexpr const char* kExportCaption = "Export map to GIS";
+
+void importGbifCommand(Shell& sh) {
+  // A new datafile would leave the open windows' lists behind.
+  if (sh.flags.preselectionDialogOpen || sh.flags.mapEditing) return;
+  Session& s = sh.session;
+  FileRequest open;
+  open.title = kImportCaption;
+  open.filters = {{"GBIF download (*.zip *.csv *.txt)", "*.zip *.csv *.txt"}, {"All files (*.*)", "*"}};
+  open.initialDir = s.dataDir.empty() ? s.home : s.dataDir;
+  open.mustExist = true;
+  const auto input = sh.host.chooseOpenFile(open);
+  if (!input) return;
+  GbifDialogModel filters;
+  GbifImportOptions o;
+  if (!sh.host.runDialog("GBIFDLGBOX", filters)) return;
+  if (std::string e = applyGbifFilters(filters, o); !e.empty()) {
+    sh.host.messageBox(e, kImportCaption, Icon::Exclamation, Buttons::Ok);
+    return;
+  }
+  FileRequest save;
+  save.title = "Write imported GBIF data";
+  save.filters = {{"ZN data (*.dat)", "*.dat"}};
+  save.initialDir = open.initialDir;
+  const auto output = sh.host.chooseSaveFile(save);
+  if (!output) return;
+  o.input = *input;
+  o.output = *output;
+  GbifImportResult r;
+  {
+    BusyGuard busy(sh.host);
+    r = importGbif(s, o);
+  }
+  if (s.fatal) return;
+  if (!r.ok()) {
+    sh.host.messageBox(r.error, kImportCaption, Icon::Exclamation, Buttons::Ok);
+  } else {
+    sh.host.messageBox(gbifSummary(r), kImportCaption, Icon::Information, Buttons::Ok);
+    if (openImported(s)) {
+      sh.flags.paintStage = 3;
+      sh.showMeasure(1);
+      return;
+    }
+  }
+  sh.refreshMenus();
+  sh.host.requestRedraw();
+}
+
+void exportGisCommand(Shell& sh) {
+  Session& s = sh.session;
+  if (!s.ws.datafile.opened) return;
+  FileRequest save;
+  save.title = kExportCaption;
+  save.filters = {{"GeoPackage (*.gpkg)", "*.gpkg"}, {"GeoJSON (*.geojson)", "*.geojson"}, {"CSV (*.csv)", "*.csv"}};
+  save.initialDir = s.dataDir.empty() ? s.home : s.dataDir;
+  const auto out = sh.host.chooseSaveFile(save);
+  if (!out) return;
+  GisExportResult r;
+  {
+    BusyGuard busy(sh.host);
+    r = exportMapToGis(s, sh.display.palette, {*out, statusTexts(s, statusInputs(s))[2]});
+  }
+  if (!r.ok()) sh.host.messageBox(r.error, kExportCaption, Icon::Exclamation, Buttons::Ok);
+}
+
+}  // namespace
+
+void connectGisCommands(Shell& shell) {
+  shell.connect(kImportGbifCommand, importGbifCommand);
+  shell.connect(kExportGisCommand, exportGisCommand);
+}
+
+}  // namespace zn

@@ -1,0 +1,313 @@
+// GBIF downloads into datafiles: the shipped samples' own records written in
+// GBIF's layout come back as the same cards; bad rows go to the lost-records
+// file with their reason; refusals write nothing.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "gis/gbif.h"
+#include "interchange/cellspan.h"
+#include "store/britain.h"
+#include "store/files.h"
+#include "store/text.h"
+#include "tests/gis/gis_fixture.h"
+#include "tests/support/cli_run.h"
+
+namespace zn {
+namespace {
+
+namespace fs = std::filesystem;
+using test::gbifHeader;
+using test::gbifRow;
+
+std::string coord(double v) { return strprintf("%.6f", v); }
+
+// One row per record of the sample at the centre of its cell, families and
+// genera named so that they sort as the sample's codes do.
+struct SampleRecords {
+  std::string rows;
+  long count = 0;
+};
+
+SampleRecords recordsOf(const Session& s, const std::string& end) {
+  SampleRecords r;
+  for (int t = 0; t < s.ws.taxaCount; ++t) {
+    const std::string code = s.ws.cards.codeText(t), name = s.ws.cards.name(t);
+    for (int n = 1; n <= s.ws.geo.cells; ++n) {
+      if (s.ws.cards.level(t, n) <= 0) continue;
+      const GridCell& c = s.ws.cells[static_cast<std::size_t>(n)];
+      r.rows += gbifRow({{"gbifID", std::to_string(++r.count)},
+                         {"family", "Fam" + code.substr(0, 1)},
+                         {"genus", "Gen" + code.substr(0, 2)},
+                         {"species", name},
+                         {"taxonRank", "SPECIES"},
+                         {"occurrenceStatus", "PRESENT"},
+                         {"decimalLatitude", coord(centroidLatitude(c))},
+                         {"decimalLongitude", coord(centroidLongitude(c))},
+                         {"basisOfRecord", "HUMAN_OBSERVATION"},
+                         {"year", "2001"}},
+                        end);
+    }
+  }
+  return r;
+}
+
+struct GbifImport : ::testing::Test {
+  test::ShippedHome shipped;
+  fs::path home = shipped.home;
+  fs::path sample = home / "equal" / "carnivora.dat";
+  test::CliOutput run(std::vector<std::string> args) {
+    args.insert(args.begin(), {"--home", home.string(), "import-gbif"});
+    return test::runCli(args);
+  }
+};
+
+// The bad rows of a download, each with the reason the lost-records file gives.
+const std::vector<std::pair<std::string, std::string>>& badRows() {
+  static const std::vector<std::pair<std::string, std::string>> rows = [] {
+    std::map<std::string, std::string> good{{"family", "Felidae"},         {"genus", "Puma"},
+                                            {"species", "Puma concolor"},  {"decimalLatitude", "10.5"},
+                                            {"decimalLongitude", "-70.5"}, {"occurrenceStatus", "PRESENT"}};
+    auto with = [&](std::map<std::string, std::string> change) {
+      auto v = good;
+      for (auto& [k, x] : change) v[k] = x;
+      return gbifRow(v, "\r\n");
+    };
+    std::string narrow = with({});
+    narrow.erase(narrow.find("\t"), 1);  // one field fewer
+    std::string latin1 = with({{"locality", "Bogot\xE1"}});
+    return std::vector<std::pair<std::string, std::string>>{
+        {with({{"decimalLatitude", ""}}), "no coordinates"},
+        {with({{"decimalLatitude", "0"}, {"decimalLongitude", "0.0"}}), "coordinates 0/0"},
+        {with({{"coordinateUncertaintyInMeters", "50000"}}), "uncertainty 50000 m above 10000 m"},
+        {with({{"occurrenceStatus", "ABSENT"}}), "absent"},
+        {with({{"decimalLatitude", "ten north"}}), "coordinates are not numbers"},
+        {with({{"decimalLongitude", "200"}}), "coordinates out of range"},
+        {with({{"species", ""}}), "no species name"},
+        {narrow, "row has 49 fields, the header 50"},
+        {latin1, "bytes that are not UTF-8"},
+    };
+  }();
+  return rows;
+}
+
+TEST_F(GbifImport, ShippedSampleComesBackCardForCardWithBadRowsLost) {
+  test::OpenedSample open(home, GridVariant::World, sample);
+  const SampleRecords recs = recordsOf(*open.s, "\r\n");
+  // A byte-order mark, CR LF lines, a quoted locality holding a tab and a
+  // record given twice (it counts once in the datafile).
+  std::string text = "\xEF\xBB\xBF" + gbifHeader("\r\n") + recs.rows;
+  const std::string firstRow = recs.rows.substr(0, recs.rows.find("\r\n") + 2);
+  std::string quoted = firstRow;
+  const std::size_t locality = [&] {
+    std::size_t p = 0;
+    for (int i = 0; i < 16; ++i) p = quoted.find('\t', p) + 1;
+    return p;
+  }();
+  quoted.insert(locality, "\"Road\tside \"\"north\"\"\"");
+  text += quoted;
+  for (const auto& [row, reason] : badRows()) text += row;
+  const fs::path input = shipped.tmp.path() / "0004567-240101120000000.csv";
+  test::writeFile(input, text);
+
+  const fs::path out = home / "equal" / "fromgbif.dat";
+  const auto r = run({input.string(), out.string(), "--max-uncertainty", "10000"});
+  ASSERT_EQ(r.rc, 0) << r.err;
+  const long bad = static_cast<long>(badRows().size());
+  EXPECT_EQ(r.out.substr(0, r.out.find('\n')),
+            strprintf("%ld rows read: %ld records placed as 7055 cell records for 288 taxa", recs.count + 1 + bad,
+                      recs.count + 1));
+  EXPECT_EQ(test::cardsOf(out, GridVariant::World), test::cardsOf(sample, GridVariant::World));
+  const std::string image = test::readFile(out);
+  EXPECT_EQ(fieldText(reinterpret_cast<const unsigned char*>(image.data()) + 2, 32),
+            std::string("Data from 0004567-240101120000000.csv").substr(0, 31));
+
+  // Every bad row is lost once, with its reason and its line number.
+  const std::string lost = test::readFile(home / "LOSTDAT.TXT");
+  EXPECT_EQ(std::count(lost.begin(), lost.end(), '\n'), bad + 1);
+  long line = recs.count + 3;  // header, records, the quoted row
+  for (const auto& [row, reason] : badRows())
+    EXPECT_NE(lost.find(std::to_string(line++) + "\t" + reason + "\t"), std::string::npos) << reason;
+
+  // The sampling effort beside the datafile reads as scores: one line per
+  // occupied cell, the records summing to the rows placed.
+  const std::string effort = test::readFile(fs::path(out).replace_extension(".scr"));
+  ASSERT_NE(effort.find("#2\n"), std::string::npos);
+  long sum = 0;
+  for (std::size_t p = effort.find("#2\n") + 3; p < effort.size(); p = effort.find('\n', p) + 1)
+    sum += std::lround(std::stod(effort.substr(p + 6, 20)));
+  EXPECT_EQ(sum, recs.count + 1);
+}
+
+TEST_F(GbifImport, ZippedDownloadAndDarwinCoreArchiveGiveTheSameDatafile) {
+  test::OpenedSample open(home, GridVariant::World, sample);
+  const SampleRecords recs = recordsOf(*open.s, "\n");
+  const std::string simple = gbifHeader() + recs.rows;
+  const fs::path zip = shipped.tmp.path() / "download.zip";
+  test::writeZip(zip, {{"0004567-240101120000000.csv", simple}});
+
+  // The archive's core file puts the columns in another order and names
+  // them by term URI in meta.xml.
+  const std::vector<std::string> terms{"gbifID", "decimalLongitude", "species", "decimalLatitude", "genus", "family"};
+  std::string meta =
+      "<?xml version=\"1.0\"?>\n<archive xmlns=\"http://rs.tdwg.org/dwc/text/\">\n"
+      "<core encoding=\"UTF-8\" fieldsTerminatedBy=\"\\t\" linesTerminatedBy=\"\\n\" fieldsEnclosedBy=\"\" "
+      "ignoreHeaderLines=\"1\" rowType=\"http://rs.tdwg.org/dwc/terms/Occurrence\">\n"
+      "<files><location>occurrence.txt</location></files>\n<id index=\"0\"/>\n";
+  for (std::size_t i = 1; i < terms.size(); ++i)
+    meta += strprintf("<field index=\"%zu\" term=\"http://rs.tdwg.org/dwc/terms/%s\"/>\n", i, terms[i].c_str());
+  meta += "</core>\n</archive>\n";
+  std::string core = "id\tlon\tname\tlat\tg\tf\n";  // the header row is skipped, not read
+  const auto& cols = test::gbifColumns();
+  auto at = [&](const std::string& row, const std::string& col) {
+    std::size_t p = 0;
+    for (std::size_t i = 0; cols[i] != col; ++i) p = row.find('\t', p) + 1;
+    return row.substr(p, row.find_first_of("\t\n", p) - p);
+  };
+  for (std::size_t p = 0; p < recs.rows.size(); p = recs.rows.find('\n', p) + 1) {
+    const std::string row = recs.rows.substr(p, recs.rows.find('\n', p) - p + 1);
+    for (std::size_t i = 0; i < terms.size(); ++i) core += (i ? "\t" : "") + at(row, terms[i]);
+    core += "\n";
+  }
+  const fs::path dwca = shipped.tmp.path() / "dwca.zip";
+  test::writeZip(dwca, {{"meta.xml", meta}, {"occurrence.txt", core}, {"eml.xml", "<eml/>"}});
+
+  const fs::path a = home / "equal" / "a.dat", b = home / "equal" / "b.dat";
+  ASSERT_EQ(run({zip.string(), a.string()}).rc, 0);
+  const auto rb = run({dwca.string(), b.string()});
+  ASSERT_EQ(rb.rc, 0) << rb.err;
+  EXPECT_EQ(test::cardsOf(a, GridVariant::World), test::cardsOf(sample, GridVariant::World));
+  EXPECT_EQ(test::cardsOf(b, GridVariant::World), test::cardsOf(sample, GridVariant::World));
+}
+
+TEST_F(GbifImport, UnusableInputsAreRefusedWithoutWritingAnything) {
+  const fs::path out = home / "equal" / "never.dat";
+  struct Case {
+    std::string name, bytes, message;
+  };
+  std::string noLon = gbifHeader();
+  for (const char* col : {"\tdecimalLongitude", "\tspecies"}) noLon.erase(noLon.find(col), std::strlen(col));
+  const fs::path noOccurrences = shipped.tmp.path() / "empty.zip";
+  test::writeZip(noOccurrences, {{"citations.txt", "cite us"}, {"rights.txt", "CC-BY"}});
+  const std::vector<Case> cases{
+      {"nocolumns.csv", noLon + "x\n", "the input has no column species, decimalLongitude"},
+      {"empty.csv", "", "the input is empty: no header row"},
+  };
+  for (const auto& c : cases) {
+    const fs::path in = shipped.tmp.path() / c.name;
+    test::writeFile(in, c.bytes);
+    const auto r = run({in.string(), out.string()});
+    EXPECT_EQ(r.rc, 1) << c.name;
+    EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+  }
+  auto r = run({noOccurrences.string(), out.string()});
+  EXPECT_NE(r.err.find("the zip holds no occurrence file"), std::string::npos) << r.err;
+  // Filters on columns the download lacks say which.
+  const fs::path minimal = shipped.tmp.path() / "minimal.csv";
+  test::writeFile(minimal, "species\tdecimalLatitude\tdecimalLongitude\nPuma concolor\t10.5\t-70.5\n");
+  r = run({minimal.string(), out.string(), "--years", "1990-2000", "--basis", "PRESERVED_SPECIMEN"});
+  EXPECT_NE(r.err.find("no column basisOfRecord, year"), std::string::npos) << r.err;
+  // Outputs that cannot be written.
+  r = run({minimal.string(), (home / "nosuch" / "x.dat").string()});
+  EXPECT_NE(r.err.find("does not exist"), std::string::npos) << r.err;
+  r = run({minimal.string(), (shipped.tmp.path() / "x.dat").string()});
+  EXPECT_NE(r.err.find("grid folder of the program folder"), std::string::npos) << r.err;
+  EXPECT_FALSE(fs::exists(out));
+  EXPECT_FALSE(fs::exists(home / "LOSTDAT.TXT"));
+  // Options the tool cannot take.
+  EXPECT_EQ(run({minimal.string(), out.string(), "--years", "2000"}).rc, 2);
+  EXPECT_EQ(run({minimal.string(), out.string(), "--rank", "order"}).rc, 2);
+  EXPECT_EQ(run({minimal.string(), out.string(), "--max-uncertainty", "-1"}).rc, 2);
+}
+
+TEST_F(GbifImport, FiltersRankAndQuantities) {
+  // Puma: three records in one cell, one in another; Lynx one record.
+  std::string text = gbifHeader();
+  auto rec = [&](const char* species, const char* genus, const char* lat, const char* lon, const char* basis,
+                 const char* year) {
+    text += gbifRow({{"family", "Felidae"}, {"genus", genus}, {"species", species}, {"decimalLatitude", lat},
+                     {"decimalLongitude", lon}, {"basisOfRecord", basis}, {"year", year}});
+  };
+  for (int i = 0; i < 3; ++i) rec("Puma concolor", "Puma", "10.5", "-70.5", "HUMAN_OBSERVATION", "2001");
+  rec("Puma concolor", "Puma", "-20.5", "-60.5", "PRESERVED_SPECIMEN", "1950");
+  rec("Lynx lynx", "Lynx", "60.5", "20.5", "HUMAN_OBSERVATION", "");
+  const fs::path in = shipped.tmp.path() / "cats.csv";
+  test::writeFile(in, text);
+  const fs::path out = home / "equal" / "cats.dat";
+
+  auto r = run({in.string(), out.string(), "--quantitative"});
+  ASSERT_EQ(r.rc, 0) << r.err;
+  EXPECT_NE(r.out.find("mode: quantitative"), std::string::npos);
+  test::OpenedSample q(home, GridVariant::World, out);
+  ASSERT_EQ(q.s->ws.taxaCount, 2);
+  EXPECT_EQ(q.s->ws.cards.name(0), "Lynx lynx");  // codes sort the genera by name
+  EXPECT_EQ(q.s->ws.cards.codeText(0).substr(0, 4), "1110");  // family, genus, species
+  EXPECT_EQ(q.s->ws.cards.codeText(1).substr(0, 4), "1210");
+  std::vector<int> puma;
+  for (int n = 1; n <= q.s->ws.geo.cells; ++n)
+    if (q.s->ws.cards.level(1, n) > 0) puma.push_back(q.s->ws.cards.level(1, n));
+  std::sort(puma.begin(), puma.end());
+  EXPECT_EQ(puma, (std::vector<int>{34, 100}));  // ceil(100 * 1 / 3) and the busiest cell
+
+  r = run({in.string(), out.string(), "--basis", "HUMAN_OBSERVATION", "--years", "2000-2010"});
+  ASSERT_EQ(r.rc, 0) << r.err;
+  EXPECT_EQ(r.out.substr(0, r.out.find('\n')), "5 rows read: 3 records placed as 1 cell records for 1 taxa");
+  const std::string lost = test::readFile(home / "LOSTDAT.TXT");
+  EXPECT_NE(lost.find("5\tbasis of record PRESERVED_SPECIMEN not chosen\tPuma concolor"), std::string::npos) << lost;
+  EXPECT_NE(lost.find("6\tno year\tLynx lynx"), std::string::npos) << lost;
+
+  r = run({in.string(), out.string(), "--rank", "genus"});
+  ASSERT_EQ(r.rc, 0) << r.err;
+  test::OpenedSample g(home, GridVariant::World, out);
+  ASSERT_EQ(g.s->ws.taxaCount, 2);
+  EXPECT_EQ(g.s->ws.cards.name(1), "Puma");
+}
+
+TEST_F(GbifImport, BritainRecordsGoToTheirTenKilometreSquares) {
+  // Hectad centres from the butterfly atlas (WGS84), a point in Paris and one
+  // in the Atlantic off the grid.
+  struct Point {
+    const char* hectad;
+    double lon, lat;
+  };
+  const std::vector<Point> points{{"SW71", -5.140556, 49.992619}, {"SW32", -5.704407, 50.065936},
+                                  {"TQ38", -0.054443, 51.547751}, {"NC21", -4.970202, 58.089342}};
+  std::string text = gbifHeader();
+  for (const auto& p : points)
+    text += gbifRow({{"genus", "Aglais"}, {"species", "Aglais io"}, {"decimalLatitude", coord(p.lat)},
+                     {"decimalLongitude", coord(p.lon)}});
+  text += gbifRow({{"genus", "Aglais"}, {"species", "Aglais io"}, {"decimalLatitude", "48.85"}, {"decimalLongitude", "2.35"}});
+  text += gbifRow({{"genus", "Aglais"}, {"species", "Aglais io"}, {"decimalLatitude", "45.0"}, {"decimalLongitude", "-30.0"}});
+  const fs::path in = shipped.tmp.path() / "io.csv";
+  test::writeFile(in, text);
+  const fs::path out = home / "britain" / "io.dat";
+  auto r = run({in.string(), out.string(), "--grid", "britain"});
+  ASSERT_EQ(r.rc, 0) << r.err;
+  EXPECT_EQ(r.out.substr(0, r.out.find('\n')), "6 rows read: 4 records placed as 4 cell records for 1 taxa");
+  test::OpenedSample b(home, GridVariant::Britain, out);
+  std::vector<std::string> refs;
+  for (int n = 1; n <= b.s->ws.geo.cells; ++n)
+    if (b.s->ws.cards.level(0, n) > 0)
+      refs.push_back(fieldText(reinterpret_cast<const unsigned char*>(b.s->ws.cells[static_cast<std::size_t>(n)].name.data()), 4));
+  std::sort(refs.begin(), refs.end());
+  EXPECT_EQ(refs, (std::vector<std::string>{"NC21", "SW32", "SW71", "TQ38"}));
+  const std::string lost = test::readFile(home / "LOSTDAT.TXT");
+  EXPECT_EQ(std::count(lost.begin(), lost.end(), '\n'), 3);
+  EXPECT_NE(lost.find("\toutside the grid\tAglais io\t48.85\t2.35"), std::string::npos) << lost;
+
+  // One taxon more than a Britain datafile holds: refused whole.
+  std::string many = gbifHeader();
+  for (int i = 0; i <= gbifTaxaLimit(GridVariant::Britain); ++i)
+    many += gbifRow({{"genus", "G"}, {"species", strprintf("G s%05d", i)}, {"decimalLatitude", "51.543"},
+                     {"decimalLongitude", "-0.042"}});
+  test::writeFile(in, many);
+  const fs::path big = home / "britain" / "big.dat";
+  r = run({in.string(), big.string(), "--grid", "britain"});
+  EXPECT_EQ(r.rc, 1);
+  EXPECT_NE(r.err.find("the download holds 10000 taxa; a datafile on this grid holds at most 9999"), std::string::npos)
+      << r.err;
+  EXPECT_FALSE(fs::exists(big));
+}
+
+}  // namespace
+}  // namespace zn

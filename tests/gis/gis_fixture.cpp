@@ -1,0 +1,73 @@
+#include "tests/gis/gis_fixture.h"
+
+#include <gtest/gtest.h>
+
+#include <cpl_vsi.h>
+#include <gdal_priv.h>
+
+#include "store/datafile.h"
+#include "store/files.h"
+
+namespace zn::test {
+
+namespace fs = std::filesystem;
+
+const std::vector<std::string>& gbifColumns() {
+  static const std::vector<std::string> c{
+      "gbifID", "datasetKey", "occurrenceID", "kingdom", "phylum", "class", "order", "family", "genus", "species",
+      "infraspecificEpithet", "taxonRank", "scientificName", "verbatimScientificName",
+      "verbatimScientificNameAuthorship", "countryCode", "locality", "stateProvince", "occurrenceStatus",
+      "individualCount", "publishingOrgKey", "decimalLatitude", "decimalLongitude", "coordinateUncertaintyInMeters",
+      "coordinatePrecision", "elevation", "elevationAccuracy", "depth", "depthAccuracy", "eventDate", "day", "month",
+      "year", "taxonKey", "speciesKey", "basisOfRecord", "institutionCode", "collectionCode", "catalogNumber",
+      "recordNumber", "identifiedBy", "dateIdentified", "license", "rightsHolder", "recordedBy", "typeStatus",
+      "establishmentMeans", "lastInterpreted", "mediaType", "issue"};
+  return c;
+}
+
+std::string gbifHeader(const std::string& end) {
+  std::string h;
+  for (const auto& c : gbifColumns()) h += (h.empty() ? "" : "\t") + c;
+  return h + end;
+}
+
+std::string gbifRow(const std::map<std::string, std::string>& values, const std::string& end) {
+  std::string r;
+  bool first = true;
+  for (const auto& c : gbifColumns()) {
+    if (!first) r += '\t';
+    first = false;
+    if (auto it = values.find(c); it != values.end()) r += it->second;
+  }
+  return r + end;
+}
+
+void writeZip(const fs::path& zip, const std::map<std::string, std::string>& files) {
+  GDALAllRegister();
+  for (const auto& [name, bytes] : files) {
+    const std::string p = "/vsizip/" + zip.string() + "/" + name;
+    VSILFILE* f = VSIFOpenL(p.c_str(), "wb");
+    ASSERT_NE(f, nullptr) << p;
+    ASSERT_EQ(VSIFWriteL(bytes.data(), 1, bytes.size(), f), bytes.size());
+    VSIFCloseL(f);
+  }
+}
+
+ShippedHome::ShippedHome() {
+  if (!populateProgramFolder(home, fs::path(ZN_SOURCE_DIR) / "programdata")) ADD_FAILURE() << "no program folder";
+}
+
+OpenedSample::OpenedSample(const fs::path& home, GridVariant v, const fs::path& datafile) {
+  s = std::make_unique<Session>(host, home, v);
+  EXPECT_TRUE(startSession(*s));
+  host.openFile = datafile;
+  EXPECT_TRUE(openDatafile(*s)) << datafile;
+}
+
+std::string cardsOf(const fs::path& datafile, GridVariant v) {
+  const std::string bytes = readFile(datafile);
+  const std::size_t header = v == GridVariant::Britain ? 36 : 34;
+  return bytes.size() > header ? bytes.substr(header) : std::string();
+}
+
+}  // namespace zn::test

@@ -1,0 +1,45 @@
+// Shared pieces of the GIS tests: a program folder made from the shipped
+// data, sessions on its samples, GBIF downloads written in GBIF's own
+// column layout, and zips made through GDAL.
+#pragma once
+
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "store/session.h"
+#include "store/silenthost.h"
+#include "tests/support/fixtures.h"
+
+namespace zn::test {
+
+// The columns of a GBIF "simple" download, in GBIF's order.
+const std::vector<std::string>& gbifColumns();
+
+// One GBIF row from named values; other columns stay empty.
+std::string gbifRow(const std::map<std::string, std::string>& values, const std::string& end = "\n");
+std::string gbifHeader(const std::string& end = "\n");
+
+// Writes `files` (name -> bytes) into a new zip through GDAL's /vsizip/.
+void writeZip(const std::filesystem::path& zip, const std::map<std::string, std::string>& files);
+
+// A program folder populated from the shipped programdata.
+struct ShippedHome {
+  TempDir tmp;
+  std::filesystem::path home = tmp.path() / "ZONARIUM";
+  ShippedHome();
+};
+
+// A session on a datafile of the folder (opened as "Open datafile" does).
+struct OpenedSample {
+  SilentHost host;
+  std::unique_ptr<Session> s;
+  OpenedSample(const std::filesystem::path& home, GridVariant v, const std::filesystem::path& datafile);
+};
+
+// The datafile's cards (everything after the header).
+std::string cardsOf(const std::filesystem::path& datafile, GridVariant v);
+
+}  // namespace zn::test
