@@ -1,6 +1,7 @@
 #include "cli/cell_cmd.h"
 #include "cli/cli.h"
 #include "cli/dataio_cmd.h"
+#include "cli/marxan_cmd.h"
 #include "cli/measure_options.h"
 #include "cli/render_cmd.h"
 #include "cli/scores_cmd.h"
@@ -19,6 +20,7 @@ const std::vector<Subcommand>& subcommands() {
       {"import-scores", "import-scores DATAFILE FILE.scr [--areas FILE.sed] [--set KEY=VALUE]...", cmdImportScores},
       {"import-data", "import-data LAYOUT INPUT OUTPUT.dat", cmdImportData},
       {"export-data", "export-data LAYOUT DATAFILE OUTPUT [--taxa NAME]... [--excluded-level N]", cmdExportData},
+      {"marxan", "marxan DIR [--input input.dat] [--method exact|near-minimum|greedy] [--reps N] [--time-limit S] [--out DIR]", cmdMarxan},
   };
   return list;
 }

@@ -1,0 +1,12 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "cli/cli.h"
+
+namespace zn {
+
+int cmdMarxan(CliContext& ctx, const std::vector<std::string>& args);
+
+}  // namespace zn
