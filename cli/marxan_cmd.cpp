@@ -1,13 +1,21 @@
 // zonarium marxan DIR [--input input.dat] [--method exact|near-minimum|greedy]
 //   [--reps N] [--time-limit S] [--out DIR]: solves a planning-unit folder and
 // writes the outputs where its input.dat says (or --out), then prints the report.
+// zonarium export-marxan DATAFILE DIR [--costs FILE.scr] [--areas FILE.sed]
+//   [--preselect FILE.pre] [--set KEY=VALUE]...: the other way round.
 #include "cli/marxan_cmd.h"
 
 #include <charconv>
 
+#include "cli/measure_options.h"
+#include "cli/select_cmd.h"
+#include "interchange/scr.h"
 #include "planning/folder.h"
+#include "planning/fromsession.h"
 #include "planning/solve.h"
+#include "selection/values.h"
 #include "store/files.h"
+#include "store/text.h"
 
 namespace zn {
 
@@ -82,6 +90,54 @@ int cmdMarxan(CliContext& ctx, const std::vector<std::string>& args) {
     return 1;
   }
   ctx.out << r.report;
+  return 0;
+}
+
+int cmdExportMarxan(CliContext& ctx, const std::vector<std::string>& args) {
+  const std::vector<SetKey> keys = selectSetKeys();
+  MeasureOptions opts;
+  std::vector<std::string> rest;
+  if (const int rc = parseMeasureOptions(ctx, args, opts, rest, keys)) return rc;
+  if (!opts.measure.empty() || !opts.taxa.empty() || opts.meanPasses || opts.smoothPasses) {
+    ctx.err << "zonarium: export-marxan takes no measure options\n";
+    return 2;
+  }
+  std::vector<std::string> positional;
+  std::string costs;
+  for (std::size_t i = 0; i < rest.size(); ++i) {
+    if (rest[i] == "--costs" && i + 1 < rest.size()) costs = rest[++i];
+    else if (rest[i].starts_with("--")) {
+      ctx.err << "zonarium: export-marxan does not take " << rest[i] << "\n";
+      return 2;
+    } else positional.push_back(rest[i]);
+  }
+  if (positional.size() != 2) {
+    ctx.err << "zonarium: export-marxan takes DATAFILE DIR\n";
+    return 2;
+  }
+  auto s = startCliSession(ctx);
+  if (!s) return 1;
+  opts.measure = "richness";
+  if (const int rc = prepareMeasure(ctx, *s, opts, positional[0], keys)) return rc;
+  if (!costs.empty()) {
+    const ScoresRead r = readScoresFile(costs, s->ws);
+    if (!r.column) {
+      ctx.err << "Import scores: " << r.error << "\n";
+      return 1;
+    }
+    if (!applyAreaValues(*s, ValueKind::Cost, r.column->values)) {
+      ctx.err << "zonarium: " << costs << " gives no cost for every occupied cell\n";
+      return 1;
+    }
+  }
+  const planning::Problem p = planning::problemFromSession(*s);
+  std::string error;
+  if (!planning::writeFolder(p, s->ws.datafile.title, positional[1], error)) {
+    ctx.err << "zonarium: " << error << "\n";
+    return 1;
+  }
+  ctx.out << strprintf("planning units: %zu, features: %zu, amounts: %zu\n", p.units.size(), p.features.size(),
+                       p.unitsOf.entries.size());
   return 0;
 }
 

@@ -8,5 +8,6 @@
 namespace zn {
 
 int cmdMarxan(CliContext& ctx, const std::vector<std::string>& args);
+int cmdExportMarxan(CliContext& ctx, const std::vector<std::string>& args);
 
 }  // namespace zn

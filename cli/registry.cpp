@@ -21,6 +21,7 @@ const std::vector<Subcommand>& subcommands() {
       {"import-data", "import-data LAYOUT INPUT OUTPUT.dat", cmdImportData},
       {"export-data", "export-data LAYOUT DATAFILE OUTPUT [--taxa NAME]... [--excluded-level N]", cmdExportData},
       {"marxan", "marxan DIR [--input input.dat] [--method exact|near-minimum|greedy] [--reps N] [--time-limit S] [--out DIR]", cmdMarxan},
+      {"export-marxan", "export-marxan DATAFILE DIR [--costs FILE.scr] [--areas FILE.sed] [--preselect FILE.pre] [--set KEY=VALUE]...", cmdExportMarxan},
   };
   return list;
 }
