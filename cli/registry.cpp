@@ -2,6 +2,7 @@
 #include "cli/cli.h"
 #include "cli/dataio_cmd.h"
 #include "cli/gis_cmd.h"
+#include "cli/marxan_cmd.h"
 #include "cli/measure_options.h"
 #include "cli/render_cmd.h"
 #include "cli/scores_cmd.h"
@@ -22,6 +23,8 @@ const std::vector<Subcommand>& subcommands() {
       {"export-data", "export-data LAYOUT DATAFILE OUTPUT [--taxa NAME]... [--excluded-level N]", cmdExportData},
       {"export-gis", "export-gis DATAFILE --out FILE.gpkg|FILE.geojson|FILE.csv [--measure NAME | --select KIND] [measure and select options]", cmdExportGis},
       {"import-gbif", "import-gbif INPUT OUTPUT.dat [--grid world|britain] [--max-uncertainty M] [--basis B,...] [--years A-B] [--rank species|genus|family] [--quantitative]", cmdImportGbif},
+      {"marxan", "marxan DIR [--input input.dat] [--method exact|near-minimum|greedy] [--reps N] [--time-limit S] [--out DIR]", cmdMarxan},
+      {"export-marxan", "export-marxan DATAFILE DIR [--costs FILE.scr] [--areas FILE.sed] [--preselect FILE.pre] [--set KEY=VALUE]...", cmdExportMarxan},
   };
   return list;
 }

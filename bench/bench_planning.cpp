@@ -1,0 +1,81 @@
+// Planning-unit problems: reading a folder and the greedy set, on synthetic
+// problems of 100,000 units x 1,000 features with clumped lognormal ranges
+// (median 3 % of the units) and, when ZN_CARNIVORA_FOLDER names one (written
+// by tools/marxan_folder.py), the world carnivores on their native cells.
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <random>
+
+#include "planning/folder.h"
+#include "planning/greedy.h"
+
+namespace {
+
+using namespace zn::planning;
+
+// Units on a square lattice; each feature's range is a random walk from a
+// random start, so ranges are clumped as species ranges are.
+Problem synthetic(int side, int features, std::uint32_t seed) {
+  std::mt19937 gen(seed);
+  const int units = side * side;
+  const double median = 0.03 * units;
+  std::lognormal_distribution<double> range(std::log(median), 1.0);
+  std::uniform_int_distribution<int> cell(0, units - 1), step(0, 3);
+  std::uniform_real_distribution<double> cost(1.0, 10.0);
+  Problem p;
+  for (int u = 0; u < units; ++u) p.units.push_back({u + 1, std::round(cost(gen)), UnitStatus::Free});
+  std::vector<Triple> t;
+  std::vector<int> mark(static_cast<std::size_t>(units), -1);
+  for (int f = 0; f < features; ++f) {
+    const int want = std::clamp(static_cast<int>(range(gen)), 1, units / 4);
+    int at = cell(gen), have = 0;
+    for (int tries = 0; have < want && tries < 20 * want; ++tries) {
+      if (mark[static_cast<std::size_t>(at)] != f) {
+        mark[static_cast<std::size_t>(at)] = f;
+        t.push_back({f, at, 1.0 + (at % 3)});
+        ++have;
+      }
+      const int r = at / side, c = at % side, s = step(gen);
+      at = s == 0 ? (r > 0 ? at - side : at) : s == 1 ? (r + 1 < side ? at + side : at)
+                 : s == 2 ? (c > 0 ? at - 1 : at) : (c + 1 < side ? at + 1 : at);
+    }
+    p.features.push_back({f + 1, "", 0.0});
+  }
+  buildRows(p, t);
+  for (auto& f : p.features) f.target = 0.3 * f.total;
+  return p;
+}
+
+void BM_GreedySynthetic(benchmark::State& state) {
+  const Problem p = synthetic(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)), 7);
+  for (auto _ : state) benchmark::DoNotOptimize(greedyByCostEffectiveness(p, 1));
+  state.counters["entries"] = static_cast<double>(p.unitsOf.entries.size());
+}
+BENCHMARK(BM_GreedySynthetic)->Args({100, 100})->Args({317, 1000})->Unit(benchmark::kMillisecond);
+
+void BM_ReadCarnivoraFolder(benchmark::State& state) {
+  const char* dir = std::getenv("ZN_CARNIVORA_FOLDER");
+  if (!dir) {
+    state.SkipWithError("ZN_CARNIVORA_FOLDER is not set");
+    return;
+  }
+  for (auto _ : state) benchmark::DoNotOptimize(readFolder(dir));
+}
+BENCHMARK(BM_ReadCarnivoraFolder)->Unit(benchmark::kMillisecond);
+
+void BM_GreedyCarnivora(benchmark::State& state) {
+  const char* dir = std::getenv("ZN_CARNIVORA_FOLDER");
+  if (!dir) {
+    state.SkipWithError("ZN_CARNIVORA_FOLDER is not set");
+    return;
+  }
+  const FolderRead r = readFolder(dir);
+  for (auto _ : state) benchmark::DoNotOptimize(greedyByCostEffectiveness(r.problem, 1));
+}
+BENCHMARK(BM_GreedyCarnivora)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();

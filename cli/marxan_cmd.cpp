@@ -1,0 +1,144 @@
+// zonarium marxan DIR [--input input.dat] [--method exact|near-minimum|greedy]
+//   [--reps N] [--time-limit S] [--out DIR]: solves a planning-unit folder and
+// writes the outputs where its input.dat says (or --out), then prints the report.
+// zonarium export-marxan DATAFILE DIR [--costs FILE.scr] [--areas FILE.sed]
+//   [--preselect FILE.pre] [--set KEY=VALUE]...: the other way round.
+#include "cli/marxan_cmd.h"
+
+#include <charconv>
+
+#include "cli/measure_options.h"
+#include "cli/select_cmd.h"
+#include "interchange/scr.h"
+#include "planning/folder.h"
+#include "planning/fromsession.h"
+#include "planning/solve.h"
+#include "selection/values.h"
+#include "store/files.h"
+#include "store/text.h"
+
+namespace zn {
+
+namespace {
+
+bool wholeNumber(const std::string& s, int lo, int hi, int& v) {
+  const auto r = std::from_chars(s.data(), s.data() + s.size(), v);
+  return r.ec == std::errc() && r.ptr == s.data() + s.size() && v >= lo && v <= hi;
+}
+
+}  // namespace
+
+int cmdMarxan(CliContext& ctx, const std::vector<std::string>& args) {
+  std::string dir, input = "input.dat", out;
+  planning::SolveRequest request;
+  int reps = 0;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    const bool hasValue = i + 1 < args.size();
+    if (a == "--input" && hasValue) {
+      input = args[++i];
+    } else if (a == "--out" && hasValue) {
+      out = args[++i];
+    } else if (a == "--method" && hasValue) {
+      const std::string& m = args[++i];
+      if (m == "exact") request.method = planning::Method::Exact;
+      else if (m == "near-minimum") request.method = planning::Method::NearMinimum;
+      else if (m == "greedy") request.method = planning::Method::Greedy;
+      else {
+        ctx.err << "zonarium: --method is exact, near-minimum or greedy\n";
+        return 2;
+      }
+    } else if (a == "--reps" && hasValue) {
+      if (!wholeNumber(args[++i], 1, 10000, reps)) {
+        ctx.err << "zonarium: --reps takes a whole number from 1 to 10000\n";
+        return 2;
+      }
+    } else if (a == "--time-limit" && hasValue) {
+      int t = 0;
+      if (!wholeNumber(args[++i], 1, 86400, t)) {
+        ctx.err << "zonarium: --time-limit takes whole seconds from 1 to 86400\n";
+        return 2;
+      }
+      request.timeLimit = t;
+    } else if (dir.empty() && !a.starts_with("--")) {
+      dir = a;
+    } else {
+      ctx.err << "zonarium: marxan does not take " << a << "\n";
+      return 2;
+    }
+  }
+  if (dir.empty()) {
+    ctx.err << "zonarium: marxan takes a folder\n";
+    return 2;
+  }
+  planning::FolderRead read = planning::readFolder(dir, input);
+  if (!read.error.empty()) {
+    ctx.err << "zonarium: " << read.error << "\n";
+    return 1;
+  }
+  request.reps = reps > 0 ? reps : read.settings.reps;
+  const planning::SolveResult r = planning::solve(read.problem, request);
+  if (!r.error.empty()) {
+    ctx.err << "zonarium: " << r.error << "\n";
+    return 1;
+  }
+  const std::filesystem::path outDir = out.empty() ? read.settings.outputDir : std::filesystem::path(out);
+  std::string error;
+  if (!planning::writeOutputs(read.problem, read.settings, outDir, r.runs, r.best, error) ||
+      !saveFileAtomically(outDir / (read.settings.scenario + "_report.txt"), r.report)) {
+    ctx.err << "zonarium: " << (error.empty() ? "cannot write the report in " + outDir.string() : error) << "\n";
+    return 1;
+  }
+  ctx.out << r.report;
+  return 0;
+}
+
+int cmdExportMarxan(CliContext& ctx, const std::vector<std::string>& args) {
+  const std::vector<SetKey> keys = selectSetKeys();
+  MeasureOptions opts;
+  std::vector<std::string> rest;
+  if (const int rc = parseMeasureOptions(ctx, args, opts, rest, keys)) return rc;
+  if (!opts.measure.empty() || !opts.taxa.empty() || opts.meanPasses || opts.smoothPasses) {
+    ctx.err << "zonarium: export-marxan takes no measure options\n";
+    return 2;
+  }
+  std::vector<std::string> positional;
+  std::string costs;
+  for (std::size_t i = 0; i < rest.size(); ++i) {
+    if (rest[i] == "--costs" && i + 1 < rest.size()) costs = rest[++i];
+    else if (rest[i].starts_with("--")) {
+      ctx.err << "zonarium: export-marxan does not take " << rest[i] << "\n";
+      return 2;
+    } else positional.push_back(rest[i]);
+  }
+  if (positional.size() != 2) {
+    ctx.err << "zonarium: export-marxan takes DATAFILE DIR\n";
+    return 2;
+  }
+  auto s = startCliSession(ctx);
+  if (!s) return 1;
+  opts.measure = "richness";
+  if (const int rc = prepareMeasure(ctx, *s, opts, positional[0], keys)) return rc;
+  if (!costs.empty()) {
+    const ScoresRead r = readScoresFile(costs, s->ws);
+    if (!r.column) {
+      ctx.err << "Import scores: " << r.error << "\n";
+      return 1;
+    }
+    if (!applyAreaValues(*s, ValueKind::Cost, r.column->values)) {
+      ctx.err << "zonarium: " << costs << " gives no cost for every occupied cell\n";
+      return 1;
+    }
+  }
+  const planning::Problem p = planning::problemFromSession(*s);
+  std::string error;
+  if (!planning::writeFolder(p, s->ws.datafile.title, positional[1], error)) {
+    ctx.err << "zonarium: " << error << "\n";
+    return 1;
+  }
+  ctx.out << strprintf("planning units: %zu, features: %zu, amounts: %zu\n", p.units.size(), p.features.size(),
+                       p.unitsOf.entries.size());
+  return 0;
+}
+
+}  // namespace zn

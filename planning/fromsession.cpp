@@ -1,0 +1,74 @@
+#include "planning/fromsession.h"
+
+#include <algorithm>
+
+#include "planning/folder.h"
+#include "selection/selectionindex.h"
+#include "store/files.h"
+#include "store/text.h"
+
+namespace zn::planning {
+
+namespace fs = std::filesystem;
+
+Problem problemFromSession(const Session& s) {
+  const SelectionIndex x(s);
+  const int goal = std::max(1, s.settings[kNearMinimumGoal]);
+  Problem p;
+  std::vector<int> unitOfCell(static_cast<std::size_t>(x.cells) + 1, -1);
+  std::vector<char> seed(static_cast<std::size_t>(x.cells) + 1, 0);
+  // The areas already in the set seed every analysis, so they are locked in.
+  for (int n : s.areas.cells)
+    if (x.valid(n)) seed[static_cast<std::size_t>(n)] = 1;
+  for (int n = 1; n <= x.cells; ++n) {
+    bool holds = seed[static_cast<std::size_t>(n)] != 0;
+    for (int t : x.ix.taxaIn(n)) holds |= x.counts(t);
+    if (!holds) continue;
+    unitOfCell[static_cast<std::size_t>(n)] = static_cast<int>(p.units.size());
+    const double cost = s.costPresent ? s.ws.cells[static_cast<std::size_t>(n)].cost : 1.0;
+    p.units.push_back({n, cost, seed[static_cast<std::size_t>(n)] ? UnitStatus::LockedIn : UnitStatus::Free});
+  }
+  std::vector<Triple> triples;
+  for (int t = 0; t < x.ix.taxa; ++t) {
+    if (!x.counts(t) || x.range(t) == 0) continue;
+    const int f = static_cast<int>(p.features.size());
+    p.features.push_back({t + 1, s.ws.cards.name(t), static_cast<double>(std::min(goal, x.range(t)))});
+    for (int n : x.ix.cellsOf(t))
+      if (x.valid(n)) triples.push_back({f, unitOfCell[static_cast<std::size_t>(n)], 1.0});
+  }
+  buildRows(p, triples);
+  return p;
+}
+
+bool writeFolder(const Problem& p, const std::string& title, const fs::path& dir, std::string& error) {
+  std::error_code ec;
+  fs::create_directories(dir / "input", ec);
+  if (ec) {
+    error = "cannot make the folder " + (dir / "input").string();
+    return false;
+  }
+  std::string pu = "id,cost,status\n", spec = "id,target,spf,name\n", amounts = "species,pu,amount\n";
+  for (const auto& u : p.units) pu += strprintf("%lld,", u.id) + number(u.cost) + strprintf(",%d\n", static_cast<int>(u.status));
+  for (std::size_t i = 0; i < p.features.size(); ++i) {
+    const Feature& f = p.features[i];
+    std::string name;
+    for (char c : f.name) name += c == '"' ? std::string("\"\"") : std::string(1, c);
+    spec += strprintf("%lld,", f.id) + number(f.target) + ",1,\"" + name + "\"\n";
+    for (const Entry* e = p.unitsOf.begin(i); e != p.unitsOf.end(i); ++e)
+      amounts += strprintf("%lld,%lld,", f.id, p.units[static_cast<std::size_t>(e->index)].id) + number(e->amount) + "\n";
+  }
+  const std::string input = "Planning-unit folder of the datafile \"" + title +
+                            "\"\n\nBLM 0\nNUMREPS 10\nMISSLEVEL 1\nSCENNAME output\nINPUTDIR input\nOUTPUTDIR "
+                            "output\nPUNAME pu.dat\nSPECNAME spec.dat\nPUVSPRNAME puvspr.dat\n";
+  for (const auto& [name, text] : {std::pair<fs::path, const std::string&>{dir / "input" / "pu.dat", pu},
+                                   {dir / "input" / "spec.dat", spec},
+                                   {dir / "input" / "puvspr.dat", amounts},
+                                   {dir / "input.dat", input}})
+    if (!saveFileAtomically(name, text)) {
+      error = "cannot write " + name.string();
+      return false;
+    }
+  return true;
+}
+
+}  // namespace zn::planning

@@ -1,0 +1,73 @@
+#include "planning/problem.h"
+
+#include <algorithm>
+
+namespace zn::planning {
+
+namespace {
+
+void fill(SparseRows& rows, std::size_t n, const std::vector<Triple>& t, bool byFeature) {
+  rows.start.assign(n + 1, 0);
+  for (const auto& x : t) ++rows.start[static_cast<std::size_t>(byFeature ? x.feature : x.unit) + 1];
+  for (std::size_t r = 0; r < n; ++r) rows.start[r + 1] += rows.start[r];
+  rows.entries.assign(t.size(), Entry{});
+  std::vector<std::size_t> next(rows.start.begin(), rows.start.end() - 1);
+  for (const auto& x : t) {
+    const auto r = static_cast<std::size_t>(byFeature ? x.feature : x.unit);
+    rows.entries[next[r]++] = Entry{byFeature ? x.unit : x.feature, x.amount};
+  }
+}
+
+}  // namespace
+
+void buildRows(Problem& p, std::vector<Triple>& triples) {
+  std::sort(triples.begin(), triples.end(), [](const Triple& a, const Triple& b) {
+    return a.feature != b.feature ? a.feature < b.feature : a.unit < b.unit;
+  });
+  std::size_t out = 0;
+  for (std::size_t i = 0; i < triples.size(); ++i) {
+    if (out > 0 && triples[out - 1].feature == triples[i].feature && triples[out - 1].unit == triples[i].unit)
+      triples[out - 1].amount += triples[i].amount;
+    else
+      triples[out++] = triples[i];
+  }
+  triples.resize(out);
+  fill(p.unitsOf, p.features.size(), triples, true);
+  fill(p.featuresIn, p.units.size(), triples, false);
+  for (auto& f : p.features) f.total = 0.0;
+  for (const auto& x : triples) p.features[static_cast<std::size_t>(x.feature)].total += x.amount;
+}
+
+bool targetMet(const Problem& p, std::size_t feature, double held) {
+  // A small relative tolerance: amounts summed in another order must not
+  // turn a met target into a shortfall of 1e-15.
+  const double need = p.features[feature].target * p.missLevel;
+  return held >= need - 1e-9 * std::max(1.0, need);
+}
+
+Evaluation evaluate(const Problem& p, const std::vector<char>& chosen) {
+  Evaluation e;
+  e.held.assign(p.features.size(), 0.0);
+  for (std::size_t u = 0; u < p.units.size(); ++u) {
+    if (!chosen[u]) continue;
+    e.cost += p.units[u].cost;
+    ++e.units;
+    for (const Entry* x = p.featuresIn.begin(u); x != p.featuresIn.end(u); ++x)
+      e.held[static_cast<std::size_t>(x->index)] += x->amount;
+  }
+  for (std::size_t f = 0; f < p.features.size(); ++f) {
+    e.shortfall += std::max(0.0, p.features[f].target - e.held[f]);
+    if (!targetMet(p, f, e.held[f])) ++e.unmet;
+  }
+  return e;
+}
+
+std::vector<double> achievable(const Problem& p) {
+  std::vector<double> a(p.features.size(), 0.0);
+  for (std::size_t f = 0; f < p.features.size(); ++f)
+    for (const Entry* x = p.unitsOf.begin(f); x != p.unitsOf.end(f); ++x)
+      if (p.units[static_cast<std::size_t>(x->index)].status != UnitStatus::LockedOut) a[f] += x->amount;
+  return a;
+}
+
+}  // namespace zn::planning

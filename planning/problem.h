@@ -1,0 +1,77 @@
+// A planning problem in the form the planning-unit tools keep it: units with
+// a cost and a lock status, features with a target amount, and the amount of
+// each feature in each unit. The amounts are held sparse, twice: the units of
+// each feature (for targets and models) and the features of each unit (for
+// the selection loops), so every pass costs O(entries).
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+namespace zn::planning {
+
+enum class UnitStatus { Free = 0, Initial = 1, LockedIn = 2, LockedOut = 3 };
+
+struct Unit {
+  long long id = 0;
+  double cost = 1.0;
+  UnitStatus status = UnitStatus::Free;
+};
+
+struct Feature {
+  long long id = 0;
+  std::string name;
+  double target = 0.0;  // the amount to hold, after a share ("prop") is applied
+  double spf = 1.0;     // penalty factor, kept for the summaries
+  double total = 0.0;   // the amount in all units
+};
+
+struct Entry {
+  int index = 0;  // a unit (in unitsOf) or a feature (in featuresIn)
+  double amount = 0.0;
+};
+
+// Compressed rows: the entries of row r are entries[start[r]] ... entries[start[r + 1] - 1].
+struct SparseRows {
+  std::vector<std::size_t> start{0};
+  std::vector<Entry> entries;
+  std::size_t rows() const { return start.size() - 1; }
+  const Entry* begin(std::size_t r) const { return entries.data() + start[r]; }
+  const Entry* end(std::size_t r) const { return entries.data() + start[r + 1]; }
+};
+
+struct Problem {
+  std::vector<Unit> units;
+  std::vector<Feature> features;
+  SparseRows unitsOf;     // per feature
+  SparseRows featuresIn;  // per unit
+  double missLevel = 1.0;  // a target counts as met at this share of it
+  double blm = 0.0;        // boundary length modifier
+};
+
+// Builds both row sets from (feature, unit, amount) triples; amounts of a
+// repeated pair are added. Totals of the features are set too.
+struct Triple {
+  int feature = 0;
+  int unit = 0;
+  double amount = 0.0;
+};
+void buildRows(Problem& p, std::vector<Triple>& triples);
+
+// What a set of units achieves: its cost, size and the amount of each feature
+// held, with the shortfall against the targets.
+struct Evaluation {
+  double cost = 0.0;
+  int units = 0;
+  std::vector<double> held;
+  double shortfall = 0.0;  // summed over features, in amounts
+  int unmet = 0;           // features below missLevel x target
+};
+Evaluation evaluate(const Problem& p, const std::vector<char>& chosen);
+bool targetMet(const Problem& p, std::size_t feature, double held);
+
+// The amount of each feature the units that are not locked out can hold.
+std::vector<double> achievable(const Problem& p);
+
+}  // namespace zn::planning

@@ -1,0 +1,37 @@
+// Planning-unit folders written by the tests: input.dat plus the three
+// tables, each given as its text.
+#pragma once
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "tests/support/fixtures.h"
+
+namespace zn::test {
+
+struct PlanningFolder {
+  TempDir tmp;
+  std::filesystem::path dir = tmp.path();
+
+  void file(const std::string& name, const std::string& text) const {
+    std::filesystem::create_directories((dir / name).parent_path());
+    std::ofstream(dir / name, std::ios::binary) << text;
+  }
+
+  // A folder with the usual names under input/.
+  PlanningFolder(const std::string& pu, const std::string& spec, const std::string& puvspr,
+                 const std::string& input = "INPUTDIR input\nOUTPUTDIR output\nSCENNAME output\n") {
+    file("input.dat", input);
+    file("input/pu.dat", pu);
+    file("input/spec.dat", spec);
+    file("input/puvspr.dat", puvspr);
+  }
+
+  std::string read(const std::string& name) const {
+    std::ifstream in(dir / name, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  }
+};
+
+}  // namespace zn::test
