@@ -3,8 +3,10 @@
 // quick near-minimum and coverage sets can be judged against the optimum.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -95,6 +97,14 @@ using ExactCallback = std::function<bool(const ExactProgress&)>;
 struct ExactOptions {
   double timeLimitSeconds = 60.0;  // <= 0 or not finite: no limit
   ExactCallback progress;
+  // Sets to start from: cells added to the fixed cells (others are left
+  // out), such as the quick set or the answer for a neighbouring N. The best
+  // of them that answers the question is the first incumbent, so the result
+  // is never worse than it, even when stopped at once.
+  std::vector<std::vector<int>> starts;
+  // When the command began: the limit and the reported time count from
+  // here, so building the programme is inside the limit. Unset: the call.
+  std::optional<std::chrono::steady_clock::time_point> startedAt;
 };
 
 struct ExactResult {
@@ -130,6 +140,7 @@ struct QuickSet {
   int areas = 0;        // its non-seed areas
   int represented = 0;  // included taxa with records that it meets
   double cost = 0.0;    // cost of its non-seed areas
+  std::vector<int> cells;  // the non-seed areas of the set on the map (also when not comparable)
 };
 
 struct ExactSetOutcome {
