@@ -46,7 +46,9 @@ std::string statusText(zn::ExactStatus s) {
 
 void solveAndCount(benchmark::State& state, const zn::ExactProblem& p, int expected) {
   zn::ExactResult r;
-  for (auto _ : state) r = zn::solveExact(p, {600.0, {}});
+  zn::ExactOptions options;
+  options.timeLimitSeconds = 600.0;
+  for (auto _ : state) r = zn::solveExact(p, options);
   state.counters["taxa"] = p.rows() + p.taxaMet;
   state.counters["cells"] = p.columns();
   state.counters["objective"] = r.objective;

@@ -100,7 +100,10 @@ int cellAt(const Workspace& ws, int x, int y) {
   const int c = (x - g.originX) / g.cellSize + 1;
   const int r = (y - g.originY) / g.cellSize + 1;
   if (c > g.columns || r > g.rows) return 0;
-  const int n = (r - 1) * g.columns + c;
+  int n = (r - 1) * g.columns + c;
+  // The British grid numbers its cells through the master index of its frame.
+  if (!ws.masterIndex.empty())
+    n = static_cast<std::size_t>(n) < ws.masterIndex.size() ? ws.masterIndex[static_cast<std::size_t>(n)] : 0;
   if (n < 1 || n > g.cells || n >= static_cast<int>(ws.cells.size())) return 0;
   const GridCell& cell = ws.cells[static_cast<std::size_t>(n)];
   return x >= cell.x0 && x < cell.x1 && y >= cell.y0 && y < cell.y1 ? n : 0;

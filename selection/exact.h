@@ -123,6 +123,10 @@ struct ExactResult {
   double seconds = 0.0;
 };
 
+// Solves the programme: CBC with the cbc program's own default search
+// (preprocessing, cuts, heuristics), started from the best of the given
+// start sets and a greedy set. Coverage is solved in its stages; later ones
+// only once the one before is proven.
 ExactResult solveExact(const ExactProblem& problem, const ExactOptions& options = {});
 
 // Relative gap between the objective and the bound, 0 when optimal.
@@ -154,11 +158,14 @@ struct ExactSetOutcome {
 // Runs an exact set on the session's area set with the options of the
 // settings record (goal, seeds, cost, time limit in the options).
 //
-// A near-minimum set (for the minimum) or near-maximum-coverage set (for
-// coverage) on the map is the quick answer of the same data and settings:
-// its own areas give way, the run starts from its seeds, and the report
-// compares the two. Otherwise every area of the set stays as a seed unless
-// "include seed areas" is on.
+// A set a selection run left (the near-minimum or coverage set, also behind
+// the flexibility plot a click on its map shows, or an earlier exact set)
+// gives way: the run starts from the seeds that set was made on. The
+// near-minimum (for the minimum) or near-maximum-coverage set (for coverage)
+// is also the quick answer the report compares with. Otherwise every area of
+// the set stays as a seed unless "include seed areas" is on. The quick
+// answer (the one on the map, or one computed aside on the same seeds) is the
+// solver's first incumbent, and the time limit counts from the call.
 //
 // The set becomes the seeds and the chosen cells, ranked by the richness
 // re-ordering (scores and positions as "Re-order set by richness" gives

@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
+#include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QProgressDialog>
@@ -62,12 +63,25 @@ class QuietHost : public QtHost {
   Answer messageBox(const std::string&, const std::string&, Icon, Buttons) override { return Answer::Ok; }
 };
 
-QAction* menuAction(QMenuBar* bar, const QString& text) {
+QAction* inMenu(QMenu* menu, const QString& text) {
+  for (QAction* a : menu->actions()) {
+    if (a->text() == text) return a;
+    if (a->menu())
+      if (QAction* b = inMenu(a->menu(), text)) return b;
+  }
+  return nullptr;
+}
+
+void trigger(QMenuBar* bar, const QString& text) {
   for (QAction* top : bar->actions())
     if (top->menu())
-      for (QAction* a : top->menu()->actions())
-        if (a->text() == text) return a;
-  return nullptr;
+      if (QAction* a = inMenu(top->menu(), text)) {
+        ASSERT_TRUE(a->isEnabled()) << text.toStdString();
+        a->trigger();
+        QApplication::processEvents();
+        return;
+      }
+  FAIL() << "no menu item " << text.toStdString();
 }
 
 std::string readAll(const fs::path& p) {
@@ -98,8 +112,7 @@ void exactAfterAClick(GridVariant variant, const char* sample) {
   QApplication::processEvents();
   window->grab();
 
-  menuAction(window->menuBar(), "Near-mi&nimum set")->trigger();
-  QApplication::processEvents();
+  trigger(window->menuBar(), "Near-mi&nimum set");
   ASSERT_EQ(session.map.measureCode, kCodeNearMinimum);
   ASSERT_EQ(session.areas.seedCount, 0);
   const int quick = session.areas.count();
@@ -122,8 +135,7 @@ void exactAfterAClick(GridVariant variant, const char* sample) {
   QApplication::processEvents();
   ASSERT_EQ(session.map.measureCode, kCodeFlexibilityPlot);
 
-  menuAction(window->menuBar(), "Exact minim&um set")->trigger();
-  QApplication::processEvents();
+  trigger(window->menuBar(), "Exact minim&um set");
   const std::string results = readAll(shell.resultsFile());
   EXPECT_EQ(session.areas.seedCount, 0);
   EXPECT_GT(session.areas.count(), 0);
