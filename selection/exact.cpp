@@ -591,6 +591,26 @@ StageResult solveStage(const Model& m, const Stage& st, const std::vector<char>&
   std::vector<int>().swap(index);
   std::vector<double>().swap(value);
 
+  // The search does not watch the clock while it preprocesses: it only
+  // starts with time left, and the relaxation's bound stands when a
+  // cut-short search leaves none.
+  auto outOfTime = [&] { return w.limit > 0.0 && w.seconds() >= w.limit; };
+  res.bound = -COIN_DBL_MAX;
+  if (outOfTime()) {
+    w.timedOut = true;
+    return res;
+  }
+  solver.initialSolve();
+  const double relaxed = solver.isProvenOptimal() ? solver.getObjValue() : -COIN_DBL_MAX;
+  if (solver.isProvenPrimalInfeasible()) {
+    res.infeasible = true;
+    return res;
+  }
+  if (outOfTime()) {
+    w.timedOut = true;
+    res.bound = relaxed;
+    return res;
+  }
   CbcModel model(solver);
   model.setLogLevel(0);
   model.messageHandler()->setLogLevel(0);
@@ -622,9 +642,18 @@ StageResult solveStage(const Model& m, const Stage& st, const std::vector<char>&
   const char* argv[] = {"zonarium", "-log", "0", "-timeMode", "elapsed", "-sec", seconds.c_str(), "-solve", "-quit"};
   CbcMain1(static_cast<int>(std::size(argv)), argv, model, [](CbcModel*, int) { return 0; }, data);
 
-  res.proven = model.isProvenOptimal() && !w.stopped && !w.timedOut && !model.isSecondsLimitReached();
-  res.infeasible = model.isProvenInfeasible();
+  // Proven only when the search ran to its end: a run the time limit cut
+  // short can still call itself optimal.
+  // CbcMain1 stopped by its time limit during preprocessing may report the
+  // set it has as optimal, with the bound raised to it.
+  if (w.limit > 0.0 && w.seconds() >= w.limit - 0.05) w.timedOut = true;
   res.bound = model.getBestPossibleObjValue();
+  const bool completed = model.status() == 0 && model.secondaryStatus() <= 1;
+  res.proven = model.isProvenOptimal() && completed && !w.stopped &&
+               !w.timedOut && !model.isSecondsLimitReached();
+  if (!res.proven && model.bestSolution() && res.bound >= model.getObjValue() - 1e-6)
+    res.bound = std::min(res.bound, relaxed);
+  res.infeasible = model.isProvenInfeasible();
   if (const double* x = model.bestSolution(); x && model.getNumCols() == n) {
     res.hasSolution = true;
     res.in.assign(static_cast<std::size_t>(nx), 0);
