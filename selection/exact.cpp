@@ -846,8 +846,10 @@ ExactResult solveExact(const ExactProblem& p, const ExactOptions& options) {
       w.integral = !(minimum && p.byCost);
       // No bound weaker than the trivial one, and none past the set in hand.
       const double b = w.bound(firstBound);
-      out.bound = minimum ? std::clamp(b, 0.0, out.objective)
-                          : std::clamp(b, out.objective, static_cast<double>(p.taxaMet + m.taxa));
+      // + 0.0 turns a negative zero into one that prints as "0".
+      out.bound = (minimum ? std::clamp(b, 0.0, out.objective)
+                           : std::clamp(b, out.objective, static_cast<double>(p.taxaMet + m.taxa))) +
+                  0.0;
     }
   }
   out.seconds = w.seconds();
