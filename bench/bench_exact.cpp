@@ -1,17 +1,23 @@
 // Exact minimum sets and maximum coverage by CBC: every shipped sample opened
-// as the program opens it, and the whole real datasets of the shared data
-// folder with every occupied cell as one candidate area (they exceed the
-// 864-cell grid, so they are read straight from their data.csv). Each run
-// checks that it proved optimality, and the minimum sets of the datasets are
-// checked against the independently computed optima of the data README.
+// as the program opens it, the whole real datasets of the shared data folder
+// with every occupied cell as one candidate area (they exceed the 864-cell
+// grid, so they are read straight from their data.csv), and seeded synthetic
+// workspaces as large as the datafiles hold. Each run checks that it proved
+// optimality, and the minimum sets of the datasets are checked against the
+// independently computed optima of the data README. The synthetic ones are
+// also written as an LP file and solved by the cbc program in the same run,
+// reported as cbc_seconds next to our own time.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <chrono>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -40,7 +46,9 @@ std::string statusText(zn::ExactStatus s) {
 
 void solveAndCount(benchmark::State& state, const zn::ExactProblem& p, int expected) {
   zn::ExactResult r;
-  for (auto _ : state) r = zn::solveExact(p, {600.0, {}});
+  zn::ExactOptions options;
+  options.timeLimitSeconds = 600.0;
+  for (auto _ : state) r = zn::solveExact(p, options);
   state.counters["taxa"] = p.rows() + p.taxaMet;
   state.counters["cells"] = p.columns();
   state.counters["objective"] = r.objective;
@@ -161,6 +169,101 @@ void BM_Dataset(benchmark::State& state, const std::string& folder, int optimum,
   solveAndCount(state, p, coverage ? 0 : optimum);
 }
 
+// ---- synthetic workspaces ---------------------------------------------------
+
+// Taxa on a width x height grid (the last row cut to `cells`), each range a
+// clump around a random centre, range sizes log-normal with a median of 3 %
+// of the cells. Seeded: the same model every run.
+zn::ExactProblem syntheticProblem(int taxa, int cells, int width, std::uint32_t seed) {
+  std::mt19937 rng(seed);
+  std::lognormal_distribution<double> rangeSize(std::log(0.03 * cells), 1.5);
+  std::uniform_real_distribution<double> unit(0.0, 1.0);
+  std::vector<std::vector<std::int32_t>> rows(static_cast<std::size_t>(taxa));
+  std::vector<std::pair<double, int>> by(static_cast<std::size_t>(cells));
+  for (auto& row : rows) {
+    const int range = std::clamp(static_cast<int>(std::lround(rangeSize(rng))), 1, cells);
+    const int centre = static_cast<int>(rng() % static_cast<std::uint32_t>(cells));
+    const double stretch = 0.5 + unit(rng);
+    for (int c = 0; c < cells; ++c) {
+      const double dx = (c % width - centre % width) * stretch, dy = (c / width - centre / width) / stretch;
+      by[static_cast<std::size_t>(c)] = {dx * dx + dy * dy + unit(rng), c};
+    }
+    std::nth_element(by.begin(), by.begin() + (range - 1), by.end());
+    for (int k = 0; k < range; ++k) row.push_back(by[static_cast<std::size_t>(k)].second);
+    std::sort(row.begin(), row.end());
+  }
+  zn::ExactProblem p;
+  p.areaLimit = cells;
+  for (int c = 0; c < cells; ++c) {
+    p.cells.push_back(c + 1);
+    p.cost.push_back(1.0);
+  }
+  for (int t = 0; t < taxa; ++t) p.addRow(t, 1, rows[static_cast<std::size_t>(t)]);
+  p.taxaCounted = taxa;
+  return p;
+}
+
+// The minimum set as an LP file the cbc program reads.
+void writeLp(const zn::ExactProblem& p, const fs::path& path) {
+  std::ofstream out(path);
+  out << "Minimize\n obj:";
+  for (int j = 0; j < p.columns(); ++j) out << " + x" << j;
+  out << "\nSubject To\n";
+  for (int r = 0; r < p.rows(); ++r) {
+    out << " r" << r << ":";
+    for (std::int32_t j : p.columnsOf(r)) out << " + x" << j;
+    out << " >= " << p.demand[static_cast<std::size_t>(r)] << "\n";
+  }
+  out << "Binaries\n";
+  for (int j = 0; j < p.columns(); ++j) out << " x" << j << "\n";
+  out << "End\n";
+}
+
+// Seconds the cbc program takes on the file, and its optimum (-1 unknown).
+std::pair<double, double> runCbcProgram(const fs::path& lp) {
+  const fs::path log = lp.string() + ".log";
+  const std::string cmd = "/usr/bin/cbc '" + lp.string() + "' solve quit > '" + log.string() + "' 2>&1";
+  const auto t0 = std::chrono::steady_clock::now();
+  if (std::system(cmd.c_str()) != 0) return {-1.0, -1.0};
+  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+  std::ifstream in(log);
+  std::string line;
+  double optimum = -1.0;
+  while (std::getline(in, line))
+    if (line.rfind("Objective value:", 0) == 0) optimum = std::atof(line.c_str() + 16);
+  return {seconds, optimum};
+}
+
+void BM_Synthetic(benchmark::State& state, int taxa, int cells, int width) {
+  const zn::ExactProblem p = syntheticProblem(taxa, cells, width, 19);
+  const fs::path lp = fs::temp_directory_path() /
+                      ("zn_bench_exact_" + std::to_string(::getpid()) + "_" + std::to_string(taxa) + ".lp");
+  writeLp(p, lp);
+  const auto [cbcSeconds, cbcOptimum] = runCbcProgram(lp);
+  std::error_code ec;
+  fs::remove(lp, ec);
+  fs::remove(lp.string() + ".log", ec);
+  state.counters["cbc_seconds"] = cbcSeconds;
+  state.counters["cbc_objective"] = cbcOptimum;
+  solveAndCount(state, p, cbcOptimum > 0.0 ? static_cast<int>(std::lround(cbcOptimum)) : 0);
+}
+
+// The same model under a one-second limit: `seconds` is the whole call,
+// which must stay within the limit plus half a second.
+void BM_SyntheticLimited(benchmark::State& state, int taxa, int cells, int width) {
+  const zn::ExactProblem p = syntheticProblem(taxa, cells, width, 19);
+  zn::ExactOptions options;
+  options.timeLimitSeconds = 1.0;
+  zn::ExactResult r;
+  for (auto _ : state) r = zn::solveExact(p, options);
+  state.counters["seconds"] = r.seconds;
+  state.counters["objective"] = r.objective;
+  state.counters["bound"] = r.bound;
+  state.counters["optimal"] = r.status == zn::ExactStatus::Optimal;
+  if (r.seconds > 1.5)
+    state.SkipWithError(("over the limit by more than half a second: " + std::to_string(r.seconds)).c_str());
+}
+
 // Optima from the data README (CBC and GLPK agree there).
 const std::pair<const char*, int> kDatasets[] = {
     {"bci_trees", 25},           {"acacia_australia", 77}, {"southern_africa_woody", 35},
@@ -172,6 +275,21 @@ const char* kSamples[] = {"equal/carnivora.dat", "ravelund/marine.dat", "neotrop
                           "safrica/woody.dat",   "austral/acacia.dat",  "britain/butterflies.dat"};
 
 int registerAll() {
+  // World grid 36 x 24 = 864 cells; Britain 3,947 cells on a 61-wide frame.
+  const struct { int taxa, cells, width; } synthetic[] = {
+      {8000, 864, 36}, {32000, 864, 36}, {8000, 3947, 61}, {9999, 3947, 61}};
+  for (const auto& g : synthetic)
+    benchmark::RegisterBenchmark(
+        ("Synthetic/minimum/" + std::to_string(g.taxa) + "x" + std::to_string(g.cells)).c_str(),
+        [g](benchmark::State& st) { BM_Synthetic(st, g.taxa, g.cells, g.width); })
+        ->Unit(benchmark::kMillisecond)
+        ->Iterations(1);
+  for (const auto& g : synthetic)
+    benchmark::RegisterBenchmark(
+        ("Synthetic/minimum-1s/" + std::to_string(g.taxa) + "x" + std::to_string(g.cells)).c_str(),
+        [g](benchmark::State& st) { BM_SyntheticLimited(st, g.taxa, g.cells, g.width); })
+        ->Unit(benchmark::kMillisecond)
+        ->Iterations(1);
   for (bool coverage : {false, true}) {
     const std::string kind = kinds[coverage ? 1 : 0];
     for (const char* rel : kSamples)

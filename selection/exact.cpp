@@ -1,20 +1,9 @@
 #include "selection/exact.h"
 
 #include <CbcEventHandler.hpp>
-#include <CbcHeuristic.hpp>
-#include <CbcHeuristicFPump.hpp>
-#include <CbcHeuristicLocal.hpp>
-#include <CbcHeuristicRINS.hpp>
+#include <CbcSolver.hpp>
 #include <CbcModel.hpp>
-#include <CglClique.hpp>
-#include <CglFlowCover.hpp>
-#include <CglGomory.hpp>
-#include <CglKnapsackCover.hpp>
-#include <CglMixedIntegerRounding2.hpp>
-#include <CglProbing.hpp>
-#include <CglZeroHalf.hpp>
 #include <CoinError.hpp>
-#include <CoinPackedMatrix.hpp>
 #include <OsiClpSolverInterface.hpp>
 
 #include <algorithm>
@@ -27,8 +16,10 @@
 #include "measures/scores.h"
 #include "selection/areaset.h"
 #include "selection/commands.h"
+#include "selection/nearminimum.h"
 #include "selection/report.h"
 #include "selection/selectionindex.h"
+#include "store/silenthost.h"
 #include "store/text.h"
 
 namespace zn {
@@ -134,6 +125,7 @@ struct Model {
   std::vector<int> want;                   // presences each row needs
   std::vector<int> weight;                 // taxa merged into each row
   std::vector<char> forced;                // minimum set: a row needs every one of its cells
+  std::vector<std::int32_t> modelOf;       // problem column -> the model column standing in for it, or -1
   int taxa = 0;                            // sum of the weights
 
   int rows() const { return static_cast<int>(want.size()); }
@@ -197,7 +189,7 @@ std::vector<std::vector<int>> equalGroups(int n, ListOf listOf, TagOf tagOf) {
 // with no fewer taxa, no more areas and no more cost. Identical cells are
 // merged before, so the other one always holds more. Drops such columns
 // from `keep` (kept columns are 0).
-void dropDominated(const Model& full, std::vector<std::int32_t>& keep) {
+void dropDominated(const Model& full, std::vector<std::int32_t>& keep, std::vector<int>& rep) {
   std::vector<int> drop;
   for (int j = 0; j < full.columns(); ++j) {
     if (keep[static_cast<std::size_t>(j)] < 0) continue;
@@ -212,6 +204,7 @@ void dropDominated(const Model& full, std::vector<std::int32_t>& keep) {
       if (rk.size() <= rj.size() || full.cost(k) > full.cost(j)) continue;
       if (std::includes(rk.begin(), rk.end(), rj.begin(), rj.end())) {
         drop.push_back(j);
+        rep[static_cast<std::size_t>(j)] = k;
         break;
       }
     }
@@ -249,6 +242,8 @@ Model reduce(const ExactProblem& p) {
   m.p = &p;
   m.coverage = coverage;
   std::vector<std::int32_t> keepAs(static_cast<std::size_t>(columns), -1);
+  std::vector<int> rep(static_cast<std::size_t>(columns));  // the column that stands in for each
+  std::iota(rep.begin(), rep.end(), 0);
   for (const auto& g : equalGroups(columns, [&](int j) { return full.colOf(j); }, [](int) { return 0; })) {
     if (full.colOf(g.front()).empty()) continue;
     if (!single) {
@@ -259,13 +254,21 @@ Model reduce(const ExactProblem& p) {
     for (int j : g)
       if (full.cost(j) < full.cost(best)) best = j;
     keepAs[static_cast<std::size_t>(best)] = 0;
+    for (int j : g) rep[static_cast<std::size_t>(j)] = best;
   }
-  if (single) dropDominated(full, keepAs);
+  if (single) dropDominated(full, keepAs, rep);
   for (int j = 0; j < columns; ++j)
     if (keepAs[static_cast<std::size_t>(j)] >= 0) {
       keepAs[static_cast<std::size_t>(j)] = static_cast<std::int32_t>(m.col.size());
       m.col.push_back(j);
     }
+  // Dominance only ever points to a cell holding more taxa, so each chain ends.
+  m.modelOf.assign(static_cast<std::size_t>(columns), -1);
+  for (int j = 0; j < columns; ++j) {
+    int k = j;
+    while (keepAs[static_cast<std::size_t>(k)] < 0 && rep[static_cast<std::size_t>(k)] != k) k = rep[static_cast<std::size_t>(k)];
+    m.modelOf[static_cast<std::size_t>(j)] = keepAs[static_cast<std::size_t>(k)];
+  }
 
   Model mapped;
   mapped.p = &p;
@@ -322,6 +325,25 @@ void prune(const Model& m, Choice& c) {
     c.in[static_cast<std::size_t>(j)] = 0;
     for (std::int32_t r : m.colOf(j)) --c.count[static_cast<std::size_t>(r)];
   }
+}
+
+// Completes a minimum set that lost columns CBC's preprocessing fixed: each
+// row short of its want takes its cheapest missing columns, then nothing
+// surplus stays.
+void repair(const Model& m, std::vector<char>& in) {
+  Choice c = makeChoice(m, in);
+  for (int r = 0; r < m.rows(); ++r) {
+    while (c.count[static_cast<std::size_t>(r)] < m.demand(r)) {
+      int pick = -1;
+      for (std::int32_t j : m.rowOf(r))
+        if (!c.in[static_cast<std::size_t>(j)] && (pick < 0 || m.cost(j) < m.cost(pick))) pick = j;
+      if (pick < 0) break;
+      c.in[static_cast<std::size_t>(pick)] = 1;
+      for (std::int32_t k : m.colOf(pick)) ++c.count[static_cast<std::size_t>(k)];
+    }
+  }
+  prune(m, c);
+  in = std::move(c.in);
 }
 
 // Greedy start: repeatedly the column meeting most outstanding wants (per
@@ -422,15 +444,12 @@ struct Watch {
     if (integral) b = sign > 0 ? std::ceil(b - 1e-6) : std::floor(b + 1e-6);
     return b;
   }
-  bool report(bool hasSolution, double objective, double bound, const double* x) {
+  // `in`: the set's model columns, or null while there is none.
+  bool report(bool hasSolution, double objective, double bound, const std::vector<char>* in) {
     if (!options->progress) return true;
     lastReport = seconds();
     cells.clear();
-    if (x) {
-      std::vector<char> in(static_cast<std::size_t>(m->columns()), 0);
-      for (int j = 0; j < m->columns(); ++j) in[static_cast<std::size_t>(j)] = x[j] > 0.5;
-      cells = cellsOf(*m, in);
-    }
+    if (in) cells = cellsOf(*m, *in);
     ExactProgress pr;
     pr.stage = stage.number;
     pr.hasSolution = hasSolution;
@@ -440,7 +459,11 @@ struct Watch {
     pr.seconds = lastReport;
     return options->progress(pr);
   }
+  std::vector<char> shown;  // the set last shown, in model columns
+  double shownValue = 0.0;
 };
+
+std::vector<char> solutionColumns(const Model& m, const CbcModel& model, const double* x);
 
 class Handler : public CbcEventHandler {
  public:
@@ -458,10 +481,19 @@ class Handler : public CbcEventHandler {
     if (!found && w_->lastReport >= 0.0 && t - w_->lastReport < 0.2) return noAction;
     const CbcModel* model = getModel();
     const double* x = model->bestSolution();
-    const bool has = x != nullptr;
-    const double obj = has ? w_->value(model->getObjValue()) : 0.0;
+    const bool has = x != nullptr || !w_->shown.empty();
+    if (x && (w_->shown.empty() || found)) {
+      // CBC works on its preprocessed copy: its columns map back to ours.
+      w_->shown = solutionColumns(*w_->m, *model, x);
+      if (!w_->m->coverage) repair(*w_->m, w_->shown);
+      const Goal g = w_->stage.goal;
+      w_->shownValue = g == Goal::Uncovered ? w_->value(model->getObjValue())
+                       : g == Goal::Areas   ? countIn(w_->shown)
+                                            : totalCost(*w_->m, w_->shown);
+    }
+    const double obj = has ? w_->shownValue : 0.0;
     const double bound = w_->bound(model->getBestPossibleObjValue());
-    if (!w_->report(has, obj, bound, x)) {
+    if (!w_->report(has, obj, bound, has ? &w_->shown : nullptr)) {
       w_->stopped = true;
       return stop;
     }
@@ -480,7 +512,25 @@ struct StageResult {
   double bound = 0.0;  // in CBC's (minimised) terms
 };
 
+// Maps a solution of the model CBC is working on (its preprocessing may have
+// dropped columns) back to model columns; nothing when it cannot.
+std::vector<char> solutionColumns(const Model& m, const CbcModel& model, const double* x) {
+  std::vector<char> in(static_cast<std::size_t>(m.columns()), 0);
+  const int n = model.getNumCols();
+  const int* original = model.originalColumns();
+  const int total = m.columns() + (m.coverage ? m.rows() : 0);
+  if (n != total && !original) return in;
+  for (int k = 0; k < n; ++k) {
+    const int j = n == total && !original ? k : original[k];
+    if (j >= 0 && j < m.columns() && x[k] > 0.5) in[static_cast<std::size_t>(j)] = 1;
+  }
+  return in;
+}
+
 // Builds and solves one stage. `start` is a feasible set for it, or empty.
+// The matrix is assembled column by column and loaded once; the search is
+// the cbc program's own (CbcMain1 with its default cuts, heuristics and
+// preprocessing), so the library solves these models as fast as it does.
 StageResult solveStage(const Model& m, const Stage& st, const std::vector<char>& start, Watch& w) {
   const ExactProblem& p = *m.p;
   const int nx = m.columns();
@@ -496,132 +546,159 @@ StageResult solveStage(const Model& m, const Stage& st, const std::vector<char>&
   if (st.goal == Goal::Uncovered)
     for (int r = 0; r < ny; ++r) obj[static_cast<std::size_t>(nx + r)] = -m.weight[static_cast<std::size_t>(r)];
 
-  CoinPackedMatrix matrix(false, 0, 0);
-  matrix.setDimensions(0, n);
-  std::vector<double> rowLo, rowUp;
-  std::vector<int> idx;
-  std::vector<double> val;
-  auto addRow = [&](double lo, double up) {
-    matrix.appendRow(static_cast<int>(idx.size()), idx.data(), val.data());
-    rowLo.push_back(lo);
-    rowUp.push_back(up);
-    idx.clear();
-    val.clear();
-  };
+  // Rows: one per taxon row (x over its cells >= want, or, for coverage,
+  // x over its cells - y >= 0), then the area cap, the budget and the kept
+  // coverage where they apply.
   const double inf = COIN_DBL_MAX;
+  std::vector<double> rowLo, rowUp;
   for (int r = 0; r < m.rows(); ++r) {
-    for (std::int32_t j : m.rowOf(r)) idx.push_back(j), val.push_back(1.0);
-    if (m.coverage) {
-      idx.push_back(nx + r), val.push_back(-1.0);
-      addRow(0.0, inf);  // y_r <= presences of r
-    } else {
-      addRow(m.demand(r), inf);
-    }
+    rowLo.push_back(m.coverage ? 0.0 : m.demand(r));
+    rowUp.push_back(inf);
   }
   int areaCap = p.areaLimit;
   if (st.keepAreas >= 0) areaCap = std::min(areaCap, st.keepAreas);
-  if (nx > areaCap) {
-    for (int j = 0; j < nx; ++j) idx.push_back(j), val.push_back(1.0);
-    addRow(-inf, areaCap);
+  const int capRow = nx > areaCap ? static_cast<int>(rowLo.size()) : -1;
+  if (capRow >= 0) rowLo.push_back(-inf), rowUp.push_back(areaCap);
+  const int budgetRow = p.kind == ExactKind::CoverageByBudget ? static_cast<int>(rowLo.size()) : -1;
+  if (budgetRow >= 0) rowLo.push_back(-inf), rowUp.push_back(p.budget);
+  const int keepRow = st.keepCovered >= 0 ? static_cast<int>(rowLo.size()) : -1;
+  if (keepRow >= 0) rowLo.push_back(st.keepCovered), rowUp.push_back(inf);
+
+  std::vector<CoinBigIndex> colStart(static_cast<std::size_t>(n) + 1, 0);
+  std::vector<int> index;
+  std::vector<double> value;
+  index.reserve(m.colRows.size() * (m.coverage ? 2 : 1) + 3 * static_cast<std::size_t>(n));
+  value.reserve(index.capacity());
+  for (int j = 0; j < nx; ++j) {
+    for (std::int32_t r : m.colOf(j)) index.push_back(r), value.push_back(1.0);
+    if (capRow >= 0) index.push_back(capRow), value.push_back(1.0);
+    if (budgetRow >= 0 && m.cost(j) > 0.0) index.push_back(budgetRow), value.push_back(m.cost(j));
+    colStart[static_cast<std::size_t>(j) + 1] = static_cast<CoinBigIndex>(index.size());
   }
-  if (p.kind == ExactKind::CoverageByBudget) {
-    for (int j = 0; j < nx; ++j)
-      if (m.cost(j) > 0.0) idx.push_back(j), val.push_back(m.cost(j));
-    addRow(-inf, p.budget);
-  }
-  if (st.keepCovered >= 0) {
-    for (int r = 0; r < ny; ++r) idx.push_back(nx + r), val.push_back(m.weight[static_cast<std::size_t>(r)]);
-    addRow(st.keepCovered, inf);
+  for (int r = 0; r < ny; ++r) {
+    index.push_back(r), value.push_back(-1.0);
+    if (keepRow >= 0) index.push_back(keepRow), value.push_back(m.weight[static_cast<std::size_t>(r)]);
+    colStart[static_cast<std::size_t>(nx + r) + 1] = static_cast<CoinBigIndex>(index.size());
   }
 
+  StageResult res;
   OsiClpSolverInterface solver;
   solver.messageHandler()->setLogLevel(0);
-  solver.loadProblem(matrix, colLo.data(), colUp.data(), obj.data(), rowLo.data(), rowUp.data());
+  solver.loadProblem(n, static_cast<int>(rowLo.size()), colStart.data(), index.data(), value.data(), colLo.data(),
+                     colUp.data(), obj.data(), rowLo.data(), rowUp.data());
   for (int j = 0; j < nx; ++j) solver.setInteger(j);
+  std::vector<CoinBigIndex>().swap(colStart);
+  std::vector<int>().swap(index);
+  std::vector<double>().swap(value);
 
+  // The search does not watch the clock while it preprocesses: it only
+  // starts with time left, and the relaxation's bound stands when a
+  // cut-short search leaves none.
+  auto outOfTime = [&] { return w.limit > 0.0 && w.seconds() >= w.limit; };
+  res.bound = -COIN_DBL_MAX;
+  if (outOfTime()) {
+    w.timedOut = true;
+    return res;
+  }
+  solver.initialSolve();
+  const double relaxed = solver.isProvenOptimal() ? solver.getObjValue() : -COIN_DBL_MAX;
+  if (solver.isProvenPrimalInfeasible()) {
+    res.infeasible = true;
+    return res;
+  }
+  if (outOfTime()) {
+    w.timedOut = true;
+    res.bound = relaxed;
+    return res;
+  }
   CbcModel model(solver);
   model.setLogLevel(0);
   model.messageHandler()->setLogLevel(0);
   model.solver()->messageHandler()->setLogLevel(0);
-  model.setNumberThreads(0);
-  model.setUseElapsedTime(true);
-  if (w.limit > 0.0) model.setMaximumSeconds(std::max(0.01, w.limit - w.seconds()));
-  // Covered taxa, areas and whole-number costs change in steps of one.
-  bool steps = true;
-  if (st.goal == Goal::Cost)
-    for (int j = 0; j < nx && steps; ++j) steps = m.cost(j) == std::floor(m.cost(j));
-  if (steps) model.setCutoffIncrement(0.999);
-
-  CglProbing probing;
-  probing.setUsingObjective(true);
-  probing.setMaxPass(1);
-  probing.setMaxPassRoot(5);
-  probing.setMaxProbe(10);
-  probing.setMaxProbeRoot(1000);
-  probing.setMaxLook(50);
-  probing.setMaxLookRoot(500);
-  probing.setMaxElements(200);
-  probing.setRowCuts(3);
-  CglGomory gomory;
-  gomory.setLimit(300);
-  CglKnapsackCover knapsack;
-  CglClique clique;
-  clique.setStarCliqueReport(false);
-  clique.setRowCliqueReport(false);
-  CglMixedIntegerRounding2 rounding2;
-  CglFlowCover flow;
-  CglZeroHalf zeroHalf;
-  model.addCutGenerator(&probing, -1, "Probing");
-  model.addCutGenerator(&gomory, -1, "Gomory");
-  model.addCutGenerator(&knapsack, -1, "Knapsack");
-  model.addCutGenerator(&clique, -1, "Clique");
-  model.addCutGenerator(&rounding2, -1, "MixedIntegerRounding2");
-  model.addCutGenerator(&flow, -1, "FlowCover");
-  model.addCutGenerator(&zeroHalf, -1, "ZeroHalf");
-  CbcRounding heurRounding(model);
-  model.addHeuristic(&heurRounding);
-  CbcHeuristicLocal local(model);
-  model.addHeuristic(&local);
-  CbcHeuristicFPump pump(model);
-  model.addHeuristic(&pump);
-  CbcHeuristicRINS rins(model);
-  model.addHeuristic(&rins);
-
   Handler handler(&w);
   model.passInEventHandler(&handler);
 
-  StageResult res;
-  model.initialSolve();
   if (!start.empty()) {
     std::vector<double> x(static_cast<std::size_t>(n), 0.0);
     const Choice c = makeChoice(m, start);
-    double value = 0.0;
+    double v = 0.0;
     for (int j = 0; j < nx; ++j) {
       x[static_cast<std::size_t>(j)] = start[static_cast<std::size_t>(j)] ? 1.0 : 0.0;
-      value += obj[static_cast<std::size_t>(j)] * x[static_cast<std::size_t>(j)];
+      v += obj[static_cast<std::size_t>(j)] * x[static_cast<std::size_t>(j)];
     }
     for (int r = 0; r < ny; ++r) {
       x[static_cast<std::size_t>(nx + r)] = c.count[static_cast<std::size_t>(r)] > 0 ? 1.0 : 0.0;
-      value += obj[static_cast<std::size_t>(nx + r)] * x[static_cast<std::size_t>(nx + r)];
+      v += obj[static_cast<std::size_t>(nx + r)] * x[static_cast<std::size_t>(nx + r)];
     }
-    model.setBestSolution(x.data(), n, value, true);
+    model.setBestSolution(x.data(), n, v, false);
   }
-  if (model.solver()->isProvenPrimalInfeasible()) {
-    res.infeasible = true;
-    return res;
-  }
-  model.branchAndBound();
 
-  res.proven = model.isProvenOptimal() && !w.stopped && !w.timedOut;
-  res.infeasible = model.isProvenInfeasible();
+  const double left = w.limit > 0.0 ? std::max(0.01, w.limit - w.seconds()) : 0.0;
+  const std::string seconds = strprintf("%.3f", left > 0.0 ? left : 1e9);
+  CbcSolverUsefulData data;
+  data.noPrinting_ = true;
+  data.useSignalHandler_ = false;
+  CbcMain0(model, data);
+  const char* argv[] = {"zonarium", "-log", "0", "-timeMode", "elapsed", "-sec", seconds.c_str(), "-solve", "-quit"};
+  CbcMain1(static_cast<int>(std::size(argv)), argv, model, [](CbcModel*, int) { return 0; }, data);
+
+  // Proven only when the search ran to its end: a run the time limit cut
+  // short can still call itself optimal.
+  // CbcMain1 stopped by its time limit during preprocessing may report the
+  // set it has as optimal, with the bound raised to it.
+  if (w.limit > 0.0 && w.seconds() >= w.limit - 0.05) w.timedOut = true;
   res.bound = model.getBestPossibleObjValue();
-  if (const double* x = model.bestSolution()) {
+  const bool completed = model.status() == 0 && model.secondaryStatus() <= 1;
+  res.proven = model.isProvenOptimal() && completed && !w.stopped &&
+               !w.timedOut && !model.isSecondsLimitReached();
+  if (!res.proven && model.bestSolution() && res.bound >= model.getObjValue() - 1e-6)
+    res.bound = std::min(res.bound, relaxed);
+  res.infeasible = model.isProvenInfeasible();
+  if (const double* x = model.bestSolution(); x && model.getNumCols() == n) {
     res.hasSolution = true;
     res.in.assign(static_cast<std::size_t>(nx), 0);
     for (int j = 0; j < nx; ++j) res.in[static_cast<std::size_t>(j)] = x[j] > 0.5;
   }
   if (model.isSecondsLimitReached()) w.timedOut = true;
   return res;
+}
+
+// The model columns of a set of cells (fixed and unknown cells left out);
+// a cell merged into another stands in as that one. Empty when no start.
+std::vector<char> startColumns(const Model& m, const std::vector<int>& cells) {
+  if (cells.empty()) return {};
+  const ExactProblem& p = *m.p;
+  std::vector<char> in(static_cast<std::size_t>(m.columns()), 0);
+  for (int cell : cells) {
+    const auto it = std::lower_bound(p.cells.begin(), p.cells.end(), cell);
+    if (it == p.cells.end() || *it != cell) continue;
+    const std::int32_t j = m.modelOf[static_cast<std::size_t>(it - p.cells.begin())];
+    if (j >= 0) in[static_cast<std::size_t>(j)] = 1;
+  }
+  for (int j = 0; j < m.columns(); ++j)
+    if (m.forced[static_cast<std::size_t>(j)]) in[static_cast<std::size_t>(j)] = 1;
+  return in;
+}
+
+// Within the area limit and the budget.
+bool fits(const Model& m, const std::vector<char>& in) {
+  const ExactProblem& p = *m.p;
+  if (countIn(in) > p.areaLimit) return false;
+  return p.kind != ExactKind::CoverageByBudget || totalCost(m, in) <= p.budget + 1e-9;
+}
+
+// Lexicographically better: more taxa, then fewer areas, then less cost for
+// coverage; fewer areas or less cost for the minimum set.
+bool better(const Model& m, const std::vector<char>& a, const std::vector<char>& b) {
+  const ExactProblem& p = *m.p;
+  if (p.kind != ExactKind::MinimumSet) {
+    const int ca = rowsMet(m, makeChoice(m, a)), cb = rowsMet(m, makeChoice(m, b));
+    if (ca != cb) return ca > cb;
+  } else if (p.byCost) {
+    return totalCost(m, a) < totalCost(m, b);
+  }
+  if (countIn(a) != countIn(b)) return countIn(a) < countIn(b);
+  return totalCost(m, a) < totalCost(m, b);
 }
 
 // Shows the start set of a stage; false when the user stops at once.
@@ -631,8 +708,9 @@ bool reportStart(const Model& m, const Stage& st, const std::vector<char>& in, W
                    : st.goal == Goal::Areas   ? countIn(in)
                                               : totalCost(m, in);
   const double trivial = st.goal == Goal::Uncovered ? w.offset + m.taxa : 0.0;
-  std::vector<double> x(in.begin(), in.end());
-  if (w.report(true, v, trivial, x.data())) return true;
+  w.shown = in;
+  w.shownValue = v;
+  if (w.report(true, v, trivial, &in)) return true;
   w.stopped = true;
   return false;
 }
@@ -642,7 +720,7 @@ bool reportStart(const Model& m, const Stage& st, const std::vector<char>& in, W
 ExactResult solveExact(const ExactProblem& p, const ExactOptions& options) {
   ExactResult out;
   Watch w;
-  w.start = Clock::now();
+  w.start = options.startedAt.value_or(Clock::now());
   w.options = &options;
   w.limit = std::isfinite(options.timeLimitSeconds) && options.timeLimitSeconds > 0.0
                 ? options.timeLimitSeconds
@@ -678,14 +756,18 @@ ExactResult solveExact(const ExactProblem& p, const ExactOptions& options) {
       return out;
     }
   }
-  std::vector<char> best = greedy(m);
-  bool haveBest = !minimum || (meetsAll(m, makeChoice(m, best)) && countIn(best) <= p.areaLimit);
-  if (haveBest) {
-    Choice c = makeChoice(m, best);
-    prune(m, c);
-    best = c.in;
-  } else {
-    best.clear();
+  // The better of the given start and our own greedy set is the first
+  // incumbent.
+  std::vector<char> best;
+  bool haveBest = false;
+  std::vector<std::vector<char>> candidates{greedy(m)};
+  for (const std::vector<int>& cells : options.starts) candidates.push_back(startColumns(m, cells));
+  for (const std::vector<char>& in : candidates) {
+    if (in.empty() || !fits(m, in)) continue;
+    Choice c = makeChoice(m, in);
+    if (!minimum || meetsAll(m, c)) prune(m, c);
+    if (minimum && !meetsAll(m, c)) continue;
+    if (!haveBest || better(m, c.in, best)) best = c.in, haveBest = true;
   }
   if (m.rows() == 0) {
     out.status = ExactStatus::Optimal;
@@ -736,7 +818,7 @@ ExactResult solveExact(const ExactProblem& p, const ExactOptions& options) {
         firstProven = r.proven;
         firstBound = r.bound;
       }
-      if (r.hasSolution) {
+      if (r.hasSolution && (!haveBest || !better(m, best, r.in))) {
         best = r.in;
         haveBest = true;
       }
@@ -764,8 +846,10 @@ ExactResult solveExact(const ExactProblem& p, const ExactOptions& options) {
       w.integral = !(minimum && p.byCost);
       // No bound weaker than the trivial one, and none past the set in hand.
       const double b = w.bound(firstBound);
-      out.bound = minimum ? std::clamp(b, 0.0, out.objective)
-                          : std::clamp(b, out.objective, static_cast<double>(p.taxaMet + m.taxa));
+      // + 0.0 turns a negative zero into one that prints as "0".
+      out.bound = (minimum ? std::clamp(b, 0.0, out.objective)
+                           : std::clamp(b, out.objective, static_cast<double>(p.taxaMet + m.taxa))) +
+                  0.0;
     }
   }
   out.seconds = w.seconds();
@@ -789,26 +873,64 @@ int taxaMeeting(const Session& s, const SelectionIndex& x, const std::vector<int
   return met;
 }
 
-// Takes the near-minimum or coverage set on the map as the quick answer and
-// cuts the area set back to the seeds that run started from.
+// A set that a selection run left on the map gives way to the exact run: only
+// the areas that were in the set when that run started stay as seeds. That
+// holds for the near-minimum and coverage sets (and the flexibility plot a
+// click on their map shows) and for an earlier exact set. The near-minimum
+// or coverage set of the same question is also the quick answer the report
+// compares with; any of them is the solver's first incumbent.
 QuickSet takeQuickSet(Session& s, ExactKind kind) {
   QuickSet q;
   const bool minimum = kind == ExactKind::MinimumSet;
-  if (s.map.measureCode != (minimum ? kCodeNearMinimum : kCodeNearMaximumCoverage)) return q;
+  const int code = s.map.measureCode;
+  const bool quickMap = code == kCodeNearMinimum || code == kCodeNearMaximumCoverage || code == kCodeFlexibilityPlot;
+  if (!quickMap && !s.areas.showsExactSet()) return q;
   AreaSet& a = s.areas;
   const int seeds = std::clamp(a.seedCount, 0, a.count());
-  const SelectionIndex x(s);
-  q.present = true;
+  q.cells.assign(a.cells.begin() + seeds, a.cells.end());
+  q.present = minimum ? code == kCodeNearMinimum || code == kCodeFlexibilityPlot : code == kCodeNearMaximumCoverage;
   q.kind = kind;
-  q.areas = a.count() - seeds;
-  q.represented = taxaMeeting(s, x, a.cells, minimum ? std::max(1, s.settings[kNearMinimumGoal]) : 1);
-  double cost = 0.0;
-  for (std::size_t i = static_cast<std::size_t>(seeds); i < a.cells.size(); ++i)
-    if (a.cells[i] >= 0 && a.cells[i] < static_cast<int>(s.ws.cells.size()))
-      cost += cleanCost(s.ws.cells[static_cast<std::size_t>(a.cells[i])].cost);
-  q.cost = cost;
+  if (q.present) {
+    const SelectionIndex x(s);
+    q.areas = a.count() - seeds;
+    q.represented = taxaMeeting(s, x, a.cells, minimum ? std::max(1, s.settings[kNearMinimumGoal]) : 1);
+    double cost = 0.0;
+    for (int c : q.cells)
+      if (c >= 0 && c < static_cast<int>(s.ws.cells.size())) cost += cleanCost(s.ws.cells[static_cast<std::size_t>(c)].cost);
+    q.cost = cost;
+  }
   a.cells.resize(static_cast<std::size_t>(seeds));
   return q;
+}
+
+// The quick set of the same data, settings and seeds, computed aside on a
+// copy of the session when none is on the map: the near-minimum set, or the
+// coverage set for the number of areas or the budget. Its new cells.
+std::vector<int> quickCells(const Session& s, const ExactProblem& p) {
+  SilentHost quiet(Answer::Ok);
+  Session copy(quiet, s.home, s.variant);
+  copy.settings = s.settings;
+  copy.ws = s.ws;
+  copy.areas = s.areas;
+  copy.costPresent = s.costPresent;
+  copy.map = s.map;
+  RunRequest r;
+  r.env.seed = 1;  // random tie-breaks: any draw makes a start
+  if (p.kind == ExactKind::MinimumSet) {
+    r.kind = RunKind::NearMinimum;
+  } else {
+    copy.settings[kReordering] = 1;  // by richness, as the coverage set runs
+    copy.settings[kNearMinimumGoal] = 1;
+    r.kind = p.kind == ExactKind::CoverageByBudget ? RunKind::CoverageByBudget : RunKind::CoverageByNumber;
+    r.areasToAdd = p.areaLimit;
+    r.budget = p.budget;
+  }
+  copy.settings[kIncludeSeeds] = 0;  // the exact run's fixed cells are the seeds here
+  copy.areas.cells = p.fixedCells;
+  copy.areas.seedCount = static_cast<int>(p.fixedCells.size());
+  runMainRun(copy, r);
+  const AreaSet& a = copy.areas;
+  return {a.cells.begin() + std::clamp(a.seedCount, 0, a.count()), a.cells.end()};
 }
 
 std::string exactTitle(const Session& s, const ExactProblem& p) {
@@ -922,10 +1044,16 @@ std::string exactProgressText(ExactKind kind, bool byCost, const ExactProgress& 
 ExactSetOutcome runExactSet(Session& s, const ExactRequest& request, const ExactOptions& options) {
   ExactSetOutcome out;
   if (!s.ws.datafile.opened) return out;
+  ExactOptions o = options;
+  if (!o.startedAt) o.startedAt = std::chrono::steady_clock::now();
   out.quick = takeQuickSet(s, request.kind);
   const ExactProblem p = buildExactProblem(s, request);
   if (!sameQuestion(out.quick, p)) out.quick.present = false;
-  out.result = solveExact(p, options);
+  if (!out.quick.cells.empty()) o.starts.push_back(out.quick.cells);
+  // Without the quick answer on the map it is computed aside (it takes a
+  // fraction of a second), so the exact answer is never behind it.
+  if (!out.quick.present && p.rows() > 0) o.starts.push_back(quickCells(s, p));
+  out.result = solveExact(p, o);
   out.ran = true;
   const ExactResult& r = out.result;
   if (!r.hasSolution) {

@@ -3,8 +3,10 @@
 // quick near-minimum and coverage sets can be judged against the optimum.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -95,6 +97,14 @@ using ExactCallback = std::function<bool(const ExactProgress&)>;
 struct ExactOptions {
   double timeLimitSeconds = 60.0;  // <= 0 or not finite: no limit
   ExactCallback progress;
+  // Sets to start from: cells added to the fixed cells (others are left
+  // out), such as the quick set or the answer for a neighbouring N. The best
+  // of them that answers the question is the first incumbent, so the result
+  // is never worse than it, even when stopped at once.
+  std::vector<std::vector<int>> starts;
+  // When the command began: the limit and the reported time count from
+  // here, so building the programme is inside the limit. Unset: the call.
+  std::optional<std::chrono::steady_clock::time_point> startedAt;
 };
 
 struct ExactResult {
@@ -113,6 +123,10 @@ struct ExactResult {
   double seconds = 0.0;
 };
 
+// Solves the programme: CBC with the cbc program's own default search
+// (preprocessing, cuts, heuristics), started from the best of the given
+// start sets and a greedy set. Coverage is solved in its stages; later ones
+// only once the one before is proven.
 ExactResult solveExact(const ExactProblem& problem, const ExactOptions& options = {});
 
 // Relative gap between the objective and the bound, 0 when optimal.
@@ -130,6 +144,7 @@ struct QuickSet {
   int areas = 0;        // its non-seed areas
   int represented = 0;  // included taxa with records that it meets
   double cost = 0.0;    // cost of its non-seed areas
+  std::vector<int> cells;  // the non-seed areas of the set on the map (also when not comparable)
 };
 
 struct ExactSetOutcome {
@@ -143,11 +158,14 @@ struct ExactSetOutcome {
 // Runs an exact set on the session's area set with the options of the
 // settings record (goal, seeds, cost, time limit in the options).
 //
-// A near-minimum set (for the minimum) or near-maximum-coverage set (for
-// coverage) on the map is the quick answer of the same data and settings:
-// its own areas give way, the run starts from its seeds, and the report
-// compares the two. Otherwise every area of the set stays as a seed unless
-// "include seed areas" is on.
+// A set a selection run left (the near-minimum or coverage set, also behind
+// the flexibility plot a click on its map shows, or an earlier exact set)
+// gives way: the run starts from the seeds that set was made on. The
+// near-minimum (for the minimum) or near-maximum-coverage set (for coverage)
+// is also the quick answer the report compares with. Otherwise every area of
+// the set stays as a seed unless "include seed areas" is on. The quick
+// answer (the one on the map, or one computed aside on the same seeds) is the
+// solver's first incumbent, and the time limit counts from the call.
 //
 // The set becomes the seeds and the chosen cells, ranked by the richness
 // re-ordering (scores and positions as "Re-order set by richness" gives

@@ -436,6 +436,38 @@ TEST(ExactSolve, AnExhaustedTimeLimitReportsTheStartSetAndItsGap) {
   EXPECT_DOUBLE_EQ(exactGap(r), 1.0);
 }
 
+// The quick set handed in is the first incumbent: stopped at once, or with
+// the whole limit spent before the call (building counts), the answer is
+// that set or better, never the solver's own worse start.
+TEST(ExactSolve, AStartSetBoundsTheAnswerEvenWhenStoppedAtOnce) {
+  const ExactProblem p = largerCover(11);
+  const ExactResult full = solveExact(p);
+  ASSERT_EQ(full.status, ExactStatus::Optimal);
+  ExactOptions stopNow;
+  stopNow.progress = [](const ExactProgress&) { return false; };
+  const ExactResult own = solveExact(p, stopNow);
+  ASSERT_TRUE(own.hasSolution);
+  ASSERT_GT(own.areas, full.areas) << "the greedy start is already optimal: pick another seed";
+
+  stopNow.starts = {{999, 0}, full.cells};  // a useless set and the optimum
+  const ExactResult r = solveExact(p, stopNow);
+  EXPECT_EQ(r.status, ExactStatus::Stopped);
+  EXPECT_EQ(r.cells, full.cells);
+
+  ExactOptions late;
+  late.timeLimitSeconds = 1.0;
+  late.startedAt = std::chrono::steady_clock::now() - std::chrono::seconds(2);
+  late.starts = {full.cells};
+  const ExactResult t = solveExact(p, late);
+  EXPECT_EQ(t.status, ExactStatus::TimeLimit);
+  EXPECT_EQ(t.areas, full.areas);
+  EXPECT_GE(t.seconds, 2.0);
+
+  // A start that misses taxa is no incumbent for the minimum set.
+  stopNow.starts = {{full.cells.front()}};
+  EXPECT_EQ(solveExact(p, stopNow).areas, own.areas);
+}
+
 TEST(ExactSolve, ProgressReportsEveryStageOfCoverage) {
   ExactProblem p = largerCover(7);
   p.kind = ExactKind::CoverageByNumber;

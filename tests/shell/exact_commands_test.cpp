@@ -73,6 +73,31 @@ TEST_F(ExactCommands, AfterTheNearMinimumSetTheReportComparesBoth) {
   EXPECT_FALSE(shell->flags.flexibilityData);  // the exact set has no flexibility classes
 }
 
+// A click on the near-minimum map turns it into the flexibility plot; the set
+// is still the quick answer on the user's seeds, not a set of seeds.
+TEST_F(ExactCommands, AfterAClickOnTheQuickMapOnlyTheUsersSeedsStay) {
+  session->areas.cells = {50};  // the user's one seed
+  shell->dispatch(2820);
+  const int quick = session->areas.count() - 1;
+  ASSERT_GT(quick, 0);
+  shell->mapClick(session->areas.cells.back(), true);
+  ASSERT_EQ(session->map.measureCode, kCodeFlexibilityPlot);
+  shell->dispatch(kExactMinimumCommand);
+  EXPECT_EQ(session->areas.seedCount, 1);
+  EXPECT_EQ(session->areas.cells.front(), 50);
+  EXPECT_EQ(session->areas.count(), 3);
+  EXPECT_TRUE(inResults("  includes 1 areas seeding analysis at start\r\n")) << results();
+  EXPECT_TRUE(inResults("  Exact minimum set: optimal\r\n  objective: 2 areas\r\n")) << results();
+  EXPECT_TRUE(inResults(strprintf("  near-minimum set: %d areas, exact minimum: 2 areas", quick))) << results();
+
+  // Run again on the exact set: its own areas give way as well.
+  shell->dispatch(kExactMinimumCommand);
+  EXPECT_EQ(session->areas.count(), 3);
+  EXPECT_EQ(session->areas.seedCount, 1);
+  const std::string all = results();
+  EXPECT_EQ(all.find("objective: 0 areas"), std::string::npos) << all;
+}
+
 TEST_F(ExactCommands, StopKeepsTheBestSetAndNeverCallsItOptimal) {
   host.stopAt = 1;
   shell->dispatch(kExactMinimumCommand);
