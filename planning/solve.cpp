@@ -1,8 +1,11 @@
 #include "planning/solve.h"
 
+#include <algorithm>
 #include <chrono>
+#include <cmath>
 
 #include "planning/greedy.h"
+#include "selection/exact.h"
 #include "store/text.h"
 
 namespace zn::planning {
@@ -47,6 +50,89 @@ std::string summary(const Problem& p, const Solution& s) {
                    e.units, number(e.shortfall).c_str(), e.unmet);
 }
 
+// The problem as the exact solver takes it: columns are the free units
+// (numbered index + 1), locked-in units are fixed, and each feature still
+// short of its reachable target is a row wanting so many more units. That
+// is exact when the units of a feature all hold the same amount of it, as
+// presence data do; other amounts are refused with the feature's name.
+std::string exactProblemOf(const Problem& p, ExactProblem& e) {
+  e.kind = ExactKind::MinimumSet;
+  for (std::size_t u = 0; u < p.units.size(); ++u) {
+    const int number = static_cast<int>(u) + 1;
+    if (p.units[u].status == UnitStatus::LockedIn) e.fixedCells.push_back(number);
+    if (p.units[u].status == UnitStatus::Free || p.units[u].status == UnitStatus::Initial) {
+      e.cells.push_back(number);
+      e.cost.push_back(p.units[u].cost);
+      e.byCost |= p.units[u].cost != p.units[0].cost;
+    }
+  }
+  e.areaLimit = static_cast<int>(e.cells.size());
+  std::vector<std::int32_t> columnOf(p.units.size(), -1);
+  for (std::size_t c = 0; c < e.cells.size(); ++c) columnOf[static_cast<std::size_t>(e.cells[c] - 1)] = static_cast<std::int32_t>(c);
+  const std::vector<double> reach = achievable(p);
+  std::vector<std::int32_t> columns;
+  for (std::size_t f = 0; f < p.features.size(); ++f) {
+    const Feature& ft = p.features[f];
+    double amount = 0.0, fixedHeld = 0.0;
+    columns.clear();
+    for (const Entry* x = p.unitsOf.begin(f); x != p.unitsOf.end(f); ++x) {
+      const Unit& u = p.units[static_cast<std::size_t>(x->index)];
+      if (u.status == UnitStatus::LockedOut) continue;
+      if (amount != 0.0 && x->amount != amount)
+        return strprintf("the exact method takes one amount per feature (presence data); feature %lld", ft.id) +
+               (ft.name.empty() ? std::string() : " (" + ft.name + ")") + " holds different amounts";
+      amount = x->amount;
+      if (u.status == UnitStatus::LockedIn) fixedHeld += x->amount;
+      else columns.push_back(columnOf[static_cast<std::size_t>(x->index)]);
+    }
+    const double goal = std::min(ft.target, reach[f]);
+    if (goal <= 0.0) continue;
+    ++e.taxaCounted;
+    const double still = goal - fixedHeld;
+    const int want = still <= 1e-9 * std::max(1.0, goal) ? 0 : static_cast<int>(std::ceil(still / amount - 1e-9));
+    if (want <= 0) {
+      ++e.taxaMet;
+      continue;
+    }
+    std::sort(columns.begin(), columns.end());
+    e.addRow(static_cast<int>(f), want, columns);
+  }
+  return "";
+}
+
+// The exact minimum set, started from the greedy set so that it is never
+// worse than it, even when the time runs out.
+std::string solveExactly(const Problem& p, const SolveRequest& request, SolveResult& r) {
+  ExactProblem e;
+  if (std::string error = exactProblemOf(p, e); !error.empty()) return error;
+  const auto t0 = std::chrono::steady_clock::now();
+  const std::vector<char> quick = greedyByCostEffectiveness(p, 1);
+  ExactOptions options;
+  options.timeLimitSeconds = request.timeLimit;
+  options.startedAt = t0;
+  options.starts.emplace_back();
+  for (std::size_t u = 0; u < quick.size(); ++u)
+    if (quick[u] && p.units[u].status != UnitStatus::LockedIn) options.starts.back().push_back(static_cast<int>(u) + 1);
+  const ExactResult x = solveExact(e, options);
+  if (!x.hasSolution) return "the exact method found no set (" + std::string(exactStatusText(x.status)) + ")";
+  Solution s;
+  s.chosen.assign(p.units.size(), 0);
+  for (int n : e.fixedCells) s.chosen[static_cast<std::size_t>(n - 1)] = 1;
+  for (int n : x.cells) s.chosen[static_cast<std::size_t>(n - 1)] = 1;
+  s.seconds = secondsSince(t0);
+  const Evaluation best = evaluate(p, s.chosen), greedy = evaluate(p, quick);
+  r.report += std::string("exact minimum ") + (e.byCost ? "cost" : "number of units") + ": " +
+              exactStatusText(x.status) + "\n";
+  r.report += "best: " + summary(p, s) + "\n";
+  if (x.status != ExactStatus::Optimal)
+    r.report += "proven lower bound: " + number(x.bound) + strprintf(" (gap %.1f%%)\n", 100.0 * exactGap(x));
+  r.report += "greedy by cost-effectiveness: " + summary(p, Solution{quick, 0.0}) +
+              (best.cost > 0 ? strprintf(" (%.1f%% more)", 100.0 * (greedy.cost - best.cost) / best.cost) : std::string()) +
+              "\n";
+  r.runs.push_back(std::move(s));
+  return "";
+}
+
 }  // namespace
 
 SolveResult solve(const Problem& p, const SolveRequest& request) {
@@ -55,12 +141,17 @@ SolveResult solve(const Problem& p, const SolveRequest& request) {
     r.error = strprintf("repetitions must be 1 to 10000, not %d", request.reps);
     return r;
   }
-  if (request.method != Method::Greedy) {
-    r.error = request.method == Method::Exact ? "the exact method is not available for planning-unit folders yet"
-                                              : "the near-minimum method is not available for planning-unit folders yet";
+  if (request.method == Method::NearMinimum) {
+    r.error = "the near-minimum method is not available for planning-unit folders in this version";
     return r;
   }
   const auto t0 = std::chrono::steady_clock::now();
+  if (request.method == Method::Exact) {
+    r.report = describe(p) + unreachable(p);
+    r.error = solveExactly(p, request, r);
+    r.report += strprintf("solved in %.1f seconds\n", secondsSince(t0));
+    return r;
+  }
   for (int rep = 1; rep <= request.reps; ++rep) {
     const auto t = std::chrono::steady_clock::now();
     Solution s;
