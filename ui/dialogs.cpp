@@ -2,6 +2,7 @@
 
 #include "store/text.h"
 #include "ui/celldialogs.h"
+#include "ui/curvewindow.h"
 #include "ui/dataio_dialogs.h"
 #include "ui/displaydialogs.h"
 #include "ui/optiondialogs.h"
@@ -13,7 +14,7 @@ namespace zn {
 
 namespace {
 
-enum class Kind { None, Tools, MapOptions, MapInfo, SelectivePlot, Display, Cell, Selection, Scores, DataIo, Overlay };
+enum class Kind { None, Tools, MapOptions, MapInfo, SelectivePlot, Display, Cell, Selection, Scores, DataIo, Overlay, CurveChart };
 
 Kind kindOf(const std::string& name) {
   const std::string n = toLower(name);
@@ -28,6 +29,7 @@ Kind kindOf(const std::string& name) {
   if (isScoresDialog(name)) return Kind::Scores;
   if (isDataIoDialog(name)) return Kind::DataIo;
   if (isOverlayDialog(name)) return Kind::Overlay;
+  if (n == "curvechart") return Kind::CurveChart;
   return Kind::None;
 }
 
@@ -58,6 +60,7 @@ bool runUiDialog(const std::string& name, DialogModel& model, QWidget* parent) {
     case Kind::Scores: return runScoresDialog(name, model, parent);
     case Kind::DataIo: return runDataIoDialog(name, model, parent);
     case Kind::Overlay: return runOverlayDialog(name, model, parent);
+    case Kind::CurveChart: return showCurveWindow(model, parent);
     case Kind::None: break;
   }
   return false;
