@@ -62,7 +62,7 @@ QChart* buildCurveChart(const CurveSet& c, const std::string& dataTitle) {
   auto* low = line("random 2.5 %", c.randomLow, Qt::gray, Qt::SolidLine);
   auto* high = line("random 97.5 %", c.randomHigh, Qt::gray, Qt::SolidLine);
   auto* envelope = new QAreaSeries(high, low);
-  envelope->setName("random 95 % envelope");
+  envelope->setName("random 95 %");
   envelope->setBrush(QColor(160, 160, 160, 90));
   envelope->setPen(Qt::NoPen);
   low->setParent(envelope);  // the area does not own its edges
@@ -78,7 +78,7 @@ QChart* buildCurveChart(const CurveSet& c, const std::string& dataTitle) {
   for (QLineSeries* s : lines) chart->addSeries(s);
 
   auto* unproven = new QScatterSeries;
-  unproven->setName("optimum not proven");
+  unproven->setName("unproven");
   unproven->setMarkerShape(QScatterSeries::MarkerShapeRectangle);
   unproven->setMarkerSize(9.0);
   unproven->setColor(Qt::white);
@@ -91,7 +91,16 @@ QChart* buildCurveChart(const CurveSet& c, const std::string& dataTitle) {
   x->setTitleText("Number of areas");
   x->setRange(0, std::max(1, c.maxAreas));
   x->setLabelFormat("%d");
-  x->setTickCount(std::min(11, std::max(2, c.maxAreas + 1)));
+  // Whole-number ticks, about ten of them.
+  int step = 1;
+  for (int s : {1, 2, 5, 10, 20, 50, 100, 200, 500})
+    if (c.maxAreas / s <= 10) {
+      step = s;
+      break;
+    }
+  x->setTickType(QValueAxis::TicksDynamic);
+  x->setTickAnchor(0);
+  x->setTickInterval(step);
   auto* y = new QValueAxis;
   y->setTitleText(QString("Taxa represented (of %1)").arg(c.taxa));
   y->setRange(0, std::max(1, c.taxa));
@@ -107,7 +116,8 @@ QChart* buildCurveChart(const CurveSet& c, const std::string& dataTitle) {
     s->attachAxis(x);
     s->attachAxis(y);
   }
-  // The envelope's edges are drawn by the area; only the area has a legend entry.
+  if (unproven->count() == 0)
+    for (QLegendMarker* m : chart->legend()->markers(unproven)) m->setVisible(false);
   return chart;
 }
 

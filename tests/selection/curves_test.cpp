@@ -6,6 +6,7 @@
 #include <bit>
 #include <cstdint>
 
+#include "selection/cellinfo.h"
 #include "selection/curves.h"
 #include "selection/frequency.h"
 #include "selection/randomsets.h"
@@ -114,6 +115,26 @@ TEST(Curves, OptimumMatchesEnumerationOnDrawnGrids) {
   }
 }
 
+TEST(Curves, ATimeLimitKeepsTheBestKnownSetsAndShowsTheGap) {
+  std::vector<int> cells;
+  Priority p(drawnGrid(41, cells));
+  CurveParams cp = params(20);
+  cp.maxAreas = 5;
+  cp.timeLimitSeconds = 1e-9;  // every solve stops at once
+  const CurveSet c = computeCurves(p.s, cp);
+  ASSERT_TRUE(c.error.empty());
+  bool unproven = false;
+  for (int k = 1; k <= 5; ++k) {
+    // The quick orders' first k cells are sets of k areas too.
+    EXPECT_GE(c.optimum[k], std::max({c.nearMinimum[k], c.greedy[k], c.hotspots[k]})) << k;
+    EXPECT_GE(c.optimum[k], c.optimum[k - 1]) << k;
+    EXPECT_GE(c.optimumBound[k], c.optimum[k]) << k;
+    unproven = unproven || !c.optimumProven[k];
+  }
+  const std::string report = curvesReport(p.s, c);
+  EXPECT_EQ(report.find("(* not proven optimal within the time limit") != std::string::npos, unproven) << report;
+}
+
 TEST(Curves, RandomDrawsAreTheRandomSetAnalysisDraws) {
   // Same seed, same candidates, same generator: the median and the two-
   // tailed 2.5 % values equal those of "Random set selection".
@@ -205,6 +226,8 @@ TEST(Frequency, SoleCellsAlwaysAndTiedCellsSometimes) {
   EXPECT_DOUBLE_EQ(p.cell(50).score, 100.0);
   EXPECT_EQ(p.cell(50).count, 40);
   EXPECT_DOUBLE_EQ(p.s.map.scaleLimit, 100.0);
+  // The List of biota names the share.
+  EXPECT_EQ(cellInformationLines(p.s, 50).at(1), "chosen in 40 of 40 runs (100.0%)");
 }
 
 // The fewest cells meeting every taxon without the given cell (0 = none),
@@ -252,11 +275,14 @@ TEST(Replacement, MapAndReportNameIrreplaceableAreas) {
     if (row.cell == 50) {
       EXPECT_TRUE(row.irreplaceable);
       EXPECT_EQ(p.cell(50).count, -1);
+      EXPECT_EQ(cellInformationLines(p.s, 50).at(1), "irreplaceable");
     } else {
       EXPECT_EQ(row.cost, 0);  // the other pair of the ring does as well
       EXPECT_DOUBLE_EQ(p.cell(row.cell).score, kZeroScore);
+      EXPECT_EQ(cellInformationLines(p.s, row.cell).at(1), "replacement cost 0 areas");
     }
   }
+  EXPECT_EQ(cellInformationLines(p.s, 60).at(1), "not in the exact minimum set");
   test::expectMatchesFile(replacementReport(p.s, r), "replacement_report.txt");
 }
 
