@@ -34,6 +34,19 @@ QLineSeries* line(const QString& name, const std::vector<double>& values, QColor
 
 std::vector<double> asDouble(const std::vector<int>& v) { return {v.begin(), v.end()}; }
 
+// Ticks at whole numbers from 0, about ten of them up to `top`.
+void wholeTicks(QValueAxis* axis, int top) {
+  int step = 1;
+  for (int s : {1, 2, 5, 10, 20, 25, 50, 100, 200, 250, 500, 1000, 2000, 5000, 10000})
+    if (top / s <= 10) {
+      step = s;
+      break;
+    }
+  axis->setTickType(QValueAxis::TicksDynamic);
+  axis->setTickAnchor(0);
+  axis->setTickInterval(step);
+}
+
 }  // namespace
 
 QString curveHoverText(const CurveSet& c, int k) {
@@ -91,20 +104,12 @@ QChart* buildCurveChart(const CurveSet& c, const std::string& dataTitle) {
   x->setTitleText("Number of areas");
   x->setRange(0, std::max(1, c.maxAreas));
   x->setLabelFormat("%d");
-  // Whole-number ticks, about ten of them.
-  int step = 1;
-  for (int s : {1, 2, 5, 10, 20, 50, 100, 200, 500})
-    if (c.maxAreas / s <= 10) {
-      step = s;
-      break;
-    }
-  x->setTickType(QValueAxis::TicksDynamic);
-  x->setTickAnchor(0);
-  x->setTickInterval(step);
+  wholeTicks(x, c.maxAreas);
   auto* y = new QValueAxis;
   y->setTitleText(QString("Taxa represented (of %1)").arg(c.taxa));
   y->setRange(0, std::max(1, c.taxa));
   y->setLabelFormat("%d");
+  wholeTicks(y, c.taxa);
   auto* yp = new QValueAxis;
   yp->setTitleText("Taxa represented (%)");
   yp->setRange(0, 100);

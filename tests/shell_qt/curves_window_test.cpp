@@ -3,6 +3,8 @@
 // chart window, its hover, Save and Copy, and the same results as the tool.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <QAction>
 #include <QApplication>
 #include <QChart>
@@ -11,9 +13,11 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QTest>
 
+#include "measures/scores.h"
 #include "shell/dispatch.h"
 #include "shell/qt/mainwindow.h"
 #include "shell/qt/qthost.h"
@@ -57,8 +61,14 @@ void clickMenuItem(QMenuBar* bar, const QStringList& path) {
     QAction* a = actionIn(menu, path[i]);
     ASSERT_NE(a, nullptr) << path[i].toStdString();
     ASSERT_TRUE(a->isEnabled()) << path[i].toStdString();
-    QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(a).center());
-    if (!a->menu()) break;
+    if (!a->menu()) {
+      QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(a).center());
+      break;
+    }
+    // A submenu opens with the key of its underlined letter.
+    const int amp = static_cast<int>(path[i].indexOf('&'));
+    ASSERT_GE(amp, 0) << path[i].toStdString();
+    QTest::keyClick(menu, path[i].at(amp + 1).toLower().toLatin1());
     menu = a->menu();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(menu));
   }
@@ -71,8 +81,10 @@ CurveWindow* openCurveWindow() {
   return nullptr;
 }
 
-// Drops the line with the time, which differs between two runs.
-std::string withoutTime(const std::string& report) {
+// Drops the line with the time, which differs between two runs, and the
+// CR of the RESULTS file's lines.
+std::string withoutTime(std::string report) {
+  report.erase(std::remove(report.begin(), report.end(), '\r'), report.end());
   std::string out;
   std::size_t at = 0;
   while (at < report.size()) {
@@ -147,7 +159,11 @@ TEST_P(CurvesWindow, ChartWindowShowsTheToolsCurvesAndSavesThem) {
   // Hovering over k = 1 shows that column's values.
   QChart* chart = w->view()->chart();
   const QPointF at = chart->mapToPosition(QPointF(1.0, c.optimum[1]));
-  QTest::mouseMove(w->view()->viewport(), w->view()->mapFromScene(chart->mapToScene(at)));
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(w));
+  const QPoint pos = w->view()->mapFromScene(chart->mapToScene(at));
+  QMouseEvent move(QEvent::MouseMove, QPointF(pos), QPointF(w->view()->viewport()->mapToGlobal(pos)), Qt::NoButton,
+                   Qt::NoButton, Qt::NoModifier);
+  QApplication::sendEvent(w->view()->viewport(), &move);
   EXPECT_EQ(w->valuesLabel()->text().toStdString().rfind("1 areas: exact optimum: ", 0), 0u)
       << w->valuesLabel()->text().toStdString();
 
