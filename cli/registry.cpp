@@ -1,5 +1,6 @@
 #include "cli/cell_cmd.h"
 #include "cli/cli.h"
+#include "cli/curve_cmd.h"
 #include "cli/dataio_cmd.h"
 #include "cli/gis_cmd.h"
 #include "cli/marxan_cmd.h"
@@ -15,7 +16,8 @@ const std::vector<Subcommand>& subcommands() {
       {"info", "info DATAFILE [--preselect FILE.pre]", cmdInfo},
       {"measure", "measure NAME DATAFILE [--areas FILE.sed] [--preselect FILE.pre] [--set KEY=VALUE]... [--taxa NAME]... [--mean N] [--smooth N]", cmdMeasure},
       {"cell", "cell DATAFILE N [measure options] [--set grouped=0|1] [--set range-sizes=0|1] [--after KIND [select options]]", cmdCell},
-      {"select", "select KIND DATAFILE [--areas FILE.sed] [--preselect FILE.pre] [--set KEY=VALUE]... [--areas-to-add N] [--budget B] [--costs FILE.scr] [--threats FILE.scr] [--random-seed S] [--results FILE] [--areas-out FILE.sed] [--time-limit S]", cmdSelect},
+      {"select", "select KIND DATAFILE [--areas FILE.sed] [--preselect FILE.pre] [--set KEY=VALUE]... [--areas-to-add N] [--budget B] [--costs FILE.scr] [--threats FILE.scr] [--random-seed S] [--results FILE] [--areas-out FILE.sed] [--time-limit S] [--runs R]", cmdSelect},
+      {"curve", "curve DATAFILE [select options] [--max-areas K] [--runs R] --out FILE.csv|.png|.svg|.pdf", cmdCurve},
       {"render", "render DATAFILE --measure NAME [measure options] [--preselect FILE.pre] [--options FILE.OPP] [--size WxH] --out FILE.png|.bmp|.pdf", cmdRender},
       {"export-scores", "export-scores DATAFILE --out FILE [--measure NAME | --import FILE.scr] [measure options] [--plain] [--occupied-only] [--zero-markers] [--background] [--centroids] [--mismatch]", cmdExportScores},
       {"import-scores", "import-scores DATAFILE FILE.scr [--areas FILE.sed] [--set KEY=VALUE]...", cmdImportScores},

@@ -7,6 +7,7 @@
 
 #include "cli/select_cmd.h"
 
+#include "cli/curve_cmd.h"
 #include "cli/measure_options.h"
 #include "interchange/scr.h"
 #include "measures/scores.h"
@@ -141,7 +142,8 @@ std::vector<SetKey> selectSetKeys() {
 const std::vector<std::string>& selectKinds() {
   static const std::vector<std::string> kinds{"near-minimum", "coverage", "greedy", "hotspots", "flexible",
                                               "emr", "max-rarity", "reorder-richness", "reorder-threat",
-                                              "random", "report", "exact-minimum", "exact-coverage"};
+                                              "random", "report", "exact-minimum", "exact-coverage",
+                                              "frequency", "replacement-cost"};
   return kinds;
 }
 
@@ -194,7 +196,7 @@ int takeSelectOptions(CliContext& ctx, std::vector<std::string>& args, SelectOpt
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
     const bool takesValue = a == "--areas-to-add" || a == "--budget" || a == "--costs" || a == "--threats" ||
-                            a == "--random-seed" || a == "--results" || a == "--areas-out" || a == "--time-limit";
+                            a == "--random-seed" || a == "--results" || a == "--areas-out" || a == "--time-limit" || a == "--runs";
     if (!takesValue) {
       rest.push_back(a);
       continue;
@@ -214,6 +216,10 @@ int takeSelectOptions(CliContext& ctx, std::vector<std::string>& args, SelectOpt
       if (!t || !(*t > 0.0) || !(*t <= kExactTimeLimitMax))
         return refuse(ctx, "--time-limit takes a number of seconds above 0 and at most 86400");
       o.timeLimit = *t;
+    } else if (a == "--runs") {
+      auto r = parseNumber<int>(v);
+      if (!r || *r < 1 || *r > 10000) return refuse(ctx, "--runs takes a whole number from 1 to 10000");
+      o.runs = *r;
     } else if (a == "--random-seed") {
       auto s = parseNumber<std::uint32_t>(v);
       if (!s) return refuse(ctx, "--random-seed takes a whole number from 0 to 4294967295");
@@ -343,6 +349,8 @@ int runSelectAnalysis(CliContext& ctx, Session& s, const SelectOptions& o, Selec
       a = runNearMaximumCoverage(s, byBudget, areas, budget, env);
     else
       a = runExactCli(ctx, s, o, {coverageKind(s), areas, budget});
+  } else if (o.kind == "frequency" || o.kind == "replacement-cost") {
+    if (int rc = runQualityKind(ctx, s, o, a); rc != 0) return rc;
   } else if (o.kind == "exact-minimum") {
     a = runExactCli(ctx, s, o, {});
   } else if (o.kind == "greedy") {

@@ -21,6 +21,7 @@ struct SelectOptions {
   std::optional<std::filesystem::path> costs, threats, results, areasOut;
   std::optional<std::uint32_t> seed;
   std::optional<double> timeLimit;  // exact sets: seconds, else the options' limit
+  std::optional<int> runs;          // selection frequency and curves: 1 ... 10000
 };
 
 // The KINDs in the order the messages list them.

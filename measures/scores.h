@@ -43,6 +43,8 @@ enum MeasureCode : int {
   kCodeMedianQuantitative = 39,
   kCodeFullyFlexible = 40,
   kCodeReorderedByThreat = 46,
+  kCodeSelectionFrequency = 47,
+  kCodeReplacementCost = 48,
 };
 
 constexpr int kMaxAreas = 1100;

@@ -205,6 +205,10 @@ std::string measureTitle(const Session& s, int code) {
       return strprintf("fully flexible areas (for %d areas)", s.areas.count());
     case kCodeReorderedByThreat:
       return "area set re-ordered by threat";
+    case kCodeSelectionFrequency:
+      return strprintf("selection frequency (%d runs)", s.map.runs);
+    case kCodeReplacementCost:
+      return "replacement cost (exact minimum set)";
     default:  // 32, the reserved codes and anything unknown
       return "";
   }

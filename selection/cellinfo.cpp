@@ -153,6 +153,16 @@ std::vector<std::string> cellInformationLines(const Session& s, int cell) {
       else
         lines.push_back("area not chosen");
       break;
+    case kCodeSelectionFrequency:
+      lines.push_back(strprintf("chosen in %d of %d runs (%.1f%%)", c.count, s.map.runs,
+                                s.map.runs > 0 ? 100.0 * c.count / s.map.runs : 0.0));
+      break;
+    case kCodeReplacementCost:
+      if (c.score == 0.0)
+        lines.push_back("not in the exact minimum set");
+      else
+        lines.push_back(c.count < 0 ? std::string("irreplaceable") : strprintf("replacement cost %d areas", c.count));
+      break;
     default:
       break;
   }

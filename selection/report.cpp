@@ -167,6 +167,8 @@ std::string reportLocationName(const Session& s, int cell) {
   return std::string(name.data(), strnlen(name.data(), std::min<std::size_t>(17, name.size())));
 }
 
+std::string reportDataLine(const Session& s) { return dataLine(s); }
+
 std::string resultsFileHeader(const Session& s) {
   return strprintf(" Map grid: %s.\n Database: %s.\n", gridTypeName(s).c_str(), s.ws.datafile.title.c_str()) +
          std::string(79, '=') + "\n\n";

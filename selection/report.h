@@ -59,5 +59,7 @@ Report representationReport(Session& s, const ReportFacts& facts);
 std::string resultsFileHeader(const Session& s);  // " Map grid: ..." and the rule
 std::string analysisTitle(const Session& s, const ReportFacts& facts);
 std::string reportLocationName(const Session& s, int cell);  // at most 17 characters
+// "(all subgroups, data level 1 and above)": which data a report counted.
+std::string reportDataLine(const Session& s);
 
 }  // namespace zn

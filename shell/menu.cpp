@@ -43,7 +43,9 @@ std::vector<MenuItem> buildMenu() {
                     item("Max &rarity (irreplaceability)", 40010), item("&Manual set selection", 2805),
                     item("Re-&order set by richness", 40009), item("Re-order set by threat", 40043),
                     item("Representation &RESULTS", 40019), item("Map fully &flexible areas", 2830),
-                    item("Ran&dom set selection", 2801)}),
+                    item("Ran&dom set selection", 2801),
+                    item("Representation curves...", 40060), item("Selection fre&quency", 40061),
+                    item("Replacement &cost", 40062)}),
              popup("&Complementarity",
                    {item("Print sample table", 40037), item("Complementarity to ref areas (median)", 40038),
                     item("Complementarity to ref areas (correlation)", 40039),
@@ -100,7 +102,7 @@ void updateMenus(MenuState& m, const MenuInputs& in) {
   m.enable(1700, in.scoresPresent && !editing);
   const bool data = in.datafileOpen && !editing;
   for (int id : {1500, 2100, 2101, 40001, 40002, 40026, 2110, 2111, 2120, 2300, 40022, 2200, 40007, 40010,
-                 2600, 2800, 2805, 2801, 2810, 2820, 40050, 40051, 40020, 40008, 40009, 40019})
+                 2600, 2800, 2805, 2801, 2810, 2820, 40050, 40051, 40020, 40008, 40009, 40019, 40060, 40061, 40062})
     m.enable(id, data);
   if (data)
     for (int id : {40025, 40018, 40016}) m.enable(id, true);

@@ -13,6 +13,7 @@
 #include "selection/report.h"
 #include "selection/values.h"
 #include "shell/dispatch.h"
+#include "shell/curve_commands.h"
 #include "shell/exact_commands.h"
 #include "store/text.h"
 
@@ -267,6 +268,7 @@ void connectSelectionCommands(Shell& shell) {
   });
 
   connectExactCommands(shell);
+  connectCurveCommands(shell);
 }
 
 }  // namespace zn

@@ -41,6 +41,7 @@ struct MapRecord {
   bool presenceMap = false;  // a presence-only map (single-taxon plot, converted areas)
   std::string importedName;  // 31 characters at most
   int importKind = kNotImported;
+  int runs = 0;  // selection frequency: the runs behind the shares
 };
 
 }  // namespace zn

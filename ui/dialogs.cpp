@@ -2,6 +2,7 @@
 
 #include "store/text.h"
 #include "ui/celldialogs.h"
+#include "ui/curvewindow.h"
 #include "ui/dataio_dialogs.h"
 #include "ui/displaydialogs.h"
 #include "ui/gbifdialog.h"
@@ -14,7 +15,7 @@ namespace zn {
 
 namespace {
 
-enum class Kind { None, Tools, MapOptions, MapInfo, SelectivePlot, Display, Cell, Selection, Scores, DataIo, Overlay, Gbif };
+enum class Kind { None, Tools, MapOptions, MapInfo, SelectivePlot, Display, Cell, Selection, Scores, DataIo, Overlay, Gbif, CurveChart };
 
 Kind kindOf(const std::string& name) {
   const std::string n = toLower(name);
@@ -30,6 +31,7 @@ Kind kindOf(const std::string& name) {
   if (isDataIoDialog(name)) return Kind::DataIo;
   if (isOverlayDialog(name)) return Kind::Overlay;
   if (isGbifDialog(name)) return Kind::Gbif;
+  if (n == "curvechart") return Kind::CurveChart;
   return Kind::None;
 }
 
@@ -61,6 +63,7 @@ bool runUiDialog(const std::string& name, DialogModel& model, QWidget* parent) {
     case Kind::DataIo: return runDataIoDialog(name, model, parent);
     case Kind::Overlay: return runOverlayDialog(name, model, parent);
     case Kind::Gbif: return runGbifDialog(model, parent);
+    case Kind::CurveChart: return showCurveWindow(model, parent);
     case Kind::None: break;
   }
   return false;

@@ -25,7 +25,9 @@ TEST(MainMenu, PopupsAndItemsInOrder) {
   EXPECT_EQ(menu[0].items.back().id, 1900);
   const MenuItem* area = find(menu[1].items, "&Area selection");
   ASSERT_NE(area, nullptr);
-  ASSERT_EQ(area->items.size(), 14u);
+  ASSERT_EQ(area->items.size(), 17u);
+  EXPECT_EQ(area->items[14].label, "Representation curves...");
+  EXPECT_EQ(area->items[16].id, 40062);
   EXPECT_EQ(area->items[1].label, "Near-mi&nimum set");
   EXPECT_EQ(area->items[2].label, "Exact minim&um set");
   EXPECT_EQ(area->items[2].id, 40050);

@@ -1,0 +1,133 @@
+#include "cli/curve_cmd.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cctype>
+
+#include <QApplication>
+
+#include "cli/measure_options.h"
+#include "selection/curves.h"
+#include "selection/frequency.h"
+#include "selection/replacement.h"
+#include "store/files.h"
+#include "ui/curvechart.h"
+
+namespace zn {
+
+namespace {
+
+int refuse(CliContext& ctx, const std::string& text) {
+  ctx.err << "zonarium: " << text << "\n";
+  return 2;
+}
+
+double timeLimit(const Session& s, const SelectOptions& o) {
+  return o.timeLimit.value_or(std::clamp(s.settings[kExactTimeLimit], 1, kExactTimeLimitMax));
+}
+
+// Charts are widgets: the tool makes an application, off screen, when the
+// caller has none.
+std::unique_ptr<QApplication> widgetApplication() {
+  if (QCoreApplication::instance()) return nullptr;
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  static int argc = 1;
+  static char name[] = "zonarium";
+  static char* argv[] = {name, nullptr};
+  return std::make_unique<QApplication>(argc, argv);
+}
+
+std::string lowerExtension(const std::filesystem::path& p) {
+  std::string e = p.extension().string();
+  std::transform(e.begin(), e.end(), e.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return e;
+}
+
+}  // namespace
+
+int runQualityKind(CliContext& ctx, Session& s, const SelectOptions& o, AnalysisOutcome& a) {
+  if (o.kind == "frequency") {
+    FrequencyParams p;
+    p.runs = o.runs.value_or(100);
+    const FrequencyResult r = computeSelectionFrequency(s, p);
+    if (!r.error.empty()) return ctx.err << "zonarium: " << r.error << "\n", 1;
+    mapSelectionFrequency(s, r);
+    a.results = frequencyReport(s, r);
+  } else {
+    ReplacementParams p;
+    p.timeLimitSeconds = timeLimit(s, o);
+    const ReplacementResult r = computeReplacementCost(s, p);
+    if (!r.error.empty()) return ctx.err << "zonarium: " << r.error << "\n", 1;
+    mapReplacementCost(s, r);
+    a.results = replacementReport(s, r);
+  }
+  a.ran = true;
+  return 0;
+}
+
+int cmdCurve(CliContext& ctx, const std::vector<std::string>& args) {
+  const std::vector<SetKey> keys = selectSetKeys();
+  MeasureOptions mopts;
+  std::vector<std::string> rest;
+  if (int rc = parseMeasureOptions(ctx, args, mopts, rest, keys); rc != 0) return rc;
+  if (!mopts.measure.empty() || !mopts.taxa.empty() || mopts.meanPasses || mopts.smoothPasses)
+    return refuse(ctx, "curve takes no --measure, --taxa, --mean or --smooth");
+  SelectOptions o;
+  if (int rc = takeSelectOptions(ctx, rest, o); rc != 0) return rc;
+  std::optional<int> maxAreas;
+  std::optional<std::filesystem::path> out;
+  std::vector<std::string> files;
+  for (std::size_t i = 0; i < rest.size(); ++i) {
+    const std::string& a = rest[i];
+    if (a == "--max-areas" || a == "--out") {
+      if (i + 1 >= rest.size()) return refuse(ctx, a + " needs a value");
+      const std::string& v = rest[++i];
+      if (a == "--out") {
+        out = v;
+        continue;
+      }
+      int k = 0;
+      auto [end, ec] = std::from_chars(v.data(), v.data() + v.size(), k);
+      if (ec != std::errc() || end != v.data() + v.size() || k < 1)
+        return refuse(ctx, "--max-areas takes a whole number from 1 to the occupied cells");
+      maxAreas = k;
+    } else if (!a.empty() && a[0] == '-') {
+      return refuse(ctx, "unknown option " + a + " for curve");
+    } else {
+      files.push_back(a);
+    }
+  }
+  if (files.size() != 1) return refuse(ctx, "curve takes DATAFILE and the curve options");
+  if (!out) return refuse(ctx, "curve needs --out FILE.csv|.png|.svg|.pdf");
+  const std::string ext = lowerExtension(*out);
+  if (ext != ".csv" && ext != ".png" && ext != ".svg" && ext != ".pdf")
+    return refuse(ctx, "--out takes a .csv, .png, .svg or .pdf file");
+
+  auto session = startCliSession(ctx);
+  if (!session) return 1;
+  Session& s = *session;
+  mopts.measure = "richness";
+  if (int rc = prepareMeasure(ctx, s, mopts, files[0], keys); rc != 0) return rc;
+
+  CurveParams p;
+  p.maxAreas = maxAreas.value_or(0);
+  p.runs = o.runs.value_or(1000);
+  p.seed = o.seed.value_or(1);
+  p.timeLimitSeconds = timeLimit(s, o);
+  const CurveSet c = computeCurves(s, p);
+  if (!c.error.empty()) {
+    ctx.err << "zonarium: " << c.error << "\n";
+    return 1;
+  }
+  if (ext == ".csv") {
+    if (!saveFileAtomically(*out, curvesCsv(c))) return ctx.err << "zonarium: cannot write " << out->string() << "\n", 1;
+  } else {
+    auto app = widgetApplication();
+    std::string error;
+    if (!saveCurveChart(c, s.ws.datafile.title, *out, QSize(kCurveChartWidth, kCurveChartHeight), error))
+      return ctx.err << "zonarium: " << error << "\n", 1;
+  }
+  return writeSelectResults(ctx, o, curvesReport(s, c));
+}
+
+}  // namespace zn

@@ -1,0 +1,45 @@
+// Selection frequency: the near-minimum set run many times with the last
+// tie broken at random (seeds 1 ... R), and each cell's share of the runs
+// that chose it, so that a set can be told apart from the cells any set
+// must take.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "store/session.h"
+
+namespace zn {
+
+struct FrequencyParams {
+  int runs = 100;
+  std::function<bool(int percent)> progress;  // false stops
+};
+
+struct FrequencyResult {
+  std::string error;
+  bool stopped = false;
+  int runs = 0;
+  std::vector<int> chosen;  // per cell 0 ... cells: runs whose set held it
+  int smallest = 0, largest = 0;  // set sizes over the runs
+  float seconds = 0.0f;
+
+  double share(int cell) const {
+    return runs > 0 && cell >= 0 && cell < static_cast<int>(chosen.size())
+               ? 100.0 * chosen[static_cast<std::size_t>(cell)] / runs
+               : 0.0;
+  }
+};
+
+// The runs from an empty set on the session's data and options; the
+// session itself is not changed.
+FrequencyResult computeSelectionFrequency(const Session& s, const FrequencyParams& p);
+
+// Puts the shares on the map (percent, scale 0 ... 100, count = runs that
+// chose the cell) under code 47; cells never chosen keep no score.
+void mapSelectionFrequency(Session& s, const FrequencyResult& r);
+
+std::string frequencyReport(const Session& s, const FrequencyResult& r);
+
+}  // namespace zn

@@ -1,0 +1,99 @@
+#include "selection/replacement.h"
+
+#include <algorithm>
+
+#include "measures/scores.h"
+#include "selection/curves.h"
+#include "selection/exactcall.h"
+#include "selection/report.h"
+#include "selection/stopwatch.h"
+#include "store/text.h"
+
+namespace zn {
+
+ReplacementResult computeReplacementCost(const Session& s, const ReplacementParams& p) {
+  ReplacementResult out;
+  out.error = qualityRefusal(s);
+  if (!out.error.empty()) return out;
+  Stopwatch watch(s.host);
+  Scratch sc(s);
+  const ExactProblem base = [&] {
+    ExactProblem q = buildExactProblem(sc.s, ExactRequest{ExactKind::MinimumSet, 0, 0.0});
+    q.byCost = false;
+    return q;
+  }();
+  ExactCall call;
+  call.timeLimitSeconds = p.timeLimitSeconds;
+  call.keepGoing = [&] { return !out.stopped; };
+  const ExactAnswer min = callExact(base, call);
+  if (!min.found) {
+    out.error = "No set of at most 1100 areas meets every goal.";
+    return out;
+  }
+  out.minimumSize = min.areas;
+  out.minimumProven = min.proven;
+  const int total = static_cast<int>(min.cells.size());
+  for (int i = 0; i < total; ++i) {
+    ReplacementRow row;
+    row.cell = min.cells[static_cast<std::size_t>(i)];
+    const auto column = static_cast<int>(std::lower_bound(base.cells.begin(), base.cells.end(), row.cell) - base.cells.begin());
+    bool possible = true;
+    const ExactProblem without = withoutColumn(base, column, possible);
+    if (!possible) {
+      row.irreplaceable = true;
+    } else {
+      const ExactAnswer a = callExact(without, call);
+      if (!a.found) {
+        row.irreplaceable = true;
+      } else {
+        row.cost = std::max(0, a.areas - min.areas);
+        row.proven = a.proven && min.proven;
+      }
+    }
+    out.rows.push_back(row);
+    if (p.progress && !p.progress((i + 1) * 100 / std::max(1, total))) {
+      out.stopped = true;
+      break;
+    }
+  }
+  out.seconds = watch.seconds();
+  return out;
+}
+
+void mapReplacementCost(Session& s, const ReplacementResult& r) {
+  clearScores(s);
+  setMeasureCode(s, kCodeReplacementCost);
+  int largest = 0;
+  for (const ReplacementRow& row : r.rows)
+    if (!row.irreplaceable) largest = std::max(largest, row.cost);
+  for (const ReplacementRow& row : r.rows) {
+    if (row.cell < 1 || row.cell >= static_cast<int>(s.ws.cells.size())) continue;
+    GridCell& g = s.ws.cells[static_cast<std::size_t>(row.cell)];
+    g.count = row.irreplaceable ? -1 : row.cost;
+    g.score = row.irreplaceable ? largest + 1.0 : row.cost == 0 ? kZeroScore : row.cost;
+  }
+  finishMeasure(s, largest + 1.0);
+}
+
+std::string replacementReport(const Session& s, const ReplacementResult& r) {
+  std::string out = strprintf(
+      "\n  PRIORITY-AREAS ANALYSIS: Replacement cost of the %d areas of the exact minimum set%s\n"
+      "  %s in %.1f seconds.\n\n",
+      r.minimumSize, r.minimumProven ? "" : " (not proven optimal)", reportDataLine(s).c_str(), r.seconds);
+  int none = 0, never = 0;
+  for (const ReplacementRow& row : r.rows) {
+    none += !row.irreplaceable && row.cost == 0;
+    never += row.irreplaceable;
+  }
+  out += strprintf("  %d replaceable at no cost, %d irreplaceable\n\n", none, never);
+  out += "  area  location           extra areas\n\n";
+  for (const ReplacementRow& row : r.rows) {
+    const std::string cost = row.irreplaceable ? std::string("irreplaceable")
+                                               : strprintf("%d%s", row.cost, row.proven ? "" : " (not proven)");
+    out += strprintf("  %4d  %-17s  %s\n", row.cell, reportLocationName(s, row.cell).c_str(), cost.c_str());
+  }
+  if (r.stopped) out += "  stopped by the user\n";
+  return out;
+}
+
+}  // namespace zn

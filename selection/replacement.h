@@ -1,0 +1,46 @@
+// Replacement cost: for each area of the exact minimum set, how many more
+// areas the optimum needs when that area may not be chosen. 0 means another
+// set of the same size does without it; an area holding a taxon found
+// nowhere else cannot be done without at all.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "store/session.h"
+
+namespace zn {
+
+struct ReplacementParams {
+  double timeLimitSeconds = 60.0;             // per exact solve
+  std::function<bool(int percent)> progress;  // false stops
+};
+
+struct ReplacementRow {
+  int cell = 0;
+  bool irreplaceable = false;  // a taxon wants more of its cells than are left without it
+  int cost = 0;                // extra areas the optimum needs without the cell
+  bool proven = true;          // both solves proven optimal
+};
+
+struct ReplacementResult {
+  std::string error;
+  bool stopped = false;
+  int minimumSize = 0;
+  bool minimumProven = false;
+  std::vector<ReplacementRow> rows;  // in cell order of the minimum set
+  float seconds = 0.0f;
+};
+
+// On the session's data and options (group code, excluded level and taxa,
+// goal), from an empty set, counted in areas; the session is not changed.
+ReplacementResult computeReplacementCost(const Session& s, const ReplacementParams& p);
+
+// The areas of the minimum set on the map under code 48: the cost (a cost
+// of 0 as the zero marker), irreplaceable areas one above the largest cost.
+void mapReplacementCost(Session& s, const ReplacementResult& r);
+
+std::string replacementReport(const Session& s, const ReplacementResult& r);
+
+}  // namespace zn

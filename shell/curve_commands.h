@@ -1,0 +1,29 @@
+// "Representation curves...", "Selection frequency" and "Replacement cost"
+// of the Area selection menu: each runs its analysis behind a box that can
+// stop it, appends its report to RESULTS, and maps its scores or opens the
+// chart window ("CurveChart", a CurveChartModel).
+#pragma once
+
+#include <string>
+
+#include "selection/curves.h"
+#include "store/host.h"
+
+namespace zn {
+
+class Shell;
+
+constexpr int kRepresentationCurvesCommand = 40060;
+constexpr int kSelectionFrequencyCommand = 40061;
+constexpr int kReplacementCostCommand = 40062;
+
+// What the chart window shows; the window keeps its own copy.
+struct CurveChartModel : DialogModel {
+  CurveSet curves;
+  std::string dataTitle;
+};
+
+// Connects the three commands; called with the other selection commands.
+void connectCurveCommands(Shell& shell);
+
+}  // namespace zn

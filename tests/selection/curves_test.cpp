@@ -1,0 +1,290 @@
+// Representation curves, selection frequency and replacement cost on hand-
+// made grids whose answers are known by enumeration.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <bit>
+#include <cstdint>
+
+#include "selection/cellinfo.h"
+#include "selection/curves.h"
+#include "selection/frequency.h"
+#include "selection/randomsets.h"
+#include "selection/replacement.h"
+#include "tests/selection/priority_fixture.h"
+
+namespace zn {
+namespace {
+
+using test::Priority;
+using test::taxon;
+
+// Cell 10 is richest; 20 and 30 each hold a taxon found nowhere else, so
+// {20, 30} is the minimum set while richness-led orders start with 10.
+std::vector<test::TaxonSpec> richVersusRare() {
+  return {taxon("T1", {10, 20}), taxon("T2", {10, 20}), taxon("T3", {10, 30}),
+          taxon("T4", {10, 30}), taxon("T5", {20}),     taxon("T6", {30})};
+}
+
+CurveParams params(int runs = 200, std::uint32_t seed = 7) {
+  CurveParams p;
+  p.runs = runs;
+  p.seed = seed;
+  p.timeLimitSeconds = 30.0;
+  return p;
+}
+
+// The most taxa any k of the cells represent, by trying every subset.
+std::vector<int> bruteOptimum(const std::vector<test::TaxonSpec>& taxa, const std::vector<int>& cells, int K) {
+  std::vector<int> best(static_cast<std::size_t>(K) + 1, 0);
+  const std::uint32_t subsets = 1u << cells.size();
+  for (std::uint32_t m = 0; m < subsets; ++m) {
+    const int k = std::popcount(m);
+    if (k > K) continue;
+    int met = 0;
+    for (const auto& t : taxa) {
+      bool in = false;
+      for (std::size_t i = 0; i < cells.size() && !in; ++i) in = (m >> i & 1u) && t.levels.count(cells[i]);
+      met += in;
+    }
+    best[static_cast<std::size_t>(k)] = std::max(best[static_cast<std::size_t>(k)], met);
+  }
+  for (int k = 1; k <= K; ++k) best[k] = std::max(best[k], best[k - 1]);
+  return best;
+}
+
+// Small grids drawn from a fixed sequence, so each run checks the same ones.
+std::vector<test::TaxonSpec> drawnGrid(std::uint32_t seed, std::vector<int>& cells) {
+  Random r;
+  r.seed(seed);
+  cells.clear();
+  for (int i = 0; i < 9; ++i) cells.push_back(100 + 7 * i);
+  std::vector<test::TaxonSpec> taxa;
+  for (int t = 0; t < 14; ++t) {
+    test::TaxonSpec spec = taxon("D" + std::to_string(t), {});
+    const int range = 1 + r.choose(3);
+    while (static_cast<int>(spec.levels.size()) < range) spec.levels[cells[static_cast<std::size_t>(r.choose(9))]] = 1;
+    taxa.push_back(spec);
+  }
+  return taxa;
+}
+
+TEST(Curves, EveryMethodFollowsItsOrderOnAKnownGrid) {
+  Priority p(richVersusRare());
+  const CurveSet c = computeCurves(p.s, params());
+  ASSERT_TRUE(c.error.empty()) << c.error;
+  EXPECT_EQ(c.taxa, 6);
+  EXPECT_EQ(c.minimumSize, 2);
+  EXPECT_TRUE(c.minimumProven);
+  ASSERT_EQ(c.maxAreas, 2);  // K defaults to the exact minimum set's size
+  EXPECT_EQ(c.optimum, (std::vector<int>{0, 4, 6}));
+  EXPECT_EQ(c.optimumProven, (std::vector<char>{1, 1, 1}));
+  EXPECT_EQ(c.nearMinimum, (std::vector<int>{0, 3, 6}));  // rarest first: 20 and 30
+  EXPECT_EQ(c.greedy, (std::vector<int>{0, 4, 5}));       // 10, then one rare taxon
+  EXPECT_EQ(c.hotspots, (std::vector<int>{0, 4, 5}));
+  // Random pairs: {10,20} and {10,30} hold 5, {20,30} 6; single cells 3 or 4.
+  for (int k : {1, 2}) {
+    EXPECT_GE(c.randomLow[k], k == 1 ? 3 : 5);
+    EXPECT_LE(c.randomHigh[k], k == 1 ? 4 : 6);
+    EXPECT_LE(c.randomLow[k], c.randomMedian[k]);
+    EXPECT_LE(c.randomMedian[k], c.randomHigh[k]);
+  }
+  ASSERT_EQ(c.summary.size(), 5u);
+  EXPECT_EQ(c.summary[0].areasForAll, 2);  // optimum
+  EXPECT_EQ(c.summary[1].areasForAll, 2);  // near-minimum
+  EXPECT_EQ(c.summary[2].areasForAll, 3);  // greedy needs the third cell
+  EXPECT_EQ(c.summary[3].areasForAll, 3);
+}
+
+TEST(Curves, OptimumMatchesEnumerationOnDrawnGrids) {
+  for (std::uint32_t seed : {3u, 11u, 29u, 41u}) {
+    std::vector<int> cells;
+    const auto taxa = drawnGrid(seed, cells);
+    Priority p(taxa);
+    CurveParams cp = params(50);
+    cp.maxAreas = 6;
+    const CurveSet c = computeCurves(p.s, cp);
+    ASSERT_TRUE(c.error.empty()) << c.error;
+    const std::vector<int> brute = bruteOptimum(taxa, cells, 6);
+    EXPECT_EQ(c.optimum, brute) << "grid " << seed;
+    for (int k = 0; k <= 6; ++k) {
+      EXPECT_LE(c.nearMinimum[k], c.optimum[k]) << "grid " << seed << " k " << k;
+      EXPECT_LE(c.greedy[k], c.optimum[k]);
+      EXPECT_LE(c.randomHigh[k], c.optimum[k]);
+    }
+  }
+}
+
+TEST(Curves, ATimeLimitKeepsTheBestKnownSetsAndShowsTheGap) {
+  std::vector<int> cells;
+  Priority p(drawnGrid(41, cells));
+  CurveParams cp = params(20);
+  cp.maxAreas = 5;
+  cp.timeLimitSeconds = 1e-9;  // every solve stops at once
+  const CurveSet c = computeCurves(p.s, cp);
+  ASSERT_TRUE(c.error.empty());
+  bool unproven = false;
+  for (int k = 1; k <= 5; ++k) {
+    // The quick orders' first k cells are sets of k areas too.
+    EXPECT_GE(c.optimum[k], std::max({c.nearMinimum[k], c.greedy[k], c.hotspots[k]})) << k;
+    EXPECT_GE(c.optimum[k], c.optimum[k - 1]) << k;
+    EXPECT_GE(c.optimumBound[k], c.optimum[k]) << k;
+    unproven = unproven || !c.optimumProven[k];
+  }
+  const std::string report = curvesReport(p.s, c);
+  EXPECT_EQ(report.find("(* not proven optimal within the time limit") != std::string::npos, unproven) << report;
+}
+
+TEST(Curves, RandomDrawsAreTheRandomSetAnalysisDraws) {
+  // Same seed, same candidates, same generator: the median and the two-
+  // tailed 2.5 % values equal those of "Random set selection".
+  std::vector<int> cells;
+  Priority p(drawnGrid(5, cells));
+  CurveParams cp = params(1000, 1234);
+  cp.maxAreas = 4;
+  const CurveSet c = computeCurves(p.s, cp);
+  ASSERT_TRUE(c.error.empty());
+  p.s.settings[kTwoTailed] = 1;
+  p.s.settings[kHotspotKind] = 0;
+  const RandomSetsOutcome r = runRandomSets(p.s, 4, 1234u);
+  ASSERT_TRUE(r.simulated);
+  for (int k = 1; k <= 4; ++k) {
+    EXPECT_DOUBLE_EQ(c.randomMedian[k], r.stats.median[k]) << k;
+    EXPECT_DOUBLE_EQ(c.randomLow[k], r.stats.lower[k]) << k;
+    EXPECT_DOUBLE_EQ(c.randomHigh[k], r.stats.upper[k]) << k;
+  }
+  // And the same seed draws the same curves again.
+  EXPECT_EQ(computeCurves(p.s, cp).randomMedian, c.randomMedian);
+}
+
+TEST(Curves, AccumulationIndexRunsFromChanceToTheOptimum) {
+  const std::vector<int> opt{0, 4, 6, 6};
+  const std::vector<double> random{0, 2, 4, 6};
+  double index = -1;
+  ASSERT_TRUE(accumulationIndex({0, 4, 6, 6}, opt, random, index));
+  EXPECT_DOUBLE_EQ(index, 1.0);
+  ASSERT_TRUE(accumulationIndex(random, opt, random, index));
+  EXPECT_DOUBLE_EQ(index, 0.0);
+  ASSERT_TRUE(accumulationIndex({0, 3, 4, 6}, opt, random, index));  // k = 3 has no room: left out
+  EXPECT_DOUBLE_EQ(index, (0.5 + 0.0) / 2);
+  EXPECT_FALSE(accumulationIndex({0, 1}, {0, 1}, {0, 1}, index));
+}
+
+TEST(Curves, BadRequestsAreRefusedWithAMessage) {
+  Priority p(richVersusRare());
+  struct Case {
+    int maxAreas, runs;
+    const char* message;
+  };
+  for (const Case k : {Case{0, 0, "The number of runs must be from 1 to 10000."},
+                       Case{0, 10001, "The number of runs must be from 1 to 10000."},
+                       Case{4, 10, "The number of areas (4) is above the 3 occupied cells."}}) {
+    CurveParams cp = params(k.runs);
+    cp.maxAreas = k.maxAreas;
+    EXPECT_EQ(computeCurves(p.s, cp).error, k.message);
+  }
+  for (int t = 0; t < 6; ++t) p.s.ws.cards.setExcluded(t, true);
+  EXPECT_EQ(computeCurves(p.s, params()).error, "No taxa are left after preselection.");
+  EXPECT_EQ(computeSelectionFrequency(p.s, {}).error, "No taxa are left after preselection.");
+  EXPECT_EQ(computeReplacementCost(p.s, {}).error, "No taxa are left after preselection.");
+  FrequencyParams fp;
+  fp.runs = 0;
+  EXPECT_EQ(computeSelectionFrequency(p.s, fp).error, "The number of runs must be from 1 to 10000.");
+}
+
+TEST(Curves, ReportAndCsvKeepTheirLayout) {
+  Priority p(richVersusRare());
+  const CurveSet c = computeCurves(p.s, params(100, 3));
+  test::expectMatchesFile(curvesReport(p.s, c), "curves_report.txt");
+  test::expectMatchesFile(curvesCsv(c), "curves.csv");
+  EXPECT_TRUE(p.areas().empty());  // the user's set is left alone
+}
+
+// Ties everywhere: a ring of taxa two cells wide, plus one taxon of its own.
+std::vector<test::TaxonSpec> tiedRing() {
+  return {taxon("R1", {10, 20}), taxon("R2", {20, 30}), taxon("R3", {30, 40}), taxon("R4", {40, 10}),
+          taxon("S1", {50})};
+}
+
+TEST(Frequency, SoleCellsAlwaysAndTiedCellsSometimes) {
+  Priority p(tiedRing());
+  p.s.settings[kLastTieRandom] = 0;  // the runs break the last tie at random whatever the option says
+  FrequencyParams fp;
+  fp.runs = 40;
+  const FrequencyResult r = computeSelectionFrequency(p.s, fp);
+  ASSERT_TRUE(r.error.empty());
+  EXPECT_DOUBLE_EQ(r.share(50), 100.0);
+  int sometimes = 0;
+  for (int n : {10, 20, 30, 40}) sometimes += r.share(n) > 0.0 && r.share(n) < 100.0;
+  EXPECT_GE(sometimes, 2) << "the last tie-break never varied";
+  EXPECT_EQ(r.smallest, 3);
+  EXPECT_EQ(r.largest, 3);
+  EXPECT_EQ(computeSelectionFrequency(p.s, fp).chosen, r.chosen);  // seeds 1 ... R
+
+  mapSelectionFrequency(p.s, r);
+  EXPECT_EQ(p.s.map.measureCode, kCodeSelectionFrequency);
+  EXPECT_DOUBLE_EQ(p.cell(50).score, 100.0);
+  EXPECT_EQ(p.cell(50).count, 40);
+  EXPECT_DOUBLE_EQ(p.s.map.scaleLimit, 100.0);
+  // The List of biota names the share.
+  EXPECT_EQ(cellInformationLines(p.s, 50).at(1), "chosen in 40 of 40 runs (100.0%)");
+}
+
+// The fewest cells meeting every taxon without the given cell (0 = none),
+// by enumeration; -1 when impossible.
+int bruteMinimumWithout(const std::vector<test::TaxonSpec>& taxa, const std::vector<int>& cells, int without) {
+  int best = -1;
+  for (std::uint32_t m = 0; m < (1u << cells.size()); ++m) {
+    bool ok = true;
+    for (std::size_t i = 0; i < cells.size() && ok; ++i) ok = !((m >> i & 1u) && cells[i] == without);
+    for (const auto& t : taxa) {
+      bool in = false;
+      for (std::size_t i = 0; i < cells.size() && !in; ++i) in = (m >> i & 1u) && t.levels.count(cells[i]);
+      ok = ok && in;
+    }
+    if (ok && (best < 0 || std::popcount(m) < best)) best = std::popcount(m);
+  }
+  return best;
+}
+
+TEST(Replacement, MatchesEnumerationOnSmallGrids) {
+  for (std::uint32_t seed : {2u, 17u, 23u}) {
+    std::vector<int> cells;
+    const auto taxa = drawnGrid(seed, cells);
+    Priority p(taxa);
+    const ReplacementResult r = computeReplacementCost(p.s, {});
+    ASSERT_TRUE(r.error.empty());
+    const int minimum = bruteMinimumWithout(taxa, cells, 0);
+    EXPECT_EQ(r.minimumSize, minimum);
+    ASSERT_EQ(static_cast<int>(r.rows.size()), minimum);
+    for (const ReplacementRow& row : r.rows) {
+      const int without = bruteMinimumWithout(taxa, cells, row.cell);
+      EXPECT_EQ(row.irreplaceable, without < 0) << "grid " << seed << " cell " << row.cell;
+      if (without >= 0) EXPECT_EQ(row.cost, without - minimum) << "grid " << seed << " cell " << row.cell;
+    }
+  }
+}
+
+TEST(Replacement, MapAndReportNameIrreplaceableAreas) {
+  Priority p(tiedRing());
+  const ReplacementResult r = computeReplacementCost(p.s, {});
+  ASSERT_EQ(r.rows.size(), 3u);
+  mapReplacementCost(p.s, r);
+  EXPECT_EQ(p.s.map.measureCode, kCodeReplacementCost);
+  for (const ReplacementRow& row : r.rows) {
+    if (row.cell == 50) {
+      EXPECT_TRUE(row.irreplaceable);
+      EXPECT_EQ(p.cell(50).count, -1);
+      EXPECT_EQ(cellInformationLines(p.s, 50).at(1), "irreplaceable");
+    } else {
+      EXPECT_EQ(row.cost, 0);  // the other pair of the ring does as well
+      EXPECT_DOUBLE_EQ(p.cell(row.cell).score, kZeroScore);
+      EXPECT_EQ(cellInformationLines(p.s, row.cell).at(1), "replacement cost 0 areas");
+    }
+  }
+  EXPECT_EQ(cellInformationLines(p.s, 60).at(1), "not in the exact minimum set");
+  test::expectMatchesFile(replacementReport(p.s, r), "replacement_report.txt");
+}
+
+}  // namespace
+}  // namespace zn

@@ -1,0 +1,229 @@
+// "Representation curves...", "Selection frequency" and "Replacement cost"
+// chosen with the mouse from the Area selection menu of both programs: the
+// chart window, its hover, Save and Copy, and the same results as the tool.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include <QAction>
+#include <QApplication>
+#include <QChart>
+#include <QChartView>
+#include <QClipboard>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QTest>
+
+#include "measures/scores.h"
+#include "shell/dispatch.h"
+#include "shell/qt/mainwindow.h"
+#include "shell/qt/qthost.h"
+#include "store/files.h"
+#include "tests/display/golden.h"
+#include "tests/support/cli_run.h"
+#include "tests/support/fixtures.h"
+#include "ui/curvechart.h"
+#include "ui/curvewindow.h"
+
+namespace zn {
+namespace {
+
+namespace fs = std::filesystem;
+
+class QuietHost : public QtHost {
+ public:
+  std::vector<std::string> shown;
+  Answer messageBox(const std::string& text, const std::string& caption, Icon, Buttons) override {
+    shown.push_back(caption + ": " + text);
+    return Answer::Ok;
+  }
+};
+
+QAction* actionIn(QMenu* menu, const QString& text) {
+  for (QAction* a : menu->actions())
+    if (a->text() == text) return a;
+  return nullptr;
+}
+
+// Opens the menus with mouse clicks and clicks the item, as a user does.
+void clickMenuItem(QMenuBar* bar, const QStringList& path) {
+  QAction* top = nullptr;
+  for (QAction* a : bar->actions())
+    if (a->text() == path[0]) top = a;
+  ASSERT_NE(top, nullptr) << path[0].toStdString();
+  QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(top).center());
+  QMenu* menu = top->menu();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(menu));
+  for (int i = 1; i < path.size(); ++i) {
+    QAction* a = actionIn(menu, path[i]);
+    ASSERT_NE(a, nullptr) << path[i].toStdString();
+    ASSERT_TRUE(a->isEnabled()) << path[i].toStdString();
+    if (!a->menu()) {
+      QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(a).center());
+      break;
+    }
+    // A submenu opens with the key of its underlined letter.
+    const int amp = static_cast<int>(path[i].indexOf('&'));
+    ASSERT_GE(amp, 0) << path[i].toStdString();
+    QTest::keyClick(menu, path[i].at(amp + 1).toLower().toLatin1());
+    menu = a->menu();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(menu));
+  }
+  QApplication::processEvents();
+}
+
+CurveWindow* openCurveWindow() {
+  for (QWidget* w : QApplication::topLevelWidgets())
+    if (auto* c = dynamic_cast<CurveWindow*>(w); c && c->isVisible()) return c;
+  return nullptr;
+}
+
+// Drops the line with the time, which differs between two runs, and the
+// CR of the RESULTS file's lines.
+std::string withoutTime(std::string report) {
+  report.erase(std::remove(report.begin(), report.end(), '\r'), report.end());
+  std::string out;
+  std::size_t at = 0;
+  while (at < report.size()) {
+    std::size_t end = report.find('\n', at);
+    end = end == std::string::npos ? report.size() : end + 1;
+    const std::string line = report.substr(at, end - at);
+    if (line.find(" seconds.") == std::string::npos) out += line;
+    at = end;
+  }
+  return out;
+}
+
+struct Program {
+  GridVariant variant;
+  const char* datafile;
+};
+
+class CurvesWindow : public ::testing::TestWithParam<Program> {
+ protected:
+  test::TempDir tmp;
+  fs::path home = tmp.path() / "ZONARIUM";
+  QuietHost host;
+  std::unique_ptr<Session> session;
+  std::unique_ptr<Shell> shell;
+  std::unique_ptr<MainWindow> window;
+
+  void SetUp() override {
+    ASSERT_TRUE(populateProgramFolder(home, fs::path(ZN_SOURCE_DIR) / "programdata"));
+    session = std::make_unique<Session>(host, home, GetParam().variant);
+    ASSERT_TRUE(startSession(*session));
+    shell = std::make_unique<Shell>(*session, host);
+    window = std::make_unique<MainWindow>(*shell, "test");
+    host.setWindow(window.get());
+    host.presetOpenFile(home / GetParam().datafile);
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    QApplication::processEvents();
+    ASSERT_TRUE(session->ws.datafile.opened);
+  }
+  void TearDown() override {
+    if (CurveWindow* w = openCurveWindow()) w->close();
+    QApplication::processEvents();
+  }
+  void choose(const char* item) { clickMenuItem(window->menuBar(), {"&AnalyticalTools", "&Area selection", item}); }
+  std::string results() { return test::readFile(shell->resultsFile()); }
+  // The tool on the same datafile and program folder.
+  test::CliOutput tool(std::vector<std::string> args) {
+    args.insert(args.begin(), {"--home", home.string()});
+    if (GetParam().variant == GridVariant::Britain) args.insert(args.begin(), {"--grid", "britain"});
+    return test::runCli(args);
+  }
+};
+
+TEST_P(CurvesWindow, ChartWindowShowsTheToolsCurvesAndSavesThem) {
+  const std::size_t before = results().size();
+  choose("Representation curves...");
+  CurveWindow* w = openCurveWindow();
+  ASSERT_NE(w, nullptr) << (host.shown.empty() ? "" : host.shown.back());
+  const CurveSet& c = w->curves();
+  ASSERT_GT(c.maxAreas, 0);
+  EXPECT_EQ(c.maxAreas, c.minimumSize);
+  EXPECT_EQ(c.optimum[static_cast<std::size_t>(c.maxAreas)], c.taxa);
+  EXPECT_NE(results().find("PRIORITY-AREAS ANALYSIS: Representation curves for 0 ... ", before), std::string::npos);
+
+  // The tool with the window's seed draws the same curves.
+  const fs::path csv = tmp.path() / "curves.csv";
+  const auto run = tool({"curve", (home / GetParam().datafile).string(), "--random-seed", std::to_string(c.seed),
+                         "--out", csv.string()});
+  ASSERT_EQ(run.rc, 0) << run.err;
+  EXPECT_EQ(test::readFile(csv), curvesCsv(c));
+
+  // Hovering over k = 1 shows that column's values.
+  QChart* chart = w->view()->chart();
+  const QPointF at = chart->mapToPosition(QPointF(1.0, c.optimum[1]));
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(w));
+  const QPoint pos = w->view()->mapFromScene(chart->mapToScene(at));
+  QMouseEvent move(QEvent::MouseMove, QPointF(pos), QPointF(w->view()->viewport()->mapToGlobal(pos)), Qt::NoButton,
+                   Qt::NoButton, Qt::NoModifier);
+  QApplication::sendEvent(w->view()->viewport(), &move);
+  EXPECT_EQ(w->valuesLabel()->text().toStdString().rfind("1 areas: exact optimum: ", 0), 0u)
+      << w->valuesLabel()->text().toStdString();
+
+  for (const char* name : {"chart.png", "chart.svg", "chart.pdf"}) {
+    const fs::path file = tmp.path() / name;
+    w->chooseFile = [file] { return std::optional<fs::path>(file); };
+    QTest::mouseClick(w->saveButton(), Qt::LeftButton);
+    ASSERT_TRUE(fs::exists(file)) << name;
+    const std::string head = test::readFile(file).substr(0, 8);
+    if (file.extension() == ".png") EXPECT_EQ(head.substr(1, 3), "PNG");
+    if (file.extension() == ".svg") EXPECT_EQ(head.substr(0, 5), "<?xml");
+    if (file.extension() == ".pdf") EXPECT_EQ(head.substr(0, 4), "%PDF");
+  }
+  QApplication::clipboard()->clear();
+  QTest::mouseClick(w->copyButton(), Qt::LeftButton);
+  EXPECT_FALSE(QApplication::clipboard()->image().isNull());
+}
+
+TEST_P(CurvesWindow, FrequencyAndReplacementAreMappedAndReportedAsTheToolDoes) {
+  choose("Selection fre&quency");
+  EXPECT_EQ(session->map.measureCode, kCodeSelectionFrequency);
+  EXPECT_EQ(session->map.title, "selection frequency (100 runs)");
+  const std::string report = results();
+  const auto run = tool({"select", "frequency", (home / GetParam().datafile).string()});
+  ASSERT_EQ(run.rc, 0) << run.err;
+  EXPECT_NE(withoutTime(report).find(withoutTime(run.out)), std::string::npos) << run.out;
+
+  choose("Replacement &cost");
+  EXPECT_EQ(session->map.measureCode, kCodeReplacementCost);
+  const auto cost = tool({"select", "replacement-cost", (home / GetParam().datafile).string()});
+  ASSERT_EQ(cost.rc, 0) << cost.err;
+  EXPECT_NE(withoutTime(results()).find(withoutTime(cost.out)), std::string::npos) << cost.out;
+}
+
+INSTANTIATE_TEST_SUITE_P(BothPrograms, CurvesWindow,
+                         ::testing::Values(Program{GridVariant::World, "equal/carnivora.dat"},
+                                           Program{GridVariant::Britain, "britain/butterflies.dat"}),
+                         [](const auto& info) { return info.param.variant == GridVariant::World ? "ZN41" : "zn41gb"; });
+
+TEST(CurveChart, DrawsAsTheGoldenImage) {
+  CurveSet c;
+  c.taxa = 10;
+  c.maxAreas = 4;
+  c.optimum = {0, 5, 8, 9, 10};
+  c.optimumProven = {1, 1, 0, 1, 1};
+  c.optimumBound = {0, 5, 9, 9, 10};
+  c.nearMinimum = {0, 4, 7, 9, 10};
+  c.greedy = {0, 5, 7, 8, 9};
+  c.hotspots = {0, 5, 6, 7, 8};
+  c.randomMedian = {0, 2.5, 4, 5, 6};
+  c.randomLow = {0, 1, 2, 3, 4};
+  c.randomHigh = {0, 4, 6, 7, 8};
+  test::TempDir tmp;
+  const fs::path file = tmp.path() / "chart.png";
+  std::string error;
+  ASSERT_TRUE(saveCurveChart(c, "golden data", file, QSize(kCurveChartWidth, kCurveChartHeight), error)) << error;
+  test::expectMatchesGolden(QImage(QString::fromStdString(file.string())), "curve_chart");
+  EXPECT_FALSE(saveCurveChart(c, "x", tmp.path() / "chart.bmp", QSize(100, 100), error));
+  EXPECT_FALSE(saveCurveChart(c, "x", tmp.path() / "no" / "such" / "chart.png", QSize(100, 100), error));
+}
+
+}  // namespace
+}  // namespace zn
