@@ -25,6 +25,8 @@ int representedBy(const ExactProblem& p, const std::vector<int>& cells) {
 ExactAnswer callExact(const ExactProblem& p, const ExactCall& call) {
   ExactOptions options;
   options.timeLimitSeconds = call.timeLimitSeconds;
+  // The known set is the solver's first incumbent (the warm start from k - 1).
+  if (!call.start.empty()) options.starts.push_back(call.start);
   bool userStop = false;
   const bool coverage = p.kind != ExactKind::MinimumSet;
   options.progress = [&](const ExactProgress& pr) {
@@ -43,8 +45,8 @@ ExactAnswer callExact(const ExactProblem& p, const ExactCall& call) {
   a.represented = r.represented;
   a.bound = r.bound;
   a.proven = r.hasSolution && (r.status == ExactStatus::Optimal || (!userStop && r.bound == r.objective));
-  // A known set better than the solver's answer stands (the solver takes
-  // no starting set, so a time limit can leave it behind a quick one).
+  // A known set better than the solver's answer stands (a stage stopped
+  // early can report less than the incumbent it was given).
   if (!call.start.empty() && !a.proven) {
     const int met = representedBy(p, call.start);
     const int areas = static_cast<int>(call.start.size());
