@@ -12,6 +12,7 @@
 #include "cli/measure_options.h"
 #include "display/mapoutput.h"
 #include "display/renderer.h"
+#include "shell/mapclasses.h"
 #include "store/text.h"
 
 namespace zn {
@@ -49,18 +50,6 @@ std::unique_ptr<QGuiApplication> guiApplication() {
   static char name[] = "zonarium";
   static char* argv[] = {name, nullptr};
   return std::make_unique<QGuiApplication>(argc, argv);
-}
-
-// The scores are classed after the title unless the measure leaves them
-// unclassed (max data level, converted areas) or there are none.
-void classMap(Session& s, DisplayState& d) {
-  const int code = s.map.measureCode;
-  if (!s.scoresPresent || code == 0) {
-    d.classes = ClassTable{};
-    return;
-  }
-  if (code == 25 || code == 37) return;
-  d.classes = classifyScores(s, d.palette);
 }
 
 }  // namespace

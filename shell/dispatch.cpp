@@ -13,6 +13,7 @@
 #include "shell/celllist.h"
 #include "shell/data_commands.h"
 #include "shell/dataio_commands.h"
+#include "shell/mapclasses.h"
 #include "shell/options.h"
 #include "shell/overlay_commands.h"
 #include "shell/results.h"
@@ -59,12 +60,11 @@ void Shell::finishTitle(TitleOutcome outcome) {
   }
   switch (outcome) {
     case TitleOutcome::Classify:
-      display.classes = classifyScores(session, display.palette);
-      break;
     case TitleOutcome::ClearClasses:
-      display.classes = ClassTable{};
+    case TitleOutcome::NoClassing:
+      classMap(session, display);
       break;
-    default:
+    default:  // stopped: the map keeps its classes
       break;
   }
   refreshMenus();
@@ -221,7 +221,7 @@ void Shell::connectCore() {
     // One drawing with the scale inverted; the flag is cleared after it.
     sh.session.settings[kInvertedScale] = 1;
     TitleOutcome o = buildTitle(sh.session, sh.titleContext());
-    if (o == TitleOutcome::Classify) sh.display.classes = classifyScores(sh.session, sh.display.palette);
+    if (o == TitleOutcome::Classify) classMap(sh.session, sh.display);
     sh.host.redrawNow();
     sh.session.settings[kInvertedScale] = 0;
   });
@@ -296,6 +296,8 @@ bool Shell::stepTaxon(int delta) {
   clearPlotMarks(s.ws);
   setPlotMark(s.ws, next, true);
   s.map.currentTaxon = next;
+  // The editor follows, so that the next click edits the taxon on the map.
+  editorShowTaxon(*this, next);
   showMeasure(code);
   return true;
 }
@@ -340,10 +342,14 @@ bool Shell::confirmExit() {
   if (flags.monitorOpen) {
     host.closeMonitor();
     flags.monitorOpen = false;
+    // The monitor stays closed whatever the answer: its item loses its check.
+    refreshMenus();
   }
   if (host.messageBox(exitQuestion(session), "Exit ZONARIUM?", Icon::Question, Buttons::YesNo) !=
       Answer::Yes)
     return false;
+  // The editor's own display settings must not reach the options file.
+  if (!editorExit(*this)) return false;
   writeOptions(session.settings, session.optionsFile());
   return true;
 }
