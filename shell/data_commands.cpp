@@ -240,7 +240,12 @@ bool editorExit(Shell& sh) {
     if (a == Answer::Cancel) return false;
     if (a == Answer::Yes) {
       BusyGuard busy(sh.host);
-      if (!saveAndContinue(s)) return false;
+      // The current-taxon mark is no part of the data on disk.
+      clearPlotMarks(s.ws);
+      if (!saveAndContinue(s)) {
+        setPlotMark(s.ws, s.editor.dialog.current, true);
+        return false;
+      }
     }
   }
   sh.flags.mapEditing = false;

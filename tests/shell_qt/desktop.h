@@ -112,6 +112,19 @@ class DesktopBase : public ::testing::Test {
     ADD_FAILURE() << "no cell on the map";
     return {};
   }
+  // A map cell the view can point at, and the point; with `occupied`, one
+  // holding records. False when the view maps no point to a cell.
+  bool findCell(int& cell, QPoint& at, bool occupied = false) {
+    for (int y = view()->height() / 3; y < view()->height(); y += 7)
+      for (int x = view()->width() / 3; x < view()->width(); x += 7) {
+        cell = view()->cellAt(QPoint(x, y));
+        if (cell > 0 && (!occupied || session->ws.cells[static_cast<std::size_t>(cell)].count > 0)) {
+          at = QPoint(x, y);
+          return true;
+        }
+      }
+    return false;
+  }
   void mouse(QEvent::Type type, QPoint at, Qt::MouseButton button) {
     QMouseEvent e(type, at, view()->mapToGlobal(at), button, type == QEvent::MouseButtonRelease ? Qt::NoButton : button,
                   Qt::NoModifier);
