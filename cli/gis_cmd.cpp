@@ -14,6 +14,7 @@
 #include "gis/gbif.h"
 #include "gis/gisexport.h"
 #include "interchange/dataimport.h"
+#include "shell/mapclasses.h"
 #include "shell/status.h"
 
 namespace zn {

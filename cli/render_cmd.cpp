@@ -12,6 +12,7 @@
 #include "cli/measure_options.h"
 #include "display/mapoutput.h"
 #include "display/renderer.h"
+#include "shell/mapclasses.h"
 #include "store/text.h"
 
 namespace zn {
@@ -52,16 +53,6 @@ std::unique_ptr<QGuiApplication> guiApplication() {
 }
 
 }  // namespace
-
-void classMap(Session& s, DisplayState& d) {
-  const int code = s.map.measureCode;
-  if (!s.scoresPresent || code == 0) {
-    d.classes = ClassTable{};
-    return;
-  }
-  if (code == 25 || code == 37) return;
-  d.classes = classifyScores(s, d.palette);
-}
 
 int cmdRender(CliContext& ctx, const std::vector<std::string>& args) {
   const std::vector<SetKey> keys = measureSetKeys();

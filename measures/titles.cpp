@@ -86,7 +86,7 @@ int lastCell(const Session& s) {
 int taxaInStore(const Session& s) { return std::min(s.ws.taxaCount, s.ws.cards.slots()); }
 
 // The plot of the one marked taxon for codes 22 and 27; true when the title
-// builder stops after it (presence mode).
+// is complete after it (presence mode).
 bool plotSingleTaxon(Session& s, int taxon, int code) {
   const int range = taxonRange(s, taxon);
   s.map.occupiedCells = range;
@@ -255,7 +255,9 @@ TitleOutcome buildTitle(Session& s, const TitleContext& ctx) {
       m.occupiedCells = taxonRange(s, taxon);
       return TitleOutcome::Stopped;
     }
-    if (plotSingleTaxon(s, taxon, code)) return TitleOutcome::Stopped;
+    // The presence plot is classed like any map: left unclassed it would
+    // keep the colours and scale labels of the map before it.
+    if (plotSingleTaxon(s, taxon, code)) return TitleOutcome::Classify;
   } else {
     m.title = measureTitle(s, code).substr(0, kTitleMax);
     if (code == kCodeNone) m.dataTitle = s.ws.datafile.title;

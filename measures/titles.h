@@ -16,7 +16,7 @@ struct TitleContext {
 };
 
 enum class TitleOutcome {
-  Stopped,        // nothing more to do: no scores, a refused inversion, a presence plot, code 26
+  Stopped,        // nothing more to do: no scores, a refused inversion, code 26
   NoClassing,     // titled, but these scores are not classed (codes 25 and 37)
   ClearClasses,   // code 0: clear the class limits and histogram only
   Classify,       // clear the class limits and histogram, then class the scores

@@ -231,4 +231,29 @@ void editorClose(Shell& sh, bool restore) {
     sh.showMeasure(kCodeRichness);
 }
 
+bool editorExit(Shell& sh) {
+  if (!sh.flags.mapEditing) return true;
+  Session& s = sh.session;
+  if (editorHoldsChanges(s)) {
+    const Answer a =
+        s.host.messageBox("Save modified data\nbefore exit?", "Edit data", Icon::Question, Buttons::YesNoCancel);
+    if (a == Answer::Cancel) return false;
+    if (a == Answer::Yes) {
+      BusyGuard busy(sh.host);
+      // The current-taxon mark is no part of the data on disk.
+      clearPlotMarks(s.ws);
+      if (!saveAndContinue(s)) {
+        setPlotMark(s.ws, s.editor.dialog.current, true);
+        return false;
+      }
+    }
+  }
+  sh.flags.mapEditing = false;
+  sh.flags.editorOpen = false;
+  sh.host.closeModeless(kEditorWindow);
+  abandonEditor(s);
+  sh.refreshMenus();
+  return true;
+}
+
 }  // namespace zn

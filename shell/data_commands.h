@@ -46,5 +46,10 @@ void editorFind(Shell& shell, const std::string& text);
 void editorSaveContinue(Shell& shell);
 // "Save+exit" and closing the window (restore false), "Restore" (true).
 void editorClose(Shell& shell, bool restore);
+// The program is ending while the editor is open: asks whether its changes
+// are to be saved, then closes it and gives back the display settings it
+// had taken over, so that the options file gets the user's own. False when
+// the user cancels or the save fails; the editor then stays open.
+bool editorExit(Shell& shell);
 
 }  // namespace zn

@@ -14,6 +14,7 @@
 #include "shell/data_commands.h"
 #include "shell/dataio_commands.h"
 #include "shell/gis_commands.h"
+#include "shell/mapclasses.h"
 #include "shell/options.h"
 #include "shell/overlay_commands.h"
 #include "shell/results.h"
@@ -61,12 +62,11 @@ void Shell::finishTitle(TitleOutcome outcome) {
   }
   switch (outcome) {
     case TitleOutcome::Classify:
-      display.classes = classifyScores(session, display.palette);
-      break;
     case TitleOutcome::ClearClasses:
-      display.classes = ClassTable{};
+    case TitleOutcome::NoClassing:
+      classMap(session, display);
       break;
-    default:
+    default:  // stopped: the map keeps its classes
       break;
   }
   refreshMenus();
@@ -223,12 +223,12 @@ void Shell::connectCore() {
     // One drawing with the scale inverted; the flag is cleared after it.
     sh.session.settings[kInvertedScale] = 1;
     TitleOutcome o = buildTitle(sh.session, sh.titleContext());
-    if (o == TitleOutcome::Classify) sh.display.classes = classifyScores(sh.session, sh.display.palette);
+    if (o == TitleOutcome::Classify) classMap(sh.session, sh.display);
     sh.host.redrawNow();
     // The next drawing, whatever asks for it, shows the normal order again.
     sh.session.settings[kInvertedScale] = 0;
     if (o == TitleOutcome::Classify && buildTitle(sh.session, sh.titleContext()) == TitleOutcome::Classify)
-      sh.display.classes = classifyScores(sh.session, sh.display.palette);
+      classMap(sh.session, sh.display);
   });
 }
 
@@ -301,6 +301,8 @@ bool Shell::stepTaxon(int delta) {
   clearPlotMarks(s.ws);
   setPlotMark(s.ws, next, true);
   s.map.currentTaxon = next;
+  // The editor follows, so that the next click edits the taxon on the map.
+  editorShowTaxon(*this, next);
   showMeasure(code);
   return true;
 }
@@ -345,10 +347,14 @@ bool Shell::confirmExit() {
   if (flags.monitorOpen) {
     host.closeMonitor();
     flags.monitorOpen = false;
+    // The monitor stays closed whatever the answer: its item loses its check.
+    refreshMenus();
   }
   if (host.messageBox(exitQuestion(session), "Exit ZONARIUM?", Icon::Question, Buttons::YesNo) !=
       Answer::Yes)
     return false;
+  // The editor's own display settings must not reach the options file.
+  if (!editorExit(*this)) return false;
   writeOptions(session.settings, session.optionsFile());
   return true;
 }

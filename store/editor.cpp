@@ -100,6 +100,20 @@ bool takeTitle(Session& s) {
   return true;
 }
 
+// The display settings as they were before the editor took them over (fill
+// frame-coast stays off while a zoomed view is shown); the editor's flags go.
+void giveBackDisplay(Session& s) {
+  EditorState& e = s.editor;
+  for (std::size_t i = 0; i < kEditorDisplaySlots.size(); ++i)
+    s.settings[kEditorDisplaySlots[i]] = e.keptDisplay[i];
+  if (s.zoomed) {
+    s.savedFillFrameCoast = e.keptDisplay[0];
+    s.settings[kFillFrameCoast] = 0;
+  }
+  e.edited = false;
+  e.recountNeeded = false;
+}
+
 void recountAfterEditing(Session& s) {
   s.subgroupDataPresent = recount(s.ws, s.settings[kExcludedLevel]);
   occupancyPass(s.ws, s.settings[kExcludedLevel], s.areas);
@@ -389,15 +403,19 @@ EditorOutcome closeEditor(Session& s, bool restore) {
       recountAfterEditing(s);
     }
   }
-  for (std::size_t i = 0; i < kEditorDisplaySlots.size(); ++i)
-    s.settings[kEditorDisplaySlots[i]] = e.keptDisplay[i];
-  if (s.zoomed) {
-    s.savedFillFrameCoast = e.keptDisplay[0];
-    s.settings[kFillFrameCoast] = 0;
-  }
-  e.edited = false;
-  e.recountNeeded = false;
+  giveBackDisplay(s);
   return out;
+}
+
+bool editorHoldsChanges(const Session& s) {
+  const std::string& typed = s.editor.dialog.title;
+  const std::string& title = s.ws.datafile.title;
+  return s.editor.edited || (typed != title && cutText(typed, kNameLength) != title);
+}
+
+void abandonEditor(Session& s) {
+  clearMarks(s.ws);
+  giveBackDisplay(s);
 }
 
 bool saveData(Session& s) {

@@ -89,6 +89,12 @@ bool saveAndContinue(Session& s);
 // and edited data are re-ordered, saved and recounted. The display settings
 // come back in both cases.
 EditorOutcome closeEditor(Session& s, bool restore);
+// Whether leaving would write anything: edited cards or a typed title that
+// differs from the data title.
+bool editorHoldsChanges(const Session& s);
+// Leaving the editor as the program ends without saving: nothing is written
+// or read again, only the display settings come back.
+void abandonEditor(Session& s);
 
 // "Save data": the datafile rewritten at its path (refused while the
 // preselection has modified the data). False when refused or failed; a

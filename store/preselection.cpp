@@ -430,7 +430,8 @@ PreselectionFile parsePreselectionFile(const std::string& text, int cells) {
 
 void applyPreselectionFile(Session& s, const PreselectionFile& file, std::vector<int>& excludedAreas) {
   Workspace& ws = s.ws;
-  ws.groupCode = file.hasGroupCode ? cutText(file.groupCode, kGroupCodeChars) : std::string();
+  // A file without a group code leaves the one in force (typed in the dialog).
+  if (file.hasGroupCode) ws.groupCode = cutText(file.groupCode, kGroupCodeChars);
   s.settings[kExcludedLevel] = std::clamp(file.excludedLevel, 0, std::max(1, ws.datafile.levels) - 1);
   // The first card of each name, found once rather than by a scan per line.
   std::unordered_map<std::string, int> firstOfName;

@@ -116,9 +116,10 @@ std::string preselectionFileText(const Session& s, const std::vector<int>& exclu
 // their bracketed names, unknown sections are skipped, values that are not
 // numbers are ignored and cells outside 1 … cells are left out.
 PreselectionFile parsePreselectionFile(const std::string& text, int cells);
-// Applies a read file to the cards: group code and level, the first taxon
-// of each name excluded, the cells appended to `excludedAreas` (up to the
-// list's capacity) and cleared in every card; sets the data-modified flag.
+// Applies a read file to the cards: group code (kept when the file has
+// none) and level, the first taxon of each name excluded, the cells
+// appended to `excludedAreas` (up to the list's capacity) and cleared in
+// every card; sets the data-modified flag.
 void applyPreselectionFile(Session& s, const PreselectionFile& file, std::vector<int>& excludedAreas);
 
 // Saving and loading at a path; load shows "Can't open file" when the file

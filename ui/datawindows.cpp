@@ -327,6 +327,12 @@ bool runGroupCodeDialog(QWidget* parent, std::string& code) {
 
 // --- the windows by name --------------------------------------------------------
 
+DataWindows::~DataWindows() {
+  delete preselection_.data();
+  delete editor_.data();
+  delete threeAxis_.data();
+}
+
 bool DataWindows::open(const std::string& name) {
   if (name == "DoptDlgBox") {
     close(name);

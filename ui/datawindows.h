@@ -106,6 +106,10 @@ bool runGroupCodeDialog(QWidget* parent, std::string& code);
 class DataWindows {
  public:
   DataWindows(Shell& shell, QWidget* parent) : shell_(shell), parent_(parent) {}
+  // The windows go with their keeper, also those without a parent window.
+  ~DataWindows();
+  DataWindows(const DataWindows&) = delete;
+  DataWindows& operator=(const DataWindows&) = delete;
   // False when the name is not one of the two.
   bool open(const std::string& name);
   bool close(const std::string& name);

@@ -74,7 +74,8 @@ MainWindow::MainWindow(Shell& shell, const QString& edition) : shell_(shell) {
   });
 }
 
-MainWindow::~MainWindow() = default;
+// The monitor is a window of its own, without a parent to take it along.
+MainWindow::~MainWindow() { delete monitor_; }
 
 void MainWindow::connectWindowCommands() {
   // Commands that need the window's own surfaces: the bitmap and the printer.

@@ -268,7 +268,7 @@ TEST(SingleTaxon, PresencePlotOfTheOneMarkedTaxon) {
   runMeasureCommand(d.s, 1);
   setMeasureCode(d.s, kCodeSelectiveRichness);
   setPlotMark(d.s.ws, 2, true);  // Gamma
-  EXPECT_EQ(buildTitle(d.s), TitleOutcome::Stopped);
+  EXPECT_EQ(buildTitle(d.s), TitleOutcome::Classify) << "the plot gets classes of its own";
   EXPECT_EQ(d.s.map.title, "plot Gamma");
   EXPECT_EQ(d.s.map.dataTitle, "Gamma");
   EXPECT_EQ(d.map(), "2:1/1 40:1/1 ");

@@ -20,110 +20,13 @@
 #include "shell/qt/qthost.h"
 #include "store/datafile.h"
 #include "store/files.h"
+#include "tests/shell_qt/desktop.h"
 #include "tests/support/fixtures.h"
 #include "ui/datawindows.h"
 #include "ui/selectiondialogs.h"
 
-namespace zn {
+namespace zn::test {
 namespace {
-
-namespace fs = std::filesystem;
-
-// A host whose message boxes answer without showing anything.
-class QuietQtHost : public QtHost {
- public:
-  std::vector<std::string> shown;
-  Answer answer = Answer::No;
-  Answer messageBox(const std::string& text, const std::string& caption, Icon, Buttons b) override {
-    shown.push_back(caption + ": " + text);
-    return b == Buttons::Ok ? Answer::Ok : answer;
-  }
-};
-
-QAction* findAction(QMenuBar* bar, const QString& text) {
-  for (QAction* top : bar->actions())
-    if (top->menu())
-      for (QAction* a : top->menu()->actions()) {
-        if (a->text() == text) return a;
-        if (a->menu())
-          for (QAction* b : a->menu()->actions())
-            if (b->text() == text) return b;
-      }
-  return nullptr;
-}
-
-void saveScreenshot(QWidget& w, const char* name) {
-  const char* dir = std::getenv("ZN_SCREENSHOT_DIR");
-  if (!dir) return;
-  fs::create_directories(dir);
-  w.grab().save(QString::fromStdString((fs::path(dir) / name).string()));
-}
-
-// The desktop program on the shipped carnivore sample, the window up.
-struct Desktop : ::testing::Test {
-  test::TempDir tmp;
-  fs::path home = tmp.path() / "ZONARIUM";
-  QuietQtHost host;
-  std::unique_ptr<Session> session;
-  std::unique_ptr<Shell> shell;
-  std::unique_ptr<MainWindow> window;
-
-  void SetUp() override {
-    ASSERT_TRUE(populateProgramFolder(home, fs::path(ZN_SOURCE_DIR) / "programdata"));
-    session = std::make_unique<Session>(host, home);
-    ASSERT_TRUE(startSession(*session));
-    shell = std::make_unique<Shell>(*session, host);
-    window = std::make_unique<MainWindow>(*shell, "test");
-    host.setWindow(window.get());
-    // The window posts "Open datafile" to itself; it takes the preset file.
-    host.presetOpenFile(home / "equal" / "carnivora.dat");
-    QApplication::processEvents();
-    ASSERT_TRUE(session->ws.datafile.opened);
-  }
-  void TearDown() override {
-    window.reset();  // the windows go before the dispatcher they talk to
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-  }
-  MapView* view() { return window->mapView(); }
-  // Shows the window and draws the map, so that points map to cells.
-  void drawn() {
-    window->resize(1000, 700);
-    window->show();
-    QApplication::processEvents();
-    window->grab();
-  }
-  // A point of the map view over some cell other than `not`; the cell is
-  // returned in `cell`.
-  QPoint pointOnACell(int& cell, int other = 0) {
-    for (int y = view()->height() / 3; y < view()->height(); y += 7)
-      for (int x = view()->width() / 3; x < view()->width(); x += 7) {
-        cell = view()->cellAt(QPoint(x, y));
-        if (cell > 0 && cell != other) return QPoint(x, y);
-      }
-    ADD_FAILURE() << "no cell on the map";
-    return {};
-  }
-  void mouse(QEvent::Type type, QPoint at, Qt::MouseButton button) {
-    QMouseEvent e(type, at, view()->mapToGlobal(at), button, type == QEvent::MouseButtonRelease ? Qt::NoButton : button,
-                  Qt::NoModifier);
-    QApplication::sendEvent(view(), &e);
-  }
-  void click(QPoint at, Qt::MouseButton button) {
-    mouse(QEvent::MouseButtonPress, at, button);
-    mouse(QEvent::MouseButtonRelease, at, button);
-  }
-  // As the window system delivers it: press, release, double-click, release.
-  void doubleClick(QPoint at, Qt::MouseButton button) {
-    click(at, button);
-    mouse(QEvent::MouseButtonDblClick, at, button);
-    mouse(QEvent::MouseButtonRelease, at, button);
-  }
-  QAction* action(const char* label) {
-    QAction* a = findAction(window->menuBar(), label);
-    EXPECT_NE(a, nullptr) << label;
-    return a;
-  }
-};
 
 TEST_F(Desktop, OpensTheDatafileAndEnablesTheMeasures) {
   MainWindow& window = *this->window;
@@ -288,7 +191,7 @@ TEST(HelpWindow, ShowsTheManualWithItsStyleSheet) {
 }
 
 }  // namespace
-}  // namespace zn
+}  // namespace zn::test
 
 int main(int argc, char** argv) {
   // Test discovery runs this program without the test environment.

@@ -50,10 +50,11 @@ TEST(ExportScoresDialogWidgets, RunsByItsResourceNameOnlyOnItsModel) {
   EXPECT_FALSE(runScoresDialog("DEXSDLGBOX", other, nullptr));
 
   ExportScoresModel m;
+  // Other tests may have left windows up: only the export dialog is answered.
   QTimer::singleShot(0, [] {
     for (QWidget* w : QApplication::topLevelWidgets())
-      if (auto* d = qobject_cast<QDialog*>(w); d && d->isVisible()) {
-        static_cast<ExportScoresDialog*>(d)->control(kExportBackground)->click();
+      if (auto* d = dynamic_cast<ExportScoresDialog*>(w); d && d->isVisible()) {
+        d->control(kExportBackground)->click();
         d->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
       }
   });

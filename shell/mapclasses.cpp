@@ -1,0 +1,17 @@
+#include "shell/mapclasses.h"
+
+#include "measures/scores.h"
+
+namespace zn {
+
+void classMap(Session& s, DisplayState& d) {
+  const int code = s.map.measureCode;
+  if (!s.scoresPresent || code == kCodeNone) {
+    d.classes = ClassTable{};
+    return;
+  }
+  if (code == kCodeMaxLevel || code == kCodeSelectedAreas) return;
+  d.classes = classifyScores(s, d.palette);
+}
+
+}  // namespace zn

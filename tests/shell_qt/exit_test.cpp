@@ -1,0 +1,121 @@
+// Ending either program: the exit question, the RESULTS monitor's menu
+// check, and the data editor left open with or without changes.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include <QPushButton>
+#include <QTest>
+
+#include "store/datafile.h"
+#include "store/settings.h"
+#include "tests/shell_qt/desktop.h"
+#include "ui/datawindows.h"
+
+namespace zn::test {
+namespace {
+
+constexpr int kUserDisplay[][2] = {
+    {kFillFrameCoast, 1}, {kScaleBarShown, 0}, {kWriteTitle, 0}, {kCoarseGridShown, 0}};
+
+class Exit : public BothPrograms {
+ protected:
+  fs::path optionsFile() const { return home / "ZONARIUM.OPP"; }
+  // Display settings of the user's own, all different from the editor's.
+  void setUserDisplay() {
+    for (const auto& [slot, value] : kUserDisplay) session->settings[slot] = value;
+  }
+  void expectUserDisplayWritten() {
+    Settings written;
+    ASSERT_TRUE(readOptions(written, optionsFile(), variant == GridVariant::Britain));
+    for (const auto& [slot, value] : kUserDisplay) EXPECT_EQ(written[slot], value) << "slot " << slot;
+  }
+  // Opens the editor and adds a taxon with its "New" button; it becomes
+  // the current one.
+  void editARecord() {
+    action("&Edit data")->trigger();
+    ASSERT_TRUE(shell->flags.mapEditing);
+    EditorWindow* editor = window->dataWindows().editor();
+    ASSERT_NE(editor, nullptr);
+    const int taxa = session->ws.taxaCount;
+    for (QPushButton* b : editor->findChildren<QPushButton*>())
+      if (b->text() == "New") QTest::mouseClick(b, Qt::LeftButton);
+    ASSERT_EQ(session->ws.taxaCount, taxa + 1);
+  }
+  std::size_t saveQuestions() const {
+    return static_cast<std::size_t>(
+        std::count(host.shown.begin(), host.shown.end(), "Edit data: Save modified data\nbefore exit?"));
+  }
+};
+
+TEST_P(Exit, NoLeavesTheMonitorClosedAndItsItemUnchecked) {
+  drawn();
+  QAction* monitor = action("Monitor RESULTS &file");
+  monitor->trigger();
+  ASSERT_TRUE(monitor->isChecked());
+  host.answers = {Answer::No};
+  EXPECT_FALSE(window->close());
+  EXPECT_FALSE(shell->flags.monitorOpen);
+  EXPECT_FALSE(monitor->isChecked());
+  EXPECT_FALSE(fs::exists(optionsFile()));
+  monitor->trigger();
+  EXPECT_TRUE(monitor->isChecked()) << "the item opens it again";
+}
+
+TEST_P(Exit, EditedDataAreSavedOnlyWhenTheUserSaysSo) {
+  drawn();
+  setUserDisplay();
+  editARecord();
+  const std::string onDisk = readFile(datafile);
+
+  // Cancel keeps the program and the editor.
+  host.answers = {Answer::Yes, Answer::Cancel};
+  EXPECT_FALSE(window->close());
+  EXPECT_EQ(saveQuestions(), 1u);
+  EXPECT_TRUE(shell->flags.mapEditing);
+  EXPECT_NE(window->dataWindows().editor(), nullptr);
+  EXPECT_FALSE(fs::exists(optionsFile()));
+
+  // No drops the changes; the options file gets the user's display settings.
+  host.answers = {Answer::Yes, Answer::No};
+  EXPECT_TRUE(window->close());
+  EXPECT_EQ(saveQuestions(), 2u);
+  EXPECT_FALSE(shell->flags.mapEditing);
+  EXPECT_TRUE(readFile(datafile) == onDisk) << "the datafile was written";
+  expectUserDisplayWritten();
+}
+
+TEST_P(Exit, YesSavesTheEditedData) {
+  drawn();
+  setUserDisplay();
+  editARecord();
+  const std::string newTaxon = session->ws.cards.name(session->editor.dialog.current);
+  const std::string onDisk = readFile(datafile);
+  host.answers = {Answer::Yes, Answer::Yes};
+  EXPECT_TRUE(window->close());
+  EXPECT_EQ(saveQuestions(), 1u);
+  const std::string saved = readFile(datafile);
+  EXPECT_EQ(saved.size(), onDisk.size() + static_cast<std::size_t>(session->ws.cards.layout->size))
+      << "one card more";
+  EXPECT_NE(saved.find(newTaxon), std::string::npos) << newTaxon;
+  expectUserDisplayWritten();
+}
+
+TEST_P(Exit, AnUneditedEditorClosesWithoutAQuestion) {
+  drawn();
+  setUserDisplay();
+  action("&Edit data")->trigger();
+  ASSERT_TRUE(shell->flags.mapEditing);
+  const std::string onDisk = readFile(datafile);
+  host.answers = {Answer::Yes};
+  EXPECT_TRUE(window->close());
+  EXPECT_EQ(saveQuestions(), 0u);
+  EXPECT_TRUE(readFile(datafile) == onDisk) << "the datafile was written";
+  expectUserDisplayWritten();
+}
+
+INSTANTIATE_TEST_SUITE_P(Programs, Exit, ::testing::Values(GridVariant::World, GridVariant::Britain),
+                         [](const auto& info) { return std::string(programName(info.param)); });
+
+}  // namespace
+}  // namespace zn::test
