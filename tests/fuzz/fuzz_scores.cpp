@@ -7,8 +7,7 @@
 
 #include "interchange/scores_export.h"
 #include "interchange/scores_import.h"
-#include "store/session.h"
-#include "store/silenthost.h"
+#include "tests/fuzz/session_fuzz_common.h"
 
 
 // Every import starts by clearing what the last one left, so the two
@@ -25,13 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (!both.ready) return 0;
   zn::Session& s = both.s;
   zn::Session& t = both.t;
-  // Cell bounds of a plain 10-degree lattice, so that "#0" points land.
-  for (int n = 1; n <= s.ws.geo.cells; ++n) {
-    zn::GridCell& c = s.ws.cells[static_cast<std::size_t>(n)];
-    const int col = (n - 1) % s.ws.geo.columns, row = (n - 1) / s.ws.geo.columns;
-    c.lonWest = -180.0 + 10.0 * col, c.lonEast = c.lonWest + 10.0;
-    c.latNorth = 120.0 - 10.0 * row, c.latSouth = c.latNorth - 10.0;
-  }
+  zn::fuzz::tenDegreeBounds(s.ws);
   s.ws.borrowedAreas = {1, 5, 864};
   const std::string text(reinterpret_cast<const char*>(data), size);
   const zn::ScoresImportData d = zn::parseScoresImport(text, s.ws);
