@@ -483,14 +483,14 @@ bool MainRun::exchangeAllowed(int c, int pa, int pb, const std::vector<int>& ns)
   // Taxa of both areas and of no other non-seed area would be lost unless c
   // holds them. Both lists are in card order.
   const auto ta = x_.ix.taxaIn(a), tb = x_.ix.taxaIn(b);
-  std::size_t i = 0, j = 0;
-  while (i < ta.size() && j < tb.size()) {
-    if (ta[i] < tb[j]) {
+  auto i = ta.begin(), j = tb.begin();
+  while (i != ta.end() && j != tb.end()) {
+    if (*i < *j) {
       ++i;
-    } else if (tb[j] < ta[i]) {
+    } else if (*j < *i) {
       ++j;
     } else {
-      const int t = ta[i];
+      const int t = *i;
       if (x_.counts(t) && ns[static_cast<std::size_t>(t)] == 2 &&
           !(s_.ws.cards.level(t, c) > x_.ix.excludedLevel))
         return false;
@@ -764,15 +764,18 @@ double largestScore(const Session& s) {
   return m;
 }
 
+RunOutcome mainRun(Session& s, const SelectionIndex& x, const RunRequest& request) {
+  const Options o = applyForcings(s);
+  RunOutcome out = MainRun(s, x, request, o).run();
+  finishMeasure(s, largestScore(s));
+  return out;
+}
+
 }  // namespace
 
 RunOutcome runMainRun(Session& s, const RunRequest& request) {
   if (!s.ws.datafile.opened) return {};
-  const Options o = applyForcings(s);
-  const SelectionIndex x(s);
-  RunOutcome out = MainRun(s, x, request, o).run();
-  finishMeasure(s, largestScore(s));
-  return out;
+  return mainRun(s, SelectionIndex(s), request);
 }
 
 AnalysisOutcome runNearMinimumSet(Session& s, const SelectionEnv& env) {
@@ -781,7 +784,10 @@ AnalysisOutcome runNearMinimumSet(Session& s, const SelectionEnv& env) {
   setMeasureCode(s, kCodeNearMinimum);
   RunRequest r;
   r.env = env;
-  const RunOutcome run = runMainRun(s, r);
+  // One index serves the run and its report: the run changes no level,
+  // group code or setting it is built from.
+  const SelectionIndex x(s);
+  const RunOutcome run = mainRun(s, x, r);
   a.ran = true;
   a.capacityReached = run.capacityReached;
   a.seconds = run.seconds;
@@ -789,7 +795,7 @@ AnalysisOutcome runNearMinimumSet(Session& s, const SelectionEnv& env) {
   ReportFacts f;
   f.seconds = run.seconds;
   f.rejected = run.rejected;
-  a.results += representationReport(s, f).text;
+  a.results += representationReport(s, f, x).text;
   return a;
 }
 
@@ -835,7 +841,7 @@ AnalysisOutcome runNearMaximumCoverage(Session& s, bool byBudget, int areasToAdd
   f.rejected = run.rejected;
   f.fullSize = run.fullSize;
   f.fullCost = run.fullCost;
-  a.results += representationReport(s, f).text;
+  a.results += representationReport(s, f, x).text;
   return a;
 }
 

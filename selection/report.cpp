@@ -242,6 +242,11 @@ std::string analysisTitle(const Session& s, const ReportFacts& f) {
 }
 
 Report representationReport(Session& s, const ReportFacts& f) {
+  if (!s.ws.datafile.opened) return {};
+  return representationReport(s, f, SelectionIndex(s));
+}
+
+Report representationReport(Session& s, const ReportFacts& f, const SelectionIndex& x) {
   Report rep;
   const int code = s.map.measureCode;
   const AreaSet& set = s.areas;
@@ -251,7 +256,6 @@ Report representationReport(Session& s, const ReportFacts& f) {
   if (set.empty() && !random && !command && !f.manualDialogOpen) return rep;
   const Settings& st = s.settings;
   const bool longReports = st[kLongReports] != 0;
-  const SelectionIndex x(s);
   std::string& out = rep.text;
   if (!longReports || code == kCodeNearMaximumCoverage) out += resultsFileHeader(s);
   if (random) {

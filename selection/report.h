@@ -54,6 +54,10 @@ struct Report {
 // The report for the analysis named by the map's measure code. Writes each
 // taxon's representation count into its card.
 Report representationReport(Session& s, const ReportFacts& facts);
+// The same with the presence index the analysis already holds, built from
+// the same session data and settings; saves building it again.
+struct SelectionIndex;
+Report representationReport(Session& s, const ReportFacts& facts, const SelectionIndex& index);
 
 // Pieces shared with the analyses' own RESULTS lines.
 std::string resultsFileHeader(const Session& s);  // " Map grid: ..." and the rule

@@ -1,10 +1,10 @@
 #include "store/files.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstdint>
 #include <cstdlib>
-#include <fstream>
 #include <random>
 #include <system_error>
 
@@ -20,17 +20,31 @@ namespace zn {
 namespace fs = std::filesystem;
 
 std::optional<std::string> readFileBytes(const fs::path& path, std::size_t maxBytes) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return std::nullopt;
-  std::string data;
-  char buf[65536];
-  while (data.size() < maxBytes) {
-    in.read(buf, static_cast<std::streamsize>(std::min(sizeof buf, maxBytes - data.size())));
-    std::streamsize got = in.gcount();
-    if (got <= 0) break;
-    data.append(buf, static_cast<std::size_t>(got));
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return std::nullopt;
+  // A plain file's size is known: the buffer is had at once and filled in
+  // place. Pipes and devices, or a file that grows meanwhile, enlarge it as
+  // they go; maxBytes bounds both.
+  struct stat st {};
+  std::size_t guess = 65536;
+  if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size >= 0)
+    guess = static_cast<std::size_t>(st.st_size) + 1;  // one more byte to see the end
+  // Closes the file however the reading ends, a failed allocation included.
+  struct Closer {
+    int fd;
+    ~Closer() { ::close(fd); }
+  } closer{fd};
+  std::string data(std::min(guess, maxBytes), '\0');
+  std::size_t have = 0;
+  while (have < maxBytes) {
+    if (have == data.size()) data.resize(std::min(maxBytes, std::max<std::size_t>(65536, data.size() * 2)));
+    const ssize_t got = ::read(fd, data.data() + have, data.size() - have);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) return std::nullopt;
+    if (got == 0) break;
+    have += static_cast<std::size_t>(got);
   }
-  if (in.bad()) return std::nullopt;
+  data.resize(have);
   return data;
 }
 

@@ -30,6 +30,33 @@ unsigned modeOf(const fs::path& p) {
 
 using test::FileSizeLimit;
 
+TEST(ReadFile, ReadsWholeFilesAndStopsAtTheLimit) {
+  test::TempDir tmp;
+  const fs::path file = tmp.path() / "data.bin";
+  std::string bytes(200000, '\0');
+  for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 7 % 251);
+  test::writeFile(file, bytes);
+  EXPECT_EQ(readFileBytes(file), bytes);
+  EXPECT_EQ(readFileBytes(file, bytes.size()), bytes);
+  EXPECT_EQ(readFileBytes(file, 10), bytes.substr(0, 10));
+  EXPECT_EQ(readFileBytes(file, 0), std::string());
+  test::writeFile(file, "");
+  EXPECT_EQ(readFileBytes(file), std::string());
+  EXPECT_FALSE(readFileBytes(tmp.path() / "missing"));
+  EXPECT_FALSE(readFileBytes(tmp.path()));  // a folder
+}
+
+TEST(ReadFile, ReadsAPipeWhoseSizeIsUnknown) {
+  test::TempDir tmp;
+  const fs::path fifo = tmp.path() / "pipe";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  const std::string bytes(300000, 'x');
+  std::thread writer([&] { test::writeFile(fifo, bytes); });
+  const auto got = readFileBytes(fifo);
+  writer.join();
+  EXPECT_EQ(got, bytes);
+}
+
 TEST(SaveFile, APlantedLinkAtTheOldTemporaryNameRedirectsNothing) {
   test::TempDir tmp;
   const fs::path victim = tmp.path() / "victim";
