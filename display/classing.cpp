@@ -193,4 +193,14 @@ ClassTable classifyScores(Session& s, const Palette& p) {
   return t;
 }
 
+int classOfScore(const ClassTable& t, double score) {
+  const int n = std::min<int>(t.classCount, static_cast<int>(t.limits.size()));
+  for (int k = 0; k < n; ++k) {
+    const double limit = t.limits[static_cast<std::size_t>(k)];
+    // The lowest class takes the zero-score marker's value as its limit.
+    if (limit >= score && limit != kZeroScore) return k;
+  }
+  return std::max(0, n - 1);
+}
+
 }  // namespace zn

@@ -35,6 +35,11 @@ struct ClassTable {
 // top-value flag of every cell with a non-zero score, then the scored flags.
 ClassTable classifyCells(std::vector<GridCell>& cells, int cellCount, const ClassingInput& in);
 
+// The class a score falls in: the first whose limit reaches it, a limit
+// left by the zero-score marker aside (the top class for a score above
+// every limit, 0 for an empty table).
+int classOfScore(const ClassTable& t, double score);
+
 // Classes the session's map with its settings (the inverted colour scale
 // while its one-shot setting is on) and the palette's class count; when
 // nothing is scored while the area set is not empty, the selected-areas

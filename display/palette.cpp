@@ -4,6 +4,8 @@
 #include <array>
 #include <cstdlib>
 
+#include "measures/scores.h"
+
 namespace zn {
 
 namespace {
@@ -31,6 +33,24 @@ constexpr Ramp kLightRamp{{{180, 255, 255}, {168, 255, 255}, {153, 255, 255}, {1
                            {255, 184, 0},   {255, 167, 0},   {255, 140, 0},   {255, 112, 0},
                            {255, 75, 0}}};
 constexpr Rgb kSeparateTop{255, 0, 85};
+
+// The colour-blind-safe ramp: perceptually even lightness from dark violet
+// to yellow (viridis), read the same on both backgrounds.
+constexpr Ramp kColourBlindRamp{{{68, 1, 84},     {69, 12, 94},    {70, 23, 104},   {71, 34, 114},
+                                 {71, 44, 122},   {68, 54, 127},   {65, 63, 132},   {62, 73, 136},
+                                 {59, 82, 138},   {55, 90, 140},   {51, 98, 141},   {48, 106, 142},
+                                 {45, 114, 142},  {42, 121, 142},  {39, 128, 142},  {36, 136, 141},
+                                 {34, 144, 140},  {33, 152, 138},  {32, 160, 136},  {39, 167, 132},
+                                 {45, 174, 127},  {51, 181, 122},  {64, 187, 115},  {79, 193, 106},
+                                 {95, 200, 97},   {111, 206, 88},  {131, 210, 75},  {151, 215, 62},
+                                 {171, 220, 50},  {191, 223, 43},  {212, 226, 41},  {232, 228, 39},
+                                 {253, 231, 37}}};
+
+// The diverging ramp's ends and middle, blue below zero and red above
+// (colour-blind-safe: the two sides differ in hue and lightness alike).
+constexpr std::array<Rgb, 5> kDivergingStops{{{33, 102, 172}, {146, 197, 222}, {247, 247, 247},
+                                              {244, 165, 130}, {178, 24, 43}}};
+constexpr Rgb kDivergingSeparateTop{103, 0, 31};
 
 using Six = std::array<Rgb, 6>;
 constexpr Six kMonoLogTable{{{230, 230, 230}, {212, 212, 212}, {188, 188, 188},
@@ -83,7 +103,7 @@ void buildPalette(Palette& p, const Settings& s) {
   };
   if (p.classCount == 33) {
     const bool light = mode == kLightColour;
-    put(light ? kLightRamp : kDarkRamp);
+    put((s[kMapPalette] & kPaletteColourBlind) ? kColourBlindRamp : light ? kLightRamp : kDarkRamp);
     if (s[kMaxNotSeparate] == 0) p.entries[32] = kSeparateTop;
     std::copy(kFillDark.begin(), kFillDark.end(), p.entries.begin() + 33);
     if (light) p.entries[38] = kFillLight38;
@@ -97,6 +117,34 @@ void buildPalette(Palette& p, const Settings& s) {
     put(kSixteenOn256);
   }
   p.built = true;
+}
+
+bool divergingRampApplies(const Palette& p, const Settings& s, int measureCode) {
+  return (s[kMapPalette] & kPaletteDivergingResiduals) != 0 && measureCode == kCodeResiduals &&
+         p.classCount == 33 && !p.overlayInForce && p.entries.size() >= 33;
+}
+
+void putDivergingRamp(Palette& p, int zeroClass, bool maxSeparate) {
+  const int top = std::min<int>(p.classCount, static_cast<int>(p.entries.size())) - 1;
+  if (top < 1) return;
+  zeroClass = std::clamp(zeroClass, 0, top);
+  auto mix = [](Rgb a, Rgb b, double f) {
+    auto m = [f](std::uint8_t x, std::uint8_t y) { return cut(x + (y - x) * f + 0.5); };
+    return Rgb{m(a.r, b.r), m(a.g, b.g), m(a.b, b.b)};
+  };
+  // t runs from -1 (lowest class) through 0 (the zero residual's class) to 1.
+  auto at = [&](double t) {
+    const double u = (t + 1.0) * 2.0;  // 0 .. 4 over the five stops
+    const int i = std::clamp(static_cast<int>(u), 0, 3);
+    return mix(kDivergingStops[static_cast<std::size_t>(i)], kDivergingStops[static_cast<std::size_t>(i + 1)], u - i);
+  };
+  for (int k = 0; k <= top; ++k) {
+    const double t = k < zeroClass   ? -static_cast<double>(zeroClass - k) / zeroClass
+                     : k > zeroClass ? static_cast<double>(k - zeroClass) / (top - zeroClass)
+                                     : 0.0;
+    p.entries[static_cast<std::size_t>(k)] = at(t);
+  }
+  if (maxSeparate) p.entries[static_cast<std::size_t>(top)] = kDivergingSeparateTop;
 }
 
 bool buildTwoAxisPalette(Palette& p, const Settings& s, int scheme) {

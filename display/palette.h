@@ -57,8 +57,18 @@ void allocatePalette(Palette& p, int deviceColours, Settings& s);
 // Score colour count of a colour mode on a palette of the given size.
 int scoreClassCount(int paletteSize, int colourMode);
 
-// Fills the entries for the current colour mode and "max in separate class".
+// Fills the entries for the current colour mode, "max in separate class"
+// and, in a 256 colour mode, the colour-blind-safe ramp when chosen.
 void buildPalette(Palette& p, const Settings& s);
+
+// True when the diverging ramp replaces the score ramp: chosen, a residual
+// map, and the 33-class ramp of a 256 colour mode in force.
+bool divergingRampApplies(const Palette& p, const Settings& s, int measureCode);
+
+// Puts the diverging ramp on the score classes: blue below zeroClass (the
+// class of the zero residual), near white on it, red above; the top class
+// darkest when the maximum has a class of its own.
+void putDivergingRamp(Palette& p, int zeroClass, bool maxSeparate);
 
 // The 10 x 10 block at entries 40..139 for two score sets (scheme 0..3). Only
 // in a 256 colour mode on a 256-entry palette; false (palette unchanged)

@@ -115,6 +115,12 @@ class Canvas {
     thumbnail_ = t.thumbnail && !t.printing;
     cells_ = std::min<int>(geo_.cells, static_cast<int>(s.ws.cells.size()) - 1);
     ratio_ = t.printing ? 1.0 : std::max(1.0, o.pixelRatio);
+    if (divergingRampApplies(d.palette, set_, s.map.measureCode) && d.classes.classCount > 0) {
+      // Residuals are stored shifted up by the lowest one: zero sits at
+      // minus the offset.
+      diverging_ = d.palette;
+      putDivergingRamp(*diverging_, classOfScore(d.classes, -s.map.scoreOffset), set_[kMaxNotSeparate] == 0);
+    }
   }
 
   // Which layers a run draws: all, or only the ones below the cells (the
@@ -125,13 +131,18 @@ class Canvas {
   void run(Layers layers = Layers::All);
   // On a vector target the base layers come as this picture of them.
   const QImage* baseLayers_ = nullptr;
+  // On a finer screen they come as this picture at one pixel per window
+  // pixel, stretched over the whole device.
+  const QImage* baseDevice_ = nullptr;
   OverlayTitle overlayTitle_;
   bool importedOverlay_ = false;
 
  private:
   const GridCell& cell(int n) const { return s_.ws.cells[static_cast<std::size_t>(n)]; }
-  QColor palette(int index) const { return toQColor(d_.palette.at(index)); }
-  QColor cellColour(const GridCell& c) const { return toQColor(d_.palette.colour(c.fillColour)); }
+  // The palette in force: the display's, or its copy with the diverging ramp.
+  const Palette& pal() const { return diverging_ ? *diverging_ : d_.palette; }
+  QColor palette(int index) const { return toQColor(pal().at(index)); }
+  QColor cellColour(const GridCell& c) const { return toQColor(pal().colour(c.fillColour)); }
   QPen pen(const QColor& c, int width) const {
     QPen p(c, width);
     p.setCosmetic(width == 0);
@@ -207,6 +218,7 @@ class Canvas {
   int cells_ = 0;
   double arialRatio_ = 1.15;
   double ratio_ = 1.0;  // device pixels per window pixel
+  std::optional<Palette> diverging_;
 };
 
 QFont Canvas::mapFont(double logicalHeight, bool italic) const {
@@ -252,6 +264,10 @@ void Canvas::run(Layers layers) {
   if (!skipLower) {
     if (baseLayers_) {
       painter_.drawImage(QRectF(t_.winX, t_.winY, t_.winW, t_.winH), *baseLayers_);
+    } else if (baseDevice_) {
+      painter_.setViewTransformEnabled(false);
+      painter_.drawImage(QRectF(0, 0, painter_.device()->width(), painter_.device()->height()), *baseDevice_);
+      painter_.setViewTransformEnabled(true);
     } else {
       background();
       frameAndCoast(1);
@@ -927,7 +943,7 @@ void Canvas::numbersAndMarkers() {
     const GridCell& c = cell(n);
     QColor outline = Qt::black;
     if (flexPens && c.flexClass != 0)
-      outline = toQColor(d_.palette.colour(c.flexClass & kPaletteIndexFlag ? c.flexClass : paletteIndexRef(c.flexClass)));
+      outline = toQColor(pal().colour(c.flexClass & kPaletteIndexFlag ? c.flexClass : paletteIndexRef(c.flexClass)));
     painter_.setPen(pen(outline, 0));
     painter_.setBrush(kGrey127);
     {
@@ -1009,17 +1025,30 @@ static void drawKeyApart(QPainter& painter, QImage& pixels, const MapTransform& 
   keyCanvas.run(Canvas::Layers::Key);
 }
 
-void renderMap(QImage& image, const MapTransform& t, const Session& s, const DisplayState& d,
-               const DrawOptions& o) {
+// The world grids' frame-coast fill floods the sea from seeds: the costliest
+// layer, drawn on the pixels of its own picture.
+static bool seaFilled(const Session& s, const DisplayState& d) {
+  return s.settings[kFillFrameCoast] != 0 && isColour256Mode(s.settings[kColourMode]) && d.palette.size >= 256 &&
+         d.palette.classCount <= 33 && (s.gridTypes.current == 0 || s.gridTypes.current == 1);
+}
+
+static void renderMapOn(QImage& image, const MapTransform& t, const Session& s, const DisplayState& d,
+                        const DrawOptions& o, const QImage* base) {
   installMapFonts();
   QPainter painter;
   if (!painter.begin(&image)) return;
   Canvas canvas(painter, image, t, t, s, d, o);
+  canvas.baseDevice_ = base;
   canvas.overlayTitle_ = overlayTitleOf(s);
   // The overlay display draws spots: the coast goes below them.
   canvas.importedOverlay_ = s.map.measureCode == 11;
   canvas.run();
   drawKeyApart(painter, image, t, s, d, o);
+}
+
+void renderMap(QImage& image, const MapTransform& t, const Session& s, const DisplayState& d,
+               const DrawOptions& o) {
+  renderMapOn(image, t, s, d, o, nullptr);
 }
 
 void renderMapVector(QPainter& p, const MapTransform& t, const Session& s, const DisplayState& d,
@@ -1038,9 +1067,7 @@ void renderMapVector(QPainter& p, const MapTransform& t, const Session& s, const
   pixels.fill(Qt::white);
   DrawOptions smallOptions = o;
   smallOptions.guiFontPixels = std::max(1, static_cast<int>(o.guiFontPixels * shrink));
-  const bool seaFill = s.settings[kFillFrameCoast] != 0 && isColour256Mode(s.settings[kColourMode]) &&
-                       d.palette.size >= 256 && d.palette.classCount <= 33 &&
-                       (s.gridTypes.current == 0 || s.gridTypes.current == 1);
+  const bool seaFill = seaFilled(s, d);
   QImage base;
   {
     QPainter painter;
@@ -1089,7 +1116,23 @@ QImage renderClient(const Session& s, DisplayState& d, int width, int height, co
     scaled.guiFontPixels = std::max(1, static_cast<int>(std::lround(o.guiFontPixels * ratio)));
   }
   scaled.pixelRatio = ratio;
-  renderMap(image, t, s, d, scaled);
+  QImage base;
+  if (ratio != 1.0 && seaFilled(s, d) && !o.singleCellUpdate) {
+    // The background, frame, coast and flooded sea at one pixel per window
+    // pixel, as a plain screen has them, stretched to the finer pixels: the
+    // flood fill then runs on a quarter of the pixels. The coast is drawn
+    // again on the fine pixels above it.
+    base = QImage(width, height, QImage::Format_RGB32);
+    base.fill(o.windowColour);
+    DrawOptions plain = o;
+    plain.pixelRatio = 1.0;
+    QPainter painter;
+    if (painter.begin(&base)) {
+      Canvas lower(painter, base, logical, logical, s, d, plain);
+      lower.run(Canvas::Layers::Base);
+    }
+  }
+  renderMapOn(image, t, s, d, scaled, base.isNull() ? nullptr : &base);
   image.setDevicePixelRatio(ratio);
   d.view.last = logical;
   if (d.view.zoomed) {

@@ -216,6 +216,11 @@ bool zoomToData(Session& s, ViewState& view) {
   return zoomTo(s, view, {l, t, r - l, b - t});
 }
 
+bool frameRegionalGrid(Session& s, ViewState& view) {
+  if (s.variant != GridVariant::World || s.coastApplies != 0 || view.zoomed) return false;
+  return zoomToData(s, view);
+}
+
 DeviceRect captureRect(int saveArea, const ViewState& view, const MapTransform& t,
                        const Geometry& geo, int width, int height) {
   DeviceRect r{0, 0, width, height};

@@ -110,6 +110,10 @@ bool zoomAbout(Session& s, ViewState& view, double x, double y, double factor);
 // Zooms to the cells that belong to the grid type (background class not 0)
 // and a margin of a cell; false, unchanged, when they fill the whole frame.
 bool zoomToData(Session& s, ViewState& view);
+// A newly opened regional grid type (a world-variant grid without the world
+// outline) would sit in a corner of the world's frame: it opens zoomed to
+// its cells. The window and the tool's render both frame their maps so.
+bool frameRegionalGrid(Session& s, ViewState& view);
 
 // The part of a W x H client area "Save map" captures for save area 0
 // (exclude status bar), 1 (include it) or 2 (restrict to map frame).

@@ -317,11 +317,29 @@ constexpr std::array<Check, 8> kMapChecks{{
     {M::kScalableTitle, kScalableTitle, false},
 }};
 
-constexpr std::array<int, 23> kMapSlots{
+constexpr std::array<int, 24> kMapSlots{
     kColourMode,       kFrameShown,     kCoastShown,        kFillFrameCoast,  kFineGridShown, kWriteTitle,
     kScaleBarShown,    kScaleType,      kScaleBarStyle,     kFillColours,     kCoastColour,   kMaxNotSeparate,
     kBackgroundColour, kMaxSpot,        kColoursAndNumbers, kScalableTitle,   kFineGridStyle, kSelectedAreasDisplay,
-    kNumbersColour,    kFineGridColour, kCoarseGridColour,  kCoarseGridShown, kFrameColour};
+    kNumbersColour,    kFineGridColour, kCoarseGridColour,  kCoarseGridShown, kFrameColour,   kMapPalette};
+
+// The ramp radios: each pair sets or clears one bit of kMapPalette.
+struct RampRadio {
+  int id;
+  int bit;
+  bool on;
+};
+constexpr std::array<RampRadio, 4> kRampRadios{{
+    {M::kRampStandard, kPaletteColourBlind, false},
+    {M::kRampColourBlind, kPaletteColourBlind, true},
+    {M::kResidualsAsScores, kPaletteDivergingResiduals, false},
+    {M::kResidualsDiverging, kPaletteDivergingResiduals, true},
+}};
+const RampRadio* findRampRadio(int id) {
+  for (const RampRadio& r : kRampRadios)
+    if (r.id == id) return &r;
+  return nullptr;
+}
 
 // Slot 36: 0 colours only, 1 colours and numbers, 2 numbers only.
 bool scaleColours(const Settings& s) { return s[kColoursAndNumbers] != 2; }
@@ -364,6 +382,7 @@ bool MapOptionsModel::checked(int id) const {
   if (const Check* c = findCheck(kMapChecks, id)) return isChecked(s, *c);
   if (isBoundaryRadio(id)) return id - M::kBoundariesBlack == boundariesColour_;
   if (isRiverRadio(id)) return id - M::kRiversBlack == riversColour_;
+  if (const RampRadio* r = findRampRadio(id)) return ((s[kMapPalette] & r->bit) != 0) == r->on;
   switch (id) {
     case M::kFillFrameCoast: return s[kFillFrameCoast] != 0;
     case M::kScaleColours: return scaleColours(s);
@@ -412,6 +431,8 @@ void MapOptionsModel::setChecked(int id, bool on) {
     chooseColourMode(s, r->value, palette_);
   } else if (const Radio* r = findRadio(kMapRadios, id)) {
     s[r->slot] = r->value;
+  } else if (const RampRadio* ramp = findRampRadio(id)) {
+    s[kMapPalette] = ramp->on ? (s[kMapPalette] | ramp->bit) : (s[kMapPalette] & ~ramp->bit);
   } else if (isBoundaryRadio(id)) {
     boundariesColour_ = id - M::kBoundariesBlack;
   } else if (isRiverRadio(id)) {
@@ -434,7 +455,8 @@ void MapOptionsModel::chooseDefaults(bool light) {
 
 MapOptionsChanges MapOptionsModel::changes() const {
   MapOptionsChanges c;
-  c.palette = settings[kColourMode] != opened[kColourMode] || settings[kMaxNotSeparate] != opened[kMaxNotSeparate];
+  c.palette = settings[kColourMode] != opened[kColourMode] || settings[kMaxNotSeparate] != opened[kMaxNotSeparate] ||
+              settings[kMapPalette] != opened[kMapPalette];
   c.reclass = c.palette || settings[kScaleType] != opened[kScaleType];
   c.title = title != openedTitle;
   c.any = c.title || (defaultsChosen ? settings.slots != opened.slots : slotsDiffer(kMapSlots, settings, opened));

@@ -216,6 +216,11 @@ enum Control : int {
   kNoAreas = 1034,
   kDefaultsDark = 1152,
   kDefaultsLight = 1054,
+  // The ramp choices beyond the colour mode's own (kMapPalette).
+  kRampStandard = 3420,
+  kRampColourBlind = 3421,
+  kResidualsAsScores = 3422,
+  kResidualsDiverging = 3423,
 };
 }  // namespace mopt
 
@@ -233,7 +238,7 @@ MapOptionsFacts mapOptionsFacts(const Session& s, const Palette& p);
 
 // What changed on OK, for the shell to recolour and redraw as needed.
 struct MapOptionsChanges {
-  bool palette = false;  // colour mode or "max in separate class": rebuild the palette
+  bool palette = false;  // colour mode, "max in separate class" or ramp: rebuild the palette
   bool reclass = false;  // palette, or score scale type: class the scores again
   bool title = false;    // "change title:" edited
   bool any = false;      // any owned slot or the title

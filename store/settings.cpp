@@ -121,6 +121,8 @@ MapSettingsCopy correctAtStartup(Settings& s, int& savedFill) {
   if (s[kNeighbourhoodSize] != 9 && s[kNeighbourhoodSize] != 25) s[kNeighbourhoodSize] = 9;
   // Options files written before the exact sets hold 0 in this slot.
   if (s[kExactTimeLimit] < 1 || s[kExactTimeLimit] > kExactTimeLimitMax) s[kExactTimeLimit] = kExactTimeLimitDefault;
+  // A value no version writes is read as the standard ramp.
+  if (s[kMapPalette] < 0 || s[kMapPalette] > kPaletteBits) s[kMapPalette] = 0;
   savedFill = s[kFillFrameCoast];
   return MapSettingsCopy{s[kScaleType], s[kRarityFormula], s[kHotspotKind], s[kRejectRedundant],
                          s[kNeighbourhoodSize]};

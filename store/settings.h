@@ -59,6 +59,10 @@ enum Slot : int {
   kNeighbourhoodSize = 47,
   kPrintOption = 48,
   kBitmapOption = 49,
+  // The map's colour ramp beyond the colour mode's own (a slot the record
+  // leaves free, so every file written without it reads as the standard
+  // ramp): kPaletteColourBlind and kPaletteDivergingResiduals bits.
+  kMapPalette = 50,
   kFineGridColour = 51,
   kInvertedScale = 53,
   kLongReports = 54,
@@ -86,6 +90,12 @@ enum Slot : int {
 };
 
 constexpr int kSettingsSlots = 87;
+
+// Bits of kMapPalette: a colour-blind-safe sequential ramp for the scores,
+// and a ramp diverging from the zero residual for residual maps.
+constexpr int kPaletteColourBlind = 1;
+constexpr int kPaletteDivergingResiduals = 2;
+constexpr int kPaletteBits = kPaletteColourBlind | kPaletteDivergingResiduals;
 
 // The exact sets' time limit: its default and the values it may take.
 constexpr int kExactTimeLimitDefault = 60;

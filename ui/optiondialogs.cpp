@@ -275,6 +275,13 @@ MapOptionsDialog::MapOptionsDialog(MapOptionsModel& model, QWidget* parent) : Mo
                          {mopt::kSixteen, "16 colour"},
                          {mopt::kDark256, "256 colour (dark)"},
                          {mopt::kLight256, "256 colour (light)"}});
+  // Ramps of the 256 colour modes: the mode's own or colour-blind-safe, and
+  // residual maps on it or on a ramp diverging from zero.
+  auto* ramps = stack({{mopt::kRampStandard, "standard ramp"},
+                       {mopt::kRampColourBlind, "colour-blind-safe ramp"},
+                       {},
+                       {mopt::kResidualsAsScores, "residuals on the ramp"},
+                       {mopt::kResidualsDiverging, "residuals diverging"}});
   auto* scale = stack({{mopt::kEqualInterval, "equal interval scale"},
                        {mopt::kEqualFrequency, "equal frequency scale"},
                        {mopt::kFixedLimit, "(fixed limit scale)"},
@@ -350,7 +357,8 @@ MapOptionsDialog::MapOptionsDialog(MapOptionsModel& model, QWidget* parent) : Mo
 
   auto* columns = new QHBoxLayout;
   columns->addLayout(column({group("Colours", colours), group("Score scale", scale), group("Scale bar", bar)}));
-  columns->addLayout(column({group("Map features", features), group("Fine grid lines", lines)}));
+  columns->addLayout(
+      column({group("Map features", features), group("Fine grid lines", lines), group("Colour ramp", ramps)}));
   columns->addLayout(
       column({group("Fill frame-coast", fill), group("Title", titleBox), group("Selected areas", selected)}));
 

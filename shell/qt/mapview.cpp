@@ -36,11 +36,7 @@ void MapView::frameNewData() {
   const std::string file = s.ws.datafile.opened ? s.ws.datafile.fullPath : std::string();
   if (file == shownFile_) return;
   shownFile_ = file;
-  // A regional grid type (no world outline) would sit in a corner of the
-  // world's frame.
-  if (!file.empty() && s.variant == GridVariant::World && s.coastApplies == 0 && !shell_.display.view.zoomed &&
-      zoomToData(s, shell_.display.view))
-    shell_.refreshMenus();
+  if (!file.empty() && frameRegionalGrid(s, shell_.display.view)) shell_.refreshMenus();
 }
 
 void MapView::paintEvent(QPaintEvent*) {

@@ -231,5 +231,21 @@ TEST(Classing, SessionClassingUsesSettingsAndMarksAreasWhenNothingIsScored) {
   EXPECT_EQ(s.settings[kSelectedAreasDisplay], 2);
 }
 
+TEST(Classing, ClassOfAScoreIsTheFirstLimitReachingIt) {
+  ClassTable t;
+  t.classCount = 4;
+  t.limits = {1.0, 2.0, 2.0, 5.0};
+  EXPECT_EQ(classOfScore(t, -3.0), 0);
+  EXPECT_EQ(classOfScore(t, 1.0), 0);
+  EXPECT_EQ(classOfScore(t, 1.5), 1);
+  EXPECT_EQ(classOfScore(t, 2.0), 1) << "a repeated limit: its first class";
+  EXPECT_EQ(classOfScore(t, 9.0), 3) << "above every limit: the top";
+  EXPECT_EQ(classOfScore(ClassTable{}, 1.0), 0);
+  t.limits[0] = kZeroScore;  // the marker's class
+  EXPECT_EQ(classOfScore(t, 0.5), 1);
+  t.classCount = 9;  // more classes than limits: only the limits count
+  EXPECT_EQ(classOfScore(t, 9.0), 3);
+}
+
 }  // namespace
 }  // namespace zn

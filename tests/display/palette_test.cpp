@@ -2,16 +2,20 @@
 
 #include <gtest/gtest.h>
 
+#include "measures/scores.h"
+#include "store/binio.h"
+#include "tests/support/fixtures.h"
 #include "tests/support/scripted_host.h"
 
 namespace zn {
 namespace {
 
-Palette built(int mode, int deviceColours = -1, bool maxSeparate = true) {
+Palette built(int mode, int deviceColours = -1, bool maxSeparate = true, int ramp = 0) {
   Settings s;
   setDefaults(s);
   s[kColourMode] = mode;
   s[kMaxNotSeparate] = maxSeparate ? 0 : 1;
+  s[kMapPalette] = ramp;
   Palette p;
   allocatePalette(p, deviceColours, s);
   buildPalette(p, s);
@@ -65,6 +69,89 @@ TEST(Palette, TopEntryStandsOutOnlyWithMaxInSeparateClass) {
   EXPECT_EQ(built(kDarkColour, -1, false).at(32), (Rgb{255, 51, 0}));
   EXPECT_EQ(built(kLightColour, -1, true).at(32), (Rgb{255, 0, 85}));
   EXPECT_EQ(built(kLightColour, -1, false).at(32), (Rgb{255, 75, 0}));
+}
+
+// Luminance as the eye weighs it, for the ramps' ordering.
+double lightness(Rgb c) { return 0.2126 * c.r + 0.7152 * c.g + 0.0722 * c.b; }
+
+TEST(Palette, ColourBlindRampRisesInLightnessInBothModesOnly) {
+  for (int mode : {kDarkColour, kLightColour}) {
+    const Palette p = built(mode, -1, true, kPaletteColourBlind);
+    EXPECT_EQ(p.at(0), (Rgb{68, 1, 84}));
+    EXPECT_EQ(p.at(31), (Rgb{232, 228, 39}));
+    EXPECT_EQ(p.at(32), (Rgb{255, 0, 85})) << "max in separate class keeps its own colour";
+    for (int i = 1; i < 32; ++i) EXPECT_GT(lightness(p.at(i)), lightness(p.at(i - 1))) << "entry " << i;
+    EXPECT_EQ(p.at(33), built(mode).at(33)) << "the fill colours stay";
+  }
+  // The small modes keep their tables whatever the choice.
+  EXPECT_EQ(built(kSixteenColour, -1, true, kPaletteBits).entries, built(kSixteenColour).entries);
+  EXPECT_EQ(built(kMonoLog, -1, true, kPaletteBits).entries, built(kMonoLog).entries);
+}
+
+TEST(Palette, DivergingRampOnlyForResidualMapsWhenChosen) {
+  Settings s;
+  setDefaults(s);
+  Palette p;
+  buildPalette(p, s);
+  EXPECT_FALSE(divergingRampApplies(p, s, kCodeResiduals)) << "not chosen";
+  s[kMapPalette] = kPaletteDivergingResiduals;
+  EXPECT_TRUE(divergingRampApplies(p, s, kCodeResiduals));
+  EXPECT_FALSE(divergingRampApplies(p, s, 2)) << "richness";
+  p.overlayInForce = true;
+  EXPECT_FALSE(divergingRampApplies(p, s, kCodeResiduals)) << "an overlay block";
+  EXPECT_FALSE(divergingRampApplies(built(kMonoLog), s, kCodeResiduals));
+}
+
+TEST(Palette, DivergingRampTurnsAtTheZeroClass) {
+  Palette p = built(kDarkColour);
+  putDivergingRamp(p, 12, false);
+  EXPECT_EQ(p.at(12), (Rgb{247, 247, 247}));
+  EXPECT_EQ(p.at(0), (Rgb{33, 102, 172}));
+  EXPECT_EQ(p.at(32), (Rgb{178, 24, 43}));
+  for (int i = 1; i <= 12; ++i) EXPECT_GT(lightness(p.at(i)), lightness(p.at(i - 1))) << "below zero " << i;
+  for (int i = 13; i <= 32; ++i) EXPECT_LT(lightness(p.at(i)), lightness(p.at(i - 1))) << "above zero " << i;
+  EXPECT_GT(p.at(5).b, p.at(5).r);
+  EXPECT_GT(p.at(20).r, p.at(20).b);
+  EXPECT_EQ(p.at(33), built(kDarkColour).at(33)) << "the fill colours stay";
+  // No residual below zero: all classes on the red side; a zero class past
+  // the top is the top; the separate maximum darkest.
+  putDivergingRamp(p, 0, true);
+  EXPECT_EQ(p.at(0), (Rgb{247, 247, 247}));
+  EXPECT_EQ(p.at(32), (Rgb{103, 0, 31}));
+  putDivergingRamp(p, 99, false);
+  EXPECT_EQ(p.at(32), (Rgb{247, 247, 247}));
+  EXPECT_EQ(p.at(0), (Rgb{33, 102, 172}));
+}
+
+TEST(Palette, OptionsFileWithoutARampEntryGivesTheStandardRamp) {
+  test::TempDir dir;
+  Settings dark;
+  setDefaults(dark);
+  const auto image = encodeSettings(dark);
+  EXPECT_EQ(readI32(image.data() + 4 * kMapPalette), 0) << "the defaults write the file as before";
+  struct Case {
+    const char* what;
+    std::size_t bytes;
+    std::int32_t value;
+    std::int32_t expect;
+  };
+  for (const Case& c : {Case{"file ends before the entry", 4 * kMapPalette, 3, 0}, Case{"unknown bits", 348, 9, 0},
+                        Case{"negative", 348, -1, 0}, Case{"both ramps", 348, 3, 3}}) {
+    Settings s = dark;
+    s[kColourMode] = kLightColour;
+    s[kMapPalette] = c.value;
+    const auto bytes = encodeSettings(s);
+    const auto file = dir.path() / "ZONARIUM.OPP";
+    test::writeFile(file, std::string(reinterpret_cast<const char*>(bytes.data()), c.bytes));
+    Settings read;
+    ASSERT_TRUE(readOptions(read, file)) << c.what;
+    int fill = 0;
+    correctAtStartup(read, fill);
+    EXPECT_EQ(read[kMapPalette], c.expect) << c.what;
+    Palette p;
+    buildPalette(p, read);
+    EXPECT_EQ(p.at(0), (c.expect & kPaletteColourBlind ? Rgb{68, 1, 84} : Rgb{180, 255, 255})) << c.what;
+  }
 }
 
 TEST(Palette, DeviceColourCountSetsTheSize) {

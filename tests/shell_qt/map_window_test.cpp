@@ -2,22 +2,31 @@
 // meets it: real mouse, wheel and key events on the real window.
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QPushButton>
 #include <QStatusBar>
+#include <QTest>
 #include <QTimer>
 #include <QWheelEvent>
 
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <set>
 
 #include "cli/commands.h"
+#include "display/renderer.h"
 #include "display/view.h"
+#include "measures/scores.h"
+#include "shell/options.h"
 #include "shell/qt/mainwindow.h"
 #include "shell/qt/mapview.h"
 #include "shell/qt/qthost.h"
@@ -325,9 +334,129 @@ TEST_P(MapWindow, TinyWindowStillZoomsPansAndDraws) {
   EXPECT_FALSE(viewState().zoomed);
 }
 
+// The colour ramps of "Mapdraw options", chosen with the mouse, and the
+// tool's picture of the window's map with the options the window keeps.
+// Pixels of the picture whose colour is one of `colours`.
+int pixelsOf(const QImage& img, const std::set<QRgb>& colours) {
+  int n = 0;
+  for (int y = 0; y < img.height(); ++y) {
+    const auto* row = reinterpret_cast<const QRgb*>(img.constScanLine(y));
+    for (int x = 0; x < img.width(); ++x) n += colours.count(row[x] | 0xFF000000u) ? 1 : 0;
+  }
+  return n;
+}
+
+std::set<QRgb> rampColours(const Palette& p, int from, int to) {
+  std::set<QRgb> s;
+  for (int i = from; i <= to; ++i) s.insert(qRgb(p.at(i).r, p.at(i).g, p.at(i).b));
+  return s;
+}
+
+class MapRamps : public MapWindow {
+ protected:
+  // An item of the "&AnalyticalTools" popups.
+  QAction* analysis(const char* label) {
+    for (QAction* top : window->menuBar()->actions())
+      if (top->menu())
+        for (QAction* sub : top->menu()->actions())
+          if (sub->menu())
+            for (QAction* a : sub->menu()->actions())
+              if (a->text() == label) return a;
+    ADD_FAILURE() << label;
+    return nullptr;
+  }
+  // Opens "Mapdraw options", clicks the controls `ids` with the mouse, then OK.
+  void chooseInMapOptions(std::vector<int> ids) {
+    QString title;
+    QTimer::singleShot(0, [&] {
+      auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+      if (!d) return;
+      title = d->windowTitle();
+      for (int id : ids) {
+        auto* b = d->findChild<QAbstractButton*>(QString("c%1").arg(id));
+        if (!b) {
+          ADD_FAILURE() << "no control " << id;
+          continue;
+        }
+        QTest::mouseClick(b, Qt::LeftButton, {}, QPoint(8, b->height() / 2));
+      }
+      QTest::mouseClick(d->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok), Qt::LeftButton);
+    });
+    action("Mapdraw &options")->trigger();
+    EXPECT_EQ(title, "Map drawing options");
+  }
+  QImage windowMap() { return view()->grab().toImage().convertToFormat(QImage::Format_RGB32); }
+  // `zonarium render` of the window's datafile with the window's options, at
+  // the map view's size (the tool's picture keeps a status-bar strip below).
+  QImage toolMap(const std::string& measure) {
+    const fs::path opp = tmp.path() / "window.opp", png = tmp.path() / "tool.png";
+    EXPECT_TRUE(writeOptions(session->settings, opp));
+    const QSize size = view()->size();
+    std::vector<std::string> args{"--home", home.string()};
+    if (GetParam().variant == GridVariant::Britain) args.insert(args.end(), {"--grid", "britain"});
+    args.insert(args.end(), {"render", datafile().string(), "--measure", measure, "--options", opp.string(),
+                             "--size", strprintf("%dx%d", size.width(), size.height() + kStatusBarHeight),
+                             "--out", png.string()});
+    const test::CliOutput r = test::runCli(args);
+    EXPECT_EQ(r.rc, 0) << r.err;
+    return QImage(QString::fromStdString(png.string()))
+        .convertToFormat(QImage::Format_RGB32)
+        .copy(0, 0, size.width(), size.height());
+  }
+};
+
+TEST_P(MapRamps, ColourBlindAndDivergingRampsAreChosenWithTheMouseAndDrawnAsTheToolDraws) {
+  const Palette standard = shell->display.palette;
+  const std::set<QRgb> viridis = [] {
+    Settings s;
+    s[kColourMode] = kDarkColour;
+    s[kMapPalette] = kPaletteColourBlind;
+    Palette p;
+    buildPalette(p, s);
+    return rampColours(p, 0, 31);
+  }();
+  const QImage plain = windowMap();
+  EXPECT_EQ(pixelsOf(plain, viridis), 0) << "the standard ramp by default";
+
+  chooseInMapOptions({mopt::kRampColourBlind});
+  EXPECT_EQ(session->settings[kMapPalette], kPaletteColourBlind);
+  const QImage blind = windowMap();
+  EXPECT_GT(pixelsOf(blind, viridis), 1000) << "the scores on the colour-blind-safe ramp";
+  EXPECT_EQ(blind, toolMap("richness"));
+
+  // Residuals: on the chosen ramp, then diverging from the zero residual.
+  analysis("Residuals &from smoothing")->trigger();
+  ASSERT_EQ(session->map.measureCode, kCodeResiduals);
+  ASSERT_LT(session->map.scoreOffset, 0.0) << "some residuals below zero";
+  const QImage onRamp = windowMap();
+  chooseInMapOptions({mopt::kResidualsDiverging});
+  EXPECT_EQ(session->settings[kMapPalette], kPaletteColourBlind | kPaletteDivergingResiduals);
+  const QImage diverging = windowMap();
+  EXPECT_NE(diverging, onRamp);
+  screenshot("residuals_diverging");
+  // Blue below the class of the zero residual, red above it.
+  const int zero = classOfScore(shell->display.classes, -session->map.scoreOffset);
+  ASSERT_GT(zero, 0);
+  Palette sides = shell->display.palette;
+  putDivergingRamp(sides, zero, session->settings[kMaxNotSeparate] == 0);
+  const std::set<QRgb> blueSide = rampColours(sides, 0, zero - 1), redSide = rampColours(sides, zero + 1, 32);
+  for (QRgb c : blueSide) EXPECT_GT(qBlue(c), qRed(c));
+  for (QRgb c : redSide) EXPECT_GT(qRed(c), qBlue(c));
+  EXPECT_GT(pixelsOf(diverging, blueSide), 100) << "residuals below zero";
+  EXPECT_GT(pixelsOf(diverging, redSide), 100) << "residuals above zero";
+  EXPECT_EQ(pixelsOf(onRamp, blueSide), 0);
+  EXPECT_EQ(diverging, toolMap("residuals"));
+
+  // The standard radios bring the mode's own ramp back, pixel for pixel.
+  chooseInMapOptions({mopt::kRampStandard, mopt::kResidualsAsScores});
+  EXPECT_EQ(session->settings[kMapPalette], 0);
+  EXPECT_EQ(shell->display.palette.entries, standard.entries);
+  EXPECT_EQ(pixelsOf(windowMap(), viridis), 0);
+}
+
 // A regional grid type opens on its own cells; the MapGraphics menu goes to
 // the whole map and back.
-class RegionalMap : public MapWindow {};
+class RegionalMap : public MapRamps {};
 
 TEST_P(RegionalMap, OpensZoomedToItsCellsAndTheMenuSwitchesViews) {
   ASSERT_TRUE(viewState().zoomed);
@@ -349,8 +478,19 @@ TEST_P(RegionalMap, OpensZoomedToItsCellsAndTheMenuSwitchesViews) {
   EXPECT_EQ(viewState().zoom, z);
 }
 
+// The tool frames a regional grid's data as the window does.
+TEST_P(RegionalMap, ToolDrawsTheFramedMapTheWindowShows) {
+  ASSERT_TRUE(viewState().zoomed);
+  EXPECT_EQ(windowMap(), toolMap("richness"));
+}
+
 INSTANTIATE_TEST_SUITE_P(RegionalGrid, RegionalMap,
                          ::testing::Values(Program{GridVariant::World, "austral", "acacia.dat"}), programName);
+
+INSTANTIATE_TEST_SUITE_P(BothPrograms, MapRamps,
+                         ::testing::Values(Program{GridVariant::World, "equal", "carnivora.dat"},
+                                           Program{GridVariant::Britain, "britain", "butterflies.dat"}),
+                         programName);
 
 INSTANTIATE_TEST_SUITE_P(BothPrograms, MapWindow,
                          ::testing::Values(Program{GridVariant::World, "equal", "carnivora.dat"},
