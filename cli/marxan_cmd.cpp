@@ -21,6 +21,23 @@ namespace zn {
 
 namespace {
 
+const char* const kMarxanHelp =
+    "zonarium marxan DIR [--input input.dat] [--method exact|near-minimum|greedy] [--reps N] [--time-limit S] "
+    "[--out DIR]\n"
+    "Solves the planning-unit folder DIR (input.dat naming pu.dat, spec.dat and puvspr.dat) and writes\n"
+    "SCEN_best.csv, SCEN_r00001.csv ..., SCEN_ssoln.csv, SCEN_mvbest.csv, SCEN_sum.csv and SCEN_report.txt.\n"
+    "Methods:\n"
+    "  greedy        (the default) any folder: adds the unit that removes most shortfall per unit of cost;\n"
+    "                N repetitions (NUMREPS or --reps) break ties at random with seeds 1 ... N\n"
+    "  exact         the least-cost set meeting every target that can be met, proven optimal, or the best\n"
+    "                found with its gap when --time-limit seconds (default 60) run out\n"
+    "  near-minimum  when every target is a count of units: every amount 1 (a presence), every target a\n"
+    "                whole number and one goal for all features (a feature with fewer units than the goal\n"
+    "                wants all of them); progressive rarity as for a datafile, costs used where they differ,\n"
+    "                N repetitions with the last tie broken at random, seeds 1 ... N; any other folder is\n"
+    "                refused with the reason\n"
+    "Targets no set can meet are reported with their shortfall.\n";
+
 bool wholeNumber(const std::string& s, int lo, int hi, int& v) {
   const auto r = std::from_chars(s.data(), s.data() + s.size(), v);
   return r.ec == std::errc() && r.ptr == s.data() + s.size() && v >= lo && v <= hi;
@@ -35,7 +52,10 @@ int cmdMarxan(CliContext& ctx, const std::vector<std::string>& args) {
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
     const bool hasValue = i + 1 < args.size();
-    if (a == "--input" && hasValue) {
+    if (a == "--help" || a == "-h") {
+      ctx.out << kMarxanHelp;
+      return 0;
+    } else if (a == "--input" && hasValue) {
       input = args[++i];
     } else if (a == "--out" && hasValue) {
       out = args[++i];

@@ -341,7 +341,9 @@ bool readAmounts(const FolderSettings& s, Problem& p, const std::unordered_map<l
     double a = 1.0;
     auto field = [&](int c) { return f[static_cast<std::size_t>(c)]; };
     if (!parseId(field(sp), fid) || !parseId(field(pu), uid)) {
-      error = t.where() + "species and pu must be positive whole numbers";
+      const bool species = !parseId(field(sp), fid);
+      error = t.where() + (species ? "species " : "pu ") + shown(field(species ? sp : pu)) +
+              " is not a positive whole number";
       return false;
     }
     if (amount >= 0 && (!parseNumber(field(amount), a) || a < 0)) {
@@ -399,9 +401,21 @@ bool writeOutputs(const Problem& p, const FolderSettings& s, const fs::path& out
     error = "cannot make the output folder " + outDir.string();
     return false;
   }
+  // Every file goes to a temporary beside it first; only when all are
+  // written do they take their names, so a failed run leaves the outputs of
+  // the last run whole rather than a mixture.
+  std::vector<std::string> staged;
+  auto stagedPath = [&](const std::string& name) { return outDir / (name + ".zn-partial"); };
+  auto discard = [&] {
+    for (const auto& name : staged) fs::remove(stagedPath(name), ec);
+  };
   auto save = [&](const std::string& name, const std::string& text) {
-    if (saveFileAtomically(outDir / name, text)) return true;
+    if (saveFileAtomically(stagedPath(name), text)) {
+      staged.push_back(name);
+      return true;
+    }
     error = "cannot write " + (outDir / name).string();
+    discard();
     return false;
   };
   auto solution = [&](const std::vector<char>& chosen) {
@@ -456,7 +470,16 @@ bool writeOutputs(const Problem& p, const FolderSettings& s, const fs::path& out
            strprintf(",%d,0,0,0,0,0,", e.units) + number(penalty) + "," + number(e.shortfall) +
            strprintf(",%d,", e.unmet) + number(mpm) + "," + strprintf("%.3f", runs[r].seconds) + "\n";
   }
-  return save(sc + "_sum.csv", sum);
+  if (!save(sc + "_sum.csv", sum)) return false;
+  for (const auto& name : staged) {
+    fs::rename(stagedPath(name), outDir / name, ec);
+    if (ec) {
+      error = "cannot write " + (outDir / name).string();
+      discard();
+      return false;
+    }
+  }
+  return true;
 }
 
 }  // namespace zn::planning

@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <functional>
 
 #include "planning/greedy.h"
+#include "planning/nearminimum.h"
 #include "selection/exact.h"
 #include "store/text.h"
 
@@ -141,10 +143,6 @@ SolveResult solve(const Problem& p, const SolveRequest& request) {
     r.error = strprintf("repetitions must be 1 to 10000, not %d", request.reps);
     return r;
   }
-  if (request.method == Method::NearMinimum) {
-    r.error = "the near-minimum method is not available for planning-unit folders in this version";
-    return r;
-  }
   const auto t0 = std::chrono::steady_clock::now();
   if (request.method == Method::Exact) {
     r.report = describe(p) + unreachable(p);
@@ -152,10 +150,28 @@ SolveResult solve(const Problem& p, const SolveRequest& request) {
     r.report += strprintf("solved in %.1f seconds\n", secondsSince(t0));
     return r;
   }
+  // The heuristics: N repetitions with seeds 1 ... N for their random ties.
+  std::function<std::vector<char>(std::uint32_t)> method;
+  std::string name;
+  NearMinimumInput near;
+  if (request.method == Method::NearMinimum) {
+    near = nearMinimumInput(p);
+    if (!near.error.empty()) {
+      r.error = near.error;
+      return r;
+    }
+    method = [&near](std::uint32_t seed) { return nearMinimumSet(near, seed); };
+    name = strprintf("near-minimum set by progressive rarity for %d representation%s (random last tie-break)",
+                     near.rule.goal, near.rule.goal == 1 ? "" : "s") +
+           (near.rule.cost.empty() ? "" : " by cost");
+  } else {
+    method = [&p](std::uint32_t seed) { return greedyByCostEffectiveness(p, seed); };
+    name = "greedy by cost-effectiveness";
+  }
   for (int rep = 1; rep <= request.reps; ++rep) {
     const auto t = std::chrono::steady_clock::now();
     Solution s;
-    s.chosen = greedyByCostEffectiveness(p, static_cast<std::uint32_t>(rep));
+    s.chosen = method(static_cast<std::uint32_t>(rep));
     s.seconds = secondsSince(t);
     r.runs.push_back(std::move(s));
   }
@@ -165,7 +181,7 @@ SolveResult solve(const Problem& p, const SolveRequest& request) {
     if (a.shortfall < b.shortfall || (a.shortfall == b.shortfall && a.cost < b.cost)) r.best = i;
   }
   r.report = describe(p) + unreachable(p) +
-             strprintf("greedy by cost-effectiveness, %d repetitions (seeds 1 ... %d)\n", request.reps, request.reps) +
+             name + strprintf(", %d repetitions (seeds 1 ... %d)\n", request.reps, request.reps) +
              strprintf("best: repetition %zu, ", r.best + 1) + summary(p, r.runs[r.best]) + "\n" +
              strprintf("solved in %.1f seconds\n", secondsSince(t0));
   return r;

@@ -2,6 +2,10 @@
 
 #include <algorithm>
 #include <array>
+#include <functional>
+#include <limits>
+#include <numeric>
+#include <span>
 
 #include "measures/scores.h"
 #include "selection/areaset.h"
@@ -10,6 +14,7 @@
 #include "selection/reorder.h"
 #include "selection/report.h"
 #include "selection/selectionindex.h"
+#include "store/random.h"
 #include "store/text.h"
 
 namespace zn {
@@ -33,7 +38,9 @@ std::string ruleLabel(int code, bool random) {
 
 namespace {
 
-constexpr int kNoRange = 10000;
+// No range left: above every range a problem can have (a datafile's 10000
+// would stop problems of more units early).
+constexpr int kNoRange = std::numeric_limits<int>::max();
 constexpr int kStatusSelected = 3;
 constexpr int kStatusForced = 4;
 constexpr int kReorderRichness = 1;
@@ -84,68 +91,122 @@ Options applyForcings(Session& s) {
   return o;
 }
 
-class MainRun {
- public:
-  MainRun(Session& s, const SelectionIndex& x, const RunRequest& req, const Options& o)
-      : s_(s), x_(x), req_(req), o_(o), set_(s.areas), cells_(x.cells) {}
+// The lists the rule reads, over the datafile's presence index or over lists
+// built from any other source: the cells of each taxon and the taxa of each
+// cell, both ascending, and which taxa the goal applies to.
+struct IndexLists {
+  const SelectionIndex& x;
+  int cells() const { return x.cells; }
+  int taxa() const { return x.ix.taxa; }
+  bool valid(int n) const { return x.valid(n); }
+  bool counts(int t) const { return x.counts(t); }
+  int range(int t) const { return x.range(t); }
+  PresenceList cellsOf(int t) const { return x.ix.cellsOf(t); }
+  PresenceList taxaIn(int n) const { return x.ix.taxaIn(n); }
+};
 
-  RunOutcome run();
+struct SparseLists {
+  const PresenceLists& p;
+  int cells() const { return p.cells; }
+  int taxa() const { return p.taxa; }
+  bool valid(int n) const { return n >= 1 && n <= p.cells; }
+  bool counts(int t) const { return p.counted[static_cast<std::size_t>(t)] != 0; }
+  int range(int t) const {
+    return p.taxonStart[static_cast<std::size_t>(t) + 1] - p.taxonStart[static_cast<std::size_t>(t)];
+  }
+  std::span<const std::int32_t> cellsOf(int t) const {
+    const auto i = static_cast<std::size_t>(t);
+    return {p.taxonCells.data() + p.taxonStart[i], p.taxonCells.data() + p.taxonStart[i + 1]};
+  }
+  std::span<const std::int32_t> taxaIn(int n) const {
+    const auto i = static_cast<std::size_t>(n);
+    return {p.cellTaxa.data() + p.cellStart[i], p.cellTaxa.data() + p.cellStart[i + 1]};
+  }
+};
+
+struct RuleOptions {
+  int goal = 1;
+  bool extraTies = false;
+  bool randomTie = false;
+  bool byCost = false;
+  int capacity = kAreaCapacity;  // most areas the set may hold
+};
+
+// The growing of the set by progressive rarity and the passes that shrink it
+// again (redundant areas, two-for-one exchanges), on lists alone. The set is
+// the caller's list of areas, its first `seeds` entries fixed.
+template <class Lists>
+class NearMinimumCore {
+ public:
+  NearMinimumCore(const Lists& lists, std::vector<int>& set, int seeds, const RuleOptions& o,
+                  const std::vector<double>& cost, Random& rng)
+      : l_(lists), set_(set), seeds_(seeds), o_(o), cost_(cost), rng_(rng), cells_(lists.cells()) {}
+
+  std::function<void(int)> onMet;    // taxa goal-met so far
+  std::function<void(int)> onGrown;  // areas added by the loop so far
+
+  void begin();
+  void forceIrreplaceable();
+  void countRepresentations();
+  void buildLists();
+  void growSet();
+  void rejectRedundant();
+  void recordSoleAreas();
+  void exchangeTwoForOne();
+  void append(int n, int rule, int ties, int status);
+  void removeFrom(int position);
+
+  int count() const { return static_cast<int>(set_.size()); }
+  int status(int n) const { return status_[static_cast<std::size_t>(n)]; }
+  int rule(int n) const { return rule_[static_cast<std::size_t>(n)]; }
+  // Tied cells at each step (1 = no tie, 0 = forced), by step 1 ... count.
+  const std::vector<int>& tiesByStep() const { return ties_; }
+  std::vector<int>& sole() { return sole_; }
+  int rejected = 0;
+  bool capacityReached = false;
+
+  // Per taxon, the number of the areas from position `from` on where it is
+  // present; only taxa the goal applies to are counted.
+  std::vector<int> presences(std::size_t from = 0) const {
+    std::vector<int> k(static_cast<std::size_t>(l_.taxa()), 0);
+    for (std::size_t p = from; p < set_.size(); ++p)
+      if (l_.valid(set_[p]))
+        for (int t : l_.taxaIn(set_[p]))
+          if (l_.counts(t)) ++k[static_cast<std::size_t>(t)];
+    return k;
+  }
 
  private:
-  GridCell& cell(int n) { return s_.ws.cells[static_cast<std::size_t>(n)]; }
-  double cost(int n) const { return x_.valid(n) ? s_.ws.cells[static_cast<std::size_t>(n)].cost : 0.0; }
-  bool coverage() const { return req_.kind != RunKind::NearMinimum; }
-  bool reorderedByRichnessOrRarity() const {
-    return o_.reorder == kReorderRichness || o_.reorder == kReorderRarity;
+  double cost(int n) const {
+    return n >= 0 && static_cast<std::size_t>(n) < cost_.size() ? cost_[static_cast<std::size_t>(n)] : 0.0;
   }
-  int seeds() const { return std::clamp(set_.seedCount, 0, set_.count()); }
   double value(int n, int count) const {
     double v = count;
     if (o_.byCost && count > 0 && cost(n) > 0.0) v /= cost(n);
     return v;
   }
-
-  void clearCells();
-  void forceIrreplaceable();
-  void countRepresentations();
-  void buildLists();
-  void growSet();
   void ensureRarest();
   void rarestTies(std::vector<int>& ties);
   bool nextLevel(const std::vector<int>& ties, int& below, std::vector<int>& best) const;
   int lastTieBreak(const std::vector<int>& ties);
-  void append(int n, int rule, int ties, int status);
   void appendInLoop(int n, int rule, int ties);
   void meet(int t);
   int firstSlotAbove(int n, int range) const;
   int liveAt(int n, int range) const;
-  void writeRuleSummary();
-  void rejectRedundant();
-  void recordSoleAreas();
-  void exchangeTwoForOne();
-  bool exchangeAllowed(int c, int pa, int pb, const std::vector<int>& ns) const;
-  void reorder();
-  void score();
-  void cutToNumber();
-  void cutToBudget();
-  void complementOnResidue(double residue, int uncutCount);
-  void removeFrom(int position);
-  void finish();
+  bool exchangeAllowed(int c, int pa, int pb, const std::vector<int>& ns);
 
-  Session& s_;
-  const SelectionIndex& x_;
-  const RunRequest& req_;
-  Options o_;
-  AreaSet& set_;
+  const Lists& l_;
+  std::vector<int>& set_;
+  const int seeds_;
+  const RuleOptions o_;
+  const std::vector<double>& cost_;
+  Random& rng_;
   const int cells_;
-  RunOutcome out_;
-  bool capacityReached_ = false;
 
-  std::vector<char> inSet_, met_;
-  std::vector<int> rep_, status_, sole_;
+  std::vector<char> inSet_, met_, mark_;
+  std::vector<int> rep_, status_, rule_, ties_, sole_;
   int metCount_ = 0;
   int grownFrom_ = 0;
-  SelectionProgress* progress_ = nullptr;
 
   // The live taxa of each cell (not goal-met, included) counted by range:
   // slots rangeStart_[n] ... rangeStart_[n + 1] - 1 hold the cell's ranges
@@ -159,45 +220,41 @@ class MainRun {
   bool rarestValid_ = false;
 };
 
-void MainRun::clearCells() {
-  const int last = static_cast<int>(s_.ws.cells.size()) - 1;
-  for (int n = 0; n <= std::min(last, s_.ws.geo.cells); ++n) {
-    GridCell& c = cell(n);
-    c.score = 0.0;
-    c.count = 0;
-    c.flexClass = 0;
-    c.ruleCode = 0;
-    c.tieCount = 0;
-  }
+template <class Lists>
+void NearMinimumCore<Lists>::begin() {
   inSet_.assign(static_cast<std::size_t>(cells_) + 1, 0);
   status_.assign(static_cast<std::size_t>(cells_) + 1, 0);
-  for (int a : set_.cells)
-    if (x_.valid(a)) inSet_[static_cast<std::size_t>(a)] = 1;
+  rule_.assign(static_cast<std::size_t>(cells_) + 1, 0);
+  ties_.assign(set_.size() + 1, 0);
+  for (int a : set_)
+    if (l_.valid(a)) inSet_[static_cast<std::size_t>(a)] = 1;
 }
 
-void MainRun::append(int n, int rule, int ties, int status) {
-  set_.cells.push_back(n);
+template <class Lists>
+void NearMinimumCore<Lists>::append(int n, int rule, int ties, int status) {
+  set_.push_back(n);
   inSet_[static_cast<std::size_t>(n)] = 1;
   status_[static_cast<std::size_t>(n)] = status;
-  cell(n).ruleCode = rule;
-  const int step = set_.count();
-  if (step < static_cast<int>(s_.ws.cells.size())) cell(step).tieCount = ties;
+  rule_[static_cast<std::size_t>(n)] = rule;
+  ties_.resize(set_.size() + 1, 0);
+  ties_[set_.size()] = ties;
 }
 
-void MainRun::forceIrreplaceable() {
-  const int taxa = x_.ix.taxa;
+template <class Lists>
+void NearMinimumCore<Lists>::forceIrreplaceable() {
+  const int taxa = l_.taxa();
   met_.assign(static_cast<std::size_t>(taxa), 0);
   for (int t = 0; t < taxa; ++t) {
-    if (!x_.counts(t)) {
+    if (!l_.counts(t)) {
       met_[static_cast<std::size_t>(t)] = 1;
       continue;
     }
-    if (x_.range(t) > o_.goal) continue;
+    if (l_.range(t) > o_.goal) continue;
     met_[static_cast<std::size_t>(t)] = 1;
-    for (int n : x_.ix.cellsOf(t)) {
+    for (int n : l_.cellsOf(t)) {
       if (inSet_[static_cast<std::size_t>(n)]) continue;
-      if (set_.count() >= std::min(cells_, kAreaCapacity)) {
-        capacityReached_ = set_.count() >= kAreaCapacity;
+      if (count() >= std::min(cells_, o_.capacity)) {
+        capacityReached = count() >= o_.capacity;
         return;
       }
       append(n, 1, 0, kStatusForced);
@@ -205,30 +262,32 @@ void MainRun::forceIrreplaceable() {
   }
 }
 
-void MainRun::countRepresentations() {
-  rep_ = x_.presences(set_.cells);
-  for (int t = 0; t < x_.ix.taxa; ++t)
-    if (x_.counts(t) && rep_[static_cast<std::size_t>(t)] >= o_.goal) met_[static_cast<std::size_t>(t)] = 1;
+template <class Lists>
+void NearMinimumCore<Lists>::countRepresentations() {
+  rep_ = presences();
+  for (int t = 0; t < l_.taxa(); ++t)
+    if (l_.counts(t) && rep_[static_cast<std::size_t>(t)] >= o_.goal) met_[static_cast<std::size_t>(t)] = 1;
   metCount_ = 0;
-  for (int t = 0; t < x_.ix.taxa; ++t) metCount_ += x_.counts(t) && met_[static_cast<std::size_t>(t)];
+  for (int t = 0; t < l_.taxa(); ++t) metCount_ += l_.counts(t) && met_[static_cast<std::size_t>(t)];
 }
 
-void MainRun::buildLists() {
-  const PresenceIndex& ix = x_.ix;
+template <class Lists>
+void NearMinimumCore<Lists>::buildLists() {
+  const int taxa = l_.taxa();
   // Taxa not yet met, grouped by range.
-  notMetByRange_.assign(static_cast<std::size_t>(ix.cells) + 2, 0);
-  byRangeStart_.assign(static_cast<std::size_t>(ix.cells) + 3, 0);
-  for (int t = 0; t < ix.taxa; ++t)
+  notMetByRange_.assign(static_cast<std::size_t>(cells_) + 2, 0);
+  byRangeStart_.assign(static_cast<std::size_t>(cells_) + 3, 0);
+  for (int t = 0; t < taxa; ++t)
     if (!met_[static_cast<std::size_t>(t)]) {
-      ++notMetByRange_[static_cast<std::size_t>(x_.range(t))];
-      ++byRangeStart_[static_cast<std::size_t>(x_.range(t)) + 1];
+      ++notMetByRange_[static_cast<std::size_t>(l_.range(t))];
+      ++byRangeStart_[static_cast<std::size_t>(l_.range(t)) + 1];
     }
   for (std::size_t r = 1; r < byRangeStart_.size(); ++r) byRangeStart_[r] += byRangeStart_[r - 1];
   byRange_.assign(static_cast<std::size_t>(byRangeStart_.back()), 0);
   std::vector<int> fill(byRangeStart_.begin(), byRangeStart_.end() - 1);
-  for (int t = 0; t < ix.taxa; ++t)
+  for (int t = 0; t < taxa; ++t)
     if (!met_[static_cast<std::size_t>(t)])
-      byRange_[static_cast<std::size_t>(fill[static_cast<std::size_t>(x_.range(t))]++)] = t;
+      byRange_[static_cast<std::size_t>(fill[static_cast<std::size_t>(l_.range(t))]++)] = t;
 
   // Each cell's live taxa counted by range, ranges ascending: taking the
   // taxa in range order appends every cell's ranges in order, in two passes
@@ -236,9 +295,9 @@ void MainRun::buildLists() {
   std::vector<int> last(static_cast<std::size_t>(cells_) + 1, -1);
   rangeStart_.assign(static_cast<std::size_t>(cells_) + 2, 0);
   for (int t : byRange_)
-    for (int n : ix.cellsOf(t))
-      if (n <= cells_ && last[static_cast<std::size_t>(n)] != x_.range(t)) {
-        last[static_cast<std::size_t>(n)] = x_.range(t);
+    for (int n : l_.cellsOf(t))
+      if (n <= cells_ && last[static_cast<std::size_t>(n)] != l_.range(t)) {
+        last[static_cast<std::size_t>(n)] = l_.range(t);
         ++rangeStart_[static_cast<std::size_t>(n) + 1];
       }
   for (std::size_t n = 1; n < rangeStart_.size(); ++n) rangeStart_[n] += rangeStart_[n - 1];
@@ -247,8 +306,8 @@ void MainRun::buildLists() {
   std::vector<int> end(rangeStart_.begin(), rangeStart_.end() - 1);
   std::fill(last.begin(), last.end(), -1);
   for (int t : byRange_) {
-    const int r = x_.range(t);
-    for (int n : ix.cellsOf(t)) {
+    const int r = l_.range(t);
+    for (int n : l_.cellsOf(t)) {
       if (n > cells_) continue;
       int& e = end[static_cast<std::size_t>(n)];
       if (last[static_cast<std::size_t>(n)] != r) {
@@ -261,35 +320,40 @@ void MainRun::buildLists() {
   rarestCount_.assign(static_cast<std::size_t>(cells_) + 1, 0);
   rarest_ = 0;
   rarestValid_ = false;
+  grownFrom_ = count();
 }
 
-int MainRun::firstSlotAbove(int n, int range) const {
+template <class Lists>
+int NearMinimumCore<Lists>::firstSlotAbove(int n, int range) const {
   const auto begin = slotRange_.begin() + rangeStart_[static_cast<std::size_t>(n)];
   const auto end = slotRange_.begin() + rangeStart_[static_cast<std::size_t>(n) + 1];
   return static_cast<int>(std::upper_bound(begin, end, range) - slotRange_.begin());
 }
 
-int MainRun::liveAt(int n, int range) const {
+template <class Lists>
+int NearMinimumCore<Lists>::liveAt(int n, int range) const {
   const int k = firstSlotAbove(n, range) - 1;
   if (k < rangeStart_[static_cast<std::size_t>(n)] || slotRange_[static_cast<std::size_t>(k)] != range) return 0;
   return slotLive_[static_cast<std::size_t>(k)];
 }
 
-void MainRun::meet(int t) {
+template <class Lists>
+void NearMinimumCore<Lists>::meet(int t) {
   met_[static_cast<std::size_t>(t)] = 1;
   ++metCount_;
-  const int r = x_.range(t);
+  const int r = l_.range(t);
   --notMetByRange_[static_cast<std::size_t>(r)];
-  const auto cellsOf = x_.ix.cellsOf(t);
+  const auto cellsOf = l_.cellsOf(t);
   if (rarestValid_ && r == rarest_)
     for (int n : cellsOf)
       if (n <= cells_) --rarestCount_[static_cast<std::size_t>(n)];
   for (int n : cellsOf)
     if (n <= cells_) --slotLive_[static_cast<std::size_t>(firstSlotAbove(n, r) - 1)];
-  if (progress_ && !coverage()) progress_->reach(metCount_);
+  if (onMet) onMet(metCount_);
 }
 
-void MainRun::ensureRarest() {
+template <class Lists>
+void NearMinimumCore<Lists>::ensureRarest() {
   if (rarestValid_ && rarest_ < static_cast<int>(notMetByRange_.size()) &&
       notMetByRange_[static_cast<std::size_t>(rarest_)] > 0)
     return;
@@ -305,13 +369,14 @@ void MainRun::ensureRarest() {
   for (int i = byRangeStart_[static_cast<std::size_t>(r)]; i < byRangeStart_[static_cast<std::size_t>(r) + 1]; ++i) {
     const int t = byRange_[static_cast<std::size_t>(i)];
     if (met_[static_cast<std::size_t>(t)]) continue;
-    for (int n : x_.ix.cellsOf(t))
+    for (int n : l_.cellsOf(t))
       if (n <= cells_) ++rarestCount_[static_cast<std::size_t>(n)];
   }
 }
 
 // The cells holding most of the rarest taxa not met, highest cell first.
-void MainRun::rarestTies(std::vector<int>& ties) {
+template <class Lists>
+void NearMinimumCore<Lists>::rarestTies(std::vector<int>& ties) {
   ties.clear();
   double best = 0.0;
   for (int n = cells_; n >= 1; --n) {
@@ -332,7 +397,8 @@ void MainRun::rarestTies(std::vector<int>& ties) {
 // cells hold, and the tied cells holding most of that range (in the order
 // of `ties`). A range that none of them holds would give every cell 0, so
 // the smallest range they hold is the next level. False when there is none.
-bool MainRun::nextLevel(const std::vector<int>& ties, int& below, std::vector<int>& best) const {
+template <class Lists>
+bool NearMinimumCore<Lists>::nextLevel(const std::vector<int>& ties, int& below, std::vector<int>& best) const {
   int level = kNoRange;
   for (int n : ties) {
     const int end = rangeStart_[static_cast<std::size_t>(n) + 1];
@@ -360,28 +426,31 @@ bool MainRun::nextLevel(const std::vector<int>& ties, int& below, std::vector<in
   return true;
 }
 
-int MainRun::lastTieBreak(const std::vector<int>& ties) {
-  if (o_.randomTie) return ties[static_cast<std::size_t>(s_.rng.choose(static_cast<int>(ties.size())))];
+template <class Lists>
+int NearMinimumCore<Lists>::lastTieBreak(const std::vector<int>& ties) {
+  if (o_.randomTie) return ties[static_cast<std::size_t>(rng_.choose(static_cast<int>(ties.size())))];
   return ties.back();
 }
 
-void MainRun::appendInLoop(int n, int rule, int ties) {
+template <class Lists>
+void NearMinimumCore<Lists>::appendInLoop(int n, int rule, int ties) {
   append(n, rule, ties, kStatusSelected);
-  if (coverage()) progress_->reach(set_.count() - grownFrom_);
-  for (int t : x_.ix.taxaIn(n)) {
-    if (!x_.counts(t)) continue;
+  if (onGrown) onGrown(count() - grownFrom_);
+  for (int t : l_.taxaIn(n)) {
+    if (!l_.counts(t)) continue;
     ++rep_[static_cast<std::size_t>(t)];
     if (!met_[static_cast<std::size_t>(t)] && rep_[static_cast<std::size_t>(t)] >= o_.goal) meet(t);
   }
 }
 
-void MainRun::growSet() {
+template <class Lists>
+void NearMinimumCore<Lists>::growSet() {
   std::vector<int> t1, t2, t3, t4;
-  while (set_.count() <= cells_) {
+  while (count() <= cells_) {
     ensureRarest();
     if (rarest_ == kNoRange) break;
-    if (set_.count() >= kAreaCapacity) {
-      capacityReached_ = true;
+    if (count() >= o_.capacity) {
+      capacityReached = true;
       break;
     }
     rarestTies(t1);
@@ -412,6 +481,226 @@ void MainRun::growSet() {
   }
 }
 
+template <class Lists>
+void NearMinimumCore<Lists>::removeFrom(int position) {
+  const int n = set_[static_cast<std::size_t>(position - 1)];
+  if (l_.valid(n)) {
+    inSet_[static_cast<std::size_t>(n)] = 0;
+    status_[static_cast<std::size_t>(n)] = 0;
+  }
+  set_.erase(set_.begin() + (position - 1));
+}
+
+// Removing an area only lowers the other areas' counts, so an area found
+// needed stays needed: starting again from the first non-seed position
+// would pass the same areas again, and the scan can go on where it is.
+template <class Lists>
+void NearMinimumCore<Lists>::rejectRedundant() {
+  std::vector<int> ns = presences(static_cast<std::size_t>(seeds_));
+  for (int p = seeds_ + 1; p <= count();) {
+    const int n = set_[static_cast<std::size_t>(p - 1)];
+    bool needed = false;
+    if (l_.valid(n))
+      for (int t : l_.taxaIn(n))
+        if (l_.counts(t) && ns[static_cast<std::size_t>(t)] - 1 < o_.goal) {
+          needed = true;
+          break;
+        }
+    if (needed) {
+      ++p;
+      continue;
+    }
+    if (l_.valid(n))
+      for (int t : l_.taxaIn(n)) ns[static_cast<std::size_t>(t)] -= l_.counts(t) ? 1 : 0;
+    removeFrom(p);
+    ++rejected;
+  }
+}
+
+// Each included taxon's sole area: the one area of the set holding it, or 0.
+template <class Lists>
+void NearMinimumCore<Lists>::recordSoleAreas() {
+  sole_.assign(static_cast<std::size_t>(l_.taxa()), 0);
+  std::vector<int> holders(static_cast<std::size_t>(l_.taxa()), 0);
+  for (int a : set_)
+    if (l_.valid(a))
+      for (int t : l_.taxaIn(a))
+        if (l_.counts(t) && ++holders[static_cast<std::size_t>(t)] == 1) sole_[static_cast<std::size_t>(t)] = a;
+  for (int t = 0; t < l_.taxa(); ++t)
+    if (holders[static_cast<std::size_t>(t)] != 1) sole_[static_cast<std::size_t>(t)] = 0;
+}
+
+template <class Lists>
+bool NearMinimumCore<Lists>::exchangeAllowed(int c, int pa, int pb, const std::vector<int>& ns) {
+  const int a = set_[static_cast<std::size_t>(pa - 1)];
+  const int b = set_[static_cast<std::size_t>(pb - 1)];
+  if (o_.byCost && !(cost(c) < cost(a) + cost(b))) return false;
+  if (!l_.valid(a) || !l_.valid(b)) return true;
+  // Taxa of both areas and of no other non-seed area would be lost unless c
+  // holds them. Both lists are ascending.
+  mark_.resize(static_cast<std::size_t>(l_.taxa()), 0);
+  for (int t : l_.taxaIn(c)) mark_[static_cast<std::size_t>(t)] = 1;
+  bool allowed = true;
+  const auto ta = l_.taxaIn(a), tb = l_.taxaIn(b);
+  auto i = ta.begin(), j = tb.begin();
+  while (allowed && i != ta.end() && j != tb.end()) {
+    if (*i < *j) {
+      ++i;
+    } else if (*j < *i) {
+      ++j;
+    } else {
+      const int t = *i;
+      if (l_.counts(t) && ns[static_cast<std::size_t>(t)] == 2 && !mark_[static_cast<std::size_t>(t)]) allowed = false;
+      ++i;
+      ++j;
+    }
+  }
+  for (int t : l_.taxaIn(c)) mark_[static_cast<std::size_t>(t)] = 0;
+  return allowed;
+}
+
+template <class Lists>
+void NearMinimumCore<Lists>::exchangeTwoForOne() {
+  std::vector<int> count(static_cast<std::size_t>(cells_) + 1, 0), touched;
+  for (;;) {
+    recordSoleAreas();
+    const int first = seeds_ + 1;
+    std::vector<std::vector<int>> soleOf(set_.size() + 1);
+    std::vector<int> position(static_cast<std::size_t>(cells_) + 1, 0);
+    for (int p = first; p <= this->count(); ++p)
+      if (const int a = set_[static_cast<std::size_t>(p - 1)]; l_.valid(a)) position[static_cast<std::size_t>(a)] = p;
+    for (int t = 0; t < l_.taxa(); ++t)
+      if (const int a = sole_[static_cast<std::size_t>(t)]; a > 0 && position[static_cast<std::size_t>(a)] > 0)
+        soleOf[static_cast<std::size_t>(position[static_cast<std::size_t>(a)])].push_back(t);
+    // (alternative cell, position) in order of position, then of cell.
+    std::vector<std::pair<int, int>> pairs;
+    for (int p = first; p <= this->count(); ++p) {
+      const auto& taxa = soleOf[static_cast<std::size_t>(p)];
+      if (taxa.empty()) continue;
+      touched.clear();
+      for (int t : taxa)
+        for (int n : l_.cellsOf(t))
+          if (n <= cells_ && count[static_cast<std::size_t>(n)]++ == 0) touched.push_back(n);
+      std::sort(touched.begin(), touched.end());
+      const int a = set_[static_cast<std::size_t>(p - 1)];
+      for (int n : touched) {
+        if (n != a && count[static_cast<std::size_t>(n)] == static_cast<int>(taxa.size())) pairs.emplace_back(n, p);
+        count[static_cast<std::size_t>(n)] = 0;
+      }
+    }
+    const std::vector<int> ns = presences(static_cast<std::size_t>(seeds_));
+    // The pairs of one cell in list order, so that each pair meets only the
+    // earlier pairs naming its cell (there may be very many pairs).
+    std::vector<std::size_t> byCell(pairs.size()), rank(pairs.size());
+    std::iota(byCell.begin(), byCell.end(), std::size_t{0});
+    std::sort(byCell.begin(), byCell.end(), [&](std::size_t a, std::size_t b) {
+      return pairs[a].first != pairs[b].first ? pairs[a].first < pairs[b].first : a < b;
+    });
+    std::vector<std::size_t> groupStart(pairs.size());
+    for (std::size_t k = 0; k < byCell.size(); ++k) {
+      rank[byCell[k]] = k;
+      groupStart[k] = k > 0 && pairs[byCell[k - 1]].first == pairs[byCell[k]].first ? groupStart[k - 1] : k;
+    }
+    bool exchanged = false;
+    for (std::size_t i = 1; i < pairs.size() && !exchanged; ++i) {
+      for (std::size_t k = groupStart[rank[i]]; k < rank[i] && !exchanged; ++k) {
+        const std::size_t j = byCell[k];
+        const int c = pairs[i].first, pa = pairs[i].second, pb = pairs[j].second;
+        if (!exchangeAllowed(c, pa, pb, ns)) continue;
+        // Without costs the earlier area makes way, with costs the later.
+        const int replaced = o_.byCost ? pa : pb, removed = o_.byCost ? pb : pa;
+        const int old = set_[static_cast<std::size_t>(replaced - 1)];
+        if (l_.valid(old)) {
+          inSet_[static_cast<std::size_t>(old)] = 0;
+          status_[static_cast<std::size_t>(old)] = 0;
+        }
+        set_[static_cast<std::size_t>(replaced - 1)] = c;
+        inSet_[static_cast<std::size_t>(c)] = 1;
+        status_[static_cast<std::size_t>(c)] = kStatusSelected;
+        removeFrom(removed);
+        ++rejected;
+        exchanged = true;
+      }
+    }
+    if (!exchanged) return;
+  }
+}
+
+// A main run on the session: the rule on the datafile's lists, with the
+// cells' fields, the cards, the re-orderings, the cuts and the report lines
+// around it.
+class MainRun {
+ public:
+  MainRun(Session& s, const SelectionIndex& x, const RunRequest& req, const Options& o)
+      : s_(s), x_(x), req_(req), o_(o), set_(s.areas), cells_(x.cells), lists_{x},
+        core_(lists_, s.areas.cells, seedsAtStart(s.areas, o), ruleOptions(o), costs_, s.rng) {}
+
+  RunOutcome run();
+
+ private:
+  static int seedsAtStart(const AreaSet& set, const Options& o) { return o.includeSeeds ? 0 : set.count(); }
+  static RuleOptions ruleOptions(const Options& o) {
+    RuleOptions r;
+    r.goal = o.goal;
+    r.extraTies = o.extraTies;
+    r.randomTie = o.randomTie;
+    r.byCost = o.byCost;
+    return r;
+  }
+  GridCell& cell(int n) { return s_.ws.cells[static_cast<std::size_t>(n)]; }
+  double cost(int n) const { return x_.valid(n) ? s_.ws.cells[static_cast<std::size_t>(n)].cost : 0.0; }
+  bool coverage() const { return req_.kind != RunKind::NearMinimum; }
+  bool reorderedByRichnessOrRarity() const {
+    return o_.reorder == kReorderRichness || o_.reorder == kReorderRarity;
+  }
+  int seeds() const { return std::clamp(set_.seedCount, 0, set_.count()); }
+
+  void clearCells();
+  void copyRuleCodes(int startCount);
+  void writeRuleSummary();
+  void reorder();
+  void score();
+  void cutToNumber();
+  void cutToBudget();
+  void complementOnResidue(double residue, int uncutCount);
+  void finish();
+
+  Session& s_;
+  const SelectionIndex& x_;
+  const RunRequest& req_;
+  Options o_;
+  AreaSet& set_;
+  const int cells_;
+  std::vector<double> costs_;
+  IndexLists lists_;
+  NearMinimumCore<IndexLists> core_;
+  RunOutcome out_;
+};
+
+void MainRun::clearCells() {
+  const int last = static_cast<int>(s_.ws.cells.size()) - 1;
+  for (int n = 0; n <= std::min(last, s_.ws.geo.cells); ++n) {
+    GridCell& c = cell(n);
+    c.score = 0.0;
+    c.count = 0;
+    c.flexClass = 0;
+    c.ruleCode = 0;
+    c.tieCount = 0;
+  }
+  costs_.assign(static_cast<std::size_t>(cells_) + 1, 0.0);
+  for (int n = 1; n <= cells_; ++n) costs_[static_cast<std::size_t>(n)] = cost(n);
+}
+
+// The rule code of each area the run added and the ties of each step, where
+// the map and the report read them.
+void MainRun::copyRuleCodes(int startCount) {
+  const std::vector<int>& ties = core_.tiesByStep();
+  for (int p = startCount + 1; p <= set_.count(); ++p) {
+    cell(set_.cells[static_cast<std::size_t>(p - 1)]).ruleCode = core_.rule(set_.cells[static_cast<std::size_t>(p - 1)]);
+    if (p < static_cast<int>(s_.ws.cells.size())) cell(p).tieCount = ties[static_cast<std::size_t>(p)];
+  }
+}
+
 void MainRun::writeRuleSummary() {
   std::string& r = out_.results;
   r += resultsFileHeader(s_);
@@ -426,131 +715,6 @@ void MainRun::writeRuleSummary() {
       r += strprintf("%6d%6d %-16s    -  %s\n", p, n, name.c_str(), label.c_str());
     else
       r += strprintf("%6d%6d %-16s%5d  %s\n", p, n, name.c_str(), cell(p).tieCount - 1, label.c_str());
-  }
-}
-
-void MainRun::removeFrom(int position) {
-  const int n = set_.cells[static_cast<std::size_t>(position - 1)];
-  if (x_.valid(n)) {
-    inSet_[static_cast<std::size_t>(n)] = 0;
-    status_[static_cast<std::size_t>(n)] = 0;
-  }
-  set_.cells.erase(set_.cells.begin() + (position - 1));
-}
-
-// Removing an area only lowers the other areas' counts, so an area found
-// needed stays needed: starting again from the first non-seed position
-// would pass the same areas again, and the scan can go on where it is.
-void MainRun::rejectRedundant() {
-  std::vector<int> ns = x_.presences(set_.cells, static_cast<std::size_t>(seeds()));
-  for (int p = seeds() + 1; p <= set_.count();) {
-    const int n = set_.cells[static_cast<std::size_t>(p - 1)];
-    bool needed = false;
-    if (x_.valid(n))
-      for (int t : x_.ix.taxaIn(n))
-        if (x_.counts(t) && ns[static_cast<std::size_t>(t)] - 1 < o_.goal) {
-          needed = true;
-          break;
-        }
-    if (needed) {
-      ++p;
-      continue;
-    }
-    if (x_.valid(n))
-      for (int t : x_.ix.taxaIn(n)) ns[static_cast<std::size_t>(t)] -= x_.counts(t) ? 1 : 0;
-    removeFrom(p);
-    ++out_.rejected;
-  }
-}
-
-// Each included taxon's sole area: the one area of the set holding it, or 0.
-void MainRun::recordSoleAreas() {
-  sole_.assign(static_cast<std::size_t>(x_.ix.taxa), 0);
-  std::vector<int> holders(static_cast<std::size_t>(x_.ix.taxa), 0);
-  for (int a : set_.cells)
-    if (x_.valid(a))
-      for (int t : x_.ix.taxaIn(a))
-        if (x_.counts(t) && ++holders[static_cast<std::size_t>(t)] == 1) sole_[static_cast<std::size_t>(t)] = a;
-  for (int t = 0; t < x_.ix.taxa; ++t)
-    if (holders[static_cast<std::size_t>(t)] != 1) sole_[static_cast<std::size_t>(t)] = 0;
-}
-
-bool MainRun::exchangeAllowed(int c, int pa, int pb, const std::vector<int>& ns) const {
-  const int a = set_.cells[static_cast<std::size_t>(pa - 1)];
-  const int b = set_.cells[static_cast<std::size_t>(pb - 1)];
-  if (o_.byCost && !(cost(c) < cost(a) + cost(b))) return false;
-  if (!x_.valid(a) || !x_.valid(b)) return true;
-  // Taxa of both areas and of no other non-seed area would be lost unless c
-  // holds them. Both lists are in card order.
-  const auto ta = x_.ix.taxaIn(a), tb = x_.ix.taxaIn(b);
-  auto i = ta.begin(), j = tb.begin();
-  while (i != ta.end() && j != tb.end()) {
-    if (*i < *j) {
-      ++i;
-    } else if (*j < *i) {
-      ++j;
-    } else {
-      const int t = *i;
-      if (x_.counts(t) && ns[static_cast<std::size_t>(t)] == 2 &&
-          !(s_.ws.cards.level(t, c) > x_.ix.excludedLevel))
-        return false;
-      ++i;
-      ++j;
-    }
-  }
-  return true;
-}
-
-void MainRun::exchangeTwoForOne() {
-  std::vector<int> count(static_cast<std::size_t>(cells_) + 1, 0), touched;
-  for (;;) {
-    recordSoleAreas();
-    const int first = seeds() + 1;
-    std::vector<std::vector<int>> soleOf(static_cast<std::size_t>(set_.count()) + 1);
-    std::vector<int> position(static_cast<std::size_t>(cells_) + 1, 0);
-    for (int p = first; p <= set_.count(); ++p)
-      if (const int a = set_.cells[static_cast<std::size_t>(p - 1)]; x_.valid(a)) position[static_cast<std::size_t>(a)] = p;
-    for (int t = 0; t < x_.ix.taxa; ++t)
-      if (const int a = sole_[static_cast<std::size_t>(t)]; a > 0 && position[static_cast<std::size_t>(a)] > 0)
-        soleOf[static_cast<std::size_t>(position[static_cast<std::size_t>(a)])].push_back(t);
-    // (alternative cell, position) in order of position, then of cell.
-    std::vector<std::pair<int, int>> pairs;
-    for (int p = first; p <= set_.count(); ++p) {
-      const auto& taxa = soleOf[static_cast<std::size_t>(p)];
-      if (taxa.empty()) continue;
-      touched.clear();
-      for (int t : taxa)
-        for (int n : x_.ix.cellsOf(t))
-          if (n <= cells_ && count[static_cast<std::size_t>(n)]++ == 0) touched.push_back(n);
-      std::sort(touched.begin(), touched.end());
-      const int a = set_.cells[static_cast<std::size_t>(p - 1)];
-      for (int n : touched) {
-        if (n != a && count[static_cast<std::size_t>(n)] == static_cast<int>(taxa.size())) pairs.emplace_back(n, p);
-        count[static_cast<std::size_t>(n)] = 0;
-      }
-    }
-    const std::vector<int> ns = x_.presences(set_.cells, static_cast<std::size_t>(seeds()));
-    bool exchanged = false;
-    for (std::size_t i = 1; i < pairs.size() && !exchanged; ++i)
-      for (std::size_t j = 0; j < i && !exchanged; ++j) {
-        if (pairs[i].first != pairs[j].first) continue;
-        const int c = pairs[i].first, pa = pairs[i].second, pb = pairs[j].second;
-        if (!exchangeAllowed(c, pa, pb, ns)) continue;
-        // Without costs the earlier area makes way, with costs the later.
-        const int replaced = o_.byCost ? pa : pb, removed = o_.byCost ? pb : pa;
-        const int old = set_.cells[static_cast<std::size_t>(replaced - 1)];
-        if (x_.valid(old)) {
-          inSet_[static_cast<std::size_t>(old)] = 0;
-          status_[static_cast<std::size_t>(old)] = 0;
-        }
-        set_.cells[static_cast<std::size_t>(replaced - 1)] = c;
-        inSet_[static_cast<std::size_t>(c)] = 1;
-        status_[static_cast<std::size_t>(c)] = kStatusSelected;
-        removeFrom(removed);
-        ++out_.rejected;
-        exchanged = true;
-      }
-    if (!exchanged) return;
   }
 }
 
@@ -575,7 +739,7 @@ void MainRun::reorder() {
 
 void MainRun::score() {
   std::vector<int> soleCount(static_cast<std::size_t>(cells_) + 1, 0);
-  for (int a : sole_)
+  for (int a : core_.sole())
     if (a > 0 && a <= cells_) ++soleCount[static_cast<std::size_t>(a)];
   const int count = set_.count();
   for (int q = seeds() + 1; q <= count; ++q) {
@@ -587,7 +751,7 @@ void MainRun::score() {
       c.score = count - q + 1;
     } else {
       c.count = soleCount[static_cast<std::size_t>(n)];
-      c.score = status_[static_cast<std::size_t>(n)];
+      c.score = core_.status(n);
     }
   }
 }
@@ -602,7 +766,7 @@ void MainRun::cutToNumber() {
       cell(n).count = 0;
       cell(n).score = 0.0;
     }
-    removeFrom(set_.count());
+    core_.removeFrom(set_.count());
   }
 }
 
@@ -632,7 +796,7 @@ void MainRun::cutToBudget() {
         cell(n).count = 0;
         cell(n).score = 0.0;
       }
-      removeFrom(set_.count());
+      core_.removeFrom(set_.count());
     }
   }
   if (o_.goal == 1) complementOnResidue(residue, uncutCount);
@@ -659,14 +823,16 @@ void MainRun::complementOnResidue(double residue, int uncutCount) {
     }
   }
   if (best == 0) return;
-  append(bestCell, 0, 1, kStatusSelected);
+  core_.append(bestCell, 0, 1, kStatusSelected);
   GridCell& c = cell(bestCell);
   const int q = set_.count();
+  c.ruleCode = 0;
+  if (q < static_cast<int>(s_.ws.cells.size())) cell(q).tieCount = 1;
   if (o_.flexMap) {
     c.count = best;
     for (int t : x_.ix.taxaIn(bestCell)) {
       if (!x_.counts(t) || represented[static_cast<std::size_t>(t)]) continue;
-      sole_[static_cast<std::size_t>(t)] = bestCell;
+      core_.sole()[static_cast<std::size_t>(t)] = bestCell;
       c.score = x_.range(t) == 1 ? 4.0 : 3.0;
     }
   } else {
@@ -683,7 +849,7 @@ void MainRun::finish() {
     std::vector<char> kept(static_cast<std::size_t>(cells_) + 1, 0);
     for (int p = seeds(); p < set_.count(); ++p)
       if (const int a = set_.cells[static_cast<std::size_t>(p)]; x_.valid(a)) kept[static_cast<std::size_t>(a)] = 1;
-    for (int& a : sole_)
+    for (int& a : core_.sole())
       if (a > 0 && (a > cells_ || !kept[static_cast<std::size_t>(a)])) a = 0;
   }
   if (o_.longReports) out_.results += "\n\n\n";
@@ -693,7 +859,7 @@ void MainRun::finish() {
     for (int p = seeds(); p < set_.count(); ++p)
       if (const int a = set_.cells[static_cast<std::size_t>(p)]; x_.valid(a)) nonSeed[static_cast<std::size_t>(a)] = 1;
     for (int t = 0; t < x_.ix.taxa; ++t) {
-      const int a = sole_[static_cast<std::size_t>(t)];
+      const int a = core_.sole()[static_cast<std::size_t>(t)];
       if (a <= 0 || a > cells_ || !nonSeed[static_cast<std::size_t>(a)]) continue;
       GridCell& area = cell(a);
       if (x_.range(t) == 1)
@@ -709,13 +875,13 @@ void MainRun::finish() {
   CardStore& cards = s_.ws.cards;
   const std::vector<int> reps = x_.presences(set_.cells);
   for (int t = 0; t < x_.ix.taxa; ++t) {
-    cards.setField(t, cards.layout->soleArea, sole_.empty() ? 0 : sole_[static_cast<std::size_t>(t)]);
+    cards.setField(t, cards.layout->soleArea, core_.sole().empty() ? 0 : core_.sole()[static_cast<std::size_t>(t)]);
     cards.setField(t, cards.layout->repCount, reps[static_cast<std::size_t>(t)]);
     out_.represented += x_.counts(t) && reps[static_cast<std::size_t>(t)] > 0;
   }
   for (int n = 1; n <= cells_; ++n)
     if (const auto at = static_cast<std::size_t>(5 * n + 4); at < s_.ws.prop3.size())
-      s_.ws.prop3[at] = status_[static_cast<std::size_t>(n)];
+      s_.ws.prop3[at] = core_.status(n);
 }
 
 RunOutcome MainRun::run() {
@@ -726,22 +892,28 @@ RunOutcome MainRun::run() {
   Stopwatch watch(s_.host);
   const int items = coverage() ? std::max(0, req_.areasToAdd) : s_.ws.counters.taxaWithRecords;
   SelectionProgress progress(s_.host, items);
-  progress_ = &progress;
+  if (coverage())
+    core_.onGrown = [&progress](int added) { progress.reach(added); };
+  else
+    core_.onMet = [&progress](int met) { progress.reach(met); };
   if (o_.randomTie)
     s_.rng.seed(req_.env.seed ? *req_.env.seed : static_cast<std::uint32_t>(s_.host.timeOfDay()));
 
   clearCells();
-  forceIrreplaceable();
-  countRepresentations();
-  buildLists();
-  grownFrom_ = set_.count();
-  growSet();
+  core_.begin();
+  const int startCount = set_.count();
+  core_.forceIrreplaceable();
+  core_.countRepresentations();
+  core_.buildLists();
+  core_.growSet();
+  copyRuleCodes(startCount);
   for (int p = 1; p <= set_.count(); ++p)
     out_.ties.push_back(p < static_cast<int>(s_.ws.cells.size()) ? cell(p).tieCount : 0);
   if (o_.longReports) writeRuleSummary();
-  if (o_.reject) rejectRedundant();
-  recordSoleAreas();
-  if (reorderedByRichnessOrRarity() && o_.reject) exchangeTwoForOne();
+  if (o_.reject) core_.rejectRedundant();
+  core_.recordSoleAreas();
+  if (reorderedByRichnessOrRarity() && o_.reject) core_.exchangeTwoForOne();
+  out_.rejected = core_.rejected;
   reorder();
   score();
 
@@ -753,7 +925,7 @@ RunOutcome MainRun::run() {
   if (req_.kind == RunKind::CoverageByBudget) cutToBudget();
   finish();
   s_.settings[kSelectedAreasDisplay] = o_.includeSeeds || (coverage() && !o_.mapAll) ? 2 : 1;
-  out_.capacityReached = capacityReached_;
+  out_.capacityReached = core_.capacityReached;
   out_.seconds = watch.seconds();
   return out_;
 }
@@ -776,6 +948,59 @@ RunOutcome mainRun(Session& s, const SelectionIndex& x, const RunRequest& reques
 RunOutcome runMainRun(Session& s, const RunRequest& request) {
   if (!s.ws.datafile.opened) return {};
   return mainRun(s, SelectionIndex(s), request);
+}
+
+PresenceLists presenceLists(int cells, int taxa, std::vector<std::pair<int, int>> taxonCell) {
+  std::sort(taxonCell.begin(), taxonCell.end());
+  taxonCell.erase(std::unique(taxonCell.begin(), taxonCell.end()), taxonCell.end());
+  PresenceLists l;
+  l.cells = cells;
+  l.taxa = taxa;
+  l.counted.assign(static_cast<std::size_t>(taxa), 1);
+  l.taxonStart.assign(static_cast<std::size_t>(taxa) + 1, 0);
+  l.cellStart.assign(static_cast<std::size_t>(cells) + 2, 0);
+  for (const auto& [t, n] : taxonCell) {
+    ++l.taxonStart[static_cast<std::size_t>(t) + 1];
+    ++l.cellStart[static_cast<std::size_t>(n) + 1];
+  }
+  for (std::size_t i = 1; i < l.taxonStart.size(); ++i) l.taxonStart[i] += l.taxonStart[i - 1];
+  for (std::size_t i = 1; i < l.cellStart.size(); ++i) l.cellStart[i] += l.cellStart[i - 1];
+  l.taxonCells.resize(taxonCell.size());
+  l.cellTaxa.resize(taxonCell.size());
+  std::vector<std::int32_t> next(l.cellStart.begin(), l.cellStart.end() - 1);
+  // Sorted by taxon, then cell: each taxon's cells come ascending, and each
+  // cell's taxa too, taken in that order.
+  for (std::size_t i = 0; i < taxonCell.size(); ++i) {
+    const auto [t, n] = taxonCell[i];
+    l.taxonCells[i] = n;
+    l.cellTaxa[static_cast<std::size_t>(next[static_cast<std::size_t>(n)]++)] = t;
+  }
+  return l;
+}
+
+NearMinimumSet nearMinimumOnLists(const PresenceLists& lists, const std::vector<int>& seeds,
+                                  const NearMinimumRule& rule) {
+  NearMinimumSet out;
+  out.areas = seeds;
+  RuleOptions o;
+  o.goal = std::max(1, rule.goal);
+  o.extraTies = rule.extraTieBreaks;
+  o.randomTie = rule.lastTieRandom;
+  o.byCost = !rule.cost.empty();
+  o.capacity = lists.cells;
+  Random rng;
+  rng.seed(rule.seed);
+  const SparseLists view{lists};
+  NearMinimumCore<SparseLists> core(view, out.areas, static_cast<int>(seeds.size()), o, rule.cost, rng);
+  core.begin();
+  core.forceIrreplaceable();
+  core.countRepresentations();
+  core.buildLists();
+  core.growSet();
+  if (rule.rejectRedundant) core.rejectRedundant();
+  if (rule.rejectRedundant && rule.exchangeTwoForOne && o.goal == 1) core.exchangeTwoForOne();
+  out.rejected = core.rejected;
+  return out;
 }
 
 AnalysisOutcome runNearMinimumSet(Session& s, const SelectionEnv& env) {

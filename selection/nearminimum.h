@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "store/session.h"
@@ -75,5 +76,40 @@ AnalysisOutcome runNearMinimumSet(Session& s, const SelectionEnv& env);
 // be added).
 AnalysisOutcome runNearMaximumCoverage(Session& s, bool byBudget, int areasToAdd, double budget,
                                        const SelectionEnv& env);
+
+// The near-minimum rule on lists alone, for problems that are not a datafile:
+// cells 1 ... cells, taxa 0 ... taxa - 1, the cells of each taxon and the
+// taxa of each cell ascending.
+struct PresenceLists {
+  int cells = 0;
+  int taxa = 0;
+  std::vector<std::int32_t> taxonStart{0}, taxonCells;  // taxon t: taxonCells[taxonStart[t] ...]
+  std::vector<std::int32_t> cellStart, cellTaxa;        // cell n: cellTaxa[cellStart[n] ...], n = 0 ... cells
+  std::vector<char> counted;                            // the taxa the goal applies to
+};
+
+// Lists from (taxon, cell) pairs; a repeated pair counts once.
+PresenceLists presenceLists(int cells, int taxa, std::vector<std::pair<int, int>> taxonCell);
+
+struct NearMinimumRule {
+  int goal = 1;                 // representations wanted per counted taxon
+  bool extraTieBreaks = false;  // third and fourth tie levels
+  bool lastTieRandom = false;   // else the lowest cell
+  std::uint32_t seed = 1;       // of the random last tie-break
+  bool rejectRedundant = true;
+  bool exchangeTwoForOne = true;  // with goal 1 and redundancy rejection only
+  std::vector<double> cost;       // by cell (0 ... cells) to choose by cost; empty otherwise
+};
+
+struct NearMinimumSet {
+  std::vector<int> areas;  // the seeds, then the areas chosen, in order
+  int rejected = 0;        // redundant areas removed and two-for-one exchanges
+};
+
+// The set grown from `seeds` (fixed in front) by progressive rarity, with
+// the numbered tie-break rules, redundancy rejection and two-for-one
+// exchanges as the datafile's near-minimum set has them; no re-ordering.
+NearMinimumSet nearMinimumOnLists(const PresenceLists& lists, const std::vector<int>& seeds,
+                                  const NearMinimumRule& rule);
 
 }  // namespace zn

@@ -1,6 +1,9 @@
 // Reading planning-unit folders: what is taken from them, and what is refused.
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <vector>
+
 #include "planning/folder.h"
 #include "tests/planning/planning_fixture.h"
 
@@ -87,6 +90,8 @@ INSTANTIATE_TEST_SUITE_P(
                   "spec.dat line 2: occurrence targets (targetocc) are not solved by this version: set them to 0"},
         BadFolder{"UnknownFeature", kIn, kPu, kSpec, "species,pu,amount\n4,1,1\n",
                   "puvspr.dat line 2: feature 4 is not in spec.dat"},
+        BadFolder{"TextIdInAmounts", kIn, kPu, kSpec, "species,pu,amount\n1,u2,1\n",
+                  "puvspr.dat line 2: pu \"u2\" is not a positive whole number"},
         BadFolder{"UnknownUnit", kIn, kPu, kSpec, "species,pu,amount\n1,3,1\n", "puvspr.dat line 2: unit 3 is not in pu.dat"},
         BadFolder{"NegativeAmount", kIn, kPu, kSpec, "species,pu,amount\n1,1,-1\n",
                   "puvspr.dat line 2: amount \"-1\" is not a number of 0 or more"},
@@ -108,6 +113,31 @@ TEST(PlanningFolderRead, MissingInputDatSaysSo) {
 TEST(PlanningFolderRead, ABinaryFileIsRefusedNotSwallowed) {
   PlanningFolder f(kPu, kSpec, std::string(3 << 20, 'x'), kIn);
   EXPECT_EQ(readFolder(f.dir).error, "puvspr.dat: no header row");
+}
+
+// Ten million amounts (1,000 units x 10,000 features) are read through, and
+// a fault on the line after them is found and named by its number.
+TEST(PlanningFolderRead, AFaultAfterTenMillionLinesIsNamedByItsNumber) {
+  constexpr int kUnits = 1000, kFeatures = 10000;
+  std::string pu = "id,cost\n", spec = "id,target\n";
+  for (int u = 1; u <= kUnits; ++u) pu += std::to_string(u) + ",1\n";
+  for (int f = 1; f <= kFeatures; ++f) spec += std::to_string(f) + ",1\n";
+  PlanningFolder f(pu, spec, "", kIn);
+  {
+    std::ofstream out(f.dir / "input" / "puvspr.dat", std::ios::binary);
+    std::vector<std::string> tails;
+    for (int u = 1; u <= kUnits; ++u) tails.push_back("," + std::to_string(u) + ",1\n");
+    out << "species,pu,amount\n";
+    std::string block;
+    for (int s = 1; s <= kFeatures; ++s) {
+      const std::string head = std::to_string(s);
+      block.clear();
+      for (const std::string& tail : tails) block += head + tail;
+      out << block;
+    }
+    out << "3,1,x\n";
+  }
+  EXPECT_EQ(readFolder(f.dir).error, "puvspr.dat line 10000002: amount \"x\" is not a number of 0 or more");
 }
 
 }  // namespace
