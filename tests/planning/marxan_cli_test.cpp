@@ -61,6 +61,25 @@ TEST(MarxanCommand, BadInputGivesAMessageAndNoOutputs) {
   EXPECT_EQ(runCli({"marxan"}).rc, 2);
 }
 
+// A write that fails part way leaves the outputs of the last run whole:
+// none of the new files takes its name, and no temporary stays behind.
+TEST(MarxanCommand, AFailedWriteLeavesTheLastRunsOutputsWhole) {
+  PlanningFolder f = smallFolder();
+  ASSERT_EQ(runCli({"marxan", f.dir.string(), "--method", "greedy"}).rc, 0);
+  const std::string best = f.read("out/run_best.csv");
+  f.file("input/pu.dat", "id,cost,status\n10,1,0\n20,1,0\n30,99,0\n");  // now 10 and 20 are the better set
+  std::filesystem::create_directories(f.dir / "out" / "run_mvbest.csv.zn-partial");
+  CliOutput r = runCli({"marxan", f.dir.string(), "--method", "greedy"});
+  EXPECT_EQ(r.rc, 1);
+  EXPECT_EQ(r.err, "zonarium: cannot write " + (f.dir / "out" / "run_mvbest.csv").string() + "\n");
+  EXPECT_EQ(f.read("out/run_best.csv"), best);
+  EXPECT_FALSE(std::filesystem::exists(f.dir / "out" / "run_best.csv.zn-partial"));
+  EXPECT_FALSE(std::filesystem::exists(f.dir / "out" / "run_ssoln.csv.zn-partial"));
+  std::filesystem::remove(f.dir / "out" / "run_mvbest.csv.zn-partial");
+  ASSERT_EQ(runCli({"marxan", f.dir.string(), "--method", "greedy"}).rc, 0);
+  EXPECT_EQ(f.read("out/run_best.csv"), "planning_unit,solution\n10,1\n20,1\n30,0\n");
+}
+
 }  // namespace
 }  // namespace zn::test
 
