@@ -951,7 +951,8 @@ RunOutcome runMainRun(Session& s, const RunRequest& request) {
 }
 
 PresenceLists presenceLists(int cells, int taxa, std::vector<std::pair<int, int>> taxonCell) {
-  std::sort(taxonCell.begin(), taxonCell.end());
+  // Pairs taken from lists by taxon mostly come in order already.
+  if (!std::is_sorted(taxonCell.begin(), taxonCell.end())) std::sort(taxonCell.begin(), taxonCell.end());
   taxonCell.erase(std::unique(taxonCell.begin(), taxonCell.end()), taxonCell.end());
   PresenceLists l;
   l.cells = cells;
