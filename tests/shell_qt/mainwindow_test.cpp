@@ -14,10 +14,10 @@
 
 #include <cstdlib>
 
-#include "shell/qt/helpwindow.h"
-#include "shell/qt/mainwindow.h"
-#include "shell/qt/mapview.h"
-#include "shell/qt/qthost.h"
+#include "app/helpwindow.h"
+#include "app/mainwindow.h"
+#include "app/mapview.h"
+#include "app/qthost.h"
 #include "store/datafile.h"
 #include "store/files.h"
 #include "tests/shell_qt/desktop.h"
