@@ -14,10 +14,59 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// The options before the command. The parser and the usage text both read
+// this table, so an option cannot be accepted without being listed.
+struct GlobalOption {
+  const char* name;
+  const char* value;  // what the option takes
+  const char* help;
+  // Takes the option's value; false (after a message) when it is refused.
+  bool (*apply)(CliContext& ctx, const std::string& value);
+};
+
+// False (after a message) unless `v` is `a` or `b`.
+bool eitherOf(CliContext& ctx, const char* option, const std::string& v, const char* a, const char* b) {
+  if (v == a || v == b) return true;
+  ctx.err << "zonarium: " << option << " takes " << a << " or " << b << "\n";
+  return false;
+}
+
+const GlobalOption kGlobalOptions[] = {
+    {"--home", "DIR", "the program folder to use (default: $HOME/ZONARIUM)",
+     [](CliContext& ctx, const std::string& v) {
+       ctx.home = v;
+       return true;
+     }},
+    {"--answer", "yes|no", "the answer to every question the program would ask",
+     [](CliContext& ctx, const std::string& v) {
+       if (!eitherOf(ctx, "--answer", v, "yes", "no")) return false;
+       ctx.host.answer = v == "yes";
+       return true;
+     }},
+    {"--grid", "world|britain", "the world grid of ZN41 (the default) or the British grid of zn41gb",
+     [](CliContext& ctx, const std::string& v) {
+       if (!eitherOf(ctx, "--grid", v, "world", "britain")) return false;
+       ctx.variant = v == "britain" ? GridVariant::Britain : GridVariant::World;
+       return true;
+     }},
+};
+
 std::string usage() {
-  std::string u = "usage: zonarium [--home DIR] [--answer yes|no] [--grid world|britain] COMMAND ...\ncommands:\n";
+  std::string u = "usage: zonarium";
+  for (const GlobalOption& o : kGlobalOptions) u += std::string(" [") + o.name + " " + o.value + "]";
+  u += " COMMAND ...\n       zonarium --help\noptions:\n";
+  for (const GlobalOption& o : kGlobalOptions)
+    u += strprintf("  %-22s %s\n", (std::string(o.name) + " " + o.value).c_str(), o.help);
+  u += strprintf("  %-22s %s\n", "--help, -h", "prints this usage and exits");
+  u += "commands:\n";
   for (const auto& c : subcommands()) u += "  zonarium [options] " + c.usage + "\n";
   return u;
+}
+
+const GlobalOption* globalOption(const std::string& name) {
+  for (const GlobalOption& o : kGlobalOptions)
+    if (name == o.name) return &o;
+  return nullptr;
 }
 
 std::string gridTypeName(const Session& s) {
@@ -117,22 +166,8 @@ int runZonarium(const std::vector<std::string>& args, std::ostream& out, std::os
   std::size_t i = 0;
   for (; i < args.size(); ++i) {
     const std::string& a = args[i];
-    if (a == "--home" && i + 1 < args.size()) {
-      ctx.home = args[++i];
-    } else if (a == "--answer" && i + 1 < args.size()) {
-      const std::string& v = args[++i];
-      if (v != "yes" && v != "no") {
-        err << "zonarium: --answer takes yes or no\n";
-        return 2;
-      }
-      ctx.host.answer = v == "yes";
-    } else if (a == "--grid" && i + 1 < args.size()) {
-      const std::string& v = args[++i];
-      if (v != "world" && v != "britain") {
-        err << "zonarium: --grid takes world or britain\n";
-        return 2;
-      }
-      ctx.variant = v == "britain" ? GridVariant::Britain : GridVariant::World;
+    if (const GlobalOption* o = globalOption(a); o && i + 1 < args.size()) {
+      if (!o->apply(ctx, args[++i])) return 2;
     } else if (a == "--help" || a == "-h") {
       out << usage();
       return 0;

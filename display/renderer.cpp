@@ -15,6 +15,7 @@
 
 #include "display/measurekind.h"
 #include "display/scalebar.h"
+#include "measures/scores.h"
 #include "store/text.h"
 
 namespace zn {
@@ -180,7 +181,7 @@ class Canvas {
   void twoAxisLegend();
   void threeAxisLegend();
   bool threeAxisShown() const {
-    return s_.map.measureCode == 10 && s_.overlay.threeAxis.loaded && d_.palette.overlayInForce;
+    return s_.map.measureCode == kCodeImportedScores && s_.overlay.threeAxis.loaded && d_.palette.overlayInForce;
   }
   void title();
   void scaleBar();
@@ -933,7 +934,8 @@ void Canvas::numbersAndMarkers() {
   // Selected areas, numbered by their position in the set.
   const int display = set_[kSelectedAreasDisplay];
   const int marked = display == 2 ? s_.areas.count() : display == 1 ? std::min(s_.areas.seedCount, s_.areas.count()) : 0;
-  const bool flexPens = mode_ != kMonoLog && mode_ != kMonoLin && (s_.map.measureCode == 8 || s_.map.measureCode == 26);
+  const bool flexPens = mode_ != kMonoLog && mode_ != kMonoLin && (s_.map.measureCode == kCodeNearMinimum ||
+                                                                  s_.map.measureCode == kCodeFlexibilityPlot);
   const int inset = geo_.cellSize / 6 - 4;
   const bool positions = devHeight > 4 * ratio_ && !thumbnail_;
   const QColor positionColour = mode_ == kMonoLog ? QColor(Qt::white) : QColor(189, 189, 189);
@@ -953,7 +955,7 @@ void Canvas::numbersAndMarkers() {
     if (positions) textInCell(c, QString::number(p + 1), positionColour);
   }
 
-  if (s_.map.measureCode == 37) presenceMarks([&](int n) { return cell(n).count != 0; });
+  if (s_.map.measureCode == kCodeSelectedAreas) presenceMarks([&](int n) { return cell(n).count != 0; });
 }
 
 void Canvas::highlight() {
@@ -981,7 +983,7 @@ OverlayTitle overlayTitleOf(const Session& s) {
   const MapRecord& f = s.map;
   const MapRecord& b = s.backgroundMap;
   auto inBrackets = [](const std::string& text) { return text.empty() ? std::string() : "(" + text + ")"; };
-  if (f.measureCode == 11) {
+  if (f.measureCode == kCodeOverlay) {
     // The map under the overlay keeps its own title for the legend.
     const std::string foreTitle = o.savedTitle.empty() ? f.dataTitle : o.savedTitle;
     if (o.presence[0] && o.presence[1]) {
@@ -999,7 +1001,7 @@ OverlayTitle overlayTitleOf(const Session& s) {
       t.second = b.title;
       t.secondDetail = inBrackets(b.dataTitle);
     }
-  } else if (f.measureCode == 10 && f.importKind == kImportForegroundBackground) {
+  } else if (f.measureCode == kCodeImportedScores && f.importKind == kImportForegroundBackground) {
     t.kind = OverlayTitle::Pair;
     t.first = f.title;
     t.second = b.title;
@@ -1041,7 +1043,7 @@ static void renderMapOn(QImage& image, const MapTransform& t, const Session& s, 
   canvas.baseDevice_ = base;
   canvas.overlayTitle_ = overlayTitleOf(s);
   // The overlay display draws spots: the coast goes below them.
-  canvas.importedOverlay_ = s.map.measureCode == 11;
+  canvas.importedOverlay_ = s.map.measureCode == kCodeOverlay;
   canvas.run();
   drawKeyApart(painter, image, t, s, d, o);
 }
@@ -1073,7 +1075,7 @@ void renderMapVector(QPainter& p, const MapTransform& t, const Session& s, const
     QPainter painter;
     if (!painter.begin(&pixels)) return;
     Canvas raster(painter, pixels, small, small, s, d, smallOptions);
-    raster.importedOverlay_ = s.map.measureCode == 11;
+    raster.importedOverlay_ = s.map.measureCode == kCodeOverlay;
     if (seaFill) {
       raster.run(Canvas::Layers::Base);
       base = pixels.copy();
@@ -1088,7 +1090,7 @@ void renderMapVector(QPainter& p, const MapTransform& t, const Session& s, const
   }
   Canvas canvas(p, pixels, small, t, s, d, o);
   canvas.overlayTitle_ = overlayTitleOf(s);
-  canvas.importedOverlay_ = s.map.measureCode == 11;
+  canvas.importedOverlay_ = s.map.measureCode == kCodeOverlay;
   if (seaFill) canvas.baseLayers_ = &base;
   canvas.run();
   drawKeyApart(p, pixels, t, s, d, o);

@@ -12,6 +12,7 @@
 
 #include "interchange/cellspan.h"
 #include "interchange/textscan.h"
+#include "measures/scores.h"
 #include "store/datafile.h"
 #include "store/files.h"
 #include "store/session.h"
@@ -705,8 +706,8 @@ bool runImport(Session& s, int layout) {
     if (!target) return false;
   } while (!insideProgramFolder(s, *target));
 
-  s.map.measureCode = 0;
-  s.settings[kMeasureCode] = 0;
+  s.map.measureCode = kCodeNone;
+  s.settings[kMeasureCode] = kCodeNone;
   resetWorkspace(s);
   setDatafilePath(s.ws.datafile, *target);
   if (!loadGridType(s)) return false;

@@ -3,6 +3,7 @@
 #include <array>
 
 #include "measures/richness.h"
+#include "measures/reserved_codes.h"
 #include "measures/scores.h"
 #include "measures/smoothing.h"
 #include "measures/tree.h"
@@ -89,7 +90,8 @@ RecomputePlan recomputePlan(Recompute event, int code) {
   switch (event) {
     case Recompute::ToolsOptions: {
       if (recomputesItself(code)) return {code, true, true};
-      const bool selection = (code >= 6 && code <= 9) || code == 20 || code == 21 ||
+      const bool selection = (code >= kCodeHotspots && code <= kCodeNearMaximumCoverage) ||
+                             code == kCodeReservedSelection20 || code == kCodeReservedSelection21 ||
                              code == kCodeFlexibilityPlot || code == kCodeFullyFlexible;
       return {selection ? kCodeNone : kCodeRichness, !selection, true};
     }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "measures/richness.h"
+#include "measures/reserved_codes.h"
 #include "measures/scores.h"
 
 namespace zn {
@@ -27,11 +28,13 @@ bool meanPassApplies(const Session& s) {
   const int code = s.map.measureCode;
   return s.ws.datafile.opened && (code == kCodeRangeSizeRarity || code == kCodeSubtreeLength ||
                                   code == kCodeRootDistance || code == kCodeRangeCentres ||
-                                  (code >= 14 && code <= 19));
+                                  (code >= kCodeReservedFirstMean && code <= kCodeReservedLastMean));
 }
 
 bool smoothPassApplies(const Session& s) {
-  static constexpr std::array<int, 10> kNever{0, 6, 7, 8, 9, 11, 20, 21, 25, 29};
+  static constexpr std::array<int, 10> kNever{
+      kCodeNone, kCodeHotspots, kCodeGreedy, kCodeNearMinimum, kCodeNearMaximumCoverage, kCodeOverlay,
+      kCodeReservedSelection20, kCodeReservedSelection21, kCodeMaxLevel, kCodeReorderedByRichness};
   const int code = s.map.measureCode;
   return s.scoresPresent && std::find(kNever.begin(), kNever.end(), code) == kNever.end() &&
          !singleTaxonPlot(s);

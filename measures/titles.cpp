@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 
+#include "measures/reserved_codes.h"
 #include "measures/scores.h"
 #include "store/text.h"
 
@@ -236,7 +237,10 @@ TitleOutcome buildTitle(Session& s, const TitleContext& ctx) {
   if (!s.scoresPresent) return TitleOutcome::Stopped;
   if (code == kCodeOverlay && m.presenceMap && s.backgroundMap.presenceMap) return TitleOutcome::Stopped;
   const bool inverted = s.settings[kInvertedScale] != 0;
-  static constexpr std::array<int, 12> kNoInversion{6, 7, 8, 9, 11, 20, 21, 22, 23, 25, 26, 29};
+  static constexpr std::array<int, 12> kNoInversion{
+      kCodeHotspots, kCodeGreedy, kCodeNearMinimum, kCodeNearMaximumCoverage, kCodeOverlay,
+      kCodeReservedSelection20, kCodeReservedSelection21, kCodeSelectiveRichness, kCodeRandomSets,
+      kCodeMaxLevel, kCodeFlexibilityPlot, kCodeReorderedByRichness};
   if (inverted && std::find(kNoInversion.begin(), kNoInversion.end(), code) != kNoInversion.end())
     return TitleOutcome::Stopped;
 

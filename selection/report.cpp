@@ -297,7 +297,7 @@ Report representationReport(Session& s, const ReportFacts& f, const SelectionInd
         out += strprintf("%6d%6d  %-16s%5d%5d%5d%#7.2f%#7.2f\n", i, n, name.c_str(), a.abs, a.inc, cum,
                          percentOf(a.inc, base), percentOf(cum, base));
       }
-      if (i == seeds && code > 5) out += kDotted;
+      if (i == seeds && code > kCodeRareQuartile) out += kDotted;
     }
 
     if (code == kCodeNearMaximumCoverage) {

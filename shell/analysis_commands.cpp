@@ -18,13 +18,13 @@ bool canRun(const Shell& sh) { return sh.session.ws.datafile.opened && !sh.flags
 }  // namespace
 
 void connectAnalysisCommands(Shell& shell) {
-  shell.connect(2810, [](Shell& sh) {
+  shell.connect(Command::GreedySet, [](Shell& sh) {
     if (!canRun(sh)) return;
     const GreedyResult r = runGreedySet(sh.session);
     sh.retitle();
     if (!r.results.empty()) sh.writeResults(r.results);
   });
-  shell.connect(2800, [](Shell& sh) {
+  shell.connect(Command::Hotspots, [](Shell& sh) {
     Session& s = sh.session;
     if (!canRun(sh)) return;
     countCandidateCells(s);
@@ -34,18 +34,18 @@ void connectAnalysisCommands(Shell& shell) {
     sh.retitle();
     if (!r.results.empty()) sh.writeResults(r.results);
   });
-  shell.connect(40008, [](Shell& sh) {
+  shell.connect(Command::EmrIrreplaceability, [](Shell& sh) {
     if (!canRun(sh)) return;
     BusyGuard busy(sh.host);
     computeEmrIrreplaceability(sh.session);
     sh.retitle();
   });
-  shell.connect(2830, [](Shell& sh) {
+  shell.connect(Command::MapFullyFlexible, [](Shell& sh) {
     if (!canRun(sh)) return;
     BusyGuard busy(sh.host);
     if (runMapFullyFlexible(sh.session)) sh.retitle();
   });
-  shell.connect(40010, [](Shell& sh) {
+  shell.connect(Command::MaxRarity, [](Shell& sh) {
     if (!canRun(sh)) return;
     BusyGuard busy(sh.host);
     computeMaxRarity(sh.session);

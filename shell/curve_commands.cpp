@@ -35,7 +35,7 @@ void refuse(Shell& sh, const std::string& text, const char* caption) {
 }  // namespace
 
 void connectCurveCommands(Shell& shell) {
-  shell.connect(kRepresentationCurvesCommand, [](Shell& sh) {
+  shell.connect(Command::RepresentationCurves, [](Shell& sh) {
     if (!canRun(sh)) return;
     Session& s = sh.session;
     CurveParams p;
@@ -55,7 +55,7 @@ void connectCurveCommands(Shell& shell) {
     sh.host.runDialog("CurveChart", model);
   });
 
-  shell.connect(kSelectionFrequencyCommand, [](Shell& sh) {
+  shell.connect(Command::SelectionFrequency, [](Shell& sh) {
     if (!canRun(sh)) return;
     Session& s = sh.session;
     FrequencyParams p;
@@ -73,7 +73,7 @@ void connectCurveCommands(Shell& shell) {
     sh.retitle();
   });
 
-  shell.connect(kReplacementCostCommand, [](Shell& sh) {
+  shell.connect(Command::ReplacementCost, [](Shell& sh) {
     if (!canRun(sh)) return;
     Session& s = sh.session;
     ReplacementParams p;

@@ -13,10 +13,6 @@ namespace zn {
 
 class Shell;
 
-constexpr int kRepresentationCurvesCommand = 40060;
-constexpr int kSelectionFrequencyCommand = 40061;
-constexpr int kReplacementCostCommand = 40062;
-
 // What the chart window shows; the window keeps its own copy.
 struct CurveChartModel : DialogModel {
   CurveSet curves;

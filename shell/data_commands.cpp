@@ -58,11 +58,11 @@ void closePreselectionWindow(Shell& sh) {
 
 void afterPreselection(Shell& sh, PreselectionOutcome outcome) {
   if (outcome == PreselectionOutcome::OpenDatafileInstead) {
-    sh.dispatch(1100);
+    sh.dispatch(Command::OpenDatafile);
     return;
   }
   if (sh.session.map.measureCode == kCodeNone) setMeasureCode(sh.session, kCodeRichness);
-  sh.dispatch(1505);
+  sh.dispatch(Command::ApplyPreselection);
 }
 
 void applyPreselectionCommand(Shell& sh) {
@@ -86,7 +86,7 @@ void makeDatafile(Shell& sh, bool (*utility)(Session&)) {
     return;
   }
   sh.flags.paintStage = 3;
-  sh.dispatch(1400);
+  sh.dispatch(Command::EditData);
 }
 
 // The editor window goes and map-editing mode ends; the data are saved or
@@ -107,22 +107,22 @@ EditorOutcome leaveEditor(Shell& sh, bool restore) {
 }  // namespace
 
 void connectDataCommands(Shell& shell) {
-  shell.connect(511, [](Shell& sh) { makeDatafile(sh, newDatafile); });
-  shell.connect(512, [](Shell& sh) { makeDatafile(sh, joinDatafiles); });
-  shell.connect(1400, [](Shell& sh) {
+  shell.connect(Command::NewDatafile, [](Shell& sh) { makeDatafile(sh, newDatafile); });
+  shell.connect(Command::JoinDatafiles, [](Shell& sh) { makeDatafile(sh, joinDatafiles); });
+  shell.connect(Command::EditData, [](Shell& sh) {
     // In map-editing mode the item leaves the editor as "Save+exit" does.
     if (sh.flags.mapEditing)
       editorClose(sh, false);
     else
       openEditorWindow(sh);
   });
-  shell.connect(1500, openPreselectionWindow);
-  shell.connect(1505, applyPreselectionCommand);
-  shell.connect(40014, [](Shell& sh) {
+  shell.connect(Command::DataPreselection, openPreselectionWindow);
+  shell.connect(Command::ApplyPreselection, applyPreselectionCommand);
+  shell.connect(Command::DivideByGroup, [](Shell& sh) {
     Session& s = sh.session;
     if (sh.flags.preselectionDialogOpen || !s.ws.datafile.opened) return;
     if (s.ws.groupCode.empty()) {
-      sh.dispatch(1500);
+      sh.dispatch(Command::DataPreselection);
       if (s.ws.groupCode.empty()) {
         s.host.messageBox("No group code selected-\nuse Data preselection.", "Divide data", Icon::None,
                           Buttons::Ok);
@@ -132,7 +132,7 @@ void connectDataCommands(Shell& shell) {
     BusyGuard busy(sh.host);
     divideByGroup(s);
   });
-  shell.connect(40027, [](Shell& sh) {
+  shell.connect(Command::DivideByRarity, [](Shell& sh) {
     if (!sh.session.ws.datafile.opened) return;
     BusyGuard busy(sh.host);
     divideByRarity(sh.session);
@@ -195,7 +195,7 @@ void editorAdd(Shell& sh, bool copy) {
       break;
     case EditorOutcome::OpenDatafileInstead:
       leaveEditor(sh, true);
-      sh.dispatch(1100);
+      sh.dispatch(Command::OpenDatafile);
       break;
     case EditorOutcome::Refused:
       break;
@@ -226,7 +226,7 @@ void editorSaveContinue(Shell& sh) {
 void editorClose(Shell& sh, bool restore) {
   if (!sh.flags.mapEditing) return;
   if (leaveEditor(sh, restore) == EditorOutcome::OpenDatafileInstead)
-    sh.dispatch(1100);
+    sh.dispatch(Command::OpenDatafile);
   else
     sh.showMeasure(kCodeRichness);
 }

@@ -2,12 +2,13 @@
 
 #include "interchange/dataexport.h"
 #include "interchange/dataimport.h"
+#include "measures/scores.h"
 #include "shell/dispatch.h"
 
 namespace zn {
 
 void connectInterchangeDataCommands(Shell& shell) {
-  shell.connect(1200, [](Shell& sh) {
+  shell.connect(Command::ImportData, [](Shell& sh) {
     // A new datafile would leave the open windows' lists behind.
     if (sh.flags.preselectionDialogOpen || sh.flags.mapEditing) return;
     Session& s = sh.session;
@@ -19,9 +20,9 @@ void connectInterchangeDataCommands(Shell& shell) {
       return;
     }
     sh.flags.paintStage = 3;
-    sh.showMeasure(1);
+    sh.showMeasure(kCodeRichness);
   });
-  shell.connect(1600, [](Shell& sh) { exportDataCommand(sh.session); });
+  shell.connect(Command::ExportData, [](Shell& sh) { exportDataCommand(sh.session); });
 }
 
 }  // namespace zn

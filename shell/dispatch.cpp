@@ -81,22 +81,22 @@ void Shell::showMeasure(int code) {
 }
 
 void Shell::connectCore() {
-  connect(1100, [](Shell& sh) {
+  connect(Command::OpenDatafile, [](Shell& sh) {
     Session& s = sh.session;
     if (!openDatafile(s)) {
       sh.refreshMenus();
       return;
     }
     sh.flags.paintStage = 3;
-    sh.showMeasure(1);
+    sh.showMeasure(kCodeRichness);
   });
-  connect(1900, [](Shell& sh) { sh.host.requestClose(); });
-  connect(3300, [](Shell& sh) { sh.host.requestRedraw(); });
-  connect(40016, [](Shell& sh) {
+  connect(Command::Exit, [](Shell& sh) { sh.host.requestClose(); });
+  connect(Command::RefreshMap, [](Shell& sh) { sh.host.requestRedraw(); });
+  connect(Command::ClearResults, [](Shell& sh) {
     startResultsFile(sh.resultsFile());
     if (sh.flags.monitorOpen) sh.host.refreshMonitor();
   });
-  connect(40018, [](Shell& sh) {
+  connect(Command::MonitorResults, [](Shell& sh) {
     if (sh.flags.monitorOpen) {
       sh.host.closeMonitor();
       sh.flags.monitorOpen = false;
@@ -106,16 +106,16 @@ void Shell::connectCore() {
     }
     sh.refreshMenus();
   });
-  connect(40028, [](Shell& sh) {
+  connect(Command::StandardiseQuantitative, [](Shell& sh) {
     if (!standardiseQuantitative(sh.session)) return;
     sh.refreshMenus();
     BusyGuard busy(sh.host);
     sh.finishTitle(applyRecompute(sh.session, Recompute::Standardise, sh.titleContext()));
   });
-  connect(4200, [](Shell& sh) { sh.host.showAbout(); });
-  connect(4301, [](Shell& sh) { sh.host.showHelp(false); });
-  connect(4302, [](Shell& sh) { sh.host.showHelp(true); });
-  connect(3200, [](Shell& sh) {
+  connect(Command::About, [](Shell& sh) { sh.host.showAbout(); });
+  connect(Command::HelpContents, [](Shell& sh) { sh.host.showHelp(false); });
+  connect(Command::HelpOnHelp, [](Shell& sh) { sh.host.showHelp(true); });
+  connect(Command::ToggleZoom, [](Shell& sh) {
     Session& s = sh.session;
     ViewState& v = sh.display.view;
     if (!v.zoomArmed && !v.zoomed) {
@@ -129,31 +129,41 @@ void Shell::connectCore() {
   });
 
   // Measures: the command stores its code, computes, titles and classes.
-  const std::pair<int, int> measures[] = {{2100, 1},   {2300, 2},   {2400, 3},   {2500, 4},
-                                          {2200, 5},   {2120, 13},  {40001, 24}, {40002, 25},
-                                          {40030, 39}, {40022, 36}, {40026, 38}};
-  for (auto [id, code] : measures) connect(id, [code = code](Shell& sh) { sh.showMeasure(code); });
-  connect(2110, [](Shell& sh) {
+  const std::pair<Command, MeasureCode> measures[] = {
+      {Command::Richness, kCodeRichness},
+      {Command::RangeSizeRarity, kCodeRangeSizeRarity},
+      {Command::SubtreeLength, kCodeSubtreeLength},
+      {Command::MeanRootDistance, kCodeRootDistance},
+      {Command::RareQuartileRichness, kCodeRareQuartile},
+      {Command::MedianRangeSize, kCodeMedianRange},
+      {Command::LevelNRichness, kCodeLevelN},
+      {Command::MaxDataLevel, kCodeMaxLevel},
+      {Command::MedianQuantitative, kCodeMedianQuantitative},
+      {Command::RareThresholdRichness, kCodeRareThreshold},
+      {Command::ResidualsFromSmoothing, kCodeResiduals}};
+  for (auto [command, code] : measures) connect(command, [code = code](Shell& sh) { sh.showMeasure(code); });
+  connect(Command::DiversityRangeCentres, [](Shell& sh) {
     selectRangeCentres(sh.session, true, sh.rememberedWeighting);
-    sh.showMeasure(12);
+    sh.showMeasure(kCodeRangeCentres);
   });
-  connect(2111, [](Shell& sh) {
+  connect(Command::RarityRangeCentres, [](Shell& sh) {
     selectRangeCentres(sh.session, false, sh.rememberedWeighting);
-    sh.showMeasure(12);
+    sh.showMeasure(kCodeRangeCentres);
   });
-  for (auto [id, code] : {std::pair{2101, 22}, std::pair{40007, 27}})
-    connect(id, [code = code](Shell& sh) {
+  for (auto [command, code] : {std::pair{Command::SelectiveRichness, kCodeSelectiveRichness},
+                               std::pair{Command::SelectiveRarity, kCodeSelectiveRarity}})
+    connect(command, [code = code](Shell& sh) {
       TitleOutcome o = runSelectivePlot(sh.session, code, sh.flags.smallScreen, sh.titleContext());
       sh.finishTitle(o);
     });
-  connect(2600, [](Shell& sh) {
-    if (sh.session.map.measureCode == 11) return;
+  connect(Command::MeanScores, [](Shell& sh) {
+    if (sh.session.map.measureCode == kCodeOverlay) return;
     BusyGuard busy(sh.host);
     meanPass(sh.session);
     sh.retitle();
   });
-  connect(2700, [](Shell& sh) {
-    if (sh.session.map.measureCode == 11) return;
+  connect(Command::SmoothScores, [](Shell& sh) {
+    if (sh.session.map.measureCode == kCodeOverlay) return;
     BusyGuard busy(sh.host);
     if (sh.flags.view3D)
       smoothThreeAxis(sh.session);
@@ -161,12 +171,12 @@ void Shell::connectCore() {
       smoothPass(sh.session);
     sh.retitle();
   });
-  connect(1310, [](Shell& sh) {
+  connect(Command::SwapScores, [](Shell& sh) {
     if (sh.flags.view3D) return;
     swapOverlayScores(sh);
     sh.retitle();
   });
-  connect(2900, [](Shell& sh) {
+  connect(Command::ToolsOptions, [](Shell& sh) {
     Session& s = sh.session;
     occupancyPass(s.ws, s.settings[kExcludedLevel], s.areas);
     ToolsOptionsModel m(s.settings, toolsOptionsFacts(s, sh.flags.threatPresent));
@@ -180,7 +190,7 @@ void Shell::connectCore() {
     else
       sh.retitle();
   });
-  connect(3400, [](Shell& sh) {
+  connect(Command::MapdrawOptions, [](Shell& sh) {
     Session& s = sh.session;
     MapOptionsModel m(s.settings, s.map.title, mapOptionsFacts(s, sh.display.palette));
     if (!sh.host.runDialog("MoptDlgBox", m)) return;
@@ -205,20 +215,21 @@ void Shell::connectCore() {
     // Recolour without the title builder, which would overwrite a title the
     // user has just typed.
     const int code = s.map.measureCode;
-    if (changes.reclass && s.scoresPresent && code != 0 && code != 25 && code != 37)
+    if (changes.reclass && s.scoresPresent && code != kCodeNone && code != kCodeMaxLevel &&
+        code != kCodeSelectedAreas)
       sh.display.classes = classifyScores(s, sh.display.palette);
     if (sh.display.view.zoomed) s.savedFillFrameCoast = s.settings[kFillFrameCoast];
     sh.refreshMenus();
     sh.host.requestRedraw();
   });
-  connect(3100, [](Shell& sh) {
+  connect(Command::MapInfo, [](Shell& sh) {
     Session& s = sh.session;
     MapInfoModel m(s.map, s.backgroundMap, s.costPresent, sh.flags.threatPresent, !sh.flags.view3D);
     if (!sh.host.runDialog("SummDlgBox", m)) return;
     if (m.swapRequested) swapOverlayScores(sh);
     sh.retitle();
   });
-  connect(40015, [](Shell& sh) {
+  connect(Command::InvertedColourScale, [](Shell& sh) {
     if (sh.flags.view3D) return;
     // One drawing with the scale inverted; the flag is cleared after it.
     sh.session.settings[kInvertedScale] = 1;
@@ -232,22 +243,23 @@ void Shell::connectCore() {
   });
 }
 
-bool Shell::restricted(int id) const {
+bool Shell::restricted(Command c) const {
   if (!flags.selectionDialogOpen && !flags.mapEditing) return false;
-  switch (id) {
-    case 3300: case 4302: case 4301: case 4200: case 1900: case 3200: case 1800: case 1810:
+  switch (c) {
+    case Command::RefreshMap: case Command::HelpOnHelp: case Command::HelpContents: case Command::About:
+    case Command::Exit: case Command::ToggleZoom: case Command::SaveBitmap: case Command::PrintMap:
       return false;
-    case 3400:
-    case 1400:
+    case Command::MapdrawOptions:
+    case Command::EditData:
       return !flags.mapEditing;
     default:
       return true;
   }
 }
 
-void Shell::dispatch(int id) {
-  if (restricted(id)) return;
-  auto it = operations_.find(id);
+void Shell::dispatch(Command c) {
+  if (restricted(c)) return;
+  auto it = operations_.find(c);
   if (it == operations_.end()) return;
   it->second(*this);
 }
@@ -277,7 +289,7 @@ void Shell::mapDoubleClickRight(int cell) {
     preselectionMapClick(*this, cell);
     return;
   }
-  dispatch(2805);
+  dispatch(Command::ManualSetSelection);
 }
 
 void Shell::escape() {
@@ -290,7 +302,7 @@ void Shell::escape() {
 bool Shell::stepTaxon(int delta) {
   Session& s = session;
   const int code = s.map.measureCode;
-  if (!s.ws.datafile.opened || (code != 22 && code != 27) || markedTaxa(s.ws) != 1) return false;
+  if (!s.ws.datafile.opened || (code != kCodeSelectiveRichness && code != kCodeSelectiveRarity) || markedTaxa(s.ws) != 1) return false;
   const int last = std::min(s.ws.taxaCount, s.ws.cards.slots()) - 1;
   const int current = firstMarkedTaxon(s.ws);
   const int next = std::clamp(current + delta, 0, std::max(0, last));
@@ -325,12 +337,12 @@ void Shell::refreshMenus() {
   in.flexibilityData = flags.flexibilityData;
   in.threatPresent = flags.threatPresent;
   updateMenus(menu_, in);
-  menu_.check(1500, flags.preselectionDialogOpen);
+  menu_.check(Command::DataPreselection, flags.preselectionDialogOpen);
   // A command whose operation has not been connected cannot be chosen.
   for (const auto& popup : mainMenu()) {
     std::function<void(const std::vector<MenuItem>&)> walk = [&](const std::vector<MenuItem>& items) {
       for (const MenuItem& m : items) {
-        if (m.id != 0 && !connected(m.id)) menu_.enable(m.id, false);
+        if (m.command != Command::None && !connected(m.command)) menu_.enable(m.command, false);
         walk(m.items);
       }
     };

@@ -50,7 +50,7 @@ class Shell {
   int rememberedWeighting = 1;
 
   // Runs a menu command (or a command sent by another window).
-  void dispatch(int id);
+  void dispatch(Command c);
   // Escape on the map: leaves zoom mode and the zoomed view.
   void escape();
   // Stepping through taxa while a single taxon is mapped: moves the plot to
@@ -77,8 +77,8 @@ class Shell {
   void refreshMenus();
   const MenuState& menu() const { return menu_; }
 
-  void connect(int id, Operation op) { operations_[id] = std::move(op); }
-  bool connected(int id) const { return operations_.count(id) != 0; }
+  void connect(Command c, Operation op) { operations_[c] = std::move(op); }
+  bool connected(Command c) const { return operations_.count(c) != 0; }
 
   // A measure command: store the code, compute, title, class and redraw.
   void showMeasure(int code);
@@ -101,11 +101,11 @@ class Shell {
   bool confirmExit();
 
  private:
-  bool restricted(int id) const;
+  bool restricted(Command c) const;
   void connectCore();
 
   MenuState menu_;
-  std::map<int, Operation> operations_;
+  std::map<Command, Operation> operations_;
 };
 
 }  // namespace zn

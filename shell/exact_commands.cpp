@@ -59,12 +59,12 @@ void runExact(Shell& sh, const ExactRequest& request, const char* title) {
 }  // namespace
 
 void connectExactCommands(Shell& shell) {
-  shell.connect(kExactMinimumCommand, [](Shell& sh) {
+  shell.connect(Command::ExactMinimumSet, [](Shell& sh) {
     if (!canRun(sh)) return;
     runExact(sh, ExactRequest{ExactKind::MinimumSet, 0, 0.0}, "Exact minimum set");
   });
 
-  shell.connect(kExactCoverageCommand, [](Shell& sh) {
+  shell.connect(Command::ExactMaximumCoverage, [](Shell& sh) {
     Session& s = sh.session;
     if (!canRun(sh)) return;
     occupancyPass(s.ws, s.settings[kExcludedLevel], s.areas);

@@ -8,9 +8,6 @@ namespace zn {
 
 class Shell;
 
-constexpr int kExactMinimumCommand = 40050;
-constexpr int kExactCoverageCommand = 40051;
-
 // Connects the two commands; called at the end of connectSelectionCommands.
 void connectExactCommands(Shell& shell);
 

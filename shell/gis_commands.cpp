@@ -3,6 +3,7 @@
 #include "gis/gbif.h"
 #include "gis/gisexport.h"
 #include "interchange/dataimport.h"
+#include "measures/scores.h"
 #include "shell/dispatch.h"
 #include "shell/status.h"
 
@@ -51,7 +52,7 @@ void importGbifCommand(Shell& sh) {
     sh.host.messageBox(gbifSummary(r), kImportCaption, Icon::Information, Buttons::Ok);
     if (openImported(s)) {
       sh.flags.paintStage = 3;
-      sh.showMeasure(1);
+      sh.showMeasure(kCodeRichness);
       return;
     }
   }
@@ -79,8 +80,8 @@ void exportGisCommand(Shell& sh) {
 }  // namespace
 
 void connectGisCommands(Shell& shell) {
-  shell.connect(kImportGbifCommand, importGbifCommand);
-  shell.connect(kExportGisCommand, exportGisCommand);
+  shell.connect(Command::ImportGbif, importGbifCommand);
+  shell.connect(Command::ExportMapToGis, exportGisCommand);
 }
 
 }  // namespace zn

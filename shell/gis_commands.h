@@ -7,9 +7,6 @@ namespace zn {
 
 class Shell;
 
-constexpr int kImportGbifCommand = 41200;
-constexpr int kExportGisCommand = 41700;
-
 // Connects the two commands; called once from the Shell's constructor.
 void connectGisCommands(Shell& shell);
 

@@ -5,11 +5,13 @@
 #include <string>
 #include <vector>
 
+#include "shell/command.h"
+
 namespace zn {
 
 struct MenuItem {
   std::string label;  // '&' marks the access key
-  int id = 0;         // 0 for a popup
+  Command command = Command::None;  // None for a popup
   bool grey = false;  // disabled when the menu is made
   std::vector<MenuItem> items;  // a popup's items
   bool separatorBefore = false;
@@ -45,12 +47,12 @@ class MenuState {
  public:
   // Every item as the menu is made: grey items disabled, none checked.
   MenuState();
-  ItemState operator[](int id) const;
-  void enable(int id, bool on) { items_[id].enabled = on; }
-  void check(int id, bool on) { items_[id].checked = on; }
+  ItemState operator[](Command c) const;
+  void enable(Command c, bool on) { items_[c].enabled = on; }
+  void check(Command c, bool on) { items_[c].checked = on; }
 
  private:
-  std::map<int, ItemState> items_;
+  std::map<Command, ItemState> items_;
 };
 
 // Recomputes the enabled and checked states after an operation.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 
+#include "measures/scores.h"
 #include "selection/areaset.h"
 #include "store/text.h"
 
@@ -365,8 +366,8 @@ MapOptionsFacts mapOptionsFacts(const Session& s, const Palette& p) {
   // The overlay displays write their own title lines.
   const int code = s.map.measureCode;
   f.titleEditable =
-      !(code == 11 ||
-        (code == 10 && (s.map.importKind == kImportForegroundBackground || s.map.importKind == kImportThreeAxis)));
+      !(code == kCodeOverlay ||
+        (code == kCodeImportedScores && (s.map.importKind == kImportForegroundBackground || s.map.importKind == kImportThreeAxis)));
   return f;
 }
 

@@ -314,10 +314,10 @@ void randomisationMenuCommand(Shell& sh) {
 }
 
 void connectOverlayCommands(Shell& shell) {
-  shell.connect(4400, [](Shell& sh) { overlayScoresCommand(sh); });
-  shell.connect(40033, [](Shell& sh) { threeAxisWindowCommand(sh); });
-  shell.connect(40025, [](Shell& sh) { randomisationMenuCommand(sh); });
-  shell.connect(40024, [](Shell& sh) { convertSelectedAreasCommand(sh); });
+  shell.connect(Command::OverlayScores, [](Shell& sh) { overlayScoresCommand(sh); });
+  shell.connect(Command::Map3DOptions, [](Shell& sh) { threeAxisWindowCommand(sh); });
+  shell.connect(Command::RandomisationTest, [](Shell& sh) { randomisationMenuCommand(sh); });
+  shell.connect(Command::ConvertSelectedAreas, [](Shell& sh) { convertSelectedAreasCommand(sh); });
 }
 
 }  // namespace zn

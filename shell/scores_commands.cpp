@@ -35,11 +35,11 @@ bool importScoresCommand(Shell& sh) {
 }
 
 void connectScoresCommands(Shell& shell) {
-  shell.connect(1700, [](Shell& sh) {
+  shell.connect(Command::ExportScores, [](Shell& sh) {
     exportScores(sh.session);
     sh.refreshMenus();
   });
-  shell.connect(1300, [](Shell& sh) { importScoresCommand(sh); });
+  shell.connect(Command::ImportScores, [](Shell& sh) { importScoresCommand(sh); });
 }
 
 }  // namespace zn

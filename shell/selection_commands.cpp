@@ -22,7 +22,6 @@ namespace zn {
 namespace {
 
 constexpr int kMostSelectedLines = 512;
-constexpr int kMapFullyFlexible = 2830;
 
 bool canRun(const Shell& sh) { return sh.session.ws.datafile.opened && !sh.flags.preselectionDialogOpen; }
 
@@ -47,8 +46,8 @@ void record(Shell& sh, SelectionMemory& mem, const AnalysisOutcome& a) {
 void drawResult(Shell& sh) {
   const Session& s = sh.session;
   if (s.settings[kMapAllFlexible] != 0 && s.settings[kNearMinimumGoal] == 1 && s.areas.nearMinimumDone &&
-      sh.connected(kMapFullyFlexible)) {
-    sh.dispatch(kMapFullyFlexible);
+      sh.connected(Command::MapFullyFlexible)) {
+    sh.dispatch(Command::MapFullyFlexible);
     return;
   }
   sh.retitle();
@@ -161,7 +160,7 @@ void ManualSelectionModel::close(bool ok) {
     if (again == kCodeSelectedAreas && !s.areas.empty()) {
       computed = convertSelectedAreas(s);
     } else if (again == kCodeEmrIrreplaceability || again == kCodeMaxRarity) {
-      const int command = again == kCodeEmrIrreplaceability ? 40008 : 40010;
+      const Command command = again == kCodeEmrIrreplaceability ? Command::EmrIrreplaceability : Command::MaxRarity;
       if (sh.connected(command)) {
         sh.dispatch(command);
         computed = true;
@@ -188,14 +187,14 @@ void ManualSelectionModel::close(bool ok) {
 void connectSelectionCommands(Shell& shell) {
   auto mem = std::make_shared<SelectionMemory>();
 
-  shell.connect(2820, [mem](Shell& sh) {
+  shell.connect(Command::NearMinimumSet, [mem](Shell& sh) {
     if (!canRun(sh)) return;
     BusyGuard busy(sh.host);
     record(sh, *mem, runNearMinimumSet(sh.session, environment(sh)));
     drawResult(sh);
   });
 
-  shell.connect(40020, [mem](Shell& sh) {
+  shell.connect(Command::NearMaximumCoverage, [mem](Shell& sh) {
     Session& s = sh.session;
     if (!canRun(sh)) return;
     occupancyPass(s.ws, s.settings[kExcludedLevel], s.areas);
@@ -208,7 +207,7 @@ void connectSelectionCommands(Shell& shell) {
     drawResult(sh);
   });
 
-  shell.connect(2801, [mem](Shell& sh) {
+  shell.connect(Command::RandomSetSelection, [mem](Shell& sh) {
     Session& s = sh.session;
     if (!canRun(sh)) return;
     occupancyPass(s.ws, s.settings[kExcludedLevel], s.areas);
@@ -223,7 +222,7 @@ void connectSelectionCommands(Shell& shell) {
     sh.retitle();
   });
 
-  shell.connect(40009, [mem](Shell& sh) {
+  shell.connect(Command::ReorderByRichness, [mem](Shell& sh) {
     if (!canRun(sh)) return;
     const AnalysisOutcome a = reorderSetByRichness(sh.session, mem->seconds);
     if (!a.ran) return;
@@ -231,7 +230,7 @@ void connectSelectionCommands(Shell& shell) {
     sh.writeResults(a.results);
   });
 
-  shell.connect(40043, [mem](Shell& sh) {
+  shell.connect(Command::ReorderByThreat, [mem](Shell& sh) {
     if (!canRun(sh)) return;
     const AnalysisOutcome a = reorderSetByThreat(sh.session, sh.flags.threatPresent, mem->seconds);
     if (!a.ran) return;
@@ -239,15 +238,16 @@ void connectSelectionCommands(Shell& shell) {
     sh.writeResults(a.results);
   });
 
-  shell.connect(40019, [mem](Shell& sh) {
+  shell.connect(Command::RepresentationResults, [mem](Shell& sh) {
     if (!canRun(sh)) return;
     const AnalysisOutcome a = representationResults(sh.session, mem->seconds);
     if (a.ran) sh.writeResults(a.results);
     sh.refreshMenus();
   });
 
-  for (auto [id, kind] : {std::pair{40029, ValueKind::Cost}, std::pair{40042, ValueKind::Threat}})
-    shell.connect(id, [kind = kind](Shell& sh) {
+  for (auto [command, kind] :
+       {std::pair{Command::ConvertCostValues, ValueKind::Cost}, std::pair{Command::ConvertThreatValues, ValueKind::Threat}})
+    shell.connect(command, [kind = kind](Shell& sh) {
       if (sh.flags.view3D) return;
       const std::optional<bool> present = convertScoresToValues(sh.session, kind);
       if (!present) return;
@@ -256,7 +256,7 @@ void connectSelectionCommands(Shell& shell) {
       sh.retitle();
     });
 
-  shell.connect(2805, [mem](Shell& sh) {
+  shell.connect(Command::ManualSetSelection, [mem](Shell& sh) {
     if (sh.flags.preselectionDialogOpen || sh.flags.selectionDialogOpen) return;
     sh.manualSelection = std::make_shared<ManualSelectionModel>(sh, mem);
     sh.flags.selectionDialogOpen = true;

@@ -1,5 +1,6 @@
 #include "shell/status.h"
 
+#include "measures/scores.h"
 #include "store/text.h"
 
 namespace zn {
@@ -19,7 +20,7 @@ std::string subdirName(const Session& s) {
 
 StatusInputs statusInputs(const Session& s) {
   StatusInputs in;
-  in.overlaysShown = s.map.measureCode == 11;
+  in.overlaysShown = s.map.measureCode == kCodeOverlay;
   if (!in.overlaysShown) return in;
   const auto& p = s.overlay.presence;
   in.overlayTreatment = p[0] && p[1]   ? "overlay presence data"

@@ -73,7 +73,7 @@ ThreeAxisWindow::ThreeAxisWindow(Shell& shell, QWidget* parent) : QDialog(parent
   redraw->setObjectName("redraw");
   redraw->setDefault(true);
   auto* close = new QPushButton("Close");
-  connect(mapOptions, &QPushButton::clicked, this, [this] { shell_.dispatch(3400); });
+  connect(mapOptions, &QPushButton::clicked, this, [this] { shell_.dispatch(Command::MapdrawOptions); });
   connect(redraw, &QPushButton::clicked, this, [this] { apply(); });
   connect(close, &QPushButton::clicked, this, [this] { this->close(); });
   auto* buttons = new QHBoxLayout;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
 #include <tuple>
 
@@ -111,9 +112,46 @@ TEST(ZonariumInfo, HelpListsEveryGlobalOptionAndCommand) {
   std::ostringstream out, err;
   EXPECT_EQ(runZonarium({"--help"}, out, err), 0);
   const std::string text = out.str();
-  for (const char* option : {"--home DIR", "--answer yes|no", "--grid world|britain"})
-    EXPECT_NE(text.find(option), std::string::npos) << option << "\n" << text;
+  std::ostringstream shortOut, shortErr;
+  EXPECT_EQ(runZonarium({"-h"}, shortOut, shortErr), 0);
+  EXPECT_EQ(shortOut.str(), text);
+  for (const char* option : {"--home DIR", "--answer yes|no", "--grid world|britain", "--help, -h"})
+    EXPECT_NE(text.find("\n  " + std::string(option) + " "), std::string::npos) << option << "\n" << text;
   for (const auto& c : subcommands()) EXPECT_NE(text.find("zonarium [options] " + c.usage + "\n"), std::string::npos);
+
+  // Every option the text lists is one the parser takes: each value it
+  // names is accepted, and what follows is read as the command.
+  const std::size_t from = text.find("options:\n"), to = text.find("commands:\n");
+  ASSERT_NE(from, std::string::npos);
+  ASSERT_NE(to, std::string::npos);
+  std::istringstream lines(text.substr(from + 9, to - from - 9));
+  test::TempDir tmp;
+  int listed = 0;
+  for (std::string line; std::getline(lines, line);) {
+    std::istringstream words(line);
+    std::string name, values;
+    words >> name >> values;
+    if (name == "--help,") continue;
+    ++listed;
+    std::vector<std::string> accepted;
+    for (std::size_t at = 0; at <= values.size();) {
+      const std::size_t bar = std::min(values.find('|', at), values.size());
+      accepted.push_back(values.substr(at, bar - at));
+      at = bar + 1;
+    }
+    for (std::string v : accepted) {
+      if (v == "DIR") v = tmp.path().string();
+      std::ostringstream o, e;
+      EXPECT_EQ(runZonarium({name, v, "frobnicate"}, o, e), 2) << line;
+      EXPECT_EQ(e.str().rfind("zonarium: unknown command frobnicate\n", 0), 0u) << line << "\n" << e.str();
+    }
+    std::ostringstream o, e;
+    EXPECT_EQ(runZonarium({name, "nonsense", "frobnicate"}, o, e), 2) << line;
+    if (values != "DIR") {
+      EXPECT_EQ(e.str().find("unknown command"), std::string::npos) << line << "\n" << e.str();
+    }
+  }
+  EXPECT_EQ(listed, 3);
 }
 
 TEST(ZonariumInfo, UsageErrorsExitTwo) {

@@ -15,8 +15,8 @@
 #include <deque>
 
 #include "gis/gisexport.h"
-#include "shell/qt/mainwindow.h"
-#include "shell/qt/qthost.h"
+#include "app/mainwindow.h"
+#include "app/qthost.h"
 #include "tests/gis/gis_fixture.h"
 #include "tests/support/cli_run.h"
 #include "ui/gbifdialog.h"

@@ -351,12 +351,12 @@ TEST(DataIoShell, ImportOpensTheNewDatafileAndExportWritesIt) {
   w.host.dialogAnswers = {true, true};
   w.host.openFiles.push_back(w.tmp.path() / "list.txt");
   w.host.saveFiles.push_back(w.home / "equal" / "shell.dat");
-  sh.dispatch(1200);
+  sh.dispatch(Command::ImportData);
   EXPECT_TRUE(w.s.ws.datafile.opened);
   EXPECT_EQ(w.s.ws.datafile.fileName, "shell.dat");
   EXPECT_EQ(w.s.map.measureCode, 1);
   w.host.saveFiles.push_back(w.tmp.path() / "n.txt");
-  sh.dispatch(1600);
+  sh.dispatch(Command::ExportData);
   EXPECT_EQ(w.host.dialogs, (std::vector<std::string>{"DIMDDLGBOX1", "DEXDDLGBOX"}));
   EXPECT_EQ(readFile(w.tmp.path() / "n.txt"), "1,100\n2,101\n");
 }

@@ -32,11 +32,11 @@ TEST_F(ScoresCommands, ExportThenImportPutsTheSameScoresBackAsImportedScores) {
   for (int n = 1; n <= session->ws.geo.cells; ++n) richness.push_back(session->ws.cells[std::size_t(n)].score);
   host.dialogAnswers.push_back(true);
   host.saveFiles.push_back(file("rich.scr"));
-  shell->dispatch(1700);
+  shell->dispatch(Command::ExportScores);
   ASSERT_TRUE(std::filesystem::exists(file("rich.scr")));
 
   host.openFiles.push_back(file("rich.scr"));
-  shell->dispatch(1300);
+  shell->dispatch(Command::ImportScores);
   EXPECT_EQ(session->map.measureCode, kCodeImportedScores);
   EXPECT_EQ(session->map.title, "imported scores (rich.scr)");
   EXPECT_FALSE(shell->display.classes.limits.empty()) << "imported scores are classed";
@@ -48,7 +48,7 @@ TEST_F(ScoresCommands, ExportThenImportPutsTheSameScoresBackAsImportedScores) {
 TEST_F(ScoresCommands, AFailedImportLeavesTheMapCleared) {
   std::ofstream(file("bad.scr")) << "no statement here";
   host.openFiles.push_back(file("bad.scr"));
-  shell->dispatch(1300);
+  shell->dispatch(Command::ImportScores);
   ASSERT_EQ(host.messages.size(), 1u);
   EXPECT_EQ(host.messages[0].caption, "Import scores");
   EXPECT_FALSE(session->scoresPresent);
@@ -58,7 +58,7 @@ TEST_F(ScoresCommands, AFailedImportLeavesTheMapCleared) {
 TEST_F(ScoresCommands, AThreeAxisImportOpensTheThreeAxisWindowAndAPairEnablesOverlay) {
   std::ofstream(file("three.scr")) << "#4\n1 1 2 3\n2 3 2 1\n";
   host.openFiles.push_back(file("three.scr"));
-  shell->dispatch(1300);
+  shell->dispatch(Command::ImportScores);
   EXPECT_EQ(session->map.importKind, kImportThreeAxis);
   EXPECT_EQ(session->map.title, "imported scores (three.scr)");
   ASSERT_FALSE(host.shellCalls.empty());
@@ -66,7 +66,7 @@ TEST_F(ScoresCommands, AThreeAxisImportOpensTheThreeAxisWindowAndAPairEnablesOve
 
   std::ofstream(file("pair.scr")) << "fore\nback\n#3\n1 1 2\n2 3 0\n";
   host.openFiles.push_back(file("pair.scr"));
-  shell->dispatch(1300);
+  shell->dispatch(Command::ImportScores);
   EXPECT_FALSE(session->overlay.threeAxis.loaded);
   EXPECT_NE(std::find(host.shellCalls.begin(), host.shellCalls.end(), "close M3DLGBOX"), host.shellCalls.end());
   EXPECT_EQ(session->map.title, "fore");

@@ -33,7 +33,7 @@ struct Commands : ::testing::Test {
     connectSelectionCommands(*shell);
     ASSERT_TRUE(startResultsFile(shell->resultsFile()));
     host.openFiles.push_back(data);
-    shell->dispatch(1100);
+    shell->dispatch(Command::OpenDatafile);
     ASSERT_TRUE(session->ws.datafile.opened);
     host.onDialog = [this](const std::string& name, DialogModel& m) {
       if (name == "SelecDlgBox") manual = dynamic_cast<ManualSelectionModel*>(&m);
@@ -54,7 +54,7 @@ struct Commands : ::testing::Test {
 };
 
 TEST_F(Commands, NearMinimumAppendsItsReportAndMapsTheSet) {
-  shell->dispatch(2820);
+  shell->dispatch(Command::NearMinimumSet);
   EXPECT_EQ(areas(), (std::vector<int>{10, 30, 20}));
   EXPECT_EQ(session->map.measureCode, kCodeNearMinimum);
   EXPECT_EQ(session->map.title, "near-minset: 3 irreplaceable(R)/flexible(O) areas for 1 rep");
@@ -64,11 +64,11 @@ TEST_F(Commands, NearMinimumAppendsItsReportAndMapsTheSet) {
 }
 
 TEST_F(Commands, CoverageAsksForTheNumberAndStopsOnCancel) {
-  shell->dispatch(40020);  // no answer queued: Cancel
+  shell->dispatch(Command::NearMaximumCoverage);  // no answer queued: Cancel
   EXPECT_EQ(host.dialogs, (std::vector<std::string>{"SelecNumDlgBox1"}));
   EXPECT_TRUE(areas().empty());
   host.dialogAnswers.push_back(true);
-  shell->dispatch(40020);
+  shell->dispatch(Command::NearMaximumCoverage);
   EXPECT_EQ(areas(), (std::vector<int>{10, 30}));
   EXPECT_EQ(session->settings[kAreasToAdd], 2);
   EXPECT_NE(results().find("(near-minimum set for 1 rep would be 3 areas)"), std::string::npos);
@@ -80,7 +80,7 @@ TEST_F(Commands, CoverageByCostAsksForTheBudgetWithinItsBounds) {
   session->settings[kOptimiseByCost] = 1;
   budgetAsked = 2.7;  // read as the whole number 2
   host.dialogAnswers.push_back(true);
-  shell->dispatch(40020);
+  shell->dispatch(Command::NearMaximumCoverage);
   EXPECT_EQ(host.dialogs.back(), "SelecNumDlgBox2");
   EXPECT_EQ(budgetShown, "Minimum cost of an area: 1 / Total cost of all areas: 10");
   EXPECT_EQ(session->settings.budget(), 2.0);
@@ -90,7 +90,7 @@ TEST_F(Commands, CoverageByCostAsksForTheBudgetWithinItsBounds) {
 TEST_F(Commands, RandomSetsDrawTheNumberAskedAndScoreTheChoices) {
   areasAsked = 4;
   host.dialogAnswers.push_back(true);
-  shell->dispatch(2801);
+  shell->dispatch(Command::RandomSetSelection);
   EXPECT_EQ(session->map.measureCode, kCodeRandomSets);
   EXPECT_EQ(session->map.title, "random area choices");
   int chosen = 0;
@@ -100,7 +100,9 @@ TEST_F(Commands, RandomSetsDrawTheNumberAskedAndScoreTheChoices) {
 }
 
 TEST_F(Commands, CommandsThatNeedASetRefuseWithTheirTitles) {
-  for (int id : {40019, 40009, 40024, 40043}) shell->dispatch(id);
+  for (Command c : {Command::RepresentationResults, Command::ReorderByRichness, Command::ConvertSelectedAreas,
+                    Command::ReorderByThreat})
+    shell->dispatch(c);
   EXPECT_EQ(host.messageLines(), (std::vector<std::string>{
                                      "Representation RESULTS: No areas have been selected yet.",
                                      "Re-order areas by richness: No areas have been selected yet.",
@@ -110,18 +112,18 @@ TEST_F(Commands, CommandsThatNeedASetRefuseWithTheirTitles) {
 }
 
 TEST_F(Commands, ConvertCostValuesTakesTheScoresAndChecksOccupiedCells) {
-  shell->dispatch(40029);  // richness is on the map: every occupied cell scores
+  shell->dispatch(Command::ConvertCostValues);  // richness is on the map: every occupied cell scores
   EXPECT_TRUE(session->costPresent);
   EXPECT_EQ(cell(20).cost, 2.0);
   EXPECT_EQ(session->map.measureCode, kCodeNone);
   EXPECT_FALSE(session->scoresPresent);
-  shell->dispatch(40042);  // no scores now
+  shell->dispatch(Command::ConvertThreatValues);  // no scores now
   EXPECT_EQ(host.messageLines().back(),
             "Convert screen scores to threat values for area priority: No values are available.");
   // Richness with T5 represented leaves cell 60 without a score.
   areas() = {10};
-  shell->dispatch(2100);
-  shell->dispatch(40029);
+  shell->dispatch(Command::Richness);
+  shell->dispatch(Command::ConvertCostValues);
   EXPECT_EQ(host.messageLines().back(),
             "Convert screen scores to cost values for area selection: Cost data missing for some areas.");
   EXPECT_FALSE(session->costPresent);
@@ -129,17 +131,17 @@ TEST_F(Commands, ConvertCostValuesTakesTheScoresAndChecksOccupiedCells) {
 }
 
 TEST_F(Commands, ThreatValuesEnableReorderingByThreat) {
-  shell->dispatch(2100);
-  shell->dispatch(40042);
+  shell->dispatch(Command::Richness);
+  shell->dispatch(Command::ConvertThreatValues);
   EXPECT_TRUE(shell->flags.threatPresent);
   areas() = {60, 20, 30};
-  shell->dispatch(40043);
+  shell->dispatch(Command::ReorderByThreat);
   EXPECT_EQ(areas(), (std::vector<int>{20, 30, 60}));  // threats 2, 2, 1
   EXPECT_NE(results().find("Area set re-ordered by threat"), std::string::npos);
 }
 
 TEST_F(Commands, ManualSelectionAddsByDoubleClickAndReportsOnOk) {
-  shell->dispatch(2805);
+  shell->dispatch(Command::ManualSetSelection);
   ASSERT_NE(manual, nullptr);
   EXPECT_TRUE(shell->flags.selectionDialogOpen);
   EXPECT_TRUE(manual->passCell(10));
@@ -158,7 +160,7 @@ TEST_F(Commands, ManualSelectionAddsByDoubleClickAndReportsOnOk) {
 
 TEST_F(Commands, ManualSelectionCancelRestoresTheListShownAtOpening) {
   areas() = {10, 20, 30};
-  shell->dispatch(2805);
+  shell->dispatch(Command::ManualSetSelection);
   ASSERT_NE(manual, nullptr);
   manual->passCell(40);
   manual->deleteLines({});   // the last area
@@ -172,8 +174,8 @@ TEST_F(Commands, ManualSelectionCancelRestoresTheListShownAtOpening) {
 }
 
 TEST_F(Commands, ManualSelectionOverAnAnalysisLeavesNoMeasure) {
-  shell->dispatch(2820);
-  shell->dispatch(2805);
+  shell->dispatch(Command::NearMinimumSet);
+  shell->dispatch(Command::ManualSetSelection);
   ASSERT_NE(manual, nullptr);
   manual->passCell(60);
   manual->close(true);
@@ -185,7 +187,7 @@ TEST_F(Commands, ManualSelectionOverAnAnalysisLeavesNoMeasure) {
 
 TEST_F(Commands, RepresentationResultsWritesTheShortReport) {
   areas() = {10, 20};
-  shell->dispatch(40019);
+  shell->dispatch(Command::RepresentationResults);
   EXPECT_EQ(session->map.measureCode, kCodeRepresentation);
   EXPECT_NE(results().find("\r\n  2 areas selected.\r\n\r\n\r\n  Representation by taxon"), std::string::npos)
       << results();

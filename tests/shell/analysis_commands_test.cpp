@@ -26,7 +26,7 @@ struct AnalysisCommands : test::ShellFixture {
 };
 
 TEST_F(AnalysisCommands, GreedySetGrowsTheSetAndTitlesTheMap) {
-  shell->dispatch(2810);
+  shell->dispatch(Command::GreedySet);
   const AreaSet& a = session->areas;
   ASSERT_FALSE(a.empty());
   EXPECT_EQ(session->map.measureCode, kCodeGreedy);
@@ -42,10 +42,10 @@ TEST_F(AnalysisCommands, GreedySetGrowsTheSetAndTitlesTheMap) {
 TEST_F(AnalysisCommands, HotspotsAskForTheNumberAndCancelChangesNothing) {
   session->settings[kAreasToAdd] = 5;
   host.dialogAnswers = {false, true};
-  shell->dispatch(2800);
+  shell->dispatch(Command::Hotspots);
   EXPECT_TRUE(session->areas.empty());
   EXPECT_EQ(session->map.measureCode, kCodeRichness);
-  shell->dispatch(2800);
+  shell->dispatch(Command::Hotspots);
   EXPECT_EQ(session->areas.count(), 5);
   EXPECT_EQ(session->map.measureCode, kCodeHotspots);
   EXPECT_EQ(host.dialogs, (std::vector<std::string>{"SelecNumDlgBox1", "SelecNumDlgBox1"}));
@@ -54,13 +54,13 @@ TEST_F(AnalysisCommands, HotspotsAskForTheNumberAndCancelChangesNothing) {
 }
 
 TEST_F(AnalysisCommands, IrreplaceabilityMeasuresAndTheFlexibleMapRefusal) {
-  shell->dispatch(40008);
+  shell->dispatch(Command::EmrIrreplaceability);
   EXPECT_EQ(session->map.measureCode, kCodeEmrIrreplaceability);
   EXPECT_EQ(session->map.title, "EMR irreplaceability");
-  shell->dispatch(40010);
+  shell->dispatch(Command::MaxRarity);
   EXPECT_EQ(session->map.measureCode, kCodeMaxRarity);
   EXPECT_EQ(session->map.title, "max rarity");
-  shell->dispatch(2830);
+  shell->dispatch(Command::MapFullyFlexible);
   EXPECT_EQ(host.messageLines(), std::vector<std::string>{"Map fully flexible areas: No areas have been selected yet."});
   EXPECT_EQ(session->map.measureCode, kCodeMaxRarity);
 }

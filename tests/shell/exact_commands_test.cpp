@@ -50,7 +50,7 @@ struct ExactCommands : ::testing::Test, test::ShellOnData<StopHost> {
 };
 
 TEST_F(ExactCommands, MinimumSetMapsTheOptimumAndAppendsItsReport) {
-  shell->dispatch(kExactMinimumCommand);
+  shell->dispatch(Command::ExactMinimumSet);
   EXPECT_EQ(session->areas.count(), 3);
   EXPECT_EQ(session->map.measureCode, kCodeReorderedByRichness);
   EXPECT_EQ(session->map.title, "exact minimum set (3 areas)");
@@ -65,9 +65,9 @@ TEST_F(ExactCommands, MinimumSetMapsTheOptimumAndAppendsItsReport) {
 }
 
 TEST_F(ExactCommands, AfterTheNearMinimumSetTheReportComparesBoth) {
-  shell->dispatch(2820);
+  shell->dispatch(Command::NearMinimumSet);
   const int quick = session->areas.count();
-  shell->dispatch(kExactMinimumCommand);
+  shell->dispatch(Command::ExactMinimumSet);
   EXPECT_EQ(session->areas.count(), 3);
   EXPECT_TRUE(inResults(strprintf("  near-minimum set: %d areas, exact minimum: 3 areas", quick))) << results();
   EXPECT_FALSE(shell->flags.flexibilityData);  // the exact set has no flexibility classes
@@ -77,12 +77,12 @@ TEST_F(ExactCommands, AfterTheNearMinimumSetTheReportComparesBoth) {
 // is still the quick answer on the user's seeds, not a set of seeds.
 TEST_F(ExactCommands, AfterAClickOnTheQuickMapOnlyTheUsersSeedsStay) {
   session->areas.cells = {50};  // the user's one seed
-  shell->dispatch(2820);
+  shell->dispatch(Command::NearMinimumSet);
   const int quick = session->areas.count() - 1;
   ASSERT_GT(quick, 0);
   shell->mapClick(session->areas.cells.back(), true);
   ASSERT_EQ(session->map.measureCode, kCodeFlexibilityPlot);
-  shell->dispatch(kExactMinimumCommand);
+  shell->dispatch(Command::ExactMinimumSet);
   EXPECT_EQ(session->areas.seedCount, 1);
   EXPECT_EQ(session->areas.cells.front(), 50);
   EXPECT_EQ(session->areas.count(), 3);
@@ -91,7 +91,7 @@ TEST_F(ExactCommands, AfterAClickOnTheQuickMapOnlyTheUsersSeedsStay) {
   EXPECT_TRUE(inResults(strprintf("  near-minimum set: %d areas, exact minimum: 2 areas", quick))) << results();
 
   // Run again on the exact set: its own areas give way as well.
-  shell->dispatch(kExactMinimumCommand);
+  shell->dispatch(Command::ExactMinimumSet);
   EXPECT_EQ(session->areas.count(), 3);
   EXPECT_EQ(session->areas.seedCount, 1);
   const std::string all = results();
@@ -100,7 +100,7 @@ TEST_F(ExactCommands, AfterAClickOnTheQuickMapOnlyTheUsersSeedsStay) {
 
 TEST_F(ExactCommands, StopKeepsTheBestSetAndNeverCallsItOptimal) {
   host.stopAt = 1;
-  shell->dispatch(kExactMinimumCommand);
+  shell->dispatch(Command::ExactMinimumSet);
   EXPECT_EQ(host.boxes.back(), "end");
   EXPECT_GE(session->areas.count(), 3);
   EXPECT_TRUE(inResults("  Exact minimum set: stopped by the user\r\n")) << results();
@@ -108,13 +108,13 @@ TEST_F(ExactCommands, StopKeepsTheBestSetAndNeverCallsItOptimal) {
 }
 
 TEST_F(ExactCommands, CoverageAsksForTheNumberAndStopsOnCancel) {
-  shell->dispatch(kExactCoverageCommand);  // no answer queued: Cancel
+  shell->dispatch(Command::ExactMaximumCoverage);  // no answer queued: Cancel
   EXPECT_EQ(host.dialogs, (std::vector<std::string>{"SelecNumDlgBox1"}));
   EXPECT_TRUE(host.boxes.empty());
   EXPECT_TRUE(session->areas.cells.empty());
   areasAsked = 1;
   host.dialogAnswers.push_back(true);
-  shell->dispatch(kExactCoverageCommand);
+  shell->dispatch(Command::ExactMaximumCoverage);
   EXPECT_EQ(session->areas.count(), 1);
   EXPECT_EQ(session->map.title, "exact maximum coverage (1 areas)");
   EXPECT_TRUE(inResults("  Exact maximum coverage: optimal\r\n  objective: 2 taxa represented with 1 areas\r\n"))
@@ -123,15 +123,15 @@ TEST_F(ExactCommands, CoverageAsksForTheNumberAndStopsOnCancel) {
 
 TEST_F(ExactCommands, TheTimeLimitComesFromTheOptions) {
   session->settings[kExactTimeLimit] = 5;
-  shell->dispatch(kExactMinimumCommand);
+  shell->dispatch(Command::ExactMinimumSet);
   ASSERT_FALSE(host.notes.empty());
   EXPECT_NE(host.notes.front().find("of 5 seconds"), std::string::npos) << host.notes.front();
 }
 
 TEST_F(ExactCommands, NothingWhileThePreselectionDialogIsOpen) {
   shell->flags.preselectionDialogOpen = true;
-  shell->dispatch(kExactMinimumCommand);
-  shell->dispatch(kExactCoverageCommand);
+  shell->dispatch(Command::ExactMinimumSet);
+  shell->dispatch(Command::ExactMaximumCoverage);
   EXPECT_TRUE(host.boxes.empty());
   EXPECT_TRUE(host.dialogs.empty());
   EXPECT_TRUE(session->areas.cells.empty());

@@ -17,7 +17,7 @@ struct MapClicks : ::testing::Test, test::SmallShell {
   void SetUp() override { start(); }
   std::vector<int>& areas() { return session->areas.cells; }
   std::string results() { return test::readFile(shell->resultsFile()); }
-  bool checked(int id) { return shell->menu()[id].checked; }
+  bool checked(Command c) { return shell->menu()[c].checked; }
 };
 
 TEST_F(MapClicks, RightDoubleClickOpensSelectionThenAddsTheCellsClicked) {
@@ -25,7 +25,7 @@ TEST_F(MapClicks, RightDoubleClickOpensSelectionThenAddsTheCellsClicked) {
   EXPECT_EQ(host.dialogs, std::vector<std::string>{"SelecDlgBox"});
   ASSERT_TRUE(shell->manualSelection);
   EXPECT_TRUE(shell->flags.selectionDialogOpen);
-  EXPECT_TRUE(checked(2805));
+  EXPECT_TRUE(checked(Command::ManualSetSelection));
   EXPECT_TRUE(areas().empty()) << "the click that opens the dialog adds nothing";
 
   int listChanges = 0;
@@ -47,7 +47,7 @@ TEST_F(MapClicks, DoubleClickOnACellAlreadyChosenClosesTheDialogAsOk) {
   shell->mapDoubleClickRight(20);
   EXPECT_TRUE(closed);
   EXPECT_FALSE(shell->flags.selectionDialogOpen);
-  EXPECT_FALSE(checked(2805));
+  EXPECT_FALSE(checked(Command::ManualSetSelection));
   EXPECT_EQ(areas(), (std::vector<int>{20, 10}));
   // Richness depends on the set: it is computed again and reported.
   EXPECT_EQ(session->map.measureCode, kCodeRichness);
@@ -87,9 +87,9 @@ TEST_F(MapClicks, ClicksOutsideTheGridDoNothing) {
 }
 
 TEST_F(MapClicks, RightDoubleClickWhilePreselectingExcludesTheCell) {
-  shell->dispatch(1500);
+  shell->dispatch(Command::DataPreselection);
   ASSERT_TRUE(shell->flags.preselectionDialogOpen);
-  EXPECT_TRUE(checked(1500));
+  EXPECT_TRUE(checked(Command::DataPreselection));
   int changes = 0;
   session->preselection.changed = [&] { ++changes; };
   shell->mapDoubleClickRight(30);
@@ -100,7 +100,7 @@ TEST_F(MapClicks, RightDoubleClickWhilePreselectingExcludesTheCell) {
   EXPECT_TRUE(std::find(host.dialogs.begin(), host.dialogs.end(), "SelecDlgBox") == host.dialogs.end());
   session->preselection.changed = nullptr;
   preselectionClose(*shell, PreselectionAction::Ok, {});
-  EXPECT_FALSE(checked(1500));
+  EXPECT_FALSE(checked(Command::DataPreselection));
   // The cell's records are gone: T2 and T3 lose it.
   EXPECT_EQ(session->ws.cards.level(1, 30), 0);
   EXPECT_EQ(session->ws.cards.level(2, 30), 0);
@@ -108,7 +108,7 @@ TEST_F(MapClicks, RightDoubleClickWhilePreselectingExcludesTheCell) {
 }
 
 TEST_F(MapClicks, EditorClicksStepTheLevelAndDoubleClicksAreIgnored) {
-  shell->dispatch(1400);
+  shell->dispatch(Command::EditData);
   ASSERT_TRUE(shell->flags.mapEditing);
   const int taxon = session->editor.dialog.current;
   ASSERT_EQ(session->ws.cards.level(taxon, 77), 0);
@@ -131,7 +131,7 @@ TEST_F(MapClicks, LeftClickShowsGoalEssentialTaxaOnlyOnASetMap) {
   shell->mapClick(10, true);
   EXPECT_EQ(session->map.measureCode, kCodeRichness) << "a richness map ignores the click";
   session->settings[kNearMinimumGoal] = 1;
-  shell->dispatch(2820);
+  shell->dispatch(Command::NearMinimumSet);
   ASSERT_EQ(session->map.measureCode, kCodeNearMinimum);
   ASSERT_EQ(areas(), (std::vector<int>{10, 30, 20}));
   // Within the set {10, 30, 20}: T3 has cell 30 alone, T1 and T5 cell 10.

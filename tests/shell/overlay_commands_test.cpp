@@ -197,7 +197,7 @@ TEST_F(OverlayCommands, ConvertSelectedAreasMakesAPresenceMapOfTheSet) {
 TEST_F(OverlayCommands, AnotherMeasureTakesTheOverlayDownAndGivesTheBackgroundBack) {
   Session& s = *sh.session;
   sh.shell->showMeasure(kCodeRichness);
-  sh.shell->dispatch(1310);  // richness into the background
+  sh.shell->dispatch(Command::SwapScores);  // richness into the background
   sh.shell->showMeasure(kCodeRangeSizeRarity);
   s.settings[kBackgroundColour] = 2;
   sh.host.dialogAnswers.push_back(true);
@@ -231,7 +231,7 @@ TEST_F(OverlayCommands, AnotherMeasureTakesTheOverlayDownAndGivesTheBackgroundBa
 TEST_F(OverlayCommands, MapDrawingOptionsKeepTheOverlayColours) {
   Session& s = *sh.session;
   sh.shell->showMeasure(kCodeRichness);
-  sh.shell->dispatch(1310);
+  sh.shell->dispatch(Command::SwapScores);
   sh.shell->showMeasure(kCodeRangeSizeRarity);
   sh.host.dialogAnswers.push_back(true);
   ASSERT_TRUE(overlayScoresCommand(*sh.shell));
@@ -245,7 +245,7 @@ TEST_F(OverlayCommands, MapDrawingOptionsKeepTheOverlayColours) {
     dynamic_cast<MapOptionsModel&>(m).setChecked(mopt::kMaxSeparate, true);
   };
   sh.host.dialogAnswers.push_back(true);
-  sh.shell->dispatch(3400);
+  sh.shell->dispatch(Command::MapdrawOptions);
   sh.host.onDialog = nullptr;
   std::vector<std::int32_t> after;
   for (const GridCell& c : s.ws.cells) after.push_back(c.fillColour);
@@ -257,7 +257,7 @@ TEST_F(OverlayCommands, MapDrawingOptionsKeepTheOverlayColours) {
   s.settings[kColourMode] = kSixteenColour;
   sh.host.messages.clear();
   sh.host.dialogAnswers.push_back(true);
-  sh.shell->dispatch(3400);
+  sh.shell->dispatch(Command::MapdrawOptions);
   ASSERT_EQ(sh.host.messages.size(), 1u);
   EXPECT_EQ(sh.host.messages[0].text, "Plotting overlays requires 256 colour mode.");
   EXPECT_EQ(s.map.measureCode, kCodeRichness);
@@ -267,12 +267,12 @@ TEST_F(OverlayCommands, MapDrawingOptionsKeepTheOverlayColours) {
 TEST_F(OverlayCommands, SwapUnderTheOverlayTakesTheMapBeneathIntoTheBackground) {
   Session& s = *sh.session;
   sh.shell->showMeasure(kCodeRichness);
-  sh.shell->dispatch(1310);
+  sh.shell->dispatch(Command::SwapScores);
   sh.shell->showMeasure(kCodeRangeSizeRarity);
   const std::string rarityTitle = s.map.title;
   sh.host.dialogAnswers.push_back(true);
   ASSERT_TRUE(overlayScoresCommand(*sh.shell));
-  sh.shell->dispatch(1310);
+  sh.shell->dispatch(Command::SwapScores);
   EXPECT_EQ(s.backgroundMap.measureCode, kCodeRangeSizeRarity);
   EXPECT_EQ(s.backgroundMap.title, rarityTitle);
   EXPECT_EQ(s.map.measureCode, kCodeRichness);
@@ -285,7 +285,7 @@ TEST_F(OverlayCommands, TwoConvertedSetsWithASwapBetweenMakeTwoPresenceOverlays)
   Session& s = *sh.session;
   s.areas.cells = {10, 20};
   ASSERT_TRUE(convertSelectedAreasCommand(*sh.shell));
-  sh.shell->dispatch(1310);
+  sh.shell->dispatch(Command::SwapScores);
   EXPECT_EQ(s.overlay.presence, (std::array<bool, 2>{false, true}));
   s.areas.cells = {20, 30, 40};
   ASSERT_TRUE(convertSelectedAreasCommand(*sh.shell));
@@ -350,9 +350,9 @@ TEST_F(ThreeAxisView, ImportedColumnsColourTheCellsAndOpenTheOptions) {
   EXPECT_EQ(sh.shell->display.palette.at(0).r, 255);  // reversed red starts high
 
   // The options toggle; another measure closes them and takes the 3D view down.
-  sh.shell->dispatch(40033);
+  sh.shell->dispatch(Command::Map3DOptions);
   EXPECT_FALSE(sh.shell->flags.threeAxisWindowOpen);
-  sh.shell->dispatch(40033);
+  sh.shell->dispatch(Command::Map3DOptions);
   EXPECT_TRUE(sh.shell->flags.threeAxisWindowOpen);
   sh.host.shellCalls.clear();
   sh.shell->showMeasure(kCodeRichness);
@@ -375,7 +375,7 @@ TEST_F(ThreeAxisView, SmoothingWorksOnEachColumnInCellOrder) {
   showThreeAxis(*sh.shell);
   s.settings[kSmoothByMean] = 1;
   s.settings[kNeighbourhoodSize] = 9;
-  sh.shell->dispatch(2700);
+  sh.shell->dispatch(Command::SmoothScores);
   // Cell 10 takes the mean with cell 11; cell 11 then reads cell 10 smoothed.
   EXPECT_DOUBLE_EQ(b.values[10][0], 3.0);
   EXPECT_DOUBLE_EQ(b.values[11][0], 3.5);

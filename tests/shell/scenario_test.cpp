@@ -33,16 +33,16 @@ struct ShellScenario : ::testing::Test {
   }
   void openSample(const char* rel) {
     host.openFiles.push_back(home / rel);
-    shell->dispatch(1100);
+    shell->dispatch(Command::OpenDatafile);
   }
 };
 
 TEST_F(ShellScenario, StartShowsTheResultsHeaderAndOnlyOpenAndExitToWorkWith) {
   EXPECT_EQ(test::readFile(home / "RESULTS.TXT"), "\r\n ZONARIUM version 4.19.25 results log file\r\n\r\n");
-  EXPECT_TRUE(shell->menu()[1100].enabled);
-  EXPECT_TRUE(shell->menu()[1900].enabled);
-  EXPECT_FALSE(shell->menu()[2100].enabled);
-  EXPECT_FALSE(shell->menu()[1400].enabled);
+  EXPECT_TRUE(shell->menu()[Command::OpenDatafile].enabled);
+  EXPECT_TRUE(shell->menu()[Command::Exit].enabled);
+  EXPECT_FALSE(shell->menu()[Command::Richness].enabled);
+  EXPECT_FALSE(shell->menu()[Command::EditData].enabled);
   auto t = statusTexts(*session);
   EXPECT_EQ(t[1], "DATA: none");
 }
@@ -54,22 +54,22 @@ TEST_F(ShellScenario, OpenTheSampleThenRichnessAndRarity) {
   EXPECT_EQ(session->map.measureCode, 1);
   EXPECT_EQ(session->map.title, "richness");
   EXPECT_GT(shell->display.classes.scoredCells, 400);
-  EXPECT_TRUE(shell->menu()[2300].enabled);
-  EXPECT_TRUE(shell->menu()[2400].enabled);  // the codes give tree data
-  EXPECT_FALSE(shell->menu()[40028].enabled);  // presence data
+  EXPECT_TRUE(shell->menu()[Command::RangeSizeRarity].enabled);
+  EXPECT_TRUE(shell->menu()[Command::SubtreeLength].enabled);  // the codes give tree data
+  EXPECT_FALSE(shell->menu()[Command::StandardiseQuantitative].enabled);  // presence data
   auto t = statusTexts(*session);
   EXPECT_EQ(t[0], "MAP: equal");
   EXPECT_EQ(t[1], "DATA: carnivora");
   EXPECT_EQ(t[2], "TREATMENT: richness");
 
-  shell->dispatch(2300);
+  shell->dispatch(Command::RangeSizeRarity);
   EXPECT_EQ(session->map.title, "range-size rarity (inverse)");
   session->settings[kRarityFormula] = 0;
-  shell->dispatch(2300);
+  shell->dispatch(Command::RangeSizeRarity);
   EXPECT_EQ(session->map.title, "range-size rarity (difference)");
-  shell->dispatch(2700);
+  shell->dispatch(Command::SmoothScores);
   EXPECT_EQ(session->map.title, "smoothed (9) range-size rarity (difference)");
-  shell->dispatch(2600);
+  shell->dispatch(Command::MeanScores);
   EXPECT_EQ(session->map.title, "smoothed (9) mean range-size rarity (difference)");
 }
 
@@ -79,35 +79,35 @@ TEST_F(ShellScenario, QuantitativeDataAreStandardisedOnce) {
   ASSERT_EQ(host.messages.size(), 1u);
   EXPECT_EQ(host.messages[0].text, "Data in quantitative mode");
   EXPECT_EQ(statusTexts(*session)[1], "DATA:*acacia");
-  EXPECT_TRUE(shell->menu()[40028].enabled);
-  shell->dispatch(40030);
+  EXPECT_TRUE(shell->menu()[Command::StandardiseQuantitative].enabled);
+  shell->dispatch(Command::MedianQuantitative);
   EXPECT_EQ(session->map.title, "median value for quantitative data (untransformed)");
-  shell->dispatch(40028);
+  shell->dispatch(Command::StandardiseQuantitative);
   EXPECT_TRUE(session->ws.datafile.rescaled);
   EXPECT_EQ(session->map.title, "median value for quantitative data (transformed)");
   EXPECT_EQ(statusTexts(*session)[1], "DATA:+acacia");
-  EXPECT_FALSE(shell->menu()[40028].enabled);
+  EXPECT_FALSE(shell->menu()[Command::StandardiseQuantitative].enabled);
 }
 
 TEST_F(ShellScenario, RestrictedCommandSetWhileTheSelectionDialogIsOpen) {
   openSample("equal/carnivora.dat");
   shell->flags.selectionDialogOpen = true;
   int redraws = host.redraws;
-  shell->dispatch(2300);  // ignored
+  shell->dispatch(Command::RangeSizeRarity);  // ignored
   EXPECT_EQ(session->map.title, "richness");
-  shell->dispatch(3300);  // redraw acts
+  shell->dispatch(Command::RefreshMap);  // redraw acts
   EXPECT_EQ(host.redraws, redraws + 1);
 }
 
 TEST_F(ShellScenario, MonitorToggleAndClearResults) {
   openSample("equal/carnivora.dat");
   shell->writeResults("a report\n");
-  shell->dispatch(40018);
+  shell->dispatch(Command::MonitorResults);
   EXPECT_TRUE(shell->flags.monitorOpen);
-  EXPECT_TRUE(shell->menu()[40018].checked);
-  shell->dispatch(40016);
+  EXPECT_TRUE(shell->menu()[Command::MonitorResults].checked);
+  shell->dispatch(Command::ClearResults);
   EXPECT_EQ(test::readFile(home / "RESULTS.TXT"), "\r\n ZONARIUM version 4.19.25 results log file\r\n\r\n");
-  shell->dispatch(40018);
+  shell->dispatch(Command::MonitorResults);
   EXPECT_FALSE(shell->flags.monitorOpen);
   EXPECT_EQ(host.shellCalls, (std::vector<std::string>{"open monitor", "refresh monitor", "close monitor"}));
 }
@@ -130,12 +130,12 @@ TEST_F(ShellScenario, ExitWithNoKeepsEverythingAndYesWritesTheOptions) {
 
 TEST_F(ShellScenario, ZoomToggleArmsAndEscapeDisarms) {
   openSample("equal/carnivora.dat");
-  shell->dispatch(3200);
+  shell->dispatch(Command::ToggleZoom);
   EXPECT_TRUE(shell->display.view.zoomArmed);
-  EXPECT_TRUE(shell->menu()[3200].checked);
+  EXPECT_TRUE(shell->menu()[Command::ToggleZoom].checked);
   shell->escape();
   EXPECT_FALSE(shell->display.view.zoomArmed);
-  EXPECT_FALSE(shell->menu()[3200].checked);
+  EXPECT_FALSE(shell->menu()[Command::ToggleZoom].checked);
 }
 
 TEST_F(ShellScenario, SteppingThroughASingleTaxonStopsAtTheEnds) {
@@ -161,39 +161,39 @@ TEST_F(ShellScenario, ToolsOptionsRerunFollowsTheMapOnScreen) {
   };
   host.onDialog = changeFormula;
   // Range-size rarity is computed again with the new formula.
-  shell->dispatch(2300);
+  shell->dispatch(Command::RangeSizeRarity);
   EXPECT_EQ(session->map.title, "range-size rarity (inverse)");
   host.dialogAnswers.push_back(true);
-  shell->dispatch(2900);
+  shell->dispatch(Command::ToolsOptions);
   EXPECT_EQ(session->map.title, "range-size rarity (difference)");
   // Level n richness becomes richness.
-  shell->dispatch(40001);
+  shell->dispatch(Command::LevelNRichness);
   session->settings[kRarityFormula] = 1;
   host.dialogAnswers.push_back(true);
-  shell->dispatch(2900);
+  shell->dispatch(Command::ToolsOptions);
   EXPECT_EQ(session->map.measureCode, 1);
   EXPECT_EQ(session->map.title, "richness");
   // Cancel changes nothing.
   session->settings[kRarityFormula] = 1;
-  shell->dispatch(2300);
+  shell->dispatch(Command::RangeSizeRarity);
   host.dialogAnswers.push_back(false);
-  shell->dispatch(2900);
+  shell->dispatch(Command::ToolsOptions);
   EXPECT_EQ(session->map.title, "range-size rarity (inverse)");
 }
 
 TEST_F(ShellScenario, MapInfoSwapAndMapOptionsRetitle) {
   openSample("equal/carnivora.dat");
-  shell->dispatch(2300);
+  shell->dispatch(Command::RangeSizeRarity);
   host.onDialog = [](const std::string& name, DialogModel& m) {
     if (name == "SummDlgBox") dynamic_cast<MapInfoModel&>(m).pressSwap();
     if (name == "MoptDlgBox") dynamic_cast<MapOptionsModel&>(m).setTitle("my carnivores");
   };
   host.dialogAnswers.push_back(true);
-  shell->dispatch(3100);
+  shell->dispatch(Command::MapInfo);
   EXPECT_TRUE(shell->flags.scoresSwapped);
-  EXPECT_TRUE(shell->menu()[4400].enabled || !shell->connected(4400));
+  EXPECT_TRUE(shell->menu()[Command::OverlayScores].enabled || !shell->connected(Command::OverlayScores));
   host.dialogAnswers.push_back(true);
-  shell->dispatch(3400);
+  shell->dispatch(Command::MapdrawOptions);
   EXPECT_EQ(host.dialogs.back(), "MoptDlgBox");
   EXPECT_EQ(session->map.title, "my carnivores");  // a typed title stays
 }

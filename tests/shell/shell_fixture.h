@@ -32,7 +32,7 @@ struct ShellFixture : ::testing::Test {
   // "Open datafile" on a file of the program folder.
   void open(const std::filesystem::path& rel) {
     host.openFiles.push_back(home / rel);
-    shell->dispatch(1100);
+    shell->dispatch(Command::OpenDatafile);
   }
 };
 

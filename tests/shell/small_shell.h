@@ -35,7 +35,7 @@ struct ShellOnData {
     shell = std::make_unique<Shell>(*session, host);
     ASSERT_TRUE(startResultsFile(shell->resultsFile()));
     host.openFiles.push_back(data);
-    shell->dispatch(1100);
+    shell->dispatch(Command::OpenDatafile);
     ASSERT_TRUE(session->ws.datafile.opened);
   }
 };

@@ -19,11 +19,12 @@
 
 #include "measures/scores.h"
 #include "shell/dispatch.h"
-#include "shell/qt/mainwindow.h"
-#include "shell/qt/qthost.h"
+#include "app/mainwindow.h"
+#include "app/qthost.h"
 #include "store/files.h"
 #include "tests/display/golden.h"
 #include "tests/support/cli_run.h"
+#include "tests/shell_qt/desktop.h"
 #include "tests/support/fixtures.h"
 #include "ui/curvechart.h"
 #include "ui/curvewindow.h"
@@ -32,15 +33,6 @@ namespace zn {
 namespace {
 
 namespace fs = std::filesystem;
-
-class QuietHost : public QtHost {
- public:
-  std::vector<std::string> shown;
-  Answer messageBox(const std::string& text, const std::string& caption, Icon, Buttons) override {
-    shown.push_back(caption + ": " + text);
-    return Answer::Ok;
-  }
-};
 
 QAction* actionIn(QMenu* menu, const QString& text) {
   for (QAction* a : menu->actions())
@@ -97,45 +89,23 @@ std::string withoutTime(std::string report) {
   return out;
 }
 
-struct Program {
-  GridVariant variant;
-  const char* datafile;
-};
-
-class CurvesWindow : public ::testing::TestWithParam<Program> {
+// Each program's window, shown as a user sees it, on its sample.
+class CurvesWindow : public test::EachSample {
  protected:
-  test::TempDir tmp;
-  fs::path home = tmp.path() / "ZONARIUM";
-  QuietHost host;
-  std::unique_ptr<Session> session;
-  std::unique_ptr<Shell> shell;
-  std::unique_ptr<MainWindow> window;
-
   void SetUp() override {
-    ASSERT_TRUE(populateProgramFolder(home, fs::path(ZN_SOURCE_DIR) / "programdata"));
-    session = std::make_unique<Session>(host, home, GetParam().variant);
-    ASSERT_TRUE(startSession(*session));
-    shell = std::make_unique<Shell>(*session, host);
-    window = std::make_unique<MainWindow>(*shell, "test");
-    host.setWindow(window.get());
-    host.presetOpenFile(home / GetParam().datafile);
+    EachSample::SetUp();
+    if (HasFatalFailure()) return;
     window->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
     QApplication::processEvents();
-    ASSERT_TRUE(session->ws.datafile.opened);
   }
   void TearDown() override {
     if (CurveWindow* w = openCurveWindow()) w->close();
     QApplication::processEvents();
+    EachSample::TearDown();
   }
   void choose(const char* item) { clickMenuItem(window->menuBar(), {"&AnalyticalTools", "&Area selection", item}); }
   std::string results() { return test::readFile(shell->resultsFile()); }
-  // The tool on the same datafile and program folder.
-  test::CliOutput tool(std::vector<std::string> args) {
-    args.insert(args.begin(), {"--home", home.string()});
-    if (GetParam().variant == GridVariant::Britain) args.insert(args.begin(), {"--grid", "britain"});
-    return test::runCli(args);
-  }
 };
 
 TEST_P(CurvesWindow, ChartWindowShowsTheToolsCurvesAndSavesThem) {
@@ -151,7 +121,7 @@ TEST_P(CurvesWindow, ChartWindowShowsTheToolsCurvesAndSavesThem) {
 
   // The tool with the window's seed draws the same curves.
   const fs::path csv = tmp.path() / "curves.csv";
-  const auto run = tool({"curve", (home / GetParam().datafile).string(), "--random-seed", std::to_string(c.seed),
+  const auto run = tool({"curve", datafile.string(), "--random-seed", std::to_string(c.seed),
                          "--out", csv.string()});
   ASSERT_EQ(run.rc, 0) << run.err;
   EXPECT_EQ(test::readFile(csv), curvesCsv(c));
@@ -187,21 +157,19 @@ TEST_P(CurvesWindow, FrequencyAndReplacementAreMappedAndReportedAsTheToolDoes) {
   EXPECT_EQ(session->map.measureCode, kCodeSelectionFrequency);
   EXPECT_EQ(session->map.title, "selection frequency (100 runs)");
   const std::string report = results();
-  const auto run = tool({"select", "frequency", (home / GetParam().datafile).string()});
+  const auto run = tool({"select", "frequency", datafile.string()});
   ASSERT_EQ(run.rc, 0) << run.err;
   EXPECT_NE(withoutTime(report).find(withoutTime(run.out)), std::string::npos) << run.out;
 
   choose("Replacement &cost");
   EXPECT_EQ(session->map.measureCode, kCodeReplacementCost);
-  const auto cost = tool({"select", "replacement-cost", (home / GetParam().datafile).string()});
+  const auto cost = tool({"select", "replacement-cost", datafile.string()});
   ASSERT_EQ(cost.rc, 0) << cost.err;
   EXPECT_NE(withoutTime(results()).find(withoutTime(cost.out)), std::string::npos) << cost.out;
 }
 
-INSTANTIATE_TEST_SUITE_P(BothPrograms, CurvesWindow,
-                         ::testing::Values(Program{GridVariant::World, "equal/carnivora.dat"},
-                                           Program{GridVariant::Britain, "britain/butterflies.dat"}),
-                         [](const auto& info) { return info.param.variant == GridVariant::World ? "ZN41" : "zn41gb"; });
+INSTANTIATE_TEST_SUITE_P(BothPrograms, CurvesWindow, ::testing::Values(test::kWorldSample, test::kBritainSample),
+                         test::programOfSample);
 
 TEST(CurveChart, DrawsAsTheGoldenImage) {
   CurveSet c;

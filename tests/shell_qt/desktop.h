@@ -1,6 +1,7 @@
 // The real main window, offscreen, on a shipped sample: the world grid's
-// carnivores for ZN41, the Britain grid's butterflies for zn41gb. Input
-// reaches it as Qt events, as a user's would.
+// carnivores for ZN41, the Britain grid's butterflies for zn41gb (or any
+// other sample of the program folder). Input reaches it as Qt events, as a
+// user's would, and the zonarium tool runs on the same folder and datafile.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -9,15 +10,20 @@
 #include <QApplication>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QWheelEvent>
 
 #include <cstdlib>
 #include <deque>
 #include <memory>
+#include <string>
+#include <vector>
 
-#include "shell/qt/mainwindow.h"
-#include "shell/qt/mapview.h"
-#include "shell/qt/qthost.h"
+#include "app/mainwindow.h"
+#include "app/mapview.h"
+#include "app/qthost.h"
+#include "display/view.h"
 #include "store/files.h"
+#include "tests/support/cli_run.h"
 #include "tests/support/fixtures.h"
 
 namespace zn::test {
@@ -62,23 +68,37 @@ inline void saveScreenshot(QWidget& w, const char* name) {
 
 inline const char* programName(GridVariant v) { return v == GridVariant::Britain ? "zn41gb" : "ZN41"; }
 
+// A program and the sample its window opens, by folder and file name in the
+// program folder.
+struct Program {
+  GridVariant variant;
+  const char* folder;
+  const char* datafile;
+};
+inline constexpr Program kWorldSample{GridVariant::World, "equal", "carnivora.dat"};
+inline constexpr Program kBritainSample{GridVariant::Britain, "britain", "butterflies.dat"};
+inline std::string programOfSample(const ::testing::TestParamInfo<Program>& p) { return programName(p.param.variant); }
+
 class DesktopBase : public ::testing::Test {
  protected:
   TempDir tmp;
   fs::path home = tmp.path() / "ZONARIUM";
   fs::path datafile;
   GridVariant variant = GridVariant::World;
+  Program program = kWorldSample;
   QuietQtHost host;
   std::unique_ptr<Session> session;
   std::unique_ptr<Shell> shell;
   std::unique_ptr<MainWindow> window;
 
   // Starts the program of the variant; the window opens its sample.
-  void start(GridVariant v) {
-    variant = v;
+  void start(GridVariant v) { start(v == GridVariant::Britain ? kBritainSample : kWorldSample); }
+  void start(const Program& p) {
+    program = p;
+    variant = p.variant;
     ASSERT_TRUE(populateProgramFolder(home, fs::path(ZN_SOURCE_DIR) / "programdata"));
-    datafile = v == GridVariant::Britain ? home / "britain" / "butterflies.dat" : home / "equal" / "carnivora.dat";
-    session = std::make_unique<Session>(host, home, v);
+    datafile = home / p.folder / p.datafile;
+    session = std::make_unique<Session>(host, home, variant);
     ASSERT_TRUE(startSession(*session));
     shell = std::make_unique<Shell>(*session, host);
     window = std::make_unique<MainWindow>(*shell, "test");
@@ -125,9 +145,30 @@ class DesktopBase : public ::testing::Test {
       }
     return false;
   }
+  ViewState& viewState() { return shell->display.view; }
+  // A cell with records, away from the edges, and the view point over its middle.
+  int cellWithRecords() {
+    const Workspace& ws = session->ws;
+    int best = 0;
+    for (int n = 1; n <= ws.geo.cells; ++n)
+      if (ws.cells[static_cast<std::size_t>(n)].count > 0) {
+        best = n;
+        if (n > ws.geo.cells / 3) break;
+      }
+    return best;
+  }
+  QPoint middleOf(int n) {
+    const GridCell& c = session->ws.cells[static_cast<std::size_t>(n)];
+    const MapTransform& t = viewState().last;
+    return QPointF(t.toDeviceX((c.x0 + c.x1) / 2.0), t.toDeviceY((c.y0 + c.y1) / 2.0)).toPoint();
+  }
+  // The buttons held are the one pressed, none after a release, unless a
+  // drag says otherwise.
   void mouse(QEvent::Type type, QPoint at, Qt::MouseButton button) {
-    QMouseEvent e(type, at, view()->mapToGlobal(at), button, type == QEvent::MouseButtonRelease ? Qt::NoButton : button,
-                  Qt::NoModifier);
+    mouse(type, at, button, type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(button));
+  }
+  void mouse(QEvent::Type type, QPoint at, Qt::MouseButton button, Qt::MouseButtons held) {
+    QMouseEvent e(type, at, view()->mapToGlobal(at), button, held, Qt::NoModifier);
     QApplication::sendEvent(view(), &e);
   }
   void click(QPoint at, Qt::MouseButton button) {
@@ -140,10 +181,26 @@ class DesktopBase : public ::testing::Test {
     mouse(QEvent::MouseButtonDblClick, at, button);
     mouse(QEvent::MouseButtonRelease, at, button);
   }
+  void wheel(QPoint at, int steps) {
+    QWheelEvent e(at, view()->mapToGlobal(at), QPoint(), QPoint(0, 120 * steps), Qt::NoButton, Qt::NoModifier,
+                  Qt::NoScrollPhase, false);
+    QApplication::sendEvent(view(), &e);
+  }
   QAction* action(const char* label) {
     QAction* a = findAction(window->menuBar(), label);
     EXPECT_NE(a, nullptr) << label;
     return a;
+  }
+  // Saves the window as shown, named after the sample's folder, when
+  // ZN_SCREENSHOT_DIR names a folder.
+  void screenshot(const std::string& what) {
+    saveScreenshot(*window, (what + "_" + program.folder + ".png").c_str());
+  }
+  // The zonarium tool with this program's folder and grid.
+  CliOutput tool(std::vector<std::string> args) {
+    args.insert(args.begin(), {"--home", home.string()});
+    if (variant == GridVariant::Britain) args.insert(args.begin(), {"--grid", "britain"});
+    return runCli(args);
   }
 };
 
@@ -155,6 +212,12 @@ class Desktop : public DesktopBase {
 
 // Each test once for ZN41 and once for zn41gb.
 class BothPrograms : public DesktopBase, public ::testing::WithParamInterface<GridVariant> {
+ protected:
+  void SetUp() override { start(GetParam()); }
+};
+
+// Each test once for every sample given, each in its own program.
+class EachSample : public DesktopBase, public ::testing::WithParamInterface<Program> {
  protected:
   void SetUp() override { start(GetParam()); }
 };

@@ -6,18 +6,21 @@
 #include <QApplication>
 #include <QLabel>
 #include <QListWidget>
+#include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QTest>
 #include <QTextBrowser>
 #include <QTimer>
 
 #include <cstdlib>
+#include <functional>
 
-#include "shell/qt/helpwindow.h"
-#include "shell/qt/mainwindow.h"
-#include "shell/qt/mapview.h"
-#include "shell/qt/qthost.h"
+#include "app/helpwindow.h"
+#include "app/mainwindow.h"
+#include "app/mapview.h"
+#include "app/qthost.h"
 #include "store/datafile.h"
 #include "store/files.h"
 #include "tests/shell_qt/desktop.h"
@@ -170,6 +173,66 @@ TEST_F(Desktop, ThreeColumnImportOpensThe3DOptionsWhichTheMenuCloses) {
   EXPECT_FALSE(shell->flags.view3D);
   EXPECT_FALSE(map3d->isEnabled());
 }
+
+// The menu bar of each program is the command table: its items in order,
+// each enabled and checked as the shell's rules say; an item chosen with the
+// mouse runs its own command.
+class MenuBar : public BothPrograms {};
+
+TEST_P(MenuBar, ShowsTheCommandTableAndRunsItsItems) {
+  drawn();
+  std::vector<QAction*> shown;
+  std::function<void(QMenu*)> leaves = [&](QMenu* menu) {
+    for (QAction* a : menu->actions()) {
+      if (a->menu())
+        leaves(a->menu());
+      else if (!a->isSeparator() && a->text() != "Zoom to &data" && a->text() != "&Whole map\tHome")
+        shown.push_back(a);  // the two view commands are the window's own
+    }
+  };
+  for (QAction* top : window->menuBar()->actions()) leaves(top->menu());
+  std::vector<const MenuItem*> table;
+  std::function<void(const std::vector<MenuItem>&)> walk = [&](const std::vector<MenuItem>& items) {
+    for (const MenuItem& m : items) {
+      if (m.items.empty())
+        table.push_back(&m);
+      else
+        walk(m.items);
+    }
+  };
+  walk(mainMenu());
+  ASSERT_EQ(shown.size(), table.size());
+  for (std::size_t i = 0; i < table.size(); ++i) {
+    const ItemState state = shell->menu()[table[i]->command];
+    EXPECT_EQ(shown[i]->text().toStdString(), table[i]->label);
+    EXPECT_EQ(shown[i]->isEnabled(), state.enabled) << table[i]->label;
+    EXPECT_EQ(shown[i]->isChecked(), state.checked) << table[i]->label;
+  }
+
+  // "Toggle &zoom" from the MapGraphics menu, with the mouse: armed and
+  // checked; Escape on the map disarms it and the check goes.
+  QMenuBar* bar = window->menuBar();
+  QAction* graphics = nullptr;
+  for (QAction* top : bar->actions())
+    if (top->text() == "&MapGraphics") graphics = top;
+  ASSERT_NE(graphics, nullptr);
+  QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(graphics).center());
+  QMenu* menu = graphics->menu();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(menu));
+  QAction* zoom = action("Toggle &zoom");
+  ASSERT_NE(zoom, nullptr);
+  QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(zoom).center());
+  QApplication::processEvents();
+  EXPECT_TRUE(viewState().zoomArmed);
+  EXPECT_TRUE(shell->menu()[Command::ToggleZoom].checked);
+  EXPECT_TRUE(zoom->isChecked());
+  QTest::keyClick(window.get(), Qt::Key_Escape);
+  EXPECT_FALSE(viewState().zoomArmed);
+  EXPECT_FALSE(zoom->isChecked());
+}
+
+INSTANTIATE_TEST_SUITE_P(BothPrograms, MenuBar, ::testing::Values(GridVariant::World, GridVariant::Britain),
+                         [](const auto& info) { return std::string(programName(info.param)); });
 
 TEST(HelpWindow, ShowsTheManualWithItsStyleSheet) {
   fs::path home = fs::path(ZN_SOURCE_DIR) / "programdata";

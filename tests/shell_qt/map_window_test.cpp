@@ -27,12 +27,13 @@
 #include "display/view.h"
 #include "measures/scores.h"
 #include "shell/options.h"
-#include "shell/qt/mainwindow.h"
-#include "shell/qt/mapview.h"
-#include "shell/qt/qthost.h"
+#include "app/mainwindow.h"
+#include "app/mapview.h"
+#include "app/qthost.h"
 #include "store/files.h"
 #include "store/text.h"
 #include "tests/support/cli_run.h"
+#include "tests/shell_qt/desktop.h"
 #include "tests/support/fixtures.h"
 #include "ui/datawindows.h"
 #include "ui/selectiondialogs.h"
@@ -42,110 +43,16 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class SilentQtHost : public QtHost {
- public:
-  Answer messageBox(const std::string&, const std::string&, Icon, Buttons b) override {
-    return b == Buttons::Ok ? Answer::Ok : Answer::No;
-  }
-};
-
-struct Program {
-  GridVariant variant;
-  const char* folder;
-  const char* datafile;
-};
-
-std::string programName(const ::testing::TestParamInfo<Program>& p) {
-  return p.param.variant == GridVariant::Britain ? "zn41gb" : "ZN41";
-}
-
-class MapWindow : public ::testing::TestWithParam<Program> {
+// Each program's window, shown and drawn, on its sample.
+class MapWindow : public test::EachSample {
  protected:
-  test::TempDir tmp;
-  fs::path home = tmp.path() / "ZONARIUM";
-  SilentQtHost host;
-  std::unique_ptr<Session> session;
-  std::unique_ptr<Shell> shell;
-  std::unique_ptr<MainWindow> window;
-
   void SetUp() override {
-    ASSERT_TRUE(populateProgramFolder(home, fs::path(ZN_SOURCE_DIR) / "programdata"));
-    session = std::make_unique<Session>(host, home, GetParam().variant);
-    ASSERT_TRUE(startSession(*session));
-    shell = std::make_unique<Shell>(*session, host);
-    window = std::make_unique<MainWindow>(*shell, "test");
-    host.setWindow(window.get());
-    host.presetOpenFile(datafile());
-    QApplication::processEvents();
-    ASSERT_TRUE(session->ws.datafile.opened);
-    window->resize(1000, 700);
-    window->show();
-    QApplication::processEvents();
-    window->grab();
-  }
-  void TearDown() override {
-    window.reset();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-  }
-  fs::path datafile() const { return home / GetParam().folder / GetParam().datafile; }
-  // Saves the map as the window shows it when ZN_SCREENSHOT_DIR names a folder.
-  void screenshot(const std::string& what) {
-    const char* dir = std::getenv("ZN_SCREENSHOT_DIR");
-    if (!dir) return;
-    fs::create_directories(dir);
-    window->grab().save(QString::fromStdString((fs::path(dir) / (what + "_" + GetParam().folder + ".png")).string()));
-  }
-  MapView* view() { return window->mapView(); }
-  ViewState& viewState() { return shell->display.view; }
-
-  // A cell with records, away from the edges, and the view point over its middle.
-  int cellWithRecords() {
-    const Workspace& ws = session->ws;
-    int best = 0;
-    for (int n = 1; n <= ws.geo.cells; ++n)
-      if (ws.cells[static_cast<std::size_t>(n)].count > 0) {
-        best = n;
-        if (n > ws.geo.cells / 3) break;
-      }
-    return best;
-  }
-  QPoint middleOf(int n) {
-    const GridCell& c = session->ws.cells[static_cast<std::size_t>(n)];
-    const MapTransform& t = viewState().last;
-    return QPointF(t.toDeviceX((c.x0 + c.x1) / 2.0), t.toDeviceY((c.y0 + c.y1) / 2.0)).toPoint();
-  }
-  void mouse(QEvent::Type type, QPoint at, Qt::MouseButton button, Qt::MouseButtons held = Qt::NoButton) {
-    QMouseEvent e(type, at, view()->mapToGlobal(at), button, held, Qt::NoModifier);
-    QApplication::sendEvent(view(), &e);
-  }
-  void click(QPoint at, Qt::MouseButton button) {
-    mouse(QEvent::MouseButtonPress, at, button, button);
-    mouse(QEvent::MouseButtonRelease, at, button);
-  }
-  void doubleClick(QPoint at, Qt::MouseButton button) {
-    click(at, button);
-    mouse(QEvent::MouseButtonDblClick, at, button, button);
-    mouse(QEvent::MouseButtonRelease, at, button);
-  }
-  void wheel(QPoint at, int steps) {
-    QWheelEvent e(at, view()->mapToGlobal(at), QPoint(), QPoint(0, 120 * steps), Qt::NoButton, Qt::NoModifier,
-                  Qt::NoScrollPhase, false);
-    QApplication::sendEvent(view(), &e);
-  }
-  QAction* action(const char* label) {
-    for (QAction* top : window->menuBar()->actions())
-      if (top->menu())
-        for (QAction* a : top->menu()->actions())
-          if (a->text() == label) return a;
-    ADD_FAILURE() << label;
-    return nullptr;
+    EachSample::SetUp();
+    if (!HasFatalFailure()) drawn();
   }
   // What `zonarium cell` prints for cell n of the window's datafile.
   std::string toolCellList(int n) {
-    std::vector<std::string> args{"--home", home.string()};
-    if (GetParam().variant == GridVariant::Britain) args.insert(args.end(), {"--grid", "britain"});
-    args.insert(args.end(), {"cell", datafile().string(), std::to_string(n)});
-    test::CliOutput r = test::runCli(args);
+    const test::CliOutput r = tool({"cell", datafile.string(), std::to_string(n)});
     EXPECT_EQ(r.rc, 0) << r.err;
     return r.out;
   }
@@ -312,7 +219,7 @@ TEST_P(MapWindow, StatusBarReadsTheCellUnderThePointer) {
   EXPECT_NE(text.find(strprintf("count %d", c.count)), std::string::npos) << text;
   const std::string name(c.name.data(), strnlen(c.name.data(), 4));
   EXPECT_NE(text.find(name), std::string::npos) << text;
-  if (GetParam().variant == GridVariant::World) {
+  if (variant == GridVariant::World) {
     EXPECT_NE(text.find(strprintf("%g%c", std::fabs(c.lonEast), c.lonEast < 0 ? 'W' : 'E')), std::string::npos) << text;
   }
   mouse(QEvent::MouseMove, QPoint(1, 1), Qt::NoButton);
@@ -392,12 +299,9 @@ class MapRamps : public MapWindow {
     const fs::path opp = tmp.path() / "window.opp", png = tmp.path() / "tool.png";
     EXPECT_TRUE(writeOptions(session->settings, opp));
     const QSize size = view()->size();
-    std::vector<std::string> args{"--home", home.string()};
-    if (GetParam().variant == GridVariant::Britain) args.insert(args.end(), {"--grid", "britain"});
-    args.insert(args.end(), {"render", datafile().string(), "--measure", measure, "--options", opp.string(),
-                             "--size", strprintf("%dx%d", size.width(), size.height() + kStatusBarHeight),
-                             "--out", png.string()});
-    const test::CliOutput r = test::runCli(args);
+    const test::CliOutput r =
+        tool({"render", datafile.string(), "--measure", measure, "--options", opp.string(), "--size",
+              strprintf("%dx%d", size.width(), size.height() + kStatusBarHeight), "--out", png.string()});
     EXPECT_EQ(r.rc, 0) << r.err;
     return QImage(QString::fromStdString(png.string()))
         .convertToFormat(QImage::Format_RGB32)
@@ -485,17 +389,14 @@ TEST_P(RegionalMap, ToolDrawsTheFramedMapTheWindowShows) {
 }
 
 INSTANTIATE_TEST_SUITE_P(RegionalGrid, RegionalMap,
-                         ::testing::Values(Program{GridVariant::World, "austral", "acacia.dat"}), programName);
+                         ::testing::Values(test::Program{GridVariant::World, "austral", "acacia.dat"}),
+                         test::programOfSample);
 
 INSTANTIATE_TEST_SUITE_P(BothPrograms, MapRamps,
-                         ::testing::Values(Program{GridVariant::World, "equal", "carnivora.dat"},
-                                           Program{GridVariant::Britain, "britain", "butterflies.dat"}),
-                         programName);
+                         ::testing::Values(test::kWorldSample, test::kBritainSample), test::programOfSample);
 
 INSTANTIATE_TEST_SUITE_P(BothPrograms, MapWindow,
-                         ::testing::Values(Program{GridVariant::World, "equal", "carnivora.dat"},
-                                           Program{GridVariant::Britain, "britain", "butterflies.dat"}),
-                         programName);
+                         ::testing::Values(test::kWorldSample, test::kBritainSample), test::programOfSample);
 
 }  // namespace
 }  // namespace zn

@@ -39,10 +39,10 @@ class OverlayMaps : public ShellFixture {
 
 TEST_F(OverlayMaps, TwoAxisDisplayOfRichnessOverRarity) {
   shell->showMeasure(kCodeRichness);
-  shell->dispatch(1310);
+  shell->dispatch(Command::SwapScores);
   shell->showMeasure(kCodeRangeSizeRarity);
   host.dialogAnswers.push_back(true);
-  shell->dispatch(4400);
+  shell->dispatch(Command::OverlayScores);
   ASSERT_EQ(session->map.measureCode, kCodeOverlay);
   ASSERT_EQ(host.messages.size(), 1u);
   EXPECT_EQ(host.messages[0].text.rfind("Spearman rank correlation coefficient (G/B)\nrho= ", 0), 0u);
@@ -69,12 +69,12 @@ TEST_F(OverlayMaps, OnePresenceOverlayDotsItsCellsOverTheScoreColours) {
     if (session->ws.cells[static_cast<std::size_t>(n)].count > 0) occupied.push_back(n);
   ASSERT_GT(occupied.size(), 20u);
   session->areas.cells.assign(occupied.begin(), occupied.begin() + 10);
-  shell->dispatch(40024);
+  shell->dispatch(Command::ConvertSelectedAreas);
   ASSERT_EQ(session->map.measureCode, kCodeSelectedAreas);
-  shell->dispatch(1310);
+  shell->dispatch(Command::SwapScores);
   shell->showMeasure(kCodeRichness);
   host.dialogAnswers.push_back(true);
-  shell->dispatch(4400);
+  shell->dispatch(Command::OverlayScores);
   ASSERT_EQ(session->map.measureCode, kCodeOverlay);
   EXPECT_EQ(overlayTitleOf(*session).kind, OverlayTitle::OnePresence);
   const QImage img = draw();
@@ -102,7 +102,7 @@ TEST_F(OverlayMaps, ThreeAxisImportWithItsOptionsWindow) {
   const auto file = tmp.path() / "three.txt";
   writeFile(file, text);
   host.openFiles.push_back(file);
-  shell->dispatch(1300);
+  shell->dispatch(Command::ImportScores);
   ASSERT_TRUE(shell->flags.view3D);
   EXPECT_EQ(session->map.title, "imported scores (three.txt)");
   expectMatchesGolden(draw(), "overlay_three_axis");

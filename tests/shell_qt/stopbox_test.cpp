@@ -18,9 +18,9 @@
 #include <sstream>
 
 #include "measures/scores.h"
-#include "shell/qt/mainwindow.h"
-#include "shell/qt/mapview.h"
-#include "shell/qt/qthost.h"
+#include "app/mainwindow.h"
+#include "app/mapview.h"
+#include "app/qthost.h"
 #include "store/datafile.h"
 #include "store/files.h"
 #include "tests/support/fixtures.h"

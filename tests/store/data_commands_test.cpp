@@ -21,11 +21,11 @@ using DataCommands = test::DataShellSession;
 TEST_F(DataCommands, PreselectionDialogAppliesOnOkAndRecomputesTheMap) {
   open(fiveTaxa());
   s.areas.cells = {5};
-  shell->dispatch(1500);
+  shell->dispatch(Command::DataPreselection);
   EXPECT_TRUE(shell->flags.preselectionDialogOpen);
   EXPECT_EQ(host.shellCalls.back(), "open DoptDlgBox");
   EXPECT_TRUE(s.areas.empty()) << "the list at hand is the excluded areas";
-  shell->dispatch(1500);
+  shell->dispatch(Command::DataPreselection);
   EXPECT_EQ(host.shellCalls.size(), 1u) << "a second 1500 does nothing";
 
   preselectionMapClick(*shell, 40);
@@ -41,11 +41,11 @@ TEST_F(DataCommands, PreselectionDialogAppliesOnOkAndRecomputesTheMap) {
   EXPECT_EQ(s.ws.cells[40].score, 0.0) << "the excluded cell lost its records";
 
   // The editor is refused while the data are modified.
-  shell->dispatch(1400);
+  shell->dispatch(Command::EditData);
   EXPECT_EQ(host.messageLines().back(), "Edit data: Restore data from preselection\nbefore editing data");
   EXPECT_FALSE(shell->flags.mapEditing);
 
-  shell->dispatch(1500);
+  shell->dispatch(Command::DataPreselection);
   preselectionRestore(*shell);
   EXPECT_EQ(s.ws.groupCode, "");
   EXPECT_EQ(s.ws.counters.includedTaxa, 5);
@@ -54,13 +54,13 @@ TEST_F(DataCommands, PreselectionDialogAppliesOnOkAndRecomputesTheMap) {
 
 TEST_F(DataCommands, EditorMapsTheCurrentTaxonAndRestoresTheMapOnExit) {
   open(fiveTaxa());
-  shell->dispatch(1400);
+  shell->dispatch(Command::EditData);
   ASSERT_TRUE(shell->flags.mapEditing);
   EXPECT_EQ(host.shellCalls.back(), "open EditDlgBox");
   EXPECT_EQ(s.map.measureCode, kCodeSelectiveRichness);
   EXPECT_EQ(s.map.title, "editing Alpha");
-  EXPECT_TRUE(shell->menu()[1400].checked);
-  EXPECT_FALSE(shell->menu()[1500].enabled);
+  EXPECT_TRUE(shell->menu()[Command::EditData].checked);
+  EXPECT_FALSE(shell->menu()[Command::DataPreselection].enabled);
 
   int notified = 0;
   s.editor.changed = [&] { ++notified; };
@@ -69,10 +69,10 @@ TEST_F(DataCommands, EditorMapsTheCurrentTaxonAndRestoresTheMapOnExit) {
   EXPECT_EQ(notified, 1);
   editorSelect(*shell, 3);
   EXPECT_EQ(s.map.title, "editing Delta");
-  shell->dispatch(1100);  // restricted while editing
+  shell->dispatch(Command::OpenDatafile);  // restricted while editing
   EXPECT_TRUE(host.openRequests.size() == 1u);
 
-  shell->dispatch(1400);  // the menu item leaves the editor as Save+exit does
+  shell->dispatch(Command::EditData);  // the menu item leaves the editor as Save+exit does
   EXPECT_FALSE(shell->flags.mapEditing);
   EXPECT_EQ(host.shellCalls.back(), "close EditDlgBox");
   EXPECT_EQ(s.map.measureCode, kCodeRichness);
@@ -81,16 +81,16 @@ TEST_F(DataCommands, EditorMapsTheCurrentTaxonAndRestoresTheMapOnExit) {
 
 TEST_F(DataCommands, DivideByGroupAsksForACodeFirst) {
   open(fiveTaxa());
-  shell->dispatch(40014);
+  shell->dispatch(Command::DivideByGroup);
   EXPECT_TRUE(shell->flags.preselectionDialogOpen);
   EXPECT_EQ(host.messageLines(), std::vector<std::string>{"Divide data: No group code selected-\nuse Data preselection."});
-  shell->dispatch(40014);
+  shell->dispatch(Command::DivideByGroup);
   EXPECT_EQ(host.messages.size(), 1u) << "ignored while the dialog is open";
 }
 
 TEST_F(DataCommands, NewDatafileOpensTheEditor) {
   host.saveFiles.push_back(home / "equal" / "new.dat");
-  shell->dispatch(511);
+  shell->dispatch(Command::NewDatafile);
   EXPECT_TRUE(shell->flags.mapEditing);
   EXPECT_EQ(s.ws.taxaCount, 3);
   EXPECT_EQ(s.map.title.rfind("editing new taxon 1", 0), 0u) << s.map.title;

@@ -39,7 +39,7 @@ class DataWindowsTest : public test::DataShellSession {
 };
 
 TEST_F(DataWindowsTest, PreselectionExcludesTheSelectedTaxaAndTheClickedCell) {
-  shell->dispatch(1500);
+  shell->dispatch(Command::DataPreselection);
   ASSERT_TRUE(shell->flags.preselectionDialogOpen);
   DataWindows windows(*shell, nullptr);
   ASSERT_TRUE(windows.open("DoptDlgBox"));
@@ -64,7 +64,7 @@ TEST_F(DataWindowsTest, PreselectionExcludesTheSelectedTaxaAndTheClickedCell) {
 }
 
 TEST_F(DataWindowsTest, PreselectionGroupCodeTypedAndMinimumLevelReachTheModel) {
-  shell->dispatch(1500);
+  shell->dispatch(Command::DataPreselection);
   DataWindows windows(*shell, nullptr);
   ASSERT_TRUE(windows.open("DoptDlgBox"));
   PreselectionWindow& w = *windows.preselection();
@@ -81,7 +81,7 @@ TEST_F(DataWindowsTest, PreselectionGroupCodeTypedAndMinimumLevelReachTheModel) 
 }
 
 TEST_F(DataWindowsTest, EditorWritesATypedNameAndFollowsMapClicks) {
-  shell->dispatch(1400);
+  shell->dispatch(Command::EditData);
   ASSERT_TRUE(shell->flags.mapEditing);
   DataWindows windows(*shell, nullptr);
   ASSERT_TRUE(windows.open("EditDlgBox"));

@@ -45,7 +45,7 @@ struct SelectGridCells : ::testing::Test, test::SmallShell {
   void SetUp() override {
     start();
     session->areas.cells = {50};
-    shell->dispatch(2805);
+    shell->dispatch(Command::ManualSetSelection);
     ASSERT_TRUE(shell->manualSelection);
     window = openManualSelection("SelecDlgBox", *shell->manualSelection, nullptr);
     ASSERT_TRUE(window);
@@ -112,7 +112,7 @@ TEST_F(SelectGridCells, OkAndEscapeKeepTheChangedSet) {
   EXPECT_EQ(areas(), (std::vector<int>{50, 20}));
   EXPECT_EQ(session->map.measureCode, kCodeRichness);
 
-  shell->dispatch(2805);
+  shell->dispatch(Command::ManualSetSelection);
   window = openManualSelection("SelecDlgBox", *shell->manualSelection, nullptr);
   ASSERT_TRUE(window);
   shell->mapDoubleClickRight(30);
@@ -139,7 +139,7 @@ TEST_F(SelectGridCells, SaveAndLoadGoThroughTheSeedFileAndClose) {
   EXPECT_EQ(test::readFile(file), "[seed selected grid cell biotas]\n50\n20\n[end]\n");
 
   areas() = {7};
-  shell->dispatch(2805);
+  shell->dispatch(Command::ManualSetSelection);
   window = openManualSelection("SelecDlgBox", *shell->manualSelection, nullptr);
   ASSERT_TRUE(window);
   host.openFiles.push_back(file);

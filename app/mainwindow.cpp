@@ -1,4 +1,4 @@
-#include "shell/qt/mainwindow.h"
+#include "app/mainwindow.h"
 
 #include <QAction>
 #include <QApplication>
@@ -17,11 +17,11 @@
 #include "display/mapoutput.h"
 #include "display/readout.h"
 #include "display/view.h"
-#include "shell/qt/helpwindow.h"
+#include "app/helpwindow.h"
 #include "ui/datawindows.h"
 #include "ui/displaydialogs.h"
-#include "shell/qt/mapview.h"
-#include "shell/qt/monitorwindow.h"
+#include "app/mapview.h"
+#include "app/monitorwindow.h"
 #include "shell/results.h"
 #include "shell/status.h"
 
@@ -69,7 +69,7 @@ MainWindow::MainWindow(Shell& shell, const QString& edition) : shell_(shell) {
   // "Open datafile" is posted so that the file dialog opens as soon as the
   // window is up.
   QTimer::singleShot(0, this, [this] {
-    shell_.dispatch(1100);
+    shell_.dispatch(Command::OpenDatafile);
     updateStatus();
   });
 }
@@ -79,16 +79,16 @@ MainWindow::~MainWindow() { delete monitor_; }
 
 void MainWindow::connectWindowCommands() {
   // Commands that need the window's own surfaces: the bitmap and the printer.
-  shell_.connect(1800, [this](Shell& sh) {
+  shell_.connect(Command::SaveBitmap, [this](Shell& sh) {
     saveBitmap(sh.session, sh.display, [this] { return view_->captureClient(); });
   });
-  shell_.connect(1810, [this](Shell& sh) {
+  shell_.connect(Command::PrintMap, [this](Shell& sh) {
     QPrinter printer(QPrinter::HighResolution);
     PrintingBox box(this);
     bool optionsRequested = false;
     printMap(sh.session, sh.display, printer, [this](QPrinter& p) { return choosePrinter(p, this); }, box,
              &optionsRequested);
-    if (optionsRequested) sh.dispatch(3400);
+    if (optionsRequested) sh.dispatch(Command::MapdrawOptions);
   });
 }
 
@@ -96,19 +96,19 @@ void MainWindow::buildMenus() {
   std::function<void(QMenu*, const std::vector<MenuItem>&)> fill = [&](QMenu* menu,
                                                                         const std::vector<MenuItem>& items) {
     for (const MenuItem& m : items) {
-      if (m.id == 0) {
+      if (m.command == Command::None) {
         QMenu* sub = menu->addMenu(QString::fromStdString(m.label));
         fill(sub, m.items);
         if (isInertPopup(m.label)) sub->setEnabled(false);
         continue;
       }
       QAction* a = menu->addAction(QString::fromStdString(m.label));
-      int id = m.id;
-      connect(a, &QAction::triggered, this, [this, id] {
-        shell_.dispatch(id);
+      const Command command = m.command;
+      connect(a, &QAction::triggered, this, [this, command] {
+        shell_.dispatch(command);
         updateStatus();
       });
-      actions_.emplace(id, a);
+      actions_.emplace(command, a);
     }
   };
   for (const MenuItem& popup : mainMenu()) {
@@ -116,8 +116,9 @@ void MainWindow::buildMenus() {
     fill(menu, popup.items);
     if (popup.label == "&MapGraphics") addViewCommands(menu);
   }
-  for (int id : {3200, 2805, 1400, 1500, 40018})
-    for (auto [it, end] = actions_.equal_range(id); it != end; ++it) it->second->setCheckable(true);
+  for (Command c : {Command::ToggleZoom, Command::ManualSetSelection, Command::EditData, Command::DataPreselection,
+                    Command::MonitorResults})
+    for (auto [it, end] = actions_.equal_range(c); it != end; ++it) it->second->setCheckable(true);
 }
 
 // Whole map (Home) and Zoom to data: views of the map outside the numbered

@@ -1,4 +1,4 @@
-#include "shell/qt/mapview.h"
+#include "app/mapview.h"
 
 #include <QApplication>
 #include <QKeyEvent>

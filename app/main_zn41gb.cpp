@@ -1,3 +1,3 @@
-#include "shell/qt/app.h"
+#include "app/app.h"
 
 int main(int argc, char** argv) { return zn::runDesktop(argc, argv, zn::GridVariant::Britain); }

@@ -1,4 +1,4 @@
-#include "shell/qt/monitorwindow.h"
+#include "app/monitorwindow.h"
 
 #include <QCloseEvent>
 #include <QFontDatabase>

@@ -1,12 +1,12 @@
-#include "shell/qt/qthost.h"
+#include "app/qthost.h"
 
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QProgressDialog>
 
-#include "shell/qt/mainwindow.h"
-#include "shell/qt/mapview.h"
+#include "app/mainwindow.h"
+#include "app/mapview.h"
 #include "ui/dialogs.h"
 
 namespace zn {

@@ -1,4 +1,4 @@
-#include "shell/qt/app.h"
+#include "app/app.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -10,8 +10,8 @@
 #include <QWidget>
 
 #include "shell/dispatch.h"
-#include "shell/qt/mainwindow.h"
-#include "shell/qt/qthost.h"
+#include "app/mainwindow.h"
+#include "app/qthost.h"
 #include "shell/results.h"
 #include "store/files.h"
 #include "store/text.h"

@@ -1,4 +1,4 @@
-#include "shell/qt/helpwindow.h"
+#include "app/helpwindow.h"
 
 #include <QDialogButtonBox>
 #include <QHBoxLayout>

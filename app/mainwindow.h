@@ -66,7 +66,7 @@ class MainWindow : public QMainWindow {
   MonitorWindow* monitor_ = nullptr;
   HelpWindow* help_ = nullptr;
   std::unique_ptr<DataWindows> data_;
-  std::multimap<int, QAction*> actions_;
+  std::multimap<Command, QAction*> actions_;
   bool closing_ = false;
 };
 
