@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "measures/notice.h"
 #include "store/session.h"
 
 namespace zn {
@@ -60,6 +61,7 @@ struct AnalysisOutcome {
   std::string results;  // everything for the RESULTS file, report included
   bool capacityReached = false;
   float seconds = 0.0f;
+  std::optional<Notice> refusal;  // why it did not run, for the caller to show
 };
 
 // "Near-minimum set" as far as computation and report go: code 8, one main

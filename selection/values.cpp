@@ -113,13 +113,6 @@ double acceptedBudget(const BudgetModel& m) {
   return boundedBudget(whole, m.bounds);
 }
 
-bool askBudget(Session& s) {
-  BudgetModel m = openBudget(s);
-  if (!s.host.runDialog("SelecNumDlgBox2", m)) return false;
-  s.settings.setBudget(acceptedBudget(m));
-  return true;
-}
-
 NumberOfAreasModel openNumberOfAreas(const Session& s) {
   NumberOfAreasModel m;
   m.maximum = std::max(0, 1100 - s.areas.count());
@@ -133,13 +126,6 @@ int acceptedNumberOfAreas(const NumberOfAreasModel& m) {
   // No areas to add would cut a coverage set to its seeds and draw no random
   // areas: one is the least an analysis can use.
   return std::clamp(m.number, std::min(1, m.maximum), m.maximum);
-}
-
-bool askNumberOfAreas(Session& s) {
-  NumberOfAreasModel m = openNumberOfAreas(s);
-  if (!s.host.runDialog("SelecNumDlgBox1", m)) return false;
-  s.settings[kAreasToAdd] = acceptedNumberOfAreas(m);
-  return true;
 }
 
 }  // namespace zn

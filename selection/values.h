@@ -54,9 +54,6 @@ struct BudgetModel : DialogModel {
 BudgetModel openBudget(const Session& s);
 // The budget OK stores: the edit's whole number, within the bounds.
 double acceptedBudget(const BudgetModel& m);
-// Asks through the host; on OK stores the budget in the settings. False on
-// Cancel (the stored budget stays).
-bool askBudget(Session& s);
 
 // "Automated area selection" by number (SELECNUMDLGBOX1), asked by
 // Near-maximum-coverage set, Hotspots and Random set selection.
@@ -69,8 +66,5 @@ struct NumberOfAreasModel : DialogModel {
 NumberOfAreasModel openNumberOfAreas(const Session& s);
 // The number OK stores: lowered to the maximum; at least 1 while there is room.
 int acceptedNumberOfAreas(const NumberOfAreasModel& m);
-// Asks through the host; on OK stores the number in the settings. False on
-// Cancel (the stored number stays).
-bool askNumberOfAreas(Session& s);
 
 }  // namespace zn

@@ -9,6 +9,7 @@
 #include "measures/scores.h"
 #include "measures/selective.h"
 #include "measures/smoothing.h"
+#include "shell/analyses.h"
 #include "shell/analysis_commands.h"
 #include "shell/celllist.h"
 #include "shell/data_commands.h"
@@ -77,7 +78,16 @@ void Shell::retitle() { finishTitle(buildTitle(session, titleContext())); }
 
 void Shell::showMeasure(int code) {
   BusyGuard busy(host);
-  finishTitle(runMeasureCommand(session, code, titleContext()));
+  const Analysis* a = measureOfCode(code);
+  finishTitle(a ? runAnalysis(*a).title : runMeasureCommand(session, code, titleContext()));
+}
+
+AnalysisResult Shell::runAnalysis(const Analysis& analysis, AnalysisParams params) {
+  params.threatPresent = flags.threatPresent;
+  params.title = titleContext();
+  AnalysisResult r = analysis.run(session, params);
+  if (r.message) host.messageBox(r.message->text, r.message->caption, r.message->icon, Buttons::Ok);
+  return r;
 }
 
 void Shell::connectCore() {
@@ -129,10 +139,10 @@ void Shell::connectCore() {
   });
 
   // Measures: the command stores its code, computes, titles and classes.
-  const std::pair<int, int> measures[] = {{2100, 1},   {2300, 2},   {2400, 3},   {2500, 4},
-                                          {2200, 5},   {2120, 13},  {40001, 24}, {40002, 25},
-                                          {40030, 39}, {40022, 36}, {40026, 38}};
-  for (auto [id, code] : measures) connect(id, [code = code](Shell& sh) { sh.showMeasure(code); });
+  for (const Analysis& a : analyses())
+    if (a.kind == AnalysisKind::Measure && a.code != kCodeSelectiveRichness && a.code != kCodeSelectiveRarity &&
+        a.code != kCodeRangeCentres)
+      connect(a.command, [code = a.code](Shell& sh) { sh.showMeasure(code); });
   connect(2110, [](Shell& sh) {
     selectRangeCentres(sh.session, true, sh.rememberedWeighting);
     sh.showMeasure(12);
@@ -147,19 +157,20 @@ void Shell::connectCore() {
       sh.finishTitle(o);
     });
   connect(2600, [](Shell& sh) {
-    if (sh.session.map.measureCode == 11) return;
-    BusyGuard busy(sh.host);
-    meanPass(sh.session);
-    sh.retitle();
+    const AnalysisResult r = sh.runAnalysis(*findAnalysis("mean"));
+    if (r.ran) sh.finishTitle(r.title);
   });
   connect(2700, [](Shell& sh) {
-    if (sh.session.map.measureCode == 11) return;
-    BusyGuard busy(sh.host);
-    if (sh.flags.view3D)
+    if (sh.flags.view3D) {
+      // The three score sets of the 3D map are smoothed together.
+      if (sh.session.map.measureCode == kCodeOverlay) return;
+      BusyGuard busy(sh.host);
       smoothThreeAxis(sh.session);
-    else
-      smoothPass(sh.session);
-    sh.retitle();
+      sh.retitle();
+      return;
+    }
+    const AnalysisResult r = sh.runAnalysis(*findAnalysis("smooth"));
+    if (r.ran) sh.finishTitle(r.title);
   });
   connect(1310, [](Shell& sh) {
     if (sh.flags.view3D) return;

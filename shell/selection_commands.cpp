@@ -26,21 +26,38 @@ constexpr int kMapFullyFlexible = 2830;
 
 bool canRun(const Shell& sh) { return sh.session.ws.datafile.opened && !sh.flags.preselectionDialogOpen; }
 
-SelectionEnv environment(const Shell& sh) {
-  SelectionEnv env;
-  env.threatPresent = sh.flags.threatPresent;
-  return env;
+}  // namespace
+
+AnalysisResult runSelection(Shell& sh, int command, AnalysisParams params) {
+  return sh.runAnalysis(*analysisOfCommand(command), std::move(params));
 }
+
+bool askBudget(Host& host, Session& s) {
+  BudgetModel m = openBudget(s);
+  if (!host.runDialog("SelecNumDlgBox2", m)) return false;
+  s.settings.setBudget(acceptedBudget(m));
+  return true;
+}
+
+bool askNumberOfAreas(Host& host, Session& s) {
+  NumberOfAreasModel m = openNumberOfAreas(s);
+  if (!host.runDialog("SelecNumDlgBox1", m)) return false;
+  s.settings[kAreasToAdd] = acceptedNumberOfAreas(m);
+  return true;
+}
+
+namespace {
 
 // What every analysis does after computing: RESULTS, the stored time, the
 // flag that allows "Map fully flexible areas".
-void record(Shell& sh, SelectionMemory& mem, const AnalysisOutcome& a) {
+void record(Shell& sh, SelectionMemory& mem, const AnalysisResult& a) {
   mem.seconds = a.seconds;
   if (!a.results.empty()) sh.writeResults(a.results);
   sh.flags.flexibilityData = sh.session.areas.nearMinimumDone;
-  if (a.capacityReached)
-    sh.host.messageBox("The area set holds its most, 1100 areas:\nsome taxa are below the goal.",
-                       "Area selection", Icon::Exclamation, Buttons::Ok);
+  if (a.capacityReached) {
+    const Notice n = capacityNotice();
+    sh.host.messageBox(n.text, n.caption, n.icon, Buttons::Ok);
+  }
 }
 
 // The fully flexible areas when that map is asked for and the run allows it.
@@ -191,7 +208,7 @@ void connectSelectionCommands(Shell& shell) {
   shell.connect(2820, [mem](Shell& sh) {
     if (!canRun(sh)) return;
     BusyGuard busy(sh.host);
-    record(sh, *mem, runNearMinimumSet(sh.session, environment(sh)));
+    record(sh, *mem, runSelection(sh, 2820, {}));
     drawResult(sh);
   });
 
@@ -201,10 +218,9 @@ void connectSelectionCommands(Shell& shell) {
     occupancyPass(s.ws, s.settings[kExcludedLevel], s.areas);
     countCandidateCells(s);
     const bool byBudget = s.settings[kOptimiseByCost] != 0 && s.costPresent;
-    if (!(byBudget ? askBudget(s) : askNumberOfAreas(s))) return;
+    if (!(byBudget ? askBudget(sh.host, s) : askNumberOfAreas(sh.host, s))) return;
     BusyGuard busy(sh.host);
-    record(sh, *mem,
-           runNearMaximumCoverage(s, byBudget, s.settings[kAreasToAdd], s.settings.budget(), environment(sh)));
+    record(sh, *mem, runSelection(sh, 40020, {}));
     drawResult(sh);
   });
 
@@ -213,38 +229,31 @@ void connectSelectionCommands(Shell& shell) {
     if (!canRun(sh)) return;
     occupancyPass(s.ws, s.settings[kExcludedLevel], s.areas);
     countCandidateCells(s);
-    if (!askNumberOfAreas(s)) return;
-    BusyGuard busy(sh.host);
-    const RandomSetsOutcome r = runRandomSets(s, s.settings[kAreasToAdd]);
-    if (r.simulated) {
+    if (!askNumberOfAreas(sh.host, s)) return;
+    const AnalysisResult r = runSelection(sh, 2801, {});
+    if (r.ran) {
       mem->seconds = r.seconds;
       sh.writeResults(r.results);
     }
     sh.retitle();
   });
 
-  shell.connect(40009, [mem](Shell& sh) {
-    if (!canRun(sh)) return;
-    const AnalysisOutcome a = reorderSetByRichness(sh.session, mem->seconds);
-    if (!a.ran) return;
-    sh.retitle();
-    sh.writeResults(a.results);
-  });
-
-  shell.connect(40043, [mem](Shell& sh) {
-    if (!canRun(sh)) return;
-    const AnalysisOutcome a = reorderSetByThreat(sh.session, sh.flags.threatPresent, mem->seconds);
-    if (!a.ran) return;
-    sh.retitle();
-    sh.writeResults(a.results);
-  });
-
-  shell.connect(40019, [mem](Shell& sh) {
-    if (!canRun(sh)) return;
-    const AnalysisOutcome a = representationResults(sh.session, mem->seconds);
-    if (a.ran) sh.writeResults(a.results);
-    sh.refreshMenus();
-  });
+  // The re-orderings and the report show the time of the last analysis.
+  for (int id : {40009, 40043, 40019})
+    shell.connect(id, [mem, id](Shell& sh) {
+      if (!canRun(sh)) return;
+      AnalysisParams p;
+      p.lastSeconds = mem->seconds;
+      const AnalysisResult r = sh.runAnalysis(*analysisOfCommand(id), p);
+      if (id == 40019) {
+        if (r.ran) sh.writeResults(r.results);
+        sh.refreshMenus();
+        return;
+      }
+      if (!r.ran) return;
+      sh.retitle();
+      sh.writeResults(r.results);
+    });
 
   for (auto [id, kind] : {std::pair{40029, ValueKind::Cost}, std::pair{40042, ValueKind::Threat}})
     shell.connect(id, [kind = kind](Shell& sh) {
