@@ -236,7 +236,11 @@ int prepareMeasure(CliContext& ctx, Session& s, const MeasureOptions& opts, cons
     applyRecompute(s, Recompute::Preselection);
   }
   if (opts.areas) {
-    if (!loadSeedFile(s, *opts.areas)) return 1;
+    std::optional<Notice> refusal;
+    if (!loadSeedFile(s, *opts.areas, refusal)) {
+      if (refusal) s.host.messageBox(refusal->text, refusal->caption, refusal->icon, Buttons::Ok);
+      return 1;
+    }
     occupancyPass(s.ws, s.settings[kExcludedLevel], s.areas);
   }
 

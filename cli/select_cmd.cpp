@@ -81,7 +81,9 @@ bool loadValues(CliContext& ctx, Session& s, const std::filesystem::path& file, 
     s.host.messageBox(r.error, "Import scores", Icon::Exclamation, Buttons::Ok);
     return false;
   }
-  present = applyAreaValues(s, kind, r.column->values);
+  std::optional<Notice> missing;
+  present = applyAreaValues(s, kind, r.column->values, &missing);
+  if (missing) s.host.messageBox(missing->text, missing->caption, missing->icon, Buttons::Ok);
   if (!present)
     ctx.err << "zonarium: " << file.string() << " gives no " << (kind == ValueKind::Cost ? "cost" : "threat")
             << " value for every occupied cell; they are not used\n";
@@ -254,13 +256,6 @@ int writeSelectResults(CliContext& ctx, const SelectOptions& o, const std::strin
 }
 
 namespace {
-
-// Why no taxon is left to count: none has a record (after the preselection
-// and the excluded level), or the area set represents them all.
-std::string noScoreReason(const Session& s) {
-  return s.ws.counters.taxaWithRecords == 0 ? "no included taxon has records"
-                                            : "every taxon is represented in the area set";
-}
 
 // What the tool's flags ask that the data cannot give (the window's dialogs
 // and menu state never let these through): 0, else the exit status after a

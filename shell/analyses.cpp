@@ -43,13 +43,6 @@ SelectionEnv environment(const AnalysisParams& p) {
   return env;
 }
 
-// Why no taxon is left to count: none has a record (after the preselection
-// and the excluded level), or the area set represents them all.
-std::string noScoreReason(const Session& s) {
-  return s.ws.counters.taxaWithRecords == 0 ? "no included taxon has records"
-                                            : "every taxon is represented in the area set";
-}
-
 // The cells that could still add a taxon, as the analyses that ask for a
 // number of areas count them first (the titles give the areas as a share).
 int countCandidates(Session& s) {
@@ -243,48 +236,43 @@ AnalysisResult exactCoverage(Session& s, const AnalysisParams& p) {
   return run;
 }
 
+// A search the user may stop that maps its scores and writes a report; its
+// error is shown under the caption.
+template <class Params, class Result>
+AnalysisResult mappedSearch(Session& s, const char* caption, const Params& params,
+                            Result (*compute)(const Session&, const Params&), void (*map)(Session&, const Result&),
+                            std::string (*report)(const Session&, const Result&)) {
+  Result found;
+  {
+    BusyGuard busy(s.host);
+    found = compute(s, params);
+  }
+  AnalysisResult r;
+  if (!found.error.empty()) {
+    r.message = Notice{found.error, caption, Icon::Exclamation};
+    return r;
+  }
+  r.stopped = found.stopped;
+  if (found.stopped) return r;
+  map(s, found);
+  r.results = report(s, found);
+  r.ran = true;
+  return r;
+}
+
 AnalysisResult frequency(Session& s, const AnalysisParams& p) {
   FrequencyParams f;
   f.runs = p.runs.value_or(f.runs);
   f.progress = percentProgress(p);
-  FrequencyResult fr;
-  {
-    BusyGuard busy(s.host);
-    fr = computeSelectionFrequency(s, f);
-  }
-  AnalysisResult r;
-  if (!fr.error.empty()) {
-    r.message = Notice{fr.error, "Selection frequency", Icon::Exclamation};
-    return r;
-  }
-  r.stopped = fr.stopped;
-  if (fr.stopped) return r;
-  mapSelectionFrequency(s, fr);
-  r.results = frequencyReport(s, fr);
-  r.ran = true;
-  return r;
+  return mappedSearch(s, "Selection frequency", f, computeSelectionFrequency, mapSelectionFrequency,
+                      frequencyReport);
 }
 
 AnalysisResult replacementCost(Session& s, const AnalysisParams& p) {
   ReplacementParams rp;
   rp.timeLimitSeconds = timeLimit(s, p);
   rp.progress = percentProgress(p);
-  ReplacementResult rr;
-  {
-    BusyGuard busy(s.host);
-    rr = computeReplacementCost(s, rp);
-  }
-  AnalysisResult r;
-  if (!rr.error.empty()) {
-    r.message = Notice{rr.error, "Replacement cost", Icon::Exclamation};
-    return r;
-  }
-  r.stopped = rr.stopped;
-  if (rr.stopped) return r;
-  mapReplacementCost(s, rr);
-  r.results = replacementReport(s, rr);
-  r.ran = true;
-  return r;
+  return mappedSearch(s, "Replacement cost", rp, computeReplacementCost, mapReplacementCost, replacementReport);
 }
 
 Analysis measureEntry(std::string name, int command, int code) {
@@ -393,6 +381,11 @@ const Analysis* analysisOfCommand(int command) {
   for (const Analysis& a : analyses())
     if (a.command == command) return &a;
   return nullptr;
+}
+
+std::string noScoreReason(const Session& s) {
+  return s.ws.counters.taxaWithRecords == 0 ? "no included taxon has records"
+                                            : "every taxon is represented in the area set";
 }
 
 const Analysis* measureOfCode(int code) {

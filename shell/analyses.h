@@ -76,6 +76,10 @@ const Analysis* analysisOfCommand(int command);
 // none, and for the selective plots, which need their taxa).
 const Analysis* measureOfCode(int code);
 
+// Why no taxon is left to count: none has a record (after the preselection
+// and the excluded level), or the area set represents them all.
+std::string noScoreReason(const Session& s);
+
 // Shown after an analysis whose set reached the capacity below the goal.
 Notice capacityNotice();
 

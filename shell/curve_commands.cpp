@@ -61,13 +61,7 @@ void connectCurveCommands(Shell& shell) {
                            std::pair{kReplacementCostCommand, "Replacement cost"}})
     shell.connect(id, [id = id, title = title](Shell& sh) {
       if (!canRun(sh)) return;
-      AnalysisParams p;
-      p.progress = [&sh](const std::string& text) { return sh.host.stoppableNote(text); };
-      AnalysisResult r;
-      {
-        StopBox box(sh.host, title);
-        r = runSelection(sh, id, std::move(p));
-      }
+      const AnalysisResult r = runStoppable(sh, id, title);
       if (!r.ran) return;
       sh.writeResults(r.results);
       sh.retitle();

@@ -86,8 +86,12 @@ AnalysisResult Shell::runAnalysis(const Analysis& analysis, AnalysisParams param
   params.threatPresent = flags.threatPresent;
   params.title = titleContext();
   AnalysisResult r = analysis.run(session, params);
-  if (r.message) host.messageBox(r.message->text, r.message->caption, r.message->icon, Buttons::Ok);
+  showNotice(r.message);
   return r;
+}
+
+void Shell::showNotice(const std::optional<Notice>& notice) {
+  if (notice) host.messageBox(notice->text, notice->caption, notice->icon, Buttons::Ok);
 }
 
 void Shell::connectCore() {

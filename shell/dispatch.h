@@ -87,6 +87,8 @@ class Shell {
   // loaded, the title context) added to the parameters, and shows its
   // refusal, if any. Drawing the result is the caller's.
   AnalysisResult runAnalysis(const Analysis& analysis, AnalysisParams params = {});
+  // Shows an analysis's refusal in a message box.
+  void showNotice(const std::optional<Notice>& notice);
   // The common tail after a computation or pass: what the title builder
   // decided (class the scores or not), then the menus and a redraw.
   void finishTitle(TitleOutcome outcome);

@@ -17,26 +17,8 @@ namespace {
 
 bool canRun(const Shell& sh) { return sh.session.ws.datafile.opened && !sh.flags.preselectionDialogOpen; }
 
-// Shows the progress box for as long as the guard lives.
-class StoppableBox {
- public:
-  StoppableBox(Host& host, const std::string& title) : host_(host) { host_.stoppableBegin(title); }
-  ~StoppableBox() { host_.stoppableEnd(); }
-  StoppableBox(const StoppableBox&) = delete;
-  StoppableBox& operator=(const StoppableBox&) = delete;
-
- private:
-  Host& host_;
-};
-
 void runExact(Shell& sh, int command, const char* title) {
-  AnalysisParams p;
-  p.progress = [&sh](const std::string& text) { return sh.host.stoppableNote(text); };
-  AnalysisResult r;
-  {
-    StoppableBox box(sh.host, title);
-    r = runSelection(sh, command, std::move(p));
-  }
+  const AnalysisResult r = runStoppable(sh, command, title);
   if (!r.ran) return;
   sh.writeResults(r.results);
   sh.flags.flexibilityData = sh.session.areas.nearMinimumDone;

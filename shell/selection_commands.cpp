@@ -32,6 +32,31 @@ AnalysisResult runSelection(Shell& sh, int command, AnalysisParams params) {
   return sh.runAnalysis(*analysisOfCommand(command), std::move(params));
 }
 
+AnalysisResult runStoppable(Shell& sh, int command, const char* title) {
+  AnalysisParams p;
+  p.progress = [&sh](const std::string& text) { return sh.host.stoppableNote(text); };
+  p.threatPresent = sh.flags.threatPresent;
+  sh.host.stoppableBegin(title);
+  AnalysisResult r = analysisOfCommand(command)->run(sh.session, p);
+  sh.host.stoppableEnd();
+  sh.showNotice(r.message);  // once the box is gone
+  return r;
+}
+
+bool saveSeedAreas(Host& host, Session& s) {
+  auto path = host.chooseSaveFile(seedRequest(s, "Select grid cells save", false));
+  return path && saveSeedFile(s.areas, *path);
+}
+
+bool loadSeedAreas(Host& host, Session& s) {
+  auto path = host.chooseOpenFile(seedRequest(s, "Select grid cells load", true));
+  if (!path) return false;
+  std::optional<Notice> refusal;
+  if (loadSeedFile(s, *path, refusal)) return true;
+  if (refusal) host.messageBox(refusal->text, refusal->caption, refusal->icon, Buttons::Ok);
+  return false;
+}
+
 bool askBudget(Host& host, Session& s) {
   BudgetModel m = openBudget(s);
   if (!host.runDialog("SelecNumDlgBox2", m)) return false;
@@ -142,13 +167,13 @@ void ManualSelectionModel::clearList() {
 
 void ManualSelectionModel::saveFile() {
   if (!open_) return;
-  saveSeedAreas(shell.session);
+  saveSeedAreas(shell.host, shell.session);
   close(true);
 }
 
 void ManualSelectionModel::loadFile() {
   if (!open_) return;
-  loadSeedAreas(shell.session);
+  loadSeedAreas(shell.host, shell.session);
   close(true);
 }
 
@@ -258,7 +283,9 @@ void connectSelectionCommands(Shell& shell) {
   for (auto [id, kind] : {std::pair{40029, ValueKind::Cost}, std::pair{40042, ValueKind::Threat}})
     shell.connect(id, [kind = kind](Shell& sh) {
       if (sh.flags.view3D) return;
-      const std::optional<bool> present = convertScoresToValues(sh.session, kind);
+      std::optional<Notice> notice;
+      const std::optional<bool> present = convertScoresToValues(sh.session, kind, notice);
+      if (notice) sh.host.messageBox(notice->text, notice->caption, notice->icon, Buttons::Ok);
       if (!present) return;
       if (kind == ValueKind::Threat) sh.flags.threatPresent = *present;
       resetCellFlags(sh.session);

@@ -72,11 +72,19 @@ void connectSelectionCommands(Shell& shell);
 // Runs the analysis of a menu command through the registry (its refusal
 // shown); the caller draws and records the result.
 AnalysisResult runSelection(Shell& shell, int command, AnalysisParams params);
+// The same for a search the user may stop: the box with the title and its
+// Stop button shows the progress for as long as the search runs.
+AnalysisResult runStoppable(Shell& shell, int command, const char* title);
 
 // "Automated area selection" by cost and by number: the dialog through the
 // host; on OK the budget (or number) goes into the options. False on Cancel
 // (the stored value stays).
 bool askBudget(Host& host, Session& s);
+
+// "Save" and "Load" of "Select grid cells": the set through the file
+// dialogs; false when cancelled or failed (after "Can't open file").
+bool saveSeedAreas(Host& host, Session& s);
+bool loadSeedAreas(Host& host, Session& s);
 bool askNumberOfAreas(Host& host, Session& s);
 
 }  // namespace zn

@@ -157,7 +157,9 @@ TEST(SelectivePlotCommand, QuantitativeSelectiveRarityOfOneTaxonShowsItsOwnRarit
   runMeasureCommand(d.s, kCodeRichness);
   SelectivePlotModel m = openSelectivePlot(d.s, false);
   m.selected = {0};
-  EXPECT_EQ(plotSelection(d.s, kCodeSelectiveRarity, m), TitleOutcome::Classify);
+  std::optional<Notice> refusal;
+  EXPECT_EQ(plotSelection(d.s, kCodeSelectiveRarity, m, refusal), TitleOutcome::Classify);
+  EXPECT_FALSE(refusal);
   EXPECT_EQ(d.s.map.title, "A (untransformed)");
   EXPECT_EQ(d.map(), "5:0.5/1 6:0.5/1 ");  // not the richness that was on the map
 }
