@@ -8,8 +8,6 @@
 
 #include "cli/measure_options.h"
 #include "selection/curves.h"
-#include "selection/frequency.h"
-#include "selection/replacement.h"
 #include "store/files.h"
 #include "ui/curvechart.h"
 
@@ -44,26 +42,6 @@ std::string lowerExtension(const std::filesystem::path& p) {
 }
 
 }  // namespace
-
-int runQualityKind(CliContext& ctx, Session& s, const SelectOptions& o, AnalysisOutcome& a) {
-  if (o.kind == "frequency") {
-    FrequencyParams p;
-    p.runs = o.runs.value_or(100);
-    const FrequencyResult r = computeSelectionFrequency(s, p);
-    if (!r.error.empty()) return ctx.err << "zonarium: " << r.error << "\n", 1;
-    mapSelectionFrequency(s, r);
-    a.results = frequencyReport(s, r);
-  } else {
-    ReplacementParams p;
-    p.timeLimitSeconds = timeLimit(s, o);
-    const ReplacementResult r = computeReplacementCost(s, p);
-    if (!r.error.empty()) return ctx.err << "zonarium: " << r.error << "\n", 1;
-    mapReplacementCost(s, r);
-    a.results = replacementReport(s, r);
-  }
-  a.ran = true;
-  return 0;
-}
 
 int cmdCurve(CliContext& ctx, const std::vector<std::string>& args) {
   const std::vector<SetKey> keys = selectSetKeys();

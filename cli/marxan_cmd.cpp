@@ -145,7 +145,10 @@ int cmdExportMarxan(CliContext& ctx, const std::vector<std::string>& args) {
       ctx.err << "Import scores: " << r.error << "\n";
       return 1;
     }
-    if (!applyAreaValues(*s, ValueKind::Cost, r.column->values)) {
+    std::optional<Notice> missing;
+    const bool present = applyAreaValues(*s, ValueKind::Cost, r.column->values, &missing);
+    if (missing) s->host.messageBox(missing->text, missing->caption, missing->icon, Buttons::Ok);
+    if (!present) {
       ctx.err << "zonarium: " << costs << " gives no cost for every occupied cell\n";
       return 1;
     }

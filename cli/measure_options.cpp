@@ -10,6 +10,7 @@
 #include "measures/selective.h"
 #include "measures/smoothing.h"
 #include "selection/areaset.h"
+#include "shell/analyses.h"
 #include "store/text.h"
 
 namespace zn {
@@ -110,22 +111,12 @@ bool selectTaxa(CliContext& ctx, const Session& s, const std::vector<std::string
 }  // namespace
 
 const std::vector<MeasureName>& measureNames() {
-  static const std::vector<MeasureName> names{
-      {"richness", kCodeRichness},
-      {"range-size-rarity", kCodeRangeSizeRarity},
-      {"rare-quartile", kCodeRareQuartile},
-      {"rare-threshold", kCodeRareThreshold},
-      {"range-centres", kCodeRangeCentres},
-      {"median-range", kCodeMedianRange},
-      {"level-n", kCodeLevelN},
-      {"max-level", kCodeMaxLevel},
-      {"median-quantitative", kCodeMedianQuantitative},
-      {"subtree-length", kCodeSubtreeLength},
-      {"root-distance", kCodeRootDistance},
-      {"residuals", kCodeResiduals},
-      {"selective-richness", kCodeSelectiveRichness},
-      {"selective-rarity", kCodeSelectiveRarity},
-  };
+  static const std::vector<MeasureName> names = [] {
+    std::vector<MeasureName> n;
+    for (const Analysis& a : analyses())
+      if (a.kind == AnalysisKind::Measure) n.push_back({a.name, a.code});
+    return n;
+  }();
   return names;
 }
 
@@ -245,7 +236,11 @@ int prepareMeasure(CliContext& ctx, Session& s, const MeasureOptions& opts, cons
     applyRecompute(s, Recompute::Preselection);
   }
   if (opts.areas) {
-    if (!loadSeedFile(s, *opts.areas)) return 1;
+    std::optional<Notice> refusal;
+    if (!loadSeedFile(s, *opts.areas, refusal)) {
+      if (refusal) s.host.messageBox(refusal->text, refusal->caption, refusal->icon, Buttons::Ok);
+      return 1;
+    }
     occupancyPass(s.ws, s.settings[kExcludedLevel], s.areas);
   }
 
@@ -254,26 +249,18 @@ int prepareMeasure(CliContext& ctx, Session& s, const MeasureOptions& opts, cons
     ctx.err << "zonarium: median-quantitative needs a datafile in quantitative mode\n";
     return 2;
   }
-  if ((code == kCodeSubtreeLength || code == kCodeRootDistance) && !s.subgroupDataPresent) {
-    runMeasureCommand(s, code);  // its own message: no tree data
-    return 1;
-  }
+  const Analysis* measure = findAnalysis(opts.measure);
+  AnalysisParams p;
   if (selectiveCode(code)) {
     SelectivePlotModel m = openSelectivePlot(s, false);
     if (!selectTaxa(ctx, s, opts.taxa, m)) return 2;
-    m.action = SelectivePlotModel::Action::Plot;
-    plotSelection(s, code, m);
-  } else {
-    runMeasureCommand(s, code);
+    for (int line : m.selected) p.taxa.push_back(m.lineTaxon[static_cast<std::size_t>(line)]);
   }
-  for (int i = 0; i < opts.meanPasses; ++i) {
-    meanPass(s);
-    buildTitle(s);
-  }
-  for (int i = 0; i < opts.smoothPasses; ++i) {
-    smoothPass(s);
-    buildTitle(s);
-  }
+  const AnalysisResult r = measure->run(s, p);
+  if (r.message) s.host.messageBox(r.message->text, r.message->caption, r.message->icon, Buttons::Ok);
+  if (!r.ran && !selectiveCode(code)) return 1;  // the tree measures without tree data
+  for (int i = 0; i < opts.meanPasses; ++i) findAnalysis("mean")->run(s, {});
+  for (int i = 0; i < opts.smoothPasses; ++i) findAnalysis("smooth")->run(s, {});
   return 0;
 }
 

@@ -22,6 +22,7 @@
 #include "selection/nearminimum.h"
 #include "selection/randomsets.h"
 #include "selection/values.h"
+#include "shell/analyses.h"
 #include "shell/results.h"
 #include "store/text.h"
 
@@ -80,7 +81,9 @@ bool loadValues(CliContext& ctx, Session& s, const std::filesystem::path& file, 
     s.host.messageBox(r.error, "Import scores", Icon::Exclamation, Buttons::Ok);
     return false;
   }
-  present = applyAreaValues(s, kind, r.column->values);
+  std::optional<Notice> missing;
+  present = applyAreaValues(s, kind, r.column->values, &missing);
+  if (missing) s.host.messageBox(missing->text, missing->caption, missing->icon, Buttons::Ok);
   if (!present)
     ctx.err << "zonarium: " << file.string() << " gives no " << (kind == ValueKind::Cost ? "cost" : "threat")
             << " value for every occupied cell; they are not used\n";
@@ -140,10 +143,12 @@ std::vector<SetKey> selectSetKeys() {
 }
 
 const std::vector<std::string>& selectKinds() {
-  static const std::vector<std::string> kinds{"near-minimum", "coverage", "greedy", "hotspots", "flexible",
-                                              "emr", "max-rarity", "reorder-richness", "reorder-threat",
-                                              "random", "report", "exact-minimum", "exact-coverage",
-                                              "frequency", "replacement-cost"};
+  static const std::vector<std::string> kinds = [] {
+    std::vector<std::string> k;
+    for (const Analysis& a : analyses())
+      if (a.kind == AnalysisKind::Selection) k.push_back(a.name);
+    return k;
+  }();
   return kinds;
 }
 
@@ -252,37 +257,10 @@ int writeSelectResults(CliContext& ctx, const SelectOptions& o, const std::strin
 
 namespace {
 
-// An exact set as its menu command runs it, without the Stop box: the time
-// limit ends it.
-AnalysisOutcome runExactCli(CliContext& ctx, Session& s, const SelectOptions& o, const ExactRequest& request) {
-  ExactOptions options;
-  options.timeLimitSeconds = o.timeLimit.value_or(std::clamp(s.settings[kExactTimeLimit], 1, kExactTimeLimitMax));
-  const ExactSetOutcome e = runExactSet(s, request, options);
-  if (e.ran && e.result.status == ExactStatus::TimeLimit)
-    ctx.err << "zonarium: the time limit ran out: the set is the best found, not proven optimal\n";
-  AnalysisOutcome a;
-  a.ran = e.ran;
-  a.capacityReached = e.capacityReached;
-  a.results = e.results;
-  return a;
-}
-
-// Why no taxon is left to count: none has a record (after the preselection
-// and the excluded level), or the area set represents them all.
-std::string noScoreReason(const Session& s) {
-  return s.ws.counters.taxaWithRecords == 0 ? "no included taxon has records"
-                                            : "every taxon is represented in the area set";
-}
-
-}  // namespace
-
-int runSelectAnalysis(CliContext& ctx, Session& s, const SelectOptions& o, SelectRun& run) {
-  bool threatPresent = false;
-  if (o.costs) {
-    bool present = false;
-    if (!loadValues(ctx, s, *o.costs, ValueKind::Cost, present)) return 1;
-  }
-  if (o.threats && !loadValues(ctx, s, *o.threats, ValueKind::Threat, threatPresent)) return 1;
+// What the tool's flags ask that the data cannot give (the window's dialogs
+// and menu state never let these through): 0, else the exit status after a
+// message.
+int refuseRequest(CliContext& ctx, Session& s, const SelectOptions& o, bool threatPresent) {
   if (o.budget) s.settings[kOptimiseByCost] = 1;
   if (s.settings[kOptimiseByCost] != 0 && !s.costPresent) {
     if (o.budget) return refuse(ctx, "--budget needs --costs with a cost for every occupied cell");
@@ -299,100 +277,58 @@ int runSelectAnalysis(CliContext& ctx, Session& s, const SelectOptions& o, Selec
   if (o.kind == "flexible" &&
       (s.settings[kNearMinimumGoal] != 1 || (s.settings[kReordering] != 1 && s.settings[kReordering] != 2)))
     return refuse(ctx, "flexible needs goal 1 and re-ordering by richness or rarity (--set reorder=richness)");
-
-  SelectionEnv env;
-  env.threatPresent = threatPresent;
-  env.seed = o.seed;
-  AnalysisOutcome a;
-  const int room = kAreaCapacity - s.areas.count();
-  int areas = o.areasToAdd.value_or(s.settings[kAreasToAdd]);
   const bool coverage = o.kind == "coverage" || o.kind == "exact-coverage";
-  if (coverage || o.kind == "random" || o.kind == "hotspots") {
-    if (room <= 0) return refuse(ctx, "the area set is full (1100 areas)");
-    if (areas > room) ctx.err << strprintf("zonarium: areas to add lowered to %d\n", room);
-    areas = std::clamp(areas, 1, room);
-    s.settings[kAreasToAdd] = areas;
-  }
-  int candidates = 0;
-  if (coverage || o.kind == "random" || o.kind == "hotspots") {
-    // As their menu commands do before asking for the number: the titles
-    // give the areas as a share of the candidate cells.
-    occupancyPass(s.ws, s.settings[kExcludedLevel], s.areas);
-    candidates = countCandidateCells(s);
-  }
+  if ((coverage || o.kind == "random" || o.kind == "hotspots") && s.areas.count() >= kAreaCapacity)
+    return refuse(ctx, "the area set is full (1100 areas)");
   if (coverage && s.settings[kOptimiseByCost] == 0) {
-    if (candidates == 0) {
+    occupancyPass(s.ws, s.settings[kExcludedLevel], s.areas);
+    if (countCandidateCells(s) == 0) {
       ctx.err << "zonarium: no candidate cells: " << noScoreReason(s) << "\n";
       return 1;
     }
-    if (areas > candidates)
-      ctx.err << strprintf("zonarium: only %d candidate cells: the set grows by at most %d areas\n", candidates,
-                           candidates);
   }
-  if (o.kind == "near-minimum" || o.kind == "flexible") {
-    a = runNearMinimumSet(s, env);
-    if (o.kind == "flexible" && a.ran && !runMapFullyFlexible(s)) {
-      ctx.err << "zonarium: no fully flexible areas: the near-minimum set is empty\n";
-      return 1;
-    }
-  } else if (coverage) {
-    const bool byBudget = s.settings[kOptimiseByCost] != 0;
-    double budget = 0.0;
-    if (byBudget) {
-      const BudgetBounds b = budgetBounds(s);
-      budget = boundedBudget(o.budget.value_or(s.settings.budget()), b);
-      if (o.budget && budget != *o.budget)
-        ctx.err << strprintf("zonarium: budget %s to %.0f\n", budget < *o.budget ? "lowered" : "raised", budget);
-      s.settings.setBudget(budget);
-    }
-    if (o.kind == "coverage")
-      a = runNearMaximumCoverage(s, byBudget, areas, budget, env);
-    else
-      a = runExactCli(ctx, s, o, {coverageKind(s), areas, budget});
-  } else if (o.kind == "frequency" || o.kind == "replacement-cost") {
-    if (int rc = runQualityKind(ctx, s, o, a); rc != 0) return rc;
-  } else if (o.kind == "exact-minimum") {
-    a = runExactCli(ctx, s, o, {});
-  } else if (o.kind == "greedy") {
-    GreedyResult g = runGreedySet(s);
-    a.ran = s.ws.datafile.opened;
-    a.results = std::move(g.results);
-  } else if (o.kind == "hotspots") {
-    HotspotResult h = runHotspots(s, areas);
-    if (!h.selected) {
-      ctx.err << "zonarium: fewer than 3 cells score above 0 by the hotspot measure: no hotspots are selected\n";
-      return 1;
-    }
-    if (h.added < areas)
-      ctx.err << strprintf("zonarium: only %d cells score above 0: %d hotspots are selected\n", h.added, h.added);
-    a.ran = true;
-    a.results = std::move(h.results);
-  } else if (o.kind == "emr" || o.kind == "max-rarity") {
-    const IrreplaceabilityResult r =
-        o.kind == "emr" ? computeEmrIrreplaceability(s) : computeMaxRarity(s);
-    a.ran = s.ws.datafile.opened;
-    if (r.taxaCounted == 0) ctx.err << "zonarium: " << noScoreReason(s) << ": no cell scores\n";
-    run.scoreMap = true;
-  } else if (o.kind == "reorder-richness") {
-    a = reorderSetByRichness(s, 0.0f);
-  } else if (o.kind == "reorder-threat") {
-    a = reorderSetByThreat(s, threatPresent, 0.0f);
-  } else if (o.kind == "report") {
-    a = representationResults(s, 0.0f);
-  } else {
-    RandomSetsOutcome r = runRandomSets(s, areas, o.seed);
-    if (r.ran && !r.simulated && !r.outOfMemory) {
-      ctx.err << "zonarium: fewer than 3 candidate cells: no random sets are drawn\n";
-      return 1;
-    }
-    a.ran = r.simulated;
-    a.results = r.results;
+  return 0;
+}
+
+// Runs one registered analysis; its message is shown as the window shows
+// it, its notes go to the error stream. 0, or 1 when it did not run.
+int runRegistered(CliContext& ctx, Session& s, const Analysis& a, const AnalysisParams& p, AnalysisResult& r) {
+  r = a.run(s, p);
+  if (r.message) s.host.messageBox(r.message->text, r.message->caption, r.message->icon, Buttons::Ok);
+  for (const std::string& note : r.notes) ctx.err << "zonarium: " << note << "\n";
+  return r.ran ? 0 : 1;
+}
+
+}  // namespace
+
+int runSelectAnalysis(CliContext& ctx, Session& s, const SelectOptions& o, SelectRun& run) {
+  bool threatPresent = false;
+  if (o.costs) {
+    bool present = false;
+    if (!loadValues(ctx, s, *o.costs, ValueKind::Cost, present)) return 1;
   }
-  if (!a.ran) return 1;
-  run.scoreMap = run.scoreMap || o.kind == "flexible";
-  if (a.capacityReached) ctx.err << "zonarium: the area set reached 1100 areas before every taxon met the goal\n";
+  if (o.threats && !loadValues(ctx, s, *o.threats, ValueKind::Threat, threatPresent)) return 1;
+  if (int rc = refuseRequest(ctx, s, o, threatPresent); rc != 0) return rc;
+
+  const Analysis* analysis = findAnalysis(o.kind);
+  if (!analysis || analysis->kind != AnalysisKind::Selection) return refuse(ctx, "unknown kind " + o.kind);
+  AnalysisParams p;
+  p.threatPresent = threatPresent;
+  p.seed = o.seed;
+  p.areasToAdd = o.areasToAdd;
+  p.budget = o.budget;
+  p.timeLimit = o.timeLimit;
+  p.runs = o.runs;
+  // The analysis this one is about runs first; its report stays.
+  AnalysisResult first, r;
+  if (!analysis->after.empty())
+    if (int rc = runRegistered(ctx, s, *findAnalysis(analysis->after), p, first); rc != 0) return rc;
+  if (int rc = runRegistered(ctx, s, *analysis, p, r); rc != 0) return rc;
+  run.scoreMap = analysis->scoreMap;
+  if (first.capacityReached || r.capacityReached)
+    ctx.err << "zonarium: the area set reached 1100 areas before every taxon met the goal\n";
   buildTitle(s);
-  run.results = std::move(a.results);
+  run.results = first.results + r.results;
   return 0;
 }
 

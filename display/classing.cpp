@@ -150,6 +150,7 @@ ClassTable classifyCells(std::vector<GridCell>& cells, int cellCount, const Clas
     // A score that is not a number (a damaged import) is left unmapped.
     if (cell.score == 0.0 || t.scoredCells == 0 || !std::isfinite(cell.score)) {
       cell.scored = 0;
+      cell.classNumber = 0;  // no class left over from the previous map
       continue;
     }
     const int c = classOf(cell.score);

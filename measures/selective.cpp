@@ -43,15 +43,15 @@ SelectivePlotModel openSelectivePlot(const Session& s, bool smallScreen) {
   return m;
 }
 
-int markSelectedTaxa(Session& s, const SelectivePlotModel& m) {
+int markSelectedTaxa(Session& s, const SelectivePlotModel& m, std::optional<Notice>& refusal) {
   clearPlotMarks(s.ws);
   if (static_cast<int>(m.selected.size()) > kMaxPlotSelection) {
-    s.host.messageBox("Too many items selected.", "Plot taxa", Icon::None, Buttons::Ok);
+    refusal = Notice{"Too many items selected.", "Plot taxa", Icon::None};
     setMeasureCode(s, kCodeNone);
     return 0;
   }
   if (m.selected.empty()) {
-    s.host.messageBox("No items selected.", "Plot taxa", Icon::None, Buttons::Ok);
+    refusal = Notice{"No items selected.", "Plot taxa", Icon::None};
     setMeasureCode(s, kCodeNone);
     return 0;
   }
@@ -66,32 +66,15 @@ int markSelectedTaxa(Session& s, const SelectivePlotModel& m) {
   return markedTaxa(s.ws);
 }
 
-TitleOutcome plotSelection(Session& s, int code, const SelectivePlotModel& m, const TitleContext& ctx) {
+TitleOutcome plotSelection(Session& s, int code, const SelectivePlotModel& m, std::optional<Notice>& refusal,
+                           const TitleContext& ctx) {
   setMeasureCode(s, code);
   // One marked taxon is computed too: the title builder draws its plot over
   // the scores, except in quantitative mode for selective rarity, which
   // keeps them and must not show the previous measure's.
-  if (markSelectedTaxa(s, m) >= 1) computeMeasure(s, code);
+  if (markSelectedTaxa(s, m, refusal) >= 1) computeMeasure(s, code);
   if (code == kCodeSelectiveRichness && s.ws.datafile.quantitative) s.settings[kScaleType] = 2;
   return buildTitle(s, ctx);
-}
-
-TitleOutcome runSelectivePlot(Session& s, int code, bool smallScreen, const TitleContext& ctx) {
-  setMeasureCode(s, code);
-  for (;;) {
-    SelectivePlotModel m = openSelectivePlot(s, smallScreen);
-    const bool grouped = m.grouped, rangeSizes = m.rangeSizes;
-    const bool accepted = s.host.runDialog(m.resource, m);
-    if (m.action == SelectivePlotModel::Action::ToggleGrouped ||
-        m.action == SelectivePlotModel::Action::ToggleRangeSizes) {
-      s.settings[kListDialogVariant] = m.grouped ? 1 : 0;
-      s.settings[kListDialogOption] = m.rangeSizes ? 1 : 0;
-      if (m.grouped != grouped || m.rangeSizes != rangeSizes) continue;
-      return TitleOutcome::Stopped;
-    }
-    if (!accepted || m.action != SelectivePlotModel::Action::Plot) return TitleOutcome::Stopped;
-    return plotSelection(s, code, m, ctx);
-  }
 }
 
 }  // namespace zn

@@ -3,9 +3,11 @@
 // what "Plot" does with the selected lines.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "measures/notice.h"
 #include "measures/titles.h"
 #include "store/host.h"
 #include "store/session.h"
@@ -35,17 +37,14 @@ SelectivePlotModel openSelectivePlot(const Session& s, bool smallScreen);
 
 // "Plot": clears the marks, then marks the taxa of the selected lines and
 // makes the last one the current taxon. Refuses an empty or too large
-// selection with its message and sets the code to 0. Returns the number of
-// taxa marked.
-int markSelectedTaxa(Session& s, const SelectivePlotModel& m);
+// selection (its message returned in `refusal`) and sets the code to 0.
+// Returns the number of taxa marked.
+int markSelectedTaxa(Session& s, const SelectivePlotModel& m, std::optional<Notice>& refusal);
 
 // What follows "Plot" for code 22 or 27: the marks, the computation of the
 // marked taxa, and the title (after the fixed-limit scale
 // for selective richness in quantitative mode).
-TitleOutcome plotSelection(Session& s, int code, const SelectivePlotModel& m, const TitleContext& ctx = {});
-
-// The whole command for code 22 or 27: the dialog (shown again after a
-// display change) and what follows "Plot". Cancel leaves the map as it was.
-TitleOutcome runSelectivePlot(Session& s, int code, bool smallScreen, const TitleContext& ctx = {});
+TitleOutcome plotSelection(Session& s, int code, const SelectivePlotModel& m, std::optional<Notice>& refusal,
+                           const TitleContext& ctx = {});
 
 }  // namespace zn

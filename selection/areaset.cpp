@@ -29,15 +29,6 @@ std::optional<long> leadingInteger(const std::string& token) {
   return v;
 }
 
-FileRequest seedRequest(const Session& s, const char* title, bool mustExist) {
-  FileRequest r;
-  r.title = title;
-  r.filters = {{"seed areas (*.sed)", "*.sed"}};
-  r.initialDir = s.dataDir;
-  r.mustExist = mustExist;
-  return r;
-}
-
 }  // namespace
 
 bool addArea(AreaSet& a, int cell) {
@@ -135,11 +126,11 @@ bool saveSeedFile(const AreaSet& a, const std::filesystem::path& path) {
   return saveFileAtomically(path, seedFileText(a));
 }
 
-bool loadSeedFile(Session& s, const std::filesystem::path& path) {
+bool loadSeedFile(Session& s, const std::filesystem::path& path, std::optional<Notice>& refusal) {
   auto text = readFileBytes(path, kSeedFileMax);
   if (!text) {
-    s.host.messageBox(strprintf("Can't open file\n%s", path.string().c_str()), "Select grid cells load",
-                      Icon::Exclamation, Buttons::Ok);
+    refusal = Notice{strprintf("Can't open file\n%s", path.string().c_str()), "Select grid cells load",
+                     Icon::Exclamation};
     return false;
   }
   s.areas.cells = parseSeedFile(*text, s.ws.geo.cells);
@@ -147,14 +138,13 @@ bool loadSeedFile(Session& s, const std::filesystem::path& path) {
   return true;
 }
 
-bool saveSeedAreas(Session& s) {
-  auto path = s.host.chooseSaveFile(seedRequest(s, "Select grid cells save", false));
-  return path && saveSeedFile(s.areas, *path);
-}
-
-bool loadSeedAreas(Session& s) {
-  auto path = s.host.chooseOpenFile(seedRequest(s, "Select grid cells load", true));
-  return path && loadSeedFile(s, *path);
+FileRequest seedRequest(const Session& s, const char* title, bool mustExist) {
+  FileRequest r;
+  r.title = title;
+  r.filters = {{"seed areas (*.sed)", "*.sed"}};
+  r.initialDir = s.dataDir;
+  r.mustExist = mustExist;
+  return r;
 }
 
 }  // namespace zn

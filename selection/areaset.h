@@ -4,9 +4,11 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "measures/notice.h"
 #include "store/session.h"
 
 namespace zn {
@@ -44,13 +46,13 @@ std::string seedFileText(const AreaSet& a);
 // not numbers and repeats are left out, and at most 1100 cells are taken.
 std::vector<int> parseSeedFile(const std::string& text, int cells);
 
-// Saving and loading at a given path. Load replaces the set (seeds none)
-// and shows "Can't open file" when the file cannot be read.
+// Saving and loading at a given path. Load replaces the set (seeds none);
+// a file that cannot be read leaves the set and returns "Can't open file"
+// in `refusal`.
 bool saveSeedFile(const AreaSet& a, const std::filesystem::path& path);
-bool loadSeedFile(Session& s, const std::filesystem::path& path);
+bool loadSeedFile(Session& s, const std::filesystem::path& path, std::optional<Notice>& refusal);
 
-// The same behind their file dialogs; false when cancelled or failed.
-bool saveSeedAreas(Session& s);
-bool loadSeedAreas(Session& s);
+// The file dialog's request for a seed-areas file.
+FileRequest seedRequest(const Session& s, const char* title, bool mustExist);
 
 }  // namespace zn

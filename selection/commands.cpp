@@ -14,10 +14,12 @@ namespace {
 constexpr const char* kNoAreas = "No areas have been selected yet.";
 constexpr const char* kNoThreat = "No threat variable has been loaded.";
 
-bool refuseEmpty(Session& s, const char* caption) {
-  if (!s.areas.empty()) return false;
-  s.host.messageBox(kNoAreas, caption, Icon::None, Buttons::Ok);
-  return true;
+// Without a set the command does nothing but say so.
+std::optional<AnalysisOutcome> refuseEmpty(const Session& s, const char* caption) {
+  if (!s.areas.empty()) return std::nullopt;
+  AnalysisOutcome a;
+  a.refusal = noAreasNotice(caption);
+  return a;
 }
 
 AnalysisOutcome withReport(Session& s, const ReportFacts& f) {
@@ -36,6 +38,8 @@ AnalysisOutcome withReport(Session& s, float seconds) {
 
 }  // namespace
 
+Notice noAreasNotice(const char* caption) { return Notice{kNoAreas, caption, Icon::None}; }
+
 AnalysisOutcome reorderSetByRichness(Session& s, float lastSeconds) {
   ReportFacts f;
   f.seconds = lastSeconds;
@@ -43,7 +47,8 @@ AnalysisOutcome reorderSetByRichness(Session& s, float lastSeconds) {
 }
 
 AnalysisOutcome reorderSetByRichness(Session& s, const ReportFacts& facts) {
-  if (!s.ws.datafile.opened || refuseEmpty(s, "Re-order areas by richness")) return {};
+  if (!s.ws.datafile.opened) return {};
+  if (auto refused = refuseEmpty(s, "Re-order areas by richness")) return *refused;
   setMeasureCode(s, kCodeReorderedByRichness);
   const SelectionIndex x(s);
   reorderByRichnessPasses(s, x);
@@ -56,23 +61,25 @@ AnalysisOutcome reorderSetByRichness(Session& s, const ReportFacts& facts) {
 AnalysisOutcome reorderSetByThreat(Session& s, bool threatPresent, float lastSeconds) {
   if (!s.ws.datafile.opened) return {};
   if (!threatPresent) {
-    s.host.messageBox(kNoThreat, "Re-order areas by threat", Icon::None, Buttons::Ok);
-    return {};
+    AnalysisOutcome a;
+    a.refusal = Notice{kNoThreat, "Re-order areas by threat", Icon::None};
+    return a;
   }
-  if (refuseEmpty(s, "Re-order areas by threat")) return {};
+  if (auto refused = refuseEmpty(s, "Re-order areas by threat")) return *refused;
   setMeasureCode(s, kCodeReorderedByThreat);
   reorderByThreat(s);
   return withReport(s, lastSeconds);
 }
 
 AnalysisOutcome representationResults(Session& s, float lastSeconds) {
-  if (!s.ws.datafile.opened || refuseEmpty(s, "Representation RESULTS")) return {};
+  if (!s.ws.datafile.opened) return {};
+  if (auto refused = refuseEmpty(s, "Representation RESULTS")) return *refused;
   setMeasureCode(s, kCodeRepresentation);
   return withReport(s, lastSeconds);
 }
 
 bool convertSelectedAreas(Session& s) {
-  if (!s.ws.datafile.opened || refuseEmpty(s, "Convert selected areas to presence data")) return false;
+  if (!s.ws.datafile.opened || s.areas.empty()) return false;
   setMeasureCode(s, kCodeSelectedAreas);
   for (GridCell& c : s.ws.cells) {
     c.score = 0.0;

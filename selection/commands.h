@@ -1,6 +1,6 @@
 // The area-set commands that need no dialog, as far as computation and
-// report go: their refusals are shown through the host, their RESULTS text
-// is returned for the caller to append. The desktop shell and the zonarium
+// report go: their refusals and RESULTS text are returned for the caller to
+// show and append. The desktop shell and the zonarium
 // tool both run them.
 #pragma once
 
@@ -26,7 +26,12 @@ AnalysisOutcome reorderSetByThreat(Session& s, bool threatPresent, float lastSec
 AnalysisOutcome representationResults(Session& s, float lastSeconds);
 
 // "Convert selected areas": code 37; each area of the set becomes a
-// presence (score 1.0, count 1, scored), everything else is cleared.
+// presence (score 1.0, count 1, scored), everything else is cleared. False
+// without a datafile or a set (the caller says "No areas have been selected
+// yet." under the command's caption).
 bool convertSelectedAreas(Session& s);
+
+// "No areas have been selected yet." under the caption.
+Notice noAreasNotice(const char* caption);
 
 }  // namespace zn

@@ -103,9 +103,9 @@ int mapFullyFlexibleAreas(Session& s) {
   return top;
 }
 
-bool runMapFullyFlexible(Session& s) {
+bool runMapFullyFlexible(Session& s, std::optional<Notice>& refusal) {
   if (!s.areas.nearMinimumDone) {
-    s.host.messageBox("No areas have been selected yet.", "Map fully flexible areas", Icon::None, Buttons::Ok);
+    refusal = Notice{"No areas have been selected yet.", "Map fully flexible areas", Icon::None};
     return false;
   }
   return mapFullyFlexibleAreas(s) > 0;

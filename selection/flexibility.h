@@ -3,8 +3,10 @@
 // (code 26). Both read the sole area each taxon was given by the run.
 #pragma once
 
+#include <optional>
 #include <vector>
 
+#include "measures/notice.h"
 #include "store/session.h"
 
 namespace zn {
@@ -26,9 +28,9 @@ bool fullyFlexibleApplies(const Session& s);
 // the map then unchanged).
 int mapFullyFlexibleAreas(Session& s);
 
-// The menu command: refuses ("No areas have been selected yet.") until a
-// near-minimum set is done.
-bool runMapFullyFlexible(Session& s);
+// The menu command: refuses ("No areas have been selected yet.", returned
+// in `refusal`) until a near-minimum set is done. True when a cell scores.
+bool runMapFullyFlexible(Session& s, std::optional<Notice>& refusal);
 
 // True when a left click on the map shows the goal-essential taxa.
 bool goalEssentialClickApplies(const Session& s);

@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "measures/notice.h"
 #include "store/session.h"
 
 namespace zn {
@@ -61,6 +62,7 @@ struct AnalysisOutcome {
   std::string results;  // everything for the RESULTS file, report included
   bool capacityReached = false;
   float seconds = 0.0f;
+  std::optional<Notice> refusal;  // why it did not run, for the caller to show
 };
 
 // "Near-minimum set" as far as computation and report go: code 8, one main

@@ -51,7 +51,7 @@ RandomSetsOutcome runRandomSets(Session& s, int areas, std::optional<std::uint32
     table.assign(static_cast<std::size_t>(n + 1) * kRuns, 0.0);
   } catch (const std::bad_alloc&) {
     setMeasureCode(s, kCodeNone);
-    s.host.messageBox("Insufficient free memory.", "Random areas", Icon::Exclamation, Buttons::Ok);
+    o.refusal = Notice{"Insufficient free memory.", "Random areas", Icon::Exclamation};
     o.outOfMemory = true;
     return o;
   }

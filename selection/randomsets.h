@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+#include "measures/notice.h"
 #include "selection/report.h"
 #include "store/session.h"
 
@@ -16,6 +17,7 @@ struct RandomSetsOutcome {
   bool ran = false;
   bool simulated = false;     // false with fewer than 3 candidate cells
   bool outOfMemory = false;   // the simulation table could not be had
+  std::optional<Notice> refusal;  // what the caller shows when out of memory
   RandomSetStats stats;
   float seconds = 0.0f;
   std::string results;        // the report (empty when nothing was simulated)

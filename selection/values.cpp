@@ -34,7 +34,7 @@ const char* valueCommandTitle(ValueKind kind) {
                                  : "Convert screen scores to threat values for area priority";
 }
 
-bool applyAreaValues(Session& s, ValueKind kind, const std::vector<double>& values) {
+bool applyAreaValues(Session& s, ValueKind kind, const std::vector<double>& values, std::optional<Notice>* missingNotice) {
   const int cells = lastCell(s);
   bool present = false;
   for (int n = 1; n <= cells; ++n) {
@@ -51,9 +51,10 @@ bool applyAreaValues(Session& s, ValueKind kind, const std::vector<double>& valu
     missing = data[static_cast<std::size_t>(n)] && (kind == ValueKind::Cost ? c.cost : c.threat) == 0.0;
   }
   if (missing) {
-    s.host.messageBox(kind == ValueKind::Cost ? "Cost data missing for some areas."
-                                              : "Threat data missing for some areas.",
-                      valueCommandTitle(kind), Icon::Exclamation, Buttons::Ok);
+    if (missingNotice)
+      *missingNotice = Notice{kind == ValueKind::Cost ? "Cost data missing for some areas."
+                                                      : "Threat data missing for some areas.",
+                              valueCommandTitle(kind), Icon::Exclamation};
     present = false;
   }
   if (kind == ValueKind::Cost) {
@@ -63,9 +64,9 @@ bool applyAreaValues(Session& s, ValueKind kind, const std::vector<double>& valu
   return present;
 }
 
-std::optional<bool> convertScoresToValues(Session& s, ValueKind kind) {
+std::optional<bool> convertScoresToValues(Session& s, ValueKind kind, std::optional<Notice>& notice) {
   if (!s.scoresPresent) {
-    s.host.messageBox("No values are available.", valueCommandTitle(kind), Icon::None, Buttons::Ok);
+    notice = Notice{"No values are available.", valueCommandTitle(kind), Icon::None};
     return std::nullopt;
   }
   std::vector<double> values(static_cast<std::size_t>(std::max(lastCell(s), 0)) + 1, 0.0);
@@ -74,7 +75,7 @@ std::optional<bool> convertScoresToValues(Session& s, ValueKind kind) {
     values[static_cast<std::size_t>(n)] = score == kZeroScore ? 0.0 : score + s.map.scoreOffset;
   }
   setMeasureCode(s, kCodeNone);
-  const bool present = applyAreaValues(s, kind, values);
+  const bool present = applyAreaValues(s, kind, values, &notice);
   clearScores(s);
   return present;
 }
@@ -113,13 +114,6 @@ double acceptedBudget(const BudgetModel& m) {
   return boundedBudget(whole, m.bounds);
 }
 
-bool askBudget(Session& s) {
-  BudgetModel m = openBudget(s);
-  if (!s.host.runDialog("SelecNumDlgBox2", m)) return false;
-  s.settings.setBudget(acceptedBudget(m));
-  return true;
-}
-
 NumberOfAreasModel openNumberOfAreas(const Session& s) {
   NumberOfAreasModel m;
   m.maximum = std::max(0, 1100 - s.areas.count());
@@ -133,13 +127,6 @@ int acceptedNumberOfAreas(const NumberOfAreasModel& m) {
   // No areas to add would cut a coverage set to its seeds and draw no random
   // areas: one is the least an analysis can use.
   return std::clamp(m.number, std::min(1, m.maximum), m.maximum);
-}
-
-bool askNumberOfAreas(Session& s) {
-  NumberOfAreasModel m = openNumberOfAreas(s);
-  if (!s.host.runDialog("SelecNumDlgBox1", m)) return false;
-  s.settings[kAreasToAdd] = acceptedNumberOfAreas(m);
-  return true;
 }
 
 }  // namespace zn

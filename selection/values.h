@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "measures/notice.h"
 #include "store/session.h"
 
 namespace zn {
@@ -20,18 +21,20 @@ const char* valueCommandTitle(ValueKind kind);
 // Puts the values (per cell 1 ... cells, index 0 unused; negatives become
 // 0) into the cost or threat field of every cell. True ("data present")
 // when some value is above 0 and no cell where a taxon has a non-zero data
-// level is left at 0; otherwise shows "Cost data missing for some areas."
-// (or "Threat data missing ...") when such a cell exists. Sets the session's
-// cost flag for costs (switching cost optimisation off without it); the
-// caller keeps the threat flag.
-bool applyAreaValues(Session& s, ValueKind kind, const std::vector<double>& values);
+// level is left at 0; when such a cell exists, "Cost data missing for some
+// areas." (or "Threat data missing ...") goes into `missingNotice` for the
+// caller to show. Sets the session's cost flag for costs (switching cost
+// optimisation off without it); the caller keeps the threat flag.
+bool applyAreaValues(Session& s, ValueKind kind, const std::vector<double>& values,
+                     std::optional<Notice>* missingNotice = nullptr);
 
 // "Convert cost values" / "Convert threat values": the scores on the map,
 // plus the map's score offset, with the zero-score marker read as 0, become
 // the values; then the map scores are cleared and no measure is on the map.
-// Returns whether the data are present; without scores the message "No
-// values are available." is shown and nothing (nullopt) returned.
-std::optional<bool> convertScoresToValues(Session& s, ValueKind kind);
+// Returns whether the data are present; without scores nothing (nullopt)
+// is returned and `notice` says "No values are available."; a missing value
+// leaves its notice there too.
+std::optional<bool> convertScoresToValues(Session& s, ValueKind kind, std::optional<Notice>& notice);
 
 // Total and minimum cost of the cells holding a taxon not yet represented
 // (the minimum starts at 1.0e8), as "Automated area selection" by cost shows.
@@ -54,9 +57,6 @@ struct BudgetModel : DialogModel {
 BudgetModel openBudget(const Session& s);
 // The budget OK stores: the edit's whole number, within the bounds.
 double acceptedBudget(const BudgetModel& m);
-// Asks through the host; on OK stores the budget in the settings. False on
-// Cancel (the stored budget stays).
-bool askBudget(Session& s);
 
 // "Automated area selection" by number (SELECNUMDLGBOX1), asked by
 // Near-maximum-coverage set, Hotspots and Random set selection.
@@ -69,8 +69,5 @@ struct NumberOfAreasModel : DialogModel {
 NumberOfAreasModel openNumberOfAreas(const Session& s);
 // The number OK stores: lowered to the maximum; at least 1 while there is room.
 int acceptedNumberOfAreas(const NumberOfAreasModel& m);
-// Asks through the host; on OK stores the number in the settings. False on
-// Cancel (the stored number stays).
-bool askNumberOfAreas(Session& s);
 
 }  // namespace zn

@@ -8,6 +8,7 @@
 #include "selection/irreplaceability.h"
 #include "selection/values.h"
 #include "shell/dispatch.h"
+#include "shell/selection_commands.h"
 
 namespace zn {
 
@@ -20,7 +21,7 @@ bool canRun(const Shell& sh) { return sh.session.ws.datafile.opened && !sh.flags
 void connectAnalysisCommands(Shell& shell) {
   shell.connect(Command::GreedySet, [](Shell& sh) {
     if (!canRun(sh)) return;
-    const GreedyResult r = runGreedySet(sh.session);
+    const AnalysisResult r = runSelection(sh, Command::GreedySet, {});
     sh.retitle();
     if (!r.results.empty()) sh.writeResults(r.results);
   });
@@ -28,28 +29,20 @@ void connectAnalysisCommands(Shell& shell) {
     Session& s = sh.session;
     if (!canRun(sh)) return;
     countCandidateCells(s);
-    if (!askNumberOfAreas(s)) return;
-    BusyGuard busy(sh.host);
-    const HotspotResult r = runHotspots(s, s.settings[kAreasToAdd]);
+    if (!askNumberOfAreas(sh.host, s)) return;
+    const AnalysisResult r = runSelection(sh, Command::Hotspots, {});
     sh.retitle();
     if (!r.results.empty()) sh.writeResults(r.results);
   });
-  shell.connect(Command::EmrIrreplaceability, [](Shell& sh) {
-    if (!canRun(sh)) return;
-    BusyGuard busy(sh.host);
-    computeEmrIrreplaceability(sh.session);
-    sh.retitle();
-  });
+  for (Command id : {Command::EmrIrreplaceability, Command::MaxRarity})
+    shell.connect(id, [id](Shell& sh) {
+      if (!canRun(sh)) return;
+      runSelection(sh, id, {});
+      sh.retitle();
+    });
   shell.connect(Command::MapFullyFlexible, [](Shell& sh) {
     if (!canRun(sh)) return;
-    BusyGuard busy(sh.host);
-    if (runMapFullyFlexible(sh.session)) sh.retitle();
-  });
-  shell.connect(Command::MaxRarity, [](Shell& sh) {
-    if (!canRun(sh)) return;
-    BusyGuard busy(sh.host);
-    computeMaxRarity(sh.session);
-    sh.retitle();
+    if (runSelection(sh, Command::MapFullyFlexible, {}).ran) sh.retitle();
   });
 }
 

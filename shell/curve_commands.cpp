@@ -5,6 +5,7 @@
 #include "selection/frequency.h"
 #include "selection/replacement.h"
 #include "shell/dispatch.h"
+#include "shell/selection_commands.h"
 #include "store/text.h"
 
 namespace zn {
@@ -55,42 +56,16 @@ void connectCurveCommands(Shell& shell) {
     sh.host.runDialog("CurveChart", model);
   });
 
-  shell.connect(Command::SelectionFrequency, [](Shell& sh) {
-    if (!canRun(sh)) return;
-    Session& s = sh.session;
-    FrequencyParams p;
-    FrequencyResult r;
-    {
-      BusyGuard busy(sh.host);
-      StopBox box(sh.host, "Selection frequency");
-      p.progress = [&box](int percent) { return box.note(percent); };
-      r = computeSelectionFrequency(s, p);
-    }
-    if (!r.error.empty()) return refuse(sh, r.error, "Selection frequency");
-    if (r.stopped) return;
-    mapSelectionFrequency(s, r);
-    sh.writeResults(frequencyReport(s, r));
-    sh.retitle();
-  });
-
-  shell.connect(Command::ReplacementCost, [](Shell& sh) {
-    if (!canRun(sh)) return;
-    Session& s = sh.session;
-    ReplacementParams p;
-    p.timeLimitSeconds = timeLimit(s);
-    ReplacementResult r;
-    {
-      BusyGuard busy(sh.host);
-      StopBox box(sh.host, "Replacement cost");
-      p.progress = [&box](int percent) { return box.note(percent); };
-      r = computeReplacementCost(s, p);
-    }
-    if (!r.error.empty()) return refuse(sh, r.error, "Replacement cost");
-    if (r.stopped) return;
-    mapReplacementCost(s, r);
-    sh.writeResults(replacementReport(s, r));
-    sh.retitle();
-  });
+  // Selection frequency and replacement cost: a map of scores and a report.
+  for (auto [id, title] : {std::pair{Command::SelectionFrequency, "Selection frequency"},
+                           std::pair{Command::ReplacementCost, "Replacement cost"}})
+    shell.connect(id, [id = id, title = title](Shell& sh) {
+      if (!canRun(sh)) return;
+      const AnalysisResult r = runStoppable(sh, id, title);
+      if (!r.ran) return;
+      sh.writeResults(r.results);
+      sh.retitle();
+    });
 }
 
 }  // namespace zn

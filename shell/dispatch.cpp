@@ -9,6 +9,7 @@
 #include "measures/scores.h"
 #include "measures/selective.h"
 #include "measures/smoothing.h"
+#include "shell/analyses.h"
 #include "shell/analysis_commands.h"
 #include "shell/celllist.h"
 #include "shell/data_commands.h"
@@ -77,7 +78,20 @@ void Shell::retitle() { finishTitle(buildTitle(session, titleContext())); }
 
 void Shell::showMeasure(int code) {
   BusyGuard busy(host);
-  finishTitle(runMeasureCommand(session, code, titleContext()));
+  const Analysis* a = measureOfCode(code);
+  finishTitle(a ? runAnalysis(*a).title : runMeasureCommand(session, code, titleContext()));
+}
+
+AnalysisResult Shell::runAnalysis(const Analysis& analysis, AnalysisParams params) {
+  params.threatPresent = flags.threatPresent;
+  params.title = titleContext();
+  AnalysisResult r = analysis.run(session, params);
+  showNotice(r.message);
+  return r;
+}
+
+void Shell::showNotice(const std::optional<Notice>& notice) {
+  if (notice) host.messageBox(notice->text, notice->caption, notice->icon, Buttons::Ok);
 }
 
 void Shell::connectCore() {
@@ -129,19 +143,10 @@ void Shell::connectCore() {
   });
 
   // Measures: the command stores its code, computes, titles and classes.
-  const std::pair<Command, MeasureCode> measures[] = {
-      {Command::Richness, kCodeRichness},
-      {Command::RangeSizeRarity, kCodeRangeSizeRarity},
-      {Command::SubtreeLength, kCodeSubtreeLength},
-      {Command::MeanRootDistance, kCodeRootDistance},
-      {Command::RareQuartileRichness, kCodeRareQuartile},
-      {Command::MedianRangeSize, kCodeMedianRange},
-      {Command::LevelNRichness, kCodeLevelN},
-      {Command::MaxDataLevel, kCodeMaxLevel},
-      {Command::MedianQuantitative, kCodeMedianQuantitative},
-      {Command::RareThresholdRichness, kCodeRareThreshold},
-      {Command::ResidualsFromSmoothing, kCodeResiduals}};
-  for (auto [command, code] : measures) connect(command, [code = code](Shell& sh) { sh.showMeasure(code); });
+  for (const Analysis& a : analyses())
+    if (a.kind == AnalysisKind::Measure && a.code != kCodeSelectiveRichness && a.code != kCodeSelectiveRarity &&
+        a.code != kCodeRangeCentres)
+      connect(a.command, [code = a.code](Shell& sh) { sh.showMeasure(code); });
   connect(Command::DiversityRangeCentres, [](Shell& sh) {
     selectRangeCentres(sh.session, true, sh.rememberedWeighting);
     sh.showMeasure(kCodeRangeCentres);
@@ -157,19 +162,20 @@ void Shell::connectCore() {
       sh.finishTitle(o);
     });
   connect(Command::MeanScores, [](Shell& sh) {
-    if (sh.session.map.measureCode == kCodeOverlay) return;
-    BusyGuard busy(sh.host);
-    meanPass(sh.session);
-    sh.retitle();
+    const AnalysisResult r = sh.runAnalysis(*findAnalysis("mean"));
+    if (r.ran) sh.finishTitle(r.title);
   });
   connect(Command::SmoothScores, [](Shell& sh) {
-    if (sh.session.map.measureCode == kCodeOverlay) return;
-    BusyGuard busy(sh.host);
-    if (sh.flags.view3D)
+    if (sh.flags.view3D) {
+      // The three score sets of the 3D map are smoothed together.
+      if (sh.session.map.measureCode == kCodeOverlay) return;
+      BusyGuard busy(sh.host);
       smoothThreeAxis(sh.session);
-    else
-      smoothPass(sh.session);
-    sh.retitle();
+      sh.retitle();
+      return;
+    }
+    const AnalysisResult r = sh.runAnalysis(*findAnalysis("smooth"));
+    if (r.ran) sh.finishTitle(r.title);
   });
   connect(Command::SwapScores, [](Shell& sh) {
     if (sh.flags.view3D) return;

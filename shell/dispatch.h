@@ -10,6 +10,7 @@
 
 #include "display/displaystate.h"
 #include "measures/titles.h"
+#include "shell/analyses.h"
 #include "shell/menu.h"
 #include "shell/shellhost.h"
 #include "store/session.h"
@@ -82,6 +83,12 @@ class Shell {
 
   // A measure command: store the code, compute, title, class and redraw.
   void showMeasure(int code);
+  // Runs a registered analysis with the window's facts (threat values
+  // loaded, the title context) added to the parameters, and shows its
+  // refusal, if any. Drawing the result is the caller's.
+  AnalysisResult runAnalysis(const Analysis& analysis, AnalysisParams params = {});
+  // Shows an analysis's refusal in a message box.
+  void showNotice(const std::optional<Notice>& notice);
   // The common tail after a computation or pass: what the title builder
   // decided (class the scores or not), then the menus and a redraw.
   void finishTitle(TitleOutcome outcome);

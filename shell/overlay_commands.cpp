@@ -198,7 +198,13 @@ bool randomisationTestCommand(Shell& sh) {
 
 bool convertSelectedAreasCommand(Shell& sh) {
   Session& s = sh.session;
-  if (sh.flags.view3D || !convertSelectedAreas(s)) return false;
+  if (sh.flags.view3D) return false;
+  if (s.ws.datafile.opened && s.areas.empty()) {
+    const Notice n = noAreasNotice("Convert selected areas to presence data");
+    sh.host.messageBox(n.text, n.caption, n.icon, Buttons::Ok);
+    return false;
+  }
+  if (!convertSelectedAreas(s)) return false;
   s.overlay.presence[0] = true;
   sh.retitle();
   return true;

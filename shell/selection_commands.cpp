@@ -25,21 +25,63 @@ constexpr int kMostSelectedLines = 512;
 
 bool canRun(const Shell& sh) { return sh.session.ws.datafile.opened && !sh.flags.preselectionDialogOpen; }
 
-SelectionEnv environment(const Shell& sh) {
-  SelectionEnv env;
-  env.threatPresent = sh.flags.threatPresent;
-  return env;
+}  // namespace
+
+AnalysisResult runSelection(Shell& sh, Command command, AnalysisParams params) {
+  return sh.runAnalysis(*analysisOfCommand(command), std::move(params));
 }
+
+AnalysisResult runStoppable(Shell& sh, Command command, const char* title) {
+  AnalysisParams p;
+  p.progress = [&sh](const std::string& text) { return sh.host.stoppableNote(text); };
+  p.threatPresent = sh.flags.threatPresent;
+  sh.host.stoppableBegin(title);
+  AnalysisResult r = analysisOfCommand(command)->run(sh.session, p);
+  sh.host.stoppableEnd();
+  sh.showNotice(r.message);  // once the box is gone
+  return r;
+}
+
+bool saveSeedAreas(Host& host, Session& s) {
+  auto path = host.chooseSaveFile(seedRequest(s, "Select grid cells save", false));
+  return path && saveSeedFile(s.areas, *path);
+}
+
+bool loadSeedAreas(Host& host, Session& s) {
+  auto path = host.chooseOpenFile(seedRequest(s, "Select grid cells load", true));
+  if (!path) return false;
+  std::optional<Notice> refusal;
+  if (loadSeedFile(s, *path, refusal)) return true;
+  if (refusal) host.messageBox(refusal->text, refusal->caption, refusal->icon, Buttons::Ok);
+  return false;
+}
+
+bool askBudget(Host& host, Session& s) {
+  BudgetModel m = openBudget(s);
+  if (!host.runDialog("SelecNumDlgBox2", m)) return false;
+  s.settings.setBudget(acceptedBudget(m));
+  return true;
+}
+
+bool askNumberOfAreas(Host& host, Session& s) {
+  NumberOfAreasModel m = openNumberOfAreas(s);
+  if (!host.runDialog("SelecNumDlgBox1", m)) return false;
+  s.settings[kAreasToAdd] = acceptedNumberOfAreas(m);
+  return true;
+}
+
+namespace {
 
 // What every analysis does after computing: RESULTS, the stored time, the
 // flag that allows "Map fully flexible areas".
-void record(Shell& sh, SelectionMemory& mem, const AnalysisOutcome& a) {
+void record(Shell& sh, SelectionMemory& mem, const AnalysisResult& a) {
   mem.seconds = a.seconds;
   if (!a.results.empty()) sh.writeResults(a.results);
   sh.flags.flexibilityData = sh.session.areas.nearMinimumDone;
-  if (a.capacityReached)
-    sh.host.messageBox("The area set holds its most, 1100 areas:\nsome taxa are below the goal.",
-                       "Area selection", Icon::Exclamation, Buttons::Ok);
+  if (a.capacityReached) {
+    const Notice n = capacityNotice();
+    sh.host.messageBox(n.text, n.caption, n.icon, Buttons::Ok);
+  }
 }
 
 // The fully flexible areas when that map is asked for and the run allows it.
@@ -124,13 +166,13 @@ void ManualSelectionModel::clearList() {
 
 void ManualSelectionModel::saveFile() {
   if (!open_) return;
-  saveSeedAreas(shell.session);
+  saveSeedAreas(shell.host, shell.session);
   close(true);
 }
 
 void ManualSelectionModel::loadFile() {
   if (!open_) return;
-  loadSeedAreas(shell.session);
+  loadSeedAreas(shell.host, shell.session);
   close(true);
 }
 
@@ -190,7 +232,7 @@ void connectSelectionCommands(Shell& shell) {
   shell.connect(Command::NearMinimumSet, [mem](Shell& sh) {
     if (!canRun(sh)) return;
     BusyGuard busy(sh.host);
-    record(sh, *mem, runNearMinimumSet(sh.session, environment(sh)));
+    record(sh, *mem, runSelection(sh, Command::NearMinimumSet, {}));
     drawResult(sh);
   });
 
@@ -200,10 +242,9 @@ void connectSelectionCommands(Shell& shell) {
     occupancyPass(s.ws, s.settings[kExcludedLevel], s.areas);
     countCandidateCells(s);
     const bool byBudget = s.settings[kOptimiseByCost] != 0 && s.costPresent;
-    if (!(byBudget ? askBudget(s) : askNumberOfAreas(s))) return;
+    if (!(byBudget ? askBudget(sh.host, s) : askNumberOfAreas(sh.host, s))) return;
     BusyGuard busy(sh.host);
-    record(sh, *mem,
-           runNearMaximumCoverage(s, byBudget, s.settings[kAreasToAdd], s.settings.budget(), environment(sh)));
+    record(sh, *mem, runSelection(sh, Command::NearMaximumCoverage, {}));
     drawResult(sh);
   });
 
@@ -212,44 +253,39 @@ void connectSelectionCommands(Shell& shell) {
     if (!canRun(sh)) return;
     occupancyPass(s.ws, s.settings[kExcludedLevel], s.areas);
     countCandidateCells(s);
-    if (!askNumberOfAreas(s)) return;
-    BusyGuard busy(sh.host);
-    const RandomSetsOutcome r = runRandomSets(s, s.settings[kAreasToAdd]);
-    if (r.simulated) {
+    if (!askNumberOfAreas(sh.host, s)) return;
+    const AnalysisResult r = runSelection(sh, Command::RandomSetSelection, {});
+    if (r.ran) {
       mem->seconds = r.seconds;
       sh.writeResults(r.results);
     }
     sh.retitle();
   });
 
-  shell.connect(Command::ReorderByRichness, [mem](Shell& sh) {
-    if (!canRun(sh)) return;
-    const AnalysisOutcome a = reorderSetByRichness(sh.session, mem->seconds);
-    if (!a.ran) return;
-    sh.retitle();
-    sh.writeResults(a.results);
-  });
-
-  shell.connect(Command::ReorderByThreat, [mem](Shell& sh) {
-    if (!canRun(sh)) return;
-    const AnalysisOutcome a = reorderSetByThreat(sh.session, sh.flags.threatPresent, mem->seconds);
-    if (!a.ran) return;
-    sh.retitle();
-    sh.writeResults(a.results);
-  });
-
-  shell.connect(Command::RepresentationResults, [mem](Shell& sh) {
-    if (!canRun(sh)) return;
-    const AnalysisOutcome a = representationResults(sh.session, mem->seconds);
-    if (a.ran) sh.writeResults(a.results);
-    sh.refreshMenus();
-  });
+  // The re-orderings and the report show the time of the last analysis.
+  for (Command id : {Command::ReorderByRichness, Command::ReorderByThreat, Command::RepresentationResults})
+    shell.connect(id, [mem, id](Shell& sh) {
+      if (!canRun(sh)) return;
+      AnalysisParams p;
+      p.lastSeconds = mem->seconds;
+      const AnalysisResult r = sh.runAnalysis(*analysisOfCommand(id), p);
+      if (id == Command::RepresentationResults) {
+        if (r.ran) sh.writeResults(r.results);
+        sh.refreshMenus();
+        return;
+      }
+      if (!r.ran) return;
+      sh.retitle();
+      sh.writeResults(r.results);
+    });
 
   for (auto [command, kind] :
        {std::pair{Command::ConvertCostValues, ValueKind::Cost}, std::pair{Command::ConvertThreatValues, ValueKind::Threat}})
     shell.connect(command, [kind = kind](Shell& sh) {
       if (sh.flags.view3D) return;
-      const std::optional<bool> present = convertScoresToValues(sh.session, kind);
+      std::optional<Notice> notice;
+      const std::optional<bool> present = convertScoresToValues(sh.session, kind, notice);
+      if (notice) sh.host.messageBox(notice->text, notice->caption, notice->icon, Buttons::Ok);
       if (!present) return;
       if (kind == ValueKind::Threat) sh.flags.threatPresent = *present;
       resetCellFlags(sh.session);

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "shell/analyses.h"
 #include "store/host.h"
 #include "store/session.h"
 
@@ -67,5 +68,23 @@ class ManualSelectionModel : public DialogModel {
 
 // Connects the commands above; called once from the Shell's constructor.
 void connectSelectionCommands(Shell& shell);
+
+// Runs the analysis of a menu command through the registry (its refusal
+// shown); the caller draws and records the result.
+AnalysisResult runSelection(Shell& shell, Command command, AnalysisParams params);
+// The same for a search the user may stop: the box with the title and its
+// Stop button shows the progress for as long as the search runs.
+AnalysisResult runStoppable(Shell& shell, Command command, const char* title);
+
+// "Automated area selection" by cost and by number: the dialog through the
+// host; on OK the budget (or number) goes into the options. False on Cancel
+// (the stored value stays).
+bool askBudget(Host& host, Session& s);
+
+// "Save" and "Load" of "Select grid cells": the set through the file
+// dialogs; false when cancelled or failed (after "Can't open file").
+bool saveSeedAreas(Host& host, Session& s);
+bool loadSeedAreas(Host& host, Session& s);
+bool askNumberOfAreas(Host& host, Session& s);
 
 }  // namespace zn

@@ -3,6 +3,7 @@
 #include <functional>
 
 #include "measures/selective.h"
+#include "shell/analyses.h"
 #include "tests/measures/measure_fixture.h"
 
 namespace zn {
@@ -42,7 +43,9 @@ TEST(SelectivePlotDialog, EachLineMarksItsOwnTaxon) {
   Loaded d(namedTaxa());
   SelectivePlotModel m = openSelectivePlot(d.s, false);  // card order
   m.selected = {1};                                       // "Panthera", which begins "Panthera leo"'s line too
-  EXPECT_EQ(markSelectedTaxa(d.s, m), 1);
+  std::optional<Notice> refusal;
+  EXPECT_EQ(markSelectedTaxa(d.s, m, refusal), 1);
+  EXPECT_FALSE(refusal);
   EXPECT_TRUE(plotMarked(d.s.ws, 1));
   EXPECT_FALSE(plotMarked(d.s.ws, 0));
   EXPECT_EQ(d.s.map.currentTaxon, 1);
@@ -59,15 +62,19 @@ TEST(SelectivePlotDialog, RefusesAnEmptyOrOverlongSelection) {
     setPlotMark(d.s.ws, 3, true);
     SelectivePlotModel m = openSelectivePlot(d.s, false);
     m.selected.assign(static_cast<std::size_t>(c.lines), 0);
-    EXPECT_EQ(markSelectedTaxa(d.s, m), 0);
-    EXPECT_EQ(d.host.messageLines(), std::vector<std::string>{c.message});
+    std::optional<Notice> refusal;
+    EXPECT_EQ(markSelectedTaxa(d.s, m, refusal), 0);
+    ASSERT_TRUE(refusal);
+    EXPECT_EQ(refusal->caption + ": " + refusal->text, c.message);
+    EXPECT_TRUE(d.host.messageLines().empty());
     EXPECT_EQ(d.s.map.measureCode, 0);
     EXPECT_EQ(markedTaxa(d.s.ws), 0);
   }
   Loaded d(namedTaxa());
   SelectivePlotModel m = openSelectivePlot(d.s, false);
   m.selected.assign(512, 3);
-  EXPECT_EQ(markSelectedTaxa(d.s, m), 1);
+  std::optional<Notice> refusal;
+  EXPECT_EQ(markSelectedTaxa(d.s, m, refusal), 1);
 }
 
 // A host whose dialogs are answered by a function of the model.
@@ -150,7 +157,9 @@ TEST(SelectivePlotCommand, QuantitativeSelectiveRarityOfOneTaxonShowsItsOwnRarit
   runMeasureCommand(d.s, kCodeRichness);
   SelectivePlotModel m = openSelectivePlot(d.s, false);
   m.selected = {0};
-  EXPECT_EQ(plotSelection(d.s, kCodeSelectiveRarity, m), TitleOutcome::Classify);
+  std::optional<Notice> refusal;
+  EXPECT_EQ(plotSelection(d.s, kCodeSelectiveRarity, m, refusal), TitleOutcome::Classify);
+  EXPECT_FALSE(refusal);
   EXPECT_EQ(d.s.map.title, "A (untransformed)");
   EXPECT_EQ(d.map(), "5:0.5/1 6:0.5/1 ");  // not the richness that was on the map
 }

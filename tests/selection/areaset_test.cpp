@@ -2,6 +2,7 @@
 
 #include "measures/scores.h"
 #include "selection/areaset.h"
+#include "shell/selection_commands.h"
 #include "store/datafile.h"
 #include "tests/support/fixtures.h"
 #include "tests/support/scripted_host.h"
@@ -121,7 +122,7 @@ TEST(SeedFile, SavesAndLoadsThroughTheFileDialogs) {
   d.s.areas = AreaSet{{4, 2, 9}, 2};
   const fs::path file = tmp.path() / "set.sed";
   d.host.saveFiles.push_back(file);
-  ASSERT_TRUE(saveSeedAreas(d.s));
+  ASSERT_TRUE(saveSeedAreas(d.host, d.s));
   EXPECT_EQ(d.host.saveRequests[0].title, "Select grid cells save");
   EXPECT_EQ(d.host.saveRequests[0].filters[0].label, "seed areas (*.sed)");
   EXPECT_EQ(d.host.saveRequests[0].filters[0].pattern, "*.sed");
@@ -129,11 +130,11 @@ TEST(SeedFile, SavesAndLoadsThroughTheFileDialogs) {
 
   d.s.areas = AreaSet{{1}, 1};
   d.host.openFiles.push_back(file);
-  ASSERT_TRUE(loadSeedAreas(d.s));
+  ASSERT_TRUE(loadSeedAreas(d.host, d.s));
   EXPECT_EQ(d.host.openRequests[0].title, "Select grid cells load");
   EXPECT_EQ(d.s.areas.cells, (std::vector<int>{4, 2, 9}));
   EXPECT_EQ(d.s.areas.seedCount, 0);
-  EXPECT_FALSE(loadSeedAreas(d.s));  // cancelled
+  EXPECT_FALSE(loadSeedAreas(d.host, d.s));  // cancelled
 }
 
 TEST(SeedFile, UnreadableFileLeavesTheSetAndSaysSo) {
@@ -141,11 +142,14 @@ TEST(SeedFile, UnreadableFileLeavesTheSetAndSaysSo) {
   Loaded d(threeTaxa());
   d.s.areas.cells = {3};
   const fs::path missing = tmp.path() / "missing.sed";
-  EXPECT_FALSE(loadSeedFile(d.s, missing));
+  std::optional<Notice> refusal;
+  EXPECT_FALSE(loadSeedFile(d.s, missing, refusal));
   EXPECT_EQ(d.s.areas.cells, std::vector<int>{3});
-  ASSERT_EQ(d.host.messages.size(), 1u);
-  EXPECT_EQ(d.host.messages[0].text, "Can't open file\n" + missing.string());
-  EXPECT_EQ(d.host.messages[0].icon, Icon::Exclamation);
+  ASSERT_TRUE(refusal);
+  EXPECT_EQ(refusal->caption, "Select grid cells load");
+  EXPECT_EQ(refusal->text, "Can't open file\n" + missing.string());
+  EXPECT_EQ(refusal->icon, Icon::Exclamation);
+  EXPECT_TRUE(d.host.messages.empty());
 }
 
 }  // namespace

@@ -79,8 +79,11 @@ TEST(FullyFlexible, NeedsARunThatAssessedFlexibility) {
   }
   NearMinimum d;
   d.s.areas.nearMinimumDone = false;
-  EXPECT_FALSE(runMapFullyFlexible(d.s));
-  EXPECT_EQ(d.host.messageLines(), std::vector<std::string>{"Map fully flexible areas: No areas have been selected yet."});
+  std::optional<Notice> refusal;
+  EXPECT_FALSE(runMapFullyFlexible(d.s, refusal));
+  ASSERT_TRUE(refusal);
+  EXPECT_EQ(refusal->caption + ": " + refusal->text, "Map fully flexible areas: No areas have been selected yet.");
+  EXPECT_TRUE(d.host.messageLines().empty());
 }
 
 TEST(GoalEssentialTaxa, TheClickedAreasTaxaAreMapped) {

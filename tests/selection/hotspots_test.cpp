@@ -1,3 +1,4 @@
+#include "shell/selection_commands.h"
 #include "selection/hotspots.h"
 
 #include <gtest/gtest.h>
@@ -178,10 +179,10 @@ TEST(AreaNumberDialog, CancelKeepsTheStoredNumber) {
   Session s(host, "/nonexistent");
   allocateWorkspace(s);
   s.settings[kAreasToAdd] = 7;
-  EXPECT_FALSE(askNumberOfAreas(s));
+  EXPECT_FALSE(askNumberOfAreas(host, s));
   EXPECT_EQ(s.settings[kAreasToAdd], 7);
   host.number = 3000;
-  EXPECT_TRUE(askNumberOfAreas(s));
+  EXPECT_TRUE(askNumberOfAreas(host, s));
   EXPECT_EQ(s.settings[kAreasToAdd], 1100);
   EXPECT_EQ(host.dialogs, (std::vector<std::string>{"SelecNumDlgBox1", "SelecNumDlgBox1"}));
 }

@@ -13,6 +13,11 @@ using test::Priority;
 using test::TaxonSpec;
 using test::taxon;
 
+// "caption: text" of the refusal an analysis returned ("" for none).
+std::string refusalLine(const AnalysisOutcome& a) {
+  return a.refusal ? a.refusal->caption + ": " + a.refusal->text : "";
+}
+
 TEST(ReorderByRichness, ASetHoldingEveryTaxonTwiceListsOneCompleteSetThenTheSecond) {
   Priority d({taxon("X", {1, 2}), taxon("Y", {3, 4}), taxon("Z", {1, 4})});
   d.areas() = {2, 3, 1, 4};
@@ -38,8 +43,9 @@ TEST(ReorderByRichness, SeedsStayInFrontAndAreasAddingNothingGoLast) {
 
 TEST(ReorderByRichness, RefusedWithoutAreas) {
   Priority d({taxon("X", {1, 2})});
-  EXPECT_FALSE(reorderSetByRichness(d.s, 0.0f).ran);
-  ASSERT_EQ(d.host.messageLines(), (std::vector<std::string>{"Re-order areas by richness: No areas have been selected yet."}));
+  const AnalysisOutcome a = reorderSetByRichness(d.s, 0.0f);
+  EXPECT_FALSE(a.ran);
+  EXPECT_EQ(refusalLine(a), "Re-order areas by richness: No areas have been selected yet.");
 }
 
 TEST(ReorderByThreat, LargestThreatFirstKeepingTheOrderOfEquals) {
@@ -56,13 +62,14 @@ TEST(ReorderByThreat, LargestThreatFirstKeepingTheOrderOfEquals) {
 
 TEST(ReorderByThreat, RefusalsNameTheMissingThreatFirst) {
   Priority d({taxon("X", {1})});
-  reorderSetByThreat(d.s, false, 0.0f);
-  reorderSetByThreat(d.s, true, 0.0f);
+  std::vector<std::string> lines{refusalLine(reorderSetByThreat(d.s, false, 0.0f)),
+                                 refusalLine(reorderSetByThreat(d.s, true, 0.0f))};
   d.areas() = {1};
-  reorderSetByThreat(d.s, false, 0.0f);
-  EXPECT_EQ(d.host.messageLines(), (std::vector<std::string>{"Re-order areas by threat: No threat variable has been loaded.",
-                                                             "Re-order areas by threat: No areas have been selected yet.",
-                                                             "Re-order areas by threat: No threat variable has been loaded."}));
+  lines.push_back(refusalLine(reorderSetByThreat(d.s, false, 0.0f)));
+  EXPECT_EQ(lines, (std::vector<std::string>{"Re-order areas by threat: No threat variable has been loaded.",
+                                             "Re-order areas by threat: No areas have been selected yet.",
+                                             "Re-order areas by threat: No threat variable has been loaded."}));
+  EXPECT_TRUE(d.host.messageLines().empty());
 }
 
 // Six cells, each with two taxa of its own; cell 6 shares one with 1.

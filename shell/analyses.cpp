@@ -1,0 +1,432 @@
+#include "shell/analyses.h"
+
+#include <algorithm>
+
+#include "measures/dispatch.h"
+#include "measures/scores.h"
+#include "measures/selective.h"
+#include "measures/smoothing.h"
+#include "selection/areaset.h"
+#include "selection/commands.h"
+#include "selection/exact.h"
+#include "selection/flexibility.h"
+#include "selection/frequency.h"
+#include "selection/greedy.h"
+#include "selection/hotspots.h"
+#include "selection/irreplaceability.h"
+#include "selection/nearminimum.h"
+#include "selection/randomsets.h"
+#include "selection/replacement.h"
+#include "selection/values.h"
+#include "store/text.h"
+
+namespace zn {
+
+namespace {
+
+using Run = std::function<AnalysisResult(Session&, const AnalysisParams&)>;
+
+AnalysisResult fromOutcome(AnalysisOutcome a) {
+  AnalysisResult r;
+  r.ran = a.ran;
+  r.message = std::move(a.refusal);
+  r.results = std::move(a.results);
+  r.capacityReached = a.capacityReached;
+  r.seconds = a.seconds;
+  return r;
+}
+
+SelectionEnv environment(const AnalysisParams& p) {
+  SelectionEnv env;
+  env.threatPresent = p.threatPresent;
+  env.seed = p.seed;
+  return env;
+}
+
+// The cells that could still add a taxon, as the analyses that ask for a
+// number of areas count them first (the titles give the areas as a share).
+int countCandidates(Session& s) {
+  occupancyPass(s.ws, s.settings[kExcludedLevel], s.areas);
+  return countCandidateCells(s);
+}
+
+// The number of areas to add, as the number dialog accepts it: at most the
+// room left in the set, at least 1 while there is room; kept in the options.
+int areasToAdd(Session& s, const AnalysisParams& p, AnalysisResult& r) {
+  const int room = std::max(0, kAreaCapacity - s.areas.count());
+  const int asked = p.areasToAdd.value_or(s.settings[kAreasToAdd]);
+  const int areas = std::clamp(asked, std::min(1, room), room);
+  if (asked > room) r.notes.push_back(strprintf("areas to add lowered to %d", room));
+  s.settings[kAreasToAdd] = areas;
+  return areas;
+}
+
+// The budget within the total and minimum cost of the candidate cells, as
+// the budget dialog accepts it; kept in the options.
+double budgetToSpend(Session& s, const AnalysisParams& p, AnalysisResult& r) {
+  const double budget = boundedBudget(p.budget.value_or(s.settings.budget()), budgetBounds(s));
+  if (p.budget && budget != *p.budget)
+    r.notes.push_back(strprintf("budget %s to %.0f", budget < *p.budget ? "lowered" : "raised", budget));
+  s.settings.setBudget(budget);
+  return budget;
+}
+
+double timeLimit(const Session& s, const AnalysisParams& p) {
+  return p.timeLimit.value_or(std::clamp(s.settings[kExactTimeLimit], 1, kExactTimeLimitMax));
+}
+
+bool byBudget(const Session& s) { return s.settings[kOptimiseByCost] != 0 && s.costPresent; }
+
+// The coverage sets by number grow by at most the candidate cells.
+void noteFewCandidates(int candidates, int areas, AnalysisResult& r) {
+  if (candidates > 0 && areas > candidates)
+    r.notes.push_back(
+        strprintf("only %d candidate cells: the set grows by at most %d areas", candidates, candidates));
+}
+
+std::function<bool(int)> percentProgress(const AnalysisParams& p) {
+  if (!p.progress) return {};
+  return [&p](int percent) { return p.progress(strprintf("%d%% done", percent)); };
+}
+
+AnalysisResult measure(Session& s, int code, const AnalysisParams& p) {
+  AnalysisResult r;
+  r.title = runMeasureCommand(s, code, p.title);
+  // The tree measures refuse without tree data, with their own message.
+  r.ran = (code != kCodeSubtreeLength && code != kCodeRootDistance) || s.subgroupDataPresent;
+  return r;
+}
+
+AnalysisResult selectivePlot(Session& s, int code, const AnalysisParams& p) {
+  // One line per taxon; a negative taxon stands for a line that marks none.
+  SelectivePlotModel m;
+  const int taxa = std::min(s.ws.taxaCount, s.ws.cards.slots());
+  for (int t : p.taxa) {
+    m.selected.push_back(t >= 0 && t < taxa ? static_cast<int>(m.lineTaxon.size()) : -1);
+    if (t >= 0 && t < taxa) m.lineTaxon.push_back(t);
+  }
+  m.action = SelectivePlotModel::Action::Plot;
+  AnalysisResult r;
+  r.title = plotSelection(s, code, m, r.message, p.title);
+  r.ran = !r.message;
+  return r;
+}
+
+// A pass over the scores on the map; an overlay has none to pass over.
+AnalysisResult pass(Session& s, const AnalysisParams& p, void (*apply)(Session&)) {
+  AnalysisResult r;
+  if (s.map.measureCode == kCodeOverlay) return r;
+  BusyGuard busy(s.host);
+  apply(s);
+  r.ran = true;
+  r.title = buildTitle(s, p.title);
+  return r;
+}
+
+AnalysisResult nearMinimum(Session& s, const AnalysisParams& p) {
+  return fromOutcome(runNearMinimumSet(s, environment(p)));
+}
+
+AnalysisResult coverage(Session& s, const AnalysisParams& p) {
+  AnalysisResult r;
+  const int candidates = countCandidates(s);
+  const bool cost = byBudget(s);
+  const int areas = areasToAdd(s, p, r);
+  const double budget = cost ? budgetToSpend(s, p, r) : s.settings.budget();
+  if (!cost) noteFewCandidates(candidates, areas, r);
+  AnalysisResult run = fromOutcome(runNearMaximumCoverage(s, cost, areas, budget, environment(p)));
+  run.notes = std::move(r.notes);
+  return run;
+}
+
+AnalysisResult greedy(Session& s, const AnalysisParams&) {
+  AnalysisResult r;
+  GreedyResult g = runGreedySet(s);
+  r.ran = s.ws.datafile.opened;
+  r.results = std::move(g.results);
+  return r;
+}
+
+AnalysisResult hotspots(Session& s, const AnalysisParams& p) {
+  AnalysisResult r;
+  countCandidates(s);
+  const int areas = areasToAdd(s, p, r);
+  BusyGuard busy(s.host);
+  HotspotResult h = runHotspots(s, areas);
+  if (!h.selected)
+    r.notes.push_back("fewer than 3 cells score above 0 by the hotspot measure: no hotspots are selected");
+  else if (h.added < areas)
+    r.notes.push_back(strprintf("only %d cells score above 0: %d hotspots are selected", h.added, h.added));
+  r.ran = h.selected;
+  r.results = std::move(h.results);
+  return r;
+}
+
+AnalysisResult fullyFlexible(Session& s, const AnalysisParams&) {
+  AnalysisResult r;
+  BusyGuard busy(s.host);
+  r.ran = runMapFullyFlexible(s, r.message);
+  if (!r.ran && !r.message) r.notes.push_back("no fully flexible areas: the near-minimum set is empty");
+  return r;
+}
+
+AnalysisResult irreplaceability(Session& s, IrreplaceabilityResult (*compute)(Session&)) {
+  AnalysisResult r;
+  BusyGuard busy(s.host);
+  const IrreplaceabilityResult i = compute(s);
+  r.ran = s.ws.datafile.opened;
+  if (i.taxaCounted == 0) r.notes.push_back(noScoreReason(s) + ": no cell scores");
+  return r;
+}
+
+AnalysisResult randomSets(Session& s, const AnalysisParams& p) {
+  AnalysisResult r;
+  countCandidates(s);
+  const int areas = areasToAdd(s, p, r);
+  BusyGuard busy(s.host);
+  RandomSetsOutcome o = runRandomSets(s, areas, p.seed);
+  if (o.ran && !o.simulated && !o.outOfMemory)
+    r.notes.push_back("fewer than 3 candidate cells: no random sets are drawn");
+  r.ran = o.simulated;
+  r.message = std::move(o.refusal);
+  r.results = std::move(o.results);
+  r.seconds = o.seconds;
+  return r;
+}
+
+// An exact set; its map is ranked as "Re-order set by richness" ranks it
+// and titled after the set for as long as the set is unchanged.
+AnalysisResult exactSet(Session& s, const AnalysisParams& p, const ExactRequest& request) {
+  ExactOptions options;
+  options.timeLimitSeconds = timeLimit(s, p);
+  if (p.progress) {
+    const bool byCost = request.kind == ExactKind::MinimumSet && exactByCost(s);
+    const double limit = options.timeLimitSeconds;
+    options.progress = [&p, request, byCost, limit](const ExactProgress& e) {
+      return p.progress(exactProgressText(request.kind, byCost, e, limit));
+    };
+  }
+  ExactSetOutcome e;
+  {
+    BusyGuard busy(s.host);
+    e = runExactSet(s, request, options);
+  }
+  AnalysisResult r;
+  r.ran = e.ran;
+  if (!e.ran) return r;
+  if (e.result.status == ExactStatus::TimeLimit)
+    r.notes.push_back("the time limit ran out: the set is the best found, not proven optimal");
+  r.capacityReached = e.capacityReached;
+  r.results = std::move(e.results);
+  s.areas.exactKind = !e.result.hasSolution ? 0 : request.kind == ExactKind::MinimumSet ? 1 : 2;
+  s.areas.exactCells = s.areas.cells;
+  return r;
+}
+
+AnalysisResult exactCoverage(Session& s, const AnalysisParams& p) {
+  AnalysisResult r;
+  const int candidates = countCandidates(s);
+  const ExactKind kind = coverageKind(s);
+  const int areas = areasToAdd(s, p, r);
+  const double budget = kind == ExactKind::CoverageByBudget ? budgetToSpend(s, p, r) : s.settings.budget();
+  if (kind != ExactKind::CoverageByBudget) noteFewCandidates(candidates, areas, r);
+  AnalysisResult run = exactSet(s, p, {kind, areas, budget});
+  r.notes.insert(r.notes.end(), run.notes.begin(), run.notes.end());
+  run.notes = std::move(r.notes);
+  return run;
+}
+
+// A search the user may stop that maps its scores and writes a report; its
+// error is shown under the caption.
+template <class Params, class Result>
+AnalysisResult mappedSearch(Session& s, const char* caption, const Params& params,
+                            Result (*compute)(const Session&, const Params&), void (*map)(Session&, const Result&),
+                            std::string (*report)(const Session&, const Result&)) {
+  Result found;
+  {
+    BusyGuard busy(s.host);
+    found = compute(s, params);
+  }
+  AnalysisResult r;
+  if (!found.error.empty()) {
+    r.message = Notice{found.error, caption, Icon::Exclamation};
+    return r;
+  }
+  r.stopped = found.stopped;
+  if (found.stopped) return r;
+  map(s, found);
+  r.results = report(s, found);
+  r.ran = true;
+  return r;
+}
+
+AnalysisResult frequency(Session& s, const AnalysisParams& p) {
+  FrequencyParams f;
+  f.runs = p.runs.value_or(f.runs);
+  f.progress = percentProgress(p);
+  return mappedSearch(s, "Selection frequency", f, computeSelectionFrequency, mapSelectionFrequency,
+                      frequencyReport);
+}
+
+AnalysisResult replacementCost(Session& s, const AnalysisParams& p) {
+  ReplacementParams rp;
+  rp.timeLimitSeconds = timeLimit(s, p);
+  rp.progress = percentProgress(p);
+  return mappedSearch(s, "Replacement cost", rp, computeReplacementCost, mapReplacementCost, replacementReport);
+}
+
+Analysis measureEntry(std::string name, Command command, int code) {
+  Analysis a;
+  a.name = std::move(name);
+  a.command = command;
+  a.kind = AnalysisKind::Measure;
+  a.code = code;
+  if (code == kCodeSelectiveRichness || code == kCodeSelectiveRarity)
+    a.run = [code](Session& s, const AnalysisParams& p) { return selectivePlot(s, code, p); };
+  else
+    a.run = [code](Session& s, const AnalysisParams& p) { return measure(s, code, p); };
+  return a;
+}
+
+Analysis passEntry(std::string name, Command command, void (*apply)(Session&)) {
+  Analysis a;
+  a.name = std::move(name);
+  a.command = command;
+  a.kind = AnalysisKind::Pass;
+  a.run = [apply](Session& s, const AnalysisParams& p) { return pass(s, p, apply); };
+  return a;
+}
+
+Analysis selectionEntry(std::string name, Command command, Run run, bool scoreMap = false, std::string after = {}) {
+  Analysis a;
+  a.name = std::move(name);
+  a.command = command;
+  a.kind = AnalysisKind::Selection;
+  a.scoreMap = scoreMap;
+  a.after = std::move(after);
+  a.run = std::move(run);
+  return a;
+}
+
+std::vector<Analysis> buildAnalyses() {
+  std::vector<Analysis> list{
+      measureEntry("richness", Command::Richness, kCodeRichness),
+      measureEntry("range-size-rarity", Command::RangeSizeRarity, kCodeRangeSizeRarity),
+      measureEntry("rare-quartile", Command::RareQuartileRichness, kCodeRareQuartile),
+      measureEntry("rare-threshold", Command::RareThresholdRichness, kCodeRareThreshold),
+      measureEntry("range-centres", Command::RarityRangeCentres, kCodeRangeCentres),
+      measureEntry("median-range", Command::MedianRangeSize, kCodeMedianRange),
+      measureEntry("level-n", Command::LevelNRichness, kCodeLevelN),
+      measureEntry("max-level", Command::MaxDataLevel, kCodeMaxLevel),
+      measureEntry("median-quantitative", Command::MedianQuantitative, kCodeMedianQuantitative),
+      measureEntry("subtree-length", Command::SubtreeLength, kCodeSubtreeLength),
+      measureEntry("root-distance", Command::MeanRootDistance, kCodeRootDistance),
+      measureEntry("residuals", Command::ResidualsFromSmoothing, kCodeResiduals),
+      measureEntry("selective-richness", Command::SelectiveRichness, kCodeSelectiveRichness),
+      measureEntry("selective-rarity", Command::SelectiveRarity, kCodeSelectiveRarity),
+      passEntry("mean", Command::MeanScores, meanPass),
+      passEntry("smooth", Command::SmoothScores, smoothPass),
+  };
+  const auto exactMinimum = [](Session& s, const AnalysisParams& p) {
+    return exactSet(s, p, ExactRequest{ExactKind::MinimumSet, 0, 0.0});
+  };
+  std::vector<Analysis> selections{
+      selectionEntry("near-minimum", Command::NearMinimumSet, nearMinimum),
+      selectionEntry("coverage", Command::NearMaximumCoverage, coverage),
+      selectionEntry("greedy", Command::GreedySet, greedy),
+      selectionEntry("hotspots", Command::Hotspots, hotspots),
+      selectionEntry("flexible", Command::MapFullyFlexible, fullyFlexible, true, "near-minimum"),
+      selectionEntry(
+          "emr", Command::EmrIrreplaceability, [](Session& s, const AnalysisParams&) { return irreplaceability(s, computeEmrIrreplaceability); },
+          true),
+      selectionEntry(
+          "max-rarity", Command::MaxRarity, [](Session& s, const AnalysisParams&) { return irreplaceability(s, computeMaxRarity); },
+          true),
+      selectionEntry("reorder-richness", Command::ReorderByRichness,
+                     [](Session& s, const AnalysisParams& p) {
+                       return fromOutcome(reorderSetByRichness(s, p.lastSeconds));
+                     }),
+      selectionEntry("reorder-threat", Command::ReorderByThreat,
+                     [](Session& s, const AnalysisParams& p) {
+                       return fromOutcome(reorderSetByThreat(s, p.threatPresent, p.lastSeconds));
+                     }),
+      selectionEntry("random", Command::RandomSetSelection, randomSets),
+      selectionEntry("report", Command::RepresentationResults,
+                     [](Session& s, const AnalysisParams& p) {
+                       return fromOutcome(representationResults(s, p.lastSeconds));
+                     }),
+      selectionEntry("exact-minimum", Command::ExactMinimumSet, exactMinimum),
+      selectionEntry("exact-coverage", Command::ExactMaximumCoverage, exactCoverage),
+      selectionEntry("frequency", Command::SelectionFrequency, frequency),
+      selectionEntry("replacement-cost", Command::ReplacementCost, replacementCost),
+  };
+  list.insert(list.end(), selections.begin(), selections.end());
+  return list;
+}
+
+}  // namespace
+
+const std::vector<Analysis>& analyses() {
+  static const std::vector<Analysis> list = buildAnalyses();
+  return list;
+}
+
+const Analysis* findAnalysis(const std::string& name) {
+  for (const Analysis& a : analyses())
+    if (a.name == name) return &a;
+  return nullptr;
+}
+
+const Analysis* analysisOfCommand(Command command) {
+  for (const Analysis& a : analyses())
+    if (a.command == command) return &a;
+  return nullptr;
+}
+
+std::string noScoreReason(const Session& s) {
+  return s.ws.counters.taxaWithRecords == 0 ? "no included taxon has records"
+                                            : "every taxon is represented in the area set";
+}
+
+const Analysis* measureOfCode(int code) {
+  if (code == kCodeSelectiveRichness || code == kCodeSelectiveRarity) return nullptr;
+  for (const Analysis& a : analyses())
+    if (a.kind == AnalysisKind::Measure && a.code == code) return &a;
+  return nullptr;
+}
+
+Notice capacityNotice() {
+  return Notice{"The area set holds its most, 1100 areas:\nsome taxa are below the goal.", "Area selection",
+                Icon::Exclamation};
+}
+
+TitleOutcome runSelectivePlot(Session& s, int code, bool smallScreen, const TitleContext& ctx) {
+  setMeasureCode(s, code);
+  for (;;) {
+    SelectivePlotModel m = openSelectivePlot(s, smallScreen);
+    const bool grouped = m.grouped, rangeSizes = m.rangeSizes;
+    const bool accepted = s.host.runDialog(m.resource, m);
+    if (m.action == SelectivePlotModel::Action::ToggleGrouped ||
+        m.action == SelectivePlotModel::Action::ToggleRangeSizes) {
+      s.settings[kListDialogVariant] = m.grouped ? 1 : 0;
+      s.settings[kListDialogOption] = m.rangeSizes ? 1 : 0;
+      if (m.grouped != grouped || m.rangeSizes != rangeSizes) continue;
+      return TitleOutcome::Stopped;
+    }
+    if (!accepted || m.action != SelectivePlotModel::Action::Plot) return TitleOutcome::Stopped;
+    // The lines chosen stand for their taxa; lines beyond the list mark none
+    // but still count towards the limit of the selection.
+    AnalysisParams p;
+    p.title = ctx;
+    for (int line : m.selected)
+      p.taxa.push_back(line >= 0 && line < static_cast<int>(m.lineTaxon.size())
+                           ? m.lineTaxon[static_cast<std::size_t>(line)]
+                           : -1);
+    const AnalysisResult r = findAnalysis(code == kCodeSelectiveRarity ? "selective-rarity" : "selective-richness")
+                                 ->run(s, p);
+    if (r.message) s.host.messageBox(r.message->text, r.message->caption, r.message->icon, Buttons::Ok);
+    return r.title;
+  }
+}
+
+}  // namespace zn

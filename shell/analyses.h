@@ -1,0 +1,92 @@
+// The analyses of the measure and area-selection menus, each under one
+// name, with one parameter struct and one run function. A window command
+// fills the parameters from its dialog, a `zonarium` subcommand from its
+// flags, and both call run: the two cannot drift apart.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "measures/notice.h"
+#include "measures/titles.h"
+#include "shell/command.h"
+#include "store/host.h"
+#include "store/session.h"
+
+namespace zn {
+
+// What a run may read beyond the session; each analysis reads only the
+// fields it names in its comment, the rest it ignores.
+struct AnalysisParams {
+  std::optional<int> areasToAdd;      // coverage, exact coverage, hotspots, random: else the options' number
+  std::optional<double> budget;       // coverage by cost: else the options' budget
+  bool threatPresent = false;         // threat values have been loaded
+  std::optional<std::uint32_t> seed;  // random choices: else the time of day
+  std::optional<double> timeLimit;    // exact sets, replacement cost: seconds, else the options' limit
+  std::optional<int> runs;            // selection frequency
+  std::vector<int> taxa;              // selective plots: the taxa to plot, in the order chosen
+  float lastSeconds = 0.0f;           // the time of the last analysis, which the reports show
+  TitleContext title;                 // measures and passes: what the title builder is told
+  // Stoppable searches (exact sets, frequency, replacement cost): the text
+  // of the progress so far; false stops the search.
+  std::function<bool(const std::string&)> progress;
+};
+
+struct AnalysisResult {
+  bool ran = false;                       // false: refused or nothing to do; the map is as it was
+  std::optional<Notice> message;  // the refusal the user is shown
+  std::string results;                    // text for the RESULTS file
+  // What the window's dialogs show but a tool run must be told: numbers
+  // lowered to what the data allow, empty outcomes.
+  std::vector<std::string> notes;
+  bool capacityReached = false;  // the set reached 1100 areas below the goal
+  bool stopped = false;          // the user stopped the search
+  float seconds = 0.0f;
+  TitleOutcome title = TitleOutcome::Classify;  // measures: what the title builder decided
+};
+
+enum class AnalysisKind {
+  Measure,   // zonarium measure NAME: a map of scores
+  Pass,      // zonarium measure ... --mean/--smooth N: a pass over the map on screen
+  Selection  // zonarium select KIND
+};
+
+struct Analysis {
+  std::string name;  // the zonarium name
+  Command command = Command::None;  // the menu command
+  AnalysisKind kind = AnalysisKind::Measure;
+  int code = 0;           // measures: the measure code
+  bool scoreMap = false;  // selections: a map of scores rather than a report on a set
+  // An analysis whose result is about the one named here runs after it
+  // (the fully flexible areas of a near-minimum set).
+  std::string after;
+  std::function<AnalysisResult(Session&, const AnalysisParams&)> run;
+};
+
+// Every analysis, measures first in the order of their menus, then the
+// selections in the order the tool lists them.
+const std::vector<Analysis>& analyses();
+// The analysis of that name (nullptr for none).
+const Analysis* findAnalysis(const std::string& name);
+// The analysis a menu command runs (nullptr for none).
+const Analysis* analysisOfCommand(Command command);
+// The measure of that code that needs nothing but the options (nullptr for
+// none, and for the selective plots, which need their taxa).
+const Analysis* measureOfCode(int code);
+
+// Why no taxon is left to count: none has a record (after the preselection
+// and the excluded level), or the area set represents them all.
+std::string noScoreReason(const Session& s);
+
+// Shown after an analysis whose set reached the capacity below the goal.
+Notice capacityNotice();
+
+// "Selective richness" and "Selective rarity" as the menu runs them: the
+// list dialog (shown again after a display change), then the plot of the
+// chosen taxa. Cancel leaves the map as it was.
+TitleOutcome runSelectivePlot(Session& s, int code, bool smallScreen, const TitleContext& ctx = {});
+
+}  // namespace zn

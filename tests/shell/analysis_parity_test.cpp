@@ -1,0 +1,252 @@
+// Every registered analysis run twice on the shipped samples: once as the
+// window runs it (the menu command, its dialogs answered) and once as the
+// `zonarium` tool runs it (the matching flags). The maps (scores, counts,
+// classes) and the RESULTS text must be the same.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <map>
+#include <regex>
+#include <sstream>
+
+#include "measures/scores.h"
+#include "measures/selective.h"
+#include "selection/areaset.h"
+#include "selection/values.h"
+#include "shell/analyses.h"
+#include "tests/shell/shell_fixture.h"
+#include "tests/support/cli_run.h"
+
+namespace zn {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::uint32_t kSeed = 4242;
+constexpr int kAreasToAdd = 4;
+
+struct Sample {
+  const char* grid;
+  GridVariant variant;
+  const char* datafile;
+};
+
+const Sample kSamples[] = {{"world", GridVariant::World, "equal/carnivora.dat"},
+                           {"britain", GridVariant::Britain, "britain/butterflies.dat"}};
+
+// The window's host: a fixed time of day seeds its random choices, and the
+// number dialog is answered with kAreasToAdd.
+struct WindowHost : test::ScriptedHost {
+  std::int64_t timeOfDay() override { return kSeed; }
+};
+
+struct CellMap {
+  double score = 0.0;
+  int count = 0;
+  int klass = 0;
+};
+
+// Elapsed times are the one thing the two runs may not share.
+std::string withoutTimes(const std::string& text) {
+  return std::regex_replace(text, std::regex("[0-9]+\\.[0-9] seconds"), "# seconds");
+}
+
+std::vector<std::string> csvFields(const std::string& line) {
+  std::vector<std::string> out(1);
+  bool quoted = false;
+  for (std::size_t i = 0; i < line.size(); ++i) {
+    const char c = line[i];
+    if (c == '"') {
+      if (quoted && i + 1 < line.size() && line[i + 1] == '"') {
+        out.back() += '"';
+        ++i;
+      } else {
+        quoted = !quoted;
+      }
+    } else if (c == ',' && !quoted) {
+      out.emplace_back();
+    } else if (c != '\r') {
+      out.back() += c;
+    }
+  }
+  return out;
+}
+
+// The cells of an exported CSV map by cell number.
+std::map<int, CellMap> readCsvMap(const fs::path& file) {
+  std::istringstream in(test::readFile(file));
+  std::string line;
+  std::getline(in, line);
+  const std::vector<std::string> head = csvFields(line);
+  auto column = [&head](const std::string& name) {
+    return static_cast<std::size_t>(std::find(head.begin(), head.end(), name) - head.begin());
+  };
+  const std::size_t cell = column("cell"), score = column("score"), count = column("count"), klass = column("class");
+  std::map<int, CellMap> out;
+  while (std::getline(in, line)) {
+    const std::vector<std::string> f = csvFields(line);
+    if (f.size() <= std::max({cell, score, count, klass})) continue;
+    out[std::stoi(f[cell])] = {std::stod(f[score]), std::stoi(f[count]), std::stoi(f[klass])};
+  }
+  return out;
+}
+
+struct Parity : test::ShellFixture {
+  WindowHost window;
+  fs::path seeds;
+  // The tool's own program folder, made from the same shipped programdata.
+  fs::path toolHome = tmp.path() / "TOOL";
+  std::string toolOut, toolErr;
+
+  // Runs `zonarium --home TOOL args...`; the exit status.
+  int tool(std::vector<std::string> args) {
+    args.insert(args.begin(), {"--home", toolHome.string()});
+    test::CliOutput r = test::runCli(args);
+    toolOut = std::move(r.out);
+    toolErr = std::move(r.err);
+    return r.rc;
+  }
+
+  void startSample(const Sample& sample) {
+    shell.reset();
+    session.reset();
+    window = WindowHost();
+    ASSERT_TRUE(populateProgramFolder(home, fs::path(ZN_SOURCE_DIR) / "programdata"));
+    ASSERT_TRUE(populateProgramFolder(toolHome, fs::path(ZN_SOURCE_DIR) / "programdata"));
+    session = std::make_unique<Session>(window, home, sample.variant);
+    ASSERT_TRUE(startSession(*session));
+    shell = std::make_unique<Shell>(*session, window);
+    window.openFiles.push_back(home / sample.datafile);
+    shell->dispatch(Command::OpenDatafile);
+    ASSERT_TRUE(session->ws.datafile.opened) << sample.datafile;
+  }
+};
+
+// The options of the window after a run, as --set flags the tool takes.
+std::vector<std::string> settingFlags(const Session& s) {
+  return {"--set", "range-centre-weighting=" + std::to_string(s.settings[kRangeCentreWeighting])};
+}
+
+TEST_F(Parity, EveryRegisteredAnalysisGivesTheSameMapAndResultsInTheWindowAndTheTool) {
+  std::size_t compared = 0;
+  for (const Sample& sample : kSamples) {
+    for (const Analysis& a : analyses()) {
+      SCOPED_TRACE(std::string(sample.grid) + " " + a.name);
+      startSample(sample);
+      if (HasFatalFailure()) return;
+      Session& s = *session;
+      std::vector<std::string> flags;
+      // The selections start from a set of seed areas: the first occupied
+      // cells, loaded as "Select grid cells" loads them.
+      if (a.kind == AnalysisKind::Selection) {
+        std::vector<int> occupied;
+        for (int n = 1; n <= s.ws.geo.cells && occupied.size() < 3; ++n)
+          if (s.ws.cells[static_cast<std::size_t>(n)].count > 0) occupied.push_back(n);
+        AreaSet set;
+        set.cells = occupied;
+        seeds = tmp.path() / "seeds.sed";
+        ASSERT_TRUE(saveSeedFile(set, seeds));
+        std::optional<Notice> refusal;
+        ASSERT_TRUE(loadSeedFile(s, seeds, refusal));
+        occupancyPass(s.ws, s.settings[kExcludedLevel], s.areas);
+        shell->dispatch(Command::Richness);  // the tool's map before the analysis: richness beside the set
+        flags = {"--areas", seeds.string(), "--random-seed", std::to_string(kSeed)};
+      }
+      const fs::path resultsFile = home / "RESULTS.TXT";
+      const std::string resultsBefore = test::readFile(resultsFile);
+
+      // The window.
+      window.onDialog = [](const std::string& name, DialogModel& m) {
+        if (name == "SelecNumDlgBox1") dynamic_cast<NumberOfAreasModel&>(m).number = kAreasToAdd;
+        if (auto* plot = dynamic_cast<SelectivePlotModel*>(&m)) {
+          plot->selected = {0, 1};
+          plot->action = SelectivePlotModel::Action::Plot;
+        }
+      };
+      for (int i = 0; i < 4; ++i) window.dialogAnswers.push_back(true);
+      std::vector<std::string> taxa;
+      if (a.kind == AnalysisKind::Pass) shell->dispatch(Command::Richness);
+      if (!a.after.empty()) shell->dispatch(findAnalysis(a.after)->command);
+      window.messages.clear();
+      shell->refreshMenus();
+      // What the window's menu does not offer on these data, the tool refuses.
+      const bool offered = shell->menu()[a.command].enabled;
+      if (offered) shell->dispatch(a.command);
+      const bool askedNumber =
+          std::find(window.dialogs.begin(), window.dialogs.end(), "SelecNumDlgBox1") != window.dialogs.end();
+      const std::string windowResults = test::readFile(resultsFile).substr(resultsBefore.size());
+      if (a.code == kCodeSelectiveRichness || a.code == kCodeSelectiveRarity) {
+        const SelectivePlotModel lines = openSelectivePlot(s, false);
+        for (int line : {0, 1}) taxa.push_back(s.ws.cards.name(lines.lineTaxon[static_cast<std::size_t>(line)]));
+      }
+
+      // The tool, with the flags that stand for what the window was told.
+      std::vector<std::string> common{"--grid", sample.grid};
+      const std::string data = (home / sample.datafile).string();
+      std::vector<std::string> analysisFlags = flags;
+      if (a.kind == AnalysisKind::Selection) {
+        if (askedNumber) analysisFlags.insert(analysisFlags.end(), {"--areas-to-add", std::to_string(kAreasToAdd)});
+      } else {
+        const std::vector<std::string> set = settingFlags(s);
+        analysisFlags.insert(analysisFlags.end(), set.begin(), set.end());
+        for (const auto& t : taxa) analysisFlags.insert(analysisFlags.end(), {"--taxa", t});
+        if (a.kind == AnalysisKind::Pass) analysisFlags.insert(analysisFlags.end(), {a.name == "mean" ? "--mean" : "--smooth", "1"});
+      }
+      const std::string measureName = a.kind == AnalysisKind::Measure ? a.name : "richness";
+      const fs::path csv = tmp.path() / "map.csv", toolResults = tmp.path() / "results.txt";
+      fs::remove(toolResults);
+      std::vector<std::string> gis = common;
+      gis.insert(gis.end(), {"export-gis", data, "--out", csv.string()});
+      if (a.kind == AnalysisKind::Selection)
+        gis.insert(gis.end(), {"--select", a.name});
+      else
+        gis.insert(gis.end(), {"--measure", measureName});
+      gis.insert(gis.end(), analysisFlags.begin(), analysisFlags.end());
+      const int gisRc = tool(gis);
+
+      if (!offered) {
+        EXPECT_NE(gisRc, 0) << toolOut;
+        ++compared;
+        continue;
+      }
+      if (gisRc != 0) {
+        // Refused by both: the window said why, and the tool said the same.
+        ASSERT_FALSE(window.messages.empty()) << toolErr;
+        for (const auto& m : window.messages)
+          EXPECT_NE(toolErr.find(m.caption + ": " + m.text), std::string::npos) << toolErr;
+        ++compared;
+        continue;
+      }
+      const std::map<int, CellMap> toolMap = readCsvMap(csv);
+      ASSERT_FALSE(toolMap.empty());
+      // The first cell that differs, and how many do.
+      int differing = 0;
+      std::string first;
+      for (const auto& [n, c] : toolMap) {
+        const GridCell& w = s.ws.cells[static_cast<std::size_t>(n)];
+        if (std::abs(w.score - c.score) <= 1e-6 * std::max(1.0, std::abs(c.score)) && w.count == c.count &&
+            w.classNumber == c.klass)
+          continue;
+        if (differing++ == 0)
+          first = "cell " + std::to_string(n) + ": window " + std::to_string(w.score) + "/" +
+                  std::to_string(w.count) + " class " + std::to_string(w.classNumber) + ", tool " +
+                  std::to_string(c.score) + "/" + std::to_string(c.count) + " class " + std::to_string(c.klass);
+      }
+      EXPECT_EQ(differing, 0) << first;
+
+      if (a.kind == AnalysisKind::Selection) {
+        std::vector<std::string> select = common;
+        select.insert(select.end(), {"select", a.name, data, "--results", toolResults.string()});
+        select.insert(select.end(), analysisFlags.begin(), analysisFlags.end());
+        ASSERT_EQ(tool(select), 0) << toolErr;
+        const std::string toolText = fs::exists(toolResults) ? test::readFile(toolResults) : "";
+        EXPECT_EQ(withoutTimes(windowResults), withoutTimes(toolText));
+      }
+      ++compared;
+    }
+  }
+  EXPECT_EQ(compared, 2 * analyses().size());
+}
+
+}  // namespace
+}  // namespace zn
