@@ -12,9 +12,11 @@
 #include "shell/analysis_commands.h"
 #include "shell/celllist.h"
 #include "shell/data_commands.h"
+#include "shell/data_dialogue.h"
 #include "shell/dataio_commands.h"
 #include "shell/gis_commands.h"
 #include "shell/mapclasses.h"
+#include "shell/notices.h"
 #include "shell/options.h"
 #include "shell/overlay_commands.h"
 #include "shell/results.h"
@@ -83,7 +85,7 @@ void Shell::showMeasure(int code) {
 void Shell::connectCore() {
   connect(1100, [](Shell& sh) {
     Session& s = sh.session;
-    if (!openDatafile(s)) {
+    if (!openDatafile(s, sh.host)) {
       sh.refreshMenus();
       return;
     }
@@ -192,7 +194,10 @@ void Shell::connectCore() {
       return;
     }
     // A map drawn without the world outline gets its grid type back first.
-    if (s.coastApplies == 0 && s.ws.datafile.opened) loadGridType(s);
+    if (s.coastApplies == 0 && s.ws.datafile.opened) {
+      loadGridType(s);
+      showNotices(s, sh.host);
+    }
     if (s.map.measureCode == kCodeOverlay) {
       // The overlay colours its own cells; score classing would overwrite them.
       if (sh.display.view.zoomed) s.savedFillFrameCoast = s.settings[kFillFrameCoast];
@@ -250,6 +255,8 @@ void Shell::dispatch(int id) {
   auto it = operations_.find(id);
   if (it == operations_.end()) return;
   it->second(*this);
+  // Whatever the command left unsaid.
+  showNotices(session, host);
 }
 
 void Shell::mapClick(int cell, bool left) {
