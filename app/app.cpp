@@ -12,6 +12,7 @@
 #include "shell/dispatch.h"
 #include "app/mainwindow.h"
 #include "app/qthost.h"
+#include "shell/notices.h"
 #include "shell/results.h"
 #include "store/files.h"
 #include "store/text.h"
@@ -96,7 +97,9 @@ int runDesktop(int argc, char** argv, GridVariant variant) {
     host.messageBox(strprintf("Can't copy file\n%s", f.string().c_str()), "Program folder", Icon::Warning,
                     Buttons::Ok);
   Session session(host, home, variant);
-  if (!startSession(session)) return 0;
+  const bool started = startSession(session);
+  showNotices(session, host);
+  if (!started) return 0;
   Shell shell(session, host);
   startResultsFile(shell.resultsFile());
 

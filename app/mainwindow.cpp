@@ -18,6 +18,7 @@
 #include "display/readout.h"
 #include "display/view.h"
 #include "app/helpwindow.h"
+#include "app/output_commands.h"
 #include "ui/datawindows.h"
 #include "ui/displaydialogs.h"
 #include "app/mapview.h"
@@ -80,13 +81,13 @@ MainWindow::~MainWindow() { delete monitor_; }
 void MainWindow::connectWindowCommands() {
   // Commands that need the window's own surfaces: the bitmap and the printer.
   shell_.connect(Command::SaveBitmap, [this](Shell& sh) {
-    saveBitmap(sh.session, sh.display, [this] { return view_->captureClient(); });
+    saveBitmap(sh.session, sh.host, sh.display, [this] { return view_->captureClient(); });
   });
   shell_.connect(Command::PrintMap, [this](Shell& sh) {
     QPrinter printer(QPrinter::HighResolution);
     PrintingBox box(this);
     bool optionsRequested = false;
-    printMap(sh.session, sh.display, printer, [this](QPrinter& p) { return choosePrinter(p, this); }, box,
+    printMap(sh.session, sh.host, sh.display, printer, [this](QPrinter& p) { return choosePrinter(p, this); }, box,
              &optionsRequested);
     if (optionsRequested) sh.dispatch(Command::MapdrawOptions);
   });

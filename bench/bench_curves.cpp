@@ -30,8 +30,8 @@ struct Carnivores {
     zn::populateProgramFolder(home, fs::path(ZN_SOURCE_DIR) / "programdata");
     s = std::make_unique<zn::Session>(host, home);
     zn::startSession(*s);
-    host.openFile = home / "equal" / "carnivora.dat";
-    zn::openDatafile(*s);
+    zn::takeChosenDatafile(*s, home / "equal" / "carnivora.dat");
+    zn::openChosenDatafile(*s);
   }
   ~Carnivores() {
     std::error_code ec;

@@ -57,7 +57,7 @@ void importList(benchmark::State& state, int layout, const std::string& text) {
   in.inputName = "bench.txt";
   long records = 0;
   for (auto _ : state) {
-    zn::ImportedData d = zn::convertImport(w.host, in, w.s.ws);
+    zn::ImportedData d = zn::convertImport(in, w.s.ws);
     records = d.records;
     benchmark::DoNotOptimize(d.levels.data());
   }

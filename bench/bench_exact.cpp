@@ -88,8 +88,8 @@ Sample openSample(const std::string& rel) {
   smp.s = std::make_unique<zn::Session>(*smp.host, programFolder(),
                                         britain ? zn::GridVariant::Britain : zn::GridVariant::World);
   zn::startSession(*smp.s);
-  smp.host->openFile = programFolder() / rel;
-  zn::openDatafile(*smp.s);
+  zn::takeChosenDatafile(*smp.s, programFolder() / rel);
+  zn::openChosenDatafile(*smp.s);
   return smp;
 }
 

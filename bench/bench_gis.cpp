@@ -124,8 +124,8 @@ void BM_ExportGeoPackageBritainWithSet(benchmark::State& state) {
   zn::SilentHost host{zn::Answer::Ok};
   zn::Session s{host, home().home, zn::GridVariant::Britain};
   zn::startSession(s);
-  host.openFile = home().home / "britain" / "butterflies.dat";
-  zn::openDatafile(s);
+  zn::takeChosenDatafile(s, home().home / "britain" / "butterflies.dat");
+  zn::openChosenDatafile(s);
   zn::runNearMinimumSet(s, zn::SelectionEnv{});
   zn::Palette palette;
   zn::allocatePalette(palette, -1, s.settings);

@@ -29,26 +29,22 @@ Answer CliHost::messageBox(const std::string& text, const std::string& caption, 
   return Answer::Ok;
 }
 
-std::optional<std::filesystem::path> CliHost::chooseOpenFile(const FileRequest&) {
-  if (openPaths.empty()) return std::nullopt;
-  auto p = openPaths.front();
-  openPaths.pop_front();
-  return p;
-}
+// The tool names its files on the command line and hands them to the
+// commands as parameters: a file dialog has nothing to answer.
+std::optional<std::filesystem::path> CliHost::chooseOpenFile(const FileRequest&) { return std::nullopt; }
 
-std::optional<std::filesystem::path> CliHost::chooseSaveFile(const FileRequest& request) {
-  if (savePaths.empty()) return std::nullopt;
-  auto p = savePaths.front();
-  savePaths.pop_front();
+std::optional<std::filesystem::path> CliHost::chooseSaveFile(const FileRequest&) { return std::nullopt; }
+
+bool CliHost::mayReplace(const std::string& title, const std::filesystem::path& p) {
   // The save dialog asks before replacing a file; only an explicit answer
   // is reported, and only No keeps the file.
   std::error_code ec;
   if (answer && std::filesystem::exists(p, ec)) {
-    err_ << request.title << ": " << p.string() << " already exists.\nDo you want to replace it?\n";
+    err_ << title << ": " << p.string() << " already exists.\nDo you want to replace it?\n";
     ++messages;
-    if (!*answer) return std::nullopt;
+    return *answer;
   }
-  return p;
+  return true;
 }
 
 bool CliHost::runDialog(const std::string& name, DialogModel&) {

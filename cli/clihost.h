@@ -1,9 +1,9 @@
 // The command-line tool's host: nothing is asked interactively. Message boxes
 // go to the error stream as "caption: text"; questions take the answer given
-// on the command line; file dialogs return the paths named on the command line.
+// on the command line; the files are named on the command line and passed to
+// the commands, so a file dialog is cancelled.
 #pragma once
 
-#include <deque>
 #include <ostream>
 
 #include "store/host.h"
@@ -14,9 +14,6 @@ class CliHost : public Host {
  public:
   explicit CliHost(std::ostream& err) : err_(err) {}
 
-  // Paths handed out, in order, by the open-file dialog.
-  std::deque<std::filesystem::path> openPaths;
-  std::deque<std::filesystem::path> savePaths;
   // The --answer given to Yes/No questions; without one, a question that
   // would open a file in an unexpected format is answered No and any other
   // Yes, and an existing file is replaced without asking.
@@ -30,6 +27,9 @@ class CliHost : public Host {
   std::optional<std::filesystem::path> chooseOpenFile(const FileRequest& request) override;
   std::optional<std::filesystem::path> chooseSaveFile(const FileRequest& request) override;
   bool runDialog(const std::string& name, DialogModel& model) override;
+  // The question the save dialog asks before replacing an existing file,
+  // for an output named on the command line; false to keep the file.
+  bool mayReplace(const std::string& title, const std::filesystem::path& p);
 
  private:
   std::ostream& err_;

@@ -4,6 +4,8 @@
 
 #include "cli/cli.h"
 #include "cli/preselect_option.h"
+#include "shell/data_dialogue.h"
+#include "shell/notices.h"
 #include "store/datafile.h"
 #include "store/files.h"
 #include "store/text.h"
@@ -101,7 +103,9 @@ std::unique_ptr<Session> startCliSession(CliContext& ctx) {
   }
   for (const fs::path& f : failed) ctx.err << "zonarium: cannot copy the shipped file " << f.string() << "\n";
   auto s = std::make_unique<Session>(ctx.host, ctx.home, ctx.variant);
-  if (!startSession(*s)) return nullptr;
+  const bool started = startSession(*s);
+  showNotices(*s, ctx.host);
+  if (!started) return nullptr;
   return s;
 }
 
@@ -111,9 +115,8 @@ bool openCliDatafile(CliContext& ctx, Session& s, const fs::path& file) {
     ctx.err << "zonarium: no such datafile " << file.string() << "\n";
     return false;
   }
-  ctx.host.openPaths.push_back(file);
   const int said = ctx.host.messages;
-  if (!openDatafile(s)) {
+  if (!openDatafile(s, ctx.host, file)) {
     if (ctx.host.messages == said) explainUnopened(ctx, s, file);
     return false;
   }

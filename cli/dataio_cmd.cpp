@@ -6,10 +6,13 @@
 #include "cli/dataio_cmd.h"
 
 #include <charconv>
+#include <filesystem>
 
 #include "cli/commands.h"
 #include "interchange/dataexport.h"
 #include "interchange/dataimport.h"
+#include "shell/dataio_commands.h"
+#include "shell/notices.h"
 #include "store/datafile.h"
 
 namespace zn {
@@ -65,10 +68,12 @@ int cmdImportData(CliContext& ctx, const std::vector<std::string>& args) {
             << (s->home / "equal" / "new.dat").string() << "\n";
     return 2;
   }
-  ctx.host.openPaths.push_back(args[1]);
-  ctx.host.savePaths.push_back(args[2]);
-  if (!runImport(*s, layout)) return 1;
-  if (!openImported(*s)) return 1;
+  // The output is settled before anything is read, as a batch run should.
+  if (!ctx.host.mayReplace(importTargetRequest(*s).title, args[2])) return 1;
+  if (!runImport(*s, ctx.host, layout, std::filesystem::path(args[1]), std::filesystem::path(args[2]))) return 1;
+  const bool opened = openImported(*s);
+  showNotices(*s, ctx.host);
+  if (!opened) return 1;
   ctx.out << formatInfo(*s);
   return 0;
 }
@@ -130,9 +135,9 @@ int cmdExportData(CliContext& ctx, const std::vector<std::string>& args) {
       picked->push_back(found);
     }
   }
-  ctx.host.savePaths.push_back(rest[2]);
+  if (!ctx.host.mayReplace(exportRequest(*s).title, rest[2])) return 1;
   const int said = ctx.host.messages;
-  if (runExport(*s, layout, picked)) return 0;
+  if (runExport(*s, ctx.host, layout, picked, std::filesystem::path(rest[2]))) return 0;
   // The window ends a failed write without a word; the tool names the file.
   if (ctx.host.messages == said) ctx.err << "zonarium: cannot write " << rest[2] << "\n";
   return 1;

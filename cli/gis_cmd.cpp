@@ -15,6 +15,7 @@
 #include "gis/gisexport.h"
 #include "interchange/dataimport.h"
 #include "shell/mapclasses.h"
+#include "shell/notices.h"
 #include "shell/status.h"
 
 namespace zn {
@@ -117,13 +118,16 @@ int cmdImportGbif(CliContext& ctx, const std::vector<std::string>& args) {
   auto s = startCliSession(ctx);
   if (!s) return 1;
   const GbifImportResult r = importGbif(*s, o);
+  showNotices(*s, ctx.host);
   if (s->fatal) return 1;
   if (!r.ok()) {
     ctx.err << "zonarium: " << r.error << "\n";
     return 1;
   }
   ctx.out << gbifSummary(r) << "\n";
-  if (!openImported(*s)) return 1;
+  const bool opened = openImported(*s);
+  showNotices(*s, ctx.host);
+  if (!opened) return 1;
   ctx.out << formatInfo(*s);
   return 0;
 }

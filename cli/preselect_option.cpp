@@ -1,6 +1,7 @@
 #include "cli/preselect_option.h"
 
 #include "measures/dispatch.h"
+#include "shell/notices.h"
 #include "store/preselection.h"
 
 namespace zn {
@@ -29,8 +30,11 @@ bool applyPreselectionFile(CliContext& ctx, Session& s, const std::filesystem::p
   }
   // Outside the dialog the excluded-areas list waits where the area set
   // would be lent to it.
-  if (!loadPreselectionFile(s, file, s.ws.borrowedAreas)) return false;
+  const bool loaded = loadPreselectionFile(s, file, s.ws.borrowedAreas);
+  showNotices(s, ctx.host);
+  if (!loaded) return false;
   applyPreselection(s);
+  showNotices(s, ctx.host);
   applyRecompute(s, Recompute::Preselection);
   return true;
 }

@@ -12,6 +12,7 @@
 #include "interchange/scores_import.h"
 #include "measures/scores.h"
 #include "measures/titles.h"
+#include "shell/notices.h"
 
 namespace zn {
 
@@ -39,9 +40,11 @@ bool takeChoice(const std::string& flag, ExportScoresModel& m) {
 bool isOption(const std::string& a) { return !a.empty() && a[0] == '-'; }
 
 // The menu command's import on a session already holding the datafile.
-bool importOnto(Session& s, const std::string& file) {
+bool importOnto(Session& s, Host& host, const std::string& file) {
   clearScores(s);
-  if (!importScoresFile(s, file)) return false;
+  const bool imported = importScoresFile(s, file);
+  showNotices(s, host);
+  if (!imported) return false;
   setMeasureCode(s, kCodeImportedScores);
   buildTitle(s);
   return true;
@@ -85,7 +88,7 @@ int cmdExportScores(CliContext& ctx, const std::vector<std::string>& args) {
   auto s = startCliSession(ctx);
   if (!s) return 1;
   if (int rc = prepareMeasure(ctx, *s, opts, positional[0], keys); rc != 0) return rc;
-  if (!import.empty() && !importOnto(*s, import)) return 1;
+  if (!import.empty() && !importOnto(*s, ctx.host, import)) return 1;
 
   ExportScoresModel choice = exportScoresModel(*s);
   for (const std::string& f : flags) takeChoice(f, choice);
@@ -97,7 +100,9 @@ int cmdExportScores(CliContext& ctx, const std::vector<std::string>& args) {
     ctx.err << "zonarium: no grid cell is occupied: nothing exported\n";
     return 1;
   }
-  return exportScoresTo(*s, choice, out) ? 0 : 1;
+  const bool written = exportScoresTo(*s, choice, out);
+  showNotices(*s, ctx.host);
+  return written ? 0 : 1;
 }
 
 int cmdImportScores(CliContext& ctx, const std::vector<std::string>& args) {
@@ -113,7 +118,7 @@ int cmdImportScores(CliContext& ctx, const std::vector<std::string>& args) {
   auto s = startCliSession(ctx);
   if (!s) return 1;
   if (int rc = prepareMeasure(ctx, *s, opts, rest[0], keys); rc != 0) return rc;
-  if (!importOnto(*s, rest[1])) return 1;
+  if (!importOnto(*s, ctx.host, rest[1])) return 1;
   ctx.out << formatCellScores(*s);
   return 0;
 }

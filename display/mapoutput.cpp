@@ -88,38 +88,42 @@ bool writeImageFile(const fs::path& path, const QImage& image) {
   return false;
 }
 
-bool saveBitmap(Session& s, DisplayState& d, const std::function<QImage()>& captureClient) {
+SaveMapModel saveMapModel(const Session& s) {
   SaveMapModel model;
   model.setArea(s.settings[kBitmapOption]);
-  if (!s.host.runDialog("SAVEDLGBOX", model)) return false;
-  s.settings[kBitmapOption] = model.area;
+  return model;
+}
 
+void takeSaveMapChoice(Session& s, const SaveMapModel& model) {
+  s.settings[kBitmapOption] = model.area;
+}
+
+FileRequest saveMapRequest(const Session& s) {
   FileRequest request;
   request.title = "Save map";
   request.filters = {{"bitmaps (*.bmp)", "*.bmp"}, {"PNG images (*.png)", "*.png"}, {"SVG drawings (*.svg)", "*.svg"}};
   request.initialDir = s.dataDir.empty() ? s.home : s.dataDir;
   request.mustExist = false;
-  std::optional<fs::path> file;
-  do {
-    file = s.host.chooseSaveFile(request);
-    if (!file) return false;
-  } while (file->empty());
+  return request;
+}
 
+bool saveBitmapTo(Session& s, DisplayState& d, int area, const fs::path& file,
+                  const std::function<QImage()>& captureClient) {
   s.host.requestRedraw();
   const QImage client = captureClient();
-  const DeviceRect r = captureRect(model.area, d.view, d.view.last, s.ws.geo, client.width(), client.height());
+  const DeviceRect r = captureRect(area, d.view, d.view.last, s.ws.geo, client.width(), client.height());
   if (r.empty()) return false;
   const QImage part = client.copy(r.left, r.top, r.width(), r.height());
   // The file's extension picks the form; anything else is a bitmap.
-  const std::string ext = extensionOf(*file);
+  const std::string ext = extensionOf(file);
   DrawOptions screen;
   screen.statusBar = 0;
-  const bool written = ext == ".svg"   ? writeSvgFile(*file, s, d, d.view.last, r, screen)
-                       : ext == ".png" ? writeImageFile(*file, part)
-                                       : writeBmpFile(*file, part);
+  const bool written = ext == ".svg"   ? writeSvgFile(file, s, d, d.view.last, r, screen)
+                       : ext == ".png" ? writeImageFile(file, part)
+                                       : writeBmpFile(file, part);
   if (!written) {
     // The original program closed its window here, losing unsaved edits.
-    s.host.messageBox("bitmap not saved", "BANG!!", Icon::Error, Buttons::Ok);
+    s.tell("bitmap not saved", "BANG!!", Icon::Error);
     return false;
   }
   return true;
@@ -141,21 +145,27 @@ PageMetrics pageMetrics(QPrinter& printer) {
   return m;
 }
 
-bool printMap(Session& s, DisplayState& d, QPrinter& printer,
-              const std::function<bool(QPrinter&)>& choosePrinter, PrintProgress& progress,
-              bool* optionsRequested, const DrawOptions& base) {
-  if (optionsRequested) *optionsRequested = false;
+PrintMapModel printMapModel(const DisplayState& d) {
   PrintMapModel model = d.print;
   model.optionsChosen = false;
-  if (!s.host.runDialog("PRINTDLGBOX", model)) {
+  return model;
+}
+
+bool takePrintMapChoice(Session& s, DisplayState& d, PrintMapModel model, bool accepted) {
+  if (!accepted) {
     s.settings[kPrintOption] = 0;
-    if (optionsRequested) *optionsRequested = model.optionsChosen;
     return false;
   }
   model.setWidthPercent(model.widthPercent);
   model.setCoastThickness(model.coastThickness);
   model.setGridThickness(model.gridThickness);
   d.print = model;
+  return true;
+}
+
+bool printMapPage(Session& s, DisplayState& d, QPrinter& printer, const std::function<bool(QPrinter&)>& choosePrinter,
+                  PrintProgress& progress, const DrawOptions& base) {
+  const PrintMapModel& model = d.print;
 
   if (!choosePrinter(printer)) return false;
   printer.setFullPage(true);
@@ -167,7 +177,7 @@ bool printMap(Session& s, DisplayState& d, QPrinter& printer,
   QPainter painter;
   if (!painter.begin(&printer)) {
     progress.close();
-    s.host.messageBox(printErrorText(kErrStartDoc), "", Icon::Exclamation, Buttons::Ok);
+    s.tell(printErrorText(kErrStartDoc), "", Icon::Exclamation);
     return false;
   }
   DrawOptions o = base;
@@ -193,7 +203,7 @@ bool printMap(Session& s, DisplayState& d, QPrinter& printer,
   const bool ended = painter.end();
   progress.close();
   if (!ended) {
-    s.host.messageBox(printErrorText(kErrEndDoc), "", Icon::Exclamation, Buttons::Ok);
+    s.tell(printErrorText(kErrEndDoc), "", Icon::Exclamation);
     return false;
   }
   return true;

@@ -25,13 +25,20 @@ bool writeImageFile(const std::filesystem::path& path, const QImage& image);
 bool writeSvgFile(const std::filesystem::path& path, const Session& s, const DisplayState& d,
                   const MapTransform& t, const DeviceRect& part, const DrawOptions& o = {});
 
-// "Save bitmap": the "Save map" dialog, the file name, a repaint, then the
-// captured part of the client area. `captureClient` returns the client area
-// as the window shows it (drawn through drawMap, which keeps the mapping in
-// d.view); a name ending in .png is written as PNG, .svg as a drawing of
-// shapes and text, anything else as BMP. A file that cannot be written is reported ("bitmap not saved",
-// "BANG!!") and the program carries on. True when a file was written.
-bool saveBitmap(Session& s, DisplayState& d, const std::function<QImage()>& captureClient);
+// "Save bitmap" around the shell's "Save map" dialog and file choice: the
+// dialog's model from the options, its accepted answer kept, the request.
+SaveMapModel saveMapModel(const Session& s);
+void takeSaveMapChoice(Session& s, const SaveMapModel& model);
+FileRequest saveMapRequest(const Session& s);
+// Then a repaint and the captured part `area` (a SaveMapModel area) of the
+// client area. `captureClient` returns the client area as the window shows
+// it (drawn through drawMap, which keeps the mapping in d.view); a name
+// ending in .png is written as PNG, .svg as a drawing of shapes and text,
+// anything else as BMP. A file that cannot be written leaves a notice
+// ("bitmap not saved", "BANG!!") and the program carries on. True when a
+// file was written.
+bool saveBitmapTo(Session& s, DisplayState& d, int area, const std::filesystem::path& file,
+                  const std::function<QImage()>& captureClient);
 
 // The "PRINTING" box shown while a page is printed.
 class PrintProgress {
@@ -46,12 +53,15 @@ class PrintProgress {
 // The page of a printer as the renderer sees it.
 PageMetrics pageMetrics(QPrinter& printer);
 
-// "Print map": the "Print map" dialog (its last values kept in d.print), the
-// platform print dialog through `choosePrinter`, the progress box, and the
-// page. Returns true when a page was printed. Stays silent for Cancel;
-// `optionsRequested` tells the caller to open the map drawing options.
-bool printMap(Session& s, DisplayState& d, QPrinter& printer,
-              const std::function<bool(QPrinter&)>& choosePrinter, PrintProgress& progress,
-              bool* optionsRequested = nullptr, const DrawOptions& base = {});
+// "Print map" around the shell's "Print map" dialog: its model (the last
+// values in d.print), then its answer: a cancel clears the printing width,
+// an accepted model is kept in d.print (true).
+PrintMapModel printMapModel(const DisplayState& d);
+bool takePrintMapChoice(Session& s, DisplayState& d, PrintMapModel model, bool accepted);
+// Then the platform print dialog through `choosePrinter`, the progress box,
+// and the page with the values of d.print. True when a page was printed;
+// silent for Cancel, a notice when the printer fails.
+bool printMapPage(Session& s, DisplayState& d, QPrinter& printer, const std::function<bool(QPrinter&)>& choosePrinter,
+                  PrintProgress& progress, const DrawOptions& base = {});
 
 }  // namespace zn

@@ -188,10 +188,9 @@ bool buildTwoAxisPalette(Palette& p, const Settings& s, int scheme) {
 
 int threeAxisLevels(const Palette& p) { return p.trueColour ? 16 : 6; }
 
-bool buildThreeAxisPalette(Palette& p, const ThreeAxisScales& axes, Host& host) {
+bool buildThreeAxisPalette(Palette& p, const ThreeAxisScales& axes, Notices& notices) {
   if (p.size < 256) {
-    host.messageBox("Must be in 256 colour mode to plot overlays.", "Overlay scores",
-                    Icon::Information, Buttons::Ok);
+    notices.push_back({"Must be in 256 colour mode to plot overlays.", "Overlay scores", Icon::Information});
     return false;
   }
   const int levels = threeAxisLevels(p);

@@ -90,8 +90,8 @@ int threeAxisLevels(const Palette& p);
 
 // Builds the three-axis block (red slowest, blue fastest) from entry 0. A
 // palette of fewer than 256 entries refuses with the "Overlay scores"
-// message and is left unchanged.
-bool buildThreeAxisPalette(Palette& p, const ThreeAxisScales& axes, Host& host);
+// notice and is left unchanged.
+bool buildThreeAxisPalette(Palette& p, const ThreeAxisScales& axes, Notices& notices);
 
 // The "Map drawing options" rules for a colour mode choice: 256 modes fall
 // back to 16 colour on a 16-entry palette; a monochrome mode on a coloured

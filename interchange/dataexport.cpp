@@ -241,59 +241,55 @@ DmapFiles dmapExport(const Workspace& ws, const std::vector<int>& taxa, int excl
   return f;
 }
 
-bool runExport(Session& s, int layout, std::optional<std::vector<int>> dmapTaxa) {
-  Workspace& ws = s.ws;
-  if (taxaOf(ws) <= 0 || layout < kExportMatrix || layout > kExportCoords) return false;
-  if (layout == kExportCoords) {
-    s.host.messageBox("export of coordinates\nnot supported by this version", kCaption, Icon::Information,
-                      Buttons::Ok);
-    return false;
-  }
-  if (layout == kExportDmap && s.variant != GridVariant::Britain) {
-    s.host.messageBox("DMAP format\nonly available for Britain and Europe", kCaption, Icon::Information, Buttons::Ok);
-    return false;
-  }
-  if (layout == kExportDmap && !dmapTaxa) {
-    SelectivePlotModel m = openSelectivePlot(s, false);
-    if (!s.host.runDialog(m.resource, m) || m.selected.empty()) return false;
-    dmapTaxa.emplace();
-    for (int line : m.selected)
-      if (line >= 0 && line < static_cast<int>(m.lineTaxon.size()))
-        dmapTaxa->push_back(m.lineTaxon[static_cast<std::size_t>(line)]);
-  }
+bool exportPossible(const Session& s, int layout) {
+  return taxaOf(s.ws) > 0 && layout >= kExportMatrix && layout <= kExportCoords;
+}
+
+std::optional<Notice> exportRefusal(const Session& s, int layout) {
+  if (layout == kExportCoords)
+    return Notice{"export of coordinates\nnot supported by this version", kCaption, Icon::Information};
+  if (layout == kExportDmap && s.variant != GridVariant::Britain)
+    return Notice{"DMAP format\nonly available for Britain and Europe", kCaption, Icon::Information};
+  return std::nullopt;
+}
+
+std::vector<int> pickedTaxa(const SelectivePlotModel& m) {
+  std::vector<int> taxa;
+  for (int line : m.selected)
+    if (line >= 0 && line < static_cast<int>(m.lineTaxon.size()))
+      taxa.push_back(m.lineTaxon[static_cast<std::size_t>(line)]);
+  return taxa;
+}
+
+FileRequest exportRequest(const Session& s) {
   FileRequest req;
   req.title = kCaption;
   req.filters = {{"ASCII data (*.txt)", "*.txt"}};
   req.initialDir = s.dataDir.empty() ? s.home : s.dataDir;
   req.mustExist = false;
-  auto path = s.host.chooseSaveFile(req);
-  if (!path) return false;
+  return req;
+}
 
+bool writeExport(Session& s, int layout, const fs::path& path, const std::vector<int>& dmapTaxa) {
+  Workspace& ws = s.ws;
   BusyGuard busy(s.host);
   ExportContext ctx;
   ctx.excludedLevel = s.settings[kExcludedLevel];
   ctx.excludedAreas = static_cast<int>(ws.borrowedAreas.size());
   ctx.britain = s.variant == GridVariant::Britain;
   if (layout == kExportDmap) {
-    const DmapFiles f = dmapExport(ws, *dmapTaxa, ctx.excludedLevel);
-    fs::path dis = *path, nam = *path;
+    const DmapFiles f = dmapExport(ws, dmapTaxa, ctx.excludedLevel);
+    fs::path dis = path, nam = path;
     dis.replace_extension(".dis");
     nam.replace_extension(".nam");
     return saveFileAtomically(nam, f.names) && saveFileAtomically(dis, f.distribution);
   }
   if (layout == kExportMatrix) {
-    const fs::path folder = s.dataDir.empty() ? path->parent_path() : s.dataDir;
+    const fs::path folder = s.dataDir.empty() ? path.parent_path() : s.dataDir;
     if (!saveFileAtomically(folder / "NAMES.BIN", namesBinImage(ws))) return false;
   }
   // A file that cannot be written ends the export without a word.
-  return saveFileAtomically(*path, exportText(ws, layout, ctx));
-}
-
-bool exportDataCommand(Session& s) {
-  if (taxaOf(s.ws) <= 0) return false;
-  ExportDialogModel m;
-  if (!s.host.runDialog(ExportDialogModel::kResource, m)) return false;
-  return runExport(s, m.layout);
+  return saveFileAtomically(path, exportText(ws, layout, ctx));
 }
 
 }  // namespace zn

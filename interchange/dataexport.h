@@ -3,6 +3,7 @@
 // lists, the condensed input of TWINSPAN and DMAP files on the Britain grid.
 #pragma once
 
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <utility>
@@ -13,6 +14,7 @@
 namespace zn {
 
 struct Session;
+struct SelectivePlotModel;
 struct Workspace;
 
 enum ExportLayout {
@@ -69,12 +71,18 @@ struct DmapFiles {
 };
 DmapFiles dmapExport(const Workspace& ws, const std::vector<int>& taxa, int excludedLevel);
 
-// The export after the dialog: refusals, the output file and, for DMAP on
-// the Britain grid, the taxa (nothing: the "Selective plot" list asks).
-// True when something was written.
-bool runExport(Session& s, int layout, std::optional<std::vector<int>> dmapTaxa = std::nullopt);
-
-// "Export data": nothing without taxa; the dialog, then runExport.
-bool exportDataCommand(Session& s);
+// The export after the dialog, in the order the shell meets it: nothing to
+// do without taxa or with an unknown layout; a layout this grid cannot
+// export is refused with a notice to show.
+bool exportPossible(const Session& s, int layout);
+std::optional<Notice> exportRefusal(const Session& s, int layout);
+// The taxa of the lines picked in the "Selective plot" list (DMAP export).
+std::vector<int> pickedTaxa(const SelectivePlotModel& m);
+// The output file request.
+FileRequest exportRequest(const Session& s);
+// Writes the export to the chosen file (DMAP: the given taxa, ".dis" and
+// ".nam" beside it). True when everything was written; a failed write says
+// nothing.
+bool writeExport(Session& s, int layout, const std::filesystem::path& path, const std::vector<int>& dmapTaxa = {});
 
 }  // namespace zn

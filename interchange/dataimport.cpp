@@ -32,7 +32,7 @@ const std::string kNewCode = "1" + std::string(kCodeLength - 1, '0');
 // The taxa being built, found by their exact name.
 class TaxonTable {
  public:
-  TaxonTable(Host& host, ImportedData& d, int cells) : host_(host), d_(d), cells_(cells) {}
+  TaxonTable(ImportedData& d, int cells) : d_(d), cells_(cells) {}
 
   bool full() const { return full_; }
 
@@ -54,8 +54,8 @@ class TaxonTable {
       d_.levels.emplace_back(static_cast<std::size_t>(cells_) + 1, 0);
       index_.emplace(name, t);
       if (static_cast<int>(d_.cardHeads.size()) >= kImportMaxTaxa) {
-        host_.messageBox(strprintf("Limit to number of taxa (%d) reached", kImportMaxTaxa), kCaption,
-                         Icon::Exclamation, Buttons::Ok);
+        d_.notices.push_back({strprintf("Limit to number of taxa (%d) reached", kImportMaxTaxa), kCaption,
+                              Icon::Exclamation});
         full_ = true;
       }
     }
@@ -86,7 +86,6 @@ class TaxonTable {
   }
 
  private:
-  Host& host_;
   ImportedData& d_;
   int cells_;
   std::unordered_map<std::string, int> index_;
@@ -391,7 +390,7 @@ void readDmap(const std::string& text, const std::optional<std::string>& namesTe
 // one line per area: the area number and one value per taxon. Lines that
 // hold exactly one value per taxon, as "data matrix" export writes them,
 // stand for the areas 1, 2, ... in order (see `unnumbered` for when).
-void readMatrix(Host& host, const ImportInput& in, ImportedData& d, int cells,
+void readMatrix(const ImportInput& in, ImportedData& d, int cells,
                 const std::unordered_map<std::string, int>* refs) {
   std::vector<std::string> names;
   if (in.names) numberedNames(*in.names, &names);
@@ -426,17 +425,16 @@ void readMatrix(Host& host, const ImportInput& in, ImportedData& d, int cells,
                        std::all_of(rows.begin(), rows.end(),
                                    [&](const auto& v) { return static_cast<int>(v.size()) == taxa; })));
   if (!numbered && !unnumbered) {
-    host.messageBox(strprintf("Mismatch in number of taxa %d/%d\n(ensure data matrix lines begin with a space)", taxa,
-                              std::max(0, columns - 1)),
-                    kCaption, Icon::Exclamation, Buttons::Ok);
+    d.notices.push_back({strprintf("Mismatch in number of taxa %d/%d\n(ensure data matrix lines begin with a space)",
+                                   taxa, std::max(0, columns - 1)),
+                         kCaption, Icon::Exclamation});
     taxa = 0;
   } else {
-    host.messageBox(strprintf("Match in number of taxa:\n %d names %d data (%s)", taxa, taxa, in.inputName.c_str()),
-                    kCaption, Icon::Information, Buttons::Ok);
+    d.notices.push_back({strprintf("Match in number of taxa:\n %d names %d data (%s)", taxa, taxa, in.inputName.c_str()),
+                         kCaption, Icon::Information});
   }
   if (taxa > kImportMaxTaxa) {
-    host.messageBox(strprintf("Limit to number of taxa (%d) reached", kImportMaxTaxa), kCaption, Icon::Exclamation,
-                    Buttons::Ok);
+    d.notices.push_back({strprintf("Limit to number of taxa (%d) reached", kImportMaxTaxa), kCaption, Icon::Exclamation});
     taxa = kImportMaxTaxa;
   }
   for (int t = 0; t < taxa; ++t) {
@@ -551,7 +549,7 @@ void ImportDialogModel::choose(int l) {
   if (std::find(shown.begin(), shown.end(), l) != shown.end()) layout = l;
 }
 
-ImportedData convertImport(Host& host, const ImportInput& in, const Workspace& ws) {
+ImportedData convertImport(const ImportInput& in, const Workspace& ws) {
   ImportedData d;
   const int cells = ws.geo.cells;
   d.title = strprintf("Data from %s", in.inputName.c_str());
@@ -559,10 +557,10 @@ ImportedData convertImport(Host& host, const ImportInput& in, const Workspace& w
     d.quantitative = true;
     d.title = "*" + d.title;
     const auto refs = in.britain ? referenceIndex(ws) : std::unordered_map<std::string, int>{};
-    readMatrix(host, in, d, cells, in.britain ? &refs : nullptr);
+    readMatrix(in, d, cells, in.britain ? &refs : nullptr);
     return d;
   }
-  TaxonTable tt(host, d, cells);
+  TaxonTable tt(d, cells);
   if (in.layout == kImportDmap) {
     // DMAP is read by tokens, not lines: no list of every line of a large file.
     readDmap(in.text, in.names, tt, referenceIndex(ws));
@@ -652,96 +650,90 @@ std::optional<std::string> readBeside(const fs::path& input) {
 
 }  // namespace
 
-bool runImport(Session& s, int layout) {
-  if (s.ws.cells.empty() || layout < kImportQuoted || layout > kImportMatrix) return false;
-  if (layout == kImportDmap && s.variant != GridVariant::Britain &&
-      s.ws.datafile.subdir.compare(0, 7, "britain") != 0) {
-    s.host.messageBox("DMAP format\nonly available for Britain, Finland and Europe", kCaption, Icon::Information,
-                      Buttons::Ok);
-    return false;
-  }
-  if (s.variant == GridVariant::Britain && (layout == kImportLatLong || layout == kImportQuotedLatLong)) {
-    s.host.messageBox("lat-long format\nnot available", kCaption, Icon::Information, Buttons::Ok);
-    return false;
-  }
-  if (s.variant == GridVariant::Britain && layout == kImportRecords) {
-    s.host.messageBox("import of coordinates\nnot supported by this version", kCaption, Icon::Information, Buttons::Ok);
-    return false;
-  }
+bool importPossible(const Session& s, int layout) {
+  return !s.ws.cells.empty() && layout >= kImportQuoted && layout <= kImportMatrix;
+}
+
+std::optional<Notice> importRefusal(const Session& s, int layout) {
+  if (layout == kImportDmap && s.variant != GridVariant::Britain && s.ws.datafile.subdir.compare(0, 7, "britain") != 0)
+    return Notice{"DMAP format\nonly available for Britain, Finland and Europe", kCaption, Icon::Information};
+  if (s.variant == GridVariant::Britain && (layout == kImportLatLong || layout == kImportQuotedLatLong))
+    return Notice{"lat-long format\nnot available", kCaption, Icon::Information};
+  if (s.variant == GridVariant::Britain && layout == kImportRecords)
+    return Notice{"import of coordinates\nnot supported by this version", kCaption, Icon::Information};
+  return std::nullopt;
+}
+
+FileRequest importInputRequest(const Session& s, int layout) {
   FileRequest open;
   open.title = "Read import data";
   open.filters = {layout == kImportDmap ? FileFilter{"DMAP data (*.dis)", "*.dis"} : FileFilter{"ASCII data (*.txt)", "*.txt"}};
   open.initialDir = s.dataDir.empty() ? s.home : s.dataDir;
   open.mustExist = true;
-  auto input = s.host.chooseOpenFile(open);
-  if (!input) return false;
+  return open;
+}
+
+std::optional<ImportInput> readImportInput(Session& s, int layout, const fs::path& input) {
   ImportInput in;
   in.layout = layout;
   in.britain = s.variant == GridVariant::Britain;
-  in.inputName = input->filename().string();
+  in.inputName = input.filename().string();
   std::error_code sizeError;
-  if (const auto bytes = fs::file_size(*input, sizeError); !sizeError && bytes > kInputMax) {
-    s.host.messageBox(strprintf("File too large to import (over %d MiB):\n%s", static_cast<int>(kInputMax >> 20),
-                                input->string().c_str()),
-                      kCaption, Icon::Exclamation, Buttons::Ok);
-    return false;
+  if (const auto bytes = fs::file_size(input, sizeError); !sizeError && bytes > kInputMax) {
+    s.tell(strprintf("File too large to import (over %d MiB):\n%s", static_cast<int>(kInputMax >> 20),
+                     input.string().c_str()),
+           kCaption, Icon::Exclamation);
+    return std::nullopt;
   }
-  if (auto text = readFileBytes(*input, kInputMax)) {
+  if (auto text = readFileBytes(input, kInputMax)) {
     in.text = std::move(*text);
   } else {
-    s.host.messageBox(strprintf("Can't open file\n%s", input->string().c_str()), kCaption, Icon::Exclamation,
-                      Buttons::Ok);
-    return false;
+    s.tell(strprintf("Can't open file\n%s", input.string().c_str()), kCaption, Icon::Exclamation);
+    return std::nullopt;
   }
-  if (layout == kImportMatrix || layout == kImportDmap) in.names = readBeside(*input);
+  if (layout == kImportMatrix || layout == kImportDmap) in.names = readBeside(input);
+  return in;
+}
 
+FileRequest importTargetRequest(const Session& s) {
   FileRequest save;
   save.title = "Write import data";
   save.filters = {{"ZN data (*.dat)", "*.dat"}};
-  save.initialDir = open.initialDir;
+  save.initialDir = s.dataDir.empty() ? s.home : s.dataDir;
   save.mustExist = false;
-  std::optional<fs::path> target;
-  do {
-    target = s.host.chooseSaveFile(save);
-    if (!target) return false;
-  } while (!insideProgramFolder(s, *target));
+  return save;
+}
 
+bool importInto(Session& s, ImportInput& in, const fs::path& target) {
+  const int layout = in.layout;
   s.map.measureCode = kCodeNone;
   s.settings[kMeasureCode] = kCodeNone;
   resetWorkspace(s);
-  setDatafilePath(s.ws.datafile, *target);
+  setDatafilePath(s.ws.datafile, target);
   if (!loadGridType(s)) return false;
   if (layout == kImportMatrix) in.namesBin = readFileBytes(s.dataDir / "NAMES.BIN", kInputMax);
 
   ImportedData d;
   {
     BusyGuard busy(s.host);
-    d = convertImport(s.host, in, s.ws);
+    d = convertImport(in, s.ws);
   }
+  s.notices.insert(s.notices.end(), d.notices.begin(), d.notices.end());
   if (!saveFileAtomically(s.home / "LOSTDAT.TXT", d.lostText)) {
-    s.host.messageBox("Can't open file \\ZONARIUM\\LOSTDAT.TXT", "Saving lost imported data", Icon::Exclamation,
-                      Buttons::Ok);
+    s.tell("Can't open file \\ZONARIUM\\LOSTDAT.TXT", "Saving lost imported data", Icon::Exclamation);
     return false;
   }
   const std::string image = importedDatafileImage(s, d);
   if (s.fatal) return false;
   s.host.beep();
-  if (image.empty() || !saveFileAtomically(*target, image)) {
-    s.host.messageBox("ARRRRRRRRRRRRRRRRRRRRRRRGH!\nSomething wrong here", "Writing imported ASCII data",
-                      Icon::Exclamation, Buttons::Ok);
+  if (image.empty() || !saveFileAtomically(target, image)) {
+    s.tell("ARRRRRRRRRRRRRRRRRRRRRRRGH!\nSomething wrong here", "Writing imported ASCII data", Icon::Exclamation);
     return false;
   }
-  s.host.messageBox(strprintf("%ld records for %d taxa converted\n%d lost records", d.records,
-                              static_cast<int>(d.cardHeads.size()), d.lost),
-                    kCaption, Icon::Information, Buttons::Ok);
+  s.tell(strprintf("%ld records for %d taxa converted\n%d lost records", d.records,
+                   static_cast<int>(d.cardHeads.size()), d.lost),
+         kCaption, Icon::Information);
   return true;
-}
-
-bool importDataCommand(Session& s) {
-  ImportDialogModel m;
-  m.britain = s.variant == GridVariant::Britain;
-  if (!s.host.runDialog(m.resource(), m)) return false;
-  return runImport(s, m.layout);
 }
 
 bool openImported(Session& s) {

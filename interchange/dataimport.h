@@ -69,6 +69,7 @@ struct ImportedData {
   int lost = 0;
   std::string lostText;  // the lost-records file
   bool quantitative = false;
+  Notices notices;  // the taxa limit, the matrix's column check
 };
 
 // Finds the first cell whose bounds hold a point (south <= lat < north,
@@ -84,9 +85,9 @@ class CellLocator {
   bool lattice_ = false;
 };
 
-// Reads the input by its layout into taxa and levels. Messages (the taxa
-// limit, the matrix's column check) go to the host.
-ImportedData convertImport(Host& host, const ImportInput& in, const Workspace& ws);
+// Reads the input by its layout into taxa and levels, with the notices of
+// the reading.
+ImportedData convertImport(const ImportInput& in, const Workspace& ws);
 
 // Puts converted data into the session's card store (the taxa count with
 // it) and returns the datafile image; empty when the store could not be had.
@@ -96,13 +97,21 @@ std::string importedDatafileImage(Session& s, const ImportedData& d);
 // the only place a new datafile may go.
 bool insideProgramFolder(const Session& s, const std::filesystem::path& p);
 
-// The import after the dialog: input and output files, conversion, the
-// lost-records file, the new datafile and the summary. On success the data
-// subdirectory and file name name the new datafile; the caller opens it.
-bool runImport(Session& s, int layout);
-
-// "Import data": the dialog, then runImport.
-bool importDataCommand(Session& s);
+// The import after the dialog, in the order the shell meets it: nothing to
+// do without a grid or with an unknown layout; a layout this grid cannot
+// read is refused with a notice to show.
+bool importPossible(const Session& s, int layout);
+std::optional<Notice> importRefusal(const Session& s, int layout);
+// The input file request and the reading of the chosen input (with the
+// names file beside it); nullopt with a notice when it cannot be read.
+FileRequest importInputRequest(const Session& s, int layout);
+std::optional<ImportInput> readImportInput(Session& s, int layout, const std::filesystem::path& input);
+// The output file request (asked again until insideProgramFolder).
+FileRequest importTargetRequest(const Session& s);
+// Conversion, the lost-records file, the new datafile at `target` and the
+// summary notice. On success the data subdirectory and file name name the
+// new datafile; the caller opens it.
+bool importInto(Session& s, ImportInput& in, const std::filesystem::path& target);
 
 // The opening of the new datafile that follows a successful import.
 bool openImported(Session& s);

@@ -212,13 +212,12 @@ bool exportScoresTo(Session& s, const ExportScoresModel& choice, const std::file
     const int layout = choice.layout();
     // The file holds shifted values; say so before they are written.
     if (s.map.scoreOffset != 0.0 && layout != kLayoutCentroids)
-      s.host.messageBox(strprintf("WARNING:\nall exported scores exclude an offset of\n%f", s.map.scoreOffset),
-                        kCaption, Icon::Exclamation, Buttons::Ok);
+      s.tell(strprintf("WARNING:\nall exported scores exclude an offset of\n%f", s.map.scoreOffset), kCaption,
+             Icon::Exclamation);
     text = scoresFileText(s, layout, choice.markerAsZero);
   }
   if (!saveFileAtomically(path, text)) {
-    s.host.messageBox(strprintf("Can't write file\n%s", path.string().c_str()), kCaption, Icon::Exclamation,
-                      Buttons::Ok);
+    s.tell(strprintf("Can't write file\n%s", path.string().c_str()), kCaption, Icon::Exclamation);
     return false;
   }
   return true;
@@ -233,16 +232,10 @@ FileRequest exportScoresRequest(const Session& s) {
   return r;
 }
 
-bool exportScores(Session& s) {
-  if (!anyCellOccupied(s)) return false;
-  ExportScoresModel choice = exportScoresModel(s);
-  if (!s.host.runDialog("DEXSDLGBOX", choice)) return false;
+void takeExportScoresChoice(Session& s, const ExportScoresModel& choice) {
   s.settings[kExportAccepted] = 1;
   s.settings[kScoresExportOption] = choice.markerAsZero ? 1 : 0;
   if (!choice.mismatch()) s.settings[kScoresExportChoice] = choice.layout();
-  const auto path = s.host.chooseSaveFile(exportScoresRequest(s));
-  if (!path) return false;
-  return exportScoresTo(s, choice, *path);
 }
 
 }  // namespace zn

@@ -74,14 +74,13 @@ std::string scoresFileText(const Session& s, int layout, bool markerAsZero);
 // Cells where exactly one of foreground and background is present.
 std::vector<int> mismatchCells(const Session& s);
 
-// Writes the chosen file at `path` (shows the offset warning first when it
-// applies). False, after a message, when the file cannot be written; false
+// Writes the chosen file at `path` (the offset warning first when it
+// applies). False, with a notice, when the file cannot be written; false
 // without one when there is nothing to export.
 bool exportScoresTo(Session& s, const ExportScoresModel& choice, const std::filesystem::path& path);
 
-// The menu command: the dialog "DEXSDLGBOX", the save dialog, the file.
-// Does nothing when no cell is occupied. True when a file was written.
-bool exportScores(Session& s);
+// The accepted export dialog's choice, kept in the options for next time.
+void takeExportScoresChoice(Session& s, const ExportScoresModel& choice);
 
 // The save-dialog request of the command.
 FileRequest exportScoresRequest(const Session& s);

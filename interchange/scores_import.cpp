@@ -286,8 +286,8 @@ bool applyScoresImport(Session& s, const ScoresImportData& d, const std::string&
   // Refused before anything changes: scores shifted to infinity would be
   // drawn, exported and read back as nonsense.
   if (const double lo = overflowingOffset(s, d, cells); lo != 0.0) {
-    s.host.messageBox(strprintf("Scores out of range:\nan offset of %g\nwould make them infinite.", -lo), kCaption,
-                      Icon::Exclamation, Buttons::Ok);
+    s.tell(strprintf("Scores out of range:\nan offset of %g\nwould make them infinite.", -lo), kCaption,
+           Icon::Exclamation);
     return false;
   }
   unloadThreeAxis(s);
@@ -316,7 +316,7 @@ bool applyScoresImport(Session& s, const ScoresImportData& d, const std::string&
       b.values.assign(static_cast<std::size_t>(cells) + 1, {0.0, 0.0, 0.0});
     } catch (const std::bad_alloc&) {
       b.release();
-      s.host.messageBox("insufficient free memory", "3D plot", Icon::Exclamation, Buttons::Ok);
+      s.tell("insufficient free memory", "3D plot", Icon::Exclamation);
       return false;
     }
     b.loaded = true;
@@ -376,8 +376,7 @@ bool applyScoresImport(Session& s, const ScoresImportData& d, const std::string&
             [&](int n, double v) { o.threeAxis.values[static_cast<std::size_t>(n)][k] = v; },
             [](int) { return false; });
     if (m0 < 0.0 && !pair && !threeAxis)
-      s.host.messageBox(strprintf("Negative scores found:\n%f added to all scores.", -m0), kCaption,
-                        Icon::Information, Buttons::Ok);
+      s.tell(strprintf("Negative scores found:\n%f added to all scores.", -m0), kCaption, Icon::Information);
   }
 
   int occupied = 0;
@@ -431,13 +430,12 @@ bool applyScoresImport(Session& s, const ScoresImportData& d, const std::string&
 bool importScoresFile(Session& s, const std::filesystem::path& path) {
   const auto text = readFileBytes(path, kImportFileMax);
   if (!text) {
-    s.host.messageBox(strprintf("Can't open file\n%s", path.string().c_str()), kCaption, Icon::Exclamation,
-                      Buttons::Ok);
+    s.tell(strprintf("Can't open file\n%s", path.string().c_str()), kCaption, Icon::Exclamation);
     return false;
   }
   const ScoresImportData d = parseScoresImport(*text, s.ws);
   if (d.format < 0) {
-    s.host.messageBox(d.error, kCaption, Icon::Exclamation, Buttons::Ok);
+    s.tell(d.error, kCaption, Icon::Exclamation);
     return false;
   }
   BusyGuard busy(s.host);
@@ -451,11 +449,6 @@ FileRequest importScoresRequest(const Session& s) {
   r.initialDir = s.dataDir;
   r.mustExist = true;
   return r;
-}
-
-bool importScores(Session& s) {
-  const auto path = s.host.chooseOpenFile(importScoresRequest(s));
-  return path && importScoresFile(s, *path);
 }
 
 }  // namespace zn

@@ -44,18 +44,17 @@ std::string importedScoresName(const std::string& path);
 
 // Puts read data on the map: unloads a three-axis overlay, clears every
 // cell's score and count, fills the columns, zeroes the excluded areas of
-// the preselection, shifts negative columns by their offsets (saying so
+// the preselection, shifts negative columns by their offsets (with a notice
 // for a single-column import), recounts the occupied cells and the pair's
 // counts, and marks scores present. Sets the import kind, the imported
 // name and, for "#3", the two titles. False when `data` was refused.
 bool applyScoresImport(Session& s, const ScoresImportData& data, const std::string& name);
 
-// Reads and applies a file; shows "Can't open file\n%s" or the format
-// messages (caption "Import scores") and returns false when it fails.
+// Reads and applies a file; leaves "Can't open file\n%s" or the format
+// notices (caption "Import scores") and returns false when it fails.
 bool importScoresFile(Session& s, const std::filesystem::path& path);
 
-// The open-dialog request and the menu command (dialog, then the file).
+// The open-dialog request of the menu command.
 FileRequest importScoresRequest(const Session& s);
-bool importScores(Session& s);
 
 }  // namespace zn

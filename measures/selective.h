@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "measures/notice.h"
+#include "store/notice.h"
 #include "measures/titles.h"
 #include "store/host.h"
 #include "store/session.h"

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "measures/notice.h"
+#include "store/notice.h"
 #include "store/session.h"
 
 namespace zn {

@@ -6,7 +6,7 @@
 #include <optional>
 #include <vector>
 
-#include "measures/notice.h"
+#include "store/notice.h"
 #include "store/session.h"
 
 namespace zn {

@@ -12,7 +12,7 @@
 #include <utility>
 #include <vector>
 
-#include "measures/notice.h"
+#include "store/notice.h"
 #include "store/session.h"
 
 namespace zn {

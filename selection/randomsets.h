@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-#include "measures/notice.h"
+#include "store/notice.h"
 #include "selection/report.h"
 #include "store/session.h"
 

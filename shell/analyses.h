@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "measures/notice.h"
+#include "store/notice.h"
 #include "measures/titles.h"
 #include "shell/command.h"
 #include "store/host.h"

@@ -2,7 +2,9 @@
 
 #include "measures/dispatch.h"
 #include "measures/scores.h"
+#include "shell/data_dialogue.h"
 #include "shell/dispatch.h"
+#include "shell/notices.h"
 #include "store/editor.h"
 #include "store/utilities.h"
 
@@ -70,15 +72,16 @@ void applyPreselectionCommand(Shell& sh) {
   if (!s.ws.datafile.opened) return;
   BusyGuard busy(sh.host);
   applyPreselection(s);
+  showNotices(s, sh.host);
   sh.refreshMenus();
   sh.finishTitle(applyRecompute(s, Recompute::Preselection, sh.titleContext()));
 }
 
 // New datafile and Join datafiles: the utility, then the editor on the new data.
-void makeDatafile(Shell& sh, bool (*utility)(Session&)) {
+void makeDatafile(Shell& sh, bool (*utility)(Session&, Host&)) {
   // Another datafile would leave the open dialog's lists behind.
   if (sh.flags.preselectionDialogOpen) return;
-  const bool made = utility(sh.session);
+  const bool made = utility(sh.session, sh.host);
   if (sh.session.fatal) return;
   sh.refreshMenus();
   if (!made) {
@@ -100,6 +103,7 @@ EditorOutcome leaveEditor(Shell& sh, bool restore) {
     BusyGuard busy(sh.host);
     outcome = closeEditor(sh.session, restore);
   }
+  showNotices(sh.session, sh.host);
   sh.refreshMenus();
   return outcome;
 }
@@ -129,13 +133,19 @@ void connectDataCommands(Shell& shell) {
         return;
       }
     }
-    BusyGuard busy(sh.host);
-    divideByGroup(s);
+    {
+      BusyGuard busy(sh.host);
+      divideByGroup(s);
+    }
+    showNotices(s, sh.host);
   });
   shell.connect(Command::DivideByRarity, [](Shell& sh) {
     if (!sh.session.ws.datafile.opened) return;
-    BusyGuard busy(sh.host);
-    divideByRarity(sh.session);
+    {
+      BusyGuard busy(sh.host);
+      divideByRarity(sh.session);
+    }
+    showNotices(sh.session, sh.host);
   });
 }
 
@@ -160,18 +170,21 @@ void editorShowTaxon(Shell& sh, int taxon) {
 void preselectionClose(Shell& sh, PreselectionAction action, const std::vector<int>& excludedTaxonLines) {
   if (!sh.flags.preselectionDialogOpen) return;
   closePreselectionWindow(sh);
-  afterPreselection(sh, applyPreselectionDialog(sh.session, action, excludedTaxonLines));
+  afterPreselection(sh, applyPreselectionDialog(sh.session, sh.host, action, excludedTaxonLines));
 }
 
 void preselectionRestore(Shell& sh) {
   if (!sh.flags.preselectionDialogOpen) return;
   closePreselectionWindow(sh);
-  afterPreselection(sh, restorePreselectionData(sh.session));
+  const PreselectionOutcome outcome = restorePreselectionData(sh.session);
+  showNotices(sh.session, sh.host);
+  afterPreselection(sh, outcome);
 }
 
 void preselectionDeleteCells(Shell& sh, const std::vector<int>& lines) {
   if (!sh.flags.preselectionDialogOpen) return;
   deleteExcludedCells(sh.session, lines);
+  showNotices(sh.session, sh.host);
   sh.host.requestRedraw();
 }
 
@@ -184,12 +197,18 @@ void editorSelect(Shell& sh, int taxon) {
 void editorWrite(Shell& sh) {
   if (!sh.flags.mapEditing) return;
   writeEditorTaxon(sh.session);
+  showNotices(sh.session, sh.host);
   mapCurrentTaxon(sh);
 }
 
 void editorAdd(Shell& sh, bool copy) {
   if (!sh.flags.mapEditing) return;
-  switch (addEditorTaxon(sh.session, copy)) {
+  if (const auto question = addTaxonQuestion(sh.session, copy);
+      question && showNotice(sh.host, *question, Buttons::YesNo) != Answer::Yes)
+    return;
+  const EditorOutcome outcome = addEditorTaxon(sh.session, copy);
+  showNotices(sh.session, sh.host);
+  switch (outcome) {
     case EditorOutcome::Done:
       mapCurrentTaxon(sh);
       break;
@@ -203,7 +222,10 @@ void editorAdd(Shell& sh, bool copy) {
 }
 
 void editorDelete(Shell& sh) {
-  if (sh.flags.mapEditing && deleteEditorTaxon(sh.session)) mapCurrentTaxon(sh);
+  if (!sh.flags.mapEditing) return;
+  const auto question = deleteTaxonQuestion(sh.session);
+  if (!question || showNotice(sh.host, *question, Buttons::YesNo) != Answer::Yes) return;
+  if (deleteEditorTaxon(sh.session)) mapCurrentTaxon(sh);
 }
 
 void editorReorder(Shell& sh) {
@@ -218,8 +240,11 @@ void editorFind(Shell& sh, const std::string& text) {
 
 void editorSaveContinue(Shell& sh) {
   if (!sh.flags.mapEditing) return;
-  BusyGuard busy(sh.host);
-  saveAndContinue(sh.session);
+  {
+    BusyGuard busy(sh.host);
+    saveAndContinue(sh.session);
+  }
+  showNotices(sh.session, sh.host);
   mapCurrentTaxon(sh);
 }
 
@@ -242,7 +267,9 @@ bool editorExit(Shell& sh) {
       BusyGuard busy(sh.host);
       // The current-taxon mark is no part of the data on disk.
       clearPlotMarks(s.ws);
-      if (!saveAndContinue(s)) {
+      const bool saved = saveAndContinue(s);
+      showNotices(s, sh.host);
+      if (!saved) {
         setPlotMark(s.ws, s.editor.dialog.current, true);
         return false;
       }

@@ -13,9 +13,11 @@
 #include "shell/analysis_commands.h"
 #include "shell/celllist.h"
 #include "shell/data_commands.h"
+#include "shell/data_dialogue.h"
 #include "shell/dataio_commands.h"
 #include "shell/gis_commands.h"
 #include "shell/mapclasses.h"
+#include "shell/notices.h"
 #include "shell/options.h"
 #include "shell/overlay_commands.h"
 #include "shell/results.h"
@@ -97,7 +99,7 @@ void Shell::showNotice(const std::optional<Notice>& notice) {
 void Shell::connectCore() {
   connect(Command::OpenDatafile, [](Shell& sh) {
     Session& s = sh.session;
-    if (!openDatafile(s)) {
+    if (!openDatafile(s, sh.host)) {
       sh.refreshMenus();
       return;
     }
@@ -208,7 +210,10 @@ void Shell::connectCore() {
       return;
     }
     // A map drawn without the world outline gets its grid type back first.
-    if (s.coastApplies == 0 && s.ws.datafile.opened) loadGridType(s);
+    if (s.coastApplies == 0 && s.ws.datafile.opened) {
+      loadGridType(s);
+      showNotices(s, sh.host);
+    }
     if (s.map.measureCode == kCodeOverlay) {
       // The overlay colours its own cells; score classing would overwrite them.
       if (sh.display.view.zoomed) s.savedFillFrameCoast = s.settings[kFillFrameCoast];
@@ -268,6 +273,8 @@ void Shell::dispatch(Command c) {
   auto it = operations_.find(c);
   if (it == operations_.end()) return;
   it->second(*this);
+  // Whatever the command left unsaid.
+  showNotices(session, host);
 }
 
 void Shell::mapClick(int cell, bool left) {

@@ -5,6 +5,7 @@
 #include "interchange/dataimport.h"
 #include "measures/scores.h"
 #include "shell/dispatch.h"
+#include "shell/notices.h"
 #include "shell/status.h"
 
 namespace zn {
@@ -45,12 +46,15 @@ void importGbifCommand(Shell& sh) {
     BusyGuard busy(sh.host);
     r = importGbif(s, o);
   }
+  showNotices(s, sh.host);
   if (s.fatal) return;
   if (!r.ok()) {
     sh.host.messageBox(r.error, kImportCaption, Icon::Exclamation, Buttons::Ok);
   } else {
     sh.host.messageBox(gbifSummary(r), kImportCaption, Icon::Information, Buttons::Ok);
-    if (openImported(s)) {
+    const bool opened = openImported(s);
+    showNotices(s, sh.host);
+    if (opened) {
       sh.flags.paintStage = 3;
       sh.showMeasure(kCodeRichness);
       return;

@@ -7,6 +7,7 @@
 #include "display/palette.h"
 #include "measures/scores.h"
 #include "shell/dispatch.h"
+#include "shell/notices.h"
 #include "selection/commands.h"
 #include "store/text.h"
 
@@ -240,7 +241,10 @@ bool plotThreeAxis(Shell& sh) {
   scales.green = {b.on[0], b.reversed[0]};
   scales.blue = {b.on[1], b.reversed[1]};
   scales.red = {b.on[2], b.reversed[2]};
-  if (!buildThreeAxisPalette(sh.display.palette, scales, sh.host)) return false;
+  if (!buildThreeAxisPalette(sh.display.palette, scales, s.notices)) {
+    showNotices(s, sh.host);
+    return false;
+  }
   const int levels = threeAxisLevels(sh.display.palette);
   ThreeAxisLevels plot;
   try {

@@ -4,20 +4,36 @@
 #include "interchange/scores_import.h"
 #include "measures/scores.h"
 #include "shell/dispatch.h"
+#include "shell/notices.h"
 #include "shell/overlay_commands.h"
 
 namespace zn {
 
-namespace {
+bool importScores(Session& s, Host& host) {
+  const auto path = host.chooseOpenFile(importScoresRequest(s));
+  const bool imported = path && importScoresFile(s, *path);
+  showNotices(s, host);
+  return imported;
+}
 
-}  // namespace
+bool exportScores(Session& s, Host& host) {
+  if (!anyCellOccupied(s)) return false;
+  ExportScoresModel choice = exportScoresModel(s);
+  if (!host.runDialog("DEXSDLGBOX", choice)) return false;
+  takeExportScoresChoice(s, choice);
+  const auto path = host.chooseSaveFile(exportScoresRequest(s));
+  if (!path) return false;
+  const bool written = exportScoresTo(s, choice, *path);
+  showNotices(s, host);
+  return written;
+}
 
 bool importScoresCommand(Shell& sh) {
   Session& s = sh.session;
   clearScores(s);
   // Any overlay goes with the import: its window, colours and background.
   endOverlay(sh);
-  const bool imported = importScores(s);
+  const bool imported = importScores(s, sh.host);
   if (!imported) {
     sh.refreshMenus();
     sh.host.requestRedraw();
@@ -36,7 +52,7 @@ bool importScoresCommand(Shell& sh) {
 
 void connectScoresCommands(Shell& shell) {
   shell.connect(Command::ExportScores, [](Shell& sh) {
-    exportScores(sh.session);
+    exportScores(sh.session, sh.host);
     sh.refreshMenus();
   });
   shell.connect(Command::ImportScores, [](Shell& sh) { importScoresCommand(sh); });

@@ -2,9 +2,19 @@
 // "I&mport scores" (1300).
 #pragma once
 
+#include "store/host.h"
+
 namespace zn {
 
 class Shell;
+struct Session;
+
+// "Import scores": the open dialog, then the file. True when it was read.
+bool importScores(Session& s, Host& host);
+
+// "Export scores": the dialog "DEXSDLGBOX", the save dialog, the file.
+// Does nothing when no cell is occupied. True when a file was written.
+bool exportScores(Session& s, Host& host);
 
 // Connects both commands; the dispatcher calls it once when it is made.
 void connectScoresCommands(Shell& shell);

@@ -124,7 +124,7 @@ bool allocateBritainWorkspace(Session& s) {
   fs::path dir = britainFolder(s.home);
   std::error_code ec;
   if (!fs::is_directory(dir, ec)) {
-    s.host.messageBox("Subdirectory does not exist", "britain", Icon::Information, Buttons::Ok);
+    s.tell("Subdirectory does not exist", "britain", Icon::Information);
   } else {
     s.dataDir = dir;
     readLocationNames(ws, dir);
@@ -171,8 +171,7 @@ bool loadBritainGridType(Session& s) {
   const std::string& sub = ws.datafile.subdir;
   for (GridCell& c : ws.cells) c.background = 1;
   if (sub.compare(0, 7, "britain") != 0) {
-    s.host.messageBox("To read these data use\nZN41.EXE (Zonarium)", strprintf("Subdirectory: %s", sub.c_str()),
-                      Icon::Warning, Buttons::Ok);
+    s.tell("To read these data use\nZN41.EXE (Zonarium)", strprintf("Subdirectory: %s", sub.c_str()), Icon::Warning);
     return false;
   }
   if (s.gridTypes.types.size() < kMaxGridTypes) s.gridTypes.types.resize(kMaxGridTypes);

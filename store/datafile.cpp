@@ -44,21 +44,18 @@ std::optional<int> headerCount(const Session& s, const unsigned char* p, std::si
   return neg ? -v : v;
 }
 
-bool checkDatafile(Session& s, const fs::path& path) {
+DatafileCheck checkDatafile(const Session& s, const fs::path& path) {
   auto data = readFileBytes(path, 4 * std::size_t(s.ws.cards.layout->size) + 64);
-  if (!data) {
-    s.host.messageBox(strprintf("failed to open datafile:\n%s\n(use New datafile to ceate a new one)",
-                                path.c_str()),
-                      "Check datafile", Icon::Warning, Buttons::Ok);
-    return false;
-  }
+  if (!data)
+    return {DatafileCheck::Refused,
+            {strprintf("failed to open datafile:\n%s\n(use New datafile to ceate a new one)", path.c_str()),
+             "Check datafile", Icon::Warning}};
   auto count = headerCount(s, reinterpret_cast<const unsigned char*>(data->data()), data->size());
   if (count && *count < 0) {
     // A negative count would size the card store negatively: refuse the file.
-    s.host.messageBox(strprintf("file: %s\n- negative taxa count in the header,\nnot a datafile",
-                                path.c_str()),
-                      "Check datafile", Icon::Warning, Buttons::Ok);
-    return false;
+    return {DatafileCheck::Refused,
+            {strprintf("file: %s\n- negative taxa count in the header,\nnot a datafile", path.c_str()),
+             "Check datafile", Icon::Warning}};
   }
   const CardLayout& L = *s.ws.cards.layout;
   bool good = true;
@@ -66,32 +63,25 @@ bool checkDatafile(Session& s, const fs::path& path) {
     std::size_t off = static_cast<std::size_t>(L.headerSize + 62) + static_cast<std::size_t>(L.size) * k;
     if (off >= data->size() || (*data)[off] != '0') good = false;
   }
-  if (good) return true;
-  return s.host.messageBox(strprintf("file: %s\n- unexpected format,\nopen anyway?", path.c_str()),
-                           "Check datafile", Icon::Question, Buttons::YesNo) == Answer::Yes;
+  if (good) return {};
+  return {DatafileCheck::Doubtful,
+          {strprintf("file: %s\n- unexpected format,\nopen anyway?", path.c_str()), "Check datafile",
+           Icon::Question}};
 }
 
-bool chooseDatafile(Session& s) {
-  DatafileState& df = s.ws.datafile;
+FileRequest datafileRequest(const Session& s) {
+  const DatafileState& df = s.ws.datafile;
   FileRequest req;
   req.title = "Open datafile";
   req.filters = {{"ZN data (*.dat)", "*.dat"}, {"all files (*.*)", "*"}};
   req.initialName = df.fileName;
   req.initialDir = isBritain(s) ? s.home / "britain" : (df.subdir.empty() ? s.home : s.dataDir);
   req.mustExist = true;
-  fs::path chosen;
-  for (;;) {
-    auto picked = s.host.chooseOpenFile(req);
-    if (!picked) {
-      s.host.messageBox("Use 'New datafile' to create a new file", "Data file not found", Icon::None,
-                        Buttons::Ok);
-      return false;
-    }
-    if (checkDatafile(s, *picked)) {
-      chosen = *picked;
-      break;
-    }
-  }
+  return req;
+}
+
+bool takeChosenDatafile(Session& s, const fs::path& chosen) {
+  DatafileState& df = s.ws.datafile;
   DatafileState chosenState;
   setDatafilePath(chosenState, chosen);
   if (df.opened && chosenState.subdir == df.subdir && chosenState.fileName == df.fileName &&
@@ -147,9 +137,8 @@ bool allocateCardStore(Session& s, int requested) {
   }
   ws.taxaCount = ws.capacity - 1;
   ws.counters.includedTaxa = ws.capacity - 1;
-  s.host.messageBox(strprintf("Insufficient free memory:\nspace allocated for only\n%d of %d taxa",
-                              ws.capacity, requested),
-                    "Loading database to RAM", Icon::Warning, Buttons::Ok);
+  s.tell(strprintf("Insufficient free memory:\nspace allocated for only\n%d of %d taxa", ws.capacity, requested),
+         "Loading database to RAM", Icon::Warning);
   return true;
 }
 
@@ -237,21 +226,19 @@ void reportLoad(Session& s) {
   const Workspace& ws = s.ws;
   const DatafileState& df = ws.datafile;
   if (!s.coastlineRead) {
-    s.host.messageBox("Coastline data not read", strprintf("File: %s", s.coastFile().c_str()),
-                      Icon::Warning, Buttons::Ok);
+    s.tell("Coastline data not read", strprintf("File: %s", s.coastFile().c_str()),
+                      Icon::Warning);
   } else if (!df.opened) {
-    s.host.messageBox("File not opened", strprintf("File: %s??", df.fullPath.c_str()), Icon::Warning,
-                      Buttons::Ok);
+    s.tell("File not opened", strprintf("File: %s??", df.fullPath.c_str()), Icon::Warning);
   } else if (ws.taxaCount == 0) {
-    s.host.messageBox("No taxa read", strprintf("File: %s", df.fullPath.c_str()), Icon::Warning,
-                      Buttons::Ok);
+    s.tell("No taxa read", strprintf("File: %s", df.fullPath.c_str()), Icon::Warning);
   } else if (ws.taxaCount == ws.capacity) {
-    s.host.messageBox(strprintf("Data title: %s\nFirst %d taxa read\n (%ld records)", df.title.c_str(),
+    s.tell(strprintf("Data title: %s\nFirst %d taxa read\n (%ld records)", df.title.c_str(),
                                 ws.taxaCount, static_cast<long>(ws.counters.records)),
-                      strprintf("File: %s", df.fileName.c_str()), Icon::Warning, Buttons::Ok);
+                      strprintf("File: %s", df.fileName.c_str()), Icon::Warning);
   } else if (df.quantitative) {
-    s.host.messageBox("Data in quantitative mode", strprintf("File: %s", df.fullPath.c_str()),
-                      Icon::Information, Buttons::Ok);
+    s.tell("Data in quantitative mode", strprintf("File: %s", df.fullPath.c_str()),
+                      Icon::Information);
   }
 }
 
@@ -264,10 +251,10 @@ bool loadGridType(Session& s) {
   for (GridCell& c : ws.cells) c.background = 1;
   int k = findGridType(s.gridTypes, sub);
   if (k < 0) {
-    s.host.messageBox(
+    s.tell(
         "This grid type is not recognised\nby the current version of ZONARIUM -\nsee the file: "
         "\\ZONARIUM\\ZONARIUM.MAP",
-        strprintf("Subdirectory: %s", sub.c_str()), Icon::Warning, Buttons::Ok);
+        strprintf("Subdirectory: %s", sub.c_str()), Icon::Warning);
     return false;
   }
   if (isWorldGridName(sub) && s.coastlineRead) s.coastApplies = 1;
@@ -296,8 +283,7 @@ bool loadAndRecount(Session& s) {
     const CardLayout& L = *s.ws.cards.layout;
     auto count = headerCount(s, df.header.data(), static_cast<std::size_t>(L.headerSize));
     if (count && held < std::min(*count, s.ws.taxaCount))
-      s.host.messageBox(strprintf("file holds %d of %d taxa", held, *count), "Open datafile", Icon::Warning,
-                        Buttons::Ok);
+      s.tell(strprintf("file holds %d of %d taxa", held, *count), "Open datafile", Icon::Warning);
   }
   if (df.opened) {
     s.map.measureCode = 1;
@@ -307,11 +293,7 @@ bool loadAndRecount(Session& s) {
   return df.opened;
 }
 
-bool openDatafile(Session& s) {
-  if (!chooseDatafile(s)) {
-    s.host.requestRedraw();
-    return false;
-  }
+bool openChosenDatafile(Session& s) {
   BusyGuard busy(s.host);
   s.map.measureCode = 0;
   s.settings[kMeasureCode] = 0;

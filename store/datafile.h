@@ -10,12 +10,23 @@
 
 namespace zn {
 
-// File dialog and path rules; true when a datafile other than the current
-// one was chosen (subdirectory, file name and path are then set).
-bool chooseDatafile(Session& s);
+// What the format check says of a file offered as a datafile: good, refused
+// (the notice says why) or doubtful (the notice asks whether to open it
+// anyway; Yes goes on with it).
+struct DatafileCheck {
+  enum Verdict { Good, Refused, Doubtful };
+  Verdict verdict = Good;
+  Notice notice;
+};
 
-// Format check of a datafile; true to go on with it.
-bool checkDatafile(Session& s, const std::filesystem::path& path);
+DatafileCheck checkDatafile(const Session& s, const std::filesystem::path& path);
+
+// The "Open datafile" file request: filters, the current file, its folder.
+FileRequest datafileRequest(const Session& s);
+
+// Path rules for a chosen datafile; true when it is not the one already
+// open (subdirectory, file name and path are then set).
+bool takeChosenDatafile(Session& s, const std::filesystem::path& chosen);
 
 // Card store for `requested` cards with the shrink-on-shortage rule. False
 // only after the fatal message (the session then ends).
@@ -25,7 +36,7 @@ bool allocateCardStore(Session& s, int requested);
 // *cardsHeld, when given, gets the number of whole cards the file held.
 bool loadDatafile(Session& s, int* cardsHeld = nullptr);
 
-// The one message box shown after a load, if any.
+// The one notice left after a load, if any.
 void reportLoad(Session& s);
 
 // Loads the grid type named by the session's data subdirectory.
@@ -36,9 +47,9 @@ bool loadGridType(Session& s);
 // A file shorter than its header's taxa count opens with a warning.
 bool loadAndRecount(Session& s);
 
-// The "Open datafile" command up to the measure on the map; true when a
-// datafile was opened by this call.
-bool openDatafile(Session& s);
+// The "Open datafile" command after the file was taken: grid type, load,
+// recount and report, notices left in the session; true when it opened.
+bool openChosenDatafile(Session& s);
 
 // Runs the rescale once per loaded quantitative datafile; true when it ran.
 bool standardiseQuantitative(Session& s);

@@ -196,7 +196,7 @@ bool writeEditorTaxon(Session& s) {
   if (!name.empty() && name != ws.cards.name(t)) {
     for (int u = 0; u < taxa; ++u)
       if (u != t && ws.cards.name(u) == name) {
-        s.host.messageBox(strprintf("%s already exists", name.c_str()), "Edit name", Icon::None, Buttons::Ok);
+        s.tell(strprintf("%s already exists", name.c_str()), "Edit name", Icon::None);
         return false;
       }
     ws.cards.setName(t, name);
@@ -212,8 +212,7 @@ bool writeEditorTaxon(Session& s) {
     if (!same(t)) {
       for (int u = 0; u < taxa; ++u)
         if (u != t && same(u)) {
-          s.host.messageBox(strprintf("%s already exists", code.c_str()), "Edit code", Icon::None,
-                            Buttons::Ok);
+          s.tell(strprintf("%s already exists", code.c_str()), "Edit code", Icon::None);
           if (changed) s.editor.edited = true;
           fillEditor(s);
           return changed;
@@ -227,26 +226,36 @@ bool writeEditorTaxon(Session& s) {
   return changed;
 }
 
+namespace {
+
+const char* addCaption(bool copy) { return copy ? "Copy taxon" : "New taxon"; }
+
+bool storeFull(const Workspace& ws) { return ws.taxaCount >= ws.capacity || ws.taxaCount + 1 >= ws.cards.slots(); }
+
+}  // namespace
+
+std::optional<Notice> addTaxonQuestion(const Session& s, bool copy) {
+  const Workspace& ws = s.ws;
+  if ((copy && taxaInStore(ws) == 0) || ws.taxaCount >= maxTaxa(s) || !storeFull(ws)) return std::nullopt;
+  return Notice{"Save modified data\nto create more space?", addCaption(copy), Icon::Question};
+}
+
 EditorOutcome addEditorTaxon(Session& s, bool copy) {
   Workspace& ws = s.ws;
   EditorState& e = s.editor;
-  const char* caption = copy ? "Copy taxon" : "New taxon";
   if (copy && taxaInStore(ws) == 0) return EditorOutcome::Refused;
   if (ws.taxaCount >= maxTaxa(s)) {
-    s.host.messageBox(strprintf("The datafile is full:\nit holds at most %d taxa", maxTaxa(s)), caption,
-                      Icon::Information, Buttons::Ok);
+    s.tell(strprintf("The datafile is full:\nit holds at most %d taxa", maxTaxa(s)), addCaption(copy),
+           Icon::Information);
     return EditorOutcome::Refused;
   }
-  if (ws.taxaCount >= ws.capacity || ws.taxaCount + 1 >= ws.cards.slots()) {
-    if (s.host.messageBox("Save modified data\nto create more space?", caption, Icon::Question,
-                          Buttons::YesNo) != Answer::Yes)
-      return EditorOutcome::Refused;
+  if (storeFull(ws)) {
     takeTitle(s);
     if (!saveData(s)) return EditorOutcome::Refused;
     if (!reloadDatafile(s)) return EditorOutcome::OpenDatafileInstead;
     e.edited = false;
     e.recountNeeded = true;
-    if (ws.taxaCount >= ws.capacity || ws.taxaCount + 1 >= ws.cards.slots()) {
+    if (storeFull(ws)) {
       fillEditor(s);
       selectEditorTaxon(s, e.dialog.current);
       return EditorOutcome::Refused;
@@ -272,15 +281,21 @@ EditorOutcome addEditorTaxon(Session& s, bool copy) {
   return EditorOutcome::Done;
 }
 
+std::optional<Notice> deleteTaxonQuestion(const Session& s) {
+  const Workspace& ws = s.ws;
+  const int taxa = taxaInStore(ws);
+  if (taxa <= 1) return std::nullopt;
+  const int t = std::clamp(s.editor.dialog.current, 0, taxa - 1);
+  return Notice{strprintf("confirm to delete taxon:\n'%s'", ws.cards.name(t).c_str()), "Delete taxon",
+                Icon::Question};
+}
+
 bool deleteEditorTaxon(Session& s) {
   Workspace& ws = s.ws;
   EditorModel& m = s.editor.dialog;
   const int taxa = taxaInStore(ws);
   if (taxa <= 1) return false;
   const int t = std::clamp(m.current, 0, taxa - 1);
-  if (s.host.messageBox(strprintf("confirm to delete taxon:\n'%s'", ws.cards.name(t).c_str()), "Delete taxon",
-                        Icon::Question, Buttons::YesNo) != Answer::Yes)
-    return false;
   const auto size = static_cast<std::size_t>(ws.cards.layout->size);
   std::memmove(ws.cards.card(t), ws.cards.card(t + 1), size * static_cast<std::size_t>(taxa - 1 - t));
   std::memset(ws.cards.card(taxa - 1), 0, size);
@@ -421,16 +436,14 @@ void abandonEditor(Session& s) {
 bool saveData(Session& s) {
   Workspace& ws = s.ws;
   if (ws.dataModifiedByPreselection) {
-    s.host.messageBox("restore data from preselection\nbefore writing data to file", "Save data", Icon::None,
-                      Buttons::Ok);
+    s.tell("restore data from preselection\nbefore writing data to file", "Save data", Icon::None);
     return false;
   }
   const DatafileState& df = ws.datafile;
   if (df.fullPath.empty()) return false;
   if (!saveDatafile(s, df.fullPath, df.title)) {
-    s.host.messageBox(
-        strprintf("failed to write datafile:\n%s\n(the file on disk is unchanged)", df.fullPath.c_str()),
-        "Save data", Icon::Exclamation, Buttons::Ok);
+    s.tell(strprintf("failed to write datafile:\n%s\n(the file on disk is unchanged)", df.fullPath.c_str()),
+           "Save data", Icon::Exclamation);
     return false;
   }
   return true;

@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -65,10 +66,15 @@ void selectEditorTaxon(Session& s, int taxon);
 // "Write": the name and code fields, each refused when another taxon
 // already has it. True when the card changed.
 bool writeEditorTaxon(Session& s);
-// "New" and "Copy": a card appended after the last (asking to save and
-// reload first when the store is full).
+// The question "New" and "Copy" ask first when the store is full (the data
+// are then saved and read again to make room); nullopt when none applies.
+std::optional<Notice> addTaxonQuestion(const Session& s, bool copy);
+// "New" and "Copy": a card appended after the last, saving and reloading
+// first when the store is full (the user agreed to addTaxonQuestion).
 EditorOutcome addEditorTaxon(Session& s, bool copy);
-// "Delete": asks, then removes the current card. True when it went.
+// The confirmation "Delete" asks; nullopt when the only taxon cannot go.
+std::optional<Notice> deleteTaxonQuestion(const Session& s);
+// "Delete" once confirmed: removes the current card. True when it went.
 bool deleteEditorTaxon(Session& s);
 // "Re-order" (and before each save): the cards sorted by their code.
 void reorderTaxa(Session& s);

@@ -9,11 +9,9 @@
 #include <utility>
 #include <vector>
 
-namespace zn {
+#include "store/notice.h"
 
-enum class Icon { None, Information, Warning, Error, Question, Exclamation };
-enum class Buttons { Ok, OkCancel, YesNo, YesNoCancel };
-enum class Answer { Ok, Cancel, Yes, No };
+namespace zn {
 
 struct FileFilter {
   std::string label;    // "ZN data (*.dat)"

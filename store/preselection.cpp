@@ -47,15 +47,6 @@ fs::path dataFolder(const Session& s) {
   return s.dataDir.empty() ? s.home : s.dataDir;
 }
 
-FileRequest preselectionRequest(const Session& s, const char* title, bool mustExist) {
-  FileRequest req;
-  req.title = title;
-  req.filters = {{"preselection (*.pre)", "*.pre"}, {"all files (*.*)", "*"}};
-  req.initialDir = dataFolder(s);
-  req.mustExist = mustExist;
-  return req;
-}
-
 void fillAreaLines(Session& s) {
   PreselectionDialogModel& m = s.preselection.dialog;
   m.areaLines.clear();
@@ -245,7 +236,7 @@ bool addExcludedCell(Session& s, int cell) {
 
 void deleteExcludedCells(Session& s, const std::vector<int>& lines) {
   if (static_cast<int>(lines.size()) > kMaxSelectedLines) {
-    s.host.messageBox("Too many items selected.", "Data preselection", Icon::None, Buttons::Ok);
+    s.tell("Too many items selected.", "Data preselection", Icon::None);
     return;
   }
   std::vector<int>& list = s.areas.cells;
@@ -263,8 +254,7 @@ void deleteExcludedCells(Session& s, const std::vector<int>& lines) {
   m.areasExcludedText = countText(static_cast<int>(list.size()));
 }
 
-PreselectionOutcome applyPreselectionDialog(Session& s, PreselectionAction action,
-                                            const std::vector<int>& excludedTaxonLines) {
+void takePreselectionDialog(Session& s, const std::vector<int>& excludedTaxonLines) {
   Workspace& ws = s.ws;
   const PreselectionDialogModel& m = s.preselection.dialog;
   ws.groupCode = cutText(m.groupCode, kGroupCodeChars);
@@ -272,7 +262,7 @@ PreselectionOutcome applyPreselectionDialog(Session& s, PreselectionAction actio
 
   bool removed = false;
   if (static_cast<int>(excludedTaxonLines.size()) > kMaxSelectedLines) {
-    s.host.messageBox("Too many items selected.", "Exclude taxa", Icon::None, Buttons::Ok);
+    s.tell("Too many items selected.", "Exclude taxa", Icon::None);
   } else {
     // A line stands for the taxon it was made from, as long as that card
     // still bears the name (another datafile may have come in meanwhile).
@@ -285,19 +275,20 @@ PreselectionOutcome applyPreselectionDialog(Session& s, PreselectionAction actio
   }
   for (int cell : s.areas.cells) removed = clearCellInAllCards(ws, cell) || removed;
   if (removed) ws.dataModifiedByPreselection = true;
+}
 
-  if (action == PreselectionAction::SaveFile) savePreselection(s, s.areas.cells);
-  if (action == PreselectionAction::LoadFile || action == PreselectionAction::ConvertSA) {
-    if (!reloadDatafile(s)) {
-      exchangeBack(s);
-      return PreselectionOutcome::OpenDatafileInstead;
-    }
-    if (action == PreselectionAction::LoadFile) {
-      // The reload brought the listed cells back; the file's list replaces them.
-      s.areas.cells.clear();
-      loadPreselection(s, s.areas.cells);
-    }
+bool reloadForPreselection(Session& s, PreselectionAction action) {
+  if (!reloadDatafile(s)) {
+    exchangeBack(s);
+    return false;
   }
+  // The reload brought the listed cells back; the file's list replaces them.
+  if (action == PreselectionAction::LoadFile) s.areas.cells.clear();
+  return true;
+}
+
+PreselectionOutcome finishPreselectionDialog(Session& s, PreselectionAction action) {
+  Workspace& ws = s.ws;
   exchangeBack(s);
 
   if (action == PreselectionAction::ConvertSA) {
@@ -333,8 +324,8 @@ bool restrictToSubgroup(Session& s) {
   const int taxa = taxaInStore(ws);
   for (int t = 0; t < taxa; ++t)
     if (ws.passesGroup(t)) return true;
-  s.host.messageBox(strprintf("Restrict to subgroup:\nsubgroup %s not found", ws.groupCode.c_str()),
-                    "Data preselection", Icon::Information, Buttons::Ok);
+  s.tell(strprintf("Restrict to subgroup:\nsubgroup %s not found", ws.groupCode.c_str()), "Data preselection",
+         Icon::Information);
   ws.groupCode.clear();
   return false;
 }
@@ -347,8 +338,8 @@ void applyPreselection(Session& s) {
   s.subgroupDataPresent = recount(ws, level);
   // Judged on the recount of the code just applied, not the one before it.
   if (!s.subgroupDataPresent && !ws.groupCode.empty() && ws.datafile.opened)
-    s.host.messageBox("Restrict to subgroup:\nsubgroup data absent or incomplete\nin database",
-                      "Data preselection", Icon::Information, Buttons::Ok);
+    s.tell("Restrict to subgroup:\nsubgroup data absent or incomplete\nin database", "Data preselection",
+           Icon::Information);
   occupancyPass(ws, level, s.areas);
 }
 
@@ -457,10 +448,20 @@ void applyPreselectionFile(Session& s, const PreselectionFile& file, std::vector
   ws.dataModifiedByPreselection = true;
 }
 
+FileRequest preselectionRequest(const Session& s, const char* title, bool mustExist) {
+  FileRequest req;
+  req.title = title;
+  req.filters = {{"preselection (*.pre)", "*.pre"}, {"all files (*.*)", "*"}};
+  req.initialDir = dataFolder(s);
+  req.mustExist = mustExist;
+  return req;
+}
+
+bool preselectionSavable(const Session& s) { return s.ws.counters.occupiedCells > 0; }
+
 bool savePreselectionFile(Session& s, const fs::path& path, const std::vector<int>& excludedAreas) {
   if (!saveFileAtomically(path, preselectionFileText(s, excludedAreas))) {
-    s.host.messageBox(strprintf("Can't write file\n%s", path.string().c_str()), "Preselection save",
-                      Icon::Exclamation, Buttons::Ok);
+    s.tell(strprintf("Can't write file\n%s", path.string().c_str()), "Preselection save", Icon::Exclamation);
     return false;
   }
   s.ws.dataModifiedByPreselection = true;
@@ -470,24 +471,12 @@ bool savePreselectionFile(Session& s, const fs::path& path, const std::vector<in
 bool loadPreselectionFile(Session& s, const fs::path& path, std::vector<int>& excludedAreas) {
   auto text = readFileBytes(path, kPreselectionFileMax);
   if (!text) {
-    s.host.messageBox(strprintf("Can't open file\n%s", path.string().c_str()), "Preselection load",
-                      Icon::Exclamation, Buttons::Ok);
+    s.tell(strprintf("Can't open file\n%s", path.string().c_str()), "Preselection load", Icon::Exclamation);
     return false;
   }
   BusyGuard busy(s.host);
   applyPreselectionFile(s, parsePreselectionFile(*text, s.ws.geo.cells), excludedAreas);
   return true;
-}
-
-bool savePreselection(Session& s, const std::vector<int>& excludedAreas) {
-  if (s.ws.counters.occupiedCells <= 0) return false;
-  auto path = s.host.chooseSaveFile(preselectionRequest(s, "Preselection save", false));
-  return path && savePreselectionFile(s, *path, excludedAreas);
-}
-
-bool loadPreselection(Session& s, std::vector<int>& excludedAreas) {
-  auto path = s.host.chooseOpenFile(preselectionRequest(s, "Preselection load", true));
-  return path && loadPreselectionFile(s, *path, excludedAreas);
 }
 
 bool reloadDatafile(Session& s) {

@@ -89,14 +89,19 @@ bool addExcludedCell(Session& s, int cell);
 // "Delete cells": removes the given lines (0-based) of list 1106.
 void deleteExcludedCells(Session& s, const std::vector<int>& lines);
 
-// OK, "Save file", "Load file" and "Convert SA" once the window has closed:
-// group code and level from the model, the taxa of the selected lines of
-// 1105 and the listed cells removed from the cards, the file operation, the
-// lists exchanged back and, for "Convert SA", every cell outside the area
-// set excluded. When a reload of the datafile fails the caller runs "Open
+// OK, "Save file", "Load file" and "Convert SA" once the window has closed,
+// in three steps around the file the shell asks for. First: group code and
+// level from the model, the taxa of the selected lines of 1105 and the
+// listed cells removed from the cards.
+void takePreselectionDialog(Session& s, const std::vector<int>& excludedTaxonLines);
+// For "Load file" and "Convert SA", before the file: the datafile read again
+// ("Load file" then empties the list the file replaces). False when the
+// reload failed: the lists are exchanged back and the caller runs "Open
 // datafile" instead.
-PreselectionOutcome applyPreselectionDialog(Session& s, PreselectionAction action,
-                                            const std::vector<int>& excludedTaxonLines);
+bool reloadForPreselection(Session& s, PreselectionAction action);
+// Last: the lists exchanged back and, for "Convert SA", every cell outside
+// the area set excluded.
+PreselectionOutcome finishPreselectionDialog(Session& s, PreselectionAction action);
 // "Restore data" once the window has closed: the excluded-areas list is
 // emptied, the area set returns and the datafile is reloaded with no group
 // code and no excluded level.
@@ -122,13 +127,14 @@ PreselectionFile parsePreselectionFile(const std::string& text, int cells);
 // every card; sets the data-modified flag.
 void applyPreselectionFile(Session& s, const PreselectionFile& file, std::vector<int>& excludedAreas);
 
-// Saving and loading at a path; load shows "Can't open file" when the file
-// cannot be read.
+// The file requests of "Preselection save" and "Preselection load".
+FileRequest preselectionRequest(const Session& s, const char* title, bool mustExist);
+// Whether there is anything to save (occupied cells).
+bool preselectionSavable(const Session& s);
+// Saving and loading at a path; false with a notice ("Can't write file",
+// "Can't open file") when the file cannot be written or read.
 bool savePreselectionFile(Session& s, const std::filesystem::path& path, const std::vector<int>& excludedAreas);
 bool loadPreselectionFile(Session& s, const std::filesystem::path& path, std::vector<int>& excludedAreas);
-// The same behind their file dialogs; false when cancelled or failed.
-bool savePreselection(Session& s, const std::vector<int>& excludedAreas);
-bool loadPreselection(Session& s, std::vector<int>& excludedAreas);
 
 // Reads the open datafile again from its path and recounts; false (nothing
 // changed) when it cannot be read.

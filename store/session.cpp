@@ -7,7 +7,7 @@
 namespace zn {
 
 void Session::fail(const std::string& text) {
-  host.messageBox(text, "BANG!!", Icon::Error, Buttons::Ok);
+  tell(text, "BANG!!", Icon::Error);
   fatal = true;
 }
 

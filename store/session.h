@@ -11,6 +11,7 @@
 #include "store/gridtypes.h"
 #include "store/host.h"
 #include "store/maprecord.h"
+#include "store/notice.h"
 #include "store/overlaystate.h"
 #include "store/random.h"
 #include "store/preselection.h"
@@ -58,6 +59,9 @@ struct Session {
   bool costPresent = false;
   // A core store could not be allocated: the program must end.
   bool fatal = false;
+  // What the operations since the last showing have to tell the user, in
+  // order; the shell shows and clears them (showNotices).
+  Notices notices;
 
   std::filesystem::path optionsFile() const { return home / "ZONARIUM.OPP"; }
   std::filesystem::path mapFile() const { return home / "ZONARIUM.MAP"; }
@@ -65,7 +69,11 @@ struct Session {
     return variant == GridVariant::Britain ? home / "britain" / "ZONARIUM.@50" : home / "ZONARIUM.@17";
   }
 
-  // Shows a fatal message ("BANG!!", error icon) and marks the session ended.
+  // Leaves a notice for the user.
+  void tell(std::string text, std::string caption, Icon icon) {
+    notices.push_back({std::move(text), std::move(caption), icon});
+  }
+  // Leaves a fatal notice ("BANG!!", error icon) and marks the session ended.
   void fail(const std::string& text);
   // Bytes held by the core stores (cards, lattice, cells, work arrays).
   std::size_t coreBytes() const;

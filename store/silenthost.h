@@ -1,6 +1,6 @@
 // A host for runs nobody watches (benchmarks, fuzz targets): every message
-// box gets the same answer, no dialog is shown, and a file is "chosen" only
-// when one is set beforehand.
+// box gets the same answer, no dialog is shown and no file is chosen (the
+// core takes its files as parameters).
 #pragma once
 
 #include <filesystem>
@@ -15,11 +15,8 @@ class SilentHost : public Host {
  public:
   explicit SilentHost(Answer answer = Answer::Yes) : answer_(answer) {}
 
-  // What chooseOpenFile returns, every time it is asked.
-  std::optional<std::filesystem::path> openFile;
-
   Answer messageBox(const std::string&, const std::string&, Icon, Buttons) override { return answer_; }
-  std::optional<std::filesystem::path> chooseOpenFile(const FileRequest&) override { return openFile; }
+  std::optional<std::filesystem::path> chooseOpenFile(const FileRequest&) override { return {}; }
   std::optional<std::filesystem::path> chooseSaveFile(const FileRequest&) override { return {}; }
   bool runDialog(const std::string&, DialogModel&) override { return false; }
 

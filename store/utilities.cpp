@@ -72,18 +72,19 @@ struct Source {
   std::string title;
 };
 
-std::optional<fs::path> chooseSource(Session& s, const std::string& title) {
+}  // namespace
+
+FileRequest joinSourceRequest(const Session& s, const std::string& title) {
   FileRequest req;
   req.title = title;
   req.filters = dataFilter();
   const DatafileState& df = s.ws.datafile;
   req.initialDir = df.subdir.size() > 1 && !s.dataDir.empty() ? s.dataDir : s.home;
   req.mustExist = true;
-  for (;;) {
-    auto p = s.host.chooseOpenFile(req);
-    if (!p || checkDatafile(s, *p)) return p;
-  }
+  return req;
 }
+
+namespace {
 
 bool readSource(Session& s, Source& src) {
   auto bytes = readFileBytes(src.path, kSourceMax);
@@ -91,8 +92,7 @@ bool readSource(Session& s, Source& src) {
   std::optional<int> count;
   if (bytes) count = headerCount(s, reinterpret_cast<const unsigned char*>(bytes->data()), bytes->size());
   if (!bytes || !count || bytes->size() < static_cast<std::size_t>(L.headerSize)) {
-    s.host.messageBox(strprintf("failed to open datafile:\n%s", src.path.string().c_str()), "Join data",
-                      Icon::Exclamation, Buttons::Ok);
+    s.tell(strprintf("failed to open datafile:\n%s", src.path.string().c_str()), "Join data", Icon::Exclamation);
     return false;
   }
   src.bytes = std::move(*bytes);
@@ -142,15 +142,14 @@ bool writeParts(Session& s, const std::string& caption, const std::vector<std::p
   std::string report;
   for (const auto& [name, taxa] : parts) {
     if (!saveFileAtomically(folder / name, datafileImageOf(s, s.ws.datafile.title, taxa))) {
-      s.host.messageBox(strprintf("failed writing file %s", name.c_str()), caption, Icon::Exclamation,
-                        Buttons::Ok);
+      s.tell(strprintf("failed writing file %s", name.c_str()), caption, Icon::Exclamation);
       ok = false;
       continue;
     }
     report += strprintf("%s%d taxa written to %s", report.empty() ? "" : "\n", static_cast<int>(taxa.size()),
                         name.c_str());
   }
-  if (!report.empty()) s.host.messageBox(report, caption, Icon::Information, Buttons::Ok);
+  if (!report.empty()) s.tell(report, caption, Icon::Information);
   return ok;
 }
 
@@ -181,15 +180,17 @@ std::pair<std::string, std::string> groupFileNames(const std::string& groupCode)
   return {safe + ".dat", "not" + safe + ".dat"};
 }
 
-bool newDatafile(Session& s) {
+FileRequest newDatafileRequest(const Session& s) {
   FileRequest req;
   req.title = "Save new datafile";
   req.filters = dataFilter();
   req.initialDir = s.home;
   req.mustExist = false;
-  auto path = s.host.chooseSaveFile(req);
-  if (!path) return false;
-  if (!prepareFor(s, *path)) return false;
+  return req;
+}
+
+bool makeNewDatafile(Session& s, const fs::path& path) {
+  if (!prepareFor(s, path)) return false;
   Workspace& ws = s.ws;
   DatafileState& df = ws.datafile;
   df.title = "New database";
@@ -214,36 +215,33 @@ bool newDatafile(Session& s) {
   return true;
 }
 
-bool joinDatafiles(Session& s) {
-  Source a, b;
-  auto first = chooseSource(s, "Read datafile 1");
-  if (!first) return false;
-  auto second = chooseSource(s, "Read datafile 2");
-  if (!second) return false;
+FileRequest joinTargetRequest(const fs::path& first) {
   FileRequest req;
   req.title = "Save joined datafile";
   req.filters = dataFilter();
-  req.initialDir = first->parent_path();
+  req.initialDir = first.parent_path();
   req.mustExist = false;
-  auto target = s.host.chooseSaveFile(req);
-  if (!target) return false;
-  a.path = *first;
-  b.path = *second;
+  return req;
+}
+
+bool joinDatafileFiles(Session& s, const fs::path& first, const fs::path& second, const fs::path& target) {
+  Source a, b;
+  a.path = first;
+  b.path = second;
 
   // Cards mean cells of one grid: files of two grid types cannot share a header.
-  for (const fs::path& other : {b.path, *target})
+  for (const fs::path& other : {b.path, target})
     if (gridKey(s, a.path) != gridKey(s, other)) {
-      s.host.messageBox(strprintf("datafiles of different grid types\ncannot be joined:\n%s\n%s",
-                                  a.path.string().c_str(), other.string().c_str()),
-                        "Join data", Icon::Exclamation, Buttons::Ok);
+      s.tell(strprintf("datafiles of different grid types\ncannot be joined:\n%s\n%s", a.path.string().c_str(),
+                       other.string().c_str()),
+             "Join data", Icon::Exclamation);
       return false;
     }
   if (!readSource(s, a) || !readSource(s, b)) return false;
   const int total = a.cards + b.cards;
   if (total > maxTaxa(s)) {
-    s.host.messageBox(strprintf("The joined datafile would hold %d taxa;\na datafile holds at most %d",
-                                total, maxTaxa(s)),
-                      "Join data", Icon::Exclamation, Buttons::Ok);
+    s.tell(strprintf("The joined datafile would hold %d taxa;\na datafile holds at most %d", total, maxTaxa(s)),
+           "Join data", Icon::Exclamation);
     return false;
   }
   const bool quantitative = (!a.title.empty() && a.title[0] == '*') || (!b.title.empty() && b.title[0] == '*');
@@ -251,9 +249,9 @@ bool joinDatafiles(Session& s) {
   appendPrefixed(image, s, a, '1');
   appendPrefixed(image, s, b, '2');
 
-  if (!prepareFor(s, *target)) return false;
-  if (!saveFileAtomically(*target, image)) {
-    s.host.messageBox("failed writing file header", "Join data", Icon::Exclamation, Buttons::Ok);
+  if (!prepareFor(s, target)) return false;
+  if (!saveFileAtomically(target, image)) {
+    s.tell("failed writing file header", "Join data", Icon::Exclamation);
     return false;
   }
   return openWritten(s);
@@ -273,8 +271,7 @@ bool divideByGroup(Session& s) {
   const Workspace& ws = s.ws;
   if (!ws.datafile.opened || ws.groupCode.empty()) return false;
   if (ws.dataModifiedByPreselection) {
-    s.host.messageBox("restore data from preselection\nbefore writing data to file", "Divide data", Icon::None,
-                      Buttons::Ok);
+    s.tell("restore data from preselection\nbefore writing data to file", "Divide data", Icon::None);
     return false;
   }
   std::vector<int> in, out;

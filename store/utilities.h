@@ -7,19 +7,29 @@
 #include <utility>
 #include <vector>
 
+#include "store/host.h"
+
 namespace zn {
 
 struct Session;
 
-// "New datafile": the save dialog, then a datafile of three taxa in the
-// chosen folder's grid type, saved and open. True when it was made (the
-// caller then opens the editor). A cancel changes nothing.
-bool newDatafile(Session& s);
+// The save request of "New datafile".
+FileRequest newDatafileRequest(const Session& s);
+
+// "New datafile" at the chosen path: a datafile of three taxa in the
+// folder's grid type, saved and open. True when it was made.
+bool makeNewDatafile(Session& s, const std::filesystem::path& path);
+
+// The requests of "Join datafiles": each source, then the target beside the
+// first source.
+FileRequest joinSourceRequest(const Session& s, const std::string& title);
+FileRequest joinTargetRequest(const std::filesystem::path& first);
 
 // "Join datafiles": two datafiles of one grid type written into a third,
 // their codes prefixed '1' and '2', which is then opened. True when the
-// joined datafile was made and opened.
-bool joinDatafiles(Session& s);
+// joined datafile was made and opened; otherwise a notice says why.
+bool joinDatafileFiles(Session& s, const std::filesystem::path& first, const std::filesystem::path& second,
+                       const std::filesystem::path& target);
 
 // "Divide data by rarity": the taxa with fewer records than the value at a
 // quarter of the sorted record counts go to "Sm.dat", the others to

@@ -17,6 +17,7 @@
 #include "store/session.h"
 #include "tests/support/fixtures.h"
 #include "tests/support/scripted_host.h"
+#include "shell/data_dialogue.h"
 
 namespace zn::test {
 
@@ -74,7 +75,7 @@ struct MapFixture {
     s.coastlineRead = readCoastline(s.coast, s.coastFile(), s.ws.geo);
     readMapDefinitions(s.gridTypes, s.mapFile());
     f->host.openFiles.push_back(f->dir.path() / "equal" / "carnivora.dat");
-    if (!openDatafile(s) || !s.coastlineRead || s.coastApplies == 0) return nullptr;
+    if (!openDatafile(s, s.host) || !s.coastlineRead || s.coastApplies == 0) return nullptr;
     f->scoreRichness();
     return f;
   }

@@ -1,4 +1,4 @@
-#include "display/mapoutput.h"
+#include "app/output_commands.h"
 
 #include <QPrinter>
 #include <gtest/gtest.h>
@@ -45,7 +45,7 @@ TEST(SaveBitmap, WritesTheChosenPartOfTheWindow) {
     const fs::path file = f.dir.path() / "map.bmp";
     f.host.dialogAnswers.push_back(true);
     f.host.saveFiles.push_back(file);
-    ASSERT_TRUE(saveBitmap(f.s, f.d, client(f, 1000, 800)));
+    ASSERT_TRUE(saveBitmap(f.s, f.host, f.d, client(f, 1000, 800)));
     EXPECT_EQ(f.host.dialogs, std::vector<std::string>{"SAVEDLGBOX"});
     ASSERT_EQ(f.host.saveRequests.size(), 1u);
     EXPECT_EQ(f.host.saveRequests[0].title, "Save map");
@@ -64,25 +64,25 @@ TEST(SaveBitmap, MapFrameUnlessZoomed) {
   const fs::path file = f.dir.path() / "frame.bmp";
   f.host.dialogAnswers = {true, true};
   f.host.saveFiles = {file, file};
-  ASSERT_TRUE(saveBitmap(f.s, f.d, client(f, 1000, 800)));
+  ASSERT_TRUE(saveBitmap(f.s, f.host, f.d, client(f, 1000, 800)));
   const MapTransform& t = f.d.view.last;
   EXPECT_EQ(readBmp(file).width,
             static_cast<int>(t.toDeviceX(2752 + t.gap + 1)) - static_cast<int>(t.toDeviceX(160)));
   ASSERT_TRUE(zoomTo(f.s, f.d.view, {400, 300, 800, 600}));
-  ASSERT_TRUE(saveBitmap(f.s, f.d, client(f, 1000, 800)));
+  ASSERT_TRUE(saveBitmap(f.s, f.host, f.d, client(f, 1000, 800)));
   EXPECT_EQ(readBmp(file).width, 1000);
 }
 
 TEST(SaveBitmap, CancelAndEmptyNames) {
   MapFixture f;
   f.host.dialogAnswers.push_back(false);
-  EXPECT_FALSE(saveBitmap(f.s, f.d, client(f, 500, 400)));
+  EXPECT_FALSE(saveBitmap(f.s, f.host, f.d, client(f, 500, 400)));
   EXPECT_TRUE(f.host.saveRequests.empty());
 
   // An empty name asks again; a cancelled file dialog ends the command.
   f.host.dialogAnswers.push_back(true);
   f.host.saveFiles = {fs::path(), std::nullopt};
-  EXPECT_FALSE(saveBitmap(f.s, f.d, client(f, 500, 400)));
+  EXPECT_FALSE(saveBitmap(f.s, f.host, f.d, client(f, 500, 400)));
   EXPECT_EQ(f.host.saveRequests.size(), 2u);
   EXPECT_TRUE(f.host.messages.empty());
 }
@@ -92,7 +92,7 @@ TEST(SaveBitmap, UnwritableFileIsReportedAndTheProgramCarriesOn) {
   f.s.settings[kBitmapOption] = 1;
   f.host.dialogAnswers.push_back(true);
   f.host.saveFiles.push_back(f.dir.path() / "no such folder" / "map.bmp");
-  EXPECT_FALSE(saveBitmap(f.s, f.d, client(f, 500, 400)));
+  EXPECT_FALSE(saveBitmap(f.s, f.host, f.d, client(f, 500, 400)));
   EXPECT_EQ(f.host.messageLines(), std::vector<std::string>{"BANG!!: bitmap not saved"});
   EXPECT_EQ(f.host.messages[0].icon, Icon::Error);
   EXPECT_FALSE(f.s.fatal);
@@ -149,7 +149,7 @@ TEST(PrintMap, PrintsOnePageWithTheDialogValues) {
   p.f.d.print.widthPercent = 60;
   p.f.d.print.coastThickness = 4;
   p.f.host.dialogAnswers.push_back(true);
-  ASSERT_TRUE(printMap(p.f.s, p.f.d, p.printer, p.choose, p.progress));
+  ASSERT_TRUE(printMap(p.f.s, p.f.host, p.f.d, p.printer, p.choose, p.progress));
   EXPECT_EQ(p.f.host.dialogs, std::vector<std::string>{"PRINTDLGBOX"});
   EXPECT_EQ(p.chosen, 1);
   EXPECT_EQ(p.progress.lines[0], "Printing 'richness'");
@@ -176,7 +176,7 @@ TEST(PrintMap, PageIsShapesAndTextWithAPictureOnlyForTheSeaFill) {
     setDefaults(p.f.s.settings);
     p.f.classify();
     p.f.host.dialogAnswers.push_back(true);
-    ASSERT_TRUE(printMap(p.f.s, p.f.d, p.printer, p.choose, p.progress));
+    ASSERT_TRUE(printMap(p.f.s, p.f.host, p.f.d, p.printer, p.choose, p.progress));
     const std::string pdf = test::readFile(p.pdf);
     // The dark defaults fill the frame and flood the sea: one picture of it.
     EXPECT_EQ(pdfImages(pdf), light ? 0 : 1) << (light ? "light" : "dark");
@@ -193,7 +193,7 @@ TEST(SaveBitmap, PngAndSvgByTheNameChosen) {
     const fs::path file = f.dir.path() / name;
     f.host.dialogAnswers.push_back(true);
     f.host.saveFiles.push_back(file);
-    ASSERT_TRUE(saveBitmap(f.s, f.d, client(f, 1000, 800))) << name;
+    ASSERT_TRUE(saveBitmap(f.s, f.host, f.d, client(f, 1000, 800))) << name;
     const std::string data = test::readFile(file);
     if (file.extension() == ".png") {
       QImage png(QString::fromStdString(file.string()));
@@ -215,7 +215,7 @@ TEST(PrintMap, CancelInTheDialogPrintsNothing) {
   p.f.s.settings[kPrintOption] = 70;
   p.f.host.dialogAnswers.push_back(false);
   bool options = true;
-  EXPECT_FALSE(printMap(p.f.s, p.f.d, p.printer, p.choose, p.progress, &options));
+  EXPECT_FALSE(printMap(p.f.s, p.f.host, p.f.d, p.printer, p.choose, p.progress, &options));
   EXPECT_FALSE(options);
   EXPECT_EQ(p.chosen, 0);
   EXPECT_EQ(p.f.s.settings[kPrintOption], 0);
@@ -225,7 +225,7 @@ TEST(PrintMap, CancelInTheProgressBoxAbandonsThePage) {
   PrintSetup p;
   p.progress.cancel = true;
   p.f.host.dialogAnswers.push_back(true);
-  EXPECT_FALSE(printMap(p.f.s, p.f.d, p.printer, p.choose, p.progress));
+  EXPECT_FALSE(printMap(p.f.s, p.f.host, p.f.d, p.printer, p.choose, p.progress));
   EXPECT_EQ(p.progress.closed, 1);
   EXPECT_FALSE(fs::exists(p.pdf));
   EXPECT_TRUE(p.f.host.messages.empty());
@@ -239,7 +239,7 @@ TEST(PrintMap, PrinterThatCannotStartIsReported) {
     pr.setOutputFileName(QString::fromStdString((p.f.dir.path() / "missing" / "x.pdf").string()));
     return true;
   };
-  EXPECT_FALSE(printMap(p.f.s, p.f.d, p.printer, unwritable, p.progress));
+  EXPECT_FALSE(printMap(p.f.s, p.f.host, p.f.d, p.printer, unwritable, p.progress));
   EXPECT_EQ(p.f.host.messageLines(), std::vector<std::string>{": Printer: StartDoc failed!"});
   EXPECT_EQ(p.f.host.messages[0].icon, Icon::Exclamation);
   EXPECT_EQ(p.progress.closed, 1);

@@ -244,14 +244,14 @@ TEST(TwoAxisPalette, SchemesTwoAndThreeShareRedAcrossTheirDiagonal) {
 }
 
 TEST(ThreeAxisPalette, SixLevelsPerAxisOnA256EntryPalette) {
-  test::ScriptedHost host;
+  Notices notices;
   Settings s;
   Palette p;
   allocatePalette(p, 256, s);
   ThreeAxisScales axes;
   axes.green.reversed = true;
   axes.blue.on = true;
-  ASSERT_TRUE(buildThreeAxisPalette(p, axes, host));
+  ASSERT_TRUE(buildThreeAxisPalette(p, axes, notices));
   EXPECT_EQ(p.classCount, 216);
   EXPECT_EQ(p.at(0), (Rgb{0, 255, 55}));
   EXPECT_EQ(p.at(5), (Rgb{0, 255, 255}));
@@ -260,20 +260,20 @@ TEST(ThreeAxisPalette, SixLevelsPerAxisOnA256EntryPalette) {
   EXPECT_EQ(p.at(215), (Rgb{255, 0, 255}));
   axes.red.on = false;
   axes.blue.reversed = true;
-  ASSERT_TRUE(buildThreeAxisPalette(p, axes, host));
+  ASSERT_TRUE(buildThreeAxisPalette(p, axes, notices));
   EXPECT_EQ(p.at(215), (Rgb{0, 0, 55}));
   EXPECT_EQ(p.at(1), (Rgb{0, 255, 215}));
-  EXPECT_TRUE(host.messages.empty());
+  EXPECT_TRUE(notices.empty());
 }
 
 TEST(ThreeAxisPalette, SixteenLevelsOnATrueColourDevice) {
-  test::ScriptedHost host;
+  Notices notices;
   Settings s;
   Palette p;
   allocatePalette(p, -1, s);
   ThreeAxisScales axes;
   axes.red.reversed = true;
-  ASSERT_TRUE(buildThreeAxisPalette(p, axes, host));
+  ASSERT_TRUE(buildThreeAxisPalette(p, axes, notices));
   EXPECT_EQ(p.classCount, 4096);
   EXPECT_EQ(p.at(0), (Rgb{255, 0, 0}));
   EXPECT_EQ(p.at(4095), (Rgb{0, 255, 255}));
@@ -281,17 +281,17 @@ TEST(ThreeAxisPalette, SixteenLevelsOnATrueColourDevice) {
 }
 
 TEST(ThreeAxisPalette, RefusedBelow256Colours) {
-  test::ScriptedHost host;
+  Notices notices;
   Settings s;
   Palette p;
   allocatePalette(p, 16, s);
   buildPalette(p, s);
   const auto before = p.entries;
-  EXPECT_FALSE(buildThreeAxisPalette(p, ThreeAxisScales{}, host));
+  EXPECT_FALSE(buildThreeAxisPalette(p, ThreeAxisScales{}, notices));
   EXPECT_EQ(p.entries, before);
-  ASSERT_EQ(host.messages.size(), 1u);
-  EXPECT_EQ(host.messageLines()[0], "Overlay scores: Must be in 256 colour mode to plot overlays.");
-  EXPECT_EQ(host.messages[0].icon, Icon::Information);
+  ASSERT_EQ(notices.size(), 1u);
+  EXPECT_EQ(notices[0].caption + ": " + notices[0].text, "Overlay scores: Must be in 256 colour mode to plot overlays.");
+  EXPECT_EQ(notices[0].icon, Icon::Information);
 }
 
 TEST(MapDrawingOptions, ColourModeChoice) {

@@ -36,7 +36,7 @@ inline void convertAndCheck(const ImportInput& in) {
   SilentHost host{Answer::Ok};
   Workspace ws;
   smallGrid(ws);
-  const ImportedData d = convertImport(host, in, ws);
+  const ImportedData d = convertImport(in, ws);
   if (d.cardHeads.size() != d.levels.size() || d.cardHeads.size() > static_cast<std::size_t>(kImportMaxTaxa))
     __builtin_trap();
   long records = 0;

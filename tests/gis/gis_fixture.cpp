@@ -7,6 +7,7 @@
 
 #include "store/datafile.h"
 #include "store/files.h"
+#include "shell/data_dialogue.h"
 
 namespace zn::test {
 
@@ -60,8 +61,7 @@ ShippedHome::ShippedHome() {
 OpenedSample::OpenedSample(const fs::path& home, GridVariant v, const fs::path& datafile) {
   s = std::make_unique<Session>(host, home, v);
   EXPECT_TRUE(startSession(*s));
-  host.openFile = datafile;
-  EXPECT_TRUE(openDatafile(*s)) << datafile;
+  EXPECT_TRUE(openDatafile(*s, s->host, datafile)) << datafile;
 }
 
 std::string cardsOf(const fs::path& datafile, GridVariant v) {

@@ -60,7 +60,7 @@ TEST(TextScan, NumbersReadAsAtoiWithoutOverflow) {
 
 struct Converted {
   ImportedData d;
-  std::vector<ShownMessage> messages;
+  Notices messages;
 };
 
 Converted convert(TinyGrid& g, int layout, const std::string& text,
@@ -71,8 +71,9 @@ Converted convert(TinyGrid& g, int layout, const std::string& text,
   in.inputName = "in.txt";
   in.names = std::move(names);
   in.namesBin = std::move(bin);
-  Converted c{convertImport(g.host, in, g.s.ws), {}};
-  c.messages = g.host.messages;
+  Converted c{convertImport(in, g.s.ws), {}};
+  c.messages = c.d.notices;
+  EXPECT_TRUE(g.host.messages.empty()) << "the reader shows nothing itself";
   return c;
 }
 
@@ -263,7 +264,7 @@ TEST(ImportMatrix, BritainAreasByReferenceAndUnknownOnesLost) {
   in.inputName = "in.txt";
   in.names = "1 Canis lupus\n2 Ursus arctos\n";
   in.britain = true;
-  const ImportedData d = convertImport(g.host, in, g.s.ws);
+  const ImportedData d = convertImport(in, g.s.ws);
   ASSERT_EQ(d.cardHeads.size(), 2u);
   EXPECT_EQ(levelOf(d, 0, 3), 5);  // AB01 is cell 3
   EXPECT_EQ(levelOf(d, 0, 4), 1);
@@ -278,7 +279,7 @@ TEST(ImportLists, BritainAreaFieldsAreReferencesOrNumbers) {
   in.text = "Canis,lupus,ab01\nCanis,lupus,4\nCanis,lupus,QQ12\n";
   in.inputName = "in.txt";
   in.britain = true;
-  const ImportedData d = convertImport(g.host, in, g.s.ws);
+  const ImportedData d = convertImport(in, g.s.ws);
   ASSERT_EQ(d.cardHeads.size(), 1u);
   EXPECT_EQ(levelOf(d, 0, 3), 2);  // ab01: AB01, cell 3
   EXPECT_EQ(levelOf(d, 0, 4), 2);

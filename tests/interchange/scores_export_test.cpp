@@ -7,6 +7,7 @@
 
 #include "interchange/scores_export.h"
 #include "tests/interchange/scores_fixture.h"
+#include "shell/scores_commands.h"
 
 namespace zn::test {
 namespace {
@@ -163,12 +164,12 @@ TEST(ScoresExportFile, OffsetWarningPrecedesEveryLayoutButCentroids) {
     ASSERT_EQ(m.layout(), layout);
     ASSERT_TRUE(exportScoresTo(g.s, m, g.file("out.scr")));
     if (layout == kLayoutCentroids) {
-      EXPECT_TRUE(g.host.messages.empty()) << layout;
+      EXPECT_TRUE(g.s.notices.empty()) << layout;
     } else {
-      ASSERT_EQ(g.host.messages.size(), 1u) << layout;
-      EXPECT_EQ(g.host.messageLines()[0],
+      ASSERT_EQ(g.s.notices.size(), 1u) << layout;
+      EXPECT_EQ(noticeLines(g.s)[0],
                 "Export scores: WARNING:\nall exported scores exclude an offset of\n-2.000000");
-      EXPECT_EQ(g.host.messages[0].icon, Icon::Exclamation);
+      EXPECT_EQ(g.s.notices[0].icon, Icon::Exclamation);
     }
   }
 }
@@ -195,7 +196,7 @@ TEST(ScoresExportCommand, AsksTheDialogThenTheFileAndKeepsTheChoice) {
   };
   g.host.dialogAnswers.push_back(true);
   g.host.saveFiles.push_back(g.file("cmd.scr"));
-  ASSERT_TRUE(exportScores(g.s));
+  ASSERT_TRUE(exportScores(g.s, g.host));
   EXPECT_EQ(g.host.dialogs, std::vector<std::string>{"DEXSDLGBOX"});
   ASSERT_EQ(g.host.saveRequests.size(), 1u);
   EXPECT_EQ(g.host.saveRequests[0].title, "Export scores");
@@ -211,16 +212,16 @@ TEST(ScoresExportCommand, AsksTheDialogThenTheFileAndKeepsTheChoice) {
 TEST(ScoresExportCommand, NothingHappensWithoutOccupiedCellsOrWhenCancelled) {
   HandGrid g;
   g.host.dialogAnswers.push_back(true);
-  EXPECT_FALSE(exportScores(g.s));
+  EXPECT_FALSE(exportScores(g.s, g.host));
   EXPECT_TRUE(g.host.dialogs.empty());
 
   g.fillScores();
   g.host.dialogAnswers = {false};
-  EXPECT_FALSE(exportScores(g.s));
+  EXPECT_FALSE(exportScores(g.s, g.host));
   EXPECT_TRUE(g.host.saveRequests.empty());
 
   g.host.dialogAnswers = {true};
-  EXPECT_FALSE(exportScores(g.s));  // the save dialog is cancelled
+  EXPECT_FALSE(exportScores(g.s, g.host));  // the save dialog is cancelled
   EXPECT_EQ(g.host.saveRequests.size(), 1u);
   EXPECT_TRUE(std::filesystem::is_empty(g.tmp.path()));
 }
@@ -231,8 +232,8 @@ TEST(ScoresExportCommand, AFileThatCannotBeWrittenIsReported) {
   ExportScoresModel m;
   const auto path = g.file("missing") / "out.scr";
   EXPECT_FALSE(exportScoresTo(g.s, m, path));
-  ASSERT_EQ(g.host.messages.size(), 1u);
-  EXPECT_EQ(g.host.messageLines()[0], "Export scores: Can't write file\n" + path.string());
+  ASSERT_EQ(g.s.notices.size(), 1u);
+  EXPECT_EQ(noticeLines(g.s)[0], "Export scores: Can't write file\n" + path.string());
 }
 
 }  // namespace

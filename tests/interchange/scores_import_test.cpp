@@ -10,6 +10,7 @@
 #include "interchange/scores_import.h"
 #include "store/text.h"
 #include "tests/interchange/scores_fixture.h"
+#include "shell/scores_commands.h"
 
 namespace zn::test {
 namespace {
@@ -76,15 +77,15 @@ TEST(ScoresImportRefusals, MessagesForMissingOrWrongStatementAndUnreadableFile) 
     HandGrid g;
     g.fillScores();
     EXPECT_FALSE(importText(g, c.text)) << c.what;
-    ASSERT_EQ(g.host.messages.size(), 1u) << c.what;
-    EXPECT_EQ(g.host.messageLines()[0], c.message) << c.what;
+    ASSERT_EQ(g.s.notices.size(), 1u) << c.what;
+    EXPECT_EQ(noticeLines(g.s)[0], c.message) << c.what;
     EXPECT_EQ(g.cell(6).score, 7.0) << c.what << ": a refused file leaves the map alone";
   }
   HandGrid g;
   const auto missing = g.file("none.scr");
   EXPECT_FALSE(importScoresFile(g.s, missing));
-  ASSERT_EQ(g.host.messages.size(), 1u);
-  EXPECT_EQ(g.host.messageLines()[0], "Import scores: Can't open file\n" + missing.string());
+  ASSERT_EQ(g.s.notices.size(), 1u);
+  EXPECT_EQ(noticeLines(g.s)[0], "Import scores: Can't open file\n" + missing.string());
 }
 
 TEST(ScoresImportOffsets, NegativeScoresAreShiftedAndTheOffsetReported) {
@@ -92,9 +93,9 @@ TEST(ScoresImportOffsets, NegativeScoresAreShiftedAndTheOffsetReported) {
   ASSERT_TRUE(importText(g, "#2\n1 -2\n2 0\n3 3\n"));
   EXPECT_EQ(mapOf(g), "1:10000/1 3:5/1 ");
   EXPECT_DOUBLE_EQ(g.s.map.scoreOffset, -2.0);
-  ASSERT_EQ(g.host.messages.size(), 1u);
-  EXPECT_EQ(g.host.messageLines()[0], "Import scores: Negative scores found:\n2.000000 added to all scores.");
-  EXPECT_EQ(g.host.messages[0].icon, Icon::Information);
+  ASSERT_EQ(g.s.notices.size(), 1u);
+  EXPECT_EQ(noticeLines(g.s)[0], "Import scores: Negative scores found:\n2.000000 added to all scores.");
+  EXPECT_EQ(g.s.notices[0].icon, Icon::Information);
 }
 
 TEST(ScoresImportOffsets, AReadMarkerTakesTheShiftToo) {
@@ -106,12 +107,12 @@ TEST(ScoresImportOffsets, AReadMarkerTakesTheShiftToo) {
 TEST(ScoresImportOffsets, ExportAfterAShiftedImportWarnsOrGivesBackTheValuesRead) {
   HandGrid g;
   ASSERT_TRUE(importText(g, "#2\n1 -2\n2 0\n3 3\n"));
-  g.host.messages.clear();
+  g.s.notices.clear();
   ExportScoresModel plain;
   plain.setChecked(kExportCellNumbers, false);
   ASSERT_TRUE(exportScoresTo(g.s, plain, g.file("plain.scr")));
-  ASSERT_EQ(g.host.messages.size(), 1u);
-  EXPECT_EQ(g.host.messages[0].text, "WARNING:\nall exported scores exclude an offset of\n-2.000000");
+  ASSERT_EQ(g.s.notices.size(), 1u);
+  EXPECT_EQ(g.s.notices[0].text, "WARNING:\nall exported scores exclude an offset of\n-2.000000");
 
   ExportScoresModel centroids;
   centroids.setChecked(kExportCentroids, true);
@@ -132,7 +133,7 @@ TEST(ScoresImportRoundTrip, MarkersExportedAsTenThousandComeBackAsMarkers) {
   EXPECT_EQ(mapOf(h), "1:3.5/1 3:10000/1 4:1.25/1 6:7/1 ");
   EXPECT_EQ(h.s.map.importedName, "round.scr");
   EXPECT_EQ(h.s.map.occupiedCells, 4);
-  EXPECT_TRUE(h.host.messages.empty());
+  EXPECT_TRUE(h.s.notices.empty());
 }
 
 TEST(ScoresImportRoundTrip, ValuesTooWideForTheirFieldStayApartAndReadBack) {
@@ -182,7 +183,7 @@ TEST(ScoresImportExcludedAreas, AreZeroedInEveryColumnAndTakeNoOffset) {
   EXPECT_EQ(v[5], (std::array<double, 3>{0, 0, 0}));
   EXPECT_EQ(v[6], (std::array<double, 3>{1, 0, 2}));
   EXPECT_DOUBLE_EQ(g.s.map.scoreOffset, -1.0);
-  EXPECT_TRUE(g.host.messages.empty()) << "only a single-column import reports its offset";
+  EXPECT_TRUE(g.s.notices.empty()) << "only a single-column import reports its offset";
 }
 
 TEST(ScoresImportPair, FillsForegroundBackgroundTitlesAndCounts) {
@@ -202,7 +203,7 @@ TEST(ScoresImportPair, FillsForegroundBackgroundTitlesAndCounts) {
   EXPECT_EQ(g.s.overlay.unionCount, 4);
   EXPECT_EQ(g.s.overlay.sharedCount, 1);
   EXPECT_EQ(g.cell(2).scored, 1) << "'or' scores a cell with a background only";
-  EXPECT_TRUE(g.host.messages.empty());
+  EXPECT_TRUE(g.s.notices.empty());
 
   HandGrid both;
   both.s.settings[kOverlayOption] = 1;
@@ -235,9 +236,9 @@ TEST(ScoresImportOffsets, AShiftThatWouldOverflowIsRefusedAndChangesNothing) {
     HandGrid g;
     ASSERT_TRUE(importText(g, "#2\n3 4\n"));
     EXPECT_FALSE(importText(g, c.text)) << c.what;
-    ASSERT_EQ(g.host.messages.size(), 1u) << c.what;
-    EXPECT_EQ(g.host.messages[0].caption, "Import scores");
-    EXPECT_EQ(g.host.messages[0].text.rfind("Scores out of range:\n", 0), 0u) << g.host.messages[0].text;
+    ASSERT_EQ(g.s.notices.size(), 1u) << c.what;
+    EXPECT_EQ(g.s.notices[0].caption, "Import scores");
+    EXPECT_EQ(g.s.notices[0].text.rfind("Scores out of range:\n", 0), 0u) << g.s.notices[0].text;
     EXPECT_EQ(mapOf(g), "3:4/1 ") << c.what;
     EXPECT_EQ(g.s.map.importKind, kImportSingle) << c.what;
   }
@@ -327,13 +328,13 @@ TEST(ScoresImportCommand, AsksForTheFileAndKeepsItsName) {
   HandGrid g;
   const auto path = g.write("a_rather_long_scores_file_name_here.scr", "#1 1 2");
   g.host.openFiles.push_back(path);
-  ASSERT_TRUE(importScores(g.s));
+  ASSERT_TRUE(importScores(g.s, g.host));
   ASSERT_EQ(g.host.openRequests.size(), 1u);
   EXPECT_EQ(g.host.openRequests[0].title, "Import scores");
   EXPECT_EQ(g.host.openRequests[0].filters[0].label, "ASCII scores (*.scr)");
   EXPECT_EQ(g.s.map.importedName, "a_rather_long_scores_file_name_");
   EXPECT_EQ(importedScoresName("C:\\ZONARIUM\\equal\\x.scr"), "x.scr");
-  EXPECT_FALSE(importScores(g.s)) << "a cancelled dialog imports nothing";
+  EXPECT_FALSE(importScores(g.s, g.host)) << "a cancelled dialog imports nothing";
 }
 
 }  // namespace

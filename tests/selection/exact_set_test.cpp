@@ -13,6 +13,7 @@
 #include "store/files.h"
 #include "store/text.h"
 #include "tests/selection/priority_fixture.h"
+#include "shell/data_dialogue.h"
 
 namespace zn {
 namespace {
@@ -238,7 +239,7 @@ TEST_P(ShippedSamples, ExactMinimumIsNeverLargerThanTheNearMinimumSet) {
   Session s(host, home, britain ? GridVariant::Britain : GridVariant::World);
   ASSERT_TRUE(startSession(s));
   host.openFiles.push_back(home / rel);
-  openDatafile(s);
+  openDatafile(s, s.host);
   ASSERT_TRUE(s.ws.datafile.opened) << rel;
   ASSERT_TRUE(runNearMinimumSet(s, {}).ran);
   const int quick = s.areas.count() - s.areas.seedCount;

@@ -8,6 +8,7 @@
 #include "store/datafile.h"
 #include "tests/support/fixtures.h"
 #include "tests/support/scripted_host.h"
+#include "shell/data_dialogue.h"
 
 namespace zn {
 namespace {
@@ -99,7 +100,7 @@ TEST_F(BritainFixture, DatafileHeaderCountIsFourAsciiCharacters) {
     fs::path f = home / "britain" / (std::string("but") + (count[0] == ' ' ? "a" : "b") + ".dat");
     test::writeFile(f, britainDatafile(count, "GB butterflies", taxa));
     host.openFiles.push_back(f);
-    ASSERT_TRUE(openDatafile(s)) << count;
+    ASSERT_TRUE(openDatafile(s, s.host)) << count;
     EXPECT_EQ(s.ws.taxaCount, 3) << count;
     EXPECT_EQ(s.ws.counters.records, 4);
     EXPECT_EQ(s.ws.datafile.levels, 2);
@@ -113,7 +114,7 @@ TEST_F(BritainFixture, WorldDataAreRefused) {
   fs::path f = home / "equal" / "x.dat";
   test::writeFile(f, britainDatafile("   3", "x", {{"A", "1", {}}, {"B", "2", {}}, {"C", "3", {}}}));
   host.openFiles.push_back(f);
-  EXPECT_FALSE(openDatafile(s));
+  EXPECT_FALSE(openDatafile(s, s.host));
   ASSERT_EQ(host.messages.size(), 1u);
   EXPECT_EQ(host.messageLines()[0], "Subdirectory: equal\\: To read these data use\nZN41.EXE (Zonarium)");
 }
@@ -121,12 +122,12 @@ TEST_F(BritainFixture, WorldDataAreRefused) {
 TEST_F(BritainFixture, MissingOrEmptyMasterGridIsFatal) {
   fs::remove(home / "britain" / "ZONARIUM.SQS");
   EXPECT_FALSE(startSession(s));
-  EXPECT_EQ(host.messageLines().back(), "BANG!!: failure to open \\ZONARIUM\\BRITAIN\\ZONARIUM.SQS");
+  EXPECT_EQ(test::noticeLines(s).back(), "BANG!!: failure to open \\ZONARIUM\\BRITAIN\\ZONARIUM.SQS");
   test::ScriptedHost host2;
   Session empty(host2, home, GridVariant::Britain);
   test::writeFile(home / "britain" / "ZONARIUM.SQS", masterGrid({}));
   EXPECT_FALSE(startSession(empty));
-  EXPECT_EQ(host2.messageLines().back(), "BANG!!: no grid cells read from sqs file");
+  EXPECT_EQ(test::noticeLines(empty).back(), "BANG!!: no grid cells read from sqs file");
 }
 
 TEST(BritainLegend, ClassNamesFollowTheFileName) {

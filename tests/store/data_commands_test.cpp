@@ -115,7 +115,52 @@ TEST_F(DataCommands, PreselectOptionAppliesAFileToTheOpenDatafile) {
   EXPECT_FALSE(applyPreselectionFile(ctx, s, home / "none.pre"));
   std::vector<std::string> bad{"--preselect"};
   EXPECT_EQ(takePreselectOption(ctx, bad, file), 2);
-  EXPECT_EQ(err.str(), "zonarium: --preselect needs a preselection file (.pre)\n");
+  // The store's notices go to the tool's error stream, in order.
+  EXPECT_EQ(err.str(), "Data preselection: Restrict to subgroup:\nsubgroup data absent or incomplete\nin database\n"
+                       "Preselection load: Can't open file\n" +
+                           (home / "none.pre").string() +
+                           "\nzonarium: --preselect needs a preselection file (.pre)\n");
+}
+
+// The editor's questions are the shell's: a No leaves the cards and the
+// file alone, a Yes lets the store go on, and the store's own notices
+// follow the question in order.
+TEST_F(DataCommands, EditorQuestionsAreAskedByTheShellBeforeTheStoreActs) {
+  const fs::path file = open(fiveTaxa());
+  const std::string onDisk = test::readFile(file);
+  shell->dispatch(Command::EditData);
+  ASSERT_TRUE(shell->flags.mapEditing);
+  host.messages.clear();
+
+  s.ws.capacity = s.ws.taxaCount;  // full: adding needs a save first
+  host.answers = {Answer::No};
+  editorAdd(*shell, false);
+  EXPECT_EQ(host.messageLines(), std::vector<std::string>{"New taxon: Save modified data\nto create more space?"});
+  EXPECT_EQ(host.messages[0].buttons, Buttons::YesNo);
+  EXPECT_EQ(s.ws.taxaCount, 5);
+  EXPECT_EQ(test::readFile(file), onDisk) << "No saves nothing";
+
+  // Yes, but the data cannot be written: the refusal follows the question.
+  s.ws.dataModifiedByPreselection = true;
+  host.answers = {Answer::Yes};
+  editorAdd(*shell, true);
+  EXPECT_EQ(host.messageLines().back(), "Save data: restore data from preselection\nbefore writing data to file");
+  EXPECT_EQ(host.messages.size(), 3u);
+  EXPECT_EQ(host.messages[1].caption, "Copy taxon");
+  EXPECT_EQ(s.ws.taxaCount, 5);
+  EXPECT_TRUE(s.notices.empty()) << "every notice was shown";
+  s.ws.dataModifiedByPreselection = false;
+
+  editorSelect(*shell, 4);
+  host.messages.clear();
+  host.answers = {Answer::No};
+  editorDelete(*shell);
+  EXPECT_EQ(host.messageLines(), std::vector<std::string>{"Delete taxon: confirm to delete taxon:\n'Epsilon'"});
+  EXPECT_EQ(s.ws.taxaCount, 5);
+  host.answers = {Answer::Yes};
+  editorDelete(*shell);
+  EXPECT_EQ(s.ws.taxaCount, 4);
+  EXPECT_EQ(s.ws.cards.name(3), "Delta");
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "store/datafile.h"
 #include "tests/support/fixtures.h"
 #include "tests/support/scripted_host.h"
+#include "shell/data_dialogue.h"
 
 namespace zn::test {
 
@@ -33,7 +34,7 @@ class DataSession : public ::testing::Test {
     std::filesystem::path p = put(rel, datafileImage(title, taxa));
     host.openFiles.push_back(p);
     if (taxa.size() < 3) host.answers.push_back(Answer::Yes);  // the format question
-    EXPECT_TRUE(openDatafile(s));
+    EXPECT_TRUE(openDatafile(s, s.host));
     host.messages.clear();
     return p;
   }

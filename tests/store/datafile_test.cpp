@@ -5,6 +5,7 @@
 #include "tests/support/cli_run.h"
 #include "tests/support/fixtures.h"
 #include "tests/support/scripted_host.h"
+#include "shell/data_dialogue.h"
 
 namespace zn {
 namespace {
@@ -31,7 +32,7 @@ class OpenDatafile : public ::testing::Test {
   }
   bool open(const fs::path& p) {
     host.openFiles.push_back(p);
-    return openDatafile(s);
+    return openDatafile(s, s.host);
   }
 };
 
@@ -212,7 +213,7 @@ TEST_F(OpenDatafile, CoastlineFileWithoutItsCountsIsNotRead) {
     EXPECT_FALSE(fresh.coastlineRead) << std::string(bytes).size() << " bytes";
     EXPECT_EQ(fresh.coastApplies, 0);
     h.openFiles.push_back(put("equal/b.dat", test::datafileImage("b", threeTaxa())));
-    ASSERT_TRUE(openDatafile(fresh));
+    ASSERT_TRUE(openDatafile(fresh, fresh.host));
     EXPECT_EQ(h.messageLines(), std::vector<std::string>{"File: " + fresh.coastFile().string() +
                                                          ": Coastline data not read"});
   }
@@ -222,7 +223,7 @@ TEST_F(OpenDatafile, CancelledDialogKeepsTheOpenDatafile) {
   start();
   ASSERT_TRUE(open(put("equal/b.dat", test::datafileImage("b", threeTaxa()))));
   host.openFiles.push_back(std::nullopt);
-  EXPECT_FALSE(openDatafile(s));
+  EXPECT_FALSE(openDatafile(s, s.host));
   EXPECT_TRUE(s.ws.datafile.opened);
   EXPECT_EQ(s.ws.datafile.title, "b");
   EXPECT_EQ(host.messages.back().caption, "Data file not found");
@@ -271,8 +272,10 @@ TEST(StartSession, AllocationFailuresAreFatalInOrder) {
     Session s(host, tmp.path());
     s.memory.limitBytes = c.limit;
     EXPECT_FALSE(startSession(s));
-    ASSERT_EQ(host.messages.size(), 1u) << c.message;
-    EXPECT_EQ(host.messageLines()[0], std::string("BANG!!: ") + c.message);
+    EXPECT_TRUE(host.messages.empty()) << "the session shows nothing itself";
+    ASSERT_EQ(s.notices.size(), 1u) << c.message;
+    EXPECT_EQ(test::noticeLines(s)[0], std::string("BANG!!: ") + c.message);
+    EXPECT_EQ(s.notices[0].icon, Icon::Error);
     EXPECT_TRUE(s.fatal);
   }
 }

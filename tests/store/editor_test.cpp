@@ -71,13 +71,13 @@ TEST_F(Editor, WriteRefusesANameOrCodeAnotherTaxonHas) {
   openEditing();
   m().name = "Beta";
   EXPECT_FALSE(writeEditorTaxon(s));
-  EXPECT_EQ(host.messageLines(), std::vector<std::string>{"Edit name: Beta already exists"});
+  EXPECT_EQ(test::noticeLines(s), std::vector<std::string>{"Edit name: Beta already exists"});
   EXPECT_EQ(s.ws.cards.name(0), "Alpha");
 
   m().name = "Alpha";
   m().code = "2";
   EXPECT_FALSE(writeEditorTaxon(s));
-  EXPECT_EQ(host.messageLines().back(), "Edit code: 2 already exists");
+  EXPECT_EQ(test::noticeLines(s).back(), "Edit code: 2 already exists");
   EXPECT_EQ(s.ws.cards.codeText(0), padded("11"));
   EXPECT_FALSE(s.editor.edited);
 
@@ -95,7 +95,7 @@ TEST_F(Editor, AnUnchangedCodeSharedWithOthersIsNoDuplicate) {
   openEditing({{"A", "1", {}}, {"B", "1", {}}, {"C", "1", {}}});
   m().name = "Renamed";
   EXPECT_TRUE(writeEditorTaxon(s));
-  EXPECT_TRUE(host.messages.empty()) << host.messageLines().front();
+  EXPECT_TRUE(s.notices.empty()) << test::noticeLines(s).front();
   EXPECT_EQ(s.ws.cards.name(0), "Renamed");
 }
 
@@ -124,18 +124,19 @@ TEST_F(Editor, NewAndCopyAppendNumberedTaxa) {
 
 TEST_F(Editor, AFullStoreAsksToSaveAndReload) {
   openEditing();
+  EXPECT_FALSE(addTaxonQuestion(s, false)) << "room left: nothing to ask";
   s.ws.capacity = s.ws.taxaCount;  // as if 50 taxa had been added
-  host.answers.push_back(Answer::No);
-  EXPECT_EQ(addEditorTaxon(s, false), EditorOutcome::Refused);
-  EXPECT_EQ(host.messageLines(), std::vector<std::string>{"New taxon: Save modified data\nto create more space?"});
-  EXPECT_EQ(s.ws.taxaCount, 5);
+  const auto question = addTaxonQuestion(s, false);
+  ASSERT_TRUE(question);
+  EXPECT_EQ(question->caption + ": " + question->text, "New taxon: Save modified data\nto create more space?");
+  EXPECT_EQ(question->icon, Icon::Question);
 
   m().title = "Retitled";
   s.ws.cards.setLevel(0, 600, 2);
   s.ws.capacity = s.ws.taxaCount;
-  host.answers.push_back(Answer::Yes);
+  ASSERT_TRUE(addTaxonQuestion(s, true));
+  EXPECT_EQ(addTaxonQuestion(s, true)->caption, "Copy taxon");
   ASSERT_EQ(addEditorTaxon(s, true), EditorOutcome::Done);
-  EXPECT_EQ(host.messages.back().caption, "Copy taxon");
   EXPECT_EQ(s.ws.capacity, 55) << "reloaded with room for 50 more";
   EXPECT_EQ(s.ws.taxaCount, 6);
   EXPECT_EQ(s.ws.datafile.title, "Retitled");
@@ -146,20 +147,19 @@ TEST_F(Editor, AFullStoreAsksToSaveAndReload) {
 TEST_F(Editor, DeleteAsksAndTheLastTaxonStays) {
   openEditing({{"A", "1", {}}, {"B", "2", {}}, {"C", "3", {}}});
   selectEditorTaxon(s, 2);
-  host.answers.push_back(Answer::No);
-  EXPECT_FALSE(deleteEditorTaxon(s));
-  EXPECT_EQ(host.messageLines(), std::vector<std::string>{"Delete taxon: confirm to delete taxon:\n'C'"});
-  host.answers.push_back(Answer::Yes);
+  const auto question = deleteTaxonQuestion(s);
+  ASSERT_TRUE(question);
+  EXPECT_EQ(question->caption + ": " + question->text, "Delete taxon: confirm to delete taxon:\n'C'");
+  EXPECT_EQ(question->icon, Icon::Question);
   EXPECT_TRUE(deleteEditorTaxon(s));
   EXPECT_EQ(names(), (std::vector<std::string>{"A", "B"}));
   EXPECT_EQ(m().current, 1) << "the new last taxon is current";
   selectEditorTaxon(s, 0);
-  host.answers.push_back(Answer::Yes);
+  EXPECT_EQ(deleteTaxonQuestion(s)->text, "confirm to delete taxon:\n'A'");
   EXPECT_TRUE(deleteEditorTaxon(s));
   EXPECT_EQ(names(), std::vector<std::string>{"B"});
-  const std::size_t asked = host.messages.size();
+  EXPECT_FALSE(deleteTaxonQuestion(s)) << "the only taxon is not even asked about";
   EXPECT_FALSE(deleteEditorTaxon(s));
-  EXPECT_EQ(host.messages.size(), asked) << "the only taxon is not even asked about";
   EXPECT_EQ(s.ws.taxaCount, 1);
 }
 
@@ -264,7 +264,7 @@ TEST_F(Editor, SaveDataIsRefusedAfterAPreselectionAndAFailedWriteKeepsTheFile) {
   const std::string before = test::readFile(file);
   s.ws.dataModifiedByPreselection = true;
   EXPECT_FALSE(saveData(s));
-  EXPECT_EQ(host.messageLines().back(), "Save data: restore data from preselection\nbefore writing data to file");
+  EXPECT_EQ(test::noticeLines(s).back(), "Save data: restore data from preselection\nbefore writing data to file");
   s.ws.dataModifiedByPreselection = false;
 
   // The disk is full: the old file stays as it was.
@@ -273,7 +273,7 @@ TEST_F(Editor, SaveDataIsRefusedAfterAPreselectionAndAFailedWriteKeepsTheFile) {
     test::FileSizeLimit full(1000);
     EXPECT_FALSE(saveData(s));
   }
-  EXPECT_EQ(host.messageLines().back(),
+  EXPECT_EQ(test::noticeLines(s).back(),
             "Save data: failed to write datafile:\n" + file.string() + "\n(the file on disk is unchanged)");
   EXPECT_EQ(test::readFile(file), before);
 }
@@ -283,7 +283,8 @@ TEST_F(Editor, NewTaxaAreRefusedWhenTheHeaderCannotCountThem) {
   s.ws.taxaCount = 32767;
   s.ws.capacity = 32767 + 50;
   EXPECT_EQ(addEditorTaxon(s, false), EditorOutcome::Refused);
-  EXPECT_EQ(host.messageLines(), std::vector<std::string>{"New taxon: The datafile is full:\nit holds at most 32767 taxa"});
+  EXPECT_FALSE(addTaxonQuestion(s, false)) << "a full header is not helped by saving";
+  EXPECT_EQ(test::noticeLines(s), std::vector<std::string>{"New taxon: The datafile is full:\nit holds at most 32767 taxa"});
 }
 
 }  // namespace

@@ -176,7 +176,7 @@ TEST(LoadGridType, SetsClassesAndRefusesAMissingFolderSilently) {
   fs::remove_all(home / "ravelund");
   s.ws.datafile.subdir = "ravelund\\";
   EXPECT_FALSE(loadGridType(s));
-  EXPECT_TRUE(host.messages.empty());
+  EXPECT_TRUE(s.notices.empty()) << "a missing data folder says nothing";
   EXPECT_EQ(s.coastApplies, 1);
 }
 

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "shell/data_dialogue.h"
 #include "store/preselection.h"
 #include "tests/store/data_fixture.h"
 
@@ -100,16 +101,16 @@ TEST_F(Preselection, LoadingExcludesTheFirstTaxonOfANameAndClearsTheCells) {
   EXPECT_TRUE(s.ws.dataModifiedByPreselection);
 
   EXPECT_FALSE(loadPreselectionFile(s, home / "missing.pre", excluded));
-  EXPECT_EQ(host.messageLines().back(), "Preselection load: Can't open file\n" + (home / "missing.pre").string());
+  EXPECT_EQ(test::noticeLines(s).back(), "Preselection load: Can't open file\n" + (home / "missing.pre").string());
 }
 
 TEST_F(Preselection, SaveNeedsOccupiedCellsAndACancelWritesNothing) {
   open({{"A", "1", {}}, {"B", "2", {}}, {"C", "3", {}}});
-  EXPECT_FALSE(savePreselection(s, {}));
+  EXPECT_FALSE(savePreselection(s, host, {}));
   EXPECT_TRUE(host.saveRequests.empty());
 
   open(fiveTaxa(), "equal/five.dat");
-  EXPECT_FALSE(savePreselection(s, {}));
+  EXPECT_FALSE(savePreselection(s, host, {}));
   ASSERT_EQ(host.saveRequests.size(), 1u);
   EXPECT_EQ(host.saveRequests[0].title, "Preselection save");
   EXPECT_EQ(host.saveRequests[0].filters[0].label, "preselection (*.pre)");
@@ -117,7 +118,7 @@ TEST_F(Preselection, SaveNeedsOccupiedCellsAndACancelWritesNothing) {
 
   fs::path pre = home / "equal" / "y.pre";
   host.saveFiles.push_back(pre);
-  ASSERT_TRUE(savePreselection(s, {3}));
+  ASSERT_TRUE(savePreselection(s, host, {3}));
   EXPECT_EQ(test::readFile(pre),
             "[included group code]\n[excluded data level]\n[excluded taxa]\n[excluded areas]\n3\n[end]\n");
 }
@@ -196,7 +197,7 @@ TEST_F(Preselection, ClickedCellsAreListedOnceAndDeletingRenumbers) {
   EXPECT_EQ(m.areaLines, (std::vector<std::string>{"   1: There", "   2: Here"}));
   EXPECT_EQ(m.areasExcludedText, "2 already excluded");
   deleteExcludedCells(s, std::vector<int>(513, 0));
-  EXPECT_EQ(host.messageLines().back(), "Data preselection: Too many items selected.");
+  EXPECT_EQ(test::noticeLines(s).back(), "Data preselection: Too many items selected.");
   EXPECT_EQ(s.areas.count(), 2);
 }
 
@@ -209,7 +210,7 @@ TEST_F(Preselection, OkAppliesFiltersRemovesTaxaAndCellsAndGivesTheAreaSetBack) 
   m.groupCode = "1";
   m.minimumLevel = 2;
   addExcludedCell(s, 42);
-  EXPECT_EQ(applyPreselectionDialog(s, PreselectionAction::Ok, {0}), PreselectionOutcome::Applied);
+  EXPECT_EQ(applyPreselectionDialog(s, host, PreselectionAction::Ok, {0}), PreselectionOutcome::Applied);
   EXPECT_EQ(s.ws.groupCode, "1");
   EXPECT_EQ(s.settings[kExcludedLevel], 1);
   EXPECT_TRUE(s.ws.cards.excluded(0));
@@ -228,7 +229,7 @@ TEST_F(Preselection, FiltersAloneDoNotMarkTheDataModified) {
   open(fiveTaxa());
   openPreselectionDialog(s);
   s.preselection.dialog.groupCode = "2";
-  applyPreselectionDialog(s, PreselectionAction::Ok, {});
+  applyPreselectionDialog(s, host, PreselectionAction::Ok, {});
   EXPECT_FALSE(s.ws.dataModifiedByPreselection);
 }
 
@@ -236,7 +237,7 @@ TEST_F(Preselection, TooManySelectedTaxaExcludesNone) {
   open(fiveTaxa());
   openPreselectionDialog(s);
   std::vector<int> lines(513, 1);
-  applyPreselectionDialog(s, PreselectionAction::Ok, lines);
+  applyPreselectionDialog(s, host, PreselectionAction::Ok, lines);
   EXPECT_EQ(host.messageLines(), std::vector<std::string>{"Exclude taxa: Too many items selected."});
   EXPECT_FALSE(s.ws.cards.excluded(1));
 }
@@ -245,7 +246,7 @@ TEST_F(Preselection, ConvertSaExcludesEveryCellOutsideTheAreaSet) {
   open(fiveTaxa());
   s.areas.cells = {40, 41, 42, 43, 44, 45, 46, 47, 48, 49};
   openPreselectionDialog(s);
-  ASSERT_EQ(applyPreselectionDialog(s, PreselectionAction::ConvertSA, {}), PreselectionOutcome::Applied);
+  ASSERT_EQ(applyPreselectionDialog(s, host, PreselectionAction::ConvertSA, {}), PreselectionOutcome::Applied);
   EXPECT_TRUE(s.areas.empty());
   EXPECT_EQ(s.ws.borrowedAreas.size(), 854u);
   EXPECT_EQ(s.ws.borrowedAreas.front(), 1);
@@ -262,7 +263,7 @@ TEST_F(Preselection, LoadFileReloadsTheDataThenReplacesTheListFromTheFile) {
   openPreselectionDialog(s);
   addExcludedCell(s, 43);
   host.openFiles.push_back(pre);
-  ASSERT_EQ(applyPreselectionDialog(s, PreselectionAction::LoadFile, {}), PreselectionOutcome::Applied);
+  ASSERT_EQ(applyPreselectionDialog(s, host, PreselectionAction::LoadFile, {}), PreselectionOutcome::Applied);
   EXPECT_EQ(s.ws.cards.level(2, 43), 1) << "the reload brought cell 43 back";
   EXPECT_EQ(s.ws.borrowedAreas, std::vector<int>{40});
   EXPECT_EQ(recordsIn(40), 0);
@@ -273,7 +274,7 @@ TEST_F(Preselection, LoadFileReloadsTheDataThenReplacesTheListFromTheFile) {
   s.areas.cells = {9};
   openPreselectionDialog(s);
   fs::remove(data);
-  EXPECT_EQ(applyPreselectionDialog(s, PreselectionAction::LoadFile, {}),
+  EXPECT_EQ(applyPreselectionDialog(s, host, PreselectionAction::LoadFile, {}),
             PreselectionOutcome::OpenDatafileInstead);
   EXPECT_EQ(s.areas.cells, std::vector<int>{9});
 }
@@ -284,7 +285,7 @@ TEST_F(Preselection, RestoreReloadsClearsTheFiltersAndEmptiesTheExcludedList) {
   openPreselectionDialog(s);
   s.preselection.dialog.groupCode = "1";
   addExcludedCell(s, 40);
-  applyPreselectionDialog(s, PreselectionAction::Ok, {4});
+  applyPreselectionDialog(s, host, PreselectionAction::Ok, {4});
   openPreselectionDialog(s);
   ASSERT_EQ(restorePreselectionData(s), PreselectionOutcome::Applied);
   EXPECT_EQ(s.ws.groupCode, "");
@@ -306,11 +307,11 @@ TEST_F(Preselection, SubgroupNotFoundIsDroppedAndTooFewTaxaAreReported) {
   EXPECT_EQ(s.ws.groupCode, "12") << "kept: it exists";
   EXPECT_EQ(s.ws.counters.includedTaxa, 2);
   EXPECT_FALSE(s.subgroupDataPresent);
-  EXPECT_EQ(host.messageLines(),
+  EXPECT_EQ(test::noticeLines(s),
             (std::vector<std::string>{
                 "Data preselection: Restrict to subgroup:\nsubgroup 9 not found",
                 "Data preselection: Restrict to subgroup:\nsubgroup data absent or incomplete\nin database"}));
-  EXPECT_EQ(host.messages[0].icon, Icon::Information);
+  EXPECT_EQ(s.notices[0].icon, Icon::Information);
 }
 
 TEST_F(Preselection, BritainListHoldsMoreCellsThanTheWorld) {

@@ -2,6 +2,7 @@
 
 #include "store/binio.h"
 #include "store/text.h"
+#include "shell/data_dialogue.h"
 #include "store/utilities.h"
 #include "tests/store/data_fixture.h"
 
@@ -44,7 +45,7 @@ class Utilities : public test::DataSession {
 TEST_F(Utilities, NewDatafileHoldsThreeTaxaOfCodeOneAndIsOpen) {
   fs::path target = home / "equal" / "Fresh.dat";
   host.saveFiles.push_back(target);
-  ASSERT_TRUE(newDatafile(s));
+  ASSERT_TRUE(newDatafile(s, host));
   ASSERT_EQ(host.saveRequests.size(), 1u);
   EXPECT_EQ(host.saveRequests[0].title, "Save new datafile");
   EXPECT_EQ(host.saveRequests[0].initialDir, home);
@@ -60,13 +61,13 @@ TEST_F(Utilities, NewDatafileHoldsThreeTaxaOfCodeOneAndIsOpen) {
   EXPECT_EQ(s.ws.counters.includedTaxa, 3);
   EXPECT_TRUE(s.subgroupDataPresent) << "three taxa give the recount its weights";
   // The file passes the format check of "Open datafile".
-  EXPECT_TRUE(checkDatafile(s, target));
+  EXPECT_EQ(checkDatafile(s, target).verdict, DatafileCheck::Good);
   EXPECT_TRUE(host.messages.empty());
 }
 
 TEST_F(Utilities, CancellingANewDatafileLeavesTheOpenOneAlone) {
   open(fiveTaxa());
-  EXPECT_FALSE(newDatafile(s));
+  EXPECT_FALSE(newDatafile(s, host));
   EXPECT_TRUE(s.ws.datafile.opened);
   EXPECT_EQ(s.ws.taxaCount, 5);
 }
@@ -79,7 +80,7 @@ TEST_F(Utilities, JoinPrefixesTheCodesOfEachSource) {
   fs::path both = home / "equal" / "both.dat";
   host.openFiles = {one, two};
   host.saveFiles = {both};
-  ASSERT_TRUE(joinDatafiles(s));
+  ASSERT_TRUE(joinDatafiles(s, host));
   EXPECT_EQ(host.openRequests[0].title, "Read datafile 1");
   EXPECT_EQ(host.openRequests[1].title, "Read datafile 2");
   EXPECT_EQ(host.saveRequests[0].title, "Save joined datafile");
@@ -101,7 +102,7 @@ TEST_F(Utilities, JoinRefusesDifferentGridTypesAndUnreadableSources) {
   fs::path other = put("ravelund/two.dat", test::datafileImage("Second", numbered(3, "b")));
   host.openFiles = {one, other};
   host.saveFiles = {home / "equal" / "both.dat"};
-  EXPECT_FALSE(joinDatafiles(s));
+  EXPECT_FALSE(joinDatafiles(s, host));
   EXPECT_EQ(host.messageLines(),
             std::vector<std::string>{"Join data: datafiles of different grid types\ncannot be joined:\n" +
                                      one.string() + "\n" + other.string()});
@@ -110,7 +111,7 @@ TEST_F(Utilities, JoinRefusesDifferentGridTypesAndUnreadableSources) {
   host.openFiles = {one, stub};
   host.saveFiles = {home / "equal" / "both.dat"};
   host.answers = {Answer::Yes};  // open the odd file anyway
-  EXPECT_FALSE(joinDatafiles(s));
+  EXPECT_FALSE(joinDatafiles(s, host));
   EXPECT_EQ(host.messageLines().back(), "Join data: failed to open datafile:\n" + stub.string());
   EXPECT_FALSE(fs::exists(home / "equal" / "both.dat"));
 }
@@ -127,7 +128,7 @@ TEST_F(Utilities, JoinRefusesMoreTaxaThanTheHeaderCounts) {
   fs::path one = put("equal/big1.dat", image), two = put("equal/big2.dat", image);
   host.openFiles = {one, two};
   host.saveFiles = {home / "equal" / "huge.dat"};
-  EXPECT_FALSE(joinDatafiles(s));
+  EXPECT_FALSE(joinDatafiles(s, host));
   EXPECT_EQ(host.messageLines(),
             std::vector<std::string>{"Join data: The joined datafile would hold 32768 taxa;\na datafile holds at most 32767"});
   EXPECT_FALSE(fs::exists(home / "equal" / "huge.dat"));
@@ -139,7 +140,7 @@ TEST_F(Utilities, CancellingAnyJoinDialogEndsTheCommand) {
     host.openFiles.clear();
     host.saveFiles.clear();
     for (std::size_t i = 0; i < opens; ++i) host.openFiles.push_back(one);
-    EXPECT_FALSE(joinDatafiles(s)) << opens;
+    EXPECT_FALSE(joinDatafiles(s, host)) << opens;
   }
   EXPECT_TRUE(host.messages.empty());
 }
@@ -167,7 +168,7 @@ TEST_F(Utilities, DivideByRarityWritesTwoDatafilesBesideTheOpenOne) {
   EXPECT_EQ(large.count, 6);
   EXPECT_EQ(large.names.front(), "t21_7");
   EXPECT_EQ(small.title, "Test data");
-  EXPECT_EQ(host.messageLines(),
+  EXPECT_EQ(test::noticeLines(s),
             std::vector<std::string>{"Divide data: 2 taxa written to Sm.dat\n6 taxa written to Lg.dat"});
 }
 
@@ -181,8 +182,7 @@ TEST_F(Utilities, DivideByGroupSplitsOnTheIncludedCode) {
 
   s.ws.dataModifiedByPreselection = true;
   EXPECT_FALSE(divideByGroup(s));
-  EXPECT_EQ(host.messageLines().back(),
-            "Divide data: restore data from preselection\nbefore writing data to file");
+  EXPECT_EQ(test::noticeLines(s).back(), "Divide data: restore data from preselection\nbefore writing data to file");
   EXPECT_EQ(groupFileNames("A/b c"), (std::pair<std::string, std::string>{"a_b_c.dat", "nota_b_c.dat"}));
 }
 

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "shell/shellhost.h"
+#include "store/session.h"
 
 namespace zn::test {
 
@@ -93,5 +94,12 @@ class ScriptedHost : public ShellHost {
     return out;
   }
 };
+
+// "caption: text" of every notice the core left in the session, in order.
+inline std::vector<std::string> noticeLines(const Session& s) {
+  std::vector<std::string> out;
+  for (const auto& n : s.notices) out.push_back(n.caption + ": " + n.text);
+  return out;
+}
 
 }  // namespace zn::test
