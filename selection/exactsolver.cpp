@@ -169,7 +169,9 @@ void search(Job& job) {
   for (double& v : rowUp) v = v >= kMipInfinity ? COIN_DBL_MAX : v;
 
   OsiClpSolverInterface solver;
-  solver.messageHandler()->setLogLevel(0);
+  // Not a line on the console: the program's own output is the report.
+  solver.messageHandler()->setLogLevel(-1);
+  solver.getModelPtr()->messageHandler()->setLogLevel(-1);
   solver.loadProblem(n, rows, colStart.data(), index.data(), value.data(), m.lower.data(), m.upper.data(),
                      m.cost.data(), rowLo.data(), rowUp.data());
   for (int j = 0; j < n; ++j)
@@ -221,7 +223,7 @@ void search(Job& job) {
   data.noPrinting_ = true;
   data.useSignalHandler_ = false;
   CbcMain0(model, data);
-  const char* argv[] = {"zonarium", "-log", "0", "-timeMode", "elapsed", "-sec", seconds.c_str(), "-solve", "-quit"};
+  const char* argv[] = {"zonarium", "-log", "0", "-slog", "0", "-timeMode", "elapsed", "-sec", seconds.c_str(), "-solve", "-quit"};
   CbcMain1(static_cast<int>(std::size(argv)), argv, model, [](CbcModel*, int) { return 0; }, data);
 
   std::lock_guard lock(job.mu);
@@ -342,8 +344,10 @@ MipResult solveMip(MipModel model, const MipRun& run) {
   w.launch(job);
 
   // A search that stops when asked ends within moments; one that does not
-  // (it is in a stage that does not look) is left to end by itself.
+  // (it is in a stage that does not look) is left to end by itself. Past
+  // the deadline it gets less time: the limit is a promise.
   constexpr auto kGrace = std::chrono::milliseconds(300);
+  constexpr auto kLate = std::chrono::milliseconds(100);
   constexpr auto kEvery = std::chrono::milliseconds(200);
   std::unique_lock lock(job->mu);
   int seen = 0;
@@ -359,7 +363,7 @@ MipResult solveMip(MipModel model, const MipRun& run) {
     const auto now = Clock::now();
     if (run.deadline && now >= *run.deadline) {
       out.timedOut = true;
-      job->changed.wait_until(lock, *run.deadline + kGrace, [&] { return job->done; });
+      job->changed.wait_until(lock, *run.deadline + kLate, [&] { return job->done; });
       break;
     }
     if (run.watch && (job->snap.found != seen || now >= lastWatch + kEvery)) {
