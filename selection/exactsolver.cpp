@@ -164,6 +164,11 @@ void search(Job& job) {
         value[at] = m.entryValue[static_cast<std::size_t>(k)];
       }
   }
+  // The row-ordered copy goes before the solver makes its own: the peak is
+  // two copies of the matrix, not three.
+  std::vector<std::int32_t>().swap(m.entryColumn);
+  std::vector<double>().swap(m.entryValue);
+  std::vector<std::int64_t>().swap(m.rowStart);
   std::vector<double> rowLo(m.rowLower.begin(), m.rowLower.end()), rowUp(m.rowUpper.begin(), m.rowUpper.end());
   for (double& v : rowLo) v = v <= -kMipInfinity ? -COIN_DBL_MAX : v;
   for (double& v : rowUp) v = v >= kMipInfinity ? COIN_DBL_MAX : v;
@@ -179,8 +184,6 @@ void search(Job& job) {
   std::vector<CoinBigIndex>().swap(colStart);
   std::vector<int>().swap(index);
   std::vector<double>().swap(value);
-  std::vector<std::int32_t>().swap(m.entryColumn);
-  std::vector<double>().swap(m.entryValue);
 
   auto outOfTime = [&] { return job.deadline && Clock::now() >= *job.deadline; };
   if (outOfTime() || job.abort.load()) {
