@@ -10,6 +10,11 @@
 #include "tests/planning/planning_fixture.h"
 #include "tests/support/cli_run.h"
 
+// CBC 2.10 keeps one cut object of its own beyond the search on some of
+// the random programmes with real amounts (144 bytes, allocated inside
+// OsiRowCut::clone): the library's memory, not this program's.
+extern "C" const char* __lsan_default_suppressions() { return "leak:OsiRowCut::clone\n"; }
+
 namespace zn::planning {
 namespace {
 
