@@ -13,6 +13,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -23,6 +24,8 @@
 
 #include <unistd.h>
 
+#include "planning/problem.h"
+#include "planning/solve.h"
 #include "selection/exact.h"
 #include "store/datafile.h"
 #include "store/files.h"
@@ -44,11 +47,26 @@ std::string statusText(zn::ExactStatus s) {
   return "?";
 }
 
+// A line of /proc/self/status in megabytes ("VmHWM:", "VmRSS:").
+double statusMb(const char* key) {
+  std::ifstream in("/proc/self/status");
+  std::string line;
+  while (std::getline(in, line))
+    if (line.rfind(key, 0) == 0) return std::atof(line.c_str() + std::strlen(key)) / 1024.0;
+  return -1.0;
+}
+
+// Starts a new peak: the resident size high-water mark falls back to now.
+void resetPeak() { std::ofstream("/proc/self/clear_refs") << "5"; }
+
 void solveAndCount(benchmark::State& state, const zn::ExactProblem& p, int expected) {
   zn::ExactResult r;
   zn::ExactOptions options;
   options.timeLimitSeconds = 600.0;
+  state.counters["rss_before_mb"] = statusMb("VmRSS:");
+  resetPeak();
   for (auto _ : state) r = zn::solveExact(p, options);
+  state.counters["peak_mb"] = statusMb("VmHWM:");
   state.counters["taxa"] = p.rows() + p.taxaMet;
   state.counters["cells"] = p.columns();
   state.counters["objective"] = r.objective;
@@ -219,19 +237,28 @@ void writeLp(const zn::ExactProblem& p, const fs::path& path) {
   out << "End\n";
 }
 
-// Seconds the cbc program takes on the file, and its optimum (-1 unknown).
-std::pair<double, double> runCbcProgram(const fs::path& lp) {
+struct CbcRun {
+  double seconds = -1.0, optimum = -1.0, peakMb = -1.0;
+};
+
+// The cbc program on the file: its time, optimum (-1 unknown) and peak
+// resident size (by /usr/bin/time, where present).
+CbcRun runCbcProgram(const fs::path& lp) {
   const fs::path log = lp.string() + ".log";
-  const std::string cmd = "/usr/bin/cbc '" + lp.string() + "' solve quit > '" + log.string() + "' 2>&1";
+  const bool timed = fs::exists("/usr/bin/time");
+  const std::string cmd = (timed ? "/usr/bin/time -f 'maxrss %M' " : "") + std::string("/usr/bin/cbc '") + lp.string() +
+                          "' solve quit > '" + log.string() + "' 2>&1";
+  CbcRun r;
   const auto t0 = std::chrono::steady_clock::now();
-  if (std::system(cmd.c_str()) != 0) return {-1.0, -1.0};
-  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+  if (std::system(cmd.c_str()) != 0) return r;
+  r.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
   std::ifstream in(log);
   std::string line;
-  double optimum = -1.0;
-  while (std::getline(in, line))
-    if (line.rfind("Objective value:", 0) == 0) optimum = std::atof(line.c_str() + 16);
-  return {seconds, optimum};
+  while (std::getline(in, line)) {
+    if (line.rfind("Objective value:", 0) == 0) r.optimum = std::atof(line.c_str() + 16);
+    if (line.rfind("maxrss ", 0) == 0) r.peakMb = std::atof(line.c_str() + 7) / 1024.0;
+  }
+  return r;
 }
 
 void BM_Synthetic(benchmark::State& state, int taxa, int cells, int width) {
@@ -239,13 +266,15 @@ void BM_Synthetic(benchmark::State& state, int taxa, int cells, int width) {
   const fs::path lp = fs::temp_directory_path() /
                       ("zn_bench_exact_" + std::to_string(::getpid()) + "_" + std::to_string(taxa) + ".lp");
   writeLp(p, lp);
-  const auto [cbcSeconds, cbcOptimum] = runCbcProgram(lp);
+  const CbcRun cbc = runCbcProgram(lp);
   std::error_code ec;
+  state.counters["lp_file_mb"] = static_cast<double>(fs::file_size(lp, ec)) / 1048576.0;
   fs::remove(lp, ec);
   fs::remove(lp.string() + ".log", ec);
-  state.counters["cbc_seconds"] = cbcSeconds;
-  state.counters["cbc_objective"] = cbcOptimum;
-  solveAndCount(state, p, cbcOptimum > 0.0 ? static_cast<int>(std::lround(cbcOptimum)) : 0);
+  state.counters["cbc_seconds"] = cbc.seconds;
+  state.counters["cbc_objective"] = cbc.optimum;
+  state.counters["cbc_peak_mb"] = cbc.peakMb;
+  solveAndCount(state, p, cbc.optimum > 0.0 ? static_cast<int>(std::lround(cbc.optimum)) : 0);
 }
 
 // The same model under a one-second limit: `seconds` is the whole call,
@@ -262,6 +291,86 @@ void BM_SyntheticLimited(benchmark::State& state, int taxa, int cells, int width
   state.counters["optimal"] = r.status == zn::ExactStatus::Optimal;
   if (r.seconds > 1.5)
     state.SkipWithError(("over the limit by more than half a second: " + std::to_string(r.seconds)).c_str());
+}
+
+// ---- planning units ---------------------------------------------------------
+
+// Units on a 400-wide grid, features with clumped ranges of log-normal size
+// (median 1 % of the units), costs 1 to 5. Presence data with a target of
+// one occurrence, or log-normal amounts with a target of a tenth of the
+// total. Seeded: the same problem every run.
+zn::planning::Problem planningProblem(int units, int features, bool amounts, std::uint32_t seed) {
+  constexpr int kWidth = 400;
+  std::mt19937 rng(seed);
+  std::lognormal_distribution<double> rangeSize(std::log(0.01 * units), 1.5), amount(0.0, 1.0);
+  std::uniform_real_distribution<double> unit(0.0, 1.0);
+  zn::planning::Problem p;
+  for (int u = 0; u < units; ++u)
+    p.units.push_back({u + 1, static_cast<double>(1 + rng() % 5), zn::planning::UnitStatus::Free});
+  std::vector<zn::planning::Triple> triples;
+  std::vector<std::pair<double, int>> by(static_cast<std::size_t>(units));
+  for (int f = 0; f < features; ++f) {
+    const int range = std::clamp(static_cast<int>(std::lround(rangeSize(rng))), 1, units);
+    const int centre = static_cast<int>(rng() % static_cast<std::uint32_t>(units));
+    const double stretch = 0.5 + unit(rng);
+    for (int c = 0; c < units; ++c) {
+      const double dx = (c % kWidth - centre % kWidth) * stretch, dy = (c / kWidth - centre / kWidth) / stretch;
+      by[static_cast<std::size_t>(c)] = {dx * dx + dy * dy + unit(rng), c};
+    }
+    std::nth_element(by.begin(), by.begin() + (range - 1), by.end());
+    for (int k = 0; k < range; ++k) triples.push_back({f, by[static_cast<std::size_t>(k)].second, amounts ? amount(rng) : 1.0});
+    p.features.push_back({f + 1, "", 1.0});
+  }
+  zn::planning::buildRows(p, triples);
+  if (amounts)
+    for (auto& f : p.features) f.target = 0.1 * f.total;
+  return p;
+}
+
+void writePlanningLp(const zn::planning::Problem& p, const fs::path& path) {
+  std::ofstream out(path);
+  out.precision(17);
+  out << "Minimize\n obj:";
+  for (std::size_t u = 0; u < p.units.size(); ++u) out << " + " << p.units[u].cost << " x" << u;
+  out << "\nSubject To\n";
+  for (std::size_t f = 0; f < p.features.size(); ++f) {
+    out << " r" << f << ":";
+    for (const auto* x = p.unitsOf.begin(f); x != p.unitsOf.end(f); ++x) out << " + " << x->amount << " x" << x->index;
+    out << " >= " << std::min(p.features[f].target, p.features[f].total) << "\n";
+  }
+  out << "Binaries\n";
+  for (std::size_t u = 0; u < p.units.size(); ++u) out << " x" << u << "\n";
+  out << "End\n";
+}
+
+void BM_Planning(benchmark::State& state, int units, int features, bool amounts) {
+  const zn::planning::Problem p = planningProblem(units, features, amounts, 24);
+  const fs::path lp = fs::temp_directory_path() / ("zn_bench_planning_" + std::to_string(::getpid()) + ".lp");
+  writePlanningLp(p, lp);
+  const CbcRun cbc = runCbcProgram(lp);
+  std::error_code ec;
+  state.counters["lp_file_mb"] = static_cast<double>(fs::file_size(lp, ec)) / 1048576.0;
+  fs::remove(lp, ec);
+  fs::remove(lp.string() + ".log", ec);
+  state.counters["cbc_seconds"] = cbc.seconds;
+  state.counters["cbc_objective"] = cbc.optimum;
+  state.counters["cbc_peak_mb"] = cbc.peakMb;
+  state.counters["rss_before_mb"] = statusMb("VmRSS:");
+  resetPeak();
+  zn::planning::SolveResult r;
+  for (auto _ : state) r = zn::planning::solve(p, {zn::planning::Method::Exact, 1, 600.0});
+  state.counters["peak_mb"] = statusMb("VmHWM:");
+  state.counters["entries"] = static_cast<double>(p.unitsOf.entries.size());
+  if (!r.error.empty() || r.runs.empty()) {
+    state.SkipWithError(("no answer: " + r.error).c_str());
+    return;
+  }
+  const zn::planning::Evaluation e = zn::planning::evaluate(p, r.runs[r.best].chosen);
+  state.counters["objective"] = e.cost;
+  if (r.report.find(": optimal\n") == std::string::npos)
+    state.SkipWithError("not proven optimal");
+  else if (cbc.optimum > 0 && std::fabs(e.cost - cbc.optimum) > 1e-6 * cbc.optimum)
+    state.SkipWithError(("optimum " + std::to_string(e.cost) + ", cbc " + std::to_string(cbc.optimum)).c_str());
 }
 
 // Optima from the data README (CBC and GLPK agree there).
@@ -288,6 +397,11 @@ int registerAll() {
     benchmark::RegisterBenchmark(
         ("Synthetic/minimum-1s/" + std::to_string(g.taxa) + "x" + std::to_string(g.cells)).c_str(),
         [g](benchmark::State& st) { BM_SyntheticLimited(st, g.taxa, g.cells, g.width); })
+        ->Unit(benchmark::kMillisecond)
+        ->Iterations(1);
+  for (bool amounts : {false, true})
+    benchmark::RegisterBenchmark(amounts ? "Planning/exact-amounts/100000x1000" : "Planning/exact-presence/100000x1000",
+                                 [amounts](benchmark::State& st) { BM_Planning(st, 100000, 1000, amounts); })
         ->Unit(benchmark::kMillisecond)
         ->Iterations(1);
   for (bool coverage : {false, true}) {

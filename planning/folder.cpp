@@ -365,22 +365,51 @@ bool readAmounts(const FolderSettings& s, Problem& p, const std::unordered_map<l
   return true;
 }
 
+// The boundary file: id1, id2 and the length between them (id1 = id2: the
+// unit's outer boundary).
+bool readBoundaries(const FolderSettings& s, Problem& p, const std::unordered_map<long long, int>& units,
+                    std::string& error) {
+  Table t(s.inputDir / s.boundName, s.boundName);
+  if (!t.open(error)) return false;
+  const int id1 = t.column("id1"), id2 = t.column("id2"), length = t.column("boundary");
+  if (id1 < 0 || id2 < 0 || length < 0) {
+    error = s.boundName + ": needs the columns \"id1\", \"id2\" and \"boundary\"";
+    return false;
+  }
+  return t.rows(error, [&](const std::vector<std::string_view>& f) {
+    long long a = 0, b = 0;
+    double l = 0.0;
+    auto field = [&](int c) { return f[static_cast<std::size_t>(c)]; };
+    if (!parseId(field(id1), a) || !parseId(field(id2), b)) {
+      error = t.where() + "id1 and id2 must be positive whole numbers";
+      return false;
+    }
+    if (!parseNumber(field(length), l) || l < 0) {
+      error = t.where() + "boundary " + shown(field(length)) + " is not a number of 0 or more";
+      return false;
+    }
+    const auto ia = units.find(a), ib = units.find(b);
+    if (ia == units.end() || ib == units.end()) {
+      error = t.where() + strprintf("unit %lld is not in ", ia == units.end() ? a : b) + s.puName;
+      return false;
+    }
+    if (l > 0) p.boundaries.push_back({ia->second, ib->second, l});
+    return true;
+  });
+}
+
 }  // namespace
 
 FolderRead readFolder(const fs::path& dir, const std::string& inputName) {
   FolderRead r;
   Problem& p = r.problem;
   if (!readSettings(dir, inputName, r.settings, p, r.error)) return r;
-  if (p.blm > 0) {
-    r.error = inputName + ": BLM " + number(p.blm) +
-              " asks for compact sets, and boundary length is not solved by this version: set BLM to 0";
-    return r;
-  }
   std::unordered_map<long long, int> units, features;
   std::vector<double> props;
   if (!readUnits(r.settings, p, units, r.error) || !readFeatures(r.settings, p, features, props, r.error) ||
       !readAmounts(r.settings, p, units, features, r.error))
     return r;
+  if (p.blm > 0 && !r.settings.boundName.empty() && !readBoundaries(r.settings, p, units, r.error)) return r;
   // A share of the feature's whole amount wins over an amount target.
   for (std::size_t f = 0; f < p.features.size(); ++f)
     if (props[f] > 0) p.features[f].target = props[f] * p.features[f].total;

@@ -41,6 +41,15 @@ struct SparseRows {
   const Entry* end(std::size_t r) const { return entries.data() + start[r + 1]; }
 };
 
+// A boundary between two units (indexes), or a unit's fixed outer boundary
+// when both are the same: it counts towards a set's boundary length when
+// exactly one of the two is in the set (the outer one when the unit is).
+struct Boundary {
+  int a = 0;
+  int b = 0;
+  double length = 0.0;
+};
+
 struct Problem {
   std::vector<Unit> units;
   std::vector<Feature> features;
@@ -48,6 +57,7 @@ struct Problem {
   SparseRows featuresIn;  // per unit
   double missLevel = 1.0;  // a target counts as met at this share of it
   double blm = 0.0;        // boundary length modifier
+  std::vector<Boundary> boundaries;  // from the boundary file, read when BLM > 0
 };
 
 // Builds both row sets from (feature, unit, amount) triples; amounts of a

@@ -7,7 +7,8 @@
 
 #include "planning/greedy.h"
 #include "planning/nearminimum.h"
-#include "selection/exact.h"
+#include "selection/exactmodel.h"
+#include "selection/exactsolver.h"
 #include "store/text.h"
 
 namespace zn::planning {
@@ -52,12 +53,12 @@ std::string summary(const Problem& p, const Solution& s) {
                    e.units, number(e.shortfall).c_str(), e.unmet);
 }
 
-// The problem as the exact solver takes it: columns are the free units
+// The problem as the exact minimum set takes it: columns are the free units
 // (numbered index + 1), locked-in units are fixed, and each feature still
 // short of its reachable target is a row wanting so many more units. That
-// is exact when the units of a feature all hold the same amount of it, as
-// presence data do; other amounts are refused with the feature's name.
-std::string exactProblemOf(const Problem& p, ExactProblem& e) {
+// holds when the units of a feature all hold the same amount of it, as
+// presence data do; false otherwise.
+bool presenceProblemOf(const Problem& p, ExactProblem& e) {
   e.kind = ExactKind::MinimumSet;
   for (std::size_t u = 0; u < p.units.size(); ++u) {
     const int number = static_cast<int>(u) + 1;
@@ -80,9 +81,7 @@ std::string exactProblemOf(const Problem& p, ExactProblem& e) {
     for (const Entry* x = p.unitsOf.begin(f); x != p.unitsOf.end(f); ++x) {
       const Unit& u = p.units[static_cast<std::size_t>(x->index)];
       if (u.status == UnitStatus::LockedOut) continue;
-      if (amount != 0.0 && x->amount != amount)
-        return strprintf("the exact method takes one amount per feature (presence data); feature %lld", ft.id) +
-               (ft.name.empty() ? std::string() : " (" + ft.name + ")") + " holds different amounts";
+      if (amount != 0.0 && x->amount != amount) return false;
       amount = x->amount;
       if (u.status == UnitStatus::LockedIn) fixedHeld += x->amount;
       else columns.push_back(columnOf[static_cast<std::size_t>(x->index)]);
@@ -99,14 +98,12 @@ std::string exactProblemOf(const Problem& p, ExactProblem& e) {
     std::sort(columns.begin(), columns.end());
     e.addRow(static_cast<int>(f), want, columns);
   }
-  return "";
+  return true;
 }
 
 // The exact minimum set, started from the greedy set so that it is never
 // worse than it, even when the time runs out.
-std::string solveExactly(const Problem& p, const SolveRequest& request, SolveResult& r) {
-  ExactProblem e;
-  if (std::string error = exactProblemOf(p, e); !error.empty()) return error;
+std::string solvePresence(const Problem& p, ExactProblem& e, const SolveRequest& request, SolveResult& r) {
   const auto t0 = std::chrono::steady_clock::now();
   const std::vector<char> quick = greedyByCostEffectiveness(p, 1);
   ExactOptions options;
@@ -135,12 +132,178 @@ std::string solveExactly(const Problem& p, const SolveRequest& request, SolveRes
   return "";
 }
 
+// Boundary length of a set: shared boundaries with exactly one side in the
+// set, outer boundaries of the units in it.
+double boundaryOf(const Problem& p, const std::vector<char>& chosen) {
+  double sum = 0.0;
+  for (const Boundary& b : p.boundaries) {
+    const bool a = chosen[static_cast<std::size_t>(b.a)], c = chosen[static_cast<std::size_t>(b.b)];
+    if (b.a == b.b ? a : a != c) sum += b.length;
+  }
+  return sum;
+}
+
+// What the exact method minimises: cost plus BLM x boundary length.
+double scoreOf(const Problem& p, const std::vector<char>& chosen) {
+  return evaluate(p, chosen).cost + (p.blm > 0 ? p.blm * boundaryOf(p, chosen) : 0.0);
+}
+
+// Units in each target row short of it after rounding in the solver: each
+// takes the free units holding most of it until it is met.
+void topUp(const Problem& p, const std::vector<double>& goal, std::vector<char>& chosen) {
+  const Evaluation e = evaluate(p, chosen);
+  for (std::size_t f = 0; f < p.features.size(); ++f) {
+    double held = e.held[f];
+    const double need = goal[f] - 1e-9 * std::max(1.0, goal[f]);
+    std::vector<std::pair<double, int>> free;
+    for (const Entry* x = p.unitsOf.begin(f); x != p.unitsOf.end(f) && held < need; ++x)
+      if (!chosen[static_cast<std::size_t>(x->index)] && p.units[static_cast<std::size_t>(x->index)].status != UnitStatus::LockedOut)
+        free.push_back({x->amount, x->index});
+    std::sort(free.begin(), free.end(), std::greater<>());
+    for (std::size_t k = 0; k < free.size() && held < need; ++k) {
+      chosen[static_cast<std::size_t>(free[k].second)] = 1;
+      held += free[k].first;
+    }
+  }
+}
+
+// Amounts and boundary length as one programme: a binary column per unit
+// (locked in fixed at 1, locked out at 0) costing its cost plus BLM x its
+// outer boundary, a row per feature (amounts held >= the reachable target),
+// and for each shared boundary a column z >= |x_a - x_b| costing BLM x its
+// length, held by the two rows z - x_a + x_b >= 0 and z + x_a - x_b >= 0.
+std::string solveAmounts(const Problem& p, const SolveRequest& request, SolveResult& r) {
+  const auto t0 = std::chrono::steady_clock::now();
+  const std::size_t nu = p.units.size();
+  MipModel mip;
+  for (const Unit& u : p.units)
+    mip.addColumn(u.cost, u.status == UnitStatus::LockedIn ? 1.0 : 0.0, u.status == UnitStatus::LockedOut ? 0.0 : 1.0);
+  const bool boundary = p.blm > 0 && !p.boundaries.empty();
+  std::vector<Boundary> shared;
+  if (boundary) {
+    for (const Boundary& b : p.boundaries) {
+      if (b.a == b.b) mip.cost[static_cast<std::size_t>(b.a)] += p.blm * b.length;
+      else shared.push_back({std::min(b.a, b.b), std::max(b.a, b.b), b.length});
+    }
+    // A pair listed twice counts twice, in one column.
+    std::sort(shared.begin(), shared.end(), [](const Boundary& x, const Boundary& y) {
+      return x.a != y.a ? x.a < y.a : x.b < y.b;
+    });
+    std::size_t out = 0;
+    for (std::size_t i = 0; i < shared.size(); ++i) {
+      if (out > 0 && shared[out - 1].a == shared[i].a && shared[out - 1].b == shared[i].b)
+        shared[out - 1].length += shared[i].length;
+      else
+        shared[out++] = shared[i];
+    }
+    shared.resize(out);
+  }
+  const std::vector<double> reach = achievable(p);
+  std::vector<double> goal(p.features.size(), 0.0);
+  std::vector<std::int32_t> cols;
+  std::vector<double> values;
+  for (std::size_t f = 0; f < p.features.size(); ++f) {
+    goal[f] = std::min(p.features[f].target, reach[f]);
+    if (goal[f] <= 0.0) continue;
+    cols.clear();
+    values.clear();
+    for (const Entry* x = p.unitsOf.begin(f); x != p.unitsOf.end(f); ++x)
+      if (p.units[static_cast<std::size_t>(x->index)].status != UnitStatus::LockedOut)
+        cols.push_back(x->index), values.push_back(x->amount);
+    mip.addRow(cols, values, goal[f]);
+  }
+  for (const Boundary& b : shared) {
+    const auto fixed = [&](int u) {
+      const UnitStatus st = p.units[static_cast<std::size_t>(u)].status;
+      return st == UnitStatus::LockedIn || st == UnitStatus::LockedOut;
+    };
+    if (fixed(b.a) && fixed(b.b)) continue;  // a constant
+    const int z = mip.addColumn(p.blm * b.length, 0.0, 1.0, false);
+    const std::int32_t c[] = {z, b.a, b.b};
+    const double up[] = {1.0, -1.0, 1.0}, down[] = {1.0, 1.0, -1.0};
+    mip.addRow(c, up, 0.0);
+    mip.addRow(c, down, 0.0);
+  }
+
+  // The greedy set is the first incumbent when it meets every reachable
+  // target, so the answer is never worse than it.
+  const std::vector<char> quick = greedyByCostEffectiveness(p, 1);
+  auto solutionOf = [&](const std::vector<char>& chosen) {
+    std::vector<double> x(static_cast<std::size_t>(mip.columns()), 0.0);
+    for (std::size_t u = 0; u < nu; ++u) x[u] = chosen[u] ? 1.0 : 0.0;
+    std::size_t k = nu;
+    for (const Boundary& b : shared) {
+      const UnitStatus sa = p.units[static_cast<std::size_t>(b.a)].status, sb = p.units[static_cast<std::size_t>(b.b)].status;
+      const bool fa = sa == UnitStatus::LockedIn || sa == UnitStatus::LockedOut;
+      const bool fb = sb == UnitStatus::LockedIn || sb == UnitStatus::LockedOut;
+      if (fa && fb) continue;
+      x[k++] = chosen[static_cast<std::size_t>(b.a)] != chosen[static_cast<std::size_t>(b.b)] ? 1.0 : 0.0;
+    }
+    return x;
+  };
+  MipRun run;
+  if (std::vector<double> x = solutionOf(quick); mip.feasible(x, 1e-9)) run.start = std::move(x);
+  const bool quickFeasible = !run.start.empty();
+  if (std::isfinite(request.timeLimit) && request.timeLimit > 0)
+    run.deadline = t0 + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                            std::chrono::duration<double>(request.timeLimit));
+  const MipResult x = solveMip(std::move(mip), run);
+
+  Solution s;
+  s.chosen.assign(nu, 0);
+  bool found = false;
+  if (x.best.hasSolution && x.best.x.size() >= nu) {
+    for (std::size_t u = 0; u < nu; ++u) s.chosen[u] = x.best.x[u] > 0.5;
+    topUp(p, goal, s.chosen);
+    found = true;
+  }
+  if (quickFeasible && (!found || scoreOf(p, quick) < scoreOf(p, s.chosen))) {
+    s.chosen = quick;
+    found = true;
+  }
+  if (!found)
+    return std::string("the exact method found no set (") +
+           (x.infeasible ? "infeasible" : x.stopped ? "stopped" : "time limit reached") + ")";
+  s.seconds = secondsSince(t0);
+  const double score = scoreOf(p, s.chosen);
+  const ExactStatus status = x.proven ? ExactStatus::Optimal : x.stopped ? ExactStatus::Stopped : ExactStatus::TimeLimit;
+  r.report += std::string("exact minimum ") + (boundary ? "cost + BLM x boundary length" : "cost") + ": " +
+              exactStatusText(status) + "\n";
+  r.report += "best: " + summary(p, s) + "\n";
+  if (boundary)
+    r.report += "boundary length " + number(boundaryOf(p, s.chosen)) + ", score " + number(score) + "\n";
+  if (status != ExactStatus::Optimal) {
+    const double bound = std::min(score, std::max(x.best.bound, x.relaxation));
+    const double gap = score > 0 ? (score - std::max(bound, 0.0)) / score : 0.0;
+    r.report += "proven lower bound: " + number(std::max(bound, 0.0)) + strprintf(" (gap %.1f%%)\n", 100.0 * gap);
+  }
+  const double quickScore = scoreOf(p, quick);
+  r.report += "greedy by cost-effectiveness: " + summary(p, Solution{quick, 0.0}) +
+              (score > 0 ? strprintf(" (%.1f%% more)", 100.0 * (quickScore - score) / score) : std::string()) + "\n";
+  r.runs.push_back(std::move(s));
+  return "";
+}
+
+// The exact method: presence data without boundary length as the exact
+// minimum set (its reductions make it quicker), anything else through the
+// amounts programme.
+std::string solveExactly(const Problem& p, const SolveRequest& request, SolveResult& r) {
+  ExactProblem e;
+  if ((p.blm <= 0 || p.boundaries.empty()) && presenceProblemOf(p, e)) return solvePresence(p, e, request, r);
+  return solveAmounts(p, request, r);
+}
+
 }  // namespace
 
 SolveResult solve(const Problem& p, const SolveRequest& request) {
   SolveResult r;
   if (request.reps < 1 || request.reps > 10000) {
     r.error = strprintf("repetitions must be 1 to 10000, not %d", request.reps);
+    return r;
+  }
+  if (request.method != Method::Exact && p.blm > 0 && !p.boundaries.empty()) {
+    r.error = "BLM " + number(p.blm) + " asks for compact sets: boundary length is solved by the exact method only"
+              " (--method exact), or set BLM to 0";
     return r;
   }
   const auto t0 = std::chrono::steady_clock::now();

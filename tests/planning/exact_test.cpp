@@ -10,6 +10,11 @@
 #include "tests/planning/planning_fixture.h"
 #include "tests/support/cli_run.h"
 
+// CBC 2.10 keeps one cut object of its own beyond the search on some of
+// the random programmes with real amounts (144 bytes, allocated inside
+// OsiRowCut::clone): the library's memory, not this program's.
+extern "C" const char* __lsan_default_suppressions() { return "leak:OsiRowCut::clone\n"; }
+
 namespace zn::planning {
 namespace {
 
@@ -66,15 +71,116 @@ TEST(PlanningExact, MatchesEnumerationOnRandomPresenceProblems) {
   }
 }
 
-TEST(PlanningExact, RefusesAmountsItCannotSolveExactlyAndNamesTheFeature) {
+// Random units with any amounts, some locked, targets that may exceed what
+// exists, and (when blm > 0) shared and outer boundaries.
+Problem randomProblem(Random& rng, bool boundaries) {
   Problem p;
-  p.units = {{1, 1, UnitStatus::Free}, {2, 1, UnitStatus::Free}};
-  p.features = {{8, "wolf", 3}};
-  std::vector<Triple> t{{0, 0, 1}, {0, 1, 2.5}};
+  const int nu = 4 + rng.choose(7), nf = 1 + rng.choose(5);
+  for (int u = 0; u < nu; ++u) {
+    const int s = rng.choose(8);
+    p.units.push_back({u + 1, static_cast<double>(1 + rng.choose(4)),
+                       s == 0 ? UnitStatus::LockedIn : s == 1 ? UnitStatus::LockedOut : UnitStatus::Free});
+  }
+  std::vector<Triple> t;
+  for (int f = 0; f < nf; ++f) {
+    p.features.push_back({f + 1, "", 0.5 * (1 + rng.choose(12))});
+    for (int u = 0; u < nu; ++u)
+      if (rng.choose(2) == 0) t.push_back({f, u, 0.25 * (1 + rng.choose(12))});
+  }
   buildRows(p, t);
-  EXPECT_EQ(solve(p, {Method::Exact, 1, 60}).error,
-            "the exact method takes one amount per feature (presence data); feature 8 (wolf) holds different amounts");
-  EXPECT_EQ(solve(p, {Method::Greedy, 1, 60}).error, "");
+  if (boundaries) {
+    p.blm = 0.5 * (1 + rng.choose(4));
+    for (int u = 0; u < nu; ++u) {
+      if (u + 1 < nu) p.boundaries.push_back({u, u + 1, static_cast<double>(1 + rng.choose(3))});
+      if (rng.choose(3) == 0) p.boundaries.push_back({u, u, static_cast<double>(1 + rng.choose(2))});
+      if (rng.choose(4) == 0) p.boundaries.push_back({rng.choose(nu), u, 1.0});
+    }
+  }
+  return p;
+}
+
+// Least cost + BLM x boundary length of a set meeting every reachable target.
+double bruteForceScore(const Problem& p) {
+  const std::size_t n = p.units.size();
+  const auto reach = achievable(p);
+  double best = -1;
+  for (unsigned mask = 0; mask < (1u << n); ++mask) {
+    std::vector<char> in(n, 0);
+    bool allowed = true;
+    for (std::size_t u = 0; u < n; ++u) {
+      in[u] = (mask >> u) & 1u;
+      allowed &= !(in[u] && p.units[u].status == UnitStatus::LockedOut);
+      allowed &= !(!in[u] && p.units[u].status == UnitStatus::LockedIn);
+    }
+    if (!allowed) continue;
+    const Evaluation e = evaluate(p, in);
+    bool meets = true;
+    for (std::size_t f = 0; f < p.features.size(); ++f) meets &= e.held[f] >= std::min(p.features[f].target, reach[f]) - 1e-9;
+    double boundary = 0.0;
+    for (const Boundary& b : p.boundaries)
+      boundary += (b.a == b.b ? in[static_cast<std::size_t>(b.a)] != 0 : in[static_cast<std::size_t>(b.a)] != in[static_cast<std::size_t>(b.b)]) ? b.length : 0.0;
+    const double score = e.cost + p.blm * boundary;
+    if (meets && (best < 0 || score < best)) best = score;
+  }
+  return best;
+}
+
+TEST(PlanningExact, AmountsAndBoundaryLengthMatchEnumeration) {
+  Random rng;
+  rng.seed(11);
+  for (bool boundaries : {false, true})
+    for (int trial = 0; trial < 40; ++trial) {
+      SCOPED_TRACE(strprintf("%s trial %d", boundaries ? "boundaries" : "amounts", trial));
+      const Problem p = randomProblem(rng, boundaries);
+      const SolveResult r = solve(p, {Method::Exact, 1, 60});
+      ASSERT_EQ(r.error, "");
+      ASSERT_EQ(r.runs.size(), 1u);
+      const auto& chosen = r.runs[0].chosen;
+      EXPECT_NE(r.report.find(": optimal\n"), std::string::npos) << r.report;
+      double boundary = 0.0;
+      for (const Boundary& b : p.boundaries)
+        boundary += (b.a == b.b ? chosen[static_cast<std::size_t>(b.a)] != 0
+                                : chosen[static_cast<std::size_t>(b.a)] != chosen[static_cast<std::size_t>(b.b)])
+                        ? b.length
+                        : 0.0;
+      EXPECT_NEAR(evaluate(p, chosen).cost + p.blm * boundary, bruteForceScore(p), 1e-9) << r.report;
+      const auto reach = achievable(p);
+      const Evaluation e = evaluate(p, chosen);
+      for (std::size_t f = 0; f < p.features.size(); ++f)
+        EXPECT_GE(e.held[f], std::min(p.features[f].target, reach[f]) - 1e-9) << "feature " << f;
+      for (std::size_t u = 0; u < p.units.size(); ++u) {
+        if (p.units[u].status == UnitStatus::LockedIn) {
+          EXPECT_TRUE(chosen[u]);
+        }
+        if (p.units[u].status == UnitStatus::LockedOut) {
+          EXPECT_FALSE(chosen[u]);
+        }
+      }
+    }
+}
+
+// A line of three units: the middle one alone meets the target most cheaply,
+// but with its outer boundaries weighed in the two ends together win.
+TEST(PlanningExact, BoundaryLengthFromTheFolderChangesTheAnswerAndOnlyExactTakesIt) {
+  test::PlanningFolder f("id,cost\n1,2\n2,1\n3,2\n", "id,target,name\n1,2,wolf\n",
+                         "species,pu,amount\n1,1,1\n1,2,2\n1,3,1\n",
+                         "INPUTDIR input\nBLM 1\nBOUNDNAME bound.dat\n");
+  f.file("input/bound.dat", "id1,id2,boundary\n1,1,1\n2,2,6\n3,3,1\n1,3,0.5\n");
+  const FolderRead read = readFolder(f.dir);
+  ASSERT_EQ(read.error, "");
+  ASSERT_EQ(read.problem.boundaries.size(), 4u);
+  const SolveResult r = solve(read.problem, {Method::Exact, 1, 60});
+  ASSERT_EQ(r.error, "");
+  EXPECT_EQ(r.runs[0].chosen, (std::vector<char>{1, 0, 1}));
+  EXPECT_NE(r.report.find("boundary length 2, score 6\n"), std::string::npos) << r.report;
+  Problem flat = read.problem;
+  flat.blm = 0;
+  EXPECT_EQ(solve(flat, {Method::Exact, 1, 60}).runs[0].chosen, (std::vector<char>{0, 1, 0}));
+  EXPECT_EQ(solve(read.problem, {Method::Greedy, 1, 60}).error,
+            "BLM 1 asks for compact sets: boundary length is solved by the exact method only (--method exact), or set BLM to 0");
+
+  f.file("input/bound.dat", "id1,id2,boundary\n1,9,1\n");
+  EXPECT_EQ(readFolder(f.dir).error, "bound.dat line 2: unit 9 is not in pu.dat");
 }
 
 TEST(PlanningExact, TheShippedCarnivoresSolveBackToTheExactMinimumSet) {

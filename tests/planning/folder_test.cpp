@@ -99,8 +99,8 @@ INSTANTIATE_TEST_SUITE_P(
                   "puvspr.dat line 2: amount \"nan\" is not a number of 0 or more"},
         BadFolder{"EmptyTable", kIn, kPu, kSpec, "", "puvspr.dat: no header row"},
         BadFolder{"MissingFile", kIn + "PUNAME nowhere.dat\n", kPu, kSpec, kAmt, "nowhere.dat: cannot be read (missing?)"},
-        BadFolder{"BoundaryLength", kIn + "BLM 2.5\n", kPu, kSpec, kAmt,
-                  "input.dat: BLM 2.5 asks for compact sets, and boundary length is not solved by this version: set BLM to 0"},
+        BadFolder{"MissingBoundaryFile", kIn + "BLM 2.5\nBOUNDNAME bound.dat\n", kPu, kSpec, kAmt,
+                  "bound.dat: cannot be read (missing?)"},
         BadFolder{"TooManyReps", kIn + "NUMREPS 0\n", kPu, kSpec, kAmt,
                   "input.dat line 2: NUMREPS \"0\" is not a number from 1 to 10000"}),
     [](const auto& info) { return std::string(info.param.name); });
