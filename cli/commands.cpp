@@ -128,11 +128,12 @@ int runZonarium(const std::vector<std::string>& args, std::ostream& out, std::os
       ctx.host.answer = v == "yes";
     } else if (a == "--grid" && i + 1 < args.size()) {
       const std::string& v = args[++i];
-      if (v != "world" && v != "britain") {
+      const auto grid = gridVariantNamed(v);
+      if (!grid) {
         err << "zonarium: --grid takes world or britain\n";
         return 2;
       }
-      ctx.variant = v == "britain" ? GridVariant::Britain : GridVariant::World;
+      ctx.variant = *grid;
     } else if (a == "--help" || a == "-h") {
       out << usage();
       return 0;

@@ -249,7 +249,7 @@ bool runExport(Session& s, int layout, std::optional<std::vector<int>> dmapTaxa)
                       Buttons::Ok);
     return false;
   }
-  if (layout == kExportDmap && s.variant != GridVariant::Britain) {
+  if (layout == kExportDmap && !s.grid().readsDmap()) {
     s.host.messageBox("DMAP format\nonly available for Britain and Europe", kCaption, Icon::Information, Buttons::Ok);
     return false;
   }
@@ -273,7 +273,7 @@ bool runExport(Session& s, int layout, std::optional<std::vector<int>> dmapTaxa)
   ExportContext ctx;
   ctx.excludedLevel = s.settings[kExcludedLevel];
   ctx.excludedAreas = static_cast<int>(ws.borrowedAreas.size());
-  ctx.britain = s.variant == GridVariant::Britain;
+  ctx.britain = s.grid().namesAreasByReference();
   if (layout == kExportDmap) {
     const DmapFiles f = dmapExport(ws, *dmapTaxa, ctx.excludedLevel);
     fs::path dis = *path, nam = *path;

@@ -653,17 +653,17 @@ std::optional<std::string> readBeside(const fs::path& input) {
 
 bool runImport(Session& s, int layout) {
   if (s.ws.cells.empty() || layout < kImportQuoted || layout > kImportMatrix) return false;
-  if (layout == kImportDmap && s.variant != GridVariant::Britain &&
+  if (layout == kImportDmap && !s.grid().readsDmap() &&
       s.ws.datafile.subdir.compare(0, 7, "britain") != 0) {
     s.host.messageBox("DMAP format\nonly available for Britain, Finland and Europe", kCaption, Icon::Information,
                       Buttons::Ok);
     return false;
   }
-  if (s.variant == GridVariant::Britain && (layout == kImportLatLong || layout == kImportQuotedLatLong)) {
+  if (!s.grid().importsCoordinates() && (layout == kImportLatLong || layout == kImportQuotedLatLong)) {
     s.host.messageBox("lat-long format\nnot available", kCaption, Icon::Information, Buttons::Ok);
     return false;
   }
-  if (s.variant == GridVariant::Britain && layout == kImportRecords) {
+  if (!s.grid().importsCoordinates() && layout == kImportRecords) {
     s.host.messageBox("import of coordinates\nnot supported by this version", kCaption, Icon::Information, Buttons::Ok);
     return false;
   }
@@ -676,7 +676,7 @@ bool runImport(Session& s, int layout) {
   if (!input) return false;
   ImportInput in;
   in.layout = layout;
-  in.britain = s.variant == GridVariant::Britain;
+  in.britain = s.grid().namesAreasByReference();
   in.inputName = input->filename().string();
   std::error_code sizeError;
   if (const auto bytes = fs::file_size(*input, sizeError); !sizeError && bytes > kInputMax) {
@@ -738,7 +738,7 @@ bool runImport(Session& s, int layout) {
 
 bool importDataCommand(Session& s) {
   ImportDialogModel m;
-  m.britain = s.variant == GridVariant::Britain;
+  m.britain = !s.grid().importsCoordinates();
   if (!s.host.runDialog(m.resource(), m)) return false;
   return runImport(s, m.layout);
 }
