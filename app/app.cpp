@@ -62,7 +62,7 @@ void substituteFonts() {
 
 int runDesktop(int argc, char** argv, GridVariant variant) {
   QApplication app(argc, argv);
-  QApplication::setApplicationName(variant == GridVariant::Britain ? "zn41gb" : "ZN41");
+  QApplication::setApplicationName(gridSystem(variant).programName());
   QApplication::setOrganizationName("Zonarium");
   substituteFonts();
 

@@ -48,7 +48,7 @@ const GlobalOption kGlobalOptions[] = {
     {"--grid", "world|britain", "the world grid of ZN41 (the default) or the British grid of zn41gb",
      [](CliContext& ctx, const std::string& v) {
        if (!eitherOf(ctx, "--grid", v, "world", "britain")) return false;
-       ctx.variant = v == "britain" ? GridVariant::Britain : GridVariant::World;
+       ctx.variant = *gridVariantNamed(v);
        return true;
      }},
 };

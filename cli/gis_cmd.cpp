@@ -106,8 +106,9 @@ int cmdImportGbif(CliContext& ctx, const std::vector<std::string>& args) {
     if (text) {
       *text = v;
     } else {
-      if (v != "world" && v != "britain") return refuse(ctx, "--grid takes world or britain");
-      ctx.variant = v == "britain" ? GridVariant::Britain : GridVariant::World;
+      const auto grid = gridVariantNamed(v);
+      if (!grid) return refuse(ctx, "--grid takes world or britain");
+      ctx.variant = *grid;
     }
   }
   GbifImportOptions o;

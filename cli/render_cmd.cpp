@@ -100,7 +100,7 @@ int cmdRender(CliContext& ctx, const std::vector<std::string>& args) {
   if (!s) return 1;
   if (options) {
     std::error_code ec;
-    if (!fs::is_regular_file(*options, ec) || !readOptions(s->settings, *options, s->variant == GridVariant::Britain)) {
+    if (!fs::is_regular_file(*options, ec) || !readOptions(s->settings, *options, s->grid().denseFineGrid())) {
       ctx.err << "zonarium: cannot read the options file " << options->string() << "\n";
       return 1;
     }

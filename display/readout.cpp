@@ -30,7 +30,7 @@ std::string cellReadout(const Session& s, int n) {
   std::string out = strprintf("cell %d", n);
   const std::string name = trimmed(c.name);
   if (!name.empty()) out += "  " + name;
-  if (s.variant != GridVariant::Britain)
+  if (s.grid().geographic())
     out += "  " + degrees(c.lonWest, 'E', 'W') + ".." + degrees(c.lonEast, 'E', 'W') + " " +
            degrees(c.latSouth, 'N', 'S') + ".." + degrees(c.latNorth, 'N', 'S');
   if (s.scoresPresent && std::isfinite(c.score)) {

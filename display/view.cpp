@@ -100,10 +100,7 @@ int cellAt(const Workspace& ws, int x, int y) {
   const int c = (x - g.originX) / g.cellSize + 1;
   const int r = (y - g.originY) / g.cellSize + 1;
   if (c > g.columns || r > g.rows) return 0;
-  // The Britain grid numbers only its land squares, through its master index.
-  int n = (r - 1) * g.columns + c;
-  if (!ws.masterIndex.empty())
-    n = static_cast<std::size_t>(n) < ws.masterIndex.size() ? ws.masterIndex[static_cast<std::size_t>(n)] : 0;
+  const int n = cellOfSquare(ws, c, r);
   if (n < 1 || n > g.cells || n >= static_cast<int>(ws.cells.size())) return 0;
   const GridCell& cell = ws.cells[static_cast<std::size_t>(n)];
   return x >= cell.x0 && x < cell.x1 && y >= cell.y0 && y < cell.y1 ? n : 0;
@@ -217,7 +214,7 @@ bool zoomToData(Session& s, ViewState& view) {
 }
 
 bool frameRegionalGrid(Session& s, ViewState& view) {
-  if (s.variant != GridVariant::World || s.coastApplies != 0 || view.zoomed) return false;
+  if (!s.grid().regionalGrids() || s.coastApplies != 0 || view.zoomed) return false;
   return zoomToData(s, view);
 }
 

@@ -23,7 +23,7 @@ struct CellPlacer::Impl {
 };
 
 CellPlacer::CellPlacer(const Session& s) : impl_(std::make_unique<Impl>(s.ws)) {
-  if (s.variant != GridVariant::Britain) return;
+  if (s.grid().geographic()) return;
   impl_->britain = true;
   impl_->ctx = proj_context_create();
   PJ* p = proj_create_crs_to_crs(impl_->ctx, "EPSG:4326", "EPSG:27700", nullptr);
@@ -45,9 +45,7 @@ int CellPlacer::locate(double lat, double lon) const {
   if (!std::isfinite(e) || !std::isfinite(n) || e < 0 || n < 0) return 0;
   const int c = static_cast<int>(e / 10000.0) + 1;
   const int r = kBritainRows - static_cast<int>(n / 10000.0);
-  if (c < 1 || c > kBritainColumns || r < 1 || r > kBritainRows) return 0;
-  const auto i = static_cast<std::size_t>((r - 1) * kBritainColumns + c);
-  return i < impl_->ws.masterIndex.size() ? impl_->ws.masterIndex[i] : 0;
+  return cellOfSquare(impl_->ws, c, r);
 }
 
 }  // namespace zn

@@ -123,9 +123,230 @@ std::string effortScoresText(const std::string& title, const std::vector<long>& 
   return t;
 }
 
+// The columns an import reads, by position in the row (-1 when absent).
+struct Columns {
+  int at[kColumnCount];
+  Column rank = kSpecies;  // the column naming the taxa
+};
+
+// Reads the header rows and finds the columns; empty, or why the input
+// cannot be imported.
+std::string findColumns(OccurrenceReader& reader, const OccurrenceSource& src, const GbifImportOptions& o,
+                        std::vector<std::string>& header, Columns& cols) {
+  header = src.columns;
+  std::vector<std::string_view> fields;
+  for (int i = 0; i < src.headerLines; ++i) {
+    if (!reader.next(fields)) return "the input is empty: no header row";
+    if (i == 0 && header.empty())
+      for (auto f : fields) header.emplace_back(f);
+  }
+  int* col = cols.at;
+  for (int c = 0; c < kColumnCount; ++c) {
+    col[c] = -1;
+    for (std::size_t i = 0; i < header.size(); ++i)
+      if (header[i] == kColumnNames[c]) col[c] = static_cast<int>(i);
+  }
+  cols.rank = o.rank == GbifRank::Species ? kSpecies : o.rank == GbifRank::Genus ? kGenus : kFamily;
+  std::vector<std::string> missing;
+  for (Column c : {cols.rank, kLat, kLon})
+    if (col[c] < 0) missing.push_back(kColumnNames[c]);
+  if (o.maxUncertainty && col[kUncertainty] < 0) missing.push_back(kColumnNames[kUncertainty]);
+  if (!o.basis.empty() && col[kBasis] < 0) missing.push_back(kColumnNames[kBasis]);
+  if (o.years && col[kYear] < 0) missing.push_back(kColumnNames[kYear]);
+  if (missing.empty()) return "";
+  std::string list;
+  for (const auto& m : missing) list += (list.empty() ? "" : ", ") + m;
+  return "the input has no column " + list + " (a GBIF simple download or Darwin Core occurrence table)";
+}
+
+// Why a well-formed row's record is not taken before it is placed (empty
+// when it passes the filters); its coordinates in `lat` and `lon`.
+template <typename Field>
+std::string recordProblem(const Field& field, Column rank, const GbifImportOptions& o, double& lat, double& lon) {
+  if (sameWord(field(kStatus), "ABSENT")) return "absent";
+  if (field(rank).empty()) return std::string("no ") + kColumnNames[rank] + " name";
+  const std::string_view latText = field(kLat), lonText = field(kLon);
+  if (latText.empty() || lonText.empty()) return "no coordinates";
+  const auto la = number(latText), lo = number(lonText);
+  if (!la || !lo) return "coordinates are not numbers";
+  lat = *la;
+  lon = *lo;
+  if (lat == 0.0 && lon == 0.0) return "coordinates 0/0";
+  if (std::fabs(lat) > 90.0 || std::fabs(lon) > 180.0) return "coordinates out of range";
+  if (o.maxUncertainty && !field(kUncertainty).empty()) {
+    const auto u = number(field(kUncertainty));
+    if (!u) return "uncertainty is not a number";
+    if (*u > *o.maxUncertainty) return strprintf("uncertainty %g m above %g m", *u, *o.maxUncertainty);
+  }
+  if (!o.basis.empty()) {
+    const std::string_view b = field(kBasis);
+    if (std::none_of(o.basis.begin(), o.basis.end(), [&](const std::string& w) { return sameWord(w, b); }))
+      return "basis of record " + std::string(b.empty() ? "(none)" : b) + " not chosen";
+  }
+  if (o.years) {
+    const auto y = number(field(kYear));
+    if (!y) return "no year";
+    if (*y < o.years->first || *y > o.years->second)
+      return strprintf("year %g outside %d-%d", *y, o.years->first, o.years->second);
+  }
+  return "";
+}
+
+// What the rows gave: the taxa in order of first sight, the records per
+// taxon and cell, the records per cell and the lost-records text.
+struct Collection {
+  int cells = 0;
+  std::vector<TaxonKey> taxa;
+  std::unordered_map<std::string, int> taxonIndex;
+  std::unordered_map<std::uint64_t, int> counts;  // taxon x (cells + 1) + cell
+  std::vector<long> perCell;
+  std::string lost = "line\treason\tname\tdecimalLatitude\tdecimalLongitude\n";
+};
+
+// Reads every data row into the collection.
+void collectRecords(OccurrenceReader& reader, const std::vector<std::string>& header, const Columns& cols,
+                    const GbifImportOptions& o, const CellPlacer& placer, Collection& k, GbifImportResult& res) {
+  const int* col = cols.at;
+  const Column rankColumn = cols.rank;
+  k.counts.reserve(1 << 16);
+  k.perCell.assign(static_cast<std::size_t>(k.cells) + 1, 0);
+  const bool withFamily = col[kFamily] >= 0;
+  std::vector<std::string_view> fields;
+  std::string key;
+
+  auto field = [&](Column c) -> std::string_view {
+    return col[c] >= 0 && static_cast<std::size_t>(col[c]) < fields.size() ? fields[static_cast<std::size_t>(col[c])]
+                                                                             : std::string_view{};
+  };
+  auto lose = [&](const std::string& reason) {
+    ++res.lost;
+    k.lost += strprintf("%ld\t%s\t", reader.line(), reason.c_str());
+    if (fields.size() == header.size() && validUtf8(reader.raw())) {
+      k.lost.append(field(rankColumn));
+      k.lost += '\t';
+      k.lost.append(field(kLat));
+      k.lost += '\t';
+      k.lost.append(field(kLon));
+    } else {
+      k.lost += "\t\t";
+    }
+    k.lost += '\n';
+  };
+
+  while (reader.next(fields)) {
+    if (reader.broken()) {
+      ++res.rows;
+      lose("a quoted field is not closed");
+      continue;
+    }
+    if (fields.size() == 1 && fields[0].empty()) continue;  // blank line
+    ++res.rows;
+    if (fields.size() != header.size()) {
+      lose(strprintf("row has %zu fields, the header %zu", fields.size(), header.size()));
+      continue;
+    }
+    if (!validUtf8(reader.raw())) {
+      lose("bytes that are not UTF-8");
+      continue;
+    }
+    double lat = 0.0, lon = 0.0;
+    if (std::string why = recordProblem(field, rankColumn, o, lat, lon); !why.empty()) {
+      lose(why);
+      continue;
+    }
+    const int cell = placer.locate(lat, lon);
+    if (cell <= 0 || cell > k.cells) {
+      lose("outside the grid");
+      continue;
+    }
+
+    const std::string_view name = field(rankColumn);
+    key.assign(withFamily ? field(kFamily) : std::string_view{});
+    key += '\x1f';
+    key.append(o.rank == GbifRank::Family ? std::string_view{} : field(kGenus));
+    key += '\x1f';
+    key.append(name);
+    auto [it, made] = k.taxonIndex.try_emplace(key, static_cast<int>(k.taxa.size()));
+    if (made) {
+      TaxonKey t;
+      const std::string fam(field(kFamily)), gen(field(kGenus)), nm(name);
+      if (withFamily) t.path.push_back(fam);
+      if (o.rank != GbifRank::Family) t.path.push_back(gen);
+      if (o.rank == GbifRank::Species || (o.rank == GbifRank::Family && !withFamily)) t.path.push_back(nm);
+      t.name = nm;
+      t.genus = gen;
+      k.taxa.push_back(std::move(t));
+    }
+    ++k.counts[static_cast<std::uint64_t>(it->second) * static_cast<std::uint64_t>(k.cells + 1) +
+               static_cast<std::uint64_t>(cell)];
+    ++k.perCell[static_cast<std::size_t>(cell)];
+    ++res.placed;
+  }
+}
+
+// The cards of the collected taxa in code order: names, codes and levels
+// (presence, or for quantities each taxon's busiest cell as 100).
+ImportedData cardsOf(const Collection& k, const GbifImportOptions& o) {
+  const std::vector<TaxonKey>& taxa = k.taxa;
+  const int cells = k.cells;
+  const std::vector<std::string> codes = taxonCodes(taxa);
+  std::vector<int> order(taxa.size());
+  for (std::size_t i = 0; i < order.size(); ++i) order[i] = static_cast<int>(i);
+  std::sort(order.begin(), order.end(), [&](int a, int b) {
+    return codes[static_cast<std::size_t>(a)] < codes[static_cast<std::size_t>(b)];
+  });
+  std::vector<int> slot(taxa.size());
+  for (std::size_t i = 0; i < order.size(); ++i) slot[static_cast<std::size_t>(order[i])] = static_cast<int>(i);
+
+  ImportedData d;
+  d.quantitative = o.quantitative;
+  std::string title = (o.quantitative ? "*" : "") + strprintf("Data from %s", o.input.filename().string().c_str());
+  d.title = title.substr(0, kNameField - 1);
+  d.cardHeads.resize(taxa.size());
+  d.levels.assign(taxa.size(), std::vector<std::int8_t>(static_cast<std::size_t>(cells) + 1, 0));
+  for (std::size_t i = 0; i < taxa.size(); ++i) {
+    std::string head(2 * kNameField, '\0');
+    const std::string nm = cardName(asciiName(taxa[i].name), asciiName(taxa[i].genus));
+    head.replace(0, nm.size(), nm);
+    std::string code = codes[i];
+    code.resize(kCodeLength, '0');
+    head.replace(kCodeOffset, kCodeLength, code);
+    d.cardHeads[static_cast<std::size_t>(slot[i])] = std::move(head);
+  }
+  std::vector<int> largest(taxa.size(), 0);
+  for (const auto& [key, n] : k.counts) {
+    const auto t = static_cast<std::size_t>(key / static_cast<std::uint64_t>(cells + 1));
+    largest[t] = std::max(largest[t], n);
+  }
+  for (const auto& [key, n] : k.counts) {
+    const auto t = static_cast<std::size_t>(key / static_cast<std::uint64_t>(cells + 1));
+    const auto c = static_cast<std::size_t>(key % static_cast<std::uint64_t>(cells + 1));
+    // ceil(100 n / largest): the taxon's busiest cell becomes 100, every record at least 1.
+    const int level = o.quantitative ? static_cast<int>((100L * n + largest[t] - 1) / largest[t]) : 1;
+    d.levels[static_cast<std::size_t>(slot[t])][c] = static_cast<std::int8_t>(level);
+  }
+  d.records = static_cast<long>(k.counts.size());
+  return d;
+}
+
+// Writes the lost records, the effort scores and the datafile; empty, or
+// what could not be written.
+std::string writeImport(Session& s, const GbifImportOptions& o, const Collection& k, const ImportedData& d,
+                        GbifImportResult& res) {
+  const std::string image = importedDatafileImage(s, d);
+  if (image.empty()) return "no memory for the cards of the new datafile";
+  res.lostFile = s.home / "LOSTDAT.TXT";
+  res.effortFile = fs::path(o.output).replace_extension(".scr");
+  if (!saveFileAtomically(res.lostFile, k.lost)) return "cannot write " + res.lostFile.string();
+  if (!saveFileAtomically(res.effortFile, effortScoresText(d.title, k.perCell)))
+    return "cannot write " + res.effortFile.string();
+  if (!saveFileAtomically(o.output, image)) return "cannot write " + o.output.string();
+  return "";
+}
+
 }  // namespace
 
-int gbifTaxaLimit(GridVariant v) { return v == GridVariant::Britain ? 9999 : 32767; }
+int gbifTaxaLimit(GridVariant v) { return gridSystem(v).maxTaxa(); }
 
 std::optional<std::pair<int, int>> parseYearRange(const std::string& text) {
   const auto dash = text.find('-', 1);
@@ -183,7 +404,7 @@ GbifImportResult importGbif(Session& s, const GbifImportOptions& o) {
   }
   if (!insideProgramFolder(s, o.output)) {
     res.error = "the new datafile must lie in a grid folder of the program folder, such as " +
-                (s.home / (s.variant == GridVariant::Britain ? "britain" : "equal") / "new.dat").string();
+                (s.home / s.grid().exampleFolder() / "new.dat").string();
     return res;
   }
   const OccurrenceSource src = findOccurrenceSource(o.input.string());
@@ -196,35 +417,10 @@ GbifImportResult importGbif(Session& s, const GbifImportOptions& o) {
     res.error = "cannot open " + o.input.string();
     return res;
   }
-
-  // Column positions by name.
-  std::vector<std::string> header = src.columns;
-  std::vector<std::string_view> fields;
-  for (int i = 0; i < src.headerLines; ++i) {
-    if (!reader.next(fields)) {
-      res.error = "the input is empty: no header row";
-      return res;
-    }
-    if (i == 0 && header.empty())
-      for (auto f : fields) header.emplace_back(f);
-  }
-  int col[kColumnCount];
-  for (int c = 0; c < kColumnCount; ++c) {
-    col[c] = -1;
-    for (std::size_t i = 0; i < header.size(); ++i)
-      if (header[i] == kColumnNames[c]) col[c] = static_cast<int>(i);
-  }
-  const Column rankColumn = o.rank == GbifRank::Species ? kSpecies : o.rank == GbifRank::Genus ? kGenus : kFamily;
-  std::vector<std::string> missing;
-  for (Column c : {rankColumn, kLat, kLon})
-    if (col[c] < 0) missing.push_back(kColumnNames[c]);
-  if (o.maxUncertainty && col[kUncertainty] < 0) missing.push_back(kColumnNames[kUncertainty]);
-  if (!o.basis.empty() && col[kBasis] < 0) missing.push_back(kColumnNames[kBasis]);
-  if (o.years && col[kYear] < 0) missing.push_back(kColumnNames[kYear]);
-  if (!missing.empty()) {
-    std::string list;
-    for (const auto& m : missing) list += (list.empty() ? "" : ", ") + m;
-    res.error = "the input has no column " + list + " (a GBIF simple download or Darwin Core occurrence table)";
+  std::vector<std::string> header;
+  Columns cols;
+  if (std::string why = findColumns(reader, src, o, header, cols); !why.empty()) {
+    res.error = why;
     return res;
   }
 
@@ -242,208 +438,25 @@ GbifImportResult importGbif(Session& s, const GbifImportOptions& o) {
     res.error = placer.error();
     return res;
   }
-  const int cells = std::min(lastCellNumber(s.ws), s.ws.cards.layout->maxCells);
-
-  std::vector<TaxonKey> taxa;
-  std::unordered_map<std::string, int> taxonIndex;
-  std::unordered_map<std::uint64_t, int> counts;
-  counts.reserve(1 << 16);
-  std::vector<long> perCell(static_cast<std::size_t>(cells) + 1, 0);
-  std::string lost = "line\treason\tname\tdecimalLatitude\tdecimalLongitude\n";
-  const bool withFamily = col[kFamily] >= 0;
-  std::string key;
-
-  auto field = [&](Column c) -> std::string_view {
-    return col[c] >= 0 && static_cast<std::size_t>(col[c]) < fields.size() ? fields[static_cast<std::size_t>(col[c])]
-                                                                             : std::string_view{};
-  };
-  auto lose = [&](const std::string& reason) {
-    ++res.lost;
-    lost += strprintf("%ld\t%s\t", reader.line(), reason.c_str());
-    if (fields.size() == header.size() && validUtf8(reader.raw())) {
-      lost.append(field(rankColumn));
-      lost += '\t';
-      lost.append(field(kLat));
-      lost += '\t';
-      lost.append(field(kLon));
-    } else {
-      lost += "\t\t";
-    }
-    lost += '\n';
-  };
-
-  while (reader.next(fields)) {
-    if (reader.broken()) {
-      ++res.rows;
-      lose("a quoted field is not closed");
-      continue;
-    }
-    if (fields.size() == 1 && fields[0].empty()) continue;  // blank line
-    ++res.rows;
-    if (fields.size() != header.size()) {
-      lose(strprintf("row has %zu fields, the header %zu", fields.size(), header.size()));
-      continue;
-    }
-    if (!validUtf8(reader.raw())) {
-      lose("bytes that are not UTF-8");
-      continue;
-    }
-    if (sameWord(field(kStatus), "ABSENT")) {
-      lose("absent");
-      continue;
-    }
-    const std::string_view name = field(rankColumn);
-    if (name.empty()) {
-      lose(std::string("no ") + kColumnNames[rankColumn] + " name");
-      continue;
-    }
-    const std::string_view latText = field(kLat), lonText = field(kLon);
-    if (latText.empty() || lonText.empty()) {
-      lose("no coordinates");
-      continue;
-    }
-    const auto lat = number(latText), lon = number(lonText);
-    if (!lat || !lon) {
-      lose("coordinates are not numbers");
-      continue;
-    }
-    if (*lat == 0.0 && *lon == 0.0) {
-      lose("coordinates 0/0");
-      continue;
-    }
-    if (std::fabs(*lat) > 90.0 || std::fabs(*lon) > 180.0) {
-      lose("coordinates out of range");
-      continue;
-    }
-    if (o.maxUncertainty && !field(kUncertainty).empty()) {
-      const auto u = number(field(kUncertainty));
-      if (!u) {
-        lose("uncertainty is not a number");
-        continue;
-      }
-      if (*u > *o.maxUncertainty) {
-        lose(strprintf("uncertainty %g m above %g m", *u, *o.maxUncertainty));
-        continue;
-      }
-    }
-    if (!o.basis.empty()) {
-      const std::string_view b = field(kBasis);
-      if (std::none_of(o.basis.begin(), o.basis.end(), [&](const std::string& w) { return sameWord(w, b); })) {
-        lose("basis of record " + std::string(b.empty() ? "(none)" : b) + " not chosen");
-        continue;
-      }
-    }
-    if (o.years) {
-      const auto y = number(field(kYear));
-      if (!y) {
-        lose("no year");
-        continue;
-      }
-      if (*y < o.years->first || *y > o.years->second) {
-        lose(strprintf("year %g outside %d-%d", *y, o.years->first, o.years->second));
-        continue;
-      }
-    }
-    const int cell = placer.locate(*lat, *lon);
-    if (cell <= 0 || cell > cells) {
-      lose("outside the grid");
-      continue;
-    }
-
-    key.assign(withFamily ? field(kFamily) : std::string_view{});
-    key += '\x1f';
-    key.append(o.rank == GbifRank::Family ? std::string_view{} : field(kGenus));
-    key += '\x1f';
-    key.append(name);
-    auto [it, made] = taxonIndex.try_emplace(key, static_cast<int>(taxa.size()));
-    if (made) {
-      TaxonKey t;
-      const std::string fam(field(kFamily)), gen(field(kGenus)), nm(name);
-      if (withFamily) t.path.push_back(fam);
-      if (o.rank != GbifRank::Family) t.path.push_back(gen);
-      if (o.rank == GbifRank::Species || (o.rank == GbifRank::Family && !withFamily)) t.path.push_back(nm);
-      t.name = nm;
-      t.genus = gen;
-      taxa.push_back(std::move(t));
-    }
-    ++counts[static_cast<std::uint64_t>(it->second) * static_cast<std::uint64_t>(cells + 1) +
-             static_cast<std::uint64_t>(cell)];
-    ++perCell[static_cast<std::size_t>(cell)];
-    ++res.placed;
-  }
+  Collection k;
+  k.cells = std::min(lastCellNumber(s.ws), s.ws.cards.layout->maxCells);
+  collectRecords(reader, header, cols, o, placer, k, res);
 
   const int limit = gbifTaxaLimit(s.variant);
-  if (static_cast<int>(taxa.size()) > limit) {
+  if (static_cast<int>(k.taxa.size()) > limit) {
     res.error = strprintf("the download holds %zu taxa; a datafile on this grid holds at most %d "
                           "(narrow it with --rank genus, or filters)",
-                          taxa.size(), limit);
+                          k.taxa.size(), limit);
     return res;
   }
-  if (taxa.empty()) {
+  if (k.taxa.empty()) {
     res.error = strprintf("no record could be placed on the grid (%ld rows, %ld lost)", res.rows, res.lost);
     return res;
   }
-
-  // Cards in code order.
-  const std::vector<std::string> codes = taxonCodes(taxa);
-  std::vector<int> order(taxa.size());
-  for (std::size_t i = 0; i < order.size(); ++i) order[i] = static_cast<int>(i);
-  std::sort(order.begin(), order.end(), [&](int a, int b) {
-    return codes[static_cast<std::size_t>(a)] < codes[static_cast<std::size_t>(b)];
-  });
-  std::vector<int> slot(taxa.size());
-  for (std::size_t i = 0; i < order.size(); ++i) slot[static_cast<std::size_t>(order[i])] = static_cast<int>(i);
-
-  ImportedData d;
-  d.quantitative = o.quantitative;
-  std::string title = (o.quantitative ? "*" : "") + strprintf("Data from %s", o.input.filename().string().c_str());
-  d.title = title.substr(0, kNameField - 1);
-  d.cardHeads.resize(taxa.size());
-  d.levels.assign(taxa.size(), std::vector<std::int8_t>(static_cast<std::size_t>(cells) + 1, 0));
-  for (std::size_t i = 0; i < taxa.size(); ++i) {
-    std::string head(2 * kNameField, '\0');
-    const std::string nm = cardName(asciiName(taxa[i].name), asciiName(taxa[i].genus));
-    head.replace(0, nm.size(), nm);
-    std::string code = codes[i];
-    code.resize(kCodeLength, '0');
-    head.replace(kCodeOffset, kCodeLength, code);
-    d.cardHeads[static_cast<std::size_t>(slot[i])] = std::move(head);
-  }
-  std::vector<int> largest(taxa.size(), 0);
-  for (const auto& [k, n] : counts) {
-    const auto t = static_cast<std::size_t>(k / static_cast<std::uint64_t>(cells + 1));
-    largest[t] = std::max(largest[t], n);
-  }
-  for (const auto& [k, n] : counts) {
-    const auto t = static_cast<std::size_t>(k / static_cast<std::uint64_t>(cells + 1));
-    const auto c = static_cast<std::size_t>(k % static_cast<std::uint64_t>(cells + 1));
-    // ceil(100 n / largest): the taxon's busiest cell becomes 100, every record at least 1.
-    const int level = o.quantitative ? static_cast<int>((100L * n + largest[t] - 1) / largest[t]) : 1;
-    d.levels[static_cast<std::size_t>(slot[t])][c] = static_cast<std::int8_t>(level);
-  }
-  d.records = static_cast<long>(counts.size());
+  const ImportedData d = cardsOf(k, o);
   res.cellRecords = d.records;
-  res.taxa = static_cast<int>(taxa.size());
-
-  const std::string image = importedDatafileImage(s, d);
-  if (image.empty()) {
-    res.error = "no memory for the cards of the new datafile";
-    return res;
-  }
-  res.lostFile = s.home / "LOSTDAT.TXT";
-  res.effortFile = fs::path(o.output).replace_extension(".scr");
-  if (!saveFileAtomically(res.lostFile, lost)) {
-    res.error = "cannot write " + res.lostFile.string();
-    return res;
-  }
-  if (!saveFileAtomically(res.effortFile, effortScoresText(d.title, perCell))) {
-    res.error = "cannot write " + res.effortFile.string();
-    return res;
-  }
-  if (!saveFileAtomically(o.output, image)) {
-    res.error = "cannot write " + o.output.string();
-    return res;
-  }
+  res.taxa = static_cast<int>(k.taxa.size());
+  res.error = writeImport(s, o, k, d, res);
   return res;
 }
 

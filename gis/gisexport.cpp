@@ -64,7 +64,7 @@ std::unique_ptr<OGRGeometry> cellGeometry(const Session& s, const GridCell& c) {
     poly->addRing(&r);
     return poly;
   };
-  if (s.variant == GridVariant::Britain) {
+  if (!s.grid().geographic()) {
     const double e = britainEasting(c), n = britainNorthing(c);
     return ring(e, n, e + 10000.0, n + 10000.0);
   }
@@ -157,9 +157,9 @@ void setMetadata(OGRLayer* l, const Session& s, const GisExportRequest& r) {
 
 std::string writeCells(Writer& w, const Session& s, const Palette& palette, const GisExportRequest& r,
                        int& written) {
-  const bool britain = s.variant == GridVariant::Britain;
+  const bool britain = !s.grid().geographic();
   OGRSpatialReference srs;
-  srs.importFromEPSG(britain ? 27700 : 4326);
+  srs.importFromEPSG(s.grid().epsg());
   srs.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
   const std::string description = utf8(s.map.title);
   char** opts = layerOptions(w.format, description);

@@ -248,7 +248,7 @@ bool exportPossible(const Session& s, int layout) {
 std::optional<Notice> exportRefusal(const Session& s, int layout) {
   if (layout == kExportCoords)
     return Notice{"export of coordinates\nnot supported by this version", kCaption, Icon::Information};
-  if (layout == kExportDmap && s.variant != GridVariant::Britain)
+  if (layout == kExportDmap && !s.grid().readsDmap())
     return Notice{"DMAP format\nonly available for Britain and Europe", kCaption, Icon::Information};
   return std::nullopt;
 }
@@ -276,7 +276,7 @@ bool writeExport(Session& s, int layout, const fs::path& path, const std::vector
   ExportContext ctx;
   ctx.excludedLevel = s.settings[kExcludedLevel];
   ctx.excludedAreas = static_cast<int>(ws.borrowedAreas.size());
-  ctx.britain = s.variant == GridVariant::Britain;
+  ctx.britain = s.grid().namesAreasByReference();
   if (layout == kExportDmap) {
     const DmapFiles f = dmapExport(ws, dmapTaxa, ctx.excludedLevel);
     fs::path dis = path, nam = path;

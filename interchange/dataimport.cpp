@@ -655,11 +655,11 @@ bool importPossible(const Session& s, int layout) {
 }
 
 std::optional<Notice> importRefusal(const Session& s, int layout) {
-  if (layout == kImportDmap && s.variant != GridVariant::Britain && s.ws.datafile.subdir.compare(0, 7, "britain") != 0)
+  if (layout == kImportDmap && !s.grid().readsDmap() && s.ws.datafile.subdir.compare(0, 7, "britain") != 0)
     return Notice{"DMAP format\nonly available for Britain, Finland and Europe", kCaption, Icon::Information};
-  if (s.variant == GridVariant::Britain && (layout == kImportLatLong || layout == kImportQuotedLatLong))
+  if (!s.grid().importsCoordinates() && (layout == kImportLatLong || layout == kImportQuotedLatLong))
     return Notice{"lat-long format\nnot available", kCaption, Icon::Information};
-  if (s.variant == GridVariant::Britain && layout == kImportRecords)
+  if (!s.grid().importsCoordinates() && layout == kImportRecords)
     return Notice{"import of coordinates\nnot supported by this version", kCaption, Icon::Information};
   return std::nullopt;
 }
@@ -676,7 +676,7 @@ FileRequest importInputRequest(const Session& s, int layout) {
 std::optional<ImportInput> readImportInput(Session& s, int layout, const fs::path& input) {
   ImportInput in;
   in.layout = layout;
-  in.britain = s.variant == GridVariant::Britain;
+  in.britain = s.grid().namesAreasByReference();
   in.inputName = input.filename().string();
   std::error_code sizeError;
   if (const auto bytes = fs::file_size(input, sizeError); !sizeError && bytes > kInputMax) {

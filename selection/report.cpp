@@ -159,6 +159,204 @@ std::string randomReport(const Session& s, const ReportFacts& f, const Selection
   return out;
 }
 
+// The summary by area sequence: its heading, one line per area of the set
+// and, for the coverage set, what the near-minimum set would have been.
+void writeAreaSummary(std::string& out, const Session& s, const ReportFacts& f, const SelectionIndex& x,
+                      double base) {
+  const Settings& st = s.settings;
+  const AreaSet& set = s.areas;
+  const int code = s.map.measureCode;
+  const int count = set.count();
+  const int seeds = std::clamp(set.seedCount, 0, count);
+  const bool costData = s.costPresent;
+  out += strprintf(st[kLongReports] != 0
+                       ? "\n  %s\n%s  %s in %.1f seconds%s.\n\n  Representation summary by area sequence\n\n"
+                         "  Choices                        Taxon richness\n"
+                       : "\n  PRIORITY-AREAS ANALYSIS: %s\n%s  %s in %.1f seconds%s.\n\n"
+                         "  Representation summary by area sequence\n\n"
+                         "  Choices                        Taxon richness\n",
+                   analysisTitle(s, f).c_str(), seedLine(s).c_str(), dataLine(s).c_str(), f.seconds,
+                   rejectionNote(s, f).c_str());
+  out += costData ? "  step  area                     abs  inc  cum  inc %  cum %  cost\n\n"
+                  : "  step  area                     abs  inc  cum  inc %  cum %\n\n";
+  const std::vector<AreaSums> sums = areaSums(x, set.cells, set.cells.size());
+  int cum = 0;
+  double runningCost = 0.0;
+  for (int i = 1; i <= count; ++i) {
+    const int n = set.cells[static_cast<std::size_t>(i - 1)];
+    const AreaSums& a = sums[static_cast<std::size_t>(i - 1)];
+    cum += a.inc;
+    const std::string name = reportLocationName(s, n);
+    if (costData && i > seeds) {
+      runningCost += cellCost(s, n);
+      out += strprintf("%6d%6d  %-16s%5d%5d%5d%#7.2f%#7.2f  %-11.0f\n", i, n, name.c_str(), a.abs, a.inc, cum,
+                       percentOf(a.inc, base), percentOf(cum, base), runningCost);
+    } else {
+      out += strprintf("%6d%6d  %-16s%5d%5d%5d%#7.2f%#7.2f\n", i, n, name.c_str(), a.abs, a.inc, cum,
+                       percentOf(a.inc, base), percentOf(cum, base));
+    }
+    if (i == seeds && code > kCodeRareQuartile) out += kDotted;
+  }
+  if (code != kCodeNearMaximumCoverage) return;
+  const int goal = st[kNearMinimumGoal];
+  const std::string c = st[kOptimiseByCost] != 0 ? strprintf(", cost %.0f", f.fullCost) : std::string();
+  if (seeds > 0) {
+    if (goal > 1)
+      out += strprintf("\n  (near-minimum set for %d reps would be %d+%d=%d areas%s)\n", goal, seeds, f.fullSize,
+                       seeds + f.fullSize, c.c_str());
+    else
+      out += strprintf("\n  (near-minimum set for 1 rep would be %d+%d=%d areas%s)\n", seeds, f.fullSize,
+                       seeds + f.fullSize, c.c_str());
+  } else if (goal > 1) {
+    out += strprintf("\n  (near-minimum set for %d reps would be %d areas%s)\n", goal, f.fullSize, c.c_str());
+  } else {
+    out += strprintf("\n  (near-minimum set for 1 rep would be %d areas%s)\n", f.fullSize, c.c_str());
+  }
+}
+
+// Which flexibility sections a near-minimum or coverage set with goal 1,
+// re-ordered by richness or rarity, carries.
+struct Flexibility {
+  bool essential = false;     // goal-essential taxa marked in the taxa by area
+  bool alternatives = false;  // fully flexible alternatives looked for
+  std::vector<int> held;      // per non-seed area, the taxa its alternatives hold
+};
+
+Flexibility flexibility(const Session& s) {
+  const Settings& st = s.settings;
+  const int code = s.map.measureCode;
+  const bool flexible = st[kFlexibilityMap] != 0 && reorderedByRichnessOrRarity(st) && st[kNearMinimumGoal] == 1;
+  Flexibility fx;
+  fx.essential = flexible && code == kCodeNearMinimum;
+  fx.alternatives = flexible && (code == kCodeNearMinimum || code == kCodeNearMaximumCoverage);
+  return fx;
+}
+
+// The fully flexible alternatives of each non-seed area, by the taxa whose
+// sole area it is.
+void findAlternatives(const Session& s, const SelectionIndex& x, Report& rep, Flexibility& fx) {
+  const CardStore& cards = s.ws.cards;
+  const AreaSet& set = s.areas;
+  const int count = set.count();
+  const int seeds = std::clamp(set.seedCount, 0, count);
+  std::vector<std::vector<int>> soleTaxa(static_cast<std::size_t>(x.cells) + 1);
+  for (int t = 0; t < x.ix.taxa; ++t) {
+    const int a = cards.field(t, cards.layout->soleArea);
+    if (x.valid(a)) soleTaxa[static_cast<std::size_t>(a)].push_back(t);
+  }
+  for (int p = seeds + 1; p <= count; ++p) {
+    int m = 0;
+    rep.alternatives.push_back(fullyFlexibleAlternatives(s, x, soleTaxa, set.cells[static_cast<std::size_t>(p - 1)], m));
+    fx.held.push_back(m);
+  }
+}
+
+// The taxa of each area in set order, with the alternatives of the areas
+// that hold goal-essential taxa.
+void writeTaxaByArea(std::string& out, const Session& s, const SelectionIndex& x, const Report& rep,
+                     const Flexibility& fx) {
+  const CardStore& cards = s.ws.cards;
+  const AreaSet& set = s.areas;
+  const int count = set.count();
+  const int seeds = std::clamp(set.seedCount, 0, count);
+  const bool costData = s.costPresent;
+  const bool quantitative = s.ws.datafile.quantitative;
+  const bool essential = fx.essential;
+  out += "\n\n\n  Representation of taxa by area sequence\n\n";
+  out += essential ? "  data class   taxon name   -- range size (goal-essential taxa only)\n\n"
+                   : "  data class   taxon name\n\n";
+  for (int i = 1; i <= count; ++i) {
+    const int n = set.cells[static_cast<std::size_t>(i - 1)];
+    bool first = true;
+    if (x.valid(n))
+      for (int t = 0; t < x.ix.taxa; ++t) {
+        const int level = cards.level(t, n);
+        if (level == 0) continue;
+        if (first) {
+          first = false;
+          const std::string name = reportLocationName(s, n);
+          out += costData ? strprintf("\n  step %d area %d (cost %-.0f):  %s\n", i, n, cellCost(s, n), name.c_str())
+                          : strprintf("\n  step %d area %d:  %s\n", i, n, name.c_str());
+        }
+        const std::string taxon = displayName(cards.name(t));
+        const bool mark = essential && cards.field(t, cards.layout->soleArea) == n;
+        if (quantitative) {
+          out += mark ? strprintf("%5.2f * %-30s -- %d\n", level * 0.01, taxon.c_str(), x.range(t))
+                      : strprintf("%5.2f   %-30s\n", level * 0.01, taxon.c_str());
+        } else {
+          const char digit = static_cast<char>('0' + level);
+          out += mark ? strprintf("   %c * %-30s -- %d\n", digit, taxon.c_str(), x.range(t))
+                      : strprintf("   %c   %-30s\n", digit, taxon.c_str());
+        }
+      }
+    if (!essential || i <= seeds) continue;
+    const std::vector<int>& alt = rep.alternatives[static_cast<std::size_t>(i - seeds - 1)];
+    if (alt.empty()) continue;
+    const int m = fx.held[static_cast<std::size_t>(i - seeds - 1)];
+    out += m == 1 ? std::string("   alternative fully flexible areas (1 taxon):\n")
+                  : strprintf("   alternative fully flexible areas (%d taxa):\n", m);
+    for (int c : alt) {
+      const std::string name = reportLocationName(s, c);
+      out += costData ? strprintf(" %5d %-.2f %-30s\n", c, cellCost(s, c), name.c_str())
+                      : strprintf(" %5d     %-30s\n", c, name.c_str());
+    }
+  }
+}
+
+// The selected areas with their alternatives (long reports) and the number
+// of alternative sets they make.
+void writeAlternatives(std::string& out, const Session& s, Report& rep) {
+  const AreaSet& set = s.areas;
+  const int count = set.count();
+  const int seeds = std::clamp(set.seedCount, 0, count);
+  if (s.settings[kLongReports] != 0) {
+    out += "\n\n   Selected area numbers and fully flexible alternatives:\n\n";
+    for (int p = seeds + 1; p <= count; ++p) {
+      out += strprintf(" %d", set.cells[static_cast<std::size_t>(p - 1)]);
+      for (int c : rep.alternatives[static_cast<std::size_t>(p - seeds - 1)]) out += strprintf(" %d", c);
+      out += "\n";
+    }
+  }
+  for (const auto& alt : rep.alternatives) rep.alternativeSets *= static_cast<double>(alt.size()) + 1.0;
+  out += rep.alternativeSets <= 1.0e8
+             ? strprintf("\n   Total number of alternative flexible sets found: %.0f\n", rep.alternativeSets)
+             : strprintf("\n   Total number of alternative flexible sets found: %.2E\n", rep.alternativeSets);
+}
+
+// Each counted taxon in taxonomic order: its records and representations,
+// and for quantities its highest and combined probability within the set.
+void writeTaxonTable(std::string& out, const Session& s, const SelectionIndex& x, const std::vector<int>& reps) {
+  const CardStore& cards = s.ws.cards;
+  const AreaSet& set = s.areas;
+  const bool quantitative = s.ws.datafile.quantitative;
+  out += quantitative
+             ? "\n\n\n  Representation by taxon (in taxonomic order)\n\n"
+               "  Taxon                                                Within-set probability\n"
+               "    no.  name                            recs. reps.   max    combined\n\n"
+             : "\n\n\n  Representation by taxon (in taxonomic order)\n\n  Taxon\n"
+               "    no.  name                            recs. reps.\n\n";
+  int number = 0;
+  for (int t = 0; t < x.ix.taxa; ++t) {
+    if (!x.counts(t)) continue;
+    const std::string taxon = displayName(cards.name(t));
+    const int r = reps[static_cast<std::size_t>(t)];
+    if (!quantitative) {
+      out += strprintf("%6d   %-30s%6d%6d\n", ++number, taxon.c_str(), x.range(t), r);
+      continue;
+    }
+    int highest = 0;
+    double absent = 1.0;
+    for (int a : set.cells)
+      if (x.valid(a)) {
+        const int level = cards.level(t, a);
+        highest = std::max(highest, level);
+        absent *= (100 - level) * 0.01;
+      }
+    out += strprintf("%6d   %-30s%6d%6d %7.2f%7.2f\n", ++number, taxon.c_str(), x.range(t), r, highest * 0.01,
+                     1.0 - absent);
+  }
+}
+
 }  // namespace
 
 std::string reportLocationName(const Session& s, int cell) {
@@ -263,171 +461,25 @@ Report representationReport(Session& s, const ReportFacts& f, const SelectionInd
     return rep;
   }
 
-  const int count = set.count();
-  const int seeds = std::clamp(set.seedCount, 0, count);
   const double base = st[kBaseOnPresent] != 0 ? s.ws.counters.taxaWithRecords : s.ws.counters.includedTaxa;
-  const bool costData = s.costPresent;
   const std::vector<int> reps = x.presences(set.cells);
   CardStore& cards = s.ws.cards;
   for (int t = 0; t < x.ix.taxa; ++t) cards.setField(t, cards.layout->repCount, reps[static_cast<std::size_t>(t)]);
 
   if (longReports || !command) {
-    out += strprintf(longReports ? "\n  %s\n%s  %s in %.1f seconds%s.\n\n  Representation summary by area sequence\n\n"
-                                   "  Choices                        Taxon richness\n"
-                                 : "\n  PRIORITY-AREAS ANALYSIS: %s\n%s  %s in %.1f seconds%s.\n\n"
-                                   "  Representation summary by area sequence\n\n"
-                                   "  Choices                        Taxon richness\n",
-                     analysisTitle(s, f).c_str(), seedLine(s).c_str(), dataLine(s).c_str(), f.seconds,
-                     rejectionNote(s, f).c_str());
-    out += costData ? "  step  area                     abs  inc  cum  inc %  cum %  cost\n\n"
-                    : "  step  area                     abs  inc  cum  inc %  cum %\n\n";
-    const std::vector<AreaSums> sums = areaSums(x, set.cells, set.cells.size());
-    int cum = 0;
-    double runningCost = 0.0;
-    for (int i = 1; i <= count; ++i) {
-      const int n = set.cells[static_cast<std::size_t>(i - 1)];
-      const AreaSums& a = sums[static_cast<std::size_t>(i - 1)];
-      cum += a.inc;
-      const std::string name = reportLocationName(s, n);
-      if (costData && i > seeds) {
-        runningCost += cellCost(s, n);
-        out += strprintf("%6d%6d  %-16s%5d%5d%5d%#7.2f%#7.2f  %-11.0f\n", i, n, name.c_str(), a.abs, a.inc, cum,
-                         percentOf(a.inc, base), percentOf(cum, base), runningCost);
-      } else {
-        out += strprintf("%6d%6d  %-16s%5d%5d%5d%#7.2f%#7.2f\n", i, n, name.c_str(), a.abs, a.inc, cum,
-                         percentOf(a.inc, base), percentOf(cum, base));
-      }
-      if (i == seeds && code > kCodeRareQuartile) out += kDotted;
-    }
-
-    if (code == kCodeNearMaximumCoverage) {
-      const int goal = st[kNearMinimumGoal];
-      const std::string c = st[kOptimiseByCost] != 0 ? strprintf(", cost %.0f", f.fullCost) : std::string();
-      if (seeds > 0) {
-        if (goal > 1)
-          out += strprintf("\n  (near-minimum set for %d reps would be %d+%d=%d areas%s)\n", goal, seeds, f.fullSize,
-                           seeds + f.fullSize, c.c_str());
-        else
-          out += strprintf("\n  (near-minimum set for 1 rep would be %d+%d=%d areas%s)\n", seeds, f.fullSize,
-                           seeds + f.fullSize, c.c_str());
-      } else if (goal > 1) {
-        out += strprintf("\n  (near-minimum set for %d reps would be %d areas%s)\n", goal, f.fullSize, c.c_str());
-      } else {
-        out += strprintf("\n  (near-minimum set for 1 rep would be %d areas%s)\n", f.fullSize, c.c_str());
-      }
-    }
+    writeAreaSummary(out, s, f, x, base);
     if (f.manualDialogOpen || code == kCodeReorderedByRichness) {
       out += std::string("\n") + f.summaryClosing + kClosing;
       return rep;
     }
   }
-
-  const int goal = st[kNearMinimumGoal];
-  const bool flexible = st[kFlexibilityMap] != 0 && reorderedByRichnessOrRarity(st) && goal == 1;
-  const bool essential = flexible && code == kCodeNearMinimum;
-  const bool alternatives = flexible && (code == kCodeNearMinimum || code == kCodeNearMaximumCoverage);
-  std::vector<std::vector<int>> soleTaxa;
-  std::vector<int> held;
-  if (alternatives) {
-    soleTaxa.assign(static_cast<std::size_t>(x.cells) + 1, {});
-    for (int t = 0; t < x.ix.taxa; ++t) {
-      const int a = cards.field(t, cards.layout->soleArea);
-      if (x.valid(a)) soleTaxa[static_cast<std::size_t>(a)].push_back(t);
-    }
-    for (int p = seeds + 1; p <= count; ++p) {
-      int m = 0;
-      rep.alternatives.push_back(
-          fullyFlexibleAlternatives(s, x, soleTaxa, set.cells[static_cast<std::size_t>(p - 1)], m));
-      held.push_back(m);
-    }
-  }
-
-  const bool quantitative = s.ws.datafile.quantitative;
-  const int taxa = x.ix.taxa;
-  if (longReports) {
-    out += "\n\n\n  Representation of taxa by area sequence\n\n";
-    out += essential ? "  data class   taxon name   -- range size (goal-essential taxa only)\n\n"
-                     : "  data class   taxon name\n\n";
-    for (int i = 1; i <= count; ++i) {
-      const int n = set.cells[static_cast<std::size_t>(i - 1)];
-      bool first = true;
-      if (x.valid(n))
-        for (int t = 0; t < taxa; ++t) {
-          const int level = cards.level(t, n);
-          if (level == 0) continue;
-          if (first) {
-            first = false;
-            const std::string name = reportLocationName(s, n);
-            out += costData ? strprintf("\n  step %d area %d (cost %-.0f):  %s\n", i, n, cellCost(s, n), name.c_str())
-                            : strprintf("\n  step %d area %d:  %s\n", i, n, name.c_str());
-          }
-          const std::string taxon = displayName(cards.name(t));
-          const bool mark = essential && cards.field(t, cards.layout->soleArea) == n;
-          if (quantitative) {
-            out += mark ? strprintf("%5.2f * %-30s -- %d\n", level * 0.01, taxon.c_str(), x.range(t))
-                        : strprintf("%5.2f   %-30s\n", level * 0.01, taxon.c_str());
-          } else {
-            const char digit = static_cast<char>('0' + level);
-            out += mark ? strprintf("   %c * %-30s -- %d\n", digit, taxon.c_str(), x.range(t))
-                        : strprintf("   %c   %-30s\n", digit, taxon.c_str());
-          }
-        }
-      if (!essential || i <= seeds) continue;
-      const std::vector<int>& alt = rep.alternatives[static_cast<std::size_t>(i - seeds - 1)];
-      if (alt.empty()) continue;
-      const int m = held[static_cast<std::size_t>(i - seeds - 1)];
-      out += m == 1 ? std::string("   alternative fully flexible areas (1 taxon):\n")
-                    : strprintf("   alternative fully flexible areas (%d taxa):\n", m);
-      for (int c : alt) {
-        const std::string name = reportLocationName(s, c);
-        out += costData ? strprintf(" %5d %-.2f %-30s\n", c, cellCost(s, c), name.c_str())
-                        : strprintf(" %5d     %-30s\n", c, name.c_str());
-      }
-    }
-  }
-  if (alternatives) {
-    if (longReports) {
-      out += "\n\n   Selected area numbers and fully flexible alternatives:\n\n";
-      for (int p = seeds + 1; p <= count; ++p) {
-        out += strprintf(" %d", set.cells[static_cast<std::size_t>(p - 1)]);
-        for (int c : rep.alternatives[static_cast<std::size_t>(p - seeds - 1)]) out += strprintf(" %d", c);
-        out += "\n";
-      }
-    }
-    for (const auto& alt : rep.alternatives) rep.alternativeSets *= static_cast<double>(alt.size()) + 1.0;
-    out += rep.alternativeSets <= 1.0e8
-               ? strprintf("\n   Total number of alternative flexible sets found: %.0f\n", rep.alternativeSets)
-               : strprintf("\n   Total number of alternative flexible sets found: %.2E\n", rep.alternativeSets);
-  }
-
+  Flexibility fx = flexibility(s);
+  if (fx.alternatives) findAlternatives(s, x, rep, fx);
+  if (longReports) writeTaxaByArea(out, s, x, rep, fx);
+  if (fx.alternatives) writeAlternatives(out, s, rep);
   if (longReports || command) {
-    if (command && !longReports) out += strprintf("\n  %d areas selected.", count);
-    out += quantitative
-               ? "\n\n\n  Representation by taxon (in taxonomic order)\n\n"
-                 "  Taxon                                                Within-set probability\n"
-                 "    no.  name                            recs. reps.   max    combined\n\n"
-               : "\n\n\n  Representation by taxon (in taxonomic order)\n\n  Taxon\n"
-                 "    no.  name                            recs. reps.\n\n";
-    int number = 0;
-    for (int t = 0; t < taxa; ++t) {
-      if (!x.counts(t)) continue;
-      const std::string taxon = displayName(cards.name(t));
-      const int r = reps[static_cast<std::size_t>(t)];
-      if (!quantitative) {
-        out += strprintf("%6d   %-30s%6d%6d\n", ++number, taxon.c_str(), x.range(t), r);
-        continue;
-      }
-      int highest = 0;
-      double absent = 1.0;
-      for (int a : set.cells)
-        if (x.valid(a)) {
-          const int level = cards.level(t, a);
-          highest = std::max(highest, level);
-          absent *= (100 - level) * 0.01;
-        }
-      out += strprintf("%6d   %-30s%6d%6d %7.2f%7.2f\n", ++number, taxon.c_str(), x.range(t), r, highest * 0.01,
-                       1.0 - absent);
-    }
+    if (command && !longReports) out += strprintf("\n  %d areas selected.", set.count());
+    writeTaxonTable(out, s, x, reps);
   }
   out += kClosing;
   return rep;

@@ -34,7 +34,7 @@ bool runImport(Session& s, Host& host, int layout, std::optional<fs::path> input
 
 bool importDataCommand(Session& s, Host& host) {
   ImportDialogModel m;
-  m.britain = s.variant == GridVariant::Britain;
+  m.britain = !s.grid().importsCoordinates();
   if (!host.runDialog(m.resource(), m)) return false;
   return runImport(s, host, m.layout);
 }

@@ -362,7 +362,7 @@ MapOptionsFacts mapOptionsFacts(const Session& s, const Palette& p) {
   MapOptionsFacts f;
   f.paletteSize = p.size;
   f.zoomed = s.zoomed;
-  f.britain = s.variant == GridVariant::Britain;
+  f.britain = s.grid().denseFineGrid();
   // The overlay displays write their own title lines.
   const int code = s.map.measureCode;
   f.titleEditable =

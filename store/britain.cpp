@@ -25,7 +25,7 @@ bool parseMasterGrid(const std::string& data, std::vector<int>& index, int& cell
   return cells > 0;
 }
 
-bool allocateBritainWorkspace(Session& s) {
+bool prepareBritainGeometry(Session& s) {
   Workspace& ws = s.ws;
   Geometry& g = ws.geo;
   g = Geometry{};
@@ -40,7 +40,6 @@ bool allocateBritainWorkspace(Session& s) {
   g.extentY = 1491;
   g.latticeLines = 0;
   ws.lattice.clear();
-  ws.cards.layout = &kBritainCards;
 
   auto data = readFileBytes(britainFolder(s.home) / "ZONARIUM.SQS", 10 + 82 * kBritainRows + 16);
   if (!data) {
@@ -63,47 +62,17 @@ bool allocateBritainWorkspace(Session& s) {
   ws.masterIndex = std::move(index);
   for (int& v : ws.masterIndex)
     if (v > cells) v = 0;
+  return true;
+}
 
-  ws.cards.release();
-  if (!s.budgetAllows(static_cast<std::size_t>(kBritainCards.size))) {
-    s.fail("failure to find memory for card");
-    return false;
-  }
-  try {
-    ws.cards.reset(1);
-    if (!s.budgetAllows((cells + 2) * sizeof(GridCell))) throw std::bad_alloc();
-    ws.cells.assign(static_cast<std::size_t>(cells) + 2, GridCell{});
-  } catch (const std::bad_alloc&) {
-    s.fail("failure to find memory for gridcell");
-    return false;
-  }
-  const std::size_t work = 5 * static_cast<std::size_t>(cells) + 10;
-  try {
-    if (!s.budgetAllows(work * sizeof(std::int32_t))) throw std::bad_alloc();
-    ws.backcell.assign(work, 0);
-  } catch (const std::bad_alloc&) {
-    s.fail("failure to find memory for backcell");
-    return false;
-  }
-  try {
-    if (!s.budgetAllows(3 * work * sizeof(std::int32_t))) throw std::bad_alloc();
-    ws.prop.assign(work, 0);
-    ws.prop2.assign(work, 0);
-    ws.prop3.assign(work, 0);
-  } catch (const std::bad_alloc&) {
-    s.fail("failure to find memory for prop, prop2, prop3");
-    return false;
-  }
-
+void placeBritainCells(Session& s) {
+  Workspace& ws = s.ws;
+  const Geometry& g = ws.geo;
   // Cell records in frame order, then the 25-entry neighbourhoods through
   // the master index.
-  auto cellAt = [&](int c, int r) {
-    if (c < 1 || c > kBritainColumns || r < 1 || r > kBritainRows) return 0;
-    return ws.masterIndex[static_cast<std::size_t>((r - 1) * kBritainColumns + c)];
-  };
   for (int r = 1; r <= kBritainRows; ++r)
     for (int c = 1; c <= kBritainColumns; ++c) {
-      int n = cellAt(c, r);
+      int n = cellOfSquare(ws, c, r);
       if (n == 0) continue;
       GridCell& cell = ws.cells[static_cast<std::size_t>(n)];
       cell.column = c;
@@ -113,12 +82,7 @@ bool allocateBritainWorkspace(Session& s) {
       cell.x1 = cell.x0 + 10;
       cell.y1 = cell.y0 + 10;
       cell.number = n;
-      cell.inner = {cellAt(c - 1, r - 1), cellAt(c, r - 1), cellAt(c + 1, r - 1), cellAt(c - 1, r),
-                    cellAt(c + 1, r),     cellAt(c - 1, r + 1), cellAt(c, r + 1), cellAt(c + 1, r + 1)};
-      cell.outer = {cellAt(c - 2, r - 2), cellAt(c - 1, r - 2), cellAt(c, r - 2), cellAt(c + 1, r - 2),
-                    cellAt(c + 2, r - 2), cellAt(c - 2, r - 1), cellAt(c + 2, r - 1), cellAt(c - 2, r),
-                    cellAt(c + 2, r),     cellAt(c - 2, r + 1), cellAt(c + 2, r + 1), cellAt(c - 2, r + 2),
-                    cellAt(c - 1, r + 2), cellAt(c, r + 2),     cellAt(c + 1, r + 2), cellAt(c + 2, r + 2)};
+      linkNeighbours(ws, cell, c, r);
     }
 
   fs::path dir = britainFolder(s.home);
@@ -129,7 +93,6 @@ bool allocateBritainWorkspace(Session& s) {
     s.dataDir = dir;
     readLocationNames(ws, dir);
   }
-  return true;
 }
 
 void parseBritainCoastline(Coastline& coast, const std::string& data, const Geometry& geo) {

@@ -29,9 +29,12 @@ std::filesystem::path britainFolder(const std::filesystem::path& home);
 // is marked.
 bool parseMasterGrid(const std::string& data, std::vector<int>& index, int& cells);
 
-// Allocates the workspace of the Britain grid from the master grid file
-// (fatal messages end the session as on the world grid).
-bool allocateBritainWorkspace(Session& s);
+// The Britain geometry and master index from the master grid file; false
+// after a fatal message.
+bool prepareBritainGeometry(Session& s);
+// The land squares' cell records and neighbourhoods, once the stores are
+// allocated; then the data folder and its location names.
+void placeBritainCells(Session& s);
 
 // Reads the Britain coastline: 32-bit point count and points; a point with
 // x = 0 is a break in the line.

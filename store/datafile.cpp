@@ -7,7 +7,6 @@
 #include <new>
 
 #include "store/binio.h"
-#include "store/britain.h"
 #include "store/files.h"
 #include "store/text.h"
 
@@ -19,29 +18,10 @@ namespace {
 
 constexpr int kMaxNameChars = 32;
 
-bool isBritain(const Session& s) { return s.variant == GridVariant::Britain; }
-
 }  // namespace
 
 std::optional<int> headerCount(const Session& s, const unsigned char* p, std::size_t size) {
-  if (!isBritain(s)) {
-    if (size < 2) return std::nullopt;
-    return readI16(p);
-  }
-  if (size < 4) return std::nullopt;
-  // Four ASCII characters, leading blanks skipped.
-  std::size_t i = 0;
-  while (i < 4 && p[i] == ' ') ++i;
-  bool neg = false;
-  if (i < 4 && (p[i] == '-' || p[i] == '+')) neg = p[i++] == '-';
-  int v = 0;
-  bool digits = false;
-  for (; i < 4 && p[i] >= '0' && p[i] <= '9'; ++i) {
-    v = v * 10 + (p[i] - '0');
-    digits = true;
-  }
-  if (!digits) return 0;
-  return neg ? -v : v;
+  return s.grid().headerCount(p, size);
 }
 
 DatafileCheck checkDatafile(const Session& s, const fs::path& path) {
@@ -75,7 +55,7 @@ FileRequest datafileRequest(const Session& s) {
   req.title = "Open datafile";
   req.filters = {{"ZN data (*.dat)", "*.dat"}, {"all files (*.*)", "*"}};
   req.initialName = df.fileName;
-  req.initialDir = isBritain(s) ? s.home / "britain" : (df.subdir.empty() ? s.home : s.dataDir);
+  req.initialDir = s.grid().dataFolder(s.home).value_or(df.subdir.empty() ? s.home : s.dataDir);
   req.mustExist = true;
   return req;
 }
@@ -158,7 +138,7 @@ bool beginLoad(Session& s, const unsigned char* p, std::size_t size) {
   df.header[static_cast<std::size_t>(L.headerSize - 1)] = 0;
   df.title = fieldText(df.header.data() + (L.headerSize - 32), 31);
   df.quantitative = !df.title.empty() && df.title[0] == '*';
-  df.levels = df.quantitative ? 100 : (isBritain(s) ? 2 : 4);
+  df.levels = df.quantitative ? 100 : s.grid().presenceLevels();
   ws.taxaCount = *count;
   ws.counters.includedTaxa = *count;
   return allocateCardStore(s, *count + kCapacityMargin);
@@ -206,13 +186,7 @@ std::string encodeDatafile(const Session& s, const std::string& title) {
   const int taxa = std::clamp(ws.taxaCount, 0, ws.cards.slots());
   std::string out;
   out.reserve(static_cast<std::size_t>(L.headerSize) + static_cast<std::size_t>(taxa) * L.size);
-  if (isBritain(s))
-    out += strprintf("%4d", std::min(taxa, 9999)).substr(0, 4);
-  else
-    putU16(out, static_cast<std::uint16_t>(std::min(taxa, 32767)));
-  std::string t(32, '\0');
-  t.replace(0, std::min<std::size_t>(title.size(), 31), title.substr(0, 31));
-  out += t;
+  out += s.grid().headerImage(taxa, title);
   for (int k = 0; k < taxa; ++k)
     out.append(reinterpret_cast<const char*>(ws.cards.card(k)), static_cast<std::size_t>(L.size));
   return out;
@@ -242,8 +216,9 @@ void reportLoad(Session& s) {
   }
 }
 
-bool loadGridType(Session& s) {
-  if (isBritain(s)) return loadBritainGridType(s);
+bool loadGridType(Session& s) { return s.grid().loadGridType(s); }
+
+bool loadWorldGridType(Session& s) {
   Workspace& ws = s.ws;
   const std::string& sub = ws.datafile.subdir;
   s.coastApplies = 0;

@@ -41,6 +41,9 @@ void reportLoad(Session& s);
 
 // Loads the grid type named by the session's data subdirectory.
 bool loadGridType(Session& s);
+// The world grid's way: the grid type of the map-definition file whose
+// folder the data lie in, with its background classes and neighbourhoods.
+bool loadWorldGridType(Session& s);
 
 // Loads the datafile at the session's path, sets the opened flag (and
 // richness as the measure when it opened) and recounts; true when opened.

@@ -13,9 +13,6 @@ namespace zn {
 
 namespace {
 
-constexpr int kWorldMaxTaxa = 32767;   // the header's 16-bit count
-constexpr int kBritainMaxTaxa = 9999;  // the header's four characters
-
 constexpr std::array<int, 6> kEditorDisplaySlots{kFillFrameCoast, kScaleBarShown, kWriteTitle,
                                                  kScalableTitle,  kFineGridShown, kCoarseGridShown};
 
@@ -57,7 +54,7 @@ void showCurrent(Session& s) {
       strprintf("Taxon %d / %d (%d records)", m.current + 1, taxa, ws.cards.recordCount(m.current));
 }
 
-int maxTaxa(const Session& s) { return s.variant == GridVariant::Britain ? kBritainMaxTaxa : kWorldMaxTaxa; }
+int maxTaxa(const Session& s) { return s.grid().maxTaxa(); }
 
 // The runtime generator: state x 214013 + 2531011, value bits 16 … 30.
 int drawChoice(Session& s, int k) {
@@ -121,7 +118,7 @@ void recountAfterEditing(Session& s) {
 
 }  // namespace
 
-int editorTopLevel(const Session& s) { return s.variant == GridVariant::Britain ? 2 : 4; }
+int editorTopLevel(const Session& s) { return s.grid().presenceLevels(); }
 
 void setCardCode(Workspace& ws, int taxon, const std::string& code) {
   unsigned char* c = ws.cards.code(taxon);

@@ -5,6 +5,7 @@
 
 #include "store/binio.h"
 #include "store/files.h"
+#include "store/gridsystem.h"
 #include "store/text.h"
 
 namespace zn {
@@ -122,19 +123,13 @@ bool isWorldGridName(const std::string& s) {
 
 void buildNeighbourhoods(Workspace& ws) {
   const int K = ws.geo.columns, R = ws.geo.rows;
-  auto at = [&](int c, int r) { return (c < 1 || c > K || r < 1 || r > R) ? 0 : (r - 1) * K + c; };
   for (int r = 1; r <= R; ++r)
     for (int c = 1; c <= K; ++c) {
       int n = (r - 1) * K + c;
       if (n >= static_cast<int>(ws.cells.size())) return;
       GridCell& cell = ws.cells[static_cast<std::size_t>(n)];
       cell.number = n;
-      cell.inner = {at(c - 1, r - 1), at(c, r - 1), at(c + 1, r - 1), at(c - 1, r),
-                    at(c + 1, r),     at(c - 1, r + 1), at(c, r + 1), at(c + 1, r + 1)};
-      cell.outer = {at(c - 2, r - 2), at(c - 1, r - 2), at(c, r - 2), at(c + 1, r - 2),
-                    at(c + 2, r - 2), at(c - 2, r - 1), at(c + 2, r - 1), at(c - 2, r),
-                    at(c + 2, r),     at(c - 2, r + 1), at(c + 2, r + 1), at(c - 2, r + 2),
-                    at(c - 1, r + 2), at(c, r + 2),     at(c + 1, r + 2), at(c + 2, r + 2)};
+      linkNeighbours(ws, cell, c, r);
       if (c <= 36 && r <= 24) {
         cell.lonWest = worldColumnWest(c);
         cell.lonEast = worldColumnWest(c + 1);

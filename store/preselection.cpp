@@ -109,7 +109,7 @@ std::optional<int> decimal(std::string_view token) {
 }  // namespace
 
 int excludedAreaCapacity(const Session& s) {
-  return s.variant == GridVariant::Britain ? kExcludedAreasBritain : kExcludedAreasWorld;
+  return s.grid().excludedAreaCapacity();
 }
 
 std::string significantCode(const Workspace& ws, int taxon) {

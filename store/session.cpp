@@ -2,8 +2,6 @@
 
 #include <new>
 
-#include "store/britain.h"
-
 namespace zn {
 
 void Session::fail(const std::string& text) {
@@ -37,10 +35,10 @@ bool allocate(Session& s, Vec& v, std::size_t count) {
 }  // namespace
 
 bool allocateWorkspace(Session& s) {
-  if (s.variant == GridVariant::Britain) return allocateBritainWorkspace(s);
+  const GridSystem& grid = s.grid();
   Workspace& ws = s.ws;
-  ws.geo = Geometry{};
-  ws.cards.layout = s.variant == GridVariant::Britain ? &kBritainCards : &kWorldCards;
+  ws.cards.layout = &grid.cards();
+  if (!grid.prepareGeometry(s)) return false;
   const auto cells = static_cast<std::size_t>(ws.geo.cells);
 
   ws.cards.release();
@@ -75,8 +73,7 @@ bool allocateWorkspace(Session& s) {
     s.fail("failure to find memory for prop, prop2, prop3");
     return false;
   }
-  buildLattice(ws);
-  buildCellCorners(ws);
+  grid.placeCells(s);
   return true;
 }
 
@@ -122,13 +119,12 @@ void resetWorkspace(Session& s) {
 }
 
 bool startSession(Session& s) {
-  const bool britain = s.variant == GridVariant::Britain;
-  readOptions(s.settings, s.optionsFile(), britain);
+  const GridSystem& grid = s.grid();
+  readOptions(s.settings, s.optionsFile(), grid.denseFineGrid());
   s.backgroundMap.settings = correctAtStartup(s.settings, s.savedFillFrameCoast);
   if (!allocateWorkspace(s)) return false;
-  s.coastlineRead = britain ? readBritainCoastline(s.coast, s.coastFile(), s.ws.geo)
-                            : readCoastline(s.coast, s.coastFile(), s.ws.geo);
-  s.coastApplies = s.coastlineRead ? (britain ? 2 : 1) : 0;
+  s.coastlineRead = grid.readCoastline(s.coast, s.coastFile(), s.ws.geo);
+  s.coastApplies = s.coastlineRead ? grid.coastCode() : 0;
   readMapDefinitions(s.gridTypes, s.mapFile());
   return true;
 }

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "store/editor.h"
+#include "store/gridsystem.h"
 #include "store/gridtypes.h"
 #include "store/host.h"
 #include "store/maprecord.h"
@@ -19,8 +20,6 @@
 #include "store/workspace.h"
 
 namespace zn {
-
-enum class GridVariant { World, Britain };
 
 // How much memory the core stores may take together; tests lower it to reach
 // the shrink and fatal paths without exhausting the machine.
@@ -65,9 +64,9 @@ struct Session {
 
   std::filesystem::path optionsFile() const { return home / "ZONARIUM.OPP"; }
   std::filesystem::path mapFile() const { return home / "ZONARIUM.MAP"; }
-  std::filesystem::path coastFile() const {
-    return variant == GridVariant::Britain ? home / "britain" / "ZONARIUM.@50" : home / "ZONARIUM.@17";
-  }
+  std::filesystem::path coastFile() const { return grid().coastFile(home); }
+  // The grid this session runs on: everything in which the grids differ.
+  const GridSystem& grid() const { return gridSystem(variant); }
 
   // Leaves a notice for the user.
   void tell(std::string text, std::string caption, Icon icon) {

@@ -18,35 +18,19 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr int kWorldMaxTaxa = 32767;
-constexpr int kBritainMaxTaxa = 9999;
 constexpr std::size_t kSourceMax = std::size_t(1) << 31;
 
-bool isBritain(const Session& s) { return s.variant == GridVariant::Britain; }
-int maxTaxa(const Session& s) { return isBritain(s) ? kBritainMaxTaxa : kWorldMaxTaxa; }
+int maxTaxa(const Session& s) { return s.grid().maxTaxa(); }
 int taxaInStore(const Workspace& ws) { return std::clamp(ws.taxaCount, 0, ws.cards.slots()); }
 
 std::vector<FileFilter> dataFilter() { return {{"ZN data (*.dat)", "*.dat"}}; }
-
-std::string headerImage(const Session& s, int count, const std::string& title) {
-  std::string out;
-  if (isBritain(s))
-    out = strprintf("%4d", std::clamp(count, 0, kBritainMaxTaxa));
-  else
-    putU16(out, static_cast<std::uint16_t>(std::clamp(count, 0, kWorldMaxTaxa)));
-  std::string t(32, '\0');
-  t.replace(0, std::min<std::size_t>(title.size(), 31), title.substr(0, 31));
-  return out + t;
-}
 
 // The grid a datafile belongs to, named by its folder (every folder
 // beginning "britain" on the Britain grid).
 std::string gridKey(const Session& s, const fs::path& file) {
   DatafileState df;
   setDatafilePath(df, file);
-  std::string key = df.subdir;
-  if (isBritain(s) && key.compare(0, 7, "britain") == 0) key = "britain";
-  return key;
+  return s.grid().gridKey(df.subdir);
 }
 
 fs::path besideDatafile(const Session& s) { return fs::path(s.ws.datafile.fullPath).parent_path(); }
@@ -158,7 +142,7 @@ bool writeParts(Session& s, const std::string& caption, const std::vector<std::p
 std::string datafileImageOf(const Session& s, const std::string& title, const std::vector<int>& taxa) {
   const Workspace& ws = s.ws;
   const auto size = static_cast<std::size_t>(ws.cards.layout->size);
-  std::string out = headerImage(s, static_cast<int>(taxa.size()), title);
+  std::string out = s.grid().headerImage(static_cast<int>(taxa.size()), title);
   out.reserve(out.size() + taxa.size() * size);
   for (int t : taxa) out.append(reinterpret_cast<const char*>(ws.cards.card(t)), size);
   return out;
@@ -195,10 +179,10 @@ bool makeNewDatafile(Session& s, const fs::path& path) {
   DatafileState& df = ws.datafile;
   df.title = "New database";
   df.header.fill(0);
-  const std::string head = headerImage(s, 3, df.title);
+  const std::string head = s.grid().headerImage(3, df.title);
   std::copy(head.begin(), head.end(), df.header.begin());
   df.quantitative = false;
-  df.levels = isBritain(s) ? 2 : 4;
+  df.levels = s.grid().presenceLevels();
   ws.taxaCount = 3;
   ws.counters.includedTaxa = 3;
   if (!allocateCardStore(s, 3 + kCapacityMargin)) return false;
@@ -245,7 +229,7 @@ bool joinDatafileFiles(Session& s, const fs::path& first, const fs::path& second
     return false;
   }
   const bool quantitative = (!a.title.empty() && a.title[0] == '*') || (!b.title.empty() && b.title[0] == '*');
-  std::string image = headerImage(s, total, quantitative ? "*Joined database" : "Joined database");
+  std::string image = s.grid().headerImage(total, quantitative ? "*Joined database" : "Joined database");
   appendPrefixed(image, s, a, '1');
   appendPrefixed(image, s, b, '2');
 

@@ -10,7 +10,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   zn::fuzz::writeBytes(home / "britain" / "ZONARIUM.SQS", data, size);
   zn::SilentHost host;
   zn::Session s(host, home, zn::GridVariant::Britain);
-  if (!zn::allocateBritainWorkspace(s)) return 0;
+  if (!zn::allocateWorkspace(s)) return 0;
   const int cells = s.ws.geo.cells;
   if (cells < 1 || static_cast<int>(s.ws.cells.size()) < cells + 1) __builtin_trap();
   for (int v : s.ws.masterIndex)
