@@ -11,6 +11,7 @@
 #include "measures/smoothing.h"
 #include "selection/areaset.h"
 #include "shell/analyses.h"
+#include "shell/notices.h"
 #include "store/text.h"
 
 namespace zn {
@@ -257,6 +258,7 @@ int prepareMeasure(CliContext& ctx, Session& s, const MeasureOptions& opts, cons
     for (int line : m.selected) p.taxa.push_back(m.lineTaxon[static_cast<std::size_t>(line)]);
   }
   const AnalysisResult r = measure->run(s, p);
+  showNotices(s, ctx.host);
   if (r.message) s.host.messageBox(r.message->text, r.message->caption, r.message->icon, Buttons::Ok);
   if (!r.ran && !selectiveCode(code)) return 1;  // the tree measures without tree data
   for (int i = 0; i < opts.meanPasses; ++i) findAnalysis("mean")->run(s, {});

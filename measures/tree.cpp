@@ -21,7 +21,7 @@ constexpr int kPositions = 32;
 
 bool haveTreeData(Session& s, const char* caption) {
   if (s.subgroupDataPresent) return true;
-  s.host.messageBox(kNoTreeData, caption, Icon::Information, Buttons::Ok);
+  s.tell(kNoTreeData, caption, Icon::Information);
   return false;
 }
 
@@ -315,7 +315,7 @@ void computeSubtreeLength(Session& s) {
   try {
     values = subtreeScores(s, taxaCounted);
   } catch (const std::bad_alloc&) {
-    s.host.messageBox("insufficient free memory", "Subtree length", Icon::Exclamation, Buttons::Ok);
+    s.tell("insufficient free memory", "Subtree length", Icon::Exclamation);
     return;
   }
   beginMeasure(s);

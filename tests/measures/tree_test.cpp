@@ -13,6 +13,7 @@ namespace {
 
 using test::fourTaxa;
 using test::Loaded;
+using test::noticeLines;
 
 // The pairwise rule, written straight from its definition, as the reference
 // the prefix tree must agree with.
@@ -205,10 +206,11 @@ TEST(TreeMeasures, WithoutTreeDataShowTheirMessageAndKeepTheMap) {
     const std::string richness = d.map();
     d.run(c.code);
     EXPECT_EQ(d.map(), richness) << c.caption;
-    ASSERT_EQ(d.host.messages.size(), 1u) << c.caption;
-    EXPECT_EQ(d.host.messageLines()[0],
-              std::string(c.caption) + ": Requires tree data\n- data absent or inconsistent");
-    EXPECT_EQ(d.host.messages[0].icon, Icon::Information);
+    // The measure shows nothing itself: it leaves its notice for the shell.
+    EXPECT_TRUE(d.host.messages.empty()) << c.caption;
+    ASSERT_EQ(d.s.notices.size(), 1u) << c.caption;
+    EXPECT_EQ(noticeLines(d.s)[0], std::string(c.caption) + ": Requires tree data\n- data absent or inconsistent");
+    EXPECT_EQ(d.s.notices[0].icon, Icon::Information);
   }
 }
 
