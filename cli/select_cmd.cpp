@@ -37,24 +37,24 @@ std::optional<T> parseNumber(const std::string& v) {
   return x;
 }
 
-// A --set key whose words stand for values of settings slots.
-SetKey wordsKey(std::string name, std::vector<std::pair<std::string, std::vector<std::pair<int, int>>>> words) {
+// A --set key whose words stand for values of settings fields.
+SetKey wordsKey(std::string name, std::vector<std::pair<std::string, std::vector<std::pair<SettingsField, int>>>> words) {
   std::string listed;
   for (const auto& w : words) listed += (listed.empty() ? "" : ", ") + w.first;
-  auto find = [words](const std::string& v) -> const std::vector<std::pair<int, int>>* {
+  auto find = [words](const std::string& v) -> const std::vector<std::pair<SettingsField, int>>* {
     for (const auto& w : words)
       if (w.first == v) return &w.second;
     return nullptr;
   };
   return SetKey{std::move(name), listed, [find](const std::string& v) { return find(v) != nullptr; },
                 [find](CliContext&, Session& s, const std::string& v) {
-                  for (auto [slot, value] : *find(v)) s.settings[slot] = value;
+                  for (auto [field, value] : *find(v)) field.set(s.settings, value);
                   return true;
                 }};
 }
 
-SetKey yesNoKey(std::string name, int slot) {
-  return wordsKey(std::move(name), {{"0", {{slot, 0}}}, {"1", {{slot, 1}}}});
+SetKey yesNoKey(std::string name, SettingsField field) {
+  return wordsKey(std::move(name), {{"0", {{field, 0}}}, {"1", {{field, 1}}}});
 }
 
 
@@ -100,42 +100,42 @@ std::vector<SetKey> selectSetKeys() {
                         },
                         [](CliContext&, Session& s, const std::string& v) {
                           const int g = *parseNumber<int>(v);
-                          s.settings[kNearMinimumGoal] = g;
-                          if (g > 1 && s.settings[kReordering] != 0) s.settings[kReordering] = 3;
+                          s.settings.nearMinimumGoal = g;
+                          if (g > 1 && s.settings.reordering != Reordering::kUnset) s.settings.reordering = Reordering::kNone;
                           return true;
                         }});
-  keys.push_back(wordsKey("reorder", {{"none", {{kReordering, 3}}},
-                                      {"richness", {{kReordering, 1}, {kNearMinimumGoal, 1}}},
-                                      {"rarity", {{kReordering, 2}, {kNearMinimumGoal, 1}}},
-                                      {"threat", {{kReordering, 4}, {kNearMinimumGoal, 1}}}}));
-  keys.push_back(yesNoKey("extra-tie-breaks", kExtraTieBreaks));
-  keys.push_back(wordsKey("last-tie", {{"lowest", {{kLastTieRandom, 0}}}, {"random", {{kLastTieRandom, 1}}}}));
-  keys.push_back(yesNoKey("reject-redundant", kRejectRedundant));
-  keys.push_back(yesNoKey("include-seeds", kIncludeSeeds));
-  keys.push_back(yesNoKey("optimise-cost", kOptimiseByCost));
+  keys.push_back(wordsKey("reorder", {{"none", {{settingsField<&Settings::reordering>(), static_cast<int>(Reordering::kNone)}}},
+                                      {"richness", {{settingsField<&Settings::reordering>(), static_cast<int>(Reordering::kByRichness)}, {settingsField<&Settings::nearMinimumGoal>(), 1}}},
+                                      {"rarity", {{settingsField<&Settings::reordering>(), static_cast<int>(Reordering::kByRarity)}, {settingsField<&Settings::nearMinimumGoal>(), 1}}},
+                                      {"threat", {{settingsField<&Settings::reordering>(), static_cast<int>(Reordering::kByThreat)}, {settingsField<&Settings::nearMinimumGoal>(), 1}}}}));
+  keys.push_back(yesNoKey("extra-tie-breaks", settingsField<&Settings::extraTieBreaks>()));
+  keys.push_back(wordsKey("last-tie", {{"lowest", {{settingsField<&Settings::lastTieRandom>(), 0}}}, {"random", {{settingsField<&Settings::lastTieRandom>(), 1}}}}));
+  keys.push_back(yesNoKey("reject-redundant", settingsField<&Settings::rejectRedundant>()));
+  keys.push_back(yesNoKey("include-seeds", settingsField<&Settings::includeSeeds>()));
+  keys.push_back(yesNoKey("optimise-cost", settingsField<&Settings::optimiseByCost>()));
   keys.push_back(wordsKey("flexibility-map",
-                          {{"order", {{kFlexibilityMap, 0}, {kFlexibilityPartial, 0}, {kMapAllFlexible, 0}}},
-                           {"irreplaceable", {{kFlexibilityMap, 1}, {kFlexibilityPartial, 0}, {kMapAllFlexible, 0}}},
-                           {"partial", {{kFlexibilityMap, 1}, {kFlexibilityPartial, 1}, {kMapAllFlexible, 0}}},
-                           {"all", {{kFlexibilityMap, 1}, {kFlexibilityPartial, 0}, {kMapAllFlexible, 1}}}}));
-  keys.push_back(yesNoKey("long-reports", kLongReports));
-  keys.push_back(yesNoKey("base-on-present", kBaseOnPresent));
-  keys.push_back(yesNoKey("two-tailed", kTwoTailed));
-  keys.push_back(wordsKey("hotspot-kind", {{"0", {{kHotspotKind, 0}}}, {"1", {{kHotspotKind, 1}}},
-                                           {"2", {{kHotspotKind, 2}}}, {"3", {{kHotspotKind, 3}}},
-                                           {"4", {{kHotspotKind, 4}}}}));
-  keys.push_back(wordsKey("greedy-by", {{"richness", {{kGreedyByRarity, 0}}}, {"rarity", {{kGreedyByRarity, 1}}}}));
+                          {{"order", {{settingsField<&Settings::flexibilityMap>(), 0}, {settingsField<&Settings::flexibilityPartial>(), 0}, {settingsField<&Settings::mapAllFlexible>(), 0}}},
+                           {"irreplaceable", {{settingsField<&Settings::flexibilityMap>(), 1}, {settingsField<&Settings::flexibilityPartial>(), 0}, {settingsField<&Settings::mapAllFlexible>(), 0}}},
+                           {"partial", {{settingsField<&Settings::flexibilityMap>(), 1}, {settingsField<&Settings::flexibilityPartial>(), 1}, {settingsField<&Settings::mapAllFlexible>(), 0}}},
+                           {"all", {{settingsField<&Settings::flexibilityMap>(), 1}, {settingsField<&Settings::flexibilityPartial>(), 0}, {settingsField<&Settings::mapAllFlexible>(), 1}}}}));
+  keys.push_back(yesNoKey("long-reports", settingsField<&Settings::longReports>()));
+  keys.push_back(yesNoKey("base-on-present", settingsField<&Settings::baseOnPresent>()));
+  keys.push_back(yesNoKey("two-tailed", settingsField<&Settings::twoTailed>()));
+  keys.push_back(wordsKey("hotspot-kind", {{"0", {{settingsField<&Settings::hotspotKind>(), 0}}}, {"1", {{settingsField<&Settings::hotspotKind>(), 1}}},
+                                           {"2", {{settingsField<&Settings::hotspotKind>(), 2}}}, {"3", {{settingsField<&Settings::hotspotKind>(), 3}}},
+                                           {"4", {{settingsField<&Settings::hotspotKind>(), 4}}}}));
+  keys.push_back(wordsKey("greedy-by", {{"richness", {{settingsField<&Settings::greedyByRarity>(), 0}}}, {"rarity", {{settingsField<&Settings::greedyByRarity>(), 1}}}}));
   keys.push_back(SetKey{"greedy-goal", "a whole number from 1 to 99",
                         [](const std::string& v) {
                           auto g = parseNumber<int>(v);
                           return g && *g >= 1 && *g <= 99;
                         },
                         [](CliContext&, Session& s, const std::string& v) {
-                          s.settings[kGreedyGoal] = *parseNumber<int>(v);
+                          s.settings.greedyGoal = *parseNumber<int>(v);
                           return true;
                         }});
-  keys.push_back(yesNoKey("greedy-reject-redundant", kGreedyRejectRedundant));
-  keys.push_back(yesNoKey("greedy-include-seeds", kGreedyIncludeSeeds));
+  keys.push_back(yesNoKey("greedy-reject-redundant", settingsField<&Settings::greedyRejectRedundant>()));
+  keys.push_back(yesNoKey("greedy-include-seeds", settingsField<&Settings::greedyIncludeSeeds>()));
   return keys;
 }
 
@@ -256,7 +256,7 @@ namespace {
 // limit ends it.
 AnalysisOutcome runExactCli(CliContext& ctx, Session& s, const SelectOptions& o, const ExactRequest& request) {
   ExactOptions options;
-  options.timeLimitSeconds = o.timeLimit.value_or(std::clamp(s.settings[kExactTimeLimit], 1, kExactTimeLimitMax));
+  options.timeLimitSeconds = o.timeLimit.value_or(std::clamp(s.settings.exactTimeLimit, 1, kExactTimeLimitMax));
   const ExactSetOutcome e = runExactSet(s, request, options);
   if (e.ran && e.result.status == ExactStatus::TimeLimit)
     ctx.err << "zonarium: the time limit ran out: the set is the best found, not proven optimal\n";
@@ -283,13 +283,13 @@ int runSelectAnalysis(CliContext& ctx, Session& s, const SelectOptions& o, Selec
     if (!loadValues(ctx, s, *o.costs, ValueKind::Cost, present)) return 1;
   }
   if (o.threats && !loadValues(ctx, s, *o.threats, ValueKind::Threat, threatPresent)) return 1;
-  if (o.budget) s.settings[kOptimiseByCost] = 1;
-  if (s.settings[kOptimiseByCost] != 0 && !s.costPresent) {
+  if (o.budget) s.settings.optimiseByCost = 1;
+  if (s.settings.optimiseByCost != 0 && !s.costPresent) {
     if (o.budget) return refuse(ctx, "--budget needs --costs with a cost for every occupied cell");
     ctx.err << "zonarium: optimise-cost needs --costs with a cost for every occupied cell; it is switched off\n";
-    s.settings[kOptimiseByCost] = 0;
+    s.settings.optimiseByCost = 0;
   }
-  if (s.settings[kReordering] == 4 && !threatPresent && reordersTheSet(o.kind)) {
+  if (s.settings.reordering == Reordering::kByThreat && !threatPresent && reordersTheSet(o.kind)) {
     s.host.messageBox("No threat variable has been loaded.", "Re-order areas by threat", Icon::None, Buttons::Ok);
     return 2;
   }
@@ -297,7 +297,7 @@ int runSelectAnalysis(CliContext& ctx, Session& s, const SelectOptions& o, Selec
   // rarity for one representation; anything else would leave the near-
   // minimum scores on the map under the wrong name.
   if (o.kind == "flexible" &&
-      (s.settings[kNearMinimumGoal] != 1 || (s.settings[kReordering] != 1 && s.settings[kReordering] != 2)))
+      (s.settings.nearMinimumGoal != 1 || (s.settings.reordering != Reordering::kByRichness && s.settings.reordering != Reordering::kByRarity)))
     return refuse(ctx, "flexible needs goal 1 and re-ordering by richness or rarity (--set reorder=richness)");
 
   SelectionEnv env;
@@ -305,22 +305,22 @@ int runSelectAnalysis(CliContext& ctx, Session& s, const SelectOptions& o, Selec
   env.seed = o.seed;
   AnalysisOutcome a;
   const int room = kAreaCapacity - s.areas.count();
-  int areas = o.areasToAdd.value_or(s.settings[kAreasToAdd]);
+  int areas = o.areasToAdd.value_or(s.settings.areasToAdd);
   const bool coverage = o.kind == "coverage" || o.kind == "exact-coverage";
   if (coverage || o.kind == "random" || o.kind == "hotspots") {
     if (room <= 0) return refuse(ctx, "the area set is full (1100 areas)");
     if (areas > room) ctx.err << strprintf("zonarium: areas to add lowered to %d\n", room);
     areas = std::clamp(areas, 1, room);
-    s.settings[kAreasToAdd] = areas;
+    s.settings.areasToAdd = areas;
   }
   int candidates = 0;
   if (coverage || o.kind == "random" || o.kind == "hotspots") {
     // As their menu commands do before asking for the number: the titles
     // give the areas as a share of the candidate cells.
-    occupancyPass(s.ws, s.settings[kExcludedLevel], s.areas);
+    occupancyPass(s.ws, s.settings.excludedLevel, s.areas);
     candidates = countCandidateCells(s);
   }
-  if (coverage && s.settings[kOptimiseByCost] == 0) {
+  if (coverage && s.settings.optimiseByCost == 0) {
     if (candidates == 0) {
       ctx.err << "zonarium: no candidate cells: " << noScoreReason(s) << "\n";
       return 1;
@@ -336,7 +336,7 @@ int runSelectAnalysis(CliContext& ctx, Session& s, const SelectOptions& o, Selec
       return 1;
     }
   } else if (coverage) {
-    const bool byBudget = s.settings[kOptimiseByCost] != 0;
+    const bool byBudget = s.settings.optimiseByCost != 0;
     double budget = 0.0;
     if (byBudget) {
       const BudgetBounds b = budgetBounds(s);

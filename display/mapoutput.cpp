@@ -90,9 +90,9 @@ bool writeImageFile(const fs::path& path, const QImage& image) {
 
 bool saveBitmap(Session& s, DisplayState& d, const std::function<QImage()>& captureClient) {
   SaveMapModel model;
-  model.setArea(s.settings[kBitmapOption]);
+  model.setArea(s.settings.bitmapOption);
   if (!s.host.runDialog("SAVEDLGBOX", model)) return false;
-  s.settings[kBitmapOption] = model.area;
+  s.settings.bitmapOption = model.area;
 
   FileRequest request;
   request.title = "Save map";
@@ -148,7 +148,7 @@ bool printMap(Session& s, DisplayState& d, QPrinter& printer,
   PrintMapModel model = d.print;
   model.optionsChosen = false;
   if (!s.host.runDialog("PRINTDLGBOX", model)) {
-    s.settings[kPrintOption] = 0;
+    s.settings.printOption = 0;
     if (optionsRequested) *optionsRequested = model.optionsChosen;
     return false;
   }
@@ -174,9 +174,9 @@ bool printMap(Session& s, DisplayState& d, QPrinter& printer,
   o.printingPercent = model.widthPercent;
   o.coastLineWidth = model.coastThickness;
   o.gridLineWidth = model.gridThickness;
-  s.settings[kPrintOption] = model.widthPercent;
+  s.settings.printOption = model.widthPercent;
   drawMapOnPage(painter, pageMetrics(printer), s, d, o);
-  s.settings[kPrintOption] = 0;
+  s.settings.printOption = 0;
 
   if (progress.cancelled()) {
     // Cancel abandons the page. A file printer cannot be stopped from

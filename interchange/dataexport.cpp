@@ -271,7 +271,7 @@ bool runExport(Session& s, int layout, std::optional<std::vector<int>> dmapTaxa)
 
   BusyGuard busy(s.host);
   ExportContext ctx;
-  ctx.excludedLevel = s.settings[kExcludedLevel];
+  ctx.excludedLevel = s.settings.excludedLevel;
   ctx.excludedAreas = static_cast<int>(ws.borrowedAreas.size());
   ctx.britain = s.variant == GridVariant::Britain;
   if (layout == kExportDmap) {

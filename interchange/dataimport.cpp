@@ -706,7 +706,7 @@ bool runImport(Session& s, int layout) {
   } while (!insideProgramFolder(s, *target));
 
   s.map.measureCode = 0;
-  s.settings[kMeasureCode] = 0;
+  s.settings.measureCode = 0;
   resetWorkspace(s);
   setDatafilePath(s.ws.datafile, *target);
   if (!loadGridType(s)) return false;
@@ -745,7 +745,7 @@ bool importDataCommand(Session& s) {
 
 bool openImported(Session& s) {
   const bool opened = loadAndRecount(s);
-  occupancyPass(s.ws, s.settings[kExcludedLevel], s.areas);
+  occupancyPass(s.ws, s.settings.excludedLevel, s.areas);
   return opened;
 }
 

@@ -237,9 +237,9 @@ bool exportScores(Session& s) {
   if (!anyCellOccupied(s)) return false;
   ExportScoresModel choice = exportScoresModel(s);
   if (!s.host.runDialog("DEXSDLGBOX", choice)) return false;
-  s.settings[kExportAccepted] = 1;
-  s.settings[kScoresExportOption] = choice.markerAsZero ? 1 : 0;
-  if (!choice.mismatch()) s.settings[kScoresExportChoice] = choice.layout();
+  s.settings.exportAccepted = 1;
+  s.settings.scoresExportOption = choice.markerAsZero ? 1 : 0;
+  if (!choice.mismatch()) s.settings.scoresExportChoice = choice.layout();
   const auto path = s.host.chooseSaveFile(exportScoresRequest(s));
   if (!path) return false;
   return exportScoresTo(s, choice, *path);

@@ -16,8 +16,8 @@ std::string selectivePlotResource(bool grouped, bool smallScreen) {
 
 SelectivePlotModel openSelectivePlot(const Session& s, bool smallScreen) {
   SelectivePlotModel m;
-  m.grouped = s.settings[kListDialogVariant] != 0;
-  m.rangeSizes = s.settings[kListDialogOption] != 0;
+  m.grouped = s.settings.listDialogVariant != 0;
+  m.rangeSizes = s.settings.listDialogOption != 0;
   m.resource = selectivePlotResource(m.grouped, smallScreen);
   const Workspace& ws = s.ws;
   for (int t = 0; t < std::min(ws.taxaCount, ws.cards.slots()); ++t) {
@@ -72,7 +72,7 @@ TitleOutcome plotSelection(Session& s, int code, const SelectivePlotModel& m, co
   // the scores, except in quantitative mode for selective rarity, which
   // keeps them and must not show the previous measure's.
   if (markSelectedTaxa(s, m) >= 1) computeMeasure(s, code);
-  if (code == kCodeSelectiveRichness && s.ws.datafile.quantitative) s.settings[kScaleType] = 2;
+  if (code == kCodeSelectiveRichness && s.ws.datafile.quantitative) s.settings.scaleType = kFixedLimit;
   return buildTitle(s, ctx);
 }
 
@@ -84,8 +84,8 @@ TitleOutcome runSelectivePlot(Session& s, int code, bool smallScreen, const Titl
     const bool accepted = s.host.runDialog(m.resource, m);
     if (m.action == SelectivePlotModel::Action::ToggleGrouped ||
         m.action == SelectivePlotModel::Action::ToggleRangeSizes) {
-      s.settings[kListDialogVariant] = m.grouped ? 1 : 0;
-      s.settings[kListDialogOption] = m.rangeSizes ? 1 : 0;
+      s.settings.listDialogVariant = m.grouped ? 1 : 0;
+      s.settings.listDialogOption = m.rangeSizes ? 1 : 0;
       if (m.grouped != grouped || m.rangeSizes != rangeSizes) continue;
       return TitleOutcome::Stopped;
     }

@@ -30,7 +30,7 @@ void connectAnalysisCommands(Shell& shell) {
     countCandidateCells(s);
     if (!askNumberOfAreas(s)) return;
     BusyGuard busy(sh.host);
-    const HotspotResult r = runHotspots(s, s.settings[kAreasToAdd]);
+    const HotspotResult r = runHotspots(s, s.settings.areasToAdd);
     sh.retitle();
     if (!r.results.empty()) sh.writeResults(r.results);
   });

@@ -120,7 +120,7 @@ void Shell::connectCore() {
     ViewState& v = sh.display.view;
     if (!v.zoomArmed && !v.zoomed) {
       v.zoomArmed = true;
-      s.settings[kZoomArmed] = 1;
+      s.settings.zoomArmed = 1;
     } else {
       unzoom(s, v);
     }
@@ -168,7 +168,7 @@ void Shell::connectCore() {
   });
   connect(2900, [](Shell& sh) {
     Session& s = sh.session;
-    occupancyPass(s.ws, s.settings[kExcludedLevel], s.areas);
+    occupancyPass(s.ws, s.settings.excludedLevel, s.areas);
     ToolsOptionsModel m(s.settings, toolsOptionsFacts(s, sh.flags.threatPresent));
     const bool accepted = sh.host.runDialog("ToptDlgBox", m);
     if (m.redrawRequested()) sh.host.requestRedraw();
@@ -195,7 +195,7 @@ void Shell::connectCore() {
     if (s.coastApplies == 0 && s.ws.datafile.opened) loadGridType(s);
     if (s.map.measureCode == kCodeOverlay) {
       // The overlay colours its own cells; score classing would overwrite them.
-      if (sh.display.view.zoomed) s.savedFillFrameCoast = s.settings[kFillFrameCoast];
+      if (sh.display.view.zoomed) s.savedFillFrameCoast = s.settings.fillFrameCoast;
       replotOverlay(sh);
       sh.refreshMenus();
       sh.host.requestRedraw();
@@ -207,7 +207,7 @@ void Shell::connectCore() {
     const int code = s.map.measureCode;
     if (changes.reclass && s.scoresPresent && code != 0 && code != 25 && code != 37)
       sh.display.classes = classifyScores(s, sh.display.palette);
-    if (sh.display.view.zoomed) s.savedFillFrameCoast = s.settings[kFillFrameCoast];
+    if (sh.display.view.zoomed) s.savedFillFrameCoast = s.settings.fillFrameCoast;
     sh.refreshMenus();
     sh.host.requestRedraw();
   });
@@ -221,12 +221,12 @@ void Shell::connectCore() {
   connect(40015, [](Shell& sh) {
     if (sh.flags.view3D) return;
     // One drawing with the scale inverted; the flag is cleared after it.
-    sh.session.settings[kInvertedScale] = 1;
+    sh.session.settings.invertedScale = 1;
     TitleOutcome o = buildTitle(sh.session, sh.titleContext());
     if (o == TitleOutcome::Classify) classMap(sh.session, sh.display);
     sh.host.redrawNow();
     // The next drawing, whatever asks for it, shows the normal order again.
-    sh.session.settings[kInvertedScale] = 0;
+    sh.session.settings.invertedScale = 0;
     if (o == TitleOutcome::Classify && buildTitle(sh.session, sh.titleContext()) == TitleOutcome::Classify)
       classMap(sh.session, sh.display);
   });

@@ -30,7 +30,7 @@ class StoppableBox {
 
 void runExact(Shell& sh, const ExactRequest& request, const char* title) {
   Session& s = sh.session;
-  const double limit = std::clamp(s.settings[kExactTimeLimit], 1, kExactTimeLimitMax);
+  const double limit = std::clamp(s.settings.exactTimeLimit, 1, kExactTimeLimitMax);
   const bool byCost = request.kind == ExactKind::MinimumSet && exactByCost(s);
   ExactOptions options;
   options.timeLimitSeconds = limit;
@@ -67,11 +67,11 @@ void connectExactCommands(Shell& shell) {
   shell.connect(kExactCoverageCommand, [](Shell& sh) {
     Session& s = sh.session;
     if (!canRun(sh)) return;
-    occupancyPass(s.ws, s.settings[kExcludedLevel], s.areas);
+    occupancyPass(s.ws, s.settings.excludedLevel, s.areas);
     countCandidateCells(s);
     const ExactKind kind = coverageKind(s);
     if (!(kind == ExactKind::CoverageByBudget ? askBudget(s) : askNumberOfAreas(s))) return;
-    runExact(sh, ExactRequest{kind, s.settings[kAreasToAdd], s.settings.budget()}, "Exact maximum coverage");
+    runExact(sh, ExactRequest{kind, s.settings.areasToAdd, s.settings.budget()}, "Exact maximum coverage");
   });
 }
 

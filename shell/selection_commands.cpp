@@ -46,7 +46,7 @@ void record(Shell& sh, SelectionMemory& mem, const AnalysisOutcome& a) {
 // The fully flexible areas when that map is asked for and the run allows it.
 void drawResult(Shell& sh) {
   const Session& s = sh.session;
-  if (s.settings[kMapAllFlexible] != 0 && s.settings[kNearMinimumGoal] == 1 && s.areas.nearMinimumDone &&
+  if (s.settings.mapAllFlexible != 0 && s.settings.nearMinimumGoal == 1 && s.areas.nearMinimumDone &&
       sh.connected(kMapFullyFlexible)) {
     sh.dispatch(kMapFullyFlexible);
     return;
@@ -198,24 +198,24 @@ void connectSelectionCommands(Shell& shell) {
   shell.connect(40020, [mem](Shell& sh) {
     Session& s = sh.session;
     if (!canRun(sh)) return;
-    occupancyPass(s.ws, s.settings[kExcludedLevel], s.areas);
+    occupancyPass(s.ws, s.settings.excludedLevel, s.areas);
     countCandidateCells(s);
-    const bool byBudget = s.settings[kOptimiseByCost] != 0 && s.costPresent;
+    const bool byBudget = s.settings.optimiseByCost != 0 && s.costPresent;
     if (!(byBudget ? askBudget(s) : askNumberOfAreas(s))) return;
     BusyGuard busy(sh.host);
     record(sh, *mem,
-           runNearMaximumCoverage(s, byBudget, s.settings[kAreasToAdd], s.settings.budget(), environment(sh)));
+           runNearMaximumCoverage(s, byBudget, s.settings.areasToAdd, s.settings.budget(), environment(sh)));
     drawResult(sh);
   });
 
   shell.connect(2801, [mem](Shell& sh) {
     Session& s = sh.session;
     if (!canRun(sh)) return;
-    occupancyPass(s.ws, s.settings[kExcludedLevel], s.areas);
+    occupancyPass(s.ws, s.settings.excludedLevel, s.areas);
     countCandidateCells(s);
     if (!askNumberOfAreas(s)) return;
     BusyGuard busy(sh.host);
-    const RandomSetsOutcome r = runRandomSets(s, s.settings[kAreasToAdd]);
+    const RandomSetsOutcome r = runRandomSets(s, s.settings.areasToAdd);
     if (r.simulated) {
       mem->seconds = r.seconds;
       sh.writeResults(r.results);
