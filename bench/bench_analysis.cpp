@@ -84,7 +84,7 @@ BENCHMARK(BM_GreedySet)
 
 void BM_Hotspots(benchmark::State& state) {
   Grid& g = grid();
-  g.s.settings[zn::kHotspotKind] = static_cast<int>(state.range(0));
+  g.s.settings.hotspotKind = static_cast<zn::HotspotKind>(state.range(0));
   for (auto _ : state) {
     g.s.areas = zn::AreaSet{};
     benchmark::DoNotOptimize(zn::runHotspots(g.s, 50));

@@ -54,8 +54,8 @@ struct Synthetic {
 };
 
 void nearMinimum(benchmark::State& state, Synthetic& d) {
-  d.s.settings[zn::kRejectRedundant] = 1;
-  d.s.settings[zn::kReordering] = 1;
+  d.s.settings.rejectRedundant = 1;
+  d.s.settings.reordering = zn::Reordering::kByRichness;
   zn::RunOutcome last;
   for (auto _ : state) {
     d.s.areas = zn::AreaSet{};
@@ -83,8 +83,8 @@ BENCHMARK(BM_NearMinimumBritain10000)->Unit(benchmark::kMillisecond);
 
 void BM_NearMinimumWorldGoal3(benchmark::State& state) {
   static Synthetic d(3000, 36, 24, zn::kWorldCards, 13);
-  d.s.settings[zn::kNearMinimumGoal] = 3;
-  d.s.settings[zn::kReordering] = 3;
+  d.s.settings.nearMinimumGoal = 3;
+  d.s.settings.reordering = zn::Reordering::kNone;
   for (auto _ : state) {
     d.s.areas = zn::AreaSet{};
     benchmark::DoNotOptimize(zn::runMainRun(d.s, {}).represented);

@@ -14,10 +14,10 @@ namespace zn {
 
 namespace {
 
-SetKey onOffKey(std::string name, int slot) {
+SetKey onOffKey(std::string name, SettingsField field) {
   auto valid = [](const std::string& v) { return v == "0" || v == "1"; };
-  return SetKey{std::move(name), "0, 1", valid, [slot](CliContext&, Session& s, const std::string& v) {
-                  s.settings[slot] = v == "1" ? 1 : 0;
+  return SetKey{std::move(name), "0, 1", valid, [field](CliContext&, Session& s, const std::string& v) {
+                  field.set(s.settings, v == "1" ? 1 : 0);
                   return true;
                 }};
 }
@@ -26,8 +26,8 @@ SetKey onOffKey(std::string name, int slot) {
 
 std::vector<SetKey> cellSetKeys() {
   std::vector<SetKey> keys = selectSetKeys();
-  keys.push_back(onOffKey("grouped", kListDialogVariant));
-  keys.push_back(onOffKey("range-sizes", kListDialogOption));
+  keys.push_back(onOffKey("grouped", settingsField<&Settings::listDialogVariant>()));
+  keys.push_back(onOffKey("range-sizes", settingsField<&Settings::listDialogOption>()));
   return keys;
 }
 

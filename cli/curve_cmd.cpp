@@ -21,7 +21,7 @@ int refuse(CliContext& ctx, const std::string& text) {
 }
 
 double timeLimit(const Session& s, const SelectOptions& o) {
-  return o.timeLimit.value_or(std::clamp(s.settings[kExactTimeLimit], 1, kExactTimeLimitMax));
+  return o.timeLimit.value_or(std::clamp(s.settings.exactTimeLimit, 1, kExactTimeLimitMax));
 }
 
 // Charts are widgets: the tool makes an application, off screen, when the

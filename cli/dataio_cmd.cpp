@@ -111,9 +111,9 @@ int cmdExportData(CliContext& ctx, const std::vector<std::string>& args) {
   auto s = startCliSession(ctx);
   if (!s) return 1;
   if (!openCliDatafile(ctx, *s, rest[1])) return 1;
-  if (excludedLevel != s->settings[kExcludedLevel]) {
+  if (excludedLevel != s->settings.excludedLevel) {
     // The record counts the lists print follow the excluded level.
-    s->settings[kExcludedLevel] = excludedLevel;
+    s->settings.excludedLevel = excludedLevel;
     s->subgroupDataPresent = recount(s->ws, excludedLevel);
     occupancyPass(s->ws, excludedLevel, s->areas);
   }

@@ -27,8 +27,8 @@ std::optional<int> wholeNumber(const std::string& v, int lo, int hi) {
   return x;
 }
 
-// A key whose values are words (or numbers written as words) stored in one slot.
-SetKey choiceKey(std::string name, int slot, std::vector<std::pair<std::string, int>> choices) {
+// A key whose values are words (or numbers written as words) stored in one field.
+SetKey choiceKey(std::string name, SettingsField field, std::vector<std::pair<std::string, int>> choices) {
   std::string listed;
   for (const auto& [word, value] : choices) listed += (listed.empty() ? "" : ", ") + word;
   auto find = [choices](const std::string& v) -> std::optional<int> {
@@ -37,8 +37,8 @@ SetKey choiceKey(std::string name, int slot, std::vector<std::pair<std::string, 
     return std::nullopt;
   };
   return SetKey{std::move(name), listed, [find](const std::string& v) { return find(v).has_value(); },
-                [find, slot](CliContext&, Session& s, const std::string& v) {
-                  s.settings[slot] = *find(v);
+                [find, field](CliContext&, Session& s, const std::string& v) {
+                  field.set(s.settings, *find(v));
                   return true;
                 }};
 }
@@ -66,7 +66,7 @@ bool applyExcludedLevel(CliContext& ctx, Session& s, const std::string& v) {
                          levels - 1);
     return false;
   }
-  s.settings[kExcludedLevel] = *x;
+  s.settings.excludedLevel = *x;
   return true;
 }
 
@@ -135,18 +135,18 @@ int measureCodeOrRefuse(CliContext& ctx, const std::string& name) {
 
 std::vector<SetKey> measureSetKeys() {
   std::vector<SetKey> keys;
-  keys.push_back(choiceKey("rarity-formula", kRarityFormula, {{"0", 0}, {"1", 1}, {"2", 2}}));
-  keys.push_back(choiceKey("range-centre-weighting", kRangeCentreWeighting, {{"0", 0}, {"1", 1}, {"2", 2}}));
+  keys.push_back(choiceKey("rarity-formula", settingsField<&Settings::rarityFormula>(), {{"0", 0}, {"1", 1}, {"2", 2}}));
+  keys.push_back(choiceKey("range-centre-weighting", settingsField<&Settings::rangeCentreWeighting>(), {{"0", 0}, {"1", 1}, {"2", 2}}));
   keys.push_back(SetKey{"range-size-threshold", "a whole number from 0 to 100000",
                         [](const std::string& v) { return wholeNumber(v, 0, 100000).has_value(); },
                         [](CliContext&, Session& s, const std::string& v) {
-                          s.settings[kRangeSizeThreshold] = *wholeNumber(v, 0, 100000);
+                          s.settings.rangeSizeThreshold = *wholeNumber(v, 0, 100000);
                           return true;
                         }});
-  keys.push_back(choiceKey("neighbourhood", kNeighbourhoodSize, {{"9", 9}, {"25", 25}}));
-  keys.push_back(choiceKey("smoothing", kSmoothByMean, {{"median", 0}, {"mean", 1}}));
+  keys.push_back(choiceKey("neighbourhood", settingsField<&Settings::neighbourhoodSize>(), {{"9", 9}, {"25", 25}}));
+  keys.push_back(choiceKey("smoothing", settingsField<&Settings::smoothByMean>(), {{"median", 0}, {"mean", 1}}));
   // The slot holds "relative" inverted.
-  keys.push_back(choiceKey("residuals", kResidualsNotRelative, {{"abs", 1}, {"rel", 0}}));
+  keys.push_back(choiceKey("residuals", settingsField<&Settings::residualsNotRelative>(), {{"abs", 1}, {"rel", 0}}));
   keys.push_back(SetKey{"excluded-level", "a whole number from 0 to the number of data levels - 1",
                         [](const std::string& v) { return wholeNumber(v, 0, 99).has_value(); }, applyExcludedLevel,
                         true});
@@ -229,11 +229,11 @@ int prepareMeasure(CliContext& ctx, Session& s, const MeasureOptions& opts, cons
   }
   if (preselection) {
     clearScores(s);
-    s.subgroupDataPresent = recount(s.ws, s.settings[kExcludedLevel]);
+    s.subgroupDataPresent = recount(s.ws, s.settings.excludedLevel);
     if (!s.subgroupDataPresent && !s.ws.groupCode.empty())
       s.host.messageBox("Restrict to subgroup:\nsubgroup data absent or incomplete\nin database",
                         "Data preselection", Icon::Information, Buttons::Ok);
-    occupancyPass(s.ws, s.settings[kExcludedLevel], s.areas);
+    occupancyPass(s.ws, s.settings.excludedLevel, s.areas);
     applyRecompute(s, Recompute::Preselection);
   }
   if (opts.areas) {
@@ -242,7 +242,7 @@ int prepareMeasure(CliContext& ctx, Session& s, const MeasureOptions& opts, cons
       if (refusal) s.host.messageBox(refusal->text, refusal->caption, refusal->icon, Buttons::Ok);
       return 1;
     }
-    occupancyPass(s.ws, s.settings[kExcludedLevel], s.areas);
+    occupancyPass(s.ws, s.settings.excludedLevel, s.areas);
   }
 
   // The menu disables these commands without their data; here they are refused.

@@ -38,24 +38,24 @@ std::optional<T> parseNumber(const std::string& v) {
   return x;
 }
 
-// A --set key whose words stand for values of settings slots.
-SetKey wordsKey(std::string name, std::vector<std::pair<std::string, std::vector<std::pair<int, int>>>> words) {
+// A --set key whose words stand for values of settings fields.
+SetKey wordsKey(std::string name, std::vector<std::pair<std::string, std::vector<std::pair<SettingsField, int>>>> words) {
   std::string listed;
   for (const auto& w : words) listed += (listed.empty() ? "" : ", ") + w.first;
-  auto find = [words](const std::string& v) -> const std::vector<std::pair<int, int>>* {
+  auto find = [words](const std::string& v) -> const std::vector<std::pair<SettingsField, int>>* {
     for (const auto& w : words)
       if (w.first == v) return &w.second;
     return nullptr;
   };
   return SetKey{std::move(name), listed, [find](const std::string& v) { return find(v) != nullptr; },
                 [find](CliContext&, Session& s, const std::string& v) {
-                  for (auto [slot, value] : *find(v)) s.settings[slot] = value;
+                  for (auto [field, value] : *find(v)) field.set(s.settings, value);
                   return true;
                 }};
 }
 
-SetKey yesNoKey(std::string name, int slot) {
-  return wordsKey(std::move(name), {{"0", {{slot, 0}}}, {"1", {{slot, 1}}}});
+SetKey yesNoKey(std::string name, SettingsField field) {
+  return wordsKey(std::move(name), {{"0", {{field, 0}}}, {"1", {{field, 1}}}});
 }
 
 
@@ -103,42 +103,42 @@ std::vector<SetKey> selectSetKeys() {
                         },
                         [](CliContext&, Session& s, const std::string& v) {
                           const int g = *parseNumber<int>(v);
-                          s.settings[kNearMinimumGoal] = g;
-                          if (g > 1 && s.settings[kReordering] != 0) s.settings[kReordering] = 3;
+                          s.settings.nearMinimumGoal = g;
+                          if (g > 1 && s.settings.reordering != Reordering::kUnset) s.settings.reordering = Reordering::kNone;
                           return true;
                         }});
-  keys.push_back(wordsKey("reorder", {{"none", {{kReordering, 3}}},
-                                      {"richness", {{kReordering, 1}, {kNearMinimumGoal, 1}}},
-                                      {"rarity", {{kReordering, 2}, {kNearMinimumGoal, 1}}},
-                                      {"threat", {{kReordering, 4}, {kNearMinimumGoal, 1}}}}));
-  keys.push_back(yesNoKey("extra-tie-breaks", kExtraTieBreaks));
-  keys.push_back(wordsKey("last-tie", {{"lowest", {{kLastTieRandom, 0}}}, {"random", {{kLastTieRandom, 1}}}}));
-  keys.push_back(yesNoKey("reject-redundant", kRejectRedundant));
-  keys.push_back(yesNoKey("include-seeds", kIncludeSeeds));
-  keys.push_back(yesNoKey("optimise-cost", kOptimiseByCost));
+  keys.push_back(wordsKey("reorder", {{"none", {{settingsField<&Settings::reordering>(), static_cast<int>(Reordering::kNone)}}},
+                                      {"richness", {{settingsField<&Settings::reordering>(), static_cast<int>(Reordering::kByRichness)}, {settingsField<&Settings::nearMinimumGoal>(), 1}}},
+                                      {"rarity", {{settingsField<&Settings::reordering>(), static_cast<int>(Reordering::kByRarity)}, {settingsField<&Settings::nearMinimumGoal>(), 1}}},
+                                      {"threat", {{settingsField<&Settings::reordering>(), static_cast<int>(Reordering::kByThreat)}, {settingsField<&Settings::nearMinimumGoal>(), 1}}}}));
+  keys.push_back(yesNoKey("extra-tie-breaks", settingsField<&Settings::extraTieBreaks>()));
+  keys.push_back(wordsKey("last-tie", {{"lowest", {{settingsField<&Settings::lastTieRandom>(), 0}}}, {"random", {{settingsField<&Settings::lastTieRandom>(), 1}}}}));
+  keys.push_back(yesNoKey("reject-redundant", settingsField<&Settings::rejectRedundant>()));
+  keys.push_back(yesNoKey("include-seeds", settingsField<&Settings::includeSeeds>()));
+  keys.push_back(yesNoKey("optimise-cost", settingsField<&Settings::optimiseByCost>()));
   keys.push_back(wordsKey("flexibility-map",
-                          {{"order", {{kFlexibilityMap, 0}, {kFlexibilityPartial, 0}, {kMapAllFlexible, 0}}},
-                           {"irreplaceable", {{kFlexibilityMap, 1}, {kFlexibilityPartial, 0}, {kMapAllFlexible, 0}}},
-                           {"partial", {{kFlexibilityMap, 1}, {kFlexibilityPartial, 1}, {kMapAllFlexible, 0}}},
-                           {"all", {{kFlexibilityMap, 1}, {kFlexibilityPartial, 0}, {kMapAllFlexible, 1}}}}));
-  keys.push_back(yesNoKey("long-reports", kLongReports));
-  keys.push_back(yesNoKey("base-on-present", kBaseOnPresent));
-  keys.push_back(yesNoKey("two-tailed", kTwoTailed));
-  keys.push_back(wordsKey("hotspot-kind", {{"0", {{kHotspotKind, 0}}}, {"1", {{kHotspotKind, 1}}},
-                                           {"2", {{kHotspotKind, 2}}}, {"3", {{kHotspotKind, 3}}},
-                                           {"4", {{kHotspotKind, 4}}}}));
-  keys.push_back(wordsKey("greedy-by", {{"richness", {{kGreedyByRarity, 0}}}, {"rarity", {{kGreedyByRarity, 1}}}}));
+                          {{"order", {{settingsField<&Settings::flexibilityMap>(), 0}, {settingsField<&Settings::flexibilityPartial>(), 0}, {settingsField<&Settings::mapAllFlexible>(), 0}}},
+                           {"irreplaceable", {{settingsField<&Settings::flexibilityMap>(), 1}, {settingsField<&Settings::flexibilityPartial>(), 0}, {settingsField<&Settings::mapAllFlexible>(), 0}}},
+                           {"partial", {{settingsField<&Settings::flexibilityMap>(), 1}, {settingsField<&Settings::flexibilityPartial>(), 1}, {settingsField<&Settings::mapAllFlexible>(), 0}}},
+                           {"all", {{settingsField<&Settings::flexibilityMap>(), 1}, {settingsField<&Settings::flexibilityPartial>(), 0}, {settingsField<&Settings::mapAllFlexible>(), 1}}}}));
+  keys.push_back(yesNoKey("long-reports", settingsField<&Settings::longReports>()));
+  keys.push_back(yesNoKey("base-on-present", settingsField<&Settings::baseOnPresent>()));
+  keys.push_back(yesNoKey("two-tailed", settingsField<&Settings::twoTailed>()));
+  keys.push_back(wordsKey("hotspot-kind", {{"0", {{settingsField<&Settings::hotspotKind>(), 0}}}, {"1", {{settingsField<&Settings::hotspotKind>(), 1}}},
+                                           {"2", {{settingsField<&Settings::hotspotKind>(), 2}}}, {"3", {{settingsField<&Settings::hotspotKind>(), 3}}},
+                                           {"4", {{settingsField<&Settings::hotspotKind>(), 4}}}}));
+  keys.push_back(wordsKey("greedy-by", {{"richness", {{settingsField<&Settings::greedyByRarity>(), 0}}}, {"rarity", {{settingsField<&Settings::greedyByRarity>(), 1}}}}));
   keys.push_back(SetKey{"greedy-goal", "a whole number from 1 to 99",
                         [](const std::string& v) {
                           auto g = parseNumber<int>(v);
                           return g && *g >= 1 && *g <= 99;
                         },
                         [](CliContext&, Session& s, const std::string& v) {
-                          s.settings[kGreedyGoal] = *parseNumber<int>(v);
+                          s.settings.greedyGoal = *parseNumber<int>(v);
                           return true;
                         }});
-  keys.push_back(yesNoKey("greedy-reject-redundant", kGreedyRejectRedundant));
-  keys.push_back(yesNoKey("greedy-include-seeds", kGreedyIncludeSeeds));
+  keys.push_back(yesNoKey("greedy-reject-redundant", settingsField<&Settings::greedyRejectRedundant>()));
+  keys.push_back(yesNoKey("greedy-include-seeds", settingsField<&Settings::greedyIncludeSeeds>()));
   return keys;
 }
 
@@ -261,13 +261,13 @@ namespace {
 // and menu state never let these through): 0, else the exit status after a
 // message.
 int refuseRequest(CliContext& ctx, Session& s, const SelectOptions& o, bool threatPresent) {
-  if (o.budget) s.settings[kOptimiseByCost] = 1;
-  if (s.settings[kOptimiseByCost] != 0 && !s.costPresent) {
+  if (o.budget) s.settings.optimiseByCost = 1;
+  if (s.settings.optimiseByCost != 0 && !s.costPresent) {
     if (o.budget) return refuse(ctx, "--budget needs --costs with a cost for every occupied cell");
     ctx.err << "zonarium: optimise-cost needs --costs with a cost for every occupied cell; it is switched off\n";
-    s.settings[kOptimiseByCost] = 0;
+    s.settings.optimiseByCost = 0;
   }
-  if (s.settings[kReordering] == 4 && !threatPresent && reordersTheSet(o.kind)) {
+  if (s.settings.reordering == Reordering::kByThreat && !threatPresent && reordersTheSet(o.kind)) {
     s.host.messageBox("No threat variable has been loaded.", "Re-order areas by threat", Icon::None, Buttons::Ok);
     return 2;
   }
@@ -275,13 +275,13 @@ int refuseRequest(CliContext& ctx, Session& s, const SelectOptions& o, bool thre
   // rarity for one representation; anything else would leave the near-
   // minimum scores on the map under the wrong name.
   if (o.kind == "flexible" &&
-      (s.settings[kNearMinimumGoal] != 1 || (s.settings[kReordering] != 1 && s.settings[kReordering] != 2)))
+      (s.settings.nearMinimumGoal != 1 || (s.settings.reordering != Reordering::kByRichness && s.settings.reordering != Reordering::kByRarity)))
     return refuse(ctx, "flexible needs goal 1 and re-ordering by richness or rarity (--set reorder=richness)");
   const bool coverage = o.kind == "coverage" || o.kind == "exact-coverage";
   if ((coverage || o.kind == "random" || o.kind == "hotspots") && s.areas.count() >= kAreaCapacity)
     return refuse(ctx, "the area set is full (1100 areas)");
-  if (coverage && s.settings[kOptimiseByCost] == 0) {
-    occupancyPass(s.ws, s.settings[kExcludedLevel], s.areas);
+  if (coverage && s.settings.optimiseByCost == 0) {
+    occupancyPass(s.ws, s.settings.excludedLevel, s.areas);
     if (countCandidateCells(s) == 0) {
       ctx.err << "zonarium: no candidate cells: " << noScoreReason(s) << "\n";
       return 1;

@@ -185,12 +185,12 @@ ClassTable classifyCells(std::vector<GridCell>& cells, int cellCount, const Clas
 ClassTable classifyScores(Session& s, const Palette& p) {
   ClassingInput in;
   in.classCount = p.classCount;
-  in.scaleType = s.settings[kScaleType];
-  in.maxSeparate = s.settings[kMaxNotSeparate] == 0;
+  in.scaleType = s.settings.scaleType;
+  in.maxSeparate = s.settings.maxNotSeparate == 0;
   in.fixedLimit = s.map.scaleLimit;
-  in.inverted = s.settings[kInvertedScale] != 0;
+  in.inverted = s.settings.invertedScale != 0;
   ClassTable t = classifyCells(s.ws.cells, s.ws.geo.cells, in);
-  if (t.scoredCells == 0 && !s.areas.empty()) s.settings[kSelectedAreasDisplay] = 2;
+  if (t.scoredCells == 0 && !s.areas.empty()) s.settings.selectedAreasDisplay = 2;
   return t;
 }
 

@@ -9,8 +9,6 @@
 
 namespace zn {
 
-enum ScaleType : int { kEqualInterval = 0, kEqualFrequency = 1, kFixedLimit = 2 };
-
 struct ClassingInput {
   int classCount = 33;
   int scaleType = kEqualFrequency;

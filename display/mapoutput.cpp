@@ -90,12 +90,12 @@ bool writeImageFile(const fs::path& path, const QImage& image) {
 
 SaveMapModel saveMapModel(const Session& s) {
   SaveMapModel model;
-  model.setArea(s.settings[kBitmapOption]);
+  model.setArea(s.settings.bitmapOption);
   return model;
 }
 
 void takeSaveMapChoice(Session& s, const SaveMapModel& model) {
-  s.settings[kBitmapOption] = model.area;
+  s.settings.bitmapOption = model.area;
 }
 
 FileRequest saveMapRequest(const Session& s) {
@@ -153,7 +153,7 @@ PrintMapModel printMapModel(const DisplayState& d) {
 
 bool takePrintMapChoice(Session& s, DisplayState& d, PrintMapModel model, bool accepted) {
   if (!accepted) {
-    s.settings[kPrintOption] = 0;
+    s.settings.printOption = 0;
     return false;
   }
   model.setWidthPercent(model.widthPercent);
@@ -184,9 +184,9 @@ bool printMapPage(Session& s, DisplayState& d, QPrinter& printer, const std::fun
   o.printingPercent = model.widthPercent;
   o.coastLineWidth = model.coastThickness;
   o.gridLineWidth = model.gridThickness;
-  s.settings[kPrintOption] = model.widthPercent;
+  s.settings.printOption = model.widthPercent;
   drawMapOnPage(painter, pageMetrics(printer), s, d, o);
-  s.settings[kPrintOption] = 0;
+  s.settings.printOption = 0;
 
   if (progress.cancelled()) {
     // Cancel abandons the page. A file printer cannot be stopped from

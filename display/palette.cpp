@@ -85,7 +85,7 @@ void allocatePalette(Palette& p, int deviceColours, Settings& s) {
   p.trueColour = deviceColours < 0 || deviceColours > 256;
   p.entries.assign(static_cast<std::size_t>(p.size), Rgb{});
   p.built = false;
-  if (sixteen && s[kColourMode] == kDarkColour) s[kColourMode] = kSixteenColour;
+  if (sixteen && s.colourMode == kDarkColour) s.colourMode = kSixteenColour;
 }
 
 int scoreClassCount(int paletteSize, int colourMode) {
@@ -96,15 +96,15 @@ void buildPalette(Palette& p, const Settings& s) {
   if (p.size != 16) p.size = 256;
   p.entries.assign(static_cast<std::size_t>(p.size), Rgb{});
   p.overlayInForce = false;
-  const int mode = s[kColourMode];
+  const int mode = s.colourMode;
   p.classCount = scoreClassCount(p.size, mode);
   auto put = [&](const auto& table) {
     std::copy(table.begin(), table.end(), p.entries.begin());
   };
   if (p.classCount == 33) {
     const bool light = mode == kLightColour;
-    put((s[kMapPalette] & kPaletteColourBlind) ? kColourBlindRamp : light ? kLightRamp : kDarkRamp);
-    if (s[kMaxNotSeparate] == 0) p.entries[32] = kSeparateTop;
+    put(hasRamp(s.mapPalette, MapPalette::kColourBlind) ? kColourBlindRamp : light ? kLightRamp : kDarkRamp);
+    if (s.maxNotSeparate == 0) p.entries[32] = kSeparateTop;
     std::copy(kFillDark.begin(), kFillDark.end(), p.entries.begin() + 33);
     if (light) p.entries[38] = kFillLight38;
   } else if (mode == kMonoLog) {
@@ -120,7 +120,7 @@ void buildPalette(Palette& p, const Settings& s) {
 }
 
 bool divergingRampApplies(const Palette& p, const Settings& s, int measureCode) {
-  return (s[kMapPalette] & kPaletteDivergingResiduals) != 0 && measureCode == kCodeResiduals &&
+  return hasRamp(s.mapPalette, MapPalette::kDivergingResiduals) && measureCode == kCodeResiduals &&
          p.classCount == 33 && !p.overlayInForce && p.entries.size() >= 33;
 }
 
@@ -148,7 +148,7 @@ void putDivergingRamp(Palette& p, int zeroClass, bool maxSeparate) {
 }
 
 bool buildTwoAxisPalette(Palette& p, const Settings& s, int scheme) {
-  if (p.size != 256 || !isColour256Mode(s[kColourMode])) return false;
+  if (p.size != 256 || !isColour256Mode(s.colourMode)) return false;
   if (p.entries.size() < 256) p.entries.resize(256);
   constexpr double r = 1.0 / 255.0;
   std::array<std::array<double, 10>, 10> red{};
@@ -214,19 +214,19 @@ bool buildThreeAxisPalette(Palette& p, const ThreeAxisScales& axes, Notices& not
 
 void chooseColourMode(Settings& s, int mode, const Palette& p) {
   if (isColour256Mode(mode) && p.size != 256) mode = kSixteenColour;
-  s[kColourMode] = mode;
-  if ((mode == kMonoLog || mode == kMonoLin) && s[kBackgroundColour] != 2) {
-    s[kBackgroundColour] = 2;
-    s[kCoastColour] = 2;
-    s[kFineGridColour] = 1;
-    s[kFillFrameCoast] = 0;
+  s.colourMode = static_cast<ColourMode>(mode);
+  if ((mode == kMonoLog || mode == kMonoLin) && s.backgroundColour != 2) {
+    s.backgroundColour = 2;
+    s.coastColour = 2;
+    s.fineGridColour = 1;
+    s.fillFrameCoast = 0;
   }
 }
 
 bool chooseFillFrameCoast(Settings& s, bool on, bool zoomed) {
-  if (on && (!isColour256Mode(s[kColourMode]) || zoomed)) on = false;
-  s[kFillFrameCoast] = on ? 1 : 0;
-  if (on) s[kFrameShown] = 1;
+  if (on && (!isColour256Mode(s.colourMode) || zoomed)) on = false;
+  s.fillFrameCoast = on ? 1 : 0;
+  if (on) s.frameShown = 1;
   return on;
 }
 

@@ -11,15 +11,6 @@
 
 namespace zn {
 
-// Colour modes as the settings record stores them.
-enum ColourMode : int {
-  kMonoLog = 0,
-  kSixteenColour = 1,
-  kDarkColour = 2,
-  kLightColour = 3,
-  kMonoLin = 4,
-};
-
 inline bool isColour256Mode(int mode) { return mode == kDarkColour || mode == kLightColour; }
 
 struct Rgb {

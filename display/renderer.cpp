@@ -101,16 +101,16 @@ class Canvas {
          const Session& s, const DisplayState& d, const DrawOptions& o)
       : img_(pixels), pixelT_(pixelMap), painter_(painter), t_(t), s_(s), d_(d), o_(o), set_(s.settings),
         geo_(s.ws.geo), kind_(measureKind(s.map)) {
-    mode_ = set_[kColourMode];
-    bg_ = set_[kBackgroundColour];
+    mode_ = set_.colourMode;
+    bg_ = set_.backgroundColour;
     colour256_ = isColour256Mode(mode_) && d.palette.size >= 256;
     // The three-axis palette takes the entries of the land and sea colours.
-    fill_ = set_[kFillFrameCoast] != 0 && colour256_ && d.palette.classCount <= 33;
-    frameOn_ = set_[kFrameShown] != 0 || fill_;
-    coastOn_ = set_[kCoastShown] != 0 || fill_;
+    fill_ = set_.fillFrameCoast != 0 && colour256_ && d.palette.classCount <= 33;
+    frameOn_ = set_.frameShown != 0 || fill_;
+    coastOn_ = set_.coastShown != 0 || fill_;
     gridNumber_ = s.gridTypes.current + 1;
     hasCoast_ = s.coastApplies != 0 && s.coastlineRead && s.coast.countA > 1;
-    scheme_ = fillScheme(set_[kFillColours]);
+    scheme_ = fillScheme(set_.fillColours);
     coastWidth_ = t.printing ? o.coastLineWidth : 0;
     gridWidth_ = t.printing ? o.gridLineWidth : 0;
     thumbnail_ = t.thumbnail && !t.printing;
@@ -120,7 +120,7 @@ class Canvas {
       // Residuals are stored shifted up by the lowest one: zero sits at
       // minus the offset.
       diverging_ = d.palette;
-      putDivergingRamp(*diverging_, classOfScore(d.classes, -s.map.scoreOffset), set_[kMaxNotSeparate] == 0);
+      putDivergingRamp(*diverging_, classOfScore(d.classes, -s.map.scoreOffset), set_.maxNotSeparate == 0);
     }
   }
 
@@ -277,13 +277,13 @@ void Canvas::run(Layers layers) {
       painter_.restore();
       return;
     }
-    if (set_[kFineGridShown]) fineGrid();
+    if (set_.fineGridShown) fineGrid();
     cellColours();
     if (layers == Layers::UpToCells) {
       painter_.restore();
       return;
     }
-    if (set_[kWriteTitle] && !thumbnail_ && !kind_.noTitle) title();
+    if (set_.writeTitle && !thumbnail_ && !kind_.noTitle) title();
   }
   if (!keyApart()) key();
   frameAndCoast(2);
@@ -296,7 +296,7 @@ void Canvas::run(Layers layers) {
 }
 
 void Canvas::key() {
-  if (!set_[kScaleBarShown] || thumbnail_) return;
+  if (!set_.scaleBarShown || thumbnail_) return;
   if (kind_.overlay && s_.overlay.twoAxisPlotted)
     twoAxisLegend();
   else if (threeAxisShown())
@@ -308,7 +308,7 @@ void Canvas::key() {
 // The strip right of the whole map's frame, in the background colour, so
 // that the key over a zoomed view reads as on the whole map.
 void Canvas::keyPanel() {
-  if (!set_[kScaleBarShown] || thumbnail_) return;
+  if (!set_.scaleBarShown || thumbnail_) return;
   painter_.setViewTransformEnabled(false);
   const QColor c = bg_ == kBgBlack ? QColor(Qt::black) : bg_ == kBgWhite ? QColor(Qt::white) : o_.windowColour;
   const double left = t_.toDeviceX(geo_.farX) + 2;
@@ -359,13 +359,13 @@ void Canvas::frameAndCoast(int pass) {
         else if (c.background >= 2 && c.background <= 3)
           fillLogical(c.x0, c.y0, c.x1 + g, c.y1 + g, palette(scheme_.classes[static_cast<std::size_t>(c.background - 1)]));
       }
-    } else if (!fill_ && !hasCoast_ && (set_[kFineGridShown] || mode_ != kMonoLog)) {
-      const int cc = set_[kCoastColour];
+    } else if (!fill_ && !hasCoast_ && (set_.fineGridShown || mode_ != kMonoLog)) {
+      const int cc = set_.coastColour;
       const QColor line = cc == kCoastWhite || (cc == kCoastBlackWhite && bg_ == kBgBlack) ? QColor(Qt::white)
                           : cc == kCoastGrey ? kGrey127
                                              : QColor(Qt::black);
       painter_.setPen(pen(line, coastWidth_));
-      if (set_[kFineGridShown])
+      if (set_.fineGridShown)
         painter_.setBrush(Qt::NoBrush);
       else
         painter_.setBrush(bg_ == kBgBlack ? QColor(Qt::black) : bg_ == kBgWhite ? QColor(Qt::white) : kLightGrey);
@@ -390,7 +390,7 @@ void Canvas::coastline(int pass) {
   // A segment with an end above the frame or right of it is a break between
   // two outlines, never a line.
   auto drawn = [&](const CoastPoint& p) { return p.y >= geo_.originY && p.x <= geo_.farX; };
-  const int cc = set_[kCoastColour];
+  const int cc = set_.coastColour;
   QColor single;
   bool perSegment = false;
   const bool worldGrid = gridNumber_ == 1 || gridNumber_ == 2;
@@ -515,8 +515,8 @@ void Canvas::floodFill(int x, int y, QRgb colour) {
 }
 
 void Canvas::fineGrid() {
-  const QColor c = blackGreyWhite(set_[kFineGridColour]);
-  const int style = set_[kFineGridStyle];
+  const QColor c = blackGreyWhite(set_.fineGridColour);
+  const int style = set_.fineGridStyle;
   painter_.setPen(pen(c, gridWidth_));
   if (style == kGridLines) {
     for (const LatticeLine& l : s_.ws.lattice) painter_.drawLine(l.x0, l.y0, l.x1, l.y1);
@@ -557,7 +557,7 @@ void Canvas::cellColours() {
     overlayCells();
     return;
   }
-  if (kind_.countType && set_[kColoursAndNumbers] == 2) return;
+  if (kind_.countType && set_.coloursAndNumbers == 2) return;
   const int g = t_.gap;
   if (kind_.maxLevelSpots) {
     const auto table = spotTable(mode_, bg_ == kBgBlack);
@@ -684,7 +684,7 @@ void Canvas::threeAxisLegend() {
 void Canvas::title() {
   const QColor colour = bg_ == kBgBlack ? QColor(Qt::white) : QColor(Qt::black);
   QFont f;
-  if (set_[kScalableTitle]) {
+  if (set_.scalableTitle) {
     f = mapFont(64, kind_.italicTitle);
   } else {
     f = QFont(kMapFont);
@@ -774,7 +774,7 @@ void Canvas::scaleBar() {
   int x = fx + (geo_.extentX - fx) / 3 - (fx - ox) / 200;
   const int y = oy + 4;
   const ClassTable& ct = d_.classes;
-  const int style = set_[kScaleBarStyle];
+  const int style = set_.scaleBarStyle;
   const bool labelled = style != 0 && ct.scoredCells > 0 && !s_.map.title.empty() && ct.classCount == k &&
                         static_cast<int>(ct.limits.size()) >= k;
   if (labelled && kind_.category) {
@@ -794,7 +794,7 @@ void Canvas::scaleBar() {
   const QFontMetricsF fm(f);
   std::vector<std::pair<int, QString>> labels;
   if (labelled && style == 2)
-    for (const ScaleLabel& l : scaleBarLabels(ct, kind_, set_[kScaleType], inverted))
+    for (const ScaleLabel& l : scaleBarLabels(ct, kind_, set_.scaleType, inverted))
       labels.emplace_back(l.classNumber, QString::fromStdString(l.text));
   // Right-aligned column: the numbers end at the widest number's edge; a
   // trailing "%" stands beyond it.
@@ -912,12 +912,12 @@ void Canvas::numbersAndMarkers() {
 
   // Numbers are black or white, whichever reads on the cell's colour (or,
   // with numbers only, on the background).
-  const bool filled = set_[kColoursAndNumbers] != 2;
+  const bool filled = set_.coloursAndNumbers != 2;
   const QColor onBackground = bg_ == kBgBlack ? QColor(Qt::white) : QColor(Qt::black);
   auto numberInk = [&](const GridCell& c) { return filled ? contrastInk(cellColour(c)) : onBackground; };
 
-  const bool numbers = kind_.countType && set_[kColoursAndNumbers] >= 1 && !thumbnail_ && devHeight >= 5 * ratio_;
-  const bool maxSpot = set_[kMaxSpot] != 0 && kind_.countType;
+  const bool numbers = kind_.countType && set_.coloursAndNumbers >= 1 && !thumbnail_ && devHeight >= 5 * ratio_;
+  const bool maxSpot = set_.maxSpot != 0 && kind_.countType;
   if (numbers) {
     for (int n = 1; n <= cells_; ++n) {
       const GridCell& c = cell(n);
@@ -932,7 +932,7 @@ void Canvas::numbersAndMarkers() {
   }
 
   // Selected areas, numbered by their position in the set.
-  const int display = set_[kSelectedAreasDisplay];
+  const int display = set_.selectedAreasDisplay;
   const int marked = display == 2 ? s_.areas.count() : display == 1 ? std::min(s_.areas.seedCount, s_.areas.count()) : 0;
   const bool flexPens = mode_ != kMonoLog && mode_ != kMonoLin && (s_.map.measureCode == kCodeNearMinimum ||
                                                                   s_.map.measureCode == kCodeFlexibilityPlot);
@@ -1030,7 +1030,7 @@ static void drawKeyApart(QPainter& painter, QImage& pixels, const MapTransform& 
 // The world grids' frame-coast fill floods the sea from seeds: the costliest
 // layer, drawn on the pixels of its own picture.
 static bool seaFilled(const Session& s, const DisplayState& d) {
-  return s.settings[kFillFrameCoast] != 0 && isColour256Mode(s.settings[kColourMode]) && d.palette.size >= 256 &&
+  return s.settings.fillFrameCoast != 0 && isColour256Mode(s.settings.colourMode) && d.palette.size >= 256 &&
          d.palette.classCount <= 33 && (s.gridTypes.current == 0 || s.gridTypes.current == 1);
 }
 

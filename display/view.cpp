@@ -120,22 +120,22 @@ LogicalRect zoomRectFromPoints(const MapTransform& t, double x0, double y0, doub
 bool zoomTo(Session& s, ViewState& view, const LogicalRect& r) {
   if (!zoomRectAcceptable(s.ws.geo, r)) return false;
   if (!view.zoomed) {
-    s.savedFillFrameCoast = s.settings[kFillFrameCoast];
-    s.settings[kFillFrameCoast] = 0;
+    s.savedFillFrameCoast = s.settings.fillFrameCoast;
+    s.settings.fillFrameCoast = 0;
   }
   view.zoom = r;
   view.zoomed = true;
   view.zoomArmed = false;
-  s.settings[kZoomArmed] = 0;
+  s.settings.zoomArmed = 0;
   s.zoomed = true;
   return true;
 }
 
 void unzoom(Session& s, ViewState& view) {
-  if (view.zoomed) s.settings[kFillFrameCoast] = s.savedFillFrameCoast;
+  if (view.zoomed) s.settings.fillFrameCoast = s.savedFillFrameCoast;
   view.zoomed = false;
   view.zoomArmed = false;
-  s.settings[kZoomArmed] = 0;
+  s.settings.zoomArmed = 0;
   view.zoom = {};
   view.clientLogical = {};
   s.zoomed = false;

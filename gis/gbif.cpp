@@ -426,7 +426,7 @@ GbifImportResult importGbif(Session& s, const GbifImportOptions& o) {
 
   // The grid of the new datafile.
   s.map.measureCode = 0;
-  s.settings[kMeasureCode] = 0;
+  s.settings.measureCode = 0;
   resetWorkspace(s);
   setDatafilePath(s.ws.datafile, o.output);
   if (!loadGridType(s)) {

@@ -231,7 +231,7 @@ std::string writeTaxa(Writer& w, const Session& s, const GisExportRequest& r, in
         addField(l, "in_set", OFTInteger)))
     return "cannot make the taxa layer's fields" + lastGdalError();
   if (w.format == GisFormat::GeoPackage) setMetadata(l, s, r);
-  const int excluded = s.settings[kExcludedLevel];
+  const int excluded = s.settings.excludedLevel;
   const int cells = lastCellNumber(s.ws);
   const bool txn = w.format == GisFormat::GeoPackage && w.ds->StartTransaction() == OGRERR_NONE;
   for (int t = 0; t < s.ws.taxaCount; ++t) {

@@ -274,7 +274,7 @@ bool writeExport(Session& s, int layout, const fs::path& path, const std::vector
   Workspace& ws = s.ws;
   BusyGuard busy(s.host);
   ExportContext ctx;
-  ctx.excludedLevel = s.settings[kExcludedLevel];
+  ctx.excludedLevel = s.settings.excludedLevel;
   ctx.excludedAreas = static_cast<int>(ws.borrowedAreas.size());
   ctx.britain = s.grid().namesAreasByReference();
   if (layout == kExportDmap) {

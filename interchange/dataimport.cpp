@@ -707,7 +707,7 @@ FileRequest importTargetRequest(const Session& s) {
 bool importInto(Session& s, ImportInput& in, const fs::path& target) {
   const int layout = in.layout;
   s.map.measureCode = kCodeNone;
-  s.settings[kMeasureCode] = kCodeNone;
+  s.settings.measureCode = kCodeNone;
   resetWorkspace(s);
   setDatafilePath(s.ws.datafile, target);
   if (!loadGridType(s)) return false;
@@ -738,7 +738,7 @@ bool importInto(Session& s, ImportInput& in, const fs::path& target) {
 
 bool openImported(Session& s) {
   const bool opened = loadAndRecount(s);
-  occupancyPass(s.ws, s.settings[kExcludedLevel], s.areas);
+  occupancyPass(s.ws, s.settings.excludedLevel, s.areas);
   return opened;
 }
 

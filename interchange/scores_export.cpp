@@ -233,9 +233,9 @@ FileRequest exportScoresRequest(const Session& s) {
 }
 
 void takeExportScoresChoice(Session& s, const ExportScoresModel& choice) {
-  s.settings[kExportAccepted] = 1;
-  s.settings[kScoresExportOption] = choice.markerAsZero ? 1 : 0;
-  if (!choice.mismatch()) s.settings[kScoresExportChoice] = choice.layout();
+  s.settings.exportAccepted = 1;
+  s.settings.scoresExportOption = choice.markerAsZero ? 1 : 0;
+  if (!choice.mismatch()) s.settings.scoresExportChoice = choice.layout();
 }
 
 }  // namespace zn

@@ -251,7 +251,7 @@ double shiftNegative(int cells, Get get, Set set, Occupied occupied) {
 void unloadThreeAxis(Session& s) {
   if (!s.overlay.threeAxis.loaded) return;
   s.overlay.threeAxis.release();
-  s.overlay.restoreBackground(s.settings[kBackgroundColour]);
+  s.overlay.restoreBackground(s.settings.backgroundColour);
 }
 
 // The excluded areas of the preselection in force (the list is held apart
@@ -409,7 +409,7 @@ bool applyScoresImport(Session& s, const ScoresImportData& d, const std::string&
     s.backgroundMap.measureCode = kCodeImportedScores;
     s.backgroundMap.mapMaximum = 0.0;
     s.backgroundMap.importKind = kImportForegroundBackground;
-    const bool both = s.settings[kOverlayOption] == 1;
+    const bool both = s.settings.overlayOption == 1;
     for (int n = 1; n <= cells; ++n) {
       GridCell& c = cellAt(s, n);
       BackCell b = readBackCell(s.ws, n);

@@ -67,7 +67,7 @@ TitleOutcome runMeasureCommand(Session& s, int code, const TitleContext& ctx) {
 }
 
 void selectRangeCentres(Session& s, bool fromDiversityMenu, int& remembered) {
-  int& w = s.settings[kRangeCentreWeighting];
+  int& w = s.settings.rangeCentreWeighting;
   if (fromDiversityMenu) {
     if (w == 1 || w == 2) remembered = w;
     w = 0;
@@ -112,14 +112,14 @@ RecomputePlan recomputePlan(Recompute event, int code) {
 bool toolsOptionsNeedRerun(const Settings& before, const Settings& after, bool cancelRerun) {
   if (cancelRerun) return false;
   // The measure settings, then the area-selection settings of the dialog.
-  static constexpr std::array<int, 19> kWatched{
-      kRarityFormula,  kRangeCentreWeighting, kRangeSizeThreshold,  kSmoothByMean,
-      kHotspotKind,    kRejectRedundant,      kReordering,          kNearMinimumGoal,
-      kGreedyRejectRedundant, kFlexibilityMap, kGreedyByRarity,     kGreedyGoal,
-      kOptimiseByCost, kFlexibilityPartial,   kGreedyIncludeSeeds,  kIncludeSeeds,
-      kExtraTieBreaks, kMapAllFlexible,       kLastTieRandom};
-  for (int slot : kWatched)
-    if (before[slot] != after[slot]) return true;
+  static constexpr std::array<SettingsField, 19> kWatched{
+      settingsField<&Settings::rarityFormula>(),  settingsField<&Settings::rangeCentreWeighting>(), settingsField<&Settings::rangeSizeThreshold>(),  settingsField<&Settings::smoothByMean>(),
+      settingsField<&Settings::hotspotKind>(),    settingsField<&Settings::rejectRedundant>(),      settingsField<&Settings::reordering>(),          settingsField<&Settings::nearMinimumGoal>(),
+      settingsField<&Settings::greedyRejectRedundant>(), settingsField<&Settings::flexibilityMap>(), settingsField<&Settings::greedyByRarity>(),     settingsField<&Settings::greedyGoal>(),
+      settingsField<&Settings::optimiseByCost>(), settingsField<&Settings::flexibilityPartial>(),   settingsField<&Settings::greedyIncludeSeeds>(),  settingsField<&Settings::includeSeeds>(),
+      settingsField<&Settings::extraTieBreaks>(), settingsField<&Settings::mapAllFlexible>(),       settingsField<&Settings::lastTieRandom>()};
+  for (SettingsField f : kWatched)
+    if (f.get(before) != f.get(after)) return true;
   return false;
 }
 

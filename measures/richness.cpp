@@ -18,7 +18,7 @@ struct Counted {
 };
 
 Counted countedInput(const Session& s) {
-  Counted c{buildPresenceIndex(s.ws, s.settings[kExcludedLevel]), {}};
+  Counted c{buildPresenceIndex(s.ws, s.settings.excludedLevel), {}};
   c.take = countedTaxa(s.ws, c.index, s.areas);
   return c;
 }
@@ -92,7 +92,7 @@ void computeRichness(Session& s) {
 
 void computeRareThreshold(Session& s) {
   if (!measureApplies(s, kCodeRareThreshold)) return;
-  const int threshold = s.settings[kRangeSizeThreshold];
+  const int threshold = s.settings.rangeSizeThreshold;
   countTaxa(s, [threshold](const PresenceIndex& ix, int t) { return ix.range(t) <= threshold; });
 }
 
@@ -100,7 +100,7 @@ void computeRangeSizeRarity(Session& s) {
   if (!measureApplies(s, kCodeRangeSizeRarity)) return;
   beginMeasure(s);
   Counted in = countedInput(s);
-  const int formula = s.settings[kRarityFormula];
+  const int formula = s.settings.rarityFormula;
   const int cells = s.ws.geo.cells;
   s.map.taxaCounted = addTaxonValues(s, in.index, in.take, [&](int t) {
     return rarityValue(formula, in.index.range(t), cells);
@@ -112,7 +112,7 @@ void computeLevelN(Session& s) {
   if (!measureApplies(s, kCodeLevelN)) return;
   beginMeasure(s);
   Counted in = countedInput(s);
-  const int wanted = s.settings[kExcludedLevel] + 1;
+  const int wanted = s.settings.excludedLevel + 1;
   for (int t = 0; t < in.index.taxa; ++t) {
     if (!in.take[static_cast<std::size_t>(t)]) continue;
     bool added = false;
@@ -215,7 +215,7 @@ void computeRangeCentres(Session& s) {
   for (int t = 0; t < cards.slots(); ++t) cards.setField(t, cards.layout->soleArea, 0);
   beginMeasure(s);
   Counted in = countedInput(s);
-  const int weighting = s.settings[kRangeCentreWeighting];
+  const int weighting = s.settings.rangeCentreWeighting;
   const Counters& totals = s.ws.counters;
   const long long columns = s.ws.geo.columns;
   for (int t = 0; t < in.index.taxa; ++t) {
@@ -248,10 +248,10 @@ void computeSelective(Session& s, int code) {
     return;
   if (!measureApplies(s, code) || markedTaxa(s.ws) == 0) return;
   beginMeasure(s);
-  PresenceIndex index = buildPresenceIndex(s.ws, s.settings[kExcludedLevel]);
+  PresenceIndex index = buildPresenceIndex(s.ws, s.settings.excludedLevel);
   std::vector<char> take(static_cast<std::size_t>(index.taxa), 0);
   for (int t = 0; t < index.taxa; ++t) take[static_cast<std::size_t>(t)] = plotMarked(s.ws, t) ? 1 : 0;
-  const int formula = s.settings[kRarityFormula];
+  const int formula = s.settings.rarityFormula;
   const int cells = s.ws.geo.cells;
   s.map.taxaCounted = addTaxonValues(s, index, take, [&](int t) {
     return code == kCodeSelectiveRarity ? rarityValue(formula, index.range(t), cells) : 1.0;

@@ -8,7 +8,7 @@ namespace zn {
 
 void setMeasureCode(Session& s, int code) {
   s.map.measureCode = code;
-  s.settings[kMeasureCode] = code;
+  s.settings.measureCode = code;
 }
 
 namespace {
@@ -52,7 +52,7 @@ void finishMeasure(Session& s, double scaleLimit) {
   m.dataTitle = ws.datafile.title;
   m.fileName = ws.datafile.fileName;
   m.groupCode = ws.groupCode;
-  m.excludedLevel = s.settings[kExcludedLevel];
+  m.excludedLevel = s.settings.excludedLevel;
   m.meanPasses = 0;
   m.smoothPasses = 0;
   m.includedTaxa = ws.counters.includedTaxa;
@@ -67,16 +67,16 @@ namespace {
 
 // The foreground's option-backed values live in the settings record.
 MapSettingsCopy foregroundSettings(const Settings& st) {
-  return MapSettingsCopy{st[kScaleType], st[kRarityFormula], st[kHotspotKind], st[kRejectRedundant],
-                         st[kNeighbourhoodSize]};
+  return MapSettingsCopy{st.scaleType, st.rarityFormula, st.hotspotKind, st.rejectRedundant,
+                         st.neighbourhoodSize};
 }
 
 void putForegroundSettings(Settings& st, const MapSettingsCopy& c) {
-  st[kScaleType] = c.scaleType;
-  st[kRarityFormula] = c.rarityFormula;
-  st[kHotspotKind] = c.hotspotKind;
-  st[kRejectRedundant] = c.rejectRedundant;
-  st[kNeighbourhoodSize] = c.neighbourhoodSize;
+  st.scaleType = c.scaleType;
+  st.rarityFormula = c.rarityFormula;
+  st.hotspotKind = c.hotspotKind;
+  st.rejectRedundant = c.rejectRedundant;
+  st.neighbourhoodSize = c.neighbourhoodSize;
 }
 
 }  // namespace
@@ -107,7 +107,7 @@ void swapScores(Session& s, const OverlayUnder* overlay) {
   s.map = std::move(back);
   s.backgroundMap = std::move(front);
   putForegroundSettings(s.settings, s.map.settings);
-  s.settings[kMeasureCode] = s.map.measureCode;
+  s.settings.measureCode = s.map.measureCode;
 
   const int code = s.map.measureCode;
   if (code != kCodeSelectiveRichness && code != kCodeSelectiveRarity) return;

@@ -16,8 +16,8 @@ std::string selectivePlotResource(bool grouped, bool smallScreen) {
 
 SelectivePlotModel openSelectivePlot(const Session& s, bool smallScreen) {
   SelectivePlotModel m;
-  m.grouped = s.settings[kListDialogVariant] != 0;
-  m.rangeSizes = s.settings[kListDialogOption] != 0;
+  m.grouped = s.settings.listDialogVariant != 0;
+  m.rangeSizes = s.settings.listDialogOption != 0;
   m.resource = selectivePlotResource(m.grouped, smallScreen);
   const Workspace& ws = s.ws;
   for (int t = 0; t < std::min(ws.taxaCount, ws.cards.slots()); ++t) {
@@ -73,7 +73,7 @@ TitleOutcome plotSelection(Session& s, int code, const SelectivePlotModel& m, st
   // the scores, except in quantitative mode for selective rarity, which
   // keeps them and must not show the previous measure's.
   if (markSelectedTaxa(s, m, refusal) >= 1) computeMeasure(s, code);
-  if (code == kCodeSelectiveRichness && s.ws.datafile.quantitative) s.settings[kScaleType] = 2;
+  if (code == kCodeSelectiveRichness && s.ws.datafile.quantitative) s.settings.scaleType = kFixedLimit;
   return buildTitle(s, ctx);
 }
 

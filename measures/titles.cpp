@@ -41,42 +41,43 @@ const char* transformedWord(const Session& s) {
 std::string hotspotTitle(const Session& s) {
   const AreaSet& a = s.areas;
   const std::string A = areaCountText(a);
-  const int kind = s.settings[kHotspotKind];
+  const HotspotKind kind = s.settings.hotspotKind;
   if (a.candidateCells <= 0)
-    return strprintf("top %3.1f%% hotspots by %s (%s areas)", 0.0, hotspotWord(kind), A.c_str());
+    return strprintf("top %3.1f%% hotspots by %s (%s areas)", 0.0, hotspotWord(static_cast<int>(kind)), A.c_str());
   const double pct = (a.count() - a.seedCount) * 100.0 / a.candidateCells;
-  if (kind == 3)
-    return strprintf("top %3.1f%% hotspots below threshold %d (%s areas)", pct, s.settings[kRangeSizeThreshold],
+  if (kind == HotspotKind::kThreshold)
+    return strprintf("top %3.1f%% hotspots below threshold %d (%s areas)", pct, s.settings.rangeSizeThreshold,
                      A.c_str());
-  return strprintf("top %3.1f%% hotspots by %s (%s areas)", pct, hotspotWord(kind), A.c_str());
+  return strprintf("top %3.1f%% hotspots by %s (%s areas)", pct, hotspotWord(static_cast<int>(kind)), A.c_str());
 }
 
 std::string greedyTitle(const Session& s) {
   // The run takes a goal below 1 as 1; the title says what was run.
-  const int goal = std::max(1, static_cast<int>(s.settings[kGreedyGoal]));
+  const int goal = std::max(1, static_cast<int>(s.settings.greedyGoal));
   const std::string A = areaCountText(s.areas);
-  if (s.settings[kGreedyByRarity] != 0)
-    return strprintf("greedy %s%s%s-area set for %d rep%s (%s areas)", formulaWord(s.settings[kRarityFormula]), " ",
+  if (s.settings.greedyByRarity != 0)
+    return strprintf("greedy %s%s%s-area set for %d rep%s (%s areas)", formulaWord(s.settings.rarityFormula), " ",
                      "rarity", goal, plural(goal), A.c_str());
   return strprintf("greedy %s%s%s-area set for %d rep%s (%s areas)", "", "", "richness", goal, plural(goal),
                    A.c_str());
 }
 
 std::string nearMinimumTitle(const Session& s) {
-  const int goal = s.settings[kNearMinimumGoal];
-  const int order = s.settings[kReordering];
+  const int goal = s.settings.nearMinimumGoal;
+  const Reordering order = s.settings.reordering;
   const std::string A = areaCountText(s.areas);
-  if (s.settings[kFlexibilityMap] != 0)
+  if (s.settings.flexibilityMap != 0)
     return strprintf("near-minset: %s irreplaceable(R)/flexible(O) areas for %d rep%s", A.c_str(), goal,
                      plural(goal));
-  if (order == 1 || order == 2)
-    return strprintf("near-minset re-ordered by %s (%s areas)", order == 1 ? "richness" : "rarity", A.c_str());
-  if (order >= 3) return strprintf("near-minimum-area set for %d rep%s (%s areas)", goal, plural(goal), A.c_str());
+  if (order == Reordering::kByRichness || order == Reordering::kByRarity)
+    return strprintf("near-minset re-ordered by %s (%s areas)", order == Reordering::kByRichness ? "richness" : "rarity",
+                     A.c_str());
+  if (order >= Reordering::kNone) return strprintf("near-minimum-area set for %d rep%s (%s areas)", goal, plural(goal), A.c_str());
   return strprintf("near-minimum-area set (%s areas)", A.c_str());
 }
 
 bool present(const Session& s, int taxon, int n) {
-  return s.ws.cards.level(taxon, n) > s.settings[kExcludedLevel];
+  return s.ws.cards.level(taxon, n) > s.settings.excludedLevel;
 }
 
 // Cells whose records and data levels both exist.
@@ -112,7 +113,7 @@ bool plotSingleTaxon(Session& s, int taxon, int code) {
 
 std::string smoothingPrefix(const Session& s) {
   if (s.map.smoothPasses <= 0) return "";
-  return strprintf("smoothed (%d) ", s.settings[kNeighbourhoodSize]);
+  return strprintf("smoothed (%d) ", s.settings.neighbourhoodSize);
 }
 
 std::string meanPrefix(const Session& s) { return s.map.meanPasses > 0 ? "mean " : ""; }
@@ -140,7 +141,7 @@ std::string measureTitle(const Session& s, int code) {
     case kCodeRichness:
       return strprintf("%srichness", Sc);
     case kCodeRangeSizeRarity:
-      return strprintf("%s%srange-size rarity (%s)", Sc, Mc, formulaWord(s.settings[kRarityFormula]));
+      return strprintf("%s%srange-size rarity (%s)", Sc, Mc, formulaWord(s.settings.rarityFormula));
     case kCodeSubtreeLength:
       return strprintf("%s%ssubtree length", Sc, Mc);
     case kCodeRootDistance:
@@ -162,7 +163,7 @@ std::string measureTitle(const Session& s, int code) {
     case kCodeOverlay:
       return s.map.title;
     case kCodeRangeCentres: {
-      const int w = s.settings[kRangeCentreWeighting];
+      const int w = s.settings.rangeCentreWeighting;
       return strprintf("%s%srange centre richness%s", Sc, Mc,
                        w == 1 ? " (large ranges)" : w == 2 ? " (small ranges)" : "");
     }
@@ -173,7 +174,7 @@ std::string measureTitle(const Session& s, int code) {
     case kCodeRandomSets:
       return "random area choices";
     case kCodeLevelN:
-      return strprintf("%snumber of level %d data", Sc, s.settings[kExcludedLevel] + 1);
+      return strprintf("%snumber of level %d data", Sc, s.settings.excludedLevel + 1);
     case kCodeMaxLevel:
       return "max data level";
     case kCodeFlexibilityPlot:
@@ -190,15 +191,15 @@ std::string measureTitle(const Session& s, int code) {
     case kCodeMaxRarity:
       return strprintf("%smax rarity", Sc);
     case kCodeRareThreshold:
-      return strprintf("%srichness for taxa below threshold %d", Sc, s.settings[kRangeSizeThreshold]);
+      return strprintf("%srichness for taxa below threshold %d", Sc, s.settings.rangeSizeThreshold);
     case kCodeSelectedAreas:
       return "selected areas";
     case kCodeResiduals: {
-      const int size = s.settings[kNeighbourhoodSize];
+      const int size = s.settings.neighbourhoodSize;
       const std::string kind =
-          s.settings[kSmoothByMean] == 1 ? strprintf("mean %d", size) : strprintf("median %d", size);
+          s.settings.smoothByMean == 1 ? strprintf("mean %d", size) : strprintf("median %d", size);
       return strprintf("%s residuals from smoothed (2x %s) richness",
-                       s.settings[kResidualsNotRelative] == 0 ? "rel" : "abs", kind.c_str());
+                       s.settings.residualsNotRelative == 0 ? "rel" : "abs", kind.c_str());
     }
     case kCodeMedianQuantitative:
       return strprintf("median value for quantitative data (%s)", transformedWord(s));
@@ -236,7 +237,7 @@ TitleOutcome buildTitle(Session& s, const TitleContext& ctx) {
 
   if (!s.scoresPresent) return TitleOutcome::Stopped;
   if (code == kCodeOverlay && m.presenceMap && s.backgroundMap.presenceMap) return TitleOutcome::Stopped;
-  const bool inverted = s.settings[kInvertedScale] != 0;
+  const bool inverted = s.settings.invertedScale != 0;
   static constexpr std::array<int, 12> kNoInversion{
       kCodeHotspots, kCodeGreedy, kCodeNearMinimum, kCodeNearMaximumCoverage, kCodeOverlay,
       kCodeReservedSelection20, kCodeReservedSelection21, kCodeSelectiveRichness, kCodeRandomSets,

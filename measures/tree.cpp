@@ -230,7 +230,7 @@ std::vector<CellValue> subtreeScores(const Session& s, int& taxaCounted) {
   const Workspace& ws = s.ws;
   const int taxa = std::max(0, std::min(ws.taxaCount, ws.cards.slots()));
   const int cells = std::max(0, std::min(ws.geo.cells, ws.cards.layout->maxCells));
-  const int excluded = s.settings[kExcludedLevel];
+  const int excluded = s.settings.excludedLevel;
   const int g = static_cast<int>(ws.groupCode.size());
 
   CellRows rows;
@@ -331,7 +331,7 @@ void computeSubtreeLength(Session& s) {
 void computeRootDistance(Session& s) {
   if (!measureApplies(s, kCodeRootDistance) || !haveTreeData(s, "Root distance")) return;
   beginMeasure(s);
-  const PresenceIndex ix = buildPresenceIndex(s.ws, s.settings[kExcludedLevel]);
+  const PresenceIndex ix = buildPresenceIndex(s.ws, s.settings.excludedLevel);
   const std::vector<char> take = countedTaxa(s.ws, ix, s.areas);
   const CardStore& cards = s.ws.cards;
   s.map.taxaCounted =

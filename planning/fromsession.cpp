@@ -13,7 +13,7 @@ namespace fs = std::filesystem;
 
 Problem problemFromSession(const Session& s) {
   const SelectionIndex x(s);
-  const int goal = std::max(1, s.settings[kNearMinimumGoal]);
+  const int goal = std::max(1, s.settings.nearMinimumGoal);
   Problem p;
   std::vector<int> unitOfCell(static_cast<std::size_t>(x.cells) + 1, -1);
   std::vector<char> seed(static_cast<std::size_t>(x.cells) + 1, 0);

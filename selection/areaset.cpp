@@ -75,14 +75,14 @@ bool isRepresented(const Session& s, int taxon) {
   if (taxon < 0 || taxon >= std::min(ws.taxaCount, ws.cards.slots())) return false;
   const int cells = std::min(ws.geo.cells, ws.cards.layout->maxCells);
   for (int a : s.areas.cells)
-    if (a >= 1 && a <= cells && ws.cards.level(taxon, a) > s.settings[kExcludedLevel]) return true;
+    if (a >= 1 && a <= cells && ws.cards.level(taxon, a) > s.settings.excludedLevel) return true;
   return false;
 }
 
 int countCandidateCells(Session& s) {
   int k = 0;
   if (s.ws.datafile.opened) {
-    const PresenceIndex ix = buildPresenceIndex(s.ws, s.settings[kExcludedLevel]);
+    const PresenceIndex ix = buildPresenceIndex(s.ws, s.settings.excludedLevel);
     const std::vector<char> counted = countedTaxa(s.ws, ix, s.areas);
     for (int n = 1; n <= ix.cells; ++n) {
       auto taxa = ix.taxaIn(n);

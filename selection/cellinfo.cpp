@@ -22,7 +22,7 @@ int areaPosition(const AreaSet& a, int cell) {
 namespace {
 
 bool reorderedByRichnessOrRarity(const Session& s) {
-  return s.settings[kReordering] == 1 || s.settings[kReordering] == 2;
+  return s.settings.reordering == Reordering::kByRichness || s.settings.reordering == Reordering::kByRarity;
 }
 
 int soleTaxaOf(const Session& s, int cell) {
@@ -75,13 +75,13 @@ void fullyFlexibleLines(const Session& s, int cell, const GridCell& c, std::vect
 
 void nearMinimumLines(const Session& s, int cell, const GridCell& c, std::vector<std::string>& lines) {
   const int position = areaPosition(s.areas, cell);
-  if (s.settings[kNearMinimumGoal] > 1) {
+  if (s.settings.nearMinimumGoal > 1) {
     if (position > 0) lines.push_back(strprintf("selected area %d", position));
     lines.push_back("(flexibility not assessed)");
     costLine(s, c, lines);
     return;
   }
-  if (s.settings[kFlexibilityMap] == 0) {
+  if (s.settings.flexibilityMap == 0) {
     choiceLines(s, cell, c, lines);
     return;
   }
@@ -94,7 +94,7 @@ void nearMinimumLines(const Session& s, int cell, const GridCell& c, std::vector
     lines.push_back(c.score == 2.0 ? "goal-flexible area (tie)" : "goal-flexible area");
     lines.push_back("outside set");
   } else if (!hasScore(c)) {
-    lines.push_back(s.settings[kFlexibilityPartial] != 0 ? "no scores" : "unselected area");
+    lines.push_back(s.settings.flexibilityPartial != 0 ? "no scores" : "unselected area");
   }
 }
 
@@ -110,7 +110,7 @@ std::vector<std::string> cellInformationLines(const Session& s, int cell) {
       choiceLines(s, cell, c, lines);
       break;
     case kCodeNearMaximumCoverage:
-      if (s.settings[kMapAllFlexible] != 0 && s.settings[kNearMinimumGoal] == 1)
+      if (s.settings.mapAllFlexible != 0 && s.settings.nearMinimumGoal == 1)
         fullyFlexibleLines(s, cell, c, lines);
       else
         nearMinimumLines(s, cell, c, lines);

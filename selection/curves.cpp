@@ -23,7 +23,7 @@ struct Counting {
   int taxa = 0;
   std::vector<int> candidates;  // cells holding a counted taxon
 
-  explicit Counting(const Session& s) : ix(buildPresenceIndex(s.ws, s.settings[kExcludedLevel])) {
+  explicit Counting(const Session& s) : ix(buildPresenceIndex(s.ws, s.settings.excludedLevel)) {
     counts.assign(static_cast<std::size_t>(ix.taxa), 0);
     for (int t = 0; t < ix.taxa; ++t)
       if (s.ws.passesGroup(t) && !s.ws.cards.excluded(t) && ix.range(t) > 0) {
@@ -183,7 +183,7 @@ CurveSet computeCurves(const Session& s, const CurveParams& p) {
   std::vector<int> nearOrder, greedyOrder, hotOrder;
   {
     Scratch sc(s);
-    sc.s.settings[kNearMinimumGoal] = 1;
+    sc.s.settings.nearMinimumGoal = 1;
     RunRequest req;
     req.env.seed = p.seed;
     runMainRun(sc.s, req);
@@ -202,14 +202,14 @@ CurveSet computeCurves(const Session& s, const CurveParams& p) {
   if (!step()) return out;
   {
     Scratch sc(s);
-    sc.s.settings[kHotspotKind] = 0;
+    sc.s.settings.hotspotKind = HotspotKind::kRichness;
     if (runHotspots(sc.s, std::min(out.cells, 1100)).selected) hotOrder = sc.s.areas.cells;
   }
   if (!step()) return out;
 
   // The exact minimum set gives K and the point from which the optimum is 100 %.
   Scratch sc(s);
-  sc.s.settings[kNearMinimumGoal] = 1;
+  sc.s.settings.nearMinimumGoal = 1;
   ExactProblem minimum = buildExactProblem(sc.s, ExactRequest{ExactKind::MinimumSet, 0, 0.0});
   minimum.byCost = false;
   ExactCall call;

@@ -16,7 +16,7 @@
 
 namespace zn {
 
-bool exactByCost(const Session& s) { return s.settings[kOptimiseByCost] != 0 && s.costPresent; }
+bool exactByCost(const Session& s) { return s.settings.optimiseByCost != 0 && s.costPresent; }
 
 ExactKind coverageKind(const Session& s) {
   return exactByCost(s) ? ExactKind::CoverageByBudget : ExactKind::CoverageByNumber;
@@ -31,12 +31,12 @@ ExactProblem buildExactProblem(const Session& s, const ExactRequest& request) {
   p.budget = cleanCost(request.budget);
   if (!s.ws.datafile.opened) return p;
 
-  const PresenceIndex ix = buildPresenceIndex(s.ws, s.settings[kExcludedLevel]);
+  const PresenceIndex ix = buildPresenceIndex(s.ws, s.settings.excludedLevel);
   const auto cells = static_cast<std::size_t>(ix.cells);
-  const int goal = minimum ? std::max(1, s.settings[kNearMinimumGoal]) : 1;
+  const int goal = minimum ? std::max(1, s.settings.nearMinimumGoal) : 1;
 
   std::vector<char> fixed(cells + 1, 0);
-  if (s.settings[kIncludeSeeds] == 0)
+  if (s.settings.includeSeeds == 0)
     for (int a : s.areas.cells)
       if (a >= 1 && a <= ix.cells && !fixed[static_cast<std::size_t>(a)]) {
         fixed[static_cast<std::size_t>(a)] = 1;
@@ -119,7 +119,7 @@ QuickSet takeQuickSet(Session& s, ExactKind kind) {
   if (q.present) {
     const SelectionIndex x(s);
     q.areas = a.count() - seeds;
-    q.represented = taxaMeeting(s, x, a.cells, minimum ? std::max(1, s.settings[kNearMinimumGoal]) : 1);
+    q.represented = taxaMeeting(s, x, a.cells, minimum ? std::max(1, s.settings.nearMinimumGoal) : 1);
     double cost = 0.0;
     for (int c : q.cells)
       if (c >= 0 && c < static_cast<int>(s.ws.cells.size())) cost += cleanCost(s.ws.cells[static_cast<std::size_t>(c)].cost);
@@ -145,13 +145,13 @@ std::vector<int> quickCells(const Session& s, const ExactProblem& p) {
   if (p.kind == ExactKind::MinimumSet) {
     r.kind = RunKind::NearMinimum;
   } else {
-    copy.settings[kReordering] = 1;  // by richness, as the coverage set runs
-    copy.settings[kNearMinimumGoal] = 1;
+    copy.settings.reordering = Reordering::kByRichness;  // by richness, as the coverage set runs
+    copy.settings.nearMinimumGoal = 1;
     r.kind = p.kind == ExactKind::CoverageByBudget ? RunKind::CoverageByBudget : RunKind::CoverageByNumber;
     r.areasToAdd = p.areaLimit;
     r.budget = p.budget;
   }
-  copy.settings[kIncludeSeeds] = 0;  // the exact run's fixed cells are the seeds here
+  copy.settings.includeSeeds = 0;  // the exact run's fixed cells are the seeds here
   copy.areas.cells = p.fixedCells;
   copy.areas.seedCount = static_cast<int>(p.fixedCells.size());
   runMainRun(copy, r);
@@ -162,7 +162,7 @@ std::vector<int> quickCells(const Session& s, const ExactProblem& p) {
 std::string exactTitle(const Session& s, const ExactProblem& p) {
   if (p.kind == ExactKind::CoverageByBudget) return strprintf("Exact maximum-coverage set for budget %.0f", p.budget);
   if (p.kind == ExactKind::CoverageByNumber) return strprintf("Exact maximum-coverage set for %d areas", p.areaLimit);
-  const int goal = std::max(1, s.settings[kNearMinimumGoal]);
+  const int goal = std::max(1, s.settings.nearMinimumGoal);
   return strprintf("Exact minimum-%s set for %d representation%s", p.byCost ? "cost" : "area", goal,
                    goal > 1 ? "s" : "");
 }
@@ -291,7 +291,7 @@ ExactSetOutcome runExactSet(Session& s, const ExactRequest& request, const Exact
   // The exact set has no sole areas or flexibility classes of its own.
   a.nearMinimumDone = false;
   for (GridCell& c : s.ws.cells) c.flexClass = 0;
-  s.settings[kSelectedAreasDisplay] = 2;
+  s.settings.selectedAreasDisplay = 2;
 
   // Ranked, scored and reported as "Re-order set by richness" does, under
   // the exact set's title; the solver's lines close the summary.

@@ -18,7 +18,7 @@ int taxaInStore(const Workspace& ws) { return std::min(ws.taxaCount, ws.cards.sl
 
 int soleArea(const Workspace& ws, int t) { return ws.cards.field(t, ws.cards.layout->soleArea); }
 
-bool byCost(const Session& s) { return s.costPresent && s.settings[kOptimiseByCost] != 0; }
+bool byCost(const Session& s) { return s.costPresent && s.settings.optimiseByCost != 0; }
 
 }  // namespace
 
@@ -26,7 +26,7 @@ std::vector<int> fullyFlexibleAlternatives(const Session& s, int area) {
   const Workspace& ws = s.ws;
   const int cells = lastCell(s);
   if (area < 1 || area > cells) return {};
-  const int ex = s.settings[kExcludedLevel];
+  const int ex = s.settings.excludedLevel;
   std::vector<int> count(static_cast<std::size_t>(cells) + 1, 0);
   for (int t = 0; t < taxaInStore(ws); ++t) {
     if (!ws.passesGroup(t) || soleArea(ws, t) != area) continue;
@@ -46,9 +46,10 @@ std::vector<int> fullyFlexibleAlternatives(const Session& s, int area) {
 }
 
 bool fullyFlexibleApplies(const Session& s) {
-  const int order = s.settings[kReordering];
-  return s.ws.datafile.opened && s.areas.nearMinimumDone && !s.areas.empty() && (order == 1 || order == 2) &&
-         s.settings[kNearMinimumGoal] == 1;
+  const Reordering order = s.settings.reordering;
+  return s.ws.datafile.opened && s.areas.nearMinimumDone && !s.areas.empty() &&
+         (order == Reordering::kByRichness || order == Reordering::kByRarity) &&
+         s.settings.nearMinimumGoal == 1;
 }
 
 int mapFullyFlexibleAreas(Session& s) {
@@ -114,8 +115,8 @@ bool runMapFullyFlexible(Session& s, std::optional<Notice>& refusal) {
 bool goalEssentialClickApplies(const Session& s) {
   const int code = s.map.measureCode;
   const bool shows = code == kCodeNearMinimum || code == kCodeFlexibilityPlot ||
-                     (code == kCodeNearMaximumCoverage && s.settings[kMapAllFlexible] == 0);
-  return s.ws.datafile.opened && shows && s.settings[kNearMinimumGoal] == 1;
+                     (code == kCodeNearMaximumCoverage && s.settings.mapAllFlexible == 0);
+  return s.ws.datafile.opened && shows && s.settings.nearMinimumGoal == 1;
 }
 
 int showGoalEssentialTaxa(Session& s, int cell) {

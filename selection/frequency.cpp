@@ -20,7 +20,7 @@ FrequencyResult computeSelectionFrequency(const Session& s, const FrequencyParam
   if (!out.error.empty()) return out;
   Stopwatch watch(s.host);
   Scratch sc(s);
-  sc.s.settings[kLastTieRandom] = 1;
+  sc.s.settings.lastTieRandom = 1;
   const Settings settings = sc.s.settings;
   out.runs = p.runs;
   out.chosen.assign(s.ws.cells.size(), 0);

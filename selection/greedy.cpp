@@ -13,12 +13,12 @@ namespace zn {
 
 GreedyOptions greedyOptions(const Session& s) {
   GreedyOptions o;
-  o.byRarity = s.settings[kGreedyByRarity] != 0;
-  o.goal = std::max(1, static_cast<int>(s.settings[kGreedyGoal]));
-  o.rejectRedundant = s.settings[kGreedyRejectRedundant] != 0;
-  o.includeSeeds = s.settings[kGreedyIncludeSeeds] != 0;
-  o.rarityFormula = s.settings[kRarityFormula];
-  o.byCost = s.costPresent && s.settings[kOptimiseByCost] != 0;
+  o.byRarity = s.settings.greedyByRarity != 0;
+  o.goal = std::max(1, static_cast<int>(s.settings.greedyGoal));
+  o.rejectRedundant = s.settings.greedyRejectRedundant != 0;
+  o.includeSeeds = s.settings.greedyIncludeSeeds != 0;
+  o.rarityFormula = s.settings.rarityFormula;
+  o.byCost = s.costPresent && s.settings.optimiseByCost != 0;
   return o;
 }
 

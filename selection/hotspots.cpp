@@ -35,7 +35,7 @@ void exchangeSortDescending(std::vector<double>& scores, std::vector<int>& cells
 
 HotspotResult runHotspots(Session& s, int n) {
   HotspotResult r;
-  const int code = hotspotMeasure(s.settings[kHotspotKind]);
+  const int code = hotspotMeasure(static_cast<int>(s.settings.hotspotKind));
   if (!s.ws.datafile.opened || code < 0) return r;
   const std::uint32_t start = s.host.tickMs();
   computeMeasure(s, code);

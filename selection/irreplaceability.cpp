@@ -18,7 +18,7 @@ struct Pending {
   std::vector<int> byRange;
   int cells = 0;
 
-  explicit Pending(const Session& s) : index(buildPresenceIndex(s.ws, s.settings[kExcludedLevel])) {
+  explicit Pending(const Session& s) : index(buildPresenceIndex(s.ws, s.settings.excludedLevel)) {
     cells = std::min(index.cells, static_cast<int>(s.ws.cells.size()) - 2);
     done = countedTaxa(s.ws, index, s.areas);
     for (char& d : done) d = !d;

@@ -43,14 +43,10 @@ namespace {
 constexpr int kNoRange = std::numeric_limits<int>::max();
 constexpr int kStatusSelected = 3;
 constexpr int kStatusForced = 4;
-constexpr int kReorderRichness = 1;
-constexpr int kReorderRarity = 2;
-constexpr int kReorderNone = 3;
-constexpr int kReorderThreat = 4;
 
 struct Options {
   int goal = 1;
-  int reorder = 1;
+  Reordering reorder = Reordering::kByRichness;
   int formula = 1;
   bool extraTies = false;
   bool randomTie = false;
@@ -67,27 +63,27 @@ struct Options {
 // title and the report describe what was run.
 Options applyForcings(Session& s) {
   Settings& st = s.settings;
-  st[kNearMinimumGoal] = std::max(1, st[kNearMinimumGoal]);
-  if (st[kReordering] == kReorderRichness || st[kReordering] == kReorderRarity) st[kNearMinimumGoal] = 1;
-  if (!s.costPresent) st[kOptimiseByCost] = 0;
-  if (st[kNearMinimumGoal] > 1) {
-    st[kFlexibilityMap] = 0;
-    st[kFlexibilityPartial] = 0;
-    st[kMapAllFlexible] = 0;
+  st.nearMinimumGoal = std::max(1, st.nearMinimumGoal);
+  if (st.reordering == Reordering::kByRichness || st.reordering == Reordering::kByRarity) st.nearMinimumGoal = 1;
+  if (!s.costPresent) st.optimiseByCost = 0;
+  if (st.nearMinimumGoal > 1) {
+    st.flexibilityMap = 0;
+    st.flexibilityPartial = 0;
+    st.mapAllFlexible = 0;
   }
   Options o;
-  o.goal = st[kNearMinimumGoal];
-  o.reorder = st[kReordering];
-  o.formula = st[kRarityFormula];
-  o.extraTies = st[kExtraTieBreaks] != 0;
-  o.randomTie = st[kLastTieRandom] != 0;
-  o.reject = st[kRejectRedundant] != 0;
-  o.includeSeeds = st[kIncludeSeeds] != 0;
-  o.byCost = st[kOptimiseByCost] != 0;
-  o.flexMap = st[kFlexibilityMap] != 0;
-  o.partial = st[kFlexibilityPartial] != 0;
-  o.mapAll = st[kMapAllFlexible] != 0;
-  o.longReports = st[kLongReports] != 0;
+  o.goal = st.nearMinimumGoal;
+  o.reorder = st.reordering;
+  o.formula = st.rarityFormula;
+  o.extraTies = st.extraTieBreaks != 0;
+  o.randomTie = st.lastTieRandom != 0;
+  o.reject = st.rejectRedundant != 0;
+  o.includeSeeds = st.includeSeeds != 0;
+  o.byCost = st.optimiseByCost != 0;
+  o.flexMap = st.flexibilityMap != 0;
+  o.partial = st.flexibilityPartial != 0;
+  o.mapAll = st.mapAllFlexible != 0;
+  o.longReports = st.longReports != 0;
   return o;
 }
 
@@ -721,7 +717,7 @@ void MainRun::writeRuleSummary() {
 void MainRun::reorder() {
   if (reorderedByRichnessOrRarity()) {
     std::vector<double> weight(static_cast<std::size_t>(x_.ix.taxa), 1.0);
-    if (o_.reorder == kReorderRarity)
+    if (o_.reorder == Reordering::kByRarity)
       for (int t = 0; t < x_.ix.taxa; ++t)
         weight[static_cast<std::size_t>(t)] = rarityValue(o_.formula, x_.range(t), s_.ws.geo.cells);
     std::vector<double> costs;
@@ -730,9 +726,9 @@ void MainRun::reorder() {
       for (int n = 1; n <= cells_; ++n) costs[static_cast<std::size_t>(n)] = cost(n);
     }
     reorderByGain(set_, x_, weight, o_.byCost ? &costs : nullptr);
-  } else if (o_.reorder == kReorderNone || coverage()) {
+  } else if (o_.reorder == Reordering::kNone || coverage()) {
     reorderByRichnessPasses(s_, x_);
-  } else if (o_.reorder == kReorderThreat && req_.env.threatPresent && o_.goal == 1) {
+  } else if (o_.reorder == Reordering::kByThreat && req_.env.threatPresent && o_.goal == 1) {
     reorderByThreat(s_);
   }
 }
@@ -924,7 +920,7 @@ RunOutcome MainRun::run() {
   if (req_.kind == RunKind::CoverageByNumber) cutToNumber();
   if (req_.kind == RunKind::CoverageByBudget) cutToBudget();
   finish();
-  s_.settings[kSelectedAreasDisplay] = o_.includeSeeds || (coverage() && !o_.mapAll) ? 2 : 1;
+  s_.settings.selectedAreasDisplay = o_.includeSeeds || (coverage() && !o_.mapAll) ? 2 : 1;
   out_.capacityReached = core_.capacityReached;
   out_.seconds = watch.seconds();
   return out_;
@@ -1031,8 +1027,8 @@ AnalysisOutcome runNearMaximumCoverage(Session& s, bool byBudget, int areasToAdd
   if (!s.ws.datafile.opened) return a;
   setMeasureCode(s, kCodeNearMaximumCoverage);
   Stopwatch watch(s.host);
-  s.settings[kReordering] = kReorderRichness;
-  s.settings[kNearMinimumGoal] = 1;
+  s.settings.reordering = Reordering::kByRichness;
+  s.settings.nearMinimumGoal = 1;
   const SelectionIndex x(s);
   // A goal above every range forces every occupied cell in: the set cannot
   // grow beyond that, so the goal is raised no further.
@@ -1044,7 +1040,7 @@ AnalysisOutcome runNearMaximumCoverage(Session& s, bool byBudget, int areasToAdd
   r.env = env;
   r.budget = budget;
   r.areasToAdd = areasToAdd;
-  r.kind = byBudget && s.costPresent && s.settings[kOptimiseByCost] != 0 ? RunKind::CoverageByBudget
+  r.kind = byBudget && s.costPresent && s.settings.optimiseByCost != 0 ? RunKind::CoverageByBudget
                                                                          : RunKind::CoverageByNumber;
   RunOutcome run;
   for (;;) {
@@ -1055,8 +1051,8 @@ AnalysisOutcome runNearMaximumCoverage(Session& s, bool byBudget, int areasToAdd
     const bool tooSmall = r.kind == RunKind::CoverageByBudget ? run.fullCost < budget
                                                               : s.areas.count() - s.areas.seedCount < areasToAdd;
     if (!tooSmall || o.goal >= largestRange || run.capacityReached) break;
-    s.settings[kReordering] = kReorderNone;
-    s.settings[kNearMinimumGoal] = o.goal + 1;
+    s.settings.reordering = Reordering::kNone;
+    s.settings.nearMinimumGoal = o.goal + 1;
     s.areas = start;
   }
   finishMeasure(s, largestScore(s));

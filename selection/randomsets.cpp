@@ -61,11 +61,11 @@ RandomSetsOutcome runRandomSets(Session& s, int areas, std::optional<std::uint32
   clearScores(s);
   if (c < 3) return o;
 
-  const int kind = st[kHotspotKind];
+  const HotspotKind kind = st.hotspotKind;
   std::vector<double> weight(static_cast<std::size_t>(x.ix.taxa), 1.0);
-  if (kind != 0)
+  if (kind != HotspotKind::kRichness)
     for (int t = 0; t < x.ix.taxa; ++t)
-      weight[static_cast<std::size_t>(t)] = rarityValue(st[kRarityFormula], x.range(t), s.ws.geo.cells);
+      weight[static_cast<std::size_t>(t)] = rarityValue(st.rarityFormula, x.range(t), s.ws.geo.cells);
 
   RandomSetStats& r = o.stats;
   r.areas = n;
@@ -99,7 +99,7 @@ RandomSetsOutcome runRandomSets(Session& s, int areas, std::optional<std::uint32
     progress.reach(run);
   }
 
-  const bool twoTailed = st[kTwoTailed] != 0;
+  const bool twoTailed = st.twoTailed != 0;
   for (int k = 1; k <= n; ++k) {
     const auto first = table.begin() + static_cast<std::ptrdiff_t>(k) * kRuns;
     std::sort(first, first + kRuns);
@@ -117,8 +117,8 @@ RandomSetsOutcome runRandomSets(Session& s, int areas, std::optional<std::uint32
     g.score = g.count;
   }
   const Counters& counters = s.ws.counters;
-  r.total = kind != 0 ? raritySum(counters, st[kRarityFormula])
-                      : (st[kBaseOnPresent] != 0 ? counters.taxaWithRecords : counters.includedTaxa);
+  r.total = kind != HotspotKind::kRichness ? raritySum(counters, st.rarityFormula)
+                      : (st.baseOnPresent != 0 ? counters.taxaWithRecords : counters.includedTaxa);
   finishMeasure(s, largestScore(s));
   o.simulated = true;
   o.seconds = watch.seconds();

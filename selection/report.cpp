@@ -28,7 +28,7 @@ const char* kindWord(int kind) {
 
 const char* plural(int goal) { return goal > 1 ? "s" : ""; }
 
-bool reorderedByRichnessOrRarity(const Settings& st) { return st[kReordering] == 1 || st[kReordering] == 2; }
+bool reorderedByRichnessOrRarity(const Settings& st) { return st.reordering == Reordering::kByRichness || st.reordering == Reordering::kByRarity; }
 
 double percentOf(double value, double base) { return base > 0.0 ? value * 100.0 / base : 0.0; }
 
@@ -51,14 +51,14 @@ std::string seedLine(const Session& s) {
 std::string dataLine(const Session& s) {
   const std::string group =
       s.ws.groupCode.empty() ? std::string("all subgroups, ") : strprintf("subgroup %s, ", s.ws.groupCode.c_str());
-  return strprintf("(%sdata level %d and above)", group.c_str(), s.settings[kExcludedLevel] + 1);
+  return strprintf("(%sdata level %d and above)", group.c_str(), s.settings.excludedLevel + 1);
 }
 
 std::string rejectionNote(const Session& s, const ReportFacts& f) {
   const int code = s.map.measureCode;
-  const bool rejecting = (code == kCodeGreedy && s.settings[kGreedyRejectRedundant] != 0) ||
+  const bool rejecting = (code == kCodeGreedy && s.settings.greedyRejectRedundant != 0) ||
                          ((code == kCodeNearMinimum || code == kCodeNearMaximumCoverage) &&
-                          s.settings[kRejectRedundant] != 0);
+                          s.settings.rejectRedundant != 0);
   return rejecting ? strprintf(",\n  %d within-set redundant areas rejected", f.rejected) : "";
 }
 
@@ -106,7 +106,7 @@ std::vector<int> fullyFlexibleAlternatives(const Session& s, const SelectionInde
       if (n <= x.cells) m = std::max(m, ++count[static_cast<std::size_t>(n)]);
   held = m;
   if (m == 0) return out;
-  const bool byCost = s.settings[kOptimiseByCost] != 0;
+  const bool byCost = s.settings.optimiseByCost != 0;
   for (int n = 1; n <= x.cells; ++n)
     if (n != area && count[static_cast<std::size_t>(n)] == m && (!byCost || cellCost(s, n) <= cellCost(s, area)))
       out.push_back(n);
@@ -115,12 +115,12 @@ std::vector<int> fullyFlexibleAlternatives(const Session& s, const SelectionInde
 
 std::string randomReport(const Session& s, const ReportFacts& f, const SelectionIndex& x) {
   const RandomSetStats& r = *f.random;
-  const bool twoTailed = s.settings[kTwoTailed] != 0;
+  const bool twoTailed = s.settings.twoTailed != 0;
   std::string out = strprintf(
       "\n  PRIORITY-AREAS ANALYSIS: %s\n%s  %s in %.1f seconds%s.\n\n  Representation summary by area sequence\n\n"
       "  Choices                   Mean taxon richness,   median %% %s\n",
       analysisTitle(s, f).c_str(), seedLine(s).c_str(), dataLine(s).c_str(), f.seconds, rejectionNote(s, f).c_str(),
-      kindWord(s.settings[kHotspotKind]));
+      kindWord(static_cast<int>(s.settings.hotspotKind)));
   out += twoTailed ? "  step  area                abs     inc     cum    inc %   cum %  lower 2.5% upper 2.5%\n\n"
                    : "  step  area                abs     inc     cum    inc %   cum %  upper 5% (single tail)\n\n";
   const AreaSet& set = s.areas;
@@ -169,7 +169,7 @@ void writeAreaSummary(std::string& out, const Session& s, const ReportFacts& f, 
   const int count = set.count();
   const int seeds = std::clamp(set.seedCount, 0, count);
   const bool costData = s.costPresent;
-  out += strprintf(st[kLongReports] != 0
+  out += strprintf(st.longReports != 0
                        ? "\n  %s\n%s  %s in %.1f seconds%s.\n\n  Representation summary by area sequence\n\n"
                          "  Choices                        Taxon richness\n"
                        : "\n  PRIORITY-AREAS ANALYSIS: %s\n%s  %s in %.1f seconds%s.\n\n"
@@ -198,8 +198,8 @@ void writeAreaSummary(std::string& out, const Session& s, const ReportFacts& f, 
     if (i == seeds && code > kCodeRareQuartile) out += kDotted;
   }
   if (code != kCodeNearMaximumCoverage) return;
-  const int goal = st[kNearMinimumGoal];
-  const std::string c = st[kOptimiseByCost] != 0 ? strprintf(", cost %.0f", f.fullCost) : std::string();
+  const int goal = st.nearMinimumGoal;
+  const std::string c = st.optimiseByCost != 0 ? strprintf(", cost %.0f", f.fullCost) : std::string();
   if (seeds > 0) {
     if (goal > 1)
       out += strprintf("\n  (near-minimum set for %d reps would be %d+%d=%d areas%s)\n", goal, seeds, f.fullSize,
@@ -225,7 +225,7 @@ struct Flexibility {
 Flexibility flexibility(const Session& s) {
   const Settings& st = s.settings;
   const int code = s.map.measureCode;
-  const bool flexible = st[kFlexibilityMap] != 0 && reorderedByRichnessOrRarity(st) && st[kNearMinimumGoal] == 1;
+  const bool flexible = st.flexibilityMap != 0 && reorderedByRichnessOrRarity(st) && st.nearMinimumGoal == 1;
   Flexibility fx;
   fx.essential = flexible && code == kCodeNearMinimum;
   fx.alternatives = flexible && (code == kCodeNearMinimum || code == kCodeNearMaximumCoverage);
@@ -309,7 +309,7 @@ void writeAlternatives(std::string& out, const Session& s, Report& rep) {
   const AreaSet& set = s.areas;
   const int count = set.count();
   const int seeds = std::clamp(set.seedCount, 0, count);
-  if (s.settings[kLongReports] != 0) {
+  if (s.settings.longReports != 0) {
     out += "\n\n   Selected area numbers and fully flexible alternatives:\n\n";
     for (int p = seeds + 1; p <= count; ++p) {
       out += strprintf(" %d", set.cells[static_cast<std::size_t>(p - 1)]);
@@ -377,35 +377,36 @@ std::string analysisTitle(const Session& s, const ReportFacts& f) {
   const Settings& st = s.settings;
   const AreaSet& set = s.areas;
   const int code = s.map.measureCode;
-  const int formula = st[kRarityFormula];
-  const char* costWord = st[kOptimiseByCost] != 0 ? "cost" : "area";
-  const char* perCost = st[kOptimiseByCost] != 0 ? "/cost" : "";
+  const int formula = st.rarityFormula;
+  const char* costWord = st.optimiseByCost != 0 ? "cost" : "area";
+  const char* perCost = st.optimiseByCost != 0 ? "/cost" : "";
   switch (code) {
     case kCodeHotspots: {
-      const int kind = st[kHotspotKind];
+      const HotspotKind kind = st.hotspotKind;
       const int added = set.count() - std::clamp(set.seedCount, 0, set.count());
-      if (kind == 1) return strprintf("Top %d hotspots by %s %s", added, formulaWord(formula), "range-size rarity");
-      return strprintf("Top %d hotspots by %s %s", added, kindWord(kind), "");
+      if (kind == HotspotKind::kRarity)
+        return strprintf("Top %d hotspots by %s %s", added, formulaWord(formula), "range-size rarity");
+      return strprintf("Top %d hotspots by %s %s", added, kindWord(static_cast<int>(kind)), "");
     }
     case kCodeGreedy: {
       // The run takes a goal below 1 as 1; the title names the goal it used.
-      const int goal = std::max(1, static_cast<int>(st[kGreedyGoal]));
-      if (st[kGreedyByRarity] != 0)
+      const int goal = std::max(1, static_cast<int>(st.greedyGoal));
+      if (st.greedyByRarity != 0)
         return strprintf("Greedy %s%s%s-area set for %d representation%s", formulaWord(formula), " ", "rarity", goal,
                          plural(goal));
       return strprintf("Greedy %s%s%s-area set for %d representation%s", "", "", "richness", goal, plural(goal));
     }
     case kCodeNearMinimum: {
-      const int goal = st[kNearMinimumGoal];
-      switch (st[kReordering]) {
-        case 0:
+      const int goal = st.nearMinimumGoal;
+      switch (st.reordering) {
+        case Reordering::kUnset:
           return strprintf("Near-minimum-%s set", costWord);
-        case 1:
+        case Reordering::kByRichness:
           return strprintf("Near-minimum-%s set re-ordered by %s%s%s%s", costWord, "richness", perCost, "", "");
-        case 2:
+        case Reordering::kByRarity:
           return strprintf("Near-minimum-%s set re-ordered by %s%s%s%s", costWord, formulaWord(formula), " ", "rarity",
                            perCost);
-        case 4:
+        case Reordering::kByThreat:
           return strprintf("Near-minimum-%s set re-ordered by %s%s%s%s", costWord, "", "", "threat", perCost);
         default:
           return strprintf("Near-minimum-%s set for %d representation%s", costWord, goal, plural(goal));
@@ -417,7 +418,7 @@ std::string analysisTitle(const Session& s, const ReportFacts& f) {
       const int areas = f.random ? f.random->areas : 0;
       const int candidates = f.random ? f.random->candidates : 0;
       const double percent = candidates > 0 ? areas * 100.0 / candidates : 0.0;
-      if (st[kHotspotKind] == 0) return strprintf("Random %3.1f%% areas (%d simulations) by %s %s", percent, 1000, "richness", "");
+      if (st.hotspotKind == HotspotKind::kRichness) return strprintf("Random %3.1f%% areas (%d simulations) by %s %s", percent, 1000, "richness", "");
       return strprintf("Random %3.1f%% areas (%d simulations) by %s %s", percent, 1000, formulaWord(formula),
                        "range-size rarity");
     }
@@ -453,7 +454,7 @@ Report representationReport(Session& s, const ReportFacts& f, const SelectionInd
   if (!s.ws.datafile.opened) return rep;
   if (set.empty() && !random && !command && !f.manualDialogOpen) return rep;
   const Settings& st = s.settings;
-  const bool longReports = st[kLongReports] != 0;
+  const bool longReports = st.longReports != 0;
   std::string& out = rep.text;
   if (!longReports || code == kCodeNearMaximumCoverage) out += resultsFileHeader(s);
   if (random) {
@@ -461,7 +462,7 @@ Report representationReport(Session& s, const ReportFacts& f, const SelectionInd
     return rep;
   }
 
-  const double base = st[kBaseOnPresent] != 0 ? s.ws.counters.taxaWithRecords : s.ws.counters.includedTaxa;
+  const double base = st.baseOnPresent != 0 ? s.ws.counters.taxaWithRecords : s.ws.counters.includedTaxa;
   const std::vector<int> reps = x.presences(set.cells);
   CardStore& cards = s.ws.cards;
   for (int t = 0; t < x.ix.taxa; ++t) cards.setField(t, cards.layout->repCount, reps[static_cast<std::size_t>(t)]);

@@ -14,7 +14,7 @@ namespace zn {
 
 struct SelectionIndex {
   explicit SelectionIndex(const Session& s)
-      : ix(buildPresenceIndex(s.ws, s.settings[kExcludedLevel])),
+      : ix(buildPresenceIndex(s.ws, s.settings.excludedLevel)),
         cells(std::min(ix.cells, static_cast<int>(s.ws.cells.size()) - 2)) {
     included.assign(static_cast<std::size_t>(ix.taxa), 0);
     for (int t = 0; t < ix.taxa; ++t) included[static_cast<std::size_t>(t)] = s.ws.passesGroup(t) ? 1 : 0;

@@ -59,7 +59,7 @@ bool applyAreaValues(Session& s, ValueKind kind, const std::vector<double>& valu
   }
   if (kind == ValueKind::Cost) {
     s.costPresent = present;
-    if (!present) s.settings[kOptimiseByCost] = 0;
+    if (!present) s.settings.optimiseByCost = 0;
   }
   return present;
 }
@@ -82,7 +82,7 @@ std::optional<bool> convertScoresToValues(Session& s, ValueKind kind, std::optio
 
 BudgetBounds budgetBounds(const Session& s) {
   BudgetBounds b;
-  const PresenceIndex ix = buildPresenceIndex(s.ws, s.settings[kExcludedLevel]);
+  const PresenceIndex ix = buildPresenceIndex(s.ws, s.settings.excludedLevel);
   const std::vector<char> counted = countedTaxa(s.ws, ix, s.areas);
   for (int n = 1; n <= std::min(ix.cells, lastCell(s)); ++n) {
     const auto taxa = ix.taxaIn(n);
@@ -119,7 +119,7 @@ NumberOfAreasModel openNumberOfAreas(const Session& s) {
   m.maximum = std::max(0, 1100 - s.areas.count());
   m.seedsLine = strprintf("Number of selected (seed) areas: %d", s.areas.count());
   m.maxLine = strprintf("(max %d)", m.maximum);
-  m.number = s.settings[kAreasToAdd];
+  m.number = s.settings.areasToAdd;
   return m;
 }
 

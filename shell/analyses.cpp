@@ -46,7 +46,7 @@ SelectionEnv environment(const AnalysisParams& p) {
 // The cells that could still add a taxon, as the analyses that ask for a
 // number of areas count them first (the titles give the areas as a share).
 int countCandidates(Session& s) {
-  occupancyPass(s.ws, s.settings[kExcludedLevel], s.areas);
+  occupancyPass(s.ws, s.settings.excludedLevel, s.areas);
   return countCandidateCells(s);
 }
 
@@ -54,10 +54,10 @@ int countCandidates(Session& s) {
 // room left in the set, at least 1 while there is room; kept in the options.
 int areasToAdd(Session& s, const AnalysisParams& p, AnalysisResult& r) {
   const int room = std::max(0, kAreaCapacity - s.areas.count());
-  const int asked = p.areasToAdd.value_or(s.settings[kAreasToAdd]);
+  const int asked = p.areasToAdd.value_or(s.settings.areasToAdd);
   const int areas = std::clamp(asked, std::min(1, room), room);
   if (asked > room) r.notes.push_back(strprintf("areas to add lowered to %d", room));
-  s.settings[kAreasToAdd] = areas;
+  s.settings.areasToAdd = areas;
   return areas;
 }
 
@@ -72,10 +72,10 @@ double budgetToSpend(Session& s, const AnalysisParams& p, AnalysisResult& r) {
 }
 
 double timeLimit(const Session& s, const AnalysisParams& p) {
-  return p.timeLimit.value_or(std::clamp(s.settings[kExactTimeLimit], 1, kExactTimeLimitMax));
+  return p.timeLimit.value_or(std::clamp(s.settings.exactTimeLimit, 1, kExactTimeLimitMax));
 }
 
-bool byBudget(const Session& s) { return s.settings[kOptimiseByCost] != 0 && s.costPresent; }
+bool byBudget(const Session& s) { return s.settings.optimiseByCost != 0 && s.costPresent; }
 
 // The coverage sets by number grow by at most the candidate cells.
 void noteFewCandidates(int candidates, int areas, AnalysisResult& r) {
@@ -408,8 +408,8 @@ TitleOutcome runSelectivePlot(Session& s, int code, bool smallScreen, const Titl
     const bool accepted = s.host.runDialog(m.resource, m);
     if (m.action == SelectivePlotModel::Action::ToggleGrouped ||
         m.action == SelectivePlotModel::Action::ToggleRangeSizes) {
-      s.settings[kListDialogVariant] = m.grouped ? 1 : 0;
-      s.settings[kListDialogOption] = m.rangeSizes ? 1 : 0;
+      s.settings.listDialogVariant = m.grouped ? 1 : 0;
+      s.settings.listDialogOption = m.rangeSizes ? 1 : 0;
       if (m.grouped != grouped || m.rangeSizes != rangeSizes) continue;
       return TitleOutcome::Stopped;
     }

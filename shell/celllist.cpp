@@ -32,7 +32,7 @@ bool validCell(const Session& s, int cell) {
 int taxaInStore(const Workspace& ws) { return std::min(ws.taxaCount, ws.cards.slots()); }
 
 bool presentIn(const Session& s, int taxon, int cell) {
-  return s.ws.cards.level(taxon, cell) > s.settings[kExcludedLevel];
+  return s.ws.cards.level(taxon, cell) > s.settings.excludedLevel;
 }
 
 // 1 for each taxon present in some area of the set.
@@ -93,9 +93,9 @@ CellListModel openCellList(const Session& s, int cell, bool smallScreen) {
   CellListModel m;
   m.cell = cell;
   const int code = s.map.measureCode;
-  m.grouped = s.settings[kListDialogVariant] != 0;
+  m.grouped = s.settings.listDialogVariant != 0;
   m.rangeSizesLocked = rangeSizesRefused(code);
-  m.rangeSizes = s.settings[kListDialogOption] != 0 && !m.rangeSizesLocked;
+  m.rangeSizes = s.settings.listDialogOption != 0 && !m.rangeSizesLocked;
   m.resource = cellListResource(m.grouped, smallScreen);
 
   const std::vector<std::string> info = cellInformationLines(s, cell);
@@ -259,11 +259,11 @@ CellListOutcome runCellListOnce(Session& s, int cell, bool smallScreen) {
   switch (m.action) {
     case CellListModel::Action::ToggleRangeSizes:
       if (m.rangeSizesLocked) break;
-      s.settings[kListDialogOption] = m.rangeSizes ? 1 : 0;
+      s.settings.listDialogOption = m.rangeSizes ? 1 : 0;
       out.showAgain = m.rangeSizes != rangeSizes;
       break;
     case CellListModel::Action::ToggleGrouped:
-      s.settings[kListDialogVariant] = m.grouped ? 1 : 0;
+      s.settings.listDialogVariant = m.grouped ? 1 : 0;
       out.showAgain = m.grouped != grouped;
       break;
     case CellListModel::Action::PlotSelected:

@@ -14,7 +14,7 @@ namespace {
 
 bool canRun(const Shell& sh) { return sh.session.ws.datafile.opened && !sh.flags.preselectionDialogOpen; }
 
-double timeLimit(const Session& s) { return std::clamp(s.settings[kExactTimeLimit], 1, kExactTimeLimitMax); }
+double timeLimit(const Session& s) { return std::clamp(s.settings.exactTimeLimit, 1, kExactTimeLimitMax); }
 
 // The stoppable box with the percent done, for as long as the guard lives.
 class StopBox {

@@ -136,7 +136,7 @@ void Shell::connectCore() {
     ViewState& v = sh.display.view;
     if (!v.zoomArmed && !v.zoomed) {
       v.zoomArmed = true;
-      s.settings[kZoomArmed] = 1;
+      s.settings.zoomArmed = 1;
     } else {
       unzoom(s, v);
     }
@@ -186,7 +186,7 @@ void Shell::connectCore() {
   });
   connect(Command::ToolsOptions, [](Shell& sh) {
     Session& s = sh.session;
-    occupancyPass(s.ws, s.settings[kExcludedLevel], s.areas);
+    occupancyPass(s.ws, s.settings.excludedLevel, s.areas);
     ToolsOptionsModel m(s.settings, toolsOptionsFacts(s, sh.flags.threatPresent));
     const bool accepted = sh.host.runDialog("ToptDlgBox", m);
     if (m.redrawRequested()) sh.host.requestRedraw();
@@ -216,7 +216,7 @@ void Shell::connectCore() {
     }
     if (s.map.measureCode == kCodeOverlay) {
       // The overlay colours its own cells; score classing would overwrite them.
-      if (sh.display.view.zoomed) s.savedFillFrameCoast = s.settings[kFillFrameCoast];
+      if (sh.display.view.zoomed) s.savedFillFrameCoast = s.settings.fillFrameCoast;
       replotOverlay(sh);
       sh.refreshMenus();
       sh.host.requestRedraw();
@@ -229,7 +229,7 @@ void Shell::connectCore() {
     if (changes.reclass && s.scoresPresent && code != kCodeNone && code != kCodeMaxLevel &&
         code != kCodeSelectedAreas)
       sh.display.classes = classifyScores(s, sh.display.palette);
-    if (sh.display.view.zoomed) s.savedFillFrameCoast = s.settings[kFillFrameCoast];
+    if (sh.display.view.zoomed) s.savedFillFrameCoast = s.settings.fillFrameCoast;
     sh.refreshMenus();
     sh.host.requestRedraw();
   });
@@ -243,12 +243,12 @@ void Shell::connectCore() {
   connect(Command::InvertedColourScale, [](Shell& sh) {
     if (sh.flags.view3D) return;
     // One drawing with the scale inverted; the flag is cleared after it.
-    sh.session.settings[kInvertedScale] = 1;
+    sh.session.settings.invertedScale = 1;
     TitleOutcome o = buildTitle(sh.session, sh.titleContext());
     if (o == TitleOutcome::Classify) classMap(sh.session, sh.display);
     sh.host.redrawNow();
     // The next drawing, whatever asks for it, shows the normal order again.
-    sh.session.settings[kInvertedScale] = 0;
+    sh.session.settings.invertedScale = 0;
     if (o == TitleOutcome::Classify && buildTitle(sh.session, sh.titleContext()) == TitleOutcome::Classify)
       classMap(sh.session, sh.display);
   });

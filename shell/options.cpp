@@ -14,17 +14,17 @@ namespace M = mopt;
 
 namespace {
 
-// A radio button: choosing it stores `value` in `slot`.
+// A radio button: choosing it stores `value` in `field`.
 struct Radio {
   int id;
-  int slot;
+  SettingsField field;
   int value;
 };
 
-// A check box over one slot; `inverted` slots store 0 when ticked.
+// A check box over one field; `inverted` fields store 0 when ticked.
 struct Check {
   int id;
-  int slot;
+  SettingsField field;
   bool inverted;
 };
 
@@ -42,88 +42,86 @@ const Check* findCheck(const std::array<Check, N>& table, int id) {
   return nullptr;
 }
 
-bool isChecked(const Settings& s, const Check& c) { return (s[c.slot] != 0) != c.inverted; }
-void store(Settings& s, const Check& c, bool on) { s[c.slot] = (on != c.inverted) ? 1 : 0; }
+bool isChecked(const Settings& s, const Check& c) { return (c.field.get(s) != 0) != c.inverted; }
+void store(Settings& s, const Check& c, bool on) { c.field.set(s, (on != c.inverted) ? 1 : 0); }
 
 template <std::size_t N>
-void copySlots(const std::array<int, N>& slots, const Settings& from, Settings& to) {
-  for (int slot : slots) to[slot] = from[slot];
+void copySlots(const std::array<SettingsField, N>& fields, const Settings& from, Settings& to) {
+  for (SettingsField f : fields) f.set(to, f.get(from));
 }
 
 template <std::size_t N>
-bool slotsDiffer(const std::array<int, N>& slots, const Settings& a, const Settings& b) {
-  return std::any_of(slots.begin(), slots.end(), [&](int slot) { return a[slot] != b[slot]; });
+bool slotsDiffer(const std::array<SettingsField, N>& fields, const Settings& a, const Settings& b) {
+  return std::any_of(fields.begin(), fields.end(), [&](SettingsField f) { return f.get(a) != f.get(b); });
 }
 
 // ----- Tools options tables
 
 constexpr std::array<Radio, 26> kToolRadios{{
-    {T::kRarityDifference, kRarityFormula, 0},
-    {T::kRarityInverse, kRarityFormula, 1},
-    {T::kRarityInverseSquare, kRarityFormula, 2},
-    {T::kLargeRanges, kRangeCentreWeighting, 1},
-    {T::kSmallRanges, kRangeCentreWeighting, 2},
-    {T::kNeighbourhood9, kNeighbourhoodSize, 9},
-    {T::kNeighbourhood25, kNeighbourhoodSize, 25},
-    {T::kSmoothMedian, kSmoothByMean, 0},
-    {T::kSmoothMean, kSmoothByMean, 1},
-    {T::kHotspotRichness, kHotspotKind, 0},
-    {T::kHotspotRarity, kHotspotKind, 1},
-    {T::kHotspotRareQuartile, kHotspotKind, 2},
-    {T::kHotspotThreshold, kHotspotKind, 3},
-    {T::kHotspotResiduals, kHotspotKind, 4},
-    {T::kReorderRichness, kReordering, 1},
-    {T::kReorderRarity, kReordering, 2},
-    {T::kReorderThreat, kReordering, 4},
-    {T::kTieLowestCell, kLastTieRandom, 0},
-    {T::kTieRandom, kLastTieRandom, 1},
-    {T::kGreedyRichness, kGreedyByRarity, 0},
-    {T::kGreedyRarity, kGreedyByRarity, 1},
-    {T::kSingleTail, kTwoTailed, 0},
-    {T::kTwoTail, kTwoTailed, 1},
-    // The flexibility map spreads over three slots; see flexibilityChoice().
-    {T::kMapByOrder, kFlexibilityMap, 0},
-    {T::kMapIrreplaceable, kFlexibilityMap, 1},
-    {T::kMapPartial, kFlexibilityMap, 2},
+    {T::kRarityDifference, settingsField<&Settings::rarityFormula>(), 0},
+    {T::kRarityInverse, settingsField<&Settings::rarityFormula>(), 1},
+    {T::kRarityInverseSquare, settingsField<&Settings::rarityFormula>(), 2},
+    {T::kLargeRanges, settingsField<&Settings::rangeCentreWeighting>(), 1},
+    {T::kSmallRanges, settingsField<&Settings::rangeCentreWeighting>(), 2},
+    {T::kNeighbourhood9, settingsField<&Settings::neighbourhoodSize>(), 9},
+    {T::kNeighbourhood25, settingsField<&Settings::neighbourhoodSize>(), 25},
+    {T::kSmoothMedian, settingsField<&Settings::smoothByMean>(), 0},
+    {T::kSmoothMean, settingsField<&Settings::smoothByMean>(), 1},
+    {T::kHotspotRichness, settingsField<&Settings::hotspotKind>(), static_cast<int>(HotspotKind::kRichness)},
+    {T::kHotspotRarity, settingsField<&Settings::hotspotKind>(), static_cast<int>(HotspotKind::kRarity)},
+    {T::kHotspotRareQuartile, settingsField<&Settings::hotspotKind>(), static_cast<int>(HotspotKind::kRareQuartile)},
+    {T::kHotspotThreshold, settingsField<&Settings::hotspotKind>(), static_cast<int>(HotspotKind::kThreshold)},
+    {T::kHotspotResiduals, settingsField<&Settings::hotspotKind>(), static_cast<int>(HotspotKind::kResiduals)},
+    {T::kReorderRichness, settingsField<&Settings::reordering>(), static_cast<int>(Reordering::kByRichness)},
+    {T::kReorderRarity, settingsField<&Settings::reordering>(), static_cast<int>(Reordering::kByRarity)},
+    {T::kReorderThreat, settingsField<&Settings::reordering>(), static_cast<int>(Reordering::kByThreat)},
+    {T::kTieLowestCell, settingsField<&Settings::lastTieRandom>(), 0},
+    {T::kTieRandom, settingsField<&Settings::lastTieRandom>(), 1},
+    {T::kGreedyRichness, settingsField<&Settings::greedyByRarity>(), 0},
+    {T::kGreedyRarity, settingsField<&Settings::greedyByRarity>(), 1},
+    {T::kSingleTail, settingsField<&Settings::twoTailed>(), 0},
+    {T::kTwoTail, settingsField<&Settings::twoTailed>(), 1},
+    // The flexibility map spreads over three fields; see flexibilityChoice().
+    {T::kMapByOrder, settingsField<&Settings::flexibilityMap>(), 0},
+    {T::kMapIrreplaceable, settingsField<&Settings::flexibilityMap>(), 1},
+    {T::kMapPartial, settingsField<&Settings::flexibilityMap>(), 2},
 }};
 
 constexpr std::array<Check, 10> kToolChecks{{
-    {T::kResidualsRelative, kResidualsNotRelative, true},
-    {T::kMeasuresRelative, kRelativeToRichness, false},
-    {T::kRejectRedundant, kRejectRedundant, false},
-    {T::kIncludeSeeds, kIncludeSeeds, false},
-    {T::kOptimiseCost, kOptimiseByCost, false},
-    {T::kExtraTieBreaks, kExtraTieBreaks, false},
-    {T::kGreedyReject, kGreedyRejectRedundant, false},
-    {T::kGreedyIncludeSeeds, kGreedyIncludeSeeds, false},
-    {T::kLongReports, kLongReports, false},
-    {T::kBaseOnPresent, kBaseOnPresent, false},
+    {T::kResidualsRelative, settingsField<&Settings::residualsNotRelative>(), true},
+    {T::kMeasuresRelative, settingsField<&Settings::relativeToRichness>(), false},
+    {T::kRejectRedundant, settingsField<&Settings::rejectRedundant>(), false},
+    {T::kIncludeSeeds, settingsField<&Settings::includeSeeds>(), false},
+    {T::kOptimiseCost, settingsField<&Settings::optimiseByCost>(), false},
+    {T::kExtraTieBreaks, settingsField<&Settings::extraTieBreaks>(), false},
+    {T::kGreedyReject, settingsField<&Settings::greedyRejectRedundant>(), false},
+    {T::kGreedyIncludeSeeds, settingsField<&Settings::greedyIncludeSeeds>(), false},
+    {T::kLongReports, settingsField<&Settings::longReports>(), false},
+    {T::kBaseOnPresent, settingsField<&Settings::baseOnPresent>(), false},
 }};
 
-constexpr std::array<int, 26> kToolSlots{
-    kRarityFormula,      kRangeCentreWeighting,  kNeighbourhoodSize,  kSmoothByMean,    kResidualsNotRelative,
-    kRelativeToRichness, kRangeSizeThreshold,    kHotspotKind,        kRejectRedundant, kReordering,
-    kNearMinimumGoal,    kGreedyRejectRedundant, kFlexibilityMap,     kGreedyByRarity,  kGreedyGoal,
-    kOptimiseByCost,     kFlexibilityPartial,    kGreedyIncludeSeeds, kIncludeSeeds,    kLongReports,
-    kExtraTieBreaks,     kBaseOnPresent,         kMapAllFlexible,     kTwoTailed,       kLastTieRandom,
-    kExactTimeLimit};
+constexpr std::array<SettingsField, 26> kToolSlots{
+    settingsField<&Settings::rarityFormula>(),      settingsField<&Settings::rangeCentreWeighting>(),  settingsField<&Settings::neighbourhoodSize>(),  settingsField<&Settings::smoothByMean>(),    settingsField<&Settings::residualsNotRelative>(),
+    settingsField<&Settings::relativeToRichness>(), settingsField<&Settings::rangeSizeThreshold>(),    settingsField<&Settings::hotspotKind>(),        settingsField<&Settings::rejectRedundant>(), settingsField<&Settings::reordering>(),
+    settingsField<&Settings::nearMinimumGoal>(),    settingsField<&Settings::greedyRejectRedundant>(), settingsField<&Settings::flexibilityMap>(),     settingsField<&Settings::greedyByRarity>(),  settingsField<&Settings::greedyGoal>(),
+    settingsField<&Settings::optimiseByCost>(),     settingsField<&Settings::flexibilityPartial>(),    settingsField<&Settings::greedyIncludeSeeds>(), settingsField<&Settings::includeSeeds>(),    settingsField<&Settings::longReports>(),
+    settingsField<&Settings::extraTieBreaks>(),     settingsField<&Settings::baseOnPresent>(),         settingsField<&Settings::mapAllFlexible>(),     settingsField<&Settings::twoTailed>(),       settingsField<&Settings::lastTieRandom>(),
+    settingsField<&Settings::exactTimeLimit>()};
 
 constexpr int kGoalMax = 99;
-constexpr int kNoReordering = 3;
-constexpr int kReorderByThreat = 4;
 
-// Which of 7041 … 7044 the three flexibility slots stand for.
+// Which of 7041 … 7044 the three flexibility fields stand for.
 int flexibilityChoice(const Settings& s) {
-  if (s[kFlexibilityMap] == 0) return T::kMapByOrder;
-  if (s[kMapAllFlexible] != 0) return T::kMapAllFlexible;
-  if (s[kFlexibilityPartial] != 0) return T::kMapPartial;
+  if (s.flexibilityMap == 0) return T::kMapByOrder;
+  if (s.mapAllFlexible != 0) return T::kMapAllFlexible;
+  if (s.flexibilityPartial != 0) return T::kMapPartial;
   return T::kMapIrreplaceable;
 }
 
 void setFlexibilityChoice(Settings& s, int id) {
-  s[kFlexibilityMap] = id == T::kMapByOrder ? 0 : 1;
-  s[kFlexibilityPartial] = id == T::kMapPartial ? 1 : 0;
-  s[kMapAllFlexible] = id == T::kMapAllFlexible ? 1 : 0;
+  s.flexibilityMap = id == T::kMapByOrder ? 0 : 1;
+  s.flexibilityPartial = id == T::kMapPartial ? 1 : 0;
+  s.mapAllFlexible = id == T::kMapAllFlexible ? 1 : 0;
 }
 
 bool isFlexibilityRadio(int id) { return id >= T::kMapByOrder && id <= T::kMapAllFlexible; }
@@ -150,20 +148,20 @@ ToolsOptionsModel::ToolsOptionsModel(const Settings& current, const ToolsOptions
   // when the dialog opens. Without candidate cells there is nothing to
   // measure it against, and it is kept as it is.
   if (facts.candidateCells >= 1)
-    s[kRangeSizeThreshold] =
-        std::clamp(s[kRangeSizeThreshold], std::min(2, facts.candidateCells), facts.candidateCells);
-  s[kNearMinimumGoal] = std::clamp(s[kNearMinimumGoal], 1, kGoalMax);
-  s[kGreedyGoal] = std::clamp(s[kGreedyGoal], 1, kGoalMax);
-  if (!facts.costPresent) s[kOptimiseByCost] = 0;
-  if (s[kReordering] == kReorderByThreat && !facts.threatPresent) s[kReordering] = 1;
-  if (s[kNearMinimumGoal] > 1) s[kReordering] = kNoReordering;
-  if (s[kExactTimeLimit] < 1 || s[kExactTimeLimit] > kExactTimeLimitMax) s[kExactTimeLimit] = kExactTimeLimitDefault;
+    s.rangeSizeThreshold =
+        std::clamp(s.rangeSizeThreshold, std::min(2, facts.candidateCells), facts.candidateCells);
+  s.nearMinimumGoal = std::clamp(s.nearMinimumGoal, 1, kGoalMax);
+  s.greedyGoal = std::clamp(s.greedyGoal, 1, kGoalMax);
+  if (!facts.costPresent) s.optimiseByCost = 0;
+  if (s.reordering == Reordering::kByThreat && !facts.threatPresent) s.reordering = Reordering::kByRichness;
+  if (s.nearMinimumGoal > 1) s.reordering = Reordering::kNone;
+  if (s.exactTimeLimit < 1 || s.exactTimeLimit > kExactTimeLimitMax) s.exactTimeLimit = kExactTimeLimitDefault;
 }
 
 bool ToolsOptionsModel::checked(int id) const {
   if (id == T::kCancelRerun) return cancelRerun;
   if (isFlexibilityRadio(id)) return flexibilityChoice(settings) == id;
-  if (const Radio* r = findRadio(kToolRadios, id)) return settings[r->slot] == r->value;
+  if (const Radio* r = findRadio(kToolRadios, id)) return r->field.get(settings) == r->value;
   if (const Check* c = findCheck(kToolChecks, id)) return isChecked(settings, *c);
   return false;
 }
@@ -195,9 +193,9 @@ void ToolsOptionsModel::setChecked(int id, bool on) {
   }
   const Radio* r = findRadio(kToolRadios, id);
   if (!r) return;
-  settings[r->slot] = r->value;
+  r->field.set(settings, r->value);
   // Every re-ordering is for a single representation.
-  if (r->slot == kReordering) settings[kNearMinimumGoal] = 1;
+  if (r->field == settingsField<&Settings::reordering>()) settings.nearMinimumGoal = 1;
 }
 
 std::pair<int, int> ToolsOptionsModel::numberRange(int id) const {
@@ -208,10 +206,10 @@ std::pair<int, int> ToolsOptionsModel::numberRange(int id) const {
 
 int ToolsOptionsModel::number(int id) const {
   switch (id) {
-    case T::kThreshold: return settings[kRangeSizeThreshold];
-    case T::kGoal: return settings[kNearMinimumGoal];
-    case T::kGreedyGoal: return settings[kGreedyGoal];
-    case T::kExactTimeLimit: return settings[kExactTimeLimit];
+    case T::kThreshold: return settings.rangeSizeThreshold;
+    case T::kGoal: return settings.nearMinimumGoal;
+    case T::kGreedyGoal: return settings.greedyGoal;
+    case T::kExactTimeLimit: return settings.exactTimeLimit;
     default: return 0;
   }
 }
@@ -221,20 +219,20 @@ void ToolsOptionsModel::setNumber(int id, int value) {
   const auto [lo, hi] = numberRange(id);
   value = std::clamp(value, lo, hi);
   switch (id) {
-    case T::kThreshold: settings[kRangeSizeThreshold] = value; break;
+    case T::kThreshold: settings.rangeSizeThreshold = value; break;
     case T::kGoal:
-      settings[kNearMinimumGoal] = value;
+      settings.nearMinimumGoal = value;
       // Re-ordering and the flexibility classes need a goal of 1.
-      if (value > 1) settings[kReordering] = kNoReordering;
+      if (value > 1) settings.reordering = Reordering::kNone;
       break;
-    case T::kGreedyGoal: settings[kGreedyGoal] = value; break;
-    case T::kExactTimeLimit: settings[kExactTimeLimit] = value; break;
+    case T::kGreedyGoal: settings.greedyGoal = value; break;
+    case T::kExactTimeLimit: settings.exactTimeLimit = value; break;
     default: break;
   }
 }
 
 std::string ToolsOptionsModel::thresholdPercentText() const {
-  const double pct = facts.candidateCells > 0 ? settings[kRangeSizeThreshold] * 100.0 / facts.candidateCells : 0.0;
+  const double pct = facts.candidateCells > 0 ? settings.rangeSizeThreshold * 100.0 / facts.candidateCells : 0.0;
   return strprintf("%3.1f%%", pct);
 }
 
@@ -266,75 +264,75 @@ void ToolsOptionsModel::apply(Settings& target, AreaSet& areas) const {
 namespace {
 
 constexpr std::array<Radio, 31> kMapRadios{{
-    {M::kFixedLimit, kScaleType, 2},
-    {M::kEqualInterval, kScaleType, 0},
-    {M::kEqualFrequency, kScaleType, 1},
-    {M::kFillGreys, kFillColours, 0},
-    {M::kFillBrown, kFillColours, 2},
-    {M::kFillGreenBlue, kFillColours, 1},
-    {M::kBackgroundBlack, kBackgroundColour, 1},
-    {M::kBackgroundGrey, kBackgroundColour, 0},
-    {M::kBackgroundWhite, kBackgroundColour, 2},
-    {M::kFrameBlack, kFrameColour, 1},
-    {M::kFrameGrey, kFrameColour, 0},
-    {M::kFrameWhite, kFrameColour, 2},
-    {M::kCoarseBlack, kCoarseGridColour, 1},
-    {M::kCoarseGrey, kCoarseGridColour, 0},
-    {M::kCoarseWhite, kCoarseGridColour, 2},
-    {M::kFineBlack, kFineGridColour, 1},
-    {M::kFineGrey, kFineGridColour, 0},
-    {M::kFineWhite, kFineGridColour, 2},
-    {M::kCoastBlack, kCoastColour, 2},
-    {M::kCoastGrey, kCoastColour, 0},
-    {M::kCoastWhite, kCoastColour, 1},
-    {M::kCoastBlackWhite, kCoastColour, 3},
-    {M::kNumbersBlack, kNumbersColour, 2},
-    {M::kNumbersGrey, kNumbersColour, 1},
-    {M::kNumbersWhite, kNumbersColour, 0},
-    {M::kSpots, kFineGridStyle, 0},
-    {M::kCrosses, kFineGridStyle, 1},
-    {M::kLines, kFineGridStyle, 2},
-    {M::kSeedAndSelected, kSelectedAreasDisplay, 2},
-    {M::kSeedOnly, kSelectedAreasDisplay, 1},
-    {M::kNoAreas, kSelectedAreasDisplay, 0},
+    {M::kFixedLimit, settingsField<&Settings::scaleType>(), kFixedLimit},
+    {M::kEqualInterval, settingsField<&Settings::scaleType>(), kEqualInterval},
+    {M::kEqualFrequency, settingsField<&Settings::scaleType>(), kEqualFrequency},
+    {M::kFillGreys, settingsField<&Settings::fillColours>(), 0},
+    {M::kFillBrown, settingsField<&Settings::fillColours>(), 2},
+    {M::kFillGreenBlue, settingsField<&Settings::fillColours>(), 1},
+    {M::kBackgroundBlack, settingsField<&Settings::backgroundColour>(), 1},
+    {M::kBackgroundGrey, settingsField<&Settings::backgroundColour>(), 0},
+    {M::kBackgroundWhite, settingsField<&Settings::backgroundColour>(), 2},
+    {M::kFrameBlack, settingsField<&Settings::frameColour>(), 1},
+    {M::kFrameGrey, settingsField<&Settings::frameColour>(), 0},
+    {M::kFrameWhite, settingsField<&Settings::frameColour>(), 2},
+    {M::kCoarseBlack, settingsField<&Settings::coarseGridColour>(), 1},
+    {M::kCoarseGrey, settingsField<&Settings::coarseGridColour>(), 0},
+    {M::kCoarseWhite, settingsField<&Settings::coarseGridColour>(), 2},
+    {M::kFineBlack, settingsField<&Settings::fineGridColour>(), 1},
+    {M::kFineGrey, settingsField<&Settings::fineGridColour>(), 0},
+    {M::kFineWhite, settingsField<&Settings::fineGridColour>(), 2},
+    {M::kCoastBlack, settingsField<&Settings::coastColour>(), 2},
+    {M::kCoastGrey, settingsField<&Settings::coastColour>(), 0},
+    {M::kCoastWhite, settingsField<&Settings::coastColour>(), 1},
+    {M::kCoastBlackWhite, settingsField<&Settings::coastColour>(), 3},
+    {M::kNumbersBlack, settingsField<&Settings::numbersColour>(), 2},
+    {M::kNumbersGrey, settingsField<&Settings::numbersColour>(), 1},
+    {M::kNumbersWhite, settingsField<&Settings::numbersColour>(), 0},
+    {M::kSpots, settingsField<&Settings::fineGridStyle>(), 0},
+    {M::kCrosses, settingsField<&Settings::fineGridStyle>(), 1},
+    {M::kLines, settingsField<&Settings::fineGridStyle>(), 2},
+    {M::kSeedAndSelected, settingsField<&Settings::selectedAreasDisplay>(), 2},
+    {M::kSeedOnly, settingsField<&Settings::selectedAreasDisplay>(), 1},
+    {M::kNoAreas, settingsField<&Settings::selectedAreasDisplay>(), 0},
 }};
 
 constexpr std::array<Radio, 5> kColourModeRadios{{
-    {M::kMonoLog, kColourMode, kMonoLog},
-    {M::kMonoLin, kColourMode, kMonoLin},
-    {M::kSixteen, kColourMode, kSixteenColour},
-    {M::kDark256, kColourMode, kDarkColour},
-    {M::kLight256, kColourMode, kLightColour},
+    {M::kMonoLog, settingsField<&Settings::colourMode>(), kMonoLog},
+    {M::kMonoLin, settingsField<&Settings::colourMode>(), kMonoLin},
+    {M::kSixteen, settingsField<&Settings::colourMode>(), kSixteenColour},
+    {M::kDark256, settingsField<&Settings::colourMode>(), kDarkColour},
+    {M::kLight256, settingsField<&Settings::colourMode>(), kLightColour},
 }};
 
 constexpr std::array<Check, 8> kMapChecks{{
-    {M::kMaxSeparate, kMaxNotSeparate, true},
-    {M::kMaxSpot, kMaxSpot, false},
-    {M::kFrame, kFrameShown, false},
-    {M::kCoarseGrid, kCoarseGridShown, false},
-    {M::kFineGrid, kFineGridShown, false},
-    {M::kCoast, kCoastShown, false},
-    {M::kWriteTitle, kWriteTitle, false},
-    {M::kScalableTitle, kScalableTitle, false},
+    {M::kMaxSeparate, settingsField<&Settings::maxNotSeparate>(), true},
+    {M::kMaxSpot, settingsField<&Settings::maxSpot>(), false},
+    {M::kFrame, settingsField<&Settings::frameShown>(), false},
+    {M::kCoarseGrid, settingsField<&Settings::coarseGridShown>(), false},
+    {M::kFineGrid, settingsField<&Settings::fineGridShown>(), false},
+    {M::kCoast, settingsField<&Settings::coastShown>(), false},
+    {M::kWriteTitle, settingsField<&Settings::writeTitle>(), false},
+    {M::kScalableTitle, settingsField<&Settings::scalableTitle>(), false},
 }};
 
-constexpr std::array<int, 24> kMapSlots{
-    kColourMode,       kFrameShown,     kCoastShown,        kFillFrameCoast,  kFineGridShown, kWriteTitle,
-    kScaleBarShown,    kScaleType,      kScaleBarStyle,     kFillColours,     kCoastColour,   kMaxNotSeparate,
-    kBackgroundColour, kMaxSpot,        kColoursAndNumbers, kScalableTitle,   kFineGridStyle, kSelectedAreasDisplay,
-    kNumbersColour,    kFineGridColour, kCoarseGridColour,  kCoarseGridShown, kFrameColour,   kMapPalette};
+constexpr std::array<SettingsField, 24> kMapSlots{
+    settingsField<&Settings::colourMode>(),       settingsField<&Settings::frameShown>(),     settingsField<&Settings::coastShown>(),        settingsField<&Settings::fillFrameCoast>(),  settingsField<&Settings::fineGridShown>(), settingsField<&Settings::writeTitle>(),
+    settingsField<&Settings::scaleBarShown>(),    settingsField<&Settings::scaleType>(),      settingsField<&Settings::scaleBarStyle>(),     settingsField<&Settings::fillColours>(),     settingsField<&Settings::coastColour>(),   settingsField<&Settings::maxNotSeparate>(),
+    settingsField<&Settings::backgroundColour>(), settingsField<&Settings::maxSpot>(),        settingsField<&Settings::coloursAndNumbers>(), settingsField<&Settings::scalableTitle>(),   settingsField<&Settings::fineGridStyle>(), settingsField<&Settings::selectedAreasDisplay>(),
+    settingsField<&Settings::numbersColour>(),    settingsField<&Settings::fineGridColour>(), settingsField<&Settings::coarseGridColour>(),  settingsField<&Settings::coarseGridShown>(), settingsField<&Settings::frameColour>(),   settingsField<&Settings::mapPalette>()};
 
-// The ramp radios: each pair sets or clears one bit of kMapPalette.
+// The ramp radios: each pair sets or clears one bit of the map palette.
 struct RampRadio {
   int id;
-  int bit;
+  MapPalette bit;
   bool on;
 };
 constexpr std::array<RampRadio, 4> kRampRadios{{
-    {M::kRampStandard, kPaletteColourBlind, false},
-    {M::kRampColourBlind, kPaletteColourBlind, true},
-    {M::kResidualsAsScores, kPaletteDivergingResiduals, false},
-    {M::kResidualsDiverging, kPaletteDivergingResiduals, true},
+    {M::kRampStandard, MapPalette::kColourBlind, false},
+    {M::kRampColourBlind, MapPalette::kColourBlind, true},
+    {M::kResidualsAsScores, MapPalette::kDivergingResiduals, false},
+    {M::kResidualsDiverging, MapPalette::kDivergingResiduals, true},
 }};
 const RampRadio* findRampRadio(int id) {
   for (const RampRadio& r : kRampRadios)
@@ -342,9 +340,9 @@ const RampRadio* findRampRadio(int id) {
   return nullptr;
 }
 
-// Slot 36: 0 colours only, 1 colours and numbers, 2 numbers only.
-bool scaleColours(const Settings& s) { return s[kColoursAndNumbers] != 2; }
-bool scaleNumbers(const Settings& s) { return s[kColoursAndNumbers] == 1 || s[kColoursAndNumbers] == 2; }
+// coloursAndNumbers: 0 colours only, 1 colours and numbers, 2 numbers only.
+bool scaleColours(const Settings& s) { return s.coloursAndNumbers != 2; }
+bool scaleNumbers(const Settings& s) { return s.coloursAndNumbers == 1 || s.coloursAndNumbers == 2; }
 
 bool isBoundaryRadio(int id) { return id >= M::kBoundariesBlack && id <= M::kBoundariesWhite; }
 bool isRiverRadio(int id) { return id >= M::kRiversBlack && id <= M::kRiversWhite; }
@@ -378,20 +376,20 @@ MapOptionsModel::MapOptionsModel(const Settings& current, std::string t, const M
 
 bool MapOptionsModel::checked(int id) const {
   const Settings& s = settings;
-  if (const Radio* r = findRadio(kColourModeRadios, id)) return s[kColourMode] == r->value;
-  if (const Radio* r = findRadio(kMapRadios, id)) return s[r->slot] == r->value;
+  if (const Radio* r = findRadio(kColourModeRadios, id)) return s.colourMode == r->value;
+  if (const Radio* r = findRadio(kMapRadios, id)) return r->field.get(s) == r->value;
   if (const Check* c = findCheck(kMapChecks, id)) return isChecked(s, *c);
   if (isBoundaryRadio(id)) return id - M::kBoundariesBlack == boundariesColour_;
   if (isRiverRadio(id)) return id - M::kRiversBlack == riversColour_;
-  if (const RampRadio* r = findRampRadio(id)) return ((s[kMapPalette] & r->bit) != 0) == r->on;
+  if (const RampRadio* r = findRampRadio(id)) return hasRamp(s.mapPalette, r->bit) == r->on;
   switch (id) {
-    case M::kFillFrameCoast: return s[kFillFrameCoast] != 0;
+    case M::kFillFrameCoast: return s.fillFrameCoast != 0;
     case M::kScaleColours: return scaleColours(s);
     case M::kScaleNumbers: return scaleNumbers(s);
-    case M::kScaleBarOff: return s[kScaleBarShown] == 0;
-    case M::kScaleBarPlain: return s[kScaleBarShown] != 0 && s[kScaleBarStyle] == 0;
-    case M::kScaleBarHistogram: return s[kScaleBarShown] != 0 && s[kScaleBarStyle] == 1;
-    case M::kScaleBarNumbers: return s[kScaleBarShown] != 0 && s[kScaleBarStyle] == 2;
+    case M::kScaleBarOff: return s.scaleBarShown == 0;
+    case M::kScaleBarPlain: return s.scaleBarShown != 0 && s.scaleBarStyle == 0;
+    case M::kScaleBarHistogram: return s.scaleBarShown != 0 && s.scaleBarStyle == 1;
+    case M::kScaleBarNumbers: return s.scaleBarShown != 0 && s.scaleBarStyle == 2;
     default: return false;  // boundaries and rivers never stay ticked
   }
 }
@@ -400,7 +398,7 @@ bool MapOptionsModel::enabled(int id) const {
   switch (id) {
     case M::kFillFrameCoast:
       // Clearing stays possible whatever the mode.
-      return (isColour256Mode(settings[kColourMode]) && !facts.zoomed) || settings[kFillFrameCoast] != 0;
+      return (isColour256Mode(settings.colourMode) && !facts.zoomed) || settings.fillFrameCoast != 0;
     case M::kTitleText: return facts.titleEditable;
     default: return true;
   }
@@ -420,7 +418,7 @@ void MapOptionsModel::setChecked(int id, bool on) {
       bool colours = scaleColours(s), numbers = scaleNumbers(s);
       (id == M::kScaleColours ? colours : numbers) = on;
       if (!colours && !numbers) return;  // one of the two stays ticked
-      s[kColoursAndNumbers] = colours && numbers ? 1 : colours ? 0 : 2;
+      s.coloursAndNumbers = colours && numbers ? 1 : colours ? 0 : 2;
       return;
     }
     case M::kBoundaries:
@@ -431,16 +429,16 @@ void MapOptionsModel::setChecked(int id, bool on) {
   if (const Radio* r = findRadio(kColourModeRadios, id)) {
     chooseColourMode(s, r->value, palette_);
   } else if (const Radio* r = findRadio(kMapRadios, id)) {
-    s[r->slot] = r->value;
+    r->field.set(s, r->value);
   } else if (const RampRadio* ramp = findRampRadio(id)) {
-    s[kMapPalette] = ramp->on ? (s[kMapPalette] | ramp->bit) : (s[kMapPalette] & ~ramp->bit);
+    s.mapPalette = withRamp(s.mapPalette, ramp->bit, ramp->on);
   } else if (isBoundaryRadio(id)) {
     boundariesColour_ = id - M::kBoundariesBlack;
   } else if (isRiverRadio(id)) {
     riversColour_ = id - M::kRiversBlack;
   } else if (id >= M::kScaleBarOff && id <= M::kScaleBarNumbers) {
-    s[kScaleBarShown] = id == M::kScaleBarOff ? 0 : 1;
-    s[kScaleBarStyle] = id == M::kScaleBarOff ? 0 : id - M::kScaleBarPlain;
+    s.scaleBarShown = id == M::kScaleBarOff ? 0 : 1;
+    s.scaleBarStyle = id == M::kScaleBarOff ? 0 : id - M::kScaleBarPlain;
   }
 }
 
@@ -449,18 +447,18 @@ void MapOptionsModel::setTitle(const std::string& text) {
 }
 
 void MapOptionsModel::chooseDefaults(bool light) {
-  settings[kLightDefaults] = light ? 1 : 0;
+  settings.lightDefaults = light ? 1 : 0;
   setDefaults(settings, facts.zoomed, facts.britain);
   defaultsChosen = true;
 }
 
 MapOptionsChanges MapOptionsModel::changes() const {
   MapOptionsChanges c;
-  c.palette = settings[kColourMode] != opened[kColourMode] || settings[kMaxNotSeparate] != opened[kMaxNotSeparate] ||
-              settings[kMapPalette] != opened[kMapPalette];
-  c.reclass = c.palette || settings[kScaleType] != opened[kScaleType];
+  c.palette = settings.colourMode != opened.colourMode || settings.maxNotSeparate != opened.maxNotSeparate ||
+              settings.mapPalette != opened.mapPalette;
+  c.reclass = c.palette || settings.scaleType != opened.scaleType;
   c.title = title != openedTitle;
-  c.any = c.title || (defaultsChosen ? settings.slots != opened.slots : slotsDiffer(kMapSlots, settings, opened));
+  c.any = c.title || (defaultsChosen ? settings != opened : slotsDiffer(kMapSlots, settings, opened));
   return c;
 }
 
@@ -469,10 +467,10 @@ void MapOptionsModel::apply(Settings& target, MapRecord& map) const {
     // The default set rewrites the whole record, but the excluded data level
     // belongs to the preselection the data are counted with, and the zoom
     // flag to the zoom mode in force.
-    const std::int32_t level = target[kExcludedLevel], armed = target[kZoomArmed];
+    const std::int32_t level = target.excludedLevel, armed = target.zoomArmed;
     target = settings;
-    target[kExcludedLevel] = level;
-    target[kZoomArmed] = armed;
+    target.excludedLevel = level;
+    target.zoomArmed = armed;
   } else {
     copySlots(kMapSlots, settings, target);
   }

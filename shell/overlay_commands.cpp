@@ -57,7 +57,7 @@ void setScoredFlags(Session& s, int method, bool presence) {
 void colourTwoAxis(Session& s, const std::vector<OverlayCell>& scored) {
   TwoAxisPlot plot;
   try {
-    plot = twoAxisPlot(scored, s.settings[kScaleType] == kEqualFrequency);
+    plot = twoAxisPlot(scored, s.settings.scaleType == kEqualFrequency);
   } catch (const std::bad_alloc&) {
     s.host.messageBox("insufficient free memory", "Overlay plot", Icon::Exclamation, Buttons::Ok);
     return;
@@ -80,7 +80,7 @@ void colourOnePresence(Shell& sh, const std::vector<OverlayCell>& scored) {
   std::vector<double> values;
   for (const OverlayCell& c : scored) values.push_back(overlayValue(presenceInFront ? c.back : c.fore));
   const std::vector<int> cls =
-      classLevels(values, std::max(1, sh.display.palette.classCount), s.settings[kScaleType] == kEqualFrequency);
+      classLevels(values, std::max(1, sh.display.palette.classCount), s.settings.scaleType == kEqualFrequency);
   std::size_t k = 0;
   for (int n = 1; n <= lastCell(s) && k < cls.size(); ++n) {
     GridCell& c = s.ws.cells[static_cast<std::size_t>(n)];
@@ -98,7 +98,7 @@ void replotOverlay(Shell& sh) {
   if (s.map.measureCode != kCodeOverlay) return;
   const OverlayState& o = s.overlay;
   const bool presence = o.presence[0] || o.presence[1];
-  if (!presence && !(sh.display.palette.size >= 256 && isColour256Mode(s.settings[kColourMode]))) {
+  if (!presence && !(sh.display.palette.size >= 256 && isColour256Mode(s.settings.colourMode))) {
     // The colours the plot needs are gone: back to richness, as a failed check does.
     sh.host.messageBox("Plotting overlays requires 256 colour mode.", kOverlayCaption, Icon::Information,
                        Buttons::Ok);
@@ -107,11 +107,11 @@ void replotOverlay(Shell& sh) {
   }
   buildPalette(sh.display.palette, s.settings);
   if (o.presence[0] && o.presence[1]) return;
-  const int method = presence || s.settings[kOverlayOption] != kOverlayAnd ? kOverlayOr : kOverlayAnd;
+  const int method = presence || s.settings.overlayOption != kOverlayAnd ? kOverlayOr : kOverlayAnd;
   const std::vector<OverlayCell> scored = scoredOverlayCells(overlayCells(s), method);
   if (presence)
     colourOnePresence(sh, scored);
-  else if (buildTwoAxisPalette(sh.display.palette, s.settings, s.settings[kOverlayScheme]))
+  else if (buildTwoAxisPalette(sh.display.palette, s.settings, s.settings.overlayScheme))
     colourTwoAxis(s, scored);
 }
 
@@ -126,7 +126,7 @@ bool overlayScoresCommand(Shell& sh) {
   const bool bothPresence = o.presence[0] && o.presence[1];
 
   OverlayCheckFacts facts;
-  facts.palette256 = sh.display.palette.size >= 256 && isColour256Mode(s.settings[kColourMode]);
+  facts.palette256 = sh.display.palette.size >= 256 && isColour256Mode(s.settings.colourMode);
   facts.presenceLoaded = presence;
   facts.threeAxisLoaded = o.threeAxis.loaded;
   facts.unionCount = counts.unionCount;
@@ -137,24 +137,24 @@ bool overlayScoresCommand(Shell& sh) {
     return false;
   }
 
-  int method = s.settings[kOverlayOption] == kOverlayAnd ? kOverlayAnd : kOverlayOr;
+  int method = s.settings.overlayOption == kOverlayAnd ? kOverlayAnd : kOverlayOr;
   if (!bothPresence) {
     OverlayDialogModel m;
     m.method = method;
     m.unionCount = counts.unionCount;
     m.sharedCount = counts.sharedCount;
-    m.scheme = std::clamp(s.settings[kOverlayScheme], 0, 3);
+    m.scheme = std::clamp(s.settings.overlayScheme, 0, 3);
     if (!sh.host.runDialog(kOverlayDialog, m)) return false;
     method = m.method == kOverlayAnd ? kOverlayAnd : kOverlayOr;
-    s.settings[kOverlayOption] = method;
-    s.settings[kOverlayScheme] = std::clamp(m.scheme, 0, 3);
+    s.settings.overlayOption = method;
+    s.settings.overlayScheme = std::clamp(m.scheme, 0, 3);
     s.map.occupiedCells = m.occupiedCells();
   }
 
   // Overlay colours read against grey, with the top class shared; the old
   // background comes back when the overlay is unloaded.
-  o.greyBackground(s.settings[kBackgroundColour]);
-  s.settings[kMaxNotSeparate] = 1;
+  o.greyBackground(s.settings.backgroundColour);
+  s.settings.maxNotSeparate = 1;
   buildPalette(sh.display.palette, s.settings);
   if (s.map.measureCode != kCodeOverlay) {
     o.savedMeasure = s.map.measureCode;
@@ -173,7 +173,7 @@ bool overlayScoresCommand(Shell& sh) {
     s.map.title = r.title;
     if (presence)
       colourOnePresence(sh, scored);
-    else if (buildTwoAxisPalette(sh.display.palette, s.settings, s.settings[kOverlayScheme]))
+    else if (buildTwoAxisPalette(sh.display.palette, s.settings, s.settings.overlayScheme))
       colourTwoAxis(s, scored);
   }
   sh.refreshMenus();
@@ -228,7 +228,7 @@ void endOverlay(Shell& sh) {
     sh.flags.view3D = false;
   }
   o.twoAxisPlotted = false;
-  o.restoreBackground(s.settings[kBackgroundColour]);
+  o.restoreBackground(s.settings.backgroundColour);
   if (palette) buildPalette(sh.display.palette, s.settings);
   sh.refreshMenus();
 }
@@ -248,7 +248,7 @@ bool plotThreeAxis(Shell& sh) {
   const int levels = threeAxisLevels(sh.display.palette);
   ThreeAxisLevels plot;
   try {
-    plot = threeAxisLevels(b, levels, b.anyScore, s.settings[kScaleType] == kEqualFrequency);
+    plot = threeAxisLevels(b, levels, b.anyScore, s.settings.scaleType == kEqualFrequency);
   } catch (const std::bad_alloc&) {
     sh.host.messageBox("insufficient free memory", "Overlay plot", Icon::Exclamation, Buttons::Ok);
     return false;
@@ -267,9 +267,9 @@ bool plotThreeAxis(Shell& sh) {
 void showThreeAxis(Shell& sh) {
   Session& s = sh.session;
   // The 3D view is drawn on grey, classed by equal numbers of cells.
-  s.overlay.greyBackground(s.settings[kBackgroundColour]);
-  s.settings[kScaleType] = kEqualFrequency;
-  s.settings[kMaxNotSeparate] = 1;
+  s.overlay.greyBackground(s.settings.backgroundColour);
+  s.settings.scaleType = kEqualFrequency;
+  s.settings.maxNotSeparate = 1;
   if (!plotThreeAxis(sh)) {
     // Without the colours for it (the palette has said why) the first
     // column is mapped as plain imported scores.

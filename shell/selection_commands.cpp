@@ -66,7 +66,7 @@ bool askBudget(Host& host, Session& s) {
 bool askNumberOfAreas(Host& host, Session& s) {
   NumberOfAreasModel m = openNumberOfAreas(s);
   if (!host.runDialog("SelecNumDlgBox1", m)) return false;
-  s.settings[kAreasToAdd] = acceptedNumberOfAreas(m);
+  s.settings.areasToAdd = acceptedNumberOfAreas(m);
   return true;
 }
 
@@ -87,7 +87,7 @@ void record(Shell& sh, SelectionMemory& mem, const AnalysisResult& a) {
 // The fully flexible areas when that map is asked for and the run allows it.
 void drawResult(Shell& sh) {
   const Session& s = sh.session;
-  if (s.settings[kMapAllFlexible] != 0 && s.settings[kNearMinimumGoal] == 1 && s.areas.nearMinimumDone &&
+  if (s.settings.mapAllFlexible != 0 && s.settings.nearMinimumGoal == 1 && s.areas.nearMinimumDone &&
       sh.connected(Command::MapFullyFlexible)) {
     sh.dispatch(Command::MapFullyFlexible);
     return;
@@ -239,9 +239,9 @@ void connectSelectionCommands(Shell& shell) {
   shell.connect(Command::NearMaximumCoverage, [mem](Shell& sh) {
     Session& s = sh.session;
     if (!canRun(sh)) return;
-    occupancyPass(s.ws, s.settings[kExcludedLevel], s.areas);
+    occupancyPass(s.ws, s.settings.excludedLevel, s.areas);
     countCandidateCells(s);
-    const bool byBudget = s.settings[kOptimiseByCost] != 0 && s.costPresent;
+    const bool byBudget = s.settings.optimiseByCost != 0 && s.costPresent;
     if (!(byBudget ? askBudget(sh.host, s) : askNumberOfAreas(sh.host, s))) return;
     BusyGuard busy(sh.host);
     record(sh, *mem, runSelection(sh, Command::NearMaximumCoverage, {}));
@@ -251,7 +251,7 @@ void connectSelectionCommands(Shell& shell) {
   shell.connect(Command::RandomSetSelection, [mem](Shell& sh) {
     Session& s = sh.session;
     if (!canRun(sh)) return;
-    occupancyPass(s.ws, s.settings[kExcludedLevel], s.areas);
+    occupancyPass(s.ws, s.settings.excludedLevel, s.areas);
     countCandidateCells(s);
     if (!askNumberOfAreas(sh.host, s)) return;
     const AnalysisResult r = runSelection(sh, Command::RandomSetSelection, {});

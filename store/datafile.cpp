@@ -262,16 +262,16 @@ bool loadAndRecount(Session& s) {
   }
   if (df.opened) {
     s.map.measureCode = 1;
-    s.settings[kMeasureCode] = 1;
+    s.settings.measureCode = 1;
   }
-  s.subgroupDataPresent = recount(s.ws, s.settings[kExcludedLevel]);
+  s.subgroupDataPresent = recount(s.ws, s.settings.excludedLevel);
   return df.opened;
 }
 
 bool openChosenDatafile(Session& s) {
   BusyGuard busy(s.host);
   s.map.measureCode = 0;
-  s.settings[kMeasureCode] = 0;
+  s.settings.measureCode = 0;
   s.globalGrid = false;
   resetWorkspace(s);
   DatafileState& df = s.ws.datafile;
@@ -286,7 +286,7 @@ bool openChosenDatafile(Session& s) {
     if (s.fatal) return false;
   }
   reportLoad(s);
-  occupancyPass(s.ws, s.settings[kExcludedLevel], s.areas);
+  occupancyPass(s.ws, s.settings.excludedLevel, s.areas);
   s.host.requestRedraw();
   return df.opened;
 }
@@ -296,7 +296,7 @@ bool standardiseQuantitative(Session& s) {
   if (!df.opened || !df.quantitative || df.rescaled) return false;
   BusyGuard busy(s.host);
   rescaleQuantitative(s.ws);
-  s.subgroupDataPresent = recount(s.ws, s.settings[kExcludedLevel]);
+  s.subgroupDataPresent = recount(s.ws, s.settings.excludedLevel);
   return true;
 }
 

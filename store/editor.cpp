@@ -102,18 +102,18 @@ bool takeTitle(Session& s) {
 void giveBackDisplay(Session& s) {
   EditorState& e = s.editor;
   for (std::size_t i = 0; i < kEditorDisplaySlots.size(); ++i)
-    s.settings[kEditorDisplaySlots[i]] = e.keptDisplay[i];
+    kEditorDisplaySlots[i].set(s.settings, e.keptDisplay[i]);
   if (s.zoomed) {
     s.savedFillFrameCoast = e.keptDisplay[0];
-    s.settings[kFillFrameCoast] = 0;
+    s.settings.fillFrameCoast = 0;
   }
   e.edited = false;
   e.recountNeeded = false;
 }
 
 void recountAfterEditing(Session& s) {
-  s.subgroupDataPresent = recount(s.ws, s.settings[kExcludedLevel]);
-  occupancyPass(s.ws, s.settings[kExcludedLevel], s.areas);
+  s.subgroupDataPresent = recount(s.ws, s.settings.excludedLevel);
+  occupancyPass(s.ws, s.settings.excludedLevel, s.areas);
 }
 
 }  // namespace
@@ -137,24 +137,24 @@ void openEditor(Session& s) {
   EditorState& e = s.editor;
   e.edited = false;
   e.titleAtOpening = ws.datafile.title;
-  e.recountNeeded = !ws.groupCode.empty() || s.settings[kExcludedLevel] != 0;
+  e.recountNeeded = !ws.groupCode.empty() || s.settings.excludedLevel != 0;
   ws.groupCode.clear();
   s.areas.cells.clear();
   s.areas.seedCount = 0;
   s.areas.nearMinimumDone = false;
-  s.settings[kExcludedLevel] = 0;
+  s.settings.excludedLevel = 0;
   // Record counts shown while editing are those without the filters.
   if (e.recountNeeded) recountAfterEditing(s);
 
   for (std::size_t i = 0; i < kEditorDisplaySlots.size(); ++i)
-    e.keptDisplay[i] = s.settings[kEditorDisplaySlots[i]];
+    e.keptDisplay[i] = kEditorDisplaySlots[i].get(s.settings);
   // Zoomed, the fill setting waits in the zoom's own copy.
   if (s.zoomed) e.keptDisplay[0] = s.savedFillFrameCoast;
-  s.settings[kWriteTitle] = 1;
-  s.settings[kScaleBarShown] = 1;
-  s.settings[kFillFrameCoast] = 0;
-  s.settings[kCoarseGridShown] = 1;
-  s.settings[kFineGridShown] = s.coastApplies;
+  s.settings.writeTitle = 1;
+  s.settings.scaleBarShown = 1;
+  s.settings.fillFrameCoast = 0;
+  s.settings.coarseGridShown = 1;
+  s.settings.fineGridShown = s.coastApplies;
 
   e.dialog = EditorModel{};
   e.dialog.title = ws.datafile.title;
@@ -365,7 +365,7 @@ bool editorClick(Session& s, int cell, bool left) {
     nv = v > 1 ? v - 1 : 0;
   if (nv == v) return false;
   ws.cards.setLevel(t, cell, nv);
-  const int excluded = s.settings[kExcludedLevel];
+  const int excluded = s.settings.excludedLevel;
   ws.cards.setRecordCount(t, ws.cards.recordCount(t) + (nv > excluded) - (v > excluded));
   const GridCell& c = ws.cells[static_cast<std::size_t>(cell)];
   const std::string where = fieldText(reinterpret_cast<const unsigned char*>(c.name.data()), 17);
@@ -397,7 +397,7 @@ EditorOutcome closeEditor(Session& s, bool restore) {
       // the edits in memory and the caller opens another datafile.
       if (reloadDatafile(s)) {
         clearMarks(s.ws);
-        occupancyPass(s.ws, s.settings[kExcludedLevel], s.areas);
+        occupancyPass(s.ws, s.settings.excludedLevel, s.areas);
       } else {
         out = EditorOutcome::OpenDatafileInstead;
       }

@@ -148,7 +148,7 @@ void openPreselectionDialog(Session& s) {
   m = PreselectionDialogModel{};
   m.groupCode = ws.groupCode;
   m.levels = std::max(1, ws.datafile.levels);
-  m.minimumLevel = std::clamp(s.settings[kExcludedLevel] + 1, 1, m.levels);
+  m.minimumLevel = std::clamp(s.settings.excludedLevel + 1, 1, m.levels);
   const int taxa = taxaInStore(ws);
   int excluded = 0;
   for (int t = 0; t < taxa; ++t) {
@@ -258,7 +258,7 @@ void takePreselectionDialog(Session& s, const std::vector<int>& excludedTaxonLin
   Workspace& ws = s.ws;
   const PreselectionDialogModel& m = s.preselection.dialog;
   ws.groupCode = cutText(m.groupCode, kGroupCodeChars);
-  s.settings[kExcludedLevel] = std::clamp(m.minimumLevel, 1, std::max(1, ws.datafile.levels)) - 1;
+  s.settings.excludedLevel = std::clamp(m.minimumLevel, 1, std::max(1, ws.datafile.levels)) - 1;
 
   bool removed = false;
   if (static_cast<int>(excludedTaxonLines.size()) > kMaxSelectedLines) {
@@ -314,7 +314,7 @@ PreselectionOutcome restorePreselectionData(Session& s) {
   exchangeBack(s);
   if (!reloadDatafile(s)) return PreselectionOutcome::OpenDatafileInstead;
   s.ws.groupCode.clear();
-  s.settings[kExcludedLevel] = 0;
+  s.settings.excludedLevel = 0;
   return PreselectionOutcome::Applied;
 }
 
@@ -334,7 +334,7 @@ void applyPreselection(Session& s) {
   Workspace& ws = s.ws;
   restrictToSubgroup(s);
   resetCellFlags(s);
-  const int level = s.settings[kExcludedLevel];
+  const int level = s.settings.excludedLevel;
   s.subgroupDataPresent = recount(ws, level);
   // Judged on the recount of the code just applied, not the one before it.
   if (!s.subgroupDataPresent && !ws.groupCode.empty() && ws.datafile.opened)
@@ -347,7 +347,7 @@ std::string preselectionFileText(const Session& s, const std::vector<int>& exclu
   const Workspace& ws = s.ws;
   std::string out = "[included group code]\n";
   if (!ws.groupCode.empty()) out += ws.groupCode + "\n";
-  const int level = s.settings[kExcludedLevel];
+  const int level = s.settings.excludedLevel;
   out += level != 0 ? strprintf("[excluded data level]\n%d\n[excluded taxa]\n", level)
                     : std::string("[excluded data level]\n[excluded taxa]\n");
   for (int t = 0; t < taxaInStore(ws); ++t)
@@ -423,7 +423,7 @@ void applyPreselectionFile(Session& s, const PreselectionFile& file, std::vector
   Workspace& ws = s.ws;
   // A file without a group code leaves the one in force (typed in the dialog).
   if (file.hasGroupCode) ws.groupCode = cutText(file.groupCode, kGroupCodeChars);
-  s.settings[kExcludedLevel] = std::clamp(file.excludedLevel, 0, std::max(1, ws.datafile.levels) - 1);
+  s.settings.excludedLevel = std::clamp(file.excludedLevel, 0, std::max(1, ws.datafile.levels) - 1);
   // The first card of each name, found once rather than by a scan per line.
   std::unordered_map<std::string, int> firstOfName;
   const int taxa = taxaInStore(ws);
@@ -486,7 +486,7 @@ bool reloadDatafile(Session& s) {
   // The cards are as on disk again: not rescaled and not preselected.
   df.rescaled = false;
   s.ws.dataModifiedByPreselection = false;
-  s.subgroupDataPresent = recount(s.ws, s.settings[kExcludedLevel]);
+  s.subgroupDataPresent = recount(s.ws, s.settings.excludedLevel);
   return true;
 }
 

@@ -106,7 +106,7 @@ void resetWorkspace(Session& s) {
   ws.datafile.fullPath = fullPath;
   ws.datafile.newChosen = newChosen;
   ws.datafile.fileName = fileName;
-  s.settings[kExcludedLevel] = 0;
+  s.settings.excludedLevel = 0;
   ws.groupCode.clear();
   s.scoresPresent = false;
   s.costPresent = false;

@@ -5,89 +5,180 @@
 
 #include "store/binio.h"
 #include "store/files.h"
+#include "store/settings_slots.h"
 
 namespace zn {
 
+namespace {
+
+struct SlotField {
+  int slot;
+  SettingsField field;
+};
+
+constexpr SlotField kSlotFields[] = {
+    {kExcludedLevel, settingsField<&Settings::excludedLevel>()},
+    {kMeasureCode, settingsField<&Settings::measureCode>()},
+    {kRarityFormula, settingsField<&Settings::rarityFormula>()},
+    {kColourMode, settingsField<&Settings::colourMode>()},
+    {kFrameShown, settingsField<&Settings::frameShown>()},
+    {kCoastShown, settingsField<&Settings::coastShown>()},
+    {kFillFrameCoast, settingsField<&Settings::fillFrameCoast>()},
+    {kFineGridShown, settingsField<&Settings::fineGridShown>()},
+    {kWriteTitle, settingsField<&Settings::writeTitle>()},
+    {kScaleBarShown, settingsField<&Settings::scaleBarShown>()},
+    {kScaleType, settingsField<&Settings::scaleType>()},
+    {kHotspotKind, settingsField<&Settings::hotspotKind>()},
+    {kRejectRedundant, settingsField<&Settings::rejectRedundant>()},
+    {kZoomArmed, settingsField<&Settings::zoomArmed>()},
+    {kExportAccepted, settingsField<&Settings::exportAccepted>()},
+    {kScoresExportChoice, settingsField<&Settings::scoresExportChoice>()},
+    {kScaleBarStyle, settingsField<&Settings::scaleBarStyle>()},
+    {kOverlayOption, settingsField<&Settings::overlayOption>()},
+    {kOverlayScheme, settingsField<&Settings::overlayScheme>()},
+    {kRangeCentreWeighting, settingsField<&Settings::rangeCentreWeighting>()},
+    {kMeasureSetting20, settingsField<&Settings::measureSetting20>()},
+    {kMeasureSetting21, settingsField<&Settings::measureSetting21>()},
+    {kImportAccepted, settingsField<&Settings::importAccepted>()},
+    {kFillColours, settingsField<&Settings::fillColours>()},
+    {kCoastColour, settingsField<&Settings::coastColour>()},
+    {kReordering, settingsField<&Settings::reordering>()},
+    {kNearMinimumGoal, settingsField<&Settings::nearMinimumGoal>()},
+    {kGreedyRejectRedundant, settingsField<&Settings::greedyRejectRedundant>()},
+    {kFlexibilityMap, settingsField<&Settings::flexibilityMap>()},
+    {kGreedyByRarity, settingsField<&Settings::greedyByRarity>()},
+    {kGreedyGoal, settingsField<&Settings::greedyGoal>()},
+    {kOptimiseByCost, settingsField<&Settings::optimiseByCost>()},
+    {kMaxNotSeparate, settingsField<&Settings::maxNotSeparate>()},
+    {kClassCount, settingsField<&Settings::classCount>()},
+    {kBackgroundColour, settingsField<&Settings::backgroundColour>()},
+    {kMaxSpot, settingsField<&Settings::maxSpot>()},
+    {kColoursAndNumbers, settingsField<&Settings::coloursAndNumbers>()},
+    {kScalableTitle, settingsField<&Settings::scalableTitle>()},
+    {kAreasToAdd, settingsField<&Settings::areasToAdd>()},
+    {kListDialogVariant, settingsField<&Settings::listDialogVariant>()},
+    {kListDialogOption, settingsField<&Settings::listDialogOption>()},
+    {kFineGridStyle, settingsField<&Settings::fineGridStyle>()},
+    {kSelectedAreasDisplay, settingsField<&Settings::selectedAreasDisplay>()},
+    {kFlexibilityPartial, settingsField<&Settings::flexibilityPartial>()},
+    {kGreedyIncludeSeeds, settingsField<&Settings::greedyIncludeSeeds>()},
+    {kIncludeSeeds, settingsField<&Settings::includeSeeds>()},
+    {kNumbersColour, settingsField<&Settings::numbersColour>()},
+    {kNeighbourhoodSize, settingsField<&Settings::neighbourhoodSize>()},
+    {kPrintOption, settingsField<&Settings::printOption>()},
+    {kBitmapOption, settingsField<&Settings::bitmapOption>()},
+    {kMapPalette, settingsField<&Settings::mapPalette>()},
+    {kFineGridColour, settingsField<&Settings::fineGridColour>()},
+    {kInvertedScale, settingsField<&Settings::invertedScale>()},
+    {kLongReports, settingsField<&Settings::longReports>()},
+    {kRelativeToRichness, settingsField<&Settings::relativeToRichness>()},
+    {kCoarseGridColour, settingsField<&Settings::coarseGridColour>()},
+    {kCoarseGridShown, settingsField<&Settings::coarseGridShown>()},
+    {kDefaultsSlot60, settingsField<&Settings::defaultsSlot60>()},
+    {kDefaultsSlot61, settingsField<&Settings::defaultsSlot61>()},
+    {kLightDefaults, settingsField<&Settings::lightDefaults>()},
+    {kFrameColour, settingsField<&Settings::frameColour>()},
+    {kExtraTieBreaks, settingsField<&Settings::extraTieBreaks>()},
+    {kDisplayOption, settingsField<&Settings::displayOption>()},
+    {kBaseOnPresent, settingsField<&Settings::baseOnPresent>()},
+    {kSmoothByMean, settingsField<&Settings::smoothByMean>()},
+    {kRangeSizeThreshold, settingsField<&Settings::rangeSizeThreshold>()},
+    {kResidualsNotRelative, settingsField<&Settings::residualsNotRelative>()},
+    {kMapAllFlexible, settingsField<&Settings::mapAllFlexible>()},
+    {kThreeD71, settingsField<&Settings::threeD>()},
+    {kExactTimeLimit, settingsField<&Settings::exactTimeLimit>()},
+    {kTwoTailed, settingsField<&Settings::twoTailed>()},
+    {kScoresExportOption, settingsField<&Settings::scoresExportOption>()},
+    {kLastTieRandom, settingsField<&Settings::lastTieRandom>()},
+};
+
+static_assert(std::size(kSlotFields) + std::size(kSpareSlotNumbers) + 2 == kSettingsSlots,
+              "every slot is a field, a spare slot or half of the budget");
+static_assert(std::size(kSpareSlotNumbers) == kSpareSlots);
+
+}  // namespace
+
 double Settings::budget() const {
-  std::uint64_t bits = static_cast<std::uint32_t>(slots[85]) |
-                       static_cast<std::uint64_t>(static_cast<std::uint32_t>(slots[86])) << 32;
   double d;
-  std::memcpy(&d, &bits, 8);
+  std::memcpy(&d, &budgetBits, 8);
   return d;
 }
 
-void Settings::setBudget(double b) {
-  std::uint64_t bits;
-  std::memcpy(&bits, &b, 8);
-  slots[85] = static_cast<std::int32_t>(static_cast<std::uint32_t>(bits));
-  slots[86] = static_cast<std::int32_t>(static_cast<std::uint32_t>(bits >> 32));
-}
+void Settings::setBudget(double b) { std::memcpy(&budgetBits, &b, 8); }
 
 void setDefaults(Settings& s, bool zoomed, bool britain) {
-  std::int32_t measure = s[kMeasureCode];
-  std::int32_t light = s[kLightDefaults];
-  s.slots.fill(0);
-  s[kMeasureCode] = measure;
-  s[kLightDefaults] = light;
+  std::int32_t measure = s.measureCode;
+  std::int32_t light = s.lightDefaults;
+  s = Settings{};
+  s.measureCode = measure;
+  s.lightDefaults = light;
   if (light == 0) {
-    s[kColourMode] = 2;
-    s[kFillFrameCoast] = 1;
-    s[kBackgroundColour] = 0;
-    s[kCoastColour] = 2;
-    s[kDefaultsSlot61] = 0;
+    s.colourMode = kDarkColour;
+    s.fillFrameCoast = 1;
+    s.backgroundColour = 0;
+    s.coastColour = 2;
+    s.defaultsSlot61 = 0;
     // The Britain map keeps spots for its dense fine grid.
-    s[kFineGridStyle] = britain ? 0 : 2;
+    s.fineGridStyle = britain ? 0 : 2;
   } else {
-    s[kColourMode] = 3;
-    s[kFillFrameCoast] = 0;
-    s[kBackgroundColour] = 2;
-    s[kCoastColour] = 2;
-    s[kDefaultsSlot61] = 1;
-    s[kNumbersColour] = 1;
+    s.colourMode = kLightColour;
+    s.fillFrameCoast = 0;
+    s.backgroundColour = 2;
+    s.coastColour = 2;
+    s.defaultsSlot61 = 1;
+    s.numbersColour = 1;
   }
-  s[kExcludedLevel] = 0;
-  s[kRarityFormula] = 1;
-  s[kFrameShown] = 1;
-  s[kCoastShown] = 1;
-  s[kDefaultsSlot60] = 1;
-  s[kCoarseGridShown] = 1;
-  s[kWriteTitle] = 1;
-  s[kScaleBarShown] = 1;
-  s[kScaleType] = 1;
-  s[kHotspotKind] = 0;
-  s[kScaleBarStyle] = 2;
-  s[kOverlayScheme] = 2;
-  s[kNearMinimumGoal] = 1;
-  s[kGreedyGoal] = 1;
-  s[kFlexibilityMap] = 1;
-  s[kReordering] = 1;
-  s[kRejectRedundant] = 1;
-  s[kClassCount] = 4;
-  s[kColoursAndNumbers] = 1;
-  s[kAreasToAdd] = 10;
-  s[kScalableTitle] = 0;
-  s[kListDialogVariant] = 1;
-  s[kFlexibilityPartial] = 0;
-  s[kSelectedAreasDisplay] = 1;
-  s[kNeighbourhoodSize] = 9;
-  s[kLongReports] = 1;
-  s[kImportAccepted] = 0;
-  s[kBaseOnPresent] = 1;
-  s[kExactTimeLimit] = kExactTimeLimitDefault;
-  if (zoomed) s[kFillFrameCoast] = 0;
+  s.excludedLevel = 0;
+  s.rarityFormula = 1;
+  s.frameShown = 1;
+  s.coastShown = 1;
+  s.defaultsSlot60 = 1;
+  s.coarseGridShown = 1;
+  s.writeTitle = 1;
+  s.scaleBarShown = 1;
+  s.scaleType = kEqualFrequency;
+  s.hotspotKind = HotspotKind::kRichness;
+  s.scaleBarStyle = 2;
+  s.overlayScheme = 2;
+  s.nearMinimumGoal = 1;
+  s.greedyGoal = 1;
+  s.flexibilityMap = 1;
+  s.reordering = Reordering::kByRichness;
+  s.rejectRedundant = 1;
+  s.classCount = 4;
+  s.coloursAndNumbers = 1;
+  s.areasToAdd = 10;
+  s.scalableTitle = 0;
+  s.listDialogVariant = 1;
+  s.flexibilityPartial = 0;
+  s.selectedAreasDisplay = 1;
+  s.neighbourhoodSize = 9;
+  s.longReports = 1;
+  s.importAccepted = 0;
+  s.baseOnPresent = 1;
+  s.exactTimeLimit = kExactTimeLimitDefault;
+  if (zoomed) s.fillFrameCoast = 0;
 }
 
 Settings decodeSettings(const unsigned char* data, std::size_t size) {
-  Settings s;
   std::array<unsigned char, kSettingsBytes> buf{};
   std::memcpy(buf.data(), data, std::min<std::size_t>(size, kSettingsBytes));
-  for (int k = 0; k < kSettingsSlots; ++k) s[k] = readI32(buf.data() + 4 * k);
+  auto slot = [&](int k) { return readI32(buf.data() + 4 * k); };
+  Settings s;
+  for (const SlotField& f : kSlotFields) f.field.set(s, slot(f.slot));
+  for (int i = 0; i < kSpareSlots; ++i) s.spare[static_cast<std::size_t>(i)] = slot(kSpareSlotNumbers[i]);
+  s.budgetBits = static_cast<std::uint32_t>(slot(kBudgetLow)) |
+                 static_cast<std::uint64_t>(static_cast<std::uint32_t>(slot(kBudgetLow + 1))) << 32;
   return s;
 }
 
 std::array<unsigned char, kSettingsBytes> encodeSettings(const Settings& s) {
   std::array<unsigned char, kSettingsBytes> buf{};
-  for (int k = 0; k < kSettingsSlots; ++k) writeI32(buf.data() + 4 * k, s[k]);
+  auto put = [&](int k, std::int32_t v) { writeI32(buf.data() + 4 * k, v); };
+  for (const SlotField& f : kSlotFields) put(f.slot, f.field.get(s));
+  for (int i = 0; i < kSpareSlots; ++i) put(kSpareSlotNumbers[i], s.spare[static_cast<std::size_t>(i)]);
+  put(kBudgetLow, static_cast<std::int32_t>(static_cast<std::uint32_t>(s.budgetBits)));
+  put(kBudgetLow + 1, static_cast<std::int32_t>(static_cast<std::uint32_t>(s.budgetBits >> 32)));
   return buf;
 }
 
@@ -102,30 +193,30 @@ bool readOptions(Settings& s, const std::filesystem::path& file, bool britain) {
 }
 
 MapSettingsCopy correctAtStartup(Settings& s, int& savedFill) {
-  s[kMeasureCode] = 0;
-  if (s[kColourMode] < 2) s[kFillFrameCoast] = 0;
-  if (s[kAreasToAdd] < 2) s[kAreasToAdd] = 2;
-  if (s[kFillFrameCoast] != 0) {
-    s[kFrameShown] = 1;
-    s[kCoastShown] = 1;
+  s.measureCode = 0;
+  if (s.colourMode < kDarkColour) s.fillFrameCoast = 0;
+  if (s.areasToAdd < 2) s.areasToAdd = 2;
+  if (s.fillFrameCoast != 0) {
+    s.frameShown = 1;
+    s.coastShown = 1;
   }
-  s[kOptimiseByCost] = 0;
-  if (s[kReordering] == 4) s[kReordering] = 1;
-  s[kExcludedLevel] = 0;
-  s[kExtraTieBreaks] = 0;
-  s[kZoomArmed] = 0;
-  s[kLongReports] = 0;
-  s[kOverlayScheme] = 2;
-  s[kImportAccepted] = 0;
-  s[kClassCount] = std::clamp(s[kClassCount], 2, 10);
-  if (s[kNeighbourhoodSize] != 9 && s[kNeighbourhoodSize] != 25) s[kNeighbourhoodSize] = 9;
+  s.optimiseByCost = 0;
+  if (s.reordering == Reordering::kByThreat) s.reordering = Reordering::kByRichness;
+  s.excludedLevel = 0;
+  s.extraTieBreaks = 0;
+  s.zoomArmed = 0;
+  s.longReports = 0;
+  s.overlayScheme = 2;
+  s.importAccepted = 0;
+  s.classCount = std::clamp(s.classCount, 2, 10);
+  if (s.neighbourhoodSize != 9 && s.neighbourhoodSize != 25) s.neighbourhoodSize = 9;
   // Options files written before the exact sets hold 0 in this slot.
-  if (s[kExactTimeLimit] < 1 || s[kExactTimeLimit] > kExactTimeLimitMax) s[kExactTimeLimit] = kExactTimeLimitDefault;
+  if (s.exactTimeLimit < 1 || s.exactTimeLimit > kExactTimeLimitMax) s.exactTimeLimit = kExactTimeLimitDefault;
   // A value no version writes is read as the standard ramp.
-  if (s[kMapPalette] < 0 || s[kMapPalette] > kPaletteBits) s[kMapPalette] = 0;
-  savedFill = s[kFillFrameCoast];
-  return MapSettingsCopy{s[kScaleType], s[kRarityFormula], s[kHotspotKind], s[kRejectRedundant],
-                         s[kNeighbourhoodSize]};
+  if (s.mapPalette < MapPalette::kStandard || s.mapPalette > MapPalette::kAllBits) s.mapPalette = MapPalette::kStandard;
+  savedFill = s.fillFrameCoast;
+  return MapSettingsCopy{s.scaleType, s.rarityFormula, s.hotspotKind, s.rejectRedundant,
+                         s.neighbourhoodSize};
 }
 
 bool writeOptions(const Settings& s, const std::filesystem::path& file) {

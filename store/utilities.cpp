@@ -38,7 +38,7 @@ fs::path besideDatafile(const Session& s) { return fs::path(s.ws.datafile.fullPa
 // Record counts of every taxon, counted afresh against the excluded level.
 std::vector<int> recordCounts(const Session& s) {
   const Workspace& ws = s.ws;
-  const int level = s.settings[kExcludedLevel];
+  const int level = s.settings.excludedLevel;
   std::vector<int> counts;
   for (int t = 0; t < taxaInStore(ws); ++t) {
     const std::int8_t* v = ws.cards.levels(t);
@@ -103,7 +103,7 @@ void appendPrefixed(std::string& out, const Session& s, const Source& src, char 
 // The datafile just written becomes the open one.
 bool openWritten(Session& s) {
   const bool opened = loadAndRecount(s);
-  occupancyPass(s.ws, s.settings[kExcludedLevel], s.areas);
+  occupancyPass(s.ws, s.settings.excludedLevel, s.areas);
   return opened;
 }
 
@@ -111,7 +111,7 @@ bool openWritten(Session& s) {
 // its grid type loaded. False when the path names no grid type.
 bool prepareFor(Session& s, const fs::path& path) {
   s.map.measureCode = 0;
-  s.settings[kMeasureCode] = 0;
+  s.settings.measureCode = 0;
   s.coastApplies = 0;
   resetWorkspace(s);
   DatafileState& df = s.ws.datafile;
@@ -193,9 +193,9 @@ bool makeNewDatafile(Session& s, const fs::path& path) {
   if (!saveData(s)) return false;
   df.opened = true;
   s.map.measureCode = 1;
-  s.settings[kMeasureCode] = 1;
-  s.subgroupDataPresent = recount(ws, s.settings[kExcludedLevel]);
-  occupancyPass(ws, s.settings[kExcludedLevel], s.areas);
+  s.settings.measureCode = 1;
+  s.subgroupDataPresent = recount(ws, s.settings.excludedLevel);
+  occupancyPass(ws, s.settings.excludedLevel, s.areas);
   return true;
 }
 

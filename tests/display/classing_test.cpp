@@ -203,7 +203,7 @@ TEST(Classing, SessionClassingUsesSettingsAndMarksAreasWhenNothingIsScored) {
   Session s(host, "/nonexistent");
   setDefaults(s.settings);
   s.ws.cells.resize(s.ws.geo.cells + 2);
-  s.settings[kScaleType] = kFixedLimit;
+  s.settings.scaleType = kFixedLimit;
   s.map.scaleLimit = 66;
   s.ws.cells[1].score = 33;
   s.ws.cells[1].count = 33;
@@ -213,22 +213,22 @@ TEST(Classing, SessionClassingUsesSettingsAndMarksAreasWhenNothingIsScored) {
   ClassTable t = classifyScores(s, p);
   EXPECT_EQ(t.classCount, 33);
   EXPECT_EQ(s.ws.cells[1].classNumber, 16);
-  EXPECT_EQ(s.settings[kSelectedAreasDisplay], 1);
+  EXPECT_EQ(s.settings.selectedAreasDisplay, 1);
 
   // The one-shot inverted colour scale.
   s.ws.cells[2].score = 10;
   s.ws.cells[2].count = 10;
-  s.settings[kInvertedScale] = 1;
+  s.settings.invertedScale = 1;
   t = classifyScores(s, p);
   EXPECT_TRUE(t.inverted);
   EXPECT_GT(s.ws.cells[2].classNumber, s.ws.cells[1].classNumber);
-  s.settings[kInvertedScale] = 0;
+  s.settings.invertedScale = 0;
 
   s.ws.cells[1].score = 0;
   s.ws.cells[2].score = 0;
   s.areas.cells = {5, 6};
   classifyScores(s, p);
-  EXPECT_EQ(s.settings[kSelectedAreasDisplay], 2);
+  EXPECT_EQ(s.settings.selectedAreasDisplay, 2);
 }
 
 TEST(Classing, ClassOfAScoreIsTheFirstLimitReachingIt) {

@@ -73,8 +73,8 @@ TEST(MapLayers, SeaIsFloodFilledFromTheSeedsAndLandKeepsItsColour) {
 
 TEST(MapLayers, ThumbnailHasCellsButNoTitleScaleBarOrNumbers) {
   MapFixture f;
-  f.s.settings[kCoastShown] = 0;
-  f.s.settings[kFillFrameCoast] = 0;
+  f.s.settings.coastShown = 0;
+  f.s.settings.fillFrameCoast = 0;
   f.scoreLand();
   f.classify();
   const QImage big = renderClient(f.s, f.d, 800, 600);
@@ -114,9 +114,9 @@ TEST(MapLayers, BlackWhiteCoastFollowsThePixelsBelow) {
   };
   for (const Case& c : cases) {
     MapFixture f;
-    f.s.settings[kFillFrameCoast] = 0;
-    f.s.settings[kBackgroundColour] = c.background;
-    f.s.settings[kCoastColour] = 3;
+    f.s.settings.fillFrameCoast = 0;
+    f.s.settings.backgroundColour = c.background;
+    f.s.settings.coastColour = 3;
     for (int n = 1; n <= 864; ++n) {
       GridCell& cell = f.s.ws.cells[static_cast<std::size_t>(n)];
       cell.scored = cell.background;
@@ -133,14 +133,14 @@ TEST(MapLayers, BlackWhiteCoastFollowsThePixelsBelow) {
 
 TEST(MapLayers, OnlySeedAreasAreMarkedWithSeedsOnly) {
   MapFixture f;
-  f.s.settings[kFillFrameCoast] = 0;
+  f.s.settings.fillFrameCoast = 0;
   f.s.areas.cells = {40, 41, 42, 43, 44, 45, 46, 47, 48, 49};
   f.s.areas.seedCount = 3;
   struct Case {
     int display, marked;
   };
   for (Case c : {Case{1, 3}, Case{2, 10}, Case{0, 0}}) {
-    f.s.settings[kSelectedAreasDisplay] = c.display;
+    f.s.settings.selectedAreasDisplay = c.display;
     const QImage img = renderClient(f.s, f.d, 1200, 820);
     const MapTransform& t = f.d.view.last;
     int marked = 0;
@@ -155,9 +155,9 @@ TEST(MapLayers, OnlySeedAreasAreMarkedWithSeedsOnly) {
 
 TEST(MapLayers, MaxSpotIsBlackWithoutNumbersAndTheTopNumberIsBlackWithThem) {
   MapFixture f(true);  // white background
-  f.s.settings[kCoastShown] = 0;
-  f.s.settings[kMaxSpot] = 1;
-  f.s.settings[kColoursAndNumbers] = 0;
+  f.s.settings.coastShown = 0;
+  f.s.settings.maxSpot = 1;
+  f.s.settings.coloursAndNumbers = 0;
   f.scoreLand();
   f.classify();
   int top = 0, other = 0;
@@ -174,7 +174,7 @@ TEST(MapLayers, MaxSpotIsBlackWithoutNumbersAndTheTopNumberIsBlackWithThem) {
   EXPECT_EQ(hex(pixel(img, t, tc.x0 + 36, tc.y0 + 36)), hex(0));
   EXPECT_NE(hex(pixel(img, t, oc.x0 + 36, oc.y0 + 36)), hex(0));
 
-  f.s.settings[kColoursAndNumbers] = 1;
+  f.s.settings.coloursAndNumbers = 1;
   img = renderClient(f.s, f.d, 1200, 820);
   // The darkest and the lightest grey level inside a cell.
   auto greys = [&](const GridCell& c) {
@@ -209,7 +209,7 @@ TEST(MapLayers, MaxSpotIsBlackWithoutNumbersAndTheTopNumberIsBlackWithThem) {
 
 TEST(MapLayers, NumbersOnlyLeavesCellsUnfilled) {
   MapFixture f(true);
-  f.s.settings[kColoursAndNumbers] = 2;
+  f.s.settings.coloursAndNumbers = 2;
   f.scoreLand();
   f.classify();
   const QImage img = renderClient(f.s, f.d, 1200, 820);
@@ -244,7 +244,7 @@ TEST(MapLayers, SingleCellUpdateRedrawsOnlyTheTopLayers) {
 
 TEST(MapLayers, BackgroundChoices) {
   MapFixture f;
-  f.s.settings[kFillFrameCoast] = 0;
+  f.s.settings.fillFrameCoast = 0;
   DrawOptions o;
   o.windowColour = QColor(10, 20, 30);
   struct Case {
@@ -252,7 +252,7 @@ TEST(MapLayers, BackgroundChoices) {
     QRgb expect;
   };
   for (Case c : {Case{0, rgb(10, 20, 30)}, Case{1, rgb(0, 0, 0)}, Case{2, rgb(255, 255, 255)}}) {
-    f.s.settings[kBackgroundColour] = c.background;
+    f.s.settings.backgroundColour = c.background;
     const QImage img = renderClient(f.s, f.d, 900, 600, o);
     EXPECT_EQ(hex(img.pixel(40, 300) & 0xFFFFFF), hex(c.expect)) << "background " << c.background;
     // The status bar strip stays the window's own.
@@ -319,13 +319,13 @@ TEST(MapLayers, DamagedStateDrawsWithoutFault) {
   f.s.ws.cells[5].flexClass = -12;
   f.s.areas.cells = {0, -4, 100000, 5};
   f.s.areas.seedCount = 50;
-  f.s.settings[kSelectedAreasDisplay] = 1;
+  f.s.settings.selectedAreasDisplay = 1;
   f.s.map.measureCode = 8;
   f.s.gridTypes.current = 4;
   f.d.classes.limits.clear();
   for (int bg : {0, 1, 2})
     for (int w : {1, 40, 301, 900}) {
-      f.s.settings[kBackgroundColour] = bg;
+      f.s.settings.backgroundColour = bg;
       const QImage img = renderClient(f.s, f.d, w, w * 2 / 3);
       EXPECT_EQ(img.width(), w);
     }
@@ -365,8 +365,8 @@ TEST(MapLayers, OverlayTitleWritesTwoLines) {
 
 TEST(MapLayers, MaxDataLevelMapDrawsSpotsByLevel) {
   MapFixture f;
-  f.s.settings[kFillFrameCoast] = 0;
-  f.s.settings[kCoastShown] = 0;
+  f.s.settings.fillFrameCoast = 0;
+  f.s.settings.coastShown = 0;
   f.s.map.measureCode = 25;
   const int cells[] = {300, 302, 304, 306};
   for (int level = 1; level <= 4; ++level) {
@@ -388,7 +388,7 @@ TEST(MapLayers, MaxDataLevelMapDrawsSpotsByLevel) {
 
 TEST(MapLayers, HighlightSpotOnTheClickedCell) {
   MapFixture f(true);
-  f.s.settings[kCoastShown] = 0;
+  f.s.settings.coastShown = 0;
   f.scoreLand();
   f.classify();
   int n = 0;
@@ -398,7 +398,7 @@ TEST(MapLayers, HighlightSpotOnTheClickedCell) {
   DrawOptions o;
   o.clickedCell = n;
   o.highlightClicked = true;
-  f.s.settings[kColoursAndNumbers] = 0;
+  f.s.settings.coloursAndNumbers = 0;
   const QImage plain = renderClient(f.s, f.d, 1200, 820);
   const QImage lit = renderClient(f.s, f.d, 1200, 820, o);
   const MapTransform& t = f.d.view.last;
@@ -414,11 +414,11 @@ TEST(MapLayers, HighlightSpotOnTheClickedCell) {
 
 TEST(MapLayers, FineGridSpotsAreSinglePixelsAtCellCorners) {
   MapFixture f(true);  // white background
-  f.s.settings[kCoastShown] = 0;
-  f.s.settings[kFrameShown] = 0;
-  f.s.settings[kFineGridShown] = 1;
-  f.s.settings[kFineGridStyle] = 0;
-  f.s.settings[kFineGridColour] = 1;  // black
+  f.s.settings.coastShown = 0;
+  f.s.settings.frameShown = 0;
+  f.s.settings.fineGridShown = 1;
+  f.s.settings.fineGridStyle = 0;
+  f.s.settings.fineGridColour = 1;  // black
   const QImage img = renderClient(f.s, f.d, 1200, 820);
   const MapTransform& t = f.d.view.last;
   const GridCell& c = f.s.ws.cells[2 * 36 + 5];
@@ -484,7 +484,7 @@ std::vector<int> inkRuns(const QImage& img, int left, int top, int right, int bo
 TEST(MapKey, LabelsAreReadableInAContrastingInkAtAnySize) {
   for (int background : {0, 1}) {  // grey, black
     MapFixture f;
-    f.s.settings[kBackgroundColour] = background;
+    f.s.settings.backgroundColour = background;
     f.scoreLand();
     f.classify();
     const QImage img = renderClient(f.s, f.d, 1000, 700);
@@ -518,8 +518,8 @@ TEST(MapKey, CategoryMapsGetWordsAndTheMeasureAsTitle) {
   ASSERT_GT(shown, 4);
   f.s.map.measureCode = 8;
   f.s.map.title = "near-minimum set";
-  f.s.settings[kFlexibilityMap] = 1;
-  f.s.settings[kNearMinimumGoal] = 1;
+  f.s.settings.flexibilityMap = 1;
+  f.s.settings.nearMinimumGoal = 1;
   f.classify();
   const QImage img = renderClient(f.s, f.d, 1000, 700);
   test::showMap(img, "key_category");

@@ -50,7 +50,7 @@ inline bool insideCoast(const Coastline& c, double x, double y) {
 
 struct MapFixture {
   explicit MapFixture(bool light = false) {
-    s.settings[kLightDefaults] = light ? 1 : 0;
+    s.settings.lightDefaults = light ? 1 : 0;
     setDefaults(s.settings);
     allocateWorkspace(s);
     s.gridTypes.types.push_back(GridType{"World land cells", {}, {}});

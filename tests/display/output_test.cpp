@@ -41,7 +41,7 @@ TEST(SaveBitmap, WritesTheChosenPartOfTheWindow) {
   };
   for (Case c : {Case{0, 998, 779}, Case{1, 1000, 800}}) {
     MapFixture f;
-    f.s.settings[kBitmapOption] = c.area;
+    f.s.settings.bitmapOption = c.area;
     const fs::path file = f.dir.path() / "map.bmp";
     f.host.dialogAnswers.push_back(true);
     f.host.saveFiles.push_back(file);
@@ -60,7 +60,7 @@ TEST(SaveBitmap, WritesTheChosenPartOfTheWindow) {
 
 TEST(SaveBitmap, MapFrameUnlessZoomed) {
   MapFixture f;
-  f.s.settings[kBitmapOption] = 2;
+  f.s.settings.bitmapOption = 2;
   const fs::path file = f.dir.path() / "frame.bmp";
   f.host.dialogAnswers = {true, true};
   f.host.saveFiles = {file, file};
@@ -89,14 +89,14 @@ TEST(SaveBitmap, CancelAndEmptyNames) {
 
 TEST(SaveBitmap, UnwritableFileIsReportedAndTheProgramCarriesOn) {
   MapFixture f;
-  f.s.settings[kBitmapOption] = 1;
+  f.s.settings.bitmapOption = 1;
   f.host.dialogAnswers.push_back(true);
   f.host.saveFiles.push_back(f.dir.path() / "no such folder" / "map.bmp");
   EXPECT_FALSE(saveBitmap(f.s, f.host, f.d, client(f, 500, 400)));
   EXPECT_EQ(f.host.messageLines(), std::vector<std::string>{"BANG!!: bitmap not saved"});
   EXPECT_EQ(f.host.messages[0].icon, Icon::Error);
   EXPECT_FALSE(f.s.fatal);
-  EXPECT_EQ(f.s.settings[kBitmapOption], 1);
+  EXPECT_EQ(f.s.settings.bitmapOption, 1);
 }
 
 TEST(ImageFiles, ByExtension) {
@@ -155,7 +155,7 @@ TEST(PrintMap, PrintsOnePageWithTheDialogValues) {
   EXPECT_EQ(p.progress.lines[0], "Printing 'richness'");
   EXPECT_EQ(p.progress.lines[1].substr(0, 3), "to ");
   EXPECT_EQ(p.progress.closed, 1);
-  EXPECT_EQ(p.f.s.settings[kPrintOption], 0);
+  EXPECT_EQ(p.f.s.settings.printOption, 0);
   EXPECT_EQ(p.f.d.print.widthPercent, 60);
   EXPECT_EQ(test::readFile(p.pdf).substr(0, 5), "%PDF-");
   EXPECT_TRUE(p.f.host.messages.empty());
@@ -172,7 +172,7 @@ int pdfImages(const std::string& pdf) {
 TEST(PrintMap, PageIsShapesAndTextWithAPictureOnlyForTheSeaFill) {
   for (bool light : {false, true}) {
     PrintSetup p;
-    p.f.s.settings[kLightDefaults] = light;
+    p.f.s.settings.lightDefaults = light;
     setDefaults(p.f.s.settings);
     p.f.classify();
     p.f.host.dialogAnswers.push_back(true);
@@ -212,13 +212,13 @@ TEST(SaveBitmap, PngAndSvgByTheNameChosen) {
 
 TEST(PrintMap, CancelInTheDialogPrintsNothing) {
   PrintSetup p;
-  p.f.s.settings[kPrintOption] = 70;
+  p.f.s.settings.printOption = 70;
   p.f.host.dialogAnswers.push_back(false);
   bool options = true;
   EXPECT_FALSE(printMap(p.f.s, p.f.host, p.f.d, p.printer, p.choose, p.progress, &options));
   EXPECT_FALSE(options);
   EXPECT_EQ(p.chosen, 0);
-  EXPECT_EQ(p.f.s.settings[kPrintOption], 0);
+  EXPECT_EQ(p.f.s.settings.printOption, 0);
 }
 
 TEST(PrintMap, CancelInTheProgressBoxAbandonsThePage) {

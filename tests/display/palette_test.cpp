@@ -4,18 +4,19 @@
 
 #include "measures/scores.h"
 #include "store/binio.h"
+#include "store/settings_slots.h"
 #include "tests/support/fixtures.h"
 #include "tests/support/scripted_host.h"
 
 namespace zn {
 namespace {
 
-Palette built(int mode, int deviceColours = -1, bool maxSeparate = true, int ramp = 0) {
+Palette built(int mode, int deviceColours = -1, bool maxSeparate = true, MapPalette ramp = MapPalette::kStandard) {
   Settings s;
   setDefaults(s);
-  s[kColourMode] = mode;
-  s[kMaxNotSeparate] = maxSeparate ? 0 : 1;
-  s[kMapPalette] = ramp;
+  s.colourMode = static_cast<ColourMode>(mode);
+  s.maxNotSeparate = maxSeparate ? 0 : 1;
+  s.mapPalette = ramp;
   Palette p;
   allocatePalette(p, deviceColours, s);
   buildPalette(p, s);
@@ -76,7 +77,7 @@ double lightness(Rgb c) { return 0.2126 * c.r + 0.7152 * c.g + 0.0722 * c.b; }
 
 TEST(Palette, ColourBlindRampRisesInLightnessInBothModesOnly) {
   for (int mode : {kDarkColour, kLightColour}) {
-    const Palette p = built(mode, -1, true, kPaletteColourBlind);
+    const Palette p = built(mode, -1, true, MapPalette::kColourBlind);
     EXPECT_EQ(p.at(0), (Rgb{68, 1, 84}));
     EXPECT_EQ(p.at(31), (Rgb{232, 228, 39}));
     EXPECT_EQ(p.at(32), (Rgb{255, 0, 85})) << "max in separate class keeps its own colour";
@@ -84,8 +85,8 @@ TEST(Palette, ColourBlindRampRisesInLightnessInBothModesOnly) {
     EXPECT_EQ(p.at(33), built(mode).at(33)) << "the fill colours stay";
   }
   // The small modes keep their tables whatever the choice.
-  EXPECT_EQ(built(kSixteenColour, -1, true, kPaletteBits).entries, built(kSixteenColour).entries);
-  EXPECT_EQ(built(kMonoLog, -1, true, kPaletteBits).entries, built(kMonoLog).entries);
+  EXPECT_EQ(built(kSixteenColour, -1, true, MapPalette::kAllBits).entries, built(kSixteenColour).entries);
+  EXPECT_EQ(built(kMonoLog, -1, true, MapPalette::kAllBits).entries, built(kMonoLog).entries);
 }
 
 TEST(Palette, DivergingRampOnlyForResidualMapsWhenChosen) {
@@ -94,7 +95,7 @@ TEST(Palette, DivergingRampOnlyForResidualMapsWhenChosen) {
   Palette p;
   buildPalette(p, s);
   EXPECT_FALSE(divergingRampApplies(p, s, kCodeResiduals)) << "not chosen";
-  s[kMapPalette] = kPaletteDivergingResiduals;
+  s.mapPalette = MapPalette::kDivergingResiduals;
   EXPECT_TRUE(divergingRampApplies(p, s, kCodeResiduals));
   EXPECT_FALSE(divergingRampApplies(p, s, 2)) << "richness";
   p.overlayInForce = true;
@@ -138,8 +139,8 @@ TEST(Palette, OptionsFileWithoutARampEntryGivesTheStandardRamp) {
   for (const Case& c : {Case{"file ends before the entry", 4 * kMapPalette, 3, 0}, Case{"unknown bits", 348, 9, 0},
                         Case{"negative", 348, -1, 0}, Case{"both ramps", 348, 3, 3}}) {
     Settings s = dark;
-    s[kColourMode] = kLightColour;
-    s[kMapPalette] = c.value;
+    s.colourMode = kLightColour;
+    s.mapPalette = static_cast<MapPalette>(c.value);
     const auto bytes = encodeSettings(s);
     const auto file = dir.path() / "ZONARIUM.OPP";
     test::writeFile(file, std::string(reinterpret_cast<const char*>(bytes.data()), c.bytes));
@@ -147,10 +148,10 @@ TEST(Palette, OptionsFileWithoutARampEntryGivesTheStandardRamp) {
     ASSERT_TRUE(readOptions(read, file)) << c.what;
     int fill = 0;
     correctAtStartup(read, fill);
-    EXPECT_EQ(read[kMapPalette], c.expect) << c.what;
+    EXPECT_EQ(static_cast<std::int32_t>(read.mapPalette), c.expect) << c.what;
     Palette p;
     buildPalette(p, read);
-    EXPECT_EQ(p.at(0), (c.expect & kPaletteColourBlind ? Rgb{68, 1, 84} : Rgb{180, 255, 255})) << c.what;
+    EXPECT_EQ(p.at(0), (c.expect & static_cast<std::int32_t>(MapPalette::kColourBlind) ? Rgb{68, 1, 84} : Rgb{180, 255, 255})) << c.what;
   }
 }
 
@@ -171,17 +172,17 @@ TEST(Palette, DeviceColourCountSetsTheSize) {
 
 TEST(Palette, SixteenColourDeviceLowersDarkModeOnly) {
   Settings s;
-  s[kColourMode] = kDarkColour;
+  s.colourMode = kDarkColour;
   Palette p;
   allocatePalette(p, 16, s);
-  EXPECT_EQ(s[kColourMode], kSixteenColour);
-  s[kColourMode] = kLightColour;
+  EXPECT_EQ(s.colourMode, kSixteenColour);
+  s.colourMode = kLightColour;
   allocatePalette(p, 16, s);
-  EXPECT_EQ(s[kColourMode], kLightColour);
+  EXPECT_EQ(s.colourMode, kLightColour);
   allocatePalette(p, -1, s);
-  s[kColourMode] = kDarkColour;
+  s.colourMode = kDarkColour;
   allocatePalette(p, -1, s);
-  EXPECT_EQ(s[kColourMode], kDarkColour);
+  EXPECT_EQ(s.colourMode, kDarkColour);
 }
 
 TEST(Palette, ScoreEntriesOnAColourRefOrAnRgb) {
@@ -194,12 +195,12 @@ TEST(Palette, ScoreEntriesOnAColourRefOrAnRgb) {
 TEST(TwoAxisPalette, OnlyIn256ColourModes) {
   Settings s;
   setDefaults(s);
-  s[kColourMode] = kSixteenColour;
+  s.colourMode = kSixteenColour;
   Palette p = built(kSixteenColour);
   const auto before = p.entries;
   EXPECT_FALSE(buildTwoAxisPalette(p, s, 1));
   EXPECT_EQ(p.entries, before);
-  s[kColourMode] = kDarkColour;
+  s.colourMode = kDarkColour;
   Palette q;
   allocatePalette(q, 16, s);
   buildPalette(q, s);
@@ -300,33 +301,33 @@ TEST(MapDrawingOptions, ColourModeChoice) {
   Palette sixteen;
   allocatePalette(sixteen, 16, s);
   chooseColourMode(s, kLightColour, sixteen);
-  EXPECT_EQ(s[kColourMode], kSixteenColour);
+  EXPECT_EQ(s.colourMode, kSixteenColour);
 
   Palette full;
   allocatePalette(full, -1, s);
   setDefaults(s);  // dark: grey background, fill on
   chooseColourMode(s, kMonoLog, full);
-  EXPECT_EQ(s[kColourMode], kMonoLog);
-  EXPECT_EQ(s[kBackgroundColour], 2);
-  EXPECT_EQ(s[kCoastColour], 2);
-  EXPECT_EQ(s[kFineGridColour], 1);
-  EXPECT_EQ(s[kFillFrameCoast], 0);
+  EXPECT_EQ(s.colourMode, kMonoLog);
+  EXPECT_EQ(s.backgroundColour, 2);
+  EXPECT_EQ(s.coastColour, 2);
+  EXPECT_EQ(s.fineGridColour, 1);
+  EXPECT_EQ(s.fillFrameCoast, 0);
 
   // Already white: coast and grid colours are the user's.
-  s[kCoastColour] = 1;
+  s.coastColour = 1;
   chooseColourMode(s, kMonoLin, full);
-  EXPECT_EQ(s[kCoastColour], 1);
+  EXPECT_EQ(s.coastColour, 1);
 }
 
 TEST(MapDrawingOptions, FillFrameCoastOnlyIn256ColoursAndUnzoomed) {
   Settings s;
   setDefaults(s);
-  s[kFrameShown] = 0;
+  s.frameShown = 0;
   EXPECT_FALSE(chooseFillFrameCoast(s, true, /*zoomed=*/true));
-  EXPECT_EQ(s[kFillFrameCoast], 0);
+  EXPECT_EQ(s.fillFrameCoast, 0);
   EXPECT_TRUE(chooseFillFrameCoast(s, true, false));
-  EXPECT_EQ(s[kFrameShown], 1);
-  s[kColourMode] = kSixteenColour;
+  EXPECT_EQ(s.frameShown, 1);
+  s.colourMode = kSixteenColour;
   EXPECT_FALSE(chooseFillFrameCoast(s, true, false));
 }
 

@@ -64,7 +64,7 @@ TEST_F(ZonariumRender, FileTypeByExtension) {
 
 TEST_F(ZonariumRender, OptionsFileChoosesTheDrawingSettings) {
   Settings light;
-  light[kLightDefaults] = 1;
+  light.lightDefaults = 1;
   setDefaults(light);
   const fs::path opp = dir.path() / "light.opp";
   ASSERT_TRUE(writeOptions(light, opp));
@@ -113,8 +113,8 @@ TEST(WordedKey, NearMinimumSetOnTheFlexibilityMap) {
   auto f = test::MapFixture::world(true);
   ASSERT_TRUE(f);
   Session& s = f->s;
-  s.settings[kFlexibilityMap] = 1;
-  s.settings[kNearMinimumGoal] = 1;
+  s.settings.flexibilityMap = 1;
+  s.settings.nearMinimumGoal = 1;
   ASSERT_TRUE(runNearMinimumSet(s, SelectionEnv{}).ran);
   ASSERT_EQ(buildTitle(s), TitleOutcome::Classify);
   f->classify();

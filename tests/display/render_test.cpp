@@ -45,10 +45,10 @@ TEST(GoldenMaps, MonochromeWithBlackWhiteCoastAndFineGrid) {
   auto f = world(true);
   ASSERT_TRUE(f);
   chooseColourMode(f->s.settings, kMonoLog, f->d.palette);
-  f->s.settings[kCoastColour] = 3;
-  f->s.settings[kFineGridShown] = 1;
-  f->s.settings[kFineGridStyle] = 1;
-  f->s.settings[kScaleType] = kEqualInterval;
+  f->s.settings.coastColour = 3;
+  f->s.settings.fineGridShown = 1;
+  f->s.settings.fineGridStyle = 1;
+  f->s.settings.scaleType = kEqualInterval;
   f->classify();
   test::expectMatchesGolden(render(*f), "monochrome");
 }
@@ -64,11 +64,11 @@ TEST(GoldenMaps, ZoomedOnAfrica) {
 TEST(GoldenMaps, NumbersOnlyInScalableTitle) {
   auto f = world(true);
   ASSERT_TRUE(f);
-  f->s.settings[kColoursAndNumbers] = 2;
-  f->s.settings[kNumbersColour] = 0;  // white numbers turn black on white
-  f->s.settings[kScalableTitle] = 1;
-  f->s.settings[kFineGridShown] = 1;
-  f->s.settings[kFineGridStyle] = 2;
+  f->s.settings.coloursAndNumbers = 2;
+  f->s.settings.numbersColour = 0;  // white numbers turn black on white
+  f->s.settings.scalableTitle = 1;
+  f->s.settings.fineGridShown = 1;
+  f->s.settings.fineGridStyle = 2;
   f->classify();
   test::expectMatchesGolden(render(*f), "numbers_only");
 }
@@ -76,10 +76,10 @@ TEST(GoldenMaps, NumbersOnlyInScalableTitle) {
 TEST(GoldenMaps, AreaMarkersOnBlackWithBlackWhiteCoast) {
   auto f = world();
   ASSERT_TRUE(f);
-  f->s.settings[kBackgroundColour] = 1;
-  f->s.settings[kFillFrameCoast] = 0;
-  f->s.settings[kCoastColour] = 3;
-  f->s.settings[kSelectedAreasDisplay] = 2;
+  f->s.settings.backgroundColour = 1;
+  f->s.settings.fillFrameCoast = 0;
+  f->s.settings.coastColour = 3;
+  f->s.settings.selectedAreasDisplay = 2;
   selectTenAreas(f->s);
   f->classify();
   test::expectMatchesGolden(render(*f), "markers");
@@ -88,10 +88,10 @@ TEST(GoldenMaps, AreaMarkersOnBlackWithBlackWhiteCoast) {
 TEST(GoldenMaps, ScaleBarHistogramAndMaxSpots) {
   auto f = world(true);
   ASSERT_TRUE(f);
-  f->s.settings[kScaleBarStyle] = 1;
-  f->s.settings[kColoursAndNumbers] = 0;
-  f->s.settings[kMaxSpot] = 1;
-  f->s.settings[kScaleType] = kEqualInterval;
+  f->s.settings.scaleBarStyle = 1;
+  f->s.settings.coloursAndNumbers = 0;
+  f->s.settings.maxSpot = 1;
+  f->s.settings.scaleType = kEqualInterval;
   f->classify();
   test::expectMatchesGolden(render(*f), "histogram");
 }

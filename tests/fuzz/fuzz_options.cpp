@@ -7,8 +7,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   zn::Settings s = zn::decodeSettings(data, size);
   int saved = 0;
   zn::correctAtStartup(s, saved);
-  if (s[zn::kNeighbourhoodSize] != 9 && s[zn::kNeighbourhoodSize] != 25) __builtin_trap();
-  if (s[zn::kClassCount] < 2 || s[zn::kClassCount] > 10) __builtin_trap();
+  if (s.neighbourhoodSize != 9 && s.neighbourhoodSize != 25) __builtin_trap();
+  if (s.classCount < 2 || s.classCount > 10) __builtin_trap();
   zn::encodeSettings(s);
   return 0;
 }

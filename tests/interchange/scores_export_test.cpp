@@ -202,8 +202,8 @@ TEST(ScoresExportCommand, AsksTheDialogThenTheFileAndKeepsTheChoice) {
   EXPECT_EQ(g.host.saveRequests[0].title, "Export scores");
   ASSERT_EQ(g.host.saveRequests[0].filters.size(), 1u);
   EXPECT_EQ(g.host.saveRequests[0].filters[0].label, "ASCII scores (*.scr)");
-  EXPECT_EQ(g.s.settings[kScoresExportChoice], kLayoutPlain);
-  EXPECT_EQ(g.s.settings[kScoresExportOption], 1);
+  EXPECT_EQ(g.s.settings.scoresExportChoice, kLayoutPlain);
+  EXPECT_EQ(g.s.settings.scoresExportOption, 1);
   const std::string text = readFile(g.file("cmd.scr"));
   EXPECT_NE(text.find("#1\n            3.500000\n            0.000000\n            0.000000\n"), std::string::npos)
       << text;

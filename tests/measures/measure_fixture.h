@@ -34,7 +34,7 @@ struct Loaded {
     recountNow();
   }
 
-  void recountNow() { s.subgroupDataPresent = recount(s.ws, s.settings[kExcludedLevel]); }
+  void recountNow() { s.subgroupDataPresent = recount(s.ws, s.settings.excludedLevel); }
 
   // Stores the code and computes it, as the dispatcher does.
   void run(int code) { computeMeasure(s, code); }

@@ -45,18 +45,20 @@ TEST(RecomputePlan, StandardiseAndOpeningADatafile) {
 TEST(ToolsOptions, RerunFollowsTheWatchedSettingsAndTheCancelBox) {
   Settings before;
   setDefaults(before);
-  const int watched[] = {kRarityFormula, kRangeCentreWeighting, kRangeSizeThreshold, kSmoothByMean,
-                         kHotspotKind,   kNearMinimumGoal,      kGreedyGoal,         kReordering};
-  for (int slot : watched) {
+  const SettingsField watched[] = {settingsField<&Settings::rarityFormula>(), settingsField<&Settings::rangeCentreWeighting>(), settingsField<&Settings::rangeSizeThreshold>(), settingsField<&Settings::smoothByMean>(),
+                         settingsField<&Settings::hotspotKind>(),   settingsField<&Settings::nearMinimumGoal>(),      settingsField<&Settings::greedyGoal>(),         settingsField<&Settings::reordering>()};
+  int i = 0;
+  for (SettingsField f : watched) {
     Settings after = before;
-    after[slot] += 1;
-    EXPECT_TRUE(toolsOptionsNeedRerun(before, after, false)) << "slot " << slot;
-    EXPECT_FALSE(toolsOptionsNeedRerun(before, after, true)) << "slot " << slot;
+    f.set(after, f.get(after) + 1);
+    EXPECT_TRUE(toolsOptionsNeedRerun(before, after, false)) << "watched " << i;
+    EXPECT_FALSE(toolsOptionsNeedRerun(before, after, true)) << "watched " << i;
+    ++i;
   }
-  for (int slot : {kNeighbourhoodSize, kResidualsNotRelative, kColourMode}) {
+  for (SettingsField f : {settingsField<&Settings::neighbourhoodSize>(), settingsField<&Settings::residualsNotRelative>(), settingsField<&Settings::colourMode>()}) {
     Settings after = before;
-    after[slot] += 1;
-    EXPECT_FALSE(toolsOptionsNeedRerun(before, after, false)) << "slot " << slot;
+    f.set(after, f.get(after) + 1);
+    EXPECT_FALSE(toolsOptionsNeedRerun(before, after, false));
   }
 }
 
@@ -65,11 +67,11 @@ TEST(ToolsOptions, RerunRepeatsMeansThenSmoothings) {
   runMeasureCommand(d.s, kCodeRangeSizeRarity);
   smoothPass(d.s);
   meanPass(d.s);
-  d.s.settings[kRarityFormula] = 2;
+  d.s.settings.rarityFormula = 2;
   applyRecompute(d.s, Recompute::ToolsOptions);
 
   Loaded want(fourTaxa());
-  want.s.settings[kRarityFormula] = 2;
+  want.s.settings.rarityFormula = 2;
   runMeasureCommand(want.s, kCodeRangeSizeRarity);
   meanPass(want.s);
   smoothPass(want.s);
@@ -131,7 +133,7 @@ TEST(ClearScores, EmptiesTheMapAndItsPasses) {
 
 TEST(SwapScores, ExchangesCellsRecordAndTheSettingsTheyWereMadeWith) {
   Loaded d(fourTaxa());
-  d.s.settings[kRarityFormula] = 0;
+  d.s.settings.rarityFormula = 0;
   runMeasureCommand(d.s, kCodeRangeSizeRarity);
   const std::string rarity = d.map();
   const double rarityLimit = d.s.map.scaleLimit;
@@ -142,14 +144,14 @@ TEST(SwapScores, ExchangesCellsRecordAndTheSettingsTheyWereMadeWith) {
   EXPECT_EQ(d.s.backgroundMap.measureCode, kCodeRangeSizeRarity);
   EXPECT_EQ(d.s.backgroundMap.settings.rarityFormula, 0);
 
-  d.s.settings[kRarityFormula] = 2;
+  d.s.settings.rarityFormula = 2;
   runMeasureCommand(d.s, 1);
   swapScores(d.s);
   EXPECT_EQ(d.map(), rarity);
   EXPECT_EQ(d.cell(2).fillColour, 7);
   EXPECT_EQ(d.s.map.measureCode, kCodeRangeSizeRarity);
-  EXPECT_EQ(d.s.settings[kMeasureCode], kCodeRangeSizeRarity);
-  EXPECT_EQ(d.s.settings[kRarityFormula], 0);
+  EXPECT_EQ(d.s.settings.measureCode, kCodeRangeSizeRarity);
+  EXPECT_EQ(d.s.settings.rarityFormula, 0);
   EXPECT_EQ(d.s.map.title, "range-size rarity (difference)");
   EXPECT_DOUBLE_EQ(d.s.map.scaleLimit, rarityLimit);
   EXPECT_EQ(d.s.backgroundMap.title, "richness");
@@ -193,13 +195,13 @@ TEST(SwapScores, UnderAnOverlayTheCoveredMapGoesBack) {
 TEST(RangeCentresCommands, DiversityMenuRemembersAndRarityMenuRestores) {
   Loaded d(fourTaxa());
   int remembered = 1;
-  d.s.settings[kRangeCentreWeighting] = 2;
+  d.s.settings.rangeCentreWeighting = 2;
   selectRangeCentres(d.s, true, remembered);
-  EXPECT_EQ(d.s.settings[kRangeCentreWeighting], 0);
+  EXPECT_EQ(d.s.settings.rangeCentreWeighting, 0);
   EXPECT_EQ(remembered, 2);
   EXPECT_EQ(d.s.map.measureCode, kCodeRangeCentres);
   selectRangeCentres(d.s, false, remembered);
-  EXPECT_EQ(d.s.settings[kRangeCentreWeighting], 2);
+  EXPECT_EQ(d.s.settings.rangeCentreWeighting, 2);
 }
 
 }  // namespace

@@ -45,22 +45,22 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"Richness", 1, none, "1:1/1 2:3/3 3:2/2 40:1/1 ", 4, 4},
         Case{"RarityByInverseRange", 2, none, "1:0.333333/1 2:1.83333/3 3:1.33333/2 40:0.5/1 ", 1.0 / 3 + 1 + 0.5 + 1,
              4},
-        Case{"RarityByDifference", 2, [](Session& s) { s.settings[kRarityFormula] = 0; },
+        Case{"RarityByDifference", 2, [](Session& s) { s.settings.rarityFormula = 0; },
              "1:861/1 2:2586/3 3:1724/2 40:862/1 ", 861 + 863 + 862 + 863, 4},
-        Case{"RarityByInverseSquare", 2, [](Session& s) { s.settings[kRarityFormula] = 2; },
+        Case{"RarityByInverseSquare", 2, [](Session& s) { s.settings.rarityFormula = 2; },
              "1:0.111111/1 2:1.36111/3 3:1.11111/2 40:0.25/1 ", 1.0 / 9 + 1 + 0.25 + 1, 4},
         Case{"LevelOneRichness", 24, none, "1:1/1 2:1/1 3:1/1 ", 2, 2},
-        Case{"LevelTwoRichnessAboveExcludedLevelOne", 24, [](Session& s) { s.settings[kExcludedLevel] = 1; },
+        Case{"LevelTwoRichnessAboveExcludedLevelOne", 24, [](Session& s) { s.settings.excludedLevel = 1; },
              "2:1/1 3:1/1 ", 2, 2},
         Case{"MaxDataLevel", 25, none, "1:1/1 2:3/3 3:2/2 40:4/4 ", 4, 4},
         Case{"MedianRange", 13, none, "1:3/1 2:2/3 3:2/2 40:2/1 ", 864, 4},
-        Case{"RareThresholdOne", 36, [](Session& s) { s.settings[kRangeSizeThreshold] = 1; }, "2:1/1 3:1/1 ", 2, 2},
-        Case{"RareThresholdTwo", 36, [](Session& s) { s.settings[kRangeSizeThreshold] = 2; },
+        Case{"RareThresholdOne", 36, [](Session& s) { s.settings.rangeSizeThreshold = 1; }, "2:1/1 3:1/1 ", 2, 2},
+        Case{"RareThresholdTwo", 36, [](Session& s) { s.settings.rangeSizeThreshold = 2; },
              "2:2/2 3:1/1 40:1/1 ", 3, 3},
         Case{"RangeCentres", 12, none, "2:2/2 3:2/2 ", 4, 4},
-        Case{"RangeCentresForLargeRanges", 12, [](Session& s) { s.settings[kRangeCentreWeighting] = 1; },
+        Case{"RangeCentresForLargeRanges", 12, [](Session& s) { s.settings.rangeCentreWeighting = 1; },
              "2:4/2 3:3/2 ", 7, 4},
-        Case{"RangeCentresForSmallRanges", 12, [](Session& s) { s.settings[kRangeCentreWeighting] = 2; },
+        Case{"RangeCentresForSmallRanges", 12, [](Session& s) { s.settings.rangeCentreWeighting = 2; },
              "2:4/2 3:5/2 ", 4 * 864 - 7, 4},
         Case{"RichnessWithinGroupOne", 1, [](Session& s) { s.ws.groupCode = "1"; }, "1:1/1 2:2/2 3:1/1 ", 2, 2},
         Case{"RichnessComplementaryToAreaTwo", 1, [](Session& s) { s.areas.cells = {2}; }, "3:1/1 ", 1, 1},
@@ -72,7 +72,7 @@ TEST(Richness, EveryTaxonRepresentedLeavesABlankMapWithoutNaN) {
   Loaded d(fourTaxa());
   d.s.areas.cells = {2, 3, 40};
   for (int code : {1, 2, 5, 12, 13, 24, 25, 36}) {
-    d.s.settings[kRarityFormula] = 2;
+    d.s.settings.rarityFormula = 2;
     d.run(code);
     EXPECT_EQ(d.map(), "") << "code " << code;
     EXPECT_EQ(d.s.map.taxaCounted, 0) << "code " << code;
@@ -115,14 +115,14 @@ TEST(Richness, FrameCopiesTheRecountAndDatafileIntoTheMapRecord) {
   EXPECT_EQ(m.includedTaxa, 4);
   EXPECT_EQ(m.occupiedCells, 4);
   EXPECT_EQ(m.records, 7);
-  EXPECT_EQ(d.s.settings[kMeasureCode], 1);
+  EXPECT_EQ(d.s.settings.measureCode, 1);
 }
 
 TEST(Richness, DifferenceFormulaGivesZeroForATaxonInEveryCell) {
   std::map<int, int> everywhere;
   for (int n = 1; n <= 864; ++n) everywhere[n] = 1;
   Loaded d({{"Everywhere", "1", everywhere}});
-  d.s.settings[kRarityFormula] = 0;
+  d.s.settings.rarityFormula = 0;
   d.run(2);
   EXPECT_EQ(d.score(5), 0.0);  // blank although counted
   EXPECT_EQ(d.count(5), 1);
@@ -191,7 +191,7 @@ TEST(MedianQuantitative, TakesTheMedianLevelOnlyInQuantitativeMode) {
 
 TEST(MedianQuantitative, AMedianOfZeroIsStoredAsOne) {
   Loaded d({{"A", "1", {{5, 0}, {6, 3}}}, {"B", "1", {{5, 0}}}}, "*q");
-  d.s.settings[kExcludedLevel] = -1;  // zero levels count as present
+  d.s.settings.excludedLevel = -1;  // zero levels count as present
   d.recountNow();
   d.run(39);
   EXPECT_EQ(d.score(5), 1.0);

@@ -20,15 +20,15 @@ std::vector<test::TaxonSpec> namedTaxa() {
 
 TEST(SelectivePlotDialog, ListsTheGroupInCardOrderOrSortedWithOptionalRanges) {
   Loaded d(namedTaxa());
-  d.s.settings[kListDialogVariant] = 1;
-  d.s.settings[kListDialogOption] = 0;
+  d.s.settings.listDialogVariant = 1;
+  d.s.settings.listDialogOption = 0;
   SelectivePlotModel grouped = openSelectivePlot(d.s, false);
   EXPECT_EQ(grouped.resource, "RICHDLGBOX1");
   EXPECT_EQ(grouped.lines,
             (std::vector<std::string>{"Panthera leo", "Panthera", "acinonyx jubatus", "Felis"}));
 
-  d.s.settings[kListDialogVariant] = 0;
-  d.s.settings[kListDialogOption] = 1;
+  d.s.settings.listDialogVariant = 0;
+  d.s.settings.listDialogOption = 1;
   SelectivePlotModel sorted = openSelectivePlot(d.s, true);
   EXPECT_EQ(sorted.resource, "RICHDLGBOX2VGA");
   EXPECT_EQ(sorted.lines,
@@ -116,7 +116,7 @@ TEST(SelectivePlotCommand, PlotsTwoTaxaAfterADisplayChange) {
   };
   EXPECT_EQ(runSelectivePlot(s, kCodeSelectiveRichness, false), TitleOutcome::Classify);
   EXPECT_EQ(host.dialogs, (std::vector<std::string>{"RICHDLGBOX1", "RICHDLGBOX2"}));
-  EXPECT_EQ(s.settings[kListDialogVariant], 0);
+  EXPECT_EQ(s.settings.listDialogVariant, 0);
   EXPECT_EQ(s.map.title, "plot selected richness");
   EXPECT_EQ(s.map.taxaCounted, 2);
   EXPECT_EQ(s.ws.cells[5].count, 1);

@@ -48,8 +48,8 @@ TEST(SmoothPass, KindsAndNeighbourhoods) {
   };
   for (const auto& c : cases) {
     Scored m;
-    m.s.settings[kNeighbourhoodSize] = c.size;
-    m.s.settings[kSmoothByMean] = c.byMean;
+    m.s.settings.neighbourhoodSize = c.size;
+    m.s.settings.smoothByMean = c.byMean;
     m.set(10, 10, 2);
     m.set(11, 11, 1);   // inner
     m.set(9, 10, 4);    // inner
@@ -62,7 +62,7 @@ TEST(SmoothPass, KindsAndNeighbourhoods) {
 TEST(SmoothPass, LoneCellsKeepTheirValueAndBlankCellsStayBlank) {
   for (int byMean : {0, 1}) {
     Scored m;
-    m.s.settings[kSmoothByMean] = byMean;
+    m.s.settings.smoothByMean = byMean;
     m.set(20, 12, 7.5);
     smoothPass(m.s);
     EXPECT_DOUBLE_EQ(m.at(20, 12), 7.5);
@@ -72,7 +72,7 @@ TEST(SmoothPass, LoneCellsKeepTheirValueAndBlankCellsStayBlank) {
 
 TEST(SmoothPass, CornerCellAveragesWhatExists) {
   Scored m;
-  m.s.settings[kSmoothByMean] = 1;
+  m.s.settings.smoothByMean = 1;
   m.set(1, 1, 2);
   m.set(2, 1, 4);
   m.set(1, 2, 6);
@@ -95,7 +95,7 @@ TEST(SmoothPass, MarkersReadAsZeroAndAZeroResultBecomesTheMarker) {
 
 TEST(SmoothPass, EveryCellReadsTheValuesBeforeThePass) {
   Scored m;
-  m.s.settings[kSmoothByMean] = 1;
+  m.s.settings.smoothByMean = 1;
   m.set(5, 5, 1);
   m.set(6, 5, 3);
   smoothPass(m.s);
@@ -176,7 +176,7 @@ TEST(Residuals, ShiftsNegativeResidualsAndKeepsTheOffset) {
   };
   for (const auto& c : cases) {
     Loaded d(twoCells());
-    d.s.settings[kResidualsNotRelative] = c.slot;
+    d.s.settings.residualsNotRelative = c.slot;
     d.run(kCodeResiduals);
     EXPECT_EQ(d.score(1), kZeroScore) << c.form;
     EXPECT_DOUBLE_EQ(d.score(2), c.cell2) << c.form;

@@ -45,17 +45,17 @@ INSTANTIATE_TEST_SUITE_P(
         TitleCase{"SmoothedRichness", 1,
                   [](Session& s) {
                     s.map.smoothPasses = 2;
-                    s.settings[kNeighbourhoodSize] = 25;
+                    s.settings.neighbourhoodSize = 25;
                   },
                   "smoothed (25) richness"},
         TitleCase{"MeanSmoothedRarity", 2,
                   [](Session& s) {
                     s.map.smoothPasses = 1;
                     s.map.meanPasses = 1;
-                    s.settings[kRarityFormula] = 2;
+                    s.settings.rarityFormula = 2;
                   },
                   "smoothed (9) mean range-size rarity (inverse square)"},
-        TitleCase{"RarityDifference", 2, [](Session& s) { s.settings[kRarityFormula] = 0; },
+        TitleCase{"RarityDifference", 2, [](Session& s) { s.settings.rarityFormula = 0; },
                   "range-size rarity (difference)"},
         TitleCase{"SubtreeLength", 3, none, "subtree length"},
         TitleCase{"MeanRootDistance", 4, [](Session& s) { s.map.meanPasses = 1; }, "mean root distance"},
@@ -64,51 +64,51 @@ INSTANTIATE_TEST_SUITE_P(
                   [](Session& s) {
                     threeSeedsOfFive(s);
                     s.areas.candidateCells = 40;
-                    s.settings[kHotspotKind] = 1;
+                    s.settings.hotspotKind = HotspotKind::kRarity;
                   },
                   "top 5.0% hotspots by range-size rarity (3+2 areas)"},
         TitleCase{"HotspotsBelowThreshold", 6,
                   [](Session& s) {
                     s.areas.cells = {7, 8};
                     s.areas.candidateCells = 3;
-                    s.settings[kHotspotKind] = 3;
-                    s.settings[kRangeSizeThreshold] = 12;
+                    s.settings.hotspotKind = HotspotKind::kThreshold;
+                    s.settings.rangeSizeThreshold = 12;
                   },
                   "top 66.7% hotspots below threshold 12 (2 areas)"},
         TitleCase{"HotspotsWithoutCandidates", 6,
                   [](Session& s) {
                     s.areas.cells = {7};
-                    s.settings[kHotspotKind] = 3;
+                    s.settings.hotspotKind = HotspotKind::kThreshold;
                   },
                   "top 0.0% hotspots by range-size threshold (1 areas)"},
         TitleCase{"GreedyByRichness", 7, [](Session& s) { s.areas.cells = {1, 2, 3}; },
                   "greedy richness-area set for 1 rep (3 areas)"},
         TitleCase{"GreedyByRarity", 7,
                   [](Session& s) {
-                    s.settings[kGreedyByRarity] = 1;
-                    s.settings[kGreedyGoal] = 2;
+                    s.settings.greedyByRarity = 1;
+                    s.settings.greedyGoal = 2;
                   },
                   "greedy inverse rarity-area set for 2 reps (0 areas)"},
-        TitleCase{"GreedyGoalBelowOneIsRunAsOne", 7, [](Session& s) { s.settings[kGreedyGoal] = 0; },
+        TitleCase{"GreedyGoalBelowOneIsRunAsOne", 7, [](Session& s) { s.settings.greedyGoal = 0; },
                   "greedy richness-area set for 1 rep (0 areas)"},
         TitleCase{"NearMinimumPlain", 8,
                   [](Session& s) {
-                    s.settings[kFlexibilityMap] = 0;
-                    s.settings[kReordering] = 0;
+                    s.settings.flexibilityMap = 0;
+                    s.settings.reordering = Reordering::kUnset;
                     threeSeedsOfFive(s);
                   },
                   "near-minimum-area set (3+2 areas)"},
         TitleCase{"NearMinimumByRarity", 8,
                   [](Session& s) {
-                    s.settings[kFlexibilityMap] = 0;
-                    s.settings[kReordering] = 2;
+                    s.settings.flexibilityMap = 0;
+                    s.settings.reordering = Reordering::kByRarity;
                   },
                   "near-minset re-ordered by rarity (0 areas)"},
         TitleCase{"NearMinimumForGoal", 8,
                   [](Session& s) {
-                    s.settings[kFlexibilityMap] = 0;
-                    s.settings[kReordering] = 3;
-                    s.settings[kNearMinimumGoal] = 2;
+                    s.settings.flexibilityMap = 0;
+                    s.settings.reordering = Reordering::kNone;
+                    s.settings.nearMinimumGoal = 2;
                   },
                   "near-minimum-area set for 2 reps (0 areas)"},
         TitleCase{"NearMinimumFlexible", 8, [](Session& s) { s.areas.cells = {4}; },
@@ -129,12 +129,12 @@ INSTANTIATE_TEST_SUITE_P(
                   "as imported"},
         TitleCase{"OverlayKeepsItsTitle", 11, [](Session& s) { s.map.title = "overlay"; }, "overlay"},
         TitleCase{"RangeCentres", 12, none, "range centre richness"},
-        TitleCase{"RangeCentresSmall", 12, [](Session& s) { s.settings[kRangeCentreWeighting] = 2; },
+        TitleCase{"RangeCentresSmall", 12, [](Session& s) { s.settings.rangeCentreWeighting = 2; },
                   "range centre richness (small ranges)"},
         TitleCase{"MedianRange", 13, none, "median range size"},
         TitleCase{"SelectedRichness", 22, none, "plot selected richness"},
         TitleCase{"RandomSets", 23, none, "random area choices"},
-        TitleCase{"LevelN", 24, [](Session& s) { s.settings[kExcludedLevel] = 2; }, "number of level 3 data"},
+        TitleCase{"LevelN", 24, [](Session& s) { s.settings.excludedLevel = 2; }, "number of level 3 data"},
         TitleCase{"MaxLevel", 25, none, "max data level"},
         TitleCase{"Flexibility", 26, none, "richness showing flexibility"},
         TitleCase{"SelectedRarity", 27, [](Session& s) { s.map.smoothPasses = 1; },
@@ -157,14 +157,14 @@ INSTANTIATE_TEST_SUITE_P(
                   "area set re-ordered by richness"},
         TitleCase{"MaxRarity", 30, none, "max rarity"},
         TitleCase{"Representation", 32, none, ""},
-        TitleCase{"RareThreshold", 36, [](Session& s) { s.settings[kRangeSizeThreshold] = 5; },
+        TitleCase{"RareThreshold", 36, [](Session& s) { s.settings.rangeSizeThreshold = 5; },
                   "richness for taxa below threshold 5"},
         TitleCase{"SelectedAreas", 37, none, "selected areas"},
         TitleCase{"ResidualsMean25", 38,
                   [](Session& s) {
-                    s.settings[kSmoothByMean] = 1;
-                    s.settings[kNeighbourhoodSize] = 25;
-                    s.settings[kResidualsNotRelative] = 1;
+                    s.settings.smoothByMean = 1;
+                    s.settings.neighbourhoodSize = 25;
+                    s.settings.residualsNotRelative = 1;
                   },
                   "abs residuals from smoothed (2x mean 25) richness"},
         TitleCase{"MedianQuantitative", 39, [](Session& s) { s.ws.datafile.rescaled = true; },
@@ -187,14 +187,14 @@ TEST(Titles, AreaCountTextShowsSeedsAndNewAreas) {
 
 TEST(Titles, NeighbourhoodChangeAloneShowsTheNewSizeOnTheOldScores) {
   Loaded d(fourTaxa());
-  d.s.settings[kNeighbourhoodSize] = 25;
+  d.s.settings.neighbourhoodSize = 25;
   runMeasureCommand(d.s, 1);
   smoothPass(d.s);
   smoothPass(d.s);
   buildTitle(d.s);
   EXPECT_EQ(d.s.map.title, "smoothed (25) richness");
   Settings before = d.s.settings;
-  d.s.settings[kNeighbourhoodSize] = 9;
+  d.s.settings.neighbourhoodSize = 9;
   EXPECT_FALSE(toolsOptionsNeedRerun(before, d.s.settings, false));
   buildTitle(d.s);
   EXPECT_EQ(d.s.map.title, "smoothed (9) richness");
@@ -208,7 +208,7 @@ TEST(Titles, StopWithoutScoresAndRefusedInversions) {
   EXPECT_EQ(d.s.map.title, "old");
 
   d.s.scoresPresent = true;
-  d.s.settings[kInvertedScale] = 1;
+  d.s.settings.invertedScale = 1;
   EXPECT_EQ(buildTitle(d.s), TitleOutcome::Classify);
   EXPECT_EQ(d.s.map.title, "inverted colour scale");
   setMeasureCode(d.s, kCodeHotspots);

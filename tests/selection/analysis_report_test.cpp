@@ -23,10 +23,10 @@ struct Case : Priority {
     name(30, "Thirty");
     name(40, "Forty");
     name(50, "Fifty");
-    s.settings[kGreedyRejectRedundant] = 0;
-    s.settings[kGreedyIncludeSeeds] = 0;
-    s.settings[kGreedyByRarity] = 0;
-    s.settings[kGreedyGoal] = 1;
+    s.settings.greedyRejectRedundant = 0;
+    s.settings.greedyIncludeSeeds = 0;
+    s.settings.greedyByRarity = 0;
+    s.settings.greedyGoal = 1;
   }
 };
 
@@ -36,7 +36,7 @@ TEST(GreedyReport, TitleSeedsAndRejectionNoteFollowTheOptions) {
     // All five cells 10 … 50 add two taxa; equal totals go to the highest
     // cell, 50; then 30 (T2, T3), then 10 (T1). None is redundant.
     Case d;
-    d.s.settings[kGreedyRejectRedundant] = 1;
+    d.s.settings.greedyRejectRedundant = 1;
     all += runGreedySet(d.s).results;
   }
   {
@@ -50,8 +50,8 @@ TEST(GreedyReport, TitleSeedsAndRejectionNoteFollowTheOptions) {
     // Weights 1 / range: 10 has 1 + 1/3; then 30 with 1/2 + 1/2; then 20,
     // 40 and 50 tie at 1/3 and 40 wins among the equal totals of 20 and 40.
     Case d;
-    d.s.settings[kGreedyByRarity] = 1;
-    d.s.settings[kRarityFormula] = 1;
+    d.s.settings.greedyByRarity = 1;
+    d.s.settings.rarityFormula = 1;
     all += runGreedySet(d.s).results;
   }
   expectMatchesFile(all, "greedy_report.txt");
@@ -59,10 +59,10 @@ TEST(GreedyReport, TitleSeedsAndRejectionNoteFollowTheOptions) {
 
 TEST(GreedyReport, GoalAboveOneIsPluralAndGoalBelowOneIsTakenAsOne) {
   Case d;
-  d.s.settings[kGreedyGoal] = 2;
+  d.s.settings.greedyGoal = 2;
   EXPECT_NE(runGreedySet(d.s).results.find("Greedy richness-area set for 2 representations\n"), std::string::npos);
   Case e;
-  e.s.settings[kGreedyGoal] = 0;
+  e.s.settings.greedyGoal = 0;
   EXPECT_NE(runGreedySet(e.s).results.find("Greedy richness-area set for 1 representation\n"), std::string::npos);
 }
 

@@ -75,9 +75,9 @@ TEST(AreaSet, RepresentedAndCandidateCellsFollowTheSetAndTheFilters) {
   EXPECT_FALSE(isRepresented(d.s, 1));
   EXPECT_EQ(countCandidateCells(d.s), 3);  // B in 2 and 3, C in 4
   EXPECT_EQ(d.s.areas.candidateCells, 3);
-  d.s.settings[kExcludedLevel] = 1;  // only B's record in cell 3 is left
+  d.s.settings.excludedLevel = 1;  // only B's record in cell 3 is left
   EXPECT_EQ(countCandidateCells(d.s), 1);
-  d.s.settings[kExcludedLevel] = 0;
+  d.s.settings.excludedLevel = 0;
   d.s.ws.groupCode = "2";
   EXPECT_EQ(countCandidateCells(d.s), 1);
   d.s.areas.cells = {2, 4};

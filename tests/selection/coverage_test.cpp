@@ -24,8 +24,8 @@ TEST(CoverageByNumber, CutsTheNearMinimumSetAndNotesItsFullSize) {
   EXPECT_EQ(d.s.map.measureCode, kCodeNearMaximumCoverage);
   EXPECT_EQ(d.cell(20).score, 0.0);
   EXPECT_NE(a.results.find("\n  (near-minimum set for 1 rep would be 3 areas)\n"), std::string::npos) << a.results;
-  EXPECT_EQ(d.s.settings[kReordering], 1);
-  EXPECT_EQ(d.s.settings[kNearMinimumGoal], 1);
+  EXPECT_EQ(d.s.settings.reordering, Reordering::kByRichness);
+  EXPECT_EQ(d.s.settings.nearMinimumGoal, 1);
 }
 
 TEST(CoverageByNumber, RaisesTheGoalUntilTheSetIsLargeEnough) {
@@ -33,8 +33,8 @@ TEST(CoverageByNumber, RaisesTheGoalUntilTheSetIsLargeEnough) {
   d.areas() = {60};  // a seed
   const AnalysisOutcome a = runNearMaximumCoverage(d.s, false, 4, 0.0, {});
   // Goal 2 forces 10, 20, 30, 40 (ranges up to 2); T4 is then held twice.
-  EXPECT_EQ(d.s.settings[kNearMinimumGoal], 2);
-  EXPECT_EQ(d.s.settings[kReordering], 3);
+  EXPECT_EQ(d.s.settings.nearMinimumGoal, 2);
+  EXPECT_EQ(d.s.settings.reordering, Reordering::kNone);
   EXPECT_EQ(d.s.areas.seedCount, 1);
   EXPECT_EQ(d.areas().size(), 5u);
   EXPECT_NE(a.results.find("\n  (near-minimum set for 2 reps would be 1+4=5 areas)\n"), std::string::npos)
@@ -45,15 +45,15 @@ TEST(CoverageByNumber, StopsRaisingWhenEveryOccupiedCellIsIn) {
   Priority d(caseA());
   runNearMaximumCoverage(d.s, false, 50, 0.0, {});
   EXPECT_EQ(d.areas().size(), 6u);  // every cell that holds a taxon
-  EXPECT_EQ(d.s.settings[kNearMinimumGoal], 3);
+  EXPECT_EQ(d.s.settings.nearMinimumGoal, 3);
 }
 
 TEST(CoverageByNumber, IncludedSeedsComeBackForEachRaisedGoal) {
   Priority d(caseA());
   d.areas() = {60};
-  d.s.settings[kIncludeSeeds] = 1;
+  d.s.settings.includeSeeds = 1;
   runNearMaximumCoverage(d.s, false, 5, 0.0, {});
-  EXPECT_EQ(d.s.settings[kNearMinimumGoal], 2);
+  EXPECT_EQ(d.s.settings.nearMinimumGoal, 2);
   EXPECT_NE(std::find(d.areas().begin(), d.areas().end(), 60), d.areas().end());
 }
 
@@ -64,7 +64,7 @@ Priority budgetCase(double costOfG) {
   Priority d({taxon("D", {4}), taxon("F", {7}), taxon("G", {8}), taxon("E", {5, 6}), taxon("P", {11, 12}),
               taxon("Q", {11, 13})});
   d.costs({{4, 0.25}, {7, 0.5}, {8, costOfG}, {5, 2.0}, {6, 3.0}, {11, 1.5}, {12, 0.875}, {13, 10.0}});
-  d.s.settings[kOptimiseByCost] = 1;
+  d.s.settings.optimiseByCost = 1;
   return d;
 }
 
@@ -88,7 +88,7 @@ TEST(CoverageByBudget, ResiduePhaseAndMaximumComplement) {
 
 TEST(CoverageByBudget, ComplementBecomesTheSoleAreaOfItsTaxa) {
   Priority d = budgetCase(1.0);
-  d.s.settings[kLongReports] = 1;
+  d.s.settings.longReports = 1;
   const AnalysisOutcome a = runNearMaximumCoverage(d.s, true, 0, 1.625, {});
   EXPECT_EQ(d.sole(4), 12);
   EXPECT_EQ(d.cell(12).count, 1);

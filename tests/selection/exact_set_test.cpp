@@ -78,7 +78,7 @@ TEST(ExactMinimumSet, KeepsSeedsUnlessTheyAreIncludedInTheTest) {
     SCOPED_TRACE(c.name);
     test::Priority d(ring());
     d.areas() = {c.includeSeeds ? 60 : 20};
-    d.s.settings[kIncludeSeeds] = c.includeSeeds ? 1 : 0;
+    d.s.settings.includeSeeds = c.includeSeeds ? 1 : 0;
     const ExactSetOutcome out = run(d);
     EXPECT_EQ(out.result.status, ExactStatus::Optimal);
     EXPECT_EQ(d.s.areas.seedCount, c.seeds);
@@ -95,7 +95,7 @@ TEST(ExactMinimumSet, KeepsSeedsUnlessTheyAreIncludedInTheTest) {
 
 TEST(ExactMinimumSet, GoalAboveOneNeedsEveryCellOfSmallRanges) {
   test::Priority d(ring());
-  d.s.settings[kNearMinimumGoal] = 2;
+  d.s.settings.nearMinimumGoal = 2;
   const ExactSetOutcome out = run(d);
   EXPECT_EQ(sorted(d.areas()), (std::vector<int>{10, 20, 30, 40, 50}));
   EXPECT_TRUE(has(out.results, "Exact minimum-area set for 2 representations")) << out.results;
@@ -104,7 +104,7 @@ TEST(ExactMinimumSet, GoalAboveOneNeedsEveryCellOfSmallRanges) {
 TEST(ExactMinimumSet, OptimisedByCostTakesTheCheapestCover) {
   test::Priority d(ring());
   d.costs({{10, 1.0}, {20, 5.0}, {30, 1.0}, {40, 5.0}, {50, 1.0}});
-  d.s.settings[kOptimiseByCost] = 1;
+  d.s.settings.optimiseByCost = 1;
   const ExactSetOutcome out = run(d);
   EXPECT_EQ(sorted(d.areas()), (std::vector<int>{10, 30, 50}));
   EXPECT_DOUBLE_EQ(out.result.cost, 3.0);

@@ -146,10 +146,10 @@ void load(Loaded& d, const Instance& in) {
     for (int n = 1; n <= 864; ++n) d.s.ws.cards.setLevel(t, n, 0);
   }
   d.s.ws.groupCode = in.groupCode;
-  d.s.settings[kExcludedLevel] = in.excludedLevel;
-  d.s.settings[kNearMinimumGoal] = in.goal;
-  d.s.settings[kIncludeSeeds] = in.includeSeeds ? 1 : 0;
-  d.s.settings[kOptimiseByCost] = in.byCost ? 1 : 0;
+  d.s.settings.excludedLevel = in.excludedLevel;
+  d.s.settings.nearMinimumGoal = in.goal;
+  d.s.settings.includeSeeds = in.includeSeeds ? 1 : 0;
+  d.s.settings.optimiseByCost = in.byCost ? 1 : 0;
   d.s.areas.cells = in.seeds;
   d.s.areas.seedCount = 0;
 }
@@ -238,13 +238,13 @@ TEST(ExactProblemBuilder, FiltersTaxaAndCountsSeedsTowardsTheGoal) {
             {"F", "15", {}}});               // no records
   d.s.ws.groupCode = "1";
   d.s.ws.cards.setExcluded(3, true);
-  d.s.settings[kExcludedLevel] = 1;
+  d.s.settings.excludedLevel = 1;
   d.s.ws.cards.setLevel(0, 1, 2);
   d.s.ws.cards.setLevel(0, 2, 2);  // A: levels 2, 2, 1 → present in 1, 2
   d.s.ws.cards.setLevel(1, 2, 2);  // B: present in 2
-  d.s.settings[kNearMinimumGoal] = 2;
+  d.s.settings.nearMinimumGoal = 2;
   d.s.areas.cells = {1};
-  d.s.settings[kIncludeSeeds] = 0;
+  d.s.settings.includeSeeds = 0;
   ExactProblem p = buildExactProblem(d.s, {});
   EXPECT_EQ(p.taxaCounted, 3);  // A, B, E
   EXPECT_EQ(p.taxaMet, 0);
@@ -256,7 +256,7 @@ TEST(ExactProblemBuilder, FiltersTaxaAndCountsSeedsTowardsTheGoal) {
   EXPECT_EQ(std::vector<std::int32_t>(p.columnsOf(0).begin(), p.columnsOf(0).end()), (std::vector<std::int32_t>{0}));
   EXPECT_EQ(p.areaLimit, 1099);
 
-  d.s.settings[kIncludeSeeds] = 1;  // the set is free again
+  d.s.settings.includeSeeds = 1;  // the set is free again
   p = buildExactProblem(d.s, {});
   EXPECT_TRUE(p.fixedCells.empty());
   EXPECT_EQ(p.cells, (std::vector<int>{1, 2, 7}));
@@ -266,7 +266,7 @@ TEST(ExactProblemBuilder, FiltersTaxaAndCountsSeedsTowardsTheGoal) {
 TEST(ExactProblemBuilder, CoverageCountsTaxaTheSeedsHoldAndClampsTheNumber) {
   Loaded d({{"A", "11", {{1, 1}, {2, 1}}}, {"B", "12", {{3, 1}}}, {"C", "13", {{4, 1}}}});
   d.s.areas.cells = {1, 1, 900};  // a repeat and a cell off the grid are ignored
-  d.s.settings[kNearMinimumGoal] = 3;  // coverage asks for one presence
+  d.s.settings.nearMinimumGoal = 3;  // coverage asks for one presence
   ExactProblem p = buildExactProblem(d.s, {ExactKind::CoverageByNumber, 5000, 0.0});
   EXPECT_EQ(p.fixedCells, (std::vector<int>{1}));
   EXPECT_EQ(p.taxaMet, 1);
@@ -279,7 +279,7 @@ TEST(ExactProblemBuilder, CoverageCountsTaxaTheSeedsHoldAndClampsTheNumber) {
 
 TEST(ExactProblemBuilder, CostOptimisationNeedsCostData) {
   Loaded d({{"A", "11", {{1, 1}}}});
-  d.s.settings[kOptimiseByCost] = 1;
+  d.s.settings.optimiseByCost = 1;
   EXPECT_FALSE(exactByCost(d.s));
   EXPECT_EQ(coverageKind(d.s), ExactKind::CoverageByNumber);
   setCost(d, 1, 4.0);

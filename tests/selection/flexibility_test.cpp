@@ -30,8 +30,8 @@ struct NearMinimum : Loaded {
     for (int t = 0; t < 6; ++t) s.ws.cards.setField(t, s.ws.cards.layout->soleArea, sole[t]);
     s.areas.cells = {1, 2, 3, 4};
     s.areas.nearMinimumDone = true;
-    s.settings[kReordering] = 1;
-    s.settings[kNearMinimumGoal] = 1;
+    s.settings.reordering = Reordering::kByRichness;
+    s.settings.nearMinimumGoal = 1;
     setMeasureCode(s, kCodeNearMinimum);
   }
 };
@@ -42,7 +42,7 @@ TEST(FullyFlexible, AlternativesHoldAllTheAreasSoleTaxa) {
   for (auto [area, cells] : cases) EXPECT_EQ(cellsText(fullyFlexibleAlternatives(d.s, area)), cells) << area;
   // Under cost optimisation only cells of the area's own cost qualify.
   d.s.costPresent = true;
-  d.s.settings[kOptimiseByCost] = 1;
+  d.s.settings.optimiseByCost = 1;
   d.cell(2).cost = 5.0;
   d.cell(5).cost = 6.0;
   EXPECT_EQ(cellsText(fullyFlexibleAlternatives(d.s, 2)), "2");
@@ -66,8 +66,8 @@ TEST(FullyFlexible, NeedsARunThatAssessedFlexibility) {
   const Case cases[] = {
       {"not done", [](Session& s) { s.areas.nearMinimumDone = false; }},
       {"empty set", [](Session& s) { s.areas.cells.clear(); }},
-      {"no re-ordering", [](Session& s) { s.settings[kReordering] = 3; }},
-      {"goal 2", [](Session& s) { s.settings[kNearMinimumGoal] = 2; }},
+      {"no re-ordering", [](Session& s) { s.settings.reordering = Reordering::kNone; }},
+      {"goal 2", [](Session& s) { s.settings.nearMinimumGoal = 2; }},
   };
   for (const Case& c : cases) {
     NearMinimum d;
@@ -103,12 +103,12 @@ TEST(GoalEssentialTaxa, TheClickedAreasTaxaAreMapped) {
 
 TEST(GoalEssentialTaxa, OnlyAfterANearMinimumOrCoverageSetForOneRepresentation) {
   NearMinimum d;
-  d.s.settings[kNearMinimumGoal] = 2;
+  d.s.settings.nearMinimumGoal = 2;
   EXPECT_FALSE(goalEssentialClickApplies(d.s));
-  d.s.settings[kNearMinimumGoal] = 1;
+  d.s.settings.nearMinimumGoal = 1;
   setMeasureCode(d.s, kCodeNearMaximumCoverage);
   EXPECT_TRUE(goalEssentialClickApplies(d.s));
-  d.s.settings[kMapAllFlexible] = 1;
+  d.s.settings.mapAllFlexible = 1;
   EXPECT_FALSE(goalEssentialClickApplies(d.s));
   setMeasureCode(d.s, kCodeRichness);
   EXPECT_FALSE(goalEssentialClickApplies(d.s));
@@ -128,7 +128,7 @@ TEST(CellInformation, LinesFollowTheAnalysisOnTheMap) {
 
   // The irreplaceable/flexible map of the run itself.
   NearMinimum e;
-  e.s.settings[kFlexibilityMap] = 1;
+  e.s.settings.flexibilityMap = 1;
   e.cell(1).score = 4.0, e.cell(1).count = 1;
   e.cell(2).score = 3.0, e.cell(2).count = 2;
   e.cell(5).score = 2.0;
@@ -136,9 +136,9 @@ TEST(CellInformation, LinesFollowTheAnalysisOnTheMap) {
             "Area 1: |selected area 1|goal-irreplaceable area|within set|(1 goal-essential taxa)--range");
   EXPECT_EQ(joined(cellInformationLines(e.s, 5)), "Area 5: |goal-flexible area (tie)|outside set");
   EXPECT_EQ(joined(cellInformationLines(e.s, 30)), "Area 30: |unselected area");
-  e.s.settings[kFlexibilityPartial] = 1;
+  e.s.settings.flexibilityPartial = 1;
   EXPECT_EQ(joined(cellInformationLines(e.s, 30)), "Area 30: |no scores");
-  e.s.settings[kNearMinimumGoal] = 2;
+  e.s.settings.nearMinimumGoal = 2;
   EXPECT_EQ(joined(cellInformationLines(e.s, 2)), "Area 2: |selected area 2|(flexibility not assessed)");
 
   // The goal-essential view and the ranked analyses.

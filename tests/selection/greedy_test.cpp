@@ -168,12 +168,12 @@ TEST(GreedySet, OnlyTaxaOfTheIncludedGroupCount) {
 TEST(GreedySet, OptionsComeFromTheSettings) {
   Loaded d({taxon("A", {1})});
   Settings& st = d.s.settings;
-  st[kGreedyByRarity] = 1;
-  st[kGreedyGoal] = 0;
-  st[kGreedyRejectRedundant] = 1;
-  st[kGreedyIncludeSeeds] = 1;
-  st[kRarityFormula] = 2;
-  st[kOptimiseByCost] = 1;
+  st.greedyByRarity = 1;
+  st.greedyGoal = 0;
+  st.greedyRejectRedundant = 1;
+  st.greedyIncludeSeeds = 1;
+  st.rarityFormula = 2;
+  st.optimiseByCost = 1;
   GreedyOptions o = greedyOptions(d.s);
   EXPECT_TRUE(o.byRarity);
   EXPECT_EQ(o.goal, 1);
@@ -209,7 +209,7 @@ TEST(GreedySet, NoDatafileDoesNothing) {
 std::vector<int> referenceGreedy(const Session& s, const GreedyOptions& o, int& rejected) {
   const Workspace& ws = s.ws;
   const int cells = ws.geo.cells, taxa = ws.taxaCount, g = std::max(1, o.goal);
-  const int ex = s.settings[kExcludedLevel];
+  const int ex = s.settings.excludedLevel;
   auto present = [&](int t, int c) { return ws.cards.level(t, c) > ex; };
   std::vector<double> w(static_cast<std::size_t>(taxa));
   std::vector<int> range(static_cast<std::size_t>(taxa), 0);
@@ -341,7 +341,7 @@ TEST(GreedySet, MatchesTheStepByStepRecountOnRandomData) {
     if (o.byCost)
       for (int c = 1; c <= 40; ++c) d.cell(c).cost = static_cast<double>(rng() % 4);
     if (round % 7 == 3) {
-      d.s.settings[kExcludedLevel] = 1;
+      d.s.settings.excludedLevel = 1;
       d.recountNow();
     }
     int rejected = 0;

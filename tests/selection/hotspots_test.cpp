@@ -117,7 +117,7 @@ TEST(Hotspots, TheLowestResidualRanksLast) {
   for (int c = 1; c <= 36; ++c) richness[c] = 1 + (c * 7) % 5;
   richness[80] = 6;
   Loaded d(withRichness(richness));
-  d.s.settings[kHotspotKind] = 4;
+  d.s.settings.hotspotKind = HotspotKind::kResiduals;
   HotspotResult r = runHotspots(d.s, 200);
   ASSERT_TRUE(r.selected);
   ASSERT_GT(r.added, 3);
@@ -137,7 +137,7 @@ TEST(Hotspots, EachKindComputesItsMeasure) {
                                        {3, kCodeRareThreshold}, {4, kCodeResiduals},    {5, -1}};
   for (auto [kind, code] : kinds) EXPECT_EQ(hotspotMeasure(kind), code) << "kind " << kind;
   Loaded d(withRichness({{5, 4}, {9, 2}, {12, 3}}));
-  d.s.settings[kHotspotKind] = 9;
+  d.s.settings.hotspotKind = static_cast<HotspotKind>(9);  // no such kind
   EXPECT_FALSE(runHotspots(d.s, 2).selected);
   EXPECT_TRUE(d.s.areas.empty());
 }
@@ -145,7 +145,7 @@ TEST(Hotspots, EachKindComputesItsMeasure) {
 TEST(AreaNumberDialog, ShowsTheSetAndClampsTheNumber) {
   Loaded d(withRichness({{5, 1}}));
   d.s.areas.cells = {1, 2, 3};
-  d.s.settings[kAreasToAdd] = 12;
+  d.s.settings.areasToAdd = 12;
   NumberOfAreasModel m = openNumberOfAreas(d.s);
   EXPECT_EQ(m.seedsLine, "Number of selected (seed) areas: 3");
   EXPECT_EQ(m.maxLine, "(max 1097)");
@@ -178,12 +178,12 @@ TEST(AreaNumberDialog, CancelKeepsTheStoredNumber) {
   NumberHost host;
   Session s(host, "/nonexistent");
   allocateWorkspace(s);
-  s.settings[kAreasToAdd] = 7;
+  s.settings.areasToAdd = 7;
   EXPECT_FALSE(askNumberOfAreas(host, s));
-  EXPECT_EQ(s.settings[kAreasToAdd], 7);
+  EXPECT_EQ(s.settings.areasToAdd, 7);
   host.number = 3000;
   EXPECT_TRUE(askNumberOfAreas(host, s));
-  EXPECT_EQ(s.settings[kAreasToAdd], 1100);
+  EXPECT_EQ(s.settings.areasToAdd, 1100);
   EXPECT_EQ(host.dialogs, (std::vector<std::string>{"SelecNumDlgBox1", "SelecNumDlgBox1"}));
 }
 

@@ -58,7 +58,7 @@ TEST(MaxRarity, ExcludedGroupsAndLevelsDoNotCount) {
   d.recountNow();
   computeMaxRarity(d.s);
   EXPECT_EQ(d.map(), "1:0.5/2 2:0.5/2 4:1/1 ");
-  d.s.settings[kExcludedLevel] = 1;
+  d.s.settings.excludedLevel = 1;
   d.recountNow();
   IrreplaceabilityResult r = computeMaxRarity(d.s);
   EXPECT_EQ(d.map(), "");

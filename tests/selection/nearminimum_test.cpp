@@ -128,8 +128,8 @@ std::vector<TieCase> tieCases() {
 TEST(NearMinimum, TieBreakLevelsGiveTheirRuleCodes) {
   for (const TieCase& c : tieCases()) {
     Priority d(c.taxa);
-    d.s.settings[kExtraTieBreaks] = c.extraTies ? 1 : 0;
-    d.s.settings[kRejectRedundant] = 0;
+    d.s.settings.extraTieBreaks = c.extraTies ? 1 : 0;
+    d.s.settings.rejectRedundant = 0;
     runNearMinimumSet(d.s, {});
     EXPECT_EQ(ruleCodes(d), c.rules) << c.what;
   }
@@ -145,7 +145,7 @@ TEST(NearMinimum, TieCountOfAStepIsTheNumberOfCellsTiedOnTheRarest) {
 
 TEST(NearMinimum, LastTieAtRandomTakesTheDrawnEntryOfTheTieListHighestCellFirst) {
   Priority d({taxon("T1", {1, 2, 3, 4})});
-  d.s.settings[kLastTieRandom] = 1;
+  d.s.settings.lastTieRandom = 1;
   SelectionEnv env;
   env.seed = 1;  // first value 41: entry 41 mod 4 = 1 of [4, 3, 2, 1]
   runNearMinimumSet(d.s, env);
@@ -156,7 +156,7 @@ TEST(NearMinimum, LastTieAtRandomReachesEveryTiedCell) {
   std::map<int, int> chosen;
   for (std::uint32_t seed = 1; seed <= 300; ++seed) {
     Priority d({taxon("T1", {7, 8, 9})});
-    d.s.settings[kLastTieRandom] = 1;
+    d.s.settings.lastTieRandom = 1;
     runNearMinimumSet(d.s, SelectionEnv{false, seed});
     ASSERT_EQ(d.areas().size(), 1u);
     ++chosen[d.areas()[0]];
@@ -168,7 +168,7 @@ TEST(NearMinimum, LastTieAtRandomReachesEveryTiedCell) {
 TEST(NearMinimum, WithoutASeedTheRandomTieIsSeededFromTheTimeOfDay) {
   Priority a({taxon("T1", {1, 2, 3, 4, 5, 6, 7, 8})});
   Priority b({taxon("T1", {1, 2, 3, 4, 5, 6, 7, 8})});
-  a.s.settings[kLastTieRandom] = b.s.settings[kLastTieRandom] = 1;
+  a.s.settings.lastTieRandom = b.s.settings.lastTieRandom = 1;
   runNearMinimumSet(a.s, {});                        // the scripted host's time is 1000
   runNearMinimumSet(b.s, SelectionEnv{false, 1000});
   EXPECT_EQ(a.areas(), b.areas());
@@ -187,7 +187,7 @@ TEST(NearMinimum, RedundantAreasAreRejectedAndCounted) {
   EXPECT_EQ(r.rejected, 1);
   EXPECT_EQ(d.cell(1).score, 0.0);
   Priority keep(redundantFirstChoice());
-  keep.s.settings[kRejectRedundant] = 0;
+  keep.s.settings.rejectRedundant = 0;
   EXPECT_EQ(runMainRun(keep.s, {}).rejected, 0);
   EXPECT_EQ(keep.areas(), (std::vector<int>{1, 2, 6}));
 }
@@ -202,7 +202,7 @@ TEST(NearMinimum, SeedsStayFixedUnlessIncludedInTheTest) {
 
   Priority included(taxa);
   included.areas() = {20};
-  included.s.settings[kIncludeSeeds] = 1;
+  included.s.settings.includeSeeds = 1;
   RunOutcome r = runMainRun(included.s, {});
   EXPECT_EQ(included.areas(), (std::vector<int>{21}));  // 21 holds T as well
   EXPECT_EQ(included.s.areas.seedCount, 0);
@@ -234,28 +234,28 @@ TEST(NearMinimum, NoExchangeWhenATaxonOfBothAreasWouldBeLost) {
 TEST(NearMinimum, ExchangeWithCostsNeedsACheaperArea) {
   Priority cheap(twoForOne(true));
   cheap.costs({{1, 2.0}, {5, 2.0}, {2, 0.5}});
-  cheap.s.settings[kOptimiseByCost] = 1;
+  cheap.s.settings.optimiseByCost = 1;
   runMainRun(cheap.s, {});
   EXPECT_EQ(cheap.areas(), (std::vector<int>{5}));
-  EXPECT_EQ(cheap.s.settings[kOptimiseByCost], 1);
+  EXPECT_EQ(cheap.s.settings.optimiseByCost, 1);
 
   // Without cost data the option is switched off.
   Priority none(twoForOne(true));
-  none.s.settings[kOptimiseByCost] = 1;
+  none.s.settings.optimiseByCost = 1;
   runMainRun(none.s, {});
-  EXPECT_EQ(none.s.settings[kOptimiseByCost], 0);
+  EXPECT_EQ(none.s.settings.optimiseByCost, 0);
 }
 
 TEST(NearMinimum, GoalTwoForcesSmallRangesAndScoresByOrder) {
   // A has two records: both are forced in; B (three records) needs two.
   Priority d({taxon("A", {3, 4}), taxon("B", {4, 5, 6})});
-  d.s.settings[kNearMinimumGoal] = 2;
-  d.s.settings[kReordering] = 3;
+  d.s.settings.nearMinimumGoal = 2;
+  d.s.settings.reordering = Reordering::kNone;
   runMainRun(d.s, {});
   ASSERT_EQ(d.areas().size(), 3u);
   EXPECT_EQ(d.cell(3).ruleCode, 1);
   EXPECT_EQ(d.cell(4).ruleCode, 1);
-  EXPECT_EQ(d.s.settings[kFlexibilityMap], 0);  // mapped by order
+  EXPECT_EQ(d.s.settings.flexibilityMap, 0);  // mapped by order
   for (int p = 1; p <= 3; ++p) {
     const GridCell& c = d.cell(d.areas()[static_cast<std::size_t>(p - 1)]);
     EXPECT_EQ(c.count, p);
@@ -267,29 +267,29 @@ TEST(NearMinimum, GoalTwoForcesSmallRangesAndScoresByOrder) {
 
 TEST(NearMinimum, ReorderingByRichnessOrRarityForcesGoalOne) {
   Priority d(caseA());
-  d.s.settings[kNearMinimumGoal] = 3;
-  d.s.settings[kReordering] = 2;
+  d.s.settings.nearMinimumGoal = 3;
+  d.s.settings.reordering = Reordering::kByRarity;
   runMainRun(d.s, {});
-  EXPECT_EQ(d.s.settings[kNearMinimumGoal], 1);
+  EXPECT_EQ(d.s.settings.nearMinimumGoal, 1);
 }
 
 TEST(NearMinimum, ReorderingByRarityPutsTheRarestTaxaFirst) {
   // 10 holds two taxa of range 3, 20 one taxon of range 1: by richness 10
   // comes first, by inverse range-size rarity 20 (1 against 2/3).
   const std::vector<TaxonSpec> taxa{taxon("R", {20}), taxon("S", {10, 11, 12}), taxon("T", {10, 13, 14})};
-  for (auto [reorder, first] : {std::pair{1, 10}, std::pair{2, 20}}) {
+  for (auto [reorder, first] : {std::pair{Reordering::kByRichness, 10}, std::pair{Reordering::kByRarity, 20}}) {
     Priority d(taxa);
-    d.s.settings[kReordering] = reorder;
-    d.s.settings[kRarityFormula] = 1;
+    d.s.settings.reordering = reorder;
+    d.s.settings.rarityFormula = 1;
     runMainRun(d.s, {});
     ASSERT_EQ(d.areas().size(), 2u);
-    EXPECT_EQ(d.areas()[0], first) << "re-ordering " << reorder;
+    EXPECT_EQ(d.areas()[0], first) << "re-ordering " << static_cast<int>(reorder);
   }
 }
 
 TEST(NearMinimum, PartialFlexibleMapScoresTheOtherCellsOfSoleTaxa) {
   Priority d(caseA());
-  d.s.settings[kFlexibilityPartial] = 1;
+  d.s.settings.flexibilityPartial = 1;
   runMainRun(d.s, {});
   // T3 (sole area 30) is also in 40; T4 (sole area 20) in 40 and 50.
   EXPECT_EQ(d.cell(40).score, 2.0);

@@ -29,8 +29,8 @@ struct Priority {
     readDatafileBytes(s, datafileImage(title, taxa));
     s.ws.datafile.opened = true;
     s.ws.datafile.fileName = "priority.dat";
-    s.subgroupDataPresent = recount(s.ws, s.settings[kExcludedLevel]);
-    s.settings[kLongReports] = 0;
+    s.subgroupDataPresent = recount(s.ws, s.settings.excludedLevel);
+    s.settings.longReports = 0;
   }
 
   GridCell& cell(int n) { return s.ws.cells[static_cast<std::size_t>(n)]; }

@@ -130,8 +130,8 @@ TEST(RandomSets, ReportsInBothTails) {
   for (int twoTailed : {0, 1}) {
     Priority d(sixCells());
     d.areas() = {20};
-    d.s.settings[kTwoTailed] = twoTailed;
-    d.s.settings[kHotspotKind] = twoTailed;  // richness, then inverse range-size rarity
+    d.s.settings.twoTailed = twoTailed;
+    d.s.settings.hotspotKind = static_cast<HotspotKind>(twoTailed);  // richness, then inverse range-size rarity
     text += runRandomSets(d.s, 3, 42).results;
   }
   expectMatchesFile(text, "random_sets.txt");

@@ -32,7 +32,7 @@ void nameCells(Priority& d) {
 TEST(Report, NearMinimumLongReportListsRulesTaxaAlternativesAndTaxa) {
   Priority d(caseA());
   nameCells(d);
-  d.s.settings[kLongReports] = 1;
+  d.s.settings.longReports = 1;
   expectMatchesFile(runNearMinimumSet(d.s, {}).results, "nearminimum_long.txt");
 }
 
@@ -55,9 +55,9 @@ TEST(Report, EveryRuleLabelInTheSelectionRuleSummary) {
     for (bool extra : {false, true})
       for (const auto& taxa : cases) {
         Priority d(taxa);
-        d.s.settings[kLongReports] = 1;
-        d.s.settings[kExtraTieBreaks] = extra ? 1 : 0;
-        d.s.settings[kLastTieRandom] = random ? 1 : 0;
+        d.s.settings.longReports = 1;
+        d.s.settings.extraTieBreaks = extra ? 1 : 0;
+        d.s.settings.lastTieRandom = random ? 1 : 0;
         RunRequest r;
         r.env.seed = 7;
         all += runMainRun(d.s, r).results;
@@ -72,7 +72,7 @@ TEST(Report, SeedsCostsAndGroupCodeInTheShortReport) {
   d.s.subgroupDataPresent = recount(d.s.ws, 0);
   d.costs({{10, 2.5}, {20, 4.0}, {30, 1.0}, {40, 1.0}});
   d.areas() = {60};  // a seed holding only the fifth taxon, outside the group
-  d.s.settings[kOptimiseByCost] = 1;
+  d.s.settings.optimiseByCost = 1;
   expectMatchesFile(runNearMinimumSet(d.s, {}).results, "nearminimum_seeds_costs.txt");
 }
 
@@ -83,7 +83,7 @@ TEST(Report, QuantitativeRepresentationCommandGivesProbabilities) {
   d.areas() = {1, 2};
   setMeasureCode(d.s, kCodeRepresentation);
   std::string text = representationReport(d.s, {}).text;
-  d.s.settings[kLongReports] = 1;
+  d.s.settings.longReports = 1;
   text += representationReport(d.s, {}).text;
   expectMatchesFile(text, "representation_quantitative.txt");
 }
@@ -104,21 +104,21 @@ TEST(Report, TitlesFollowTheAnalysisOnTheMap) {
   Settings& st = d.s.settings;
   struct Row {
     int code;
-    std::vector<std::pair<int, int>> settings;
+    std::vector<std::pair<SettingsField, int>> settings;
     const char* title;
   };
   const std::vector<Row> rows{
-      {kCodeNearMinimum, {{kReordering, 3}, {kNearMinimumGoal, 2}}, "Near-minimum-area set for 2 representations"},
-      {kCodeNearMinimum, {{kReordering, 3}, {kNearMinimumGoal, 1}}, "Near-minimum-area set for 1 representation"},
-      {kCodeNearMinimum, {{kReordering, 1}, {kOptimiseByCost, 1}}, "Near-minimum-cost set re-ordered by richness/cost"},
-      {kCodeNearMinimum, {{kReordering, 2}, {kRarityFormula, 2}}, "Near-minimum-area set re-ordered by inverse square rarity"},
-      {kCodeNearMinimum, {{kReordering, 4}}, "Near-minimum-area set re-ordered by threat"},
-      {kCodeNearMinimum, {{kReordering, 0}}, "Near-minimum-area set"},
+      {kCodeNearMinimum, {{settingsField<&Settings::reordering>(), 3}, {settingsField<&Settings::nearMinimumGoal>(), 2}}, "Near-minimum-area set for 2 representations"},
+      {kCodeNearMinimum, {{settingsField<&Settings::reordering>(), 3}, {settingsField<&Settings::nearMinimumGoal>(), 1}}, "Near-minimum-area set for 1 representation"},
+      {kCodeNearMinimum, {{settingsField<&Settings::reordering>(), 1}, {settingsField<&Settings::optimiseByCost>(), 1}}, "Near-minimum-cost set re-ordered by richness/cost"},
+      {kCodeNearMinimum, {{settingsField<&Settings::reordering>(), 2}, {settingsField<&Settings::rarityFormula>(), 2}}, "Near-minimum-area set re-ordered by inverse square rarity"},
+      {kCodeNearMinimum, {{settingsField<&Settings::reordering>(), 4}}, "Near-minimum-area set re-ordered by threat"},
+      {kCodeNearMinimum, {{settingsField<&Settings::reordering>(), 0}}, "Near-minimum-area set"},
       {kCodeNearMaximumCoverage, {}, "Near-maximum-coverage set"},
-      {kCodeGreedy, {{kGreedyGoal, 2}}, "Greedy richness-area set for 2 representations"},
-      {kCodeGreedy, {{kGreedyByRarity, 1}, {kRarityFormula, 0}}, "Greedy difference rarity-area set for 1 representation"},
-      {kCodeHotspots, {{kHotspotKind, 1}, {kRarityFormula, 1}}, "Top 2 hotspots by inverse range-size rarity"},
-      {kCodeHotspots, {{kHotspotKind, 3}}, "Top 2 hotspots by range-size threshold "},
+      {kCodeGreedy, {{settingsField<&Settings::greedyGoal>(), 2}}, "Greedy richness-area set for 2 representations"},
+      {kCodeGreedy, {{settingsField<&Settings::greedyByRarity>(), 1}, {settingsField<&Settings::rarityFormula>(), 0}}, "Greedy difference rarity-area set for 1 representation"},
+      {kCodeHotspots, {{settingsField<&Settings::hotspotKind>(), 1}, {settingsField<&Settings::rarityFormula>(), 1}}, "Top 2 hotspots by inverse range-size rarity"},
+      {kCodeHotspots, {{settingsField<&Settings::hotspotKind>(), 3}}, "Top 2 hotspots by range-size threshold "},
       {kCodeReorderedByRichness, {}, "Area set re-ordered by richness"},
       {kCodeReorderedByThreat, {}, "Area set re-ordered by threat"},
       {kCodeRangeCentres, {}, "Manual area set"},
@@ -130,7 +130,7 @@ TEST(Report, TitlesFollowTheAnalysisOnTheMap) {
   d.s.areas.seedCount = 1;
   for (const Row& r : rows) {
     const Settings saved = st;
-    for (auto [slot, v] : r.settings) st[slot] = v;
+    for (auto [field, v] : r.settings) field.set(st, v);
     setMeasureCode(d.s, r.code);
     EXPECT_EQ(analysisTitle(d.s, {}), r.title) << "code " << r.code;
     st = saved;

@@ -70,14 +70,14 @@ TEST_F(Commands, CoverageAsksForTheNumberAndStopsOnCancel) {
   host.dialogAnswers.push_back(true);
   shell->dispatch(Command::NearMaximumCoverage);
   EXPECT_EQ(areas(), (std::vector<int>{10, 30}));
-  EXPECT_EQ(session->settings[kAreasToAdd], 2);
+  EXPECT_EQ(session->settings.areasToAdd, 2);
   EXPECT_NE(results().find("(near-minimum set for 1 rep would be 3 areas)"), std::string::npos);
 }
 
 TEST_F(Commands, CoverageByCostAsksForTheBudgetWithinItsBounds) {
   for (int n = 1; n <= 864; ++n) cell(n).cost = n == 30 ? 5.0 : 1.0;
   session->costPresent = true;
-  session->settings[kOptimiseByCost] = 1;
+  session->settings.optimiseByCost = 1;
   budgetAsked = 2.7;  // read as the whole number 2
   host.dialogAnswers.push_back(true);
   shell->dispatch(Command::NearMaximumCoverage);
@@ -127,7 +127,7 @@ TEST_F(Commands, ConvertCostValuesTakesTheScoresAndChecksOccupiedCells) {
   EXPECT_EQ(host.messageLines().back(),
             "Convert screen scores to cost values for area selection: Cost data missing for some areas.");
   EXPECT_FALSE(session->costPresent);
-  EXPECT_EQ(session->settings[kOptimiseByCost], 0);
+  EXPECT_EQ(session->settings.optimiseByCost, 0);
 }
 
 TEST_F(Commands, ThreatValuesEnableReorderingByThreat) {

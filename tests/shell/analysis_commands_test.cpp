@@ -40,7 +40,7 @@ TEST_F(AnalysisCommands, GreedySetGrowsTheSetAndTitlesTheMap) {
 }
 
 TEST_F(AnalysisCommands, HotspotsAskForTheNumberAndCancelChangesNothing) {
-  session->settings[kAreasToAdd] = 5;
+  session->settings.areasToAdd = 5;
   host.dialogAnswers = {false, true};
   shell->dispatch(Command::Hotspots);
   EXPECT_TRUE(session->areas.empty());

@@ -124,7 +124,7 @@ struct Parity : test::ShellFixture {
 
 // The options of the window after a run, as --set flags the tool takes.
 std::vector<std::string> settingFlags(const Session& s) {
-  return {"--set", "range-centre-weighting=" + std::to_string(s.settings[kRangeCentreWeighting])};
+  return {"--set", "range-centre-weighting=" + std::to_string(s.settings.rangeCentreWeighting)};
 }
 
 TEST_F(Parity, EveryRegisteredAnalysisGivesTheSameMapAndResultsInTheWindowAndTheTool) {
@@ -148,7 +148,7 @@ TEST_F(Parity, EveryRegisteredAnalysisGivesTheSameMapAndResultsInTheWindowAndThe
         ASSERT_TRUE(saveSeedFile(set, seeds));
         std::optional<Notice> refusal;
         ASSERT_TRUE(loadSeedFile(s, seeds, refusal));
-        occupancyPass(s.ws, s.settings[kExcludedLevel], s.areas);
+        occupancyPass(s.ws, s.settings.excludedLevel, s.areas);
         shell->dispatch(Command::Richness);  // the tool's map before the analysis: richness beside the set
         flags = {"--areas", seeds.string(), "--random-seed", std::to_string(kSeed)};
       }

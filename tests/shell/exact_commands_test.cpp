@@ -122,7 +122,7 @@ TEST_F(ExactCommands, CoverageAsksForTheNumberAndStopsOnCancel) {
 }
 
 TEST_F(ExactCommands, TheTimeLimitComesFromTheOptions) {
-  session->settings[kExactTimeLimit] = 5;
+  session->settings.exactTimeLimit = 5;
   shell->dispatch(Command::ExactMinimumSet);
   ASSERT_FALSE(host.notes.empty());
   EXPECT_NE(host.notes.front().find("of 5 seconds"), std::string::npos) << host.notes.front();
@@ -147,18 +147,18 @@ TEST(ExactTimeLimitOption, DefaultsAndStartUpCorrection) {
   for (const Case& c : cases) {
     Settings s;
     setDefaults(s);
-    EXPECT_EQ(s[kExactTimeLimit], 60);
-    s[kExactTimeLimit] = c.stored;
+    EXPECT_EQ(s.exactTimeLimit, 60);
+    s.exactTimeLimit = c.stored;
     int saved = 0;
     correctAtStartup(s, saved);
-    EXPECT_EQ(s[kExactTimeLimit], c.expected) << "stored " << c.stored;
+    EXPECT_EQ(s.exactTimeLimit, c.expected) << "stored " << c.stored;
   }
 }
 
 TEST(ExactTimeLimitOption, ToolsOptionsEditsAndClampsIt) {
   Settings current;
   setDefaults(current);
-  current[kExactTimeLimit] = 0;  // an old options file
+  current.exactTimeLimit = 0;  // an old options file
   ToolsOptionsModel m(current, ToolsOptionsFacts{});
   EXPECT_EQ(m.number(topt::kExactTimeLimit), 60);
   EXPECT_EQ(m.numberRange(topt::kExactTimeLimit), (std::pair<int, int>{1, 86400}));
@@ -173,7 +173,7 @@ TEST(ExactTimeLimitOption, ToolsOptionsEditsAndClampsIt) {
   Settings target = current;
   AreaSet areas;
   m.apply(target, areas);
-  EXPECT_EQ(target[kExactTimeLimit], 300);
+  EXPECT_EQ(target.exactTimeLimit, 300);
   // The limit is no area-selection choice: changing it starts no re-run.
   EXPECT_FALSE(toolsOptionsNeedRerun(m.opened, target, false));
 }

@@ -130,7 +130,7 @@ TEST_F(MapClicks, EditorClicksStepTheLevelAndDoubleClicksAreIgnored) {
 TEST_F(MapClicks, LeftClickShowsGoalEssentialTaxaOnlyOnASetMap) {
   shell->mapClick(10, true);
   EXPECT_EQ(session->map.measureCode, kCodeRichness) << "a richness map ignores the click";
-  session->settings[kNearMinimumGoal] = 1;
+  session->settings.nearMinimumGoal = 1;
   shell->dispatch(Command::NearMinimumSet);
   ASSERT_EQ(session->map.measureCode, kCodeNearMinimum);
   ASSERT_EQ(areas(), (std::vector<int>{10, 30, 20}));

@@ -26,43 +26,43 @@ ToolsOptionsFacts facts(int candidates, bool cost = false, bool threat = false) 
 
 struct RadioCase {
   int id;
-  int slot;
+  SettingsField field;
   int value;
 };
 
 TEST(ToolsOptionsModel, EachRadioStoresItsValueAndClearsItsSiblings) {
   const RadioCase cases[] = {
-      {topt::kRarityDifference, kRarityFormula, 0},
-      {topt::kRarityInverseSquare, kRarityFormula, 2},
-      {topt::kRarityInverse, kRarityFormula, 1},
-      {topt::kLargeRanges, kRangeCentreWeighting, 1},
-      {topt::kSmallRanges, kRangeCentreWeighting, 2},
-      {topt::kNeighbourhood25, kNeighbourhoodSize, 25},
-      {topt::kNeighbourhood9, kNeighbourhoodSize, 9},
-      {topt::kSmoothMean, kSmoothByMean, 1},
-      {topt::kSmoothMedian, kSmoothByMean, 0},
-      {topt::kHotspotRarity, kHotspotKind, 1},
-      {topt::kHotspotRareQuartile, kHotspotKind, 2},
-      {topt::kHotspotThreshold, kHotspotKind, 3},
-      {topt::kHotspotResiduals, kHotspotKind, 4},
-      {topt::kHotspotRichness, kHotspotKind, 0},
-      {topt::kReorderRarity, kReordering, 2},
-      {topt::kReorderRichness, kReordering, 1},
-      {topt::kTieRandom, kLastTieRandom, 1},
-      {topt::kTieLowestCell, kLastTieRandom, 0},
-      {topt::kGreedyRarity, kGreedyByRarity, 1},
-      {topt::kGreedyRichness, kGreedyByRarity, 0},
-      {topt::kTwoTail, kTwoTailed, 1},
-      {topt::kSingleTail, kTwoTailed, 0},
+      {topt::kRarityDifference, settingsField<&Settings::rarityFormula>(), 0},
+      {topt::kRarityInverseSquare, settingsField<&Settings::rarityFormula>(), 2},
+      {topt::kRarityInverse, settingsField<&Settings::rarityFormula>(), 1},
+      {topt::kLargeRanges, settingsField<&Settings::rangeCentreWeighting>(), 1},
+      {topt::kSmallRanges, settingsField<&Settings::rangeCentreWeighting>(), 2},
+      {topt::kNeighbourhood25, settingsField<&Settings::neighbourhoodSize>(), 25},
+      {topt::kNeighbourhood9, settingsField<&Settings::neighbourhoodSize>(), 9},
+      {topt::kSmoothMean, settingsField<&Settings::smoothByMean>(), 1},
+      {topt::kSmoothMedian, settingsField<&Settings::smoothByMean>(), 0},
+      {topt::kHotspotRarity, settingsField<&Settings::hotspotKind>(), 1},
+      {topt::kHotspotRareQuartile, settingsField<&Settings::hotspotKind>(), 2},
+      {topt::kHotspotThreshold, settingsField<&Settings::hotspotKind>(), 3},
+      {topt::kHotspotResiduals, settingsField<&Settings::hotspotKind>(), 4},
+      {topt::kHotspotRichness, settingsField<&Settings::hotspotKind>(), 0},
+      {topt::kReorderRarity, settingsField<&Settings::reordering>(), 2},
+      {topt::kReorderRichness, settingsField<&Settings::reordering>(), 1},
+      {topt::kTieRandom, settingsField<&Settings::lastTieRandom>(), 1},
+      {topt::kTieLowestCell, settingsField<&Settings::lastTieRandom>(), 0},
+      {topt::kGreedyRarity, settingsField<&Settings::greedyByRarity>(), 1},
+      {topt::kGreedyRichness, settingsField<&Settings::greedyByRarity>(), 0},
+      {topt::kTwoTail, settingsField<&Settings::twoTailed>(), 1},
+      {topt::kSingleTail, settingsField<&Settings::twoTailed>(), 0},
   };
   ToolsOptionsModel m(darkDefaults(), facts(10));
   for (const RadioCase& c : cases) {
     SCOPED_TRACE(c.id);
     m.setChecked(c.id, true);
-    EXPECT_EQ(m.settings[c.slot], c.value);
+    EXPECT_EQ(c.field.get(m.settings), c.value);
     EXPECT_TRUE(m.checked(c.id));
     for (const RadioCase& other : cases)
-      if (other.slot == c.slot && other.id != c.id) {
+      if (other.field == c.field && other.id != c.id) {
         EXPECT_FALSE(m.checked(other.id)) << other.id;
       }
   }
@@ -74,29 +74,29 @@ TEST(ToolsOptionsModel, EachRadioStoresItsValueAndClearsItsSiblings) {
 TEST(ToolsOptionsModel, CheckBoxesStoreTheirSlotsAndResidualsAreStoredInverted) {
   struct CheckCase {
     int id;
-    int slot;
+    SettingsField field;
     int whenTicked;
   };
   const CheckCase cases[] = {
-      {topt::kResidualsRelative, kResidualsNotRelative, 0},
-      {topt::kMeasuresRelative, kRelativeToRichness, 1},
-      {topt::kRejectRedundant, kRejectRedundant, 1},
-      {topt::kIncludeSeeds, kIncludeSeeds, 1},
-      {topt::kExtraTieBreaks, kExtraTieBreaks, 1},
-      {topt::kGreedyReject, kGreedyRejectRedundant, 1},
-      {topt::kGreedyIncludeSeeds, kGreedyIncludeSeeds, 1},
-      {topt::kLongReports, kLongReports, 1},
-      {topt::kBaseOnPresent, kBaseOnPresent, 1},
-      {topt::kOptimiseCost, kOptimiseByCost, 1},
+      {topt::kResidualsRelative, settingsField<&Settings::residualsNotRelative>(), 0},
+      {topt::kMeasuresRelative, settingsField<&Settings::relativeToRichness>(), 1},
+      {topt::kRejectRedundant, settingsField<&Settings::rejectRedundant>(), 1},
+      {topt::kIncludeSeeds, settingsField<&Settings::includeSeeds>(), 1},
+      {topt::kExtraTieBreaks, settingsField<&Settings::extraTieBreaks>(), 1},
+      {topt::kGreedyReject, settingsField<&Settings::greedyRejectRedundant>(), 1},
+      {topt::kGreedyIncludeSeeds, settingsField<&Settings::greedyIncludeSeeds>(), 1},
+      {topt::kLongReports, settingsField<&Settings::longReports>(), 1},
+      {topt::kBaseOnPresent, settingsField<&Settings::baseOnPresent>(), 1},
+      {topt::kOptimiseCost, settingsField<&Settings::optimiseByCost>(), 1},
   };
   ToolsOptionsModel m(darkDefaults(), facts(10, /*cost=*/true));
   for (const CheckCase& c : cases) {
     SCOPED_TRACE(c.id);
     m.setChecked(c.id, true);
-    EXPECT_EQ(m.settings[c.slot], c.whenTicked);
+    EXPECT_EQ(c.field.get(m.settings), c.whenTicked);
     EXPECT_TRUE(m.checked(c.id));
     m.setChecked(c.id, false);
-    EXPECT_EQ(m.settings[c.slot], 1 - c.whenTicked);
+    EXPECT_EQ(c.field.get(m.settings), 1 - c.whenTicked);
     EXPECT_FALSE(m.checked(c.id));
   }
 }
@@ -114,10 +114,10 @@ TEST(ToolsOptionsModel, OpeningPutsTheThresholdAmongTheCandidateCells) {
   };
   for (const Case& c : cases) {
     Settings s = darkDefaults();
-    s[kRangeSizeThreshold] = c.stored;
+    s.rangeSizeThreshold = c.stored;
     ToolsOptionsModel m(s, facts(c.candidates));
     EXPECT_EQ(m.number(topt::kThreshold), c.shown) << c.stored << " among " << c.candidates;
-    EXPECT_EQ(m.opened[kRangeSizeThreshold], c.stored);
+    EXPECT_EQ(m.opened.rangeSizeThreshold, c.stored);
   }
 }
 
@@ -140,14 +140,14 @@ TEST(ToolsOptionsModel, ThresholdPercentageOfTheCandidateCells) {
   const Case cases[] = {{10, 40, "25.0%"}, {2, 3, "66.7%"}, {7, 7, "100.0%"}, {7, 0, "0.0%"}};
   for (const Case& c : cases) {
     Settings s = darkDefaults();
-    s[kRangeSizeThreshold] = c.threshold;
+    s.rangeSizeThreshold = c.threshold;
     EXPECT_EQ(ToolsOptionsModel(s, facts(c.candidates)).thresholdPercentText(), c.text);
   }
 }
 
 TEST(ToolsOptionsModel, WithoutCandidateCellsTheThresholdIsDisabledAndKept) {
   Settings s = darkDefaults();
-  s[kRangeSizeThreshold] = 12;
+  s.rangeSizeThreshold = 12;
   ToolsOptionsModel m(s, facts(0));
   EXPECT_FALSE(m.enabled(topt::kThreshold));
   m.setNumber(topt::kThreshold, 3);
@@ -157,8 +157,8 @@ TEST(ToolsOptionsModel, WithoutCandidateCellsTheThresholdIsDisabledAndKept) {
 
 TEST(ToolsOptionsModel, GoalsAreKeptBetweenOneAndNinetyNine) {
   Settings s = darkDefaults();
-  s[kNearMinimumGoal] = 0;
-  s[kGreedyGoal] = 500;
+  s.nearMinimumGoal = 0;
+  s.greedyGoal = 500;
   ToolsOptionsModel m(s, facts(10));
   EXPECT_EQ(m.number(topt::kGoal), 1);
   EXPECT_EQ(m.number(topt::kGreedyGoal), 99);
@@ -174,7 +174,7 @@ TEST(ToolsOptionsModel, AGoalAboveOneMeansNoReorderingAndAReorderingMeansGoalOne
   ToolsOptionsModel m(darkDefaults(), facts(10, false, /*threat=*/true));
   ASSERT_TRUE(m.checked(topt::kReorderRichness));
   m.setNumber(topt::kGoal, 3);
-  EXPECT_EQ(m.settings[kReordering], 3);
+  EXPECT_EQ(m.settings.reordering, Reordering::kNone);
   for (int id : {topt::kReorderRichness, topt::kReorderRarity, topt::kReorderThreat}) EXPECT_FALSE(m.checked(id));
 
   for (int id : {topt::kReorderRarity, topt::kReorderThreat, topt::kReorderRichness}) {
@@ -186,38 +186,41 @@ TEST(ToolsOptionsModel, AGoalAboveOneMeansNoReorderingAndAReorderingMeansGoalOne
   // Back to a goal of 1 keeps the re-ordering chosen; the greedy goal is apart.
   m.setNumber(topt::kGoal, 1);
   m.setNumber(topt::kGreedyGoal, 5);
-  EXPECT_EQ(m.settings[kReordering], 1);
+  EXPECT_EQ(m.settings.reordering, Reordering::kByRichness);
 }
 
 TEST(ToolsOptionsModel, OpeningMakesTheStoredReorderingConsistent) {
+  using R = Reordering;
   struct Case {
-    int reordering;
+    Reordering reordering;
     int goal;
     bool threat;
-    int shown;
+    Reordering shown;
   };
   const Case cases[] = {
-      {4, 1, false, 1},                                      // threat without threat data falls back to richness
-      {4, 1, true, 4},  {2, 1, false, 2}, {1, 5, false, 3},  // goal above 1: no re-ordering
-      {4, 2, true, 3},
+      {R::kByThreat, 1, false, R::kByRichness},  // threat without threat data falls back to richness
+      {R::kByThreat, 1, true, R::kByThreat},
+      {R::kByRarity, 1, false, R::kByRarity},
+      {R::kByRichness, 5, false, R::kNone},  // goal above 1: no re-ordering
+      {R::kByThreat, 2, true, R::kNone},
   };
   for (const Case& c : cases) {
     Settings s = darkDefaults();
-    s[kReordering] = c.reordering;
-    s[kNearMinimumGoal] = c.goal;
+    s.reordering = c.reordering;
+    s.nearMinimumGoal = c.goal;
     ToolsOptionsModel m(s, facts(10, false, c.threat));
-    EXPECT_EQ(m.settings[kReordering], c.shown) << c.reordering << " goal " << c.goal << " threat " << c.threat;
+    EXPECT_EQ(m.settings.reordering, c.shown) << static_cast<int>(c.reordering) << " goal " << c.goal << " threat " << c.threat;
   }
 }
 
 TEST(ToolsOptionsModel, CostOptimisationOnlyWithCostData) {
   Settings s = darkDefaults();
-  s[kOptimiseByCost] = 1;
+  s.optimiseByCost = 1;
   ToolsOptionsModel without(s, facts(10, /*cost=*/false));
   EXPECT_FALSE(without.enabled(topt::kOptimiseCost));
   EXPECT_FALSE(without.checked(topt::kOptimiseCost));
   without.setChecked(topt::kOptimiseCost, true);
-  EXPECT_EQ(without.settings[kOptimiseByCost], 0);
+  EXPECT_EQ(without.settings.optimiseByCost, 0);
 
   ToolsOptionsModel with(s, facts(10, /*cost=*/true));
   EXPECT_TRUE(with.enabled(topt::kOptimiseCost));
@@ -228,7 +231,7 @@ TEST(ToolsOptionsModel, ReorderingByThreatOnlyWithThreatData) {
   ToolsOptionsModel m(darkDefaults(), facts(10, false, /*threat=*/false));
   EXPECT_FALSE(m.enabled(topt::kReorderThreat));
   m.setChecked(topt::kReorderThreat, true);
-  EXPECT_EQ(m.settings[kReordering], 1);
+  EXPECT_EQ(m.settings.reordering, Reordering::kByRichness);
 }
 
 TEST(ToolsOptionsModel, FlexibilityMapChoicesSpreadOverThreeSlots) {
@@ -244,16 +247,16 @@ TEST(ToolsOptionsModel, FlexibilityMapChoicesSpreadOverThreeSlots) {
   EXPECT_TRUE(m.checked(topt::kMapIrreplaceable));  // the defaults
   for (const Case& c : cases) {
     m.setChecked(c.id, true);
-    EXPECT_EQ(m.settings[kFlexibilityMap], c.on) << c.id;
-    EXPECT_EQ(m.settings[kFlexibilityPartial], c.partial) << c.id;
-    EXPECT_EQ(m.settings[kMapAllFlexible], c.all) << c.id;
+    EXPECT_EQ(m.settings.flexibilityMap, c.on) << c.id;
+    EXPECT_EQ(m.settings.flexibilityPartial, c.partial) << c.id;
+    EXPECT_EQ(m.settings.mapAllFlexible, c.all) << c.id;
     for (const Case& other : cases) EXPECT_EQ(m.checked(other.id), other.id == c.id) << c.id << " " << other.id;
   }
 }
 
 TEST(ToolsOptionsModel, RangeCentreWeightingZeroShowsNoChoice) {
   Settings s = darkDefaults();
-  s[kRangeCentreWeighting] = 0;
+  s.rangeCentreWeighting = 0;
   ToolsOptionsModel m(s, facts(10));
   EXPECT_FALSE(m.checked(topt::kLargeRanges));
   EXPECT_FALSE(m.checked(topt::kSmallRanges));
@@ -261,22 +264,22 @@ TEST(ToolsOptionsModel, RangeCentreWeightingZeroShowsNoChoice) {
 
 TEST(ToolsOptionsModel, OkWritesOnlyTheDialogsSlots) {
   Settings record = darkDefaults();
-  record[kRangeSizeThreshold] = 5;
+  record.rangeSizeThreshold = 5;
   ToolsOptionsModel m(record, facts(20));
   m.setChecked(topt::kRarityDifference, true);
   m.setChecked(topt::kTwoTail, true);
   m.setNumber(topt::kThreshold, 9);
   m.setChecked(topt::kCancelRerun, true);
   // What other dialogs changed meanwhile stays.
-  m.settings[kBackgroundColour] = 1;
-  record[kAreasToAdd] = 33;
+  m.settings.backgroundColour = 1;
+  record.areasToAdd = 33;
   AreaSet areas;
   m.apply(record, areas);
-  EXPECT_EQ(record[kRarityFormula], 0);
-  EXPECT_EQ(record[kTwoTailed], 1);
-  EXPECT_EQ(record[kRangeSizeThreshold], 9);
-  EXPECT_EQ(record[kBackgroundColour], 0);
-  EXPECT_EQ(record[kAreasToAdd], 33);
+  EXPECT_EQ(record.rarityFormula, 0);
+  EXPECT_EQ(record.twoTailed, 1);
+  EXPECT_EQ(record.rangeSizeThreshold, 9);
+  EXPECT_EQ(record.backgroundColour, 0);
+  EXPECT_EQ(record.areasToAdd, 33);
 }
 
 TEST(ToolsOptionsModel, ReRunFollowsWhatChangedSinceOpening) {
@@ -296,7 +299,7 @@ TEST(ToolsOptionsModel, ReRunFollowsWhatChangedSinceOpening) {
   };
   for (const Case& c : cases) {
     Settings record = darkDefaults();
-    record[kRangeSizeThreshold] = 5;
+    record.rangeSizeThreshold = 5;
     ToolsOptionsModel m(record, facts(20));
     m.setChecked(c.id, !m.checked(c.id));
     m.setChecked(topt::kCancelRerun, c.cancel);
@@ -368,45 +371,45 @@ MapOptionsFacts mapFacts(int paletteSize = 256, bool zoomed = false) {
 
 TEST(MapOptionsModel, EachRadioStoresItsValue) {
   const RadioCase cases[] = {
-      {mopt::kFixedLimit, kScaleType, 2},
-      {mopt::kEqualInterval, kScaleType, 0},
-      {mopt::kEqualFrequency, kScaleType, 1},
-      {mopt::kFillBrown, kFillColours, 2},
-      {mopt::kFillGreenBlue, kFillColours, 1},
-      {mopt::kFillGreys, kFillColours, 0},
-      {mopt::kBackgroundBlack, kBackgroundColour, 1},
-      {mopt::kBackgroundWhite, kBackgroundColour, 2},
-      {mopt::kBackgroundGrey, kBackgroundColour, 0},
-      {mopt::kFrameBlack, kFrameColour, 1},
-      {mopt::kFrameWhite, kFrameColour, 2},
-      {mopt::kFrameGrey, kFrameColour, 0},
-      {mopt::kCoarseBlack, kCoarseGridColour, 1},
-      {mopt::kCoarseWhite, kCoarseGridColour, 2},
-      {mopt::kCoarseGrey, kCoarseGridColour, 0},
-      {mopt::kFineBlack, kFineGridColour, 1},
-      {mopt::kFineWhite, kFineGridColour, 2},
-      {mopt::kFineGrey, kFineGridColour, 0},
-      {mopt::kCoastGrey, kCoastColour, 0},
-      {mopt::kCoastWhite, kCoastColour, 1},
-      {mopt::kCoastBlackWhite, kCoastColour, 3},
-      {mopt::kCoastBlack, kCoastColour, 2},
-      {mopt::kNumbersBlack, kNumbersColour, 2},
-      {mopt::kNumbersGrey, kNumbersColour, 1},
-      {mopt::kNumbersWhite, kNumbersColour, 0},
-      {mopt::kSpots, kFineGridStyle, 0},
-      {mopt::kCrosses, kFineGridStyle, 1},
-      {mopt::kLines, kFineGridStyle, 2},
-      {mopt::kSeedAndSelected, kSelectedAreasDisplay, 2},
-      {mopt::kNoAreas, kSelectedAreasDisplay, 0},
-      {mopt::kSeedOnly, kSelectedAreasDisplay, 1},
+      {mopt::kFixedLimit, settingsField<&Settings::scaleType>(), 2},
+      {mopt::kEqualInterval, settingsField<&Settings::scaleType>(), 0},
+      {mopt::kEqualFrequency, settingsField<&Settings::scaleType>(), 1},
+      {mopt::kFillBrown, settingsField<&Settings::fillColours>(), 2},
+      {mopt::kFillGreenBlue, settingsField<&Settings::fillColours>(), 1},
+      {mopt::kFillGreys, settingsField<&Settings::fillColours>(), 0},
+      {mopt::kBackgroundBlack, settingsField<&Settings::backgroundColour>(), 1},
+      {mopt::kBackgroundWhite, settingsField<&Settings::backgroundColour>(), 2},
+      {mopt::kBackgroundGrey, settingsField<&Settings::backgroundColour>(), 0},
+      {mopt::kFrameBlack, settingsField<&Settings::frameColour>(), 1},
+      {mopt::kFrameWhite, settingsField<&Settings::frameColour>(), 2},
+      {mopt::kFrameGrey, settingsField<&Settings::frameColour>(), 0},
+      {mopt::kCoarseBlack, settingsField<&Settings::coarseGridColour>(), 1},
+      {mopt::kCoarseWhite, settingsField<&Settings::coarseGridColour>(), 2},
+      {mopt::kCoarseGrey, settingsField<&Settings::coarseGridColour>(), 0},
+      {mopt::kFineBlack, settingsField<&Settings::fineGridColour>(), 1},
+      {mopt::kFineWhite, settingsField<&Settings::fineGridColour>(), 2},
+      {mopt::kFineGrey, settingsField<&Settings::fineGridColour>(), 0},
+      {mopt::kCoastGrey, settingsField<&Settings::coastColour>(), 0},
+      {mopt::kCoastWhite, settingsField<&Settings::coastColour>(), 1},
+      {mopt::kCoastBlackWhite, settingsField<&Settings::coastColour>(), 3},
+      {mopt::kCoastBlack, settingsField<&Settings::coastColour>(), 2},
+      {mopt::kNumbersBlack, settingsField<&Settings::numbersColour>(), 2},
+      {mopt::kNumbersGrey, settingsField<&Settings::numbersColour>(), 1},
+      {mopt::kNumbersWhite, settingsField<&Settings::numbersColour>(), 0},
+      {mopt::kSpots, settingsField<&Settings::fineGridStyle>(), 0},
+      {mopt::kCrosses, settingsField<&Settings::fineGridStyle>(), 1},
+      {mopt::kLines, settingsField<&Settings::fineGridStyle>(), 2},
+      {mopt::kSeedAndSelected, settingsField<&Settings::selectedAreasDisplay>(), 2},
+      {mopt::kNoAreas, settingsField<&Settings::selectedAreasDisplay>(), 0},
+      {mopt::kSeedOnly, settingsField<&Settings::selectedAreasDisplay>(), 1},
   };
   MapOptionsModel m(darkDefaults(), "richness", mapFacts());
   for (const RadioCase& c : cases) {
     SCOPED_TRACE(c.id);
     m.setChecked(c.id, true);
-    EXPECT_EQ(m.settings[c.slot], c.value);
+    EXPECT_EQ(c.field.get(m.settings), c.value);
     for (const RadioCase& other : cases)
-      if (other.slot == c.slot) {
+      if (other.field == c.field) {
         EXPECT_EQ(m.checked(other.id), other.id == c.id) << other.id;
       }
   }
@@ -415,18 +418,18 @@ TEST(MapOptionsModel, EachRadioStoresItsValue) {
 TEST(MapOptionsModel, CheckBoxesStoreTheirSlotsAndMaxSeparateIsInverted) {
   const RadioCase cases[] = {
       // value stored when ticked
-      {mopt::kMaxSeparate, kMaxNotSeparate, 0}, {mopt::kMaxSpot, kMaxSpot, 1},
-      {mopt::kFrame, kFrameShown, 1},           {mopt::kCoarseGrid, kCoarseGridShown, 1},
-      {mopt::kFineGrid, kFineGridShown, 1},     {mopt::kCoast, kCoastShown, 1},
-      {mopt::kWriteTitle, kWriteTitle, 1},      {mopt::kScalableTitle, kScalableTitle, 1},
+      {mopt::kMaxSeparate, settingsField<&Settings::maxNotSeparate>(), 0}, {mopt::kMaxSpot, settingsField<&Settings::maxSpot>(), 1},
+      {mopt::kFrame, settingsField<&Settings::frameShown>(), 1},           {mopt::kCoarseGrid, settingsField<&Settings::coarseGridShown>(), 1},
+      {mopt::kFineGrid, settingsField<&Settings::fineGridShown>(), 1},     {mopt::kCoast, settingsField<&Settings::coastShown>(), 1},
+      {mopt::kWriteTitle, settingsField<&Settings::writeTitle>(), 1},      {mopt::kScalableTitle, settingsField<&Settings::scalableTitle>(), 1},
   };
   MapOptionsModel m(darkDefaults(), "", mapFacts());
   for (const RadioCase& c : cases) {
     m.setChecked(c.id, true);
-    EXPECT_EQ(m.settings[c.slot], c.value) << c.id;
+    EXPECT_EQ(c.field.get(m.settings), c.value) << c.id;
     EXPECT_TRUE(m.checked(c.id)) << c.id;
     m.setChecked(c.id, false);
-    EXPECT_EQ(m.settings[c.slot], 1 - c.value) << c.id;
+    EXPECT_EQ(c.field.get(m.settings), 1 - c.value) << c.id;
     EXPECT_FALSE(m.checked(c.id)) << c.id;
   }
 }
@@ -446,11 +449,11 @@ TEST(MapOptionsModel, ColourModes256OnlyOnA256EntryPalette) {
   };
   for (const Case& c : cases) {
     Settings s = darkDefaults();
-    s[kColourMode] = kMonoLin;
-    if (c.id == mopt::kMonoLin) s[kColourMode] = kSixteenColour;
+    s.colourMode = kMonoLin;
+    if (c.id == mopt::kMonoLin) s.colourMode = kSixteenColour;
     MapOptionsModel m(s, "", mapFacts(c.palette));
     m.setChecked(c.id, true);
-    EXPECT_EQ(m.settings[kColourMode], c.stored) << c.id << " on " << c.palette;
+    EXPECT_EQ(m.settings.colourMode, c.stored) << c.id << " on " << c.palette;
     for (int other : {mopt::kMonoLog, mopt::kMonoLin, mopt::kSixteen, mopt::kDark256, mopt::kLight256})
       EXPECT_EQ(m.checked(other), other == c.shown) << c.id << " on " << c.palette << ": " << other;
   }
@@ -469,8 +472,8 @@ TEST(MapOptionsModel, MonochromeOnAColouredBackgroundTurnsItWhite) {
   }
   // Already white: the other colours are left as chosen.
   Settings light = darkDefaults();
-  light[kBackgroundColour] = 2;
-  light[kCoastColour] = 1;
+  light.backgroundColour = 2;
+  light.coastColour = 1;
   MapOptionsModel m(light, "", mapFacts());
   m.setChecked(mopt::kMonoLog, true);
   EXPECT_TRUE(m.checked(mopt::kCoastWhite));
@@ -478,7 +481,7 @@ TEST(MapOptionsModel, MonochromeOnAColouredBackgroundTurnsItWhite) {
 
 TEST(MapOptionsModel, FillFrameCoastOnlyIn256ColourAndNotZoomed) {
   struct Case {
-    int mode;
+    ColourMode mode;
     bool zoomed;
     bool fillBefore;
     bool enabled;
@@ -493,9 +496,9 @@ TEST(MapOptionsModel, FillFrameCoastOnlyIn256ColourAndNotZoomed) {
   };
   for (const Case& c : cases) {
     Settings s = darkDefaults();
-    s[kColourMode] = c.mode;
-    s[kFillFrameCoast] = c.fillBefore ? 1 : 0;
-    s[kFrameShown] = 0;
+    s.colourMode = c.mode;
+    s.fillFrameCoast = c.fillBefore ? 1 : 0;
+    s.frameShown = 0;
     MapOptionsModel m(s, "", mapFacts(256, c.zoomed));
     EXPECT_EQ(m.enabled(mopt::kFillFrameCoast), c.enabled) << c.mode << " zoomed " << c.zoomed;
     m.setChecked(mopt::kFillFrameCoast, false);
@@ -519,8 +522,8 @@ TEST(MapOptionsModel, ScaleBarChoicesSetShownAndStyle) {
   EXPECT_TRUE(m.checked(mopt::kScaleBarNumbers));
   for (const Case& c : cases) {
     m.setChecked(c.id, true);
-    EXPECT_EQ(m.settings[kScaleBarShown], c.shown) << c.id;
-    EXPECT_EQ(m.settings[kScaleBarStyle], c.style) << c.id;
+    EXPECT_EQ(m.settings.scaleBarShown, c.shown) << c.id;
+    EXPECT_EQ(m.settings.scaleBarStyle, c.style) << c.id;
     for (const Case& other : cases) EXPECT_EQ(m.checked(other.id), other.id == c.id) << c.id << " " << other.id;
   }
 }
@@ -538,10 +541,10 @@ TEST(MapOptionsModel, ScoreScaleKeepsColoursOrNumbersTicked) {
   };
   for (const Case& c : cases) {
     Settings s = darkDefaults();
-    s[kColoursAndNumbers] = c.stored;
+    s.coloursAndNumbers = c.stored;
     MapOptionsModel m(s, "", mapFacts());
     m.setChecked(c.id, c.on);
-    EXPECT_EQ(m.settings[kColoursAndNumbers], c.after) << c.stored << " " << c.id << " " << c.on;
+    EXPECT_EQ(m.settings.coloursAndNumbers, c.after) << c.stored << " " << c.id << " " << c.on;
     EXPECT_TRUE(m.checked(mopt::kScaleColours) || m.checked(mopt::kScaleNumbers));
   }
 }
@@ -558,7 +561,7 @@ TEST(MapOptionsModel, BoundariesAndRiversClearThemselvesAndStoreNothing) {
   EXPECT_TRUE(m.checked(mopt::kBoundariesWhite));
   EXPECT_FALSE(m.checked(mopt::kBoundariesBlack));
   EXPECT_TRUE(m.checked(mopt::kRiversGrey));
-  EXPECT_EQ(m.settings.slots, s.slots);
+  EXPECT_TRUE(m.settings == s);
   EXPECT_FALSE(m.changes().any);
 }
 
@@ -566,11 +569,11 @@ TEST(MapOptionsModel, DefaultButtonsResetTheRecordButKeepTheCountingLevelAndZoom
   for (bool light : {false, true}) {
     for (bool zoomed : {false, true}) {
       Settings record = darkDefaults();
-      record[kColourMode] = 0;
-      record[kBackgroundColour] = 1;
-      record[kExcludedLevel] = 2;
-      record[kZoomArmed] = 1;
-      record[kMeasureCode] = 7;
+      record.colourMode = kMonoLog;
+      record.backgroundColour = 1;
+      record.excludedLevel = 2;
+      record.zoomArmed = 1;
+      record.measureCode = 7;
       MapOptionsModel m(record, "richness", mapFacts(256, zoomed));
       m.chooseDefaults(light);
       EXPECT_TRUE(m.defaultsChosen);
@@ -578,13 +581,13 @@ TEST(MapOptionsModel, DefaultButtonsResetTheRecordButKeepTheCountingLevelAndZoom
       m.apply(record, map);
 
       Settings expected;
-      expected[kMeasureCode] = 7;
-      expected[kLightDefaults] = light ? 1 : 0;
+      expected.measureCode = 7;
+      expected.lightDefaults = light ? 1 : 0;
       setDefaults(expected, zoomed);
-      expected[kExcludedLevel] = 2;
-      expected[kZoomArmed] = 1;
-      EXPECT_EQ(record.slots, expected.slots) << "light " << light << " zoomed " << zoomed;
-      EXPECT_EQ(record[kFillFrameCoast], !light && !zoomed ? 1 : 0);
+      expected.excludedLevel = 2;
+      expected.zoomArmed = 1;
+      EXPECT_TRUE(record == expected) << "light " << light << " zoomed " << zoomed;
+      EXPECT_EQ(record.fillFrameCoast, !light && !zoomed ? 1 : 0);
       EXPECT_TRUE(m.changes().palette);
     }
   }
@@ -663,13 +666,13 @@ TEST(MapOptionsModel, OkWritesOnlyTheMapDrawingSlots) {
   Settings record = darkDefaults();
   MapOptionsModel m(record, "", mapFacts());
   m.setChecked(mopt::kBackgroundWhite, true);
-  m.settings[kRarityFormula] = 2;  // not the dialog's
-  record[kAreasToAdd] = 44;
+  m.settings.rarityFormula = 2;  // not the dialog's
+  record.areasToAdd = 44;
   MapRecord map;
   m.apply(record, map);
-  EXPECT_EQ(record[kBackgroundColour], 2);
-  EXPECT_EQ(record[kRarityFormula], 1);
-  EXPECT_EQ(record[kAreasToAdd], 44);
+  EXPECT_EQ(record.backgroundColour, 2);
+  EXPECT_EQ(record.rarityFormula, 1);
+  EXPECT_EQ(record.areasToAdd, 44);
 }
 
 // ----- Map info

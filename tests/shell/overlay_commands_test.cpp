@@ -61,17 +61,17 @@ TEST_F(OverlayCommands, IdenticalPairGivesTheShortMessageAndTheChosenCells) {
     d.scheme = 0;
   };
   sh.host.dialogAnswers.push_back(true);
-  sh.session->settings[kBackgroundColour] = 2;
-  sh.session->settings[kScaleType] = kEqualInterval;
+  sh.session->settings.backgroundColour = 2;
+  sh.session->settings.scaleType = kEqualInterval;
   ASSERT_TRUE(overlayScoresCommand(*sh.shell));
   EXPECT_EQ(sh.session->overlay.savedBackground, 2);
-  EXPECT_EQ(sh.session->settings[kBackgroundColour], 0);  // grey
-  EXPECT_EQ(sh.session->settings[kMaxNotSeparate], 1);
+  EXPECT_EQ(sh.session->settings.backgroundColour, 0);  // grey
+  EXPECT_EQ(sh.session->settings.maxNotSeparate, 1);
   EXPECT_EQ(sh.host.dialogs, std::vector<std::string>{kOverlayDialog});
   EXPECT_EQ(seen.orLabel(), "use all cells with scores (logical 'or') 5 cells");
   EXPECT_EQ(seen.andLabel(), "use only shared scores  (logical 'and') 3 cells");
   Session& s = *sh.session;
-  EXPECT_EQ(s.settings[kOverlayOption], kOverlayAnd);
+  EXPECT_EQ(s.settings.overlayOption, kOverlayAnd);
   EXPECT_EQ(s.map.occupiedCells, 3);
   EXPECT_EQ(s.map.measureCode, kCodeOverlay);
   ASSERT_EQ(sh.host.messages.size(), 1u);
@@ -87,7 +87,7 @@ TEST_F(OverlayCommands, IdenticalPairGivesTheShortMessageAndTheChosenCells) {
   EXPECT_EQ(s.ws.cells[30].fillColour, paletteIndexRef(139));
   // The scheme chosen in the dialog is kept and coloured with.
   EXPECT_EQ(seen.scheme, 2);
-  EXPECT_EQ(s.settings[kOverlayScheme], 0);
+  EXPECT_EQ(s.settings.overlayScheme, 0);
   Palette scheme0 = sh.shell->display.palette;
   ASSERT_TRUE(buildTwoAxisPalette(scheme0, s.settings, 0));
   EXPECT_EQ(sh.shell->display.palette.at(139), scheme0.at(139));
@@ -199,10 +199,10 @@ TEST_F(OverlayCommands, AnotherMeasureTakesTheOverlayDownAndGivesTheBackgroundBa
   sh.shell->showMeasure(kCodeRichness);
   sh.shell->dispatch(Command::SwapScores);  // richness into the background
   sh.shell->showMeasure(kCodeRangeSizeRarity);
-  s.settings[kBackgroundColour] = 2;
+  s.settings.backgroundColour = 2;
   sh.host.dialogAnswers.push_back(true);
   ASSERT_TRUE(overlayScoresCommand(*sh.shell));
-  EXPECT_EQ(s.settings[kBackgroundColour], 0);
+  EXPECT_EQ(s.settings.backgroundColour, 0);
   EXPECT_TRUE(sh.shell->display.palette.overlayInForce);
   EXPECT_EQ(s.overlay.savedMeasure, kCodeRangeSizeRarity);
   // The legend counts every scored cell once.
@@ -220,7 +220,7 @@ TEST_F(OverlayCommands, AnotherMeasureTakesTheOverlayDownAndGivesTheBackgroundBa
   EXPECT_EQ(s.overlay.savedMeasure, kCodeRangeSizeRarity);
 
   sh.shell->showMeasure(kCodeRichness);
-  EXPECT_EQ(s.settings[kBackgroundColour], 2);
+  EXPECT_EQ(s.settings.backgroundColour, 2);
   EXPECT_FALSE(s.overlay.savedBackground.has_value());
   EXPECT_FALSE(s.overlay.twoAxisPlotted);
   EXPECT_FALSE(sh.shell->display.palette.overlayInForce);
@@ -254,7 +254,7 @@ TEST_F(OverlayCommands, MapDrawingOptionsKeepTheOverlayColours) {
   EXPECT_EQ(s.map.measureCode, kCodeOverlay);
 
   // A colour mode without the 100 overlay colours ends the overlay.
-  s.settings[kColourMode] = kSixteenColour;
+  s.settings.colourMode = kSixteenColour;
   sh.host.messages.clear();
   sh.host.dialogAnswers.push_back(true);
   sh.shell->dispatch(Command::MapdrawOptions);
@@ -320,17 +320,17 @@ class ThreeAxisView : public OverlayCommands {
 
 TEST_F(ThreeAxisView, ImportedColumnsColourTheCellsAndOpenTheOptions) {
   Session& s = *sh.session;
-  s.settings[kBackgroundColour] = 2;
-  s.settings[kScaleType] = kFixedLimit;
+  s.settings.backgroundColour = 2;
+  s.settings.scaleType = kFixedLimit;
   load();
   showThreeAxis(*sh.shell);
   EXPECT_TRUE(sh.shell->flags.view3D);
   EXPECT_TRUE(sh.shell->flags.threeAxisWindowOpen);
   EXPECT_NE(std::find(sh.host.shellCalls.begin(), sh.host.shellCalls.end(), "open M3DLGBOX"), sh.host.shellCalls.end());
-  EXPECT_EQ(s.settings[kBackgroundColour], 0);
-  EXPECT_EQ(s.settings[kScaleType], kEqualFrequency);
+  EXPECT_EQ(s.settings.backgroundColour, 0);
+  EXPECT_EQ(s.settings.scaleType, kEqualFrequency);
   // Equal intervals from here on, as the map options may choose.
-  s.settings[kScaleType] = kEqualInterval;
+  s.settings.scaleType = kEqualInterval;
   ASSERT_TRUE(plotThreeAxis(*sh.shell));
   const int L = threeAxisLevels(sh.shell->display.palette);
   EXPECT_EQ(sh.shell->display.palette.classCount, L * L * L);
@@ -359,7 +359,7 @@ TEST_F(ThreeAxisView, ImportedColumnsColourTheCellsAndOpenTheOptions) {
   EXPECT_FALSE(sh.shell->flags.view3D);
   EXPECT_FALSE(sh.shell->flags.threeAxisWindowOpen);
   EXPECT_FALSE(s.overlay.threeAxis.loaded);
-  EXPECT_EQ(s.settings[kBackgroundColour], 2);
+  EXPECT_EQ(s.settings.backgroundColour, 2);
   EXPECT_EQ(sh.shell->display.palette.classCount, 33);
   EXPECT_NE(std::find(sh.host.shellCalls.begin(), sh.host.shellCalls.end(), "close M3DLGBOX"),
             sh.host.shellCalls.end());
@@ -373,8 +373,8 @@ TEST_F(ThreeAxisView, SmoothingWorksOnEachColumnInCellOrder) {
   b.values[10] = {2, 4, 6};
   b.values[11] = {4, 8, 0};
   showThreeAxis(*sh.shell);
-  s.settings[kSmoothByMean] = 1;
-  s.settings[kNeighbourhoodSize] = 9;
+  s.settings.smoothByMean = 1;
+  s.settings.neighbourhoodSize = 9;
   sh.shell->dispatch(Command::SmoothScores);
   // Cell 10 takes the mean with cell 11; cell 11 then reads cell 10 smoothed.
   EXPECT_DOUBLE_EQ(b.values[10][0], 3.0);
@@ -389,7 +389,7 @@ TEST_F(ThreeAxisView, SmoothingWorksOnEachColumnInCellOrder) {
 
 TEST_F(ThreeAxisView, SixteenColoursMapTheFirstColumnInstead) {
   Session& s = *sh.session;
-  s.settings[kBackgroundColour] = 2;
+  s.settings.backgroundColour = 2;
   sh.shell->rebuildPalette(16);
   load();
   for (int k = 1; k <= 6; ++k) s.ws.cells[static_cast<std::size_t>(10 * k)].score = k;
@@ -399,7 +399,7 @@ TEST_F(ThreeAxisView, SixteenColoursMapTheFirstColumnInstead) {
   EXPECT_FALSE(sh.shell->flags.view3D);
   EXPECT_FALSE(sh.shell->flags.threeAxisWindowOpen);
   EXPECT_FALSE(s.overlay.threeAxis.loaded);
-  EXPECT_EQ(s.settings[kBackgroundColour], 2);
+  EXPECT_EQ(s.settings.backgroundColour, 2);
   EXPECT_EQ(sh.shell->display.classes.scoredCells, 6);
   // Later titles do not ask again.
   sh.shell->retitle();

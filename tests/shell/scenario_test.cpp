@@ -64,7 +64,7 @@ TEST_F(ShellScenario, OpenTheSampleThenRichnessAndRarity) {
 
   shell->dispatch(Command::RangeSizeRarity);
   EXPECT_EQ(session->map.title, "range-size rarity (inverse)");
-  session->settings[kRarityFormula] = 0;
+  session->settings.rarityFormula = 0;
   shell->dispatch(Command::RangeSizeRarity);
   EXPECT_EQ(session->map.title, "range-size rarity (difference)");
   shell->dispatch(Command::SmoothScores);
@@ -114,7 +114,7 @@ TEST_F(ShellScenario, MonitorToggleAndClearResults) {
 
 TEST_F(ShellScenario, ExitWithNoKeepsEverythingAndYesWritesTheOptions) {
   openSample("equal/carnivora.dat");
-  session->settings[kReordering] = 4;
+  session->settings.reordering = Reordering::kByThreat;
   host.answers.push_back(Answer::No);
   EXPECT_FALSE(shell->confirmExit());
   EXPECT_FALSE(fs::exists(home / "ZONARIUM.OPP"));
@@ -124,8 +124,8 @@ TEST_F(ShellScenario, ExitWithNoKeepsEverythingAndYesWritesTheOptions) {
   EXPECT_TRUE(shell->confirmExit());
   Settings back;
   ASSERT_TRUE(readOptions(back, home / "ZONARIUM.OPP"));
-  EXPECT_EQ(back[kReordering], 4);
-  EXPECT_EQ(back[kMeasureCode], 1);
+  EXPECT_EQ(back.reordering, Reordering::kByThreat);
+  EXPECT_EQ(back.measureCode, 1);
 }
 
 TEST_F(ShellScenario, ZoomToggleArmsAndEscapeDisarms) {
@@ -168,13 +168,13 @@ TEST_F(ShellScenario, ToolsOptionsRerunFollowsTheMapOnScreen) {
   EXPECT_EQ(session->map.title, "range-size rarity (difference)");
   // Level n richness becomes richness.
   shell->dispatch(Command::LevelNRichness);
-  session->settings[kRarityFormula] = 1;
+  session->settings.rarityFormula = 1;
   host.dialogAnswers.push_back(true);
   shell->dispatch(Command::ToolsOptions);
   EXPECT_EQ(session->map.measureCode, 1);
   EXPECT_EQ(session->map.title, "richness");
   // Cancel changes nothing.
-  session->settings[kRarityFormula] = 1;
+  session->settings.rarityFormula = 1;
   shell->dispatch(Command::RangeSizeRarity);
   host.dialogAnswers.push_back(false);
   shell->dispatch(Command::ToolsOptions);

@@ -15,20 +15,28 @@
 namespace zn::test {
 namespace {
 
-constexpr int kUserDisplay[][2] = {
-    {kFillFrameCoast, 1}, {kScaleBarShown, 0}, {kWriteTitle, 0}, {kCoarseGridShown, 0}};
+struct UserDisplay {
+  SettingsField field;
+  int value;
+  const char* name;
+};
+constexpr UserDisplay kUserDisplay[] = {
+    {settingsField<&Settings::fillFrameCoast>(), 1, "fill"},
+    {settingsField<&Settings::scaleBarShown>(), 0, "scale bar"},
+    {settingsField<&Settings::writeTitle>(), 0, "title"},
+    {settingsField<&Settings::coarseGridShown>(), 0, "coarse grid"}};
 
 class Exit : public BothPrograms {
  protected:
   fs::path optionsFile() const { return home / "ZONARIUM.OPP"; }
   // Display settings of the user's own, all different from the editor's.
   void setUserDisplay() {
-    for (const auto& [slot, value] : kUserDisplay) session->settings[slot] = value;
+    for (const UserDisplay& d : kUserDisplay) d.field.set(session->settings, d.value);
   }
   void expectUserDisplayWritten() {
     Settings written;
     ASSERT_TRUE(readOptions(written, optionsFile(), variant == GridVariant::Britain));
-    for (const auto& [slot, value] : kUserDisplay) EXPECT_EQ(written[slot], value) << "slot " << slot;
+    for (const UserDisplay& d : kUserDisplay) EXPECT_EQ(d.field.get(written), d.value) << d.name;
   }
   // Opens the editor and adds a taxon with its "New" button; it becomes
   // the current one.

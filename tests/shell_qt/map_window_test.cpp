@@ -313,8 +313,8 @@ TEST_P(MapRamps, ColourBlindAndDivergingRampsAreChosenWithTheMouseAndDrawnAsTheT
   const Palette standard = shell->display.palette;
   const std::set<QRgb> viridis = [] {
     Settings s;
-    s[kColourMode] = kDarkColour;
-    s[kMapPalette] = kPaletteColourBlind;
+    s.colourMode = kDarkColour;
+    s.mapPalette = MapPalette::kColourBlind;
     Palette p;
     buildPalette(p, s);
     return rampColours(p, 0, 31);
@@ -323,7 +323,7 @@ TEST_P(MapRamps, ColourBlindAndDivergingRampsAreChosenWithTheMouseAndDrawnAsTheT
   EXPECT_EQ(pixelsOf(plain, viridis), 0) << "the standard ramp by default";
 
   chooseInMapOptions({mopt::kRampColourBlind});
-  EXPECT_EQ(session->settings[kMapPalette], kPaletteColourBlind);
+  EXPECT_EQ(session->settings.mapPalette, MapPalette::kColourBlind);
   const QImage blind = windowMap();
   EXPECT_GT(pixelsOf(blind, viridis), 1000) << "the scores on the colour-blind-safe ramp";
   EXPECT_EQ(blind, toolMap("richness"));
@@ -334,7 +334,7 @@ TEST_P(MapRamps, ColourBlindAndDivergingRampsAreChosenWithTheMouseAndDrawnAsTheT
   ASSERT_LT(session->map.scoreOffset, 0.0) << "some residuals below zero";
   const QImage onRamp = windowMap();
   chooseInMapOptions({mopt::kResidualsDiverging});
-  EXPECT_EQ(session->settings[kMapPalette], kPaletteColourBlind | kPaletteDivergingResiduals);
+  EXPECT_EQ(session->settings.mapPalette, MapPalette::kAllBits);
   const QImage diverging = windowMap();
   EXPECT_NE(diverging, onRamp);
   screenshot("residuals_diverging");
@@ -342,7 +342,7 @@ TEST_P(MapRamps, ColourBlindAndDivergingRampsAreChosenWithTheMouseAndDrawnAsTheT
   const int zero = classOfScore(shell->display.classes, -session->map.scoreOffset);
   ASSERT_GT(zero, 0);
   Palette sides = shell->display.palette;
-  putDivergingRamp(sides, zero, session->settings[kMaxNotSeparate] == 0);
+  putDivergingRamp(sides, zero, session->settings.maxNotSeparate == 0);
   const std::set<QRgb> blueSide = rampColours(sides, 0, zero - 1), redSide = rampColours(sides, zero + 1, 32);
   for (QRgb c : blueSide) EXPECT_GT(qBlue(c), qRed(c));
   for (QRgb c : redSide) EXPECT_GT(qRed(c), qBlue(c));
@@ -353,7 +353,7 @@ TEST_P(MapRamps, ColourBlindAndDivergingRampsAreChosenWithTheMouseAndDrawnAsTheT
 
   // The standard radios bring the mode's own ramp back, pixel for pixel.
   chooseInMapOptions({mopt::kRampStandard, mopt::kResidualsAsScores});
-  EXPECT_EQ(session->settings[kMapPalette], 0);
+  EXPECT_EQ(session->settings.mapPalette, MapPalette::kStandard);
   EXPECT_EQ(shell->display.palette.entries, standard.entries);
   EXPECT_EQ(pixelsOf(windowMap(), viridis), 0);
 }

@@ -32,25 +32,25 @@ class Editor : public test::DataSession {
 TEST_F(Editor, OpeningClearsTheFiltersTakesTheDisplayAndShowsTaxonZero) {
   file = open(fiveTaxa());
   s.ws.groupCode = "1";
-  s.settings[kExcludedLevel] = 1;
+  s.settings.excludedLevel = 1;
   s.areas.cells = {3, 4};
   s.areas.seedCount = 1;
-  s.settings[kWriteTitle] = 0;
-  s.settings[kScaleBarShown] = 0;
-  s.settings[kFillFrameCoast] = 1;
-  s.settings[kCoarseGridShown] = 0;
-  s.settings[kFineGridShown] = 0;
+  s.settings.writeTitle = 0;
+  s.settings.scaleBarShown = 0;
+  s.settings.fillFrameCoast = 1;
+  s.settings.coarseGridShown = 0;
+  s.settings.fineGridShown = 0;
   openEditor(s);
   EXPECT_TRUE(s.editor.recountNeeded);
   EXPECT_EQ(s.ws.groupCode, "");
-  EXPECT_EQ(s.settings[kExcludedLevel], 0);
+  EXPECT_EQ(s.settings.excludedLevel, 0);
   EXPECT_TRUE(s.areas.empty());
   EXPECT_EQ(s.areas.seedCount, 0);
-  EXPECT_EQ(s.settings[kWriteTitle], 1);
-  EXPECT_EQ(s.settings[kScaleBarShown], 1);
-  EXPECT_EQ(s.settings[kFillFrameCoast], 0);
-  EXPECT_EQ(s.settings[kCoarseGridShown], 1);
-  EXPECT_EQ(s.settings[kFineGridShown], s.coastApplies);
+  EXPECT_EQ(s.settings.writeTitle, 1);
+  EXPECT_EQ(s.settings.scaleBarShown, 1);
+  EXPECT_EQ(s.settings.fillFrameCoast, 0);
+  EXPECT_EQ(s.settings.coarseGridShown, 1);
+  EXPECT_EQ(s.settings.fineGridShown, s.coastApplies);
   EXPECT_EQ(m().title, "Test data");
   EXPECT_EQ(m().lines[2], "121- Gamma");
   EXPECT_EQ(m().current, 0);
@@ -60,9 +60,9 @@ TEST_F(Editor, OpeningClearsTheFiltersTakesTheDisplayAndShowsTaxonZero) {
   EXPECT_EQ(marked(), 1);
 
   closeEditor(s, false);
-  EXPECT_EQ(s.settings[kWriteTitle], 0);
-  EXPECT_EQ(s.settings[kFillFrameCoast], 1);
-  EXPECT_EQ(s.settings[kCoarseGridShown], 0);
+  EXPECT_EQ(s.settings.writeTitle, 0);
+  EXPECT_EQ(s.settings.fillFrameCoast, 1);
+  EXPECT_EQ(s.settings.coarseGridShown, 0);
   EXPECT_EQ(marked(), 0);
   EXPECT_EQ(s.ws.counters.includedTaxa, 5) << "recounted without the cleared group code";
 }

@@ -25,7 +25,7 @@ TEST_F(Preselection, EmptyStateWritesTheFiveSectionLines) {
 TEST_F(Preselection, FileHoldsCodeLevelTaxaInCardOrderAndAreasInListOrder) {
   open(fiveTaxa());
   s.ws.groupCode = "12";
-  s.settings[kExcludedLevel] = 1;
+  s.settings.excludedLevel = 1;
   s.ws.cards.setExcluded(3, true);
   s.ws.cards.setExcluded(1, true);
   EXPECT_EQ(preselectionFileText(s, {50, 7}),
@@ -91,7 +91,7 @@ TEST_F(Preselection, LoadingExcludesTheFirstTaxonOfANameAndClearsTheCells) {
   std::vector<int> excluded{42};
   ASSERT_TRUE(loadPreselectionFile(s, pre, excluded));
   EXPECT_EQ(s.ws.groupCode, "1");
-  EXPECT_EQ(s.settings[kExcludedLevel], 3) << "clamped below the number of levels";
+  EXPECT_EQ(s.settings.excludedLevel, 3) << "clamped below the number of levels";
   EXPECT_TRUE(s.ws.cards.excluded(0));
   EXPECT_FALSE(s.ws.cards.excluded(3));
   EXPECT_EQ(s.ws.cards.level(0, 40), 0);
@@ -128,7 +128,7 @@ TEST_F(Preselection, SaveNeedsOccupiedCellsAndACancelWritesNothing) {
 TEST_F(Preselection, OpeningListsTheTaxaAndBorrowsTheAreaSet) {
   open(fiveTaxa());
   s.ws.groupCode = "12";
-  s.settings[kExcludedLevel] = 1;
+  s.settings.excludedLevel = 1;
   s.ws.cards.setExcluded(4, true);
   s.areas.cells = {5, 6, 7};
   s.areas.seedCount = 2;
@@ -212,7 +212,7 @@ TEST_F(Preselection, OkAppliesFiltersRemovesTaxaAndCellsAndGivesTheAreaSetBack) 
   addExcludedCell(s, 42);
   EXPECT_EQ(applyPreselectionDialog(s, host, PreselectionAction::Ok, {0}), PreselectionOutcome::Applied);
   EXPECT_EQ(s.ws.groupCode, "1");
-  EXPECT_EQ(s.settings[kExcludedLevel], 1);
+  EXPECT_EQ(s.settings.excludedLevel, 1);
   EXPECT_TRUE(s.ws.cards.excluded(0));
   EXPECT_EQ(s.ws.cards.level(0, 41), 0);
   EXPECT_EQ(recordsIn(42), 0);

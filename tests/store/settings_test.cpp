@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "store/binio.h"
+#include "store/settings_slots.h"
 #include "tests/store/file_limit.h"
 #include "tests/support/fixtures.h"
 
@@ -12,96 +14,184 @@ namespace fs = std::filesystem;
 
 TEST(Settings, FileIsTheLittleEndianImageWithTheBudgetInTwoSlots) {
   Settings s;
-  s[kRarityFormula] = 2;
-  s[kAreasToAdd] = -3;
+  s.rarityFormula = 2;
+  s.areasToAdd = -3;
   s.setBudget(1234.5);
   auto img = encodeSettings(s);
   ASSERT_EQ(img.size(), 348u);
-  EXPECT_EQ(img[8], 2);
-  EXPECT_EQ(img[152], 0xfd);
-  EXPECT_EQ(img[155], 0xff);
-  // 1234.5 = 0x40934A0000000000: low word first at offset 340.
-  EXPECT_EQ(img[340], 0x00);
-  EXPECT_EQ(img[346], 0x93);
-  EXPECT_EQ(img[347], 0x40);
+  EXPECT_EQ(img[4 * kRarityFormula], 2);
+  EXPECT_EQ(img[4 * kAreasToAdd], 0xfd);
+  EXPECT_EQ(img[4 * kAreasToAdd + 3], 0xff);
+  // 1234.5 = 0x40934A0000000000: low word first.
+  EXPECT_EQ(img[4 * kBudgetLow], 0x00);
+  EXPECT_EQ(img[4 * kBudgetLow + 6], 0x93);
+  EXPECT_EQ(img[4 * kBudgetLow + 7], 0x40);
   Settings back = decodeSettings(img.data(), img.size());
-  EXPECT_EQ(back.slots, s.slots);
+  EXPECT_TRUE(back == s);
   EXPECT_DOUBLE_EQ(back.budget(), 1234.5);
+}
+
+// Every byte of a file comes back, whatever it holds: slots no field uses,
+// values outside a field's enum, a NaN budget.
+TEST(Settings, AnyImageRoundTripsByteForByte) {
+  std::array<unsigned char, kSettingsBytes> img{};
+  std::uint32_t x = 0x9E3779B9u;
+  for (auto& b : img) {
+    x ^= x << 13;
+    x ^= x >> 17;
+    x ^= x << 5;
+    b = static_cast<unsigned char>(x);
+  }
+  for (int fill : {0x00, 0xff, -1}) {
+    auto in = img;
+    if (fill >= 0) in.fill(static_cast<unsigned char>(fill));
+    const Settings s = decodeSettings(in.data(), in.size());
+    EXPECT_EQ(encodeSettings(s), in) << "fill " << fill;
+    EXPECT_TRUE(decodeSettings(encodeSettings(s).data(), kSettingsBytes) == s) << "fill " << fill;
+  }
+  // Each slot is its own: changing one field or spare slot changes its four
+  // bytes and no others.
+  const Settings base = decodeSettings(img.data(), img.size());
+  for (int slot = 0; slot < kSettingsSlots; ++slot) {
+    auto edited = img;
+    edited[static_cast<std::size_t>(4 * slot)] ^= 0x5a;
+    const auto out = encodeSettings(decodeSettings(edited.data(), edited.size()));
+    EXPECT_EQ(out, edited) << "slot " << slot;
+    EXPECT_FALSE(decodeSettings(edited.data(), edited.size()) == base) << "slot " << slot;
+  }
+  for (int spare : kSpareSlotNumbers) {
+    Settings s = base;
+    s.spare.fill(0);
+    const auto out = encodeSettings(s);
+    for (int k = 0; k < 4; ++k) EXPECT_EQ(out[static_cast<std::size_t>(4 * spare + k)], 0) << "spare " << spare;
+  }
+}
+
+TEST(Settings, OutOfRangeValuesAreKeptUntilTheStartupCorrections) {
+  std::array<unsigned char, kSettingsBytes> img{};
+  auto put = [&](int slot, std::int32_t v) { writeI32(img.data() + 4 * slot, v); };
+  put(kReordering, 7);
+  put(kHotspotKind, -2);
+  put(kScaleType, 5);
+  put(kColourMode, 99);
+  put(kMapPalette, 6);
+  put(kNeighbourhoodSize, 10);
+  put(kExactTimeLimit, kExactTimeLimitMax + 1);
+  put(kFillFrameCoast, 1);
+  Settings s = decodeSettings(img.data(), img.size());
+  EXPECT_EQ(static_cast<int>(s.reordering), 7);
+  EXPECT_EQ(static_cast<int>(s.hotspotKind), -2);
+  EXPECT_EQ(static_cast<int>(s.scaleType), 5);
+  EXPECT_EQ(encodeSettings(s), img) << "read as stored";
+  int saved = -1;
+  const MapSettingsCopy copy = correctAtStartup(s, saved);
+  // Only the values the corrections know are put right.
+  EXPECT_EQ(s.mapPalette, MapPalette::kStandard);
+  EXPECT_EQ(s.neighbourhoodSize, 9);
+  EXPECT_EQ(s.exactTimeLimit, kExactTimeLimitDefault);
+  EXPECT_EQ(static_cast<int>(s.reordering), 7);
+  EXPECT_EQ(static_cast<int>(s.colourMode), 99);
+  EXPECT_EQ(static_cast<int>(copy.scaleType), 5);
+  EXPECT_EQ(static_cast<int>(copy.hotspotKind), -2);
+  // 99 is no 256-colour mode, but only modes below dark switch the fill off;
+  // a fill in force shows the frame and coast.
+  EXPECT_EQ(saved, 1);
+  EXPECT_EQ(s.frameShown, 1);
+  EXPECT_EQ(s.coastShown, 1);
+  put(kColourMode, -1);
+  s = decodeSettings(img.data(), img.size());
+  correctAtStartup(s, saved);
+  EXPECT_EQ(saved, 0);
+  EXPECT_EQ(s.fillFrameCoast, 0);
+}
+
+TEST(Settings, PaletteRampsAreBitsOfOneValue) {
+  MapPalette p = MapPalette::kStandard;
+  p = withRamp(p, MapPalette::kDivergingResiduals, true);
+  EXPECT_FALSE(hasRamp(p, MapPalette::kColourBlind));
+  EXPECT_TRUE(hasRamp(p, MapPalette::kDivergingResiduals));
+  p = withRamp(p, MapPalette::kColourBlind, true);
+  EXPECT_EQ(p, MapPalette::kAllBits);
+  p = withRamp(p, MapPalette::kDivergingResiduals, false);
+  EXPECT_EQ(p, MapPalette::kColourBlind);
 }
 
 TEST(Settings, DarkAndLightDefaults) {
   Settings dark;
-  dark[kMeasureCode] = 7;
-  dark[kPrintOption] = 5;
+  dark.measureCode = 7;
+  dark.printOption = 5;
   setDefaults(dark);
-  EXPECT_EQ(dark[kMeasureCode], 7);  // kept
-  EXPECT_EQ(dark[kPrintOption], 0);  // zeroed
-  EXPECT_EQ(dark[kColourMode], 2);
-  EXPECT_EQ(dark[kFillFrameCoast], 1);
-  EXPECT_EQ(dark[kFineGridStyle], 2);
-  EXPECT_EQ(dark[kNumbersColour], 0);
-  EXPECT_EQ(dark[kAreasToAdd], 10);
-  EXPECT_EQ(dark[kNeighbourhoodSize], 9);
-  EXPECT_EQ(dark[kClassCount], 4);
-  EXPECT_EQ(dark[kDefaultsSlot60], 1);
+  EXPECT_EQ(dark.measureCode, 7);  // kept
+  EXPECT_EQ(dark.printOption, 0);  // zeroed
+  EXPECT_EQ(dark.colourMode, 2);
+  EXPECT_EQ(dark.fillFrameCoast, 1);
+  EXPECT_EQ(dark.fineGridStyle, 2);
+  EXPECT_EQ(dark.numbersColour, 0);
+  EXPECT_EQ(dark.areasToAdd, 10);
+  EXPECT_EQ(dark.neighbourhoodSize, 9);
+  EXPECT_EQ(dark.classCount, 4);
+  EXPECT_EQ(dark.defaultsSlot60, 1);
 
   Settings light;
-  light[kLightDefaults] = 1;
+  light.lightDefaults = 1;
   setDefaults(light, /*zoomed=*/false);
-  EXPECT_EQ(light[kLightDefaults], 1);
-  EXPECT_EQ(light[kColourMode], 3);
-  EXPECT_EQ(light[kFillFrameCoast], 0);
-  EXPECT_EQ(light[kBackgroundColour], 2);
-  EXPECT_EQ(light[kNumbersColour], 1);
-  EXPECT_EQ(light[kDefaultsSlot61], 1);
-  EXPECT_EQ(light[kFineGridStyle], 0);
+  EXPECT_EQ(light.lightDefaults, 1);
+  EXPECT_EQ(light.colourMode, 3);
+  EXPECT_EQ(light.fillFrameCoast, 0);
+  EXPECT_EQ(light.backgroundColour, 2);
+  EXPECT_EQ(light.numbersColour, 1);
+  EXPECT_EQ(light.defaultsSlot61, 1);
+  EXPECT_EQ(light.fineGridStyle, 0);
 
   Settings zoomed;
   setDefaults(zoomed, /*zoomed=*/true);
-  EXPECT_EQ(zoomed[kFillFrameCoast], 0);
+  EXPECT_EQ(zoomed.fillFrameCoast, 0);
   Settings britain;
   setDefaults(britain, false, /*britain=*/true);
-  EXPECT_EQ(britain[kFineGridStyle], 0);
+  EXPECT_EQ(britain.fineGridStyle, 0);
 }
 
 TEST(Settings, StartupCorrections) {
   struct Case {
-    int slot, stored, slotAfter, expected;
+    SettingsField field;
+    int stored;
+    SettingsField fieldAfter;
+    int expected;
   };
   const Case cases[] = {
-      {kNeighbourhoodSize, 16, kNeighbourhoodSize, 9},
-      {kNeighbourhoodSize, 25, kNeighbourhoodSize, 25},
-      {kAreasToAdd, 0, kAreasToAdd, 2},
-      {kClassCount, 50, kClassCount, 10},
-      {kClassCount, 1, kClassCount, 2},
-      {kColourMode, 1, kFillFrameCoast, 0},  // 16 colours never fill
-      {kReordering, 4, kReordering, 1},
-      {kReordering, 3, kReordering, 3},
-      {kMeasureCode, 12, kMeasureCode, 0},
-      {kLongReports, 1, kLongReports, 0},
-      {kOverlayScheme, 0, kOverlayScheme, 2},
-      {kOptimiseByCost, 1, kOptimiseByCost, 0},
+      {settingsField<&Settings::neighbourhoodSize>(), 16, settingsField<&Settings::neighbourhoodSize>(), 9},
+      {settingsField<&Settings::neighbourhoodSize>(), 25, settingsField<&Settings::neighbourhoodSize>(), 25},
+      {settingsField<&Settings::areasToAdd>(), 0, settingsField<&Settings::areasToAdd>(), 2},
+      {settingsField<&Settings::classCount>(), 50, settingsField<&Settings::classCount>(), 10},
+      {settingsField<&Settings::classCount>(), 1, settingsField<&Settings::classCount>(), 2},
+      {settingsField<&Settings::colourMode>(), 1, settingsField<&Settings::fillFrameCoast>(), 0},  // 16 colours never fill
+      {settingsField<&Settings::reordering>(), 4, settingsField<&Settings::reordering>(), 1},
+      {settingsField<&Settings::reordering>(), 3, settingsField<&Settings::reordering>(), 3},
+      {settingsField<&Settings::measureCode>(), 12, settingsField<&Settings::measureCode>(), 0},
+      {settingsField<&Settings::longReports>(), 1, settingsField<&Settings::longReports>(), 0},
+      {settingsField<&Settings::overlayScheme>(), 0, settingsField<&Settings::overlayScheme>(), 2},
+      {settingsField<&Settings::optimiseByCost>(), 1, settingsField<&Settings::optimiseByCost>(), 0},
   };
   for (const Case& c : cases) {
     Settings s;
     setDefaults(s);
-    s[c.slot] = c.stored;
+    c.field.set(s, c.stored);
     int saved = -1;
     correctAtStartup(s, saved);
-    EXPECT_EQ(s[c.slotAfter], c.expected) << "slot " << c.slot << " stored " << c.stored;
+    EXPECT_EQ(c.fieldAfter.get(s), c.expected) << "case " << (&c - cases) << " stored " << c.stored;
   }
 }
 
 TEST(Settings, FillForcesFrameAndCoastAndIsCopiedForZoom) {
   Settings s;
   setDefaults(s);
-  s[kFrameShown] = 0;
-  s[kCoastShown] = 0;
-  s[kScaleType] = 2;
+  s.frameShown = 0;
+  s.coastShown = 0;
+  s.scaleType = kFixedLimit;
   int saved = -1;
   MapSettingsCopy copy = correctAtStartup(s, saved);
-  EXPECT_EQ(s[kFrameShown], 1);
-  EXPECT_EQ(s[kCoastShown], 1);
+  EXPECT_EQ(s.frameShown, 1);
+  EXPECT_EQ(s.coastShown, 1);
   EXPECT_EQ(saved, 1);
   EXPECT_EQ(copy.scaleType, 2);
   EXPECT_EQ(copy.neighbourhoodSize, 9);
@@ -111,18 +201,18 @@ TEST(OptionsFile, MissingGivesDarkDefaultsAndShortLeavesZeros) {
   test::TempDir tmp;
   Settings s;
   EXPECT_FALSE(readOptions(s, tmp.path() / "none.opp"));
-  EXPECT_EQ(s[kColourMode], 2);
+  EXPECT_EQ(s.colourMode, 2);
   std::string shortFile(12, '\0');
   shortFile[8] = 2;  // rarity formula
   test::writeFile(tmp.path() / "short.opp", shortFile);
   EXPECT_TRUE(readOptions(s, tmp.path() / "short.opp"));
-  EXPECT_EQ(s[kRarityFormula], 2);
-  EXPECT_EQ(s[kColourMode], 0);
-  EXPECT_EQ(s[kNeighbourhoodSize], 0);
+  EXPECT_EQ(s.rarityFormula, 2);
+  EXPECT_EQ(s.colourMode, 0);
+  EXPECT_EQ(s.neighbourhoodSize, 0);
   int saved;
   correctAtStartup(s, saved);
-  EXPECT_EQ(s[kNeighbourhoodSize], 9);
-  EXPECT_EQ(s[kAreasToAdd], 2);
+  EXPECT_EQ(s.neighbourhoodSize, 9);
+  EXPECT_EQ(s.areasToAdd, 2);
 }
 
 TEST(OptionsFile, WriteReplacesTheFileAndFailureKeepsTheOld) {
@@ -130,15 +220,15 @@ TEST(OptionsFile, WriteReplacesTheFileAndFailureKeepsTheOld) {
   fs::path f = tmp.path() / "ZONARIUM.OPP";
   Settings s;
   setDefaults(s);
-  s[kReordering] = 4;
+  s.reordering = Reordering::kByThreat;
   ASSERT_TRUE(writeOptions(s, f));
   EXPECT_EQ(fs::file_size(f), 348u);
   Settings back;
   readOptions(back, f);
-  EXPECT_EQ(back.slots, s.slots);
+  EXPECT_TRUE(back == s);
   int saved;
   correctAtStartup(back, saved);
-  EXPECT_EQ(back[kReordering], 1);  // no threat data at start
+  EXPECT_EQ(back.reordering, Reordering::kByRichness);  // no threat data at start
   // A full disk: the write fails and nothing is lost.
   fs::path blocked = tmp.path() / "blocked";
   test::writeFile(blocked / "ZONARIUM.OPP", "old");

@@ -48,7 +48,7 @@ TEST(ToolsOptionsDialogWidgets, ControlsFollowTheModelsRules) {
   f.areaCount = 6;
   f.seedCount = 2;
   Settings s = darkDefaults();
-  s[kRangeSizeThreshold] = 10;
+  s.rangeSizeThreshold = 10;
   ToolsOptionsModel m(s, f);
   ToolsOptionsDialog d(m);
   saveScreenshot(d, "tools_options.png");
@@ -61,7 +61,7 @@ TEST(ToolsOptionsDialogWidgets, ControlsFollowTheModelsRules) {
   EXPECT_EQ(d.percentLabel()->text(), "25.0%");
 
   d.control(topt::kRarityDifference)->click();
-  EXPECT_EQ(m.settings[kRarityFormula], 0);
+  EXPECT_EQ(m.settings.rarityFormula, 0);
   EXPECT_FALSE(isOn(d, topt::kRarityInverse));
   // Clicking the chosen radio again keeps it chosen.
   d.control(topt::kRarityDifference)->click();
@@ -79,12 +79,12 @@ TEST(ToolsOptionsDialogWidgets, ControlsFollowTheModelsRules) {
   EXPECT_TRUE(isOn(d, topt::kReorderRarity));
 
   d.control(topt::kMapAllFlexible)->click();
-  EXPECT_EQ(m.settings[kMapAllFlexible], 1);
+  EXPECT_EQ(m.settings.mapAllFlexible, 1);
   EXPECT_FALSE(isOn(d, topt::kMapIrreplaceable));
 
   ASSERT_TRUE(isOn(d, topt::kResidualsRelative));  // stored inverted: 0 is ticked
   d.control(topt::kResidualsRelative)->click();
-  EXPECT_EQ(m.settings[kResidualsNotRelative], 1);
+  EXPECT_EQ(m.settings.residualsNotRelative, 1);
 
   d.clearNewButton()->click();
   EXPECT_EQ(m.clearAreas, AreaClear::NewAreas);
@@ -114,14 +114,14 @@ TEST(ToolsOptionsDialogWidgets, CostAndThreatEnabledWithTheirDataAndThresholdKep
   f.costPresent = true;
   f.threatPresent = true;
   Settings s = darkDefaults();
-  s[kRangeSizeThreshold] = 12;
+  s.rangeSizeThreshold = 12;
   ToolsOptionsModel m(s, f);
   ToolsOptionsDialog d(m);
   EXPECT_TRUE(d.control(topt::kOptimiseCost)->isEnabled());
   d.control(topt::kOptimiseCost)->click();
-  EXPECT_EQ(m.settings[kOptimiseByCost], 1);
+  EXPECT_EQ(m.settings.optimiseByCost, 1);
   d.control(topt::kReorderThreat)->click();
-  EXPECT_EQ(m.settings[kReordering], 4);
+  EXPECT_EQ(m.settings.reordering, Reordering::kByThreat);
   EXPECT_FALSE(d.number(topt::kThreshold)->isEnabled());
   EXPECT_EQ(d.number(topt::kThreshold)->value(), 12);
   EXPECT_EQ(d.percentLabel()->text(), "0.0%");
@@ -132,7 +132,7 @@ TEST(MapOptionsDialogWidgets, ControlsFollowTheModelsRules) {
   MapOptionsFacts f;
   f.paletteSize = 16;
   Settings s = darkDefaults();
-  s[kColourMode] = kSixteenColour;
+  s.colourMode = kSixteenColour;
   MapOptionsModel m(s, "richness", f);
   MapOptionsDialog d(m);
   saveScreenshot(d, "map_drawing_options.png");
@@ -155,7 +155,7 @@ TEST(MapOptionsDialogWidgets, ControlsFollowTheModelsRules) {
   EXPECT_TRUE(isOn(d, mopt::kFineBlack));
 
   d.control(mopt::kScaleBarHistogram)->click();
-  EXPECT_EQ(m.settings[kScaleBarStyle], 1);
+  EXPECT_EQ(m.settings.scaleBarStyle, 1);
   d.control(mopt::kScaleNumbers)->click();
   d.control(mopt::kScaleColours)->click();  // refused: one stays ticked
   EXPECT_TRUE(isOn(d, mopt::kScaleColours));
@@ -172,8 +172,8 @@ TEST(MapOptionsDialogWidgets, ControlsFollowTheModelsRules) {
 
 TEST(MapOptionsDialogWidgets, FillTicksTheFrameAndDefaultsCloseAsOk) {
   Settings s = darkDefaults();
-  s[kFillFrameCoast] = 0;
-  s[kFrameShown] = 0;
+  s.fillFrameCoast = 0;
+  s.frameShown = 0;
   MapOptionsModel m(s, "", MapOptionsFacts{});
   MapOptionsDialog d(m);
   d.control(mopt::kFillFrameCoast)->click();
@@ -182,7 +182,7 @@ TEST(MapOptionsDialogWidgets, FillTicksTheFrameAndDefaultsCloseAsOk) {
   d.defaultsButton(true)->click();
   EXPECT_EQ(d.result(), QDialog::Accepted);
   EXPECT_TRUE(m.defaultsChosen);
-  EXPECT_EQ(m.settings[kColourMode], kLightColour);
+  EXPECT_EQ(m.settings.colourMode, kLightColour);
 }
 
 TEST(MapOptionsDialogWidgets, OverlayTitleIsNotEditable) {
