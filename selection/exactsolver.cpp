@@ -186,9 +186,17 @@ void search(Job& job) {
   // crash stage reads a negative level as "say everything" and prints
   // with printf, past any handler).
   QuietHandler quiet;
-  OsiClpSolverInterface solver;
+  // The search model is made while its solver is still empty and the
+  // programme is loaded into its own solver afterwards, as the cbc program
+  // does: made from a loaded solver it would keep that solver, its own copy
+  // and a reference copy, each with the whole matrix, for the whole search.
+  OsiClpSolverInterface empty;
+  empty.passInMessageHandler(&quiet);
+  CbcModel model(empty);
+  auto& solver = dynamic_cast<OsiClpSolverInterface&>(*model.solver());
   solver.passInMessageHandler(&quiet);
   solver.getModelPtr()->passInMessageHandler(&quiet);
+  model.passInMessageHandler(&quiet);
   solver.loadProblem(n, rows, colStart.data(), index.data(), value.data(), m.lower.data(), m.upper.data(),
                      m.cost.data(), rowLo.data(), rowUp.data());
   for (int j = 0; j < n; ++j)
@@ -224,9 +232,6 @@ void search(Job& job) {
   }
   solver.getModelPtr()->setMaximumWallSeconds(COIN_DBL_MAX);
 
-  CbcModel model(solver);
-  model.passInMessageHandler(&quiet);
-  model.solver()->passInMessageHandler(&quiet);
   model.setLogLevel(0);
   Handler handler(&job);
   model.passInEventHandler(&handler);
