@@ -40,6 +40,7 @@ struct Model {
   std::vector<int> weight;                 // taxa merged into each row
   std::vector<char> forced;                // minimum set: a row needs every one of its cells
   std::vector<std::int32_t> modelOf;       // problem column -> the model column standing in for it, or -1
+  std::vector<int> firstRow;               // the first problem row merged into each row
   int taxa = 0;                            // sum of the weights
 
   int rows() const { return static_cast<int>(want.size()); }
@@ -193,8 +194,10 @@ Model reduce(const ExactProblem& p) {
     mapped.addRow(cols, full.demand(r), 1);
   }
   for (const auto& g : equalGroups(mapped.rows(), [&](int r) { return mapped.rowOf(r); },
-                                   [&](int r) { return mapped.demand(r); }))
+                                   [&](int r) { return mapped.demand(r); })) {
     m.addRow(mapped.rowOf(g.front()), mapped.demand(g.front()), static_cast<int>(g.size()));
+    m.firstRow.push_back(g.front());
+  }
   if (m.rowStart.empty()) m.rowStart.push_back(0);
   transpose(m, m.columns());
   m.forced.assign(static_cast<std::size_t>(m.columns()), 0);
@@ -203,6 +206,35 @@ Model reduce(const ExactProblem& p) {
       if (static_cast<int>(m.rowOf(r).size()) <= m.demand(r))
         for (std::int32_t j : m.rowOf(r)) m.forced[static_cast<std::size_t>(j)] = 1;
   return m;
+}
+
+// The lists of the rows and columns are set aside while CBC holds the
+// programme (its own copies are what the search needs) and made again from
+// the problem afterwards: each row is its first problem row over the
+// columns kept, which is how `reduce` made it.
+void releaseLists(Model& m) {
+  std::vector<std::int32_t>().swap(m.rowCols);
+  std::vector<std::int32_t>().swap(m.colRows);
+}
+
+void restoreLists(Model& m) {
+  const ExactProblem& p = *m.p;
+  const int columns = p.columns();
+  m.rowCols.clear();
+  m.rowCols.reserve(static_cast<std::size_t>(m.rowStart.back()));
+  std::vector<std::int32_t> cols;
+  for (int r = 0; r < m.rows(); ++r) {
+    cols.clear();
+    for (std::int32_t j : p.columnsOf(m.firstRow[static_cast<std::size_t>(r)])) {
+      if (j < 0 || j >= columns) continue;
+      const std::int32_t k = m.modelOf[static_cast<std::size_t>(j)];
+      if (k >= 0 && m.col[static_cast<std::size_t>(k)] == j) cols.push_back(k);
+    }
+    std::sort(cols.begin(), cols.end());
+    cols.erase(std::unique(cols.begin(), cols.end()), cols.end());
+    m.rowCols.insert(m.rowCols.end(), cols.begin(), cols.end());
+  }
+  transpose(m, m.columns());
 }
 
 // A chosen set of model columns with the counts it gives each row.
@@ -449,7 +481,7 @@ MipModel stageModel(const Model& m, const Stage& st) {
 }
 
 // Builds and solves one stage. `start` is a feasible set for it, or empty.
-StageResult solveStage(const Model& m, const Stage& st, const std::vector<char>& start, Watch& w) {
+StageResult solveStage(Model& m, const Stage& st, const std::vector<char>& start, Watch& w) {
   const int nx = m.columns();
   MipRun run;
   if (!start.empty()) {
@@ -470,7 +502,13 @@ StageResult solveStage(const Model& m, const Stage& st, const std::vector<char>&
       return w.report(has, has ? w.shownValue : 0.0, w.bound(s.bound), has ? &w.shown : nullptr);
     };
   w.shownFound = 0;
-  MipResult r = solveMip(stageModel(m, st), run);
+  MipModel mip = stageModel(m, st);
+  // Progress reports read the lists while the search runs; otherwise they
+  // give their room to the search.
+  const bool release = !w.options->progress;
+  if (release) releaseLists(m);
+  MipResult r = solveMip(std::move(mip), run);
+  if (release) restoreLists(m);
   if (r.stopped) w.stopped = true;
   if (r.timedOut) w.timedOut = true;
 
@@ -550,7 +588,7 @@ ExactResult solveExact(const ExactProblem& p, const ExactOptions& options) {
   w.limit = std::isfinite(options.timeLimitSeconds) && options.timeLimitSeconds > 0.0
                 ? options.timeLimitSeconds
                 : 0.0;
-  const Model m = reduce(p);
+  Model m = reduce(p);
   w.m = &m;
   const bool minimum = p.kind == ExactKind::MinimumSet;
   auto finish = [&](const std::vector<char>& in) {

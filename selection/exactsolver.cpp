@@ -142,6 +142,14 @@ class Handler : public CbcEventHandler {
   Job* job_;
 };
 
+// Messages from CBC and its parts, dropped; printed nowhere.
+class QuietHandler : public CoinMessageHandler {
+ public:
+  QuietHandler() { setLogLevel(0); }
+  CoinMessageHandler* clone() const override { return new QuietHandler(*this); }
+  int print() override { return 0; }
+};
+
 double secondsTo(Clock::time_point t) { return std::chrono::duration<double>(t - Clock::now()).count(); }
 
 // The search itself, on the worker thread. The matrix is loaded once,
@@ -173,10 +181,22 @@ void search(Job& job) {
   for (double& v : rowLo) v = v <= -kMipInfinity ? -COIN_DBL_MAX : v;
   for (double& v : rowUp) v = v >= kMipInfinity ? COIN_DBL_MAX : v;
 
-  OsiClpSolverInterface solver;
   // Not a line on the console: the program's own output is the report.
-  solver.messageHandler()->setLogLevel(-1);
-  solver.getModelPtr()->messageHandler()->setLogLevel(-1);
+  // Every handler is the quiet one at level 0 (not -1: the simplex's
+  // crash stage reads a negative level as "say everything" and prints
+  // with printf, past any handler).
+  QuietHandler quiet;
+  // The search model is made while its solver is still empty and the
+  // programme is loaded into its own solver afterwards, as the cbc program
+  // does: made from a loaded solver it would keep that solver, its own copy
+  // and a reference copy, each with the whole matrix, for the whole search.
+  OsiClpSolverInterface empty;
+  empty.passInMessageHandler(&quiet);
+  CbcModel model(empty);
+  auto& solver = dynamic_cast<OsiClpSolverInterface&>(*model.solver());
+  solver.passInMessageHandler(&quiet);
+  solver.getModelPtr()->passInMessageHandler(&quiet);
+  model.passInMessageHandler(&quiet);
   solver.loadProblem(n, rows, colStart.data(), index.data(), value.data(), m.lower.data(), m.upper.data(),
                      m.cost.data(), rowLo.data(), rowUp.data());
   for (int j = 0; j < n; ++j)
@@ -212,10 +232,7 @@ void search(Job& job) {
   }
   solver.getModelPtr()->setMaximumWallSeconds(COIN_DBL_MAX);
 
-  CbcModel model(solver);
   model.setLogLevel(0);
-  model.messageHandler()->setLogLevel(0);
-  model.solver()->messageHandler()->setLogLevel(0);
   Handler handler(&job);
   model.passInEventHandler(&handler);
   if (!job.start.empty()) model.setBestSolution(job.start.data(), n, m.objectiveOf(job.start), false);

@@ -2,7 +2,11 @@
 // the shipped carnivores solved back to the optimum `select exact-minimum` finds.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <fstream>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 #include "planning/solve.h"
 #include "store/random.h"
@@ -38,6 +42,53 @@ double bruteForce(const Problem& p) {
     if (meets && (best < 0 || e.cost < best)) best = e.cost;
   }
   return best;
+}
+
+// Whatever is written on file descriptor 1 while `f` runs (by printf or
+// straight to the descriptor, as the solver library may).
+template <class F>
+std::string descriptorOneDuring(F&& f) {
+  std::fflush(stdout);
+  char name[] = "/tmp/zn_fd1_XXXXXX";
+  const int tmp = ::mkstemp(name);
+  const int saved = ::dup(1);
+  ::dup2(tmp, 1);
+  f();
+  std::fflush(stdout);
+  ::dup2(saved, 1);
+  ::close(saved);
+  std::ifstream in(name, std::ios::binary);
+  std::string text(std::istreambuf_iterator<char>(in), {});
+  ::close(tmp);
+  ::unlink(name);
+  return text;
+}
+
+// A folder large enough that the solver's first relaxation goes through
+// its crash stage, which once printed its progress whatever it was told:
+// the tool's standard output must still hold its report and nothing else.
+TEST(PlanningExact, TheSolverWritesNothingOnStandardOutput) {
+  constexpr int kWidth = 200, kUnits = 10000, kFeatures = 1000;
+  Random rng;
+  rng.seed(7);
+  std::string pu = "id,cost\n", spec = "id,target\n", puvspr = "species,pu,amount\n";
+  for (int u = 1; u <= kUnits; ++u) pu += strprintf("%d,%d\n", u, 1 + rng.choose(5));
+  for (int f = 1; f <= kFeatures; ++f) {
+    spec += strprintf("%d,1\n", f);
+    // A block of 2 to 31 units on a side somewhere on the grid.
+    const int side = 2 + rng.choose(30), x0 = rng.choose(kWidth - side), y0 = rng.choose(kUnits / kWidth - side);
+    for (int y = y0; y < y0 + side; ++y)
+      for (int x = x0; x < x0 + side; ++x) puvspr += strprintf("%d,%d,1\n", f, y * kWidth + x + 1);
+  }
+  test::PlanningFolder folder(pu, spec, puvspr);
+  test::CliOutput r;
+  const std::string printed = descriptorOneDuring([&] {
+    r = test::runCli({"marxan", folder.dir.string(), "--method", "exact", "--reps", "1"});
+  });
+  ASSERT_EQ(r.rc, 0) << r.err;
+  EXPECT_EQ(printed, "");
+  EXPECT_NE(r.out.find(": optimal\n"), std::string::npos) << r.out;
+  EXPECT_EQ(r.out, folder.read("output/output_report.txt"));
 }
 
 TEST(PlanningExact, MatchesEnumerationOnRandomPresenceProblems) {
