@@ -9,9 +9,9 @@
 #include <QTimer>
 #include <QWidget>
 
-#include "shell/dispatch.h"
 #include "app/mainwindow.h"
 #include "app/qthost.h"
+#include "shell/dispatch.h"
 #include "shell/notices.h"
 #include "shell/results.h"
 #include "store/files.h"
@@ -54,9 +54,7 @@ class LogoWindow : public QWidget {
 };
 
 // Map drawing uses Arial; on this platform a metric-compatible face stands in.
-void substituteFonts() {
-  QFont::insertSubstitutions("Arial", {"Liberation Sans", "Arimo", "DejaVu Sans"});
-}
+void substituteFonts() { QFont::insertSubstitutions("Arial", {"Liberation Sans", "Arimo", "DejaVu Sans"}); }
 
 }  // namespace
 
@@ -72,18 +70,15 @@ int runDesktop(int argc, char** argv, GridVariant variant) {
   QString screenshot;  // --screenshot FILE: save the window once it is up, then quit
   QStringList args = QApplication::arguments();
   for (int i = 1; i < args.size(); ++i) {
-    if (args[i] == "--home" && i + 1 < args.size())
-      home = args[++i].toStdString();
-    else if (args[i] == "--screenshot" && i + 1 < args.size())
-      screenshot = args[++i];
-    else if (!args[i].startsWith('-'))
-      datafile = args[i].toStdString();
+    if (args[i] == "--home" && i + 1 < args.size()) home = args[++i].toStdString();
+    else if (args[i] == "--screenshot" && i + 1 < args.size()) screenshot = args[++i];
+    else if (!args[i].startsWith('-')) datafile = args[i].toStdString();
   }
   if (home.empty()) home = defaultProgramFolder();
 
   LogoWindow logo;
-  QRect desk = QApplication::primaryScreen() ? QApplication::primaryScreen()->availableGeometry()
-                                             : QRect(0, 0, 1024, 768);
+  QRect desk =
+      QApplication::primaryScreen() ? QApplication::primaryScreen()->availableGeometry() : QRect(0, 0, 1024, 768);
   logo.move(desk.left() + desk.width() / 2 - 152, desk.top() + desk.height() * 6 / 10 - 102);
   logo.show();
   QApplication::processEvents();
@@ -94,8 +89,7 @@ int runDesktop(int argc, char** argv, GridVariant variant) {
   populateProgramFolder(home, shippedProgramData(), &failedCopies);
   QtHost host;
   for (const auto& f : failedCopies)
-    host.messageBox(strprintf("Can't copy file\n%s", f.string().c_str()), "Program folder", Icon::Warning,
-                    Buttons::Ok);
+    host.messageBox(strprintf("Can't copy file\n%s", f.string().c_str()), "Program folder", Icon::Warning, Buttons::Ok);
   Session session(host, home, variant);
   const bool started = startSession(session);
   showNotices(session, host);

@@ -34,8 +34,7 @@ HelpWindow::HelpWindow(std::filesystem::path home, QWidget* parent)
 
 void HelpWindow::showPage(const QString& page) {
   auto file = home_ / "help" / page.toStdString();
-  if (std::filesystem::exists(file))
-    browser_->setSource(QUrl::fromLocalFile(QString::fromStdString(file.string())));
+  if (std::filesystem::exists(file)) browser_->setSource(QUrl::fromLocalFile(QString::fromStdString(file.string())));
   else
     browser_->setHtml(QString("<h2>Help not found</h2><p>The manual should be in %1.</p>")
                           .arg(QString::fromStdString((home_ / "help").string()).toHtmlEscaped()));

@@ -14,17 +14,17 @@
 
 #include <QPrinter>
 
+#include "app/helpwindow.h"
+#include "app/mapview.h"
+#include "app/monitorwindow.h"
+#include "app/output_commands.h"
 #include "display/mapoutput.h"
 #include "display/readout.h"
 #include "display/view.h"
-#include "app/helpwindow.h"
-#include "app/output_commands.h"
-#include "ui/datawindows.h"
-#include "ui/displaydialogs.h"
-#include "app/mapview.h"
-#include "app/monitorwindow.h"
 #include "shell/results.h"
 #include "shell/status.h"
+#include "ui/datawindows.h"
+#include "ui/displaydialogs.h"
 
 namespace zn {
 
@@ -50,7 +50,8 @@ MainWindow::MainWindow(Shell& shell, const QString& edition) : shell_(shell) {
   readout_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
   readout_->setMargin(1);
   bar->addPermanentWidget(readout_);
-  view_->setHoverReport([this](int cell) { readout_->setText(QString::fromStdString(cellReadout(shell_.session, cell))); });
+  view_->setHoverReport(
+      [this](int cell) { readout_->setText(QString::fromStdString(cellReadout(shell_.session, cell))); });
   progress_ = new QProgressBar(this);
   progress_->setRange(0, 100);
   progress_->setTextVisible(false);
@@ -60,10 +61,8 @@ MainWindow::MainWindow(Shell& shell, const QString& edition) : shell_(shell) {
   int desktop = screen ? screen->availableGeometry().width() : 1024;
   // A narrow desktop takes the dialogs' small-screen forms.
   shell_.flags.smallScreen = desktop < 700;
-  if (desktop < 700)
-    setWindowState(Qt::WindowMaximized);
-  else
-    resize(std::min(1200, desktop * 3 / 4), std::min(860, desktop * 9 / 16));
+  if (desktop < 700) setWindowState(Qt::WindowMaximized);
+  else resize(std::min(1200, desktop * 3 / 4), std::min(860, desktop * 9 / 16));
 
   shell_.refreshMenus();
   updateStatus();
@@ -87,15 +86,16 @@ void MainWindow::connectWindowCommands() {
     QPrinter printer(QPrinter::HighResolution);
     PrintingBox box(this);
     bool optionsRequested = false;
-    printMap(sh.session, sh.host, sh.display, printer, [this](QPrinter& p) { return choosePrinter(p, this); }, box,
-             &optionsRequested);
+    printMap(
+        sh.session, sh.host, sh.display, printer, [this](QPrinter& p) { return choosePrinter(p, this); }, box,
+        &optionsRequested);
     if (optionsRequested) sh.dispatch(Command::MapdrawOptions);
   });
 }
 
 void MainWindow::buildMenus() {
   std::function<void(QMenu*, const std::vector<MenuItem>&)> fill = [&](QMenu* menu,
-                                                                        const std::vector<MenuItem>& items) {
+                                                                       const std::vector<MenuItem>& items) {
     for (const MenuItem& m : items) {
       if (m.command == Command::None) {
         QMenu* sub = menu->addMenu(QString::fromStdString(m.label));
@@ -126,8 +126,8 @@ void MainWindow::buildMenus() {
 // commands.
 void MainWindow::addViewCommands(QMenu* menu) {
   menu->addSeparator();
-  QAction* data = menu->addAction("Zoom to &data");
-  connect(data, &QAction::triggered, this, [this] {
+  QAction* toData = menu->addAction("Zoom to &data");
+  connect(toData, &QAction::triggered, this, [this] {
     if (zoomToData(shell_.session, shell_.display.view)) {
       shell_.refreshMenus();
       redrawMap();

@@ -79,8 +79,7 @@ void MapView::leaveEvent(QEvent* e) {
 }
 
 void MapView::mousePressEvent(QMouseEvent* e) {
-  if (shell_.display.view.zoomArmed &&
-      (e->button() == Qt::LeftButton || e->button() == Qt::RightButton)) {
+  if (shell_.display.view.zoomArmed && (e->button() == Qt::LeftButton || e->button() == Qt::RightButton)) {
     banding_ = true;
     bandStart_ = bandEnd_ = e->position().toPoint();
     setCursor(Qt::SizeFDiagCursor);
@@ -132,8 +131,7 @@ void MapView::mouseReleaseEvent(QMouseEvent* e) {
   if (!banding_) {
     if (e->button() == Qt::LeftButton || e->button() == Qt::RightButton)
       shell_.mapClick(cellAt(e->position().toPoint()), e->button() == Qt::LeftButton);
-    else
-      QWidget::mouseReleaseEvent(e);
+    else QWidget::mouseReleaseEvent(e);
     return;
   }
   banding_ = false;
@@ -188,12 +186,9 @@ void MapView::mouseDoubleClickEvent(QMouseEvent* e) {
     return;
   }
   const int cell = cellAt(e->position().toPoint());
-  if (e->button() == Qt::LeftButton)
-    shell_.mapDoubleClickLeft(cell);
-  else if (e->button() == Qt::RightButton)
-    shell_.mapDoubleClickRight(cell);
-  else
-    QWidget::mouseDoubleClickEvent(e);
+  if (e->button() == Qt::LeftButton) shell_.mapDoubleClickLeft(cell);
+  else if (e->button() == Qt::RightButton) shell_.mapDoubleClickRight(cell);
+  else QWidget::mouseDoubleClickEvent(e);
 }
 
 void MapView::showWholeMap() {
@@ -213,8 +208,10 @@ bool MapView::handleKey(QKeyEvent* e) {
   if (!view.zoomed) {
     int delta = 0;
     switch (e->key()) {
-      case Qt::Key_Up: case Qt::Key_Minus: delta = -1; break;
-      case Qt::Key_Down: case Qt::Key_Plus: delta = 1; break;
+      case Qt::Key_Up:
+      case Qt::Key_Minus: delta = -1; break;
+      case Qt::Key_Down:
+      case Qt::Key_Plus: delta = 1; break;
       case Qt::Key_PageUp: delta = -20; break;
       case Qt::Key_PageDown: delta = 20; break;
       default: return false;

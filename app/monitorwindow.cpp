@@ -33,10 +33,8 @@ void MonitorWindow::paintEvent(QPaintEvent*) {
 }
 
 void MonitorWindow::keyReleaseEvent(QKeyEvent* e) {
-  if (e->key() == Qt::Key_Escape)
-    close();
-  else
-    QWidget::keyReleaseEvent(e);
+  if (e->key() == Qt::Key_Escape) close();
+  else QWidget::keyReleaseEvent(e);
 }
 
 void MonitorWindow::closeEvent(QCloseEvent* e) {

@@ -16,8 +16,7 @@ QtHost::~QtHost() = default;
 
 QWidget* QtHost::parent() const { return window_; }
 
-Answer QtHost::messageBox(const std::string& text, const std::string& caption, Icon icon,
-                          Buttons buttons) {
+Answer QtHost::messageBox(const std::string& text, const std::string& caption, Icon icon, Buttons buttons) {
   QMessageBox box(parent());
   box.setWindowTitle(QString::fromStdString(caption));
   box.setText(QString::fromStdString(text));
@@ -33,9 +32,7 @@ Answer QtHost::messageBox(const std::string& text, const std::string& caption, I
     case Buttons::Ok: box.setStandardButtons(QMessageBox::Ok); break;
     case Buttons::OkCancel: box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel); break;
     case Buttons::YesNo: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No); break;
-    case Buttons::YesNoCancel:
-      box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
-      break;
+    case Buttons::YesNoCancel: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel); break;
   }
   // A message must be readable even while a long command shows the busy cursor.
   bool busy = QApplication::overrideCursor() != nullptr;
@@ -64,16 +61,14 @@ std::optional<std::filesystem::path> QtHost::chooseOpenFile(const FileRequest& r
     return p;
   }
   QString start = QString::fromStdString((r.initialDir / r.initialName).string());
-  QString file = QFileDialog::getOpenFileName(parent(), QString::fromStdString(r.title), start,
-                                              filterString(r));
+  QString file = QFileDialog::getOpenFileName(parent(), QString::fromStdString(r.title), start, filterString(r));
   if (file.isEmpty()) return std::nullopt;
   return std::filesystem::path(file.toStdString());
 }
 
 std::optional<std::filesystem::path> QtHost::chooseSaveFile(const FileRequest& r) {
   QString start = QString::fromStdString((r.initialDir / r.initialName).string());
-  QString file = QFileDialog::getSaveFileName(parent(), QString::fromStdString(r.title), start,
-                                              filterString(r));
+  QString file = QFileDialog::getSaveFileName(parent(), QString::fromStdString(r.title), start, filterString(r));
   if (file.isEmpty()) return std::nullopt;
   return std::filesystem::path(file.toStdString());
 }
@@ -120,10 +115,8 @@ bool QtHost::stoppableNote(const std::string& text) {
 void QtHost::stoppableEnd() { stopBox_.reset(); }
 
 void QtHost::setBusy(bool busy) {
-  if (busy)
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-  else
-    QApplication::restoreOverrideCursor();
+  if (busy) QApplication::setOverrideCursor(Qt::WaitCursor);
+  else QApplication::restoreOverrideCursor();
 }
 
 void QtHost::beep() { QApplication::beep(); }

@@ -31,8 +31,7 @@ class QtHost : public ShellHost {
   // datafile named on the command line).
   void presetOpenFile(std::filesystem::path p) { presetOpen_ = std::move(p); }
 
-  Answer messageBox(const std::string& text, const std::string& caption, Icon icon,
-                    Buttons buttons) override;
+  Answer messageBox(const std::string& text, const std::string& caption, Icon icon, Buttons buttons) override;
   std::optional<std::filesystem::path> chooseOpenFile(const FileRequest& request) override;
   std::optional<std::filesystem::path> chooseSaveFile(const FileRequest& request) override;
   bool runDialog(const std::string& name, DialogModel& model) override;

@@ -9,8 +9,8 @@
 #include "store/datafile.h"
 #include "store/gridtypes.h"
 #include "store/session.h"
-#include "store/text.h"
 #include "store/silenthost.h"
+#include "store/text.h"
 
 namespace {
 

@@ -163,8 +163,8 @@ void BM_DmapImport256MiB(benchmark::State& state) {
   resetPeak();
   for (auto _ : state) {
     std::ostringstream out, err;
-    const int rc = zn::runZonarium({"--home", home.string(), "--grid", "britain", "import-data", "dmap",
-                                    input.string(), (home / "britain" / "big.dat").string()},
+    const int rc = zn::runZonarium({"--home", home.string(), "--grid", "britain", "import-data", "dmap", input.string(),
+                                    (home / "britain" / "big.dat").string()},
                                    out, err);
     if (rc != 0) {
       state.SkipWithError(err.str().c_str());

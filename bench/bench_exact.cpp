@@ -74,8 +74,7 @@ void solveAndCount(benchmark::State& state, const zn::ExactProblem& p, int expec
   if (r.status != zn::ExactStatus::Optimal)
     state.SkipWithError(("not proven optimal: " + statusText(r.status)).c_str());
   else if (expected > 0 && r.objective != expected)
-    state.SkipWithError(("optimum " + std::to_string(r.objective) + ", expected " +
-                         std::to_string(expected)).c_str());
+    state.SkipWithError(("optimum " + std::to_string(r.objective) + ", expected " + std::to_string(expected)).c_str());
 }
 
 // ---- shipped samples --------------------------------------------------------
@@ -182,8 +181,8 @@ void BM_Dataset(benchmark::State& state, const std::string& folder, int optimum,
     state.SkipWithError(("no " + csv.string()).c_str());
     return;
   }
-  const zn::ExactProblem p = datasetProblem(
-      csv, coverage ? zn::ExactKind::CoverageByNumber : zn::ExactKind::MinimumSet, 10);
+  const zn::ExactProblem p =
+      datasetProblem(csv, coverage ? zn::ExactKind::CoverageByNumber : zn::ExactKind::MinimumSet, 10);
   solveAndCount(state, p, coverage ? 0 : optimum);
 }
 
@@ -263,8 +262,8 @@ CbcRun runCbcProgram(const fs::path& lp) {
 
 void BM_Synthetic(benchmark::State& state, int taxa, int cells, int width) {
   const zn::ExactProblem p = syntheticProblem(taxa, cells, width, 19);
-  const fs::path lp = fs::temp_directory_path() /
-                      ("zn_bench_exact_" + std::to_string(::getpid()) + "_" + std::to_string(taxa) + ".lp");
+  const fs::path lp =
+      fs::temp_directory_path() / ("zn_bench_exact_" + std::to_string(::getpid()) + "_" + std::to_string(taxa) + ".lp");
   writeLp(p, lp);
   const CbcRun cbc = runCbcProgram(lp);
   std::error_code ec;
@@ -318,7 +317,8 @@ zn::planning::Problem planningProblem(int units, int features, bool amounts, std
       by[static_cast<std::size_t>(c)] = {dx * dx + dy * dy + unit(rng), c};
     }
     std::nth_element(by.begin(), by.begin() + (range - 1), by.end());
-    for (int k = 0; k < range; ++k) triples.push_back({f, by[static_cast<std::size_t>(k)].second, amounts ? amount(rng) : 1.0});
+    for (int k = 0; k < range; ++k)
+      triples.push_back({f, by[static_cast<std::size_t>(k)].second, amounts ? amount(rng) : 1.0});
     p.features.push_back({f + 1, "", 1.0});
   }
   zn::planning::buildRows(p, triples);
@@ -367,17 +367,15 @@ void BM_Planning(benchmark::State& state, int units, int features, bool amounts)
   }
   const zn::planning::Evaluation e = zn::planning::evaluate(p, r.runs[r.best].chosen);
   state.counters["objective"] = e.cost;
-  if (r.report.find(": optimal\n") == std::string::npos)
-    state.SkipWithError("not proven optimal");
+  if (r.report.find(": optimal\n") == std::string::npos) state.SkipWithError("not proven optimal");
   else if (cbc.optimum > 0 && std::fabs(e.cost - cbc.optimum) > 1e-6 * cbc.optimum)
     state.SkipWithError(("optimum " + std::to_string(e.cost) + ", cbc " + std::to_string(cbc.optimum)).c_str());
 }
 
 // Optima from the data README (CBC and GLPK agree there).
 const std::pair<const char*, int> kDatasets[] = {
-    {"bci_trees", 25},           {"acacia_australia", 77}, {"southern_africa_woody", 35},
-    {"phyllomedusa_frogs", 16},  {"washington_birds", 7},  {"carnivora_world", 51},
-    {"gb_butterflies_hectad", 6},
+    {"bci_trees", 25},       {"acacia_australia", 77}, {"southern_africa_woody", 35}, {"phyllomedusa_frogs", 16},
+    {"washington_birds", 7}, {"carnivora_world", 51},  {"gb_butterflies_hectad", 6},
 };
 
 const char* kSamples[] = {"equal/carnivora.dat", "ravelund/marine.dat", "neotrop/phyllomedusa.dat",
@@ -385,8 +383,9 @@ const char* kSamples[] = {"equal/carnivora.dat", "ravelund/marine.dat", "neotrop
 
 int registerAll() {
   // World grid 36 x 24 = 864 cells; Britain 3,947 cells on a 61-wide frame.
-  const struct { int taxa, cells, width; } synthetic[] = {
-      {8000, 864, 36}, {32000, 864, 36}, {8000, 3947, 61}, {9999, 3947, 61}};
+  const struct {
+    int taxa, cells, width;
+  } synthetic[] = {{8000, 864, 36}, {32000, 864, 36}, {8000, 3947, 61}, {9999, 3947, 61}};
   for (const auto& g : synthetic)
     benchmark::RegisterBenchmark(
         ("Synthetic/minimum/" + std::to_string(g.taxa) + "x" + std::to_string(g.cells)).c_str(),
@@ -412,10 +411,9 @@ int registerAll() {
           ->Unit(benchmark::kMillisecond)
           ->Iterations(3);
     for (const auto& [folder, optimum] : kDatasets)
-      benchmark::RegisterBenchmark(("Dataset/" + kind + "/" + folder).c_str(),
-                                   [f = std::string(folder), o = optimum, coverage](benchmark::State& st) {
-                                     BM_Dataset(st, f, o, coverage);
-                                   })
+      benchmark::RegisterBenchmark(
+          ("Dataset/" + kind + "/" + folder).c_str(),
+          [f = std::string(folder), o = optimum, coverage](benchmark::State& st) { BM_Dataset(st, f, o, coverage); })
           ->Unit(benchmark::kMillisecond)
           ->Iterations(1);
   }

@@ -28,7 +28,8 @@ const char* kColumns =
     "gbifID\tdatasetKey\toccurrenceID\tkingdom\tphylum\tclass\torder\tfamily\tgenus\tspecies\tinfraspecificEpithet\t"
     "taxonRank\tscientificName\tverbatimScientificName\tverbatimScientificNameAuthorship\tcountryCode\tlocality\t"
     "stateProvince\toccurrenceStatus\tindividualCount\tpublishingOrgKey\tdecimalLatitude\tdecimalLongitude\t"
-    "coordinateUncertaintyInMeters\tcoordinatePrecision\televation\televationAccuracy\tdepth\tdepthAccuracy\teventDate\t"
+    "coordinateUncertaintyInMeters\tcoordinatePrecision\televation\televationAccuracy\tdepth\tdepthAccuracy\teventDate"
+    "\t"
     "day\tmonth\tyear\ttaxonKey\tspeciesKey\tbasisOfRecord\tinstitutionCode\tcollectionCode\tcatalogNumber\t"
     "recordNumber\tidentifiedBy\tdateIdentified\tlicense\trightsHolder\trecordedBy\ttypeStatus\testablishmentMeans\t"
     "lastInterpreted\tmediaType\tissue\n";
@@ -108,7 +109,12 @@ void importInto(benchmark::State& state, zn::GridVariant v, const fs::path& inpu
 void BM_ImportGbifWorldMillion(benchmark::State& state) {
   importInto(state, zn::GridVariant::World, worldDownload(state.range(0) != 0), "equal");
 }
-BENCHMARK(BM_ImportGbifWorldMillion)->Arg(0)->Arg(1)->ArgNames({"zipped"})->Unit(benchmark::kMillisecond)->Iterations(2);
+BENCHMARK(BM_ImportGbifWorldMillion)
+    ->Arg(0)
+    ->Arg(1)
+    ->ArgNames({"zipped"})
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(2);
 
 void BM_ImportGbifBritain(benchmark::State& state) {
   static const fs::path p = [] {

@@ -43,7 +43,7 @@ std::string worldImage(int taxa) {
       }
     }
     std::string code{static_cast<char>('1' + family / 9 % 9), static_cast<char>('1' + family % 9),
-                      static_cast<char>('1' + genus % 9), static_cast<char>('1' + species % 9)};
+                     static_cast<char>('1' + genus % 9), static_cast<char>('1' + species % 9)};
     code.resize(31, '0');
     card.replace(32, 31, code);
     const int r = std::clamp(static_cast<int>(range(rng)), 1, 400);

@@ -43,8 +43,10 @@ Problem synthetic(int side, int features, std::uint32_t seed, bool presence = fa
         ++have;
       }
       const int r = at / side, c = at % side, s = step(gen);
-      at = s == 0 ? (r > 0 ? at - side : at) : s == 1 ? (r + 1 < side ? at + side : at)
-                 : s == 2 ? (c > 0 ? at - 1 : at) : (c + 1 < side ? at + 1 : at);
+      at = s == 0   ? (r > 0 ? at - side : at)
+           : s == 1 ? (r + 1 < side ? at + side : at)
+           : s == 2 ? (c > 0 ? at - 1 : at)
+                    : (c + 1 < side ? at + 1 : at);
     }
     p.features.push_back({f + 1, "", 0.0});
   }

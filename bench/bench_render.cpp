@@ -1,7 +1,7 @@
 // Full redraws of the world map: the carnivores' richness with the real
 // coastline, the frame-coast fill, numbers in cells and area markers.
-#include <QGuiApplication>
 #include <benchmark/benchmark.h>
+#include <QGuiApplication>
 
 #include "display/renderer.h"
 #include "tests/display/map_fixture.h"

@@ -8,8 +8,8 @@
 #include "interchange/scores_export.h"
 #include "interchange/scores_import.h"
 #include "store/session.h"
-#include "store/text.h"
 #include "store/silenthost.h"
+#include "store/text.h"
 
 namespace {
 
@@ -33,8 +33,8 @@ struct World {
 std::string pointsFile(int points) {
   std::string t = "#0\n";
   for (int i = 0; i < points; ++i)
-    t += zn::strprintf("%8.4f %8.4f%20.6f\n", -190.0 + (i * 37 % 3800) / 10.0, -130.0 + (i * 53 % 2600) / 10.0,
-                       i * 0.5);
+    t +=
+        zn::strprintf("%8.4f %8.4f%20.6f\n", -190.0 + (i * 37 % 3800) / 10.0, -130.0 + (i * 53 % 2600) / 10.0, i * 0.5);
   return t;
 }
 

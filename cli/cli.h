@@ -14,7 +14,7 @@
 namespace zn {
 
 struct CliContext {
-  CliContext(std::ostream& out, std::ostream& err) : out(out), err(err), host(err) {}
+  CliContext(std::ostream& output, std::ostream& errors) : out(output), err(errors), host(errors) {}
   std::ostream& out;
   std::ostream& err;
   CliHost host;

@@ -12,19 +12,15 @@ bool yesByDefault(const std::string& caption) { return caption != "Check datafil
 
 }  // namespace
 
-Answer CliHost::messageBox(const std::string& text, const std::string& caption, Icon,
-                           Buttons buttons) {
+Answer CliHost::messageBox(const std::string& text, const std::string& caption, Icon, Buttons buttons) {
   err_ << caption << ": " << text << '\n';
   ++messages;
   const bool yes = answer.value_or(yesByDefault(caption));
   switch (buttons) {
-    case Buttons::Ok:
-      return Answer::Ok;
-    case Buttons::OkCancel:
-      return yes ? Answer::Ok : Answer::Cancel;
+    case Buttons::Ok: return Answer::Ok;
+    case Buttons::OkCancel: return yes ? Answer::Ok : Answer::Cancel;
     case Buttons::YesNo:
-    case Buttons::YesNoCancel:
-      return yes ? Answer::Yes : Answer::No;
+    case Buttons::YesNoCancel: return yes ? Answer::Yes : Answer::No;
   }
   return Answer::Ok;
 }

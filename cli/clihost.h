@@ -22,8 +22,7 @@ class CliHost : public Host {
   // nothing.
   int messages = 0;
 
-  Answer messageBox(const std::string& text, const std::string& caption, Icon icon,
-                    Buttons buttons) override;
+  Answer messageBox(const std::string& text, const std::string& caption, Icon icon, Buttons buttons) override;
   std::optional<std::filesystem::path> chooseOpenFile(const FileRequest& request) override;
   std::optional<std::filesystem::path> chooseSaveFile(const FileRequest& request) override;
   bool runDialog(const std::string& name, DialogModel& model) override;

@@ -1,8 +1,8 @@
 #include "cli/curve_cmd.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cctype>
+#include <charconv>
 
 #include <QApplication>
 
@@ -98,7 +98,8 @@ int cmdCurve(CliContext& ctx, const std::vector<std::string>& args) {
     return 1;
   }
   if (ext == ".csv") {
-    if (!saveFileAtomically(*out, curvesCsv(c))) return ctx.err << "zonarium: cannot write " << out->string() << "\n", 1;
+    if (!saveFileAtomically(*out, curvesCsv(c)))
+      return ctx.err << "zonarium: cannot write " << out->string() << "\n", 1;
   } else {
     auto app = widgetApplication();
     std::string error;

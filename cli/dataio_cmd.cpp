@@ -27,7 +27,7 @@ int layoutCode(const std::string& name, const std::vector<std::string>& names) {
 }
 
 const std::vector<std::string>& importNames() {
-  static const std::vector<std::string> n{"quoted", "comma",          "group",   "tnc",   "dmap",
+  static const std::vector<std::string> n{"quoted",  "comma",          "group",   "tnc",   "dmap",
                                           "latlong", "quoted-latlong", "records", "matrix"};
   return n;
 }
@@ -46,9 +46,7 @@ std::string joined(const std::vector<std::string>& names) {
 
 }  // namespace
 
-int importLayoutCode(const std::string& name) {
-  return name == "nwps" ? kImportTnc : layoutCode(name, importNames());
-}
+int importLayoutCode(const std::string& name) { return name == "nwps" ? kImportTnc : layoutCode(name, importNames()); }
 int exportLayoutCode(const std::string& name) { return layoutCode(name, exportNames()); }
 
 int cmdImportData(CliContext& ctx, const std::vector<std::string>& args) {

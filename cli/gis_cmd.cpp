@@ -43,14 +43,14 @@ int cmdExportGis(CliContext& ctx, const std::vector<std::string>& args) {
   for (std::size_t i = 0; i < rest.size(); ++i) {
     if ((rest[i] == "--out" || rest[i] == "--select") && i + 1 < rest.size())
       (rest[i] == "--out" ? out : so.kind) = rest[i + 1], ++i;
-    else if (isOption(rest[i]))
-      return refuse(ctx, "unknown option " + rest[i] + " for export-gis");
-    else
-      positional.push_back(rest[i]);
+    else if (isOption(rest[i])) return refuse(ctx, "unknown option " + rest[i] + " for export-gis");
+    else positional.push_back(rest[i]);
   }
   if (positional.size() != 1 || out.empty())
-    return refuse(ctx, "export-gis takes DATAFILE --out FILE.gpkg|FILE.geojson|FILE.csv and --measure NAME or --select KIND");
-  if (!so.kind.empty() && !mopts.measure.empty()) return refuse(ctx, "export-gis takes --measure or --select, not both");
+    return refuse(
+        ctx, "export-gis takes DATAFILE --out FILE.gpkg|FILE.geojson|FILE.csv and --measure NAME or --select KIND");
+  if (!so.kind.empty() && !mopts.measure.empty())
+    return refuse(ctx, "export-gis takes --measure or --select, not both");
   GisFormat format;
   if (!gisFormatOf(out, format)) return refuse(ctx, "--out must end in .gpkg, .geojson or .csv");
   if (!so.kind.empty()) {

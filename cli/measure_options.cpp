@@ -62,8 +62,7 @@ bool applyExcludedLevel(CliContext& ctx, Session& s, const std::string& v) {
   const int levels = s.ws.datafile.levels;
   auto x = wholeNumber(v, 0, levels - 1);
   if (!x) {
-    ctx.err << strprintf("zonarium: excluded-level takes a whole number from 0 to %d for this datafile\n",
-                         levels - 1);
+    ctx.err << strprintf("zonarium: excluded-level takes a whole number from 0 to %d for this datafile\n", levels - 1);
     return false;
   }
   s.settings.excludedLevel = *x;
@@ -135,8 +134,10 @@ int measureCodeOrRefuse(CliContext& ctx, const std::string& name) {
 
 std::vector<SetKey> measureSetKeys() {
   std::vector<SetKey> keys;
-  keys.push_back(choiceKey("rarity-formula", settingsField<&Settings::rarityFormula>(), {{"0", 0}, {"1", 1}, {"2", 2}}));
-  keys.push_back(choiceKey("range-centre-weighting", settingsField<&Settings::rangeCentreWeighting>(), {{"0", 0}, {"1", 1}, {"2", 2}}));
+  keys.push_back(
+      choiceKey("rarity-formula", settingsField<&Settings::rarityFormula>(), {{"0", 0}, {"1", 1}, {"2", 2}}));
+  keys.push_back(choiceKey("range-centre-weighting", settingsField<&Settings::rangeCentreWeighting>(),
+                           {{"0", 0}, {"1", 1}, {"2", 2}}));
   keys.push_back(SetKey{"range-size-threshold", "a whole number from 0 to 100000",
                         [](const std::string& v) { return wholeNumber(v, 0, 100000).has_value(); },
                         [](CliContext&, Session& s, const std::string& v) {
@@ -150,11 +151,10 @@ std::vector<SetKey> measureSetKeys() {
   keys.push_back(SetKey{"excluded-level", "a whole number from 0 to the number of data levels - 1",
                         [](const std::string& v) { return wholeNumber(v, 0, 99).has_value(); }, applyExcludedLevel,
                         true});
-  keys.push_back(SetKey{"group-code", "a code of 1 to 30 characters",
-                        [](const std::string& v) {
-                          return !v.empty() && v.size() <= 30 && v.find('\0') == std::string::npos;
-                        },
-                        applyGroupCode, true});
+  keys.push_back(
+      SetKey{"group-code", "a code of 1 to 30 characters",
+             [](const std::string& v) { return !v.empty() && v.size() <= 30 && v.find('\0') == std::string::npos; },
+             applyGroupCode, true});
   return keys;
 }
 
@@ -164,8 +164,8 @@ int parseMeasureOptions(CliContext& ctx, const std::vector<std::string>& argsIn,
   if (int rc = takePreselectOption(ctx, args, opts.preselect); rc != 0) return rc;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
-    const bool takesValue = a == "--measure" || a == "--areas" || a == "--set" || a == "--taxa" ||
-                            a == "--mean" || a == "--smooth";
+    const bool takesValue =
+        a == "--measure" || a == "--areas" || a == "--set" || a == "--taxa" || a == "--mean" || a == "--smooth";
     if (!takesValue) {
       rest.push_back(a);
       continue;
@@ -176,7 +176,7 @@ int parseMeasureOptions(CliContext& ctx, const std::vector<std::string>& argsIn,
     }
     const std::string& v = args[++i];
     if (a == "--measure") {
-        if (measureCodeOrRefuse(ctx, v) < 0) return 2;
+      if (measureCodeOrRefuse(ctx, v) < 0) return 2;
       opts.measure = v;
     } else if (a == "--areas") {
       opts.areas = v;
@@ -199,8 +199,7 @@ int parseMeasureOptions(CliContext& ctx, const std::vector<std::string>& argsIn,
       }
       const std::string value = v.substr(eq + 1);
       if (!k->check(value)) {
-        ctx.err << "zonarium: invalid value \"" << value << "\" for " << key << "; valid values: " << k->values
-                << "\n";
+        ctx.err << "zonarium: invalid value \"" << value << "\" for " << key << "; valid values: " << k->values << "\n";
         return 2;
       }
       opts.sets.emplace_back(key, value);
@@ -231,8 +230,8 @@ int prepareMeasure(CliContext& ctx, Session& s, const MeasureOptions& opts, cons
     clearScores(s);
     s.subgroupDataPresent = recount(s.ws, s.settings.excludedLevel);
     if (!s.subgroupDataPresent && !s.ws.groupCode.empty())
-      s.host.messageBox("Restrict to subgroup:\nsubgroup data absent or incomplete\nin database",
-                        "Data preselection", Icon::Information, Buttons::Ok);
+      s.host.messageBox("Restrict to subgroup:\nsubgroup data absent or incomplete\nin database", "Data preselection",
+                        Icon::Information, Buttons::Ok);
     occupancyPass(s.ws, s.settings.excludedLevel, s.areas);
     applyRecompute(s, Recompute::Preselection);
   }

@@ -44,7 +44,7 @@ std::vector<SetKey> measureSetKeys();
 struct MeasureOptions {
   std::string measure;  // from --measure NAME (measure takes it as a positional)
   std::optional<std::filesystem::path> areas;
-  std::optional<std::filesystem::path> preselect;  // --preselect FILE.pre
+  std::optional<std::filesystem::path> preselect;         // --preselect FILE.pre
   std::vector<std::pair<std::string, std::string>> sets;  // in the order given
   std::vector<std::string> taxa;
   int meanPasses = 0;
@@ -63,8 +63,8 @@ int parseMeasureOptions(CliContext& ctx, const std::vector<std::string>& args, M
 // measure's menu command, the mean passes and the smoothing passes, each
 // followed by the title builder. Returns 0, 1 when the datafile or the area
 // file cannot be used, or 2 for a request the data refuse.
-int prepareMeasure(CliContext& ctx, Session& s, const MeasureOptions& opts,
-                   const std::filesystem::path& datafile, const std::vector<SetKey>& keys);
+int prepareMeasure(CliContext& ctx, Session& s, const MeasureOptions& opts, const std::filesystem::path& datafile,
+                   const std::vector<SetKey>& keys);
 
 // "title: <map title>" and one "cell score count" line per cell.
 std::string formatCellScores(const Session& s);

@@ -14,19 +14,44 @@ namespace zn {
 const std::vector<Subcommand>& subcommands() {
   static const std::vector<Subcommand> list{
       {"info", "info DATAFILE [--preselect FILE.pre]", cmdInfo},
-      {"measure", "measure NAME DATAFILE [--areas FILE.sed] [--preselect FILE.pre] [--set KEY=VALUE]... [--taxa NAME]... [--mean N] [--smooth N]", cmdMeasure},
-      {"cell", "cell DATAFILE N [measure options] [--set grouped=0|1] [--set range-sizes=0|1] [--after KIND [select options]]", cmdCell},
-      {"select", "select KIND DATAFILE [--areas FILE.sed] [--preselect FILE.pre] [--set KEY=VALUE]... [--areas-to-add N] [--budget B] [--costs FILE.scr] [--threats FILE.scr] [--random-seed S] [--results FILE] [--areas-out FILE.sed] [--time-limit S] [--runs R]", cmdSelect},
+      {"measure",
+       "measure NAME DATAFILE [--areas FILE.sed] [--preselect FILE.pre] [--set KEY=VALUE]... [--taxa NAME]... [--mean "
+       "N] [--smooth N]",
+       cmdMeasure},
+      {"cell",
+       "cell DATAFILE N [measure options] [--set grouped=0|1] [--set range-sizes=0|1] [--after KIND [select options]]",
+       cmdCell},
+      {"select",
+       "select KIND DATAFILE [--areas FILE.sed] [--preselect FILE.pre] [--set KEY=VALUE]... [--areas-to-add N] "
+       "[--budget B] [--costs FILE.scr] [--threats FILE.scr] [--random-seed S] [--results FILE] [--areas-out FILE.sed] "
+       "[--time-limit S] [--runs R]",
+       cmdSelect},
       {"curve", "curve DATAFILE [select options] [--max-areas K] [--runs R] --out FILE.csv|.png|.svg|.pdf", cmdCurve},
-      {"render", "render DATAFILE --measure NAME [measure options] [--preselect FILE.pre] [--options FILE.OPP] [--size WxH] --out FILE.png|.bmp|.pdf", cmdRender},
-      {"export-scores", "export-scores DATAFILE --out FILE [--measure NAME | --import FILE.scr] [measure options] [--plain] [--occupied-only] [--zero-markers] [--background] [--centroids] [--mismatch]", cmdExportScores},
+      {"render",
+       "render DATAFILE --measure NAME [measure options] [--preselect FILE.pre] [--options FILE.OPP] [--size WxH] "
+       "--out FILE.png|.bmp|.pdf",
+       cmdRender},
+      {"export-scores",
+       "export-scores DATAFILE --out FILE [--measure NAME | --import FILE.scr] [measure options] [--plain] "
+       "[--occupied-only] [--zero-markers] [--background] [--centroids] [--mismatch]",
+       cmdExportScores},
       {"import-scores", "import-scores DATAFILE FILE.scr [--areas FILE.sed] [--set KEY=VALUE]...", cmdImportScores},
       {"import-data", "import-data LAYOUT INPUT OUTPUT.dat", cmdImportData},
       {"export-data", "export-data LAYOUT DATAFILE OUTPUT [--taxa NAME]... [--excluded-level N]", cmdExportData},
-      {"export-gis", "export-gis DATAFILE --out FILE.gpkg|FILE.geojson|FILE.csv [--measure NAME | --select KIND] [measure and select options]", cmdExportGis},
-      {"import-gbif", "import-gbif INPUT OUTPUT.dat [--grid world|britain] [--max-uncertainty M] [--basis B,...] [--years A-B] [--rank species|genus|family] [--quantitative]", cmdImportGbif},
-      {"marxan", "marxan DIR [--input input.dat] [--method exact|near-minimum|greedy] [--reps N] [--time-limit S] [--out DIR]", cmdMarxan},
-      {"export-marxan", "export-marxan DATAFILE DIR [--costs FILE.scr] [--areas FILE.sed] [--preselect FILE.pre] [--set KEY=VALUE]...", cmdExportMarxan},
+      {"export-gis",
+       "export-gis DATAFILE --out FILE.gpkg|FILE.geojson|FILE.csv [--measure NAME | --select KIND] [measure and select "
+       "options]",
+       cmdExportGis},
+      {"import-gbif",
+       "import-gbif INPUT OUTPUT.dat [--grid world|britain] [--max-uncertainty M] [--basis B,...] [--years A-B] "
+       "[--rank species|genus|family] [--quantitative]",
+       cmdImportGbif},
+      {"marxan",
+       "marxan DIR [--input input.dat] [--method exact|near-minimum|greedy] [--reps N] [--time-limit S] [--out DIR]",
+       cmdMarxan},
+      {"export-marxan",
+       "export-marxan DATAFILE DIR [--costs FILE.scr] [--areas FILE.sed] [--preselect FILE.pre] [--set KEY=VALUE]...",
+       cmdExportMarxan},
   };
   return list;
 }

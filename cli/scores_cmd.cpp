@@ -20,20 +20,13 @@ namespace {
 
 // The dialog's check boxes and radios as flags; false for an unknown one.
 bool takeChoice(const std::string& flag, ExportScoresModel& m) {
-  if (flag == "--plain")
-    m.setChecked(kExportCellNumbers, false);
-  else if (flag == "--occupied-only")
-    m.setChecked(kExportOccupiedOnly, true);
-  else if (flag == "--zero-markers")
-    m.setChecked(kExportMarkerAsZero, true);
-  else if (flag == "--background")
-    m.setChecked(kExportBackground, true);
-  else if (flag == "--centroids")
-    m.setChecked(kExportCentroids, true);
-  else if (flag == "--mismatch")
-    m.setChecked(kExportMismatch, true);
-  else
-    return false;
+  if (flag == "--plain") m.setChecked(kExportCellNumbers, false);
+  else if (flag == "--occupied-only") m.setChecked(kExportOccupiedOnly, true);
+  else if (flag == "--zero-markers") m.setChecked(kExportMarkerAsZero, true);
+  else if (flag == "--background") m.setChecked(kExportBackground, true);
+  else if (flag == "--centroids") m.setChecked(kExportCentroids, true);
+  else if (flag == "--mismatch") m.setChecked(kExportMismatch, true);
+  else return false;
   return true;
 }
 
@@ -61,14 +54,10 @@ int cmdExportScores(CliContext& ctx, const std::vector<std::string>& args) {
   std::vector<std::string> flags, positional;
   std::string out, import;
   for (std::size_t i = 0; i < rest.size(); ++i) {
-    if (rest[i] == "--out" && i + 1 < rest.size())
-      out = rest[++i];
-    else if (rest[i] == "--import" && i + 1 < rest.size())
-      import = rest[++i];
-    else if (isOption(rest[i]))
-      flags.push_back(rest[i]);
-    else
-      positional.push_back(rest[i]);
+    if (rest[i] == "--out" && i + 1 < rest.size()) out = rest[++i];
+    else if (rest[i] == "--import" && i + 1 < rest.size()) import = rest[++i];
+    else if (isOption(rest[i])) flags.push_back(rest[i]);
+    else positional.push_back(rest[i]);
   }
   if (positional.size() != 1 || out.empty() || (!import.empty() && !opts.measure.empty())) {
     ctx.err << "zonarium: export-scores takes DATAFILE --out FILE, --measure NAME or --import FILE.scr, and the "

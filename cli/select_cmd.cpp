@@ -39,7 +39,8 @@ std::optional<T> parseNumber(const std::string& v) {
 }
 
 // A --set key whose words stand for values of settings fields.
-SetKey wordsKey(std::string name, std::vector<std::pair<std::string, std::vector<std::pair<SettingsField, int>>>> words) {
+SetKey wordsKey(std::string name,
+                std::vector<std::pair<std::string, std::vector<std::pair<SettingsField, int>>>> words) {
   std::string listed;
   for (const auto& w : words) listed += (listed.empty() ? "" : ", ") + w.first;
   auto find = [words](const std::string& v) -> const std::vector<std::pair<SettingsField, int>>* {
@@ -57,7 +58,6 @@ SetKey wordsKey(std::string name, std::vector<std::pair<std::string, std::vector
 SetKey yesNoKey(std::string name, SettingsField field) {
   return wordsKey(std::move(name), {{"0", {{field, 0}}}, {"1", {{field, 1}}}});
 }
-
 
 int refuse(CliContext& ctx, const std::string& text) {
   ctx.err << "zonarium: " << text << "\n";
@@ -104,30 +104,53 @@ std::vector<SetKey> selectSetKeys() {
                         [](CliContext&, Session& s, const std::string& v) {
                           const int g = *parseNumber<int>(v);
                           s.settings.nearMinimumGoal = g;
-                          if (g > 1 && s.settings.reordering != Reordering::kUnset) s.settings.reordering = Reordering::kNone;
+                          if (g > 1 && s.settings.reordering != Reordering::kUnset)
+                            s.settings.reordering = Reordering::kNone;
                           return true;
                         }});
-  keys.push_back(wordsKey("reorder", {{"none", {{settingsField<&Settings::reordering>(), static_cast<int>(Reordering::kNone)}}},
-                                      {"richness", {{settingsField<&Settings::reordering>(), static_cast<int>(Reordering::kByRichness)}, {settingsField<&Settings::nearMinimumGoal>(), 1}}},
-                                      {"rarity", {{settingsField<&Settings::reordering>(), static_cast<int>(Reordering::kByRarity)}, {settingsField<&Settings::nearMinimumGoal>(), 1}}},
-                                      {"threat", {{settingsField<&Settings::reordering>(), static_cast<int>(Reordering::kByThreat)}, {settingsField<&Settings::nearMinimumGoal>(), 1}}}}));
+  keys.push_back(
+      wordsKey("reorder", {{"none", {{settingsField<&Settings::reordering>(), static_cast<int>(Reordering::kNone)}}},
+                           {"richness",
+                            {{settingsField<&Settings::reordering>(), static_cast<int>(Reordering::kByRichness)},
+                             {settingsField<&Settings::nearMinimumGoal>(), 1}}},
+                           {"rarity",
+                            {{settingsField<&Settings::reordering>(), static_cast<int>(Reordering::kByRarity)},
+                             {settingsField<&Settings::nearMinimumGoal>(), 1}}},
+                           {"threat",
+                            {{settingsField<&Settings::reordering>(), static_cast<int>(Reordering::kByThreat)},
+                             {settingsField<&Settings::nearMinimumGoal>(), 1}}}}));
   keys.push_back(yesNoKey("extra-tie-breaks", settingsField<&Settings::extraTieBreaks>()));
-  keys.push_back(wordsKey("last-tie", {{"lowest", {{settingsField<&Settings::lastTieRandom>(), 0}}}, {"random", {{settingsField<&Settings::lastTieRandom>(), 1}}}}));
+  keys.push_back(wordsKey("last-tie", {{"lowest", {{settingsField<&Settings::lastTieRandom>(), 0}}},
+                                       {"random", {{settingsField<&Settings::lastTieRandom>(), 1}}}}));
   keys.push_back(yesNoKey("reject-redundant", settingsField<&Settings::rejectRedundant>()));
   keys.push_back(yesNoKey("include-seeds", settingsField<&Settings::includeSeeds>()));
   keys.push_back(yesNoKey("optimise-cost", settingsField<&Settings::optimiseByCost>()));
-  keys.push_back(wordsKey("flexibility-map",
-                          {{"order", {{settingsField<&Settings::flexibilityMap>(), 0}, {settingsField<&Settings::flexibilityPartial>(), 0}, {settingsField<&Settings::mapAllFlexible>(), 0}}},
-                           {"irreplaceable", {{settingsField<&Settings::flexibilityMap>(), 1}, {settingsField<&Settings::flexibilityPartial>(), 0}, {settingsField<&Settings::mapAllFlexible>(), 0}}},
-                           {"partial", {{settingsField<&Settings::flexibilityMap>(), 1}, {settingsField<&Settings::flexibilityPartial>(), 1}, {settingsField<&Settings::mapAllFlexible>(), 0}}},
-                           {"all", {{settingsField<&Settings::flexibilityMap>(), 1}, {settingsField<&Settings::flexibilityPartial>(), 0}, {settingsField<&Settings::mapAllFlexible>(), 1}}}}));
+  keys.push_back(wordsKey("flexibility-map", {{"order",
+                                               {{settingsField<&Settings::flexibilityMap>(), 0},
+                                                {settingsField<&Settings::flexibilityPartial>(), 0},
+                                                {settingsField<&Settings::mapAllFlexible>(), 0}}},
+                                              {"irreplaceable",
+                                               {{settingsField<&Settings::flexibilityMap>(), 1},
+                                                {settingsField<&Settings::flexibilityPartial>(), 0},
+                                                {settingsField<&Settings::mapAllFlexible>(), 0}}},
+                                              {"partial",
+                                               {{settingsField<&Settings::flexibilityMap>(), 1},
+                                                {settingsField<&Settings::flexibilityPartial>(), 1},
+                                                {settingsField<&Settings::mapAllFlexible>(), 0}}},
+                                              {"all",
+                                               {{settingsField<&Settings::flexibilityMap>(), 1},
+                                                {settingsField<&Settings::flexibilityPartial>(), 0},
+                                                {settingsField<&Settings::mapAllFlexible>(), 1}}}}));
   keys.push_back(yesNoKey("long-reports", settingsField<&Settings::longReports>()));
   keys.push_back(yesNoKey("base-on-present", settingsField<&Settings::baseOnPresent>()));
   keys.push_back(yesNoKey("two-tailed", settingsField<&Settings::twoTailed>()));
-  keys.push_back(wordsKey("hotspot-kind", {{"0", {{settingsField<&Settings::hotspotKind>(), 0}}}, {"1", {{settingsField<&Settings::hotspotKind>(), 1}}},
-                                           {"2", {{settingsField<&Settings::hotspotKind>(), 2}}}, {"3", {{settingsField<&Settings::hotspotKind>(), 3}}},
+  keys.push_back(wordsKey("hotspot-kind", {{"0", {{settingsField<&Settings::hotspotKind>(), 0}}},
+                                           {"1", {{settingsField<&Settings::hotspotKind>(), 1}}},
+                                           {"2", {{settingsField<&Settings::hotspotKind>(), 2}}},
+                                           {"3", {{settingsField<&Settings::hotspotKind>(), 3}}},
                                            {"4", {{settingsField<&Settings::hotspotKind>(), 4}}}}));
-  keys.push_back(wordsKey("greedy-by", {{"richness", {{settingsField<&Settings::greedyByRarity>(), 0}}}, {"rarity", {{settingsField<&Settings::greedyByRarity>(), 1}}}}));
+  keys.push_back(wordsKey("greedy-by", {{"richness", {{settingsField<&Settings::greedyByRarity>(), 0}}},
+                                        {"rarity", {{settingsField<&Settings::greedyByRarity>(), 1}}}}));
   keys.push_back(SetKey{"greedy-goal", "a whole number from 1 to 99",
                         [](const std::string& v) {
                           auto g = parseNumber<int>(v);
@@ -201,7 +224,8 @@ int takeSelectOptions(CliContext& ctx, std::vector<std::string>& args, SelectOpt
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
     const bool takesValue = a == "--areas-to-add" || a == "--budget" || a == "--costs" || a == "--threats" ||
-                            a == "--random-seed" || a == "--results" || a == "--areas-out" || a == "--time-limit" || a == "--runs";
+                            a == "--random-seed" || a == "--results" || a == "--areas-out" || a == "--time-limit" ||
+                            a == "--runs";
     if (!takesValue) {
       rest.push_back(a);
       continue;
@@ -274,8 +298,8 @@ int refuseRequest(CliContext& ctx, Session& s, const SelectOptions& o, bool thre
   // The fully flexible map exists only for a set re-ordered by richness or
   // rarity for one representation; anything else would leave the near-
   // minimum scores on the map under the wrong name.
-  if (o.kind == "flexible" &&
-      (s.settings.nearMinimumGoal != 1 || (s.settings.reordering != Reordering::kByRichness && s.settings.reordering != Reordering::kByRarity)))
+  if (o.kind == "flexible" && (s.settings.nearMinimumGoal != 1 || (s.settings.reordering != Reordering::kByRichness &&
+                                                                   s.settings.reordering != Reordering::kByRarity)))
     return refuse(ctx, "flexible needs goal 1 and re-ordering by richness or rarity (--set reorder=richness)");
   const bool coverage = o.kind == "coverage" || o.kind == "exact-coverage";
   if ((coverage || o.kind == "random" || o.kind == "hotspots") && s.areas.count() >= kAreaCapacity)

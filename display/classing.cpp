@@ -114,10 +114,8 @@ ClassTable classifyCells(std::vector<GridCell>& cells, int cellCount, const Clas
     std::sort(table.begin(), table.end(), [](const Entry& a, const Entry& b) { return a.value < b.value; });
     std::size_t w = 0;
     for (std::size_t r = 0; r < table.size(); ++r) {
-      if (w > 0 && table[w - 1].value == table[r].value)
-        ++table[w - 1].cells;
-      else
-        table[w++] = table[r];
+      if (w > 0 && table[w - 1].value == table[r].value) ++table[w - 1].cells;
+      else table[w++] = table[r];
     }
     table.resize(w);
     tableClass = frequencyClasses(table, t.scoredCells, in);
@@ -126,8 +124,7 @@ ClassTable classifyCells(std::vector<GridCell>& cells, int cellCount, const Clas
   auto classOf = [&](double s) -> int {
     if (s == kZeroScore || s < 0) return bottomClass;
     if (in.scaleType == kEqualFrequency) {
-      auto it = std::lower_bound(table.begin(), table.end(), s,
-                                 [](const Entry& e, double v) { return e.value < v; });
+      auto it = std::lower_bound(table.begin(), table.end(), s, [](const Entry& e, double v) { return e.value < v; });
       return tableClass[static_cast<std::size_t>(it - table.begin())];
     }
     if (flat) return k - 1;
@@ -176,8 +173,7 @@ ClassTable classifyCells(std::vector<GridCell>& cells, int cellCount, const Clas
     for (int c = k - 2; c >= 0; --c)
       if (t.limits[static_cast<std::size_t>(c)] == 0 && t.limits[static_cast<std::size_t>(c + 1)] > 0)
         t.limits[static_cast<std::size_t>(c)] = t.limits[static_cast<std::size_t>(c + 1)];
-    for (int c = 0; c + 1 < k; ++c)
-      t.limits[static_cast<std::size_t>(c)] = t.limits[static_cast<std::size_t>(c + 1)];
+    for (int c = 0; c + 1 < k; ++c) t.limits[static_cast<std::size_t>(c)] = t.limits[static_cast<std::size_t>(c + 1)];
   }
   return t;
 }

@@ -27,9 +27,9 @@ bool writePdf(const fs::path& path, const QImage& image) {
   {
     QPdfWriter pdf(&buffer);
     pdf.setResolution(96);
-    pdf.setPageLayout(QPageLayout(QPageSize(QSizeF(image.width() * 72.0 / 96, image.height() * 72.0 / 96),
-                                            QPageSize::Point),
-                                  QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
+    pdf.setPageLayout(
+        QPageLayout(QPageSize(QSizeF(image.width() * 72.0 / 96, image.height() * 72.0 / 96), QPageSize::Point),
+                    QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
     QPainter p;
     if (!p.begin(&pdf)) return false;
     p.drawImage(QRect(0, 0, image.width(), image.height()), image);
@@ -57,7 +57,8 @@ bool writeSvgFile(const fs::path& path, const Session& s, const DisplayState& d,
     shifted.vpX -= part.left;
     shifted.vpY -= part.top;
     shifted.clip = {std::max(0, t.clip.left - part.left), std::max(0, t.clip.top - part.top),
-                    std::min(part.width(), t.clip.right - part.left), std::min(part.height(), t.clip.bottom - part.top)};
+                    std::min(part.width(), t.clip.right - part.left),
+                    std::min(part.height(), t.clip.bottom - part.top)};
     QPainter p;
     if (!p.begin(&svg)) return false;
     renderMapVector(p, shifted, s, d, o);
@@ -69,8 +70,8 @@ bool writeSvgFile(const fs::path& path, const Session& s, const DisplayState& d,
 
 bool writeBmpFile(const fs::path& path, const QImage& image) {
   const QImage rgb = image.convertToFormat(QImage::Format_RGB32);
-  const std::string data = encodeBmp24(rgb.width(), rgb.height(), rgb.constBits(),
-                                       static_cast<std::size_t>(rgb.bytesPerLine()));
+  const std::string data =
+      encodeBmp24(rgb.width(), rgb.height(), rgb.constBits(), static_cast<std::size_t>(rgb.bytesPerLine()));
   return !data.empty() && saveFileAtomically(path, data);
 }
 
@@ -94,9 +95,7 @@ SaveMapModel saveMapModel(const Session& s) {
   return model;
 }
 
-void takeSaveMapChoice(Session& s, const SaveMapModel& model) {
-  s.settings.bitmapOption = model.area;
-}
+void takeSaveMapChoice(Session& s, const SaveMapModel& model) { s.settings.bitmapOption = model.area; }
 
 FileRequest saveMapRequest(const Session& s) {
   FileRequest request;

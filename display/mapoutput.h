@@ -22,8 +22,8 @@ bool writeImageFile(const std::filesystem::path& path, const QImage& image);
 
 // Writes the part `part` (device pixels of the mapping t) of the map as an
 // SVG drawing of shapes and text, through a temporary file.
-bool writeSvgFile(const std::filesystem::path& path, const Session& s, const DisplayState& d,
-                  const MapTransform& t, const DeviceRect& part, const DrawOptions& o = {});
+bool writeSvgFile(const std::filesystem::path& path, const Session& s, const DisplayState& d, const MapTransform& t,
+                  const DeviceRect& part, const DrawOptions& o = {});
 
 // "Save bitmap" around the shell's "Save map" dialog and file choice: the
 // dialog's model from the options, its accepted answer kept, the request.

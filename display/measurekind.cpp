@@ -13,9 +13,7 @@ MeasureKind measureKind(const MapRecord& m) {
     case kCodeRangeCentres:
     case kCodeSelectiveRichness:
     case kCodeLevelN:
-    case kCodeRareThreshold:
-      k.countType = !transformed;
-      break;
+    case kCodeRareThreshold: k.countType = !transformed; break;
     case kCodeFlexibilityPlot:  // goal-essential taxa of an area
       k.countType = !transformed;
       k.largeSpots = true;
@@ -37,9 +35,7 @@ MeasureKind measureKind(const MapRecord& m) {
     case kCodeReorderedByRichness:
     case kCodeSelectedAreas:
     case kCodeFullyFlexible:
-    case kCodeReorderedByThreat:
-      k.category = true;
-      break;
+    case kCodeReorderedByThreat: k.category = true; break;
     case kCodeMaxLevel:
       k.category = true;
       k.maxLevelSpots = true;
@@ -48,8 +44,7 @@ MeasureKind measureKind(const MapRecord& m) {
       k.overlay = true;
       k.category = true;
       break;
-    default:
-      break;
+    default: break;
   }
   return k;
 }

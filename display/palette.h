@@ -24,17 +24,16 @@ constexpr std::int32_t kPaletteIndexFlag = 0x01000000;
 inline std::int32_t paletteIndexRef(int index) { return kPaletteIndexFlag | index; }
 
 struct Palette {
-  int size = 256;           // entries the device offers: 16 or 256
-  bool trueColour = true;   // more than 256 colours: the three-axis block gets 16 levels
-  int classCount = 33;      // score colours in force
-  std::vector<Rgb> entries; // at least `size` entries; 4096 while a 16-level block is in force
+  int size = 256;            // entries the device offers: 16 or 256
+  bool trueColour = true;    // more than 256 colours: the three-axis block gets 16 levels
+  int classCount = 33;       // score colours in force
+  std::vector<Rgb> entries;  // at least `size` entries; 4096 while a 16-level block is in force
   bool built = false;
   bool overlayInForce = false;
 
   // Entry i, black for an index the palette does not hold.
   Rgb at(int i) const {
-    return i >= 0 && static_cast<std::size_t>(i) < entries.size() ? entries[static_cast<std::size_t>(i)]
-                                                                    : Rgb{};
+    return i >= 0 && static_cast<std::size_t>(i) < entries.size() ? entries[static_cast<std::size_t>(i)] : Rgb{};
   }
   // The colour a cell or marker reference stands for.
   Rgb colour(std::int32_t ref) const;

@@ -97,10 +97,18 @@ class Canvas {
   // Paints through `painter` (already begun on the target). `pixels` is an
   // image of the same map drawn through `pixelMap`: the flood fill and the
   // pixel reads act on it. On a raster target it is the target itself.
-  Canvas(QPainter& painter, QImage& pixels, const MapTransform& pixelMap, const MapTransform& t,
-         const Session& s, const DisplayState& d, const DrawOptions& o)
-      : img_(pixels), pixelT_(pixelMap), painter_(painter), t_(t), s_(s), d_(d), o_(o), set_(s.settings),
-        geo_(s.ws.geo), kind_(measureKind(s.map)) {
+  Canvas(QPainter& painter, QImage& pixels, const MapTransform& pixelMap, const MapTransform& t, const Session& s,
+         const DisplayState& d, const DrawOptions& o)
+      : img_(pixels),
+        pixelT_(pixelMap),
+        painter_(painter),
+        t_(t),
+        s_(s),
+        d_(d),
+        o_(o),
+        set_(s.settings),
+        geo_(s.ws.geo),
+        kind_(measureKind(s.map)) {
     mode_ = set_.colourMode;
     bg_ = set_.backgroundColour;
     colour256_ = isColour256Mode(mode_) && d.palette.size >= 256;
@@ -150,9 +158,7 @@ class Canvas {
     return p;
   }
   // GDI rectangles with the null pen leave out their right and bottom edges.
-  void fillLogical(int l, int t, int r, int b, const QColor& c) {
-    painter_.fillRect(QRect(l, t, r - l, b - t), c);
-  }
+  void fillLogical(int l, int t, int r, int b, const QColor& c) { painter_.fillRect(QRect(l, t, r - l, b - t), c); }
   void outlineLogical(int l, int t, int r, int b, const QPen& p) {
     painter_.setPen(p);
     painter_.setBrush(Qt::NoBrush);
@@ -297,12 +303,9 @@ void Canvas::run(Layers layers) {
 
 void Canvas::key() {
   if (!set_.scaleBarShown || thumbnail_) return;
-  if (kind_.overlay && s_.overlay.twoAxisPlotted)
-    twoAxisLegend();
-  else if (threeAxisShown())
-    threeAxisLegend();
-  else if (!(kind_.overlay && s_.overlay.presence[0] && s_.overlay.presence[1]))
-    scaleBar();
+  if (kind_.overlay && s_.overlay.twoAxisPlotted) twoAxisLegend();
+  else if (threeAxisShown()) threeAxisLegend();
+  else if (!(kind_.overlay && s_.overlay.presence[0] && s_.overlay.presence[1])) scaleBar();
 }
 
 // The strip right of the whole map's frame, in the background colour, so
@@ -354,21 +357,19 @@ void Canvas::frameAndCoast(int pass) {
         const GridCell& c = cell(n);
         // The grid type's ordinary cells are its land: they take the land
         // colour, or they would vanish into the sea-coloured frame.
-        if (c.background == 1)
-          fillLogical(c.x0, c.y0, c.x1 + g, c.y1 + g, palette(scheme_.land));
+        if (c.background == 1) fillLogical(c.x0, c.y0, c.x1 + g, c.y1 + g, palette(scheme_.land));
         else if (c.background >= 2 && c.background <= 3)
-          fillLogical(c.x0, c.y0, c.x1 + g, c.y1 + g, palette(scheme_.classes[static_cast<std::size_t>(c.background - 1)]));
+          fillLogical(c.x0, c.y0, c.x1 + g, c.y1 + g,
+                      palette(scheme_.classes[static_cast<std::size_t>(c.background - 1)]));
       }
     } else if (!fill_ && !hasCoast_ && (set_.fineGridShown || mode_ != kMonoLog)) {
       const int cc = set_.coastColour;
       const QColor line = cc == kCoastWhite || (cc == kCoastBlackWhite && bg_ == kBgBlack) ? QColor(Qt::white)
-                          : cc == kCoastGrey ? kGrey127
-                                             : QColor(Qt::black);
+                          : cc == kCoastGrey                                               ? kGrey127
+                                                                                           : QColor(Qt::black);
       painter_.setPen(pen(line, coastWidth_));
-      if (set_.fineGridShown)
-        painter_.setBrush(Qt::NoBrush);
-      else
-        painter_.setBrush(bg_ == kBgBlack ? QColor(Qt::black) : bg_ == kBgWhite ? QColor(Qt::white) : kLightGrey);
+      if (set_.fineGridShown) painter_.setBrush(Qt::NoBrush);
+      else painter_.setBrush(bg_ == kBgBlack ? QColor(Qt::black) : bg_ == kBgWhite ? QColor(Qt::white) : kLightGrey);
       for (int n = 1; n <= cells_; ++n) {
         const GridCell& c = cell(n);
         if (c.background == 1) painter_.drawRect(QRect(c.x0, c.y0, c.x1 - c.x0, c.y1 - c.y0));
@@ -707,8 +708,7 @@ void Canvas::title() {
       line1 = strprintf("Green: %s %s", ot.first.c_str(), ot.firstDetail.c_str());
       line2 = strprintf("Blue:  %s %s", ot.second.c_str(), ot.secondDetail.c_str());
       break;
-    case OverlayTitle::None:
-      break;
+    case OverlayTitle::None: break;
   }
   if (threeAxisShown()) {
     // The axis titles under the map title: "1: ...  2: ...  3: ...".
@@ -732,9 +732,7 @@ void Canvas::title() {
 }
 
 // Ink that reads on the background the key is drawn on.
-QColor Canvas::keyInk() const {
-  return bg_ == kBgBlack ? QColor(Qt::white) : QColor(Qt::black);
-}
+QColor Canvas::keyInk() const { return bg_ == kBgBlack ? QColor(Qt::white) : QColor(Qt::black); }
 
 // The key's text: the scale bar's own height, but on screen never smaller
 // than kKeyPixels.
@@ -897,10 +895,10 @@ void Canvas::emblem() {
   painter_.drawChord(QRect(x, y + 24, 168, 120), 180 * 16, 180 * 16);
   painter_.setBrush(Qt::NoBrush);
   painter_.drawEllipse(QRect(x, y + 24, 168, 120));
-  painter_.drawPolygon(QPolygon({QPoint(x + 84, y + 24), QPoint(x + 54, y + 84), QPoint(x + 84, y + 144),
-                                 QPoint(x + 114, y + 84)}));
-  painter_.drawPolygon(QPolygon({QPoint(x + 60, y + 150), QPoint(x + 108, y + 150), QPoint(x + 120, y + 176),
-                                 QPoint(x + 48, y + 176)}));
+  painter_.drawPolygon(
+      QPolygon({QPoint(x + 84, y + 24), QPoint(x + 54, y + 84), QPoint(x + 84, y + 144), QPoint(x + 114, y + 84)}));
+  painter_.drawPolygon(
+      QPolygon({QPoint(x + 60, y + 150), QPoint(x + 108, y + 150), QPoint(x + 120, y + 176), QPoint(x + 48, y + 176)}));
 }
 
 void Canvas::numbersAndMarkers() {
@@ -933,9 +931,11 @@ void Canvas::numbersAndMarkers() {
 
   // Selected areas, numbered by their position in the set.
   const int display = set_.selectedAreasDisplay;
-  const int marked = display == 2 ? s_.areas.count() : display == 1 ? std::min(s_.areas.seedCount, s_.areas.count()) : 0;
-  const bool flexPens = mode_ != kMonoLog && mode_ != kMonoLin && (s_.map.measureCode == kCodeNearMinimum ||
-                                                                  s_.map.measureCode == kCodeFlexibilityPlot);
+  const int marked = display == 2   ? s_.areas.count()
+                     : display == 1 ? std::min(s_.areas.seedCount, s_.areas.count())
+                                    : 0;
+  const bool flexPens = mode_ != kMonoLog && mode_ != kMonoLin &&
+                        (s_.map.measureCode == kCodeNearMinimum || s_.map.measureCode == kCodeFlexibilityPlot);
   const int inset = geo_.cellSize / 6 - 4;
   const bool positions = devHeight > 4 * ratio_ && !thumbnail_;
   const QColor positionColour = mode_ == kMonoLog ? QColor(Qt::white) : QColor(189, 189, 189);
@@ -1010,16 +1010,16 @@ OverlayTitle overlayTitleOf(const Session& s) {
 }
 
 void installMapFonts() {
-  if (QFont::substitute(kMapFont) == kMapFont) QFont::insertSubstitutions(kMapFont, {"Liberation Sans", "Arimo", "DejaVu Sans"});
+  if (QFont::substitute(kMapFont) == kMapFont)
+    QFont::insertSubstitutions(kMapFont, {"Liberation Sans", "Arimo", "DejaVu Sans"});
 }
 
 // A zoomed view on screen has its key where the whole map would have it.
-static void drawKeyApart(QPainter& painter, QImage& pixels, const MapTransform& t, const Session& s, const DisplayState& d,
-              const DrawOptions& o) {
+static void drawKeyApart(QPainter& painter, QImage& pixels, const MapTransform& t, const Session& s,
+                         const DisplayState& d, const DrawOptions& o) {
   if (!d.view.zoomed || t.printing || !painter.device()) return;
-  MapTransform whole =
-      screenTransform(s.ws.geo, ViewState{}, painter.device()->width(), painter.device()->height(),
-                      static_cast<int>(std::lround(o.statusBar * std::max(1.0, o.pixelRatio))));
+  MapTransform whole = screenTransform(s.ws.geo, ViewState{}, painter.device()->width(), painter.device()->height(),
+                                       static_cast<int>(std::lround(o.statusBar * std::max(1.0, o.pixelRatio))));
   whole.gap = t.gap;
   whole.thumbnail = t.thumbnail;
   whole.clip = t.clip;
@@ -1048,13 +1048,12 @@ static void renderMapOn(QImage& image, const MapTransform& t, const Session& s, 
   drawKeyApart(painter, image, t, s, d, o);
 }
 
-void renderMap(QImage& image, const MapTransform& t, const Session& s, const DisplayState& d,
-               const DrawOptions& o) {
+void renderMap(QImage& image, const MapTransform& t, const Session& s, const DisplayState& d, const DrawOptions& o) {
   renderMapOn(image, t, s, d, o, nullptr);
 }
 
-void renderMapVector(QPainter& p, const MapTransform& t, const Session& s, const DisplayState& d,
-                     const DrawOptions& o, int maxPixels) {
+void renderMapVector(QPainter& p, const MapTransform& t, const Session& s, const DisplayState& d, const DrawOptions& o,
+                     int maxPixels) {
   installMapFonts();
   // A picture of the map at no more than maxPixels on its longer side: the
   // sea's flood fill is made on it, and the black/white coast reads it.
@@ -1150,8 +1149,8 @@ void drawMap(QPainter& p, const QRect& target, const Session& s, DisplayState& d
   p.drawImage(target.topLeft(), image);
 }
 
-void drawMapOnPage(QPainter& p, const PageMetrics& page, const Session& s, const DisplayState& d,
-                   const DrawOptions& o, int maxPixels) {
+void drawMapOnPage(QPainter& p, const PageMetrics& page, const Session& s, const DisplayState& d, const DrawOptions& o,
+                   int maxPixels) {
   const MapTransform onPage = printTransform(s.ws.geo, d.view, page, o.printingPercent, o.editingMode);
   DrawOptions scaled = o;
   scaled.guiFontPixels = std::max(1, static_cast<int>(o.guiFontPixels * onPage.vpW / 1200.0));

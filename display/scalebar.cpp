@@ -31,8 +31,7 @@ std::vector<ScaleLabel> mergeEqual(std::vector<ScaleLabel> labels, bool upwards)
 
 }  // namespace
 
-std::vector<ScaleLabel> scaleBarLabels(const ClassTable& t, const MeasureKind& kind, int scaleType,
-                                       bool inverted) {
+std::vector<ScaleLabel> scaleBarLabels(const ClassTable& t, const MeasureKind& kind, int scaleType, bool inverted) {
   std::vector<ScaleLabel> out;
   const int k = t.classCount;
   if (kind.category || static_cast<int>(t.limits.size()) < k) return out;

@@ -25,8 +25,7 @@ struct ScaleLabel {
 // the same keep only the upper label. With the inverted colour scale the bar
 // runs from class 0 (the largest scores) at the top, and each class is
 // labelled with its own largest score. Classes that are categories get none.
-std::vector<ScaleLabel> scaleBarLabels(const ClassTable& t, const MeasureKind& kind, int scaleType,
-                                       bool inverted);
+std::vector<ScaleLabel> scaleBarLabels(const ClassTable& t, const MeasureKind& kind, int scaleType, bool inverted);
 
 // One line of a worded key: a sample of palette entry `paletteIndex` (or of
 // the grey area marker when it is kMarkerSample) and its words.

@@ -66,22 +66,19 @@ int cellGap(int width, int height, double zoomFactor) {
   return h > 67 ? 16 : 20;
 }
 
-MapTransform screenTransform(const Geometry& geo, const ViewState& view, int width, int height,
-                             int statusBar) {
+MapTransform screenTransform(const Geometry& geo, const ViewState& view, int width, int height, int statusBar) {
   MapTransform t;
   setWindow(t, geo, view);
   t.gap = cellGap(width, height, t.zoomFactor);
   t.thumbnail = width <= kThumbnailLimit || height <= kThumbnailLimit;
   centre(t, 0, 0, width, height - statusBar);
-  if (!view.zoomed && !t.thumbnail)
-    t.clip = {1, 1, width - 1, height - statusBar};
-  else
-    t.clip = viewportRect(t);
+  if (!view.zoomed && !t.thumbnail) t.clip = {1, 1, width - 1, height - statusBar};
+  else t.clip = viewportRect(t);
   return t;
 }
 
-MapTransform printTransform(const Geometry& geo, const ViewState& view, const PageMetrics& page,
-                            int percent, bool editing) {
+MapTransform printTransform(const Geometry& geo, const ViewState& view, const PageMetrics& page, int percent,
+                            bool editing) {
   MapTransform t;
   setWindow(t, geo, view);
   t.printing = true;
@@ -107,8 +104,7 @@ int cellAt(const Workspace& ws, int x, int y) {
 }
 
 bool zoomRectAcceptable(const Geometry& geo, const LogicalRect& r) {
-  return r.w > 0 && r.h > 0 && r.x > 0 && r.y > 0 && r.x + r.w < geo.extentX &&
-         r.y + r.h < geo.extentY;
+  return r.w > 0 && r.h > 0 && r.x > 0 && r.y > 0 && r.x + r.w < geo.extentX && r.y + r.h < geo.extentY;
 }
 
 LogicalRect zoomRectFromPoints(const MapTransform& t, double x0, double y0, double x1, double y1) {
@@ -182,8 +178,8 @@ bool zoomAbout(Session& s, ViewState& view, double x, double y, double factor) {
   double left = winLeft + w / 40, top = winTop + h / 40;
   left = std::clamp(left, 1.0, g.extentX - 1.0 - w);
   top = std::clamp(top, 1.0, g.extentY - 1.0 - h);
-  const LogicalRect r{static_cast<int>(std::lround(left)), static_cast<int>(std::lround(top)),
-                      static_cast<int>(w), static_cast<int>(h)};
+  const LogicalRect r{static_cast<int>(std::lround(left)), static_cast<int>(std::lround(top)), static_cast<int>(w),
+                      static_cast<int>(h)};
   if (view.zoomed && r == view.zoom) return false;
   return zoomTo(s, view, r);
 }
@@ -218,8 +214,8 @@ bool frameRegionalGrid(Session& s, ViewState& view) {
   return zoomToData(s, view);
 }
 
-DeviceRect captureRect(int saveArea, const ViewState& view, const MapTransform& t,
-                       const Geometry& geo, int width, int height) {
+DeviceRect captureRect(int saveArea, const ViewState& view, const MapTransform& t, const Geometry& geo, int width,
+                       int height) {
   DeviceRect r{0, 0, width, height};
   if (saveArea == 0) {
     r = {1, 1, width - 1, height - kStatusBarHeight};

@@ -37,7 +37,7 @@ struct MapTransform {
   int vpX = 0, vpY = 0, vpW = 1, vpH = 1;            // device viewport, centred
   double aspect = 2249.0 / 3073.0;                   // map aspect a = height / width
   double zoomSx = 1.0, zoomSy = 1.0, zoomFactor = 1.0;
-  int gap = 0;              // cell gap g in logical units
+  int gap = 0;  // cell gap g in logical units
   bool thumbnail = false;
   bool printing = false;
   DeviceRect clip;
@@ -77,8 +77,8 @@ MapTransform screenTransform(const Geometry& geo, const ViewState& view, int wid
                              int statusBar = kStatusBarHeight);
 
 // Mapping onto a printer page at `percent` of the printable width.
-MapTransform printTransform(const Geometry& geo, const ViewState& view, const PageMetrics& page,
-                            int percent, bool editing);
+MapTransform printTransform(const Geometry& geo, const ViewState& view, const PageMetrics& page, int percent,
+                            bool editing);
 
 // The cell whose rectangle holds logical point (x, y), or 0 outside the frame.
 int cellAt(const Workspace& ws, int x, int y);
@@ -117,7 +117,7 @@ bool frameRegionalGrid(Session& s, ViewState& view);
 
 // The part of a W x H client area "Save map" captures for save area 0
 // (exclude status bar), 1 (include it) or 2 (restrict to map frame).
-DeviceRect captureRect(int saveArea, const ViewState& view, const MapTransform& t,
-                       const Geometry& geo, int width, int height);
+DeviceRect captureRect(int saveArea, const ViewState& view, const MapTransform& t, const Geometry& geo, int width,
+                       int height);
 
 }  // namespace zn

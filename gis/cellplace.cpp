@@ -10,7 +10,7 @@
 namespace zn {
 
 struct CellPlacer::Impl {
-  explicit Impl(const Workspace& ws) : ws(ws), world(ws) {}
+  explicit Impl(const Workspace& workspace) : ws(workspace), world(workspace) {}
   ~Impl() {
     if (toBng) proj_destroy(toBng);
     if (ctx) proj_context_destroy(ctx);

@@ -14,6 +14,7 @@
 #include "store/britain.h"
 #include "store/datafile.h"
 #include "store/files.h"
+#include "store/measurecode.h"
 #include "store/text.h"
 
 namespace zn {
@@ -27,9 +28,15 @@ namespace {
 constexpr std::string_view kCodeAlphabet = "123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
 
 enum Column { kSpecies, kGenus, kFamily, kLat, kLon, kUncertainty, kBasis, kStatus, kYear, kColumnCount };
-constexpr const char* kColumnNames[kColumnCount] = {
-    "species", "genus", "family", "decimalLatitude", "decimalLongitude", "coordinateUncertaintyInMeters",
-    "basisOfRecord", "occurrenceStatus", "year"};
+constexpr const char* kColumnNames[kColumnCount] = {"species",
+                                                    "genus",
+                                                    "family",
+                                                    "decimalLatitude",
+                                                    "decimalLongitude",
+                                                    "coordinateUncertaintyInMeters",
+                                                    "basisOfRecord",
+                                                    "occurrenceStatus",
+                                                    "year"};
 
 std::optional<double> number(std::string_view t) {
   while (!t.empty() && t.front() == ' ') t.remove_prefix(1);
@@ -72,7 +79,8 @@ std::string cardName(const std::string& name, const std::string& genus) {
   if (name.size() <= static_cast<std::size_t>(kNameLength)) return name;
   std::string shortName = name;
   if (!genus.empty() && name.compare(0, genus.size(), genus) == 0)
-    shortName = genus.substr(0, 1) + ". " + name.substr(genus.size() + (name.size() > genus.size() && name[genus.size()] == ' ' ? 1 : 0));
+    shortName = genus.substr(0, 1) + ". " +
+                name.substr(genus.size() + (name.size() > genus.size() && name[genus.size()] == ' ' ? 1 : 0));
   shortName.resize(std::min<std::size_t>(shortName.size(), kNameLength));
   return shortName;
 }
@@ -98,7 +106,8 @@ std::vector<std::string> taxonCodes(const std::vector<TaxonKey>& taxa) {
     const std::size_t base = kCodeAlphabet.size();
     const int width = most <= base ? 1 : most <= base * base ? 2 : 3;
     for (std::size_t i = 0; i < taxa.size(); ++i) {
-      const auto parent = std::vector<std::string>(taxa[i].path.begin(), taxa[i].path.begin() + static_cast<std::ptrdiff_t>(lv));
+      const auto parent =
+          std::vector<std::string>(taxa[i].path.begin(), taxa[i].path.begin() + static_cast<std::ptrdiff_t>(lv));
       const auto& members = children[parent];
       std::size_t k = static_cast<std::size_t>(std::distance(members.begin(), members.find(taxa[i].path[lv])));
       std::string sym(static_cast<std::size_t>(width), '1');
@@ -216,7 +225,7 @@ void collectRecords(OccurrenceReader& reader, const std::vector<std::string>& he
 
   auto field = [&](Column c) -> std::string_view {
     return col[c] >= 0 && static_cast<std::size_t>(col[c]) < fields.size() ? fields[static_cast<std::size_t>(col[c])]
-                                                                             : std::string_view{};
+                                                                           : std::string_view{};
   };
   auto lose = [&](const std::string& reason) {
     ++res.lost;
@@ -292,9 +301,8 @@ ImportedData cardsOf(const Collection& k, const GbifImportOptions& o) {
   const std::vector<std::string> codes = taxonCodes(taxa);
   std::vector<int> order(taxa.size());
   for (std::size_t i = 0; i < order.size(); ++i) order[i] = static_cast<int>(i);
-  std::sort(order.begin(), order.end(), [&](int a, int b) {
-    return codes[static_cast<std::size_t>(a)] < codes[static_cast<std::size_t>(b)];
-  });
+  std::sort(order.begin(), order.end(),
+            [&](int a, int b) { return codes[static_cast<std::size_t>(a)] < codes[static_cast<std::size_t>(b)]; });
   std::vector<int> slot(taxa.size());
   for (std::size_t i = 0; i < order.size(); ++i) slot[static_cast<std::size_t>(order[i])] = static_cast<int>(i);
 
@@ -425,8 +433,8 @@ GbifImportResult importGbif(Session& s, const GbifImportOptions& o) {
   }
 
   // The grid of the new datafile.
-  s.map.measureCode = 0;
-  s.settings.measureCode = 0;
+  s.map.measureCode = kCodeNone;
+  s.settings.measureCode = kCodeNone;
   resetWorkspace(s);
   setDatafilePath(s.ws.datafile, o.output);
   if (!loadGridType(s)) {
@@ -444,9 +452,10 @@ GbifImportResult importGbif(Session& s, const GbifImportOptions& o) {
 
   const int limit = gbifTaxaLimit(s.variant);
   if (static_cast<int>(k.taxa.size()) > limit) {
-    res.error = strprintf("the download holds %zu taxa; a datafile on this grid holds at most %d "
-                          "(narrow it with --rank genus, or filters)",
-                          k.taxa.size(), limit);
+    res.error = strprintf(
+        "the download holds %zu taxa; a datafile on this grid holds at most %d "
+        "(narrow it with --rank genus, or filters)",
+        k.taxa.size(), limit);
     return res;
   }
   if (k.taxa.empty()) {

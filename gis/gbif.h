@@ -17,20 +17,20 @@ namespace zn {
 enum class GbifRank { Species, Genus, Family };
 
 struct GbifImportOptions {
-  std::filesystem::path input;   // .csv/.txt, or the .zip GBIF delivers
-  std::filesystem::path output;  // the new datafile, in a grid folder of the program folder
-  std::optional<double> maxUncertainty;         // metres
-  std::vector<std::string> basis;               // basisOfRecord values kept; empty keeps all
-  std::optional<std::pair<int, int>> years;     // first and last year kept
+  std::filesystem::path input;               // .csv/.txt, or the .zip GBIF delivers
+  std::filesystem::path output;              // the new datafile, in a grid folder of the program folder
+  std::optional<double> maxUncertainty;      // metres
+  std::vector<std::string> basis;            // basisOfRecord values kept; empty keeps all
+  std::optional<std::pair<int, int>> years;  // first and last year kept
   GbifRank rank = GbifRank::Species;
   bool quantitative = false;  // record counts rescaled to 1 ... 100 instead of presence
 };
 
 struct GbifImportResult {
-  std::string error;   // empty when the datafile was written
-  long rows = 0;       // data rows read
-  long placed = 0;     // rows that went into a cell
-  long lost = 0;       // rows in the lost-records file
+  std::string error;     // empty when the datafile was written
+  long rows = 0;         // data rows read
+  long placed = 0;       // rows that went into a cell
+  long lost = 0;         // rows in the lost-records file
   long cellRecords = 0;  // distinct taxon-cell records in the datafile
   int taxa = 0;
   std::filesystem::path lostFile, effortFile;
@@ -56,9 +56,9 @@ std::optional<std::pair<int, int>> parseYearRange(const std::string& text);
 // The import's filters as typed in the "Import GBIF occurrences" dialog or
 // given as the tool's flags; an empty text is no filter.
 struct GbifDialogModel : DialogModel {
-  std::string maxUncertainty;  // metres
-  std::string basis;           // basisOfRecord values, comma-separated
-  std::string years;           // "A-B"
+  std::string maxUncertainty;    // metres
+  std::string basis;             // basisOfRecord values, comma-separated
+  std::string years;             // "A-B"
   std::string rank = "species";  // species, genus or family
   bool quantitative = false;
 };

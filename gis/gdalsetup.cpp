@@ -33,8 +33,8 @@ std::string outputFolderProblem(const fs::path& path) {
 
 fs::path temporaryBeside(const fs::path& path) {
   static std::atomic<unsigned> serial{0};
-  const std::string stem = "." + path.stem().string() + ".tmp" + std::to_string(::getpid()) + "-" +
-                           std::to_string(serial++);
+  const std::string stem =
+      "." + path.stem().string() + ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(serial++);
   return path.parent_path() / (stem + path.extension().string());
 }
 

@@ -155,8 +155,7 @@ void setMetadata(OGRLayer* l, const Session& s, const GisExportRequest& r) {
   l->SetMetadataItem("analysis", utf8(r.analysis).c_str());
 }
 
-std::string writeCells(Writer& w, const Session& s, const Palette& palette, const GisExportRequest& r,
-                       int& written) {
+std::string writeCells(Writer& w, const Session& s, const Palette& palette, const GisExportRequest& r, int& written) {
   const bool britain = !s.grid().geographic();
   OGRSpatialReference srs;
   srs.importFromEPSG(s.grid().epsg());
@@ -222,8 +221,9 @@ std::string writeCells(Writer& w, const Session& s, const Palette& palette, cons
 }
 
 std::string writeTaxa(Writer& w, const Session& s, const GisExportRequest& r, int& written) {
-  char** opts = w.format == GisFormat::GeoPackage ? CSLSetNameValue(nullptr, "DESCRIPTION", utf8(s.map.dataTitle).c_str())
-                                                  : nullptr;
+  char** opts = w.format == GisFormat::GeoPackage
+                    ? CSLSetNameValue(nullptr, "DESCRIPTION", utf8(s.map.dataTitle).c_str())
+                    : nullptr;
   OGRLayer* l = w.ds->CreateLayer("taxa", nullptr, wkbNone, opts);
   CSLDestroy(opts);
   if (!l) return "cannot make the taxa layer" + lastGdalError();

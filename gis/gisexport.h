@@ -21,7 +21,7 @@ struct GisExportRequest {
 };
 
 struct GisExportResult {
-  std::string error;  // empty when written
+  std::string error;                          // empty when written
   std::filesystem::path cellsFile, taxaFile;  // taxaFile empty for GeoJSON
   int cellFeatures = 0, taxonFeatures = 0;
   bool ok() const { return error.empty(); }

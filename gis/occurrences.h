@@ -13,7 +13,7 @@ namespace zn {
 
 // Where the occurrence rows are and how they are laid out.
 struct OccurrenceSource {
-  std::string path;                  // a GDAL virtual path (/vsizip/... inside a zip)
+  std::string path;  // a GDAL virtual path (/vsizip/... inside a zip)
   char separator = '\t';
   int headerLines = 1;               // lines before the data
   std::vector<std::string> columns;  // from meta.xml; empty: the first header line names them

@@ -54,8 +54,8 @@ class TaxonTable {
       d_.levels.emplace_back(static_cast<std::size_t>(cells_) + 1, 0);
       index_.emplace(name, t);
       if (static_cast<int>(d_.cardHeads.size()) >= kImportMaxTaxa) {
-        d_.notices.push_back({strprintf("Limit to number of taxa (%d) reached", kImportMaxTaxa), kCaption,
-                              Icon::Exclamation});
+        d_.notices.push_back(
+            {strprintf("Limit to number of taxa (%d) reached", kImportMaxTaxa), kCaption, Icon::Exclamation});
         full_ = true;
       }
     }
@@ -114,8 +114,8 @@ std::string_view afterQuote(std::string_view line) {
 std::unordered_map<std::string, int> referenceIndex(const Workspace& ws) {
   std::unordered_map<std::string, int> refs;
   for (int n = 1; n <= ws.geo.cells && n < static_cast<int>(ws.cells.size()); ++n) {
-    const std::string name = fieldText(reinterpret_cast<const unsigned char*>(ws.cells[static_cast<std::size_t>(n)].name.data()),
-                                       kLocationNameLength);
+    const std::string name = fieldText(
+        reinterpret_cast<const unsigned char*>(ws.cells[static_cast<std::size_t>(n)].name.data()), kLocationNameLength);
     for (std::size_t len : {std::size_t(4), std::size_t(6)})
       if (name.size() >= len && name.find(' ') >= len) refs.emplace(name.substr(0, len), n);
   }
@@ -160,8 +160,9 @@ void readGenusSpeciesCells(const std::vector<std::string_view>& lines, bool quot
   for (std::string_view raw : lines) {
     if (tt.full()) return;
     std::vector<std::string> f;
-    const bool ok = quoted ? scanFields(afterQuote(raw), {take("^\""), skip(",\""), take("^\""), skip(",\""), take("^\"")}, f)
-                           : scanFields(raw, {take("^,"), skip(","), take("^,"), skip(","), take("^\n")}, f);
+    const bool ok =
+        quoted ? scanFields(afterQuote(raw), {take("^\""), skip(",\""), take("^\""), skip(",\""), take("^\"")}, f)
+               : scanFields(raw, {take("^,"), skip(","), take("^,"), skip(","), take("^\n")}, f);
     // The Britain grid's text list export writes "name","reference": read
     // it back as the whole name and its area.
     const bool nameAndArea = !ok && refs && quoted && !groupCodes && f.size() == 2;
@@ -177,12 +178,9 @@ void readGenusSpeciesCells(const std::vector<std::string_view>& lines, bool quot
       continue;
     }
     const int cell = areaOf(f[2], cells, refs);
-    if (cell > 0)
-      tt.set(t, cell, 2);
-    else if (refs)
-      tt.lose(strprintf("area %s\n", f[2].c_str()));
-    else
-      tt.lose(strprintf("%s %s %s\n", f[0].c_str(), f[1].c_str(), f[2].c_str()));
+    if (cell > 0) tt.set(t, cell, 2);
+    else if (refs) tt.lose(strprintf("area %s\n", f[2].c_str()));
+    else tt.lose(strprintf("%s %s %s\n", f[0].c_str(), f[1].c_str(), f[2].c_str()));
   }
 }
 
@@ -191,13 +189,15 @@ void readPoints(const std::vector<std::string_view>& lines, int layout, TaxonTab
     if (tt.full()) return;
     std::vector<std::string> f;
     bool ok = false;
-    if (layout == kImportLatLong)
-      ok = scanFields(raw, {take("^ "), skip(" "), take("^ "), skip(" "), take("^\n")}, f);
+    if (layout == kImportLatLong) ok = scanFields(raw, {take("^ "), skip(" "), take("^ "), skip(" "), take("^\n")}, f);
     else if (layout == kImportQuotedLatLong)
-      ok = scanFields(afterQuote(raw), {take("^\""), skip(",\""), take("^\""), skip(",\""), take("^,"), skip(","), take("^\n")}, f);
-    else
       ok = scanFields(afterQuote(raw),
-                      {take("^\""), skip(",\""), take("^,"), skip(","), take("^,"), skip(","), take("^,"), skip(","), take("^\n")}, f);
+                      {take("^\""), skip(",\""), take("^\""), skip(",\""), take("^,"), skip(","), take("^\n")}, f);
+    else
+      ok = scanFields(
+          afterQuote(raw),
+          {take("^\""), skip(",\""), take("^,"), skip(","), take("^,"), skip(","), take("^,"), skip(","), take("^\n")},
+          f);
     if (!ok) {
       tt.lose(std::string(raw) + "\n");
       continue;
@@ -231,10 +231,8 @@ void readPoints(const std::vector<std::string_view>& lines, int layout, TaxonTab
     const int t = tt.find(key);
     if (t < 0) return;
     const int cell = lat && lon ? where.locate(*lat, *lon) : 0;
-    if (cell > 0)
-      tt.set(t, cell, level);
-    else
-      tt.lose(lostLine);
+    if (cell > 0) tt.set(t, cell, level);
+    else tt.lose(lostLine);
   }
 }
 
@@ -306,7 +304,8 @@ class ReferenceTable {
   // Up to 7 bytes and the length: never 0 for a name of 1 ... 7 bytes.
   static std::uint64_t pack(std::string_view s) {
     std::uint64_t k = s.size();
-    for (std::size_t i = 0; i < s.size() && i < 7; ++i) k |= std::uint64_t(static_cast<unsigned char>(s[i])) << (8 * (i + 1));
+    for (std::size_t i = 0; i < s.size() && i < 7; ++i)
+      k |= std::uint64_t(static_cast<unsigned char>(s[i])) << (8 * (i + 1));
     return k;
   }
   std::size_t slot(std::uint64_t key) const {
@@ -390,8 +389,7 @@ void readDmap(const std::string& text, const std::optional<std::string>& namesTe
 // one line per area: the area number and one value per taxon. Lines that
 // hold exactly one value per taxon, as "data matrix" export writes them,
 // stand for the areas 1, 2, ... in order (see `unnumbered` for when).
-void readMatrix(const ImportInput& in, ImportedData& d, int cells,
-                const std::unordered_map<std::string, int>* refs) {
+void readMatrix(const ImportInput& in, ImportedData& d, int cells, const std::unordered_map<std::string, int>* refs) {
   std::vector<std::string> names;
   if (in.names) numberedNames(*in.names, &names);
   std::vector<std::string> binHeads;
@@ -401,7 +399,8 @@ void readMatrix(const ImportInput& in, ImportedData& d, int cells,
     const std::size_t header = 2 + kNameField;
     if (b.size() >= header && (b.size() - header) % (2 * kNameField) == 0) {
       // A header before the records brings the title of the exported data.
-      d.title = ("*" + fieldText(reinterpret_cast<const unsigned char*>(b.data()) + 2, kNameField)).substr(0, kNameField - 1);
+      d.title =
+          ("*" + fieldText(reinterpret_cast<const unsigned char*>(b.data()) + 2, kNameField)).substr(0, kNameField - 1);
       off = header;
     }
     for (; off + 2 * kNameField <= b.size(); off += 2 * kNameField) binHeads.push_back(b.substr(off, 2 * kNameField));
@@ -421,20 +420,22 @@ void readMatrix(const ImportInput& in, ImportedData& d, int cells,
   // column short is a mismatch, not area numbers read as data.
   const bool unnumbered =
       taxa > 0 && columns == taxa &&
-      (in.namesBin || (static_cast<int>(rows.size()) == cells &&
-                       std::all_of(rows.begin(), rows.end(),
-                                   [&](const auto& v) { return static_cast<int>(v.size()) == taxa; })));
+      (in.namesBin ||
+       (static_cast<int>(rows.size()) == cells &&
+        std::all_of(rows.begin(), rows.end(), [&](const auto& v) { return static_cast<int>(v.size()) == taxa; })));
   if (!numbered && !unnumbered) {
     d.notices.push_back({strprintf("Mismatch in number of taxa %d/%d\n(ensure data matrix lines begin with a space)",
                                    taxa, std::max(0, columns - 1)),
                          kCaption, Icon::Exclamation});
     taxa = 0;
   } else {
-    d.notices.push_back({strprintf("Match in number of taxa:\n %d names %d data (%s)", taxa, taxa, in.inputName.c_str()),
-                         kCaption, Icon::Information});
+    d.notices.push_back(
+        {strprintf("Match in number of taxa:\n %d names %d data (%s)", taxa, taxa, in.inputName.c_str()), kCaption,
+         Icon::Information});
   }
   if (taxa > kImportMaxTaxa) {
-    d.notices.push_back({strprintf("Limit to number of taxa (%d) reached", kImportMaxTaxa), kCaption, Icon::Exclamation});
+    d.notices.push_back(
+        {strprintf("Limit to number of taxa (%d) reached", kImportMaxTaxa), kCaption, Icon::Exclamation});
     taxa = kImportMaxTaxa;
   }
   for (int t = 0; t < taxa; ++t) {
@@ -471,7 +472,7 @@ void readMatrix(const ImportInput& in, ImportedData& d, int cells,
       const int taxon = static_cast<int>(k - first);
       if (area < 1 || area > cells) {
         d.lostText += numbered && refs ? strprintf("area %s attribute %d\n", v[0].c_str(), taxon + 1)
-                               : strprintf("area %lld attribute %d\n", area, taxon + 1);
+                                       : strprintf("area %lld attribute %d\n", area, taxon + 1);
         ++d.lost;
         continue;
       }
@@ -487,8 +488,7 @@ CellLocator::CellLocator(const Workspace& ws) : ws_(ws) {
   // A lattice: every cell has the bounds of its column (as in row 1) and
   // of its row (as in column 1).
   const Geometry& g = ws.geo;
-  if (g.columns <= 0 || g.rows <= 0 || g.columns * g.rows != g.cells ||
-      static_cast<int>(ws.cells.size()) <= g.cells)
+  if (g.columns <= 0 || g.rows <= 0 || g.columns * g.rows != g.cells || static_cast<int>(ws.cells.size()) <= g.cells)
     return;
   for (int n = 1; n <= g.cells; ++n) {
     const int r = (n - 1) / g.columns + 1, c = (n - 1) % g.columns + 1;
@@ -570,23 +570,16 @@ ImportedData convertImport(const ImportInput& in, const Workspace& ws) {
   switch (in.layout) {
     case kImportQuoted:
     case kImportComma:
-    case kImportGroup:
-    {
+    case kImportGroup: {
       const auto refs = in.britain ? referenceIndex(ws) : std::unordered_map<std::string, int>{};
       readGenusSpeciesCells(lines, in.layout == kImportQuoted, in.layout == kImportGroup, tt, cells,
                             in.britain ? &refs : nullptr);
-    }
-      break;
-    case kImportTnc:
-      readTnc(lines, tt, CellLocator(ws), referenceIndex(ws));
-      break;
+    } break;
+    case kImportTnc: readTnc(lines, tt, CellLocator(ws), referenceIndex(ws)); break;
     case kImportLatLong:
     case kImportQuotedLatLong:
-    case kImportRecords:
-      readPoints(lines, in.layout, tt, CellLocator(ws));
-      break;
-    default:
-      break;
+    case kImportRecords: readPoints(lines, in.layout, tt, CellLocator(ws)); break;
+    default: break;
   }
   return d;
 }
@@ -667,7 +660,8 @@ std::optional<Notice> importRefusal(const Session& s, int layout) {
 FileRequest importInputRequest(const Session& s, int layout) {
   FileRequest open;
   open.title = "Read import data";
-  open.filters = {layout == kImportDmap ? FileFilter{"DMAP data (*.dis)", "*.dis"} : FileFilter{"ASCII data (*.txt)", "*.txt"}};
+  open.filters = {layout == kImportDmap ? FileFilter{"DMAP data (*.dis)", "*.dis"}
+                                        : FileFilter{"ASCII data (*.txt)", "*.txt"}};
   open.initialDir = s.dataDir.empty() ? s.home : s.dataDir;
   open.mustExist = true;
   return open;

@@ -17,15 +17,15 @@ namespace zn {
 struct Session;
 
 enum ImportLayout {
-  kImportQuoted = 1,        // "Genus","species","cell#"
-  kImportComma = 2,         // Genus,species,cell#
-  kImportGroup = 3,         // Genus,species,group#
-  kImportTnc = 4,           // TNC (NWPS on the Britain grid)
-  kImportDmap = 5,          // DMAP distribution file
-  kImportLatLong = 6,       // Genus_species lat long
-  kImportQuotedLatLong = 7, // "Genus","species",lat,long
-  kImportRecords = 8,       // "Name",code,record,x,y
-  kImportMatrix = 9,        // quantitative matrix with a names file
+  kImportQuoted = 1,         // "Genus","species","cell#"
+  kImportComma = 2,          // Genus,species,cell#
+  kImportGroup = 3,          // Genus,species,group#
+  kImportTnc = 4,            // TNC (NWPS on the Britain grid)
+  kImportDmap = 5,           // DMAP distribution file
+  kImportLatLong = 6,        // Genus_species lat long
+  kImportQuotedLatLong = 7,  // "Genus","species",lat,long
+  kImportRecords = 8,        // "Name",code,record,x,y
+  kImportMatrix = 9,         // quantitative matrix with a names file
 };
 
 constexpr int kImportMaxTaxa = 3000;
@@ -62,8 +62,8 @@ struct ImportInput {
 
 // The converted data, still apart from the session's cards.
 struct ImportedData {
-  std::string title;                   // "Data from %s", "*" in front for quantities
-  std::vector<std::string> cardHeads;  // 64 bytes each: name field and code field
+  std::string title;                             // "Data from %s", "*" in front for quantities
+  std::vector<std::string> cardHeads;            // 64 bytes each: name field and code field
   std::vector<std::vector<std::int8_t>> levels;  // per taxon, index = cell (0 unused)
   long records = 0;
   int lost = 0;

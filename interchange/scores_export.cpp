@@ -15,9 +15,7 @@ namespace {
 constexpr const char* kCaption = "Export scores";
 constexpr const char* kVersionLine = " ZONARIUM version 4.19.25\n";
 
-int cellsOf(const Session& s) {
-  return std::max(0, std::min(s.ws.geo.cells, static_cast<int>(s.ws.cells.size()) - 2));
-}
+int cellsOf(const Session& s) { return std::max(0, std::min(s.ws.geo.cells, static_cast<int>(s.ws.cells.size()) - 2)); }
 
 const GridCell& cellAt(const Session& s, int n) { return s.ws.cells[static_cast<std::size_t>(n)]; }
 

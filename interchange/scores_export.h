@@ -26,7 +26,7 @@ enum ScoresLayout : int {
 
 // Control ids of the "Export scores" dialog (DEXSDLGBOX).
 enum ExportScoresControl : int {
-  kExportCellNumbers = 1701,  // "print gridcell numbers"
+  kExportCellNumbers = 1701,   // "print gridcell numbers"
   kExportOccupiedOnly = 1702,  // "print scores only for occupied grid cells "
   kExportMarkerAsZero = 7001,  // "print 0-score presences as 0 (else 10000)"
   kExportBackground = 1102,    // "print background as well as foreground"

@@ -72,7 +72,9 @@ std::string lineOf(std::string_view text, int n) {
   return std::string(line.substr(0, kTitleMax));
 }
 
-int cellCount(const Workspace& ws) { return std::max(0, std::min(ws.geo.cells, static_cast<int>(ws.cells.size()) - 2)); }
+int cellCount(const Workspace& ws) {
+  return std::max(0, std::min(ws.geo.cells, static_cast<int>(ws.cells.size()) - 2));
+}
 
 // Finds the first cell (in cell-number order) whose bounds hold a point,
 // through a bucket grid over the cells' extent so that a long "#0" file
@@ -116,7 +118,8 @@ class CellLocator {
   // The cell holding the point, or 0.
   int find(double lon, double lat) const {
     if (!any_ || !(lon >= lon0_ && lon < lon1_ && lat >= lat0_ && lat < lat1_)) return 0;
-    const auto& list = buckets_[static_cast<std::size_t>(bucket(lat, lat0_, lat1_) * side_ + bucket(lon, lon0_, lon1_))];
+    const auto& list =
+        buckets_[static_cast<std::size_t>(bucket(lat, lat0_, lat1_) * side_ + bucket(lon, lon0_, lon1_))];
     for (int n : list) {
       const GridCell& c = ws_.cells[static_cast<std::size_t>(n)];
       if (cellHoldsPoint(c, lon, lat)) return n;
@@ -211,8 +214,7 @@ ScoresImportData parseScoresImport(const std::string& text, const Workspace& ws)
         put(cellNumber(*n, cells), v);
       }
       break;
-    default:
-      break;
+    default: break;
   }
   return d;
 }
@@ -238,12 +240,9 @@ double shiftNegative(int cells, Get get, Set set, Occupied occupied) {
   if (minimum >= 0.0) return 0.0;
   for (int n = 1; n <= cells; ++n) {
     const double v = get(n);
-    if (v == kZeroScore)
-      set(n, -minimum);
-    else if (v == minimum)
-      set(n, kZeroScore);
-    else if (v != 0.0 || occupied(n))
-      set(n, v - minimum);
+    if (v == kZeroScore) set(n, -minimum);
+    else if (v == minimum) set(n, kZeroScore);
+    else if (v != 0.0 || occupied(n)) set(n, v - minimum);
   }
   return minimum;
 }
@@ -351,7 +350,8 @@ bool applyScoresImport(Session& s, const ScoresImportData& d, const std::string&
 
   if (d.columns > 0) {
     const double m0 = shiftNegative(
-        cells, [&](int n) { return threeAxis ? o.threeAxis.values[static_cast<std::size_t>(n)][0] : cellAt(s, n).score; },
+        cells,
+        [&](int n) { return threeAxis ? o.threeAxis.values[static_cast<std::size_t>(n)][0] : cellAt(s, n).score; },
         [&](int n, double v) {
           cellAt(s, n).score = v;
           if (threeAxis) o.threeAxis.values[static_cast<std::size_t>(n)][0] = v;

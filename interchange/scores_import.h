@@ -27,7 +27,7 @@ struct ScoresImportData {
   int columns = 0;  // value columns the format carries: 0, 1, 2 or 3
   // Per cell 1 ... cells (index 0 unused) the values read; 0 where none.
   std::vector<std::array<double, 3>> values;
-  std::vector<char> read;  // 1 where a record reached the cell
+  std::vector<char> read;                 // 1 where a record reached the cell
   std::array<std::string, 3> titleLines;  // the first three lines of the file
   std::string error;                      // the refusal message when format is -1
 };

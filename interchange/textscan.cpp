@@ -78,8 +78,7 @@ std::optional<double> toReal(const std::string& text) {
   if (p < e && *p == '+') ++p;
   double v = 0;
   auto [end, ec] = std::from_chars(p, e, v);
-  if (end == p || ec != std::errc() || !std::isfinite(v))
-    return std::nullopt;
+  if (end == p || ec != std::errc() || !std::isfinite(v)) return std::nullopt;
   return v;
 }
 

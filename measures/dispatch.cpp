@@ -3,59 +3,32 @@
 #include <array>
 
 #include "measures/richness.h"
-#include "measures/reserved_codes.h"
 #include "measures/scores.h"
 #include "measures/smoothing.h"
 #include "measures/tree.h"
+#include "store/measurecode.h"
 
 namespace zn {
 
 bool computeMeasure(Session& s, int code) {
   setMeasureCode(s, code);
   switch (code) {
-    case kCodeRichness:
-      computeRichness(s);
-      return true;
-    case kCodeRangeSizeRarity:
-      computeRangeSizeRarity(s);
-      return true;
-    case kCodeSubtreeLength:
-      computeSubtreeLength(s);
-      return true;
-    case kCodeRootDistance:
-      computeRootDistance(s);
-      return true;
-    case kCodeRareQuartile:
-      computeRareQuartile(s);
-      return true;
-    case kCodeRangeCentres:
-      computeRangeCentres(s);
-      return true;
-    case kCodeMedianRange:
-      computeMedianRange(s);
-      return true;
+    case kCodeRichness: computeRichness(s); return true;
+    case kCodeRangeSizeRarity: computeRangeSizeRarity(s); return true;
+    case kCodeSubtreeLength: computeSubtreeLength(s); return true;
+    case kCodeRootDistance: computeRootDistance(s); return true;
+    case kCodeRareQuartile: computeRareQuartile(s); return true;
+    case kCodeRangeCentres: computeRangeCentres(s); return true;
+    case kCodeMedianRange: computeMedianRange(s); return true;
     case kCodeSelectiveRichness:
     case kCodeFlexibilityPlot:
-    case kCodeSelectiveRarity:
-      computeSelective(s, code);
-      return true;
-    case kCodeLevelN:
-      computeLevelN(s);
-      return true;
-    case kCodeMaxLevel:
-      computeMaxLevel(s);
-      return true;
-    case kCodeRareThreshold:
-      computeRareThreshold(s);
-      return true;
-    case kCodeResiduals:
-      computeResiduals(s);
-      return true;
-    case kCodeMedianQuantitative:
-      computeMedianQuantitative(s);
-      return true;
-    default:
-      return false;
+    case kCodeSelectiveRarity: computeSelective(s, code); return true;
+    case kCodeLevelN: computeLevelN(s); return true;
+    case kCodeMaxLevel: computeMaxLevel(s); return true;
+    case kCodeRareThreshold: computeRareThreshold(s); return true;
+    case kCodeResiduals: computeResiduals(s); return true;
+    case kCodeMedianQuantitative: computeMedianQuantitative(s); return true;
+    default: return false;
   }
 }
 
@@ -103,8 +76,7 @@ RecomputePlan recomputePlan(Recompute event, int code) {
       if (code == kCodeMedianQuantitative) return {code, true, false};
       if (code == kCodeSelectiveRichness) return {code, false, false};
       return {kCodeRichness, true, false};
-    case Recompute::DatafileOpened:
-      return {kCodeRichness, true, false};
+    case Recompute::DatafileOpened: return {kCodeRichness, true, false};
   }
   return {kCodeRichness, true, false};
 }
@@ -112,12 +84,25 @@ RecomputePlan recomputePlan(Recompute event, int code) {
 bool toolsOptionsNeedRerun(const Settings& before, const Settings& after, bool cancelRerun) {
   if (cancelRerun) return false;
   // The measure settings, then the area-selection settings of the dialog.
-  static constexpr std::array<SettingsField, 19> kWatched{
-      settingsField<&Settings::rarityFormula>(),  settingsField<&Settings::rangeCentreWeighting>(), settingsField<&Settings::rangeSizeThreshold>(),  settingsField<&Settings::smoothByMean>(),
-      settingsField<&Settings::hotspotKind>(),    settingsField<&Settings::rejectRedundant>(),      settingsField<&Settings::reordering>(),          settingsField<&Settings::nearMinimumGoal>(),
-      settingsField<&Settings::greedyRejectRedundant>(), settingsField<&Settings::flexibilityMap>(), settingsField<&Settings::greedyByRarity>(),     settingsField<&Settings::greedyGoal>(),
-      settingsField<&Settings::optimiseByCost>(), settingsField<&Settings::flexibilityPartial>(),   settingsField<&Settings::greedyIncludeSeeds>(),  settingsField<&Settings::includeSeeds>(),
-      settingsField<&Settings::extraTieBreaks>(), settingsField<&Settings::mapAllFlexible>(),       settingsField<&Settings::lastTieRandom>()};
+  static constexpr std::array<SettingsField, 19> kWatched{settingsField<&Settings::rarityFormula>(),
+                                                          settingsField<&Settings::rangeCentreWeighting>(),
+                                                          settingsField<&Settings::rangeSizeThreshold>(),
+                                                          settingsField<&Settings::smoothByMean>(),
+                                                          settingsField<&Settings::hotspotKind>(),
+                                                          settingsField<&Settings::rejectRedundant>(),
+                                                          settingsField<&Settings::reordering>(),
+                                                          settingsField<&Settings::nearMinimumGoal>(),
+                                                          settingsField<&Settings::greedyRejectRedundant>(),
+                                                          settingsField<&Settings::flexibilityMap>(),
+                                                          settingsField<&Settings::greedyByRarity>(),
+                                                          settingsField<&Settings::greedyGoal>(),
+                                                          settingsField<&Settings::optimiseByCost>(),
+                                                          settingsField<&Settings::flexibilityPartial>(),
+                                                          settingsField<&Settings::greedyIncludeSeeds>(),
+                                                          settingsField<&Settings::includeSeeds>(),
+                                                          settingsField<&Settings::extraTieBreaks>(),
+                                                          settingsField<&Settings::mapAllFlexible>(),
+                                                          settingsField<&Settings::lastTieRandom>()};
   for (SettingsField f : kWatched)
     if (f.get(before) != f.get(after)) return true;
   return false;

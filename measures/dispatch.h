@@ -28,9 +28,9 @@ void selectRangeCentres(Session& s, bool fromDiversityMenu, int& remembered);
 enum class Recompute { ToolsOptions, Preselection, Standardise, DatafileOpened };
 
 struct RecomputePlan {
-  int code = 0;               // the code to compute (0: none)
-  bool compute = true;        // false: keep the scores as they are (code 22, 39 rules)
-  bool reapplyPasses = false; // repeat the remembered mean, then smoothing passes
+  int code = 0;                // the code to compute (0: none)
+  bool compute = true;         // false: keep the scores as they are (code 22, 39 rules)
+  bool reapplyPasses = false;  // repeat the remembered mean, then smoothing passes
 };
 
 // Pure rule: what the map becomes after the event with `code` on the map.

@@ -23,23 +23,18 @@ struct TRow {
   std::array<double, 4> t;
 };
 constexpr std::array<TRow, 34> kTTable{{
-    {1, {6.314, 12.706, 63.657, 636.619}}, {2, {2.920, 4.303, 9.925, 31.599}},
-    {3, {2.353, 3.182, 5.841, 12.924}},    {4, {2.132, 2.776, 4.604, 8.610}},
-    {5, {2.015, 2.571, 4.032, 6.869}},     {6, {1.943, 2.447, 3.707, 5.959}},
-    {7, {1.895, 2.365, 3.499, 5.408}},     {8, {1.860, 2.306, 3.355, 5.041}},
-    {9, {1.833, 2.262, 3.250, 4.781}},     {10, {1.812, 2.228, 3.169, 4.587}},
-    {11, {1.796, 2.201, 3.106, 4.437}},    {12, {1.782, 2.179, 3.055, 4.318}},
-    {13, {1.771, 2.160, 3.012, 4.221}},    {14, {1.761, 2.145, 2.977, 4.140}},
-    {15, {1.753, 2.131, 2.947, 4.073}},    {16, {1.746, 2.120, 2.921, 4.015}},
-    {17, {1.740, 2.110, 2.898, 3.965}},    {18, {1.734, 2.101, 2.878, 3.922}},
-    {19, {1.729, 2.093, 2.861, 3.883}},    {20, {1.725, 2.086, 2.845, 3.850}},
-    {21, {1.721, 2.080, 2.831, 3.819}},    {22, {1.717, 2.074, 2.819, 3.792}},
-    {23, {1.714, 2.069, 2.807, 3.768}},    {24, {1.711, 2.064, 2.797, 3.745}},
-    {25, {1.708, 2.060, 2.787, 3.725}},    {26, {1.706, 2.056, 2.779, 3.707}},
-    {27, {1.703, 2.052, 2.771, 3.690}},    {28, {1.701, 2.048, 2.763, 3.674}},
-    {29, {1.699, 2.045, 2.756, 3.659}},    {30, {1.697, 2.042, 2.750, 3.646}},
-    {40, {1.684, 2.021, 2.704, 3.551}},    {60, {1.671, 2.000, 2.660, 3.460}},
-    {120, {1.658, 1.980, 2.617, 3.373}},   {0, {1.645, 1.960, 2.576, 3.291}},
+    {1, {6.314, 12.706, 63.657, 636.619}}, {2, {2.920, 4.303, 9.925, 31.599}}, {3, {2.353, 3.182, 5.841, 12.924}},
+    {4, {2.132, 2.776, 4.604, 8.610}},     {5, {2.015, 2.571, 4.032, 6.869}},  {6, {1.943, 2.447, 3.707, 5.959}},
+    {7, {1.895, 2.365, 3.499, 5.408}},     {8, {1.860, 2.306, 3.355, 5.041}},  {9, {1.833, 2.262, 3.250, 4.781}},
+    {10, {1.812, 2.228, 3.169, 4.587}},    {11, {1.796, 2.201, 3.106, 4.437}}, {12, {1.782, 2.179, 3.055, 4.318}},
+    {13, {1.771, 2.160, 3.012, 4.221}},    {14, {1.761, 2.145, 2.977, 4.140}}, {15, {1.753, 2.131, 2.947, 4.073}},
+    {16, {1.746, 2.120, 2.921, 4.015}},    {17, {1.740, 2.110, 2.898, 3.965}}, {18, {1.734, 2.101, 2.878, 3.922}},
+    {19, {1.729, 2.093, 2.861, 3.883}},    {20, {1.725, 2.086, 2.845, 3.850}}, {21, {1.721, 2.080, 2.831, 3.819}},
+    {22, {1.717, 2.074, 2.819, 3.792}},    {23, {1.714, 2.069, 2.807, 3.768}}, {24, {1.711, 2.064, 2.797, 3.745}},
+    {25, {1.708, 2.060, 2.787, 3.725}},    {26, {1.706, 2.056, 2.779, 3.707}}, {27, {1.703, 2.052, 2.771, 3.690}},
+    {28, {1.701, 2.048, 2.763, 3.674}},    {29, {1.699, 2.045, 2.756, 3.659}}, {30, {1.697, 2.042, 2.750, 3.646}},
+    {40, {1.684, 2.021, 2.704, 3.551}},    {60, {1.671, 2.000, 2.660, 3.460}}, {120, {1.658, 1.980, 2.617, 3.373}},
+    {0, {1.645, 1.960, 2.576, 3.291}},
 }};
 
 constexpr std::array<const char*, 5> kSignificance{
@@ -151,8 +146,8 @@ SpearmanResult spearman(const std::vector<OverlayCell>& scored) {
     r.tested = true;
     r.df = r.n - 2;
     r.t = std::fabs(r.rho * std::sqrt(r.df / (1.0 - r.rho * r.rho)));
-    r.message = strprintf("Spearman rank correlation coefficient (G/B)\nrho= %5.3f, t(%d df)= %5.3f\n%s", r.rho,
-                          r.df, r.t, tSignificance(r.t, r.df).c_str());
+    r.message = strprintf("Spearman rank correlation coefficient (G/B)\nrho= %5.3f, t(%d df)= %5.3f\n%s", r.rho, r.df,
+                          r.t, tSignificance(r.t, r.df).c_str());
   }
   r.title = strprintf("overlay correlation rho= %4.2f", r.rho);
   return r;
@@ -251,9 +246,9 @@ Coincidence coincidence(const std::vector<OverlayCell>& cells) {
 
 std::string coincidenceReport(const Coincidence& c, const std::string& firstTitle, const std::string& secondTitle) {
   std::string out = "\n\n Coincidence of presence/absence overlays.\n" + kRule + "\n\n";
-  out += strprintf("  Cells  Overlay\n\n %6d  %s  (alone)\n %6d  %s + %s\n %6d  %s  (alone)\n\n", c.firstOnly,
-                   firstTitle.c_str(), c.both, firstTitle.c_str(), secondTitle.c_str(), c.secondOnly,
-                   secondTitle.c_str());
+  out +=
+      strprintf("  Cells  Overlay\n\n %6d  %s  (alone)\n %6d  %s + %s\n %6d  %s  (alone)\n\n", c.firstOnly,
+                firstTitle.c_str(), c.both, firstTitle.c_str(), secondTitle.c_str(), c.secondOnly, secondTitle.c_str());
   return out + kClosingRule;
 }
 
@@ -311,9 +306,10 @@ std::string randomisationReport(const RandomisationInput& in, const std::vector<
       draws, sample, titles.backTitle.c_str(), titles.backDataTitle.c_str(), poolSize, titles.foreTitle.c_str(),
       titles.foreDataTitle.c_str());
   out += kRule + "\n\n point values from expected distribution\n\n";
-  const double median = draws % 2 == 0 ? (sorted[static_cast<std::size_t>(draws / 2 - 1)] +
-                                          sorted[static_cast<std::size_t>(draws / 2)]) / 2.0 / s
-                                       : sorted[static_cast<std::size_t>(draws / 2)] / s;
+  const double median =
+      draws % 2 == 0
+          ? (sorted[static_cast<std::size_t>(draws / 2 - 1)] + sorted[static_cast<std::size_t>(draws / 2)]) / 2.0 / s
+          : sorted[static_cast<std::size_t>(draws / 2)] / s;
   const double mean = std::accumulate(sorted.begin(), sorted.end(), 0.0) / draws / s;
   const double trueMean = std::accumulate(in.pool.begin(), in.pool.end(), 0.0) / poolSize;
   out += strprintf("\n lowest score:   %20d  %7.3f\n", 1, at(1));
@@ -336,7 +332,8 @@ std::string randomisationReport(const RandomisationInput& in, const std::vector<
     const int rank = static_cast<int>(above - sorted.begin()) + 1;
     out += strprintf("                 %20d  %7.3f  %7.2f%%\n", rank, at(rank), rank * 100.0 / draws);
   }
-  out += strprintf("\n %d mins %d secs\n", static_cast<int>(elapsedSeconds / 60), static_cast<int>(elapsedSeconds % 60));
+  out +=
+      strprintf("\n %d mins %d secs\n", static_cast<int>(elapsedSeconds / 60), static_cast<int>(elapsedSeconds % 60));
   return out + kClosingRule;
 }
 

@@ -115,14 +115,13 @@ struct Coincidence {
   int secondOnly = 0;
 };
 Coincidence coincidence(const std::vector<OverlayCell>& cells);
-std::string coincidenceReport(const Coincidence& c, const std::string& firstTitle,
-                              const std::string& secondTitle);
+std::string coincidenceReport(const Coincidence& c, const std::string& firstTitle, const std::string& secondTitle);
 
 // Randomisation test.
 inline constexpr int kRandomDraws = 1000;
 
 struct RandomisationInput {
-  std::vector<double> pool;  // foreground values of the cells with either score
+  std::vector<double> pool;   // foreground values of the cells with either score
   std::vector<bool> sampled;  // same order: background non-zero (the observed sample)
 };
 // Builds the pool from the cells; a foreground marker counts as the offset,

@@ -86,14 +86,10 @@ PresenceIndex buildPresenceIndex(const Workspace& ws, int excludedLevel) {
     std::uint16_t* list = taxonRows ? nullptr : ix.taxonCells.data() + ix.taxonStart[t];
     const std::uint64_t taxonBit = std::uint64_t{1} << (t % 64);
     forPresentCells(lv, cells, excludedLevel, [&](std::size_t n) {
-      if (row)
-        row[n / 64] |= std::uint64_t{1} << (n % 64);
-      else
-        *list++ = static_cast<std::uint16_t>(n);
-      if (cellRows)
-        ix.cellBits[n * cellWords + t / 64] |= taxonBit;
-      else
-        ix.cellTaxa[static_cast<std::size_t>(fill[n]++)] = static_cast<std::uint16_t>(t);
+      if (row) row[n / 64] |= std::uint64_t{1} << (n % 64);
+      else *list++ = static_cast<std::uint16_t>(n);
+      if (cellRows) ix.cellBits[n * cellWords + t / 64] |= taxonBit;
+      else ix.cellTaxa[static_cast<std::size_t>(fill[n]++)] = static_cast<std::uint16_t>(t);
     });
   }
   return ix;
@@ -108,8 +104,7 @@ std::vector<char> representedTaxa(const PresenceIndex& index, const AreaSet& are
   return rep;
 }
 
-std::vector<char> countedTaxa(const Workspace& ws, const PresenceIndex& index,
-                              const AreaSet& areas) {
+std::vector<char> countedTaxa(const Workspace& ws, const PresenceIndex& index, const AreaSet& areas) {
   std::vector<char> counted = representedTaxa(index, areas);
   for (int t = 0; t < index.taxa; ++t) {
     char& c = counted[static_cast<std::size_t>(t)];

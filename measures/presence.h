@@ -154,7 +154,6 @@ std::vector<char> representedTaxa(const PresenceIndex& index, const AreaSet& are
 
 // 1 for each taxon a complementary measure counts: it passes the group-code
 // test and is not represented in the area set.
-std::vector<char> countedTaxa(const Workspace& ws, const PresenceIndex& index,
-                              const AreaSet& areas);
+std::vector<char> countedTaxa(const Workspace& ws, const PresenceIndex& index, const AreaSet& areas);
 
 }  // namespace zn

@@ -36,8 +36,7 @@ void countTaxa(Session& s, const std::function<bool(const PresenceIndex&, int)>&
 
 // Per cell, the values of the counted taxa present there, reduced to their
 // median; count = the number of values.
-void cellMedians(Session& s, const std::function<double(const PresenceIndex&, int t, int n)>& value,
-                 bool zeroAsOne) {
+void cellMedians(Session& s, const std::function<double(const PresenceIndex&, int t, int n)>& value, bool zeroAsOne) {
   beginMeasure(s);
   Counted in = countedInput(s);
   std::vector<char> added(static_cast<std::size_t>(in.index.taxa), 0);
@@ -102,9 +101,8 @@ void computeRangeSizeRarity(Session& s) {
   Counted in = countedInput(s);
   const int formula = s.settings.rarityFormula;
   const int cells = s.ws.geo.cells;
-  s.map.taxaCounted = addTaxonValues(s, in.index, in.take, [&](int t) {
-    return rarityValue(formula, in.index.range(t), cells);
-  });
+  s.map.taxaCounted =
+      addTaxonValues(s, in.index, in.take, [&](int t) { return rarityValue(formula, in.index.range(t), cells); });
   finishMeasure(s, raritySum(s.ws.counters, formula));
 }
 
@@ -151,14 +149,15 @@ void computeMaxLevel(Session& s) {
 void computeMedianQuantitative(Session& s) {
   if (!measureApplies(s, kCodeMedianQuantitative) || !s.ws.datafile.quantitative) return;
   const Workspace& ws = s.ws;
-  cellMedians(s, [&ws](const PresenceIndex&, int t, int n) { return double(ws.cards.level(t, n)); },
-              true);
+  cellMedians(
+      s, [&ws](const PresenceIndex&, int t, int n) { return double(ws.cards.level(t, n)); }, true);
   finishMeasure(s, 1.0);
 }
 
 void computeMedianRange(Session& s) {
   if (!measureApplies(s, kCodeMedianRange)) return;
-  cellMedians(s, [](const PresenceIndex& ix, int t, int) { return double(ix.range(t)); }, false);
+  cellMedians(
+      s, [](const PresenceIndex& ix, int t, int) { return double(ix.range(t)); }, false);
   finishMeasure(s, s.ws.geo.cells);
 }
 
@@ -244,8 +243,7 @@ void computeRangeCentres(Session& s) {
 }
 
 void computeSelective(Session& s, int code) {
-  if (code != kCodeSelectiveRichness && code != kCodeSelectiveRarity && code != kCodeFlexibilityPlot)
-    return;
+  if (code != kCodeSelectiveRichness && code != kCodeSelectiveRarity && code != kCodeFlexibilityPlot) return;
   if (!measureApplies(s, code) || markedTaxa(s.ws) == 0) return;
   beginMeasure(s);
   PresenceIndex index = buildPresenceIndex(s.ws, s.settings.excludedLevel);
@@ -256,8 +254,8 @@ void computeSelective(Session& s, int code) {
   s.map.taxaCounted = addTaxonValues(s, index, take, [&](int t) {
     return code == kCodeSelectiveRarity ? rarityValue(formula, index.range(t), cells) : 1.0;
   });
-  finishMeasure(s, code == kCodeSelectiveRarity ? raritySum(s.ws.counters, formula)
-                                                : static_cast<double>(s.map.taxaCounted));
+  finishMeasure(
+      s, code == kCodeSelectiveRarity ? raritySum(s.ws.counters, formula) : static_cast<double>(s.map.taxaCounted));
 }
 
 }  // namespace zn

@@ -13,9 +13,7 @@ void setMeasureCode(Session& s, int code) {
 
 namespace {
 // Cell records 0 … cells that exist.
-int lastRecord(const Session& s) {
-  return lastCellNumber(s.ws);
-}
+int lastRecord(const Session& s) { return lastCellNumber(s.ws); }
 }  // namespace
 
 void clearScores(Session& s) {
@@ -32,9 +30,7 @@ void clearScores(Session& s) {
   s.scoresPresent = false;
 }
 
-bool measureApplies(const Session& s, int code) {
-  return s.ws.datafile.opened && s.map.measureCode == code;
-}
+bool measureApplies(const Session& s, int code) { return s.ws.datafile.opened && s.map.measureCode == code; }
 
 void beginMeasure(Session& s) {
   for (int n = 0; n <= lastRecord(s); ++n) {
@@ -67,8 +63,7 @@ namespace {
 
 // The foreground's option-backed values live in the settings record.
 MapSettingsCopy foregroundSettings(const Settings& st) {
-  return MapSettingsCopy{st.scaleType, st.rarityFormula, st.hotspotKind, st.rejectRedundant,
-                         st.neighbourhoodSize};
+  return MapSettingsCopy{st.scaleType, st.rarityFormula, st.hotspotKind, st.rejectRedundant, st.neighbourhoodSize};
 }
 
 void putForegroundSettings(Settings& st, const MapSettingsCopy& c) {
@@ -114,8 +109,7 @@ void swapScores(Session& s, const OverlayUnder* overlay) {
   clearPlotMarks(ws);
   const int t = s.map.currentTaxon;
   const int taxa = std::min(ws.taxaCount, ws.cards.slots());
-  if (s.map.taxaCounted == 1 && t >= 0 && t < taxa &&
-      "plot " + displayName(ws.cards.name(t)) == s.map.title) {
+  if (s.map.taxaCounted == 1 && t >= 0 && t < taxa && "plot " + displayName(ws.cards.name(t)) == s.map.title) {
     setPlotMark(ws, t, true);
   } else {
     setMeasureCode(s, kCodeImportedScores);
@@ -143,16 +137,13 @@ void setPlotMark(Workspace& ws, int taxon, bool on) {
   ws.cards.setField(taxon, ws.cards.layout->currentMark, on ? 1 : 0);
 }
 
-bool plotMarked(const Workspace& ws, int taxon) {
-  return ws.cards.field(taxon, ws.cards.layout->currentMark) != 0;
-}
+bool plotMarked(const Workspace& ws, int taxon) { return ws.cards.field(taxon, ws.cards.layout->currentMark) != 0; }
 
 std::string displayName(const std::string& name) {
   const std::size_t n = name.size();
   std::string out = name;
   // Too short to hold "xy." after a separator: shown as it is.
-  if (n >= 4 && name[n - 1] == '.')
-    out = std::string{name[n - 3], name[n - 2], '.', ' '} + name.substr(0, n - 4);
+  if (n >= 4 && name[n - 1] == '.') out = std::string{name[n - 3], name[n - 2], '.', ' '} + name.substr(0, n - 4);
   if (out.size() > 30) out.resize(30);
   return out;
 }
@@ -160,27 +151,19 @@ std::string displayName(const std::string& name) {
 double rarityValue(int formula, int range, int cells) {
   if (range < 1) return 0.0;
   switch (formula) {
-    case 0:
-      return static_cast<double>(cells - range);
-    case 1:
-      return 1.0 / range;
-    case 2:
-      return 1.0 / (static_cast<double>(range) * range);
-    default:
-      return 0.0;
+    case 0: return static_cast<double>(cells - range);
+    case 1: return 1.0 / range;
+    case 2: return 1.0 / (static_cast<double>(range) * range);
+    default: return 0.0;
   }
 }
 
 double raritySum(const Counters& c, int formula) {
   switch (formula) {
-    case 0:
-      return c.sumGaps;
-    case 1:
-      return c.sumInverseRanges;
-    case 2:
-      return c.sumInverseSquaredRanges;
-    default:
-      return 0.0;
+    case 0: return c.sumGaps;
+    case 1: return c.sumInverseRanges;
+    case 2: return c.sumInverseSquaredRanges;
+    default: return 0.0;
   }
 }
 

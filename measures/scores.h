@@ -7,45 +7,10 @@
 #include <vector>
 
 #include "measures/presence.h"
+#include "store/measurecode.h"
 #include "store/session.h"
 
 namespace zn {
-
-// Which measure or analysis put its scores on the map.
-enum MeasureCode : int {
-  kCodeNone = 0,
-  kCodeRichness = 1,
-  kCodeRangeSizeRarity = 2,
-  kCodeSubtreeLength = 3,
-  kCodeRootDistance = 4,
-  kCodeRareQuartile = 5,
-  kCodeHotspots = 6,
-  kCodeGreedy = 7,
-  kCodeNearMinimum = 8,
-  kCodeNearMaximumCoverage = 9,
-  kCodeImportedScores = 10,
-  kCodeOverlay = 11,
-  kCodeRangeCentres = 12,
-  kCodeMedianRange = 13,
-  kCodeSelectiveRichness = 22,
-  kCodeRandomSets = 23,
-  kCodeLevelN = 24,
-  kCodeMaxLevel = 25,
-  kCodeFlexibilityPlot = 26,
-  kCodeSelectiveRarity = 27,
-  kCodeEmrIrreplaceability = 28,
-  kCodeReorderedByRichness = 29,
-  kCodeMaxRarity = 30,
-  kCodeRepresentation = 32,
-  kCodeRareThreshold = 36,
-  kCodeSelectedAreas = 37,
-  kCodeResiduals = 38,
-  kCodeMedianQuantitative = 39,
-  kCodeFullyFlexible = 40,
-  kCodeReorderedByThreat = 46,
-  kCodeSelectionFrequency = 47,
-  kCodeReplacementCost = 48,
-};
 
 constexpr int kMaxAreas = 1100;
 

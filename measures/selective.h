@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "store/notice.h"
 #include "measures/titles.h"
 #include "store/host.h"
+#include "store/notice.h"
 #include "store/session.h"
 
 namespace zn {

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "measures/richness.h"
-#include "measures/reserved_codes.h"
 #include "measures/scores.h"
+#include "store/measurecode.h"
 
 namespace zn {
 
@@ -26,18 +26,24 @@ bool singleTaxonPlot(const Session& s) {
 
 bool meanPassApplies(const Session& s) {
   const int code = s.map.measureCode;
-  return s.ws.datafile.opened && (code == kCodeRangeSizeRarity || code == kCodeSubtreeLength ||
-                                  code == kCodeRootDistance || code == kCodeRangeCentres ||
-                                  (code >= kCodeReservedFirstMean && code <= kCodeReservedLastMean));
+  return s.ws.datafile.opened &&
+         (code == kCodeRangeSizeRarity || code == kCodeSubtreeLength || code == kCodeRootDistance ||
+          code == kCodeRangeCentres || (code >= kCodeReservedFirstMean && code <= kCodeReservedLastMean));
 }
 
 bool smoothPassApplies(const Session& s) {
-  static constexpr std::array<int, 10> kNever{
-      kCodeNone, kCodeHotspots, kCodeGreedy, kCodeNearMinimum, kCodeNearMaximumCoverage, kCodeOverlay,
-      kCodeReservedSelection20, kCodeReservedSelection21, kCodeMaxLevel, kCodeReorderedByRichness};
+  static constexpr std::array<int, 10> kNever{kCodeNone,
+                                              kCodeHotspots,
+                                              kCodeGreedy,
+                                              kCodeNearMinimum,
+                                              kCodeNearMaximumCoverage,
+                                              kCodeOverlay,
+                                              kCodeReservedSelection20,
+                                              kCodeReservedSelection21,
+                                              kCodeMaxLevel,
+                                              kCodeReorderedByRichness};
   const int code = s.map.measureCode;
-  return s.scoresPresent && std::find(kNever.begin(), kNever.end(), code) == kNever.end() &&
-         !singleTaxonPlot(s);
+  return s.scoresPresent && std::find(kNever.begin(), kNever.end(), code) == kNever.end() && !singleTaxonPlot(s);
 }
 
 void meanPass(Session& s) {
@@ -114,7 +120,8 @@ void smoothThreeAxis(Session& s) {
       value(n) = r == 0.0 ? kZeroScore : r;
     }
   }
-  for (int n = 1; n <= cells; ++n) s.ws.cells[static_cast<std::size_t>(n)].score = b.values[static_cast<std::size_t>(n)][0];
+  for (int n = 1; n <= cells; ++n)
+    s.ws.cells[static_cast<std::size_t>(n)].score = b.values[static_cast<std::size_t>(n)][0];
   ++s.map.smoothPasses;
 }
 

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <array>
 
-#include "measures/reserved_codes.h"
 #include "measures/scores.h"
+#include "store/measurecode.h"
 #include "store/text.h"
 
 namespace zn {
@@ -15,14 +15,10 @@ constexpr std::size_t kTitleMax = 255;
 
 const char* formulaWord(int formula) {
   switch (formula) {
-    case 0:
-      return "difference";
-    case 1:
-      return "inverse";
-    case 2:
-      return "inverse square";
-    default:
-      return "";
+    case 0: return "difference";
+    case 1: return "inverse";
+    case 2: return "inverse square";
+    default: return "";
   }
 }
 
@@ -34,9 +30,7 @@ const char* hotspotWord(int kind) {
 
 const char* plural(int goal) { return goal == 1 ? "" : "s"; }
 
-const char* transformedWord(const Session& s) {
-  return s.ws.datafile.rescaled ? "transformed" : "untransformed";
-}
+const char* transformedWord(const Session& s) { return s.ws.datafile.rescaled ? "transformed" : "untransformed"; }
 
 std::string hotspotTitle(const Session& s) {
   const AreaSet& a = s.areas;
@@ -58,8 +52,7 @@ std::string greedyTitle(const Session& s) {
   if (s.settings.greedyByRarity != 0)
     return strprintf("greedy %s%s%s-area set for %d rep%s (%s areas)", formulaWord(s.settings.rarityFormula), " ",
                      "rarity", goal, plural(goal), A.c_str());
-  return strprintf("greedy %s%s%s-area set for %d rep%s (%s areas)", "", "", "richness", goal, plural(goal),
-                   A.c_str());
+  return strprintf("greedy %s%s%s-area set for %d rep%s (%s areas)", "", "", "richness", goal, plural(goal), A.c_str());
 }
 
 std::string nearMinimumTitle(const Session& s) {
@@ -67,18 +60,16 @@ std::string nearMinimumTitle(const Session& s) {
   const Reordering order = s.settings.reordering;
   const std::string A = areaCountText(s.areas);
   if (s.settings.flexibilityMap != 0)
-    return strprintf("near-minset: %s irreplaceable(R)/flexible(O) areas for %d rep%s", A.c_str(), goal,
-                     plural(goal));
+    return strprintf("near-minset: %s irreplaceable(R)/flexible(O) areas for %d rep%s", A.c_str(), goal, plural(goal));
   if (order == Reordering::kByRichness || order == Reordering::kByRarity)
-    return strprintf("near-minset re-ordered by %s (%s areas)", order == Reordering::kByRichness ? "richness" : "rarity",
-                     A.c_str());
-  if (order >= Reordering::kNone) return strprintf("near-minimum-area set for %d rep%s (%s areas)", goal, plural(goal), A.c_str());
+    return strprintf("near-minset re-ordered by %s (%s areas)",
+                     order == Reordering::kByRichness ? "richness" : "rarity", A.c_str());
+  if (order >= Reordering::kNone)
+    return strprintf("near-minimum-area set for %d rep%s (%s areas)", goal, plural(goal), A.c_str());
   return strprintf("near-minimum-area set (%s areas)", A.c_str());
 }
 
-bool present(const Session& s, int taxon, int n) {
-  return s.ws.cards.level(taxon, n) > s.settings.excludedLevel;
-}
+bool present(const Session& s, int taxon, int n) { return s.ws.cards.level(taxon, n) > s.settings.excludedLevel; }
 
 // Cells whose records and data levels both exist.
 int lastCell(const Session& s) {
@@ -136,89 +127,65 @@ std::string measureTitle(const Session& s, int code) {
   const char* Sc = S.c_str();
   const char* Mc = M.c_str();
   switch (code) {
-    case kCodeNone:
-      return s.areas.empty() ? "none" : strprintf("none (%d areas selected)", s.areas.count());
-    case kCodeRichness:
-      return strprintf("%srichness", Sc);
+    case kCodeNone: return s.areas.empty() ? "none" : strprintf("none (%d areas selected)", s.areas.count());
+    case kCodeRichness: return strprintf("%srichness", Sc);
     case kCodeRangeSizeRarity:
       return strprintf("%s%srange-size rarity (%s)", Sc, Mc, formulaWord(s.settings.rarityFormula));
-    case kCodeSubtreeLength:
-      return strprintf("%s%ssubtree length", Sc, Mc);
-    case kCodeRootDistance:
-      return strprintf("%s%sroot distance", Sc, Mc);
-    case kCodeRareQuartile:
-      return strprintf("%srichness among 25%% rarest taxa", Sc);
-    case kCodeHotspots:
-      return hotspotTitle(s);
-    case kCodeGreedy:
-      return greedyTitle(s);
-    case kCodeNearMinimum:
-      return nearMinimumTitle(s);
+    case kCodeSubtreeLength: return strprintf("%s%ssubtree length", Sc, Mc);
+    case kCodeRootDistance: return strprintf("%s%sroot distance", Sc, Mc);
+    case kCodeRareQuartile: return strprintf("%srichness among 25%% rarest taxa", Sc);
+    case kCodeHotspots: return hotspotTitle(s);
+    case kCodeGreedy: return greedyTitle(s);
+    case kCodeNearMinimum: return nearMinimumTitle(s);
     case kCodeNearMaximumCoverage:
       return strprintf("near-maximum-coverage set (%s areas)", areaCountText(s.areas).c_str());
     case kCodeImportedScores:
       if (s.map.importKind == kImportSingle || s.map.importKind == kImportThreeAxis)
         return strprintf("%simported scores (%s)", Sc, s.map.importedName.c_str());
       return s.map.title;
-    case kCodeOverlay:
-      return s.map.title;
+    case kCodeOverlay: return s.map.title;
     case kCodeRangeCentres: {
       const int w = s.settings.rangeCentreWeighting;
       return strprintf("%s%srange centre richness%s", Sc, Mc,
-                       w == 1 ? " (large ranges)" : w == 2 ? " (small ranges)" : "");
+                       w == 1   ? " (large ranges)"
+                       : w == 2 ? " (small ranges)"
+                                : "");
     }
-    case kCodeMedianRange:
-      return strprintf("%smedian range size", Sc);
-    case kCodeSelectiveRichness:
-      return strprintf("%splot %s", Sc, "selected richness");
-    case kCodeRandomSets:
-      return "random area choices";
-    case kCodeLevelN:
-      return strprintf("%snumber of level %d data", Sc, s.settings.excludedLevel + 1);
-    case kCodeMaxLevel:
-      return "max data level";
-    case kCodeFlexibilityPlot:
-      return strprintf("%srichness showing flexibility", Sc);
-    case kCodeSelectiveRarity:
-      return strprintf("%splot %s", Sc, "selected rarity");
-    case kCodeEmrIrreplaceability:
-      return strprintf("%sEMR irreplaceability", Sc);
+    case kCodeMedianRange: return strprintf("%smedian range size", Sc);
+    case kCodeSelectiveRichness: return strprintf("%splot %s", Sc, "selected richness");
+    case kCodeRandomSets: return "random area choices";
+    case kCodeLevelN: return strprintf("%snumber of level %d data", Sc, s.settings.excludedLevel + 1);
+    case kCodeMaxLevel: return "max data level";
+    case kCodeFlexibilityPlot: return strprintf("%srichness showing flexibility", Sc);
+    case kCodeSelectiveRarity: return strprintf("%splot %s", Sc, "selected rarity");
+    case kCodeEmrIrreplaceability: return strprintf("%sEMR irreplaceability", Sc);
     case kCodeReorderedByRichness:
       if (s.areas.showsExactSet())
         return strprintf("%s (%s areas)", s.areas.exactKind == 1 ? "exact minimum set" : "exact maximum coverage",
                          areaCountText(s.areas).c_str());
       return "area set re-ordered by richness";
-    case kCodeMaxRarity:
-      return strprintf("%smax rarity", Sc);
+    case kCodeMaxRarity: return strprintf("%smax rarity", Sc);
     case kCodeRareThreshold:
       return strprintf("%srichness for taxa below threshold %d", Sc, s.settings.rangeSizeThreshold);
-    case kCodeSelectedAreas:
-      return "selected areas";
+    case kCodeSelectedAreas: return "selected areas";
     case kCodeResiduals: {
       const int size = s.settings.neighbourhoodSize;
-      const std::string kind =
-          s.settings.smoothByMean == 1 ? strprintf("mean %d", size) : strprintf("median %d", size);
+      const std::string kind = s.settings.smoothByMean == 1 ? strprintf("mean %d", size) : strprintf("median %d", size);
       return strprintf("%s residuals from smoothed (2x %s) richness",
                        s.settings.residualsNotRelative == 0 ? "rel" : "abs", kind.c_str());
     }
-    case kCodeMedianQuantitative:
-      return strprintf("median value for quantitative data (%s)", transformedWord(s));
-    case kCodeFullyFlexible:
-      return strprintf("fully flexible areas (for %d areas)", s.areas.count());
-    case kCodeReorderedByThreat:
-      return "area set re-ordered by threat";
-    case kCodeSelectionFrequency:
-      return strprintf("selection frequency (%d runs)", s.map.runs);
-    case kCodeReplacementCost:
-      return "replacement cost (exact minimum set)";
+    case kCodeMedianQuantitative: return strprintf("median value for quantitative data (%s)", transformedWord(s));
+    case kCodeFullyFlexible: return strprintf("fully flexible areas (for %d areas)", s.areas.count());
+    case kCodeReorderedByThreat: return "area set re-ordered by threat";
+    case kCodeSelectionFrequency: return strprintf("selection frequency (%d runs)", s.map.runs);
+    case kCodeReplacementCost: return "replacement cost (exact minimum set)";
     default:  // 32, the reserved codes and anything unknown
       return "";
   }
 }
 
 std::string singleTaxonTitle(const Session& s, int taxon, int code, bool editorOpen) {
-  const std::string name =
-      taxon >= 0 && taxon < taxaInStore(s) ? displayName(s.ws.cards.name(taxon)) : std::string();
+  const std::string name = taxon >= 0 && taxon < taxaInStore(s) ? displayName(s.ws.cards.name(taxon)) : std::string();
   if (editorOpen) return strprintf("editing %s", name.c_str());
   if (code == kCodeFlexibilityPlot) {
     const int range = taxonRange(s, taxon);
@@ -238,18 +205,25 @@ TitleOutcome buildTitle(Session& s, const TitleContext& ctx) {
   if (!s.scoresPresent) return TitleOutcome::Stopped;
   if (code == kCodeOverlay && m.presenceMap && s.backgroundMap.presenceMap) return TitleOutcome::Stopped;
   const bool inverted = s.settings.invertedScale != 0;
-  static constexpr std::array<int, 12> kNoInversion{
-      kCodeHotspots, kCodeGreedy, kCodeNearMinimum, kCodeNearMaximumCoverage, kCodeOverlay,
-      kCodeReservedSelection20, kCodeReservedSelection21, kCodeSelectiveRichness, kCodeRandomSets,
-      kCodeMaxLevel, kCodeFlexibilityPlot, kCodeReorderedByRichness};
+  static constexpr std::array<int, 12> kNoInversion{kCodeHotspots,
+                                                    kCodeGreedy,
+                                                    kCodeNearMinimum,
+                                                    kCodeNearMaximumCoverage,
+                                                    kCodeOverlay,
+                                                    kCodeReservedSelection20,
+                                                    kCodeReservedSelection21,
+                                                    kCodeSelectiveRichness,
+                                                    kCodeRandomSets,
+                                                    kCodeMaxLevel,
+                                                    kCodeFlexibilityPlot,
+                                                    kCodeReorderedByRichness};
   if (inverted && std::find(kNoInversion.begin(), kNoInversion.end(), code) != kNoInversion.end())
     return TitleOutcome::Stopped;
 
   if (code != kCodeImportedScores && code != kCodeResiduals) m.scoreOffset = 0.0;
   m.presenceMap = false;
 
-  const bool selective =
-      code == kCodeSelectiveRichness || code == kCodeSelectiveRarity || code == kCodeFlexibilityPlot;
+  const bool selective = code == kCodeSelectiveRichness || code == kCodeSelectiveRarity || code == kCodeFlexibilityPlot;
   if (selective && markedTaxa(s.ws) == 1) {
     const int taxon = firstMarkedTaxon(s.ws);
     m.taxaCounted = 1;

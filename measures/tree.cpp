@@ -334,8 +334,7 @@ void computeRootDistance(Session& s) {
   const PresenceIndex ix = buildPresenceIndex(s.ws, s.settings.excludedLevel);
   const std::vector<char> take = countedTaxa(s.ws, ix, s.areas);
   const CardStore& cards = s.ws.cards;
-  s.map.taxaCounted =
-      addTaxonValues(s, ix, take, [&cards](int t) { return static_cast<double>(cards.weight(t)); });
+  s.map.taxaCounted = addTaxonValues(s, ix, take, [&cards](int t) { return static_cast<double>(cards.weight(t)); });
   finishMeasure(s, s.ws.counters.sumWeights);
 }
 

@@ -203,8 +203,9 @@ bool readSettings(const fs::path& dir, const std::string& inputName, FolderSetti
     const std::string_view key = v.substr(0, sp);
     // Prose and headings share the file with the settings: only a key in
     // capitals followed by a value is a setting.
-    if (sp == std::string_view::npos || key.empty() ||
-        !std::all_of(key.begin(), key.end(), [](char c) { return (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_'; }))
+    if (sp == std::string_view::npos || key.empty() || !std::all_of(key.begin(), key.end(), [](char c) {
+          return (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
+        }))
       continue;
     const std::string value(trim(v.substr(sp + 1)));
     auto numeric = [&](double& out, double lo, double hi) {
@@ -354,7 +355,7 @@ bool readAmounts(const FolderSettings& s, Problem& p, const std::unordered_map<l
     const auto ui = units.find(uid);
     if (fi == features.end() || ui == units.end()) {
       error = t.where() + (fi == features.end() ? strprintf("feature %lld is not in ", fid) + s.specName
-                                                 : strprintf("unit %lld is not in ", uid) + s.puName);
+                                                : strprintf("unit %lld is not in ", uid) + s.puName);
       return false;
     }
     if (a > 0) triples.push_back({fi->second, ui->second, a});

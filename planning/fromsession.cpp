@@ -48,14 +48,16 @@ bool writeFolder(const Problem& p, const std::string& title, const fs::path& dir
     return false;
   }
   std::string pu = "id,cost,status\n", spec = "id,target,spf,name\n", amounts = "species,pu,amount\n";
-  for (const auto& u : p.units) pu += strprintf("%lld,", u.id) + number(u.cost) + strprintf(",%d\n", static_cast<int>(u.status));
+  for (const auto& u : p.units)
+    pu += strprintf("%lld,", u.id) + number(u.cost) + strprintf(",%d\n", static_cast<int>(u.status));
   for (std::size_t i = 0; i < p.features.size(); ++i) {
     const Feature& f = p.features[i];
     std::string name;
     for (char c : f.name) name += c == '"' ? std::string("\"\"") : std::string(1, c);
     spec += strprintf("%lld,", f.id) + number(f.target) + ",1,\"" + name + "\"\n";
     for (const Entry* e = p.unitsOf.begin(i); e != p.unitsOf.end(i); ++e)
-      amounts += strprintf("%lld,%lld,", f.id, p.units[static_cast<std::size_t>(e->index)].id) + number(e->amount) + "\n";
+      amounts +=
+          strprintf("%lld,%lld,", f.id, p.units[static_cast<std::size_t>(e->index)].id) + number(e->amount) + "\n";
   }
   const std::string input = "Planning-unit folder of the datafile \"" + title +
                             "\"\n\nBLM 0\nNUMREPS 10\nMISSLEVEL 1\nSCENNAME output\nINPUTDIR input\nOUTPUTDIR "

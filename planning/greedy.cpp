@@ -1,8 +1,8 @@
 #include "planning/greedy.h"
 
 #include <algorithm>
-#include <numeric>
 #include <limits>
+#include <numeric>
 #include <queue>
 
 #include "store/random.h"
@@ -92,8 +92,9 @@ std::vector<char> greedyByCostEffectiveness(const Problem& p, std::uint32_t seed
   std::vector<int> order;
   for (std::size_t u = 0; u < nu; ++u)
     if (chosen[u] && p.units[u].status != UnitStatus::LockedIn) order.push_back(static_cast<int>(u));
-  std::stable_sort(order.begin(), order.end(),
-                   [&](int a, int b) { return p.units[static_cast<std::size_t>(a)].cost > p.units[static_cast<std::size_t>(b)].cost; });
+  std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+    return p.units[static_cast<std::size_t>(a)].cost > p.units[static_cast<std::size_t>(b)].cost;
+  });
   for (int u : order) {
     const auto uu = static_cast<std::size_t>(u);
     bool needed = false;

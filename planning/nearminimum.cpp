@@ -54,8 +54,8 @@ NearMinimumInput nearMinimumInput(const Problem& p) {
   for (std::size_t f = 0; f < nf; ++f) {
     const double t = p.features[f].target;
     if (t != std::floor(t)) {
-      in.error = refused + "its targets are counts of units, and " + featureName(p.features[f]) + " has target " +
-                 number(t);
+      in.error =
+          refused + "its targets are counts of units, and " + featureName(p.features[f]) + " has target " + number(t);
       return in;
     }
     want[f] = std::min(static_cast<long long>(std::min(t, 1e15)), reachable[f]);

@@ -15,11 +15,11 @@
 namespace zn::planning {
 
 struct NearMinimumInput {
-  PresenceLists lists;         // unit numbers 1 ... units in id order; locked-out units hold nothing
-  std::vector<int> seeds;      // the locked-in units' numbers
+  PresenceLists lists;              // unit numbers 1 ... units in id order; locked-out units hold nothing
+  std::vector<int> seeds;           // the locked-in units' numbers
   std::vector<std::size_t> unitOf;  // number -> unit index (entry 0 unused)
-  NearMinimumRule rule;        // the goal and, when the costs differ, the costs
-  std::string error;           // why the rule cannot take the problem; empty when it can
+  NearMinimumRule rule;             // the goal and, when the costs differ, the costs
+  std::string error;                // why the rule cannot take the problem; empty when it can
 };
 
 NearMinimumInput nearMinimumInput(const Problem& p);

@@ -28,8 +28,7 @@ void buildRows(Problem& p, std::vector<Triple>& triples) {
   for (std::size_t i = 0; i < triples.size(); ++i) {
     if (out > 0 && triples[out - 1].feature == triples[i].feature && triples[out - 1].unit == triples[i].unit)
       triples[out - 1].amount += triples[i].amount;
-    else
-      triples[out++] = triples[i];
+    else triples[out++] = triples[i];
   }
   triples.resize(out);
   fill(p.unitsOf, p.features.size(), triples, true);

@@ -53,10 +53,10 @@ struct Boundary {
 struct Problem {
   std::vector<Unit> units;
   std::vector<Feature> features;
-  SparseRows unitsOf;     // per feature
-  SparseRows featuresIn;  // per unit
-  double missLevel = 1.0;  // a target counts as met at this share of it
-  double blm = 0.0;        // boundary length modifier
+  SparseRows unitsOf;                // per feature
+  SparseRows featuresIn;             // per unit
+  double missLevel = 1.0;            // a target counts as met at this share of it
+  double blm = 0.0;                  // boundary length modifier
   std::vector<Boundary> boundaries;  // from the boundary file, read when BLM > 0
 };
 

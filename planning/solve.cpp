@@ -71,7 +71,8 @@ bool presenceProblemOf(const Problem& p, ExactProblem& e) {
   }
   e.areaLimit = static_cast<int>(e.cells.size());
   std::vector<std::int32_t> columnOf(p.units.size(), -1);
-  for (std::size_t c = 0; c < e.cells.size(); ++c) columnOf[static_cast<std::size_t>(e.cells[c] - 1)] = static_cast<std::int32_t>(c);
+  for (std::size_t c = 0; c < e.cells.size(); ++c)
+    columnOf[static_cast<std::size_t>(e.cells[c] - 1)] = static_cast<std::int32_t>(c);
   const std::vector<double> reach = achievable(p);
   std::vector<std::int32_t> columns;
   for (std::size_t f = 0; f < p.features.size(); ++f) {
@@ -120,14 +121,15 @@ std::string solvePresence(const Problem& p, ExactProblem& e, const SolveRequest&
   for (int n : x.cells) s.chosen[static_cast<std::size_t>(n - 1)] = 1;
   s.seconds = secondsSince(t0);
   const Evaluation best = evaluate(p, s.chosen), greedy = evaluate(p, quick);
-  r.report += std::string("exact minimum ") + (e.byCost ? "cost" : "number of units") + ": " +
-              exactStatusText(x.status) + "\n";
+  r.report +=
+      std::string("exact minimum ") + (e.byCost ? "cost" : "number of units") + ": " + exactStatusText(x.status) + "\n";
   r.report += "best: " + summary(p, s) + "\n";
   if (x.status != ExactStatus::Optimal)
     r.report += "proven lower bound: " + number(x.bound) + strprintf(" (gap %.1f%%)\n", 100.0 * exactGap(x));
-  r.report += "greedy by cost-effectiveness: " + summary(p, Solution{quick, 0.0}) +
-              (best.cost > 0 ? strprintf(" (%.1f%% more)", 100.0 * (greedy.cost - best.cost) / best.cost) : std::string()) +
-              "\n";
+  r.report +=
+      "greedy by cost-effectiveness: " + summary(p, Solution{quick, 0.0}) +
+      (best.cost > 0 ? strprintf(" (%.1f%% more)", 100.0 * (greedy.cost - best.cost) / best.cost) : std::string()) +
+      "\n";
   r.runs.push_back(std::move(s));
   return "";
 }
@@ -157,7 +159,8 @@ void topUp(const Problem& p, const std::vector<double>& goal, std::vector<char>&
     const double need = goal[f] - 1e-9 * std::max(1.0, goal[f]);
     std::vector<std::pair<double, int>> free;
     for (const Entry* x = p.unitsOf.begin(f); x != p.unitsOf.end(f) && held < need; ++x)
-      if (!chosen[static_cast<std::size_t>(x->index)] && p.units[static_cast<std::size_t>(x->index)].status != UnitStatus::LockedOut)
+      if (!chosen[static_cast<std::size_t>(x->index)] &&
+          p.units[static_cast<std::size_t>(x->index)].status != UnitStatus::LockedOut)
         free.push_back({x->amount, x->index});
     std::sort(free.begin(), free.end(), std::greater<>());
     for (std::size_t k = 0; k < free.size() && held < need; ++k) {
@@ -186,15 +189,13 @@ std::string solveAmounts(const Problem& p, const SolveRequest& request, SolveRes
       else shared.push_back({std::min(b.a, b.b), std::max(b.a, b.b), b.length});
     }
     // A pair listed twice counts twice, in one column.
-    std::sort(shared.begin(), shared.end(), [](const Boundary& x, const Boundary& y) {
-      return x.a != y.a ? x.a < y.a : x.b < y.b;
-    });
+    std::sort(shared.begin(), shared.end(),
+              [](const Boundary& x, const Boundary& y) { return x.a != y.a ? x.a < y.a : x.b < y.b; });
     std::size_t out = 0;
     for (std::size_t i = 0; i < shared.size(); ++i) {
       if (out > 0 && shared[out - 1].a == shared[i].a && shared[out - 1].b == shared[i].b)
         shared[out - 1].length += shared[i].length;
-      else
-        shared[out++] = shared[i];
+      else shared[out++] = shared[i];
     }
     shared.resize(out);
   }
@@ -233,7 +234,8 @@ std::string solveAmounts(const Problem& p, const SolveRequest& request, SolveRes
     for (std::size_t u = 0; u < nu; ++u) x[u] = chosen[u] ? 1.0 : 0.0;
     std::size_t k = nu;
     for (const Boundary& b : shared) {
-      const UnitStatus sa = p.units[static_cast<std::size_t>(b.a)].status, sb = p.units[static_cast<std::size_t>(b.b)].status;
+      const UnitStatus sa = p.units[static_cast<std::size_t>(b.a)].status,
+                       sb = p.units[static_cast<std::size_t>(b.b)].status;
       const bool fa = sa == UnitStatus::LockedIn || sa == UnitStatus::LockedOut;
       const bool fb = sb == UnitStatus::LockedIn || sb == UnitStatus::LockedOut;
       if (fa && fb) continue;
@@ -263,15 +265,19 @@ std::string solveAmounts(const Problem& p, const SolveRequest& request, SolveRes
   }
   if (!found)
     return std::string("the exact method found no set (") +
-           (x.infeasible ? "infeasible" : x.stopped ? "stopped" : "time limit reached") + ")";
+           (x.infeasible ? "infeasible"
+            : x.stopped  ? "stopped"
+                         : "time limit reached") +
+           ")";
   s.seconds = secondsSince(t0);
   const double score = scoreOf(p, s.chosen);
-  const ExactStatus status = x.proven ? ExactStatus::Optimal : x.stopped ? ExactStatus::Stopped : ExactStatus::TimeLimit;
+  const ExactStatus status = x.proven    ? ExactStatus::Optimal
+                             : x.stopped ? ExactStatus::Stopped
+                                         : ExactStatus::TimeLimit;
   r.report += std::string("exact minimum ") + (boundary ? "cost + BLM x boundary length" : "cost") + ": " +
               exactStatusText(status) + "\n";
   r.report += "best: " + summary(p, s) + "\n";
-  if (boundary)
-    r.report += "boundary length " + number(boundaryOf(p, s.chosen)) + ", score " + number(score) + "\n";
+  if (boundary) r.report += "boundary length " + number(boundaryOf(p, s.chosen)) + ", score " + number(score) + "\n";
   if (status != ExactStatus::Optimal) {
     const double bound = std::min(score, std::max(x.best.bound, x.relaxation));
     const double gap = score > 0 ? (score - std::max(bound, 0.0)) / score : 0.0;
@@ -302,7 +308,8 @@ SolveResult solve(const Problem& p, const SolveRequest& request) {
     return r;
   }
   if (request.method != Method::Exact && p.blm > 0 && !p.boundaries.empty()) {
-    r.error = "BLM " + number(p.blm) + " asks for compact sets: boundary length is solved by the exact method only"
+    r.error = "BLM " + number(p.blm) +
+              " asks for compact sets: boundary length is solved by the exact method only"
               " (--method exact), or set BLM to 0";
     return r;
   }
@@ -343,8 +350,8 @@ SolveResult solve(const Problem& p, const SolveRequest& request) {
     const Evaluation a = evaluate(p, r.runs[i].chosen), b = evaluate(p, r.runs[r.best].chosen);
     if (a.shortfall < b.shortfall || (a.shortfall == b.shortfall && a.cost < b.cost)) r.best = i;
   }
-  r.report = describe(p) + unreachable(p) +
-             name + strprintf(", %d repetitions (seeds 1 ... %d)\n", request.reps, request.reps) +
+  r.report = describe(p) + unreachable(p) + name +
+             strprintf(", %d repetitions (seeds 1 ... %d)\n", request.reps, request.reps) +
              strprintf("best: repetition %zu, ", r.best + 1) + summary(p, r.runs[r.best]) + "\n" +
              strprintf("solved in %.1f seconds\n", secondsSince(t0));
   return r;

@@ -129,8 +129,8 @@ bool saveSeedFile(const AreaSet& a, const std::filesystem::path& path) {
 bool loadSeedFile(Session& s, const std::filesystem::path& path, std::optional<Notice>& refusal) {
   auto text = readFileBytes(path, kSeedFileMax);
   if (!text) {
-    refusal = Notice{strprintf("Can't open file\n%s", path.string().c_str()), "Select grid cells load",
-                     Icon::Exclamation};
+    refusal =
+        Notice{strprintf("Can't open file\n%s", path.string().c_str()), "Select grid cells load", Icon::Exclamation};
     return false;
   }
   s.areas.cells = parseSeedFile(*text, s.ws.geo.cells);

@@ -28,8 +28,7 @@ bool reorderedByRichnessOrRarity(const Session& s) {
 int soleTaxaOf(const Session& s, int cell) {
   const CardStore& cards = s.ws.cards;
   int n = 0;
-  for (int t = 0; t < std::min(s.ws.taxaCount, cards.slots()); ++t)
-    n += cards.field(t, cards.layout->soleArea) == cell;
+  for (int t = 0; t < std::min(s.ws.taxaCount, cards.slots()); ++t) n += cards.field(t, cards.layout->soleArea) == cell;
   return n;
 }
 
@@ -41,10 +40,8 @@ void costLine(const Session& s, const GridCell& c, std::vector<std::string>& lin
 
 void choiceLines(const Session& s, int cell, const GridCell& c, std::vector<std::string>& lines) {
   // The analyses number their areas in the count field.
-  if (c.count > 0 && areaPosition(s.areas, cell) > 0)
-    lines.push_back(strprintf("choice %d by", c.count));
-  else
-    lines.push_back("area not chosen by");
+  if (c.count > 0 && areaPosition(s.areas, cell) > 0) lines.push_back(strprintf("choice %d by", c.count));
+  else lines.push_back("area not chosen by");
   lines.push_back(s.map.title);
 }
 
@@ -106,26 +103,17 @@ std::vector<std::string> cellInformationLines(const Session& s, int cell) {
   const GridCell& c = s.ws.cells[static_cast<std::size_t>(cell)];
   switch (s.map.measureCode) {
     case kCodeHotspots:
-    case kCodeGreedy:
-      choiceLines(s, cell, c, lines);
-      break;
+    case kCodeGreedy: choiceLines(s, cell, c, lines); break;
     case kCodeNearMaximumCoverage:
-      if (s.settings.mapAllFlexible != 0 && s.settings.nearMinimumGoal == 1)
-        fullyFlexibleLines(s, cell, c, lines);
-      else
-        nearMinimumLines(s, cell, c, lines);
+      if (s.settings.mapAllFlexible != 0 && s.settings.nearMinimumGoal == 1) fullyFlexibleLines(s, cell, c, lines);
+      else nearMinimumLines(s, cell, c, lines);
       break;
-    case kCodeNearMinimum:
-      nearMinimumLines(s, cell, c, lines);
-      break;
-    case kCodeFullyFlexible:
-      fullyFlexibleLines(s, cell, c, lines);
-      break;
+    case kCodeNearMinimum: nearMinimumLines(s, cell, c, lines); break;
+    case kCodeFullyFlexible: fullyFlexibleLines(s, cell, c, lines); break;
     case kCodeFlexibilityPlot: {
       if (const int p = areaPosition(s.areas, cell); p > 0) lines.push_back(strprintf("selected area %d", p));
       const int essential = soleTaxaOf(s, cell);
-      if (essential == 0)
-        lines.push_back("unselected area");
+      if (essential == 0) lines.push_back("unselected area");
       else
         lines.push_back(essential == 1 ? std::string("(1 goal-essential taxon)--range")
                                        : strprintf("(%d goal-essential taxa)--range", essential));
@@ -150,21 +138,18 @@ std::vector<std::string> cellInformationLines(const Session& s, int cell) {
     case kCodeReorderedByRichness:
       if (c.count > 0 && areaPosition(s.areas, cell) > 0)
         lines.push_back(strprintf("choice %d (%d taxa)", c.count, static_cast<int>(std::lround(c.score))));
-      else
-        lines.push_back("area not chosen");
+      else lines.push_back("area not chosen");
       break;
     case kCodeSelectionFrequency:
       lines.push_back(strprintf("chosen in %d of %d runs (%.1f%%)", c.count, s.map.runs,
                                 s.map.runs > 0 ? 100.0 * c.count / s.map.runs : 0.0));
       break;
     case kCodeReplacementCost:
-      if (c.score == 0.0)
-        lines.push_back("not in the exact minimum set");
+      if (c.score == 0.0) lines.push_back("not in the exact minimum set");
       else
         lines.push_back(c.count < 0 ? std::string("irreplaceable") : strprintf("replacement cost %d areas", c.count));
       break;
-    default:
-      break;
+    default: break;
   }
   return lines;
 }

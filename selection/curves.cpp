@@ -3,13 +3,13 @@
 #include <algorithm>
 #include <cmath>
 
+#include "measures/presence.h"
 #include "selection/exactcall.h"
 #include "selection/greedy.h"
 #include "selection/hotspots.h"
 #include "selection/nearminimum.h"
 #include "selection/report.h"
 #include "selection/stopwatch.h"
-#include "measures/presence.h"
 #include "store/text.h"
 
 namespace zn {
@@ -110,8 +110,9 @@ void randomCurves(const Counting& c, int K, int runs, std::uint32_t seed, CurveS
     }
     const auto first = table.begin() + static_cast<std::ptrdiff_t>(ks * r);
     std::sort(first, first + static_cast<std::ptrdiff_t>(r));
-    out.randomMedian[ks] = r % 2 == 0 ? (first[static_cast<std::ptrdiff_t>(r / 2 - 1)] + first[static_cast<std::ptrdiff_t>(r / 2)]) / 2.0
-                                      : first[static_cast<std::ptrdiff_t>(r / 2)];
+    out.randomMedian[ks] =
+        r % 2 == 0 ? (first[static_cast<std::ptrdiff_t>(r / 2 - 1)] + first[static_cast<std::ptrdiff_t>(r / 2)]) / 2.0
+                   : first[static_cast<std::ptrdiff_t>(r / 2)];
     out.randomLow[ks] = first[static_cast<std::ptrdiff_t>(lowRank)];
     out.randomHigh[ks] = first[static_cast<std::ptrdiff_t>(highRank)];
   }
@@ -257,7 +258,8 @@ CurveSet computeCurves(const Session& s, const CurveParams& p) {
       for (int n : c.candidates) {
         if (std::find(best.begin(), best.end(), n) != best.end()) continue;
         int gain = 0;
-        for (int t : c.ix.taxaIn(n)) gain += c.counts[static_cast<std::size_t>(t)] && !have[static_cast<std::size_t>(t)];
+        for (int t : c.ix.taxaIn(n))
+          gain += c.counts[static_cast<std::size_t>(t)] && !have[static_cast<std::size_t>(t)];
         if (gain > bestGain) bestGain = gain, bestCell = n;
       }
       if (bestCell) start.push_back(bestCell);

@@ -17,10 +17,10 @@ namespace zn {
 constexpr int kMaxRuns = 10000;
 
 struct CurveParams {
-  int maxAreas = 0;               // K; 0: the size of the exact minimum set
-  int runs = 1000;                // random draws
-  std::uint32_t seed = 1;         // of the random draws
-  double timeLimitSeconds = 60.0; // per exact solve
+  int maxAreas = 0;                // K; 0: the size of the exact minimum set
+  int runs = 1000;                 // random draws
+  std::uint32_t seed = 1;          // of the random draws
+  double timeLimitSeconds = 60.0;  // per exact solve
   // Called with 0 ... 100; false stops the computation.
   std::function<bool(int percent)> progress;
 };
@@ -37,9 +37,9 @@ struct CurveSummary {
 struct CurveSet {
   std::string error;  // why nothing was computed
   bool stopped = false;
-  int taxa = 0;       // included taxa with records: the 100 %
-  int cells = 0;      // occupied cells
-  int maxAreas = 0;   // K
+  int taxa = 0;      // included taxa with records: the 100 %
+  int cells = 0;     // occupied cells
+  int maxAreas = 0;  // K
   int runs = 0;
   std::uint32_t seed = 0;
   int minimumSize = 0;  // areas of the exact minimum set
@@ -50,7 +50,7 @@ struct CurveSet {
   std::vector<double> optimumBound;  // proven upper bound of the taxa represented
   std::vector<int> nearMinimum, greedy, hotspots;
   std::vector<double> randomMedian, randomLow, randomHigh;  // 2.5 % and 97.5 %
-  std::vector<CurveSummary> summary;  // one per method, in CurveMethod order
+  std::vector<CurveSummary> summary;                        // one per method, in CurveMethod order
   float seconds = 0.0f;
 
   double percent(double taxaRepresented) const { return taxa > 0 ? 100.0 * taxaRepresented / taxa : 0.0; }

@@ -43,9 +43,7 @@ ExactProblem buildExactProblem(const Session& s, const ExactRequest& request) {
         p.fixedCells.push_back(a);
       }
   const int room = std::max(0, kAreaCapacity - static_cast<int>(p.fixedCells.size()));
-  p.areaLimit = request.kind == ExactKind::CoverageByNumber
-                    ? std::clamp(request.areasToAdd, 0, room)
-                    : room;
+  p.areaLimit = request.kind == ExactKind::CoverageByNumber ? std::clamp(request.areasToAdd, 0, room) : room;
 
   // Which taxa count and what each still wants; the columns are the free
   // cells of the taxa that want more.
@@ -122,7 +120,8 @@ QuickSet takeQuickSet(Session& s, ExactKind kind) {
     q.represented = taxaMeeting(s, x, a.cells, minimum ? std::max(1, s.settings.nearMinimumGoal) : 1);
     double cost = 0.0;
     for (int c : q.cells)
-      if (c >= 0 && c < static_cast<int>(s.ws.cells.size())) cost += cleanCost(s.ws.cells[static_cast<std::size_t>(c)].cost);
+      if (c >= 0 && c < static_cast<int>(s.ws.cells.size()))
+        cost += cleanCost(s.ws.cells[static_cast<std::size_t>(c)].cost);
     q.cost = cost;
   }
   a.cells.resize(static_cast<std::size_t>(seeds));
@@ -169,8 +168,9 @@ std::string exactTitle(const Session& s, const ExactProblem& p) {
 
 // The solver's lines after the representation summary.
 std::string solverLines(const ExactProblem& p, const ExactResult& r, const QuickSet& q, bool costData) {
-  std::string out = strprintf("  %s: %s\n", p.kind == ExactKind::MinimumSet ? "Exact minimum set" : "Exact maximum coverage",
-                              exactStatusText(r.status));
+  std::string out =
+      strprintf("  %s: %s\n", p.kind == ExactKind::MinimumSet ? "Exact minimum set" : "Exact maximum coverage",
+                exactStatusText(r.status));
   if (!r.hasSolution) {
     out += strprintf("  no set of at most %d areas meets every goal\n  solver finished in %.1f seconds\n",
                      kAreaCapacity, r.seconds);
@@ -185,15 +185,17 @@ std::string solverLines(const ExactProblem& p, const ExactResult& r, const Quick
       out += strprintf("  objective: %d areas\n  proven lower bound: %.0f areas\n", r.areas, r.bound);
     }
   } else {
-    out += costData ? strprintf("  objective: %d taxa represented with %d areas, cost %.2f\n", r.represented,
-                                r.areas, r.cost)
+    out += costData ? strprintf("  objective: %d taxa represented with %d areas, cost %.2f\n", r.represented, r.areas,
+                                r.cost)
                     : strprintf("  objective: %d taxa represented with %d areas\n", r.represented, r.areas);
     out += strprintf("  proven upper bound: %.0f taxa represented\n", r.bound);
   }
   if (!optimal) out += strprintf("  gap: %.1f%% (best set found, not proven optimal)\n", exactGap(r) * 100.0);
   out += strprintf("  solver finished in %.1f seconds\n", r.seconds);
   if (q.present) {
-    auto more = [](double larger, double smaller) { return smaller > 0.0 ? (larger - smaller) * 100.0 / smaller : 0.0; };
+    auto more = [](double larger, double smaller) {
+      return smaller > 0.0 ? (larger - smaller) * 100.0 / smaller : 0.0;
+    };
     if (p.kind != ExactKind::MinimumSet)
       out += strprintf("  near-maximum-coverage set: %d taxa, exact maximum coverage: %d taxa (%.1f%% more)\n",
                        q.represented, r.represented, more(r.represented, q.represented));

@@ -41,9 +41,9 @@ ExactProblem buildExactProblem(const Session& s, const ExactRequest& request);
 struct QuickSet {
   bool present = false;
   ExactKind kind = ExactKind::MinimumSet;
-  int areas = 0;        // its non-seed areas
-  int represented = 0;  // included taxa with records that it meets
-  double cost = 0.0;    // cost of its non-seed areas
+  int areas = 0;           // its non-seed areas
+  int represented = 0;     // included taxa with records that it meets
+  double cost = 0.0;       // cost of its non-seed areas
   std::vector<int> cells;  // the non-seed areas of the set on the map (also when not comparable)
 };
 

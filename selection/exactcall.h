@@ -27,8 +27,8 @@ struct ExactAnswer {
   bool stopped = false;    // the caller stopped it
   std::vector<int> cells;  // chosen cells, ascending
   int areas = 0;
-  int represented = 0;     // taxa meeting their want, fixed cells' taxa included
-  double bound = 0.0;      // proven bound on areas (minimum) or taxa (coverage)
+  int represented = 0;  // taxa meeting their want, fixed cells' taxa included
+  double bound = 0.0;   // proven bound on areas (minimum) or taxa (coverage)
 };
 
 // Solves the problem. Coverage answers only the taxa represented: the

@@ -33,15 +33,15 @@ using Clock = std::chrono::steady_clock;
 struct Model {
   const ExactProblem* p = nullptr;
   bool coverage = false;
-  std::vector<int> col;                    // problem column of each model column
+  std::vector<int> col;                         // problem column of each model column
   std::vector<std::int32_t> rowStart, rowCols;  // model columns of each row, ascending
   std::vector<std::int32_t> colStart, colRows;  // rows of each model column
-  std::vector<int> want;                   // presences each row needs
-  std::vector<int> weight;                 // taxa merged into each row
-  std::vector<char> forced;                // minimum set: a row needs every one of its cells
-  std::vector<std::int32_t> modelOf;       // problem column -> the model column standing in for it, or -1
-  std::vector<int> firstRow;               // the first problem row merged into each row
-  int taxa = 0;                            // sum of the weights
+  std::vector<int> want;                        // presences each row needs
+  std::vector<int> weight;                      // taxa merged into each row
+  std::vector<char> forced;                     // minimum set: a row needs every one of its cells
+  std::vector<std::int32_t> modelOf;            // problem column -> the model column standing in for it, or -1
+  std::vector<int> firstRow;                    // the first problem row merged into each row
+  int taxa = 0;                                 // sum of the weights
 
   int rows() const { return static_cast<int>(want.size()); }
   int columns() const { return static_cast<int>(col.size()); }
@@ -159,7 +159,8 @@ Model reduce(const ExactProblem& p) {
   std::vector<std::int32_t> keepAs(static_cast<std::size_t>(columns), -1);
   std::vector<int> rep(static_cast<std::size_t>(columns));  // the column that stands in for each
   std::iota(rep.begin(), rep.end(), 0);
-  for (const auto& g : equalGroups(columns, [&](int j) { return full.colOf(j); }, [](int) { return 0; })) {
+  for (const auto& g : equalGroups(
+           columns, [&](int j) { return full.colOf(j); }, [](int) { return 0; })) {
     if (full.colOf(g.front()).empty()) continue;
     if (!single) {
       for (int j : g) keepAs[static_cast<std::size_t>(j)] = 0;
@@ -181,7 +182,8 @@ Model reduce(const ExactProblem& p) {
   m.modelOf.assign(static_cast<std::size_t>(columns), -1);
   for (int j = 0; j < columns; ++j) {
     int k = j;
-    while (keepAs[static_cast<std::size_t>(k)] < 0 && rep[static_cast<std::size_t>(k)] != k) k = rep[static_cast<std::size_t>(k)];
+    while (keepAs[static_cast<std::size_t>(k)] < 0 && rep[static_cast<std::size_t>(k)] != k)
+      k = rep[static_cast<std::size_t>(k)];
     m.modelOf[static_cast<std::size_t>(j)] = keepAs[static_cast<std::size_t>(k)];
   }
 
@@ -193,8 +195,8 @@ Model reduce(const ExactProblem& p) {
       if (keepAs[static_cast<std::size_t>(j)] >= 0) cols.push_back(keepAs[static_cast<std::size_t>(j)]);
     mapped.addRow(cols, full.demand(r), 1);
   }
-  for (const auto& g : equalGroups(mapped.rows(), [&](int r) { return mapped.rowOf(r); },
-                                   [&](int r) { return mapped.demand(r); })) {
+  for (const auto& g : equalGroups(
+           mapped.rows(), [&](int r) { return mapped.rowOf(r); }, [&](int r) { return mapped.demand(r); })) {
     m.addRow(mapped.rowOf(g.front()), mapped.demand(g.front()), static_cast<int>(g.size()));
     m.firstRow.push_back(g.front());
   }
@@ -257,9 +259,8 @@ void prune(const Model& m, Choice& c) {
   std::vector<int> chosen;
   for (int j = 0; j < m.columns(); ++j)
     if (c.in[static_cast<std::size_t>(j)]) chosen.push_back(j);
-  std::sort(chosen.begin(), chosen.end(), [&](int a, int b) {
-    return m.cost(a) != m.cost(b) ? m.cost(a) > m.cost(b) : a > b;
-  });
+  std::sort(chosen.begin(), chosen.end(),
+            [&](int a, int b) { return m.cost(a) != m.cost(b) ? m.cost(a) > m.cost(b) : a > b; });
   for (int j : chosen) {
     if (m.forced[static_cast<std::size_t>(j)]) continue;
     bool needed = false;
@@ -352,7 +353,8 @@ bool meetsAll(const Model& m, const Choice& c) { return rowsMet(m, c) == m.taxa;
 std::vector<int> cellsOf(const Model& m, const std::vector<char>& in) {
   std::vector<int> out;
   for (int j = 0; j < m.columns(); ++j)
-    if (in[static_cast<std::size_t>(j)]) out.push_back(m.p->cells[static_cast<std::size_t>(m.col[static_cast<std::size_t>(j)])]);
+    if (in[static_cast<std::size_t>(j)])
+      out.push_back(m.p->cells[static_cast<std::size_t>(m.col[static_cast<std::size_t>(j)])]);
   return out;
 }
 
@@ -382,7 +384,7 @@ struct Watch {
   std::vector<int> cells;
   std::vector<char> shown;  // the set last shown, in model columns
   double shownValue = 0.0;
-  int shownFound = 0;       // the search's solution count when it was taken
+  int shownFound = 0;  // the search's solution count when it was taken
 
   double seconds() const { return std::chrono::duration<double>(Clock::now() - start).count(); }
   double value(double cbc) const { return offset + sign * cbc; }
@@ -448,7 +450,9 @@ MipModel stageModel(const Model& m, const Stage& st) {
   const int ny = m.coverage ? m.rows() : 0;
   MipModel mip;
   for (int j = 0; j < nx; ++j)
-    mip.addColumn(st.goal == Goal::Areas ? 1.0 : st.goal == Goal::Cost ? m.cost(j) : 0.0,
+    mip.addColumn(st.goal == Goal::Areas  ? 1.0
+                  : st.goal == Goal::Cost ? m.cost(j)
+                                          : 0.0,
                   m.forced[static_cast<std::size_t>(j)] ? 1.0 : 0.0);
   for (int r = 0; r < ny; ++r)
     mip.addColumn(st.goal == Goal::Uncovered ? -m.weight[static_cast<std::size_t>(r)] : 0.0, 0.0, 1.0, false);
@@ -490,7 +494,8 @@ StageResult solveStage(Model& m, const Stage& st, const std::vector<char>& start
     if (m.coverage)
       for (int r = 0; r < m.rows(); ++r) run.start.push_back(c.count[static_cast<std::size_t>(r)] > 0 ? 1.0 : 0.0);
   }
-  if (w.limit > 0.0) run.deadline = w.start + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(w.limit));
+  if (w.limit > 0.0)
+    run.deadline = w.start + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(w.limit));
   if (w.options->progress)
     run.watch = [&](const MipSnapshot& s) {
       if (s.hasSolution && s.found != w.shownFound) {
@@ -524,7 +529,6 @@ StageResult solveStage(Model& m, const Stage& st, const std::vector<char>& start
   }
   return res;
 }
-
 
 // The model columns of a set of cells (fixed and unknown cells left out);
 // a cell merged into another stands in as that one. Empty when no start.
@@ -585,9 +589,7 @@ ExactResult solveExact(const ExactProblem& p, const ExactOptions& options) {
   Watch w;
   w.start = options.startedAt.value_or(Clock::now());
   w.options = &options;
-  w.limit = std::isfinite(options.timeLimitSeconds) && options.timeLimitSeconds > 0.0
-                ? options.timeLimitSeconds
-                : 0.0;
+  w.limit = std::isfinite(options.timeLimitSeconds) && options.timeLimitSeconds > 0.0 ? options.timeLimitSeconds : 0.0;
   Model m = reduce(p);
   w.m = &m;
   const bool minimum = p.kind == ExactKind::MinimumSet;
@@ -599,10 +601,8 @@ ExactResult solveExact(const ExactProblem& p, const ExactOptions& options) {
     out.areas = countIn(c.in);
     out.cost = totalCost(m, c.in);
     out.represented = p.taxaMet + rowsMet(m, c);
-    if (minimum)
-      out.objective = p.byCost ? out.cost : out.areas;
-    else
-      out.objective = out.represented;
+    if (minimum) out.objective = p.byCost ? out.cost : out.areas;
+    else out.objective = out.represented;
   };
 
   // Wants that no choice can meet make the minimum set impossible; coverage
@@ -611,8 +611,7 @@ ExactResult solveExact(const ExactProblem& p, const ExactOptions& options) {
     int forcedCount = 0;
     for (char f : m.forced) forcedCount += f;
     bool possible = forcedCount <= p.areaLimit;
-    for (int r = 0; r < m.rows() && possible; ++r)
-      possible = static_cast<int>(m.rowOf(r).size()) >= m.demand(r);
+    for (int r = 0; r < m.rows() && possible; ++r) possible = static_cast<int>(m.rowOf(r).size()) >= m.demand(r);
     if (!possible) {
       out.status = ExactStatus::Infeasible;
       out.seconds = w.seconds();

@@ -26,18 +26,18 @@ enum class ExactKind {
 // among them (the fixed cells already counted).
 struct ExactProblem {
   ExactKind kind = ExactKind::MinimumSet;
-  bool byCost = false;            // minimum set: least total cost rather than fewest areas
-  int areaLimit = 0;              // most new areas the set can take (coverage by number: N)
-  double budget = 0.0;            // coverage by budget
-  std::vector<int> fixedCells;    // seeds that stay in, in set order
-  std::vector<int> cells;         // cell number of each column, ascending
-  std::vector<double> cost;       // cost of each column, >= 0
-  std::vector<int> rowTaxon;      // taxon (card index) of each row
-  std::vector<int> demand;        // presences each row still needs, >= 1
+  bool byCost = false;                   // minimum set: least total cost rather than fewest areas
+  int areaLimit = 0;                     // most new areas the set can take (coverage by number: N)
+  double budget = 0.0;                   // coverage by budget
+  std::vector<int> fixedCells;           // seeds that stay in, in set order
+  std::vector<int> cells;                // cell number of each column, ascending
+  std::vector<double> cost;              // cost of each column, >= 0
+  std::vector<int> rowTaxon;             // taxon (card index) of each row
+  std::vector<int> demand;               // presences each row still needs, >= 1
   std::vector<std::int32_t> rowStart;    // rows + 1 entries into rowColumns
   std::vector<std::int32_t> rowColumns;  // column indexes, ascending within a row
-  int taxaCounted = 0;            // included taxa with records
-  int taxaMet = 0;                // of those, already met by the fixed cells alone
+  int taxaCounted = 0;                   // included taxa with records
+  int taxaMet = 0;                       // of those, already met by the fixed cells alone
 
   int rows() const { return static_cast<int>(demand.size()); }
   int columns() const { return static_cast<int>(cells.size()); }
@@ -96,9 +96,9 @@ struct ExactResult {
   // Proven bound on the objective: lower for the minimum set, upper for
   // coverage. Equal to the objective when optimal.
   double bound = 0.0;
-  int areas = 0;         // new cells
-  double cost = 0.0;     // their total cost
-  int represented = 0;   // included taxa meeting their want (fixed cells included)
+  int areas = 0;        // new cells
+  double cost = 0.0;    // their total cost
+  int represented = 0;  // included taxa meeting their want (fixed cells included)
   double seconds = 0.0;
 };
 

@@ -64,7 +64,8 @@ bool MipModel::feasible(std::span<const double> x, double tolerance) const {
   for (int r = 0; r < rows(); ++r) {
     double sum = 0.0;
     for (auto k = rowStart[static_cast<std::size_t>(r)]; k < rowStart[static_cast<std::size_t>(r) + 1]; ++k)
-      sum += entryValue[static_cast<std::size_t>(k)] * x[static_cast<std::size_t>(entryColumn[static_cast<std::size_t>(k)])];
+      sum += entryValue[static_cast<std::size_t>(k)] *
+             x[static_cast<std::size_t>(entryColumn[static_cast<std::size_t>(k)])];
     const double lo = rowLower[static_cast<std::size_t>(r)], up = rowUpper[static_cast<std::size_t>(r)];
     const double slack = tolerance * std::max(1.0, std::fabs(sum));
     if ((lo > -kMipInfinity && sum < lo - slack) || (up < kMipInfinity && sum > up + slack)) return false;
@@ -167,7 +168,8 @@ void search(Job& job) {
     std::vector<CoinBigIndex> fill(colStart.begin(), colStart.end() - 1);
     for (int r = 0; r < rows; ++r)
       for (auto k = m.rowStart[static_cast<std::size_t>(r)]; k < m.rowStart[static_cast<std::size_t>(r) + 1]; ++k) {
-        const auto at = static_cast<std::size_t>(fill[static_cast<std::size_t>(m.entryColumn[static_cast<std::size_t>(k)])]++);
+        const auto at =
+            static_cast<std::size_t>(fill[static_cast<std::size_t>(m.entryColumn[static_cast<std::size_t>(k)])]++);
         index[at] = r;
         value[at] = m.entryValue[static_cast<std::size_t>(k)];
       }
@@ -243,14 +245,15 @@ void search(Job& job) {
   data.noPrinting_ = true;
   data.useSignalHandler_ = false;
   CbcMain0(model, data);
-  const char* argv[] = {"zonarium", "-log", "0", "-slog", "0", "-timeMode", "elapsed", "-sec", seconds.c_str(), "-solve", "-quit"};
-  CbcMain1(static_cast<int>(std::size(argv)), argv, model, [](CbcModel*, int) { return 0; }, data);
+  const char* argv[] = {"zonarium", "-log",          "0",      "-slog", "0", "-timeMode", "elapsed",
+                        "-sec",     seconds.c_str(), "-solve", "-quit"};
+  CbcMain1(
+      static_cast<int>(std::size(argv)), argv, model, [](CbcModel*, int) { return 0; }, data);
 
   std::lock_guard lock(job.mu);
   // A search its time limit cut short (its preprocessing, too, can then
   // call itself optimal or the model infeasible) proves nothing.
-  const bool cut = model.isSecondsLimitReached() || outOfTime() ||
-                   (job.deadline && secondsTo(*job.deadline) < 0.05);
+  const bool cut = model.isSecondsLimitReached() || outOfTime() || (job.deadline && secondsTo(*job.deadline) < 0.05);
   job.limitHit = job.limitHit || cut;
   const bool completed = model.status() == 0 && model.secondaryStatus() <= 1;
   job.proven = model.isProvenOptimal() && completed && !job.abort.load() && !job.limitHit;
@@ -375,10 +378,8 @@ MipResult solveMip(MipModel model, const MipRun& run) {
   for (;;) {
     auto wake = run.watch ? lastWatch + kEvery : Clock::time_point::max();
     if (run.deadline) wake = std::min(wake, *run.deadline);
-    if (wake == Clock::time_point::max())
-      job->changed.wait(lock, [&] { return job->done; });
-    else
-      job->changed.wait_until(lock, wake, [&] { return job->done || (run.watch && job->snap.found != seen); });
+    if (wake == Clock::time_point::max()) job->changed.wait(lock, [&] { return job->done; });
+    else job->changed.wait_until(lock, wake, [&] { return job->done || (run.watch && job->snap.found != seen); });
     if (job->done) break;
     const auto now = Clock::now();
     if (run.deadline && now >= *run.deadline) {

@@ -48,8 +48,7 @@ std::vector<int> fullyFlexibleAlternatives(const Session& s, int area) {
 bool fullyFlexibleApplies(const Session& s) {
   const Reordering order = s.settings.reordering;
   return s.ws.datafile.opened && s.areas.nearMinimumDone && !s.areas.empty() &&
-         (order == Reordering::kByRichness || order == Reordering::kByRarity) &&
-         s.settings.nearMinimumGoal == 1;
+         (order == Reordering::kByRichness || order == Reordering::kByRarity) && s.settings.nearMinimumGoal == 1;
 }
 
 int mapFullyFlexibleAreas(Session& s) {
@@ -69,9 +68,11 @@ int mapFullyFlexibleAreas(Session& s) {
   std::vector<double> key(static_cast<std::size_t>(areas));
   std::vector<int> position(static_cast<std::size_t>(areas));
   for (int p = 0; p < areas; ++p) {
-    alternatives[static_cast<std::size_t>(p)] = fullyFlexibleAlternatives(s, set.cells[static_cast<std::size_t>(seeds + p)]);
+    alternatives[static_cast<std::size_t>(p)] =
+        fullyFlexibleAlternatives(s, set.cells[static_cast<std::size_t>(seeds + p)]);
     // An area that is the sole area of no taxon stands alone.
-    key[static_cast<std::size_t>(p)] = -std::max<double>(1.0, static_cast<double>(alternatives[static_cast<std::size_t>(p)].size()));
+    key[static_cast<std::size_t>(p)] =
+        -std::max<double>(1.0, static_cast<double>(alternatives[static_cast<std::size_t>(p)].size()));
     position[static_cast<std::size_t>(p)] = p;
   }
   exchangeSortDescending(key, position);
@@ -85,7 +86,8 @@ int mapFullyFlexibleAreas(Session& s) {
   }
   const int top = size.back() + 1;
   std::vector<int> group(static_cast<std::size_t>(areas));
-  for (int i = 0; i < areas; ++i) group[static_cast<std::size_t>(position[static_cast<std::size_t>(i)])] = size[static_cast<std::size_t>(i)];
+  for (int i = 0; i < areas; ++i)
+    group[static_cast<std::size_t>(position[static_cast<std::size_t>(i)])] = size[static_cast<std::size_t>(i)];
 
   auto& grid = s.ws.cells;
   for (int p = 0; p < areas; ++p) {

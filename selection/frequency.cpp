@@ -4,8 +4,8 @@
 #include <limits>
 
 #include "measures/scores.h"
-#include "selection/curves.h"
 #include "selection/areaset.h"
+#include "selection/curves.h"
 #include "selection/exactcall.h"
 #include "selection/nearminimum.h"
 #include "selection/report.h"
@@ -68,8 +68,8 @@ std::string frequencyReport(const Session& s, const FrequencyResult& r) {
   std::stable_sort(cells.begin(), cells.end(), [&](int a, int b) {
     return r.chosen[static_cast<std::size_t>(a)] > r.chosen[static_cast<std::size_t>(b)];
   });
-  const auto always = std::count_if(cells.begin(), cells.end(),
-                                    [&](int n) { return r.chosen[static_cast<std::size_t>(n)] == r.runs; });
+  const auto always =
+      std::count_if(cells.begin(), cells.end(), [&](int n) { return r.chosen[static_cast<std::size_t>(n)] == r.runs; });
   out += strprintf("  sets of %d to %d areas; %d cells chosen at least once, %d in every run\n\n", r.smallest,
                    r.largest, static_cast<int>(cells.size()), static_cast<int>(always));
   out += "  area  location             runs  frequency %\n\n";

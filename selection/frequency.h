@@ -21,7 +21,7 @@ struct FrequencyResult {
   std::string error;
   bool stopped = false;
   int runs = 0;
-  std::vector<int> chosen;  // per cell 0 ... cells: runs whose set held it
+  std::vector<int> chosen;        // per cell 0 ... cells: runs whose set held it
   int smallest = 0, largest = 0;  // set sizes over the runs
   float seconds = 0.0f;
 

@@ -11,12 +11,12 @@
 namespace zn {
 
 struct GreedyOptions {
-  bool byRarity = false;         // greedy range-size rarity, else richness
-  int goal = 1;                  // representations wanted per taxon (at least 1)
+  bool byRarity = false;  // greedy range-size rarity, else richness
+  int goal = 1;           // representations wanted per taxon (at least 1)
   bool rejectRedundant = false;
-  bool includeSeeds = false;     // off: the areas already in the set are seeds
-  int rarityFormula = 0;         // 0 cells - range, 1 1/range, 2 1/range²
-  bool byCost = false;           // divide every value by the area's cost
+  bool includeSeeds = false;  // off: the areas already in the set are seeds
+  int rarityFormula = 0;      // 0 cells - range, 1 1/range, 2 1/range²
+  bool byCost = false;        // divide every value by the area's cost
 };
 
 // The options as the settings record holds them; cost optimisation only
@@ -25,9 +25,9 @@ GreedyOptions greedyOptions(const Session& s);
 
 struct GreedyResult {
   int seedCount = 0;
-  int added = 0;        // areas the run added and kept (area count - seed count)
-  int rejected = 0;     // areas removed as redundant
-  int represented = 0;  // included taxa present in at least one area
+  int added = 0;          // areas the run added and kept (area count - seed count)
+  int rejected = 0;       // areas removed as redundant
+  int represented = 0;    // included taxa present in at least one area
   std::vector<int> ties;  // tied cells at each step of the growing loop
   float seconds = 0.0f;
   std::string results;  // the representation report (runGreedySet only)

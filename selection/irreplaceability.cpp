@@ -26,8 +26,7 @@ struct Pending {
       if (!done[static_cast<std::size_t>(t)] && index.range(t) == 0) done[static_cast<std::size_t>(t)] = 1;
     for (int t = 0; t < index.taxa; ++t)
       if (!done[static_cast<std::size_t>(t)]) byRange.push_back(t);
-    std::stable_sort(byRange.begin(), byRange.end(),
-                     [&](int a, int b) { return index.range(a) < index.range(b); });
+    std::stable_sort(byRange.begin(), byRange.end(), [&](int a, int b) { return index.range(a) < index.range(b); });
   }
   int counted() const { return static_cast<int>(byRange.size()); }
 
@@ -68,7 +67,8 @@ IrreplaceabilityResult computeEmrIrreplaceability(Session& s) {
   std::vector<char> candidate(static_cast<std::size_t>(p.cells) + 1, 0);
   for (int t : p.byRange)
     for (int c : p.index.cellsOf(t))
-      if (c <= p.cells && !candidate[static_cast<std::size_t>(c)]) candidate[static_cast<std::size_t>(c)] = 1, ++r.candidates;
+      if (c <= p.cells && !candidate[static_cast<std::size_t>(c)])
+        candidate[static_cast<std::size_t>(c)] = 1, ++r.candidates;
 
   auto& grid = s.ws.cells;
   std::vector<int> scoredNow;

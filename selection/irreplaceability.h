@@ -11,7 +11,7 @@ namespace zn {
 struct IrreplaceabilityResult {
   int taxaCounted = 0;  // included taxa with records not represented in the set
   int passes = 0;
-  int candidates = 0;   // EMR: cells holding a taxon not yet represented
+  int candidates = 0;  // EMR: cells holding a taxon not yet represented
 };
 
 // Passes over the rarest taxa left: each scores the cells of the taxa of

@@ -10,10 +10,10 @@
 #include "measures/scores.h"
 #include "selection/areaset.h"
 #include "selection/progress.h"
-#include "selection/stopwatch.h"
 #include "selection/reorder.h"
 #include "selection/report.h"
 #include "selection/selectionindex.h"
+#include "selection/stopwatch.h"
 #include "store/random.h"
 #include "store/text.h"
 
@@ -628,7 +628,13 @@ void NearMinimumCore<Lists>::exchangeTwoForOne() {
 class MainRun {
  public:
   MainRun(Session& s, const SelectionIndex& x, const RunRequest& req, const Options& o)
-      : s_(s), x_(x), req_(req), o_(o), set_(s.areas), cells_(x.cells), lists_{x},
+      : s_(s),
+        x_(x),
+        req_(req),
+        o_(o),
+        set_(s.areas),
+        cells_(x.cells),
+        lists_{x},
         core_(lists_, s.areas.cells, seedsAtStart(s.areas, o), ruleOptions(o), costs_, s.rng) {}
 
   RunOutcome run();
@@ -647,7 +653,7 @@ class MainRun {
   double cost(int n) const { return x_.valid(n) ? s_.ws.cells[static_cast<std::size_t>(n)].cost : 0.0; }
   bool coverage() const { return req_.kind != RunKind::NearMinimum; }
   bool reorderedByRichnessOrRarity() const {
-    return o_.reorder == kReorderRichness || o_.reorder == kReorderRarity;
+    return o_.reorder == Reordering::kByRichness || o_.reorder == Reordering::kByRarity;
   }
   int seeds() const { return std::clamp(set_.seedCount, 0, set_.count()); }
 
@@ -692,7 +698,8 @@ void MainRun::clearCells() {
 void MainRun::copyRuleCodes(int startCount) {
   const std::vector<int>& ties = core_.tiesByStep();
   for (int p = startCount + 1; p <= set_.count(); ++p) {
-    cell(set_.cells[static_cast<std::size_t>(p - 1)]).ruleCode = core_.rule(set_.cells[static_cast<std::size_t>(p - 1)]);
+    cell(set_.cells[static_cast<std::size_t>(p - 1)]).ruleCode =
+        core_.rule(set_.cells[static_cast<std::size_t>(p - 1)]);
     if (p < static_cast<int>(s_.ws.cells.size())) cell(p).tieCount = ties[static_cast<std::size_t>(p)];
   }
 }
@@ -707,10 +714,8 @@ void MainRun::writeRuleSummary() {
     const int rule = x_.valid(n) ? cell(n).ruleCode : 0;
     const std::string name = reportLocationName(s_, n);
     const std::string label = ruleLabel(rule, o_.randomTie);
-    if (rule == 1)
-      r += strprintf("%6d%6d %-16s    -  %s\n", p, n, name.c_str(), label.c_str());
-    else
-      r += strprintf("%6d%6d %-16s%5d  %s\n", p, n, name.c_str(), cell(p).tieCount - 1, label.c_str());
+    if (rule == 1) r += strprintf("%6d%6d %-16s    -  %s\n", p, n, name.c_str(), label.c_str());
+    else r += strprintf("%6d%6d %-16s%5d  %s\n", p, n, name.c_str(), cell(p).tieCount - 1, label.c_str());
   }
 }
 
@@ -836,8 +841,9 @@ void MainRun::complementOnResidue(double residue, int uncutCount) {
     c.score = 1.0;
   }
   if (o_.longReports)
-    out_.results += strprintf("%6d%6d %-16s%5d  %s\n", uncutCount + 1, bestCell, reportLocationName(s_, bestCell).c_str(),
-                              same - 1, "  (maximum complement on budget residue)");
+    out_.results +=
+        strprintf("%6d%6d %-16s%5d  %s\n", uncutCount + 1, bestCell, reportLocationName(s_, bestCell).c_str(), same - 1,
+                  "  (maximum complement on budget residue)");
 }
 
 void MainRun::finish() {
@@ -858,10 +864,8 @@ void MainRun::finish() {
       const int a = core_.sole()[static_cast<std::size_t>(t)];
       if (a <= 0 || a > cells_ || !nonSeed[static_cast<std::size_t>(a)]) continue;
       GridCell& area = cell(a);
-      if (x_.range(t) == 1)
-        area.flexClass = 2;
-      else if (area.flexClass == 0)
-        area.flexClass = 1;
+      if (x_.range(t) == 1) area.flexClass = 2;
+      else if (area.flexClass == 0) area.flexClass = 1;
       if (o_.partial)
         for (int n : x_.ix.cellsOf(t))
           if (n <= cells_ && cell(n).score == 0.0) cell(n).score = 2.0;
@@ -876,8 +880,7 @@ void MainRun::finish() {
     out_.represented += x_.counts(t) && reps[static_cast<std::size_t>(t)] > 0;
   }
   for (int n = 1; n <= cells_; ++n)
-    if (const auto at = static_cast<std::size_t>(5 * n + 4); at < s_.ws.prop3.size())
-      s_.ws.prop3[at] = core_.status(n);
+    if (const auto at = static_cast<std::size_t>(5 * n + 4); at < s_.ws.prop3.size()) s_.ws.prop3[at] = core_.status(n);
 }
 
 RunOutcome MainRun::run() {
@@ -888,12 +891,9 @@ RunOutcome MainRun::run() {
   Stopwatch watch(s_.host);
   const int items = coverage() ? std::max(0, req_.areasToAdd) : s_.ws.counters.taxaWithRecords;
   SelectionProgress progress(s_.host, items);
-  if (coverage())
-    core_.onGrown = [&progress](int added) { progress.reach(added); };
-  else
-    core_.onMet = [&progress](int met) { progress.reach(met); };
-  if (o_.randomTie)
-    s_.rng.seed(req_.env.seed ? *req_.env.seed : static_cast<std::uint32_t>(s_.host.timeOfDay()));
+  if (coverage()) core_.onGrown = [&progress](int added) { progress.reach(added); };
+  else core_.onMet = [&progress](int met) { progress.reach(met); };
+  if (o_.randomTie) s_.rng.seed(req_.env.seed ? *req_.env.seed : static_cast<std::uint32_t>(s_.host.timeOfDay()));
 
   clearCells();
   core_.begin();
@@ -1041,15 +1041,15 @@ AnalysisOutcome runNearMaximumCoverage(Session& s, bool byBudget, int areasToAdd
   r.budget = budget;
   r.areasToAdd = areasToAdd;
   r.kind = byBudget && s.costPresent && s.settings.optimiseByCost != 0 ? RunKind::CoverageByBudget
-                                                                         : RunKind::CoverageByNumber;
+                                                                       : RunKind::CoverageByNumber;
   RunOutcome run;
   for (;;) {
     const Options o = applyForcings(s);
     run = MainRun(s, x, r, o).run();
     a.results += run.results;
     a.capacityReached = a.capacityReached || run.capacityReached;
-    const bool tooSmall = r.kind == RunKind::CoverageByBudget ? run.fullCost < budget
-                                                              : s.areas.count() - s.areas.seedCount < areasToAdd;
+    const bool tooSmall =
+        r.kind == RunKind::CoverageByBudget ? run.fullCost < budget : s.areas.count() - s.areas.seedCount < areasToAdd;
     if (!tooSmall || o.goal >= largestRange || run.capacityReached) break;
     s.settings.reordering = Reordering::kNone;
     s.settings.nearMinimumGoal = o.goal + 1;

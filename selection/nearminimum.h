@@ -37,11 +37,11 @@ struct RunOutcome {
   // What the run writes to the RESULTS file itself: the selection-rule
   // summary and the complement line ("long reports" only).
   std::string results;
-  int rejected = 0;        // redundant areas removed and two-for-one exchanges
-  int fullSize = 0;        // non-seed areas of the uncut set
-  double fullCost = 0.0;   // their total cost
-  int represented = 0;     // included taxa present in an area
-  std::vector<int> ties;   // tied cells at each step (1 = no tie), by step
+  int rejected = 0;              // redundant areas removed and two-for-one exchanges
+  int fullSize = 0;              // non-seed areas of the uncut set
+  double fullCost = 0.0;         // their total cost
+  int represented = 0;           // included taxa present in an area
+  std::vector<int> ties;         // tied cells at each step (1 = no tie), by step
   bool capacityReached = false;  // stopped at 1100 areas with taxa below the goal
   float seconds = 0.0f;
 };

@@ -5,8 +5,8 @@
 
 #include "measures/scores.h"
 #include "selection/progress.h"
-#include "selection/stopwatch.h"
 #include "selection/selectionindex.h"
+#include "selection/stopwatch.h"
 
 namespace zn {
 
@@ -71,11 +71,12 @@ RandomSetsOutcome runRandomSets(Session& s, int areas, std::optional<std::uint32
   r.areas = n;
   r.candidates = c;
   r.simulations = kRuns;
-  for (auto* v : {&r.presence, &r.added, &r.median, &r.lower, &r.upper}) v->assign(static_cast<std::size_t>(n) + 1, 0.0);
+  for (auto* v : {&r.presence, &r.added, &r.median, &r.lower, &r.upper})
+    v->assign(static_cast<std::size_t>(n) + 1, 0.0);
 
   s.rng.seed(seed ? *seed : static_cast<std::uint32_t>(s.host.timeOfDay()));
   std::vector<int> chosenIn(static_cast<std::size_t>(x.cells) + 1, 0);  // run that last chose the cell
-  std::vector<int> newIn(static_cast<std::size_t>(x.ix.taxa), 0);      // run in which the taxon was last new
+  std::vector<int> newIn(static_cast<std::size_t>(x.ix.taxa), 0);       // run in which the taxon was last new
   std::vector<int> timesChosen(static_cast<std::size_t>(x.cells) + 1, 0);
   for (int run = 1; run <= kRuns; ++run) {
     double cumulative = 0.0;
@@ -118,7 +119,7 @@ RandomSetsOutcome runRandomSets(Session& s, int areas, std::optional<std::uint32
   }
   const Counters& counters = s.ws.counters;
   r.total = kind != HotspotKind::kRichness ? raritySum(counters, st.rarityFormula)
-                      : (st.baseOnPresent != 0 ? counters.taxaWithRecords : counters.includedTaxa);
+                                           : (st.baseOnPresent != 0 ? counters.taxaWithRecords : counters.includedTaxa);
   finishMeasure(s, largestScore(s));
   o.simulated = true;
   o.seconds = watch.seconds();

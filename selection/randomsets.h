@@ -7,20 +7,20 @@
 #include <optional>
 #include <string>
 
-#include "store/notice.h"
 #include "selection/report.h"
+#include "store/notice.h"
 #include "store/session.h"
 
 namespace zn {
 
 struct RandomSetsOutcome {
   bool ran = false;
-  bool simulated = false;     // false with fewer than 3 candidate cells
-  bool outOfMemory = false;   // the simulation table could not be had
+  bool simulated = false;         // false with fewer than 3 candidate cells
+  bool outOfMemory = false;       // the simulation table could not be had
   std::optional<Notice> refusal;  // what the caller shows when out of memory
   RandomSetStats stats;
   float seconds = 0.0f;
-  std::string results;        // the report (empty when nothing was simulated)
+  std::string results;  // the report (empty when nothing was simulated)
 };
 
 // "Random set selection" after its dialog: code 23; the current areas

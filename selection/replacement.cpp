@@ -36,7 +36,8 @@ ReplacementResult computeReplacementCost(const Session& s, const ReplacementPara
   for (int i = 0; i < total; ++i) {
     ReplacementRow row;
     row.cell = min.cells[static_cast<std::size_t>(i)];
-    const auto column = static_cast<int>(std::lower_bound(base.cells.begin(), base.cells.end(), row.cell) - base.cells.begin());
+    const auto column =
+        static_cast<int>(std::lower_bound(base.cells.begin(), base.cells.end(), row.cell) - base.cells.begin());
     bool possible = true;
     const ExactProblem without = withoutColumn(base, column, possible);
     if (!possible) {

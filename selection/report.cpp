@@ -28,7 +28,9 @@ const char* kindWord(int kind) {
 
 const char* plural(int goal) { return goal > 1 ? "s" : ""; }
 
-bool reorderedByRichnessOrRarity(const Settings& st) { return st.reordering == Reordering::kByRichness || st.reordering == Reordering::kByRarity; }
+bool reorderedByRichnessOrRarity(const Settings& st) {
+  return st.reordering == Reordering::kByRichness || st.reordering == Reordering::kByRarity;
+}
 
 double percentOf(double value, double base) { return base > 0.0 ? value * 100.0 / base : 0.0; }
 
@@ -56,9 +58,9 @@ std::string dataLine(const Session& s) {
 
 std::string rejectionNote(const Session& s, const ReportFacts& f) {
   const int code = s.map.measureCode;
-  const bool rejecting = (code == kCodeGreedy && s.settings.greedyRejectRedundant != 0) ||
-                         ((code == kCodeNearMinimum || code == kCodeNearMaximumCoverage) &&
-                          s.settings.rejectRedundant != 0);
+  const bool rejecting =
+      (code == kCodeGreedy && s.settings.greedyRejectRedundant != 0) ||
+      ((code == kCodeNearMinimum || code == kCodeNearMaximumCoverage) && s.settings.rejectRedundant != 0);
   return rejecting ? strprintf(",\n  %d within-set redundant areas rejected", f.rejected) : "";
 }
 
@@ -138,7 +140,9 @@ std::string randomReport(const Session& s, const ReportFacts& f, const Selection
   const double seedPercent = percentOf(cum, r.total);
   const double runs = r.simulations > 0 ? r.simulations : 1;
   double meanCum = cum;
-  auto at = [](const std::vector<double>& v, int k) { return k >= 0 && k < static_cast<int>(v.size()) ? v[static_cast<std::size_t>(k)] : 0.0; };
+  auto at = [](const std::vector<double>& v, int k) {
+    return k >= 0 && k < static_cast<int>(v.size()) ? v[static_cast<std::size_t>(k)] : 0.0;
+  };
   auto cumulative = [&](double score) { return percentOf(score, r.total) + seedPercent; };
   for (int k = 1; k <= r.areas; ++k) {
     const double present = at(r.presence, k) / runs, added = at(r.added, k) / runs;
@@ -161,22 +165,20 @@ std::string randomReport(const Session& s, const ReportFacts& f, const Selection
 
 // The summary by area sequence: its heading, one line per area of the set
 // and, for the coverage set, what the near-minimum set would have been.
-void writeAreaSummary(std::string& out, const Session& s, const ReportFacts& f, const SelectionIndex& x,
-                      double base) {
+void writeAreaSummary(std::string& out, const Session& s, const ReportFacts& f, const SelectionIndex& x, double base) {
   const Settings& st = s.settings;
   const AreaSet& set = s.areas;
   const int code = s.map.measureCode;
   const int count = set.count();
   const int seeds = std::clamp(set.seedCount, 0, count);
   const bool costData = s.costPresent;
-  out += strprintf(st.longReports != 0
-                       ? "\n  %s\n%s  %s in %.1f seconds%s.\n\n  Representation summary by area sequence\n\n"
-                         "  Choices                        Taxon richness\n"
-                       : "\n  PRIORITY-AREAS ANALYSIS: %s\n%s  %s in %.1f seconds%s.\n\n"
-                         "  Representation summary by area sequence\n\n"
-                         "  Choices                        Taxon richness\n",
-                   analysisTitle(s, f).c_str(), seedLine(s).c_str(), dataLine(s).c_str(), f.seconds,
-                   rejectionNote(s, f).c_str());
+  out += strprintf(
+      st.longReports != 0 ? "\n  %s\n%s  %s in %.1f seconds%s.\n\n  Representation summary by area sequence\n\n"
+                            "  Choices                        Taxon richness\n"
+                          : "\n  PRIORITY-AREAS ANALYSIS: %s\n%s  %s in %.1f seconds%s.\n\n"
+                            "  Representation summary by area sequence\n\n"
+                            "  Choices                        Taxon richness\n",
+      analysisTitle(s, f).c_str(), seedLine(s).c_str(), dataLine(s).c_str(), f.seconds, rejectionNote(s, f).c_str());
   out += costData ? "  step  area                     abs  inc  cum  inc %  cum %  cost\n\n"
                   : "  step  area                     abs  inc  cum  inc %  cum %\n\n";
   const std::vector<AreaSums> sums = areaSums(x, set.cells, set.cells.size());
@@ -246,7 +248,8 @@ void findAlternatives(const Session& s, const SelectionIndex& x, Report& rep, Fl
   }
   for (int p = seeds + 1; p <= count; ++p) {
     int m = 0;
-    rep.alternatives.push_back(fullyFlexibleAlternatives(s, x, soleTaxa, set.cells[static_cast<std::size_t>(p - 1)], m));
+    rep.alternatives.push_back(
+        fullyFlexibleAlternatives(s, x, soleTaxa, set.cells[static_cast<std::size_t>(p - 1)], m));
     fx.held.push_back(m);
   }
 }
@@ -329,12 +332,11 @@ void writeTaxonTable(std::string& out, const Session& s, const SelectionIndex& x
   const CardStore& cards = s.ws.cards;
   const AreaSet& set = s.areas;
   const bool quantitative = s.ws.datafile.quantitative;
-  out += quantitative
-             ? "\n\n\n  Representation by taxon (in taxonomic order)\n\n"
-               "  Taxon                                                Within-set probability\n"
-               "    no.  name                            recs. reps.   max    combined\n\n"
-             : "\n\n\n  Representation by taxon (in taxonomic order)\n\n  Taxon\n"
-               "    no.  name                            recs. reps.\n\n";
+  out += quantitative ? "\n\n\n  Representation by taxon (in taxonomic order)\n\n"
+                        "  Taxon                                                Within-set probability\n"
+                        "    no.  name                            recs. reps.   max    combined\n\n"
+                      : "\n\n\n  Representation by taxon (in taxonomic order)\n\n  Taxon\n"
+                        "    no.  name                            recs. reps.\n\n";
   int number = 0;
   for (int t = 0; t < x.ix.taxa; ++t) {
     if (!x.counts(t)) continue;
@@ -399,8 +401,7 @@ std::string analysisTitle(const Session& s, const ReportFacts& f) {
     case kCodeNearMinimum: {
       const int goal = st.nearMinimumGoal;
       switch (st.reordering) {
-        case Reordering::kUnset:
-          return strprintf("Near-minimum-%s set", costWord);
+        case Reordering::kUnset: return strprintf("Near-minimum-%s set", costWord);
         case Reordering::kByRichness:
           return strprintf("Near-minimum-%s set re-ordered by %s%s%s%s", costWord, "richness", perCost, "", "");
         case Reordering::kByRarity:
@@ -408,24 +409,21 @@ std::string analysisTitle(const Session& s, const ReportFacts& f) {
                            perCost);
         case Reordering::kByThreat:
           return strprintf("Near-minimum-%s set re-ordered by %s%s%s%s", costWord, "", "", "threat", perCost);
-        default:
-          return strprintf("Near-minimum-%s set for %d representation%s", costWord, goal, plural(goal));
+        default: return strprintf("Near-minimum-%s set for %d representation%s", costWord, goal, plural(goal));
       }
     }
-    case kCodeNearMaximumCoverage:
-      return "Near-maximum-coverage set";
+    case kCodeNearMaximumCoverage: return "Near-maximum-coverage set";
     case kCodeRandomSets: {
       const int areas = f.random ? f.random->areas : 0;
       const int candidates = f.random ? f.random->candidates : 0;
       const double percent = candidates > 0 ? areas * 100.0 / candidates : 0.0;
-      if (st.hotspotKind == HotspotKind::kRichness) return strprintf("Random %3.1f%% areas (%d simulations) by %s %s", percent, 1000, "richness", "");
+      if (st.hotspotKind == HotspotKind::kRichness)
+        return strprintf("Random %3.1f%% areas (%d simulations) by %s %s", percent, 1000, "richness", "");
       return strprintf("Random %3.1f%% areas (%d simulations) by %s %s", percent, 1000, formulaWord(formula),
                        "range-size rarity");
     }
-    case kCodeReorderedByRichness:
-      return "Area set re-ordered by richness";
-    case kCodeReorderedByThreat:
-      return "Area set re-ordered by threat";
+    case kCodeReorderedByRichness: return "Area set re-ordered by richness";
+    case kCodeReorderedByThreat: return "Area set re-ordered by threat";
     case kCodeRichness:
     case kCodeRangeSizeRarity:
     case kCodeSubtreeLength:
@@ -433,10 +431,8 @@ std::string analysisTitle(const Session& s, const ReportFacts& f) {
     case kCodeRareQuartile:
     case kCodeRangeCentres:
     case kCodeMedianRange:
-    case kCodeEmrIrreplaceability:
-      return "Manual area set";
-    default:
-      return "Area set";
+    case kCodeEmrIrreplaceability: return "Manual area set";
+    default: return "Area set";
   }
 }
 

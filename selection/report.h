@@ -19,10 +19,10 @@ namespace zn {
 
 // The per-step results of random sets (steps 1 ... areas; index 0 unused).
 struct RandomSetStats {
-  int areas = 0;        // areas simulated per run
-  int candidates = 0;   // cells they were drawn from
+  int areas = 0;       // areas simulated per run
+  int candidates = 0;  // cells they were drawn from
   int simulations = 1000;
-  double total = 0.0;   // base of the percentages
+  double total = 0.0;            // base of the percentages
   std::vector<double> presence;  // sums over runs of the taxa present in the k-th area
   std::vector<double> added;     // sums of the taxa it added
   std::vector<double> median;    // median cumulative score after k areas
@@ -32,9 +32,9 @@ struct RandomSetStats {
 
 struct ReportFacts {
   float seconds = 0.0f;
-  int rejected = 0;        // redundant areas the analysis removed
-  int fullSize = 0;        // coverage set: non-seed areas of the uncut near-minimum set
-  double fullCost = 0.0;   // coverage set: their total cost
+  int rejected = 0;                        // redundant areas the analysis removed
+  int fullSize = 0;                        // coverage set: non-seed areas of the uncut near-minimum set
+  double fullCost = 0.0;                   // coverage set: their total cost
   const RandomSetStats* random = nullptr;  // random sets
   bool manualDialogOpen = false;           // written by the grid-cell selection dialog
   // A set made elsewhere and reported as the re-ordered set: its own title

@@ -20,7 +20,8 @@ SelectionData::SelectionData(const Session& s, bool byRarity, int formula, bool 
   total.assign(static_cast<std::size_t>(cells) + 1, 0.0);
   for (int n = 1; n <= cells; ++n)
     for (int t : index.taxaIn(n))
-      if (included[static_cast<std::size_t>(t)]) total[static_cast<std::size_t>(n)] += weight[static_cast<std::size_t>(t)];
+      if (included[static_cast<std::size_t>(t)])
+        total[static_cast<std::size_t>(n)] += weight[static_cast<std::size_t>(t)];
   if (byCost) {
     cost.assign(static_cast<std::size_t>(cells) + 1, 0.0);
     for (int n = 1; n <= cells; ++n) cost[static_cast<std::size_t>(n)] = s.ws.cells[static_cast<std::size_t>(n)].cost;

@@ -34,7 +34,8 @@ const char* valueCommandTitle(ValueKind kind) {
                                  : "Convert screen scores to threat values for area priority";
 }
 
-bool applyAreaValues(Session& s, ValueKind kind, const std::vector<double>& values, std::optional<Notice>* missingNotice) {
+bool applyAreaValues(Session& s, ValueKind kind, const std::vector<double>& values,
+                     std::optional<Notice>* missingNotice) {
   const int cells = lastCell(s);
   bool present = false;
   for (int n = 1; n <= cells; ++n) {
@@ -52,9 +53,9 @@ bool applyAreaValues(Session& s, ValueKind kind, const std::vector<double>& valu
   }
   if (missing) {
     if (missingNotice)
-      *missingNotice = Notice{kind == ValueKind::Cost ? "Cost data missing for some areas."
-                                                      : "Threat data missing for some areas.",
-                              valueCommandTitle(kind), Icon::Exclamation};
+      *missingNotice =
+          Notice{kind == ValueKind::Cost ? "Cost data missing for some areas." : "Threat data missing for some areas.",
+                 valueCommandTitle(kind), Icon::Exclamation};
     present = false;
   }
   if (kind == ValueKind::Cost) {

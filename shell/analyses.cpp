@@ -80,8 +80,7 @@ bool byBudget(const Session& s) { return s.settings.optimiseByCost != 0 && s.cos
 // The coverage sets by number grow by at most the candidate cells.
 void noteFewCandidates(int candidates, int areas, AnalysisResult& r) {
   if (candidates > 0 && areas > candidates)
-    r.notes.push_back(
-        strprintf("only %d candidate cells: the set grows by at most %d areas", candidates, candidates));
+    r.notes.push_back(strprintf("only %d candidate cells: the set grows by at most %d areas", candidates, candidates));
 }
 
 std::function<bool(int)> percentProgress(const AnalysisParams& p) {
@@ -264,8 +263,7 @@ AnalysisResult frequency(Session& s, const AnalysisParams& p) {
   FrequencyParams f;
   f.runs = p.runs.value_or(f.runs);
   f.progress = percentProgress(p);
-  return mappedSearch(s, "Selection frequency", f, computeSelectionFrequency, mapSelectionFrequency,
-                      frequencyReport);
+  return mappedSearch(s, "Selection frequency", f, computeSelectionFrequency, mapSelectionFrequency, frequencyReport);
 }
 
 AnalysisResult replacementCost(Session& s, const AnalysisParams& p) {
@@ -283,8 +281,7 @@ Analysis measureEntry(std::string name, Command command, int code) {
   a.code = code;
   if (code == kCodeSelectiveRichness || code == kCodeSelectiveRarity)
     a.run = [code](Session& s, const AnalysisParams& p) { return selectivePlot(s, code, p); };
-  else
-    a.run = [code](Session& s, const AnalysisParams& p) { return measure(s, code, p); };
+  else a.run = [code](Session& s, const AnalysisParams& p) { return measure(s, code, p); };
   return a;
 }
 
@@ -337,24 +334,22 @@ std::vector<Analysis> buildAnalyses() {
       selectionEntry("hotspots", Command::Hotspots, hotspots),
       selectionEntry("flexible", Command::MapFullyFlexible, fullyFlexible, true, "near-minimum"),
       selectionEntry(
-          "emr", Command::EmrIrreplaceability, [](Session& s, const AnalysisParams&) { return irreplaceability(s, computeEmrIrreplaceability); },
-          true),
+          "emr", Command::EmrIrreplaceability,
+          [](Session& s, const AnalysisParams&) { return irreplaceability(s, computeEmrIrreplaceability); }, true),
       selectionEntry(
-          "max-rarity", Command::MaxRarity, [](Session& s, const AnalysisParams&) { return irreplaceability(s, computeMaxRarity); },
-          true),
-      selectionEntry("reorder-richness", Command::ReorderByRichness,
-                     [](Session& s, const AnalysisParams& p) {
-                       return fromOutcome(reorderSetByRichness(s, p.lastSeconds));
-                     }),
+          "max-rarity", Command::MaxRarity,
+          [](Session& s, const AnalysisParams&) { return irreplaceability(s, computeMaxRarity); }, true),
+      selectionEntry(
+          "reorder-richness", Command::ReorderByRichness,
+          [](Session& s, const AnalysisParams& p) { return fromOutcome(reorderSetByRichness(s, p.lastSeconds)); }),
       selectionEntry("reorder-threat", Command::ReorderByThreat,
                      [](Session& s, const AnalysisParams& p) {
                        return fromOutcome(reorderSetByThreat(s, p.threatPresent, p.lastSeconds));
                      }),
       selectionEntry("random", Command::RandomSetSelection, randomSets),
-      selectionEntry("report", Command::RepresentationResults,
-                     [](Session& s, const AnalysisParams& p) {
-                       return fromOutcome(representationResults(s, p.lastSeconds));
-                     }),
+      selectionEntry(
+          "report", Command::RepresentationResults,
+          [](Session& s, const AnalysisParams& p) { return fromOutcome(representationResults(s, p.lastSeconds)); }),
       selectionEntry("exact-minimum", Command::ExactMinimumSet, exactMinimum),
       selectionEntry("exact-coverage", Command::ExactMaximumCoverage, exactCoverage),
       selectionEntry("frequency", Command::SelectionFrequency, frequency),
@@ -419,11 +414,10 @@ TitleOutcome runSelectivePlot(Session& s, int code, bool smallScreen, const Titl
     AnalysisParams p;
     p.title = ctx;
     for (int line : m.selected)
-      p.taxa.push_back(line >= 0 && line < static_cast<int>(m.lineTaxon.size())
-                           ? m.lineTaxon[static_cast<std::size_t>(line)]
-                           : -1);
-    const AnalysisResult r = findAnalysis(code == kCodeSelectiveRarity ? "selective-rarity" : "selective-richness")
-                                 ->run(s, p);
+      p.taxa.push_back(
+          line >= 0 && line < static_cast<int>(m.lineTaxon.size()) ? m.lineTaxon[static_cast<std::size_t>(line)] : -1);
+    const AnalysisResult r =
+        findAnalysis(code == kCodeSelectiveRarity ? "selective-rarity" : "selective-richness")->run(s, p);
     if (r.message) s.host.messageBox(r.message->text, r.message->caption, r.message->icon, Buttons::Ok);
     return r.title;
   }

@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "store/notice.h"
 #include "measures/titles.h"
 #include "shell/command.h"
 #include "store/host.h"
+#include "store/notice.h"
 #include "store/session.h"
 
 namespace zn {
@@ -36,9 +36,9 @@ struct AnalysisParams {
 };
 
 struct AnalysisResult {
-  bool ran = false;                       // false: refused or nothing to do; the map is as it was
+  bool ran = false;               // false: refused or nothing to do; the map is as it was
   std::optional<Notice> message;  // the refusal the user is shown
-  std::string results;                    // text for the RESULTS file
+  std::string results;            // text for the RESULTS file
   // What the window's dialogs show but a tool run must be told: numbers
   // lowered to what the data allow, empty outcomes.
   std::vector<std::string> notes;
@@ -55,7 +55,7 @@ enum class AnalysisKind {
 };
 
 struct Analysis {
-  std::string name;  // the zonarium name
+  std::string name;                 // the zonarium name
   Command command = Command::None;  // the menu command
   AnalysisKind kind = AnalysisKind::Measure;
   int code = 0;           // measures: the measure code

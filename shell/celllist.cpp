@@ -81,9 +81,8 @@ std::string degreesText(double degrees) {
 }
 
 std::string cellCoordinates(const GridCell& c) {
-  const std::string lat = c.latSouth >= 0.0
-                              ? degreesText(c.latSouth) + "-" + degreesText(c.latNorth) + "N"
-                              : degreesText(c.latNorth) + "-" + degreesText(c.latSouth) + "S";
+  const std::string lat = c.latSouth >= 0.0 ? degreesText(c.latSouth) + "-" + degreesText(c.latNorth) + "N"
+                                            : degreesText(c.latNorth) + "-" + degreesText(c.latSouth) + "S";
   const std::string lon = c.lonWest >= 0.0 ? degreesText(c.lonWest) + "-" + degreesText(c.lonEast) + "E"
                                            : degreesText(c.lonEast) + "-" + degreesText(c.lonWest) + "W";
   return strprintf("%s    %s", lat.c_str(), lon.c_str());
@@ -102,10 +101,8 @@ CellListModel openCellList(const Session& s, int cell, bool smallScreen) {
   m.cellLine = info.empty() ? std::string() : info[0];
   for (std::size_t i = 1; i < info.size() && i <= m.infoLines.size(); ++i) m.infoLines[i - 1] = info[i];
   const bool coordinates = s.ws.datafile.subdir.rfind("equal", 0) == 0 && (code == kCodeNone || code == kCodeRichness);
-  if (coordinates && validCell(s, cell))
-    m.coordinates = cellCoordinates(s.ws.cells[static_cast<std::size_t>(cell)]);
-  else if (info.size() > 4)
-    m.coordinates = info[4];  // a fourth analysis line takes the coordinates field
+  if (coordinates && validCell(s, cell)) m.coordinates = cellCoordinates(s.ws.cells[static_cast<std::size_t>(cell)]);
+  else if (info.size() > 4) m.coordinates = info[4];  // a fourth analysis line takes the coordinates field
   if (!validCell(s, cell)) return m;
 
   const Workspace& ws = s.ws;
@@ -236,9 +233,9 @@ bool storeCellName(Session& s, int cell, const std::string& typed) {
     }
   }
   if (!written)
-    s.host.messageBox(strprintf("Can't write the name to\n%s\nThe name changes for this run only.",
-                                file.string().c_str()),
-                      "Gridcell name", Icon::Exclamation, Buttons::Ok);
+    s.host.messageBox(
+        strprintf("Can't write the name to\n%s\nThe name changes for this run only.", file.string().c_str()),
+        "Gridcell name", Icon::Exclamation, Buttons::Ok);
   return written;
 }
 
@@ -266,15 +263,12 @@ CellListOutcome runCellListOnce(Session& s, int cell, bool smallScreen) {
       s.settings.listDialogVariant = m.grouped ? 1 : 0;
       out.showAgain = m.grouped != grouped;
       break;
-    case CellListModel::Action::PlotSelected:
-      out.plotted = plotSelectedCellTaxa(s, m) > 0;
-      break;
+    case CellListModel::Action::PlotSelected: out.plotted = plotSelectedCellTaxa(s, m) > 0; break;
     case CellListModel::Action::PlotAll:
       plotAllCellTaxa(s, cell);
       out.plotted = true;
       break;
-    case CellListModel::Action::Close:
-      break;
+    case CellListModel::Action::Close: break;
   }
   return out;
 }
@@ -288,10 +282,8 @@ void showCellList(Shell& shell, int cell) {
     plotted = plotted || o.plotted;
     if (!o.showAgain) break;
   }
-  if (plotted)
-    shell.retitle();
-  else
-    shell.host.requestRedraw();
+  if (plotted) shell.retitle();
+  else shell.host.requestRedraw();
 }
 
 }  // namespace zn

@@ -33,8 +33,8 @@ void openEditorWindow(Shell& sh) {
     return;
   }
   if (s.ws.datafile.quantitative)
-    s.host.messageBox("Direct editing of quantitative data not supported at present\nproceed with care!",
-                      "Edit data", Icon::Warning, Buttons::Ok);
+    s.host.messageBox("Direct editing of quantitative data not supported at present\nproceed with care!", "Edit data",
+                      Icon::Warning, Buttons::Ok);
   openEditor(s);
   sh.flags.mapEditing = true;
   sh.flags.editorOpen = true;
@@ -115,10 +115,8 @@ void connectDataCommands(Shell& shell) {
   shell.connect(Command::JoinDatafiles, [](Shell& sh) { makeDatafile(sh, joinDatafiles); });
   shell.connect(Command::EditData, [](Shell& sh) {
     // In map-editing mode the item leaves the editor as "Save+exit" does.
-    if (sh.flags.mapEditing)
-      editorClose(sh, false);
-    else
-      openEditorWindow(sh);
+    if (sh.flags.mapEditing) editorClose(sh, false);
+    else openEditorWindow(sh);
   });
   shell.connect(Command::DataPreselection, openPreselectionWindow);
   shell.connect(Command::ApplyPreselection, applyPreselectionCommand);
@@ -128,8 +126,7 @@ void connectDataCommands(Shell& shell) {
     if (s.ws.groupCode.empty()) {
       sh.dispatch(Command::DataPreselection);
       if (s.ws.groupCode.empty()) {
-        s.host.messageBox("No group code selected-\nuse Data preselection.", "Divide data", Icon::None,
-                          Buttons::Ok);
+        s.host.messageBox("No group code selected-\nuse Data preselection.", "Divide data", Icon::None, Buttons::Ok);
         return;
       }
     }
@@ -209,15 +206,12 @@ void editorAdd(Shell& sh, bool copy) {
   const EditorOutcome outcome = addEditorTaxon(sh.session, copy);
   showNotices(sh.session, sh.host);
   switch (outcome) {
-    case EditorOutcome::Done:
-      mapCurrentTaxon(sh);
-      break;
+    case EditorOutcome::Done: mapCurrentTaxon(sh); break;
     case EditorOutcome::OpenDatafileInstead:
       leaveEditor(sh, true);
       sh.dispatch(Command::OpenDatafile);
       break;
-    case EditorOutcome::Refused:
-      break;
+    case EditorOutcome::Refused: break;
   }
 }
 
@@ -250,10 +244,8 @@ void editorSaveContinue(Shell& sh) {
 
 void editorClose(Shell& sh, bool restore) {
   if (!sh.flags.mapEditing) return;
-  if (leaveEditor(sh, restore) == EditorOutcome::OpenDatafileInstead)
-    sh.dispatch(Command::OpenDatafile);
-  else
-    sh.showMeasure(kCodeRichness);
+  if (leaveEditor(sh, restore) == EditorOutcome::OpenDatafileInstead) sh.dispatch(Command::OpenDatafile);
+  else sh.showMeasure(kCodeRichness);
 }
 
 bool editorExit(Shell& sh) {

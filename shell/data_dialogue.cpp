@@ -16,14 +16,11 @@ std::optional<fs::path> chooseDatafile(Session& s, Host& host, const FileRequest
     if (!picked) return std::nullopt;
     const DatafileCheck check = checkDatafile(s, *picked);
     switch (check.verdict) {
-      case DatafileCheck::Good:
-        return picked;
+      case DatafileCheck::Good: return picked;
       case DatafileCheck::Doubtful:
         if (showNotice(host, check.notice, Buttons::YesNo) == Answer::Yes) return picked;
         break;
-      case DatafileCheck::Refused:
-        showNotice(host, check.notice);
-        break;
+      case DatafileCheck::Refused: showNotice(host, check.notice); break;
     }
   }
 }

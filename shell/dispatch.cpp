@@ -66,9 +66,7 @@ void Shell::finishTitle(TitleOutcome outcome) {
   switch (outcome) {
     case TitleOutcome::Classify:
     case TitleOutcome::ClearClasses:
-    case TitleOutcome::NoClassing:
-      classMap(session, display);
-      break;
+    case TitleOutcome::NoClassing: classMap(session, display); break;
     default:  // stopped: the map keeps its classes
       break;
   }
@@ -97,6 +95,13 @@ void Shell::showNotice(const std::optional<Notice>& notice) {
 }
 
 void Shell::connectCore() {
+  connectFileCommands();
+  connectMeasureCommands();
+  connectMapCommands();
+}
+
+// The datafile, the RESULTS file and help.
+void Shell::connectFileCommands() {
   connect(Command::OpenDatafile, [](Shell& sh) {
     Session& s = sh.session;
     if (!openDatafile(s, sh.host)) {
@@ -131,20 +136,10 @@ void Shell::connectCore() {
   connect(Command::About, [](Shell& sh) { sh.host.showAbout(); });
   connect(Command::HelpContents, [](Shell& sh) { sh.host.showHelp(false); });
   connect(Command::HelpOnHelp, [](Shell& sh) { sh.host.showHelp(true); });
-  connect(Command::ToggleZoom, [](Shell& sh) {
-    Session& s = sh.session;
-    ViewState& v = sh.display.view;
-    if (!v.zoomArmed && !v.zoomed) {
-      v.zoomArmed = true;
-      s.settings.zoomArmed = 1;
-    } else {
-      unzoom(s, v);
-    }
-    sh.refreshMenus();
-    sh.host.requestRedraw();
-  });
+}
 
-  // Measures: the command stores its code, computes, titles and classes.
+// Measures: the command stores its code, computes, titles and classes.
+void Shell::connectMeasureCommands() {
   for (const Analysis& a : analyses())
     if (a.kind == AnalysisKind::Measure && a.code != kCodeSelectiveRichness && a.code != kCodeSelectiveRarity &&
         a.code != kCodeRangeCentres)
@@ -179,6 +174,23 @@ void Shell::connectCore() {
     const AnalysisResult r = sh.runAnalysis(*findAnalysis("smooth"));
     if (r.ran) sh.finishTitle(r.title);
   });
+}
+
+// The map on screen: zoom, scores swapped, options, map info, the inverted scale.
+void Shell::connectMapCommands() {
+  connect(Command::ToggleZoom, [](Shell& sh) {
+    Session& s = sh.session;
+    ViewState& v = sh.display.view;
+    if (!v.zoomArmed && !v.zoomed) {
+      v.zoomArmed = true;
+      s.settings.zoomArmed = 1;
+    } else {
+      unzoom(s, v);
+    }
+    sh.refreshMenus();
+    sh.host.requestRedraw();
+  });
+
   connect(Command::SwapScores, [](Shell& sh) {
     if (sh.flags.view3D) return;
     swapOverlayScores(sh);
@@ -195,8 +207,7 @@ void Shell::connectCore() {
     BusyGuard busy(sh.host);
     if (toolsOptionsNeedRerun(m.opened, s.settings, m.cancelRerun))
       sh.finishTitle(applyRecompute(s, Recompute::ToolsOptions, sh.titleContext()));
-    else
-      sh.retitle();
+    else sh.retitle();
   });
   connect(Command::MapdrawOptions, [](Shell& sh) {
     Session& s = sh.session;
@@ -226,8 +237,7 @@ void Shell::connectCore() {
     // Recolour without the title builder, which would overwrite a title the
     // user has just typed.
     const int code = s.map.measureCode;
-    if (changes.reclass && s.scoresPresent && code != kCodeNone && code != kCodeMaxLevel &&
-        code != kCodeSelectedAreas)
+    if (changes.reclass && s.scoresPresent && code != kCodeNone && code != kCodeMaxLevel && code != kCodeSelectedAreas)
       sh.display.classes = classifyScores(s, sh.display.palette);
     if (sh.display.view.zoomed) s.savedFillFrameCoast = s.settings.fillFrameCoast;
     sh.refreshMenus();
@@ -257,14 +267,17 @@ void Shell::connectCore() {
 bool Shell::restricted(Command c) const {
   if (!flags.selectionDialogOpen && !flags.mapEditing) return false;
   switch (c) {
-    case Command::RefreshMap: case Command::HelpOnHelp: case Command::HelpContents: case Command::About:
-    case Command::Exit: case Command::ToggleZoom: case Command::SaveBitmap: case Command::PrintMap:
-      return false;
+    case Command::RefreshMap:
+    case Command::HelpOnHelp:
+    case Command::HelpContents:
+    case Command::About:
+    case Command::Exit:
+    case Command::ToggleZoom:
+    case Command::SaveBitmap:
+    case Command::PrintMap: return false;
     case Command::MapdrawOptions:
-    case Command::EditData:
-      return !flags.mapEditing;
-    default:
-      return true;
+    case Command::EditData: return !flags.mapEditing;
+    default: return true;
   }
 }
 
@@ -315,7 +328,9 @@ void Shell::escape() {
 bool Shell::stepTaxon(int delta) {
   Session& s = session;
   const int code = s.map.measureCode;
-  if (!s.ws.datafile.opened || (code != kCodeSelectiveRichness && code != kCodeSelectiveRarity) || markedTaxa(s.ws) != 1) return false;
+  if (!s.ws.datafile.opened || (code != kCodeSelectiveRichness && code != kCodeSelectiveRarity) ||
+      markedTaxa(s.ws) != 1)
+    return false;
   const int last = std::min(s.ws.taxaCount, s.ws.cards.slots()) - 1;
   const int current = firstMarkedTaxon(s.ws);
   const int next = std::clamp(current + delta, 0, std::max(0, last));
@@ -375,8 +390,7 @@ bool Shell::confirmExit() {
     // The monitor stays closed whatever the answer: its item loses its check.
     refreshMenus();
   }
-  if (host.messageBox(exitQuestion(session), "Exit ZONARIUM?", Icon::Question, Buttons::YesNo) !=
-      Answer::Yes)
+  if (host.messageBox(exitQuestion(session), "Exit ZONARIUM?", Icon::Question, Buttons::YesNo) != Answer::Yes)
     return false;
   // The editor's own display settings must not reach the options file.
   if (!editorExit(*this)) return false;

@@ -110,6 +110,9 @@ class Shell {
  private:
   bool restricted(Command c) const;
   void connectCore();
+  void connectFileCommands();
+  void connectMeasureCommands();
+  void connectMapCommands();
 
   MenuState menu_;
   std::map<Command, Operation> operations_;

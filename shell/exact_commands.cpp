@@ -42,7 +42,8 @@ void connectExactCommands(Shell& shell) {
     if (!canRun(sh)) return;
     occupancyPass(s.ws, s.settings.excludedLevel, s.areas);
     countCandidateCells(s);
-    if (!(coverageKind(s) == ExactKind::CoverageByBudget ? askBudget(sh.host, s) : askNumberOfAreas(sh.host, s))) return;
+    if (!(coverageKind(s) == ExactKind::CoverageByBudget ? askBudget(sh.host, s) : askNumberOfAreas(sh.host, s)))
+      return;
     runExact(sh, Command::ExactMaximumCoverage, "Exact maximum coverage");
   });
 }

@@ -10,10 +10,10 @@
 namespace zn {
 
 struct MenuItem {
-  std::string label;  // '&' marks the access key
+  std::string label;                // '&' marks the access key
   Command command = Command::None;  // None for a popup
-  bool grey = false;  // disabled when the menu is made
-  std::vector<MenuItem> items;  // a popup's items
+  bool grey = false;                // disabled when the menu is made
+  std::vector<MenuItem> items;      // a popup's items
   bool separatorBefore = false;
 };
 

@@ -101,12 +101,19 @@ constexpr std::array<Check, 10> kToolChecks{{
 }};
 
 constexpr std::array<SettingsField, 26> kToolSlots{
-    settingsField<&Settings::rarityFormula>(),      settingsField<&Settings::rangeCentreWeighting>(),  settingsField<&Settings::neighbourhoodSize>(),  settingsField<&Settings::smoothByMean>(),    settingsField<&Settings::residualsNotRelative>(),
-    settingsField<&Settings::relativeToRichness>(), settingsField<&Settings::rangeSizeThreshold>(),    settingsField<&Settings::hotspotKind>(),        settingsField<&Settings::rejectRedundant>(), settingsField<&Settings::reordering>(),
-    settingsField<&Settings::nearMinimumGoal>(),    settingsField<&Settings::greedyRejectRedundant>(), settingsField<&Settings::flexibilityMap>(),     settingsField<&Settings::greedyByRarity>(),  settingsField<&Settings::greedyGoal>(),
-    settingsField<&Settings::optimiseByCost>(),     settingsField<&Settings::flexibilityPartial>(),    settingsField<&Settings::greedyIncludeSeeds>(), settingsField<&Settings::includeSeeds>(),    settingsField<&Settings::longReports>(),
-    settingsField<&Settings::extraTieBreaks>(),     settingsField<&Settings::baseOnPresent>(),         settingsField<&Settings::mapAllFlexible>(),     settingsField<&Settings::twoTailed>(),       settingsField<&Settings::lastTieRandom>(),
-    settingsField<&Settings::exactTimeLimit>()};
+    settingsField<&Settings::rarityFormula>(),        settingsField<&Settings::rangeCentreWeighting>(),
+    settingsField<&Settings::neighbourhoodSize>(),    settingsField<&Settings::smoothByMean>(),
+    settingsField<&Settings::residualsNotRelative>(), settingsField<&Settings::relativeToRichness>(),
+    settingsField<&Settings::rangeSizeThreshold>(),   settingsField<&Settings::hotspotKind>(),
+    settingsField<&Settings::rejectRedundant>(),      settingsField<&Settings::reordering>(),
+    settingsField<&Settings::nearMinimumGoal>(),      settingsField<&Settings::greedyRejectRedundant>(),
+    settingsField<&Settings::flexibilityMap>(),       settingsField<&Settings::greedyByRarity>(),
+    settingsField<&Settings::greedyGoal>(),           settingsField<&Settings::optimiseByCost>(),
+    settingsField<&Settings::flexibilityPartial>(),   settingsField<&Settings::greedyIncludeSeeds>(),
+    settingsField<&Settings::includeSeeds>(),         settingsField<&Settings::longReports>(),
+    settingsField<&Settings::extraTieBreaks>(),       settingsField<&Settings::baseOnPresent>(),
+    settingsField<&Settings::mapAllFlexible>(),       settingsField<&Settings::twoTailed>(),
+    settingsField<&Settings::lastTieRandom>(),        settingsField<&Settings::exactTimeLimit>()};
 
 constexpr int kGoalMax = 99;
 
@@ -148,8 +155,7 @@ ToolsOptionsModel::ToolsOptionsModel(const Settings& current, const ToolsOptions
   // when the dialog opens. Without candidate cells there is nothing to
   // measure it against, and it is kept as it is.
   if (facts.candidateCells >= 1)
-    s.rangeSizeThreshold =
-        std::clamp(s.rangeSizeThreshold, std::min(2, facts.candidateCells), facts.candidateCells);
+    s.rangeSizeThreshold = std::clamp(s.rangeSizeThreshold, std::min(2, facts.candidateCells), facts.candidateCells);
   s.nearMinimumGoal = std::clamp(s.nearMinimumGoal, 1, kGoalMax);
   s.greedyGoal = std::clamp(s.greedyGoal, 1, kGoalMax);
   if (!facts.costPresent) s.optimiseByCost = 0;
@@ -317,10 +323,18 @@ constexpr std::array<Check, 8> kMapChecks{{
 }};
 
 constexpr std::array<SettingsField, 24> kMapSlots{
-    settingsField<&Settings::colourMode>(),       settingsField<&Settings::frameShown>(),     settingsField<&Settings::coastShown>(),        settingsField<&Settings::fillFrameCoast>(),  settingsField<&Settings::fineGridShown>(), settingsField<&Settings::writeTitle>(),
-    settingsField<&Settings::scaleBarShown>(),    settingsField<&Settings::scaleType>(),      settingsField<&Settings::scaleBarStyle>(),     settingsField<&Settings::fillColours>(),     settingsField<&Settings::coastColour>(),   settingsField<&Settings::maxNotSeparate>(),
-    settingsField<&Settings::backgroundColour>(), settingsField<&Settings::maxSpot>(),        settingsField<&Settings::coloursAndNumbers>(), settingsField<&Settings::scalableTitle>(),   settingsField<&Settings::fineGridStyle>(), settingsField<&Settings::selectedAreasDisplay>(),
-    settingsField<&Settings::numbersColour>(),    settingsField<&Settings::fineGridColour>(), settingsField<&Settings::coarseGridColour>(),  settingsField<&Settings::coarseGridShown>(), settingsField<&Settings::frameColour>(),   settingsField<&Settings::mapPalette>()};
+    settingsField<&Settings::colourMode>(),        settingsField<&Settings::frameShown>(),
+    settingsField<&Settings::coastShown>(),        settingsField<&Settings::fillFrameCoast>(),
+    settingsField<&Settings::fineGridShown>(),     settingsField<&Settings::writeTitle>(),
+    settingsField<&Settings::scaleBarShown>(),     settingsField<&Settings::scaleType>(),
+    settingsField<&Settings::scaleBarStyle>(),     settingsField<&Settings::fillColours>(),
+    settingsField<&Settings::coastColour>(),       settingsField<&Settings::maxNotSeparate>(),
+    settingsField<&Settings::backgroundColour>(),  settingsField<&Settings::maxSpot>(),
+    settingsField<&Settings::coloursAndNumbers>(), settingsField<&Settings::scalableTitle>(),
+    settingsField<&Settings::fineGridStyle>(),     settingsField<&Settings::selectedAreasDisplay>(),
+    settingsField<&Settings::numbersColour>(),     settingsField<&Settings::fineGridColour>(),
+    settingsField<&Settings::coarseGridColour>(),  settingsField<&Settings::coarseGridShown>(),
+    settingsField<&Settings::frameColour>(),       settingsField<&Settings::mapPalette>()};
 
 // The ramp radios: each pair sets or clears one bit of the map palette.
 struct RampRadio {
@@ -364,8 +378,8 @@ MapOptionsFacts mapOptionsFacts(const Session& s, const Palette& p) {
   // The overlay displays write their own title lines.
   const int code = s.map.measureCode;
   f.titleEditable =
-      !(code == kCodeOverlay ||
-        (code == kCodeImportedScores && (s.map.importKind == kImportForegroundBackground || s.map.importKind == kImportThreeAxis)));
+      !(code == kCodeOverlay || (code == kCodeImportedScores && (s.map.importKind == kImportForegroundBackground ||
+                                                                 s.map.importKind == kImportThreeAxis)));
   return f;
 }
 
@@ -426,8 +440,8 @@ void MapOptionsModel::setChecked(int id, bool on) {
     default: break;
   }
   if (!on) return;
-  if (const Radio* r = findRadio(kColourModeRadios, id)) {
-    chooseColourMode(s, r->value, palette_);
+  if (const Radio* mode = findRadio(kColourModeRadios, id)) {
+    chooseColourMode(s, mode->value, palette_);
   } else if (const Radio* r = findRadio(kMapRadios, id)) {
     r->field.set(s, r->value);
   } else if (const RampRadio* ramp = findRampRadio(id)) {

@@ -2,13 +2,13 @@
 
 #include <new>
 
-#include "measures/overlay.h"
 #include "display/classing.h"
 #include "display/palette.h"
+#include "measures/overlay.h"
 #include "measures/scores.h"
+#include "selection/commands.h"
 #include "shell/dispatch.h"
 #include "shell/notices.h"
-#include "selection/commands.h"
 #include "store/text.h"
 
 namespace zn {
@@ -100,8 +100,7 @@ void replotOverlay(Shell& sh) {
   const bool presence = o.presence[0] || o.presence[1];
   if (!presence && !(sh.display.palette.size >= 256 && isColour256Mode(s.settings.colourMode))) {
     // The colours the plot needs are gone: back to richness, as a failed check does.
-    sh.host.messageBox("Plotting overlays requires 256 colour mode.", kOverlayCaption, Icon::Information,
-                       Buttons::Ok);
+    sh.host.messageBox("Plotting overlays requires 256 colour mode.", kOverlayCaption, Icon::Information, Buttons::Ok);
     sh.showMeasure(kCodeRichness);
     return;
   }
@@ -109,10 +108,8 @@ void replotOverlay(Shell& sh) {
   if (o.presence[0] && o.presence[1]) return;
   const int method = presence || s.settings.overlayOption != kOverlayAnd ? kOverlayOr : kOverlayAnd;
   const std::vector<OverlayCell> scored = scoredOverlayCells(overlayCells(s), method);
-  if (presence)
-    colourOnePresence(sh, scored);
-  else if (buildTwoAxisPalette(sh.display.palette, s.settings, s.settings.overlayScheme))
-    colourTwoAxis(s, scored);
+  if (presence) colourOnePresence(sh, scored);
+  else if (buildTwoAxisPalette(sh.display.palette, s.settings, s.settings.overlayScheme)) colourTwoAxis(s, scored);
 }
 
 bool overlayScoresCommand(Shell& sh) {
@@ -171,10 +168,8 @@ bool overlayScoresCommand(Shell& sh) {
     const SpearmanResult r = spearman(scored);
     sh.host.messageBox(r.message, kOverlayCaption, Icon::Information, Buttons::Ok);
     s.map.title = r.title;
-    if (presence)
-      colourOnePresence(sh, scored);
-    else if (buildTwoAxisPalette(sh.display.palette, s.settings, s.settings.overlayScheme))
-      colourTwoAxis(s, scored);
+    if (presence) colourOnePresence(sh, scored);
+    else if (buildTwoAxisPalette(sh.display.palette, s.settings, s.settings.overlayScheme)) colourTwoAxis(s, scored);
   }
   sh.refreshMenus();
   sh.host.requestRedraw();
@@ -212,8 +207,7 @@ bool convertSelectedAreasCommand(Shell& sh) {
 }
 
 bool overlayOnMap(const Session& s) {
-  return s.map.measureCode == kCodeOverlay ||
-         (s.map.measureCode == kCodeImportedScores && s.overlay.threeAxis.loaded);
+  return s.map.measureCode == kCodeOverlay || (s.map.measureCode == kCodeImportedScores && s.overlay.threeAxis.loaded);
 }
 
 void endOverlay(Shell& sh) {

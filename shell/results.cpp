@@ -55,8 +55,7 @@ bool appendResults(const std::filesystem::path& file, const std::string& text) {
 }
 
 std::vector<std::string> monitorLines(const std::string& fileBytes, int visibleLines) {
-  std::string buf = fileBytes.size() > kMonitorBytes ? fileBytes.substr(fileBytes.size() - kMonitorBytes)
-                                                     : fileBytes;
+  std::string buf = fileBytes.size() > kMonitorBytes ? fileBytes.substr(fileBytes.size() - kMonitorBytes) : fileBytes;
   // Each CR ends a line and the character after it (the LF) is skipped.
   std::vector<std::string> lines;
   std::string cur;

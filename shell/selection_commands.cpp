@@ -12,8 +12,8 @@
 #include "selection/randomsets.h"
 #include "selection/report.h"
 #include "selection/values.h"
-#include "shell/dispatch.h"
 #include "shell/curve_commands.h"
+#include "shell/dispatch.h"
 #include "shell/exact_commands.h"
 #include "store/text.h"
 
@@ -97,17 +97,18 @@ void drawResult(Shell& sh) {
 
 // Measures whose scores are made relative to the area set.
 bool dependsOnSet(int code) {
-  static constexpr std::array<int, 10> kCodes{kCodeRichness,    kCodeRangeSizeRarity,     kCodeSubtreeLength,
-                                              kCodeRootDistance, kCodeRareQuartile,        kCodeRangeCentres,
-                                              kCodeMedianRange, kCodeEmrIrreplaceability, kCodeMaxRarity,
-                                              kCodeSelectedAreas};
+  static constexpr std::array<int, 10> kCodes{
+      kCodeRichness,     kCodeRangeSizeRarity, kCodeSubtreeLength,       kCodeRootDistance, kCodeRareQuartile,
+      kCodeRangeCentres, kCodeMedianRange,     kCodeEmrIrreplaceability, kCodeMaxRarity,    kCodeSelectedAreas};
   return std::find(kCodes.begin(), kCodes.end(), code) != kCodes.end();
 }
 
 }  // namespace
 
 ManualSelectionModel::ManualSelectionModel(Shell& sh, std::shared_ptr<SelectionMemory> memory)
-    : shell(sh), memory_(std::move(memory)), opened_(sh.session.areas.cells),
+    : shell(sh),
+      memory_(std::move(memory)),
+      opened_(sh.session.areas.cells),
       openedSeeds_(sh.session.areas.seedCount) {}
 
 std::vector<std::string> ManualSelectionModel::lines() const {
@@ -279,8 +280,8 @@ void connectSelectionCommands(Shell& shell) {
       sh.writeResults(r.results);
     });
 
-  for (auto [command, kind] :
-       {std::pair{Command::ConvertCostValues, ValueKind::Cost}, std::pair{Command::ConvertThreatValues, ValueKind::Threat}})
+  for (auto [command, kind] : {std::pair{Command::ConvertCostValues, ValueKind::Cost},
+                               std::pair{Command::ConvertThreatValues, ValueKind::Threat}})
     shell.connect(command, [kind = kind](Shell& sh) {
       if (sh.flags.view3D) return;
       std::optional<Notice> notice;

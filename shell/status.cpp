@@ -44,10 +44,8 @@ std::array<std::string, 3> statusTexts(const Session& s, const StatusInputs& in)
     t[1] = "DATA: " + displayFileName(df.fileName);
   }
   if (df.opened && df.quantitative && t[1].size() > 5) t[1][5] = df.rescaled ? '+' : '*';
-  if (in.overlaysShown)
-    t[2] = "TREATMENT: " + in.overlayTreatment;
-  else
-    t[2] = "TREATMENT: " + (s.map.title.empty() ? std::string("none") : s.map.title);
+  if (in.overlaysShown) t[2] = "TREATMENT: " + in.overlayTreatment;
+  else t[2] = "TREATMENT: " + (s.map.title.empty() ? std::string("none") : s.map.title);
   return t;
 }
 

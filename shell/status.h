@@ -10,8 +10,8 @@
 namespace zn {
 
 struct StatusInputs {
-  bool overlaysShown = false;        // measure 11
-  std::string overlayTreatment;      // the text after "TREATMENT: " while overlays are shown
+  bool overlaysShown = false;    // measure 11
+  std::string overlayTreatment;  // the text after "TREATMENT: " while overlays are shown
 };
 
 std::array<std::string, 3> statusTexts(const Session& s, const StatusInputs& in = {});

@@ -9,13 +9,10 @@
 namespace zn {
 
 inline std::uint32_t readU32(const unsigned char* p) {
-  return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 |
-         std::uint32_t(p[3]) << 24;
+  return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 | std::uint32_t(p[3]) << 24;
 }
 inline std::int32_t readI32(const unsigned char* p) { return static_cast<std::int32_t>(readU32(p)); }
-inline std::uint16_t readU16(const unsigned char* p) {
-  return static_cast<std::uint16_t>(p[0] | p[1] << 8);
-}
+inline std::uint16_t readU16(const unsigned char* p) { return static_cast<std::uint16_t>(p[0] | p[1] << 8); }
 inline std::int16_t readI16(const unsigned char* p) { return static_cast<std::int16_t>(readU16(p)); }
 inline float readF32(const unsigned char* p) {
   std::uint32_t u = readU32(p);

@@ -108,11 +108,11 @@ void parseBritainCoastline(Coastline& coast, const std::string& data, const Geom
     std::int64_t y = readI32(p + 8 + 8 * i);
     // Points far outside the frame are clamped so later arithmetic on them
     // cannot overflow.
-    auto clampCoord = [](std::int64_t v) { return static_cast<std::int32_t>(std::clamp<std::int64_t>(v, -1000000, 1000000)); };
-    if (x == 0)
-      coast.points.push_back({geo.extentX, clampCoord(y), 0});
-    else
-      coast.points.push_back({clampCoord(x + geo.originX - 220), clampCoord(y + geo.originY), 0});
+    auto clampCoord = [](std::int64_t v) {
+      return static_cast<std::int32_t>(std::clamp<std::int64_t>(v, -1000000, 1000000));
+    };
+    if (x == 0) coast.points.push_back({geo.extentX, clampCoord(y), 0});
+    else coast.points.push_back({clampCoord(x + geo.originX - 220), clampCoord(y + geo.originY), 0});
   }
   coast.countA = static_cast<int>(count);
   coast.countB = 0;

@@ -1,4 +1,5 @@
 #include "store/datafile.h"
+#include "store/measurecode.h"
 
 #include <array>
 #include <cstdio>
@@ -45,8 +46,7 @@ DatafileCheck checkDatafile(const Session& s, const fs::path& path) {
   }
   if (good) return {};
   return {DatafileCheck::Doubtful,
-          {strprintf("file: %s\n- unexpected format,\nopen anyway?", path.c_str()), "Check datafile",
-           Icon::Question}};
+          {strprintf("file: %s\n- unexpected format,\nopen anyway?", path.c_str()), "Check datafile", Icon::Question}};
 }
 
 FileRequest datafileRequest(const Session& s) {
@@ -200,19 +200,17 @@ void reportLoad(Session& s) {
   const Workspace& ws = s.ws;
   const DatafileState& df = ws.datafile;
   if (!s.coastlineRead) {
-    s.tell("Coastline data not read", strprintf("File: %s", s.coastFile().c_str()),
-                      Icon::Warning);
+    s.tell("Coastline data not read", strprintf("File: %s", s.coastFile().c_str()), Icon::Warning);
   } else if (!df.opened) {
     s.tell("File not opened", strprintf("File: %s??", df.fullPath.c_str()), Icon::Warning);
   } else if (ws.taxaCount == 0) {
     s.tell("No taxa read", strprintf("File: %s", df.fullPath.c_str()), Icon::Warning);
   } else if (ws.taxaCount == ws.capacity) {
-    s.tell(strprintf("Data title: %s\nFirst %d taxa read\n (%ld records)", df.title.c_str(),
-                                ws.taxaCount, static_cast<long>(ws.counters.records)),
-                      strprintf("File: %s", df.fileName.c_str()), Icon::Warning);
+    s.tell(strprintf("Data title: %s\nFirst %d taxa read\n (%ld records)", df.title.c_str(), ws.taxaCount,
+                     static_cast<long>(ws.counters.records)),
+           strprintf("File: %s", df.fileName.c_str()), Icon::Warning);
   } else if (df.quantitative) {
-    s.tell("Data in quantitative mode", strprintf("File: %s", df.fullPath.c_str()),
-                      Icon::Information);
+    s.tell("Data in quantitative mode", strprintf("File: %s", df.fullPath.c_str()), Icon::Information);
   }
 }
 
@@ -261,8 +259,8 @@ bool loadAndRecount(Session& s) {
       s.tell(strprintf("file holds %d of %d taxa", held, *count), "Open datafile", Icon::Warning);
   }
   if (df.opened) {
-    s.map.measureCode = 1;
-    s.settings.measureCode = 1;
+    s.map.measureCode = kCodeRichness;
+    s.settings.measureCode = kCodeRichness;
   }
   s.subgroupDataPresent = recount(s.ws, s.settings.excludedLevel);
   return df.opened;
@@ -270,8 +268,8 @@ bool loadAndRecount(Session& s) {
 
 bool openChosenDatafile(Session& s) {
   BusyGuard busy(s.host);
-  s.map.measureCode = 0;
-  s.settings.measureCode = 0;
+  s.map.measureCode = kCodeNone;
+  s.settings.measureCode = kCodeNone;
   s.globalGrid = false;
   resetWorkspace(s);
   DatafileState& df = s.ws.datafile;

@@ -13,8 +13,10 @@ namespace zn {
 
 namespace {
 
-constexpr std::array<int, 6> kEditorDisplaySlots{kFillFrameCoast, kScaleBarShown, kWriteTitle,
-                                                 kScalableTitle,  kFineGridShown, kCoarseGridShown};
+constexpr std::array<SettingsField, 6> kEditorDisplaySlots{
+    settingsField<&Settings::fillFrameCoast>(), settingsField<&Settings::scaleBarShown>(),
+    settingsField<&Settings::writeTitle>(),     settingsField<&Settings::scalableTitle>(),
+    settingsField<&Settings::fineGridShown>(),  settingsField<&Settings::coarseGridShown>()};
 
 int taxaInStore(const Workspace& ws) { return std::clamp(ws.taxaCount, 0, ws.cards.slots()); }
 
@@ -50,8 +52,7 @@ void showCurrent(Session& s) {
   m.current = std::clamp(m.current, 0, taxa - 1);
   m.name = ws.cards.name(m.current);
   m.code = editableCode(ws, m.current);
-  m.taxonText =
-      strprintf("Taxon %d / %d (%d records)", m.current + 1, taxa, ws.cards.recordCount(m.current));
+  m.taxonText = strprintf("Taxon %d / %d (%d records)", m.current + 1, taxa, ws.cards.recordCount(m.current));
 }
 
 int maxTaxa(const Session& s) { return s.grid().maxTaxa(); }
@@ -101,8 +102,7 @@ bool takeTitle(Session& s) {
 // frame-coast stays off while a zoomed view is shown); the editor's flags go.
 void giveBackDisplay(Session& s) {
   EditorState& e = s.editor;
-  for (std::size_t i = 0; i < kEditorDisplaySlots.size(); ++i)
-    kEditorDisplaySlots[i].set(s.settings, e.keptDisplay[i]);
+  for (std::size_t i = 0; i < kEditorDisplaySlots.size(); ++i) kEditorDisplaySlots[i].set(s.settings, e.keptDisplay[i]);
   if (s.zoomed) {
     s.savedFillFrameCoast = e.keptDisplay[0];
     s.settings.fillFrameCoast = 0;
@@ -264,10 +264,8 @@ EditorOutcome addEditorTaxon(Session& s, bool copy) {
     std::memcpy(ws.cards.card(t), ws.cards.card(std::clamp(e.dialog.current, 0, t - 1)), size);
   } else {
     std::memset(ws.cards.card(t), 0, size);
-    if (t > 0)
-      std::memcpy(ws.cards.code(t), ws.cards.code(t - 1), kCodeField);
-    else
-      setCardCode(ws, t, "1");
+    if (t > 0) std::memcpy(ws.cards.code(t), ws.cards.code(t - 1), kCodeField);
+    else setCardCode(ws, t, "1");
   }
   ws.cards.setExcluded(t, false);
   ws.cards.setName(t, newTaxonName(s, copy));
@@ -283,8 +281,7 @@ std::optional<Notice> deleteTaxonQuestion(const Session& s) {
   const int taxa = taxaInStore(ws);
   if (taxa <= 1) return std::nullopt;
   const int t = std::clamp(s.editor.dialog.current, 0, taxa - 1);
-  return Notice{strprintf("confirm to delete taxon:\n'%s'", ws.cards.name(t).c_str()), "Delete taxon",
-                Icon::Question};
+  return Notice{strprintf("confirm to delete taxon:\n'%s'", ws.cards.name(t).c_str()), "Delete taxon", Icon::Question};
 }
 
 bool deleteEditorTaxon(Session& s) {
@@ -359,10 +356,8 @@ bool editorClick(Session& s, int cell, bool left) {
   const int t = std::clamp(m.current, 0, taxa - 1);
   const int v = ws.cards.level(t, cell);
   int nv;
-  if (left)
-    nv = v >= 0 && v < editorTopLevel(s) ? v + 1 : 0;
-  else
-    nv = v > 1 ? v - 1 : 0;
+  if (left) nv = v >= 0 && v < editorTopLevel(s) ? v + 1 : 0;
+  else nv = v > 1 ? v - 1 : 0;
   if (nv == v) return false;
   ws.cards.setLevel(t, cell, nv);
   const int excluded = s.settings.excludedLevel;

@@ -89,8 +89,7 @@ std::string temporaryStem(const fs::path& target) {
 // the same file never share a temporary file.
 fs::path temporaryName(const fs::path& target) {
   static std::atomic<unsigned> counter{0};
-  static thread_local std::mt19937_64 rng{std::random_device{}() ^
-                                          (std::uint64_t(::getpid()) << 32)};
+  static thread_local std::mt19937_64 rng{std::random_device{}() ^ (std::uint64_t(::getpid()) << 32)};
   return target.parent_path() /
          (temporaryStem(target) + strprintf("%d.%u.%016llx.tmp", static_cast<int>(::getpid()), counter.fetch_add(1),
                                             static_cast<unsigned long long>(rng())));
@@ -193,8 +192,8 @@ bool populateProgramFolder(const fs::path& home, const fs::path& shipped, std::v
   fs::create_directories(home, ec);
   if (!fs::is_directory(home, ec)) return false;
   if (shipped.empty() || !fs::is_directory(shipped, ec)) return true;
-  for (auto it = fs::recursive_directory_iterator(shipped, ec);
-       !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
+  for (auto it = fs::recursive_directory_iterator(shipped, ec); !ec && it != fs::recursive_directory_iterator();
+       it.increment(ec)) {
     fs::path rel = fs::relative(it->path(), shipped, ec);
     if (ec) break;
     fs::path target = home / rel;

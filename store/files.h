@@ -10,8 +10,8 @@ namespace zn {
 
 // The whole file, or nothing when it cannot be opened or read. At most
 // maxBytes are read, so a huge or endless file cannot exhaust memory.
-std::optional<std::string> readFileBytes(const std::filesystem::path& path,
-                                         std::size_t maxBytes = std::size_t(1) << 30);
+std::optional<std::string> readFileBytes(const std::filesystem::path& path, std::size_t maxBytes = std::size_t(1)
+                                                                                                   << 30);
 
 // The one way the program saves a file. Writes data to a new temporary file
 // beside the target (made exclusively, never through a link at its name),

@@ -38,7 +38,7 @@ void linkNeighbours(const Workspace& ws, GridCell& cell, int c, int r) {
   auto at = [&](int dc, int dr) { return cellOfSquare(ws, c + dc, r + dr); };
   cell.inner = {at(-1, -1), at(0, -1), at(1, -1), at(-1, 0), at(1, 0), at(-1, 1), at(0, 1), at(1, 1)};
   cell.outer = {at(-2, -2), at(-1, -2), at(0, -2), at(1, -2), at(2, -2), at(-2, -1), at(2, -1), at(-2, 0),
-                at(2, 0),   at(-2, 1),  at(2, 1),  at(-2, 2), at(-1, 2), at(0, 2),  at(1, 2),  at(2, 2)};
+                at(2, 0),   at(-2, 1),  at(2, 1),  at(-2, 2), at(-1, 2), at(0, 2),   at(1, 2),  at(2, 2)};
 }
 
 namespace {

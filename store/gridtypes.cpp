@@ -11,9 +11,8 @@
 namespace zn {
 
 namespace {
-constexpr std::array<double, 13> kBandEdges{90.0,     71.73333, 59.68333, 51.0,    43.68333,
-                                            37.2,     31.21667, 25.6,     20.23333, 15.05,
-                                            9.98333,  4.98333,  0.0};
+constexpr std::array<double, 13> kBandEdges{90.0, 71.73333, 59.68333, 51.0,    43.68333, 37.2, 31.21667,
+                                            25.6, 20.23333, 15.05,    9.98333, 4.98333,  0.0};
 }
 
 double worldColumnWest(int c) {
@@ -149,8 +148,7 @@ void readLocationNames(Workspace& ws, const std::filesystem::path& dir) {
       cell.name.fill(0);
       std::size_t off = static_cast<std::size_t>(kLocationRecordSize) * (n - 1);
       // Records missing from a short file read as empty names.
-      for (std::size_t i = 0; i < kLocationNameLength && off + i < data->size(); ++i)
-        cell.name[i] = (*data)[off + i];
+      for (std::size_t i = 0; i < kLocationNameLength && off + i < data->size(); ++i) cell.name[i] = (*data)[off + i];
       cell.name[kLocationNameLength] = 0;
       if (cell.name[0] == 0) {
         std::fill_n(cell.name.begin(), kLocationNameLength, ' ');

@@ -33,8 +33,8 @@ struct CoastPoint {
 };
 
 struct Coastline {
-  int countA = 0;  // line points
-  int countB = 0;  // sea seed points
+  int countA = 0;                  // line points
+  int countB = 0;                  // sea seed points
   std::vector<CoastPoint> points;  // converted to logical units, at most 2002
 };
 

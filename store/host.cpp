@@ -7,8 +7,7 @@ namespace zn {
 
 std::uint32_t Host::tickMs() {
   using namespace std::chrono;
-  return static_cast<std::uint32_t>(
-      duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+  return static_cast<std::uint32_t>(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
 }
 
 std::int64_t Host::timeOfDay() { return static_cast<std::int64_t>(std::time(nullptr)); }

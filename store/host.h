@@ -36,8 +36,7 @@ class Host {
  public:
   virtual ~Host() = default;
 
-  virtual Answer messageBox(const std::string& text, const std::string& caption, Icon icon,
-                            Buttons buttons) = 0;
+  virtual Answer messageBox(const std::string& text, const std::string& caption, Icon icon, Buttons buttons) = 0;
   virtual std::optional<std::filesystem::path> chooseOpenFile(const FileRequest& request) = 0;
   virtual std::optional<std::filesystem::path> chooseSaveFile(const FileRequest& request) = 0;
   // Runs the named dialog on its model; true when the user accepted it.

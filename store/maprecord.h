@@ -19,15 +19,15 @@ enum ImportKind : int {
 
 struct MapRecord {
   int measureCode = 0;
-  std::string title;         // at most 255 characters when built by the title builder
-  std::string dataTitle;     // datafile title, single taxon's display name or imported name
-  std::string fileName;      // datafile file name at the computation
-  std::string groupCode;     // included group code in force (its length is the size)
+  std::string title;      // at most 255 characters when built by the title builder
+  std::string dataTitle;  // datafile title, single taxon's display name or imported name
+  std::string fileName;   // datafile file name at the computation
+  std::string groupCode;  // included group code in force (its length is the size)
   int excludedLevel = 0;
-  int currentTaxon = 0;      // taxon index of a single-taxon plot
+  int currentTaxon = 0;  // taxon index of a single-taxon plot
   int taxaCounted = 0;
   int includedTaxa = 0;
-  int occupiedCells = 0;     // single-taxon plots keep the taxon's record count here
+  int occupiedCells = 0;  // single-taxon plots keep the taxon's record count here
   int records = 0;
   double mapMaximum = 0.0;
   double scaleLimit = 0.0;   // upper value of the fixed-limit score scale

@@ -108,9 +108,7 @@ std::optional<int> decimal(std::string_view token) {
 
 }  // namespace
 
-int excludedAreaCapacity(const Session& s) {
-  return s.grid().excludedAreaCapacity();
-}
+int excludedAreaCapacity(const Session& s) { return s.grid().excludedAreaCapacity(); }
 
 std::string significantCode(const Workspace& ws, int taxon) {
   const unsigned char* c = ws.cards.code(taxon);
@@ -378,11 +376,11 @@ PreselectionFile parsePreselectionFile(const std::string& text, int cells) {
     if (!line.empty() && line.front() == '[') {
       const std::string_view head = trimmed(line);
       if (head == "[end]") break;
-      section = head == "[included group code]"  ? Section::Group
+      section = head == "[included group code]"   ? Section::Group
                 : head == "[excluded data level]" ? Section::Level
                 : head == "[excluded taxa]"       ? Section::Taxa
                 : head == "[excluded areas]"      ? Section::Areas
-                                                   : Section::Unknown;
+                                                  : Section::Unknown;
       continue;
     }
     switch (section) {
@@ -400,9 +398,7 @@ PreselectionFile parsePreselectionFile(const std::string& text, int cells) {
         f.excludedLevel = decimal(t.front()).value_or(0);
         break;
       }
-      case Section::Taxa:
-        f.taxa.emplace_back(line);
-        break;
+      case Section::Taxa: f.taxa.emplace_back(line); break;
       case Section::Areas:
         for (std::string_view t : tokens(line)) {
           if (t.front() == '[') return f;
@@ -412,8 +408,7 @@ PreselectionFile parsePreselectionFile(const std::string& text, int cells) {
           f.cells.push_back(*n);
         }
         break;
-      case Section::Unknown:
-        break;
+      case Section::Unknown: break;
     }
   }
   return f;

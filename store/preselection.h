@@ -29,15 +29,15 @@ constexpr int kMaxSelectedLines = 512;
 // The dialog's controls while it is open. The window shows these and hands
 // the user's choices to the functions below.
 struct PreselectionDialogModel : DialogModel {
-  std::string groupCode;                 // edit 1503
-  int minimumLevel = 1;                  // 1153: excluded data level + 1
-  int levels = 4;                        // the spin's upper limit
-  std::vector<std::string> groupLines;   // list 1043 "%s- %s": significant code, name
-  std::vector<char> groupSelected;       // its selection, one flag per line
-  std::vector<std::string> taxonLines;   // list 1105: names, "-" for excluded taxa
-  std::string taxaExcludedText;          // edit 1112
-  std::string areasExcludedText;         // edit 1111
-  std::vector<std::string> areaLines;    // list 1106
+  std::string groupCode;                // edit 1503
+  int minimumLevel = 1;                 // 1153: excluded data level + 1
+  int levels = 4;                       // the spin's upper limit
+  std::vector<std::string> groupLines;  // list 1043 "%s- %s": significant code, name
+  std::vector<char> groupSelected;      // its selection, one flag per line
+  std::vector<std::string> taxonLines;  // list 1105: names, "-" for excluded taxa
+  std::string taxaExcludedText;         // edit 1112
+  std::string areasExcludedText;        // edit 1111
+  std::vector<std::string> areaLines;   // list 1106
 };
 
 struct PreselectionState {

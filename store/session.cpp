@@ -11,8 +11,8 @@ void Session::fail(const std::string& text) {
 
 std::size_t Session::coreBytes() const {
   auto bytesOf = [](const auto& v) { return v.size() * sizeof(v[0]); };
-  return ws.cards.byteSize() + bytesOf(ws.lattice) + bytesOf(ws.cells) + bytesOf(ws.backcell) +
-         bytesOf(ws.prop) + bytesOf(ws.prop2) + bytesOf(ws.prop3);
+  return ws.cards.byteSize() + bytesOf(ws.lattice) + bytesOf(ws.cells) + bytesOf(ws.backcell) + bytesOf(ws.prop) +
+         bytesOf(ws.prop2) + bytesOf(ws.prop3);
 }
 
 bool Session::budgetAllows(std::size_t bytes) const {
@@ -55,8 +55,7 @@ bool allocateWorkspace(Session& s) {
     return false;
   }
   ws.capacity = 0;
-  if (ws.geo.latticeLines != 0 &&
-      !allocate(s, ws.lattice, static_cast<std::size_t>(ws.geo.latticeLines))) {
+  if (ws.geo.latticeLines != 0 && !allocate(s, ws.lattice, static_cast<std::size_t>(ws.geo.latticeLines))) {
     s.fail("failure to find memory for gridlattice");
     return false;
   }

@@ -14,8 +14,8 @@
 #include "store/maprecord.h"
 #include "store/notice.h"
 #include "store/overlaystate.h"
-#include "store/random.h"
 #include "store/preselection.h"
+#include "store/random.h"
 #include "store/settings.h"
 #include "store/workspace.h"
 
@@ -28,8 +28,8 @@ struct MemoryBudget {
 };
 
 struct Session {
-  Session(Host& host, std::filesystem::path home, GridVariant variant = GridVariant::World)
-      : host(host), home(std::move(home)), variant(variant) {}
+  Session(Host& theHost, std::filesystem::path programFolder, GridVariant grid = GridVariant::World)
+      : host(theHost), home(std::move(programFolder)), variant(grid) {}
 
   Host& host;
   std::filesystem::path home;  // the program folder
@@ -42,7 +42,7 @@ struct Session {
   Random rng;  // seeded by the analyses that choose at random
   MapRecord map;
   MapRecord backgroundMap;
-  OverlayState overlay;  // pair, three-axis buffer and import offsets
+  OverlayState overlay;            // pair, three-axis buffer and import offsets
   PreselectionState preselection;  // the "Data preselection" dialog's model
   EditorState editor;              // the data editor's model and its run-wide counter
   GridTypes gridTypes;

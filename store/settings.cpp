@@ -1,4 +1,5 @@
 #include "store/settings.h"
+#include "store/measurecode.h"
 
 #include <algorithm>
 #include <cstring>
@@ -193,7 +194,7 @@ bool readOptions(Settings& s, const std::filesystem::path& file, bool britain) {
 }
 
 MapSettingsCopy correctAtStartup(Settings& s, int& savedFill) {
-  s.measureCode = 0;
+  s.measureCode = kCodeNone;
   if (s.colourMode < kDarkColour) s.fillFrameCoast = 0;
   if (s.areasToAdd < 2) s.areasToAdd = 2;
   if (s.fillFrameCoast != 0) {
@@ -215,8 +216,7 @@ MapSettingsCopy correctAtStartup(Settings& s, int& savedFill) {
   // A value no version writes is read as the standard ramp.
   if (s.mapPalette < MapPalette::kStandard || s.mapPalette > MapPalette::kAllBits) s.mapPalette = MapPalette::kStandard;
   savedFill = s.fillFrameCoast;
-  return MapSettingsCopy{s.scaleType, s.rarityFormula, s.hotspotKind, s.rejectRedundant,
-                         s.neighbourhoodSize};
+  return MapSettingsCopy{s.scaleType, s.rarityFormula, s.hotspotKind, s.rejectRedundant, s.neighbourhoodSize};
 }
 
 bool writeOptions(const Settings& s, const std::filesystem::path& file) {

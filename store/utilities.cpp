@@ -1,4 +1,5 @@
 #include "store/utilities.h"
+#include "store/measurecode.h"
 
 #include <algorithm>
 #include <cctype>
@@ -110,8 +111,8 @@ bool openWritten(Session& s) {
 // The workspace made ready for a datafile at `path`: reset, path taken and
 // its grid type loaded. False when the path names no grid type.
 bool prepareFor(Session& s, const fs::path& path) {
-  s.map.measureCode = 0;
-  s.settings.measureCode = 0;
+  s.map.measureCode = kCodeNone;
+  s.settings.measureCode = kCodeNone;
   s.coastApplies = 0;
   resetWorkspace(s);
   DatafileState& df = s.ws.datafile;
@@ -120,7 +121,8 @@ bool prepareFor(Session& s, const fs::path& path) {
   return loadGridType(s);
 }
 
-bool writeParts(Session& s, const std::string& caption, const std::vector<std::pair<std::string, std::vector<int>>>& parts) {
+bool writeParts(Session& s, const std::string& caption,
+                const std::vector<std::pair<std::string, std::vector<int>>>& parts) {
   const fs::path folder = besideDatafile(s);
   bool ok = true;
   std::string report;
@@ -130,8 +132,8 @@ bool writeParts(Session& s, const std::string& caption, const std::vector<std::p
       ok = false;
       continue;
     }
-    report += strprintf("%s%d taxa written to %s", report.empty() ? "" : "\n", static_cast<int>(taxa.size()),
-                        name.c_str());
+    report +=
+        strprintf("%s%d taxa written to %s", report.empty() ? "" : "\n", static_cast<int>(taxa.size()), name.c_str());
   }
   if (!report.empty()) s.tell(report, caption, Icon::Information);
   return ok;
@@ -192,8 +194,8 @@ bool makeNewDatafile(Session& s, const fs::path& path) {
   }
   if (!saveData(s)) return false;
   df.opened = true;
-  s.map.measureCode = 1;
-  s.settings.measureCode = 1;
+  s.map.measureCode = kCodeRichness;
+  s.settings.measureCode = kCodeRichness;
   s.subgroupDataPresent = recount(ws, s.settings.excludedLevel);
   occupancyPass(ws, s.settings.excludedLevel, s.areas);
   return true;

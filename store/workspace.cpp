@@ -11,8 +11,7 @@
 namespace zn {
 
 const CardLayout kWorldCards{1024, 66, 940, 944, 948, 952, 956, 960, 964, 972, 992, 34, 864};
-const CardLayout kBritainCards{4096, 92, 4040, 4044, 4052, 4056, 4060, 4064, 4068, 4076, 4092, 36,
-                               3947};
+const CardLayout kBritainCards{4096, 92, 4040, 4044, 4052, 4056, 4060, 4064, 4068, 4076, 4092, 36, 3947};
 
 std::string CardStore::name(int i) const { return fieldText(card(i), kNameField); }
 
@@ -110,18 +109,13 @@ bool recount(Workspace& ws, int excludedLevel) {
   const std::size_t k = scratch.size();
   if (k > 0) {
     std::sort(scratch.begin(), scratch.end(), std::greater<int>());
-    for (std::size_t i = 0; i < k; ++i)
-      cards.setField(static_cast<int>(i), cards.layout->sortScratch, scratch[i]);
-    if (k == 1)
-      c.medianRange = scratch[0];
-    else if (k % 2 == 0)
-      c.medianRange = (scratch[k / 2] + scratch[k / 2 - 1]) / 2;
-    else
-      c.medianRange = scratch[k / 2];
+    for (std::size_t i = 0; i < k; ++i) cards.setField(static_cast<int>(i), cards.layout->sortScratch, scratch[i]);
+    if (k == 1) c.medianRange = scratch[0];
+    else if (k % 2 == 0) c.medianRange = (scratch[k / 2] + scratch[k / 2 - 1]) / 2;
+    else c.medianRange = scratch[k / 2];
   }
 
-  c.snapshot = Snapshot{c.taxaWithRecords, c.occupiedCells, c.includedTaxa, c.records,
-                        excludedLevel,     g,               ws.groupCode};
+  c.snapshot = Snapshot{c.taxaWithRecords, c.occupiedCells, c.includedTaxa, c.records, excludedLevel, g, ws.groupCode};
 
   if (c.includedTaxa < 3 || ws.taxaCount < 3) return false;
 
@@ -150,8 +144,7 @@ void rescaleQuantitative(Workspace& ws) {
     int m = 0;
     for (int cell = 1; cell <= ws.geo.cells; ++cell) m = std::max<int>(m, ws.cards.level(t, cell));
     if (m < 1 || m > 99) continue;
-    for (int cell = 1; cell <= ws.geo.cells; ++cell)
-      ws.cards.setLevel(t, cell, ws.cards.level(t, cell) * 100 / m);
+    for (int cell = 1; cell <= ws.geo.cells; ++cell) ws.cards.setLevel(t, cell, ws.cards.level(t, cell) * 100 / m);
   }
   df.rescaled = true;
 }

@@ -17,9 +17,9 @@ namespace zn {
 // Byte offsets within a taxon card. The card is a file record as well as the
 // in-memory record, so the world and Britain layouts are both kept exactly.
 struct CardLayout {
-  int size;           // bytes per card
-  int levelBase;      // data level of cell n at levelBase + n
-  int weight;         // float taxonomic weight
+  int size;       // bytes per card
+  int levelBase;  // data level of cell n at levelBase + n
+  int weight;     // float taxonomic weight
   int recordCount;
   int soleArea;
   int currentMark;
@@ -28,8 +28,8 @@ struct CardLayout {
   int workB;
   int sortScratch;
   int excluded;
-  int headerSize;     // datafile header bytes before the first card
-  int maxCells;       // cells that fit between levelBase and the run-time fields
+  int headerSize;  // datafile header bytes before the first card
+  int maxCells;    // cells that fit between levelBase and the run-time fields
 };
 
 extern const CardLayout kWorldCards;
@@ -62,9 +62,7 @@ class CardStore {
   void release() { std::vector<unsigned char>().swap(bytes_); }
 
   unsigned char* card(int i) { return bytes_.data() + static_cast<std::size_t>(i) * layout->size; }
-  const unsigned char* card(int i) const {
-    return bytes_.data() + static_cast<std::size_t>(i) * layout->size;
-  }
+  const unsigned char* card(int i) const { return bytes_.data() + static_cast<std::size_t>(i) * layout->size; }
 
   std::string name(int i) const;
   void setName(int i, const std::string& name);
@@ -72,15 +70,11 @@ class CardStore {
   unsigned char* code(int i) { return card(i) + kCodeOffset; }
   std::string codeText(int i) const;
 
-  std::int8_t level(int i, int cell) const {
-    return static_cast<std::int8_t>(card(i)[layout->levelBase + cell]);
-  }
+  std::int8_t level(int i, int cell) const { return static_cast<std::int8_t>(card(i)[layout->levelBase + cell]); }
   void setLevel(int i, int cell, int v) {
     card(i)[layout->levelBase + cell] = static_cast<unsigned char>(static_cast<std::int8_t>(v));
   }
-  const std::int8_t* levels(int i) const {
-    return reinterpret_cast<const std::int8_t*>(card(i) + layout->levelBase);
-  }
+  const std::int8_t* levels(int i) const { return reinterpret_cast<const std::int8_t*>(card(i) + layout->levelBase); }
 
   float weight(int i) const { return readF32(card(i) + layout->weight); }
   void setWeight(int i, float w) { writeF32(card(i) + layout->weight, w); }
@@ -199,9 +193,9 @@ struct AreaSet {
 struct Workspace {
   Geometry geo;
   CardStore cards;
-  std::vector<GridCell> cells;        // cells + 2 records; record n is cell n
+  std::vector<GridCell> cells;  // cells + 2 records; record n is cell n
   std::vector<LatticeLine> lattice;
-  std::vector<int> masterIndex;  // Britain grid: frame square -> cell number
+  std::vector<int> masterIndex;                            // Britain grid: frame square -> cell number
   std::vector<std::int32_t> backcell, prop, prop2, prop3;  // 5 slots per cell + 10
 
   int taxaCount = 0;
@@ -221,8 +215,7 @@ struct Workspace {
   // Inclusion test: the taxon's code begins with the included group code.
   bool passesGroup(int taxon) const {
     return groupCode.empty() ||
-           std::memcmp(cards.code(taxon), groupCode.data(),
-                       std::min<std::size_t>(groupCode.size(), kCodeField)) == 0;
+           std::memcmp(cards.code(taxon), groupCode.data(), std::min<std::size_t>(groupCode.size(), kCodeField)) == 0;
   }
 };
 
@@ -245,9 +238,7 @@ int codeDepth(const unsigned char* code, int g);
 
 // The last cell number that both the grid and the cell table hold: a
 // damaged grid never sends a loop past the table.
-inline int lastCellNumber(const Workspace& ws) {
-  return std::min(ws.geo.cells, static_cast<int>(ws.cells.size()) - 1);
-}
+inline int lastCellNumber(const Workspace& ws) { return std::min(ws.geo.cells, static_cast<int>(ws.cells.size()) - 1); }
 
 // The background cell table (backcell): per cell count, score (two slots),
 // scored flag and colour.

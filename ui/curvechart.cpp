@@ -52,11 +52,14 @@ void wholeTicks(QValueAxis* axis, int top) {
 QString curveHoverText(const CurveSet& c, int k) {
   if (k < 0 || k > c.maxAreas) return {};
   const auto ks = static_cast<std::size_t>(k);
-  auto pc = [&](double v) { return QString("%1 (%2 %)").arg(v, 0, 'f', v == static_cast<int>(v) ? 0 : 1).arg(c.percent(v), 0, 'f', 1); };
+  auto pc = [&](double v) {
+    return QString("%1 (%2 %)").arg(v, 0, 'f', v == static_cast<int>(v) ? 0 : 1).arg(c.percent(v), 0, 'f', 1);
+  };
   QString t = QString("%1 areas\n").arg(k);
-  t += QString("exact optimum: %1%2\n")
-           .arg(pc(c.optimum[ks]))
-           .arg(c.optimumProven[ks] ? QString() : QString(", not proven (bound %1)").arg(c.optimumBound[ks], 0, 'f', 0));
+  t +=
+      QString("exact optimum: %1%2\n")
+          .arg(pc(c.optimum[ks]))
+          .arg(c.optimumProven[ks] ? QString() : QString(", not proven (bound %1)").arg(c.optimumBound[ks], 0, 'f', 0));
   t += QString("near-minimum: %1\n").arg(pc(c.nearMinimum[ks]));
   t += QString("greedy: %1\n").arg(pc(c.greedy[ks]));
   t += QString("richness hotspots: %1\n").arg(pc(c.hotspots[ks]));
@@ -82,12 +85,11 @@ QChart* buildCurveChart(const CurveSet& c, const std::string& dataTitle) {
   high->setParent(envelope);
   chart->addSeries(envelope);
 
-  std::vector<QLineSeries*> lines{
-      line("exact optimum", asDouble(c.optimum), QColor(0, 0, 0), Qt::SolidLine),
-      line("near-minimum", asDouble(c.nearMinimum), QColor(200, 30, 30), Qt::SolidLine),
-      line("greedy", asDouble(c.greedy), QColor(30, 90, 200), Qt::SolidLine),
-      line("richness hotspots", asDouble(c.hotspots), QColor(230, 140, 0), Qt::SolidLine),
-      line("random median", c.randomMedian, QColor(90, 90, 90), Qt::DashLine)};
+  std::vector<QLineSeries*> lines{line("exact optimum", asDouble(c.optimum), QColor(0, 0, 0), Qt::SolidLine),
+                                  line("near-minimum", asDouble(c.nearMinimum), QColor(200, 30, 30), Qt::SolidLine),
+                                  line("greedy", asDouble(c.greedy), QColor(30, 90, 200), Qt::SolidLine),
+                                  line("richness hotspots", asDouble(c.hotspots), QColor(230, 140, 0), Qt::SolidLine),
+                                  line("random median", c.randomMedian, QColor(90, 90, 90), Qt::DashLine)};
   for (QLineSeries* s : lines) chart->addSeries(s);
 
   auto* unproven = new QScatterSeries;
@@ -129,7 +131,8 @@ QChart* buildCurveChart(const CurveSet& c, const std::string& dataTitle) {
 bool saveCurveChart(const CurveSet& c, const std::string& dataTitle, const std::filesystem::path& file, QSize size,
                     std::string& error) {
   std::string ext = file.extension().string();
-  std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char ch) { return static_cast<char>(std::tolower(ch)); });
+  std::transform(ext.begin(), ext.end(), ext.begin(),
+                 [](unsigned char ch) { return static_cast<char>(std::tolower(ch)); });
   if (ext != ".png" && ext != ".svg" && ext != ".pdf") {
     error = "the chart is saved as .png, .svg or .pdf";
     return false;

@@ -13,10 +13,10 @@
 #include <QVBoxLayout>
 
 #include "shell/data_commands.h"
-#include "ui/threeaxiswindow.h"
 #include "shell/dispatch.h"
 #include "store/editor.h"
 #include "store/preselection.h"
+#include "ui/threeaxiswindow.h"
 
 namespace zn {
 
@@ -93,12 +93,11 @@ PreselectionWindow::PreselectionWindow(Shell& shell, QWidget* parent)
   areas->addWidget(deleteCells);
 
   auto* buttons = new QHBoxLayout;
-  const std::pair<const char*, int> actions[] = {
-      {"OK", static_cast<int>(PreselectionAction::Ok)},
-      {"Save file", static_cast<int>(PreselectionAction::SaveFile)},
-      {"Load file", static_cast<int>(PreselectionAction::LoadFile)},
-      {"Convert SA", static_cast<int>(PreselectionAction::ConvertSA)},
-      {"Restore data", kDefaultAction}};
+  const std::pair<const char*, int> actions[] = {{"OK", static_cast<int>(PreselectionAction::Ok)},
+                                                 {"Save file", static_cast<int>(PreselectionAction::SaveFile)},
+                                                 {"Load file", static_cast<int>(PreselectionAction::LoadFile)},
+                                                 {"Convert SA", static_cast<int>(PreselectionAction::ConvertSA)},
+                                                 {"Restore data", kDefaultAction}};
   for (auto [label, action] : actions) {
     auto* b = new QPushButton(label);
     if (action == static_cast<int>(PreselectionAction::Ok)) b->setDefault(true);
@@ -178,10 +177,8 @@ void PreselectionWindow::finish(int action) {
   if (finished_) return;
   finished_ = true;
   const std::vector<int> taxa = selectedRows(taxonList_);
-  if (action == kDefaultAction)
-    preselectionRestore(shell_);
-  else
-    preselectionClose(shell_, static_cast<PreselectionAction>(action), taxa);
+  if (action == kDefaultAction) preselectionRestore(shell_);
+  else preselectionClose(shell_, static_cast<PreselectionAction>(action), taxa);
 }
 
 void PreselectionWindow::reject() { finish(static_cast<int>(PreselectionAction::Ok)); }

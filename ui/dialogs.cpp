@@ -15,7 +15,21 @@ namespace zn {
 
 namespace {
 
-enum class Kind { None, Tools, MapOptions, MapInfo, SelectivePlot, Display, Cell, Selection, Scores, DataIo, Overlay, Gbif, CurveChart };
+enum class Kind {
+  None,
+  Tools,
+  MapOptions,
+  MapInfo,
+  SelectivePlot,
+  Display,
+  Cell,
+  Selection,
+  Scores,
+  DataIo,
+  Overlay,
+  Gbif,
+  CurveChart
+};
 
 Kind kindOf(const std::string& name) {
   const std::string n = toLower(name);

@@ -53,14 +53,18 @@ QSpinBox* entry(int value) {
 }  // namespace
 
 PrintMapDialog::PrintMapDialog(PrintMapModel& model, QWidget* parent)
-    : QDialog(parent), model_(model), width_(entry(model.widthPercent)), coast_(entry(model.coastThickness)),
+    : QDialog(parent),
+      model_(model),
+      width_(entry(model.widthPercent)),
+      coast_(entry(model.coastThickness)),
       grid_(entry(model.gridThickness)) {
   setWindowTitle("Print map");
   auto* form = new QFormLayout;
   form->addRow("fit to printable page width (100%) or reduce to % width", width_);
   form->addRow("coast line thickness for printer", coast_);
   form->addRow("grid line thickness for printer", grid_);
-  for (QSpinBox* s : {width_, coast_, grid_}) connect(s, &QSpinBox::editingFinished, this, &PrintMapDialog::commitEdits);
+  for (QSpinBox* s : {width_, coast_, grid_})
+    connect(s, &QSpinBox::editingFinished, this, &PrintMapDialog::commitEdits);
 
   auto* note = new QLabel("To reset the palette or the map drawing options for the printer:");
   auto* options = new QPushButton("Options");
@@ -95,8 +99,7 @@ void PrintMapDialog::commitEdits() {
   grid_->setValue(model_.gridThickness);
 }
 
-PrintingBox::PrintingBox(QWidget* parent)
-    : dialog_(new QDialog(parent)), title_(new QLabel), destination_(new QLabel) {
+PrintingBox::PrintingBox(QWidget* parent) : dialog_(new QDialog(parent)), title_(new QLabel), destination_(new QLabel) {
   dialog_->setWindowTitle("Printing");
   dialog_->setModal(false);
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Cancel);

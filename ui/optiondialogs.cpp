@@ -98,12 +98,9 @@ void BoundDialog::arrange(QLayout* columns, std::initializer_list<QWidget*> bott
 QBoxLayout* BoundDialog::stack(std::initializer_list<Item> items, bool across) {
   auto* col = new QBoxLayout(across ? QBoxLayout::LeftToRight : QBoxLayout::TopToBottom);
   for (const Item& item : items) {
-    if (item.id == 0)
-      col->addSpacing(across ? 20 : 6);
-    else if (item.isCheck)
-      col->addWidget(check(item.id, item.text));
-    else
-      col->addWidget(radio(item.id, item.text));
+    if (item.id == 0) col->addSpacing(across ? 20 : 6);
+    else if (item.isCheck) col->addWidget(check(item.id, item.text));
+    else col->addWidget(radio(item.id, item.text));
   }
   if (across) col->addStretch(1);
   return col;

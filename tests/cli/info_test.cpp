@@ -172,8 +172,9 @@ TEST(ZonariumInfo, RelativePathsNameTheFolderTheyLieIn) {
   test::TempDir tmp;
   fs::path home = test::makeProgramFolder(tmp.path());
   fs::path dir = tmp.path() / "work" / "equal";
-  test::writeFile(dir / "three.dat", test::datafileImage("Three", {{"A", "11", {{40, 1}}}, {"B", "12", {{41, 1}}},
-                                                                     {"C", "2", {{42, 1}}}}));
+  test::writeFile(
+      dir / "three.dat",
+      test::datafileImage("Three", {{"A", "11", {{40, 1}}}, {"B", "12", {{41, 1}}}, {"C", "2", {{42, 1}}}}));
   fs::path before = fs::current_path();
   fs::current_path(dir);
   std::ostringstream out, err, out2, err2;

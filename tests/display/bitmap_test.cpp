@@ -11,8 +11,7 @@ namespace {
 
 TEST(BitmapFile, HeaderOfA24BitBitmap) {
   // 3 x 2 pixels: rows of 0xAARRGGBB, top row first.
-  const std::vector<std::uint32_t> px{0xFF102030, 0xFF405060, 0xFF708090,
-                                      0xFFA0B0C0, 0xFFD0E0F0, 0xFF010203};
+  const std::vector<std::uint32_t> px{0xFF102030, 0xFF405060, 0xFF708090, 0xFFA0B0C0, 0xFFD0E0F0, 0xFF010203};
   std::string bmp = encodeBmp24(3, 2, reinterpret_cast<const unsigned char*>(px.data()), 12);
   const auto* p = reinterpret_cast<const unsigned char*>(bmp.data());
   const std::size_t row = 12;  // 9 bytes padded to 12

@@ -73,7 +73,9 @@ TEST(Classing, EqualFrequencyScale) {
       // Downwards from the top, each value's total runs from the value below
       // it up to the one below the largest.
       {"inverted, max separate", input(kEqualFrequency, true, true), s, {5, 5, 5, 4, 4, 3, 2, 2, 2, 2, 2, 2}},
-      {"inverted, max separate, evenly filled", input(kEqualFrequency, true, true), {1, 1, 2, 2, 3, 3, 4, 4, 5},
+      {"inverted, max separate, evenly filled",
+       input(kEqualFrequency, true, true),
+       {1, 1, 2, 2, 3, 3, 4, 4, 5},
        {5, 5, 4, 4, 3, 3, 2, 2, 1}},
       {"one value", input(kEqualFrequency, true), {7, 7, 7}, {5, 5, 5}},
   };

@@ -1,12 +1,12 @@
 #include "ui/displaydialogs.h"
 
+#include <gtest/gtest.h>
 #include <QApplication>
 #include <QButtonGroup>
 #include <QDialogButtonBox>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTimer>
-#include <gtest/gtest.h>
 
 namespace zn {
 namespace {

@@ -31,8 +31,8 @@ inline void showMap(const QImage& image, const std::string& name) {
 
 // Pixels whose channels differ by more than `channelTolerance`; at most
 // `allowedFraction` of the image may differ.
-inline void expectMatchesGolden(const QImage& actual, const std::string& name,
-                                double allowedFraction = 0.004, int channelTolerance = 40) {
+inline void expectMatchesGolden(const QImage& actual, const std::string& name, double allowedFraction = 0.004,
+                                int channelTolerance = 40) {
   showMap(actual, name);
   const auto file = goldenDir() / (name + ".png");
   if (std::getenv("ZN_UPDATE_GOLDEN")) {
@@ -56,8 +56,8 @@ inline void expectMatchesGolden(const QImage& actual, const std::string& name,
         ++differing;
   }
   const long allowed = static_cast<long>(allowedFraction * img.width() * img.height());
-  EXPECT_LE(differing, allowed) << name << ": " << differing << " pixels differ from the golden image, "
-                                << allowed << " allowed";
+  EXPECT_LE(differing, allowed) << name << ": " << differing << " pixels differ from the golden image, " << allowed
+                                << " allowed";
 }
 
 }  // namespace zn::test

@@ -1,7 +1,7 @@
 // What each layer of the map draws, checked on the pixels of small maps
 // over the synthetic coastline (tests/display/map_fixture.h).
-#include <QPainter>
 #include <gtest/gtest.h>
+#include <QPainter>
 
 #include "display/renderer.h"
 #include "tests/display/golden.h"
@@ -22,13 +22,6 @@ QRgb pixel(const QImage& img, const MapTransform& t, double x, double y) {
 }
 
 QRgb rgb(int r, int g, int b) { return static_cast<QRgb>((r << 16) | (g << 8) | b); }
-
-long countColour(const QImage& img, QRgb c) {
-  long n = 0;
-  for (int y = 0; y < img.height(); ++y)
-    for (int x = 0; x < img.width(); ++x) n += (img.pixel(x, y) & 0xFFFFFF) == c;
-  return n;
-}
 
 // Pixels near colour c: the smoothed edges of lines and spots blend a little.
 long countNear(const QImage& img, QRgb c, int tolerance = 24) {
@@ -93,8 +86,9 @@ TEST(MapLayers, ThumbnailHasCellsButNoTitleScaleBarOrNumbers) {
     if (f.s.ws.cells[static_cast<std::size_t>(i)].scored) n = i;
   ASSERT_NE(n, 0);
   const GridCell& c = f.s.ws.cells[static_cast<std::size_t>(n)];
-  const QRgb colour = qRgb(f.d.palette.at(c.classNumber).r, f.d.palette.at(c.classNumber).g,
-                           f.d.palette.at(c.classNumber).b) & 0xFFFFFF;
+  const QRgb colour =
+      qRgb(f.d.palette.at(c.classNumber).r, f.d.palette.at(c.classNumber).g, f.d.palette.at(c.classNumber).b) &
+      0xFFFFFF;
   EXPECT_GT(otherThan(big, bt, c, colour), 0) << "number in the cell";
   EXPECT_EQ(otherThan(thumb, tt, c, colour), 0) << "no number in a thumbnail";
 }
@@ -303,8 +297,8 @@ TEST(MapLayers, DrawMapKeepsTheMappingForTheMouse) {
   const LogicalRect c = f.d.view.clientLogical;
   EXPECT_LT(c.x, 400);
   EXPECT_GT(c.x + c.w, 1200);
-  EXPECT_EQ(cellAtDevice(f.s.ws, f.d.view.last, 500, 340), cellAt(f.s.ws, f.d.view.last.toLogical(500, 340).first,
-                                                                  f.d.view.last.toLogical(500, 340).second));
+  EXPECT_EQ(cellAtDevice(f.s.ws, f.d.view.last, 500, 340),
+            cellAt(f.s.ws, f.d.view.last.toLogical(500, 340).first, f.d.view.last.toLogical(500, 340).second));
 }
 
 TEST(MapLayers, DamagedStateDrawsWithoutFault) {
@@ -455,7 +449,8 @@ TEST(MapLayers, GridWithoutCoastlineOutlinesItsCells) {
   g.s.ws.cells[land].background = 2;
   const QImage filled = renderClient(g.s, g.d, 1200, 820);
   const Rgb landColour = g.d.palette.at(36), seaColour = g.d.palette.at(37);
-  EXPECT_EQ(hex(pixel(filled, g.d.view.last, l.x0 + 36, l.y0 + 36)), hex(rgb(landColour.r, landColour.g, landColour.b)));
+  EXPECT_EQ(hex(pixel(filled, g.d.view.last, l.x0 + 36, l.y0 + 36)),
+            hex(rgb(landColour.r, landColour.g, landColour.b)));
   const GridCell& s = g.s.ws.cells[static_cast<std::size_t>(sea)];
   EXPECT_EQ(hex(pixel(filled, g.d.view.last, s.x0 + 36, s.y0 + 36)), hex(rgb(seaColour.r, seaColour.g, seaColour.b)));
 }
@@ -492,7 +487,8 @@ TEST(MapKey, LabelsAreReadableInAContrastingInkAtAnySize) {
     const MapTransform t = f.d.view.last;
     const Geometry& g = f.s.ws.geo;
     // Right of the bar's grey backing.
-    const int barRight = static_cast<int>(t.toDeviceX(g.farX + (g.extentX - g.farX) / 3 - 13 + (g.farX - g.originX) / 100 + 16)) + 1;
+    const int barRight =
+        static_cast<int>(t.toDeviceX(g.farX + (g.extentX - g.farX) / 3 - 13 + (g.farX - g.originX) / 100 + 16)) + 1;
     const QRgb ink = background == 1 ? qRgb(255, 255, 255) : qRgb(0, 0, 0);
     const auto runs = inkRuns(img, barRight, static_cast<int>(t.toDeviceY(g.originY)), img.width() - 2,
                               static_cast<int>(t.toDeviceY(g.farY)), ink);
@@ -530,7 +526,8 @@ TEST(MapKey, CategoryMapsGetWordsAndTheMeasureAsTitle) {
   const auto words = inkRuns(img, barX, static_cast<int>(t.toDeviceY(g.originY)), img.width() - 2,
                              static_cast<int>(t.toDeviceY(g.originY + 400)), qRgb(0, 0, 0));
   EXPECT_EQ(words.size(), 2u);
-  const auto title = inkRuns(img, barX - 200, 2, img.width() - 2, static_cast<int>(t.toDeviceY(g.originY)), qRgb(0, 0, 0));
+  const auto title =
+      inkRuns(img, barX - 200, 2, img.width() - 2, static_cast<int>(t.toDeviceY(g.originY)), qRgb(0, 0, 0));
   EXPECT_EQ(title.size(), 1u);
 }
 
@@ -554,7 +551,8 @@ TEST(MapKey, ScreenPixelRatioDrawsOnFinerPixelsWithTheSameMapping) {
   const GridCell& c = f.s.ws.cells[static_cast<std::size_t>(9 * 36 + 14)];
   ASSERT_EQ(c.scored, 1);
   const double x = one.toDeviceX(c.x0 + 10), y = one.toDeviceY(c.y0 + 10);
-  EXPECT_EQ(plain.pixel(static_cast<int>(x), static_cast<int>(y)), fine.pixel(static_cast<int>(2 * x), static_cast<int>(2 * y)));
+  EXPECT_EQ(plain.pixel(static_cast<int>(x), static_cast<int>(y)),
+            fine.pixel(static_cast<int>(2 * x), static_cast<int>(2 * y)));
   // Broken ratios draw at one pixel per pixel.
   o.pixelRatio = std::nan("");
   EXPECT_EQ(renderClient(f.s, f.d, 600, 400, o).size(), QSize(600, 400));

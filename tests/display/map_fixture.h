@@ -11,25 +11,23 @@
 
 #include "display/classing.h"
 #include "display/displaystate.h"
+#include "shell/data_dialogue.h"
 #include "store/datafile.h"
 #include "store/files.h"
 #include "store/gridtypes.h"
 #include "store/session.h"
 #include "tests/support/fixtures.h"
 #include "tests/support/scripted_host.h"
-#include "shell/data_dialogue.h"
 
 namespace zn::test {
 
 // Two continents with an inland lake, in coastline source units (648 x 432
 // from (4, 155), y northwards), and the break point that separates outlines.
 inline std::vector<std::pair<int, int>> syntheticCoastLine() {
-  std::vector<std::pair<int, int>> pts{
-      {60, 500}, {140, 540}, {250, 520}, {270, 420}, {220, 330}, {150, 300}, {90, 360}, {60, 500},
-      {700, 600},
-      {340, 430}, {450, 470}, {600, 440}, {620, 300}, {520, 210}, {380, 240}, {330, 330}, {340, 430},
-      {700, 600},
-      {450, 380}, {520, 390}, {540, 320}, {470, 300}, {450, 380}};
+  std::vector<std::pair<int, int>> pts{{60, 500},  {140, 540}, {250, 520}, {270, 420}, {220, 330}, {150, 300},
+                                       {90, 360},  {60, 500},  {700, 600}, {340, 430}, {450, 470}, {600, 440},
+                                       {620, 300}, {520, 210}, {380, 240}, {330, 330}, {340, 430}, {700, 600},
+                                       {450, 380}, {520, 390}, {540, 320}, {470, 300}, {450, 380}};
   return pts;
 }
 // One sea seed inside the lake of the second continent.
@@ -42,8 +40,7 @@ inline bool insideCoast(const Coastline& c, double x, double y) {
     const CoastPoint& a = c.points[static_cast<std::size_t>(i)];
     const CoastPoint& b = c.points[static_cast<std::size_t>(i + 1)];
     if (a.x > 2752 || b.x > 2752) continue;  // break between outlines
-    if ((a.y > y) != (b.y > y) && x < a.x + (y - a.y) * (b.x - a.x) / static_cast<double>(b.y - a.y))
-      in = !in;
+    if ((a.y > y) != (b.y > y) && x < a.x + (y - a.y) * (b.x - a.x) / static_cast<double>(b.y - a.y)) in = !in;
   }
   return in;
 }

@@ -1,7 +1,7 @@
 #include "app/output_commands.h"
 
-#include <QPrinter>
 #include <gtest/gtest.h>
+#include <QPrinter>
 
 #include "store/binio.h"
 #include "tests/display/map_fixture.h"
@@ -66,8 +66,7 @@ TEST(SaveBitmap, MapFrameUnlessZoomed) {
   f.host.saveFiles = {file, file};
   ASSERT_TRUE(saveBitmap(f.s, f.host, f.d, client(f, 1000, 800)));
   const MapTransform& t = f.d.view.last;
-  EXPECT_EQ(readBmp(file).width,
-            static_cast<int>(t.toDeviceX(2752 + t.gap + 1)) - static_cast<int>(t.toDeviceX(160)));
+  EXPECT_EQ(readBmp(file).width, static_cast<int>(t.toDeviceX(2752 + t.gap + 1)) - static_cast<int>(t.toDeviceX(160)));
   ASSERT_TRUE(zoomTo(f.s, f.d.view, {400, 300, 800, 600}));
   ASSERT_TRUE(saveBitmap(f.s, f.host, f.d, client(f, 1000, 800)));
   EXPECT_EQ(readBmp(file).width, 1000);
@@ -119,9 +118,7 @@ class ScriptedProgress : public PrintProgress {
   bool cancel = false;
   std::vector<std::string> lines;
   int closed = 0;
-  void open(const std::string& title, const std::string& destination) override {
-    lines = {title, destination};
-  }
+  void open(const std::string& title, const std::string& destination) override { lines = {title, destination}; }
   bool cancelled() override { return cancel; }
   void close() override { ++closed; }
 };

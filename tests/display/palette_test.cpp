@@ -30,15 +30,25 @@ TEST(Palette, SixEntryTablesOfTheSmallModes) {
     std::array<Rgb, 6> expect;
   };
   const Case cases[] = {
-      {"monochrome (log)", kMonoLog, -1,
+      {"monochrome (log)",
+       kMonoLog,
+       -1,
        {{{230, 230, 230}, {212, 212, 212}, {188, 188, 188}, {156, 156, 156}, {107, 107, 107}, {0, 0, 0}}}},
-      {"monochrome (lin)", kMonoLin, -1,
+      {"monochrome (lin)",
+       kMonoLin,
+       -1,
        {{{210, 210, 210}, {165, 165, 165}, {130, 130, 130}, {100, 100, 100}, {75, 75, 75}, {0, 0, 0}}}},
-      {"16 colour on 256 entries", kSixteenColour, -1,
+      {"16 colour on 256 entries",
+       kSixteenColour,
+       -1,
        {{{0, 0, 195}, {0, 130, 255}, {0, 205, 255}, {95, 235, 0}, {255, 175, 0}, {255, 0, 36}}}},
-      {"16 colour device", kSixteenColour, 16,
+      {"16 colour device",
+       kSixteenColour,
+       16,
        {{{0, 0, 128}, {0, 0, 255}, {0, 255, 255}, {0, 255, 0}, {255, 255, 0}, {255, 0, 0}}}},
-      {"light mode on a 16 colour device", kLightColour, 16,
+      {"light mode on a 16 colour device",
+       kLightColour,
+       16,
        {{{0, 0, 128}, {0, 0, 255}, {0, 255, 255}, {0, 255, 0}, {255, 255, 0}, {255, 0, 0}}}},
   };
   for (const Case& c : cases) {
@@ -151,7 +161,9 @@ TEST(Palette, OptionsFileWithoutARampEntryGivesTheStandardRamp) {
     EXPECT_EQ(static_cast<std::int32_t>(read.mapPalette), c.expect) << c.what;
     Palette p;
     buildPalette(p, read);
-    EXPECT_EQ(p.at(0), (c.expect & static_cast<std::int32_t>(MapPalette::kColourBlind) ? Rgb{68, 1, 84} : Rgb{180, 255, 255})) << c.what;
+    EXPECT_EQ(p.at(0),
+              (c.expect & static_cast<std::int32_t>(MapPalette::kColourBlind) ? Rgb{68, 1, 84} : Rgb{180, 255, 255}))
+        << c.what;
   }
 }
 
@@ -291,7 +303,8 @@ TEST(ThreeAxisPalette, RefusedBelow256Colours) {
   EXPECT_FALSE(buildThreeAxisPalette(p, ThreeAxisScales{}, notices));
   EXPECT_EQ(p.entries, before);
   ASSERT_EQ(notices.size(), 1u);
-  EXPECT_EQ(notices[0].caption + ": " + notices[0].text, "Overlay scores: Must be in 256 colour mode to plot overlays.");
+  EXPECT_EQ(notices[0].caption + ": " + notices[0].text,
+            "Overlay scores: Must be in 256 colour mode to plot overlays.");
   EXPECT_EQ(notices[0].icon, Icon::Information);
 }
 

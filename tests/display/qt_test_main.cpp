@@ -1,6 +1,6 @@
 // Test main for the Qt parts: one QApplication on the offscreen platform.
-#include <QApplication>
 #include <gtest/gtest.h>
+#include <QApplication>
 
 #include "display/renderer.h"
 

@@ -1,16 +1,16 @@
-#include <QImage>
 #include <gtest/gtest.h>
+#include <QImage>
 
 #include "display/measurekind.h"
 #include "display/renderer.h"
 #include "display/scalebar.h"
+#include "measures/titles.h"
+#include "selection/nearminimum.h"
 #include "store/binio.h"
 #include "store/files.h"
 #include "tests/display/golden.h"
 #include "tests/display/map_fixture.h"
 #include "tests/support/cli_run.h"
-#include "measures/titles.h"
-#include "selection/nearminimum.h"
 
 namespace zn {
 namespace {
@@ -33,7 +33,8 @@ class ZonariumRender : public ::testing::Test {
 
 TEST_F(ZonariumRender, DrawsWhatTheWindowShowsAtThatSize) {
   const fs::path png = dir.path() / "richness.png";
-  auto r = zonarium(home, {"render", data.string(), "--measure", "richness", "--size", "1200x820", "--out", png.string()});
+  auto r =
+      zonarium(home, {"render", data.string(), "--measure", "richness", "--size", "1200x820", "--out", png.string()});
   ASSERT_EQ(r.rc, 0) << r.err;
   EXPECT_EQ(r.out, "");
   const QImage got = image(png);
@@ -50,7 +51,9 @@ TEST_F(ZonariumRender, DrawsWhatTheWindowShowsAtThatSize) {
 TEST_F(ZonariumRender, FileTypeByExtension) {
   const fs::path bmp = dir.path() / "map.BMP", pdf = dir.path() / "map.pdf";
   ASSERT_EQ(zonarium(home, {"render", data.string(), "--measure", "rare-quartile", "--size", "400x300", "--out",
-                            bmp.string()}).rc, 0);
+                            bmp.string()})
+                .rc,
+            0);
   const std::string b = test::readFile(bmp);
   ASSERT_GE(b.size(), 54u);
   const auto* u = reinterpret_cast<const unsigned char*>(b.data());
@@ -70,7 +73,7 @@ TEST_F(ZonariumRender, OptionsFileChoosesTheDrawingSettings) {
   ASSERT_TRUE(writeOptions(light, opp));
   const fs::path png = dir.path() / "light.png";
   auto r = zonarium(home, {"render", data.string(), "--measure", "richness", "--options", opp.string(), "--size",
-                          "600x420", "--out", png.string()});
+                           "600x420", "--out", png.string()});
   ASSERT_EQ(r.rc, 0) << r.err;
   EXPECT_EQ(image(png).pixel(30, 200) & 0xFFFFFF, 0xFFFFFFu) << "white background of the light defaults";
 }
@@ -86,7 +89,9 @@ TEST_F(ZonariumRender, RefusesBadRequests) {
       {{"render", data.string(), "--measure", "richness"}, 2, "--out FILE"},
       {{"render", "--measure", "richness", "--out", out}, 2, "DATAFILE"},
       {{"render", data.string(), "--out", out}, 2, "--measure NAME"},
-      {{"render", data.string(), "--measure", "richness", "--out", (dir.path() / "x.gif").string()}, 2, ".png, .bmp or .pdf"},
+      {{"render", data.string(), "--measure", "richness", "--out", (dir.path() / "x.gif").string()},
+       2,
+       ".png, .bmp or .pdf"},
       {{"render", data.string(), "--measure", "richness", "--size", "0x100", "--out", out}, 2, "--size takes WxH"},
       {{"render", data.string(), "--measure", "richness", "--size", "100x", "--out", out}, 2, "--size takes WxH"},
       {{"render", data.string(), "--measure", "richness", "--size", "99999x100", "--out", out}, 2, "--size takes WxH"},
@@ -94,9 +99,12 @@ TEST_F(ZonariumRender, RefusesBadRequests) {
       {{"render", data.string(), "--measure", "richness", "--frobnicate", "--out", out}, 2, "--frobnicate"},
       {{"render", data.string(), data.string(), "--measure", "richness", "--out", out}, 2, "one DATAFILE"},
       {{"render", data.string(), "--measure", "nonsense", "--out", out}, 2, "nonsense"},
-      {{"render", data.string(), "--measure", "richness", "--options", (dir.path() / "none.opp").string(), "--out", out},
-       1, "cannot read the options file"},
-      {{"render", data.string(), "--measure", "richness", "--out", (dir.path() / "no" / "x.png").string()}, 1,
+      {{"render", data.string(), "--measure", "richness", "--options", (dir.path() / "none.opp").string(), "--out",
+        out},
+       1,
+       "cannot read the options file"},
+      {{"render", data.string(), "--measure", "richness", "--out", (dir.path() / "no" / "x.png").string()},
+       1,
        "cannot write"},
   };
   for (const Case& c : cases) {
@@ -130,7 +138,8 @@ TEST(WordedKey, NearMinimumSetOnTheFlexibilityMap) {
   const Geometry& g = s.ws.geo;
   int ink = 0;
   for (int y = static_cast<int>(t.toDeviceY(g.originY)); y < t.toDeviceY(g.originY + 300); ++y)
-    for (int x = static_cast<int>(t.toDeviceX(g.farX + 20)); x < img.width(); ++x) ink += (img.pixel(x, y) & 0xFFFFFF) == 0;
+    for (int x = static_cast<int>(t.toDeviceX(g.farX + 20)); x < img.width(); ++x)
+      ink += (img.pixel(x, y) & 0xFFFFFF) == 0;
   EXPECT_GT(ink, 40) << "words beside the samples";
 }
 

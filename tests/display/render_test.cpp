@@ -1,7 +1,7 @@
 #include "display/renderer.h"
 
-#include <QPainter>
 #include <gtest/gtest.h>
+#include <QPainter>
 
 #include "tests/display/golden.h"
 #include "tests/display/map_fixture.h"

@@ -28,8 +28,7 @@ TEST(ScaleBarLabels, CountsSkipRepeatedLimitsAndEmptyClasses) {
   EXPECT_EQ(scaleBarLabels(t, counts(), kEqualInterval, false),
             (std::vector<ScaleLabel>{{1, "4"}, {2, "6"}, {4, "8"}, {5, "12"}}));
   // The fixed limit scale leaves the top class without a number.
-  EXPECT_EQ(scaleBarLabels(t, counts(), kFixedLimit, false),
-            (std::vector<ScaleLabel>{{1, "4"}, {2, "6"}, {4, "8"}}));
+  EXPECT_EQ(scaleBarLabels(t, counts(), kFixedLimit, false), (std::vector<ScaleLabel>{{1, "4"}, {2, "6"}, {4, "8"}}));
 }
 
 TEST(ScaleBarLabels, OtherScoresInFixedPointWithAPercentOnTop) {
@@ -94,7 +93,8 @@ TEST(CategoryKey, WordsForTheKindsOfCellsTopFirst) {
   KeySession flex(kCodeNearMinimum, {{4, 2}, {3, 1}, {3, 1}, {2, 0}});
   flex.s.settings.flexibilityMap = 1;
   flex.s.settings.nearMinimumGoal = 1;
-  EXPECT_EQ(flex.key(), (std::vector<KeyEntry>{{4, "irreplaceable (R)"}, {3, "flexible (O)"}, {2, "partial alternative"}}));
+  EXPECT_EQ(flex.key(),
+            (std::vector<KeyEntry>{{4, "irreplaceable (R)"}, {3, "flexible (O)"}, {2, "partial alternative"}}));
   // Seeds marked on the map get their marker in the key.
   flex.s.areas.cells = {7, 1};
   flex.s.areas.seedCount = 1;

@@ -23,13 +23,11 @@ TEST(CellGap, ThresholdsOfClientSizeAndZoom) {
     int gap;
   };
   const Case cases[] = {
-      {1601, 1069, 1, 0}, {1600, 1068, 1, 4}, {1601, 1068, 1, 4}, {801, 535, 1, 4},
-      {800, 535, 1, 8},   {401, 268, 1, 8},   {400, 268, 1, 12},  {201, 135, 1, 12},
-      {100, 300, 1, 20},  {150, 68, 1, 16},   {150, 67, 1, 20},   {801, 535, 2, 0},
-      {1601, 1069, 0.5, 0},  // a zoom factor below 1 counts as 1
+      {1601, 1069, 1, 0}, {1600, 1068, 1, 4}, {1601, 1068, 1, 4},   {801, 535, 1, 4},  {800, 535, 1, 8},
+      {401, 268, 1, 8},   {400, 268, 1, 12},  {201, 135, 1, 12},    {100, 300, 1, 20}, {150, 68, 1, 16},
+      {150, 67, 1, 20},   {801, 535, 2, 0},   {1601, 1069, 0.5, 0},  // a zoom factor below 1 counts as 1
   };
-  for (const Case& c : cases)
-    EXPECT_EQ(cellGap(c.w, c.h, c.z), c.gap) << c.w << " x " << c.h << " zoom " << c.z;
+  for (const Case& c : cases) EXPECT_EQ(cellGap(c.w, c.h, c.z), c.gap) << c.w << " x " << c.h << " zoom " << c.z;
 }
 
 TEST(ScreenMapping, CentresTheMapAcrossOrDown) {

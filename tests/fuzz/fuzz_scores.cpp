@@ -9,7 +9,6 @@
 #include "interchange/scores_import.h"
 #include "tests/fuzz/session_fuzz_common.h"
 
-
 // Every import starts by clearing what the last one left, so the two
 // sessions are made once and serve every input.
 struct Sessions {

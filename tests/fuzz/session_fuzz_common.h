@@ -46,7 +46,8 @@ inline bool openSmallDatafile(Session& s) {
 // holding a copy of the shipped program folder.
 inline const std::filesystem::path& scratchHome() {
   static const std::filesystem::path home = [] {
-    std::string base = std::filesystem::is_directory("/dev/shm") ? "/dev/shm" : std::filesystem::temp_directory_path().string();
+    std::string base =
+        std::filesystem::is_directory("/dev/shm") ? "/dev/shm" : std::filesystem::temp_directory_path().string();
     std::string pattern = base + "/zn-fuzz-XXXXXX";
     if (!mkdtemp(pattern.data())) std::abort();
     static const std::filesystem::path made = pattern;

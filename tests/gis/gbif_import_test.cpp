@@ -225,8 +225,13 @@ TEST_F(GbifImport, FiltersRankAndQuantities) {
   std::string text = gbifHeader();
   auto rec = [&](const char* species, const char* genus, const char* lat, const char* lon, const char* basis,
                  const char* year) {
-    text += gbifRow({{"family", "Felidae"}, {"genus", genus}, {"species", species}, {"decimalLatitude", lat},
-                     {"decimalLongitude", lon}, {"basisOfRecord", basis}, {"year", year}});
+    text += gbifRow({{"family", "Felidae"},
+                     {"genus", genus},
+                     {"species", species},
+                     {"decimalLatitude", lat},
+                     {"decimalLongitude", lon},
+                     {"basisOfRecord", basis},
+                     {"year", year}});
   };
   for (int i = 0; i < 3; ++i) rec("Puma concolor", "Puma", "10.5", "-70.5", "HUMAN_OBSERVATION", "2001");
   rec("Puma concolor", "Puma", "-20.5", "-60.5", "PRESERVED_SPECIMEN", "1950");
@@ -240,7 +245,7 @@ TEST_F(GbifImport, FiltersRankAndQuantities) {
   EXPECT_NE(r.out.find("mode: quantitative"), std::string::npos);
   test::OpenedSample q(home, GridVariant::World, out);
   ASSERT_EQ(q.s->ws.taxaCount, 2);
-  EXPECT_EQ(q.s->ws.cards.name(0), "Lynx lynx");  // codes sort the genera by name
+  EXPECT_EQ(q.s->ws.cards.name(0), "Lynx lynx");              // codes sort the genera by name
   EXPECT_EQ(q.s->ws.cards.codeText(0).substr(0, 4), "1110");  // family, genus, species
   EXPECT_EQ(q.s->ws.cards.codeText(1).substr(0, 4), "1210");
   std::vector<int> puma;
@@ -270,14 +275,20 @@ TEST_F(GbifImport, BritainRecordsGoToTheirTenKilometreSquares) {
     const char* hectad;
     double lon, lat;
   };
-  const std::vector<Point> points{{"SW71", -5.140556, 49.992619}, {"SW32", -5.704407, 50.065936},
-                                  {"TQ38", -0.054443, 51.547751}, {"NC21", -4.970202, 58.089342}};
+  const std::vector<Point> points{{"SW71", -5.140556, 49.992619},
+                                  {"SW32", -5.704407, 50.065936},
+                                  {"TQ38", -0.054443, 51.547751},
+                                  {"NC21", -4.970202, 58.089342}};
   std::string text = gbifHeader();
   for (const auto& p : points)
-    text += gbifRow({{"genus", "Aglais"}, {"species", "Aglais io"}, {"decimalLatitude", coord(p.lat)},
+    text += gbifRow({{"genus", "Aglais"},
+                     {"species", "Aglais io"},
+                     {"decimalLatitude", coord(p.lat)},
                      {"decimalLongitude", coord(p.lon)}});
-  text += gbifRow({{"genus", "Aglais"}, {"species", "Aglais io"}, {"decimalLatitude", "48.85"}, {"decimalLongitude", "2.35"}});
-  text += gbifRow({{"genus", "Aglais"}, {"species", "Aglais io"}, {"decimalLatitude", "45.0"}, {"decimalLongitude", "-30.0"}});
+  text += gbifRow(
+      {{"genus", "Aglais"}, {"species", "Aglais io"}, {"decimalLatitude", "48.85"}, {"decimalLongitude", "2.35"}});
+  text += gbifRow(
+      {{"genus", "Aglais"}, {"species", "Aglais io"}, {"decimalLatitude", "45.0"}, {"decimalLongitude", "-30.0"}});
   const fs::path in = shipped.tmp.path() / "io.csv";
   test::writeFile(in, text);
   const fs::path out = home / "britain" / "io.dat";
@@ -288,7 +299,8 @@ TEST_F(GbifImport, BritainRecordsGoToTheirTenKilometreSquares) {
   std::vector<std::string> refs;
   for (int n = 1; n <= b.s->ws.geo.cells; ++n)
     if (b.s->ws.cards.level(0, n) > 0)
-      refs.push_back(fieldText(reinterpret_cast<const unsigned char*>(b.s->ws.cells[static_cast<std::size_t>(n)].name.data()), 4));
+      refs.push_back(
+          fieldText(reinterpret_cast<const unsigned char*>(b.s->ws.cells[static_cast<std::size_t>(n)].name.data()), 4));
   std::sort(refs.begin(), refs.end());
   EXPECT_EQ(refs, (std::vector<std::string>{"NC21", "SW32", "SW71", "TQ38"}));
   const std::string lost = test::readFile(home / "LOSTDAT.TXT");
@@ -298,7 +310,9 @@ TEST_F(GbifImport, BritainRecordsGoToTheirTenKilometreSquares) {
   // One taxon more than a Britain datafile holds: refused whole.
   std::string many = gbifHeader();
   for (int i = 0; i <= gbifTaxaLimit(GridVariant::Britain); ++i)
-    many += gbifRow({{"genus", "G"}, {"species", strprintf("G s%05d", i)}, {"decimalLatitude", "51.543"},
+    many += gbifRow({{"genus", "G"},
+                     {"species", strprintf("G s%05d", i)},
+                     {"decimalLatitude", "51.543"},
                      {"decimalLongitude", "-0.042"}});
   test::writeFile(in, many);
   const fs::path big = home / "britain" / "big.dat";

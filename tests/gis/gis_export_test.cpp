@@ -53,9 +53,11 @@ struct GisExport : ::testing::Test {
 TEST_F(GisExport, GeoPackageHoldsTheMeasureAsZonariumMeasurePrintsIt) {
   const auto measured = run({"measure", "range-size-rarity", world.string()});
   ASSERT_EQ(measured.rc, 0) << measured.err;
-  const auto r = run({"export-gis", world.string(), "--out", out("rarity.gpkg").string(), "--measure", "range-size-rarity"});
+  const auto r =
+      run({"export-gis", world.string(), "--out", out("rarity.gpkg").string(), "--measure", "range-size-rarity"});
   ASSERT_EQ(r.rc, 0) << r.err;
-  EXPECT_EQ(r.out, "cells: 864 in " + out("rarity.gpkg").string() + "\ntaxa: 288 in " + out("rarity.gpkg").string() + "\n");
+  EXPECT_EQ(r.out,
+            "cells: 864 in " + out("rarity.gpkg").string() + "\ntaxa: 288 in " + out("rarity.gpkg").string() + "\n");
 
   Dataset ds = openVector(out("rarity.gpkg"));
   ASSERT_TRUE(ds);
@@ -67,7 +69,8 @@ TEST_F(GisExport, GeoPackageHoldsTheMeasureAsZonariumMeasurePrintsIt) {
     mine += strprintf("%d %.6f %d\n", n, f->GetFieldAsDouble("score"), f->GetFieldAsInteger("count"));
   EXPECT_EQ(mine, measured.out);
   EXPECT_STREQ(cells->GetMetadataItem("data_title"), "Carnivora world, PHYLACINE 1.2");
-  EXPECT_EQ(std::string(cells->GetMetadataItem("analysis")), "TREATMENT: " + std::string(cells->GetMetadataItem("map_title")));
+  EXPECT_EQ(std::string(cells->GetMetadataItem("analysis")),
+            "TREATMENT: " + std::string(cells->GetMetadataItem("map_title")));
 
   // The cells' bounds are the grid's, the date-line column split at 180.
   test::OpenedSample open(home, GridVariant::World, world);
@@ -151,7 +154,8 @@ TEST_F(GisExport, CsvCarriesTheNearMinimumSetInOrderWithCentroidsAndWkt) {
 
 TEST_F(GisExport, BritainSquaresAreBritishNationalGrid) {
   const fs::path gpkg = out("gb.gpkg"), json = out("gb.geojson");
-  auto r = run({"--grid", "britain", "export-gis", britain.string(), "--out", gpkg.string(), "--select", "near-minimum"});
+  auto r =
+      run({"--grid", "britain", "export-gis", britain.string(), "--out", gpkg.string(), "--select", "near-minimum"});
   ASSERT_EQ(r.rc, 0) << r.err;
   r = run({"--grid", "britain", "export-gis", britain.string(), "--out", json.string()});
   ASSERT_EQ(r.rc, 0) << r.err;
@@ -191,7 +195,9 @@ TEST_F(GisExport, OutputsThatCannotBeWrittenAreRefusedAndOldFilesKept) {
   EXPECT_NE(r.err.find("is not a folder"), std::string::npos) << r.err;
   EXPECT_EQ(run({"export-gis", world.string(), "--out", out("x.shp").string()}).rc, 2);
   EXPECT_EQ(run({"export-gis", world.string(), "--out", out("x.gpkg").string(), "--measure", "richness", "--select",
-                 "greedy"}).rc, 2);
+                 "greedy"})
+                .rc,
+            2);
   // A failed analysis leaves an earlier export as it was.
   test::writeFile(out("old.gpkg"), "old");
   r = run({"export-gis", world.string(), "--out", out("old.gpkg").string(), "--select", "reorder-threat"});

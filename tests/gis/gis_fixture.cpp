@@ -5,24 +5,65 @@
 #include <cpl_vsi.h>
 #include <gdal_priv.h>
 
+#include "shell/data_dialogue.h"
 #include "store/datafile.h"
 #include "store/files.h"
-#include "shell/data_dialogue.h"
 
 namespace zn::test {
 
 namespace fs = std::filesystem;
 
 const std::vector<std::string>& gbifColumns() {
-  static const std::vector<std::string> c{
-      "gbifID", "datasetKey", "occurrenceID", "kingdom", "phylum", "class", "order", "family", "genus", "species",
-      "infraspecificEpithet", "taxonRank", "scientificName", "verbatimScientificName",
-      "verbatimScientificNameAuthorship", "countryCode", "locality", "stateProvince", "occurrenceStatus",
-      "individualCount", "publishingOrgKey", "decimalLatitude", "decimalLongitude", "coordinateUncertaintyInMeters",
-      "coordinatePrecision", "elevation", "elevationAccuracy", "depth", "depthAccuracy", "eventDate", "day", "month",
-      "year", "taxonKey", "speciesKey", "basisOfRecord", "institutionCode", "collectionCode", "catalogNumber",
-      "recordNumber", "identifiedBy", "dateIdentified", "license", "rightsHolder", "recordedBy", "typeStatus",
-      "establishmentMeans", "lastInterpreted", "mediaType", "issue"};
+  static const std::vector<std::string> c{"gbifID",
+                                          "datasetKey",
+                                          "occurrenceID",
+                                          "kingdom",
+                                          "phylum",
+                                          "class",
+                                          "order",
+                                          "family",
+                                          "genus",
+                                          "species",
+                                          "infraspecificEpithet",
+                                          "taxonRank",
+                                          "scientificName",
+                                          "verbatimScientificName",
+                                          "verbatimScientificNameAuthorship",
+                                          "countryCode",
+                                          "locality",
+                                          "stateProvince",
+                                          "occurrenceStatus",
+                                          "individualCount",
+                                          "publishingOrgKey",
+                                          "decimalLatitude",
+                                          "decimalLongitude",
+                                          "coordinateUncertaintyInMeters",
+                                          "coordinatePrecision",
+                                          "elevation",
+                                          "elevationAccuracy",
+                                          "depth",
+                                          "depthAccuracy",
+                                          "eventDate",
+                                          "day",
+                                          "month",
+                                          "year",
+                                          "taxonKey",
+                                          "speciesKey",
+                                          "basisOfRecord",
+                                          "institutionCode",
+                                          "collectionCode",
+                                          "catalogNumber",
+                                          "recordNumber",
+                                          "identifiedBy",
+                                          "dateIdentified",
+                                          "license",
+                                          "rightsHolder",
+                                          "recordedBy",
+                                          "typeStatus",
+                                          "establishmentMeans",
+                                          "lastInterpreted",
+                                          "mediaType",
+                                          "issue"};
   return c;
 }
 

@@ -14,9 +14,9 @@
 
 #include <deque>
 
-#include "gis/gisexport.h"
 #include "app/mainwindow.h"
 #include "app/qthost.h"
+#include "gis/gisexport.h"
 #include "tests/gis/gis_fixture.h"
 #include "tests/support/cli_run.h"
 #include "ui/gbifdialog.h"
@@ -145,8 +145,11 @@ TEST_P(GisMenus, ImportGbifOccurrencesBuildsTheToolsDatafileAndOpensIt) {
   // Records of a taxon in two cells of either grid, and one at 0/0.
   std::string text = test::gbifHeader();
   for (const char* ll : {"51.547751\t-0.054443", "50.065936\t-5.704407", "0\t0"}) {
-    std::string row = test::gbifRow({{"family", "Nymphalidae"}, {"genus", "Aglais"}, {"species", "Aglais io"},
-                                     {"decimalLatitude", "LAT"}, {"decimalLongitude", "LON"}});
+    std::string row = test::gbifRow({{"family", "Nymphalidae"},
+                                     {"genus", "Aglais"},
+                                     {"species", "Aglais io"},
+                                     {"decimalLatitude", "LAT"},
+                                     {"decimalLongitude", "LON"}});
     const std::string both = ll;
     row.replace(row.find("LAT\tLON"), 7, both);
     text += row;
@@ -177,8 +180,9 @@ TEST_P(GisMenus, ImportGbifOccurrencesBuildsTheToolsDatafileAndOpensIt) {
   keyItem(popup("&DataBase"), 'D', 'G');
   EXPECT_TRUE(dialogSeen);
   ASSERT_TRUE(fs::exists(mine)) << (host.shown.empty() ? "" : host.shown.back());
-  EXPECT_EQ(host.shown.back(), "Import GBIF occurrences: 3 rows read: 2 records placed as 2 cell records for 1 taxa\n"
-                               "1 lost records");
+  EXPECT_EQ(host.shown.back(),
+            "Import GBIF occurrences: 3 rows read: 2 records placed as 2 cell records for 1 taxa\n"
+            "1 lost records");
   EXPECT_TRUE(session->ws.datafile.opened);
   EXPECT_EQ(session->ws.datafile.fileName, "io.dat");
   EXPECT_EQ(session->ws.counters.records, 2);
@@ -194,8 +198,9 @@ TEST_P(GisMenus, ImportGbifOccurrencesBuildsTheToolsDatafileAndOpensIt) {
 
 INSTANTIATE_TEST_SUITE_P(BothPrograms, GisMenus,
                          ::testing::Values(Variant{GridVariant::World, "equal", "carnivora.dat", "world", 864},
-                                           Variant{GridVariant::Britain, "britain", "butterflies.dat", "britain", 2777}),
-                         [](const auto& info) { return std::string(info.param.grid); });
+                                           Variant{GridVariant::Britain, "britain", "butterflies.dat", "britain",
+                                                   2777}),
+                         [](const auto& param_info) { return std::string(param_info.param.grid); });
 
 }  // namespace
 }  // namespace zn

@@ -42,8 +42,8 @@ TEST(DataIoCli, ImportThenExportOnTheWorldGrid) {
   ASSERT_EQ(r.rc, 0) << r.err;
   EXPECT_EQ(readFile(out), "1,1\n1,2\n");
 
-  r = zonarium({"--home", home.string(), "--answer", "yes", "export-data", "dmap", dat, out.string(), "--taxa",
-                "Canis lupus"});
+  r = zonarium(
+      {"--home", home.string(), "--answer", "yes", "export-data", "dmap", dat, out.string(), "--taxa", "Canis lupus"});
   EXPECT_EQ(r.rc, 1);
   EXPECT_NE(r.err.find("DMAP format\nonly available for Britain and Europe"), std::string::npos) << r.err;
 }
@@ -53,7 +53,7 @@ TEST(DataIoCli, RefusesAnOutputOutsideTheGridFolders) {
   const fs::path home = makeProgramFolder(tmp.path());
   writeFile(tmp.path() / "list.txt", "Canis,lupus,1\n");
   auto r = zonarium({"--home", home.string(), "import-data", "comma", (tmp.path() / "list.txt").string(),
-                    (tmp.path() / "x.dat").string()});
+                     (tmp.path() / "x.dat").string()});
   EXPECT_EQ(r.rc, 2);
   EXPECT_NE(r.err.find("must lie in a grid folder"), std::string::npos) << r.err;
   EXPECT_FALSE(fs::exists(tmp.path() / "x.dat"));
@@ -73,7 +73,7 @@ TEST(DataIoCli, DmapRoundTripWithTheBritainGrid) {
   const std::string first = fieldText(reinterpret_cast<const unsigned char*>(bytes.data()) + 36, 32);
   const fs::path out = tmp.path() / "one.txt";
   auto r = zonarium({"--home", home.string(), "--grid", "britain", "export-data", "dmap", dat.string(), out.string(),
-                    "--taxa", first});
+                     "--taxa", first});
   ASSERT_EQ(r.rc, 0) << r.err;
   EXPECT_EQ(readFile(tmp.path() / "one.nam"), "1 " + first + "\n");
   r = zonarium({"--home", home.string(), "--grid", "britain", "import-data", "dmap", (tmp.path() / "one.dis").string(),
@@ -87,11 +87,11 @@ TEST(DataIoCli, ExportCountsAtTheExcludedLevelAndSaysWhenItCannotWrite) {
   TempDir tmp;
   const fs::path home = makeProgramFolder(tmp.path());
   const fs::path dat = home / "equal" / "levels.dat";
-  writeFile(dat, datafileImage("Levels", {{"Low", "1", {{1, 1}, {2, 1}, {3, 3}}},
-                                          {"High", "2", {{4, 3}}},
-                                          {"None", "3", {}}}));
+  writeFile(dat, datafileImage("Levels",
+                               {{"Low", "1", {{1, 1}, {2, 1}, {3, 3}}}, {"High", "2", {{4, 3}}}, {"None", "3", {}}}));
   const fs::path out = tmp.path() / "taxa.txt";
-  auto r = zonarium({"--home", home.string(), "export-data", "taxa", dat.string(), out.string(), "--excluded-level", "2"});
+  auto r =
+      zonarium({"--home", home.string(), "export-data", "taxa", dat.string(), out.string(), "--excluded-level", "2"});
   ASSERT_EQ(r.rc, 0) << r.err;
   const std::string text = readFile(out);
   // Low keeps one of its three records above level 2; High its one.
@@ -109,15 +109,15 @@ TEST(DataIoCli, ImportKeepsAnExistingDatafileWhenTheAnswerIsNo) {
   writeFile(tmp.path() / "list.txt", "Canis,lupus,1\n");
   const fs::path dat = home / "equal" / "kept.dat";
   writeFile(dat, "precious");
-  auto r = zonarium({"--home", home.string(), "--answer", "no", "import-data", "comma", (tmp.path() / "list.txt").string(),
-                    dat.string()});
+  auto r = zonarium({"--home", home.string(), "--answer", "no", "import-data", "comma",
+                     (tmp.path() / "list.txt").string(), dat.string()});
   EXPECT_EQ(r.rc, 1);
   EXPECT_NE(r.err.find("Write import data: " + dat.string() + " already exists.\nDo you want to replace it?\n"),
             std::string::npos)
       << r.err;
   EXPECT_EQ(readFile(dat), "precious");
   r = zonarium({"--home", home.string(), "--answer", "yes", "import-data", "comma", (tmp.path() / "list.txt").string(),
-               dat.string()});
+                dat.string()});
   EXPECT_EQ(r.rc, 0) << r.err;
   EXPECT_NE(readFile(dat), "precious");
 }

@@ -4,11 +4,11 @@
 
 #include "interchange/dataexport.h"
 #include "interchange/dataimport.h"
+#include "shell/data_dialogue.h"
 #include "shell/dataio_commands.h"
 #include "shell/dispatch.h"
 #include "store/files.h"
 #include "tests/interchange/dataio_fixture.h"
-#include "shell/data_dialogue.h"
 
 namespace zn::test {
 namespace {
@@ -190,7 +190,9 @@ TEST(DataImportCommand, RefusesDmapOffTheBritainGridAndMissingInput) {
 TEST(DataImportCommand, DialogChoosesTheLayout) {
   WorldFolder w;
   writeFile(w.tmp.path() / "g.txt", "Canis,lupus,77\n");
-  w.host.onDialog = [](const std::string&, DialogModel& m) { dynamic_cast<ImportDialogModel&>(m).choose(kImportGroup); };
+  w.host.onDialog = [](const std::string&, DialogModel& m) {
+    dynamic_cast<ImportDialogModel&>(m).choose(kImportGroup);
+  };
   w.host.dialogAnswers.push_back(true);
   w.host.openFiles.push_back(w.tmp.path() / "g.txt");
   w.host.saveFiles.push_back(w.home / "equal" / "g.dat");
@@ -285,7 +287,8 @@ TEST_F(ButterflyFolder, TextListByReferenceAndTheRefusedCoordinateLayouts) {
   const int taxa = s.ws.taxaCount;
   std::vector<std::vector<int>> present(static_cast<std::size_t>(taxa));
   for (int t = 0; t < taxa; ++t)
-    for (int c = 1; c <= s.ws.geo.cells; ++c) present[static_cast<std::size_t>(t)].push_back(s.ws.cards.level(t, c) > 0);
+    for (int c = 1; c <= s.ws.geo.cells; ++c)
+      present[static_cast<std::size_t>(t)].push_back(s.ws.cards.level(t, c) > 0);
   host.saveFiles.push_back(tmp.path() / "list.txt");
   ASSERT_TRUE(runExport(s, s.host, kExportCommaText));
   std::string list = readFile(tmp.path() / "list.txt");

@@ -58,9 +58,8 @@ struct TinyGrid : HandMadeGrid {
   // Canis lupus in cells 1 (2) and 3 (1), Vulpes vulpes in 3 (2) and 6
   // (4), Ursus without records.
   void loadThree() {
-    load("Tiny data", {{"Canis lupus", "1", {{1, 2}, {3, 1}}},
-                       {"Vulpes vulpes", "12", {{3, 2}, {6, 4}}},
-                       {"Ursus", "2", {}}});
+    load("Tiny data",
+         {{"Canis lupus", "1", {{1, 2}, {3, 1}}}, {"Vulpes vulpes", "12", {{3, 2}, {6, 4}}}, {"Ursus", "2", {}}});
   }
 
   // Nine trees in cell 2, Abies alba and Fagus sylvatica in cell 5 too.
@@ -75,8 +74,6 @@ struct TinyGrid : HandMadeGrid {
   }
 };
 
-inline std::string expectedFile(const std::string& name) {
-  return readFile(interchangeDataDir() / name);
-}
+inline std::string expectedFile(const std::string& name) { return readFile(interchangeDataDir() / name); }
 
 }  // namespace zn::test

@@ -28,8 +28,7 @@ TEST(TextScan, ScansetsReadFieldsAndReportMissingOnes) {
   };
   for (const Case& c : cases) {
     std::vector<std::string> f;
-    EXPECT_EQ(scanFields(c.line, {take("^,"), skip(","), take("^,"), skip(","), take("^\n")}, f), c.complete)
-        << c.line;
+    EXPECT_EQ(scanFields(c.line, {take("^,"), skip(","), take("^,"), skip(","), take("^\n")}, f), c.complete) << c.line;
     EXPECT_EQ(f, c.fields) << c.line;
   }
 }
@@ -63,8 +62,8 @@ struct Converted {
   Notices messages;
 };
 
-Converted convert(TinyGrid& g, int layout, const std::string& text,
-                  std::optional<std::string> names = std::nullopt, std::optional<std::string> bin = std::nullopt) {
+Converted convert(TinyGrid& g, int layout, const std::string& text, std::optional<std::string> names = std::nullopt,
+                  std::optional<std::string> bin = std::nullopt) {
   ImportInput in;
   in.layout = layout;
   in.text = text;
@@ -102,8 +101,9 @@ TEST(ImportLists, SameSpeciesOnNonAdjacentLinesFillsOneCard) {
 
 TEST(ImportLists, CellsOutsideTheGridGoToTheLostRecords) {
   TinyGrid g;
-  auto c = convert(g, kImportComma, "Canis,lupus,0\nCanis,lupus,7\nCanis,lupus," + std::string(3000, '9') +
-                                        "\nCanis,lupus,-3\nCanis,lupus,x\nCanis,lupus,3\n");
+  auto c = convert(g, kImportComma,
+                   "Canis,lupus,0\nCanis,lupus,7\nCanis,lupus," + std::string(3000, '9') +
+                       "\nCanis,lupus,-3\nCanis,lupus,x\nCanis,lupus,3\n");
   EXPECT_EQ(c.d.records, 1);
   EXPECT_EQ(c.d.lost, 5);
   EXPECT_EQ(c.d.lostText, "Canis lupus 0\nCanis lupus 7\nCanis lupus " + std::string(3000, '9') +
@@ -123,8 +123,9 @@ TEST(ImportLists, PrefixNamesStayApartAndLongNamesAreCut) {
 
 TEST(ImportLists, QuotedListWithCrLfAndBrokenLines) {
   TinyGrid g;
-  auto c = convert(g, kImportQuoted,
-                   "\"Canis\",\"lupus\",\"1\"\r\n\"Canis\",\"lupus\r\nno separators here\r\n\"Ursus\",\"arctos\",\"4\"\r\n");
+  auto c =
+      convert(g, kImportQuoted,
+              "\"Canis\",\"lupus\",\"1\"\r\n\"Canis\",\"lupus\r\nno separators here\r\n\"Ursus\",\"arctos\",\"4\"\r\n");
   ASSERT_EQ(c.d.cardHeads.size(), 2u);
   EXPECT_EQ(nameOf(c.d, 1), "Ursus arctos");
   EXPECT_EQ(levelOf(c.d, 0, 1), 2);
@@ -195,8 +196,7 @@ TEST(ImportPoints, TheWorldColumnAcrossTheDateLineTakesItsPoints) {
 
 TEST(ImportTnc, NameLinesStartTaxaAndRecordLinesCarryLevels) {
   TinyGrid g;
-  auto c = convert(g, kImportTnc,
-                   "Canis lupus\n3 15 5\n101 15 5\n2 55 5\nUrsus arctos\n1 AC02\n4,15,25\n");
+  auto c = convert(g, kImportTnc, "Canis lupus\n3 15 5\n101 15 5\n2 55 5\nUrsus arctos\n1 AC02\n4,15,25\n");
   ASSERT_EQ(c.d.cardHeads.size(), 2u);
   EXPECT_EQ(levelOf(c.d, 0, 1), 3);  // latitude 15, longitude 5
   EXPECT_EQ(levelOf(c.d, 1, 6), 1);  // by its reference

@@ -88,8 +88,7 @@ struct Cli : CliRun {
 TEST(ScoresCli, ExportWritesTheChosenLayout) {
   Cli c;
   const auto out = c.tmp.path() / "r.scr";
-  ASSERT_EQ(c.run({"export-scores", c.data.string(), "--plain", "--occupied-only", "--out", out.string()}), 0)
-      << c.err;
+  ASSERT_EQ(c.run({"export-scores", c.data.string(), "--plain", "--occupied-only", "--out", out.string()}), 0) << c.err;
   const std::string text = readFile(out);
   EXPECT_NE(text.find(" Scores for dataset: Four taxa.\n Measure: richness.\n"), std::string::npos) << text;
   // Richness of cells 1, 2, 3 and 40, the occupied ones.

@@ -6,8 +6,8 @@
 #include <cstdlib>
 
 #include "interchange/scores_export.h"
-#include "tests/interchange/scores_fixture.h"
 #include "shell/scores_commands.h"
+#include "tests/interchange/scores_fixture.h"
 
 namespace zn::test {
 namespace {
@@ -45,8 +45,8 @@ INSTANTIATE_TEST_SUITE_P(
                       LayoutCase{"scores_numbered.scr", kLayoutNumbered, false, false},
                       LayoutCase{"scores_numbered_occupied_percent.scr", kLayoutNumberedOccupied, true, false},
                       LayoutCase{"scores_centroids.scr", kLayoutCentroids, true, false}),
-    [](const auto& info) {
-      std::string n = info.param.file;
+    [](const auto& param_info) {
+      std::string n = param_info.param.file;
       return n.substr(0, n.find('.'));
     });
 
@@ -113,12 +113,9 @@ TEST(ScoresExportDialog, ChoicesMakeTheStoredLayoutCode) {
     int layout;
   };
   const Case cases[] = {
-      {true, false, false, kExportScr, kLayoutNumbered},
-      {true, true, false, kExportScr, kLayoutNumberedOccupied},
-      {false, false, false, kExportScr, kLayoutPlain},
-      {false, true, false, kExportScr, kLayoutPlainOccupied},
-      {true, true, true, kExportScr, kLayoutPair},
-      {true, true, true, kExportCentroids, kLayoutCentroids},
+      {true, false, false, kExportScr, kLayoutNumbered}, {true, true, false, kExportScr, kLayoutNumberedOccupied},
+      {false, false, false, kExportScr, kLayoutPlain},   {false, true, false, kExportScr, kLayoutPlainOccupied},
+      {true, true, true, kExportScr, kLayoutPair},       {true, true, true, kExportCentroids, kLayoutCentroids},
   };
   for (const Case& c : cases) {
     ExportScoresModel m;
@@ -167,8 +164,7 @@ TEST(ScoresExportFile, OffsetWarningPrecedesEveryLayoutButCentroids) {
       EXPECT_TRUE(g.s.notices.empty()) << layout;
     } else {
       ASSERT_EQ(g.s.notices.size(), 1u) << layout;
-      EXPECT_EQ(noticeLines(g.s)[0],
-                "Export scores: WARNING:\nall exported scores exclude an offset of\n-2.000000");
+      EXPECT_EQ(noticeLines(g.s)[0], "Export scores: WARNING:\nall exported scores exclude an offset of\n-2.000000");
       EXPECT_EQ(g.s.notices[0].icon, Icon::Exclamation);
     }
   }

@@ -8,9 +8,9 @@
 
 #include "interchange/scores_export.h"
 #include "interchange/scores_import.h"
+#include "shell/scores_commands.h"
 #include "store/text.h"
 #include "tests/interchange/scores_fixture.h"
-#include "shell/scores_commands.h"
 
 namespace zn::test {
 namespace {
@@ -189,7 +189,8 @@ TEST(ScoresImportExcludedAreas, AreZeroedInEveryColumnAndTakeNoOffset) {
 TEST(ScoresImportPair, FillsForegroundBackgroundTitlesAndCounts) {
   HandGrid g;
   g.s.settings.overlayOption = 0;
-  ASSERT_TRUE(importText(g, "set A: measure A\r\nset B: measure B\nheader\n#3\n1 2 0\n2 0 3\n3 4 5\n4 -1 0\n", "pair.scr"));
+  ASSERT_TRUE(
+      importText(g, "set A: measure A\r\nset B: measure B\nheader\n#3\n1 2 0\n2 0 3\n3 4 5\n4 -1 0\n", "pair.scr"));
   EXPECT_EQ(g.s.map.importKind, kImportForegroundBackground);
   EXPECT_TRUE(g.s.overlay.pairLoaded);
   EXPECT_EQ(g.s.map.title, "set A: measure A");

@@ -55,24 +55,30 @@ TEST(ZonariumMeasure, SettingsAreasTaxaAndPasses) {
     const char* title;
     const char* scored;
   } cases[] = {
-      {{"range-size-rarity", "--set", "rarity-formula=0"}, "title: range-size rarity (difference)",
+      {{"range-size-rarity", "--set", "rarity-formula=0"},
+       "title: range-size rarity (difference)",
        "1 861.000000 1\n2 2586.000000 3\n3 1724.000000 2\n40 862.000000 1\n"},
-      {{"range-centres", "--set", "range-centre-weighting=1"}, "title: range centre richness (large ranges)",
+      {{"range-centres", "--set", "range-centre-weighting=1"},
+       "title: range centre richness (large ranges)",
        "2 4.000000 2\n3 3.000000 2\n"},
-      {{"rare-threshold", "--set", "range-size-threshold=1"}, "title: richness for taxa below threshold 1",
+      {{"rare-threshold", "--set", "range-size-threshold=1"},
+       "title: richness for taxa below threshold 1",
        "2 1.000000 1\n3 1.000000 1\n"},
       {{"level-n", "--set", "excluded-level=1"}, "title: number of level 2 data", "2 1.000000 1\n3 1.000000 1\n"},
       {{"richness", "--set", "group-code=2"}, "title: richness", "2 1.000000 1\n3 1.000000 1\n40 1.000000 1\n"},
-      {{"root-distance"}, "title: mean root distance",
-       "1 4.000000 1\n2 4.000000 3\n3 4.000000 2\n40 4.000000 1\n"},
-      {{"subtree-length"}, "title: subtree length",
+      {{"root-distance"}, "title: mean root distance", "1 4.000000 1\n2 4.000000 3\n3 4.000000 2\n40 4.000000 1\n"},
+      {{"subtree-length"},
+       "title: subtree length",
        "1 10000.000000 1\n2 6.000000 3\n3 5.000000 2\n40 10000.000000 1\n"},
-      {{"selective-richness", "--taxa", "Beta", "--taxa", "Delta"}, "title: plot selected richness",
+      {{"selective-richness", "--taxa", "Beta", "--taxa", "Delta"},
+       "title: plot selected richness",
        "2 1.000000 1\n3 1.000000 1\n"},
       {{"selective-rarity", "--taxa", "Gamma"}, "title: plot Gamma", "2 1.000000 1\n40 1.000000 1\n"},
-      {{"range-size-rarity", "--mean", "1"}, "title: mean range-size rarity (inverse)",
+      {{"range-size-rarity", "--mean", "1"},
+       "title: mean range-size rarity (inverse)",
        "1 0.333333 1\n2 0.611111 3\n3 0.666667 2\n40 0.500000 1\n"},
-      {{"richness", "--smooth", "1", "--set", "smoothing=mean"}, "title: smoothed (9) richness",
+      {{"richness", "--smooth", "1", "--set", "smoothing=mean"},
+       "title: smoothed (9) richness",
        "1 2.000000 1\n2 2.000000 3\n3 2.000000 2\n40 1.500000 1\n"},
   };
   for (const auto& k : cases) {
@@ -102,7 +108,8 @@ TEST(ZonariumMeasure, RefusesUnknownNamesKeysAndValuesListingTheValidOnes) {
   } cases[] = {
       {{"diversity", "x.dat"}, "unknown measure diversity; valid measures: richness, range-size-rarity, rare-quartile"},
       {{"richness", "x.dat", "--set", "colour=1"}, "unknown --set key colour; valid keys: rarity-formula, "},
-      {{"richness", "x.dat", "--set", "rarity-formula=3"}, "invalid value \"3\" for rarity-formula; valid values: 0, 1, 2"},
+      {{"richness", "x.dat", "--set", "rarity-formula=3"},
+       "invalid value \"3\" for rarity-formula; valid values: 0, 1, 2"},
       {{"richness", "x.dat", "--set", "smoothing=mode"}, "valid values: median, mean"},
       {{"richness", "x.dat", "--set", "residuals=both"}, "valid values: abs, rel"},
       {{"richness", "x.dat", "--set", "neighbourhood=16"}, "valid values: 9, 25"},
@@ -164,9 +171,9 @@ TEST(MeasureOptions, OtherArgumentsAreLeftForTheCallerAndKeysExtend) {
                         }});
   MeasureOptions opts;
   std::vector<std::string> rest;
-  ASSERT_EQ(parseMeasureOptions(ctx, {"DATA", "--measure", "rare-quartile", "--out", "x.png", "--set", "areas-to-add=5",
-                                      "--mean", "2"},
-                                opts, rest, keys),
+  ASSERT_EQ(parseMeasureOptions(
+                ctx, {"DATA", "--measure", "rare-quartile", "--out", "x.png", "--set", "areas-to-add=5", "--mean", "2"},
+                opts, rest, keys),
             0);
   EXPECT_EQ(rest, (std::vector<std::string>{"DATA", "--out", "x.png"}));
   EXPECT_EQ(opts.measure, "rare-quartile");

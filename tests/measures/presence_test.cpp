@@ -48,9 +48,9 @@ Workspace cardsOf(const CardLayout& layout, int taxa, int cells) {
 TEST(PresenceIndex, SparseWorldDataGoToSixteenBitLists) {
   Workspace ws = cardsOf(kWorldCards, 300, 864);
   for (int n = 1; n <= 864; ++n) ws.cards.setLevel(0, n, 1);  // everywhere
-  ws.cards.setLevel(2, 1, 3);                                   // first and last cells only
+  ws.cards.setLevel(2, 1, 3);                                 // first and last cells only
   ws.cards.setLevel(2, 864, 1);
-  ws.cards.setLevel(3, 5, -2);                                  // below the excluded level only
+  ws.cards.setLevel(3, 5, -2);  // below the excluded level only
   for (int t = 4; t < 300; ++t) ws.cards.setLevel(t, 1 + (t * 37) % 864, 2);
   ws.cards.setLevel(299, 864, 1);
   const PresenceIndex ix = buildPresenceIndex(ws, 0);

@@ -45,8 +45,11 @@ TEST(RecomputePlan, StandardiseAndOpeningADatafile) {
 TEST(ToolsOptions, RerunFollowsTheWatchedSettingsAndTheCancelBox) {
   Settings before;
   setDefaults(before);
-  const SettingsField watched[] = {settingsField<&Settings::rarityFormula>(), settingsField<&Settings::rangeCentreWeighting>(), settingsField<&Settings::rangeSizeThreshold>(), settingsField<&Settings::smoothByMean>(),
-                         settingsField<&Settings::hotspotKind>(),   settingsField<&Settings::nearMinimumGoal>(),      settingsField<&Settings::greedyGoal>(),         settingsField<&Settings::reordering>()};
+  const SettingsField watched[] = {
+      settingsField<&Settings::rarityFormula>(),      settingsField<&Settings::rangeCentreWeighting>(),
+      settingsField<&Settings::rangeSizeThreshold>(), settingsField<&Settings::smoothByMean>(),
+      settingsField<&Settings::hotspotKind>(),        settingsField<&Settings::nearMinimumGoal>(),
+      settingsField<&Settings::greedyGoal>(),         settingsField<&Settings::reordering>()};
   int i = 0;
   for (SettingsField f : watched) {
     Settings after = before;
@@ -55,7 +58,8 @@ TEST(ToolsOptions, RerunFollowsTheWatchedSettingsAndTheCancelBox) {
     EXPECT_FALSE(toolsOptionsNeedRerun(before, after, true)) << "watched " << i;
     ++i;
   }
-  for (SettingsField f : {settingsField<&Settings::neighbourhoodSize>(), settingsField<&Settings::residualsNotRelative>(), settingsField<&Settings::colourMode>()}) {
+  for (SettingsField f : {settingsField<&Settings::neighbourhoodSize>(),
+                          settingsField<&Settings::residualsNotRelative>(), settingsField<&Settings::colourMode>()}) {
     Settings after = before;
     f.set(after, f.get(after) + 1);
     EXPECT_FALSE(toolsOptionsNeedRerun(before, after, false));

@@ -55,18 +55,18 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"MaxDataLevel", 25, none, "1:1/1 2:3/3 3:2/2 40:4/4 ", 4, 4},
         Case{"MedianRange", 13, none, "1:3/1 2:2/3 3:2/2 40:2/1 ", 864, 4},
         Case{"RareThresholdOne", 36, [](Session& s) { s.settings.rangeSizeThreshold = 1; }, "2:1/1 3:1/1 ", 2, 2},
-        Case{"RareThresholdTwo", 36, [](Session& s) { s.settings.rangeSizeThreshold = 2; },
-             "2:2/2 3:1/1 40:1/1 ", 3, 3},
+        Case{"RareThresholdTwo", 36, [](Session& s) { s.settings.rangeSizeThreshold = 2; }, "2:2/2 3:1/1 40:1/1 ", 3,
+             3},
         Case{"RangeCentres", 12, none, "2:2/2 3:2/2 ", 4, 4},
-        Case{"RangeCentresForLargeRanges", 12, [](Session& s) { s.settings.rangeCentreWeighting = 1; },
-             "2:4/2 3:3/2 ", 7, 4},
-        Case{"RangeCentresForSmallRanges", 12, [](Session& s) { s.settings.rangeCentreWeighting = 2; },
-             "2:4/2 3:5/2 ", 4 * 864 - 7, 4},
+        Case{"RangeCentresForLargeRanges", 12, [](Session& s) { s.settings.rangeCentreWeighting = 1; }, "2:4/2 3:3/2 ",
+             7, 4},
+        Case{"RangeCentresForSmallRanges", 12, [](Session& s) { s.settings.rangeCentreWeighting = 2; }, "2:4/2 3:5/2 ",
+             4 * 864 - 7, 4},
         Case{"RichnessWithinGroupOne", 1, [](Session& s) { s.ws.groupCode = "1"; }, "1:1/1 2:2/2 3:1/1 ", 2, 2},
         Case{"RichnessComplementaryToAreaTwo", 1, [](Session& s) { s.areas.cells = {2}; }, "3:1/1 ", 1, 1},
         Case{"RarityComplementaryToAreaTwo", 2, [](Session& s) { s.areas.cells = {2}; }, "3:1/1 ",
              1.0 / 3 + 1 + 0.5 + 1, 1}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& param_info) { return std::string(param_info.param.name); });
 
 TEST(Richness, EveryTaxonRepresentedLeavesABlankMapWithoutNaN) {
   Loaded d(fourTaxa());
@@ -163,7 +163,7 @@ TEST(RareQuartile, CountsTheRarestQuarterOfTheUnrepresentedTaxa) {
   Loaded d(taxa);
   d.run(5);
   EXPECT_EQ(d.map(), "100:1/1 101:1/1 137:1/1 ");  // T0 and T1
-  d.s.areas.cells = {100};  // T0 represented: 7 qualify, quota 1
+  d.s.areas.cells = {100};                         // T0 represented: 7 qualify, quota 1
   d.run(5);
   EXPECT_EQ(d.map(), "101:1/1 137:1/1 ");
 }

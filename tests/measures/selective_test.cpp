@@ -24,8 +24,7 @@ TEST(SelectivePlotDialog, ListsTheGroupInCardOrderOrSortedWithOptionalRanges) {
   d.s.settings.listDialogOption = 0;
   SelectivePlotModel grouped = openSelectivePlot(d.s, false);
   EXPECT_EQ(grouped.resource, "RICHDLGBOX1");
-  EXPECT_EQ(grouped.lines,
-            (std::vector<std::string>{"Panthera leo", "Panthera", "acinonyx jubatus", "Felis"}));
+  EXPECT_EQ(grouped.lines, (std::vector<std::string>{"Panthera leo", "Panthera", "acinonyx jubatus", "Felis"}));
 
   d.s.settings.listDialogVariant = 0;
   d.s.settings.listDialogOption = 1;
@@ -42,7 +41,7 @@ TEST(SelectivePlotDialog, ListsTheGroupInCardOrderOrSortedWithOptionalRanges) {
 TEST(SelectivePlotDialog, EachLineMarksItsOwnTaxon) {
   Loaded d(namedTaxa());
   SelectivePlotModel m = openSelectivePlot(d.s, false);  // card order
-  m.selected = {1};                                       // "Panthera", which begins "Panthera leo"'s line too
+  m.selected = {1};                                      // "Panthera", which begins "Panthera leo"'s line too
   std::optional<Notice> refusal;
   EXPECT_EQ(markSelectedTaxa(d.s, m, refusal), 1);
   EXPECT_FALSE(refusal);

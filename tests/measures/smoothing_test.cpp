@@ -51,9 +51,9 @@ TEST(SmoothPass, KindsAndNeighbourhoods) {
     m.s.settings.neighbourhoodSize = c.size;
     m.s.settings.smoothByMean = c.byMean;
     m.set(10, 10, 2);
-    m.set(11, 11, 1);   // inner
-    m.set(9, 10, 4);    // inner
-    m.set(12, 8, 8);    // outer
+    m.set(11, 11, 1);  // inner
+    m.set(9, 10, 4);   // inner
+    m.set(12, 8, 8);   // outer
     smoothPass(m.s);
     EXPECT_DOUBLE_EQ(m.at(10, 10), c.expected) << c.name;
   }

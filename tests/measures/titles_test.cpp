@@ -174,7 +174,7 @@ INSTANTIATE_TEST_SUITE_P(
         TitleCase{"ReorderedByThreat", 46, none, "area set re-ordered by threat"},
         TitleCase{"ReservedCode", 17, none, ""},
         TitleCase{"UnknownCode", 99, none, ""}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& param_info) { return std::string(param_info.param.name); });
 
 TEST(Titles, AreaCountTextShowsSeedsAndNewAreas) {
   AreaSet a;
@@ -223,7 +223,9 @@ TEST(Titles, OutcomesTellWhatFollows) {
   const struct {
     int code;
     TitleOutcome outcome;
-  } cases[] = {{0, TitleOutcome::ClearClasses}, {1, TitleOutcome::Classify}, {25, TitleOutcome::NoClassing},
+  } cases[] = {{0, TitleOutcome::ClearClasses},
+               {1, TitleOutcome::Classify},
+               {25, TitleOutcome::NoClassing},
                {37, TitleOutcome::NoClassing}};
   for (const auto& c : cases) {
     setMeasureCode(d.s, c.code);

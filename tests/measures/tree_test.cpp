@@ -115,8 +115,7 @@ TEST(SubtreeLength, AgreesWithThePairwiseRuleOnRandomData) {
     for (int n = 1; n <= 60; ++n) {
       std::vector<std::string> list = withSet ? rep : std::vector<std::string>{};
       int added = 0;
-      const bool isArea =
-          std::find(d.s.areas.cells.begin(), d.s.areas.cells.end(), n) != d.s.areas.cells.end();
+      const bool isArea = std::find(d.s.areas.cells.begin(), d.s.areas.cells.end(), n) != d.s.areas.cells.end();
       for (int t = 0; t < 120; ++t)
         if (present(t, n) && !inR[static_cast<std::size_t>(t)] && !(withSet && isArea)) {
           list.push_back(cards.codeText(t));
@@ -124,10 +123,8 @@ TEST(SubtreeLength, AgreesWithThePairwiseRuleOnRandomData) {
         }
       double want = 0.0;
       if (added > 0) {
-        if (!withSet)
-          want = added == 1 ? kZeroScore : pairwiseTreeLength(list, 0);
-        else
-          want = pairwiseTreeLength(list, 0) - base;
+        if (!withSet) want = added == 1 ? kZeroScore : pairwiseTreeLength(list, 0);
+        else want = pairwiseTreeLength(list, 0) - base;
       }
       EXPECT_DOUBLE_EQ(d.score(n), want) << "cell " << n << (withSet ? " with set" : " without set");
       EXPECT_EQ(d.count(n), added) << "cell " << n;

@@ -38,7 +38,8 @@ double bruteForce(const Problem& p) {
     if (!allowed) continue;
     const Evaluation e = evaluate(p, in);
     bool meets = true;
-    for (std::size_t f = 0; f < p.features.size(); ++f) meets &= e.held[f] >= std::min(p.features[f].target, reach[f]) - 1e-9;
+    for (std::size_t f = 0; f < p.features.size(); ++f)
+      meets &= e.held[f] >= std::min(p.features[f].target, reach[f]) - 1e-9;
     if (meets && (best < 0 || e.cost < best)) best = e.cost;
   }
   return best;
@@ -100,7 +101,9 @@ TEST(PlanningExact, MatchesEnumerationOnRandomPresenceProblems) {
     for (int u = 0; u < nu; ++u) {
       const int s = rng.choose(8);
       p.units.push_back({u + 1, static_cast<double>(1 + rng.choose(4)),
-                         s == 0 ? UnitStatus::LockedIn : s == 1 ? UnitStatus::LockedOut : UnitStatus::Free});
+                         s == 0   ? UnitStatus::LockedIn
+                         : s == 1 ? UnitStatus::LockedOut
+                                  : UnitStatus::Free});
     }
     std::vector<Triple> t;
     for (int f = 0; f < nf; ++f) {
@@ -116,8 +119,12 @@ TEST(PlanningExact, MatchesEnumerationOnRandomPresenceProblems) {
     ASSERT_EQ(r.runs.size(), 1u);
     EXPECT_DOUBLE_EQ(evaluate(p, r.runs[0].chosen).cost, bruteForce(p)) << "trial " << trial << "\n" << r.report;
     for (int u = 0; u < nu; ++u) {
-      if (p.units[static_cast<std::size_t>(u)].status == UnitStatus::LockedIn) EXPECT_TRUE(r.runs[0].chosen[static_cast<std::size_t>(u)]);
-      if (p.units[static_cast<std::size_t>(u)].status == UnitStatus::LockedOut) EXPECT_FALSE(r.runs[0].chosen[static_cast<std::size_t>(u)]);
+      if (p.units[static_cast<std::size_t>(u)].status == UnitStatus::LockedIn) {
+        EXPECT_TRUE(r.runs[0].chosen[static_cast<std::size_t>(u)]);
+      }
+      if (p.units[static_cast<std::size_t>(u)].status == UnitStatus::LockedOut) {
+        EXPECT_FALSE(r.runs[0].chosen[static_cast<std::size_t>(u)]);
+      }
     }
   }
 }
@@ -130,7 +137,9 @@ Problem randomProblem(Random& rng, bool boundaries) {
   for (int u = 0; u < nu; ++u) {
     const int s = rng.choose(8);
     p.units.push_back({u + 1, static_cast<double>(1 + rng.choose(4)),
-                       s == 0 ? UnitStatus::LockedIn : s == 1 ? UnitStatus::LockedOut : UnitStatus::Free});
+                       s == 0   ? UnitStatus::LockedIn
+                       : s == 1 ? UnitStatus::LockedOut
+                                : UnitStatus::Free});
   }
   std::vector<Triple> t;
   for (int f = 0; f < nf; ++f) {
@@ -166,10 +175,14 @@ double bruteForceScore(const Problem& p) {
     if (!allowed) continue;
     const Evaluation e = evaluate(p, in);
     bool meets = true;
-    for (std::size_t f = 0; f < p.features.size(); ++f) meets &= e.held[f] >= std::min(p.features[f].target, reach[f]) - 1e-9;
+    for (std::size_t f = 0; f < p.features.size(); ++f)
+      meets &= e.held[f] >= std::min(p.features[f].target, reach[f]) - 1e-9;
     double boundary = 0.0;
     for (const Boundary& b : p.boundaries)
-      boundary += (b.a == b.b ? in[static_cast<std::size_t>(b.a)] != 0 : in[static_cast<std::size_t>(b.a)] != in[static_cast<std::size_t>(b.b)]) ? b.length : 0.0;
+      boundary += (b.a == b.b ? in[static_cast<std::size_t>(b.a)] != 0
+                              : in[static_cast<std::size_t>(b.a)] != in[static_cast<std::size_t>(b.b)])
+                      ? b.length
+                      : 0.0;
     const double score = e.cost + p.blm * boundary;
     if (meets && (best < 0 || score < best)) best = score;
   }
@@ -214,8 +227,7 @@ TEST(PlanningExact, AmountsAndBoundaryLengthMatchEnumeration) {
 // but with its outer boundaries weighed in the two ends together win.
 TEST(PlanningExact, BoundaryLengthFromTheFolderChangesTheAnswerAndOnlyExactTakesIt) {
   test::PlanningFolder f("id,cost\n1,2\n2,1\n3,2\n", "id,target,name\n1,2,wolf\n",
-                         "species,pu,amount\n1,1,1\n1,2,2\n1,3,1\n",
-                         "INPUTDIR input\nBLM 1\nBOUNDNAME bound.dat\n");
+                         "species,pu,amount\n1,1,1\n1,2,2\n1,3,1\n", "INPUTDIR input\nBLM 1\nBOUNDNAME bound.dat\n");
   f.file("input/bound.dat", "id1,id2,boundary\n1,1,1\n2,2,6\n3,3,1\n1,3,0.5\n");
   const FolderRead read = readFolder(f.dir);
   ASSERT_EQ(read.error, "");
@@ -228,7 +240,8 @@ TEST(PlanningExact, BoundaryLengthFromTheFolderChangesTheAnswerAndOnlyExactTakes
   flat.blm = 0;
   EXPECT_EQ(solve(flat, {Method::Exact, 1, 60}).runs[0].chosen, (std::vector<char>{0, 1, 0}));
   EXPECT_EQ(solve(read.problem, {Method::Greedy, 1, 60}).error,
-            "BLM 1 asks for compact sets: boundary length is solved by the exact method only (--method exact), or set BLM to 0");
+            "BLM 1 asks for compact sets: boundary length is solved by the exact method only (--method exact), or set "
+            "BLM to 0");
 
   f.file("input/bound.dat", "id1,id2,boundary\n1,9,1\n");
   EXPECT_EQ(readFolder(f.dir).error, "bound.dat line 2: unit 9 is not in pu.dat");
@@ -245,8 +258,9 @@ TEST(PlanningExact, TheShippedCarnivoresSolveBackToTheExactMinimumSet) {
   ASSERT_EQ(run.command({"export-marxan", data, dir.string()}), 0) << run.err;
   ASSERT_EQ(run.command({"marxan", dir.string(), "--method", "exact"}), 0) << run.err;
   EXPECT_NE(run.out.find("exact minimum number of units: optimal\n"), std::string::npos) << run.out;
-  EXPECT_NE(run.out.find(strprintf("best: cost %d, %d planning units, shortfall 0, 0 features below target\n", areas, areas)),
-            std::string::npos)
+  EXPECT_NE(
+      run.out.find(strprintf("best: cost %d, %d planning units, shortfall 0, 0 features below target\n", areas, areas)),
+      std::string::npos)
       << run.out;
   std::ifstream best(dir / "output" / "output_best.csv");
   std::string line;

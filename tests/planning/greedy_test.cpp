@@ -15,7 +15,8 @@ Problem make(const std::vector<double>& costs, const std::vector<double>& target
   Problem p;
   for (std::size_t u = 0; u < costs.size(); ++u)
     p.units.push_back({static_cast<long long>(u + 1), costs[u], status.empty() ? UnitStatus::Free : status[u]});
-  for (std::size_t f = 0; f < targets.size(); ++f) p.features.push_back({static_cast<long long>(f + 1), "", targets[f]});
+  for (std::size_t f = 0; f < targets.size(); ++f)
+    p.features.push_back({static_cast<long long>(f + 1), "", targets[f]});
   buildRows(p, t);
   return p;
 }

@@ -1,8 +1,8 @@
 // zonarium marxan on a small folder: the outputs users' scripts read.
 #include <gtest/gtest.h>
 
-#include "tests/planning/planning_fixture.h"
 #include "planning/folder.h"
+#include "tests/planning/planning_fixture.h"
 #include "tests/support/cli_run.h"
 
 namespace zn::test {
@@ -42,8 +42,9 @@ TEST(MarxanCommand, AShortfallIsReportedNotFailed) {
   PlanningFolder f("id,cost\n1,1\n2,1\n", "id,target,spf\n1,5,2\n", "species,pu,amount\n1,1,1\n1,2,2\n");
   CliOutput r = runCli({"marxan", f.dir.string(), "--method", "greedy", "--out", (f.dir / "o").string()});
   ASSERT_EQ(r.rc, 0) << r.err;
-  EXPECT_NE(r.out.find("1 features cannot reach their target in any set (shortfall 2 even with every unit not locked out)"),
-            std::string::npos)
+  EXPECT_NE(
+      r.out.find("1 features cannot reach their target in any set (shortfall 2 even with every unit not locked out)"),
+      std::string::npos)
       << r.out;
   EXPECT_NE(f.read("o/output_mvbest.csv").find("\n1,,5,3,0,2,0,0,no,0.6\n"), std::string::npos);
   // Score = cost + penalty factor x the share missing (2 + 2 x 0.4).

@@ -65,11 +65,13 @@ TEST(NearMinimumFolder, ChoosesTheDatafileRulesSetsForEachSeed) {
     EXPECT_NE(run.out.find("near-minimum set by progressive rarity"), std::string::npos) << run.out;
     for (int seed = 1; seed <= 3; ++seed) {
       const auto sed = tmp / "chosen.sed";
-      std::vector<std::string> selectCmd{"select", "near-minimum", data, "--set", "last-tie=random", "--random-seed",
-                                         std::to_string(seed), "--areas-out", sed.string()};
+      std::vector<std::string> selectCmd{
+          "select",        "near-minimum",       data,          "--set",     "last-tie=random",
+          "--random-seed", std::to_string(seed), "--areas-out", sed.string()};
       selectCmd.insert(selectCmd.end(), c.selectArgs.begin(), c.selectArgs.end());
       ASSERT_EQ(run.command(selectCmd), 0) << run.err;
-      const std::set<int> folderSet = chosenUnits(readFile(dir / "output" / ("output_r0000" + std::to_string(seed) + ".csv")));
+      const std::set<int> folderSet =
+          chosenUnits(readFile(dir / "output" / ("output_r0000" + std::to_string(seed) + ".csv")));
       EXPECT_EQ(folderSet, seedCells(readFile(sed))) << "seed " << seed;
     }
   }
@@ -78,8 +80,8 @@ TEST(NearMinimumFolder, ChoosesTheDatafileRulesSetsForEachSeed) {
 TEST(NearMinimumFolder, LeavesLockedOutUnitsOutAndReportsWhatTheyHold) {
   // Feature 1 lies in units 10 and 20, unit 10 locked out; feature 2 only in
   // the locked-out unit 30; feature 3 in the locked-in unit 40 and in 50.
-  PlanningFolder f("id,cost,status\n50,1,0\n40,1,2\n30,1,3\n20,1,0\n10,1,3\n",
-                   "id,target\n1,1\n2,1\n3,1\n", "species,pu,amount\n1,10,1\n1,20,1\n2,30,1\n3,40,1\n3,50,1\n");
+  PlanningFolder f("id,cost,status\n50,1,0\n40,1,2\n30,1,3\n20,1,0\n10,1,3\n", "id,target\n1,1\n2,1\n3,1\n",
+                   "species,pu,amount\n1,10,1\n1,20,1\n2,30,1\n3,40,1\n3,50,1\n");
   CliOutput r = runCli({"marxan", f.dir.string(), "--method", "near-minimum"});
   ASSERT_EQ(r.rc, 0) << r.err;
   EXPECT_EQ(f.read("output/output_best.csv"), "planning_unit,solution\n50,0\n40,1\n30,0\n20,1\n10,0\n");

@@ -10,6 +10,13 @@
 namespace zn {
 namespace {
 
+AreaSet areaSet(std::vector<int> cells, int seeds) {
+  AreaSet a;
+  a.cells = std::move(cells);
+  a.seedCount = seeds;
+  return a;
+}
+
 namespace fs = std::filesystem;
 
 struct Loaded {
@@ -40,14 +47,14 @@ TEST(AreaSet, AddKeepsEachCellOnceAndStopsAtCapacity) {
 }
 
 TEST(AreaSet, DeleteClosesUpAndLowersTheSeeds) {
-  AreaSet a{{10, 20, 30, 40, 50}, 3};
+  AreaSet a = areaSet({10, 20, 30, 40, 50}, 3);
   deleteAreas(a, {2, 5, 9});
   EXPECT_EQ(a.cells, (std::vector<int>{10, 30, 40}));
   EXPECT_EQ(a.seedCount, 2);
 }
 
 TEST(AreaSet, ClearNewKeepsSeedsAndClearAllKeepsNothing) {
-  AreaSet a{{10, 20, 30, 40}, 2};
+  AreaSet a = areaSet({10, 20, 30, 40}, 2);
   clearNewAreas(a);
   EXPECT_EQ(a.cells, (std::vector<int>{10, 20}));
   clearAllAreas(a);
@@ -57,7 +64,7 @@ TEST(AreaSet, ClearNewKeepsSeedsAndClearAllKeepsNothing) {
 
 TEST(AreaSet, ClearListClearsSeedsFlagAndScores) {
   Loaded d(threeTaxa());
-  d.s.areas = AreaSet{{1, 2}, 1};
+  d.s.areas = areaSet({1, 2}, 1);
   d.s.areas.nearMinimumDone = true;
   d.s.ws.cells[2].score = 3.0;
   clearAreaSet(d.s);
@@ -87,7 +94,7 @@ TEST(AreaSet, RepresentedAndCandidateCellsFollowTheSetAndTheFilters) {
 
 TEST(SeedFile, WritesHeaderCellsAndEnd) {
   EXPECT_EQ(seedFileText(AreaSet{}), "[seed selected grid cell biotas]\n[end]\n");
-  EXPECT_EQ(seedFileText(AreaSet{{12, 7, 300}, 1}), "[seed selected grid cell biotas]\n12\n7\n300\n[end]\n");
+  EXPECT_EQ(seedFileText(areaSet({12, 7, 300}, 1)), "[seed selected grid cell biotas]\n12\n7\n300\n[end]\n");
 }
 
 TEST(SeedFile, ReadingFollowsItsRulesAndRefusesBadTokens) {
@@ -119,7 +126,7 @@ TEST(SeedFile, StopsAtTheCapacity) {
 TEST(SeedFile, SavesAndLoadsThroughTheFileDialogs) {
   test::TempDir tmp;
   Loaded d(threeTaxa());
-  d.s.areas = AreaSet{{4, 2, 9}, 2};
+  d.s.areas = areaSet({4, 2, 9}, 2);
   const fs::path file = tmp.path() / "set.sed";
   d.host.saveFiles.push_back(file);
   ASSERT_TRUE(saveSeedAreas(d.host, d.s));
@@ -128,7 +135,7 @@ TEST(SeedFile, SavesAndLoadsThroughTheFileDialogs) {
   EXPECT_EQ(d.host.saveRequests[0].filters[0].pattern, "*.sed");
   EXPECT_EQ(test::readFile(file), "[seed selected grid cell biotas]\n4\n2\n9\n[end]\n");
 
-  d.s.areas = AreaSet{{1}, 1};
+  d.s.areas = areaSet({1}, 1);
   d.host.openFiles.push_back(file);
   ASSERT_TRUE(loadSeedAreas(d.host, d.s));
   EXPECT_EQ(d.host.openRequests[0].title, "Select grid cells load");

@@ -8,8 +8,8 @@ namespace {
 
 using test::expectMatchesFile;
 using test::Priority;
-using test::TaxonSpec;
 using test::taxon;
+using test::TaxonSpec;
 
 // The near-minimum set of these is 10, 30, 20 (see the near-minimum tests).
 std::vector<TaxonSpec> caseA() {
@@ -37,8 +37,7 @@ TEST(CoverageByNumber, RaisesTheGoalUntilTheSetIsLargeEnough) {
   EXPECT_EQ(d.s.settings.reordering, Reordering::kNone);
   EXPECT_EQ(d.s.areas.seedCount, 1);
   EXPECT_EQ(d.areas().size(), 5u);
-  EXPECT_NE(a.results.find("\n  (near-minimum set for 2 reps would be 1+4=5 areas)\n"), std::string::npos)
-      << a.results;
+  EXPECT_NE(a.results.find("\n  (near-minimum set for 2 reps would be 1+4=5 areas)\n"), std::string::npos) << a.results;
 }
 
 TEST(CoverageByNumber, StopsRaisingWhenEveryOccupiedCellIsIn) {

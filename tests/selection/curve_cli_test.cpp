@@ -17,10 +17,10 @@ struct CurveCli : ::testing::Test, test::CliRun {
   void SetUp() override {
     // 10 is richest; 20 and 30 each hold a taxon of their own; subgroup 2
     // has no records.
-    test::writeFile(data, test::datafileImage("Rich and rare", {taxon("T1", {10, 20}), taxon("T2", {10, 20}),
-                                                               taxon("T3", {10, 30}), taxon("T4", {10, 30}),
-                                                               taxon("T5", {20}), taxon("T6", {30}),
-                                                               taxon("Z", {}, "2")}));
+    test::writeFile(
+        data, test::datafileImage("Rich and rare",
+                                  {taxon("T1", {10, 20}), taxon("T2", {10, 20}), taxon("T3", {10, 30}),
+                                   taxon("T4", {10, 30}), taxon("T5", {20}), taxon("T6", {30}), taxon("Z", {}, "2")}));
   }
   bool said(const std::string& part) const { return out.find(part) != std::string::npos; }
 };
@@ -48,16 +48,14 @@ TEST_F(CurveCli, BadRequestsAreRefused) {
     const char* message;
   };
   const std::string d = data.string(), o = csv.string();
-  for (const Case& c : {Case{{"curve", d, "--runs", "0", "--out", o}, 2, "--runs takes a whole number from 1 to 10000"},
-                        Case{{"curve", d, "--runs", "10001", "--out", o}, 2, "--runs takes a whole number from 1 to 10000"},
-                        Case{{"curve", d, "--max-areas", "4", "--out", o}, 1,
-                             "The number of areas (4) is above the 3 occupied cells."},
-                        Case{{"curve", d}, 2, "curve needs --out FILE.csv|.png|.svg|.pdf"},
-                        Case{{"curve", d, "--out", "x.txt"}, 2, "--out takes a .csv, .png, .svg or .pdf file"},
-                        Case{{"curve", d, "--set", "group-code=2", "--out", o}, 1,
-                             "No taxa are left after preselection."},
-                        Case{{"select", "frequency", d, "--runs", "0"}, 2,
-                             "--runs takes a whole number from 1 to 10000"}}) {
+  for (const Case& c :
+       {Case{{"curve", d, "--runs", "0", "--out", o}, 2, "--runs takes a whole number from 1 to 10000"},
+        Case{{"curve", d, "--runs", "10001", "--out", o}, 2, "--runs takes a whole number from 1 to 10000"},
+        Case{{"curve", d, "--max-areas", "4", "--out", o}, 1, "The number of areas (4) is above the 3 occupied cells."},
+        Case{{"curve", d}, 2, "curve needs --out FILE.csv|.png|.svg|.pdf"},
+        Case{{"curve", d, "--out", "x.txt"}, 2, "--out takes a .csv, .png, .svg or .pdf file"},
+        Case{{"curve", d, "--set", "group-code=2", "--out", o}, 1, "No taxa are left after preselection."},
+        Case{{"select", "frequency", d, "--runs", "0"}, 2, "--runs takes a whole number from 1 to 10000"}}) {
     EXPECT_EQ(command(c.args), c.rc) << c.message;
     EXPECT_NE(err.find(c.message), std::string::npos) << err;
   }

@@ -260,7 +260,9 @@ TEST(Replacement, MatchesEnumerationOnSmallGrids) {
     for (const ReplacementRow& row : r.rows) {
       const int without = bruteMinimumWithout(taxa, cells, row.cell);
       EXPECT_EQ(row.irreplaceable, without < 0) << "grid " << seed << " cell " << row.cell;
-      if (without >= 0) EXPECT_EQ(row.cost, without - minimum) << "grid " << seed << " cell " << row.cell;
+      if (without >= 0) {
+        EXPECT_EQ(row.cost, without - minimum) << "grid " << seed << " cell " << row.cell;
+      }
     }
   }
 }

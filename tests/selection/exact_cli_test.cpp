@@ -18,9 +18,9 @@ struct ExactCli : ::testing::Test, test::CliRun {
 
   void SetUp() override {
     // One representation needs 10+30 or 20+40, and 50.
-    test::writeFile(data, test::datafileImage("Ring", {taxon("T1", {10, 20}), taxon("T2", {20, 30}),
-                                                       taxon("T3", {30, 40}), taxon("T4", {40, 10}),
-                                                       taxon("T5", {50})}));
+    test::writeFile(data,
+                    test::datafileImage("Ring", {taxon("T1", {10, 20}), taxon("T2", {20, 30}), taxon("T3", {30, 40}),
+                                                 taxon("T4", {40, 10}), taxon("T5", {50})}));
   }
   int run(std::vector<std::string> args) {
     args.insert(args.begin(), "select");
@@ -39,8 +39,7 @@ TEST_F(ExactCli, MinimumWritesTheSummaryAndTheSolverLines) {
 TEST_F(ExactCli, SeedsGoalsAndTheAreasFile) {
   const fs::path seeds = tmp.path() / "seed.sed", after = tmp.path() / "after.sed";
   test::writeFile(seeds, "[seed selected grid cell biotas]\n20\n[end]\n");
-  ASSERT_EQ(run({"exact-minimum", data.string(), "--areas", seeds.string(), "--areas-out", after.string()}), 0)
-      << err;
+  ASSERT_EQ(run({"exact-minimum", data.string(), "--areas", seeds.string(), "--areas-out", after.string()}), 0) << err;
   EXPECT_EQ(test::readFile(after), "[seed selected grid cell biotas]\n20\n40\n50\n[end]\n");
   ASSERT_EQ(run({"exact-minimum", data.string(), "--set", "goal=2"}), 0) << err;
   EXPECT_TRUE(said("objective: 5 areas")) << out;

@@ -9,11 +9,11 @@
 #include "measures/scores.h"
 #include "selection/exact.h"
 #include "selection/nearminimum.h"
+#include "shell/data_dialogue.h"
 #include "store/datafile.h"
 #include "store/files.h"
 #include "store/text.h"
 #include "tests/selection/priority_fixture.h"
-#include "shell/data_dialogue.h"
 
 namespace zn {
 namespace {
@@ -109,8 +109,7 @@ TEST(ExactMinimumSet, OptimisedByCostTakesTheCheapestCover) {
   EXPECT_EQ(sorted(d.areas()), (std::vector<int>{10, 30, 50}));
   EXPECT_DOUBLE_EQ(out.result.cost, 3.0);
   EXPECT_TRUE(has(out.results, "Exact minimum-cost set")) << out.results;
-  EXPECT_TRUE(has(out.results, "  objective: cost 3.00 (3 areas)\n  proven lower bound: cost 3.00\n"))
-      << out.results;
+  EXPECT_TRUE(has(out.results, "  objective: cost 3.00 (3 areas)\n  proven lower bound: cost 3.00\n")) << out.results;
 }
 
 TEST(ExactMinimumSet, ComparesWithTheNearMinimumSetOnTheMapAndStartsFromItsSeeds) {
@@ -125,8 +124,8 @@ TEST(ExactMinimumSet, ComparesWithTheNearMinimumSetOnTheMapAndStartsFromItsSeeds
   EXPECT_EQ(d.areas().front(), 60);
   EXPECT_EQ(d.s.areas.seedCount, 1);
   EXPECT_EQ(d.areas().size(), 4u);  // the seed and three exact areas, not the near-minimum's on top
-  const std::string line = strprintf("  near-minimum set: %d areas, exact minimum: 3 areas (%.1f%% more)\n",
-                                     quickAreas, (quickAreas - 3) * 100.0 / 3.0);
+  const std::string line = strprintf("  near-minimum set: %d areas, exact minimum: 3 areas (%.1f%% more)\n", quickAreas,
+                                     (quickAreas - 3) * 100.0 / 3.0);
   EXPECT_TRUE(has(out.results, line)) << out.results;
   EXPECT_FALSE(d.s.areas.nearMinimumDone);
 }
@@ -161,8 +160,7 @@ TEST(ExactMaximumCoverage, MostTaxaThenFewestAreasThenLowestCost) {
     if (c.cost >= 0.0) {
       EXPECT_DOUBLE_EQ(out.result.cost, c.cost);
     }
-    EXPECT_TRUE(has(out.results, strprintf("  objective: %d taxa represented with %d areas", c.represented,
-                                           c.chosen)))
+    EXPECT_TRUE(has(out.results, strprintf("  objective: %d taxa represented with %d areas", c.represented, c.chosen)))
         << out.results;
     EXPECT_TRUE(has(out.results, strprintf("  proven upper bound: %d taxa represented\n", c.represented)));
   }
@@ -222,7 +220,8 @@ TEST(ExactProgressText, ShowsBestSetBoundAndTime) {
   EXPECT_EQ(exactProgressText(ExactKind::CoverageByNumber, false, p, 60.0),
             "Best set so far: 40 taxa represented (3 areas)\nUpper bound: 44 taxa\nCells: 4 9 12\n5 of 60 seconds");
   ExactProgress none;
-  EXPECT_EQ(exactProgressText(ExactKind::MinimumSet, false, none, 10.0), "No set found yet\nLower bound: 0 areas\n0 of 10 seconds");
+  EXPECT_EQ(exactProgressText(ExactKind::MinimumSet, false, none, 10.0),
+            "No set found yet\nLower bound: 0 areas\n0 of 10 seconds");
 }
 
 // ---- shipped samples ----------------------------------------------------------
@@ -248,16 +247,16 @@ TEST_P(ShippedSamples, ExactMinimumIsNeverLargerThanTheNearMinimumSet) {
   EXPECT_EQ(out.result.status, ExactStatus::Optimal);
   EXPECT_LE(out.result.areas, quick) << rel;
   EXPECT_EQ(s.areas.count(), out.result.areas);
-  EXPECT_TRUE(has(out.results, strprintf("  near-minimum set: %d areas, exact minimum: %d areas", quick,
-                                         out.result.areas)))
+  EXPECT_TRUE(
+      has(out.results, strprintf("  near-minimum set: %d areas, exact minimum: %d areas", quick, out.result.areas)))
       << out.results;
 }
 
 INSTANTIATE_TEST_SUITE_P(Samples, ShippedSamples,
                          ::testing::Values("equal/carnivora.dat", "ravelund/marine.dat", "neotrop/phyllomedusa.dat",
                                            "safrica/woody.dat", "austral/acacia.dat", "britain/butterflies.dat"),
-                         [](const auto& info) {
-                           std::string n = info.param;
+                         [](const auto& param_info) {
+                           std::string n = param_info.param;
                            return n.substr(0, n.find('/'));
                          });
 

@@ -94,9 +94,9 @@ Best enumerate(const Instance& in, ExactKind kind) {
     } else {
       if (kind == ExactKind::CoverageByNumber && areas > in.areas) continue;
       if (kind == ExactKind::CoverageByBudget && cost > in.budget + 1e-9) continue;
-      const bool better = !best.found || met > best.represented ||
-                          (met == best.represented &&
-                           (areas < best.areas || (areas == best.areas && cost < best.cost - 1e-9)));
+      const bool better =
+          !best.found || met > best.represented ||
+          (met == best.represented && (areas < best.areas || (areas == best.areas && cost < best.cost - 1e-9)));
       if (better) best = b;
     }
   }
@@ -225,17 +225,17 @@ INSTANTIATE_TEST_SUITE_P(Kinds, RandomGrids,
                          ::testing::Values(KindCase{ExactKind::MinimumSet, "MinimumSet"},
                                            KindCase{ExactKind::CoverageByNumber, "CoverageByNumber"},
                                            KindCase{ExactKind::CoverageByBudget, "CoverageByBudget"}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& param_info) { return std::string(param_info.param.name); });
 
 // ---- the builder -----------------------------------------------------------------
 
 TEST(ExactProblemBuilder, FiltersTaxaAndCountsSeedsTowardsTheGoal) {
   Loaded d({{"A", "11", {{1, 1}, {2, 1}, {3, 1}}},
             {"B", "12", {{2, 1}}},
-            {"C", "21", {{4, 1}, {5, 1}}},   // outside group "1"
-            {"D", "13", {{5, 1}, {6, 1}}},   // excluded taxon
-            {"E", "14", {{6, 1}, {7, 2}}},   // the level-1 record in 6 drops out
-            {"F", "15", {}}});               // no records
+            {"C", "21", {{4, 1}, {5, 1}}},  // outside group "1"
+            {"D", "13", {{5, 1}, {6, 1}}},  // excluded taxon
+            {"E", "14", {{6, 1}, {7, 2}}},  // the level-1 record in 6 drops out
+            {"F", "15", {}}});              // no records
   d.s.ws.groupCode = "1";
   d.s.ws.cards.setExcluded(3, true);
   d.s.settings.excludedLevel = 1;
@@ -265,7 +265,7 @@ TEST(ExactProblemBuilder, FiltersTaxaAndCountsSeedsTowardsTheGoal) {
 
 TEST(ExactProblemBuilder, CoverageCountsTaxaTheSeedsHoldAndClampsTheNumber) {
   Loaded d({{"A", "11", {{1, 1}, {2, 1}}}, {"B", "12", {{3, 1}}}, {"C", "13", {{4, 1}}}});
-  d.s.areas.cells = {1, 1, 900};  // a repeat and a cell off the grid are ignored
+  d.s.areas.cells = {1, 1, 900};     // a repeat and a cell off the grid are ignored
   d.s.settings.nearMinimumGoal = 3;  // coverage asks for one presence
   ExactProblem p = buildExactProblem(d.s, {ExactKind::CoverageByNumber, 5000, 0.0});
   EXPECT_EQ(p.fixedCells, (std::vector<int>{1}));

@@ -143,7 +143,8 @@ TEST(CellInformation, LinesFollowTheAnalysisOnTheMap) {
 
   // The goal-essential view and the ranked analyses.
   showGoalEssentialTaxa(d.s, 2);
-  EXPECT_EQ(joined(cellInformationLines(d.s, 2)), "Area 2: Second|selected area 2|(2 goal-essential taxa)--range|area cost 0.00       ");
+  EXPECT_EQ(joined(cellInformationLines(d.s, 2)),
+            "Area 2: Second|selected area 2|(2 goal-essential taxa)--range|area cost 0.00       ");
   d.s.costPresent = false;
   EXPECT_EQ(joined(cellInformationLines(d.s, 1)), "Area 1: |selected area 1|(1 goal-essential taxon)--range");
   EXPECT_EQ(joined(cellInformationLines(d.s, 9)), "Area 9: |unselected area");

@@ -1,5 +1,5 @@
-#include "shell/selection_commands.h"
 #include "selection/hotspots.h"
+#include "shell/selection_commands.h"
 
 #include <gtest/gtest.h>
 
@@ -133,8 +133,8 @@ TEST(Hotspots, TheLowestResidualRanksLast) {
 }
 
 TEST(Hotspots, EachKindComputesItsMeasure) {
-  const std::pair<int, int> kinds[] = {{0, kCodeRichness},   {1, kCodeRangeSizeRarity}, {2, kCodeRareQuartile},
-                                       {3, kCodeRareThreshold}, {4, kCodeResiduals},    {5, -1}};
+  const std::pair<int, int> kinds[] = {{0, kCodeRichness},      {1, kCodeRangeSizeRarity}, {2, kCodeRareQuartile},
+                                       {3, kCodeRareThreshold}, {4, kCodeResiduals},       {5, -1}};
   for (auto [kind, code] : kinds) EXPECT_EQ(hotspotMeasure(kind), code) << "kind " << kind;
   Loaded d(withRichness({{5, 4}, {9, 2}, {12, 3}}));
   d.s.settings.hotspotKind = static_cast<HotspotKind>(9);  // no such kind

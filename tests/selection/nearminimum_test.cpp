@@ -10,8 +10,8 @@ namespace zn {
 namespace {
 
 using test::Priority;
-using test::TaxonSpec;
 using test::taxon;
+using test::TaxonSpec;
 
 std::string ruleCodes(Priority& d) {
   std::string out;
@@ -91,10 +91,7 @@ std::vector<TieCase> tieCases() {
   return {
       {"one cell holds most of the rarest", {taxon("A", {1, 2}), taxon("B", {2, 3})}, false, "2:2 "},
       {"the next rarest decides", {t1(), taxon("T2", {2, 3, 4})}, false, "2:3 "},
-      {"next rarest ties: lowest cell",
-       {t1(), taxon("T2", {1, 3, 4}), taxon("T3", {2, 5, 6})},
-       false,
-       "1:7 2:20 "},
+      {"next rarest ties: lowest cell", {t1(), taxon("T2", {1, 3, 4}), taxon("T3", {2, 5, 6})}, false, "1:7 2:20 "},
       {"extra tie-breaks find no third level",
        {t1(), taxon("T2", {1, 3, 4}), taxon("T3", {2, 5, 6})},
        true,
@@ -104,18 +101,17 @@ std::vector<TieCase> tieCases() {
        true,
        "1:4 2:20 "},
       {"the fourth level decides",
-       {t1(), taxon("T2", {1, 3, 4}), taxon("T3", {2, 5, 6}), taxon("T4", {1, 7, 8, 9}),
-        taxon("T5", {2, 10, 11, 12}), taxon("T6", {1, 13, 14, 15, 16})},
+       {t1(), taxon("T2", {1, 3, 4}), taxon("T3", {2, 5, 6}), taxon("T4", {1, 7, 8, 9}), taxon("T5", {2, 10, 11, 12}),
+        taxon("T6", {1, 13, 14, 15, 16})},
        true,
        "1:5 2:3 "},
       {"the fourth level ties: lowest cell",
-       {t1(), taxon("T2", {1, 3, 4}), taxon("T3", {2, 5, 6}), taxon("T4", {1, 7, 8, 9}),
-        taxon("T5", {2, 10, 11, 12}), taxon("T6", {1, 13, 14, 15, 16}), taxon("T7", {2, 17, 18, 19, 20})},
+       {t1(), taxon("T2", {1, 3, 4}), taxon("T3", {2, 5, 6}), taxon("T4", {1, 7, 8, 9}), taxon("T5", {2, 10, 11, 12}),
+        taxon("T6", {1, 13, 14, 15, 16}), taxon("T7", {2, 17, 18, 19, 20})},
        true,
        "1:6 2:3 "},
       {"no fourth level",
-       {t1(), taxon("T2", {1, 3, 4}), taxon("T3", {2, 5, 6}), taxon("T4", {1, 7, 8, 9}),
-        taxon("T5", {2, 10, 11, 12})},
+       {t1(), taxon("T2", {1, 3, 4}), taxon("T3", {2, 5, 6}), taxon("T4", {1, 7, 8, 9}), taxon("T5", {2, 10, 11, 12})},
        true,
        "1:40 2:3 "},
       {"without extra tie-breaks the third level is not looked at",
@@ -169,7 +165,7 @@ TEST(NearMinimum, WithoutASeedTheRandomTieIsSeededFromTheTimeOfDay) {
   Priority a({taxon("T1", {1, 2, 3, 4, 5, 6, 7, 8})});
   Priority b({taxon("T1", {1, 2, 3, 4, 5, 6, 7, 8})});
   a.s.settings.lastTieRandom = b.s.settings.lastTieRandom = 1;
-  runNearMinimumSet(a.s, {});                        // the scripted host's time is 1000
+  runNearMinimumSet(a.s, {});  // the scripted host's time is 1000
   runNearMinimumSet(b.s, SelectionEnv{false, 1000});
   EXPECT_EQ(a.areas(), b.areas());
 }

@@ -10,8 +10,8 @@ namespace {
 
 using test::expectMatchesFile;
 using test::Priority;
-using test::TaxonSpec;
 using test::taxon;
+using test::TaxonSpec;
 
 // "caption: text" of the refusal an analysis returned ("" for none).
 std::string refusalLine(const AnalysisOutcome& a) {
@@ -89,9 +89,9 @@ TEST(RandomSets, MoreAreasThanCandidatesReachEveryCandidateAtTheLastStep) {
   EXPECT_EQ(r.stats.areas, 6);
   EXPECT_EQ(r.stats.median[6], 12.0);
   EXPECT_EQ(r.stats.upper[6], 12.0);
-  EXPECT_EQ(r.stats.added[6] + r.stats.added[5] + r.stats.added[4] + r.stats.added[3] + r.stats.added[2] +
-                r.stats.added[1],
-            12000.0);
+  EXPECT_EQ(
+      r.stats.added[6] + r.stats.added[5] + r.stats.added[4] + r.stats.added[3] + r.stats.added[2] + r.stats.added[1],
+      12000.0);
   int chosen = 0;
   for (int n = 10; n <= 60; n += 10) chosen += d.cell(n).count;
   EXPECT_EQ(chosen, 6000);
@@ -114,7 +114,8 @@ TEST(RandomSets, TaxaOfTheSeedsAreNeverNew) {
 TEST(RandomSets, SingleTailedUpperValueIsNeverBelowTheMedian) {
   Priority d(sixCells());
   const RandomSetsOutcome r = runRandomSets(d.s, 4, 99);
-  for (int k = 1; k <= 4; ++k) EXPECT_GE(r.stats.upper[static_cast<std::size_t>(k)], r.stats.median[static_cast<std::size_t>(k)]);
+  for (int k = 1; k <= 4; ++k)
+    EXPECT_GE(r.stats.upper[static_cast<std::size_t>(k)], r.stats.median[static_cast<std::size_t>(k)]);
 }
 
 TEST(RandomSets, FewerThanThreeCandidatesSimulateNothing) {

@@ -13,8 +13,8 @@ namespace {
 
 using test::expectMatchesFile;
 using test::Priority;
-using test::TaxonSpec;
 using test::taxon;
+using test::TaxonSpec;
 
 std::vector<TaxonSpec> caseA() {
   return {taxon("T1", {10}), taxon("T2", {20, 30}), taxon("T3", {30, 40}), taxon("T4", {20, 40, 50}),
@@ -108,16 +108,28 @@ TEST(Report, TitlesFollowTheAnalysisOnTheMap) {
     const char* title;
   };
   const std::vector<Row> rows{
-      {kCodeNearMinimum, {{settingsField<&Settings::reordering>(), 3}, {settingsField<&Settings::nearMinimumGoal>(), 2}}, "Near-minimum-area set for 2 representations"},
-      {kCodeNearMinimum, {{settingsField<&Settings::reordering>(), 3}, {settingsField<&Settings::nearMinimumGoal>(), 1}}, "Near-minimum-area set for 1 representation"},
-      {kCodeNearMinimum, {{settingsField<&Settings::reordering>(), 1}, {settingsField<&Settings::optimiseByCost>(), 1}}, "Near-minimum-cost set re-ordered by richness/cost"},
-      {kCodeNearMinimum, {{settingsField<&Settings::reordering>(), 2}, {settingsField<&Settings::rarityFormula>(), 2}}, "Near-minimum-area set re-ordered by inverse square rarity"},
+      {kCodeNearMinimum,
+       {{settingsField<&Settings::reordering>(), 3}, {settingsField<&Settings::nearMinimumGoal>(), 2}},
+       "Near-minimum-area set for 2 representations"},
+      {kCodeNearMinimum,
+       {{settingsField<&Settings::reordering>(), 3}, {settingsField<&Settings::nearMinimumGoal>(), 1}},
+       "Near-minimum-area set for 1 representation"},
+      {kCodeNearMinimum,
+       {{settingsField<&Settings::reordering>(), 1}, {settingsField<&Settings::optimiseByCost>(), 1}},
+       "Near-minimum-cost set re-ordered by richness/cost"},
+      {kCodeNearMinimum,
+       {{settingsField<&Settings::reordering>(), 2}, {settingsField<&Settings::rarityFormula>(), 2}},
+       "Near-minimum-area set re-ordered by inverse square rarity"},
       {kCodeNearMinimum, {{settingsField<&Settings::reordering>(), 4}}, "Near-minimum-area set re-ordered by threat"},
       {kCodeNearMinimum, {{settingsField<&Settings::reordering>(), 0}}, "Near-minimum-area set"},
       {kCodeNearMaximumCoverage, {}, "Near-maximum-coverage set"},
       {kCodeGreedy, {{settingsField<&Settings::greedyGoal>(), 2}}, "Greedy richness-area set for 2 representations"},
-      {kCodeGreedy, {{settingsField<&Settings::greedyByRarity>(), 1}, {settingsField<&Settings::rarityFormula>(), 0}}, "Greedy difference rarity-area set for 1 representation"},
-      {kCodeHotspots, {{settingsField<&Settings::hotspotKind>(), 1}, {settingsField<&Settings::rarityFormula>(), 1}}, "Top 2 hotspots by inverse range-size rarity"},
+      {kCodeGreedy,
+       {{settingsField<&Settings::greedyByRarity>(), 1}, {settingsField<&Settings::rarityFormula>(), 0}},
+       "Greedy difference rarity-area set for 1 representation"},
+      {kCodeHotspots,
+       {{settingsField<&Settings::hotspotKind>(), 1}, {settingsField<&Settings::rarityFormula>(), 1}},
+       "Top 2 hotspots by inverse range-size rarity"},
       {kCodeHotspots, {{settingsField<&Settings::hotspotKind>(), 3}}, "Top 2 hotspots by range-size threshold "},
       {kCodeReorderedByRichness, {}, "Area set re-ordered by richness"},
       {kCodeReorderedByThreat, {}, "Area set re-ordered by threat"},

@@ -101,13 +101,17 @@ TEST(ZonariumSelect, GreedyFollowsItsSettings) {
        "Greedy inverse rarity-area set for 1 representation\n",
        {{1, 10}, {2, 30}, {3, 40}}},
       {{"--set", "greedy-goal=2"}, "Greedy richness-area set for 2 representations\n", {}},
-      {{"--set", "greedy-reject-redundant=1"}, ",\n  0 within-set redundant areas rejected.", {{1, 50}, {2, 30}, {3, 10}}},
-      {{"--areas", seeds.string()}, "  includes 1 areas seeding analysis at start\n",
+      {{"--set", "greedy-reject-redundant=1"},
+       ",\n  0 within-set redundant areas rejected.",
+       {{1, 50}, {2, 30}, {3, 10}}},
+      {{"--areas", seeds.string()},
+       "  includes 1 areas seeding analysis at start\n",
        {{1, 60}, {2, 40}, {3, 30}, {4, 10}}},
       // Seeds included in the test: 60 is no seed, T5 counts as unmet until
       // the first recount, so the run starts as without any set.
       {{"--areas", seeds.string(), "--set", "greedy-include-seeds=1"},
-       "Greedy richness-area set for 1 representation\n  (all", {{1, 60}, {2, 50}, {3, 30}, {4, 10}}},
+       "Greedy richness-area set for 1 representation\n  (all",
+       {{1, 60}, {2, 50}, {3, 30}, {4, 10}}},
   };
   for (const Row& r : rows) {
     std::vector<std::string> args{"greedy", c.data.string()};
@@ -209,7 +213,8 @@ TEST(ZonariumSelect, BadInputIsRefusedWithAMessage) {
       {{"nearest", "DATA"}, 2, "unknown kind nearest"},
       {{"coverage", "DATA", "--areas-to-add", "0"}, 2, "--areas-to-add takes a whole number from 1 to 1100"},
       {{"coverage", "DATA", "--budget", "-3"}, 2, "--budget takes a number above 0"},
-      {{"coverage", "DATA", "--budget", "5", "--costs", partial.string()}, 2,
+      {{"coverage", "DATA", "--budget", "5", "--costs", partial.string()},
+       2,
        "Convert screen scores to cost values for area selection: Cost data missing for some areas."},
       {{"near-minimum", "DATA", "--set", "goal=100"}, 2, "invalid value \"100\" for goal"},
       {{"near-minimum", "DATA", "--set", "reorder=threat"}, 2, "No threat variable has been loaded."},
@@ -228,13 +233,17 @@ TEST(ZonariumSelect, BadInputIsRefusedWithAMessage) {
       {{"emr", "DATA", "--after", "greedy"}, 2, "unknown option --after"},
       // Options an analysis does not use would change it behind the user's back.
       {{"greedy", "DATA", "--budget", "30"}, 2, "--budget is not used by greedy; it is for coverage, exact-coverage"},
-      {{"near-minimum", "DATA", "--areas-to-add", "2"}, 2,
+      {{"near-minimum", "DATA", "--areas-to-add", "2"},
+       2,
        "--areas-to-add is not used by near-minimum; it is for coverage, exact-coverage, hotspots, random"},
-      {{"coverage", "DATA", "--time-limit", "5"}, 2,
+      {{"coverage", "DATA", "--time-limit", "5"},
+       2,
        "--time-limit is not used by coverage; it is for exact-minimum, exact-coverage"},
-      {{"near-minimum", "DATA", "--set", "goal=2", "--set", "reorder=rarity"}, 2,
+      {{"near-minimum", "DATA", "--set", "goal=2", "--set", "reorder=rarity"},
+       2,
        "--set goal=2 and --set reorder=rarity conflict"},
-      {{"near-minimum", "DATA", "--set", "reorder=richness", "--set", "goal=3"}, 2,
+      {{"near-minimum", "DATA", "--set", "reorder=richness", "--set", "goal=3"},
+       2,
        "--set goal=3 and --set reorder=richness conflict"},
   };
   for (Row r : rows) {
@@ -248,13 +257,13 @@ TEST(ZonariumSelect, BadInputIsRefusedWithAMessage) {
 TEST(ZonariumSelect, RandomSeedMakesRandomRunsRepeatable) {
   Cli c;
   const fs::path seeds = c.file("seed.sed", "[seed selected grid cell biotas]\n60\n[end]\n");
-  ASSERT_EQ(c.run({"random", c.data.string(), "--areas", seeds.string(), "--areas-to-add", "3", "--random-seed",
-                   "17", "--set", "two-tailed=1"}),
+  ASSERT_EQ(c.run({"random", c.data.string(), "--areas", seeds.string(), "--areas-to-add", "3", "--random-seed", "17",
+                   "--set", "two-tailed=1"}),
             0)
       << c.err;
   const std::string first = c.out;
-  ASSERT_EQ(c.run({"random", c.data.string(), "--areas", seeds.string(), "--areas-to-add", "3", "--random-seed",
-                   "17", "--set", "two-tailed=1"}),
+  ASSERT_EQ(c.run({"random", c.data.string(), "--areas", seeds.string(), "--areas-to-add", "3", "--random-seed", "17",
+                   "--set", "two-tailed=1"}),
             0);
   EXPECT_EQ(c.out, first);
   EXPECT_NE(first.find("lower 2.5% upper 2.5%"), std::string::npos) << first;
@@ -276,8 +285,8 @@ TEST(ZonariumSelect, ReorderCommandsAndReport) {
 // records become 8. Runs the command without, then with the file; both
 // outputs are kept.
 struct Preselected : Cli {
-  fs::path pre = file("drop.pre",
-                      "[included group code]\n[excluded data level]\n[excluded taxa]\nT1\n[excluded areas]\n50\n[end]\n");
+  fs::path pre = file(
+      "drop.pre", "[included group code]\n[excluded data level]\n[excluded taxa]\nT1\n[excluded areas]\n50\n[end]\n");
   std::string plainOut;
   void both(std::vector<std::string> args) {
     ASSERT_EQ(command(args), 0) << err;
@@ -318,8 +327,7 @@ TEST(ZonariumPreselect, RenderDrawsThePreselectedMap) {
   const fs::path png = p.tmp.path() / "map.png";
   p.both({"render", p.data.string(), "--measure", "richness", "--size", "200x150", "--out", png.string()});
   const std::string with = test::readFile(png);
-  ASSERT_EQ(p.command({"render", p.data.string(), "--measure", "richness", "--size", "200x150", "--out",
-                       png.string()}),
+  ASSERT_EQ(p.command({"render", p.data.string(), "--measure", "richness", "--size", "200x150", "--out", png.string()}),
             0);
   EXPECT_NE(test::readFile(png), with);
 }
@@ -327,7 +335,8 @@ TEST(ZonariumPreselect, RenderDrawsThePreselectedMap) {
 TEST(ZonariumPreselect, AMissingOrUnnamedFileIsRefused) {
   Preselected p;
   const std::string missing = (p.tmp.path() / "none.pre").string();
-  for (std::vector<std::string> args : {std::vector<std::string>{"info"}, {"measure", "richness"}, {"select", "greedy"}}) {
+  for (std::vector<std::string> args :
+       {std::vector<std::string>{"info"}, {"measure", "richness"}, {"select", "greedy"}}) {
     args.push_back(p.data.string());
     args.push_back("--preselect");
     EXPECT_EQ(p.command(args), 2) << args[0];

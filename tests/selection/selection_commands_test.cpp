@@ -24,9 +24,9 @@ struct Commands : ::testing::Test {
 
   void SetUp() override {
     const fs::path data = home / "equal" / "priority.dat";
-    test::writeFile(data, test::datafileImage("Priority", {taxon("T1", {10}), taxon("T2", {20, 30}),
-                                                           taxon("T3", {30, 40}), taxon("T4", {20, 40, 50}),
-                                                           taxon("T5", {10, 50, 60})}));
+    test::writeFile(data,
+                    test::datafileImage("Priority", {taxon("T1", {10}), taxon("T2", {20, 30}), taxon("T3", {30, 40}),
+                                                     taxon("T4", {20, 40, 50}), taxon("T5", {10, 50, 60})}));
     session = std::make_unique<Session>(host, home);
     ASSERT_TRUE(startSession(*session));
     shell = std::make_unique<Shell>(*session, host);

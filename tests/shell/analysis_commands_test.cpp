@@ -61,7 +61,8 @@ TEST_F(AnalysisCommands, IrreplaceabilityMeasuresAndTheFlexibleMapRefusal) {
   EXPECT_EQ(session->map.measureCode, kCodeMaxRarity);
   EXPECT_EQ(session->map.title, "max rarity");
   shell->dispatch(Command::MapFullyFlexible);
-  EXPECT_EQ(host.messageLines(), std::vector<std::string>{"Map fully flexible areas: No areas have been selected yet."});
+  EXPECT_EQ(host.messageLines(),
+            std::vector<std::string>{"Map fully flexible areas: No areas have been selected yet."});
   EXPECT_EQ(session->map.measureCode, kCodeMaxRarity);
 }
 

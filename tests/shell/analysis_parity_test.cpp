@@ -190,17 +190,16 @@ TEST_F(Parity, EveryRegisteredAnalysisGivesTheSameMapAndResultsInTheWindowAndThe
         const std::vector<std::string> set = settingFlags(s);
         analysisFlags.insert(analysisFlags.end(), set.begin(), set.end());
         for (const auto& t : taxa) analysisFlags.insert(analysisFlags.end(), {"--taxa", t});
-        if (a.kind == AnalysisKind::Pass) analysisFlags.insert(analysisFlags.end(), {a.name == "mean" ? "--mean" : "--smooth", "1"});
+        if (a.kind == AnalysisKind::Pass)
+          analysisFlags.insert(analysisFlags.end(), {a.name == "mean" ? "--mean" : "--smooth", "1"});
       }
       const std::string measureName = a.kind == AnalysisKind::Measure ? a.name : "richness";
       const fs::path csv = tmp.path() / "map.csv", toolResults = tmp.path() / "results.txt";
       fs::remove(toolResults);
       std::vector<std::string> gis = common;
       gis.insert(gis.end(), {"export-gis", data, "--out", csv.string()});
-      if (a.kind == AnalysisKind::Selection)
-        gis.insert(gis.end(), {"--select", a.name});
-      else
-        gis.insert(gis.end(), {"--measure", measureName});
+      if (a.kind == AnalysisKind::Selection) gis.insert(gis.end(), {"--select", a.name});
+      else gis.insert(gis.end(), {"--measure", measureName});
       gis.insert(gis.end(), analysisFlags.begin(), analysisFlags.end());
       const int gisRc = tool(gis);
 
@@ -228,9 +227,9 @@ TEST_F(Parity, EveryRegisteredAnalysisGivesTheSameMapAndResultsInTheWindowAndThe
             w.classNumber == c.klass)
           continue;
         if (differing++ == 0)
-          first = "cell " + std::to_string(n) + ": window " + std::to_string(w.score) + "/" +
-                  std::to_string(w.count) + " class " + std::to_string(w.classNumber) + ", tool " +
-                  std::to_string(c.score) + "/" + std::to_string(c.count) + " class " + std::to_string(c.klass);
+          first = "cell " + std::to_string(n) + ": window " + std::to_string(w.score) + "/" + std::to_string(w.count) +
+                  " class " + std::to_string(w.classNumber) + ", tool " + std::to_string(c.score) + "/" +
+                  std::to_string(c.count) + " class " + std::to_string(c.klass);
       }
       EXPECT_EQ(differing, 0) << first;
 

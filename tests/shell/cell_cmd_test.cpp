@@ -70,8 +70,7 @@ TEST(ZonariumCell, AfterGreedyAndHotspotsTheCellNamesItsChoice) {
   EXPECT_NE(c.out.find("\n  (beta)\n0(1)/3 taxa\n"), std::string::npos) << c.out;
   // Three cells score: 2 (three taxa), then 3 and 40 with one each.
   const fs::path results = c.tmp.path() / "RESULTS.TXT";
-  ASSERT_EQ(c.run({c.data.string(), "40", "--after", "hotspots", "--areas-to-add", "3", "--results",
-                   results.string()}),
+  ASSERT_EQ(c.run({c.data.string(), "40", "--after", "hotspots", "--areas-to-add", "3", "--results", results.string()}),
             0)
       << c.err;
   EXPECT_NE(c.out.find("\nchoice "), std::string::npos) << c.out;

@@ -19,9 +19,7 @@ namespace fs = std::filesystem;
 
 // A host whose dialogs are answered by a function of their name and model.
 struct DialogHost : test::ScriptedHost {
-  std::function<bool(const std::string&, DialogModel&)> answer = [](const std::string&, DialogModel&) {
-    return false;
-  };
+  std::function<bool(const std::string&, DialogModel&)> answer = [](const std::string&, DialogModel&) { return false; };
   bool runDialog(const std::string& name, DialogModel& model) override {
     dialogs.push_back(name);
     return answer(name, model);
@@ -61,8 +59,8 @@ std::string joined(const std::vector<std::string>& v) {
 }
 
 TEST(CellCoordinates, DegreesAndTruncatedMinutes) {
-  const std::pair<double, const char*> cases[] = {
-      {4.98333, "4'58"}, {0.0, "0'"}, {-4.98333, "4'58"}, {10.0, "10'"}, {59.1, "59'06"}, {-180.0, "180'"}};
+  const std::pair<double, const char*> cases[] = {{4.98333, "4'58"}, {0.0, "0'"},     {-4.98333, "4'58"},
+                                                  {10.0, "10'"},     {59.1, "59'06"}, {-180.0, "180'"}};
   for (auto [deg, text] : cases) EXPECT_EQ(degreesText(deg), text) << deg;
 }
 
@@ -254,16 +252,14 @@ TEST(CellListCommand, DisplayChangesShowTheDialogAgain) {
         m.rangeSizes = true;
         m.action = CellListModel::Action::ToggleRangeSizes;
         break;
-      default:
-        m.action = CellListModel::Action::Close;
+      default: m.action = CellListModel::Action::Close;
     }
     return true;
   };
   for (CellListOutcome o = runCellListOnce(f.s, 2, false); o.showAgain; o = runCellListOnce(f.s, 2, false)) {
   }
-  EXPECT_EQ(seen, (std::vector<std::string>{"BIOTADLGBOX1:zeta|Alpha|beta|Gamma",
-                                             "BIOTADLGBOX2:Alpha|beta|Gamma|zeta",
-                                             "BIOTADLGBOX2:Alpha- 1|beta- 2|Gamma- 1|zeta- 2"}));
+  EXPECT_EQ(seen, (std::vector<std::string>{"BIOTADLGBOX1:zeta|Alpha|beta|Gamma", "BIOTADLGBOX2:Alpha|beta|Gamma|zeta",
+                                            "BIOTADLGBOX2:Alpha- 1|beta- 2|Gamma- 1|zeta- 2"}));
   EXPECT_EQ(f.s.settings.listDialogVariant, 0);
   EXPECT_EQ(f.s.settings.listDialogOption, 1);
 }

@@ -40,7 +40,8 @@ struct ExactCommands : ::testing::Test, test::ShellOnData<StopHost> {
 
   void SetUp() override {
     open("ring.dat", "Ring",
-         {taxon("T1", {10, 20}), taxon("T2", {20, 30}), taxon("T3", {30, 40}), taxon("T4", {40, 10}), taxon("T5", {50})});
+         {taxon("T1", {10, 20}), taxon("T2", {20, 30}), taxon("T3", {30, 40}), taxon("T4", {40, 10}),
+          taxon("T5", {50})});
     host.onDialog = [this](const std::string&, DialogModel& m) {
       if (auto* n = dynamic_cast<NumberOfAreasModel*>(&m)) n->number = areasAsked;
     };

@@ -38,7 +38,7 @@ TEST(MainMenu, PopupsAndItemsInOrder) {
   const MenuItem* rarity = find(menu[1].items, "&Rarity");
   ASSERT_NE(rarity, nullptr);
   EXPECT_EQ(rarity->items.back().command, Command::MaxRarity);  // two items share the command
-  EXPECT_EQ(menu[2].items[3].label, "Map&3D options ");  // the trailing blank is the menu's own
+  EXPECT_EQ(menu[2].items[3].label, "Map&3D options ");         // the trailing blank is the menu's own
   EXPECT_EQ(menu[2].items.size(), 19u);
 }
 
@@ -61,8 +61,7 @@ TEST(MainMenu, EachItemHasACommandOfItsOwn) {
   for (const auto& [command, named] : labels) {
     if (command == Command::MaxRarity)
       EXPECT_EQ(named, (std::vector<std::string>{"M&inimum range size", "Max &rarity (irreplaceability)"}));
-    else
-      EXPECT_EQ(named.size(), 1u) << named.front() << " shares command " << commandId(command);
+    else EXPECT_EQ(named.size(), 1u) << named.front() << " shares command " << commandId(command);
   }
   EXPECT_FALSE(labels.count(Command::ApplyPreselection)) << "sent by a window, never chosen";
 }
@@ -92,29 +91,43 @@ TEST(UpdateMenus, FollowsTheSessionState) {
       {"no data: richness off", [](MenuInputs&) {}, Command::Richness, false, false},
       {"data: richness on", [](MenuInputs& i) { i.datafileOpen = true; }, Command::Richness, true, false},
       {"data: edit on", [](MenuInputs& i) { i.datafileOpen = true; }, Command::EditData, true, false},
-      {"editing: edit checked", [](MenuInputs& i) { i.datafileOpen = i.mapEditing = true; }, Command::EditData, true, true},
-      {"editing: open off", [](MenuInputs& i) { i.datafileOpen = i.mapEditing = true; }, Command::OpenDatafile, false, false},
-      {"editing: richness off", [](MenuInputs& i) { i.datafileOpen = i.mapEditing = true; }, Command::Richness, false, false},
+      {"editing: edit checked", [](MenuInputs& i) { i.datafileOpen = i.mapEditing = true; }, Command::EditData, true,
+       true},
+      {"editing: open off", [](MenuInputs& i) { i.datafileOpen = i.mapEditing = true; }, Command::OpenDatafile, false,
+       false},
+      {"editing: richness off", [](MenuInputs& i) { i.datafileOpen = i.mapEditing = true; }, Command::Richness, false,
+       false},
       {"no tree data: subtree off", [](MenuInputs& i) { i.datafileOpen = true; }, Command::SubtreeLength, false, false},
-      {"tree data: subtree on", [](MenuInputs& i) { i.datafileOpen = i.subgroupData = true; }, Command::MeanRootDistance, true, false},
+      {"tree data: subtree on", [](MenuInputs& i) { i.datafileOpen = i.subgroupData = true; },
+       Command::MeanRootDistance, true, false},
       {"scores: smooth on", [](MenuInputs& i) { i.scoresPresent = true; }, Command::SmoothScores, true, false},
-      {"scores while editing: export off", [](MenuInputs& i) { i.scoresPresent = i.mapEditing = true; }, Command::ExportScores, false, false},
+      {"scores while editing: export off", [](MenuInputs& i) { i.scoresPresent = i.mapEditing = true; },
+       Command::ExportScores, false, false},
       {"swapped: overlay on", [](MenuInputs& i) { i.scoresSwapped = true; }, Command::OverlayScores, true, false},
-      {"quantitative: standardise on", [](MenuInputs& i) { i.quantitative = true; }, Command::StandardiseQuantitative, true, false},
-      {"standardised: standardise off", [](MenuInputs& i) { i.quantitative = i.standardised = true; }, Command::StandardiseQuantitative, false, false},
-      {"quantitative: median quantitative on", [](MenuInputs& i) { i.quantitative = true; }, Command::MedianQuantitative, true, false},
+      {"quantitative: standardise on", [](MenuInputs& i) { i.quantitative = true; }, Command::StandardiseQuantitative,
+       true, false},
+      {"standardised: standardise off", [](MenuInputs& i) { i.quantitative = i.standardised = true; },
+       Command::StandardiseQuantitative, false, false},
+      {"quantitative: median quantitative on", [](MenuInputs& i) { i.quantitative = true; },
+       Command::MedianQuantitative, true, false},
       {"zoomed: zoom checked", [](MenuInputs& i) { i.zoomed = true; }, Command::ToggleZoom, true, true},
-      {"monitor: checked", [](MenuInputs& i) { i.datafileOpen = i.monitorOpen = true; }, Command::MonitorResults, true, true},
-      {"selection dialog: manual checked", [](MenuInputs& i) { i.datafileOpen = i.selectionDialogOpen = true; }, Command::ManualSetSelection, true, true},
+      {"monitor: checked", [](MenuInputs& i) { i.datafileOpen = i.monitorOpen = true; }, Command::MonitorResults, true,
+       true},
+      {"selection dialog: manual checked", [](MenuInputs& i) { i.datafileOpen = i.selectionDialogOpen = true; },
+       Command::ManualSetSelection, true, true},
       {"3D view: options on", [](MenuInputs& i) { i.view3D = true; }, Command::Map3DOptions, true, false},
       {"no flexibility: off", [](MenuInputs&) {}, Command::MapFullyFlexible, false, false},
-      {"threat: re-order by threat on", [](MenuInputs& i) { i.threatPresent = true; }, Command::ReorderByThreat, true, false},
+      {"threat: re-order by threat on", [](MenuInputs& i) { i.threatPresent = true; }, Command::ReorderByThreat, true,
+       false},
       {"no data: exact minimum off", [](MenuInputs&) {}, Command::ExactMinimumSet, false, false},
       {"data: exact minimum on", [](MenuInputs& i) { i.datafileOpen = true; }, Command::ExactMinimumSet, true, false},
-      {"editing: exact coverage off", [](MenuInputs& i) { i.datafileOpen = i.mapEditing = true; }, Command::ExactMaximumCoverage, false, false},
-      {"data: exact coverage on", [](MenuInputs& i) { i.datafileOpen = true; }, Command::ExactMaximumCoverage, true, false},
+      {"editing: exact coverage off", [](MenuInputs& i) { i.datafileOpen = i.mapEditing = true; },
+       Command::ExactMaximumCoverage, false, false},
+      {"data: exact coverage on", [](MenuInputs& i) { i.datafileOpen = true; }, Command::ExactMaximumCoverage, true,
+       false},
       {"inert item stays off", [](MenuInputs& i) { i.datafileOpen = true; }, Command::CalculateC, false, false},
-      {"nestedness stays off", [](MenuInputs& i) { i.datafileOpen = true; }, Command::NonNestednessByTaxon, false, false},
+      {"nestedness stays off", [](MenuInputs& i) { i.datafileOpen = true; }, Command::NonNestednessByTaxon, false,
+       false},
   };
   for (const Case& c : cases) {
     MenuState m;

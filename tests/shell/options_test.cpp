@@ -199,8 +199,7 @@ TEST(ToolsOptionsModel, OpeningMakesTheStoredReorderingConsistent) {
   };
   const Case cases[] = {
       {R::kByThreat, 1, false, R::kByRichness},  // threat without threat data falls back to richness
-      {R::kByThreat, 1, true, R::kByThreat},
-      {R::kByRarity, 1, false, R::kByRarity},
+      {R::kByThreat, 1, true, R::kByThreat},    {R::kByRarity, 1, false, R::kByRarity},
       {R::kByRichness, 5, false, R::kNone},  // goal above 1: no re-ordering
       {R::kByThreat, 2, true, R::kNone},
   };
@@ -209,7 +208,8 @@ TEST(ToolsOptionsModel, OpeningMakesTheStoredReorderingConsistent) {
     s.reordering = c.reordering;
     s.nearMinimumGoal = c.goal;
     ToolsOptionsModel m(s, facts(10, false, c.threat));
-    EXPECT_EQ(m.settings.reordering, c.shown) << static_cast<int>(c.reordering) << " goal " << c.goal << " threat " << c.threat;
+    EXPECT_EQ(m.settings.reordering, c.shown)
+        << static_cast<int>(c.reordering) << " goal " << c.goal << " threat " << c.threat;
   }
 }
 
@@ -418,10 +418,14 @@ TEST(MapOptionsModel, EachRadioStoresItsValue) {
 TEST(MapOptionsModel, CheckBoxesStoreTheirSlotsAndMaxSeparateIsInverted) {
   const RadioCase cases[] = {
       // value stored when ticked
-      {mopt::kMaxSeparate, settingsField<&Settings::maxNotSeparate>(), 0}, {mopt::kMaxSpot, settingsField<&Settings::maxSpot>(), 1},
-      {mopt::kFrame, settingsField<&Settings::frameShown>(), 1},           {mopt::kCoarseGrid, settingsField<&Settings::coarseGridShown>(), 1},
-      {mopt::kFineGrid, settingsField<&Settings::fineGridShown>(), 1},     {mopt::kCoast, settingsField<&Settings::coastShown>(), 1},
-      {mopt::kWriteTitle, settingsField<&Settings::writeTitle>(), 1},      {mopt::kScalableTitle, settingsField<&Settings::scalableTitle>(), 1},
+      {mopt::kMaxSeparate, settingsField<&Settings::maxNotSeparate>(), 0},
+      {mopt::kMaxSpot, settingsField<&Settings::maxSpot>(), 1},
+      {mopt::kFrame, settingsField<&Settings::frameShown>(), 1},
+      {mopt::kCoarseGrid, settingsField<&Settings::coarseGridShown>(), 1},
+      {mopt::kFineGrid, settingsField<&Settings::fineGridShown>(), 1},
+      {mopt::kCoast, settingsField<&Settings::coastShown>(), 1},
+      {mopt::kWriteTitle, settingsField<&Settings::writeTitle>(), 1},
+      {mopt::kScalableTitle, settingsField<&Settings::scalableTitle>(), 1},
   };
   MapOptionsModel m(darkDefaults(), "", mapFacts());
   for (const RadioCase& c : cases) {

@@ -144,11 +144,8 @@ TEST_F(OverlayCommands, MenuRandomisationNeedsOnePresenceAndOneQuantitativeMap) 
   struct Case {
     bool swapped, view3D, forePresence, backPresence, runs;
   } cases[] = {
-      {false, false, false, true, false},
-      {true, true, false, true, false},
-      {true, false, true, true, false},
-      {true, false, false, false, false},
-      {true, false, false, true, true},
+      {false, false, false, true, false}, {true, true, false, true, false}, {true, false, true, true, false},
+      {true, false, false, false, false}, {true, false, false, true, true},
   };
   for (const Case& c : cases) {
     sh.host.messages.clear();
@@ -310,7 +307,8 @@ class ThreeAxisView : public OverlayCommands {
     b.values.assign(static_cast<std::size_t>(s.ws.geo.cells) + 1, {0.0, 0.0, 0.0});
     b.loaded = true;
     b.resetAxes();
-    for (int k = 1; k <= 6; ++k) b.values[static_cast<std::size_t>(10 * k)] = {double(k), double(7 - k), k == 3 ? 0.0 : 1.0 + k};
+    for (int k = 1; k <= 6; ++k)
+      b.values[static_cast<std::size_t>(10 * k)] = {double(k), double(7 - k), k == 3 ? 0.0 : 1.0 + k};
     s.map.importKind = kImportThreeAxis;
     s.map.importedName = "three.txt";
     s.scoresPresent = true;
@@ -428,4 +426,3 @@ TEST_F(ThreeAxisView, RetitlingKeepsTheThreeAxisColoursAndTheOverlayCheckRefuses
 
 }  // namespace
 }  // namespace zn::test
-

@@ -15,8 +15,7 @@ TEST(ResultsFile, StartsWithTheHeaderInCrLf) {
   EXPECT_EQ(test::readFile(f), "\r\n ZONARIUM version 4.19.25 results log file\r\n\r\n");
   EXPECT_EQ(test::readFile(tmp.path() / "RESULTS.BAK"), "old reports");
   ASSERT_TRUE(appendResults(f, "line one\nline two\n"));
-  EXPECT_EQ(test::readFile(f),
-            "\r\n ZONARIUM version 4.19.25 results log file\r\n\r\nline one\r\nline two\r\n");
+  EXPECT_EQ(test::readFile(f), "\r\n ZONARIUM version 4.19.25 results log file\r\n\r\nline one\r\nline two\r\n");
 }
 
 TEST(ResultsFile, StartAndClearKeepThePreviousReportsAsOneBackup) {

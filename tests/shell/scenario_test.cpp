@@ -2,10 +2,10 @@
 // user sees in message boxes, titles, menus, status texts and files.
 #include <gtest/gtest.h>
 
+#include "measures/scores.h"
 #include "shell/dispatch.h"
 #include "shell/options.h"
 #include "shell/results.h"
-#include "measures/scores.h"
 #include "shell/status.h"
 #include "store/files.h"
 #include "tests/support/fixtures.h"
@@ -55,7 +55,7 @@ TEST_F(ShellScenario, OpenTheSampleThenRichnessAndRarity) {
   EXPECT_EQ(session->map.title, "richness");
   EXPECT_GT(shell->display.classes.scoredCells, 400);
   EXPECT_TRUE(shell->menu()[Command::RangeSizeRarity].enabled);
-  EXPECT_TRUE(shell->menu()[Command::SubtreeLength].enabled);  // the codes give tree data
+  EXPECT_TRUE(shell->menu()[Command::SubtreeLength].enabled);             // the codes give tree data
   EXPECT_FALSE(shell->menu()[Command::StandardiseQuantitative].enabled);  // presence data
   auto t = statusTexts(*session);
   EXPECT_EQ(t[0], "MAP: equal");

@@ -3,6 +3,8 @@
 // chart window, its hover, Save and Copy, and the same results as the tool.
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include <algorithm>
 
 #include <QAction>
@@ -17,14 +19,14 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "measures/scores.h"
-#include "shell/dispatch.h"
 #include "app/mainwindow.h"
 #include "app/qthost.h"
+#include "measures/scores.h"
+#include "shell/dispatch.h"
 #include "store/files.h"
 #include "tests/display/golden.h"
-#include "tests/support/cli_run.h"
 #include "tests/shell_qt/desktop.h"
+#include "tests/support/cli_run.h"
 #include "tests/support/fixtures.h"
 #include "ui/curvechart.h"
 #include "ui/curvewindow.h"
@@ -121,8 +123,7 @@ TEST_P(CurvesWindow, ChartWindowShowsTheToolsCurvesAndSavesThem) {
 
   // The tool with the window's seed draws the same curves.
   const fs::path csv = tmp.path() / "curves.csv";
-  const auto run = tool({"curve", datafile.string(), "--random-seed", std::to_string(c.seed),
-                         "--out", csv.string()});
+  const auto run = tool({"curve", datafile.string(), "--random-seed", std::to_string(c.seed), "--out", csv.string()});
   ASSERT_EQ(run.rc, 0) << run.err;
   EXPECT_EQ(test::readFile(csv), curvesCsv(c));
 
@@ -143,9 +144,10 @@ TEST_P(CurvesWindow, ChartWindowShowsTheToolsCurvesAndSavesThem) {
     QTest::mouseClick(w->saveButton(), Qt::LeftButton);
     ASSERT_TRUE(fs::exists(file)) << name;
     const std::string head = test::readFile(file).substr(0, 8);
-    if (file.extension() == ".png") EXPECT_EQ(head.substr(1, 3), "PNG");
-    if (file.extension() == ".svg") EXPECT_EQ(head.substr(0, 5), "<?xml");
-    if (file.extension() == ".pdf") EXPECT_EQ(head.substr(0, 4), "%PDF");
+    const std::map<std::string, std::pair<std::size_t, std::string>> magic{
+        {".png", {1, "PNG"}}, {".svg", {0, "<?xml"}}, {".pdf", {0, "%PDF"}}};
+    const auto& [offset, text] = magic.at(file.extension().string());
+    EXPECT_EQ(head.substr(offset, text.size()), text) << name;
   }
   QApplication::clipboard()->clear();
   QTest::mouseClick(w->copyButton(), Qt::LeftButton);

@@ -193,9 +193,7 @@ class DesktopBase : public ::testing::Test {
   }
   // Saves the window as shown, named after the sample's folder, when
   // ZN_SCREENSHOT_DIR names a folder.
-  void screenshot(const std::string& what) {
-    saveScreenshot(*window, (what + "_" + program.folder + ".png").c_str());
-  }
+  void screenshot(const std::string& what) { saveScreenshot(*window, (what + "_" + program.folder + ".png").c_str()); }
   // The zonarium tool with this program's folder and grid.
   CliOutput tool(std::vector<std::string> args) {
     args.insert(args.begin(), {"--home", home.string()});

@@ -20,11 +20,10 @@ struct UserDisplay {
   int value;
   const char* name;
 };
-constexpr UserDisplay kUserDisplay[] = {
-    {settingsField<&Settings::fillFrameCoast>(), 1, "fill"},
-    {settingsField<&Settings::scaleBarShown>(), 0, "scale bar"},
-    {settingsField<&Settings::writeTitle>(), 0, "title"},
-    {settingsField<&Settings::coarseGridShown>(), 0, "coarse grid"}};
+constexpr UserDisplay kUserDisplay[] = {{settingsField<&Settings::fillFrameCoast>(), 1, "fill"},
+                                        {settingsField<&Settings::scaleBarShown>(), 0, "scale bar"},
+                                        {settingsField<&Settings::writeTitle>(), 0, "title"},
+                                        {settingsField<&Settings::coarseGridShown>(), 0, "coarse grid"}};
 
 class Exit : public BothPrograms {
  protected:
@@ -103,8 +102,7 @@ TEST_P(Exit, YesSavesTheEditedData) {
   EXPECT_TRUE(window->close());
   EXPECT_EQ(saveQuestions(), 1u);
   const std::string saved = readFile(datafile);
-  EXPECT_EQ(saved.size(), onDisk.size() + static_cast<std::size_t>(session->ws.cards.layout->size))
-      << "one card more";
+  EXPECT_EQ(saved.size(), onDisk.size() + static_cast<std::size_t>(session->ws.cards.layout->size)) << "one card more";
   EXPECT_NE(saved.find(newTaxon), std::string::npos) << newTaxon;
   expectUserDisplayWritten();
 }
@@ -123,7 +121,7 @@ TEST_P(Exit, AnUneditedEditorClosesWithoutAQuestion) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Programs, Exit, ::testing::Values(GridVariant::World, GridVariant::Britain),
-                         [](const auto& info) { return std::string(programName(info.param)); });
+                         [](const auto& param_info) { return std::string(programName(param_info.param)); });
 
 }  // namespace
 }  // namespace zn::test

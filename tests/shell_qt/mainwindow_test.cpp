@@ -32,39 +32,39 @@ namespace zn::test {
 namespace {
 
 TEST_F(Desktop, OpensTheDatafileAndEnablesTheMeasures) {
-  MainWindow& window = *this->window;
-  Session& session = *this->session;
-  EXPECT_EQ(window.windowTitle(), "ZONARIUM IV test");
-  QAction* open = findAction(window.menuBar(), "Open data&file");
+  MainWindow& win = *window;
+  Session& data = *session;
+  EXPECT_EQ(win.windowTitle(), "ZONARIUM IV test");
+  QAction* open = findAction(win.menuBar(), "Open data&file");
   ASSERT_NE(open, nullptr);
   EXPECT_TRUE(open->isEnabled());
-  QAction* exit = findAction(window.menuBar(), "E&xit");
+  QAction* exit = findAction(win.menuBar(), "E&xit");
   ASSERT_NE(exit, nullptr);
 
   EXPECT_TRUE(host.shown.empty());
-  EXPECT_EQ(session.map.measureCode, 1);
-  EXPECT_EQ(session.map.title, "richness");
-  QAction* richness = findAction(window.menuBar(), "&Richness");
+  EXPECT_EQ(data.map.measureCode, 1);
+  EXPECT_EQ(data.map.title, "richness");
+  QAction* richness = findAction(win.menuBar(), "&Richness");
   ASSERT_NE(richness, nullptr);
   EXPECT_TRUE(richness->isEnabled());
-  QAction* rarity = findAction(window.menuBar(), "&Range-size rarity");
+  QAction* rarity = findAction(win.menuBar(), "&Range-size rarity");
   ASSERT_NE(rarity, nullptr);
   rarity->trigger();
-  EXPECT_EQ(session.map.title, "range-size rarity (inverse)");
-  window.resize(1000, 700);
-  window.show();
+  EXPECT_EQ(data.map.title, "range-size rarity (inverse)");
+  win.resize(1000, 700);
+  win.show();
   QApplication::processEvents();
-  saveScreenshot(window, "mainwindow.png");
+  saveScreenshot(win, "mainwindow.png");
 
   // No to the exit question keeps the window and writes no options file.
   host.answer = Answer::No;
-  EXPECT_FALSE(window.close());
+  EXPECT_FALSE(win.close());
   EXPECT_FALSE(fs::exists(home / "ZONARIUM.OPP"));
   ASSERT_FALSE(host.shown.empty());
   EXPECT_EQ(host.shown.back(),
             "Exit ZONARIUM?: GRID:  equal (World land cells)\nDATA:  carnivora.dat (Carnivora world, PHYLACINE 1.2)");
   host.answer = Answer::Yes;
-  EXPECT_TRUE(window.close());
+  EXPECT_TRUE(win.close());
   EXPECT_EQ(fs::file_size(home / "ZONARIUM.OPP"), 348u);
 }
 
@@ -184,8 +184,7 @@ TEST_P(MenuBar, ShowsTheCommandTableAndRunsItsItems) {
   std::vector<QAction*> shown;
   std::function<void(QMenu*)> leaves = [&](QMenu* menu) {
     for (QAction* a : menu->actions()) {
-      if (a->menu())
-        leaves(a->menu());
+      if (a->menu()) leaves(a->menu());
       else if (!a->isSeparator() && a->text() != "Zoom to &data" && a->text() != "&Whole map\tHome")
         shown.push_back(a);  // the two view commands are the window's own
     }
@@ -194,10 +193,8 @@ TEST_P(MenuBar, ShowsTheCommandTableAndRunsItsItems) {
   std::vector<const MenuItem*> table;
   std::function<void(const std::vector<MenuItem>&)> walk = [&](const std::vector<MenuItem>& items) {
     for (const MenuItem& m : items) {
-      if (m.items.empty())
-        table.push_back(&m);
-      else
-        walk(m.items);
+      if (m.items.empty()) table.push_back(&m);
+      else walk(m.items);
     }
   };
   walk(mainMenu());
@@ -232,7 +229,7 @@ TEST_P(MenuBar, ShowsTheCommandTableAndRunsItsItems) {
 }
 
 INSTANTIATE_TEST_SUITE_P(BothPrograms, MenuBar, ::testing::Values(GridVariant::World, GridVariant::Britain),
-                         [](const auto& info) { return std::string(programName(info.param)); });
+                         [](const auto& param_info) { return std::string(programName(param_info.param)); });
 
 TEST(HelpWindow, ShowsTheManualWithItsStyleSheet) {
   fs::path home = fs::path(ZN_SOURCE_DIR) / "programdata";
@@ -244,7 +241,8 @@ TEST(HelpWindow, ShowsTheManualWithItsStyleSheet) {
   EXPECT_TRUE(browser->toPlainText().contains("ZONARIUM help"));
   EXPECT_EQ(browser->documentTitle(), "ZONARIUM help: Contents");
   // Every page the contents link to exists.
-  for (const char* page : {"getting-started.html", "menus.html", "files.html", "zonarium.html", "help.html"}) {
+  for (const char* page :
+       {"getting-started.html", "menus.html", "files.html", "zonarium.html", "help.html", "developers.html"}) {
     help.showPage(page);
     EXPECT_TRUE(browser->documentTitle().startsWith("ZONARIUM help")) << page;
   }

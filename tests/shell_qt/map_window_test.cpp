@@ -22,18 +22,18 @@
 #include <cstring>
 #include <set>
 
+#include "app/mainwindow.h"
+#include "app/mapview.h"
+#include "app/qthost.h"
 #include "cli/commands.h"
 #include "display/renderer.h"
 #include "display/view.h"
 #include "measures/scores.h"
 #include "shell/options.h"
-#include "app/mainwindow.h"
-#include "app/mapview.h"
-#include "app/qthost.h"
 #include "store/files.h"
 #include "store/text.h"
-#include "tests/support/cli_run.h"
 #include "tests/shell_qt/desktop.h"
+#include "tests/support/cli_run.h"
 #include "tests/support/fixtures.h"
 #include "ui/datawindows.h"
 #include "ui/selectiondialogs.h"
@@ -80,7 +80,8 @@ TEST_P(MapWindow, DoubleClicksAndEditorClicksReachTheCellUnderThePointer) {
   ASSERT_FALSE(taxa.isEmpty());
   const std::string listed = toolCellList(cell);
   EXPECT_EQ(listed.substr(0, listed.find('\n')), line.toStdString());
-  for (const QString& t : taxa) EXPECT_NE(listed.find("  " + t.toStdString() + "\n"), std::string::npos) << t.toStdString();
+  for (const QString& t : taxa)
+    EXPECT_NE(listed.find("  " + t.toStdString() + "\n"), std::string::npos) << t.toStdString();
 
   // Right double-clicks: "Select grid cells" opens and takes the cell.
   doubleClick(at, Qt::RightButton);
@@ -154,8 +155,8 @@ TEST_P(MapWindow, WheelZoomsAboutThePointerWithinLimitsAndHomeShowsTheWholeMap) 
   EXPECT_GE(viewState().zoom.h, 2 * cellSize);
   EXPECT_EQ(view()->cellAt(at), cell);
 
-  QKeyEvent home(QEvent::KeyPress, Qt::Key_Home, Qt::NoModifier);
-  QApplication::sendEvent(view(), &home);
+  QKeyEvent homeKey(QEvent::KeyPress, Qt::Key_Home, Qt::NoModifier);
+  QApplication::sendEvent(view(), &homeKey);
   EXPECT_FALSE(viewState().zoomed);
 
   // Out past the whole map is the whole map.
@@ -392,11 +393,11 @@ INSTANTIATE_TEST_SUITE_P(RegionalGrid, RegionalMap,
                          ::testing::Values(test::Program{GridVariant::World, "austral", "acacia.dat"}),
                          test::programOfSample);
 
-INSTANTIATE_TEST_SUITE_P(BothPrograms, MapRamps,
-                         ::testing::Values(test::kWorldSample, test::kBritainSample), test::programOfSample);
+INSTANTIATE_TEST_SUITE_P(BothPrograms, MapRamps, ::testing::Values(test::kWorldSample, test::kBritainSample),
+                         test::programOfSample);
 
-INSTANTIATE_TEST_SUITE_P(BothPrograms, MapWindow,
-                         ::testing::Values(test::kWorldSample, test::kBritainSample), test::programOfSample);
+INSTANTIATE_TEST_SUITE_P(BothPrograms, MapWindow, ::testing::Values(test::kWorldSample, test::kBritainSample),
+                         test::programOfSample);
 
 }  // namespace
 }  // namespace zn

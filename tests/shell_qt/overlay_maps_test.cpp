@@ -33,7 +33,8 @@ class OverlayMaps : public ShellFixture {
   QRgb at(const QImage& img, int n) {
     const GridCell& c = session->ws.cells[static_cast<std::size_t>(n)];
     const MapTransform& t = shell->display.view.last;
-    return img.pixel(static_cast<int>(t.toDeviceX((c.x0 + c.x1) / 2.0)), static_cast<int>(t.toDeviceY((c.y0 + c.y1) / 2.0)));
+    return img.pixel(static_cast<int>(t.toDeviceX((c.x0 + c.x1) / 2.0)),
+                     static_cast<int>(t.toDeviceY((c.y0 + c.y1) / 2.0)));
   }
 };
 
@@ -91,7 +92,8 @@ TEST_F(OverlayMaps, ThreeAxisImportWithItsOptionsWindow) {
   // Richness, rarity and latitude band of every occupied cell as a "#5" file.
   shell->showMeasure(kCodeRichness);
   std::vector<double> richness(static_cast<std::size_t>(session->ws.geo.cells) + 1);
-  for (int n = 1; n <= session->ws.geo.cells; ++n) richness[static_cast<std::size_t>(n)] = session->ws.cells[static_cast<std::size_t>(n)].score;
+  for (int n = 1; n <= session->ws.geo.cells; ++n)
+    richness[static_cast<std::size_t>(n)] = session->ws.cells[static_cast<std::size_t>(n)].score;
   shell->showMeasure(kCodeRangeSizeRarity);
   std::string text = "richness\nrange-size rarity\nrow\n#5\n";
   for (int n = 1; n <= session->ws.geo.cells; ++n) {
@@ -114,7 +116,7 @@ TEST_F(OverlayMaps, ThreeAxisImportWithItsOptionsWindow) {
   EXPECT_TRUE(w.axisButton(2, 2)->isChecked());
   EXPECT_EQ(w.titleEdit(1)->text(), "range-size rarity");
   EXPECT_EQ(w.findChild<QRadioButton*>("c3406"), w.axisButton(1, 2));
-  w.onBox(2)->setChecked(false);  // red off
+  w.onBox(2)->setChecked(false);         // red off
   w.axisButton(1, 0)->setChecked(true);  // blue shows richness too
   w.anyScoreBox()->setChecked(true);
   w.apply();

@@ -53,9 +53,8 @@ TEST_P(PreselectionWindowTest, LoadFileKeepsTheTypedGroupCodeWhenTheFileHasNone)
     ASSERT_EQ(session->ws.cards.level(t, cell), 0) << "the file's cell " << cell << ", taxon " << t;
 }
 
-INSTANTIATE_TEST_SUITE_P(Programs, PreselectionWindowTest,
-                         ::testing::Values(GridVariant::World, GridVariant::Britain),
-                         [](const auto& info) { return std::string(programName(info.param)); });
+INSTANTIATE_TEST_SUITE_P(Programs, PreselectionWindowTest, ::testing::Values(GridVariant::World, GridVariant::Britain),
+                         [](const auto& param_info) { return std::string(programName(param_info.param)); });
 
 }  // namespace
 }  // namespace zn::test

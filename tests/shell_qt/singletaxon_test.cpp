@@ -15,8 +15,8 @@
 
 #include "display/renderer.h"
 #include "measures/scores.h"
-#include "tests/support/cli_run.h"
 #include "tests/shell_qt/desktop.h"
+#include "tests/support/cli_run.h"
 #include "ui/celldialogs.h"
 #include "ui/datawindows.h"
 #include "ui/optiondialogs.h"
@@ -58,9 +58,10 @@ class SingleTaxonMaps : public BothPrograms {
   void expectDrawnAsTheToolDrawsIt(int taxon) {
     const std::string name = session->ws.cards.name(taxon);
     const fs::path png = tmp.path() / "tool.png";
-    const CliOutput r = runCli({"--home", home.string(), "--grid", variant == GridVariant::Britain ? "britain" : "world",
-                                "render", datafile.string(), "--measure", "selective-richness", "--taxa", name,
-                                "--size", std::to_string(kWidth) + "x" + std::to_string(kHeight), "--out", png.string()});
+    const CliOutput r =
+        runCli({"--home", home.string(), "--grid", variant == GridVariant::Britain ? "britain" : "world", "render",
+                datafile.string(), "--measure", "selective-richness", "--taxa", name, "--size",
+                std::to_string(kWidth) + "x" + std::to_string(kHeight), "--out", png.string()});
     ASSERT_EQ(r.rc, 0) << r.err;
     const QImage tool = QImage(QString::fromStdString(png.string())).convertToFormat(QImage::Format_RGB32);
     const QImage shown = renderClient(*session, shell->display, kWidth, kHeight).convertToFormat(QImage::Format_RGB32);
@@ -158,10 +159,8 @@ TEST_P(SingleTaxonMaps, EditorFollowsTheTaxonTheKeysStepTo) {
   const bool pointed = findCell(cell, at);
   if (!pointed) cell = firstOccupiedCell();
   const int shown = session->ws.cards.level(1, cell), before = session->ws.cards.level(0, cell);
-  if (pointed)
-    click(at, Qt::LeftButton);
-  else
-    shell->mapClick(cell, true);  // as the view passes a cell
+  if (pointed) click(at, Qt::LeftButton);
+  else shell->mapClick(cell, true);  // as the view passes a cell
   EXPECT_NE(session->ws.cards.level(1, cell), shown);
   EXPECT_EQ(session->ws.cards.level(0, cell), before);
   EXPECT_TRUE(editor->taxonText()->text().startsWith("Taxon 2 / "));
@@ -172,7 +171,7 @@ TEST_P(SingleTaxonMaps, EditorFollowsTheTaxonTheKeysStepTo) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Programs, SingleTaxonMaps, ::testing::Values(GridVariant::World, GridVariant::Britain),
-                         [](const auto& info) { return std::string(programName(info.param)); });
+                         [](const auto& param_info) { return std::string(programName(param_info.param)); });
 
 }  // namespace
 }  // namespace zn::test

@@ -17,10 +17,10 @@
 #include <fstream>
 #include <sstream>
 
-#include "measures/scores.h"
 #include "app/mainwindow.h"
 #include "app/mapview.h"
 #include "app/qthost.h"
+#include "measures/scores.h"
 #include "store/datafile.h"
 #include "store/files.h"
 #include "tests/support/fixtures.h"
@@ -142,8 +142,8 @@ void exactAfterAClick(GridVariant variant, const char* sample) {
   EXPECT_LE(session.areas.count(), quick);
   EXPECT_EQ(results.find("seeding analysis"), std::string::npos) << results;
   EXPECT_EQ(results.find("objective: 0 areas"), std::string::npos) << results;
-  EXPECT_NE(results.find("  near-minimum set: " + std::to_string(quick) + " areas, exact minimum: " +
-                         std::to_string(session.areas.count()) + " areas"),
+  EXPECT_NE(results.find("  near-minimum set: " + std::to_string(quick) +
+                         " areas, exact minimum: " + std::to_string(session.areas.count()) + " areas"),
             std::string::npos)
       << results;
   window.reset();

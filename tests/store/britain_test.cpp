@@ -5,10 +5,10 @@
 #include <sstream>
 
 #include "cli/commands.h"
+#include "shell/data_dialogue.h"
 #include "store/datafile.h"
 #include "tests/support/fixtures.h"
 #include "tests/support/scripted_host.h"
-#include "shell/data_dialogue.h"
 
 namespace zn {
 namespace {
@@ -27,8 +27,7 @@ std::string masterGrid(const std::vector<std::pair<int, int>>& squares) {
 }
 
 // A Britain datafile: "%4d" count, 32-byte title, 4096-byte cards.
-std::string britainDatafile(const char* countText, const std::string& title,
-                            const std::vector<test::TaxonSpec>& taxa) {
+std::string britainDatafile(const char* countText, const std::string& title, const std::vector<test::TaxonSpec>& taxa) {
   std::string s(countText, 4);
   std::string t(32, '\0');
   t.replace(0, std::min<std::size_t>(title.size(), 31), title.substr(0, 31));
@@ -93,9 +92,8 @@ TEST_F(BritainFixture, CoastlineBreaksMoveToTheExtentAndPointsShiftIntoTheFrame)
 
 TEST_F(BritainFixture, DatafileHeaderCountIsFourAsciiCharacters) {
   ASSERT_TRUE(startSession(s));
-  std::vector<test::TaxonSpec> taxa{{"Aglais io", "11", {{1, 2}, {3, 2}}},
-                                    {"Aglais urticae", "12", {{2, 1}}},
-                                    {"Pieris rapae", "21", {{3, 2}}}};
+  std::vector<test::TaxonSpec> taxa{
+      {"Aglais io", "11", {{1, 2}, {3, 2}}}, {"Aglais urticae", "12", {{2, 1}}}, {"Pieris rapae", "21", {{3, 2}}}};
   for (const char* count : {"   3", "0003"}) {
     fs::path f = home / "britain" / (std::string("but") + (count[0] == ' ' ? "a" : "b") + ".dat");
     test::writeFile(f, britainDatafile(count, "GB butterflies", taxa));
@@ -173,8 +171,8 @@ TEST(ZonariumBritain, InfoOpensTheShippedButterflies) {
   ASSERT_TRUE(fs::exists(shipped));
   test::TempDir tmp;
   std::ostringstream out, err;
-  int rc = runZonarium({"--home", (tmp.path() / "Z").string(), "--grid", "britain", "info", shipped.string()},
-                       out, err);
+  int rc =
+      runZonarium({"--home", (tmp.path() / "Z").string(), "--grid", "britain", "info", shipped.string()}, out, err);
   EXPECT_EQ(rc, 0) << err.str();
   EXPECT_NE(out.str().find("grid type: Britain 10km grid\n"), std::string::npos) << out.str();
 }

@@ -16,7 +16,8 @@ Code makeCode(const std::string& significant) {
   Code c{};
   std::string s = significant;
   s.resize(31, '0');
-  for (int i = 0; i < 31; ++i) c[static_cast<std::size_t>(i)] = static_cast<unsigned char>(s[static_cast<std::size_t>(i)]);
+  for (int i = 0; i < 31; ++i)
+    c[static_cast<std::size_t>(i)] = static_cast<unsigned char>(s[static_cast<std::size_t>(i)]);
   c[31] = 0;
   return c;
 }
@@ -86,8 +87,8 @@ TEST(CodeTree, FullLengthCodesCountTheTerminatorPosition) {
 }
 
 TEST(CodeTree, InteriorZerosFollowThePairwiseRule) {
-  std::vector<Code> codes{makeCode("1203"), makeCode("1204"), makeCode("13"), makeCode("1205"),
-                          makeCode("120"),  makeCode("2")};
+  std::vector<Code> codes{makeCode("1203"), makeCode("1204"), makeCode("13"),
+                          makeCode("1205"), makeCode("120"),  makeCode("2")};
   EXPECT_DOUBLE_EQ(fastLength(codes, 0), pairwiseLength(codes, 0));
 }
 
@@ -107,8 +108,7 @@ TEST(CodeTree, AgreesWithThePairwiseRuleOnRandomLists) {
       }
       codes.push_back(makeCode(s));
     }
-    ASSERT_DOUBLE_EQ(fastLength(codes, g), pairwiseLength(codes, g))
-        << "round " << round << " n " << n << " g " << g;
+    ASSERT_DOUBLE_EQ(fastLength(codes, g), pairwiseLength(codes, g)) << "round " << round << " n " << n << " g " << g;
   }
 }
 

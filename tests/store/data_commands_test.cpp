@@ -83,7 +83,8 @@ TEST_F(DataCommands, DivideByGroupAsksForACodeFirst) {
   open(fiveTaxa());
   shell->dispatch(Command::DivideByGroup);
   EXPECT_TRUE(shell->flags.preselectionDialogOpen);
-  EXPECT_EQ(host.messageLines(), std::vector<std::string>{"Divide data: No group code selected-\nuse Data preselection."});
+  EXPECT_EQ(host.messageLines(),
+            std::vector<std::string>{"Divide data: No group code selected-\nuse Data preselection."});
   shell->dispatch(Command::DivideByGroup);
   EXPECT_EQ(host.messages.size(), 1u) << "ignored while the dialog is open";
 }
@@ -99,7 +100,9 @@ TEST_F(DataCommands, NewDatafileOpensTheEditor) {
 TEST_F(DataCommands, PreselectOptionAppliesAFileToTheOpenDatafile) {
   open(fiveTaxa());
   fs::path pre = home / "p.pre";
-  test::writeFile(pre, "[included group code]\r\n12\r\n[excluded data level]\r\n[excluded taxa]\r\nGamma\r\n[excluded areas]\r\n[end]\r\n");
+  test::writeFile(pre,
+                  "[included group code]\r\n12\r\n[excluded data level]\r\n[excluded taxa]\r\nGamma\r\n[excluded "
+                  "areas]\r\n[end]\r\n");
   std::ostringstream out, err;
   CliContext ctx(out, err);
   std::vector<std::string> args{"info", "--preselect", pre.string(), "x.dat"};
@@ -116,10 +119,10 @@ TEST_F(DataCommands, PreselectOptionAppliesAFileToTheOpenDatafile) {
   std::vector<std::string> bad{"--preselect"};
   EXPECT_EQ(takePreselectOption(ctx, bad, file), 2);
   // The store's notices go to the tool's error stream, in order.
-  EXPECT_EQ(err.str(), "Data preselection: Restrict to subgroup:\nsubgroup data absent or incomplete\nin database\n"
-                       "Preselection load: Can't open file\n" +
-                           (home / "none.pre").string() +
-                           "\nzonarium: --preselect needs a preselection file (.pre)\n");
+  EXPECT_EQ(err.str(),
+            "Data preselection: Restrict to subgroup:\nsubgroup data absent or incomplete\nin database\n"
+            "Preselection load: Can't open file\n" +
+                (home / "none.pre").string() + "\nzonarium: --preselect needs a preselection file (.pre)\n");
 }
 
 // The editor's questions are the shell's: a No leaves the cards and the

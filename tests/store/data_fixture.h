@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "shell/data_dialogue.h"
 #include "store/datafile.h"
 #include "tests/support/fixtures.h"
 #include "tests/support/scripted_host.h"
-#include "shell/data_dialogue.h"
 
 namespace zn::test {
 

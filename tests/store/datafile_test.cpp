@@ -1,11 +1,11 @@
 #include <gtest/gtest.h>
 
+#include "shell/data_dialogue.h"
 #include "store/datafile.h"
 #include "tests/store/file_limit.h"
 #include "tests/support/cli_run.h"
 #include "tests/support/fixtures.h"
 #include "tests/support/scripted_host.h"
-#include "shell/data_dialogue.h"
 
 namespace zn {
 namespace {
@@ -50,7 +50,7 @@ TEST_F(OpenDatafile, PresenceDataOpensSilentlyWithItsGridType) {
   EXPECT_EQ(s.ws.counters.records, 4);
   EXPECT_EQ(s.map.measureCode, 1);
   EXPECT_EQ(s.coastApplies, 1);
-  EXPECT_EQ(s.ws.cells[1].background, 0);   // the top row is sea in "equal"
+  EXPECT_EQ(s.ws.cells[1].background, 0);  // the top row is sea in "equal"
   EXPECT_EQ(s.ws.cells[37].background, 1);
   ASSERT_EQ(host.openRequests.size(), 1u);
   EXPECT_EQ(host.openRequests[0].title, "Open datafile");
@@ -66,8 +66,7 @@ TEST_F(OpenDatafile, QuantitativeTitleIsReportedAndOnlyALeadingAsterisk) {
   start();
   fs::path q = put("equal/counts.dat", test::datafileImage("*Tree counts", threeTaxa()));
   ASSERT_TRUE(open(q));
-  ASSERT_EQ(host.messageLines(),
-            std::vector<std::string>{"File: " + q.string() + ": Data in quantitative mode"});
+  ASSERT_EQ(host.messageLines(), std::vector<std::string>{"File: " + q.string() + ": Data in quantitative mode"});
   EXPECT_EQ(s.ws.datafile.levels, 100);
   EXPECT_EQ(host.messages[0].icon, Icon::Information);
 
@@ -90,8 +89,7 @@ TEST_F(OpenDatafile, EmptyFileAsksAboutItsFormatThenSaysNoTaxaRead) {
   host.answers.push_back(Answer::Yes);
   ASSERT_TRUE(open(p));
   EXPECT_EQ(host.messageLines(),
-            (std::vector<std::string>{"Check datafile: file: " + p.string() +
-                                          "\n- unexpected format,\nopen anyway?",
+            (std::vector<std::string>{"Check datafile: file: " + p.string() + "\n- unexpected format,\nopen anyway?",
                                       "File: " + p.string() + ": No taxa read"}));
   EXPECT_EQ(s.ws.taxaCount, 0);
 }
@@ -104,8 +102,7 @@ TEST_F(OpenDatafile, UnexpectedFormatAnsweredNoShowsTheDialogAgain) {
   host.answers.push_back(Answer::No);
   EXPECT_FALSE(open(p));
   EXPECT_EQ(host.openRequests.size(), 2u);
-  EXPECT_EQ(host.messageLines().back(),
-            "Data file not found: Use 'New datafile' to create a new file");
+  EXPECT_EQ(host.messageLines().back(), "Data file not found: Use 'New datafile' to create a new file");
   // Yes opens it.
   host.answers.push_back(Answer::Yes);
   EXPECT_TRUE(open(p));
@@ -187,10 +184,10 @@ TEST_F(OpenDatafile, UnknownSubdirectoryIsNotRecognised) {
   start();
   fs::path p = put("nowhere/x.dat", test::datafileImage("x", threeTaxa()));
   EXPECT_FALSE(open(p));
-  EXPECT_EQ(host.messageLines(),
-            std::vector<std::string>{
-                "Subdirectory: nowhere\\: This grid type is not recognised\nby the current version "
-                "of ZONARIUM -\nsee the file: \\ZONARIUM\\ZONARIUM.MAP"});
+  EXPECT_EQ(
+      host.messageLines(),
+      std::vector<std::string>{"Subdirectory: nowhere\\: This grid type is not recognised\nby the current version "
+                               "of ZONARIUM -\nsee the file: \\ZONARIUM\\ZONARIUM.MAP"});
   EXPECT_FALSE(s.ws.datafile.opened);
 }
 
@@ -199,8 +196,8 @@ TEST_F(OpenDatafile, MissingCoastlineIsReportedAfterTheLoad) {
   start();
   EXPECT_FALSE(s.coastlineRead);
   ASSERT_TRUE(open(put("equal/b.dat", test::datafileImage("b", threeTaxa()))));
-  EXPECT_EQ(host.messageLines(), std::vector<std::string>{"File: " + s.coastFile().string() +
-                                                          ": Coastline data not read"});
+  EXPECT_EQ(host.messageLines(),
+            std::vector<std::string>{"File: " + s.coastFile().string() + ": Coastline data not read"});
   EXPECT_EQ(s.coastApplies, 0);
 }
 
@@ -214,8 +211,8 @@ TEST_F(OpenDatafile, CoastlineFileWithoutItsCountsIsNotRead) {
     EXPECT_EQ(fresh.coastApplies, 0);
     h.openFiles.push_back(put("equal/b.dat", test::datafileImage("b", threeTaxa())));
     ASSERT_TRUE(openDatafile(fresh, fresh.host));
-    EXPECT_EQ(h.messageLines(), std::vector<std::string>{"File: " + fresh.coastFile().string() +
-                                                         ": Coastline data not read"});
+    EXPECT_EQ(h.messageLines(),
+              std::vector<std::string>{"File: " + fresh.coastFile().string() + ": Coastline data not read"});
   }
 }
 

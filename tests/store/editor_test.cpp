@@ -284,7 +284,8 @@ TEST_F(Editor, NewTaxaAreRefusedWhenTheHeaderCannotCountThem) {
   s.ws.capacity = 32767 + 50;
   EXPECT_EQ(addEditorTaxon(s, false), EditorOutcome::Refused);
   EXPECT_FALSE(addTaxonQuestion(s, false)) << "a full header is not helped by saving";
-  EXPECT_EQ(test::noticeLines(s), std::vector<std::string>{"New taxon: The datafile is full:\nit holds at most 32767 taxa"});
+  EXPECT_EQ(test::noticeLines(s),
+            std::vector<std::string>{"New taxon: The datafile is full:\nit holds at most 32767 taxa"});
 }
 
 }  // namespace

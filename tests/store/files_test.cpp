@@ -140,7 +140,8 @@ TEST(SaveFile, TemporaryFilesLeftByAKilledSaveGoAtTheNextSave) {
   ASSERT_EQ(::waitpid(child, nullptr, 0), child);
   const std::string dead = ".data.dat." + std::to_string(child) + ".0.00ff.tmp";
   const std::string alive = ".data.dat." + std::to_string(::getppid()) + ".0.00ff.tmp";
-  for (const std::string& name : {dead, alive, std::string(".data.dat.notes.tmp"), std::string(".other.dat." + std::to_string(child) + ".0.1.tmp")})
+  for (const std::string& name : {dead, alive, std::string(".data.dat.notes.tmp"),
+                                  std::string(".other.dat." + std::to_string(child) + ".0.1.tmp")})
     test::writeFile(tmp.path() / name, "left behind");
   ASSERT_TRUE(saveFileAtomically(target, "saved"));
   EXPECT_EQ(entries(tmp.path()), (std::set<std::string>{"data.dat", alive, ".data.dat.notes.tmp",
@@ -180,9 +181,9 @@ class ProgramFolder : public ::testing::Test {
 };
 
 TEST_F(ProgramFolder, CopiesCutShortByAFullDiskOrAKillAreCopiedAgain) {
-  test::writeFile(home / "ZONARIUM.MAP", "");                         // empty
-  test::writeFile(home / "ZONARIUM.@17", "coastline");                // cut short
-  test::writeFile(home / "equal" / "notes.txt", "my own notes");      // changed by the user
+  test::writeFile(home / "ZONARIUM.MAP", "");                     // empty
+  test::writeFile(home / "ZONARIUM.@17", "coastline");            // cut short
+  test::writeFile(home / "equal" / "notes.txt", "my own notes");  // changed by the user
   std::vector<fs::path> failed;
   ASSERT_TRUE(populateProgramFolder(home, shipped, &failed));
   EXPECT_TRUE(failed.empty());

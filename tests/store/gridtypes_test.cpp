@@ -62,8 +62,7 @@ TEST(GridTypeNames, WorldGridsAreRecognisedByTheirBeginnings) {
   // The last character before the backslash is never compared.
   for (const char* yes : {"equal\\", "equax\\", "equalx\\", "ravelund\\", "ravelunx\\", "e\\"})
     EXPECT_TRUE(isWorldGridName(yes)) << yes;
-  for (const char* no : {"equxl\\", "neotrop\\", "ravelxndx\\", "britain\\"})
-    EXPECT_FALSE(isWorldGridName(no)) << no;
+  for (const char* no : {"equxl\\", "neotrop\\", "ravelxndx\\", "britain\\"}) EXPECT_FALSE(isWorldGridName(no)) << no;
 }
 
 TEST(GridTypeNames, SubdirectoryMatchesTheRecordUpToItsBackslash) {
@@ -101,10 +100,9 @@ TEST(MapDefinitions, CountIsCappedAndShortFilesKeepWholeRecords) {
 TEST(Coastline, PointsAreConvertedAndClampedIntoTheFrame) {
   Geometry geo;
   Coastline coast;
-  parseCoastline(coast,
-                 test::coastlineImage({{4, 587}, {652, 155}, {328, 371}, {0, 0}, {2000, 9000}, {651, 300}},
-                                      {{100, 400}}),
-                 geo);
+  parseCoastline(
+      coast, test::coastlineImage({{4, 587}, {652, 155}, {328, 371}, {0, 0}, {2000, 9000}, {651, 300}}, {{100, 400}}),
+      geo);
   ASSERT_EQ(coast.points.size(), 7u);
   EXPECT_EQ(coast.countA, 6);
   EXPECT_EQ(coast.countB, 1);

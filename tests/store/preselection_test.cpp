@@ -58,26 +58,54 @@ TEST_P(ParseFile, ReadsWhatTheSectionsHold) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, ParseFile,
     ::testing::Values(
-        ParseCase{"as written", "[included group code]\n12\n[excluded data level]\n1\n[excluded taxa]\nBeta\n"
-                                "[excluded areas]\n50\n7\n[end]\n",
-                  true, "12", 1, {"Beta"}, {50, 7}},
-        ParseCase{"CR LF", "[included group code]\r\n12\r\n[excluded data level]\r\n2\r\n[excluded taxa]\r\n"
-                           "Two words\r\n[excluded areas]\r\n5\r\n[end]\r\n",
-                  true, "12", 2, {"Two words"}, {5}},
+        ParseCase{"as written",
+                  "[included group code]\n12\n[excluded data level]\n1\n[excluded taxa]\nBeta\n"
+                  "[excluded areas]\n50\n7\n[end]\n",
+                  true,
+                  "12",
+                  1,
+                  {"Beta"},
+                  {50, 7}},
+        ParseCase{"CR LF",
+                  "[included group code]\r\n12\r\n[excluded data level]\r\n2\r\n[excluded taxa]\r\n"
+                  "Two words\r\n[excluded areas]\r\n5\r\n[end]\r\n",
+                  true,
+                  "12",
+                  2,
+                  {"Two words"},
+                  {5}},
         ParseCase{"cells outside the grid, repeats and words are left out",
                   "[included group code]\n[excluded data level]\n[excluded taxa]\n[excluded areas]\n"
                   "0\n865\n-3\n12\nx\n12\n864 1\n99999999999\n[end]\n",
-                  false, "", 0, {}, {12, 864, 1}},
-        ParseCase{"missing level and taxa sections", "[included group code]\n3\n[excluded areas]\n9\n", true,
-                  "3", 0, {}, {9}},
-        ParseCase{"unknown section skipped", "[included group code]\n[comment]\nhello\n[excluded taxa]\nA\n[end]\n",
-                  false, "", 0, {"A"}, {}},
-        ParseCase{"nothing after [end]", "[included group code]\n[end]\n[excluded areas]\n5\n", false, "", 0, {},
+                  false,
+                  "",
+                  0,
+                  {},
+                  {12, 864, 1}},
+        ParseCase{"missing level and taxa sections",
+                  "[included group code]\n3\n[excluded areas]\n9\n",
+                  true,
+                  "3",
+                  0,
+                  {},
+                  {9}},
+        ParseCase{"unknown section skipped",
+                  "[included group code]\n[comment]\nhello\n[excluded taxa]\nA\n[end]\n",
+                  false,
+                  "",
+                  0,
+                  {"A"},
                   {}},
-        ParseCase{"over-long code cut at 30", "[x]\n" + std::string(40, '7') + "\n", true, std::string(30, '7'),
-                  0, {}, {}},
-        ParseCase{"level that is not a number counts as 0", "[included group code]\n[excluded data level]\nlow\n",
-                  false, "", 0, {}, {}},
+        ParseCase{"nothing after [end]", "[included group code]\n[end]\n[excluded areas]\n5\n", false, "", 0, {}, {}},
+        ParseCase{
+            "over-long code cut at 30", "[x]\n" + std::string(40, '7') + "\n", true, std::string(30, '7'), 0, {}, {}},
+        ParseCase{"level that is not a number counts as 0",
+                  "[included group code]\n[excluded data level]\nlow\n",
+                  false,
+                  "",
+                  0,
+                  {},
+                  {}},
         ParseCase{"empty file", "", false, "", 0, {}, {}},
         ParseCase{"no line end at the end", "[included group code]\n[excluded areas]\n4", false, "", 0, {}, {4}}));
 
@@ -86,8 +114,9 @@ TEST_F(Preselection, LoadingExcludesTheFirstTaxonOfANameAndClearsTheCells) {
   taxa[3].name = "Alpha";  // a second Alpha
   open(taxa);
   fs::path pre = home / "equal" / "x.pre";
-  test::writeFile(pre, "[included group code]\n1\n[excluded data level]\n9\n[excluded taxa]\nAlpha\nNobody\n"
-                       "[excluded areas]\n42\n9999\n[end]\n");
+  test::writeFile(pre,
+                  "[included group code]\n1\n[excluded data level]\n9\n[excluded taxa]\nAlpha\nNobody\n"
+                  "[excluded areas]\n42\n9999\n[end]\n");
   std::vector<int> excluded{42};
   ASSERT_TRUE(loadPreselectionFile(s, pre, excluded));
   EXPECT_EQ(s.ws.groupCode, "1");
@@ -259,7 +288,8 @@ TEST_F(Preselection, ConvertSaExcludesEveryCellOutsideTheAreaSet) {
 TEST_F(Preselection, LoadFileReloadsTheDataThenReplacesTheListFromTheFile) {
   fs::path data = open(fiveTaxa());
   fs::path pre = home / "equal" / "z.pre";
-  test::writeFile(pre, "[included group code]\n[excluded data level]\n[excluded taxa]\nDelta\n[excluded areas]\n40\n[end]\n");
+  test::writeFile(
+      pre, "[included group code]\n[excluded data level]\n[excluded taxa]\nDelta\n[excluded areas]\n40\n[end]\n");
   openPreselectionDialog(s);
   addExcludedCell(s, 43);
   host.openFiles.push_back(pre);

@@ -104,8 +104,7 @@ TEST(Recount, FailsWithoutAnOpenDatafile) {
 }
 
 TEST(Rescale, LiftsEachTaxonToAMaximumOfOneHundredOnce) {
-  Loaded d({{"A", "1", {{1, 50}, {2, 25}, {3, 1}}}, {"B", "2", {{1, 100}, {2, 7}}},
-            {"C", "3", {{1, 120}, {2, 60}}}},
+  Loaded d({{"A", "1", {{1, 50}, {2, 25}, {3, 1}}}, {"B", "2", {{1, 100}, {2, 7}}}, {"C", "3", {{1, 120}, {2, 60}}}},
            "*counts");
   d.s.ws.datafile.quantitative = true;
   rescaleQuantitative(d.s.ws);

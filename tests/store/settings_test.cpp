@@ -164,7 +164,8 @@ TEST(Settings, StartupCorrections) {
       {settingsField<&Settings::areasToAdd>(), 0, settingsField<&Settings::areasToAdd>(), 2},
       {settingsField<&Settings::classCount>(), 50, settingsField<&Settings::classCount>(), 10},
       {settingsField<&Settings::classCount>(), 1, settingsField<&Settings::classCount>(), 2},
-      {settingsField<&Settings::colourMode>(), 1, settingsField<&Settings::fillFrameCoast>(), 0},  // 16 colours never fill
+      {settingsField<&Settings::colourMode>(), 1, settingsField<&Settings::fillFrameCoast>(),
+       0},  // 16 colours never fill
       {settingsField<&Settings::reordering>(), 4, settingsField<&Settings::reordering>(), 1},
       {settingsField<&Settings::reordering>(), 3, settingsField<&Settings::reordering>(), 3},
       {settingsField<&Settings::measureCode>(), 12, settingsField<&Settings::measureCode>(), 0},

@@ -5,12 +5,12 @@
 #include <fstream>
 #include <sstream>
 
+#include "shell/data_dialogue.h"
 #include "store/binio.h"
 #include "store/datafile.h"
 #include "store/files.h"
 #include "tests/support/fixtures.h"
 #include "tests/support/scripted_host.h"
-#include "shell/data_dialogue.h"
 
 namespace zn {
 namespace {

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
+#include "shell/data_dialogue.h"
 #include "store/binio.h"
 #include "store/text.h"
-#include "shell/data_dialogue.h"
 #include "store/utilities.h"
 #include "tests/store/data_fixture.h"
 
@@ -130,7 +130,8 @@ TEST_F(Utilities, JoinRefusesMoreTaxaThanTheHeaderCounts) {
   host.saveFiles = {home / "equal" / "huge.dat"};
   EXPECT_FALSE(joinDatafiles(s, host));
   EXPECT_EQ(host.messageLines(),
-            std::vector<std::string>{"Join data: The joined datafile would hold 32768 taxa;\na datafile holds at most 32767"});
+            std::vector<std::string>{
+                "Join data: The joined datafile would hold 32768 taxa;\na datafile holds at most 32767"});
   EXPECT_FALSE(fs::exists(home / "equal" / "huge.dat"));
 }
 
@@ -177,8 +178,7 @@ TEST_F(Utilities, DivideByGroupSplitsOnTheIncludedCode) {
   s.ws.groupCode = "12";
   ASSERT_TRUE(divideByGroup(s));
   EXPECT_EQ(inspect(data.parent_path() / "12.dat").names, (std::vector<std::string>{"Beta", "Gamma"}));
-  EXPECT_EQ(inspect(data.parent_path() / "not12.dat").names,
-            (std::vector<std::string>{"Alpha", "Delta", "Epsilon"}));
+  EXPECT_EQ(inspect(data.parent_path() / "not12.dat").names, (std::vector<std::string>{"Alpha", "Delta", "Epsilon"}));
 
   s.ws.dataModifiedByPreselection = true;
   EXPECT_FALSE(divideByGroup(s));

@@ -19,8 +19,7 @@ void putField(std::string& s, std::size_t at, const std::string& text, std::size
 }
 }  // namespace
 
-std::string datafileImage(const std::string& title, const std::vector<TaxonSpec>& taxa,
-                          int headerCount) {
+std::string datafileImage(const std::string& title, const std::vector<TaxonSpec>& taxa, int headerCount) {
   std::string s;
   put16(s, headerCount >= -32768 && headerCount != -1 ? headerCount : static_cast<int>(taxa.size()));
   std::string t(32, '\0');
@@ -88,10 +87,9 @@ fs::path makeProgramFolder(const fs::path& root) {
   fs::path home = root / "ZONARIUM";
   std::map<int, int> sea;
   for (int n = 1; n <= 36; ++n) sea[n] = 0;  // the top row is open sea
-  writeFile(home / "ZONARIUM.MAP",
-            mapDefinitionImage({{"Equal-area world grid", "equal", sea, 1},
-                                {"Ravelund world grid", "ravelund", {}, 1},
-                                {"A regional grid", "regional", {{1, 2}, {2, 3}}, 0}}));
+  writeFile(home / "ZONARIUM.MAP", mapDefinitionImage({{"Equal-area world grid", "equal", sea, 1},
+                                                       {"Ravelund world grid", "ravelund", {}, 1},
+                                                       {"A regional grid", "regional", {{1, 2}, {2, 3}}, 0}}));
   for (const char* d : {"equal", "ravelund", "regional"}) fs::create_directories(home / d);
   writeFile(home / "ZONARIUM.@17", coastlineImage({{4, 155}, {652, 587}, {328, 371}}, {{100, 400}}));
   return home;

@@ -13,8 +13,8 @@ namespace zn::test {
 
 struct TaxonSpec {
   std::string name;
-  std::string code;                // significant part; padded with '0' to 31
-  std::map<int, int> levels;       // cell -> signed level
+  std::string code;           // significant part; padded with '0' to 31
+  std::map<int, int> levels;  // cell -> signed level
 };
 
 // A taxon present at `level` in the given cells.
@@ -26,8 +26,7 @@ inline TaxonSpec taxon(const std::string& name, std::initializer_list<int> cells
 }
 
 // A world-grid datafile image: int16 count, 32-byte title, 1024-byte cards.
-std::string datafileImage(const std::string& title, const std::vector<TaxonSpec>& taxa,
-                          int headerCount = -1);
+std::string datafileImage(const std::string& title, const std::vector<TaxonSpec>& taxa, int headerCount = -1);
 
 struct GridTypeSpec {
   std::string name;
@@ -62,6 +61,5 @@ std::filesystem::path makeProgramFolder(const std::filesystem::path& root);
 
 namespace zn::test {
 // A coastline file image: counts A and B, then A + B points of int16 x, y.
-std::string coastlineImage(const std::vector<std::pair<int, int>>& line,
-                           const std::vector<std::pair<int, int>>& seeds);
+std::string coastlineImage(const std::vector<std::pair<int, int>>& line, const std::vector<std::pair<int, int>>& seeds);
 }  // namespace zn::test

@@ -36,8 +36,7 @@ class ScriptedHost : public ShellHost {
   int busyDepth = 0;
   std::uint32_t tick = 0;
 
-  Answer messageBox(const std::string& text, const std::string& caption, Icon icon,
-                    Buttons buttons) override {
+  Answer messageBox(const std::string& text, const std::string& caption, Icon icon, Buttons buttons) override {
     messages.push_back({text, caption, icon, buttons});
     if (buttons == Buttons::Ok) return Answer::Ok;
     if (answers.empty()) throw std::logic_error("unexpected question: " + caption + ": " + text);
