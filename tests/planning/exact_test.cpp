@@ -22,27 +22,13 @@ extern "C" const char* __lsan_default_suppressions() { return "leak:OsiRowCut::c
 namespace zn::planning {
 namespace {
 
+double bruteForceScore(const Problem& p);
+
 // Least cost of a set meeting every reachable target, over all subsets.
 double bruteForce(const Problem& p) {
-  const std::size_t n = p.units.size();
-  const auto reach = achievable(p);
-  double best = -1;
-  for (unsigned mask = 0; mask < (1u << n); ++mask) {
-    std::vector<char> in(n, 0);
-    bool allowed = true;
-    for (std::size_t u = 0; u < n; ++u) {
-      in[u] = (mask >> u) & 1u;
-      allowed &= !(in[u] && p.units[u].status == UnitStatus::LockedOut);
-      allowed &= !(!in[u] && p.units[u].status == UnitStatus::LockedIn);
-    }
-    if (!allowed) continue;
-    const Evaluation e = evaluate(p, in);
-    bool meets = true;
-    for (std::size_t f = 0; f < p.features.size(); ++f)
-      meets &= e.held[f] >= std::min(p.features[f].target, reach[f]) - 1e-9;
-    if (meets && (best < 0 || e.cost < best)) best = e.cost;
-  }
-  return best;
+  Problem costOnly = p;
+  costOnly.blm = 0;
+  return bruteForceScore(costOnly);
 }
 
 // Whatever is written on file descriptor 1 while `f` runs (by printf or
