@@ -260,11 +260,9 @@ CbcRun runCbcProgram(const fs::path& lp) {
   return r;
 }
 
-void BM_Synthetic(benchmark::State& state, int taxa, int cells, int width) {
-  const zn::ExactProblem p = syntheticProblem(taxa, cells, width, 19);
-  const fs::path lp =
-      fs::temp_directory_path() / ("zn_bench_exact_" + std::to_string(::getpid()) + "_" + std::to_string(taxa) + ".lp");
-  writeLp(p, lp);
+// The cbc program on the model written as an LP file: its time, optimum and
+// peak go beside ours in the same run; the file is removed after.
+CbcRun cbcOnLpFile(benchmark::State& state, const fs::path& lp) {
   const CbcRun cbc = runCbcProgram(lp);
   std::error_code ec;
   state.counters["lp_file_mb"] = static_cast<double>(fs::file_size(lp, ec)) / 1048576.0;
@@ -273,6 +271,15 @@ void BM_Synthetic(benchmark::State& state, int taxa, int cells, int width) {
   state.counters["cbc_seconds"] = cbc.seconds;
   state.counters["cbc_objective"] = cbc.optimum;
   state.counters["cbc_peak_mb"] = cbc.peakMb;
+  return cbc;
+}
+
+void BM_Synthetic(benchmark::State& state, int taxa, int cells, int width) {
+  const zn::ExactProblem p = syntheticProblem(taxa, cells, width, 19);
+  const fs::path lp =
+      fs::temp_directory_path() / ("zn_bench_exact_" + std::to_string(::getpid()) + "_" + std::to_string(taxa) + ".lp");
+  writeLp(p, lp);
+  const CbcRun cbc = cbcOnLpFile(state, lp);
   solveAndCount(state, p, cbc.optimum > 0.0 ? static_cast<int>(std::lround(cbc.optimum)) : 0);
 }
 
@@ -347,14 +354,7 @@ void BM_Planning(benchmark::State& state, int units, int features, bool amounts)
   const zn::planning::Problem p = planningProblem(units, features, amounts, 24);
   const fs::path lp = fs::temp_directory_path() / ("zn_bench_planning_" + std::to_string(::getpid()) + ".lp");
   writePlanningLp(p, lp);
-  const CbcRun cbc = runCbcProgram(lp);
-  std::error_code ec;
-  state.counters["lp_file_mb"] = static_cast<double>(fs::file_size(lp, ec)) / 1048576.0;
-  fs::remove(lp, ec);
-  fs::remove(lp.string() + ".log", ec);
-  state.counters["cbc_seconds"] = cbc.seconds;
-  state.counters["cbc_objective"] = cbc.optimum;
-  state.counters["cbc_peak_mb"] = cbc.peakMb;
+  const CbcRun cbc = cbcOnLpFile(state, lp);
   state.counters["rss_before_mb"] = statusMb("VmRSS:");
   resetPeak();
   zn::planning::SolveResult r;

@@ -78,19 +78,24 @@ TEST(PlanningExact, TheSolverWritesNothingOnStandardOutput) {
   EXPECT_EQ(r.out, folder.read("output/output_report.txt"));
 }
 
+// Units 1 ... n with costs 1 to 4, one in eight locked in and one in eight locked out.
+void addRandomUnits(Problem& p, Random& rng, int n) {
+  for (int u = 0; u < n; ++u) {
+    const int s = rng.choose(8);
+    p.units.push_back({u + 1, static_cast<double>(1 + rng.choose(4)),
+                       s == 0   ? UnitStatus::LockedIn
+                       : s == 1 ? UnitStatus::LockedOut
+                                : UnitStatus::Free});
+  }
+}
+
 TEST(PlanningExact, MatchesEnumerationOnRandomPresenceProblems) {
   Random rng;
   rng.seed(7);
   for (int trial = 0; trial < 60; ++trial) {
     Problem p;
     const int nu = 4 + rng.choose(8), nf = 1 + rng.choose(6);
-    for (int u = 0; u < nu; ++u) {
-      const int s = rng.choose(8);
-      p.units.push_back({u + 1, static_cast<double>(1 + rng.choose(4)),
-                         s == 0   ? UnitStatus::LockedIn
-                         : s == 1 ? UnitStatus::LockedOut
-                                  : UnitStatus::Free});
-    }
+    addRandomUnits(p, rng, nu);
     std::vector<Triple> t;
     for (int f = 0; f < nf; ++f) {
       // One amount per feature (2 for some), targets that may exceed what exists.
@@ -120,13 +125,7 @@ TEST(PlanningExact, MatchesEnumerationOnRandomPresenceProblems) {
 Problem randomProblem(Random& rng, bool boundaries) {
   Problem p;
   const int nu = 4 + rng.choose(7), nf = 1 + rng.choose(5);
-  for (int u = 0; u < nu; ++u) {
-    const int s = rng.choose(8);
-    p.units.push_back({u + 1, static_cast<double>(1 + rng.choose(4)),
-                       s == 0   ? UnitStatus::LockedIn
-                       : s == 1 ? UnitStatus::LockedOut
-                                : UnitStatus::Free});
-  }
+  addRandomUnits(p, rng, nu);
   std::vector<Triple> t;
   for (int f = 0; f < nf; ++f) {
     p.features.push_back({f + 1, "", 0.5 * (1 + rng.choose(12))});
