@@ -7,7 +7,7 @@
 #include <functional>
 
 #include "display/mapoutput.h"
-#include "store/host.h"
+#include "shell/host.h"
 
 class QPrinter;
 

@@ -12,9 +12,9 @@
 #include "selection/greedy.h"
 #include "selection/hotspots.h"
 #include "selection/irreplaceability.h"
+#include "shell/silenthost.h"
 #include "store/datafile.h"
 #include "store/gridtypes.h"
-#include "store/silenthost.h"
 
 namespace {
 

@@ -14,9 +14,9 @@
 #include "selection/curves.h"
 #include "selection/frequency.h"
 #include "selection/replacement.h"
+#include "shell/silenthost.h"
 #include "store/datafile.h"
 #include "store/files.h"
-#include "store/silenthost.h"
 
 namespace {
 

@@ -6,10 +6,10 @@
 
 #include "interchange/dataexport.h"
 #include "interchange/dataimport.h"
+#include "shell/silenthost.h"
 #include "store/datafile.h"
 #include "store/gridtypes.h"
 #include "store/session.h"
-#include "store/silenthost.h"
 #include "store/text.h"
 
 namespace {

@@ -7,10 +7,10 @@
 #include <random>
 #include <string>
 
+#include "shell/silenthost.h"
 #include "store/datafile.h"
 #include "store/editor.h"
 #include "store/preselection.h"
-#include "store/silenthost.h"
 
 namespace {
 

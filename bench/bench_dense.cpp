@@ -20,10 +20,10 @@
 #include "measures/dispatch.h"
 #include "measures/scores.h"
 #include "selection/nearminimum.h"
+#include "shell/silenthost.h"
 #include "store/datafile.h"
 #include "store/files.h"
 #include "store/gridtypes.h"
-#include "store/silenthost.h"
 
 namespace {
 

@@ -27,9 +27,9 @@
 #include "planning/problem.h"
 #include "planning/solve.h"
 #include "selection/exact.h"
+#include "shell/silenthost.h"
 #include "store/datafile.h"
 #include "store/files.h"
-#include "store/silenthost.h"
 
 namespace {
 

@@ -15,9 +15,9 @@
 #include "gis/gbif.h"
 #include "gis/gisexport.h"
 #include "selection/nearminimum.h"
+#include "shell/silenthost.h"
 #include "store/datafile.h"
 #include "store/files.h"
-#include "store/silenthost.h"
 #include "store/text.h"
 
 namespace {

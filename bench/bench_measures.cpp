@@ -11,9 +11,9 @@
 #include "measures/presence.h"
 #include "measures/scores.h"
 #include "measures/smoothing.h"
+#include "shell/silenthost.h"
 #include "store/datafile.h"
 #include "store/gridtypes.h"
-#include "store/silenthost.h"
 
 namespace {
 
@@ -89,7 +89,7 @@ void BM_Measure(benchmark::State& state) {
   World& w = world();
   w.s.areas.cells.clear();
   for (int k = 0; k < state.range(1); ++k) w.s.areas.cells.push_back(1 + 43 * k);
-  const int code = static_cast<int>(state.range(0));
+  const auto code = static_cast<zn::MeasureCode>(state.range(0));
   for (auto _ : state) zn::computeMeasure(w.s, code);
   w.s.areas.cells.clear();
 }

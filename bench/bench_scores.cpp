@@ -7,8 +7,8 @@
 
 #include "interchange/scores_export.h"
 #include "interchange/scores_import.h"
+#include "shell/silenthost.h"
 #include "store/session.h"
-#include "store/silenthost.h"
 #include "store/text.h"
 
 namespace {

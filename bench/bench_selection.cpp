@@ -9,8 +9,8 @@
 
 #include "selection/nearminimum.h"
 #include "selection/randomsets.h"
+#include "shell/silenthost.h"
 #include "store/session.h"
-#include "store/silenthost.h"
 
 namespace {
 

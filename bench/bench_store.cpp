@@ -7,9 +7,9 @@
 #include <random>
 #include <string>
 
+#include "shell/silenthost.h"
 #include "store/codetree.h"
 #include "store/datafile.h"
-#include "store/silenthost.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 
 #include <ostream>
 
-#include "store/host.h"
+#include "shell/host.h"
 
 namespace zn {
 

@@ -8,6 +8,7 @@
 
 #include "cli/measure_options.h"
 #include "selection/curves.h"
+#include "shell/analyses.h"
 #include "store/files.h"
 #include "ui/curvechart.h"
 
@@ -18,10 +19,6 @@ namespace {
 int refuse(CliContext& ctx, const std::string& text) {
   ctx.err << "zonarium: " << text << "\n";
   return 2;
-}
-
-double timeLimit(const Session& s, const SelectOptions& o) {
-  return o.timeLimit.value_or(std::clamp(s.settings.exactTimeLimit, 1, kExactTimeLimitMax));
 }
 
 // Charts are widgets: the tool makes an application, off screen, when the
@@ -87,16 +84,17 @@ int cmdCurve(CliContext& ctx, const std::vector<std::string>& args) {
   mopts.measure = "richness";
   if (int rc = prepareMeasure(ctx, s, mopts, files[0], keys); rc != 0) return rc;
 
-  CurveParams p;
-  p.maxAreas = maxAreas.value_or(0);
+  AnalysisParams p;
+  p.maxAreas = maxAreas;
   p.runs = o.runs.value_or(1000);
   p.seed = o.seed.value_or(1);
-  p.timeLimitSeconds = timeLimit(s, o);
-  const CurveSet c = computeCurves(s, p);
-  if (!c.error.empty()) {
-    ctx.err << "zonarium: " << c.error << "\n";
+  p.timeLimit = o.timeLimit;
+  const AnalysisResult r = findAnalysis("curve")->run(s, p);
+  if (!r.ran) {
+    ctx.err << "zonarium: " << (r.message ? r.message->text : std::string("the curves were not computed")) << "\n";
     return 1;
   }
+  const CurveSet& c = *r.curves;
   if (ext == ".csv") {
     if (!saveFileAtomically(*out, curvesCsv(c)))
       return ctx.err << "zonarium: cannot write " << out->string() << "\n", 1;
@@ -106,7 +104,7 @@ int cmdCurve(CliContext& ctx, const std::vector<std::string>& args) {
     if (!saveCurveChart(c, s.ws.datafile.title, *out, QSize(kCurveChartWidth, kCurveChartHeight), error))
       return ctx.err << "zonarium: " << error << "\n", 1;
   }
-  return writeSelectResults(ctx, o, curvesReport(s, c));
+  return writeSelectResults(ctx, o, r.results);
 }
 
 }  // namespace zn

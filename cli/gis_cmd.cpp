@@ -59,7 +59,7 @@ int cmdExportGis(CliContext& ctx, const std::vector<std::string>& args) {
   } else if (mopts.measure.empty()) {
     mopts.measure = "richness";
   }
-  if (measureCodeOrRefuse(ctx, mopts.measure) < 0) return 2;
+  if (!measureCodeOrRefuse(ctx, mopts.measure)) return 2;
 
   auto s = startCliSession(ctx);
   if (!s) return 1;

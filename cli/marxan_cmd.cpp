@@ -147,7 +147,7 @@ int cmdExportMarxan(CliContext& ctx, const std::vector<std::string>& args) {
     }
     std::optional<Notice> missing;
     const bool present = applyAreaValues(*s, ValueKind::Cost, r.column->values, &missing);
-    if (missing) s->host.messageBox(missing->text, missing->caption, missing->icon, Buttons::Ok);
+    if (missing) ctx.host.messageBox(missing->text, missing->caption, missing->icon, Buttons::Ok);
     if (!present) {
       ctx.err << "zonarium: " << costs << " gives no cost for every occupied cell\n";
       return 1;

@@ -13,7 +13,7 @@ int cmdMeasure(CliContext& ctx, const std::vector<std::string>& args) {
     return 2;
   }
   opts.measure = rest[0];
-  if (measureCodeOrRefuse(ctx, opts.measure) < 0) return 2;
+  if (!measureCodeOrRefuse(ctx, opts.measure)) return 2;
   auto s = startCliSession(ctx);
   if (!s) return 1;
   if (int rc = prepareMeasure(ctx, *s, opts, rest[1], keys); rc != 0) return rc;

@@ -43,7 +43,7 @@ SetKey choiceKey(std::string name, SettingsField field, std::vector<std::pair<st
                 }};
 }
 
-bool applyGroupCode(CliContext&, Session& s, const std::string& code) {
+bool applyGroupCode(CliContext& ctx, Session& s, const std::string& code) {
   Workspace& ws = s.ws;
   ws.groupCode = code;
   const int taxa = std::min(ws.taxaCount, ws.cards.slots());
@@ -51,8 +51,8 @@ bool applyGroupCode(CliContext&, Session& s, const std::string& code) {
   for (int t = 0; t < taxa && !any; ++t) any = ws.passesGroup(t);
   if (!any) {
     // As "Restrict to subgroup" does: the code is dropped and all taxa count.
-    s.host.messageBox(strprintf("Restrict to subgroup:\nsubgroup %s not found", code.c_str()), "Data preselection",
-                      Icon::Information, Buttons::Ok);
+    ctx.host.messageBox(strprintf("Restrict to subgroup:\nsubgroup %s not found", code.c_str()), "Data preselection",
+                        Icon::Information, Buttons::Ok);
     ws.groupCode.clear();
   }
   return true;
@@ -87,7 +87,7 @@ const SetKey* findKey(const std::vector<SetKey>& keys, const std::string& name) 
   return nullptr;
 }
 
-bool selectiveCode(int code) { return code == kCodeSelectiveRichness || code == kCodeSelectiveRarity; }
+bool selectiveCode(MeasureCode code) { return code == kCodeSelectiveRichness || code == kCodeSelectiveRarity; }
 
 // The lines of the "Selective plot" list that stand for the named taxa (the
 // first taxon of each name in card order).
@@ -120,15 +120,15 @@ const std::vector<MeasureName>& measureNames() {
   return names;
 }
 
-int measureCodeByName(const std::string& name) {
+std::optional<MeasureCode> measureCodeByName(const std::string& name) {
   for (const auto& m : measureNames())
     if (m.name == name) return m.code;
-  return -1;
+  return std::nullopt;
 }
 
-int measureCodeOrRefuse(CliContext& ctx, const std::string& name) {
-  const int code = measureCodeByName(name);
-  if (code < 0) ctx.err << "zonarium: unknown measure " << name << "; valid measures: " << validNames() << "\n";
+std::optional<MeasureCode> measureCodeOrRefuse(CliContext& ctx, const std::string& name) {
+  const std::optional<MeasureCode> code = measureCodeByName(name);
+  if (!code) ctx.err << "zonarium: unknown measure " << name << "; valid measures: " << validNames() << "\n";
   return code;
 }
 
@@ -176,7 +176,7 @@ int parseMeasureOptions(CliContext& ctx, const std::vector<std::string>& argsIn,
     }
     const std::string& v = args[++i];
     if (a == "--measure") {
-      if (measureCodeOrRefuse(ctx, v) < 0) return 2;
+      if (!measureCodeOrRefuse(ctx, v)) return 2;
       opts.measure = v;
     } else if (a == "--areas") {
       opts.areas = v;
@@ -210,8 +210,9 @@ int parseMeasureOptions(CliContext& ctx, const std::vector<std::string>& argsIn,
 
 int prepareMeasure(CliContext& ctx, Session& s, const MeasureOptions& opts, const std::filesystem::path& datafile,
                    const std::vector<SetKey>& keys) {
-  const int code = measureCodeOrRefuse(ctx, opts.measure);
-  if (code < 0) return 2;
+  const std::optional<MeasureCode> known = measureCodeOrRefuse(ctx, opts.measure);
+  if (!known) return 2;
+  const MeasureCode code = *known;
   if (!opts.taxa.empty() && !selectiveCode(code)) {
     ctx.err << "zonarium: --taxa applies to selective-richness and selective-rarity only\n";
     return 2;
@@ -230,15 +231,15 @@ int prepareMeasure(CliContext& ctx, Session& s, const MeasureOptions& opts, cons
     clearScores(s);
     s.subgroupDataPresent = recount(s.ws, s.settings.excludedLevel);
     if (!s.subgroupDataPresent && !s.ws.groupCode.empty())
-      s.host.messageBox("Restrict to subgroup:\nsubgroup data absent or incomplete\nin database", "Data preselection",
-                        Icon::Information, Buttons::Ok);
+      ctx.host.messageBox("Restrict to subgroup:\nsubgroup data absent or incomplete\nin database", "Data preselection",
+                          Icon::Information, Buttons::Ok);
     occupancyPass(s.ws, s.settings.excludedLevel, s.areas);
     applyRecompute(s, Recompute::Preselection);
   }
   if (opts.areas) {
     std::optional<Notice> refusal;
     if (!loadSeedFile(s, *opts.areas, refusal)) {
-      if (refusal) s.host.messageBox(refusal->text, refusal->caption, refusal->icon, Buttons::Ok);
+      if (refusal) ctx.host.messageBox(refusal->text, refusal->caption, refusal->icon, Buttons::Ok);
       return 1;
     }
     occupancyPass(s.ws, s.settings.excludedLevel, s.areas);
@@ -258,7 +259,7 @@ int prepareMeasure(CliContext& ctx, Session& s, const MeasureOptions& opts, cons
   }
   const AnalysisResult r = measure->run(s, p);
   showNotices(s, ctx.host);
-  if (r.message) s.host.messageBox(r.message->text, r.message->caption, r.message->icon, Buttons::Ok);
+  if (r.message) ctx.host.messageBox(r.message->text, r.message->caption, r.message->icon, Buttons::Ok);
   if (!r.ran && !selectiveCode(code)) return 1;  // the tree measures without tree data
   for (int i = 0; i < opts.meanPasses; ++i) findAnalysis("mean")->run(s, {});
   for (int i = 0; i < opts.smoothPasses; ++i) findAnalysis("smooth")->run(s, {});

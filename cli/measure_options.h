@@ -16,15 +16,15 @@ namespace zn {
 
 struct MeasureName {
   std::string name;
-  int code;
+  MeasureCode code;
 };
 
 // The measures `--measure`/NAME accepts, in the order the messages list them.
 const std::vector<MeasureName>& measureNames();
-// The code of a measure name, or -1.
-int measureCodeByName(const std::string& name);
-// The same, with a message listing the valid names on ctx.err for -1.
-int measureCodeOrRefuse(CliContext& ctx, const std::string& name);
+// The code of a measure name, if it names one.
+std::optional<MeasureCode> measureCodeByName(const std::string& name);
+// The same, with a message listing the valid names on ctx.err for none.
+std::optional<MeasureCode> measureCodeOrRefuse(CliContext& ctx, const std::string& name);
 
 // One --set KEY=VALUE. check refuses a value before any work is done; apply
 // puts it into the session once the datafile is open (it may still refuse,

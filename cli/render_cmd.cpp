@@ -94,7 +94,7 @@ int cmdRender(CliContext& ctx, const std::vector<std::string>& args) {
     ctx.err << "zonarium: --out must name a .png, .bmp or .pdf file\n";
     return 2;
   }
-  if (measureCodeOrRefuse(ctx, opts.measure) < 0) return 2;
+  if (!measureCodeOrRefuse(ctx, opts.measure)) return 2;
 
   auto s = startCliSession(ctx);
   if (!s) return 1;

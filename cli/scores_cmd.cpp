@@ -72,7 +72,7 @@ int cmdExportScores(CliContext& ctx, const std::vector<std::string>& args) {
       return 2;
     }
   if (opts.measure.empty()) opts.measure = "richness";
-  if (measureCodeOrRefuse(ctx, opts.measure) < 0) return 2;
+  if (!measureCodeOrRefuse(ctx, opts.measure)) return 2;
 
   auto s = startCliSession(ctx);
   if (!s) return 1;

@@ -78,12 +78,12 @@ bool reordersTheSet(const std::string& kind) {
 bool loadValues(CliContext& ctx, Session& s, const std::filesystem::path& file, ValueKind kind, bool& present) {
   ScoresRead r = readScoresFile(file.string(), s.ws);
   if (!r.column) {
-    s.host.messageBox(r.error, "Import scores", Icon::Exclamation, Buttons::Ok);
+    ctx.host.messageBox(r.error, "Import scores", Icon::Exclamation, Buttons::Ok);
     return false;
   }
   std::optional<Notice> missing;
   present = applyAreaValues(s, kind, r.column->values, &missing);
-  if (missing) s.host.messageBox(missing->text, missing->caption, missing->icon, Buttons::Ok);
+  if (missing) ctx.host.messageBox(missing->text, missing->caption, missing->icon, Buttons::Ok);
   if (!present)
     ctx.err << "zonarium: " << file.string() << " gives no " << (kind == ValueKind::Cost ? "cost" : "threat")
             << " value for every occupied cell; they are not used\n";
@@ -292,7 +292,7 @@ int refuseRequest(CliContext& ctx, Session& s, const SelectOptions& o, bool thre
     s.settings.optimiseByCost = 0;
   }
   if (s.settings.reordering == Reordering::kByThreat && !threatPresent && reordersTheSet(o.kind)) {
-    s.host.messageBox("No threat variable has been loaded.", "Re-order areas by threat", Icon::None, Buttons::Ok);
+    ctx.host.messageBox("No threat variable has been loaded.", "Re-order areas by threat", Icon::None, Buttons::Ok);
     return 2;
   }
   // The fully flexible map exists only for a set re-ordered by richness or
@@ -318,7 +318,7 @@ int refuseRequest(CliContext& ctx, Session& s, const SelectOptions& o, bool thre
 // it, its notes go to the error stream. 0, or 1 when it did not run.
 int runRegistered(CliContext& ctx, Session& s, const Analysis& a, const AnalysisParams& p, AnalysisResult& r) {
   r = a.run(s, p);
-  if (r.message) s.host.messageBox(r.message->text, r.message->caption, r.message->icon, Buttons::Ok);
+  if (r.message) ctx.host.messageBox(r.message->text, r.message->caption, r.message->icon, Buttons::Ok);
   for (const std::string& note : r.notes) ctx.err << "zonarium: " << note << "\n";
   return r.ran ? 0 : 1;
 }

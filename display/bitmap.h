@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "store/host.h"
+#include "store/requests.h"
 
 namespace zn {
 

@@ -108,7 +108,7 @@ FileRequest saveMapRequest(const Session& s) {
 
 bool saveBitmapTo(Session& s, DisplayState& d, int area, const fs::path& file,
                   const std::function<QImage()>& captureClient) {
-  s.host.requestRedraw();
+  s.progress.requestRedraw();
   const QImage client = captureClient();
   const DeviceRect r = captureRect(area, d.view, d.view.last, s.ws.geo, client.width(), client.height());
   if (r.empty()) return false;

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "store/host.h"
+#include "store/notice.h"
 #include "store/settings.h"
 
 namespace zn {

@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "store/host.h"
+#include "store/requests.h"
 #include "store/session.h"
 
 namespace zn {

@@ -272,7 +272,7 @@ FileRequest exportRequest(const Session& s) {
 
 bool writeExport(Session& s, int layout, const fs::path& path, const std::vector<int>& dmapTaxa) {
   Workspace& ws = s.ws;
-  BusyGuard busy(s.host);
+  BusyGuard busy(s.progress);
   ExportContext ctx;
   ctx.excludedLevel = s.settings.excludedLevel;
   ctx.excludedAreas = static_cast<int>(ws.borrowedAreas.size());

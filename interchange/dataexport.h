@@ -9,7 +9,8 @@
 #include <utility>
 #include <vector>
 
-#include "store/host.h"
+#include "store/notice.h"
+#include "store/requests.h"
 
 namespace zn {
 

@@ -709,7 +709,7 @@ bool importInto(Session& s, ImportInput& in, const fs::path& target) {
 
   ImportedData d;
   {
-    BusyGuard busy(s.host);
+    BusyGuard busy(s.progress);
     d = convertImport(in, s.ws);
   }
   s.notices.insert(s.notices.end(), d.notices.begin(), d.notices.end());
@@ -719,7 +719,7 @@ bool importInto(Session& s, ImportInput& in, const fs::path& target) {
   }
   const std::string image = importedDatafileImage(s, d);
   if (s.fatal) return false;
-  s.host.beep();
+  s.progress.beep();
   if (image.empty() || !saveFileAtomically(target, image)) {
     s.tell("ARRRRRRRRRRRRRRRRRRRRRRRGH!\nSomething wrong here", "Writing imported ASCII data", Icon::Exclamation);
     return false;

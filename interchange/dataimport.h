@@ -9,7 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "store/host.h"
+#include "store/notice.h"
+#include "store/requests.h"
 #include "store/workspace.h"
 
 namespace zn {

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "store/host.h"
+#include "store/requests.h"
 
 namespace zn {
 

@@ -279,16 +279,17 @@ double overflowingOffset(const Session& s, const ScoresImportData& d, int cells)
 
 }  // namespace
 
-bool applyScoresImport(Session& s, const ScoresImportData& d, const std::string& name) {
-  if (d.format < 0) return false;
-  const int cells = std::min(cellCount(s.ws), static_cast<int>(d.values.size()) - 1);
-  // Refused before anything changes: scores shifted to infinity would be
-  // drawn, exported and read back as nonsense.
-  if (const double lo = overflowingOffset(s, d, cells); lo != 0.0) {
-    s.tell(strprintf("Scores out of range:\nan offset of %g\nwould make them infinite.", -lo), kCaption,
-           Icon::Exclamation);
-    return false;
-  }
+namespace {
+
+// What the file's format makes of the import.
+struct ImportShape {
+  int cells = 0;  // cells the values cover
+  bool pair = false;
+  bool threeAxis = false;
+};
+
+// Every score, count and overlay figure the import replaces, cleared.
+void clearForImport(Session& s, const ImportShape& shape) {
   unloadThreeAxis(s);
   OverlayState& o = s.overlay;
   o.pairLoaded = false;
@@ -302,86 +303,94 @@ bool applyScoresImport(Session& s, const ScoresImportData& d, const std::string&
     c.count = 0;
     c.scored = 0;
   }
-
-  const bool pair = d.format == 3;
-  const bool threeAxis = d.format == 4 || d.format == 5;
-  if (pair) {
+  if (shape.pair) {
     s.backgroundMap.scoreOffset = 0.0;
     for (int n = 0; n <= cellCount(s.ws); ++n) writeBackCell(s.ws, n, BackCell{});
   }
-  if (threeAxis) {
-    ThreeAxisBuffer& b = o.threeAxis;
-    try {
-      b.values.assign(static_cast<std::size_t>(cells) + 1, {0.0, 0.0, 0.0});
-    } catch (const std::bad_alloc&) {
-      b.release();
-      s.tell("insufficient free memory", "3D plot", Icon::Exclamation);
-      return false;
-    }
-    b.loaded = true;
-    b.resetAxes();
-    if (d.format == 5) b.titles = d.titleLines;
-  }
+}
 
-  for (int n = 1; n <= cells; ++n) {
+// The three-axis buffer with its axes reset; false (and told) without memory.
+bool loadThreeAxisBuffer(Session& s, const ScoresImportData& d, int cells) {
+  ThreeAxisBuffer& b = s.overlay.threeAxis;
+  try {
+    b.values.assign(static_cast<std::size_t>(cells) + 1, {0.0, 0.0, 0.0});
+  } catch (const std::bad_alloc&) {
+    b.release();
+    s.tell("insufficient free memory", "3D plot", Icon::Exclamation);
+    return false;
+  }
+  b.loaded = true;
+  b.resetAxes();
+  if (d.format == 5) b.titles = d.titleLines;
+  return true;
+}
+
+// The file's columns into the cells, the background and the three-axis
+// buffer. Excluded areas carry no data: their scores go in every column,
+// and their counts with them so that they neither show as occupied nor
+// take a share of a negative offset.
+void copyColumns(Session& s, const ScoresImportData& d, const ImportShape& shape) {
+  OverlayState& o = s.overlay;
+  for (int n = 1; n <= shape.cells; ++n) {
     const auto& v = d.values[static_cast<std::size_t>(n)];
     GridCell& c = cellAt(s, n);
     c.score = v[0];
-    if (threeAxis) {
+    if (shape.threeAxis) {
       o.threeAxis.values[static_cast<std::size_t>(n)] = v;
       if (v[0] != 0.0 || v[1] != 0.0 || v[2] != 0.0) c.count = c.scored = 1;
     } else if (v[0] != 0.0) {
       c.count = 1;
     }
-    if (pair) writeBackCell(s.ws, n, BackCell{v[1] != 0.0 ? 1 : 0, v[1], 0, 0});
+    if (shape.pair) writeBackCell(s.ws, n, BackCell{v[1] != 0.0 ? 1 : 0, v[1], 0, 0});
   }
-
-  // Excluded areas carry no data: their scores go in every column, and
-  // their counts with them so that they neither show as occupied nor take
-  // a share of a negative offset.
   for (int n : excludedAreas(s)) {
-    if (n < 1 || n > cells) continue;
+    if (n < 1 || n > shape.cells) continue;
     GridCell& c = cellAt(s, n);
     c.score = 0.0;
     c.count = c.scored = 0;
-    if (pair) writeBackCell(s.ws, n, BackCell{});
-    if (threeAxis) o.threeAxis.values[static_cast<std::size_t>(n)] = {0.0, 0.0, 0.0};
+    if (shape.pair) writeBackCell(s.ws, n, BackCell{});
+    if (shape.threeAxis) o.threeAxis.values[static_cast<std::size_t>(n)] = {0.0, 0.0, 0.0};
   }
+}
 
-  if (d.columns > 0) {
-    const double m0 = shiftNegative(
-        cells,
-        [&](int n) { return threeAxis ? o.threeAxis.values[static_cast<std::size_t>(n)][0] : cellAt(s, n).score; },
+// Each column shifted up by its most negative value, the offsets kept.
+void shiftColumns(Session& s, const ImportShape& shape) {
+  OverlayState& o = s.overlay;
+  const int cells = shape.cells;
+  const bool threeAxis = shape.threeAxis;
+  const double m0 = shiftNegative(
+      cells, [&](int n) { return threeAxis ? o.threeAxis.values[static_cast<std::size_t>(n)][0] : cellAt(s, n).score; },
+      [&](int n, double v) {
+        cellAt(s, n).score = v;
+        if (threeAxis) o.threeAxis.values[static_cast<std::size_t>(n)][0] = v;
+      },
+      [&](int n) { return cellAt(s, n).count != 0; });
+  s.map.scoreOffset = m0;
+  if (shape.pair) {
+    s.backgroundMap.scoreOffset = shiftNegative(
+        cells, [&](int n) { return readBackCell(s.ws, n).score; },
         [&](int n, double v) {
-          cellAt(s, n).score = v;
-          if (threeAxis) o.threeAxis.values[static_cast<std::size_t>(n)][0] = v;
+          BackCell b = readBackCell(s.ws, n);
+          b.score = v;
+          b.count = 1;
+          writeBackCell(s.ws, n, b);
         },
-        [&](int n) { return cellAt(s, n).count != 0; });
-    s.map.scoreOffset = m0;
-    if (pair) {
-      s.backgroundMap.scoreOffset = shiftNegative(
-          cells, [&](int n) { return readBackCell(s.ws, n).score; },
-          [&](int n, double v) {
-            BackCell b = readBackCell(s.ws, n);
-            b.score = v;
-            b.count = 1;
-            writeBackCell(s.ws, n, b);
-          },
-          [](int) { return false; });
-    }
-    if (threeAxis)
-      for (std::size_t k = 1; k < 3; ++k)
-        o.extraOffsets[k - 1] = shiftNegative(
-            cells, [&](int n) { return o.threeAxis.values[static_cast<std::size_t>(n)][k]; },
-            [&](int n, double v) { o.threeAxis.values[static_cast<std::size_t>(n)][k] = v; },
-            [](int) { return false; });
-    if (m0 < 0.0 && !pair && !threeAxis)
-      s.tell(strprintf("Negative scores found:\n%f added to all scores.", -m0), kCaption, Icon::Information);
+        [](int) { return false; });
   }
+  if (threeAxis)
+    for (std::size_t k = 1; k < 3; ++k)
+      o.extraOffsets[k - 1] = shiftNegative(
+          cells, [&](int n) { return o.threeAxis.values[static_cast<std::size_t>(n)][k]; },
+          [&](int n, double v) { o.threeAxis.values[static_cast<std::size_t>(n)][k] = v; }, [](int) { return false; });
+  if (m0 < 0.0 && !shape.pair && !threeAxis)
+    s.tell(strprintf("Negative scores found:\n%f added to all scores.", -m0), kCaption, Icon::Information);
+}
 
+// The map record of the imported scores.
+void recordImportedMap(Session& s, const std::string& name, const ImportShape& shape) {
   int occupied = 0;
   double maximum = 0.0;
-  for (int n = 1; n <= cells; ++n) {
+  for (int n = 1; n <= shape.cells; ++n) {
     const GridCell& c = cellAt(s, n);
     if (c.count != 0) ++occupied;
     if (c.score != kZeroScore) maximum = std::max(maximum, c.score);
@@ -390,39 +399,66 @@ bool applyScoresImport(Session& s, const ScoresImportData& d, const std::string&
   m.occupiedCells = occupied;
   m.importedName = name.substr(0, kNameMax);
   m.dataTitle = m.importedName;
-  m.importKind = pair ? kImportForegroundBackground : threeAxis ? kImportThreeAxis : kImportSingle;
+  m.importKind = shape.pair ? kImportForegroundBackground : shape.threeAxis ? kImportThreeAxis : kImportSingle;
   // Imported values are not shares of a measure's total: no percentage on
   // export, so a file exported in "#0" reads back as it was.
   m.mapMaximum = 0.0;
   m.scaleLimit = maximum > 0.0 ? maximum : 1.0;
   m.meanPasses = m.smoothPasses = 0;
   m.presenceMap = false;
+}
 
-  if (pair) {
-    o.pairLoaded = true;
-    m.title = d.titleLines[0];
-    s.backgroundMap.title = d.titleLines[1];
-    // Both columns come from the one file: the background's data title is
-    // its name too, never what an earlier map left there.
-    s.backgroundMap.importedName = m.importedName;
-    s.backgroundMap.dataTitle = m.dataTitle;
-    s.backgroundMap.measureCode = kCodeImportedScores;
-    s.backgroundMap.mapMaximum = 0.0;
-    s.backgroundMap.importKind = kImportForegroundBackground;
-    const bool both = s.settings.overlayOption == 1;
-    for (int n = 1; n <= cells; ++n) {
-      GridCell& c = cellAt(s, n);
-      BackCell b = readBackCell(s.ws, n);
-      const bool fg = c.score > 0.0, bg = b.score > 0.0;
-      if (b.score != 0.0) ++o.backgroundCells;
-      if (fg || bg) ++o.unionCount;
-      if (fg && bg) ++o.sharedCount;
-      c.scored = (both ? fg && bg : fg || bg) ? 1 : 0;
-      b.scored = c.scored;
-      writeBackCell(s.ws, n, b);
-    }
-    s.backgroundMap.occupiedCells = o.backgroundCells;
+// A foreground and background pair: both map records, and the cells each
+// overlay method counts.
+void recordPair(Session& s, const ScoresImportData& d, const ImportShape& shape) {
+  OverlayState& o = s.overlay;
+  MapRecord& m = s.map;
+  o.pairLoaded = true;
+  m.title = d.titleLines[0];
+  s.backgroundMap.title = d.titleLines[1];
+  // Both columns come from the one file: the background's data title is
+  // its name too, never what an earlier map left there.
+  s.backgroundMap.importedName = m.importedName;
+  s.backgroundMap.dataTitle = m.dataTitle;
+  s.backgroundMap.measureCode = kCodeImportedScores;
+  s.backgroundMap.mapMaximum = 0.0;
+  s.backgroundMap.importKind = kImportForegroundBackground;
+  const bool both = s.settings.overlayOption == 1;
+  for (int n = 1; n <= shape.cells; ++n) {
+    GridCell& c = cellAt(s, n);
+    BackCell b = readBackCell(s.ws, n);
+    const bool fg = c.score > 0.0, bg = b.score > 0.0;
+    if (b.score != 0.0) ++o.backgroundCells;
+    if (fg || bg) ++o.unionCount;
+    if (fg && bg) ++o.sharedCount;
+    c.scored = (both ? fg && bg : fg || bg) ? 1 : 0;
+    b.scored = c.scored;
+    writeBackCell(s.ws, n, b);
   }
+  s.backgroundMap.occupiedCells = o.backgroundCells;
+}
+
+}  // namespace
+
+bool applyScoresImport(Session& s, const ScoresImportData& d, const std::string& name) {
+  if (d.format < 0) return false;
+  ImportShape shape;
+  shape.cells = std::min(cellCount(s.ws), static_cast<int>(d.values.size()) - 1);
+  shape.pair = d.format == 3;
+  shape.threeAxis = d.format == 4 || d.format == 5;
+  // Refused before anything changes: scores shifted to infinity would be
+  // drawn, exported and read back as nonsense.
+  if (const double lo = overflowingOffset(s, d, shape.cells); lo != 0.0) {
+    s.tell(strprintf("Scores out of range:\nan offset of %g\nwould make them infinite.", -lo), kCaption,
+           Icon::Exclamation);
+    return false;
+  }
+  clearForImport(s, shape);
+  if (shape.threeAxis && !loadThreeAxisBuffer(s, d, shape.cells)) return false;
+  copyColumns(s, d, shape);
+  if (d.columns > 0) shiftColumns(s, shape);
+  recordImportedMap(s, name, shape);
+  if (shape.pair) recordPair(s, d, shape);
   s.scoresPresent = true;
   return true;
 }
@@ -438,7 +474,7 @@ bool importScoresFile(Session& s, const std::filesystem::path& path) {
     s.tell(d.error, kCaption, Icon::Exclamation);
     return false;
   }
-  BusyGuard busy(s.host);
+  BusyGuard busy(s.progress);
   return applyScoresImport(s, d, importedScoresName(path.string()));
 }
 

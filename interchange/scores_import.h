@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "store/host.h"
+#include "store/requests.h"
 
 namespace zn {
 

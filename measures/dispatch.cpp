@@ -10,7 +10,7 @@
 
 namespace zn {
 
-bool computeMeasure(Session& s, int code) {
+bool computeMeasure(Session& s, MeasureCode code) {
   setMeasureCode(s, code);
   switch (code) {
     case kCodeRichness: computeRichness(s); return true;
@@ -32,8 +32,8 @@ bool computeMeasure(Session& s, int code) {
   }
 }
 
-TitleOutcome runMeasureCommand(Session& s, int code, const TitleContext& ctx) {
-  BusyGuard busy(s.host);
+TitleOutcome runMeasureCommand(Session& s, MeasureCode code, const TitleContext& ctx) {
+  BusyGuard busy(s.progress);
   computeMeasure(s, code);
   if (code == kCodeRootDistance) meanPass(s);
   return buildTitle(s, ctx);
@@ -52,14 +52,14 @@ void selectRangeCentres(Session& s, bool fromDiversityMenu, int& remembered) {
 
 namespace {
 
-bool recomputesItself(int code) {
+bool recomputesItself(MeasureCode code) {
   return code == kCodeRangeSizeRarity || code == kCodeSubtreeLength || code == kCodeRootDistance ||
          code == kCodeRareQuartile || code == kCodeRangeCentres || code == kCodeMedianRange;
 }
 
 }  // namespace
 
-RecomputePlan recomputePlan(Recompute event, int code) {
+RecomputePlan recomputePlan(Recompute event, MeasureCode code) {
   switch (event) {
     case Recompute::ToolsOptions: {
       if (recomputesItself(code)) return {code, true, true};

@@ -12,12 +12,12 @@ namespace zn {
 
 // Stores the code and runs its computation. False when the code is not one
 // of this subsystem's measures (the scores are then left alone).
-bool computeMeasure(Session& s, int code);
+bool computeMeasure(Session& s, MeasureCode code);
 
 // A measure menu command: store the code, compute, apply what the command
 // adds (one mean pass for "Mean root distance"), build the title. The
 // returned outcome tells the caller whether to class the scores.
-TitleOutcome runMeasureCommand(Session& s, int code, const TitleContext& ctx = {});
+TitleOutcome runMeasureCommand(Session& s, MeasureCode code, const TitleContext& ctx = {});
 
 // "Range centres" from the Diversity menu (weighting 0, the previous one
 // remembered) or from the Rarity menu (the remembered one restored).
@@ -28,13 +28,13 @@ void selectRangeCentres(Session& s, bool fromDiversityMenu, int& remembered);
 enum class Recompute { ToolsOptions, Preselection, Standardise, DatafileOpened };
 
 struct RecomputePlan {
-  int code = 0;                // the code to compute (0: none)
-  bool compute = true;         // false: keep the scores as they are (code 22, 39 rules)
-  bool reapplyPasses = false;  // repeat the remembered mean, then smoothing passes
+  MeasureCode code = kCodeNone;  // the code to compute (0: none)
+  bool compute = true;           // false: keep the scores as they are (code 22, 39 rules)
+  bool reapplyPasses = false;    // repeat the remembered mean, then smoothing passes
 };
 
 // Pure rule: what the map becomes after the event with `code` on the map.
-RecomputePlan recomputePlan(Recompute event, int code);
+RecomputePlan recomputePlan(Recompute event, MeasureCode code);
 
 // True when closing "Tools options" with OK must re-run the measure: one of
 // the measure or area-selection settings changed and "cancel re-run on OK"

@@ -242,7 +242,7 @@ void computeRangeCentres(Session& s) {
   finishMeasure(s, limit);
 }
 
-void computeSelective(Session& s, int code) {
+void computeSelective(Session& s, MeasureCode code) {
   if (code != kCodeSelectiveRichness && code != kCodeSelectiveRarity && code != kCodeFlexibilityPlot) return;
   if (!measureApplies(s, code) || markedTaxa(s.ws) == 0) return;
   beginMeasure(s);

@@ -23,7 +23,7 @@ void computeMaxLevel(Session& s);            // code 25
 void computeRareThreshold(Session& s);       // code 36
 void computeMedianQuantitative(Session& s);  // code 39
 // Codes 22, 26 and 27 over the plot-marked taxa; nothing without a mark.
-void computeSelective(Session& s, int code);
+void computeSelective(Session& s, MeasureCode code);
 
 // Adds value(t) to the score and 1 to the count of every cell where taxon t
 // is present, for each taxon with take[t]; returns the taxa that added.

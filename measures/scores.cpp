@@ -6,7 +6,7 @@
 
 namespace zn {
 
-void setMeasureCode(Session& s, int code) {
+void setMeasureCode(Session& s, MeasureCode code) {
   s.map.measureCode = code;
   s.settings.measureCode = code;
 }
@@ -30,7 +30,7 @@ void clearScores(Session& s) {
   s.scoresPresent = false;
 }
 
-bool measureApplies(const Session& s, int code) { return s.ws.datafile.opened && s.map.measureCode == code; }
+bool measureApplies(const Session& s, MeasureCode code) { return s.ws.datafile.opened && s.map.measureCode == code; }
 
 void beginMeasure(Session& s) {
   for (int n = 0; n <= lastRecord(s); ++n) {
@@ -104,7 +104,7 @@ void swapScores(Session& s, const OverlayUnder* overlay) {
   putForegroundSettings(s.settings, s.map.settings);
   s.settings.measureCode = s.map.measureCode;
 
-  const int code = s.map.measureCode;
+  const MeasureCode code = s.map.measureCode;
   if (code != kCodeSelectiveRichness && code != kCodeSelectiveRarity) return;
   clearPlotMarks(ws);
   const int t = s.map.currentTaxon;

@@ -15,7 +15,7 @@ namespace zn {
 constexpr int kMaxAreas = 1100;
 
 // Stores the code in the map record and in the settings record's slot.
-void setMeasureCode(Session& s, int code);
+void setMeasureCode(Session& s, MeasureCode code);
 
 // Empties the map title, the score offset and both pass counts, and the
 // score, count and scored flag of every cell record 0 … cells.
@@ -30,7 +30,7 @@ void finishMeasure(Session& s, double scaleLimit);
 // What the overlay keeps of the map it covers, for swapping while an
 // overlay is shown.
 struct OverlayUnder {
-  int code = 0;
+  MeasureCode code = kCodeNone;
   std::string title;
   int overlayCells = 0;
 };
@@ -56,6 +56,6 @@ double rarityValue(int formula, int range, int cells);
 double raritySum(const Counters& c, int formula);
 
 // Opens no datafile itself: true when one is open and the stored code is `code`.
-bool measureApplies(const Session& s, int code);
+bool measureApplies(const Session& s, MeasureCode code);
 
 }  // namespace zn

@@ -66,7 +66,7 @@ int markSelectedTaxa(Session& s, const SelectivePlotModel& m, std::optional<Noti
   return markedTaxa(s.ws);
 }
 
-TitleOutcome plotSelection(Session& s, int code, const SelectivePlotModel& m, std::optional<Notice>& refusal,
+TitleOutcome plotSelection(Session& s, MeasureCode code, const SelectivePlotModel& m, std::optional<Notice>& refusal,
                            const TitleContext& ctx) {
   setMeasureCode(s, code);
   // One marked taxon is computed too: the title builder draws its plot over

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "measures/titles.h"
-#include "store/host.h"
 #include "store/notice.h"
+#include "store/requests.h"
 #include "store/session.h"
 
 namespace zn {
@@ -44,7 +44,7 @@ int markSelectedTaxa(Session& s, const SelectivePlotModel& m, std::optional<Noti
 // What follows "Plot" for code 22 or 27: the marks, the computation of the
 // marked taxa, and the title (after the fixed-limit scale
 // for selective richness in quantitative mode).
-TitleOutcome plotSelection(Session& s, int code, const SelectivePlotModel& m, std::optional<Notice>& refusal,
+TitleOutcome plotSelection(Session& s, MeasureCode code, const SelectivePlotModel& m, std::optional<Notice>& refusal,
                            const TitleContext& ctx = {});
 
 }  // namespace zn

@@ -18,14 +18,14 @@ double asNumber(double score) { return score == kZeroScore ? 0.0 : score; }
 int lastCell(const Session& s) { return lastCellNumber(s.ws); }
 
 bool singleTaxonPlot(const Session& s) {
-  const int code = s.map.measureCode;
+  const MeasureCode code = s.map.measureCode;
   return (code == kCodeSelectiveRichness || code == kCodeFlexibilityPlot) && markedTaxa(s.ws) == 1;
 }
 
 }  // namespace
 
 bool meanPassApplies(const Session& s) {
-  const int code = s.map.measureCode;
+  const MeasureCode code = s.map.measureCode;
   return s.ws.datafile.opened &&
          (code == kCodeRangeSizeRarity || code == kCodeSubtreeLength || code == kCodeRootDistance ||
           code == kCodeRangeCentres || (code >= kCodeReservedFirstMean && code <= kCodeReservedLastMean));
@@ -42,7 +42,7 @@ bool smoothPassApplies(const Session& s) {
                                               kCodeReservedSelection21,
                                               kCodeMaxLevel,
                                               kCodeReorderedByRichness};
-  const int code = s.map.measureCode;
+  const MeasureCode code = s.map.measureCode;
   return s.scoresPresent && std::find(kNever.begin(), kNever.end(), code) == kNever.end() && !singleTaxonPlot(s);
 }
 

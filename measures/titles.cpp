@@ -80,7 +80,7 @@ int taxaInStore(const Session& s) { return std::min(s.ws.taxaCount, s.ws.cards.s
 
 // The plot of the one marked taxon for codes 22 and 27; true when the title
 // is complete after it (presence mode).
-bool plotSingleTaxon(Session& s, int taxon, int code) {
+bool plotSingleTaxon(Session& s, int taxon, MeasureCode code) {
   const int range = taxonRange(s, taxon);
   s.map.occupiedCells = range;
   s.map.records = range;
@@ -121,7 +121,7 @@ int taxonRange(const Session& s, int taxon) {
   return k;
 }
 
-std::string measureTitle(const Session& s, int code) {
+std::string measureTitle(const Session& s, MeasureCode code) {
   const std::string S = smoothingPrefix(s);
   const std::string M = meanPrefix(s);
   const char* Sc = S.c_str();
@@ -184,7 +184,7 @@ std::string measureTitle(const Session& s, int code) {
   }
 }
 
-std::string singleTaxonTitle(const Session& s, int taxon, int code, bool editorOpen) {
+std::string singleTaxonTitle(const Session& s, int taxon, MeasureCode code, bool editorOpen) {
   const std::string name = taxon >= 0 && taxon < taxaInStore(s) ? displayName(s.ws.cards.name(taxon)) : std::string();
   if (editorOpen) return strprintf("editing %s", name.c_str());
   if (code == kCodeFlexibilityPlot) {
@@ -198,7 +198,7 @@ std::string singleTaxonTitle(const Session& s, int taxon, int code, bool editorO
 
 TitleOutcome buildTitle(Session& s, const TitleContext& ctx) {
   MapRecord& m = s.map;
-  const int code = m.measureCode;
+  const MeasureCode code = m.measureCode;
   if (ctx.overlayShown && code == kCodeImportedScores) return TitleOutcome::ImportOverlay;
   if (s.areas.nearMinimumDone && code == kCodeNone) s.areas.nearMinimumDone = false;
 

@@ -32,10 +32,10 @@ std::string areaCountText(const AreaSet& a);    // "3+2" with seeds, else "5"
 
 // The title of the table for the code as the map record and settings stand
 // (no single-taxon titles; code 11 gives the current title).
-std::string measureTitle(const Session& s, int code);
+std::string measureTitle(const Session& s, MeasureCode code);
 
 // Title of the plot of one taxon (codes 22, 26, 27 and the cell taxa list).
-std::string singleTaxonTitle(const Session& s, int taxon, int code, bool editorOpen);
+std::string singleTaxonTitle(const Session& s, int taxon, MeasureCode code, bool editorOpen);
 
 // Cells where the taxon is present (data level above the excluded level).
 int taxonRange(const Session& s, int taxon);

@@ -156,11 +156,146 @@ const char* curveMethodName(CurveMethod m) {
   return "";
 }
 
+namespace {
+
+// The percent done over a total of steps that grows once K is known; false
+// from the first refusal of the caller's progress on.
+class CurveSteps {
+ public:
+  CurveSteps(const CurveParams& p, CurveSet& out) : p_(p), out_(out) {}
+  bool report() {
+    if (!out_.stopped && p_.progress && !p_.progress(std::min(100, done_ * 100 / std::max(1, total_))))
+      out_.stopped = true;
+    return !out_.stopped;
+  }
+  bool step() {
+    ++done_;
+    return report();
+  }
+  void setTotal(int total) { total_ = total; }
+
+ private:
+  const CurveParams& p_;
+  CurveSet& out_;
+  int done_ = 0, total_ = 8;
+};
+
+struct QuickOrders {
+  std::vector<int> nearMinimum, greedy, hotspots;
+};
+
+// The quick orders, each on its own copy with goal 1 and no seeds; false
+// when stopped.
+bool quickOrders(const Session& s, const CurveParams& p, int cells, CurveSteps& steps, QuickOrders& q) {
+  {
+    Scratch sc(s);
+    sc.s.settings.nearMinimumGoal = 1;
+    RunRequest req;
+    req.env.seed = p.seed;
+    runMainRun(sc.s, req);
+    q.nearMinimum = sc.s.areas.cells;
+  }
+  if (!steps.step()) return false;
+  {
+    Scratch sc(s);
+    GreedyOptions o = greedyOptions(sc.s);
+    o.goal = 1;
+    o.includeSeeds = false;
+    o.rejectRedundant = false;
+    growGreedySet(sc.s, o);
+    q.greedy = sc.s.areas.cells;
+  }
+  if (!steps.step()) return false;
+  {
+    Scratch sc(s);
+    sc.s.settings.hotspotKind = HotspotKind::kRichness;
+    if (runHotspots(sc.s, std::min(cells, 1100)).selected) q.hotspots = sc.s.areas.cells;
+  }
+  return steps.step();
+}
+
+// The start of the search for k areas: the best set at k - 1 grown by the
+// cell adding the most taxa, or a quick order's first k cells when they
+// represent more.
+std::vector<int> coverageStart(const Counting& c, const ExactProblem& coverage, const std::vector<int>& best,
+                               const QuickOrders& q, int k) {
+  std::vector<int> start = best;
+  int bestGain = -1, bestCell = 0;
+  std::vector<char> have(c.counts.size(), 0);
+  for (int a : best)
+    for (int t : c.ix.taxaIn(a)) have[static_cast<std::size_t>(t)] = 1;
+  for (int n : c.candidates) {
+    if (std::find(best.begin(), best.end(), n) != best.end()) continue;
+    int gain = 0;
+    for (int t : c.ix.taxaIn(n)) gain += c.counts[static_cast<std::size_t>(t)] && !have[static_cast<std::size_t>(t)];
+    if (gain > bestGain) bestGain = gain, bestCell = n;
+  }
+  if (bestCell) start.push_back(bestCell);
+  int startMet = representedBy(coverage, start);
+  for (const auto* order : {&q.nearMinimum, &q.greedy, &q.hotspots}) {
+    std::vector<int> pre = prefix(*order, k);
+    const int met = representedBy(coverage, pre);
+    if (met > startMet) startMet = met, start = std::move(pre);
+  }
+  return start;
+}
+
+// The optimum at each k = 1 ... K, with whether it is proven and its bound;
+// every k from the size of the minimum set on represents every taxon.
+bool optimumCurve(const Counting& c, const Session& scratch, const std::vector<int>& minCells, const QuickOrders& q,
+                  ExactCall& call, CurveSteps& steps, CurveSet& out) {
+  const int K = out.maxAreas;
+  out.optimum.assign(static_cast<std::size_t>(K) + 1, 0);
+  out.optimumProven.assign(static_cast<std::size_t>(K) + 1, 1);
+  out.optimumBound.assign(static_cast<std::size_t>(K) + 1, 0.0);
+  ExactProblem coverage = buildExactProblem(scratch, ExactRequest{ExactKind::CoverageByNumber, 1, 0.0});
+  std::vector<int> best;
+  for (int k = 1; k <= K; ++k) {
+    const auto ks = static_cast<std::size_t>(k);
+    if (k >= static_cast<int>(minCells.size())) {
+      out.optimum[ks] = c.taxa;
+      out.optimumBound[ks] = c.taxa;
+      best = minCells;
+    } else {
+      coverage.areaLimit = k;
+      call.start = coverageStart(c, coverage, best, q, k);
+      const ExactAnswer a = callExact(coverage, call);
+      if (out.stopped) return false;
+      best = a.cells;
+      out.optimum[ks] = a.represented;
+      out.optimumProven[ks] = a.proven ? 1 : 0;
+      out.optimumBound[ks] = a.proven ? a.represented : std::max<double>(a.bound, a.represented);
+    }
+    if (!steps.step()) return false;
+  }
+  return true;
+}
+
+// The random curves, then each method's areas for every taxon and its
+// accumulation index against the optimum and the random median.
+void summarise(const Counting& c, const CurveParams& p, CurveSet& out) {
+  const int K = out.maxAreas;
+  randomCurves(c, K, p.runs, p.seed, out);
+  int randomAll = -1;
+  for (int k = 0; k <= K && randomAll < 0; ++k)
+    if (out.randomMedian[static_cast<std::size_t>(k)] >= c.taxa) randomAll = k;
+  out.summary.push_back({CurveMethod::RandomMedian, randomAll, 0.0, true});
+  for (CurveSummary& m : out.summary) {
+    const std::vector<int>* curve = m.method == CurveMethod::NearMinimum ? &out.nearMinimum
+                                    : m.method == CurveMethod::Greedy    ? &out.greedy
+                                    : m.method == CurveMethod::Hotspots  ? &out.hotspots
+                                                                         : nullptr;
+    if (curve) m.hasIndex = accumulationIndex(asDouble(*curve), out.optimum, out.randomMedian, m.index);
+  }
+}
+
+}  // namespace
+
 CurveSet computeCurves(const Session& s, const CurveParams& p) {
   CurveSet out;
   out.error = qualityRefusal(s, p.runs);
   if (!out.error.empty()) return out;
-  Stopwatch watch(s.host);
+  Stopwatch watch(s.progress);
   const Counting c(s);
   out.taxa = c.taxa;
   out.cells = static_cast<int>(c.candidates.size());
@@ -170,43 +305,9 @@ CurveSet computeCurves(const Session& s, const CurveParams& p) {
     out.error = strprintf("The number of areas (%d) is above the %d occupied cells.", p.maxAreas, out.cells);
     return out;
   }
-  int done = 0, total = 8;
-  auto report = [&] {
-    if (!out.stopped && p.progress && !p.progress(std::min(100, done * 100 / std::max(1, total)))) out.stopped = true;
-    return !out.stopped;
-  };
-  auto step = [&] {
-    ++done;
-    return report();
-  };
-
-  // The quick orders, each on its own copy with goal 1 and no seeds.
-  std::vector<int> nearOrder, greedyOrder, hotOrder;
-  {
-    Scratch sc(s);
-    sc.s.settings.nearMinimumGoal = 1;
-    RunRequest req;
-    req.env.seed = p.seed;
-    runMainRun(sc.s, req);
-    nearOrder = sc.s.areas.cells;
-  }
-  if (!step()) return out;
-  {
-    Scratch sc(s);
-    GreedyOptions o = greedyOptions(sc.s);
-    o.goal = 1;
-    o.includeSeeds = false;
-    o.rejectRedundant = false;
-    growGreedySet(sc.s, o);
-    greedyOrder = sc.s.areas.cells;
-  }
-  if (!step()) return out;
-  {
-    Scratch sc(s);
-    sc.s.settings.hotspotKind = HotspotKind::kRichness;
-    if (runHotspots(sc.s, std::min(out.cells, 1100)).selected) hotOrder = sc.s.areas.cells;
-  }
-  if (!step()) return out;
+  CurveSteps steps(p, out);
+  QuickOrders q;
+  if (!quickOrders(s, p, out.cells, steps, q)) return out;
 
   // The exact minimum set gives K and the point from which the optimum is 100 %.
   Scratch sc(s);
@@ -215,85 +316,28 @@ CurveSet computeCurves(const Session& s, const CurveParams& p) {
   minimum.byCost = false;
   ExactCall call;
   call.timeLimitSeconds = p.timeLimitSeconds;
-  call.keepGoing = report;
-  call.start = nearOrder;
+  call.keepGoing = [&steps] { return steps.report(); };
+  call.start = q.nearMinimum;
   const ExactAnswer min = callExact(minimum, call);
   if (out.stopped) return out;
-  out.minimumSize = min.found ? min.areas : static_cast<int>(nearOrder.size());
+  out.minimumSize = min.found ? min.areas : static_cast<int>(q.nearMinimum.size());
   out.minimumProven = min.proven;
   const int K = p.maxAreas > 0 ? p.maxAreas : out.minimumSize;
   out.maxAreas = K;
-  total = 3 + K + 1;
+  steps.setTotal(3 + K + 1);
 
   int f = 0;
-  out.nearMinimum = curveOf(c, nearOrder, K, f);
+  out.nearMinimum = curveOf(c, q.nearMinimum, K, f);
   out.summary.push_back({CurveMethod::Optimum, out.minimumSize, 1.0, true});
   out.summary.push_back({CurveMethod::NearMinimum, f, 0.0, false});
-  out.greedy = curveOf(c, greedyOrder, K, f);
+  out.greedy = curveOf(c, q.greedy, K, f);
   out.summary.push_back({CurveMethod::Greedy, f, 0.0, false});
-  out.hotspots = curveOf(c, hotOrder, K, f);
+  out.hotspots = curveOf(c, q.hotspots, K, f);
   out.summary.push_back({CurveMethod::Hotspots, f, 0.0, false});
 
-  // The optimum at each k, from the best set at k - 1 grown by its best
-  // next cell, or the quick orders' first k cells when they do better.
-  out.optimum.assign(static_cast<std::size_t>(K) + 1, 0);
-  out.optimumProven.assign(static_cast<std::size_t>(K) + 1, 1);
-  out.optimumBound.assign(static_cast<std::size_t>(K) + 1, 0.0);
-  ExactProblem coverage = buildExactProblem(sc.s, ExactRequest{ExactKind::CoverageByNumber, 1, 0.0});
-  std::vector<int> best;
-  const std::vector<int> minCells = min.found ? min.cells : nearOrder;
-  for (int k = 1; k <= K; ++k) {
-    const auto ks = static_cast<std::size_t>(k);
-    if (k >= static_cast<int>(minCells.size())) {
-      out.optimum[ks] = c.taxa;
-      out.optimumBound[ks] = c.taxa;
-      best = minCells;
-    } else {
-      coverage.areaLimit = k;
-      std::vector<int> start = best;
-      int bestGain = -1, bestCell = 0;
-      std::vector<char> have(c.counts.size(), 0);
-      for (int a : best)
-        for (int t : c.ix.taxaIn(a)) have[static_cast<std::size_t>(t)] = 1;
-      for (int n : c.candidates) {
-        if (std::find(best.begin(), best.end(), n) != best.end()) continue;
-        int gain = 0;
-        for (int t : c.ix.taxaIn(n))
-          gain += c.counts[static_cast<std::size_t>(t)] && !have[static_cast<std::size_t>(t)];
-        if (gain > bestGain) bestGain = gain, bestCell = n;
-      }
-      if (bestCell) start.push_back(bestCell);
-      int startMet = representedBy(coverage, start);
-      for (const auto* order : {&nearOrder, &greedyOrder, &hotOrder}) {
-        std::vector<int> pre = prefix(*order, k);
-        const int met = representedBy(coverage, pre);
-        if (met > startMet) startMet = met, start = std::move(pre);
-      }
-      call.start = start;
-      const ExactAnswer a = callExact(coverage, call);
-      if (out.stopped) return out;
-      best = a.cells;
-      out.optimum[ks] = a.represented;
-      out.optimumProven[ks] = a.proven ? 1 : 0;
-      out.optimumBound[ks] = a.proven ? a.represented : std::max<double>(a.bound, a.represented);
-    }
-    if (!step()) return out;
-  }
-
-  randomCurves(c, K, p.runs, p.seed, out);
-  int randomAll = -1;
-  for (int k = 0; k <= K && randomAll < 0; ++k)
-    if (out.randomMedian[static_cast<std::size_t>(k)] >= c.taxa) randomAll = k;
-  out.summary.push_back({CurveMethod::RandomMedian, randomAll, 0.0, true});
-  for (CurveSummary& m : out.summary) {
-    if (m.method == CurveMethod::NearMinimum)
-      m.hasIndex = accumulationIndex(asDouble(out.nearMinimum), out.optimum, out.randomMedian, m.index);
-    if (m.method == CurveMethod::Greedy)
-      m.hasIndex = accumulationIndex(asDouble(out.greedy), out.optimum, out.randomMedian, m.index);
-    if (m.method == CurveMethod::Hotspots)
-      m.hasIndex = accumulationIndex(asDouble(out.hotspots), out.optimum, out.randomMedian, m.index);
-  }
-  step();
+  if (!optimumCurve(c, sc.s, min.found ? min.cells : q.nearMinimum, q, call, steps, out)) return out;
+  summarise(c, p, out);
+  steps.step();
   out.seconds = watch.seconds();
   return out;
 }

@@ -11,7 +11,7 @@
 #include "selection/nearminimum.h"
 #include "selection/report.h"
 #include "selection/selectionindex.h"
-#include "store/silenthost.h"
+#include "store/progress.h"
 #include "store/text.h"
 
 namespace zn {
@@ -106,7 +106,7 @@ int taxaMeeting(const Session& s, const SelectionIndex& x, const std::vector<int
 QuickSet takeQuickSet(Session& s, ExactKind kind) {
   QuickSet q;
   const bool minimum = kind == ExactKind::MinimumSet;
-  const int code = s.map.measureCode;
+  const MeasureCode code = s.map.measureCode;
   const bool quickMap = code == kCodeNearMinimum || code == kCodeNearMaximumCoverage || code == kCodeFlexibilityPlot;
   if (!quickMap && !s.areas.showsExactSet()) return q;
   AreaSet& a = s.areas;
@@ -132,7 +132,7 @@ QuickSet takeQuickSet(Session& s, ExactKind kind) {
 // copy of the session when none is on the map: the near-minimum set, or the
 // coverage set for the number of areas or the budget. Its new cells.
 std::vector<int> quickCells(const Session& s, const ExactProblem& p) {
-  SilentHost quiet(Answer::Ok);
+  Progress quiet;
   Session copy(quiet, s.home, s.variant);
   copy.settings = s.settings;
   copy.ws = s.ws;

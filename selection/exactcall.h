@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "selection/exact.h"
+#include "store/progress.h"
 #include "store/session.h"
-#include "store/silenthost.h"
 
 namespace zn {
 
@@ -44,11 +44,11 @@ ExactProblem withoutColumn(const ExactProblem& p, int column, bool& possible);
 // taxa included), and whether it meets every row.
 int representedBy(const ExactProblem& p, const std::vector<int>& cells);
 
-// A copy of the session's data and options with a silent host and an empty
+// A copy of the session's data and options with no progress shown and an empty
 // area set, for runs whose set, scores and report nobody sees.
 struct Scratch {
   explicit Scratch(const Session& from);
-  SilentHost host;
+  Progress host;
   Session s;
 };
 

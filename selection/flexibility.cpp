@@ -115,7 +115,7 @@ bool runMapFullyFlexible(Session& s, std::optional<Notice>& refusal) {
 }
 
 bool goalEssentialClickApplies(const Session& s) {
-  const int code = s.map.measureCode;
+  const MeasureCode code = s.map.measureCode;
   const bool shows = code == kCodeNearMinimum || code == kCodeFlexibilityPlot ||
                      (code == kCodeNearMaximumCoverage && s.settings.mapAllFlexible == 0);
   return s.ws.datafile.opened && shows && s.settings.nearMinimumGoal == 1;

@@ -18,7 +18,7 @@ FrequencyResult computeSelectionFrequency(const Session& s, const FrequencyParam
   FrequencyResult out;
   out.error = qualityRefusal(s, p.runs);
   if (!out.error.empty()) return out;
-  Stopwatch watch(s.host);
+  Stopwatch watch(s.progress);
   Scratch sc(s);
   sc.s.settings.lastTieRandom = 1;
   const Settings settings = sc.s.settings;

@@ -152,11 +152,11 @@ GreedyResult growGreedySet(Session& s, const GreedyOptions& o) {
   AreaSet& set = s.areas;
   set.seedCount = o.includeSeeds ? 0 : set.count();
   r.seedCount = set.seedCount;
-  SelectionProgress progress(s.host, s.ws.counters.taxaWithRecords);
+  SelectionProgress progress(s.progress, s.ws.counters.taxaWithRecords);
   clearCellScores(s);
 
   const SelectionData d(s, o.byRarity, o.rarityFormula, o.byCost);
-  const std::uint32_t start = s.host.tickMs();
+  const std::uint32_t start = s.progress.tickMs();
   Grower(s, d, o).run(r, progress);
   if (o.rejectRedundant) r.rejected = rejectRedundantFromEnd(set, d, goal);
   if (goal == 1 && r.rejected > 0) reorderByGain(set, d);
@@ -164,14 +164,14 @@ GreedyResult growGreedySet(Session& s, const GreedyOptions& o) {
   scoreByPosition(s, set);
   r.added = set.count() - set.seedCount;
   r.represented = storeRepresentation(s, d);
-  r.seconds = static_cast<float>(s.host.tickMs() - start) * 0.001f;
+  r.seconds = static_cast<float>(s.progress.tickMs() - start) * 0.001f;
   return r;
 }
 
 GreedyResult runGreedySet(Session& s) {
   if (!s.ws.datafile.opened) return {};
   setMeasureCode(s, kCodeGreedy);
-  BusyGuard busy(s.host);
+  BusyGuard busy(s.progress);
   GreedyResult r = growGreedySet(s, greedyOptions(s));
   finishMeasure(s, static_cast<double>(s.areas.count()));
   ReportFacts f;

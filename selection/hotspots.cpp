@@ -10,14 +10,14 @@
 
 namespace zn {
 
-int hotspotMeasure(int kind) {
+MeasureCode hotspotMeasure(HotspotKind kind) {
   switch (kind) {
-    case 0: return kCodeRichness;
-    case 1: return kCodeRangeSizeRarity;
-    case 2: return kCodeRareQuartile;
-    case 3: return kCodeRareThreshold;
-    case 4: return kCodeResiduals;
-    default: return -1;
+    case HotspotKind::kRichness: return kCodeRichness;
+    case HotspotKind::kRarity: return kCodeRangeSizeRarity;
+    case HotspotKind::kRareQuartile: return kCodeRareQuartile;
+    case HotspotKind::kThreshold: return kCodeRareThreshold;
+    case HotspotKind::kResiduals: return kCodeResiduals;
+    default: return kCodeNone;
   }
 }
 
@@ -35,9 +35,9 @@ void exchangeSortDescending(std::vector<double>& scores, std::vector<int>& cells
 
 HotspotResult runHotspots(Session& s, int n) {
   HotspotResult r;
-  const int code = hotspotMeasure(static_cast<int>(s.settings.hotspotKind));
-  if (!s.ws.datafile.opened || code < 0) return r;
-  const std::uint32_t start = s.host.tickMs();
+  const MeasureCode code = hotspotMeasure(s.settings.hotspotKind);
+  if (!s.ws.datafile.opened || code == kCodeNone) return r;
+  const std::uint32_t start = s.progress.tickMs();
   computeMeasure(s, code);
   setMeasureCode(s, kCodeHotspots);
 
@@ -82,7 +82,7 @@ HotspotResult runHotspots(Session& s, int n) {
   }
   r.selected = true;
   r.added = n;
-  r.seconds = static_cast<float>(s.host.tickMs() - start) * 0.001f;
+  r.seconds = static_cast<float>(s.progress.tickMs() - start) * 0.001f;
   ReportFacts f;
   f.seconds = r.seconds;
   r.results = representationReport(s, f).text;

@@ -11,8 +11,8 @@
 namespace zn {
 
 // The measure code computed for a hotspot kind (0 richness, 1 range-size
-// rarity, 2 rare-quartile, 3 rare-threshold, 4 residuals); -1 for others.
-int hotspotMeasure(int kind);
+// rarity, 2 rare-quartile, 3 rare-threshold, 4 residuals); none for others.
+MeasureCode hotspotMeasure(HotspotKind kind);
 
 // The entries 0 … n of the work list ordered by score, highest first, by
 // the exchange sort whose order on ties the hotspots follow. Entry 0 is

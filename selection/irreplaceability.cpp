@@ -44,7 +44,7 @@ struct Pending {
 
 // Both measures start alike: their code, cleared scores, the pending taxa.
 struct Run {
-  Run(Session& s, int code) : p((setMeasureCode(s, code), beginMeasure(s), s)) { r.taxaCounted = p.counted(); }
+  Run(Session& s, MeasureCode code) : p((setMeasureCode(s, code), beginMeasure(s), s)) { r.taxaCounted = p.counted(); }
   Pending p;
   IrreplaceabilityResult r;
 };

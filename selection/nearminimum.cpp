@@ -888,12 +888,12 @@ RunOutcome MainRun::run() {
   out_.ran = true;
   set_.seedCount = o_.includeSeeds ? 0 : set_.count();
   set_.nearMinimumDone = false;
-  Stopwatch watch(s_.host);
+  Stopwatch watch(s_.progress);
   const int items = coverage() ? std::max(0, req_.areasToAdd) : s_.ws.counters.taxaWithRecords;
-  SelectionProgress progress(s_.host, items);
+  SelectionProgress progress(s_.progress, items);
   if (coverage()) core_.onGrown = [&progress](int added) { progress.reach(added); };
   else core_.onMet = [&progress](int met) { progress.reach(met); };
-  if (o_.randomTie) s_.rng.seed(req_.env.seed ? *req_.env.seed : static_cast<std::uint32_t>(s_.host.timeOfDay()));
+  if (o_.randomTie) s_.rng.seed(req_.env.seed ? *req_.env.seed : static_cast<std::uint32_t>(s_.progress.timeOfDay()));
 
   clearCells();
   core_.begin();
@@ -1026,7 +1026,7 @@ AnalysisOutcome runNearMaximumCoverage(Session& s, bool byBudget, int areasToAdd
   AnalysisOutcome a;
   if (!s.ws.datafile.opened) return a;
   setMeasureCode(s, kCodeNearMaximumCoverage);
-  Stopwatch watch(s.host);
+  Stopwatch watch(s.progress);
   s.settings.reordering = Reordering::kByRichness;
   s.settings.nearMinimumGoal = 1;
   const SelectionIndex x(s);

@@ -8,7 +8,7 @@
 
 #include <algorithm>
 
-#include "store/host.h"
+#include "store/progress.h"
 
 namespace zn {
 
@@ -25,8 +25,8 @@ class SelectionProgress {
     return r;
   }
 
-  SelectionProgress(Host& host, int items) : host_(host), rule_(ruleFor(items)) { host_.progressBegin(); }
-  ~SelectionProgress() { host_.progressEnd(); }
+  SelectionProgress(Progress& progress, int items) : progress_(progress), rule_(ruleFor(items)) { progress_.progressBegin(); }
+  ~SelectionProgress() { progress_.progressEnd(); }
   SelectionProgress(const SelectionProgress&) = delete;
   SelectionProgress& operator=(const SelectionProgress&) = delete;
 
@@ -39,12 +39,12 @@ class SelectionProgress {
     if (due <= taken_) return;
     taken_ = due;
     percent_ = std::min(100, taken_ * rule_.advance);
-    host_.progressStep(percent_);
+    progress_.progressStep(percent_);
   }
   int percent() const { return percent_; }
 
  private:
-  Host& host_;
+  Progress& progress_;
   Rule rule_;
   int done_ = 0;
   int taken_ = 0;

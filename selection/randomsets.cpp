@@ -55,8 +55,8 @@ RandomSetsOutcome runRandomSets(Session& s, int areas, std::optional<std::uint32
     o.outOfMemory = true;
     return o;
   }
-  SelectionProgress progress(s.host, kRuns);
-  Stopwatch watch(s.host);
+  SelectionProgress progress(s.progress, kRuns);
+  Stopwatch watch(s.progress);
   set.seedCount = set.count();
   clearScores(s);
   if (c < 3) return o;
@@ -74,7 +74,7 @@ RandomSetsOutcome runRandomSets(Session& s, int areas, std::optional<std::uint32
   for (auto* v : {&r.presence, &r.added, &r.median, &r.lower, &r.upper})
     v->assign(static_cast<std::size_t>(n) + 1, 0.0);
 
-  s.rng.seed(seed ? *seed : static_cast<std::uint32_t>(s.host.timeOfDay()));
+  s.rng.seed(seed ? *seed : static_cast<std::uint32_t>(s.progress.timeOfDay()));
   std::vector<int> chosenIn(static_cast<std::size_t>(x.cells) + 1, 0);  // run that last chose the cell
   std::vector<int> newIn(static_cast<std::size_t>(x.ix.taxa), 0);       // run in which the taxon was last new
   std::vector<int> timesChosen(static_cast<std::size_t>(x.cells) + 1, 0);

@@ -15,7 +15,7 @@ ReplacementResult computeReplacementCost(const Session& s, const ReplacementPara
   ReplacementResult out;
   out.error = qualityRefusal(s);
   if (!out.error.empty()) return out;
-  Stopwatch watch(s.host);
+  Stopwatch watch(s.progress);
   Scratch sc(s);
   const ExactProblem base = [&] {
     ExactProblem q = buildExactProblem(sc.s, ExactRequest{ExactKind::MinimumSet, 0, 0.0});

@@ -57,7 +57,7 @@ std::string dataLine(const Session& s) {
 }
 
 std::string rejectionNote(const Session& s, const ReportFacts& f) {
-  const int code = s.map.measureCode;
+  const MeasureCode code = s.map.measureCode;
   const bool rejecting =
       (code == kCodeGreedy && s.settings.greedyRejectRedundant != 0) ||
       ((code == kCodeNearMinimum || code == kCodeNearMaximumCoverage) && s.settings.rejectRedundant != 0);
@@ -168,7 +168,7 @@ std::string randomReport(const Session& s, const ReportFacts& f, const Selection
 void writeAreaSummary(std::string& out, const Session& s, const ReportFacts& f, const SelectionIndex& x, double base) {
   const Settings& st = s.settings;
   const AreaSet& set = s.areas;
-  const int code = s.map.measureCode;
+  const MeasureCode code = s.map.measureCode;
   const int count = set.count();
   const int seeds = std::clamp(set.seedCount, 0, count);
   const bool costData = s.costPresent;
@@ -226,7 +226,7 @@ struct Flexibility {
 
 Flexibility flexibility(const Session& s) {
   const Settings& st = s.settings;
-  const int code = s.map.measureCode;
+  const MeasureCode code = s.map.measureCode;
   const bool flexible = st.flexibilityMap != 0 && reorderedByRichnessOrRarity(st) && st.nearMinimumGoal == 1;
   Flexibility fx;
   fx.essential = flexible && code == kCodeNearMinimum;
@@ -378,7 +378,7 @@ std::string analysisTitle(const Session& s, const ReportFacts& f) {
   if (!f.title.empty()) return f.title;
   const Settings& st = s.settings;
   const AreaSet& set = s.areas;
-  const int code = s.map.measureCode;
+  const MeasureCode code = s.map.measureCode;
   const int formula = st.rarityFormula;
   const char* costWord = st.optimiseByCost != 0 ? "cost" : "area";
   const char* perCost = st.optimiseByCost != 0 ? "/cost" : "";
@@ -443,7 +443,7 @@ Report representationReport(Session& s, const ReportFacts& f) {
 
 Report representationReport(Session& s, const ReportFacts& f, const SelectionIndex& x) {
   Report rep;
-  const int code = s.map.measureCode;
+  const MeasureCode code = s.map.measureCode;
   const AreaSet& set = s.areas;
   const bool random = code == kCodeRandomSets && f.random;
   const bool command = code == kCodeRepresentation;

@@ -5,17 +5,17 @@
 
 #include <cstdint>
 
-#include "store/host.h"
+#include "store/progress.h"
 
 namespace zn {
 
 class Stopwatch {
  public:
-  explicit Stopwatch(Host& host) : host_(host), start_(host.tickMs()) {}
-  float seconds() const { return static_cast<float>(host_.tickMs() - start_) * 0.001f; }
+  explicit Stopwatch(Progress& progress) : progress_(progress), start_(progress.tickMs()) {}
+  float seconds() const { return static_cast<float>(progress_.tickMs() - start_) * 0.001f; }
 
  private:
-  Host& host_;
+  Progress& progress_;
   std::uint32_t start_;
 };
 

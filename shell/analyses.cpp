@@ -8,6 +8,7 @@
 #include "measures/smoothing.h"
 #include "selection/areaset.h"
 #include "selection/commands.h"
+#include "selection/curves.h"
 #include "selection/exact.h"
 #include "selection/flexibility.h"
 #include "selection/frequency.h"
@@ -88,7 +89,7 @@ std::function<bool(int)> percentProgress(const AnalysisParams& p) {
   return [&p](int percent) { return p.progress(strprintf("%d%% done", percent)); };
 }
 
-AnalysisResult measure(Session& s, int code, const AnalysisParams& p) {
+AnalysisResult measure(Session& s, MeasureCode code, const AnalysisParams& p) {
   AnalysisResult r;
   r.title = runMeasureCommand(s, code, p.title);
   // The tree measures refuse without tree data, with their own message.
@@ -96,7 +97,7 @@ AnalysisResult measure(Session& s, int code, const AnalysisParams& p) {
   return r;
 }
 
-AnalysisResult selectivePlot(Session& s, int code, const AnalysisParams& p) {
+AnalysisResult selectivePlot(Session& s, MeasureCode code, const AnalysisParams& p) {
   // One line per taxon; a negative taxon stands for a line that marks none.
   SelectivePlotModel m;
   const int taxa = std::min(s.ws.taxaCount, s.ws.cards.slots());
@@ -115,7 +116,7 @@ AnalysisResult selectivePlot(Session& s, int code, const AnalysisParams& p) {
 AnalysisResult pass(Session& s, const AnalysisParams& p, void (*apply)(Session&)) {
   AnalysisResult r;
   if (s.map.measureCode == kCodeOverlay) return r;
-  BusyGuard busy(s.host);
+  BusyGuard busy(s.progress);
   apply(s);
   r.ran = true;
   r.title = buildTitle(s, p.title);
@@ -150,7 +151,7 @@ AnalysisResult hotspots(Session& s, const AnalysisParams& p) {
   AnalysisResult r;
   countCandidates(s);
   const int areas = areasToAdd(s, p, r);
-  BusyGuard busy(s.host);
+  BusyGuard busy(s.progress);
   HotspotResult h = runHotspots(s, areas);
   if (!h.selected)
     r.notes.push_back("fewer than 3 cells score above 0 by the hotspot measure: no hotspots are selected");
@@ -163,7 +164,7 @@ AnalysisResult hotspots(Session& s, const AnalysisParams& p) {
 
 AnalysisResult fullyFlexible(Session& s, const AnalysisParams&) {
   AnalysisResult r;
-  BusyGuard busy(s.host);
+  BusyGuard busy(s.progress);
   r.ran = runMapFullyFlexible(s, r.message);
   if (!r.ran && !r.message) r.notes.push_back("no fully flexible areas: the near-minimum set is empty");
   return r;
@@ -171,7 +172,7 @@ AnalysisResult fullyFlexible(Session& s, const AnalysisParams&) {
 
 AnalysisResult irreplaceability(Session& s, IrreplaceabilityResult (*compute)(Session&)) {
   AnalysisResult r;
-  BusyGuard busy(s.host);
+  BusyGuard busy(s.progress);
   const IrreplaceabilityResult i = compute(s);
   r.ran = s.ws.datafile.opened;
   if (i.taxaCounted == 0) r.notes.push_back(noScoreReason(s) + ": no cell scores");
@@ -182,7 +183,7 @@ AnalysisResult randomSets(Session& s, const AnalysisParams& p) {
   AnalysisResult r;
   countCandidates(s);
   const int areas = areasToAdd(s, p, r);
-  BusyGuard busy(s.host);
+  BusyGuard busy(s.progress);
   RandomSetsOutcome o = runRandomSets(s, areas, p.seed);
   if (o.ran && !o.simulated && !o.outOfMemory)
     r.notes.push_back("fewer than 3 candidate cells: no random sets are drawn");
@@ -207,7 +208,7 @@ AnalysisResult exactSet(Session& s, const AnalysisParams& p, const ExactRequest&
   }
   ExactSetOutcome e;
   {
-    BusyGuard busy(s.host);
+    BusyGuard busy(s.progress);
     e = runExactSet(s, request, options);
   }
   AnalysisResult r;
@@ -243,7 +244,7 @@ AnalysisResult mappedSearch(Session& s, const char* caption, const Params& param
                             std::string (*report)(const Session&, const Result&)) {
   Result found;
   {
-    BusyGuard busy(s.host);
+    BusyGuard busy(s.progress);
     found = compute(s, params);
   }
   AnalysisResult r;
@@ -273,7 +274,35 @@ AnalysisResult replacementCost(Session& s, const AnalysisParams& p) {
   return mappedSearch(s, "Replacement cost", rp, computeReplacementCost, mapReplacementCost, replacementReport);
 }
 
-Analysis measureEntry(std::string name, Command command, int code) {
+// The representation curves of the session's data; the map and the area
+// set stay as they were.
+AnalysisResult curves(Session& s, const AnalysisParams& p) {
+  CurveParams cp;
+  cp.maxAreas = p.maxAreas.value_or(0);
+  cp.runs = p.runs.value_or(cp.runs);
+  cp.seed = p.seed.value_or(static_cast<std::uint32_t>(s.progress.timeOfDay()));
+  cp.timeLimitSeconds = timeLimit(s, p);
+  cp.progress = percentProgress(p);
+  auto found = std::make_shared<CurveSet>();
+  {
+    BusyGuard busy(s.progress);
+    *found = computeCurves(s, cp);
+  }
+  AnalysisResult r;
+  if (!found->error.empty()) {
+    r.message = Notice{found->error, "Representation curves", Icon::Exclamation};
+    return r;
+  }
+  r.stopped = found->stopped;
+  if (found->stopped) return r;
+  r.results = curvesReport(s, *found);
+  r.seconds = found->seconds;
+  r.curves = std::move(found);
+  r.ran = true;
+  return r;
+}
+
+Analysis measureEntry(std::string name, Command command, MeasureCode code) {
   Analysis a;
   a.name = std::move(name);
   a.command = command;
@@ -356,6 +385,12 @@ std::vector<Analysis> buildAnalyses() {
       selectionEntry("replacement-cost", Command::ReplacementCost, replacementCost),
   };
   list.insert(list.end(), selections.begin(), selections.end());
+  Analysis chart;
+  chart.name = "curve";
+  chart.command = Command::RepresentationCurves;
+  chart.kind = AnalysisKind::Chart;
+  chart.run = curves;
+  list.push_back(std::move(chart));
   return list;
 }
 
@@ -383,7 +418,7 @@ std::string noScoreReason(const Session& s) {
                                             : "every taxon is represented in the area set";
 }
 
-const Analysis* measureOfCode(int code) {
+const Analysis* measureOfCode(MeasureCode code) {
   if (code == kCodeSelectiveRichness || code == kCodeSelectiveRarity) return nullptr;
   for (const Analysis& a : analyses())
     if (a.kind == AnalysisKind::Measure && a.code == code) return &a;
@@ -395,12 +430,12 @@ Notice capacityNotice() {
                 Icon::Exclamation};
 }
 
-TitleOutcome runSelectivePlot(Session& s, int code, bool smallScreen, const TitleContext& ctx) {
+TitleOutcome runSelectivePlot(Session& s, Host& host, MeasureCode code, bool smallScreen, const TitleContext& ctx) {
   setMeasureCode(s, code);
   for (;;) {
     SelectivePlotModel m = openSelectivePlot(s, smallScreen);
     const bool grouped = m.grouped, rangeSizes = m.rangeSizes;
-    const bool accepted = s.host.runDialog(m.resource, m);
+    const bool accepted = host.runDialog(m.resource, m);
     if (m.action == SelectivePlotModel::Action::ToggleGrouped ||
         m.action == SelectivePlotModel::Action::ToggleRangeSizes) {
       s.settings.listDialogVariant = m.grouped ? 1 : 0;
@@ -418,7 +453,7 @@ TitleOutcome runSelectivePlot(Session& s, int code, bool smallScreen, const Titl
           line >= 0 && line < static_cast<int>(m.lineTaxon.size()) ? m.lineTaxon[static_cast<std::size_t>(line)] : -1);
     const AnalysisResult r =
         findAnalysis(code == kCodeSelectiveRarity ? "selective-rarity" : "selective-richness")->run(s, p);
-    if (r.message) s.host.messageBox(r.message->text, r.message->caption, r.message->icon, Buttons::Ok);
+    if (r.message) host.messageBox(r.message->text, r.message->caption, r.message->icon, Buttons::Ok);
     return r.title;
   }
 }

@@ -6,13 +6,15 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "measures/titles.h"
+#include "selection/curves.h"
 #include "shell/command.h"
-#include "store/host.h"
+#include "shell/host.h"
 #include "store/notice.h"
 #include "store/session.h"
 
@@ -26,7 +28,8 @@ struct AnalysisParams {
   bool threatPresent = false;         // threat values have been loaded
   std::optional<std::uint32_t> seed;  // random choices: else the time of day
   std::optional<double> timeLimit;    // exact sets, replacement cost: seconds, else the options' limit
-  std::optional<int> runs;            // selection frequency
+  std::optional<int> runs;            // selection frequency, curves: random draws
+  std::optional<int> maxAreas;        // curves: the last number of areas, else the exact minimum set's size
   std::vector<int> taxa;              // selective plots: the taxa to plot, in the order chosen
   float lastSeconds = 0.0f;           // the time of the last analysis, which the reports show
   TitleContext title;                 // measures and passes: what the title builder is told
@@ -46,20 +49,22 @@ struct AnalysisResult {
   bool stopped = false;          // the user stopped the search
   float seconds = 0.0f;
   TitleOutcome title = TitleOutcome::Classify;  // measures: what the title builder decided
+  std::shared_ptr<const CurveSet> curves;       // charts: what the chart draws
 };
 
 enum class AnalysisKind {
-  Measure,   // zonarium measure NAME: a map of scores
-  Pass,      // zonarium measure ... --mean/--smooth N: a pass over the map on screen
-  Selection  // zonarium select KIND
+  Measure,    // zonarium measure NAME: a map of scores
+  Pass,       // zonarium measure ... --mean/--smooth N: a pass over the map on screen
+  Selection,  // zonarium select KIND
+  Chart       // zonarium curve: curves for a chart, the map untouched
 };
 
 struct Analysis {
   std::string name;                 // the zonarium name
   Command command = Command::None;  // the menu command
   AnalysisKind kind = AnalysisKind::Measure;
-  int code = 0;           // measures: the measure code
-  bool scoreMap = false;  // selections: a map of scores rather than a report on a set
+  MeasureCode code = kCodeNone;  // measures: the measure code
+  bool scoreMap = false;         // selections: a map of scores rather than a report on a set
   // An analysis whose result is about the one named here runs after it
   // (the fully flexible areas of a near-minimum set).
   std::string after;
@@ -75,7 +80,7 @@ const Analysis* findAnalysis(const std::string& name);
 const Analysis* analysisOfCommand(Command command);
 // The measure of that code that needs nothing but the options (nullptr for
 // none, and for the selective plots, which need their taxa).
-const Analysis* measureOfCode(int code);
+const Analysis* measureOfCode(MeasureCode code);
 
 // Why no taxon is left to count: none has a record (after the preselection
 // and the excluded level), or the area set represents them all.
@@ -87,6 +92,6 @@ Notice capacityNotice();
 // "Selective richness" and "Selective rarity" as the menu runs them: the
 // list dialog (shown again after a display change), then the plot of the
 // chosen taxa. Cancel leaves the map as it was.
-TitleOutcome runSelectivePlot(Session& s, int code, bool smallScreen, const TitleContext& ctx = {});
+TitleOutcome runSelectivePlot(Session& s, Host& host, MeasureCode code, bool smallScreen, const TitleContext& ctx = {});
 
 }  // namespace zn

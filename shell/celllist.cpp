@@ -16,12 +16,12 @@ namespace zn {
 
 namespace {
 
-bool listingCode(int code) {
+bool listingCode(MeasureCode code) {
   return code == kCodeNearMinimum || code == kCodeNearMaximumCoverage || code == kCodeRangeCentres ||
          code == kCodeFlexibilityPlot || code == kCodeFullyFlexible;
 }
 
-bool rangeSizesRefused(int code) {
+bool rangeSizesRefused(MeasureCode code) {
   return code == kCodeNearMinimum || code == kCodeFlexibilityPlot || code == kCodeRangeCentres;
 }
 
@@ -91,7 +91,7 @@ std::string cellCoordinates(const GridCell& c) {
 CellListModel openCellList(const Session& s, int cell, bool smallScreen) {
   CellListModel m;
   m.cell = cell;
-  const int code = s.map.measureCode;
+  const MeasureCode code = s.map.measureCode;
   m.grouped = s.settings.listDialogVariant != 0;
   m.rangeSizesLocked = rangeSizesRefused(code);
   m.rangeSizes = s.settings.listDialogOption != 0 && !m.rangeSizesLocked;
@@ -160,9 +160,9 @@ CellListModel openCellList(const Session& s, int cell, bool smallScreen) {
   return m;
 }
 
-int plotSelectedCellTaxa(Session& s, const CellListModel& m) {
+int plotSelectedCellTaxa(Session& s, Host& host, const CellListModel& m) {
   if (static_cast<int>(m.selected.size()) > kMaxPlotSelection) {
-    s.host.messageBox("Too many items selected.", "Plot taxa", Icon::None, Buttons::Ok);
+    host.messageBox("Too many items selected.", "Plot taxa", Icon::None, Buttons::Ok);
     return 0;
   }
   std::vector<int> taxa;
@@ -170,7 +170,7 @@ int plotSelectedCellTaxa(Session& s, const CellListModel& m) {
     if (line >= 0 && line < static_cast<int>(m.lineTaxon.size()))
       taxa.push_back(m.lineTaxon[static_cast<std::size_t>(line)]);
   if (taxa.empty()) {
-    s.host.messageBox("No items selected.", "Plot taxa", Icon::None, Buttons::Ok);
+    host.messageBox("No items selected.", "Plot taxa", Icon::None, Buttons::Ok);
     return 0;
   }
   return plotMarked(s, taxa);
@@ -202,7 +202,7 @@ CellNameModel openCellName(const Session& s, int cell) {
   return m;
 }
 
-bool storeCellName(Session& s, int cell, const std::string& typed) {
+bool storeCellName(Session& s, Host& host, int cell, const std::string& typed) {
   if (!validCell(s, cell)) return false;
   const std::string name = paddedLocationName(typed);
   auto& field = s.ws.cells[static_cast<std::size_t>(cell)].name;
@@ -233,25 +233,25 @@ bool storeCellName(Session& s, int cell, const std::string& typed) {
     }
   }
   if (!written)
-    s.host.messageBox(
+    host.messageBox(
         strprintf("Can't write the name to\n%s\nThe name changes for this run only.", file.string().c_str()),
         "Gridcell name", Icon::Exclamation, Buttons::Ok);
   return written;
 }
 
-void editCellName(Session& s, int cell) {
+void editCellName(Session& s, Host& host, int cell) {
   CellNameModel m = openCellName(s, cell);
-  if (s.host.runDialog("LOCNMDLGBOX", m)) storeCellName(s, cell, m.name);
+  if (host.runDialog("LOCNMDLGBOX", m)) storeCellName(s, host, cell, m.name);
 }
 
-CellListOutcome runCellListOnce(Session& s, int cell, bool smallScreen) {
+CellListOutcome runCellListOnce(Session& s, Host& host, int cell, bool smallScreen) {
   CellListModel m = openCellList(s, cell, smallScreen);
   const bool grouped = m.grouped, rangeSizes = m.rangeSizes;
-  m.editCellName = [&s, &m, cell] {
-    editCellName(s, cell);
+  m.editCellName = [&s, &host, &m, cell] {
+    editCellName(s, host, cell);
     m.cellLine = strprintf("Area %d: %s", cell, locationName(s, cell).c_str());
   };
-  s.host.runDialog(m.resource, m);
+  host.runDialog(m.resource, m);
   CellListOutcome out;
   switch (m.action) {
     case CellListModel::Action::ToggleRangeSizes:
@@ -263,7 +263,7 @@ CellListOutcome runCellListOnce(Session& s, int cell, bool smallScreen) {
       s.settings.listDialogVariant = m.grouped ? 1 : 0;
       out.showAgain = m.grouped != grouped;
       break;
-    case CellListModel::Action::PlotSelected: out.plotted = plotSelectedCellTaxa(s, m) > 0; break;
+    case CellListModel::Action::PlotSelected: out.plotted = plotSelectedCellTaxa(s, host, m) > 0; break;
     case CellListModel::Action::PlotAll:
       plotAllCellTaxa(s, cell);
       out.plotted = true;
@@ -278,7 +278,7 @@ void showCellList(Shell& shell, int cell) {
   if (!s.ws.datafile.opened || !validCell(s, cell)) return;
   bool plotted = false;
   for (;;) {
-    CellListOutcome o = runCellListOnce(s, cell, shell.flags.smallScreen);
+    CellListOutcome o = runCellListOnce(s, shell.host, cell, shell.flags.smallScreen);
     plotted = plotted || o.plotted;
     if (!o.showAgain) break;
   }

@@ -9,8 +9,9 @@
 #include <vector>
 
 #include "measures/titles.h"
+#include "shell/host.h"
 #include "store/gridtypes.h"
-#include "store/host.h"
+#include "store/requests.h"
 #include "store/session.h"
 
 namespace zn {
@@ -61,7 +62,7 @@ CellListModel openCellList(const Session& s, int cell, bool smallScreen);
 // "Plot sel taxa": marks the taxa of the selected lines (code 22) and
 // returns their number; refuses an empty or too large selection with its
 // message, leaving the map alone (0 returned).
-int plotSelectedCellTaxa(Session& s, const CellListModel& m);
+int plotSelectedCellTaxa(Session& s, Host& host, const CellListModel& m);
 // "Plot all taxa": marks every included taxon present in the cell and not
 // represented; the code becomes 22 when one was marked, else 0.
 int plotAllCellTaxa(Session& s, int cell);
@@ -82,10 +83,10 @@ CellNameModel openCellName(const Session& s, int cell);
 // folder. A file that is missing, read-only or too short to hold the
 // cell's record is left untouched and a message says the name changes for
 // this run only. False in that case.
-bool storeCellName(Session& s, int cell, const std::string& typed);
+bool storeCellName(Session& s, Host& host, int cell, const std::string& typed);
 
 // The whole "Gridcell name" dialog; Cancel changes nothing.
-void editCellName(Session& s, int cell);
+void editCellName(Session& s, Host& host, int cell);
 
 // What the "List of biota" command left to do.
 struct CellListOutcome {
@@ -95,7 +96,7 @@ struct CellListOutcome {
 
 // One showing of the dialog and what its closing button does. showAgain is
 // set when it closed only to be rebuilt with changed display settings.
-CellListOutcome runCellListOnce(Session& s, int cell, bool smallScreen);
+CellListOutcome runCellListOnce(Session& s, Host& host, int cell, bool smallScreen);
 
 // The double-click on a cell: the dialog, again for as long as it asks to
 // be shown again, then the title and a redraw of the map.

@@ -14,45 +14,18 @@ namespace {
 
 bool canRun(const Shell& sh) { return sh.session.ws.datafile.opened && !sh.flags.preselectionDialogOpen; }
 
-double timeLimit(const Session& s) { return std::clamp(s.settings.exactTimeLimit, 1, kExactTimeLimitMax); }
-
-// The stoppable box with the percent done, for as long as the guard lives.
-class StopBox {
- public:
-  StopBox(Host& host, const std::string& title) : host_(host) { host_.stoppableBegin(title); }
-  ~StopBox() { host_.stoppableEnd(); }
-  StopBox(const StopBox&) = delete;
-  StopBox& operator=(const StopBox&) = delete;
-  bool note(int percent) { return host_.stoppableNote(strprintf("%d%% done", percent)); }
-
- private:
-  Host& host_;
-};
-
-void refuse(Shell& sh, const std::string& text, const char* caption) {
-  sh.host.messageBox(text, caption, Icon::Exclamation, Buttons::Ok);
-}
-
 }  // namespace
 
 void connectCurveCommands(Shell& shell) {
+  // Representation curves: a report and a chart; the map stays as it was.
   shell.connect(Command::RepresentationCurves, [](Shell& sh) {
     if (!canRun(sh)) return;
-    Session& s = sh.session;
-    CurveParams p;
-    p.seed = static_cast<std::uint32_t>(sh.host.timeOfDay());
-    p.timeLimitSeconds = timeLimit(s);
+    const AnalysisResult r = runStoppable(sh, Command::RepresentationCurves, "Representation curves");
+    if (!r.ran) return;
+    sh.writeResults(r.results);
     CurveChartModel model;
-    {
-      BusyGuard busy(sh.host);
-      StopBox box(sh.host, "Representation curves");
-      p.progress = [&box](int percent) { return box.note(percent); };
-      model.curves = computeCurves(s, p);
-    }
-    if (!model.curves.error.empty()) return refuse(sh, model.curves.error, "Representation curves");
-    if (model.curves.stopped) return;
-    sh.writeResults(curvesReport(s, model.curves));
-    model.dataTitle = s.ws.datafile.title;
+    model.curves = *r.curves;
+    model.dataTitle = sh.session.ws.datafile.title;
     sh.host.runDialog("CurveChart", model);
   });
 

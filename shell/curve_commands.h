@@ -7,7 +7,7 @@
 #include <string>
 
 #include "selection/curves.h"
-#include "store/host.h"
+#include "store/requests.h"
 
 namespace zn {
 

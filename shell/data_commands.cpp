@@ -28,13 +28,13 @@ void openEditorWindow(Shell& sh) {
   Session& s = sh.session;
   if (!s.ws.datafile.opened) return;
   if (s.ws.dataModifiedByPreselection) {
-    s.host.messageBox("Restore data from preselection\nbefore editing data", "Edit data", Icon::Information,
-                      Buttons::Ok);
+    sh.host.messageBox("Restore data from preselection\nbefore editing data", "Edit data", Icon::Information,
+                       Buttons::Ok);
     return;
   }
   if (s.ws.datafile.quantitative)
-    s.host.messageBox("Direct editing of quantitative data not supported at present\nproceed with care!", "Edit data",
-                      Icon::Warning, Buttons::Ok);
+    sh.host.messageBox("Direct editing of quantitative data not supported at present\nproceed with care!", "Edit data",
+                       Icon::Warning, Buttons::Ok);
   openEditor(s);
   sh.flags.mapEditing = true;
   sh.flags.editorOpen = true;
@@ -126,7 +126,7 @@ void connectDataCommands(Shell& shell) {
     if (s.ws.groupCode.empty()) {
       sh.dispatch(Command::DataPreselection);
       if (s.ws.groupCode.empty()) {
-        s.host.messageBox("No group code selected-\nuse Data preselection.", "Divide data", Icon::None, Buttons::Ok);
+        sh.host.messageBox("No group code selected-\nuse Data preselection.", "Divide data", Icon::None, Buttons::Ok);
         return;
       }
     }
@@ -253,7 +253,7 @@ bool editorExit(Shell& sh) {
   Session& s = sh.session;
   if (editorHoldsChanges(s)) {
     const Answer a =
-        s.host.messageBox("Save modified data\nbefore exit?", "Edit data", Icon::Question, Buttons::YesNoCancel);
+        sh.host.messageBox("Save modified data\nbefore exit?", "Edit data", Icon::Question, Buttons::YesNoCancel);
     if (a == Answer::Cancel) return false;
     if (a == Answer::Yes) {
       BusyGuard busy(sh.host);

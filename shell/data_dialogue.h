@@ -9,7 +9,7 @@
 
 #include <vector>
 
-#include "store/host.h"
+#include "shell/host.h"
 #include "store/preselection.h"
 #include "store/session.h"
 

@@ -9,7 +9,7 @@
 #include <optional>
 #include <vector>
 
-#include "store/host.h"
+#include "shell/host.h"
 
 namespace zn {
 

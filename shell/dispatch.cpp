@@ -76,7 +76,7 @@ void Shell::finishTitle(TitleOutcome outcome) {
 
 void Shell::retitle() { finishTitle(buildTitle(session, titleContext())); }
 
-void Shell::showMeasure(int code) {
+void Shell::showMeasure(MeasureCode code) {
   BusyGuard busy(host);
   const Analysis* a = measureOfCode(code);
   finishTitle(a ? runAnalysis(*a).title : runMeasureCommand(session, code, titleContext()));
@@ -155,7 +155,7 @@ void Shell::connectMeasureCommands() {
   for (auto [command, code] : {std::pair{Command::SelectiveRichness, kCodeSelectiveRichness},
                                std::pair{Command::SelectiveRarity, kCodeSelectiveRarity}})
     connect(command, [code = code](Shell& sh) {
-      TitleOutcome o = runSelectivePlot(sh.session, code, sh.flags.smallScreen, sh.titleContext());
+      TitleOutcome o = runSelectivePlot(sh.session, sh.host, code, sh.flags.smallScreen, sh.titleContext());
       sh.finishTitle(o);
     });
   connect(Command::MeanScores, [](Shell& sh) {
@@ -236,7 +236,7 @@ void Shell::connectMapCommands() {
     if (changes.palette) buildPalette(sh.display.palette, s.settings);
     // Recolour without the title builder, which would overwrite a title the
     // user has just typed.
-    const int code = s.map.measureCode;
+    const MeasureCode code = s.map.measureCode;
     if (changes.reclass && s.scoresPresent && code != kCodeNone && code != kCodeMaxLevel && code != kCodeSelectedAreas)
       sh.display.classes = classifyScores(s, sh.display.palette);
     if (sh.display.view.zoomed) s.savedFillFrameCoast = s.settings.fillFrameCoast;
@@ -327,7 +327,7 @@ void Shell::escape() {
 
 bool Shell::stepTaxon(int delta) {
   Session& s = session;
-  const int code = s.map.measureCode;
+  const MeasureCode code = s.map.measureCode;
   if (!s.ws.datafile.opened || (code != kCodeSelectiveRichness && code != kCodeSelectiveRarity) ||
       markedTaxa(s.ws) != 1)
     return false;

@@ -82,7 +82,7 @@ class Shell {
   bool connected(Command c) const { return operations_.count(c) != 0; }
 
   // A measure command: store the code, compute, title, class and redraw.
-  void showMeasure(int code);
+  void showMeasure(MeasureCode code);
   // Runs a registered analysis with the window's facts (threat values
   // loaded, the title context) added to the parameters, and shows its
   // refusal, if any. Drawing the result is the caller's.

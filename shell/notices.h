@@ -1,7 +1,7 @@
 // Showing what the core left to tell, and asking the questions it reports.
 #pragma once
 
-#include "store/host.h"
+#include "shell/host.h"
 #include "store/session.h"
 
 namespace zn {

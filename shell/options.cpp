@@ -376,7 +376,7 @@ MapOptionsFacts mapOptionsFacts(const Session& s, const Palette& p) {
   f.zoomed = s.zoomed;
   f.britain = s.grid().denseFineGrid();
   // The overlay displays write their own title lines.
-  const int code = s.map.measureCode;
+  const MeasureCode code = s.map.measureCode;
   f.titleEditable =
       !(code == kCodeOverlay || (code == kCodeImportedScores && (s.map.importKind == kImportForegroundBackground ||
                                                                  s.map.importKind == kImportThreeAxis)));

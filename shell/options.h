@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "display/palette.h"
-#include "store/host.h"
 #include "store/maprecord.h"
+#include "store/requests.h"
 #include "store/session.h"
 #include "store/settings.h"
 

@@ -54,12 +54,12 @@ void setScoredFlags(Session& s, int method, bool presence) {
 
 // Each scored cell takes its colour from the 10 x 10 block (cells in the same
 // order as the scored list).
-void colourTwoAxis(Session& s, const std::vector<OverlayCell>& scored) {
+void colourTwoAxis(Session& s, Host& host, const std::vector<OverlayCell>& scored) {
   TwoAxisPlot plot;
   try {
     plot = twoAxisPlot(scored, s.settings.scaleType == kEqualFrequency);
   } catch (const std::bad_alloc&) {
-    s.host.messageBox("insufficient free memory", "Overlay plot", Icon::Exclamation, Buttons::Ok);
+    host.messageBox("insufficient free memory", "Overlay plot", Icon::Exclamation, Buttons::Ok);
     return;
   }
   s.overlay.legend = plot.counts;
@@ -109,7 +109,8 @@ void replotOverlay(Shell& sh) {
   const int method = presence || s.settings.overlayOption != kOverlayAnd ? kOverlayOr : kOverlayAnd;
   const std::vector<OverlayCell> scored = scoredOverlayCells(overlayCells(s), method);
   if (presence) colourOnePresence(sh, scored);
-  else if (buildTwoAxisPalette(sh.display.palette, s.settings, s.settings.overlayScheme)) colourTwoAxis(s, scored);
+  else if (buildTwoAxisPalette(sh.display.palette, s.settings, s.settings.overlayScheme))
+    colourTwoAxis(s, sh.host, scored);
 }
 
 bool overlayScoresCommand(Shell& sh) {
@@ -169,7 +170,8 @@ bool overlayScoresCommand(Shell& sh) {
     sh.host.messageBox(r.message, kOverlayCaption, Icon::Information, Buttons::Ok);
     s.map.title = r.title;
     if (presence) colourOnePresence(sh, scored);
-    else if (buildTwoAxisPalette(sh.display.palette, s.settings, s.settings.overlayScheme)) colourTwoAxis(s, scored);
+    else if (buildTwoAxisPalette(sh.display.palette, s.settings, s.settings.overlayScheme))
+      colourTwoAxis(s, sh.host, scored);
   }
   sh.refreshMenus();
   sh.host.requestRedraw();

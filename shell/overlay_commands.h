@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "store/host.h"
+#include "store/requests.h"
 #include "store/session.h"
 
 namespace zn {

@@ -2,7 +2,7 @@
 // "I&mport scores" (1300).
 #pragma once
 
-#include "store/host.h"
+#include "shell/host.h"
 
 namespace zn {
 

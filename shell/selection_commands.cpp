@@ -96,7 +96,7 @@ void drawResult(Shell& sh) {
 }
 
 // Measures whose scores are made relative to the area set.
-bool dependsOnSet(int code) {
+bool dependsOnSet(MeasureCode code) {
   static constexpr std::array<int, 10> kCodes{
       kCodeRichness,     kCodeRangeSizeRarity, kCodeSubtreeLength,       kCodeRootDistance, kCodeRareQuartile,
       kCodeRangeCentres, kCodeMedianRange,     kCodeEmrIrreplaceability, kCodeMaxRarity,    kCodeSelectedAreas};
@@ -193,12 +193,12 @@ void ManualSelectionModel::close(bool ok) {
   }
   BusyGuard busy(sh.host);
   for (GridCell& c : s.ws.cells) c.flexClass = 0;
-  const int code = s.map.measureCode;
+  const MeasureCode code = s.map.measureCode;
   if (!s.areas.empty() && !dependsOnSet(code)) {
     setMeasureCode(s, kCodeNone);  // titled "none (%d areas selected)"
   } else {
     const int means = s.map.meanPasses, smooths = s.map.smoothPasses;
-    const int again = dependsOnSet(code) ? code : kCodeRichness;
+    const MeasureCode again = dependsOnSet(code) ? code : kCodeRichness;
     bool computed = false;
     if (again == kCodeSelectedAreas && !s.areas.empty()) {
       computed = convertSelectedAreas(s);

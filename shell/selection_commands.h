@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "shell/analyses.h"
-#include "store/host.h"
+#include "shell/host.h"
 #include "store/session.h"
 
 namespace zn {

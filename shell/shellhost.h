@@ -1,10 +1,10 @@
-// What the shell asks of the window system beyond the data store's Host:
+// What the shell asks of the window system beyond the Host's questions:
 // the modeless windows, the help viewer and the about box.
 #pragma once
 
 #include <string>
 
-#include "store/host.h"
+#include "shell/host.h"
 
 namespace zn {
 

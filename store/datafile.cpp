@@ -267,7 +267,7 @@ bool loadAndRecount(Session& s) {
 }
 
 bool openChosenDatafile(Session& s) {
-  BusyGuard busy(s.host);
+  BusyGuard busy(s.progress);
   s.map.measureCode = kCodeNone;
   s.settings.measureCode = kCodeNone;
   s.globalGrid = false;
@@ -277,7 +277,7 @@ bool openChosenDatafile(Session& s) {
     df.opened = false;
   } else if (!loadGridType(s)) {
     df.opened = false;
-    s.host.requestRedraw();
+    s.progress.requestRedraw();
     return false;
   } else {
     loadAndRecount(s);
@@ -285,14 +285,14 @@ bool openChosenDatafile(Session& s) {
   }
   reportLoad(s);
   occupancyPass(s.ws, s.settings.excludedLevel, s.areas);
-  s.host.requestRedraw();
+  s.progress.requestRedraw();
   return df.opened;
 }
 
 bool standardiseQuantitative(Session& s) {
   DatafileState& df = s.ws.datafile;
   if (!df.opened || !df.quantitative || df.rescaled) return false;
-  BusyGuard busy(s.host);
+  BusyGuard busy(s.progress);
   rescaleQuantitative(s.ws);
   s.subgroupDataPresent = recount(s.ws, s.settings.excludedLevel);
   return true;

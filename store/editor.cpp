@@ -61,7 +61,7 @@ int maxTaxa(const Session& s) { return s.grid().maxTaxa(); }
 int drawChoice(Session& s, int k) {
   EditorState& e = s.editor;
   if (!e.randomSeeded) {
-    e.randomState = static_cast<std::uint32_t>(s.host.timeOfDay());
+    e.randomState = static_cast<std::uint32_t>(s.progress.timeOfDay());
     e.randomSeeded = true;
   }
   const int limit = (32767 / k) * k;
@@ -344,7 +344,7 @@ bool findEditorTaxon(Session& s, const std::string& text) {
       selectEditorTaxon(s, t);
       return true;
     }
-  s.host.beep();
+  s.progress.beep();
   return false;
 }
 

@@ -11,7 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "store/host.h"
+#include "store/notice.h"
+#include "store/requests.h"
 
 namespace zn {
 

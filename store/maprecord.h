@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "store/measurecode.h"
 #include "store/settings.h"
 
 namespace zn {
@@ -18,7 +19,7 @@ enum ImportKind : int {
 };
 
 struct MapRecord {
-  int measureCode = 0;
+  MeasureCode measureCode = kCodeNone;
   std::string title;      // at most 255 characters when built by the title builder
   std::string dataTitle;  // datafile title, single taxon's display name or imported name
   std::string fileName;   // datafile file name at the computation

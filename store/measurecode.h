@@ -43,11 +43,9 @@ enum MeasureCode : int {
 
 // Codes that no command selects. A few rules still take them into account
 // (14 ... 19 take mean passes, 20 and 21 count as area selections).
-enum ReservedMeasureCode : int {
-  kCodeReservedFirstMean = 14,
-  kCodeReservedLastMean = 19,
-  kCodeReservedSelection20 = 20,
-  kCodeReservedSelection21 = 21,
-};
+constexpr MeasureCode kCodeReservedFirstMean = static_cast<MeasureCode>(14);
+constexpr MeasureCode kCodeReservedLastMean = static_cast<MeasureCode>(19);
+constexpr MeasureCode kCodeReservedSelection20 = static_cast<MeasureCode>(20);
+constexpr MeasureCode kCodeReservedSelection21 = static_cast<MeasureCode>(21);
 
 }  // namespace zn

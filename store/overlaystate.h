@@ -65,7 +65,7 @@ struct OverlayState {
   // The map that was on screen before the overlay display (measure code 11)
   // replaced it: Swap scores takes it into the background under this code
   // and title.
-  int savedMeasure = 0;
+  MeasureCode savedMeasure = kCodeNone;
   std::string savedTitle;
   // The last two-axis plot: cells per colour, [foreground class][background
   // class], for the legend; plotted is false when the display shows none.

@@ -74,7 +74,7 @@ void refuseGroup(Session& s) {
   PreselectionDialogModel& m = s.preselection.dialog;
   m.groupCode.clear();
   std::fill(m.groupSelected.begin(), m.groupSelected.end(), 0);
-  s.host.beep();
+  s.progress.beep();
 }
 
 std::string_view trimmed(std::string_view v) {
@@ -140,7 +140,7 @@ bool excludeTaxon(Workspace& ws, int taxon) {
 }
 
 void openPreselectionDialog(Session& s) {
-  BusyGuard busy(s.host);
+  BusyGuard busy(s.progress);
   Workspace& ws = s.ws;
   PreselectionDialogModel& m = s.preselection.dialog;
   m = PreselectionDialogModel{};
@@ -215,7 +215,7 @@ bool findGroupTaxon(Session& s, const std::string& text) {
     m.groupCode = significantCode(s.ws, t);
     return true;
   }
-  s.host.beep();
+  s.progress.beep();
   return false;
 }
 
@@ -469,7 +469,7 @@ bool loadPreselectionFile(Session& s, const fs::path& path, std::vector<int>& ex
     s.tell(strprintf("Can't open file\n%s", path.string().c_str()), "Preselection load", Icon::Exclamation);
     return false;
   }
-  BusyGuard busy(s.host);
+  BusyGuard busy(s.progress);
   applyPreselectionFile(s, parsePreselectionFile(*text, s.ws.geo.cells), excludedAreas);
   return true;
 }

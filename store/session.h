@@ -10,11 +10,11 @@
 #include "store/editor.h"
 #include "store/gridsystem.h"
 #include "store/gridtypes.h"
-#include "store/host.h"
 #include "store/maprecord.h"
 #include "store/notice.h"
 #include "store/overlaystate.h"
 #include "store/preselection.h"
+#include "store/progress.h"
 #include "store/random.h"
 #include "store/settings.h"
 #include "store/workspace.h"
@@ -28,10 +28,10 @@ struct MemoryBudget {
 };
 
 struct Session {
-  Session(Host& theHost, std::filesystem::path programFolder, GridVariant grid = GridVariant::World)
-      : host(theHost), home(std::move(programFolder)), variant(grid) {}
+  Session(Progress& theProgress, std::filesystem::path programFolder, GridVariant grid = GridVariant::World)
+      : progress(theProgress), home(std::move(programFolder)), variant(grid) {}
 
-  Host& host;
+  Progress& progress;
   std::filesystem::path home;  // the program folder
   GridVariant variant;
   MemoryBudget memory;

@@ -86,15 +86,14 @@ constexpr SlotField kSlotFields[] = {
     {kRangeSizeThreshold, settingsField<&Settings::rangeSizeThreshold>()},
     {kResidualsNotRelative, settingsField<&Settings::residualsNotRelative>()},
     {kMapAllFlexible, settingsField<&Settings::mapAllFlexible>()},
-    {kThreeD71, settingsField<&Settings::threeD>()},
     {kExactTimeLimit, settingsField<&Settings::exactTimeLimit>()},
     {kTwoTailed, settingsField<&Settings::twoTailed>()},
     {kScoresExportOption, settingsField<&Settings::scoresExportOption>()},
     {kLastTieRandom, settingsField<&Settings::lastTieRandom>()},
 };
 
-static_assert(std::size(kSlotFields) + std::size(kSpareSlotNumbers) + 2 == kSettingsSlots,
-              "every slot is a field, a spare slot or half of the budget");
+static_assert(std::size(kSlotFields) + kThreeDSlots + std::size(kSpareSlotNumbers) + 2 == kSettingsSlots,
+              "every slot is a field, in the 3D-map block, a spare slot or half of the budget");
 static_assert(std::size(kSpareSlotNumbers) == kSpareSlots);
 
 }  // namespace
@@ -108,7 +107,7 @@ double Settings::budget() const {
 void Settings::setBudget(double b) { std::memcpy(&budgetBits, &b, 8); }
 
 void setDefaults(Settings& s, bool zoomed, bool britain) {
-  std::int32_t measure = s.measureCode;
+  const MeasureCode measure = s.measureCode;
   std::int32_t light = s.lightDefaults;
   s = Settings{};
   s.measureCode = measure;
@@ -167,6 +166,7 @@ Settings decodeSettings(const unsigned char* data, std::size_t size) {
   auto slot = [&](int k) { return readI32(buf.data() + 4 * k); };
   Settings s;
   for (const SlotField& f : kSlotFields) f.field.set(s, slot(f.slot));
+  for (int i = 0; i < kThreeDSlots; ++i) s.threeD[static_cast<std::size_t>(i)] = slot(kThreeDFirst + i);
   for (int i = 0; i < kSpareSlots; ++i) s.spare[static_cast<std::size_t>(i)] = slot(kSpareSlotNumbers[i]);
   s.budgetBits = static_cast<std::uint32_t>(slot(kBudgetLow)) |
                  static_cast<std::uint64_t>(static_cast<std::uint32_t>(slot(kBudgetLow + 1))) << 32;
@@ -177,6 +177,7 @@ std::array<unsigned char, kSettingsBytes> encodeSettings(const Settings& s) {
   std::array<unsigned char, kSettingsBytes> buf{};
   auto put = [&](int k, std::int32_t v) { writeI32(buf.data() + 4 * k, v); };
   for (const SlotField& f : kSlotFields) put(f.slot, f.field.get(s));
+  for (int i = 0; i < kThreeDSlots; ++i) put(kThreeDFirst + i, s.threeD[static_cast<std::size_t>(i)]);
   for (int i = 0; i < kSpareSlots; ++i) put(kSpareSlotNumbers[i], s.spare[static_cast<std::size_t>(i)]);
   put(kBudgetLow, static_cast<std::int32_t>(static_cast<std::uint32_t>(s.budgetBits)));
   put(kBudgetLow + 1, static_cast<std::int32_t>(static_cast<std::uint32_t>(s.budgetBits >> 32)));

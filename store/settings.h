@@ -11,6 +11,8 @@
 #include <type_traits>
 #include <utility>
 
+#include "store/measurecode.h"
+
 namespace zn {
 
 // Colour modes.
@@ -65,7 +67,10 @@ constexpr MapPalette withRamp(MapPalette p, MapPalette bit, bool on) {
 constexpr int kSettingsSlots = 87;
 constexpr int kSettingsBytes = 4 * kSettingsSlots;
 // Slots of the file image that no field uses; they are carried unchanged.
-constexpr int kSpareSlots = 12;
+constexpr int kSpareSlots = 3;
+// The block of 3D-map and overlay slots. The three-axis settings start
+// afresh with each import, so nothing reads the block: it is carried as read.
+constexpr int kThreeDSlots = 10;
 
 // The exact sets' time limit: its default and the values it may take.
 constexpr int kExactTimeLimitDefault = 60;
@@ -73,7 +78,7 @@ constexpr int kExactTimeLimitMax = 86400;
 
 struct Settings {
   std::int32_t excludedLevel = 0;
-  std::int32_t measureCode = 0;
+  MeasureCode measureCode = kCodeNone;
   std::int32_t rarityFormula = 0;
   ColourMode colourMode = kMonoLog;
   std::int32_t frameShown = 0;
@@ -143,14 +148,14 @@ struct Settings {
   std::int32_t rangeSizeThreshold = 0;
   std::int32_t residualsNotRelative = 0;
   std::int32_t mapAllFlexible = 0;
-  std::int32_t threeD = 0;
   // Seconds the exact area sets may search (a slot the record leaves free).
   std::int32_t exactTimeLimit = 0;
   std::int32_t twoTailed = 0;
   std::int32_t scoresExportOption = 0;
   std::int32_t lastTieRandom = 0;
 
-  // Raw values of the spare slots, in slot order.
+  // Raw values of the 3D-map block and of the spare slots, in slot order.
+  std::array<std::int32_t, kThreeDSlots> threeD{};
   std::array<std::int32_t, kSpareSlots> spare{};
 
   // The budget is one 64-bit float across the last two slots.

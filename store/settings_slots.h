@@ -73,7 +73,7 @@ enum Slot : int {
   kRangeSizeThreshold = 68,
   kResidualsNotRelative = 69,
   kMapAllFlexible = 70,
-  kThreeD71 = 71,
+  kThreeDFirst = 71,  // the 3D-map block, through slot 80
   kExactTimeLimit = 81,
   kTwoTailed = 82,
   kScoresExportOption = 83,
@@ -82,6 +82,6 @@ enum Slot : int {
 };
 
 // Slots no field uses, in the order Settings::spare keeps them.
-constexpr int kSpareSlotNumbers[] = {52, 57, 58, 72, 73, 74, 75, 76, 77, 78, 79, 80};
+constexpr int kSpareSlotNumbers[] = {52, 57, 58};
 
 }  // namespace zn

@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "store/host.h"
+#include "store/requests.h"
 
 namespace zn {
 

@@ -9,7 +9,7 @@
 #include <QWidget>
 
 #include "selection/curves.h"
-#include "store/host.h"
+#include "store/requests.h"
 
 class QChartView;
 class QLabel;

@@ -314,7 +314,7 @@ TEST(MapLayers, DamagedStateDrawsWithoutFault) {
   f.s.areas.cells = {0, -4, 100000, 5};
   f.s.areas.seedCount = 50;
   f.s.settings.selectedAreasDisplay = 1;
-  f.s.map.measureCode = 8;
+  f.s.map.measureCode = kCodeNearMinimum;
   f.s.gridTypes.current = 4;
   f.d.classes.limits.clear();
   for (int bg : {0, 1, 2})
@@ -361,7 +361,7 @@ TEST(MapLayers, MaxDataLevelMapDrawsSpotsByLevel) {
   MapFixture f;
   f.s.settings.fillFrameCoast = 0;
   f.s.settings.coastShown = 0;
-  f.s.map.measureCode = 25;
+  f.s.map.measureCode = kCodeMaxLevel;
   const int cells[] = {300, 302, 304, 306};
   for (int level = 1; level <= 4; ++level) {
     GridCell& c = f.s.ws.cells[static_cast<std::size_t>(cells[level - 1])];
@@ -512,7 +512,7 @@ TEST(MapKey, CategoryMapsGetWordsAndTheMeasureAsTitle) {
     shown += c.score > 0;
   }
   ASSERT_GT(shown, 4);
-  f.s.map.measureCode = 8;
+  f.s.map.measureCode = kCodeNearMinimum;
   f.s.map.title = "near-minimum set";
   f.s.settings.flexibilityMap = 1;
   f.s.settings.nearMinimumGoal = 1;

@@ -72,7 +72,7 @@ struct MapFixture {
     s.coastlineRead = readCoastline(s.coast, s.coastFile(), s.ws.geo);
     readMapDefinitions(s.gridTypes, s.mapFile());
     f->host.openFiles.push_back(f->dir.path() / "equal" / "carnivora.dat");
-    if (!openDatafile(s, s.host) || !s.coastlineRead || s.coastApplies == 0) return nullptr;
+    if (!openDatafile(s, f->host) || !s.coastlineRead || s.coastApplies == 0) return nullptr;
     f->scoreRichness();
     return f;
   }
@@ -85,7 +85,7 @@ struct MapFixture {
       for (int t = 0; t < s.ws.taxaCount; ++t) c.count += s.ws.cards.level(t, n) > 0;
       c.score = c.count;
     }
-    s.map.measureCode = 1;
+    s.map.measureCode = kCodeRichness;
     s.map.title = "richness";
     s.map.scaleLimit = s.ws.taxaCount;
     s.scoresPresent = true;
@@ -102,7 +102,7 @@ struct MapFixture {
       c.count = std::max(1, static_cast<int>(v));
       c.score = c.count;
     }
-    s.map.measureCode = 1;
+    s.map.measureCode = kCodeRichness;
     s.map.title = "richness";
     s.map.scaleLimit = 120;
     s.scoresPresent = true;

@@ -75,7 +75,7 @@ TEST(ScaleBarLabels, NoneForCategories) {
 struct KeySession {
   test::ScriptedHost host;
   Session s{host, "/nonexistent"};
-  KeySession(int code, const std::vector<std::pair<double, int>>& cells) {
+  KeySession(MeasureCode code, const std::vector<std::pair<double, int>>& cells) {
     s.ws.cells.resize(static_cast<std::size_t>(s.ws.geo.cells) + 2);
     s.map.measureCode = code;
     for (std::size_t i = 0; i < cells.size(); ++i) {
@@ -147,7 +147,7 @@ TEST(CellReadout, NumberNameSpanScoreAndCount) {
 
 TEST(MeasureKinds, CountsUnlessTransformed) {
   MapRecord m;
-  m.measureCode = 1;
+  m.measureCode = kCodeRichness;
   EXPECT_TRUE(measureKind(m).countType);
   m.smoothPasses = 1;
   EXPECT_FALSE(measureKind(m).countType);
@@ -155,17 +155,17 @@ TEST(MeasureKinds, CountsUnlessTransformed) {
   m.meanPasses = 2;
   EXPECT_FALSE(measureKind(m).countType);
   m.meanPasses = 0;
-  m.measureCode = 2;
+  m.measureCode = kCodeRangeSizeRarity;
   EXPECT_FALSE(measureKind(m).countType);
   EXPECT_FALSE(measureKind(m).category);
-  m.measureCode = 8;
+  m.measureCode = kCodeNearMinimum;
   EXPECT_TRUE(measureKind(m).category);
   EXPECT_TRUE(measureKind(m).largeSpots);
-  m.measureCode = 25;
+  m.measureCode = kCodeMaxLevel;
   EXPECT_TRUE(measureKind(m).maxLevelSpots);
-  m.measureCode = 26;
+  m.measureCode = kCodeFlexibilityPlot;
   EXPECT_TRUE(measureKind(m).italicTitle);
-  m.measureCode = 39;
+  m.measureCode = kCodeMedianQuantitative;
   EXPECT_TRUE(measureKind(m).medianNumbers);
   EXPECT_TRUE(measureKind(m).noTitle);
 }

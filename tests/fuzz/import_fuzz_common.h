@@ -8,8 +8,8 @@
 #include <string>
 
 #include "interchange/dataimport.h"
+#include "shell/silenthost.h"
 #include "store/session.h"
-#include "store/silenthost.h"
 
 namespace zn::fuzz {
 

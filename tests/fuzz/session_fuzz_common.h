@@ -12,10 +12,10 @@
 #include <fstream>
 #include <string>
 
+#include "shell/silenthost.h"
 #include "store/datafile.h"
 #include "store/files.h"
 #include "store/session.h"
-#include "store/silenthost.h"
 
 namespace zn::fuzz {
 

@@ -102,7 +102,7 @@ ShippedHome::ShippedHome() {
 OpenedSample::OpenedSample(const fs::path& home, GridVariant v, const fs::path& datafile) {
   s = std::make_unique<Session>(host, home, v);
   EXPECT_TRUE(startSession(*s));
-  EXPECT_TRUE(openDatafile(*s, s->host, datafile)) << datafile;
+  EXPECT_TRUE(openDatafile(*s, host, datafile)) << datafile;
 }
 
 std::string cardsOf(const fs::path& datafile, GridVariant v) {

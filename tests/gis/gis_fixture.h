@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "shell/silenthost.h"
 #include "store/session.h"
-#include "store/silenthost.h"
 #include "tests/support/fixtures.h"
 
 namespace zn::test {

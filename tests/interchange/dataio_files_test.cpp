@@ -110,7 +110,7 @@ struct WorldFolder {
   bool import(int layout, const fs::path& input, const fs::path& target) {
     host.openFiles.push_back(input);
     host.saveFiles.push_back(target);
-    return runImport(s, s.host, layout) && openImported(s);
+    return runImport(s, host, layout) && openImported(s);
   }
 };
 
@@ -156,7 +156,7 @@ TEST(DataImportCommand, FewerThanThreeTaxaKeepThePlaceholderCardsAndOpenWithoutA
     w.host.messages.clear();
     w.s.ws.datafile.opened = false;
     w.host.openFiles.push_back(target);
-    ASSERT_TRUE(openDatafile(w.s, w.s.host));
+    ASSERT_TRUE(openDatafile(w.s, w.host));
     for (const auto& m : w.host.messages) EXPECT_NE(m.caption, "Check datafile") << taxa << ": " << m.text;
     EXPECT_EQ(w.s.ws.taxaCount, taxa);
   }
@@ -169,7 +169,7 @@ TEST(DataImportCommand, AsksAgainUntilTheDatafileLiesInAGridFolder) {
   w.host.saveFiles.push_back(w.tmp.path() / "outside.dat");
   w.host.saveFiles.push_back(w.home / "outside.dat");
   w.host.saveFiles.push_back(w.home / "equal" / "inside.dat");
-  EXPECT_TRUE(runImport(w.s, w.s.host, kImportComma));
+  EXPECT_TRUE(runImport(w.s, w.host, kImportComma));
   EXPECT_EQ(w.host.saveRequests.size(), 3u);
   EXPECT_FALSE(fs::exists(w.tmp.path() / "outside.dat"));
   EXPECT_TRUE(fs::exists(w.home / "equal" / "inside.dat"));
@@ -177,13 +177,13 @@ TEST(DataImportCommand, AsksAgainUntilTheDatafileLiesInAGridFolder) {
 
 TEST(DataImportCommand, RefusesDmapOffTheBritainGridAndMissingInput) {
   WorldFolder w;
-  EXPECT_FALSE(runImport(w.s, w.s.host, kImportDmap));
+  EXPECT_FALSE(runImport(w.s, w.host, kImportDmap));
   ASSERT_EQ(w.host.messages.size(), 1u);
   EXPECT_EQ(w.host.messages[0].text, "DMAP format\nonly available for Britain, Finland and Europe");
   EXPECT_TRUE(w.host.openRequests.empty());
 
   w.host.openFiles.push_back(w.tmp.path() / "missing.txt");
-  EXPECT_FALSE(runImport(w.s, w.s.host, kImportComma));
+  EXPECT_FALSE(runImport(w.s, w.host, kImportComma));
   EXPECT_EQ(w.host.messages.back().text, "Can't open file\n" + (w.tmp.path() / "missing.txt").string());
 }
 
@@ -196,7 +196,7 @@ TEST(DataImportCommand, DialogChoosesTheLayout) {
   w.host.dialogAnswers.push_back(true);
   w.host.openFiles.push_back(w.tmp.path() / "g.txt");
   w.host.saveFiles.push_back(w.home / "equal" / "g.dat");
-  ASSERT_TRUE(importDataCommand(w.s, w.s.host));
+  ASSERT_TRUE(importDataCommand(w.s, w.host));
   EXPECT_EQ(w.host.dialogs, std::vector<std::string>{"DIMDDLGBOX1"});
   ASSERT_TRUE(openImported(w.s));
   EXPECT_EQ(w.s.ws.cards.codeText(0), "77" + std::string(29, '0'));
@@ -204,15 +204,15 @@ TEST(DataImportCommand, DialogChoosesTheLayout) {
 
 TEST(DataExportCommand, RefusalsAndNothingWithoutTaxa) {
   WorldFolder w;
-  EXPECT_FALSE(exportDataCommand(w.s, w.s.host));
+  EXPECT_FALSE(exportDataCommand(w.s, w.host));
   EXPECT_TRUE(w.host.dialogs.empty());
   writeFile(w.tmp.path() / "list.txt", "Canis,lupus,1\n");
   ASSERT_TRUE(w.import(kImportComma, w.tmp.path() / "list.txt", w.home / "equal" / "a.dat"))
       << (w.host.messages.empty() ? "" : w.host.messages.back().text);
   w.host.messages.clear();
   w.host.saveRequests.clear();
-  EXPECT_FALSE(runExport(w.s, w.s.host, kExportCoords));
-  EXPECT_FALSE(runExport(w.s, w.s.host, kExportDmap));
+  EXPECT_FALSE(runExport(w.s, w.host, kExportCoords));
+  EXPECT_FALSE(runExport(w.s, w.host, kExportDmap));
   ASSERT_EQ(w.host.messages.size(), 2u);
   EXPECT_EQ(w.host.messages[0].text, "export of coordinates\nnot supported by this version");
   EXPECT_EQ(w.host.messages[0].caption, "Export data");
@@ -226,7 +226,7 @@ TEST(DataRoundTrip, CommaTextListImportsAsTheSameCards) {
   ASSERT_TRUE(w.import(kImportComma, w.tmp.path() / "src.txt", w.home / "equal" / "a.dat"));
   const std::string before = encodeDatafile(w.s, "x").substr(34);
   w.host.saveFiles.push_back(w.tmp.path() / "out.txt");
-  ASSERT_TRUE(runExport(w.s, w.s.host, kExportCommaText));
+  ASSERT_TRUE(runExport(w.s, w.host, kExportCommaText));
   ASSERT_TRUE(w.import(kImportQuoted, w.tmp.path() / "out.txt", w.home / "equal" / "b.dat"));
   EXPECT_EQ(encodeDatafile(w.s, "x").substr(34), before);
 }
@@ -242,7 +242,7 @@ TEST(DataRoundTrip, DataMatrixWithNamesBinImportsAsTheSameCards) {
     for (int c = 1; c <= 864; ++c) levels.back().push_back(w.s.ws.cards.level(t, c));
   }
   w.host.saveFiles.push_back(w.tmp.path() / "m.txt");
-  ASSERT_TRUE(runExport(w.s, w.s.host, kExportMatrix));
+  ASSERT_TRUE(runExport(w.s, w.host, kExportMatrix));
   EXPECT_EQ(readFile(w.home / "equal" / "NAMES.BIN").size(), 128u);
   ASSERT_TRUE(w.import(kImportMatrix, w.tmp.path() / "m.txt", w.home / "equal" / "b.dat"));
   ASSERT_EQ(w.s.ws.taxaCount, 2);
@@ -266,7 +266,7 @@ class ButterflyFolder : public ::testing::Test {
     ASSERT_TRUE(populateProgramFolder(home, shippedProgramData()));
     ASSERT_TRUE(startSession(s));
     host.openFiles.push_back(home / "britain" / "butterflies.dat");
-    ASSERT_TRUE(openDatafile(s, s.host));
+    ASSERT_TRUE(openDatafile(s, host));
   }
 };
 
@@ -275,9 +275,9 @@ class ButterflyFolder : public ::testing::Test {
 TEST_F(ButterflyFolder, TextListByReferenceAndTheRefusedCoordinateLayouts) {
   host.messages.clear();
   host.openRequests.clear();
-  EXPECT_FALSE(runImport(s, s.host, kImportLatLong));
-  EXPECT_FALSE(runImport(s, s.host, kImportQuotedLatLong));
-  EXPECT_FALSE(runImport(s, s.host, kImportRecords));
+  EXPECT_FALSE(runImport(s, host, kImportLatLong));
+  EXPECT_FALSE(runImport(s, host, kImportQuotedLatLong));
+  EXPECT_FALSE(runImport(s, host, kImportRecords));
   ASSERT_EQ(host.messages.size(), 3u);
   EXPECT_EQ(host.messages[0].text, "lat-long format\nnot available");
   EXPECT_EQ(host.messages[1].text, "lat-long format\nnot available");
@@ -290,7 +290,7 @@ TEST_F(ButterflyFolder, TextListByReferenceAndTheRefusedCoordinateLayouts) {
     for (int c = 1; c <= s.ws.geo.cells; ++c)
       present[static_cast<std::size_t>(t)].push_back(s.ws.cards.level(t, c) > 0);
   host.saveFiles.push_back(tmp.path() / "list.txt");
-  ASSERT_TRUE(runExport(s, s.host, kExportCommaText));
+  ASSERT_TRUE(runExport(s, host, kExportCommaText));
   std::string list = readFile(tmp.path() / "list.txt");
   const std::string first = list.substr(0, list.find('\n') + 1);
   int firstCell = 0;
@@ -302,7 +302,7 @@ TEST_F(ButterflyFolder, TextListByReferenceAndTheRefusedCoordinateLayouts) {
   writeFile(tmp.path() / "list.txt", list + "\"" + s.ws.cards.name(0) + "\",\"ZZ99\"\n");
   host.openFiles.push_back(tmp.path() / "list.txt");
   host.saveFiles.push_back(home / "britain" / "back.dat");
-  ASSERT_TRUE(runImport(s, s.host, kImportQuoted)) << (host.messages.empty() ? "" : host.messages.back().text);
+  ASSERT_TRUE(runImport(s, host, kImportQuoted)) << (host.messages.empty() ? "" : host.messages.back().text);
   ASSERT_TRUE(openImported(s));
   EXPECT_EQ(readFile(home / "LOSTDAT.TXT"), "area ZZ99\n");
   ASSERT_EQ(s.ws.taxaCount, taxa);
@@ -315,7 +315,7 @@ TEST_F(ButterflyFolder, TextListByReferenceAndTheRefusedCoordinateLayouts) {
 TEST_F(ButterflyFolder, DmapRoundTripKeepsBothLevels) {
   ASSERT_GE(s.ws.taxaCount, 2);
   host.saveFiles.push_back(tmp.path() / "two.txt");
-  ASSERT_TRUE(runExport(s, s.host, kExportDmap, std::vector<int>{0, 1}));
+  ASSERT_TRUE(runExport(s, host, kExportDmap, std::vector<int>{0, 1}));
   const std::string names = readFile(tmp.path() / "two.nam");
   EXPECT_EQ(names, "1 " + s.ws.cards.name(0) + "\n2 " + s.ws.cards.name(1) + "\n");
   std::vector<std::vector<int>> levels(2);
@@ -327,7 +327,7 @@ TEST_F(ButterflyFolder, DmapRoundTripKeepsBothLevels) {
 
   host.openFiles.push_back(tmp.path() / "two.dis");
   host.saveFiles.push_back(home / "britain" / "back.dat");
-  ASSERT_TRUE(runImport(s, s.host, kImportDmap));
+  ASSERT_TRUE(runImport(s, host, kImportDmap));
   ASSERT_TRUE(openImported(s));
   EXPECT_EQ(readFile(home / "LOSTDAT.TXT"), "");
   ASSERT_EQ(s.ws.taxaCount, 2);

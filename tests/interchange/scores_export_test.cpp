@@ -76,7 +76,7 @@ TEST(ScoresExportValues, PercentageOnlyWithoutOverlayAndWithATotal) {
   for (const Case& c : cases) {
     HandGrid g;
     g.fillScores();
-    g.s.map.measureCode = c.code;
+    g.s.map.measureCode = static_cast<MeasureCode>(c.code);
     g.s.map.mapMaximum = c.total;
     g.s.overlay.pairLoaded = c.pair;
     EXPECT_DOUBLE_EQ(exportedValue(g.s, 6, kLayoutNumbered, false), c.expected) << c.what;

@@ -37,7 +37,7 @@ struct Loaded {
   void recountNow() { s.subgroupDataPresent = recount(s.ws, s.settings.excludedLevel); }
 
   // Stores the code and computes it, as the dispatcher does.
-  void run(int code) { computeMeasure(s, code); }
+  void run(MeasureCode code) { computeMeasure(s, code); }
 
   GridCell& cell(int n) { return s.ws.cells[static_cast<std::size_t>(n)]; }
   double score(int n) { return cell(n).score; }

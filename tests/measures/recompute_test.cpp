@@ -11,35 +11,37 @@ using test::Loaded;
 
 TEST(RecomputePlan, ToolsOptionsKeepsTheSelfRecomputingMeasuresOnly) {
   for (int code : {2, 3, 4, 5, 12, 13}) {
-    RecomputePlan p = recomputePlan(Recompute::ToolsOptions, code);
+    RecomputePlan p = recomputePlan(Recompute::ToolsOptions, static_cast<MeasureCode>(code));
     EXPECT_EQ(p.code, code);
     EXPECT_TRUE(p.compute && p.reapplyPasses) << code;
   }
   for (int code : {6, 7, 8, 9, 20, 21, 26, 40}) {
-    RecomputePlan p = recomputePlan(Recompute::ToolsOptions, code);
+    RecomputePlan p = recomputePlan(Recompute::ToolsOptions, static_cast<MeasureCode>(code));
     EXPECT_EQ(p.code, 0) << code;
     EXPECT_FALSE(p.compute) << code;
   }
-  for (int code : {0, 1, 10, 22, 24, 27, 36, 38, 39}) EXPECT_EQ(recomputePlan(Recompute::ToolsOptions, code).code, 1);
+  for (int code : {0, 1, 10, 22, 24, 27, 36, 38, 39})
+    EXPECT_EQ(recomputePlan(Recompute::ToolsOptions, static_cast<MeasureCode>(code)).code, 1);
 }
 
 TEST(RecomputePlan, PreselectionKeepsSelectiveRichnessAndReappliesNoPasses) {
-  for (int code : {2, 3, 4, 5, 12, 13}) EXPECT_EQ(recomputePlan(Recompute::Preselection, code).code, code);
-  RecomputePlan sel = recomputePlan(Recompute::Preselection, 22);
+  for (int code : {2, 3, 4, 5, 12, 13})
+    EXPECT_EQ(recomputePlan(Recompute::Preselection, static_cast<MeasureCode>(code)).code, code);
+  RecomputePlan sel = recomputePlan(Recompute::Preselection, kCodeSelectiveRichness);
   EXPECT_EQ(sel.code, 22);
   EXPECT_FALSE(sel.compute);
   for (int code : {0, 8, 27, 38, 39}) {
-    RecomputePlan p = recomputePlan(Recompute::Preselection, code);
+    RecomputePlan p = recomputePlan(Recompute::Preselection, static_cast<MeasureCode>(code));
     EXPECT_EQ(p.code, 1) << code;
     EXPECT_FALSE(p.reapplyPasses);
   }
 }
 
 TEST(RecomputePlan, StandardiseAndOpeningADatafile) {
-  EXPECT_EQ(recomputePlan(Recompute::Standardise, 39).code, 39);
-  EXPECT_FALSE(recomputePlan(Recompute::Standardise, 22).compute);
-  EXPECT_EQ(recomputePlan(Recompute::Standardise, 2).code, 1);
-  EXPECT_EQ(recomputePlan(Recompute::DatafileOpened, 38).code, 1);
+  EXPECT_EQ(recomputePlan(Recompute::Standardise, kCodeMedianQuantitative).code, 39);
+  EXPECT_FALSE(recomputePlan(Recompute::Standardise, kCodeSelectiveRichness).compute);
+  EXPECT_EQ(recomputePlan(Recompute::Standardise, kCodeRangeSizeRarity).code, 1);
+  EXPECT_EQ(recomputePlan(Recompute::DatafileOpened, kCodeResiduals).code, 1);
 }
 
 TEST(ToolsOptions, RerunFollowsTheWatchedSettingsAndTheCancelBox) {
@@ -99,7 +101,7 @@ TEST(ToolsOptions, SelectiveRichnessIsReplacedByRichness) {
 
 TEST(ToolsOptions, SelectionMapsBecomeNone) {
   Loaded d(fourTaxa());
-  runMeasureCommand(d.s, 1);
+  runMeasureCommand(d.s, kCodeRichness);
   setMeasureCode(d.s, kCodeNearMinimum);
   applyRecompute(d.s, Recompute::ToolsOptions);
   EXPECT_EQ(d.s.map.measureCode, 0);
@@ -108,7 +110,7 @@ TEST(ToolsOptions, SelectionMapsBecomeNone) {
 
 TEST(Preselection, SingleTaxonPlotIsDrawnAgainWithoutPasses) {
   Loaded d(fourTaxa());
-  runMeasureCommand(d.s, 1);
+  runMeasureCommand(d.s, kCodeRichness);
   setMeasureCode(d.s, kCodeSelectiveRichness);
   setPlotMark(d.s.ws, 3, true);
   d.s.map.smoothPasses = 1;
@@ -149,7 +151,7 @@ TEST(SwapScores, ExchangesCellsRecordAndTheSettingsTheyWereMadeWith) {
   EXPECT_EQ(d.s.backgroundMap.settings.rarityFormula, 0);
 
   d.s.settings.rarityFormula = 2;
-  runMeasureCommand(d.s, 1);
+  runMeasureCommand(d.s, kCodeRichness);
   swapScores(d.s);
   EXPECT_EQ(d.map(), rarity);
   EXPECT_EQ(d.cell(2).fillColour, 7);
@@ -165,7 +167,7 @@ TEST(SwapScores, ExchangesCellsRecordAndTheSettingsTheyWereMadeWith) {
 
 TEST(SwapScores, SelectivePlotComesBackMarkedOrAsImportedScores) {
   Loaded d(fourTaxa());
-  runMeasureCommand(d.s, 1);
+  runMeasureCommand(d.s, kCodeRichness);
   setMeasureCode(d.s, kCodeSelectiveRichness);
   setPlotMark(d.s.ws, 1, true);
   buildTitle(d.s);  // "plot Beta"

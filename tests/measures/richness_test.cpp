@@ -31,7 +31,7 @@ TEST_P(FourTaxaMeasure, GivesTheHandWorkedMap) {
   Loaded d(fourTaxa());
   c.setup(d.s);
   d.recountNow();
-  d.run(c.code);
+  d.run(static_cast<MeasureCode>(c.code));
   EXPECT_EQ(d.map(), c.map);
   EXPECT_DOUBLE_EQ(d.s.map.scaleLimit, c.scaleLimit);
   EXPECT_DOUBLE_EQ(d.s.map.mapMaximum, c.scaleLimit);
@@ -73,7 +73,7 @@ TEST(Richness, EveryTaxonRepresentedLeavesABlankMapWithoutNaN) {
   d.s.areas.cells = {2, 3, 40};
   for (int code : {1, 2, 5, 12, 13, 24, 25, 36}) {
     d.s.settings.rarityFormula = 2;
-    d.run(code);
+    d.run(static_cast<MeasureCode>(code));
     EXPECT_EQ(d.map(), "") << "code " << code;
     EXPECT_EQ(d.s.map.taxaCounted, 0) << "code " << code;
     EXPECT_TRUE(std::isfinite(d.s.map.scaleLimit)) << "code " << code;
@@ -83,7 +83,7 @@ TEST(Richness, EveryTaxonRepresentedLeavesABlankMapWithoutNaN) {
 TEST(Richness, EmptyDataGiveBlankMaps) {
   Loaded d({});
   for (int code : {1, 2, 5, 12, 13, 24, 25, 36}) {
-    d.run(code);
+    d.run(static_cast<MeasureCode>(code));
     EXPECT_EQ(d.map(), "") << "code " << code;
     EXPECT_EQ(d.s.map.taxaCounted, 0);
   }
@@ -91,13 +91,13 @@ TEST(Richness, EmptyDataGiveBlankMaps) {
 
 TEST(Richness, NothingHappensWithoutADatafileOrWithAnotherCodeStored) {
   Loaded d(fourTaxa());
-  d.run(1);
+  d.run(kCodeRichness);
   const std::string before = d.map();
   d.s.ws.datafile.opened = false;
-  d.run(2);
+  d.run(kCodeRangeSizeRarity);
   EXPECT_EQ(d.map(), before);
   d.s.ws.datafile.opened = true;
-  setMeasureCode(d.s, 2);
+  setMeasureCode(d.s, kCodeRangeSizeRarity);
   computeRichness(d.s);  // richness while code 2 is stored
   EXPECT_EQ(d.map(), before);
 }
@@ -106,7 +106,7 @@ TEST(Richness, FrameCopiesTheRecountAndDatafileIntoTheMapRecord) {
   Loaded d(fourTaxa(), "Four taxa");
   d.s.map.meanPasses = 3;
   d.s.map.smoothPasses = 2;
-  d.run(1);
+  d.run(kCodeRichness);
   const MapRecord& m = d.s.map;
   EXPECT_EQ(m.dataTitle, "Four taxa");
   EXPECT_EQ(m.fileName, "test.dat");
@@ -123,7 +123,7 @@ TEST(Richness, DifferenceFormulaGivesZeroForATaxonInEveryCell) {
   for (int n = 1; n <= 864; ++n) everywhere[n] = 1;
   Loaded d({{"Everywhere", "1", everywhere}});
   d.s.settings.rarityFormula = 0;
-  d.run(2);
+  d.run(kCodeRangeSizeRarity);
   EXPECT_EQ(d.score(5), 0.0);  // blank although counted
   EXPECT_EQ(d.count(5), 1);
 }
@@ -135,7 +135,7 @@ TEST(RareQuartile, TiesAtTheBoundaryFollowTheSortProcedure) {
             {"B", "1", {{100, 1}}},
             {"C", "1", {{200, 1}}},
             {"D", "1", {{20, 1}, {21, 1}, {22, 1}}}});
-  d.run(5);
+  d.run(kCodeRareQuartile);
   EXPECT_EQ(d.map(), "100:1/1 ");
   EXPECT_EQ(d.s.map.taxaCounted, 1);
   EXPECT_DOUBLE_EQ(d.s.map.scaleLimit, 1);
@@ -148,7 +148,7 @@ TEST(RareQuartile, TiesAtTheBoundaryFollowTheSortProcedure) {
 
 TEST(RareQuartile, FewerThanFourQualifyingTaxaCountsThemAll) {
   Loaded d({{"A", "1", {{10, 1}, {11, 1}}}, {"B", "1", {{11, 1}}}, {"C", "1", {}}});
-  d.run(5);
+  d.run(kCodeRareQuartile);
   EXPECT_EQ(d.map(), "10:1/1 11:2/2 ");
   EXPECT_EQ(d.s.map.taxaCounted, 2);
 }
@@ -161,16 +161,16 @@ TEST(RareQuartile, CountsTheRarestQuarterOfTheUnrepresentedTaxa) {
     taxa.push_back(t);
   }
   Loaded d(taxa);
-  d.run(5);
+  d.run(kCodeRareQuartile);
   EXPECT_EQ(d.map(), "100:1/1 101:1/1 137:1/1 ");  // T0 and T1
   d.s.areas.cells = {100};                         // T0 represented: 7 qualify, quota 1
-  d.run(5);
+  d.run(kCodeRareQuartile);
   EXPECT_EQ(d.map(), "101:1/1 137:1/1 ");
 }
 
 TEST(RangeCentres, ColumnThreeRowsOneAndTwoCentreOnCellThree) {
   Loaded d({{"A", "1", {{cellAt(3, 1), 1}, {cellAt(3, 2), 1}}}});
-  d.run(12);
+  d.run(kCodeRangeCentres);
   EXPECT_EQ(d.map(), "3:1/1 ");
   EXPECT_EQ(d.s.ws.cards.field(0, d.s.ws.cards.layout->soleArea), 3);
 }
@@ -178,14 +178,14 @@ TEST(RangeCentres, ColumnThreeRowsOneAndTwoCentreOnCellThree) {
 TEST(MedianQuantitative, TakesTheMedianLevelOnlyInQuantitativeMode) {
   Loaded d({{"A", "1", {{5, 10}, {6, 40}}}, {"B", "1", {{5, 30}}}, {"C", "1", {{5, 80}}}, {"D", "1", {{6, 20}}}},
            "*quantities");
-  d.run(39);
+  d.run(kCodeMedianQuantitative);
   EXPECT_EQ(d.map(), "5:30/3 6:30/2 ");
   EXPECT_DOUBLE_EQ(d.s.map.scaleLimit, 1.0);
 
   Loaded p(fourTaxa());
-  p.run(1);
+  p.run(kCodeRichness);
   const std::string richness = p.map();
-  p.run(39);
+  p.run(kCodeMedianQuantitative);
   EXPECT_EQ(p.map(), richness);  // presence mode: nothing happens
 }
 
@@ -193,7 +193,7 @@ TEST(MedianQuantitative, AMedianOfZeroIsStoredAsOne) {
   Loaded d({{"A", "1", {{5, 0}, {6, 3}}}, {"B", "1", {{5, 0}}}}, "*q");
   d.s.settings.excludedLevel = -1;  // zero levels count as present
   d.recountNow();
-  d.run(39);
+  d.run(kCodeMedianQuantitative);
   EXPECT_EQ(d.score(5), 1.0);
   EXPECT_EQ(d.count(5), 2);
 }
@@ -214,19 +214,19 @@ TEST(Selective, CountsMarkedTaxaWhateverTheGroupAndTheAreaSet) {
   d.s.areas.cells = {2};
   setPlotMark(d.s.ws, 0, true);  // Alpha: outside the group and represented
   setPlotMark(d.s.ws, 1, true);
-  d.run(22);
+  d.run(kCodeSelectiveRichness);
   EXPECT_EQ(d.map(), "1:1/1 2:2/2 3:1/1 ");
   EXPECT_EQ(d.s.map.taxaCounted, 2);
-  d.run(27);
+  d.run(kCodeSelectiveRarity);
   EXPECT_EQ(d.map(), "1:0.333333/1 2:1.33333/2 3:0.333333/1 ");
   EXPECT_DOUBLE_EQ(d.s.map.scaleLimit, 0.5 + 1.0);  // the recount's sum, over the group
 }
 
 TEST(Selective, NothingHappensWithoutMarks) {
   Loaded d(fourTaxa());
-  d.run(1);
+  d.run(kCodeRichness);
   const std::string richness = d.map();
-  d.run(22);
+  d.run(kCodeSelectiveRichness);
   EXPECT_EQ(d.map(), richness);
 }
 

@@ -113,7 +113,7 @@ TEST(SelectivePlotCommand, PlotsTwoTaxaAfterADisplayChange) {
     m.action = SelectivePlotModel::Action::Plot;
     return true;
   };
-  EXPECT_EQ(runSelectivePlot(s, kCodeSelectiveRichness, false), TitleOutcome::Classify);
+  EXPECT_EQ(runSelectivePlot(s, host, kCodeSelectiveRichness, false), TitleOutcome::Classify);
   EXPECT_EQ(host.dialogs, (std::vector<std::string>{"RICHDLGBOX1", "RICHDLGBOX2"}));
   EXPECT_EQ(s.settings.listDialogVariant, 0);
   EXPECT_EQ(s.map.title, "plot selected richness");
@@ -132,7 +132,7 @@ TEST(SelectivePlotCommand, OneTaxonIsPlottedByTheTitleAndCancelChangesNothing) {
     m.action = SelectivePlotModel::Action::Plot;
     return true;
   };
-  runSelectivePlot(s, kCodeSelectiveRarity, false);
+  runSelectivePlot(s, host, kCodeSelectiveRarity, false);
   EXPECT_EQ(s.map.title, "plot Felis");
   EXPECT_EQ(s.ws.cells[6].score, 1.0);
 
@@ -140,7 +140,7 @@ TEST(SelectivePlotCommand, OneTaxonIsPlottedByTheTitleAndCancelChangesNothing) {
     m.action = SelectivePlotModel::Action::Cancel;
     return false;
   };
-  EXPECT_EQ(runSelectivePlot(s, kCodeSelectiveRarity, false), TitleOutcome::Stopped);
+  EXPECT_EQ(runSelectivePlot(s, host, kCodeSelectiveRarity, false), TitleOutcome::Stopped);
   EXPECT_EQ(s.map.title, "plot Felis");
   EXPECT_TRUE(plotMarked(s.ws, 3));
 }

@@ -13,7 +13,7 @@ using test::Loaded;
 // A map of hand-set scores under the given code.
 struct Scored : Loaded {
   explicit Scored(int code = kCodeRichness) : Loaded({}) {
-    setMeasureCode(s, code);
+    setMeasureCode(s, static_cast<MeasureCode>(code));
     s.scoresPresent = true;
   }
   void set(int c, int r, double score, int count = 1) {
@@ -113,7 +113,7 @@ TEST(SmoothPass, DoesNotApplyToSelectionMapsOrSingleTaxonPlots) {
     EXPECT_EQ(m.s.map.smoothPasses, 0) << "code " << code;
   }
   Loaded d(test::fourTaxa());
-  setMeasureCode(d.s, 22);
+  setMeasureCode(d.s, kCodeSelectiveRichness);
   setPlotMark(d.s.ws, 0, true);
   d.s.scoresPresent = true;
   EXPECT_FALSE(smoothPassApplies(d.s));

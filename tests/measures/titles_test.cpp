@@ -30,7 +30,7 @@ TEST_P(TitleTable, BuildsTheTitleFromTheMapRecordAndSettings) {
   const TitleCase& c = GetParam();
   Loaded d(fourTaxa());
   d.s.scoresPresent = true;
-  setMeasureCode(d.s, c.code);
+  setMeasureCode(d.s, static_cast<MeasureCode>(c.code));
   c.setup(d.s);
   buildTitle(d.s);
   EXPECT_EQ(d.s.map.title, c.title);
@@ -188,7 +188,7 @@ TEST(Titles, AreaCountTextShowsSeedsAndNewAreas) {
 TEST(Titles, NeighbourhoodChangeAloneShowsTheNewSizeOnTheOldScores) {
   Loaded d(fourTaxa());
   d.s.settings.neighbourhoodSize = 25;
-  runMeasureCommand(d.s, 1);
+  runMeasureCommand(d.s, kCodeRichness);
   smoothPass(d.s);
   smoothPass(d.s);
   buildTitle(d.s);
@@ -202,7 +202,7 @@ TEST(Titles, NeighbourhoodChangeAloneShowsTheNewSizeOnTheOldScores) {
 
 TEST(Titles, StopWithoutScoresAndRefusedInversions) {
   Loaded d(fourTaxa());
-  setMeasureCode(d.s, 1);
+  setMeasureCode(d.s, kCodeRichness);
   d.s.map.title = "old";
   EXPECT_EQ(buildTitle(d.s), TitleOutcome::Stopped);
   EXPECT_EQ(d.s.map.title, "old");
@@ -228,7 +228,7 @@ TEST(Titles, OutcomesTellWhatFollows) {
                {25, TitleOutcome::NoClassing},
                {37, TitleOutcome::NoClassing}};
   for (const auto& c : cases) {
-    setMeasureCode(d.s, c.code);
+    setMeasureCode(d.s, static_cast<MeasureCode>(c.code));
     EXPECT_EQ(buildTitle(d.s), c.outcome) << "code " << c.code;
   }
   EXPECT_TRUE(d.s.map.presenceMap);  // code 37 last
@@ -240,7 +240,7 @@ TEST(Titles, ScoreOffsetIsKeptOnlyForResidualsAndImports) {
   Loaded d(fourTaxa());
   d.s.scoresPresent = true;
   for (int code : {1, 2, 10, 38}) {
-    setMeasureCode(d.s, code);
+    setMeasureCode(d.s, static_cast<MeasureCode>(code));
     d.s.map.scoreOffset = -2.5;
     buildTitle(d.s);
     EXPECT_EQ(d.s.map.scoreOffset, code == 10 || code == 38 ? -2.5 : 0.0) << "code " << code;
@@ -267,7 +267,7 @@ TEST(DisplayName, MovesATrailingAbbreviationToTheFront) {
 
 TEST(SingleTaxon, PresencePlotOfTheOneMarkedTaxon) {
   Loaded d(fourTaxa());
-  runMeasureCommand(d.s, 1);
+  runMeasureCommand(d.s, kCodeRichness);
   setMeasureCode(d.s, kCodeSelectiveRichness);
   setPlotMark(d.s.ws, 2, true);  // Gamma
   EXPECT_EQ(buildTitle(d.s), TitleOutcome::Classify) << "the plot gets classes of its own";

@@ -47,7 +47,7 @@ double pairwiseTreeLength(const std::vector<std::string>& codes, int g) {
 
 TEST(SubtreeLength, EmptySetGivesEachCellsTreeAndMarksSingleTaxa) {
   Loaded d(fourTaxa());
-  d.run(3);
+  d.run(kCodeSubtreeLength);
   // cell 2: codes 11, 12, 21 -> 6; cell 3: 11, 22 -> 5; one taxon -> marker.
   EXPECT_EQ(d.map(), "1:10000/1 2:6/3 3:5/2 40:10000/1 ");
   EXPECT_EQ(d.s.map.taxaCounted, 4);
@@ -57,14 +57,14 @@ TEST(SubtreeLength, EmptySetGivesEachCellsTreeAndMarksSingleTaxa) {
 TEST(SubtreeLength, TwoTaxaBranchingAtPositionOneGiveThree) {
   EXPECT_DOUBLE_EQ(pairwiseTreeLength({"11", "12"}, 0), 3.0);
   Loaded d({{"A", "11", {{7, 1}}}, {"B", "12", {{7, 1}}}, {"C", "3", {}}});
-  d.run(3);
+  d.run(kCodeSubtreeLength);
   EXPECT_EQ(d.map(), "7:3/2 ");
 }
 
 TEST(SubtreeLength, OneRepresentedTaxonHasBaseZero) {
   Loaded d(fourTaxa());
   d.s.areas.cells = {1};  // represents Alpha only
-  d.run(3);
+  d.run(kCodeSubtreeLength);
   // The area itself gets nothing; the other cells the whole tree of Alpha
   // with their new taxa.
   EXPECT_EQ(d.map(), "2:6/2 3:5/1 40:5/1 ");
@@ -74,14 +74,14 @@ TEST(SubtreeLength, OneRepresentedTaxonHasBaseZero) {
 TEST(SubtreeLength, AddsToTheTreeOfTheRepresentedTaxa) {
   Loaded d(fourTaxa());
   d.s.areas.cells = {1, 3};  // Alpha and Delta: base tree 5
-  d.run(3);
+  d.run(kCodeSubtreeLength);
   EXPECT_EQ(d.map(), "2:2/2 40:1/1 ");
 }
 
 TEST(SubtreeLength, EveryTaxonRepresentedLeavesABlankMap) {
   Loaded d(fourTaxa());
   d.s.areas.cells = {2, 3, 40};
-  d.run(3);
+  d.run(kCodeSubtreeLength);
   EXPECT_EQ(d.map(), "");
   EXPECT_EQ(d.s.map.taxaCounted, 0);
 }
@@ -99,7 +99,7 @@ TEST(SubtreeLength, AgreesWithThePairwiseRuleOnRandomData) {
   for (int withSet = 0; withSet < 2; ++withSet) {
     Loaded d(taxa);
     if (withSet) d.s.areas.cells = {5, 17, 33};
-    d.run(3);
+    d.run(kCodeSubtreeLength);
     const auto& cards = d.s.ws.cards;
     auto present = [&](int t, int n) { return cards.level(t, n) > 0; };
     // The represented list: set order, then card order within an area.
@@ -154,7 +154,7 @@ TEST(SubtreeLength, AgreesWithThePrefixTreeOnRepeatedCodesAndCells) {
   for (const std::vector<int>& set : {std::vector<int>{}, std::vector<int>{33}, std::vector<int>{5, 17, 33}}) {
     Loaded d(taxa);
     d.s.areas.cells = set;
-    d.run(3);
+    d.run(kCodeSubtreeLength);
     const auto& cards = d.s.ws.cards;
     auto present = [&](int t, int n) { return cards.level(t, n) > 0; };
     CodeTree rep;
@@ -187,7 +187,7 @@ TEST(SubtreeLength, ComparesFromTheGroupCodeOn) {
   Loaded d({{"A", "911", {{7, 1}}}, {"B", "912", {{7, 1}}}, {"C", "92", {}}});
   d.s.ws.groupCode = "9";
   d.recountNow();
-  d.run(3);
+  d.run(kCodeSubtreeLength);
   EXPECT_DOUBLE_EQ(d.score(7), pairwiseTreeLength({"911", "912"}, 1));
   EXPECT_DOUBLE_EQ(d.score(7), 3.0);
 }
@@ -199,9 +199,9 @@ TEST(TreeMeasures, WithoutTreeDataShowTheirMessageAndKeepTheMap) {
   } cases[] = {{3, "Subtree length"}, {4, "Root distance"}};
   for (const auto& c : cases) {
     Loaded d({{"A", "11", {{7, 1}}}, {"B", "12", {{7, 1}}}});  // fewer than 3 taxa
-    d.run(1);
+    d.run(kCodeRichness);
     const std::string richness = d.map();
-    d.run(c.code);
+    d.run(static_cast<MeasureCode>(c.code));
     EXPECT_EQ(d.map(), richness) << c.caption;
     // The measure shows nothing itself: it leaves its notice for the shell.
     EXPECT_TRUE(d.host.messages.empty()) << c.caption;
@@ -213,10 +213,10 @@ TEST(TreeMeasures, WithoutTreeDataShowTheirMessageAndKeepTheMap) {
 
 TEST(RootDistance, SumsTheWeightsAndTheCommandTakesTheirMean) {
   Loaded d(fourTaxa());  // every code has depth 2: weight 8 / 2 = 4
-  d.run(4);
+  d.run(kCodeRootDistance);
   EXPECT_EQ(d.map(), "1:4/1 2:12/3 3:8/2 40:4/1 ");
   EXPECT_DOUBLE_EQ(d.s.map.scaleLimit, 16.0);
-  runMeasureCommand(d.s, 4);
+  runMeasureCommand(d.s, kCodeRootDistance);
   EXPECT_EQ(d.map(), "1:4/1 2:4/3 3:4/2 40:4/1 ");
   EXPECT_EQ(d.s.map.meanPasses, 1);
   EXPECT_EQ(d.s.map.title, "mean root distance");

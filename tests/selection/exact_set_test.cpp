@@ -238,7 +238,7 @@ TEST_P(ShippedSamples, ExactMinimumIsNeverLargerThanTheNearMinimumSet) {
   Session s(host, home, britain ? GridVariant::Britain : GridVariant::World);
   ASSERT_TRUE(startSession(s));
   host.openFiles.push_back(home / rel);
-  openDatafile(s, s.host);
+  openDatafile(s, host);
   ASSERT_TRUE(s.ws.datafile.opened) << rel;
   ASSERT_TRUE(runNearMinimumSet(s, {}).ran);
   const int quick = s.areas.count() - s.areas.seedCount;

@@ -133,9 +133,10 @@ TEST(Hotspots, TheLowestResidualRanksLast) {
 }
 
 TEST(Hotspots, EachKindComputesItsMeasure) {
-  const std::pair<int, int> kinds[] = {{0, kCodeRichness},      {1, kCodeRangeSizeRarity}, {2, kCodeRareQuartile},
-                                       {3, kCodeRareThreshold}, {4, kCodeResiduals},       {5, -1}};
-  for (auto [kind, code] : kinds) EXPECT_EQ(hotspotMeasure(kind), code) << "kind " << kind;
+  const std::pair<int, MeasureCode> kinds[] = {{0, kCodeRichness},     {1, kCodeRangeSizeRarity},
+                                               {2, kCodeRareQuartile}, {3, kCodeRareThreshold},
+                                               {4, kCodeResiduals},    {5, kCodeNone}};
+  for (auto [kind, code] : kinds) EXPECT_EQ(hotspotMeasure(static_cast<HotspotKind>(kind)), code) << "kind " << kind;
   Loaded d(withRichness({{5, 4}, {9, 2}, {12, 3}}));
   d.s.settings.hotspotKind = static_cast<HotspotKind>(9);  // no such kind
   EXPECT_FALSE(runHotspots(d.s, 2).selected);

@@ -143,7 +143,7 @@ TEST(Report, TitlesFollowTheAnalysisOnTheMap) {
   for (const Row& r : rows) {
     const Settings saved = st;
     for (auto [field, v] : r.settings) field.set(st, v);
-    setMeasureCode(d.s, r.code);
+    setMeasureCode(d.s, static_cast<MeasureCode>(r.code));
     EXPECT_EQ(analysisTitle(d.s, {}), r.title) << "code " << r.code;
     st = saved;
   }

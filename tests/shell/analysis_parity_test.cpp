@@ -1,7 +1,7 @@
 // Every registered analysis run twice on the shipped samples: once as the
 // window runs it (the menu command, its dialogs answered) and once as the
 // `zonarium` tool runs it (the matching flags). The maps (scores, counts,
-// classes) and the RESULTS text must be the same.
+// classes), a chart's curves and the RESULTS text must be the same.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -14,6 +14,7 @@
 #include "selection/areaset.h"
 #include "selection/values.h"
 #include "shell/analyses.h"
+#include "shell/curve_commands.h"
 #include "tests/shell/shell_fixture.h"
 #include "tests/support/cli_run.h"
 
@@ -152,11 +153,13 @@ TEST_F(Parity, EveryRegisteredAnalysisGivesTheSameMapAndResultsInTheWindowAndThe
         shell->dispatch(Command::Richness);  // the tool's map before the analysis: richness beside the set
         flags = {"--areas", seeds.string(), "--random-seed", std::to_string(kSeed)};
       }
-      const fs::path resultsFile = home / "RESULTS.TXT";
+      const fs::path resultsFile = home / "RESULTS.TXT", toolResults = tmp.path() / "results.txt";
       const std::string resultsBefore = test::readFile(resultsFile);
 
       // The window.
-      window.onDialog = [](const std::string& name, DialogModel& m) {
+      std::string windowCurves;
+      window.onDialog = [&windowCurves](const std::string& name, DialogModel& m) {
+        if (auto* chart = dynamic_cast<CurveChartModel*>(&m)) windowCurves = curvesCsv(chart->curves);
         if (name == "SelecNumDlgBox1") dynamic_cast<NumberOfAreasModel&>(m).number = kAreasToAdd;
         if (auto* plot = dynamic_cast<SelectivePlotModel*>(&m)) {
           plot->selected = {0, 1};
@@ -193,8 +196,23 @@ TEST_F(Parity, EveryRegisteredAnalysisGivesTheSameMapAndResultsInTheWindowAndThe
         if (a.kind == AnalysisKind::Pass)
           analysisFlags.insert(analysisFlags.end(), {a.name == "mean" ? "--mean" : "--smooth", "1"});
       }
+      if (a.kind == AnalysisKind::Chart) {
+        // A chart leaves the map alone: the curves and the report are compared.
+        const fs::path curvesFile = tmp.path() / "curves.csv";
+        std::vector<std::string> curve = common;
+        curve.insert(curve.end(), {"curve", data, "--out", curvesFile.string(), "--results", toolResults.string(),
+                                   "--random-seed", std::to_string(kSeed)});
+        fs::remove(toolResults);
+        ASSERT_TRUE(offered);
+        ASSERT_EQ(tool(curve), 0) << toolErr;
+        EXPECT_FALSE(windowCurves.empty());
+        EXPECT_EQ(windowCurves, test::readFile(curvesFile));
+        EXPECT_EQ(withoutTimes(windowResults), withoutTimes(test::readFile(toolResults)));
+        ++compared;
+        continue;
+      }
       const std::string measureName = a.kind == AnalysisKind::Measure ? a.name : "richness";
-      const fs::path csv = tmp.path() / "map.csv", toolResults = tmp.path() / "results.txt";
+      const fs::path csv = tmp.path() / "map.csv";
       fs::remove(toolResults);
       std::vector<std::string> gis = common;
       gis.insert(gis.end(), {"export-gis", data, "--out", csv.string()});

@@ -125,8 +125,8 @@ TEST(CellList, RangeSizesFollowNamesExceptUnderTheirOwnAnalyses) {
   CellListModel m = f.open();
   EXPECT_TRUE(m.rangeSizes);
   EXPECT_EQ(joined(m.lines), "zeta- 2|Alpha- 1|beta- 2|Gamma- 1");
-  for (int code : {kCodeNearMinimum, kCodeFlexibilityPlot, kCodeRangeCentres}) {
-    setMeasureCode(f.s, code);
+  for (MeasureCode code : {kCodeNearMinimum, kCodeFlexibilityPlot, kCodeRangeCentres}) {
+    setMeasureCode(f.s, static_cast<MeasureCode>(code));
     CellListModel locked = f.open();
     EXPECT_TRUE(locked.rangeSizesLocked) << code;
     EXPECT_FALSE(locked.rangeSizes) << code;
@@ -200,7 +200,7 @@ TEST(CellList, PlotSelectedMarksTheTaxaOfTheLines) {
   f.s.settings.listDialogVariant = 0;  // sorted: Alpha, beta, Gamma, zeta
   CellListModel m = f.open();
   m.selected = {0, 3};
-  EXPECT_EQ(plotSelectedCellTaxa(f.s, m), 2);
+  EXPECT_EQ(plotSelectedCellTaxa(f.s, f.host, m), 2);
   EXPECT_TRUE(plotMarked(f.s.ws, 1));
   EXPECT_TRUE(plotMarked(f.s.ws, 0));
   EXPECT_EQ(markedTaxa(f.s.ws), 2);
@@ -216,7 +216,7 @@ TEST(CellList, PlotSelectedRefusesNoneOrTooManyAndKeepsTheMap) {
     Fixture f;
     CellListModel m = f.open();
     m.selected.assign(static_cast<std::size_t>(count), 0);
-    EXPECT_EQ(plotSelectedCellTaxa(f.s, m), 0);
+    EXPECT_EQ(plotSelectedCellTaxa(f.s, f.host, m), 0);
     EXPECT_EQ(f.host.messageLines(), std::vector<std::string>{std::string("Plot taxa: ") + text});
     EXPECT_EQ(f.s.map.measureCode, kCodeRichness);
     EXPECT_EQ(f.s.ws.cells[2].count, 4);
@@ -256,7 +256,8 @@ TEST(CellListCommand, DisplayChangesShowTheDialogAgain) {
     }
     return true;
   };
-  for (CellListOutcome o = runCellListOnce(f.s, 2, false); o.showAgain; o = runCellListOnce(f.s, 2, false)) {
+  for (CellListOutcome o = runCellListOnce(f.s, f.host, 2, false); o.showAgain;
+       o = runCellListOnce(f.s, f.host, 2, false)) {
   }
   EXPECT_EQ(seen, (std::vector<std::string>{"BIOTADLGBOX1:zeta|Alpha|beta|Gamma", "BIOTADLGBOX2:Alpha|beta|Gamma|zeta",
                                             "BIOTADLGBOX2:Alpha- 1|beta- 2|Gamma- 1|zeta- 2"}));
@@ -273,7 +274,7 @@ TEST(CellListCommand, RangeSizesAreRefusedUnderTheirOwnAnalyses) {
     m.action = CellListModel::Action::ToggleRangeSizes;
     return true;
   };
-  CellListOutcome o = runCellListOnce(f.s, 2, false);
+  CellListOutcome o = runCellListOnce(f.s, f.host, 2, false);
   EXPECT_FALSE(o.showAgain);
   EXPECT_EQ(f.s.settings.listDialogOption, 0);
 }
@@ -284,7 +285,7 @@ TEST(CellListCommand, PlotAllFromTheDialog) {
     dynamic_cast<CellListModel&>(model).action = CellListModel::Action::PlotAll;
     return true;
   };
-  CellListOutcome o = runCellListOnce(f.s, 2, false);
+  CellListOutcome o = runCellListOnce(f.s, f.host, 2, false);
   EXPECT_TRUE(o.plotted);
   EXPECT_EQ(markedTaxa(f.s.ws), 4);
   EXPECT_EQ(f.s.map.measureCode, kCodeSelectiveRichness);
@@ -314,7 +315,7 @@ TEST(CellName, WritesSeventeenBytesInPlace) {
   const fs::path loc = f.tmp.path() / "ZONARIUM.LOC";
   const std::string before = blankNames(864);
   test::writeFile(loc, before);
-  EXPECT_TRUE(storeCellName(f.s, 3, "Twenty characters!!!"));
+  EXPECT_TRUE(storeCellName(f.s, f.host, 3, "Twenty characters!!!"));
   std::string expected = before;
   expected.replace(40, 17, "Twenty characters");
   EXPECT_EQ(test::readFile(loc), expected);
@@ -343,7 +344,7 @@ TEST(CellName, AFileThatCannotTakeTheNameIsLeftAloneWithAMessage) {
     c.make(loc);
     const bool existed = fs::is_regular_file(loc);
     const std::string before = existed ? test::readFile(loc) : "";
-    EXPECT_FALSE(storeCellName(f.s, 5, "Lisbon")) << c.what;
+    EXPECT_FALSE(storeCellName(f.s, f.host, 5, "Lisbon")) << c.what;
     EXPECT_EQ(locationName(f.s, 5), "Lisbon           ") << c.what;
     ASSERT_EQ(f.host.messages.size(), 1u) << c.what;
     EXPECT_EQ(f.host.messages[0].caption, "Gridcell name");
@@ -371,7 +372,7 @@ TEST(CellName, DialogFromTheListRefreshesTheCellLine) {
     shownAfterEdit = m.cellLine;
     return true;
   };
-  runCellListOnce(f.s, 2, false);
+  runCellListOnce(f.s, f.host, 2, false);
   EXPECT_EQ(shownAfterEdit, "Area 2: Harbour          ");
   EXPECT_EQ(test::readFile(f.tmp.path() / "ZONARIUM.LOC").substr(20, 17), "Harbour          ");
 }
@@ -383,7 +384,7 @@ TEST(CellName, CancelChangesNothing) {
     dynamic_cast<CellNameModel&>(model).name = "New";
     return false;
   };
-  editCellName(f.s, 2);
+  editCellName(f.s, f.host, 2);
   EXPECT_EQ(locationName(f.s, 2), "Old");
   EXPECT_TRUE(f.host.messages.empty());
 }

@@ -577,7 +577,7 @@ TEST(MapOptionsModel, DefaultButtonsResetTheRecordButKeepTheCountingLevelAndZoom
       record.backgroundColour = 1;
       record.excludedLevel = 2;
       record.zoomArmed = 1;
-      record.measureCode = 7;
+      record.measureCode = kCodeGreedy;
       MapOptionsModel m(record, "richness", mapFacts(256, zoomed));
       m.chooseDefaults(light);
       EXPECT_TRUE(m.defaultsChosen);
@@ -585,7 +585,7 @@ TEST(MapOptionsModel, DefaultButtonsResetTheRecordButKeepTheCountingLevelAndZoom
       m.apply(record, map);
 
       Settings expected;
-      expected.measureCode = 7;
+      expected.measureCode = kCodeGreedy;
       expected.lightDefaults = light ? 1 : 0;
       setDefaults(expected, zoomed);
       expected.excludedLevel = 2;
@@ -633,7 +633,7 @@ TEST(MapOptionsModel, TitleOfImportedOverlayScoresCannotBeEdited) {
   test::ScriptedHost host;
   for (const Case& c : cases) {
     Session s(host, "/nonexistent");
-    s.map.measureCode = c.code;
+    s.map.measureCode = static_cast<MeasureCode>(c.code);
     s.map.importKind = c.importKind;
     Palette p;
     const MapOptionsFacts f = mapOptionsFacts(s, p);
@@ -683,7 +683,7 @@ TEST(MapOptionsModel, OkWritesOnlyTheMapDrawingSlots) {
 
 TEST(MapInfoModel, RowsDescribeTheMapRecord) {
   MapRecord m;
-  m.measureCode = 2;
+  m.measureCode = kCodeRangeSizeRarity;
   m.title = "range-size rarity (inverse)";
   m.dataTitle = "Birds of Europe";
   m.fileName = "birds.dat";

@@ -142,7 +142,7 @@ TEST_F(ShellScenario, SteppingThroughASingleTaxonStopsAtTheEnds) {
   openSample("equal/carnivora.dat");
   EXPECT_FALSE(shell->stepTaxon(1));  // no single taxon on the map
   setPlotMark(session->ws, 0, true);
-  shell->showMeasure(22);
+  shell->showMeasure(kCodeSelectiveRichness);
   ASSERT_EQ(session->map.measureCode, 22);
   int beeps = host.beeps;
   EXPECT_TRUE(shell->stepTaxon(-1));

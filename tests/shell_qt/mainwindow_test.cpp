@@ -168,7 +168,7 @@ TEST_F(Desktop, ThreeColumnImportOpensThe3DOptionsWhichTheMenuCloses) {
   QApplication::processEvents();
   EXPECT_FALSE(shell->flags.threeAxisWindowOpen);
   // Richness takes the 3D view down; the item goes grey.
-  shell->showMeasure(1);
+  shell->showMeasure(kCodeRichness);
   QApplication::processEvents();
   EXPECT_FALSE(shell->flags.view3D);
   EXPECT_FALSE(map3d->isEnabled());

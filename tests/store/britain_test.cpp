@@ -98,7 +98,7 @@ TEST_F(BritainFixture, DatafileHeaderCountIsFourAsciiCharacters) {
     fs::path f = home / "britain" / (std::string("but") + (count[0] == ' ' ? "a" : "b") + ".dat");
     test::writeFile(f, britainDatafile(count, "GB butterflies", taxa));
     host.openFiles.push_back(f);
-    ASSERT_TRUE(openDatafile(s, s.host)) << count;
+    ASSERT_TRUE(openDatafile(s, host)) << count;
     EXPECT_EQ(s.ws.taxaCount, 3) << count;
     EXPECT_EQ(s.ws.counters.records, 4);
     EXPECT_EQ(s.ws.datafile.levels, 2);
@@ -112,7 +112,7 @@ TEST_F(BritainFixture, WorldDataAreRefused) {
   fs::path f = home / "equal" / "x.dat";
   test::writeFile(f, britainDatafile("   3", "x", {{"A", "1", {}}, {"B", "2", {}}, {"C", "3", {}}}));
   host.openFiles.push_back(f);
-  EXPECT_FALSE(openDatafile(s, s.host));
+  EXPECT_FALSE(openDatafile(s, host));
   ASSERT_EQ(host.messages.size(), 1u);
   EXPECT_EQ(host.messageLines()[0], "Subdirectory: equal\\: To read these data use\nZN41.EXE (Zonarium)");
 }

@@ -34,7 +34,7 @@ class DataSession : public ::testing::Test {
     std::filesystem::path p = put(rel, datafileImage(title, taxa));
     host.openFiles.push_back(p);
     if (taxa.size() < 3) host.answers.push_back(Answer::Yes);  // the format question
-    EXPECT_TRUE(openDatafile(s, s.host));
+    EXPECT_TRUE(openDatafile(s, host));
     host.messages.clear();
     return p;
   }

@@ -32,7 +32,7 @@ class OpenDatafile : public ::testing::Test {
   }
   bool open(const fs::path& p) {
     host.openFiles.push_back(p);
-    return openDatafile(s, s.host);
+    return openDatafile(s, host);
   }
 };
 
@@ -210,7 +210,7 @@ TEST_F(OpenDatafile, CoastlineFileWithoutItsCountsIsNotRead) {
     EXPECT_FALSE(fresh.coastlineRead) << std::string(bytes).size() << " bytes";
     EXPECT_EQ(fresh.coastApplies, 0);
     h.openFiles.push_back(put("equal/b.dat", test::datafileImage("b", threeTaxa())));
-    ASSERT_TRUE(openDatafile(fresh, fresh.host));
+    ASSERT_TRUE(openDatafile(fresh, h));
     EXPECT_EQ(h.messageLines(),
               std::vector<std::string>{"File: " + fresh.coastFile().string() + ": Coastline data not read"});
   }
@@ -220,7 +220,7 @@ TEST_F(OpenDatafile, CancelledDialogKeepsTheOpenDatafile) {
   start();
   ASSERT_TRUE(open(put("equal/b.dat", test::datafileImage("b", threeTaxa()))));
   host.openFiles.push_back(std::nullopt);
-  EXPECT_FALSE(openDatafile(s, s.host));
+  EXPECT_FALSE(openDatafile(s, host));
   EXPECT_TRUE(s.ws.datafile.opened);
   EXPECT_EQ(s.ws.datafile.title, "b");
   EXPECT_EQ(host.messages.back().caption, "Data file not found");

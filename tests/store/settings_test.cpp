@@ -65,6 +65,13 @@ TEST(Settings, AnyImageRoundTripsByteForByte) {
     const auto out = encodeSettings(s);
     for (int k = 0; k < 4; ++k) EXPECT_EQ(out[static_cast<std::size_t>(4 * spare + k)], 0) << "spare " << spare;
   }
+  // The 3D-map block is slots 71 to 80, in order.
+  Settings s = base;
+  for (int i = 0; i < kThreeDSlots; ++i) s.threeD[static_cast<std::size_t>(i)] = 1000 + i;
+  const auto out = encodeSettings(s);
+  for (int i = 0; i < kThreeDSlots; ++i) EXPECT_EQ(readI32(out.data() + 4 * (71 + i)), 1000 + i) << "slot " << 71 + i;
+  EXPECT_EQ(readI32(out.data() + 4 * 70), readI32(img.data() + 4 * 70));
+  EXPECT_EQ(readI32(out.data() + 4 * 81), readI32(img.data() + 4 * 81));
 }
 
 TEST(Settings, OutOfRangeValuesAreKeptUntilTheStartupCorrections) {
@@ -118,7 +125,7 @@ TEST(Settings, PaletteRampsAreBitsOfOneValue) {
 
 TEST(Settings, DarkAndLightDefaults) {
   Settings dark;
-  dark.measureCode = 7;
+  dark.measureCode = kCodeGreedy;
   dark.printOption = 5;
   setDefaults(dark);
   EXPECT_EQ(dark.measureCode, 7);  // kept

@@ -57,7 +57,7 @@ TEST(ShippedSamples, EveryDatafileOpensWithItsSourceCounters) {
     ASSERT_TRUE(startSession(s));
     EXPECT_TRUE(s.coastlineRead);
     host.openFiles.push_back(home / e.path);
-    ASSERT_TRUE(openDatafile(s, s.host)) << e.path;
+    ASSERT_TRUE(openDatafile(s, host)) << e.path;
     EXPECT_EQ(s.ws.taxaCount, e.taxa) << e.path;
     EXPECT_EQ(s.ws.counters.records, e.records) << e.path;
     EXPECT_EQ(s.ws.counters.occupiedCells, e.occupied) << e.path;
@@ -203,7 +203,7 @@ TEST(ShippedBritain, ButterfliesOpenOnTheMasterGridWithTheirSourceCounters) {
   EXPECT_EQ(s.coastApplies, 2);
   EXPECT_EQ(std::string(s.ws.cells[1].name.data()).substr(0, 4), "HP51");
   host.openFiles.push_back(home / path);
-  ASSERT_TRUE(openDatafile(s, s.host));
+  ASSERT_TRUE(openDatafile(s, host));
   EXPECT_TRUE(host.messages.empty());
   EXPECT_EQ(s.ws.taxaCount, std::stoi(taxa));
   EXPECT_EQ(s.ws.counters.records, std::stoi(records));

@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-#include "store/host.h"
+#include "shell/host.h"
 
 namespace zn {
 
