@@ -107,7 +107,7 @@ void buildPalette(Palette& p, const Settings& s) {
   p.built = true;
 }
 
-bool divergingRampApplies(const Palette& p, const Settings& s, int measureCode) {
+bool divergingRampApplies(const Palette& p, const Settings& s, MeasureCode measureCode) {
   return hasRamp(s.mapPalette, MapPalette::kDivergingResiduals) && measureCode == kCodeResiduals &&
          p.classCount == 33 && !p.overlayInForce && p.entries.size() >= 33;
 }

@@ -53,7 +53,7 @@ void buildPalette(Palette& p, const Settings& s);
 
 // True when the diverging ramp replaces the score ramp: chosen, a residual
 // map, and the 33-class ramp of a 256 colour mode in force.
-bool divergingRampApplies(const Palette& p, const Settings& s, int measureCode);
+bool divergingRampApplies(const Palette& p, const Settings& s, MeasureCode measureCode);
 
 // Puts the diverging ramp on the score classes: blue below zeroClass (the
 // class of the zero residual), near white on it, red above; the top class

@@ -107,7 +107,7 @@ TEST(Palette, DivergingRampOnlyForResidualMapsWhenChosen) {
   EXPECT_FALSE(divergingRampApplies(p, s, kCodeResiduals)) << "not chosen";
   s.mapPalette = MapPalette::kDivergingResiduals;
   EXPECT_TRUE(divergingRampApplies(p, s, kCodeResiduals));
-  EXPECT_FALSE(divergingRampApplies(p, s, 2)) << "richness";
+  EXPECT_FALSE(divergingRampApplies(p, s, kCodeRichness)) << "richness";
   p.overlayInForce = true;
   EXPECT_FALSE(divergingRampApplies(p, s, kCodeResiduals)) << "an overlay block";
   EXPECT_FALSE(divergingRampApplies(built(kMonoLog), s, kCodeResiduals));
