@@ -92,7 +92,7 @@ ExactProblem withoutColumn(const ExactProblem& p, int column, bool& possible) {
   return q;
 }
 
-Scratch::Scratch(const Session& from) : s(host, from.home, from.variant) {
+Scratch::Scratch(const Session& from) : s(quiet, from.home, from.variant) {
   s.settings = from.settings;
   s.ws = from.ws;
   s.rng = from.rng;

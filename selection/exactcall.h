@@ -48,7 +48,7 @@ int representedBy(const ExactProblem& p, const std::vector<int>& cells);
 // area set, for runs whose set, scores and report nobody sees.
 struct Scratch {
   explicit Scratch(const Session& from);
-  Progress host;
+  Progress quiet;
   Session s;
 };
 

@@ -584,6 +584,47 @@ bool reportStart(const Model& m, const Stage& st, const std::vector<char>& in, W
 
 }  // namespace
 
+namespace {
+
+// Whether the minimum set is possible at all: the forced cells within the
+// area limit and every want within the reach of its row.
+bool minimumPossible(const Model& m, const ExactProblem& p) {
+  int forcedCount = 0;
+  for (char f : m.forced) forcedCount += f;
+  bool possible = forcedCount <= p.areaLimit;
+  for (int r = 0; r < m.rows() && possible; ++r) possible = static_cast<int>(m.rowOf(r).size()) >= m.demand(r);
+  return possible;
+}
+
+// The better of the given starts and our own greedy set, pruned; empty when
+// none fits (or, for the minimum set, none meets every want).
+std::vector<char> firstIncumbent(const Model& m, const ExactOptions& options, bool minimum) {
+  std::vector<char> best;
+  std::vector<std::vector<char>> candidates{greedy(m)};
+  for (const std::vector<int>& cells : options.starts) candidates.push_back(startColumns(m, cells));
+  for (const std::vector<char>& in : candidates) {
+    if (in.empty() || !fits(m, in)) continue;
+    Choice c = makeChoice(m, in);
+    if (!minimum || meetsAll(m, c)) prune(m, c);
+    if (minimum && !meetsAll(m, c)) continue;
+    if (best.empty() || better(m, c.in, best)) best = c.in;
+  }
+  return best;
+}
+
+// The minimum set has one stage; coverage maximises the taxa met, then
+// takes the fewest areas, then (when costs differ) the least cost.
+std::vector<Stage> stagesFor(const Model& m, const ExactProblem& p) {
+  if (p.kind == ExactKind::MinimumSet) return {{1, p.byCost ? Goal::Cost : Goal::Areas, -1, -1}};
+  std::vector<Stage> stages{{1, Goal::Uncovered, -1, -1}, {2, Goal::Areas, 0, -1}};
+  bool costsDiffer = false;
+  for (int j = 1; j < m.columns() && !costsDiffer; ++j) costsDiffer = m.cost(j) != m.cost(0);
+  if (costsDiffer) stages.push_back({3, Goal::Cost, 0, 0});
+  return stages;
+}
+
+}  // namespace
+
 ExactResult solveExact(const ExactProblem& p, const ExactOptions& options) {
   ExactResult out;
   Watch w;
@@ -607,30 +648,13 @@ ExactResult solveExact(const ExactProblem& p, const ExactOptions& options) {
 
   // Wants that no choice can meet make the minimum set impossible; coverage
   // simply leaves such taxa out.
-  if (minimum) {
-    int forcedCount = 0;
-    for (char f : m.forced) forcedCount += f;
-    bool possible = forcedCount <= p.areaLimit;
-    for (int r = 0; r < m.rows() && possible; ++r) possible = static_cast<int>(m.rowOf(r).size()) >= m.demand(r);
-    if (!possible) {
-      out.status = ExactStatus::Infeasible;
-      out.seconds = w.seconds();
-      return out;
-    }
+  if (minimum && !minimumPossible(m, p)) {
+    out.status = ExactStatus::Infeasible;
+    out.seconds = w.seconds();
+    return out;
   }
-  // The better of the given start and our own greedy set is the first
-  // incumbent.
-  std::vector<char> best;
-  bool haveBest = false;
-  std::vector<std::vector<char>> candidates{greedy(m)};
-  for (const std::vector<int>& cells : options.starts) candidates.push_back(startColumns(m, cells));
-  for (const std::vector<char>& in : candidates) {
-    if (in.empty() || !fits(m, in)) continue;
-    Choice c = makeChoice(m, in);
-    if (!minimum || meetsAll(m, c)) prune(m, c);
-    if (minimum && !meetsAll(m, c)) continue;
-    if (!haveBest || better(m, c.in, best)) best = c.in, haveBest = true;
-  }
+  std::vector<char> best = firstIncumbent(m, options, minimum);
+  bool haveBest = !best.empty();
   if (m.rows() == 0) {
     out.status = ExactStatus::Optimal;
     finish(std::vector<char>(static_cast<std::size_t>(m.columns()), 0));
@@ -639,16 +663,7 @@ ExactResult solveExact(const ExactProblem& p, const ExactOptions& options) {
     return out;
   }
 
-  std::vector<Stage> stages;
-  if (minimum) {
-    stages.push_back({1, p.byCost ? Goal::Cost : Goal::Areas, -1, -1});
-  } else {
-    stages.push_back({1, Goal::Uncovered, -1, -1});
-    stages.push_back({2, Goal::Areas, 0, -1});
-    bool costsDiffer = false;
-    for (int j = 1; j < m.columns() && !costsDiffer; ++j) costsDiffer = m.cost(j) != m.cost(0);
-    if (costsDiffer) stages.push_back({3, Goal::Cost, 0, 0});
-  }
+  const std::vector<Stage> stages = stagesFor(m, p);
 
   // Stage 1 fixes the main objective; later stages only run once the stage
   // before them is proven, and keep what it achieved.

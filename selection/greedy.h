@@ -35,7 +35,7 @@ struct GreedyResult {
 
 // The run itself on the session's area set: the cells' scores and counts,
 // the seed count, the cards' representation counts. Nothing is done without
-// an open datafile. Shows the progress bar through the host.
+// an open datafile. Shows the progress bar through the session's progress.
 GreedyResult growGreedySet(Session& s, const GreedyOptions& o);
 
 // The menu command as far as computation and report go: code 7, the run

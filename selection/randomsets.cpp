@@ -20,6 +20,39 @@ double largestScore(const Session& s) {
   return m;
 }
 
+// The taxa of the current areas, which never count as new, and the cells
+// holding a counted taxon outside them.
+std::vector<int> candidateCells(const SelectionIndex& x, const std::vector<int>& seeds, std::vector<char>& inSeeds) {
+  inSeeds.assign(static_cast<std::size_t>(x.ix.taxa), 0);
+  for (int a : seeds)
+    if (x.valid(a))
+      for (int t : x.ix.taxaIn(a)) inSeeds[static_cast<std::size_t>(t)] = 1;
+  std::vector<int> candidates;
+  for (int n = 1; n <= x.cells; ++n) {
+    const auto taxa = x.ix.taxaIn(n);
+    if (std::any_of(taxa.begin(), taxa.end(),
+                    [&](int t) { return x.counts(t) && !inSeeds[static_cast<std::size_t>(t)]; }))
+      candidates.push_back(n);
+  }
+  return candidates;
+}
+
+// The median of the runs after each k areas, with the 2.5 % and 97.5 %
+// values (two-tailed) or the 95 % value; column k of the table is sorted.
+void summariseRuns(std::vector<double>& table, int n, bool twoTailed, RandomSetStats& r) {
+  for (int k = 1; k <= n; ++k) {
+    const auto first = table.begin() + static_cast<std::ptrdiff_t>(k) * kRuns;
+    std::sort(first, first + kRuns);
+    r.median[static_cast<std::size_t>(k)] = (first[499] + first[500]) / 2.0;
+    if (twoTailed) {
+      r.lower[static_cast<std::size_t>(k)] = first[24];
+      r.upper[static_cast<std::size_t>(k)] = first[974];
+    } else {
+      r.upper[static_cast<std::size_t>(k)] = first[949];
+    }
+  }
+}
+
 }  // namespace
 
 RandomSetsOutcome runRandomSets(Session& s, int areas, std::optional<std::uint32_t> seed) {
@@ -32,17 +65,8 @@ RandomSetsOutcome runRandomSets(Session& s, int areas, std::optional<std::uint32
   const SelectionIndex x(s);
 
   // The current areas are seeds: their taxa never count as new.
-  std::vector<char> inSeeds(static_cast<std::size_t>(x.ix.taxa), 0);
-  for (int a : set.cells)
-    if (x.valid(a))
-      for (int t : x.ix.taxaIn(a)) inSeeds[static_cast<std::size_t>(t)] = 1;
-  std::vector<int> candidates;
-  for (int n = 1; n <= x.cells; ++n) {
-    const auto taxa = x.ix.taxaIn(n);
-    if (std::any_of(taxa.begin(), taxa.end(),
-                    [&](int t) { return x.counts(t) && !inSeeds[static_cast<std::size_t>(t)]; }))
-      candidates.push_back(n);
-  }
+  std::vector<char> inSeeds;
+  const std::vector<int> candidates = candidateCells(x, set.cells, inSeeds);
   const int c = static_cast<int>(candidates.size());
   const int n = std::clamp(std::min(areas, c), 0, 1100);
 
@@ -100,18 +124,7 @@ RandomSetsOutcome runRandomSets(Session& s, int areas, std::optional<std::uint32
     progress.reach(run);
   }
 
-  const bool twoTailed = st.twoTailed != 0;
-  for (int k = 1; k <= n; ++k) {
-    const auto first = table.begin() + static_cast<std::ptrdiff_t>(k) * kRuns;
-    std::sort(first, first + kRuns);
-    r.median[static_cast<std::size_t>(k)] = (first[499] + first[500]) / 2.0;
-    if (twoTailed) {
-      r.lower[static_cast<std::size_t>(k)] = first[24];
-      r.upper[static_cast<std::size_t>(k)] = first[974];
-    } else {
-      r.upper[static_cast<std::size_t>(k)] = first[949];
-    }
-  }
+  summariseRuns(table, n, st.twoTailed != 0, r);
   for (int cell = 1; cell <= x.cells; ++cell) {
     GridCell& g = s.ws.cells[static_cast<std::size_t>(cell)];
     g.count = timesChosen[static_cast<std::size_t>(cell)];

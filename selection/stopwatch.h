@@ -1,4 +1,4 @@
-// Elapsed time of an analysis from the host's millisecond tick, stored as
+// Elapsed time of an analysis from the session's millisecond tick, stored as
 // the analyses store it (milliseconds x 0.001 as a 32-bit float) and
 // reported as "in %.1f seconds".
 #pragma once

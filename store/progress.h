@@ -18,7 +18,7 @@ class Progress {
   virtual void progressEnd() {}
   // A search the user may stop (the exact area sets): begin shows a box with
   // the title and a Stop button, note replaces its text and returns false
-  // once Stop was pressed, end removes the box. A host without such a box
+  // once Stop was pressed, end removes the box. A progress without such a box
   // never asks to stop.
   virtual void stoppableBegin(const std::string& /*title*/) {}
   virtual bool stoppableNote(const std::string& /*text*/) { return true; }
