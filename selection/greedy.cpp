@@ -30,8 +30,7 @@ namespace {
 // decided as they would be by recounting every cell at every step.
 class Grower {
  public:
-  Grower(Session& s, const SelectionData& d, const GreedyOptions& o)
-      : s_(s), d_(d), o_(o), goal_(std::max(1, o.goal)) {}
+  Grower(Session& s, const SelectionData& d, const GreedyOptions& o) : s_(s), d_(d), goal_(std::max(1, o.goal)) {}
 
   void run(GreedyResult& r, SelectionProgress& progress) {
     const int cells = d_.cells;
@@ -135,7 +134,6 @@ class Grower {
 
   Session& s_;
   const SelectionData& d_;
-  const GreedyOptions& o_;
   int goal_;
   std::vector<char> inSet_, met_, dirty_;
   std::vector<int> rep_, outside_;
