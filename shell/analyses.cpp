@@ -238,11 +238,14 @@ AnalysisResult exactCoverage(Session& s, const AnalysisParams& p) {
 
 // A search the user may stop that maps its scores and writes a report; its
 // error is shown under the caption.
+// A search behind the busy cursor: its refusal, or its report with its
+// scores mapped when it maps any. `kept`, when given, receives what it found.
 template <class Params, class Result>
-AnalysisResult mappedSearch(Session& s, const char* caption, const Params& params,
-                            Result (*compute)(const Session&, const Params&), void (*map)(Session&, const Result&),
-                            std::string (*report)(const Session&, const Result&)) {
-  Result found;
+AnalysisResult search(Session& s, const char* caption, const Params& params,
+                      Result (*compute)(const Session&, const Params&), void (*map)(Session&, const Result&),
+                      std::string (*report)(const Session&, const Result&), Result* kept = nullptr) {
+  Result local;
+  Result& found = kept ? *kept : local;
   {
     BusyGuard busy(s.progress);
     found = compute(s, params);
@@ -254,7 +257,7 @@ AnalysisResult mappedSearch(Session& s, const char* caption, const Params& param
   }
   r.stopped = found.stopped;
   if (found.stopped) return r;
-  map(s, found);
+  if (map) map(s, found);
   r.results = report(s, found);
   r.ran = true;
   return r;
@@ -264,14 +267,14 @@ AnalysisResult frequency(Session& s, const AnalysisParams& p) {
   FrequencyParams f;
   f.runs = p.runs.value_or(f.runs);
   f.progress = percentProgress(p);
-  return mappedSearch(s, "Selection frequency", f, computeSelectionFrequency, mapSelectionFrequency, frequencyReport);
+  return search(s, "Selection frequency", f, computeSelectionFrequency, mapSelectionFrequency, frequencyReport);
 }
 
 AnalysisResult replacementCost(Session& s, const AnalysisParams& p) {
   ReplacementParams rp;
   rp.timeLimitSeconds = timeLimit(s, p);
   rp.progress = percentProgress(p);
-  return mappedSearch(s, "Replacement cost", rp, computeReplacementCost, mapReplacementCost, replacementReport);
+  return search(s, "Replacement cost", rp, computeReplacementCost, mapReplacementCost, replacementReport);
 }
 
 // The representation curves of the session's data; the map and the area
@@ -284,21 +287,11 @@ AnalysisResult curves(Session& s, const AnalysisParams& p) {
   cp.timeLimitSeconds = timeLimit(s, p);
   cp.progress = percentProgress(p);
   auto found = std::make_shared<CurveSet>();
-  {
-    BusyGuard busy(s.progress);
-    *found = computeCurves(s, cp);
-  }
-  AnalysisResult r;
-  if (!found->error.empty()) {
-    r.message = Notice{found->error, "Representation curves", Icon::Exclamation};
-    return r;
-  }
-  r.stopped = found->stopped;
-  if (found->stopped) return r;
-  r.results = curvesReport(s, *found);
+  AnalysisResult r =
+      search<CurveParams, CurveSet>(s, "Representation curves", cp, computeCurves, nullptr, curvesReport, found.get());
+  if (!r.ran) return r;
   r.seconds = found->seconds;
   r.curves = std::move(found);
-  r.ran = true;
   return r;
 }
 

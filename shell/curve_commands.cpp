@@ -1,12 +1,7 @@
 #include "shell/curve_commands.h"
 
-#include <algorithm>
-
-#include "selection/frequency.h"
-#include "selection/replacement.h"
 #include "shell/dispatch.h"
 #include "shell/selection_commands.h"
-#include "store/text.h"
 
 namespace zn {
 
