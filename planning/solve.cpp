@@ -134,17 +134,6 @@ std::string solvePresence(const Problem& p, ExactProblem& e, const SolveRequest&
   return "";
 }
 
-// Boundary length of a set: shared boundaries with exactly one side in the
-// set, outer boundaries of the units in it.
-double boundaryOf(const Problem& p, const std::vector<char>& chosen) {
-  double sum = 0.0;
-  for (const Boundary& b : p.boundaries) {
-    const bool a = chosen[static_cast<std::size_t>(b.a)], c = chosen[static_cast<std::size_t>(b.b)];
-    if (b.a == b.b ? a : a != c) sum += b.length;
-  }
-  return sum;
-}
-
 // What the exact method minimises: cost plus BLM x boundary length.
 double scoreOf(const Problem& p, const std::vector<char>& chosen) {
   return evaluate(p, chosen).cost + (p.blm > 0 ? p.blm * boundaryOf(p, chosen) : 0.0);
@@ -301,22 +290,41 @@ std::string solveExactly(const Problem& p, const SolveRequest& request, SolveRes
 
 }  // namespace
 
-SolveResult solve(const Problem& p, const SolveRequest& request) {
+SolveResult solve(const Problem& given, const SolveRequest& request) {
   SolveResult r;
   if (request.reps < 1 || request.reps > 10000) {
     r.error = strprintf("repetitions must be 1 to 10000, not %d", request.reps);
     return r;
   }
-  if (request.method != Method::Exact && p.blm > 0 && !p.boundaries.empty()) {
-    r.error = "BLM " + number(p.blm) +
+  if (request.method != Method::Exact && given.blm > 0 && !given.boundaries.empty()) {
+    r.error = "BLM " + number(given.blm) +
               " asks for compact sets: boundary length is solved by the exact method only"
               " (--method exact), or set BLM to 0";
     return r;
   }
+  // A feature whose penalty factor is 0 costs nothing when missed, so it is
+  // no constraint: the methods see it with no target, the outputs and the
+  // report with its own.
+  Problem solved = given;
+  int free = 0;
+  for (Feature& f : solved.features)
+    if (f.spf <= 0 && f.target > 0) {
+      f.target = 0.0;
+      ++free;
+    }
+  const Problem& p = solved;
+  const std::string notRequired =
+      free ? strprintf("%d features with penalty factor (spf) 0 are reported, not required\n", free) : std::string();
   const auto t0 = std::chrono::steady_clock::now();
   if (request.method == Method::Exact) {
-    r.report = describe(p) + unreachable(p);
+    r.method = "exact";
+    r.report = describe(given) + unreachable(p) + notRequired;
     r.error = solveExactly(p, request, r);
+    if (!r.error.empty()) return r;
+    // The exact method has no random element: its repetitions are one set.
+    for (int rep = 2; rep <= request.reps; ++rep) r.runs.push_back(r.runs.front());
+    r.report += strprintf("method: exact, %d repetition%s", request.reps, request.reps == 1 ? "" : "s") +
+                (request.reps > 1 ? " (the same set each time: the method has no random element)" : "") + "\n";
     r.report += strprintf("solved in %.1f seconds\n", secondsSince(t0));
     return r;
   }
@@ -334,9 +342,11 @@ SolveResult solve(const Problem& p, const SolveRequest& request) {
     name = strprintf("near-minimum set by progressive rarity for %d representation%s (random last tie-break)",
                      near.rule.goal, near.rule.goal == 1 ? "" : "s") +
            (near.rule.cost.empty() ? "" : " by cost");
+    r.method = "near-minimum";
   } else {
     method = [&p](std::uint32_t seed) { return greedyByCostEffectiveness(p, seed); };
     name = "greedy by cost-effectiveness";
+    r.method = "greedy";
   }
   for (int rep = 1; rep <= request.reps; ++rep) {
     const auto t = std::chrono::steady_clock::now();
@@ -350,9 +360,9 @@ SolveResult solve(const Problem& p, const SolveRequest& request) {
     const Evaluation a = evaluate(p, r.runs[i].chosen), b = evaluate(p, r.runs[r.best].chosen);
     if (a.shortfall < b.shortfall || (a.shortfall == b.shortfall && a.cost < b.cost)) r.best = i;
   }
-  r.report = describe(p) + unreachable(p) + name +
+  r.report = describe(given) + unreachable(p) + notRequired + "method: " + name +
              strprintf(", %d repetitions (seeds 1 ... %d)\n", request.reps, request.reps) +
-             strprintf("best: repetition %zu, ", r.best + 1) + summary(p, r.runs[r.best]) + "\n" +
+             strprintf("best: repetition %zu, ", r.best + 1) + summary(given, r.runs[r.best]) + "\n" +
              strprintf("solved in %.1f seconds\n", secondsSince(t0));
   return r;
 }
