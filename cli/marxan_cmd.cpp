@@ -119,6 +119,11 @@ int cmdMarxan(CliContext& ctx, const std::vector<std::string>& args) {
     r.report = input + " keys read but not used by this method: " + keys + "\n" + r.report;
   }
   const std::filesystem::path outDir = out.empty() ? read.settings.outputDir : std::filesystem::path(out);
+  std::error_code ec;
+  if (std::filesystem::equivalent(outDir, dir, ec)) {
+    ctx.err << "zonarium: --out is the planning-unit folder itself: the outputs need a folder of their own\n";
+    return 2;
+  }
   std::string error;
   if (!planning::writeOutputs(read.problem, read.settings, outDir, r.runs, r.best, r.method, r.report, error)) {
     ctx.err << "zonarium: " << error << "\n";

@@ -25,8 +25,7 @@ void ensureGdal() {
 std::string nonLocalPathProblem(const std::string& path) {
   std::string head = path.substr(0, 5);
   for (char& c : head) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  if (head.starts_with("/vsi") || head.starts_with("\\vsi") ||
-      path.find("://") != std::string::npos)
+  if (head.starts_with("/vsi") || head.starts_with("\\vsi") || path.find("://") != std::string::npos)
     return path + " is not a local file name (no /vsi... names or URLs)";
   return {};
 }

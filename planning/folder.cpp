@@ -192,17 +192,14 @@ class Table {
 
 // Keys of the other tool's input.dat that steer its annealing, heuristics
 // and extra files: read, named once in the report, and otherwise left alone.
-constexpr const char* kUnusedKeys[] = {
-    "PROP",          "RANDSEED",       "NUMITNS",           "STARTTEMP",          "COOLFAC",
-    "NUMTEMP",       "COSTTHRESH",     "THRESHPEN1",        "THRESHPEN2",         "RUNMODE",
-    "HEURTYPE",      "CLUMPTYPE",      "ITIMPTYPE",         "VERBOSITY",          "PROBABILITYWEIGHTING",
-    "STARTDECTHRESH", "ENDDECTHRESH",  "STARTDECMULT",      "ENDDECMULT",         "SAVESPEC",
-    "SAVEPU",        "SAVEMATRIXPUORDER", "SAVEMATRIXSPORDER", "SAVEPENALTY",     "SAVETOTALAREAS",
-    "SAVEDEBUGTRACEFILE", "SAVERICHNESS", "SAVELOG",        "SAVESNAPSTEPS",      "SAVESNAPCHANGES",
-    "SAVESNAPFREQUENCY", "SAVEANNEALINGTRACE", "ANNEALINGTRACEROWS", "SAVEITIMPTRACE", "ITIMPTRACEROWS",
-    "RIMAGETYPE",    "REXECUTESCRIPT", "RCLUSTERCOUNT",     "RIMAGEWIDTH",        "RIMAGEHEIGHT",
-    "RIMAGEFONTSIZE", "ASYMMETRICCONNECTIVITY", "CONNECTIVITYIN", "MATRIXSPORDERNAME", "PENALTYNAME",
-    "CONNECTIONFILESNAME", "BLOCKDEFNAME", "RBINARYPATHNAME"};
+constexpr std::string_view kUnusedKeys =
+    " PROP RANDSEED NUMITNS STARTTEMP COOLFAC NUMTEMP COSTTHRESH THRESHPEN1 THRESHPEN2 RUNMODE HEURTYPE "
+    "CLUMPTYPE ITIMPTYPE VERBOSITY PROBABILITYWEIGHTING STARTDECTHRESH ENDDECTHRESH STARTDECMULT ENDDECMULT "
+    "SAVESPEC SAVEPU SAVEMATRIXPUORDER SAVEMATRIXSPORDER SAVEPENALTY SAVETOTALAREAS SAVEDEBUGTRACEFILE "
+    "SAVERICHNESS SAVELOG SAVESNAPSTEPS SAVESNAPCHANGES SAVESNAPFREQUENCY SAVEANNEALINGTRACE "
+    "ANNEALINGTRACEROWS SAVEITIMPTRACE ITIMPTRACEROWS RIMAGETYPE REXECUTESCRIPT RCLUSTERCOUNT RIMAGEWIDTH "
+    "RIMAGEHEIGHT RIMAGEFONTSIZE ASYMMETRICCONNECTIVITY CONNECTIVITYIN MATRIXSPORDERNAME PENALTYNAME "
+    "CONNECTIONFILESNAME BLOCKDEFNAME RBINARYPATHNAME ";
 
 // A name taken relative to a folder: no absolute path and no way up out of it.
 bool staysInside(const std::string& value) {
@@ -260,8 +257,15 @@ bool readSettings(const fs::path& dir, const std::string& inputName, FolderSetti
     };
     bool ok = true;
     if (key == "INPUTDIR") ok = path(inputDir, "planning-unit folder");
-    else if (key == "OUTPUTDIR") ok = path(outputDir, "planning-unit folder");
-    else if (key == "PUNAME") ok = path(s.puName, "input folder");
+    else if (key == "OUTPUTDIR") {
+      // The output folder is replaced as a whole by each run, so it cannot be
+      // the planning-unit folder itself.
+      ok = path(outputDir, "planning-unit folder");
+      if (ok && fs::path(value).lexically_normal() == ".") {
+        error = where + " is the planning-unit folder itself: the outputs need a folder of their own, such as output";
+        return false;
+      }
+    } else if (key == "PUNAME") ok = path(s.puName, "input folder");
     else if (key == "SPECNAME") ok = path(s.specName, "input folder");
     else if (key == "PUVSPRNAME") ok = path(s.puvsprName, "input folder");
     else if (key == "BOUNDNAME") ok = path(s.boundName, "input folder");
@@ -287,7 +291,7 @@ bool readSettings(const fs::path& dir, const std::string& inputName, FolderSetti
     else if (key == "SAVESCEN") ok = saving(s.saveScenario);
     else if (key == "SOLUTIONSMATRIXHEADERS") s.solutionsMatrixHeaders = value != "0";
     else if (key == "BESTFIELDNAME") s.bestFieldName = value;
-    else if (std::find(std::begin(kUnusedKeys), std::end(kUnusedKeys), key) != std::end(kUnusedKeys) &&
+    else if (kUnusedKeys.find(" " + std::string(key) + " ") != std::string_view::npos &&
              std::find(s.unusedKeys.begin(), s.unusedKeys.end(), key) == s.unusedKeys.end())
       s.unusedKeys.emplace_back(key);
     if (!ok) return false;
@@ -501,8 +505,8 @@ FolderRead readFolder(const fs::path& dir, const std::string& inputName) {
   // Boundaries count in the summaries whenever they are given; with BLM above
   // 0 they are also wanted, so a missing file is then an error.
   std::error_code ec;
-  const bool bounds = !r.settings.boundName.empty() &&
-                      (p.blm > 0 || fs::exists(r.settings.inputDir / r.settings.boundName, ec));
+  const bool bounds =
+      !r.settings.boundName.empty() && (p.blm > 0 || fs::exists(r.settings.inputDir / r.settings.boundName, ec));
   if (bounds && !readBoundaries(r.settings, p, units, r.error)) return r;
   // A share of the feature's whole amount wins over an amount target.
   for (std::size_t f = 0; f < p.features.size(); ++f)
@@ -586,8 +590,8 @@ std::string targetsTable(const Problem& p, const std::vector<char>& chosen) {
     const double target = p.features[f].target;
     const double mpm = target > 0 ? std::min(1.0, e.held[f] / target) : 1.0;
     t += strprintf("%lld,", p.features[f].id) + csvText(p.features[f].name) +
-         strprintf(",%f,%f,0,%d,0,0,%s,%f\n", target, e.held[f], occurrences,
-                   targetMet(p, f, e.held[f]) ? "yes" : "no", mpm);
+         strprintf(",%f,%f,0,%d,0,0,%s,%f\n", target, e.held[f], occurrences, targetMet(p, f, e.held[f]) ? "yes" : "no",
+                   mpm);
   }
   return t;
 }
@@ -628,9 +632,9 @@ bool writeOutputs(const Problem& p, const FolderSettings& s, const fs::path& out
         "\"Shortfall\",\"Missing_Values\",\"MPM\"\n";
     for (std::size_t r = 0; r < runs.size(); ++r) {
       const RunSummary m = summarise(p, runs[r].chosen);
-      sum += strprintf("%zu,%g,%g,%d,%g,%g,%g,%g,%g,%g,%g,%g,%d,%g\n", r + 1,
-                       m.e.cost + p.blm * m.boundary + m.penalty, m.e.cost, m.e.units, m.boundary, m.total, m.in,
-                       m.edge, m.out, m.total > 0 ? m.in / m.total : 0.0, m.penalty, m.e.shortfall, m.e.unmet, m.mpm);
+      sum += strprintf("%zu,%g,%g,%d,%g,%g,%g,%g,%g,%g,%g,%g,%d,%g\n", r + 1, m.e.cost + p.blm * m.boundary + m.penalty,
+                       m.e.cost, m.e.units, m.boundary, m.total, m.in, m.edge, m.out,
+                       m.total > 0 ? m.in / m.total : 0.0, m.penalty, m.e.shortfall, m.e.unmet, m.mpm);
     }
     files.push_back({sc + "_sum.csv", sum});
   }
@@ -661,7 +665,8 @@ bool writeOutputs(const Problem& p, const FolderSettings& s, const fs::path& out
     files.push_back({sc + "_ssoln.csv", t});
   }
   files.push_back({sc + "_report.txt", report});
-  return replaceOutputSet(outDir, files, [&sc](const std::string& name) { return isOutputOf(sc, name); }, error);
+  return replaceOutputSet(
+      outDir, files, [&sc](const std::string& name) { return isOutputOf(sc, name); }, error);
 }
 
 }  // namespace zn::planning

@@ -114,6 +114,9 @@ INSTANTIATE_TEST_SUITE_P(
         BadFolder{"EscapingInputName", kIn + "BOUNDNAME a/../../b.dat\n", kPu, kSpec, kAmt,
                   "input.dat line 2: BOUNDNAME \"a/../../b.dat\" is not a name inside the input folder (no "
                   "absolute path, no \"..\")"},
+        BadFolder{"OutputsInTheFolderItself", "INPUTDIR input\nOUTPUTDIR ./\n", kPu, kSpec, kAmt,
+                  "input.dat line 2: OUTPUTDIR \"./\" is the planning-unit folder itself: the outputs need a folder "
+                  "of their own, such as output"},
         BadFolder{"EscapingScenario", kIn + "SCENNAME ../../ESCAPED\n", kPu, kSpec, kAmt,
                   "input.dat line 2: SCENNAME \"../../ESCAPED\" is not a plain name (the outputs stay inside the "
                   "output folder)"},

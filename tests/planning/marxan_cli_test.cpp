@@ -53,8 +53,7 @@ TEST(MarxanCommand, FollowsMarxansMeaningOfItsKeys) {
   CliOutput r = runCli({"marxan", f.dir.string()});
   ASSERT_EQ(r.rc, 0) << r.err;
   EXPECT_EQ(f.read("output/output_best.csv"), "PUID,SOLUTION\n1,0\n2,1\n");
-  EXPECT_NE(f.read("output/output_mvbest.csv").find("\n1,,1.000000,0.000000,0,0,0,0,no,0.000000\n"),
-            std::string::npos);
+  EXPECT_NE(f.read("output/output_mvbest.csv").find("\n1,,1.000000,0.000000,0,0,0,0,no,0.000000\n"), std::string::npos);
   EXPECT_FALSE(std::filesystem::exists(f.dir / "output" / "output_r00001.csv"));
   EXPECT_EQ(r.out.find("input.dat keys read but not used by this method: RUNMODE, NUMITNS, STARTTEMP\n"), 0u) << r.out;
   EXPECT_NE(r.out.find("1 features with penalty factor (spf) 0 are reported, not required\n"), std::string::npos);
