@@ -104,7 +104,8 @@ bool presenceProblemOf(const Problem& p, ExactProblem& e) {
 
 // The exact minimum set, started from the greedy set so that it is never
 // worse than it, even when the time runs out.
-std::string solvePresence(const Problem& p, ExactProblem& e, const SolveRequest& request, SolveResult& r) {
+std::string solvePresence(const Problem& p, const Problem& shown, ExactProblem& e, const SolveRequest& request,
+                          SolveResult& r) {
   const auto t0 = std::chrono::steady_clock::now();
   const std::vector<char> quick = greedyByCostEffectiveness(p, 1);
   ExactOptions options;
@@ -123,11 +124,11 @@ std::string solvePresence(const Problem& p, ExactProblem& e, const SolveRequest&
   const Evaluation best = evaluate(p, s.chosen), greedy = evaluate(p, quick);
   r.report +=
       std::string("exact minimum ") + (e.byCost ? "cost" : "number of units") + ": " + exactStatusText(x.status) + "\n";
-  r.report += "best: " + summary(p, s) + "\n";
+  r.report += "best: " + summary(shown, s) + "\n";
   if (x.status != ExactStatus::Optimal)
     r.report += "proven lower bound: " + number(x.bound) + strprintf(" (gap %.1f%%)\n", 100.0 * exactGap(x));
   r.report +=
-      "greedy by cost-effectiveness: " + summary(p, Solution{quick, 0.0}) +
+      "greedy by cost-effectiveness: " + summary(shown, Solution{quick, 0.0}) +
       (best.cost > 0 ? strprintf(" (%.1f%% more)", 100.0 * (greedy.cost - best.cost) / best.cost) : std::string()) +
       "\n";
   r.runs.push_back(std::move(s));
@@ -164,7 +165,7 @@ void topUp(const Problem& p, const std::vector<double>& goal, std::vector<char>&
 // outer boundary, a row per feature (amounts held >= the reachable target),
 // and for each shared boundary a column z >= |x_a - x_b| costing BLM x its
 // length, held by the two rows z - x_a + x_b >= 0 and z + x_a - x_b >= 0.
-std::string solveAmounts(const Problem& p, const SolveRequest& request, SolveResult& r) {
+std::string solveAmounts(const Problem& p, const Problem& shown, const SolveRequest& request, SolveResult& r) {
   const auto t0 = std::chrono::steady_clock::now();
   const std::size_t nu = p.units.size();
   MipModel mip;
@@ -265,7 +266,7 @@ std::string solveAmounts(const Problem& p, const SolveRequest& request, SolveRes
                                          : ExactStatus::TimeLimit;
   r.report += std::string("exact minimum ") + (boundary ? "cost + BLM x boundary length" : "cost") + ": " +
               exactStatusText(status) + "\n";
-  r.report += "best: " + summary(p, s) + "\n";
+  r.report += "best: " + summary(shown, s) + "\n";
   if (boundary) r.report += "boundary length " + number(boundaryOf(p, s.chosen)) + ", score " + number(score) + "\n";
   if (status != ExactStatus::Optimal) {
     const double bound = std::min(score, std::max(x.best.bound, x.relaxation));
@@ -273,7 +274,7 @@ std::string solveAmounts(const Problem& p, const SolveRequest& request, SolveRes
     r.report += "proven lower bound: " + number(std::max(bound, 0.0)) + strprintf(" (gap %.1f%%)\n", 100.0 * gap);
   }
   const double quickScore = scoreOf(p, quick);
-  r.report += "greedy by cost-effectiveness: " + summary(p, Solution{quick, 0.0}) +
+  r.report += "greedy by cost-effectiveness: " + summary(shown, Solution{quick, 0.0}) +
               (score > 0 ? strprintf(" (%.1f%% more)", 100.0 * (quickScore - score) / score) : std::string()) + "\n";
   r.runs.push_back(std::move(s));
   return "";
@@ -281,11 +282,12 @@ std::string solveAmounts(const Problem& p, const SolveRequest& request, SolveRes
 
 // The exact method: presence data without boundary length as the exact
 // minimum set (its reductions make it quicker), anything else through the
-// amounts programme.
-std::string solveExactly(const Problem& p, const SolveRequest& request, SolveResult& r) {
+// amounts programme. P is what is solved; SHOWN, with every target, is what
+// the report measures the sets against.
+std::string solveExactly(const Problem& p, const Problem& shown, const SolveRequest& request, SolveResult& r) {
   ExactProblem e;
-  if ((p.blm <= 0 || p.boundaries.empty()) && presenceProblemOf(p, e)) return solvePresence(p, e, request, r);
-  return solveAmounts(p, request, r);
+  if ((p.blm <= 0 || p.boundaries.empty()) && presenceProblemOf(p, e)) return solvePresence(p, shown, e, request, r);
+  return solveAmounts(p, shown, request, r);
 }
 
 }  // namespace
@@ -319,7 +321,7 @@ SolveResult solve(const Problem& given, const SolveRequest& request) {
   if (request.method == Method::Exact) {
     r.method = "exact";
     r.report = describe(given) + unreachable(p) + notRequired;
-    r.error = solveExactly(p, request, r);
+    r.error = solveExactly(p, given, request, r);
     if (!r.error.empty()) return r;
     // The exact method has no random element: its repetitions are one set.
     for (int rep = 2; rep <= request.reps; ++rep) r.runs.push_back(r.runs.front());
