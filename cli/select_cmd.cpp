@@ -2,7 +2,6 @@
 // Area selection menu and its RESULTS report, or the scores of the analyses
 // that map cells rather than report on a set.
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 
 #include "cli/select_cmd.h"
@@ -24,19 +23,12 @@
 #include "selection/values.h"
 #include "shell/analyses.h"
 #include "shell/results.h"
+#include "store/parse.h"
 #include "store/text.h"
 
 namespace zn {
 
 namespace {
-
-template <class T>
-std::optional<T> parseNumber(const std::string& v) {
-  T x{};
-  auto [end, ec] = std::from_chars(v.data(), v.data() + v.size(), x);
-  if (ec != std::errc() || end != v.data() + v.size()) return std::nullopt;
-  return x;
-}
 
 // A --set key whose words stand for values of settings fields.
 SetKey wordsKey(std::string name,

@@ -1,7 +1,6 @@
 #include "shell/analyses.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 
 #include "measures/dispatch.h"
@@ -22,6 +21,7 @@
 #include "selection/replacement.h"
 #include "selection/values.h"
 #include "shell/menu.h"
+#include "store/parse.h"
 #include "store/text.h"
 
 namespace zn {
@@ -417,12 +417,10 @@ int menuPosition(Command command) {
   return found;
 }
 
-template <class T>
-std::optional<T> number(const std::string& v) {
-  T x{};
-  auto [end, ec] = std::from_chars(v.data(), v.data() + v.size(), x);
-  if (ec != std::errc() || end != v.data() + v.size()) return std::nullopt;
-  return x;
+// A whole number from lo to hi, else nullopt.
+std::optional<int> wholeNumber(const std::string& text, int lo, int hi) {
+  const std::optional<int> n = parseNumber<int>(text);
+  return n && *n >= lo && *n <= hi ? n : std::nullopt;
 }
 
 std::vector<ParamSpec> buildParamSpecs() {
@@ -430,15 +428,13 @@ std::vector<ParamSpec> buildParamSpecs() {
       {Param::AreasToAdd, "--areas-to-add", "N",
        strprintf("--areas-to-add takes a whole number from 1 to %d", kAreaCapacity),
        [](const std::string& text, RequestValues& v) {
-         const auto n = number<int>(text);
-         if (!n || *n < 1 || *n > kAreaCapacity) return false;
-         v.areasToAdd = *n;
-         return true;
+         v.areasToAdd = wholeNumber(text, 1, kAreaCapacity);
+         return v.areasToAdd.has_value();
        },
        [](const RequestValues& v) { return v.areasToAdd.has_value(); }},
       {Param::Budget, "--budget", "B", "--budget takes a number above 0",
        [](const std::string& text, RequestValues& v) {
-         const auto b = number<double>(text);
+         const auto b = parseNumber<double>(text);
          if (!b || !(*b > 0.0) || !std::isfinite(*b)) return false;
          v.budget = *b;
          return true;
@@ -453,10 +449,8 @@ std::vector<ParamSpec> buildParamSpecs() {
        [](const RequestValues& v) { return v.timeLimit.has_value(); }},
       {Param::Runs, "--runs", "R", strprintf("--runs takes a whole number from 1 to %d", kMaxRuns),
        [](const std::string& text, RequestValues& v) {
-         const auto r = number<int>(text);
-         if (!r || *r < 1 || *r > kMaxRuns) return false;
-         v.runs = *r;
-         return true;
+         v.runs = wholeNumber(text, 1, kMaxRuns);
+         return v.runs.has_value();
        },
        [](const RequestValues& v) { return v.runs.has_value(); }},
   };

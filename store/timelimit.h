@@ -4,10 +4,10 @@
 // search gets a limit already in range.
 #pragma once
 
-#include <charconv>
 #include <optional>
 #include <string_view>
 
+#include "store/parse.h"
 #include "store/settings.h"
 
 namespace zn {
@@ -22,10 +22,9 @@ class TimeLimit {
 
   // The tool's value: nullopt unless it is a number above 0 and at most a day.
   static std::optional<TimeLimit> parse(std::string_view text) {
-    double x = 0.0;
-    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), x);
-    if (ec != std::errc() || end != text.data() + text.size() || !(x > 0.0) || !(x <= kMaxSeconds)) return std::nullopt;
-    return TimeLimit(x);
+    const std::optional<double> x = parseNumber<double>(text);
+    if (!x || !(*x > 0.0) || !(*x <= kMaxSeconds)) return std::nullopt;
+    return TimeLimit(*x);
   }
   static constexpr bool validOption(int seconds) { return seconds >= kLeastOptionSeconds && seconds <= kMaxSeconds; }
   // The options' value; one out of range stands for the default.
