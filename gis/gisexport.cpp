@@ -353,11 +353,14 @@ std::string writeCells(Writer& w, const Session& s, const Palette& palette, cons
     const int a = s.areas.cells[static_cast<std::size_t>(p)];
     if (a >= 1 && a <= cells && step[static_cast<std::size_t>(a)] == 0) step[static_cast<std::size_t>(a)] = p + 1;
   }
+  // A regional grid type (one drawn without the world coastline) holds only
+  // the cells its definition marks; the rest of the world grid is not its.
+  const bool regional = s.grid().regionalGrids() && s.coastApplies == 0;
   const bool txn = w.format == GisFormat::GeoPackage && w.ds->StartTransaction() == OGRERR_NONE;
   OGRFeatureDefn* defn = l->GetLayerDefn();
   for (int n = 1; n <= cells; ++n) {
     const GridCell& c = s.ws.cells[static_cast<std::size_t>(n)];
-    if (c.background == 0) continue;  // outside the grid type's cells
+    if (regional && c.background == 0) continue;
     const CellView v{s, n, c, step[static_cast<std::size_t>(n)]};
     OGRFeature f(defn);
     f.SetField("cell", n);

@@ -82,7 +82,7 @@ void exportGisCommand(Shell& sh) {
     };
     r = exportMapToGis(s, sh.display.palette, request);
   }
-  if (!r.ok()) sh.host.messageBox(r.error, kExportCaption, Icon::Exclamation, Buttons::Ok);
+  if (!r.ok() && !r.declined) sh.host.messageBox(r.error, kExportCaption, Icon::Exclamation, Buttons::Ok);
 }
 
 }  // namespace
