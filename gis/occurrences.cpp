@@ -129,10 +129,9 @@ struct AliasFolder {
   }
 };
 
-// The name GDAL is given for the user's file. GDAL reads "/vsi..." names as
-// its own virtual files and ends a {}-quoted zip name at a brace that has no
-// partner, so such names are reached through a link of a plain name in a
-// private folder; empty when none can be made.
+// The name GDAL is given for the user's file. GDAL ends a {}-quoted zip
+// name at a brace that has no partner, so such a name is reached through a
+// link of a plain name in a private folder; empty when none can be made.
 std::string gdalName(const std::string& file, std::shared_ptr<void>& keep) {
   std::error_code ec;
   const fs::path full = fs::absolute(file, ec);
@@ -144,7 +143,7 @@ std::string gdalName(const std::string& file, std::shared_ptr<void>& keep) {
     depth += c == '{' ? 1 : c == '}' ? -1 : 0;
     balanced = balanced && depth >= 0;
   }
-  if (balanced && depth == 0 && text.rfind("/vsi", 0) != 0) return text;
+  if (balanced && depth == 0) return text;
   std::string pattern = (fs::temp_directory_path(ec) / "zonarium-input-XXXXXX").string();
   if (ec || !::mkdtemp(pattern.data())) return {};
   auto folder = std::make_shared<AliasFolder>();
@@ -161,6 +160,10 @@ std::string gdalName(const std::string& file, std::shared_ptr<void>& keep) {
 OccurrenceSource findOccurrenceSource(const std::string& file) {
   ensureGdal();
   OccurrenceSource src;
+  if (std::string why = nonLocalPathProblem(file); !why.empty()) {
+    src.error = "cannot open " + why;
+    return src;
+  }
   // The user's input is a plain local file, whatever its name says to GDAL.
   const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
   struct stat st {};
