@@ -109,10 +109,17 @@ std::string shown(std::string_view t) {
 
 // An output written under a temporary name beside its target (made
 // exclusively, never through a link) and renamed onto it only when every
-// output of the import is ready; removed if it never is.
+// output of the import is ready; removed if it never is. A link at a
+// checked output's name keeps pointing at the new data.
 class StagedFile {
  public:
-  explicit StagedFile(fs::path target) : target_(std::move(target)) {}
+  explicit StagedFile(fs::path target, bool throughLink = false) : target_(std::move(target)) {
+    std::error_code ec;
+    if (throughLink && fs::is_symlink(fs::symlink_status(target_, ec))) {
+      fs::path real = fs::canonical(target_, ec);
+      if (!ec) target_ = std::move(real);
+    }
+  }
   ~StagedFile() {
     if (file_) std::fclose(file_);
     if (!temp_.empty()) ::unlink(temp_.c_str());
@@ -154,7 +161,6 @@ class StagedFile {
   }
   // "cannot write FILE: why".
   std::string failure() const { return "cannot write " + target_.string() + ": " + std::strerror(errno_); }
-  const fs::path& target() const { return target_; }
 
  private:
   bool note(bool good) {
@@ -483,7 +489,8 @@ std::string writeImport(Session& s, const GbifImportOptions& o, const Collection
                         GbifImportResult& res) {
   const std::string image = importedDatafileImage(s, d);
   if (image.empty()) return "no memory for the cards of the new datafile";
-  StagedFile effort(res.effortFile), data(o.output);
+  // Both were checked to lead into the program folder.
+  StagedFile effort(res.effortFile, true), data(o.output, true);
   if (!k.lost->finish()) return k.lost->failure();
   for (auto [file, text] : {std::pair{&effort, effortScoresText(d.title, k.perCell)}, std::pair{&data, image}}) {
     if (!file->open()) return file->failure();

@@ -360,6 +360,13 @@ TEST_F(GbifImport, ExistingOutputsAreAskedForAndTheProgramsOwnFilesNeverReplaced
     EXPECT_EQ(fs::exists(c.output) ? test::readFile(c.output) : "", before) << c.output;
   }
   EXPECT_FALSE(fs::exists(outside));
+  // A link to a datafile of the folder is written through, and stays a link.
+  const fs::path real = home / "equal" / "real.dat", alias = home / "equal" / "alias.dat";
+  test::writeFile(real, "old");
+  fs::create_symlink(real, alias);
+  ASSERT_EQ(run({in.string(), alias.string()}).rc, 0);
+  EXPECT_TRUE(fs::is_symlink(alias));
+  EXPECT_EQ(test::OpenedSample(home, GridVariant::World, real).s->ws.taxaCount, 1);
 }
 
 TEST_F(GbifImport, AFailedWriteLeavesTheLastImportsFilesAsTheyWere) {
