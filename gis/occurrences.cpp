@@ -98,6 +98,10 @@ OccurrenceSource fromMeta(const std::string& zip, const std::vector<std::string>
 OccurrenceSource findOccurrenceSource(const std::string& file) {
   ensureGdal();
   OccurrenceSource src;
+  if (std::string why = nonLocalPathProblem(file); !why.empty()) {
+    src.error = "cannot open " + why;
+    return src;
+  }
   VSIStatBufL st;
   if (VSIStatL(file.c_str(), &st) != 0 || VSI_ISDIR(st.st_mode)) {
     src.error = "cannot open " + file;

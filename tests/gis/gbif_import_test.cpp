@@ -3,6 +3,8 @@
 // file with their reason; refusals write nothing.
 #include <gtest/gtest.h>
 
+#include <cpl_vsi.h>
+
 #include <cmath>
 
 #include "gis/gbif.h"
@@ -212,6 +214,20 @@ TEST_F(GbifImport, UnusableInputsAreRefusedWithoutWritingAnything) {
   EXPECT_NE(r.err.find("does not exist"), std::string::npos) << r.err;
   r = run({minimal.string(), (shipped.tmp.path() / "x.dat").string()});
   EXPECT_NE(r.err.find("grid folder of the program folder"), std::string::npos) << r.err;
+  // Only plain local files: GDAL's virtual file systems (network, memory) are refused.
+  const std::string inMemory = "/vsimem/occurrences.csv", text = "species\tdecimalLatitude\tdecimalLongitude\n";
+  if (VSILFILE* f = VSIFOpenL(inMemory.c_str(), "wb")) {
+    VSIFWriteL(text.data(), 1, text.size(), f);
+    VSIFCloseL(f);
+  }
+  for (const auto& [in, to] : {std::pair<std::string, std::string>{inMemory, out.string()},
+                               {"/vsicurl/http://127.0.0.1:9/occurrences.csv", out.string()},
+                               {minimal.string(), "/vsimem/x.dat"}}) {
+    r = run({in, to});
+    EXPECT_EQ(r.rc, 1) << in;
+    EXPECT_NE(r.err.find("is not a local file name (no /vsi... names or URLs)"), std::string::npos) << r.err;
+  }
+  VSIUnlink(inMemory.c_str());
   EXPECT_FALSE(fs::exists(out));
   EXPECT_FALSE(fs::exists(home / "LOSTDAT.TXT"));
   // Options the tool cannot take.
