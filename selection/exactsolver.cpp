@@ -3,6 +3,7 @@
 #include <CbcEventHandler.hpp>
 #include <CbcModel.hpp>
 #include <CbcSolver.hpp>
+#include <ClpSolve.hpp>
 #include <CoinError.hpp>
 #include <OsiClpSolverInterface.hpp>
 
@@ -203,6 +204,12 @@ void search(Job& job) {
                      m.cost.data(), rowLo.data(), rowUp.data());
   for (int j = 0; j < n; ++j)
     if (m.integer[static_cast<std::size_t>(j)]) solver.setInteger(j);
+  // The dual simplex from the start. Left to choose, the solver takes its
+  // sifting method on models with many more columns than rows, and that
+  // prints its progress with printf, past every handler.
+  ClpSolve dualFirst;
+  dualFirst.setSolveType(ClpSolve::useDual);
+  solver.setSolveOptions(dualFirst);
   std::vector<CoinBigIndex>().swap(colStart);
   std::vector<int>().swap(index);
   std::vector<double>().swap(value);

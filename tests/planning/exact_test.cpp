@@ -31,19 +31,24 @@ double bruteForce(const Problem& p) {
   return bruteForceScore(costOnly);
 }
 
-// Whatever is written on file descriptor 1 while `f` runs (by printf or
-// straight to the descriptor, as the solver library may).
+// Whatever is written on file descriptors 1 and 2 while `f` runs (by printf
+// or straight to the descriptor, as the solver library may).
 template <class F>
-std::string descriptorOneDuring(F&& f) {
+std::string descriptorsDuring(F&& f) {
   std::fflush(stdout);
-  char name[] = "/tmp/zn_fd1_XXXXXX";
+  std::fflush(stderr);
+  char name[] = "/tmp/zn_fd12_XXXXXX";
   const int tmp = ::mkstemp(name);
-  const int saved = ::dup(1);
+  const int saved[] = {::dup(1), ::dup(2)};
   ::dup2(tmp, 1);
+  ::dup2(tmp, 2);
   f();
   std::fflush(stdout);
-  ::dup2(saved, 1);
-  ::close(saved);
+  std::fflush(stderr);
+  for (int fd : {1, 2}) {
+    ::dup2(saved[fd - 1], fd);
+    ::close(saved[fd - 1]);
+  }
   std::ifstream in(name, std::ios::binary);
   std::string text(std::istreambuf_iterator<char>(in), {});
   ::close(tmp);
@@ -69,13 +74,38 @@ TEST(PlanningExact, TheSolverWritesNothingOnStandardOutput) {
   }
   test::PlanningFolder folder(pu, spec, puvspr);
   test::CliOutput r;
-  const std::string printed = descriptorOneDuring([&] {
+  const std::string printed = descriptorsDuring([&] {
     r = test::runCli({"marxan", folder.dir.string(), "--method", "exact", "--reps", "1"});
   });
   ASSERT_EQ(r.rc, 0) << r.err;
   EXPECT_EQ(printed, "");
   EXPECT_NE(r.out.find(": optimal\n"), std::string::npos) << r.out;
   EXPECT_EQ(r.out, folder.read("output/output_report.txt"));
+}
+
+// Real amounts and share targets on many more units than features: the
+// shape on which the solver, left to choose, sifts its first relaxation and
+// prints a line per pass.
+TEST(PlanningExact, TheSolverWritesNothingOnEitherDescriptorWithAmounts) {
+  constexpr int kWidth = 200, kUnits = 40000, kFeatures = 100;
+  Random rng;
+  rng.seed(11);
+  std::string pu = "id,cost\n", spec = "id,prop\n", puvspr = "species,pu,amount\n";
+  for (int u = 1; u <= kUnits; ++u) pu += strprintf("%d,%d\n", u, 1 + rng.choose(5));
+  for (int f = 1; f <= kFeatures; ++f) {
+    spec += strprintf("%d,0.%d\n", f, 1 + rng.choose(3));
+    const int side = 2 + rng.choose(30), x0 = rng.choose(kWidth - side), y0 = rng.choose(kUnits / kWidth - side);
+    for (int y = y0; y < y0 + side; ++y)
+      for (int x = x0; x < x0 + side; ++x) puvspr += strprintf("%d,%d,%d\n", f, y * kWidth + x + 1, 1 + rng.choose(20));
+  }
+  test::PlanningFolder folder(pu, spec, puvspr);
+  test::CliOutput r;
+  const std::string printed = descriptorsDuring([&] {
+    r = test::runCli({"marxan", folder.dir.string(), "--method", "exact", "--time-limit", "5"});
+  });
+  ASSERT_EQ(r.rc, 0) << r.err;
+  EXPECT_EQ(printed, "");
+  EXPECT_NE(r.out.find("exact minimum cost: "), std::string::npos) << r.out;
 }
 
 // Units 1 ... n with costs 1 to 4, one in eight locked in and one in eight locked out.
