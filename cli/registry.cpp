@@ -24,7 +24,7 @@ const std::vector<Subcommand>& subcommands() {
       {"select",
        "select KIND DATAFILE [--areas FILE.sed] [--preselect FILE.pre] [--set KEY=VALUE]... [--areas-to-add N] "
        "[--budget B] [--costs FILE.scr] [--threats FILE.scr] [--random-seed S] [--results FILE] [--areas-out FILE.sed] "
-       "[--time-limit S] [--runs R]",
+       "[--time-limit S] [--work-limit N] [--runs R]",
        cmdSelect},
       {"curve", "curve DATAFILE [select options] [--max-areas K] [--runs R] --out FILE.csv|.png|.svg|.pdf", cmdCurve},
       {"render",
@@ -47,7 +47,9 @@ const std::vector<Subcommand>& subcommands() {
        "[--rank species|genus|family] [--quantitative]",
        cmdImportGbif},
       {"marxan",
-       "marxan DIR [--input input.dat] [--method exact|near-minimum|greedy] [--reps N] [--time-limit S] [--out DIR]",
+       "marxan DIR [--input input.dat] [--method exact|near-minimum|greedy] [--reps N] [--time-limit S] [--work-limit "
+       "N] "
+       "[--out DIR]",
        cmdMarxan},
       {"export-marxan",
        "export-marxan DATAFILE DIR [--costs FILE.scr] [--areas FILE.sed] [--preselect FILE.pre] [--set KEY=VALUE]...",

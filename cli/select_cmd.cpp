@@ -209,6 +209,7 @@ int checkSelectRequest(CliContext& ctx, const SelectOptions& o, const MeasureOpt
       {"--areas-to-add", o.areasToAdd.has_value(), {"coverage", "exact-coverage", "hotspots", "random"}},
       {"--budget", o.budget.has_value(), {"coverage", "exact-coverage"}},
       {"--time-limit", o.timeLimit.has_value(), {"exact-minimum", "exact-coverage"}},
+      {"--work-limit", o.workLimit.has_value(), {"exact-minimum", "exact-coverage"}},
   };
   for (const Use& u : uses) {
     if (!u.given || std::find(u.kinds.begin(), u.kinds.end(), o.kind) != u.kinds.end()) continue;
@@ -225,7 +226,7 @@ int takeSelectOptions(CliContext& ctx, std::vector<std::string>& args, SelectOpt
     const std::string& a = args[i];
     const bool takesValue = a == "--areas-to-add" || a == "--budget" || a == "--costs" || a == "--threats" ||
                             a == "--random-seed" || a == "--results" || a == "--areas-out" || a == "--time-limit" ||
-                            a == "--runs";
+                            a == "--work-limit" || a == "--runs";
     if (!takesValue) {
       rest.push_back(a);
       continue;
@@ -245,6 +246,11 @@ int takeSelectOptions(CliContext& ctx, std::vector<std::string>& args, SelectOpt
       if (!t || !(*t > 0.0) || !(*t <= kExactTimeLimitMax))
         return refuse(ctx, "--time-limit takes a number of seconds above 0 and at most 86400");
       o.timeLimit = *t;
+    } else if (a == "--work-limit") {
+      auto n = parseNumber<long long>(v);
+      if (!n || *n < 1 || *n > 1000000000)
+        return refuse(ctx, "--work-limit takes a whole number of search nodes from 1 to 1000000000");
+      o.workLimit = *n;
     } else if (a == "--runs") {
       auto r = parseNumber<int>(v);
       if (!r || *r < 1 || *r > 10000) return refuse(ctx, "--runs takes a whole number from 1 to 10000");
@@ -342,6 +348,7 @@ int runSelectAnalysis(CliContext& ctx, Session& s, const SelectOptions& o, Selec
   p.areasToAdd = o.areasToAdd;
   p.budget = o.budget;
   p.timeLimit = o.timeLimit;
+  p.workLimit = o.workLimit;
   p.runs = o.runs;
   // The analysis this one is about runs first; its report stays.
   AnalysisResult first, r;

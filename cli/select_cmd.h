@@ -20,8 +20,9 @@ struct SelectOptions {
   std::optional<double> budget;
   std::optional<std::filesystem::path> costs, threats, results, areasOut;
   std::optional<std::uint32_t> seed;
-  std::optional<double> timeLimit;  // exact sets: seconds, else the options' limit
-  std::optional<int> runs;          // selection frequency and curves: 1 ... 10000
+  std::optional<double> timeLimit;     // exact sets: seconds, else the options' limit
+  std::optional<long long> workLimit;  // exact sets: search nodes, else none
+  std::optional<int> runs;             // selection frequency and curves: 1 ... 10000
 };
 
 // The KINDs in the order the messages list them.

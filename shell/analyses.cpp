@@ -199,6 +199,7 @@ AnalysisResult randomSets(Session& s, const AnalysisParams& p) {
 AnalysisResult exactSet(Session& s, const AnalysisParams& p, const ExactRequest& request) {
   ExactOptions options;
   options.timeLimitSeconds = timeLimit(s, p);
+  options.workLimit = p.workLimit.value_or(0);
   if (p.progress) {
     const bool byCost = request.kind == ExactKind::MinimumSet && exactByCost(s);
     const double limit = options.timeLimitSeconds;

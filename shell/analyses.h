@@ -23,16 +23,17 @@ namespace zn {
 // What a run may read beyond the session; each analysis reads only the
 // fields it names in its comment, the rest it ignores.
 struct AnalysisParams {
-  std::optional<int> areasToAdd;      // coverage, exact coverage, hotspots, random: else the options' number
-  std::optional<double> budget;       // coverage by cost: else the options' budget
-  bool threatPresent = false;         // threat values have been loaded
-  std::optional<std::uint32_t> seed;  // random choices: else the time of day
-  std::optional<double> timeLimit;    // exact sets, replacement cost: seconds, else the options' limit
-  std::optional<int> runs;            // selection frequency, curves: random draws
-  std::optional<int> maxAreas;        // curves: the last number of areas, else the exact minimum set's size
-  std::vector<int> taxa;              // selective plots: the taxa to plot, in the order chosen
-  float lastSeconds = 0.0f;           // the time of the last analysis, which the reports show
-  TitleContext title;                 // measures and passes: what the title builder is told
+  std::optional<int> areasToAdd;       // coverage, exact coverage, hotspots, random: else the options' number
+  std::optional<double> budget;        // coverage by cost: else the options' budget
+  bool threatPresent = false;          // threat values have been loaded
+  std::optional<std::uint32_t> seed;   // random choices: else the time of day
+  std::optional<double> timeLimit;     // exact sets, replacement cost: seconds, else the options' limit
+  std::optional<long long> workLimit;  // exact sets: search nodes, else none
+  std::optional<int> runs;             // selection frequency, curves: random draws
+  std::optional<int> maxAreas;         // curves: the last number of areas, else the exact minimum set's size
+  std::vector<int> taxa;               // selective plots: the taxa to plot, in the order chosen
+  float lastSeconds = 0.0f;            // the time of the last analysis, which the reports show
+  TitleContext title;                  // measures and passes: what the title builder is told
   // Stoppable searches (exact sets, frequency, replacement cost): the text
   // of the progress so far; false stops the search.
   std::function<bool(const std::string&)> progress;
