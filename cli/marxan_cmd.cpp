@@ -22,7 +22,7 @@ namespace {
 
 const char* const kMarxanHelp =
     "zonarium marxan DIR [--input input.dat] [--method exact|near-minimum|greedy] [--reps N] [--time-limit S] "
-    "[--out DIR]\n"
+    "[--work-limit N] [--out DIR]\n"
     "Solves the planning-unit folder DIR (input.dat naming pu.dat, spec.dat and puvspr2.dat or puvspr.dat) and\n"
     "writes Marxan's CSV outputs as its SAVE... keys choose (SCEN_best.csv, SCEN_r00001.csv ..., SCEN_mv00001.csv\n"
     "..., SCEN_mvbest.csv, SCEN_ssoln.csv, SCEN_sum.csv, SCEN_solutionsmatrix.csv, SCEN_sen.dat) with\n"
@@ -30,8 +30,9 @@ const char* const kMarxanHelp =
     "Methods:\n"
     "  exact         (the default) the least-cost set meeting every target that can be met (with BLM above 0:\n"
     "                least cost + BLM x boundary length), started from the greedy set; proven optimal, or the\n"
-    "                best found with its gap when --time-limit seconds (default 60) run out; N repetitions\n"
-    "                (NUMREPS or --reps) are the same set\n"
+    "                best found with its gap when --time-limit seconds (default 60) run out, or when\n"
+    "                --work-limit N search nodes run out (the same set on any machine, however busy); N\n"
+    "                repetitions (NUMREPS or --reps) are the same set\n"
     "  greedy        any folder without BLM: adds the unit that removes most shortfall per unit of cost;\n"
     "                N repetitions break ties at random with seeds 1 ... N\n"
     "  near-minimum  when every target is a count of units: every amount 1 (a presence), every target a\n"
@@ -53,7 +54,7 @@ int cmdMarxan(CliContext& ctx, const std::vector<std::string>& args) {
   std::string dir, input = "input.dat", out;
   planning::SolveRequest request;
   int reps = 0;
-  bool timeLimitGiven = false;
+  bool timeLimitGiven = false, workLimitGiven = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
     const bool hasValue = i + 1 < args.size();
@@ -86,6 +87,14 @@ int cmdMarxan(CliContext& ctx, const std::vector<std::string>& args) {
       }
       request.timeLimit = t;
       timeLimitGiven = true;
+    } else if (a == "--work-limit" && hasValue) {
+      int n = 0;
+      if (!wholeNumber(args[++i], 1, 1000000000, n)) {
+        ctx.err << "zonarium: --work-limit takes a whole number of search nodes from 1 to 1000000000\n";
+        return 2;
+      }
+      request.workLimit = n;
+      workLimitGiven = true;
     } else if (dir.empty() && !a.starts_with("--")) {
       dir = a;
     } else {
@@ -97,8 +106,8 @@ int cmdMarxan(CliContext& ctx, const std::vector<std::string>& args) {
     ctx.err << "zonarium: marxan takes a folder\n";
     return 2;
   }
-  if (timeLimitGiven && request.method != planning::Method::Exact) {
-    ctx.err << "zonarium: --time-limit is not used by "
+  if ((timeLimitGiven || workLimitGiven) && request.method != planning::Method::Exact) {
+    ctx.err << "zonarium: " << (timeLimitGiven ? "--time-limit" : "--work-limit") << " is not used by "
             << (request.method == planning::Method::Greedy ? "greedy" : "near-minimum") << "; it is for exact\n";
     return 2;
   }

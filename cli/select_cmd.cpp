@@ -220,6 +220,7 @@ const std::vector<SelectFlag>& selectFlags() {
                                    {std::nullopt, "--results", "FILE", &SelectOptions::results},
                                    {std::nullopt, "--areas-out", "FILE.sed", &SelectOptions::areasOut},
                                    param(Param::TimeLimit),
+                                   param(Param::WorkLimit),
                                    param(Param::Runs)};
   }();
   return flags;

@@ -110,6 +110,7 @@ std::string solvePresence(const Problem& p, const Problem& shown, ExactProblem& 
   const std::vector<char> quick = greedyByCostEffectiveness(p, 1);
   ExactOptions options;
   options.timeLimitSeconds = request.timeLimit;
+  options.workLimit = request.workLimit;
   options.startedAt = t0;
   options.starts.emplace_back();
   for (std::size_t u = 0; u < quick.size(); ++u)
@@ -239,6 +240,7 @@ std::string solveAmounts(const Problem& p, const Problem& shown, const SolveRequ
   if (std::isfinite(request.timeLimit) && request.timeLimit > 0)
     run.deadline = t0 + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
                             std::chrono::duration<double>(request.timeLimit));
+  run.workLimit = request.workLimit;
   const MipResult x = solveMip(std::move(mip), run);
 
   Solution s;
@@ -261,9 +263,10 @@ std::string solveAmounts(const Problem& p, const Problem& shown, const SolveRequ
            ")";
   s.seconds = secondsSince(t0);
   const double score = scoreOf(p, s.chosen);
-  const ExactStatus status = x.proven    ? ExactStatus::Optimal
-                             : x.stopped ? ExactStatus::Stopped
-                                         : ExactStatus::TimeLimit;
+  const ExactStatus status = x.proven        ? ExactStatus::Optimal
+                             : x.stopped     ? ExactStatus::Stopped
+                             : x.workLimited ? ExactStatus::WorkLimit
+                                             : ExactStatus::TimeLimit;
   r.report += std::string("exact minimum ") + (boundary ? "cost + BLM x boundary length" : "cost") + ": " +
               exactStatusText(status) + "\n";
   r.report += "best: " + summary(shown, s) + "\n";

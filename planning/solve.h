@@ -16,6 +16,7 @@ struct SolveRequest {
   Method method = Method::Exact;
   int reps = 1;             // repetitions: seeds 1 ... reps for a heuristic, the same set for the exact method
   double timeLimit = 60.0;  // seconds, for the exact method
+  long long workLimit = 0;  // branch-and-bound nodes, for the exact method; 0: none
 };
 
 struct SolveResult {

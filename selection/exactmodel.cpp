@@ -381,6 +381,7 @@ struct Watch {
   bool integral = true;
   bool stopped = false;
   bool timedOut = false;
+  bool workLimited = false;
   std::vector<int> cells;
   std::vector<char> shown;  // the set last shown, in model columns
   double shownValue = 0.0;
@@ -496,6 +497,7 @@ StageResult solveStage(Model& m, const Stage& st, const std::vector<char>& start
   }
   if (w.limit > 0.0)
     run.deadline = w.start + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(w.limit));
+  run.workLimit = w.options->workLimit;
   if (w.options->progress)
     run.watch = [&](const MipSnapshot& s) {
       if (s.hasSolution && s.found != w.shownFound) {
@@ -516,6 +518,7 @@ StageResult solveStage(Model& m, const Stage& st, const std::vector<char>& start
   if (release) restoreLists(m);
   if (r.stopped) w.stopped = true;
   if (r.timedOut) w.timedOut = true;
+  if (r.workLimited) w.workLimited = true;
 
   StageResult res;
   res.proven = r.proven;
@@ -709,7 +712,9 @@ ExactResult solveExact(const ExactProblem& p, const ExactOptions& options) {
     out.status = ExactStatus::Optimal;
     out.bound = out.objective;
   } else {
-    out.status = w.stopped ? ExactStatus::Stopped : ExactStatus::TimeLimit;
+    out.status = w.stopped                      ? ExactStatus::Stopped
+                 : w.workLimited && !w.timedOut ? ExactStatus::WorkLimit
+                                                : ExactStatus::TimeLimit;
     if (firstProven) {
       out.bound = out.objective;
     } else {
@@ -733,6 +738,7 @@ const char* exactStatusText(ExactStatus s) {
     case ExactStatus::Optimal: return "optimal";
     case ExactStatus::Stopped: return "stopped by the user";
     case ExactStatus::TimeLimit: return "time limit reached";
+    case ExactStatus::WorkLimit: return "work limit reached";
     case ExactStatus::Infeasible: return "infeasible";
   }
   return "";

@@ -53,6 +53,7 @@ enum class ExactStatus {
   Optimal,     // proven optimal (every stage for coverage)
   Stopped,     // the progress callback asked to stop
   TimeLimit,   // the time ran out; the best set found is returned
+  WorkLimit,   // the work limit ran out first; the best set found is returned
   Infeasible,  // no set meets the goals within the area capacity
 };
 
@@ -75,6 +76,7 @@ using ExactCallback = std::function<bool(const ExactProgress&)>;
 
 struct ExactOptions {
   double timeLimitSeconds = 60.0;  // <= 0 or not finite: no limit
+  std::int64_t workLimit = 0;      // branch-and-bound nodes per stage, 0: no limit
   ExactCallback progress;
   // Sets to start from: cells added to the fixed cells (others are left
   // out), such as the quick set or the answer for a neighbouring N. The best

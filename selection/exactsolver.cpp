@@ -3,6 +3,7 @@
 #include <CbcEventHandler.hpp>
 #include <CbcModel.hpp>
 #include <CbcSolver.hpp>
+#include <ClpSolve.hpp>
 #include <CoinError.hpp>
 #include <OsiClpSolverInterface.hpp>
 
@@ -83,6 +84,7 @@ struct Job {
   MipModel model;
   std::vector<double> start;
   std::optional<Clock::time_point> deadline;
+  std::int64_t workLimit = 0;
   std::atomic<bool> abort{false};
 
   std::mutex mu;  // guards what follows
@@ -90,7 +92,7 @@ struct Job {
   MipSnapshot snap;
   double relaxation = -kMipInfinity;
   bool done = false;
-  bool proven = false, infeasible = false, gaveUp = false, limitHit = false;
+  bool proven = false, infeasible = false, gaveUp = false, limitHit = false, workLimited = false;
 };
 
 // Maps a solution of the copy CBC works on (its preprocessing may have
@@ -203,6 +205,12 @@ void search(Job& job) {
                      m.cost.data(), rowLo.data(), rowUp.data());
   for (int j = 0; j < n; ++j)
     if (m.integer[static_cast<std::size_t>(j)]) solver.setInteger(j);
+  // The dual simplex from the start. Left to choose, the solver takes its
+  // sifting method on models with many more columns than rows, and that
+  // prints its progress with printf, past every handler.
+  ClpSolve dualFirst;
+  dualFirst.setSolveType(ClpSolve::useDual);
+  solver.setSolveOptions(dualFirst);
   std::vector<CoinBigIndex>().swap(colStart);
   std::vector<int>().swap(index);
   std::vector<double>().swap(value);
@@ -245,8 +253,9 @@ void search(Job& job) {
   data.noPrinting_ = true;
   data.useSignalHandler_ = false;
   CbcMain0(model, data);
-  const char* argv[] = {"zonarium", "-log",          "0",      "-slog", "0", "-timeMode", "elapsed",
-                        "-sec",     seconds.c_str(), "-solve", "-quit"};
+  const std::string nodes = std::to_string(job.workLimit > 0 ? job.workLimit : 2147483647);
+  const char* argv[] = {"zonarium", "-log",          "0",     "-slog",       "0",      "-timeMode", "elapsed",
+                        "-sec",     seconds.c_str(), "-maxN", nodes.c_str(), "-solve", "-quit"};
   CbcMain1(
       static_cast<int>(std::size(argv)), argv, model, [](CbcModel*, int) { return 0; }, data);
 
@@ -255,6 +264,8 @@ void search(Job& job) {
   // call itself optimal or the model infeasible) proves nothing.
   const bool cut = model.isSecondsLimitReached() || outOfTime() || (job.deadline && secondsTo(*job.deadline) < 0.05);
   job.limitHit = job.limitHit || cut;
+  job.workLimited = !job.limitHit && job.workLimit > 0 &&
+                    (model.isNodeLimitReached() || (model.status() == 1 && model.secondaryStatus() == 3));
   const bool completed = model.status() == 0 && model.secondaryStatus() <= 1;
   job.proven = model.isProvenOptimal() && completed && !job.abort.load() && !job.limitHit;
   job.infeasible = model.isProvenInfeasible() && !job.limitHit && !job.abort.load() && job.start.empty();
@@ -363,6 +374,7 @@ MipResult solveMip(MipModel model, const MipRun& run) {
   job->model = std::move(model);
   if (run.start.size() == static_cast<std::size_t>(job->model.columns())) job->start = run.start;
   job->deadline = run.deadline;
+  job->workLimit = std::max<std::int64_t>(0, std::min<std::int64_t>(run.workLimit, 2147483647));
   Workers& w = workers();
   w.launch(job);
 
@@ -411,6 +423,7 @@ MipResult solveMip(MipModel model, const MipRun& run) {
     out.proven = job->proven && !out.stopped && !out.timedOut;
     out.infeasible = job->infeasible && !out.stopped && !out.timedOut;
     out.timedOut = out.timedOut || job->limitHit;
+    out.workLimited = job->workLimited && !out.timedOut && !out.stopped;
     out.stopped = out.stopped || job->gaveUp;
   }
   lock.unlock();

@@ -60,17 +60,21 @@ struct MipSnapshot {
 struct MipRun {
   std::vector<double> start;  // a feasible solution to start from, or empty
   std::optional<std::chrono::steady_clock::time_point> deadline;
+  // Branch-and-bound nodes the search may take, 0 for no limit: unlike the
+  // deadline it ends the search at the same point however busy the machine.
+  std::int64_t workLimit = 0;
   // Called on the calling thread when the search finds a solution and
   // about five times a second; false stops the search.
   std::function<bool(const MipSnapshot&)> watch;
 };
 
 struct MipResult {
-  bool proven = false;      // optimal: the search ran to its end
-  bool infeasible = false;  // proven to have no solution
-  bool stopped = false;     // the watcher stopped it, or the solver gave up
-  bool timedOut = false;    // the deadline came first
-  bool complete = false;    // best.x is the solver's own final answer
+  bool proven = false;       // optimal: the search ran to its end
+  bool infeasible = false;   // proven to have no solution
+  bool stopped = false;      // the watcher stopped it, or the solver gave up
+  bool timedOut = false;     // the deadline came first
+  bool workLimited = false;  // the work limit came first
+  bool complete = false;     // best.x is the solver's own final answer
   MipSnapshot best;
   double relaxation = -kMipInfinity;  // the first relaxation's bound, when solved
 };

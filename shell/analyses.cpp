@@ -202,6 +202,7 @@ AnalysisResult randomSets(Session& s, const AnalysisParams& p) {
 AnalysisResult exactSet(Session& s, const AnalysisParams& p, const ExactRequest& request) {
   ExactOptions options;
   options.timeLimitSeconds = timeLimit(s, p);
+  options.workLimit = p.workLimit.value_or(0);
   if (p.progress) {
     const bool byCost = request.kind == ExactKind::MinimumSet && exactByCost(s);
     const double limit = options.timeLimitSeconds;
@@ -385,9 +386,9 @@ std::vector<Analysis> buildAnalyses() {
           "report", Command::RepresentationResults, kCodeRepresentation,
           [](Session& s, const AnalysisParams& p) { return fromOutcome(representationResults(s, p.lastSeconds)); }),
       // An exact set is ranked as "Re-order set by richness" ranks it.
-      selectionEntry("exact-minimum", Command::ExactMinimumSet, kCodeReorderedByRichness, exactMinimum, {TimeLimit}),
+      selectionEntry("exact-minimum", Command::ExactMinimumSet, kCodeReorderedByRichness, exactMinimum, {TimeLimit, WorkLimit}),
       selectionEntry("exact-coverage", Command::ExactMaximumCoverage, kCodeReorderedByRichness, exactCoverage,
-                     {AreasToAdd, Budget, TimeLimit}, {RoomInSet, CandidateCells}),
+                     {AreasToAdd, Budget, TimeLimit, WorkLimit}, {RoomInSet, CandidateCells}),
       selectionEntry("frequency", Command::SelectionFrequency, kCodeSelectionFrequency, frequency, {Runs}),
       selectionEntry("replacement-cost", Command::ReplacementCost, kCodeReplacementCost, replacementCost),
   };
@@ -447,6 +448,14 @@ std::vector<ParamSpec> buildParamSpecs() {
          return v.timeLimit.has_value();
        },
        [](const RequestValues& v) { return v.timeLimit.has_value(); }},
+      {Param::WorkLimit, "--work-limit", "N", "--work-limit takes a whole number of search nodes from 1 to 1000000000",
+       [](const std::string& text, RequestValues& v) {
+         const auto n = parseNumber<long long>(text);
+         if (!n || *n < 1 || *n > 1000000000) return false;
+         v.workLimit = *n;
+         return true;
+       },
+       [](const RequestValues& v) { return v.workLimit.has_value(); }},
       {Param::Runs, "--runs", "R", strprintf("--runs takes a whole number from 1 to %d", kMaxRuns),
        [](const std::string& text, RequestValues& v) {
          v.runs = wholeNumber(text, 1, kMaxRuns);

@@ -24,7 +24,7 @@ namespace zn {
 
 // The parameters a request may give beyond the options; an analysis takes
 // those its entry declares (Analysis::takes), the tool refuses the others.
-enum class Param { AreasToAdd, Budget, TimeLimit, Runs };
+enum class Param { AreasToAdd, Budget, TimeLimit, WorkLimit, Runs };
 
 // The values of a request: the tool's flags, or what the window's dialogs
 // leave in the options when none is given.
@@ -33,6 +33,7 @@ struct RequestValues {
   std::optional<double> budget;        // else the options' budget
   std::optional<std::uint32_t> seed;   // random choices: else the time of day
   std::optional<TimeLimit> timeLimit;  // else the options' limit
+  std::optional<long long> workLimit;  // exact sets: search nodes, else none
   std::optional<int> runs;             // random draws
 };
 

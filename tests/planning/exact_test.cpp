@@ -5,7 +5,10 @@
 #include <cstdio>
 #include <fstream>
 
+#include <csignal>
+
 #include <fcntl.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "planning/solve.h"
@@ -31,19 +34,24 @@ double bruteForce(const Problem& p) {
   return bruteForceScore(costOnly);
 }
 
-// Whatever is written on file descriptor 1 while `f` runs (by printf or
-// straight to the descriptor, as the solver library may).
+// Whatever is written on file descriptors 1 and 2 while `f` runs (by printf
+// or straight to the descriptor, as the solver library may).
 template <class F>
-std::string descriptorOneDuring(F&& f) {
+std::string descriptorsDuring(F&& f) {
   std::fflush(stdout);
-  char name[] = "/tmp/zn_fd1_XXXXXX";
+  std::fflush(stderr);
+  char name[] = "/tmp/zn_fd12_XXXXXX";
   const int tmp = ::mkstemp(name);
-  const int saved = ::dup(1);
+  const int saved[] = {::dup(1), ::dup(2)};
   ::dup2(tmp, 1);
+  ::dup2(tmp, 2);
   f();
   std::fflush(stdout);
-  ::dup2(saved, 1);
-  ::close(saved);
+  std::fflush(stderr);
+  for (int fd : {1, 2}) {
+    ::dup2(saved[fd - 1], fd);
+    ::close(saved[fd - 1]);
+  }
   std::ifstream in(name, std::ios::binary);
   std::string text(std::istreambuf_iterator<char>(in), {});
   ::close(tmp);
@@ -69,13 +77,71 @@ TEST(PlanningExact, TheSolverWritesNothingOnStandardOutput) {
   }
   test::PlanningFolder folder(pu, spec, puvspr);
   test::CliOutput r;
-  const std::string printed = descriptorOneDuring([&] {
+  const std::string printed = descriptorsDuring([&] {
     r = test::runCli({"marxan", folder.dir.string(), "--method", "exact", "--reps", "1"});
   });
   ASSERT_EQ(r.rc, 0) << r.err;
   EXPECT_EQ(printed, "");
   EXPECT_NE(r.out.find(": optimal\n"), std::string::npos) << r.out;
   EXPECT_EQ(r.out, folder.read("output/output_report.txt"));
+}
+
+// Real amounts (1 to 20) and share targets of 10 to 30 % on a grid of
+// WIDTH units a row; each feature lives on a square block.
+test::PlanningFolder amountFolder(int width, int units, int features, std::uint32_t seed) {
+  Random rng;
+  rng.seed(seed);
+  std::string pu = "id,cost\n", spec = "id,prop\n", puvspr = "species,pu,amount\n";
+  for (int u = 1; u <= units; ++u) pu += strprintf("%d,%d\n", u, 1 + rng.choose(5));
+  for (int f = 1; f <= features; ++f) {
+    spec += strprintf("%d,0.%d\n", f, 1 + rng.choose(3));
+    const int side = 2 + rng.choose(30), x0 = rng.choose(width - side), y0 = rng.choose(units / width - side);
+    for (int y = y0; y < y0 + side; ++y)
+      for (int x = x0; x < x0 + side; ++x) puvspr += strprintf("%d,%d,%d\n", f, y * width + x + 1, 1 + rng.choose(20));
+  }
+  return test::PlanningFolder(pu, spec, puvspr);
+}
+
+// Many more units than features: the shape on which the solver, left to
+// choose, sifts its first relaxation and prints a line per pass.
+TEST(PlanningExact, TheSolverWritesNothingOnEitherDescriptorWithAmounts) {
+  const test::PlanningFolder folder = amountFolder(200, 40000, 100, 11);
+  test::CliOutput r;
+  const std::string printed = descriptorsDuring([&] {
+    r = test::runCli({"marxan", folder.dir.string(), "--method", "exact", "--time-limit", "5"});
+  });
+  ASSERT_EQ(r.rc, 0) << r.err;
+  EXPECT_EQ(printed, "");
+  EXPECT_NE(r.out.find("exact minimum cost: "), std::string::npos) << r.out;
+}
+
+// The work limit ends the search at the same point on an idle and on a busy
+// machine, and the report says it was that limit.
+TEST(PlanningExact, TheWorkLimitGivesTheSameSetUnderLoad) {
+  const test::PlanningFolder folder = amountFolder(50, 2500, 150, 7);
+  auto run = [&] {
+    const test::CliOutput r = test::runCli({"marxan", folder.dir.string(), "--method", "exact", "--work-limit", "3"});
+    EXPECT_EQ(r.rc, 0) << r.err;
+    EXPECT_NE(r.out.find("exact minimum cost: work limit reached\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("(gap "), std::string::npos) << r.out;
+    return folder.read("output/output_best.csv");
+  };
+  const std::string idle = run();
+  std::vector<pid_t> busy;
+  for (int k = 0; k < 3; ++k)
+    if (const pid_t pid = ::fork(); pid == 0) {
+      for (volatile unsigned spin = 0;; spin = spin + 1) {
+      }
+    } else {
+      busy.push_back(pid);
+    }
+  const std::string loaded = run();
+  for (pid_t pid : busy) {
+    ::kill(pid, SIGKILL);
+    ::waitpid(pid, nullptr, 0);
+  }
+  EXPECT_FALSE(idle.empty());
+  EXPECT_EQ(idle, loaded);
 }
 
 // Units 1 ... n with costs 1 to 4, one in eight locked in and one in eight locked out.

@@ -51,15 +51,19 @@ TEST_F(ExactCli, CoverageTakesTheNumberOfAreas) {
   EXPECT_TRUE(said("  Exact maximum coverage: optimal\n  objective: 2 taxa represented with 1 areas\n")) << out;
 }
 
-TEST_F(ExactCli, TimeLimitIsCheckedLikeEveryValue) {
+TEST_F(ExactCli, TheLimitsAreCheckedLikeEveryValue) {
   struct Case {
+    const char* option;
     const char* value;
     int rc;
   };
-  for (const Case c : {Case{"0", 2}, Case{"-1", 2}, Case{"abc", 2}, Case{"86401", 2}, Case{"nan", 2}, Case{"2.5", 0}}) {
-    EXPECT_EQ(run({"exact-minimum", data.string(), "--time-limit", c.value}), c.rc) << c.value << ": " << err;
+  for (const Case c : {Case{"--time-limit", "0", 2}, Case{"--time-limit", "-1", 2}, Case{"--time-limit", "abc", 2},
+                       Case{"--time-limit", "86401", 2}, Case{"--time-limit", "nan", 2}, Case{"--time-limit", "2.5", 0},
+                       Case{"--work-limit", "0", 2}, Case{"--work-limit", "1.5", 2},
+                       Case{"--work-limit", "1000000001", 2}, Case{"--work-limit", "5", 0}}) {
+    EXPECT_EQ(run({"exact-minimum", data.string(), c.option, c.value}), c.rc) << c.option << c.value << ": " << err;
     if (c.rc != 0) {
-      EXPECT_NE(err.find("--time-limit takes"), std::string::npos) << err;
+      EXPECT_NE(err.find(std::string(c.option) + " takes"), std::string::npos) << err;
     }
   }
   EXPECT_EQ(run({"exact-minimum", data.string(), "--time-limit"}), 2);
