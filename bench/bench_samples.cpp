@@ -25,9 +25,9 @@ struct Sample {
 };
 
 const Sample kSamples[] = {
-    {"equal", "carnivora.dat", zn::GridVariant::World},     {"safrica", "woody.dat", zn::GridVariant::World},
-    {"austral", "acacia.dat", zn::GridVariant::World},      {"neotrop", "phyllomedusa.dat", zn::GridVariant::World},
-    {"ravelund", "marine.dat", zn::GridVariant::World},     {"britain", "butterflies.dat", zn::GridVariant::Britain},
+    {"equal", "carnivora.dat", zn::GridVariant::World}, {"safrica", "woody.dat", zn::GridVariant::World},
+    {"austral", "acacia.dat", zn::GridVariant::World},  {"neotrop", "phyllomedusa.dat", zn::GridVariant::World},
+    {"ravelund", "marine.dat", zn::GridVariant::World}, {"britain", "butterflies.dat", zn::GridVariant::Britain},
 };
 
 struct Home {

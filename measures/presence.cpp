@@ -1,6 +1,5 @@
 #include "measures/presence.h"
 
-
 namespace zn {
 
 std::vector<char> representedTaxa(const PresenceIndex& index, const AreaSet& areas) {

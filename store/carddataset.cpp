@@ -125,7 +125,11 @@ std::shared_ptr<const Occurrences> presenceIndex(const Workspace& ws, int exclud
   Workspace::KeptDataset& k = ws.dataset;
   if (!k.data || k.cardsVersion != ws.cards.version() || k.excludedLevel != excludedLevel ||
       k.taxaCount != ws.taxaCount || k.cells != ws.geo.cells || k.layout != ws.cards.layout)
-    k = {datasetFromCards(ws, excludedLevel), ws.cards.version(), excludedLevel, ws.taxaCount, ws.geo.cells,
+    k = {datasetFromCards(ws, excludedLevel),
+         ws.cards.version(),
+         excludedLevel,
+         ws.taxaCount,
+         ws.geo.cells,
          ws.cards.layout};
   return {k.data, &k.data->occurrences};
 }

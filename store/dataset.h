@@ -12,9 +12,9 @@
 #pragma once
 
 #include <bit>
+#include <climits>
 #include <cstddef>
 #include <cstdint>
-#include <climits>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -174,9 +174,9 @@ struct DatasetUnit {
 
 struct DatasetTaxon {
   long long id = 0;
-  std::string name;    // full name, no length limit
-  std::string genus;   // empty where not known
-  std::string family;  // empty where not known
+  std::string name;                      // full name, no length limit
+  std::string genus;                     // empty where not known
+  std::string family;                    // empty where not known
   std::vector<std::string> higherRanks;  // order upwards, where known
   std::string code;                      // the code tree position, where there are no ranks
   double target = 0.0;                   // an amount to hold, where the source sets one

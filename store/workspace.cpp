@@ -3,8 +3,8 @@
 #include <cstring>
 
 #include <algorithm>
-#include <utility>
 #include <functional>
+#include <utility>
 
 #include "store/codetree.h"
 #include "store/text.h"
