@@ -28,15 +28,17 @@ NearMinimumInput nearMinimumInput(const Problem& p) {
                    strprintf(" in unit %lld (amounts must be 1)", p.units[static_cast<std::size_t>(x->index)].id);
         return in;
       }
-  // The problem's dataset numbers the units in the order of their ids.
-  const Dataset d = datasetOf(p, &in.unitOf);
+  // The problem's dataset numbers the units in the order of their ids; its
+  // lists serve as they are unless locked-out units must leave them.
+  Dataset d = datasetOf(p, &in.unitOf);
+  bool lockedOut = false;
+  for (const DatasetUnit& u : d.units) lockedOut |= u.status == UnitStatus::LockedOut;
   std::vector<Occurrence> pairs;
-  pairs.reserve(d.occurrences.taxonUnits.size());
   std::vector<long long> reachable(nf, 0);
   for (std::size_t f = 0; f < nf; ++f)
     for (int n : d.occurrences.unitsOf(static_cast<int>(f))) {
       if (d.unit(n).status == UnitStatus::LockedOut) continue;
-      pairs.push_back({static_cast<std::uint32_t>(f), static_cast<std::uint32_t>(n), 1.0});
+      if (lockedOut) pairs.push_back({static_cast<std::uint32_t>(f), static_cast<std::uint32_t>(n), 1.0});
       ++reachable[f];
     }
   // Each feature's target in units, as far as its units allow; the goal is
@@ -64,7 +66,11 @@ NearMinimumInput nearMinimumInput(const Problem& p) {
                  strprintf(" wants %lld of its %lld", want[f], reachable[f]);
       return in;
     }
-  in.lists = occurrencesFrom(static_cast<int>(nf), static_cast<int>(nu), std::move(pairs), false);
+  if (lockedOut) {
+    in.lists = occurrencesFrom(static_cast<int>(nf), static_cast<int>(nu), std::move(pairs), false);
+  } else {
+    in.lists = std::move(d.occurrences);  // every amount is 1: no amounts kept
+  }
   in.counted.assign(nf, 0);
   for (std::size_t f = 0; f < nf; ++f) in.counted[f] = want[f] > 0 ? 1 : 0;
   in.rule.goal = static_cast<int>(std::clamp(goal, 1LL, static_cast<long long>(nu) + 1));

@@ -81,7 +81,7 @@ Dataset datasetOf(const Problem& p, std::vector<std::size_t>* unitOf) {
   for (std::size_t k = 0; k < nu; ++k) {
     const Unit& u = p.units[order[k]];
     numberOf[order[k]] = static_cast<std::uint32_t>(k + 1);
-    d.units[k] = {u.id, std::to_string(u.id), u.cost, u.status};
+    d.units[k] = {u.id, std::string(), u.cost, u.status};
   }
   d.taxa.resize(nf);
   std::vector<Occurrence> pairs;
@@ -95,7 +95,10 @@ Dataset datasetOf(const Problem& p, std::vector<std::size_t>* unitOf) {
     for (const Entry* e = p.unitsOf.begin(f); e != p.unitsOf.end(f); ++e)
       pairs.push_back({static_cast<std::uint32_t>(f), numberOf[static_cast<std::size_t>(e->index)], e->amount});
   }
-  d.occurrences = occurrencesFrom(static_cast<int>(nf), static_cast<int>(nu), std::move(pairs), true);
+  // Presence data (every amount 1) keep no amounts.
+  const bool amounts =
+      std::any_of(p.unitsOf.entries.begin(), p.unitsOf.entries.end(), [](const Entry& e) { return e.amount != 1.0; });
+  d.occurrences = occurrencesFrom(static_cast<int>(nf), static_cast<int>(nu), std::move(pairs), amounts);
   std::vector<Edge> edges;
   edges.reserve(p.boundaries.size());
   for (const Boundary& b : p.boundaries)

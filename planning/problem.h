@@ -87,8 +87,8 @@ bool targetMet(const Problem& p, std::size_t feature, double held);
 std::vector<double> achievable(const Problem& p);
 
 // The problem as a dataset: units numbered 1 ... in the order of their ids
-// (ids, costs, status), features as taxa (ids, names, targets), the amounts,
-// and the boundaries as adjacency. unitOf[n], where asked for, is the index
+// (ids, costs, status), features as taxa (ids, names, targets), the amounts
+// (none kept where every one is 1), and the boundaries as adjacency. unitOf[n], where asked for, is the index
 // in p.units of unit n (entry 0 unused).
 Dataset datasetOf(const Problem& p, std::vector<std::size_t>* unitOf = nullptr);
 
