@@ -41,7 +41,7 @@ void cellMedians(Session& s, const std::function<double(const PresenceIndex&, in
   Counted in = countedInput(s);
   std::vector<char> added(static_cast<std::size_t>(in.index.taxa), 0);
   std::vector<double> scratch;
-  for (int n = 1; n <= in.index.cells; ++n) {
+  for (int n = 1; n <= in.index.units; ++n) {
     scratch.clear();
     for (std::int32_t t : in.index.taxaIn(n))
       if (in.take[static_cast<std::size_t>(t)]) {
@@ -64,7 +64,7 @@ int addTaxonValues(Session& s, const PresenceIndex& index, const std::vector<cha
   int added = 0;
   for (int t = 0; t < index.taxa; ++t) {
     if (!take[static_cast<std::size_t>(t)]) continue;
-    auto cells = index.cellsOf(t);
+    auto cells = index.unitsOf(t);
     if (cells.empty()) continue;
     const double v = value(t);
     for (std::int32_t n : cells) {
@@ -114,7 +114,7 @@ void computeLevelN(Session& s) {
   for (int t = 0; t < in.index.taxa; ++t) {
     if (!in.take[static_cast<std::size_t>(t)]) continue;
     bool added = false;
-    for (std::int32_t n : in.index.cellsOf(t)) {
+    for (std::int32_t n : in.index.unitsOf(t)) {
       if (s.ws.cards.level(t, n) != wanted) continue;
       GridCell& c = cellAt(s, n);
       c.score += 1.0;
@@ -132,7 +132,7 @@ void computeMaxLevel(Session& s) {
   Counted in = countedInput(s);
   for (int t = 0; t < in.index.taxa; ++t) {
     if (!in.take[static_cast<std::size_t>(t)]) continue;
-    auto cells = in.index.cellsOf(t);
+    auto cells = in.index.unitsOf(t);
     for (std::int32_t n : cells) {
       const int v = s.ws.cards.level(t, n);
       GridCell& c = cellAt(s, n);
@@ -197,7 +197,7 @@ void computeRareQuartile(Session& s) {
   for (int p = n - 1; p >= 0; --p) {
     const Pair& q = pairs[static_cast<std::size_t>(p)];
     if (q.range == 0) continue;
-    for (std::int32_t cell : in.index.cellsOf(q.index)) {
+    for (std::int32_t cell : in.index.unitsOf(q.index)) {
       GridCell& c = cellAt(s, cell);
       c.score += 1.0;
       c.count += 1;
@@ -219,7 +219,7 @@ void computeRangeCentres(Session& s) {
   const long long columns = s.ws.geo.columns;
   for (int t = 0; t < in.index.taxa; ++t) {
     if (!in.take[static_cast<std::size_t>(t)]) continue;
-    auto cells = in.index.cellsOf(t);
+    auto cells = in.index.unitsOf(t);
     if (cells.empty()) continue;
     long long sc = 0, sr = 0;
     for (std::int32_t n : cells) {
@@ -228,7 +228,7 @@ void computeRangeCentres(Session& s) {
     }
     const long long k = static_cast<long long>(cells.size());
     const long long centre = (sr / k - 1) * columns + sc / k;
-    if (centre < 1 || centre > in.index.cells) continue;  // cell records without a grid position
+    if (centre < 1 || centre > in.index.units) continue;  // cell records without a grid position
     const int r = in.index.range(t);
     GridCell& c = cellAt(s, static_cast<int>(centre));
     c.score += weighting == 1 ? r : weighting == 2 ? totals.occupiedCells - r : 1.0;

@@ -33,7 +33,7 @@ Problem problemFromSession(const Session& s) {
     if (!x.counts(t) || x.range(t) == 0) continue;
     const int f = static_cast<int>(p.features.size());
     p.features.push_back({t + 1, s.ws.cards.name(t), static_cast<double>(std::min(goal, x.range(t)))});
-    for (int n : x.ix.cellsOf(t))
+    for (int n : x.ix.unitsOf(t))
       if (x.valid(n)) triples.push_back({f, unitOfCell[static_cast<std::size_t>(n)], 1.0});
   }
   buildRows(p, triples);

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <numeric>
 
 #include "planning/folder.h"
 #include "store/text.h"
@@ -21,29 +20,25 @@ NearMinimumInput nearMinimumInput(const Problem& p) {
   NearMinimumInput in;
   const std::size_t nu = p.units.size(), nf = p.features.size();
   const std::string refused = "the near-minimum method cannot solve this folder: ";
-  // Units numbered in the order of their ids.
-  std::vector<std::size_t> order(nu);
-  std::iota(order.begin(), order.end(), std::size_t{0});
-  std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return p.units[a].id < p.units[b].id; });
-  std::vector<int> numberOf(nu, 0);
-  in.unitOf.assign(nu + 1, 0);
-  for (std::size_t k = 0; k < nu; ++k) {
-    numberOf[order[k]] = static_cast<int>(k) + 1;
-    in.unitOf[k + 1] = order[k];
-  }
-  std::vector<std::pair<int, int>> pairs;
-  pairs.reserve(p.unitsOf.entries.size());
-  std::vector<long long> reachable(nf, 0);
   for (std::size_t f = 0; f < nf; ++f)
-    for (const Entry* x = p.unitsOf.begin(f); x != p.unitsOf.end(f); ++x) {
-      const auto u = static_cast<std::size_t>(x->index);
+    for (const Entry* x = p.unitsOf.begin(f); x != p.unitsOf.end(f); ++x)
       if (x->amount != 1.0) {
         in.error = refused + "it reads amounts as presence, and " + featureName(p.features[f]) + " has " +
-                   number(x->amount) + strprintf(" in unit %lld (amounts must be 1)", p.units[u].id);
+                   number(x->amount) +
+                   strprintf(" in unit %lld (amounts must be 1)", p.units[static_cast<std::size_t>(x->index)].id);
         return in;
       }
-      if (p.units[u].status == UnitStatus::LockedOut) continue;
-      pairs.emplace_back(static_cast<int>(f), numberOf[u]);
+  // The problem's dataset numbers the units in the order of their ids; its
+  // lists serve as they are unless locked-out units must leave them.
+  Dataset d = datasetOf(p, &in.unitOf);
+  bool lockedOut = false;
+  for (const DatasetUnit& u : d.units) lockedOut |= u.status == UnitStatus::LockedOut;
+  std::vector<Occurrence> pairs;
+  std::vector<long long> reachable(nf, 0);
+  for (std::size_t f = 0; f < nf; ++f)
+    for (int n : d.occurrences.unitsOf(static_cast<int>(f))) {
+      if (d.unit(n).status == UnitStatus::LockedOut) continue;
+      if (lockedOut) pairs.push_back({static_cast<std::uint32_t>(f), static_cast<std::uint32_t>(n), 1.0});
       ++reachable[f];
     }
   // Each feature's target in units, as far as its units allow; the goal is
@@ -71,18 +66,22 @@ NearMinimumInput nearMinimumInput(const Problem& p) {
                  strprintf(" wants %lld of its %lld", want[f], reachable[f]);
       return in;
     }
-  in.lists = presenceLists(static_cast<int>(nu), static_cast<int>(nf), std::move(pairs));
-  for (std::size_t f = 0; f < nf; ++f) in.lists.counted[f] = want[f] > 0 ? 1 : 0;
+  if (lockedOut) {
+    in.lists = occurrencesFrom(static_cast<int>(nf), static_cast<int>(nu), std::move(pairs), false);
+  } else {
+    in.lists = std::move(d.occurrences);  // every amount is 1: no amounts kept
+  }
+  in.counted.assign(nf, 0);
+  for (std::size_t f = 0; f < nf; ++f) in.counted[f] = want[f] > 0 ? 1 : 0;
   in.rule.goal = static_cast<int>(std::clamp(goal, 1LL, static_cast<long long>(nu) + 1));
-  for (std::size_t u = 0; u < nu; ++u)
-    if (p.units[u].status == UnitStatus::LockedIn) in.seeds.push_back(numberOf[u]);
-  std::sort(in.seeds.begin(), in.seeds.end());
+  for (int n = 1; n <= d.unitCount(); ++n)
+    if (d.unit(n).status == UnitStatus::LockedIn) in.seeds.push_back(n);
   // Costs steer the choice only where they differ.
   bool costsDiffer = false;
   for (const Unit& u : p.units) costsDiffer |= u.cost != p.units.front().cost;
   if (costsDiffer) {
     in.rule.cost.assign(nu + 1, 0.0);
-    for (std::size_t u = 0; u < nu; ++u) in.rule.cost[static_cast<std::size_t>(numberOf[u])] = p.units[u].cost;
+    for (int n = 1; n <= d.unitCount(); ++n) in.rule.cost[static_cast<std::size_t>(n)] = d.unit(n).cost;
   }
   return in;
 }
@@ -91,7 +90,7 @@ std::vector<char> nearMinimumSet(const NearMinimumInput& in, std::uint32_t seed)
   NearMinimumRule rule = in.rule;
   rule.lastTieRandom = true;
   rule.seed = seed;
-  const NearMinimumSet set = nearMinimumOnLists(in.lists, in.seeds, rule);
+  const NearMinimumSet set = nearMinimumOnLists(in.lists, in.counted, in.seeds, rule);
   std::vector<char> chosen(in.unitOf.size() - 1, 0);
   for (int n : set.areas) chosen[in.unitOf[static_cast<std::size_t>(n)]] = 1;
   return chosen;

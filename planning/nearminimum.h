@@ -15,7 +15,8 @@
 namespace zn::planning {
 
 struct NearMinimumInput {
-  PresenceLists lists;              // unit numbers 1 ... units in id order; locked-out units hold nothing
+  Occurrences lists;                // unit numbers 1 ... units in id order; locked-out units hold nothing
+  std::vector<char> counted;        // the features the goal applies to
   std::vector<int> seeds;           // the locked-in units' numbers
   std::vector<std::size_t> unitOf;  // number -> unit index (entry 0 unused)
   NearMinimumRule rule;             // the goal and, when the costs differ, the costs

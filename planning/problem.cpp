@@ -1,6 +1,7 @@
 #include "planning/problem.h"
 
 #include <algorithm>
+#include <numeric>
 
 namespace zn::planning {
 
@@ -67,6 +68,47 @@ std::vector<double> achievable(const Problem& p) {
     for (const Entry* x = p.unitsOf.begin(f); x != p.unitsOf.end(f); ++x)
       if (p.units[static_cast<std::size_t>(x->index)].status != UnitStatus::LockedOut) a[f] += x->amount;
   return a;
+}
+
+Dataset datasetOf(const Problem& p, std::vector<std::size_t>* unitOf) {
+  const std::size_t nu = p.units.size(), nf = p.features.size();
+  std::vector<std::size_t> order(nu);
+  std::iota(order.begin(), order.end(), std::size_t{0});
+  std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return p.units[a].id < p.units[b].id; });
+  std::vector<std::uint32_t> numberOf(nu, 0);
+  Dataset d;
+  d.units.resize(nu);
+  for (std::size_t k = 0; k < nu; ++k) {
+    const Unit& u = p.units[order[k]];
+    numberOf[order[k]] = static_cast<std::uint32_t>(k + 1);
+    d.units[k] = {u.id, std::string(), u.cost, u.status};
+  }
+  d.taxa.resize(nf);
+  std::vector<Occurrence> pairs;
+  pairs.reserve(p.unitsOf.entries.size());
+  for (std::size_t f = 0; f < nf; ++f) {
+    const Feature& x = p.features[f];
+    DatasetTaxon& t = d.taxa[f];
+    t.id = x.id;
+    t.name = x.name;
+    t.target = x.target;
+    for (const Entry* e = p.unitsOf.begin(f); e != p.unitsOf.end(f); ++e)
+      pairs.push_back({static_cast<std::uint32_t>(f), numberOf[static_cast<std::size_t>(e->index)], e->amount});
+  }
+  // Presence data (every amount 1) keep no amounts.
+  const bool amounts =
+      std::any_of(p.unitsOf.entries.begin(), p.unitsOf.entries.end(), [](const Entry& e) { return e.amount != 1.0; });
+  d.occurrences = occurrencesFrom(static_cast<int>(nf), static_cast<int>(nu), std::move(pairs), amounts);
+  std::vector<Edge> edges;
+  edges.reserve(p.boundaries.size());
+  for (const Boundary& b : p.boundaries)
+    edges.push_back({numberOf[static_cast<std::size_t>(b.a)], numberOf[static_cast<std::size_t>(b.b)], b.length});
+  d.adjacency = adjacencyFrom(static_cast<int>(nu), edges);
+  if (unitOf) {
+    unitOf->assign(nu + 1, 0);
+    for (std::size_t k = 0; k < nu; ++k) (*unitOf)[k + 1] = order[k];
+  }
+  return d;
 }
 
 }  // namespace zn::planning

@@ -9,9 +9,11 @@
 #include <string>
 #include <vector>
 
+#include "store/dataset.h"
+
 namespace zn::planning {
 
-enum class UnitStatus { Free = 0, Initial = 1, LockedIn = 2, LockedOut = 3 };
+using zn::UnitStatus;
 
 struct Unit {
   long long id = 0;
@@ -83,5 +85,11 @@ bool targetMet(const Problem& p, std::size_t feature, double held);
 
 // The amount of each feature the units that are not locked out can hold.
 std::vector<double> achievable(const Problem& p);
+
+// The problem as a dataset: units numbered 1 ... in the order of their ids
+// (ids, costs, status), features as taxa (ids, names, targets), the amounts
+// (none kept where every one is 1), and the boundaries as adjacency. unitOf[n], where asked for, is the index
+// in p.units of unit n (entry 0 unused).
+Dataset datasetOf(const Problem& p, std::vector<std::size_t>* unitOf = nullptr);
 
 }  // namespace zn::planning

@@ -84,7 +84,7 @@ int countCandidateCells(Session& s) {
   if (s.ws.datafile.opened) {
     const PresenceIndex ix = buildPresenceIndex(s.ws, s.settings.excludedLevel);
     const std::vector<char> counted = countedTaxa(s.ws, ix, s.areas);
-    for (int n = 1; n <= ix.cells; ++n) {
+    for (int n = 1; n <= ix.units; ++n) {
       auto taxa = ix.taxaIn(n);
       k += std::any_of(taxa.begin(), taxa.end(), [&](std::int32_t t) { return counted[static_cast<std::size_t>(t)]; })
                ? 1

@@ -30,7 +30,7 @@ struct Counting {
         counts[static_cast<std::size_t>(t)] = 1;
         ++taxa;
       }
-    const int last = std::min(ix.cells, static_cast<int>(s.ws.cells.size()) - 2);
+    const int last = std::min(ix.units, static_cast<int>(s.ws.cells.size()) - 2);
     for (int n = 1; n <= last; ++n)
       for (int t : ix.taxaIn(n))
         if (counts[static_cast<std::size_t>(t)]) {
@@ -38,7 +38,7 @@ struct Counting {
           break;
         }
   }
-  bool valid(int n) const { return n >= 1 && n <= ix.cells; }
+  bool valid(int n) const { return n >= 1 && n <= ix.units; }
 };
 
 // Taxa represented after each prefix 0 ... K of the order (flat after its
@@ -76,7 +76,7 @@ void randomCurves(const Counting& c, int K, int runs, std::uint32_t seed, CurveS
   std::vector<int> table(static_cast<std::size_t>(n + 1) * static_cast<std::size_t>(runs), 0);
   Random rng;
   rng.seed(seed);
-  std::vector<int> chosenIn(static_cast<std::size_t>(c.ix.cells) + 2, 0);
+  std::vector<int> chosenIn(static_cast<std::size_t>(c.ix.units) + 2, 0);
   std::vector<int> newIn(c.counts.size(), 0);
   for (int run = 1; run <= runs; ++run) {
     int cum = 0;

@@ -32,13 +32,13 @@ ExactProblem buildExactProblem(const Session& s, const ExactRequest& request) {
   if (!s.ws.datafile.opened) return p;
 
   const PresenceIndex ix = buildPresenceIndex(s.ws, s.settings.excludedLevel);
-  const auto cells = static_cast<std::size_t>(ix.cells);
+  const auto cells = static_cast<std::size_t>(ix.units);
   const int goal = minimum ? std::max(1, s.settings.nearMinimumGoal) : 1;
 
   std::vector<char> fixed(cells + 1, 0);
   if (s.settings.includeSeeds == 0)
     for (int a : s.areas.cells)
-      if (a >= 1 && a <= ix.cells && !fixed[static_cast<std::size_t>(a)]) {
+      if (a >= 1 && a <= ix.units && !fixed[static_cast<std::size_t>(a)]) {
         fixed[static_cast<std::size_t>(a)] = 1;
         p.fixedCells.push_back(a);
       }
@@ -53,14 +53,14 @@ ExactProblem buildExactProblem(const Session& s, const ExactRequest& request) {
     if (!s.ws.passesGroup(t) || s.ws.cards.excluded(t) || ix.range(t) == 0) continue;
     ++p.taxaCounted;
     int have = 0;
-    for (std::int32_t n : ix.cellsOf(t)) have += fixed[static_cast<std::size_t>(n)];
+    for (std::int32_t n : ix.unitsOf(t)) have += fixed[static_cast<std::size_t>(n)];
     const int w = std::min(goal, ix.range(t)) - have;
     if (w <= 0) {
       ++p.taxaMet;
       continue;
     }
     want[static_cast<std::size_t>(t)] = w;
-    for (std::int32_t n : ix.cellsOf(t))
+    for (std::int32_t n : ix.unitsOf(t))
       if (!fixed[static_cast<std::size_t>(n)]) column[static_cast<std::size_t>(n)] = 0;
   }
   for (std::size_t n = 1; n <= cells; ++n) {
@@ -73,7 +73,7 @@ ExactProblem buildExactProblem(const Session& s, const ExactRequest& request) {
   for (int t = 0; t < ix.taxa; ++t) {
     if (want[static_cast<std::size_t>(t)] == 0) continue;
     row.clear();
-    for (std::int32_t n : ix.cellsOf(t))
+    for (std::int32_t n : ix.unitsOf(t))
       if (!fixed[static_cast<std::size_t>(n)]) row.push_back(column[static_cast<std::size_t>(n)]);
     p.addRow(t, want[static_cast<std::size_t>(t)], row);
   }

@@ -59,7 +59,7 @@ class Grower {
       if (!d_.included[static_cast<std::size_t>(t)] || d_.index.range(t) == 0) continue;
       if (set.seedCount > 0 && seedRep[static_cast<std::size_t>(t)] >= goal_) continue;
       met_[static_cast<std::size_t>(t)] = 0;
-      for (int c : d_.index.cellsOf(t)) outside_[static_cast<std::size_t>(t)] += !inSet_[static_cast<std::size_t>(c)];
+      for (int c : d_.index.unitsOf(t)) outside_[static_cast<std::size_t>(t)] += !inSet_[static_cast<std::size_t>(c)];
       live_ += outside_[static_cast<std::size_t>(t)] > 0;
     }
     value_.assign(static_cast<std::size_t>(cells) + 1, 0.0);
@@ -105,7 +105,7 @@ class Grower {
   void meet(int t, SelectionProgress& progress) {
     met_[static_cast<std::size_t>(t)] = 1;
     if (outside_[static_cast<std::size_t>(t)] > 0) --live_;
-    for (int c : d_.index.cellsOf(t)) dirty_[static_cast<std::size_t>(c)] = 1;
+    for (int c : d_.index.unitsOf(t)) dirty_[static_cast<std::size_t>(c)] = 1;
     progress.advance();
   }
 

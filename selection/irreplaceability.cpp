@@ -19,7 +19,7 @@ struct Pending {
   int cells = 0;
 
   explicit Pending(const Session& s) : index(buildPresenceIndex(s.ws, s.settings.excludedLevel)) {
-    cells = std::min(index.cells, static_cast<int>(s.ws.cells.size()) - 2);
+    cells = std::min(index.units, static_cast<int>(s.ws.cells.size()) - 2);
     done = countedTaxa(s.ws, index, s.areas);
     for (char& d : done) d = !d;
     for (int t = 0; t < index.taxa; ++t)
@@ -66,7 +66,7 @@ IrreplaceabilityResult computeEmrIrreplaceability(Session& s) {
   // Candidates: cells holding a taxon richness would count.
   std::vector<char> candidate(static_cast<std::size_t>(p.cells) + 1, 0);
   for (int t : p.byRange)
-    for (int c : p.index.cellsOf(t))
+    for (int c : p.index.unitsOf(t))
       if (c <= p.cells && !candidate[static_cast<std::size_t>(c)])
         candidate[static_cast<std::size_t>(c)] = 1, ++r.candidates;
 
@@ -82,7 +82,7 @@ IrreplaceabilityResult computeEmrIrreplaceability(Session& s) {
     for (std::size_t k = next; k < p.byRange.size() && p.index.range(p.byRange[k]) == size; ++k) {
       const int t = p.byRange[k];
       if (p.done[static_cast<std::size_t>(t)]) continue;
-      for (int c : p.index.cellsOf(t))
+      for (int c : p.index.unitsOf(t))
         if (p.score(s, c, size, r.passes)) scoredNow.push_back(c);
     }
     for (int c : scoredNow)
@@ -112,7 +112,7 @@ IrreplaceabilityResult computeMaxRarity(Session& s) {
     const int size = p.index.range(p.byRange[k]);
     ++r.passes;
     for (; k < p.byRange.size() && p.index.range(p.byRange[k]) == size; ++k)
-      for (int c : p.index.cellsOf(p.byRange[k])) p.score(s, c, size, r.passes);
+      for (int c : p.index.unitsOf(p.byRange[k])) p.score(s, c, size, r.passes);
   }
   finish(s, p);
   return run.r;

@@ -87,37 +87,20 @@ Options applyForcings(Session& s) {
   return o;
 }
 
-// The lists the rule reads, over the datafile's presence index or over lists
-// built from any other source: the cells of each taxon and the taxa of each
-// cell, both ascending, and which taxa the goal applies to.
-struct IndexLists {
-  const SelectionIndex& x;
-  int cells() const { return x.cells; }
-  int taxa() const { return x.ix.taxa; }
-  bool valid(int n) const { return x.valid(n); }
-  bool counts(int t) const { return x.counts(t); }
-  int range(int t) const { return x.range(t); }
-  PresenceList cellsOf(int t) const { return x.ix.cellsOf(t); }
-  PresenceList taxaIn(int n) const { return x.ix.taxaIn(n); }
-};
-
-struct SparseLists {
-  const PresenceLists& p;
-  int cells() const { return p.cells; }
-  int taxa() const { return p.taxa; }
-  bool valid(int n) const { return n >= 1 && n <= p.cells; }
-  bool counts(int t) const { return p.counted[static_cast<std::size_t>(t)] != 0; }
-  int range(int t) const {
-    return p.taxonStart[static_cast<std::size_t>(t) + 1] - p.taxonStart[static_cast<std::size_t>(t)];
-  }
-  std::span<const std::int32_t> cellsOf(int t) const {
-    const auto i = static_cast<std::size_t>(t);
-    return {p.taxonCells.data() + p.taxonStart[i], p.taxonCells.data() + p.taxonStart[i + 1]};
-  }
-  std::span<const std::int32_t> taxaIn(int n) const {
-    const auto i = static_cast<std::size_t>(n);
-    return {p.cellTaxa.data() + p.cellStart[i], p.cellTaxa.data() + p.cellStart[i + 1]};
-  }
+// The lists the rule reads: the occurrences of a dataset (a datafile's
+// presence index or any other), which units count (1 … units) and which taxa
+// the goal applies to.
+struct OccurrenceLists {
+  const Occurrences& o;
+  const std::vector<char>& counted;
+  int units = 0;
+  int cells() const { return units; }
+  int taxa() const { return o.taxa; }
+  bool valid(int n) const { return n >= 1 && n <= units; }
+  bool counts(int t) const { return counted[static_cast<std::size_t>(t)] != 0; }
+  int range(int t) const { return o.range(t); }
+  PresenceList unitsOf(int t) const { return o.unitsOf(t); }
+  PresenceList taxaIn(int n) const { return o.taxaIn(n); }
 };
 
 struct RuleOptions {
@@ -131,10 +114,9 @@ struct RuleOptions {
 // The growing of the set by progressive rarity and the passes that shrink it
 // again (redundant areas, two-for-one exchanges), on lists alone. The set is
 // the caller's list of areas, its first `seeds` entries fixed.
-template <class Lists>
 class NearMinimumCore {
  public:
-  NearMinimumCore(const Lists& lists, std::vector<int>& set, int seeds, const RuleOptions& o,
+  NearMinimumCore(const OccurrenceLists& lists, std::vector<int>& set, int seeds, const RuleOptions& o,
                   const std::vector<double>& cost, Random& rng)
       : l_(lists), set_(set), seeds_(seeds), o_(o), cost_(cost), rng_(rng), cells_(lists.cells()) {}
 
@@ -191,7 +173,7 @@ class NearMinimumCore {
   int liveAt(int n, int range) const;
   bool exchangeAllowed(int c, int pa, int pb, const std::vector<int>& ns);
 
-  const Lists& l_;
+  const OccurrenceLists& l_;
   std::vector<int>& set_;
   const int seeds_;
   const RuleOptions o_;
@@ -216,8 +198,7 @@ class NearMinimumCore {
   bool rarestValid_ = false;
 };
 
-template <class Lists>
-void NearMinimumCore<Lists>::begin() {
+void NearMinimumCore::begin() {
   inSet_.assign(static_cast<std::size_t>(cells_) + 1, 0);
   status_.assign(static_cast<std::size_t>(cells_) + 1, 0);
   rule_.assign(static_cast<std::size_t>(cells_) + 1, 0);
@@ -226,8 +207,7 @@ void NearMinimumCore<Lists>::begin() {
     if (l_.valid(a)) inSet_[static_cast<std::size_t>(a)] = 1;
 }
 
-template <class Lists>
-void NearMinimumCore<Lists>::append(int n, int rule, int ties, int status) {
+void NearMinimumCore::append(int n, int rule, int ties, int status) {
   set_.push_back(n);
   inSet_[static_cast<std::size_t>(n)] = 1;
   status_[static_cast<std::size_t>(n)] = status;
@@ -236,8 +216,7 @@ void NearMinimumCore<Lists>::append(int n, int rule, int ties, int status) {
   ties_[set_.size()] = ties;
 }
 
-template <class Lists>
-void NearMinimumCore<Lists>::forceIrreplaceable() {
+void NearMinimumCore::forceIrreplaceable() {
   const int taxa = l_.taxa();
   met_.assign(static_cast<std::size_t>(taxa), 0);
   for (int t = 0; t < taxa; ++t) {
@@ -247,7 +226,7 @@ void NearMinimumCore<Lists>::forceIrreplaceable() {
     }
     if (l_.range(t) > o_.goal) continue;
     met_[static_cast<std::size_t>(t)] = 1;
-    for (int n : l_.cellsOf(t)) {
+    for (int n : l_.unitsOf(t)) {
       if (inSet_[static_cast<std::size_t>(n)]) continue;
       if (count() >= std::min(cells_, o_.capacity)) {
         capacityReached = count() >= o_.capacity;
@@ -258,8 +237,7 @@ void NearMinimumCore<Lists>::forceIrreplaceable() {
   }
 }
 
-template <class Lists>
-void NearMinimumCore<Lists>::countRepresentations() {
+void NearMinimumCore::countRepresentations() {
   rep_ = presences();
   for (int t = 0; t < l_.taxa(); ++t)
     if (l_.counts(t) && rep_[static_cast<std::size_t>(t)] >= o_.goal) met_[static_cast<std::size_t>(t)] = 1;
@@ -267,8 +245,7 @@ void NearMinimumCore<Lists>::countRepresentations() {
   for (int t = 0; t < l_.taxa(); ++t) metCount_ += l_.counts(t) && met_[static_cast<std::size_t>(t)];
 }
 
-template <class Lists>
-void NearMinimumCore<Lists>::buildLists() {
+void NearMinimumCore::buildLists() {
   const int taxa = l_.taxa();
   // Taxa not yet met, grouped by range.
   notMetByRange_.assign(static_cast<std::size_t>(cells_) + 2, 0);
@@ -291,7 +268,7 @@ void NearMinimumCore<Lists>::buildLists() {
   std::vector<int> last(static_cast<std::size_t>(cells_) + 1, -1);
   rangeStart_.assign(static_cast<std::size_t>(cells_) + 2, 0);
   for (int t : byRange_)
-    for (int n : l_.cellsOf(t))
+    for (int n : l_.unitsOf(t))
       if (n <= cells_ && last[static_cast<std::size_t>(n)] != l_.range(t)) {
         last[static_cast<std::size_t>(n)] = l_.range(t);
         ++rangeStart_[static_cast<std::size_t>(n) + 1];
@@ -303,7 +280,7 @@ void NearMinimumCore<Lists>::buildLists() {
   std::fill(last.begin(), last.end(), -1);
   for (int t : byRange_) {
     const int r = l_.range(t);
-    for (int n : l_.cellsOf(t)) {
+    for (int n : l_.unitsOf(t)) {
       if (n > cells_) continue;
       int& e = end[static_cast<std::size_t>(n)];
       if (last[static_cast<std::size_t>(n)] != r) {
@@ -319,37 +296,33 @@ void NearMinimumCore<Lists>::buildLists() {
   grownFrom_ = count();
 }
 
-template <class Lists>
-int NearMinimumCore<Lists>::firstSlotAbove(int n, int range) const {
+int NearMinimumCore::firstSlotAbove(int n, int range) const {
   const auto begin = slotRange_.begin() + rangeStart_[static_cast<std::size_t>(n)];
   const auto end = slotRange_.begin() + rangeStart_[static_cast<std::size_t>(n) + 1];
   return static_cast<int>(std::upper_bound(begin, end, range) - slotRange_.begin());
 }
 
-template <class Lists>
-int NearMinimumCore<Lists>::liveAt(int n, int range) const {
+int NearMinimumCore::liveAt(int n, int range) const {
   const int k = firstSlotAbove(n, range) - 1;
   if (k < rangeStart_[static_cast<std::size_t>(n)] || slotRange_[static_cast<std::size_t>(k)] != range) return 0;
   return slotLive_[static_cast<std::size_t>(k)];
 }
 
-template <class Lists>
-void NearMinimumCore<Lists>::meet(int t) {
+void NearMinimumCore::meet(int t) {
   met_[static_cast<std::size_t>(t)] = 1;
   ++metCount_;
   const int r = l_.range(t);
   --notMetByRange_[static_cast<std::size_t>(r)];
-  const auto cellsOf = l_.cellsOf(t);
+  const auto unitsOf = l_.unitsOf(t);
   if (rarestValid_ && r == rarest_)
-    for (int n : cellsOf)
+    for (int n : unitsOf)
       if (n <= cells_) --rarestCount_[static_cast<std::size_t>(n)];
-  for (int n : cellsOf)
+  for (int n : unitsOf)
     if (n <= cells_) --slotLive_[static_cast<std::size_t>(firstSlotAbove(n, r) - 1)];
   if (onMet) onMet(metCount_);
 }
 
-template <class Lists>
-void NearMinimumCore<Lists>::ensureRarest() {
+void NearMinimumCore::ensureRarest() {
   if (rarestValid_ && rarest_ < static_cast<int>(notMetByRange_.size()) &&
       notMetByRange_[static_cast<std::size_t>(rarest_)] > 0)
     return;
@@ -365,14 +338,13 @@ void NearMinimumCore<Lists>::ensureRarest() {
   for (int i = byRangeStart_[static_cast<std::size_t>(r)]; i < byRangeStart_[static_cast<std::size_t>(r) + 1]; ++i) {
     const int t = byRange_[static_cast<std::size_t>(i)];
     if (met_[static_cast<std::size_t>(t)]) continue;
-    for (int n : l_.cellsOf(t))
+    for (int n : l_.unitsOf(t))
       if (n <= cells_) ++rarestCount_[static_cast<std::size_t>(n)];
   }
 }
 
 // The cells holding most of the rarest taxa not met, highest cell first.
-template <class Lists>
-void NearMinimumCore<Lists>::rarestTies(std::vector<int>& ties) {
+void NearMinimumCore::rarestTies(std::vector<int>& ties) {
   ties.clear();
   double best = 0.0;
   for (int n = cells_; n >= 1; --n) {
@@ -393,8 +365,7 @@ void NearMinimumCore<Lists>::rarestTies(std::vector<int>& ties) {
 // cells hold, and the tied cells holding most of that range (in the order
 // of `ties`). A range that none of them holds would give every cell 0, so
 // the smallest range they hold is the next level. False when there is none.
-template <class Lists>
-bool NearMinimumCore<Lists>::nextLevel(const std::vector<int>& ties, int& below, std::vector<int>& best) const {
+bool NearMinimumCore::nextLevel(const std::vector<int>& ties, int& below, std::vector<int>& best) const {
   int level = kNoRange;
   for (int n : ties) {
     const int end = rangeStart_[static_cast<std::size_t>(n) + 1];
@@ -422,14 +393,12 @@ bool NearMinimumCore<Lists>::nextLevel(const std::vector<int>& ties, int& below,
   return true;
 }
 
-template <class Lists>
-int NearMinimumCore<Lists>::lastTieBreak(const std::vector<int>& ties) {
+int NearMinimumCore::lastTieBreak(const std::vector<int>& ties) {
   if (o_.randomTie) return ties[static_cast<std::size_t>(rng_.choose(static_cast<int>(ties.size())))];
   return ties.back();
 }
 
-template <class Lists>
-void NearMinimumCore<Lists>::appendInLoop(int n, int rule, int ties) {
+void NearMinimumCore::appendInLoop(int n, int rule, int ties) {
   append(n, rule, ties, kStatusSelected);
   if (onGrown) onGrown(count() - grownFrom_);
   for (int t : l_.taxaIn(n)) {
@@ -439,8 +408,7 @@ void NearMinimumCore<Lists>::appendInLoop(int n, int rule, int ties) {
   }
 }
 
-template <class Lists>
-void NearMinimumCore<Lists>::growSet() {
+void NearMinimumCore::growSet() {
   std::vector<int> t1, t2, t3, t4;
   while (count() <= cells_) {
     ensureRarest();
@@ -477,8 +445,7 @@ void NearMinimumCore<Lists>::growSet() {
   }
 }
 
-template <class Lists>
-void NearMinimumCore<Lists>::removeFrom(int position) {
+void NearMinimumCore::removeFrom(int position) {
   const int n = set_[static_cast<std::size_t>(position - 1)];
   if (l_.valid(n)) {
     inSet_[static_cast<std::size_t>(n)] = 0;
@@ -490,8 +457,7 @@ void NearMinimumCore<Lists>::removeFrom(int position) {
 // Removing an area only lowers the other areas' counts, so an area found
 // needed stays needed: starting again from the first non-seed position
 // would pass the same areas again, and the scan can go on where it is.
-template <class Lists>
-void NearMinimumCore<Lists>::rejectRedundant() {
+void NearMinimumCore::rejectRedundant() {
   std::vector<int> ns = presences(static_cast<std::size_t>(seeds_));
   for (int p = seeds_ + 1; p <= count();) {
     const int n = set_[static_cast<std::size_t>(p - 1)];
@@ -514,8 +480,7 @@ void NearMinimumCore<Lists>::rejectRedundant() {
 }
 
 // Each included taxon's sole area: the one area of the set holding it, or 0.
-template <class Lists>
-void NearMinimumCore<Lists>::recordSoleAreas() {
+void NearMinimumCore::recordSoleAreas() {
   sole_.assign(static_cast<std::size_t>(l_.taxa()), 0);
   std::vector<int> holders(static_cast<std::size_t>(l_.taxa()), 0);
   for (int a : set_)
@@ -526,8 +491,7 @@ void NearMinimumCore<Lists>::recordSoleAreas() {
     if (holders[static_cast<std::size_t>(t)] != 1) sole_[static_cast<std::size_t>(t)] = 0;
 }
 
-template <class Lists>
-bool NearMinimumCore<Lists>::exchangeAllowed(int c, int pa, int pb, const std::vector<int>& ns) {
+bool NearMinimumCore::exchangeAllowed(int c, int pa, int pb, const std::vector<int>& ns) {
   const int a = set_[static_cast<std::size_t>(pa - 1)];
   const int b = set_[static_cast<std::size_t>(pb - 1)];
   if (o_.byCost && !(cost(c) < cost(a) + cost(b))) return false;
@@ -555,8 +519,7 @@ bool NearMinimumCore<Lists>::exchangeAllowed(int c, int pa, int pb, const std::v
   return allowed;
 }
 
-template <class Lists>
-void NearMinimumCore<Lists>::exchangeTwoForOne() {
+void NearMinimumCore::exchangeTwoForOne() {
   std::vector<int> count(static_cast<std::size_t>(cells_) + 1, 0), touched;
   for (;;) {
     recordSoleAreas();
@@ -575,7 +538,7 @@ void NearMinimumCore<Lists>::exchangeTwoForOne() {
       if (taxa.empty()) continue;
       touched.clear();
       for (int t : taxa)
-        for (int n : l_.cellsOf(t))
+        for (int n : l_.unitsOf(t))
           if (n <= cells_ && count[static_cast<std::size_t>(n)]++ == 0) touched.push_back(n);
       std::sort(touched.begin(), touched.end());
       const int a = set_[static_cast<std::size_t>(p - 1)];
@@ -634,7 +597,7 @@ class MainRun {
         o_(o),
         set_(s.areas),
         cells_(x.cells),
-        lists_{x},
+        lists_{x.ix, x.included, x.cells},
         core_(lists_, s.areas.cells, seedsAtStart(s.areas, o), ruleOptions(o), costs_, s.rng) {}
 
   RunOutcome run();
@@ -674,8 +637,8 @@ class MainRun {
   AreaSet& set_;
   const int cells_;
   std::vector<double> costs_;
-  IndexLists lists_;
-  NearMinimumCore<IndexLists> core_;
+  OccurrenceLists lists_;
+  NearMinimumCore core_;
   RunOutcome out_;
 };
 
@@ -867,7 +830,7 @@ void MainRun::finish() {
       if (x_.range(t) == 1) area.flexClass = 2;
       else if (area.flexClass == 0) area.flexClass = 1;
       if (o_.partial)
-        for (int n : x_.ix.cellsOf(t))
+        for (int n : x_.ix.unitsOf(t))
           if (n <= cells_ && cell(n).score == 0.0) cell(n).score = 2.0;
     }
   }
@@ -946,37 +909,8 @@ RunOutcome runMainRun(Session& s, const RunRequest& request) {
   return mainRun(s, SelectionIndex(s), request);
 }
 
-PresenceLists presenceLists(int cells, int taxa, std::vector<std::pair<int, int>> taxonCell) {
-  // Pairs taken from lists by taxon mostly come in order already.
-  if (!std::is_sorted(taxonCell.begin(), taxonCell.end())) std::sort(taxonCell.begin(), taxonCell.end());
-  taxonCell.erase(std::unique(taxonCell.begin(), taxonCell.end()), taxonCell.end());
-  PresenceLists l;
-  l.cells = cells;
-  l.taxa = taxa;
-  l.counted.assign(static_cast<std::size_t>(taxa), 1);
-  l.taxonStart.assign(static_cast<std::size_t>(taxa) + 1, 0);
-  l.cellStart.assign(static_cast<std::size_t>(cells) + 2, 0);
-  for (const auto& [t, n] : taxonCell) {
-    ++l.taxonStart[static_cast<std::size_t>(t) + 1];
-    ++l.cellStart[static_cast<std::size_t>(n) + 1];
-  }
-  for (std::size_t i = 1; i < l.taxonStart.size(); ++i) l.taxonStart[i] += l.taxonStart[i - 1];
-  for (std::size_t i = 1; i < l.cellStart.size(); ++i) l.cellStart[i] += l.cellStart[i - 1];
-  l.taxonCells.resize(taxonCell.size());
-  l.cellTaxa.resize(taxonCell.size());
-  std::vector<std::int32_t> next(l.cellStart.begin(), l.cellStart.end() - 1);
-  // Sorted by taxon, then cell: each taxon's cells come ascending, and each
-  // cell's taxa too, taken in that order.
-  for (std::size_t i = 0; i < taxonCell.size(); ++i) {
-    const auto [t, n] = taxonCell[i];
-    l.taxonCells[i] = n;
-    l.cellTaxa[static_cast<std::size_t>(next[static_cast<std::size_t>(n)]++)] = t;
-  }
-  return l;
-}
-
-NearMinimumSet nearMinimumOnLists(const PresenceLists& lists, const std::vector<int>& seeds,
-                                  const NearMinimumRule& rule) {
+NearMinimumSet nearMinimumOnLists(const Occurrences& lists, const std::vector<char>& counted,
+                                  const std::vector<int>& seeds, const NearMinimumRule& rule) {
   NearMinimumSet out;
   out.areas = seeds;
   RuleOptions o;
@@ -984,11 +918,11 @@ NearMinimumSet nearMinimumOnLists(const PresenceLists& lists, const std::vector<
   o.extraTies = rule.extraTieBreaks;
   o.randomTie = rule.lastTieRandom;
   o.byCost = !rule.cost.empty();
-  o.capacity = lists.cells;
+  o.capacity = lists.units;
   Random rng;
   rng.seed(rule.seed);
-  const SparseLists view{lists};
-  NearMinimumCore<SparseLists> core(view, out.areas, static_cast<int>(seeds.size()), o, rule.cost, rng);
+  const OccurrenceLists view{lists, counted, lists.units};
+  NearMinimumCore core(view, out.areas, static_cast<int>(seeds.size()), o, rule.cost, rng);
   core.begin();
   core.forceIrreplaceable();
   core.countRepresentations();

@@ -79,20 +79,6 @@ AnalysisOutcome runNearMinimumSet(Session& s, const SelectionEnv& env);
 AnalysisOutcome runNearMaximumCoverage(Session& s, bool byBudget, int areasToAdd, double budget,
                                        const SelectionEnv& env);
 
-// The near-minimum rule on lists alone, for problems that are not a datafile:
-// cells 1 ... cells, taxa 0 ... taxa - 1, the cells of each taxon and the
-// taxa of each cell ascending.
-struct PresenceLists {
-  int cells = 0;
-  int taxa = 0;
-  std::vector<std::int32_t> taxonStart{0}, taxonCells;  // taxon t: taxonCells[taxonStart[t] ...]
-  std::vector<std::int32_t> cellStart, cellTaxa;        // cell n: cellTaxa[cellStart[n] ...], n = 0 ... cells
-  std::vector<char> counted;                            // the taxa the goal applies to
-};
-
-// Lists from (taxon, cell) pairs; a repeated pair counts once.
-PresenceLists presenceLists(int cells, int taxa, std::vector<std::pair<int, int>> taxonCell);
-
 struct NearMinimumRule {
   int goal = 1;                 // representations wanted per counted taxon
   bool extraTieBreaks = false;  // third and fourth tie levels
@@ -111,7 +97,9 @@ struct NearMinimumSet {
 // The set grown from `seeds` (fixed in front) by progressive rarity, with
 // the numbered tie-break rules, redundancy rejection and two-for-one
 // exchanges as the datafile's near-minimum set has them; no re-ordering.
-NearMinimumSet nearMinimumOnLists(const PresenceLists& lists, const std::vector<int>& seeds,
-                                  const NearMinimumRule& rule);
+// Any dataset's occurrences serve (units 1 ... lists.units); the goal applies
+// to the taxa `counted` marks.
+NearMinimumSet nearMinimumOnLists(const Occurrences& lists, const std::vector<char>& counted,
+                                  const std::vector<int>& seeds, const NearMinimumRule& rule);
 
 }  // namespace zn

@@ -49,7 +49,7 @@ void reorderByRichnessPasses(Session& s, const SelectionIndex& x) {
       covered[static_cast<std::size_t>(t)] = 1;
       ++coveredCount;
       if (!value) continue;
-      for (int c : x.ix.cellsOf(t))
+      for (int c : x.ix.unitsOf(t))
         if (const int i = slot[static_cast<std::size_t>(c)]; i >= 0 && !placed[static_cast<std::size_t>(i)])
           --(*value)[static_cast<std::size_t>(i)];
     }
@@ -135,7 +135,7 @@ void reorderByGain(AreaSet& set, const SelectionIndex& x, const std::vector<doub
     for (int t : x.ix.taxaIn(a)) {
       if (covered[static_cast<std::size_t>(t)]) continue;
       covered[static_cast<std::size_t>(t)] = 1;
-      for (int c : x.ix.cellsOf(t))
+      for (int c : x.ix.unitsOf(t))
         if (const int i = slot[static_cast<std::size_t>(c)]; i >= 0 && !placed[static_cast<std::size_t>(i)])
           dirty[static_cast<std::size_t>(i)] = 1;
     }

@@ -104,7 +104,7 @@ std::vector<int> fullyFlexibleAlternatives(const Session& s, const SelectionInde
   std::vector<int> count(static_cast<std::size_t>(x.cells) + 1, 0);
   int m = 0;
   for (int t : soleTaxa[static_cast<std::size_t>(area)])
-    for (int n : x.ix.cellsOf(t))
+    for (int n : x.ix.unitsOf(t))
       if (n <= x.cells) m = std::max(m, ++count[static_cast<std::size_t>(n)]);
   held = m;
   if (m == 0) return out;

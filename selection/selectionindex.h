@@ -1,10 +1,11 @@
 // Who is present where, for the near-minimum family of analyses: the
 // presence lists under the excluded data level, which taxa pass the group
-// code, and small helpers over an area list. Built once per command and
-// shared by the runs, the re-orderings and the report.
+// code, and small helpers over an area list. The presence lists are those
+// of the dataset the last recount kept, while they still hold.
 #pragma once
 
 #include <algorithm>
+#include <memory>
 #include <vector>
 
 #include "measures/presence.h"
@@ -14,13 +15,15 @@ namespace zn {
 
 struct SelectionIndex {
   explicit SelectionIndex(const Session& s)
-      : ix(buildPresenceIndex(s.ws, s.settings.excludedLevel)),
-        cells(std::min(ix.cells, static_cast<int>(s.ws.cells.size()) - 2)) {
+      : held(presenceIndex(s.ws, s.settings.excludedLevel)),
+        ix(*held),
+        cells(std::min(ix.units, static_cast<int>(s.ws.cells.size()) - 2)) {
     included.assign(static_cast<std::size_t>(ix.taxa), 0);
     for (int t = 0; t < ix.taxa; ++t) included[static_cast<std::size_t>(t)] = s.ws.passesGroup(t) ? 1 : 0;
   }
 
-  PresenceIndex ix;
+  std::shared_ptr<const PresenceIndex> held;
+  const PresenceIndex& ix;
   int cells = 0;               // cells with both a record and data levels
   std::vector<char> included;  // passes the group code
 

@@ -7,8 +7,8 @@
 namespace zn {
 
 SelectionData::SelectionData(const Session& s, bool byRarity, int formula, bool divideByCost)
-    : index(buildPresenceIndex(s.ws, s.settings.excludedLevel)), byCost(divideByCost) {
-  cells = std::min(index.cells, static_cast<int>(s.ws.cells.size()) - 2);
+    : held(presenceIndex(s.ws, s.settings.excludedLevel)), index(*held), byCost(divideByCost) {
+  cells = std::min(index.units, static_cast<int>(s.ws.cells.size()) - 2);
   const auto taxa = static_cast<std::size_t>(index.taxa);
   included.assign(taxa, 0);
   weight.assign(taxa, 0.0);
@@ -101,7 +101,7 @@ void reorderByGain(AreaSet& set, const SelectionData& d) {
     for (int t : d.index.taxaIn(rest[best])) {
       if (represented[static_cast<std::size_t>(t)]) continue;
       represented[static_cast<std::size_t>(t)] = 1;
-      for (int c : d.index.cellsOf(t))
+      for (int c : d.index.unitsOf(t))
         if (const int i = slot[static_cast<std::size_t>(c)]; i >= 0 && !placed[static_cast<std::size_t>(i)])
           dirty[static_cast<std::size_t>(i)] = 1;
     }

@@ -3,6 +3,7 @@
 // (redundancy from the end, re-ordering by gain, scores by position).
 #pragma once
 
+#include <memory>
 #include <vector>
 
 #include "measures/presence.h"
@@ -16,7 +17,8 @@ struct SelectionData {
   SelectionData(const Session& s, bool byRarity, int formula, bool byCost);
 
   int cells = 0;
-  PresenceIndex index;
+  std::shared_ptr<const PresenceIndex> held;
+  const PresenceIndex& index;
   std::vector<char> included;  // passes the group code
   std::vector<double> weight;  // per taxon
   std::vector<double> total;   // per cell: the weights of all included taxa present, card order

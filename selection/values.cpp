@@ -85,7 +85,7 @@ BudgetBounds budgetBounds(const Session& s) {
   BudgetBounds b;
   const PresenceIndex ix = buildPresenceIndex(s.ws, s.settings.excludedLevel);
   const std::vector<char> counted = countedTaxa(s.ws, ix, s.areas);
-  for (int n = 1; n <= std::min(ix.cells, lastCell(s)); ++n) {
+  for (int n = 1; n <= std::min(ix.units, lastCell(s)); ++n) {
     const auto taxa = ix.taxaIn(n);
     if (!std::any_of(taxa.begin(), taxa.end(), [&](int t) { return counted[static_cast<std::size_t>(t)] != 0; }))
       continue;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <utility>
 
 #include "store/codetree.h"
 #include "store/text.h"
@@ -64,6 +65,7 @@ bool recount(Workspace& ws, int excludedLevel) {
   Snapshot keep = c.snapshot;
   c = Counters{};
   c.snapshot = keep;
+  ws.dataset = {};  // the counts may have moved: the dataset is built again when next asked for
   if (!ws.datafile.opened) return false;
 
   const int cells = ws.geo.cells;
@@ -99,7 +101,7 @@ bool recount(Workspace& ws, int excludedLevel) {
       c.minRange = std::min(c.minRange, n);
       c.maxRange = std::max(c.maxRange, n);
     }
-    int depth = codeDepth(cards.code(t), g);
+    int depth = codeDepth(std::as_const(cards).code(t), g);
     cards.setWeight(t, static_cast<float>(depth));
     totalDepth += depth;
   }
@@ -130,7 +132,7 @@ bool recount(Workspace& ws, int excludedLevel) {
     } else {
       cards.setWeight(t, 1.0f);
     }
-    tree.add(cards.code(t));
+    tree.add(std::as_const(cards).code(t));
   }
   c.codeTreeLength = tree.length();
   return true;

@@ -6,11 +6,13 @@
 #include <array>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "store/binio.h"
+#include "store/dataset.h"
 
 namespace zn {
 
@@ -50,18 +52,50 @@ class CardStore {
  public:
   const CardLayout* layout = &kWorldCards;
 
+  CardStore() = default;
+  CardStore(const CardStore&) = default;
+  CardStore(CardStore&&) = default;
+  // Assigned cards are other cards: the version moves past both, so nothing
+  // kept for either matches them by chance.
+  CardStore& operator=(const CardStore& o) {
+    const std::uint64_t v = std::max(version_, o.version_) + 1;
+    layout = o.layout;
+    bytes_ = o.bytes_;
+    version_ = v;
+    return *this;
+  }
+  CardStore& operator=(CardStore&& o) noexcept {
+    const std::uint64_t v = std::max(version_, o.version_) + 1;
+    layout = o.layout;
+    bytes_ = std::move(o.bytes_);
+    version_ = v;
+    return *this;
+  }
+
+  // Goes up whenever names, codes or levels may have changed (any writable
+  // access to a card other than its run-time fields), so what was built
+  // from the cards can tell whether it still holds.
+  std::uint64_t version() const { return version_; }
+
   // Number of cards the buffer holds.
   int slots() const { return layout->size ? static_cast<int>(bytes_.size() / layout->size) : 0; }
   std::size_t byteSize() const { return bytes_.size(); }
 
   // Replaces the store by `count` zeroed cards. Throws std::bad_alloc.
   void reset(int count) {
+    ++version_;
     std::vector<unsigned char>().swap(bytes_);
     bytes_.assign(static_cast<std::size_t>(count) * layout->size, 0);
   }
-  void release() { std::vector<unsigned char>().swap(bytes_); }
+  void release() {
+    ++version_;
+    std::vector<unsigned char>().swap(bytes_);
+  }
 
-  unsigned char* card(int i) { return bytes_.data() + static_cast<std::size_t>(i) * layout->size; }
+  unsigned char* card(int i) {
+    ++version_;
+    return fields(i);
+  }
   const unsigned char* card(int i) const { return bytes_.data() + static_cast<std::size_t>(i) * layout->size; }
 
   std::string name(int i) const;
@@ -77,9 +111,10 @@ class CardStore {
   const std::int8_t* levels(int i) const { return reinterpret_cast<const std::int8_t*>(card(i) + layout->levelBase); }
 
   float weight(int i) const { return readF32(card(i) + layout->weight); }
-  void setWeight(int i, float w) { writeF32(card(i) + layout->weight, w); }
+  void setWeight(int i, float w) { writeF32(fields(i) + layout->weight, w); }
   std::int32_t field(int i, int offset) const { return readI32(card(i) + offset); }
-  void setField(int i, int offset, std::int32_t v) { writeI32(card(i) + offset, v); }
+  // Run-time fields only (past the levels): the version stays.
+  void setField(int i, int offset, std::int32_t v) { writeI32(fields(i) + offset, v); }
 
   std::int32_t recordCount(int i) const { return field(i, layout->recordCount); }
   void setRecordCount(int i, std::int32_t v) { setField(i, layout->recordCount, v); }
@@ -87,7 +122,10 @@ class CardStore {
   void setExcluded(int i, bool v) { setField(i, layout->excluded, v ? 1 : 0); }
 
  private:
+  unsigned char* fields(int i) { return bytes_.data() + static_cast<std::size_t>(i) * layout->size; }
+
   std::vector<unsigned char> bytes_;
+  std::uint64_t version_ = 0;
 };
 
 struct GridCell {
@@ -209,6 +247,19 @@ struct Workspace {
   // Copy of the area list kept while the preselection dialog borrows the set.
   std::vector<int> borrowedAreas;
 
+  // The cards' dataset, built on first use and kept with what it was built
+  // from, until the cards or the excluded level change (analyses run on one
+  // thread, so the const readers may fill it in).
+  struct KeptDataset {
+    std::shared_ptr<const Dataset> data;
+    std::uint64_t cardsVersion = 0;
+    int excludedLevel = 0;
+    int taxaCount = 0;
+    int cells = 0;
+    const CardLayout* layout = nullptr;
+  };
+  mutable KeptDataset dataset;
+
   // Per-cell flag "has data" of the occupancy pass (prop slot 5n + 4).
   bool cellHasData(int n) const { return prop[static_cast<std::size_t>(5 * n + 4)] != 0; }
 
@@ -226,6 +277,17 @@ void buildCellCorners(Workspace& ws);
 // Recount of the workspace counters and card working fields. Returns false
 // when no datafile is open or when fewer than 3 taxa leave no tree data.
 bool recount(Workspace& ws, int excludedLevel);
+
+// The cards as a dataset: cells 1 … cells as units (names and costs of the
+// cell records as they stand), cards as taxa (names and codes), and a
+// presence wherever a level is above the excluded level.
+std::shared_ptr<const Dataset> datasetFromCards(const Workspace& ws, int excludedLevel);
+// Its occurrences alone: every taxon, whatever its group code.
+Occurrences buildPresenceIndex(const Workspace& ws, int excludedLevel);
+// The kept dataset's occurrences while the cards, their count, the grid and
+// the excluded level are those it was built from; otherwise the dataset is
+// built afresh and kept in ws.dataset.
+std::shared_ptr<const Occurrences> presenceIndex(const Workspace& ws, int excludedLevel);
 
 // Rescales each quantitative taxon so that its largest level becomes 100.
 void rescaleQuantitative(Workspace& ws);

@@ -35,6 +35,29 @@ TEST(PlanningFolderRead, TakesColumnsByNameIdsInAnyOrderAndSharesOfTheTotal) {
   EXPECT_EQ(p.unitsOf.entries.size(), 4u);
   ASSERT_EQ(p.featuresIn.end(1) - p.featuresIn.begin(1), 2);  // unit 7 holds both
   EXPECT_EQ(r.settings.outputDir, f.dir / "output");
+
+  // As a dataset: units numbered in id order, amounts both ways, targets,
+  // and boundaries (one shared, one outer) under the units' numbers.
+  Problem bounded = p;
+  bounded.boundaries = {{0, 1, 2.0}, {0, 0, 5.0}};  // ids 30-7, and 30's outer edge
+  const Dataset d = datasetOf(bounded);
+  ASSERT_EQ(d.unitCount(), 3);
+  EXPECT_EQ((std::vector<long long>{d.unit(1).id, d.unit(2).id, d.unit(3).id}), (std::vector<long long>{7, 12, 30}));
+  EXPECT_EQ(d.unit(3).cost, 4.5);
+  EXPECT_EQ(d.unit(2).status, UnitStatus::LockedOut);
+  EXPECT_EQ(d.taxa[0].name, "wolf");
+  EXPECT_EQ(d.taxa[0].target, 4.0);
+  const std::vector<int> wolf(d.occurrences.unitsOf(0).begin(), d.occurrences.unitsOf(0).end());
+  EXPECT_EQ(wolf, (std::vector<int>{1, 3}));
+  EXPECT_EQ((std::vector<double>{d.occurrences.amountsOf(0)[0], d.occurrences.amountsOf(0)[1]}),
+            (std::vector<double>{6.0, 2.0}));
+  ASSERT_EQ(d.occurrences.taxaIn(1).size(), 2u);  // unit 7: wolf 6, fox 1
+  EXPECT_EQ((std::vector<double>{d.occurrences.amountsIn(1)[0], d.occurrences.amountsIn(1)[1]}),
+            (std::vector<double>{6.0, 1.0}));
+  ASSERT_EQ(d.adjacency.degree(3), 2);
+  EXPECT_EQ(d.adjacency.neighboursOf(3)[0], 1u);
+  EXPECT_EQ(d.adjacency.lengthsOf(3)[1], 5.0);
+  EXPECT_EQ(d.adjacency.degree(1), 1);
 }
 
 TEST(PlanningFolderRead, InputDatKeysOverrideNamesAndProseIsSkipped) {

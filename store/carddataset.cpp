@@ -1,0 +1,137 @@
+// The datafile's cards read into the dataset: cells become units 1 … cells,
+// cards become taxa, and a level above the excluded level is a presence.
+#include <algorithm>
+#include <cstring>
+
+#include "store/workspace.h"
+
+namespace zn {
+
+namespace {
+
+// Calls f(n) for each cell n = 1 … cells where the level is above the
+// excluded level. Most bytes are 0 (no record): whole zero words are
+// skipped when a zero level cannot count as present.
+template <typename F>
+void forPresentCells(const std::int8_t* lv, std::size_t cells, int excludedLevel, F&& f) {
+  std::size_t n = 1;
+  if (excludedLevel >= 0) {
+    while (n + 8 <= cells + 1) {
+      std::uint64_t word;
+      std::memcpy(&word, lv + n, sizeof word);
+      if (word == 0) {
+        n += 8;
+        continue;
+      }
+      for (std::size_t e = n + 8; n < e; ++n)
+        if (lv[n] > excludedLevel) f(n);
+    }
+  }
+  for (; n <= cells; ++n)
+    if (lv[n] > excludedLevel) f(n);
+}
+
+constexpr std::size_t wordsFor(std::size_t bits) { return (bits + 63) / 64; }
+
+int taxaOf(const Workspace& ws) { return std::max(0, std::min(ws.taxaCount, ws.cards.slots())); }
+int cellsOf(const Workspace& ws) { return std::max(0, std::min(ws.geo.cells, ws.cards.layout->maxCells)); }
+
+}  // namespace
+
+Occurrences buildPresenceIndex(const Workspace& ws, int excludedLevel) {
+  Occurrences ix;
+  ix.taxa = taxaOf(ws);
+  ix.units = cellsOf(ws);
+  const auto taxa = static_cast<std::size_t>(ix.taxa);
+  const auto cells = static_cast<std::size_t>(ix.units);
+  ix.taxonStart.assign(taxa + 1, 0);
+  ix.unitStart.assign(cells + 2, 0);
+
+  // First pass: the list sizes, kept as running sums.
+  std::int64_t records = 0;
+  for (std::size_t t = 0; t < taxa; ++t) {
+    std::int64_t k = 0;
+    forPresentCells(ws.cards.levels(static_cast<int>(t)), cells, excludedLevel, [&](std::size_t n) {
+      ++ix.unitStart[n + 1];
+      ++k;
+    });
+    records += k;
+    ix.taxonStart[t + 1] = records;
+  }
+  for (std::size_t n = 1; n <= cells + 1; ++n) ix.unitStart[n] += ix.unitStart[n - 1];
+
+  // Each direction takes the smaller form.
+  const auto listBytes = static_cast<std::size_t>(records) * sizeof(std::uint32_t);
+  const std::size_t taxonWords = wordsFor(cells + 1), cellWords = wordsFor(taxa);
+  const bool taxonRows = taxa * taxonWords * sizeof(std::uint64_t) < listBytes;
+  const bool cellRows = (cells + 1) * cellWords * sizeof(std::uint64_t) < listBytes;
+  if (taxonRows) {
+    ix.taxonWords = taxonWords;
+    ix.taxonBits.assign(taxa * taxonWords, 0);
+  } else {
+    ix.taxonUnits.resize(static_cast<std::size_t>(records));
+  }
+  std::vector<std::int64_t> fill;
+  if (cellRows) {
+    ix.unitWords = cellWords;
+    ix.unitBits.assign((cells + 1) * cellWords, 0);
+  } else {
+    ix.unitTaxa.resize(static_cast<std::size_t>(records));
+    fill.assign(ix.unitStart.begin(), ix.unitStart.end() - 1);
+  }
+
+  // Second pass: the lists. Taxa go by in card order, so each cell's list
+  // is in card order too.
+  for (std::size_t t = 0; t < taxa; ++t) {
+    const std::int8_t* lv = ws.cards.levels(static_cast<int>(t));
+    std::uint64_t* row = taxonRows ? ix.taxonBits.data() + t * taxonWords : nullptr;
+    std::uint32_t* list = taxonRows ? nullptr : ix.taxonUnits.data() + ix.taxonStart[t];
+    const std::uint64_t taxonBit = std::uint64_t{1} << (t % 64);
+    forPresentCells(lv, cells, excludedLevel, [&](std::size_t n) {
+      if (row) row[n / 64] |= std::uint64_t{1} << (n % 64);
+      else *list++ = static_cast<std::uint32_t>(n);
+      if (cellRows) ix.unitBits[n * cellWords + t / 64] |= taxonBit;
+      else ix.unitTaxa[static_cast<std::size_t>(fill[n]++)] = static_cast<std::uint32_t>(t);
+    });
+  }
+  return ix;
+}
+
+std::shared_ptr<const Dataset> datasetFromCards(const Workspace& ws, int excludedLevel) {
+  auto d = std::make_shared<Dataset>();
+  d->occurrences = buildPresenceIndex(ws, excludedLevel);
+  const int cells = d->occurrences.units, taxa = d->occurrences.taxa;
+  d->units.resize(static_cast<std::size_t>(cells));
+  for (int n = 1; n <= cells; ++n) {
+    DatasetUnit& u = d->units[static_cast<std::size_t>(n) - 1];
+    u.id = n;
+    if (static_cast<std::size_t>(n) < ws.cells.size()) {
+      const GridCell& c = ws.cells[static_cast<std::size_t>(n)];
+      u.name.assign(c.name.data(), strnlen(c.name.data(), c.name.size()));
+      u.cost = c.cost;
+    }
+  }
+  d->taxa.resize(static_cast<std::size_t>(taxa));
+  for (int t = 0; t < taxa; ++t) {
+    DatasetTaxon& x = d->taxa[static_cast<std::size_t>(t)];
+    x.id = t + 1;
+    x.name = ws.cards.name(t);
+    x.code = ws.cards.codeText(t);
+  }
+  return d;
+}
+
+std::shared_ptr<const Occurrences> presenceIndex(const Workspace& ws, int excludedLevel) {
+  Workspace::KeptDataset& k = ws.dataset;
+  if (!k.data || k.cardsVersion != ws.cards.version() || k.excludedLevel != excludedLevel ||
+      k.taxaCount != ws.taxaCount || k.cells != ws.geo.cells || k.layout != ws.cards.layout)
+    k = {datasetFromCards(ws, excludedLevel),
+         ws.cards.version(),
+         excludedLevel,
+         ws.taxaCount,
+         ws.geo.cells,
+         ws.cards.layout};
+  return {k.data, &k.data->occurrences};
+}
+
+}  // namespace zn
