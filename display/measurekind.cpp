@@ -35,7 +35,10 @@ MeasureKind measureKind(const MapRecord& m) {
     case kCodeReorderedByRichness:
     case kCodeSelectedAreas:
     case kCodeFullyFlexible:
-    case kCodeReorderedByThreat: k.category = true; break;
+    case kCodeReorderedByThreat:
+    // Shares of runs and replacement costs are few values, each worded.
+    case kCodeSelectionFrequency:
+    case kCodeReplacementCost: k.category = true; break;
     case kCodeMaxLevel:
       k.category = true;
       k.maxLevelSpots = true;

@@ -47,6 +47,11 @@ long otherThan(const QImage& img, const MapTransform& t, const GridCell& cell, Q
   return n;
 }
 
+long cellPixels(const MapTransform& t, const GridCell& cell) {
+  return (static_cast<long>(t.toDeviceX(cell.x1 - 6)) - static_cast<long>(t.toDeviceX(cell.x0 + 6))) *
+         (static_cast<long>(t.toDeviceY(cell.y1 - 6)) - static_cast<long>(t.toDeviceY(cell.y0 + 6)));
+}
+
 TEST(MapLayers, SeaIsFloodFilledFromTheSeedsAndLandKeepsItsColour) {
   MapFixture f;  // dark defaults: fill on, greys
   const QImage img = renderClient(f.s, f.d, 1200, 820);
@@ -137,13 +142,16 @@ TEST(MapLayers, OnlySeedAreasAreMarkedWithSeedsOnly) {
     f.s.settings.selectedAreasDisplay = c.display;
     const QImage img = renderClient(f.s, f.d, 1200, 820);
     const MapTransform& t = f.d.view.last;
-    int marked = 0;
+    int marked = 0, numbered = 0;
     for (int n : f.s.areas.cells) {
       const GridCell& cell = f.s.ws.cells[static_cast<std::size_t>(n)];
       // Left part of the marker, clear of its number.
       marked += pixel(img, t, cell.x0 + 16, cell.y0 + 36) == rgb(127, 127, 127);
+      // Its position, in the white that reads on the marker's grey.
+      numbered += otherThan(img, t, cell, rgb(255, 255, 255)) < cellPixels(t, cell);
     }
     EXPECT_EQ(marked, c.marked) << "display " << c.display;
+    EXPECT_EQ(numbered, c.marked) << "display " << c.display;
   }
 }
 
@@ -499,6 +507,46 @@ TEST(MapKey, LabelsAreReadableInAContrastingInkAtAnySize) {
       EXPECT_LE(r, 14) << "labels overlap";
     }
   }
+}
+
+// A small map on a 300 dpi page: white where the screen is grey, no cell
+// numbers too small to read, and a key of at least 8 points.
+TEST(MapKey, PrintedPageIsWhiteWithReadableTextOnly) {
+  MapFixture f;
+  f.s.settings.backgroundColour = 0;  // grey
+  f.s.settings.coastShown = 0;        // nothing but numbers crosses a cell
+  f.s.settings.fillFrameCoast = 0;
+  f.scoreLand();
+  f.classify();
+  constexpr double kDpi = 300;
+  const PageMetrics page{2480, 3508, 0, 0, 0.70710678};
+  QImage paper(page.width, page.height, QImage::Format_RGB32);
+  paper.setDotsPerMeterX(static_cast<int>(kDpi / 0.0254));
+  paper.setDotsPerMeterY(static_cast<int>(kDpi / 0.0254));
+  paper.fill(Qt::white);
+  DrawOptions o;
+  o.printingPercent = 40;
+  {
+    QPainter p(&paper);
+    drawMapOnPage(p, page, f.s, f.d, o, 600);
+  }
+  test::showMap(paper, "printed_small");
+  EXPECT_EQ(countNear(paper, rgb(192, 192, 192), 2), 0) << "no grey of the screen's background";
+  const MapTransform t = printTransform(f.s.ws.geo, f.d.view, page, o.printingPercent, false);
+  int numbered = 0;
+  for (int n = 1; n <= f.s.ws.geo.cells; ++n) {
+    const GridCell& c = f.s.ws.cells[static_cast<std::size_t>(n)];
+    if (c.count > 0) numbered += otherThan(paper, t, c, pixel(paper, t, c.x0 + 6, c.y0 + 6)) > 0;
+  }
+  EXPECT_EQ(numbered, 0) << "cells holding numbers of a few points";
+  const Geometry& g = f.s.ws.geo;
+  const int barRight =
+      static_cast<int>(t.toDeviceX(g.farX + (g.extentX - g.farX) / 3 - 13 + (g.farX - g.originX) / 100 + 16)) + 1;
+  const auto labels = inkRuns(paper, barRight, static_cast<int>(t.toDeviceY(g.originY)), t.vpX + t.vpW,
+                              static_cast<int>(t.toDeviceY(g.farY)), qRgb(0, 0, 0));
+  ASSERT_GE(labels.size(), 2u);
+  // Digits stand about 0.7 of the face: 8 points at 300 dpi are 33 pixels.
+  for (int r : labels) EXPECT_GE(r, 0.6 * 8 * kDpi / 72) << "key labels of 8 points or more";
 }
 
 TEST(MapKey, CategoryMapsGetWordsAndTheMeasureAsTitle) {
