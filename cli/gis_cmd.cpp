@@ -4,7 +4,8 @@
 //   window classes it, and written for GIS programs.
 // import-gbif INPUT OUTPUT.dat [--grid world|britain] [--max-uncertainty M]
 //   [--basis B,...] [--years A-B] [--rank species|genus|family] [--quantitative]:
-//   the new datafile is opened afterwards and its counts printed as `info` does.
+//   existing outputs are replaced as --answer says; the new datafile is
+//   opened afterwards and its counts printed as `info` does.
 #include "cli/gis_cmd.h"
 
 #include "cli/commands.h"
@@ -28,6 +29,9 @@ int refuse(CliContext& ctx, const std::string& text) {
 }
 
 bool isOption(const std::string& a) { return !a.empty() && a[0] == '-'; }
+
+// The caption of the window's command, which the tool's questions share.
+constexpr const char* kExportGisTitle = "Export map to GIS";
 
 }  // namespace
 
@@ -61,6 +65,8 @@ int cmdExportGis(CliContext& ctx, const std::vector<std::string>& args) {
   }
   if (!measureCodeOrRefuse(ctx, mopts.measure)) return 2;
 
+  if (!ctx.host.mayReplace(kExportGisTitle, out)) return 1;
+
   auto s = startCliSession(ctx);
   if (!s) return 1;
   if (int rc = prepareMeasure(ctx, *s, mopts, positional[0], keys); rc != 0) return rc;
@@ -72,7 +78,12 @@ int cmdExportGis(CliContext& ctx, const std::vector<std::string>& args) {
   allocatePalette(d.palette, -1, s->settings);  // a true-colour screen
   buildPalette(d.palette, s->settings);
   classMap(*s, d);
-  const GisExportResult r = exportMapToGis(*s, d.palette, {out, statusTexts(*s, statusInputs(*s))[2]});
+  GisExportRequest request{out, statusTexts(*s, statusInputs(*s))[2], nullptr};
+  request.mayReplace = [&ctx](const std::string& question) {
+    return ctx.host.messageBox(question, kExportGisTitle, Icon::Question, Buttons::YesNo) == Answer::Yes;
+  };
+  const GisExportResult r = exportMapToGis(*s, d.palette, request);
+  if (r.declined) return 1;
   if (!r.ok()) {
     ctx.err << "zonarium: " << r.error << "\n";
     return 1;
@@ -118,6 +129,13 @@ int cmdImportGbif(CliContext& ctx, const std::vector<std::string>& args) {
   o.output = positional[1];
   auto s = startCliSession(ctx);
   if (!s) return 1;
+  // The outputs are settled before anything is read, as import-data does.
+  if (std::string why = gbifOutputProblem(*s, o); !why.empty()) {
+    ctx.err << "zonarium: " << why << "\n";
+    return 1;
+  }
+  for (const auto& p : gbifOutputs(o))
+    if (!ctx.host.mayReplace(kGbifSaveTitle, p)) return 1;
   const GbifImportResult r = importGbif(*s, o);
   showNotices(*s, ctx.host);
   if (s->fatal) return 1;

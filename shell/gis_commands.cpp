@@ -34,13 +34,26 @@ void importGbifCommand(Shell& sh) {
     return;
   }
   FileRequest save;
-  save.title = "Write imported GBIF data";
+  save.title = kGbifSaveTitle;
   save.filters = {{"ZN data (*.dat)", "*.dat"}};
   save.initialDir = open.initialDir;
   const auto output = sh.host.chooseSaveFile(save);
   if (!output) return;
   o.input = *input;
   o.output = *output;
+  // The save dialog asked before replacing the datafile; the scores file
+  // beside it is asked here.
+  if (std::string why = gbifOutputProblem(s, o); !why.empty()) {
+    sh.host.messageBox(why, kImportCaption, Icon::Exclamation, Buttons::Ok);
+    return;
+  }
+  for (const auto& p : gbifOutputs(o)) {
+    std::error_code ec;
+    if (p != o.output && std::filesystem::exists(p, ec) &&
+        sh.host.messageBox(p.string() + " already exists.\nDo you want to replace it?", kGbifSaveTitle, Icon::Question,
+                           Buttons::YesNo) != Answer::Yes)
+      return;
+  }
   GbifImportResult r;
   {
     BusyGuard busy(sh.host);
@@ -76,9 +89,13 @@ void exportGisCommand(Shell& sh) {
   GisExportResult r;
   {
     BusyGuard busy(sh.host);
-    r = exportMapToGis(s, sh.display.palette, {*out, statusTexts(s, statusInputs(s))[2]});
+    GisExportRequest request{*out, statusTexts(s, statusInputs(s))[2], nullptr};
+    request.mayReplace = [&sh](const std::string& question) {
+      return sh.host.messageBox(question, kExportCaption, Icon::Question, Buttons::YesNo) == Answer::Yes;
+    };
+    r = exportMapToGis(s, sh.display.palette, request);
   }
-  if (!r.ok()) sh.host.messageBox(r.error, kExportCaption, Icon::Exclamation, Buttons::Ok);
+  if (!r.ok() && !r.declined) sh.host.messageBox(r.error, kExportCaption, Icon::Exclamation, Buttons::Ok);
 }
 
 }  // namespace
