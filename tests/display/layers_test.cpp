@@ -57,6 +57,24 @@ long nearWhite(const QImage& img, const MapTransform& t, const GridCell& cell) {
   return n;
 }
 
+// The map printed at `percent` on a page of `paper` colour, at `dpi` dots
+// per inch when given.
+QImage printedPage(MapFixture& f, const PageMetrics& page, int percent, QColor paper, int maxPixels, double dpi = 0) {
+  QImage image(page.width, page.height, QImage::Format_RGB32);
+  if (dpi > 0) {
+    image.setDotsPerMeterX(static_cast<int>(dpi / 0.0254));
+    image.setDotsPerMeterY(static_cast<int>(dpi / 0.0254));
+  }
+  image.fill(paper);
+  DrawOptions o;
+  o.printingPercent = percent;
+  {
+    QPainter p(&image);
+    drawMapOnPage(p, page, f.s, f.d, o, maxPixels);
+  }
+  return image;
+}
+
 TEST(MapLayers, SeaIsFloodFilledFromTheSeedsAndLandKeepsItsColour) {
   MapFixture f;  // dark defaults: fill on, greys
   const QImage img = renderClient(f.s, f.d, 1200, 820);
@@ -273,14 +291,7 @@ TEST(MapLayers, PrintedPageHoldsTheMapAtThePercentage) {
   f.classify();
   ASSERT_TRUE(zoomTo(f.s, f.d.view, {400, 300, 1600, 1000}));
   const PageMetrics page{1000, 1400, 50, 50, 0.7071};
-  QImage paper(1000, 1400, QImage::Format_RGB32);
-  paper.fill(Qt::magenta);
-  DrawOptions o;
-  o.printingPercent = 50;
-  {
-    QPainter p(&paper);
-    drawMapOnPage(p, page, f.s, f.d, o, 300);
-  }
+  const QImage paper = printedPage(f, page, 50, Qt::magenta, 300);
   test::showMap(paper, "layers_printed_page");
   int left = paper.width(), right = -1;
   for (int x = 0; x < paper.width(); ++x)
@@ -522,21 +533,13 @@ TEST(MapKey, PrintedPageIsWhiteWithReadableTextOnly) {
   f.classify();
   constexpr double kDpi = 300;
   const PageMetrics page{2480, 3508, 0, 0, 0.70710678};
-  QImage paper(page.width, page.height, QImage::Format_RGB32);
-  paper.setDotsPerMeterX(static_cast<int>(kDpi / 0.0254));
-  paper.setDotsPerMeterY(static_cast<int>(kDpi / 0.0254));
-  paper.fill(Qt::white);
-  DrawOptions o;
-  o.printingPercent = 40;
-  {
-    QPainter p(&paper);
-    drawMapOnPage(p, page, f.s, f.d, o, 600);
-  }
+  const int percent = 40;
+  const QImage paper = printedPage(f, page, percent, Qt::white, 600, kDpi);
   test::showMap(paper, "printed_small");
   // A few smoothed edges of grey lines may come near it; a filled window
   // would be most of a million pixels.
   EXPECT_LT(countNear(paper, rgb(192, 192, 192), 2), 1000) << "no grey of the screen's background";
-  const MapTransform t = printTransform(f.s.ws.geo, f.d.view, page, o.printingPercent, false);
+  const MapTransform t = printTransform(f.s.ws.geo, f.d.view, page, percent, false);
   int numbered = 0;
   for (int n = 1; n <= f.s.ws.geo.cells; ++n) {
     const GridCell& c = f.s.ws.cells[static_cast<std::size_t>(n)];
