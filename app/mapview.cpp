@@ -154,7 +154,8 @@ void MapView::wheelEvent(QWheelEvent* e) {
   const double factor = std::pow(0.8, steps / 120.0);
   ViewState& view = shell_.display.view;
   auto [x, y] = view.last.toLogical(e->position().x(), e->position().y());
-  if (zoomAbout(shell_.session, view, x, y, factor)) {
+  const ScreenArea screen{width(), height(), 0};
+  if (zoomAbout(shell_.session, view, x, y, factor, &screen)) {
     shell_.refreshMenus();
     update();
   }

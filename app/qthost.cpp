@@ -47,11 +47,35 @@ Answer QtHost::messageBox(const std::string& text, const std::string& caption, I
   }
 }
 
+// A filter's label already ends with its patterns, as "PNG images (*.png)":
+// they are added only where it does not.
+static QString filterText(const FileFilter& f) {
+  const QString label = QString::fromStdString(f.label);
+  const QString patterns = "(" + QString::fromStdString(f.pattern) + ")";
+  return label.endsWith(patterns) ? label : label + " " + patterns;
+}
+
 QString QtHost::filterString(const FileRequest& request) {
   QStringList parts;
-  for (const FileFilter& f : request.filters)
-    parts << QString::fromStdString(f.label) + " (" + QString::fromStdString(f.pattern) + ")";
+  for (const FileFilter& f : request.filters) parts << filterText(f);
   return parts.join(";;");
+}
+
+// `file` with the extension of the filter chosen when it has none;
+// unchanged when it has one or the filter names no single extension.
+static std::filesystem::path withFilterExtension(std::filesystem::path file, const FileRequest& request,
+                                                 const QString& chosenFilter) {
+  if (file.has_extension()) return file;
+  for (const FileFilter& f : request.filters) {
+    // Only a filter of one plain "*.ext" pattern names an extension to add.
+    const std::string& p = f.pattern;
+    if (filterText(f) != chosenFilter || p.size() < 3 || p.compare(0, 2, "*.") != 0 ||
+        p.find_first_of(" *?", 2) != std::string::npos)
+      continue;
+    file += p.substr(1);
+    break;
+  }
+  return file;
 }
 
 std::optional<std::filesystem::path> QtHost::chooseOpenFile(const FileRequest& r) {
@@ -68,9 +92,13 @@ std::optional<std::filesystem::path> QtHost::chooseOpenFile(const FileRequest& r
 
 std::optional<std::filesystem::path> QtHost::chooseSaveFile(const FileRequest& r) {
   QString start = QString::fromStdString((r.initialDir / r.initialName).string());
-  QString file = QFileDialog::getSaveFileName(parent(), QString::fromStdString(r.title), start, filterString(r));
+  QString chosenFilter;
+  QString file =
+      QFileDialog::getSaveFileName(parent(), QString::fromStdString(r.title), start, filterString(r), &chosenFilter);
   if (file.isEmpty()) return std::nullopt;
-  return std::filesystem::path(file.toStdString());
+  // A name typed without an extension takes the chosen type's, which also
+  // decides what is written.
+  return withFilterExtension(std::filesystem::path(file.toStdString()), r, chosenFilter);
 }
 
 bool QtHost::runDialog(const std::string& name, DialogModel& model) {

@@ -59,7 +59,7 @@ class QtHost : public ShellHost {
   void updateMenus() override;
   void redrawNow() override;
 
-  // Turns a request's filters into a Qt filter string.
+  // Turns a request's filters into a Qt filter string, each pattern once.
   static QString filterString(const FileRequest& request);
 
  private:

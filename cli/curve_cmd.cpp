@@ -48,8 +48,14 @@ int cmdCurve(CliContext& ctx, const std::vector<std::string>& args) {
   if (int rc = parseMeasureOptions(ctx, args, mopts, rest, keys); rc != 0) return rc;
   if (!mopts.measure.empty() || !mopts.taxa.empty() || mopts.meanPasses || mopts.smoothPasses)
     return refuse(ctx, "curve takes no --measure, --taxa, --mean or --smooth");
+  if (mopts.areas) return refuse(ctx, "curve starts from an empty set: it takes no --areas");
+  for (const auto& [key, value] : mopts.sets)
+    if ((key == "goal" || key == "greedy-goal") && value != "1")
+      return refuse(ctx, "curve counts each taxon once: it takes no --set " + key + "=" + value);
   SelectOptions o;
   if (int rc = takeSelectOptions(ctx, rest, o); rc != 0) return rc;
+  if (o.areasToAdd || o.budget || o.costs || o.threats || o.areasOut)
+    return refuse(ctx, "curve takes no --areas-to-add, --budget, --costs, --threats or --areas-out");
   std::optional<int> maxAreas;
   std::optional<std::filesystem::path> out;
   std::vector<std::string> files;

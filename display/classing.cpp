@@ -185,6 +185,12 @@ ClassTable classifyScores(Session& s, const Palette& p) {
   in.maxSeparate = s.settings.maxNotSeparate == 0;
   in.fixedLimit = s.map.scaleLimit;
   in.inverted = s.settings.invertedScale != 0;
+  if (s.map.measureCode == kCodeSelectionFrequency) {
+    // Shares of runs are classed over 0 ... 100 %, so that a colour means
+    // the same share on every such map and far-apart shares never meet.
+    in.scaleType = kFixedLimit;
+    in.fixedLimit = 100.0;
+  }
   ClassTable t = classifyCells(s.ws.cells, s.ws.geo.cells, in);
   if (t.scoredCells == 0 && !s.areas.empty()) s.settings.selectedAreasDisplay = 2;
   return t;

@@ -30,8 +30,11 @@ enum FineGridStyle : int { kGridSpots = 0, kGridCrosses = 1, kGridLines = 2 };
 const QColor kGrey127(127, 127, 127);
 const QColor kLightGrey(192, 192, 192);  // the stock light grey brush
 const char* const kMapFont = "Arial";
-// Smallest text of the key on screen, in pixels.
+// Smallest text of the key on screen, in pixels, and on paper, in points.
 constexpr int kKeyPixels = 12;
+constexpr double kKeyPoints = 8.0;
+// Numbers in cells smaller than this on paper cannot be read: left out.
+constexpr double kCellNumberPoints = 6.0;
 
 QColor toQColor(Rgb c) { return QColor(c.r, c.g, c.b); }
 
@@ -110,14 +113,17 @@ class Canvas {
         geo_(s.ws.geo),
         kind_(measureKind(s.map)) {
     mode_ = set_.colourMode;
-    bg_ = set_.backgroundColour;
+    // Printed maps are on white, with the inks that read on it.
+    bg_ = t.printing ? kBgWhite : set_.backgroundColour;
     colour256_ = isColour256Mode(mode_) && d.palette.size >= 256;
     // The three-axis palette takes the entries of the land and sea colours.
     fill_ = set_.fillFrameCoast != 0 && colour256_ && d.palette.classCount <= 33;
     frameOn_ = set_.frameShown != 0 || fill_;
     coastOn_ = set_.coastShown != 0 || fill_;
     gridNumber_ = s.gridTypes.current + 1;
-    hasCoast_ = s.coastApplies != 0 && s.coastlineRead && s.coast.countA > 1;
+    // The world outline lies under every world grid type, the regional
+    // ones too: their cells are the world's cells.
+    hasCoast_ = (s.coastApplies != 0 || s.grid().regionalGrids()) && s.coastlineRead && s.coast.countA > 1;
     scheme_ = fillScheme(set_.fillColours);
     coastWidth_ = t.printing ? o.coastLineWidth : 0;
     gridWidth_ = t.printing ? o.gridLineWidth : 0;
@@ -166,6 +172,8 @@ class Canvas {
   }
 
   QFont mapFont(double logicalHeight, bool italic = false) const;
+  // Device pixels of a font of `points` on the page (printing only).
+  double pointPixels(double points) const { return points * painter_.device()->logicalDpiY() / 72.0; }
   double deviceHeight(double logicalHeight) const { return t_.toDeviceLength(logicalHeight); }
   // Text in device pixels: the view mapping is switched off for it.
   void text(double x, double y, const QString& s, Qt::Alignment align, const QColor& c);
@@ -293,7 +301,8 @@ void Canvas::run(Layers layers) {
   }
   if (!keyApart()) key();
   frameAndCoast(2);
-  if (!t_.printing && !thumbnail_) emblem();
+  // The emblem belongs beside the whole map; a zoomed view would cut it.
+  if (!t_.printing && !thumbnail_ && !d_.view.zoomed) emblem();
   if (!o_.editingMode) numbersAndMarkers();
   if (o_.highlightClicked) highlight();
   if (frameOn_ && !d_.view.zoomed) frameOutline();
@@ -322,9 +331,9 @@ void Canvas::keyPanel() {
 
 void Canvas::background() {
   if (t_.printing) {
-    // The page is white already; grey and black fill the map's window.
-    if (bg_ == kBgWhite) return;
-    painter_.fillRect(QRect(t_.winX, t_.winY, t_.winW, t_.winH), bg_ == kBgBlack ? Qt::black : kLightGrey);
+    // Paper is white: a screen's grey or black would print as a large
+    // block of toner.
+    painter_.fillRect(QRect(t_.winX, t_.winY, t_.winW, t_.winH), Qt::white);
     return;
   }
   painter_.setViewTransformEnabled(false);
@@ -734,11 +743,12 @@ void Canvas::title() {
 // Ink that reads on the background the key is drawn on.
 QColor Canvas::keyInk() const { return bg_ == kBgBlack ? QColor(Qt::white) : QColor(Qt::black); }
 
-// The key's text: the scale bar's own height, but on screen never smaller
-// than kKeyPixels.
+// The key's text: the scale bar's own height, but never smaller than
+// kKeyPixels on screen or kKeyPoints on paper.
 QFont Canvas::keyFont(double logicalHeight) const {
   QFont f = mapFont(logicalHeight);
-  if (!t_.printing) f.setPixelSize(std::max(f.pixelSize(), static_cast<int>(std::lround(kKeyPixels * ratio_))));
+  const double least = t_.printing ? pointPixels(kKeyPoints) : kKeyPixels * ratio_;
+  f.setPixelSize(std::max(f.pixelSize(), static_cast<int>(std::lround(least))));
   return f;
 }
 
@@ -914,7 +924,8 @@ void Canvas::numbersAndMarkers() {
   const QColor onBackground = bg_ == kBgBlack ? QColor(Qt::white) : QColor(Qt::black);
   auto numberInk = [&](const GridCell& c) { return filled ? contrastInk(cellColour(c)) : onBackground; };
 
-  const bool numbers = kind_.countType && set_.coloursAndNumbers >= 1 && !thumbnail_ && devHeight >= 5 * ratio_;
+  const bool readable = t_.printing ? f.pixelSize() >= pointPixels(kCellNumberPoints) : devHeight >= 5 * ratio_;
+  const bool numbers = kind_.countType && set_.coloursAndNumbers >= 1 && !thumbnail_ && readable;
   const bool maxSpot = set_.maxSpot != 0 && kind_.countType;
   if (numbers) {
     for (int n = 1; n <= cells_; ++n) {
@@ -937,8 +948,9 @@ void Canvas::numbersAndMarkers() {
   const bool flexPens = mode_ != kMonoLog && mode_ != kMonoLin &&
                         (s_.map.measureCode == kCodeNearMinimum || s_.map.measureCode == kCodeFlexibilityPlot);
   const int inset = geo_.cellSize / 6 - 4;
-  const bool positions = devHeight > 4 * ratio_ && !thumbnail_;
-  const QColor positionColour = mode_ == kMonoLog ? QColor(Qt::white) : QColor(189, 189, 189);
+  const bool positions = (t_.printing ? readable : devHeight > 4 * ratio_) && !thumbnail_;
+  // The grey marker takes the ink every number on a colour takes.
+  const QColor positionColour = contrastInk(kGrey127);
   for (int p = 0; p < marked; ++p) {
     const int n = s_.areas.cells[static_cast<std::size_t>(p)];
     if (n < 1 || n > cells_) continue;
@@ -1022,7 +1034,8 @@ static void drawKeyApart(QPainter& painter, QImage& pixels, const MapTransform& 
                                        static_cast<int>(std::lround(o.statusBar * std::max(1.0, o.pixelRatio))));
   whole.gap = t.gap;
   whole.thumbnail = t.thumbnail;
-  whole.clip = t.clip;
+  // The key's own clip: the strip right of the zoomed map is outside that
+  // map's viewport.
   Canvas keyCanvas(painter, pixels, whole, whole, s, d, o);
   keyCanvas.run(Canvas::Layers::Key);
 }

@@ -1,6 +1,7 @@
 #include "display/scalebar.h"
 
 #include <algorithm>
+#include <cmath>
 #include <map>
 
 #include "measures/scores.h"
@@ -48,11 +49,15 @@ std::vector<ScaleLabel> scaleBarLabels(const ClassTable& t, const MeasureKind& k
     }
     return mergeEqual(std::move(out), false);
   }
+  // Each class that holds cells carries its own largest score: a class left
+  // empty (whose box colours no cell) gets no number, so a number always
+  // stands beside the colour of the cells it names.
+  const bool ownMaxima = static_cast<int>(t.maxima.size()) >= k;
   for (int c = 0; c < k; ++c) {
-    const double lim = t.limits[static_cast<std::size_t>(c)];
+    const double lim = ownMaxima ? t.maxima[static_cast<std::size_t>(c)] : t.limits[static_cast<std::size_t>(c)];
     const bool top = c == k - 1;
     if (!(lim > 0)) continue;
-    if (top ? scaleType == kFixedLimit : lim == t.limits[static_cast<std::size_t>(c + 1)]) continue;
+    if (top ? scaleType == kFixedLimit : !ownMaxima && lim == t.limits[static_cast<std::size_t>(c + 1)]) continue;
     out.push_back({c, limitText(lim, kind, top)});
   }
   return mergeEqual(std::move(out), true);
@@ -72,7 +77,9 @@ std::vector<KeyEntry> categoryKey(const Session& s, const MeasureKind& kind) {
   std::map<double, Shown, std::greater<>> shown;
   for (int n = 1; n <= last; ++n) {
     const GridCell& c = s.ws.cells[static_cast<std::size_t>(n)];
-    if (c.scored && c.score > 0) shown.try_emplace(c.score, Shown{c.fillColour & 0xFFFF, c.count});
+    // The zero-score marker stands for 0: it comes last.
+    if (c.scored && c.score > 0)
+      shown.try_emplace(c.score == kZeroScore ? 0.0 : c.score, Shown{c.fillColour & 0xFFFF, c.count});
   }
   const bool flexMap = s.settings.flexibilityMap != 0 && s.settings.nearMinimumGoal <= 1 &&
                        (code == kCodeNearMinimum || code == kCodeNearMaximumCoverage);
@@ -96,6 +103,12 @@ std::vector<KeyEntry> categoryKey(const Session& s, const MeasureKind& kind) {
       add(v.colour, strprintf("%d times chosen", static_cast<int>(score)));
     } else if (code == kCodeFullyFlexible) {
       add(v.colour, score == values.front().first ? "selected area" : "alternative area");
+    } else if (code == kCodeSelectionFrequency) {
+      add(v.colour, strprintf("%g %% of runs", std::round(score * 10.0) / 10.0));
+    } else if (code == kCodeReplacementCost) {
+      add(v.colour, v.count < 0    ? std::string("irreplaceable")
+                    : v.count == 0 ? std::string("no extra area")
+                                   : strprintf("%d extra area%s", v.count, v.count == 1 ? "" : "s"));
     } else if (code == kCodeSelectedAreas) {
       add(v.colour, "selected area");
     } else if (code == kCodeNearMinimum || code == kCodeNearMaximumCoverage || code == kCodeGreedy ||

@@ -1,6 +1,8 @@
 #include "display/view.h"
 
+#include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace zn {
 
@@ -72,6 +74,17 @@ MapTransform screenTransform(const Geometry& geo, const ViewState& view, int wid
   t.gap = cellGap(width, height, t.zoomFactor);
   t.thumbnail = width <= kThumbnailLimit || height <= kThumbnailLimit;
   centre(t, 0, 0, width, height - statusBar);
+  if (view.zoomed && !t.thumbnail) {
+    // The key stays where the whole map has it, right of the whole frame:
+    // a zoomed map that would reach that strip moves left of it, or
+    // shrinks to fit, never lying under the key.
+    MapTransform whole;
+    setWindow(whole, geo, ViewState{});
+    centre(whole, 0, 0, width, height - statusBar);
+    const double keyLeft = std::clamp(whole.toDeviceX(geo.farX) + 1, 1.0, static_cast<double>(width));
+    if (t.vpW > keyLeft) centre(t, 0, 0, keyLeft, height - statusBar);
+    else if (t.vpX + t.vpW > keyLeft) t.vpX = static_cast<int>(keyLeft) - t.vpW;
+  }
   if (!view.zoomed && !t.thumbnail) t.clip = {1, 1, width - 1, height - statusBar};
   else t.clip = viewportRect(t);
   return t;
@@ -149,7 +162,7 @@ void pan(ViewState& view, const Geometry& geo, int dx, int dy) {
   view.zoom.y = move(view.zoom.y, view.zoom.h, dy, geo.originY, geo.farY);
 }
 
-bool zoomAbout(Session& s, ViewState& view, double x, double y, double factor) {
+bool zoomAbout(Session& s, ViewState& view, double x, double y, double factor, const ScreenArea* screen) {
   const Geometry& g = s.ws.geo;
   if (!(factor > 0) || !std::isfinite(factor) || !std::isfinite(x) || !std::isfinite(y)) return false;
   // The shown window (the zoom rectangle and its margins) is scaled about
@@ -176,22 +189,43 @@ bool zoomAbout(Session& s, ViewState& view, double x, double y, double factor) {
   }
   const double winLeft = x - (x - shown.winX) * factor, winTop = y - (y - shown.winY) * factor;
   double left = winLeft + w / 40, top = winTop + h / 40;
-  left = std::clamp(left, 1.0, g.extentX - 1.0 - w);
-  top = std::clamp(top, 1.0, g.extentY - 1.0 - h);
-  const LogicalRect r{static_cast<int>(std::lround(left)), static_cast<int>(std::lround(top)), static_cast<int>(w),
-                      static_cast<int>(h)};
+  auto rect = [&] {
+    left = std::clamp(left, 1.0, g.extentX - 1.0 - w);
+    top = std::clamp(top, 1.0, g.extentY - 1.0 - h);
+    return LogicalRect{static_cast<int>(std::lround(left)), static_cast<int>(std::lround(top)), static_cast<int>(w),
+                       static_cast<int>(h)};
+  };
+  LogicalRect r = rect();
+  if (screen) {
+    // A zoomed map fills a narrower area than the whole map (the key keeps
+    // its strip): the rectangle moves so that the point stays under the
+    // pointer on the screen itself.
+    ViewState next = view;
+    next.zoomed = true;
+    next.zoom = r;
+    const MapTransform now = screenTransform(g, view, screen->width, screen->height, screen->statusBar);
+    const MapTransform then = screenTransform(g, next, screen->width, screen->height, screen->statusBar);
+    left += (then.toDeviceX(x) - now.toDeviceX(x)) / then.scaleX();
+    top += (then.toDeviceY(y) - now.toDeviceY(y)) / then.scaleY();
+    r = rect();
+  }
   if (view.zoomed && r == view.zoom) return false;
   return zoomTo(s, view, r);
 }
 
-bool zoomToData(Session& s, ViewState& view) {
+namespace {
+
+// Zooms to the cells `take` accepts among the grid type's, with a margin of
+// a cell; false, unchanged, when there are none or they fill the frame.
+template <class Take>
+bool zoomToCells(Session& s, ViewState& view, Take take) {
   const Workspace& ws = s.ws;
   const Geometry& g = ws.geo;
   const int last = std::min<int>(g.cells, static_cast<int>(ws.cells.size()) - 1);
   int l = g.farX, t = g.farY, r = g.originX, b = g.originY;
   for (int n = 1; n <= last; ++n) {
     const GridCell& c = ws.cells[static_cast<std::size_t>(n)];
-    if (c.background == 0 || c.x1 <= c.x0) continue;
+    if (c.background == 0 || c.x1 <= c.x0 || !take(n)) continue;
     l = std::min(l, c.x0);
     t = std::min(t, c.y0);
     r = std::max(r, c.x1);
@@ -209,9 +243,23 @@ bool zoomToData(Session& s, ViewState& view) {
   return zoomTo(s, view, {l, t, r - l, b - t});
 }
 
+}  // namespace
+
+bool zoomToData(Session& s, ViewState& view) {
+  const Workspace& ws = s.ws;
+  const int cells = std::min({ws.geo.cells, static_cast<int>(ws.cells.size()) - 1, ws.cards.layout->maxCells});
+  std::vector<char> held(static_cast<std::size_t>(cells) + 1, 0);
+  const int taxa = std::min(ws.taxaCount, ws.cards.slots());
+  for (int t = 0; t < taxa; ++t) {
+    const std::int8_t* levels = ws.cards.levels(t);
+    for (int n = 1; n <= cells; ++n) held[static_cast<std::size_t>(n)] |= levels[n] > 0;
+  }
+  return zoomToCells(s, view, [&](int n) { return held[static_cast<std::size_t>(n)] != 0; });
+}
+
 bool frameRegionalGrid(Session& s, ViewState& view) {
   if (!s.grid().regionalGrids() || s.coastApplies != 0 || view.zoomed) return false;
-  return zoomToData(s, view);
+  return zoomToCells(s, view, [](int) { return true; });
 }
 
 DeviceRect captureRect(int saveArea, const ViewState& view, const MapTransform& t, const Geometry& geo, int width,

@@ -102,13 +102,20 @@ void unzoom(Session& s, ViewState& view);
 // origin or far corner.
 void pan(ViewState& view, const Geometry& geo, int dx, int dy);
 
+// The screen area a map is drawn in, as screenTransform takes it.
+struct ScreenArea {
+  int width = 0, height = 0;
+  int statusBar = kStatusBarHeight;
+};
+
 // Zooms about logical point (x, y) by `factor` (below 1 closer, above 1
-// further): the point keeps its place in the view. The view never shows
-// less than two cells across; zooming out past the whole map leaves the
-// zoomed view. False when nothing changed.
-bool zoomAbout(Session& s, ViewState& view, double x, double y, double factor);
-// Zooms to the cells that belong to the grid type (background class not 0)
-// and a margin of a cell; false, unchanged, when they fill the whole frame.
+// further): the point keeps its place in the view, on `screen` when given.
+// The view never shows less than two cells across; zooming out past the
+// whole map leaves the zoomed view. False when nothing changed.
+bool zoomAbout(Session& s, ViewState& view, double x, double y, double factor, const ScreenArea* screen = nullptr);
+// Zooms to the cells holding records (among those of the grid type) and a
+// margin of a cell; false, unchanged, when there are none or they fill the
+// whole frame.
 bool zoomToData(Session& s, ViewState& view);
 // A newly opened regional grid type (a world-variant grid without the world
 // outline) would sit in a corner of the world's frame: it opens zoomed to

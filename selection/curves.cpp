@@ -291,9 +291,20 @@ void summarise(const Counting& c, const CurveParams& p, CurveSet& out) {
 
 }  // namespace
 
+std::string curvesRefusal(const Session& s) {
+  // Every column grows from nothing to cover each taxon once; seeds or a
+  // higher goal would hold for some columns and not others.
+  if (s.areas.seedCount > 0) return "Representation curves start from an empty set: clear the seed areas to draw them.";
+  const int goal = std::max(s.settings.nearMinimumGoal, s.settings.greedyGoal);
+  if (goal > 1)
+    return strprintf("Representation curves count each taxon once: set the goal (%d) to 1 to draw them.", goal);
+  return "";
+}
+
 CurveSet computeCurves(const Session& s, const CurveParams& p) {
   CurveSet out;
   out.error = qualityRefusal(s, p.runs);
+  if (out.error.empty()) out.error = curvesRefusal(s);
   if (!out.error.empty()) return out;
   Stopwatch watch(s.progress);
   const Counting c(s);

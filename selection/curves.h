@@ -57,8 +57,13 @@ struct CurveSet {
 };
 
 // The curves on the session's data and options (group code, excluded level
-// and taxa, goal 1), from an empty set: the session itself is not changed.
+// and taxa), from an empty set with goal 1: the session itself is not
+// changed. Refused (error set) while seed areas are loaded or a goal above
+// 1 is chosen, since no column could honour them all alike.
 CurveSet computeCurves(const Session& s, const CurveParams& p);
+
+// Why the curves refuse this session's seeds or goal, or "".
+std::string curvesRefusal(const Session& s);
 
 // Why these analyses cannot run, or "": no datafile, runs outside 1 ...
 // 10000 (runs < 0: no runs asked), no taxa left after preselection.

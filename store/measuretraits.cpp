@@ -81,6 +81,10 @@ constexpr Row kRows[] = {
     {kCodeReservedSelection21, kNotInvertible | kNotSmoothable | kAreaSelection, {}},
     {kCodeSelectiveRichness, kCounts | kNotInvertible, {}},
     {kCodeRandomSets, kCategory | kNotInvertible, {}},
+    // Shares of runs and replacement costs are few values, each worded in
+    // the key.
+    {kCodeSelectionFrequency, kCategory, {}},
+    {kCodeReplacementCost, kCategory, {}},
     {kCodeLevelN, kCounts, {}},
     {kCodeMaxLevel, kCategory | kMaxLevelSpots | kNotInvertible | kNotSmoothable, {}},
     {kCodeFlexibilityPlot, kCounts | kLargeSpots | kItalicTitle | kNotInvertible | kAreaSelection, {}},

@@ -85,11 +85,13 @@ QChart* buildCurveChart(const CurveSet& c, const std::string& dataTitle) {
   high->setParent(envelope);
   chart->addSeries(envelope);
 
-  std::vector<QLineSeries*> lines{line("exact optimum", asDouble(c.optimum), QColor(0, 0, 0), Qt::SolidLine),
-                                  line("near-minimum", asDouble(c.nearMinimum), QColor(200, 30, 30), Qt::SolidLine),
+  // The optimum comes last, so that it is drawn over the quick orders that
+  // often reach it; dashed, so that a line beneath it still shows.
+  std::vector<QLineSeries*> lines{line("near-minimum", asDouble(c.nearMinimum), QColor(200, 30, 30), Qt::SolidLine),
                                   line("greedy", asDouble(c.greedy), QColor(30, 90, 200), Qt::SolidLine),
                                   line("richness hotspots", asDouble(c.hotspots), QColor(230, 140, 0), Qt::SolidLine),
-                                  line("random median", c.randomMedian, QColor(90, 90, 90), Qt::DashLine)};
+                                  line("random median", c.randomMedian, QColor(90, 90, 90), Qt::DotLine),
+                                  line("exact optimum", asDouble(c.optimum), QColor(0, 0, 0), Qt::DashLine)};
   for (QLineSeries* s : lines) chart->addSeries(s);
 
   auto* unproven = new QScatterSeries;
@@ -116,6 +118,8 @@ QChart* buildCurveChart(const CurveSet& c, const std::string& dataTitle) {
   yp->setTitleText("Taxa represented (%)");
   yp->setRange(0, 100);
   yp->setLabelFormat("%d");
+  // One grid: the percentage axis' ticks fall between the counts' lines.
+  yp->setGridLineVisible(false);
   chart->addAxis(x, Qt::AlignBottom);
   chart->addAxis(y, Qt::AlignLeft);
   chart->addAxis(yp, Qt::AlignRight);

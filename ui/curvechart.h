@@ -16,9 +16,10 @@ QT_END_NAMESPACE
 
 namespace zn {
 
-// A new chart (the caller owns it): the optimum as a line with its unproven
-// points marked, the quick orders as lines, the random median dashed over
-// its shaded 95 % envelope; axes titled, legend at the bottom.
+// A new chart (the caller owns it): the quick orders as lines, the random
+// median dotted over its shaded 95 % envelope, the optimum dashed on top
+// with its unproven points marked; axes titled, one grid, legend at the
+// bottom.
 QChart* buildCurveChart(const CurveSet& c, const std::string& dataTitle);
 
 // The values at k as the chart's hover shows them.

@@ -5,6 +5,7 @@
 #include <QClipboard>
 #include <QFileDialog>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMessageBox>
 #include <QMouseEvent>
@@ -12,6 +13,7 @@
 #include <QToolTip>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cmath>
 
 #include "shell/curve_commands.h"
@@ -28,8 +30,13 @@ CurveWindow::CurveWindow(CurveSet curves, std::string dataTitle, QWidget* parent
   view_->setMouseTracking(true);
   view_->viewport()->setMouseTracking(true);
   view_->viewport()->installEventFilter(this);
-  values_ = new QLabel("Move the mouse over the chart to read the values.");
+  values_ = new QLabel;
   values_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  // The readout takes the room the buttons leave and never asks for more:
+  // a long row of values is elided, whole in the tooltip.
+  values_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+  values_->setMinimumWidth(0);
+  showValues("Move the mouse over the chart to read the values.");
   save_ = new QPushButton("&Save...");
   copy_ = new QPushButton("&Copy");
   auto* close = new QPushButton("Close");
@@ -61,11 +68,30 @@ bool CurveWindow::eventFilter(QObject* watched, QEvent* event) {
     const int k = static_cast<int>(std::lround(value.x()));
     if (view_->chart()->plotArea().contains(view_->chart()->mapFromScene(scene)) && k >= 0 && k <= curves_.maxAreas) {
       const QString text = curveHoverText(curves_, k);
-      values_->setText(text.section('\n', 0, 0) + ": " + text.section('\n', 1).replace('\n', "; "));
+      showValues(text.section('\n', 0, 0) + ": " + text.section('\n', 1).replace('\n', "; "));
       QToolTip::showText(m->globalPosition().toPoint(), text, view_);
     }
   }
   return QWidget::eventFilter(watched, event);
+}
+
+void CurveWindow::showValues(const QString& text) {
+  fullValues_ = text;
+  values_->setToolTip(text);
+  values_->setText(values_->fontMetrics().elidedText(text, Qt::ElideRight, std::max(0, values_->width())));
+}
+
+void CurveWindow::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  showValues(fullValues_);
+}
+
+void CurveWindow::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Escape) {
+    close();
+    return;
+  }
+  QWidget::keyPressEvent(event);
 }
 
 void CurveWindow::saveChart() {

@@ -27,21 +27,27 @@ class CurveWindow : public QWidget {
 
   QChartView* view() const { return view_; }
   QLabel* valuesLabel() const { return values_; }
+  // The readout in full; the label shows it elided to its width.
+  const QString& valuesText() const { return fullValues_; }
   QPushButton* saveButton() const { return save_; }
   QPushButton* copyButton() const { return copy_; }
   const CurveSet& curves() const { return curves_; }
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   void saveChart();
   void copyChart();
+  void showValues(const QString& text);
 
   CurveSet curves_;
   std::string dataTitle_;
   QChartView* view_ = nullptr;
   QLabel* values_ = nullptr;
+  QString fullValues_;
   QPushButton* save_ = nullptr;
   QPushButton* copy_ = nullptr;
 };

@@ -233,6 +233,30 @@ TEST(Classing, SessionClassingUsesSettingsAndMarksAreasWhenNothingIsScored) {
   EXPECT_EQ(s.settings.selectedAreasDisplay, 2);
 }
 
+TEST(Classing, SharesOfRunsAreClassedOverTheWholePercentRange) {
+  test::ScriptedHost host;
+  Session s(host, "/nonexistent");
+  setDefaults(s.settings);
+  s.settings.scaleType = kEqualFrequency;
+  s.ws.cells.resize(s.ws.geo.cells + 2);
+  s.map.measureCode = kCodeSelectionFrequency;
+  // Many cells seldom chosen would crowd 58 % and 94 % into one class of
+  // the equal frequency scale.
+  for (int n = 1; n <= 200; ++n) s.ws.cells[static_cast<std::size_t>(n)].score = n <= 100 ? 1 : 2;
+  const std::vector<double> shares{58, 94, 100};
+  for (std::size_t i = 0; i < shares.size(); ++i) s.ws.cells[201 + i].score = shares[i];
+  Palette p;
+  allocatePalette(p, -1, s.settings);
+  buildPalette(p, s.settings);
+  const ClassTable t = classifyScores(s, p);
+  EXPECT_LT(s.ws.cells[1].classNumber, s.ws.cells[201].classNumber);
+  EXPECT_LT(s.ws.cells[201].classNumber, s.ws.cells[202].classNumber) << "58 % and 94 % apart";
+  EXPECT_LT(s.ws.cells[202].classNumber, s.ws.cells[203].classNumber);
+  // A share sits as far up the bar as it is of 100 %, whatever the other
+  // cells hold.
+  EXPECT_NEAR(s.ws.cells[201].classNumber, 0.58 * t.classCount, 2);
+}
+
 TEST(Classing, ClassOfAScoreIsTheFirstLimitReachingIt) {
   ClassTable t;
   t.classCount = 4;

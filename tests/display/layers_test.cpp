@@ -47,6 +47,34 @@ long otherThan(const QImage& img, const MapTransform& t, const GridCell& cell, Q
   return n;
 }
 
+// Pixels inside a cell (away from its edges) within a smoothed edge of white.
+long nearWhite(const QImage& img, const MapTransform& t, const GridCell& cell) {
+  long n = 0;
+  const int x0 = static_cast<int>(t.toDeviceX(cell.x0 + 6)), x1 = static_cast<int>(t.toDeviceX(cell.x1 - 6));
+  const int y0 = static_cast<int>(t.toDeviceY(cell.y0 + 6)), y1 = static_cast<int>(t.toDeviceY(cell.y1 - 6));
+  for (int y = y0; y < y1; ++y)
+    for (int x = x0; x < x1; ++x) n += qGray(img.pixel(x, y)) >= 225;
+  return n;
+}
+
+// The map printed at `percent` on a page of `paper` colour, at `dpi` dots
+// per inch when given.
+QImage printedPage(MapFixture& f, const PageMetrics& page, int percent, QColor paper, int maxPixels, double dpi = 0) {
+  QImage image(page.width, page.height, QImage::Format_RGB32);
+  if (dpi > 0) {
+    image.setDotsPerMeterX(static_cast<int>(dpi / 0.0254));
+    image.setDotsPerMeterY(static_cast<int>(dpi / 0.0254));
+  }
+  image.fill(paper);
+  DrawOptions o;
+  o.printingPercent = percent;
+  {
+    QPainter p(&image);
+    drawMapOnPage(p, page, f.s, f.d, o, maxPixels);
+  }
+  return image;
+}
+
 TEST(MapLayers, SeaIsFloodFilledFromTheSeedsAndLandKeepsItsColour) {
   MapFixture f;  // dark defaults: fill on, greys
   const QImage img = renderClient(f.s, f.d, 1200, 820);
@@ -137,13 +165,16 @@ TEST(MapLayers, OnlySeedAreasAreMarkedWithSeedsOnly) {
     f.s.settings.selectedAreasDisplay = c.display;
     const QImage img = renderClient(f.s, f.d, 1200, 820);
     const MapTransform& t = f.d.view.last;
-    int marked = 0;
+    int marked = 0, numbered = 0;
     for (int n : f.s.areas.cells) {
       const GridCell& cell = f.s.ws.cells[static_cast<std::size_t>(n)];
       // Left part of the marker, clear of its number.
       marked += pixel(img, t, cell.x0 + 16, cell.y0 + 36) == rgb(127, 127, 127);
+      // Its position, in the white that reads on the marker's grey.
+      numbered += nearWhite(img, t, cell) > 0;
     }
     EXPECT_EQ(marked, c.marked) << "display " << c.display;
+    EXPECT_EQ(numbered, c.marked) << "display " << c.display;
   }
 }
 
@@ -260,14 +291,7 @@ TEST(MapLayers, PrintedPageHoldsTheMapAtThePercentage) {
   f.classify();
   ASSERT_TRUE(zoomTo(f.s, f.d.view, {400, 300, 1600, 1000}));
   const PageMetrics page{1000, 1400, 50, 50, 0.7071};
-  QImage paper(1000, 1400, QImage::Format_RGB32);
-  paper.fill(Qt::magenta);
-  DrawOptions o;
-  o.printingPercent = 50;
-  {
-    QPainter p(&paper);
-    drawMapOnPage(p, page, f.s, f.d, o, 300);
-  }
+  const QImage paper = printedPage(f, page, 50, Qt::magenta, 300);
   test::showMap(paper, "layers_printed_page");
   int left = paper.width(), right = -1;
   for (int x = 0; x < paper.width(); ++x)
@@ -425,12 +449,12 @@ TEST(MapLayers, FineGridSpotsAreSinglePixelsAtCellCorners) {
   EXPECT_EQ(hex(pixel(img, t, first.x0, first.y0 + 1)), hex(0xFFFFFF));
 }
 
-TEST(MapLayers, GridWithoutCoastlineOutlinesItsCells) {
+TEST(MapLayers, RegionalGridsDrawTheWorldsCoastUnderTheirCells) {
   MapFixture f(true);
-  f.s.coastApplies = 0;  // a regional grid
+  const QImage world = renderClient(f.s, f.d, 1200, 820);
+  f.s.coastApplies = 0;  // a regional grid: the world's cells and coast
   f.s.gridTypes.current = 2;
-  const QImage img = renderClient(f.s, f.d, 1200, 820);
-  const MapTransform& t = f.d.view.last;
+  EXPECT_TRUE(renderClient(f.s, f.d, 1200, 820) == world) << "the coast, and no outlined squares";
   int land = 0, sea = 0;
   for (int n = 1; n <= 864; ++n) {
     const GridCell& c = f.s.ws.cells[static_cast<std::size_t>(n)];
@@ -438,9 +462,6 @@ TEST(MapLayers, GridWithoutCoastlineOutlinesItsCells) {
   }
   ASSERT_TRUE(land && sea);
   const GridCell& l = f.s.ws.cells[static_cast<std::size_t>(land)];
-  // Its own cells outlined in the coast pen (black), the others left blank.
-  EXPECT_EQ(hex(pixel(img, t, l.x0 + 36, l.y0)), hex(0));
-  EXPECT_EQ(hex(pixel(img, t, l.x0 + 36, l.y0 + 36)), hex(0xFFFFFF));
 
   // With the frame-coast fill, regional grids are filled by background class.
   MapFixture g;
@@ -499,6 +520,41 @@ TEST(MapKey, LabelsAreReadableInAContrastingInkAtAnySize) {
       EXPECT_LE(r, 14) << "labels overlap";
     }
   }
+}
+
+// A small map on a 300 dpi page: white where the screen is grey, no cell
+// numbers too small to read, and a key of at least 8 points.
+TEST(MapKey, PrintedPageIsWhiteWithReadableTextOnly) {
+  MapFixture f;
+  f.s.settings.backgroundColour = 0;  // grey
+  f.s.settings.coastShown = 0;        // nothing but numbers crosses a cell
+  f.s.settings.fillFrameCoast = 0;
+  f.scoreLand();
+  f.classify();
+  constexpr double kDpi = 300;
+  const PageMetrics page{2480, 3508, 0, 0, 0.70710678};
+  const int percent = 40;
+  const QImage paper = printedPage(f, page, percent, Qt::white, 600, kDpi);
+  test::showMap(paper, "printed_small");
+  // A few smoothed edges of grey lines may come near it; a filled window
+  // would be most of a million pixels.
+  EXPECT_LT(countNear(paper, rgb(192, 192, 192), 2), 1000) << "no grey of the screen's background";
+  const MapTransform t = printTransform(f.s.ws.geo, f.d.view, page, percent, false);
+  int numbered = 0;
+  for (int n = 1; n <= f.s.ws.geo.cells; ++n) {
+    const GridCell& c = f.s.ws.cells[static_cast<std::size_t>(n)];
+    if (c.count > 0) numbered += otherThan(paper, t, c, pixel(paper, t, c.x0 + 6, c.y0 + 6)) > 0;
+  }
+  EXPECT_EQ(numbered, 0) << "cells holding numbers of a few points";
+  const Geometry& g = f.s.ws.geo;
+  const int barRight =
+      static_cast<int>(t.toDeviceX(g.farX + (g.extentX - g.farX) / 3 - 13 + (g.farX - g.originX) / 100 + 16)) + 1;
+  const auto labels = inkRuns(paper, barRight, static_cast<int>(t.toDeviceY(g.originY)), t.vpX + t.vpW,
+                              static_cast<int>(t.toDeviceY(g.farY)), qRgb(0, 0, 0));
+  ASSERT_GE(labels.size(), 2u);
+  // Digits stand about 0.7 of the face, less their smoothed edges: 8 points
+  // at 300 dpi are 33 pixels, digits of the bar's own size a quarter of it.
+  for (int r : labels) EXPECT_GE(r, 0.5 * 8 * kDpi / 72) << "key labels of 8 points or more";
 }
 
 TEST(MapKey, CategoryMapsGetWordsAndTheMeasureAsTitle) {

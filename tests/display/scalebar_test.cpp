@@ -29,6 +29,12 @@ TEST(ScaleBarLabels, CountsSkipRepeatedLimitsAndEmptyClasses) {
             (std::vector<ScaleLabel>{{1, "4"}, {2, "6"}, {4, "8"}, {5, "12"}}));
   // The fixed limit scale leaves the top class without a number.
   EXPECT_EQ(scaleBarLabels(t, counts(), kFixedLimit, false), (std::vector<ScaleLabel>{{1, "4"}, {2, "6"}, {4, "8"}}));
+  // Scores 1 ... 3 in classes 0, 3 and 5: each number beside the class its
+  // cells are in, none beside the empty classes that repeat a limit.
+  ClassTable few = table({1, 1, 1, 2, 2, 3});
+  few.maxima = {1, 0, 0, 2, 0, 3};
+  EXPECT_EQ(scaleBarLabels(few, counts(), kEqualFrequency, false),
+            (std::vector<ScaleLabel>{{0, "1"}, {3, "2"}, {5, "3"}}));
 }
 
 TEST(ScaleBarLabels, OtherScoresInFixedPointWithAPercentOnTop) {
@@ -112,6 +118,17 @@ TEST(CategoryKey, WordsForTheKindsOfCellsTopFirst) {
 
   KeySession flexible(kCodeFullyFlexible, {{3, 2}, {2, 1}, {1, 1}});
   EXPECT_EQ(flexible.key(), (std::vector<KeyEntry>{{3, "selected area"}, {2, "alternative area"}}));
+
+  // Shares of runs in per cent; replacement costs in extra areas, the
+  // freely replaceable (the zero-score marker) last.
+  KeySession frequency(kCodeSelectionFrequency, {{58, 58}, {94, 94}, {100.0 / 3, 1}});
+  EXPECT_EQ(frequency.key(),
+            (std::vector<KeyEntry>{{94, "94 % of runs"}, {58, "58 % of runs"}, {33, "33.3 % of runs"}}));
+  KeySession cost(kCodeReplacementCost, {{kZeroScore, 0}, {1, 1}, {5, -1}, {2, 2}});
+  EXPECT_EQ(cost.key(), (std::vector<KeyEntry>{{5, "irreplaceable"},
+                                               {2, "2 extra areas"},
+                                               {1, "1 extra area"},
+                                               {static_cast<int>(kZeroScore), "no extra area"}}));
 
   // Ordinary measures keep their numbered scale.
   KeySession rarity(kCodeRangeSizeRarity, {{3, 1}});

@@ -155,12 +155,13 @@ TEST(Zoom, WheelZoomKeepsThePointAndItsLimits) {
   Session s(host, "/nonexistent");
   ViewState view;
   const Geometry& g = s.ws.geo;
+  const ScreenArea screen{1000, 720};
   auto shownPosition = [&](double x) {
-    MapTransform t = screenTransform(g, view, 1000, 720);
+    MapTransform t = screenTransform(g, view, screen.width, screen.height);
     return t.toDeviceX(x);
   };
   const double before = shownPosition(700);
-  ASSERT_TRUE(zoomAbout(s, view, 700, 500, 0.5));
+  ASSERT_TRUE(zoomAbout(s, view, 700, 500, 0.5, &screen));
   EXPECT_TRUE(view.zoomed);
   EXPECT_NEAR(view.zoom.w, 3073 * 0.5 / 1.05, 2);
   EXPECT_NEAR(shownPosition(700), before, 1.5);
@@ -179,19 +180,25 @@ TEST(Zoom, WheelZoomKeepsThePointAndItsLimits) {
   EXPECT_FALSE(zoomAbout(s, view, 100, 100, std::nan("")));
 }
 
-TEST(Zoom, ZoomToDataFramesTheGridTypesCellsWithAMargin) {
+TEST(Zoom, ZoomToDataFramesTheCellsHoldingRecordsWithAMargin) {
   test::ScriptedHost host;
   Session s(host, "/nonexistent");
   s.ws.cells.resize(static_cast<std::size_t>(s.ws.geo.cells) + 2);
   buildCellCorners(s.ws);
+  s.ws.cards.reset(3);
+  s.ws.taxaCount = 2;
   ViewState view;
   for (GridCell& c : s.ws.cells) c.background = 1;
-  EXPECT_FALSE(zoomToData(s, view)) << "cells over the whole frame";
-  for (GridCell& c : s.ws.cells) c.background = 0;
-  EXPECT_FALSE(zoomToData(s, view)) << "no cells";
-  // A southern-African block: columns 5-7 of rows 15-18.
+  EXPECT_FALSE(zoomToData(s, view)) << "no records";
+  s.ws.cards.setLevel(0, 1, 1);
+  s.ws.cards.setLevel(1, s.ws.geo.cells, 2);
+  EXPECT_FALSE(zoomToData(s, view)) << "records in opposite corners: the whole frame";
+  s.ws.cards.setLevel(0, 1, 0);
+  s.ws.cards.setLevel(1, s.ws.geo.cells, 0);
+  // A southern-African block of records: columns 5-7 of rows 15-18, on a
+  // grid whose cells cover the world.
   for (int r = 15; r <= 18; ++r)
-    for (int c = 5; c <= 7; ++c) s.ws.cells[static_cast<std::size_t>((r - 1) * 36 + c)].background = 1;
+    for (int c = 5; c <= 7; ++c) s.ws.cards.setLevel((r + c) % 2, (r - 1) * 36 + c, 1);
   ASSERT_TRUE(zoomToData(s, view));
   EXPECT_EQ(view.zoom, (LogicalRect{160 + 3 * 72, 160 + 13 * 72, 5 * 72, 6 * 72}));
 }

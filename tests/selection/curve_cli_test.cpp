@@ -55,6 +55,10 @@ TEST_F(CurveCli, BadRequestsAreRefused) {
         Case{{"curve", d}, 2, "curve needs --out FILE.csv|.png|.svg|.pdf"},
         Case{{"curve", d, "--out", "x.txt"}, 2, "--out takes a .csv, .png, .svg or .pdf file"},
         Case{{"curve", d, "--set", "group-code=2", "--out", o}, 1, "No taxa are left after preselection."},
+        Case{
+            {"curve", d, "--areas", "seeds.sed", "--out", o}, 2, "curve starts from an empty set: it takes no --areas"},
+        Case{{"curve", d, "--set", "goal=2", "--out", o}, 2, "curve counts each taxon once: it takes no --set goal=2"},
+        Case{{"curve", d, "--areas-to-add", "2", "--out", o}, 2, "curve takes no --areas-to-add"},
         Case{{"select", "frequency", d, "--runs", "0"}, 2, "--runs takes a whole number from 1 to 10000"}}) {
     EXPECT_EQ(command(c.args), c.rc) << c.message;
     EXPECT_NE(err.find(c.message), std::string::npos) << err;

@@ -183,6 +183,17 @@ TEST(Curves, BadRequestsAreRefusedWithAMessage) {
     cp.maxAreas = k.maxAreas;
     EXPECT_EQ(computeCurves(p.s, cp).error, k.message);
   }
+  // Seeds or a goal above 1, whether loaded in the window or given to the
+  // tool, would hold for some columns only.
+  p.s.areas.cells = {10};
+  p.s.areas.seedCount = 1;
+  EXPECT_EQ(computeCurves(p.s, params()).error,
+            "Representation curves start from an empty set: clear the seed areas to draw them.");
+  p.s.areas = {};
+  p.s.settings.nearMinimumGoal = 2;
+  EXPECT_EQ(computeCurves(p.s, params()).error,
+            "Representation curves count each taxon once: set the goal (2) to 1 to draw them.");
+  p.s.settings.nearMinimumGoal = 1;
   for (int t = 0; t < 6; ++t) p.s.ws.cards.setExcluded(t, true);
   EXPECT_EQ(computeCurves(p.s, params()).error, "No taxa are left after preselection.");
   EXPECT_EQ(computeSelectionFrequency(p.s, {}).error, "No taxa are left after preselection.");

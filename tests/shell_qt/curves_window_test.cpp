@@ -134,9 +134,16 @@ TEST_P(CurvesWindow, ChartWindowShowsTheToolsCurvesAndSavesThem) {
   const QPoint pos = w->view()->mapFromScene(chart->mapToScene(at));
   QMouseEvent move(QEvent::MouseMove, QPointF(pos), QPointF(w->view()->viewport()->mapToGlobal(pos)), Qt::NoButton,
                    Qt::NoButton, Qt::NoModifier);
+  const int width = w->width();
   QApplication::sendEvent(w->view()->viewport(), &move);
-  EXPECT_EQ(w->valuesLabel()->text().toStdString().rfind("1 areas: exact optimum: ", 0), 0u)
-      << w->valuesLabel()->text().toStdString();
+  QApplication::processEvents();
+  EXPECT_EQ(w->valuesText().toStdString().rfind("1 areas: exact optimum: ", 0), 0u) << w->valuesText().toStdString();
+  // The long readout is cut to the room it has: the window keeps its width
+  // and Close stays inside it.
+  EXPECT_EQ(w->width(), width);
+  EXPECT_LE(w->valuesLabel()->fontMetrics().horizontalAdvance(w->valuesLabel()->text()), w->valuesLabel()->width());
+  for (const QPushButton* b : w->findChildren<QPushButton*>())
+    EXPECT_LE(b->mapTo(w, QPoint(b->width(), 0)).x(), w->width()) << b->text().toStdString();
 
   for (const char* name : {"chart.png", "chart.svg", "chart.pdf"}) {
     const fs::path file = tmp.path() / name;
@@ -152,6 +159,9 @@ TEST_P(CurvesWindow, ChartWindowShowsTheToolsCurvesAndSavesThem) {
   QApplication::clipboard()->clear();
   QTest::mouseClick(w->copyButton(), Qt::LeftButton);
   EXPECT_FALSE(QApplication::clipboard()->image().isNull());
+
+  QTest::keyClick(w->view(), Qt::Key_Escape);
+  EXPECT_EQ(openCurveWindow(), nullptr);
 }
 
 TEST_P(CurvesWindow, FrequencyAndReplacementAreMappedAndReportedAsTheToolDoes) {
