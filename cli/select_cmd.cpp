@@ -234,7 +234,8 @@ int takeSelectOptions(CliContext& ctx, std::vector<std::string>& args, SelectOpt
     const std::string& v = args[++i];
     if (a == "--areas-to-add") {
       auto n = parseNumber<int>(v);
-      if (!n || *n < 1 || *n > kAreaCapacity) return refuse(ctx, "--areas-to-add takes a whole number from 1 to 1100");
+      if (!n || *n < 1 || *n > kAreaCapacity)
+        return refuse(ctx, strprintf("--areas-to-add takes a whole number from 1 to %d", kAreaCapacity));
       o.areasToAdd = *n;
     } else if (a == "--budget") {
       auto b = parseNumber<double>(v);
@@ -285,11 +286,11 @@ namespace {
 // and menu state never let these through): 0, else the exit status after a
 // message.
 int refuseRequest(CliContext& ctx, Session& s, const SelectOptions& o, bool threatPresent) {
-  if (o.budget) s.settings.optimiseByCost = 1;
-  if (s.settings.optimiseByCost != 0 && !s.costPresent) {
+  if (o.budget) s.settings.optimiseByCost = Flag::kOn;
+  if (s.settings.optimiseByCost != Flag::kOff && !s.costPresent) {
     if (o.budget) return refuse(ctx, "--budget needs --costs with a cost for every occupied cell");
     ctx.err << "zonarium: optimise-cost needs --costs with a cost for every occupied cell; it is switched off\n";
-    s.settings.optimiseByCost = 0;
+    s.settings.optimiseByCost = Flag::kOff;
   }
   if (s.settings.reordering == Reordering::kByThreat && !threatPresent && reordersTheSet(o.kind)) {
     ctx.host.messageBox("No threat variable has been loaded.", "Re-order areas by threat", Icon::None, Buttons::Ok);
@@ -303,8 +304,8 @@ int refuseRequest(CliContext& ctx, Session& s, const SelectOptions& o, bool thre
     return refuse(ctx, "flexible needs goal 1 and re-ordering by richness or rarity (--set reorder=richness)");
   const bool coverage = o.kind == "coverage" || o.kind == "exact-coverage";
   if ((coverage || o.kind == "random" || o.kind == "hotspots") && s.areas.count() >= kAreaCapacity)
-    return refuse(ctx, "the area set is full (1100 areas)");
-  if (coverage && s.settings.optimiseByCost == 0) {
+    return refuse(ctx, strprintf("the area set is full (%d areas)", kAreaCapacity));
+  if (coverage && s.settings.optimiseByCost == Flag::kOff) {
     occupancyPass(s.ws, s.settings.excludedLevel, s.areas);
     if (countCandidateCells(s) == 0) {
       ctx.err << "zonarium: no candidate cells: " << noScoreReason(s) << "\n";
@@ -350,7 +351,7 @@ int runSelectAnalysis(CliContext& ctx, Session& s, const SelectOptions& o, Selec
   if (int rc = runRegistered(ctx, s, *analysis, p, r); rc != 0) return rc;
   run.scoreMap = analysis->scoreMap;
   if (first.capacityReached || r.capacityReached)
-    ctx.err << "zonarium: the area set reached 1100 areas before every taxon met the goal\n";
+    ctx.err << strprintf("zonarium: the area set reached %d areas before every taxon met the goal\n", kAreaCapacity);
   buildTitle(s);
   run.results = first.results + r.results;
   return 0;

@@ -182,11 +182,11 @@ ClassTable classifyScores(Session& s, const Palette& p) {
   ClassingInput in;
   in.classCount = p.classCount;
   in.scaleType = s.settings.scaleType;
-  in.maxSeparate = s.settings.maxNotSeparate == 0;
+  in.maxSeparate = s.settings.maxNotSeparate == Flag::kOff;
   in.fixedLimit = s.map.scaleLimit;
-  in.inverted = s.settings.invertedScale != 0;
+  in.inverted = s.settings.invertedScale != Flag::kOff;
   ClassTable t = classifyCells(s.ws.cells, s.ws.geo.cells, in);
-  if (t.scoredCells == 0 && !s.areas.empty()) s.settings.selectedAreasDisplay = 2;
+  if (t.scoredCells == 0 && !s.areas.empty()) s.settings.selectedAreasDisplay = AreasShown::kSeedsAndSelected;
   return t;
 }
 

@@ -231,8 +231,8 @@ FileRequest exportScoresRequest(const Session& s) {
 }
 
 void takeExportScoresChoice(Session& s, const ExportScoresModel& choice) {
-  s.settings.exportAccepted = 1;
-  s.settings.scoresExportOption = choice.markerAsZero ? 1 : 0;
+  s.settings.exportAccepted = Flag::kOn;
+  s.settings.scoresExportOption = flagOf(choice.markerAsZero);
   if (!choice.mismatch()) s.settings.scoresExportChoice = choice.layout();
 }
 

@@ -76,7 +76,7 @@ double timeLimit(const Session& s, const AnalysisParams& p) {
   return p.timeLimit.value_or(std::clamp(s.settings.exactTimeLimit, 1, kExactTimeLimitMax));
 }
 
-bool byBudget(const Session& s) { return s.settings.optimiseByCost != 0 && s.costPresent; }
+bool byBudget(const Session& s) { return s.settings.optimiseByCost != Flag::kOff && s.costPresent; }
 
 // The coverage sets by number grow by at most the candidate cells.
 void noteFewCandidates(int candidates, int areas, AnalysisResult& r) {
@@ -218,7 +218,9 @@ AnalysisResult exactSet(Session& s, const AnalysisParams& p, const ExactRequest&
     r.notes.push_back("the time limit ran out: the set is the best found, not proven optimal");
   r.capacityReached = e.capacityReached;
   r.results = std::move(e.results);
-  s.areas.exactKind = !e.result.hasSolution ? 0 : request.kind == ExactKind::MinimumSet ? 1 : 2;
+  s.areas.exactKind = !e.result.hasSolution                   ? AreaSet::Exact::kNone
+                      : request.kind == ExactKind::MinimumSet ? AreaSet::Exact::kMinimumSet
+                                                              : AreaSet::Exact::kMaximumCoverage;
   s.areas.exactCells = s.areas.cells;
   return r;
 }
@@ -419,8 +421,8 @@ const Analysis* measureOfCode(MeasureCode code) {
 }
 
 Notice capacityNotice() {
-  return Notice{"The area set holds its most, 1100 areas:\nsome taxa are below the goal.", "Area selection",
-                Icon::Exclamation};
+  return Notice{strprintf("The area set holds its most, %d areas:\nsome taxa are below the goal.", kAreaCapacity),
+                "Area selection", Icon::Exclamation};
 }
 
 TitleOutcome runSelectivePlot(Session& s, Host& host, MeasureCode code, bool smallScreen, const TitleContext& ctx) {
@@ -431,8 +433,8 @@ TitleOutcome runSelectivePlot(Session& s, Host& host, MeasureCode code, bool sma
     const bool accepted = host.runDialog(m.resource, m);
     if (m.action == SelectivePlotModel::Action::ToggleGrouped ||
         m.action == SelectivePlotModel::Action::ToggleRangeSizes) {
-      s.settings.listDialogVariant = m.grouped ? 1 : 0;
-      s.settings.listDialogOption = m.rangeSizes ? 1 : 0;
+      s.settings.listDialogVariant = flagOf(m.grouped);
+      s.settings.listDialogOption = flagOf(m.rangeSizes);
       if (m.grouped != grouped || m.rangeSizes != rangeSizes) continue;
       return TitleOutcome::Stopped;
     }

@@ -87,7 +87,7 @@ void record(Shell& sh, SelectionMemory& mem, const AnalysisResult& a) {
 // The fully flexible areas when that map is asked for and the run allows it.
 void drawResult(Shell& sh) {
   const Session& s = sh.session;
-  if (s.settings.mapAllFlexible != 0 && s.settings.nearMinimumGoal == 1 && s.areas.nearMinimumDone &&
+  if (s.settings.mapAllFlexible != Flag::kOff && s.settings.nearMinimumGoal == 1 && s.areas.nearMinimumDone &&
       sh.connected(Command::MapFullyFlexible)) {
     sh.dispatch(Command::MapFullyFlexible);
     return;
@@ -242,7 +242,7 @@ void connectSelectionCommands(Shell& shell) {
     if (!canRun(sh)) return;
     occupancyPass(s.ws, s.settings.excludedLevel, s.areas);
     countCandidateCells(s);
-    const bool byBudget = s.settings.optimiseByCost != 0 && s.costPresent;
+    const bool byBudget = s.settings.optimiseByCost != Flag::kOff && s.costPresent;
     if (!(byBudget ? askBudget(sh.host, s) : askNumberOfAreas(sh.host, s))) return;
     BusyGuard busy(sh.host);
     record(sh, *mem, runSelection(sh, Command::NearMaximumCoverage, {}));
