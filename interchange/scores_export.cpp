@@ -91,6 +91,19 @@ bool ExportScoresModel::checked(int id) const {
   }
 }
 
+const char* ExportScoresModel::controlName(int id) {
+  switch (id) {
+    case kExportCellNumbers: return "cellNumbers";
+    case kExportOccupiedOnly: return "occupiedOnly";
+    case kExportMarkerAsZero: return "markerAsZero";
+    case kExportBackground: return "background";
+    case kExportScr: return "scr";
+    case kExportMismatch: return "mismatch";
+    case kExportCentroids: return "centroids";
+    default: return "";
+  }
+}
+
 bool ExportScoresModel::enabled(int id) const { return id != kExportMismatch || pairLoaded; }
 
 void ExportScoresModel::setChecked(int id, bool on) {

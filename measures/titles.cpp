@@ -13,15 +13,6 @@ namespace {
 
 constexpr std::size_t kTitleMax = 255;
 
-const char* formulaWord(RarityFormula formula) {
-  switch (formula) {
-    case RarityFormula::kDifference: return "difference";
-    case RarityFormula::kInverse: return "inverse";
-    case RarityFormula::kInverseSquare: return "inverse square";
-    default: return "";
-  }
-}
-
 const char* hotspotWord(int kind) {
   static constexpr std::array<const char*, 5> kWords{"richness", "range-size rarity", "rare-quartile richness",
                                                      "range-size threshold", "residual richness"};
@@ -251,6 +242,15 @@ TitleOutcome buildTitle(Session& s, const TitleContext& ctx) {
   }
   if (inverted) m.title = "inverted colour scale";
   return code == kCodeNone ? TitleOutcome::ClearClasses : TitleOutcome::Classify;
+}
+
+const char* formulaWord(RarityFormula formula) {
+  switch (formula) {
+    case RarityFormula::kDifference: return "difference";
+    case RarityFormula::kInverse: return "inverse";
+    case RarityFormula::kInverseSquare: return "inverse square";
+    default: return "";
+  }
 }
 
 }  // namespace zn

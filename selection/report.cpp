@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "measures/scores.h"
+#include "measures/titles.h"
 #include "selection/selectionindex.h"
 #include "store/text.h"
 
@@ -14,15 +15,6 @@ namespace {
 
 constexpr const char* kDotted = "  ..........................................................\n";
 constexpr const char* kClosing = "  _________________________________________________\n\n\n";
-
-const char* formulaWord(RarityFormula formula) {
-  switch (formula) {
-    case RarityFormula::kDifference: return "difference";
-    case RarityFormula::kInverse: return "inverse";
-    case RarityFormula::kInverseSquare: return "inverse square";
-    default: return "";
-  }
-}
 
 const char* kindWord(int kind) {
   static constexpr std::array<const char*, 5> kWords{"richness", "range-size rarity", "rare-quartile richness",

@@ -157,7 +157,7 @@ TEST_F(ShellScenario, ToolsOptionsRerunFollowsTheMapOnScreen) {
   auto changeFormula = [](const std::string& name, DialogModel& m) {
     ASSERT_EQ(name, "ToptDlgBox");
     auto& t = dynamic_cast<ToolsOptionsModel&>(m);
-    t.setChecked(2901, true);  // rarity by difference formula
+    t.setChecked(topt::kRarityDifference, true);
   };
   host.onDialog = changeFormula;
   // Range-size rarity is computed again with the new formula.
