@@ -4,7 +4,8 @@
 //   window classes it, and written for GIS programs.
 // import-gbif INPUT OUTPUT.dat [--grid world|britain] [--max-uncertainty M]
 //   [--basis B,...] [--years A-B] [--rank species|genus|family] [--quantitative]:
-//   the new datafile is opened afterwards and its counts printed as `info` does.
+//   existing outputs are replaced as --answer says; the new datafile is
+//   opened afterwards and its counts printed as `info` does.
 #include "cli/gis_cmd.h"
 
 #include "cli/commands.h"
@@ -118,6 +119,13 @@ int cmdImportGbif(CliContext& ctx, const std::vector<std::string>& args) {
   o.output = positional[1];
   auto s = startCliSession(ctx);
   if (!s) return 1;
+  // The outputs are settled before anything is read, as import-data does.
+  if (std::string why = gbifOutputProblem(*s, o); !why.empty()) {
+    ctx.err << "zonarium: " << why << "\n";
+    return 1;
+  }
+  for (const auto& p : gbifOutputs(o))
+    if (!ctx.host.mayReplace(kGbifSaveTitle, p)) return 1;
   const GbifImportResult r = importGbif(*s, o);
   showNotices(*s, ctx.host);
   if (s->fatal) return 1;

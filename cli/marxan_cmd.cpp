@@ -14,7 +14,6 @@
 #include "planning/fromsession.h"
 #include "planning/solve.h"
 #include "selection/values.h"
-#include "store/files.h"
 #include "store/text.h"
 
 namespace zn {
@@ -24,19 +23,24 @@ namespace {
 const char* const kMarxanHelp =
     "zonarium marxan DIR [--input input.dat] [--method exact|near-minimum|greedy] [--reps N] [--time-limit S] "
     "[--out DIR]\n"
-    "Solves the planning-unit folder DIR (input.dat naming pu.dat, spec.dat and puvspr.dat) and writes\n"
-    "SCEN_best.csv, SCEN_r00001.csv ..., SCEN_ssoln.csv, SCEN_mvbest.csv, SCEN_sum.csv and SCEN_report.txt.\n"
+    "Solves the planning-unit folder DIR (input.dat naming pu.dat, spec.dat and puvspr2.dat or puvspr.dat) and\n"
+    "writes Marxan's CSV outputs as its SAVE... keys choose (SCEN_best.csv, SCEN_r00001.csv ..., SCEN_mv00001.csv\n"
+    "..., SCEN_mvbest.csv, SCEN_ssoln.csv, SCEN_sum.csv, SCEN_solutionsmatrix.csv, SCEN_sen.dat) with\n"
+    "SCEN_report.txt; the new set replaces the last run's whole.\n"
     "Methods:\n"
-    "  greedy        (the default) any folder: adds the unit that removes most shortfall per unit of cost;\n"
-    "                N repetitions (NUMREPS or --reps) break ties at random with seeds 1 ... N\n"
-    "  exact         the least-cost set meeting every target that can be met, proven optimal, or the best\n"
-    "                found with its gap when --time-limit seconds (default 60) run out\n"
+    "  exact         (the default) the least-cost set meeting every target that can be met (with BLM above 0:\n"
+    "                least cost + BLM x boundary length), started from the greedy set; proven optimal, or the\n"
+    "                best found with its gap when --time-limit seconds (default 60) run out; N repetitions\n"
+    "                (NUMREPS or --reps) are the same set\n"
+    "  greedy        any folder without BLM: adds the unit that removes most shortfall per unit of cost;\n"
+    "                N repetitions break ties at random with seeds 1 ... N\n"
     "  near-minimum  when every target is a count of units: every amount 1 (a presence), every target a\n"
     "                whole number and one goal for all features (a feature with fewer units than the goal\n"
     "                wants all of them); progressive rarity as for a datafile, costs used where they differ,\n"
     "                N repetitions with the last tie broken at random, seeds 1 ... N; any other folder is\n"
     "                refused with the reason\n"
-    "Targets no set can meet are reported with their shortfall.\n";
+    "A feature with spf 0 is reported, not required. Targets no set can meet are reported with their\n"
+    "shortfall. Keys of the annealing (RUNMODE, NUMITNS, STARTTEMP ...) are named in the report as not used.\n";
 
 bool wholeNumber(const std::string& s, int lo, int hi, int& v) {
   const auto r = std::from_chars(s.data(), s.data() + s.size(), v);
@@ -49,6 +53,7 @@ int cmdMarxan(CliContext& ctx, const std::vector<std::string>& args) {
   std::string dir, input = "input.dat", out;
   planning::SolveRequest request;
   int reps = 0;
+  bool timeLimitGiven = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
     const bool hasValue = i + 1 < args.size();
@@ -80,6 +85,7 @@ int cmdMarxan(CliContext& ctx, const std::vector<std::string>& args) {
         return 2;
       }
       request.timeLimit = t;
+      timeLimitGiven = true;
     } else if (dir.empty() && !a.starts_with("--")) {
       dir = a;
     } else {
@@ -91,22 +97,36 @@ int cmdMarxan(CliContext& ctx, const std::vector<std::string>& args) {
     ctx.err << "zonarium: marxan takes a folder\n";
     return 2;
   }
+  if (timeLimitGiven && request.method != planning::Method::Exact) {
+    ctx.err << "zonarium: --time-limit is not used by "
+            << (request.method == planning::Method::Greedy ? "greedy" : "near-minimum") << "; it is for exact\n";
+    return 2;
+  }
   planning::FolderRead read = planning::readFolder(dir, input);
   if (!read.error.empty()) {
     ctx.err << "zonarium: " << read.error << "\n";
     return 1;
   }
   request.reps = reps > 0 ? reps : read.settings.reps;
-  const planning::SolveResult r = planning::solve(read.problem, request);
+  planning::SolveResult r = planning::solve(read.problem, request);
   if (!r.error.empty()) {
     ctx.err << "zonarium: " << r.error << "\n";
     return 1;
   }
+  if (!read.settings.unusedKeys.empty()) {
+    std::string keys;
+    for (const auto& k : read.settings.unusedKeys) keys += (keys.empty() ? "" : ", ") + k;
+    r.report = input + " keys read but not used by this method: " + keys + "\n" + r.report;
+  }
   const std::filesystem::path outDir = out.empty() ? read.settings.outputDir : std::filesystem::path(out);
+  std::error_code ec;
+  if (std::filesystem::equivalent(outDir, dir, ec)) {
+    ctx.err << "zonarium: --out is the planning-unit folder itself: the outputs need a folder of their own\n";
+    return 2;
+  }
   std::string error;
-  if (!planning::writeOutputs(read.problem, read.settings, outDir, r.runs, r.best, error) ||
-      !saveFileAtomically(outDir / (read.settings.scenario + "_report.txt"), r.report)) {
-    ctx.err << "zonarium: " << (error.empty() ? "cannot write the report in " + outDir.string() : error) << "\n";
+  if (!planning::writeOutputs(read.problem, read.settings, outDir, r.runs, r.best, r.method, r.report, error)) {
+    ctx.err << "zonarium: " << error << "\n";
     return 1;
   }
   ctx.out << r.report;

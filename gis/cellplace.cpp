@@ -38,7 +38,10 @@ CellPlacer::CellPlacer(const Session& s) : impl_(std::make_unique<Impl>(s.ws)) {
 CellPlacer::~CellPlacer() = default;
 
 int CellPlacer::locate(double lat, double lon) const {
-  if (!impl_->britain) return impl_->world.locate(lat, lon);
+  // Cells hold their southern edge but not their northern one; the pole
+  // has no cell beyond it, so 90 N goes to the cell below it as 90 S goes
+  // to the cell above.
+  if (!impl_->britain) return impl_->world.locate(lat >= 90.0 ? std::nextafter(90.0, 0.0) : lat, lon);
   if (!impl_->toBng) return 0;
   const PJ_COORD out = proj_trans(impl_->toBng, PJ_FWD, proj_coord(lon, lat, 0, 0));
   const double e = out.xy.x, n = out.xy.y;

@@ -1,11 +1,19 @@
 #include "gis/gbif.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
+#include <cstring>
 #include <map>
 #include <set>
 #include <unordered_map>
+#include <unordered_set>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "gis/cellplace.h"
 #include "gis/gdalsetup.h"
@@ -53,15 +61,16 @@ bool sameWord(std::string_view a, std::string_view b) {
          });
 }
 
-// Card names are ASCII: accented Latin letters lose their accents, the
-// hybrid sign becomes x, anything else a question mark.
+// Card names are printable ASCII: accented Latin letters lose their
+// accents, the hybrid sign becomes x, anything else (a NUL byte, which would
+// end the name, included) a question mark.
 std::string asciiName(std::string_view s) {
   static constexpr std::string_view latin1 = "AAAAAAACEEEEIIIIDNOOOOOxOUUUUYTsaaaaaaaceeeeiiiidnooooo/ouuuuyty";
   std::string out;
   for (std::size_t i = 0; i < s.size();) {
     const auto c = static_cast<unsigned char>(s[i]);
     if (c < 0x80) {
-      out += static_cast<char>(c);
+      out += c < 0x20 || c == 0x7F ? '?' : static_cast<char>(c);
       ++i;
       continue;
     }
@@ -84,6 +93,86 @@ std::string cardName(const std::string& name, const std::string& genus) {
   shortName.resize(std::min<std::size_t>(shortName.size(), kNameLength));
   return shortName;
 }
+
+// Text of the input as a line of the lost-records file shows it: control
+// bytes (a NUL, a tab or line end inside a quoted field) as \xNN.
+std::string shown(std::string_view t) {
+  std::string out;
+  out.reserve(t.size());
+  for (char ch : t) {
+    const auto c = static_cast<unsigned char>(ch);
+    if (c < 0x20 || c == 0x7F) out += strprintf("\\x%02X", c);
+    else out += ch;
+  }
+  return out;
+}
+
+// An output written under a temporary name beside its target (made
+// exclusively, never through a link) and renamed onto it only when every
+// output of the import is ready; removed if it never is. A link at a
+// checked output's name keeps pointing at the new data.
+class StagedFile {
+ public:
+  explicit StagedFile(fs::path target, bool throughLink = false) : target_(std::move(target)) {
+    std::error_code ec;
+    if (throughLink && fs::is_symlink(fs::symlink_status(target_, ec))) {
+      fs::path real = fs::canonical(target_, ec);
+      if (!ec) target_ = std::move(real);
+    }
+  }
+  ~StagedFile() {
+    if (file_) std::fclose(file_);
+    if (!temp_.empty()) ::unlink(temp_.c_str());
+  }
+  StagedFile(const StagedFile&) = delete;
+  StagedFile& operator=(const StagedFile&) = delete;
+
+  bool open() {
+    struct stat old {};
+    const bool exists = ::stat(target_.c_str(), &old) == 0;
+    for (int attempt = 0; attempt < 100 && !file_; ++attempt) {
+      const fs::path temp = temporaryBeside(target_);
+      const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+      if (fd < 0 && errno == EEXIST) continue;
+      if (fd < 0) break;
+      temp_ = temp;
+      // A replaced file keeps its permissions.
+      if (exists) ::fchmod(fd, old.st_mode & 07777);
+      file_ = ::fdopen(fd, "w");
+      if (!file_) ::close(fd);
+    }
+    return note(file_ != nullptr);
+  }
+  void write(std::string_view t) {
+    if (file_ && ok_) note(std::fwrite(t.data(), 1, t.size(), file_) == t.size());
+  }
+  // Flushed to disk and closed; false when any write failed.
+  bool finish() {
+    if (!file_) return false;
+    note(std::fflush(file_) == 0 && ::fsync(::fileno(file_)) == 0);
+    note(std::fclose(file_) == 0);
+    file_ = nullptr;
+    return ok_;
+  }
+  bool publish() {
+    if (!note(::rename(temp_.c_str(), target_.c_str()) == 0)) return false;
+    temp_.clear();
+    return true;
+  }
+  // "cannot write FILE: why".
+  std::string failure() const { return "cannot write " + target_.string() + ": " + std::strerror(errno_); }
+
+ private:
+  bool note(bool good) {
+    if (!good && ok_) errno_ = errno ? errno : EIO;
+    ok_ = ok_ && good;
+    return good;
+  }
+  fs::path target_, temp_;
+  std::FILE* file_ = nullptr;
+  bool ok_ = true;
+  int errno_ = 0;
+};
 
 struct TaxonKey {
   std::vector<std::string> path;  // family (when the source names families), genus, species
@@ -168,6 +257,8 @@ std::string findColumns(OccurrenceReader& reader, const OccurrenceSource& src, c
   return "the input has no column " + list + " (a GBIF simple download or Darwin Core occurrence table)";
 }
 
+constexpr const char* kLeftOutByDefault = " left out by default";
+
 // Why a well-formed row's record is not taken before it is placed (empty
 // when it passes the filters); its coordinates in `lat` and `lon`.
 template <typename Field>
@@ -187,10 +278,13 @@ std::string recordProblem(const Field& field, Column rank, const GbifImportOptio
     if (!u) return "uncertainty is not a number";
     if (*u > *o.maxUncertainty) return strprintf("uncertainty %g m above %g m", *u, *o.maxUncertainty);
   }
+  const std::string_view b = field(kBasis);
   if (!o.basis.empty()) {
-    const std::string_view b = field(kBasis);
     if (std::none_of(o.basis.begin(), o.basis.end(), [&](const std::string& w) { return sameWord(w, b); }))
       return "basis of record " + std::string(b.empty() ? "(none)" : b) + " not chosen";
+  } else if (std::any_of(std::begin(kBasisLeftOut), std::end(kBasisLeftOut),
+                         [&](const char* w) { return sameWord(w, b); })) {
+    return "basis of record " + std::string(b) + kLeftOutByDefault;
   }
   if (o.years) {
     const auto y = number(field(kYear));
@@ -202,15 +296,21 @@ std::string recordProblem(const Field& field, Column rank, const GbifImportOptio
 }
 
 // What the rows gave: the taxa in order of first sight, the records per
-// taxon and cell, the records per cell and the lost-records text.
+// taxon and cell, the records per cell and the rows lost per taxon name; the
+// lost rows themselves go straight to the lost-records file.
 struct Collection {
   int cells = 0;
   std::vector<TaxonKey> taxa;
   std::unordered_map<std::string, int> taxonIndex;
   std::unordered_map<std::uint64_t, int> counts;  // taxon x (cells + 1) + cell
   std::vector<long> perCell;
-  std::string lost = "line\treason\tname\tdecimalLatitude\tdecimalLongitude\n";
+  std::unordered_map<std::string, long> lostByName;
+  StagedFile* lost = nullptr;
 };
+
+// Taxon names longer than this are told apart by their beginning only, so
+// hostile rows cannot make the lost-name tally grow without bound.
+constexpr std::size_t kLongestNameKept = 1024;
 
 // Reads every data row into the collection.
 void collectRecords(OccurrenceReader& reader, const std::vector<std::string>& header, const Columns& cols,
@@ -227,25 +327,25 @@ void collectRecords(OccurrenceReader& reader, const std::vector<std::string>& he
     return col[c] >= 0 && static_cast<std::size_t>(col[c]) < fields.size() ? fields[static_cast<std::size_t>(col[c])]
                                                                            : std::string_view{};
   };
+  std::string line;
   auto lose = [&](const std::string& reason) {
     ++res.lost;
-    k.lost += strprintf("%ld\t%s\t", reader.line(), reason.c_str());
+    line = strprintf("%ld\t%s\t", reader.line(), reason.c_str());
     if (fields.size() == header.size() && validUtf8(reader.raw())) {
-      k.lost.append(field(rankColumn));
-      k.lost += '\t';
-      k.lost.append(field(kLat));
-      k.lost += '\t';
-      k.lost.append(field(kLon));
+      const std::string_view name = field(rankColumn);
+      line += shown(name) + '\t' + shown(field(kLat)) + '\t' + shown(field(kLon));
+      if (!name.empty()) ++k.lostByName[std::string(name.substr(0, kLongestNameKept))];
     } else {
-      k.lost += "\t\t";
+      line += "\t\t";
     }
-    k.lost += '\n';
+    line += '\n';
+    k.lost->write(line);
   };
 
   while (reader.next(fields)) {
     if (reader.broken()) {
       ++res.rows;
-      lose("a quoted field is not closed");
+      lose("a quoted field is not closed on its line");
       continue;
     }
     if (fields.size() == 1 && fields[0].empty()) continue;  // blank line
@@ -260,6 +360,7 @@ void collectRecords(OccurrenceReader& reader, const std::vector<std::string>& he
     }
     double lat = 0.0, lon = 0.0;
     if (std::string why = recordProblem(field, rankColumn, o, lat, lon); !why.empty()) {
+      if (why.ends_with(kLeftOutByDefault)) ++res.leftOutByDefault;
       lose(why);
       continue;
     }
@@ -293,6 +394,33 @@ void collectRecords(OccurrenceReader& reader, const std::vector<std::string>& he
   }
 }
 
+// The card names of the taxa: each name as a card holds it (30 ASCII
+// characters). A name that cannot be held as written gets a line in the
+// lost-records file, and a "~2", "~3" ... ending where it would otherwise
+// read like another taxon's name.
+std::vector<std::string> cardNames(const std::vector<TaxonKey>& taxa, const std::vector<int>& order, StagedFile& lost) {
+  std::vector<std::string> names(taxa.size());
+  std::set<std::string> used;
+  for (std::size_t i = 0; i < taxa.size(); ++i) {
+    names[i] = cardName(asciiName(taxa[i].name), asciiName(taxa[i].genus));
+    if (names[i] == taxa[i].name) used.insert(names[i]);
+  }
+  for (int i : order) {
+    const auto t = static_cast<std::size_t>(i);
+    if (names[t] == taxa[t].name) continue;
+    std::string name = names[t];
+    for (int n = 2; used.count(name); ++n) {
+      const std::string tail = "~" + std::to_string(n);
+      name = names[t].substr(0, static_cast<std::size_t>(kNameLength) - tail.size()) + tail;
+    }
+    used.insert(name);
+    names[t] = name;
+    lost.write(strprintf("-\tname written as \"%s\" (a datafile name is at most %d ASCII letters)\t%s\t\t\n",
+                         name.c_str(), kNameLength, shown(taxa[t].name).c_str()));
+  }
+  return names;
+}
+
 // The cards of the collected taxa in code order: names, codes and levels
 // (presence, or for quantities each taxon's busiest cell as 100).
 ImportedData cardsOf(const Collection& k, const GbifImportOptions& o) {
@@ -312,9 +440,10 @@ ImportedData cardsOf(const Collection& k, const GbifImportOptions& o) {
   d.title = title.substr(0, kNameField - 1);
   d.cardHeads.resize(taxa.size());
   d.levels.assign(taxa.size(), std::vector<std::int8_t>(static_cast<std::size_t>(cells) + 1, 0));
+  const std::vector<std::string> names = cardNames(taxa, order, *k.lost);
   for (std::size_t i = 0; i < taxa.size(); ++i) {
     std::string head(2 * kNameField, '\0');
-    const std::string nm = cardName(asciiName(taxa[i].name), asciiName(taxa[i].genus));
+    const std::string& nm = names[i];
     head.replace(0, nm.size(), nm);
     std::string code = codes[i];
     code.resize(kCodeLength, '0');
@@ -337,18 +466,39 @@ ImportedData cardsOf(const Collection& k, const GbifImportOptions& o) {
   return d;
 }
 
-// Writes the lost records, the effort scores and the datafile; empty, or
-// what could not be written.
+// The taxa that had rows but lost every one, in name order, each with a
+// line in the lost-records file.
+std::vector<std::string> vanishedTaxa(const Collection& k) {
+  std::unordered_set<std::string> placed;
+  for (const auto& t : k.taxa) placed.insert(t.name.substr(0, kLongestNameKept));
+  std::map<std::string, long> gone;
+  for (const auto& [name, rows] : k.lostByName)
+    if (!placed.count(name)) gone.emplace(name, rows);
+  std::vector<std::string> names;
+  for (const auto& [name, rows] : gone) {
+    k.lost->write(strprintf("-\tevery record of the taxon lost (%ld rows)\t%s\t\t\n", rows, shown(name).c_str()));
+    names.push_back(name);
+  }
+  return names;
+}
+
+// Stages the effort scores and the datafile beside the lost records, then
+// puts all in place; empty, or what could not be written (the old files
+// then stay as they were).
 std::string writeImport(Session& s, const GbifImportOptions& o, const Collection& k, const ImportedData& d,
                         GbifImportResult& res) {
   const std::string image = importedDatafileImage(s, d);
   if (image.empty()) return "no memory for the cards of the new datafile";
-  res.lostFile = s.home / "LOSTDAT.TXT";
-  res.effortFile = fs::path(o.output).replace_extension(".scr");
-  if (!saveFileAtomically(res.lostFile, k.lost)) return "cannot write " + res.lostFile.string();
-  if (!saveFileAtomically(res.effortFile, effortScoresText(d.title, k.perCell)))
-    return "cannot write " + res.effortFile.string();
-  if (!saveFileAtomically(o.output, image)) return "cannot write " + o.output.string();
+  // Both were checked to lead into the program folder.
+  StagedFile effort(res.effortFile, true), data(o.output, true);
+  if (!k.lost->finish()) return k.lost->failure();
+  for (auto [file, text] : {std::pair{&effort, effortScoresText(d.title, k.perCell)}, std::pair{&data, image}}) {
+    if (!file->open()) return file->failure();
+    file->write(text);
+    if (!file->finish()) return file->failure();
+  }
+  for (StagedFile* file : {k.lost, &effort, &data})
+    if (!file->publish()) return file->failure();
   return "";
 }
 
@@ -400,19 +550,53 @@ std::string applyGbifFilters(const GbifDialogModel& m, GbifImportOptions& o) {
 }
 
 std::string gbifSummary(const GbifImportResult& r) {
-  return strprintf("%ld rows read: %ld records placed as %ld cell records for %d taxa\n%ld lost records", r.rows,
-                   r.placed, r.cellRecords, r.taxa, r.lost);
+  std::string t = strprintf("%ld rows read: %ld records placed as %ld cell records for %d taxa\n", r.rows, r.placed,
+                            r.cellRecords, r.taxa);
+  t += strprintf("%ld lost records, listed in %s (each import replaces it)", r.lost, r.lostFile.string().c_str());
+  if (r.basisByDefault)
+    t += strprintf(
+        "\n%ld fossil or zoo and garden records left out (FOSSIL_SPECIMEN, LIVING_SPECIMEN): a basis of record "
+        "(--basis) that names them takes them",
+        r.leftOutByDefault);
+  if (!r.vanished.empty()) {
+    // A short list is named here; a long one only in the lost-records file.
+    constexpr std::size_t kNamedHere = 10;
+    t += strprintf("\n%zu taxa lost every record", r.vanished.size());
+    if (r.vanished.size() > kNamedHere) return t + " (named in the lost-records file)";
+    for (std::size_t i = 0; i < r.vanished.size(); ++i) t += (i ? ", " : ": ") + shown(r.vanished[i]);
+  }
+  return t;
+}
+
+std::vector<fs::path> gbifOutputs(const GbifImportOptions& o) {
+  return {o.output, fs::path(o.output).replace_extension(".scr")};
+}
+
+std::string gbifOutputProblem(const Session& s, const GbifImportOptions& o) {
+  if (std::string why = outputFolderProblem(o.output); !why.empty()) return why;
+  const std::vector<fs::path> outputs = gbifOutputs(o);
+  if (outputs[0] == outputs[1])
+    return "the datafile cannot be named " + o.output.filename().string() +
+           ": its records-per-cell scores file takes that name";
+  for (const fs::path& p : outputs) {
+    std::error_code ec;
+    const auto link = fs::symlink_status(p, ec);
+    if (fs::is_symlink(link) && !fs::exists(p, ec))
+      return p.string() + " is a symbolic link to nothing; name the new file itself";
+    if (!insideProgramFolder(s, p))
+      return "the new datafile must lie in a grid folder of the program folder, such as " +
+             (s.home / s.grid().exampleFolder() / "new.dat").string();
+    if (toLower(p.stem().string()) == "zonarium")
+      return p.filename().string() + " is one of the program's own files and is never replaced; choose another name";
+    if (fs::exists(p, ec) && !fs::is_regular_file(p, ec)) return p.string() + " exists and is not a plain file";
+  }
+  return {};
 }
 
 GbifImportResult importGbif(Session& s, const GbifImportOptions& o) {
   GbifImportResult res;
-  if (std::string why = outputFolderProblem(o.output); !why.empty()) {
+  if (std::string why = gbifOutputProblem(s, o); !why.empty()) {
     res.error = why;
-    return res;
-  }
-  if (!insideProgramFolder(s, o.output)) {
-    res.error = "the new datafile must lie in a grid folder of the program folder, such as " +
-                (s.home / s.grid().exampleFolder() / "new.dat").string();
     return res;
   }
   const OccurrenceSource src = findOccurrenceSource(o.input.string());
@@ -446,7 +630,17 @@ GbifImportResult importGbif(Session& s, const GbifImportOptions& o) {
     res.error = placer.error();
     return res;
   }
+  res.lostFile = s.home / "LOSTDAT.TXT";
+  res.effortFile = gbifOutputs(o)[1];
+  res.basisByDefault = o.basis.empty() && cols.at[kBasis] >= 0;
+  StagedFile lost(res.lostFile);
+  if (!lost.open()) {
+    res.error = lost.failure();
+    return res;
+  }
+  lost.write("line\treason\tname\tdecimalLatitude\tdecimalLongitude\n");
   Collection k;
+  k.lost = &lost;
   k.cells = std::min(lastCellNumber(s.ws), s.ws.cards.layout->maxCells);
   collectRecords(reader, header, cols, o, placer, k, res);
 
@@ -458,8 +652,13 @@ GbifImportResult importGbif(Session& s, const GbifImportOptions& o) {
         k.taxa.size(), limit);
     return res;
   }
+  res.vanished = vanishedTaxa(k);
   if (k.taxa.empty()) {
-    res.error = strprintf("no record could be placed on the grid (%ld rows, %ld lost)", res.rows, res.lost);
+    // The lost rows still replace the last import's, which would mislead.
+    res.error = lost.finish() && lost.publish()
+                    ? strprintf("no record could be placed on the grid (%ld rows, %ld lost, listed in %s)", res.rows,
+                                res.lost, res.lostFile.string().c_str())
+                    : lost.failure();
     return res;
   }
   const ImportedData d = cardsOf(k, o);

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cctype>
 #include <mutex>
 
 #include <gdal_priv.h>
@@ -21,7 +22,16 @@ void ensureGdal() {
   });
 }
 
+std::string nonLocalPathProblem(const std::string& path) {
+  std::string head = path.substr(0, 5);
+  for (char& c : head) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  if (head.starts_with("/vsi") || head.starts_with("\\vsi") || path.find("://") != std::string::npos)
+    return path + " is not a local file name (no /vsi... names or URLs)";
+  return {};
+}
+
 std::string outputFolderProblem(const fs::path& path) {
+  if (std::string why = nonLocalPathProblem(path.string()); !why.empty()) return why;
   if (path.filename().empty()) return "no file name in " + path.string();
   const fs::path dir = path.has_parent_path() ? path.parent_path() : fs::path(".");
   std::error_code ec;

@@ -9,6 +9,12 @@ namespace zn {
 // Registers GDAL's drivers once per process.
 void ensureGdal();
 
+// Why GDAL must not be handed `path` as the user gave it: a name of one of
+// its virtual file systems (/vsicurl/, /vsis3/, /vsistdin/ ...) or a URL
+// would reach the network or other stores, where a user path means a plain
+// local file. Empty when it is such a plain name.
+std::string nonLocalPathProblem(const std::string& path);
+
 // Why a new file cannot be written at `path` (its folder missing, not a
 // folder, or not writable); empty when it can.
 std::string outputFolderProblem(const std::filesystem::path& path);

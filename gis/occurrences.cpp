@@ -2,6 +2,11 @@
 
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cpl_minixml.h>
 #include <cpl_string.h>
@@ -13,8 +18,10 @@ namespace zn {
 
 namespace {
 
+namespace fs = std::filesystem;
+
 constexpr std::size_t kChunk = std::size_t(1) << 20;
-// A quoted field left open would otherwise swallow the rest of the file.
+// Longer lines are cut there, so a file without line ends cannot exhaust memory.
 constexpr std::size_t kLongestRow = std::size_t(1) << 20;
 
 std::string lower(std::string s) {
@@ -75,6 +82,10 @@ OccurrenceSource fromMeta(const std::string& zip, const std::vector<std::string>
   }
   src.path = zip + "/" + file;
   src.separator = separatorOf(CPLGetXMLValue(core, "fieldsTerminatedBy", "\\t"));
+  // The archive format's default is the double quote; an empty value (as
+  // GBIF writes) means fields are never enclosed.
+  const char* enclosed = CPLGetXMLValue(core, "fieldsEnclosedBy", "\"");
+  src.quote = enclosed[0] == '\\' && enclosed[1] == 't' ? '\t' : enclosed[0];
   src.headerLines = std::clamp(std::atoi(CPLGetXMLValue(core, "ignoreHeaderLines", "0")), 0, 100);
   for (CPLXMLNode* n = core->psChild; n; n = n->psNext) {
     if (n->eType != CXT_Element) continue;
@@ -93,26 +104,94 @@ OccurrenceSource fromMeta(const std::string& zip, const std::vector<std::string>
   return src;
 }
 
+// A zip ends with the list of its files (the end-of-central-directory
+// record, within the last 64 KiB and 22 bytes); a cut-short download lacks it.
+bool hasZipDirectory(int fd, off_t size) {
+  const off_t span = std::min<off_t>(size, 65557);
+  std::string tail(static_cast<std::size_t>(span), '\0');
+  if (::pread(fd, tail.data(), tail.size(), size - span) != static_cast<ssize_t>(span)) return false;
+  // The record is 22 bytes and a comment whose length it gives, up to the end.
+  for (auto at = tail.rfind(std::string_view("PK\x05\x06", 4)); at != std::string::npos;
+       at = at ? tail.rfind(std::string_view("PK\x05\x06", 4), at - 1) : std::string::npos) {
+    if (at + 22 > tail.size()) continue;
+    const auto comment = static_cast<unsigned char>(tail[at + 20]) | static_cast<unsigned char>(tail[at + 21]) << 8;
+    if (at + 22 + static_cast<std::size_t>(comment) == tail.size()) return true;
+  }
+  return false;
+}
+
+// Removes the private folder of an alias.
+struct AliasFolder {
+  fs::path dir;
+  ~AliasFolder() {
+    std::error_code ec;
+    fs::remove_all(dir, ec);
+  }
+};
+
+// The name GDAL is given for the user's file. GDAL ends a {}-quoted zip
+// name at a brace that has no partner, so such a name is reached through a
+// link of a plain name in a private folder; empty when none can be made.
+std::string gdalName(const std::string& file, std::shared_ptr<void>& keep) {
+  std::error_code ec;
+  const fs::path full = fs::absolute(file, ec);
+  if (ec) return {};
+  const std::string text = full.string();
+  int depth = 0;
+  bool balanced = true;
+  for (char c : text) {
+    depth += c == '{' ? 1 : c == '}' ? -1 : 0;
+    balanced = balanced && depth >= 0;
+  }
+  if (balanced && depth == 0) return text;
+  std::string pattern = (fs::temp_directory_path(ec) / "zonarium-input-XXXXXX").string();
+  if (ec || !::mkdtemp(pattern.data())) return {};
+  auto folder = std::make_shared<AliasFolder>();
+  folder->dir = pattern;
+  const fs::path link = folder->dir / "input";
+  fs::create_symlink(full, link, ec);
+  if (ec) return {};
+  keep = folder;
+  return link.string();
+}
+
 }  // namespace
 
 OccurrenceSource findOccurrenceSource(const std::string& file) {
   ensureGdal();
   OccurrenceSource src;
-  VSIStatBufL st;
-  if (VSIStatL(file.c_str(), &st) != 0 || VSI_ISDIR(st.st_mode)) {
+  if (std::string why = nonLocalPathProblem(file); !why.empty()) {
+    src.error = "cannot open " + why;
+    return src;
+  }
+  // The user's input is a plain local file, whatever its name says to GDAL.
+  const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+  struct stat st {};
+  if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    if (fd >= 0) ::close(fd);
     src.error = "cannot open " + file;
     return src;
   }
   char magic[4] = {};
-  if (VSILFILE* f = VSIFOpenL(file.c_str(), "rb")) {
-    if (VSIFReadL(magic, 1, 4, f) != 4) std::memset(magic, 0, 4);
-    VSIFCloseL(f);
-  }
-  if (std::memcmp(magic, "PK\x03\x04", 4) != 0) {
-    src.path = file;
+  const bool zipped = ::pread(fd, magic, 4, 0) == 4 && std::memcmp(magic, "PK\x03\x04", 4) == 0;
+  const bool complete = !zipped || hasZipDirectory(fd, st.st_size);
+  ::close(fd);
+  const std::string name = gdalName(file, src.alias);
+  if (name.empty()) {
+    src.error = "cannot open " + file;
     return src;
   }
-  const std::string zip = "/vsizip/{" + file + "}";
+  if (!zipped) {
+    src.path = name;
+    return src;
+  }
+  if (!complete) {
+    src.error = file +
+                " is not a whole zip: its end (the list of the files it holds) is missing, so the download "
+                "was cut short or damaged; download it again";
+    return src;
+  }
+  const std::string zip = "/vsizip/{" + name + "}";
   std::vector<std::string> entries;
   if (char** list = VSIReadDirRecursive(zip.c_str())) {
     for (char** p = list; *p; ++p) entries.emplace_back(*p);
@@ -130,7 +209,8 @@ OccurrenceSource findOccurrenceSource(const std::string& file) {
   return src;
 }
 
-OccurrenceReader::OccurrenceReader(const OccurrenceSource& src) : sep_(src.separator), buf_(kChunk) {
+OccurrenceReader::OccurrenceReader(const OccurrenceSource& src)
+    : sep_(src.separator), quote_(src.quote == src.separator ? '\0' : src.quote), buf_(kChunk) {
   ensureGdal();
   file_ = VSIFOpenL(src.path.c_str(), "rb");
 }
@@ -176,18 +256,7 @@ bool OccurrenceReader::next(std::vector<std::string_view>& fields) {
     first_ = false;
     if (line_.compare(0, 3, "\xEF\xBB\xBF") == 0) line_.erase(0, 3);
   }
-  // A quoted field may run over line ends: take lines until it closes.
-  while (!split(fields)) {
-    if (line_.size() >= kLongestRow) {
-      broken_ = true;
-      break;
-    }
-    line_ += '\n';
-    if (!readLine(line_)) {
-      broken_ = true;
-      break;
-    }
-  }
+  broken_ = !split(fields);
   if (broken_) fields.clear();
   return true;
 }
@@ -199,14 +268,14 @@ bool OccurrenceReader::split(std::vector<std::string_view>& fields) {
   const char* p = line_.data();
   const char* e = p + line_.size();
   for (;;) {
-    if (p < e && *p == '"') {
+    if (quote_ && p < e && *p == quote_) {
       const std::size_t from = cooked_.size();
       ++p;
       for (;;) {
         if (p >= e) return false;  // still inside quotes
-        if (*p == '"') {
-          if (p + 1 < e && p[1] == '"') {
-            cooked_ += '"';
+        if (*p == quote_) {
+          if (p + 1 < e && p[1] == quote_) {
+            cooked_ += quote_;
             p += 2;
             continue;
           }

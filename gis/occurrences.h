@@ -15,18 +15,21 @@ namespace zn {
 struct OccurrenceSource {
   std::string path;  // a GDAL virtual path (/vsizip/... inside a zip)
   char separator = '\t';
+  char quote = '\0';                 // the character enclosing fields; none in GBIF's downloads
   int headerLines = 1;               // lines before the data
   std::vector<std::string> columns;  // from meta.xml; empty: the first header line names them
   std::string error;                 // why the input cannot be read
+  std::shared_ptr<void> alias;       // keeps a plain name for an input GDAL would misread
 };
 
 // Finds the occurrence table of a plain file, a zipped simple download or a
 // Darwin Core Archive.
 OccurrenceSource findOccurrenceSource(const std::string& file);
 
-// Splits the source into rows of fields. Fields may be quoted ("..." with
-// "" for a quote), and a quoted field may hold separators and line breaks.
-// A byte-order mark at the start and CR before LF are dropped.
+// Splits the source into rows of fields, one row per line. Where the source
+// encloses fields, a field may be quoted ("..." with "" for a quote) and then
+// hold separators, but never a line break: a row is never merged with the
+// next. A byte-order mark at the start and CR before LF are dropped.
 class OccurrenceReader {
  public:
   explicit OccurrenceReader(const OccurrenceSource& src);
@@ -41,8 +44,7 @@ class OccurrenceReader {
   long line() const { return rowLine_; }
   // The row's raw text, for the lost-records file.
   const std::string& raw() const { return line_; }
-  // True when the last row ran into the end of the input inside quotes or
-  // past the longest row taken.
+  // True when a quoted field of the last row is not closed on its line.
   bool broken() const { return broken_; }
 
  private:
@@ -50,7 +52,7 @@ class OccurrenceReader {
   bool split(std::vector<std::string_view>& fields);
 
   void* file_ = nullptr;  // VSILFILE
-  char sep_;
+  char sep_, quote_;
   std::vector<char> buf_;
   std::size_t pos_ = 0, end_ = 0;
   bool eof_ = false, first_ = true, broken_ = false;

@@ -9,6 +9,7 @@
 #include <memory>
 #include <unordered_map>
 
+#include "planning/outputset.h"
 #include "store/files.h"
 #include "store/text.h"
 
@@ -189,6 +190,25 @@ class Table {
   std::unordered_map<std::string, std::size_t> columns_;
 };
 
+// Keys of the other tool's input.dat that steer its annealing, heuristics
+// and extra files: read, named once in the report, and otherwise left alone.
+constexpr std::string_view kUnusedKeys =
+    " PROP RANDSEED NUMITNS STARTTEMP COOLFAC NUMTEMP COSTTHRESH THRESHPEN1 THRESHPEN2 RUNMODE HEURTYPE "
+    "CLUMPTYPE ITIMPTYPE VERBOSITY PROBABILITYWEIGHTING STARTDECTHRESH ENDDECTHRESH STARTDECMULT ENDDECMULT "
+    "SAVESPEC SAVEPU SAVEMATRIXPUORDER SAVEMATRIXSPORDER SAVEPENALTY SAVETOTALAREAS SAVEDEBUGTRACEFILE "
+    "SAVERICHNESS SAVELOG SAVESNAPSTEPS SAVESNAPCHANGES SAVESNAPFREQUENCY SAVEANNEALINGTRACE "
+    "ANNEALINGTRACEROWS SAVEITIMPTRACE ITIMPTRACEROWS RIMAGETYPE REXECUTESCRIPT RCLUSTERCOUNT RIMAGEWIDTH "
+    "RIMAGEHEIGHT RIMAGEFONTSIZE ASYMMETRICCONNECTIVITY CONNECTIVITYIN MATRIXSPORDERNAME PENALTYNAME "
+    "CONNECTIONFILESNAME BLOCKDEFNAME RBINARYPATHNAME ";
+
+// A name taken relative to a folder: no absolute path and no way up out of it.
+bool staysInside(const std::string& value) {
+  const fs::path p(value);
+  if (value.empty() || p.is_absolute() || p.has_root_name() || p.has_root_directory()) return false;
+  const fs::path n = p.lexically_normal();
+  return n.empty() || *n.begin() != "..";
+}
+
 bool readSettings(const fs::path& dir, const std::string& inputName, FolderSettings& s, Problem& p,
                   std::string& error) {
   LineReader in(dir / inputName);
@@ -208,32 +228,73 @@ bool readSettings(const fs::path& dir, const std::string& inputName, FolderSetti
         }))
       continue;
     const std::string value(trim(v.substr(sp + 1)));
+    const std::string where = inputName + strprintf(" line %ld: ", in.number()) + std::string(key) + " " + shown(value);
     auto numeric = [&](double& out, double lo, double hi) {
       double d = 0;
       if (!parseNumber(value, d) || d < lo || d > hi) {
-        error = inputName + strprintf(" line %ld: ", in.number()) + std::string(key) + " " + shown(value) +
-                strprintf(" is not a number from %g to %g", lo, hi);
+        error = where + strprintf(" is not a number from %g to %g", lo, hi);
         return false;
       }
       out = d;
       return true;
     };
-    if (key == "INPUTDIR") inputDir = value;
-    else if (key == "OUTPUTDIR") outputDir = value;
-    else if (key == "PUNAME") s.puName = value;
-    else if (key == "SPECNAME") s.specName = value;
-    else if (key == "PUVSPRNAME") s.puvsprName = value;
-    else if (key == "BOUNDNAME") s.boundName = value;
-    else if (key == "SCENNAME") s.scenario = value;
-    else if (key == "NUMREPS") {
+    auto path = [&](std::string& out, const char* folder) {
+      if (!staysInside(value)) {
+        error = where + " is not a name inside the " + folder + " (no absolute path, no \"..\")";
+        return false;
+      }
+      out = value;
+      return true;
+    };
+    auto saving = [&](int& out) {
       double d = 0;
-      if (!numeric(d, 1, 10000)) return false;
+      if (!numeric(d, 0, 3) || d != std::floor(d)) {
+        error = where + " is not 0 (no file) or 1, 2, 3 (a file)";
+        return false;
+      }
+      out = static_cast<int>(d);
+      return true;
+    };
+    bool ok = true;
+    if (key == "INPUTDIR") ok = path(inputDir, "planning-unit folder");
+    else if (key == "OUTPUTDIR") {
+      // The output folder is replaced as a whole by each run, so it cannot be
+      // the planning-unit folder itself.
+      ok = path(outputDir, "planning-unit folder");
+      if (ok && fs::path(value).lexically_normal() == ".") {
+        error = where + " is the planning-unit folder itself: the outputs need a folder of their own, such as output";
+        return false;
+      }
+    } else if (key == "PUNAME") ok = path(s.puName, "input folder");
+    else if (key == "SPECNAME") ok = path(s.specName, "input folder");
+    else if (key == "PUVSPRNAME") ok = path(s.puvsprName, "input folder");
+    else if (key == "BOUNDNAME") ok = path(s.boundName, "input folder");
+    else if (key == "SCENNAME") {
+      // The scenario names files inside the output folder, so it is a plain name.
+      if (value.find_first_of("/\\") != std::string::npos || value == "." || value == "..") {
+        error = where + " is not a plain name (the outputs stay inside the output folder)";
+        return false;
+      }
+      s.scenario = value;
+    } else if (key == "NUMREPS") {
+      double d = 0;
+      ok = numeric(d, 1, 10000);
       s.reps = static_cast<int>(d);
-    } else if (key == "MISSLEVEL") {
-      if (!numeric(p.missLevel, 0, 1)) return false;
-    } else if (key == "BLM") {
-      if (!numeric(p.blm, 0, 1e300)) return false;
-    }
+    } else if (key == "MISSLEVEL") ok = numeric(p.missLevel, 0, 1);
+    else if (key == "BLM") ok = numeric(p.blm, 0, 1e300);
+    else if (key == "SAVEBEST") ok = saving(s.saveBest);
+    else if (key == "SAVERUN") ok = saving(s.saveRun);
+    else if (key == "SAVESUMMARY") ok = saving(s.saveSummary);
+    else if (key == "SAVETARGMET") ok = saving(s.saveTargets);
+    else if (key == "SAVESUMSOLN") ok = saving(s.saveSumSolution);
+    else if (key == "SAVESOLUTIONSMATRIX") ok = saving(s.saveSolutionsMatrix);
+    else if (key == "SAVESCEN") ok = saving(s.saveScenario);
+    else if (key == "SOLUTIONSMATRIXHEADERS") s.solutionsMatrixHeaders = value != "0";
+    else if (key == "BESTFIELDNAME") s.bestFieldName = value;
+    else if (kUnusedKeys.find(" " + std::string(key) + " ") != std::string_view::npos &&
+             std::find(s.unusedKeys.begin(), s.unusedKeys.end(), key) == s.unusedKeys.end())
+      s.unusedKeys.emplace_back(key);
+    if (!ok) return false;
   }
   if (in.tooLong()) {
     error = inputName + ": a line is too long";
@@ -241,6 +302,13 @@ bool readSettings(const fs::path& dir, const std::string& inputName, FolderSetti
   }
   s.inputDir = dir / inputDir;
   s.outputDir = dir / outputDir;
+  // The other tool's default amounts file, or this program's older name.
+  if (s.puvsprName.empty()) {
+    std::error_code ec;
+    s.puvsprName = fs::exists(s.inputDir / "puvspr2.dat", ec) || !fs::exists(s.inputDir / "puvspr.dat", ec)
+                       ? "puvspr2.dat"
+                       : "puvspr.dat";
+  }
   return true;
 }
 
@@ -399,6 +467,30 @@ bool readBoundaries(const FolderSettings& s, Problem& p, const std::unordered_ma
   });
 }
 
+// Sums of amounts, costs, targets and penalties must stay far from the
+// largest double, so no total, shortfall or score overflows to infinity.
+std::string tooLarge(const FolderSettings& s, const Problem& p) {
+  constexpr double kLimit = 1e300;
+  double amounts = 0.0, targets = 0.0, spf = 0.0, costs = 0.0, boundary = 0.0;
+  for (const Feature& f : p.features) {
+    amounts += f.total;
+    targets += f.target;
+    spf += f.spf;
+  }
+  for (const Unit& u : p.units) costs += u.cost;
+  for (const Boundary& b : p.boundaries) boundary += b.length;
+  const std::pair<double, std::string> sums[] = {
+      {amounts, "the amounts in " + s.puvsprName},
+      {targets, "the targets in " + s.specName},
+      {spf, "the penalty factors (spf) in " + s.specName},
+      {costs, "the costs in " + s.puName},
+      {boundary * std::max(1.0, p.blm), "the boundary lengths in " + s.boundName + " times BLM"},
+      {costs + spf + boundary * p.blm, "costs, penalty factors and BLM x boundary lengths together"}};
+  for (const auto& [sum, what] : sums)
+    if (!(sum <= kLimit)) return what + " add up to more than 1e+300: scale them down";
+  return {};
+}
+
 }  // namespace
 
 FolderRead readFolder(const fs::path& dir, const std::string& inputName) {
@@ -410,10 +502,16 @@ FolderRead readFolder(const fs::path& dir, const std::string& inputName) {
   if (!readUnits(r.settings, p, units, r.error) || !readFeatures(r.settings, p, features, props, r.error) ||
       !readAmounts(r.settings, p, units, features, r.error))
     return r;
-  if (p.blm > 0 && !r.settings.boundName.empty() && !readBoundaries(r.settings, p, units, r.error)) return r;
+  // Boundaries count in the summaries whenever they are given; with BLM above
+  // 0 they are also wanted, so a missing file is then an error.
+  std::error_code ec;
+  const bool bounds =
+      !r.settings.boundName.empty() && (p.blm > 0 || fs::exists(r.settings.inputDir / r.settings.boundName, ec));
+  if (bounds && !readBoundaries(r.settings, p, units, r.error)) return r;
   // A share of the feature's whole amount wins over an amount target.
   for (std::size_t f = 0; f < p.features.size(); ++f)
     if (props[f] > 0) p.features[f].target = props[f] * p.features[f].total;
+  r.error = tooLarge(r.settings, p);
   return r;
 }
 
@@ -423,93 +521,152 @@ std::string number(double v) {
   return std::string(buf, r.ptr);
 }
 
-bool writeOutputs(const Problem& p, const FolderSettings& s, const fs::path& outDir, const std::vector<Solution>& runs,
-                  std::size_t best, std::string& error) {
-  std::error_code ec;
-  fs::create_directories(outDir, ec);
-  if (ec || !fs::is_directory(outDir)) {
-    error = "cannot make the output folder " + outDir.string();
-    return false;
+double boundaryOf(const Problem& p, const std::vector<char>& chosen) {
+  double sum = 0.0;
+  for (const Boundary& b : p.boundaries) {
+    const bool a = chosen[static_cast<std::size_t>(b.a)], c = chosen[static_cast<std::size_t>(b.b)];
+    if (b.a == b.b ? a : a != c) sum += b.length;
   }
-  // Every file goes to a temporary beside it first; only when all are
-  // written do they take their names, so a failed run leaves the outputs of
-  // the last run whole rather than a mixture.
-  std::vector<std::string> staged;
-  auto stagedPath = [&](const std::string& name) { return outDir / (name + ".zn-partial"); };
-  auto discard = [&] {
-    for (const auto& name : staged) fs::remove(stagedPath(name), ec);
-  };
-  auto save = [&](const std::string& name, const std::string& text) {
-    if (saveFileAtomically(stagedPath(name), text)) {
-      staged.push_back(name);
-      return true;
-    }
-    error = "cannot write " + (outDir / name).string();
-    discard();
-    return false;
-  };
-  auto solution = [&](const std::vector<char>& chosen) {
-    std::string t = "planning_unit,solution\n";
-    for (std::size_t u = 0; u < p.units.size(); ++u) t += strprintf("%lld,%d\n", p.units[u].id, chosen[u] ? 1 : 0);
-    return t;
-  };
-  const std::string& sc = s.scenario;
-  if (!save(sc + "_best.csv", solution(runs[best].chosen))) return false;
-  for (std::size_t r = 0; r < runs.size(); ++r)
-    if (!save(sc + strprintf("_r%05zu.csv", r + 1), solution(runs[r].chosen))) return false;
+  return sum;
+}
 
-  std::string ssoln = "planning_unit,number\n";
-  for (std::size_t u = 0; u < p.units.size(); ++u) {
-    int n = 0;
-    for (const auto& r : runs) n += r.chosen[u] ? 1 : 0;
-    ssoln += strprintf("%lld,%d\n", p.units[u].id, n);
+bool isOutputOf(const std::string& scenario, const std::string& name) {
+  if (!name.starts_with(scenario + "_")) return false;
+  std::string rest = name.substr(scenario.size() + 1);
+  // Files a killed run of an earlier version left behind belong to the set too.
+  if (rest.ends_with(".zn-partial")) return true;
+  const std::size_t dot = rest.rfind('.');
+  if (dot == std::string::npos) return false;
+  const std::string ext = rest.substr(dot), stem = rest.substr(0, dot);
+  if (ext != ".csv" && ext != ".txt" && ext != ".dat") return false;
+  for (const char* fixed : {"best", "mvbest", "ssoln", "sum", "solutionsmatrix", "sen", "report"})
+    if (stem == fixed) return true;
+  const std::size_t digits = stem.starts_with("mv") ? 2 : stem.starts_with("r") ? 1 : 0;
+  return digits > 0 && stem.size() >= digits + 5 &&
+         std::all_of(stem.begin() + static_cast<long>(digits), stem.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+namespace {
+
+// What a set achieves in the terms of the summary file.
+struct RunSummary {
+  Evaluation e;
+  double boundary = 0.0, total = 0.0, in = 0.0, edge = 0.0, out = 0.0;
+  double penalty = 0.0, mpm = 1.0;
+};
+
+RunSummary summarise(const Problem& p, const std::vector<char>& chosen) {
+  RunSummary r;
+  r.e = evaluate(p, chosen);
+  r.boundary = boundaryOf(p, chosen);
+  // Each boundary once: inside the set, on its edge, or outside it.
+  for (const Boundary& b : p.boundaries) {
+    const bool a = chosen[static_cast<std::size_t>(b.a)], c = chosen[static_cast<std::size_t>(b.b)];
+    r.total += b.length;
+    if (b.a == b.b) (a ? r.edge : r.out) += b.length;
+    else (a && c ? r.in : a || c ? r.edge : r.out) += b.length;
   }
-  if (!save(sc + "_ssoln.csv", ssoln)) return false;
+  for (std::size_t f = 0; f < p.features.size(); ++f) {
+    const double target = p.features[f].target;
+    if (target <= 0) continue;
+    const double met = std::min(1.0, r.e.held[f] / target);
+    r.penalty += p.features[f].spf * (1.0 - met);
+    r.mpm = std::min(r.mpm, met);
+  }
+  return r;
+}
 
-  const Evaluation b = evaluate(p, runs[best].chosen);
-  std::string mv =
-      "\"Conservation Feature\",\"Feature Name\",\"Target\",\"Amount Held\",\"Occurrence Target\",\"Occurrences "
-      "Held\",\"Separation Target\",\"Separation Achieved\",\"Target Met\",\"MPM\"\n";
+// The "missing values" table of one set: per feature its target, what the
+// set holds and in how many units, whether the target is met and the share met.
+std::string targetsTable(const Problem& p, const std::vector<char>& chosen) {
+  const Evaluation e = evaluate(p, chosen);
+  std::string t =
+      "\"Conservation Feature\",\"Feature Name\",\"Target\",\"Amount Held\",\"Occurrence Target \","
+      "\"Occurrences Held\",\"Separation Target \",\"Separation Achieved\",\"Target Met\",\"MPM\"\n";
   for (std::size_t f = 0; f < p.features.size(); ++f) {
     int occurrences = 0;
     for (const Entry* x = p.unitsOf.begin(f); x != p.unitsOf.end(f); ++x)
-      occurrences += runs[best].chosen[static_cast<std::size_t>(x->index)] ? 1 : 0;
+      occurrences += chosen[static_cast<std::size_t>(x->index)] ? 1 : 0;
     const double target = p.features[f].target;
-    const double mpm = target > 0 ? std::min(1.0, b.held[f] / target) : 1.0;
-    mv += strprintf("%lld,", p.features[f].id) + csvText(p.features[f].name) + "," + number(target) + "," +
-          number(b.held[f]) + strprintf(",0,%d,0,0,%s,", occurrences, targetMet(p, f, b.held[f]) ? "yes" : "no") +
-          number(mpm) + "\n";
+    const double mpm = target > 0 ? std::min(1.0, e.held[f] / target) : 1.0;
+    t += strprintf("%lld,", p.features[f].id) + csvText(p.features[f].name) +
+         strprintf(",%f,%f,0,%d,0,0,%s,%f\n", target, e.held[f], occurrences, targetMet(p, f, e.held[f]) ? "yes" : "no",
+                   mpm);
   }
-  if (!save(sc + "_mvbest.csv", mv)) return false;
+  return t;
+}
 
-  std::string sum =
-      "\"Run_Number\",\"Score\",\"Cost\",\"Planning_Units\",\"Connectivity\",\"Connectivity_Edge\","
-      "\"Connectivity_Out\",\"Connectivity_In\",\"Connectivity_Fraction\",\"Penalty\",\"Shortfall\","
-      "\"Missing_Values\",\"MPM\",\"Run_Time\"\n";
+std::string solutionTable(const Problem& p, const FolderSettings& s, const std::vector<char>& chosen) {
+  std::string t = "PUID," + s.bestFieldName + "\n";
+  for (std::size_t u = 0; u < p.units.size(); ++u) t += strprintf("%lld,%d\n", p.units[u].id, chosen[u] ? 1 : 0);
+  return t;
+}
+
+std::string scenarioText(const Problem& p, const std::string& method, std::size_t runs) {
+  return strprintf("Number of Planning Units %zu\nNumber of Conservation Values %zu\n", p.units.size(),
+                   p.features.size()) +
+         strprintf("Starting proportion 0.00\nConnection modifier %.2f\n\n", p.blm) +
+         "Clumping - default step function\nAlgorithm Used :" + method +
+         "\nNo Heuristic used \nNumber of iterations N/A\nInitial temperature N/A\nCooling Factor N/A\n"
+         "Number of temperature decreases N/A\n\nCost Threshold Disabled\nThreshold penalty factor A N/A\n"
+         "Threshold penalty factor B N/A\n\n" +
+         strprintf("Random Seed 1\nNumber of runs %zu\n", runs);
+}
+
+}  // namespace
+
+bool writeOutputs(const Problem& p, const FolderSettings& s, const fs::path& outDir, const std::vector<Solution>& runs,
+                  std::size_t best, const std::string& method, const std::string& report, std::string& error) {
+  std::vector<OutputFile> files;
+  const std::string& sc = s.scenario;
+  if (s.saveScenario) files.push_back({sc + "_sen.dat", scenarioText(p, method, runs.size())});
   for (std::size_t r = 0; r < runs.size(); ++r) {
-    const Evaluation e = evaluate(p, runs[r].chosen);
-    double penalty = 0.0, mpm = 1.0;
-    for (std::size_t f = 0; f < p.features.size(); ++f) {
-      const double target = p.features[f].target;
-      if (target <= 0) continue;
-      const double met = std::min(1.0, e.held[f] / target);
-      penalty += p.features[f].spf * (1.0 - met);
-      mpm = std::min(mpm, met);
-    }
-    sum += strprintf("%zu,", r + 1) + number(e.cost + penalty) + "," + number(e.cost) +
-           strprintf(",%d,0,0,0,0,0,", e.units) + number(penalty) + "," + number(e.shortfall) +
-           strprintf(",%d,", e.unmet) + number(mpm) + "," + strprintf("%.3f", runs[r].seconds) + "\n";
+    if (s.saveRun) files.push_back({sc + strprintf("_r%05zu.csv", r + 1), solutionTable(p, s, runs[r].chosen)});
+    if (s.saveRun && s.saveTargets)
+      files.push_back({sc + strprintf("_mv%05zu.csv", r + 1), targetsTable(p, runs[r].chosen)});
   }
-  if (!save(sc + "_sum.csv", sum)) return false;
-  for (const auto& name : staged) {
-    fs::rename(stagedPath(name), outDir / name, ec);
-    if (ec) {
-      error = "cannot write " + (outDir / name).string();
-      discard();
-      return false;
+  if (s.saveSummary) {
+    std::string sum =
+        "\"Run_Number\",\"Score\",\"Cost\",\"Planning_Units\",\"Connectivity\",\"Connectivity_Total\","
+        "\"Connectivity_In\",\"Connectivity_Edge\",\"Connectivity_Out\",\"Connectivity_In_Fraction\",\"Penalty\","
+        "\"Shortfall\",\"Missing_Values\",\"MPM\"\n";
+    for (std::size_t r = 0; r < runs.size(); ++r) {
+      const RunSummary m = summarise(p, runs[r].chosen);
+      sum += strprintf("%zu,%g,%g,%d,%g,%g,%g,%g,%g,%g,%g,%g,%d,%g\n", r + 1, m.e.cost + p.blm * m.boundary + m.penalty,
+                       m.e.cost, m.e.units, m.boundary, m.total, m.in, m.edge, m.out,
+                       m.total > 0 ? m.in / m.total : 0.0, m.penalty, m.e.shortfall, m.e.unmet, m.mpm);
     }
+    files.push_back({sc + "_sum.csv", sum});
   }
-  return true;
+  if (s.saveSolutionsMatrix) {
+    std::string t;
+    if (s.solutionsMatrixHeaders) {
+      t = "SolutionsMatrix";
+      for (const Unit& u : p.units) t += strprintf(",P%lld", u.id);
+      t += "\n";
+    }
+    for (std::size_t r = 0; r < runs.size(); ++r) {
+      if (s.solutionsMatrixHeaders) t += strprintf("S%zu", r + 1);
+      for (char c : runs[r].chosen) t += c ? ",1" : ",0";
+      t += "\n";
+    }
+    files.push_back({sc + "_solutionsmatrix.csv", t});
+  }
+  if (s.saveBest) files.push_back({sc + "_best.csv", solutionTable(p, s, runs[best].chosen)});
+  if (s.saveBest && s.saveTargets) files.push_back({sc + "_mvbest.csv", targetsTable(p, runs[best].chosen)});
+  if (s.saveSumSolution) {
+    // The units last to first, as the other tool lists them.
+    std::string t = "\"planning_unit\",\"number\"\n";
+    for (std::size_t u = p.units.size(); u-- > 0;) {
+      int n = 0;
+      for (const auto& r : runs) n += r.chosen[u] ? 1 : 0;
+      t += strprintf("%lld,%d\n", p.units[u].id, n);
+    }
+    files.push_back({sc + "_ssoln.csv", t});
+  }
+  files.push_back({sc + "_report.txt", report});
+  return replaceOutputSet(
+      outDir, files, [&sc](const std::string& name) { return isOutputOf(sc, name); }, error);
 }
 
 }  // namespace zn::planning

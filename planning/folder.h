@@ -18,10 +18,17 @@ struct FolderSettings {
   std::filesystem::path outputDir;  // where the outputs go
   std::string puName = "pu.dat";
   std::string specName = "spec.dat";
-  std::string puvsprName = "puvspr.dat";
+  std::string puvsprName;  // empty: puvspr2.dat, or puvspr.dat where only that is there
   std::string boundName;
   std::string scenario = "output";
   int reps = 1;
+  // Which outputs a run writes (the SAVE... keys: 0 none, else as CSV) and
+  // the solution files' second column name (BESTFIELDNAME).
+  int saveBest = 3, saveRun = 3, saveSummary = 3, saveTargets = 3, saveSumSolution = 3;
+  int saveSolutionsMatrix = 0, saveScenario = 0;
+  bool solutionsMatrixHeaders = true;
+  std::string bestFieldName = "SOLUTION";
+  std::vector<std::string> unusedKeys;  // keys of the other tool's annealing and files, read but not applying
 };
 
 struct FolderRead {
@@ -40,11 +47,23 @@ struct Solution {
   double seconds = 0.0;
 };
 
-// Writes SCENARIO_best.csv, SCENARIO_r00001.csv ..., SCENARIO_ssoln.csv,
-// SCENARIO_mvbest.csv and SCENARIO_sum.csv into OUTDIR (made if missing).
-// Each file is written whole or not at all; false with the message otherwise.
+// The outputs of a run in the layouts Marxan writes as CSV: SCEN_best.csv,
+// SCEN_r00001.csv ..., SCEN_mv00001.csv ..., SCEN_mvbest.csv, SCEN_ssoln.csv,
+// SCEN_sum.csv, SCEN_solutionsmatrix.csv and SCEN_sen.dat as the SAVE...
+// keys choose, with this program's report as SCEN_report.txt. They replace
+// the previous set in OUTDIR (made if missing) as one; false with the
+// message when they cannot.
 bool writeOutputs(const Problem& p, const FolderSettings& s, const std::filesystem::path& outDir,
-                  const std::vector<Solution>& runs, std::size_t best, std::string& error);
+                  const std::vector<Solution>& runs, std::size_t best, const std::string& method,
+                  const std::string& report, std::string& error);
+
+// Whether a file name in an output folder belongs to SCENARIO's set (what a
+// new run replaces or removes).
+bool isOutputOf(const std::string& scenario, const std::string& name);
+
+// Boundary length of a set: shared boundaries with exactly one side in the
+// set, outer boundaries of the units in it.
+double boundaryOf(const Problem& p, const std::vector<char>& chosen);
 
 // Numbers as the outputs print them: the shortest text that reads back to
 // the same double ("3", "0.25", "1e+20").

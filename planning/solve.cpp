@@ -104,7 +104,8 @@ bool presenceProblemOf(const Problem& p, ExactProblem& e) {
 
 // The exact minimum set, started from the greedy set so that it is never
 // worse than it, even when the time runs out.
-std::string solvePresence(const Problem& p, ExactProblem& e, const SolveRequest& request, SolveResult& r) {
+std::string solvePresence(const Problem& p, const Problem& shown, ExactProblem& e, const SolveRequest& request,
+                          SolveResult& r) {
   const auto t0 = std::chrono::steady_clock::now();
   const std::vector<char> quick = greedyByCostEffectiveness(p, 1);
   ExactOptions options;
@@ -123,26 +124,15 @@ std::string solvePresence(const Problem& p, ExactProblem& e, const SolveRequest&
   const Evaluation best = evaluate(p, s.chosen), greedy = evaluate(p, quick);
   r.report +=
       std::string("exact minimum ") + (e.byCost ? "cost" : "number of units") + ": " + exactStatusText(x.status) + "\n";
-  r.report += "best: " + summary(p, s) + "\n";
+  r.report += "best: " + summary(shown, s) + "\n";
   if (x.status != ExactStatus::Optimal)
     r.report += "proven lower bound: " + number(x.bound) + strprintf(" (gap %.1f%%)\n", 100.0 * exactGap(x));
   r.report +=
-      "greedy by cost-effectiveness: " + summary(p, Solution{quick, 0.0}) +
+      "greedy by cost-effectiveness: " + summary(shown, Solution{quick, 0.0}) +
       (best.cost > 0 ? strprintf(" (%.1f%% more)", 100.0 * (greedy.cost - best.cost) / best.cost) : std::string()) +
       "\n";
   r.runs.push_back(std::move(s));
   return "";
-}
-
-// Boundary length of a set: shared boundaries with exactly one side in the
-// set, outer boundaries of the units in it.
-double boundaryOf(const Problem& p, const std::vector<char>& chosen) {
-  double sum = 0.0;
-  for (const Boundary& b : p.boundaries) {
-    const bool a = chosen[static_cast<std::size_t>(b.a)], c = chosen[static_cast<std::size_t>(b.b)];
-    if (b.a == b.b ? a : a != c) sum += b.length;
-  }
-  return sum;
 }
 
 // What the exact method minimises: cost plus BLM x boundary length.
@@ -175,7 +165,7 @@ void topUp(const Problem& p, const std::vector<double>& goal, std::vector<char>&
 // outer boundary, a row per feature (amounts held >= the reachable target),
 // and for each shared boundary a column z >= |x_a - x_b| costing BLM x its
 // length, held by the two rows z - x_a + x_b >= 0 and z + x_a - x_b >= 0.
-std::string solveAmounts(const Problem& p, const SolveRequest& request, SolveResult& r) {
+std::string solveAmounts(const Problem& p, const Problem& shown, const SolveRequest& request, SolveResult& r) {
   const auto t0 = std::chrono::steady_clock::now();
   const std::size_t nu = p.units.size();
   MipModel mip;
@@ -276,7 +266,7 @@ std::string solveAmounts(const Problem& p, const SolveRequest& request, SolveRes
                                          : ExactStatus::TimeLimit;
   r.report += std::string("exact minimum ") + (boundary ? "cost + BLM x boundary length" : "cost") + ": " +
               exactStatusText(status) + "\n";
-  r.report += "best: " + summary(p, s) + "\n";
+  r.report += "best: " + summary(shown, s) + "\n";
   if (boundary) r.report += "boundary length " + number(boundaryOf(p, s.chosen)) + ", score " + number(score) + "\n";
   if (status != ExactStatus::Optimal) {
     const double bound = std::min(score, std::max(x.best.bound, x.relaxation));
@@ -284,7 +274,7 @@ std::string solveAmounts(const Problem& p, const SolveRequest& request, SolveRes
     r.report += "proven lower bound: " + number(std::max(bound, 0.0)) + strprintf(" (gap %.1f%%)\n", 100.0 * gap);
   }
   const double quickScore = scoreOf(p, quick);
-  r.report += "greedy by cost-effectiveness: " + summary(p, Solution{quick, 0.0}) +
+  r.report += "greedy by cost-effectiveness: " + summary(shown, Solution{quick, 0.0}) +
               (score > 0 ? strprintf(" (%.1f%% more)", 100.0 * (quickScore - score) / score) : std::string()) + "\n";
   r.runs.push_back(std::move(s));
   return "";
@@ -292,31 +282,51 @@ std::string solveAmounts(const Problem& p, const SolveRequest& request, SolveRes
 
 // The exact method: presence data without boundary length as the exact
 // minimum set (its reductions make it quicker), anything else through the
-// amounts programme.
-std::string solveExactly(const Problem& p, const SolveRequest& request, SolveResult& r) {
+// amounts programme. P is what is solved; SHOWN, with every target, is what
+// the report measures the sets against.
+std::string solveExactly(const Problem& p, const Problem& shown, const SolveRequest& request, SolveResult& r) {
   ExactProblem e;
-  if ((p.blm <= 0 || p.boundaries.empty()) && presenceProblemOf(p, e)) return solvePresence(p, e, request, r);
-  return solveAmounts(p, request, r);
+  if ((p.blm <= 0 || p.boundaries.empty()) && presenceProblemOf(p, e)) return solvePresence(p, shown, e, request, r);
+  return solveAmounts(p, shown, request, r);
 }
 
 }  // namespace
 
-SolveResult solve(const Problem& p, const SolveRequest& request) {
+SolveResult solve(const Problem& given, const SolveRequest& request) {
   SolveResult r;
   if (request.reps < 1 || request.reps > 10000) {
     r.error = strprintf("repetitions must be 1 to 10000, not %d", request.reps);
     return r;
   }
-  if (request.method != Method::Exact && p.blm > 0 && !p.boundaries.empty()) {
-    r.error = "BLM " + number(p.blm) +
+  if (request.method != Method::Exact && given.blm > 0 && !given.boundaries.empty()) {
+    r.error = "BLM " + number(given.blm) +
               " asks for compact sets: boundary length is solved by the exact method only"
               " (--method exact), or set BLM to 0";
     return r;
   }
+  // A feature whose penalty factor is 0 costs nothing when missed, so it is
+  // no constraint: the methods see it with no target, the outputs and the
+  // report with its own.
+  Problem solved = given;
+  int free = 0;
+  for (Feature& f : solved.features)
+    if (f.spf <= 0 && f.target > 0) {
+      f.target = 0.0;
+      ++free;
+    }
+  const Problem& p = solved;
+  const std::string notRequired =
+      free ? strprintf("%d features with penalty factor (spf) 0 are reported, not required\n", free) : std::string();
   const auto t0 = std::chrono::steady_clock::now();
   if (request.method == Method::Exact) {
-    r.report = describe(p) + unreachable(p);
-    r.error = solveExactly(p, request, r);
+    r.method = "exact";
+    r.report = describe(given) + unreachable(p) + notRequired;
+    r.error = solveExactly(p, given, request, r);
+    if (!r.error.empty()) return r;
+    // The exact method has no random element: its repetitions are one set.
+    for (int rep = 2; rep <= request.reps; ++rep) r.runs.push_back(r.runs.front());
+    r.report += strprintf("method: exact, %d repetition%s", request.reps, request.reps == 1 ? "" : "s") +
+                (request.reps > 1 ? " (the same set each time: the method has no random element)" : "") + "\n";
     r.report += strprintf("solved in %.1f seconds\n", secondsSince(t0));
     return r;
   }
@@ -334,9 +344,11 @@ SolveResult solve(const Problem& p, const SolveRequest& request) {
     name = strprintf("near-minimum set by progressive rarity for %d representation%s (random last tie-break)",
                      near.rule.goal, near.rule.goal == 1 ? "" : "s") +
            (near.rule.cost.empty() ? "" : " by cost");
+    r.method = "near-minimum";
   } else {
     method = [&p](std::uint32_t seed) { return greedyByCostEffectiveness(p, seed); };
     name = "greedy by cost-effectiveness";
+    r.method = "greedy";
   }
   for (int rep = 1; rep <= request.reps; ++rep) {
     const auto t = std::chrono::steady_clock::now();
@@ -350,9 +362,9 @@ SolveResult solve(const Problem& p, const SolveRequest& request) {
     const Evaluation a = evaluate(p, r.runs[i].chosen), b = evaluate(p, r.runs[r.best].chosen);
     if (a.shortfall < b.shortfall || (a.shortfall == b.shortfall && a.cost < b.cost)) r.best = i;
   }
-  r.report = describe(p) + unreachable(p) + name +
+  r.report = describe(given) + unreachable(p) + notRequired + "method: " + name +
              strprintf(", %d repetitions (seeds 1 ... %d)\n", request.reps, request.reps) +
-             strprintf("best: repetition %zu, ", r.best + 1) + summary(p, r.runs[r.best]) + "\n" +
+             strprintf("best: repetition %zu, ", r.best + 1) + summary(given, r.runs[r.best]) + "\n" +
              strprintf("solved in %.1f seconds\n", secondsSince(t0));
   return r;
 }

@@ -34,13 +34,26 @@ void importGbifCommand(Shell& sh) {
     return;
   }
   FileRequest save;
-  save.title = "Write imported GBIF data";
+  save.title = kGbifSaveTitle;
   save.filters = {{"ZN data (*.dat)", "*.dat"}};
   save.initialDir = open.initialDir;
   const auto output = sh.host.chooseSaveFile(save);
   if (!output) return;
   o.input = *input;
   o.output = *output;
+  // The save dialog asked before replacing the datafile; the scores file
+  // beside it is asked here.
+  if (std::string why = gbifOutputProblem(s, o); !why.empty()) {
+    sh.host.messageBox(why, kImportCaption, Icon::Exclamation, Buttons::Ok);
+    return;
+  }
+  for (const auto& p : gbifOutputs(o)) {
+    std::error_code ec;
+    if (p != o.output && std::filesystem::exists(p, ec) &&
+        sh.host.messageBox(p.string() + " already exists.\nDo you want to replace it?", kGbifSaveTitle, Icon::Question,
+                           Buttons::YesNo) != Answer::Yes)
+      return;
+  }
   GbifImportResult r;
   {
     BusyGuard busy(sh.host);

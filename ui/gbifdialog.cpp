@@ -17,7 +17,12 @@ GbifImportDialog::GbifImportDialog(GbifDialogModel& model, QWidget* parent) : QD
   uncertainty_ = new QLineEdit(QString::fromStdString(m_.maxUncertainty), this);
   uncertainty_->setPlaceholderText("any");
   basis_ = new QLineEdit(QString::fromStdString(m_.basis), this);
-  basis_->setPlaceholderText("any, or e.g. HUMAN_OBSERVATION,PRESERVED_SPECIMEN");
+  basis_->setPlaceholderText("e.g. HUMAN_OBSERVATION,PRESERVED_SPECIMEN");
+  QString leftOut;
+  for (const char* b : kBasisLeftOut) leftOut += (leftOut.isEmpty() ? "" : ", ") + QString(b);
+  basisNote_ = new QLabel(
+      "When empty, all records but " + leftOut + " (fossils, zoo and garden organisms); name them to keep them.", this);
+  basisNote_->setWordWrap(true);
   years_ = new QLineEdit(QString::fromStdString(m_.years), this);
   years_->setPlaceholderText("any, or e.g. 1990-2020");
   rank_ = new QComboBox(this);
@@ -30,6 +35,7 @@ GbifImportDialog::GbifImportDialog(GbifDialogModel& model, QWidget* parent) : QD
   auto* form = new QFormLayout;
   form->addRow("Largest coordinate uncertainty (m):", uncertainty_);
   form->addRow("Basis of record:", basis_);
+  form->addRow(basisNote_);
   form->addRow("Years:", years_);
   form->addRow("Taxa at rank:", rank_);
   form->addRow(quantitative_);

@@ -24,6 +24,7 @@ class GbifImportDialog : public QDialog {
   QComboBox* rank() const { return rank_; }
   QCheckBox* quantitative() const { return quantitative_; }
   QLabel* problem() const { return problem_; }
+  QLabel* basisNote() const { return basisNote_; }
 
  private:
   void tryAccept();
@@ -32,7 +33,7 @@ class GbifImportDialog : public QDialog {
   QLineEdit *uncertainty_, *basis_, *years_;
   QComboBox* rank_;
   QCheckBox* quantitative_;
-  QLabel* problem_;
+  QLabel *problem_, *basisNote_;
 };
 
 bool isGbifDialog(const std::string& name);

@@ -3,7 +3,11 @@
 // file with their reason; refusals write nothing.
 #include <gtest/gtest.h>
 
+#include <cpl_vsi.h>
+
 #include <cmath>
+#include <cstdio>
+#include <set>
 
 #include "gis/gbif.h"
 #include "interchange/cellspan.h"
@@ -11,6 +15,7 @@
 #include "store/files.h"
 #include "store/text.h"
 #include "tests/gis/gis_fixture.h"
+#include "tests/store/file_limit.h"
 #include "tests/support/cli_run.h"
 
 namespace zn {
@@ -21,6 +26,13 @@ using test::gbifHeader;
 using test::gbifRow;
 
 std::string coord(double v) { return strprintf("%.6f", v); }
+
+// The peak memory of the process in KiB (VmHWM), or -1.
+long peakKiB() {
+  const std::string status = test::readFile("/proc/self/status");
+  const auto at = status.find("VmHWM:");
+  return at == std::string::npos ? -1 : std::atol(status.c_str() + at + 6);
+}
 
 // One row per record of the sample at the centre of its cell, families and
 // genera named so that they sort as the sample's codes do.
@@ -94,17 +106,14 @@ const std::vector<std::pair<std::string, std::string>>& badRows() {
 TEST_F(GbifImport, ShippedSampleComesBackCardForCardWithBadRowsLost) {
   test::OpenedSample open(home, GridVariant::World, sample);
   const SampleRecords recs = recordsOf(*open.s, "\r\n");
-  // A byte-order mark, CR LF lines, a quoted locality holding a tab and a
-  // record given twice (it counts once in the datafile).
+  // A byte-order mark, CR LF lines, a locality that begins with a quote
+  // (GBIF never quotes: it is text, not the start of a field running on)
+  // and a record given twice (it counts once in the datafile).
   std::string text = "\xEF\xBB\xBF" + gbifHeader("\r\n") + recs.rows;
-  const std::string firstRow = recs.rows.substr(0, recs.rows.find("\r\n") + 2);
-  std::string quoted = firstRow;
-  const std::size_t locality = [&] {
-    std::size_t p = 0;
-    for (int i = 0; i < 16; ++i) p = quoted.find('\t', p) + 1;
-    return p;
-  }();
-  quoted.insert(locality, "\"Road\tside \"\"north\"\"\"");
+  std::string quoted = recs.rows.substr(0, recs.rows.find("\r\n") + 2);
+  std::size_t locality = 0;
+  for (int i = 0; i < 16; ++i) locality = quoted.find('\t', locality) + 1;
+  quoted.insert(locality, "\"Fundo El Roble");
   text += quoted;
   for (const auto& [row, reason] : badRows()) text += row;
   const fs::path input = shipped.tmp.path() / "0004567-240101120000000.csv";
@@ -124,7 +133,7 @@ TEST_F(GbifImport, ShippedSampleComesBackCardForCardWithBadRowsLost) {
 
   // Every bad row is lost once, with its reason and its line number.
   const std::string lost = test::readFile(home / "LOSTDAT.TXT");
-  EXPECT_EQ(std::count(lost.begin(), lost.end(), '\n'), bad + 1);
+  EXPECT_EQ(std::count(lost.begin(), lost.end(), '\n'), bad + 1) << lost;
   long line = recs.count + 3;  // header, records, the quoted row
   for (const auto& [row, reason] : badRows())
     EXPECT_NE(lost.find(std::to_string(line++) + "\t" + reason + "\t"), std::string::npos) << reason;
@@ -139,24 +148,30 @@ TEST_F(GbifImport, ShippedSampleComesBackCardForCardWithBadRowsLost) {
   EXPECT_EQ(sum, recs.count + 1);
 }
 
-TEST_F(GbifImport, ZippedDownloadAndDarwinCoreArchiveGiveTheSameDatafile) {
+TEST_F(GbifImport, ZippedDownloadAndDarwinCoreArchivesGiveTheSameDatafile) {
   test::OpenedSample open(home, GridVariant::World, sample);
   const SampleRecords recs = recordsOf(*open.s, "\n");
   const std::string simple = gbifHeader() + recs.rows;
-  const fs::path zip = shipped.tmp.path() / "download.zip";
+  // A brace in the name, which GDAL's {}-quoted zip names cannot hold as such.
+  const fs::path zip = shipped.tmp.path() / "download}.zip";
   test::writeZip(zip, {{"0004567-240101120000000.csv", simple}});
 
   // The archive's core file puts the columns in another order and names
-  // them by term URI in meta.xml.
+  // them by term URI in meta.xml. GBIF's archives enclose no field, so an
+  // id beginning with a quote is text; an archive that says fields are
+  // enclosed in quotes has a tab inside one.
   const std::vector<std::string> terms{"gbifID", "decimalLongitude", "species", "decimalLatitude", "genus", "family"};
-  std::string meta =
-      "<?xml version=\"1.0\"?>\n<archive xmlns=\"http://rs.tdwg.org/dwc/text/\">\n"
-      "<core encoding=\"UTF-8\" fieldsTerminatedBy=\"\\t\" linesTerminatedBy=\"\\n\" fieldsEnclosedBy=\"\" "
-      "ignoreHeaderLines=\"1\" rowType=\"http://rs.tdwg.org/dwc/terms/Occurrence\">\n"
-      "<files><location>occurrence.txt</location></files>\n<id index=\"0\"/>\n";
-  for (std::size_t i = 1; i < terms.size(); ++i)
-    meta += strprintf("<field index=\"%zu\" term=\"http://rs.tdwg.org/dwc/terms/%s\"/>\n", i, terms[i].c_str());
-  meta += "</core>\n</archive>\n";
+  auto metaEnclosing = [&](const char* enclosure) {
+    std::string meta =
+        "<?xml version=\"1.0\"?>\n<archive xmlns=\"http://rs.tdwg.org/dwc/text/\">\n"
+        "<core encoding=\"UTF-8\" fieldsTerminatedBy=\"\\t\" linesTerminatedBy=\"\\n\" fieldsEnclosedBy=\"" +
+        std::string(enclosure) +
+        "\" ignoreHeaderLines=\"1\" rowType=\"http://rs.tdwg.org/dwc/terms/Occurrence\">\n"
+        "<files><location>occurrence.txt</location></files>\n<id index=\"0\"/>\n";
+    for (std::size_t i = 1; i < terms.size(); ++i)
+      meta += strprintf("<field index=\"%zu\" term=\"http://rs.tdwg.org/dwc/terms/%s\"/>\n", i, terms[i].c_str());
+    return meta + "</core>\n</archive>\n";
+  };
   std::string core = "id\tlon\tname\tlat\tg\tf\n";  // the header row is skipped, not read
   const auto& cols = test::gbifColumns();
   auto at = [&](const std::string& row, const std::string& col) {
@@ -164,20 +179,27 @@ TEST_F(GbifImport, ZippedDownloadAndDarwinCoreArchiveGiveTheSameDatafile) {
     for (std::size_t i = 0; cols[i] != col; ++i) p = row.find('\t', p) + 1;
     return row.substr(p, row.find_first_of("\t\n", p) - p);
   };
+  std::string quotedCore = core;
   for (std::size_t p = 0; p < recs.rows.size(); p = recs.rows.find('\n', p) + 1) {
     const std::string row = recs.rows.substr(p, recs.rows.find('\n', p) - p + 1);
-    for (std::size_t i = 0; i < terms.size(); ++i) core += (i ? "\t" : "") + at(row, terms[i]);
+    for (std::size_t i = 0; i < terms.size(); ++i) {
+      core += (i ? "\t" : p ? "" : "\"") + at(row, terms[i]);
+      quotedCore += (i ? "\t\"" : "\"") + at(row, terms[i]) + (i ? "\"" : "\t\"");
+    }
     core += "\n";
+    quotedCore += "\n";
   }
-  const fs::path dwca = shipped.tmp.path() / "dwca.zip";
-  test::writeZip(dwca, {{"meta.xml", meta}, {"occurrence.txt", core}, {"eml.xml", "<eml/>"}});
+  const fs::path dwca = shipped.tmp.path() / "dwca.zip", quoting = shipped.tmp.path() / "quoting.zip";
+  test::writeZip(dwca, {{"meta.xml", metaEnclosing("")}, {"occurrence.txt", core}, {"eml.xml", "<eml/>"}});
+  test::writeZip(quoting, {{"meta.xml", metaEnclosing("&quot;")}, {"occurrence.txt", quotedCore}});
 
-  const fs::path a = home / "equal" / "a.dat", b = home / "equal" / "b.dat";
-  ASSERT_EQ(run({zip.string(), a.string()}).rc, 0);
-  const auto rb = run({dwca.string(), b.string()});
-  ASSERT_EQ(rb.rc, 0) << rb.err;
-  EXPECT_EQ(test::cardsOf(a, GridVariant::World), test::cardsOf(sample, GridVariant::World));
-  EXPECT_EQ(test::cardsOf(b, GridVariant::World), test::cardsOf(sample, GridVariant::World));
+  const fs::path out = home / "equal" / "a.dat";
+  for (const fs::path& in : {zip, dwca, quoting}) {
+    fs::remove(out);
+    const auto r = run({in.string(), out.string()});
+    EXPECT_EQ(r.rc, 0) << in << r.err;
+    EXPECT_EQ(test::cardsOf(out, GridVariant::World), test::cardsOf(sample, GridVariant::World)) << in;
+  }
 }
 
 TEST_F(GbifImport, UnusableInputsAreRefusedWithoutWritingAnything) {
@@ -202,6 +224,12 @@ TEST_F(GbifImport, UnusableInputsAreRefusedWithoutWritingAnything) {
   }
   auto r = run({noOccurrences.string(), out.string()});
   EXPECT_NE(r.err.find("the zip holds no occurrence file"), std::string::npos) << r.err;
+  // A download cut short says so.
+  const fs::path cut = shipped.tmp.path() / "cut.zip";
+  test::writeZip(cut, {{"occurrence.csv", gbifHeader()}});
+  fs::resize_file(cut, fs::file_size(cut) - 10);
+  r = run({cut.string(), out.string()});
+  EXPECT_NE(r.err.find(cut.string() + " is not a whole zip"), std::string::npos) << r.err;
   // Filters on columns the download lacks say which.
   const fs::path minimal = shipped.tmp.path() / "minimal.csv";
   test::writeFile(minimal, "species\tdecimalLatitude\tdecimalLongitude\nPuma concolor\t10.5\t-70.5\n");
@@ -212,6 +240,20 @@ TEST_F(GbifImport, UnusableInputsAreRefusedWithoutWritingAnything) {
   EXPECT_NE(r.err.find("does not exist"), std::string::npos) << r.err;
   r = run({minimal.string(), (shipped.tmp.path() / "x.dat").string()});
   EXPECT_NE(r.err.find("grid folder of the program folder"), std::string::npos) << r.err;
+  // Only plain local files: GDAL's virtual file systems (network, memory) are refused.
+  const std::string inMemory = "/vsimem/occurrences.csv", text = "species\tdecimalLatitude\tdecimalLongitude\n";
+  if (VSILFILE* f = VSIFOpenL(inMemory.c_str(), "wb")) {
+    VSIFWriteL(text.data(), 1, text.size(), f);
+    VSIFCloseL(f);
+  }
+  for (const auto& [in, to] : {std::pair<std::string, std::string>{inMemory, out.string()},
+                               {"/vsicurl/http://127.0.0.1:9/occurrences.csv", out.string()},
+                               {minimal.string(), "/vsimem/x.dat"}}) {
+    r = run({in, to});
+    EXPECT_EQ(r.rc, 1) << in;
+    EXPECT_NE(r.err.find("is not a local file name (no /vsi... names or URLs)"), std::string::npos) << r.err;
+  }
+  VSIUnlink(inMemory.c_str());
   EXPECT_FALSE(fs::exists(out));
   EXPECT_FALSE(fs::exists(home / "LOSTDAT.TXT"));
   // Options the tool cannot take.
@@ -266,6 +308,185 @@ TEST_F(GbifImport, FiltersRankAndQuantities) {
   test::OpenedSample g(home, GridVariant::World, out);
   ASSERT_EQ(g.s->ws.taxaCount, 2);
   EXPECT_EQ(g.s->ws.cards.name(1), "Puma");
+}
+
+// A row of one cat record with the given species, basis and point.
+std::string catRow(const std::string& species, const char* basis, const char* lat, const char* lon) {
+  return gbifRow({{"family", "Felidae"},
+                  {"genus", species.substr(0, species.find(' '))},
+                  {"species", species},
+                  {"decimalLatitude", lat},
+                  {"decimalLongitude", lon},
+                  {"basisOfRecord", basis}});
+}
+
+TEST_F(GbifImport, ExistingOutputsAreAskedForAndTheProgramsOwnFilesNeverReplaced) {
+  const fs::path in = shipped.tmp.path() / "cats.csv";
+  test::writeFile(in, gbifHeader() + catRow("Puma concolor", "HUMAN_OBSERVATION", "10.5", "-70.5"));
+  const fs::path out = home / "equal" / "cats.dat", scores = home / "equal" / "cats.scr";
+  auto answering = [&](const fs::path& to) {
+    return test::runCli({"--home", home.string(), "--answer", "no", "import-gbif", in.string(), to.string()});
+  };
+  // An existing datafile or scores file is kept when the answer is no.
+  for (const fs::path& old : {out, scores}) {
+    test::writeFile(old, "old");
+    const auto r = answering(out);
+    EXPECT_EQ(r.rc, 1) << old;
+    EXPECT_NE(r.err.find(old.string() + " already exists"), std::string::npos) << r.err;
+    EXPECT_EQ(test::readFile(old), "old");
+    EXPECT_FALSE(fs::exists(old == out ? scores : out)) << old;
+    fs::remove(old);
+  }
+  // The program's files, a datafile named like its scores file and a link
+  // that leads out of the program folder are refused, whatever the answer.
+  const fs::path outside = shipped.tmp.path() / "outside.dat";
+  fs::create_symlink(outside, home / "equal" / "link.dat");
+  struct Case {
+    fs::path output;
+    std::string message;
+  };
+  const std::vector<Case> cases{
+      {home / "equal" / "ZONARIUM.LOC", "ZONARIUM.LOC is one of the program's own files"},
+      {home / "britain" / "ZONARIUM.SQS", "ZONARIUM.SQS is one of the program's own files"},
+      {home / "equal" / "zonarium.dat", "zonarium.dat is one of the program's own files"},
+      {home / "equal" / "cats.scr", "its records-per-cell scores file takes that name"},
+      {home / "equal" / "link.dat", "is a symbolic link to nothing"},
+  };
+  for (const auto& c : cases) {
+    const std::string before = fs::exists(c.output) ? test::readFile(c.output) : "";
+    const auto r = run({in.string(), c.output.string()});
+    EXPECT_EQ(r.rc, 1) << c.output;
+    EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+    EXPECT_EQ(fs::exists(c.output) ? test::readFile(c.output) : "", before) << c.output;
+  }
+  EXPECT_FALSE(fs::exists(outside));
+  // A link to a datafile of the folder is written through, and stays a link.
+  const fs::path real = home / "equal" / "real.dat", alias = home / "equal" / "alias.dat";
+  test::writeFile(real, "old");
+  fs::create_symlink(real, alias);
+  ASSERT_EQ(run({in.string(), alias.string()}).rc, 0);
+  EXPECT_TRUE(fs::is_symlink(alias));
+  EXPECT_EQ(test::OpenedSample(home, GridVariant::World, real).s->ws.taxaCount, 1);
+}
+
+TEST_F(GbifImport, AFailedWriteLeavesTheLastImportsFilesAsTheyWere) {
+  const fs::path out = home / "equal" / "cats.dat";
+  const fs::path in = shipped.tmp.path() / "cats.csv";
+  test::writeFile(in, gbifHeader() + catRow("Puma concolor", "HUMAN_OBSERVATION", "10.5", "-70.5"));
+  ASSERT_EQ(run({in.string(), out.string()}).rc, 0);
+  const std::vector<fs::path> files{out, fs::path(out).replace_extension(".scr"), home / "LOSTDAT.TXT"};
+  std::vector<std::string> before;
+  for (const auto& f : files) before.push_back(test::readFile(f));
+
+  // Many taxa make a datafile larger than the disk has room for; the
+  // scores and the lost records would fit.
+  std::string many = gbifHeader() + catRow("Lynx lynx", "HUMAN_OBSERVATION", "0", "0");
+  for (int i = 0; i < 300; ++i) many += catRow(strprintf("Felis s%03d", i), "HUMAN_OBSERVATION", "10.5", "-70.5");
+  test::writeFile(in, many);
+  test::CliOutput r;
+  {
+    test::FileSizeLimit full(64 * 1024);
+    r = run({in.string(), out.string()});
+  }
+  EXPECT_EQ(r.rc, 1);
+  EXPECT_NE(r.err.find("cannot write " + out.string()), std::string::npos) << r.err;
+  for (std::size_t i = 0; i < files.size(); ++i) EXPECT_EQ(test::readFile(files[i]), before[i]) << files[i];
+  for (const auto& e : fs::directory_iterator(home / "equal"))
+    EXPECT_EQ(e.path().filename().string().find(".tmp"), std::string::npos) << e.path();
+}
+
+TEST_F(GbifImport, TheSummaryNamesWhatWasLostAndWhere) {
+  // A polar bear at the pole; a fossil, a zoo animal and a record at 0/0
+  // whose taxa then have no record left.
+  const std::string text = gbifHeader() + catRow("Puma concolor", "HUMAN_OBSERVATION", "10.5", "-70.5") +
+                           catRow("Ursus maritimus", "HUMAN_OBSERVATION", "90", "10.5") +
+                           catRow("Ursus arctos", "HUMAN_OBSERVATION", "-90", "10.5") +
+                           catRow("Smilodon fatalis", "FOSSIL_SPECIMEN", "34.5", "-118.5") +
+                           catRow("Panthera leo", "LIVING_SPECIMEN", "51.5", "-0.5") +
+                           catRow("Lynx lynx", "HUMAN_OBSERVATION", "0", "0");
+  const fs::path in = shipped.tmp.path() / "cats.csv", out = home / "equal" / "cats.dat";
+  test::writeFile(in, text);
+  const std::string lostFile = (home / "LOSTDAT.TXT").string();
+  auto r = run({in.string(), out.string()});
+  ASSERT_EQ(r.rc, 0) << r.err;
+  EXPECT_EQ(r.out.substr(0, r.out.find("\ngrid type:")),
+            "6 rows read: 3 records placed as 3 cell records for 3 taxa\n"
+            "3 lost records, listed in " +
+                lostFile +
+                " (each import replaces it)\n"
+                "2 fossil or zoo and garden records left out (FOSSIL_SPECIMEN, LIVING_SPECIMEN): a basis of record "
+                "(--basis) that names them takes them\n"
+                "3 taxa lost every record: Lynx lynx, Panthera leo, Smilodon fatalis")
+      << r.out;
+  EXPECT_NE(test::readFile(lostFile).find("-\tevery record of the taxon lost (1 rows)\tSmilodon fatalis\t"),
+            std::string::npos);
+
+  // Named, the specimens come back; the poles are both placed.
+  r = run({in.string(), out.string(), "--basis", "HUMAN_OBSERVATION,FOSSIL_SPECIMEN,LIVING_SPECIMEN"});
+  ASSERT_EQ(r.rc, 0) << r.err;
+  EXPECT_EQ(r.out.substr(0, r.out.find('\n')), "6 rows read: 5 records placed as 5 cell records for 5 taxa");
+  EXPECT_EQ(r.out.find("left out"), std::string::npos) << r.out;
+
+  // When every row is lost the lost-records file still tells why.
+  test::writeFile(in, gbifHeader() + catRow("Lynx lynx", "HUMAN_OBSERVATION", "0", "0"));
+  r = run({in.string(), out.string()});
+  EXPECT_EQ(r.rc, 1);
+  EXPECT_NE(r.err.find("(1 rows, 1 lost, listed in " + lostFile + ")"), std::string::npos) << r.err;
+  const std::string lost = test::readFile(lostFile);
+  EXPECT_NE(lost.find("2\tcoordinates 0/0\tLynx lynx"), std::string::npos) << lost;
+  EXPECT_EQ(lost.find("Puma"), std::string::npos) << lost;
+}
+
+TEST_F(GbifImport, NamesACardCannotHoldAreReportedAndKeptApart) {
+  struct Name {
+    std::string written, card;
+  };
+  const std::vector<Name> names{{"Canis lupus", "Canis lupus"},
+                                {"Ca\xC3\xB1is lupus", "Canis lupus~2"},
+                                {std::string("Vulpes\0vulpes", 13), "Vulpes?vulpes~2"},
+                                {"Vulpes?vulpes", "Vulpes?vulpes"}};
+  std::string text = gbifHeader();
+  for (const auto& n : names) text += catRow(n.written, "HUMAN_OBSERVATION", "10.5", "-70.5");
+  const fs::path in = shipped.tmp.path() / "dogs.csv", out = home / "equal" / "dogs.dat";
+  test::writeFile(in, text);
+  const auto r = run({in.string(), out.string()});
+  ASSERT_EQ(r.rc, 0) << r.err;
+  test::OpenedSample opened(home, GridVariant::World, out);
+  std::multiset<std::string> cards, wanted;
+  for (int t = 0; t < opened.s->ws.taxaCount; ++t) cards.insert(opened.s->ws.cards.name(t));
+  for (const auto& n : names) wanted.insert(n.card);
+  EXPECT_EQ(cards, wanted);
+  const std::string lost = test::readFile(home / "LOSTDAT.TXT");
+  EXPECT_NE(lost.find("\"Canis lupus~2\" (a datafile name is at most 30 ASCII letters)\tCa\xC3\xB1is lupus\t"),
+            std::string::npos)
+      << lost;
+  EXPECT_NE(lost.find("\"Vulpes?vulpes~2\" (a datafile name is at most 30 ASCII letters)\tVulpes\\x00vulpes\t"),
+            std::string::npos)
+      << lost;
+}
+
+// The peak memory of the process, reset to what it holds now.
+long resetPeakKiB() {
+  std::FILE* f = std::fopen("/proc/self/clear_refs", "w");
+  if (!f || std::fputs("5", f) < 0 || std::fclose(f) != 0) return -1;
+  return peakKiB();
+}
+
+TEST_F(GbifImport, LostRowsAreWrittenAsTheyAreReadNotHeld) {
+  // 48 MiB of lost rows: long names without coordinates.
+  const fs::path in = shipped.tmp.path() / "long.csv", out = home / "equal" / "long.dat";
+  {
+    const std::string name = "Puma " + std::string(32 * 1024, 'x');
+    std::string text = gbifHeader() + catRow("Puma concolor", "HUMAN_OBSERVATION", "10.5", "-70.5");
+    for (int i = 0; i < 1536; ++i) text += catRow(name, "HUMAN_OBSERVATION", "", "");
+    test::writeFile(in, text);
+  }
+  const long before = resetPeakKiB();
+  if (before < 0) GTEST_SKIP() << "the peak memory cannot be reset here";
+  const auto r = run({in.string(), out.string()});
+  ASSERT_EQ(r.rc, 0) << r.err;
+  EXPECT_LT(peakKiB() - before, 16 * 1024);
+  EXPECT_GT(fs::file_size(home / "LOSTDAT.TXT"), 48u << 20);
 }
 
 TEST_F(GbifImport, BritainRecordsGoToTheirTenKilometreSquares) {

@@ -169,6 +169,9 @@ TEST_P(GisMenus, ImportGbifOccurrencesBuildsTheToolsDatafileAndOpensIt) {
     if (!d) return;
     poll.stop();
     dialogSeen = true;
+    // Left empty, the basis of record leaves fossils and captive organisms out, and the dialog says so.
+    EXPECT_TRUE(d->basisNote()->isVisible());
+    EXPECT_NE(d->basisNote()->text().indexOf("FOSSIL_SPECIMEN, LIVING_SPECIMEN"), -1);
     QTest::keyClicks(d->years(), "2020");
     QTest::keyClick(d->years(), Qt::Key_Return);  // not a range: the dialog stays
     EXPECT_TRUE(d->isVisible());
@@ -182,7 +185,11 @@ TEST_P(GisMenus, ImportGbifOccurrencesBuildsTheToolsDatafileAndOpensIt) {
   ASSERT_TRUE(fs::exists(mine)) << (host.shown.empty() ? "" : host.shown.back());
   EXPECT_EQ(host.shown.back(),
             "Import GBIF occurrences: 3 rows read: 2 records placed as 2 cell records for 1 taxa\n"
-            "1 lost records");
+            "1 lost records, listed in " +
+                (home / "LOSTDAT.TXT").string() +
+                " (each import replaces it)\n"
+                "0 fossil or zoo and garden records left out (FOSSIL_SPECIMEN, LIVING_SPECIMEN): "
+                "a basis of record (--basis) that names them takes them");
   EXPECT_TRUE(session->ws.datafile.opened);
   EXPECT_EQ(session->ws.datafile.fileName, "io.dat");
   EXPECT_EQ(session->ws.counters.records, 2);
@@ -192,8 +199,29 @@ TEST_P(GisMenus, ImportGbifOccurrencesBuildsTheToolsDatafileAndOpensIt) {
   const auto r = tool({"import-gbif", input.string(), theirs.string()});
   ASSERT_EQ(r.rc, 0) << r.err;
   EXPECT_EQ(test::readFile(mine), test::readFile(theirs));
-  EXPECT_EQ(test::readFile(fs::path(mine).replace_extension(".scr")),
-            test::readFile(fs::path(theirs).replace_extension(".scr")));
+  const fs::path scores = fs::path(mine).replace_extension(".scr");
+  EXPECT_EQ(test::readFile(scores), test::readFile(fs::path(theirs).replace_extension(".scr")));
+
+  // Again into the same datafile: the save dialog asked about it, the
+  // scores file beside it is asked about here, and No keeps both.
+  test::writeFile(scores, "old");
+  const std::string datafileBefore = test::readFile(mine);
+  host.opens.push_back(input);
+  host.saves.push_back(mine);
+  QTimer ok;
+  ok.setInterval(10);
+  QObject::connect(&ok, &QTimer::timeout, [&] {
+    if (auto* d = dynamic_cast<GbifImportDialog*>(QApplication::activeModalWidget())) {
+      ok.stop();
+      QTest::keyClick(d->years(), Qt::Key_Return);
+    }
+  });
+  ok.start();
+  clickItem("&DataBase", "Import &GBIF occurrences...");
+  EXPECT_EQ(host.shown.back(),
+            "Write imported GBIF data: " + scores.string() + " already exists.\nDo you want to replace it?");
+  EXPECT_EQ(test::readFile(scores), "old");
+  EXPECT_EQ(test::readFile(mine), datafileBefore);
 }
 
 INSTANTIATE_TEST_SUITE_P(BothPrograms, GisMenus,

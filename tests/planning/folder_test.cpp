@@ -41,9 +41,10 @@ TEST(PlanningFolderRead, InputDatKeysOverrideNamesAndProseIsSkipped) {
   PlanningFolder f("id,cost\n1,1\n", "id,target\n1,1\n", "species,pu,amount\n1,1,1\n");
   f.file("data/units.csv", "id,cost\n9,2\n");
   f.file("data/amounts.csv", "species\tpu\tamount\n1\t9\t1\n");
+  f.file("data/spec.csv", "id,target\n1,1\n");
   f.file("run.dat",
          "Input file for a run\n\nGeneral Parameters\nBLM 0\nNUMREPS 7\nMISSLEVEL 0.95\nUNKNOWNKEY 3\n"
-         "INPUTDIR data\nPUNAME units.csv\nSPECNAME ../input/spec.dat\nPUVSPRNAME amounts.csv\nSCENNAME run1\n");
+         "INPUTDIR data\nPUNAME units.csv\nSPECNAME spec.csv\nPUVSPRNAME amounts.csv\nSCENNAME run1\n");
   const FolderRead r = readFolder(f.dir, "run.dat");
   ASSERT_EQ(r.error, "");
   EXPECT_EQ(r.settings.reps, 7);
@@ -106,7 +107,23 @@ INSTANTIATE_TEST_SUITE_P(
         BadFolder{"MissingBoundaryFile", kIn + "BLM 2.5\nBOUNDNAME bound.dat\n", kPu, kSpec, kAmt,
                   "bound.dat: cannot be read (missing?)"},
         BadFolder{"TooManyReps", kIn + "NUMREPS 0\n", kPu, kSpec, kAmt,
-                  "input.dat line 2: NUMREPS \"0\" is not a number from 1 to 10000"}),
+                  "input.dat line 2: NUMREPS \"0\" is not a number from 1 to 10000"},
+        BadFolder{"AbsoluteInputName", kIn + "SPECNAME /etc/passwd\n", kPu, kSpec, kAmt,
+                  "input.dat line 2: SPECNAME \"/etc/passwd\" is not a name inside the input folder (no absolute "
+                  "path, no \"..\")"},
+        BadFolder{"EscapingInputName", kIn + "BOUNDNAME a/../../b.dat\n", kPu, kSpec, kAmt,
+                  "input.dat line 2: BOUNDNAME \"a/../../b.dat\" is not a name inside the input folder (no "
+                  "absolute path, no \"..\")"},
+        BadFolder{"OutputsInTheFolderItself", "INPUTDIR input\nOUTPUTDIR ./\n", kPu, kSpec, kAmt,
+                  "input.dat line 2: OUTPUTDIR \"./\" is the planning-unit folder itself: the outputs need a folder "
+                  "of their own, such as output"},
+        BadFolder{"EscapingScenario", kIn + "SCENNAME ../../ESCAPED\n", kPu, kSpec, kAmt,
+                  "input.dat line 2: SCENNAME \"../../ESCAPED\" is not a plain name (the outputs stay inside the "
+                  "output folder)"},
+        BadFolder{"AmountsBeyondTheLargestNumber", kIn, kPu, kSpec, "species,pu,amount\n1,1,1e308\n1,2,1e308\n",
+                  "the amounts in puvspr.dat add up to more than 1e+300: scale them down"},
+        BadFolder{"CostsBeyondTheLargestNumber", kIn, "id,cost\n1,1e308\n2,1e308\n", kSpec, kAmt,
+                  "the costs in pu.dat add up to more than 1e+300: scale them down"}),
     [](const auto& param_info) { return std::string(param_info.param.name); });
 
 TEST(PlanningFolderRead, MissingInputDatSaysSo) {

@@ -1,6 +1,9 @@
 // zonarium marxan on a small folder: the outputs users' scripts read.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <fstream>
+
 #include "planning/folder.h"
 #include "tests/planning/planning_fixture.h"
 #include "tests/support/cli_run.h"
@@ -8,34 +11,53 @@
 namespace zn::test {
 namespace {
 
-PlanningFolder smallFolder() {
+PlanningFolder smallFolder(const std::string& keys = "") {
   // Unit 30 alone meets both targets most cheaply per unit of cost.
   return PlanningFolder("id,cost,status\n10,1,0\n20,1,0\n30,1.5,0\n",
                         "id,target,spf,name\n1,1,5,red fox\n2,2,1,\"wolf, grey\"\n",
                         "species,pu,amount\n1,10,1\n2,20,2\n1,30,1\n2,30,2\n",
-                        "NUMREPS 2\nSCENNAME run\nINPUTDIR input\nOUTPUTDIR out\n");
+                        "NUMREPS 2\nSCENNAME run\nINPUTDIR input\nOUTPUTDIR out\nPUVSPRNAME puvspr.dat\n" + keys);
 }
 
-TEST(MarxanCommand, WritesTheOutputsInTheirUsualLayout) {
-  PlanningFolder f = smallFolder();
-  CliOutput r = runCli({"marxan", f.dir.string(), "--method", "greedy"});
+std::string expected(const std::string& name) {
+  std::ifstream in(std::filesystem::path(ZN_TEST_DATA) / "planning" / name, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// With a boundary file and BLM 1 the compact pair 10 + 20 (cost 2, boundary
+// 3) beats unit 30 alone (cost 1.5, boundary 5): the summary carries the
+// boundary and scores cost + BLM x boundary + penalty, as the report does.
+TEST(MarxanCommand, WritesMarxansCsvOutputsWithTheBoundary) {
+  PlanningFolder f = smallFolder("BLM 1\nBOUNDNAME bound.dat\nSAVESOLUTIONSMATRIX 3\nSAVESCEN 0\n");
+  f.file("input/bound.dat", "id1,id2,boundary\n10,10,1\n20,20,1\n30,30,4\n10,20,1\n20,30,1\n");
+  CliOutput r = runCli({"marxan", f.dir.string()});
   ASSERT_EQ(r.rc, 0) << r.err;
-  EXPECT_EQ(f.read("out/run_best.csv"), "planning_unit,solution\n10,0\n20,0\n30,1\n");
-  EXPECT_EQ(f.read("out/run_r00002.csv"), f.read("out/run_best.csv"));
-  EXPECT_EQ(f.read("out/run_ssoln.csv"), "planning_unit,number\n10,0\n20,0\n30,2\n");
-  EXPECT_EQ(f.read("out/run_mvbest.csv"),
-            "\"Conservation Feature\",\"Feature Name\",\"Target\",\"Amount Held\",\"Occurrence Target\","
-            "\"Occurrences Held\",\"Separation Target\",\"Separation Achieved\",\"Target Met\",\"MPM\"\n"
-            "1,red fox,1,1,0,1,0,0,yes,1\n2,\"wolf, grey\",2,2,0,1,0,0,yes,1\n");
-  const std::string sum = f.read("out/run_sum.csv");
-  EXPECT_EQ(sum.substr(0, sum.find('\n')),
-            "\"Run_Number\",\"Score\",\"Cost\",\"Planning_Units\",\"Connectivity\",\"Connectivity_Edge\","
-            "\"Connectivity_Out\",\"Connectivity_In\",\"Connectivity_Fraction\",\"Penalty\",\"Shortfall\","
-            "\"Missing_Values\",\"MPM\",\"Run_Time\"");
-  EXPECT_NE(sum.find("\n1,1.5,1.5,1,0,0,0,0,0,0,0,0,1,"), std::string::npos) << sum;
-  EXPECT_NE(sum.find("\n2,1.5,1.5,1,0,0,0,0,0,0,0,0,1,"), std::string::npos) << sum;
+  for (const char* name : {"best.csv", "mvbest.csv", "ssoln.csv", "sum.csv", "solutionsmatrix.csv"})
+    EXPECT_EQ(f.read(std::string("out/run_") + name), expected(std::string("compact_") + name)) << name;
+  // The exact method's repetitions are the same set, each with its files.
+  EXPECT_EQ(f.read("out/run_r00001.csv"), expected("compact_best.csv"));
+  EXPECT_EQ(f.read("out/run_r00002.csv"), expected("compact_best.csv"));
+  EXPECT_EQ(f.read("out/run_mv00002.csv"), expected("compact_mvbest.csv"));
+  EXPECT_FALSE(std::filesystem::exists(f.dir / "out" / "run_sen.dat"));
+  EXPECT_NE(r.out.find("boundary length 3, score 5\n"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("method: exact, 2 repetitions (the same set each time"), std::string::npos) << r.out;
   EXPECT_EQ(f.read("out/run_report.txt"), r.out);
-  EXPECT_NE(r.out.find("planning units: 3 (0 locked in, 0 locked out), features: 2, amounts: 4\n"), std::string::npos);
+}
+
+// Marxan's meaning of its keys: spf 0 is no constraint, the amounts file is
+// puvspr2.dat unless named, and keys of its annealing are named once as unused.
+TEST(MarxanCommand, FollowsMarxansMeaningOfItsKeys) {
+  PlanningFolder f("id,cost\n1,1\n2,1\n", "id,target,spf\n1,1,0\n2,1,1\n", "species,pu,amount\n9,9,9\n",
+                   "INPUTDIR input\nRUNMODE 1\nNUMITNS 1000000\nSTARTTEMP -1\nRUNMODE 1\nSAVERUN 0\n");
+  f.file("input/puvspr2.dat", "species,pu,amount\n1,1,1\n2,2,1\n");
+  CliOutput r = runCli({"marxan", f.dir.string()});
+  ASSERT_EQ(r.rc, 0) << r.err;
+  EXPECT_EQ(f.read("output/output_best.csv"), "PUID,SOLUTION\n1,0\n2,1\n");
+  EXPECT_NE(f.read("output/output_mvbest.csv").find("\n1,,1.000000,0.000000,0,0,0,0,no,0.000000\n"), std::string::npos);
+  EXPECT_FALSE(std::filesystem::exists(f.dir / "output" / "output_r00001.csv"));
+  EXPECT_EQ(r.out.find("input.dat keys read but not used by this method: RUNMODE, NUMITNS, STARTTEMP\n"), 0u) << r.out;
+  EXPECT_NE(r.out.find("1 features with penalty factor (spf) 0 are reported, not required\n"), std::string::npos);
+  EXPECT_NE(r.out.find("method: exact"), std::string::npos);
 }
 
 TEST(MarxanCommand, AShortfallIsReportedNotFailed) {
@@ -46,9 +68,9 @@ TEST(MarxanCommand, AShortfallIsReportedNotFailed) {
       r.out.find("1 features cannot reach their target in any set (shortfall 2 even with every unit not locked out)"),
       std::string::npos)
       << r.out;
-  EXPECT_NE(f.read("o/output_mvbest.csv").find("\n1,,5,3,0,2,0,0,no,0.6\n"), std::string::npos);
+  EXPECT_NE(f.read("o/output_mvbest.csv").find("\n1,,5.000000,3.000000,0,2,0,0,no,0.600000\n"), std::string::npos);
   // Score = cost + penalty factor x the share missing (2 + 2 x 0.4).
-  EXPECT_NE(f.read("o/output_sum.csv").find("\n1,2.8,2,2,0,0,0,0,0,0.8,2,1,0.6,"), std::string::npos);
+  EXPECT_NE(f.read("o/output_sum.csv").find("\n1,2.8,2,2,0,0,0,0,0,0,0.8,2,1,0.6\n"), std::string::npos);
 }
 
 TEST(MarxanCommand, BadInputGivesAMessageAndNoOutputs) {
@@ -60,25 +82,31 @@ TEST(MarxanCommand, BadInputGivesAMessageAndNoOutputs) {
   EXPECT_EQ(runCli({"marxan", f.dir.string(), "--reps", "0"}).rc, 2);
   EXPECT_EQ(runCli({"marxan", f.dir.string(), "--method", "annealing"}).rc, 2);
   EXPECT_EQ(runCli({"marxan"}).rc, 2);
+  for (const char* method : {"greedy", "near-minimum"}) {
+    CliOutput t = runCli({"marxan", f.dir.string(), "--method", method, "--time-limit", "5"});
+    EXPECT_EQ(t.rc, 2);
+    EXPECT_EQ(t.err, std::string("zonarium: --time-limit is not used by ") + method + "; it is for exact\n");
+  }
 }
 
-// A write that fails part way leaves the outputs of the last run whole:
-// none of the new files takes its name, and no temporary stays behind.
-TEST(MarxanCommand, AFailedWriteLeavesTheLastRunsOutputsWhole) {
+// A new run's set replaces the last one whole: run files it does not have
+// go, as do temporaries an earlier version left; other files stay.
+TEST(MarxanCommand, ANewSetReplacesTheLastOneWhole) {
   PlanningFolder f = smallFolder();
-  ASSERT_EQ(runCli({"marxan", f.dir.string(), "--method", "greedy"}).rc, 0);
-  const std::string best = f.read("out/run_best.csv");
+  ASSERT_EQ(runCli({"marxan", f.dir.string(), "--method", "greedy", "--reps", "3"}).rc, 0);
+  ASSERT_TRUE(std::filesystem::exists(f.dir / "out" / "run_r00003.csv"));
+  f.file("out/notes.txt", "mine");
+  f.file("out/other_best.csv", "another scenario");
+  f.file("out/run_sum.csv.zn-partial", "left by a killed run");
   f.file("input/pu.dat", "id,cost,status\n10,1,0\n20,1,0\n30,99,0\n");  // now 10 and 20 are the better set
-  std::filesystem::create_directories(f.dir / "out" / "run_mvbest.csv.zn-partial");
-  CliOutput r = runCli({"marxan", f.dir.string(), "--method", "greedy"});
-  EXPECT_EQ(r.rc, 1);
-  EXPECT_EQ(r.err, "zonarium: cannot write " + (f.dir / "out" / "run_mvbest.csv").string() + "\n");
-  EXPECT_EQ(f.read("out/run_best.csv"), best);
-  EXPECT_FALSE(std::filesystem::exists(f.dir / "out" / "run_best.csv.zn-partial"));
-  EXPECT_FALSE(std::filesystem::exists(f.dir / "out" / "run_ssoln.csv.zn-partial"));
-  std::filesystem::remove(f.dir / "out" / "run_mvbest.csv.zn-partial");
-  ASSERT_EQ(runCli({"marxan", f.dir.string(), "--method", "greedy"}).rc, 0);
-  EXPECT_EQ(f.read("out/run_best.csv"), "planning_unit,solution\n10,1\n20,1\n30,0\n");
+  ASSERT_EQ(runCli({"marxan", f.dir.string(), "--method", "greedy", "--reps", "1"}).rc, 0);
+  EXPECT_EQ(f.read("out/run_best.csv"), "PUID,SOLUTION\n10,1\n20,1\n30,0\n");
+  for (const char* gone : {"run_r00002.csv", "run_r00003.csv", "run_mv00003.csv", "run_sum.csv.zn-partial"})
+    EXPECT_FALSE(std::filesystem::exists(f.dir / "out" / gone)) << gone;
+  EXPECT_EQ(f.read("out/notes.txt"), "mine");
+  EXPECT_EQ(f.read("out/other_best.csv"), "another scenario");
+  const std::string sum = f.read("out/run_sum.csv");
+  EXPECT_EQ(std::count(sum.begin(), sum.end(), '\n'), 2) << sum;
 }
 
 }  // namespace

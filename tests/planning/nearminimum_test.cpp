@@ -12,7 +12,7 @@
 namespace zn::test {
 namespace {
 
-// The units with solution 1 in a solution file ("planning_unit,solution").
+// The units with solution 1 in a solution file ("PUID,SOLUTION").
 std::set<int> chosenUnits(const std::string& csv) {
   std::set<int> units;
   std::istringstream in(csv);
@@ -84,7 +84,7 @@ TEST(NearMinimumFolder, LeavesLockedOutUnitsOutAndReportsWhatTheyHold) {
                    "species,pu,amount\n1,10,1\n1,20,1\n2,30,1\n3,40,1\n3,50,1\n");
   CliOutput r = runCli({"marxan", f.dir.string(), "--method", "near-minimum"});
   ASSERT_EQ(r.rc, 0) << r.err;
-  EXPECT_EQ(f.read("output/output_best.csv"), "planning_unit,solution\n50,0\n40,1\n30,0\n20,1\n10,0\n");
+  EXPECT_EQ(f.read("output/output_best.csv"), "PUID,SOLUTION\n50,0\n40,1\n30,0\n20,1\n10,0\n");
   EXPECT_NE(r.out.find("1 features cannot reach their target in any set (shortfall 1"), std::string::npos) << r.out;
 }
 
@@ -112,7 +112,7 @@ TEST(NearMinimumFolder, SaysPlainlyWhyItCannotApply) {
   PlanningFolder fits(pu, "id,target\n1,2\n2,2\n", "species,pu,amount\n1,1,1\n1,2,1\n2,3,1\n");
   CliOutput r = runCli({"marxan", fits.dir.string(), "--method", "near-minimum"});
   EXPECT_EQ(r.rc, 0) << r.err;
-  EXPECT_EQ(fits.read("output/output_best.csv"), "planning_unit,solution\n1,1\n2,1\n3,1\n");
+  EXPECT_EQ(fits.read("output/output_best.csv"), "PUID,SOLUTION\n1,1\n2,1\n3,1\n");
 }
 
 }  // namespace

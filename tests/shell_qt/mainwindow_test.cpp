@@ -14,13 +14,17 @@
 #include <QTextBrowser>
 #include <QTimer>
 
+#include <algorithm>
 #include <cstdlib>
 #include <functional>
+#include <map>
+#include <regex>
 
 #include "app/helpwindow.h"
 #include "app/mainwindow.h"
 #include "app/mapview.h"
 #include "app/qthost.h"
+#include "cli/cli.h"
 #include "store/datafile.h"
 #include "store/files.h"
 #include "tests/shell_qt/desktop.h"
@@ -228,6 +232,49 @@ TEST_P(MenuBar, ShowsTheCommandTableAndRunsItsItems) {
   EXPECT_FALSE(zoom->isChecked());
 }
 
+// Every item of the menu bar, the window's own view commands included, has
+// its section in "The menus" under a heading that shows its label with the
+// access key underlined; the items of the menus without operation are named
+// in the page's note about them.
+TEST_P(MenuBar, EveryItemHasItsHelpSection) {
+  const std::string page = readFile(fs::path(ZN_SOURCE_DIR) / "programdata" / "help" / "menus.html");
+  std::vector<std::string> headings;
+  for (std::size_t at = page.find("<h3"); at != std::string::npos; at = page.find("<h3", at + 1))
+    headings.push_back(page.substr(at, page.find("</h3>", at) - at));
+  auto asWritten = [](QString label) {
+    label = label.section('\t', 0, 0).trimmed();
+    std::string out;
+    const std::string text = label.toStdString();
+    for (std::size_t i = 0; i < text.size(); ++i)
+      out +=
+          text[i] == '&' && i + 1 < text.size() ? "<u>" + std::string(1, text[++i]) + "</u>" : std::string(1, text[i]);
+    return out;
+  };
+  int items = 0;
+  std::function<void(QMenu*, bool)> visit = [&](QMenu* menu, bool inert) {
+    for (QAction* a : menu->actions()) {
+      if (a->isSeparator()) continue;
+      if (a->menu()) {
+        visit(a->menu(), inert || isInertPopup(a->text().toStdString()));
+        continue;
+      }
+      ++items;
+      const std::string label = asWritten(a->text());
+      const bool found = inert ? page.find(label) != std::string::npos
+                               : std::any_of(headings.begin(), headings.end(),
+                                             [&](const std::string& h) { return h.find(label) != std::string::npos; });
+      EXPECT_TRUE(found) << label;
+    }
+  };
+  for (QAction* top : window->menuBar()->actions()) visit(top->menu(), false);
+  std::function<int(const std::vector<MenuItem>&)> leaves = [&](const std::vector<MenuItem>& list) {
+    int n = 0;
+    for (const MenuItem& m : list) n += m.items.empty() ? 1 : leaves(m.items);
+    return n;
+  };
+  EXPECT_EQ(items, leaves(mainMenu()) + 2);  // the table and the two view commands
+}
+
 INSTANTIATE_TEST_SUITE_P(BothPrograms, MenuBar, ::testing::Values(GridVariant::World, GridVariant::Britain),
                          [](const auto& param_info) { return std::string(programName(param_info.param)); });
 
@@ -249,6 +296,30 @@ TEST(HelpWindow, ShowsTheManualWithItsStyleSheet) {
   help.showPage("index.html");
   help.resize(760, 640);
   saveScreenshot(help, "help.png");
+
+  // Every link between the pages reaches a page and an anchor that exist.
+  const fs::path dir = home / "help";
+  std::map<std::string, std::string> pages;
+  for (const auto& entry : fs::directory_iterator(dir))
+    if (entry.path().extension() == ".html") pages[entry.path().filename().string()] = readFile(entry.path());
+  auto anchored = [&](const std::string& page, const std::string& name) {
+    return pages.at(page).find("<a name=\"" + name + "\">") != std::string::npos;
+  };
+  const std::regex link("href=\"([a-z-]+\\.html)?(#([A-Za-z0-9_-]+))?\"");
+  int links = 0;
+  for (const auto& [name, text] : pages)
+    for (std::sregex_iterator it(text.begin(), text.end(), link), end; it != end; ++it, ++links) {
+      const std::string target = (*it)[1].matched ? (*it)[1].str() : name;
+      ASSERT_TRUE(pages.count(target)) << name << ": " << it->str();
+      if ((*it)[3].matched) EXPECT_TRUE(anchored(target, (*it)[3].str())) << name << ": " << it->str();
+    }
+  EXPECT_GT(links, 100);
+  // The tool's every command has its section, which the contents page links to.
+  for (const Subcommand& c : subcommands()) {
+    EXPECT_NE(pages["zonarium.html"].find("<h2><a name=\"" + c.name + "\"></a>" + c.name + "</h2>"), std::string::npos)
+        << c.name;
+    EXPECT_NE(pages["index.html"].find("href=\"zonarium.html#" + c.name + "\""), std::string::npos) << c.name;
+  }
 }
 
 }  // namespace
