@@ -7,6 +7,7 @@
 #include <QApplication>
 
 #include "cli/measure_options.h"
+#include "cli/render_cmd.h"
 #include "selection/curves.h"
 #include "shell/analyses.h"
 #include "store/files.h"
@@ -25,7 +26,7 @@ int refuse(CliContext& ctx, const std::string& text) {
 // caller has none.
 std::unique_ptr<QApplication> widgetApplication() {
   if (QCoreApplication::instance()) return nullptr;
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  prepareOffscreenQt();
   static int argc = 1;
   static char name[] = "zonarium";
   static char* argv[] = {name, nullptr};

@@ -30,6 +30,9 @@ int refuse(CliContext& ctx, const std::string& text) {
 
 bool isOption(const std::string& a) { return !a.empty() && a[0] == '-'; }
 
+// The caption of the window's command, which the tool's questions share.
+constexpr const char* kExportGisTitle = "Export map to GIS";
+
 }  // namespace
 
 int cmdExportGis(CliContext& ctx, const std::vector<std::string>& args) {
@@ -62,6 +65,8 @@ int cmdExportGis(CliContext& ctx, const std::vector<std::string>& args) {
   }
   if (!measureCodeOrRefuse(ctx, mopts.measure)) return 2;
 
+  if (!ctx.host.mayReplace(kExportGisTitle, out)) return 1;
+
   auto s = startCliSession(ctx);
   if (!s) return 1;
   if (int rc = prepareMeasure(ctx, *s, mopts, positional[0], keys); rc != 0) return rc;
@@ -73,7 +78,12 @@ int cmdExportGis(CliContext& ctx, const std::vector<std::string>& args) {
   allocatePalette(d.palette, -1, s->settings);  // a true-colour screen
   buildPalette(d.palette, s->settings);
   classMap(*s, d);
-  const GisExportResult r = exportMapToGis(*s, d.palette, {out, statusTexts(*s, statusInputs(*s))[2]});
+  GisExportRequest request{out, statusTexts(*s, statusInputs(*s))[2], nullptr};
+  request.mayReplace = [&ctx](const std::string& question) {
+    return ctx.host.messageBox(question, kExportGisTitle, Icon::Question, Buttons::YesNo) == Answer::Yes;
+  };
+  const GisExportResult r = exportMapToGis(*s, d.palette, request);
+  if (r.declined) return 1;
   if (!r.ok()) {
     ctx.err << "zonarium: " << r.error << "\n";
     return 1;

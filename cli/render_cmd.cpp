@@ -1,15 +1,18 @@
-// zonarium render DATAFILE --measure NAME [measure options] [--options FILE.OPP]
-// [--size WxH] --out FILE: computes the measure as `zonarium measure` does,
-// classes it and draws it at the client size, as PNG, BMP or PDF.
+// zonarium render DATAFILE --measure NAME | --select KIND [measure and select
+// options] [--options FILE.OPP] [--size WxH] --out FILE: computes the measure
+// as `zonarium measure` does, or runs the analysis as `zonarium select` does,
+// classes the map and draws it at the client size, as PNG, BMP or PDF.
 #include "cli/render_cmd.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <charconv>
+#include <cstdlib>
 #include <memory>
 #include <optional>
 
 #include "cli/measure_options.h"
+#include "cli/select_cmd.h"
 #include "display/mapoutput.h"
 #include "display/renderer.h"
 #include "shell/mapclasses.h"
@@ -45,20 +48,44 @@ bool knownImageType(const fs::path& p) {
 // when the caller has none.
 std::unique_ptr<QGuiApplication> guiApplication() {
   if (QCoreApplication::instance()) return nullptr;
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  prepareOffscreenQt();
   static int argc = 1;
   static char name[] = "zonarium";
   static char* argv[] = {name, nullptr};
   return std::make_unique<QGuiApplication>(argc, argv);
 }
 
+// A folder only this process may use (mkdtemp makes it 0700, as Qt wants a
+// runtime folder), removed when the process ends.
+struct PrivateRuntimeFolder {
+  fs::path path;
+  PrivateRuntimeFolder() {
+    std::error_code ec;
+    std::string pattern = (fs::temp_directory_path(ec) / "zonarium-runtime-XXXXXX").string();
+    if (::mkdtemp(pattern.data())) path = pattern;
+  }
+  ~PrivateRuntimeFolder() {
+    std::error_code ec;
+    if (!path.empty()) fs::remove_all(path, ec);
+  }
+};
+
 }  // namespace
 
+void prepareOffscreenQt() {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  if (!qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) return;
+  static const PrivateRuntimeFolder runtime;
+  if (!runtime.path.empty()) qputenv("XDG_RUNTIME_DIR", QByteArray::fromStdString(runtime.path.string()));
+}
+
 int cmdRender(CliContext& ctx, const std::vector<std::string>& args) {
-  const std::vector<SetKey> keys = measureSetKeys();
+  const std::vector<SetKey> keys = selectSetKeys();
   MeasureOptions opts;
   std::vector<std::string> rest;
   if (int rc = parseMeasureOptions(ctx, args, opts, rest, keys); rc != 0) return rc;
+  SelectOptions so;
+  if (int rc = takeSelectOptions(ctx, rest, so); rc != 0) return rc;
 
   std::optional<fs::path> options, out, datafile;
   std::pair<int, int> size{1024, 768};
@@ -69,6 +96,8 @@ int cmdRender(CliContext& ctx, const std::vector<std::string>& args) {
       options = rest[++i];
     } else if (a == "--out" && hasValue) {
       out = rest[++i];
+    } else if (a == "--select" && hasValue) {
+      so.kind = rest[++i];
     } else if (a == "--size" && hasValue) {
       auto s = parseSize(rest[++i]);
       if (!s) {
@@ -86,13 +115,18 @@ int cmdRender(CliContext& ctx, const std::vector<std::string>& args) {
       return 2;
     }
   }
-  if (!datafile || opts.measure.empty() || !out) {
-    ctx.err << "zonarium: render takes DATAFILE, --measure NAME and --out FILE\n";
+  if (!datafile || opts.measure.empty() == so.kind.empty() || !out) {
+    ctx.err << "zonarium: render takes DATAFILE, --measure NAME or --select KIND, and --out FILE\n";
     return 2;
   }
   if (!knownImageType(*out)) {
     ctx.err << "zonarium: --out must name a .png, .bmp or .pdf file\n";
     return 2;
+  }
+  if (!so.kind.empty()) {
+    if (int rc = checkSelectKind(ctx, so.kind); rc != 0) return rc;
+    if (int rc = checkSelectRequest(ctx, so, opts); rc != 0) return rc;
+    opts.measure = "richness";  // the map after opening a datafile
   }
   if (!measureCodeOrRefuse(ctx, opts.measure)) return 2;
 
@@ -107,6 +141,10 @@ int cmdRender(CliContext& ctx, const std::vector<std::string>& args) {
     s->backgroundMap.settings = correctAtStartup(s->settings, s->savedFillFrameCoast);
   }
   if (int rc = prepareMeasure(ctx, *s, opts, *datafile, keys); rc != 0) return rc;
+  if (!so.kind.empty()) {
+    SelectRun run;
+    if (int rc = runSelectAnalysis(ctx, *s, so, run); rc != 0) return rc;
+  }
 
   auto app = guiApplication();
   DisplayState d;

@@ -1,6 +1,8 @@
 #include "gis/gisexport.h"
 
 #include <cmath>
+#include <functional>
+#include <map>
 #include <memory>
 
 #include <gdal_priv.h>
@@ -13,6 +15,8 @@
 #include "interchange/cellspan.h"
 #include "measures/scores.h"
 #include "selection/cellinfo.h"
+#include "store/editor.h"
+#include "store/files.h"
 #include "store/text.h"
 
 namespace zn {
@@ -26,11 +30,6 @@ struct DatasetCloser {
 };
 using Dataset = std::unique_ptr<GDALDataset, DatasetCloser>;
 
-std::string lastGdalError() {
-  const char* m = CPLGetLastErrorMsg();
-  return m && *m ? std::string(": ") + m : std::string();
-}
-
 std::string utf8(const std::string& s) {
   if (validUtf8(s)) return s;
   char* r = CPLRecode(s.c_str(), CPL_ENC_ISO8859_1, CPL_ENC_UTF8);
@@ -42,14 +41,6 @@ std::string utf8(const std::string& s) {
 std::string trimmed(std::string s) {
   while (!s.empty() && s.back() == ' ') s.pop_back();
   return s;
-}
-
-// The irreplaceable/flexible classes and fully flexible groups the
-// analysis on the map gives a cell, as its information lines word them.
-std::string cellStatus(const Session& s, int cell) {
-  for (const std::string& line : cellInformationLines(s, cell))
-    if (line.rfind("goal-", 0) == 0 || line.find("fully flexible areas") != std::string::npos) return line;
-  return {};
 }
 
 std::unique_ptr<OGRGeometry> cellGeometry(const Session& s, const GridCell& c) {
@@ -87,66 +78,237 @@ std::unique_ptr<OGRGeometry> cellGeometry(const Session& s, const GridCell& c) {
   return multi;
 }
 
+// One attribute value; `null` leaves the field unset, so GIS programs see
+// no value rather than a made-up one.
+struct Value {
+  enum Kind { Null, Number, Text } kind = Null;
+  double number = 0.0;
+  std::string text;
+  static Value of(double v) { return {Number, v, {}}; }
+  static Value of(std::string t) { return {Text, 0.0, std::move(t)}; }
+};
+
+struct CellView {
+  const Session& s;
+  int n;
+  const GridCell& c;
+  int step;  // place in the area set, 0 when not in it
+};
+
+// A field of the cells layer and how a cell fills it.
+struct Column {
+  const char* name;
+  OGRFieldType type;
+  OGRFieldSubType subtype;
+  std::function<Value(const CellView&)> value;
+};
+
+// The map's own value of a cell: the zero-score marker stands for a true 0.
+double mapValue(const GridCell& c) { return c.score == kZeroScore ? 0.0 : c.score; }
+
+Value whenScored(bool scored, double v) { return scored ? Value::of(v) : Value{}; }
+
+// The fields that carry what the analysis on the map found, one per
+// meaning; the internal codes and markers the map keeps are never written.
+std::vector<Column> analysisColumns(const Session& s) {
+  const MeasureCode code = s.map.measureCode;
+  const bool fullyFlexible =
+      code == kCodeFullyFlexible ||
+      (code == kCodeNearMaximumCoverage && s.settings.mapAllFlexible != 0 && s.settings.nearMinimumGoal == 1);
+  if (fullyFlexible) {
+    // Areas that share a group number can stand in for one another; an area
+    // that no cell can replace keeps count 2 and stands alone.
+    auto sharing = std::make_shared<std::map<double, int>>();
+    for (int n = 1; n <= lastCellNumber(s.ws); ++n) ++(*sharing)[s.ws.cells[static_cast<std::size_t>(n)].score];
+    return {{"flexible_group", OFTInteger, OFSTNone,
+             [](const CellView& v) { return whenScored(v.c.score != 0.0, v.c.score); }},
+            {"group_areas", OFTInteger, OFSTNone, [sharing](const CellView& v) {
+               if (v.c.score == 0.0) return Value{};
+               return Value::of(v.c.count == 2 ? 1.0 : sharing->at(v.c.score));
+             }}};
+  }
+  switch (code) {
+    case kCodeNearMinimum:
+    case kCodeNearMaximumCoverage: {
+      const bool assessed = s.settings.nearMinimumGoal == 1 && s.settings.flexibilityMap != 0;
+      const bool essential =
+          s.settings.reordering == Reordering::kByRichness || s.settings.reordering == Reordering::kByRarity;
+      return {{"flexibility", OFTString, OFSTNone,
+               [assessed](const CellView& v) {
+                 // The map key's words; outside the set, a tie is told apart.
+                 static const char* const words[] = {nullptr, "partial alternative", "partial alternative (tie)",
+                                                     "flexible", "irreplaceable"};
+                 const double k = v.c.score;
+                 if (!assessed || k != std::floor(k) || k < 1.0 || k > 4.0) return Value{};
+                 return Value::of(std::string(words[static_cast<int>(k)]));
+               }},
+              {"essential_taxa", OFTInteger, OFSTNone, [assessed, essential](const CellView& v) {
+                 return whenScored(assessed && essential && (v.c.score == 4.0 || v.c.score == 3.0), v.c.count);
+               }}};
+    }
+    case kCodeHotspots:
+      // The measure's value on the hotspots; no value elsewhere.
+      return {{"score", OFTReal, OFSTNone,
+               [](const CellView& v) { return whenScored(v.step > 0 && v.c.score != 0.0, mapValue(v.c)); }}};
+    case kCodeEmrIrreplaceability:
+    case kCodeMaxRarity: {
+      auto scored = [](const GridCell& c) { return c.score > 0.0 && c.score != kZeroScore; };
+      return {
+          {"irreplaceability", OFTReal, OFSTNone,
+           [scored](const CellView& v) { return whenScored(scored(v.c), v.c.score); }},
+          {"level", OFTInteger, OFSTNone, [scored](const CellView& v) { return whenScored(scored(v.c), v.c.count); }},
+          {"range", OFTInteger, OFSTNone,
+           [scored](const CellView& v) { return whenScored(scored(v.c), std::round(1.0 / v.c.score)); }}};
+    }
+    case kCodeReorderedByRichness:
+      return {{"taxa_added", OFTInteger, OFSTNone,
+               [](const CellView& v) { return whenScored(v.step > 0, std::round(mapValue(v.c))); }}};
+    case kCodeReorderedByThreat:
+      return {{"threat", OFTReal, OFSTNone, [](const CellView& v) { return whenScored(v.step > 0, v.c.threat); }}};
+    case kCodeRandomSets:
+      return {{"times_chosen", OFTInteger, OFSTNone, [](const CellView& v) { return Value::of(v.c.count); }}};
+    case kCodeSelectionFrequency: {
+      const int runs = s.map.runs;
+      return {{"runs", OFTInteger, OFSTNone, [](const CellView& v) { return Value::of(v.c.count); }},
+              {"frequency", OFTReal, OFSTNone,
+               [runs](const CellView& v) { return whenScored(runs > 0, 100.0 * v.c.count / std::max(1, runs)); }}};
+    }
+    case kCodeReplacementCost:
+      // Only the exact minimum set's areas are mapped; an irreplaceable one
+      // has no number of extra areas at all.
+      return {{"extra_areas", OFTInteger, OFSTNone,
+               [](const CellView& v) { return whenScored(v.c.score != 0.0 && v.c.count >= 0, v.c.count); }},
+              {"irreplaceable", OFTInteger, OFSTBoolean,
+               [](const CellView& v) { return whenScored(v.c.score != 0.0, v.c.count < 0 ? 1.0 : 0.0); }}};
+    case kCodeGreedy:
+    case kCodeSelectedAreas:
+    case kCodeRepresentation:
+    case kCodeFlexibilityPlot: return {};  // the set itself says it all
+    default:
+      // A measure: its score and count where the cell holds records.
+      return {{"score", OFTReal, OFSTNone, [](const CellView& v) { return whenScored(v.c.count != 0, mapValue(v.c)); }},
+              {"count", OFTInteger, OFSTNone, [](const CellView& v) { return whenScored(v.c.count != 0, v.c.count); }}};
+  }
+}
+
+// Whether the cell is in the set the map shows: the replacement-cost map
+// shows the exact minimum set, which is not the session's area set.
+bool inShownSet(const Session& s, const CellView& v) {
+  return s.map.measureCode == kCodeReplacementCost ? v.c.score != 0.0 : v.step > 0;
+}
+
+const char* driverName(GisFormat f) {
+  return f == GisFormat::GeoPackage ? "GPKG" : f == GisFormat::GeoJson ? "GeoJSON" : "CSV";
+}
+
+const char* formatName(GisFormat f) {
+  return f == GisFormat::GeoPackage ? "GeoPackage" : f == GisFormat::GeoJson ? "GeoJSON" : "CSV";
+}
+
+// GDAL's last error in words for the user: the disk being full said so,
+// and never the SQL statement a GeoPackage write failed in.
+std::string lastGdalError() {
+  std::string m = CPLGetLastErrorMsg() ? CPLGetLastErrorMsg() : "";
+  if (m.empty()) return {};
+  const std::string lower = toLower(m);
+  if (lower.find("disk is full") != std::string::npos || lower.find("no space") != std::string::npos ||
+      lower.find("file too large") != std::string::npos)
+    return ": the disk is full";
+  if (const auto at = m.rfind("failed: "); at != std::string::npos) m = m.substr(at + 8);
+  for (const char* sql : {"select ", "insert ", "create ", "update ", "delete ", "pragma ", "sqlite"})
+    if (toLower(m).find(sql) != std::string::npos) return {};
+  return ": " + m;
+}
+
+// The side files GDAL writes beside a CSV file: column types and the CRS.
+const char* const kCsvSideFiles[] = {".csvt", ".prj"};
+
 struct Writer {
   GisFormat format;
   fs::path tmp, target;
   Dataset ds;
+  int expected = 0;  // features the first layer must hold when read back
 };
+
+std::string writeError(const fs::path& target, const std::string& why) {
+  return "cannot write " + target.string() + why;
+}
 
 // A new dataset at a temporary name beside the target.
 std::string create(Writer& w, GisFormat format, const fs::path& target) {
-  const char* driverName = format == GisFormat::GeoPackage ? "GPKG" : format == GisFormat::GeoJson ? "GeoJSON" : "CSV";
-  GDALDriver* drv = GetGDALDriverManager()->GetDriverByName(driverName);
-  if (!drv) return std::string("GDAL has no ") + driverName + " driver";
+  GDALDriver* drv = GetGDALDriverManager()->GetDriverByName(driverName(format));
+  if (!drv) return std::string("GDAL has no ") + driverName(format) + " driver";
   w.format = format;
   w.target = target;
   w.tmp = temporaryBeside(target);
   CPLErrorReset();
   w.ds.reset(drv->Create(w.tmp.c_str(), 0, 0, 0, GDT_Unknown, nullptr));
-  if (!w.ds) return "cannot write " + target.string() + lastGdalError();
+  if (!w.ds) return writeError(target, lastGdalError());
   return {};
 }
 
-// Closes the dataset and renames it into place; the temporary goes on failure.
+void removeTemporary(const Writer& w) {
+  std::error_code ec;
+  fs::remove(w.tmp, ec);
+  if (w.format == GisFormat::Csv)
+    for (const char* side : kCsvSideFiles) fs::remove(fs::path(w.tmp).replace_extension(side), ec);
+}
+
+// A written file read back: a write that failed unseen (a full disk under
+// a driver that does not report it) leaves a file that does not open or
+// holds fewer features.
+bool readsBack(const Writer& w) {
+  const char* const allowed[] = {driverName(w.format), nullptr};
+  Dataset d(static_cast<GDALDataset*>(
+      GDALOpenEx(w.tmp.c_str(), GDAL_OF_VECTOR | GDAL_OF_READONLY, allowed, nullptr, nullptr)));
+  if (!d || d->GetLayerCount() < 1) return false;
+  OGRLayer* first = d->GetLayerCount() == 1 ? d->GetLayer(0) : d->GetLayerByName("cells");
+  return first && first->GetFeatureCount(TRUE) == w.expected;
+}
+
+// Closes the dataset and renames it (and a CSV file's side files) into
+// place; the temporary goes on failure.
 std::string finish(Writer& w) {
   CPLErrorReset();
   GDALDataset* d = w.ds.release();
   if (d) GDALClose(d);
   const bool closed = d && CPLGetLastErrorType() != CE_Failure && CPLGetLastErrorType() != CE_Fatal;
-  std::error_code ec;
-  if (!closed) {
-    fs::remove(w.tmp, ec);
-    return "cannot write " + w.target.string() + lastGdalError();
+  if (!closed || !readsBack(w)) {
+    const std::string why =
+        closed ? std::string(": the file could not be written whole (is the disk full?)") : lastGdalError();
+    removeTemporary(w);
+    return writeError(w.target, why);
   }
-  fs::rename(w.tmp, w.target, ec);
+  std::error_code ec;
+  if (w.format == GisFormat::Csv)
+    for (const char* side : kCsvSideFiles) {
+      const fs::path from = fs::path(w.tmp).replace_extension(side);
+      if (fs::exists(from, ec)) fs::rename(from, fs::path(w.target).replace_extension(side), ec);
+      if (ec) break;
+    }
+  if (!ec) fs::rename(w.tmp, w.target, ec);
   if (ec) {
-    fs::remove(w.tmp, ec);
-    return "cannot write " + w.target.string() + ": " + ec.message();
+    removeTemporary(w);
+    return writeError(w.target, ": " + ec.message());
   }
   return {};
 }
 
 void discard(Writer& w) {
   w.ds.reset();
-  std::error_code ec;
-  fs::remove(w.tmp, ec);
+  removeTemporary(w);
 }
 
-char** layerOptions(GisFormat f, const std::string& description) {
-  char** o = nullptr;
-  if (f == GisFormat::Csv) {
-    o = CSLSetNameValue(o, "GEOMETRY", "AS_WKT");
-  } else if (f == GisFormat::GeoJson) {
-    o = CSLSetNameValue(o, "DESCRIPTION", description.c_str());
-  } else {
-    o = CSLSetNameValue(o, "DESCRIPTION", description.c_str());
-  }
-  return o;
-}
-
-bool addField(OGRLayer* l, const char* name, OGRFieldType t) {
+bool addField(OGRLayer* l, const char* name, OGRFieldType t, OGRFieldSubType sub = OFSTNone) {
   OGRFieldDefn f(name, t);
+  f.SetSubType(sub);
   return l->CreateField(&f) == OGRERR_NONE;
+}
+
+// A text attribute; in a CSV file a spreadsheet must not run it as a formula.
+void setText(OGRFeature& f, const char* name, const std::string& text, GisFormat format) {
+  const std::string t = utf8(text);
+  f.SetField(name, (format == GisFormat::Csv ? spreadsheetSafe(t) : t).c_str());
 }
 
 void setMetadata(OGRLayer* l, const Session& s, const GisExportRequest& r) {
@@ -161,18 +323,28 @@ std::string writeCells(Writer& w, const Session& s, const Palette& palette, cons
   srs.importFromEPSG(s.grid().epsg());
   srs.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
   const std::string description = utf8(s.map.title);
-  char** opts = layerOptions(w.format, description);
+  char** opts = nullptr;
+  if (w.format == GisFormat::Csv) {
+    opts = CSLSetNameValue(opts, "GEOMETRY", "AS_WKT");
+    opts = CSLSetNameValue(opts, "CREATE_CSVT", "YES");
+  } else {
+    opts = CSLSetNameValue(opts, "DESCRIPTION", description.c_str());
+  }
+  // GeoJSON knows only WGS 84 longitude and latitude: the driver projects
+  // the British squares there and writes no crs member.
+  if (w.format == GisFormat::GeoJson) opts = CSLSetNameValue(opts, "RFC7946", "YES");
   OGRLayer* l = w.ds->CreateLayer("cells", &srs, britain ? wkbPolygon : wkbMultiPolygon, opts);
   CSLDestroy(opts);
-  if (!l) return "cannot make the cells layer" + lastGdalError();
+  if (!l) return "the cells layer cannot be made" + lastGdalError();
   const char* xName = britain ? "easting" : "lon";
   const char* yName = britain ? "northing" : "lat";
-  bool ok = addField(l, "cell", OFTInteger) && addField(l, "location", OFTString) && addField(l, "score", OFTReal) &&
-            addField(l, "class", OFTInteger) && addField(l, "colour", OFTString) && addField(l, "count", OFTInteger) &&
-            addField(l, "in_set", OFTInteger) && addField(l, "step", OFTInteger) && addField(l, "seed", OFTInteger) &&
-            addField(l, "status", OFTString) && addField(l, "times_chosen", OFTInteger) &&
-            addField(l, xName, OFTReal) && addField(l, yName, OFTReal);
-  if (!ok) return "cannot make the cells layer's fields" + lastGdalError();
+  const std::vector<Column> columns = analysisColumns(s);
+  bool ok = addField(l, "cell", OFTInteger) && addField(l, "location", OFTString) && addField(l, "class", OFTInteger) &&
+            addField(l, "colour", OFTString) && addField(l, "in_set", OFTInteger, OFSTBoolean) &&
+            addField(l, "step", OFTInteger) && addField(l, "seed", OFTInteger, OFSTBoolean);
+  for (const Column& c : columns) ok = ok && addField(l, c.name, c.type, c.subtype);
+  ok = ok && addField(l, xName, OFTReal) && addField(l, yName, OFTReal);
+  if (!ok) return "the cells layer's fields cannot be made" + lastGdalError();
   setMetadata(l, s, r);
 
   const int cells = lastCellNumber(s.ws);
@@ -181,30 +353,32 @@ std::string writeCells(Writer& w, const Session& s, const Palette& palette, cons
     const int a = s.areas.cells[static_cast<std::size_t>(p)];
     if (a >= 1 && a <= cells && step[static_cast<std::size_t>(a)] == 0) step[static_cast<std::size_t>(a)] = p + 1;
   }
-  const bool randomSets = s.map.measureCode == kCodeRandomSets;
-  const bool statusMap = s.map.measureCode == kCodeNearMinimum || s.map.measureCode == kCodeNearMaximumCoverage ||
-                         s.map.measureCode == kCodeFullyFlexible;
+  // A regional grid type (one drawn without the world coastline) holds only
+  // the cells its definition marks; the rest of the world grid is not its.
+  const bool regional = s.grid().regionalGrids() && s.coastApplies == 0;
   const bool txn = w.format == GisFormat::GeoPackage && w.ds->StartTransaction() == OGRERR_NONE;
   OGRFeatureDefn* defn = l->GetLayerDefn();
   for (int n = 1; n <= cells; ++n) {
     const GridCell& c = s.ws.cells[static_cast<std::size_t>(n)];
+    if (regional && c.background == 0) continue;
+    const CellView v{s, n, c, step[static_cast<std::size_t>(n)]};
     OGRFeature f(defn);
     f.SetField("cell", n);
-    f.SetField("location", utf8(trimmed(locationName(s, n))).c_str());
-    f.SetField("score", c.score);
-    f.SetField("class", c.classNumber);
+    setText(f, "location", trimmed(locationName(s, n)), w.format);
     if (c.score != 0.0) {
+      f.SetField("class", c.classNumber);
       const Rgb rgb = palette.colour(c.fillColour);
       f.SetField("colour", strprintf("#%02x%02x%02x", rgb.r, rgb.g, rgb.b).c_str());
     }
-    f.SetField("count", c.count);
-    const int p = step[static_cast<std::size_t>(n)];
-    f.SetField("in_set", p > 0 ? 1 : 0);
-    if (p > 0) f.SetField("step", p);
-    f.SetField("seed", p > 0 && p <= s.areas.seedCount ? 1 : 0);
-    if (statusMap)
-      if (const std::string st = cellStatus(s, n); !st.empty()) f.SetField("status", st.c_str());
-    if (randomSets) f.SetField("times_chosen", c.count);
+    f.SetField("in_set", inShownSet(s, v) ? 1 : 0);
+    if (v.step > 0) f.SetField("step", v.step);
+    f.SetField("seed", v.step > 0 && v.step <= s.areas.seedCount ? 1 : 0);
+    for (const Column& col : columns) {
+      const Value value = col.value(v);
+      if (value.kind == Value::Number && col.type == OFTInteger) f.SetField(col.name, static_cast<int>(value.number));
+      else if (value.kind == Value::Number) f.SetField(col.name, value.number);
+      else if (value.kind == Value::Text) setText(f, col.name, value.text, w.format);
+    }
     if (britain) {
       f.SetField(xName, britainEasting(c) + 5000.0);
       f.SetField(yName, britainNorthing(c) + 5000.0);
@@ -213,23 +387,25 @@ std::string writeCells(Writer& w, const Session& s, const Palette& palette, cons
       f.SetField(yName, centroidLatitude(c));
     }
     if (auto g = cellGeometry(s, c)) f.SetGeometryDirectly(g.release());
-    if (l->CreateFeature(&f) != OGRERR_NONE) return "cannot write cell " + std::to_string(n) + lastGdalError();
+    if (l->CreateFeature(&f) != OGRERR_NONE)
+      return "cell " + std::to_string(n) + " cannot be written" + lastGdalError();
     ++written;
   }
-  if (txn && w.ds->CommitTransaction() != OGRERR_NONE) return "cannot write the cells" + lastGdalError();
+  if (txn && w.ds->CommitTransaction() != OGRERR_NONE) return "the cells cannot be written" + lastGdalError();
+  w.expected = written;
   return {};
 }
 
 std::string writeTaxa(Writer& w, const Session& s, const GisExportRequest& r, int& written) {
   char** opts = w.format == GisFormat::GeoPackage
                     ? CSLSetNameValue(nullptr, "DESCRIPTION", utf8(s.map.dataTitle).c_str())
-                    : nullptr;
+                    : CSLSetNameValue(nullptr, "CREATE_CSVT", "YES");
   OGRLayer* l = w.ds->CreateLayer("taxa", nullptr, wkbNone, opts);
   CSLDestroy(opts);
-  if (!l) return "cannot make the taxa layer" + lastGdalError();
+  if (!l) return "the taxa layer cannot be made" + lastGdalError();
   if (!(addField(l, "name", OFTString) && addField(l, "code", OFTString) && addField(l, "records", OFTInteger) &&
         addField(l, "in_set", OFTInteger)))
-    return "cannot make the taxa layer's fields" + lastGdalError();
+    return "the taxa layer's fields cannot be made" + lastGdalError();
   if (w.format == GisFormat::GeoPackage) setMetadata(l, s, r);
   const int excluded = s.settings.excludedLevel;
   const int cells = lastCellNumber(s.ws);
@@ -239,15 +415,41 @@ std::string writeTaxa(Writer& w, const Session& s, const GisExportRequest& r, in
     for (int a : s.areas.cells)
       if (a >= 1 && a <= cells && s.ws.cards.level(t, a) > excluded) ++represented;
     OGRFeature f(l->GetLayerDefn());
-    f.SetField("name", utf8(s.ws.cards.name(t)).c_str());
-    f.SetField("code", utf8(s.ws.cards.codeText(t)).c_str());
+    setText(f, "name", s.ws.cards.name(t), w.format);
+    setText(f, "code", editableCode(s.ws, t), w.format);
     f.SetField("records", s.ws.cards.recordCount(t));
     f.SetField("in_set", represented);
-    if (l->CreateFeature(&f) != OGRERR_NONE) return "cannot write taxon " + std::to_string(t + 1) + lastGdalError();
+    if (l->CreateFeature(&f) != OGRERR_NONE)
+      return "taxon " + std::to_string(t + 1) + " cannot be written" + lastGdalError();
     ++written;
   }
-  if (txn && w.ds->CommitTransaction() != OGRERR_NONE) return "cannot write the taxa" + lastGdalError();
+  if (txn && w.ds->CommitTransaction() != OGRERR_NONE) return "the taxa cannot be written" + lastGdalError();
+  if (w.format == GisFormat::Csv) w.expected = written;
   return {};
+}
+
+// The file a write to `out` really replaces (a link is written through), or
+// why it cannot be written.
+std::string outputTarget(const fs::path& out, fs::path& target) {
+  target = resolveSaveTarget(out);
+  if (target.empty()) return "cannot follow the links at " + out.string();
+  std::error_code ec;
+  if (fs::is_directory(target, ec)) return out.string() + " is a folder; give a file name";
+  if (fs::exists(target, ec) && !fs::is_regular_file(target, ec))
+    return out.string() + " is not a plain file and is kept";
+  return outputFolderProblem(target);
+}
+
+// An existing file that GDAL does not open as this format (another
+// program's file, or something else under a GIS name).
+bool holdsOtherFormat(const fs::path& target, GisFormat format) {
+  std::error_code ec;
+  if (!fs::exists(target, ec)) return false;
+  const char* const allowed[] = {driverName(format), nullptr};
+  CPLErrorReset();
+  Dataset d(static_cast<GDALDataset*>(
+      GDALOpenEx(target.c_str(), GDAL_OF_VECTOR | GDAL_OF_READONLY, allowed, nullptr, nullptr)));
+  return !d;
 }
 
 }  // namespace
@@ -273,17 +475,30 @@ GisExportResult exportMapToGis(const Session& s, const Palette& palette, const G
     res.error = "the GIS file must end in .gpkg, .geojson or .csv: " + request.out.string();
     return res;
   }
-  if (std::string why = outputFolderProblem(request.out); !why.empty()) {
+  fs::path target, taxaTarget;
+  if (std::string why = outputTarget(request.out, target); !why.empty()) {
     res.error = why;
     return res;
   }
+  if (format == GisFormat::Csv)
+    if (std::string why = outputTarget(gisTaxaCsvPath(request.out), taxaTarget); !why.empty()) {
+      res.error = why;
+      return res;
+    }
   if (!s.ws.datafile.opened || s.ws.cells.empty()) {
     res.error = "no datafile is open";
     return res;
   }
   ensureGdal();
+  for (const fs::path& t : {target, taxaTarget})
+    if (!t.empty() && holdsOtherFormat(t, format) && request.mayReplace &&
+        !request.mayReplace(t.string() + " exists and is not a " + formatName(format) +
+                            " file.\nDo you want to replace it?")) {
+      res.declined = true;
+      return res;
+    }
   Writer cells;
-  if (std::string e = create(cells, format, request.out); !e.empty()) {
+  if (std::string e = create(cells, format, target); !e.empty()) {
     res.error = e;
     return res;
   }
@@ -291,13 +506,13 @@ GisExportResult exportMapToGis(const Session& s, const Palette& palette, const G
   Writer taxa;
   if (e.empty() && format == GisFormat::GeoPackage) e = writeTaxa(cells, s, request, res.taxonFeatures);
   if (e.empty() && format == GisFormat::Csv) {
-    e = create(taxa, format, gisTaxaCsvPath(request.out));
+    e = create(taxa, format, taxaTarget);
     if (e.empty()) e = writeTaxa(taxa, s, request, res.taxonFeatures);
   }
   if (!e.empty()) {
     discard(cells);
     discard(taxa);
-    res.error = e;
+    res.error = writeError(request.out, ": " + e);
     return res;
   }
   if (format == GisFormat::Csv) {
@@ -306,14 +521,14 @@ GisExportResult exportMapToGis(const Session& s, const Palette& palette, const G
       res.error = t;
       return res;
     }
-    res.taxaFile = taxa.target;
+    res.taxaFile = gisTaxaCsvPath(request.out);
   }
   if (std::string t = finish(cells); !t.empty()) {
     res.error = t;
     return res;
   }
-  res.cellsFile = cells.target;
-  if (format == GisFormat::GeoPackage) res.taxaFile = cells.target;
+  res.cellsFile = request.out;
+  if (format == GisFormat::GeoPackage) res.taxaFile = request.out;
   return res;
 }
 

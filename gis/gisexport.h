@@ -6,6 +6,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <string>
 
 #include "display/palette.h"
@@ -18,13 +19,17 @@ enum class GisFormat { GeoPackage, GeoJson, Csv };
 struct GisExportRequest {
   std::filesystem::path out;
   std::string analysis;  // the analysis line the status bar shows, kept as metadata
+  // Asked before a file of another kind at the output is replaced; false
+  // keeps it. Without it the file is replaced.
+  std::function<bool(const std::string& question)> mayReplace;
 };
 
 struct GisExportResult {
   std::string error;                          // empty when written
+  bool declined = false;                      // the user kept the file that was there
   std::filesystem::path cellsFile, taxaFile;  // taxaFile empty for GeoJSON
   int cellFeatures = 0, taxonFeatures = 0;
-  bool ok() const { return error.empty(); }
+  bool ok() const { return error.empty() && !declined; }
 };
 
 // The format an output name asks for; false for an unknown extension.
@@ -33,9 +38,10 @@ bool gisFormatOf(const std::filesystem::path& out, GisFormat& format);
 // The CSV file of the taxa beside the cells file: "x.csv" -> "x_taxa.csv".
 std::filesystem::path gisTaxaCsvPath(const std::filesystem::path& cellsCsv);
 
-// Writes the session's map as it stands (scores classed with the palette)
-// through temporary files renamed into place; an old file is kept when the
-// write fails.
+// Writes the session's map as it stands (scores classed with the palette),
+// the grid type's cells only, through temporary files renamed into place (a
+// link at the output is written through); an old file is kept when the
+// write fails. GeoJSON is always WGS 84 longitude and latitude.
 GisExportResult exportMapToGis(const Session& s, const Palette& palette, const GisExportRequest& request);
 
 }  // namespace zn

@@ -109,6 +109,8 @@ std::string taxaByAreas(const Workspace& ws, const ExportContext& ctx) {
   return out + "\n" + kRule + "\n";
 }
 
+// Spreadsheets open these lists: a name they would run as a formula is
+// written as text.
 std::string commaList(const Workspace& ws, const ExportContext& ctx, bool numbers) {
   std::string out;
   for (int t = 0; t < taxaOf(ws); ++t) {
@@ -121,9 +123,10 @@ std::string commaList(const Workspace& ws, const ExportContext& ctx, bool number
         appendNumber(out, c);
         out += '\n';
       } else if (ctx.britain) {
-        out += strprintf("\"%s\",\"%s\"\n", ws.cards.name(t).c_str(), cellName(ws, c).substr(0, 4).c_str());
+        out += strprintf("\"%s\",\"%s\"\n", spreadsheetSafe(ws.cards.name(t)).c_str(),
+                         spreadsheetSafe(cellName(ws, c).substr(0, 4)).c_str());
       } else {
-        out += strprintf("\"%s\",\"%s\",\"%d\"\n", lead.c_str(), rest.c_str(), c);
+        out += strprintf("\"%s\",\"%s\",\"%d\"\n", spreadsheetSafe(lead).c_str(), spreadsheetSafe(rest).c_str(), c);
       }
     }
   }

@@ -116,8 +116,9 @@ bool parseId(std::string_view s, long long& v) {
 }
 
 // A text field of an output: quoted only where a comma, quote or line break
-// would split it.
-std::string csvText(const std::string& s) {
+// would split it, and never run as a spreadsheet formula.
+std::string csvText(const std::string& text) {
+  const std::string s = spreadsheetSafe(text);
   if (s.find_first_of(",\"\r\n") == std::string::npos) return s;
   std::string q = "\"";
   for (char c : s) q += c == '"' ? std::string("\"\"") : std::string(1, c);

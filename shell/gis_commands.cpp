@@ -89,9 +89,13 @@ void exportGisCommand(Shell& sh) {
   GisExportResult r;
   {
     BusyGuard busy(sh.host);
-    r = exportMapToGis(s, sh.display.palette, {*out, statusTexts(s, statusInputs(s))[2]});
+    GisExportRequest request{*out, statusTexts(s, statusInputs(s))[2], nullptr};
+    request.mayReplace = [&sh](const std::string& question) {
+      return sh.host.messageBox(question, kExportCaption, Icon::Question, Buttons::YesNo) == Answer::Yes;
+    };
+    r = exportMapToGis(s, sh.display.palette, request);
   }
-  if (!r.ok()) sh.host.messageBox(r.error, kExportCaption, Icon::Exclamation, Buttons::Ok);
+  if (!r.ok() && !r.declined) sh.host.messageBox(r.error, kExportCaption, Icon::Exclamation, Buttons::Ok);
 }
 
 }  // namespace

@@ -25,14 +25,6 @@ std::string cutText(const std::string& text, std::size_t max) {
   return out;
 }
 
-// The code as the edit shows it: the padding '0' characters left off, so
-// that writing it back gives the same code.
-std::string editableCode(const Workspace& ws, int taxon) {
-  std::string code = ws.cards.codeText(taxon);
-  while (!code.empty() && code.back() == '0') code.pop_back();
-  return code;
-}
-
 void clearMarks(Workspace& ws) {
   for (int t = 0; t < ws.cards.slots(); ++t) ws.cards.setField(t, ws.cards.layout->currentMark, 0);
 }
@@ -116,6 +108,12 @@ void recountAfterEditing(Session& s) {
 }
 
 }  // namespace
+
+std::string editableCode(const Workspace& ws, int taxon) {
+  std::string code = ws.cards.codeText(taxon);
+  while (!code.empty() && code.back() == '0') code.pop_back();
+  return code;
+}
 
 int editorTopLevel(const Session& s) { return s.grid().presenceLevels(); }
 

@@ -117,4 +117,8 @@ std::string newTaxonName(Session& s, bool copy);
 // terminating NUL.
 void setCardCode(Workspace& ws, int taxon, const std::string& code);
 
+// The code as the user sees and types it: the padding '0' characters left
+// off, so that writing it back gives the same code.
+std::string editableCode(const Workspace& ws, int taxon);
+
 }  // namespace zn

@@ -50,22 +50,6 @@ std::optional<std::string> readFileBytes(const fs::path& path, std::size_t maxBy
 
 namespace {
 
-// The file a save really writes: the end of the chain of symbolic links at
-// path, so a link keeps pointing at the saved data. Empty when the chain is
-// too long or unreadable.
-fs::path resolveLinks(const fs::path& path) {
-  fs::path p = path;
-  for (int hops = 0; hops < 40; ++hops) {
-    struct stat st {};
-    if (::lstat(p.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return p;
-    std::error_code ec;
-    fs::path to = fs::read_symlink(p, ec);
-    if (ec) return {};
-    p = to.is_absolute() ? to : p.parent_path() / to;
-  }
-  return {};
-}
-
 bool writeAll(int fd, const std::string& data) {
   std::size_t done = 0;
   while (done < data.size()) {
@@ -129,8 +113,21 @@ int createTemporary(const fs::path& target, mode_t mode, fs::path& tmp) {
 
 }  // namespace
 
+fs::path resolveSaveTarget(const fs::path& path) {
+  fs::path p = path;
+  for (int hops = 0; hops < 40; ++hops) {
+    struct stat st {};
+    if (::lstat(p.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return p;
+    std::error_code ec;
+    fs::path to = fs::read_symlink(p, ec);
+    if (ec) return {};
+    p = to.is_absolute() ? to : p.parent_path() / to;
+  }
+  return {};
+}
+
 bool saveFileAtomically(const fs::path& path, const std::string& data) {
-  const fs::path target = resolveLinks(path);
+  const fs::path target = resolveSaveTarget(path);
   if (target.empty()) return false;
   struct stat old {};
   const bool exists = ::lstat(target.c_str(), &old) == 0;

@@ -22,6 +22,11 @@ std::optional<std::string> readFileBytes(const std::filesystem::path& path, std:
 // those that a killed save left are removed by the next save of the target.
 bool saveFileAtomically(const std::filesystem::path& path, const std::string& data);
 
+// The file a save to path really writes: the end of the chain of symbolic
+// links at path, so that a link keeps pointing at the saved data. Empty when
+// the chain is too long or unreadable.
+std::filesystem::path resolveSaveTarget(const std::filesystem::path& path);
+
 // Creates the program folder from the shipped copy, never overwriting a file
 // that is already there, except an empty or cut-short copy of the shipped
 // file, which is copied again. Each copy goes through a temporary file; the

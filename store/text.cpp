@@ -36,4 +36,37 @@ std::string fieldText(const unsigned char* p, std::size_t max) {
   return std::string(reinterpret_cast<const char*>(p), n);
 }
 
+namespace {
+
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+// [+-]digits[.digits][(e|E)[+-]digits], with a digit on one side of the point.
+bool plainNumber(std::string_view s) {
+  std::size_t i = 0;
+  if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
+  std::size_t digits = 0;
+  while (i < s.size() && isDigit(s[i])) ++i, ++digits;
+  if (i < s.size() && s[i] == '.') {
+    ++i;
+    while (i < s.size() && isDigit(s[i])) ++i, ++digits;
+  }
+  if (digits == 0) return false;
+  if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
+    ++i;
+    if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
+    std::size_t exponent = 0;
+    while (i < s.size() && isDigit(s[i])) ++i, ++exponent;
+    if (exponent == 0) return false;
+  }
+  return i == s.size();
+}
+
+}  // namespace
+
+std::string spreadsheetSafe(std::string_view cell) {
+  const bool risky = !cell.empty() && std::string_view("=+-@\t\r").find(cell.front()) != std::string_view::npos;
+  if (!risky || plainNumber(cell)) return std::string(cell);
+  return "'" + std::string(cell);
+}
+
 }  // namespace zn

@@ -15,4 +15,9 @@ std::string toLower(std::string_view s);
 // Text of a fixed-size, NUL-terminated field, cut at the first NUL or at max.
 std::string fieldText(const unsigned char* p, std::size_t max);
 
+// A text cell of a CSV file as a spreadsheet should show it: a cell that
+// begins with = + - @, a tab or a carriage return would be run as a formula,
+// so it gets a leading ' unless it is a plain decimal number.
+std::string spreadsheetSafe(std::string_view cell);
+
 }  // namespace zn

@@ -6,6 +6,8 @@
 #include "display/scalebar.h"
 #include "measures/titles.h"
 #include "selection/nearminimum.h"
+#include "shell/analyses.h"
+#include "shell/mapclasses.h"
 #include "store/binio.h"
 #include "store/files.h"
 #include "tests/display/golden.h"
@@ -46,6 +48,25 @@ TEST_F(ZonariumRender, DrawsWhatTheWindowShowsAtThatSize) {
   f->classify();
   const QImage want = renderClient(f->s, f->d, 1200, 820);
   EXPECT_EQ(got.convertToFormat(QImage::Format_RGB32), want);
+}
+
+// An analysis is drawn as the window shows it after its menu command: its
+// own map under its own title.
+TEST_F(ZonariumRender, SelectDrawsTheAnalysisUnderItsTitle) {
+  const fs::path png = dir.path() / "greedy.png";
+  auto r = zonarium(home, {"render", data.string(), "--select", "greedy", "--size", "900x600", "--out", png.string()});
+  ASSERT_EQ(r.rc, 0) << r.err;
+  auto f = test::MapFixture::world();
+  ASSERT_TRUE(f);
+  ASSERT_TRUE(findAnalysis("greedy")->run(f->s, AnalysisParams{}).ran);
+  buildTitle(f->s);
+  classMap(f->s, f->d);
+  EXPECT_NE(f->s.map.title, "richness");
+  EXPECT_EQ(image(png).convertToFormat(QImage::Format_RGB32), renderClient(f->s, f->d, 900, 600));
+  EXPECT_EQ(
+      zonarium(home, {"render", data.string(), "--select", "greedy", "--measure", "richness", "--out", png.string()})
+          .rc,
+      2);
 }
 
 TEST_F(ZonariumRender, FileTypeByExtension) {

@@ -139,6 +139,16 @@ TEST_P(GisMenus, ExportMapToGisWritesWhatTheToolWrites) {
   keyItem(popup("&MapGraphics"), 'M', 'G');
   ASSERT_FALSE(host.shown.empty());
   EXPECT_EQ(host.shown.back().rfind("Export map to GIS: the folder ", 0), 0u) << host.shown.back();
+
+  // A file of another kind under the chosen name: the window asks, and No
+  // keeps the file.
+  const fs::path other = shipped.tmp.path() / "other.gpkg";
+  test::writeFile(other, "a spreadsheet");
+  host.saves.push_back(other);
+  clickItem("&MapGraphics", "Export map to &GIS...");
+  EXPECT_EQ(host.shown.back(), "Export map to GIS: " + other.string() +
+                                   " exists and is not a GeoPackage file.\nDo you want to replace it?");
+  EXPECT_EQ(test::readFile(other), "a spreadsheet");
 }
 
 TEST_P(GisMenus, ImportGbifOccurrencesBuildsTheToolsDatafileAndOpensIt) {
