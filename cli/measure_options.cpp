@@ -246,11 +246,8 @@ int prepareMeasure(CliContext& ctx, Session& s, const MeasureOptions& opts, cons
   }
 
   // The menu disables these commands without their data; here they are refused.
-  if (code == kCodeMedianQuantitative && !s.ws.datafile.quantitative) {
-    ctx.err << "zonarium: median-quantitative needs a datafile in quantitative mode\n";
-    return 2;
-  }
   const Analysis* measure = findAnalysis(opts.measure);
+  if (int rc = refuseOrWarn(ctx, *measure, s, {}, false); rc != 0) return rc;
   AnalysisParams p;
   if (selectiveCode(code)) {
     SelectivePlotModel m = openSelectivePlot(s, false);
@@ -264,6 +261,16 @@ int prepareMeasure(CliContext& ctx, Session& s, const MeasureOptions& opts, cons
   for (int i = 0; i < opts.meanPasses; ++i) findAnalysis("mean")->run(s, {});
   for (int i = 0; i < opts.smoothPasses; ++i) findAnalysis("smooth")->run(s, {});
   return 0;
+}
+
+int refuseOrWarn(CliContext& ctx, const Analysis& a, Session& s, const RequestValues& values, bool threatPresent) {
+  std::vector<std::string> warnings;
+  const std::optional<Refusal> r = validateRequest(a, s, values, threatPresent, warnings);
+  for (const std::string& w : warnings) ctx.err << "zonarium: " << w << "\n";
+  if (!r) return 0;
+  if (r->notice) ctx.host.messageBox(r->notice->text, r->notice->caption, r->notice->icon, Buttons::Ok);
+  else ctx.err << "zonarium: " << r->text << "\n";
+  return r->status;
 }
 
 std::string formatCellScores(const Session& s) {

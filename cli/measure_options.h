@@ -66,6 +66,13 @@ int parseMeasureOptions(CliContext& ctx, const std::vector<std::string>& args, M
 int prepareMeasure(CliContext& ctx, Session& s, const MeasureOptions& opts, const std::filesystem::path& datafile,
                    const std::vector<SetKey>& keys);
 
+struct Analysis;
+struct RequestValues;
+// Checks a request against its analysis's entry on the session it would run
+// on: warnings and a refusal go to ctx (a refusal the window shows in a box,
+// as the box). 0, or the exit status.
+int refuseOrWarn(CliContext& ctx, const Analysis& a, Session& s, const RequestValues& values, bool threatPresent);
+
 // "title: <map title>" and one "cell score count" line per cell.
 std::string formatCellScores(const Session& s);
 

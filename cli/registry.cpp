@@ -22,9 +22,7 @@ const std::vector<Subcommand>& subcommands() {
        "cell DATAFILE N [measure options] [--set grouped=0|1] [--set range-sizes=0|1] [--after KIND [select options]]",
        cmdCell},
       {"select",
-       "select KIND DATAFILE [--areas FILE.sed] [--preselect FILE.pre] [--set KEY=VALUE]... [--areas-to-add N] "
-       "[--budget B] [--costs FILE.scr] [--threats FILE.scr] [--random-seed S] [--results FILE] [--areas-out FILE.sed] "
-       "[--time-limit S] [--runs R]",
+       "select KIND DATAFILE [--areas FILE.sed] [--preselect FILE.pre] [--set KEY=VALUE]... " + selectOptionsUsage(),
        cmdSelect},
       {"curve", "curve DATAFILE [select options] [--max-areas K] [--runs R] --out FILE.csv|.png|.svg|.pdf", cmdCurve},
       {"render",

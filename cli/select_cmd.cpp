@@ -2,7 +2,6 @@
 // Area selection menu and its RESULTS report, or the scores of the analyses
 // that map cells rather than report on a set.
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 
 #include "cli/select_cmd.h"
@@ -24,19 +23,12 @@
 #include "selection/values.h"
 #include "shell/analyses.h"
 #include "shell/results.h"
+#include "store/parse.h"
 #include "store/text.h"
 
 namespace zn {
 
 namespace {
-
-template <class T>
-std::optional<T> parseNumber(const std::string& v) {
-  T x{};
-  auto [end, ec] = std::from_chars(v.data(), v.data() + v.size(), x);
-  if (ec != std::errc() || end != v.data() + v.size()) return std::nullopt;
-  return x;
-}
 
 // A --set key whose words stand for values of settings fields.
 SetKey wordsKey(std::string name,
@@ -68,10 +60,6 @@ std::string listedKinds() {
   std::string out;
   for (const auto& k : selectKinds()) out += (out.empty() ? "" : ", ") + k;
   return out;
-}
-
-bool reordersTheSet(const std::string& kind) {
-  return kind == "near-minimum" || kind == "coverage" || kind == "flexible";
 }
 
 // Reads a value column into the cost or threat field; false after a message.
@@ -200,68 +188,72 @@ int refuseGoalReorderConflict(CliContext& ctx, const MeasureOptions& m) {
 }  // namespace
 
 int checkSelectRequest(CliContext& ctx, const SelectOptions& o, const MeasureOptions& m) {
-  struct Use {
-    std::string option;
-    bool given;
-    std::vector<std::string> kinds;
-  };
-  const Use uses[] = {
-      {"--areas-to-add", o.areasToAdd.has_value(), {"coverage", "exact-coverage", "hotspots", "random"}},
-      {"--budget", o.budget.has_value(), {"coverage", "exact-coverage"}},
-      {"--time-limit", o.timeLimit.has_value(), {"exact-minimum", "exact-coverage"}},
-  };
-  for (const Use& u : uses) {
-    if (!u.given || std::find(u.kinds.begin(), u.kinds.end(), o.kind) != u.kinds.end()) continue;
-    std::string listed;
-    for (const auto& k : u.kinds) listed += (listed.empty() ? "" : ", ") + k;
-    return refuse(ctx, u.option + " is not used by " + o.kind + "; it is for " + listed);
-  }
+  if (const Analysis* a = findAnalysis(o.kind))
+    if (const std::optional<Refusal> r = refuseUnusedParams(*a, o)) return refuse(ctx, r->text);
   return refuseGoalReorderConflict(ctx, m);
+}
+
+namespace {
+
+// A flag of the analysis options: a parameter of the registry, or a file or
+// the seed, in the order the usage lists them.
+struct SelectFlag {
+  std::optional<Param> param;
+  std::string flag, metavar;
+  std::optional<std::filesystem::path> SelectOptions::*file = nullptr;
+};
+
+const ParamSpec& specOf(Param p) {
+  for (const ParamSpec& s : paramSpecs())
+    if (s.param == p) return s;
+  return paramSpecs().front();
+}
+
+const std::vector<SelectFlag>& selectFlags() {
+  static const std::vector<SelectFlag> flags = [] {
+    auto param = [](Param p) { return SelectFlag{p, specOf(p).flag, specOf(p).metavar}; };
+    return std::vector<SelectFlag>{param(Param::AreasToAdd),
+                                   param(Param::Budget),
+                                   {std::nullopt, "--costs", "FILE.scr", &SelectOptions::costs},
+                                   {std::nullopt, "--threats", "FILE.scr", &SelectOptions::threats},
+                                   {std::nullopt, "--random-seed", "S"},
+                                   {std::nullopt, "--results", "FILE", &SelectOptions::results},
+                                   {std::nullopt, "--areas-out", "FILE.sed", &SelectOptions::areasOut},
+                                   param(Param::TimeLimit),
+                                   param(Param::Runs)};
+  }();
+  return flags;
+}
+
+}  // namespace
+
+std::string selectOptionsUsage() {
+  std::string out;
+  for (const SelectFlag& f : selectFlags()) out += (out.empty() ? "[" : " [") + f.flag + " " + f.metavar + "]";
+  return out;
 }
 
 int takeSelectOptions(CliContext& ctx, std::vector<std::string>& args, SelectOptions& o) {
   std::vector<std::string> rest;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
-    const bool takesValue = a == "--areas-to-add" || a == "--budget" || a == "--costs" || a == "--threats" ||
-                            a == "--random-seed" || a == "--results" || a == "--areas-out" || a == "--time-limit" ||
-                            a == "--runs";
-    if (!takesValue) {
+    const auto f =
+        std::find_if(selectFlags().begin(), selectFlags().end(), [&a](const SelectFlag& x) { return x.flag == a; });
+    if (f == selectFlags().end()) {
       rest.push_back(a);
       continue;
     }
     if (i + 1 >= args.size()) return refuse(ctx, a + " needs a value");
     const std::string& v = args[++i];
-    if (a == "--areas-to-add") {
-      auto n = parseNumber<int>(v);
-      if (!n || *n < 1 || *n > kAreaCapacity)
-        return refuse(ctx, strprintf("--areas-to-add takes a whole number from 1 to %d", kAreaCapacity));
-      o.areasToAdd = *n;
-    } else if (a == "--budget") {
-      auto b = parseNumber<double>(v);
-      if (!b || !(*b > 0.0) || !std::isfinite(*b)) return refuse(ctx, "--budget takes a number above 0");
-      o.budget = *b;
-    } else if (a == "--time-limit") {
-      auto t = parseNumber<double>(v);
-      if (!t || !(*t > 0.0) || !(*t <= kExactTimeLimitMax))
-        return refuse(ctx, "--time-limit takes a number of seconds above 0 and at most 86400");
-      o.timeLimit = *t;
-    } else if (a == "--runs") {
-      auto r = parseNumber<int>(v);
-      if (!r || *r < 1 || *r > 10000) return refuse(ctx, "--runs takes a whole number from 1 to 10000");
-      o.runs = *r;
-    } else if (a == "--random-seed") {
+    if (f->param) {
+      const ParamSpec& spec = specOf(*f->param);
+      if (!spec.parse(v, o)) return refuse(ctx, spec.range);
+    } else if (f->file) {
+      o.*(f->file) = v;
+    } else {
       auto s = parseNumber<std::uint32_t>(v);
       if (!s) return refuse(ctx, "--random-seed takes a whole number from 0 to 4294967295");
       o.seed = *s;
-    } else if (a == "--costs") {
-      o.costs = v;
-    } else if (a == "--threats") {
-      o.threats = v;
-    } else if (a == "--results") {
-      o.results = v;
-    } else {
-      o.areasOut = v;
     }
   }
   args = std::move(rest);
@@ -282,39 +274,6 @@ int writeSelectResults(CliContext& ctx, const SelectOptions& o, const std::strin
 
 namespace {
 
-// What the tool's flags ask that the data cannot give (the window's dialogs
-// and menu state never let these through): 0, else the exit status after a
-// message.
-int refuseRequest(CliContext& ctx, Session& s, const SelectOptions& o, bool threatPresent) {
-  if (o.budget) s.settings.optimiseByCost = Flag::kOn;
-  if (s.settings.optimiseByCost != Flag::kOff && !s.costPresent) {
-    if (o.budget) return refuse(ctx, "--budget needs --costs with a cost for every occupied cell");
-    ctx.err << "zonarium: optimise-cost needs --costs with a cost for every occupied cell; it is switched off\n";
-    s.settings.optimiseByCost = Flag::kOff;
-  }
-  if (s.settings.reordering == Reordering::kByThreat && !threatPresent && reordersTheSet(o.kind)) {
-    ctx.host.messageBox("No threat variable has been loaded.", "Re-order areas by threat", Icon::None, Buttons::Ok);
-    return 2;
-  }
-  // The fully flexible map exists only for a set re-ordered by richness or
-  // rarity for one representation; anything else would leave the near-
-  // minimum scores on the map under the wrong name.
-  if (o.kind == "flexible" && (s.settings.nearMinimumGoal != 1 || (s.settings.reordering != Reordering::kByRichness &&
-                                                                   s.settings.reordering != Reordering::kByRarity)))
-    return refuse(ctx, "flexible needs goal 1 and re-ordering by richness or rarity (--set reorder=richness)");
-  const bool coverage = o.kind == "coverage" || o.kind == "exact-coverage";
-  if ((coverage || o.kind == "random" || o.kind == "hotspots") && s.areas.count() >= kAreaCapacity)
-    return refuse(ctx, strprintf("the area set is full (%d areas)", kAreaCapacity));
-  if (coverage && s.settings.optimiseByCost == Flag::kOff) {
-    occupancyPass(s.ws, s.settings.excludedLevel, s.areas);
-    if (countCandidateCells(s) == 0) {
-      ctx.err << "zonarium: no candidate cells: " << noScoreReason(s) << "\n";
-      return 1;
-    }
-  }
-  return 0;
-}
-
 // Runs one registered analysis; its message is shown as the window shows
 // it, its notes go to the error stream. 0, or 1 when it did not run.
 int runRegistered(CliContext& ctx, Session& s, const Analysis& a, const AnalysisParams& p, AnalysisResult& r) {
@@ -333,17 +292,13 @@ int runSelectAnalysis(CliContext& ctx, Session& s, const SelectOptions& o, Selec
     if (!loadValues(ctx, s, *o.costs, ValueKind::Cost, present)) return 1;
   }
   if (o.threats && !loadValues(ctx, s, *o.threats, ValueKind::Threat, threatPresent)) return 1;
-  if (int rc = refuseRequest(ctx, s, o, threatPresent); rc != 0) return rc;
 
   const Analysis* analysis = findAnalysis(o.kind);
   if (!analysis || analysis->kind != AnalysisKind::Selection) return refuse(ctx, "unknown kind " + o.kind);
+  if (int rc = refuseOrWarn(ctx, *analysis, s, o, threatPresent); rc != 0) return rc;
   AnalysisParams p;
+  static_cast<RequestValues&>(p) = o;
   p.threatPresent = threatPresent;
-  p.seed = o.seed;
-  p.areasToAdd = o.areasToAdd;
-  p.budget = o.budget;
-  p.timeLimit = o.timeLimit;
-  p.runs = o.runs;
   // The analysis this one is about runs first; its report stays.
   AnalysisResult first, r;
   if (!analysis->after.empty())

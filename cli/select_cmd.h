@@ -10,35 +10,34 @@
 
 #include "cli/cli.h"
 #include "cli/measure_options.h"
+#include "shell/analyses.h"
 
 namespace zn {
 
-// The options of an analysis beyond the measure options.
-struct SelectOptions {
+// The options of an analysis beyond the measure options: the parameters
+// its registry entry takes, and the files.
+struct SelectOptions : RequestValues {
   std::string kind;
-  std::optional<int> areasToAdd;
-  std::optional<double> budget;
   std::optional<std::filesystem::path> costs, threats, results, areasOut;
-  std::optional<std::uint32_t> seed;
-  std::optional<double> timeLimit;  // exact sets: seconds, else the options' limit
-  std::optional<int> runs;          // selection frequency and curves: 1 ... 10000
 };
+
+// "[--areas-to-add N] ... [--runs R]": the analysis options as the usage lists them.
+std::string selectOptionsUsage();
 
 // The KINDs in the order the messages list them.
 const std::vector<std::string>& selectKinds();
 // 0 for a known kind, else 2 after a message listing the kinds.
 int checkSelectKind(CliContext& ctx, const std::string& kind);
 
-// 2 after a message when an option is given to a kind that does not use it
-// (--areas-to-add, --budget, --time-limit) or --set gives a goal above 1
-// with a re-ordering; else 0.
+// 2 after a message when a parameter is given to a kind whose entry does not
+// take it, or --set gives a goal above 1 with a re-ordering; else 0.
 int checkSelectRequest(CliContext& ctx, const SelectOptions& o, const MeasureOptions& m);
 
 // The measure keys and the keys of the analyses' options.
 std::vector<SetKey> selectSetKeys();
 
-// Takes the analysis options (--areas-to-add, --budget, --costs, --threats,
-// --random-seed, --results, --areas-out, --time-limit) out of args; the rest stays in
+// Takes the analysis options (the registry's parameters, --costs, --threats,
+// --random-seed, --results, --areas-out) out of args; the rest stays in
 // order. 0, or 2 after a message for a missing or invalid value.
 int takeSelectOptions(CliContext& ctx, std::vector<std::string>& args, SelectOptions& o);
 

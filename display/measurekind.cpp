@@ -1,51 +1,21 @@
 #include "display/measurekind.h"
 
-#include "measures/scores.h"
+#include "store/measuretraits.h"
 
 namespace zn {
 
 MeasureKind measureKind(const MapRecord& m) {
-  MeasureKind k;
+  const MeasureTraits& t = measureTraits(m.measureCode);
   const bool transformed = m.meanPasses > 0 || m.smoothPasses > 0;
-  switch (m.measureCode) {
-    case kCodeRichness:
-    case kCodeRareQuartile:
-    case kCodeRangeCentres:
-    case kCodeSelectiveRichness:
-    case kCodeLevelN:
-    case kCodeRareThreshold: k.countType = !transformed; break;
-    case kCodeFlexibilityPlot:  // goal-essential taxa of an area
-      k.countType = !transformed;
-      k.largeSpots = true;
-      k.italicTitle = true;
-      break;
-    case kCodeMedianQuantitative:
-      k.countType = true;
-      k.medianNumbers = true;
-      k.noTitle = true;
-      break;
-    case kCodeNearMinimum:  // areas ranked by position
-      k.category = true;
-      k.largeSpots = true;
-      break;
-    case kCodeNone:
-    case kCodeGreedy:
-    case kCodeNearMaximumCoverage:
-    case kCodeRandomSets:
-    case kCodeReorderedByRichness:
-    case kCodeSelectedAreas:
-    case kCodeFullyFlexible:
-    case kCodeReorderedByThreat: k.category = true; break;
-    case kCodeMaxLevel:
-      k.category = true;
-      k.maxLevelSpots = true;
-      break;
-    case kCodeOverlay:
-      k.overlay = true;
-      k.category = true;
-      break;
-    default: break;
-  }
+  MeasureKind k;
+  k.countType = t.count == CountType::Always || (t.count == CountType::UntilTransformed && !transformed);
+  k.category = t.category;
+  k.maxLevelSpots = t.maxLevelSpots;
+  k.overlay = t.overlay;
+  k.largeSpots = t.largeSpots;
+  k.italicTitle = t.italicTitle;
+  k.medianNumbers = t.medianNumbers;
+  k.noTitle = t.noTitle;
   return k;
 }
 

@@ -1,12 +1,11 @@
 #include "measures/dispatch.h"
 
-#include <array>
-
 #include "measures/richness.h"
 #include "measures/scores.h"
 #include "measures/smoothing.h"
 #include "measures/tree.h"
 #include "store/measurecode.h"
+#include "store/measuretraits.h"
 
 namespace zn {
 
@@ -50,26 +49,15 @@ void selectRangeCentres(Session& s, bool fromDiversityMenu, RangeWeighting& reme
   setMeasureCode(s, kCodeRangeCentres);
 }
 
-namespace {
-
-bool recomputesItself(MeasureCode code) {
-  return code == kCodeRangeSizeRarity || code == kCodeSubtreeLength || code == kCodeRootDistance ||
-         code == kCodeRareQuartile || code == kCodeRangeCentres || code == kCodeMedianRange;
-}
-
-}  // namespace
-
 RecomputePlan recomputePlan(Recompute event, MeasureCode code) {
   switch (event) {
     case Recompute::ToolsOptions: {
-      if (recomputesItself(code)) return {code, true, true};
-      const bool selection = (code >= kCodeHotspots && code <= kCodeNearMaximumCoverage) ||
-                             code == kCodeReservedSelection20 || code == kCodeReservedSelection21 ||
-                             code == kCodeFlexibilityPlot || code == kCodeFullyFlexible;
+      if (measureTraits(code).recomputesItself) return {code, true, true};
+      const bool selection = measureTraits(code).areaSelection;
       return {selection ? kCodeNone : kCodeRichness, !selection, true};
     }
     case Recompute::Preselection:
-      if (recomputesItself(code)) return {code, true, false};
+      if (measureTraits(code).recomputesItself) return {code, true, false};
       if (code == kCodeSelectiveRichness) return {code, false, false};
       return {kCodeRichness, true, false};
     case Recompute::Standardise:
@@ -83,27 +71,7 @@ RecomputePlan recomputePlan(Recompute event, MeasureCode code) {
 
 bool toolsOptionsNeedRerun(const Settings& before, const Settings& after, bool cancelRerun) {
   if (cancelRerun) return false;
-  // The measure settings, then the area-selection settings of the dialog.
-  static constexpr std::array<SettingsField, 19> kWatched{settingsField<&Settings::rarityFormula>(),
-                                                          settingsField<&Settings::rangeCentreWeighting>(),
-                                                          settingsField<&Settings::rangeSizeThreshold>(),
-                                                          settingsField<&Settings::smoothByMean>(),
-                                                          settingsField<&Settings::hotspotKind>(),
-                                                          settingsField<&Settings::rejectRedundant>(),
-                                                          settingsField<&Settings::reordering>(),
-                                                          settingsField<&Settings::nearMinimumGoal>(),
-                                                          settingsField<&Settings::greedyRejectRedundant>(),
-                                                          settingsField<&Settings::flexibilityMap>(),
-                                                          settingsField<&Settings::greedyByRarity>(),
-                                                          settingsField<&Settings::greedyGoal>(),
-                                                          settingsField<&Settings::optimiseByCost>(),
-                                                          settingsField<&Settings::flexibilityPartial>(),
-                                                          settingsField<&Settings::greedyIncludeSeeds>(),
-                                                          settingsField<&Settings::includeSeeds>(),
-                                                          settingsField<&Settings::extraTieBreaks>(),
-                                                          settingsField<&Settings::mapAllFlexible>(),
-                                                          settingsField<&Settings::lastTieRandom>()};
-  for (SettingsField f : kWatched)
+  for (SettingsField f : settingsReadByMaps())
     if (f.get(before) != f.get(after)) return true;
   return false;
 }

@@ -8,6 +8,7 @@
 #include "measures/richness.h"
 #include "measures/scores.h"
 #include "store/measurecode.h"
+#include "store/measuretraits.h"
 
 namespace zn {
 
@@ -24,26 +25,10 @@ bool singleTaxonPlot(const Session& s) {
 
 }  // namespace
 
-bool meanPassApplies(const Session& s) {
-  const MeasureCode code = s.map.measureCode;
-  return s.ws.datafile.opened &&
-         (code == kCodeRangeSizeRarity || code == kCodeSubtreeLength || code == kCodeRootDistance ||
-          code == kCodeRangeCentres || (code >= kCodeReservedFirstMean && code <= kCodeReservedLastMean));
-}
+bool meanPassApplies(const Session& s) { return s.ws.datafile.opened && measureTraits(s.map.measureCode).meanable; }
 
 bool smoothPassApplies(const Session& s) {
-  static constexpr std::array<int, 10> kNever{kCodeNone,
-                                              kCodeHotspots,
-                                              kCodeGreedy,
-                                              kCodeNearMinimum,
-                                              kCodeNearMaximumCoverage,
-                                              kCodeOverlay,
-                                              kCodeReservedSelection20,
-                                              kCodeReservedSelection21,
-                                              kCodeMaxLevel,
-                                              kCodeReorderedByRichness};
-  const MeasureCode code = s.map.measureCode;
-  return s.scoresPresent && std::find(kNever.begin(), kNever.end(), code) == kNever.end() && !singleTaxonPlot(s);
+  return s.scoresPresent && measureTraits(s.map.measureCode).smoothable && !singleTaxonPlot(s);
 }
 
 void meanPass(Session& s) {

@@ -5,6 +5,7 @@
 
 #include "measures/scores.h"
 #include "store/measurecode.h"
+#include "store/measuretraits.h"
 #include "store/text.h"
 
 namespace zn {
@@ -199,20 +200,7 @@ TitleOutcome buildTitle(Session& s, const TitleContext& ctx) {
   if (!s.scoresPresent) return TitleOutcome::Stopped;
   if (code == kCodeOverlay && m.presenceMap && s.backgroundMap.presenceMap) return TitleOutcome::Stopped;
   const bool inverted = s.settings.invertedScale != Flag::kOff;
-  static constexpr std::array<int, 12> kNoInversion{kCodeHotspots,
-                                                    kCodeGreedy,
-                                                    kCodeNearMinimum,
-                                                    kCodeNearMaximumCoverage,
-                                                    kCodeOverlay,
-                                                    kCodeReservedSelection20,
-                                                    kCodeReservedSelection21,
-                                                    kCodeSelectiveRichness,
-                                                    kCodeRandomSets,
-                                                    kCodeMaxLevel,
-                                                    kCodeFlexibilityPlot,
-                                                    kCodeReorderedByRichness};
-  if (inverted && std::find(kNoInversion.begin(), kNoInversion.end(), code) != kNoInversion.end())
-    return TitleOutcome::Stopped;
+  if (inverted && !measureTraits(code).invertible) return TitleOutcome::Stopped;
 
   if (code != kCodeImportedScores && code != kCodeResiduals) m.scoreOffset = 0.0;
   m.presenceMap = false;

@@ -1,6 +1,7 @@
 #include "shell/analyses.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "measures/dispatch.h"
 #include "measures/scores.h"
@@ -19,6 +20,8 @@
 #include "selection/randomsets.h"
 #include "selection/replacement.h"
 #include "selection/values.h"
+#include "shell/menu.h"
+#include "store/parse.h"
 #include "store/text.h"
 
 namespace zn {
@@ -73,7 +76,7 @@ double budgetToSpend(Session& s, const AnalysisParams& p, AnalysisResult& r) {
 }
 
 double timeLimit(const Session& s, const AnalysisParams& p) {
-  return p.timeLimit.value_or(std::clamp(s.settings.exactTimeLimit, 1, kExactTimeLimitMax));
+  return p.timeLimit.value_or(TimeLimit::ofOption(s.settings.exactTimeLimit)).seconds();
 }
 
 bool byBudget(const Session& s) { return s.settings.optimiseByCost != Flag::kOff && s.costPresent; }
@@ -93,7 +96,7 @@ AnalysisResult measure(Session& s, MeasureCode code, const AnalysisParams& p) {
   AnalysisResult r;
   r.title = runMeasureCommand(s, code, p.title);
   // The tree measures refuse without tree data, with their own message.
-  r.ran = (code != kCodeSubtreeLength && code != kCodeRootDistance) || s.subgroupDataPresent;
+  r.ran = !measureTraits(code).needsHierarchy || s.subgroupDataPresent;
   return r;
 }
 
@@ -318,11 +321,15 @@ Analysis passEntry(std::string name, Command command, void (*apply)(Session&)) {
   return a;
 }
 
-Analysis selectionEntry(std::string name, Command command, Run run, bool scoreMap = false, std::string after = {}) {
+Analysis selectionEntry(std::string name, Command command, MeasureCode code, Run run, std::vector<Param> takes = {},
+                        std::vector<Check> checks = {}, bool scoreMap = false, std::string after = {}) {
   Analysis a;
   a.name = std::move(name);
   a.command = command;
   a.kind = AnalysisKind::Selection;
+  a.code = code;
+  a.takes = std::move(takes);
+  a.checks = std::move(checks);
   a.scoreMap = scoreMap;
   a.after = std::move(after);
   a.run = std::move(run);
@@ -351,45 +358,173 @@ std::vector<Analysis> buildAnalyses() {
   const auto exactMinimum = [](Session& s, const AnalysisParams& p) {
     return exactSet(s, p, ExactRequest{ExactKind::MinimumSet, 0, 0.0});
   };
+  using enum Param;
+  using enum Check;
   std::vector<Analysis> selections{
-      selectionEntry("near-minimum", Command::NearMinimumSet, nearMinimum),
-      selectionEntry("coverage", Command::NearMaximumCoverage, coverage),
-      selectionEntry("greedy", Command::GreedySet, greedy),
-      selectionEntry("hotspots", Command::Hotspots, hotspots),
-      selectionEntry("flexible", Command::MapFullyFlexible, fullyFlexible, true, "near-minimum"),
+      selectionEntry("near-minimum", Command::NearMinimumSet, kCodeNearMinimum, nearMinimum, {}, {ThreatForReordering}),
+      selectionEntry("coverage", Command::NearMaximumCoverage, kCodeNearMaximumCoverage, coverage, {AreasToAdd, Budget},
+                     {ThreatForReordering, RoomInSet, CandidateCells}),
+      selectionEntry("greedy", Command::GreedySet, kCodeGreedy, greedy),
+      selectionEntry("hotspots", Command::Hotspots, kCodeHotspots, hotspots, {AreasToAdd}, {RoomInSet}),
+      selectionEntry("flexible", Command::MapFullyFlexible, kCodeFullyFlexible, fullyFlexible, {},
+                     {ThreatForReordering, SingleRepresentation}, true, "near-minimum"),
       selectionEntry(
-          "emr", Command::EmrIrreplaceability,
-          [](Session& s, const AnalysisParams&) { return irreplaceability(s, computeEmrIrreplaceability); }, true),
+          "emr", Command::EmrIrreplaceability, kCodeEmrIrreplaceability,
+          [](Session& s, const AnalysisParams&) { return irreplaceability(s, computeEmrIrreplaceability); }, {}, {},
+          true),
       selectionEntry(
-          "max-rarity", Command::MaxRarity,
-          [](Session& s, const AnalysisParams&) { return irreplaceability(s, computeMaxRarity); }, true),
+          "max-rarity", Command::MaxRarity, kCodeMaxRarity,
+          [](Session& s, const AnalysisParams&) { return irreplaceability(s, computeMaxRarity); }, {}, {}, true),
       selectionEntry(
-          "reorder-richness", Command::ReorderByRichness,
+          "reorder-richness", Command::ReorderByRichness, kCodeReorderedByRichness,
           [](Session& s, const AnalysisParams& p) { return fromOutcome(reorderSetByRichness(s, p.lastSeconds)); }),
-      selectionEntry("reorder-threat", Command::ReorderByThreat,
+      selectionEntry("reorder-threat", Command::ReorderByThreat, kCodeReorderedByThreat,
                      [](Session& s, const AnalysisParams& p) {
                        return fromOutcome(reorderSetByThreat(s, p.threatPresent, p.lastSeconds));
                      }),
-      selectionEntry("random", Command::RandomSetSelection, randomSets),
+      selectionEntry("random", Command::RandomSetSelection, kCodeRandomSets, randomSets, {AreasToAdd}, {RoomInSet}),
       selectionEntry(
-          "report", Command::RepresentationResults,
+          "report", Command::RepresentationResults, kCodeRepresentation,
           [](Session& s, const AnalysisParams& p) { return fromOutcome(representationResults(s, p.lastSeconds)); }),
-      selectionEntry("exact-minimum", Command::ExactMinimumSet, exactMinimum),
-      selectionEntry("exact-coverage", Command::ExactMaximumCoverage, exactCoverage),
-      selectionEntry("frequency", Command::SelectionFrequency, frequency),
-      selectionEntry("replacement-cost", Command::ReplacementCost, replacementCost),
+      // An exact set is ranked as "Re-order set by richness" ranks it.
+      selectionEntry("exact-minimum", Command::ExactMinimumSet, kCodeReorderedByRichness, exactMinimum, {TimeLimit}),
+      selectionEntry("exact-coverage", Command::ExactMaximumCoverage, kCodeReorderedByRichness, exactCoverage,
+                     {AreasToAdd, Budget, TimeLimit}, {RoomInSet, CandidateCells}),
+      selectionEntry("frequency", Command::SelectionFrequency, kCodeSelectionFrequency, frequency, {Runs}),
+      selectionEntry("replacement-cost", Command::ReplacementCost, kCodeReplacementCost, replacementCost),
   };
   list.insert(list.end(), selections.begin(), selections.end());
   Analysis chart;
   chart.name = "curve";
   chart.command = Command::RepresentationCurves;
   chart.kind = AnalysisKind::Chart;
+  chart.takes = {Param::TimeLimit, Param::Runs};
   chart.run = curves;
   list.push_back(std::move(chart));
   return list;
 }
 
+// The position of a command in the menus: refusals list analyses as the
+// menus show them.
+int menuPosition(Command command) {
+  int position = 0, found = -1;
+  std::function<void(const std::vector<MenuItem>&)> walk = [&](const std::vector<MenuItem>& items) {
+    for (const MenuItem& m : items) {
+      if (found < 0 && m.command == command && command != Command::None) found = position;
+      ++position;
+      walk(m.items);
+    }
+  };
+  walk(mainMenu());
+  return found;
+}
+
+// A whole number from lo to hi, else nullopt.
+std::optional<int> wholeNumber(const std::string& text, int lo, int hi) {
+  const std::optional<int> n = parseNumber<int>(text);
+  return n && *n >= lo && *n <= hi ? n : std::nullopt;
+}
+
+std::vector<ParamSpec> buildParamSpecs() {
+  return {
+      {Param::AreasToAdd, "--areas-to-add", "N",
+       strprintf("--areas-to-add takes a whole number from 1 to %d", kAreaCapacity),
+       [](const std::string& text, RequestValues& v) {
+         v.areasToAdd = wholeNumber(text, 1, kAreaCapacity);
+         return v.areasToAdd.has_value();
+       },
+       [](const RequestValues& v) { return v.areasToAdd.has_value(); }},
+      {Param::Budget, "--budget", "B", "--budget takes a number above 0",
+       [](const std::string& text, RequestValues& v) {
+         const auto b = parseNumber<double>(text);
+         if (!b || !(*b > 0.0) || !std::isfinite(*b)) return false;
+         v.budget = *b;
+         return true;
+       },
+       [](const RequestValues& v) { return v.budget.has_value(); }},
+      {Param::TimeLimit, "--time-limit", "S",
+       strprintf("--time-limit takes a number of seconds above 0 and at most %d", TimeLimit::kMaxSeconds),
+       [](const std::string& text, RequestValues& v) {
+         v.timeLimit = TimeLimit::parse(text);
+         return v.timeLimit.has_value();
+       },
+       [](const RequestValues& v) { return v.timeLimit.has_value(); }},
+      {Param::Runs, "--runs", "R", strprintf("--runs takes a whole number from 1 to %d", kMaxRuns),
+       [](const std::string& text, RequestValues& v) {
+         v.runs = wholeNumber(text, 1, kMaxRuns);
+         return v.runs.has_value();
+       },
+       [](const RequestValues& v) { return v.runs.has_value(); }},
+  };
+}
+
+bool reordersAsked(const Session& s) { return s.settings.reordering == Reordering::kByThreat; }
+
 }  // namespace
+
+const std::vector<ParamSpec>& paramSpecs() {
+  static const std::vector<ParamSpec> specs = buildParamSpecs();
+  return specs;
+}
+
+bool Analysis::takesParam(Param p) const { return std::find(takes.begin(), takes.end(), p) != takes.end(); }
+
+std::optional<Refusal> refuseUnusedParams(const Analysis& a, const RequestValues& values) {
+  for (const ParamSpec& spec : paramSpecs()) {
+    if (!spec.given(values) || a.takesParam(spec.param)) continue;
+    std::vector<const Analysis*> users;
+    for (const Analysis& b : analyses())
+      if (b.kind == a.kind && b.takesParam(spec.param)) users.push_back(&b);
+    std::stable_sort(users.begin(), users.end(), [](const Analysis* x, const Analysis* y) {
+      return menuPosition(x->command) < menuPosition(y->command);
+    });
+    std::string listed;
+    for (const Analysis* b : users) listed += (listed.empty() ? "" : ", ") + b->name;
+    return Refusal{spec.flag + " is not used by " + a.name + "; it is for " + listed, {}, 2};
+  }
+  return std::nullopt;
+}
+
+std::optional<Refusal> validateRequest(const Analysis& a, Session& s, const RequestValues& values, bool threatPresent,
+                                       std::vector<std::string>& warnings) {
+  if (a.kind == AnalysisKind::Selection) {
+    if (values.budget) s.settings.optimiseByCost = Flag::kOn;
+    if (s.settings.optimiseByCost != Flag::kOff && !s.costPresent) {
+      if (values.budget) return Refusal{"--budget needs --costs with a cost for every occupied cell", {}, 2};
+      warnings.push_back("optimise-cost needs --costs with a cost for every occupied cell; it is switched off");
+      s.settings.optimiseByCost = Flag::kOff;
+    }
+  }
+  if (a.traits().needsQuantitative && !s.ws.datafile.quantitative)
+    return Refusal{a.name + " needs a datafile in quantitative mode", {}, 2};
+  for (Check check : a.checks) {
+    switch (check) {
+      case Check::ThreatForReordering:
+        if (reordersAsked(s) && !threatPresent)
+          return Refusal{{}, Notice{"No threat variable has been loaded.", "Re-order areas by threat", Icon::None}, 2};
+        break;
+      case Check::SingleRepresentation:
+        // The fully flexible map exists only for a set re-ordered by
+        // richness or rarity for one representation; anything else would
+        // leave the near-minimum scores on the map under the wrong name.
+        if (s.settings.nearMinimumGoal != 1 ||
+            (s.settings.reordering != Reordering::kByRichness && s.settings.reordering != Reordering::kByRarity))
+          return Refusal{
+              a.name + " needs goal 1 and re-ordering by richness or rarity (--set reorder=richness)", {}, 2};
+        break;
+      case Check::RoomInSet:
+        if (s.areas.count() >= kAreaCapacity)
+          return Refusal{strprintf("the area set is full (%d areas)", kAreaCapacity), {}, 2};
+        break;
+      case Check::CandidateCells:
+        if (s.settings.optimiseByCost != Flag::kOff) break;
+        occupancyPass(s.ws, s.settings.excludedLevel, s.areas);
+        if (countCandidateCells(s) == 0) return Refusal{"no candidate cells: " + noScoreReason(s), {}, 1};
+        break;
+    }
+  }
+  return std::nullopt;
+}
 
 const std::vector<Analysis>& analyses() {
   static const std::vector<Analysis> list = buildAnalyses();

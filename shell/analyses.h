@@ -15,24 +15,47 @@
 #include "selection/curves.h"
 #include "shell/command.h"
 #include "shell/host.h"
+#include "store/measuretraits.h"
 #include "store/notice.h"
 #include "store/session.h"
+#include "store/timelimit.h"
 
 namespace zn {
 
+// The parameters a request may give beyond the options; an analysis takes
+// those its entry declares (Analysis::takes), the tool refuses the others.
+enum class Param { AreasToAdd, Budget, TimeLimit, Runs };
+
+// The values of a request: the tool's flags, or what the window's dialogs
+// leave in the options when none is given.
+struct RequestValues {
+  std::optional<int> areasToAdd;       // else the options' number
+  std::optional<double> budget;        // else the options' budget
+  std::optional<std::uint32_t> seed;   // random choices: else the time of day
+  std::optional<TimeLimit> timeLimit;  // else the options' limit
+  std::optional<int> runs;             // random draws
+};
+
+// How the tool names a parameter and the range of its values.
+struct ParamSpec {
+  Param param;
+  std::string flag;     // "--areas-to-add"
+  std::string metavar;  // its value as the usage shows it
+  std::string range;    // the refusal of a value out of range
+  // Reads a value into the request; false when it is out of range.
+  bool (*parse)(const std::string& text, RequestValues& into);
+  bool (*given)(const RequestValues& values);
+};
+const std::vector<ParamSpec>& paramSpecs();
+
 // What a run may read beyond the session; each analysis reads only the
 // fields it names in its comment, the rest it ignores.
-struct AnalysisParams {
-  std::optional<int> areasToAdd;      // coverage, exact coverage, hotspots, random: else the options' number
-  std::optional<double> budget;       // coverage by cost: else the options' budget
-  bool threatPresent = false;         // threat values have been loaded
-  std::optional<std::uint32_t> seed;  // random choices: else the time of day
-  std::optional<double> timeLimit;    // exact sets, replacement cost: seconds, else the options' limit
-  std::optional<int> runs;            // selection frequency, curves: random draws
-  std::optional<int> maxAreas;        // curves: the last number of areas, else the exact minimum set's size
-  std::vector<int> taxa;              // selective plots: the taxa to plot, in the order chosen
-  float lastSeconds = 0.0f;           // the time of the last analysis, which the reports show
-  TitleContext title;                 // measures and passes: what the title builder is told
+struct AnalysisParams : RequestValues {
+  bool threatPresent = false;   // threat values have been loaded
+  std::optional<int> maxAreas;  // curves: the last number of areas, else the exact minimum set's size
+  std::vector<int> taxa;        // selective plots: the taxa to plot, in the order chosen
+  float lastSeconds = 0.0f;     // the time of the last analysis, which the reports show
+  TitleContext title;           // measures and passes: what the title builder is told
   // Stoppable searches (exact sets, frequency, replacement cost): the text
   // of the progress so far; false stops the search.
   std::function<bool(const std::string&)> progress;
@@ -59,17 +82,51 @@ enum class AnalysisKind {
   Chart       // zonarium curve: curves for a chart, the map untouched
 };
 
+// What a request must meet before an analysis runs, beyond its parameters'
+// ranges: the window's menus and dialogs never let these through.
+enum class Check {
+  RoomInSet,            // the area set is not full
+  CandidateCells,       // some cell could still add a taxon (unless by cost)
+  ThreatForReordering,  // a re-ordering by threat has threat values
+  SingleRepresentation  // goal 1, re-ordered by richness or rarity
+};
+
 struct Analysis {
   std::string name;                 // the zonarium name
   Command command = Command::None;  // the menu command
   AnalysisKind kind = AnalysisKind::Measure;
-  MeasureCode code = kCodeNone;  // measures: the measure code
-  bool scoreMap = false;         // selections: a map of scores rather than a report on a set
+  // The map it leaves, whose row of traits it declares (kCodeNone: the map
+  // stays as it was).
+  MeasureCode code = kCodeNone;
+  bool scoreMap = false;     // selections: a map of scores rather than a report on a set
+  std::vector<Param> takes;  // the parameters a request may give it
+  std::vector<Check> checks;
   // An analysis whose result is about the one named here runs after it
   // (the fully flexible areas of a near-minimum set).
   std::string after;
   std::function<AnalysisResult(Session&, const AnalysisParams&)> run;
+
+  const MeasureTraits& traits() const { return measureTraits(code); }
+  bool takesParam(Param p) const;
 };
+
+// Why a request is refused: the text after "zonarium: " or the message box
+// the window would show, and the tool's exit status.
+struct Refusal {
+  std::string text;
+  std::optional<Notice> notice;
+  int status = 2;
+};
+
+// The refusal of a parameter the analysis does not take, of the first one
+// given (nullopt when it takes them all).
+std::optional<Refusal> refuseUnusedParams(const Analysis& a, const RequestValues& values);
+
+// Checks a request against the analysis's declared checks, on the session it
+// would run on; a budget asks for optimisation by cost. A cost optimisation
+// without costs is switched off with a warning, unless a budget asks for it.
+std::optional<Refusal> validateRequest(const Analysis& a, Session& s, const RequestValues& values, bool threatPresent,
+                                       std::vector<std::string>& warnings);
 
 // Every analysis, measures first in the order of their menus, then the
 // selections in the order the tool lists them.

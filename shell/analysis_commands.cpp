@@ -26,10 +26,7 @@ void connectAnalysisCommands(Shell& shell) {
     if (!r.results.empty()) sh.writeResults(r.results);
   });
   shell.connect(Command::Hotspots, [](Shell& sh) {
-    Session& s = sh.session;
-    if (!canRun(sh)) return;
-    countCandidateCells(s);
-    if (!askNumberOfAreas(sh.host, s)) return;
+    if (!canRun(sh) || !askParameters(sh, *analysisOfCommand(Command::Hotspots))) return;
     const AnalysisResult r = runSelection(sh, Command::Hotspots, {});
     sh.retitle();
     if (!r.results.empty()) sh.writeResults(r.results);

@@ -38,12 +38,7 @@ void connectExactCommands(Shell& shell) {
   });
 
   shell.connect(Command::ExactMaximumCoverage, [](Shell& sh) {
-    Session& s = sh.session;
-    if (!canRun(sh)) return;
-    occupancyPass(s.ws, s.settings.excludedLevel, s.areas);
-    countCandidateCells(s);
-    if (!(coverageKind(s) == ExactKind::CoverageByBudget ? askBudget(sh.host, s) : askNumberOfAreas(sh.host, s)))
-      return;
+    if (!canRun(sh) || !askParameters(sh, *analysisOfCommand(Command::ExactMaximumCoverage))) return;
     runExact(sh, Command::ExactMaximumCoverage, "Exact maximum coverage");
   });
 }

@@ -1,5 +1,7 @@
 #include "shell/menu.h"
 
+#include "shell/analyses.h"
+
 namespace zn {
 
 namespace {
@@ -148,10 +150,13 @@ void updateMenus(MenuState& m, const MenuInputs& in) {
     m.enable(id, data);
   if (data)
     for (Command id : {RandomisationTest, MonitorResults, ClearResults}) m.enable(id, true);
-  m.enable(SubtreeLength, in.subgroupData && data);
-  m.enable(MeanRootDistance, in.subgroupData && data);
+  // Measures that need the taxon tree or quantitative data, as their
+  // entries declare.
+  for (const Analysis& a : analyses()) {
+    if (a.traits().needsHierarchy) m.enable(a.command, in.subgroupData && data);
+    if (a.traits().needsQuantitative) m.enable(a.command, in.quantitative);
+  }
   m.enable(StandardiseQuantitative, in.quantitative && !in.standardised);
-  m.enable(MedianQuantitative, in.quantitative);
   m.check(ToggleZoom, in.zoomArmed || in.zoomed);
   m.check(ManualSetSelection, in.selectionDialogOpen);
   m.check(EditData, editing);

@@ -7,6 +7,7 @@
 #include "measures/scores.h"
 #include "selection/areaset.h"
 #include "store/text.h"
+#include "store/timelimit.h"
 
 namespace zn {
 
@@ -216,7 +217,7 @@ ToolsOptionsModel::ToolsOptionsModel(const Settings& current, const ToolsOptions
   if (!facts.costPresent) s.optimiseByCost = Flag::kOff;
   if (s.reordering == Reordering::kByThreat && !facts.threatPresent) s.reordering = Reordering::kByRichness;
   if (s.nearMinimumGoal > 1) s.reordering = Reordering::kNone;
-  if (s.exactTimeLimit < 1 || s.exactTimeLimit > kExactTimeLimitMax) s.exactTimeLimit = kExactTimeLimitDefault;
+  s.exactTimeLimit = TimeLimit::optionSeconds(s.exactTimeLimit);
 }
 
 bool ToolsOptionsModel::checked(int id) const {
@@ -261,7 +262,7 @@ void ToolsOptionsModel::setChecked(int id, bool on) {
 
 std::pair<int, int> ToolsOptionsModel::numberRange(int id) const {
   if (id == T::kThreshold) return {1, std::max(1, facts.candidateCells)};
-  if (id == T::kExactTimeLimit) return {1, kExactTimeLimitMax};
+  if (id == T::kExactTimeLimit) return {TimeLimit::kLeastOptionSeconds, TimeLimit::kMaxSeconds};
   return {1, kGoalMax};
 }
 

@@ -1,7 +1,6 @@
 #include "shell/selection_commands.h"
 
 #include <algorithm>
-#include <array>
 
 #include "measures/dispatch.h"
 #include "measures/scores.h"
@@ -15,6 +14,7 @@
 #include "shell/curve_commands.h"
 #include "shell/dispatch.h"
 #include "shell/exact_commands.h"
+#include "store/measuretraits.h"
 #include "store/text.h"
 
 namespace zn {
@@ -70,6 +70,15 @@ bool askNumberOfAreas(Host& host, Session& s) {
   return true;
 }
 
+bool askParameters(Shell& sh, const Analysis& a) {
+  if (!a.takesParam(Param::AreasToAdd) && !a.takesParam(Param::Budget)) return true;
+  Session& s = sh.session;
+  occupancyPass(s.ws, s.settings.excludedLevel, s.areas);
+  countCandidateCells(s);
+  const bool byBudget = a.takesParam(Param::Budget) && s.settings.optimiseByCost != Flag::kOff && s.costPresent;
+  return byBudget ? askBudget(sh.host, s) : askNumberOfAreas(sh.host, s);
+}
+
 namespace {
 
 // What every analysis does after computing: RESULTS, the stored time, the
@@ -93,14 +102,6 @@ void drawResult(Shell& sh) {
     return;
   }
   sh.retitle();
-}
-
-// Measures whose scores are made relative to the area set.
-bool dependsOnSet(MeasureCode code) {
-  static constexpr std::array<int, 10> kCodes{
-      kCodeRichness,     kCodeRangeSizeRarity, kCodeSubtreeLength,       kCodeRootDistance, kCodeRareQuartile,
-      kCodeRangeCentres, kCodeMedianRange,     kCodeEmrIrreplaceability, kCodeMaxRarity,    kCodeSelectedAreas};
-  return std::find(kCodes.begin(), kCodes.end(), code) != kCodes.end();
 }
 
 }  // namespace
@@ -194,11 +195,11 @@ void ManualSelectionModel::close(bool ok) {
   BusyGuard busy(sh.host);
   for (GridCell& c : s.ws.cells) c.flexClass = 0;
   const MeasureCode code = s.map.measureCode;
-  if (!s.areas.empty() && !dependsOnSet(code)) {
+  if (!s.areas.empty() && !measureTraits(code).dependsOnSet) {
     setMeasureCode(s, kCodeNone);  // titled "none (%d areas selected)"
   } else {
     const int means = s.map.meanPasses, smooths = s.map.smoothPasses;
-    const MeasureCode again = dependsOnSet(code) ? code : kCodeRichness;
+    const MeasureCode again = measureTraits(code).dependsOnSet ? code : kCodeRichness;
     bool computed = false;
     if (again == kCodeSelectedAreas && !s.areas.empty()) {
       computed = convertSelectedAreas(s);
@@ -238,23 +239,14 @@ void connectSelectionCommands(Shell& shell) {
   });
 
   shell.connect(Command::NearMaximumCoverage, [mem](Shell& sh) {
-    Session& s = sh.session;
-    if (!canRun(sh)) return;
-    occupancyPass(s.ws, s.settings.excludedLevel, s.areas);
-    countCandidateCells(s);
-    const bool byBudget = s.settings.optimiseByCost != Flag::kOff && s.costPresent;
-    if (!(byBudget ? askBudget(sh.host, s) : askNumberOfAreas(sh.host, s))) return;
+    if (!canRun(sh) || !askParameters(sh, *analysisOfCommand(Command::NearMaximumCoverage))) return;
     BusyGuard busy(sh.host);
     record(sh, *mem, runSelection(sh, Command::NearMaximumCoverage, {}));
     drawResult(sh);
   });
 
   shell.connect(Command::RandomSetSelection, [mem](Shell& sh) {
-    Session& s = sh.session;
-    if (!canRun(sh)) return;
-    occupancyPass(s.ws, s.settings.excludedLevel, s.areas);
-    countCandidateCells(s);
-    if (!askNumberOfAreas(sh.host, s)) return;
+    if (!canRun(sh) || !askParameters(sh, *analysisOfCommand(Command::RandomSetSelection))) return;
     const AnalysisResult r = runSelection(sh, Command::RandomSetSelection, {});
     if (r.ran) {
       mem->seconds = r.seconds;

@@ -86,5 +86,9 @@ bool askBudget(Host& host, Session& s);
 bool saveSeedAreas(Host& host, Session& s);
 bool loadSeedAreas(Host& host, Session& s);
 bool askNumberOfAreas(Host& host, Session& s);
+// The dialogs of the parameters the analysis's entry takes: the budget when
+// it takes one and the set is chosen by cost, else the number of areas.
+// False when the user cancels.
+bool askParameters(Shell& sh, const Analysis& a);
 
 }  // namespace zn

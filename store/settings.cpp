@@ -7,6 +7,7 @@
 #include "store/binio.h"
 #include "store/files.h"
 #include "store/settings_slots.h"
+#include "store/timelimit.h"
 
 namespace zn {
 
@@ -213,7 +214,7 @@ MapSettingsCopy correctAtStartup(Settings& s, Flag& savedFill) {
   s.classCount = std::clamp(s.classCount, 2, 10);
   if (s.neighbourhoodSize != 9 && s.neighbourhoodSize != 25) s.neighbourhoodSize = 9;
   // Options files written before the exact sets hold 0 in this slot.
-  if (s.exactTimeLimit < 1 || s.exactTimeLimit > kExactTimeLimitMax) s.exactTimeLimit = kExactTimeLimitDefault;
+  s.exactTimeLimit = TimeLimit::optionSeconds(s.exactTimeLimit);
   // A value no version writes is read as the standard ramp.
   if (s.mapPalette < MapPalette::kStandard || s.mapPalette > MapPalette::kAllBits) s.mapPalette = MapPalette::kStandard;
   savedFill = s.fillFrameCoast;

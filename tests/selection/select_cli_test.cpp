@@ -239,6 +239,7 @@ TEST(ZonariumSelect, BadInputIsRefusedWithAMessage) {
       {{"coverage", "DATA", "--time-limit", "5"},
        2,
        "--time-limit is not used by coverage; it is for exact-minimum, exact-coverage"},
+      {{"greedy", "DATA", "--runs", "5"}, 2, "--runs is not used by greedy; it is for frequency"},
       {{"near-minimum", "DATA", "--set", "goal=2", "--set", "reorder=rarity"},
        2,
        "--set goal=2 and --set reorder=rarity conflict"},

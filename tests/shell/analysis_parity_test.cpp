@@ -11,6 +11,7 @@
 
 #include "measures/scores.h"
 #include "measures/selective.h"
+#include "measures/smoothing.h"
 #include "selection/areaset.h"
 #include "selection/values.h"
 #include "shell/analyses.h"
@@ -258,6 +259,15 @@ TEST_F(Parity, EveryRegisteredAnalysisGivesTheSameMapAndResultsInTheWindowAndThe
         ASSERT_EQ(tool(select), 0) << toolErr;
         const std::string toolText = fs::exists(toolResults) ? test::readFile(toolResults) : "";
         EXPECT_EQ(withoutTimes(windowResults), withoutTimes(toolText));
+      }
+      // The map an entry declares is the one its run left, so the traits
+      // the renderer and the passes read are that entry's: a map declared
+      // not smoothable refuses smoothing.
+      if (a.kind != AnalysisKind::Pass) {
+        EXPECT_EQ(s.map.measureCode, a.code);
+        const int passes = s.map.smoothPasses;
+        smoothPass(s);
+        EXPECT_EQ(s.map.smoothPasses > passes, a.traits().smoothable && s.scoresPresent);
       }
       ++compared;
     }

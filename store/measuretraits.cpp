@@ -1,0 +1,152 @@
+#include "store/measuretraits.h"
+
+#include <algorithm>
+#include <array>
+#include <cstddef>
+#include <vector>
+
+namespace zn {
+
+namespace {
+
+constexpr SettingsField kRarityReads[] = {settingsField<&Settings::rarityFormula>()};
+constexpr SettingsField kRangeCentreReads[] = {settingsField<&Settings::rangeCentreWeighting>()};
+constexpr SettingsField kThresholdReads[] = {settingsField<&Settings::rangeSizeThreshold>()};
+constexpr SettingsField kResidualReads[] = {settingsField<&Settings::smoothByMean>()};
+constexpr SettingsField kHotspotReads[] = {settingsField<&Settings::hotspotKind>()};
+constexpr SettingsField kNearMinimumReads[] = {
+    settingsField<&Settings::rejectRedundant>(), settingsField<&Settings::reordering>(),
+    settingsField<&Settings::nearMinimumGoal>(), settingsField<&Settings::flexibilityMap>(),
+    settingsField<&Settings::optimiseByCost>(),  settingsField<&Settings::flexibilityPartial>(),
+    settingsField<&Settings::includeSeeds>(),    settingsField<&Settings::extraTieBreaks>(),
+    settingsField<&Settings::mapAllFlexible>(),  settingsField<&Settings::lastTieRandom>()};
+constexpr SettingsField kGreedyReads[] = {
+    settingsField<&Settings::greedyRejectRedundant>(), settingsField<&Settings::greedyByRarity>(),
+    settingsField<&Settings::greedyGoal>(), settingsField<&Settings::greedyIncludeSeeds>()};
+
+// One bit per trait a row declares; a row without bits is a plain score
+// map: invertible, smoothable, following nothing.
+enum : unsigned {
+  kCounts = 1u << 0,        // counts until a pass changes them
+  kCountsAlways = 1u << 1,  // counts even after passes
+  kCategory = 1u << 2,
+  kMaxLevelSpots = 1u << 3,
+  kOverlay = 1u << 4,
+  kLargeSpots = 1u << 5,
+  kItalicTitle = 1u << 6,
+  kMedianNumbers = 1u << 7,
+  kNoTitle = 1u << 8,
+  kNotInvertible = 1u << 9,
+  kNotSmoothable = 1u << 10,
+  kMeanable = 1u << 11,
+  kDependsOnSet = 1u << 12,
+  kRecomputesItself = 1u << 13,
+  kAreaSelection = 1u << 14,
+  kNeedsHierarchy = 1u << 15,
+  kNeedsQuantitative = 1u << 16,
+  kNeedsAdjacency = 1u << 17,
+  kNeedsFixedGrid = 1u << 18,
+};
+
+// A map of areas an analysis chose: ranks, not scores to pass over.
+constexpr unsigned kChosenAreas = kCategory | kNotInvertible | kNotSmoothable;
+
+struct Row {
+  MeasureCode code;
+  unsigned bits;
+  std::span<const SettingsField> reads;
+};
+
+constexpr Row kRows[] = {
+    {kCodeNone, kCategory | kNotSmoothable, {}},
+    {kCodeRichness, kCounts | kDependsOnSet, {}},
+    {kCodeRangeSizeRarity, kMeanable | kDependsOnSet | kRecomputesItself, kRarityReads},
+    {kCodeSubtreeLength, kMeanable | kDependsOnSet | kRecomputesItself | kNeedsHierarchy, {}},
+    {kCodeRootDistance, kMeanable | kDependsOnSet | kRecomputesItself | kNeedsHierarchy, {}},
+    {kCodeRareQuartile, kCounts | kDependsOnSet | kRecomputesItself, {}},
+    {kCodeHotspots, kNotInvertible | kNotSmoothable | kAreaSelection, kHotspotReads},
+    {kCodeGreedy, kChosenAreas | kAreaSelection, kGreedyReads},
+    {kCodeNearMinimum, kChosenAreas | kLargeSpots | kAreaSelection, kNearMinimumReads},
+    {kCodeNearMaximumCoverage, kChosenAreas | kAreaSelection, {}},
+    {kCodeOverlay, kCategory | kOverlay | kNotInvertible | kNotSmoothable, {}},
+    {kCodeRangeCentres, kCounts | kMeanable | kDependsOnSet | kRecomputesItself, kRangeCentreReads},
+    {kCodeMedianRange, kDependsOnSet | kRecomputesItself, {}},
+    {kCodeReservedFirstMean, kMeanable, {}},
+    {static_cast<MeasureCode>(15), kMeanable, {}},
+    {static_cast<MeasureCode>(16), kMeanable, {}},
+    {static_cast<MeasureCode>(17), kMeanable, {}},
+    {static_cast<MeasureCode>(18), kMeanable, {}},
+    {kCodeReservedLastMean, kMeanable, {}},
+    {kCodeReservedSelection20, kNotInvertible | kNotSmoothable | kAreaSelection, {}},
+    {kCodeReservedSelection21, kNotInvertible | kNotSmoothable | kAreaSelection, {}},
+    {kCodeSelectiveRichness, kCounts | kNotInvertible, {}},
+    {kCodeRandomSets, kCategory | kNotInvertible, {}},
+    {kCodeLevelN, kCounts, {}},
+    {kCodeMaxLevel, kCategory | kMaxLevelSpots | kNotInvertible | kNotSmoothable, {}},
+    {kCodeFlexibilityPlot, kCounts | kLargeSpots | kItalicTitle | kNotInvertible | kAreaSelection, {}},
+    {kCodeEmrIrreplaceability, kDependsOnSet, {}},
+    {kCodeReorderedByRichness, kChosenAreas, {}},
+    {kCodeMaxRarity, kDependsOnSet, {}},
+    {kCodeRareThreshold, kCounts, kThresholdReads},
+    {kCodeSelectedAreas, kCategory | kDependsOnSet, {}},
+    {kCodeResiduals, kNeedsFixedGrid, kResidualReads},
+    {kCodeMedianQuantitative, kCountsAlways | kMedianNumbers | kNoTitle | kNeedsQuantitative, {}},
+    {kCodeFullyFlexible, kCategory | kAreaSelection, {}},
+    {kCodeReorderedByThreat, kCategory, {}},
+};
+
+constexpr MeasureTraits traitsOf(const Row& r) {
+  MeasureTraits t;
+  const auto has = [&r](unsigned bit) { return (r.bits & bit) != 0; };
+  t.count = has(kCountsAlways) ? CountType::Always : has(kCounts) ? CountType::UntilTransformed : CountType::None;
+  t.category = has(kCategory);
+  t.maxLevelSpots = has(kMaxLevelSpots);
+  t.overlay = has(kOverlay);
+  t.largeSpots = has(kLargeSpots);
+  t.italicTitle = has(kItalicTitle);
+  t.medianNumbers = has(kMedianNumbers);
+  t.noTitle = has(kNoTitle);
+  t.invertible = !has(kNotInvertible);
+  t.smoothable = !has(kNotSmoothable);
+  t.meanable = has(kMeanable);
+  t.dependsOnSet = has(kDependsOnSet);
+  t.recomputesItself = has(kRecomputesItself);
+  t.areaSelection = has(kAreaSelection);
+  t.needsHierarchy = has(kNeedsHierarchy);
+  t.needsQuantitative = has(kNeedsQuantitative);
+  t.needsAdjacency = has(kNeedsAdjacency);
+  t.needsFixedGrid = has(kNeedsFixedGrid);
+  t.reads = r.reads;
+  return t;
+}
+
+constexpr std::size_t kTableSize = static_cast<std::size_t>(kCodeReplacementCost) + 1;
+
+constexpr std::array<MeasureTraits, kTableSize> table() {
+  std::array<MeasureTraits, kTableSize> t{};
+  for (const Row& r : kRows) t[static_cast<std::size_t>(r.code)] = traitsOf(r);
+  return t;
+}
+
+constexpr std::array<MeasureTraits, kTableSize> kTable = table();
+
+}  // namespace
+
+const MeasureTraits& measureTraits(MeasureCode code) {
+  static const MeasureTraits plain{};
+  const auto i = static_cast<std::size_t>(code);
+  return i < kTable.size() ? kTable[i] : plain;
+}
+
+std::span<const SettingsField> settingsReadByMaps() {
+  static const std::vector<SettingsField> fields = [] {
+    std::vector<SettingsField> out;
+    for (const MeasureTraits& t : kTable)
+      for (SettingsField f : t.reads)
+        if (std::find(out.begin(), out.end(), f) == out.end()) out.push_back(f);
+    return out;
+  }();
+  return fields;
+}
+
+}  // namespace zn

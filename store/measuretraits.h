@@ -1,0 +1,52 @@
+// What each kind of map is, declared once: how its numbers are drawn, which
+// passes and inversions it allows, whether it follows the area set, what it
+// needs of the data and which settings it reads. The renderer, the passes,
+// the title builder, the area-set editor and Tools options all read these
+// rows; the analyses of the menus name the code whose row they fill.
+#pragma once
+
+#include <span>
+
+#include "store/measurecode.h"
+#include "store/settings.h"
+
+namespace zn {
+
+// How a map's scores count taxa.
+enum class CountType {
+  None,              // scores are not counts
+  UntilTransformed,  // counts until a mean or smoothing pass changes them
+  Always             // counts even after passes (the median of quantitative data)
+};
+
+struct MeasureTraits {
+  CountType count = CountType::None;  // numbers in cells, max spots, "%d" scale labels
+  bool category = false;              // classes are ranks or categories: no scale numbers
+  bool maxLevelSpots = false;         // spots coloured by the highest data level
+  bool overlay = false;               // the overlay display draws the cells itself
+  bool largeSpots = false;            // spots inset by a third
+  bool italicTitle = false;
+  bool medianNumbers = false;  // numbers are the score cut to an integer
+  bool noTitle = false;
+  bool invertible = true;                // the inverted scale applies
+  bool smoothable = true;                // "Smooth scores" applies
+  bool meanable = false;                 // "Mean scores" applies
+  bool dependsOnSet = false;             // scores are made relative to the area set: recomputed when it changes
+  bool recomputesItself = false;         // a preselection or options change computes it again rather than richness
+  bool areaSelection = false;            // an options change clears it rather than computing richness
+  bool needsHierarchy = false;           // needs the taxon tree of the datafile
+  bool needsQuantitative = false;        // needs a datafile in quantitative mode
+  bool needsAdjacency = false;           // reads the neighbours of each cell
+  bool needsFixedGrid = false;           // reads rings of cells of the fixed grid
+  std::span<const SettingsField> reads;  // the settings its scores depend on
+};
+
+// The row of a code; codes without a row (and reserved codes) get the
+// traits of a plain score map unless declared otherwise.
+const MeasureTraits& measureTraits(MeasureCode code);
+
+// Every setting some map reads, each once: a Tools options change to one of
+// them reruns the analysis on the map.
+std::span<const SettingsField> settingsReadByMaps();
+
+}  // namespace zn

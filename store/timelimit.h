@@ -1,0 +1,44 @@
+// How long an exact search may run. The options keep whole seconds from 1 to
+// a day (an old options file holds 0); the tool takes any number of seconds
+// above 0 and at most a day. Both are read here and nowhere else, so every
+// search gets a limit already in range.
+#pragma once
+
+#include <optional>
+#include <string_view>
+
+#include "store/parse.h"
+#include "store/settings.h"
+
+namespace zn {
+
+class TimeLimit {
+ public:
+  static constexpr int kDefaultSeconds = kExactTimeLimitDefault;
+  static constexpr int kMaxSeconds = kExactTimeLimitMax;
+  static constexpr int kLeastOptionSeconds = 1;
+
+  constexpr TimeLimit() = default;
+
+  // The tool's value: nullopt unless it is a number above 0 and at most a day.
+  static std::optional<TimeLimit> parse(std::string_view text) {
+    const std::optional<double> x = parseNumber<double>(text);
+    if (!x || !(*x > 0.0) || !(*x <= kMaxSeconds)) return std::nullopt;
+    return TimeLimit(*x);
+  }
+  static constexpr bool validOption(int seconds) { return seconds >= kLeastOptionSeconds && seconds <= kMaxSeconds; }
+  // The options' value; one out of range stands for the default.
+  static constexpr TimeLimit ofOption(int seconds) {
+    return TimeLimit(validOption(seconds) ? seconds : kDefaultSeconds);
+  }
+  // What the options keep for a stored value.
+  static constexpr int optionSeconds(int stored) { return validOption(stored) ? stored : kDefaultSeconds; }
+
+  constexpr double seconds() const { return seconds_; }
+
+ private:
+  constexpr explicit TimeLimit(double seconds) : seconds_(seconds) {}
+  double seconds_ = kDefaultSeconds;
+};
+
+}  // namespace zn
