@@ -43,7 +43,7 @@ void MapView::paintEvent(QPaintEvent*) {
   frameNewData();
   // Nothing is redrawn while a button is held on the map (a rubber band).
   QPainter p(this);
-  if (shell_.flags.paintStage == 0) shell_.flags.paintStage = 1;
+  if (shell_.flags.paintStage == ShellFlags::Paint::kNotYet) shell_.flags.paintStage = ShellFlags::Paint::kFirst;
   DrawOptions o = screenOptions();
   o.pixelRatio = devicePixelRatioF();
   drawMap(p, rect(), shell_.session, shell_.display, o);

@@ -62,7 +62,7 @@ void BM_GreedySet(benchmark::State& state) {
   Grid& g = grid();
   zn::GreedyOptions o;
   o.byRarity = state.range(0) != 0;
-  o.rarityFormula = 1;
+  o.rarityFormula = zn::RarityFormula::kInverse;
   o.goal = static_cast<int>(state.range(1));
   o.rejectRedundant = state.range(2) != 0;
   int areas = 0;

@@ -14,7 +14,7 @@ std::unique_ptr<zn::test::MapFixture> worldMap(bool light) {
   // Ten areas, three of them seeds, all marked.
   for (int n : {250, 251, 290, 330, 400, 410, 455, 500, 520, 610}) f->s.areas.cells.push_back(n);
   f->s.areas.seedCount = 3;
-  f->s.settings.selectedAreasDisplay = 2;
+  f->s.settings.selectedAreasDisplay = zn::AreasShown::kSeedsAndSelected;
   f->classify();
   return f;
 }
@@ -37,8 +37,8 @@ void BM_RedrawLight(benchmark::State& state) { redraw(state, true); }
 void BM_RedrawDarkBlackWhiteCoast(benchmark::State& state) {
   auto f = worldMap(false);
   if (!f) return state.SkipWithError("no program data");
-  f->s.settings.fillFrameCoast = 0;
-  f->s.settings.coastColour = 3;
+  f->s.settings.fillFrameCoast = zn::Flag::kOff;
+  f->s.settings.coastColour = zn::CoastColour::kBlackWhite;
   for (auto _ : state) {
     QImage img = zn::renderClient(f->s, f->d, static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
     benchmark::DoNotOptimize(img.constBits());

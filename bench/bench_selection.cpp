@@ -54,7 +54,7 @@ struct Synthetic {
 };
 
 void nearMinimum(benchmark::State& state, Synthetic& d) {
-  d.s.settings.rejectRedundant = 1;
+  d.s.settings.rejectRedundant = zn::Flag::kOn;
   d.s.settings.reordering = zn::Reordering::kByRichness;
   zn::RunOutcome last;
   for (auto _ : state) {

@@ -307,7 +307,7 @@ int runSelectAnalysis(CliContext& ctx, Session& s, const SelectOptions& o, Selec
   if (int rc = runRegistered(ctx, s, *analysis, p, r); rc != 0) return rc;
   run.scoreMap = analysis->scoreMap;
   if (first.capacityReached || r.capacityReached)
-    ctx.err << "zonarium: the area set reached 1100 areas before every taxon met the goal\n";
+    ctx.err << strprintf("zonarium: the area set reached %d areas before every taxon met the goal\n", kAreaCapacity);
   buildTitle(s);
   run.results = first.results + r.results;
   return 0;

@@ -182,9 +182,9 @@ ClassTable classifyScores(Session& s, const Palette& p) {
   ClassingInput in;
   in.classCount = p.classCount;
   in.scaleType = s.settings.scaleType;
-  in.maxSeparate = s.settings.maxNotSeparate == 0;
+  in.maxSeparate = s.settings.maxNotSeparate == Flag::kOff;
   in.fixedLimit = s.map.scaleLimit;
-  in.inverted = s.settings.invertedScale != 0;
+  in.inverted = s.settings.invertedScale != Flag::kOff;
   if (s.map.measureCode == kCodeSelectionFrequency) {
     // Shares of runs are classed over 0 ... 100 %, so that a colour means
     // the same share on every such map and far-apart shares never meet.
@@ -192,7 +192,7 @@ ClassTable classifyScores(Session& s, const Palette& p) {
     in.fixedLimit = 100.0;
   }
   ClassTable t = classifyCells(s.ws.cells, s.ws.geo.cells, in);
-  if (t.scoredCells == 0 && !s.areas.empty()) s.settings.selectedAreasDisplay = 2;
+  if (t.scoredCells == 0 && !s.areas.empty()) s.settings.selectedAreasDisplay = AreasShown::kSeedsAndSelected;
   return t;
 }
 

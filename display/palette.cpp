@@ -92,7 +92,7 @@ void buildPalette(Palette& p, const Settings& s) {
   if (p.classCount == 33) {
     const bool light = mode == kLightColour;
     put(hasRamp(s.mapPalette, MapPalette::kColourBlind) ? kColourBlindRamp : light ? kLightRamp : kDarkRamp);
-    if (s.maxNotSeparate == 0) p.entries[32] = kSeparateTop;
+    if (s.maxNotSeparate == Flag::kOff) p.entries[32] = kSeparateTop;
     std::copy(kFillDark.begin(), kFillDark.end(), p.entries.begin() + 33);
     if (light) p.entries[38] = kFillLight38;
   } else if (mode == kMonoLog) {
@@ -203,18 +203,18 @@ bool buildThreeAxisPalette(Palette& p, const ThreeAxisScales& axes, Notices& not
 void chooseColourMode(Settings& s, int mode, const Palette& p) {
   if (isColour256Mode(mode) && p.size != 256) mode = kSixteenColour;
   s.colourMode = static_cast<ColourMode>(mode);
-  if ((mode == kMonoLog || mode == kMonoLin) && s.backgroundColour != 2) {
-    s.backgroundColour = 2;
-    s.coastColour = 2;
-    s.fineGridColour = 1;
-    s.fillFrameCoast = 0;
+  if ((mode == kMonoLog || mode == kMonoLin) && s.backgroundColour != Shade::kWhite) {
+    s.backgroundColour = Shade::kWhite;
+    s.coastColour = CoastColour::kBlack;
+    s.fineGridColour = Shade::kBlack;
+    s.fillFrameCoast = Flag::kOff;
   }
 }
 
 bool chooseFillFrameCoast(Settings& s, bool on, bool zoomed) {
   if (on && (!isColour256Mode(s.colourMode) || zoomed)) on = false;
-  s.fillFrameCoast = on ? 1 : 0;
-  if (on) s.frameShown = 1;
+  s.fillFrameCoast = flagOf(on);
+  if (on) s.frameShown = Flag::kOn;
   return on;
 }
 

@@ -22,11 +22,6 @@ namespace zn {
 
 namespace {
 
-// Background, frame, fine grid and numbers colours as the settings store them.
-enum BackgroundColour : int { kBgGrey = 0, kBgBlack = 1, kBgWhite = 2 };
-enum CoastColour : int { kCoastGrey = 0, kCoastWhite = 1, kCoastBlack = 2, kCoastBlackWhite = 3 };
-enum FineGridStyle : int { kGridSpots = 0, kGridCrosses = 1, kGridLines = 2 };
-
 const QColor kGrey127(127, 127, 127);
 const QColor kLightGrey(192, 192, 192);  // the stock light grey brush
 const char* const kMapFont = "Arial";
@@ -44,10 +39,9 @@ QColor contrastInk(const QColor& c) {
   return luma > 140 ? QColor(Qt::black) : QColor(Qt::white);
 }
 
-// 1 black, 0 grey, 2 white: the three-way colour choices of the settings.
-QColor blackGreyWhite(int v) {
-  if (v == 1) return Qt::black;
-  if (v == 2) return Qt::white;
+QColor blackGreyWhite(Shade v) {
+  if (v == Shade::kBlack) return Qt::black;
+  if (v == Shade::kWhite) return Qt::white;
   return kGrey127;
 }
 
@@ -56,10 +50,10 @@ struct FillScheme {
   std::array<int, 3> classes;  // colours of background classes 1, 2, 3
 };
 
-FillScheme fillScheme(int setting) {
-  if (setting == 1) return {33, 34, {34, 33, 35}};  // green + blue
-  if (setting == 2) return {38, 37, {37, 38, 36}};  // brown
-  return {36, 37, {37, 36, 36}};                    // greys
+FillScheme fillScheme(FillColours setting) {
+  if (setting == FillColours::kGreenBlue) return {33, 34, {34, 33, 35}};
+  if (setting == FillColours::kBrown) return {38, 37, {37, 38, 36}};
+  return {36, 37, {37, 36, 36}};  // greys
 }
 
 // Palette indices of the max data level spots: levels 1..4 and "both".
@@ -114,16 +108,16 @@ class Canvas {
         kind_(measureKind(s.map)) {
     mode_ = set_.colourMode;
     // Printed maps are on white, with the inks that read on it.
-    bg_ = t.printing ? kBgWhite : set_.backgroundColour;
+    bg_ = t.printing ? Shade::kWhite : set_.backgroundColour;
     colour256_ = isColour256Mode(mode_) && d.palette.size >= 256;
     // The three-axis palette takes the entries of the land and sea colours.
-    fill_ = set_.fillFrameCoast != 0 && colour256_ && d.palette.classCount <= 33;
-    frameOn_ = set_.frameShown != 0 || fill_;
-    coastOn_ = set_.coastShown != 0 || fill_;
+    fill_ = set_.fillFrameCoast != Flag::kOff && colour256_ && d.palette.classCount <= 33;
+    frameOn_ = set_.frameShown != Flag::kOff || fill_;
+    coastOn_ = set_.coastShown != Flag::kOff || fill_;
     gridNumber_ = s.gridTypes.current + 1;
     // The world outline lies under every world grid type, the regional
     // ones too: their cells are the world's cells.
-    hasCoast_ = (s.coastApplies != 0 || s.grid().regionalGrids()) && s.coastlineRead && s.coast.countA > 1;
+    hasCoast_ = (s.coastApplies != CoastOutline::kNone || s.grid().regionalGrids()) && s.coastlineRead && s.coast.countA > 1;
     scheme_ = fillScheme(set_.fillColours);
     coastWidth_ = t.printing ? o.coastLineWidth : 0;
     gridWidth_ = t.printing ? o.gridLineWidth : 0;
@@ -134,7 +128,7 @@ class Canvas {
       // Residuals are stored shifted up by the lowest one: zero sits at
       // minus the offset.
       diverging_ = d.palette;
-      putDivergingRamp(*diverging_, classOfScore(d.classes, -s.map.scoreOffset), set_.maxNotSeparate == 0);
+      putDivergingRamp(*diverging_, classOfScore(d.classes, -s.map.scoreOffset), set_.maxNotSeparate == Flag::kOff);
     }
   }
 
@@ -223,7 +217,8 @@ class Canvas {
   const Settings& set_;
   const Geometry& geo_;
   MeasureKind kind_;
-  int mode_ = 0, bg_ = 0;
+  int mode_ = 0;
+  Shade bg_ = Shade::kGrey;
   bool colour256_ = false, fill_ = false, frameOn_ = false, coastOn_ = false;
   int gridNumber_ = 0;
   bool hasCoast_ = false;
@@ -275,7 +270,7 @@ void Canvas::run(Layers layers) {
     return;
   }
   const bool single = o_.singleCellUpdate != 0;
-  const bool skipLower = single && (!t_.printing || bg_ == kBgWhite);
+  const bool skipLower = single && (!t_.printing || bg_ == Shade::kWhite);
   if (!skipLower) {
     if (baseLayers_) {
       painter_.drawImage(QRectF(t_.winX, t_.winY, t_.winW, t_.winH), *baseLayers_);
@@ -291,13 +286,13 @@ void Canvas::run(Layers layers) {
       painter_.restore();
       return;
     }
-    if (set_.fineGridShown) fineGrid();
+    if (isOn(set_.fineGridShown)) fineGrid();
     cellColours();
     if (layers == Layers::UpToCells) {
       painter_.restore();
       return;
     }
-    if (set_.writeTitle && !thumbnail_ && !kind_.noTitle) title();
+    if (isOn(set_.writeTitle) && !thumbnail_ && !kind_.noTitle) title();
   }
   if (!keyApart()) key();
   frameAndCoast(2);
@@ -311,7 +306,7 @@ void Canvas::run(Layers layers) {
 }
 
 void Canvas::key() {
-  if (!set_.scaleBarShown || thumbnail_) return;
+  if (!isOn(set_.scaleBarShown) || thumbnail_) return;
   if (kind_.overlay && s_.overlay.twoAxisPlotted) twoAxisLegend();
   else if (threeAxisShown()) threeAxisLegend();
   else if (!(kind_.overlay && s_.overlay.presence[0] && s_.overlay.presence[1])) scaleBar();
@@ -320,9 +315,11 @@ void Canvas::key() {
 // The strip right of the whole map's frame, in the background colour, so
 // that the key over a zoomed view reads as on the whole map.
 void Canvas::keyPanel() {
-  if (!set_.scaleBarShown || thumbnail_) return;
+  if (!isOn(set_.scaleBarShown) || thumbnail_) return;
   painter_.setViewTransformEnabled(false);
-  const QColor c = bg_ == kBgBlack ? QColor(Qt::black) : bg_ == kBgWhite ? QColor(Qt::white) : o_.windowColour;
+  const QColor c = bg_ == Shade::kBlack   ? QColor(Qt::black)
+                   : bg_ == Shade::kWhite ? QColor(Qt::white)
+                                          : o_.windowColour;
   const double left = t_.toDeviceX(geo_.farX) + 2;
   const double bottom = t_.toDeviceY(geo_.originY + (geo_.farY - geo_.originY) / 2 + 24);
   painter_.fillRect(QRectF(left, t_.clip.top, t_.clip.right - left, bottom - t_.clip.top), c);
@@ -337,13 +334,15 @@ void Canvas::background() {
     return;
   }
   painter_.setViewTransformEnabled(false);
-  const QColor c = bg_ == kBgBlack ? QColor(Qt::black) : bg_ == kBgWhite ? QColor(Qt::white) : o_.windowColour;
+  const QColor c = bg_ == Shade::kBlack   ? QColor(Qt::black)
+                   : bg_ == Shade::kWhite ? QColor(Qt::white)
+                                          : o_.windowColour;
   painter_.fillRect(QRect(0, 0, painter_.device()->width(), painter_.device()->height()), c);
   painter_.setViewTransformEnabled(true);
 }
 
 QColor Canvas::frameColour() const {
-  if (mode_ == kMonoLog) return bg_ == kBgBlack ? QColor(Qt::white) : QColor(Qt::black);
+  if (mode_ == kMonoLog) return bg_ == Shade::kBlack ? QColor(Qt::white) : QColor(Qt::black);
   if (fill_) return palette(scheme_.sea);
   return QColor(85, 85, 85);
 }
@@ -371,14 +370,18 @@ void Canvas::frameAndCoast(int pass) {
           fillLogical(c.x0, c.y0, c.x1 + g, c.y1 + g,
                       palette(scheme_.classes[static_cast<std::size_t>(c.background - 1)]));
       }
-    } else if (!fill_ && !hasCoast_ && (set_.fineGridShown || mode_ != kMonoLog)) {
-      const int cc = set_.coastColour;
-      const QColor line = cc == kCoastWhite || (cc == kCoastBlackWhite && bg_ == kBgBlack) ? QColor(Qt::white)
-                          : cc == kCoastGrey                                               ? kGrey127
-                                                                                           : QColor(Qt::black);
+    } else if (!fill_ && !hasCoast_ && (isOn(set_.fineGridShown) || mode_ != kMonoLog)) {
+      const CoastColour cc = set_.coastColour;
+      const QColor line = cc == CoastColour::kWhite || (cc == CoastColour::kBlackWhite && bg_ == Shade::kBlack)
+                              ? QColor(Qt::white)
+                          : cc == CoastColour::kGrey ? kGrey127
+                                                     : QColor(Qt::black);
       painter_.setPen(pen(line, coastWidth_));
-      if (set_.fineGridShown) painter_.setBrush(Qt::NoBrush);
-      else painter_.setBrush(bg_ == kBgBlack ? QColor(Qt::black) : bg_ == kBgWhite ? QColor(Qt::white) : kLightGrey);
+      if (isOn(set_.fineGridShown)) painter_.setBrush(Qt::NoBrush);
+      else
+        painter_.setBrush(bg_ == Shade::kBlack   ? QColor(Qt::black)
+                          : bg_ == Shade::kWhite ? QColor(Qt::white)
+                                                 : kLightGrey);
       for (int n = 1; n <= cells_; ++n) {
         const GridCell& c = cell(n);
         if (c.background == 1) painter_.drawRect(QRect(c.x0, c.y0, c.x1 - c.x0, c.y1 - c.y0));
@@ -400,7 +403,7 @@ void Canvas::coastline(int pass) {
   // A segment with an end above the frame or right of it is a break between
   // two outlines, never a line.
   auto drawn = [&](const CoastPoint& p) { return p.y >= geo_.originY && p.x <= geo_.farX; };
-  const int cc = set_.coastColour;
+  const CoastColour cc = set_.coastColour;
   QColor single;
   bool perSegment = false;
   const bool worldGrid = gridNumber_ == 1 || gridNumber_ == 2;
@@ -408,14 +411,14 @@ void Canvas::coastline(int pass) {
     // The world's coast bounds the sea fill; elsewhere the outline is drawn
     // again on top in the coast colour, so the land keeps its shape.
     single = palette(scheme_.sea);
-  } else if (cc == kCoastWhite) {
+  } else if (cc == CoastColour::kWhite) {
     single = Qt::white;
-  } else if (cc == kCoastBlack) {
+  } else if (cc == CoastColour::kBlack) {
     single = Qt::black;
-  } else if (cc == kCoastBlackWhite) {
+  } else if (cc == CoastColour::kBlackWhite) {
     perSegment = true;
   } else {
-    single = mode_ == kMonoLog && bg_ == kBgWhite ? QColor(191, 191, 191) : kGrey127;
+    single = mode_ == kMonoLog && bg_ == Shade::kWhite ? QColor(191, 191, 191) : kGrey127;
   }
   // The sea's flood fill needs the hard line it is bounded by.
   std::optional<Smooth> smooth;
@@ -442,7 +445,7 @@ void Canvas::coastline(int pass) {
     return v == 0xD2D2D2 || v == 0xFFFFFF || v == 0x7F7F7F;
   };
   std::vector<char> marked(static_cast<std::size_t>(std::max(lineCount, 1)), 0);
-  const int threshold = bg_ == kBgBlack ? 630 : 292;
+  const int threshold = bg_ == Shade::kBlack ? 630 : 292;
   for (int i = 0; i + 1 < lineCount; ++i) {
     const QRgb a = pixelAt(pts[static_cast<std::size_t>(i)]);
     const QRgb b = pixelAt(pts[static_cast<std::size_t>(i + 1)]);
@@ -455,7 +458,7 @@ void Canvas::coastline(int pass) {
     off = QColor(210, 210, 210);
   } else {
     on = Qt::white;
-    off = bg_ == kBgBlack ? QColor(63, 63, 63) : QColor(Qt::black);
+    off = bg_ == Shade::kBlack ? QColor(63, 63, 63) : QColor(Qt::black);
   }
   const QPen onPen = pen(on, coastWidth_), offPen = pen(off, coastWidth_);
   for (int i = 0; i + 1 < lineCount; ++i) {
@@ -526,15 +529,15 @@ void Canvas::floodFill(int x, int y, QRgb colour) {
 
 void Canvas::fineGrid() {
   const QColor c = blackGreyWhite(set_.fineGridColour);
-  const int style = set_.fineGridStyle;
+  const FineGridStyle style = set_.fineGridStyle;
   painter_.setPen(pen(c, gridWidth_));
-  if (style == kGridLines) {
+  if (style == FineGridStyle::kLines) {
     for (const LatticeLine& l : s_.ws.lattice) painter_.drawLine(l.x0, l.y0, l.x1, l.y1);
   } else {
     for (int n = 1; n <= cells_; ++n) {
       const GridCell& cl = cell(n);
       if (cl.column <= 1 || cl.row <= 1) continue;
-      if (style == kGridCrosses) {
+      if (style == FineGridStyle::kCrosses) {
         painter_.drawLine(cl.x0 - 4, cl.y0, cl.x0 + 4, cl.y0);
         painter_.drawLine(cl.x0, cl.y0 - 4, cl.x0, cl.y0 + 4);
       } else {
@@ -556,7 +559,7 @@ void Canvas::fineGrid() {
 void Canvas::spot(const GridCell& c, const QColor& fillColour, bool large) {
   const int i = static_cast<int>(std::lround(geo_.cellSize / (large ? 3.0 : 6.0))) - 4;
   const bool clicked = o_.clickedCell != 0 && &c == &cell(o_.clickedCell);
-  painter_.setPen(pen(bg_ == kBgBlack || clicked ? QColor(Qt::white) : QColor(Qt::black), 0));
+  painter_.setPen(pen(bg_ == Shade::kBlack || clicked ? QColor(Qt::white) : QColor(Qt::black), 0));
   painter_.setBrush(fillColour);
   Smooth smooth(painter_);
   painter_.drawEllipse(QRect(c.x0 + i, c.y0 + i, c.x1 - c.x0 - 2 * i, c.y1 - c.y0 - 2 * i));
@@ -567,10 +570,10 @@ void Canvas::cellColours() {
     overlayCells();
     return;
   }
-  if (kind_.countType && set_.coloursAndNumbers == 2) return;
+  if (kind_.countType && set_.coloursAndNumbers == CellLabels::kNumbers) return;
   const int g = t_.gap;
   if (kind_.maxLevelSpots) {
-    const auto table = spotTable(mode_, bg_ == kBgBlack);
+    const auto table = spotTable(mode_, bg_ == Shade::kBlack);
     for (int n = 1; n <= cells_; ++n) {
       const GridCell& c = cell(n);
       if (c.count >= 1 && c.count <= 4) spot(c, palette(table[static_cast<std::size_t>(c.count - 1)]), false);
@@ -591,7 +594,7 @@ void Canvas::cellColours() {
 void Canvas::overlayCells() {
   const OverlayState& o = s_.overlay;
   if (o.presence[0] && o.presence[1]) {
-    const auto table = spotTable(mode_, bg_ == kBgBlack);
+    const auto table = spotTable(mode_, bg_ == Shade::kBlack);
     const bool mono = mode_ == kMonoLog;
     painter_.setPen(mono ? pen(Qt::black, 0) : QPen(Qt::NoPen));
     for (int n = 1; n <= cells_; ++n) {
@@ -615,7 +618,7 @@ void Canvas::overlayCells() {
 }
 
 void Canvas::presenceMarks(const std::function<bool(int)>& marked) {
-  const QColor mark = bg_ == kBgBlack ? kGrey127 : QColor(Qt::black);
+  const QColor mark = bg_ == Shade::kBlack ? kGrey127 : QColor(Qt::black);
   painter_.setPen(pen(mark, 0));
   painter_.setBrush(mark);
   const int i = geo_.cellSize / 4;
@@ -649,7 +652,7 @@ void Canvas::twoAxisLegend() {
         text(left + b / 2.0, top + b / 2.0, QString::number(count), Qt::AlignCenter, ink);
       }
     }
-  const QColor ink = bg_ == kBgBlack ? QColor(Qt::white) : QColor(Qt::black);
+  const QColor ink = bg_ == Shade::kBlack ? QColor(Qt::white) : QColor(Qt::black);
   painter_.setFont(mapFont(b * 0.8));
   text(x, y + 10 * b + 16, QString::fromUtf8("Green \u2191  Blue \u2192"), Qt::AlignLeft | Qt::AlignTop, ink);
 }
@@ -664,7 +667,7 @@ void Canvas::threeAxisLegend() {
   const int y = geo_.originY + 4;
   const int w = std::max(8, (fx - ox) / 100);
   const int h = std::max(2, (geo_.farY - geo_.originY) / (2 * levels));
-  const QColor ink = bg_ == kBgBlack ? QColor(Qt::white) : QColor(Qt::black);
+  const QColor ink = bg_ == Shade::kBlack ? QColor(Qt::white) : QColor(Qt::black);
   painter_.setFont(mapFont(std::min(3 * w, 60)));
   // Column k of the key shows colour k: red, green, blue.
   const std::array<int, 3> colourOf{2, 0, 1};
@@ -692,9 +695,9 @@ void Canvas::threeAxisLegend() {
 }
 
 void Canvas::title() {
-  const QColor colour = bg_ == kBgBlack ? QColor(Qt::white) : QColor(Qt::black);
+  const QColor colour = bg_ == Shade::kBlack ? QColor(Qt::white) : QColor(Qt::black);
   QFont f;
-  if (set_.scalableTitle) {
+  if (isOn(set_.scalableTitle)) {
     f = mapFont(64, kind_.italicTitle);
   } else {
     f = QFont(kMapFont);
@@ -741,7 +744,7 @@ void Canvas::title() {
 }
 
 // Ink that reads on the background the key is drawn on.
-QColor Canvas::keyInk() const { return bg_ == kBgBlack ? QColor(Qt::white) : QColor(Qt::black); }
+QColor Canvas::keyInk() const { return bg_ == Shade::kBlack ? QColor(Qt::white) : QColor(Qt::black); }
 
 // The key's text: the scale bar's own height, but never smaller than
 // kKeyPixels on screen or kKeyPoints on paper.
@@ -782,9 +785,9 @@ void Canvas::scaleBar() {
   int x = fx + (geo_.extentX - fx) / 3 - (fx - ox) / 200;
   const int y = oy + 4;
   const ClassTable& ct = d_.classes;
-  const int style = set_.scaleBarStyle;
-  const bool labelled = style != 0 && ct.scoredCells > 0 && !s_.map.title.empty() && ct.classCount == k &&
-                        static_cast<int>(ct.limits.size()) >= k;
+  const ScaleBarStyle style = set_.scaleBarStyle;
+  const bool labelled = style != ScaleBarStyle::kPlain && ct.scoredCells > 0 && !s_.map.title.empty() &&
+                        ct.classCount == k && static_cast<int>(ct.limits.size()) >= k;
   if (labelled && kind_.category) {
     const std::vector<KeyEntry> entries = categoryKey(s_, kind_);
     if (!entries.empty()) {
@@ -801,7 +804,7 @@ void Canvas::scaleBar() {
   const QFont f = keyFont(textHeight);
   const QFontMetricsF fm(f);
   std::vector<std::pair<int, QString>> labels;
-  if (labelled && style == 2)
+  if (labelled && style == ScaleBarStyle::kNumbers)
     for (const ScaleLabel& l : scaleBarLabels(ct, kind_, set_.scaleType, inverted))
       labels.emplace_back(l.classNumber, QString::fromStdString(l.text));
   // Right-aligned column: the numbers end at the widest number's edge; a
@@ -831,7 +834,7 @@ void Canvas::scaleBar() {
     const int n = boxOf(c);
     return (y + (n - 1) * h + y + n * h + g + 8) / 2.0;
   };
-  if (style == 2) {
+  if (style == ScaleBarStyle::kNumbers) {
     painter_.setFont(f);
     keyTitle(t_.toDeviceX(x - 4), t_.toDeviceY(y - 4) - 3, f);
     const double right = column + gapToBar + widest / scale;
@@ -847,7 +850,7 @@ void Canvas::scaleBar() {
       const double p = txt.endsWith('%') ? pct / scale : 0.0;
       text(right + p, boxMiddle(c), txt, Qt::AlignRight | Qt::AlignVCenter, keyInk());
     }
-  } else if (style == 1) {
+  } else if (style == ScaleBarStyle::kHistogram) {
     const int largest = ct.largestCount();
     if (largest <= 0) return;
     const int room = geo_.extentX - 3 * w - column;
@@ -920,13 +923,13 @@ void Canvas::numbersAndMarkers() {
 
   // Numbers are black or white, whichever reads on the cell's colour (or,
   // with numbers only, on the background).
-  const bool filled = set_.coloursAndNumbers != 2;
-  const QColor onBackground = bg_ == kBgBlack ? QColor(Qt::white) : QColor(Qt::black);
+  const bool filled = set_.coloursAndNumbers != CellLabels::kNumbers;
+  const QColor onBackground = bg_ == Shade::kBlack ? QColor(Qt::white) : QColor(Qt::black);
   auto numberInk = [&](const GridCell& c) { return filled ? contrastInk(cellColour(c)) : onBackground; };
 
   const bool readable = t_.printing ? f.pixelSize() >= pointPixels(kCellNumberPoints) : devHeight >= 5 * ratio_;
-  const bool numbers = kind_.countType && set_.coloursAndNumbers >= 1 && !thumbnail_ && readable;
-  const bool maxSpot = set_.maxSpot != 0 && kind_.countType;
+  const bool numbers = kind_.countType && set_.coloursAndNumbers >= CellLabels::kColoursAndNumbers && !thumbnail_ && readable;
+  const bool maxSpot = set_.maxSpot != Flag::kOff && kind_.countType;
   if (numbers) {
     for (int n = 1; n <= cells_; ++n) {
       const GridCell& c = cell(n);
@@ -935,16 +938,16 @@ void Canvas::numbersAndMarkers() {
       const bool black = maxSpot && c.topValue;
       textInCell(c, QString::number(v), black ? QColor(Qt::black) : numberInk(c));
     }
-  } else if (maxSpot && bg_ == kBgWhite && mode_ != kMonoLog && mode_ != kMonoLin) {
+  } else if (maxSpot && bg_ == Shade::kWhite && mode_ != kMonoLog && mode_ != kMonoLin) {
     for (int n = 1; n <= cells_; ++n)
       if (cell(n).topValue && cell(n).scored) spot(cell(n), Qt::black, false);
   }
 
   // Selected areas, numbered by their position in the set.
-  const int display = set_.selectedAreasDisplay;
-  const int marked = display == 2   ? s_.areas.count()
-                     : display == 1 ? std::min(s_.areas.seedCount, s_.areas.count())
-                                    : 0;
+  const AreasShown display = set_.selectedAreasDisplay;
+  const int marked = display == AreasShown::kSeedsAndSelected ? s_.areas.count()
+                     : display == AreasShown::kSeeds          ? std::min(s_.areas.seedCount, s_.areas.count())
+                                                              : 0;
   const bool flexPens = mode_ != kMonoLog && mode_ != kMonoLin &&
                         (s_.map.measureCode == kCodeNearMinimum || s_.map.measureCode == kCodeFlexibilityPlot);
   const int inset = geo_.cellSize / 6 - 4;
@@ -1043,7 +1046,7 @@ static void drawKeyApart(QPainter& painter, QImage& pixels, const MapTransform& 
 // The world grids' frame-coast fill floods the sea from seeds: the costliest
 // layer, drawn on the pixels of its own picture.
 static bool seaFilled(const Session& s, const DisplayState& d) {
-  return s.settings.fillFrameCoast != 0 && isColour256Mode(s.settings.colourMode) && d.palette.size >= 256 &&
+  return s.settings.fillFrameCoast != Flag::kOff && isColour256Mode(s.settings.colourMode) && d.palette.size >= 256 &&
          d.palette.classCount <= 33 && (s.gridTypes.current == 0 || s.gridTypes.current == 1);
 }
 

@@ -81,7 +81,7 @@ std::vector<KeyEntry> categoryKey(const Session& s, const MeasureKind& kind) {
     if (c.scored && c.score > 0)
       shown.try_emplace(c.score == kZeroScore ? 0.0 : c.score, Shown{c.fillColour & 0xFFFF, c.count});
   }
-  const bool flexMap = s.settings.flexibilityMap != 0 && s.settings.nearMinimumGoal <= 1 &&
+  const bool flexMap = s.settings.flexibilityMap != Flag::kOff && s.settings.nearMinimumGoal <= 1 &&
                        (code == kCodeNearMinimum || code == kCodeNearMaximumCoverage);
   auto add = [&](int colour, std::string text) {
     // Neighbouring kinds that read the same are one line.
@@ -122,8 +122,8 @@ std::vector<KeyEntry> categoryKey(const Session& s, const MeasureKind& kind) {
       add(v.colour, strprintf("%g", score));
     }
   }
-  const int display = s.settings.selectedAreasDisplay;
-  if (display >= 1 && s.areas.seedCount > 0 && !s.areas.empty()) add(kMarkerSample, "seed");
+  const AreasShown display = s.settings.selectedAreasDisplay;
+  if (display >= AreasShown::kSeeds && s.areas.seedCount > 0 && !s.areas.empty()) add(kMarkerSample, "seed");
   return key;
 }
 

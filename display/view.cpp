@@ -130,12 +130,12 @@ bool zoomTo(Session& s, ViewState& view, const LogicalRect& r) {
   if (!zoomRectAcceptable(s.ws.geo, r)) return false;
   if (!view.zoomed) {
     s.savedFillFrameCoast = s.settings.fillFrameCoast;
-    s.settings.fillFrameCoast = 0;
+    s.settings.fillFrameCoast = Flag::kOff;
   }
   view.zoom = r;
   view.zoomed = true;
   view.zoomArmed = false;
-  s.settings.zoomArmed = 0;
+  s.settings.zoomArmed = Flag::kOff;
   s.zoomed = true;
   return true;
 }
@@ -144,7 +144,7 @@ void unzoom(Session& s, ViewState& view) {
   if (view.zoomed) s.settings.fillFrameCoast = s.savedFillFrameCoast;
   view.zoomed = false;
   view.zoomArmed = false;
-  s.settings.zoomArmed = 0;
+  s.settings.zoomArmed = Flag::kOff;
   view.zoom = {};
   view.clientLogical = {};
   s.zoomed = false;
@@ -258,7 +258,7 @@ bool zoomToData(Session& s, ViewState& view) {
 }
 
 bool frameRegionalGrid(Session& s, ViewState& view) {
-  if (!s.grid().regionalGrids() || s.coastApplies != 0 || view.zoomed) return false;
+  if (!s.grid().regionalGrids() || s.coastApplies != CoastOutline::kNone || view.zoomed) return false;
   return zoomToCells(s, view, [](int) { return true; });
 }
 

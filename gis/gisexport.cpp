@@ -114,7 +114,7 @@ std::vector<Column> analysisColumns(const Session& s) {
   const MeasureCode code = s.map.measureCode;
   const bool fullyFlexible =
       code == kCodeFullyFlexible ||
-      (code == kCodeNearMaximumCoverage && s.settings.mapAllFlexible != 0 && s.settings.nearMinimumGoal == 1);
+      (code == kCodeNearMaximumCoverage && s.settings.mapAllFlexible != Flag::kOff && s.settings.nearMinimumGoal == 1);
   if (fullyFlexible) {
     // Areas that share a group number can stand in for one another; an area
     // that no cell can replace keeps count 2 and stands alone.
@@ -130,7 +130,7 @@ std::vector<Column> analysisColumns(const Session& s) {
   switch (code) {
     case kCodeNearMinimum:
     case kCodeNearMaximumCoverage: {
-      const bool assessed = s.settings.nearMinimumGoal == 1 && s.settings.flexibilityMap != 0;
+      const bool assessed = s.settings.nearMinimumGoal == 1 && s.settings.flexibilityMap != Flag::kOff;
       const bool essential =
           s.settings.reordering == Reordering::kByRichness || s.settings.reordering == Reordering::kByRarity;
       return {{"flexibility", OFTString, OFSTNone,
@@ -355,7 +355,7 @@ std::string writeCells(Writer& w, const Session& s, const Palette& palette, cons
   }
   // A regional grid type (one drawn without the world coastline) holds only
   // the cells its definition marks; the rest of the world grid is not its.
-  const bool regional = s.grid().regionalGrids() && s.coastApplies == 0;
+  const bool regional = s.grid().regionalGrids() && s.coastApplies == CoastOutline::kNone;
   const bool txn = w.format == GisFormat::GeoPackage && w.ds->StartTransaction() == OGRERR_NONE;
   OGRFeatureDefn* defn = l->GetLayerDefn();
   for (int n = 1; n <= cells; ++n) {

@@ -33,14 +33,12 @@ enum ExportLayout {
 // Most taxa one DMAP export takes.
 constexpr int kDmapMaxTaxa = 20;
 
-// The "Export data" dialog (DEXDDLGBOX, group "Write ASCII format"): radio
-// buttons 1601 ... 1609, "list taxa" checked when it opens.
+// The "Export data" dialog (DEXDDLGBOX, group "Write ASCII format"): one
+// radio button per layout, "list taxa" checked when it opens.
 struct ExportDialogModel : DialogModel {
   static constexpr const char* kResource = "DEXDDLGBOX";
-  static constexpr int kFirstControl = 1601;
   int layout = kExportTaxa;
   static std::string label(int layout);
-  int control() const { return kFirstControl + layout - 1; }
 };
 
 // What an export writes besides the session: the excluded data level and

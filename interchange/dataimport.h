@@ -37,7 +37,6 @@ struct ImportDialogModel : DialogModel {
   bool britain = false;
   int layout = kImportQuoted;
 
-  static constexpr int kFirstControl = 7008;
   // The resource name: DIMDDLGBOX1 on the world grid, DIMDDLGBOX on Britain.
   std::string resource() const { return britain ? "DIMDDLGBOX" : "DIMDDLGBOX1"; }
   // Layouts the dialog shows, in order.
@@ -46,7 +45,6 @@ struct ImportDialogModel : DialogModel {
   std::pair<std::string, std::string> label(int layout) const;
   // Choosing a button the dialog does not show keeps the current layout.
   void choose(int layout);
-  int control() const { return kFirstControl + layout - 1; }
 };
 
 // Everything the readers need besides the input text.

@@ -91,6 +91,19 @@ bool ExportScoresModel::checked(int id) const {
   }
 }
 
+const char* ExportScoresModel::controlName(int id) {
+  switch (id) {
+    case kExportCellNumbers: return "cellNumbers";
+    case kExportOccupiedOnly: return "occupiedOnly";
+    case kExportMarkerAsZero: return "markerAsZero";
+    case kExportBackground: return "background";
+    case kExportScr: return "scr";
+    case kExportMismatch: return "mismatch";
+    case kExportCentroids: return "centroids";
+    default: return "";
+  }
+}
+
 bool ExportScoresModel::enabled(int id) const { return id != kExportMismatch || pairLoaded; }
 
 void ExportScoresModel::setChecked(int id, bool on) {
@@ -231,8 +244,8 @@ FileRequest exportScoresRequest(const Session& s) {
 }
 
 void takeExportScoresChoice(Session& s, const ExportScoresModel& choice) {
-  s.settings.exportAccepted = 1;
-  s.settings.scoresExportOption = choice.markerAsZero ? 1 : 0;
+  s.settings.exportAccepted = Flag::kOn;
+  s.settings.scoresExportOption = flagOf(choice.markerAsZero);
   if (!choice.mismatch()) s.settings.scoresExportChoice = choice.layout();
 }
 

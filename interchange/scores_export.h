@@ -24,30 +24,32 @@ enum ScoresLayout : int {
   kLayoutPair = 5,              // "#3" foreground and background
 };
 
-// Control ids of the "Export scores" dialog (DEXSDLGBOX).
+// The controls of the "Export scores" dialog (DEXSDLGBOX).
 enum ExportScoresControl : int {
-  kExportCellNumbers = 1701,   // "print gridcell numbers"
-  kExportOccupiedOnly = 1702,  // "print scores only for occupied grid cells "
-  kExportMarkerAsZero = 7001,  // "print 0-score presences as 0 (else 10000)"
-  kExportBackground = 1102,    // "print background as well as foreground"
-  kExportScr = 3401,           // ordinary .scr export (radio)
-  kExportMismatch = 3403,      // "Export overlay cell mismatch as .pre file" (radio)
-  kExportCentroids = 3404,     // "Export scores with cell centroid longitude and latitude" (radio)
+  kExportCellNumbers = 1,  // "print gridcell numbers"
+  kExportOccupiedOnly,     // "print scores only for occupied grid cells "
+  kExportMarkerAsZero,     // "print 0-score presences as 0 (else 10000)"
+  kExportBackground,       // "print background as well as foreground"
+  kExportScr,              // ordinary .scr export (radio)
+  kExportMismatch,         // "Export overlay cell mismatch as .pre file" (radio)
+  kExportCentroids,        // "Export scores with cell centroid longitude and latitude" (radio)
 };
 
-// The dialog as plain logic: the three radios 3401, 3403, 3404 exclude each
-// other; 3403 can be chosen only while a pair is loaded.
+// The dialog as plain logic: the three export radios exclude each other;
+// the mismatch export can be chosen only while a pair is loaded.
 struct ExportScoresModel : DialogModel {
   bool cellNumbers = true;
   bool occupiedOnly = false;
   bool markerAsZero = false;
   bool background = false;
-  int kind = kExportScr;  // 3401, 3403 or 3404
+  int kind = kExportScr;  // one of the three export radios
   bool pairLoaded = false;
 
   bool checked(int id) const;
   bool enabled(int id) const;
   void setChecked(int id, bool on);
+  // The widget name of a control ("cellNumbers" for kExportCellNumbers).
+  static const char* controlName(int id);
   // The layout the choices make; the mismatch export has none (-1).
   int layout() const;
   bool mismatch() const { return kind == kExportMismatch && pairLoaded; }

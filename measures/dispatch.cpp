@@ -38,12 +38,12 @@ TitleOutcome runMeasureCommand(Session& s, MeasureCode code, const TitleContext&
   return buildTitle(s, ctx);
 }
 
-void selectRangeCentres(Session& s, bool fromDiversityMenu, int& remembered) {
-  int& w = s.settings.rangeCentreWeighting;
+void selectRangeCentres(Session& s, bool fromDiversityMenu, RangeWeighting& remembered) {
+  RangeWeighting& w = s.settings.rangeCentreWeighting;
   if (fromDiversityMenu) {
-    if (w == 1 || w == 2) remembered = w;
-    w = 0;
-  } else if (w == 0) {
+    if (w == RangeWeighting::kLargeRanges || w == RangeWeighting::kSmallRanges) remembered = w;
+    w = RangeWeighting::kEqual;
+  } else if (w == RangeWeighting::kEqual) {
     w = remembered;
   }
   setMeasureCode(s, kCodeRangeCentres);

@@ -21,8 +21,8 @@ TitleOutcome runMeasureCommand(Session& s, MeasureCode code, const TitleContext&
 
 // "Range centres" from the Diversity menu (weighting 0, the previous one
 // remembered) or from the Rarity menu (the remembered one restored).
-// `remembered` is the weighting kept between the two (1 at start-up).
-void selectRangeCentres(Session& s, bool fromDiversityMenu, int& remembered);
+// `remembered` is the weighting kept between the two (large ranges at start-up).
+void selectRangeCentres(Session& s, bool fromDiversityMenu, RangeWeighting& remembered);
 
 // What happens to the map after an event that invalidates its scores.
 enum class Recompute { ToolsOptions, Preselection, Standardise, DatafileOpened };

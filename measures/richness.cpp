@@ -99,7 +99,7 @@ void computeRangeSizeRarity(Session& s) {
   if (!measureApplies(s, kCodeRangeSizeRarity)) return;
   beginMeasure(s);
   Counted in = countedInput(s);
-  const int formula = s.settings.rarityFormula;
+  const RarityFormula formula = s.settings.rarityFormula;
   const int cells = s.ws.geo.cells;
   s.map.taxaCounted =
       addTaxonValues(s, in.index, in.take, [&](int t) { return rarityValue(formula, in.index.range(t), cells); });
@@ -214,7 +214,7 @@ void computeRangeCentres(Session& s) {
   for (int t = 0; t < cards.slots(); ++t) cards.setField(t, cards.layout->soleArea, 0);
   beginMeasure(s);
   Counted in = countedInput(s);
-  const int weighting = s.settings.rangeCentreWeighting;
+  const RangeWeighting weighting = s.settings.rangeCentreWeighting;
   const Counters& totals = s.ws.counters;
   const long long columns = s.ws.geo.columns;
   for (int t = 0; t < in.index.taxa; ++t) {
@@ -231,14 +231,17 @@ void computeRangeCentres(Session& s) {
     if (centre < 1 || centre > in.index.units) continue;  // cell records without a grid position
     const int r = in.index.range(t);
     GridCell& c = cellAt(s, static_cast<int>(centre));
-    c.score += weighting == 1 ? r : weighting == 2 ? totals.occupiedCells - r : 1.0;
+    c.score += weighting == RangeWeighting::kLargeRanges   ? r
+               : weighting == RangeWeighting::kSmallRanges ? totals.occupiedCells - r
+                                                           : 1.0;
     c.count += 1;
     cards.setField(t, cards.layout->soleArea, static_cast<std::int32_t>(centre));
     ++s.map.taxaCounted;
   }
   double limit = s.map.taxaCounted;
-  if (weighting == 1) limit = totals.records;
-  if (weighting == 2) limit = static_cast<double>(totals.includedTaxa) * s.ws.geo.cells - totals.records;
+  if (weighting == RangeWeighting::kLargeRanges) limit = totals.records;
+  if (weighting == RangeWeighting::kSmallRanges)
+    limit = static_cast<double>(totals.includedTaxa) * s.ws.geo.cells - totals.records;
   finishMeasure(s, limit);
 }
 
@@ -249,7 +252,7 @@ void computeSelective(Session& s, MeasureCode code) {
   PresenceIndex index = buildPresenceIndex(s.ws, s.settings.excludedLevel);
   std::vector<char> take(static_cast<std::size_t>(index.taxa), 0);
   for (int t = 0; t < index.taxa; ++t) take[static_cast<std::size_t>(t)] = plotMarked(s.ws, t) ? 1 : 0;
-  const int formula = s.settings.rarityFormula;
+  const RarityFormula formula = s.settings.rarityFormula;
   const int cells = s.ws.geo.cells;
   s.map.taxaCounted = addTaxonValues(s, index, take, [&](int t) {
     return code == kCodeSelectiveRarity ? rarityValue(formula, index.range(t), cells) : 1.0;

@@ -148,21 +148,21 @@ std::string displayName(const std::string& name) {
   return out;
 }
 
-double rarityValue(int formula, int range, int cells) {
+double rarityValue(RarityFormula formula, int range, int cells) {
   if (range < 1) return 0.0;
   switch (formula) {
-    case 0: return static_cast<double>(cells - range);
-    case 1: return 1.0 / range;
-    case 2: return 1.0 / (static_cast<double>(range) * range);
+    case RarityFormula::kDifference: return static_cast<double>(cells - range);
+    case RarityFormula::kInverse: return 1.0 / range;
+    case RarityFormula::kInverseSquare: return 1.0 / (static_cast<double>(range) * range);
     default: return 0.0;
   }
 }
 
-double raritySum(const Counters& c, int formula) {
+double raritySum(const Counters& c, RarityFormula formula) {
   switch (formula) {
-    case 0: return c.sumGaps;
-    case 1: return c.sumInverseRanges;
-    case 2: return c.sumInverseSquaredRanges;
+    case RarityFormula::kDifference: return c.sumGaps;
+    case RarityFormula::kInverse: return c.sumInverseRanges;
+    case RarityFormula::kInverseSquare: return c.sumInverseSquaredRanges;
     default: return 0.0;
   }
 }

@@ -12,8 +12,6 @@
 
 namespace zn {
 
-constexpr int kMaxAreas = 1100;
-
 // Stores the code in the map record and in the settings record's slot.
 void setMeasureCode(Session& s, MeasureCode code);
 
@@ -51,9 +49,9 @@ std::string displayName(const std::string& name);
 
 // Range-size rarity value of a taxon of range r for the given formula
 // (0 difference, 1 inverse, 2 inverse square); 0 for r < 1.
-double rarityValue(int formula, int range, int cells);
+double rarityValue(RarityFormula formula, int range, int cells);
 // The recount's sum for the formula, the scale limit of the rarity measures.
-double raritySum(const Counters& c, int formula);
+double raritySum(const Counters& c, RarityFormula formula);
 
 // Opens no datafile itself: true when one is open and the stored code is `code`.
 bool measureApplies(const Session& s, MeasureCode code);

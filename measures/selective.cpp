@@ -16,8 +16,8 @@ std::string selectivePlotResource(bool grouped, bool smallScreen) {
 
 SelectivePlotModel openSelectivePlot(const Session& s, bool smallScreen) {
   SelectivePlotModel m;
-  m.grouped = s.settings.listDialogVariant != 0;
-  m.rangeSizes = s.settings.listDialogOption != 0;
+  m.grouped = s.settings.listDialogVariant != Flag::kOff;
+  m.rangeSizes = s.settings.listDialogOption != Flag::kOff;
   m.resource = selectivePlotResource(m.grouped, smallScreen);
   const Workspace& ws = s.ws;
   for (int t = 0; t < std::min(ws.taxaCount, ws.cards.slots()); ++t) {

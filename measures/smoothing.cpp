@@ -56,7 +56,7 @@ void smoothPass(Session& s) {
   if (!smoothPassApplies(s)) return;
   const int cells = lastCell(s);
   const int size = s.settings.neighbourhoodSize == 25 ? 25 : 9;
-  const bool byMean = s.settings.smoothByMean == 1;
+  const bool byMean = s.settings.smoothByMean == Smoothing::kMean;
   auto& grid = s.ws.cells;
   std::vector<double> smoothed(static_cast<std::size_t>(cells) + 1, 0.0);
   std::array<double, 24> around{};
@@ -87,7 +87,7 @@ void smoothThreeAxis(Session& s) {
   if (!b.loaded || !smoothPassApplies(s)) return;
   const int cells = std::min(lastCell(s), static_cast<int>(b.values.size()) - 1);
   const int size = s.settings.neighbourhoodSize == 25 ? 25 : 9;
-  const bool byMean = s.settings.smoothByMean == 1;
+  const bool byMean = s.settings.smoothByMean == Smoothing::kMean;
   std::array<double, 24> around{};
   for (std::size_t column = 0; column < 3; ++column) {
     auto value = [&](int n) -> double& { return b.values[static_cast<std::size_t>(n)][column]; };
@@ -118,7 +118,7 @@ void computeResiduals(Session& s) {
   smoothPass(s);
   setMeasureCode(s, kCodeResiduals);
 
-  const bool relative = s.settings.residualsNotRelative == 0;
+  const bool relative = s.settings.residualsNotRelative == Flag::kOff;
   const int cells = lastCell(s);
   auto& grid = s.ws.cells;
   double lo = 0.0, hi = 0.0;

@@ -14,15 +14,6 @@ namespace {
 
 constexpr std::size_t kTitleMax = 255;
 
-const char* formulaWord(int formula) {
-  switch (formula) {
-    case 0: return "difference";
-    case 1: return "inverse";
-    case 2: return "inverse square";
-    default: return "";
-  }
-}
-
 const char* hotspotWord(int kind) {
   static constexpr std::array<const char*, 5> kWords{"richness", "range-size rarity", "rare-quartile richness",
                                                      "range-size threshold", "residual richness"};
@@ -50,7 +41,7 @@ std::string greedyTitle(const Session& s) {
   // The run takes a goal below 1 as 1; the title says what was run.
   const int goal = std::max(1, static_cast<int>(s.settings.greedyGoal));
   const std::string A = areaCountText(s.areas);
-  if (s.settings.greedyByRarity != 0)
+  if (s.settings.greedyByRarity != GreedyBy::kRichness)
     return strprintf("greedy %s%s%s-area set for %d rep%s (%s areas)", formulaWord(s.settings.rarityFormula), " ",
                      "rarity", goal, plural(goal), A.c_str());
   return strprintf("greedy %s%s%s-area set for %d rep%s (%s areas)", "", "", "richness", goal, plural(goal), A.c_str());
@@ -60,7 +51,7 @@ std::string nearMinimumTitle(const Session& s) {
   const int goal = s.settings.nearMinimumGoal;
   const Reordering order = s.settings.reordering;
   const std::string A = areaCountText(s.areas);
-  if (s.settings.flexibilityMap != 0)
+  if (s.settings.flexibilityMap != Flag::kOff)
     return strprintf("near-minset: %s irreplaceable(R)/flexible(O) areas for %d rep%s", A.c_str(), goal, plural(goal));
   if (order == Reordering::kByRichness || order == Reordering::kByRarity)
     return strprintf("near-minset re-ordered by %s (%s areas)",
@@ -146,11 +137,11 @@ std::string measureTitle(const Session& s, MeasureCode code) {
       return s.map.title;
     case kCodeOverlay: return s.map.title;
     case kCodeRangeCentres: {
-      const int w = s.settings.rangeCentreWeighting;
+      const RangeWeighting w = s.settings.rangeCentreWeighting;
       return strprintf("%s%srange centre richness%s", Sc, Mc,
-                       w == 1   ? " (large ranges)"
-                       : w == 2 ? " (small ranges)"
-                                : "");
+                       w == RangeWeighting::kLargeRanges   ? " (large ranges)"
+                       : w == RangeWeighting::kSmallRanges ? " (small ranges)"
+                                                           : "");
     }
     case kCodeMedianRange: return strprintf("%smedian range size", Sc);
     case kCodeSelectiveRichness: return strprintf("%splot %s", Sc, "selected richness");
@@ -162,8 +153,10 @@ std::string measureTitle(const Session& s, MeasureCode code) {
     case kCodeEmrIrreplaceability: return strprintf("%sEMR irreplaceability", Sc);
     case kCodeReorderedByRichness:
       if (s.areas.showsExactSet())
-        return strprintf("%s (%s areas)", s.areas.exactKind == 1 ? "exact minimum set" : "exact maximum coverage",
-                         areaCountText(s.areas).c_str());
+        return strprintf(
+            "%s (%s areas)",
+            s.areas.exactKind == AreaSet::Exact::kMinimumSet ? "exact minimum set" : "exact maximum coverage",
+            areaCountText(s.areas).c_str());
       return "area set re-ordered by richness";
     case kCodeMaxRarity: return strprintf("%smax rarity", Sc);
     case kCodeRareThreshold:
@@ -171,9 +164,10 @@ std::string measureTitle(const Session& s, MeasureCode code) {
     case kCodeSelectedAreas: return "selected areas";
     case kCodeResiduals: {
       const int size = s.settings.neighbourhoodSize;
-      const std::string kind = s.settings.smoothByMean == 1 ? strprintf("mean %d", size) : strprintf("median %d", size);
+      const std::string kind =
+          s.settings.smoothByMean == Smoothing::kMean ? strprintf("mean %d", size) : strprintf("median %d", size);
       return strprintf("%s residuals from smoothed (2x %s) richness",
-                       s.settings.residualsNotRelative == 0 ? "rel" : "abs", kind.c_str());
+                       s.settings.residualsNotRelative == Flag::kOff ? "rel" : "abs", kind.c_str());
     }
     case kCodeMedianQuantitative: return strprintf("median value for quantitative data (%s)", transformedWord(s));
     case kCodeFullyFlexible: return strprintf("fully flexible areas (for %d areas)", s.areas.count());
@@ -205,7 +199,7 @@ TitleOutcome buildTitle(Session& s, const TitleContext& ctx) {
 
   if (!s.scoresPresent) return TitleOutcome::Stopped;
   if (code == kCodeOverlay && m.presenceMap && s.backgroundMap.presenceMap) return TitleOutcome::Stopped;
-  const bool inverted = s.settings.invertedScale != 0;
+  const bool inverted = s.settings.invertedScale != Flag::kOff;
   if (inverted && !measureTraits(code).invertible) return TitleOutcome::Stopped;
 
   if (code != kCodeImportedScores && code != kCodeResiduals) m.scoreOffset = 0.0;
@@ -236,6 +230,15 @@ TitleOutcome buildTitle(Session& s, const TitleContext& ctx) {
   }
   if (inverted) m.title = "inverted colour scale";
   return code == kCodeNone ? TitleOutcome::ClearClasses : TitleOutcome::Classify;
+}
+
+const char* formulaWord(RarityFormula formula) {
+  switch (formula) {
+    case RarityFormula::kDifference: return "difference";
+    case RarityFormula::kInverse: return "inverse";
+    case RarityFormula::kInverseSquare: return "inverse square";
+    default: return "";
+  }
 }
 
 }  // namespace zn

@@ -26,6 +26,7 @@ enum class TitleOutcome {
 TitleOutcome buildTitle(Session& s, const TitleContext& ctx = {});
 
 // Pieces of the titles.
+const char* formulaWord(RarityFormula formula);  // "difference", "inverse", "inverse square"
 std::string smoothingPrefix(const Session& s);  // "smoothed (9) " or ""
 std::string meanPrefix(const Session& s);       // "mean " or ""
 std::string areaCountText(const AreaSet& a);    // "3+2" with seeds, else "5"

@@ -43,7 +43,7 @@ std::string seedFileText(const AreaSet& a);
 
 // Cells read from .sed text: the first line is skipped, tokens run to the
 // first one beginning with '['; numbers outside 1 … cells, tokens that are
-// not numbers and repeats are left out, and at most 1100 cells are taken.
+// not numbers and repeats are left out, and at most kAreaCapacity cells are taken.
 std::vector<int> parseSeedFile(const std::string& text, int cells);
 
 // Saving and loading at a given path. Load replaces the set (seeds none);

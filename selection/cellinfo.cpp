@@ -78,7 +78,7 @@ void nearMinimumLines(const Session& s, int cell, const GridCell& c, std::vector
     costLine(s, c, lines);
     return;
   }
-  if (s.settings.flexibilityMap == 0) {
+  if (s.settings.flexibilityMap == Flag::kOff) {
     choiceLines(s, cell, c, lines);
     return;
   }
@@ -91,7 +91,7 @@ void nearMinimumLines(const Session& s, int cell, const GridCell& c, std::vector
     lines.push_back(c.score == 2.0 ? "goal-flexible area (tie)" : "goal-flexible area");
     lines.push_back("outside set");
   } else if (!hasScore(c)) {
-    lines.push_back(s.settings.flexibilityPartial != 0 ? "no scores" : "unselected area");
+    lines.push_back(s.settings.flexibilityPartial != Flag::kOff ? "no scores" : "unselected area");
   }
 }
 
@@ -105,7 +105,8 @@ std::vector<std::string> cellInformationLines(const Session& s, int cell) {
     case kCodeHotspots:
     case kCodeGreedy: choiceLines(s, cell, c, lines); break;
     case kCodeNearMaximumCoverage:
-      if (s.settings.mapAllFlexible != 0 && s.settings.nearMinimumGoal == 1) fullyFlexibleLines(s, cell, c, lines);
+      if (s.settings.mapAllFlexible != Flag::kOff && s.settings.nearMinimumGoal == 1)
+        fullyFlexibleLines(s, cell, c, lines);
       else nearMinimumLines(s, cell, c, lines);
       break;
     case kCodeNearMinimum: nearMinimumLines(s, cell, c, lines); break;

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "measures/presence.h"
+#include "selection/areaset.h"
 #include "selection/exactcall.h"
 #include "selection/greedy.h"
 #include "selection/hotspots.h"
@@ -209,7 +210,7 @@ bool quickOrders(const Session& s, const CurveParams& p, int cells, CurveSteps& 
   {
     Scratch sc(s);
     sc.s.settings.hotspotKind = HotspotKind::kRichness;
-    if (runHotspots(sc.s, std::min(cells, 1100)).selected) q.hotspots = sc.s.areas.cells;
+    if (runHotspots(sc.s, std::min(cells, kAreaCapacity)).selected) q.hotspots = sc.s.areas.cells;
   }
   return steps.step();
 }

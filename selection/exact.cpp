@@ -16,7 +16,7 @@
 
 namespace zn {
 
-bool exactByCost(const Session& s) { return s.settings.optimiseByCost != 0 && s.costPresent; }
+bool exactByCost(const Session& s) { return s.settings.optimiseByCost != Flag::kOff && s.costPresent; }
 
 ExactKind coverageKind(const Session& s) {
   return exactByCost(s) ? ExactKind::CoverageByBudget : ExactKind::CoverageByNumber;
@@ -36,7 +36,7 @@ ExactProblem buildExactProblem(const Session& s, const ExactRequest& request) {
   const int goal = minimum ? std::max(1, s.settings.nearMinimumGoal) : 1;
 
   std::vector<char> fixed(cells + 1, 0);
-  if (s.settings.includeSeeds == 0)
+  if (s.settings.includeSeeds == Flag::kOff)
     for (int a : s.areas.cells)
       if (a >= 1 && a <= ix.units && !fixed[static_cast<std::size_t>(a)]) {
         fixed[static_cast<std::size_t>(a)] = 1;
@@ -150,7 +150,7 @@ std::vector<int> quickCells(const Session& s, const ExactProblem& p) {
     r.areasToAdd = p.areaLimit;
     r.budget = p.budget;
   }
-  copy.settings.includeSeeds = 0;  // the exact run's fixed cells are the seeds here
+  copy.settings.includeSeeds = Flag::kOff;  // the exact run's fixed cells are the seeds here
   copy.areas.cells = p.fixedCells;
   copy.areas.seedCount = static_cast<int>(p.fixedCells.size());
   runMainRun(copy, r);
@@ -293,7 +293,7 @@ ExactSetOutcome runExactSet(Session& s, const ExactRequest& request, const Exact
   // The exact set has no sole areas or flexibility classes of its own.
   a.nearMinimumDone = false;
   for (GridCell& c : s.ws.cells) c.flexClass = 0;
-  s.settings.selectedAreasDisplay = 2;
+  s.settings.selectedAreasDisplay = AreasShown::kSeedsAndSelected;
 
   // Ranked, scored and reported as "Re-order set by richness" does, under
   // the exact set's title; the solver's lines close the summary.

@@ -51,7 +51,7 @@ struct ExactSetOutcome {
   bool ran = false;
   ExactResult result;
   QuickSet quick;
-  bool capacityReached = false;  // no set within 1100 areas meets every goal
+  bool capacityReached = false;  // no set within the capacity meets every goal
   std::string results;           // the report for the RESULTS file
 };
 

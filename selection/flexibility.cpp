@@ -18,7 +18,7 @@ int taxaInStore(const Workspace& ws) { return std::min(ws.taxaCount, ws.cards.sl
 
 int soleArea(const Workspace& ws, int t) { return ws.cards.field(t, ws.cards.layout->soleArea); }
 
-bool byCost(const Session& s) { return s.costPresent && s.settings.optimiseByCost != 0; }
+bool byCost(const Session& s) { return s.costPresent && s.settings.optimiseByCost != Flag::kOff; }
 
 }  // namespace
 
@@ -117,7 +117,7 @@ bool runMapFullyFlexible(Session& s, std::optional<Notice>& refusal) {
 bool goalEssentialClickApplies(const Session& s) {
   const MeasureCode code = s.map.measureCode;
   const bool shows = code == kCodeNearMinimum || code == kCodeFlexibilityPlot ||
-                     (code == kCodeNearMaximumCoverage && s.settings.mapAllFlexible == 0);
+                     (code == kCodeNearMaximumCoverage && s.settings.mapAllFlexible == Flag::kOff);
   return s.ws.datafile.opened && shows && s.settings.nearMinimumGoal == 1;
 }
 

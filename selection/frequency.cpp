@@ -20,7 +20,7 @@ FrequencyResult computeSelectionFrequency(const Session& s, const FrequencyParam
   if (!out.error.empty()) return out;
   Stopwatch watch(s.progress);
   Scratch sc(s);
-  sc.s.settings.lastTieRandom = 1;
+  sc.s.settings.lastTieRandom = LastTie::kRandom;
   const Settings settings = sc.s.settings;
   out.runs = p.runs;
   out.chosen.assign(s.ws.cells.size(), 0);

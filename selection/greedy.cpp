@@ -13,12 +13,12 @@ namespace zn {
 
 GreedyOptions greedyOptions(const Session& s) {
   GreedyOptions o;
-  o.byRarity = s.settings.greedyByRarity != 0;
+  o.byRarity = s.settings.greedyByRarity != GreedyBy::kRichness;
   o.goal = std::max(1, static_cast<int>(s.settings.greedyGoal));
-  o.rejectRedundant = s.settings.greedyRejectRedundant != 0;
-  o.includeSeeds = s.settings.greedyIncludeSeeds != 0;
+  o.rejectRedundant = s.settings.greedyRejectRedundant != Flag::kOff;
+  o.includeSeeds = s.settings.greedyIncludeSeeds != Flag::kOff;
   o.rarityFormula = s.settings.rarityFormula;
-  o.byCost = s.costPresent && s.settings.optimiseByCost != 0;
+  o.byCost = s.costPresent && s.settings.optimiseByCost != Flag::kOff;
   return o;
 }
 

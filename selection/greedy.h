@@ -15,8 +15,8 @@ struct GreedyOptions {
   int goal = 1;           // representations wanted per taxon (at least 1)
   bool rejectRedundant = false;
   bool includeSeeds = false;  // off: the areas already in the set are seeds
-  int rarityFormula = 0;      // 0 cells - range, 1 1/range, 2 1/range²
-  bool byCost = false;        // divide every value by the area's cost
+  RarityFormula rarityFormula = RarityFormula::kDifference;
+  bool byCost = false;  // divide every value by the area's cost
 };
 
 // The options as the settings record holds them; cost optimisation only

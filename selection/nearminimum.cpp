@@ -47,7 +47,7 @@ constexpr int kStatusForced = 4;
 struct Options {
   int goal = 1;
   Reordering reorder = Reordering::kByRichness;
-  int formula = 1;
+  RarityFormula formula = RarityFormula::kInverse;
   bool extraTies = false;
   bool randomTie = false;
   bool reject = false;
@@ -65,25 +65,25 @@ Options applyForcings(Session& s) {
   Settings& st = s.settings;
   st.nearMinimumGoal = std::max(1, st.nearMinimumGoal);
   if (st.reordering == Reordering::kByRichness || st.reordering == Reordering::kByRarity) st.nearMinimumGoal = 1;
-  if (!s.costPresent) st.optimiseByCost = 0;
+  if (!s.costPresent) st.optimiseByCost = Flag::kOff;
   if (st.nearMinimumGoal > 1) {
-    st.flexibilityMap = 0;
-    st.flexibilityPartial = 0;
-    st.mapAllFlexible = 0;
+    st.flexibilityMap = Flag::kOff;
+    st.flexibilityPartial = Flag::kOff;
+    st.mapAllFlexible = Flag::kOff;
   }
   Options o;
   o.goal = st.nearMinimumGoal;
   o.reorder = st.reordering;
   o.formula = st.rarityFormula;
-  o.extraTies = st.extraTieBreaks != 0;
-  o.randomTie = st.lastTieRandom != 0;
-  o.reject = st.rejectRedundant != 0;
-  o.includeSeeds = st.includeSeeds != 0;
-  o.byCost = st.optimiseByCost != 0;
-  o.flexMap = st.flexibilityMap != 0;
-  o.partial = st.flexibilityPartial != 0;
-  o.mapAll = st.mapAllFlexible != 0;
-  o.longReports = st.longReports != 0;
+  o.extraTies = st.extraTieBreaks != Flag::kOff;
+  o.randomTie = st.lastTieRandom != LastTie::kLowestCell;
+  o.reject = st.rejectRedundant != Flag::kOff;
+  o.includeSeeds = st.includeSeeds != Flag::kOff;
+  o.byCost = st.optimiseByCost != Flag::kOff;
+  o.flexMap = st.flexibilityMap != Flag::kOff;
+  o.partial = st.flexibilityPartial != Flag::kOff;
+  o.mapAll = st.mapAllFlexible != Flag::kOff;
+  o.longReports = st.longReports != Flag::kOff;
   return o;
 }
 
@@ -883,7 +883,8 @@ RunOutcome MainRun::run() {
   if (req_.kind == RunKind::CoverageByNumber) cutToNumber();
   if (req_.kind == RunKind::CoverageByBudget) cutToBudget();
   finish();
-  s_.settings.selectedAreasDisplay = o_.includeSeeds || (coverage() && !o_.mapAll) ? 2 : 1;
+  s_.settings.selectedAreasDisplay =
+      o_.includeSeeds || (coverage() && !o_.mapAll) ? AreasShown::kSeedsAndSelected : AreasShown::kSeeds;
   out_.capacityReached = core_.capacityReached;
   out_.seconds = watch.seconds();
   return out_;
@@ -974,8 +975,8 @@ AnalysisOutcome runNearMaximumCoverage(Session& s, bool byBudget, int areasToAdd
   r.env = env;
   r.budget = budget;
   r.areasToAdd = areasToAdd;
-  r.kind = byBudget && s.costPresent && s.settings.optimiseByCost != 0 ? RunKind::CoverageByBudget
-                                                                       : RunKind::CoverageByNumber;
+  r.kind = byBudget && s.costPresent && s.settings.optimiseByCost != Flag::kOff ? RunKind::CoverageByBudget
+                                                                                : RunKind::CoverageByNumber;
   RunOutcome run;
   for (;;) {
     const Options o = applyForcings(s);

@@ -42,7 +42,7 @@ struct RunOutcome {
   double fullCost = 0.0;         // their total cost
   int represented = 0;           // included taxa present in an area
   std::vector<int> ties;         // tied cells at each step (1 = no tie), by step
-  bool capacityReached = false;  // stopped at 1100 areas with taxa below the goal
+  bool capacityReached = false;  // stopped at the set's capacity with taxa below the goal
   float seconds = 0.0f;
 };
 

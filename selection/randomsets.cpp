@@ -4,6 +4,7 @@
 #include <new>
 
 #include "measures/scores.h"
+#include "selection/areaset.h"
 #include "selection/progress.h"
 #include "selection/selectionindex.h"
 #include "selection/stopwatch.h"
@@ -68,7 +69,7 @@ RandomSetsOutcome runRandomSets(Session& s, int areas, std::optional<std::uint32
   std::vector<char> inSeeds;
   const std::vector<int> candidates = candidateCells(x, set.cells, inSeeds);
   const int c = static_cast<int>(candidates.size());
-  const int n = std::clamp(std::min(areas, c), 0, 1100);
+  const int n = std::clamp(std::min(areas, c), 0, kAreaCapacity);
 
   std::vector<double> table;  // column k holds the 1000 cumulative scores after k areas
   try {
@@ -124,15 +125,16 @@ RandomSetsOutcome runRandomSets(Session& s, int areas, std::optional<std::uint32
     progress.reach(run);
   }
 
-  summariseRuns(table, n, st.twoTailed != 0, r);
+  summariseRuns(table, n, st.twoTailed != Tails::kSingle, r);
   for (int cell = 1; cell <= x.cells; ++cell) {
     GridCell& g = s.ws.cells[static_cast<std::size_t>(cell)];
     g.count = timesChosen[static_cast<std::size_t>(cell)];
     g.score = g.count;
   }
   const Counters& counters = s.ws.counters;
-  r.total = kind != HotspotKind::kRichness ? raritySum(counters, st.rarityFormula)
-                                           : (st.baseOnPresent != 0 ? counters.taxaWithRecords : counters.includedTaxa);
+  r.total = kind != HotspotKind::kRichness
+                ? raritySum(counters, st.rarityFormula)
+                : (st.baseOnPresent != Flag::kOff ? counters.taxaWithRecords : counters.includedTaxa);
   finishMeasure(s, largestScore(s));
   o.simulated = true;
   o.seconds = watch.seconds();

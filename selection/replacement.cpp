@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "measures/scores.h"
+#include "selection/areaset.h"
 #include "selection/curves.h"
 #include "selection/exactcall.h"
 #include "selection/report.h"
@@ -27,7 +28,7 @@ ReplacementResult computeReplacementCost(const Session& s, const ReplacementPara
   call.keepGoing = [&] { return !out.stopped; };
   const ExactAnswer min = callExact(base, call);
   if (!min.found) {
-    out.error = "No set of at most 1100 areas meets every goal.";
+    out.error = strprintf("No set of at most %d areas meets every goal.", kAreaCapacity);
     return out;
   }
   out.minimumSize = min.areas;

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "measures/scores.h"
+#include "measures/titles.h"
 #include "selection/selectionindex.h"
 #include "store/text.h"
 
@@ -14,11 +15,6 @@ namespace {
 
 constexpr const char* kDotted = "  ..........................................................\n";
 constexpr const char* kClosing = "  _________________________________________________\n\n\n";
-
-const char* formulaWord(int formula) {
-  static constexpr std::array<const char*, 3> kWords{"difference", "inverse", "inverse square"};
-  return formula >= 0 && formula < 3 ? kWords[static_cast<std::size_t>(formula)] : "";
-}
 
 const char* kindWord(int kind) {
   static constexpr std::array<const char*, 5> kWords{"richness", "range-size rarity", "rare-quartile richness",
@@ -59,8 +55,8 @@ std::string dataLine(const Session& s) {
 std::string rejectionNote(const Session& s, const ReportFacts& f) {
   const MeasureCode code = s.map.measureCode;
   const bool rejecting =
-      (code == kCodeGreedy && s.settings.greedyRejectRedundant != 0) ||
-      ((code == kCodeNearMinimum || code == kCodeNearMaximumCoverage) && s.settings.rejectRedundant != 0);
+      (code == kCodeGreedy && s.settings.greedyRejectRedundant != Flag::kOff) ||
+      ((code == kCodeNearMinimum || code == kCodeNearMaximumCoverage) && s.settings.rejectRedundant != Flag::kOff);
   return rejecting ? strprintf(",\n  %d within-set redundant areas rejected", f.rejected) : "";
 }
 
@@ -108,7 +104,7 @@ std::vector<int> fullyFlexibleAlternatives(const Session& s, const SelectionInde
       if (n <= x.cells) m = std::max(m, ++count[static_cast<std::size_t>(n)]);
   held = m;
   if (m == 0) return out;
-  const bool byCost = s.settings.optimiseByCost != 0;
+  const bool byCost = s.settings.optimiseByCost != Flag::kOff;
   for (int n = 1; n <= x.cells; ++n)
     if (n != area && count[static_cast<std::size_t>(n)] == m && (!byCost || cellCost(s, n) <= cellCost(s, area)))
       out.push_back(n);
@@ -117,7 +113,7 @@ std::vector<int> fullyFlexibleAlternatives(const Session& s, const SelectionInde
 
 std::string randomReport(const Session& s, const ReportFacts& f, const SelectionIndex& x) {
   const RandomSetStats& r = *f.random;
-  const bool twoTailed = s.settings.twoTailed != 0;
+  const bool twoTailed = s.settings.twoTailed != Tails::kSingle;
   std::string out = strprintf(
       "\n  PRIORITY-AREAS ANALYSIS: %s\n%s  %s in %.1f seconds%s.\n\n  Representation summary by area sequence\n\n"
       "  Choices                   Mean taxon richness,   median %% %s\n",
@@ -172,13 +168,14 @@ void writeAreaSummary(std::string& out, const Session& s, const ReportFacts& f, 
   const int count = set.count();
   const int seeds = std::clamp(set.seedCount, 0, count);
   const bool costData = s.costPresent;
-  out += strprintf(
-      st.longReports != 0 ? "\n  %s\n%s  %s in %.1f seconds%s.\n\n  Representation summary by area sequence\n\n"
-                            "  Choices                        Taxon richness\n"
-                          : "\n  PRIORITY-AREAS ANALYSIS: %s\n%s  %s in %.1f seconds%s.\n\n"
-                            "  Representation summary by area sequence\n\n"
-                            "  Choices                        Taxon richness\n",
-      analysisTitle(s, f).c_str(), seedLine(s).c_str(), dataLine(s).c_str(), f.seconds, rejectionNote(s, f).c_str());
+  out += strprintf(st.longReports != Flag::kOff
+                       ? "\n  %s\n%s  %s in %.1f seconds%s.\n\n  Representation summary by area sequence\n\n"
+                         "  Choices                        Taxon richness\n"
+                       : "\n  PRIORITY-AREAS ANALYSIS: %s\n%s  %s in %.1f seconds%s.\n\n"
+                         "  Representation summary by area sequence\n\n"
+                         "  Choices                        Taxon richness\n",
+                   analysisTitle(s, f).c_str(), seedLine(s).c_str(), dataLine(s).c_str(), f.seconds,
+                   rejectionNote(s, f).c_str());
   out += costData ? "  step  area                     abs  inc  cum  inc %  cum %  cost\n\n"
                   : "  step  area                     abs  inc  cum  inc %  cum %\n\n";
   const std::vector<AreaSums> sums = areaSums(x, set.cells, set.cells.size());
@@ -201,7 +198,7 @@ void writeAreaSummary(std::string& out, const Session& s, const ReportFacts& f, 
   }
   if (code != kCodeNearMaximumCoverage) return;
   const int goal = st.nearMinimumGoal;
-  const std::string c = st.optimiseByCost != 0 ? strprintf(", cost %.0f", f.fullCost) : std::string();
+  const std::string c = st.optimiseByCost != Flag::kOff ? strprintf(", cost %.0f", f.fullCost) : std::string();
   if (seeds > 0) {
     if (goal > 1)
       out += strprintf("\n  (near-minimum set for %d reps would be %d+%d=%d areas%s)\n", goal, seeds, f.fullSize,
@@ -227,7 +224,7 @@ struct Flexibility {
 Flexibility flexibility(const Session& s) {
   const Settings& st = s.settings;
   const MeasureCode code = s.map.measureCode;
-  const bool flexible = st.flexibilityMap != 0 && reorderedByRichnessOrRarity(st) && st.nearMinimumGoal == 1;
+  const bool flexible = st.flexibilityMap != Flag::kOff && reorderedByRichnessOrRarity(st) && st.nearMinimumGoal == 1;
   Flexibility fx;
   fx.essential = flexible && code == kCodeNearMinimum;
   fx.alternatives = flexible && (code == kCodeNearMinimum || code == kCodeNearMaximumCoverage);
@@ -312,7 +309,7 @@ void writeAlternatives(std::string& out, const Session& s, Report& rep) {
   const AreaSet& set = s.areas;
   const int count = set.count();
   const int seeds = std::clamp(set.seedCount, 0, count);
-  if (s.settings.longReports != 0) {
+  if (s.settings.longReports != Flag::kOff) {
     out += "\n\n   Selected area numbers and fully flexible alternatives:\n\n";
     for (int p = seeds + 1; p <= count; ++p) {
       out += strprintf(" %d", set.cells[static_cast<std::size_t>(p - 1)]);
@@ -379,9 +376,9 @@ std::string analysisTitle(const Session& s, const ReportFacts& f) {
   const Settings& st = s.settings;
   const AreaSet& set = s.areas;
   const MeasureCode code = s.map.measureCode;
-  const int formula = st.rarityFormula;
-  const char* costWord = st.optimiseByCost != 0 ? "cost" : "area";
-  const char* perCost = st.optimiseByCost != 0 ? "/cost" : "";
+  const RarityFormula formula = st.rarityFormula;
+  const char* costWord = st.optimiseByCost != Flag::kOff ? "cost" : "area";
+  const char* perCost = st.optimiseByCost != Flag::kOff ? "/cost" : "";
   switch (code) {
     case kCodeHotspots: {
       const HotspotKind kind = st.hotspotKind;
@@ -393,7 +390,7 @@ std::string analysisTitle(const Session& s, const ReportFacts& f) {
     case kCodeGreedy: {
       // The run takes a goal below 1 as 1; the title names the goal it used.
       const int goal = std::max(1, static_cast<int>(st.greedyGoal));
-      if (st.greedyByRarity != 0)
+      if (st.greedyByRarity != GreedyBy::kRichness)
         return strprintf("Greedy %s%s%s-area set for %d representation%s", formulaWord(formula), " ", "rarity", goal,
                          plural(goal));
       return strprintf("Greedy %s%s%s-area set for %d representation%s", "", "", "richness", goal, plural(goal));
@@ -450,7 +447,7 @@ Report representationReport(Session& s, const ReportFacts& f, const SelectionInd
   if (!s.ws.datafile.opened) return rep;
   if (set.empty() && !random && !command && !f.manualDialogOpen) return rep;
   const Settings& st = s.settings;
-  const bool longReports = st.longReports != 0;
+  const bool longReports = st.longReports != Flag::kOff;
   std::string& out = rep.text;
   if (!longReports || code == kCodeNearMaximumCoverage) out += resultsFileHeader(s);
   if (random) {
@@ -458,7 +455,7 @@ Report representationReport(Session& s, const ReportFacts& f, const SelectionInd
     return rep;
   }
 
-  const double base = st.baseOnPresent != 0 ? s.ws.counters.taxaWithRecords : s.ws.counters.includedTaxa;
+  const double base = st.baseOnPresent != Flag::kOff ? s.ws.counters.taxaWithRecords : s.ws.counters.includedTaxa;
   const std::vector<int> reps = x.presences(set.cells);
   CardStore& cards = s.ws.cards;
   for (int t = 0; t < x.ix.taxa; ++t) cards.setField(t, cards.layout->repCount, reps[static_cast<std::size_t>(t)]);

@@ -6,7 +6,7 @@
 
 namespace zn {
 
-SelectionData::SelectionData(const Session& s, bool byRarity, int formula, bool divideByCost)
+SelectionData::SelectionData(const Session& s, bool byRarity, RarityFormula formula, bool divideByCost)
     : held(presenceIndex(s.ws, s.settings.excludedLevel)), index(*held), byCost(divideByCost) {
   cells = std::min(index.units, static_cast<int>(s.ws.cells.size()) - 2);
   const auto taxa = static_cast<std::size_t>(index.taxa);

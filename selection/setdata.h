@@ -14,7 +14,7 @@ namespace zn {
 struct SelectionData {
   // Weight 1 per taxon, or its range-size rarity by the formula; costs
   // divide a cell's value when byCost is set.
-  SelectionData(const Session& s, bool byRarity, int formula, bool byCost);
+  SelectionData(const Session& s, bool byRarity, RarityFormula formula, bool byCost);
 
   int cells = 0;
   std::shared_ptr<const PresenceIndex> held;

@@ -5,6 +5,7 @@
 
 #include "measures/presence.h"
 #include "measures/scores.h"
+#include "selection/areaset.h"
 #include "store/text.h"
 
 namespace zn {
@@ -60,7 +61,7 @@ bool applyAreaValues(Session& s, ValueKind kind, const std::vector<double>& valu
   }
   if (kind == ValueKind::Cost) {
     s.costPresent = present;
-    if (!present) s.settings.optimiseByCost = 0;
+    if (!present) s.settings.optimiseByCost = Flag::kOff;
   }
   return present;
 }
@@ -117,7 +118,7 @@ double acceptedBudget(const BudgetModel& m) {
 
 NumberOfAreasModel openNumberOfAreas(const Session& s) {
   NumberOfAreasModel m;
-  m.maximum = std::max(0, 1100 - s.areas.count());
+  m.maximum = std::max(0, kAreaCapacity - s.areas.count());
   m.seedsLine = strprintf("Number of selected (seed) areas: %d", s.areas.count());
   m.maxLine = strprintf("(max %d)", m.maximum);
   m.number = s.settings.areasToAdd;

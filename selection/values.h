@@ -64,7 +64,7 @@ struct NumberOfAreasModel : DialogModel {
   std::string seedsLine;  // static 1163 "Number of selected (seed) areas: %d"
   std::string maxLine;    // static 1197 "(max %d)"
   int number = 0;         // edit 1164
-  int maximum = 0;        // 1100 - area count
+  int maximum = 0;        // the capacity less the area count
 };
 NumberOfAreasModel openNumberOfAreas(const Session& s);
 // The number OK stores: lowered to the maximum; at least 1 while there is room.

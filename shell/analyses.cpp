@@ -79,7 +79,7 @@ double timeLimit(const Session& s, const AnalysisParams& p) {
   return p.timeLimit.value_or(TimeLimit::ofOption(s.settings.exactTimeLimit)).seconds();
 }
 
-bool byBudget(const Session& s) { return s.settings.optimiseByCost != 0 && s.costPresent; }
+bool byBudget(const Session& s) { return s.settings.optimiseByCost != Flag::kOff && s.costPresent; }
 
 // The coverage sets by number grow by at most the candidate cells.
 void noteFewCandidates(int candidates, int areas, AnalysisResult& r) {
@@ -222,7 +222,9 @@ AnalysisResult exactSet(Session& s, const AnalysisParams& p, const ExactRequest&
     r.notes.push_back("the time limit ran out: the set is the best found, not proven optimal");
   r.capacityReached = e.capacityReached;
   r.results = std::move(e.results);
-  s.areas.exactKind = !e.result.hasSolution ? 0 : request.kind == ExactKind::MinimumSet ? 1 : 2;
+  s.areas.exactKind = !e.result.hasSolution                   ? AreaSet::Exact::kNone
+                      : request.kind == ExactKind::MinimumSet ? AreaSet::Exact::kMinimumSet
+                                                              : AreaSet::Exact::kMaximumCoverage;
   s.areas.exactCells = s.areas.cells;
   return r;
 }
@@ -495,11 +497,11 @@ std::optional<Refusal> refuseUnusedParams(const Analysis& a, const RequestValues
 std::optional<Refusal> validateRequest(const Analysis& a, Session& s, const RequestValues& values, bool threatPresent,
                                        std::vector<std::string>& warnings) {
   if (a.kind == AnalysisKind::Selection) {
-    if (values.budget) s.settings.optimiseByCost = 1;
-    if (s.settings.optimiseByCost != 0 && !s.costPresent) {
+    if (values.budget) s.settings.optimiseByCost = Flag::kOn;
+    if (s.settings.optimiseByCost != Flag::kOff && !s.costPresent) {
       if (values.budget) return Refusal{"--budget needs --costs with a cost for every occupied cell", {}, 2};
       warnings.push_back("optimise-cost needs --costs with a cost for every occupied cell; it is switched off");
-      s.settings.optimiseByCost = 0;
+      s.settings.optimiseByCost = Flag::kOff;
     }
   }
   if (a.traits().needsQuantitative && !s.ws.datafile.quantitative)
@@ -524,7 +526,7 @@ std::optional<Refusal> validateRequest(const Analysis& a, Session& s, const Requ
           return Refusal{strprintf("the area set is full (%d areas)", kAreaCapacity), {}, 2};
         break;
       case Check::CandidateCells:
-        if (s.settings.optimiseByCost != 0) break;
+        if (s.settings.optimiseByCost != Flag::kOff) break;
         occupancyPass(s.ws, s.settings.excludedLevel, s.areas);
         if (countCandidateCells(s) == 0) return Refusal{"no candidate cells: " + noScoreReason(s), {}, 1};
         break;
@@ -563,8 +565,8 @@ const Analysis* measureOfCode(MeasureCode code) {
 }
 
 Notice capacityNotice() {
-  return Notice{"The area set holds its most, 1100 areas:\nsome taxa are below the goal.", "Area selection",
-                Icon::Exclamation};
+  return Notice{strprintf("The area set holds its most, %d areas:\nsome taxa are below the goal.", kAreaCapacity),
+                "Area selection", Icon::Exclamation};
 }
 
 TitleOutcome runSelectivePlot(Session& s, Host& host, MeasureCode code, bool smallScreen, const TitleContext& ctx) {
@@ -575,8 +577,8 @@ TitleOutcome runSelectivePlot(Session& s, Host& host, MeasureCode code, bool sma
     const bool accepted = host.runDialog(m.resource, m);
     if (m.action == SelectivePlotModel::Action::ToggleGrouped ||
         m.action == SelectivePlotModel::Action::ToggleRangeSizes) {
-      s.settings.listDialogVariant = m.grouped ? 1 : 0;
-      s.settings.listDialogOption = m.rangeSizes ? 1 : 0;
+      s.settings.listDialogVariant = flagOf(m.grouped);
+      s.settings.listDialogOption = flagOf(m.rangeSizes);
       if (m.grouped != grouped || m.rangeSizes != rangeSizes) continue;
       return TitleOutcome::Stopped;
     }

@@ -69,7 +69,7 @@ struct AnalysisResult {
   // What the window's dialogs show but a tool run must be told: numbers
   // lowered to what the data allow, empty outcomes.
   std::vector<std::string> notes;
-  bool capacityReached = false;  // the set reached 1100 areas below the goal
+  bool capacityReached = false;  // the set reached its capacity below the goal
   bool stopped = false;          // the user stopped the search
   float seconds = 0.0f;
   TitleOutcome title = TitleOutcome::Classify;  // measures: what the title builder decided

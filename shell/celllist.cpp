@@ -92,9 +92,9 @@ CellListModel openCellList(const Session& s, int cell, bool smallScreen) {
   CellListModel m;
   m.cell = cell;
   const MeasureCode code = s.map.measureCode;
-  m.grouped = s.settings.listDialogVariant != 0;
+  m.grouped = s.settings.listDialogVariant != Flag::kOff;
   m.rangeSizesLocked = rangeSizesRefused(code);
-  m.rangeSizes = s.settings.listDialogOption != 0 && !m.rangeSizesLocked;
+  m.rangeSizes = s.settings.listDialogOption != Flag::kOff && !m.rangeSizesLocked;
   m.resource = cellListResource(m.grouped, smallScreen);
 
   const std::vector<std::string> info = cellInformationLines(s, cell);
@@ -256,11 +256,11 @@ CellListOutcome runCellListOnce(Session& s, Host& host, int cell, bool smallScre
   switch (m.action) {
     case CellListModel::Action::ToggleRangeSizes:
       if (m.rangeSizesLocked) break;
-      s.settings.listDialogOption = m.rangeSizes ? 1 : 0;
+      s.settings.listDialogOption = flagOf(m.rangeSizes);
       out.showAgain = m.rangeSizes != rangeSizes;
       break;
     case CellListModel::Action::ToggleGrouped:
-      s.settings.listDialogVariant = m.grouped ? 1 : 0;
+      s.settings.listDialogVariant = flagOf(m.grouped);
       out.showAgain = m.grouped != grouped;
       break;
     case CellListModel::Action::PlotSelected: out.plotted = plotSelectedCellTaxa(s, host, m) > 0; break;

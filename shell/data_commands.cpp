@@ -88,7 +88,7 @@ void makeDatafile(Shell& sh, bool (*utility)(Session&, Host&)) {
     sh.host.requestRedraw();
     return;
   }
-  sh.flags.paintStage = 3;
+  sh.flags.paintStage = ShellFlags::Paint::kData;
   sh.dispatch(Command::EditData);
 }
 

@@ -79,7 +79,7 @@ void connectInterchangeDataCommands(Shell& shell) {
       return;
     }
     showNotices(s, sh.host);
-    sh.flags.paintStage = 3;
+    sh.flags.paintStage = ShellFlags::Paint::kData;
     sh.showMeasure(kCodeRichness);
   });
   shell.connect(Command::ExportData, [](Shell& sh) { exportDataCommand(sh.session, sh.host); });

@@ -108,7 +108,7 @@ void Shell::connectFileCommands() {
       sh.refreshMenus();
       return;
     }
-    sh.flags.paintStage = 3;
+    sh.flags.paintStage = ShellFlags::Paint::kData;
     sh.showMeasure(kCodeRichness);
   });
   connect(Command::Exit, [](Shell& sh) { sh.host.requestClose(); });
@@ -183,7 +183,7 @@ void Shell::connectMapCommands() {
     ViewState& v = sh.display.view;
     if (!v.zoomArmed && !v.zoomed) {
       v.zoomArmed = true;
-      s.settings.zoomArmed = 1;
+      s.settings.zoomArmed = Flag::kOn;
     } else {
       unzoom(s, v);
     }
@@ -221,7 +221,7 @@ void Shell::connectMapCommands() {
       return;
     }
     // A map drawn without the world outline gets its grid type back first.
-    if (s.coastApplies == 0 && s.ws.datafile.opened) {
+    if (s.coastApplies == CoastOutline::kNone && s.ws.datafile.opened) {
       loadGridType(s);
       showNotices(s, sh.host);
     }
@@ -253,12 +253,12 @@ void Shell::connectMapCommands() {
   connect(Command::InvertedColourScale, [](Shell& sh) {
     if (sh.flags.view3D) return;
     // One drawing with the scale inverted; the flag is cleared after it.
-    sh.session.settings.invertedScale = 1;
+    sh.session.settings.invertedScale = Flag::kOn;
     TitleOutcome o = buildTitle(sh.session, sh.titleContext());
     if (o == TitleOutcome::Classify) classMap(sh.session, sh.display);
     sh.host.redrawNow();
     // The next drawing, whatever asks for it, shows the normal order again.
-    sh.session.settings.invertedScale = 0;
+    sh.session.settings.invertedScale = Flag::kOff;
     if (o == TitleOutcome::Classify && buildTitle(sh.session, sh.titleContext()) == TitleOutcome::Classify)
       classMap(sh.session, sh.display);
   });

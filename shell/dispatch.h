@@ -30,7 +30,10 @@ struct ShellFlags {
   bool threatPresent = false;
   bool editorOpen = false;
   bool smallScreen = false;
-  int paintStage = 0;
+  // How far the map window has come: nothing painted yet, its first paint,
+  // or data drawn since.
+  enum class Paint { kNotYet, kFirst, kData };
+  Paint paintStage = Paint::kNotYet;
 };
 
 class ManualSelectionModel;
@@ -48,7 +51,7 @@ class Shell {
   DisplayState display;
   // The range-centre weighting kept aside by "Range centres" of the
   // Diversity menu, restored by the one of the Rarity menu.
-  int rememberedWeighting = 1;
+  RangeWeighting rememberedWeighting = RangeWeighting::kLargeRanges;
 
   // Runs a menu command (or a command sent by another window).
   void dispatch(Command c);

@@ -68,7 +68,7 @@ void importGbifCommand(Shell& sh) {
     const bool opened = openImported(s);
     showNotices(s, sh.host);
     if (opened) {
-      sh.flags.paintStage = 3;
+      sh.flags.paintStage = ShellFlags::Paint::kData;
       sh.showMeasure(kCodeRichness);
       return;
     }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 
 #include "measures/scores.h"
 #include "selection/areaset.h"
@@ -19,8 +20,15 @@ namespace {
 struct Radio {
   int id;
   SettingsField field;
-  int value;
+  std::int32_t value;
 };
+
+// The radio button `id` binds the field `Member` to one of its values, named
+// in the field's own type.
+template <auto Member>
+constexpr Radio choice(int id, std::remove_cvref_t<decltype(std::declval<Settings&>().*Member)> value) {
+  return {id, settingsField<Member>(), static_cast<std::int32_t>(value)};
+}
 
 // A check box over one field; `inverted` fields store 0 when ticked.
 struct Check {
@@ -58,34 +66,30 @@ bool slotsDiffer(const std::array<SettingsField, N>& fields, const Settings& a, 
 
 // ----- Tools options tables
 
-constexpr std::array<Radio, 26> kToolRadios{{
-    {T::kRarityDifference, settingsField<&Settings::rarityFormula>(), 0},
-    {T::kRarityInverse, settingsField<&Settings::rarityFormula>(), 1},
-    {T::kRarityInverseSquare, settingsField<&Settings::rarityFormula>(), 2},
-    {T::kLargeRanges, settingsField<&Settings::rangeCentreWeighting>(), 1},
-    {T::kSmallRanges, settingsField<&Settings::rangeCentreWeighting>(), 2},
-    {T::kNeighbourhood9, settingsField<&Settings::neighbourhoodSize>(), 9},
-    {T::kNeighbourhood25, settingsField<&Settings::neighbourhoodSize>(), 25},
-    {T::kSmoothMedian, settingsField<&Settings::smoothByMean>(), 0},
-    {T::kSmoothMean, settingsField<&Settings::smoothByMean>(), 1},
-    {T::kHotspotRichness, settingsField<&Settings::hotspotKind>(), static_cast<int>(HotspotKind::kRichness)},
-    {T::kHotspotRarity, settingsField<&Settings::hotspotKind>(), static_cast<int>(HotspotKind::kRarity)},
-    {T::kHotspotRareQuartile, settingsField<&Settings::hotspotKind>(), static_cast<int>(HotspotKind::kRareQuartile)},
-    {T::kHotspotThreshold, settingsField<&Settings::hotspotKind>(), static_cast<int>(HotspotKind::kThreshold)},
-    {T::kHotspotResiduals, settingsField<&Settings::hotspotKind>(), static_cast<int>(HotspotKind::kResiduals)},
-    {T::kReorderRichness, settingsField<&Settings::reordering>(), static_cast<int>(Reordering::kByRichness)},
-    {T::kReorderRarity, settingsField<&Settings::reordering>(), static_cast<int>(Reordering::kByRarity)},
-    {T::kReorderThreat, settingsField<&Settings::reordering>(), static_cast<int>(Reordering::kByThreat)},
-    {T::kTieLowestCell, settingsField<&Settings::lastTieRandom>(), 0},
-    {T::kTieRandom, settingsField<&Settings::lastTieRandom>(), 1},
-    {T::kGreedyRichness, settingsField<&Settings::greedyByRarity>(), 0},
-    {T::kGreedyRarity, settingsField<&Settings::greedyByRarity>(), 1},
-    {T::kSingleTail, settingsField<&Settings::twoTailed>(), 0},
-    {T::kTwoTail, settingsField<&Settings::twoTailed>(), 1},
-    // The flexibility map spreads over three fields; see flexibilityChoice().
-    {T::kMapByOrder, settingsField<&Settings::flexibilityMap>(), 0},
-    {T::kMapIrreplaceable, settingsField<&Settings::flexibilityMap>(), 1},
-    {T::kMapPartial, settingsField<&Settings::flexibilityMap>(), 2},
+constexpr std::array<Radio, 23> kToolRadios{{
+    choice<&Settings::rarityFormula>(T::kRarityDifference, RarityFormula::kDifference),
+    choice<&Settings::rarityFormula>(T::kRarityInverse, RarityFormula::kInverse),
+    choice<&Settings::rarityFormula>(T::kRarityInverseSquare, RarityFormula::kInverseSquare),
+    choice<&Settings::rangeCentreWeighting>(T::kLargeRanges, RangeWeighting::kLargeRanges),
+    choice<&Settings::rangeCentreWeighting>(T::kSmallRanges, RangeWeighting::kSmallRanges),
+    choice<&Settings::neighbourhoodSize>(T::kNeighbourhood9, 9),
+    choice<&Settings::neighbourhoodSize>(T::kNeighbourhood25, 25),
+    choice<&Settings::smoothByMean>(T::kSmoothMedian, Smoothing::kMedian),
+    choice<&Settings::smoothByMean>(T::kSmoothMean, Smoothing::kMean),
+    choice<&Settings::hotspotKind>(T::kHotspotRichness, HotspotKind::kRichness),
+    choice<&Settings::hotspotKind>(T::kHotspotRarity, HotspotKind::kRarity),
+    choice<&Settings::hotspotKind>(T::kHotspotRareQuartile, HotspotKind::kRareQuartile),
+    choice<&Settings::hotspotKind>(T::kHotspotThreshold, HotspotKind::kThreshold),
+    choice<&Settings::hotspotKind>(T::kHotspotResiduals, HotspotKind::kResiduals),
+    choice<&Settings::reordering>(T::kReorderRichness, Reordering::kByRichness),
+    choice<&Settings::reordering>(T::kReorderRarity, Reordering::kByRarity),
+    choice<&Settings::reordering>(T::kReorderThreat, Reordering::kByThreat),
+    choice<&Settings::lastTieRandom>(T::kTieLowestCell, LastTie::kLowestCell),
+    choice<&Settings::lastTieRandom>(T::kTieRandom, LastTie::kRandom),
+    choice<&Settings::greedyByRarity>(T::kGreedyRichness, GreedyBy::kRichness),
+    choice<&Settings::greedyByRarity>(T::kGreedyRarity, GreedyBy::kRarity),
+    choice<&Settings::twoTailed>(T::kSingleTail, Tails::kSingle),
+    choice<&Settings::twoTailed>(T::kTwoTail, Tails::kTwo),
 }};
 
 constexpr std::array<Check, 10> kToolChecks{{
@@ -120,24 +124,75 @@ constexpr int kGoalMax = 99;
 
 // Which of 7041 … 7044 the three flexibility fields stand for.
 int flexibilityChoice(const Settings& s) {
-  if (s.flexibilityMap == 0) return T::kMapByOrder;
-  if (s.mapAllFlexible != 0) return T::kMapAllFlexible;
-  if (s.flexibilityPartial != 0) return T::kMapPartial;
+  if (s.flexibilityMap == Flag::kOff) return T::kMapByOrder;
+  if (s.mapAllFlexible != Flag::kOff) return T::kMapAllFlexible;
+  if (s.flexibilityPartial != Flag::kOff) return T::kMapPartial;
   return T::kMapIrreplaceable;
 }
 
 void setFlexibilityChoice(Settings& s, int id) {
-  s.flexibilityMap = id == T::kMapByOrder ? 0 : 1;
-  s.flexibilityPartial = id == T::kMapPartial ? 1 : 0;
-  s.mapAllFlexible = id == T::kMapAllFlexible ? 1 : 0;
+  s.flexibilityMap = flagOf(id != T::kMapByOrder);
+  s.flexibilityPartial = flagOf(id == T::kMapPartial);
+  s.mapAllFlexible = flagOf(id == T::kMapAllFlexible);
 }
 
-bool isFlexibilityRadio(int id) { return id >= T::kMapByOrder && id <= T::kMapAllFlexible; }
+bool isFlexibilityRadio(int id) {
+  return id == T::kMapByOrder || id == T::kMapIrreplaceable || id == T::kMapPartial || id == T::kMapAllFlexible;
+}
 
 }  // namespace
 
 // ---------------------------------------------------------------------------
 // Tools options
+
+const char* toolsControlName(int id) {
+  static constexpr std::array<const char*, 43> kNames{"rarityDifference",
+                                                      "rarityInverse",
+                                                      "rarityInverseSquare",
+                                                      "largeRanges",
+                                                      "smallRanges",
+                                                      "neighbourhood9",
+                                                      "neighbourhood25",
+                                                      "smoothMedian",
+                                                      "smoothMean",
+                                                      "residualsRelative",
+                                                      "measuresRelative",
+                                                      "hotspotRichness",
+                                                      "hotspotRarity",
+                                                      "hotspotRareQuartile",
+                                                      "hotspotThreshold",
+                                                      "hotspotResiduals",
+                                                      "threshold",
+                                                      "thresholdPercent",
+                                                      "goal",
+                                                      "reorderRichness",
+                                                      "reorderRarity",
+                                                      "reorderThreat",
+                                                      "rejectRedundant",
+                                                      "includeSeeds",
+                                                      "optimiseCost",
+                                                      "extraTieBreaks",
+                                                      "tieLowestCell",
+                                                      "tieRandom",
+                                                      "exactTimeLimit",
+                                                      "mapByOrder",
+                                                      "mapIrreplaceable",
+                                                      "mapPartial",
+                                                      "mapAllFlexible",
+                                                      "greedyRichness",
+                                                      "greedyRarity",
+                                                      "greedyGoal",
+                                                      "greedyReject",
+                                                      "greedyIncludeSeeds",
+                                                      "singleTail",
+                                                      "twoTail",
+                                                      "longReports",
+                                                      "baseOnPresent",
+                                                      "cancelRerun"};
+  static_assert(static_cast<std::size_t>(topt::kCancelRerun) == kNames.size(),
+                "one name per control, in declaration order");
+  return id >= 1 && id <= static_cast<int>(kNames.size()) ? kNames[static_cast<std::size_t>(id - 1)] : "";
+}
 
 ToolsOptionsFacts toolsOptionsFacts(Session& s, bool threatPresent) {
   ToolsOptionsFacts f;
@@ -159,7 +214,7 @@ ToolsOptionsModel::ToolsOptionsModel(const Settings& current, const ToolsOptions
     s.rangeSizeThreshold = std::clamp(s.rangeSizeThreshold, std::min(2, facts.candidateCells), facts.candidateCells);
   s.nearMinimumGoal = std::clamp(s.nearMinimumGoal, 1, kGoalMax);
   s.greedyGoal = std::clamp(s.greedyGoal, 1, kGoalMax);
-  if (!facts.costPresent) s.optimiseByCost = 0;
+  if (!facts.costPresent) s.optimiseByCost = Flag::kOff;
   if (s.reordering == Reordering::kByThreat && !facts.threatPresent) s.reordering = Reordering::kByRichness;
   if (s.nearMinimumGoal > 1) s.reordering = Reordering::kNone;
   s.exactTimeLimit = TimeLimit::optionSeconds(s.exactTimeLimit);
@@ -271,45 +326,45 @@ void ToolsOptionsModel::apply(Settings& target, AreaSet& areas) const {
 namespace {
 
 constexpr std::array<Radio, 31> kMapRadios{{
-    {M::kFixedLimit, settingsField<&Settings::scaleType>(), kFixedLimit},
-    {M::kEqualInterval, settingsField<&Settings::scaleType>(), kEqualInterval},
-    {M::kEqualFrequency, settingsField<&Settings::scaleType>(), kEqualFrequency},
-    {M::kFillGreys, settingsField<&Settings::fillColours>(), 0},
-    {M::kFillBrown, settingsField<&Settings::fillColours>(), 2},
-    {M::kFillGreenBlue, settingsField<&Settings::fillColours>(), 1},
-    {M::kBackgroundBlack, settingsField<&Settings::backgroundColour>(), 1},
-    {M::kBackgroundGrey, settingsField<&Settings::backgroundColour>(), 0},
-    {M::kBackgroundWhite, settingsField<&Settings::backgroundColour>(), 2},
-    {M::kFrameBlack, settingsField<&Settings::frameColour>(), 1},
-    {M::kFrameGrey, settingsField<&Settings::frameColour>(), 0},
-    {M::kFrameWhite, settingsField<&Settings::frameColour>(), 2},
-    {M::kCoarseBlack, settingsField<&Settings::coarseGridColour>(), 1},
-    {M::kCoarseGrey, settingsField<&Settings::coarseGridColour>(), 0},
-    {M::kCoarseWhite, settingsField<&Settings::coarseGridColour>(), 2},
-    {M::kFineBlack, settingsField<&Settings::fineGridColour>(), 1},
-    {M::kFineGrey, settingsField<&Settings::fineGridColour>(), 0},
-    {M::kFineWhite, settingsField<&Settings::fineGridColour>(), 2},
-    {M::kCoastBlack, settingsField<&Settings::coastColour>(), 2},
-    {M::kCoastGrey, settingsField<&Settings::coastColour>(), 0},
-    {M::kCoastWhite, settingsField<&Settings::coastColour>(), 1},
-    {M::kCoastBlackWhite, settingsField<&Settings::coastColour>(), 3},
-    {M::kNumbersBlack, settingsField<&Settings::numbersColour>(), 2},
-    {M::kNumbersGrey, settingsField<&Settings::numbersColour>(), 1},
-    {M::kNumbersWhite, settingsField<&Settings::numbersColour>(), 0},
-    {M::kSpots, settingsField<&Settings::fineGridStyle>(), 0},
-    {M::kCrosses, settingsField<&Settings::fineGridStyle>(), 1},
-    {M::kLines, settingsField<&Settings::fineGridStyle>(), 2},
-    {M::kSeedAndSelected, settingsField<&Settings::selectedAreasDisplay>(), 2},
-    {M::kSeedOnly, settingsField<&Settings::selectedAreasDisplay>(), 1},
-    {M::kNoAreas, settingsField<&Settings::selectedAreasDisplay>(), 0},
+    choice<&Settings::scaleType>(M::kFixedLimit, kFixedLimit),
+    choice<&Settings::scaleType>(M::kEqualInterval, kEqualInterval),
+    choice<&Settings::scaleType>(M::kEqualFrequency, kEqualFrequency),
+    choice<&Settings::fillColours>(M::kFillGreys, FillColours::kGreys),
+    choice<&Settings::fillColours>(M::kFillBrown, FillColours::kBrown),
+    choice<&Settings::fillColours>(M::kFillGreenBlue, FillColours::kGreenBlue),
+    choice<&Settings::backgroundColour>(M::kBackgroundBlack, Shade::kBlack),
+    choice<&Settings::backgroundColour>(M::kBackgroundGrey, Shade::kGrey),
+    choice<&Settings::backgroundColour>(M::kBackgroundWhite, Shade::kWhite),
+    choice<&Settings::frameColour>(M::kFrameBlack, Shade::kBlack),
+    choice<&Settings::frameColour>(M::kFrameGrey, Shade::kGrey),
+    choice<&Settings::frameColour>(M::kFrameWhite, Shade::kWhite),
+    choice<&Settings::coarseGridColour>(M::kCoarseBlack, Shade::kBlack),
+    choice<&Settings::coarseGridColour>(M::kCoarseGrey, Shade::kGrey),
+    choice<&Settings::coarseGridColour>(M::kCoarseWhite, Shade::kWhite),
+    choice<&Settings::fineGridColour>(M::kFineBlack, Shade::kBlack),
+    choice<&Settings::fineGridColour>(M::kFineGrey, Shade::kGrey),
+    choice<&Settings::fineGridColour>(M::kFineWhite, Shade::kWhite),
+    choice<&Settings::coastColour>(M::kCoastBlack, CoastColour::kBlack),
+    choice<&Settings::coastColour>(M::kCoastGrey, CoastColour::kGrey),
+    choice<&Settings::coastColour>(M::kCoastWhite, CoastColour::kWhite),
+    choice<&Settings::coastColour>(M::kCoastBlackWhite, CoastColour::kBlackWhite),
+    choice<&Settings::numbersColour>(M::kNumbersBlack, NumbersColour::kBlack),
+    choice<&Settings::numbersColour>(M::kNumbersGrey, NumbersColour::kGrey),
+    choice<&Settings::numbersColour>(M::kNumbersWhite, NumbersColour::kWhite),
+    choice<&Settings::fineGridStyle>(M::kSpots, FineGridStyle::kSpots),
+    choice<&Settings::fineGridStyle>(M::kCrosses, FineGridStyle::kCrosses),
+    choice<&Settings::fineGridStyle>(M::kLines, FineGridStyle::kLines),
+    choice<&Settings::selectedAreasDisplay>(M::kSeedAndSelected, AreasShown::kSeedsAndSelected),
+    choice<&Settings::selectedAreasDisplay>(M::kSeedOnly, AreasShown::kSeeds),
+    choice<&Settings::selectedAreasDisplay>(M::kNoAreas, AreasShown::kNone),
 }};
 
 constexpr std::array<Radio, 5> kColourModeRadios{{
-    {M::kMonoLog, settingsField<&Settings::colourMode>(), kMonoLog},
-    {M::kMonoLin, settingsField<&Settings::colourMode>(), kMonoLin},
-    {M::kSixteen, settingsField<&Settings::colourMode>(), kSixteenColour},
-    {M::kDark256, settingsField<&Settings::colourMode>(), kDarkColour},
-    {M::kLight256, settingsField<&Settings::colourMode>(), kLightColour},
+    choice<&Settings::colourMode>(M::kMonoLog, kMonoLog),
+    choice<&Settings::colourMode>(M::kMonoLin, kMonoLin),
+    choice<&Settings::colourMode>(M::kSixteen, kSixteenColour),
+    choice<&Settings::colourMode>(M::kDark256, kDarkColour),
+    choice<&Settings::colourMode>(M::kLight256, kLightColour),
 }};
 
 constexpr std::array<Check, 8> kMapChecks{{
@@ -356,11 +411,40 @@ const RampRadio* findRampRadio(int id) {
 }
 
 // coloursAndNumbers: 0 colours only, 1 colours and numbers, 2 numbers only.
-bool scaleColours(const Settings& s) { return s.coloursAndNumbers != 2; }
-bool scaleNumbers(const Settings& s) { return s.coloursAndNumbers == 1 || s.coloursAndNumbers == 2; }
+bool scaleColours(const Settings& s) { return s.coloursAndNumbers != CellLabels::kNumbers; }
+bool scaleNumbers(const Settings& s) {
+  return s.coloursAndNumbers == CellLabels::kColoursAndNumbers || s.coloursAndNumbers == CellLabels::kNumbers;
+}
 
-bool isBoundaryRadio(int id) { return id >= M::kBoundariesBlack && id <= M::kBoundariesWhite; }
-bool isRiverRadio(int id) { return id >= M::kRiversBlack && id <= M::kRiversWhite; }
+// The scale bar radios: shown or not, and what the bar draws when shown.
+struct ScaleBarRadio {
+  int id;
+  Flag shown;
+  ScaleBarStyle style;
+};
+constexpr std::array<ScaleBarRadio, 4> kScaleBarRadios{{
+    {M::kScaleBarOff, Flag::kOff, ScaleBarStyle::kPlain},
+    {M::kScaleBarPlain, Flag::kOn, ScaleBarStyle::kPlain},
+    {M::kScaleBarHistogram, Flag::kOn, ScaleBarStyle::kHistogram},
+    {M::kScaleBarNumbers, Flag::kOn, ScaleBarStyle::kNumbers},
+}};
+const ScaleBarRadio* findScaleBarRadio(int id) {
+  for (const ScaleBarRadio& r : kScaleBarRadios)
+    if (r.id == id) return &r;
+  return nullptr;
+}
+bool scaleBarChecked(const Settings& s, const ScaleBarRadio& r) {
+  if (r.shown == Flag::kOff) return s.scaleBarShown == Flag::kOff;
+  return s.scaleBarShown != Flag::kOff && s.scaleBarStyle == r.style;
+}
+
+// The boundaries and rivers rows: black, grey and white in that order.
+constexpr std::array<int, 3> kBoundaryRadios{M::kBoundariesBlack, M::kBoundariesGrey, M::kBoundariesWhite};
+constexpr std::array<int, 3> kRiverRadios{M::kRiversBlack, M::kRiversGrey, M::kRiversWhite};
+int positionIn(const std::array<int, 3>& row, int id) {
+  const auto it = std::find(row.begin(), row.end(), id);
+  return it == row.end() ? -1 : static_cast<int>(it - row.begin());
+}
 
 // At most `n` bytes, never ending inside a UTF-8 sequence.
 std::string cutUtf8(const std::string& text, std::size_t n) {
@@ -370,6 +454,34 @@ std::string cutUtf8(const std::string& text, std::size_t n) {
 }
 
 }  // namespace
+
+const char* mapControlName(int id) {
+  static constexpr std::array<const char*, 66> kNames{"monoLog",         "monoLin",           "sixteen",
+                                                      "dark256",         "light256",          "fixedLimit",
+                                                      "equalInterval",   "equalFrequency",    "maxSeparate",
+                                                      "maxSpot",         "scaleColours",      "scaleNumbers",
+                                                      "scaleBarOff",     "scaleBarPlain",     "scaleBarHistogram",
+                                                      "scaleBarNumbers", "fillFrameCoast",    "fillGreys",
+                                                      "fillGreenBlue",   "fillBrown",         "backgroundBlack",
+                                                      "backgroundGrey",  "backgroundWhite",   "frame",
+                                                      "frameBlack",      "frameGrey",         "frameWhite",
+                                                      "coarseGrid",      "coarseBlack",       "coarseGrey",
+                                                      "coarseWhite",     "fineGrid",          "fineBlack",
+                                                      "fineGrey",        "fineWhite",         "coast",
+                                                      "coastBlack",      "coastGrey",         "coastWhite",
+                                                      "coastBlackWhite", "numbersBlack",      "numbersGrey",
+                                                      "numbersWhite",    "boundaries",        "boundariesBlack",
+                                                      "boundariesGrey",  "boundariesWhite",   "rivers",
+                                                      "riversBlack",     "riversGrey",        "riversWhite",
+                                                      "spots",           "crosses",           "lines",
+                                                      "writeTitle",      "scalableTitle",     "titleText",
+                                                      "seedAndSelected", "seedOnly",          "noAreas",
+                                                      "defaultsDark",    "defaultsLight",     "rampStandard",
+                                                      "rampColourBlind", "residualsAsScores", "residualsDiverging"};
+  static_assert(static_cast<std::size_t>(mopt::kResidualsDiverging) == kNames.size(),
+                "one name per control, in declaration order");
+  return id >= 1 && id <= static_cast<int>(kNames.size()) ? kNames[static_cast<std::size_t>(id - 1)] : "";
+}
 
 MapOptionsFacts mapOptionsFacts(const Session& s, const Palette& p) {
   MapOptionsFacts f;
@@ -394,17 +506,14 @@ bool MapOptionsModel::checked(int id) const {
   if (const Radio* r = findRadio(kColourModeRadios, id)) return s.colourMode == r->value;
   if (const Radio* r = findRadio(kMapRadios, id)) return r->field.get(s) == r->value;
   if (const Check* c = findCheck(kMapChecks, id)) return isChecked(s, *c);
-  if (isBoundaryRadio(id)) return id - M::kBoundariesBlack == boundariesColour_;
-  if (isRiverRadio(id)) return id - M::kRiversBlack == riversColour_;
+  if (const int at = positionIn(kBoundaryRadios, id); at >= 0) return at == boundariesColour_;
+  if (const int at = positionIn(kRiverRadios, id); at >= 0) return at == riversColour_;
+  if (const ScaleBarRadio* r = findScaleBarRadio(id)) return scaleBarChecked(s, *r);
   if (const RampRadio* r = findRampRadio(id)) return hasRamp(s.mapPalette, r->bit) == r->on;
   switch (id) {
-    case M::kFillFrameCoast: return s.fillFrameCoast != 0;
+    case M::kFillFrameCoast: return s.fillFrameCoast != Flag::kOff;
     case M::kScaleColours: return scaleColours(s);
     case M::kScaleNumbers: return scaleNumbers(s);
-    case M::kScaleBarOff: return s.scaleBarShown == 0;
-    case M::kScaleBarPlain: return s.scaleBarShown != 0 && s.scaleBarStyle == 0;
-    case M::kScaleBarHistogram: return s.scaleBarShown != 0 && s.scaleBarStyle == 1;
-    case M::kScaleBarNumbers: return s.scaleBarShown != 0 && s.scaleBarStyle == 2;
     default: return false;  // boundaries and rivers never stay ticked
   }
 }
@@ -413,7 +522,7 @@ bool MapOptionsModel::enabled(int id) const {
   switch (id) {
     case M::kFillFrameCoast:
       // Clearing stays possible whatever the mode.
-      return (isColour256Mode(settings.colourMode) && !facts.zoomed) || settings.fillFrameCoast != 0;
+      return (isColour256Mode(settings.colourMode) && !facts.zoomed) || settings.fillFrameCoast != Flag::kOff;
     case M::kTitleText: return facts.titleEditable;
     default: return true;
   }
@@ -433,7 +542,9 @@ void MapOptionsModel::setChecked(int id, bool on) {
       bool colours = scaleColours(s), numbers = scaleNumbers(s);
       (id == M::kScaleColours ? colours : numbers) = on;
       if (!colours && !numbers) return;  // one of the two stays ticked
-      s.coloursAndNumbers = colours && numbers ? 1 : colours ? 0 : 2;
+      s.coloursAndNumbers = colours && numbers ? CellLabels::kColoursAndNumbers
+                            : colours          ? CellLabels::kColours
+                                               : CellLabels::kNumbers;
       return;
     }
     case M::kBoundaries:
@@ -447,13 +558,13 @@ void MapOptionsModel::setChecked(int id, bool on) {
     r->field.set(s, r->value);
   } else if (const RampRadio* ramp = findRampRadio(id)) {
     s.mapPalette = withRamp(s.mapPalette, ramp->bit, ramp->on);
-  } else if (isBoundaryRadio(id)) {
-    boundariesColour_ = id - M::kBoundariesBlack;
-  } else if (isRiverRadio(id)) {
-    riversColour_ = id - M::kRiversBlack;
-  } else if (id >= M::kScaleBarOff && id <= M::kScaleBarNumbers) {
-    s.scaleBarShown = id == M::kScaleBarOff ? 0 : 1;
-    s.scaleBarStyle = id == M::kScaleBarOff ? 0 : id - M::kScaleBarPlain;
+  } else if (const int at = positionIn(kBoundaryRadios, id); at >= 0) {
+    boundariesColour_ = at;
+  } else if (const int at = positionIn(kRiverRadios, id); at >= 0) {
+    riversColour_ = at;
+  } else if (const ScaleBarRadio* bar = findScaleBarRadio(id)) {
+    s.scaleBarShown = bar->shown;
+    s.scaleBarStyle = bar->style;
   }
 }
 
@@ -462,7 +573,7 @@ void MapOptionsModel::setTitle(const std::string& text) {
 }
 
 void MapOptionsModel::chooseDefaults(bool light) {
-  settings.lightDefaults = light ? 1 : 0;
+  settings.lightDefaults = flagOf(light);
   setDefaults(settings, facts.zoomed, facts.britain);
   defaultsChosen = true;
 }
@@ -482,7 +593,8 @@ void MapOptionsModel::apply(Settings& target, MapRecord& map) const {
     // The default set rewrites the whole record, but the excluded data level
     // belongs to the preselection the data are counted with, and the zoom
     // flag to the zoom mode in force.
-    const std::int32_t level = target.excludedLevel, armed = target.zoomArmed;
+    const std::int32_t level = target.excludedLevel;
+    const Flag armed = target.zoomArmed;
     target = settings;
     target.excludedLevel = level;
     target.zoomArmed = armed;

@@ -1,9 +1,9 @@
-// The option dialogs as plain logic: "Tools options" (ToptDlgBox, menu
-// 2900), "Map drawing options" (MoptDlgBox, menu 3400) and "Map info"
-// (SummDlgBox, menu 3100). Each model works on a copy of what it edits,
+// The option dialogs as plain logic: "Tools options", "Map drawing options"
+// and "Map info". Each model works on a copy of what it edits, binds every
+// control to the settings field it sets (tables in options.cpp, by member),
 // keeps every control's rule (clamping, enabling, what one choice does to
 // another) and writes back only on OK through apply(). The Qt dialogs in ui/
-// address the controls by their ids and refresh every widget from the model
+// name each widget after its control and refresh every widget from the model
 // after each change, so no rule lives in a widget.
 #pragma once
 
@@ -22,61 +22,65 @@ namespace zn {
 // ---------------------------------------------------------------------------
 // Tools options
 
-// Control ids of "Tools options".
+// The controls of "Tools options". Each stands for a binding in the model's
+// tables; the values only tell the controls apart.
 namespace topt {
 enum Control : int {
   // Measures
-  kRarityDifference = 2901,
-  kRarityInverse = 2902,
-  kRarityInverseSquare = 2903,
-  kLargeRanges = 2911,
-  kSmallRanges = 2912,
-  kNeighbourhood9 = 1063,
-  kNeighbourhood25 = 1064,
-  kSmoothMedian = 8004,
-  kSmoothMean = 8005,
-  kResidualsRelative = 1174,
-  kMeasuresRelative = 1129,
+  kRarityDifference = 1,
+  kRarityInverse,
+  kRarityInverseSquare,
+  kLargeRanges,
+  kSmallRanges,
+  kNeighbourhood9,
+  kNeighbourhood25,
+  kSmoothMedian,
+  kSmoothMean,
+  kResidualsRelative,
+  kMeasuresRelative,
   // Hotspot area set
-  kHotspotRichness = 2904,
-  kHotspotRarity = 2905,
-  kHotspotRareQuartile = 2906,
-  kHotspotThreshold = 2907,
-  kHotspotResiduals = 2908,
-  kThreshold = 1010,         // edit with its spin 1011
-  kThresholdPercent = 1012,  // "%3.1f%%" of the candidate cells
+  kHotspotRichness,
+  kHotspotRarity,
+  kHotspotRareQuartile,
+  kHotspotThreshold,
+  kHotspotResiduals,
+  kThreshold,
+  kThresholdPercent,  // the threshold as a share of the candidate cells
   // Near-optimum area set
-  kGoal = 7039,
-  kReorderRichness = 8001,
-  kReorderRarity = 8002,
-  kReorderThreat = 8003,
-  kRejectRedundant = 2909,
-  kIncludeSeeds = 1037,
-  kOptimiseCost = 1176,
-  kExtraTieBreaks = 1155,
-  kTieLowestCell = 1203,
-  kTieRandom = 1204,
-  kExactTimeLimit = 1210,  // seconds the exact sets may search
-  kMapByOrder = 7041,
-  kMapIrreplaceable = 7042,
-  kMapPartial = 7043,
-  kMapAllFlexible = 7044,
+  kGoal,
+  kReorderRichness,
+  kReorderRarity,
+  kReorderThreat,
+  kRejectRedundant,
+  kIncludeSeeds,
+  kOptimiseCost,
+  kExtraTieBreaks,
+  kTieLowestCell,
+  kTieRandom,
+  kExactTimeLimit,  // seconds the exact sets may search
+  kMapByOrder,
+  kMapIrreplaceable,
+  kMapPartial,
+  kMapAllFlexible,
   // Greedy area set
-  kGreedyRichness = 7046,
-  kGreedyRarity = 7047,
-  kGreedyGoal = 7045,
-  kGreedyReject = 2918,
-  kGreedyIncludeSeeds = 1036,
+  kGreedyRichness,
+  kGreedyRarity,
+  kGreedyGoal,
+  kGreedyReject,
+  kGreedyIncludeSeeds,
   // Random area sets
-  kSingleTail = 1201,
-  kTwoTail = 1202,
+  kSingleTail,
+  kTwoTail,
   // Results file
-  kLongReports = 1122,
-  kBaseOnPresent = 7050,
+  kLongReports,
+  kBaseOnPresent,
   // Not a setting: closing with OK starts no re-run.
-  kCancelRerun = 7040,
+  kCancelRerun,
 };
 }  // namespace topt
+
+// The widget name of a control ("rarityDifference" for kRarityDifference).
+const char* toolsControlName(int id);
 
 // What "Tools options" needs to know besides the settings.
 struct ToolsOptionsFacts {
@@ -97,7 +101,7 @@ enum class AreaClear { None, NewAreas, AllAreas };
 // Opening corrects the copy: the range-size threshold into 2 … candidate
 // cells, both goals into 1 … 99, cost optimisation off without cost data,
 // re-ordering by threat back to richness without threat data, no
-// re-ordering (3) while the near-minimum goal is above 1, and the exact sets'
+// re-ordering while the near-minimum goal is above 1, and the exact sets'
 // time limit into 1 … 86400 seconds (60 when outside).
 //
 // apply(settings, areas) on OK writes every slot the dialog owns (rarity
@@ -111,11 +115,12 @@ enum class AreaClear { None, NewAreas, AllAreas };
 // redraws when redrawRequested().
 struct ToolsOptionsModel : DialogModel {
   ToolsOptionsModel(const Settings& current, const ToolsOptionsFacts& facts);
+  static const char* controlName(int id) { return toolsControlName(id); }
 
   Settings opened;    // the record as the dialog opened, before its corrections
   Settings settings;  // the working copy the controls edit
   ToolsOptionsFacts facts;
-  bool cancelRerun = false;                // 7040
+  bool cancelRerun = false;
   AreaClear clearAreas = AreaClear::None;  // the last of "Clear new" / "Clear all" pressed
 
   // Check boxes and radio buttons, by control id.
@@ -125,13 +130,13 @@ struct ToolsOptionsModel : DialogModel {
   void setChecked(int id, bool on);
   bool enabled(int id) const;
 
-  // The number edits: 1010 (threshold), 7039 and 7045 (goals), 1210 (the
-  // exact sets' time limit in seconds).
+  // The number edits: the threshold, the two goals and the exact sets' time
+  // limit in seconds.
   int number(int id) const;
   void setNumber(int id, int value);
   // Lowest and highest value the edit takes.
   std::pair<int, int> numberRange(int id) const;
-  // Static text 1012: the threshold as a percentage of the candidate cells.
+  // The threshold as a percentage of the candidate cells.
   std::string thresholdPercentText() const;
 
   // "Clear new": only the seeds stay; "Clear all": no areas. Each is carried
@@ -152,77 +157,81 @@ struct ToolsOptionsModel : DialogModel {
 // ---------------------------------------------------------------------------
 // Map drawing options
 
+// The controls of "Map drawing options", bound like those of Tools options.
 namespace mopt {
 enum Control : int {
-  kMonoLog = 3401,
-  kMonoLin = 3402,
-  kSixteen = 3403,
-  kDark256 = 3404,
-  kLight256 = 3405,
-  kFixedLimit = 3410,
-  kEqualInterval = 3411,
-  kEqualFrequency = 3412,
-  kMaxSeparate = 7049,
-  kMaxSpot = 1005,
-  kScaleColours = 1130,
-  kScaleNumbers = 1131,
-  kScaleBarOff = 1154,
-  kScaleBarPlain = 1155,
-  kScaleBarHistogram = 1156,
-  kScaleBarNumbers = 1157,
-  kFillFrameCoast = 3407,
-  kFillGreys = 7036,
-  kFillGreenBlue = 7037,
-  kFillBrown = 7038,
-  kBackgroundBlack = 102,
-  kBackgroundGrey = 103,
-  kBackgroundWhite = 104,
-  kFrame = 3406,
-  kFrameBlack = 1158,
-  kFrameGrey = 1159,
-  kFrameWhite = 1160,
-  kCoarseGrid = 1151,
-  kCoarseBlack = 1133,
-  kCoarseGrey = 1134,
-  kCoarseWhite = 1135,
-  kFineGrid = 1150,
-  kFineBlack = 3528,
-  kFineGrey = 3529,
-  kFineWhite = 3530,
-  kCoast = 1049,
-  kCoastBlack = 1050,
-  kCoastGrey = 1051,
-  kCoastWhite = 1052,
-  kCoastBlackWhite = 1053,
-  kNumbersBlack = 1057,
-  kNumbersGrey = 1056,
-  kNumbersWhite = 1055,
-  kBoundaries = 1141,
-  kBoundariesBlack = 1142,
-  kBoundariesGrey = 1143,
-  kBoundariesWhite = 1144,
-  kRivers = 1145,
-  kRiversBlack = 1146,
-  kRiversGrey = 1147,
-  kRiversWhite = 1148,
-  kSpots = 1028,
-  kCrosses = 1030,
-  kLines = 1031,
-  kWriteTitle = 3409,
-  kScalableTitle = 1009,
-  kTitleText = 3101,
-  kSeedAndSelected = 1032,
-  kSeedOnly = 1033,
-  kNoAreas = 1034,
-  kDefaultsDark = 1152,
-  kDefaultsLight = 1054,
+  kMonoLog = 1,
+  kMonoLin,
+  kSixteen,
+  kDark256,
+  kLight256,
+  kFixedLimit,
+  kEqualInterval,
+  kEqualFrequency,
+  kMaxSeparate,
+  kMaxSpot,
+  kScaleColours,
+  kScaleNumbers,
+  kScaleBarOff,
+  kScaleBarPlain,
+  kScaleBarHistogram,
+  kScaleBarNumbers,
+  kFillFrameCoast,
+  kFillGreys,
+  kFillGreenBlue,
+  kFillBrown,
+  kBackgroundBlack,
+  kBackgroundGrey,
+  kBackgroundWhite,
+  kFrame,
+  kFrameBlack,
+  kFrameGrey,
+  kFrameWhite,
+  kCoarseGrid,
+  kCoarseBlack,
+  kCoarseGrey,
+  kCoarseWhite,
+  kFineGrid,
+  kFineBlack,
+  kFineGrey,
+  kFineWhite,
+  kCoast,
+  kCoastBlack,
+  kCoastGrey,
+  kCoastWhite,
+  kCoastBlackWhite,
+  kNumbersBlack,
+  kNumbersGrey,
+  kNumbersWhite,
+  kBoundaries,
+  kBoundariesBlack,
+  kBoundariesGrey,
+  kBoundariesWhite,
+  kRivers,
+  kRiversBlack,
+  kRiversGrey,
+  kRiversWhite,
+  kSpots,
+  kCrosses,
+  kLines,
+  kWriteTitle,
+  kScalableTitle,
+  kTitleText,
+  kSeedAndSelected,
+  kSeedOnly,
+  kNoAreas,
+  kDefaultsDark,
+  kDefaultsLight,
   // The ramp choices beyond the colour mode's own (kMapPalette).
-  kRampStandard = 3420,
-  kRampColourBlind = 3421,
-  kResidualsAsScores = 3422,
-  kResidualsDiverging = 3423,
+  kRampStandard,
+  kRampColourBlind,
+  kResidualsAsScores,
+  kResidualsDiverging,
 };
 }  // namespace mopt
+
+// The widget name of a control ("monoLog" for kMonoLog).
+const char* mapControlName(int id);
 
 constexpr std::size_t kMapTitleEditLength = 30;
 
@@ -255,12 +264,13 @@ struct MapOptionsChanges {
 // the dialog as OK does.
 struct MapOptionsModel : DialogModel {
   MapOptionsModel(const Settings& current, std::string title, const MapOptionsFacts& facts);
+  static const char* controlName(int id) { return mapControlName(id); }
 
   Settings opened;
   Settings settings;
   MapOptionsFacts facts;
   std::string openedTitle;
-  std::string title;  // edit 3101, at most 30 characters
+  std::string title;  // the title edit, at most 30 characters
   bool defaultsChosen = false;
 
   bool checked(int id) const;
@@ -269,7 +279,7 @@ struct MapOptionsModel : DialogModel {
 
   void setTitle(const std::string& text);
 
-  // 1152 (dark) or 1054 (light): the default set, as if OK was pressed.
+  // A default button (dark or light): the default set, as if OK was pressed.
   void chooseDefaults(bool light);
 
   MapOptionsChanges changes() const;
@@ -293,7 +303,7 @@ std::vector<InfoRow> mapInfoRows(const MapRecord& m);
 // Constructor: MapInfoModel(session.map, session.backgroundMap,
 // session.costPresent, threatPresent, swapAllowed = not in the 3D view).
 //
-// "Swap scores" (1159) shows the other map; on OK the shell swaps the
+// "Swap scores" shows the other map; on OK the shell swaps the
 // scores (swapScores) when swapRequested is true, sets its swapped flag,
 // then builds the title. Cancel leaves both maps as they were.
 struct MapInfoModel : DialogModel {

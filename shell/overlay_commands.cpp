@@ -152,7 +152,7 @@ bool overlayScoresCommand(Shell& sh) {
   // Overlay colours read against grey, with the top class shared; the old
   // background comes back when the overlay is unloaded.
   o.greyBackground(s.settings.backgroundColour);
-  s.settings.maxNotSeparate = 1;
+  s.settings.maxNotSeparate = Flag::kOn;
   buildPalette(sh.display.palette, s.settings);
   if (s.map.measureCode != kCodeOverlay) {
     o.savedMeasure = s.map.measureCode;
@@ -265,7 +265,7 @@ void showThreeAxis(Shell& sh) {
   // The 3D view is drawn on grey, classed by equal numbers of cells.
   s.overlay.greyBackground(s.settings.backgroundColour);
   s.settings.scaleType = kEqualFrequency;
-  s.settings.maxNotSeparate = 1;
+  s.settings.maxNotSeparate = Flag::kOn;
   if (!plotThreeAxis(sh)) {
     // Without the colours for it (the palette has said why) the first
     // column is mapped as plain imported scores.

@@ -75,7 +75,7 @@ bool askParameters(Shell& sh, const Analysis& a) {
   Session& s = sh.session;
   occupancyPass(s.ws, s.settings.excludedLevel, s.areas);
   countCandidateCells(s);
-  const bool byBudget = a.takesParam(Param::Budget) && s.settings.optimiseByCost != 0 && s.costPresent;
+  const bool byBudget = a.takesParam(Param::Budget) && s.settings.optimiseByCost != Flag::kOff && s.costPresent;
   return byBudget ? askBudget(sh.host, s) : askNumberOfAreas(sh.host, s);
 }
 
@@ -96,7 +96,7 @@ void record(Shell& sh, SelectionMemory& mem, const AnalysisResult& a) {
 // The fully flexible areas when that map is asked for and the run allows it.
 void drawResult(Shell& sh) {
   const Session& s = sh.session;
-  if (s.settings.mapAllFlexible != 0 && s.settings.nearMinimumGoal == 1 && s.areas.nearMinimumDone &&
+  if (s.settings.mapAllFlexible != Flag::kOff && s.settings.nearMinimumGoal == 1 && s.areas.nearMinimumDone &&
       sh.connected(Command::MapFullyFlexible)) {
     sh.dispatch(Command::MapFullyFlexible);
     return;

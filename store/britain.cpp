@@ -143,7 +143,7 @@ bool loadBritainGridType(Session& s) {
   t.subdir.fill(0);
   std::copy_n(kBritainGridCode, std::char_traits<char>::length(kBritainGridCode), t.subdir.begin());
   s.gridTypes.current = kBritainGridSlot;
-  s.coastApplies = s.coastlineRead ? 2 : 0;
+  s.coastApplies = s.coastlineRead ? CoastOutline::kBritain : CoastOutline::kNone;
   fs::path dir = s.home / sub.substr(0, sub.size() - 1);
   std::error_code ec;
   if (!fs::is_directory(dir, ec)) return false;

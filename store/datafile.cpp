@@ -219,7 +219,7 @@ bool loadGridType(Session& s) { return s.grid().loadGridType(s); }
 bool loadWorldGridType(Session& s) {
   Workspace& ws = s.ws;
   const std::string& sub = ws.datafile.subdir;
-  s.coastApplies = 0;
+  s.coastApplies = CoastOutline::kNone;
   s.gridTypes.current = 0;
   for (GridCell& c : ws.cells) c.background = 1;
   int k = findGridType(s.gridTypes, sub);
@@ -230,7 +230,7 @@ bool loadWorldGridType(Session& s) {
         strprintf("Subdirectory: %s", sub.c_str()), Icon::Warning);
     return false;
   }
-  if (isWorldGridName(sub) && s.coastlineRead) s.coastApplies = 1;
+  if (isWorldGridName(sub) && s.coastlineRead) s.coastApplies = CoastOutline::kWorld;
   s.gridTypes.current = k;
   const GridType& t = s.gridTypes.types[static_cast<std::size_t>(k)];
   for (int n = 1; n <= ws.geo.cells && n < static_cast<int>(t.classes.size()); ++n)

@@ -13,10 +13,9 @@ namespace zn {
 
 namespace {
 
-constexpr std::array<SettingsField, 6> kEditorDisplaySlots{
-    settingsField<&Settings::fillFrameCoast>(), settingsField<&Settings::scaleBarShown>(),
-    settingsField<&Settings::writeTitle>(),     settingsField<&Settings::scalableTitle>(),
-    settingsField<&Settings::fineGridShown>(),  settingsField<&Settings::coarseGridShown>()};
+constexpr std::array<Flag Settings::*, 6> kEditorDisplaySlots{&Settings::fillFrameCoast, &Settings::scaleBarShown,
+                                                              &Settings::writeTitle,     &Settings::scalableTitle,
+                                                              &Settings::fineGridShown,  &Settings::coarseGridShown};
 
 int taxaInStore(const Workspace& ws) { return std::clamp(ws.taxaCount, 0, ws.cards.slots()); }
 
@@ -94,10 +93,10 @@ bool takeTitle(Session& s) {
 // frame-coast stays off while a zoomed view is shown); the editor's flags go.
 void giveBackDisplay(Session& s) {
   EditorState& e = s.editor;
-  for (std::size_t i = 0; i < kEditorDisplaySlots.size(); ++i) kEditorDisplaySlots[i].set(s.settings, e.keptDisplay[i]);
+  for (std::size_t i = 0; i < kEditorDisplaySlots.size(); ++i) s.settings.*kEditorDisplaySlots[i] = e.keptDisplay[i];
   if (s.zoomed) {
     s.savedFillFrameCoast = e.keptDisplay[0];
-    s.settings.fillFrameCoast = 0;
+    s.settings.fillFrameCoast = Flag::kOff;
   }
   e.edited = false;
   e.recountNeeded = false;
@@ -144,15 +143,14 @@ void openEditor(Session& s) {
   // Record counts shown while editing are those without the filters.
   if (e.recountNeeded) recountAfterEditing(s);
 
-  for (std::size_t i = 0; i < kEditorDisplaySlots.size(); ++i)
-    e.keptDisplay[i] = kEditorDisplaySlots[i].get(s.settings);
+  for (std::size_t i = 0; i < kEditorDisplaySlots.size(); ++i) e.keptDisplay[i] = s.settings.*kEditorDisplaySlots[i];
   // Zoomed, the fill setting waits in the zoom's own copy.
   if (s.zoomed) e.keptDisplay[0] = s.savedFillFrameCoast;
-  s.settings.writeTitle = 1;
-  s.settings.scaleBarShown = 1;
-  s.settings.fillFrameCoast = 0;
-  s.settings.coarseGridShown = 1;
-  s.settings.fineGridShown = s.coastApplies;
+  s.settings.writeTitle = Flag::kOn;
+  s.settings.scaleBarShown = Flag::kOn;
+  s.settings.fillFrameCoast = Flag::kOff;
+  s.settings.coarseGridShown = Flag::kOn;
+  s.settings.fineGridShown = flagOf(s.coastApplies != CoastOutline::kNone);
 
   e.dialog = EditorModel{};
   e.dialog.title = ws.datafile.title;

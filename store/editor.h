@@ -13,6 +13,7 @@
 
 #include "store/notice.h"
 #include "store/requests.h"
+#include "store/settings.h"
 
 namespace zn {
 
@@ -38,7 +39,7 @@ struct EditorState {
   std::string titleAtOpening;
   // Fill frame-coast, scale bar, write title, scalable title, fine grid and
   // coarse grid as they were before the editor took them over.
-  std::array<int, 6> keptDisplay{};
+  std::array<Flag, 6> keptDisplay{};
   std::uint32_t randomState = 0;
   bool randomSeeded = false;
   // Set by an open window so that it shows changes made elsewhere.

@@ -74,7 +74,7 @@ class WorldGrid final : public GridSystem {
   bool readCoastline(Coastline& coast, const fs::path& file, const Geometry& geo) const override {
     return zn::readCoastline(coast, file, geo);
   }
-  int coastCode() const override { return 1; }
+  CoastOutline coastOutline() const override { return CoastOutline::kWorld; }
 
   bool loadGridType(Session& s) const override { return loadWorldGridType(s); }
   std::string exampleFolder() const override { return "equal"; }
@@ -124,7 +124,7 @@ class BritainGrid final : public GridSystem {
   bool readCoastline(Coastline& coast, const fs::path& file, const Geometry& geo) const override {
     return readBritainCoastline(coast, file, geo);
   }
-  int coastCode() const override { return 2; }
+  CoastOutline coastOutline() const override { return CoastOutline::kBritain; }
 
   bool loadGridType(Session& s) const override { return loadBritainGridType(s); }
   std::string exampleFolder() const override { return "britain"; }

@@ -14,6 +14,9 @@
 
 namespace zn {
 
+// The coastline outline a map draws.
+enum class CoastOutline { kNone, kWorld, kBritain };
+
 struct Session;
 
 enum class GridVariant { World, Britain };
@@ -48,11 +51,10 @@ class GridSystem {
   virtual bool prepareGeometry(Session& s) const = 0;
   virtual void placeCells(Session& s) const = 0;
 
-  // The coastline file, its reader and the outline code it gives the
-  // session (1 world, 2 Britain).
+  // The coastline file, its reader and the outline it gives the session.
   virtual std::filesystem::path coastFile(const std::filesystem::path& home) const = 0;
   virtual bool readCoastline(Coastline& coast, const std::filesystem::path& file, const Geometry& geo) const = 0;
-  virtual int coastCode() const = 0;
+  virtual CoastOutline coastOutline() const = 0;
 
   // Loads the grid type of the datafile chosen in the workspace.
   virtual bool loadGridType(Session& s) const = 0;

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "store/settings.h"
+
 namespace zn {
 
 // The three score columns of a three-axis import, one record per cell.
@@ -61,7 +63,7 @@ struct OverlayState {
   std::array<double, 2> extraOffsets{0.0, 0.0};
   // The background colour setting in force before an overlay set it to
   // grey; given back when the overlay is unloaded.
-  std::optional<std::int32_t> savedBackground;
+  std::optional<Shade> savedBackground;
   // The map that was on screen before the overlay display (measure code 11)
   // replaced it: Swap scores takes it into the background under this code
   // and title.
@@ -76,12 +78,12 @@ struct OverlayState {
   bool loaded() const { return pairLoaded || threeAxis.loaded || presence[0] || presence[1]; }
 
   // Sets the background colour setting to grey, keeping the first one met.
-  void greyBackground(std::int32_t& setting) {
+  void greyBackground(Shade& setting) {
     if (!savedBackground) savedBackground = setting;
-    setting = 0;
+    setting = Shade::kGrey;
   }
   // Gives the kept setting back, if there is one.
-  void restoreBackground(std::int32_t& setting) {
+  void restoreBackground(Shade& setting) {
     if (savedBackground) setting = *savedBackground;
     savedBackground.reset();
   }

@@ -123,7 +123,7 @@ bool startSession(Session& s) {
   s.backgroundMap.settings = correctAtStartup(s.settings, s.savedFillFrameCoast);
   if (!allocateWorkspace(s)) return false;
   s.coastlineRead = grid.readCoastline(s.coast, s.coastFile(), s.ws.geo);
-  s.coastApplies = s.coastlineRead ? grid.coastCode() : 0;
+  s.coastApplies = s.coastlineRead ? grid.coastOutline() : CoastOutline::kNone;
   readMapDefinitions(s.gridTypes, s.mapFile());
   return true;
 }

@@ -48,9 +48,9 @@ struct Session {
   GridTypes gridTypes;
   Coastline coast;
   bool coastlineRead = false;
-  int coastApplies = 0;           // 1 world outline, 2 Britain outline
+  CoastOutline coastApplies = CoastOutline::kNone;
   std::filesystem::path dataDir;  // the current grid type's data folder
-  int savedFillFrameCoast = 0;
+  Flag savedFillFrameCoast{};
   bool zoomed = false;
   bool globalGrid = false;
   bool subgroupDataPresent = false;

@@ -109,56 +109,56 @@ void Settings::setBudget(double b) { std::memcpy(&budgetBits, &b, 8); }
 
 void setDefaults(Settings& s, bool zoomed, bool britain) {
   const MeasureCode measure = s.measureCode;
-  std::int32_t light = s.lightDefaults;
+  const Flag light = s.lightDefaults;
   s = Settings{};
   s.measureCode = measure;
   s.lightDefaults = light;
-  if (light == 0) {
+  if (light == Flag::kOff) {
     s.colourMode = kDarkColour;
-    s.fillFrameCoast = 1;
-    s.backgroundColour = 0;
-    s.coastColour = 2;
+    s.fillFrameCoast = Flag::kOn;
+    s.backgroundColour = Shade::kGrey;
+    s.coastColour = CoastColour::kBlack;
     s.defaultsSlot61 = 0;
     // The Britain map keeps spots for its dense fine grid.
-    s.fineGridStyle = britain ? 0 : 2;
+    s.fineGridStyle = britain ? FineGridStyle::kSpots : FineGridStyle::kLines;
   } else {
     s.colourMode = kLightColour;
-    s.fillFrameCoast = 0;
-    s.backgroundColour = 2;
-    s.coastColour = 2;
+    s.fillFrameCoast = Flag::kOff;
+    s.backgroundColour = Shade::kWhite;
+    s.coastColour = CoastColour::kBlack;
     s.defaultsSlot61 = 1;
-    s.numbersColour = 1;
+    s.numbersColour = NumbersColour::kGrey;
   }
   s.excludedLevel = 0;
-  s.rarityFormula = 1;
-  s.frameShown = 1;
-  s.coastShown = 1;
+  s.rarityFormula = RarityFormula::kInverse;
+  s.frameShown = Flag::kOn;
+  s.coastShown = Flag::kOn;
   s.defaultsSlot60 = 1;
-  s.coarseGridShown = 1;
-  s.writeTitle = 1;
-  s.scaleBarShown = 1;
+  s.coarseGridShown = Flag::kOn;
+  s.writeTitle = Flag::kOn;
+  s.scaleBarShown = Flag::kOn;
   s.scaleType = kEqualFrequency;
   s.hotspotKind = HotspotKind::kRichness;
-  s.scaleBarStyle = 2;
+  s.scaleBarStyle = ScaleBarStyle::kNumbers;
   s.overlayScheme = 2;
   s.nearMinimumGoal = 1;
   s.greedyGoal = 1;
-  s.flexibilityMap = 1;
+  s.flexibilityMap = Flag::kOn;
   s.reordering = Reordering::kByRichness;
-  s.rejectRedundant = 1;
+  s.rejectRedundant = Flag::kOn;
   s.classCount = 4;
-  s.coloursAndNumbers = 1;
+  s.coloursAndNumbers = CellLabels::kColoursAndNumbers;
   s.areasToAdd = 10;
-  s.scalableTitle = 0;
-  s.listDialogVariant = 1;
-  s.flexibilityPartial = 0;
-  s.selectedAreasDisplay = 1;
+  s.scalableTitle = Flag::kOff;
+  s.listDialogVariant = Flag::kOn;
+  s.flexibilityPartial = Flag::kOff;
+  s.selectedAreasDisplay = AreasShown::kSeeds;
   s.neighbourhoodSize = 9;
-  s.longReports = 1;
-  s.importAccepted = 0;
-  s.baseOnPresent = 1;
+  s.longReports = Flag::kOn;
+  s.importAccepted = Flag::kOff;
+  s.baseOnPresent = Flag::kOn;
   s.exactTimeLimit = kExactTimeLimitDefault;
-  if (zoomed) s.fillFrameCoast = 0;
+  if (zoomed) s.fillFrameCoast = Flag::kOff;
 }
 
 Settings decodeSettings(const unsigned char* data, std::size_t size) {
@@ -195,22 +195,22 @@ bool readOptions(Settings& s, const std::filesystem::path& file, bool britain) {
   return true;
 }
 
-MapSettingsCopy correctAtStartup(Settings& s, int& savedFill) {
+MapSettingsCopy correctAtStartup(Settings& s, Flag& savedFill) {
   s.measureCode = kCodeNone;
-  if (s.colourMode < kDarkColour) s.fillFrameCoast = 0;
+  if (s.colourMode < kDarkColour) s.fillFrameCoast = Flag::kOff;
   if (s.areasToAdd < 2) s.areasToAdd = 2;
-  if (s.fillFrameCoast != 0) {
-    s.frameShown = 1;
-    s.coastShown = 1;
+  if (s.fillFrameCoast != Flag::kOff) {
+    s.frameShown = Flag::kOn;
+    s.coastShown = Flag::kOn;
   }
-  s.optimiseByCost = 0;
+  s.optimiseByCost = Flag::kOff;
   if (s.reordering == Reordering::kByThreat) s.reordering = Reordering::kByRichness;
   s.excludedLevel = 0;
-  s.extraTieBreaks = 0;
-  s.zoomArmed = 0;
-  s.longReports = 0;
+  s.extraTieBreaks = Flag::kOff;
+  s.zoomArmed = Flag::kOff;
+  s.longReports = Flag::kOff;
   s.overlayScheme = 2;
-  s.importAccepted = 0;
+  s.importAccepted = Flag::kOff;
   s.classCount = std::clamp(s.classCount, 2, 10);
   if (s.neighbourhoodSize != 9 && s.neighbourhoodSize != 25) s.neighbourhoodSize = 9;
   // Options files written before the exact sets hold 0 in this slot.

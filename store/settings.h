@@ -15,6 +15,52 @@
 
 namespace zn {
 
+// A yes/no option as the file stores it: 0 no, 1 yes. Any other value a
+// file holds is kept and reads as yes.
+enum class Flag : std::int32_t { kOff = 0, kOn = 1 };
+
+constexpr bool isOn(Flag f) { return f != Flag::kOff; }
+constexpr Flag flagOf(bool on) { return on ? Flag::kOn : Flag::kOff; }
+
+// The range-size rarity formula.
+enum class RarityFormula : std::int32_t { kDifference = 0, kInverse = 1, kInverseSquare = 2 };
+
+// How richness is weighted by range size for the range-centre maps.
+enum class RangeWeighting : std::int32_t { kEqual = 0, kLargeRanges = 1, kSmallRanges = 2 };
+
+// Smoothing of the scores over a neighbourhood.
+enum class Smoothing : std::int32_t { kMedian = 0, kMean = 1 };
+
+// What the greedy area set chooses by.
+enum class GreedyBy : std::int32_t { kRichness = 0, kRarity = 1 };
+
+// The last tie break of the near-minimum sets.
+enum class LastTie : std::int32_t { kLowestCell = 0, kRandom = 1 };
+
+// The random area sets' test.
+enum class Tails : std::int32_t { kSingle = 0, kTwo = 1 };
+
+// The three-way colour of the background, the frame and the grids.
+enum class Shade : std::int32_t { kGrey = 0, kBlack = 1, kWhite = 2 };
+
+enum class CoastColour : std::int32_t { kGrey = 0, kWhite = 1, kBlack = 2, kBlackWhite = 3 };
+
+enum class NumbersColour : std::int32_t { kWhite = 0, kGrey = 1, kBlack = 2 };
+
+// The colours of the frame-coast fill.
+enum class FillColours : std::int32_t { kGreys = 0, kGreenBlue = 1, kBrown = 2 };
+
+enum class FineGridStyle : std::int32_t { kSpots = 0, kCrosses = 1, kLines = 2 };
+
+// Which areas of the area set the map marks.
+enum class AreasShown : std::int32_t { kNone = 0, kSeeds = 1, kSeedsAndSelected = 2 };
+
+// What the scale bar draws besides its classes.
+enum class ScaleBarStyle : std::int32_t { kPlain = 0, kHistogram = 1, kNumbers = 2 };
+
+// What the map's cells show of their scores.
+enum class CellLabels : std::int32_t { kColours = 0, kColoursAndNumbers = 1, kNumbers = 2 };
+
 // Colour modes.
 enum ColourMode : std::int32_t {
   kMonoLog = 0,
@@ -79,51 +125,51 @@ constexpr int kExactTimeLimitMax = 86400;
 struct Settings {
   std::int32_t excludedLevel = 0;
   MeasureCode measureCode = kCodeNone;
-  std::int32_t rarityFormula = 0;
+  RarityFormula rarityFormula{};
   ColourMode colourMode = kMonoLog;
-  std::int32_t frameShown = 0;
-  std::int32_t coastShown = 0;
-  std::int32_t fillFrameCoast = 0;
-  std::int32_t fineGridShown = 0;
-  std::int32_t writeTitle = 0;
-  std::int32_t scaleBarShown = 0;
+  Flag frameShown{};
+  Flag coastShown{};
+  Flag fillFrameCoast{};
+  Flag fineGridShown{};
+  Flag writeTitle{};
+  Flag scaleBarShown{};
   ScaleType scaleType = kEqualInterval;
   HotspotKind hotspotKind = HotspotKind::kRichness;
-  std::int32_t rejectRedundant = 0;
-  std::int32_t zoomArmed = 0;
-  std::int32_t exportAccepted = 0;
+  Flag rejectRedundant{};
+  Flag zoomArmed{};
+  Flag exportAccepted{};
   std::int32_t scoresExportChoice = 0;
-  std::int32_t scaleBarStyle = 0;
+  ScaleBarStyle scaleBarStyle{};
   std::int32_t overlayOption = 0;
   std::int32_t overlayScheme = 0;
-  std::int32_t rangeCentreWeighting = 0;
+  RangeWeighting rangeCentreWeighting{};
   std::int32_t measureSetting20 = 0;
   std::int32_t measureSetting21 = 0;
-  std::int32_t importAccepted = 0;
-  std::int32_t fillColours = 0;
-  std::int32_t coastColour = 0;
+  Flag importAccepted{};
+  FillColours fillColours{};
+  CoastColour coastColour{};
   Reordering reordering = Reordering::kUnset;
   std::int32_t nearMinimumGoal = 0;
-  std::int32_t greedyRejectRedundant = 0;
-  std::int32_t flexibilityMap = 0;
-  std::int32_t greedyByRarity = 0;
+  Flag greedyRejectRedundant{};
+  Flag flexibilityMap{};
+  GreedyBy greedyByRarity{};
   std::int32_t greedyGoal = 0;
-  std::int32_t optimiseByCost = 0;
-  std::int32_t maxNotSeparate = 0;
+  Flag optimiseByCost{};
+  Flag maxNotSeparate{};
   std::int32_t classCount = 0;
-  std::int32_t backgroundColour = 0;
-  std::int32_t maxSpot = 0;
-  std::int32_t coloursAndNumbers = 0;
-  std::int32_t scalableTitle = 0;
+  Shade backgroundColour{};
+  Flag maxSpot{};
+  CellLabels coloursAndNumbers{};
+  Flag scalableTitle{};
   std::int32_t areasToAdd = 0;
-  std::int32_t listDialogVariant = 0;
-  std::int32_t listDialogOption = 0;
-  std::int32_t fineGridStyle = 0;
-  std::int32_t selectedAreasDisplay = 0;
-  std::int32_t flexibilityPartial = 0;
-  std::int32_t greedyIncludeSeeds = 0;
-  std::int32_t includeSeeds = 0;
-  std::int32_t numbersColour = 0;
+  Flag listDialogVariant{};
+  Flag listDialogOption{};
+  FineGridStyle fineGridStyle{};
+  AreasShown selectedAreasDisplay{};
+  Flag flexibilityPartial{};
+  Flag greedyIncludeSeeds{};
+  Flag includeSeeds{};
+  NumbersColour numbersColour{};
   std::int32_t neighbourhoodSize = 0;
   std::int32_t printOption = 0;
   std::int32_t bitmapOption = 0;
@@ -131,28 +177,28 @@ struct Settings {
   // leaves free, so every file written without it reads as the standard
   // ramp): a set of MapPalette bits.
   MapPalette mapPalette = MapPalette::kStandard;
-  std::int32_t fineGridColour = 0;
-  std::int32_t invertedScale = 0;
-  std::int32_t longReports = 0;
-  std::int32_t relativeToRichness = 0;
-  std::int32_t coarseGridColour = 0;
-  std::int32_t coarseGridShown = 0;
+  Shade fineGridColour{};
+  Flag invertedScale{};
+  Flag longReports{};
+  Flag relativeToRichness{};
+  Shade coarseGridColour{};
+  Flag coarseGridShown{};
   std::int32_t defaultsSlot60 = 0;
   std::int32_t defaultsSlot61 = 0;
-  std::int32_t lightDefaults = 0;
-  std::int32_t frameColour = 0;
-  std::int32_t extraTieBreaks = 0;
+  Flag lightDefaults{};
+  Shade frameColour{};
+  Flag extraTieBreaks{};
   std::int32_t displayOption = 0;
-  std::int32_t baseOnPresent = 0;
-  std::int32_t smoothByMean = 0;
+  Flag baseOnPresent{};
+  Smoothing smoothByMean{};
   std::int32_t rangeSizeThreshold = 0;
-  std::int32_t residualsNotRelative = 0;
-  std::int32_t mapAllFlexible = 0;
+  Flag residualsNotRelative{};
+  Flag mapAllFlexible{};
   // Seconds the exact area sets may search (a slot the record leaves free).
   std::int32_t exactTimeLimit = 0;
-  std::int32_t twoTailed = 0;
-  std::int32_t scoresExportOption = 0;
-  std::int32_t lastTieRandom = 0;
+  Tails twoTailed{};
+  Flag scoresExportOption{};
+  LastTie lastTieRandom{};
 
   // Raw values of the 3D-map block and of the spare slots, in slot order.
   std::array<std::int32_t, kThreeDSlots> threeD{};
@@ -184,9 +230,9 @@ constexpr SettingsField settingsField() {
 // The part of the background map record that the start-up corrections fill.
 struct MapSettingsCopy {
   ScaleType scaleType = kEqualInterval;
-  int rarityFormula = 0;
+  RarityFormula rarityFormula{};
   HotspotKind hotspotKind = HotspotKind::kRichness;
-  int rejectRedundant = 0;
+  Flag rejectRedundant{};
   int neighbourhoodSize = 0;
 };
 
@@ -200,7 +246,7 @@ bool readOptions(Settings& s, const std::filesystem::path& file, bool britain = 
 
 // Start-up corrections; returns the values copied into the background map
 // record. savedFill receives the frame-coast fill to restore after a zoom.
-MapSettingsCopy correctAtStartup(Settings& s, int& savedFill);
+MapSettingsCopy correctAtStartup(Settings& s, Flag& savedFill);
 
 // Writes the 348 bytes through a temporary file; returns false on failure.
 bool writeOptions(const Settings& s, const std::filesystem::path& file);

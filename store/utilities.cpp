@@ -113,7 +113,7 @@ bool openWritten(Session& s) {
 bool prepareFor(Session& s, const fs::path& path) {
   s.map.measureCode = kCodeNone;
   s.settings.measureCode = kCodeNone;
-  s.coastApplies = 0;
+  s.coastApplies = CoastOutline::kNone;
   resetWorkspace(s);
   DatafileState& df = s.ws.datafile;
   setDatafilePath(df, path);

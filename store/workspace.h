@@ -219,11 +219,12 @@ struct AreaSet {
   int candidateCells = 0;
   // A near-minimum run with re-ordering and a goal of 1 is on the map.
   bool nearMinimumDone = false;
-  // The set an exact run left (1 minimum, 2 maximum coverage): the map title
-  // names it for as long as the set is exactly these cells.
-  int exactKind = 0;
+  // The set an exact run left: the map title names it for as long as the
+  // set is exactly these cells.
+  enum class Exact { kNone, kMinimumSet, kMaximumCoverage };
+  Exact exactKind = Exact::kNone;
   std::vector<int> exactCells;
-  bool showsExactSet() const { return exactKind != 0 && exactCells == cells; }
+  bool showsExactSet() const { return exactKind != Exact::kNone && exactCells == cells; }
   bool empty() const { return cells.empty(); }
   int count() const { return static_cast<int>(cells.size()); }
 };

@@ -28,7 +28,7 @@ QLabel* line(const std::string& text, const char* id) {
 CellListDialog::CellListDialog(CellListModel& model, bool smallScreen, QWidget* parent)
     : QDialog(parent),
       model_(model),
-      cellLine_(line(model.cellLine, "c1013")),
+      cellLine_(line(model.cellLine, "cellLine")),
       list_(new QListWidget),
       grouped_(new QCheckBox("grouped")),
       rangeSizes_(new QCheckBox("range sizes")),
@@ -36,12 +36,12 @@ CellListDialog::CellListDialog(CellListModel& model, bool smallScreen, QWidget* 
       plotAll_(new QPushButton("Plot all taxa")),
       editName_(new QPushButton("Edit cell name")) {
   setWindowTitle("List of biota");
-  list_->setObjectName("c1014");
-  grouped_->setObjectName("c1016");
-  rangeSizes_->setObjectName("c1027");
-  plotSelected_->setObjectName("c1026");
-  plotAll_->setObjectName("c1137");
-  editName_->setObjectName("c1039");
+  list_->setObjectName("taxa");
+  grouped_->setObjectName("grouped");
+  rangeSizes_->setObjectName("rangeSizes");
+  plotSelected_->setObjectName("plotSelected");
+  plotAll_->setObjectName("plotAll");
+  editName_->setObjectName("editName");
   list_->setSelectionMode(QAbstractItemView::MultiSelection);
   list_->setMinimumWidth(smallScreen ? 220 : 300);
   list_->setMinimumHeight(smallScreen ? 160 : 320);
@@ -80,11 +80,11 @@ CellListDialog::CellListDialog(CellListModel& model, bool smallScreen, QWidget* 
 
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(cellLine_);
-  layout->addWidget(line(model_.coordinates, "c1018"));
-  const char* ids[] = {"c1019", "c1021", "c1022"};
+  layout->addWidget(line(model_.coordinates, "coordinates"));
+  const char* ids[] = {"info1", "info2", "info3"};
   for (std::size_t i = 0; i < model_.infoLines.size(); ++i) layout->addWidget(line(model_.infoLines[i], ids[i]));
   layout->addWidget(list_, 1);
-  layout->addWidget(line(model_.counts, "c1015"));
+  layout->addWidget(line(model_.counts, "counts"));
   auto* checks = new QHBoxLayout;
   checks->addWidget(grouped_);
   checks->addWidget(rangeSizes_);
@@ -106,7 +106,7 @@ void CellListDialog::finish(CellListModel::Action action) {
 CellNameDialog::CellNameDialog(CellNameModel& model, QWidget* parent)
     : QDialog(parent), model_(model), name_(new QLineEdit(q(model.name))), cancel_(nullptr) {
   setWindowTitle("Gridcell name");
-  name_->setObjectName("c1042");
+  name_->setObjectName("name");
   name_->setMaxLength(kLocationNameLength);
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok);
   cancel_ = buttons->addButton(QDialogButtonBox::Cancel);
@@ -114,7 +114,7 @@ CellNameDialog::CellNameDialog(CellNameModel& model, QWidget* parent)
   connect(cancel_, &QPushButton::clicked, this, [this] { QDialog::done(QDialog::Rejected); });
   connect(buttons, &QDialogButtonBox::accepted, this, &CellNameDialog::accept);
   auto* layout = new QVBoxLayout(this);
-  layout->addWidget(line(model_.prompt, "c1041"));
+  layout->addWidget(line(model_.prompt, "prompt"));
   layout->addWidget(name_);
   layout->addWidget(buttons);
 }

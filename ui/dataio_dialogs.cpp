@@ -39,11 +39,11 @@ LayoutDialog::LayoutDialog(QWidget* parent, const QString& title, const QString&
   top->addWidget(buttons);
 }
 
-QRadioButton* LayoutDialog::addLayout(int layout, int control, const QString& text, std::function<void()> choose) {
+QRadioButton* LayoutDialog::addLayout(int layout, const QString& text, std::function<void()> choose) {
   auto* b = new QRadioButton(text, this);
   // Not auto-exclusive: a click goes to the model, then every button follows it.
   b->setAutoExclusive(false);
-  b->setObjectName(QString::number(control));
+  b->setObjectName(QString("layout%1").arg(layout));
   connect(b, &QRadioButton::clicked, this, [this, choose = std::move(choose)] {
     choose();
     refresh();
@@ -67,7 +67,7 @@ ImportDataDialog::ImportDataDialog(ImportDialogModel& model, QWidget* parent)
   const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
   for (int l : m_.layouts()) {
     const auto [label, example] = m_.label(l);
-    addLayout(l, ImportDialogModel::kFirstControl + l - 1, QString::fromStdString(label), [this, l] { m_.choose(l); });
+    addLayout(l, QString::fromStdString(label), [this, l] { m_.choose(l); });
     if (example.empty()) continue;
     auto* ex = new QLabel(QString::fromStdString(example), this);
     ex->setFont(fixed);
@@ -80,8 +80,7 @@ ImportDataDialog::ImportDataDialog(ImportDialogModel& model, QWidget* parent)
 ExportDataDialog::ExportDataDialog(ExportDialogModel& model, QWidget* parent)
     : LayoutDialog(parent, "Export data", "Write ASCII format"), m_(model) {
   for (int l = kExportMatrix; l <= kExportCoords; ++l)
-    addLayout(l, ExportDialogModel::kFirstControl + l - 1, QString::fromStdString(ExportDialogModel::label(l)),
-              [this, l] { m_.layout = l; });
+    addLayout(l, QString::fromStdString(ExportDialogModel::label(l)), [this, l] { m_.layout = l; });
   refresh();
 }
 

@@ -27,7 +27,7 @@ class LayoutDialog : public QDialog {
  protected:
   LayoutDialog(QWidget* parent, const QString& title, const QString& group);
   virtual int current() const = 0;
-  QRadioButton* addLayout(int layout, int control, const QString& text, std::function<void()> choose);
+  QRadioButton* addLayout(int layout, const QString& text, std::function<void()> choose);
   QVBoxLayout* column() const { return column_; }
 
  private:

@@ -62,7 +62,7 @@ QAbstractButton* BoundDialog::control(int id) const {
 }
 
 void BoundDialog::bind(int id, QAbstractButton* b) {
-  b->setObjectName(QString("c%1").arg(id));
+  b->setObjectName(controlName(id));
   buttons_[id] = b;
   // clicked() comes from the user only; the refresh sets states silently.
   connect(b, &QAbstractButton::clicked, this, [this, id](bool on) {
@@ -119,7 +119,7 @@ void BoundDialog::refresh() {
 
 QSpinBox* ToolsOptionsDialog::spin(int id) {
   auto* s = new QSpinBox;
-  s->setObjectName(QString("c%1").arg(id));
+  s->setObjectName(controlName(id));
   s->setKeyboardTracking(false);
   s->setMinimumWidth(64);
   numbers_[id] = s;
@@ -163,7 +163,7 @@ ToolsOptionsDialog::ToolsOptionsDialog(ToolsOptionsModel& model, QWidget* parent
   thresholdRow->addSpacing(24);
   thresholdRow->addWidget(spin(topt::kThreshold));
   percent_ = new QLabel;
-  percent_->setObjectName(QString("c%1").arg(topt::kThresholdPercent));
+  percent_->setObjectName(controlName(topt::kThresholdPercent));
   percent_->setMinimumWidth(percent_->fontMetrics().horizontalAdvance("100.0%"));
   thresholdRow->addWidget(percent_);
   thresholdRow->addWidget(new QLabel("of candidate cells"));
@@ -340,7 +340,7 @@ MapOptionsDialog::MapOptionsDialog(MapOptionsModel& model, QWidget* parent) : Mo
   auto* titleRow = new QHBoxLayout;
   titleRow->addWidget(new QLabel("change title:"));
   title_ = new QLineEdit;
-  title_->setObjectName(QString("c%1").arg(mopt::kTitleText));
+  title_->setObjectName(controlName(mopt::kTitleText));
   title_->setMaxLength(static_cast<int>(kMapTitleEditLength));
   title_->setMinimumWidth(220);
   title_->setText(q(model_.title));
@@ -360,9 +360,9 @@ MapOptionsDialog::MapOptionsDialog(MapOptionsModel& model, QWidget* parent) : Mo
       column({group("Fill frame-coast", fill), group("Title", titleBox), group("Selected areas", selected)}));
 
   dark_ = new QPushButton("Default options (dark)");
-  dark_->setObjectName(QString("c%1").arg(mopt::kDefaultsDark));
+  dark_->setObjectName(controlName(mopt::kDefaultsDark));
   light_ = new QPushButton("Default options (light)");
-  light_->setObjectName(QString("c%1").arg(mopt::kDefaultsLight));
+  light_->setObjectName(controlName(mopt::kDefaultsLight));
   for (bool isLight : {false, true}) {
     connect(isLight ? light_ : dark_, &QPushButton::clicked, this, [this, isLight] {
       model_.chooseDefaults(isLight);
@@ -394,7 +394,7 @@ MapInfoDialog::MapInfoDialog(MapInfoModel& model, QWidget* parent) : QDialog(par
   flags->addStretch(1);
 
   swap_ = new QPushButton("Swap scores");
-  swap_->setObjectName("c1159");
+  swap_->setObjectName("swapScores");
   swap_->setEnabled(model_.swapAllowed);
   connect(swap_, &QPushButton::clicked, this, [this] {
     model_.pressSwap();
@@ -451,9 +451,9 @@ SelectivePlotDialog::SelectivePlotDialog(SelectivePlotModel& model, bool smallSc
       rangeSizes_(new QCheckBox("range sizes")),
       plot_(new QPushButton("Plot")) {
   setWindowTitle("Selective plot");
-  list_->setObjectName("c1070");
-  grouped_->setObjectName("c1072");
-  rangeSizes_->setObjectName("c1071");
+  list_->setObjectName("taxa");
+  grouped_->setObjectName("grouped");
+  rangeSizes_->setObjectName("rangeSizes");
   list_->setSelectionMode(QAbstractItemView::MultiSelection);
   list_->setMinimumWidth(smallScreen ? 220 : 300);
   list_->setMinimumHeight(smallScreen ? 180 : 360);

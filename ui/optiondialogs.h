@@ -25,8 +25,8 @@ class QSpinBox;
 
 namespace zn {
 
-// A dialog whose check boxes and radio buttons stand for control ids of a
-// model. Radio buttons are not auto-exclusive: the model decides which one
+// A dialog whose check boxes and radio buttons stand for controls of a
+// model, each widget named after its control. Radio buttons are not auto-exclusive: the model decides which one
 // is on.
 class BoundDialog : public QDialog {
  public:
@@ -40,12 +40,13 @@ class BoundDialog : public QDialog {
   virtual bool modelChecked(int id) const = 0;
   virtual bool modelEnabled(int id) const = 0;
   virtual void modelSetChecked(int id, bool on) = 0;
+  virtual QString controlName(int id) const = 0;
 
   QRadioButton* radio(int id, const QString& text);
   QCheckBox* check(int id, const QString& text);
 
   // One entry of a column (or, across, a row) of controls: a radio button,
-  // a check box, or (id 0) a small gap.
+  // a check box, or (no control) a small gap.
   struct Item {
     int id = 0;
     const char* text = nullptr;
@@ -71,6 +72,7 @@ class ModelDialog : public BoundDialog {
   bool modelChecked(int id) const override { return model_.checked(id); }
   bool modelEnabled(int id) const override { return model_.enabled(id); }
   void modelSetChecked(int id, bool on) override { model_.setChecked(id, on); }
+  QString controlName(int id) const override { return QString::fromLatin1(Model::controlName(id)); }
   Model& model_;
 };
 

@@ -15,8 +15,8 @@ OverlayDialog::OverlayDialog(OverlayDialogModel& model, QWidget* parent)
       or_(new QRadioButton(QString::fromStdString(model.orLabel()))),
       and_(new QRadioButton(QString::fromStdString(model.andLabel()))) {
   setWindowTitle("Overlay scores");
-  or_->setObjectName("c4401");
-  and_->setObjectName("c4402");
+  or_->setObjectName("anyScore");
+  and_->setObjectName("bothScores");
   (model.method == 1 ? and_ : or_)->setChecked(true);
   auto* box = new QGroupBox("Cells of the overlay");
   auto* radios = new QVBoxLayout(box);
@@ -26,7 +26,7 @@ OverlayDialog::OverlayDialog(OverlayDialogModel& model, QWidget* parent)
   auto* schemeRadios = new QVBoxLayout(colours);
   for (int k = 0; k < 4; ++k) {
     auto* r = new QRadioButton(QString::fromLatin1(OverlayDialogModel::schemeLabel(k)));
-    r->setObjectName(QStringLiteral("c%1").arg(7004 + k));
+    r->setObjectName(QStringLiteral("scheme%1").arg(k));
     r->setChecked(k == model.scheme);
     schemeRadios->addWidget(r);
     schemes_[static_cast<std::size_t>(k)] = r;

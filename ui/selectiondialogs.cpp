@@ -44,7 +44,7 @@ ManualSelectionWindow::ManualSelectionWindow(ManualSelectionModel& model, bool s
   setWindowTitle("Select grid cells");
   setModal(false);
   setAttribute(Qt::WA_DeleteOnClose, false);
-  list_->setObjectName("c1025");
+  list_->setObjectName("areas");
   list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
   list_->setMinimumWidth(smallScreen ? 200 : 260);
   list_->setMinimumHeight(smallScreen ? 160 : 280);
@@ -53,12 +53,12 @@ ManualSelectionWindow::ManualSelectionWindow(ManualSelectionModel& model, bool s
   mono.setStyleHint(QFont::TypeWriter);
   list_->setFont(mono);  // the "%4d:" positions line up
 
-  auto* ok = labelled(this, "OK", "c1");
-  auto* cancel = labelled(this, "Cancel", "c2");
-  auto* clear = labelled(this, "Clear list", "c1023");
-  auto* remove = labelled(this, "Delete grid cell", "c1024");
-  auto* load = labelled(this, "Load file", "c1115");
-  auto* save = labelled(this, "Save file", "c1116");
+  auto* ok = labelled(this, "OK", "ok");
+  auto* cancel = labelled(this, "Cancel", "cancel");
+  auto* clear = labelled(this, "Clear list", "clearList");
+  auto* remove = labelled(this, "Delete grid cell", "deleteCell");
+  auto* load = labelled(this, "Load file", "loadFile");
+  auto* save = labelled(this, "Save file", "saveFile");
   ok->setDefault(true);
 
   // Each action may close the model, which takes the window with it.
@@ -147,7 +147,7 @@ void ManualSelectionWindow::closeEvent(QCloseEvent* e) {
 AreaNumberDialog::AreaNumberDialog(NumberOfAreasModel& model, QWidget* parent)
     : QDialog(parent), model_(model), number_(new QSpinBox), cancel_(nullptr) {
   setWindowTitle("Automated area selection");
-  number_->setObjectName("c1164");
+  number_->setObjectName("number");
   // Typing more than the room is allowed; OK lowers it.
   number_->setRange(0, kAreaCapacity);
   number_->setValue(std::clamp(model.number, 0, kAreaCapacity));
@@ -156,14 +156,14 @@ AreaNumberDialog::AreaNumberDialog(NumberOfAreasModel& model, QWidget* parent)
   auto* row = new QHBoxLayout;
   row->addWidget(new QLabel("Number of areas to add:"));
   row->addWidget(number_);
-  row->addWidget(line(model.maxLine, "c1197"));
+  row->addWidget(line(model.maxLine, "maximum"));
   row->addStretch(1);
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok);
   cancel_ = buttons->addButton(QDialogButtonBox::Cancel);
   connect(cancel_, &QPushButton::clicked, this, [this] { QDialog::done(QDialog::Rejected); });
   connect(buttons, &QDialogButtonBox::accepted, this, &AreaNumberDialog::accept);
   auto* layout = new QVBoxLayout(this);
-  layout->addWidget(line(model.seedsLine, "c1163"));
+  layout->addWidget(line(model.seedsLine, "seeds"));
   layout->addSpacing(6);
   layout->addLayout(row);
   layout->addSpacing(6);
@@ -181,7 +181,7 @@ void AreaNumberDialog::accept() {
 BudgetDialog::BudgetDialog(BudgetModel& model, QWidget* parent)
     : QDialog(parent), model_(model), budget_(new QDoubleSpinBox) {
   setWindowTitle("Automated area selection");
-  budget_->setObjectName("c1164");
+  budget_->setObjectName("budget");
   budget_->setDecimals(0);
   budget_->setGroupSeparatorShown(false);
   budget_->setRange(0.0, 1.0e12);
@@ -196,8 +196,8 @@ BudgetDialog::BudgetDialog(BudgetModel& model, QWidget* parent)
   connect(buttons, &QDialogButtonBox::accepted, this, &BudgetDialog::accept);
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
   auto* layout = new QVBoxLayout(this);
-  layout->addWidget(line(model.minimumLine, "c1163"));
-  layout->addWidget(line(model.totalLine, "c1197"));
+  layout->addWidget(line(model.minimumLine, "minimumCost"));
+  layout->addWidget(line(model.totalLine, "totalCost"));
   layout->addSpacing(6);
   layout->addLayout(row);
   layout->addSpacing(6);

@@ -17,14 +17,12 @@
 namespace zn {
 
 namespace {
-// Control numbers of the window, per colour green, blue, red.
-constexpr std::array<std::array<int, 3>, 3> kAxisIds{{{1179, 1180, 1181}, {3402, 3405, 3406}, {3407, 3408, 3409}}};
-constexpr std::array<int, 3> kReverseIds{1182, 1183, 1184};
-constexpr std::array<int, 3> kOnIds{1185, 1186, 1187};
-constexpr std::array<int, 3> kTitleIds{1188, 1189, 1190};
 constexpr std::array<const char*, 3> kColourNames{"Green", "Blue", "Red"};
 
-QString id(int n) { return QStringLiteral("c%1").arg(n); }
+// Widget names: the colour and what the widget sets for it ("blueAxis3").
+QString name(int colour, const char* what) {
+  return QString::fromLatin1(kColourNames[static_cast<std::size_t>(colour)]).toLower() + what;
+}
 }  // namespace
 
 ThreeAxisWindow::ThreeAxisWindow(Shell& shell, QWidget* parent) : QDialog(parent), shell_(shell) {
@@ -37,15 +35,15 @@ ThreeAxisWindow::ThreeAxisWindow(Shell& shell, QWidget* parent) : QDialog(parent
     auto* group = new QButtonGroup(box);
     for (int a = 0; a < 3; ++a) {
       auto* r = new QRadioButton(QStringLiteral("axis %1").arg(a + 1));
-      r->setObjectName(id(kAxisIds[static_cast<std::size_t>(c)][static_cast<std::size_t>(a)]));
+      r->setObjectName(name(c, "Axis") + QString::number(a + 1));
       group->addButton(r, a);
       column->addWidget(r);
       axis_[static_cast<std::size_t>(c)][static_cast<std::size_t>(a)] = r;
     }
     auto* rev = new QCheckBox("Scale reverse");
-    rev->setObjectName(id(kReverseIds[static_cast<std::size_t>(c)]));
+    rev->setObjectName(name(c, "Reverse"));
     auto* on = new QCheckBox("Scale on/off");
-    on->setObjectName(id(kOnIds[static_cast<std::size_t>(c)]));
+    on->setObjectName(name(c, "Scale"));
     column->addSpacing(6);
     column->addWidget(rev);
     column->addWidget(on);
@@ -58,17 +56,17 @@ ThreeAxisWindow::ThreeAxisWindow(Shell& shell, QWidget* parent) : QDialog(parent
   auto* form = new QFormLayout(titleBox);
   for (int a = 0; a < 3; ++a) {
     auto* e = new QLineEdit;
-    e->setObjectName(id(kTitleIds[static_cast<std::size_t>(a)]));
+    e->setObjectName(QStringLiteral("axisTitle%1").arg(a + 1));
     e->setMaxLength(80);
     form->addRow(QStringLiteral("axis %1:").arg(a + 1), e);
     titles_[static_cast<std::size_t>(a)] = e;
   }
 
   anyScore_ = new QCheckBox("use all cells with scores (logical 'or')");
-  anyScore_->setObjectName(id(1195));
+  anyScore_->setObjectName("anyScore");
 
   auto* mapOptions = new QPushButton("Map options");
-  mapOptions->setObjectName(id(1196));
+  mapOptions->setObjectName("mapOptions");
   auto* redraw = new QPushButton("Redraw");
   redraw->setObjectName("redraw");
   redraw->setDefault(true);

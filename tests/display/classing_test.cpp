@@ -215,22 +215,22 @@ TEST(Classing, SessionClassingUsesSettingsAndMarksAreasWhenNothingIsScored) {
   ClassTable t = classifyScores(s, p);
   EXPECT_EQ(t.classCount, 33);
   EXPECT_EQ(s.ws.cells[1].classNumber, 16);
-  EXPECT_EQ(s.settings.selectedAreasDisplay, 1);
+  EXPECT_EQ(s.settings.selectedAreasDisplay, AreasShown::kSeeds);
 
   // The one-shot inverted colour scale.
   s.ws.cells[2].score = 10;
   s.ws.cells[2].count = 10;
-  s.settings.invertedScale = 1;
+  s.settings.invertedScale = Flag::kOn;
   t = classifyScores(s, p);
   EXPECT_TRUE(t.inverted);
   EXPECT_GT(s.ws.cells[2].classNumber, s.ws.cells[1].classNumber);
-  s.settings.invertedScale = 0;
+  s.settings.invertedScale = Flag::kOff;
 
   s.ws.cells[1].score = 0;
   s.ws.cells[2].score = 0;
   s.areas.cells = {5, 6};
   classifyScores(s, p);
-  EXPECT_EQ(s.settings.selectedAreasDisplay, 2);
+  EXPECT_EQ(s.settings.selectedAreasDisplay, AreasShown::kSeedsAndSelected);
 }
 
 TEST(Classing, SharesOfRunsAreClassedOverTheWholePercentRange) {

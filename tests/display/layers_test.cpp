@@ -94,8 +94,8 @@ TEST(MapLayers, SeaIsFloodFilledFromTheSeedsAndLandKeepsItsColour) {
 
 TEST(MapLayers, ThumbnailHasCellsButNoTitleScaleBarOrNumbers) {
   MapFixture f;
-  f.s.settings.coastShown = 0;
-  f.s.settings.fillFrameCoast = 0;
+  f.s.settings.coastShown = Flag::kOff;
+  f.s.settings.fillFrameCoast = Flag::kOff;
   f.scoreLand();
   f.classify();
   const QImage big = renderClient(f.s, f.d, 800, 600);
@@ -136,9 +136,9 @@ TEST(MapLayers, BlackWhiteCoastFollowsThePixelsBelow) {
   };
   for (const Case& c : cases) {
     MapFixture f;
-    f.s.settings.fillFrameCoast = 0;
-    f.s.settings.backgroundColour = c.background;
-    f.s.settings.coastColour = 3;
+    f.s.settings.fillFrameCoast = Flag::kOff;
+    f.s.settings.backgroundColour = static_cast<Shade>(c.background);
+    f.s.settings.coastColour = CoastColour::kBlackWhite;
     for (int n = 1; n <= 864; ++n) {
       GridCell& cell = f.s.ws.cells[static_cast<std::size_t>(n)];
       cell.scored = cell.background;
@@ -155,14 +155,14 @@ TEST(MapLayers, BlackWhiteCoastFollowsThePixelsBelow) {
 
 TEST(MapLayers, OnlySeedAreasAreMarkedWithSeedsOnly) {
   MapFixture f;
-  f.s.settings.fillFrameCoast = 0;
+  f.s.settings.fillFrameCoast = Flag::kOff;
   f.s.areas.cells = {40, 41, 42, 43, 44, 45, 46, 47, 48, 49};
   f.s.areas.seedCount = 3;
   struct Case {
     int display, marked;
   };
   for (Case c : {Case{1, 3}, Case{2, 10}, Case{0, 0}}) {
-    f.s.settings.selectedAreasDisplay = c.display;
+    f.s.settings.selectedAreasDisplay = static_cast<AreasShown>(c.display);
     const QImage img = renderClient(f.s, f.d, 1200, 820);
     const MapTransform& t = f.d.view.last;
     int marked = 0, numbered = 0;
@@ -180,9 +180,9 @@ TEST(MapLayers, OnlySeedAreasAreMarkedWithSeedsOnly) {
 
 TEST(MapLayers, MaxSpotIsBlackWithoutNumbersAndTheTopNumberIsBlackWithThem) {
   MapFixture f(true);  // white background
-  f.s.settings.coastShown = 0;
-  f.s.settings.maxSpot = 1;
-  f.s.settings.coloursAndNumbers = 0;
+  f.s.settings.coastShown = Flag::kOff;
+  f.s.settings.maxSpot = Flag::kOn;
+  f.s.settings.coloursAndNumbers = CellLabels::kColours;
   f.scoreLand();
   f.classify();
   int top = 0, other = 0;
@@ -199,7 +199,7 @@ TEST(MapLayers, MaxSpotIsBlackWithoutNumbersAndTheTopNumberIsBlackWithThem) {
   EXPECT_EQ(hex(pixel(img, t, tc.x0 + 36, tc.y0 + 36)), hex(0));
   EXPECT_NE(hex(pixel(img, t, oc.x0 + 36, oc.y0 + 36)), hex(0));
 
-  f.s.settings.coloursAndNumbers = 1;
+  f.s.settings.coloursAndNumbers = CellLabels::kColoursAndNumbers;
   img = renderClient(f.s, f.d, 1200, 820);
   // The darkest and the lightest grey level inside a cell.
   auto greys = [&](const GridCell& c) {
@@ -234,7 +234,7 @@ TEST(MapLayers, MaxSpotIsBlackWithoutNumbersAndTheTopNumberIsBlackWithThem) {
 
 TEST(MapLayers, NumbersOnlyLeavesCellsUnfilled) {
   MapFixture f(true);
-  f.s.settings.coloursAndNumbers = 2;
+  f.s.settings.coloursAndNumbers = CellLabels::kNumbers;
   f.scoreLand();
   f.classify();
   const QImage img = renderClient(f.s, f.d, 1200, 820);
@@ -269,7 +269,7 @@ TEST(MapLayers, SingleCellUpdateRedrawsOnlyTheTopLayers) {
 
 TEST(MapLayers, BackgroundChoices) {
   MapFixture f;
-  f.s.settings.fillFrameCoast = 0;
+  f.s.settings.fillFrameCoast = Flag::kOff;
   DrawOptions o;
   o.windowColour = QColor(10, 20, 30);
   struct Case {
@@ -277,7 +277,7 @@ TEST(MapLayers, BackgroundChoices) {
     QRgb expect;
   };
   for (Case c : {Case{0, rgb(10, 20, 30)}, Case{1, rgb(0, 0, 0)}, Case{2, rgb(255, 255, 255)}}) {
-    f.s.settings.backgroundColour = c.background;
+    f.s.settings.backgroundColour = static_cast<Shade>(c.background);
     const QImage img = renderClient(f.s, f.d, 900, 600, o);
     EXPECT_EQ(hex(img.pixel(40, 300) & 0xFFFFFF), hex(c.expect)) << "background " << c.background;
     // The status bar strip stays the window's own.
@@ -337,13 +337,13 @@ TEST(MapLayers, DamagedStateDrawsWithoutFault) {
   f.s.ws.cells[5].flexClass = -12;
   f.s.areas.cells = {0, -4, 100000, 5};
   f.s.areas.seedCount = 50;
-  f.s.settings.selectedAreasDisplay = 1;
+  f.s.settings.selectedAreasDisplay = AreasShown::kSeeds;
   f.s.map.measureCode = kCodeNearMinimum;
   f.s.gridTypes.current = 4;
   f.d.classes.limits.clear();
   for (int bg : {0, 1, 2})
     for (int w : {1, 40, 301, 900}) {
-      f.s.settings.backgroundColour = bg;
+      f.s.settings.backgroundColour = static_cast<Shade>(bg);
       const QImage img = renderClient(f.s, f.d, w, w * 2 / 3);
       EXPECT_EQ(img.width(), w);
     }
@@ -383,8 +383,8 @@ TEST(MapLayers, OverlayTitleWritesTwoLines) {
 
 TEST(MapLayers, MaxDataLevelMapDrawsSpotsByLevel) {
   MapFixture f;
-  f.s.settings.fillFrameCoast = 0;
-  f.s.settings.coastShown = 0;
+  f.s.settings.fillFrameCoast = Flag::kOff;
+  f.s.settings.coastShown = Flag::kOff;
   f.s.map.measureCode = kCodeMaxLevel;
   const int cells[] = {300, 302, 304, 306};
   for (int level = 1; level <= 4; ++level) {
@@ -406,7 +406,7 @@ TEST(MapLayers, MaxDataLevelMapDrawsSpotsByLevel) {
 
 TEST(MapLayers, HighlightSpotOnTheClickedCell) {
   MapFixture f(true);
-  f.s.settings.coastShown = 0;
+  f.s.settings.coastShown = Flag::kOff;
   f.scoreLand();
   f.classify();
   int n = 0;
@@ -416,7 +416,7 @@ TEST(MapLayers, HighlightSpotOnTheClickedCell) {
   DrawOptions o;
   o.clickedCell = n;
   o.highlightClicked = true;
-  f.s.settings.coloursAndNumbers = 0;
+  f.s.settings.coloursAndNumbers = CellLabels::kColours;
   const QImage plain = renderClient(f.s, f.d, 1200, 820);
   const QImage lit = renderClient(f.s, f.d, 1200, 820, o);
   const MapTransform& t = f.d.view.last;
@@ -432,11 +432,11 @@ TEST(MapLayers, HighlightSpotOnTheClickedCell) {
 
 TEST(MapLayers, FineGridSpotsAreSinglePixelsAtCellCorners) {
   MapFixture f(true);  // white background
-  f.s.settings.coastShown = 0;
-  f.s.settings.frameShown = 0;
-  f.s.settings.fineGridShown = 1;
-  f.s.settings.fineGridStyle = 0;
-  f.s.settings.fineGridColour = 1;  // black
+  f.s.settings.coastShown = Flag::kOff;
+  f.s.settings.frameShown = Flag::kOff;
+  f.s.settings.fineGridShown = Flag::kOn;
+  f.s.settings.fineGridStyle = FineGridStyle::kSpots;
+  f.s.settings.fineGridColour = Shade::kBlack;  // black
   const QImage img = renderClient(f.s, f.d, 1200, 820);
   const MapTransform& t = f.d.view.last;
   const GridCell& c = f.s.ws.cells[2 * 36 + 5];
@@ -452,7 +452,7 @@ TEST(MapLayers, FineGridSpotsAreSinglePixelsAtCellCorners) {
 TEST(MapLayers, RegionalGridsDrawTheWorldsCoastUnderTheirCells) {
   MapFixture f(true);
   const QImage world = renderClient(f.s, f.d, 1200, 820);
-  f.s.coastApplies = 0;  // a regional grid: the world's cells and coast
+  f.s.coastApplies = CoastOutline::kNone;  // a regional grid: the world's cells and coast
   f.s.gridTypes.current = 2;
   EXPECT_TRUE(renderClient(f.s, f.d, 1200, 820) == world) << "the coast, and no outlined squares";
   int land = 0, sea = 0;
@@ -465,7 +465,7 @@ TEST(MapLayers, RegionalGridsDrawTheWorldsCoastUnderTheirCells) {
 
   // With the frame-coast fill, regional grids are filled by background class.
   MapFixture g;
-  g.s.coastApplies = 0;
+  g.s.coastApplies = CoastOutline::kNone;
   g.s.gridTypes.current = 2;
   g.s.ws.cells[land].background = 2;
   const QImage filled = renderClient(g.s, g.d, 1200, 820);
@@ -500,7 +500,7 @@ std::vector<int> inkRuns(const QImage& img, int left, int top, int right, int bo
 TEST(MapKey, LabelsAreReadableInAContrastingInkAtAnySize) {
   for (int background : {0, 1}) {  // grey, black
     MapFixture f;
-    f.s.settings.backgroundColour = background;
+    f.s.settings.backgroundColour = static_cast<Shade>(background);
     f.scoreLand();
     f.classify();
     const QImage img = renderClient(f.s, f.d, 1000, 700);
@@ -570,7 +570,7 @@ TEST(MapKey, CategoryMapsGetWordsAndTheMeasureAsTitle) {
   ASSERT_GT(shown, 4);
   f.s.map.measureCode = kCodeNearMinimum;
   f.s.map.title = "near-minimum set";
-  f.s.settings.flexibilityMap = 1;
+  f.s.settings.flexibilityMap = Flag::kOn;
   f.s.settings.nearMinimumGoal = 1;
   f.classify();
   const QImage img = renderClient(f.s, f.d, 1000, 700);

@@ -47,14 +47,14 @@ inline bool insideCoast(const Coastline& c, double x, double y) {
 
 struct MapFixture {
   explicit MapFixture(bool light = false) {
-    s.settings.lightDefaults = light ? 1 : 0;
+    s.settings.lightDefaults = flagOf(light);
     setDefaults(s.settings);
     allocateWorkspace(s);
     s.gridTypes.types.push_back(GridType{"World land cells", {}, {}});
     s.gridTypes.current = 0;
     parseCoastline(s.coast, coastlineImage(syntheticCoastLine(), syntheticSeaSeeds()), s.ws.geo);
     s.coastlineRead = true;
-    s.coastApplies = 1;
+    s.coastApplies = CoastOutline::kWorld;
     for (int n = 1; n <= s.ws.geo.cells; ++n) {
       GridCell& c = s.ws.cells[static_cast<std::size_t>(n)];
       c.background = insideCoast(s.coast, (c.x0 + c.x1) / 2.0, (c.y0 + c.y1) / 2.0) ? 1 : 0;
@@ -72,7 +72,7 @@ struct MapFixture {
     s.coastlineRead = readCoastline(s.coast, s.coastFile(), s.ws.geo);
     readMapDefinitions(s.gridTypes, s.mapFile());
     f->host.openFiles.push_back(f->dir.path() / "equal" / "carnivora.dat");
-    if (!openDatafile(s, f->host) || !s.coastlineRead || s.coastApplies == 0) return nullptr;
+    if (!openDatafile(s, f->host) || !s.coastlineRead || s.coastApplies == CoastOutline::kNone) return nullptr;
     f->scoreRichness();
     return f;
   }

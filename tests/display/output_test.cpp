@@ -169,7 +169,7 @@ int pdfImages(const std::string& pdf) {
 TEST(PrintMap, PageIsShapesAndTextWithAPictureOnlyForTheSeaFill) {
   for (bool light : {false, true}) {
     PrintSetup p;
-    p.f.s.settings.lightDefaults = light;
+    p.f.s.settings.lightDefaults = flagOf(light);
     setDefaults(p.f.s.settings);
     p.f.classify();
     p.f.host.dialogAnswers.push_back(true);

@@ -15,7 +15,7 @@ Palette built(int mode, int deviceColours = -1, bool maxSeparate = true, MapPale
   Settings s;
   setDefaults(s);
   s.colourMode = static_cast<ColourMode>(mode);
-  s.maxNotSeparate = maxSeparate ? 0 : 1;
+  s.maxNotSeparate = flagOf(!maxSeparate);
   s.mapPalette = ramp;
   Palette p;
   allocatePalette(p, deviceColours, s);
@@ -156,7 +156,7 @@ TEST(Palette, OptionsFileWithoutARampEntryGivesTheStandardRamp) {
     test::writeFile(file, std::string(reinterpret_cast<const char*>(bytes.data()), c.bytes));
     Settings read;
     ASSERT_TRUE(readOptions(read, file)) << c.what;
-    int fill = 0;
+    Flag fill{};
     correctAtStartup(read, fill);
     EXPECT_EQ(static_cast<std::int32_t>(read.mapPalette), c.expect) << c.what;
     Palette p;
@@ -321,25 +321,25 @@ TEST(MapDrawingOptions, ColourModeChoice) {
   setDefaults(s);  // dark: grey background, fill on
   chooseColourMode(s, kMonoLog, full);
   EXPECT_EQ(s.colourMode, kMonoLog);
-  EXPECT_EQ(s.backgroundColour, 2);
-  EXPECT_EQ(s.coastColour, 2);
-  EXPECT_EQ(s.fineGridColour, 1);
-  EXPECT_EQ(s.fillFrameCoast, 0);
+  EXPECT_EQ(s.backgroundColour, Shade::kWhite);
+  EXPECT_EQ(s.coastColour, CoastColour::kBlack);
+  EXPECT_EQ(s.fineGridColour, Shade::kBlack);
+  EXPECT_EQ(s.fillFrameCoast, Flag::kOff);
 
   // Already white: coast and grid colours are the user's.
-  s.coastColour = 1;
+  s.coastColour = CoastColour::kWhite;
   chooseColourMode(s, kMonoLin, full);
-  EXPECT_EQ(s.coastColour, 1);
+  EXPECT_EQ(s.coastColour, CoastColour::kWhite);
 }
 
 TEST(MapDrawingOptions, FillFrameCoastOnlyIn256ColoursAndUnzoomed) {
   Settings s;
   setDefaults(s);
-  s.frameShown = 0;
+  s.frameShown = Flag::kOff;
   EXPECT_FALSE(chooseFillFrameCoast(s, true, /*zoomed=*/true));
-  EXPECT_EQ(s.fillFrameCoast, 0);
+  EXPECT_EQ(s.fillFrameCoast, Flag::kOff);
   EXPECT_TRUE(chooseFillFrameCoast(s, true, false));
-  EXPECT_EQ(s.frameShown, 1);
+  EXPECT_EQ(s.frameShown, Flag::kOn);
   s.colourMode = kSixteenColour;
   EXPECT_FALSE(chooseFillFrameCoast(s, true, false));
 }

@@ -88,7 +88,7 @@ TEST_F(ZonariumRender, FileTypeByExtension) {
 
 TEST_F(ZonariumRender, OptionsFileChoosesTheDrawingSettings) {
   Settings light;
-  light.lightDefaults = 1;
+  light.lightDefaults = Flag::kOn;
   setDefaults(light);
   const fs::path opp = dir.path() / "light.opp";
   ASSERT_TRUE(writeOptions(light, opp));
@@ -142,7 +142,7 @@ TEST(WordedKey, NearMinimumSetOnTheFlexibilityMap) {
   auto f = test::MapFixture::world(true);
   ASSERT_TRUE(f);
   Session& s = f->s;
-  s.settings.flexibilityMap = 1;
+  s.settings.flexibilityMap = Flag::kOn;
   s.settings.nearMinimumGoal = 1;
   ASSERT_TRUE(runNearMinimumSet(s, SelectionEnv{}).ran);
   ASSERT_EQ(buildTitle(s), TitleOutcome::Classify);

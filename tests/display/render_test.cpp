@@ -45,9 +45,9 @@ TEST(GoldenMaps, MonochromeWithBlackWhiteCoastAndFineGrid) {
   auto f = world(true);
   ASSERT_TRUE(f);
   chooseColourMode(f->s.settings, kMonoLog, f->d.palette);
-  f->s.settings.coastColour = 3;
-  f->s.settings.fineGridShown = 1;
-  f->s.settings.fineGridStyle = 1;
+  f->s.settings.coastColour = CoastColour::kBlackWhite;
+  f->s.settings.fineGridShown = Flag::kOn;
+  f->s.settings.fineGridStyle = FineGridStyle::kCrosses;
   f->s.settings.scaleType = kEqualInterval;
   f->classify();
   test::expectMatchesGolden(render(*f), "monochrome");
@@ -64,11 +64,11 @@ TEST(GoldenMaps, ZoomedOnAfrica) {
 TEST(GoldenMaps, NumbersOnlyInScalableTitle) {
   auto f = world(true);
   ASSERT_TRUE(f);
-  f->s.settings.coloursAndNumbers = 2;
-  f->s.settings.numbersColour = 0;  // white numbers turn black on white
-  f->s.settings.scalableTitle = 1;
-  f->s.settings.fineGridShown = 1;
-  f->s.settings.fineGridStyle = 2;
+  f->s.settings.coloursAndNumbers = CellLabels::kNumbers;
+  f->s.settings.numbersColour = NumbersColour::kWhite;  // white numbers turn black on white
+  f->s.settings.scalableTitle = Flag::kOn;
+  f->s.settings.fineGridShown = Flag::kOn;
+  f->s.settings.fineGridStyle = FineGridStyle::kLines;
   f->classify();
   test::expectMatchesGolden(render(*f), "numbers_only");
 }
@@ -76,10 +76,10 @@ TEST(GoldenMaps, NumbersOnlyInScalableTitle) {
 TEST(GoldenMaps, AreaMarkersOnBlackWithBlackWhiteCoast) {
   auto f = world();
   ASSERT_TRUE(f);
-  f->s.settings.backgroundColour = 1;
-  f->s.settings.fillFrameCoast = 0;
-  f->s.settings.coastColour = 3;
-  f->s.settings.selectedAreasDisplay = 2;
+  f->s.settings.backgroundColour = Shade::kBlack;
+  f->s.settings.fillFrameCoast = Flag::kOff;
+  f->s.settings.coastColour = CoastColour::kBlackWhite;
+  f->s.settings.selectedAreasDisplay = AreasShown::kSeedsAndSelected;
   selectTenAreas(f->s);
   f->classify();
   test::expectMatchesGolden(render(*f), "markers");
@@ -88,9 +88,9 @@ TEST(GoldenMaps, AreaMarkersOnBlackWithBlackWhiteCoast) {
 TEST(GoldenMaps, ScaleBarHistogramAndMaxSpots) {
   auto f = world(true);
   ASSERT_TRUE(f);
-  f->s.settings.scaleBarStyle = 1;
-  f->s.settings.coloursAndNumbers = 0;
-  f->s.settings.maxSpot = 1;
+  f->s.settings.scaleBarStyle = ScaleBarStyle::kHistogram;
+  f->s.settings.coloursAndNumbers = CellLabels::kColours;
+  f->s.settings.maxSpot = Flag::kOn;
   f->s.settings.scaleType = kEqualInterval;
   f->classify();
   test::expectMatchesGolden(render(*f), "histogram");

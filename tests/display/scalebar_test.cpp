@@ -97,16 +97,16 @@ struct KeySession {
 
 TEST(CategoryKey, WordsForTheKindsOfCellsTopFirst) {
   KeySession flex(kCodeNearMinimum, {{4, 2}, {3, 1}, {3, 1}, {2, 0}});
-  flex.s.settings.flexibilityMap = 1;
+  flex.s.settings.flexibilityMap = Flag::kOn;
   flex.s.settings.nearMinimumGoal = 1;
   EXPECT_EQ(flex.key(),
             (std::vector<KeyEntry>{{4, "irreplaceable (R)"}, {3, "flexible (O)"}, {2, "partial alternative"}}));
   // Seeds marked on the map get their marker in the key.
   flex.s.areas.cells = {7, 1};
   flex.s.areas.seedCount = 1;
-  flex.s.settings.selectedAreasDisplay = 1;
+  flex.s.settings.selectedAreasDisplay = AreasShown::kSeeds;
   EXPECT_EQ(flex.key().back(), (KeyEntry{kMarkerSample, "seed"}));
-  flex.s.settings.selectedAreasDisplay = 0;
+  flex.s.settings.selectedAreasDisplay = AreasShown::kNone;
   EXPECT_NE(flex.key().back().text, "seed");
 
   // Without the flexibility map the same code is an order of choice.

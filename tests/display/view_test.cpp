@@ -218,24 +218,24 @@ TEST(Zoom, ZoomingSavesTheFillAndUnzoomingRestoresIt) {
   Session s(host, "/nonexistent");
   setDefaults(s.settings);
   ViewState view;
-  ASSERT_EQ(s.settings.fillFrameCoast, 1);
+  ASSERT_EQ(s.settings.fillFrameCoast, Flag::kOn);
   EXPECT_FALSE(zoomTo(s, view, {0, 0, 3073, 2249}));
   EXPECT_FALSE(view.zoomed);
-  EXPECT_EQ(s.settings.fillFrameCoast, 1);
+  EXPECT_EQ(s.settings.fillFrameCoast, Flag::kOn);
   view.zoomArmed = true;
-  s.settings.zoomArmed = 1;
+  s.settings.zoomArmed = Flag::kOn;
   ASSERT_TRUE(zoomTo(s, view, {400, 300, 800, 400}));
   EXPECT_FALSE(view.zoomArmed);
-  EXPECT_EQ(s.settings.zoomArmed, 0);
+  EXPECT_EQ(s.settings.zoomArmed, Flag::kOff);
   EXPECT_TRUE(view.zoomed);
   EXPECT_TRUE(s.zoomed);
-  EXPECT_EQ(s.settings.fillFrameCoast, 0);
+  EXPECT_EQ(s.settings.fillFrameCoast, Flag::kOff);
   // A second zoom keeps the fill saved by the first.
   ASSERT_TRUE(zoomTo(s, view, {500, 300, 400, 400}));
   unzoom(s, view);
   EXPECT_FALSE(view.zoomed);
   EXPECT_FALSE(s.zoomed);
-  EXPECT_EQ(s.settings.fillFrameCoast, 1);
+  EXPECT_EQ(s.settings.fillFrameCoast, Flag::kOn);
 }
 
 TEST(Zoom, RubberBandInEitherDirection) {

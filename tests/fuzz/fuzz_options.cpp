@@ -5,7 +5,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   zn::Settings s = zn::decodeSettings(data, size);
-  int saved = 0;
+  zn::Flag saved{};
   zn::correctAtStartup(s, saved);
   if (s.neighbourhoodSize != 9 && s.neighbourhoodSize != 25) __builtin_trap();
   if (s.classCount < 2 || s.classCount > 10) __builtin_trap();

@@ -199,7 +199,7 @@ TEST(ScoresExportCommand, AsksTheDialogThenTheFileAndKeepsTheChoice) {
   ASSERT_EQ(g.host.saveRequests[0].filters.size(), 1u);
   EXPECT_EQ(g.host.saveRequests[0].filters[0].label, "ASCII scores (*.scr)");
   EXPECT_EQ(g.s.settings.scoresExportChoice, kLayoutPlain);
-  EXPECT_EQ(g.s.settings.scoresExportOption, 1);
+  EXPECT_EQ(g.s.settings.scoresExportOption, Flag::kOn);
   const std::string text = readFile(g.file("cmd.scr"));
   EXPECT_NE(text.find("#1\n            3.500000\n            0.000000\n            0.000000\n"), std::string::npos)
       << text;

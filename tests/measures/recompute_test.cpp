@@ -73,11 +73,11 @@ TEST(ToolsOptions, RerunRepeatsMeansThenSmoothings) {
   runMeasureCommand(d.s, kCodeRangeSizeRarity);
   smoothPass(d.s);
   meanPass(d.s);
-  d.s.settings.rarityFormula = 2;
+  d.s.settings.rarityFormula = RarityFormula::kInverseSquare;
   applyRecompute(d.s, Recompute::ToolsOptions);
 
   Loaded want(fourTaxa());
-  want.s.settings.rarityFormula = 2;
+  want.s.settings.rarityFormula = RarityFormula::kInverseSquare;
   runMeasureCommand(want.s, kCodeRangeSizeRarity);
   meanPass(want.s);
   smoothPass(want.s);
@@ -139,7 +139,7 @@ TEST(ClearScores, EmptiesTheMapAndItsPasses) {
 
 TEST(SwapScores, ExchangesCellsRecordAndTheSettingsTheyWereMadeWith) {
   Loaded d(fourTaxa());
-  d.s.settings.rarityFormula = 0;
+  d.s.settings.rarityFormula = RarityFormula::kDifference;
   runMeasureCommand(d.s, kCodeRangeSizeRarity);
   const std::string rarity = d.map();
   const double rarityLimit = d.s.map.scaleLimit;
@@ -148,20 +148,20 @@ TEST(SwapScores, ExchangesCellsRecordAndTheSettingsTheyWereMadeWith) {
   EXPECT_EQ(d.map(), "");
   EXPECT_EQ(readBackCell(d.s.ws, 2).colour, 7);
   EXPECT_EQ(d.s.backgroundMap.measureCode, kCodeRangeSizeRarity);
-  EXPECT_EQ(d.s.backgroundMap.settings.rarityFormula, 0);
+  EXPECT_EQ(d.s.backgroundMap.settings.rarityFormula, RarityFormula::kDifference);
 
-  d.s.settings.rarityFormula = 2;
+  d.s.settings.rarityFormula = RarityFormula::kInverseSquare;
   runMeasureCommand(d.s, kCodeRichness);
   swapScores(d.s);
   EXPECT_EQ(d.map(), rarity);
   EXPECT_EQ(d.cell(2).fillColour, 7);
   EXPECT_EQ(d.s.map.measureCode, kCodeRangeSizeRarity);
   EXPECT_EQ(d.s.settings.measureCode, kCodeRangeSizeRarity);
-  EXPECT_EQ(d.s.settings.rarityFormula, 0);
+  EXPECT_EQ(d.s.settings.rarityFormula, RarityFormula::kDifference);
   EXPECT_EQ(d.s.map.title, "range-size rarity (difference)");
   EXPECT_DOUBLE_EQ(d.s.map.scaleLimit, rarityLimit);
   EXPECT_EQ(d.s.backgroundMap.title, "richness");
-  EXPECT_EQ(d.s.backgroundMap.settings.rarityFormula, 2);
+  EXPECT_EQ(d.s.backgroundMap.settings.rarityFormula, RarityFormula::kInverseSquare);
   EXPECT_EQ(readBackCell(d.s.ws, 2).count, 3);
 }
 
@@ -200,14 +200,14 @@ TEST(SwapScores, UnderAnOverlayTheCoveredMapGoesBack) {
 
 TEST(RangeCentresCommands, DiversityMenuRemembersAndRarityMenuRestores) {
   Loaded d(fourTaxa());
-  int remembered = 1;
-  d.s.settings.rangeCentreWeighting = 2;
+  RangeWeighting remembered = RangeWeighting::kLargeRanges;
+  d.s.settings.rangeCentreWeighting = RangeWeighting::kSmallRanges;
   selectRangeCentres(d.s, true, remembered);
-  EXPECT_EQ(d.s.settings.rangeCentreWeighting, 0);
-  EXPECT_EQ(remembered, 2);
+  EXPECT_EQ(d.s.settings.rangeCentreWeighting, RangeWeighting::kEqual);
+  EXPECT_EQ(remembered, RangeWeighting::kSmallRanges);
   EXPECT_EQ(d.s.map.measureCode, kCodeRangeCentres);
   selectRangeCentres(d.s, false, remembered);
-  EXPECT_EQ(d.s.settings.rangeCentreWeighting, 2);
+  EXPECT_EQ(d.s.settings.rangeCentreWeighting, RangeWeighting::kSmallRanges);
 }
 
 }  // namespace

@@ -45,9 +45,9 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"Richness", 1, none, "1:1/1 2:3/3 3:2/2 40:1/1 ", 4, 4},
         Case{"RarityByInverseRange", 2, none, "1:0.333333/1 2:1.83333/3 3:1.33333/2 40:0.5/1 ", 1.0 / 3 + 1 + 0.5 + 1,
              4},
-        Case{"RarityByDifference", 2, [](Session& s) { s.settings.rarityFormula = 0; },
+        Case{"RarityByDifference", 2, [](Session& s) { s.settings.rarityFormula = RarityFormula::kDifference; },
              "1:861/1 2:2586/3 3:1724/2 40:862/1 ", 861 + 863 + 862 + 863, 4},
-        Case{"RarityByInverseSquare", 2, [](Session& s) { s.settings.rarityFormula = 2; },
+        Case{"RarityByInverseSquare", 2, [](Session& s) { s.settings.rarityFormula = RarityFormula::kInverseSquare; },
              "1:0.111111/1 2:1.36111/3 3:1.11111/2 40:0.25/1 ", 1.0 / 9 + 1 + 0.25 + 1, 4},
         Case{"LevelOneRichness", 24, none, "1:1/1 2:1/1 3:1/1 ", 2, 2},
         Case{"LevelTwoRichnessAboveExcludedLevelOne", 24, [](Session& s) { s.settings.excludedLevel = 1; },
@@ -58,9 +58,10 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"RareThresholdTwo", 36, [](Session& s) { s.settings.rangeSizeThreshold = 2; }, "2:2/2 3:1/1 40:1/1 ", 3,
              3},
         Case{"RangeCentres", 12, none, "2:2/2 3:2/2 ", 4, 4},
-        Case{"RangeCentresForLargeRanges", 12, [](Session& s) { s.settings.rangeCentreWeighting = 1; }, "2:4/2 3:3/2 ",
-             7, 4},
-        Case{"RangeCentresForSmallRanges", 12, [](Session& s) { s.settings.rangeCentreWeighting = 2; }, "2:4/2 3:5/2 ",
+        Case{"RangeCentresForLargeRanges", 12,
+             [](Session& s) { s.settings.rangeCentreWeighting = RangeWeighting::kLargeRanges; }, "2:4/2 3:3/2 ", 7, 4},
+        Case{"RangeCentresForSmallRanges", 12,
+             [](Session& s) { s.settings.rangeCentreWeighting = RangeWeighting::kSmallRanges; }, "2:4/2 3:5/2 ",
              4 * 864 - 7, 4},
         Case{"RichnessWithinGroupOne", 1, [](Session& s) { s.ws.groupCode = "1"; }, "1:1/1 2:2/2 3:1/1 ", 2, 2},
         Case{"RichnessComplementaryToAreaTwo", 1, [](Session& s) { s.areas.cells = {2}; }, "3:1/1 ", 1, 1},
@@ -72,7 +73,7 @@ TEST(Richness, EveryTaxonRepresentedLeavesABlankMapWithoutNaN) {
   Loaded d(fourTaxa());
   d.s.areas.cells = {2, 3, 40};
   for (int code : {1, 2, 5, 12, 13, 24, 25, 36}) {
-    d.s.settings.rarityFormula = 2;
+    d.s.settings.rarityFormula = RarityFormula::kInverseSquare;
     d.run(static_cast<MeasureCode>(code));
     EXPECT_EQ(d.map(), "") << "code " << code;
     EXPECT_EQ(d.s.map.taxaCounted, 0) << "code " << code;
@@ -122,7 +123,7 @@ TEST(Richness, DifferenceFormulaGivesZeroForATaxonInEveryCell) {
   std::map<int, int> everywhere;
   for (int n = 1; n <= 864; ++n) everywhere[n] = 1;
   Loaded d({{"Everywhere", "1", everywhere}});
-  d.s.settings.rarityFormula = 0;
+  d.s.settings.rarityFormula = RarityFormula::kDifference;
   d.run(kCodeRangeSizeRarity);
   EXPECT_EQ(d.score(5), 0.0);  // blank although counted
   EXPECT_EQ(d.count(5), 1);

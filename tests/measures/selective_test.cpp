@@ -20,14 +20,14 @@ std::vector<test::TaxonSpec> namedTaxa() {
 
 TEST(SelectivePlotDialog, ListsTheGroupInCardOrderOrSortedWithOptionalRanges) {
   Loaded d(namedTaxa());
-  d.s.settings.listDialogVariant = 1;
-  d.s.settings.listDialogOption = 0;
+  d.s.settings.listDialogVariant = Flag::kOn;
+  d.s.settings.listDialogOption = Flag::kOff;
   SelectivePlotModel grouped = openSelectivePlot(d.s, false);
   EXPECT_EQ(grouped.resource, "RICHDLGBOX1");
   EXPECT_EQ(grouped.lines, (std::vector<std::string>{"Panthera leo", "Panthera", "acinonyx jubatus", "Felis"}));
 
-  d.s.settings.listDialogVariant = 0;
-  d.s.settings.listDialogOption = 1;
+  d.s.settings.listDialogVariant = Flag::kOff;
+  d.s.settings.listDialogOption = Flag::kOn;
   SelectivePlotModel sorted = openSelectivePlot(d.s, true);
   EXPECT_EQ(sorted.resource, "RICHDLGBOX2VGA");
   EXPECT_EQ(sorted.lines,
@@ -115,7 +115,7 @@ TEST(SelectivePlotCommand, PlotsTwoTaxaAfterADisplayChange) {
   };
   EXPECT_EQ(runSelectivePlot(s, host, kCodeSelectiveRichness, false), TitleOutcome::Classify);
   EXPECT_EQ(host.dialogs, (std::vector<std::string>{"RICHDLGBOX1", "RICHDLGBOX2"}));
-  EXPECT_EQ(s.settings.listDialogVariant, 0);
+  EXPECT_EQ(s.settings.listDialogVariant, Flag::kOff);
   EXPECT_EQ(s.map.title, "plot selected richness");
   EXPECT_EQ(s.map.taxaCounted, 2);
   EXPECT_EQ(s.ws.cells[5].count, 1);

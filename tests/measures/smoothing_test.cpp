@@ -38,18 +38,18 @@ TEST(SmoothPass, KindsAndNeighbourhoods) {
   const struct {
     const char* name;
     int size;
-    int byMean;
+    Smoothing by;
     double expected;
   } cases[] = {
-      {"median over 9 ignores the outer ring", 9, 0, 2.0},
-      {"mean over 9", 9, 1, 7.0 / 3},
-      {"median over 25 takes the outer ring", 25, 0, 3.0},
-      {"mean over 25", 25, 1, 15.0 / 4},
+      {"median over 9 ignores the outer ring", 9, Smoothing::kMedian, 2.0},
+      {"mean over 9", 9, Smoothing::kMean, 7.0 / 3},
+      {"median over 25 takes the outer ring", 25, Smoothing::kMedian, 3.0},
+      {"mean over 25", 25, Smoothing::kMean, 15.0 / 4},
   };
   for (const auto& c : cases) {
     Scored m;
     m.s.settings.neighbourhoodSize = c.size;
-    m.s.settings.smoothByMean = c.byMean;
+    m.s.settings.smoothByMean = c.by;
     m.set(10, 10, 2);
     m.set(11, 11, 1);  // inner
     m.set(9, 10, 4);   // inner
@@ -60,9 +60,9 @@ TEST(SmoothPass, KindsAndNeighbourhoods) {
 }
 
 TEST(SmoothPass, LoneCellsKeepTheirValueAndBlankCellsStayBlank) {
-  for (int byMean : {0, 1}) {
+  for (Smoothing by : {Smoothing::kMedian, Smoothing::kMean}) {
     Scored m;
-    m.s.settings.smoothByMean = byMean;
+    m.s.settings.smoothByMean = by;
     m.set(20, 12, 7.5);
     smoothPass(m.s);
     EXPECT_DOUBLE_EQ(m.at(20, 12), 7.5);
@@ -72,7 +72,7 @@ TEST(SmoothPass, LoneCellsKeepTheirValueAndBlankCellsStayBlank) {
 
 TEST(SmoothPass, CornerCellAveragesWhatExists) {
   Scored m;
-  m.s.settings.smoothByMean = 1;
+  m.s.settings.smoothByMean = Smoothing::kMean;
   m.set(1, 1, 2);
   m.set(2, 1, 4);
   m.set(1, 2, 6);
@@ -95,7 +95,7 @@ TEST(SmoothPass, MarkersReadAsZeroAndAZeroResultBecomesTheMarker) {
 
 TEST(SmoothPass, EveryCellReadsTheValuesBeforeThePass) {
   Scored m;
-  m.s.settings.smoothByMean = 1;
+  m.s.settings.smoothByMean = Smoothing::kMean;
   m.set(5, 5, 1);
   m.set(6, 5, 3);
   smoothPass(m.s);
@@ -167,16 +167,16 @@ std::vector<test::TaxonSpec> twoCells() {
 TEST(Residuals, ShiftsNegativeResidualsAndKeepsTheOffset) {
   const struct {
     const char* form;
-    int slot;
+    Flag notRelative;
     double cell2, offset, maximum;
     const char* title;
   } cases[] = {
-      {"absolute", 1, 2.0, -1.0, 2.0, "abs residuals from smoothed (2x median 9) richness"},
-      {"relative", 0, 1.0, -0.5, 1.0, "rel residuals from smoothed (2x median 9) richness"},
+      {"absolute", Flag::kOn, 2.0, -1.0, 2.0, "abs residuals from smoothed (2x median 9) richness"},
+      {"relative", Flag::kOff, 1.0, -0.5, 1.0, "rel residuals from smoothed (2x median 9) richness"},
   };
   for (const auto& c : cases) {
     Loaded d(twoCells());
-    d.s.settings.residualsNotRelative = c.slot;
+    d.s.settings.residualsNotRelative = c.notRelative;
     d.run(kCodeResiduals);
     EXPECT_EQ(d.score(1), kZeroScore) << c.form;
     EXPECT_DOUBLE_EQ(d.score(2), c.cell2) << c.form;

@@ -52,10 +52,10 @@ INSTANTIATE_TEST_SUITE_P(
                   [](Session& s) {
                     s.map.smoothPasses = 1;
                     s.map.meanPasses = 1;
-                    s.settings.rarityFormula = 2;
+                    s.settings.rarityFormula = RarityFormula::kInverseSquare;
                   },
                   "smoothed (9) mean range-size rarity (inverse square)"},
-        TitleCase{"RarityDifference", 2, [](Session& s) { s.settings.rarityFormula = 0; },
+        TitleCase{"RarityDifference", 2, [](Session& s) { s.settings.rarityFormula = RarityFormula::kDifference; },
                   "range-size rarity (difference)"},
         TitleCase{"SubtreeLength", 3, none, "subtree length"},
         TitleCase{"MeanRootDistance", 4, [](Session& s) { s.map.meanPasses = 1; }, "mean root distance"},
@@ -85,7 +85,7 @@ INSTANTIATE_TEST_SUITE_P(
                   "greedy richness-area set for 1 rep (3 areas)"},
         TitleCase{"GreedyByRarity", 7,
                   [](Session& s) {
-                    s.settings.greedyByRarity = 1;
+                    s.settings.greedyByRarity = GreedyBy::kRarity;
                     s.settings.greedyGoal = 2;
                   },
                   "greedy inverse rarity-area set for 2 reps (0 areas)"},
@@ -93,20 +93,20 @@ INSTANTIATE_TEST_SUITE_P(
                   "greedy richness-area set for 1 rep (0 areas)"},
         TitleCase{"NearMinimumPlain", 8,
                   [](Session& s) {
-                    s.settings.flexibilityMap = 0;
+                    s.settings.flexibilityMap = Flag::kOff;
                     s.settings.reordering = Reordering::kUnset;
                     threeSeedsOfFive(s);
                   },
                   "near-minimum-area set (3+2 areas)"},
         TitleCase{"NearMinimumByRarity", 8,
                   [](Session& s) {
-                    s.settings.flexibilityMap = 0;
+                    s.settings.flexibilityMap = Flag::kOff;
                     s.settings.reordering = Reordering::kByRarity;
                   },
                   "near-minset re-ordered by rarity (0 areas)"},
         TitleCase{"NearMinimumForGoal", 8,
                   [](Session& s) {
-                    s.settings.flexibilityMap = 0;
+                    s.settings.flexibilityMap = Flag::kOff;
                     s.settings.reordering = Reordering::kNone;
                     s.settings.nearMinimumGoal = 2;
                   },
@@ -129,7 +129,7 @@ INSTANTIATE_TEST_SUITE_P(
                   "as imported"},
         TitleCase{"OverlayKeepsItsTitle", 11, [](Session& s) { s.map.title = "overlay"; }, "overlay"},
         TitleCase{"RangeCentres", 12, none, "range centre richness"},
-        TitleCase{"RangeCentresSmall", 12, [](Session& s) { s.settings.rangeCentreWeighting = 2; },
+        TitleCase{"RangeCentresSmall", 12, [](Session& s) { s.settings.rangeCentreWeighting = RangeWeighting::kSmallRanges; },
                   "range centre richness (small ranges)"},
         TitleCase{"MedianRange", 13, none, "median range size"},
         TitleCase{"SelectedRichness", 22, none, "plot selected richness"},
@@ -144,14 +144,14 @@ INSTANTIATE_TEST_SUITE_P(
         TitleCase{"ExactMinimumSet", 29,
                   [](Session& s) {
                     s.areas.cells = {4, 9};
-                    s.areas.exactKind = 1;
+                    s.areas.exactKind = AreaSet::Exact::kMinimumSet;
                     s.areas.exactCells = {4, 9};
                   },
                   "exact minimum set (2 areas)"},
         TitleCase{"ExactSetChangedSince", 29,
                   [](Session& s) {
                     s.areas.cells = {4, 9, 12};
-                    s.areas.exactKind = 2;
+                    s.areas.exactKind = AreaSet::Exact::kMaximumCoverage;
                     s.areas.exactCells = {4, 9};
                   },
                   "area set re-ordered by richness"},
@@ -162,9 +162,9 @@ INSTANTIATE_TEST_SUITE_P(
         TitleCase{"SelectedAreas", 37, none, "selected areas"},
         TitleCase{"ResidualsMean25", 38,
                   [](Session& s) {
-                    s.settings.smoothByMean = 1;
+                    s.settings.smoothByMean = Smoothing::kMean;
                     s.settings.neighbourhoodSize = 25;
-                    s.settings.residualsNotRelative = 1;
+                    s.settings.residualsNotRelative = Flag::kOn;
                   },
                   "abs residuals from smoothed (2x mean 25) richness"},
         TitleCase{"MedianQuantitative", 39, [](Session& s) { s.ws.datafile.rescaled = true; },
@@ -208,7 +208,7 @@ TEST(Titles, StopWithoutScoresAndRefusedInversions) {
   EXPECT_EQ(d.s.map.title, "old");
 
   d.s.scoresPresent = true;
-  d.s.settings.invertedScale = 1;
+  d.s.settings.invertedScale = Flag::kOn;
   EXPECT_EQ(buildTitle(d.s), TitleOutcome::Classify);
   EXPECT_EQ(d.s.map.title, "inverted colour scale");
   setMeasureCode(d.s, kCodeHotspots);

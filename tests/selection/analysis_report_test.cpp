@@ -23,9 +23,9 @@ struct Case : Priority {
     name(30, "Thirty");
     name(40, "Forty");
     name(50, "Fifty");
-    s.settings.greedyRejectRedundant = 0;
-    s.settings.greedyIncludeSeeds = 0;
-    s.settings.greedyByRarity = 0;
+    s.settings.greedyRejectRedundant = Flag::kOff;
+    s.settings.greedyIncludeSeeds = Flag::kOff;
+    s.settings.greedyByRarity = GreedyBy::kRichness;
     s.settings.greedyGoal = 1;
   }
 };
@@ -36,7 +36,7 @@ TEST(GreedyReport, TitleSeedsAndRejectionNoteFollowTheOptions) {
     // All five cells 10 … 50 add two taxa; equal totals go to the highest
     // cell, 50; then 30 (T2, T3), then 10 (T1). None is redundant.
     Case d;
-    d.s.settings.greedyRejectRedundant = 1;
+    d.s.settings.greedyRejectRedundant = Flag::kOn;
     all += runGreedySet(d.s).results;
   }
   {
@@ -50,8 +50,8 @@ TEST(GreedyReport, TitleSeedsAndRejectionNoteFollowTheOptions) {
     // Weights 1 / range: 10 has 1 + 1/3; then 30 with 1/2 + 1/2; then 20,
     // 40 and 50 tie at 1/3 and 40 wins among the equal totals of 20 and 40.
     Case d;
-    d.s.settings.greedyByRarity = 1;
-    d.s.settings.rarityFormula = 1;
+    d.s.settings.greedyByRarity = GreedyBy::kRarity;
+    d.s.settings.rarityFormula = RarityFormula::kInverse;
     all += runGreedySet(d.s).results;
   }
   expectMatchesFile(all, "greedy_report.txt");

@@ -50,7 +50,7 @@ TEST(CoverageByNumber, StopsRaisingWhenEveryOccupiedCellIsIn) {
 TEST(CoverageByNumber, IncludedSeedsComeBackForEachRaisedGoal) {
   Priority d(caseA());
   d.areas() = {60};
-  d.s.settings.includeSeeds = 1;
+  d.s.settings.includeSeeds = Flag::kOn;
   runNearMaximumCoverage(d.s, false, 5, 0.0, {});
   EXPECT_EQ(d.s.settings.nearMinimumGoal, 2);
   EXPECT_NE(std::find(d.areas().begin(), d.areas().end(), 60), d.areas().end());
@@ -63,7 +63,7 @@ Priority budgetCase(double costOfG) {
   Priority d({taxon("D", {4}), taxon("F", {7}), taxon("G", {8}), taxon("E", {5, 6}), taxon("P", {11, 12}),
               taxon("Q", {11, 13})});
   d.costs({{4, 0.25}, {7, 0.5}, {8, costOfG}, {5, 2.0}, {6, 3.0}, {11, 1.5}, {12, 0.875}, {13, 10.0}});
-  d.s.settings.optimiseByCost = 1;
+  d.s.settings.optimiseByCost = Flag::kOn;
   return d;
 }
 
@@ -87,7 +87,7 @@ TEST(CoverageByBudget, ResiduePhaseAndMaximumComplement) {
 
 TEST(CoverageByBudget, ComplementBecomesTheSoleAreaOfItsTaxa) {
   Priority d = budgetCase(1.0);
-  d.s.settings.longReports = 1;
+  d.s.settings.longReports = Flag::kOn;
   const AnalysisOutcome a = runNearMaximumCoverage(d.s, true, 0, 1.625, {});
   EXPECT_EQ(d.sole(4), 12);
   EXPECT_EQ(d.cell(12).count, 1);

@@ -144,7 +144,7 @@ TEST(Curves, RandomDrawsAreTheRandomSetAnalysisDraws) {
   cp.maxAreas = 4;
   const CurveSet c = computeCurves(p.s, cp);
   ASSERT_TRUE(c.error.empty());
-  p.s.settings.twoTailed = 1;
+  p.s.settings.twoTailed = Tails::kTwo;
   p.s.settings.hotspotKind = HotspotKind::kRichness;
   const RandomSetsOutcome r = runRandomSets(p.s, 4, 1234u);
   ASSERT_TRUE(r.simulated);
@@ -219,7 +219,7 @@ std::vector<test::TaxonSpec> tiedRing() {
 
 TEST(Frequency, SoleCellsAlwaysAndTiedCellsSometimes) {
   Priority p(tiedRing());
-  p.s.settings.lastTieRandom = 0;  // the runs break the last tie at random whatever the option says
+  p.s.settings.lastTieRandom = LastTie::kLowestCell;  // the runs break the last tie at random whatever the option says
   FrequencyParams fp;
   fp.runs = 40;
   const FrequencyResult r = computeSelectionFrequency(p.s, fp);

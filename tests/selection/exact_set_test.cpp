@@ -78,7 +78,7 @@ TEST(ExactMinimumSet, KeepsSeedsUnlessTheyAreIncludedInTheTest) {
     SCOPED_TRACE(c.name);
     test::Priority d(ring());
     d.areas() = {c.includeSeeds ? 60 : 20};
-    d.s.settings.includeSeeds = c.includeSeeds ? 1 : 0;
+    d.s.settings.includeSeeds = flagOf(c.includeSeeds);
     const ExactSetOutcome out = run(d);
     EXPECT_EQ(out.result.status, ExactStatus::Optimal);
     EXPECT_EQ(d.s.areas.seedCount, c.seeds);
@@ -104,7 +104,7 @@ TEST(ExactMinimumSet, GoalAboveOneNeedsEveryCellOfSmallRanges) {
 TEST(ExactMinimumSet, OptimisedByCostTakesTheCheapestCover) {
   test::Priority d(ring());
   d.costs({{10, 1.0}, {20, 5.0}, {30, 1.0}, {40, 5.0}, {50, 1.0}});
-  d.s.settings.optimiseByCost = 1;
+  d.s.settings.optimiseByCost = Flag::kOn;
   const ExactSetOutcome out = run(d);
   EXPECT_EQ(sorted(d.areas()), (std::vector<int>{10, 30, 50}));
   EXPECT_DOUBLE_EQ(out.result.cost, 3.0);

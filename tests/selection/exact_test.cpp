@@ -148,8 +148,8 @@ void load(Loaded& d, const Instance& in) {
   d.s.ws.groupCode = in.groupCode;
   d.s.settings.excludedLevel = in.excludedLevel;
   d.s.settings.nearMinimumGoal = in.goal;
-  d.s.settings.includeSeeds = in.includeSeeds ? 1 : 0;
-  d.s.settings.optimiseByCost = in.byCost ? 1 : 0;
+  d.s.settings.includeSeeds = flagOf(in.includeSeeds);
+  d.s.settings.optimiseByCost = flagOf(in.byCost);
   d.s.areas.cells = in.seeds;
   d.s.areas.seedCount = 0;
 }
@@ -244,7 +244,7 @@ TEST(ExactProblemBuilder, FiltersTaxaAndCountsSeedsTowardsTheGoal) {
   d.s.ws.cards.setLevel(1, 2, 2);  // B: present in 2
   d.s.settings.nearMinimumGoal = 2;
   d.s.areas.cells = {1};
-  d.s.settings.includeSeeds = 0;
+  d.s.settings.includeSeeds = Flag::kOff;
   ExactProblem p = buildExactProblem(d.s, {});
   EXPECT_EQ(p.taxaCounted, 3);  // A, B, E
   EXPECT_EQ(p.taxaMet, 0);
@@ -256,7 +256,7 @@ TEST(ExactProblemBuilder, FiltersTaxaAndCountsSeedsTowardsTheGoal) {
   EXPECT_EQ(std::vector<std::int32_t>(p.columnsOf(0).begin(), p.columnsOf(0).end()), (std::vector<std::int32_t>{0}));
   EXPECT_EQ(p.areaLimit, 1099);
 
-  d.s.settings.includeSeeds = 1;  // the set is free again
+  d.s.settings.includeSeeds = Flag::kOn;  // the set is free again
   p = buildExactProblem(d.s, {});
   EXPECT_TRUE(p.fixedCells.empty());
   EXPECT_EQ(p.cells, (std::vector<int>{1, 2, 7}));
@@ -279,7 +279,7 @@ TEST(ExactProblemBuilder, CoverageCountsTaxaTheSeedsHoldAndClampsTheNumber) {
 
 TEST(ExactProblemBuilder, CostOptimisationNeedsCostData) {
   Loaded d({{"A", "11", {{1, 1}}}});
-  d.s.settings.optimiseByCost = 1;
+  d.s.settings.optimiseByCost = Flag::kOn;
   EXPECT_FALSE(exactByCost(d.s));
   EXPECT_EQ(coverageKind(d.s), ExactKind::CoverageByNumber);
   setCost(d, 1, 4.0);

@@ -42,7 +42,7 @@ TEST(FullyFlexible, AlternativesHoldAllTheAreasSoleTaxa) {
   for (auto [area, cells] : cases) EXPECT_EQ(cellsText(fullyFlexibleAlternatives(d.s, area)), cells) << area;
   // Under cost optimisation only cells of the area's own cost qualify.
   d.s.costPresent = true;
-  d.s.settings.optimiseByCost = 1;
+  d.s.settings.optimiseByCost = Flag::kOn;
   d.cell(2).cost = 5.0;
   d.cell(5).cost = 6.0;
   EXPECT_EQ(cellsText(fullyFlexibleAlternatives(d.s, 2)), "2");
@@ -108,7 +108,7 @@ TEST(GoalEssentialTaxa, OnlyAfterANearMinimumOrCoverageSetForOneRepresentation) 
   d.s.settings.nearMinimumGoal = 1;
   setMeasureCode(d.s, kCodeNearMaximumCoverage);
   EXPECT_TRUE(goalEssentialClickApplies(d.s));
-  d.s.settings.mapAllFlexible = 1;
+  d.s.settings.mapAllFlexible = Flag::kOn;
   EXPECT_FALSE(goalEssentialClickApplies(d.s));
   setMeasureCode(d.s, kCodeRichness);
   EXPECT_FALSE(goalEssentialClickApplies(d.s));
@@ -128,7 +128,7 @@ TEST(CellInformation, LinesFollowTheAnalysisOnTheMap) {
 
   // The irreplaceable/flexible map of the run itself.
   NearMinimum e;
-  e.s.settings.flexibilityMap = 1;
+  e.s.settings.flexibilityMap = Flag::kOn;
   e.cell(1).score = 4.0, e.cell(1).count = 1;
   e.cell(2).score = 3.0, e.cell(2).count = 2;
   e.cell(5).score = 2.0;
@@ -136,7 +136,7 @@ TEST(CellInformation, LinesFollowTheAnalysisOnTheMap) {
             "Area 1: |selected area 1|goal-irreplaceable area|within set|(1 goal-essential taxa)--range");
   EXPECT_EQ(joined(cellInformationLines(e.s, 5)), "Area 5: |goal-flexible area (tie)|outside set");
   EXPECT_EQ(joined(cellInformationLines(e.s, 30)), "Area 30: |unselected area");
-  e.s.settings.flexibilityPartial = 1;
+  e.s.settings.flexibilityPartial = Flag::kOn;
   EXPECT_EQ(joined(cellInformationLines(e.s, 30)), "Area 30: |no scores");
   e.s.settings.nearMinimumGoal = 2;
   EXPECT_EQ(joined(cellInformationLines(e.s, 2)), "Area 2: |selected area 2|(flexibility not assessed)");

@@ -134,7 +134,7 @@ TEST(GreedySet, RarityWeightsPreferTheRareTaxon) {
   Loaded d({taxon("W1", {4, 10, 11, 12}), taxon("W2", {4, 13, 14, 15}), taxon("R", {6})});
   GreedyOptions o = richness();
   o.byRarity = true;
-  o.rarityFormula = 1;  // 1/4 + 1/4 < 1/1
+  o.rarityFormula = RarityFormula::kInverse;  // 1/4 + 1/4 < 1/1
   growGreedySet(d.s, o);
   ASSERT_FALSE(d.s.areas.empty());
   EXPECT_EQ(d.s.areas.cells.front(), 6);
@@ -168,18 +168,18 @@ TEST(GreedySet, OnlyTaxaOfTheIncludedGroupCount) {
 TEST(GreedySet, OptionsComeFromTheSettings) {
   Loaded d({taxon("A", {1})});
   Settings& st = d.s.settings;
-  st.greedyByRarity = 1;
+  st.greedyByRarity = GreedyBy::kRarity;
   st.greedyGoal = 0;
-  st.greedyRejectRedundant = 1;
-  st.greedyIncludeSeeds = 1;
-  st.rarityFormula = 2;
-  st.optimiseByCost = 1;
+  st.greedyRejectRedundant = Flag::kOn;
+  st.greedyIncludeSeeds = Flag::kOn;
+  st.rarityFormula = RarityFormula::kInverseSquare;
+  st.optimiseByCost = Flag::kOn;
   GreedyOptions o = greedyOptions(d.s);
   EXPECT_TRUE(o.byRarity);
   EXPECT_EQ(o.goal, 1);
   EXPECT_TRUE(o.rejectRedundant);
   EXPECT_TRUE(o.includeSeeds);
-  EXPECT_EQ(o.rarityFormula, 2);
+  EXPECT_EQ(o.rarityFormula, RarityFormula::kInverseSquare);
   EXPECT_FALSE(o.byCost) << "no cost data";
   d.s.costPresent = true;
   EXPECT_TRUE(greedyOptions(d.s).byCost);
@@ -332,7 +332,7 @@ TEST(GreedySet, MatchesTheStepByStepRecountOnRandomData) {
     Loaded d(randomTaxa(rng, 40, 30));
     GreedyOptions o;
     o.byRarity = round % 2 == 1;
-    o.rarityFormula = round % 3;
+    o.rarityFormula = static_cast<RarityFormula>(round % 3);
     o.goal = 1 + round % 3;
     o.rejectRedundant = round % 4 < 2;
     o.includeSeeds = round % 5 == 0;

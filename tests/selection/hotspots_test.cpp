@@ -157,7 +157,7 @@ TEST(AreaNumberDialog, ShowsTheSetAndClampsTheNumber) {
     m.number = typed;
     EXPECT_EQ(acceptedNumberOfAreas(m), stored) << "typed " << typed;
   }
-  d.s.areas.cells.assign(1100, 1);
+  d.s.areas.cells.assign(kAreaCapacity, 1);
   m = openNumberOfAreas(d.s);
   EXPECT_EQ(m.maxLine, "(max 0)");
   m.number = 5;
@@ -184,7 +184,7 @@ TEST(AreaNumberDialog, CancelKeepsTheStoredNumber) {
   EXPECT_EQ(s.settings.areasToAdd, 7);
   host.number = 3000;
   EXPECT_TRUE(askNumberOfAreas(host, s));
-  EXPECT_EQ(s.settings.areasToAdd, 1100);
+  EXPECT_EQ(s.settings.areasToAdd, kAreaCapacity);
   EXPECT_EQ(host.dialogs, (std::vector<std::string>{"SelecNumDlgBox1", "SelecNumDlgBox1"}));
 }
 

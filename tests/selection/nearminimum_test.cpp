@@ -124,8 +124,8 @@ std::vector<TieCase> tieCases() {
 TEST(NearMinimum, TieBreakLevelsGiveTheirRuleCodes) {
   for (const TieCase& c : tieCases()) {
     Priority d(c.taxa);
-    d.s.settings.extraTieBreaks = c.extraTies ? 1 : 0;
-    d.s.settings.rejectRedundant = 0;
+    d.s.settings.extraTieBreaks = flagOf(c.extraTies);
+    d.s.settings.rejectRedundant = Flag::kOff;
     runNearMinimumSet(d.s, {});
     EXPECT_EQ(ruleCodes(d), c.rules) << c.what;
   }
@@ -141,7 +141,7 @@ TEST(NearMinimum, TieCountOfAStepIsTheNumberOfCellsTiedOnTheRarest) {
 
 TEST(NearMinimum, LastTieAtRandomTakesTheDrawnEntryOfTheTieListHighestCellFirst) {
   Priority d({taxon("T1", {1, 2, 3, 4})});
-  d.s.settings.lastTieRandom = 1;
+  d.s.settings.lastTieRandom = LastTie::kRandom;
   SelectionEnv env;
   env.seed = 1;  // first value 41: entry 41 mod 4 = 1 of [4, 3, 2, 1]
   runNearMinimumSet(d.s, env);
@@ -152,7 +152,7 @@ TEST(NearMinimum, LastTieAtRandomReachesEveryTiedCell) {
   std::map<int, int> chosen;
   for (std::uint32_t seed = 1; seed <= 300; ++seed) {
     Priority d({taxon("T1", {7, 8, 9})});
-    d.s.settings.lastTieRandom = 1;
+    d.s.settings.lastTieRandom = LastTie::kRandom;
     runNearMinimumSet(d.s, SelectionEnv{false, seed});
     ASSERT_EQ(d.areas().size(), 1u);
     ++chosen[d.areas()[0]];
@@ -164,7 +164,7 @@ TEST(NearMinimum, LastTieAtRandomReachesEveryTiedCell) {
 TEST(NearMinimum, WithoutASeedTheRandomTieIsSeededFromTheTimeOfDay) {
   Priority a({taxon("T1", {1, 2, 3, 4, 5, 6, 7, 8})});
   Priority b({taxon("T1", {1, 2, 3, 4, 5, 6, 7, 8})});
-  a.s.settings.lastTieRandom = b.s.settings.lastTieRandom = 1;
+  a.s.settings.lastTieRandom = b.s.settings.lastTieRandom = LastTie::kRandom;
   runNearMinimumSet(a.s, {});  // the scripted host's time is 1000
   runNearMinimumSet(b.s, SelectionEnv{false, 1000});
   EXPECT_EQ(a.areas(), b.areas());
@@ -183,7 +183,7 @@ TEST(NearMinimum, RedundantAreasAreRejectedAndCounted) {
   EXPECT_EQ(r.rejected, 1);
   EXPECT_EQ(d.cell(1).score, 0.0);
   Priority keep(redundantFirstChoice());
-  keep.s.settings.rejectRedundant = 0;
+  keep.s.settings.rejectRedundant = Flag::kOff;
   EXPECT_EQ(runMainRun(keep.s, {}).rejected, 0);
   EXPECT_EQ(keep.areas(), (std::vector<int>{1, 2, 6}));
 }
@@ -198,7 +198,7 @@ TEST(NearMinimum, SeedsStayFixedUnlessIncludedInTheTest) {
 
   Priority included(taxa);
   included.areas() = {20};
-  included.s.settings.includeSeeds = 1;
+  included.s.settings.includeSeeds = Flag::kOn;
   RunOutcome r = runMainRun(included.s, {});
   EXPECT_EQ(included.areas(), (std::vector<int>{21}));  // 21 holds T as well
   EXPECT_EQ(included.s.areas.seedCount, 0);
@@ -230,16 +230,16 @@ TEST(NearMinimum, NoExchangeWhenATaxonOfBothAreasWouldBeLost) {
 TEST(NearMinimum, ExchangeWithCostsNeedsACheaperArea) {
   Priority cheap(twoForOne(true));
   cheap.costs({{1, 2.0}, {5, 2.0}, {2, 0.5}});
-  cheap.s.settings.optimiseByCost = 1;
+  cheap.s.settings.optimiseByCost = Flag::kOn;
   runMainRun(cheap.s, {});
   EXPECT_EQ(cheap.areas(), (std::vector<int>{5}));
-  EXPECT_EQ(cheap.s.settings.optimiseByCost, 1);
+  EXPECT_EQ(cheap.s.settings.optimiseByCost, Flag::kOn);
 
   // Without cost data the option is switched off.
   Priority none(twoForOne(true));
-  none.s.settings.optimiseByCost = 1;
+  none.s.settings.optimiseByCost = Flag::kOn;
   runMainRun(none.s, {});
-  EXPECT_EQ(none.s.settings.optimiseByCost, 0);
+  EXPECT_EQ(none.s.settings.optimiseByCost, Flag::kOff);
 }
 
 TEST(NearMinimum, GoalTwoForcesSmallRangesAndScoresByOrder) {
@@ -251,7 +251,7 @@ TEST(NearMinimum, GoalTwoForcesSmallRangesAndScoresByOrder) {
   ASSERT_EQ(d.areas().size(), 3u);
   EXPECT_EQ(d.cell(3).ruleCode, 1);
   EXPECT_EQ(d.cell(4).ruleCode, 1);
-  EXPECT_EQ(d.s.settings.flexibilityMap, 0);  // mapped by order
+  EXPECT_EQ(d.s.settings.flexibilityMap, Flag::kOff);  // mapped by order
   for (int p = 1; p <= 3; ++p) {
     const GridCell& c = d.cell(d.areas()[static_cast<std::size_t>(p - 1)]);
     EXPECT_EQ(c.count, p);
@@ -276,7 +276,7 @@ TEST(NearMinimum, ReorderingByRarityPutsTheRarestTaxaFirst) {
   for (auto [reorder, first] : {std::pair{Reordering::kByRichness, 10}, std::pair{Reordering::kByRarity, 20}}) {
     Priority d(taxa);
     d.s.settings.reordering = reorder;
-    d.s.settings.rarityFormula = 1;
+    d.s.settings.rarityFormula = RarityFormula::kInverse;
     runMainRun(d.s, {});
     ASSERT_EQ(d.areas().size(), 2u);
     EXPECT_EQ(d.areas()[0], first) << "re-ordering " << static_cast<int>(reorder);
@@ -285,7 +285,7 @@ TEST(NearMinimum, ReorderingByRarityPutsTheRarestTaxaFirst) {
 
 TEST(NearMinimum, PartialFlexibleMapScoresTheOtherCellsOfSoleTaxa) {
   Priority d(caseA());
-  d.s.settings.flexibilityPartial = 1;
+  d.s.settings.flexibilityPartial = Flag::kOn;
   runMainRun(d.s, {});
   // T3 (sole area 30) is also in 40; T4 (sole area 20) in 40 and 50.
   EXPECT_EQ(d.cell(40).score, 2.0);

@@ -30,7 +30,7 @@ struct Priority {
     s.ws.datafile.opened = true;
     s.ws.datafile.fileName = "priority.dat";
     s.subgroupDataPresent = recount(s.ws, s.settings.excludedLevel);
-    s.settings.longReports = 0;
+    s.settings.longReports = Flag::kOff;
   }
 
   GridCell& cell(int n) { return s.ws.cells[static_cast<std::size_t>(n)]; }

@@ -131,7 +131,7 @@ TEST(RandomSets, ReportsInBothTails) {
   for (int twoTailed : {0, 1}) {
     Priority d(sixCells());
     d.areas() = {20};
-    d.s.settings.twoTailed = twoTailed;
+    d.s.settings.twoTailed = static_cast<Tails>(twoTailed);
     d.s.settings.hotspotKind = static_cast<HotspotKind>(twoTailed);  // richness, then inverse range-size rarity
     text += runRandomSets(d.s, 3, 42).results;
   }

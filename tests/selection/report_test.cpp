@@ -32,7 +32,7 @@ void nameCells(Priority& d) {
 TEST(Report, NearMinimumLongReportListsRulesTaxaAlternativesAndTaxa) {
   Priority d(caseA());
   nameCells(d);
-  d.s.settings.longReports = 1;
+  d.s.settings.longReports = Flag::kOn;
   expectMatchesFile(runNearMinimumSet(d.s, {}).results, "nearminimum_long.txt");
 }
 
@@ -55,9 +55,9 @@ TEST(Report, EveryRuleLabelInTheSelectionRuleSummary) {
     for (bool extra : {false, true})
       for (const auto& taxa : cases) {
         Priority d(taxa);
-        d.s.settings.longReports = 1;
-        d.s.settings.extraTieBreaks = extra ? 1 : 0;
-        d.s.settings.lastTieRandom = random ? 1 : 0;
+        d.s.settings.longReports = Flag::kOn;
+        d.s.settings.extraTieBreaks = flagOf(extra);
+        d.s.settings.lastTieRandom = random ? LastTie::kRandom : LastTie::kLowestCell;
         RunRequest r;
         r.env.seed = 7;
         all += runMainRun(d.s, r).results;
@@ -72,7 +72,7 @@ TEST(Report, SeedsCostsAndGroupCodeInTheShortReport) {
   d.s.subgroupDataPresent = recount(d.s.ws, 0);
   d.costs({{10, 2.5}, {20, 4.0}, {30, 1.0}, {40, 1.0}});
   d.areas() = {60};  // a seed holding only the fifth taxon, outside the group
-  d.s.settings.optimiseByCost = 1;
+  d.s.settings.optimiseByCost = Flag::kOn;
   expectMatchesFile(runNearMinimumSet(d.s, {}).results, "nearminimum_seeds_costs.txt");
 }
 
@@ -83,7 +83,7 @@ TEST(Report, QuantitativeRepresentationCommandGivesProbabilities) {
   d.areas() = {1, 2};
   setMeasureCode(d.s, kCodeRepresentation);
   std::string text = representationReport(d.s, {}).text;
-  d.s.settings.longReports = 1;
+  d.s.settings.longReports = Flag::kOn;
   text += representationReport(d.s, {}).text;
   expectMatchesFile(text, "representation_quantitative.txt");
 }

@@ -77,7 +77,7 @@ TEST_F(Commands, CoverageAsksForTheNumberAndStopsOnCancel) {
 TEST_F(Commands, CoverageByCostAsksForTheBudgetWithinItsBounds) {
   for (int n = 1; n <= 864; ++n) cell(n).cost = n == 30 ? 5.0 : 1.0;
   session->costPresent = true;
-  session->settings.optimiseByCost = 1;
+  session->settings.optimiseByCost = Flag::kOn;
   budgetAsked = 2.7;  // read as the whole number 2
   host.dialogAnswers.push_back(true);
   shell->dispatch(Command::NearMaximumCoverage);
@@ -127,7 +127,7 @@ TEST_F(Commands, ConvertCostValuesTakesTheScoresAndChecksOccupiedCells) {
   EXPECT_EQ(host.messageLines().back(),
             "Convert screen scores to cost values for area selection: Cost data missing for some areas.");
   EXPECT_FALSE(session->costPresent);
-  EXPECT_EQ(session->settings.optimiseByCost, 0);
+  EXPECT_EQ(session->settings.optimiseByCost, Flag::kOff);
 }
 
 TEST_F(Commands, ThreatValuesEnableReorderingByThreat) {

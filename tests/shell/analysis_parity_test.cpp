@@ -88,7 +88,7 @@ struct Parity : test::ShellFixture {
 
 // The options of the window after a run, as --set flags the tool takes.
 std::vector<std::string> settingFlags(const Session& s) {
-  return {"--set", "range-centre-weighting=" + std::to_string(s.settings.rangeCentreWeighting)};
+  return {"--set", "range-centre-weighting=" + std::to_string(static_cast<int>(s.settings.rangeCentreWeighting))};
 }
 
 TEST_F(Parity, EveryRegisteredAnalysisGivesTheSameMapAndResultsInTheWindowAndTheTool) {

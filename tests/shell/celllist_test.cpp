@@ -111,7 +111,7 @@ TEST(CellList, CoordinatesOnlyOnTheEqualGridUnderRichnessOrNoMeasure) {
 
 TEST(CellList, AlphabeticalVariantSortsWithoutRegardToCase) {
   Fixture f;
-  f.s.settings.listDialogVariant = 0;
+  f.s.settings.listDialogVariant = Flag::kOff;
   CellListModel m = f.open();
   EXPECT_EQ(m.resource, "BIOTADLGBOX2");
   EXPECT_EQ(joined(m.lines), "Alpha|beta|Gamma|zeta");
@@ -121,7 +121,7 @@ TEST(CellList, AlphabeticalVariantSortsWithoutRegardToCase) {
 
 TEST(CellList, RangeSizesFollowNamesExceptUnderTheirOwnAnalyses) {
   Fixture f;
-  f.s.settings.listDialogOption = 1;
+  f.s.settings.listDialogOption = Flag::kOn;
   CellListModel m = f.open();
   EXPECT_TRUE(m.rangeSizes);
   EXPECT_EQ(joined(m.lines), "zeta- 2|Alpha- 1|beta- 2|Gamma- 1");
@@ -197,7 +197,7 @@ TEST(CellList, AnalysisMarksShowSoleAreasAndRangeCentres) {
 
 TEST(CellList, PlotSelectedMarksTheTaxaOfTheLines) {
   Fixture f;
-  f.s.settings.listDialogVariant = 0;  // sorted: Alpha, beta, Gamma, zeta
+  f.s.settings.listDialogVariant = Flag::kOff;  // sorted: Alpha, beta, Gamma, zeta
   CellListModel m = f.open();
   m.selected = {0, 3};
   EXPECT_EQ(plotSelectedCellTaxa(f.s, f.host, m), 2);
@@ -261,8 +261,8 @@ TEST(CellListCommand, DisplayChangesShowTheDialogAgain) {
   }
   EXPECT_EQ(seen, (std::vector<std::string>{"BIOTADLGBOX1:zeta|Alpha|beta|Gamma", "BIOTADLGBOX2:Alpha|beta|Gamma|zeta",
                                             "BIOTADLGBOX2:Alpha- 1|beta- 2|Gamma- 1|zeta- 2"}));
-  EXPECT_EQ(f.s.settings.listDialogVariant, 0);
-  EXPECT_EQ(f.s.settings.listDialogOption, 1);
+  EXPECT_EQ(f.s.settings.listDialogVariant, Flag::kOff);
+  EXPECT_EQ(f.s.settings.listDialogOption, Flag::kOn);
 }
 
 TEST(CellListCommand, RangeSizesAreRefusedUnderTheirOwnAnalyses) {
@@ -276,7 +276,7 @@ TEST(CellListCommand, RangeSizesAreRefusedUnderTheirOwnAnalyses) {
   };
   CellListOutcome o = runCellListOnce(f.s, f.host, 2, false);
   EXPECT_FALSE(o.showAgain);
-  EXPECT_EQ(f.s.settings.listDialogOption, 0);
+  EXPECT_EQ(f.s.settings.listDialogOption, Flag::kOff);
 }
 
 TEST(CellListCommand, PlotAllFromTheDialog) {

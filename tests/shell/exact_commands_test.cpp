@@ -150,7 +150,7 @@ TEST(ExactTimeLimitOption, DefaultsAndStartUpCorrection) {
     setDefaults(s);
     EXPECT_EQ(s.exactTimeLimit, 60);
     s.exactTimeLimit = c.stored;
-    int saved = 0;
+    Flag saved{};
     correctAtStartup(s, saved);
     EXPECT_EQ(s.exactTimeLimit, c.expected) << "stored " << c.stored;
   }

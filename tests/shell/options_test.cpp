@@ -215,12 +215,12 @@ TEST(ToolsOptionsModel, OpeningMakesTheStoredReorderingConsistent) {
 
 TEST(ToolsOptionsModel, CostOptimisationOnlyWithCostData) {
   Settings s = darkDefaults();
-  s.optimiseByCost = 1;
+  s.optimiseByCost = Flag::kOn;
   ToolsOptionsModel without(s, facts(10, /*cost=*/false));
   EXPECT_FALSE(without.enabled(topt::kOptimiseCost));
   EXPECT_FALSE(without.checked(topt::kOptimiseCost));
   without.setChecked(topt::kOptimiseCost, true);
-  EXPECT_EQ(without.settings.optimiseByCost, 0);
+  EXPECT_EQ(without.settings.optimiseByCost, Flag::kOff);
 
   ToolsOptionsModel with(s, facts(10, /*cost=*/true));
   EXPECT_TRUE(with.enabled(topt::kOptimiseCost));
@@ -237,12 +237,13 @@ TEST(ToolsOptionsModel, ReorderingByThreatOnlyWithThreatData) {
 TEST(ToolsOptionsModel, FlexibilityMapChoicesSpreadOverThreeSlots) {
   struct Case {
     int id;
-    int on, partial, all;
+    Flag on, partial, all;
   };
-  const Case cases[] = {{topt::kMapAllFlexible, 1, 0, 1},
-                        {topt::kMapPartial, 1, 1, 0},
-                        {topt::kMapByOrder, 0, 0, 0},
-                        {topt::kMapIrreplaceable, 1, 0, 0}};
+  constexpr Flag Y = Flag::kOn, N = Flag::kOff;
+  const Case cases[] = {{topt::kMapAllFlexible, Y, N, Y},
+                        {topt::kMapPartial, Y, Y, N},
+                        {topt::kMapByOrder, N, N, N},
+                        {topt::kMapIrreplaceable, Y, N, N}};
   ToolsOptionsModel m(darkDefaults(), facts(10));
   EXPECT_TRUE(m.checked(topt::kMapIrreplaceable));  // the defaults
   for (const Case& c : cases) {
@@ -256,7 +257,7 @@ TEST(ToolsOptionsModel, FlexibilityMapChoicesSpreadOverThreeSlots) {
 
 TEST(ToolsOptionsModel, RangeCentreWeightingZeroShowsNoChoice) {
   Settings s = darkDefaults();
-  s.rangeCentreWeighting = 0;
+  s.rangeCentreWeighting = RangeWeighting::kEqual;
   ToolsOptionsModel m(s, facts(10));
   EXPECT_FALSE(m.checked(topt::kLargeRanges));
   EXPECT_FALSE(m.checked(topt::kSmallRanges));
@@ -271,14 +272,14 @@ TEST(ToolsOptionsModel, OkWritesOnlyTheDialogsSlots) {
   m.setNumber(topt::kThreshold, 9);
   m.setChecked(topt::kCancelRerun, true);
   // What other dialogs changed meanwhile stays.
-  m.settings.backgroundColour = 1;
+  m.settings.backgroundColour = Shade::kBlack;
   record.areasToAdd = 33;
   AreaSet areas;
   m.apply(record, areas);
-  EXPECT_EQ(record.rarityFormula, 0);
-  EXPECT_EQ(record.twoTailed, 1);
+  EXPECT_EQ(record.rarityFormula, RarityFormula::kDifference);
+  EXPECT_EQ(record.twoTailed, Tails::kTwo);
   EXPECT_EQ(record.rangeSizeThreshold, 9);
-  EXPECT_EQ(record.backgroundColour, 0);
+  EXPECT_EQ(record.backgroundColour, Shade::kGrey);
   EXPECT_EQ(record.areasToAdd, 33);
 }
 
@@ -476,8 +477,8 @@ TEST(MapOptionsModel, MonochromeOnAColouredBackgroundTurnsItWhite) {
   }
   // Already white: the other colours are left as chosen.
   Settings light = darkDefaults();
-  light.backgroundColour = 2;
-  light.coastColour = 1;
+  light.backgroundColour = Shade::kWhite;
+  light.coastColour = CoastColour::kWhite;
   MapOptionsModel m(light, "", mapFacts());
   m.setChecked(mopt::kMonoLog, true);
   EXPECT_TRUE(m.checked(mopt::kCoastWhite));
@@ -501,8 +502,8 @@ TEST(MapOptionsModel, FillFrameCoastOnlyIn256ColourAndNotZoomed) {
   for (const Case& c : cases) {
     Settings s = darkDefaults();
     s.colourMode = c.mode;
-    s.fillFrameCoast = c.fillBefore ? 1 : 0;
-    s.frameShown = 0;
+    s.fillFrameCoast = flagOf(c.fillBefore);
+    s.frameShown = Flag::kOff;
     MapOptionsModel m(s, "", mapFacts(256, c.zoomed));
     EXPECT_EQ(m.enabled(mopt::kFillFrameCoast), c.enabled) << c.mode << " zoomed " << c.zoomed;
     m.setChecked(mopt::kFillFrameCoast, false);
@@ -516,12 +517,13 @@ TEST(MapOptionsModel, FillFrameCoastOnlyIn256ColourAndNotZoomed) {
 TEST(MapOptionsModel, ScaleBarChoicesSetShownAndStyle) {
   struct Case {
     int id;
-    int shown, style;
+    Flag shown;
+    ScaleBarStyle style;
   };
-  const Case cases[] = {{mopt::kScaleBarOff, 0, 0},
-                        {mopt::kScaleBarPlain, 1, 0},
-                        {mopt::kScaleBarHistogram, 1, 1},
-                        {mopt::kScaleBarNumbers, 1, 2}};
+  const Case cases[] = {{mopt::kScaleBarOff, Flag::kOff, ScaleBarStyle::kPlain},
+                        {mopt::kScaleBarPlain, Flag::kOn, ScaleBarStyle::kPlain},
+                        {mopt::kScaleBarHistogram, Flag::kOn, ScaleBarStyle::kHistogram},
+                        {mopt::kScaleBarNumbers, Flag::kOn, ScaleBarStyle::kNumbers}};
   MapOptionsModel m(darkDefaults(), "", mapFacts());
   EXPECT_TRUE(m.checked(mopt::kScaleBarNumbers));
   for (const Case& c : cases) {
@@ -534,21 +536,22 @@ TEST(MapOptionsModel, ScaleBarChoicesSetShownAndStyle) {
 
 TEST(MapOptionsModel, ScoreScaleKeepsColoursOrNumbersTicked) {
   struct Case {
-    int stored;
+    CellLabels stored;
     int id;
     bool on;
-    int after;
+    CellLabels after;
   };
+  constexpr CellLabels C = CellLabels::kColours, B = CellLabels::kColoursAndNumbers, N = CellLabels::kNumbers;
   const Case cases[] = {
-      {1, mopt::kScaleNumbers, false, 0}, {1, mopt::kScaleColours, false, 2}, {0, mopt::kScaleColours, false, 0},
-      {2, mopt::kScaleNumbers, false, 2}, {0, mopt::kScaleNumbers, true, 1},  {2, mopt::kScaleColours, true, 1},
+      {B, mopt::kScaleNumbers, false, C}, {B, mopt::kScaleColours, false, N}, {C, mopt::kScaleColours, false, C},
+      {N, mopt::kScaleNumbers, false, N}, {C, mopt::kScaleNumbers, true, B},  {N, mopt::kScaleColours, true, B},
   };
   for (const Case& c : cases) {
     Settings s = darkDefaults();
     s.coloursAndNumbers = c.stored;
     MapOptionsModel m(s, "", mapFacts());
     m.setChecked(c.id, c.on);
-    EXPECT_EQ(m.settings.coloursAndNumbers, c.after) << c.stored << " " << c.id << " " << c.on;
+    EXPECT_EQ(m.settings.coloursAndNumbers, c.after) << static_cast<int>(c.stored) << " " << c.id << " " << c.on;
     EXPECT_TRUE(m.checked(mopt::kScaleColours) || m.checked(mopt::kScaleNumbers));
   }
 }
@@ -574,9 +577,9 @@ TEST(MapOptionsModel, DefaultButtonsResetTheRecordButKeepTheCountingLevelAndZoom
     for (bool zoomed : {false, true}) {
       Settings record = darkDefaults();
       record.colourMode = kMonoLog;
-      record.backgroundColour = 1;
+      record.backgroundColour = Shade::kBlack;
       record.excludedLevel = 2;
-      record.zoomArmed = 1;
+      record.zoomArmed = Flag::kOn;
       record.measureCode = kCodeGreedy;
       MapOptionsModel m(record, "richness", mapFacts(256, zoomed));
       m.chooseDefaults(light);
@@ -586,12 +589,12 @@ TEST(MapOptionsModel, DefaultButtonsResetTheRecordButKeepTheCountingLevelAndZoom
 
       Settings expected;
       expected.measureCode = kCodeGreedy;
-      expected.lightDefaults = light ? 1 : 0;
+      expected.lightDefaults = flagOf(light);
       setDefaults(expected, zoomed);
       expected.excludedLevel = 2;
-      expected.zoomArmed = 1;
+      expected.zoomArmed = Flag::kOn;
       EXPECT_TRUE(record == expected) << "light " << light << " zoomed " << zoomed;
-      EXPECT_EQ(record.fillFrameCoast, !light && !zoomed ? 1 : 0);
+      EXPECT_EQ(record.fillFrameCoast, flagOf(!light && !zoomed));
       EXPECT_TRUE(m.changes().palette);
     }
   }
@@ -670,12 +673,12 @@ TEST(MapOptionsModel, OkWritesOnlyTheMapDrawingSlots) {
   Settings record = darkDefaults();
   MapOptionsModel m(record, "", mapFacts());
   m.setChecked(mopt::kBackgroundWhite, true);
-  m.settings.rarityFormula = 2;  // not the dialog's
+  m.settings.rarityFormula = RarityFormula::kInverseSquare;  // not the dialog's
   record.areasToAdd = 44;
   MapRecord map;
   m.apply(record, map);
-  EXPECT_EQ(record.backgroundColour, 2);
-  EXPECT_EQ(record.rarityFormula, 1);
+  EXPECT_EQ(record.backgroundColour, Shade::kWhite);
+  EXPECT_EQ(record.rarityFormula, RarityFormula::kInverse);
   EXPECT_EQ(record.areasToAdd, 44);
 }
 

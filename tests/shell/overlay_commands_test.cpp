@@ -61,12 +61,12 @@ TEST_F(OverlayCommands, IdenticalPairGivesTheShortMessageAndTheChosenCells) {
     d.scheme = 0;
   };
   sh.host.dialogAnswers.push_back(true);
-  sh.session->settings.backgroundColour = 2;
+  sh.session->settings.backgroundColour = Shade::kWhite;
   sh.session->settings.scaleType = kEqualInterval;
   ASSERT_TRUE(overlayScoresCommand(*sh.shell));
-  EXPECT_EQ(sh.session->overlay.savedBackground, 2);
-  EXPECT_EQ(sh.session->settings.backgroundColour, 0);  // grey
-  EXPECT_EQ(sh.session->settings.maxNotSeparate, 1);
+  EXPECT_EQ(sh.session->overlay.savedBackground, Shade::kWhite);
+  EXPECT_EQ(sh.session->settings.backgroundColour, Shade::kGrey);  // grey
+  EXPECT_EQ(sh.session->settings.maxNotSeparate, Flag::kOn);
   EXPECT_EQ(sh.host.dialogs, std::vector<std::string>{kOverlayDialog});
   EXPECT_EQ(seen.orLabel(), "use all cells with scores (logical 'or') 5 cells");
   EXPECT_EQ(seen.andLabel(), "use only shared scores  (logical 'and') 3 cells");
@@ -196,10 +196,10 @@ TEST_F(OverlayCommands, AnotherMeasureTakesTheOverlayDownAndGivesTheBackgroundBa
   sh.shell->showMeasure(kCodeRichness);
   sh.shell->dispatch(Command::SwapScores);  // richness into the background
   sh.shell->showMeasure(kCodeRangeSizeRarity);
-  s.settings.backgroundColour = 2;
+  s.settings.backgroundColour = Shade::kWhite;
   sh.host.dialogAnswers.push_back(true);
   ASSERT_TRUE(overlayScoresCommand(*sh.shell));
-  EXPECT_EQ(s.settings.backgroundColour, 0);
+  EXPECT_EQ(s.settings.backgroundColour, Shade::kGrey);
   EXPECT_TRUE(sh.shell->display.palette.overlayInForce);
   EXPECT_EQ(s.overlay.savedMeasure, kCodeRangeSizeRarity);
   // The legend counts every scored cell once.
@@ -217,7 +217,7 @@ TEST_F(OverlayCommands, AnotherMeasureTakesTheOverlayDownAndGivesTheBackgroundBa
   EXPECT_EQ(s.overlay.savedMeasure, kCodeRangeSizeRarity);
 
   sh.shell->showMeasure(kCodeRichness);
-  EXPECT_EQ(s.settings.backgroundColour, 2);
+  EXPECT_EQ(s.settings.backgroundColour, Shade::kWhite);
   EXPECT_FALSE(s.overlay.savedBackground.has_value());
   EXPECT_FALSE(s.overlay.twoAxisPlotted);
   EXPECT_FALSE(sh.shell->display.palette.overlayInForce);
@@ -318,14 +318,14 @@ class ThreeAxisView : public OverlayCommands {
 
 TEST_F(ThreeAxisView, ImportedColumnsColourTheCellsAndOpenTheOptions) {
   Session& s = *sh.session;
-  s.settings.backgroundColour = 2;
+  s.settings.backgroundColour = Shade::kWhite;
   s.settings.scaleType = kFixedLimit;
   load();
   showThreeAxis(*sh.shell);
   EXPECT_TRUE(sh.shell->flags.view3D);
   EXPECT_TRUE(sh.shell->flags.threeAxisWindowOpen);
   EXPECT_NE(std::find(sh.host.shellCalls.begin(), sh.host.shellCalls.end(), "open M3DLGBOX"), sh.host.shellCalls.end());
-  EXPECT_EQ(s.settings.backgroundColour, 0);
+  EXPECT_EQ(s.settings.backgroundColour, Shade::kGrey);
   EXPECT_EQ(s.settings.scaleType, kEqualFrequency);
   // Equal intervals from here on, as the map options may choose.
   s.settings.scaleType = kEqualInterval;
@@ -357,7 +357,7 @@ TEST_F(ThreeAxisView, ImportedColumnsColourTheCellsAndOpenTheOptions) {
   EXPECT_FALSE(sh.shell->flags.view3D);
   EXPECT_FALSE(sh.shell->flags.threeAxisWindowOpen);
   EXPECT_FALSE(s.overlay.threeAxis.loaded);
-  EXPECT_EQ(s.settings.backgroundColour, 2);
+  EXPECT_EQ(s.settings.backgroundColour, Shade::kWhite);
   EXPECT_EQ(sh.shell->display.palette.classCount, 33);
   EXPECT_NE(std::find(sh.host.shellCalls.begin(), sh.host.shellCalls.end(), "close M3DLGBOX"),
             sh.host.shellCalls.end());
@@ -371,7 +371,7 @@ TEST_F(ThreeAxisView, SmoothingWorksOnEachColumnInCellOrder) {
   b.values[10] = {2, 4, 6};
   b.values[11] = {4, 8, 0};
   showThreeAxis(*sh.shell);
-  s.settings.smoothByMean = 1;
+  s.settings.smoothByMean = Smoothing::kMean;
   s.settings.neighbourhoodSize = 9;
   sh.shell->dispatch(Command::SmoothScores);
   // Cell 10 takes the mean with cell 11; cell 11 then reads cell 10 smoothed.
@@ -387,7 +387,7 @@ TEST_F(ThreeAxisView, SmoothingWorksOnEachColumnInCellOrder) {
 
 TEST_F(ThreeAxisView, SixteenColoursMapTheFirstColumnInstead) {
   Session& s = *sh.session;
-  s.settings.backgroundColour = 2;
+  s.settings.backgroundColour = Shade::kWhite;
   sh.shell->rebuildPalette(16);
   load();
   for (int k = 1; k <= 6; ++k) s.ws.cells[static_cast<std::size_t>(10 * k)].score = k;
@@ -397,7 +397,7 @@ TEST_F(ThreeAxisView, SixteenColoursMapTheFirstColumnInstead) {
   EXPECT_FALSE(sh.shell->flags.view3D);
   EXPECT_FALSE(sh.shell->flags.threeAxisWindowOpen);
   EXPECT_FALSE(s.overlay.threeAxis.loaded);
-  EXPECT_EQ(s.settings.backgroundColour, 2);
+  EXPECT_EQ(s.settings.backgroundColour, Shade::kWhite);
   EXPECT_EQ(sh.shell->display.classes.scoredCells, 6);
   // Later titles do not ask again.
   sh.shell->retitle();

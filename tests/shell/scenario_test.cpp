@@ -64,7 +64,7 @@ TEST_F(ShellScenario, OpenTheSampleThenRichnessAndRarity) {
 
   shell->dispatch(Command::RangeSizeRarity);
   EXPECT_EQ(session->map.title, "range-size rarity (inverse)");
-  session->settings.rarityFormula = 0;
+  session->settings.rarityFormula = RarityFormula::kDifference;
   shell->dispatch(Command::RangeSizeRarity);
   EXPECT_EQ(session->map.title, "range-size rarity (difference)");
   shell->dispatch(Command::SmoothScores);
@@ -157,7 +157,7 @@ TEST_F(ShellScenario, ToolsOptionsRerunFollowsTheMapOnScreen) {
   auto changeFormula = [](const std::string& name, DialogModel& m) {
     ASSERT_EQ(name, "ToptDlgBox");
     auto& t = dynamic_cast<ToolsOptionsModel&>(m);
-    t.setChecked(2901, true);  // rarity by difference formula
+    t.setChecked(topt::kRarityDifference, true);
   };
   host.onDialog = changeFormula;
   // Range-size rarity is computed again with the new formula.
@@ -168,13 +168,13 @@ TEST_F(ShellScenario, ToolsOptionsRerunFollowsTheMapOnScreen) {
   EXPECT_EQ(session->map.title, "range-size rarity (difference)");
   // Level n richness becomes richness.
   shell->dispatch(Command::LevelNRichness);
-  session->settings.rarityFormula = 1;
+  session->settings.rarityFormula = RarityFormula::kInverse;
   host.dialogAnswers.push_back(true);
   shell->dispatch(Command::ToolsOptions);
   EXPECT_EQ(session->map.measureCode, 1);
   EXPECT_EQ(session->map.title, "richness");
   // Cancel changes nothing.
-  session->settings.rarityFormula = 1;
+  session->settings.rarityFormula = RarityFormula::kInverse;
   shell->dispatch(Command::RangeSizeRarity);
   host.dialogAnswers.push_back(false);
   shell->dispatch(Command::ToolsOptions);

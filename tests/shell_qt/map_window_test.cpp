@@ -73,8 +73,8 @@ TEST_P(MapWindow, DoubleClicksAndEditorClicksReachTheCellUnderThePointer) {
   QStringList taxa;
   QTimer::singleShot(0, [&] {
     if (QWidget* w = QApplication::activeModalWidget()) {
-      if (auto* l = w->findChild<QLabel*>("c1013")) line = l->text();
-      if (auto* list = w->findChild<QListWidget*>("c1014"))
+      if (auto* l = w->findChild<QLabel*>("cellLine")) line = l->text();
+      if (auto* list = w->findChild<QListWidget*>("taxa"))
         for (int i = 0; i < list->count(); ++i) taxa << list->item(i)->text();
       w->close();
     }
@@ -336,9 +336,9 @@ class MapRamps : public MapWindow {
       if (!d) return;
       title = d->windowTitle();
       for (int id : ids) {
-        auto* b = d->findChild<QAbstractButton*>(QString("c%1").arg(id));
+        auto* b = d->findChild<QAbstractButton*>(mapControlName(id));
         if (!b) {
-          ADD_FAILURE() << "no control " << id;
+          ADD_FAILURE() << "no control " << mapControlName(id);
           continue;
         }
         QTest::mouseClick(b, Qt::LeftButton, {}, QPoint(8, b->height() / 2));
@@ -398,7 +398,7 @@ TEST_P(MapRamps, ColourBlindAndDivergingRampsAreChosenWithTheMouseAndDrawnAsTheT
   const int zero = classOfScore(shell->display.classes, -session->map.scoreOffset);
   ASSERT_GT(zero, 0);
   Palette sides = shell->display.palette;
-  putDivergingRamp(sides, zero, session->settings.maxNotSeparate == 0);
+  putDivergingRamp(sides, zero, session->settings.maxNotSeparate == Flag::kOff);
   const std::set<QRgb> blueSide = rampColours(sides, 0, zero - 1), redSide = rampColours(sides, zero + 1, 32);
   for (QRgb c : blueSide) EXPECT_GT(qBlue(c), qRed(c));
   for (QRgb c : redSide) EXPECT_GT(qRed(c), qBlue(c));

@@ -115,7 +115,7 @@ TEST_F(OverlayMaps, ThreeAxisImportWithItsOptionsWindow) {
   EXPECT_TRUE(w.axisButton(0, 0)->isChecked());
   EXPECT_TRUE(w.axisButton(2, 2)->isChecked());
   EXPECT_EQ(w.titleEdit(1)->text(), "range-size rarity");
-  EXPECT_EQ(w.findChild<QRadioButton*>("c3406"), w.axisButton(1, 2));
+  EXPECT_EQ(w.findChild<QRadioButton*>("blueAxis3"), w.axisButton(1, 2));
   w.onBox(2)->setChecked(false);         // red off
   w.axisButton(1, 0)->setChecked(true);  // blue shows richness too
   w.anyScoreBox()->setChecked(true);

@@ -82,7 +82,7 @@ TEST_F(BritainFixture, MasterGridNumbersCellsInReadingOrder) {
 
 TEST_F(BritainFixture, CoastlineBreaksMoveToTheExtentAndPointsShiftIntoTheFrame) {
   ASSERT_TRUE(startSession(s));
-  EXPECT_EQ(s.coastApplies, 2);
+  EXPECT_EQ(s.coastApplies, CoastOutline::kBritain);
   ASSERT_EQ(s.coast.points.size(), 3u);
   EXPECT_EQ(s.coast.points[0].x, 300 + 80 - 220);
   EXPECT_EQ(s.coast.points[0].y, 40 + 60);

@@ -49,7 +49,7 @@ TEST_F(OpenDatafile, PresenceDataOpensSilentlyWithItsGridType) {
   EXPECT_EQ(s.ws.capacity, 53);
   EXPECT_EQ(s.ws.counters.records, 4);
   EXPECT_EQ(s.map.measureCode, 1);
-  EXPECT_EQ(s.coastApplies, 1);
+  EXPECT_EQ(s.coastApplies, CoastOutline::kWorld);
   EXPECT_EQ(s.ws.cells[1].background, 0);  // the top row is sea in "equal"
   EXPECT_EQ(s.ws.cells[37].background, 1);
   ASSERT_EQ(host.openRequests.size(), 1u);
@@ -198,7 +198,7 @@ TEST_F(OpenDatafile, MissingCoastlineIsReportedAfterTheLoad) {
   ASSERT_TRUE(open(put("equal/b.dat", test::datafileImage("b", threeTaxa()))));
   EXPECT_EQ(host.messageLines(),
             std::vector<std::string>{"File: " + s.coastFile().string() + ": Coastline data not read"});
-  EXPECT_EQ(s.coastApplies, 0);
+  EXPECT_EQ(s.coastApplies, CoastOutline::kNone);
 }
 
 TEST_F(OpenDatafile, CoastlineFileWithoutItsCountsIsNotRead) {
@@ -208,7 +208,7 @@ TEST_F(OpenDatafile, CoastlineFileWithoutItsCountsIsNotRead) {
     Session fresh{h, home};
     ASSERT_TRUE(startSession(fresh));
     EXPECT_FALSE(fresh.coastlineRead) << std::string(bytes).size() << " bytes";
-    EXPECT_EQ(fresh.coastApplies, 0);
+    EXPECT_EQ(fresh.coastApplies, CoastOutline::kNone);
     h.openFiles.push_back(put("equal/b.dat", test::datafileImage("b", threeTaxa())));
     ASSERT_TRUE(openDatafile(fresh, h));
     EXPECT_EQ(h.messageLines(),

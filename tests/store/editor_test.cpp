@@ -35,22 +35,22 @@ TEST_F(Editor, OpeningClearsTheFiltersTakesTheDisplayAndShowsTaxonZero) {
   s.settings.excludedLevel = 1;
   s.areas.cells = {3, 4};
   s.areas.seedCount = 1;
-  s.settings.writeTitle = 0;
-  s.settings.scaleBarShown = 0;
-  s.settings.fillFrameCoast = 1;
-  s.settings.coarseGridShown = 0;
-  s.settings.fineGridShown = 0;
+  s.settings.writeTitle = Flag::kOff;
+  s.settings.scaleBarShown = Flag::kOff;
+  s.settings.fillFrameCoast = Flag::kOn;
+  s.settings.coarseGridShown = Flag::kOff;
+  s.settings.fineGridShown = Flag::kOff;
   openEditor(s);
   EXPECT_TRUE(s.editor.recountNeeded);
   EXPECT_EQ(s.ws.groupCode, "");
   EXPECT_EQ(s.settings.excludedLevel, 0);
   EXPECT_TRUE(s.areas.empty());
   EXPECT_EQ(s.areas.seedCount, 0);
-  EXPECT_EQ(s.settings.writeTitle, 1);
-  EXPECT_EQ(s.settings.scaleBarShown, 1);
-  EXPECT_EQ(s.settings.fillFrameCoast, 0);
-  EXPECT_EQ(s.settings.coarseGridShown, 1);
-  EXPECT_EQ(s.settings.fineGridShown, s.coastApplies);
+  EXPECT_EQ(s.settings.writeTitle, Flag::kOn);
+  EXPECT_EQ(s.settings.scaleBarShown, Flag::kOn);
+  EXPECT_EQ(s.settings.fillFrameCoast, Flag::kOff);
+  EXPECT_EQ(s.settings.coarseGridShown, Flag::kOn);
+  EXPECT_EQ(s.settings.fineGridShown, flagOf(s.coastApplies != CoastOutline::kNone));
   EXPECT_EQ(m().title, "Test data");
   EXPECT_EQ(m().lines[2], "121- Gamma");
   EXPECT_EQ(m().current, 0);
@@ -60,9 +60,9 @@ TEST_F(Editor, OpeningClearsTheFiltersTakesTheDisplayAndShowsTaxonZero) {
   EXPECT_EQ(marked(), 1);
 
   closeEditor(s, false);
-  EXPECT_EQ(s.settings.writeTitle, 0);
-  EXPECT_EQ(s.settings.fillFrameCoast, 1);
-  EXPECT_EQ(s.settings.coarseGridShown, 0);
+  EXPECT_EQ(s.settings.writeTitle, Flag::kOff);
+  EXPECT_EQ(s.settings.fillFrameCoast, Flag::kOn);
+  EXPECT_EQ(s.settings.coarseGridShown, Flag::kOff);
   EXPECT_EQ(marked(), 0);
   EXPECT_EQ(s.ws.counters.includedTaxa, 5) << "recounted without the cleared group code";
 }

@@ -167,7 +167,7 @@ TEST(LoadGridType, SetsClassesAndRefusesAMissingFolderSilently) {
   s.ws.datafile.subdir = "regional\\";
   ASSERT_TRUE(loadGridType(s));
   EXPECT_EQ(s.gridTypes.current, 2);
-  EXPECT_EQ(s.coastApplies, 0);
+  EXPECT_EQ(s.coastApplies, CoastOutline::kNone);
   EXPECT_EQ(s.ws.cells[1].background, 2);
   EXPECT_EQ(s.ws.cells[2].background, 3);
   EXPECT_EQ(s.ws.cells[3].background, 0);
@@ -175,7 +175,7 @@ TEST(LoadGridType, SetsClassesAndRefusesAMissingFolderSilently) {
   s.ws.datafile.subdir = "ravelund\\";
   EXPECT_FALSE(loadGridType(s));
   EXPECT_TRUE(s.notices.empty()) << "a missing data folder says nothing";
-  EXPECT_EQ(s.coastApplies, 1);
+  EXPECT_EQ(s.coastApplies, CoastOutline::kWorld);
 }
 
 }  // namespace

@@ -14,7 +14,7 @@ namespace fs = std::filesystem;
 
 TEST(Settings, FileIsTheLittleEndianImageWithTheBudgetInTwoSlots) {
   Settings s;
-  s.rarityFormula = 2;
+  s.rarityFormula = RarityFormula::kInverseSquare;
   s.areasToAdd = -3;
   s.setBudget(1234.5);
   auto img = encodeSettings(s);
@@ -90,7 +90,7 @@ TEST(Settings, OutOfRangeValuesAreKeptUntilTheStartupCorrections) {
   EXPECT_EQ(static_cast<int>(s.hotspotKind), -2);
   EXPECT_EQ(static_cast<int>(s.scaleType), 5);
   EXPECT_EQ(encodeSettings(s), img) << "read as stored";
-  int saved = -1;
+  auto saved = static_cast<Flag>(-1);
   const MapSettingsCopy copy = correctAtStartup(s, saved);
   // Only the values the corrections know are put right.
   EXPECT_EQ(s.mapPalette, MapPalette::kStandard);
@@ -102,14 +102,14 @@ TEST(Settings, OutOfRangeValuesAreKeptUntilTheStartupCorrections) {
   EXPECT_EQ(static_cast<int>(copy.hotspotKind), -2);
   // 99 is no 256-colour mode, but only modes below dark switch the fill off;
   // a fill in force shows the frame and coast.
-  EXPECT_EQ(saved, 1);
-  EXPECT_EQ(s.frameShown, 1);
-  EXPECT_EQ(s.coastShown, 1);
+  EXPECT_EQ(saved, Flag::kOn);
+  EXPECT_EQ(s.frameShown, Flag::kOn);
+  EXPECT_EQ(s.coastShown, Flag::kOn);
   put(kColourMode, -1);
   s = decodeSettings(img.data(), img.size());
   correctAtStartup(s, saved);
-  EXPECT_EQ(saved, 0);
-  EXPECT_EQ(s.fillFrameCoast, 0);
+  EXPECT_EQ(saved, Flag::kOff);
+  EXPECT_EQ(s.fillFrameCoast, Flag::kOff);
 }
 
 TEST(Settings, PaletteRampsAreBitsOfOneValue) {
@@ -131,31 +131,31 @@ TEST(Settings, DarkAndLightDefaults) {
   EXPECT_EQ(dark.measureCode, 7);  // kept
   EXPECT_EQ(dark.printOption, 0);  // zeroed
   EXPECT_EQ(dark.colourMode, 2);
-  EXPECT_EQ(dark.fillFrameCoast, 1);
-  EXPECT_EQ(dark.fineGridStyle, 2);
-  EXPECT_EQ(dark.numbersColour, 0);
+  EXPECT_EQ(dark.fillFrameCoast, Flag::kOn);
+  EXPECT_EQ(dark.fineGridStyle, FineGridStyle::kLines);
+  EXPECT_EQ(dark.numbersColour, NumbersColour::kWhite);
   EXPECT_EQ(dark.areasToAdd, 10);
   EXPECT_EQ(dark.neighbourhoodSize, 9);
   EXPECT_EQ(dark.classCount, 4);
   EXPECT_EQ(dark.defaultsSlot60, 1);
 
   Settings light;
-  light.lightDefaults = 1;
+  light.lightDefaults = Flag::kOn;
   setDefaults(light, /*zoomed=*/false);
-  EXPECT_EQ(light.lightDefaults, 1);
+  EXPECT_EQ(light.lightDefaults, Flag::kOn);
   EXPECT_EQ(light.colourMode, 3);
-  EXPECT_EQ(light.fillFrameCoast, 0);
-  EXPECT_EQ(light.backgroundColour, 2);
-  EXPECT_EQ(light.numbersColour, 1);
+  EXPECT_EQ(light.fillFrameCoast, Flag::kOff);
+  EXPECT_EQ(light.backgroundColour, Shade::kWhite);
+  EXPECT_EQ(light.numbersColour, NumbersColour::kGrey);
   EXPECT_EQ(light.defaultsSlot61, 1);
-  EXPECT_EQ(light.fineGridStyle, 0);
+  EXPECT_EQ(light.fineGridStyle, FineGridStyle::kSpots);
 
   Settings zoomed;
   setDefaults(zoomed, /*zoomed=*/true);
-  EXPECT_EQ(zoomed.fillFrameCoast, 0);
+  EXPECT_EQ(zoomed.fillFrameCoast, Flag::kOff);
   Settings britain;
   setDefaults(britain, false, /*britain=*/true);
-  EXPECT_EQ(britain.fineGridStyle, 0);
+  EXPECT_EQ(britain.fineGridStyle, FineGridStyle::kSpots);
 }
 
 TEST(Settings, StartupCorrections) {
@@ -184,7 +184,7 @@ TEST(Settings, StartupCorrections) {
     Settings s;
     setDefaults(s);
     c.field.set(s, c.stored);
-    int saved = -1;
+    auto saved = static_cast<Flag>(-1);
     correctAtStartup(s, saved);
     EXPECT_EQ(c.fieldAfter.get(s), c.expected) << "case " << (&c - cases) << " stored " << c.stored;
   }
@@ -193,14 +193,14 @@ TEST(Settings, StartupCorrections) {
 TEST(Settings, FillForcesFrameAndCoastAndIsCopiedForZoom) {
   Settings s;
   setDefaults(s);
-  s.frameShown = 0;
-  s.coastShown = 0;
+  s.frameShown = Flag::kOff;
+  s.coastShown = Flag::kOff;
   s.scaleType = kFixedLimit;
-  int saved = -1;
+  auto saved = static_cast<Flag>(-1);
   MapSettingsCopy copy = correctAtStartup(s, saved);
-  EXPECT_EQ(s.frameShown, 1);
-  EXPECT_EQ(s.coastShown, 1);
-  EXPECT_EQ(saved, 1);
+  EXPECT_EQ(s.frameShown, Flag::kOn);
+  EXPECT_EQ(s.coastShown, Flag::kOn);
+  EXPECT_EQ(saved, Flag::kOn);
   EXPECT_EQ(copy.scaleType, 2);
   EXPECT_EQ(copy.neighbourhoodSize, 9);
 }
@@ -214,10 +214,10 @@ TEST(OptionsFile, MissingGivesDarkDefaultsAndShortLeavesZeros) {
   shortFile[8] = 2;  // rarity formula
   test::writeFile(tmp.path() / "short.opp", shortFile);
   EXPECT_TRUE(readOptions(s, tmp.path() / "short.opp"));
-  EXPECT_EQ(s.rarityFormula, 2);
+  EXPECT_EQ(s.rarityFormula, RarityFormula::kInverseSquare);
   EXPECT_EQ(s.colourMode, 0);
   EXPECT_EQ(s.neighbourhoodSize, 0);
-  int saved;
+  Flag saved{};
   correctAtStartup(s, saved);
   EXPECT_EQ(s.neighbourhoodSize, 9);
   EXPECT_EQ(s.areasToAdd, 2);
@@ -234,7 +234,7 @@ TEST(OptionsFile, WriteReplacesTheFileAndFailureKeepsTheOld) {
   Settings back;
   readOptions(back, f);
   EXPECT_TRUE(back == s);
-  int saved;
+  Flag saved{};
   correctAtStartup(back, saved);
   EXPECT_EQ(back.reordering, Reordering::kByRichness);  // no threat data at start
   // A full disk: the write fails and nothing is lost.

@@ -200,7 +200,7 @@ TEST(ShippedBritain, ButterfliesOpenOnTheMasterGridWithTheirSourceCounters) {
   Session s(host, home, GridVariant::Britain);
   ASSERT_TRUE(startSession(s));
   EXPECT_EQ(s.ws.geo.cells, std::stoi(cells));
-  EXPECT_EQ(s.coastApplies, 2);
+  EXPECT_EQ(s.coastApplies, CoastOutline::kBritain);
   EXPECT_EQ(std::string(s.ws.cells[1].name.data()).substr(0, 4), "HP51");
   host.openFiles.push_back(home / path);
   ASSERT_TRUE(openDatafile(s, host));

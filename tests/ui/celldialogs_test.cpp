@@ -38,10 +38,10 @@ TEST(CellListDialogWidgets, ShowTheModelsLines) {
   CellListDialog d(m, false);
   saveScreenshot(d, "list_of_biota.png");
   EXPECT_EQ(d.windowTitle(), "List of biota");
-  EXPECT_EQ(labelText(d, "c1013"), "Area 7: Lisbon           ");
-  EXPECT_EQ(labelText(d, "c1018"), "37'12-43'40N    0'-10'W");
-  EXPECT_EQ(labelText(d, "c1019"), "choice 2 by");
-  EXPECT_EQ(labelText(d, "c1015"), "2(3)/5 taxa");
+  EXPECT_EQ(labelText(d, "cellLine"), "Area 7: Lisbon           ");
+  EXPECT_EQ(labelText(d, "coordinates"), "37'12-43'40N    0'-10'W");
+  EXPECT_EQ(labelText(d, "info1"), "choice 2 by");
+  EXPECT_EQ(labelText(d, "counts"), "2(3)/5 taxa");
   ASSERT_EQ(d.list()->count(), 3);
   EXPECT_EQ(d.list()->item(1)->text(), "(Beta)");
   EXPECT_TRUE(d.grouped()->isChecked());

@@ -19,7 +19,7 @@ TEST(DataIoDialogs, ImportOpensOnTheQuotedListAndAClickChooses) {
   ImportDataDialog d(m, nullptr);
   ASSERT_NE(d.button(kImportQuoted), nullptr);
   EXPECT_TRUE(d.button(kImportQuoted)->isChecked());
-  EXPECT_EQ(d.button(kImportQuoted)->objectName(), "7008");
+  EXPECT_EQ(d.button(kImportQuoted)->objectName(), "layout1");
   QTest::mouseClick(d.button(kImportMatrix), Qt::LeftButton);
   EXPECT_EQ(m.layout, kImportMatrix);
   EXPECT_FALSE(d.button(kImportQuoted)->isChecked());

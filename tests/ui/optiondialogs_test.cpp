@@ -15,6 +15,7 @@
 #include <QTimer>
 #include <cstdlib>
 #include <filesystem>
+#include <set>
 
 #include "display/bitmap.h"
 #include "ui/dialogs.h"
@@ -42,6 +43,29 @@ void clickOk(QDialog& d) { d.findChild<QDialogButtonBox*>()->button(QDialogButto
 
 bool isOn(BoundDialog& d, int id) { return d.control(id)->isChecked(); }
 
+// Each control's widget carries the name of its binding, once per dialog.
+TEST(OptionDialogWidgets, EveryControlIsFoundByItsName) {
+  ToolsOptionsModel tools(darkDefaults(), ToolsOptionsFacts{});
+  ToolsOptionsDialog toolsDialog(tools);
+  MapOptionsModel map(darkDefaults(), "", MapOptionsFacts{});
+  MapOptionsDialog mapDialog(map);
+  struct Dialog {
+    QDialog* dialog;
+    const char* (*name)(int);
+    int last;
+  };
+  for (const Dialog& d : {Dialog{&toolsDialog, toolsControlName, topt::kCancelRerun},
+                          Dialog{&mapDialog, mapControlName, mopt::kResidualsDiverging}}) {
+    std::set<std::string> seen;
+    for (int id = 1; id <= d.last; ++id) {
+      const std::string name = d.name(id);
+      EXPECT_FALSE(name.empty()) << id;
+      EXPECT_TRUE(seen.insert(name).second) << name;
+      EXPECT_EQ(d.dialog->findChildren<QWidget*>(QString::fromStdString(name)).size(), 1) << name;
+    }
+  }
+}
+
 TEST(ToolsOptionsDialogWidgets, ControlsFollowTheModelsRules) {
   ToolsOptionsFacts f;
   f.candidateCells = 40;
@@ -61,7 +85,7 @@ TEST(ToolsOptionsDialogWidgets, ControlsFollowTheModelsRules) {
   EXPECT_EQ(d.percentLabel()->text(), "25.0%");
 
   d.control(topt::kRarityDifference)->click();
-  EXPECT_EQ(m.settings.rarityFormula, 0);
+  EXPECT_EQ(m.settings.rarityFormula, RarityFormula::kDifference);
   EXPECT_FALSE(isOn(d, topt::kRarityInverse));
   // Clicking the chosen radio again keeps it chosen.
   d.control(topt::kRarityDifference)->click();
@@ -79,12 +103,12 @@ TEST(ToolsOptionsDialogWidgets, ControlsFollowTheModelsRules) {
   EXPECT_TRUE(isOn(d, topt::kReorderRarity));
 
   d.control(topt::kMapAllFlexible)->click();
-  EXPECT_EQ(m.settings.mapAllFlexible, 1);
+  EXPECT_EQ(m.settings.mapAllFlexible, Flag::kOn);
   EXPECT_FALSE(isOn(d, topt::kMapIrreplaceable));
 
   ASSERT_TRUE(isOn(d, topt::kResidualsRelative));  // stored inverted: 0 is ticked
   d.control(topt::kResidualsRelative)->click();
-  EXPECT_EQ(m.settings.residualsNotRelative, 1);
+  EXPECT_EQ(m.settings.residualsNotRelative, Flag::kOn);
 
   d.clearNewButton()->click();
   EXPECT_EQ(m.clearAreas, AreaClear::NewAreas);
@@ -119,7 +143,7 @@ TEST(ToolsOptionsDialogWidgets, CostAndThreatEnabledWithTheirDataAndThresholdKep
   ToolsOptionsDialog d(m);
   EXPECT_TRUE(d.control(topt::kOptimiseCost)->isEnabled());
   d.control(topt::kOptimiseCost)->click();
-  EXPECT_EQ(m.settings.optimiseByCost, 1);
+  EXPECT_EQ(m.settings.optimiseByCost, Flag::kOn);
   d.control(topt::kReorderThreat)->click();
   EXPECT_EQ(m.settings.reordering, Reordering::kByThreat);
   EXPECT_FALSE(d.number(topt::kThreshold)->isEnabled());
@@ -155,7 +179,7 @@ TEST(MapOptionsDialogWidgets, ControlsFollowTheModelsRules) {
   EXPECT_TRUE(isOn(d, mopt::kFineBlack));
 
   d.control(mopt::kScaleBarHistogram)->click();
-  EXPECT_EQ(m.settings.scaleBarStyle, 1);
+  EXPECT_EQ(m.settings.scaleBarStyle, ScaleBarStyle::kHistogram);
   d.control(mopt::kScaleNumbers)->click();
   d.control(mopt::kScaleColours)->click();  // refused: one stays ticked
   EXPECT_TRUE(isOn(d, mopt::kScaleColours));
@@ -172,8 +196,8 @@ TEST(MapOptionsDialogWidgets, ControlsFollowTheModelsRules) {
 
 TEST(MapOptionsDialogWidgets, FillTicksTheFrameAndDefaultsCloseAsOk) {
   Settings s = darkDefaults();
-  s.fillFrameCoast = 0;
-  s.frameShown = 0;
+  s.fillFrameCoast = Flag::kOff;
+  s.frameShown = Flag::kOff;
   MapOptionsModel m(s, "", MapOptionsFacts{});
   MapOptionsDialog d(m);
   d.control(mopt::kFillFrameCoast)->click();

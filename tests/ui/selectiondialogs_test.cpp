@@ -170,8 +170,8 @@ TEST(AreaNumberDialogWidgets, ShowTheSetAndTakeTheTypedNumber) {
   NumberOfAreasModel m = numberModel();
   AreaNumberDialog d(m);
   EXPECT_EQ(d.windowTitle(), "Automated area selection");
-  EXPECT_EQ(labelText(d, "c1163"), "Number of selected (seed) areas: 3");
-  EXPECT_EQ(labelText(d, "c1197"), "(max 1097)");
+  EXPECT_EQ(labelText(d, "seeds"), "Number of selected (seed) areas: 3");
+  EXPECT_EQ(labelText(d, "maximum"), "(max 1097)");
   EXPECT_EQ(d.number()->value(), 12);
   saveScreenshot(d, "area_number.png");
   d.show();
@@ -207,8 +207,8 @@ TEST(BudgetDialogWidgets, ShowTheBoundsAndTakeAWholeBudget) {
   {
     BudgetDialog d(m);
     EXPECT_EQ(d.windowTitle(), "Automated area selection");
-    EXPECT_EQ(labelText(d, "c1163"), "Minimum cost of an area: 2");
-    EXPECT_EQ(labelText(d, "c1197"), "Total cost of all areas: 870");
+    EXPECT_EQ(labelText(d, "minimumCost"), "Minimum cost of an area: 2");
+    EXPECT_EQ(labelText(d, "totalCost"), "Total cost of all areas: 870");
     EXPECT_EQ(d.budget()->value(), 40.0);
     saveScreenshot(d, "area_budget.png");
     d.show();
