@@ -75,7 +75,7 @@ void BM_NearMinimum(benchmark::State& state) {
   const Sample& sample = kSamples[state.range(0)];
   Opened o(sample);
   zn::Session& s = *o.s;
-  s.settings.rejectRedundant = 1;
+  s.settings.rejectRedundant = zn::Flag::kOn;
   s.settings.reordering = zn::Reordering::kByRichness;
   for (auto _ : state) {
     s.areas = zn::AreaSet{};

@@ -526,9 +526,9 @@ TEST(MapKey, LabelsAreReadableInAContrastingInkAtAnySize) {
 // numbers too small to read, and a key of at least 8 points.
 TEST(MapKey, PrintedPageIsWhiteWithReadableTextOnly) {
   MapFixture f;
-  f.s.settings.backgroundColour = 0;  // grey
-  f.s.settings.coastShown = 0;        // nothing but numbers crosses a cell
-  f.s.settings.fillFrameCoast = 0;
+  f.s.settings.backgroundColour = Shade::kGrey;
+  f.s.settings.coastShown = Flag::kOff;  // nothing but numbers crosses a cell
+  f.s.settings.fillFrameCoast = Flag::kOff;
   f.scoreLand();
   f.classify();
   constexpr double kDpi = 300;
