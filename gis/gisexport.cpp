@@ -10,6 +10,7 @@
 #include <ogrsf_frmts.h>
 
 #include "gis/cellplace.h"
+#include "display/measurekind.h"
 #include "gis/gdalsetup.h"
 #include "gis/occurrences.h"
 #include "interchange/cellspan.h"
@@ -358,6 +359,7 @@ std::string writeCells(Writer& w, const Session& s, const Palette& palette, cons
   const bool regional = s.grid().regionalGrids() && s.coastApplies == CoastOutline::kNone;
   const bool txn = w.format == GisFormat::GeoPackage && w.ds->StartTransaction() == OGRERR_NONE;
   OGRFeatureDefn* defn = l->GetLayerDefn();
+  const bool levelSpots = measureKind(s.map).maxLevelSpots;
   for (int n = 1; n <= cells; ++n) {
     const GridCell& c = s.ws.cells[static_cast<std::size_t>(n)];
     if (regional && c.background == 0) continue;
@@ -367,8 +369,12 @@ std::string writeCells(Writer& w, const Session& s, const Palette& palette, cons
     setText(f, "location", trimmed(locationName(s, n)), w.format);
     if (c.score != 0.0) {
       f.SetField("class", c.classNumber);
-      const Rgb rgb = palette.colour(c.fillColour);
-      f.SetField("colour", strprintf("#%02x%02x%02x", rgb.r, rgb.g, rgb.b).c_str());
+      // A map of level spots colours its cells by level, not by class: no
+      // class colour stands for what it shows.
+      if (!levelSpots) {
+        const Rgb rgb = palette.colour(c.fillColour);
+        f.SetField("colour", strprintf("#%02x%02x%02x", rgb.r, rgb.g, rgb.b).c_str());
+      }
     }
     f.SetField("in_set", inShownSet(s, v) ? 1 : 0);
     if (v.step > 0) f.SetField("step", v.step);
