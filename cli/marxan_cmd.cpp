@@ -15,6 +15,7 @@
 #include "planning/solve.h"
 #include "selection/values.h"
 #include "store/text.h"
+#include "store/timelimit.h"
 
 namespace zn {
 
@@ -81,19 +82,19 @@ int cmdMarxan(CliContext& ctx, const std::vector<std::string>& args) {
       }
     } else if (a == "--time-limit" && hasValue) {
       int t = 0;
-      if (!wholeNumber(args[++i], 1, 86400, t)) {
-        ctx.err << "zonarium: --time-limit takes whole seconds from 1 to 86400\n";
+      if (!wholeNumber(args[++i], 1, TimeLimit::kMaxSeconds, t)) {
+        ctx.err << "zonarium: --time-limit takes whole seconds from 1 to " << TimeLimit::kMaxSeconds << "\n";
         return 2;
       }
       request.timeLimit = t;
       timeLimitGiven = true;
     } else if (a == "--work-limit" && hasValue) {
-      int n = 0;
-      if (!wholeNumber(args[++i], 1, 1000000000, n)) {
-        ctx.err << "zonarium: --work-limit takes a whole number of search nodes from 1 to 1000000000\n";
+      const std::optional<long long> n = WorkLimit::parse(args[++i]);
+      if (!n) {
+        ctx.err << "zonarium: " << WorkLimit::kRange << "\n";
         return 2;
       }
-      request.workLimit = n;
+      request.workLimit = *n;
       workLimitGiven = true;
     } else if (dir.empty() && !a.starts_with("--")) {
       dir = a;

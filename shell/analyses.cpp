@@ -388,7 +388,8 @@ std::vector<Analysis> buildAnalyses() {
           "report", Command::RepresentationResults, kCodeRepresentation,
           [](Session& s, const AnalysisParams& p) { return fromOutcome(representationResults(s, p.lastSeconds)); }),
       // An exact set is ranked as "Re-order set by richness" ranks it.
-      selectionEntry("exact-minimum", Command::ExactMinimumSet, kCodeReorderedByRichness, exactMinimum, {TimeLimit, WorkLimit}),
+      selectionEntry("exact-minimum", Command::ExactMinimumSet, kCodeReorderedByRichness, exactMinimum,
+                     {TimeLimit, WorkLimit}),
       selectionEntry("exact-coverage", Command::ExactMaximumCoverage, kCodeReorderedByRichness, exactCoverage,
                      {AreasToAdd, Budget, TimeLimit, WorkLimit}, {RoomInSet, CandidateCells}),
       selectionEntry("frequency", Command::SelectionFrequency, kCodeSelectionFrequency, frequency, {Runs}),
@@ -450,12 +451,10 @@ std::vector<ParamSpec> buildParamSpecs() {
          return v.timeLimit.has_value();
        },
        [](const RequestValues& v) { return v.timeLimit.has_value(); }},
-      {Param::WorkLimit, "--work-limit", "N", "--work-limit takes a whole number of search nodes from 1 to 1000000000",
+      {Param::WorkLimit, "--work-limit", "N", std::string(WorkLimit::kRange),
        [](const std::string& text, RequestValues& v) {
-         const auto n = parseNumber<long long>(text);
-         if (!n || *n < 1 || *n > 1000000000) return false;
-         v.workLimit = *n;
-         return true;
+         v.workLimit = WorkLimit::parse(text);
+         return v.workLimit.has_value();
        },
        [](const RequestValues& v) { return v.workLimit.has_value(); }},
       {Param::Runs, "--runs", "R", strprintf("--runs takes a whole number from 1 to %d", kMaxRuns),

@@ -41,4 +41,16 @@ class TimeLimit {
   double seconds_ = kDefaultSeconds;
 };
 
+// How much an exact search may do, in branch-and-bound nodes: unlike the
+// time limit it gives the same answer on a busy machine as on an idle one.
+struct WorkLimit {
+  static constexpr long long kMaxNodes = 1000000000;
+  static constexpr std::string_view kRange = "--work-limit takes a whole number of search nodes from 1 to 1000000000";
+  // The tool's value: nullopt unless a whole number from 1 to kMaxNodes.
+  static std::optional<long long> parse(std::string_view text) {
+    const std::optional<long long> n = parseNumber<long long>(text);
+    return n && *n >= 1 && *n <= kMaxNodes ? n : std::nullopt;
+  }
+};
+
 }  // namespace zn
