@@ -32,6 +32,10 @@ class Progress {
   virtual std::int64_t timeOfDay();
 };
 
+// What an analysis is given to report progress and be stopped through: its
+// runs have the form `Result run(const Dataset&, const Params&, Feedback&)`.
+using Feedback = Progress;
+
 // Shows the busy cursor for the lifetime of the guard.
 class BusyGuard {
  public:
