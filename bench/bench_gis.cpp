@@ -136,7 +136,7 @@ void BM_ExportGeoPackageBritainWithSet(benchmark::State& state) {
   zn::Palette palette;
   zn::allocatePalette(palette, -1, s.settings);
   zn::buildPalette(palette, s.settings);
-  zn::classifyScores(s, palette);
+  zn::classifyScores(s.settings, s.map, s.ws, palette);
   const fs::path out = home().root / "gb.gpkg";
   for (auto _ : state) {
     const zn::GisExportResult r = zn::exportMapToGis(s, palette, {out, "bench"});

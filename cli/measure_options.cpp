@@ -11,6 +11,7 @@
 #include "measures/smoothing.h"
 #include "selection/areaset.h"
 #include "shell/analyses.h"
+#include "shell/measure_commands.h"
 #include "shell/notices.h"
 #include "store/text.h"
 

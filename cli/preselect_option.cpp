@@ -1,6 +1,7 @@
 #include "cli/preselect_option.h"
 
 #include "measures/dispatch.h"
+#include "shell/measure_commands.h"
 #include "shell/notices.h"
 #include "store/preselection.h"
 

@@ -12,6 +12,7 @@
 #include "interchange/scores_import.h"
 #include "measures/scores.h"
 #include "measures/titles.h"
+#include "shell/measure_commands.h"
 #include "shell/notices.h"
 
 namespace zn {

@@ -22,6 +22,7 @@
 #include "selection/randomsets.h"
 #include "selection/values.h"
 #include "shell/analyses.h"
+#include "shell/measure_commands.h"
 #include "shell/results.h"
 #include "store/parse.h"
 #include "store/text.h"

@@ -178,22 +178,20 @@ ClassTable classifyCells(std::vector<GridCell>& cells, int cellCount, const Clas
   return t;
 }
 
-ClassTable classifyScores(Session& s, const Palette& p) {
+ClassTable classifyScores(const Settings& st, const MapRecord& map, Workspace& ws, const Palette& p) {
   ClassingInput in;
   in.classCount = p.classCount;
-  in.scaleType = s.settings.scaleType;
-  in.maxSeparate = s.settings.maxNotSeparate == Flag::kOff;
-  in.fixedLimit = s.map.scaleLimit;
-  in.inverted = s.settings.invertedScale != Flag::kOff;
-  if (s.map.measureCode == kCodeSelectionFrequency) {
+  in.scaleType = st.scaleType;
+  in.maxSeparate = st.maxNotSeparate == Flag::kOff;
+  in.fixedLimit = map.scaleLimit;
+  in.inverted = st.invertedScale != Flag::kOff;
+  if (map.measureCode == kCodeSelectionFrequency) {
     // Shares of runs are classed over 0 ... 100 %, so that a colour means
     // the same share on every such map and far-apart shares never meet.
     in.scaleType = kFixedLimit;
     in.fixedLimit = 100.0;
   }
-  ClassTable t = classifyCells(s.ws.cells, s.ws.geo.cells, in);
-  if (t.scoredCells == 0 && !s.areas.empty()) s.settings.selectedAreasDisplay = AreasShown::kSeedsAndSelected;
-  return t;
+  return classifyCells(ws.cells, ws.geo.cells, in);
 }
 
 int classOfScore(const ClassTable& t, double score) {

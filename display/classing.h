@@ -5,7 +5,9 @@
 #include <vector>
 
 #include "display/palette.h"
-#include "store/session.h"
+#include "store/maprecord.h"
+#include "store/settings.h"
+#include "store/workspace.h"
 
 namespace zn {
 
@@ -38,10 +40,9 @@ ClassTable classifyCells(std::vector<GridCell>& cells, int cellCount, const Clas
 // every limit, 0 for an empty table).
 int classOfScore(const ClassTable& t, double score);
 
-// Classes the session's map with its settings (the inverted colour scale
-// while its one-shot setting is on) and the palette's class count; when
-// nothing is scored while the area set is not empty, the selected-areas
-// display becomes "+ seed + selected areas".
-ClassTable classifyScores(Session& s, const Palette& p);
+// Classes the cells of the map `map` titles with the settings (the inverted
+// colour scale while its one-shot setting is on) and the palette's class
+// count.
+ClassTable classifyScores(const Settings& st, const MapRecord& map, Workspace& ws, const Palette& p);
 
 }  // namespace zn

@@ -1,7 +1,5 @@
 #include "measures/dispatch.h"
 
-#include "measures/richness.h"
-#include "measures/scores.h"
 #include "measures/smoothing.h"
 #include "measures/tree.h"
 #include "store/measurecode.h"
@@ -9,44 +7,59 @@
 
 namespace zn {
 
-bool computeMeasure(Session& s, MeasureCode code) {
-  setMeasureCode(s, code);
+bool isComputedMeasure(MeasureCode code) {
   switch (code) {
-    case kCodeRichness: computeRichness(s); return true;
-    case kCodeRangeSizeRarity: computeRangeSizeRarity(s); return true;
-    case kCodeSubtreeLength: computeSubtreeLength(s); return true;
-    case kCodeRootDistance: computeRootDistance(s); return true;
-    case kCodeRareQuartile: computeRareQuartile(s); return true;
-    case kCodeRangeCentres: computeRangeCentres(s); return true;
-    case kCodeMedianRange: computeMedianRange(s); return true;
+    case kCodeRichness:
+    case kCodeRangeSizeRarity:
+    case kCodeSubtreeLength:
+    case kCodeRootDistance:
+    case kCodeRareQuartile:
+    case kCodeRangeCentres:
+    case kCodeMedianRange:
     case kCodeSelectiveRichness:
     case kCodeFlexibilityPlot:
-    case kCodeSelectiveRarity: computeSelective(s, code); return true;
-    case kCodeLevelN: computeLevelN(s); return true;
-    case kCodeMaxLevel: computeMaxLevel(s); return true;
-    case kCodeRareThreshold: computeRareThreshold(s); return true;
-    case kCodeResiduals: computeResiduals(s); return true;
-    case kCodeMedianQuantitative: computeMedianQuantitative(s); return true;
+    case kCodeSelectiveRarity:
+    case kCodeLevelN:
+    case kCodeMaxLevel:
+    case kCodeRareThreshold:
+    case kCodeMedianQuantitative: return true;
     default: return false;
   }
 }
 
-TitleOutcome runMeasureCommand(Session& s, MeasureCode code, const TitleContext& ctx) {
-  BusyGuard busy(s.progress);
-  computeMeasure(s, code);
-  if (code == kCodeRootDistance) meanPass(s);
-  return buildTitle(s, ctx);
+MeasureResult runMeasure(MeasureCode code, const MeasureInput& in, const MeasureParams& p, Feedback& /*feedback*/) {
+  if (!in.ws.datafile.opened) return {};
+  switch (code) {
+    case kCodeRichness: return runRichness(in, p);
+    case kCodeRangeSizeRarity: return runRangeSizeRarity(in, p);
+    case kCodeSubtreeLength: return runSubtreeLength(in, p);
+    case kCodeRootDistance: return runRootDistance(in, p);
+    case kCodeRareQuartile: return runRareQuartile(in, p);
+    case kCodeRangeCentres: return runRangeCentres(in, p);
+    case kCodeMedianRange: return runMedianRange(in, p);
+    case kCodeSelectiveRichness:
+    case kCodeFlexibilityPlot:
+    case kCodeSelectiveRarity: return runSelective(in, p, code);
+    case kCodeLevelN: return runLevelN(in, p);
+    case kCodeMaxLevel: return runMaxLevel(in, p);
+    case kCodeRareThreshold: return runRareThreshold(in, p);
+    case kCodeMedianQuantitative: return runMedianQuantitative(in, p);
+    default: return {};
+  }
 }
 
-void selectRangeCentres(Session& s, bool fromDiversityMenu, RangeWeighting& remembered) {
-  RangeWeighting& w = s.settings.rangeCentreWeighting;
-  if (fromDiversityMenu) {
-    if (w == RangeWeighting::kLargeRanges || w == RangeWeighting::kSmallRanges) remembered = w;
-    w = RangeWeighting::kEqual;
-  } else if (w == RangeWeighting::kEqual) {
-    w = remembered;
+bool computeMeasure(Session& s, MeasureCode code) {
+  setMeasureCode(s, code);
+  if (code == kCodeResiduals) {
+    computeResiduals(s);
+    return true;
   }
-  setMeasureCode(s, kCodeRangeCentres);
+  if (!isComputedMeasure(code)) return false;
+  const MeasureResult r =
+      runMeasure(code, MeasureInput{s.ws, s.areas}, measureParams(s.settings, s.subgroupDataPresent), s.progress);
+  if (r.notice) s.tell(r.notice->text, r.notice->caption, r.notice->icon);
+  applyMeasure(r, s.map, s.ws, s.scoresPresent);
+  return true;
 }
 
 RecomputePlan recomputePlan(Recompute event, MeasureCode code) {
@@ -74,25 +87,6 @@ bool toolsOptionsNeedRerun(const Settings& before, const Settings& after, bool c
   for (SettingsField f : settingsReadByMaps())
     if (f.get(before) != f.get(after)) return true;
   return false;
-}
-
-TitleOutcome applyRecompute(Session& s, Recompute event, const TitleContext& ctx) {
-  const RecomputePlan plan = recomputePlan(event, s.map.measureCode);
-  const int means = s.map.meanPasses;
-  const int smooths = s.map.smoothPasses;
-  if (event == Recompute::ToolsOptions || event == Recompute::Preselection) clearScores(s);
-  if (plan.compute) {
-    computeMeasure(s, plan.code);
-  } else {
-    setMeasureCode(s, plan.code);
-    // A kept single-taxon plot is drawn again by the title builder.
-    if (event == Recompute::Preselection && markedTaxa(s.ws) == 1) s.scoresPresent = true;
-  }
-  if (plan.reapplyPasses) {
-    for (int i = 0; i < means; ++i) meanPass(s);
-    for (int i = 0; i < smooths; ++i) smoothPass(s);
-  }
-  return buildTitle(s, ctx);
 }
 
 }  // namespace zn

@@ -1,33 +1,45 @@
-// Richness, rarity and range-size measures. Each does nothing unless a
-// datafile is open and its own code is stored in the map record; each
-// replaces the scores completely and counts only taxa that pass the group
-// code and are not yet represented in the area set (the selective measures
-// count the plot-marked taxa instead).
+// Richness, rarity and range-size measures. Each replaces the scores
+// completely and counts only taxa that pass the group code and are not yet
+// represented in the area set (the selective measures count the plot-marked
+// taxa instead). The cards and cells are read, never written: the result
+// goes on the map through applyMeasure.
 #pragma once
 
 #include <functional>
 #include <vector>
 
 #include "measures/presence.h"
-#include "store/session.h"
+#include "measures/scores.h"
 
 namespace zn {
 
-void computeRichness(Session& s);            // code 1
-void computeRangeSizeRarity(Session& s);     // code 2
-void computeRareQuartile(Session& s);        // code 5
-void computeRangeCentres(Session& s);        // code 12
-void computeMedianRange(Session& s);         // code 13
-void computeLevelN(Session& s);              // code 24
-void computeMaxLevel(Session& s);            // code 25
-void computeRareThreshold(Session& s);       // code 36
-void computeMedianQuantitative(Session& s);  // code 39
+// What the measures read: the open datafile's cards, cells and counters,
+// and the area set whose taxa the complementary measures leave out.
+struct MeasureInput {
+  const Workspace& ws;
+  const AreaSet& areas;
+};
+
+MeasureResult runRichness(const MeasureInput& in, const MeasureParams& p);            // code 1
+MeasureResult runRangeSizeRarity(const MeasureInput& in, const MeasureParams& p);     // code 2
+MeasureResult runRareQuartile(const MeasureInput& in, const MeasureParams& p);        // code 5
+MeasureResult runRangeCentres(const MeasureInput& in, const MeasureParams& p);        // code 12
+MeasureResult runMedianRange(const MeasureInput& in, const MeasureParams& p);         // code 13
+MeasureResult runLevelN(const MeasureInput& in, const MeasureParams& p);              // code 24
+MeasureResult runMaxLevel(const MeasureInput& in, const MeasureParams& p);            // code 25
+MeasureResult runRareThreshold(const MeasureInput& in, const MeasureParams& p);       // code 36
+MeasureResult runMedianQuantitative(const MeasureInput& in, const MeasureParams& p);  // code 39
 // Codes 22, 26 and 27 over the plot-marked taxa; nothing without a mark.
+MeasureResult runSelective(const MeasureInput& in, const MeasureParams& p, MeasureCode code);
+
+// Richness and the selective measures on the session's map, for the
+// analyses that compute them on the way (residuals, flexibility plots).
+void computeRichness(Session& s);
 void computeSelective(Session& s, MeasureCode code);
 
 // Adds value(t) to the score and 1 to the count of every cell where taxon t
 // is present, for each taxon with take[t]; returns the taxa that added.
-int addTaxonValues(Session& s, const PresenceIndex& index, const std::vector<char>& take,
+int addTaxonValues(MeasureResult& r, const PresenceIndex& index, const std::vector<char>& take,
                    const std::function<double(int)>& value);
 
 // Median of values as the measures take it: sorted descending, the middle

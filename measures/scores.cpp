@@ -6,49 +6,76 @@
 
 namespace zn {
 
-void setMeasureCode(Session& s, MeasureCode code) {
-  s.map.measureCode = code;
-  s.settings.measureCode = code;
+MeasureParams measureParams(const Settings& st, bool treeData) {
+  MeasureParams p;
+  p.excludedLevel = st.excludedLevel;
+  p.rarityFormula = st.rarityFormula;
+  p.rangeSizeThreshold = st.rangeSizeThreshold;
+  p.rangeCentreWeighting = st.rangeCentreWeighting;
+  p.treeData = treeData;
+  return p;
 }
 
-namespace {
-// Cell records 0 … cells that exist.
-int lastRecord(const Session& s) { return lastCellNumber(s.ws); }
-}  // namespace
+MeasureResult MeasureResult::zeroed(int cells, int excludedLevel) {
+  MeasureResult r;
+  r.ran = true;
+  r.excludedLevel = excludedLevel;
+  r.score.assign(static_cast<std::size_t>(std::max(cells, 0)) + 1, 0.0);
+  r.count.assign(r.score.size(), 0);
+  return r;
+}
 
-void clearScores(Session& s) {
-  s.map.title.clear();
-  s.map.scoreOffset = 0.0;
-  s.map.meanPasses = 0;
-  s.map.smoothPasses = 0;
-  for (int n = 0; n <= lastRecord(s); ++n) {
-    GridCell& c = s.ws.cells[static_cast<std::size_t>(n)];
+void applyMeasure(const MeasureResult& r, MapRecord& map, Workspace& ws, bool& scoresPresent) {
+  if (!r.ran) return;
+  CardStore& cards = ws.cards;
+  for (std::size_t t = 0; t < r.rangeCentre.size() && t < static_cast<std::size_t>(cards.slots()); ++t)
+    cards.setField(static_cast<int>(t), cards.layout->soleArea, r.rangeCentre[t]);
+  for (std::size_t i = 0; i < r.quartileOrder.size() && i < static_cast<std::size_t>(cards.slots()); ++i) {
+    cards.setField(static_cast<int>(i), cards.layout->currentMark, r.quartileOrder[i].first);
+    cards.setField(static_cast<int>(i), cards.layout->workA, r.quartileOrder[i].second);
+  }
+  beginMeasure(map, ws);
+  const std::size_t cells = std::min(r.score.size(), static_cast<std::size_t>(lastCellNumber(ws)) + 1);
+  for (std::size_t n = 1; n < cells; ++n) {
+    GridCell& c = ws.cells[n];
+    c.score = r.score[n];
+    c.count = r.count[n];
+  }
+  map.taxaCounted = r.taxaCounted;
+  finishMeasure(map, ws, r.excludedLevel, r.scaleLimit);
+  scoresPresent = true;
+}
+
+void clearScores(MapRecord& map, Workspace& ws, bool& scoresPresent) {
+  map.title.clear();
+  map.scoreOffset = 0.0;
+  map.meanPasses = 0;
+  map.smoothPasses = 0;
+  for (int n = 0; n <= lastCellNumber(ws); ++n) {
+    GridCell& c = ws.cells[static_cast<std::size_t>(n)];
     c.score = 0.0;
     c.count = 0;
     c.scored = 0;
   }
-  s.scoresPresent = false;
+  scoresPresent = false;
 }
 
 bool measureApplies(const Session& s, MeasureCode code) { return s.ws.datafile.opened && s.map.measureCode == code; }
 
-void beginMeasure(Session& s) {
-  for (int n = 0; n <= lastRecord(s); ++n) {
-    GridCell& c = s.ws.cells[static_cast<std::size_t>(n)];
+void beginMeasure(MapRecord& map, Workspace& ws) {
+  for (int n = 0; n <= lastCellNumber(ws); ++n) {
+    GridCell& c = ws.cells[static_cast<std::size_t>(n)];
     c.score = 0.0;
     c.count = 0;
   }
-  s.map.taxaCounted = 0;
+  map.taxaCounted = 0;
 }
 
-void finishMeasure(Session& s, double scaleLimit) {
-  MapRecord& m = s.map;
-  const Workspace& ws = s.ws;
-  s.scoresPresent = true;
+void finishMeasure(MapRecord& m, const Workspace& ws, int excludedLevel, double scaleLimit) {
   m.dataTitle = ws.datafile.title;
   m.fileName = ws.datafile.fileName;
   m.groupCode = ws.groupCode;
-  m.excludedLevel = s.settings.excludedLevel;
+  m.excludedLevel = excludedLevel;
   m.meanPasses = 0;
   m.smoothPasses = 0;
   m.includedTaxa = ws.counters.includedTaxa;
@@ -59,62 +86,12 @@ void finishMeasure(Session& s, double scaleLimit) {
   m.importKind = kNotImported;
 }
 
-namespace {
-
-// The foreground's option-backed values live in the settings record.
-MapSettingsCopy foregroundSettings(const Settings& st) {
-  return MapSettingsCopy{st.scaleType, st.rarityFormula, st.hotspotKind, st.rejectRedundant, st.neighbourhoodSize};
-}
-
-void putForegroundSettings(Settings& st, const MapSettingsCopy& c) {
-  st.scaleType = c.scaleType;
-  st.rarityFormula = c.rarityFormula;
-  st.hotspotKind = c.hotspotKind;
-  st.rejectRedundant = c.rejectRedundant;
-  st.neighbourhoodSize = c.neighbourhoodSize;
-}
-
-}  // namespace
-
-void swapScores(Session& s, const OverlayUnder* overlay) {
-  Workspace& ws = s.ws;
-  for (int n = 1; n <= lastRecord(s); ++n) {
-    GridCell& c = ws.cells[static_cast<std::size_t>(n)];
-    BackCell b = readBackCell(ws, n);
-    writeBackCell(ws, n, BackCell{c.count, c.score, c.scored, c.fillColour});
-    c.count = b.count;
-    c.score = b.score;
-    c.scored = b.scored;
-    c.fillColour = b.colour;
-  }
-  MapRecord front = s.map;
-  front.settings = foregroundSettings(s.settings);
-  if (overlay) {
-    front.measureCode = overlay->code;
-    front.title = overlay->title;
-    front.occupiedCells = overlay->overlayCells;
-  }
-  // Everything travels except the import kind, which belongs to the scores
-  // in memory rather than to either map.
-  MapRecord back = s.backgroundMap;
-  back.importKind = s.map.importKind;
-  front.importKind = s.backgroundMap.importKind;
-  s.map = std::move(back);
-  s.backgroundMap = std::move(front);
-  putForegroundSettings(s.settings, s.map.settings);
-  s.settings.measureCode = s.map.measureCode;
-
-  const MeasureCode code = s.map.measureCode;
-  if (code != kCodeSelectiveRichness && code != kCodeSelectiveRarity) return;
-  clearPlotMarks(ws);
-  const int t = s.map.currentTaxon;
-  const int taxa = std::min(ws.taxaCount, ws.cards.slots());
-  if (s.map.taxaCounted == 1 && t >= 0 && t < taxa && "plot " + displayName(ws.cards.name(t)) == s.map.title) {
-    setPlotMark(ws, t, true);
-  } else {
-    setMeasureCode(s, kCodeImportedScores);
-    s.map.importedName = s.map.title.substr(0, 31);
-  }
+void setMeasureCode(Session& s, MeasureCode code) { s.map.measureCode = code; }
+void clearScores(Session& s) { clearScores(s.map, s.ws, s.scoresPresent); }
+void beginMeasure(Session& s) { beginMeasure(s.map, s.ws); }
+void finishMeasure(Session& s, double scaleLimit) {
+  finishMeasure(s.map, s.ws, s.settings.excludedLevel, scaleLimit);
+  s.scoresPresent = true;
 }
 
 int markedTaxa(const Workspace& ws) {

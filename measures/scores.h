@@ -1,40 +1,82 @@
-// The score framework: measure codes, the per-cell score fields and the map
-// record they belong to, the common frame of a measure computation, clearing
-// and swapping scores, and the plot marks of the single-taxon plots.
+// The score framework: what a measure is run with and what it returns, the
+// one function that puts a result on the map, clearing the scores, the plot
+// marks of the single-taxon plots and the rarity values.
 #pragma once
 
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "measures/presence.h"
+#include "store/maprecord.h"
 #include "store/measurecode.h"
+#include "store/notice.h"
 #include "store/session.h"
+#include "store/settings.h"
 
 namespace zn {
 
-// Stores the code in the map record and in the settings record's slot.
-void setMeasureCode(Session& s, MeasureCode code);
+// The parameters of one measure run, filled from the settings by the shell.
+struct MeasureParams {
+  int excludedLevel = 0;
+  RarityFormula rarityFormula = RarityFormula::kInverse;
+  int rangeSizeThreshold = 0;
+  RangeWeighting rangeCentreWeighting = RangeWeighting::kEqual;
+  bool treeData = false;  // the last recount found the code tree consistent
+};
+MeasureParams measureParams(const Settings& st, bool treeData);
+
+// What a measure computed. Nothing reaches the map unless `ran`: a measure
+// that does not apply, or refuses, leaves the scores on the map as they are.
+struct MeasureResult {
+  bool ran = false;
+  std::vector<double> score;  // per cell 1 … cells; entry 0 unused
+  std::vector<int> count;
+  int taxaCounted = 0;
+  double scaleLimit = 0.0;  // upper end of the fixed-limit scale
+  int excludedLevel = 0;    // the level the scores were made with
+  std::optional<Notice> notice;
+  // The cards' run-time fields the cell taxa list and the reports read
+  // afterwards: each card's range centre (range centres), or the taxon and
+  // range pairs in their sorted order (rare quartile). Empty: untouched.
+  std::vector<std::int32_t> rangeCentre;
+  std::vector<std::pair<int, int>> quartileOrder;
+
+  // A result over cells 1 … cells with every score and count 0.
+  static MeasureResult zeroed(int cells, int excludedLevel);
+  void add(int cell, double value) {
+    score[static_cast<std::size_t>(cell)] += value;
+    count[static_cast<std::size_t>(cell)] += 1;
+  }
+};
+
+// Puts a result on the map: the cell records' scores and counts (all of
+// them zeroed first), the map record's totals and scale limit, the cards'
+// run-time fields it carries, and the scores-present flag. A result that
+// did not run changes nothing.
+void applyMeasure(const MeasureResult& r, MapRecord& map, Workspace& ws, bool& scoresPresent);
 
 // Empties the map title, the score offset and both pass counts, and the
 // score, count and scored flag of every cell record 0 … cells.
-void clearScores(Session& s);
+void clearScores(MapRecord& map, Workspace& ws, bool& scoresPresent);
 
-// Frame of a measure computation. begin: zero score and count of every cell
-// record and the taxa counted. finish: scores present, titles, pass counts
-// 0, the recount's totals and the scale limit (also the map maximum).
+// Frame of a computation that writes the cells itself. begin: zero score
+// and count of every cell record and the taxa counted. finish: titles, pass
+// counts 0, the recount's totals and the scale limit (also the map maximum).
+void beginMeasure(MapRecord& map, Workspace& ws);
+void finishMeasure(MapRecord& map, const Workspace& ws, int excludedLevel, double scaleLimit);
+
+// The same on the session's map, for the area selections, which write the
+// map record themselves. The settings keep no copy: the options file takes
+// the code of the map on screen when it is written.
+void setMeasureCode(Session& s, MeasureCode code);
+void clearScores(Session& s);
 void beginMeasure(Session& s);
 void finishMeasure(Session& s, double scaleLimit);
 
-// What the overlay keeps of the map it covers, for swapping while an
-// overlay is shown.
-struct OverlayUnder {
-  MeasureCode code = kCodeNone;
-  std::string title;
-  int overlayCells = 0;
-};
-
-// Exchanges the map on screen with the background map, cells and record.
-void swapScores(Session& s, const OverlayUnder* overlay = nullptr);
+// Opens no datafile itself: true when one is open and the stored code is `code`.
+bool measureApplies(const Session& s, MeasureCode code);
 
 // Plot marks (the current-taxon mark of each card).
 int markedTaxa(const Workspace& ws);
@@ -52,8 +94,5 @@ std::string displayName(const std::string& name);
 double rarityValue(RarityFormula formula, int range, int cells);
 // The recount's sum for the formula, the scale limit of the rarity measures.
 double raritySum(const Counters& c, RarityFormula formula);
-
-// Opens no datafile itself: true when one is open and the stored code is `code`.
-bool measureApplies(const Session& s, MeasureCode code);
 
 }  // namespace zn

@@ -4,7 +4,6 @@
 #include <cctype>
 #include <numeric>
 
-#include "measures/dispatch.h"
 #include "measures/scores.h"
 #include "store/text.h"
 
@@ -43,16 +42,16 @@ SelectivePlotModel openSelectivePlot(const Session& s, bool smallScreen) {
   return m;
 }
 
-int markSelectedTaxa(Session& s, const SelectivePlotModel& m, std::optional<Notice>& refusal) {
-  clearPlotMarks(s.ws);
+int markSelectedTaxa(Workspace& ws, MapRecord& map, const SelectivePlotModel& m, std::optional<Notice>& refusal) {
+  clearPlotMarks(ws);
   if (static_cast<int>(m.selected.size()) > kMaxPlotSelection) {
     refusal = Notice{"Too many items selected.", "Plot taxa", Icon::None};
-    setMeasureCode(s, kCodeNone);
+    map.measureCode = kCodeNone;
     return 0;
   }
   if (m.selected.empty()) {
     refusal = Notice{"No items selected.", "Plot taxa", Icon::None};
-    setMeasureCode(s, kCodeNone);
+    map.measureCode = kCodeNone;
     return 0;
   }
   // Each line marks the taxon it was made from, so that a name that begins
@@ -60,21 +59,10 @@ int markSelectedTaxa(Session& s, const SelectivePlotModel& m, std::optional<Noti
   for (int line : m.selected) {
     if (line < 0 || line >= static_cast<int>(m.lineTaxon.size())) continue;
     const int t = m.lineTaxon[static_cast<std::size_t>(line)];
-    setPlotMark(s.ws, t, true);
-    s.map.currentTaxon = t;
+    setPlotMark(ws, t, true);
+    map.currentTaxon = t;
   }
-  return markedTaxa(s.ws);
-}
-
-TitleOutcome plotSelection(Session& s, MeasureCode code, const SelectivePlotModel& m, std::optional<Notice>& refusal,
-                           const TitleContext& ctx) {
-  setMeasureCode(s, code);
-  // One marked taxon is computed too: the title builder draws its plot over
-  // the scores, except in quantitative mode for selective rarity, which
-  // keeps them and must not show the previous measure's.
-  if (markSelectedTaxa(s, m, refusal) >= 1) computeMeasure(s, code);
-  if (code == kCodeSelectiveRichness && s.ws.datafile.quantitative) s.settings.scaleType = kFixedLimit;
-  return buildTitle(s, ctx);
+  return markedTaxa(ws);
 }
 
 }  // namespace zn

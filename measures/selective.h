@@ -7,7 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "measures/titles.h"
 #include "store/notice.h"
 #include "store/requests.h"
 #include "store/session.h"
@@ -36,15 +35,9 @@ std::string selectivePlotResource(bool grouped, bool smallScreen);
 SelectivePlotModel openSelectivePlot(const Session& s, bool smallScreen);
 
 // "Plot": clears the marks, then marks the taxa of the selected lines and
-// makes the last one the current taxon. Refuses an empty or too large
-// selection (its message returned in `refusal`) and sets the code to 0.
-// Returns the number of taxa marked.
-int markSelectedTaxa(Session& s, const SelectivePlotModel& m, std::optional<Notice>& refusal);
-
-// What follows "Plot" for code 22 or 27: the marks, the computation of the
-// marked taxa, and the title (after the fixed-limit scale
-// for selective richness in quantitative mode).
-TitleOutcome plotSelection(Session& s, MeasureCode code, const SelectivePlotModel& m, std::optional<Notice>& refusal,
-                           const TitleContext& ctx = {});
+// makes the last one the map's current taxon. Refuses an empty or too large
+// selection (its message returned in `refusal`) and sets the map's code to
+// 0. Returns the number of taxa marked.
+int markSelectedTaxa(Workspace& ws, MapRecord& map, const SelectivePlotModel& m, std::optional<Notice>& refusal);
 
 }  // namespace zn

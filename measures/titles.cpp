@@ -72,34 +72,34 @@ int taxaInStore(const Session& s) { return std::min(s.ws.taxaCount, s.ws.cards.s
 
 // The plot of the one marked taxon for codes 22 and 27; true when the title
 // is complete after it (presence mode).
-bool plotSingleTaxon(Session& s, int taxon, MeasureCode code) {
+bool plotSingleTaxon(const Session& s, MapRecord& m, std::vector<GridCell>& cells, int taxon, MeasureCode code) {
   const int range = taxonRange(s, taxon);
-  s.map.occupiedCells = range;
-  s.map.records = range;
+  m.occupiedCells = range;
+  m.records = range;
   const bool quantitative = s.ws.datafile.quantitative;
   if (quantitative && code == kCodeSelectiveRarity) return false;
   for (int n = 1; n <= lastCell(s); ++n) {
-    GridCell& c = s.ws.cells[static_cast<std::size_t>(n)];
+    GridCell& c = cells[static_cast<std::size_t>(n)];
     const bool here = present(s, taxon, n);
     const int level = s.ws.cards.level(taxon, n);
     c.score = here ? (quantitative ? level : 1.0) : 0.0;
     c.count = here ? (quantitative ? level : 1) : 0;
     if (!quantitative) c.scored = here ? 1 : 0;
   }
-  s.map.scaleLimit = s.map.mapMaximum = quantitative ? 100.0 : 1.0;
+  m.scaleLimit = m.mapMaximum = quantitative ? 100.0 : 1.0;
   if (quantitative) return false;
-  s.map.presenceMap = true;
+  m.presenceMap = true;
   return true;
 }
 
 }  // namespace
 
-std::string smoothingPrefix(const Session& s) {
-  if (s.map.smoothPasses <= 0) return "";
+std::string smoothingPrefix(const Session& s, const MapRecord& m) {
+  if (m.smoothPasses <= 0) return "";
   return strprintf("smoothed (%d) ", s.settings.neighbourhoodSize);
 }
 
-std::string meanPrefix(const Session& s) { return s.map.meanPasses > 0 ? "mean " : ""; }
+std::string meanPrefix(const MapRecord& m) { return m.meanPasses > 0 ? "mean " : ""; }
 
 std::string areaCountText(const AreaSet& a) {
   if (a.seedCount > 0) return strprintf("%d+%d", a.seedCount, a.count() - a.seedCount);
@@ -113,9 +113,9 @@ int taxonRange(const Session& s, int taxon) {
   return k;
 }
 
-std::string measureTitle(const Session& s, MeasureCode code) {
-  const std::string S = smoothingPrefix(s);
-  const std::string M = meanPrefix(s);
+std::string measureTitle(const Session& s, const MapRecord& m, MeasureCode code) {
+  const std::string S = smoothingPrefix(s, m);
+  const std::string M = meanPrefix(m);
   const char* Sc = S.c_str();
   const char* Mc = M.c_str();
   switch (code) {
@@ -132,10 +132,10 @@ std::string measureTitle(const Session& s, MeasureCode code) {
     case kCodeNearMaximumCoverage:
       return strprintf("near-maximum-coverage set (%s areas)", areaCountText(s.areas).c_str());
     case kCodeImportedScores:
-      if (s.map.importKind == kImportSingle || s.map.importKind == kImportThreeAxis)
-        return strprintf("%simported scores (%s)", Sc, s.map.importedName.c_str());
-      return s.map.title;
-    case kCodeOverlay: return s.map.title;
+      if (m.importKind == kImportSingle || m.importKind == kImportThreeAxis)
+        return strprintf("%simported scores (%s)", Sc, m.importedName.c_str());
+      return m.title;
+    case kCodeOverlay: return m.title;
     case kCodeRangeCentres: {
       const RangeWeighting w = s.settings.rangeCentreWeighting;
       return strprintf("%s%srange centre richness%s", Sc, Mc,
@@ -172,7 +172,7 @@ std::string measureTitle(const Session& s, MeasureCode code) {
     case kCodeMedianQuantitative: return strprintf("median value for quantitative data (%s)", transformedWord(s));
     case kCodeFullyFlexible: return strprintf("fully flexible areas (for %d areas)", s.areas.count());
     case kCodeReorderedByThreat: return "area set re-ordered by threat";
-    case kCodeSelectionFrequency: return strprintf("selection frequency (%d runs)", s.map.runs);
+    case kCodeSelectionFrequency: return strprintf("selection frequency (%d runs)", m.runs);
     case kCodeReplacementCost: return "replacement cost (exact minimum set)";
     default:  // 32, the reserved codes and anything unknown
       return "";
@@ -191,11 +191,9 @@ std::string singleTaxonTitle(const Session& s, int taxon, MeasureCode code, bool
   return strprintf("plot %s", name.c_str());
 }
 
-TitleOutcome buildTitle(Session& s, const TitleContext& ctx) {
-  MapRecord& m = s.map;
+TitleOutcome titleMap(const Session& s, MapRecord& m, std::vector<GridCell>& cells, const TitleContext& ctx) {
   const MeasureCode code = m.measureCode;
   if (ctx.overlayShown && code == kCodeImportedScores) return TitleOutcome::ImportOverlay;
-  if (s.areas.nearMinimumDone && code == kCodeNone) s.areas.nearMinimumDone = false;
 
   if (!s.scoresPresent) return TitleOutcome::Stopped;
   if (code == kCodeOverlay && m.presenceMap && s.backgroundMap.presenceMap) return TitleOutcome::Stopped;
@@ -218,9 +216,9 @@ TitleOutcome buildTitle(Session& s, const TitleContext& ctx) {
     }
     // The presence plot is classed like any map: left unclassed it would
     // keep the colours and scale labels of the map before it.
-    if (plotSingleTaxon(s, taxon, code)) return TitleOutcome::Classify;
+    if (plotSingleTaxon(s, m, cells, taxon, code)) return TitleOutcome::Classify;
   } else {
-    m.title = measureTitle(s, code).substr(0, kTitleMax);
+    m.title = measureTitle(s, m, code).substr(0, kTitleMax);
     if (code == kCodeNone) m.dataTitle = s.ws.datafile.title;
     if (code == kCodeMaxLevel) return TitleOutcome::NoClassing;
     if (code == kCodeSelectedAreas) {

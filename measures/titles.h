@@ -5,6 +5,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "store/session.h"
 
@@ -23,17 +24,20 @@ enum class TitleOutcome {
   ImportOverlay,  // code 10 under an overlay: the overlay re-plots the imported scores
 };
 
-TitleOutcome buildTitle(Session& s, const TitleContext& ctx = {});
+// Titles `map` (the map on screen, or a copy of it) from the settings, the
+// data and the area set the session holds, and draws the plot of a single
+// marked taxon into `cells`. The session itself is only read.
+TitleOutcome titleMap(const Session& s, MapRecord& map, std::vector<GridCell>& cells, const TitleContext& ctx = {});
 
 // Pieces of the titles.
-const char* formulaWord(RarityFormula formula);  // "difference", "inverse", "inverse square"
-std::string smoothingPrefix(const Session& s);  // "smoothed (9) " or ""
-std::string meanPrefix(const Session& s);       // "mean " or ""
-std::string areaCountText(const AreaSet& a);    // "3+2" with seeds, else "5"
+const char* formulaWord(RarityFormula formula);                     // "difference", "inverse", "inverse square"
+std::string smoothingPrefix(const Session& s, const MapRecord& m);  // "smoothed (9) " or ""
+std::string meanPrefix(const MapRecord& m);                         // "mean " or ""
+std::string areaCountText(const AreaSet& a);                        // "3+2" with seeds, else "5"
 
 // The title of the table for the code as the map record and settings stand
 // (no single-taxon titles; code 11 gives the current title).
-std::string measureTitle(const Session& s, MeasureCode code);
+std::string measureTitle(const Session& s, const MapRecord& m, MeasureCode code);
 
 // Title of the plot of one taxon (codes 22, 26, 27 and the cell taxa list).
 std::string singleTaxonTitle(const Session& s, int taxon, MeasureCode code, bool editorOpen);

@@ -19,10 +19,11 @@ namespace {
 constexpr const char* kNoTreeData = "Requires tree data\n- data absent or inconsistent";
 constexpr int kPositions = 32;
 
-bool haveTreeData(Session& s, const char* caption) {
-  if (s.subgroupDataPresent) return true;
-  s.tell(kNoTreeData, caption, Icon::Information);
-  return false;
+// Without tree data the measure refuses with a message and runs not.
+MeasureResult noTreeData(const char* caption) {
+  MeasureResult r;
+  r.notice = Notice{kNoTreeData, caption, Icon::Information};
+  return r;
 }
 
 struct CellValue {
@@ -226,11 +227,10 @@ void forEachBit(const std::uint64_t* row, std::size_t words, F f) {
 }
 
 // The whole map, computed aside so that a failure leaves the old scores.
-std::vector<CellValue> subtreeScores(const Session& s, int& taxaCounted) {
-  const Workspace& ws = s.ws;
+std::vector<CellValue> subtreeScores(const MeasureInput& in, int excluded, int& taxaCounted) {
+  const Workspace& ws = in.ws;
   const int taxa = std::max(0, std::min(ws.taxaCount, ws.cards.slots()));
   const int cells = std::max(0, std::min(ws.geo.cells, ws.cards.layout->maxCells));
-  const int excluded = s.settings.excludedLevel;
   const int g = static_cast<int>(ws.groupCode.size());
 
   CellRows rows;
@@ -249,10 +249,10 @@ std::vector<CellValue> subtreeScores(const Session& s, int& taxaCounted) {
   SubListLengths lengths(ws.cards, included, g);
 
   // The represented taxa, in set order and within an area in card order.
-  const bool haveSet = !s.areas.empty();
+  const bool haveSet = !in.areas.empty();
   std::vector<std::uint64_t> represented(rows.words, 0);
   std::vector<char> isArea(static_cast<std::size_t>(cells) + 1, 0);
-  for (int a : s.areas.cells) {
+  for (int a : in.areas.cells) {
     if (a < 1 || a > cells) continue;
     isArea[static_cast<std::size_t>(a)] = 1;
     forEachBit(rows.row(a), rows.words, [&](int t) {
@@ -308,34 +308,35 @@ std::vector<CellValue> subtreeScores(const Session& s, int& taxaCounted) {
 
 }  // namespace
 
-void computeSubtreeLength(Session& s) {
-  if (!measureApplies(s, kCodeSubtreeLength) || !haveTreeData(s, "Subtree length")) return;
-  std::vector<CellValue> values;
+MeasureResult runSubtreeLength(const MeasureInput& in, const MeasureParams& p) {
+  if (!p.treeData) return noTreeData("Subtree length");
   int taxaCounted = 0;
   try {
-    values = subtreeScores(s, taxaCounted);
+    const std::vector<CellValue> values = subtreeScores(in, p.excludedLevel, taxaCounted);
+    MeasureResult r = MeasureResult::zeroed(lastCellNumber(in.ws), p.excludedLevel);
+    for (std::size_t n = 1; n < values.size() && n < r.score.size(); ++n) {
+      r.score[n] = values[n].score;
+      r.count[n] = values[n].count;
+    }
+    r.taxaCounted = taxaCounted;
+    r.scaleLimit = in.ws.counters.codeTreeLength;
+    return r;
   } catch (const std::bad_alloc&) {
-    s.tell("insufficient free memory", "Subtree length", Icon::Exclamation);
-    return;
+    MeasureResult r;
+    r.notice = Notice{"insufficient free memory", "Subtree length", Icon::Exclamation};
+    return r;
   }
-  beginMeasure(s);
-  for (std::size_t n = 1; n < values.size(); ++n) {
-    GridCell& c = s.ws.cells[n];
-    c.score = values[n].score;
-    c.count = values[n].count;
-  }
-  s.map.taxaCounted = taxaCounted;
-  finishMeasure(s, s.ws.counters.codeTreeLength);
 }
 
-void computeRootDistance(Session& s) {
-  if (!measureApplies(s, kCodeRootDistance) || !haveTreeData(s, "Root distance")) return;
-  beginMeasure(s);
-  const PresenceIndex ix = buildPresenceIndex(s.ws, s.settings.excludedLevel);
-  const std::vector<char> take = countedTaxa(s.ws, ix, s.areas);
-  const CardStore& cards = s.ws.cards;
-  s.map.taxaCounted = addTaxonValues(s, ix, take, [&cards](int t) { return static_cast<double>(cards.weight(t)); });
-  finishMeasure(s, s.ws.counters.sumWeights);
+MeasureResult runRootDistance(const MeasureInput& in, const MeasureParams& p) {
+  if (!p.treeData) return noTreeData("Root distance");
+  MeasureResult r = MeasureResult::zeroed(lastCellNumber(in.ws), p.excludedLevel);
+  const PresenceIndex ix = buildPresenceIndex(in.ws, p.excludedLevel);
+  const std::vector<char> take = countedTaxa(in.ws, ix, in.areas);
+  const CardStore& cards = in.ws.cards;
+  r.taxaCounted = addTaxonValues(r, ix, take, [&cards](int t) { return static_cast<double>(cards.weight(t)); });
+  r.scaleLimit = in.ws.counters.sumWeights;
+  return r;
 }
 
 }  // namespace zn

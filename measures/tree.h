@@ -4,11 +4,11 @@
 // mean). Both need the tree data of the last recount and say so otherwise.
 #pragma once
 
-#include "store/session.h"
+#include "measures/richness.h"
 
 namespace zn {
 
-void computeSubtreeLength(Session& s);  // code 3
-void computeRootDistance(Session& s);   // code 4
+MeasureResult runSubtreeLength(const MeasureInput& in, const MeasureParams& p);  // code 3
+MeasureResult runRootDistance(const MeasureInput& in, const MeasureParams& p);   // code 4
 
 }  // namespace zn

@@ -20,6 +20,7 @@
 #include "selection/randomsets.h"
 #include "selection/replacement.h"
 #include "selection/values.h"
+#include "shell/measure_commands.h"
 #include "shell/menu.h"
 #include "store/parse.h"
 #include "store/text.h"

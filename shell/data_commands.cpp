@@ -4,6 +4,7 @@
 #include "measures/scores.h"
 #include "shell/data_dialogue.h"
 #include "shell/dispatch.h"
+#include "shell/measure_commands.h"
 #include "shell/notices.h"
 #include "store/editor.h"
 #include "store/utilities.h"

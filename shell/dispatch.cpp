@@ -17,6 +17,7 @@
 #include "shell/dataio_commands.h"
 #include "shell/gis_commands.h"
 #include "shell/mapclasses.h"
+#include "shell/measure_commands.h"
 #include "shell/notices.h"
 #include "shell/options.h"
 #include "shell/overlay_commands.h"
@@ -238,7 +239,7 @@ void Shell::connectMapCommands() {
     // user has just typed.
     const MeasureCode code = s.map.measureCode;
     if (changes.reclass && s.scoresPresent && code != kCodeNone && code != kCodeMaxLevel && code != kCodeSelectedAreas)
-      sh.display.classes = classifyScores(s, sh.display.palette);
+      sh.display.classes = classMapScores(s, sh.display.palette);
     if (sh.display.view.zoomed) s.savedFillFrameCoast = s.settings.fillFrameCoast;
     sh.refreshMenus();
     sh.host.requestRedraw();
@@ -394,6 +395,8 @@ bool Shell::confirmExit() {
     return false;
   // The editor's own display settings must not reach the options file.
   if (!editorExit(*this)) return false;
+  // The options keep the code of the map on screen.
+  session.settings.measureCode = session.map.measureCode;
   writeOptions(session.settings, session.optionsFile());
   return true;
 }

@@ -15,7 +15,13 @@ void classMap(Session& s, DisplayState& d) {
     return;
   }
   if (code == kCodeMaxLevel || code == kCodeSelectedAreas) return;
-  d.classes = classifyScores(s, d.palette);
+  d.classes = classMapScores(s, d.palette);
+}
+
+ClassTable classMapScores(Session& s, const Palette& p) {
+  ClassTable t = classifyScores(s.settings, s.map, s.ws, p);
+  if (t.scoredCells == 0 && !s.areas.empty()) s.settings.selectedAreasDisplay = AreasShown::kSeedsAndSelected;
+  return t;
 }
 
 }  // namespace zn

@@ -12,4 +12,9 @@ namespace zn {
 // otherwise the scores classed on the palette.
 void classMap(Session& s, DisplayState& d);
 
+// The map's scores classed on the palette; when nothing is scored while the
+// area set is not empty, the selected-areas display becomes "+ seed +
+// selected areas", so that the set shows on the empty map.
+ClassTable classMapScores(Session& s, const Palette& p);
+
 }  // namespace zn

@@ -8,6 +8,7 @@
 #include "measures/scores.h"
 #include "selection/commands.h"
 #include "shell/dispatch.h"
+#include "shell/measure_commands.h"
 #include "shell/notices.h"
 #include "store/text.h"
 

@@ -4,6 +4,7 @@
 #include "interchange/scores_import.h"
 #include "measures/scores.h"
 #include "shell/dispatch.h"
+#include "shell/measure_commands.h"
 #include "shell/notices.h"
 #include "shell/overlay_commands.h"
 

@@ -200,7 +200,7 @@ TEST(Classing, CellCountBeyondTheTableIsCut) {
   EXPECT_EQ(t.scoredCells, 2);
 }
 
-TEST(Classing, SessionClassingUsesSettingsAndMarksAreasWhenNothingIsScored) {
+TEST(Classing, MapClassingUsesTheSettingsAndTheMapsScaleLimit) {
   test::ScriptedHost host;
   Session s(host, "/nonexistent");
   setDefaults(s.settings);
@@ -212,25 +212,17 @@ TEST(Classing, SessionClassingUsesSettingsAndMarksAreasWhenNothingIsScored) {
   Palette p;
   allocatePalette(p, -1, s.settings);
   buildPalette(p, s.settings);
-  ClassTable t = classifyScores(s, p);
+  ClassTable t = classifyScores(s.settings, s.map, s.ws, p);
   EXPECT_EQ(t.classCount, 33);
   EXPECT_EQ(s.ws.cells[1].classNumber, 16);
-  EXPECT_EQ(s.settings.selectedAreasDisplay, AreasShown::kSeeds);
 
   // The one-shot inverted colour scale.
   s.ws.cells[2].score = 10;
   s.ws.cells[2].count = 10;
   s.settings.invertedScale = Flag::kOn;
-  t = classifyScores(s, p);
+  t = classifyScores(s.settings, s.map, s.ws, p);
   EXPECT_TRUE(t.inverted);
   EXPECT_GT(s.ws.cells[2].classNumber, s.ws.cells[1].classNumber);
-  s.settings.invertedScale = Flag::kOff;
-
-  s.ws.cells[1].score = 0;
-  s.ws.cells[2].score = 0;
-  s.areas.cells = {5, 6};
-  classifyScores(s, p);
-  EXPECT_EQ(s.settings.selectedAreasDisplay, AreasShown::kSeedsAndSelected);
 }
 
 TEST(Classing, SharesOfRunsAreClassedOverTheWholePercentRange) {
@@ -248,7 +240,7 @@ TEST(Classing, SharesOfRunsAreClassedOverTheWholePercentRange) {
   Palette p;
   allocatePalette(p, -1, s.settings);
   buildPalette(p, s.settings);
-  const ClassTable t = classifyScores(s, p);
+  const ClassTable t = classifyScores(s.settings, s.map, s.ws, p);
   EXPECT_LT(s.ws.cells[1].classNumber, s.ws.cells[201].classNumber);
   EXPECT_LT(s.ws.cells[201].classNumber, s.ws.cells[202].classNumber) << "58 % and 94 % apart";
   EXPECT_LT(s.ws.cells[202].classNumber, s.ws.cells[203].classNumber);

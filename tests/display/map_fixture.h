@@ -110,7 +110,7 @@ struct MapFixture {
 
   void classify() {
     buildPalette(d.palette, s.settings);
-    d.classes = classifyScores(s, d.palette);
+    d.classes = classifyScores(s.settings, s.map, s.ws, d.palette);
   }
 
   ScriptedHost host;

@@ -9,6 +9,7 @@
 
 #include "measures/dispatch.h"
 #include "measures/scores.h"
+#include "shell/measure_commands.h"
 #include "store/datafile.h"
 #include "store/gridtypes.h"
 #include "store/session.h"

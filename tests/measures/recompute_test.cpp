@@ -156,7 +156,6 @@ TEST(SwapScores, ExchangesCellsRecordAndTheSettingsTheyWereMadeWith) {
   EXPECT_EQ(d.map(), rarity);
   EXPECT_EQ(d.cell(2).fillColour, 7);
   EXPECT_EQ(d.s.map.measureCode, kCodeRangeSizeRarity);
-  EXPECT_EQ(d.s.settings.measureCode, kCodeRangeSizeRarity);
   EXPECT_EQ(d.s.settings.rarityFormula, RarityFormula::kDifference);
   EXPECT_EQ(d.s.map.title, "range-size rarity (difference)");
   EXPECT_DOUBLE_EQ(d.s.map.scaleLimit, rarityLimit);

@@ -43,7 +43,7 @@ TEST(SelectivePlotDialog, EachLineMarksItsOwnTaxon) {
   SelectivePlotModel m = openSelectivePlot(d.s, false);  // card order
   m.selected = {1};                                      // "Panthera", which begins "Panthera leo"'s line too
   std::optional<Notice> refusal;
-  EXPECT_EQ(markSelectedTaxa(d.s, m, refusal), 1);
+  EXPECT_EQ(markSelectedTaxa(d.s.ws, d.s.map, m, refusal), 1);
   EXPECT_FALSE(refusal);
   EXPECT_TRUE(plotMarked(d.s.ws, 1));
   EXPECT_FALSE(plotMarked(d.s.ws, 0));
@@ -62,7 +62,7 @@ TEST(SelectivePlotDialog, RefusesAnEmptyOrOverlongSelection) {
     SelectivePlotModel m = openSelectivePlot(d.s, false);
     m.selected.assign(static_cast<std::size_t>(c.lines), 0);
     std::optional<Notice> refusal;
-    EXPECT_EQ(markSelectedTaxa(d.s, m, refusal), 0);
+    EXPECT_EQ(markSelectedTaxa(d.s.ws, d.s.map, m, refusal), 0);
     ASSERT_TRUE(refusal);
     EXPECT_EQ(refusal->caption + ": " + refusal->text, c.message);
     EXPECT_TRUE(d.host.messageLines().empty());
@@ -73,7 +73,7 @@ TEST(SelectivePlotDialog, RefusesAnEmptyOrOverlongSelection) {
   SelectivePlotModel m = openSelectivePlot(d.s, false);
   m.selected.assign(512, 3);
   std::optional<Notice> refusal;
-  EXPECT_EQ(markSelectedTaxa(d.s, m, refusal), 1);
+  EXPECT_EQ(markSelectedTaxa(d.s.ws, d.s.map, m, refusal), 1);
 }
 
 // A host whose dialogs are answered by a function of the model.

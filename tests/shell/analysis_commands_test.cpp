@@ -7,6 +7,7 @@
 #include "measures/scores.h"
 #include "shell/celllist.h"
 #include "shell/dispatch.h"
+#include "shell/mapclasses.h"
 #include "store/text.h"
 #include "tests/shell/shell_fixture.h"
 
@@ -24,6 +25,22 @@ struct AnalysisCommands : test::ShellFixture {
     ASSERT_TRUE(session->ws.datafile.opened);
   }
 };
+
+// An area set on a map without scores is shown with its selected areas.
+TEST(MapClasses, AnEmptyMapShowsTheSelectedAreasOfASet) {
+  test::ScriptedHost host;
+  Session s(host, "/nonexistent");
+  setDefaults(s.settings);
+  s.ws.cells.resize(static_cast<std::size_t>(s.ws.geo.cells) + 2);
+  Palette p;
+  allocatePalette(p, -1, s.settings);
+  buildPalette(p, s.settings);
+  classMapScores(s, p);
+  EXPECT_EQ(s.settings.selectedAreasDisplay, AreasShown::kSeeds) << "no set";
+  s.areas.cells = {5, 6};
+  classMapScores(s, p);
+  EXPECT_EQ(s.settings.selectedAreasDisplay, AreasShown::kSeedsAndSelected);
+}
 
 TEST_F(AnalysisCommands, GreedySetGrowsTheSetAndTitlesTheMap) {
   shell->dispatch(Command::GreedySet);

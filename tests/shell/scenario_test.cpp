@@ -114,6 +114,7 @@ TEST_F(ShellScenario, MonitorToggleAndClearResults) {
 
 TEST_F(ShellScenario, ExitWithNoKeepsEverythingAndYesWritesTheOptions) {
   openSample("equal/carnivora.dat");
+  shell->dispatch(Command::RangeSizeRarity);
   session->settings.reordering = Reordering::kByThreat;
   host.answers.push_back(Answer::No);
   EXPECT_FALSE(shell->confirmExit());
@@ -125,7 +126,7 @@ TEST_F(ShellScenario, ExitWithNoKeepsEverythingAndYesWritesTheOptions) {
   Settings back;
   ASSERT_TRUE(readOptions(back, home / "ZONARIUM.OPP"));
   EXPECT_EQ(back.reordering, Reordering::kByThreat);
-  EXPECT_EQ(back.measureCode, 1);
+  EXPECT_EQ(back.measureCode, kCodeRangeSizeRarity) << "the code of the map on screen";
 }
 
 TEST_F(ShellScenario, ZoomToggleArmsAndEscapeDisarms) {

@@ -83,7 +83,7 @@ class SingleTaxonMaps : public BothPrograms {
   }
   // The classes on screen are those of the scores on screen.
   void expectClassesOfTheScoresShown(const char* path) {
-    const ClassTable fresh = classifyScores(*session, shell->display.palette);
+    const ClassTable fresh = classifyScores(session->settings, session->map, session->ws, shell->display.palette);
     EXPECT_EQ(shell->display.classes.limits, fresh.limits) << path;
     EXPECT_EQ(shell->display.classes.histogram, fresh.histogram) << path;
   }
