@@ -1,0 +1,169 @@
+// project new FILE.gpkg --cell SIZE [--crs EPSG:N] [--extent W,S,E,N] [--hex] [--replace]
+// project new FILE.gpkg --units LAYER [--id FIELD] [--cost FIELD] [--status FIELD] [--crs EPSG:N] [--replace]
+// project add FILE.gpkg INPUT [--format table]
+#include "cli/project_cmd.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <optional>
+
+#include "gis/project.h"
+#include "store/text.h"
+
+namespace zn {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+int refuse(CliContext& ctx, const std::string& why, int status = 2) {
+  ctx.err << "zonarium: " << why << "\n";
+  return status;
+}
+
+std::optional<int> epsgOf(const std::string& text) {
+  const std::string head = "EPSG:";
+  if (text.size() <= head.size() || text.compare(0, head.size(), head) != 0) return std::nullopt;
+  char* end = nullptr;
+  const long v = std::strtol(text.c_str() + head.size(), &end, 10);
+  if (*end != '\0' || v <= 0 || v > 10000000) return std::nullopt;
+  return static_cast<int>(v);
+}
+
+std::optional<std::vector<double>> extentOf(const std::string& text) {
+  std::vector<double> v;
+  std::size_t b = 0;
+  while (b <= text.size()) {
+    const std::size_t e = std::min(text.find(',', b), text.size());
+    const std::string part = text.substr(b, e - b);
+    char* end = nullptr;
+    const double x = std::strtod(part.c_str(), &end);
+    if (part.empty() || *end != '\0' || !std::isfinite(x)) return std::nullopt;
+    v.push_back(x);
+    b = e + 1;
+  }
+  if (v.size() != 4) return std::nullopt;
+  return v;
+}
+
+// Splits "--flag VALUE" pairs and switches from the positional arguments.
+struct Parsed {
+  std::vector<std::string> positional;
+  std::map<std::string, std::string> values;
+  std::map<std::string, bool> switches;
+};
+
+bool parse(CliContext& ctx, const std::vector<std::string>& args, const std::vector<std::string>& valued,
+           const std::vector<std::string>& flags, Parsed& p, const std::string& what) {
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    if (a.size() > 1 && a[0] == '-') {
+      if (std::find(flags.begin(), flags.end(), a) != flags.end()) {
+        p.switches[a] = true;
+      } else if (std::find(valued.begin(), valued.end(), a) != valued.end()) {
+        if (i + 1 >= args.size()) {
+          refuse(ctx, a + " needs a value");
+          return false;
+        }
+        p.values[a] = args[++i];
+      } else {
+        refuse(ctx, "unknown option " + a + " for " + what);
+        return false;
+      }
+    } else {
+      p.positional.push_back(a);
+    }
+  }
+  return true;
+}
+
+int projectNew(CliContext& ctx, const std::vector<std::string>& args) {
+  Parsed p;
+  if (!parse(ctx, args, {"--cell", "--crs", "--extent", "--units", "--id", "--cost", "--status"},
+             {"--hex", "--replace"}, p, "project new"))
+    return 2;
+  if (p.positional.size() != 1) return refuse(ctx, "project new takes one FILE.gpkg and --cell SIZE or --units LAYER");
+  const fs::path out = p.positional[0];
+  if (out.extension() != ".gpkg") return refuse(ctx, "a project file is named FILE.gpkg");
+  const bool cell = p.values.count("--cell"), units = p.values.count("--units");
+  if (cell == units) return refuse(ctx, "project new takes one of --cell SIZE and --units LAYER");
+  std::optional<int> epsg;
+  if (p.values.count("--crs") && !(epsg = epsgOf(p.values["--crs"])))
+    return refuse(ctx, "--crs takes EPSG:N, e.g. EPSG:6933");
+  std::error_code ec;
+  if (fs::exists(fs::symlink_status(out, ec)) && !p.switches["--replace"])
+    return refuse(ctx, out.string() + " exists: give --replace to replace it", 1);
+  Project project;
+  std::string error;
+  if (cell) {
+    for (const char* f : {"--id", "--cost", "--status"})
+      if (p.values.count(f)) return refuse(ctx, std::string(f) + " goes with --units");
+    GridRequest r;
+    const auto size = parseCellSize(p.values["--cell"]);
+    if (!size) return refuse(ctx, "--cell takes a size such as 1deg, 0.5deg, 50km or 10km");
+    r.size = *size;
+    r.epsg = epsg;
+    r.hex = p.switches["--hex"];
+    if (p.values.count("--extent") && !(r.extent = extentOf(p.values["--extent"])))
+      return refuse(ctx, "--extent takes W,S,E,N");
+    project.grid = makeRegularGrid(r, error);
+    if (!error.empty()) return refuse(ctx, error, 1);
+    project.data.occurrences = occurrencesFrom(0, 0, {}, false);
+  } else {
+    if (p.switches["--hex"] || p.values.count("--extent")) return refuse(ctx, "--hex and --extent go with --cell");
+    UnitsRequest r;
+    r.layerFile = p.values["--units"];
+    r.idField = p.values["--id"];
+    r.costField = p.values["--cost"];
+    r.statusField = p.values["--status"];
+    r.epsg = epsg;
+    auto made = projectFromUnits(r, error);
+    if (!made) return refuse(ctx, error, 1);
+    project = std::move(*made);
+  }
+  if (std::string why = writeProject(out, project); !why.empty()) return refuse(ctx, why, 1);
+  ctx.out << projectInfo(project);
+  return 0;
+}
+
+int projectAdd(CliContext& ctx, const std::vector<std::string>& args) {
+  Parsed p;
+  if (!parse(ctx, args, {"--format"}, {}, p, "project add")) return 2;
+  if (p.positional.size() != 2) return refuse(ctx, "project add takes FILE.gpkg and INPUT");
+  const std::string format = p.values.count("--format") ? p.values["--format"] : "table";
+  if (format != "table") return refuse(ctx, "--format takes table (a CSV with taxon and unit, x,y or lon,lat)");
+  std::string error;
+  auto project = readProject(p.positional[0], error);
+  if (!project) return refuse(ctx, error, 1);
+  AddSummary summary;
+  if (!addTable(*project, p.positional[1], summary, error)) return refuse(ctx, error, 1);
+  if (std::string why = writeProject(p.positional[0], *project); !why.empty()) return refuse(ctx, why, 1);
+  ctx.out << summary.text();
+  return 0;
+}
+
+}  // namespace
+
+bool printProjectInfo(CliContext& ctx, const std::string& file) {
+  std::string error;
+  auto project = readProject(file, error);
+  if (!project) {
+    refuse(ctx, error, 1);
+    return false;
+  }
+  ctx.out << projectInfo(*project);
+  return true;
+}
+
+int cmdProject(CliContext& ctx, const std::vector<std::string>& args) {
+  if (args.empty()) return refuse(ctx, "project takes new or add");
+  const std::vector<std::string> rest(args.begin() + 1, args.end());
+  if (args[0] == "new") return projectNew(ctx, rest);
+  if (args[0] == "add") return projectAdd(ctx, rest);
+  return refuse(ctx, "project takes new or add, not " + args[0]);
+}
+
+}  // namespace zn
