@@ -1,15 +1,18 @@
 // project new FILE.gpkg --cell SIZE [--crs EPSG:N] [--extent W,S,E,N] [--hex] [--replace]
 // project new FILE.gpkg --units LAYER [--id FIELD] [--cost FIELD] [--status FIELD] [--crs EPSG:N] [--replace]
-// project add FILE.gpkg INPUT [--format table]
+// project add FILE.gpkg INPUT [--format table|gbif] [--max-uncertainty M] [--basis B,...] [--years A-B]
+//     [--rank species|genus|family] [--quantitative]
 #include "cli/project_cmd.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <optional>
 
+#include "gis/gbif.h"
 #include "gis/project.h"
 #include "store/text.h"
 
@@ -129,17 +132,46 @@ int projectNew(CliContext& ctx, const std::vector<std::string>& args) {
   return 0;
 }
 
+// The format of an input when --format does not say: a zip or a table
+// whose header names GBIF's coordinate terms is a GBIF download.
+std::string guessFormat(const fs::path& input) {
+  if (input.extension() == ".zip") return "gbif";
+  std::ifstream in(input, std::ios::binary);
+  std::string head;
+  std::getline(in, head);
+  return head.find("decimalLatitude") != std::string::npos ? "gbif" : "table";
+}
+
 int projectAdd(CliContext& ctx, const std::vector<std::string>& args) {
   Parsed p;
-  if (!parse(ctx, args, {"--format"}, {}, p, "project add")) return 2;
+  if (!parse(ctx, args, {"--format", "--max-uncertainty", "--basis", "--years", "--rank"}, {"--quantitative"}, p,
+             "project add"))
+    return 2;
   if (p.positional.size() != 2) return refuse(ctx, "project add takes FILE.gpkg and INPUT");
-  const std::string format = p.values.count("--format") ? p.values["--format"] : "table";
-  if (format != "table") return refuse(ctx, "--format takes table (a CSV with taxon and unit, x,y or lon,lat)");
+  const std::string format = p.values.count("--format") ? p.values["--format"] : guessFormat(p.positional[1]);
+  if (format != "table" && format != "gbif")
+    return refuse(ctx, "--format takes table (a CSV with taxon and unit, x,y or lon,lat) or gbif");
+  GbifImportOptions o;
+  if (format == "gbif") {
+    GbifDialogModel m;
+    m.maxUncertainty = p.values["--max-uncertainty"];
+    m.basis = p.values["--basis"];
+    m.years = p.values["--years"];
+    if (p.values.count("--rank")) m.rank = p.values["--rank"];
+    m.quantitative = p.switches["--quantitative"];
+    if (std::string e = applyGbifFilters(m, o); !e.empty()) return refuse(ctx, e);
+    o.input = p.positional[1];
+  } else {
+    for (const char* f : {"--max-uncertainty", "--basis", "--years", "--rank", "--quantitative"})
+      if (p.values.count(f) || p.switches.count(f)) return refuse(ctx, std::string(f) + " goes with --format gbif");
+  }
   std::string error;
   auto project = readProject(p.positional[0], error);
   if (!project) return refuse(ctx, error, 1);
   AddSummary summary;
-  if (!addTable(*project, p.positional[1], summary, error)) return refuse(ctx, error, 1);
+  const bool added = format == "gbif" ? addGbifToProject(*project, o, summary, error)
+                                      : addTable(*project, p.positional[1], summary, error);
+  if (!added) return refuse(ctx, error, 1);
   if (std::string why = writeProject(p.positional[0], *project); !why.empty()) return refuse(ctx, why, 1);
   ctx.out << summary.text();
   return 0;

@@ -1045,6 +1045,136 @@ std::string lowered(std::string_view s) {
 
 }  // namespace
 
+struct OccurrenceAdder::Impl {
+  Project& p;
+  AddSummary& summary;
+  bool regular;
+  bool lonLat = false;
+  std::unique_ptr<OGRCoordinateTransformation> toGrid;
+  std::unique_ptr<PolygonLocator> locator;
+  std::unordered_map<long long, std::uint32_t> unitOfId;
+  std::unordered_map<std::string, std::uint32_t> taxonOf;
+  std::vector<Occurrence> pairs;
+  std::vector<std::uint32_t> hits;
+
+  Impl(Project& project, AddSummary& s)
+      : p(project), summary(s), regular(project.grid.kind == GridDefinition::Kind::Regular) {
+    unitOfId.reserve(p.data.units.size() * 2 + 16);
+    for (int n = 1; n <= p.data.unitCount(); ++n) unitOfId[p.data.unit(n).id] = static_cast<std::uint32_t>(n);
+    for (int t = 0; t < p.data.taxonCount(); ++t) taxonOf.emplace(p.data.taxa[static_cast<std::size_t>(t)].name, t);
+    // The pairs already held; amounts of a pair met again add up.
+    const Occurrences& o = p.data.occurrences;
+    for (int t = 0; t < o.taxa; ++t) {
+      int k = 0;
+      const double* a = o.hasAmounts() && !o.taxonWords ? o.amountsOf(t) : nullptr;
+      for (int u : o.unitsOf(t))
+        pairs.push_back({static_cast<std::uint32_t>(t), static_cast<std::uint32_t>(u), a ? a[k++] : 1.0});
+    }
+  }
+
+  std::string unitOfCell(long long cell) {
+    auto [it, fresh] = unitOfId.emplace(cell, static_cast<std::uint32_t>(p.data.units.size() + 1));
+    if (fresh) {
+      if (p.data.units.size() >= static_cast<std::size_t>(kLargestUnitNumber)) {
+        unitOfId.erase(it);
+        return "more units than this program numbers";
+      }
+      p.data.units.push_back(DatasetUnit{cell, "", 1.0, UnitStatus::Free});
+      ++summary.newUnits;
+    }
+    hits.push_back(it->second);
+    return {};
+  }
+};
+
+OccurrenceAdder::OccurrenceAdder(Project& p, AddSummary& summary) : impl_(std::make_unique<Impl>(p, summary)) {
+  ensureGdal();
+}
+OccurrenceAdder::~OccurrenceAdder() = default;
+
+bool OccurrenceAdder::lonLat(std::string& error) {
+  Impl& m = *impl_;
+  m.lonLat = true;
+  if (m.p.grid.epsg == 4326) return true;
+  OGRSpatialReference wgs, srs;
+  srsOf(4326, wgs);
+  srsOf(m.p.grid.epsg, srs);
+  m.toGrid.reset(OGRCreateCoordinateTransformation(&wgs, &srs));
+  if (!m.toGrid) error = strprintf("PROJ cannot put longitudes and latitudes into EPSG:%d", m.p.grid.epsg);
+  return m.toGrid != nullptr;
+}
+
+std::string OccurrenceAdder::atPoint(double x, double y) {
+  Impl& m = *impl_;
+  m.hits.clear();
+  if (m.lonLat && (x < -180 || x > 180 || y < -90 || y > 90)) return "longitude or latitude out of range";
+  if (m.toGrid && !m.toGrid->Transform(1, &x, &y)) return "not in the project's coordinate system";
+  if (m.regular) {
+    const long long cell = m.p.grid.cellAt(x, y);
+    return cell == 0 ? "outside the grid" : m.unitOfCell(cell);
+  }
+  if (!m.locator) m.locator = std::make_unique<PolygonLocator>(m.p.outlines);
+  m.locator->locate(x, y, m.hits);
+  if (m.hits.empty()) return "in no unit";
+  if (m.hits.size() > 1) ++m.summary.overlaps;
+  return {};
+}
+
+std::string OccurrenceAdder::withId(long long id) {
+  Impl& m = *impl_;
+  m.hits.clear();
+  if (auto it = m.unitOfId.find(id); it != m.unitOfId.end()) {
+    m.hits.push_back(it->second);
+    return {};
+  }
+  // A regular grid's cells are named by their numbers, stored or not.
+  if (m.regular && id >= 1 && id <= m.p.grid.cellCount()) return m.unitOfCell(id);
+  return "no unit with that id";
+}
+
+void OccurrenceAdder::add(std::string_view name, std::string_view genus, std::string_view family, double amount) {
+  Impl& m = *impl_;
+  auto [t, fresh] = m.taxonOf.emplace(std::string(name), static_cast<std::uint32_t>(m.p.data.taxa.size()));
+  if (fresh) {
+    DatasetTaxon x;
+    x.id = static_cast<long long>(m.p.data.taxa.size()) + 1;
+    x.name = name;
+    x.genus = genus;
+    x.family = family;
+    m.p.data.taxa.push_back(std::move(x));
+    ++m.summary.newTaxa;
+  }
+  for (std::uint32_t u : m.hits) {
+    m.pairs.push_back({t->second, u, amount});
+    ++m.summary.placed;
+  }
+}
+
+void OccurrenceAdder::lose(const std::string& reason) {
+  for (auto& [w, n] : impl_->summary.lost)
+    if (w == reason) {
+      ++n;
+      return;
+    }
+  impl_->summary.lost.emplace_back(reason, 1);
+}
+
+void OccurrenceAdder::finish(bool withAmounts) {
+  Impl& m = *impl_;
+  if (withAmounts) m.p.amounts = true;
+  m.p.data.occurrences = occurrencesFrom(m.p.data.taxonCount(), m.p.data.unitCount(), std::move(m.pairs), m.p.amounts);
+  m.pairs.clear();
+  if (m.regular) {
+    std::vector<Edge> edges;
+    const double len = m.p.grid.edgeLength();
+    for (int n = 1; n <= m.p.data.unitCount(); ++n)
+      for (long long c : m.p.grid.edgeNeighbours(m.p.data.unit(n).id))
+        if (auto it = m.unitOfId.find(c); it != m.unitOfId.end() && it->second > static_cast<std::uint32_t>(n))
+          edges.push_back({static_cast<std::uint32_t>(n), it->second, len});
+    m.p.data.adjacency = adjacencyFrom(m.p.data.unitCount(), edges);
+  }
+}
+
 bool addTable(Project& p, const std::string& tableFile, AddSummary& summary, std::string& error) {
   ensureGdal();
   if (std::string why = nonLocalPathProblem(tableFile); !why.empty()) {
@@ -1070,181 +1200,59 @@ bool addTable(Project& p, const std::string& tableFile, AddSummary& summary, std
   auto column = [&](const char* name) { return col.count(name) ? col[name] : -1; };
   const int cTaxon = column("taxon"), cUnit = column("unit"), cX = column("x"), cY = column("y"), cLon = column("lon"),
             cLat = column("lat"), cAmount = column("amount"), cGenus = column("genus"), cFamily = column("family");
-  enum class Place { Unit, XY, LonLat } place;
   if (cTaxon < 0) {
     error = tableFile + " has no taxon column";
     return false;
   }
-  if (cUnit >= 0) place = Place::Unit;
-  else if (cX >= 0 && cY >= 0) place = Place::XY;
-  else if (cLon >= 0 && cLat >= 0) place = Place::LonLat;
-  else {
+  const bool byUnit = cUnit >= 0, byXY = !byUnit && cX >= 0 && cY >= 0;
+  if (!byUnit && !byXY && (cLon < 0 || cLat < 0)) {
     error = tableFile + " has no unit column, no x and y columns and no lon and lat columns";
     return false;
   }
-  const bool regular = p.grid.kind == GridDefinition::Kind::Regular;
-  if (place == Place::Unit && regular && p.data.units.empty()) {
-    // Cells are named by their numbers, which a table may give directly.
-  }
-
-  OGRSpatialReference wgs, srs;
-  srsOf(4326, wgs);
-  srsOf(p.grid.epsg, srs);
-  std::unique_ptr<OGRCoordinateTransformation> toGrid;
-  if (place == Place::LonLat && p.grid.epsg != 4326) {
-    toGrid.reset(OGRCreateCoordinateTransformation(&wgs, &srs));
-    if (!toGrid) {
-      error = strprintf("PROJ cannot put longitudes and latitudes into EPSG:%d", p.grid.epsg);
-      return false;
-    }
-  }
-  std::unique_ptr<PolygonLocator> locator;
-  if (!regular && place != Place::Unit) locator = std::make_unique<PolygonLocator>(p.outlines);
-
-  std::unordered_map<long long, std::uint32_t> unitOfId;
-  unitOfId.reserve(p.data.units.size() * 2 + 16);
-  for (int n = 1; n <= p.data.unitCount(); ++n) unitOfId[p.data.unit(n).id] = static_cast<std::uint32_t>(n);
-  std::unordered_map<std::string, std::uint32_t> taxonOf;
-  for (int t = 0; t < p.data.taxonCount(); ++t) taxonOf.emplace(p.data.taxa[static_cast<std::size_t>(t)].name, t);
-
-  // The pairs already held, then the new ones; amounts add up per pair.
-  std::vector<Occurrence> pairs;
-  const Occurrences& o = p.data.occurrences;
-  for (int t = 0; t < o.taxa; ++t) {
-    int k = 0;
-    const double* a = o.hasAmounts() && !o.taxonWords ? o.amountsOf(t) : nullptr;
-    for (int u : o.unitsOf(t))
-      pairs.push_back({static_cast<std::uint32_t>(t), static_cast<std::uint32_t>(u), a ? a[k++] : 1.0});
-  }
-  std::vector<std::pair<std::string, long long>> lost;
-  auto lose = [&](const char* why) {
-    for (auto& [w, n] : lost)
-      if (w == why) {
-        ++n;
-        return;
-      }
-    lost.emplace_back(why, 1);
-  };
-  std::vector<std::uint32_t> hits;
-  const int widest = std::max({cTaxon, cUnit, cX, cY, cLon, cLat, cAmount});
+  OccurrenceAdder adder(p, summary);
+  if (!byUnit && !byXY && !adder.lonLat(error)) return false;
+  const int cFirst = byUnit ? cUnit : byXY ? cX : cLon, cSecond = byXY ? cY : cLat;
+  const int widest = std::max({cTaxon, cUnit, cX, cY, cLon, cLat, cAmount, cGenus, cFamily});
+  auto field = [&](int c) { return c >= 0 ? fields[static_cast<std::size_t>(c)] : std::string_view{}; };
   while (in.next(fields)) {
     ++summary.rows;
     if (static_cast<int>(fields.size()) <= widest) {
-      lose("fewer fields than the header");
+      adder.lose("fewer fields than the header");
       continue;
     }
-    std::string name(fields[static_cast<std::size_t>(cTaxon)]);
-    while (!name.empty() && name.back() == ' ') name.pop_back();
+    std::string_view name = field(cTaxon);
+    while (!name.empty() && name.back() == ' ') name.remove_suffix(1);
     if (name.empty()) {
-      lose("no taxon name");
+      adder.lose("no taxon name");
       continue;
     }
-    if (!validUtf8(name)) {
-      lose("taxon name not UTF-8");
+    if (!validUtf8(in.raw())) {
+      adder.lose("bytes that are not UTF-8");
       continue;
     }
     double amount = 1.0;
-    if (cAmount >= 0) {
-      const std::string_view text = fields[static_cast<std::size_t>(cAmount)];
-      if (!realNumber(text, amount) || amount < 0) {
-        lose("amount not a number of 0 or more");
-        continue;
-      }
-      if (amount == 0) {
-        lose("amount 0");
-        continue;
-      }
+    if (cAmount >= 0 && (!realNumber(field(cAmount), amount) || amount < 0)) {
+      adder.lose("amount not a number of 0 or more");
+      continue;
     }
-    hits.clear();
-    if (place == Place::Unit) {
-      long long id = 0;
-      if (!wholeNumber(std::string(fields[static_cast<std::size_t>(cUnit)]), id)) {
-        lose("unit id not a whole number");
-        continue;
-      }
-      auto it = unitOfId.find(id);
-      if (it != unitOfId.end()) {
-        hits.push_back(it->second);
-      } else if (regular && id >= 1 && id <= p.grid.cellCount()) {
-        hits.push_back(0);
-        hits.back() = static_cast<std::uint32_t>(p.data.units.size() + 1);
-        p.data.units.push_back(DatasetUnit{id, "", 1.0, UnitStatus::Free});
-        unitOfId[id] = hits.back();
-        ++summary.newUnits;
-      } else {
-        lose("no unit with that id");
-        continue;
-      }
-    } else {
-      double x = 0, y = 0;
-      const bool xy = place == Place::XY;
-      if (!realNumber(fields[static_cast<std::size_t>(xy ? cX : cLon)], x) ||
-          !realNumber(fields[static_cast<std::size_t>(xy ? cY : cLat)], y)) {
-        lose("coordinates not numbers");
-        continue;
-      }
-      if (!xy && (x < -180 || x > 180 || y < -90 || y > 90)) {
-        lose("longitude or latitude out of range");
-        continue;
-      }
-      if (toGrid && !toGrid->Transform(1, &x, &y)) {
-        lose("not in the project's coordinate system");
-        continue;
-      }
-      if (regular) {
-        const long long cell = p.grid.cellAt(x, y);
-        if (cell == 0) {
-          lose("outside the grid");
-          continue;
-        }
-        auto [it, fresh] = unitOfId.emplace(cell, static_cast<std::uint32_t>(p.data.units.size() + 1));
-        if (fresh) {
-          p.data.units.push_back(DatasetUnit{cell, "", 1.0, UnitStatus::Free});
-          ++summary.newUnits;
-        }
-        hits.push_back(it->second);
-      } else {
-        locator->locate(x, y, hits);
-        if (hits.empty()) {
-          lose("in no unit");
-          continue;
-        }
-        if (hits.size() > 1) ++summary.overlaps;
-      }
+    if (amount == 0) {
+      adder.lose("amount 0");
+      continue;
     }
-    if (p.data.units.size() > static_cast<std::size_t>(kLargestUnitNumber)) {
-      error = "the project would hold more units than this program numbers";
-      return false;
+    std::string why;
+    long long id = 0;
+    double x = 0, y = 0;
+    if (byUnit) why = wholeNumber(std::string(field(cFirst)), id) ? adder.withId(id) : "unit id not a whole number";
+    else
+      why = realNumber(field(cFirst), x) && realNumber(field(cSecond), y) ? adder.atPoint(x, y)
+                                                                          : "coordinates not numbers";
+    if (!why.empty()) {
+      adder.lose(why);
+      continue;
     }
-    auto [t, freshTaxon] = taxonOf.emplace(name, static_cast<std::uint32_t>(p.data.taxa.size()));
-    if (freshTaxon) {
-      DatasetTaxon x;
-      x.id = static_cast<long long>(p.data.taxa.size()) + 1;
-      x.name = name;
-      if (cGenus >= 0 && static_cast<std::size_t>(cGenus) < fields.size())
-        x.genus = fields[static_cast<std::size_t>(cGenus)];
-      if (cFamily >= 0 && static_cast<std::size_t>(cFamily) < fields.size())
-        x.family = fields[static_cast<std::size_t>(cFamily)];
-      p.data.taxa.push_back(std::move(x));
-      ++summary.newTaxa;
-    }
-    for (std::uint32_t u : hits) {
-      pairs.push_back({t->second, u, amount});
-      ++summary.placed;
-    }
+    adder.add(name, field(cGenus), field(cFamily), amount);
   }
-  if (cAmount >= 0) p.amounts = true;
-  summary.lost = std::move(lost);
-  p.data.occurrences = occurrencesFrom(p.data.taxonCount(), p.data.unitCount(), std::move(pairs), p.amounts);
-  if (regular) {
-    std::vector<Edge> edges;
-    const double len = p.grid.edgeLength();
-    for (int n = 1; n <= p.data.unitCount(); ++n)
-      for (long long c : p.grid.edgeNeighbours(p.data.unit(n).id))
-        if (auto it = unitOfId.find(c); it != unitOfId.end() && it->second > static_cast<std::uint32_t>(n))
-          edges.push_back({static_cast<std::uint32_t>(n), it->second, len});
-    p.data.adjacency = adjacencyFrom(p.data.unitCount(), edges);
-  }
+  adder.finish(cAmount >= 0);
   return true;
 }
 

@@ -13,8 +13,10 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "store/dataset.h"
@@ -112,6 +114,34 @@ struct AddSummary {
   std::string text() const;                             // the summary lines the tool prints
 };
 bool addTable(Project& project, const std::string& tableFile, AddSummary& summary, std::string& error);
+
+// Adds occurrences to a project row by row: the units under a point or of
+// an id (a regular grid's cell becomes a unit with its first record), the
+// taxon of a name (made on first sight), the rows lost with their reasons;
+// finish() rebuilds the occurrence lists and a regular grid's neighbours.
+class OccurrenceAdder {
+ public:
+  OccurrenceAdder(Project& project, AddSummary& summary);
+  ~OccurrenceAdder();
+  OccurrenceAdder(const OccurrenceAdder&) = delete;
+  OccurrenceAdder& operator=(const OccurrenceAdder&) = delete;
+
+  // Points come as longitude and latitude (WGS 84), not in the project's
+  // CRS; false, with the reason, when PROJ cannot transform them.
+  bool lonLat(std::string& error);
+  // Finds the units of the next row; empty when found, else why not. A
+  // point in overlapping units is counted in each.
+  std::string atPoint(double x, double y);
+  std::string withId(long long id);
+  // The row's taxon occurs in the units just found.
+  void add(std::string_view name, std::string_view genus, std::string_view family, double amount);
+  void lose(const std::string& reason);
+  void finish(bool withAmounts);
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+};
 
 // The info lines of a project, as the tool prints them.
 std::string projectInfo(const Project& project);

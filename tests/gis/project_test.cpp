@@ -12,6 +12,7 @@
 
 #include "cli/commands.h"
 #include "gis/gdalsetup.h"
+#include "tests/gis/gis_fixture.h"
 #include "tests/support/fixtures.h"
 
 namespace zn {
@@ -220,6 +221,53 @@ TEST(ProjectTool, MakesAddsAndDescribesARegularGrid) {
             "extent: 0,0,3,2\nunits stored: 2\ntaxa: 2\ntaxa with records: 2\noccurrences: 3\n"
             "units with data: 2\nminimum range: 1\nmedian range: 1\nmaximum range: 2\nneighbour pairs: 1\n");
   EXPECT_EQ(rc, 0);
+}
+
+// A GBIF download onto a British 10 km grid: points go through PROJ into
+// their squares, the download's filters apply, and --quantitative counts
+// the records of a taxon in a square as its amount.
+TEST(ProjectTool, AddsAGbifDownloadThroughItsFilters) {
+  test::TempDir tmp;
+  const std::string file = (tmp.path() / "gb.gpkg").string();
+  auto row = [](const char* species, const char* lat, const char* lon, const char* basis = "HUMAN_OBSERVATION") {
+    return test::gbifRow({{"species", species},
+                          {"genus", std::string(species).substr(0, std::string(species).find(' '))},
+                          {"family", "Pieridae"},
+                          {"decimalLatitude", lat},
+                          {"decimalLongitude", lon},
+                          {"basisOfRecord", basis},
+                          {"occurrenceStatus", "PRESENT"}});
+  };
+  // Two records of one butterfly in the square of Oxford, one in Cambridge's;
+  // a fossil (left out by default) and a record in Paris (off the grid).
+  writeText(tmp.path() / "gbif.csv",
+            test::gbifHeader() + row("Pieris rapae", "51.752", "-1.2577") + row("Pieris rapae", "51.755", "-1.2580") +
+                row("Pieris napi", "52.205", "0.1218") + row("Pieris napi", "52.205", "0.1218", "FOSSIL_SPECIMEN") +
+                row("Pieris napi", "48.8566", "2.3522"));
+  std::ostringstream out, err;
+  ASSERT_EQ(
+      runZonarium({"project", "new", file, "--cell", "10km", "--crs", "EPSG:27700", "--extent", "0,0,700000,1300000"},
+                  out, err),
+      0)
+      << err.str();
+  out.str("");
+  ASSERT_EQ(runZonarium({"project", "add", file, (tmp.path() / "gbif.csv").string(), "--quantitative"}, out, err), 0)
+      << err.str();
+  EXPECT_EQ(out.str(),
+            "rows read: 5\noccurrences added: 3\nnew taxa: 2\nnew units: 2\nrows lost: 2\n"
+            "  basis of record FOSSIL_SPECIMEN left out by default: 1\n  outside the grid: 1\n");
+  std::string error;
+  auto p = readProject(file, error);
+  ASSERT_TRUE(p) << error;
+  const Occurrences& o = p->data.occurrences;
+  ASSERT_EQ(p->data.taxonCount(), 2);
+  EXPECT_EQ(p->data.taxa[0].genus, "Pieris");
+  EXPECT_EQ(p->data.taxa[1].family, "Pieridae");
+  ASSERT_EQ(o.range(0), 1);
+  EXPECT_EQ(o.amountsOf(0)[0], 2.0);
+  // Oxford lies in the square whose south-west corner is SP 40 00 (easting
+  // 450 km, northing 200 km): row 109 from the north, column 45.
+  EXPECT_EQ(p->data.unit(*o.unitsOf(0).begin()).id, 109 * 70 + 45 + 1);
 }
 
 }  // namespace
