@@ -54,7 +54,7 @@ const std::vector<Subcommand>& subcommands() {
       {"project",
        "project new FILE.gpkg --cell SIZE [--crs EPSG:N] [--extent W,S,E,N] [--hex] [--replace] | project new "
        "FILE.gpkg --units LAYER [--id FIELD] [--cost FIELD] [--status FIELD] [--crs EPSG:N] [--replace] | project add "
-       "FILE.gpkg INPUT [--format table|gbif] [import-gbif filters]",
+       "FILE.gpkg INPUT [--format table|gbif|datafile|marxan] [import-gbif filters]",
        cmdProject},
   };
   return list;

@@ -701,7 +701,7 @@ bool addGbifToProject(Project& p, const GbifImportOptions& o, AddSummary& summar
     return false;
   }
   OccurrenceAdder adder(p, summary);
-  if (!adder.lonLat(error)) return false;
+  if (!adder.pointsIn(4326, error)) return false;
   std::vector<std::string_view> fields;
   long rows = 0, leftOutByDefault = 0;
   auto take = [&](const auto& field, double lat, double lon) -> std::string {

@@ -1092,15 +1092,18 @@ OccurrenceAdder::OccurrenceAdder(Project& p, AddSummary& summary) : impl_(std::m
 }
 OccurrenceAdder::~OccurrenceAdder() = default;
 
-bool OccurrenceAdder::lonLat(std::string& error) {
+bool OccurrenceAdder::pointsIn(int epsg, std::string& error) {
   Impl& m = *impl_;
-  m.lonLat = true;
-  if (m.p.grid.epsg == 4326) return true;
-  OGRSpatialReference wgs, srs;
-  srsOf(4326, wgs);
-  srsOf(m.p.grid.epsg, srs);
-  m.toGrid.reset(OGRCreateCoordinateTransformation(&wgs, &srs));
-  if (!m.toGrid) error = strprintf("PROJ cannot put longitudes and latitudes into EPSG:%d", m.p.grid.epsg);
+  m.lonLat = epsg == 4326;
+  m.toGrid.reset();
+  if (m.p.grid.epsg == epsg) return true;
+  OGRSpatialReference from, srs;
+  if (!srsOf(epsg, from) || !srsOf(m.p.grid.epsg, srs)) {
+    error = strprintf("EPSG:%d is not a coordinate reference system PROJ knows", epsg);
+    return false;
+  }
+  m.toGrid.reset(OGRCreateCoordinateTransformation(&from, &srs));
+  if (!m.toGrid) error = strprintf("PROJ cannot put points of EPSG:%d into EPSG:%d", epsg, m.p.grid.epsg);
   return m.toGrid != nullptr;
 }
 
@@ -1210,7 +1213,7 @@ bool addTable(Project& p, const std::string& tableFile, AddSummary& summary, std
     return false;
   }
   OccurrenceAdder adder(p, summary);
-  if (!byUnit && !byXY && !adder.lonLat(error)) return false;
+  if (!byUnit && !byXY && !adder.pointsIn(4326, error)) return false;
   const int cFirst = byUnit ? cUnit : byXY ? cX : cLon, cSecond = byXY ? cY : cLat;
   const int widest = std::max({cTaxon, cUnit, cX, cY, cLon, cLat, cAmount, cGenus, cFamily});
   auto field = [&](int c) { return c >= 0 ? fields[static_cast<std::size_t>(c)] : std::string_view{}; };

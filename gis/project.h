@@ -126,9 +126,9 @@ class OccurrenceAdder {
   OccurrenceAdder(const OccurrenceAdder&) = delete;
   OccurrenceAdder& operator=(const OccurrenceAdder&) = delete;
 
-  // Points come as longitude and latitude (WGS 84), not in the project's
-  // CRS; false, with the reason, when PROJ cannot transform them.
-  bool lonLat(std::string& error);
+  // Points come in EPSG:N (4326: longitude and latitude), not in the
+  // project's CRS; false, with the reason, when PROJ cannot transform them.
+  bool pointsIn(int epsg, std::string& error);
   // Finds the units of the next row; empty when found, else why not. A
   // point in overlapping units is counted in each.
   std::string atPoint(double x, double y);

@@ -199,6 +199,37 @@ TEST_F(UnitsProject, BadLayersAndHostileFilesAreRefusedWithTheReason) {
   EXPECT_EQ(error, (tmp.path() / "not.gpkg").string() + " is not a project (not a GeoPackage file)");
 }
 
+// A planning-unit folder joined to a units layer by id: amounts, targets,
+// costs and status come from the folder; a unit the layer lacks is lost.
+TEST_F(UnitsProject, AddsAPlanningUnitFolderByUnitId) {
+  writeText(units, kUnits);
+  const fs::path dir = tmp.path() / "pu";
+  fs::create_directory(dir);
+  writeText(dir / "input.dat", "INPUTDIR .\nPUNAME pu.dat\nSPECNAME spec.dat\nPUVSPRNAME puvspr.dat\n");
+  writeText(dir / "pu.dat", "id,cost,status\n10,7,0\n20,3,2\n99,1,0\n");
+  writeText(dir / "spec.dat", "id,target,spf,name\n1,5,1,Quercus robur\n2,1,1,\n");
+  writeText(dir / "puvspr.dat", "species,pu,amount\n1,10,2.5\n1,20,4\n2,20,1\n2,99,1\n");
+  std::ostringstream out, err;
+  ASSERT_EQ(runZonarium({"project", "new", file.string(), "--units", units.string(), "--id", "pu"}, out, err), 0)
+      << err.str();
+  out.str("");
+  ASSERT_EQ(runZonarium({"project", "add", file.string(), dir.string()}, out, err), 0) << err.str();
+  EXPECT_EQ(out.str(),
+            "rows read: 4\noccurrences added: 3\nnew taxa: 2\nnew units: 0\nrows lost: 1\n"
+            "  unit 99: no unit with that id: 1\n");
+  std::string error;
+  auto p = readProject(file, error);
+  ASSERT_TRUE(p) << error;
+  ASSERT_EQ(p->data.taxonCount(), 2);
+  EXPECT_EQ(p->data.taxa[0].name, "Quercus robur");
+  EXPECT_EQ(p->data.taxa[0].target, 5.0);
+  EXPECT_EQ(p->data.taxa[1].name, "feature 2");
+  EXPECT_EQ(p->data.unit(1).cost, 7.0);
+  EXPECT_EQ(p->data.unit(2).status, UnitStatus::LockedIn);
+  EXPECT_EQ(std::vector<double>(p->data.occurrences.amountsOf(0), p->data.occurrences.amountsOf(0) + 2),
+            (std::vector<double>{2.5, 4}));
+}
+
 TEST(ProjectTool, MakesAddsAndDescribesARegularGrid) {
   test::TempDir tmp;
   const std::string file = (tmp.path() / "g.gpkg").string();
@@ -223,6 +254,15 @@ TEST(ProjectTool, MakesAddsAndDescribesARegularGrid) {
   EXPECT_EQ(rc, 0);
 }
 
+// An empty project of British National Grid 10 km squares.
+bool nationalGridProject(const std::string& file) {
+  Project p;
+  std::string error;
+  p.grid = makeRegularGrid({*parseCellSize("10km"), 27700, std::vector<double>{0, 0, 700000, 1300000}, false}, error);
+  p.data.occurrences = occurrencesFrom(0, 0, {}, false);
+  return error.empty() && writeProject(file, p).empty();
+}
+
 // A GBIF download onto a British 10 km grid: points go through PROJ into
 // their squares, the download's filters apply, and --quantitative counts
 // the records of a taxon in a square as its amount.
@@ -244,13 +284,8 @@ TEST(ProjectTool, AddsAGbifDownloadThroughItsFilters) {
             test::gbifHeader() + row("Pieris rapae", "51.752", "-1.2577") + row("Pieris rapae", "51.755", "-1.2580") +
                 row("Pieris napi", "52.205", "0.1218") + row("Pieris napi", "52.205", "0.1218", "FOSSIL_SPECIMEN") +
                 row("Pieris napi", "48.8566", "2.3522"));
+  ASSERT_TRUE(nationalGridProject(file));
   std::ostringstream out, err;
-  ASSERT_EQ(
-      runZonarium({"project", "new", file, "--cell", "10km", "--crs", "EPSG:27700", "--extent", "0,0,700000,1300000"},
-                  out, err),
-      0)
-      << err.str();
-  out.str("");
   ASSERT_EQ(runZonarium({"project", "add", file, (tmp.path() / "gbif.csv").string(), "--quantitative"}, out, err), 0)
       << err.str();
   EXPECT_EQ(out.str(),
@@ -268,6 +303,21 @@ TEST(ProjectTool, AddsAGbifDownloadThroughItsFilters) {
   // Oxford lies in the square whose south-west corner is SP 40 00 (easting
   // 450 km, northing 200 km): row 109 from the north, column 45.
   EXPECT_EQ(p->data.unit(*o.unitsOf(0).begin()).id, 109 * 70 + 45 + 1);
+}
+
+// The British butterflies onto a 10 km National Grid project: each square
+// of the datafile becomes one unit, every record one occurrence.
+TEST(ProjectTool, AddsADatafileCellByCell) {
+  test::ShippedHome home;
+  const std::string file = (home.tmp.path() / "b.gpkg").string();
+  ASSERT_TRUE(nationalGridProject(file));
+  std::ostringstream out, err;
+  ASSERT_EQ(runZonarium({"--home", home.home.string(), "--grid", "britain", "project", "add", file,
+                         (home.home / "britain" / "butterflies.dat").string()},
+                        out, err),
+            0)
+      << err.str();
+  EXPECT_EQ(out.str(), "rows read: 55058\noccurrences added: 55058\nnew taxa: 53\nnew units: 2601\nrows lost: 0\n");
 }
 
 }  // namespace
