@@ -7,45 +7,51 @@
 
 namespace zn {
 
-bool isComputedMeasure(MeasureCode code) {
-  switch (code) {
-    case kCodeRichness:
-    case kCodeRangeSizeRarity:
-    case kCodeSubtreeLength:
-    case kCodeRootDistance:
-    case kCodeRareQuartile:
-    case kCodeRangeCentres:
-    case kCodeMedianRange:
-    case kCodeSelectiveRichness:
-    case kCodeFlexibilityPlot:
-    case kCodeSelectiveRarity:
-    case kCodeLevelN:
-    case kCodeMaxLevel:
-    case kCodeRareThreshold:
-    case kCodeMedianQuantitative: return true;
-    default: return false;
-  }
+namespace {
+
+using Kernel = MeasureResult (*)(const MeasureInput&, const MeasureParams&, MeasureCode);
+
+template <MeasureResult (*F)(const MeasureInput&, const MeasureParams&)>
+MeasureResult plain(const MeasureInput& in, const MeasureParams& p, MeasureCode) {
+  return F(in, p);
 }
 
+struct Entry {
+  MeasureCode code;
+  Kernel run;
+};
+
+constexpr Entry kKernels[] = {
+    {kCodeRichness, plain<runRichness>},
+    {kCodeRangeSizeRarity, plain<runRangeSizeRarity>},
+    {kCodeSubtreeLength, plain<runSubtreeLength>},
+    {kCodeRootDistance, plain<runRootDistance>},
+    {kCodeRareQuartile, plain<runRareQuartile>},
+    {kCodeRangeCentres, plain<runRangeCentres>},
+    {kCodeMedianRange, plain<runMedianRange>},
+    {kCodeSelectiveRichness, runSelective},
+    {kCodeFlexibilityPlot, runSelective},
+    {kCodeSelectiveRarity, runSelective},
+    {kCodeLevelN, plain<runLevelN>},
+    {kCodeMaxLevel, plain<runMaxLevel>},
+    {kCodeRareThreshold, plain<runRareThreshold>},
+    {kCodeMedianQuantitative, plain<runMedianQuantitative>},
+};
+
+Kernel kernelOf(MeasureCode code) {
+  for (const Entry& e : kKernels)
+    if (e.code == code) return e.run;
+  return nullptr;
+}
+
+}  // namespace
+
+bool isComputedMeasure(MeasureCode code) { return kernelOf(code) != nullptr; }
+
 MeasureResult runMeasure(MeasureCode code, const MeasureInput& in, const MeasureParams& p, Feedback& /*feedback*/) {
-  if (!in.ws.datafile.opened) return {};
-  switch (code) {
-    case kCodeRichness: return runRichness(in, p);
-    case kCodeRangeSizeRarity: return runRangeSizeRarity(in, p);
-    case kCodeSubtreeLength: return runSubtreeLength(in, p);
-    case kCodeRootDistance: return runRootDistance(in, p);
-    case kCodeRareQuartile: return runRareQuartile(in, p);
-    case kCodeRangeCentres: return runRangeCentres(in, p);
-    case kCodeMedianRange: return runMedianRange(in, p);
-    case kCodeSelectiveRichness:
-    case kCodeFlexibilityPlot:
-    case kCodeSelectiveRarity: return runSelective(in, p, code);
-    case kCodeLevelN: return runLevelN(in, p);
-    case kCodeMaxLevel: return runMaxLevel(in, p);
-    case kCodeRareThreshold: return runRareThreshold(in, p);
-    case kCodeMedianQuantitative: return runMedianQuantitative(in, p);
-    default: return {};
-  }
+  const Kernel run = kernelOf(code);
+  if (!run || !in.ws.datafile.opened) return {};
+  return run(in, p, code);
 }
 
 bool computeMeasure(Session& s, MeasureCode code) {
