@@ -201,7 +201,7 @@ std::string encodeDatafile(const Dataset& d, const GridSystem& grid, const std::
     const double* amount = occ.hasAmounts() ? occ.amountsOf(t) : nullptr;
     for (int n : occ.unitsOf(t)) {
       const double a = amount ? *amount++ : 1.0;
-      if (n <= cells)
+      if (n <= cells && std::isfinite(a))
         card[L.levelBase + n] = static_cast<char>(static_cast<std::int8_t>(std::lround(std::clamp(a, -128.0, 127.0))));
     }
   }

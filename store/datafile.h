@@ -66,10 +66,10 @@ std::shared_ptr<const Dataset> datasetOfDatafile(const Workspace& ws);
 
 // The datafile image of a dataset through the grid's card codec: header
 // (taxa count and title), then one card per taxon with its name, code and
-// levels (amounts rounded into -128 … 127, 1 where the dataset has none);
-// every other byte of a card is zero, as the run-time fields are rebuilt on
-// loading. Units past the codec's cells and taxa past its header's count are
-// not written.
+// levels (amounts rounded into -128 … 127, 1 where the dataset has none, no
+// level for an amount that is not a number); every other byte of a card is
+// zero, as the run-time fields are rebuilt on loading. Units past the
+// codec's cells and taxa past its header's count are not written.
 std::string encodeDatafile(const Dataset& d, const GridSystem& grid, const std::string& title);
 
 // The image of the cards in memory, written from their dataset.

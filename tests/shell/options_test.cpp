@@ -444,7 +444,7 @@ TEST(MapOptionsModel, ColourModes256OnlyOnA256EntryPalette) {
     int palette;
     Control id;
     int stored;
-    int shown;
+    Control shown;
   };
   const Case cases[] = {
       {256, mopt::kDark256, 2, mopt::kDark256}, {256, mopt::kLight256, 3, mopt::kLight256},
@@ -459,13 +459,13 @@ TEST(MapOptionsModel, ColourModes256OnlyOnA256EntryPalette) {
     MapOptionsModel m(s, "", mapFacts(c.palette));
     m.setChecked(c.id, true);
     EXPECT_EQ(m.settings.colourMode, c.stored) << c.id << " on " << c.palette;
-    for (int other : {mopt::kMonoLog, mopt::kMonoLin, mopt::kSixteen, mopt::kDark256, mopt::kLight256})
+    for (Control other : {mopt::kMonoLog, mopt::kMonoLin, mopt::kSixteen, mopt::kDark256, mopt::kLight256})
       EXPECT_EQ(m.checked(other), other == c.shown) << c.id << " on " << c.palette << ": " << other;
   }
 }
 
 TEST(MapOptionsModel, MonochromeOnAColouredBackgroundTurnsItWhite) {
-  for (int mono : {mopt::kMonoLog, mopt::kMonoLin}) {
+  for (Control mono : {mopt::kMonoLog, mopt::kMonoLin}) {
     MapOptionsModel m(darkDefaults(), "", mapFacts());  // grey background, fill on
     m.setChecked(mopt::kCoastWhite, true);
     m.setChecked(mopt::kFineGrey, true);
