@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 #include <vector>
 
 namespace zn {
@@ -234,15 +235,9 @@ bool zoomToCells(Session& s, ViewState& view, Take take) {
 }  // namespace
 
 bool zoomToData(Session& s, ViewState& view) {
-  const Workspace& ws = s.ws;
-  const int cells = std::min({ws.geo.cells, static_cast<int>(ws.cells.size()) - 1, ws.cards.layout->maxCells});
-  std::vector<char> held(static_cast<std::size_t>(cells) + 1, 0);
-  const int taxa = std::min(ws.taxaCount, ws.cards.slots());
-  for (int t = 0; t < taxa; ++t) {
-    const std::int8_t* levels = ws.cards.levels(t);
-    for (int n = 1; n <= cells; ++n) held[static_cast<std::size_t>(n)] |= levels[n] > 0;
-  }
-  return zoomToCells(s, view, [&](int n) { return held[static_cast<std::size_t>(n)] != 0; });
+  // A record at any level: the dataset's presence view above level 0.
+  const std::shared_ptr<const Occurrences> occ = presenceIndex(s.ws, 0);
+  return zoomToCells(s, view, [&](int n) { return n <= occ->units && !occ->taxaIn(n).empty(); });
 }
 
 bool frameRegionalGrid(Session& s, ViewState& view) {

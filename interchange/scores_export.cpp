@@ -124,8 +124,8 @@ void ExportScoresModel::setChecked(int id, bool on) {
   }
 }
 
-int ExportScoresModel::layout() const {
-  if (mismatch()) return -1;
+ScoresLayout ExportScoresModel::layout() const {
+  if (mismatch()) return kLayoutNone;
   if (kind == kExportCentroids) return kLayoutCentroids;
   if (background) return kLayoutPair;
   if (cellNumbers) return occupiedOnly ? kLayoutNumberedOccupied : kLayoutNumbered;

@@ -353,7 +353,7 @@ void recordPair(Session& s, const ScoresImportData& d, const ImportShape& shape)
   s.backgroundMap.measureCode = kCodeImportedScores;
   s.backgroundMap.mapMaximum = 0.0;
   s.backgroundMap.importKind = kImportForegroundBackground;
-  const bool both = s.settings.overlayOption == 1;
+  const bool both = s.settings.overlayOption == OverlayJoin::kBoth;
   for (int n = 1; n <= shape.cells; ++n) {
     GridCell& c = cellAt(s, n);
     BackCell b = readBackCell(s.ws, n);
