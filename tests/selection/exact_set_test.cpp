@@ -9,6 +9,7 @@
 #include "measures/scores.h"
 #include "selection/exact.h"
 #include "selection/nearminimum.h"
+#include "shell/nearminimum_runs.h"
 #include "shell/data_dialogue.h"
 #include "store/datafile.h"
 #include "store/files.h"
