@@ -121,9 +121,9 @@ struct CoverageRequest {
   NearMinimumParams params;
 };
 struct CoverageOutcome {
-  RunOutcome run;             // the last run, whose set stands
-  NearMinimumParams params;   // the parameters it ran with
-  std::string results;        // the rule summaries of every run
+  RunOutcome run;            // the last run, whose set stands
+  NearMinimumParams params;  // the parameters it ran with
+  std::string results;       // the rule summaries of every run
   bool capacityReached = false;
   float seconds = 0.0f;
 };

@@ -211,7 +211,8 @@ void mapReplacementCost(Session& s, const ReplacementResult& r) {
   finishMeasure(s, largest + 1.0);
 }
 
-bool useAreaValues(Session& s, ValueKind kind, const std::vector<double>& values, std::optional<Notice>* missingNotice) {
+bool useAreaValues(Session& s, ValueKind kind, const std::vector<double>& values,
+                   std::optional<Notice>* missingNotice) {
   const bool present = applyAreaValues(s.ws, kind, values, missingNotice);
   if (kind == ValueKind::Cost) {
     s.costPresent = present;

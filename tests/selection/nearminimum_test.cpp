@@ -262,6 +262,30 @@ TEST(NearMinimum, GoalTwoForcesSmallRangesAndScoresByOrder) {
   EXPECT_FALSE(d.s.areas.nearMinimumDone);
 }
 
+// The run is told its goal and re-ordering: the options, the session's set
+// and its cells stay as they were, whatever they say.
+TEST(NearMinimum, RunFollowsItsParametersAndLeavesTheSessionAlone) {
+  Priority d(caseA());
+  d.s.settings.nearMinimumGoal = 1;
+  d.s.settings.reordering = Reordering::kByRichness;
+  const Settings before = d.s.settings;
+  RunRequest r;
+  r.params = nearMinimumParams(d.s.settings, false);
+  r.params.goal = 2;
+  r.params.reordering = Reordering::kNone;
+  AreaSet set;
+  const RunOutcome run = runMainRun(d.s, r, set, d.s.progress);
+  EXPECT_TRUE(d.s.settings == before);
+  EXPECT_TRUE(d.s.areas.empty());
+  EXPECT_EQ(d.cell(10).score, 0.0);
+  for (int t = 0; t < 5; ++t) {
+    int reps = 0;
+    for (int a : set.cells) reps += d.s.ws.cards.level(t, a) > 0;
+    EXPECT_GE(reps, std::min(2, d.s.ws.cards.recordCount(t))) << "taxon " << t;
+  }
+  EXPECT_GT(run.marks[static_cast<std::size_t>(set.cells.back())].count, 0);
+}
+
 TEST(NearMinimum, ReorderingByRichnessOrRarityForcesGoalOne) {
   Priority d(caseA());
   d.s.settings.nearMinimumGoal = 3;
