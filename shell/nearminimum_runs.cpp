@@ -20,11 +20,20 @@ double largestScore(const Session& s) {
   return m;
 }
 
-AnalysisOutcome withReport(Session& s, const AnalysisOutcome& run, const ReportFacts& f, const SelectionIndex& x) {
-  AnalysisOutcome a = run;
+// The run whose set stands put on the map, and the report written after
+// the runs' own lines.
+AnalysisOutcome applyWithReport(Session& s, const RunOutcome& run, std::string results, bool capacityReached,
+                                ReportFacts f, const SelectionIndex& x) {
+  applyMainRun(s, run);
+  finishMeasure(s, largestScore(s));
+  AnalysisOutcome a;
+  a.ran = true;
+  a.capacityReached = capacityReached;
+  a.seconds = f.seconds;
+  f.rejected = run.rejected;
   const Report rep = representationReport(s, f, x);
   storeRepresentation(s.ws.cards, rep.reps);
-  a.results += rep.text;
+  a.results = std::move(results) + rep.text;
   return a;
 }
 
@@ -85,17 +94,9 @@ AnalysisOutcome runNearMinimumSet(Session& s, const SelectionEnv& env) {
   // group code or setting it is built from.
   const SelectionIndex x(s);
   const RunOutcome run = runMainRun(s, x, r, s.areas, s.progress);
-  applyMainRun(s, run);
-  finishMeasure(s, largestScore(s));
-  AnalysisOutcome a;
-  a.ran = true;
-  a.capacityReached = run.capacityReached;
-  a.seconds = run.seconds;
-  a.results = run.results;
   ReportFacts f;
   f.seconds = run.seconds;
-  f.rejected = run.rejected;
-  return withReport(s, a, f, x);
+  return applyWithReport(s, run, run.results, run.capacityReached, f, x);
 }
 
 AnalysisOutcome runNearMaximumCoverage(Session& s, bool byBudget, int areasToAdd, double budget,
@@ -113,19 +114,11 @@ AnalysisOutcome runNearMaximumCoverage(Session& s, bool byBudget, int areasToAdd
   const SelectionIndex x(s);
   const CoverageOutcome c = runNearMaximumCoverage(s, x, r, s.areas, s.progress);
   keepNearMinimumParams(s.settings, c.params);
-  applyMainRun(s, c.run);
-  finishMeasure(s, largestScore(s));
-  AnalysisOutcome a;
-  a.ran = true;
-  a.results = c.results;
-  a.capacityReached = c.capacityReached;
-  a.seconds = c.seconds;
   ReportFacts f;
   f.seconds = c.seconds;
-  f.rejected = c.run.rejected;
   f.fullSize = c.run.fullSize;
   f.fullCost = c.run.fullCost;
-  return withReport(s, a, f, x);
+  return applyWithReport(s, c.run, c.results, c.capacityReached, f, x);
 }
 
 int mapFullyFlexibleAreas(Session& s) {
