@@ -8,6 +8,7 @@
 #include "selection/nearminimum.h"
 #include "shell/analyses.h"
 #include "shell/mapclasses.h"
+#include "shell/nearminimum_runs.h"
 #include "store/binio.h"
 #include "store/files.h"
 #include "tests/display/golden.h"
