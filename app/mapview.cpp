@@ -64,7 +64,7 @@ QImage MapView::captureClient() {
 }
 
 int MapView::cellAt(const QPoint& pt) const {
-  return cellAtDevice(shell_.session.ws, shell_.display.view.last, pt.x(), pt.y());
+  return cellAtDevice(*unitGeometry(shell_.session), shell_.display.view.last, pt.x(), pt.y());
 }
 
 void MapView::report(int cell) {

@@ -14,7 +14,7 @@
 #include "display/palette.h"
 #include "gis/gbif.h"
 #include "gis/gisexport.h"
-#include "selection/nearminimum.h"
+#include "shell/nearminimum_runs.h"
 #include "shell/silenthost.h"
 #include "store/datafile.h"
 #include "store/files.h"

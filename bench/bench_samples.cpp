@@ -79,7 +79,9 @@ void BM_NearMinimum(benchmark::State& state) {
   s.settings.reordering = zn::Reordering::kByRichness;
   for (auto _ : state) {
     s.areas = zn::AreaSet{};
-    benchmark::DoNotOptimize(zn::runMainRun(s, {}).represented);
+    zn::RunRequest r;
+    r.params = zn::nearMinimumParams(s.settings, s.costPresent);
+    benchmark::DoNotOptimize(zn::runMainRun(s, r, s.areas, s.progress).represented);
   }
   state.SetLabel(sample.file);
   state.counters["areas"] = static_cast<double>(s.areas.count());

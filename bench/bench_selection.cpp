@@ -53,13 +53,19 @@ struct Synthetic {
   }
 };
 
+zn::RunRequest mainRunRequest(const zn::Session& s) {
+  zn::RunRequest r;
+  r.params = zn::nearMinimumParams(s.settings, s.costPresent);
+  return r;
+}
+
 void nearMinimum(benchmark::State& state, Synthetic& d) {
   d.s.settings.rejectRedundant = zn::Flag::kOn;
   d.s.settings.reordering = zn::Reordering::kByRichness;
   zn::RunOutcome last;
   for (auto _ : state) {
     d.s.areas = zn::AreaSet{};
-    last = zn::runMainRun(d.s, {});
+    last = zn::runMainRun(d.s, mainRunRequest(d.s), d.s.areas, d.s.progress);
     benchmark::DoNotOptimize(last.represented);
   }
   state.counters["areas"] = static_cast<double>(d.s.areas.count());
@@ -87,7 +93,7 @@ void BM_NearMinimumWorldGoal3(benchmark::State& state) {
   d.s.settings.reordering = zn::Reordering::kNone;
   for (auto _ : state) {
     d.s.areas = zn::AreaSet{};
-    benchmark::DoNotOptimize(zn::runMainRun(d.s, {}).represented);
+    benchmark::DoNotOptimize(zn::runMainRun(d.s, mainRunRequest(d.s), d.s.areas, d.s.progress).represented);
   }
   state.counters["areas"] = static_cast<double>(d.s.areas.count());
 }

@@ -13,7 +13,7 @@
 #include "planning/folder.h"
 #include "planning/fromsession.h"
 #include "planning/solve.h"
-#include "selection/values.h"
+#include "shell/nearminimum_runs.h"
 #include "store/text.h"
 #include "store/timelimit.h"
 
@@ -176,7 +176,7 @@ int cmdExportMarxan(CliContext& ctx, const std::vector<std::string>& args) {
       return 1;
     }
     std::optional<Notice> missing;
-    const bool present = applyAreaValues(*s, ValueKind::Cost, r.column->values, &missing);
+    const bool present = useAreaValues(*s, ValueKind::Cost, r.column->values, &missing);
     if (missing) ctx.host.messageBox(missing->text, missing->caption, missing->icon, Buttons::Ok);
     if (!present) {
       ctx.err << "zonarium: " << costs << " gives no cost for every occupied cell\n";

@@ -14,11 +14,11 @@
 
 #include <unordered_map>
 
-#include "gis/cellplace.h"
 #include "gis/gbif.h"
 #include "gis/project.h"
 #include "planning/folder.h"
 #include "store/text.h"
+#include "store/unitgeometry.h"
 
 namespace zn {
 
@@ -150,8 +150,8 @@ std::string guessFormat(const fs::path& input) {
 }
 
 // Each cell of a datafile with records goes onto the project's units at its
-// centre: world cells by longitude and latitude, British squares from their
-// National Grid centre through PROJ.
+// centroid in the grid's reference system (through PROJ where the project's
+// differs).
 bool addDatafile(CliContext& ctx, Project& project, const fs::path& file, AddSummary& summary, std::string& error) {
   auto s = startCliSession(ctx);
   if (!s || !openCliDatafile(ctx, *s, file)) {
@@ -160,22 +160,14 @@ bool addDatafile(CliContext& ctx, Project& project, const fs::path& file, AddSum
   }
   const auto data = datasetFromCards(s->ws, s->settings.excludedLevel);
   OccurrenceAdder adder(project, summary);
-  const bool nationalGrid = !s->grid().geographic();
-  if (!adder.pointsIn(nationalGrid ? s->grid().epsg() : 4326, error)) return false;
+  const auto units = unitGeometry(*s);
+  if (!adder.pointsIn(units->epsg(), error)) return false;
   const Occurrences& o = data->occurrences;
   for (int n = 1; n <= o.units; ++n) {
     if (o.taxaIn(n).empty()) continue;
-    const GridCell& c = s->ws.cells[static_cast<std::size_t>(n)];
-    double x = 0, y = 0;  // the centre, in metres of the national grid or in degrees
-    if (nationalGrid) {
-      x = britainEasting(c) + 5000.0;
-      y = britainNorthing(c) + 5000.0;
-    } else {
-      // A cell across the date line has its west edge east of its east edge.
-      x = (c.lonWest + c.lonEast + (c.lonWest > c.lonEast ? 360.0 : 0.0)) / 2.0;
-      while (x > 180.0) x -= 360.0;
-      y = (c.latNorth + c.latSouth) / 2.0;
-    }
+    // The centre, in metres of the national grid or in degrees.
+    const CrsPoint centre = units->centroid(n).value_or(CrsPoint{std::nan(""), std::nan("")});
+    const double x = centre.x, y = centre.y;
     const long long records = static_cast<long long>(o.taxaIn(n).size());
     summary.rows += records;
     if (std::string why = adder.atPoint(x, y); !why.empty()) {

@@ -23,6 +23,7 @@
 #include "selection/values.h"
 #include "shell/analyses.h"
 #include "shell/measure_commands.h"
+#include "shell/nearminimum_runs.h"
 #include "shell/results.h"
 #include "store/parse.h"
 #include "store/text.h"
@@ -71,7 +72,7 @@ bool loadValues(CliContext& ctx, Session& s, const std::filesystem::path& file, 
     return false;
   }
   std::optional<Notice> missing;
-  present = applyAreaValues(s, kind, r.column->values, &missing);
+  present = useAreaValues(s, kind, r.column->values, &missing);
   if (missing) ctx.host.messageBox(missing->text, missing->caption, missing->icon, Buttons::Ok);
   if (!present)
     ctx.err << "zonarium: " << file.string() << " gives no " << (kind == ValueKind::Cost ? "cost" : "threat")

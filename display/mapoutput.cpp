@@ -91,11 +91,13 @@ bool writeImageFile(const fs::path& path, const QImage& image) {
 
 SaveMapModel saveMapModel(const Session& s) {
   SaveMapModel model;
-  model.setArea(s.settings.bitmapOption);
+  model.setArea(static_cast<int>(s.settings.bitmapOption));
   return model;
 }
 
-void takeSaveMapChoice(Session& s, const SaveMapModel& model) { s.settings.bitmapOption = model.area; }
+void takeSaveMapChoice(Session& s, const SaveMapModel& model) {
+  s.settings.bitmapOption = static_cast<BitmapArea>(model.area);
+}
 
 FileRequest saveMapRequest(const Session& s) {
   FileRequest request;

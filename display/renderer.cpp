@@ -17,6 +17,7 @@
 #include "display/scalebar.h"
 #include "measures/scores.h"
 #include "store/text.h"
+#include "store/unitgeometry.h"
 
 namespace zn {
 
@@ -105,6 +106,7 @@ class Canvas {
         o_(o),
         set_(s.settings),
         geo_(s.ws.geo),
+        units_(unitGeometry(s)),
         kind_(measureKind(s.map)) {
     mode_ = set_.colourMode;
     // Printed maps are on white, with the inks that read on it.
@@ -117,12 +119,13 @@ class Canvas {
     gridNumber_ = s.gridTypes.current + 1;
     // The world outline lies under every world grid type, the regional
     // ones too: their cells are the world's cells.
-    hasCoast_ = (s.coastApplies != CoastOutline::kNone || s.grid().regionalGrids()) && s.coastlineRead && s.coast.countA > 1;
+    hasCoast_ =
+        (s.coastApplies != CoastOutline::kNone || s.grid().regionalGrids()) && s.coastlineRead && s.coast.countA > 1;
     scheme_ = fillScheme(set_.fillColours);
     coastWidth_ = t.printing ? o.coastLineWidth : 0;
     gridWidth_ = t.printing ? o.gridLineWidth : 0;
     thumbnail_ = t.thumbnail && !t.printing;
-    cells_ = std::min<int>(geo_.cells, static_cast<int>(s.ws.cells.size()) - 1);
+    cells_ = units_->unitCount();
     ratio_ = t.printing ? 1.0 : std::max(1.0, o.pixelRatio);
     if (divergingRampApplies(d.palette, set_, s.map.measureCode) && d.classes.classCount > 0) {
       // Residuals are stored shifted up by the lowest one: zero sits at
@@ -148,6 +151,16 @@ class Canvas {
 
  private:
   const GridCell& cell(int n) const { return s_.ws.cells[static_cast<std::size_t>(n)]; }
+  // The rectangle of unit n, one of 1 … cells_.
+  MapBox box(int n) const { return *units_->bounds(n); }
+  QRect inset(int n, int i) const {
+    const MapBox b = box(n);
+    return QRect(b.x0 + i, b.y0 + i, b.width() - 2 * i, b.height() - 2 * i);
+  }
+  void fillUnit(int n, int g, const QColor& c) {
+    const MapBox b = box(n);
+    fillLogical(b.x0, b.y0, b.x1 + g, b.y1 + g, c);
+  }
   // The palette in force: the display's, or its copy with the diverging ramp.
   const Palette& pal() const { return diverging_ ? *diverging_ : d_.palette; }
   QColor palette(int index) const { return toQColor(pal().at(index)); }
@@ -171,7 +184,7 @@ class Canvas {
   double deviceHeight(double logicalHeight) const { return t_.toDeviceLength(logicalHeight); }
   // Text in device pixels: the view mapping is switched off for it.
   void text(double x, double y, const QString& s, Qt::Alignment align, const QColor& c);
-  void textInCell(const GridCell& c, const QString& s, const QColor& colour);
+  void textInCell(int n, const QString& s, const QColor& colour);
 
   void background();
   void frameAndCoast(int pass);
@@ -182,7 +195,7 @@ class Canvas {
   void floodFill(int x, int y, QRgb colour);
   void fineGrid();
   void cellColours();
-  void spot(const GridCell& c, const QColor& fillColour, bool large);
+  void spot(int n, const QColor& fillColour, bool large);
   void overlayCells();
   // The small dark ellipse of a presence map on the cells it marks.
   void presenceMarks(const std::function<bool(int)>& marked);
@@ -216,6 +229,7 @@ class Canvas {
   const DrawOptions& o_;
   const Settings& set_;
   const Geometry& geo_;
+  std::unique_ptr<UnitGeometry> units_;
   MeasureKind kind_;
   int mode_ = 0;
   Shade bg_ = Shade::kGrey;
@@ -249,8 +263,9 @@ void Canvas::text(double x, double y, const QString& s, Qt::Alignment align, con
   painter_.setViewTransformEnabled(true);
 }
 
-void Canvas::textInCell(const GridCell& c, const QString& s, const QColor& colour) {
-  text((c.x0 + c.x1 + t_.gap) / 2.0, (c.y0 + c.y1 + t_.gap) / 2.0, s, Qt::AlignCenter, colour);
+void Canvas::textInCell(int n, const QString& s, const QColor& colour) {
+  const MapBox b = box(n);
+  text((b.x0 + b.x1 + t_.gap) / 2.0, (b.y0 + b.y1 + t_.gap) / 2.0, s, Qt::AlignCenter, colour);
 }
 
 void Canvas::run(Layers layers) {
@@ -365,10 +380,9 @@ void Canvas::frameAndCoast(int pass) {
         const GridCell& c = cell(n);
         // The grid type's ordinary cells are its land: they take the land
         // colour, or they would vanish into the sea-coloured frame.
-        if (c.background == 1) fillLogical(c.x0, c.y0, c.x1 + g, c.y1 + g, palette(scheme_.land));
+        if (c.background == 1) fillUnit(n, g, palette(scheme_.land));
         else if (c.background >= 2 && c.background <= 3)
-          fillLogical(c.x0, c.y0, c.x1 + g, c.y1 + g,
-                      palette(scheme_.classes[static_cast<std::size_t>(c.background - 1)]));
+          fillUnit(n, g, palette(scheme_.classes[static_cast<std::size_t>(c.background - 1)]));
       }
     } else if (!fill_ && !hasCoast_ && (isOn(set_.fineGridShown) || mode_ != kMonoLog)) {
       const CoastColour cc = set_.coastColour;
@@ -383,8 +397,7 @@ void Canvas::frameAndCoast(int pass) {
                           : bg_ == Shade::kWhite ? QColor(Qt::white)
                                                  : kLightGrey);
       for (int n = 1; n <= cells_; ++n) {
-        const GridCell& c = cell(n);
-        if (c.background == 1) painter_.drawRect(QRect(c.x0, c.y0, c.x1 - c.x0, c.y1 - c.y0));
+        if (cell(n).background == 1) painter_.drawRect(inset(n, 0));
       }
     }
   }
@@ -535,17 +548,18 @@ void Canvas::fineGrid() {
     for (const LatticeLine& l : s_.ws.lattice) painter_.drawLine(l.x0, l.y0, l.x1, l.y1);
   } else {
     for (int n = 1; n <= cells_; ++n) {
-      const GridCell& cl = cell(n);
-      if (cl.column <= 1 || cl.row <= 1) continue;
+      // A mark at each unit's top left corner, except on the frame's edges.
+      const MapBox b = box(n);
+      if (b.x0 <= geo_.originX || b.y0 <= geo_.originY) continue;
       if (style == FineGridStyle::kCrosses) {
-        painter_.drawLine(cl.x0 - 4, cl.y0, cl.x0 + 4, cl.y0);
-        painter_.drawLine(cl.x0, cl.y0 - 4, cl.x0, cl.y0 + 4);
+        painter_.drawLine(b.x0 - 4, b.y0, b.x0 + 4, b.y0);
+        painter_.drawLine(b.x0, b.y0 - 4, b.x0, b.y0 + 4);
       } else {
         if (&pixelT_ != &t_) {
-          painter_.drawPoint(cl.x0, cl.y0);
+          painter_.drawPoint(b.x0, b.y0);
           continue;
         }
-        const int x = static_cast<int>(t_.toDeviceX(cl.x0)), y = static_cast<int>(t_.toDeviceY(cl.y0));
+        const int x = static_cast<int>(t_.toDeviceX(b.x0)), y = static_cast<int>(t_.toDeviceY(b.y0));
         const DeviceRect& k = t_.clip;
         if (x >= std::max(k.left, 0) && y >= std::max(k.top, 0) && x < std::min(k.right, img_.width()) &&
             y < std::min(k.bottom, img_.height()))
@@ -556,13 +570,13 @@ void Canvas::fineGrid() {
   if (frameOn_) frameOutline();
 }
 
-void Canvas::spot(const GridCell& c, const QColor& fillColour, bool large) {
+void Canvas::spot(int n, const QColor& fillColour, bool large) {
   const int i = static_cast<int>(std::lround(geo_.cellSize / (large ? 3.0 : 6.0))) - 4;
-  const bool clicked = o_.clickedCell != 0 && &c == &cell(o_.clickedCell);
+  const bool clicked = o_.clickedCell != 0 && n == o_.clickedCell;
   painter_.setPen(pen(bg_ == Shade::kBlack || clicked ? QColor(Qt::white) : QColor(Qt::black), 0));
   painter_.setBrush(fillColour);
   Smooth smooth(painter_);
-  painter_.drawEllipse(QRect(c.x0 + i, c.y0 + i, c.x1 - c.x0 - 2 * i, c.y1 - c.y0 - 2 * i));
+  painter_.drawEllipse(inset(n, i));
 }
 
 void Canvas::cellColours() {
@@ -576,14 +590,14 @@ void Canvas::cellColours() {
     const auto table = spotTable(mode_, bg_ == Shade::kBlack);
     for (int n = 1; n <= cells_; ++n) {
       const GridCell& c = cell(n);
-      if (c.count >= 1 && c.count <= 4) spot(c, palette(table[static_cast<std::size_t>(c.count - 1)]), false);
+      if (c.count >= 1 && c.count <= 4) spot(n, palette(table[static_cast<std::size_t>(c.count - 1)]), false);
     }
     return;
   }
   painter_.setPen(Qt::NoPen);
   for (int n = 1; n <= cells_; ++n) {
     const GridCell& c = cell(n);
-    if (c.scored) fillLogical(c.x0, c.y0, c.x1 + g, c.y1 + g, cellColour(c));
+    if (c.scored) fillUnit(n, g, cellColour(c));
   }
 }
 
@@ -604,14 +618,14 @@ void Canvas::overlayCells() {
       QColor colour = palette(table[first && second ? 4 : first ? 3 : 0]);
       if (!first && mono) colour = Qt::white;
       painter_.setBrush(colour);
-      painter_.drawEllipse(QRect(c.x0, c.y0, c.x1 - c.x0, c.y1 - c.y0));
+      painter_.drawEllipse(inset(n, 0));
     }
     return;
   }
   const bool onePresence = o.presence[0] || o.presence[1];
   for (int n = 1; n <= cells_; ++n) {
     const GridCell& c = cell(n);
-    if (c.scored && (!onePresence || c.fillColour != 0)) spot(c, cellColour(c), false);
+    if (c.scored && (!onePresence || c.fillColour != 0)) spot(n, cellColour(c), false);
   }
   if (!onePresence) return;
   presenceMarks([&](int n) { return (o.presence[0] ? cell(n).score : readBackCell(s_.ws, n).score) > 0; });
@@ -624,8 +638,7 @@ void Canvas::presenceMarks(const std::function<bool(int)>& marked) {
   const int i = geo_.cellSize / 4;
   Smooth smooth(painter_);
   for (int n = 1; n <= cells_; ++n) {
-    const GridCell& c = cell(n);
-    if (marked(n)) painter_.drawEllipse(QRect(c.x0 + i, c.y0 + i, c.x1 - c.x0 - 2 * i, c.y1 - c.y0 - 2 * i));
+    if (marked(n)) painter_.drawEllipse(inset(n, i));
   }
 }
 
@@ -928,7 +941,8 @@ void Canvas::numbersAndMarkers() {
   auto numberInk = [&](const GridCell& c) { return filled ? contrastInk(cellColour(c)) : onBackground; };
 
   const bool readable = t_.printing ? f.pixelSize() >= pointPixels(kCellNumberPoints) : devHeight >= 5 * ratio_;
-  const bool numbers = kind_.countType && set_.coloursAndNumbers >= CellLabels::kColoursAndNumbers && !thumbnail_ && readable;
+  const bool numbers =
+      kind_.countType && set_.coloursAndNumbers >= CellLabels::kColoursAndNumbers && !thumbnail_ && readable;
   const bool maxSpot = set_.maxSpot != Flag::kOff && kind_.countType;
   if (numbers) {
     for (int n = 1; n <= cells_; ++n) {
@@ -936,11 +950,11 @@ void Canvas::numbersAndMarkers() {
       if (!c.scored || c.count == 0) continue;
       const int v = kind_.medianNumbers ? static_cast<int>(c.score) : c.count;
       const bool black = maxSpot && c.topValue;
-      textInCell(c, QString::number(v), black ? QColor(Qt::black) : numberInk(c));
+      textInCell(n, QString::number(v), black ? QColor(Qt::black) : numberInk(c));
     }
   } else if (maxSpot && bg_ == Shade::kWhite && mode_ != kMonoLog && mode_ != kMonoLin) {
     for (int n = 1; n <= cells_; ++n)
-      if (cell(n).topValue && cell(n).scored) spot(cell(n), Qt::black, false);
+      if (cell(n).topValue && cell(n).scored) spot(n, Qt::black, false);
   }
 
   // Selected areas, numbered by their position in the set.
@@ -950,7 +964,7 @@ void Canvas::numbersAndMarkers() {
                                                               : 0;
   const bool flexPens = mode_ != kMonoLog && mode_ != kMonoLin &&
                         (s_.map.measureCode == kCodeNearMinimum || s_.map.measureCode == kCodeFlexibilityPlot);
-  const int inset = geo_.cellSize / 6 - 4;
+  const int margin = geo_.cellSize / 6 - 4;
   const bool positions = (t_.printing ? readable : devHeight > 4 * ratio_) && !thumbnail_;
   // The grey marker takes the ink every number on a colour takes.
   const QColor positionColour = contrastInk(kGrey127);
@@ -965,9 +979,9 @@ void Canvas::numbersAndMarkers() {
     painter_.setBrush(kGrey127);
     {
       Smooth smooth(painter_);
-      painter_.drawEllipse(QRect(c.x0 + inset, c.y0 + inset, c.x1 - c.x0 - 2 * inset, c.y1 - c.y0 - 2 * inset));
+      painter_.drawEllipse(this->inset(n, margin));
     }
-    if (positions) textInCell(c, QString::number(p + 1), positionColour);
+    if (positions) textInCell(n, QString::number(p + 1), positionColour);
   }
 
   if (s_.map.measureCode == kCodeSelectedAreas) presenceMarks([&](int n) { return cell(n).count != 0; });
@@ -976,7 +990,7 @@ void Canvas::numbersAndMarkers() {
 void Canvas::highlight() {
   if (o_.clickedCell < 1 || o_.clickedCell > cells_) return;
   const GridCell& c = cell(o_.clickedCell);
-  spot(c, c.scored ? cellColour(c) : kGrey127, kind_.largeSpots);
+  spot(o_.clickedCell, c.scored ? cellColour(c) : kGrey127, kind_.largeSpots);
 }
 
 void Canvas::zoomBorder() {

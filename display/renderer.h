@@ -60,7 +60,7 @@ QImage renderClient(const Session& s, DisplayState& d, int width, int height, co
 
 // Draws the map onto any painter in `target` (the client area, in the
 // painter's device pixels) and keeps the mapping in d.view.last for the
-// mouse: cellAtDevice(ws, d.view.last, x, y) takes points relative to
+// mouse: cellAtDevice(units, d.view.last, x, y) takes points relative to
 // target's top-left corner. A window whose map widget has no status bar
 // below it passes o.statusBar = 0.
 void drawMap(QPainter& p, const QRect& target, const Session& s, DisplayState& d, const DrawOptions& o = {});

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 #include <vector>
 
 namespace zn {
@@ -102,18 +103,6 @@ MapTransform printTransform(const Geometry& geo, const ViewState& view, const Pa
   centre(t, (page.width - ex) / 2, (page.height - ey) / 2, ex, ey);
   t.clip = viewportRect(t);
   return t;
-}
-
-int cellAt(const Workspace& ws, int x, int y) {
-  const Geometry& g = ws.geo;
-  if (g.cellSize <= 0 || x < g.originX || y < g.originY) return 0;
-  const int c = (x - g.originX) / g.cellSize + 1;
-  const int r = (y - g.originY) / g.cellSize + 1;
-  if (c > g.columns || r > g.rows) return 0;
-  const int n = cellOfSquare(ws, c, r);
-  if (n < 1 || n > g.cells || n >= static_cast<int>(ws.cells.size())) return 0;
-  const GridCell& cell = ws.cells[static_cast<std::size_t>(n)];
-  return x >= cell.x0 && x < cell.x1 && y >= cell.y0 && y < cell.y1 ? n : 0;
 }
 
 bool zoomRectAcceptable(const Geometry& geo, const LogicalRect& r) {
@@ -221,11 +210,11 @@ template <class Take>
 bool zoomToCells(Session& s, ViewState& view, Take take) {
   const Workspace& ws = s.ws;
   const Geometry& g = ws.geo;
-  const int last = std::min<int>(g.cells, static_cast<int>(ws.cells.size()) - 1);
+  const auto units = unitGeometry(s);
   int l = g.farX, t = g.farY, r = g.originX, b = g.originY;
-  for (int n = 1; n <= last; ++n) {
-    const GridCell& c = ws.cells[static_cast<std::size_t>(n)];
-    if (c.background == 0 || c.x1 <= c.x0 || !take(n)) continue;
+  for (int n = 1; n <= units->unitCount(); ++n) {
+    const MapBox c = *units->bounds(n);
+    if (ws.cells[static_cast<std::size_t>(n)].background == 0 || c.x1 <= c.x0 || !take(n)) continue;
     l = std::min(l, c.x0);
     t = std::min(t, c.y0);
     r = std::max(r, c.x1);
@@ -246,15 +235,9 @@ bool zoomToCells(Session& s, ViewState& view, Take take) {
 }  // namespace
 
 bool zoomToData(Session& s, ViewState& view) {
-  const Workspace& ws = s.ws;
-  const int cells = std::min({ws.geo.cells, static_cast<int>(ws.cells.size()) - 1, ws.cards.layout->maxCells});
-  std::vector<char> held(static_cast<std::size_t>(cells) + 1, 0);
-  const int taxa = std::min(ws.taxaCount, ws.cards.slots());
-  for (int t = 0; t < taxa; ++t) {
-    const std::int8_t* levels = ws.cards.levels(t);
-    for (int n = 1; n <= cells; ++n) held[static_cast<std::size_t>(n)] |= levels[n] > 0;
-  }
-  return zoomToCells(s, view, [&](int n) { return held[static_cast<std::size_t>(n)] != 0; });
+  // A record at any level: the dataset's presence view above level 0.
+  const std::shared_ptr<const Occurrences> occ = presenceIndex(s.ws, 0);
+  return zoomToCells(s, view, [&](int n) { return n <= occ->units && !occ->taxaIn(n).empty(); });
 }
 
 bool frameRegionalGrid(Session& s, ViewState& view) {

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "store/session.h"
+#include "store/unitgeometry.h"
 
 namespace zn {
 
@@ -80,11 +81,10 @@ MapTransform screenTransform(const Geometry& geo, const ViewState& view, int wid
 MapTransform printTransform(const Geometry& geo, const ViewState& view, const PageMetrics& page, int percent,
                             bool editing);
 
-// The cell whose rectangle holds logical point (x, y), or 0 outside the frame.
-int cellAt(const Workspace& ws, int x, int y);
-inline int cellAtDevice(const Workspace& ws, const MapTransform& t, double px, double py) {
+// The unit under device point (px, py), or 0 where none is.
+inline int cellAtDevice(const UnitGeometry& units, const MapTransform& t, double px, double py) {
   auto [x, y] = t.toLogical(px, py);
-  return cellAt(ws, x, y);
+  return units.unitAt(x, y);
 }
 
 // A zoom rectangle is taken only with a positive size and strictly inside

@@ -1,6 +1,6 @@
-// Where a point falls on the session's grid: the world grid by the cells'
-// longitude and latitude bounds (the date-line cell included), the Britain
-// grid through PROJ into British National Grid 10 km squares.
+// Where a WGS84 point falls on the session's grid: found by the units'
+// outlines, after PROJ has taken the point into the grid's projected
+// coordinate system where the grid has one.
 #pragma once
 
 #include <memory>
@@ -9,12 +9,6 @@
 #include "store/session.h"
 
 namespace zn {
-
-// The south-west corner of a Britain cell in metres of British National
-// Grid (EPSG:27700): frame column c and row r (from the north) span
-// eastings (c - 1) * 10 km ... c * 10 km and northings (125 - r) * 10 km ... .
-inline double britainEasting(const GridCell& c) { return (c.column - 1) * 10000.0; }
-inline double britainNorthing(const GridCell& c) { return (125 - c.row) * 10000.0; }
 
 class CellPlacer {
  public:

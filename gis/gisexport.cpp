@@ -9,16 +9,15 @@
 #include <ogr_spatialref.h>
 #include <ogrsf_frmts.h>
 
-#include "gis/cellplace.h"
 #include "display/measurekind.h"
 #include "gis/gdalsetup.h"
 #include "gis/occurrences.h"
-#include "interchange/cellspan.h"
 #include "measures/scores.h"
 #include "selection/cellinfo.h"
 #include "store/editor.h"
 #include "store/files.h"
 #include "store/text.h"
+#include "store/unitgeometry.h"
 
 namespace zn {
 
@@ -44,38 +43,25 @@ std::string trimmed(std::string s) {
   return s;
 }
 
-std::unique_ptr<OGRGeometry> cellGeometry(const Session& s, const GridCell& c) {
-  auto ring = [](double w, double so, double e, double n) {
+// A unit's outline: a polygon in a projected system, a multipolygon of the
+// parts either side of the 180th meridian in a geographic one.
+std::unique_ptr<OGRGeometry> unitOutline(const UnitGeometry& units, int n) {
+  auto polygon = [](const CrsBox& b) {
     auto poly = std::make_unique<OGRPolygon>();
     OGRLinearRing r;
-    r.addPoint(w, so);
-    r.addPoint(e, so);
-    r.addPoint(e, n);
-    r.addPoint(w, n);
-    r.addPoint(w, so);
+    r.addPoint(b.west, b.south);
+    r.addPoint(b.east, b.south);
+    r.addPoint(b.east, b.north);
+    r.addPoint(b.west, b.north);
+    r.addPoint(b.west, b.south);
     poly->addRing(&r);
     return poly;
   };
-  if (!s.grid().geographic()) {
-    const double e = britainEasting(c), n = britainNorthing(c);
-    return ring(e, n, e + 10000.0, n + 10000.0);
-  }
-  if (!std::isfinite(c.lonWest) || !std::isfinite(c.lonEast) || !std::isfinite(c.latSouth) ||
-      !std::isfinite(c.latNorth) || c.lonWest == c.lonEast || !(c.latSouth < c.latNorth))
-    return nullptr;
+  const std::vector<CrsBox> parts = units.outline(n);
+  if (parts.empty()) return nullptr;
+  if (!units.geographic()) return polygon(parts.front());
   auto multi = std::make_unique<OGRMultiPolygon>();
-  if (crossesDateLine(c)) {
-    // A column that starts at 180 degrees lies just east of -180; one that
-    // starts short of it is split at the date line.
-    if (c.lonWest >= 180.0) {
-      multi->addGeometryDirectly(ring(c.lonWest - 360.0, c.latSouth, c.lonEast, c.latNorth).release());
-    } else {
-      multi->addGeometryDirectly(ring(c.lonWest, c.latSouth, 180.0, c.latNorth).release());
-      multi->addGeometryDirectly(ring(-180.0, c.latSouth, c.lonEast, c.latNorth).release());
-    }
-  } else {
-    multi->addGeometryDirectly(ring(c.lonWest, c.latSouth, c.lonEast, c.latNorth).release());
-  }
+  for (const CrsBox& b : parts) multi->addGeometryDirectly(polygon(b).release());
   return multi;
 }
 
@@ -319,9 +305,10 @@ void setMetadata(OGRLayer* l, const Session& s, const GisExportRequest& r) {
 }
 
 std::string writeCells(Writer& w, const Session& s, const Palette& palette, const GisExportRequest& r, int& written) {
-  const bool britain = !s.grid().geographic();
+  const auto units = unitGeometry(s);
+  const bool projected = !units->geographic();
   OGRSpatialReference srs;
-  srs.importFromEPSG(s.grid().epsg());
+  srs.importFromEPSG(units->epsg());
   srs.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
   const std::string description = utf8(s.map.title);
   char** opts = nullptr;
@@ -334,11 +321,11 @@ std::string writeCells(Writer& w, const Session& s, const Palette& palette, cons
   // GeoJSON knows only WGS 84 longitude and latitude: the driver projects
   // the British squares there and writes no crs member.
   if (w.format == GisFormat::GeoJson) opts = CSLSetNameValue(opts, "RFC7946", "YES");
-  OGRLayer* l = w.ds->CreateLayer("cells", &srs, britain ? wkbPolygon : wkbMultiPolygon, opts);
+  OGRLayer* l = w.ds->CreateLayer("cells", &srs, projected ? wkbPolygon : wkbMultiPolygon, opts);
   CSLDestroy(opts);
   if (!l) return "the cells layer cannot be made" + lastGdalError();
-  const char* xName = britain ? "easting" : "lon";
-  const char* yName = britain ? "northing" : "lat";
+  const char* xName = projected ? "easting" : "lon";
+  const char* yName = projected ? "northing" : "lat";
   const std::vector<Column> columns = analysisColumns(s);
   bool ok = addField(l, "cell", OFTInteger) && addField(l, "location", OFTString) && addField(l, "class", OFTInteger) &&
             addField(l, "colour", OFTString) && addField(l, "in_set", OFTInteger, OFSTBoolean) &&
@@ -348,7 +335,7 @@ std::string writeCells(Writer& w, const Session& s, const Palette& palette, cons
   if (!ok) return "the cells layer's fields cannot be made" + lastGdalError();
   setMetadata(l, s, r);
 
-  const int cells = lastCellNumber(s.ws);
+  const int cells = units->unitCount();
   std::vector<int> step(static_cast<std::size_t>(cells) + 1, 0);
   for (int p = 0; p < s.areas.count(); ++p) {
     const int a = s.areas.cells[static_cast<std::size_t>(p)];
@@ -385,14 +372,11 @@ std::string writeCells(Writer& w, const Session& s, const Palette& palette, cons
       else if (value.kind == Value::Number) f.SetField(col.name, value.number);
       else if (value.kind == Value::Text) setText(f, col.name, value.text, w.format);
     }
-    if (britain) {
-      f.SetField(xName, britainEasting(c) + 5000.0);
-      f.SetField(yName, britainNorthing(c) + 5000.0);
-    } else if (std::isfinite(c.lonWest) && std::isfinite(c.lonEast)) {
-      f.SetField(xName, centroidLongitude(c));
-      f.SetField(yName, centroidLatitude(c));
+    if (const auto centre = units->centroid(n)) {
+      f.SetField(xName, centre->x);
+      f.SetField(yName, centre->y);
     }
-    if (auto g = cellGeometry(s, c)) f.SetGeometryDirectly(g.release());
+    if (auto g = unitOutline(*units, n)) f.SetGeometryDirectly(g.release());
     if (l->CreateFeature(&f) != OGRERR_NONE)
       return "cell " + std::to_string(n) + " cannot be written" + lastGdalError();
     ++written;

@@ -623,6 +623,9 @@ std::optional<Project> readProject(const fs::path& path, std::string& error) {
   OGRLayer* occ = ds->GetLayerByName("zn_occurrences");
   if (!units || !taxa || !occ) return refuse("a table of the project is missing (units, taxa or zn_occurrences)");
 
+  // A regular grid's outlines follow from its definition: not read.
+  const char* noGeometry[] = {"OGR_GEOMETRY", nullptr};
+  if (regular) units->SetIgnoredFields(noGeometry);
   // Units in fid order; a unit's number is its place in that order.
   std::vector<std::pair<GIntBig, std::size_t>> fidOrder;
   std::vector<DatasetUnit> unitRows;
@@ -672,7 +675,12 @@ std::optional<Project> readProject(const fs::path& path, std::string& error) {
     p.data.units.push_back(std::move(unitRows[row]));
     if (!regular) p.outlines.push_back(std::move(outlines[row]));
   }
+  // Fids 1 ... units, as this program writes them, are the unit numbers.
+  bool fidsAreNumbers = true;
+  for (std::size_t i = 0; i < fidOrder.size() && fidsAreNumbers; ++i)
+    fidsAreNumbers = fidOrder[i].first == static_cast<GIntBig>(i + 1);
   auto unitOfFid = [&](std::uint32_t fid) -> std::uint32_t {
+    if (fidsAreNumbers) return fid >= 1 && fid <= fidOrder.size() ? fid : 0;
     auto it = std::lower_bound(fidOrder.begin(), fidOrder.end(), std::pair<GIntBig, std::size_t>{fid, 0});
     if (it == fidOrder.end() || it->first != fid) return 0;
     return static_cast<std::uint32_t>(it - fidOrder.begin() + 1);
@@ -707,7 +715,14 @@ std::optional<Project> readProject(const fs::path& path, std::string& error) {
     return it - taxonRows.begin();
   };
 
-  std::vector<Occurrence> pairs;
+  // Each taxon's list straight into place: the rows' blobs are kept until
+  // the lists' sizes are known, then copied through the unit numbering.
+  struct Row {
+    std::size_t taxon;
+    std::vector<unsigned char> units, amounts;
+  };
+  std::vector<Row> rows;
+  std::vector<std::int64_t> start(taxonRows.size() + 1, 0);
   eachFeature(occ, [&](OGRFeature& f) {
     const long long t = taxonOfFid(f.GetFieldAsInteger64("taxon"));
     if (t < 0) {
@@ -717,25 +732,44 @@ std::optional<Project> readProject(const fs::path& path, std::string& error) {
     int ubytes = 0, abytes = 0;
     const unsigned char* u = blob(f, "units", ubytes);
     const unsigned char* a = blob(f, "amounts", abytes);
-    if (ubytes % 4 != 0 || (a && abytes != ubytes * 2)) {
+    if (ubytes % 4 != 0 || (a && abytes != ubytes * 2) || (a && !p.amounts)) {
       bad = "the occurrences of " + taxonRows[static_cast<std::size_t>(t)].second.name + " are damaged";
       return false;
     }
-    for (int k = 0; k < ubytes / 4; ++k) {
-      const std::uint32_t unit = unitOfFid(getU32(u + 4 * k));
-      const double amount = a ? getF64(a + 8 * k) : 1.0;
-      if (unit == 0 || !std::isfinite(amount) || amount < 0) {
-        bad = "the occurrences of " + taxonRows[static_cast<std::size_t>(t)].second.name +
-              " name a unit the units layer lacks, or an amount out of range";
-        return false;
-      }
-      pairs.push_back({static_cast<std::uint32_t>(t), unit, amount});
-    }
+    Row r{static_cast<std::size_t>(t), {}, {}};
+    if (u) r.units.assign(u, u + ubytes);
+    if (a) r.amounts.assign(a, a + abytes);
+    start[r.taxon + 1] += ubytes / 4;
+    rows.push_back(std::move(r));
     return true;
   });
   if (!bad.empty()) return refuse(bad);
+  for (std::size_t t = 1; t < start.size(); ++t) start[t] += start[t - 1];
+  std::vector<std::uint32_t> lists(static_cast<std::size_t>(start.back()));
+  std::vector<double> amounts(p.amounts ? lists.size() : 0, 1.0);
+  {
+    std::vector<std::int64_t> next(start.begin(), start.end() - 1);
+    for (Row& r : rows) {
+      auto slot = static_cast<std::size_t>(next[r.taxon]);
+      const std::size_t n = r.units.size() / 4;
+      for (std::size_t k = 0; k < n; ++k) {
+        const std::uint32_t unit = unitOfFid(getU32(r.units.data() + 4 * k));
+        const double amount = r.amounts.empty() ? 1.0 : getF64(r.amounts.data() + 8 * k);
+        if (unit == 0 || !std::isfinite(amount) || amount < 0) {
+          return refuse("the occurrences of " + taxonRows[r.taxon].second.name +
+                        " name a unit the units layer lacks, or an amount out of range");
+        }
+        lists[slot + k] = unit;
+        if (p.amounts) amounts[slot + k] = amount;
+      }
+      next[r.taxon] += static_cast<std::int64_t>(n);
+      std::vector<unsigned char>().swap(r.units);
+      std::vector<unsigned char>().swap(r.amounts);
+    }
+  }
   for (auto& [fid, t] : taxonRows) p.data.taxa.push_back(std::move(t));
-  p.data.occurrences = occurrencesFrom(p.data.taxonCount(), p.data.unitCount(), std::move(pairs), p.amounts);
+  p.data.occurrences = occurrencesFromLists(p.data.taxonCount(), p.data.unitCount(), std::move(start), std::move(lists),
+                                            std::move(amounts));
 
   std::vector<Edge> edges;
   if (regular) {

@@ -10,7 +10,6 @@
 #include <string_view>
 #include <unordered_map>
 
-#include "interchange/cellspan.h"
 #include "interchange/textscan.h"
 #include "measures/scores.h"
 #include "store/datafile.h"
@@ -184,7 +183,7 @@ void readGenusSpeciesCells(const std::vector<std::string_view>& lines, bool quot
   }
 }
 
-void readPoints(const std::vector<std::string_view>& lines, int layout, TaxonTable& tt, const CellLocator& where) {
+void readPoints(const std::vector<std::string_view>& lines, int layout, TaxonTable& tt, const UnitGeometry& where) {
   for (std::string_view raw : lines) {
     if (tt.full()) return;
     std::vector<std::string> f;
@@ -230,7 +229,7 @@ void readPoints(const std::vector<std::string_view>& lines, int layout, TaxonTab
     }
     const int t = tt.find(key);
     if (t < 0) return;
-    const int cell = lat && lon ? where.locate(*lat, *lon) : 0;
+    const int cell = lat && lon ? where.unitAtPoint(*lon, *lat) : 0;
     if (cell > 0) tt.set(t, cell, level);
     else tt.lose(lostLine);
   }
@@ -239,7 +238,7 @@ void readPoints(const std::vector<std::string_view>& lines, int layout, TaxonTab
 // TNC (NWPS on the Britain grid): a line beginning with a letter names a
 // taxon; any other line is a record "level latitude longitude", or "level
 // reference" with a 10 km reference, separated by blanks or commas.
-void readTnc(const std::vector<std::string_view>& lines, TaxonTable& tt, const CellLocator& where,
+void readTnc(const std::vector<std::string_view>& lines, TaxonTable& tt, const UnitGeometry& where,
              const std::unordered_map<std::string, int>& refs) {
   int t = -1;
   std::string taxon = "-";
@@ -261,7 +260,7 @@ void readTnc(const std::vector<std::string_view>& lines, TaxonTable& tt, const C
     } else if (f.size() >= 3) {
       auto lat = toReal(f[1]);
       auto lon = toReal(f[2]);
-      if (lat && lon) cell = where.locate(*lat, *lon);
+      if (lat && lon) cell = where.unitAtPoint(*lon, *lat);
     }
     if (t >= 0 && cell > 0 && level >= 1 && level < 101) {
       tt.set(t, cell, static_cast<int>(level));
@@ -484,46 +483,6 @@ void readMatrix(const ImportInput& in, ImportedData& d, int cells, const std::un
 
 }  // namespace
 
-CellLocator::CellLocator(const Workspace& ws) : ws_(ws) {
-  // A lattice: every cell has the bounds of its column (as in row 1) and
-  // of its row (as in column 1).
-  const Geometry& g = ws.geo;
-  if (g.columns <= 0 || g.rows <= 0 || g.columns * g.rows != g.cells || static_cast<int>(ws.cells.size()) <= g.cells)
-    return;
-  for (int n = 1; n <= g.cells; ++n) {
-    const int r = (n - 1) / g.columns + 1, c = (n - 1) % g.columns + 1;
-    const GridCell& cell = ws.cells[static_cast<std::size_t>(n)];
-    const GridCell& top = ws.cells[static_cast<std::size_t>(c)];
-    const GridCell& left = ws.cells[static_cast<std::size_t>((r - 1) * g.columns + 1)];
-    if (cell.lonWest != top.lonWest || cell.lonEast != top.lonEast || cell.latNorth != left.latNorth ||
-        cell.latSouth != left.latSouth)
-      return;
-  }
-  lattice_ = true;
-}
-
-int CellLocator::locate(double lat, double lon) const {
-  const Geometry& g = ws_.geo;
-  // The world column that starts at 180 degrees ends at -170; the shared
-  // test takes such a cell across the date line instead of losing its points.
-  if (!lattice_) {
-    for (int n = 1; n <= g.cells && n < static_cast<int>(ws_.cells.size()); ++n)
-      if (cellHoldsPoint(ws_.cells[static_cast<std::size_t>(n)], lon, lat)) return n;
-    return 0;
-  }
-  // The first cell in number order lies in the first matching row and column.
-  int row = 0, column = 0;
-  for (int r = 1; r <= g.rows && !row; ++r) {
-    const GridCell& c = ws_.cells[static_cast<std::size_t>((r - 1) * g.columns + 1)];
-    if (c.latSouth <= lat && lat < c.latNorth) row = r;
-  }
-  for (int k = 1; k <= g.columns && row && !column; ++k) {
-    const GridCell& c = ws_.cells[static_cast<std::size_t>((row - 1) * g.columns + k)];
-    if (cellHoldsPoint(c, lon, lat)) column = k;
-  }
-  return row && column ? (row - 1) * g.columns + column : 0;
-}
-
 std::vector<int> ImportDialogModel::layouts() const {
   if (britain) return {1, 2, 3, 4, 5, 9};
   return {1, 2, 3, 4, 5, 6, 7, 8, 9};
@@ -575,10 +534,11 @@ ImportedData convertImport(const ImportInput& in, const Workspace& ws) {
       readGenusSpeciesCells(lines, in.layout == kImportQuoted, in.layout == kImportGroup, tt, cells,
                             in.britain ? &refs : nullptr);
     } break;
-    case kImportTnc: readTnc(lines, tt, CellLocator(ws), referenceIndex(ws)); break;
+    // Points are longitudes and latitudes, which only world cells span.
+    case kImportTnc: readTnc(lines, tt, *worldGeometry(ws), referenceIndex(ws)); break;
     case kImportLatLong:
     case kImportQuotedLatLong:
-    case kImportRecords: readPoints(lines, in.layout, tt, CellLocator(ws)); break;
+    case kImportRecords: readPoints(lines, in.layout, tt, *worldGeometry(ws)); break;
     default: break;
   }
   return d;

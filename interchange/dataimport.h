@@ -71,19 +71,6 @@ struct ImportedData {
   Notices notices;  // the taxa limit, the matrix's column check
 };
 
-// Finds the first cell whose bounds hold a point (south <= lat < north,
-// west <= long < east); 0 when none does. Regular lattices are searched by
-// column and row, anything else cell by cell.
-class CellLocator {
- public:
-  explicit CellLocator(const Workspace& ws);
-  int locate(double latitude, double longitude) const;
-
- private:
-  const Workspace& ws_;
-  bool lattice_ = false;
-};
-
 // Reads the input by its layout into taxa and levels, with the notices of
 // the reading.
 ImportedData convertImport(const ImportInput& in, const Workspace& ws);

@@ -1,8 +1,8 @@
 #include "interchange/scores_export.h"
 
 #include <algorithm>
+#include <cmath>
 
-#include "interchange/cellspan.h"
 #include "measures/scores.h"
 #include "store/files.h"
 #include "store/session.h"
@@ -124,8 +124,8 @@ void ExportScoresModel::setChecked(int id, bool on) {
   }
 }
 
-int ExportScoresModel::layout() const {
-  if (mismatch()) return -1;
+ScoresLayout ExportScoresModel::layout() const {
+  if (mismatch()) return kLayoutNone;
   if (kind == kExportCentroids) return kLayoutCentroids;
   if (background) return kLayoutPair;
   if (cellNumbers) return occupiedOnly ? kLayoutNumberedOccupied : kLayoutNumbered;
@@ -179,14 +179,19 @@ std::string scoresFileText(const Session& s, int layout, bool markerAsZero) {
   std::string out = header(s, layout) + statement(layout);
   const int cells = cellsOf(s);
   out.reserve(out.size() + static_cast<std::size_t>(cells) * 48);
+  // The centroids are longitudes and latitudes, which only world cells span.
+  const auto spans = worldGeometry(s.ws);
+  const CrsPoint unplaced{std::nan(""), std::nan("")};
   for (int n = 1; n <= cells; ++n) {
     const GridCell& c = cellAt(s, n);
     const bool occupied = c.count != 0;
     switch (layout) {
       case kLayoutCentroids:
-        if (occupied)
-          out += strprintf("%8.4f %8.4f", centroidLongitude(c), centroidLatitude(c)) +
+        if (occupied) {
+          const CrsPoint centre = spans->centroid(n).value_or(unplaced);
+          out += strprintf("%8.4f %8.4f", centre.x, centre.y) +
                  valueField(exportedValue(s, n, layout, markerAsZero), false) + "\n";
+        }
         break;
       case kLayoutPlainOccupied:
         if (!occupied) break;

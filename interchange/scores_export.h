@@ -9,20 +9,11 @@
 #include <vector>
 
 #include "store/requests.h"
+#include "store/settings.h"
 
 namespace zn {
 
 struct Session;
-
-// Layout codes as the settings record stores the export choice.
-enum ScoresLayout : int {
-  kLayoutCentroids = 0,         // "#0" longitude, latitude, value of occupied cells
-  kLayoutNumbered = 1,          // "#2" every cell
-  kLayoutNumberedOccupied = 2,  // "#2" occupied cells only
-  kLayoutPlain = 3,             // "#1" every cell
-  kLayoutPlainOccupied = 4,     // "#1" occupied cells only
-  kLayoutPair = 5,              // "#3" foreground and background
-};
 
 // The controls of the "Export scores" dialog (DEXSDLGBOX).
 enum ExportScoresControl : int {
@@ -50,8 +41,8 @@ struct ExportScoresModel : DialogModel {
   void setChecked(int id, bool on);
   // The widget name of a control ("cellNumbers" for kExportCellNumbers).
   static const char* controlName(int id);
-  // The layout the choices make; the mismatch export has none (-1).
-  int layout() const;
+  // The layout the choices make; the mismatch export has none.
+  ScoresLayout layout() const;
   bool mismatch() const { return kind == kExportMismatch && pairLoaded; }
 };
 

@@ -6,7 +6,6 @@
 #include <optional>
 #include <string_view>
 
-#include "interchange/cellspan.h"
 #include "measures/scores.h"
 #include "store/files.h"
 #include "store/session.h"
@@ -76,76 +75,6 @@ int cellCount(const Workspace& ws) {
   return std::max(0, std::min(ws.geo.cells, static_cast<int>(ws.cells.size()) - 2));
 }
 
-// Finds the first cell (in cell-number order) whose bounds hold a point,
-// through a bucket grid over the cells' extent so that a long "#0" file
-// costs a few comparisons per point instead of a pass over every cell.
-class CellLocator {
- public:
-  explicit CellLocator(const Workspace& ws) : ws_(ws) {
-    const int cells = cellCount(ws);
-    for (int n = 1; n <= cells; ++n) {
-      const GridCell& c = ws.cells[static_cast<std::size_t>(n)];
-      if (!holdsPoints(c)) continue;
-      // A cell across the meridian also covers its span one turn west.
-      const double west = crossesDateLine(c) ? c.lonWest - 360.0 : c.lonWest;
-      if (!any_) {
-        lon0_ = west, lon1_ = unwrappedEast(c), lat0_ = c.latSouth, lat1_ = c.latNorth;
-        any_ = true;
-      }
-      lon0_ = std::min(lon0_, west), lon1_ = std::max(lon1_, unwrappedEast(c));
-      lat0_ = std::min(lat0_, c.latSouth), lat1_ = std::max(lat1_, c.latNorth);
-    }
-    if (!any_) return;
-    side_ = std::clamp(static_cast<int>(std::sqrt(static_cast<double>(cells))), 1, 128);
-    buckets_.assign(static_cast<std::size_t>(side_) * side_, {});
-    for (int n = 1; n <= cells; ++n) {
-      const GridCell& c = ws.cells[static_cast<std::size_t>(n)];
-      if (!holdsPoints(c)) continue;
-      // Both edges inclusive: a point on a shared edge is looked up among
-      // the cells of either side and the bounds test decides.
-      const double east = unwrappedEast(c);
-      for (const double turn : {0.0, -360.0}) {
-        if (turn != 0.0 && !crossesDateLine(c)) break;
-        for (int by = bucket(c.latSouth, lat0_, lat1_); by <= bucket(c.latNorth, lat0_, lat1_); ++by)
-          for (int bx = bucket(c.lonWest + turn, lon0_, lon1_); bx <= bucket(east + turn, lon0_, lon1_); ++bx) {
-            auto& list = buckets_[static_cast<std::size_t>(by * side_ + bx)];
-            if (list.empty() || list.back() != n) list.push_back(n);
-          }
-      }
-    }
-  }
-
-  // The cell holding the point, or 0.
-  int find(double lon, double lat) const {
-    if (!any_ || !(lon >= lon0_ && lon < lon1_ && lat >= lat0_ && lat < lat1_)) return 0;
-    const auto& list =
-        buckets_[static_cast<std::size_t>(bucket(lat, lat0_, lat1_) * side_ + bucket(lon, lon0_, lon1_))];
-    for (int n : list) {
-      const GridCell& c = ws_.cells[static_cast<std::size_t>(n)];
-      if (cellHoldsPoint(c, lon, lat)) return n;
-    }
-    return 0;
-  }
-
- private:
-  // Clamped before the conversion: bounds far apart may give infinities.
-  int bucket(double v, double lo, double hi) const {
-    const double f = (v - lo) / (hi - lo) * side_;
-    if (!(f > 0.0)) return 0;
-    return f >= side_ ? side_ - 1 : static_cast<int>(f);
-  }
-  static bool holdsPoints(const GridCell& c) {
-    return std::isfinite(c.lonWest) && std::isfinite(c.lonEast) && std::isfinite(c.latSouth) &&
-           std::isfinite(c.latNorth) && c.lonWest != c.lonEast && c.latSouth < c.latNorth;
-  }
-
-  const Workspace& ws_;
-  bool any_ = false;
-  double lon0_ = 0, lon1_ = 0, lat0_ = 0, lat1_ = 0;
-  int side_ = 1;
-  std::vector<std::vector<int>> buckets_;
-};
-
 // A cell number as read; 0 when it names no cell of the grid.
 int cellNumber(double v, int cells) { return v >= 1.0 && v < cells + 1.0 ? static_cast<int>(v) : 0; }
 
@@ -181,11 +110,12 @@ ScoresImportData parseScoresImport(const std::string& text, const Workspace& ws)
 
   switch (d.format) {
     case 0: {
-      const CellLocator locate(ws);
+      // Points are longitudes and latitudes, which only world cells span.
+      const auto spans = worldGeometry(ws);
       for (;;) {
         const auto lon = in.next(), lat = in.next(), v = in.next();
         if (!v) break;
-        put(locate.find(*lon, *lat), {*v, 0.0, 0.0});
+        put(spans->unitAtPoint(*lon, *lat), {*v, 0.0, 0.0});
       }
       break;
     }
@@ -423,7 +353,7 @@ void recordPair(Session& s, const ScoresImportData& d, const ImportShape& shape)
   s.backgroundMap.measureCode = kCodeImportedScores;
   s.backgroundMap.mapMaximum = 0.0;
   s.backgroundMap.importKind = kImportForegroundBackground;
-  const bool both = s.settings.overlayOption == 1;
+  const bool both = s.settings.overlayOption == OverlayJoin::kBoth;
   for (int n = 1; n <= shape.cells; ++n) {
     GridCell& c = cellAt(s, n);
     BackCell b = readBackCell(s.ws, n);

@@ -9,6 +9,7 @@
 #include "measures/scores.h"
 #include "store/measurecode.h"
 #include "store/measuretraits.h"
+#include "store/unitgeometry.h"
 
 namespace zn {
 
@@ -17,6 +18,27 @@ namespace {
 double asNumber(double score) { return score == kZeroScore ? 0.0 : score; }
 
 int lastCell(const Session& s) { return lastCellNumber(s.ws); }
+
+// The units of a neighbourhood of 9 (the first ring) or 25 (both rings)
+// around each unit, in ring order.
+class Neighbourhood {
+ public:
+  explicit Neighbourhood(const Session& s)
+      : geometry_(unitGeometry(s)), rings_(s.settings.neighbourhoodSize == 25 ? 2 : 1) {}
+  const std::vector<int>& around(int n) {
+    units_.clear();
+    for (int k = 1; k <= rings_; ++k) {
+      geometry_->ring(n, k, ring_);
+      units_.insert(units_.end(), ring_.begin(), ring_.end());
+    }
+    return units_;
+  }
+
+ private:
+  std::unique_ptr<UnitGeometry> geometry_;
+  int rings_;
+  std::vector<int> ring_, units_;
+};
 
 bool singleTaxonPlot(const Session& s) {
   const MeasureCode code = s.map.measureCode;
@@ -55,7 +77,7 @@ double smoothedValue(double x, const double* neighbours, int k, bool byMean) {
 void smoothPass(Session& s) {
   if (!smoothPassApplies(s)) return;
   const int cells = lastCell(s);
-  const int size = s.settings.neighbourhoodSize == 25 ? 25 : 9;
+  Neighbourhood hood(s);
   const bool byMean = s.settings.smoothByMean == Smoothing::kMean;
   auto& grid = s.ws.cells;
   std::vector<double> smoothed(static_cast<std::size_t>(cells) + 1, 0.0);
@@ -64,9 +86,7 @@ void smoothPass(Session& s) {
     const GridCell& c = grid[static_cast<std::size_t>(n)];
     if (c.score == 0.0) continue;
     int k = 1;
-    for (int i = 0; i < size - 1; ++i) {
-      const int m = i < 8 ? c.inner[static_cast<std::size_t>(i)] : c.outer[static_cast<std::size_t>(i - 8)];
-      if (m < 1 || m > cells) continue;
+    for (const int m : hood.around(n)) {
       const double v = grid[static_cast<std::size_t>(m)].score;
       if (v == 0.0) continue;
       around[static_cast<std::size_t>(k - 1)] = asNumber(v);
@@ -86,18 +106,16 @@ void smoothThreeAxis(Session& s) {
   ThreeAxisBuffer& b = s.overlay.threeAxis;
   if (!b.loaded || !smoothPassApplies(s)) return;
   const int cells = std::min(lastCell(s), static_cast<int>(b.values.size()) - 1);
-  const int size = s.settings.neighbourhoodSize == 25 ? 25 : 9;
+  Neighbourhood hood(s);
   const bool byMean = s.settings.smoothByMean == Smoothing::kMean;
   std::array<double, 24> around{};
   for (std::size_t column = 0; column < 3; ++column) {
     auto value = [&](int n) -> double& { return b.values[static_cast<std::size_t>(n)][column]; };
     for (int n = 1; n <= cells; ++n) {
       if (value(n) == 0.0) continue;
-      const GridCell& c = s.ws.cells[static_cast<std::size_t>(n)];
       int k = 1;
-      for (int i = 0; i < size - 1; ++i) {
-        const int m = i < 8 ? c.inner[static_cast<std::size_t>(i)] : c.outer[static_cast<std::size_t>(i - 8)];
-        if (m < 1 || m > cells || value(m) == 0.0) continue;
+      for (const int m : hood.around(n)) {
+        if (m > cells || value(m) == 0.0) continue;
         around[static_cast<std::size_t>(k - 1)] = asNumber(value(m));
         ++k;
       }

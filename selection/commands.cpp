@@ -26,7 +26,9 @@ AnalysisOutcome withReport(Session& s, const ReportFacts& f) {
   AnalysisOutcome a;
   a.ran = true;
   a.seconds = f.seconds;
-  a.results = representationReport(s, f).text;
+  const Report rep = representationReport(s, f);
+  storeRepresentation(s.ws.cards, rep.reps);
+  a.results = rep.text;
   return a;
 }
 
@@ -51,7 +53,7 @@ AnalysisOutcome reorderSetByRichness(Session& s, const ReportFacts& facts) {
   if (auto refused = refuseEmpty(s, "Re-order areas by richness")) return *refused;
   setMeasureCode(s, kCodeReorderedByRichness);
   const SelectionIndex x(s);
-  reorderByRichnessPasses(s, x);
+  scorePlacedAreas(s.ws.cells, reorderByRichnessPasses(s.areas, x));
   double top = 0.0;
   for (const GridCell& c : s.ws.cells) top = std::max(top, c.score);
   finishMeasure(s, top);
@@ -67,7 +69,7 @@ AnalysisOutcome reorderSetByThreat(Session& s, bool threatPresent, float lastSec
   }
   if (auto refused = refuseEmpty(s, "Re-order areas by threat")) return *refused;
   setMeasureCode(s, kCodeReorderedByThreat);
-  reorderByThreat(s);
+  reorderByThreat(s.areas, s.ws);
   return withReport(s, lastSeconds);
 }
 

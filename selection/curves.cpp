@@ -189,12 +189,16 @@ struct QuickOrders {
 // when stopped.
 bool quickOrders(const Session& s, const CurveParams& p, int cells, CurveSteps& steps, QuickOrders& q) {
   {
-    Scratch sc(s);
-    sc.s.settings.nearMinimumGoal = 1;
+    Settings st = s.settings;
+    st.nearMinimumGoal = 1;
+    SelectionEnv env;
+    env.seed = p.seed;
     RunRequest req;
-    req.env.seed = p.seed;
-    runMainRun(sc.s, req);
-    q.nearMinimum = sc.s.areas.cells;
+    req.params = nearMinimumParams(st, s.costPresent, env);
+    AreaSet set;
+    Progress quiet;
+    runMainRun(s, req, set, quiet);
+    q.nearMinimum = set.cells;
   }
   if (!steps.step()) return false;
   {

@@ -133,28 +133,25 @@ QuickSet takeQuickSet(Session& s, ExactKind kind) {
 // coverage set for the number of areas or the budget. Its new cells.
 std::vector<int> quickCells(const Session& s, const ExactProblem& p) {
   Progress quiet;
-  Session copy(quiet, s.home, s.variant);
-  copy.settings = s.settings;
-  copy.ws = s.ws;
-  copy.areas = s.areas;
-  copy.costPresent = s.costPresent;
-  copy.map = s.map;
+  Settings st = s.settings;
   RunRequest r;
-  r.env.seed = 1;  // random tie-breaks: any draw makes a start
   if (p.kind == ExactKind::MinimumSet) {
     r.kind = RunKind::NearMinimum;
   } else {
-    copy.settings.reordering = Reordering::kByRichness;  // by richness, as the coverage set runs
-    copy.settings.nearMinimumGoal = 1;
+    st.reordering = Reordering::kByRichness;  // by richness, as the coverage set runs
+    st.nearMinimumGoal = 1;
     r.kind = p.kind == ExactKind::CoverageByBudget ? RunKind::CoverageByBudget : RunKind::CoverageByNumber;
     r.areasToAdd = p.areaLimit;
     r.budget = p.budget;
   }
-  copy.settings.includeSeeds = Flag::kOff;  // the exact run's fixed cells are the seeds here
-  copy.areas.cells = p.fixedCells;
-  copy.areas.seedCount = static_cast<int>(p.fixedCells.size());
-  runMainRun(copy, r);
-  const AreaSet& a = copy.areas;
+  st.includeSeeds = Flag::kOff;  // the exact run's fixed cells are the seeds here
+  SelectionEnv env;
+  env.seed = 1;  // random tie-breaks: any draw makes a start
+  r.params = nearMinimumParams(st, s.costPresent, env);
+  AreaSet a;
+  a.cells = p.fixedCells;
+  a.seedCount = static_cast<int>(p.fixedCells.size());
+  runMainRun(s, r, a, quiet);
   return {a.cells.begin() + std::clamp(a.seedCount, 0, a.count()), a.cells.end()};
 }
 

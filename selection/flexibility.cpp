@@ -2,11 +2,7 @@
 
 #include <algorithm>
 
-#include "measures/richness.h"
-#include "measures/scores.h"
 #include "selection/hotspots.h"
-#include "selection/setdata.h"
-#include "store/text.h"
 
 namespace zn {
 
@@ -51,17 +47,16 @@ bool fullyFlexibleApplies(const Session& s) {
          (order == Reordering::kByRichness || order == Reordering::kByRarity) && s.settings.nearMinimumGoal == 1;
 }
 
-int mapFullyFlexibleAreas(Session& s) {
-  if (!fullyFlexibleApplies(s)) return 0;
-  setMeasureCode(s, kCodeFullyFlexible);
-  clearCellScores(s);
+FullyFlexibleMap fullyFlexibleMap(const Session& s) {
+  FullyFlexibleMap m;
+  if (!fullyFlexibleApplies(s)) return m;
+  m.applies = true;
+  m.score.assign(s.ws.cells.size(), 0.0);
+  m.count.assign(s.ws.cells.size(), 0);
   const AreaSet& set = s.areas;
   const int seeds = std::clamp(set.seedCount, 0, set.count());
   const int areas = set.count() - seeds;
-  if (areas <= 0) {
-    finishMeasure(s, 0.0);
-    return 0;
-  }
+  if (areas <= 0) return m;
   std::vector<std::vector<int>> alternatives(static_cast<std::size_t>(areas));
   // Ascending by group size through the descending sort of the negated
   // sizes, which compares the same pairs in the same order.
@@ -89,29 +84,20 @@ int mapFullyFlexibleAreas(Session& s) {
   for (int i = 0; i < areas; ++i)
     group[static_cast<std::size_t>(position[static_cast<std::size_t>(i)])] = size[static_cast<std::size_t>(i)];
 
-  auto& grid = s.ws.cells;
   for (int p = 0; p < areas; ++p) {
     const int a = set.cells[static_cast<std::size_t>(seeds + p)];
     if (a < 1 || a > lastCell(s)) continue;
-    grid[static_cast<std::size_t>(a)].score = top;
-    grid[static_cast<std::size_t>(a)].count = 2;
+    m.score[static_cast<std::size_t>(a)] = top;
+    m.count[static_cast<std::size_t>(a)] = 2;
     const auto& alt = alternatives[static_cast<std::size_t>(p)];
     if (alt.size() <= 1) continue;
     for (int c : alt) {
-      grid[static_cast<std::size_t>(c)].score = top - group[static_cast<std::size_t>(p)];
-      grid[static_cast<std::size_t>(c)].count = 1;
+      m.score[static_cast<std::size_t>(c)] = top - group[static_cast<std::size_t>(p)];
+      m.count[static_cast<std::size_t>(c)] = 1;
     }
   }
-  finishMeasure(s, top);
-  return top;
-}
-
-bool runMapFullyFlexible(Session& s, std::optional<Notice>& refusal) {
-  if (!s.areas.nearMinimumDone) {
-    refusal = Notice{"No areas have been selected yet.", "Map fully flexible areas", Icon::None};
-    return false;
-  }
-  return mapFullyFlexibleAreas(s) > 0;
+  m.top = top;
+  return m;
 }
 
 bool goalEssentialClickApplies(const Session& s) {
@@ -121,27 +107,12 @@ bool goalEssentialClickApplies(const Session& s) {
   return s.ws.datafile.opened && shows && s.settings.nearMinimumGoal == 1;
 }
 
-int showGoalEssentialTaxa(Session& s, int cell) {
-  if (cell < 1 || cell > lastCell(s)) return 0;
-  setMeasureCode(s, kCodeFlexibilityPlot);
-  Workspace& ws = s.ws;
-  clearPlotMarks(ws);
-  int essential = 0;
-  for (int t = 0; t < taxaInStore(ws); ++t)
-    if (soleArea(ws, t) == cell) {
-      setPlotMark(ws, t, true);
-      s.map.currentTaxon = t;
-      ++essential;
-    }
-  if (essential == 0) {
-    s.map.dataTitle = "no goal-essential taxa";
-    return 0;
-  }
-  if (essential > 1) {
-    computeSelective(s, kCodeFlexibilityPlot);
-    s.map.dataTitle = strprintf("%d goal-essential taxa", essential);
-  }
-  return essential;
+std::vector<int> goalEssentialTaxa(const Session& s, int cell) {
+  std::vector<int> taxa;
+  if (cell < 1 || cell > lastCell(s)) return taxa;
+  for (int t = 0; t < taxaInStore(s.ws); ++t)
+    if (soleArea(s.ws, t) == cell) taxa.push_back(t);
+  return taxa;
 }
 
 }  // namespace zn

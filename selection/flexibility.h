@@ -22,21 +22,24 @@ std::vector<int> fullyFlexibleAlternatives(const Session& s, int area);
 // the goal was 1.
 bool fullyFlexibleApplies(const Session& s);
 
-// Code 40 on the map: each group of interchangeable cells shares one score,
-// distinct per group and lower for larger groups; areas no cell can
-// replace score highest. Returns the top score (0 when it does not apply,
-// the map then unchanged).
-int mapFullyFlexibleAreas(Session& s);
-
-// The menu command: refuses ("No areas have been selected yet.", returned
-// in `refusal`) until a near-minimum set is done. True when a cell scores.
-bool runMapFullyFlexible(Session& s, std::optional<Notice>& refusal);
+// The scores of code 40: each group of interchangeable cells shares one
+// score, distinct per group and lower for larger groups; areas no cell can
+// replace score highest.
+struct FullyFlexibleMap {
+  bool applies = false;  // fullyFlexibleApplies; without it the map stays
+  int top = 0;           // the top score, 0 when no area scores
+  // Per cell record: the score, and the count (2 an area of the set, 1 an
+  // alternative); 0 elsewhere.
+  std::vector<double> score;
+  std::vector<int> count;
+};
+FullyFlexibleMap fullyFlexibleMap(const Session& s);
 
 // True when a left click on the map shows the goal-essential taxa.
 bool goalEssentialClickApplies(const Session& s);
 
-// The click on a cell: code 26, the taxa whose sole area it is are marked
-// and mapped. Returns their number.
-int showGoalEssentialTaxa(Session& s, int cell);
+// The taxa whose sole area the cell is, which the click on it (code 26)
+// marks and maps; empty for a cell off the grid.
+std::vector<int> goalEssentialTaxa(const Session& s, int cell);
 
 }  // namespace zn

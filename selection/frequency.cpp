@@ -3,12 +3,11 @@
 #include <algorithm>
 #include <limits>
 
-#include "measures/scores.h"
 #include "selection/areaset.h"
 #include "selection/curves.h"
-#include "selection/exactcall.h"
 #include "selection/nearminimum.h"
 #include "selection/report.h"
+#include "selection/selectionindex.h"
 #include "selection/stopwatch.h"
 #include "store/text.h"
 
@@ -19,22 +18,23 @@ FrequencyResult computeSelectionFrequency(const Session& s, const FrequencyParam
   out.error = qualityRefusal(s, p.runs);
   if (!out.error.empty()) return out;
   Stopwatch watch(s.progress);
-  Scratch sc(s);
-  sc.s.settings.lastTieRandom = LastTie::kRandom;
-  const Settings settings = sc.s.settings;
+  Progress quiet;
+  const SelectionIndex x(s);
+  RunRequest req;
+  req.params = nearMinimumParams(s.settings, s.costPresent);
+  req.params.lastTieRandom = true;
+  AreaSet set;
   out.runs = p.runs;
   out.chosen.assign(s.ws.cells.size(), 0);
   out.smallest = std::numeric_limits<int>::max();
   for (int run = 1; run <= p.runs; ++run) {
-    sc.s.settings = settings;  // each run applies its own forcings
-    clearAllAreas(sc.s.areas);
-    RunRequest req;
-    req.env.seed = static_cast<std::uint32_t>(run);
-    runMainRun(sc.s, req);
-    for (int a : sc.s.areas.cells)
+    clearAllAreas(set);
+    req.params.seed = static_cast<std::uint32_t>(run);
+    runMainRun(s, x, req, set, quiet);
+    for (int a : set.cells)
       if (a >= 0 && a < static_cast<int>(out.chosen.size())) ++out.chosen[static_cast<std::size_t>(a)];
-    out.smallest = std::min(out.smallest, sc.s.areas.count());
-    out.largest = std::max(out.largest, sc.s.areas.count());
+    out.smallest = std::min(out.smallest, set.count());
+    out.largest = std::max(out.largest, set.count());
     if (p.progress && !p.progress(run * 100 / p.runs)) {
       out.stopped = true;
       out.runs = run;
@@ -43,18 +43,6 @@ FrequencyResult computeSelectionFrequency(const Session& s, const FrequencyParam
   }
   out.seconds = watch.seconds();
   return out;
-}
-
-void mapSelectionFrequency(Session& s, const FrequencyResult& r) {
-  clearScores(s);
-  setMeasureCode(s, kCodeSelectionFrequency);
-  for (std::size_t n = 1; n < r.chosen.size() && n < s.ws.cells.size(); ++n) {
-    GridCell& g = s.ws.cells[n];
-    g.count = r.chosen[n];
-    g.score = r.share(static_cast<int>(n));
-  }
-  s.map.runs = r.runs;
-  finishMeasure(s, 100.0);
 }
 
 std::string frequencyReport(const Session& s, const FrequencyResult& r) {

@@ -36,10 +36,6 @@ struct FrequencyResult {
 // session itself is not changed.
 FrequencyResult computeSelectionFrequency(const Session& s, const FrequencyParams& p);
 
-// Puts the shares on the map (percent, scale 0 ... 100, count = runs that
-// chose the cell) under code 47; cells never chosen keep no score.
-void mapSelectionFrequency(Session& s, const FrequencyResult& r);
-
 std::string frequencyReport(const Session& s, const FrequencyResult& r);
 
 }  // namespace zn

@@ -151,7 +151,7 @@ GreedyResult growGreedySet(Session& s, const GreedyOptions& o) {
   set.seedCount = o.includeSeeds ? 0 : set.count();
   r.seedCount = set.seedCount;
   SelectionProgress progress(s.progress, s.ws.counters.taxaWithRecords);
-  clearCellScores(s);
+  clearCellScores(s.ws.cells);
 
   const SelectionData d(s, o.byRarity, o.rarityFormula, o.byCost);
   const std::uint32_t start = s.progress.tickMs();
@@ -159,9 +159,9 @@ GreedyResult growGreedySet(Session& s, const GreedyOptions& o) {
   if (o.rejectRedundant) r.rejected = rejectRedundantFromEnd(set, d, goal);
   if (goal == 1 && r.rejected > 0) reorderByGain(set, d);
 
-  scoreByPosition(s, set);
+  scoreByPosition(s.ws.cells, set);
   r.added = set.count() - set.seedCount;
-  r.represented = storeRepresentation(s, d);
+  r.represented = storeRepresentation(s.ws.cards, set, d);
   r.seconds = static_cast<float>(s.progress.tickMs() - start) * 0.001f;
   return r;
 }
@@ -175,7 +175,9 @@ GreedyResult runGreedySet(Session& s) {
   ReportFacts f;
   f.seconds = r.seconds;
   f.rejected = r.rejected;
-  r.results = representationReport(s, f).text;
+  const Report rep = representationReport(s, f);
+  storeRepresentation(s.ws.cards, rep.reps);
+  r.results = rep.text;
   return r;
 }
 

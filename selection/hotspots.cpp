@@ -85,7 +85,9 @@ HotspotResult runHotspots(Session& s, int n) {
   r.seconds = static_cast<float>(s.progress.tickMs() - start) * 0.001f;
   ReportFacts f;
   f.seconds = r.seconds;
-  r.results = representationReport(s, f).text;
+  const Report rep = representationReport(s, f);
+  storeRepresentation(s.ws.cards, rep.reps);
+  r.results = rep.text;
   return r;
 }
 

@@ -32,35 +32,34 @@ struct Pending {
 
   // Gives cell c the score of the pass unless it has one; true when it
   // was scored now.
-  bool score(Session& s, int c, int size, int pass) const {
+  bool score(IrreplaceabilityResult& r, int c, int size, int pass) const {
     if (c > cells) return false;
-    GridCell& g = s.ws.cells[static_cast<std::size_t>(c)];
-    if (g.score != 0.0) return false;
-    g.score = 1.0 / size;
-    g.count = pass;
+    double& g = r.score[static_cast<std::size_t>(c)];
+    if (g != 0.0) return false;
+    g = 1.0 / size;
+    r.count[static_cast<std::size_t>(c)] = pass;
     return true;
   }
 };
 
-// Both measures start alike: their code, cleared scores, the pending taxa.
+// Both measures start alike: no cell scored, the pending taxa.
 struct Run {
-  Run(Session& s, MeasureCode code) : p((setMeasureCode(s, code), beginMeasure(s), s)) { r.taxaCounted = p.counted(); }
+  explicit Run(const Session& s) : p(s) {
+    r.taxaCounted = p.counted();
+    r.score.assign(static_cast<std::size_t>(std::max(p.cells, 0)) + 1, 0.0);
+    r.count.assign(r.score.size(), 0);
+  }
   Pending p;
   IrreplaceabilityResult r;
 };
 
-void finish(Session& s, const Pending& p) {
-  double top = 0.0;
-  for (int n = 1; n <= p.cells; ++n) top = std::max(top, s.ws.cells[static_cast<std::size_t>(n)].score);
-  s.map.taxaCounted = p.counted();
-  finishMeasure(s, top);
-}
+void finish(IrreplaceabilityResult& r) { r.top = *std::max_element(r.score.begin(), r.score.end()); }
 
 }  // namespace
 
-IrreplaceabilityResult computeEmrIrreplaceability(Session& s) {
+IrreplaceabilityResult computeEmrIrreplaceability(const Session& s) {
   if (!s.ws.datafile.opened) return {};
-  Run run(s, kCodeEmrIrreplaceability);
+  Run run(s);
   Pending& p = run.p;
   IrreplaceabilityResult& r = run.r;
   // Candidates: cells holding a taxon richness would count.
@@ -70,7 +69,6 @@ IrreplaceabilityResult computeEmrIrreplaceability(Session& s) {
       if (c <= p.cells && !candidate[static_cast<std::size_t>(c)])
         candidate[static_cast<std::size_t>(c)] = 1, ++r.candidates;
 
-  auto& grid = s.ws.cells;
   std::vector<int> scoredNow;
   std::size_t next = 0;
   for (;;) {
@@ -83,7 +81,7 @@ IrreplaceabilityResult computeEmrIrreplaceability(Session& s) {
       const int t = p.byRange[k];
       if (p.done[static_cast<std::size_t>(t)]) continue;
       for (int c : p.index.unitsOf(t))
-        if (p.score(s, c, size, r.passes)) scoredNow.push_back(c);
+        if (p.score(r, c, size, r.passes)) scoredNow.push_back(c);
     }
     for (int c : scoredNow)
       for (int t : p.index.taxaIn(c)) p.done[static_cast<std::size_t>(t)] = 1;
@@ -92,29 +90,27 @@ IrreplaceabilityResult computeEmrIrreplaceability(Session& s) {
     for (std::size_t k = next; k < p.byRange.size() && p.index.range(p.byRange[k]) == size; ++k)
       p.done[static_cast<std::size_t>(p.byRange[k])] = 1;
   }
-  for (int c = 1; c <= p.cells; ++c) {
-    GridCell& g = grid[static_cast<std::size_t>(c)];
-    if (candidate[static_cast<std::size_t>(c)] && g.score == 0.0) {
-      g.score = 1.0 / r.candidates;
-      g.count = r.passes + 1;
+  for (int c = 1; c <= p.cells; ++c)
+    if (candidate[static_cast<std::size_t>(c)] && r.score[static_cast<std::size_t>(c)] == 0.0) {
+      r.score[static_cast<std::size_t>(c)] = 1.0 / r.candidates;
+      r.count[static_cast<std::size_t>(c)] = r.passes + 1;
     }
-  }
-  finish(s, p);
+  finish(r);
   return run.r;
 }
 
-IrreplaceabilityResult computeMaxRarity(Session& s) {
+IrreplaceabilityResult computeMaxRarity(const Session& s) {
   if (!s.ws.datafile.opened) return {};
-  Run run(s, kCodeMaxRarity);
+  Run run(s);
   Pending& p = run.p;
   IrreplaceabilityResult& r = run.r;
   for (std::size_t k = 0; k < p.byRange.size();) {
     const int size = p.index.range(p.byRange[k]);
     ++r.passes;
     for (; k < p.byRange.size() && p.index.range(p.byRange[k]) == size; ++k)
-      for (int c : p.index.unitsOf(p.byRange[k])) p.score(s, c, size, r.passes);
+      for (int c : p.index.unitsOf(p.byRange[k])) p.score(r, c, size, r.passes);
   }
-  finish(s, p);
+  finish(r);
   return run.r;
 }
 

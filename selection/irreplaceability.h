@@ -4,6 +4,8 @@
 // (the rank of that range size) in which it was scored.
 #pragma once
 
+#include <vector>
+
 #include "store/session.h"
 
 namespace zn {
@@ -12,15 +14,20 @@ struct IrreplaceabilityResult {
   int taxaCounted = 0;  // included taxa with records not represented in the set
   int passes = 0;
   int candidates = 0;  // EMR: cells holding a taxon not yet represented
+  // Per cell 0 ... cells: the score and the pass that gave it (0 unscored),
+  // and the largest score.
+  std::vector<double> score;
+  std::vector<int> count;
+  double top = 0.0;
 };
 
 // Passes over the rarest taxa left: each scores the cells of the taxa of
 // the smallest range size, then every taxon in a cell scored by the pass is
 // taken as held. Candidate cells still without a score get 1 / candidates.
-IrreplaceabilityResult computeEmrIrreplaceability(Session& s);
+IrreplaceabilityResult computeEmrIrreplaceability(const Session& s);
 
 // Each cell scores 1 / the smallest range size among the unrepresented taxa
 // it holds; its count is the rank of that range size.
-IrreplaceabilityResult computeMaxRarity(Session& s);
+IrreplaceabilityResult computeMaxRarity(const Session& s);
 
 }  // namespace zn

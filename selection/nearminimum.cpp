@@ -36,6 +36,26 @@ std::string ruleLabel(int code, bool random) {
   }
 }
 
+NearMinimumParams nearMinimumParams(const Settings& st, bool costPresent, const SelectionEnv& env) {
+  NearMinimumParams p;
+  p.goal = std::max(1, st.nearMinimumGoal);
+  p.reordering = st.reordering;
+  if (p.reordering == Reordering::kByRichness || p.reordering == Reordering::kByRarity) p.goal = 1;
+  p.formula = st.rarityFormula;
+  p.extraTieBreaks = isOn(st.extraTieBreaks);
+  p.lastTieRandom = st.lastTieRandom != LastTie::kLowestCell;
+  p.rejectRedundant = isOn(st.rejectRedundant);
+  p.includeSeeds = isOn(st.includeSeeds);
+  p.byCost = costPresent && isOn(st.optimiseByCost);
+  p.flexibilityMap = p.goal == 1 && isOn(st.flexibilityMap);
+  p.flexibilityPartial = p.goal == 1 && isOn(st.flexibilityPartial);
+  p.mapAllFlexible = p.goal == 1 && isOn(st.mapAllFlexible);
+  p.longReports = isOn(st.longReports);
+  p.threatPresent = env.threatPresent;
+  p.seed = env.seed;
+  return p;
+}
+
 namespace {
 
 // No range left: above every range a problem can have (a datafile's 10000
@@ -43,49 +63,6 @@ namespace {
 constexpr int kNoRange = std::numeric_limits<int>::max();
 constexpr int kStatusSelected = 3;
 constexpr int kStatusForced = 4;
-
-struct Options {
-  int goal = 1;
-  Reordering reorder = Reordering::kByRichness;
-  RarityFormula formula = RarityFormula::kInverse;
-  bool extraTies = false;
-  bool randomTie = false;
-  bool reject = false;
-  bool includeSeeds = false;
-  bool byCost = false;
-  bool flexMap = false;
-  bool partial = false;
-  bool mapAll = false;
-  bool longReports = false;
-};
-
-// The option forcings of a run, written back into the settings so that the
-// title and the report describe what was run.
-Options applyForcings(Session& s) {
-  Settings& st = s.settings;
-  st.nearMinimumGoal = std::max(1, st.nearMinimumGoal);
-  if (st.reordering == Reordering::kByRichness || st.reordering == Reordering::kByRarity) st.nearMinimumGoal = 1;
-  if (!s.costPresent) st.optimiseByCost = Flag::kOff;
-  if (st.nearMinimumGoal > 1) {
-    st.flexibilityMap = Flag::kOff;
-    st.flexibilityPartial = Flag::kOff;
-    st.mapAllFlexible = Flag::kOff;
-  }
-  Options o;
-  o.goal = st.nearMinimumGoal;
-  o.reorder = st.reordering;
-  o.formula = st.rarityFormula;
-  o.extraTies = st.extraTieBreaks != Flag::kOff;
-  o.randomTie = st.lastTieRandom != LastTie::kLowestCell;
-  o.reject = st.rejectRedundant != Flag::kOff;
-  o.includeSeeds = st.includeSeeds != Flag::kOff;
-  o.byCost = st.optimiseByCost != Flag::kOff;
-  o.flexMap = st.flexibilityMap != Flag::kOff;
-  o.partial = st.flexibilityPartial != Flag::kOff;
-  o.mapAll = st.mapAllFlexible != Flag::kOff;
-  o.longReports = st.longReports != Flag::kOff;
-  return o;
-}
 
 // The lists the rule reads: the occurrences of a dataset (a datafile's
 // presence index or any other), which units count (1 … units) and which taxa
@@ -585,38 +562,49 @@ void NearMinimumCore::exchangeTwoForOne() {
   }
 }
 
-// A main run on the session: the rule on the datafile's lists, with the
-// cells' fields, the cards, the re-orderings, the cuts and the report lines
-// around it.
+// A main run on the session's data: the rule on the datafile's lists, with
+// the cell marks, the cards' fields, the re-orderings, the cuts and the
+// report lines around it.
 class MainRun {
  public:
-  MainRun(Session& s, const SelectionIndex& x, const RunRequest& req, const Options& o)
+  MainRun(const Session& s, const SelectionIndex& x, const RunRequest& req, AreaSet& areas, Feedback& feedback,
+          const std::vector<CellMark>& start)
       : s_(s),
         x_(x),
         req_(req),
-        o_(o),
-        set_(s.areas),
+        o_(req.params),
+        set_(areas),
+        fb_(feedback),
         cells_(x.cells),
+        marks_(start.empty() ? marksOf(s.ws) : start),
         lists_{x.ix, x.included, x.cells},
-        core_(lists_, s.areas.cells, seedsAtStart(s.areas, o), ruleOptions(o), costs_, s.rng) {}
+        core_(lists_, areas.cells, seedsAtStart(areas, o_), ruleOptions(o_), costs_, rng_) {}
 
   RunOutcome run();
 
  private:
-  static int seedsAtStart(const AreaSet& set, const Options& o) { return o.includeSeeds ? 0 : set.count(); }
-  static RuleOptions ruleOptions(const Options& o) {
+  static int seedsAtStart(const AreaSet& set, const NearMinimumParams& o) { return o.includeSeeds ? 0 : set.count(); }
+  static RuleOptions ruleOptions(const NearMinimumParams& o) {
     RuleOptions r;
     r.goal = o.goal;
-    r.extraTies = o.extraTies;
-    r.randomTie = o.randomTie;
+    r.extraTies = o.extraTieBreaks;
+    r.randomTie = o.lastTieRandom;
     r.byCost = o.byCost;
     return r;
   }
-  GridCell& cell(int n) { return s_.ws.cells[static_cast<std::size_t>(n)]; }
+  static std::vector<CellMark> marksOf(const Workspace& ws) {
+    std::vector<CellMark> m(ws.cells.size());
+    for (std::size_t n = 0; n < m.size(); ++n) {
+      const GridCell& c = ws.cells[n];
+      m[n] = CellMark{c.score, c.count, c.flexClass, c.ruleCode, c.tieCount};
+    }
+    return m;
+  }
+  CellMark& cell(int n) { return marks_[static_cast<std::size_t>(n)]; }
   double cost(int n) const { return x_.valid(n) ? s_.ws.cells[static_cast<std::size_t>(n)].cost : 0.0; }
   bool coverage() const { return req_.kind != RunKind::NearMinimum; }
   bool reorderedByRichnessOrRarity() const {
-    return o_.reorder == Reordering::kByRichness || o_.reorder == Reordering::kByRarity;
+    return o_.reordering == Reordering::kByRichness || o_.reordering == Reordering::kByRarity;
   }
   int seeds() const { return std::clamp(set_.seedCount, 0, set_.count()); }
 
@@ -630,12 +618,15 @@ class MainRun {
   void complementOnResidue(double residue, int uncutCount);
   void finish();
 
-  Session& s_;
+  const Session& s_;
   const SelectionIndex& x_;
   const RunRequest& req_;
-  Options o_;
+  const NearMinimumParams& o_;
   AreaSet& set_;
+  Feedback& fb_;
   const int cells_;
+  std::vector<CellMark> marks_;
+  Random rng_;
   std::vector<double> costs_;
   OccurrenceLists lists_;
   NearMinimumCore core_;
@@ -643,9 +634,9 @@ class MainRun {
 };
 
 void MainRun::clearCells() {
-  const int last = static_cast<int>(s_.ws.cells.size()) - 1;
+  const int last = static_cast<int>(marks_.size()) - 1;
   for (int n = 0; n <= std::min(last, s_.ws.geo.cells); ++n) {
-    GridCell& c = cell(n);
+    CellMark& c = cell(n);
     c.score = 0.0;
     c.count = 0;
     c.flexClass = 0;
@@ -663,7 +654,7 @@ void MainRun::copyRuleCodes(int startCount) {
   for (int p = startCount + 1; p <= set_.count(); ++p) {
     cell(set_.cells[static_cast<std::size_t>(p - 1)]).ruleCode =
         core_.rule(set_.cells[static_cast<std::size_t>(p - 1)]);
-    if (p < static_cast<int>(s_.ws.cells.size())) cell(p).tieCount = ties[static_cast<std::size_t>(p)];
+    if (p < static_cast<int>(marks_.size())) cell(p).tieCount = ties[static_cast<std::size_t>(p)];
   }
 }
 
@@ -676,7 +667,7 @@ void MainRun::writeRuleSummary() {
     const int n = set_.cells[static_cast<std::size_t>(p - 1)];
     const int rule = x_.valid(n) ? cell(n).ruleCode : 0;
     const std::string name = reportLocationName(s_, n);
-    const std::string label = ruleLabel(rule, o_.randomTie);
+    const std::string label = ruleLabel(rule, o_.lastTieRandom);
     if (rule == 1) r += strprintf("%6d%6d %-16s    -  %s\n", p, n, name.c_str(), label.c_str());
     else r += strprintf("%6d%6d %-16s%5d  %s\n", p, n, name.c_str(), cell(p).tieCount - 1, label.c_str());
   }
@@ -685,7 +676,7 @@ void MainRun::writeRuleSummary() {
 void MainRun::reorder() {
   if (reorderedByRichnessOrRarity()) {
     std::vector<double> weight(static_cast<std::size_t>(x_.ix.taxa), 1.0);
-    if (o_.reorder == Reordering::kByRarity)
+    if (o_.reordering == Reordering::kByRarity)
       for (int t = 0; t < x_.ix.taxa; ++t)
         weight[static_cast<std::size_t>(t)] = rarityValue(o_.formula, x_.range(t), s_.ws.geo.cells);
     std::vector<double> costs;
@@ -694,10 +685,10 @@ void MainRun::reorder() {
       for (int n = 1; n <= cells_; ++n) costs[static_cast<std::size_t>(n)] = cost(n);
     }
     reorderByGain(set_, x_, weight, o_.byCost ? &costs : nullptr);
-  } else if (o_.reorder == Reordering::kNone || coverage()) {
-    reorderByRichnessPasses(s_, x_);
-  } else if (o_.reorder == Reordering::kByThreat && req_.env.threatPresent && o_.goal == 1) {
-    reorderByThreat(s_);
+  } else if (o_.reordering == Reordering::kNone || coverage()) {
+    scorePlacedAreas(marks_, reorderByRichnessPasses(set_, x_));
+  } else if (o_.reordering == Reordering::kByThreat && o_.threatPresent && o_.goal == 1) {
+    reorderByThreat(set_, s_.ws);
   }
 }
 
@@ -709,8 +700,8 @@ void MainRun::score() {
   for (int q = seeds() + 1; q <= count; ++q) {
     const int n = set_.cells[static_cast<std::size_t>(q - 1)];
     if (!x_.valid(n)) continue;
-    GridCell& c = cell(n);
-    if (!o_.flexMap || o_.goal > 1) {
+    CellMark& c = cell(n);
+    if (!o_.flexibilityMap || o_.goal > 1) {
       c.count = q;
       c.score = count - q + 1;
     } else {
@@ -788,11 +779,11 @@ void MainRun::complementOnResidue(double residue, int uncutCount) {
   }
   if (best == 0) return;
   core_.append(bestCell, 0, 1, kStatusSelected);
-  GridCell& c = cell(bestCell);
+  CellMark& c = cell(bestCell);
   const int q = set_.count();
   c.ruleCode = 0;
-  if (q < static_cast<int>(s_.ws.cells.size())) cell(q).tieCount = 1;
-  if (o_.flexMap) {
+  if (q < static_cast<int>(marks_.size())) cell(q).tieCount = 1;
+  if (o_.flexibilityMap) {
     c.count = best;
     for (int t : x_.ix.taxaIn(bestCell)) {
       if (!x_.counts(t) || represented[static_cast<std::size_t>(t)]) continue;
@@ -819,31 +810,30 @@ void MainRun::finish() {
   }
   if (o_.longReports) out_.results += "\n\n\n";
   if (reorderedByRichnessOrRarity() && o_.goal == 1) {
-    s_.areas.nearMinimumDone = true;
+    set_.nearMinimumDone = true;
     std::vector<char> nonSeed(static_cast<std::size_t>(cells_) + 1, 0);
     for (int p = seeds(); p < set_.count(); ++p)
       if (const int a = set_.cells[static_cast<std::size_t>(p)]; x_.valid(a)) nonSeed[static_cast<std::size_t>(a)] = 1;
     for (int t = 0; t < x_.ix.taxa; ++t) {
       const int a = core_.sole()[static_cast<std::size_t>(t)];
       if (a <= 0 || a > cells_ || !nonSeed[static_cast<std::size_t>(a)]) continue;
-      GridCell& area = cell(a);
+      CellMark& area = cell(a);
       if (x_.range(t) == 1) area.flexClass = 2;
       else if (area.flexClass == 0) area.flexClass = 1;
-      if (o_.partial)
+      if (o_.flexibilityPartial)
         for (int n : x_.ix.unitsOf(t))
           if (n <= cells_ && cell(n).score == 0.0) cell(n).score = 2.0;
     }
   }
   // The cards keep each taxon's sole area and representation count.
-  CardStore& cards = s_.ws.cards;
-  const std::vector<int> reps = x_.presences(set_.cells);
+  out_.repCount = x_.presences(set_.cells);
+  out_.soleArea.assign(static_cast<std::size_t>(x_.ix.taxa), 0);
   for (int t = 0; t < x_.ix.taxa; ++t) {
-    cards.setField(t, cards.layout->soleArea, core_.sole().empty() ? 0 : core_.sole()[static_cast<std::size_t>(t)]);
-    cards.setField(t, cards.layout->repCount, reps[static_cast<std::size_t>(t)]);
-    out_.represented += x_.counts(t) && reps[static_cast<std::size_t>(t)] > 0;
+    if (!core_.sole().empty()) out_.soleArea[static_cast<std::size_t>(t)] = core_.sole()[static_cast<std::size_t>(t)];
+    out_.represented += x_.counts(t) && out_.repCount[static_cast<std::size_t>(t)] > 0;
   }
-  for (int n = 1; n <= cells_; ++n)
-    if (const auto at = static_cast<std::size_t>(5 * n + 4); at < s_.ws.prop3.size()) s_.ws.prop3[at] = core_.status(n);
+  out_.status.assign(static_cast<std::size_t>(cells_) + 1, 0);
+  for (int n = 1; n <= cells_; ++n) out_.status[static_cast<std::size_t>(n)] = core_.status(n);
 }
 
 RunOutcome MainRun::run() {
@@ -851,12 +841,12 @@ RunOutcome MainRun::run() {
   out_.ran = true;
   set_.seedCount = o_.includeSeeds ? 0 : set_.count();
   set_.nearMinimumDone = false;
-  Stopwatch watch(s_.progress);
+  Stopwatch watch(fb_);
   const int items = coverage() ? std::max(0, req_.areasToAdd) : s_.ws.counters.taxaWithRecords;
-  SelectionProgress progress(s_.progress, items);
+  SelectionProgress progress(fb_, items);
   if (coverage()) core_.onGrown = [&progress](int added) { progress.reach(added); };
   else core_.onMet = [&progress](int met) { progress.reach(met); };
-  if (o_.randomTie) s_.rng.seed(req_.env.seed ? *req_.env.seed : static_cast<std::uint32_t>(s_.progress.timeOfDay()));
+  if (o_.lastTieRandom) rng_.seed(o_.seed ? *o_.seed : static_cast<std::uint32_t>(fb_.timeOfDay()));
 
   clearCells();
   core_.begin();
@@ -867,11 +857,11 @@ RunOutcome MainRun::run() {
   core_.growSet();
   copyRuleCodes(startCount);
   for (int p = 1; p <= set_.count(); ++p)
-    out_.ties.push_back(p < static_cast<int>(s_.ws.cells.size()) ? cell(p).tieCount : 0);
+    out_.ties.push_back(p < static_cast<int>(marks_.size()) ? cell(p).tieCount : 0);
   if (o_.longReports) writeRuleSummary();
-  if (o_.reject) core_.rejectRedundant();
+  if (o_.rejectRedundant) core_.rejectRedundant();
   core_.recordSoleAreas();
-  if (reorderedByRichnessOrRarity() && o_.reject) core_.exchangeTwoForOne();
+  if (reorderedByRichnessOrRarity() && o_.rejectRedundant) core_.exchangeTwoForOne();
   out_.rejected = core_.rejected;
   reorder();
   score();
@@ -883,31 +873,24 @@ RunOutcome MainRun::run() {
   if (req_.kind == RunKind::CoverageByNumber) cutToNumber();
   if (req_.kind == RunKind::CoverageByBudget) cutToBudget();
   finish();
-  s_.settings.selectedAreasDisplay =
-      o_.includeSeeds || (coverage() && !o_.mapAll) ? AreasShown::kSeedsAndSelected : AreasShown::kSeeds;
+  out_.areasShown =
+      o_.includeSeeds || (coverage() && !o_.mapAllFlexible) ? AreasShown::kSeedsAndSelected : AreasShown::kSeeds;
   out_.capacityReached = core_.capacityReached;
+  out_.marks = std::move(marks_);
   out_.seconds = watch.seconds();
   return out_;
 }
 
-double largestScore(const Session& s) {
-  double m = 0.0;
-  for (const GridCell& c : s.ws.cells) m = std::max(m, c.score);
-  return m;
-}
-
-RunOutcome mainRun(Session& s, const SelectionIndex& x, const RunRequest& request) {
-  const Options o = applyForcings(s);
-  RunOutcome out = MainRun(s, x, request, o).run();
-  finishMeasure(s, largestScore(s));
-  return out;
-}
-
 }  // namespace
 
-RunOutcome runMainRun(Session& s, const RunRequest& request) {
+RunOutcome runMainRun(const Session& s, const SelectionIndex& x, const RunRequest& request, AreaSet& areas,
+                      Feedback& feedback, const std::vector<CellMark>& start) {
+  return MainRun(s, x, request, areas, feedback, start).run();
+}
+
+RunOutcome runMainRun(const Session& s, const RunRequest& request, AreaSet& areas, Feedback& feedback) {
   if (!s.ws.datafile.opened) return {};
-  return mainRun(s, SelectionIndex(s), request);
+  return runMainRun(s, SelectionIndex(s), request, areas, feedback);
 }
 
 NearMinimumSet nearMinimumOnLists(const Occurrences& lists, const std::vector<char>& counted,
@@ -935,70 +918,40 @@ NearMinimumSet nearMinimumOnLists(const Occurrences& lists, const std::vector<ch
   return out;
 }
 
-AnalysisOutcome runNearMinimumSet(Session& s, const SelectionEnv& env) {
-  AnalysisOutcome a;
+CoverageOutcome runNearMaximumCoverage(const Session& s, const SelectionIndex& x, const CoverageRequest& request,
+                                       AreaSet& areas, Feedback& feedback) {
+  CoverageOutcome a;
   if (!s.ws.datafile.opened) return a;
-  setMeasureCode(s, kCodeNearMinimum);
-  RunRequest r;
-  r.env = env;
-  // One index serves the run and its report: the run changes no level,
-  // group code or setting it is built from.
-  const SelectionIndex x(s);
-  const RunOutcome run = mainRun(s, x, r);
-  a.ran = true;
-  a.capacityReached = run.capacityReached;
-  a.seconds = run.seconds;
-  a.results = run.results;
-  ReportFacts f;
-  f.seconds = run.seconds;
-  f.rejected = run.rejected;
-  a.results += representationReport(s, f, x).text;
-  return a;
-}
-
-AnalysisOutcome runNearMaximumCoverage(Session& s, bool byBudget, int areasToAdd, double budget,
-                                       const SelectionEnv& env) {
-  AnalysisOutcome a;
-  if (!s.ws.datafile.opened) return a;
-  setMeasureCode(s, kCodeNearMaximumCoverage);
-  Stopwatch watch(s.progress);
-  s.settings.reordering = Reordering::kByRichness;
-  s.settings.nearMinimumGoal = 1;
-  const SelectionIndex x(s);
+  Stopwatch watch(feedback);
   // A goal above every range forces every occupied cell in: the set cannot
   // grow beyond that, so the goal is raised no further.
   int largestRange = 0;
   for (int t = 0; t < x.ix.taxa; ++t)
     if (x.counts(t)) largestRange = std::max(largestRange, x.range(t));
-  const AreaSet start = s.areas;
+  const AreaSet start = areas;
   RunRequest r;
-  r.env = env;
-  r.budget = budget;
-  r.areasToAdd = areasToAdd;
-  r.kind = byBudget && s.costPresent && s.settings.optimiseByCost != Flag::kOff ? RunKind::CoverageByBudget
-                                                                                : RunKind::CoverageByNumber;
-  RunOutcome run;
+  r.params = request.params;
+  r.budget = request.budget;
+  r.areasToAdd = request.areasToAdd;
+  r.kind = request.byBudget && request.params.byCost ? RunKind::CoverageByBudget : RunKind::CoverageByNumber;
+  std::vector<CellMark> marks;
   for (;;) {
-    const Options o = applyForcings(s);
-    run = MainRun(s, x, r, o).run();
-    a.results += run.results;
-    a.capacityReached = a.capacityReached || run.capacityReached;
-    const bool tooSmall =
-        r.kind == RunKind::CoverageByBudget ? run.fullCost < budget : s.areas.count() - s.areas.seedCount < areasToAdd;
-    if (!tooSmall || o.goal >= largestRange || run.capacityReached) break;
-    s.settings.reordering = Reordering::kNone;
-    s.settings.nearMinimumGoal = o.goal + 1;
-    s.areas = start;
+    a.run = runMainRun(s, x, r, areas, feedback, marks);
+    a.params = r.params;
+    a.results += a.run.results;
+    a.capacityReached = a.capacityReached || a.run.capacityReached;
+    const bool tooSmall = r.kind == RunKind::CoverageByBudget ? a.run.fullCost < request.budget
+                                                              : areas.count() - areas.seedCount < request.areasToAdd;
+    if (!tooSmall || r.params.goal >= largestRange || a.run.capacityReached) break;
+    // The next run goes without re-ordering, whose flexibility options
+    // apply to goal 1 alone.
+    r.params.reordering = Reordering::kNone;
+    ++r.params.goal;
+    r.params.flexibilityMap = r.params.flexibilityPartial = r.params.mapAllFlexible = false;
+    marks = a.run.marks;
+    areas = start;
   }
-  finishMeasure(s, largestScore(s));
-  a.ran = true;
   a.seconds = watch.seconds();
-  ReportFacts f;
-  f.seconds = a.seconds;
-  f.rejected = run.rejected;
-  f.fullSize = run.fullSize;
-  f.fullCost = run.fullCost;
-  a.results += representationReport(s, f, x).text;
   return a;
 }
 

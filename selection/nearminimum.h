@@ -13,15 +13,39 @@
 #include <vector>
 
 #include "store/notice.h"
+#include "store/progress.h"
 #include "store/session.h"
 
 namespace zn {
 
-// What the caller knows that the session does not hold.
+// What the caller knows that the options do not hold.
 struct SelectionEnv {
   bool threatPresent = false;         // threat values have been converted
   std::optional<std::uint32_t> seed;  // seeds the generator instead of the time of day
 };
+
+// The parameters of one near-minimum run.
+struct NearMinimumParams {
+  int goal = 1;  // representations wanted per included taxon
+  Reordering reordering = Reordering::kByRichness;
+  RarityFormula formula = RarityFormula::kInverse;  // of the re-ordering by rarity
+  bool extraTieBreaks = false;
+  bool lastTieRandom = false;
+  bool rejectRedundant = false;
+  bool includeSeeds = false;  // the seeds are chosen like any other area
+  bool byCost = false;
+  bool flexibilityMap = false;
+  bool flexibilityPartial = false;
+  bool mapAllFlexible = false;
+  bool longReports = false;  // the selection-rule summary goes into the results
+  bool threatPresent = false;
+  std::optional<std::uint32_t> seed;  // of the random last tie-break; else the time of day
+};
+
+// The parameters the options give, with the forcings a run makes: a goal
+// of at least 1 and of 1 when re-ordering by richness or rarity, no cost
+// optimisation without cost data, no flexibility map above goal 1.
+NearMinimumParams nearMinimumParams(const Settings& st, bool costPresent, const SelectionEnv& env = {});
 
 enum class RunKind { NearMinimum, CoverageByNumber, CoverageByBudget };
 
@@ -29,7 +53,16 @@ struct RunRequest {
   RunKind kind = RunKind::NearMinimum;
   int areasToAdd = 0;   // N of the coverage by number
   double budget = 0.0;  // B of the coverage by budget
-  SelectionEnv env;
+  NearMinimumParams params;
+};
+
+// The fields of one cell record a run writes.
+struct CellMark {
+  double score = 0.0;
+  int count = 0;
+  int flexClass = 0;
+  int ruleCode = 0;
+  int tieCount = 0;  // of the cell record numbered by the step, not by the area
 };
 
 struct RunOutcome {
@@ -44,15 +77,24 @@ struct RunOutcome {
   std::vector<int> ties;         // tied cells at each step (1 = no tie), by step
   bool capacityReached = false;  // stopped at the set's capacity with taxa below the goal
   float seconds = 0.0f;
+
+  // What the map and the cards are to hold afterwards: every cell record's
+  // marks, each taxon's sole area and representation count, each cell's
+  // status (1 ... cells), and which areas the map marks.
+  std::vector<CellMark> marks;
+  std::vector<int> soleArea, repCount, status;
+  AreasShown areasShown = AreasShown::kSeeds;
 };
 
-// The main run on the session's area set with the options of the settings
-// record (goal, re-ordering, tie-breaks, redundancy, seeds, cost, flexibility
-// map, long reports). Applies the option forcings to the settings, writes the
-// cells' scores, counts, rule codes, tie counts and flexibility classes and
-// the cards' sole areas and representation counts. Nothing without an open
-// datafile.
-RunOutcome runMainRun(Session& s, const RunRequest& request);
+// The main run from `areas` (the seeds and any areas already chosen),
+// which it leaves holding the set: the rule, redundancy rejection,
+// exchanges, re-ordering, scores and the flexibility classes. The session
+// is read only; `start` gives the cell marks the run begins from (the
+// session's cells when empty). Nothing without an open datafile.
+struct SelectionIndex;
+RunOutcome runMainRun(const Session& s, const SelectionIndex& x, const RunRequest& request, AreaSet& areas,
+                      Feedback& feedback, const std::vector<CellMark>& start = {});
+RunOutcome runMainRun(const Session& s, const RunRequest& request, AreaSet& areas, Feedback& feedback);
 
 // The rule label written in the selection-rule summary for a rule code.
 std::string ruleLabel(int code, bool lastTieRandom);
@@ -65,19 +107,28 @@ struct AnalysisOutcome {
   std::optional<Notice> refusal;  // why it did not run, for the caller to show
 };
 
-// "Near-minimum set" as far as computation and report go: code 8, one main
-// run, the representation report. Drawing and the fully flexible map are the
-// caller's.
-AnalysisOutcome runNearMinimumSet(Session& s, const SelectionEnv& env);
-
-// "Near-maximum-coverage set" after its dialog: code 9; re-ordering by
-// richness and goal 1, then, while the set is too small, no re-ordering and
-// the goal one higher, from the set as it stood at the start, until the set
-// is large enough or cannot grow; then the report. `byBudget` uses the
-// budget, else the number of areas to add (lowered to the cells that could
-// be added).
-AnalysisOutcome runNearMaximumCoverage(Session& s, bool byBudget, int areasToAdd, double budget,
-                                       const SelectionEnv& env);
+// The near-maximum-coverage set's runs: re-ordering by richness and goal 1,
+// then, while the set is too small, no re-ordering and the goal one higher,
+// from the set as it stood at the start, until the set is large enough or
+// cannot grow. `byBudget` (with cost optimisation) uses the budget, else
+// the number of areas to add.
+struct CoverageRequest {
+  bool byBudget = false;
+  int areasToAdd = 0;
+  double budget = 0.0;
+  // The first run's parameters: re-ordering by richness and goal 1 with the
+  // options' other choices.
+  NearMinimumParams params;
+};
+struct CoverageOutcome {
+  RunOutcome run;            // the last run, whose set stands
+  NearMinimumParams params;  // the parameters it ran with
+  std::string results;       // the rule summaries of every run
+  bool capacityReached = false;
+  float seconds = 0.0f;
+};
+CoverageOutcome runNearMaximumCoverage(const Session& s, const SelectionIndex& x, const CoverageRequest& request,
+                                       AreaSet& areas, Feedback& feedback);
 
 struct NearMinimumRule {
   int goal = 1;                 // representations wanted per counted taxon

@@ -24,14 +24,10 @@ int uncoveredTaxa(const SelectionIndex& x, int area, const std::vector<char>& co
 
 }  // namespace
 
-void reorderByRichnessPasses(Session& s, const SelectionIndex& x) {
-  AreaSet& set = s.areas;
+std::vector<PlacedArea> reorderByRichnessPasses(AreaSet& set, const SelectionIndex& x) {
+  std::vector<PlacedArea> placedAreas;
   const int seeds = std::clamp(set.seedCount, 0, set.count());
   const int areaCount = set.count();
-  for (GridCell& c : s.ws.cells) {
-    c.score = 0.0;
-    c.count = 0;
-  }
   const std::vector<int> work(set.cells.begin() + seeds, set.cells.end());
   set.cells.resize(static_cast<std::size_t>(seeds));
 
@@ -84,16 +80,13 @@ void reorderByRichnessPasses(Session& s, const SelectionIndex& x) {
     --left;
     const int a = work[best];
     set.cells.push_back(a);
-    if (x.valid(a)) {
-      GridCell& c = s.ws.cells[static_cast<std::size_t>(a)];
-      c.score = value[best];
-      c.count = set.count();
-    }
+    if (x.valid(a)) placedAreas.push_back({a, value[best], set.count()});
     cover(a, &value, slot, placed);
     if (coveredCount >= withRecords) newPass();
   }
   for (std::size_t i = 0; i < work.size(); ++i)
     if (!placed[i]) set.cells.push_back(work[i]);
+  return placedAreas;
 }
 
 void reorderByGain(AreaSet& set, const SelectionIndex& x, const std::vector<double>& weight,
@@ -149,11 +142,10 @@ void reorderByGain(AreaSet& set, const SelectionIndex& x, const std::vector<doub
     if (!placed[i]) set.cells[q++] = rest[i];
 }
 
-void reorderByThreat(Session& s) {
-  AreaSet& set = s.areas;
+void reorderByThreat(AreaSet& set, const Workspace& ws) {
   const int seeds = std::clamp(set.seedCount, 0, set.count());
   const auto threat = [&](int a) {
-    return a >= 1 && a < static_cast<int>(s.ws.cells.size()) ? s.ws.cells[static_cast<std::size_t>(a)].threat : 0.0;
+    return a >= 1 && a < static_cast<int>(ws.cells.size()) ? ws.cells[static_cast<std::size_t>(a)].threat : 0.0;
   };
   std::stable_sort(set.cells.begin() + seeds, set.cells.end(), [&](int a, int b) { return threat(a) > threat(b); });
 }

@@ -10,13 +10,37 @@
 
 namespace zn {
 
+// An area placed by the re-ordering in passes: the taxa it added and its
+// position in the set (from 1).
+struct PlacedArea {
+  int area = 0;
+  int value = 0;
+  int position = 0;
+};
+
 // "Re-order set by richness": the non-seed areas in successive passes, each
 // position taking the area that adds most included taxa not present in the
 // areas since the pass started (first in the previous order on ties); a pass
-// ends once every taxon with records is present. Clears every cell's score
-// and count, then gives each placed area its value as score and its position
-// as count. Areas that add nothing follow in their previous order.
-void reorderByRichnessPasses(Session& s, const SelectionIndex& x);
+// ends once every taxon with records is present. Areas that add nothing
+// follow in their previous order. Returns the placed areas of the grid, whose
+// value and position the map shows as score and count (every other cell
+// scoring 0).
+std::vector<PlacedArea> reorderByRichnessPasses(AreaSet& set, const SelectionIndex& x);
+
+// The scores the re-ordering in passes leaves in cell records (GridCell or
+// any record with a score and a count): 0 everywhere but at the placed areas.
+template <class Cell>
+void scorePlacedAreas(std::vector<Cell>& cells, const std::vector<PlacedArea>& placed) {
+  for (Cell& c : cells) {
+    c.score = 0.0;
+    c.count = 0;
+  }
+  for (const PlacedArea& a : placed) {
+    Cell& c = cells[static_cast<std::size_t>(a.area)];
+    c.score = a.value;
+    c.count = a.position;
+  }
+}
 
 // The near-minimum set's re-ordering by richness or rarity: each position
 // takes the area whose included taxa not present in any earlier position
@@ -27,7 +51,7 @@ void reorderByGain(AreaSet& set, const SelectionIndex& x, const std::vector<doub
                    const std::vector<double>* costs);
 
 // "Re-order set by threat": the non-seed areas by decreasing threat, the
-// previous order kept among equals. Scores are left alone.
-void reorderByThreat(Session& s);
+// previous order kept among equals (the cells' threat values).
+void reorderByThreat(AreaSet& set, const Workspace& ws);
 
 }  // namespace zn

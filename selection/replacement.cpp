@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "measures/scores.h"
 #include "selection/areaset.h"
 #include "selection/curves.h"
 #include "selection/exactcall.h"
@@ -60,21 +59,6 @@ ReplacementResult computeReplacementCost(const Session& s, const ReplacementPara
   }
   out.seconds = watch.seconds();
   return out;
-}
-
-void mapReplacementCost(Session& s, const ReplacementResult& r) {
-  clearScores(s);
-  setMeasureCode(s, kCodeReplacementCost);
-  int largest = 0;
-  for (const ReplacementRow& row : r.rows)
-    if (!row.irreplaceable) largest = std::max(largest, row.cost);
-  for (const ReplacementRow& row : r.rows) {
-    if (row.cell < 1 || row.cell >= static_cast<int>(s.ws.cells.size())) continue;
-    GridCell& g = s.ws.cells[static_cast<std::size_t>(row.cell)];
-    g.count = row.irreplaceable ? -1 : row.cost;
-    g.score = row.irreplaceable ? largest + 1.0 : row.cost == 0 ? kZeroScore : row.cost;
-  }
-  finishMeasure(s, largest + 1.0);
 }
 
 std::string replacementReport(const Session& s, const ReplacementResult& r) {

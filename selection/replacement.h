@@ -37,10 +37,6 @@ struct ReplacementResult {
 // goal), from an empty set, counted in areas; the session is not changed.
 ReplacementResult computeReplacementCost(const Session& s, const ReplacementParams& p);
 
-// The areas of the minimum set on the map under code 48: the cost (a cost
-// of 0 as the zero marker), irreplaceable areas one above the largest cost.
-void mapReplacementCost(Session& s, const ReplacementResult& r);
-
 std::string replacementReport(const Session& s, const ReplacementResult& r);
 
 }  // namespace zn

@@ -433,12 +433,12 @@ std::string analysisTitle(const Session& s, const ReportFacts& f) {
   }
 }
 
-Report representationReport(Session& s, const ReportFacts& f) {
+Report representationReport(const Session& s, const ReportFacts& f) {
   if (!s.ws.datafile.opened) return {};
   return representationReport(s, f, SelectionIndex(s));
 }
 
-Report representationReport(Session& s, const ReportFacts& f, const SelectionIndex& x) {
+Report representationReport(const Session& s, const ReportFacts& f, const SelectionIndex& x) {
   Report rep;
   const MeasureCode code = s.map.measureCode;
   const AreaSet& set = s.areas;
@@ -456,9 +456,8 @@ Report representationReport(Session& s, const ReportFacts& f, const SelectionInd
   }
 
   const double base = st.baseOnPresent != Flag::kOff ? s.ws.counters.taxaWithRecords : s.ws.counters.includedTaxa;
-  const std::vector<int> reps = x.presences(set.cells);
-  CardStore& cards = s.ws.cards;
-  for (int t = 0; t < x.ix.taxa; ++t) cards.setField(t, cards.layout->repCount, reps[static_cast<std::size_t>(t)]);
+  rep.reps = x.presences(set.cells);
+  const std::vector<int>& reps = rep.reps;
 
   if (longReports || !command) {
     writeAreaSummary(out, s, f, x, base);
@@ -477,6 +476,11 @@ Report representationReport(Session& s, const ReportFacts& f, const SelectionInd
   }
   out += kClosing;
   return rep;
+}
+
+void storeRepresentation(CardStore& cards, const std::vector<int>& reps) {
+  for (std::size_t t = 0; t < reps.size() && static_cast<int>(t) < cards.slots(); ++t)
+    cards.setField(static_cast<int>(t), cards.layout->repCount, reps[t]);
 }
 
 }  // namespace zn

@@ -6,8 +6,9 @@
 // session does not hold comes in ReportFacts.
 //
 // An analysis writes its report by setting its measure code, filling the
-// facts it has (seconds always; the rejected count when it rejects areas)
-// and appending representationReport(...).text to the RESULTS file.
+// facts it has (seconds always; the rejected count when it rejects areas),
+// appending representationReport(...).text to the RESULTS file and keeping
+// its reps in the cards.
 #pragma once
 
 #include <string>
@@ -49,15 +50,20 @@ struct Report {
   // when the sections that look for them ran.
   std::vector<std::vector<int>> alternatives;
   double alternativeSets = 1.0;
+  // Each taxon's representation count (areas of the set where it is
+  // present, included taxa only), which the cards keep.
+  std::vector<int> reps;
 };
 
-// The report for the analysis named by the map's measure code. Writes each
-// taxon's representation count into its card.
-Report representationReport(Session& s, const ReportFacts& facts);
+// The report for the analysis named by the map's measure code.
+Report representationReport(const Session& s, const ReportFacts& facts);
 // The same with the presence index the analysis already holds, built from
 // the same session data and settings; saves building it again.
 struct SelectionIndex;
-Report representationReport(Session& s, const ReportFacts& facts, const SelectionIndex& index);
+Report representationReport(const Session& s, const ReportFacts& facts, const SelectionIndex& index);
+
+// Writes each taxon's representation count into its card.
+void storeRepresentation(CardStore& cards, const std::vector<int>& reps);
 
 // Pieces shared with the analyses' own RESULTS lines.
 std::string resultsFileHeader(const Session& s);  // " Map grid: ..." and the rule

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "measures/scores.h"
+#include "selection/report.h"
 
 namespace zn {
 
@@ -28,8 +29,8 @@ SelectionData::SelectionData(const Session& s, bool byRarity, RarityFormula form
   }
 }
 
-void clearCellScores(Session& s) {
-  for (GridCell& c : s.ws.cells) {
+void clearCellScores(std::vector<GridCell>& cells) {
+  for (GridCell& c : cells) {
     c.score = 0.0;
     c.count = 0;
   }
@@ -110,30 +111,25 @@ void reorderByGain(AreaSet& set, const SelectionData& d) {
   }
 }
 
-void scoreByPosition(Session& s, const AreaSet& set) {
+void scoreByPosition(std::vector<GridCell>& cells, const AreaSet& set) {
   const int seeds = std::clamp(set.seedCount, 0, set.count());
   for (int p = seeds + 1; p <= set.count(); ++p) {
     const int a = set.cells[static_cast<std::size_t>(p - 1)];
-    if (a < 1 || a >= static_cast<int>(s.ws.cells.size())) continue;
-    GridCell& c = s.ws.cells[static_cast<std::size_t>(a)];
+    if (a < 1 || a >= static_cast<int>(cells.size())) continue;
+    GridCell& c = cells[static_cast<std::size_t>(a)];
     c.count = p;
     c.score = set.count() - (p - seeds - 1);
   }
 }
 
-int storeRepresentation(Session& s, const SelectionData& d) {
+int storeRepresentation(CardStore& cards, const AreaSet& set, const SelectionData& d) {
   std::vector<int> reps(static_cast<std::size_t>(d.index.taxa), 0);
-  for (int a : s.areas.cells)
+  for (int a : set.cells)
     if (a >= 1 && a <= d.cells)
-      for (int t : d.index.taxaIn(a)) ++reps[static_cast<std::size_t>(t)];
-  CardStore& cards = s.ws.cards;
-  int represented = 0;
-  for (int t = 0; t < d.index.taxa; ++t) {
-    const bool counts = d.included[static_cast<std::size_t>(t)] != 0;
-    cards.setField(t, cards.layout->repCount, counts ? reps[static_cast<std::size_t>(t)] : 0);
-    represented += counts && reps[static_cast<std::size_t>(t)] > 0;
-  }
-  return represented;
+      for (int t : d.index.taxaIn(a))
+        if (d.included[static_cast<std::size_t>(t)]) ++reps[static_cast<std::size_t>(t)];
+  storeRepresentation(cards, reps);
+  return static_cast<int>(std::count_if(reps.begin(), reps.end(), [](int r) { return r > 0; }));
 }
 
 }  // namespace zn

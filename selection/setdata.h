@@ -34,7 +34,7 @@ struct SelectionData {
 };
 
 // Score and count 0 in every cell record.
-void clearCellScores(Session& s);
+void clearCellScores(std::vector<GridCell>& cells);
 
 // Removes non-seed areas that no included taxon needs to reach the goal
 // among the non-seed areas, testing the last area first and starting again
@@ -48,10 +48,10 @@ void reorderByGain(AreaSet& set, const SelectionData& d);
 
 // Non-seed areas in set order: count = position, score = area count for the
 // first, one less for each next one.
-void scoreByPosition(Session& s, const AreaSet& set);
+void scoreByPosition(std::vector<GridCell>& cells, const AreaSet& set);
 
 // Writes each taxon's representation count (areas of the set where it is
 // present) into its card; returns the included taxa represented.
-int storeRepresentation(Session& s, const SelectionData& d);
+int storeRepresentation(CardStore& cards, const AreaSet& set, const SelectionData& d);
 
 }  // namespace zn

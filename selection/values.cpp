@@ -4,7 +4,6 @@
 #include <cmath>
 
 #include "measures/presence.h"
-#include "measures/scores.h"
 #include "selection/areaset.h"
 #include "store/text.h"
 
@@ -12,17 +11,18 @@ namespace zn {
 
 namespace {
 
-int lastCell(const Session& s) {
-  return std::min({s.ws.geo.cells, static_cast<int>(s.ws.cells.size()) - 2, s.ws.cards.layout->maxCells});
+int lastCell(const Workspace& ws) {
+  return std::min({ws.geo.cells, static_cast<int>(ws.cells.size()) - 2, ws.cards.layout->maxCells});
 }
+int lastCell(const Session& s) { return lastCell(s.ws); }
 
 // Cells in which some taxon, included or not, has a non-zero data level.
-std::vector<char> cellsWithData(const Session& s) {
-  const int cells = lastCell(s);
+std::vector<char> cellsWithData(const Workspace& ws) {
+  const int cells = lastCell(ws);
   std::vector<char> any(static_cast<std::size_t>(std::max(cells, 0)) + 1, 0);
-  const int taxa = std::min(s.ws.taxaCount, s.ws.cards.slots());
+  const int taxa = std::min(ws.taxaCount, ws.cards.slots());
   for (int t = 0; t < taxa; ++t) {
-    const std::int8_t* lv = s.ws.cards.levels(t);
+    const std::int8_t* lv = ws.cards.levels(t);
     for (int n = 1; n <= cells; ++n) any[static_cast<std::size_t>(n)] |= lv[n] != 0;
   }
   return any;
@@ -35,21 +35,21 @@ const char* valueCommandTitle(ValueKind kind) {
                                  : "Convert screen scores to threat values for area priority";
 }
 
-bool applyAreaValues(Session& s, ValueKind kind, const std::vector<double>& values,
+bool applyAreaValues(Workspace& ws, ValueKind kind, const std::vector<double>& values,
                      std::optional<Notice>* missingNotice) {
-  const int cells = lastCell(s);
+  const int cells = lastCell(ws);
   bool present = false;
   for (int n = 1; n <= cells; ++n) {
     double v = n < static_cast<int>(values.size()) ? values[static_cast<std::size_t>(n)] : 0.0;
     if (!(v > 0.0)) v = 0.0;
-    GridCell& c = s.ws.cells[static_cast<std::size_t>(n)];
+    GridCell& c = ws.cells[static_cast<std::size_t>(n)];
     (kind == ValueKind::Cost ? c.cost : c.threat) = v;
     present = present || v != 0.0;
   }
-  const std::vector<char> data = cellsWithData(s);
+  const std::vector<char> data = cellsWithData(ws);
   bool missing = false;
   for (int n = 1; n <= cells && !missing; ++n) {
-    const GridCell& c = s.ws.cells[static_cast<std::size_t>(n)];
+    const GridCell& c = ws.cells[static_cast<std::size_t>(n)];
     missing = data[static_cast<std::size_t>(n)] && (kind == ValueKind::Cost ? c.cost : c.threat) == 0.0;
   }
   if (missing) {
@@ -59,27 +59,16 @@ bool applyAreaValues(Session& s, ValueKind kind, const std::vector<double>& valu
                  valueCommandTitle(kind), Icon::Exclamation};
     present = false;
   }
-  if (kind == ValueKind::Cost) {
-    s.costPresent = present;
-    if (!present) s.settings.optimiseByCost = Flag::kOff;
-  }
   return present;
 }
 
-std::optional<bool> convertScoresToValues(Session& s, ValueKind kind, std::optional<Notice>& notice) {
-  if (!s.scoresPresent) {
-    notice = Notice{"No values are available.", valueCommandTitle(kind), Icon::None};
-    return std::nullopt;
-  }
+std::vector<double> valuesFromScores(const Session& s) {
   std::vector<double> values(static_cast<std::size_t>(std::max(lastCell(s), 0)) + 1, 0.0);
   for (int n = 1; n <= lastCell(s); ++n) {
     const double score = s.ws.cells[static_cast<std::size_t>(n)].score;
     values[static_cast<std::size_t>(n)] = score == kZeroScore ? 0.0 : score + s.map.scoreOffset;
   }
-  setMeasureCode(s, kCodeNone);
-  const bool present = applyAreaValues(s, kind, values, &notice);
-  clearScores(s);
-  return present;
+  return values;
 }
 
 BudgetBounds budgetBounds(const Session& s) {

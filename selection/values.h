@@ -23,18 +23,14 @@ const char* valueCommandTitle(ValueKind kind);
 // when some value is above 0 and no cell where a taxon has a non-zero data
 // level is left at 0; when such a cell exists, "Cost data missing for some
 // areas." (or "Threat data missing ...") goes into `missingNotice` for the
-// caller to show. Sets the session's cost flag for costs (switching cost
-// optimisation off without it); the caller keeps the threat flag.
-bool applyAreaValues(Session& s, ValueKind kind, const std::vector<double>& values,
+// caller to show. The caller keeps the cost or threat flag.
+bool applyAreaValues(Workspace& ws, ValueKind kind, const std::vector<double>& values,
                      std::optional<Notice>* missingNotice = nullptr);
 
-// "Convert cost values" / "Convert threat values": the scores on the map,
-// plus the map's score offset, with the zero-score marker read as 0, become
-// the values; then the map scores are cleared and no measure is on the map.
-// Returns whether the data are present; without scores nothing (nullopt)
-// is returned and `notice` says "No values are available."; a missing value
-// leaves its notice there too.
-std::optional<bool> convertScoresToValues(Session& s, ValueKind kind, std::optional<Notice>& notice);
+// The values "Convert cost values" / "Convert threat values" take from the
+// scores on the map: each cell's score plus the map's score offset, with the
+// zero-score marker read as 0 (cells 1 ... cells, index 0 unused).
+std::vector<double> valuesFromScores(const Session& s);
 
 // Total and minimum cost of the cells holding a taxon not yet represented
 // (the minimum starts at 1.0e8), as "Automated area selection" by cost shows.

@@ -22,6 +22,7 @@
 #include "selection/values.h"
 #include "shell/measure_commands.h"
 #include "shell/menu.h"
+#include "shell/nearminimum_runs.h"
 #include "store/parse.h"
 #include "store/text.h"
 
@@ -174,10 +175,10 @@ AnalysisResult fullyFlexible(Session& s, const AnalysisParams&) {
   return r;
 }
 
-AnalysisResult irreplaceability(Session& s, IrreplaceabilityResult (*compute)(Session&)) {
+AnalysisResult irreplaceability(Session& s, MeasureCode code) {
   AnalysisResult r;
   BusyGuard busy(s.progress);
-  const IrreplaceabilityResult i = compute(s);
+  const IrreplaceabilityResult i = mapIrreplaceability(s, code);
   r.ran = s.ws.datafile.opened;
   if (i.taxaCounted == 0) r.notes.push_back(noScoreReason(s) + ": no cell scores");
   return r;
@@ -372,11 +373,11 @@ std::vector<Analysis> buildAnalyses() {
                      {ThreatForReordering, SingleRepresentation}, true, "near-minimum"),
       selectionEntry(
           "emr", Command::EmrIrreplaceability, kCodeEmrIrreplaceability,
-          [](Session& s, const AnalysisParams&) { return irreplaceability(s, computeEmrIrreplaceability); }, {}, {},
+          [](Session& s, const AnalysisParams&) { return irreplaceability(s, kCodeEmrIrreplaceability); }, {}, {},
           true),
       selectionEntry(
           "max-rarity", Command::MaxRarity, kCodeMaxRarity,
-          [](Session& s, const AnalysisParams&) { return irreplaceability(s, computeMaxRarity); }, {}, {}, true),
+          [](Session& s, const AnalysisParams&) { return irreplaceability(s, kCodeMaxRarity); }, {}, {}, true),
       selectionEntry(
           "reorder-richness", Command::ReorderByRichness, kCodeReorderedByRichness,
           [](Session& s, const AnalysisParams& p) { return fromOutcome(reorderSetByRichness(s, p.lastSeconds)); }),

@@ -8,6 +8,7 @@
 #include "selection/irreplaceability.h"
 #include "selection/values.h"
 #include "shell/dispatch.h"
+#include "shell/nearminimum_runs.h"
 #include "shell/selection_commands.h"
 
 namespace zn {

@@ -80,11 +80,11 @@ std::string degreesText(double degrees) {
   return out;
 }
 
-std::string cellCoordinates(const GridCell& c) {
-  const std::string lat = c.latSouth >= 0.0 ? degreesText(c.latSouth) + "-" + degreesText(c.latNorth) + "N"
-                                            : degreesText(c.latNorth) + "-" + degreesText(c.latSouth) + "S";
-  const std::string lon = c.lonWest >= 0.0 ? degreesText(c.lonWest) + "-" + degreesText(c.lonEast) + "E"
-                                           : degreesText(c.lonEast) + "-" + degreesText(c.lonWest) + "W";
+std::string cellCoordinates(const CrsBox& c) {
+  const std::string lat = c.south >= 0.0 ? degreesText(c.south) + "-" + degreesText(c.north) + "N"
+                                         : degreesText(c.north) + "-" + degreesText(c.south) + "S";
+  const std::string lon = c.west >= 0.0 ? degreesText(c.west) + "-" + degreesText(c.east) + "E"
+                                        : degreesText(c.east) + "-" + degreesText(c.west) + "W";
   return strprintf("%s    %s", lat.c_str(), lon.c_str());
 }
 
@@ -101,7 +101,8 @@ CellListModel openCellList(const Session& s, int cell, bool smallScreen) {
   m.cellLine = info.empty() ? std::string() : info[0];
   for (std::size_t i = 1; i < info.size() && i <= m.infoLines.size(); ++i) m.infoLines[i - 1] = info[i];
   const bool coordinates = s.ws.datafile.subdir.rfind("equal", 0) == 0 && (code == kCodeNone || code == kCodeRichness);
-  if (coordinates && validCell(s, cell)) m.coordinates = cellCoordinates(s.ws.cells[static_cast<std::size_t>(cell)]);
+  const auto extent = validCell(s, cell) ? unitGeometry(s)->extent(cell) : std::nullopt;
+  if (coordinates && extent) m.coordinates = cellCoordinates(*extent);
   else if (info.size() > 4) m.coordinates = info[4];  // a fourth analysis line takes the coordinates field
   if (!validCell(s, cell)) return m;
 

@@ -13,6 +13,7 @@
 #include "store/gridtypes.h"
 #include "store/requests.h"
 #include "store/session.h"
+#include "store/unitgeometry.h"
 
 namespace zn {
 
@@ -54,7 +55,7 @@ std::string cellListResource(bool grouped, bool smallScreen);
 std::string degreesText(double degrees);
 // The coordinates line of a world-grid cell: latitude range, four blanks,
 // longitude range, the edge nearer the equator or zero meridian first.
-std::string cellCoordinates(const GridCell& c);
+std::string cellCoordinates(const CrsBox& c);
 
 // The dialog as it opens for cell n.
 CellListModel openCellList(const Session& s, int cell, bool smallScreen);

@@ -115,39 +115,13 @@ void updateMenus(MenuState& m, const MenuInputs& in) {
   for (Command id : {OpenDatafile, NewDatafile, DataPreselection, ToolsOptions, MapInfo, ImportScores, SwapScores})
     m.enable(id, !editing);
   m.enable(OverlayScores, !editing && in.scoresSwapped);
-  m.enable(SmoothScores, in.scoresPresent && !editing);
   m.enable(ExportScores, in.scoresPresent && !editing);
   const bool data = in.datafileOpen && !editing;
-  for (Command id : {DataPreselection,
-                     Richness,
-                     SelectiveRichness,
-                     LevelNRichness,
-                     MaxDataLevel,
-                     ResidualsFromSmoothing,
-                     DiversityRangeCentres,
-                     RarityRangeCentres,
-                     MedianRangeSize,
-                     RangeSizeRarity,
-                     RareThresholdRichness,
-                     RareQuartileRichness,
-                     SelectiveRarity,
-                     MaxRarity,
-                     MeanScores,
-                     Hotspots,
-                     ManualSetSelection,
-                     RandomSetSelection,
-                     GreedySet,
-                     NearMinimumSet,
-                     ExactMinimumSet,
-                     ExactMaximumCoverage,
-                     NearMaximumCoverage,
-                     EmrIrreplaceability,
-                     ReorderByRichness,
-                     RepresentationResults,
-                     RepresentationCurves,
-                     SelectionFrequency,
-                     ReplacementCost})
-    m.enable(id, data);
+  // Every analysis of the registry needs an open datafile; the rules below
+  // narrow some of them.
+  for (const Analysis& a : analyses()) m.enable(a.command, data);
+  for (Command id : {DataPreselection, DiversityRangeCentres, ManualSetSelection}) m.enable(id, data);
+  m.enable(SmoothScores, in.scoresPresent && !editing);
   if (data)
     for (Command id : {RandomisationTest, MonitorResults, ClearResults}) m.enable(id, true);
   // Measures that need the taxon tree or quantitative data, as their

@@ -16,43 +16,27 @@ namespace M = mopt;
 
 namespace {
 
-// A radio button: choosing it stores `value` in `field`.
-struct Radio {
-  int id;
-  SettingsField field;
-  std::int32_t value;
-};
-
-// The radio button `id` binds the field `Member` to one of its values, named
-// in the field's own type.
-template <auto Member>
-constexpr Radio choice(int id, std::remove_cvref_t<decltype(std::declval<Settings&>().*Member)> value) {
-  return {id, settingsField<Member>(), static_cast<std::int32_t>(value)};
+bool isChecked(const Settings& s, const Control& c) {
+  switch (c.kind) {
+    case Control::Radio: return c.field.get(s) == c.value;
+    case Control::Check: return c.field.get(s) != 0;
+    case Control::InvertedCheck: return c.field.get(s) == 0;
+    default: return false;
+  }
 }
 
-// A check box over one field; `inverted` fields store 0 when ticked.
-struct Check {
-  int id;
-  SettingsField field;
-  bool inverted;
-};
-
-template <std::size_t N>
-const Radio* findRadio(const std::array<Radio, N>& table, int id) {
-  for (const Radio& r : table)
-    if (r.id == id) return &r;
-  return nullptr;
+// Stores what ticking (or, for a radio, choosing) the control means; false
+// for a control whose rule the model carries out itself.
+bool store(Settings& s, const Control& c, bool on) {
+  switch (c.kind) {
+    case Control::Radio:
+      if (on) c.field.set(s, c.value);  // a radio is cleared only by choosing another
+      return true;
+    case Control::Check: c.field.set(s, on ? 1 : 0); return true;
+    case Control::InvertedCheck: c.field.set(s, on ? 0 : 1); return true;
+    default: return false;
+  }
 }
-
-template <std::size_t N>
-const Check* findCheck(const std::array<Check, N>& table, int id) {
-  for (const Check& c : table)
-    if (c.id == id) return &c;
-  return nullptr;
-}
-
-bool isChecked(const Settings& s, const Check& c) { return (c.field.get(s) != 0) != c.inverted; }
-void store(Settings& s, const Check& c, bool on) { c.field.set(s, (on != c.inverted) ? 1 : 0); }
 
 template <std::size_t N>
 void copySlots(const std::array<SettingsField, N>& fields, const Settings& from, Settings& to) {
@@ -65,45 +49,6 @@ bool slotsDiffer(const std::array<SettingsField, N>& fields, const Settings& a, 
 }
 
 // ----- Tools options tables
-
-constexpr std::array<Radio, 23> kToolRadios{{
-    choice<&Settings::rarityFormula>(T::kRarityDifference, RarityFormula::kDifference),
-    choice<&Settings::rarityFormula>(T::kRarityInverse, RarityFormula::kInverse),
-    choice<&Settings::rarityFormula>(T::kRarityInverseSquare, RarityFormula::kInverseSquare),
-    choice<&Settings::rangeCentreWeighting>(T::kLargeRanges, RangeWeighting::kLargeRanges),
-    choice<&Settings::rangeCentreWeighting>(T::kSmallRanges, RangeWeighting::kSmallRanges),
-    choice<&Settings::neighbourhoodSize>(T::kNeighbourhood9, 9),
-    choice<&Settings::neighbourhoodSize>(T::kNeighbourhood25, 25),
-    choice<&Settings::smoothByMean>(T::kSmoothMedian, Smoothing::kMedian),
-    choice<&Settings::smoothByMean>(T::kSmoothMean, Smoothing::kMean),
-    choice<&Settings::hotspotKind>(T::kHotspotRichness, HotspotKind::kRichness),
-    choice<&Settings::hotspotKind>(T::kHotspotRarity, HotspotKind::kRarity),
-    choice<&Settings::hotspotKind>(T::kHotspotRareQuartile, HotspotKind::kRareQuartile),
-    choice<&Settings::hotspotKind>(T::kHotspotThreshold, HotspotKind::kThreshold),
-    choice<&Settings::hotspotKind>(T::kHotspotResiduals, HotspotKind::kResiduals),
-    choice<&Settings::reordering>(T::kReorderRichness, Reordering::kByRichness),
-    choice<&Settings::reordering>(T::kReorderRarity, Reordering::kByRarity),
-    choice<&Settings::reordering>(T::kReorderThreat, Reordering::kByThreat),
-    choice<&Settings::lastTieRandom>(T::kTieLowestCell, LastTie::kLowestCell),
-    choice<&Settings::lastTieRandom>(T::kTieRandom, LastTie::kRandom),
-    choice<&Settings::greedyByRarity>(T::kGreedyRichness, GreedyBy::kRichness),
-    choice<&Settings::greedyByRarity>(T::kGreedyRarity, GreedyBy::kRarity),
-    choice<&Settings::twoTailed>(T::kSingleTail, Tails::kSingle),
-    choice<&Settings::twoTailed>(T::kTwoTail, Tails::kTwo),
-}};
-
-constexpr std::array<Check, 10> kToolChecks{{
-    {T::kResidualsRelative, settingsField<&Settings::residualsNotRelative>(), true},
-    {T::kMeasuresRelative, settingsField<&Settings::relativeToRichness>(), false},
-    {T::kRejectRedundant, settingsField<&Settings::rejectRedundant>(), false},
-    {T::kIncludeSeeds, settingsField<&Settings::includeSeeds>(), false},
-    {T::kOptimiseCost, settingsField<&Settings::optimiseByCost>(), false},
-    {T::kExtraTieBreaks, settingsField<&Settings::extraTieBreaks>(), false},
-    {T::kGreedyReject, settingsField<&Settings::greedyRejectRedundant>(), false},
-    {T::kGreedyIncludeSeeds, settingsField<&Settings::greedyIncludeSeeds>(), false},
-    {T::kLongReports, settingsField<&Settings::longReports>(), false},
-    {T::kBaseOnPresent, settingsField<&Settings::baseOnPresent>(), false},
-}};
 
 constexpr std::array<SettingsField, 26> kToolSlots{
     settingsField<&Settings::rarityFormula>(),        settingsField<&Settings::rangeCentreWeighting>(),
@@ -122,22 +67,22 @@ constexpr std::array<SettingsField, 26> kToolSlots{
 
 constexpr int kGoalMax = 99;
 
-// Which of 7041 … 7044 the three flexibility fields stand for.
-int flexibilityChoice(const Settings& s) {
+// Which of the four mapping radios the three flexibility fields stand for.
+const Control& flexibilityChoice(const Settings& s) {
   if (s.flexibilityMap == Flag::kOff) return T::kMapByOrder;
   if (s.mapAllFlexible != Flag::kOff) return T::kMapAllFlexible;
   if (s.flexibilityPartial != Flag::kOff) return T::kMapPartial;
   return T::kMapIrreplaceable;
 }
 
-void setFlexibilityChoice(Settings& s, int id) {
-  s.flexibilityMap = flagOf(id != T::kMapByOrder);
-  s.flexibilityPartial = flagOf(id == T::kMapPartial);
-  s.mapAllFlexible = flagOf(id == T::kMapAllFlexible);
+void setFlexibilityChoice(Settings& s, const Control& c) {
+  s.flexibilityMap = flagOf(c != T::kMapByOrder);
+  s.flexibilityPartial = flagOf(c == T::kMapPartial);
+  s.mapAllFlexible = flagOf(c == T::kMapAllFlexible);
 }
 
-bool isFlexibilityRadio(int id) {
-  return id == T::kMapByOrder || id == T::kMapIrreplaceable || id == T::kMapPartial || id == T::kMapAllFlexible;
+bool isFlexibilityRadio(const Control& c) {
+  return c == T::kMapByOrder || c == T::kMapIrreplaceable || c == T::kMapPartial || c == T::kMapAllFlexible;
 }
 
 }  // namespace
@@ -145,53 +90,51 @@ bool isFlexibilityRadio(int id) {
 // ---------------------------------------------------------------------------
 // Tools options
 
-const char* toolsControlName(int id) {
-  static constexpr std::array<const char*, 43> kNames{"rarityDifference",
-                                                      "rarityInverse",
-                                                      "rarityInverseSquare",
-                                                      "largeRanges",
-                                                      "smallRanges",
-                                                      "neighbourhood9",
-                                                      "neighbourhood25",
-                                                      "smoothMedian",
-                                                      "smoothMean",
-                                                      "residualsRelative",
-                                                      "measuresRelative",
-                                                      "hotspotRichness",
-                                                      "hotspotRarity",
-                                                      "hotspotRareQuartile",
-                                                      "hotspotThreshold",
-                                                      "hotspotResiduals",
-                                                      "threshold",
-                                                      "thresholdPercent",
-                                                      "goal",
-                                                      "reorderRichness",
-                                                      "reorderRarity",
-                                                      "reorderThreat",
-                                                      "rejectRedundant",
-                                                      "includeSeeds",
-                                                      "optimiseCost",
-                                                      "extraTieBreaks",
-                                                      "tieLowestCell",
-                                                      "tieRandom",
-                                                      "exactTimeLimit",
-                                                      "mapByOrder",
-                                                      "mapIrreplaceable",
-                                                      "mapPartial",
-                                                      "mapAllFlexible",
-                                                      "greedyRichness",
-                                                      "greedyRarity",
-                                                      "greedyGoal",
-                                                      "greedyReject",
-                                                      "greedyIncludeSeeds",
-                                                      "singleTail",
-                                                      "twoTail",
-                                                      "longReports",
-                                                      "baseOnPresent",
-                                                      "cancelRerun"};
-  static_assert(static_cast<std::size_t>(topt::kCancelRerun) == kNames.size(),
-                "one name per control, in declaration order");
-  return id >= 1 && id <= static_cast<int>(kNames.size()) ? kNames[static_cast<std::size_t>(id - 1)] : "";
+const std::vector<Control>& toolsControls() {
+  static const std::vector<Control> kAll{T::kRarityDifference,
+                                         T::kRarityInverse,
+                                         T::kRarityInverseSquare,
+                                         T::kLargeRanges,
+                                         T::kSmallRanges,
+                                         T::kNeighbourhood9,
+                                         T::kNeighbourhood25,
+                                         T::kSmoothMedian,
+                                         T::kSmoothMean,
+                                         T::kResidualsRelative,
+                                         T::kMeasuresRelative,
+                                         T::kHotspotRichness,
+                                         T::kHotspotRarity,
+                                         T::kHotspotRareQuartile,
+                                         T::kHotspotThreshold,
+                                         T::kHotspotResiduals,
+                                         T::kThreshold,
+                                         T::kThresholdPercent,
+                                         T::kGoal,
+                                         T::kReorderRichness,
+                                         T::kReorderRarity,
+                                         T::kReorderThreat,
+                                         T::kRejectRedundant,
+                                         T::kIncludeSeeds,
+                                         T::kOptimiseCost,
+                                         T::kExtraTieBreaks,
+                                         T::kTieLowestCell,
+                                         T::kTieRandom,
+                                         T::kExactTimeLimit,
+                                         T::kMapByOrder,
+                                         T::kMapIrreplaceable,
+                                         T::kMapPartial,
+                                         T::kMapAllFlexible,
+                                         T::kGreedyRichness,
+                                         T::kGreedyRarity,
+                                         T::kGreedyGoal,
+                                         T::kGreedyReject,
+                                         T::kGreedyIncludeSeeds,
+                                         T::kSingleTail,
+                                         T::kTwoTail,
+                                         T::kLongReports,
+                                         T::kBaseOnPresent,
+                                         T::kCancelRerun};
+  return kAll;
 }
 
 ToolsOptionsFacts toolsOptionsFacts(Session& s, bool threatPresent) {
@@ -220,77 +163,47 @@ ToolsOptionsModel::ToolsOptionsModel(const Settings& current, const ToolsOptions
   s.exactTimeLimit = TimeLimit::optionSeconds(s.exactTimeLimit);
 }
 
-bool ToolsOptionsModel::checked(int id) const {
-  if (id == T::kCancelRerun) return cancelRerun;
-  if (isFlexibilityRadio(id)) return flexibilityChoice(settings) == id;
-  if (const Radio* r = findRadio(kToolRadios, id)) return r->field.get(settings) == r->value;
-  if (const Check* c = findCheck(kToolChecks, id)) return isChecked(settings, *c);
-  return false;
+bool ToolsOptionsModel::checked(const Control& c) const {
+  if (c == T::kCancelRerun) return cancelRerun;
+  if (isFlexibilityRadio(c)) return flexibilityChoice(settings) == c;
+  return isChecked(settings, c);
 }
 
-bool ToolsOptionsModel::enabled(int id) const {
-  switch (id) {
-    case T::kOptimiseCost: return facts.costPresent;
-    case T::kReorderThreat: return facts.threatPresent;
-    case T::kThreshold:
-    case T::kThresholdPercent: return facts.candidateCells >= 1;
-    default: return true;
-  }
+bool ToolsOptionsModel::enabled(const Control& c) const {
+  if (c == T::kOptimiseCost) return facts.costPresent;
+  if (c == T::kReorderThreat) return facts.threatPresent;
+  if (c == T::kThreshold || c == T::kThresholdPercent) return facts.candidateCells >= 1;
+  return true;
 }
 
-void ToolsOptionsModel::setChecked(int id, bool on) {
-  if (!enabled(id)) return;
-  if (id == T::kCancelRerun) {
+void ToolsOptionsModel::setChecked(const Control& c, bool on) {
+  if (!enabled(c)) return;
+  if (c == T::kCancelRerun) {
     cancelRerun = on;
-    return;
+  } else if (isFlexibilityRadio(c)) {
+    if (on) setFlexibilityChoice(settings, c);
+  } else if (c.kind != Control::Number && store(settings, c, on) && on && c.kind == Control::Radio &&
+             c.field == settingsField<&Settings::reordering>()) {
+    // Every re-ordering is for a single representation.
+    settings.nearMinimumGoal = 1;
   }
-  if (const Check* c = findCheck(kToolChecks, id)) {
-    store(settings, *c, on);
-    return;
-  }
-  if (!on) return;  // a radio is cleared only by choosing another
-  if (isFlexibilityRadio(id)) {
-    setFlexibilityChoice(settings, id);
-    return;
-  }
-  const Radio* r = findRadio(kToolRadios, id);
-  if (!r) return;
-  r->field.set(settings, r->value);
-  // Every re-ordering is for a single representation.
-  if (r->field == settingsField<&Settings::reordering>()) settings.nearMinimumGoal = 1;
 }
 
-std::pair<int, int> ToolsOptionsModel::numberRange(int id) const {
-  if (id == T::kThreshold) return {1, std::max(1, facts.candidateCells)};
-  if (id == T::kExactTimeLimit) return {TimeLimit::kLeastOptionSeconds, TimeLimit::kMaxSeconds};
+std::pair<int, int> ToolsOptionsModel::numberRange(const Control& c) const {
+  if (c == T::kThreshold) return {1, std::max(1, facts.candidateCells)};
+  if (c == T::kExactTimeLimit) return {TimeLimit::kLeastOptionSeconds, TimeLimit::kMaxSeconds};
   return {1, kGoalMax};
 }
 
-int ToolsOptionsModel::number(int id) const {
-  switch (id) {
-    case T::kThreshold: return settings.rangeSizeThreshold;
-    case T::kGoal: return settings.nearMinimumGoal;
-    case T::kGreedyGoal: return settings.greedyGoal;
-    case T::kExactTimeLimit: return settings.exactTimeLimit;
-    default: return 0;
-  }
-}
+int ToolsOptionsModel::number(const Control& c) const { return c.kind == Control::Number ? c.field.get(settings) : 0; }
 
-void ToolsOptionsModel::setNumber(int id, int value) {
-  if (!enabled(id)) return;
-  const auto [lo, hi] = numberRange(id);
+void ToolsOptionsModel::setNumber(const Control& c, int value) {
+  if (c.kind != Control::Number || !enabled(c)) return;
+  const auto [lo, hi] = numberRange(c);
   value = std::clamp(value, lo, hi);
-  switch (id) {
-    case T::kThreshold: settings.rangeSizeThreshold = value; break;
-    case T::kGoal:
-      settings.nearMinimumGoal = value;
-      // Re-ordering and the flexibility classes need a goal of 1.
-      if (value > 1) settings.reordering = Reordering::kNone;
-      break;
-    case T::kGreedyGoal: settings.greedyGoal = value; break;
-    case T::kExactTimeLimit: settings.exactTimeLimit = value; break;
-    default: break;
-  }
+  c.field.set(settings, value);
+  // Re-ordering and the flexibility classes need a goal of 1.
+  if (c == T::kGoal && value > 1) settings.reordering = Reordering::kNone;
 }
 
 std::string ToolsOptionsModel::thresholdPercentText() const {
@@ -325,59 +238,6 @@ void ToolsOptionsModel::apply(Settings& target, AreaSet& areas) const {
 
 namespace {
 
-constexpr std::array<Radio, 31> kMapRadios{{
-    choice<&Settings::scaleType>(M::kFixedLimit, kFixedLimit),
-    choice<&Settings::scaleType>(M::kEqualInterval, kEqualInterval),
-    choice<&Settings::scaleType>(M::kEqualFrequency, kEqualFrequency),
-    choice<&Settings::fillColours>(M::kFillGreys, FillColours::kGreys),
-    choice<&Settings::fillColours>(M::kFillBrown, FillColours::kBrown),
-    choice<&Settings::fillColours>(M::kFillGreenBlue, FillColours::kGreenBlue),
-    choice<&Settings::backgroundColour>(M::kBackgroundBlack, Shade::kBlack),
-    choice<&Settings::backgroundColour>(M::kBackgroundGrey, Shade::kGrey),
-    choice<&Settings::backgroundColour>(M::kBackgroundWhite, Shade::kWhite),
-    choice<&Settings::frameColour>(M::kFrameBlack, Shade::kBlack),
-    choice<&Settings::frameColour>(M::kFrameGrey, Shade::kGrey),
-    choice<&Settings::frameColour>(M::kFrameWhite, Shade::kWhite),
-    choice<&Settings::coarseGridColour>(M::kCoarseBlack, Shade::kBlack),
-    choice<&Settings::coarseGridColour>(M::kCoarseGrey, Shade::kGrey),
-    choice<&Settings::coarseGridColour>(M::kCoarseWhite, Shade::kWhite),
-    choice<&Settings::fineGridColour>(M::kFineBlack, Shade::kBlack),
-    choice<&Settings::fineGridColour>(M::kFineGrey, Shade::kGrey),
-    choice<&Settings::fineGridColour>(M::kFineWhite, Shade::kWhite),
-    choice<&Settings::coastColour>(M::kCoastBlack, CoastColour::kBlack),
-    choice<&Settings::coastColour>(M::kCoastGrey, CoastColour::kGrey),
-    choice<&Settings::coastColour>(M::kCoastWhite, CoastColour::kWhite),
-    choice<&Settings::coastColour>(M::kCoastBlackWhite, CoastColour::kBlackWhite),
-    choice<&Settings::numbersColour>(M::kNumbersBlack, NumbersColour::kBlack),
-    choice<&Settings::numbersColour>(M::kNumbersGrey, NumbersColour::kGrey),
-    choice<&Settings::numbersColour>(M::kNumbersWhite, NumbersColour::kWhite),
-    choice<&Settings::fineGridStyle>(M::kSpots, FineGridStyle::kSpots),
-    choice<&Settings::fineGridStyle>(M::kCrosses, FineGridStyle::kCrosses),
-    choice<&Settings::fineGridStyle>(M::kLines, FineGridStyle::kLines),
-    choice<&Settings::selectedAreasDisplay>(M::kSeedAndSelected, AreasShown::kSeedsAndSelected),
-    choice<&Settings::selectedAreasDisplay>(M::kSeedOnly, AreasShown::kSeeds),
-    choice<&Settings::selectedAreasDisplay>(M::kNoAreas, AreasShown::kNone),
-}};
-
-constexpr std::array<Radio, 5> kColourModeRadios{{
-    choice<&Settings::colourMode>(M::kMonoLog, kMonoLog),
-    choice<&Settings::colourMode>(M::kMonoLin, kMonoLin),
-    choice<&Settings::colourMode>(M::kSixteen, kSixteenColour),
-    choice<&Settings::colourMode>(M::kDark256, kDarkColour),
-    choice<&Settings::colourMode>(M::kLight256, kLightColour),
-}};
-
-constexpr std::array<Check, 8> kMapChecks{{
-    {M::kMaxSeparate, settingsField<&Settings::maxNotSeparate>(), true},
-    {M::kMaxSpot, settingsField<&Settings::maxSpot>(), false},
-    {M::kFrame, settingsField<&Settings::frameShown>(), false},
-    {M::kCoarseGrid, settingsField<&Settings::coarseGridShown>(), false},
-    {M::kFineGrid, settingsField<&Settings::fineGridShown>(), false},
-    {M::kCoast, settingsField<&Settings::coastShown>(), false},
-    {M::kWriteTitle, settingsField<&Settings::writeTitle>(), false},
-    {M::kScalableTitle, settingsField<&Settings::scalableTitle>(), false},
-}};
-
 constexpr std::array<SettingsField, 24> kMapSlots{
     settingsField<&Settings::colourMode>(),        settingsField<&Settings::frameShown>(),
     settingsField<&Settings::coastShown>(),        settingsField<&Settings::fillFrameCoast>(),
@@ -394,7 +254,7 @@ constexpr std::array<SettingsField, 24> kMapSlots{
 
 // The ramp radios: each pair sets or clears one bit of the map palette.
 struct RampRadio {
-  int id;
+  Control control;
   MapPalette bit;
   bool on;
 };
@@ -404,9 +264,11 @@ constexpr std::array<RampRadio, 4> kRampRadios{{
     {M::kResidualsAsScores, MapPalette::kDivergingResiduals, false},
     {M::kResidualsDiverging, MapPalette::kDivergingResiduals, true},
 }};
-const RampRadio* findRampRadio(int id) {
-  for (const RampRadio& r : kRampRadios)
-    if (r.id == id) return &r;
+
+template <class Row, std::size_t N>
+const Row* findRow(const std::array<Row, N>& table, const Control& c) {
+  for (const Row& r : table)
+    if (r.control == c) return &r;
   return nullptr;
 }
 
@@ -418,7 +280,7 @@ bool scaleNumbers(const Settings& s) {
 
 // The scale bar radios: shown or not, and what the bar draws when shown.
 struct ScaleBarRadio {
-  int id;
+  Control control;
   Flag shown;
   ScaleBarStyle style;
 };
@@ -428,21 +290,16 @@ constexpr std::array<ScaleBarRadio, 4> kScaleBarRadios{{
     {M::kScaleBarHistogram, Flag::kOn, ScaleBarStyle::kHistogram},
     {M::kScaleBarNumbers, Flag::kOn, ScaleBarStyle::kNumbers},
 }};
-const ScaleBarRadio* findScaleBarRadio(int id) {
-  for (const ScaleBarRadio& r : kScaleBarRadios)
-    if (r.id == id) return &r;
-  return nullptr;
-}
 bool scaleBarChecked(const Settings& s, const ScaleBarRadio& r) {
   if (r.shown == Flag::kOff) return s.scaleBarShown == Flag::kOff;
   return s.scaleBarShown != Flag::kOff && s.scaleBarStyle == r.style;
 }
 
 // The boundaries and rivers rows: black, grey and white in that order.
-constexpr std::array<int, 3> kBoundaryRadios{M::kBoundariesBlack, M::kBoundariesGrey, M::kBoundariesWhite};
-constexpr std::array<int, 3> kRiverRadios{M::kRiversBlack, M::kRiversGrey, M::kRiversWhite};
-int positionIn(const std::array<int, 3>& row, int id) {
-  const auto it = std::find(row.begin(), row.end(), id);
+constexpr std::array<Control, 3> kBoundaryRadios{M::kBoundariesBlack, M::kBoundariesGrey, M::kBoundariesWhite};
+constexpr std::array<Control, 3> kRiverRadios{M::kRiversBlack, M::kRiversGrey, M::kRiversWhite};
+int positionIn(const std::array<Control, 3>& row, const Control& c) {
+  const auto it = std::find(row.begin(), row.end(), c);
   return it == row.end() ? -1 : static_cast<int>(it - row.begin());
 }
 
@@ -455,32 +312,30 @@ std::string cutUtf8(const std::string& text, std::size_t n) {
 
 }  // namespace
 
-const char* mapControlName(int id) {
-  static constexpr std::array<const char*, 66> kNames{"monoLog",         "monoLin",           "sixteen",
-                                                      "dark256",         "light256",          "fixedLimit",
-                                                      "equalInterval",   "equalFrequency",    "maxSeparate",
-                                                      "maxSpot",         "scaleColours",      "scaleNumbers",
-                                                      "scaleBarOff",     "scaleBarPlain",     "scaleBarHistogram",
-                                                      "scaleBarNumbers", "fillFrameCoast",    "fillGreys",
-                                                      "fillGreenBlue",   "fillBrown",         "backgroundBlack",
-                                                      "backgroundGrey",  "backgroundWhite",   "frame",
-                                                      "frameBlack",      "frameGrey",         "frameWhite",
-                                                      "coarseGrid",      "coarseBlack",       "coarseGrey",
-                                                      "coarseWhite",     "fineGrid",          "fineBlack",
-                                                      "fineGrey",        "fineWhite",         "coast",
-                                                      "coastBlack",      "coastGrey",         "coastWhite",
-                                                      "coastBlackWhite", "numbersBlack",      "numbersGrey",
-                                                      "numbersWhite",    "boundaries",        "boundariesBlack",
-                                                      "boundariesGrey",  "boundariesWhite",   "rivers",
-                                                      "riversBlack",     "riversGrey",        "riversWhite",
-                                                      "spots",           "crosses",           "lines",
-                                                      "writeTitle",      "scalableTitle",     "titleText",
-                                                      "seedAndSelected", "seedOnly",          "noAreas",
-                                                      "defaultsDark",    "defaultsLight",     "rampStandard",
-                                                      "rampColourBlind", "residualsAsScores", "residualsDiverging"};
-  static_assert(static_cast<std::size_t>(mopt::kResidualsDiverging) == kNames.size(),
-                "one name per control, in declaration order");
-  return id >= 1 && id <= static_cast<int>(kNames.size()) ? kNames[static_cast<std::size_t>(id - 1)] : "";
+const std::vector<Control>& mapControls() {
+  static const std::vector<Control> kAll{M::kMonoLog,         M::kMonoLin,           M::kSixteen,
+                                         M::kDark256,         M::kLight256,          M::kFixedLimit,
+                                         M::kEqualInterval,   M::kEqualFrequency,    M::kMaxSeparate,
+                                         M::kMaxSpot,         M::kScaleColours,      M::kScaleNumbers,
+                                         M::kScaleBarOff,     M::kScaleBarPlain,     M::kScaleBarHistogram,
+                                         M::kScaleBarNumbers, M::kFillFrameCoast,    M::kFillGreys,
+                                         M::kFillGreenBlue,   M::kFillBrown,         M::kBackgroundBlack,
+                                         M::kBackgroundGrey,  M::kBackgroundWhite,   M::kFrame,
+                                         M::kFrameBlack,      M::kFrameGrey,         M::kFrameWhite,
+                                         M::kCoarseGrid,      M::kCoarseBlack,       M::kCoarseGrey,
+                                         M::kCoarseWhite,     M::kFineGrid,          M::kFineBlack,
+                                         M::kFineGrey,        M::kFineWhite,         M::kCoast,
+                                         M::kCoastBlack,      M::kCoastGrey,         M::kCoastWhite,
+                                         M::kCoastBlackWhite, M::kNumbersBlack,      M::kNumbersGrey,
+                                         M::kNumbersWhite,    M::kBoundaries,        M::kBoundariesBlack,
+                                         M::kBoundariesGrey,  M::kBoundariesWhite,   M::kRivers,
+                                         M::kRiversBlack,     M::kRiversGrey,        M::kRiversWhite,
+                                         M::kSpots,           M::kCrosses,           M::kLines,
+                                         M::kWriteTitle,      M::kScalableTitle,     M::kTitleText,
+                                         M::kSeedAndSelected, M::kSeedOnly,          M::kNoAreas,
+                                         M::kDefaultsDark,    M::kDefaultsLight,     M::kRampStandard,
+                                         M::kRampColourBlind, M::kResidualsAsScores, M::kResidualsDiverging};
+  return kAll;
 }
 
 MapOptionsFacts mapOptionsFacts(const Session& s, const Palette& p) {
@@ -501,70 +356,55 @@ MapOptionsModel::MapOptionsModel(const Settings& current, std::string t, const M
   palette_.size = facts.paletteSize;
 }
 
-bool MapOptionsModel::checked(int id) const {
+bool MapOptionsModel::checked(const Control& c) const {
   const Settings& s = settings;
-  if (const Radio* r = findRadio(kColourModeRadios, id)) return s.colourMode == r->value;
-  if (const Radio* r = findRadio(kMapRadios, id)) return r->field.get(s) == r->value;
-  if (const Check* c = findCheck(kMapChecks, id)) return isChecked(s, *c);
-  if (const int at = positionIn(kBoundaryRadios, id); at >= 0) return at == boundariesColour_;
-  if (const int at = positionIn(kRiverRadios, id); at >= 0) return at == riversColour_;
-  if (const ScaleBarRadio* r = findScaleBarRadio(id)) return scaleBarChecked(s, *r);
-  if (const RampRadio* r = findRampRadio(id)) return hasRamp(s.mapPalette, r->bit) == r->on;
-  switch (id) {
-    case M::kFillFrameCoast: return s.fillFrameCoast != Flag::kOff;
-    case M::kScaleColours: return scaleColours(s);
-    case M::kScaleNumbers: return scaleNumbers(s);
-    default: return false;  // boundaries and rivers never stay ticked
-  }
+  if (const int at = positionIn(kBoundaryRadios, c); at >= 0) return at == boundariesColour_;
+  if (const int at = positionIn(kRiverRadios, c); at >= 0) return at == riversColour_;
+  if (const ScaleBarRadio* r = findRow(kScaleBarRadios, c)) return scaleBarChecked(s, *r);
+  if (const RampRadio* r = findRow(kRampRadios, c)) return hasRamp(s.mapPalette, r->bit) == r->on;
+  if (c == M::kFillFrameCoast) return s.fillFrameCoast != Flag::kOff;
+  if (c == M::kScaleColours) return scaleColours(s);
+  if (c == M::kScaleNumbers) return scaleNumbers(s);
+  return isChecked(s, c);  // boundaries and rivers never stay ticked
 }
 
-bool MapOptionsModel::enabled(int id) const {
-  switch (id) {
-    case M::kFillFrameCoast:
-      // Clearing stays possible whatever the mode.
-      return (isColour256Mode(settings.colourMode) && !facts.zoomed) || settings.fillFrameCoast != Flag::kOff;
-    case M::kTitleText: return facts.titleEditable;
-    default: return true;
-  }
+bool MapOptionsModel::enabled(const Control& c) const {
+  // Clearing the fill stays possible whatever the mode.
+  if (c == M::kFillFrameCoast)
+    return (isColour256Mode(settings.colourMode) && !facts.zoomed) || settings.fillFrameCoast != Flag::kOff;
+  if (c == M::kTitleText) return facts.titleEditable;
+  return true;
 }
 
-void MapOptionsModel::setChecked(int id, bool on) {
-  if (!enabled(id)) return;
+void MapOptionsModel::setChecked(const Control& c, bool on) {
+  if (!enabled(c)) return;
   Settings& s = settings;
-  if (const Check* c = findCheck(kMapChecks, id)) {
-    store(s, *c, on);
-    return;
-  }
-  switch (id) {
-    case M::kFillFrameCoast: chooseFillFrameCoast(s, on, facts.zoomed); return;
-    case M::kScaleColours:
-    case M::kScaleNumbers: {
-      bool colours = scaleColours(s), numbers = scaleNumbers(s);
-      (id == M::kScaleColours ? colours : numbers) = on;
-      if (!colours && !numbers) return;  // one of the two stays ticked
-      s.coloursAndNumbers = colours && numbers ? CellLabels::kColoursAndNumbers
-                            : colours          ? CellLabels::kColours
-                                               : CellLabels::kNumbers;
-      return;
-    }
-    case M::kBoundaries:
-    case M::kRivers: return;  // nothing is drawn: the boxes clear themselves
-    default: break;
-  }
-  if (!on) return;
-  if (const Radio* mode = findRadio(kColourModeRadios, id)) {
-    chooseColourMode(s, mode->value, palette_);
-  } else if (const Radio* r = findRadio(kMapRadios, id)) {
-    r->field.set(s, r->value);
-  } else if (const RampRadio* ramp = findRampRadio(id)) {
+  if (c == M::kFillFrameCoast) {
+    chooseFillFrameCoast(s, on, facts.zoomed);
+  } else if (c == M::kScaleColours || c == M::kScaleNumbers) {
+    bool colours = scaleColours(s), numbers = scaleNumbers(s);
+    (c == M::kScaleColours ? colours : numbers) = on;
+    if (!colours && !numbers) return;  // one of the two stays ticked
+    s.coloursAndNumbers = colours && numbers ? CellLabels::kColoursAndNumbers
+                          : colours          ? CellLabels::kColours
+                                             : CellLabels::kNumbers;
+  } else if (!on) {
+    // A radio is cleared only by choosing another; boundaries and rivers
+    // draw nothing, so their boxes clear themselves.
+    if (c.kind != Control::Radio) store(s, c, on);
+  } else if (c.kind == Control::Radio && c.field == settingsField<&Settings::colourMode>()) {
+    chooseColourMode(s, c.value, palette_);
+  } else if (const RampRadio* ramp = findRow(kRampRadios, c)) {
     s.mapPalette = withRamp(s.mapPalette, ramp->bit, ramp->on);
-  } else if (const int at = positionIn(kBoundaryRadios, id); at >= 0) {
+  } else if (const int at = positionIn(kBoundaryRadios, c); at >= 0) {
     boundariesColour_ = at;
-  } else if (const int at = positionIn(kRiverRadios, id); at >= 0) {
-    riversColour_ = at;
-  } else if (const ScaleBarRadio* bar = findScaleBarRadio(id)) {
+  } else if (const int river = positionIn(kRiverRadios, c); river >= 0) {
+    riversColour_ = river;
+  } else if (const ScaleBarRadio* bar = findRow(kScaleBarRadios, c)) {
     s.scaleBarShown = bar->shown;
     s.scaleBarStyle = bar->style;
+  } else {
+    store(s, c, on);
   }
 }
 

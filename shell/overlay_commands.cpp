@@ -107,10 +107,10 @@ void replotOverlay(Shell& sh) {
   }
   buildPalette(sh.display.palette, s.settings);
   if (o.presence[0] && o.presence[1]) return;
-  const int method = presence || s.settings.overlayOption != kOverlayAnd ? kOverlayOr : kOverlayAnd;
+  const int method = presence || s.settings.overlayOption != OverlayJoin::kBoth ? kOverlayOr : kOverlayAnd;
   const std::vector<OverlayCell> scored = scoredOverlayCells(overlayCells(s), method);
   if (presence) colourOnePresence(sh, scored);
-  else if (buildTwoAxisPalette(sh.display.palette, s.settings, s.settings.overlayScheme))
+  else if (buildTwoAxisPalette(sh.display.palette, s.settings, static_cast<int>(s.settings.overlayScheme)))
     colourTwoAxis(s, sh.host, scored);
 }
 
@@ -136,17 +136,17 @@ bool overlayScoresCommand(Shell& sh) {
     return false;
   }
 
-  int method = s.settings.overlayOption == kOverlayAnd ? kOverlayAnd : kOverlayOr;
+  int method = s.settings.overlayOption == OverlayJoin::kBoth ? kOverlayAnd : kOverlayOr;
   if (!bothPresence) {
     OverlayDialogModel m;
     m.method = method;
     m.unionCount = counts.unionCount;
     m.sharedCount = counts.sharedCount;
-    m.scheme = std::clamp(s.settings.overlayScheme, 0, 3);
+    m.scheme = std::clamp(static_cast<int>(s.settings.overlayScheme), 0, 3);
     if (!sh.host.runDialog(kOverlayDialog, m)) return false;
     method = m.method == kOverlayAnd ? kOverlayAnd : kOverlayOr;
-    s.settings.overlayOption = method;
-    s.settings.overlayScheme = std::clamp(m.scheme, 0, 3);
+    s.settings.overlayOption = method == kOverlayAnd ? OverlayJoin::kBoth : OverlayJoin::kEither;
+    s.settings.overlayScheme = static_cast<OverlayScheme>(std::clamp(m.scheme, 0, 3));
     s.map.occupiedCells = m.occupiedCells();
   }
 
@@ -171,7 +171,7 @@ bool overlayScoresCommand(Shell& sh) {
     sh.host.messageBox(r.message, kOverlayCaption, Icon::Information, Buttons::Ok);
     s.map.title = r.title;
     if (presence) colourOnePresence(sh, scored);
-    else if (buildTwoAxisPalette(sh.display.palette, s.settings, s.settings.overlayScheme))
+    else if (buildTwoAxisPalette(sh.display.palette, s.settings, static_cast<int>(s.settings.overlayScheme)))
       colourTwoAxis(s, sh.host, scored);
   }
   sh.refreshMenus();

@@ -14,6 +14,7 @@
 #include "shell/curve_commands.h"
 #include "shell/dispatch.h"
 #include "shell/exact_commands.h"
+#include "shell/nearminimum_runs.h"
 #include "store/measuretraits.h"
 #include "store/text.h"
 

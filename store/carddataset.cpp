@@ -1,8 +1,10 @@
 // The datafile's cards read into the dataset: cells become units 1 … cells,
-// cards become taxa, and a level above the excluded level is a presence.
+// cards become taxa, and a level above the excluded level is a presence (or,
+// for writing the file back, every non-zero level an amount).
 #include <algorithm>
 #include <cstring>
 
+#include "store/datafile.h"
 #include "store/workspace.h"
 
 namespace zn {
@@ -97,13 +99,13 @@ Occurrences buildPresenceIndex(const Workspace& ws, int excludedLevel) {
   return ix;
 }
 
-std::shared_ptr<const Dataset> datasetFromCards(const Workspace& ws, int excludedLevel) {
-  auto d = std::make_shared<Dataset>();
-  d->occurrences = buildPresenceIndex(ws, excludedLevel);
-  const int cells = d->occurrences.units, taxa = d->occurrences.taxa;
-  d->units.resize(static_cast<std::size_t>(cells));
+namespace {
+
+// Units, the cells' names and costs, and taxa, the cards' names and codes.
+void takeUnitsAndTaxa(Dataset& d, const Workspace& ws, int cells, int taxa) {
+  d.units.resize(static_cast<std::size_t>(cells));
   for (int n = 1; n <= cells; ++n) {
-    DatasetUnit& u = d->units[static_cast<std::size_t>(n) - 1];
+    DatasetUnit& u = d.units[static_cast<std::size_t>(n) - 1];
     u.id = n;
     if (static_cast<std::size_t>(n) < ws.cells.size()) {
       const GridCell& c = ws.cells[static_cast<std::size_t>(n)];
@@ -111,13 +113,36 @@ std::shared_ptr<const Dataset> datasetFromCards(const Workspace& ws, int exclude
       u.cost = c.cost;
     }
   }
-  d->taxa.resize(static_cast<std::size_t>(taxa));
+  d.taxa.resize(static_cast<std::size_t>(taxa));
   for (int t = 0; t < taxa; ++t) {
-    DatasetTaxon& x = d->taxa[static_cast<std::size_t>(t)];
+    DatasetTaxon& x = d.taxa[static_cast<std::size_t>(t)];
     x.id = t + 1;
     x.name = ws.cards.name(t);
     x.code = ws.cards.codeText(t);
   }
+}
+
+}  // namespace
+
+std::shared_ptr<const Dataset> datasetFromCards(const Workspace& ws, int excludedLevel) {
+  auto d = std::make_shared<Dataset>();
+  d->occurrences = buildPresenceIndex(ws, excludedLevel);
+  takeUnitsAndTaxa(*d, ws, d->occurrences.units, d->occurrences.taxa);
+  return d;
+}
+
+std::shared_ptr<const Dataset> datasetOfDatafile(const Workspace& ws) {
+  auto d = std::make_shared<Dataset>();
+  const int taxa = taxaOf(ws), cells = cellsOf(ws);
+  std::vector<Occurrence> pairs;
+  for (int t = 0; t < taxa; ++t) {
+    const std::int8_t* lv = ws.cards.levels(t);
+    for (int n = 1; n <= cells; ++n)
+      if (lv[n] != 0)
+        pairs.push_back({static_cast<std::uint32_t>(t), static_cast<std::uint32_t>(n), static_cast<double>(lv[n])});
+  }
+  d->occurrences = occurrencesFrom(taxa, cells, std::move(pairs), true);
+  takeUnitsAndTaxa(*d, ws, cells, taxa);
   return d;
 }
 

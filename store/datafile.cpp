@@ -1,7 +1,9 @@
 #include "store/datafile.h"
 #include "store/measurecode.h"
 
+#include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -9,6 +11,7 @@
 
 #include "store/binio.h"
 #include "store/files.h"
+#include "store/gridsystem.h"
 #include "store/text.h"
 
 namespace zn {
@@ -180,16 +183,33 @@ bool loadDatafile(Session& s, int* cardsHeld) {
   return ok;
 }
 
-std::string encodeDatafile(const Session& s, const std::string& title) {
-  const Workspace& ws = s.ws;
-  const CardLayout& L = *ws.cards.layout;
-  const int taxa = std::clamp(ws.taxaCount, 0, ws.cards.slots());
-  std::string out;
-  out.reserve(static_cast<std::size_t>(L.headerSize) + static_cast<std::size_t>(taxa) * L.size);
-  out += s.grid().headerImage(taxa, title);
-  for (int k = 0; k < taxa; ++k)
-    out.append(reinterpret_cast<const char*>(ws.cards.card(k)), static_cast<std::size_t>(L.size));
+std::string encodeDatafile(const Dataset& d, const GridSystem& grid, const std::string& title) {
+  const CardLayout& L = grid.cards();
+  const int taxa = std::clamp(d.taxonCount(), 0, grid.maxTaxa());
+  const int cells = std::min(d.unitCount(), L.maxCells);
+  const auto cardBytes = static_cast<std::size_t>(L.size);
+  std::string out = grid.headerImage(taxa, title);
+  const std::size_t first = out.size();
+  out.resize(first + static_cast<std::size_t>(taxa) * cardBytes, '\0');
+  const Occurrences& occ = d.occurrences;
+  for (int t = 0; t < taxa; ++t) {
+    char* card = out.data() + first + static_cast<std::size_t>(t) * cardBytes;
+    const DatasetTaxon& x = d.taxa[static_cast<std::size_t>(t)];
+    std::copy_n(x.name.begin(), std::min<std::size_t>(x.name.size(), kNameField), card);
+    std::copy_n(x.code.begin(), std::min<std::size_t>(x.code.size(), kCodeLength), card + kCodeOffset);
+    if (t >= occ.taxa) continue;
+    const double* amount = occ.hasAmounts() ? occ.amountsOf(t) : nullptr;
+    for (int n : occ.unitsOf(t)) {
+      const double a = amount ? *amount++ : 1.0;
+      if (n <= cells && std::isfinite(a))
+        card[L.levelBase + n] = static_cast<char>(static_cast<std::int8_t>(std::lround(std::clamp(a, -128.0, 127.0))));
+    }
+  }
   return out;
+}
+
+std::string encodeDatafile(const Session& s, const std::string& title) {
+  return encodeDatafile(*datasetOfDatafile(s.ws), s.grid(), title);
 }
 
 bool saveDatafile(const Session& s, const fs::path& path, const std::string& title) {

@@ -3,9 +3,11 @@
 #pragma once
 
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 
+#include "store/dataset.h"
 #include "store/session.h"
 
 namespace zn {
@@ -57,8 +59,20 @@ bool openChosenDatafile(Session& s);
 // Runs the rescale once per loaded quantitative datafile; true when it ran.
 bool standardiseQuantitative(Session& s);
 
-// The datafile image of the cards in memory: header (taxa count and title)
-// and the taxa count's cards, run-time fields as they stand.
+// The cards as the datafile holds them: units are the grid's cells, taxa
+// the cards (names and codes), and every non-zero level an occurrence with
+// the level as its amount.
+std::shared_ptr<const Dataset> datasetOfDatafile(const Workspace& ws);
+
+// The datafile image of a dataset through the grid's card codec: header
+// (taxa count and title), then one card per taxon with its name, code and
+// levels (amounts rounded into -128 … 127, 1 where the dataset has none, no
+// level for an amount that is not a number); every other byte of a card is
+// zero, as the run-time fields are rebuilt on loading. Units past the
+// codec's cells and taxa past its header's count are not written.
+std::string encodeDatafile(const Dataset& d, const GridSystem& grid, const std::string& title);
+
+// The image of the cards in memory, written from their dataset.
 std::string encodeDatafile(const Session& s, const std::string& title);
 
 // Writes the datafile through a temporary file so a failed write never

@@ -16,14 +16,10 @@ void runningSums(std::vector<std::int64_t>& start) {
 }  // namespace
 
 Occurrences occurrencesFrom(int taxa, int units, std::vector<Occurrence> pairs, bool withAmounts) {
-  Occurrences o;
-  o.taxa = std::max(0, taxa);
-  o.units = std::max(0, units);
-  const auto nt = static_cast<std::size_t>(o.taxa), nu = static_cast<std::size_t>(o.units);
+  const auto nt = static_cast<std::size_t>(std::max(0, taxa)), nu = static_cast<std::size_t>(std::max(0, units));
   std::erase_if(pairs, [&](const Occurrence& p) { return p.taxon >= nt || p.unit < 1 || p.unit > nu; });
 
-  // Taxon-major by counting sort, then each taxon's units in order with the
-  // amounts of a repeated pair added.
+  // Taxon-major by counting sort.
   std::vector<std::int64_t> start(nt + 1, 0);
   for (const Occurrence& p : pairs) ++start[p.taxon + 1];
   runningSums(start);
@@ -38,6 +34,21 @@ Occurrences occurrencesFrom(int taxa, int units, std::vector<Occurrence> pairs, 
     }
   }
   std::vector<Occurrence>().swap(pairs);
+  return occurrencesFromLists(taxa, units, std::move(start), std::move(unitOf), std::move(amountOf));
+}
+
+Occurrences occurrencesFromLists(int taxa, int units, std::vector<std::int64_t> start,
+                                 std::vector<std::uint32_t> unitOf, std::vector<double> amountOf) {
+  Occurrences o;
+  o.taxa = std::max(0, taxa);
+  o.units = std::max(0, units);
+  const auto nt = static_cast<std::size_t>(o.taxa), nu = static_cast<std::size_t>(o.units);
+  const bool withAmounts = !amountOf.empty();
+  if (start.size() != nt + 1 || start.front() != 0 || static_cast<std::size_t>(start.back()) != unitOf.size() ||
+      (withAmounts && amountOf.size() != unitOf.size()) || !std::is_sorted(start.begin(), start.end()))
+    return occurrencesFrom(taxa, units, {}, withAmounts);
+  // Each taxon's units in order, the amounts of a repeated pair added and
+  // units outside 1 ... units dropped.
   o.taxonStart.assign(nt + 1, 0);
   std::vector<std::uint32_t> order;
   std::size_t out = 0;
@@ -61,6 +72,7 @@ Occurrences occurrencesFrom(int taxa, int units, std::vector<Occurrence> pairs, 
     }
     const std::size_t first = out;
     for (std::size_t k = from; k < to; ++k) {
+      if (unitOf[k] < 1 || unitOf[k] > nu) continue;
       if (out > first && unitOf[out - 1] == unitOf[k]) {
         if (withAmounts) amountOf[out - 1] += amountOf[k];
         continue;

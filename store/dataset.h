@@ -162,6 +162,11 @@ struct Occurrence {
 // a repeated pair are added. Pairs naming no taxon or unit are dropped.
 // `withAmounts` keeps the amounts; otherwise every pair is a presence.
 Occurrences occurrencesFrom(int taxa, int units, std::vector<Occurrence> pairs, bool withAmounts);
+// The same from lists already taxon-major (taxon t's units from start[t] to
+// start[t + 1], in any order; amounts beside them, or none), as a file that
+// keeps a list per taxon gives them, without the pairs' extra copy.
+Occurrences occurrencesFromLists(int taxa, int units, std::vector<std::int64_t> start,
+                                 std::vector<std::uint32_t> unitsOfTaxa, std::vector<double> amounts);
 
 enum class UnitStatus { Free = 0, Initial = 1, LockedIn = 2, LockedOut = 3 };
 

@@ -89,6 +89,7 @@ class WorldGrid final : public GridSystem {
   bool readsDmap() const override { return false; }
   bool regionalGrids() const override { return true; }
   bool denseFineGrid() const override { return false; }
+  std::unique_ptr<UnitGeometry> unitGeometry(const Workspace& ws) const override { return worldGeometry(ws); }
 };
 
 // The British 10 km grid: the land squares of an 80 x 125 frame, numbered
@@ -142,6 +143,7 @@ class BritainGrid final : public GridSystem {
   bool readsDmap() const override { return true; }
   bool regionalGrids() const override { return false; }
   bool denseFineGrid() const override { return true; }
+  std::unique_ptr<UnitGeometry> unitGeometry(const Workspace& ws) const override { return britainGeometry(ws); }
 };
 
 }  // namespace

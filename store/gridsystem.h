@@ -10,6 +10,7 @@
 #include <string>
 
 #include "store/gridtypes.h"
+#include "store/unitgeometry.h"
 #include "store/workspace.h"
 
 namespace zn {
@@ -83,9 +84,16 @@ class GridSystem {
   virtual bool regionalGrids() const = 0;
   // The fine grid is dense: the option defaults draw it as spots.
   virtual bool denseFineGrid() const = 0;
+
+  // The units' places on this grid, read from the workspace's cells.
+  virtual std::unique_ptr<UnitGeometry> unitGeometry(const Workspace& ws) const = 0;
 };
 
 const GridSystem& gridSystem(GridVariant variant);
+
+// The two fixed grids' geometries over a workspace's cells.
+std::unique_ptr<UnitGeometry> worldGeometry(const Workspace& ws);
+std::unique_ptr<UnitGeometry> britainGeometry(const Workspace& ws);
 
 // Cell access by frame square, the same on both grids: cells in reading
 // order, or through the master index where a grid numbers only its land

@@ -118,7 +118,7 @@ void setDefaults(Settings& s, bool zoomed, bool britain) {
     s.fillFrameCoast = Flag::kOn;
     s.backgroundColour = Shade::kGrey;
     s.coastColour = CoastColour::kBlack;
-    s.defaultsSlot61 = 0;
+    s.defaultsSlot61 = Flag::kOff;
     // The Britain map keeps spots for its dense fine grid.
     s.fineGridStyle = britain ? FineGridStyle::kSpots : FineGridStyle::kLines;
   } else {
@@ -126,21 +126,21 @@ void setDefaults(Settings& s, bool zoomed, bool britain) {
     s.fillFrameCoast = Flag::kOff;
     s.backgroundColour = Shade::kWhite;
     s.coastColour = CoastColour::kBlack;
-    s.defaultsSlot61 = 1;
+    s.defaultsSlot61 = Flag::kOn;
     s.numbersColour = NumbersColour::kGrey;
   }
   s.excludedLevel = 0;
   s.rarityFormula = RarityFormula::kInverse;
   s.frameShown = Flag::kOn;
   s.coastShown = Flag::kOn;
-  s.defaultsSlot60 = 1;
+  s.defaultsSlot60 = Flag::kOn;
   s.coarseGridShown = Flag::kOn;
   s.writeTitle = Flag::kOn;
   s.scaleBarShown = Flag::kOn;
   s.scaleType = kEqualFrequency;
   s.hotspotKind = HotspotKind::kRichness;
   s.scaleBarStyle = ScaleBarStyle::kNumbers;
-  s.overlayScheme = 2;
+  s.overlayScheme = OverlayScheme::kBothWhiteGrey;
   s.nearMinimumGoal = 1;
   s.greedyGoal = 1;
   s.flexibilityMap = Flag::kOn;
@@ -209,7 +209,7 @@ MapSettingsCopy correctAtStartup(Settings& s, Flag& savedFill) {
   s.extraTieBreaks = Flag::kOff;
   s.zoomArmed = Flag::kOff;
   s.longReports = Flag::kOff;
-  s.overlayScheme = 2;
+  s.overlayScheme = OverlayScheme::kBothWhiteGrey;
   s.importAccepted = Flag::kOff;
   s.classCount = std::clamp(s.classCount, 2, 10);
   if (s.neighbourhoodSize != 9 && s.neighbourhoodSize != 25) s.neighbourhoodSize = 9;

@@ -110,6 +110,33 @@ constexpr MapPalette withRamp(MapPalette p, MapPalette bit, bool on) {
   return static_cast<MapPalette>(on ? (v | b) : (v & ~b));
 }
 
+// How two overlaid score maps are joined: over the cells scored in either,
+// or only over those scored in both.
+enum class OverlayJoin : std::int32_t { kEither = 0, kBoth = 1 };
+
+// The two-axis overlay colours: axis 1 green, axis 2 blue, and cells scored
+// on both red, white, or white to grey (with axis 2 reversed in the last).
+enum class OverlayScheme : std::int32_t {
+  kBothRed = 0,
+  kBothWhite = 1,
+  kBothWhiteGrey = 2,
+  kBothWhiteGreyReversed = 3,
+};
+
+// The layout of the last scores export; the mismatch export has none.
+enum ScoresLayout : std::int32_t {
+  kLayoutNone = -1,
+  kLayoutCentroids = 0,         // "#0" longitude, latitude, value of occupied cells
+  kLayoutNumbered = 1,          // "#2" every cell
+  kLayoutNumberedOccupied = 2,  // "#2" occupied cells only
+  kLayoutPlain = 3,             // "#1" every cell
+  kLayoutPlainOccupied = 4,     // "#1" occupied cells only
+  kLayoutPair = 5,              // "#3" foreground and background
+};
+
+// The part of the window a saved bitmap holds.
+enum class BitmapArea : std::int32_t { kExcludeStatusBar = 0, kIncludeStatusBar = 1, kMapFrame = 2 };
+
 constexpr int kSettingsSlots = 87;
 constexpr int kSettingsBytes = 4 * kSettingsSlots;
 // Slots of the file image that no field uses; they are carried unchanged.
@@ -138,10 +165,10 @@ struct Settings {
   Flag rejectRedundant{};
   Flag zoomArmed{};
   Flag exportAccepted{};
-  std::int32_t scoresExportChoice = 0;
+  ScoresLayout scoresExportChoice = kLayoutCentroids;
   ScaleBarStyle scaleBarStyle{};
-  std::int32_t overlayOption = 0;
-  std::int32_t overlayScheme = 0;
+  OverlayJoin overlayOption = OverlayJoin::kEither;
+  OverlayScheme overlayScheme = OverlayScheme::kBothRed;
   RangeWeighting rangeCentreWeighting{};
   std::int32_t measureSetting20 = 0;
   std::int32_t measureSetting21 = 0;
@@ -172,7 +199,7 @@ struct Settings {
   NumbersColour numbersColour{};
   std::int32_t neighbourhoodSize = 0;
   std::int32_t printOption = 0;
-  std::int32_t bitmapOption = 0;
+  BitmapArea bitmapOption = BitmapArea::kExcludeStatusBar;
   // The map's colour ramp beyond the colour mode's own (a slot the record
   // leaves free, so every file written without it reads as the standard
   // ramp): a set of MapPalette bits.
@@ -183,8 +210,9 @@ struct Settings {
   Flag relativeToRichness{};
   Shade coarseGridColour{};
   Flag coarseGridShown{};
-  std::int32_t defaultsSlot60 = 0;
-  std::int32_t defaultsSlot61 = 0;
+  // Set by either default set, and set by the light one only.
+  Flag defaultsSlot60{};
+  Flag defaultsSlot61{};
   Flag lightDefaults{};
   Shade frameColour{};
   Flag extraTieBreaks{};

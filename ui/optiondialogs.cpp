@@ -56,31 +56,32 @@ QDialogButtonBox* okCancel(QDialog* d) {
 
 // ---------------------------------------------------------------------------
 
-QAbstractButton* BoundDialog::control(int id) const {
-  auto it = buttons_.find(id);
-  return it == buttons_.end() ? nullptr : it->second;
+QAbstractButton* BoundDialog::controlNamed(const QString& name) const {
+  for (const auto& [b, binding] : buttons_)
+    if (b->objectName() == name) return b;
+  return nullptr;
 }
 
-void BoundDialog::bind(int id, QAbstractButton* b) {
-  b->setObjectName(controlName(id));
-  buttons_[id] = b;
+void BoundDialog::bind(const QString& name, Binding binding, QAbstractButton* b) {
+  b->setObjectName(name);
   // clicked() comes from the user only; the refresh sets states silently.
-  connect(b, &QAbstractButton::clicked, this, [this, id](bool on) {
-    modelSetChecked(id, on);
+  connect(b, &QAbstractButton::clicked, this, [this, set = binding.set](bool on) {
+    set(on);
     refresh();
   });
+  buttons_.emplace_back(b, std::move(binding));
 }
 
-QRadioButton* BoundDialog::radio(int id, const QString& text) {
+QRadioButton* BoundDialog::radioButton(const QString& name, Binding b, const QString& text) {
   auto* r = new QRadioButton(text);
   r->setAutoExclusive(false);
-  bind(id, r);
+  bind(name, std::move(b), r);
   return r;
 }
 
-QCheckBox* BoundDialog::check(int id, const QString& text) {
+QCheckBox* BoundDialog::checkBox(const QString& name, Binding b, const QString& text) {
   auto* c = new QCheckBox(text);
-  bind(id, c);
+  bind(name, std::move(b), c);
   return c;
 }
 
@@ -95,44 +96,44 @@ void BoundDialog::arrange(QLayout* columns, std::initializer_list<QWidget*> bott
   refresh();
 }
 
-QBoxLayout* BoundDialog::stack(std::initializer_list<Item> items, bool across) {
-  auto* col = new QBoxLayout(across ? QBoxLayout::LeftToRight : QBoxLayout::TopToBottom);
-  for (const Item& item : items) {
-    if (item.id == 0) col->addSpacing(across ? 20 : 6);
-    else if (item.isCheck) col->addWidget(check(item.id, item.text));
-    else col->addWidget(radio(item.id, item.text));
-  }
-  if (across) col->addStretch(1);
-  return col;
+QBoxLayout* BoundDialog::newStack(bool across) {
+  return new QBoxLayout(across ? QBoxLayout::LeftToRight : QBoxLayout::TopToBottom);
+}
+
+void BoundDialog::addGap(QBoxLayout* stack, bool across) { stack->addSpacing(across ? 20 : 6); }
+
+void BoundDialog::endStack(QBoxLayout* stack, bool across) {
+  if (across) stack->addStretch(1);
 }
 
 void BoundDialog::refresh() {
-  for (auto [id, b] : buttons_) {
+  for (const auto& [b, binding] : buttons_) {
     const QSignalBlocker block(b);
-    b->setChecked(modelChecked(id));
-    b->setEnabled(modelEnabled(id));
+    b->setChecked(binding.checked());
+    b->setEnabled(binding.enabled());
   }
 }
 
 // ---------------------------------------------------------------------------
 // Tools options
 
-QSpinBox* ToolsOptionsDialog::spin(int id) {
+QSpinBox* ToolsOptionsDialog::spin(const Control& c) {
   auto* s = new QSpinBox;
-  s->setObjectName(controlName(id));
+  s->setObjectName(nameOf(c));
   s->setKeyboardTracking(false);
   s->setMinimumWidth(64);
-  numbers_[id] = s;
-  connect(s, &QSpinBox::valueChanged, this, [this, id](int v) {
-    model_.setNumber(id, v);
+  numbers_.emplace_back(c, s);
+  connect(s, &QSpinBox::valueChanged, this, [this, c](int v) {
+    model_.setNumber(c, v);
     refresh();
   });
   return s;
 }
 
-QSpinBox* ToolsOptionsDialog::number(int id) const {
-  auto it = numbers_.find(id);
-  return it == numbers_.end() ? nullptr : it->second;
+QSpinBox* ToolsOptionsDialog::number(const Control& c) const {
+  for (const auto& [control, s] : numbers_)
+    if (control == c) return s;
+  return nullptr;
 }
 
 ToolsOptionsDialog::ToolsOptionsDialog(ToolsOptionsModel& model, QWidget* parent) : ModelDialog(model, parent) {
@@ -163,7 +164,7 @@ ToolsOptionsDialog::ToolsOptionsDialog(ToolsOptionsModel& model, QWidget* parent
   thresholdRow->addSpacing(24);
   thresholdRow->addWidget(spin(topt::kThreshold));
   percent_ = new QLabel;
-  percent_->setObjectName(controlName(topt::kThresholdPercent));
+  percent_->setObjectName(nameOf(topt::kThresholdPercent));
   percent_->setMinimumWidth(percent_->fontMetrics().horizontalAdvance("100.0%"));
   thresholdRow->addWidget(percent_);
   thresholdRow->addWidget(new QLabel("of candidate cells"));
@@ -233,9 +234,9 @@ ToolsOptionsDialog::ToolsOptionsDialog(ToolsOptionsModel& model, QWidget* parent
 }
 
 // A goal edit with its label.
-QHBoxLayout* ToolsOptionsDialog::numberRow(int id, const QString& text) {
+QHBoxLayout* ToolsOptionsDialog::numberRow(const Control& c, const QString& text) {
   auto* row = new QHBoxLayout;
-  row->addWidget(spin(id));
+  row->addWidget(spin(c));
   row->addWidget(new QLabel(text));
   row->addStretch(1);
   return row;
@@ -243,14 +244,14 @@ QHBoxLayout* ToolsOptionsDialog::numberRow(int id, const QString& text) {
 
 void ToolsOptionsDialog::refresh() {
   BoundDialog::refresh();
-  for (auto [id, s] : numbers_) {
+  for (const auto& [c, s] : numbers_) {
     const QSignalBlocker block(s);
-    const auto [lo, hi] = model_.numberRange(id);
-    const int v = model_.number(id);
+    const auto [lo, hi] = model_.numberRange(c);
+    const int v = model_.number(c);
     // A value kept outside the range (no candidate cells) is still shown.
     s->setRange(std::min(lo, v), std::max(hi, v));
     s->setValue(v);
-    s->setEnabled(model_.enabled(id));
+    s->setEnabled(model_.enabled(c));
   }
   percent_->setText(q(model_.thresholdPercentText()));
   percent_->setEnabled(model_.enabled(topt::kThresholdPercent));
@@ -301,26 +302,27 @@ MapOptionsDialog::MapOptionsDialog(MapOptionsModel& model, QWidget* parent) : Mo
   const char* heads[] = {"black", "grey", "white"};
   for (int c = 0; c < 3; ++c) features->addWidget(new QLabel(heads[c]), 0, c + 1, Qt::AlignHCenter);
   struct Row {
-    int onOff;  // 0: no box
+    Control onOff;  // none: no box
     const char* name;
-    int black, grey, white;
+    Control black, grey, white;
   };
   const Row rows[] = {
-      {0, "background", mopt::kBackgroundBlack, mopt::kBackgroundGrey, mopt::kBackgroundWhite},
+      {{}, "background", mopt::kBackgroundBlack, mopt::kBackgroundGrey, mopt::kBackgroundWhite},
       {mopt::kFrame, "frame", mopt::kFrameBlack, mopt::kFrameGrey, mopt::kFrameWhite},
       {mopt::kCoast, "coast", mopt::kCoastBlack, mopt::kCoastGrey, mopt::kCoastWhite},
       {mopt::kFineGrid, "fine grid", mopt::kFineBlack, mopt::kFineGrey, mopt::kFineWhite},
       {mopt::kCoarseGrid, "coarse grid", mopt::kCoarseBlack, mopt::kCoarseGrey, mopt::kCoarseWhite},
-      {0, "numbers", mopt::kNumbersBlack, mopt::kNumbersGrey, mopt::kNumbersWhite},
+      {{}, "numbers", mopt::kNumbersBlack, mopt::kNumbersGrey, mopt::kNumbersWhite},
       {mopt::kBoundaries, "boundaries", mopt::kBoundariesBlack, mopt::kBoundariesGrey, mopt::kBoundariesWhite},
       {mopt::kRivers, "rivers", mopt::kRiversBlack, mopt::kRiversGrey, mopt::kRiversWhite},
   };
   int r = 1;
   for (const Row& row : rows) {
-    features->addWidget(row.onOff ? static_cast<QWidget*>(check(row.onOff, row.name)) : new QLabel(row.name), r, 0);
-    const int ids[] = {row.black, row.grey, row.white};
+    features->addWidget(row.onOff.name ? static_cast<QWidget*>(check(row.onOff, row.name)) : new QLabel(row.name), r,
+                        0);
+    const Control shades[] = {row.black, row.grey, row.white};
     for (int c = 0; c < 3; ++c) {
-      QRadioButton* b = radio(ids[c], "");
+      QRadioButton* b = radio(shades[c], "");
       b->setToolTip(QString("%1 %2").arg(row.name, heads[c]));
       features->addWidget(b, r, c + 1, Qt::AlignHCenter);
     }
@@ -340,7 +342,7 @@ MapOptionsDialog::MapOptionsDialog(MapOptionsModel& model, QWidget* parent) : Mo
   auto* titleRow = new QHBoxLayout;
   titleRow->addWidget(new QLabel("change title:"));
   title_ = new QLineEdit;
-  title_->setObjectName(controlName(mopt::kTitleText));
+  title_->setObjectName(nameOf(mopt::kTitleText));
   title_->setMaxLength(static_cast<int>(kMapTitleEditLength));
   title_->setMinimumWidth(220);
   title_->setText(q(model_.title));
@@ -360,9 +362,9 @@ MapOptionsDialog::MapOptionsDialog(MapOptionsModel& model, QWidget* parent) : Mo
       column({group("Fill frame-coast", fill), group("Title", titleBox), group("Selected areas", selected)}));
 
   dark_ = new QPushButton("Default options (dark)");
-  dark_->setObjectName(controlName(mopt::kDefaultsDark));
+  dark_->setObjectName(nameOf(mopt::kDefaultsDark));
   light_ = new QPushButton("Default options (light)");
-  light_->setObjectName(controlName(mopt::kDefaultsLight));
+  light_->setObjectName(nameOf(mopt::kDefaultsLight));
   for (bool isLight : {false, true}) {
     connect(isLight ? light_ : dark_, &QPushButton::clicked, this, [this, isLight] {
       model_.chooseDefaults(isLight);

@@ -5,97 +5,119 @@
 // on acceptance the caller applies the model.
 #pragma once
 
+#include <QBoxLayout>
+#include <QCheckBox>
 #include <QDialog>
-#include <map>
+#include <QRadioButton>
+#include <functional>
+#include <utility>
+#include <vector>
 
 #include "measures/selective.h"
 #include "shell/options.h"
 
 class QAbstractButton;
-class QBoxLayout;
-class QCheckBox;
 class QHBoxLayout;
 class QLabel;
 class QLayout;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
-class QRadioButton;
 class QSpinBox;
 
 namespace zn {
 
 // A dialog whose check boxes and radio buttons stand for controls of a
-// model, each widget named after its control. Radio buttons are not auto-exclusive: the model decides which one
-// is on.
+// model, each widget named after its control. Radio buttons are not
+// auto-exclusive: the model decides which one is on.
 class BoundDialog : public QDialog {
  public:
   explicit BoundDialog(QWidget* parent) : QDialog(parent) {}
-  // The check box or radio button of a control id, or nullptr.
-  QAbstractButton* control(int id) const;
+  // The check box or radio button whose widget carries that name, or nullptr.
+  QAbstractButton* controlNamed(const QString& name) const;
   // Brings every widget in line with the model.
   virtual void refresh();
 
  protected:
-  virtual bool modelChecked(int id) const = 0;
-  virtual bool modelEnabled(int id) const = 0;
-  virtual void modelSetChecked(int id, bool on) = 0;
-  virtual QString controlName(int id) const = 0;
-
-  QRadioButton* radio(int id, const QString& text);
-  QCheckBox* check(int id, const QString& text);
-
-  // One entry of a column (or, across, a row) of controls: a radio button,
-  // a check box, or (no control) a small gap.
-  struct Item {
-    int id = 0;
-    const char* text = nullptr;
-    bool isCheck = false;
+  // How a button reads and changes the model.
+  struct Binding {
+    std::function<bool()> checked, enabled;
+    std::function<void(bool)> set;
   };
-  QBoxLayout* stack(std::initializer_list<Item> items, bool across = false);
+  QRadioButton* radioButton(const QString& name, Binding b, const QString& text);
+  QCheckBox* checkBox(const QString& name, Binding b, const QString& text);
+  // A column (or, across, a row) for stack(), and its small gap.
+  static QBoxLayout* newStack(bool across);
+  static void addGap(QBoxLayout* stack, bool across);
+  static void endStack(QBoxLayout* stack, bool across);
   // The dialog's layout: its columns over a row of `bottomLeft`, then OK and
   // Cancel; every widget is then refreshed from the model.
   void arrange(QLayout* columns, std::initializer_list<QWidget*> bottomLeft);
 
  private:
-  void bind(int id, QAbstractButton* b);
-  std::map<int, QAbstractButton*> buttons_;
+  void bind(const QString& name, Binding b, QAbstractButton* button);
+  std::vector<std::pair<QAbstractButton*, Binding>> buttons_;
 };
 
-// The binding to a model with checked(), enabled() and setChecked().
-template <class Model>
+// The binding to a model with checked(), enabled(), setChecked() and
+// controlName(), whose controls are of type Key.
+template <class Model, class Key = int>
 class ModelDialog : public BoundDialog {
  public:
   ModelDialog(Model& model, QWidget* parent) : BoundDialog(parent), model_(model) {}
+  // The check box or radio button of a control, or nullptr.
+  QAbstractButton* control(const Key& k) const { return controlNamed(nameOf(k)); }
 
  protected:
-  bool modelChecked(int id) const override { return model_.checked(id); }
-  bool modelEnabled(int id) const override { return model_.enabled(id); }
-  void modelSetChecked(int id, bool on) override { model_.setChecked(id, on); }
-  QString controlName(int id) const override { return QString::fromLatin1(Model::controlName(id)); }
+  static QString nameOf(const Key& k) { return QString::fromLatin1(Model::controlName(k)); }
+  Binding binding(Key k) {
+    return {[this, k] { return model_.checked(k); }, [this, k] { return model_.enabled(k); },
+            [this, k](bool on) { model_.setChecked(k, on); }};
+  }
+  QRadioButton* radio(const Key& k, const QString& text) { return radioButton(nameOf(k), binding(k), text); }
+  QCheckBox* check(const Key& k, const QString& text) { return checkBox(nameOf(k), binding(k), text); }
+
+  // One entry of a column (or, across, a row) of controls: a radio button,
+  // a check box, or (no text) a small gap.
+  struct Item {
+    Key id{};
+    const char* text = nullptr;
+    bool isCheck = false;
+  };
+  QBoxLayout* stack(std::initializer_list<Item> items, bool across = false) {
+    QBoxLayout* col = newStack(across);
+    for (const Item& item : items) {
+      if (!item.text) addGap(col, across);
+      else if (item.isCheck) col->addWidget(check(item.id, item.text));
+      else col->addWidget(radio(item.id, item.text));
+    }
+    endStack(col, across);
+    return col;
+  }
+
   Model& model_;
 };
 
-class ToolsOptionsDialog : public ModelDialog<ToolsOptionsModel> {
+class ToolsOptionsDialog : public ModelDialog<ToolsOptionsModel, Control> {
  public:
   ToolsOptionsDialog(ToolsOptionsModel& model, QWidget* parent = nullptr);
-  QSpinBox* number(int id) const;
+  QSpinBox* number(const Control& c) const;
   QLabel* percentLabel() const { return percent_; }
   QPushButton* clearNewButton() const { return clearNew_; }
   QPushButton* clearAllButton() const { return clearAll_; }
   void refresh() override;
 
  private:
-  QSpinBox* spin(int id);
-  QHBoxLayout* numberRow(int id, const QString& text);
-  std::map<int, QSpinBox*> numbers_;
+  QSpinBox* spin(const Control& c);
+  QHBoxLayout* numberRow(const Control& c, const QString& text);
+  std::vector<std::pair<Control, QSpinBox*>> numbers_;
   QLabel* percent_ = nullptr;
   QLabel* areasNote_ = nullptr;
   QPushButton* clearNew_ = nullptr;
   QPushButton* clearAll_ = nullptr;
 };
 
-class MapOptionsDialog : public ModelDialog<MapOptionsModel> {
+class MapOptionsDialog : public ModelDialog<MapOptionsModel, Control> {
  public:
   MapOptionsDialog(MapOptionsModel& model, QWidget* parent = nullptr);
   QLineEdit* titleEdit() const { return title_; }

@@ -37,9 +37,10 @@ std::function<QImage()> client(MapFixture& f, int w, int h) {
 
 TEST(SaveBitmap, WritesTheChosenPartOfTheWindow) {
   struct Case {
-    int area, width, height;
+    BitmapArea area;
+    int width, height;
   };
-  for (Case c : {Case{0, 998, 779}, Case{1, 1000, 800}}) {
+  for (Case c : {Case{BitmapArea::kExcludeStatusBar, 998, 779}, Case{BitmapArea::kIncludeStatusBar, 1000, 800}}) {
     MapFixture f;
     f.s.settings.bitmapOption = c.area;
     const fs::path file = f.dir.path() / "map.bmp";
@@ -53,14 +54,14 @@ TEST(SaveBitmap, WritesTheChosenPartOfTheWindow) {
     EXPECT_EQ(f.host.redraws, 1);
     const BmpInfo b = readBmp(file);
     EXPECT_EQ(b.bits, 24);
-    EXPECT_EQ(b.width, c.width) << "area " << c.area;
-    EXPECT_EQ(b.height, c.height) << "area " << c.area;
+    EXPECT_EQ(b.width, c.width) << "area " << static_cast<int>(c.area);
+    EXPECT_EQ(b.height, c.height) << "area " << static_cast<int>(c.area);
   }
 }
 
 TEST(SaveBitmap, MapFrameUnlessZoomed) {
   MapFixture f;
-  f.s.settings.bitmapOption = 2;
+  f.s.settings.bitmapOption = BitmapArea::kMapFrame;
   const fs::path file = f.dir.path() / "frame.bmp";
   f.host.dialogAnswers = {true, true};
   f.host.saveFiles = {file, file};
@@ -88,14 +89,14 @@ TEST(SaveBitmap, CancelAndEmptyNames) {
 
 TEST(SaveBitmap, UnwritableFileIsReportedAndTheProgramCarriesOn) {
   MapFixture f;
-  f.s.settings.bitmapOption = 1;
+  f.s.settings.bitmapOption = BitmapArea::kIncludeStatusBar;
   f.host.dialogAnswers.push_back(true);
   f.host.saveFiles.push_back(f.dir.path() / "no such folder" / "map.bmp");
   EXPECT_FALSE(saveBitmap(f.s, f.host, f.d, client(f, 500, 400)));
   EXPECT_EQ(f.host.messageLines(), std::vector<std::string>{"BANG!!: bitmap not saved"});
   EXPECT_EQ(f.host.messages[0].icon, Icon::Error);
   EXPECT_FALSE(f.s.fatal);
-  EXPECT_EQ(f.s.settings.bitmapOption, 1);
+  EXPECT_EQ(f.s.settings.bitmapOption, BitmapArea::kIncludeStatusBar);
 }
 
 TEST(ImageFiles, ByExtension) {

@@ -9,6 +9,7 @@
 #include "shell/analyses.h"
 #include "shell/mapclasses.h"
 #include "shell/measure_commands.h"
+#include "shell/nearminimum_runs.h"
 #include "store/binio.h"
 #include "store/files.h"
 #include "tests/display/golden.h"

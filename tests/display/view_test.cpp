@@ -92,7 +92,7 @@ TEST(PointToMap, MatchesTheUnzoomedFormulaAndFindsCells) {
     // The device centre of every cell picks that cell.
     for (int n : {1, 36, 37, 400, 864}) {
       const GridCell& c = ws.cells[static_cast<std::size_t>(n)];
-      EXPECT_EQ(cellAtDevice(ws, t, t.toDeviceX(c.x0 + 36), t.toDeviceY(c.y0 + 36)), n);
+      EXPECT_EQ(cellAtDevice(*worldGeometry(ws), t, t.toDeviceX(c.x0 + 36), t.toDeviceY(c.y0 + 36)), n);
     }
   }
 }
@@ -104,21 +104,22 @@ TEST(PointToMap, ZoomedPicksTheCellUnderThePointer) {
   view.zoom = {1000, 700, 300, 200};
   MapTransform t = screenTransform(ws.geo, view, 1000, 720);
   const GridCell& c = ws.cells[9 * 36 + 13];
-  EXPECT_EQ(cellAtDevice(ws, t, t.toDeviceX(c.x0 + 2), t.toDeviceY(c.y1 - 2)), 9 * 36 + 13);
+  EXPECT_EQ(cellAtDevice(*worldGeometry(ws), t, t.toDeviceX(c.x0 + 2), t.toDeviceY(c.y1 - 2)), 9 * 36 + 13);
 }
 
 TEST(PointToCell, NothingOutsideTheFrame) {
   Workspace ws = worldCells();
-  EXPECT_EQ(cellAt(ws, 160, 160), 1);
-  EXPECT_EQ(cellAt(ws, 231, 231), 1);
-  EXPECT_EQ(cellAt(ws, 232, 160), 2);
-  EXPECT_EQ(cellAt(ws, 2751, 1887), 864);
-  EXPECT_EQ(cellAt(ws, 159, 500), 0);
-  EXPECT_EQ(cellAt(ws, 2752, 500), 0);
-  EXPECT_EQ(cellAt(ws, 500, 1888), 0);
-  EXPECT_EQ(cellAt(ws, -5, -5), 0);
+  const auto units = worldGeometry(ws);
+  EXPECT_EQ(units->unitAt(160, 160), 1);
+  EXPECT_EQ(units->unitAt(231, 231), 1);
+  EXPECT_EQ(units->unitAt(232, 160), 2);
+  EXPECT_EQ(units->unitAt(2751, 1887), 864);
+  EXPECT_EQ(units->unitAt(159, 500), 0);
+  EXPECT_EQ(units->unitAt(2752, 500), 0);
+  EXPECT_EQ(units->unitAt(500, 1888), 0);
+  EXPECT_EQ(units->unitAt(-5, -5), 0);
   Workspace empty;
-  EXPECT_EQ(cellAt(empty, 200, 200), 0);
+  EXPECT_EQ(worldGeometry(empty)->unitAt(200, 200), 0);
 }
 
 TEST(PointToCell, BritainGridFindsLandSquaresThroughItsMasterIndex) {
@@ -141,13 +142,14 @@ TEST(PointToCell, BritainGridFindsLandSquaresThroughItsMasterIndex) {
     c.x1 = c.x0 + 10;
     c.y1 = c.y0 + 10;
   }
-  EXPECT_EQ(cellAt(ws, 95, 65), 1);
-  EXPECT_EQ(cellAt(ws, 85, 75), 2);
-  EXPECT_EQ(cellAt(ws, 109, 79), 3);
-  EXPECT_EQ(cellAt(ws, 85, 65), 0) << "sea square";
-  EXPECT_EQ(cellAt(ws, 115, 65), 0) << "right of the frame";
+  const auto units = britainGeometry(ws);
+  EXPECT_EQ(units->unitAt(95, 65), 1);
+  EXPECT_EQ(units->unitAt(85, 75), 2);
+  EXPECT_EQ(units->unitAt(109, 79), 3);
+  EXPECT_EQ(units->unitAt(85, 65), 0) << "sea square";
+  EXPECT_EQ(units->unitAt(115, 65), 0) << "right of the frame";
   ws.masterIndex.resize(4);  // a short index reads as sea
-  EXPECT_EQ(cellAt(ws, 109, 79), 0);
+  EXPECT_EQ(units->unitAt(109, 79), 0);
 }
 
 TEST(Zoom, WheelZoomKeepsThePointAndItsLimits) {

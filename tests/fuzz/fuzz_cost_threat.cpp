@@ -19,7 +19,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const zn::ScoresRead r = zn::readScoresColumn(std::string(data + 1, data + size), s.ws);
   if (!r.column) return 0;
   const zn::ValueKind kind = cost ? zn::ValueKind::Cost : zn::ValueKind::Threat;
-  if (!zn::applyAreaValues(s, kind, r.column->values)) return 0;
+  if (!zn::applyAreaValues(s.ws, kind, r.column->values)) return 0;
+  s.costPresent = cost;
   for (int n = 1; n <= s.ws.geo.cells; ++n) {
     const zn::GridCell& c = s.ws.cells[static_cast<std::size_t>(n)];
     if (c.cost < 0.0 || c.threat < 0.0) __builtin_trap();
@@ -33,6 +34,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   o.byRarity = data[0] & 2;
   o.rejectRedundant = data[0] & 4;
   zn::growGreedySet(s, o);
-  if (!cost) zn::reorderByThreat(s);
+  if (!cost) zn::reorderByThreat(s.areas, s.ws);
   return 0;
 }

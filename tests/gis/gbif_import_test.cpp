@@ -10,7 +10,6 @@
 #include <set>
 
 #include "gis/gbif.h"
-#include "interchange/cellspan.h"
 #include "store/britain.h"
 #include "store/files.h"
 #include "store/text.h"
@@ -43,19 +42,20 @@ struct SampleRecords {
 
 SampleRecords recordsOf(const Session& s, const std::string& end) {
   SampleRecords r;
+  const auto units = unitGeometry(s);
   for (int t = 0; t < s.ws.taxaCount; ++t) {
     const std::string code = s.ws.cards.codeText(t), name = s.ws.cards.name(t);
     for (int n = 1; n <= s.ws.geo.cells; ++n) {
       if (s.ws.cards.level(t, n) <= 0) continue;
-      const GridCell& c = s.ws.cells[static_cast<std::size_t>(n)];
+      const CrsPoint c = *units->centroid(n);
       r.rows += gbifRow({{"gbifID", std::to_string(++r.count)},
                          {"family", "Fam" + code.substr(0, 1)},
                          {"genus", "Gen" + code.substr(0, 2)},
                          {"species", name},
                          {"taxonRank", "SPECIES"},
                          {"occurrenceStatus", "PRESENT"},
-                         {"decimalLatitude", coord(centroidLatitude(c))},
-                         {"decimalLongitude", coord(centroidLongitude(c))},
+                         {"decimalLatitude", coord(c.y)},
+                         {"decimalLongitude", coord(c.x)},
                          {"basisOfRecord", "HUMAN_OBSERVATION"},
                          {"year", "2001"}},
                         end);

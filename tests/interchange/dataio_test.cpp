@@ -181,14 +181,14 @@ TEST(ImportPoints, TheWorldColumnAcrossTheDateLineTakesItsPoints) {
   Session s(host, "/nonexistent");
   ASSERT_TRUE(allocateWorkspace(s));
   buildNeighbourhoods(s.ws);
-  const CellLocator where(s.ws);
+  const auto where = unitGeometry(s);
   struct Case {
     double lon;
     int column;
   };
   // Column 22 spans 180 ... 190, that is 180 east to 170 west.
   for (const Case& c : {Case{-175.0, 22}, Case{-180.0, 22}, Case{179.5, 21}, Case{-170.0, 23}, Case{-30.0, 1}}) {
-    const int cell = where.locate(5.0, c.lon);
+    const int cell = where->unitAtPoint(c.lon, 5.0);
     ASSERT_GT(cell, 0) << c.lon;
     EXPECT_EQ((cell - 1) % 36 + 1, c.column) << "longitude " << c.lon;
   }

@@ -188,7 +188,7 @@ TEST(ScoresImportExcludedAreas, AreZeroedInEveryColumnAndTakeNoOffset) {
 
 TEST(ScoresImportPair, FillsForegroundBackgroundTitlesAndCounts) {
   HandGrid g;
-  g.s.settings.overlayOption = 0;
+  g.s.settings.overlayOption = OverlayJoin::kEither;
   ASSERT_TRUE(
       importText(g, "set A: measure A\r\nset B: measure B\nheader\n#3\n1 2 0\n2 0 3\n3 4 5\n4 -1 0\n", "pair.scr"));
   EXPECT_EQ(g.s.map.importKind, kImportForegroundBackground);
@@ -207,7 +207,7 @@ TEST(ScoresImportPair, FillsForegroundBackgroundTitlesAndCounts) {
   EXPECT_TRUE(g.s.notices.empty());
 
   HandGrid both;
-  both.s.settings.overlayOption = 1;
+  both.s.settings.overlayOption = OverlayJoin::kBoth;
   ASSERT_TRUE(importText(both, "a\nb\n#3\n1 2 0\n3 4 5\n"));
   EXPECT_EQ(both.cell(1).scored, 0);
   EXPECT_EQ(both.cell(3).scored, 1);

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "selection/nearminimum.h"
+#include "shell/nearminimum_runs.h"
 #include "tests/selection/priority_fixture.h"
 
 namespace zn {

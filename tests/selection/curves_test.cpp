@@ -11,6 +11,7 @@
 #include "selection/frequency.h"
 #include "selection/randomsets.h"
 #include "selection/replacement.h"
+#include "shell/nearminimum_runs.h"
 #include "tests/selection/priority_fixture.h"
 
 namespace zn {

@@ -10,6 +10,7 @@
 #include "selection/exact.h"
 #include "selection/nearminimum.h"
 #include "shell/data_dialogue.h"
+#include "shell/nearminimum_runs.h"
 #include "store/datafile.h"
 #include "store/files.h"
 #include "store/text.h"

@@ -6,6 +6,7 @@
 
 #include "measures/scores.h"
 #include "selection/cellinfo.h"
+#include "shell/nearminimum_runs.h"
 #include "tests/measures/measure_fixture.h"
 #include "tests/selection/listing.h"
 

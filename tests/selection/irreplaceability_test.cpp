@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "measures/scores.h"
+#include "shell/nearminimum_runs.h"
 #include "tests/measures/measure_fixture.h"
 
 namespace zn {
@@ -21,7 +22,7 @@ std::vector<test::TaxonSpec> fiveTaxa() {
 
 TEST(EmrIrreplaceability, PassesOverTheRarestTaxaThenTheRestOfTheCandidates) {
   Loaded d(fiveTaxa());
-  IrreplaceabilityResult r = computeEmrIrreplaceability(d.s);
+  IrreplaceabilityResult r = mapIrreplaceability(d.s, kCodeEmrIrreplaceability);
   // Pass 1 scores A's cell and so holds B; pass 2 scores C's and E's cells
   // and so holds D; cells 4 and 5 are left with 1 / 7 candidates.
   EXPECT_EQ(d.map(), "1:1/1 2:0.5/2 3:0.5/2 4:0.142857/3 5:0.142857/3 6:0.5/2 7:0.5/2 ");
@@ -35,7 +36,7 @@ TEST(EmrIrreplaceability, PassesOverTheRarestTaxaThenTheRestOfTheCandidates) {
 TEST(EmrIrreplaceability, TaxaOfTheSetAreLeftOut) {
   Loaded d(fiveTaxa());
   d.s.areas.cells = {1};
-  IrreplaceabilityResult r = computeEmrIrreplaceability(d.s);
+  IrreplaceabilityResult r = mapIrreplaceability(d.s, kCodeEmrIrreplaceability);
   EXPECT_EQ(d.map(), "2:0.5/1 3:0.5/1 4:0.166667/2 5:0.166667/2 6:0.5/1 7:0.5/1 ");
   EXPECT_EQ(r.candidates, 6);
   EXPECT_EQ(r.taxaCounted, 3);
@@ -43,12 +44,12 @@ TEST(EmrIrreplaceability, TaxaOfTheSetAreLeftOut) {
 
 TEST(MaxRarity, ScoresTheSmallestRangeHeldAndItsRank) {
   Loaded d(fiveTaxa());
-  IrreplaceabilityResult r = computeMaxRarity(d.s);
+  IrreplaceabilityResult r = mapIrreplaceability(d.s, kCodeMaxRarity);
   EXPECT_EQ(d.map(), "1:1/1 2:0.5/2 3:0.5/2 4:0.333333/3 5:0.333333/3 6:0.5/2 7:0.5/2 ");
   EXPECT_EQ(r.passes, 3);
   EXPECT_EQ(d.s.map.measureCode, kCodeMaxRarity);
   d.s.areas.cells = {2};  // B and C are held: cell 1 keeps A, cell 3 nothing
-  computeMaxRarity(d.s);
+  mapIrreplaceability(d.s, kCodeMaxRarity);
   EXPECT_EQ(d.map(), "1:1/1 4:0.333333/3 5:0.333333/3 6:0.5/2 7:0.5/2 ");
 }
 
@@ -56,14 +57,14 @@ TEST(MaxRarity, ExcludedGroupsAndLevelsDoNotCount) {
   Loaded d({{"In", "11", {{1, 1}, {2, 1}}}, {"Out", "21", {{3, 1}}}, {"Low", "12", {{4, 1}}}});
   d.s.ws.groupCode = "1";
   d.recountNow();
-  computeMaxRarity(d.s);
+  mapIrreplaceability(d.s, kCodeMaxRarity);
   EXPECT_EQ(d.map(), "1:0.5/2 2:0.5/2 4:1/1 ");
   d.s.settings.excludedLevel = 1;
   d.recountNow();
-  IrreplaceabilityResult r = computeMaxRarity(d.s);
+  IrreplaceabilityResult r = mapIrreplaceability(d.s, kCodeMaxRarity);
   EXPECT_EQ(d.map(), "");
   EXPECT_EQ(r.taxaCounted, 0);
-  EXPECT_EQ(computeEmrIrreplaceability(d.s).candidates, 0);
+  EXPECT_EQ(mapIrreplaceability(d.s, kCodeEmrIrreplaceability).candidates, 0);
   EXPECT_EQ(d.map(), "");
 }
 

@@ -3,6 +3,7 @@
 #include <map>
 
 #include "selection/nearminimum.h"
+#include "shell/nearminimum_runs.h"
 #include "store/random.h"
 #include "tests/selection/priority_fixture.h"
 
@@ -133,7 +134,7 @@ TEST(NearMinimum, TieBreakLevelsGiveTheirRuleCodes) {
 
 TEST(NearMinimum, TieCountOfAStepIsTheNumberOfCellsTiedOnTheRarest) {
   Priority d({t1(), taxon("T2", {1, 3, 4}), taxon("T3", {2, 5, 6})});
-  RunOutcome r = runMainRun(d.s, {});
+  RunOutcome r = nearMinimumRun(d.s);
   EXPECT_EQ(r.ties, (std::vector<int>{2, 3}));  // {1, 2}, then {2, 5, 6}
   EXPECT_EQ(d.cell(1).tieCount, 2);             // indexed by step
   EXPECT_EQ(d.cell(2).tieCount, 3);
@@ -178,13 +179,13 @@ std::vector<TaxonSpec> redundantFirstChoice() {
 
 TEST(NearMinimum, RedundantAreasAreRejectedAndCounted) {
   Priority d(redundantFirstChoice());
-  RunOutcome r = runMainRun(d.s, {});
+  RunOutcome r = nearMinimumRun(d.s);
   EXPECT_EQ(d.areas(), (std::vector<int>{2, 6}));
   EXPECT_EQ(r.rejected, 1);
   EXPECT_EQ(d.cell(1).score, 0.0);
   Priority keep(redundantFirstChoice());
   keep.s.settings.rejectRedundant = Flag::kOff;
-  EXPECT_EQ(runMainRun(keep.s, {}).rejected, 0);
+  EXPECT_EQ(nearMinimumRun(keep.s).rejected, 0);
   EXPECT_EQ(keep.areas(), (std::vector<int>{1, 2, 6}));
 }
 
@@ -192,14 +193,14 @@ TEST(NearMinimum, SeedsStayFixedUnlessIncludedInTheTest) {
   const std::vector<TaxonSpec> taxa{taxon("T", {20, 21}), taxon("U", {21, 22})};
   Priority fixed(taxa);
   fixed.areas() = {20};
-  runMainRun(fixed.s, {});
+  nearMinimumRun(fixed.s);
   EXPECT_EQ(fixed.areas(), (std::vector<int>{20, 21}));
   EXPECT_EQ(fixed.s.areas.seedCount, 1);
 
   Priority included(taxa);
   included.areas() = {20};
   included.s.settings.includeSeeds = Flag::kOn;
-  RunOutcome r = runMainRun(included.s, {});
+  RunOutcome r = nearMinimumRun(included.s);
   EXPECT_EQ(included.areas(), (std::vector<int>{21}));  // 21 holds T as well
   EXPECT_EQ(included.s.areas.seedCount, 0);
   EXPECT_EQ(r.rejected, 1);
@@ -213,7 +214,7 @@ std::vector<TaxonSpec> twoForOne(bool wInFive) {
 
 TEST(NearMinimum, TwoAreasAreExchangedForOneThatHoldsAllTheyNeed) {
   Priority d(twoForOne(true));
-  RunOutcome r = runMainRun(d.s, {});
+  RunOutcome r = nearMinimumRun(d.s);
   EXPECT_EQ(d.areas(), (std::vector<int>{5}));
   EXPECT_EQ(r.rejected, 1);
   EXPECT_EQ(d.sole(0), 5);
@@ -222,7 +223,7 @@ TEST(NearMinimum, TwoAreasAreExchangedForOneThatHoldsAllTheyNeed) {
 
 TEST(NearMinimum, NoExchangeWhenATaxonOfBothAreasWouldBeLost) {
   Priority d(twoForOne(false));
-  RunOutcome r = runMainRun(d.s, {});
+  RunOutcome r = nearMinimumRun(d.s);
   EXPECT_EQ(d.areas(), (std::vector<int>{1, 2}));
   EXPECT_EQ(r.rejected, 0);
 }
@@ -231,14 +232,14 @@ TEST(NearMinimum, ExchangeWithCostsNeedsACheaperArea) {
   Priority cheap(twoForOne(true));
   cheap.costs({{1, 2.0}, {5, 2.0}, {2, 0.5}});
   cheap.s.settings.optimiseByCost = Flag::kOn;
-  runMainRun(cheap.s, {});
+  nearMinimumRun(cheap.s);
   EXPECT_EQ(cheap.areas(), (std::vector<int>{5}));
   EXPECT_EQ(cheap.s.settings.optimiseByCost, Flag::kOn);
 
   // Without cost data the option is switched off.
   Priority none(twoForOne(true));
   none.s.settings.optimiseByCost = Flag::kOn;
-  runMainRun(none.s, {});
+  nearMinimumRun(none.s);
   EXPECT_EQ(none.s.settings.optimiseByCost, Flag::kOff);
 }
 
@@ -247,7 +248,7 @@ TEST(NearMinimum, GoalTwoForcesSmallRangesAndScoresByOrder) {
   Priority d({taxon("A", {3, 4}), taxon("B", {4, 5, 6})});
   d.s.settings.nearMinimumGoal = 2;
   d.s.settings.reordering = Reordering::kNone;
-  runMainRun(d.s, {});
+  nearMinimumRun(d.s);
   ASSERT_EQ(d.areas().size(), 3u);
   EXPECT_EQ(d.cell(3).ruleCode, 1);
   EXPECT_EQ(d.cell(4).ruleCode, 1);
@@ -261,11 +262,35 @@ TEST(NearMinimum, GoalTwoForcesSmallRangesAndScoresByOrder) {
   EXPECT_FALSE(d.s.areas.nearMinimumDone);
 }
 
+// The run is told its goal and re-ordering: the options, the session's set
+// and its cells stay as they were, whatever they say.
+TEST(NearMinimum, RunFollowsItsParametersAndLeavesTheSessionAlone) {
+  Priority d(caseA());
+  d.s.settings.nearMinimumGoal = 1;
+  d.s.settings.reordering = Reordering::kByRichness;
+  const Settings before = d.s.settings;
+  RunRequest r;
+  r.params = nearMinimumParams(d.s.settings, false);
+  r.params.goal = 2;
+  r.params.reordering = Reordering::kNone;
+  AreaSet set;
+  const RunOutcome run = runMainRun(d.s, r, set, d.s.progress);
+  EXPECT_TRUE(d.s.settings == before);
+  EXPECT_TRUE(d.s.areas.empty());
+  EXPECT_EQ(d.cell(10).score, 0.0);
+  for (int t = 0; t < 5; ++t) {
+    int reps = 0;
+    for (int a : set.cells) reps += d.s.ws.cards.level(t, a) > 0;
+    EXPECT_GE(reps, std::min(2, d.s.ws.cards.recordCount(t))) << "taxon " << t;
+  }
+  EXPECT_GT(run.marks[static_cast<std::size_t>(set.cells.back())].count, 0);
+}
+
 TEST(NearMinimum, ReorderingByRichnessOrRarityForcesGoalOne) {
   Priority d(caseA());
   d.s.settings.nearMinimumGoal = 3;
   d.s.settings.reordering = Reordering::kByRarity;
-  runMainRun(d.s, {});
+  nearMinimumRun(d.s);
   EXPECT_EQ(d.s.settings.nearMinimumGoal, 1);
 }
 
@@ -277,7 +302,7 @@ TEST(NearMinimum, ReorderingByRarityPutsTheRarestTaxaFirst) {
     Priority d(taxa);
     d.s.settings.reordering = reorder;
     d.s.settings.rarityFormula = RarityFormula::kInverse;
-    runMainRun(d.s, {});
+    nearMinimumRun(d.s);
     ASSERT_EQ(d.areas().size(), 2u);
     EXPECT_EQ(d.areas()[0], first) << "re-ordering " << static_cast<int>(reorder);
   }
@@ -286,7 +311,7 @@ TEST(NearMinimum, ReorderingByRarityPutsTheRarestTaxaFirst) {
 TEST(NearMinimum, PartialFlexibleMapScoresTheOtherCellsOfSoleTaxa) {
   Priority d(caseA());
   d.s.settings.flexibilityPartial = Flag::kOn;
-  runMainRun(d.s, {});
+  nearMinimumRun(d.s);
   // T3 (sole area 30) is also in 40; T4 (sole area 20) in 40 and 50.
   EXPECT_EQ(d.cell(40).score, 2.0);
   EXPECT_EQ(d.cell(50).score, 2.0);

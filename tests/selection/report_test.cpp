@@ -6,6 +6,7 @@
 #include "selection/randomsets.h"
 #include "selection/reorder.h"
 #include "selection/report.h"
+#include "shell/nearminimum_runs.h"
 #include "tests/selection/priority_fixture.h"
 
 namespace zn {
@@ -58,9 +59,7 @@ TEST(Report, EveryRuleLabelInTheSelectionRuleSummary) {
         d.s.settings.longReports = Flag::kOn;
         d.s.settings.extraTieBreaks = flagOf(extra);
         d.s.settings.lastTieRandom = random ? LastTie::kRandom : LastTie::kLowestCell;
-        RunRequest r;
-        r.env.seed = 7;
-        all += runMainRun(d.s, r).results;
+        all += nearMinimumRun(d.s, SelectionEnv{false, 7}).results;
       }
   expectMatchesFile(all, "rule_labels.txt");
 }

@@ -76,12 +76,7 @@ TEST(CellCoordinates, TheEdgeNearerTheEquatorOrMeridianComesFirst) {
       {51.0, 59.68333, 170.0, 180.0, "51'-59'40N    170'-180'E"},
   };
   for (const Case& c : cases) {
-    GridCell g;
-    g.latSouth = c.south;
-    g.latNorth = c.north;
-    g.lonWest = c.west;
-    g.lonEast = c.east;
-    EXPECT_EQ(cellCoordinates(g), c.text);
+    EXPECT_EQ(cellCoordinates({c.west, c.south, c.east, c.north}), c.text);
   }
 }
 
@@ -91,7 +86,7 @@ TEST(CellList, OpensWithCellLineCoordinatesListAndCounts) {
   CellListModel m = f.open();
   EXPECT_EQ(m.resource, "BIOTADLGBOX1");
   EXPECT_EQ(m.cellLine, "Area 2: Far North        ");
-  EXPECT_EQ(m.coordinates, cellCoordinates(f.s.ws.cells[2]));
+  EXPECT_EQ(m.coordinates, cellCoordinates(*unitGeometry(f.s)->extent(2)));
   EXPECT_FALSE(m.coordinates.empty());
   EXPECT_EQ(joined(m.lines), "zeta|Alpha|beta|Gamma");
   EXPECT_EQ(m.counts, "4/5 taxa");

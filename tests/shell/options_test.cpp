@@ -25,7 +25,7 @@ ToolsOptionsFacts facts(int candidates, bool cost = false, bool threat = false) 
 // ----- Tools options
 
 struct RadioCase {
-  int id;
+  Control id;
   SettingsField field;
   int value;
 };
@@ -73,7 +73,7 @@ TEST(ToolsOptionsModel, EachRadioStoresItsValueAndClearsItsSiblings) {
 
 TEST(ToolsOptionsModel, CheckBoxesStoreTheirSlotsAndResidualsAreStoredInverted) {
   struct CheckCase {
-    int id;
+    Control id;
     SettingsField field;
     int whenTicked;
   };
@@ -162,7 +162,7 @@ TEST(ToolsOptionsModel, GoalsAreKeptBetweenOneAndNinetyNine) {
   ToolsOptionsModel m(s, facts(10));
   EXPECT_EQ(m.number(topt::kGoal), 1);
   EXPECT_EQ(m.number(topt::kGreedyGoal), 99);
-  for (int id : {topt::kGoal, topt::kGreedyGoal}) {
+  for (Control id : {topt::kGoal, topt::kGreedyGoal}) {
     m.setNumber(id, 100);
     EXPECT_EQ(m.number(id), 99) << id;
     m.setNumber(id, -3);
@@ -175,9 +175,9 @@ TEST(ToolsOptionsModel, AGoalAboveOneMeansNoReorderingAndAReorderingMeansGoalOne
   ASSERT_TRUE(m.checked(topt::kReorderRichness));
   m.setNumber(topt::kGoal, 3);
   EXPECT_EQ(m.settings.reordering, Reordering::kNone);
-  for (int id : {topt::kReorderRichness, topt::kReorderRarity, topt::kReorderThreat}) EXPECT_FALSE(m.checked(id));
+  for (Control id : {topt::kReorderRichness, topt::kReorderRarity, topt::kReorderThreat}) EXPECT_FALSE(m.checked(id));
 
-  for (int id : {topt::kReorderRarity, topt::kReorderThreat, topt::kReorderRichness}) {
+  for (Control id : {topt::kReorderRarity, topt::kReorderThreat, topt::kReorderRichness}) {
     m.setNumber(topt::kGoal, 4);
     m.setChecked(id, true);
     EXPECT_EQ(m.number(topt::kGoal), 1) << id;
@@ -236,7 +236,7 @@ TEST(ToolsOptionsModel, ReorderingByThreatOnlyWithThreatData) {
 
 TEST(ToolsOptionsModel, FlexibilityMapChoicesSpreadOverThreeSlots) {
   struct Case {
-    int id;
+    Control id;
     Flag on, partial, all;
   };
   constexpr Flag Y = Flag::kOn, N = Flag::kOff;
@@ -286,7 +286,7 @@ TEST(ToolsOptionsModel, OkWritesOnlyTheDialogsSlots) {
 TEST(ToolsOptionsModel, ReRunFollowsWhatChangedSinceOpening) {
   struct Case {
     const char* what;
-    int id;
+    Control id;
     bool cancel;
     bool rerun;
   };
@@ -442,9 +442,9 @@ TEST(MapOptionsModel, CheckBoxesStoreTheirSlotsAndMaxSeparateIsInverted) {
 TEST(MapOptionsModel, ColourModes256OnlyOnA256EntryPalette) {
   struct Case {
     int palette;
-    int id;
+    Control id;
     int stored;
-    int shown;
+    Control shown;
   };
   const Case cases[] = {
       {256, mopt::kDark256, 2, mopt::kDark256}, {256, mopt::kLight256, 3, mopt::kLight256},
@@ -459,13 +459,13 @@ TEST(MapOptionsModel, ColourModes256OnlyOnA256EntryPalette) {
     MapOptionsModel m(s, "", mapFacts(c.palette));
     m.setChecked(c.id, true);
     EXPECT_EQ(m.settings.colourMode, c.stored) << c.id << " on " << c.palette;
-    for (int other : {mopt::kMonoLog, mopt::kMonoLin, mopt::kSixteen, mopt::kDark256, mopt::kLight256})
+    for (Control other : {mopt::kMonoLog, mopt::kMonoLin, mopt::kSixteen, mopt::kDark256, mopt::kLight256})
       EXPECT_EQ(m.checked(other), other == c.shown) << c.id << " on " << c.palette << ": " << other;
   }
 }
 
 TEST(MapOptionsModel, MonochromeOnAColouredBackgroundTurnsItWhite) {
-  for (int mono : {mopt::kMonoLog, mopt::kMonoLin}) {
+  for (Control mono : {mopt::kMonoLog, mopt::kMonoLin}) {
     MapOptionsModel m(darkDefaults(), "", mapFacts());  // grey background, fill on
     m.setChecked(mopt::kCoastWhite, true);
     m.setChecked(mopt::kFineGrey, true);
@@ -516,7 +516,7 @@ TEST(MapOptionsModel, FillFrameCoastOnlyIn256ColourAndNotZoomed) {
 
 TEST(MapOptionsModel, ScaleBarChoicesSetShownAndStyle) {
   struct Case {
-    int id;
+    Control id;
     Flag shown;
     ScaleBarStyle style;
   };
@@ -537,7 +537,7 @@ TEST(MapOptionsModel, ScaleBarChoicesSetShownAndStyle) {
 TEST(MapOptionsModel, ScoreScaleKeepsColoursOrNumbersTicked) {
   struct Case {
     CellLabels stored;
-    int id;
+    Control id;
     bool on;
     CellLabels after;
   };
@@ -559,7 +559,7 @@ TEST(MapOptionsModel, ScoreScaleKeepsColoursOrNumbersTicked) {
 TEST(MapOptionsModel, BoundariesAndRiversClearThemselvesAndStoreNothing) {
   const Settings s = darkDefaults();
   MapOptionsModel m(s, "", mapFacts());
-  for (int id : {mopt::kBoundaries, mopt::kRivers}) {
+  for (Control id : {mopt::kBoundaries, mopt::kRivers}) {
     m.setChecked(id, true);
     EXPECT_FALSE(m.checked(id));
   }
@@ -650,7 +650,7 @@ TEST(MapOptionsModel, TitleOfImportedOverlayScoresCannotBeEdited) {
 
 TEST(MapOptionsModel, ChangesTellWhatToRebuild) {
   struct Case {
-    int id;
+    Control id;
     bool palette, reclass;
   };
   const Case cases[] = {{mopt::kLight256, true, true},

@@ -71,7 +71,7 @@ TEST_F(OverlayCommands, IdenticalPairGivesTheShortMessageAndTheChosenCells) {
   EXPECT_EQ(seen.orLabel(), "use all cells with scores (logical 'or') 5 cells");
   EXPECT_EQ(seen.andLabel(), "use only shared scores  (logical 'and') 3 cells");
   Session& s = *sh.session;
-  EXPECT_EQ(s.settings.overlayOption, kOverlayAnd);
+  EXPECT_EQ(s.settings.overlayOption, OverlayJoin::kBoth);
   EXPECT_EQ(s.map.occupiedCells, 3);
   EXPECT_EQ(s.map.measureCode, kCodeOverlay);
   ASSERT_EQ(sh.host.messages.size(), 1u);
@@ -87,7 +87,7 @@ TEST_F(OverlayCommands, IdenticalPairGivesTheShortMessageAndTheChosenCells) {
   EXPECT_EQ(s.ws.cells[30].fillColour, paletteIndexRef(139));
   // The scheme chosen in the dialog is kept and coloured with.
   EXPECT_EQ(seen.scheme, 2);
-  EXPECT_EQ(s.settings.overlayScheme, 0);
+  EXPECT_EQ(s.settings.overlayScheme, OverlayScheme::kBothRed);
   Palette scheme0 = sh.shell->display.palette;
   ASSERT_TRUE(buildTwoAxisPalette(scheme0, s.settings, 0));
   EXPECT_EQ(sh.shell->display.palette.at(139), scheme0.at(139));

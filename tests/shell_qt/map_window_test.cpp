@@ -340,17 +340,17 @@ class MapRamps : public MapWindow {
     ADD_FAILURE() << label;
     return nullptr;
   }
-  // Opens "Mapdraw options", clicks the controls `ids` with the mouse, then OK.
-  void chooseInMapOptions(std::vector<int> ids) {
+  // Opens "Mapdraw options", clicks the controls with the mouse, then OK.
+  void chooseInMapOptions(std::vector<Control> controls) {
     QString title;
     QTimer::singleShot(0, [&] {
       auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget());
       if (!d) return;
       title = d->windowTitle();
-      for (int id : ids) {
-        auto* b = d->findChild<QAbstractButton*>(mapControlName(id));
+      for (const Control& c : controls) {
+        auto* b = d->findChild<QAbstractButton*>(c.name);
         if (!b) {
-          ADD_FAILURE() << "no control " << mapControlName(id);
+          ADD_FAILURE() << "no control " << c;
           continue;
         }
         QTest::mouseClick(b, Qt::LeftButton, {}, QPoint(8, b->height() / 2));

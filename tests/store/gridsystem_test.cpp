@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
+#include "store/gridtypes.h"
 #include "store/session.h"
+#include "store/unitgeometry.h"
 #include "tests/support/fixtures.h"
 #include "tests/support/scripted_host.h"
 
@@ -18,8 +22,11 @@ std::string masterGrid(const std::vector<std::pair<int, int>>& squares) {
   return "ZNSQS 80x1" + rows;
 }
 
-std::vector<int> inner(const GridCell& c) { return {c.inner.begin(), c.inner.end()}; }
-std::vector<int> outer(const GridCell& c) { return {c.outer.begin(), c.outer.end()}; }
+std::vector<int> ring(const Session& s, int n, int k) {
+  std::vector<int> out;
+  unitGeometry(s)->ring(n, k, out);
+  return out;
+}
 
 struct BritainGridFixture : ::testing::Test {
   test::TempDir tmp;
@@ -38,15 +45,15 @@ TEST_F(BritainGridFixture, NeighbourhoodsStopAtTheFrameEdgesAndTheSea) {
   start({{80, 1}, {1, 2}, {2, 2}, {79, 124}, {80, 125}});
   ASSERT_EQ(s.ws.geo.cells, 5);
   // East of column 80 is outside the frame, not the next row's first square.
-  EXPECT_EQ(inner(s.ws.cells[1]), std::vector<int>(8, 0));
-  EXPECT_EQ(outer(s.ws.cells[1]), std::vector<int>(16, 0));
+  EXPECT_EQ(ring(s, 1, 1), std::vector<int>{});
+  EXPECT_EQ(ring(s, 1, 2), std::vector<int>{});
   // West of column 1 is outside the frame, not the previous row's last square.
-  EXPECT_EQ(inner(s.ws.cells[2]), (std::vector<int>{0, 0, 0, 0, 3, 0, 0, 0}));
-  EXPECT_EQ(inner(s.ws.cells[3])[3], 2);
+  EXPECT_EQ(ring(s, 2, 1), std::vector<int>{3});
+  EXPECT_EQ(ring(s, 3, 1), std::vector<int>{2});
   // The far corner sees its diagonal neighbour and nothing past the frame.
-  EXPECT_EQ(inner(s.ws.cells[5]), (std::vector<int>{4, 0, 0, 0, 0, 0, 0, 0}));
-  EXPECT_EQ(inner(s.ws.cells[4])[7], 5);
-  EXPECT_EQ(outer(s.ws.cells[4]), std::vector<int>(16, 0));
+  EXPECT_EQ(ring(s, 5, 1), std::vector<int>{4});
+  EXPECT_EQ(ring(s, 4, 1), std::vector<int>{5});
+  EXPECT_EQ(ring(s, 4, 2), std::vector<int>{});
 }
 
 TEST_F(BritainGridFixture, CellsAreReachedBySquareThroughTheMasterIndex) {
@@ -111,6 +118,62 @@ TEST(WorldGrid, CellsAreReachedBySquareInReadingOrder) {
   EXPECT_EQ(cellOfSquare(s.ws, 37, 1), 0);
   EXPECT_EQ(cellOfSquare(s.ws, 0, 2), 0);
   EXPECT_EQ(cellOfSquare(s.ws, 1, 25), 0);
+}
+
+// The rule every user of a grid's geometry relies on, over both grids: the
+// rings hold 8 and 16 units inside the frame and fewer at its edges; a
+// unit's centroid lies inside its outline and its map rectangle, and a hit
+// test there finds the unit itself.
+TEST(UnitGeometryRule, RingsCentroidsAndHitTestsAgreeOnBothGrids) {
+  test::TempDir tmp;
+  const fs::path home = tmp.path() / "ZONARIUM";
+  // The Britain frame's north-west corner and a block inside it.
+  std::vector<std::pair<int, int>> squares;
+  for (int r = 1; r <= 5; ++r)
+    for (int c = 1; c <= 5; ++c) squares.emplace_back(c, r);
+  for (int r = 60; r <= 64; ++r)
+    for (int c = 38; c <= 42; ++c) squares.emplace_back(c, r);
+  test::writeFile(home / "britain" / "ZONARIUM.SQS", masterGrid(squares));
+  test::ScriptedHost host;
+  Session world(host, home), britain(host, home, GridVariant::Britain);
+  ASSERT_TRUE(startSession(world));
+  buildNeighbourhoods(world.ws);
+  ASSERT_TRUE(startSession(britain));
+
+  struct Case {
+    const Session& s;
+    int unit;
+    std::size_t ring1, ring2;
+  };
+  // Britain: units 1 and 3 are squares (1, 1) and (3, 1); 38 is (40, 62).
+  const Case cases[] = {{world, 1, 3, 5},        {world, 36, 3, 5},    {world, 3, 5, 9},
+                        {world, 37 * 10, 8, 16}, {world, 864, 3, 5},   {britain, 1, 3, 5},
+                        {britain, 3, 5, 9},      {britain, 38, 8, 16}, {britain, 26, 3, 5}};
+  for (const Case& c : cases) {
+    EXPECT_EQ(ring(c.s, c.unit, 1).size(), c.ring1) << c.s.grid().programName() << " unit " << c.unit;
+    EXPECT_EQ(ring(c.s, c.unit, 2).size(), c.ring2) << c.s.grid().programName() << " unit " << c.unit;
+  }
+
+  for (const Session* s : {&world, &britain}) {
+    const auto units = unitGeometry(*s);
+    ASSERT_GT(units->unitCount(), 0);
+    for (int n = 1; n <= units->unitCount(); ++n) {
+      const auto centre = units->centroid(n);
+      ASSERT_TRUE(centre) << n;
+      bool inside = false;
+      for (const CrsBox& b : units->outline(n))
+        inside = inside || (b.west <= centre->x && centre->x < b.east && b.south <= centre->y && centre->y < b.north);
+      EXPECT_TRUE(inside) << s->grid().programName() << " unit " << n;
+      EXPECT_EQ(units->unitAtPoint(centre->x, centre->y), n) << s->grid().programName();
+      const MapBox box = *units->bounds(n);
+      EXPECT_EQ(units->unitAt((box.x0 + box.x1) / 2, (box.y0 + box.y1) / 2), n) << s->grid().programName();
+    }
+    // Points off the grid, however far, find nothing.
+    for (const auto& [x, y] : {std::pair{-1e300, 0.0}, {1e300, 1e300}, {0.0, std::nan("")}})
+      EXPECT_EQ(units->unitAtPoint(x, y), 0) << s->grid().programName() << " " << x << " " << y;
+    EXPECT_EQ(units->unitAt(s->ws.geo.originX - 1, s->ws.geo.originY), 0);
+    EXPECT_FALSE(units->bounds(units->unitCount() + 1));
+  }
 }
 
 TEST(GridHeaders, CountsSurviveTheirOwnHeaderAndAreClampedToIt) {

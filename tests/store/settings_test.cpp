@@ -137,7 +137,7 @@ TEST(Settings, DarkAndLightDefaults) {
   EXPECT_EQ(dark.areasToAdd, 10);
   EXPECT_EQ(dark.neighbourhoodSize, 9);
   EXPECT_EQ(dark.classCount, 4);
-  EXPECT_EQ(dark.defaultsSlot60, 1);
+  EXPECT_EQ(dark.defaultsSlot60, Flag::kOn);
 
   Settings light;
   light.lightDefaults = Flag::kOn;
@@ -147,7 +147,7 @@ TEST(Settings, DarkAndLightDefaults) {
   EXPECT_EQ(light.fillFrameCoast, Flag::kOff);
   EXPECT_EQ(light.backgroundColour, Shade::kWhite);
   EXPECT_EQ(light.numbersColour, NumbersColour::kGrey);
-  EXPECT_EQ(light.defaultsSlot61, 1);
+  EXPECT_EQ(light.defaultsSlot61, Flag::kOn);
   EXPECT_EQ(light.fineGridStyle, FineGridStyle::kSpots);
 
   Settings zoomed;

@@ -1,5 +1,5 @@
 // The shipped program folder: every sample datafile opens with the counters
-// of its source, and the land cells of "equal" hold land of the coastline.
+// of its source and writes back byte for byte, and the land cells of "equal" hold land of the coastline.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -67,6 +67,10 @@ TEST(ShippedSamples, EveryDatafileOpensWithItsSourceCounters) {
     // Only the quantitative sample says anything when it opens.
     for (const auto& m : host.messages) EXPECT_EQ(m.text, "Data in quantitative mode") << e.path;
     EXPECT_EQ(s.ws.datafile.quantitative, !host.messages.empty()) << e.path;
+    // Written back from the dataset it was read into, the file is unchanged.
+    EXPECT_TRUE(encodeDatafile(*datasetOfDatafile(s.ws), s.grid(), s.ws.datafile.title) ==
+                test::readFile(home / e.path))
+        << e.path;
   }
 }
 

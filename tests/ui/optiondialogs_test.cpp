@@ -41,7 +41,10 @@ Settings darkDefaults() {
 
 void clickOk(QDialog& d) { d.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click(); }
 
-bool isOn(BoundDialog& d, int id) { return d.control(id)->isChecked(); }
+template <class Dialog>
+bool isOn(Dialog& d, const Control& c) {
+  return d.control(c)->isChecked();
+}
 
 // Each control's widget carries the name of its binding, once per dialog.
 TEST(OptionDialogWidgets, EveryControlIsFoundByItsName) {
@@ -51,15 +54,13 @@ TEST(OptionDialogWidgets, EveryControlIsFoundByItsName) {
   MapOptionsDialog mapDialog(map);
   struct Dialog {
     QDialog* dialog;
-    const char* (*name)(int);
-    int last;
+    const std::vector<Control>& controls;
   };
-  for (const Dialog& d : {Dialog{&toolsDialog, toolsControlName, topt::kCancelRerun},
-                          Dialog{&mapDialog, mapControlName, mopt::kResidualsDiverging}}) {
+  for (const Dialog& d : {Dialog{&toolsDialog, toolsControls()}, Dialog{&mapDialog, mapControls()}}) {
     std::set<std::string> seen;
-    for (int id = 1; id <= d.last; ++id) {
-      const std::string name = d.name(id);
-      EXPECT_FALSE(name.empty()) << id;
+    for (const Control& c : d.controls) {
+      const std::string name = c.name ? c.name : "";
+      EXPECT_FALSE(name.empty());
       EXPECT_TRUE(seen.insert(name).second) << name;
       EXPECT_EQ(d.dialog->findChildren<QWidget*>(QString::fromStdString(name)).size(), 1) << name;
     }

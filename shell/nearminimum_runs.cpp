@@ -1,0 +1,229 @@
+#include "shell/nearminimum_runs.h"
+
+#include <algorithm>
+
+#include "measures/richness.h"
+#include "measures/scores.h"
+#include "selection/flexibility.h"
+#include "selection/report.h"
+#include "selection/selectionindex.h"
+#include "selection/setdata.h"
+#include "store/text.h"
+
+namespace zn {
+
+namespace {
+
+double largestScore(const Session& s) {
+  double m = 0.0;
+  for (const GridCell& c : s.ws.cells) m = std::max(m, c.score);
+  return m;
+}
+
+// The run whose set stands put on the map, and the report written after
+// the runs' own lines.
+AnalysisOutcome applyWithReport(Session& s, const RunOutcome& run, std::string results, bool capacityReached,
+                                ReportFacts f, const SelectionIndex& x) {
+  applyMainRun(s, run);
+  finishMeasure(s, largestScore(s));
+  AnalysisOutcome a;
+  a.ran = true;
+  a.capacityReached = capacityReached;
+  a.seconds = f.seconds;
+  f.rejected = run.rejected;
+  const Report rep = representationReport(s, f, x);
+  storeRepresentation(s.ws.cards, rep.reps);
+  a.results = std::move(results) + rep.text;
+  return a;
+}
+
+}  // namespace
+
+void keepNearMinimumParams(Settings& st, const NearMinimumParams& p) {
+  st.nearMinimumGoal = p.goal;
+  st.reordering = p.reordering;
+  // Switches a run turned off; one the options have off stays as it is.
+  if (!p.byCost) st.optimiseByCost = Flag::kOff;
+  if (!p.flexibilityMap) st.flexibilityMap = Flag::kOff;
+  if (!p.flexibilityPartial) st.flexibilityPartial = Flag::kOff;
+  if (!p.mapAllFlexible) st.mapAllFlexible = Flag::kOff;
+}
+
+NearMinimumParams nearMinimumOptions(Session& s, const SelectionEnv& env) {
+  const NearMinimumParams p = nearMinimumParams(s.settings, s.costPresent, env);
+  keepNearMinimumParams(s.settings, p);
+  return p;
+}
+
+void applyMainRun(Session& s, const RunOutcome& run) {
+  Workspace& ws = s.ws;
+  for (std::size_t n = 0; n < run.marks.size() && n < ws.cells.size(); ++n) {
+    GridCell& c = ws.cells[n];
+    const CellMark& m = run.marks[n];
+    c.score = m.score;
+    c.count = m.count;
+    c.flexClass = m.flexClass;
+    c.ruleCode = m.ruleCode;
+    c.tieCount = m.tieCount;
+  }
+  CardStore& cards = ws.cards;
+  for (std::size_t t = 0; t < run.soleArea.size() && static_cast<int>(t) < cards.slots(); ++t)
+    cards.setField(static_cast<int>(t), cards.layout->soleArea, run.soleArea[t]);
+  storeRepresentation(cards, run.repCount);
+  for (std::size_t n = 1; n < run.status.size(); ++n)
+    if (const std::size_t at = 5 * n + 4; at < ws.prop3.size()) ws.prop3[at] = run.status[n];
+  s.settings.selectedAreasDisplay = run.areasShown;
+}
+
+RunOutcome nearMinimumRun(Session& s, const SelectionEnv& env) {
+  if (!s.ws.datafile.opened) return {};
+  RunRequest r;
+  r.params = nearMinimumOptions(s, env);
+  const RunOutcome run = runMainRun(s, r, s.areas, s.progress);
+  applyMainRun(s, run);
+  finishMeasure(s, largestScore(s));
+  return run;
+}
+
+AnalysisOutcome runNearMinimumSet(Session& s, const SelectionEnv& env) {
+  if (!s.ws.datafile.opened) return {};
+  setMeasureCode(s, kCodeNearMinimum);
+  RunRequest r;
+  r.params = nearMinimumOptions(s, env);
+  // One index serves the run and its report: the run changes no level,
+  // group code or setting it is built from.
+  const SelectionIndex x(s);
+  const RunOutcome run = runMainRun(s, x, r, s.areas, s.progress);
+  ReportFacts f;
+  f.seconds = run.seconds;
+  return applyWithReport(s, run, run.results, run.capacityReached, f, x);
+}
+
+AnalysisOutcome runNearMaximumCoverage(Session& s, bool byBudget, int areasToAdd, double budget,
+                                       const SelectionEnv& env) {
+  if (!s.ws.datafile.opened) return {};
+  setMeasureCode(s, kCodeNearMaximumCoverage);
+  // The first run re-orders by richness for goal 1.
+  s.settings.reordering = Reordering::kByRichness;
+  s.settings.nearMinimumGoal = 1;
+  CoverageRequest r;
+  r.byBudget = byBudget;
+  r.areasToAdd = areasToAdd;
+  r.budget = budget;
+  r.params = nearMinimumOptions(s, env);
+  const SelectionIndex x(s);
+  const CoverageOutcome c = runNearMaximumCoverage(s, x, r, s.areas, s.progress);
+  keepNearMinimumParams(s.settings, c.params);
+  ReportFacts f;
+  f.seconds = c.seconds;
+  f.fullSize = c.run.fullSize;
+  f.fullCost = c.run.fullCost;
+  return applyWithReport(s, c.run, c.results, c.capacityReached, f, x);
+}
+
+int mapFullyFlexibleAreas(Session& s) {
+  const FullyFlexibleMap m = fullyFlexibleMap(s);
+  if (!m.applies) return 0;
+  setMeasureCode(s, kCodeFullyFlexible);
+  for (std::size_t n = 0; n < s.ws.cells.size(); ++n) {
+    s.ws.cells[n].score = m.score[n];
+    s.ws.cells[n].count = m.count[n];
+  }
+  finishMeasure(s, m.top);
+  return m.top;
+}
+
+bool runMapFullyFlexible(Session& s, std::optional<Notice>& refusal) {
+  if (!s.areas.nearMinimumDone) {
+    refusal = Notice{"No areas have been selected yet.", "Map fully flexible areas", Icon::None};
+    return false;
+  }
+  return mapFullyFlexibleAreas(s) > 0;
+}
+
+int showGoalEssentialTaxa(Session& s, int cell) {
+  if (cell < 1 || cell > std::min(s.ws.geo.cells, static_cast<int>(s.ws.cells.size()) - 2)) return 0;
+  const std::vector<int> taxa = goalEssentialTaxa(s, cell);
+  setMeasureCode(s, kCodeFlexibilityPlot);
+  clearPlotMarks(s.ws);
+  for (int t : taxa) {
+    setPlotMark(s.ws, t, true);
+    s.map.currentTaxon = t;
+  }
+  const int essential = static_cast<int>(taxa.size());
+  if (essential == 0) {
+    s.map.dataTitle = "no goal-essential taxa";
+    return 0;
+  }
+  if (essential > 1) {
+    computeSelective(s, kCodeFlexibilityPlot);
+    s.map.dataTitle = strprintf("%d goal-essential taxa", essential);
+  }
+  return essential;
+}
+
+IrreplaceabilityResult mapIrreplaceability(Session& s, MeasureCode code) {
+  if (!s.ws.datafile.opened) return {};
+  const IrreplaceabilityResult r =
+      code == kCodeEmrIrreplaceability ? computeEmrIrreplaceability(s) : computeMaxRarity(s);
+  setMeasureCode(s, code);
+  beginMeasure(s);
+  for (std::size_t n = 1; n < r.score.size() && n < s.ws.cells.size(); ++n) {
+    s.ws.cells[n].score = r.score[n];
+    s.ws.cells[n].count = r.count[n];
+  }
+  s.map.taxaCounted = r.taxaCounted;
+  finishMeasure(s, r.top);
+  return r;
+}
+
+void mapSelectionFrequency(Session& s, const FrequencyResult& r) {
+  clearScores(s);
+  setMeasureCode(s, kCodeSelectionFrequency);
+  for (std::size_t n = 1; n < r.chosen.size() && n < s.ws.cells.size(); ++n) {
+    GridCell& g = s.ws.cells[n];
+    g.count = r.chosen[n];
+    g.score = r.share(static_cast<int>(n));
+  }
+  s.map.runs = r.runs;
+  finishMeasure(s, 100.0);
+}
+
+void mapReplacementCost(Session& s, const ReplacementResult& r) {
+  clearScores(s);
+  setMeasureCode(s, kCodeReplacementCost);
+  int largest = 0;
+  for (const ReplacementRow& row : r.rows)
+    if (!row.irreplaceable) largest = std::max(largest, row.cost);
+  for (const ReplacementRow& row : r.rows) {
+    if (row.cell < 1 || row.cell >= static_cast<int>(s.ws.cells.size())) continue;
+    GridCell& g = s.ws.cells[static_cast<std::size_t>(row.cell)];
+    g.count = row.irreplaceable ? -1 : row.cost;
+    g.score = row.irreplaceable ? largest + 1.0 : row.cost == 0 ? kZeroScore : row.cost;
+  }
+  finishMeasure(s, largest + 1.0);
+}
+
+bool useAreaValues(Session& s, ValueKind kind, const std::vector<double>& values,
+                   std::optional<Notice>* missingNotice) {
+  const bool present = applyAreaValues(s.ws, kind, values, missingNotice);
+  if (kind == ValueKind::Cost) {
+    s.costPresent = present;
+    if (!present) s.settings.optimiseByCost = Flag::kOff;
+  }
+  return present;
+}
+
+std::optional<bool> convertScoresToValues(Session& s, ValueKind kind, std::optional<Notice>& notice) {
+  if (!s.scoresPresent) {
+    notice = Notice{"No values are available.", valueCommandTitle(kind), Icon::None};
+    return std::nullopt;
+  }
+  const std::vector<double> values = valuesFromScores(s);
+  setMeasureCode(s, kCodeNone);
+  const bool present = useAreaValues(s, kind, values, &notice);
+  clearScores(s);
+  return present;
+}
+
+}  // namespace zn

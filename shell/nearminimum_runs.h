@@ -1,0 +1,78 @@
+// The near-minimum family as the window and the tool run it on a session:
+// the run parameters taken from the options (with the forcings the options
+// keep), the analysis run on the session's data, and its result put on the
+// map, into the area set and the cards, before the report is written.
+#pragma once
+
+#include <optional>
+#include <vector>
+
+#include "selection/frequency.h"
+#include "selection/irreplaceability.h"
+#include "selection/nearminimum.h"
+#include "selection/replacement.h"
+#include "selection/values.h"
+#include "store/notice.h"
+#include "store/session.h"
+
+namespace zn {
+
+// The options' parameters for a near-minimum run; the forcings are kept in
+// the options, so that the title, the report and the options file show what
+// was run.
+NearMinimumParams nearMinimumOptions(Session& s, const SelectionEnv& env);
+// Keeps in the options the goal, re-ordering and switches a run used.
+void keepNearMinimumParams(Settings& st, const NearMinimumParams& p);
+
+// Puts a main run's marks, sole areas, representation counts and statuses
+// into the cells and cards, and the areas it shows into the options.
+void applyMainRun(Session& s, const RunOutcome& run);
+
+// One main run on the session's area set with the options, applied and
+// finished as a measure (no measure code of its own, no report).
+RunOutcome nearMinimumRun(Session& s, const SelectionEnv& env = {});
+
+// "Near-minimum set": code 8, one main run, the representation report.
+// Drawing and the fully flexible map are the caller's.
+AnalysisOutcome runNearMinimumSet(Session& s, const SelectionEnv& env);
+
+// "Near-maximum-coverage set" after its dialog: code 9, the coverage runs,
+// the report. `byBudget` uses the budget, else the number of areas to add.
+AnalysisOutcome runNearMaximumCoverage(Session& s, bool byBudget, int areasToAdd, double budget,
+                                       const SelectionEnv& env);
+
+// Code 40 on the map; returns its top score (0 when it does not apply, the
+// map then unchanged).
+int mapFullyFlexibleAreas(Session& s);
+// The menu command: refuses ("No areas have been selected yet.", returned
+// in `refusal`) until a near-minimum set is done. True when a cell scores.
+bool runMapFullyFlexible(Session& s, std::optional<Notice>& refusal);
+
+// The click on a cell: code 26, the taxa whose sole area it is are marked
+// and mapped. Returns their number.
+int showGoalEssentialTaxa(Session& s, int cell);
+
+// EMR irreplaceability (code 28) or max rarity (30) computed and mapped.
+IrreplaceabilityResult mapIrreplaceability(Session& s, MeasureCode code);
+
+// Puts the shares on the map (percent, scale 0 ... 100, count = runs that
+// chose the cell) under code 47; cells never chosen keep no score.
+void mapSelectionFrequency(Session& s, const FrequencyResult& r);
+
+// The areas of the minimum set on the map under code 48: the cost (a cost
+// of 0 as the zero marker), irreplaceable areas one above the largest cost.
+void mapReplacementCost(Session& s, const ReplacementResult& r);
+
+// Area values put into the cells, with the cost flag kept (and cost
+// optimisation switched off without cost data); see applyAreaValues.
+bool useAreaValues(Session& s, ValueKind kind, const std::vector<double>& values,
+                   std::optional<Notice>* missingNotice = nullptr);
+
+// "Convert cost values" / "Convert threat values": the scores on the map
+// become the values; then the map scores are cleared and no measure is on
+// the map. Returns whether the data are present; without scores nothing
+// (nullopt) is returned and `notice` says "No values are available."; a
+// missing value leaves its notice there too.
+std::optional<bool> convertScoresToValues(Session& s, ValueKind kind, std::optional<Notice>& notice);
+
+}  // namespace zn
