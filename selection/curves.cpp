@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "measures/dispatch.h"
 #include "measures/presence.h"
 #include "selection/areaset.h"
 #include "selection/exactcall.h"
@@ -198,19 +199,19 @@ bool quickOrders(const Session& s, const CurveParams& p, int cells, CurveSteps& 
   }
   if (!steps.step()) return false;
   {
-    Scratch sc(s);
-    GreedyOptions o = greedyOptions(sc.s);
+    GreedyOptions o = greedyOptions(s.settings, s.costPresent);
     o.goal = 1;
     o.includeSeeds = false;
     o.rejectRedundant = false;
-    growGreedySet(sc.s, o);
-    q.greedy = sc.s.areas.cells;
+    Progress quiet;
+    q.greedy = growGreedySet(s, AreaSet{}, o, quiet).set.cells;
   }
   if (!steps.step()) return false;
   {
+    // Richness hotspots, on a copy whose map the richness scores take.
     Scratch sc(s);
-    sc.s.settings.hotspotKind = HotspotKind::kRichness;
-    if (runHotspots(sc.s, std::min(cells, kAreaCapacity)).selected) q.hotspots = sc.s.areas.cells;
+    computeMeasure(sc.s, kCodeRichness);
+    q.hotspots = chooseHotspots(sc.s.ws, sc.s.areas, kCodeRichness, std::min(cells, kAreaCapacity)).chosen;
   }
   return steps.step();
 }

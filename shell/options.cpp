@@ -196,7 +196,7 @@ const char* toolsControlName(int id) {
 
 ToolsOptionsFacts toolsOptionsFacts(Session& s, bool threatPresent) {
   ToolsOptionsFacts f;
-  f.candidateCells = countCandidateCells(s);
+  f.candidateCells = countCandidateCells(s.ws, s.settings.excludedLevel, s.areas);
   f.costPresent = s.costPresent;
   f.threatPresent = threatPresent;
   f.areaCount = s.areas.count();
