@@ -8,7 +8,6 @@
 #include "measures/selective.h"
 #include "measures/smoothing.h"
 #include "selection/areaset.h"
-#include "selection/commands.h"
 #include "selection/curves.h"
 #include "selection/exact.h"
 #include "selection/flexibility.h"
@@ -24,6 +23,7 @@
 #include "selection/values.h"
 #include "shell/exact_commands.h"
 #include "shell/menu.h"
+#include "shell/set_commands.h"
 #include "store/parse.h"
 #include "store/text.h"
 

@@ -5,12 +5,12 @@
 #include "measures/scores.h"
 #include "measures/titles.h"
 #include "selection/areaset.h"
-#include "selection/commands.h"
 #include "selection/exact.h"
 #include "selection/report.h"
 #include "selection/values.h"
 #include "shell/dispatch.h"
 #include "shell/selection_commands.h"
+#include "shell/set_commands.h"
 #include "store/text.h"
 
 namespace zn {

@@ -6,7 +6,6 @@
 #include "measures/scores.h"
 #include "measures/smoothing.h"
 #include "selection/areaset.h"
-#include "selection/commands.h"
 #include "selection/nearminimum.h"
 #include "selection/randomsets.h"
 #include "selection/report.h"
@@ -14,6 +13,7 @@
 #include "shell/curve_commands.h"
 #include "shell/dispatch.h"
 #include "shell/exact_commands.h"
+#include "shell/set_commands.h"
 #include "store/measuretraits.h"
 #include "store/text.h"
 

@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "selection/commands.h"
 #include "selection/randomsets.h"
 #include "selection/reorder.h"
 #include "shell/analyses.h"
+#include "shell/set_commands.h"
 #include "tests/selection/priority_fixture.h"
 
 namespace zn {
