@@ -244,13 +244,13 @@ std::vector<int> coverageStart(const Counting& c, const ExactProblem& coverage, 
 
 // The optimum at each k = 1 ... K, with whether it is proven and its bound;
 // every k from the size of the minimum set on represents every taxon.
-bool optimumCurve(const Counting& c, const Session& scratch, const std::vector<int>& minCells, const QuickOrders& q,
+bool optimumCurve(const Counting& c, const Session& s, const std::vector<int>& minCells, const QuickOrders& q,
                   ExactCall& call, CurveSteps& steps, CurveSet& out) {
   const int K = out.maxAreas;
   out.optimum.assign(static_cast<std::size_t>(K) + 1, 0);
   out.optimumProven.assign(static_cast<std::size_t>(K) + 1, 1);
   out.optimumBound.assign(static_cast<std::size_t>(K) + 1, 0.0);
-  ExactProblem coverage = buildExactProblem(scratch, ExactRequest{ExactKind::CoverageByNumber, 1, 0.0});
+  ExactProblem coverage = buildExactProblem(s, AreaSet{}, ExactRequest{ExactKind::CoverageByNumber, 1, 0.0});
   std::vector<int> best;
   for (int k = 1; k <= K; ++k) {
     const auto ks = static_cast<std::size_t>(k);
@@ -323,9 +323,8 @@ CurveSet computeCurves(const Session& s, const CurveParams& p) {
   if (!quickOrders(s, p, out.cells, steps, q)) return out;
 
   // The exact minimum set gives K and the point from which the optimum is 100 %.
-  Scratch sc(s);
-  sc.s.settings.nearMinimumGoal = 1;
-  ExactProblem minimum = buildExactProblem(sc.s, ExactRequest{ExactKind::MinimumSet, 0, 0.0});
+  // From an empty set; the refusals above keep the goal at 1.
+  ExactProblem minimum = buildExactProblem(s, AreaSet{}, ExactRequest{ExactKind::MinimumSet, 0, 0.0});
   minimum.byCost = false;
   ExactCall call;
   call.timeLimitSeconds = p.timeLimitSeconds;
@@ -348,7 +347,7 @@ CurveSet computeCurves(const Session& s, const CurveParams& p) {
   out.hotspots = curveOf(c, q.hotspots, K, f);
   out.summary.push_back({CurveMethod::Hotspots, f, 0.0, false});
 
-  if (!optimumCurve(c, sc.s, min.found ? min.cells : q.nearMinimum, q, call, steps, out)) return out;
+  if (!optimumCurve(c, s, min.found ? min.cells : q.nearMinimum, q, call, steps, out)) return out;
   summarise(c, p, out);
   steps.step();
   out.seconds = watch.seconds();
