@@ -4,6 +4,7 @@
 
 #include "cli/cli.h"
 #include "cli/preselect_option.h"
+#include "cli/project_cmd.h"
 #include "shell/data_dialogue.h"
 #include "shell/notices.h"
 #include "store/datafile.h"
@@ -155,6 +156,13 @@ int cmdInfo(CliContext& ctx, const std::vector<std::string>& argsIn) {
   if (args.size() != 1 || (!args[0].empty() && args[0][0] == '-')) {
     ctx.err << "zonarium: info takes one DATAFILE and --preselect FILE.pre\n";
     return 2;
+  }
+  if (fs::path(args[0]).extension() == ".gpkg") {
+    if (preselect) {
+      ctx.err << "zonarium: --preselect applies to datafiles, not to projects\n";
+      return 2;
+    }
+    return printProjectInfo(ctx, args[0]) ? 0 : 1;
   }
   auto s = startCliSession(ctx);
   if (!s) return 1;

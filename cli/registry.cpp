@@ -5,6 +5,7 @@
 #include "cli/gis_cmd.h"
 #include "cli/marxan_cmd.h"
 #include "cli/measure_options.h"
+#include "cli/project_cmd.h"
 #include "cli/render_cmd.h"
 #include "cli/scores_cmd.h"
 #include "cli/select_cmd.h"
@@ -13,7 +14,7 @@ namespace zn {
 
 const std::vector<Subcommand>& subcommands() {
   static const std::vector<Subcommand> list{
-      {"info", "info DATAFILE [--preselect FILE.pre]", cmdInfo},
+      {"info", "info DATAFILE|FILE.gpkg [--preselect FILE.pre]", cmdInfo},
       {"measure",
        "measure NAME DATAFILE [--areas FILE.sed] [--preselect FILE.pre] [--set KEY=VALUE]... [--taxa NAME]... [--mean "
        "N] [--smooth N]",
@@ -50,6 +51,11 @@ const std::vector<Subcommand>& subcommands() {
       {"export-marxan",
        "export-marxan DATAFILE DIR [--costs FILE.scr] [--areas FILE.sed] [--preselect FILE.pre] [--set KEY=VALUE]...",
        cmdExportMarxan},
+      {"project",
+       "project new FILE.gpkg --cell SIZE [--crs EPSG:N] [--extent W,S,E,N] [--hex] [--replace] | project new "
+       "FILE.gpkg --units LAYER [--id FIELD] [--cost FIELD] [--status FIELD] [--crs EPSG:N] [--replace] | project add "
+       "FILE.gpkg INPUT [--format table|gbif|datafile|marxan] [import-gbif filters]",
+       cmdProject},
   };
   return list;
 }

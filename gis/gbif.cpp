@@ -18,6 +18,7 @@
 #include "gis/cellplace.h"
 #include "gis/gdalsetup.h"
 #include "gis/occurrences.h"
+#include "gis/project.h"
 #include "interchange/dataimport.h"
 #include "store/britain.h"
 #include "store/datafile.h"
@@ -312,6 +313,44 @@ struct Collection {
 // hostile rows cannot make the lost-name tally grow without bound.
 constexpr std::size_t kLongestNameKept = 1024;
 
+// Walks the data rows: a row that is well formed and passes the filters
+// goes to `take(field, lat, lon)`, which places it or returns why not; every
+// row not taken goes to `lose(reason)`. `fields` holds the row meanwhile.
+template <typename Take, typename Lose>
+void eachRecord(OccurrenceReader& reader, const std::vector<std::string>& header, const Columns& cols,
+                const GbifImportOptions& o, std::vector<std::string_view>& fields, long& rows, long& leftOutByDefault,
+                Take take, Lose lose) {
+  const int* col = cols.at;
+  auto field = [&](Column c) -> std::string_view {
+    return col[c] >= 0 && static_cast<std::size_t>(col[c]) < fields.size() ? fields[static_cast<std::size_t>(col[c])]
+                                                                           : std::string_view{};
+  };
+  while (reader.next(fields)) {
+    if (reader.broken()) {
+      ++rows;
+      lose("a quoted field is not closed on its line");
+      continue;
+    }
+    if (fields.size() == 1 && fields[0].empty()) continue;  // blank line
+    ++rows;
+    if (fields.size() != header.size()) {
+      lose(strprintf("row has %zu fields, the header %zu", fields.size(), header.size()));
+      continue;
+    }
+    if (!validUtf8(reader.raw())) {
+      lose("bytes that are not UTF-8");
+      continue;
+    }
+    double lat = 0.0, lon = 0.0;
+    if (std::string why = recordProblem(field, cols.rank, o, lat, lon); !why.empty()) {
+      if (why.ends_with(kLeftOutByDefault)) ++leftOutByDefault;
+      lose(why);
+      continue;
+    }
+    if (std::string why = take(field, lat, lon); !why.empty()) lose(why);
+  }
+}
+
 // Reads every data row into the collection.
 void collectRecords(OccurrenceReader& reader, const std::vector<std::string>& header, const Columns& cols,
                     const GbifImportOptions& o, const CellPlacer& placer, Collection& k, GbifImportResult& res) {
@@ -341,35 +380,9 @@ void collectRecords(OccurrenceReader& reader, const std::vector<std::string>& he
     line += '\n';
     k.lost->write(line);
   };
-
-  while (reader.next(fields)) {
-    if (reader.broken()) {
-      ++res.rows;
-      lose("a quoted field is not closed on its line");
-      continue;
-    }
-    if (fields.size() == 1 && fields[0].empty()) continue;  // blank line
-    ++res.rows;
-    if (fields.size() != header.size()) {
-      lose(strprintf("row has %zu fields, the header %zu", fields.size(), header.size()));
-      continue;
-    }
-    if (!validUtf8(reader.raw())) {
-      lose("bytes that are not UTF-8");
-      continue;
-    }
-    double lat = 0.0, lon = 0.0;
-    if (std::string why = recordProblem(field, rankColumn, o, lat, lon); !why.empty()) {
-      if (why.ends_with(kLeftOutByDefault)) ++res.leftOutByDefault;
-      lose(why);
-      continue;
-    }
+  auto take = [&](const auto& /*field*/, double lat, double lon) -> std::string {
     const int cell = placer.locate(lat, lon);
-    if (cell <= 0 || cell > k.cells) {
-      lose("outside the grid");
-      continue;
-    }
-
+    if (cell <= 0 || cell > k.cells) return "outside the grid";
     const std::string_view name = field(rankColumn);
     key.assign(withFamily ? field(kFamily) : std::string_view{});
     key += '\x1f';
@@ -391,7 +404,9 @@ void collectRecords(OccurrenceReader& reader, const std::vector<std::string>& he
                static_cast<std::uint64_t>(cell)];
     ++k.perCell[static_cast<std::size_t>(cell)];
     ++res.placed;
-  }
+    return {};
+  };
+  eachRecord(reader, header, cols, o, fields, res.rows, res.leftOutByDefault, take, lose);
 }
 
 // The card names of the taxa: each name as a card holds it (30 ASCII
@@ -666,6 +681,39 @@ GbifImportResult importGbif(Session& s, const GbifImportOptions& o) {
   res.taxa = static_cast<int>(k.taxa.size());
   res.error = writeImport(s, o, k, d, res);
   return res;
+}
+
+bool addGbifToProject(Project& p, const GbifImportOptions& o, AddSummary& summary, std::string& error) {
+  const OccurrenceSource src = findOccurrenceSource(o.input.string());
+  if (!src.error.empty()) {
+    error = src.error;
+    return false;
+  }
+  OccurrenceReader reader(src);
+  if (!reader.opened()) {
+    error = "cannot open " + o.input.string();
+    return false;
+  }
+  std::vector<std::string> header;
+  Columns cols;
+  if (std::string why = findColumns(reader, src, o, header, cols); !why.empty()) {
+    error = why;
+    return false;
+  }
+  OccurrenceAdder adder(p, summary);
+  if (!adder.pointsIn(4326, error)) return false;
+  std::vector<std::string_view> fields;
+  long rows = 0, leftOutByDefault = 0;
+  auto take = [&](const auto& field, double lat, double lon) -> std::string {
+    if (std::string why = adder.atPoint(lon, lat); !why.empty()) return why;
+    adder.add(field(cols.rank), o.rank == GbifRank::Family ? std::string_view{} : field(kGenus), field(kFamily), 1.0);
+    return {};
+  };
+  eachRecord(reader, header, cols, o, fields, rows, leftOutByDefault, take,
+             [&](const std::string& why) { adder.lose(why); });
+  summary.rows += rows;
+  adder.finish(o.quantitative);
+  return true;
 }
 
 }  // namespace zn

@@ -73,6 +73,14 @@ GbifImportResult importGbif(Session& s, const GbifImportOptions& o);
 // The summary line the command and the window show after an import.
 std::string gbifSummary(const GbifImportResult& r);
 
+struct Project;
+struct AddSummary;
+// Adds the records of a download (`o.input`) to a project through the
+// import's filters, each at its point on the project's units; with
+// `o.quantitative` the records of a taxon in a unit are counted as its
+// amount. False, with the reason, when the input cannot be used.
+bool addGbifToProject(Project& p, const GbifImportOptions& o, AddSummary& summary, std::string& error);
+
 // Parses "A-B" into years; nullopt for anything else.
 std::optional<std::pair<int, int>> parseYearRange(const std::string& text);
 
