@@ -190,8 +190,8 @@ struct QuickOrders {
 // when stopped.
 bool quickOrders(const Session& s, const CurveParams& p, int cells, CurveSteps& steps, QuickOrders& q) {
   {
+    // On a copy, whose set the run replaces; the refusals keep the goal at 1.
     Scratch sc(s);
-    sc.s.settings.nearMinimumGoal = 1;
     RunRequest req;
     req.env.seed = p.seed;
     runMainRun(sc.s, req);

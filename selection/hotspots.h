@@ -3,7 +3,6 @@
 // is asked by the "Automated area selection" dialog of selection/values.h.
 #pragma once
 
-#include <string>
 #include <vector>
 
 #include "store/session.h"
