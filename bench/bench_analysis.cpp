@@ -8,6 +8,7 @@
 #include <random>
 #include <string>
 
+#include "measures/dispatch.h"
 #include "measures/scores.h"
 #include "selection/greedy.h"
 #include "selection/hotspots.h"
@@ -68,7 +69,7 @@ void BM_GreedySet(benchmark::State& state) {
   int areas = 0;
   for (auto _ : state) {
     g.s.areas = zn::AreaSet{};
-    areas = zn::growGreedySet(g.s, o).added;
+    areas = zn::growGreedySet(g.s, g.s.areas, o, g.s.progress).added;
   }
   state.counters["areas"] = areas;
   state.counters["records"] = g.s.ws.counters.records;
@@ -84,10 +85,11 @@ BENCHMARK(BM_GreedySet)
 
 void BM_Hotspots(benchmark::State& state) {
   Grid& g = grid();
-  g.s.settings.hotspotKind = static_cast<zn::HotspotKind>(state.range(0));
+  const zn::MeasureCode code = zn::hotspotMeasure(static_cast<zn::HotspotKind>(state.range(0)));
   for (auto _ : state) {
     g.s.areas = zn::AreaSet{};
-    benchmark::DoNotOptimize(zn::runHotspots(g.s, 50));
+    zn::computeMeasure(g.s, code);
+    benchmark::DoNotOptimize(zn::chooseHotspots(g.s.ws, g.s.areas, code, 50));
   }
 }
 BENCHMARK(BM_Hotspots)->ArgName("kind")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);

@@ -103,7 +103,8 @@ void BM_RandomSets100(benchmark::State& state) {
   static Synthetic d(3000, 36, 24, zn::kWorldCards, 14);
   for (auto _ : state) {
     d.s.areas = zn::AreaSet{};
-    benchmark::DoNotOptimize(zn::runRandomSets(d.s, 100, 7).stats.median);
+    benchmark::DoNotOptimize(
+        zn::runRandomSets(d.s, d.s.areas, zn::randomSetsParams(d.s.settings, 100, 7), d.s.progress).stats.median);
   }
 }
 BENCHMARK(BM_RandomSets100)->Unit(benchmark::kMillisecond);

@@ -239,7 +239,7 @@ int prepareMeasure(CliContext& ctx, Session& s, const MeasureOptions& opts, cons
   }
   if (opts.areas) {
     std::optional<Notice> refusal;
-    if (!loadSeedFile(s, *opts.areas, refusal)) {
+    if (!loadSeedFile(s.areas, s.ws.geo.cells, *opts.areas, refusal)) {
       if (refusal) ctx.host.messageBox(refusal->text, refusal->caption, refusal->icon, Buttons::Ok);
       return 1;
     }

@@ -12,7 +12,6 @@
 #include "measures/scores.h"
 #include "measures/titles.h"
 #include "selection/areaset.h"
-#include "selection/commands.h"
 #include "selection/exact.h"
 #include "selection/flexibility.h"
 #include "selection/greedy.h"
@@ -25,6 +24,7 @@
 #include "shell/measure_commands.h"
 #include "shell/nearminimum_runs.h"
 #include "shell/results.h"
+#include "shell/set_commands.h"
 #include "store/parse.h"
 #include "store/text.h"
 

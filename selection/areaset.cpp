@@ -53,11 +53,9 @@ void deleteAreas(AreaSet& a, const std::vector<int>& positions) {
   a.seedCount = seeds;
 }
 
-void clearAreaSet(Session& s) {
-  s.areas.cells.clear();
-  s.areas.seedCount = 0;
-  s.areas.nearMinimumDone = false;
-  clearScores(s);
+void clearAreaSet(AreaSet& a) {
+  clearAllAreas(a);
+  a.nearMinimumDone = false;
 }
 
 void clearNewAreas(AreaSet& a) {
@@ -79,11 +77,11 @@ bool isRepresented(const Session& s, int taxon) {
   return false;
 }
 
-int countCandidateCells(Session& s) {
+int countCandidateCells(const Workspace& ws, int excludedLevel, AreaSet& a) {
   int k = 0;
-  if (s.ws.datafile.opened) {
-    const PresenceIndex ix = buildPresenceIndex(s.ws, s.settings.excludedLevel);
-    const std::vector<char> counted = countedTaxa(s.ws, ix, s.areas);
+  if (ws.datafile.opened) {
+    const PresenceIndex ix = buildPresenceIndex(ws, excludedLevel);
+    const std::vector<char> counted = countedTaxa(ws, ix, a);
     for (int n = 1; n <= ix.units; ++n) {
       auto taxa = ix.taxaIn(n);
       k += std::any_of(taxa.begin(), taxa.end(), [&](std::int32_t t) { return counted[static_cast<std::size_t>(t)]; })
@@ -91,7 +89,7 @@ int countCandidateCells(Session& s) {
                : 0;
     }
   }
-  s.areas.candidateCells = k;
+  a.candidateCells = k;
   return k;
 }
 
@@ -126,15 +124,15 @@ bool saveSeedFile(const AreaSet& a, const std::filesystem::path& path) {
   return saveFileAtomically(path, seedFileText(a));
 }
 
-bool loadSeedFile(Session& s, const std::filesystem::path& path, std::optional<Notice>& refusal) {
+bool loadSeedFile(AreaSet& a, int cells, const std::filesystem::path& path, std::optional<Notice>& refusal) {
   auto text = readFileBytes(path, kSeedFileMax);
   if (!text) {
     refusal =
         Notice{strprintf("Can't open file\n%s", path.string().c_str()), "Select grid cells load", Icon::Exclamation};
     return false;
   }
-  s.areas.cells = parseSeedFile(*text, s.ws.geo.cells);
-  s.areas.seedCount = 0;
+  a.cells = parseSeedFile(*text, cells);
+  a.seedCount = 0;
   return true;
 }
 

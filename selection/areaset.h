@@ -23,9 +23,9 @@ bool addArea(AreaSet& a, int cell);
 // list; seeds among them lower the seed count.
 void deleteAreas(AreaSet& a, const std::vector<int>& positions);
 
-// "Clear list": empties the set, its seeds and the near-minimum flag, and
-// clears the map scores.
-void clearAreaSet(Session& s);
+// "Clear list": empties the set, its seeds and the near-minimum flag (the
+// map's scores are the caller's to clear).
+void clearAreaSet(AreaSet& a);
 // "Clear new": only the seeds stay.
 void clearNewAreas(AreaSet& a);
 // "Clear all": no areas (and so no seeds).
@@ -34,9 +34,9 @@ void clearAllAreas(AreaSet& a);
 // True when the taxon is present in at least one area of the set.
 bool isRepresented(const Session& s, int taxon);
 
-// Counts the cells holding an included taxon not yet represented, keeps the
-// number in the area set and returns it.
-int countCandidateCells(Session& s);
+// Counts the cells holding an included taxon not yet represented (records
+// above the excluded level), keeps the number in the area set and returns it.
+int countCandidateCells(const Workspace& ws, int excludedLevel, AreaSet& a);
 
 // The .sed text of the set: header, one cell number a line, "[end]".
 std::string seedFileText(const AreaSet& a);
@@ -46,11 +46,11 @@ std::string seedFileText(const AreaSet& a);
 // not numbers and repeats are left out, and at most kAreaCapacity cells are taken.
 std::vector<int> parseSeedFile(const std::string& text, int cells);
 
-// Saving and loading at a given path. Load replaces the set (seeds none);
-// a file that cannot be read leaves the set and returns "Can't open file"
-// in `refusal`.
+// Saving and loading at a given path. Load replaces the set by the file's
+// cells of 1 … cells (seeds none); a file that cannot be read leaves the set
+// and returns "Can't open file" in `refusal`.
 bool saveSeedFile(const AreaSet& a, const std::filesystem::path& path);
-bool loadSeedFile(Session& s, const std::filesystem::path& path, std::optional<Notice>& refusal);
+bool loadSeedFile(AreaSet& a, int cells, const std::filesystem::path& path, std::optional<Notice>& refusal);
 
 // The file dialog's request for a seed-areas file.
 FileRequest seedRequest(const Session& s, const char* title, bool mustExist);

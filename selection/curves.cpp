@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "measures/dispatch.h"
 #include "measures/presence.h"
 #include "selection/areaset.h"
 #include "selection/exactcall.h"
@@ -202,19 +203,19 @@ bool quickOrders(const Session& s, const CurveParams& p, int cells, CurveSteps& 
   }
   if (!steps.step()) return false;
   {
-    Scratch sc(s);
-    GreedyOptions o = greedyOptions(sc.s);
+    GreedyOptions o = greedyOptions(s.settings, s.costPresent);
     o.goal = 1;
     o.includeSeeds = false;
     o.rejectRedundant = false;
-    growGreedySet(sc.s, o);
-    q.greedy = sc.s.areas.cells;
+    Progress quiet;
+    q.greedy = growGreedySet(s, AreaSet{}, o, quiet).set.cells;
   }
   if (!steps.step()) return false;
   {
+    // Richness hotspots, on a copy whose map the richness scores take.
     Scratch sc(s);
-    sc.s.settings.hotspotKind = HotspotKind::kRichness;
-    if (runHotspots(sc.s, std::min(cells, kAreaCapacity)).selected) q.hotspots = sc.s.areas.cells;
+    computeMeasure(sc.s, kCodeRichness);
+    q.hotspots = chooseHotspots(sc.s.ws, sc.s.areas, kCodeRichness, std::min(cells, kAreaCapacity)).chosen;
   }
   return steps.step();
 }
@@ -247,13 +248,13 @@ std::vector<int> coverageStart(const Counting& c, const ExactProblem& coverage, 
 
 // The optimum at each k = 1 ... K, with whether it is proven and its bound;
 // every k from the size of the minimum set on represents every taxon.
-bool optimumCurve(const Counting& c, const Session& scratch, const std::vector<int>& minCells, const QuickOrders& q,
+bool optimumCurve(const Counting& c, const Session& s, const std::vector<int>& minCells, const QuickOrders& q,
                   ExactCall& call, CurveSteps& steps, CurveSet& out) {
   const int K = out.maxAreas;
   out.optimum.assign(static_cast<std::size_t>(K) + 1, 0);
   out.optimumProven.assign(static_cast<std::size_t>(K) + 1, 1);
   out.optimumBound.assign(static_cast<std::size_t>(K) + 1, 0.0);
-  ExactProblem coverage = buildExactProblem(scratch, ExactRequest{ExactKind::CoverageByNumber, 1, 0.0});
+  ExactProblem coverage = buildExactProblem(s, AreaSet{}, ExactRequest{ExactKind::CoverageByNumber, 1, 0.0});
   std::vector<int> best;
   for (int k = 1; k <= K; ++k) {
     const auto ks = static_cast<std::size_t>(k);
@@ -326,9 +327,8 @@ CurveSet computeCurves(const Session& s, const CurveParams& p) {
   if (!quickOrders(s, p, out.cells, steps, q)) return out;
 
   // The exact minimum set gives K and the point from which the optimum is 100 %.
-  Scratch sc(s);
-  sc.s.settings.nearMinimumGoal = 1;
-  ExactProblem minimum = buildExactProblem(sc.s, ExactRequest{ExactKind::MinimumSet, 0, 0.0});
+  // From an empty set; the refusals above keep the goal at 1.
+  ExactProblem minimum = buildExactProblem(s, AreaSet{}, ExactRequest{ExactKind::MinimumSet, 0, 0.0});
   minimum.byCost = false;
   ExactCall call;
   call.timeLimitSeconds = p.timeLimitSeconds;
@@ -351,7 +351,7 @@ CurveSet computeCurves(const Session& s, const CurveParams& p) {
   out.hotspots = curveOf(c, q.hotspots, K, f);
   out.summary.push_back({CurveMethod::Hotspots, f, 0.0, false});
 
-  if (!optimumCurve(c, sc.s, min.found ? min.cells : q.nearMinimum, q, call, steps, out)) return out;
+  if (!optimumCurve(c, s, min.found ? min.cells : q.nearMinimum, q, call, steps, out)) return out;
   summarise(c, p, out);
   steps.step();
   out.seconds = watch.seconds();

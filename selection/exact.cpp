@@ -7,7 +7,6 @@
 #include "measures/presence.h"
 #include "measures/scores.h"
 #include "selection/areaset.h"
-#include "selection/commands.h"
 #include "selection/nearminimum.h"
 #include "selection/report.h"
 #include "selection/selectionindex.h"
@@ -23,6 +22,10 @@ ExactKind coverageKind(const Session& s) {
 }
 
 ExactProblem buildExactProblem(const Session& s, const ExactRequest& request) {
+  return buildExactProblem(s, s.areas, request);
+}
+
+ExactProblem buildExactProblem(const Session& s, const AreaSet& set, const ExactRequest& request) {
   ExactProblem p;
   p.kind = request.kind;
   p.rowStart.push_back(0);
@@ -37,7 +40,7 @@ ExactProblem buildExactProblem(const Session& s, const ExactRequest& request) {
 
   std::vector<char> fixed(cells + 1, 0);
   if (s.settings.includeSeeds == Flag::kOff)
-    for (int a : s.areas.cells)
+    for (int a : set.cells)
       if (a >= 1 && a <= ix.units && !fixed[static_cast<std::size_t>(a)]) {
         fixed[static_cast<std::size_t>(a)] = 1;
         p.fixedCells.push_back(a);
@@ -103,13 +106,12 @@ int taxaMeeting(const Session& s, const SelectionIndex& x, const std::vector<int
 // click on their map shows) and for an earlier exact set. The near-minimum
 // or coverage set of the same question is also the quick answer the report
 // compares with; any of them is the solver's first incumbent.
-QuickSet takeQuickSet(Session& s, ExactKind kind) {
+QuickSet takeQuickSet(const Session& s, AreaSet& a, ExactKind kind) {
   QuickSet q;
   const bool minimum = kind == ExactKind::MinimumSet;
   const MeasureCode code = s.map.measureCode;
   const bool quickMap = code == kCodeNearMinimum || code == kCodeNearMaximumCoverage || code == kCodeFlexibilityPlot;
-  if (!quickMap && !s.areas.showsExactSet()) return q;
-  AreaSet& a = s.areas;
+  if (!quickMap && !a.showsExactSet()) return q;
   const int seeds = std::clamp(a.seedCount, 0, a.count());
   q.cells.assign(a.cells.begin() + seeds, a.cells.end());
   q.present = minimum ? code == kCodeNearMinimum || code == kCodeFlexibilityPlot : code == kCodeNearMaximumCoverage;
@@ -128,9 +130,10 @@ QuickSet takeQuickSet(Session& s, ExactKind kind) {
   return q;
 }
 
-// The quick set of the same data, settings and seeds, computed aside on a
-// copy of the session when none is on the map: the near-minimum set, or the
-// coverage set for the number of areas or the budget. Its new cells.
+// The quick set of the same data, settings and seeds, computed aside (on its
+// own area set, from the exact run's fixed cells) when none is on the map:
+// the near-minimum set, or the coverage set for the number of areas or the
+// budget. Its new cells.
 std::vector<int> quickCells(const Session& s, const ExactProblem& p) {
   Progress quiet;
   Settings st = s.settings;
@@ -256,13 +259,15 @@ std::string exactProgressText(ExactKind kind, bool byCost, const ExactProgress& 
   return out;
 }
 
-ExactSetOutcome runExactSet(Session& s, const ExactRequest& request, const ExactOptions& options) {
+ExactSetOutcome runExactSet(const Session& s, const AreaSet& set, const ExactRequest& request,
+                            const ExactOptions& options) {
   ExactSetOutcome out;
   if (!s.ws.datafile.opened) return out;
   ExactOptions o = options;
   if (!o.startedAt) o.startedAt = std::chrono::steady_clock::now();
-  out.quick = takeQuickSet(s, request.kind);
-  const ExactProblem p = buildExactProblem(s, request);
+  AreaSet start = set;
+  out.quick = takeQuickSet(s, start, request.kind);
+  const ExactProblem p = buildExactProblem(s, start, request);
   if (!sameQuestion(out.quick, p)) out.quick.present = false;
   if (!out.quick.cells.empty()) o.starts.push_back(out.quick.cells);
   // Without the quick answer on the map it is computed aside (it takes a
@@ -271,41 +276,13 @@ ExactSetOutcome runExactSet(Session& s, const ExactRequest& request, const Exact
   out.result = solveExact(p, o);
   out.ran = true;
   const ExactResult& r = out.result;
-  if (!r.hasSolution) {
-    // The set keeps its seeds only: a partial set would read as an answer.
-    out.capacityReached = r.status == ExactStatus::Infeasible;
-    s.areas.cells = p.fixedCells;
-    s.areas.seedCount = static_cast<int>(p.fixedCells.size());
-    clearScores(s);
-    setMeasureCode(s, kCodeNone);
-    out.results = resultsFileHeader(s) + strprintf("\n  PRIORITY-AREAS ANALYSIS: %s\n\n", exactTitle(s, p).c_str()) +
-                  solverLines(p, r, out.quick, s.costPresent) + "\n\n";
-    return out;
-  }
-
-  AreaSet& a = s.areas;
-  a.cells = p.fixedCells;
-  a.cells.insert(a.cells.end(), r.cells.begin(), r.cells.end());
-  a.seedCount = static_cast<int>(p.fixedCells.size());
-  // The exact set has no sole areas or flexibility classes of its own.
-  a.nearMinimumDone = false;
-  for (GridCell& c : s.ws.cells) c.flexClass = 0;
-  s.settings.selectedAreasDisplay = AreasShown::kSeedsAndSelected;
-
-  // Ranked, scored and reported as "Re-order set by richness" does, under
-  // the exact set's title; the solver's lines close the summary.
-  const std::string lines = solverLines(p, r, out.quick, s.costPresent) + "\n";
-  if (a.empty()) {
-    clearScores(s);
-    setMeasureCode(s, kCodeNone);
-    out.results = "\n" + lines + "\n";
-    return out;
-  }
-  ReportFacts f;
-  f.seconds = static_cast<float>(r.seconds);
-  f.title = exactTitle(s, p);
-  f.summaryClosing = lines;
-  out.results = reorderSetByRichness(s, f).results;
+  // Without a set the seeds stay alone: a partial set would read as an answer.
+  out.capacityReached = !r.hasSolution && r.status == ExactStatus::Infeasible;
+  out.cells = p.fixedCells;
+  if (r.hasSolution) out.cells.insert(out.cells.end(), r.cells.begin(), r.cells.end());
+  out.seedCount = static_cast<int>(p.fixedCells.size());
+  out.title = exactTitle(s, p);
+  out.solverLines = solverLines(p, r, out.quick, s.costPresent);
   return out;
 }
 

@@ -31,6 +31,8 @@ ExactKind coverageKind(const Session& s);
 // for coverage; the areas of the set stay fixed unless "include seed areas"
 // is on, in which case the optimum replaces them.
 ExactProblem buildExactProblem(const Session& s, const ExactRequest& request);
+// The same with the areas of `set` in place of the session's.
+ExactProblem buildExactProblem(const Session& s, const AreaSet& set, const ExactRequest& request);
 
 // ---------------------------------------------------------------------------
 // The exact sets as area-selection analyses: the shell's commands 40050 and
@@ -52,11 +54,15 @@ struct ExactSetOutcome {
   ExactResult result;
   QuickSet quick;
   bool capacityReached = false;  // no set within the capacity meets every goal
-  std::string results;           // the report for the RESULTS file
+  std::vector<int> cells;        // the set it leaves: the seeds, then the cells chosen
+  int seedCount = 0;
+  std::string title;        // the analysis title of the report
+  std::string solverLines;  // the solver's lines that close the report's summary
 };
 
-// Runs an exact set on the session's area set with the options of the
-// settings record (goal, seeds, cost, time limit in the options).
+// Runs an exact set from the area set `set` on the session's data with the
+// options of the settings record (goal, seeds, cost); the session is not
+// changed.
 //
 // A set a selection run left (the near-minimum or coverage set, also behind
 // the flexibility plot a click on its map shows, or an earlier exact set)
@@ -67,11 +73,12 @@ struct ExactSetOutcome {
 // answer (the one on the map, or one computed aside on the same seeds) is the
 // solver's first incumbent, and the time limit counts from the call.
 //
-// The set becomes the seeds and the chosen cells, ranked by the richness
-// re-ordering (scores and positions as "Re-order set by richness" gives
-// them); the report is the representation summary followed by the solver's
-// status, objective, bound, gap, time and the comparison.
-ExactSetOutcome runExactSet(Session& s, const ExactRequest& request, const ExactOptions& options);
+// The set is the seeds and the chosen cells (only the seeds when no set was
+// found), for the caller to rank by the richness re-ordering and report
+// under the title, the solver's status, objective, bound, gap, time and the
+// comparison closing the summary.
+ExactSetOutcome runExactSet(const Session& s, const AreaSet& set, const ExactRequest& request,
+                            const ExactOptions& options);
 
 // The text of the progress box: best set and bound so far, stage, time.
 std::string exactProgressText(ExactKind kind, bool byCost, const ExactProgress& p, double limitSeconds);

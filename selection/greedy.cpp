@@ -3,22 +3,20 @@
 #include <algorithm>
 
 #include "measures/presence.h"
-#include "measures/scores.h"
 #include "selection/areaset.h"
 #include "selection/progress.h"
-#include "selection/report.h"
 #include "selection/setdata.h"
 
 namespace zn {
 
-GreedyOptions greedyOptions(const Session& s) {
+GreedyOptions greedyOptions(const Settings& st, bool costPresent) {
   GreedyOptions o;
-  o.byRarity = s.settings.greedyByRarity != GreedyBy::kRichness;
-  o.goal = std::max(1, static_cast<int>(s.settings.greedyGoal));
-  o.rejectRedundant = s.settings.greedyRejectRedundant != Flag::kOff;
-  o.includeSeeds = s.settings.greedyIncludeSeeds != Flag::kOff;
-  o.rarityFormula = s.settings.rarityFormula;
-  o.byCost = s.costPresent && s.settings.optimiseByCost != Flag::kOff;
+  o.byRarity = st.greedyByRarity != GreedyBy::kRichness;
+  o.goal = std::max(1, static_cast<int>(st.greedyGoal));
+  o.rejectRedundant = st.greedyRejectRedundant != Flag::kOff;
+  o.includeSeeds = st.greedyIncludeSeeds != Flag::kOff;
+  o.rarityFormula = st.rarityFormula;
+  o.byCost = costPresent && st.optimiseByCost != Flag::kOff;
   return o;
 }
 
@@ -30,12 +28,12 @@ namespace {
 // decided as they would be by recounting every cell at every step.
 class Grower {
  public:
-  Grower(Session& s, const SelectionData& d, const GreedyOptions& o) : s_(s), d_(d), goal_(std::max(1, o.goal)) {}
+  Grower(AreaSet& set, const SelectionData& d, const GreedyOptions& o) : set_(set), d_(d), goal_(std::max(1, o.goal)) {}
 
   void run(GreedyResult& r, SelectionProgress& progress) {
     const int cells = d_.cells;
     const int taxa = d_.index.taxa;
-    AreaSet& set = s_.areas;
+    AreaSet& set = set_;
     inSet_.assign(static_cast<std::size_t>(cells) + 1, 0);
     for (int a : set.cells)
       if (a >= 1 && a <= cells) inSet_[static_cast<std::size_t>(a)] = 1;
@@ -110,7 +108,7 @@ class Grower {
   }
 
   void append(int n, bool first, SelectionProgress& progress) {
-    s_.areas.cells.push_back(n);
+    set_.cells.push_back(n);
     inSet_[static_cast<std::size_t>(n)] = 1;
     for (int t : d_.index.taxaIn(n)) {
       ++rep_[static_cast<std::size_t>(t)];
@@ -132,7 +130,7 @@ class Grower {
     }
   }
 
-  Session& s_;
+  AreaSet& set_;
   const SelectionData& d_;
   int goal_;
   std::vector<char> inSet_, met_, dirty_;
@@ -143,42 +141,54 @@ class Grower {
 
 }  // namespace
 
-GreedyResult growGreedySet(Session& s, const GreedyOptions& o) {
+GreedyResult growGreedySet(const Session& s, const AreaSet& start, const GreedyOptions& o, Feedback& feedback) {
   GreedyResult r;
   if (!s.ws.datafile.opened) return r;
+  r.ran = true;
   const int goal = std::max(1, o.goal);
-  AreaSet& set = s.areas;
+  AreaSet& set = r.set;
+  set.cells = start.cells;
   set.seedCount = o.includeSeeds ? 0 : set.count();
   r.seedCount = set.seedCount;
-  SelectionProgress progress(s.progress, s.ws.counters.taxaWithRecords);
-  clearCellScores(s.ws.cells);
+  SelectionProgress progress(feedback, s.ws.counters.taxaWithRecords);
 
   const SelectionData d(s, o.byRarity, o.rarityFormula, o.byCost);
-  const std::uint32_t start = s.progress.tickMs();
-  Grower(s, d, o).run(r, progress);
+  const std::uint32_t begun = feedback.tickMs();
+  Grower(set, d, o).run(r, progress);
   if (o.rejectRedundant) r.rejected = rejectRedundantFromEnd(set, d, goal);
   if (goal == 1 && r.rejected > 0) reorderByGain(set, d);
 
-  scoreByPosition(s.ws.cells, set);
   r.added = set.count() - set.seedCount;
-  r.represented = storeRepresentation(s.ws.cards, set, d);
-  r.seconds = static_cast<float>(s.progress.tickMs() - start) * 0.001f;
+  r.representation.assign(static_cast<std::size_t>(d.index.taxa), 0);
+  for (int a : set.cells)
+    if (a >= 1 && a <= d.cells)
+      for (int t : d.index.taxaIn(a))
+        if (d.included[static_cast<std::size_t>(t)]) ++r.representation[static_cast<std::size_t>(t)];
+  r.represented =
+      static_cast<int>(std::count_if(r.representation.begin(), r.representation.end(), [](int k) { return k > 0; }));
+  r.seconds = static_cast<float>(feedback.tickMs() - begun) * 0.001f;
   return r;
 }
 
-GreedyResult runGreedySet(Session& s) {
-  if (!s.ws.datafile.opened) return {};
-  setMeasureCode(s, kCodeGreedy);
-  BusyGuard busy(s.progress);
-  GreedyResult r = growGreedySet(s, greedyOptions(s));
-  finishMeasure(s, static_cast<double>(s.areas.count()));
-  ReportFacts f;
-  f.seconds = r.seconds;
-  f.rejected = r.rejected;
-  const Report rep = representationReport(s, f);
-  storeRepresentation(s.ws.cards, rep.reps);
-  r.results = rep.text;
-  return r;
+void placeGreedySet(const GreedyResult& r, AreaSet& areas, Workspace& ws) {
+  if (!r.ran) return;
+  areas.cells = r.set.cells;
+  areas.seedCount = r.set.seedCount;
+  for (GridCell& c : ws.cells) {
+    c.score = 0.0;
+    c.count = 0;
+  }
+  const int seeds = std::clamp(areas.seedCount, 0, areas.count());
+  for (int p = seeds + 1; p <= areas.count(); ++p) {
+    const int a = areas.cells[static_cast<std::size_t>(p - 1)];
+    if (a < 1 || a >= static_cast<int>(ws.cells.size())) continue;
+    GridCell& c = ws.cells[static_cast<std::size_t>(a)];
+    c.count = p;
+    c.score = areas.count() - (p - seeds - 1);
+  }
+  CardStore& cards = ws.cards;
+  for (std::size_t t = 0; t < r.representation.size(); ++t)
+    cards.setField(static_cast<int>(t), cards.layout->repCount, r.representation[t]);
 }
 
 }  // namespace zn

@@ -21,27 +21,29 @@ struct GreedyOptions {
 
 // The options as the settings record holds them; cost optimisation only
 // with cost data present.
-GreedyOptions greedyOptions(const Session& s);
+GreedyOptions greedyOptions(const Settings& st, bool costPresent);
 
 struct GreedyResult {
+  bool ran = false;  // false without an open datafile: nothing to place
+  AreaSet set;       // the start's areas (seeds unless included), then the areas added and kept
   int seedCount = 0;
-  int added = 0;          // areas the run added and kept (area count - seed count)
-  int rejected = 0;       // areas removed as redundant
-  int represented = 0;    // included taxa present in at least one area
-  std::vector<int> ties;  // tied cells at each step of the growing loop
+  int added = 0;                    // areas the run added and kept (area count - seed count)
+  int rejected = 0;                 // areas removed as redundant
+  int represented = 0;              // included taxa present in at least one area
+  std::vector<int> representation;  // per taxon: areas of the set holding it (0 for taxa not included)
+  std::vector<int> ties;            // tied cells at each step of the growing loop
   float seconds = 0.0f;
-  std::string results;  // the representation report (runGreedySet only)
 };
 
-// The run itself on the session's area set: the cells' scores and counts,
-// the seed count, the cards' representation counts. Nothing is done without
-// an open datafile. Shows the progress bar through the session's progress.
-GreedyResult growGreedySet(Session& s, const GreedyOptions& o);
+// The run on the session's data (presence lists under the excluded level,
+// group code, costs) from the area set `start`; the session is not changed.
+// Shows the progress bar through `feedback`.
+GreedyResult growGreedySet(const Session& s, const AreaSet& start, const GreedyOptions& o, Feedback& feedback);
 
-// The menu command as far as computation and report go: code 7, the run
-// with the settings' options, scores present with the data title, and the
-// representation report in `results` for the caller to append to RESULTS.
-// The redraw is the caller's.
-GreedyResult runGreedySet(Session& s);
+// Puts the grown set on screen: the areas and seeds into `areas`; every
+// cell's score and count 0 but the new areas', which take their position
+// (count) and the area count less the areas before them (score); each
+// card's representation count.
+void placeGreedySet(const GreedyResult& r, AreaSet& areas, Workspace& ws);
 
 }  // namespace zn

@@ -3,10 +3,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "measures/dispatch.h"
-#include "measures/scores.h"
 #include "selection/areaset.h"
-#include "selection/report.h"
 
 namespace zn {
 
@@ -33,28 +30,22 @@ void exchangeSortDescending(std::vector<double>& scores, std::vector<int>& cells
       }
 }
 
-HotspotResult runHotspots(Session& s, int n) {
+HotspotResult chooseHotspots(const Workspace& ws, const AreaSet& set, MeasureCode code, int n) {
   HotspotResult r;
-  const MeasureCode code = hotspotMeasure(s.settings.hotspotKind);
-  if (!s.ws.datafile.opened || code == kCodeNone) return r;
-  const std::uint32_t start = s.progress.tickMs();
-  computeMeasure(s, code);
-  setMeasureCode(s, kCodeHotspots);
-
-  AreaSet& set = s.areas;
-  const int cells = std::min(s.ws.geo.cells, static_cast<int>(s.ws.cells.size()) - 2);
-  std::vector<char> inSet(static_cast<std::size_t>(cells) + 1, 0);
+  if (!ws.datafile.opened || code == kCodeNone) return r;
+  const int cells = std::min(ws.geo.cells, static_cast<int>(ws.cells.size()) - 2);
+  std::vector<char> inSet(static_cast<std::size_t>(std::max(cells, 0)) + 1, 0);
   for (int a : set.cells)
     if (a >= 1 && a <= cells) inSet[static_cast<std::size_t>(a)] = 1;
   // The residual map marks its lowest cell with the zero-score marker: that
   // cell ranks last, not first. A cell already in the set ranks with the
   // cells without a score, so it cannot be chosen a second time.
   const bool marked = code == kCodeResiduals;
-  std::vector<double> scores(static_cast<std::size_t>(cells) + 1, 0.0);
-  std::vector<int> order(static_cast<std::size_t>(cells) + 1, 0);
+  std::vector<double> scores(inSet.size(), 0.0);
+  std::vector<int> order(inSet.size(), 0);
   int positive = 0;
   for (int c = 1; c <= cells; ++c) {
-    const double v = s.ws.cells[static_cast<std::size_t>(c)].score;
+    const double v = ws.cells[static_cast<std::size_t>(c)].score;
     const double key = inSet[static_cast<std::size_t>(c)] || (marked && v == kZeroScore) ? 0.0 : v;
     scores[static_cast<std::size_t>(c)] = key;
     order[static_cast<std::size_t>(c)] = c;
@@ -62,16 +53,25 @@ HotspotResult runHotspots(Session& s, int n) {
   }
   if (positive < 3) return r;
   n = std::clamp(n, 0, std::min(positive, kAreaCapacity - set.count()));
-
   exchangeSortDescending(scores, order);
-  set.seedCount = set.count();
-  r.seedCount = set.seedCount;
-  for (int k = 0; k < n; ++k) set.cells.push_back(order[static_cast<std::size_t>(k)]);
+  r.selected = true;
+  r.seedCount = set.count();
+  r.added = n;
+  r.chosen.assign(order.begin(), order.begin() + n);
+  return r;
+}
+
+void placeHotspots(const HotspotResult& r, AreaSet& areas, Workspace& ws) {
+  if (!r.selected) return;
+  areas.seedCount = areas.count();
+  areas.cells.insert(areas.cells.end(), r.chosen.begin(), r.chosen.end());
   // The map keeps the measure's value on the hotspots and 0 elsewhere.
-  std::vector<int> rank(static_cast<std::size_t>(cells) + 1, 0);
-  for (int k = 0; k < n; ++k) rank[static_cast<std::size_t>(order[static_cast<std::size_t>(k)])] = k + 1;
+  const int cells = std::min(ws.geo.cells, static_cast<int>(ws.cells.size()) - 2);
+  std::vector<int> rank(static_cast<std::size_t>(std::max(cells, 0)) + 1, 0);
+  for (std::size_t k = 0; k < r.chosen.size(); ++k)
+    rank[static_cast<std::size_t>(r.chosen[k])] = static_cast<int>(k) + 1;
   for (int c = 1; c <= cells; ++c) {
-    GridCell& g = s.ws.cells[static_cast<std::size_t>(c)];
+    GridCell& g = ws.cells[static_cast<std::size_t>(c)];
     const int k = rank[static_cast<std::size_t>(c)];
     if (k == 0) {
       g.score = 0.0;
@@ -80,15 +80,6 @@ HotspotResult runHotspots(Session& s, int n) {
       g.count = k;
     }
   }
-  r.selected = true;
-  r.added = n;
-  r.seconds = static_cast<float>(s.progress.tickMs() - start) * 0.001f;
-  ReportFacts f;
-  f.seconds = r.seconds;
-  const Report rep = representationReport(s, f);
-  storeRepresentation(s.ws.cards, rep.reps);
-  r.results = rep.text;
-  return r;
 }
 
 }  // namespace zn

@@ -3,7 +3,6 @@
 // is asked by the "Automated area selection" dialog of selection/values.h.
 #pragma once
 
-#include <string>
 #include <vector>
 
 #include "store/session.h"
@@ -21,16 +20,20 @@ void exchangeSortDescending(std::vector<double>& scores, std::vector<int>& cells
 
 struct HotspotResult {
   bool selected = false;  // false: fewer than three cells scored above 0
-  int seedCount = 0;
+  int seedCount = 0;      // the areas already in the set, which become seeds
   int added = 0;
-  float seconds = 0.0f;
-  std::string results;  // the representation report when areas were selected
+  std::vector<int> chosen;  // the hotspots, highest score first
 };
 
-// Computes the measure of the kind in the settings and appends the top n
-// cells (code 6 on the map afterwards), with the representation report in
-// `results` for the caller to append to RESULTS. Cells already in the set
-// are never chosen again. Nothing is done without an open datafile.
-HotspotResult runHotspots(Session& s, int n);
+// The top n cells by the scores of the measure `code` on the map (n lowered
+// to the cells scored above 0 and the room in the set), behind the areas of
+// `set`. Cells already in the set are never chosen again; the residual map's
+// zero-score marker ranks last.
+HotspotResult chooseHotspots(const Workspace& ws, const AreaSet& set, MeasureCode code, int n);
+
+// Puts the hotspots on screen: appended to `areas`, whose areas become
+// seeds; each hotspot keeps its score and counts its rank, every other cell
+// scores 0.
+void placeHotspots(const HotspotResult& r, AreaSet& areas, Workspace& ws);
 
 }  // namespace zn

@@ -8,18 +8,13 @@
 #include "selection/progress.h"
 #include "selection/selectionindex.h"
 #include "selection/stopwatch.h"
+#include "store/random.h"
 
 namespace zn {
 
 namespace {
 
 constexpr int kRuns = 1000;
-
-double largestScore(const Session& s) {
-  double m = 0.0;
-  for (const GridCell& c : s.ws.cells) m = std::max(m, c.score);
-  return m;
-}
 
 // The taxa of the current areas, which never count as new, and the cells
 // holding a counted taxon outside them.
@@ -56,41 +51,45 @@ void summariseRuns(std::vector<double>& table, int n, bool twoTailed, RandomSetS
 
 }  // namespace
 
-RandomSetsOutcome runRandomSets(Session& s, int areas, std::optional<std::uint32_t> seed) {
+RandomSetsParams randomSetsParams(const Settings& st, int areas, std::uint32_t seed) {
+  RandomSetsParams p;
+  p.areas = areas;
+  p.seed = seed;
+  p.kind = st.hotspotKind;
+  p.rarityFormula = st.rarityFormula;
+  p.twoTailed = st.twoTailed != Tails::kSingle;
+  p.baseOnPresent = st.baseOnPresent != Flag::kOff;
+  return p;
+}
+
+RandomSetsOutcome runRandomSets(const Session& s, const AreaSet& set, const RandomSetsParams& p, Feedback& feedback) {
   RandomSetsOutcome o;
   if (!s.ws.datafile.opened) return o;
   o.ran = true;
-  setMeasureCode(s, kCodeRandomSets);
-  AreaSet& set = s.areas;
-  const Settings& st = s.settings;
   const SelectionIndex x(s);
 
   // The current areas are seeds: their taxa never count as new.
   std::vector<char> inSeeds;
   const std::vector<int> candidates = candidateCells(x, set.cells, inSeeds);
   const int c = static_cast<int>(candidates.size());
-  const int n = std::clamp(std::min(areas, c), 0, kAreaCapacity);
+  const int n = std::clamp(std::min(p.areas, c), 0, kAreaCapacity);
 
   std::vector<double> table;  // column k holds the 1000 cumulative scores after k areas
   try {
     table.assign(static_cast<std::size_t>(n + 1) * kRuns, 0.0);
   } catch (const std::bad_alloc&) {
-    setMeasureCode(s, kCodeNone);
     o.refusal = Notice{"Insufficient free memory.", "Random areas", Icon::Exclamation};
     o.outOfMemory = true;
     return o;
   }
-  SelectionProgress progress(s.progress, kRuns);
-  Stopwatch watch(s.progress);
-  set.seedCount = set.count();
-  clearScores(s);
+  SelectionProgress progress(feedback, kRuns);
+  Stopwatch watch(feedback);
   if (c < 3) return o;
 
-  const HotspotKind kind = st.hotspotKind;
   std::vector<double> weight(static_cast<std::size_t>(x.ix.taxa), 1.0);
-  if (kind != HotspotKind::kRichness)
+  if (p.kind != HotspotKind::kRichness)
     for (int t = 0; t < x.ix.taxa; ++t)
-      weight[static_cast<std::size_t>(t)] = rarityValue(st.rarityFormula, x.range(t), s.ws.geo.cells);
+      weight[static_cast<std::size_t>(t)] = rarityValue(p.rarityFormula, x.range(t), s.ws.geo.cells);
 
   RandomSetStats& r = o.stats;
   r.areas = n;
@@ -99,16 +98,18 @@ RandomSetsOutcome runRandomSets(Session& s, int areas, std::optional<std::uint32
   for (auto* v : {&r.presence, &r.added, &r.median, &r.lower, &r.upper})
     v->assign(static_cast<std::size_t>(n) + 1, 0.0);
 
-  s.rng.seed(seed ? *seed : static_cast<std::uint32_t>(s.progress.timeOfDay()));
+  Random rng;
+  rng.seed(p.seed);
   std::vector<int> chosenIn(static_cast<std::size_t>(x.cells) + 1, 0);  // run that last chose the cell
   std::vector<int> newIn(static_cast<std::size_t>(x.ix.taxa), 0);       // run in which the taxon was last new
-  std::vector<int> timesChosen(static_cast<std::size_t>(x.cells) + 1, 0);
+  std::vector<int>& timesChosen = o.timesChosen;
+  timesChosen.assign(static_cast<std::size_t>(x.cells) + 1, 0);
   for (int run = 1; run <= kRuns; ++run) {
     double cumulative = 0.0;
     for (int k = 1; k <= n; ++k) {
       int cell = 0;
       do {
-        cell = candidates[static_cast<std::size_t>(s.rng.choose(c))];
+        cell = candidates[static_cast<std::size_t>(rng.choose(c))];
       } while (chosenIn[static_cast<std::size_t>(cell)] == run);
       chosenIn[static_cast<std::size_t>(cell)] = run;
       ++timesChosen[static_cast<std::size_t>(cell)];
@@ -125,24 +126,23 @@ RandomSetsOutcome runRandomSets(Session& s, int areas, std::optional<std::uint32
     progress.reach(run);
   }
 
-  summariseRuns(table, n, st.twoTailed != Tails::kSingle, r);
-  for (int cell = 1; cell <= x.cells; ++cell) {
-    GridCell& g = s.ws.cells[static_cast<std::size_t>(cell)];
-    g.count = timesChosen[static_cast<std::size_t>(cell)];
-    g.score = g.count;
-  }
+  summariseRuns(table, n, p.twoTailed, r);
   const Counters& counters = s.ws.counters;
-  r.total = kind != HotspotKind::kRichness
-                ? raritySum(counters, st.rarityFormula)
-                : (st.baseOnPresent != Flag::kOff ? counters.taxaWithRecords : counters.includedTaxa);
-  finishMeasure(s, largestScore(s));
+  r.total = p.kind != HotspotKind::kRichness ? raritySum(counters, p.rarityFormula)
+            : p.baseOnPresent                ? counters.taxaWithRecords
+                                             : counters.includedTaxa;
   o.simulated = true;
   o.seconds = watch.seconds();
-  ReportFacts f;
-  f.seconds = o.seconds;
-  f.random = &o.stats;
-  o.results = representationReport(s, f).text;
   return o;
+}
+
+void placeRandomSets(const RandomSetsOutcome& o, Workspace& ws) {
+  const int cells = std::min(static_cast<int>(o.timesChosen.size()), static_cast<int>(ws.cells.size())) - 1;
+  for (int cell = 1; cell <= cells; ++cell) {
+    GridCell& g = ws.cells[static_cast<std::size_t>(cell)];
+    g.count = o.timesChosen[static_cast<std::size_t>(cell)];
+    g.score = g.count;
+  }
 }
 
 }  // namespace zn

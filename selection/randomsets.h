@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "selection/report.h"
 #include "store/notice.h"
@@ -13,20 +14,35 @@
 
 namespace zn {
 
+// What one run of random sets is asked: the options' hotspot kind, rarity
+// formula, tails and base, the number of areas and the draws' seed.
+struct RandomSetsParams {
+  int areas = 0;
+  std::uint32_t seed = 1;
+  HotspotKind kind = HotspotKind::kRichness;  // richness counts 1 a taxon, others its rarity
+  RarityFormula rarityFormula = RarityFormula::kDifference;
+  bool twoTailed = true;
+  bool baseOnPresent = true;  // richness totals: taxa with records, else included taxa
+};
+RandomSetsParams randomSetsParams(const Settings& st, int areas, std::uint32_t seed);
+
 struct RandomSetsOutcome {
   bool ran = false;
   bool simulated = false;         // false with fewer than 3 candidate cells
   bool outOfMemory = false;       // the simulation table could not be had
   std::optional<Notice> refusal;  // what the caller shows when out of memory
   RandomSetStats stats;
+  std::vector<int> timesChosen;  // per cell 0 … cells: the draws that chose it
   float seconds = 0.0f;
-  std::string results;  // the report (empty when nothing was simulated)
 };
 
-// "Random set selection" after its dialog: code 23; the current areas
-// become seeds; `areas` random areas (lowered to the candidate cells) are
-// drawn 1000 times; each cell's score and count become the number of times
-// it was chosen; the report follows. `seed` replaces the time of day.
-RandomSetsOutcome runRandomSets(Session& s, int areas, std::optional<std::uint32_t> seed = std::nullopt);
+// "Random set selection" after its dialog, on the session's data: the areas
+// of `set` are seeds whose taxa never count as new; `areas` random areas
+// (lowered to the candidate cells) are drawn 1000 times; the session is not
+// changed.
+RandomSetsOutcome runRandomSets(const Session& s, const AreaSet& set, const RandomSetsParams& p, Feedback& feedback);
+
+// Each cell's score and count become the number of times it was chosen.
+void placeRandomSets(const RandomSetsOutcome& o, Workspace& ws);
 
 }  // namespace zn

@@ -8,7 +8,6 @@
 #include "measures/selective.h"
 #include "measures/smoothing.h"
 #include "selection/areaset.h"
-#include "selection/commands.h"
 #include "selection/curves.h"
 #include "selection/exact.h"
 #include "selection/flexibility.h"
@@ -19,10 +18,14 @@
 #include "selection/nearminimum.h"
 #include "selection/randomsets.h"
 #include "selection/replacement.h"
+#include "selection/report.h"
+#include "selection/stopwatch.h"
 #include "selection/values.h"
+#include "shell/exact_commands.h"
 #include "shell/measure_commands.h"
 #include "shell/menu.h"
 #include "shell/nearminimum_runs.h"
+#include "shell/set_commands.h"
 #include "store/parse.h"
 #include "store/text.h"
 
@@ -53,7 +56,7 @@ SelectionEnv environment(const AnalysisParams& p) {
 // number of areas count them first (the titles give the areas as a share).
 int countCandidates(Session& s) {
   occupancyPass(s.ws, s.settings.excludedLevel, s.areas);
-  return countCandidateCells(s);
+  return countCandidateCells(s.ws, s.settings.excludedLevel, s.areas);
 }
 
 // The number of areas to add, as the number dialog accepts it: at most the
@@ -144,11 +147,21 @@ AnalysisResult coverage(Session& s, const AnalysisParams& p) {
   return run;
 }
 
+// Code 7: the set grown with the options' rules, scored by position and
+// reported.
 AnalysisResult greedy(Session& s, const AnalysisParams&) {
   AnalysisResult r;
-  GreedyResult g = runGreedySet(s);
-  r.ran = s.ws.datafile.opened;
-  r.results = std::move(g.results);
+  if (!s.ws.datafile.opened) return r;
+  setMeasureCode(s, kCodeGreedy);
+  BusyGuard busy(s.progress);
+  const GreedyResult g = growGreedySet(s, s.areas, greedyOptions(s.settings, s.costPresent), s.progress);
+  placeGreedySet(g, s.areas, s.ws);
+  finishMeasure(s, static_cast<double>(s.areas.count()));
+  ReportFacts f;
+  f.seconds = g.seconds;
+  f.rejected = g.rejected;
+  r.ran = true;
+  r.results = representationReport(s, f).text;
   return r;
 }
 
@@ -156,14 +169,30 @@ AnalysisResult hotspots(Session& s, const AnalysisParams& p) {
   AnalysisResult r;
   countCandidates(s);
   const int areas = areasToAdd(s, p, r);
+  constexpr const char* kNoHotspots =
+      "fewer than 3 cells score above 0 by the hotspot measure: no hotspots are selected";
+  // Code 6: the measure of the options' hotspot kind, then its top cells.
+  const MeasureCode code = hotspotMeasure(s.settings.hotspotKind);
+  if (!s.ws.datafile.opened || code == kCodeNone) {
+    r.notes.push_back(kNoHotspots);
+    return r;
+  }
   BusyGuard busy(s.progress);
-  HotspotResult h = runHotspots(s, areas);
-  if (!h.selected)
-    r.notes.push_back("fewer than 3 cells score above 0 by the hotspot measure: no hotspots are selected");
-  else if (h.added < areas)
+  const Stopwatch watch(s.progress);
+  computeMeasure(s, code);
+  setMeasureCode(s, kCodeHotspots);
+  const HotspotResult h = chooseHotspots(s.ws, s.areas, code, areas);
+  if (!h.selected) {
+    r.notes.push_back(kNoHotspots);
+    return r;
+  }
+  if (h.added < areas)
     r.notes.push_back(strprintf("only %d cells score above 0: %d hotspots are selected", h.added, h.added));
-  r.ran = h.selected;
-  r.results = std::move(h.results);
+  placeHotspots(h, s.areas, s.ws);
+  ReportFacts f;
+  f.seconds = watch.seconds();
+  r.ran = true;
+  r.results = representationReport(s, f).text;
   return r;
 }
 
@@ -188,13 +217,33 @@ AnalysisResult randomSets(Session& s, const AnalysisParams& p) {
   AnalysisResult r;
   countCandidates(s);
   const int areas = areasToAdd(s, p, r);
+  if (!s.ws.datafile.opened) return r;
   BusyGuard busy(s.progress);
-  RandomSetsOutcome o = runRandomSets(s, areas, p.seed);
-  if (o.ran && !o.simulated && !o.outOfMemory)
+  // Code 23: the areas on the map become seeds and the cells score the
+  // times the draws chose them.
+  setMeasureCode(s, kCodeRandomSets);
+  const std::uint32_t seed = p.seed.value_or(static_cast<std::uint32_t>(s.progress.timeOfDay()));
+  RandomSetsOutcome o = runRandomSets(s, s.areas, randomSetsParams(s.settings, areas, seed), s.progress);
+  if (o.outOfMemory) {
+    setMeasureCode(s, kCodeNone);
+    r.message = std::move(o.refusal);
+    return r;
+  }
+  s.areas.seedCount = s.areas.count();
+  clearScores(s);
+  if (!o.simulated) {
     r.notes.push_back("fewer than 3 candidate cells: no random sets are drawn");
-  r.ran = o.simulated;
-  r.message = std::move(o.refusal);
-  r.results = std::move(o.results);
+    return r;
+  }
+  placeRandomSets(o, s.ws);
+  double top = 0.0;
+  for (const GridCell& c : s.ws.cells) top = std::max(top, c.score);
+  finishMeasure(s, top);
+  ReportFacts f;
+  f.seconds = o.seconds;
+  f.random = &o.stats;
+  r.ran = true;
+  r.results = representationReport(s, f).text;
   r.seconds = o.seconds;
   return r;
 }
@@ -212,18 +261,18 @@ AnalysisResult exactSet(Session& s, const AnalysisParams& p, const ExactRequest&
       return p.progress(exactProgressText(request.kind, byCost, e, limit));
     };
   }
+  AnalysisResult r;
   ExactSetOutcome e;
   {
     BusyGuard busy(s.progress);
-    e = runExactSet(s, request, options);
+    e = runExactSet(s, s.areas, request, options);
+    if (e.ran) r.results = placeExactSet(s, e);
   }
-  AnalysisResult r;
   r.ran = e.ran;
   if (!e.ran) return r;
   if (e.result.status == ExactStatus::TimeLimit)
     r.notes.push_back("the time limit ran out: the set is the best found, not proven optimal");
   r.capacityReached = e.capacityReached;
-  r.results = std::move(e.results);
   s.areas.exactKind = !e.result.hasSolution                   ? AreaSet::Exact::kNone
                       : request.kind == ExactKind::MinimumSet ? AreaSet::Exact::kMinimumSet
                                                               : AreaSet::Exact::kMaximumCoverage;
@@ -529,7 +578,8 @@ std::optional<Refusal> validateRequest(const Analysis& a, Session& s, const Requ
       case Check::CandidateCells:
         if (s.settings.optimiseByCost != Flag::kOff) break;
         occupancyPass(s.ws, s.settings.excludedLevel, s.areas);
-        if (countCandidateCells(s) == 0) return Refusal{"no candidate cells: " + noScoreReason(s), {}, 1};
+        if (countCandidateCells(s.ws, s.settings.excludedLevel, s.areas) == 0)
+          return Refusal{"no candidate cells: " + noScoreReason(s), {}, 1};
         break;
     }
   }

@@ -6,12 +6,40 @@
 #include "measures/titles.h"
 #include "selection/areaset.h"
 #include "selection/exact.h"
+#include "selection/report.h"
 #include "selection/values.h"
 #include "shell/dispatch.h"
 #include "shell/selection_commands.h"
+#include "shell/set_commands.h"
 #include "store/text.h"
 
 namespace zn {
+
+std::string placeExactSet(Session& s, const ExactSetOutcome& e) {
+  AreaSet& a = s.areas;
+  a.cells = e.cells;
+  a.seedCount = e.seedCount;
+  if (!e.result.hasSolution) {
+    clearScores(s);
+    setMeasureCode(s, kCodeNone);
+    return resultsFileHeader(s) + strprintf("\n  PRIORITY-AREAS ANALYSIS: %s\n\n", e.title.c_str()) + e.solverLines +
+           "\n\n";
+  }
+  a.nearMinimumDone = false;
+  for (GridCell& c : s.ws.cells) c.flexClass = 0;
+  s.settings.selectedAreasDisplay = AreasShown::kSeedsAndSelected;
+  const std::string lines = e.solverLines + "\n";
+  if (a.empty()) {
+    clearScores(s);
+    setMeasureCode(s, kCodeNone);
+    return "\n" + lines + "\n";
+  }
+  ReportFacts f;
+  f.seconds = static_cast<float>(e.result.seconds);
+  f.title = e.title;
+  f.summaryClosing = lines;
+  return reorderSetByRichness(s, f).results;
+}
 
 namespace {
 

@@ -139,7 +139,7 @@ const std::vector<Control>& toolsControls() {
 
 ToolsOptionsFacts toolsOptionsFacts(Session& s, bool threatPresent) {
   ToolsOptionsFacts f;
-  f.candidateCells = countCandidateCells(s);
+  f.candidateCells = countCandidateCells(s.ws, s.settings.excludedLevel, s.areas);
   f.costPresent = s.costPresent;
   f.threatPresent = threatPresent;
   f.areaCount = s.areas.count();

@@ -6,10 +6,10 @@
 #include "display/palette.h"
 #include "measures/overlay.h"
 #include "measures/scores.h"
-#include "selection/commands.h"
 #include "shell/dispatch.h"
 #include "shell/measure_commands.h"
 #include "shell/notices.h"
+#include "shell/set_commands.h"
 #include "store/text.h"
 
 namespace zn {

@@ -6,7 +6,6 @@
 #include "measures/scores.h"
 #include "measures/smoothing.h"
 #include "selection/areaset.h"
-#include "selection/commands.h"
 #include "selection/nearminimum.h"
 #include "selection/randomsets.h"
 #include "selection/report.h"
@@ -15,6 +14,7 @@
 #include "shell/dispatch.h"
 #include "shell/exact_commands.h"
 #include "shell/nearminimum_runs.h"
+#include "shell/set_commands.h"
 #include "store/measuretraits.h"
 #include "store/text.h"
 
@@ -52,7 +52,7 @@ bool loadSeedAreas(Host& host, Session& s) {
   auto path = host.chooseOpenFile(seedRequest(s, "Select grid cells load", true));
   if (!path) return false;
   std::optional<Notice> refusal;
-  if (loadSeedFile(s, *path, refusal)) return true;
+  if (loadSeedFile(s.areas, s.ws.geo.cells, *path, refusal)) return true;
   if (refusal) host.messageBox(refusal->text, refusal->caption, refusal->icon, Buttons::Ok);
   return false;
 }
@@ -75,7 +75,7 @@ bool askParameters(Shell& sh, const Analysis& a) {
   if (!a.takesParam(Param::AreasToAdd) && !a.takesParam(Param::Budget)) return true;
   Session& s = sh.session;
   occupancyPass(s.ws, s.settings.excludedLevel, s.areas);
-  countCandidateCells(s);
+  countCandidateCells(s.ws, s.settings.excludedLevel, s.areas);
   const bool byBudget = a.takesParam(Param::Budget) && s.settings.optimiseByCost != Flag::kOff && s.costPresent;
   return byBudget ? askBudget(sh.host, s) : askNumberOfAreas(sh.host, s);
 }
@@ -162,7 +162,8 @@ void ManualSelectionModel::deleteLines(const std::vector<int>& selected) {
 
 void ManualSelectionModel::clearList() {
   if (!open_ || shell.session.areas.empty()) return;
-  clearAreaSet(shell.session);
+  clearAreaSet(shell.session.areas);
+  clearScores(shell.session);
   if (onListChanged) onListChanged();
   shell.host.requestRedraw();
 }

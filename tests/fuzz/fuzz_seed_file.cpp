@@ -18,7 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (int c : s.areas.cells)
     if (c < 1 || c > s.ws.geo.cells) __builtin_trap();
   if (zn::parseSeedFile(zn::seedFileText(s.areas), s.ws.geo.cells) != s.areas.cells) __builtin_trap();
-  zn::countCandidateCells(s);
+  zn::countCandidateCells(s.ws, 0, s.areas);
   zn::occupancyPass(s.ws, 0, s.areas);
   zn::clearNewAreas(s.areas);
   return 0;

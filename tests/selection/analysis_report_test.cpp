@@ -5,6 +5,7 @@
 
 #include "selection/greedy.h"
 #include "selection/hotspots.h"
+#include "shell/analyses.h"
 #include "tests/selection/priority_fixture.h"
 
 namespace zn {
@@ -30,6 +31,12 @@ struct Case : Priority {
   }
 };
 
+AnalysisResult hotspots(Case& d, int areas) {
+  AnalysisParams p;
+  p.areasToAdd = areas;
+  return findAnalysis("hotspots")->run(d.s, p);
+}
+
 TEST(GreedyReport, TitleSeedsAndRejectionNoteFollowTheOptions) {
   std::string all;
   {
@@ -37,14 +44,14 @@ TEST(GreedyReport, TitleSeedsAndRejectionNoteFollowTheOptions) {
     // cell, 50; then 30 (T2, T3), then 10 (T1). None is redundant.
     Case d;
     d.s.settings.greedyRejectRedundant = Flag::kOn;
-    all += runGreedySet(d.s).results;
+    all += findAnalysis("greedy")->run(d.s, {}).results;
   }
   {
     // Seed 60 holds T5: 20, 30, 40 tie at two taxa and two in total, 40
     // wins; then 10, 20, 30 tie at one new taxon, 30 wins; then 10.
     Case d;
     d.areas() = {60};
-    all += runGreedySet(d.s).results;
+    all += findAnalysis("greedy")->run(d.s, {}).results;
   }
   {
     // Weights 1 / range: 10 has 1 + 1/3; then 30 with 1/2 + 1/2; then 20,
@@ -52,7 +59,7 @@ TEST(GreedyReport, TitleSeedsAndRejectionNoteFollowTheOptions) {
     Case d;
     d.s.settings.greedyByRarity = GreedyBy::kRarity;
     d.s.settings.rarityFormula = RarityFormula::kInverse;
-    all += runGreedySet(d.s).results;
+    all += findAnalysis("greedy")->run(d.s, {}).results;
   }
   expectMatchesFile(all, "greedy_report.txt");
 }
@@ -60,10 +67,12 @@ TEST(GreedyReport, TitleSeedsAndRejectionNoteFollowTheOptions) {
 TEST(GreedyReport, GoalAboveOneIsPluralAndGoalBelowOneIsTakenAsOne) {
   Case d;
   d.s.settings.greedyGoal = 2;
-  EXPECT_NE(runGreedySet(d.s).results.find("Greedy richness-area set for 2 representations\n"), std::string::npos);
+  EXPECT_NE(findAnalysis("greedy")->run(d.s, {}).results.find("Greedy richness-area set for 2 representations\n"),
+            std::string::npos);
   Case e;
   e.s.settings.greedyGoal = 0;
-  EXPECT_NE(runGreedySet(e.s).results.find("Greedy richness-area set for 1 representation\n"), std::string::npos);
+  EXPECT_NE(findAnalysis("greedy")->run(e.s, {}).results.find("Greedy richness-area set for 1 representation\n"),
+            std::string::npos);
 }
 
 TEST(HotspotReport, SeedsStayInFrontAndTiesFollowTheExchangeSort) {
@@ -73,14 +82,14 @@ TEST(HotspotReport, SeedsStayInFrontAndTiesFollowTheExchangeSort) {
     // 1; the exchange sort puts the ties in the order 40, 20, 30.
     Case d;
     d.areas() = {60};
-    const HotspotResult r = runHotspots(d.s, 3);
-    EXPECT_TRUE(r.selected);
+    const AnalysisResult r = hotspots(d, 3);
+    EXPECT_TRUE(r.ran);
     all += r.results;
   }
   {
     // Without seeds 10 … 50 all score 2: the sort gives 40, 20, 30, 10.
     Case d;
-    all += runHotspots(d.s, 4).results;
+    all += hotspots(d, 4).results;
   }
   expectMatchesFile(all, "hotspots_report.txt");
 }
@@ -88,8 +97,8 @@ TEST(HotspotReport, SeedsStayInFrontAndTiesFollowTheExchangeSort) {
 TEST(HotspotReport, NothingIsWrittenWhenFewerThanThreeCellsScore) {
   Case d;
   d.areas() = {10, 20};  // only T3 is left, in cells 30 and 40
-  const HotspotResult r = runHotspots(d.s, 2);
-  EXPECT_FALSE(r.selected);
+  const AnalysisResult r = hotspots(d, 2);
+  EXPECT_FALSE(r.ran);
   EXPECT_EQ(r.results, "");
   EXPECT_EQ(d.s.areas.count(), 2);
 }

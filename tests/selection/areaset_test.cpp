@@ -62,34 +62,31 @@ TEST(AreaSet, ClearNewKeepsSeedsAndClearAllKeepsNothing) {
   EXPECT_EQ(a.seedCount, 0);
 }
 
-TEST(AreaSet, ClearListClearsSeedsFlagAndScores) {
-  Loaded d(threeTaxa());
-  d.s.areas = areaSet({1, 2}, 1);
-  d.s.areas.nearMinimumDone = true;
-  d.s.ws.cells[2].score = 3.0;
-  clearAreaSet(d.s);
-  EXPECT_TRUE(d.s.areas.empty());
-  EXPECT_EQ(d.s.areas.seedCount, 0);
-  EXPECT_FALSE(d.s.areas.nearMinimumDone);
-  EXPECT_EQ(d.s.ws.cells[2].score, 0.0);
+TEST(AreaSet, ClearListClearsSeedsAndFlag) {
+  AreaSet a = areaSet({1, 2}, 1);
+  a.nearMinimumDone = true;
+  clearAreaSet(a);
+  EXPECT_TRUE(a.empty());
+  EXPECT_EQ(a.seedCount, 0);
+  EXPECT_FALSE(a.nearMinimumDone);
 }
 
 TEST(AreaSet, RepresentedAndCandidateCellsFollowTheSetAndTheFilters) {
   Loaded d(threeTaxa());
-  EXPECT_EQ(countCandidateCells(d.s), 4);
+  EXPECT_EQ(countCandidateCells(d.s.ws, d.s.settings.excludedLevel, d.s.areas), 4);
   d.s.areas.cells = {1};
   EXPECT_TRUE(isRepresented(d.s, 0));
   EXPECT_FALSE(isRepresented(d.s, 1));
-  EXPECT_EQ(countCandidateCells(d.s), 3);  // B in 2 and 3, C in 4
+  EXPECT_EQ(countCandidateCells(d.s.ws, d.s.settings.excludedLevel, d.s.areas), 3);  // B in 2 and 3, C in 4
   EXPECT_EQ(d.s.areas.candidateCells, 3);
   d.s.settings.excludedLevel = 1;  // only B's record in cell 3 is left
-  EXPECT_EQ(countCandidateCells(d.s), 1);
+  EXPECT_EQ(countCandidateCells(d.s.ws, d.s.settings.excludedLevel, d.s.areas), 1);
   d.s.settings.excludedLevel = 0;
   d.s.ws.groupCode = "2";
-  EXPECT_EQ(countCandidateCells(d.s), 1);
+  EXPECT_EQ(countCandidateCells(d.s.ws, d.s.settings.excludedLevel, d.s.areas), 1);
   d.s.areas.cells = {2, 4};
   d.s.ws.groupCode.clear();
-  EXPECT_EQ(countCandidateCells(d.s), 0);  // every taxon represented
+  EXPECT_EQ(countCandidateCells(d.s.ws, d.s.settings.excludedLevel, d.s.areas), 0);  // every taxon represented
 }
 
 TEST(SeedFile, WritesHeaderCellsAndEnd) {
@@ -150,7 +147,7 @@ TEST(SeedFile, UnreadableFileLeavesTheSetAndSaysSo) {
   d.s.areas.cells = {3};
   const fs::path missing = tmp.path() / "missing.sed";
   std::optional<Notice> refusal;
-  EXPECT_FALSE(loadSeedFile(d.s, missing, refusal));
+  EXPECT_FALSE(loadSeedFile(d.s.areas, d.s.ws.geo.cells, missing, refusal));
   EXPECT_EQ(d.s.areas.cells, std::vector<int>{3});
   ASSERT_TRUE(refusal);
   EXPECT_EQ(refusal->caption, "Select grid cells load");

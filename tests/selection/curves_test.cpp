@@ -147,7 +147,7 @@ TEST(Curves, RandomDrawsAreTheRandomSetAnalysisDraws) {
   ASSERT_TRUE(c.error.empty());
   p.s.settings.twoTailed = Tails::kTwo;
   p.s.settings.hotspotKind = HotspotKind::kRichness;
-  const RandomSetsOutcome r = runRandomSets(p.s, 4, 1234u);
+  const RandomSetsOutcome r = runRandomSets(p.s, p.s.areas, randomSetsParams(p.s.settings, 4, 1234u), p.s.progress);
   ASSERT_TRUE(r.simulated);
   for (int k = 1; k <= 4; ++k) {
     EXPECT_DOUBLE_EQ(c.randomMedian[k], r.stats.median[k]) << k;

@@ -11,6 +11,7 @@
 #include "selection/nearminimum.h"
 #include "shell/data_dialogue.h"
 #include "shell/nearminimum_runs.h"
+#include "shell/exact_commands.h"
 #include "store/datafile.h"
 #include "store/files.h"
 #include "store/text.h"
@@ -35,11 +36,22 @@ std::vector<int> sorted(std::vector<int> v) {
 
 bool has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
-ExactSetOutcome run(test::Priority& d, ExactRequest r = {}, ExactOptions o = {}) { return runExactSet(d.s, r, o); }
+// The run placed on the session, with its report.
+struct Placed : ExactSetOutcome {
+  std::string results;
+};
+Placed place(Session& s, ExactSetOutcome e) {
+  Placed p{std::move(e)};
+  if (p.ran) p.results = placeExactSet(s, p);
+  return p;
+}
+Placed run(test::Priority& d, ExactRequest r = {}, ExactOptions o = {}) {
+  return place(d.s, runExactSet(d.s, d.s.areas, r, o));
+}
 
 TEST(ExactMinimumSet, PutsTheOptimumOnTheMapRankedByRichness) {
   test::Priority d(ring());
-  const ExactSetOutcome out = run(d);
+  const Placed out = run(d);
   ASSERT_TRUE(out.ran);
   EXPECT_EQ(out.result.status, ExactStatus::Optimal);
   EXPECT_EQ(d.areas().size(), 3u);
@@ -80,7 +92,7 @@ TEST(ExactMinimumSet, KeepsSeedsUnlessTheyAreIncludedInTheTest) {
     test::Priority d(ring());
     d.areas() = {c.includeSeeds ? 60 : 20};
     d.s.settings.includeSeeds = flagOf(c.includeSeeds);
-    const ExactSetOutcome out = run(d);
+    const Placed out = run(d);
     EXPECT_EQ(out.result.status, ExactStatus::Optimal);
     EXPECT_EQ(d.s.areas.seedCount, c.seeds);
     if (c.includeSeeds) {
@@ -97,7 +109,7 @@ TEST(ExactMinimumSet, KeepsSeedsUnlessTheyAreIncludedInTheTest) {
 TEST(ExactMinimumSet, GoalAboveOneNeedsEveryCellOfSmallRanges) {
   test::Priority d(ring());
   d.s.settings.nearMinimumGoal = 2;
-  const ExactSetOutcome out = run(d);
+  const Placed out = run(d);
   EXPECT_EQ(sorted(d.areas()), (std::vector<int>{10, 20, 30, 40, 50}));
   EXPECT_TRUE(has(out.results, "Exact minimum-area set for 2 representations")) << out.results;
 }
@@ -106,7 +118,7 @@ TEST(ExactMinimumSet, OptimisedByCostTakesTheCheapestCover) {
   test::Priority d(ring());
   d.costs({{10, 1.0}, {20, 5.0}, {30, 1.0}, {40, 5.0}, {50, 1.0}});
   d.s.settings.optimiseByCost = Flag::kOn;
-  const ExactSetOutcome out = run(d);
+  const Placed out = run(d);
   EXPECT_EQ(sorted(d.areas()), (std::vector<int>{10, 30, 50}));
   EXPECT_DOUBLE_EQ(out.result.cost, 3.0);
   EXPECT_TRUE(has(out.results, "Exact minimum-cost set")) << out.results;
@@ -119,7 +131,7 @@ TEST(ExactMinimumSet, ComparesWithTheNearMinimumSetOnTheMapAndStartsFromItsSeeds
   const AnalysisOutcome quick = runNearMinimumSet(d.s, {});
   ASSERT_TRUE(quick.ran);
   const int quickAreas = d.s.areas.count() - d.s.areas.seedCount;
-  const ExactSetOutcome out = run(d);
+  const Placed out = run(d);
   EXPECT_TRUE(out.quick.present);
   EXPECT_EQ(out.quick.areas, quickAreas);
   EXPECT_EQ(d.areas().front(), 60);
@@ -154,7 +166,7 @@ TEST(ExactMaximumCoverage, MostTaxaThenFewestAreasThenLowestCost) {
     SCOPED_TRACE(c.name);
     test::Priority d(ring());
     if (c.costs) d.costs({{10, 1.0}, {20, 5.0}, {30, 1.0}, {40, 5.0}, {50, 1.0}}, 9.0);
-    const ExactSetOutcome out = run(d, {c.kind, c.areas, c.budget});
+    const Placed out = run(d, {c.kind, c.areas, c.budget});
     EXPECT_EQ(out.result.status, ExactStatus::Optimal);
     EXPECT_EQ(out.result.represented, c.represented);
     EXPECT_EQ(d.s.areas.count(), c.chosen);
@@ -172,7 +184,7 @@ TEST(ExactMaximumCoverage, ComparesWithTheCoverageSetOfTheSameNumber) {
   const AnalysisOutcome quick = runNearMaximumCoverage(d.s, false, 2, 0.0, {});
   ASSERT_TRUE(quick.ran);
   ASSERT_EQ(d.s.map.measureCode, kCodeNearMaximumCoverage);
-  const ExactSetOutcome out = run(d, {ExactKind::CoverageByNumber, 2, 0.0});
+  const Placed out = run(d, {ExactKind::CoverageByNumber, 2, 0.0});
   ASSERT_TRUE(out.quick.present);
   EXPECT_EQ(out.result.represented, 4);
   EXPECT_TRUE(has(out.results, strprintf("  near-maximum-coverage set: %d taxa, exact maximum coverage: 4 taxa",
@@ -185,7 +197,7 @@ TEST(ExactSets, AStoppedRunReportsItsBestSetAndGapNeverOptimal) {
   ExactOptions o;
   int calls = 0;
   o.progress = [&](const ExactProgress&) { return ++calls < 1; };
-  const ExactSetOutcome out = run(d, {}, o);
+  const Placed out = run(d, {}, o);
   ASSERT_GE(calls, 1);
   EXPECT_EQ(out.result.status, ExactStatus::Stopped);
   ASSERT_TRUE(out.result.hasSolution);
@@ -243,7 +255,7 @@ TEST_P(ShippedSamples, ExactMinimumIsNeverLargerThanTheNearMinimumSet) {
   ASSERT_TRUE(s.ws.datafile.opened) << rel;
   ASSERT_TRUE(runNearMinimumSet(s, {}).ran);
   const int quick = s.areas.count() - s.areas.seedCount;
-  const ExactSetOutcome out = runExactSet(s, {}, {});
+  const Placed out = place(s, runExactSet(s, s.areas, {}, {}));
   ASSERT_TRUE(out.quick.present);
   EXPECT_EQ(out.result.status, ExactStatus::Optimal);
   EXPECT_LE(out.result.areas, quick) << rel;

@@ -6,6 +6,7 @@
 
 #include "measures/scores.h"
 #include "selection/areaset.h"
+#include "shell/analyses.h"
 #include "tests/measures/measure_fixture.h"
 #include "tests/selection/listing.h"
 
@@ -25,6 +26,16 @@ GreedyOptions richness(int goal = 1) {
   return o;
 }
 
+// The run from the session's set, placed on it.
+GreedyResult grow(Loaded& d, const GreedyOptions& o) {
+  GreedyResult r = growGreedySet(d.s, d.s.areas, o, d.s.progress);
+  placeGreedySet(r, d.s.areas, d.s.ws);
+  return r;
+}
+
+// The menu command, through the analysis the window and the tool share.
+AnalysisResult greedyCommand(Session& s) { return findAnalysis("greedy")->run(s, AnalysisParams{}); }
+
 // "cell:score/count" of the set's areas in set order.
 std::string scoresOf(Loaded& d) {
   std::string out;
@@ -36,7 +47,7 @@ std::string scoresOf(Loaded& d) {
 
 TEST(GreedySet, EqualValuesAndTotalsTakeTheHighestNumberedCell) {
   Loaded d({taxon("A", {1, 2}), taxon("B", {2}), taxon("C", {3}), taxon("D", {3, 5}), taxon("E", {5})});
-  GreedyResult r = growGreedySet(d.s, richness());
+  GreedyResult r = grow(d, richness());
   // Cells 2, 3 and 5 all hold two taxa and two in total: 5 wins, then 2
   // (two new taxa), then 3.
   EXPECT_EQ(cellsText(d.s.areas.cells), "5 2 3");
@@ -50,7 +61,7 @@ TEST(GreedySet, TotalsBreakTiesInValue) {
   // After cell 10, cells 20 and 30 each add one taxon; 20 holds more in all.
   Loaded d({taxon("A", {10, 20}), taxon("B", {10, 20}), taxon("C", {10}), taxon("D", {10}), taxon("E", {20}),
             taxon("F", {30})});
-  growGreedySet(d.s, richness());
+  grow(d, richness());
   EXPECT_EQ(cellsText(d.s.areas.cells), "10 20 30");
 }
 
@@ -62,14 +73,14 @@ TEST(GreedySet, RedundantAreasGoFromTheEndAndTheRestIsReordered) {
                                     taxon("E", {20}),     taxon("G", {20}),     taxon("F", {30})};
   {
     Loaded d(taxa);
-    GreedyResult r = growGreedySet(d.s, richness());
+    GreedyResult r = grow(d, richness());
     EXPECT_EQ(cellsText(d.s.areas.cells), "10 20 30");
     EXPECT_EQ(r.rejected, 0);
   }
   Loaded d(taxa);
   GreedyOptions o = richness();
   o.rejectRedundant = true;
-  GreedyResult r = growGreedySet(d.s, o);
+  GreedyResult r = grow(d, o);
   EXPECT_EQ(r.rejected, 1);
   EXPECT_EQ(cellsText(d.s.areas.cells), "30 20");
   EXPECT_EQ(scoresOf(d), "30:2/1 20:1/2");
@@ -82,7 +93,7 @@ TEST(GreedySet, NoReorderingAfterRejectionWithAGoalAboveOne) {
   Loaded d({taxon("A", {1, 2, 3}), taxon("B", {2, 3}), taxon("C", {3, 4}), taxon("D", {1, 4})});
   GreedyOptions o = richness(2);
   o.rejectRedundant = true;
-  GreedyResult r = growGreedySet(d.s, o);
+  GreedyResult r = grow(d, o);
   for (int a : d.s.areas.cells) EXPECT_GT(a, 0);
   // Each taxon keeps two presences among the areas left.
   for (int t = 0; t < 4; ++t) {
@@ -95,7 +106,7 @@ TEST(GreedySet, NoReorderingAfterRejectionWithAGoalAboveOne) {
 
 TEST(GreedySet, GoalAboveARangeEndsOnceTheTaxonsCellsAreTaken) {
   Loaded d({taxon("Single", {7}), taxon("Pair", {8, 9}), taxon("Wide", {7, 8, 9, 10})});
-  GreedyResult r = growGreedySet(d.s, richness(2));
+  GreedyResult r = grow(d, richness(2));
   // Single stays below the goal and stops counting once cell 7 is taken.
   EXPECT_EQ(d.s.areas.count(), 3);
   EXPECT_EQ(r.represented, 3);
@@ -107,7 +118,7 @@ TEST(GreedySet, SeedsStayInFrontAndCountForRepresentation) {
   Loaded d({taxon("A", {1, 2}), taxon("B", {2}), taxon("C", {3})});
   d.s.areas.cells = {2};
   GreedyOptions o = richness();
-  GreedyResult r = growGreedySet(d.s, o);
+  GreedyResult r = grow(d, o);
   EXPECT_EQ(r.seedCount, 1);
   EXPECT_EQ(cellsText(d.s.areas.cells), "2 3");
   // Seeds keep no score; the first new area scores the area count.
@@ -123,7 +134,7 @@ TEST(GreedySet, IncludedSeedsAreNotSeedsAndCountOnlyAfterTheFirstStep) {
   d.s.areas.cells = {2};
   GreedyOptions o = richness();
   o.includeSeeds = true;
-  GreedyResult r = growGreedySet(d.s, o);
+  GreedyResult r = grow(d, o);
   EXPECT_EQ(r.seedCount, 0);
   EXPECT_EQ(cellsText(d.s.areas.cells), "2 1 5");
   EXPECT_EQ(scoresOf(d), "2:3/1 1:2/2 5:1/3");
@@ -135,11 +146,11 @@ TEST(GreedySet, RarityWeightsPreferTheRareTaxon) {
   GreedyOptions o = richness();
   o.byRarity = true;
   o.rarityFormula = RarityFormula::kInverse;  // 1/4 + 1/4 < 1/1
-  growGreedySet(d.s, o);
+  grow(d, o);
   ASSERT_FALSE(d.s.areas.empty());
   EXPECT_EQ(d.s.areas.cells.front(), 6);
   Loaded e({taxon("W1", {4, 10, 11, 12}), taxon("W2", {4, 13, 14, 15}), taxon("R", {6})});
-  growGreedySet(e.s, richness());
+  grow(e, richness());
   EXPECT_EQ(e.s.areas.cells.front(), 4);
 }
 
@@ -149,10 +160,10 @@ TEST(GreedySet, CostMakesACheapPoorAreaComeFirst) {
   d.cell(2).cost = 1.0;
   GreedyOptions o = richness();
   o.byCost = true;
-  growGreedySet(d.s, o);
+  grow(d, o);
   EXPECT_EQ(cellsText(d.s.areas.cells), "2 1");
   Loaded e({taxon("A", {1}), taxon("B", {1}), taxon("C", {1}), taxon("D", {2})});
-  growGreedySet(e.s, richness());
+  grow(e, richness());
   EXPECT_EQ(cellsText(e.s.areas.cells), "1 2");
 }
 
@@ -160,7 +171,7 @@ TEST(GreedySet, OnlyTaxaOfTheIncludedGroupCount) {
   Loaded d({taxon("In", {3}, "11"), taxon("Out1", {9}, "21"), taxon("Out2", {9}, "22")});
   d.s.ws.groupCode = "1";
   d.recountNow();
-  GreedyResult r = growGreedySet(d.s, richness());
+  GreedyResult r = grow(d, richness());
   EXPECT_EQ(cellsText(d.s.areas.cells), "3");
   EXPECT_EQ(r.represented, 1);
 }
@@ -174,7 +185,7 @@ TEST(GreedySet, OptionsComeFromTheSettings) {
   st.greedyIncludeSeeds = Flag::kOn;
   st.rarityFormula = RarityFormula::kInverseSquare;
   st.optimiseByCost = Flag::kOn;
-  GreedyOptions o = greedyOptions(d.s);
+  GreedyOptions o = greedyOptions(d.s.settings, d.s.costPresent);
   EXPECT_TRUE(o.byRarity);
   EXPECT_EQ(o.goal, 1);
   EXPECT_TRUE(o.rejectRedundant);
@@ -182,12 +193,12 @@ TEST(GreedySet, OptionsComeFromTheSettings) {
   EXPECT_EQ(o.rarityFormula, RarityFormula::kInverseSquare);
   EXPECT_FALSE(o.byCost) << "no cost data";
   d.s.costPresent = true;
-  EXPECT_TRUE(greedyOptions(d.s).byCost);
+  EXPECT_TRUE(greedyOptions(d.s.settings, d.s.costPresent).byCost);
 }
 
 TEST(GreedySet, CommandPutsCodeSevenAndScoresOnTheMap) {
   Loaded d({taxon("A", {1, 2}), taxon("B", {2})});
-  runGreedySet(d.s);
+  EXPECT_TRUE(greedyCommand(d.s).ran);
   EXPECT_EQ(d.s.map.measureCode, kCodeGreedy);
   EXPECT_TRUE(d.s.scoresPresent);
   EXPECT_EQ(d.s.map.dataTitle, "test data");
@@ -199,9 +210,8 @@ TEST(GreedySet, NoDatafileDoesNothing) {
   test::ScriptedHost host;
   Session s(host, "/nonexistent");
   allocateWorkspace(s);
-  GreedyResult r = runGreedySet(s);
+  EXPECT_FALSE(greedyCommand(s).ran);
   EXPECT_TRUE(s.areas.empty());
-  EXPECT_EQ(r.added, 0);
 }
 
 // The run as the steps read, recounting every value at every step: the
@@ -346,7 +356,7 @@ TEST(GreedySet, MatchesTheStepByStepRecountOnRandomData) {
     }
     int rejected = 0;
     const std::vector<int> expected = referenceGreedy(d.s, o, rejected);
-    GreedyResult r = growGreedySet(d.s, o);
+    GreedyResult r = grow(d, o);
     EXPECT_EQ(cellsText(d.s.areas.cells), cellsText(expected)) << "round " << round;
     EXPECT_EQ(r.rejected, rejected) << "round " << round;
     rejections += rejected;

@@ -6,6 +6,7 @@
 #include "measures/scores.h"
 #include "selection/areaset.h"
 #include "selection/values.h"
+#include "shell/analyses.h"
 #include "tests/measures/measure_fixture.h"
 #include "tests/selection/listing.h"
 
@@ -30,6 +31,13 @@ std::vector<TaxonSpec> withRichness(const std::map<int, int>& richness) {
     taxa.push_back(t);
   }
   return taxa;
+}
+
+// Hotspots as the menu and the tool run them.
+AnalysisResult hotspots(Loaded& d, int areas) {
+  AnalysisParams p;
+  p.areasToAdd = areas;
+  return findAnalysis("hotspots")->run(d.s, p);
 }
 
 TEST(ExchangeSort, OrdersHighestFirstWithItsOwnTieOrder) {
@@ -58,19 +66,18 @@ TEST(ExchangeSort, OrdersHighestFirstWithItsOwnTieOrder) {
 
 TEST(Hotspots, TakesTheTopCellsRankedAndZeroesTheRest) {
   Loaded d(withRichness({{5, 4}, {9, 2}, {12, 3}, {40, 1}}));
-  HotspotResult r = runHotspots(d.s, 2);
-  ASSERT_TRUE(r.selected);
+  const AnalysisResult r = hotspots(d, 2);
+  ASSERT_TRUE(r.ran);
   EXPECT_EQ(cellsText(d.s.areas.cells), "5 12");
   EXPECT_EQ(d.s.map.measureCode, kCodeHotspots);
   EXPECT_EQ(d.map(), "5:4/1 12:3/2 ");
-  EXPECT_EQ(r.added, 2);
-  EXPECT_EQ(r.seedCount, 0);
+  EXPECT_EQ(d.s.areas.seedCount, 0);
 }
 
 TEST(Hotspots, FewerThanThreeScoredCellsSelectNothing) {
   Loaded d(withRichness({{5, 4}, {9, 2}}));
-  HotspotResult r = runHotspots(d.s, 5);
-  EXPECT_FALSE(r.selected);
+  const AnalysisResult r = hotspots(d, 5);
+  EXPECT_FALSE(r.ran);
   EXPECT_TRUE(d.s.areas.empty());
   // The map keeps the measure's scores.
   EXPECT_EQ(d.map(), "5:4/4 9:2/2 ");
@@ -78,15 +85,16 @@ TEST(Hotspots, FewerThanThreeScoredCellsSelectNothing) {
 
 TEST(Hotspots, MoreAreasThanScoredCellsSelectsExactlyThose) {
   Loaded d(withRichness({{5, 4}, {9, 2}, {12, 3}}));
-  HotspotResult r = runHotspots(d.s, 500);
-  EXPECT_EQ(r.added, 3);
+  const AnalysisResult r = hotspots(d, 500);
+  EXPECT_TRUE(r.ran);
   EXPECT_EQ(cellsText(d.s.areas.cells), "5 12 9");
 }
 
 TEST(Hotspots, EqualScoresAtTheCutOffFollowTheSort) {
   Loaded d(withRichness({{1, 1}, {2, 1}, {3, 1}, {4, 1}, {5, 1}}));
-  HotspotResult r = runHotspots(d.s, 2);
-  ASSERT_EQ(r.added, 2);
+  const AnalysisResult r = hotspots(d, 2);
+  ASSERT_TRUE(r.ran);
+  ASSERT_EQ(d.s.areas.count(), 2);
   std::vector<double> scores(static_cast<std::size_t>(d.s.ws.geo.cells) + 1, 0.0);
   std::vector<int> cells(scores.size());
   for (int c = 0; c <= d.s.ws.geo.cells; ++c) cells[static_cast<std::size_t>(c)] = c;
@@ -101,9 +109,8 @@ TEST(Hotspots, ExistingAreasBecomeSeedsAndTheHotspotsFollowThem) {
   // Cell 40 holds T0 only; richness then counts T1 … T3.
   Loaded d(withRichness({{5, 4}, {9, 2}, {12, 3}, {40, 1}, {41, 1}}));
   d.s.areas.cells = {40};
-  HotspotResult r = runHotspots(d.s, 2);
-  ASSERT_TRUE(r.selected);
-  EXPECT_EQ(r.seedCount, 1);
+  const AnalysisResult r = hotspots(d, 2);
+  ASSERT_TRUE(r.ran);
   EXPECT_EQ(d.s.areas.seedCount, 1);
   EXPECT_EQ(cellsText(d.s.areas.cells), "40 5 12");
   EXPECT_EQ(d.map(), "5:3/1 12:2/2 ");
@@ -118,9 +125,9 @@ TEST(Hotspots, TheLowestResidualRanksLast) {
   richness[80] = 6;
   Loaded d(withRichness(richness));
   d.s.settings.hotspotKind = HotspotKind::kResiduals;
-  HotspotResult r = runHotspots(d.s, 200);
-  ASSERT_TRUE(r.selected);
-  ASSERT_GT(r.added, 3);
+  const AnalysisResult r = hotspots(d, 200);
+  ASSERT_TRUE(r.ran);
+  ASSERT_GT(d.s.areas.count(), 3);
   for (int c : d.s.areas.cells) {
     EXPECT_NE(d.score(c), kZeroScore) << "cell " << c;
     EXPECT_GT(d.score(c), 0.0) << "cell " << c;
@@ -139,7 +146,7 @@ TEST(Hotspots, EachKindComputesItsMeasure) {
   for (auto [kind, code] : kinds) EXPECT_EQ(hotspotMeasure(static_cast<HotspotKind>(kind)), code) << "kind " << kind;
   Loaded d(withRichness({{5, 4}, {9, 2}, {12, 3}}));
   d.s.settings.hotspotKind = static_cast<HotspotKind>(9);  // no such kind
-  EXPECT_FALSE(runHotspots(d.s, 2).selected);
+  EXPECT_FALSE(hotspots(d, 2).ran);
   EXPECT_TRUE(d.s.areas.empty());
 }
 

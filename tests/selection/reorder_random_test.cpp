@@ -1,8 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "selection/commands.h"
 #include "selection/randomsets.h"
 #include "selection/reorder.h"
+#include "shell/analyses.h"
+#include "shell/set_commands.h"
 #include "tests/selection/priority_fixture.h"
 
 namespace zn {
@@ -82,10 +83,24 @@ std::vector<TaxonSpec> sixCells() {
   return taxa;
 }
 
+// The draws alone, on the set and options of the session.
+RandomSetsOutcome draws(Priority& d, int areas, std::uint32_t seed) {
+  return runRandomSets(d.s, d.s.areas, randomSetsParams(d.s.settings, areas, seed), d.s.progress);
+}
+
+// Random sets as the menu runs them: the map, the seeds and the report.
+AnalysisResult drawnOnTheMap(Priority& d, int areas, std::uint32_t seed) {
+  AnalysisParams p;
+  p.areasToAdd = areas;
+  p.seed = seed;
+  return findAnalysis("random")->run(d.s, p);
+}
+
 TEST(RandomSets, MoreAreasThanCandidatesReachEveryCandidateAtTheLastStep) {
   Priority d(sixCells());
-  const RandomSetsOutcome r = runRandomSets(d.s, 10, 5);
+  const RandomSetsOutcome r = draws(d, 10, 5);
   ASSERT_TRUE(r.simulated);
+  ASSERT_TRUE(drawnOnTheMap(d, 10, 5).ran);
   EXPECT_EQ(r.stats.areas, 6);
   EXPECT_EQ(r.stats.median[6], 12.0);
   EXPECT_EQ(r.stats.upper[6], 12.0);
@@ -101,8 +116,9 @@ TEST(RandomSets, MoreAreasThanCandidatesReachEveryCandidateAtTheLastStep) {
 TEST(RandomSets, TaxaOfTheSeedsAreNeverNew) {
   Priority d(sixCells());
   d.areas() = {10};  // holds A1, B1 and B6
-  const RandomSetsOutcome r = runRandomSets(d.s, 5, 5);
+  const RandomSetsOutcome r = draws(d, 5, 5);
   ASSERT_TRUE(r.simulated);
+  ASSERT_TRUE(drawnOnTheMap(d, 5, 5).ran);
   EXPECT_EQ(r.stats.candidates, 5);
   double added = 0.0;
   for (int k = 1; k <= 5; ++k) added += r.stats.added[static_cast<std::size_t>(k)];
@@ -113,17 +129,19 @@ TEST(RandomSets, TaxaOfTheSeedsAreNeverNew) {
 
 TEST(RandomSets, SingleTailedUpperValueIsNeverBelowTheMedian) {
   Priority d(sixCells());
-  const RandomSetsOutcome r = runRandomSets(d.s, 4, 99);
+  const RandomSetsOutcome r = draws(d, 4, 99);
   for (int k = 1; k <= 4; ++k)
     EXPECT_GE(r.stats.upper[static_cast<std::size_t>(k)], r.stats.median[static_cast<std::size_t>(k)]);
 }
 
 TEST(RandomSets, FewerThanThreeCandidatesSimulateNothing) {
   Priority d({taxon("X", {1}), taxon("Y", {2})});
-  const RandomSetsOutcome r = runRandomSets(d.s, 3, 1);
+  const RandomSetsOutcome r = draws(d, 3, 1);
   EXPECT_TRUE(r.ran);
   EXPECT_FALSE(r.simulated);
-  EXPECT_EQ(r.results, "");
+  const AnalysisResult a = drawnOnTheMap(d, 3, 1);
+  EXPECT_FALSE(a.ran);
+  EXPECT_EQ(a.results, "");
 }
 
 TEST(RandomSets, ReportsInBothTails) {
@@ -133,7 +151,7 @@ TEST(RandomSets, ReportsInBothTails) {
     d.areas() = {20};
     d.s.settings.twoTailed = static_cast<Tails>(twoTailed);
     d.s.settings.hotspotKind = static_cast<HotspotKind>(twoTailed);  // richness, then inverse range-size rarity
-    text += runRandomSets(d.s, 3, 42).results;
+    text += drawnOnTheMap(d, 3, 42).results;
   }
   expectMatchesFile(text, "random_sets.txt");
 }

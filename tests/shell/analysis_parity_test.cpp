@@ -111,7 +111,7 @@ TEST_F(Parity, EveryRegisteredAnalysisGivesTheSameMapAndResultsInTheWindowAndThe
         seeds = tmp.path() / "seeds.sed";
         ASSERT_TRUE(saveSeedFile(set, seeds));
         std::optional<Notice> refusal;
-        ASSERT_TRUE(loadSeedFile(s, seeds, refusal));
+        ASSERT_TRUE(loadSeedFile(s.areas, s.ws.geo.cells, seeds, refusal));
         occupancyPass(s.ws, s.settings.excludedLevel, s.areas);
         shell->dispatch(Command::Richness);  // the tool's map before the analysis: richness beside the set
         flags = {"--areas", seeds.string(), "--random-seed", std::to_string(kSeed)};

@@ -73,6 +73,19 @@ TEST_F(MapClicks, CancelRestoresTheListShownAtOpening) {
   EXPECT_FALSE(shell->manualSelection->passCell(30));
 }
 
+TEST_F(MapClicks, ClearListEmptiesTheSetItsSeedsAndTheScores) {
+  areas() = {50, 20};
+  session->areas.seedCount = 1;
+  session->areas.nearMinimumDone = true;
+  session->ws.cells[50].score = 3.0;
+  shell->mapDoubleClickRight(30);
+  shell->manualSelection->clearList();
+  EXPECT_TRUE(areas().empty());
+  EXPECT_EQ(session->areas.seedCount, 0);
+  EXPECT_FALSE(session->areas.nearMinimumDone);
+  EXPECT_EQ(session->ws.cells[50].score, 0.0);
+}
+
 TEST_F(MapClicks, ClicksOutsideTheGridDoNothing) {
   const int cells = session->ws.geo.cells;
   for (int cell : {0, -1, cells + 1, 100000}) {

@@ -1,4 +1,4 @@
-#include "selection/commands.h"
+#include "shell/set_commands.h"
 
 #include <algorithm>
 
