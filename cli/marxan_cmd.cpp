@@ -9,6 +9,7 @@
 
 #include "cli/measure_options.h"
 #include "cli/select_cmd.h"
+#include "gis/project.h"
 #include "interchange/scr.h"
 #include "planning/folder.h"
 #include "planning/fromsession.h"
@@ -162,8 +163,31 @@ int cmdExportMarxan(CliContext& ctx, const std::vector<std::string>& args) {
     } else positional.push_back(rest[i]);
   }
   if (positional.size() != 2) {
-    ctx.err << "zonarium: export-marxan takes DATAFILE DIR\n";
+    ctx.err << "zonarium: export-marxan takes DATAFILE DIR or FILE.gpkg DIR\n";
     return 2;
+  }
+  if (std::filesystem::path(positional[0]).extension() == ".gpkg") {
+    // A project is written as it stands: its units, costs, status, targets,
+    // amounts and shared boundaries.
+    if (!costs.empty() || opts.areas || opts.preselect || !opts.sets.empty()) {
+      ctx.err << "zonarium: --costs, --areas, --preselect and --set apply to datafiles, not to projects\n";
+      return 2;
+    }
+    std::string error;
+    const auto project = readProject(positional[0], error);
+    if (!project) {
+      ctx.err << "zonarium: " << error << "\n";
+      return 1;
+    }
+    const planning::Problem p = planning::problemFromDataset(project->data);
+    if (!planning::writeFolder(p, std::filesystem::path(positional[0]).stem().string(), positional[1], error,
+                               "project")) {
+      ctx.err << "zonarium: " << error << "\n";
+      return 1;
+    }
+    ctx.out << strprintf("planning units: %zu, features: %zu, amounts: %zu, boundaries: %zu\n", p.units.size(),
+                         p.features.size(), p.unitsOf.entries.size(), p.boundaries.size());
+    return 0;
   }
   auto s = startCliSession(ctx);
   if (!s) return 1;

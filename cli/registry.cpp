@@ -49,7 +49,7 @@ const std::vector<Subcommand>& subcommands() {
        "marxan DIR [--input input.dat] [--method exact|near-minimum|greedy] [--reps N] [--time-limit S] [--out DIR]",
        cmdMarxan},
       {"export-marxan",
-       "export-marxan DATAFILE DIR [--costs FILE.scr] [--areas FILE.sed] [--preselect FILE.pre] [--set KEY=VALUE]...",
+       "export-marxan DATAFILE|FILE.gpkg DIR [--costs FILE.scr] [--areas FILE.sed] [--preselect FILE.pre] [--set KEY=VALUE]...",
        cmdExportMarxan},
       {"project",
        "project new FILE.gpkg --cell SIZE [--crs EPSG:N] [--extent W,S,E,N] [--hex] [--replace] | project new "

@@ -40,7 +40,33 @@ Problem problemFromSession(const Session& s) {
   return p;
 }
 
-bool writeFolder(const Problem& p, const std::string& title, const fs::path& dir, std::string& error) {
+Problem problemFromDataset(const Dataset& d, int goal) {
+  Problem p;
+  for (const DatasetUnit& u : d.units) p.units.push_back({u.id, u.cost, u.status});
+  const Occurrences& o = d.occurrences;
+  std::vector<Triple> triples;
+  for (int t = 0; t < o.taxa; ++t) {
+    if (o.range(t) == 0) continue;
+    const DatasetTaxon& x = d.taxa[static_cast<std::size_t>(t)];
+    const int f = static_cast<int>(p.features.size());
+    const double target = x.target > 0 ? x.target : static_cast<double>(std::min(std::max(1, goal), o.range(t)));
+    p.features.push_back({x.id, x.name, target});
+    int k = 0;
+    const double* amounts = o.hasAmounts() && !o.taxonWords ? o.amountsOf(t) : nullptr;
+    for (int n : o.unitsOf(t)) triples.push_back({f, n - 1, amounts ? amounts[k++] : 1.0});
+  }
+  buildRows(p, triples);
+  const Adjacency& a = d.adjacency;
+  if (!a.empty())
+    for (int n = 1; n <= d.unitCount(); ++n)
+      for (int k = 0; k < a.degree(n); ++k)
+        if (const auto m = static_cast<int>(a.neighboursOf(n)[k]); m >= n)
+          p.boundaries.push_back({n - 1, m - 1, a.lengthsOf(n)[k]});
+  return p;
+}
+
+bool writeFolder(const Problem& p, const std::string& title, const fs::path& dir, std::string& error,
+                 const std::string& source) {
   std::error_code ec;
   fs::create_directories(dir / "input", ec);
   if (ec) {
@@ -59,14 +85,25 @@ bool writeFolder(const Problem& p, const std::string& title, const fs::path& dir
       amounts +=
           strprintf("%lld,%lld,", f.id, p.units[static_cast<std::size_t>(e->index)].id) + number(e->amount) + "\n";
   }
-  const std::string input = "Planning-unit folder of the datafile \"" + title +
-                            "\"\n\nBLM 0\nNUMREPS 10\nMISSLEVEL 1\nSCENNAME output\nINPUTDIR input\nOUTPUTDIR "
-                            "output\nPUNAME pu.dat\nSPECNAME spec.dat\nPUVSPRNAME puvspr.dat\n";
-  for (const auto& [name, text] : {std::pair<fs::path, const std::string&>{dir / "input" / "pu.dat", pu},
-                                   {dir / "input" / "spec.dat", spec},
-                                   {dir / "input" / "puvspr.dat", amounts},
-                                   {dir / "input.dat", input}})
-    if (!saveFileAtomically(name, text)) {
+  std::string input = "Planning-unit folder of the " + source + " \"" + title +
+                      "\"\n\nBLM 0\nNUMREPS 10\nMISSLEVEL 1\nSCENNAME output\nINPUTDIR input\nOUTPUTDIR "
+                      "output\nPUNAME pu.dat\nSPECNAME spec.dat\nPUVSPRNAME puvspr.dat\n";
+  // Shared boundaries, where the units have them; a BLM above 0 uses them.
+  std::string bound;
+  if (!p.boundaries.empty()) {
+    bound = "id1,id2,boundary\n";
+    for (const Boundary& b : p.boundaries)
+      bound += strprintf("%lld,%lld,", p.units[static_cast<std::size_t>(b.a)].id,
+                         p.units[static_cast<std::size_t>(b.b)].id) +
+               number(b.length) + "\n";
+    input += "BOUNDNAME bound.dat\n";
+  }
+  std::vector<std::pair<fs::path, const std::string*>> files{
+      {dir / "input" / "pu.dat", &pu}, {dir / "input" / "spec.dat", &spec}, {dir / "input" / "puvspr.dat", &amounts}};
+  if (!bound.empty()) files.emplace_back(dir / "input" / "bound.dat", &bound);
+  files.emplace_back(dir / "input.dat", &input);
+  for (const auto& [name, text] : files)
+    if (!saveFileAtomically(name, *text)) {
       error = "cannot write " + name.string();
       return false;
     }

@@ -228,6 +228,33 @@ TEST_F(UnitsProject, AddsAPlanningUnitFolderByUnitId) {
   EXPECT_EQ(p->data.unit(2).status, UnitStatus::LockedIn);
   EXPECT_EQ(std::vector<double>(p->data.occurrences.amountsOf(0), p->data.occurrences.amountsOf(0) + 2),
             (std::vector<double>{2.5, 4}));
+
+  // Written out as a folder and read back onto the same units, the project
+  // gives the same amounts, targets, costs and status; the units' shared
+  // boundary goes into bound.dat.
+  const fs::path again = tmp.path() / "again";
+  out.str("");
+  ASSERT_EQ(runZonarium({"export-marxan", file.string(), again.string()}, out, err), 0) << err.str();
+  EXPECT_EQ(out.str(), "planning units: 4, features: 2, amounts: 3, boundaries: 1\n");
+  EXPECT_EQ(readBytes(again / "input" / "bound.dat"), "id1,id2,boundary\n10,20,1\n");
+  const fs::path copy = tmp.path() / "copy.gpkg";
+  ASSERT_EQ(runZonarium({"project", "new", copy.string(), "--units", units.string(), "--id", "pu"}, out, err), 0);
+  ASSERT_EQ(runZonarium({"project", "add", copy.string(), again.string()}, out, err), 0) << err.str();
+  auto q = readProject(copy, error);
+  ASSERT_TRUE(q) << error;
+  ASSERT_EQ(q->data.taxonCount(), 2);
+  for (int t = 0; t < 2; ++t) {
+    EXPECT_EQ(q->data.taxa[static_cast<std::size_t>(t)].target, p->data.taxa[static_cast<std::size_t>(t)].target);
+    const Occurrences &a = p->data.occurrences, &b = q->data.occurrences;
+    EXPECT_EQ(std::vector<int>(a.unitsOf(t).begin(), a.unitsOf(t).end()),
+              std::vector<int>(b.unitsOf(t).begin(), b.unitsOf(t).end()));
+    EXPECT_EQ(std::vector<double>(a.amountsOf(t), a.amountsOf(t) + a.range(t)),
+              std::vector<double>(b.amountsOf(t), b.amountsOf(t) + b.range(t)));
+  }
+  for (int n = 1; n <= 4; ++n) {
+    EXPECT_EQ(q->data.unit(n).cost, p->data.unit(n).cost);
+    EXPECT_EQ(q->data.unit(n).status, p->data.unit(n).status);
+  }
 }
 
 TEST(ProjectTool, MakesAddsAndDescribesARegularGrid) {
