@@ -178,14 +178,7 @@ void placeGreedySet(const GreedyResult& r, AreaSet& areas, Workspace& ws) {
     c.score = 0.0;
     c.count = 0;
   }
-  const int seeds = std::clamp(areas.seedCount, 0, areas.count());
-  for (int p = seeds + 1; p <= areas.count(); ++p) {
-    const int a = areas.cells[static_cast<std::size_t>(p - 1)];
-    if (a < 1 || a >= static_cast<int>(ws.cells.size())) continue;
-    GridCell& c = ws.cells[static_cast<std::size_t>(a)];
-    c.count = p;
-    c.score = areas.count() - (p - seeds - 1);
-  }
+  scoreByPosition(ws.cells, areas);
   CardStore& cards = ws.cards;
   for (std::size_t t = 0; t < r.representation.size(); ++t)
     cards.setField(static_cast<int>(t), cards.layout->repCount, r.representation[t]);

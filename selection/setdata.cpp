@@ -122,14 +122,4 @@ void scoreByPosition(std::vector<GridCell>& cells, const AreaSet& set) {
   }
 }
 
-int storeRepresentation(CardStore& cards, const AreaSet& set, const SelectionData& d) {
-  std::vector<int> reps(static_cast<std::size_t>(d.index.taxa), 0);
-  for (int a : set.cells)
-    if (a >= 1 && a <= d.cells)
-      for (int t : d.index.taxaIn(a))
-        if (d.included[static_cast<std::size_t>(t)]) ++reps[static_cast<std::size_t>(t)];
-  storeRepresentation(cards, reps);
-  return static_cast<int>(std::count_if(reps.begin(), reps.end(), [](int r) { return r > 0; }));
-}
-
 }  // namespace zn

@@ -50,8 +50,4 @@ void reorderByGain(AreaSet& set, const SelectionData& d);
 // first, one less for each next one.
 void scoreByPosition(std::vector<GridCell>& cells, const AreaSet& set);
 
-// Writes each taxon's representation count (areas of the set where it is
-// present) into its card; returns the included taxa represented.
-int storeRepresentation(CardStore& cards, const AreaSet& set, const SelectionData& d);
-
 }  // namespace zn
