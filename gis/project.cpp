@@ -19,6 +19,8 @@
 
 #include "gis/gdalsetup.h"
 #include "gis/occurrences.h"
+#include "planning/folder.h"
+#include "store/binio.h"
 #include "store/parse.h"
 #include "store/text.h"
 
@@ -46,59 +48,43 @@ struct FeatureFree {
 using FeaturePtr = std::unique_ptr<OGRFeature, FeatureFree>;
 
 // Reads a whole number from text; false for anything else.
-bool wholeNumber(const std::string& text, long long& out) {
-  if (text.empty()) return false;
-  errno = 0;
-  char* end = nullptr;
-  const long long v = std::strtoll(text.c_str(), &end, 10);
-  if (errno != 0 || end != text.c_str() + text.size()) return false;
-  out = v;
-  return true;
+bool wholeNumber(std::string_view text, long long& out) {
+  const auto v = parseNumber<long long>(text);
+  if (v) out = *v;
+  return v.has_value();
 }
 
+// A number between optional blanks; false for anything else, infinities
+// and NaN included.
 bool realNumber(std::string_view text, double& out) {
-  std::string t(text);
-  while (!t.empty() && (t.back() == ' ' || t.back() == '\t')) t.pop_back();
-  std::size_t b = 0;
-  while (b < t.size() && (t[b] == ' ' || t[b] == '\t')) ++b;
-  t.erase(0, b);
-  if (t.empty()) return false;
-  errno = 0;
-  char* end = nullptr;
-  const double v = std::strtod(t.c_str(), &end);
-  if (errno == ERANGE || end != t.c_str() + t.size() || !std::isfinite(v)) return false;
-  out = v;
+  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
+  const auto v = parseNumber<double>(text);
+  if (!v || !std::isfinite(*v)) return false;
+  out = *v;
   return true;
 }
 
 void putU32(std::vector<unsigned char>& b, std::uint32_t v) {
-  for (int i = 0; i < 4; ++i) b.push_back(static_cast<unsigned char>(v >> (8 * i)));
+  b.resize(b.size() + 4);
+  writeU32(b.data() + b.size() - 4, v);
 }
 void putF64(std::vector<unsigned char>& b, double d) {
   std::uint64_t v = 0;
   std::memcpy(&v, &d, 8);
-  for (int i = 0; i < 8; ++i) b.push_back(static_cast<unsigned char>(v >> (8 * i)));
-}
-std::uint32_t getU32(const unsigned char* p) {
-  return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
-         static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
+  putU32(b, static_cast<std::uint32_t>(v));
+  putU32(b, static_cast<std::uint32_t>(v >> 32));
 }
 double getF64(const unsigned char* p) {
-  std::uint64_t v = 0;
-  for (int i = 0; i < 8; ++i) v |= static_cast<std::uint64_t>(p[i]) << (8 * i);
+  const std::uint64_t v = readU32(p) | static_cast<std::uint64_t>(readU32(p + 4)) << 32;
   double d = 0.0;
   std::memcpy(&d, &v, 8);
   return d;
 }
 
-// The shortest text that reads back as the same double.
-std::string exact(double v) {
-  for (int digits = 15; digits <= 17; ++digits) {
-    std::string s = strprintf("%.*g", digits, v);
-    if (std::strtod(s.c_str(), nullptr) == v) return s;
-  }
-  return strprintf("%.17g", v);
-}
+// Numbers in the definition table as the planning files write them: the
+// shortest text that reads back as the same double.
+std::string exact(double v) { return planning::number(v); }
 
 bool srsOf(int epsg, OGRSpatialReference& srs) {
   srs.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
@@ -191,6 +177,24 @@ std::vector<long long> GridDefinition::edgeNeighbours(long long cell) const {
 }
 
 double GridDefinition::edgeLength() const { return hex ? cellSize / kSqrt3 : cellSize; }
+
+namespace {
+
+// A regular grid's neighbours among its stored cells follow from the
+// definition: cells sharing an edge, each edge one cell side long.
+Adjacency regularAdjacency(const GridDefinition& g, const Dataset& d) {
+  std::unordered_map<long long, std::uint32_t> numberOf;
+  numberOf.reserve(d.units.size() * 2);
+  for (int n = 1; n <= d.unitCount(); ++n) numberOf[d.unit(n).id] = static_cast<std::uint32_t>(n);
+  std::vector<Edge> edges;
+  for (int n = 1; n <= d.unitCount(); ++n)
+    for (long long c : g.edgeNeighbours(d.unit(n).id))
+      if (auto it = numberOf.find(c); it != numberOf.end() && it->second > static_cast<std::uint32_t>(n))
+        edges.push_back({static_cast<std::uint32_t>(n), it->second, g.edgeLength()});
+  return adjacencyFrom(d.unitCount(), edges);
+}
+
+}  // namespace
 
 std::optional<CellSize> parseCellSize(const std::string& text) {
   struct Unit {
@@ -753,7 +757,7 @@ std::optional<Project> readProject(const fs::path& path, std::string& error) {
       auto slot = static_cast<std::size_t>(next[r.taxon]);
       const std::size_t n = r.units.size() / 4;
       for (std::size_t k = 0; k < n; ++k) {
-        const std::uint32_t unit = unitOfFid(getU32(r.units.data() + 4 * k));
+        const std::uint32_t unit = unitOfFid(readU32(r.units.data() + 4 * k));
         const double amount = r.amounts.empty() ? 1.0 : getF64(r.amounts.data() + 8 * k);
         if (unit == 0 || !std::isfinite(amount) || amount < 0) {
           return refuse("the occurrences of " + taxonRows[r.taxon].second.name +
@@ -773,14 +777,7 @@ std::optional<Project> readProject(const fs::path& path, std::string& error) {
 
   std::vector<Edge> edges;
   if (regular) {
-    std::unordered_map<long long, std::uint32_t> numberOf;
-    numberOf.reserve(p.data.units.size() * 2);
-    for (int n = 1; n <= p.data.unitCount(); ++n) numberOf[p.data.unit(n).id] = static_cast<std::uint32_t>(n);
-    const double len = p.grid.edgeLength();
-    for (int n = 1; n <= p.data.unitCount(); ++n)
-      for (long long c : p.grid.edgeNeighbours(p.data.unit(n).id))
-        if (auto it = numberOf.find(c); it != numberOf.end() && it->second > static_cast<std::uint32_t>(n))
-          edges.push_back({static_cast<std::uint32_t>(n), it->second, len});
+    p.data.adjacency = regularAdjacency(p.grid, p.data);
   } else if (OGRLayer* adj = ds->GetLayerByName("zn_adjacency")) {
     eachFeature(adj, [&](OGRFeature& f) {
       const long long n = f.GetFieldAsInteger64("unit");
@@ -792,7 +789,7 @@ std::optional<Project> readProject(const fs::path& path, std::string& error) {
         return false;
       }
       for (int k = 0; k < nb / 4; ++k) {
-        const std::uint32_t m = getU32(nv + 4 * k);
+        const std::uint32_t m = readU32(nv + 4 * k);
         const double len = getF64(lv + 8 * k);
         if (m < 1 || m > static_cast<std::uint32_t>(p.data.unitCount()) || !std::isfinite(len) || len < 0) {
           bad = "the adjacency table is damaged";
@@ -1071,12 +1068,6 @@ class PolygonLocator {
   std::vector<std::size_t> index_, hits_;
 };
 
-std::string lowered(std::string_view s) {
-  std::string out(s);
-  for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return out;
-}
-
 }  // namespace
 
 struct OccurrenceAdder::Impl {
@@ -1201,15 +1192,7 @@ void OccurrenceAdder::finish(bool withAmounts) {
   if (withAmounts) m.p.amounts = true;
   m.p.data.occurrences = occurrencesFrom(m.p.data.taxonCount(), m.p.data.unitCount(), std::move(m.pairs), m.p.amounts);
   m.pairs.clear();
-  if (m.regular) {
-    std::vector<Edge> edges;
-    const double len = m.p.grid.edgeLength();
-    for (int n = 1; n <= m.p.data.unitCount(); ++n)
-      for (long long c : m.p.grid.edgeNeighbours(m.p.data.unit(n).id))
-        if (auto it = m.unitOfId.find(c); it != m.unitOfId.end() && it->second > static_cast<std::uint32_t>(n))
-          edges.push_back({static_cast<std::uint32_t>(n), it->second, len});
-    m.p.data.adjacency = adjacencyFrom(m.p.data.unitCount(), edges);
-  }
+  if (m.regular) m.p.data.adjacency = regularAdjacency(m.p.grid, m.p.data);
 }
 
 bool addTable(Project& p, const std::string& tableFile, AddSummary& summary, std::string& error) {
@@ -1233,7 +1216,7 @@ bool addTable(Project& p, const std::string& tableFile, AddSummary& summary, std
     return false;
   }
   std::map<std::string, int> col;
-  for (std::size_t i = 0; i < fields.size(); ++i) col.emplace(lowered(fields[i]), static_cast<int>(i));
+  for (std::size_t i = 0; i < fields.size(); ++i) col.emplace(toLower(fields[i]), static_cast<int>(i));
   auto column = [&](const char* name) { return col.count(name) ? col[name] : -1; };
   const int cTaxon = column("taxon"), cUnit = column("unit"), cX = column("x"), cY = column("y"), cLon = column("lon"),
             cLat = column("lat"), cAmount = column("amount"), cGenus = column("genus"), cFamily = column("family");
