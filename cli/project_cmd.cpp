@@ -17,6 +17,7 @@
 #include "gis/gbif.h"
 #include "gis/project.h"
 #include "planning/folder.h"
+#include "store/parse.h"
 #include "store/text.h"
 #include "store/unitgeometry.h"
 
@@ -32,12 +33,10 @@ int refuse(CliContext& ctx, const std::string& why, int status = 2) {
 }
 
 std::optional<int> epsgOf(const std::string& text) {
-  const std::string head = "EPSG:";
-  if (text.size() <= head.size() || text.compare(0, head.size(), head) != 0) return std::nullopt;
-  char* end = nullptr;
-  const long v = std::strtol(text.c_str() + head.size(), &end, 10);
-  if (*end != '\0' || v <= 0 || v > 10000000) return std::nullopt;
-  return static_cast<int>(v);
+  if (!text.starts_with("EPSG:")) return std::nullopt;
+  const auto v = parseNumber<int>(std::string_view(text).substr(5));
+  if (!v || *v <= 0 || *v > 10000000) return std::nullopt;
+  return v;
 }
 
 std::optional<std::vector<double>> extentOf(const std::string& text) {
@@ -45,11 +44,9 @@ std::optional<std::vector<double>> extentOf(const std::string& text) {
   std::size_t b = 0;
   while (b <= text.size()) {
     const std::size_t e = std::min(text.find(',', b), text.size());
-    const std::string part = text.substr(b, e - b);
-    char* end = nullptr;
-    const double x = std::strtod(part.c_str(), &end);
-    if (part.empty() || *end != '\0' || !std::isfinite(x)) return std::nullopt;
-    v.push_back(x);
+    const auto x = parseNumber<double>(std::string_view(text).substr(b, e - b));
+    if (!x || !std::isfinite(*x)) return std::nullopt;
+    v.push_back(*x);
     b = e + 1;
   }
   if (v.size() != 4) return std::nullopt;
@@ -167,10 +164,9 @@ bool addDatafile(CliContext& ctx, Project& project, const fs::path& file, AddSum
     if (o.taxaIn(n).empty()) continue;
     // The centre, in metres of the national grid or in degrees.
     const CrsPoint centre = units->centroid(n).value_or(CrsPoint{std::nan(""), std::nan("")});
-    const double x = centre.x, y = centre.y;
     const long long records = static_cast<long long>(o.taxaIn(n).size());
     summary.rows += records;
-    if (std::string why = adder.atPoint(x, y); !why.empty()) {
+    if (std::string why = adder.atPoint(centre.x, centre.y); !why.empty()) {
       for (long long k = 0; k < records; ++k) adder.lose("cell " + std::to_string(n) + ": " + why);
       continue;
     }
