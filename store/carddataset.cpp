@@ -4,7 +4,9 @@
 #include <algorithm>
 #include <cstring>
 
+#include "store/analysisdata.h"
 #include "store/datafile.h"
+#include "store/session.h"
 #include "store/workspace.h"
 
 namespace zn {
@@ -157,6 +159,50 @@ std::shared_ptr<const Occurrences> presenceIndex(const Workspace& ws, int exclud
          ws.geo.cells,
          ws.cards.layout};
   return {k.data, &k.data->occurrences};
+}
+
+AnalysisData analysisData(const Session& s, bool withLevels) {
+  const Workspace& ws = s.ws;
+  const int excludedLevel = s.settings.excludedLevel;
+  AnalysisData a;
+  if (withLevels) {
+    auto d = std::make_shared<Dataset>();
+    const int taxa = taxaOf(ws), cells = cellsOf(ws);
+    std::vector<Occurrence> pairs;
+    for (int t = 0; t < taxa; ++t)
+      forPresentCells(ws.cards.levels(t), static_cast<std::size_t>(cells), excludedLevel, [&](std::size_t n) {
+        pairs.push_back({static_cast<std::uint32_t>(t), static_cast<std::uint32_t>(n),
+                         static_cast<double>(ws.cards.level(t, static_cast<int>(n)))});
+      });
+    d->occurrences = occurrencesFrom(taxa, cells, std::move(pairs), true);
+    takeUnitsAndTaxa(*d, ws, cells, taxa);
+    a.data = std::move(d);
+  } else {
+    presenceIndex(ws, excludedLevel);
+    a.data = ws.dataset.data;
+  }
+  a.geometry = unitGeometry(s);
+  const int taxa = a.taxa(), units = a.units();
+  a.inGroup.resize(static_cast<std::size_t>(taxa));
+  a.excluded.resize(static_cast<std::size_t>(taxa));
+  a.weight.resize(static_cast<std::size_t>(taxa));
+  for (int t = 0; t < taxa; ++t) {
+    a.inGroup[static_cast<std::size_t>(t)] = ws.passesGroup(t) ? 1 : 0;
+    a.excluded[static_cast<std::size_t>(t)] = ws.cards.excluded(t) ? 1 : 0;
+    a.weight[static_cast<std::size_t>(t)] = ws.cards.weight(t);
+  }
+  a.cost.assign(static_cast<std::size_t>(units) + 1, 0.0);
+  a.threat.assign(static_cast<std::size_t>(units) + 1, 0.0);
+  for (int n = 1; n <= units && static_cast<std::size_t>(n) < ws.cells.size(); ++n) {
+    a.cost[static_cast<std::size_t>(n)] = ws.cells[static_cast<std::size_t>(n)].cost;
+    a.threat[static_cast<std::size_t>(n)] = ws.cells[static_cast<std::size_t>(n)].threat;
+  }
+  a.gridUnits = ws.geo.cells;
+  a.levels = ws.datafile.levels;
+  a.quantitative = ws.datafile.quantitative;
+  a.fixedGrid = true;
+  a.treeData = s.subgroupDataPresent;
+  return a;
 }
 
 }  // namespace zn
