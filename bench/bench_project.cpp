@@ -1,6 +1,7 @@
 // Projects: one made from real data at its own resolution (the world's
 // carnivores on their native ~96 km equal-area cells), and synthetic
-// projects of 10^4 ... 10^6 units with clumped ranges opened from disk.
+// projects of 10^4 ... 10^6 units with clumped ranges opened from disk;
+// richness and range-size rarity on their units.
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -14,6 +15,8 @@
 
 #include "gis/occurrences.h"
 #include "gis/project.h"
+#include "gis/projectdata.h"
+#include "measures/dispatch.h"
 
 namespace fs = std::filesystem;
 
@@ -81,6 +84,23 @@ void BM_ProjectCarnivoraNative(benchmark::State& state) {
 }
 BENCHMARK(BM_ProjectCarnivoraNative)->Unit(benchmark::kMillisecond);
 
+// The carnivores' project, made once for the measures.
+fs::path carnivoraProject() {
+  static const fs::path out = [] {
+    const fs::path table = carnivoraTable();
+    if (table.empty()) return fs::path();
+    zn::Project p;
+    std::string error;
+    p.grid = zn::makeRegularGrid({*zn::parseCellSize("96.5km"), 6933, std::nullopt, false}, error);
+    p.data.occurrences = zn::occurrencesFrom(0, 0, {}, false);
+    zn::AddSummary sum;
+    const fs::path file = scratch() / "carnivora_measures.gpkg";
+    if (!zn::addTable(p, table.string(), sum, error) || !zn::writeProject(file, p).empty()) return fs::path();
+    return file;
+  }();
+  return out;
+}
+
 // A project of `units` square cells with units / 100 taxa, each a square
 // patch of about 50 x 100 cells' worth of units around a random centre:
 // about 50 occurrences a unit.
@@ -134,6 +154,40 @@ void BM_ProjectOpen(benchmark::State& state) {
   state.counters["peak_MB"] = peakMegabytes();
 }
 BENCHMARK(BM_ProjectOpen)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+fs::path projectFile(long units) { return units == 0 ? carnivoraProject() : syntheticProject(units); }
+
+// A measure on a project's units, the project opened beforehand: argument 0
+// is the carnivores' project, else a synthetic one of that many units.
+template <zn::MeasureCode Code>
+void BM_ProjectMeasure(benchmark::State& state) {
+  const fs::path file = projectFile(state.range(0));
+  std::string error;
+  auto read = file.empty() ? std::nullopt : zn::readProject(file, error);
+  if (!read) {
+    state.SkipWithError("the project is not there (set ZN_SHARED_DATA for the carnivores)");
+    return;
+  }
+  const zn::AnalysisData data = zn::analysisData(std::make_shared<const zn::Project>(std::move(*read)));
+  const zn::AreaSet none;
+  zn::MeasureParams params;
+  params.rarityFormula = zn::RarityFormula::kInverse;
+  zn::Progress feedback;
+  double total = 0.0;
+  for (auto _ : state) {
+    const zn::MeasureResult r = zn::runMeasure(Code, zn::MeasureInput{data, none}, params, feedback);
+    total = 0.0;
+    for (double s : r.score) total += s;
+    benchmark::DoNotOptimize(total);
+  }
+  state.counters["units"] = data.units();
+  state.counters["occurrences"] = static_cast<double>(data.occ().taxonUnits.size());
+  state.counters["peak_MB"] = peakMegabytes();
+}
+BENCHMARK_TEMPLATE(BM_ProjectMeasure, zn::kCodeRichness)
+    ->Arg(0)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
+BENCHMARK_TEMPLATE(BM_ProjectMeasure, zn::kCodeRangeSizeRarity)
+    ->Arg(0)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -2,6 +2,8 @@
 //   [measure and select options]: the measure (richness by default) or the
 //   analysis is run as `zonarium measure`/`select` runs it, classed as the
 //   window classes it, and written for GIS programs.
+// export-gis FILE.gpkg --out FILE... | --layer NAME [...]: the same on a
+//   project's own units, to a new file or as a layer inside the project.
 // import-gbif INPUT OUTPUT.dat [--grid world|britain] [--max-uncertainty M]
 //   [--basis B,...] [--years A-B] [--rank species|genus|family] [--quantitative]:
 //   existing outputs are replaced as --answer says; the new datafile is
@@ -10,6 +12,7 @@
 
 #include "cli/commands.h"
 #include "cli/measure_options.h"
+#include "cli/project_analysis.h"
 #include "cli/render_cmd.h"
 #include "cli/select_cmd.h"
 #include "gis/gbif.h"
@@ -43,12 +46,23 @@ int cmdExportGis(CliContext& ctx, const std::vector<std::string>& args) {
   SelectOptions so;
   if (int rc = takeSelectOptions(ctx, rest, so); rc != 0) return rc;
   std::string out;
+  std::optional<std::string> layer;
   std::vector<std::string> positional;
   for (std::size_t i = 0; i < rest.size(); ++i) {
     if ((rest[i] == "--out" || rest[i] == "--select") && i + 1 < rest.size())
       (rest[i] == "--out" ? out : so.kind) = rest[i + 1], ++i;
+    else if (rest[i] == "--layer" && i + 1 < rest.size())
+      layer = rest[++i];
     else if (isOption(rest[i])) return refuse(ctx, "unknown option " + rest[i] + " for export-gis");
     else positional.push_back(rest[i]);
+  }
+  if (layer) {
+    // The layer goes into the project itself, which --out may name again.
+    if (positional.size() != 1 || !namesProject(positional[0]))
+      return refuse(ctx, "--layer adds a layer to a project: export-gis FILE.gpkg --layer NAME");
+    if (!out.empty() && out != positional[0])
+      return refuse(ctx, "--layer writes into " + positional[0] + "; --out names that file or is left out");
+    out = positional[0];
   }
   if (positional.size() != 1 || out.empty())
     return refuse(
@@ -64,6 +78,11 @@ int cmdExportGis(CliContext& ctx, const std::vector<std::string>& args) {
     mopts.measure = "richness";
   }
   if (!measureCodeOrRefuse(ctx, mopts.measure)) return 2;
+  if (namesProject(positional[0])) {
+    if (!so.kind.empty()) mopts.measure.clear();
+    return projectExportGis(ctx, mopts, so, keys, positional[0], out, layer);
+  }
+  if (layer) return refuse(ctx, "--layer adds a layer to a project, not to a datafile's export");
 
   if (!ctx.host.mayReplace(kExportGisTitle, out)) return 1;
 

@@ -1,5 +1,6 @@
-// zonarium measure NAME DATAFILE [options]: the scores of one measure.
+// zonarium measure NAME DATAFILE|FILE.gpkg [options]: the scores of one measure.
 #include "cli/measure_options.h"
+#include "cli/project_analysis.h"
 
 namespace zn {
 
@@ -14,6 +15,7 @@ int cmdMeasure(CliContext& ctx, const std::vector<std::string>& args) {
   }
   opts.measure = rest[0];
   if (!measureCodeOrRefuse(ctx, opts.measure)) return 2;
+  if (namesProject(rest[1])) return projectMeasure(ctx, opts, keys, rest[1]);
   auto s = startCliSession(ctx);
   if (!s) return 1;
   if (int rc = prepareMeasure(ctx, *s, opts, rest[1], keys); rc != 0) return rc;

@@ -16,14 +16,14 @@ const std::vector<Subcommand>& subcommands() {
   static const std::vector<Subcommand> list{
       {"info", "info DATAFILE|FILE.gpkg [--preselect FILE.pre]", cmdInfo},
       {"measure",
-       "measure NAME DATAFILE [--areas FILE.sed] [--preselect FILE.pre] [--set KEY=VALUE]... [--taxa NAME]... [--mean "
+       "measure NAME DATAFILE|FILE.gpkg [--areas FILE.sed] [--preselect FILE.pre] [--set KEY=VALUE]... [--taxa NAME]... [--mean "
        "N] [--smooth N]",
        cmdMeasure},
       {"cell",
        "cell DATAFILE N [measure options] [--set grouped=0|1] [--set range-sizes=0|1] [--after KIND [select options]]",
        cmdCell},
       {"select",
-       "select KIND DATAFILE [--areas FILE.sed] [--preselect FILE.pre] [--set KEY=VALUE]... " + selectOptionsUsage(),
+       "select KIND DATAFILE|FILE.gpkg [--areas FILE.sed] [--preselect FILE.pre] [--set KEY=VALUE]... " + selectOptionsUsage(),
        cmdSelect},
       {"curve", "curve DATAFILE [select options] [--max-areas K] [--runs R] --out FILE.csv|.png|.svg|.pdf", cmdCurve},
       {"render",
@@ -31,15 +31,15 @@ const std::vector<Subcommand>& subcommands() {
        "FILE.OPP] [--size WxH] --out FILE.png|.bmp|.pdf",
        cmdRender},
       {"export-scores",
-       "export-scores DATAFILE --out FILE [--measure NAME | --import FILE.scr] [measure options] [--plain] "
+       "export-scores DATAFILE|FILE.gpkg --out FILE [--measure NAME | --import FILE.scr] [measure options] [--plain] "
        "[--occupied-only] [--zero-markers] [--background] [--centroids] [--mismatch]",
        cmdExportScores},
       {"import-scores", "import-scores DATAFILE FILE.scr [--areas FILE.sed] [--set KEY=VALUE]...", cmdImportScores},
       {"import-data", "import-data LAYOUT INPUT OUTPUT.dat", cmdImportData},
       {"export-data", "export-data LAYOUT DATAFILE OUTPUT [--taxa NAME]... [--excluded-level N]", cmdExportData},
       {"export-gis",
-       "export-gis DATAFILE --out FILE.gpkg|FILE.geojson|FILE.csv [--measure NAME | --select KIND] [measure and select "
-       "options]",
+       "export-gis DATAFILE|FILE.gpkg --out FILE.gpkg|FILE.geojson|FILE.csv | FILE.gpkg --layer NAME [--measure NAME | "
+       "--select KIND] [measure and select options]",
        cmdExportGis},
       {"import-gbif",
        "import-gbif INPUT OUTPUT.dat [--grid world|britain] [--max-uncertainty M] [--basis B,...] [--years A-B] "

@@ -1,4 +1,4 @@
-// export-scores DATAFILE --out FILE [--measure NAME | --import FILE.scr]
+// export-scores DATAFILE|FILE.gpkg --out FILE [--measure NAME | --import FILE.scr]
 //   [measure options] [--plain] [--occupied-only] [--zero-markers]
 //   [--background] [--centroids] [--mismatch]
 // import-scores DATAFILE FILE.scr [measure options]: the imported scores
@@ -8,6 +8,7 @@
 #include <algorithm>
 
 #include "cli/measure_options.h"
+#include "cli/project_analysis.h"
 #include "interchange/scores_export.h"
 #include "interchange/scores_import.h"
 #include "measures/scores.h"
@@ -74,6 +75,10 @@ int cmdExportScores(CliContext& ctx, const std::vector<std::string>& args) {
     }
   if (opts.measure.empty()) opts.measure = "richness";
   if (!measureCodeOrRefuse(ctx, opts.measure)) return 2;
+  if (namesProject(positional[0])) {
+    if (!import.empty()) return (ctx.err << "zonarium: --import applies to datafiles, not to projects\n", 2);
+    return projectExportScores(ctx, opts, keys, positional[0], out, flags);
+  }
 
   auto s = startCliSession(ctx);
   if (!s) return 1;

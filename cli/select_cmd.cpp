@@ -8,6 +8,7 @@
 
 #include "cli/curve_cmd.h"
 #include "cli/measure_options.h"
+#include "cli/project_analysis.h"
 #include "interchange/scr.h"
 #include "measures/scores.h"
 #include "measures/titles.h"
@@ -330,6 +331,7 @@ int cmdSelect(CliContext& ctx, const std::vector<std::string>& args) {
   o.kind = rest[0];
   if (int rc = checkSelectKind(ctx, o.kind); rc != 0) return rc;
   if (int rc = checkSelectRequest(ctx, o, mopts); rc != 0) return rc;
+  if (namesProject(rest[1])) return projectSelect(ctx, mopts, o, keys, rest[1]);
 
   auto session = startCliSession(ctx);
   if (!session) return 1;

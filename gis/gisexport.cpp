@@ -522,4 +522,121 @@ GisExportResult exportMapToGis(const Session& s, const Palette& palette, const G
   return res;
 }
 
+// --- results on a project's units -------------------------------------------
+
+namespace {
+
+// The unit's own outline: a regular grid's cell from the definition, a
+// polygon unit's as the project holds it.
+std::unique_ptr<OGRGeometry> projectOutline(const Project& p, int n, const OGRSpatialReference& srs) {
+  if (p.grid.kind == GridDefinition::Kind::Regular) {
+    auto poly = std::make_unique<OGRPolygon>();
+    OGRLinearRing ring;
+    for (auto [x, y] : p.grid.outline(p.data.unit(n).id)) ring.addPoint(x, y);
+    poly->addRing(&ring);
+    return poly;
+  }
+  const auto& wkb = p.outlines[static_cast<std::size_t>(n) - 1];
+  OGRGeometry* g = nullptr;
+  if (wkb.empty() || OGRGeometryFactory::createFromWkb(wkb.data(), &srs, &g, wkb.size()) != OGRERR_NONE) return {};
+  return std::unique_ptr<OGRGeometry>(OGRGeometryFactory::forceToMultiPolygon(g));
+}
+
+// The units layer of a result in `ds`, filled in one transaction where the
+// format has them. Empty when written, else why not.
+std::string writeUnitLayer(GDALDataset& ds, const Project& p, const UnitResult& r, const std::string& name,
+                           GisFormat format, bool inTransaction) {
+  OGRSpatialReference srs;
+  srs.importFromEPSG(p.grid.epsg);
+  srs.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
+  char** opts = nullptr;
+  if (format == GisFormat::Csv) {
+    opts = CSLSetNameValue(opts, "GEOMETRY", "AS_WKT");
+    opts = CSLSetNameValue(opts, "CREATE_CSVT", "YES");
+  } else if (format == GisFormat::GeoJson) {
+    opts = CSLSetNameValue(opts, "RFC7946", "YES");
+  } else {
+    opts = CSLSetNameValue(opts, "DESCRIPTION", utf8(r.title).c_str());
+  }
+  const bool regular = p.grid.kind == GridDefinition::Kind::Regular;
+  OGRLayer* l = ds.CreateLayer(name.c_str(), &srs, regular ? wkbPolygon : wkbMultiPolygon, opts);
+  CSLDestroy(opts);
+  if (!l) return "the " + name + " layer cannot be made" + lastGdalError();
+  bool ok = addField(l, "unit_id", OFTInteger64) && addField(l, "name", OFTString);
+  for (const UnitColumn& c : r.columns) ok = ok && addField(l, c.name.c_str(), c.integer ? OFTInteger64 : OFTReal);
+  if (!ok) return "the fields cannot be made" + lastGdalError();
+  const bool txn = !inTransaction && format != GisFormat::Csv && ds.StartTransaction() == OGRERR_NONE;
+  for (int n = 1; n <= p.data.unitCount(); ++n) {
+    const DatasetUnit& u = p.data.unit(n);
+    std::unique_ptr<OGRFeature> f(OGRFeature::CreateFeature(l->GetLayerDefn()));
+    f->SetField("unit_id", static_cast<GIntBig>(u.id));
+    setText(*f, "name", u.name, format);
+    for (const UnitColumn& c : r.columns) {
+      const double v = c.values[static_cast<std::size_t>(n)];
+      if (std::isnan(v)) continue;
+      if (c.integer) f->SetField(c.name.c_str(), static_cast<GIntBig>(std::llround(v)));
+      else f->SetField(c.name.c_str(), v);
+    }
+    if (auto g = projectOutline(p, n, srs)) f->SetGeometryDirectly(g.release());
+    if (l->CreateFeature(f.get()) != OGRERR_NONE) return strprintf("unit %lld cannot be written", u.id) + lastGdalError();
+  }
+  if (txn && ds.CommitTransaction() != OGRERR_NONE) return "the units cannot be written" + lastGdalError();
+  return {};
+}
+
+// The tables a project keeps, which no result may replace.
+bool projectTable(const std::string& name) {
+  const std::string n = toLower(name);
+  return n == "units" || n == "taxa" || n.starts_with("zn_") || n.starts_with("gpkg_") || n.starts_with("rtree_") ||
+         n.starts_with("sqlite_");
+}
+
+}  // namespace
+
+std::string exportUnitResult(const Project& project, const UnitResult& result, const fs::path& out) {
+  GisFormat format;
+  if (!gisFormatOf(out, format)) return "the GIS file must end in .gpkg, .geojson or .csv: " + out.string();
+  fs::path target;
+  if (std::string why = outputTarget(out, target); !why.empty()) return why;
+  ensureGdal();
+  Writer w;
+  if (std::string e = create(w, format, target); !e.empty()) return e;
+  w.expected = project.data.unitCount();
+  if (std::string e = writeUnitLayer(*w.ds, project, result, "units", format, false); !e.empty()) {
+    discard(w);
+    return writeError(out, ": " + e);
+  }
+  return finish(w);
+}
+
+std::string addUnitResultLayer(const Project& project, const UnitResult& result, const fs::path& projectFile,
+                               const std::string& layer) {
+  if (layer.empty() || projectTable(layer))
+    return "the layer name " + (layer.empty() ? std::string("\"\"") : layer) +
+           " belongs to the project's own tables; give another";
+  ensureGdal();
+  const char* const drivers[] = {"GPKG", nullptr};
+  CPLErrorReset();
+  Dataset ds(static_cast<GDALDataset*>(
+      GDALOpenEx(projectFile.c_str(), GDAL_OF_VECTOR | GDAL_OF_UPDATE, drivers, nullptr, nullptr)));
+  if (!ds) return "cannot open " + projectFile.string() + " for writing" + lastGdalError();
+  if (ds->StartTransaction() != OGRERR_NONE) return "cannot write " + projectFile.string() + lastGdalError();
+  std::string e;
+  for (int i = 0; i < ds->GetLayerCount() && e.empty(); ++i)
+    if (EQUAL(ds->GetLayer(i)->GetName(), layer.c_str()) && ds->DeleteLayer(i) != OGRERR_NONE)
+      e = "the old " + layer + " layer cannot be replaced" + lastGdalError();
+  if (e.empty()) e = writeUnitLayer(*ds, project, result, layer, GisFormat::GeoPackage, true);
+  if (e.empty() && ds->CommitTransaction() != OGRERR_NONE) e = "the layer cannot be written" + lastGdalError();
+  if (!e.empty()) {
+    ds->RollbackTransaction();
+    return writeError(projectFile, ": " + e);
+  }
+  CPLErrorReset();
+  GDALDataset* d = ds.release();
+  GDALClose(d);
+  if (CPLGetLastErrorType() == CE_Failure || CPLGetLastErrorType() == CE_Fatal)
+    return writeError(projectFile, lastGdalError());
+  return {};
+}
+
 }  // namespace zn

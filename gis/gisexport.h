@@ -8,8 +8,10 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "display/palette.h"
+#include "gis/project.h"
 #include "store/session.h"
 
 namespace zn {
@@ -43,5 +45,31 @@ std::filesystem::path gisTaxaCsvPath(const std::filesystem::path& cellsCsv);
 // link at the output is written through); an old file is kept when the
 // write fails. GeoJSON is always WGS 84 longitude and latitude.
 GisExportResult exportMapToGis(const Session& s, const Palette& palette, const GisExportRequest& request);
+
+// An analysis result on a project's units: one field, per unit n at
+// values[n] (entry 0 unused), NaN where the unit has no value.
+struct UnitColumn {
+  std::string name;
+  bool integer = false;
+  std::vector<double> values;
+};
+
+struct UnitResult {
+  std::string title;  // the layer's description
+  std::vector<UnitColumn> columns;
+};
+
+// The project's own outlines, one feature per unit with unit_id, name and
+// the result's fields, as a new file of the output's kind, written as the
+// map export writes (temporary file renamed into place). Empty when
+// written, else why not.
+std::string exportUnitResult(const Project& project, const UnitResult& result, const std::filesystem::path& out);
+
+// The same as a layer inside the project's own GeoPackage, beside its units,
+// added (or replacing a result layer of that name) in one transaction, so a
+// failed or killed write leaves the file as it was. The project's own
+// tables are never replaced. Empty when written, else why not.
+std::string addUnitResultLayer(const Project& project, const UnitResult& result,
+                               const std::filesystem::path& projectFile, const std::string& layer);
 
 }  // namespace zn

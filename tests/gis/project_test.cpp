@@ -4,14 +4,19 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <fstream>
+#include <map>
 #include <sstream>
 
 #include <gdal_priv.h>
 
+#include "cli/cli.h"
 #include "cli/commands.h"
 #include "gis/gdalsetup.h"
+#include "gis/projectdata.h"
+#include "store/unitgeometry.h"
 #include "tests/gis/gis_fixture.h"
 #include "tests/support/fixtures.h"
 
@@ -345,6 +350,204 @@ TEST(ProjectTool, AddsADatafileCellByCell) {
             0)
       << err.str();
   EXPECT_EQ(out.str(), "rows read: 55058\noccurrences added: 55058\nnew taxa: 53\nnew units: 2601\nrows lost: 0\n");
+}
+
+
+// A regular grid's units by arithmetic: a point finds its cell's unit, the
+// rings around the middle of a 5 x 5 grid are its edge neighbours and those
+// two steps away, and the map frame keeps the square grid square with
+// neighbouring cells sharing their frame edges. Polygon units by GEOS: a
+// point in two overlapping units finds the first, a unit's name is its id
+// where it has none.
+TEST_F(UnitsProject, UnitsArePlacedFoundAndRingedByTheirGeometry) {
+  auto grid = std::make_shared<Project>();
+  std::string error;
+  grid->grid = makeRegularGrid({*parseCellSize("1deg"), 4326, std::vector<double>{0, 0, 5, 5}, false}, error);
+  ASSERT_EQ(error, "");
+  std::vector<Occurrence> pairs;
+  for (int c = 25; c >= 1; --c) grid->data.units.push_back({c, c == 13 ? "middle" : "", 1.0, UnitStatus::Free});
+  for (int n = 1; n <= 25; ++n) pairs.push_back({0, static_cast<std::uint32_t>(n), 1.0});
+  grid->data.taxa.push_back({1, "A", "", "", {}, "", 0.0});
+  grid->data.occurrences = occurrencesFrom(1, 25, pairs, false);
+  std::string path = (tmp.path() / "g.gpkg").string();
+  ASSERT_EQ(writeProject(path, *grid), "");
+  auto back = readProject(path, error);
+  ASSERT_TRUE(back) << error;
+  const AnalysisData a = analysisData(std::make_shared<const Project>(std::move(*back)));
+  const UnitGeometry& g = *a.geometry;
+  const Dataset& d = *a.data;
+  auto unitOfCell = [&](long long cell) {
+    for (int n = 1; n <= d.unitCount(); ++n)
+      if (d.unit(n).id == cell) return n;
+    return 0;
+  };
+  auto cells = [&](const std::vector<int>& units) {
+    std::vector<long long> out;
+    for (int n : units) out.push_back(d.unit(n).id);
+    std::sort(out.begin(), out.end());
+    return out;
+  };
+  const int middle = unitOfCell(13);
+  EXPECT_EQ(g.unitAtPoint(2.5, 2.5), middle);
+  EXPECT_EQ(g.unitAtPoint(0.2, 4.9), unitOfCell(1));
+  EXPECT_EQ(g.unitAtPoint(7, 7), 0);
+  std::vector<int> ring;
+  g.ring(middle, 1, ring);
+  EXPECT_EQ(cells(ring), (std::vector<long long>{8, 12, 14, 18}));
+  g.ring(middle, 2, ring);
+  EXPECT_EQ(cells(ring), (std::vector<long long>{3, 7, 9, 11, 15, 17, 19, 23}));
+  EXPECT_EQ(g.name(middle), "middle");
+  EXPECT_EQ(g.name(unitOfCell(7)), "7");
+  const auto first = g.bounds(unitOfCell(1)), next = g.bounds(unitOfCell(2)), below = g.bounds(unitOfCell(6));
+  ASSERT_TRUE(first && next && below);
+  EXPECT_EQ(first->x1, next->x0);
+  EXPECT_EQ(first->y1, below->y0);
+  EXPECT_EQ(first->width(), first->height());
+  EXPECT_EQ(g.unitAt((next->x0 + next->x1) / 2, (next->y0 + next->y1) / 2), unitOfCell(2));
+  EXPECT_EQ(a.gridUnits, 25);
+  EXPECT_FALSE(a.treeData);
+
+  auto units = std::make_shared<const Project>(made());
+  const auto pg = analysisData(units).geometry;
+  EXPECT_EQ(pg->unitAtPoint(0.7, 0.7), 1);  // in units 10 and 40
+  EXPECT_EQ(pg->unitAtPoint(0.7, 0.2), 1);
+  EXPECT_EQ(pg->unitAtPoint(1.5, 0.5), 2);
+  EXPECT_EQ(pg->unitAtPoint(3, 3), 0);
+  const auto c = pg->centroid(4);
+  ASSERT_TRUE(c);
+  EXPECT_NEAR(c->x, 0.7, 1e-12);
+  EXPECT_EQ(pg->name(2), "20");
+  pg->ring(1, 1, ring);
+  EXPECT_EQ(ring, std::vector<int>{2});
+}
+
+// The butterflies as a datafile of 10 km squares and as a project of the
+// same squares: each measure gives every square the same score and count.
+TEST(ProjectTool, MeasuresOnAProjectEqualTheDatafileWhereUnitsCoincide) {
+  test::ShippedHome home;
+  const std::string file = (home.tmp.path() / "b.gpkg").string();
+  const fs::path datafile = home.home / "britain" / "butterflies.dat";
+  ASSERT_TRUE(nationalGridProject(file));
+  auto run = [&](std::vector<std::string> args) {
+    std::ostringstream out, err;
+    args.insert(args.begin(), {"--home", home.home.string(), "--grid", "britain"});
+    EXPECT_EQ(runZonarium(args, out, err), 0) << err.str();
+    return out.str();
+  };
+  run({"project", "add", file, datafile.string()});
+  std::string error;
+  const auto project = readProject(file, error);
+  ASSERT_TRUE(project) << error;
+  // Square n of the datafile is the project's cell under its centre.
+  test::OpenedSample opened(home.home, GridVariant::Britain, datafile);
+  const auto squares = unitGeometry(*opened.s);
+
+  const std::vector<std::vector<std::string>> measures{
+      {"richness"}, {"range-size-rarity", "--set", "rarity-formula=1"}, {"median-range"}, {"rare-quartile"}};
+  for (const auto& m : measures) {
+    SCOPED_TRACE(m[0]);
+    std::vector<std::string> onFile{"measure", m[0], datafile.string()}, onProject{"measure", m[0], file};
+    onFile.insert(onFile.end(), m.begin() + 1, m.end());
+    onProject.insert(onProject.end(), m.begin() + 1, m.end());
+    std::istringstream a(run(onFile)), b(run(onProject));
+    std::map<long long, std::string> want, got;
+    std::string line;
+    std::getline(a, line);
+    std::string title = line;
+    std::getline(b, line);
+    EXPECT_EQ(line, title);
+    // Squares and units where the measure counted nothing are left aside.
+    while (std::getline(a, line)) {
+      const auto centre = squares->centroid(std::stoi(line));
+      if (!line.ends_with(" 0") && centre) want[project->grid.cellAt(centre->x, centre->y)] = line.substr(line.find(' '));
+    }
+    while (std::getline(b, line))
+      if (!line.ends_with(" 0")) got[std::stoll(line)] = line.substr(line.find(' '));
+    EXPECT_GT(got.size(), 100u);
+    EXPECT_EQ(got, want);
+  }
+}
+
+// Results back to GIS: one feature per unit with its id, name and the
+// scores, no value where a unit holds no data; the same as a layer of the
+// project beside its units; analyses that do not fit the project refused.
+TEST_F(UnitsProject, ResultsGoBackToGisAndMisfitsAreRefused) {
+  test::ShippedHome home;
+  Project p = made();
+  writeText(tmp.path() / "t.csv", "taxon,unit\nA,10\nB,10\nB,20\n");
+  AddSummary sum;
+  std::string error;
+  ASSERT_TRUE(addTable(p, (tmp.path() / "t.csv").string(), sum, error)) << error;
+  ASSERT_EQ(writeProject(file, p), "");
+  auto run = [&](std::vector<std::string> args, int& rc) {
+    std::ostringstream out, err;
+    args.insert(args.begin(), {"--home", home.home.string()});
+    rc = runZonarium(args, out, err);
+    return out.str() + err.str();
+  };
+  int rc = 0;
+  const std::string geojson = (tmp.path() / "r.geojson").string();
+  EXPECT_EQ(run({"export-gis", file.string(), "--out", geojson}, rc), "units: 4 in " + geojson + "\n");
+  EXPECT_EQ(rc, 0);
+  EXPECT_EQ(run({"export-gis", file.string(), "--layer", "rarity", "--measure", "range-size-rarity"}, rc),
+            "units: 4 in " + file.string() + ", layer rarity\n");
+  EXPECT_EQ(rc, 0);
+  ensureGdal();
+  struct Expected {
+    const char* file;
+    const char* layer;
+    std::vector<std::pair<long long, double>> idScore;  // NaN: no value
+  };
+  const double none = NAN;
+  for (const Expected& e : {Expected{"r.geojson", nullptr, {{10, 2}, {20, 1}, {30, none}, {40, none}}},
+                            Expected{"p.gpkg", "rarity", {{10, 1.5}, {20, 0.5}, {30, none}, {40, none}}}}) {
+    SCOPED_TRACE(e.file);
+    GDALDatasetUniquePtr ds(GDALDataset::Open((tmp.path() / e.file).c_str(), GDAL_OF_VECTOR));
+    ASSERT_TRUE(ds);
+    OGRLayer* l = e.layer ? ds->GetLayerByName(e.layer) : ds->GetLayer(0);
+    ASSERT_TRUE(l);
+    if (e.layer) EXPECT_TRUE(ds->GetLayerByName("units"));
+    ASSERT_EQ(l->GetFeatureCount(), 4);
+    std::vector<std::pair<long long, double>> seen;
+    for (auto& f : *l) {
+      EXPECT_EQ(f->GetFieldIndex("name"), 1);
+      const bool scored = f->IsFieldSetAndNotNull(f->GetFieldIndex("score"));
+      EXPECT_EQ(scored, f->IsFieldSetAndNotNull(f->GetFieldIndex("count")));
+      EXPECT_TRUE(f->GetGeometryRef());
+      seen.emplace_back(f->GetFieldAsInteger64("unit_id"), scored ? f->GetFieldAsDouble("score") : none);
+    }
+    ASSERT_EQ(seen.size(), e.idScore.size());
+    for (std::size_t i = 0; i < seen.size(); ++i) {
+      EXPECT_EQ(seen[i].first, e.idScore[i].first);
+      if (std::isnan(e.idScore[i].second)) EXPECT_TRUE(std::isnan(seen[i].second));
+      else EXPECT_DOUBLE_EQ(seen[i].second, e.idScore[i].second);
+    }
+  }
+  EXPECT_TRUE(readProject(file, error)) << error;  // the extra layer leaves the project readable
+
+  const std::string csv = (tmp.path() / "s.csv").string();
+  run({"export-scores", file.string(), "--out", csv}, rc);
+  EXPECT_EQ(rc, 0);
+  EXPECT_EQ(readBytes(csv), "unit_id,name,score,count\n10,,2.000000,2\n20,,1.000000,1\n30,,,\n40,,,\n");
+
+  const std::vector<std::pair<std::vector<std::string>, std::string>> refused{
+      {{"measure", "subtree-length", file.string()},
+       "zonarium: subtree-length needs the genus, family or higher ranks of every taxon; this project's taxa lack "
+       "them\n"},
+      {{"measure", "residuals", file.string()},
+       "zonarium: residuals needs the fixed grid of a datafile; a project's units have no fixed rings of cells\n"},
+      {{"measure", "median-quantitative", file.string()},
+       "zonarium: median-quantitative needs amounts; this project holds presences only\n"},
+      {{"measure", "richness", file.string(), "--set", "group-code=1"},
+       "zonarium: --set group-code applies to datafiles, not to projects\n"},
+      {{"export-gis", file.string(), "--layer", "units"},
+       "zonarium: the layer name units belongs to the project's own tables; give another\n"},
+  };
+  for (const auto& [args, message] : refused) {
+    SCOPED_TRACE(args[1]);
+    EXPECT_EQ(run(args, rc), message);
+    EXPECT_NE(rc, 0);
+  }
 }
 
 }  // namespace
