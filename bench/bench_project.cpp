@@ -169,7 +169,7 @@ void BM_ProjectMeasure(benchmark::State& state) {
     return;
   }
   const zn::AnalysisData data = zn::analysisData(std::make_shared<const zn::Project>(std::move(*read)));
-  const zn::AreaSet none;
+  zn::AreaSet none;
   zn::MeasureParams params;
   params.rarityFormula = zn::RarityFormula::kInverse;
   zn::Progress feedback;

@@ -75,16 +75,29 @@ struct Scores {
 int measureOn(CliContext& ctx, Opened& p, const MeasureOptions& o, Scores& out) {
   const Analysis* a = findAnalysis(o.measure);
   if (!a) return refuse(ctx, "unknown measure " + o.measure);
-  if (!o.taxa.empty() || a->code == kCodeSelectiveRichness || a->code == kCodeSelectiveRarity)
-    return refuse(ctx, a->name + " plots taxa chosen from a datafile's list; it does not run on projects");
   if (auto why = misfit(*a, p.data)) return refuse(ctx, *why);
+  MeasureParams params = measureParams(p.session->settings);
+  const bool selective = a->code == kCodeSelectiveRichness || a->code == kCodeSelectiveRarity;
+  if (!o.taxa.empty() && !selective) return refuse(ctx, "--taxa applies to selective-richness and selective-rarity only");
+  if (selective && o.taxa.empty()) return refuse(ctx, a->name + " on a project plots the taxa given with --taxa NAME");
+  if (selective) {
+    // The taxa to plot by their full names.
+    const Dataset& d = *p.data.data;
+    params.plotMarks.assign(static_cast<std::size_t>(p.data.taxa()), 0);
+    for (const std::string& name : o.taxa) {
+      int found = -1;
+      for (int t = 0; t < d.taxonCount() && found < 0; ++t)
+        if (d.taxa[static_cast<std::size_t>(t)].name == name) found = t;
+      if (found < 0 || found >= p.data.taxa()) return refuse(ctx, "no taxon named \"" + name + "\" in this project");
+      params.plotMarks[static_cast<std::size_t>(found)] = 1;
+    }
+  }
   if ((o.meanPasses || o.smoothPasses) && p.data.data->adjacency.empty())
     return refuse(ctx, "--mean and --smooth need neighbouring units; no unit of this project borders another");
   if (o.meanPasses || o.smoothPasses)
     return refuse(ctx, "--mean and --smooth apply to datafiles; a project's maps are not smoothed yet");
-  const AreaSet none;
-  out.r = runMeasure(a->code, MeasureInput{p.data, none}, measureParams(p.session->settings, p.data.treeData),
-                     p.session->progress);
+  AreaSet none;
+  out.r = runMeasure(a->code, MeasureInput{p.data, none}, params, p.session->progress);
   if (!out.r.ran) {
     if (out.r.notice) return refuse(ctx, a->name + ": " + out.r.notice->text, 1);
     return refuse(ctx, a->name + " does not run on this project", 1);

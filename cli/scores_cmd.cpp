@@ -76,7 +76,10 @@ int cmdExportScores(CliContext& ctx, const std::vector<std::string>& args) {
   if (opts.measure.empty()) opts.measure = "richness";
   if (!measureCodeOrRefuse(ctx, opts.measure)) return 2;
   if (namesProject(positional[0])) {
-    if (!import.empty()) return (ctx.err << "zonarium: --import applies to datafiles, not to projects\n", 2);
+    if (!import.empty()) {
+      ctx.err << "zonarium: --import applies to datafiles, not to projects\n";
+      return 2;
+    }
     return projectExportScores(ctx, opts, keys, positional[0], out, flags);
   }
 

@@ -528,7 +528,7 @@ namespace {
 
 // The unit's own outline: a regular grid's cell from the definition, a
 // polygon unit's as the project holds it.
-std::unique_ptr<OGRGeometry> projectOutline(const Project& p, int n, const OGRSpatialReference& srs) {
+std::unique_ptr<OGRGeometry> projectOutline(const Project& p, int n) {
   if (p.grid.kind == GridDefinition::Kind::Regular) {
     auto poly = std::make_unique<OGRPolygon>();
     OGRLinearRing ring;
@@ -538,7 +538,7 @@ std::unique_ptr<OGRGeometry> projectOutline(const Project& p, int n, const OGRSp
   }
   const auto& wkb = p.outlines[static_cast<std::size_t>(n) - 1];
   OGRGeometry* g = nullptr;
-  if (wkb.empty() || OGRGeometryFactory::createFromWkb(wkb.data(), &srs, &g, wkb.size()) != OGRERR_NONE) return {};
+  if (wkb.empty() || OGRGeometryFactory::createFromWkb(wkb.data(), nullptr, &g, wkb.size()) != OGRERR_NONE) return {};
   return std::unique_ptr<OGRGeometry>(OGRGeometryFactory::forceToMultiPolygon(g));
 }
 
@@ -577,7 +577,7 @@ std::string writeUnitLayer(GDALDataset& ds, const Project& p, const UnitResult& 
       if (c.integer) f->SetField(c.name.c_str(), static_cast<GIntBig>(std::llround(v)));
       else f->SetField(c.name.c_str(), v);
     }
-    if (auto g = projectOutline(p, n, srs)) f->SetGeometryDirectly(g.release());
+    if (auto g = projectOutline(p, n)) f->SetGeometryDirectly(g.release());
     if (l->CreateFeature(f.get()) != OGRERR_NONE) return strprintf("unit %lld cannot be written", u.id) + lastGdalError();
   }
   if (txn && ds.CommitTransaction() != OGRERR_NONE) return "the units cannot be written" + lastGdalError();
@@ -617,7 +617,7 @@ std::string addUnitResultLayer(const Project& project, const UnitResult& result,
   ensureGdal();
   const char* const drivers[] = {"GPKG", nullptr};
   CPLErrorReset();
-  Dataset ds(static_cast<GDALDataset*>(
+  GDALDatasetUniquePtr ds(GDALDataset::FromHandle(
       GDALOpenEx(projectFile.c_str(), GDAL_OF_VECTOR | GDAL_OF_UPDATE, drivers, nullptr, nullptr)));
   if (!ds) return "cannot open " + projectFile.string() + " for writing" + lastGdalError();
   if (ds->StartTransaction() != OGRERR_NONE) return "cannot write " + projectFile.string() + lastGdalError();
