@@ -185,9 +185,17 @@ void BM_ProjectMeasure(benchmark::State& state) {
   state.counters["peak_MB"] = peakMegabytes();
 }
 BENCHMARK_TEMPLATE(BM_ProjectMeasure, zn::kCodeRichness)
-    ->Arg(0)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
+    ->Arg(0)
+    ->Arg(10000)
+    ->Arg(100000)
+    ->Arg(1000000)
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK_TEMPLATE(BM_ProjectMeasure, zn::kCodeRangeSizeRarity)
-    ->Arg(0)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
+    ->Arg(0)
+    ->Arg(10000)
+    ->Arg(100000)
+    ->Arg(1000000)
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

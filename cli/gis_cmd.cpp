@@ -51,8 +51,7 @@ int cmdExportGis(CliContext& ctx, const std::vector<std::string>& args) {
   for (std::size_t i = 0; i < rest.size(); ++i) {
     if ((rest[i] == "--out" || rest[i] == "--select") && i + 1 < rest.size())
       (rest[i] == "--out" ? out : so.kind) = rest[i + 1], ++i;
-    else if (rest[i] == "--layer" && i + 1 < rest.size())
-      layer = rest[++i];
+    else if (rest[i] == "--layer" && i + 1 < rest.size()) layer = rest[++i];
     else if (isOption(rest[i])) return refuse(ctx, "unknown option " + rest[i] + " for export-gis");
     else positional.push_back(rest[i]);
   }

@@ -61,6 +61,9 @@ std::optional<std::string> misfit(const Analysis& a, const AnalysisData& d) {
   if (t.needsHierarchy && !d.treeData)
     return a.name + " needs the genus, family or higher ranks of every taxon; this project's taxa lack them";
   if (t.needsQuantitative && !d.quantitative) return a.name + " needs amounts; this project holds presences only";
+  // Amounts stand in for a quantitative datafile's levels, not for data levels.
+  if (t.needsLevels && !t.needsQuantitative && d.levels == 0)
+    return a.name + " counts the data levels of a datafile; a project has none";
   if (t.needsAdjacency && d.data->adjacency.empty())
     return a.name + " needs neighbouring units; no unit of this project borders another";
   return std::nullopt;
@@ -78,7 +81,8 @@ int measureOn(CliContext& ctx, Opened& p, const MeasureOptions& o, Scores& out) 
   if (auto why = misfit(*a, p.data)) return refuse(ctx, *why);
   MeasureParams params = measureParams(p.session->settings);
   const bool selective = a->code == kCodeSelectiveRichness || a->code == kCodeSelectiveRarity;
-  if (!o.taxa.empty() && !selective) return refuse(ctx, "--taxa applies to selective-richness and selective-rarity only");
+  if (!o.taxa.empty() && !selective)
+    return refuse(ctx, "--taxa applies to selective-richness and selective-rarity only");
   if (selective && o.taxa.empty()) return refuse(ctx, a->name + " on a project plots the taxa given with --taxa NAME");
   if (selective) {
     // The taxa to plot by their full names.
@@ -100,7 +104,7 @@ int measureOn(CliContext& ctx, Opened& p, const MeasureOptions& o, Scores& out) 
   out.r = runMeasure(a->code, MeasureInput{p.data, none}, params, p.session->progress);
   if (!out.r.ran) {
     if (out.r.notice) return refuse(ctx, a->name + ": " + out.r.notice->text, 1);
-    return refuse(ctx, a->name + " does not run on this project", 1);
+    return refuse(ctx, a->name + " needs the columns and rows of a datafile's grid; it does not run on a project", 1);
   }
   MapRecord map;
   map.measureCode = a->code;
@@ -141,10 +145,11 @@ int selectionOn(CliContext& ctx, Opened& p, const SelectOptions& so, UnitResult&
 
 }  // namespace
 
-bool namesProject(const fs::path& file) { return toLower(file.extension().string()) == ".gpkg" || looksLikeProject(file); }
+bool namesProject(const fs::path& file) {
+  return toLower(file.extension().string()) == ".gpkg" || looksLikeProject(file);
+}
 
-int projectMeasure(CliContext& ctx, const MeasureOptions& opts, const std::vector<SetKey>& keys,
-                   const fs::path& file) {
+int projectMeasure(CliContext& ctx, const MeasureOptions& opts, const std::vector<SetKey>& keys, const fs::path& file) {
   Opened p;
   if (int rc = openProject(ctx, opts, keys, file, p); rc != 0) return rc;
   Scores s;
@@ -181,8 +186,7 @@ int projectExportScores(CliContext& ctx, const MeasureOptions& opts, const std::
     text += std::to_string(u.id) + "," + csvField(u.name) + ",";
     if (holdsData(p.data, n))
       text += strprintf("%.6f,%d", s.r.score[static_cast<std::size_t>(n)], s.r.count[static_cast<std::size_t>(n)]);
-    else
-      text += ",";
+    else text += ",";
     text += "\n";
   }
   if (!saveFileAtomically(resolveSaveTarget(out), text)) return refuse(ctx, "cannot write " + out.string(), 1);

@@ -16,14 +16,15 @@ const std::vector<Subcommand>& subcommands() {
   static const std::vector<Subcommand> list{
       {"info", "info DATAFILE|FILE.gpkg [--preselect FILE.pre]", cmdInfo},
       {"measure",
-       "measure NAME DATAFILE|FILE.gpkg [--areas FILE.sed] [--preselect FILE.pre] [--set KEY=VALUE]... [--taxa NAME]... [--mean "
-       "N] [--smooth N]",
+       "measure NAME DATAFILE|FILE.gpkg [--areas FILE.sed] [--preselect FILE.pre] [--set KEY=VALUE]... [--taxa "
+       "NAME]... [--mean N] [--smooth N]",
        cmdMeasure},
       {"cell",
        "cell DATAFILE N [measure options] [--set grouped=0|1] [--set range-sizes=0|1] [--after KIND [select options]]",
        cmdCell},
       {"select",
-       "select KIND DATAFILE|FILE.gpkg [--areas FILE.sed] [--preselect FILE.pre] [--set KEY=VALUE]... " + selectOptionsUsage(),
+       "select KIND DATAFILE|FILE.gpkg [--areas FILE.sed] [--preselect FILE.pre] [--set KEY=VALUE]... " +
+           selectOptionsUsage(),
        cmdSelect},
       {"curve", "curve DATAFILE [select options] [--max-areas K] [--runs R] --out FILE.csv|.png|.svg|.pdf", cmdCurve},
       {"render",
@@ -49,7 +50,8 @@ const std::vector<Subcommand>& subcommands() {
        "marxan DIR [--input input.dat] [--method exact|near-minimum|greedy] [--reps N] [--time-limit S] [--out DIR]",
        cmdMarxan},
       {"export-marxan",
-       "export-marxan DATAFILE|FILE.gpkg DIR [--costs FILE.scr] [--areas FILE.sed] [--preselect FILE.pre] [--set KEY=VALUE]...",
+       "export-marxan DATAFILE|FILE.gpkg DIR [--costs FILE.scr] [--areas FILE.sed] [--preselect FILE.pre] [--set "
+       "KEY=VALUE]...",
        cmdExportMarxan},
       {"project",
        "project new FILE.gpkg --cell SIZE [--crs EPSG:N] [--extent W,S,E,N] [--hex] [--replace] | project new "

@@ -578,7 +578,8 @@ std::string writeUnitLayer(GDALDataset& ds, const Project& p, const UnitResult& 
       else f->SetField(c.name.c_str(), v);
     }
     if (auto g = projectOutline(p, n)) f->SetGeometryDirectly(g.release());
-    if (l->CreateFeature(f.get()) != OGRERR_NONE) return strprintf("unit %lld cannot be written", u.id) + lastGdalError();
+    if (l->CreateFeature(f.get()) != OGRERR_NONE)
+      return strprintf("unit %lld cannot be written", u.id) + lastGdalError();
   }
   if (txn && ds.CommitTransaction() != OGRERR_NONE) return "the units cannot be written" + lastGdalError();
   return {};

@@ -11,6 +11,7 @@
 #include <sstream>
 
 #include <gdal_priv.h>
+#include <ogrsf_frmts.h>
 
 #include "cli/cli.h"
 #include "cli/commands.h"
@@ -352,7 +353,6 @@ TEST(ProjectTool, AddsADatafileCellByCell) {
   EXPECT_EQ(out.str(), "rows read: 55058\noccurrences added: 55058\nnew taxa: 53\nnew units: 2601\nrows lost: 0\n");
 }
 
-
 // A regular grid's units by arithmetic: a point finds its cell's unit, the
 // rings around the middle of a 5 x 5 grid are its edge neighbours and those
 // two steps away, and the map frame keeps the square grid square with
@@ -459,7 +459,8 @@ TEST(ProjectTool, MeasuresOnAProjectEqualTheDatafileWhereUnitsCoincide) {
     // Squares and units where the measure counted nothing are left aside.
     while (std::getline(a, line)) {
       const auto centre = squares->centroid(std::stoi(line));
-      if (!line.ends_with(" 0") && centre) want[project->grid.cellAt(centre->x, centre->y)] = line.substr(line.find(' '));
+      if (!line.ends_with(" 0") && centre)
+        want[project->grid.cellAt(centre->x, centre->y)] = line.substr(line.find(' '));
     }
     while (std::getline(b, line))
       if (!line.ends_with(" 0")) got[std::stoll(line)] = line.substr(line.find(' '));
@@ -538,6 +539,10 @@ TEST_F(UnitsProject, ResultsGoBackToGisAndMisfitsAreRefused) {
        "zonarium: residuals needs the fixed grid of a datafile; a project's units have no fixed rings of cells\n"},
       {{"measure", "median-quantitative", file.string()},
        "zonarium: median-quantitative needs amounts; this project holds presences only\n"},
+      {{"measure", "level-n", file.string()},
+       "zonarium: level-n counts the data levels of a datafile; a project has none\n"},
+      {{"measure", "range-centres", file.string()},
+       "zonarium: range-centres needs the columns and rows of a datafile's grid; it does not run on a project\n"},
       {{"measure", "richness", file.string(), "--set", "group-code=1"},
        "zonarium: --set group-code applies to datafiles, not to projects\n"},
       {{"export-gis", file.string(), "--layer", "units"},
