@@ -7,6 +7,7 @@
 #include "measures/scores.h"
 #include "measures/titles.h"
 #include "selection/selectionindex.h"
+#include "store/session.h"
 #include "store/text.h"
 
 namespace zn {
@@ -365,6 +366,15 @@ std::string reportLocationName(const Session& s, int cell) {
 }
 
 std::string reportDataLine(const Session& s) { return dataLine(s); }
+
+ReportContext reportContext(const Session& s, const ReportFacts& facts) {
+  ReportContext c;
+  c.header = resultsFileHeader(s);
+  c.dataLine = dataLine(s);
+  c.title = analysisTitle(s, facts);
+  c.unitName = [&s](int n) { return reportLocationName(s, n); };
+  return c;
+}
 
 std::string resultsFileHeader(const Session& s) {
   return strprintf(" Map grid: %s.\n Database: %s.\n", gridTypeName(s).c_str(), s.ws.datafile.title.c_str()) +

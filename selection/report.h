@@ -11,12 +11,26 @@
 // its reps in the cards.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
-#include "store/session.h"
-
 namespace zn {
+
+struct Session;
+class CardStore;
+
+// What a RESULTS text names that the data do not hold, filled by whoever
+// holds them: for a datafile the session (reportContext), for a project its
+// own header and unit names.
+struct ReportContext {
+  std::string header;    // " Map grid: ..." and " Database: ..." with the rule under them
+  std::string dataLine;  // "(all subgroups, data level 1 and above)": which data were counted
+  std::string title;     // the analysis title
+  // A unit's location name as a report prints it (none when unset).
+  std::function<std::string(int)> unitName;
+  std::string name(int unit) const { return unitName ? unitName(unit) : std::string(); }
+};
 
 // The per-step results of random sets (steps 1 ... areas; index 0 unused).
 struct RandomSetStats {
@@ -71,5 +85,7 @@ std::string analysisTitle(const Session& s, const ReportFacts& facts);
 std::string reportLocationName(const Session& s, int cell);  // at most 17 characters
 // "(all subgroups, data level 1 and above)": which data a report counted.
 std::string reportDataLine(const Session& s);
+// The header, data line, analysis title and location names of the session.
+ReportContext reportContext(const Session& s, const ReportFacts& facts = {});
 
 }  // namespace zn
