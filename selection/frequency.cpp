@@ -19,7 +19,8 @@ FrequencyResult computeSelectionFrequency(const Session& s, const FrequencyParam
   if (!out.error.empty()) return out;
   Stopwatch watch(s.progress);
   Progress quiet;
-  const SelectionIndex x(s);
+  const AnalysisData data = analysisData(s);
+  const SelectionIndex x(data);
   RunRequest req;
   req.params = nearMinimumParams(s.settings, s.costPresent);
   req.params.lastTieRandom = true;
@@ -30,7 +31,7 @@ FrequencyResult computeSelectionFrequency(const Session& s, const FrequencyParam
   for (int run = 1; run <= p.runs; ++run) {
     clearAllAreas(set);
     req.params.seed = static_cast<std::uint32_t>(run);
-    runMainRun(s, x, req, set, quiet);
+    runMainRun(data, x, req, set, quiet);
     for (int a : set.cells)
       if (a >= 0 && a < static_cast<int>(out.chosen.size())) ++out.chosen[static_cast<std::size_t>(a)];
     out.smallest = std::min(out.smallest, set.count());

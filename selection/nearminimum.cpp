@@ -15,6 +15,7 @@
 #include "selection/selectionindex.h"
 #include "selection/stopwatch.h"
 #include "store/random.h"
+#include "store/session.h"
 #include "store/text.h"
 
 namespace zn {
@@ -562,21 +563,22 @@ void NearMinimumCore::exchangeTwoForOne() {
   }
 }
 
-// A main run on the session's data: the rule on the datafile's lists, with
-// the cell marks, the cards' fields, the re-orderings, the cuts and the
+// A main run on one analysis's data: the rule on the occurrence lists, with
+// the unit marks, the per-taxon fields, the re-orderings, the cuts and the
 // report lines around it.
 class MainRun {
  public:
-  MainRun(const Session& s, const SelectionIndex& x, const RunRequest& req, AreaSet& areas, Feedback& feedback,
+  MainRun(const AnalysisData& a, const SelectionIndex& x, const RunRequest& req, AreaSet& areas, Feedback& feedback,
           const std::vector<CellMark>& start)
-      : s_(s),
+      : a_(a),
         x_(x),
         req_(req),
         o_(req.params),
         set_(areas),
         fb_(feedback),
         cells_(x.cells),
-        marks_(start.empty() ? marksOf(s.ws) : start),
+        marks_(start.empty() ? std::vector<CellMark>(static_cast<std::size_t>(std::max(a.gridUnits, x.cells)) + 2)
+                             : start),
         lists_{x.ix, x.included, x.cells},
         core_(lists_, areas.cells, seedsAtStart(areas, o_), ruleOptions(o_), costs_, rng_) {}
 
@@ -592,16 +594,8 @@ class MainRun {
     r.byCost = o.byCost;
     return r;
   }
-  static std::vector<CellMark> marksOf(const Workspace& ws) {
-    std::vector<CellMark> m(ws.cells.size());
-    for (std::size_t n = 0; n < m.size(); ++n) {
-      const GridCell& c = ws.cells[n];
-      m[n] = CellMark{c.score, c.count, c.flexClass, c.ruleCode, c.tieCount};
-    }
-    return m;
-  }
   CellMark& cell(int n) { return marks_[static_cast<std::size_t>(n)]; }
-  double cost(int n) const { return x_.valid(n) ? s_.ws.cells[static_cast<std::size_t>(n)].cost : 0.0; }
+  double cost(int n) const { return x_.valid(n) ? a_.unitCost(n) : 0.0; }
   bool coverage() const { return req_.kind != RunKind::NearMinimum; }
   bool reorderedByRichnessOrRarity() const {
     return o_.reordering == Reordering::kByRichness || o_.reordering == Reordering::kByRarity;
@@ -618,7 +612,7 @@ class MainRun {
   void complementOnResidue(double residue, int uncutCount);
   void finish();
 
-  const Session& s_;
+  const AnalysisData& a_;
   const SelectionIndex& x_;
   const RunRequest& req_;
   const NearMinimumParams& o_;
@@ -635,7 +629,7 @@ class MainRun {
 
 void MainRun::clearCells() {
   const int last = static_cast<int>(marks_.size()) - 1;
-  for (int n = 0; n <= std::min(last, s_.ws.geo.cells); ++n) {
+  for (int n = 0; n <= std::min(last, a_.gridUnits); ++n) {
     CellMark& c = cell(n);
     c.score = 0.0;
     c.count = 0;
@@ -660,13 +654,13 @@ void MainRun::copyRuleCodes(int startCount) {
 
 void MainRun::writeRuleSummary() {
   std::string& r = out_.results;
-  r += resultsFileHeader(s_);
+  r += req_.report.header;
   r += "\n  PRIORITY-AREAS ANALYSIS.\n\n  Selection rule summary by area sequence\n\n"
        "  Choices                      Selection\n  step  area                   ties  rule\n\n";
   for (int p = 1; p <= set_.count(); ++p) {
     const int n = set_.cells[static_cast<std::size_t>(p - 1)];
     const int rule = x_.valid(n) ? cell(n).ruleCode : 0;
-    const std::string name = reportLocationName(s_, n);
+    const std::string name = req_.report.name(n);
     const std::string label = ruleLabel(rule, o_.lastTieRandom);
     if (rule == 1) r += strprintf("%6d%6d %-16s    -  %s\n", p, n, name.c_str(), label.c_str());
     else r += strprintf("%6d%6d %-16s%5d  %s\n", p, n, name.c_str(), cell(p).tieCount - 1, label.c_str());
@@ -678,7 +672,7 @@ void MainRun::reorder() {
     std::vector<double> weight(static_cast<std::size_t>(x_.ix.taxa), 1.0);
     if (o_.reordering == Reordering::kByRarity)
       for (int t = 0; t < x_.ix.taxa; ++t)
-        weight[static_cast<std::size_t>(t)] = rarityValue(o_.formula, x_.range(t), s_.ws.geo.cells);
+        weight[static_cast<std::size_t>(t)] = rarityValue(o_.formula, x_.range(t), a_.gridUnits);
     std::vector<double> costs;
     if (o_.byCost) {
       costs.assign(static_cast<std::size_t>(cells_) + 1, 0.0);
@@ -688,7 +682,7 @@ void MainRun::reorder() {
   } else if (o_.reordering == Reordering::kNone || coverage()) {
     scorePlacedAreas(marks_, reorderByRichnessPasses(set_, x_));
   } else if (o_.reordering == Reordering::kByThreat && o_.threatPresent && o_.goal == 1) {
-    reorderByThreat(set_, s_.ws);
+    reorderByThreat(set_, a_.threat);
   }
 }
 
@@ -795,9 +789,8 @@ void MainRun::complementOnResidue(double residue, int uncutCount) {
     c.score = 1.0;
   }
   if (o_.longReports)
-    out_.results +=
-        strprintf("%6d%6d %-16s%5d  %s\n", uncutCount + 1, bestCell, reportLocationName(s_, bestCell).c_str(), same - 1,
-                  "  (maximum complement on budget residue)");
+    out_.results += strprintf("%6d%6d %-16s%5d  %s\n", uncutCount + 1, bestCell, req_.report.name(bestCell).c_str(),
+                              same - 1, "  (maximum complement on budget residue)");
 }
 
 void MainRun::finish() {
@@ -837,12 +830,12 @@ void MainRun::finish() {
 }
 
 RunOutcome MainRun::run() {
-  if (!s_.ws.datafile.opened) return out_;
+  if (!a_.data) return out_;
   out_.ran = true;
   set_.seedCount = o_.includeSeeds ? 0 : set_.count();
   set_.nearMinimumDone = false;
   Stopwatch watch(fb_);
-  const int items = coverage() ? std::max(0, req_.areasToAdd) : s_.ws.counters.taxaWithRecords;
+  const int items = coverage() ? std::max(0, req_.areasToAdd) : a_.totals.taxaWithRecords;
   SelectionProgress progress(fb_, items);
   if (coverage()) core_.onGrown = [&progress](int added) { progress.reach(added); };
   else core_.onMet = [&progress](int met) { progress.reach(met); };
@@ -883,14 +876,30 @@ RunOutcome MainRun::run() {
 
 }  // namespace
 
-RunOutcome runMainRun(const Session& s, const SelectionIndex& x, const RunRequest& request, AreaSet& areas,
+RunOutcome runMainRun(const AnalysisData& data, const SelectionIndex& x, const RunRequest& request, AreaSet& areas,
                       Feedback& feedback, const std::vector<CellMark>& start) {
-  return MainRun(s, x, request, areas, feedback, start).run();
+  return MainRun(data, x, request, areas, feedback, start).run();
+}
+
+std::vector<CellMark> cellMarks(const Workspace& ws) {
+  std::vector<CellMark> m(ws.cells.size());
+  for (std::size_t n = 0; n < m.size(); ++n) {
+    const GridCell& c = ws.cells[n];
+    m[n] = CellMark{c.score, c.count, c.flexClass, c.ruleCode, c.tieCount};
+  }
+  return m;
 }
 
 RunOutcome runMainRun(const Session& s, const RunRequest& request, AreaSet& areas, Feedback& feedback) {
   if (!s.ws.datafile.opened) return {};
-  return runMainRun(s, SelectionIndex(s), request, areas, feedback);
+  const AnalysisData data = analysisData(s);
+  SelectionIndex x(data);
+  x.cells = std::min(x.ix.units, static_cast<int>(s.ws.cells.size()) - 2);
+  if (!request.report.header.empty() || !request.params.longReports)
+    return runMainRun(data, x, request, areas, feedback, cellMarks(s.ws));
+  RunRequest r = request;
+  r.report = reportContext(s);
+  return runMainRun(data, x, r, areas, feedback, cellMarks(s.ws));
 }
 
 NearMinimumSet nearMinimumOnLists(const Occurrences& lists, const std::vector<char>& counted,
@@ -918,25 +927,27 @@ NearMinimumSet nearMinimumOnLists(const Occurrences& lists, const std::vector<ch
   return out;
 }
 
-CoverageOutcome runNearMaximumCoverage(const Session& s, const SelectionIndex& x, const CoverageRequest& request,
-                                       AreaSet& areas, Feedback& feedback) {
+CoverageOutcome runNearMaximumCoverage(const AnalysisData& data, const SelectionIndex& x,
+                                       const CoverageRequest& request, AreaSet& areas, Feedback& feedback,
+                                       const std::vector<CellMark>& start) {
   CoverageOutcome a;
-  if (!s.ws.datafile.opened) return a;
+  if (!data.data) return a;
   Stopwatch watch(feedback);
   // A goal above every range forces every occupied cell in: the set cannot
   // grow beyond that, so the goal is raised no further.
   int largestRange = 0;
   for (int t = 0; t < x.ix.taxa; ++t)
     if (x.counts(t)) largestRange = std::max(largestRange, x.range(t));
-  const AreaSet start = areas;
+  const AreaSet startSet = areas;
   RunRequest r;
   r.params = request.params;
   r.budget = request.budget;
   r.areasToAdd = request.areasToAdd;
   r.kind = request.byBudget && request.params.byCost ? RunKind::CoverageByBudget : RunKind::CoverageByNumber;
-  std::vector<CellMark> marks;
+  r.report = request.report;
+  std::vector<CellMark> marks = start;
   for (;;) {
-    a.run = runMainRun(s, x, r, areas, feedback, marks);
+    a.run = runMainRun(data, x, r, areas, feedback, marks);
     a.params = r.params;
     a.results += a.run.results;
     a.capacityReached = a.capacityReached || a.run.capacityReached;
@@ -949,7 +960,7 @@ CoverageOutcome runNearMaximumCoverage(const Session& s, const SelectionIndex& x
     ++r.params.goal;
     r.params.flexibilityMap = r.params.flexibilityPartial = r.params.mapAllFlexible = false;
     marks = a.run.marks;
-    areas = start;
+    areas = startSet;
   }
   a.seconds = watch.seconds();
   return a;

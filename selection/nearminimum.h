@@ -12,9 +12,12 @@
 #include <utility>
 #include <vector>
 
+#include "selection/report.h"
+#include "store/analysisdata.h"
 #include "store/notice.h"
 #include "store/progress.h"
-#include "store/session.h"
+#include "store/settings.h"
+#include "store/workspace.h"
 
 namespace zn {
 
@@ -54,6 +57,9 @@ struct RunRequest {
   int areasToAdd = 0;   // N of the coverage by number
   double budget = 0.0;  // B of the coverage by budget
   NearMinimumParams params;
+  // The header and unit names of the selection-rule summary ("long
+  // reports" only).
+  ReportContext report;
 };
 
 // The fields of one cell record a run writes.
@@ -88,13 +94,25 @@ struct RunOutcome {
 
 // The main run from `areas` (the seeds and any areas already chosen),
 // which it leaves holding the set: the rule, redundancy rejection,
-// exchanges, re-ordering, scores and the flexibility classes. The session
-// is read only; `start` gives the cell marks the run begins from (the
-// session's cells when empty). Nothing without an open datafile.
+// exchanges, re-ordering, scores and the flexibility classes.
+//
+// `data` gives the occurrences, the units' costs (cost optimisation, the
+// budget) and threats (re-ordering by threat), and the number of units
+// ranges are measured against; `x` is SelectionIndex(data) or an index of
+// the same data the caller keeps. `start` gives the marks of the unit
+// records (0 ... units + 1) the run begins from; records the run does not
+// clear keep them (all records start blank when empty). The outcome holds
+// the new marks, statuses and per-taxon fields for the caller to apply.
+// Nothing runs without data.
 struct SelectionIndex;
-RunOutcome runMainRun(const Session& s, const SelectionIndex& x, const RunRequest& request, AreaSet& areas,
+RunOutcome runMainRun(const AnalysisData& data, const SelectionIndex& x, const RunRequest& request, AreaSet& areas,
                       Feedback& feedback, const std::vector<CellMark>& start = {});
+// The same on the session's datafile, from its cells' marks, with the
+// session's report context where the request has none.
 RunOutcome runMainRun(const Session& s, const RunRequest& request, AreaSet& areas, Feedback& feedback);
+// The marks of the workspace's cell records, where a run on a datafile
+// starts from.
+std::vector<CellMark> cellMarks(const Workspace& ws);
 
 // The rule label written in the selection-rule summary for a rule code.
 std::string ruleLabel(int code, bool lastTieRandom);
@@ -119,6 +137,7 @@ struct CoverageRequest {
   // The first run's parameters: re-ordering by richness and goal 1 with the
   // options' other choices.
   NearMinimumParams params;
+  ReportContext report;  // for the selection-rule summaries
 };
 struct CoverageOutcome {
   RunOutcome run;            // the last run, whose set stands
@@ -127,8 +146,11 @@ struct CoverageOutcome {
   bool capacityReached = false;
   float seconds = 0.0f;
 };
-CoverageOutcome runNearMaximumCoverage(const Session& s, const SelectionIndex& x, const CoverageRequest& request,
-                                       AreaSet& areas, Feedback& feedback);
+// `data`, `x` and `start` as for runMainRun; later runs start from the
+// marks the run before left.
+CoverageOutcome runNearMaximumCoverage(const AnalysisData& data, const SelectionIndex& x,
+                                       const CoverageRequest& request, AreaSet& areas, Feedback& feedback,
+                                       const std::vector<CellMark>& start = {});
 
 struct NearMinimumRule {
   int goal = 1;                 // representations wanted per counted taxon

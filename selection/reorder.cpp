@@ -142,12 +142,18 @@ void reorderByGain(AreaSet& set, const SelectionIndex& x, const std::vector<doub
     if (!placed[i]) set.cells[q++] = rest[i];
 }
 
-void reorderByThreat(AreaSet& set, const Workspace& ws) {
+void reorderByThreat(AreaSet& set, const std::vector<double>& threat) {
   const int seeds = std::clamp(set.seedCount, 0, set.count());
-  const auto threat = [&](int a) {
-    return a >= 1 && a < static_cast<int>(ws.cells.size()) ? ws.cells[static_cast<std::size_t>(a)].threat : 0.0;
+  const auto of = [&](int a) {
+    return a >= 1 && a < static_cast<int>(threat.size()) ? threat[static_cast<std::size_t>(a)] : 0.0;
   };
-  std::stable_sort(set.cells.begin() + seeds, set.cells.end(), [&](int a, int b) { return threat(a) > threat(b); });
+  std::stable_sort(set.cells.begin() + seeds, set.cells.end(), [&](int a, int b) { return of(a) > of(b); });
+}
+
+void reorderByThreat(AreaSet& set, const Workspace& ws) {
+  std::vector<double> threat(ws.cells.size(), 0.0);
+  for (std::size_t n = 1; n < ws.cells.size(); ++n) threat[n] = ws.cells[n].threat;
+  reorderByThreat(set, threat);
 }
 
 }  // namespace zn

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "selection/selectionindex.h"
-#include "store/session.h"
+#include "store/workspace.h"
 
 namespace zn {
 
@@ -51,7 +51,10 @@ void reorderByGain(AreaSet& set, const SelectionIndex& x, const std::vector<doub
                    const std::vector<double>* costs);
 
 // "Re-order set by threat": the non-seed areas by decreasing threat, the
-// previous order kept among equals (the cells' threat values).
+// previous order kept among equals; `threat` is by unit (entry 0 unused),
+// a unit beyond it counting 0.
+void reorderByThreat(AreaSet& set, const std::vector<double>& threat);
+// The same with the cells' threat values.
 void reorderByThreat(AreaSet& set, const Workspace& ws);
 
 }  // namespace zn

@@ -7,6 +7,8 @@
 #include "measures/scores.h"
 #include "measures/titles.h"
 #include "selection/selectionindex.h"
+#include "store/datafile.h"
+#include "store/session.h"
 #include "store/text.h"
 
 namespace zn {
@@ -24,10 +26,6 @@ const char* kindWord(int kind) {
 
 const char* plural(int goal) { return goal > 1 ? "s" : ""; }
 
-bool reorderedByRichnessOrRarity(const Settings& st) {
-  return st.reordering == Reordering::kByRichness || st.reordering == Reordering::kByRarity;
-}
-
 double percentOf(double value, double base) { return base > 0.0 ? value * 100.0 / base : 0.0; }
 
 std::string gridTypeName(const Session& s) {
@@ -36,32 +34,47 @@ std::string gridTypeName(const Session& s) {
   return k >= 0 && k < static_cast<int>(types.size()) ? types[static_cast<std::size_t>(k)].name : std::string();
 }
 
-std::string seedLine(const Session& s) {
-  const int seeds = s.areas.seedCount;
-  if (seeds <= 0) return "";
-  if (s.map.measureCode == kCodeHotspots) return strprintf("  includes %d areas seeding analysis at start\n", seeds);
-  return strprintf(
-      "  includes %d areas seeding analysis at start\n"
-      "  (seed areas not tested for redundancy, flexibility or re-ordered)\n",
-      seeds);
-}
-
 std::string dataLine(const Session& s) {
   const std::string group =
       s.ws.groupCode.empty() ? std::string("all subgroups, ") : strprintf("subgroup %s, ", s.ws.groupCode.c_str());
   return strprintf("(%sdata level %d and above)", group.c_str(), s.settings.excludedLevel + 1);
 }
 
-std::string rejectionNote(const Session& s, const ReportFacts& f) {
-  const MeasureCode code = s.map.measureCode;
-  const bool rejecting =
-      (code == kCodeGreedy && s.settings.greedyRejectRedundant != Flag::kOff) ||
-      ((code == kCodeNearMinimum || code == kCodeNearMaximumCoverage) && s.settings.rejectRedundant != Flag::kOff);
-  return rejecting ? strprintf(",\n  %d within-set redundant areas rejected", f.rejected) : "";
+// One report's inputs, passed to its sections together.
+struct In {
+  const AnalysisData& a;
+  const SelectionIndex& x;
+  const AreaSet& set;
+  const ReportContext& ctx;
+  const ReportOptions& o;
+  const ReportFacts& f;
+  const Occurrences& records;
+
+  int seeds() const { return std::clamp(set.seedCount, 0, set.count()); }
+  double cost(int n) const { return n >= 0 && n <= a.units() ? a.unitCost(n) : 0.0; }
+  const std::string& taxonName(int t) const {
+    static const std::string none;
+    const auto& taxa = a.data->taxa;
+    return t >= 0 && t < static_cast<int>(taxa.size()) ? taxa[static_cast<std::size_t>(t)].name : none;
+  }
+};
+
+bool reorderedByRichnessOrRarity(const ReportOptions& o) {
+  return o.reordering == Reordering::kByRichness || o.reordering == Reordering::kByRarity;
 }
 
-double cellCost(const Session& s, int n) {
-  return n >= 0 && n < static_cast<int>(s.ws.cells.size()) ? s.ws.cells[static_cast<std::size_t>(n)].cost : 0.0;
+std::string seedLine(const In& in) {
+  const int seeds = in.set.seedCount;
+  if (seeds <= 0) return "";
+  if (in.o.code == kCodeHotspots) return strprintf("  includes %d areas seeding analysis at start\n", seeds);
+  return strprintf(
+      "  includes %d areas seeding analysis at start\n"
+      "  (seed areas not tested for redundancy, flexibility or re-ordered)\n",
+      seeds);
+}
+
+std::string rejectionNote(const In& in) {
+  return in.o.rejecting ? strprintf(",\n  %d within-set redundant areas rejected", in.f.rejected) : "";
 }
 
 // The per-area sums of the summary: taxa present, taxa new in set order.
@@ -89,11 +102,12 @@ std::vector<AreaSums> areaSums(const SelectionIndex& x, const std::vector<int>& 
   return out;
 }
 
-// Cells other than the area that hold every taxon whose sole area it is;
+// Units other than the area that hold every taxon whose sole area it is;
 // with cost optimisation only those costing no more than the area.
-// `held` receives the number of those taxa (the largest count of any cell).
-std::vector<int> fullyFlexibleAlternatives(const Session& s, const SelectionIndex& x,
-                                           const std::vector<std::vector<int>>& soleTaxa, int area, int& held) {
+// `held` receives the number of those taxa (the largest count of any unit).
+std::vector<int> fullyFlexibleAlternatives(const In& in, const std::vector<std::vector<int>>& soleTaxa, int area,
+                                           int& held) {
+  const SelectionIndex& x = in.x;
   std::vector<int> out;
   held = 0;
   if (!x.valid(area) || soleTaxa[static_cast<std::size_t>(area)].empty()) return out;
@@ -104,33 +118,32 @@ std::vector<int> fullyFlexibleAlternatives(const Session& s, const SelectionInde
       if (n <= x.cells) m = std::max(m, ++count[static_cast<std::size_t>(n)]);
   held = m;
   if (m == 0) return out;
-  const bool byCost = s.settings.optimiseByCost != Flag::kOff;
   for (int n = 1; n <= x.cells; ++n)
-    if (n != area && count[static_cast<std::size_t>(n)] == m && (!byCost || cellCost(s, n) <= cellCost(s, area)))
+    if (n != area && count[static_cast<std::size_t>(n)] == m && (!in.o.byCost || in.cost(n) <= in.cost(area)))
       out.push_back(n);
   return out;
 }
 
-std::string randomReport(const Session& s, const ReportFacts& f, const SelectionIndex& x) {
-  const RandomSetStats& r = *f.random;
-  const bool twoTailed = s.settings.twoTailed != Tails::kSingle;
+std::string randomReport(const In& in) {
+  const RandomSetStats& r = *in.f.random;
+  const bool twoTailed = in.o.twoTailed;
   std::string out = strprintf(
       "\n  PRIORITY-AREAS ANALYSIS: %s\n%s  %s in %.1f seconds%s.\n\n  Representation summary by area sequence\n\n"
       "  Choices                   Mean taxon richness,   median %% %s\n",
-      analysisTitle(s, f).c_str(), seedLine(s).c_str(), dataLine(s).c_str(), f.seconds, rejectionNote(s, f).c_str(),
-      kindWord(static_cast<int>(s.settings.hotspotKind)));
+      in.ctx.title.c_str(), seedLine(in).c_str(), in.ctx.dataLine.c_str(), in.f.seconds, rejectionNote(in).c_str(),
+      kindWord(static_cast<int>(in.o.hotspotKind)));
   out += twoTailed ? "  step  area                abs     inc     cum    inc %   cum %  lower 2.5% upper 2.5%\n\n"
                    : "  step  area                abs     inc     cum    inc %   cum %  upper 5% (single tail)\n\n";
-  const AreaSet& set = s.areas;
-  const int seeds = std::clamp(set.seedCount, 0, set.count());
-  const std::vector<AreaSums> sums = areaSums(x, set.cells, static_cast<std::size_t>(seeds));
+  const AreaSet& set = in.set;
+  const int seeds = in.seeds();
+  const std::vector<AreaSums> sums = areaSums(in.x, set.cells, static_cast<std::size_t>(seeds));
   int cum = 0;
   for (int p = 1; p <= seeds; ++p) {
     const int n = set.cells[static_cast<std::size_t>(p - 1)];
     const AreaSums& a = sums[static_cast<std::size_t>(p - 1)];
     cum += a.inc;
-    out += strprintf("%6d%5d %-12s%5d%8d%8d%#11.2f%#8.2f       -\n", p, n, reportLocationName(s, n).c_str(), a.abs,
-                     a.inc, cum, percentOf(a.inc, r.total), percentOf(cum, r.total));
+    out += strprintf("%6d%5d %-12s%5d%8d%8d%#11.2f%#8.2f       -\n", p, n, in.ctx.name(n).c_str(), a.abs, a.inc, cum,
+                     percentOf(a.inc, r.total), percentOf(cum, r.total));
   }
   out += kDotted;
   const double seedPercent = percentOf(cum, r.total);
@@ -161,33 +174,32 @@ std::string randomReport(const Session& s, const ReportFacts& f, const Selection
 
 // The summary by area sequence: its heading, one line per area of the set
 // and, for the coverage set, what the near-minimum set would have been.
-void writeAreaSummary(std::string& out, const Session& s, const ReportFacts& f, const SelectionIndex& x, double base) {
-  const Settings& st = s.settings;
-  const AreaSet& set = s.areas;
-  const MeasureCode code = s.map.measureCode;
+void writeAreaSummary(std::string& out, const In& in, double base) {
+  const ReportOptions& o = in.o;
+  const AreaSet& set = in.set;
+  const MeasureCode code = o.code;
   const int count = set.count();
-  const int seeds = std::clamp(set.seedCount, 0, count);
-  const bool costData = s.costPresent;
-  out += strprintf(st.longReports != Flag::kOff
-                       ? "\n  %s\n%s  %s in %.1f seconds%s.\n\n  Representation summary by area sequence\n\n"
-                         "  Choices                        Taxon richness\n"
-                       : "\n  PRIORITY-AREAS ANALYSIS: %s\n%s  %s in %.1f seconds%s.\n\n"
-                         "  Representation summary by area sequence\n\n"
-                         "  Choices                        Taxon richness\n",
-                   analysisTitle(s, f).c_str(), seedLine(s).c_str(), dataLine(s).c_str(), f.seconds,
-                   rejectionNote(s, f).c_str());
+  const int seeds = in.seeds();
+  const bool costData = o.costData;
+  out += strprintf(o.longReports ? "\n  %s\n%s  %s in %.1f seconds%s.\n\n  Representation summary by area sequence\n\n"
+                                   "  Choices                        Taxon richness\n"
+                                 : "\n  PRIORITY-AREAS ANALYSIS: %s\n%s  %s in %.1f seconds%s.\n\n"
+                                   "  Representation summary by area sequence\n\n"
+                                   "  Choices                        Taxon richness\n",
+                   in.ctx.title.c_str(), seedLine(in).c_str(), in.ctx.dataLine.c_str(), in.f.seconds,
+                   rejectionNote(in).c_str());
   out += costData ? "  step  area                     abs  inc  cum  inc %  cum %  cost\n\n"
                   : "  step  area                     abs  inc  cum  inc %  cum %\n\n";
-  const std::vector<AreaSums> sums = areaSums(x, set.cells, set.cells.size());
+  const std::vector<AreaSums> sums = areaSums(in.x, set.cells, set.cells.size());
   int cum = 0;
   double runningCost = 0.0;
   for (int i = 1; i <= count; ++i) {
     const int n = set.cells[static_cast<std::size_t>(i - 1)];
     const AreaSums& a = sums[static_cast<std::size_t>(i - 1)];
     cum += a.inc;
-    const std::string name = reportLocationName(s, n);
+    const std::string name = in.ctx.name(n);
     if (costData && i > seeds) {
-      runningCost += cellCost(s, n);
+      runningCost += in.cost(n);
       out += strprintf("%6d%6d  %-16s%5d%5d%5d%#7.2f%#7.2f  %-11.0f\n", i, n, name.c_str(), a.abs, a.inc, cum,
                        percentOf(a.inc, base), percentOf(cum, base), runningCost);
     } else {
@@ -197,8 +209,9 @@ void writeAreaSummary(std::string& out, const Session& s, const ReportFacts& f, 
     if (i == seeds && code > kCodeRareQuartile) out += kDotted;
   }
   if (code != kCodeNearMaximumCoverage) return;
-  const int goal = st.nearMinimumGoal;
-  const std::string c = st.optimiseByCost != Flag::kOff ? strprintf(", cost %.0f", f.fullCost) : std::string();
+  const int goal = o.goal;
+  const ReportFacts& f = in.f;
+  const std::string c = o.byCost ? strprintf(", cost %.0f", f.fullCost) : std::string();
   if (seeds > 0) {
     if (goal > 1)
       out += strprintf("\n  (near-minimum set for %d reps would be %d+%d=%d areas%s)\n", goal, seeds, f.fullSize,
@@ -221,46 +234,48 @@ struct Flexibility {
   std::vector<int> held;      // per non-seed area, the taxa its alternatives hold
 };
 
-Flexibility flexibility(const Session& s) {
-  const Settings& st = s.settings;
-  const MeasureCode code = s.map.measureCode;
-  const bool flexible = st.flexibilityMap != Flag::kOff && reorderedByRichnessOrRarity(st) && st.nearMinimumGoal == 1;
+Flexibility flexibility(const ReportOptions& o) {
+  const MeasureCode code = o.code;
+  const bool flexible = o.flexibilityMap && reorderedByRichnessOrRarity(o) && o.goal == 1;
   Flexibility fx;
   fx.essential = flexible && code == kCodeNearMinimum;
   fx.alternatives = flexible && (code == kCodeNearMinimum || code == kCodeNearMaximumCoverage);
   return fx;
 }
 
+int soleAreaOf(const In& in, int t) {
+  const auto& sole = in.o.soleArea;
+  return t >= 0 && t < static_cast<int>(sole.size()) ? sole[static_cast<std::size_t>(t)] : 0;
+}
+
 // The fully flexible alternatives of each non-seed area, by the taxa whose
 // sole area it is.
-void findAlternatives(const Session& s, const SelectionIndex& x, Report& rep, Flexibility& fx) {
-  const CardStore& cards = s.ws.cards;
-  const AreaSet& set = s.areas;
+void findAlternatives(const In& in, Report& rep, Flexibility& fx) {
+  const SelectionIndex& x = in.x;
+  const AreaSet& set = in.set;
   const int count = set.count();
-  const int seeds = std::clamp(set.seedCount, 0, count);
+  const int seeds = in.seeds();
   std::vector<std::vector<int>> soleTaxa(static_cast<std::size_t>(x.cells) + 1);
   for (int t = 0; t < x.ix.taxa; ++t) {
-    const int a = cards.field(t, cards.layout->soleArea);
+    const int a = soleAreaOf(in, t);
     if (x.valid(a)) soleTaxa[static_cast<std::size_t>(a)].push_back(t);
   }
   for (int p = seeds + 1; p <= count; ++p) {
     int m = 0;
-    rep.alternatives.push_back(
-        fullyFlexibleAlternatives(s, x, soleTaxa, set.cells[static_cast<std::size_t>(p - 1)], m));
+    rep.alternatives.push_back(fullyFlexibleAlternatives(in, soleTaxa, set.cells[static_cast<std::size_t>(p - 1)], m));
     fx.held.push_back(m);
   }
 }
 
 // The taxa of each area in set order, with the alternatives of the areas
 // that hold goal-essential taxa.
-void writeTaxaByArea(std::string& out, const Session& s, const SelectionIndex& x, const Report& rep,
-                     const Flexibility& fx) {
-  const CardStore& cards = s.ws.cards;
-  const AreaSet& set = s.areas;
+void writeTaxaByArea(std::string& out, const In& in, const Report& rep, const Flexibility& fx) {
+  const SelectionIndex& x = in.x;
+  const AreaSet& set = in.set;
   const int count = set.count();
-  const int seeds = std::clamp(set.seedCount, 0, count);
-  const bool costData = s.costPresent;
-  const bool quantitative = s.ws.datafile.quantitative;
+  const int seeds = in.seeds();
+  const bool costData = in.o.costData;
+  const bool quantitative = in.a.quantitative;
   const bool essential = fx.essential;
   out += "\n\n\n  Representation of taxa by area sequence\n\n";
   out += essential ? "  data class   taxon name   -- range size (goal-essential taxa only)\n\n"
@@ -268,18 +283,20 @@ void writeTaxaByArea(std::string& out, const Session& s, const SelectionIndex& x
   for (int i = 1; i <= count; ++i) {
     const int n = set.cells[static_cast<std::size_t>(i - 1)];
     bool first = true;
-    if (x.valid(n))
-      for (int t = 0; t < x.ix.taxa; ++t) {
-        const int level = cards.level(t, n);
-        if (level == 0) continue;
+    if (x.valid(n) && n <= in.records.units) {
+      const auto taxa = in.records.taxaIn(n);
+      int k = 0;
+      for (int t : taxa) {
+        const int level = in.records.hasAmounts() ? static_cast<int>(in.records.amountsIn(n)[k++]) : 1;
+        if (level == 0 || t >= x.ix.taxa) continue;
         if (first) {
           first = false;
-          const std::string name = reportLocationName(s, n);
-          out += costData ? strprintf("\n  step %d area %d (cost %-.0f):  %s\n", i, n, cellCost(s, n), name.c_str())
+          const std::string name = in.ctx.name(n);
+          out += costData ? strprintf("\n  step %d area %d (cost %-.0f):  %s\n", i, n, in.cost(n), name.c_str())
                           : strprintf("\n  step %d area %d:  %s\n", i, n, name.c_str());
         }
-        const std::string taxon = displayName(cards.name(t));
-        const bool mark = essential && cards.field(t, cards.layout->soleArea) == n;
+        const std::string taxon = displayName(in.taxonName(t));
+        const bool mark = essential && soleAreaOf(in, t) == n;
         if (quantitative) {
           out += mark ? strprintf("%5.2f * %-30s -- %d\n", level * 0.01, taxon.c_str(), x.range(t))
                       : strprintf("%5.2f   %-30s\n", level * 0.01, taxon.c_str());
@@ -289,6 +306,7 @@ void writeTaxaByArea(std::string& out, const Session& s, const SelectionIndex& x
                       : strprintf("   %c   %-30s\n", digit, taxon.c_str());
         }
       }
+    }
     if (!essential || i <= seeds) continue;
     const std::vector<int>& alt = rep.alternatives[static_cast<std::size_t>(i - seeds - 1)];
     if (alt.empty()) continue;
@@ -296,8 +314,8 @@ void writeTaxaByArea(std::string& out, const Session& s, const SelectionIndex& x
     out += m == 1 ? std::string("   alternative fully flexible areas (1 taxon):\n")
                   : strprintf("   alternative fully flexible areas (%d taxa):\n", m);
     for (int c : alt) {
-      const std::string name = reportLocationName(s, c);
-      out += costData ? strprintf(" %5d %-.2f %-30s\n", c, cellCost(s, c), name.c_str())
+      const std::string name = in.ctx.name(c);
+      out += costData ? strprintf(" %5d %-.2f %-30s\n", c, in.cost(c), name.c_str())
                       : strprintf(" %5d     %-30s\n", c, name.c_str());
     }
   }
@@ -305,11 +323,11 @@ void writeTaxaByArea(std::string& out, const Session& s, const SelectionIndex& x
 
 // The selected areas with their alternatives (long reports) and the number
 // of alternative sets they make.
-void writeAlternatives(std::string& out, const Session& s, Report& rep) {
-  const AreaSet& set = s.areas;
+void writeAlternatives(std::string& out, const In& in, Report& rep) {
+  const AreaSet& set = in.set;
   const int count = set.count();
-  const int seeds = std::clamp(set.seedCount, 0, count);
-  if (s.settings.longReports != Flag::kOff) {
+  const int seeds = in.seeds();
+  if (in.o.longReports) {
     out += "\n\n   Selected area numbers and fully flexible alternatives:\n\n";
     for (int p = seeds + 1; p <= count; ++p) {
       out += strprintf(" %d", set.cells[static_cast<std::size_t>(p - 1)]);
@@ -325,34 +343,43 @@ void writeAlternatives(std::string& out, const Session& s, Report& rep) {
 
 // Each counted taxon in taxonomic order: its records and representations,
 // and for quantities its highest and combined probability within the set.
-void writeTaxonTable(std::string& out, const Session& s, const SelectionIndex& x, const std::vector<int>& reps) {
-  const CardStore& cards = s.ws.cards;
-  const AreaSet& set = s.areas;
-  const bool quantitative = s.ws.datafile.quantitative;
+void writeTaxonTable(std::string& out, const In& in, const std::vector<int>& reps) {
+  const SelectionIndex& x = in.x;
+  const bool quantitative = in.a.quantitative;
   out += quantitative ? "\n\n\n  Representation by taxon (in taxonomic order)\n\n"
                         "  Taxon                                                Within-set probability\n"
                         "    no.  name                            recs. reps.   max    combined\n\n"
                       : "\n\n\n  Representation by taxon (in taxonomic order)\n\n  Taxon\n"
                         "    no.  name                            recs. reps.\n\n";
+  // Per taxon, its highest level in the set and the chance it is absent
+  // from every area, over the areas in set order.
+  std::vector<int> highest;
+  std::vector<double> absent;
+  if (quantitative) {
+    highest.assign(static_cast<std::size_t>(x.ix.taxa), 0);
+    absent.assign(static_cast<std::size_t>(x.ix.taxa), 1.0);
+    for (int a : in.set.cells) {
+      if (!x.valid(a) || a > in.records.units) continue;
+      int k = 0;
+      for (int t : in.records.taxaIn(a)) {
+        const int level = in.records.hasAmounts() ? static_cast<int>(in.records.amountsIn(a)[k++]) : 1;
+        if (t >= x.ix.taxa || level == 0) continue;
+        highest[static_cast<std::size_t>(t)] = std::max(highest[static_cast<std::size_t>(t)], level);
+        absent[static_cast<std::size_t>(t)] *= (100 - level) * 0.01;
+      }
+    }
+  }
   int number = 0;
   for (int t = 0; t < x.ix.taxa; ++t) {
     if (!x.counts(t)) continue;
-    const std::string taxon = displayName(cards.name(t));
+    const std::string taxon = displayName(in.taxonName(t));
     const int r = reps[static_cast<std::size_t>(t)];
     if (!quantitative) {
       out += strprintf("%6d   %-30s%6d%6d\n", ++number, taxon.c_str(), x.range(t), r);
       continue;
     }
-    int highest = 0;
-    double absent = 1.0;
-    for (int a : set.cells)
-      if (x.valid(a)) {
-        const int level = cards.level(t, a);
-        highest = std::max(highest, level);
-        absent *= (100 - level) * 0.01;
-      }
-    out += strprintf("%6d   %-30s%6d%6d %7.2f%7.2f\n", ++number, taxon.c_str(), x.range(t), r, highest * 0.01,
-                     1.0 - absent);
+    out += strprintf("%6d   %-30s%6d%6d %7.2f%7.2f\n", ++number, taxon.c_str(), x.range(t), r,
+                     highest[static_cast<std::size_t>(t)] * 0.01, 1.0 - absent[static_cast<std::size_t>(t)]);
   }
 }
 
@@ -365,6 +392,15 @@ std::string reportLocationName(const Session& s, int cell) {
 }
 
 std::string reportDataLine(const Session& s) { return dataLine(s); }
+
+ReportContext reportContext(const Session& s, const ReportFacts& facts) {
+  ReportContext c;
+  c.header = resultsFileHeader(s);
+  c.dataLine = dataLine(s);
+  c.title = analysisTitle(s, facts);
+  c.unitName = [&s](int n) { return reportLocationName(s, n); };
+  return c;
+}
 
 std::string resultsFileHeader(const Session& s) {
   return strprintf(" Map grid: %s.\n Database: %s.\n", gridTypeName(s).c_str(), s.ws.datafile.title.c_str()) +
@@ -433,46 +469,80 @@ std::string analysisTitle(const Session& s, const ReportFacts& f) {
   }
 }
 
+ReportOptions reportOptions(const Session& s) {
+  const Settings& st = s.settings;
+  ReportOptions o;
+  o.code = s.map.measureCode;
+  o.longReports = st.longReports != Flag::kOff;
+  o.byCost = st.optimiseByCost != Flag::kOff;
+  o.costData = s.costPresent;
+  o.flexibilityMap = st.flexibilityMap != Flag::kOff;
+  o.twoTailed = st.twoTailed != Tails::kSingle;
+  o.baseOnPresent = st.baseOnPresent != Flag::kOff;
+  o.rejecting =
+      (o.code == kCodeGreedy && st.greedyRejectRedundant != Flag::kOff) ||
+      ((o.code == kCodeNearMinimum || o.code == kCodeNearMaximumCoverage) && st.rejectRedundant != Flag::kOff);
+  o.reordering = st.reordering;
+  o.goal = st.nearMinimumGoal;
+  o.hotspotKind = st.hotspotKind;
+  const CardStore& cards = s.ws.cards;
+  const int taxa = std::max(0, std::min(s.ws.taxaCount, cards.slots()));
+  o.soleArea.resize(static_cast<std::size_t>(taxa));
+  for (int t = 0; t < taxa; ++t) o.soleArea[static_cast<std::size_t>(t)] = cards.field(t, cards.layout->soleArea);
+  // The sections that print data levels read every record, those at or
+  // below the excluded level too.
+  if (o.longReports || (o.code == kCodeRepresentation && s.ws.datafile.quantitative)) {
+    const std::shared_ptr<const Dataset> all = datasetOfDatafile(s.ws);
+    o.records = std::shared_ptr<const Occurrences>(all, &all->occurrences);
+  }
+  return o;
+}
+
 Report representationReport(const Session& s, const ReportFacts& f) {
   if (!s.ws.datafile.opened) return {};
   return representationReport(s, f, SelectionIndex(s));
 }
 
 Report representationReport(const Session& s, const ReportFacts& f, const SelectionIndex& x) {
+  if (!s.ws.datafile.opened) return {};
+  return representationReport(analysisData(s), x, s.areas, reportContext(s, f), reportOptions(s), f);
+}
+
+Report representationReport(const AnalysisData& data, const SelectionIndex& x, const AreaSet& set,
+                            const ReportContext& context, const ReportOptions& options, const ReportFacts& f) {
   Report rep;
-  const MeasureCode code = s.map.measureCode;
-  const AreaSet& set = s.areas;
+  const MeasureCode code = options.code;
   const bool random = code == kCodeRandomSets && f.random;
   const bool command = code == kCodeRepresentation;
-  if (!s.ws.datafile.opened) return rep;
+  if (!data.data) return rep;
   if (set.empty() && !random && !command && !f.manualDialogOpen) return rep;
-  const Settings& st = s.settings;
-  const bool longReports = st.longReports != Flag::kOff;
+  const In in{data, x, set, context, options, f, options.records ? *options.records : data.occ()};
+  const bool longReports = options.longReports;
   std::string& out = rep.text;
-  if (!longReports || code == kCodeNearMaximumCoverage) out += resultsFileHeader(s);
+  if (!longReports || code == kCodeNearMaximumCoverage) out += context.header;
   if (random) {
-    out += randomReport(s, f, x);
+    out += randomReport(in);
     return rep;
   }
 
-  const double base = st.baseOnPresent != Flag::kOff ? s.ws.counters.taxaWithRecords : s.ws.counters.includedTaxa;
+  const double base = options.baseOnPresent ? data.totals.taxaWithRecords : data.totals.includedTaxa;
   rep.reps = x.presences(set.cells);
   const std::vector<int>& reps = rep.reps;
 
   if (longReports || !command) {
-    writeAreaSummary(out, s, f, x, base);
+    writeAreaSummary(out, in, base);
     if (f.manualDialogOpen || code == kCodeReorderedByRichness) {
       out += std::string("\n") + f.summaryClosing + kClosing;
       return rep;
     }
   }
-  Flexibility fx = flexibility(s);
-  if (fx.alternatives) findAlternatives(s, x, rep, fx);
-  if (longReports) writeTaxaByArea(out, s, x, rep, fx);
-  if (fx.alternatives) writeAlternatives(out, s, rep);
+  Flexibility fx = flexibility(options);
+  if (fx.alternatives) findAlternatives(in, rep, fx);
+  if (longReports) writeTaxaByArea(out, in, rep, fx);
+  if (fx.alternatives) writeAlternatives(out, in, rep);
   if (longReports || command) {
     if (command && !longReports) out += strprintf("\n  %d areas selected.", set.count());
-    writeTaxonTable(out, s, x, reps);
+    writeTaxonTable(out, in, reps);
   }
   out += kClosing;
   return rep;

@@ -11,12 +11,32 @@
 // its reps in the cards.
 #pragma once
 
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
-#include "store/session.h"
+#include "store/analysisdata.h"
+#include "store/measurecode.h"
+#include "store/settings.h"
 
 namespace zn {
+
+struct Session;
+struct SelectionIndex;
+class CardStore;
+
+// What a RESULTS text names that the data do not hold, filled by whoever
+// holds them: for a datafile the session (reportContext), for a project its
+// own header and unit names.
+struct ReportContext {
+  std::string header;    // " Map grid: ..." and " Database: ..." with the rule under them
+  std::string dataLine;  // "(all subgroups, data level 1 and above)": which data were counted
+  std::string title;     // the analysis title
+  // A unit's location name as a report prints it (none when unset).
+  std::function<std::string(int)> unitName;
+  std::string name(int unit) const { return unitName ? unitName(unit) : std::string(); }
+};
 
 // The per-step results of random sets (steps 1 ... areas; index 0 unused).
 struct RandomSetStats {
@@ -55,11 +75,41 @@ struct Report {
   std::vector<int> reps;
 };
 
+// What the report is asked for: the analysis it reports on and the options
+// that shape its sections.
+struct ReportOptions {
+  MeasureCode code = kCodeNone;  // the analysis: its title, seed line and sections
+  bool longReports = false;      // the taxa by area, the alternatives' list, the taxon table
+  bool byCost = false;           // cost optimisation was chosen
+  bool costData = false;         // costs are present: a cost column
+  bool flexibilityMap = false;
+  bool twoTailed = true;      // random sets' bounds
+  bool baseOnPresent = true;  // percentages of the taxa with records, else of the counted taxa
+  bool rejecting = false;     // the analysis rejects redundant areas: their number is given
+  Reordering reordering = Reordering::kNone;
+  int goal = 1;  // the near-minimum goal
+  HotspotKind hotspotKind = HotspotKind::kRichness;
+  // Each taxon's sole area in the set (0: none), for the flexibility sections.
+  std::vector<int> soleArea;
+  // Every record with its data level as amount, for the taxa by area and
+  // the within-set probabilities; the analysis data's occurrences when unset.
+  std::shared_ptr<const Occurrences> records;
+};
+
+// The report on `set` over `data` (x = SelectionIndex(data) or the caller's
+// index of the same data), with the header, data line, title and unit names
+// of `context`. Nothing without data, and nothing for an empty set unless
+// the facts or the analysis ask for it.
+Report representationReport(const AnalysisData& data, const SelectionIndex& x, const AreaSet& set,
+                            const ReportContext& context, const ReportOptions& options, const ReportFacts& facts);
+
+// The options of the session's map and settings, with the cards' sole areas.
+ReportOptions reportOptions(const Session& s);
+
 // The report for the analysis named by the map's measure code.
 Report representationReport(const Session& s, const ReportFacts& facts);
 // The same with the presence index the analysis already holds, built from
 // the same session data and settings; saves building it again.
-struct SelectionIndex;
 Report representationReport(const Session& s, const ReportFacts& facts, const SelectionIndex& index);
 
 // Writes each taxon's representation count into its card.
@@ -71,5 +121,7 @@ std::string analysisTitle(const Session& s, const ReportFacts& facts);
 std::string reportLocationName(const Session& s, int cell);  // at most 17 characters
 // "(all subgroups, data level 1 and above)": which data a report counted.
 std::string reportDataLine(const Session& s);
+// The header, data line, analysis title and location names of the session.
+ReportContext reportContext(const Session& s, const ReportFacts& facts = {});
 
 }  // namespace zn

@@ -1,7 +1,8 @@
 // Who is present where, for the near-minimum family of analyses: the
-// presence lists under the excluded data level, which taxa pass the group
-// code, and small helpers over an area list. The presence lists are those
-// of the dataset the last recount kept, while they still hold.
+// occurrence lists of the run's data (above the excluded data level for a
+// datafile), which taxa pass the group code, and small helpers over an area
+// list. Built from an AnalysisData, so a datafile and a project of any size
+// give it alike.
 #pragma once
 
 #include <algorithm>
@@ -9,22 +10,27 @@
 #include <vector>
 
 #include "measures/presence.h"
-#include "store/session.h"
+#include "store/analysisdata.h"
 
 namespace zn {
 
 struct SelectionIndex {
-  explicit SelectionIndex(const Session& s)
-      : held(presenceIndex(s.ws, s.settings.excludedLevel)),
+  // The lists of `a`'s dataset, which the index shares (it outlives `a`);
+  // the units it counts are those the grid measures ranges against.
+  explicit SelectionIndex(const AnalysisData& a)
+      : held(a.data, &a.data->occurrences),
         ix(*held),
-        cells(std::min(ix.units, static_cast<int>(s.ws.cells.size()) - 2)) {
-    included.assign(static_cast<std::size_t>(ix.taxa), 0);
-    for (int t = 0; t < ix.taxa; ++t) included[static_cast<std::size_t>(t)] = s.ws.passesGroup(t) ? 1 : 0;
+        cells(a.gridUnits > 0 ? std::min(ix.units, a.gridUnits) : ix.units),
+        included(a.inGroup) {
+    included.resize(static_cast<std::size_t>(ix.taxa), 0);
   }
+  // The session's datafile, for callers that hold a session: its
+  // analysisData(), counting no more units than the workspace has cells.
+  explicit SelectionIndex(const Session& s);
 
   std::shared_ptr<const PresenceIndex> held;
   const PresenceIndex& ix;
-  int cells = 0;               // cells with both a record and data levels
+  int cells = 0;               // units with both a record and data levels
   std::vector<char> included;  // passes the group code
 
   bool valid(int cell) const { return cell >= 1 && cell <= cells; }

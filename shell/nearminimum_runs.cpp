@@ -79,7 +79,9 @@ RunOutcome nearMinimumRun(Session& s, const SelectionEnv& env) {
   if (!s.ws.datafile.opened) return {};
   RunRequest r;
   r.params = nearMinimumOptions(s, env);
-  const RunOutcome run = runMainRun(s, r, s.areas, s.progress);
+  r.report = reportContext(s);
+  const AnalysisData data = analysisData(s);
+  const RunOutcome run = runMainRun(data, SelectionIndex(data), r, s.areas, s.progress, cellMarks(s.ws));
   applyMainRun(s, run);
   finishMeasure(s, largestScore(s));
   return run;
@@ -90,10 +92,12 @@ AnalysisOutcome runNearMinimumSet(Session& s, const SelectionEnv& env) {
   setMeasureCode(s, kCodeNearMinimum);
   RunRequest r;
   r.params = nearMinimumOptions(s, env);
+  r.report = reportContext(s);
   // One index serves the run and its report: the run changes no level,
   // group code or setting it is built from.
-  const SelectionIndex x(s);
-  const RunOutcome run = runMainRun(s, x, r, s.areas, s.progress);
+  const AnalysisData data = analysisData(s);
+  const SelectionIndex x(data);
+  const RunOutcome run = runMainRun(data, x, r, s.areas, s.progress, cellMarks(s.ws));
   ReportFacts f;
   f.seconds = run.seconds;
   return applyWithReport(s, run, run.results, run.capacityReached, f, x);
@@ -111,8 +115,10 @@ AnalysisOutcome runNearMaximumCoverage(Session& s, bool byBudget, int areasToAdd
   r.areasToAdd = areasToAdd;
   r.budget = budget;
   r.params = nearMinimumOptions(s, env);
-  const SelectionIndex x(s);
-  const CoverageOutcome c = runNearMaximumCoverage(s, x, r, s.areas, s.progress);
+  r.report = reportContext(s);
+  const AnalysisData data = analysisData(s);
+  const SelectionIndex x(data);
+  const CoverageOutcome c = runNearMaximumCoverage(data, x, r, s.areas, s.progress, cellMarks(s.ws));
   keepNearMinimumParams(s.settings, c.params);
   ReportFacts f;
   f.seconds = c.seconds;

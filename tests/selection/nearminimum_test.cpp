@@ -3,6 +3,7 @@
 #include <map>
 
 #include "selection/nearminimum.h"
+#include "selection/selectionindex.h"
 #include "shell/nearminimum_runs.h"
 #include "store/random.h"
 #include "tests/selection/priority_fixture.h"
@@ -317,6 +318,77 @@ TEST(NearMinimum, PartialFlexibleMapScoresTheOtherCellsOfSoleTaxa) {
   EXPECT_EQ(d.cell(50).score, 2.0);
   EXPECT_EQ(d.cell(60).score, 2.0);  // T5, sole area 10
   EXPECT_EQ(d.cell(10).score, 4.0);
+}
+
+// The run reads only its AnalysisData: the taxa, costs and threats given as
+// a bare dataset of the grid's units, with no session, give the set, marks
+// and per-taxon fields the datafile gives.
+TEST(NearMinimum, BareDatasetGivesTheDatafilesRun) {
+  std::vector<TaxonSpec> taxa = caseA();
+  for (const TaxonSpec& t : twoForOne(true)) taxa.push_back(t);
+  const std::vector<std::pair<int, double>> costs{{10, 4.0}, {30, 3.0}, {5, 0.5}, {50, 0.25}};
+  const std::map<int, double> threats{{20, 2.0}, {50, 9.0}, {5, 1.0}};
+  struct Case {
+    const char* name;
+    int goal;
+    Reordering reordering;
+    bool byCost;
+  };
+  const Case cases[] = {{"richness", 1, Reordering::kByRichness, false},
+                        {"cost", 1, Reordering::kByRichness, true},
+                        {"threat", 1, Reordering::kByThreat, false},
+                        {"goal 2", 2, Reordering::kNone, true}};
+  std::map<std::string, std::vector<int>> sets;
+  for (const Case& c : cases) {
+    Priority d(taxa);
+    d.costs(costs);
+    for (auto [n, v] : threats) d.cell(n).threat = v;
+    RunRequest r;
+    r.params = nearMinimumParams(d.s.settings, true, {true, std::nullopt});
+    r.params.goal = c.goal;
+    r.params.reordering = c.reordering;
+    r.params.byCost = c.byCost;
+    r.params.rejectRedundant = true;
+    AreaSet fromFile;
+    const RunOutcome file = runMainRun(d.s, r, fromFile, d.s.progress);
+
+    const int units = d.s.ws.geo.cells;
+    std::vector<Occurrence> pairs;
+    for (std::size_t t = 0; t < taxa.size(); ++t)
+      for (auto [n, level] : taxa[t].levels)
+        pairs.push_back({static_cast<std::uint32_t>(t), static_cast<std::uint32_t>(n), 1.0});
+    auto bare = std::make_shared<Dataset>();
+    bare->occurrences = occurrencesFrom(static_cast<int>(taxa.size()), units, std::move(pairs), false);
+    AnalysisData a;
+    a.data = bare;
+    a.inGroup.assign(taxa.size(), 1);
+    a.cost.assign(static_cast<std::size_t>(units) + 1, 1.0);
+    for (auto [n, v] : costs) a.cost[static_cast<std::size_t>(n)] = v;
+    a.threat.assign(static_cast<std::size_t>(units) + 1, 0.0);
+    for (auto [n, v] : threats) a.threat[static_cast<std::size_t>(n)] = v;
+    a.gridUnits = units;
+    a.totals = countTotals(a);
+    AreaSet fromData;
+    const RunOutcome run = runMainRun(a, SelectionIndex(a), r, fromData, d.s.progress);
+
+    ASSERT_TRUE(run.ran) << c.name;
+    EXPECT_EQ(fromData.cells, fromFile.cells) << c.name;
+    EXPECT_EQ(run.rejected, file.rejected) << c.name;
+    EXPECT_EQ(run.soleArea, file.soleArea) << c.name;
+    EXPECT_EQ(run.repCount, file.repCount) << c.name;
+    EXPECT_EQ(run.status, file.status) << c.name;
+    for (int n : fromFile.cells) {
+      const CellMark &got = run.marks[static_cast<std::size_t>(n)], &want = file.marks[static_cast<std::size_t>(n)];
+      EXPECT_EQ(got.score, want.score) << c.name << " area " << n;
+      EXPECT_EQ(got.count, want.count) << c.name << " area " << n;
+      EXPECT_EQ(got.flexClass, want.flexClass) << c.name << " area " << n;
+      EXPECT_EQ(got.ruleCode, want.ruleCode) << c.name << " area " << n;
+    }
+    sets[c.name] = fromFile.cells;
+  }
+  // The costs and threats change the set, so they are read from the data.
+  EXPECT_NE(sets["cost"], sets["richness"]);
+  EXPECT_NE(sets["threat"], sets["richness"]);
 }
 
 TEST(NearMinimum, NothingHappensWithoutADatafile) {
