@@ -104,7 +104,7 @@ void drawUnitMap(QPainter& p, const QRectF& target, const UnitMapShapes& shapes,
   p.setRenderHint(QPainter::Antialiasing, false);
   p.fillRect(target, Qt::white);
 
-  const UnitMapLayout f = unitMapLayout(target, shapes.extent);
+  const UnitMapLayout f = unitMapLayout(target, style.view.value_or(shapes.extent));
   const double unit = f.unit, margin = unit, titleHeight = f.titleHeight, keyWidth = f.keyWidth;
   const QRectF& mapArea = f.mapArea;
   const QFont titleFont = titleFontOf(unit), textFont = textFontOf(unit);

@@ -31,6 +31,7 @@ struct UnitMapStyle {
   ClassingInput classing{8, kEqualInterval, false, 0.0, false};
   bool scaleBar = true;  // projected maps only
   bool northArrow = true;
+  std::optional<CrsBox> view;  // the part on show (zoomed), else the shapes' whole extent
 };
 
 // Where the map of an extent lies in a target rectangle: the map's own
