@@ -3,6 +3,7 @@
 // for writing the file back, every non-zero level an amount).
 #include <algorithm>
 #include <cstring>
+#include <functional>
 
 #include "store/analysisdata.h"
 #include "store/datafile.h"
@@ -197,12 +198,45 @@ AnalysisData analysisData(const Session& s, bool withLevels) {
     a.cost[static_cast<std::size_t>(n)] = ws.cells[static_cast<std::size_t>(n)].cost;
     a.threat[static_cast<std::size_t>(n)] = ws.cells[static_cast<std::size_t>(n)].threat;
   }
+  a.totals = ws.counters;
   a.gridUnits = ws.geo.cells;
   a.levels = ws.datafile.levels;
   a.quantitative = ws.datafile.quantitative;
   a.fixedGrid = true;
   a.treeData = s.subgroupDataPresent;
   return a;
+}
+
+Counters countTotals(const AnalysisData& a) {
+  Counters c;
+  const Occurrences& o = a.occ();
+  std::vector<char> occupied(static_cast<std::size_t>(o.units) + 1, 0);
+  std::vector<int> ranges;
+  for (int t = 0; t < o.taxa; ++t) {
+    if (!a.counts(t)) continue;
+    ++c.includedTaxa;
+    const int n = o.range(t);
+    if (n < 1) continue;
+    for (int u : o.unitsOf(t)) occupied[static_cast<std::size_t>(u)] = 1;
+    ranges.push_back(n);
+    ++c.taxaWithRecords;
+    c.sumGaps += a.gridUnits - n;
+    c.sumInverseRanges += 1.0 / n;
+    c.sumInverseSquaredRanges += 1.0 / (static_cast<double>(n) * n);
+    c.records += n;
+    c.minRange = std::min(c.minRange, n);
+    c.maxRange = std::max(c.maxRange, n);
+  }
+  for (char x : occupied) c.occupiedCells += x;
+  c.cellsWithData = c.occupiedCells;
+  // The median as the recount takes it: descending, integer mean of the middle two.
+  const std::size_t k = ranges.size();
+  if (k > 0) {
+    std::sort(ranges.begin(), ranges.end(), std::greater<int>());
+    c.medianRange = k == 1 ? ranges[0] : k % 2 == 0 ? (ranges[k / 2] + ranges[k / 2 - 1]) / 2 : ranges[k / 2];
+  }
+  c.snapshot = Snapshot{c.taxaWithRecords, c.occupiedCells, c.includedTaxa, c.records, 0, 0, {}};
+  return c;
 }
 
 }  // namespace zn
