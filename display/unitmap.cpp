@@ -25,31 +25,13 @@ constexpr std::array<std::array<int, 3>, 9> kViridis{{{68, 1, 84},
                                                       {170, 220, 50},
                                                       {253, 231, 37}}};
 
-// Maps CRS coordinates onto the map's rectangle, north up, one scale for
-// both axes.
-struct Frame {
-  double scale = 1.0, x0 = 0.0, y0 = 0.0, west = 0.0, north = 0.0;
-  QPointF at(double x, double y) const { return {x0 + (x - west) * scale, y0 + (north - y) * scale}; }
-};
-
-Frame frameOf(const QRectF& area, const CrsBox& e) {
-  Frame f;
-  const double w = std::max(e.east - e.west, 1e-9), h = std::max(e.north - e.south, 1e-9);
-  f.scale = std::min(area.width() / w, area.height() / h);
-  f.x0 = area.left() + (area.width() - w * f.scale) / 2.0;
-  f.y0 = area.top() + (area.height() - h * f.scale) / 2.0;
-  f.west = e.west;
-  f.north = e.north;
-  return f;
-}
-
-QPainterPath pathOf(const std::vector<std::vector<CrsPoint>>& rings, const Frame& f) {
+QPainterPath pathOf(const std::vector<std::vector<CrsPoint>>& rings, const UnitMapLayout& f) {
   QPainterPath path;
   path.setFillRule(Qt::OddEvenFill);
   for (const auto& ring : rings) {
     if (ring.size() < 3) continue;
-    path.moveTo(f.at(ring[0].x, ring[0].y));
-    for (std::size_t i = 1; i < ring.size(); ++i) path.lineTo(f.at(ring[i].x, ring[i].y));
+    path.moveTo(f.toPixel(ring[0].x, ring[0].y));
+    for (std::size_t i = 1; i < ring.size(); ++i) path.lineTo(f.toPixel(ring[i].x, ring[i].y));
     path.closeSubpath();
   }
   return path;
@@ -70,7 +52,38 @@ std::string keyLabel(double value, bool counts) {
   return strprintf("%.3g", value);
 }
 
+QFont titleFontOf(double unit) {
+  QFont f("Liberation Sans");
+  f.setPixelSize(static_cast<int>(std::lround(unit * 1.3)));
+  f.setBold(true);
+  return f;
+}
+
+QFont textFontOf(double unit) {
+  QFont f("Liberation Sans");
+  f.setPixelSize(static_cast<int>(std::lround(unit)));
+  return f;
+}
+
 }  // namespace
+
+UnitMapLayout unitMapLayout(const QRectF& target, const CrsBox& extent) {
+  UnitMapLayout l;
+  l.target = target;
+  l.extent = extent;
+  l.unit = std::max(8.0, std::min(target.width(), target.height()) / 60.0);
+  const double margin = l.unit;
+  l.titleHeight = QFontMetricsF(titleFontOf(l.unit)).height() + margin;
+  l.keyWidth = std::max(l.unit * 10.0, target.width() * 0.16);
+  l.mapArea = QRectF(target.left() + margin, target.top() + l.titleHeight + margin,
+                     std::max(1.0, target.width() - l.keyWidth - 3 * margin),
+                     std::max(1.0, target.height() - l.titleHeight - 2 * margin));
+  const double w = std::max(extent.east - extent.west, 1e-9), h = std::max(extent.north - extent.south, 1e-9);
+  l.scale = std::min(l.mapArea.width() / w, l.mapArea.height() / h);
+  l.x0 = l.mapArea.left() + (l.mapArea.width() - w * l.scale) / 2.0;
+  l.y0 = l.mapArea.top() + (l.mapArea.height() - h * l.scale) / 2.0;
+  return l;
+}
 
 QColor rampColour(int cls, int k) {
   const double t = k <= 1 ? 1.0 : static_cast<double>(std::clamp(cls, 0, k - 1)) / (k - 1);
@@ -91,20 +104,10 @@ void drawUnitMap(QPainter& p, const QRectF& target, const UnitMapShapes& shapes,
   p.setRenderHint(QPainter::Antialiasing, false);
   p.fillRect(target, Qt::white);
 
-  const double unit = std::max(8.0, std::min(target.width(), target.height()) / 60.0);
-  QFont titleFont("Liberation Sans");
-  titleFont.setPixelSize(static_cast<int>(std::lround(unit * 1.3)));
-  titleFont.setBold(true);
-  QFont textFont("Liberation Sans");
-  textFont.setPixelSize(static_cast<int>(std::lround(unit)));
-
-  const double margin = unit;
-  const double titleHeight = QFontMetricsF(titleFont).height() + margin;
-  const double keyWidth = std::max(unit * 10.0, target.width() * 0.16);
-  const QRectF mapArea(target.left() + margin, target.top() + titleHeight + margin,
-                       std::max(1.0, target.width() - keyWidth - 3 * margin),
-                       std::max(1.0, target.height() - titleHeight - 2 * margin));
-  const Frame f = frameOf(mapArea, shapes.extent);
+  const UnitMapLayout f = unitMapLayout(target, style.view.value_or(shapes.extent));
+  const double unit = f.unit, margin = unit, titleHeight = f.titleHeight, keyWidth = f.keyWidth;
+  const QRectF& mapArea = f.mapArea;
+  const QFont titleFont = titleFontOf(unit), textFont = textFontOf(unit);
 
   // Classes of the scores.
   std::vector<UnitClass> classes;
@@ -141,9 +144,10 @@ void drawUnitMap(QPainter& p, const QRectF& target, const UnitMapShapes& shapes,
         if (c < 0) continue;
         blocks.setPixel(static_cast<int>(c % l.columns - c0), static_cast<int>(c / l.columns - r0), colourOf(n).rgb());
       }
-      const QPointF a = f.at(l.west + static_cast<double>(c0) * l.size, l.north - static_cast<double>(r0) * l.size);
+      const QPointF a =
+          f.toPixel(l.west + static_cast<double>(c0) * l.size, l.north - static_cast<double>(r0) * l.size);
       const QPointF b =
-          f.at(l.west + static_cast<double>(c1 + 1) * l.size, l.north - static_cast<double>(r1 + 1) * l.size);
+          f.toPixel(l.west + static_cast<double>(c1 + 1) * l.size, l.north - static_cast<double>(r1 + 1) * l.size);
       p.drawImage(QRectF(a, b), blocks);
     }
   } else {
@@ -160,8 +164,8 @@ void drawUnitMap(QPainter& p, const QRectF& target, const UnitMapShapes& shapes,
   p.setPen(QPen(QColor(60, 60, 60, 200), std::max(1.0, unit / 10.0)));
   for (const auto& line : shapes.coast) {
     if (line.size() < 2) continue;
-    QPainterPath path(f.at(line[0].x, line[0].y));
-    for (std::size_t i = 1; i < line.size(); ++i) path.lineTo(f.at(line[i].x, line[i].y));
+    QPainterPath path(f.toPixel(line[0].x, line[0].y));
+    for (std::size_t i = 1; i < line.size(); ++i) path.lineTo(f.toPixel(line[i].x, line[i].y));
     p.drawPath(path);
   }
 

@@ -31,7 +31,26 @@ struct UnitMapStyle {
   ClassingInput classing{8, kEqualInterval, false, 0.0, false};
   bool scaleBar = true;  // projected maps only
   bool northArrow = true;
+  std::optional<CrsBox> view;  // the part on show (zoomed), else the shapes' whole extent
 };
+
+// Where the map of an extent lies in a target rectangle: the map's own
+// rectangle (left of the key, below the title) and the one scale that
+// takes CRS units to pixels, north up.
+struct UnitMapLayout {
+  QRectF target, mapArea;
+  double unit = 8.0;  // the size of the key's text, from which every other size follows
+  double titleHeight = 0.0, keyWidth = 0.0;
+  double scale = 1.0, x0 = 0.0, y0 = 0.0;
+  CrsBox extent;
+  QPointF toPixel(double x, double y) const {
+    return {x0 + (x - extent.west) * scale, y0 + (extent.north - y) * scale};
+  }
+  CrsPoint toCrs(const QPointF& p) const {
+    return {extent.west + (p.x() - x0) / scale, extent.north - (p.y() - y0) / scale};
+  }
+};
+UnitMapLayout unitMapLayout(const QRectF& target, const CrsBox& extent);
 
 // The map laid out in `target`: the title above, the key to the right of
 // the map, never over it.

@@ -4,6 +4,7 @@
 // from a project, the map draws it.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -32,6 +33,10 @@ struct UnitMapShapes {
 
   // The basemap's coast as polylines in the grid's CRS.
   std::vector<std::vector<CrsPoint>> coast;
+
+  // The unit under a point of the CRS, 0 where none is; empty where the
+  // shapes were made without one.
+  std::function<int(double x, double y)> unitAt;
 
   int units() const { return lattice ? static_cast<int>(cellOf.size()) - 1 : static_cast<int>(rings.size()); }
   // The outline of unit n as rings (a lattice cell's square or hexagon).

@@ -8,20 +8,14 @@ namespace zn {
 namespace {
 
 // The pixel at the centre of unit n's outline.
-QPoint centreOf(const UnitMapShapes& s, int n, const QRect& map) {
+QPoint centreOf(const UnitMapShapes& s, int n, const UnitMapLayout& layout) {
   const auto ring = s.outline(n).at(0);
   double x = 0, y = 0;
   for (const CrsPoint& p : ring) {
-    x += p.x;
-    y += p.y;
+    x += p.x / static_cast<double>(ring.size());
+    y += p.y / static_cast<double>(ring.size());
   }
-  x /= static_cast<double>(ring.size());
-  y /= static_cast<double>(ring.size());
-  const CrsBox& e = s.extent;
-  const double scale = std::min(map.width() / (e.east - e.west), map.height() / (e.north - e.south));
-  const double x0 = map.left() + (map.width() - (e.east - e.west) * scale) / 2.0;
-  const double y0 = map.top() + (map.height() - (e.north - e.south) * scale) / 2.0;
-  return {static_cast<int>(x0 + (x - e.west) * scale), static_cast<int>(y0 + (e.north - y) * scale)};
+  return layout.toPixel(x, y).toPoint();
 }
 
 TEST(UnitMap, UnitsTakeTheirClassColourAndUnscoredUnitsTheNeutralOne) {
@@ -37,28 +31,15 @@ TEST(UnitMap, UnitsTakeTheirClassColourAndUnscoredUnitsTheNeutralOne) {
     layer.count = {0, 1, 2, 0, 9};
     const QImage image = renderUnitMap(s, layer, 900, 600);
 
-    // Find the map's frame from the layout the drawing uses: the map takes
-    // the left part, so unit centres lie in its left four-fifths.
-    const double unit = std::max(8.0, 600 / 60.0);
-    const double keyWidth = std::max(unit * 10.0, 900 * 0.16);
-    const double titleHeight = QFontMetricsF([&] {
-                                 QFont f("Liberation Sans");
-                                 f.setPixelSize(static_cast<int>(std::lround(unit * 1.3)));
-                                 f.setBold(true);
-                                 return f;
-                               }())
-                                   .height() +
-                               unit;
-    const QRect map(static_cast<int>(unit), static_cast<int>(titleHeight + unit),
-                    static_cast<int>(900 - keyWidth - 3 * unit), static_cast<int>(600 - titleHeight - 2 * unit));
+    const UnitMapLayout map = unitMapLayout(QRectF(image.rect()), s.extent);
     const int k = UnitMapStyle{}.classing.classCount;
     EXPECT_EQ(QColor(image.pixel(centreOf(s, 4, map))), rampColour(k - 1, k));
     EXPECT_EQ(QColor(image.pixel(centreOf(s, 1, map))), rampColour(0, k));
     EXPECT_EQ(QColor(image.pixel(centreOf(s, 3, map))), noValueColour());
     // The key's top swatch lies right of the map, never over it.
     bool keyFound = false;
-    for (int x = map.right() + 2; x < image.width() && !keyFound; ++x)
-      for (int y = map.top(); y < map.top() + 40 && !keyFound; ++y)
+    for (int x = map.mapArea.right() + 2; x < image.width() && !keyFound; ++x)
+      for (int y = map.mapArea.top(); y < map.mapArea.top() + 40 && !keyFound; ++y)
         keyFound = QColor(image.pixel(x, y)) == rampColour(k - 1, k);
     EXPECT_TRUE(keyFound);
   }

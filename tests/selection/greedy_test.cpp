@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <random>
 
 #include "measures/scores.h"
 #include "selection/areaset.h"
+#include "selection/exact.h"
 #include "shell/analyses.h"
 #include "tests/measures/measure_fixture.h"
 #include "tests/selection/listing.h"
@@ -365,6 +367,57 @@ TEST(GreedySet, MatchesTheStepByStepRecountOnRandomData) {
   // The rounds reach the rejection, re-ordering and tie-break paths.
   EXPECT_GT(rejections, 0);
   EXPECT_GT(tiedSteps, 0);
+}
+
+// The same taxa as a dataset built by hand, with no session: every unit
+// number moved up by `offset` among offset + cells units, so that units
+// beyond what a datafile holds are reached.
+AnalysisData handBuilt(const std::vector<TaxonSpec>& taxa, int cells, int offset) {
+  std::vector<Occurrence> pairs;
+  for (std::size_t t = 0; t < taxa.size(); ++t)
+    for (const auto& [cell, level] : taxa[t].levels)
+      if (level > 0) pairs.push_back({static_cast<std::uint32_t>(t), static_cast<std::uint32_t>(cell + offset), 1.0});
+  auto data = std::make_shared<Dataset>();
+  const int units = cells + offset;
+  data->occurrences = occurrencesFrom(static_cast<int>(taxa.size()), units, std::move(pairs), false);
+  AnalysisData a;
+  a.data = std::move(data);
+  a.inGroup.assign(taxa.size(), 1);
+  a.excluded.assign(taxa.size(), 0);
+  a.gridUnits = cells;
+  return a;
+}
+
+std::vector<int> shifted(std::vector<int> cells, int offset) {
+  for (int& c : cells) c += offset;
+  return cells;
+}
+
+TEST(GreedySet, GreedyAndExactMinimumOnAHandBuiltDatasetMatchTheDatafile) {
+  std::mt19937 rng(11);
+  const std::vector<TaxonSpec> taxa = randomTaxa(rng, 60, 40);
+  Loaded d(taxa);
+  const int cells = d.s.ws.geo.cells;
+  const ExactResult fromFile = solveExact(buildExactProblem(d.s, AreaSet{}, ExactRequest{}));
+  ASSERT_TRUE(fromFile.hasSolution);
+  for (const int offset : {0, 100000}) {
+    const AnalysisData a = handBuilt(taxa, cells, offset);
+    for (const bool byRarity : {false, true}) {
+      GreedyOptions o;
+      o.byRarity = byRarity;
+      o.rarityFormula = RarityFormula::kInverse;
+      o.rejectRedundant = true;
+      const GreedyResult fileSet = growGreedySet(d.s, AreaSet{}, o, d.s.progress);
+      const GreedyResult handSet = growGreedySet(a, AreaSet{}, o, d.s.progress);
+      EXPECT_EQ(cellsText(handSet.set.cells), cellsText(shifted(fileSet.set.cells, offset)))
+          << "offset " << offset << (byRarity ? " rarity" : " richness");
+      EXPECT_EQ(handSet.rejected, fileSet.rejected);
+      EXPECT_EQ(handSet.represented, 60);
+    }
+    const ExactResult hand = solveExact(buildExactProblem(a, AreaSet{}, ExactRequest{}));
+    EXPECT_EQ(hand.status, fromFile.status);
+    EXPECT_EQ(cellsText(hand.cells), cellsText(shifted(fromFile.cells, offset))) << "offset " << offset;
+  }
 }
 
 }  // namespace
