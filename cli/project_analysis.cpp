@@ -1,5 +1,6 @@
 #include "cli/project_analysis.h"
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 
@@ -7,7 +8,12 @@
 #include "gis/projectdata.h"
 #include "measures/dispatch.h"
 #include "measures/titles.h"
+#include "selection/greedy.h"
+#include "selection/nearminimum.h"
+#include "selection/report.h"
+#include "selection/selectionindex.h"
 #include "shell/analyses.h"
+#include "shell/nearminimum_runs.h"
 #include "store/files.h"
 #include "store/text.h"
 
@@ -25,6 +31,7 @@ int refuse(CliContext& ctx, const std::string& why, int status = 2) {
 // The project and its analysis input, and a session without a datafile
 // that holds the options (the program folder's, then --set).
 struct Opened {
+  fs::path file;
   std::shared_ptr<const Project> project;
   AnalysisData data;
   std::unique_ptr<Session> session;
@@ -43,6 +50,7 @@ int openProject(CliContext& ctx, const MeasureOptions& o, const std::vector<SetK
   std::string error;
   auto read = readProject(file, error);
   if (!read) return refuse(ctx, error, 1);
+  p.file = file;
   p.project = std::make_shared<const Project>(std::move(*read));
   p.data = analysisData(p.project);
   p.session = startCliSession(ctx);
@@ -135,12 +143,125 @@ std::string csvField(const std::string& text) {
   return q + "\"";
 }
 
-// The RESULTS analyses on a project: none runs yet outside a datafile.
-int selectionOn(CliContext& ctx, Opened& p, const SelectOptions& so, UnitResult&, std::string&) {
+// Costs other than 1 make a cost column in the reports and allow
+// optimisation by cost.
+bool costData(const AnalysisData& d) {
+  for (int n = 1; n <= d.units(); ++n)
+    if (d.unitCost(n) != 1.0) return true;
+  return false;
+}
+
+// The RESULTS header, data line, title and unit names of a project: a
+// unit is named by its id, and its name where it has one.
+ReportContext projectReport(const Opened& p, Session& s, const ReportFacts& f) {
+  ReportContext c;
+  c.header = strprintf(" Project: %s.\n Units: %d, EPSG:%d.\n", p.file.filename().string().c_str(), p.data.units(),
+                       p.project->grid.epsg) +
+             std::string(79, '=') + "\n\n";
+  c.dataLine = "(all taxa of the project)";
+  c.title = analysisTitle(s, f);
+  c.unitName = [project = p.project](int n) {
+    const DatasetUnit& u = project->data.unit(n);
+    return u.name.empty() ? std::to_string(u.id) : std::to_string(u.id) + " " + u.name;
+  };
+  return c;
+}
+
+// The report options of the settings for the analysis on the map; the
+// taxa by area read the project's own occurrences.
+ReportOptions projectReportOptions(const Opened& p, MeasureCode code, std::vector<int> soleArea) {
+  Session& s = *p.session;
+  const Flag longReports = s.settings.longReports;
+  s.settings.longReports = Flag::kOff;  // a datafile's records are not there to read
+  s.map.measureCode = code;
+  ReportOptions o = reportOptions(s);
+  s.settings.longReports = longReports;
+  o.longReports = longReports != Flag::kOff;
+  o.costData = costData(p.data);
+  o.soleArea = std::move(soleArea);
+  return o;
+}
+
+// The set's units: in_set for every unit, step where it is in the set.
+UnitResult setColumns(const AnalysisData& d, const AreaSet& set, const std::string& title) {
+  const auto units = static_cast<std::size_t>(d.units());
+  UnitColumn inSet{"in_set", true, std::vector<double>(units + 1, 0.0)};
+  UnitColumn step{"step", true, std::vector<double>(units + 1, NAN)};
+  for (int i = 0; i < set.count(); ++i) {
+    const int n = set.cells[static_cast<std::size_t>(i)];
+    if (n < 1 || n > d.units()) continue;
+    inSet.values[static_cast<std::size_t>(n)] = 1.0;
+    step.values[static_cast<std::size_t>(n)] = i + 1;
+  }
+  return {title, {std::move(inSet), std::move(step)}};
+}
+
+// The RESULTS analyses on a project: the near-minimum and coverage sets and
+// the greedy set, reported as on a datafile with the project's unit names.
+int selectionOn(CliContext& ctx, Opened& p, const SelectOptions& so, UnitResult& result, std::string& results) {
   const Analysis* a = findAnalysis(so.kind);
   if (!a) return refuse(ctx, "unknown kind " + so.kind);
+  if (so.costs || so.threats || so.areasOut)
+    return refuse(ctx, "--costs, --threats and --areas-out apply to datafiles; a project's units carry their costs");
   if (auto why = misfit(*a, p.data)) return refuse(ctx, *why);
-  return refuse(ctx, "select " + so.kind + " runs on datafiles only for now", 1);
+  Session& s = *p.session;
+  const bool costs = costData(p.data);
+  SelectionEnv env;
+  env.seed = so.seed;
+  AreaSet set;
+  ReportFacts facts;
+  std::vector<int> soleArea;
+  const SelectionIndex x(p.data);
+  if (a->code == kCodeNearMinimum || a->code == kCodeNearMaximumCoverage) {
+    const bool coverage = a->code == kCodeNearMaximumCoverage;
+    if (coverage) {
+      // The first run re-orders by richness for goal 1.
+      s.settings.reordering = Reordering::kByRichness;
+      s.settings.nearMinimumGoal = 1;
+    }
+    s.map.measureCode = a->code;
+    const NearMinimumParams params = nearMinimumParams(s.settings, costs, env);
+    keepNearMinimumParams(s.settings, params);
+    RunOutcome run;
+    if (coverage) {
+      CoverageRequest r;
+      r.byBudget = so.budget.has_value();
+      r.areasToAdd = std::clamp(so.areasToAdd.value_or(s.settings.areasToAdd), 1, kAreaCapacity);
+      r.budget = so.budget.value_or(0.0);
+      r.params = params;
+      r.report = projectReport(p, s, {});
+      CoverageOutcome c = runNearMaximumCoverage(p.data, x, r, set, s.progress);
+      keepNearMinimumParams(s.settings, c.params);
+      results = c.results;
+      facts.fullSize = c.run.fullSize;
+      facts.fullCost = c.run.fullCost;
+      run = std::move(c.run);
+    } else {
+      RunRequest r;
+      r.params = params;
+      r.report = projectReport(p, s, {});
+      run = runMainRun(p.data, x, r, set, s.progress);
+      results = run.results;
+    }
+    if (!run.ran) return refuse(ctx, a->name + " found nothing to select on this project", 1);
+    facts.seconds = run.seconds;
+    facts.rejected = run.rejected;
+    soleArea = run.soleArea;
+  } else if (a->code == kCodeGreedy) {
+    GreedyResult g = growGreedySet(p.data, AreaSet{}, greedyOptions(s.settings, costs), s.progress);
+    if (!g.ran) return refuse(ctx, a->name + " found nothing to select on this project", 1);
+    set = std::move(g.set);
+    facts.seconds = g.seconds;
+    facts.rejected = g.rejected;
+  } else {
+    return refuse(ctx, "select " + so.kind + " runs on datafiles only for now", 1);
+  }
+  s.areas = set;
+  const ReportOptions options = projectReportOptions(p, a->code, std::move(soleArea));
+  const ReportContext context = projectReport(p, s, facts);
+  results += representationReport(p.data, x, set, context, options, facts).text;
+  result = setColumns(p.data, set, context.title);
+  return 0;
 }
 
 }  // namespace

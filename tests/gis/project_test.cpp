@@ -493,15 +493,24 @@ TEST_F(UnitsProject, ResultsGoBackToGisAndMisfitsAreRefused) {
   EXPECT_EQ(run({"export-gis", file.string(), "--layer", "rarity", "--measure", "range-size-rarity"}, rc),
             "units: 4 in " + file.string() + ", layer rarity\n");
   EXPECT_EQ(rc, 0);
+  // The near-minimum set is the one unit holding both taxa.
+  const std::string set = (tmp.path() / "set.geojson").string();
+  EXPECT_EQ(run({"export-gis", file.string(), "--out", set, "--select", "near-minimum"}, rc),
+            "units: 4 in " + set + "\n");
+  const std::string report = run({"select", "greedy", file.string()}, rc);
+  EXPECT_EQ(rc, 0);
+  EXPECT_TRUE(report.starts_with(" Project: p.gpkg.\n Units: 4, EPSG:4326.\n")) << report;
   ensureGdal();
   struct Expected {
     const char* file;
     const char* layer;
-    std::vector<std::pair<long long, double>> idScore;  // NaN: no value
+    const char* field;
+    std::vector<std::pair<long long, double>> idValue;  // NaN: no value
   };
   const double none = NAN;
-  for (const Expected& e : {Expected{"r.geojson", nullptr, {{10, 2}, {20, 1}, {30, none}, {40, none}}},
-                            Expected{"p.gpkg", "rarity", {{10, 1.5}, {20, 0.5}, {30, none}, {40, none}}}}) {
+  for (const Expected& e : {Expected{"r.geojson", nullptr, "score", {{10, 2}, {20, 1}, {30, none}, {40, none}}},
+                            Expected{"p.gpkg", "rarity", "score", {{10, 1.5}, {20, 0.5}, {30, none}, {40, none}}},
+                            Expected{"set.geojson", nullptr, "step", {{10, 1}, {20, none}, {30, none}, {40, none}}}}) {
     SCOPED_TRACE(e.file);
     GDALDatasetUniquePtr ds(GDALDataset::Open((tmp.path() / e.file).c_str(), GDAL_OF_VECTOR));
     ASSERT_TRUE(ds);
@@ -512,16 +521,18 @@ TEST_F(UnitsProject, ResultsGoBackToGisAndMisfitsAreRefused) {
     std::vector<std::pair<long long, double>> seen;
     for (auto& f : *l) {
       EXPECT_EQ(f->GetFieldIndex("name"), 1);
-      const bool scored = f->IsFieldSetAndNotNull(f->GetFieldIndex("score"));
-      EXPECT_EQ(scored, f->IsFieldSetAndNotNull(f->GetFieldIndex("count")));
+      const bool valued = f->IsFieldSetAndNotNull(f->GetFieldIndex(e.field));
+      // A score goes with its count, a step with a place in the set.
+      const char* partner = std::string(e.field) == "score" ? "count" : "in_set";
+      EXPECT_EQ(valued, f->IsFieldSetAndNotNull(f->GetFieldIndex(partner)) && f->GetFieldAsInteger(partner) != 0);
       EXPECT_TRUE(f->GetGeometryRef());
-      seen.emplace_back(f->GetFieldAsInteger64("unit_id"), scored ? f->GetFieldAsDouble("score") : none);
+      seen.emplace_back(f->GetFieldAsInteger64("unit_id"), valued ? f->GetFieldAsDouble(e.field) : none);
     }
-    ASSERT_EQ(seen.size(), e.idScore.size());
+    ASSERT_EQ(seen.size(), e.idValue.size());
     for (std::size_t i = 0; i < seen.size(); ++i) {
-      EXPECT_EQ(seen[i].first, e.idScore[i].first);
-      if (std::isnan(e.idScore[i].second)) EXPECT_TRUE(std::isnan(seen[i].second));
-      else EXPECT_DOUBLE_EQ(seen[i].second, e.idScore[i].second);
+      EXPECT_EQ(seen[i].first, e.idValue[i].first);
+      if (std::isnan(e.idValue[i].second)) EXPECT_TRUE(std::isnan(seen[i].second));
+      else EXPECT_DOUBLE_EQ(seen[i].second, e.idValue[i].second);
     }
   }
   EXPECT_TRUE(readProject(file, error)) << error;  // the extra layer leaves the project readable
