@@ -22,6 +22,9 @@ struct CliContext {
   GridVariant variant = GridVariant::World;
 };
 
+// "zonarium: WHY" on the error stream; returns the exit status.
+int cliRefuse(CliContext& ctx, const std::string& why, int status = 2);
+
 // Makes the program folder if needed and starts a session in it; nullptr
 // (after a message) when that fails.
 std::unique_ptr<Session> startCliSession(CliContext& ctx);

@@ -95,6 +95,11 @@ void explainUnopened(CliContext& ctx, const Session& s, const fs::path& file) {
 
 }  // namespace
 
+int cliRefuse(CliContext& ctx, const std::string& why, int status) {
+  ctx.err << "zonarium: " << why << "\n";
+  return status;
+}
+
 std::unique_ptr<Session> startCliSession(CliContext& ctx) {
   if (ctx.home.empty()) ctx.home = defaultProgramFolder();
   std::vector<fs::path> failed;

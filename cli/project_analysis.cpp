@@ -8,6 +8,7 @@
 #include "gis/projectdata.h"
 #include "measures/dispatch.h"
 #include "measures/titles.h"
+#include "planning/folder.h"
 #include "selection/greedy.h"
 #include "selection/nearminimum.h"
 #include "selection/report.h"
@@ -23,10 +24,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-int refuse(CliContext& ctx, const std::string& why, int status = 2) {
-  ctx.err << "zonarium: " << why << "\n";
-  return status;
-}
+int refuse(CliContext& ctx, const std::string& why, int status = 2) { return cliRefuse(ctx, why, status); }
 
 // The project and its analysis input, and a session without a datafile
 // that holds the options (the program folder's, then --set).
@@ -133,14 +131,6 @@ UnitResult scoreColumns(const AnalysisData& d, const Scores& s) {
     count.values[static_cast<std::size_t>(n)] = s.r.count[static_cast<std::size_t>(n)];
   }
   return {s.title, {std::move(score), std::move(count)}};
-}
-
-std::string csvField(const std::string& text) {
-  const std::string t = spreadsheetSafe(text);
-  if (t.find_first_of(",\"\r\n") == std::string::npos) return t;
-  std::string q = "\"";
-  for (char c : t) q += c == '"' ? std::string("\"\"") : std::string(1, c);
-  return q + "\"";
 }
 
 // Costs other than 1 make a cost column in the reports and allow
@@ -304,7 +294,7 @@ int projectExportScores(CliContext& ctx, const MeasureOptions& opts, const std::
   std::string text = "unit_id,name,score,count\n";
   for (int n = 1; n <= p.data.units(); ++n) {
     const DatasetUnit& u = p.project->data.unit(n);
-    text += std::to_string(u.id) + "," + csvField(u.name) + ",";
+    text += std::to_string(u.id) + "," + planning::csvText(u.name) + ",";
     if (holdsData(p.data, n))
       text += strprintf("%.6f,%d", s.r.score[static_cast<std::size_t>(n)], s.r.count[static_cast<std::size_t>(n)]);
     else text += ",";

@@ -27,10 +27,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-int refuse(CliContext& ctx, const std::string& why, int status = 2) {
-  ctx.err << "zonarium: " << why << "\n";
-  return status;
-}
+int refuse(CliContext& ctx, const std::string& why, int status = 2) { return cliRefuse(ctx, why, status); }
 
 std::optional<int> epsgOf(const std::string& text) {
   if (!text.starts_with("EPSG:")) return std::nullopt;

@@ -115,16 +115,6 @@ bool parseId(std::string_view s, long long& v) {
   return !s.empty() && r.ec == std::errc() && r.ptr == s.data() + s.size() && v > 0;
 }
 
-// A text field of an output: quoted only where a comma, quote or line break
-// would split it, and never run as a spreadsheet formula.
-std::string csvText(const std::string& text) {
-  const std::string s = spreadsheetSafe(text);
-  if (s.find_first_of(",\"\r\n") == std::string::npos) return s;
-  std::string q = "\"";
-  for (char c : s) q += c == '"' ? std::string("\"\"") : std::string(1, c);
-  return q + "\"";
-}
-
 std::string shown(std::string_view s) {
   std::string t(s.substr(0, 40));
   return "\"" + t + (s.size() > 40 ? "...\"" : "\"");
@@ -514,6 +504,14 @@ FolderRead readFolder(const fs::path& dir, const std::string& inputName) {
     if (props[f] > 0) p.features[f].target = props[f] * p.features[f].total;
   r.error = tooLarge(r.settings, p);
   return r;
+}
+
+std::string csvText(const std::string& text) {
+  const std::string s = spreadsheetSafe(text);
+  if (s.find_first_of(",\"\r\n") == std::string::npos) return s;
+  std::string q = "\"";
+  for (char c : s) q += c == '"' ? std::string("\"\"") : std::string(1, c);
+  return q + "\"";
 }
 
 std::string number(double v) {

@@ -69,4 +69,8 @@ double boundaryOf(const Problem& p, const std::vector<char>& chosen);
 // the same double ("3", "0.25", "1e+20").
 std::string number(double v);
 
+// A text field of a CSV output: quoted only where a comma, quote or line
+// break would split it, and never run as a spreadsheet formula.
+std::string csvText(const std::string& text);
+
 }  // namespace zn::planning
