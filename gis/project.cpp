@@ -109,7 +109,7 @@ long long GridDefinition::cellAt(double x, double y) const {
   if (!hex) {
     if (x < west || x > east || y < south || y > north) return 0;
     const long long c = std::min(columns - 1, static_cast<long long>(std::floor((x - west) / cellSize)));
-    const long long r = std::min(rows - 1, static_cast<long long>(std::floor((north - y) / cellSize)));
+    const long long r = std::min(rows - 1, static_cast<long long>(std::floor((north - y) / height())));
     return r * columns + c + 1;
   }
   // Pointy-top hexagons of width w (flat side to flat side) and radius
@@ -135,7 +135,7 @@ void GridDefinition::centre(long long cell, double& x, double& y) const {
   const long long r = (cell - 1) / columns, c = (cell - 1) % columns;
   if (!hex) {
     x = west + (static_cast<double>(c) + 0.5) * cellSize;
-    y = north - (static_cast<double>(r) + 0.5) * cellSize;
+    y = north - (static_cast<double>(r) + 0.5) * height();
     return;
   }
   const double radius = cellSize / kSqrt3;
@@ -148,8 +148,8 @@ std::vector<std::pair<double, double>> GridDefinition::outline(long long cell) c
   centre(cell, x, y);
   std::vector<std::pair<double, double>> ring;
   if (!hex) {
-    const double h = cellSize / 2.0;
-    ring = {{x - h, y + h}, {x + h, y + h}, {x + h, y - h}, {x - h, y - h}, {x - h, y + h}};
+    const double w = cellSize / 2.0, h = height() / 2.0;
+    ring = {{x - w, y + h}, {x + w, y + h}, {x + w, y - h}, {x - w, y - h}, {x - w, y + h}};
     return ring;
   }
   const double radius = cellSize / kSqrt3, w = cellSize / 2.0;
@@ -176,7 +176,10 @@ std::vector<long long> GridDefinition::edgeNeighbours(long long cell) const {
   return out;
 }
 
-double GridDefinition::edgeLength() const { return hex ? cellSize / kSqrt3 : cellSize; }
+double GridDefinition::edgeLength(bool sameRow) const {
+  if (hex) return cellSize / kSqrt3;
+  return sameRow ? height() : cellSize;
+}
 
 namespace {
 
@@ -190,7 +193,8 @@ Adjacency regularAdjacency(const GridDefinition& g, const Dataset& d) {
   for (int n = 1; n <= d.unitCount(); ++n)
     for (long long c : g.edgeNeighbours(d.unit(n).id))
       if (auto it = numberOf.find(c); it != numberOf.end() && it->second > static_cast<std::uint32_t>(n))
-        edges.push_back({static_cast<std::uint32_t>(n), it->second, g.edgeLength()});
+        edges.push_back({static_cast<std::uint32_t>(n), it->second,
+                         g.edgeLength((c - 1) / g.columns == (d.unit(n).id - 1) / g.columns)});
   return adjacencyFrom(d.unitCount(), edges);
 }
 
@@ -205,9 +209,16 @@ std::optional<CellSize> parseCellSize(const std::string& text) {
   for (const Unit u : {Unit{"deg", 1.0, true}, Unit{"km", 1000.0, false}, Unit{"m", 1.0, false}}) {
     const std::string suffix = u.suffix;
     if (text.size() <= suffix.size() || !text.ends_with(suffix)) continue;
-    double v = 0;
-    if (!realNumber(std::string_view(text).substr(0, text.size() - suffix.size()), v) || v <= 0) return std::nullopt;
-    return CellSize{v * u.factor, u.degrees};
+    std::string_view number = std::string_view(text).substr(0, text.size() - suffix.size());
+    // WIDTHxHEIGHT: grids whose cells are taller than wide, such as one
+    // degree of longitude on an equal-area projection.
+    double v = 0, h = 0;
+    const std::size_t by = number.find('x');
+    if (by != std::string_view::npos &&
+        (!realNumber(number.substr(by + 1), h) || h <= 0 || !std::isfinite(h * u.factor)))
+      return std::nullopt;
+    if (!realNumber(number.substr(0, by), v) || v <= 0 || !std::isfinite(v * u.factor)) return std::nullopt;
+    return CellSize{v * u.factor, u.degrees, h * u.factor};
   }
   return std::nullopt;
 }
@@ -218,6 +229,11 @@ GridDefinition makeRegularGrid(const GridRequest& request, std::string& error) {
   g.kind = GridDefinition::Kind::Regular;
   g.hex = request.hex;
   g.cellSize = request.size.value;
+  g.cellHeight = request.size.height == request.size.value ? 0.0 : request.size.height;
+  if (g.hex && g.cellHeight > 0) {
+    error = "hexagonal cells take one size, not a width and a height";
+    return g;
+  }
   g.epsg = request.epsg.value_or(request.size.degrees ? 4326 : 6933);
   OGRSpatialReference srs;
   if (!srsOf(g.epsg, srs)) {
@@ -264,7 +280,7 @@ GridDefinition makeRegularGrid(const GridRequest& request, std::string& error) {
   // cells, so data on an offset grid fit it); an area of use is widened to
   // whole cells counted from the CRS origin, so grids of one size line up.
   const double size = g.cellSize;
-  const double rowStep = g.hex ? 1.5 * size / kSqrt3 : size;
+  const double rowStep = g.hex ? 1.5 * size / kSqrt3 : g.height();
   if (request.extent) {
     g.west = w, g.north = n;
   } else {
@@ -440,6 +456,7 @@ std::string writeLayers(GDALDataset& ds, const Project& p) {
       {"kind", regular ? "regular" : "polygons"},
       {"epsg", std::to_string(g.epsg)},
       {"cell_size", exact(g.cellSize)},
+      {"cell_height", exact(g.cellHeight)},
       {"hex", g.hex ? "1" : "0"},
       {"west", exact(g.west)},
       {"south", exact(g.south)},
@@ -571,6 +588,13 @@ bool gridFrom(std::map<std::string, std::string>& m, GridDefinition& g, std::str
   g.epsg = static_cast<int>(epsg);
   g.hex = hex != 0;
   g.cellSize = v[0], g.west = v[1], g.south = v[2], g.east = v[3], g.north = v[4];
+  // Files of square grids written before rectangles were known have no height.
+  g.cellHeight = 0.0;
+  if (auto h = m.find("cell_height"); h != m.end() && (!realNumber(h->second, g.cellHeight) || g.cellHeight < 0 ||
+                                                       (g.hex && g.cellHeight > 0))) {
+    error = "the project's cell_height is not a number of 0 or more";
+    return false;
+  }
   if (g.kind == GridDefinition::Kind::Regular &&
       (!(g.cellSize > 0) || g.columns < 1 || g.rows < 1 || g.columns > kMostCells / g.rows || !(g.west < g.east) ||
        !(g.south < g.north))) {
@@ -1308,11 +1332,18 @@ std::string projectInfo(const Project& p) {
   const GridDefinition& g = p.grid;
   std::string out;
   if (g.kind == GridDefinition::Kind::Regular) {
-    const std::string size = g.geographic ? exact(g.cellSize) + (g.cellSize == 1 ? " degree" : " degrees")
-                                          : (std::fmod(g.cellSize, 1000.0) == 0 ? exact(g.cellSize / 1000) + " km"
-                                                                                : exact(g.cellSize) + " m");
+    std::string size;
+    if (g.cellHeight > 0) {
+      const char* unit = g.geographic ? " degrees" : " m";
+      size = exact(g.cellSize) + " x " + exact(g.cellHeight) + unit;
+    } else {
+      size = g.geographic ? exact(g.cellSize) + (g.cellSize == 1 ? " degree" : " degrees")
+                          : (std::fmod(g.cellSize, 1000.0) == 0 ? exact(g.cellSize / 1000) + " km"
+                                                                : exact(g.cellSize) + " m");
+    }
     out += strprintf("units: regular grid of %s cells of %s, EPSG:%d, %lld columns x %lld rows\n",
-                     g.hex ? "hexagonal" : "square", size.c_str(), g.epsg, g.columns, g.rows);
+                     g.hex ? "hexagonal" : g.cellHeight > 0 ? "rectangular" : "square", size.c_str(), g.epsg,
+                     g.columns, g.rows);
   } else {
     out += strprintf("units: polygons, EPSG:%d\n", g.epsg);
   }
