@@ -1,6 +1,8 @@
 #include "gis/project.h"
 
+#include <fcntl.h>
 #include <geos_c.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -13,6 +15,7 @@
 #include <memory>
 #include <unordered_map>
 
+#include <cpl_conv.h>
 #include <gdal_priv.h>
 #include <ogr_spatialref.h>
 #include <ogrsf_frmts.h>
@@ -183,18 +186,45 @@ double GridDefinition::edgeLength(bool sameRow) const {
 
 namespace {
 
+// Unit numbers by unit id. A regular grid of up to 2^24 cells (a
+// 0.1-degree world is 6.5 million) finds its cells in a plain array, many
+// times quicker than hashing millions of ids; other ids are hashed.
+class UnitNumbers {
+ public:
+  UnitNumbers(const GridDefinition& g, const Dataset& d) {
+    constexpr long long kDenseCells = 1LL << 24;
+    if (g.kind == GridDefinition::Kind::Regular && g.cellCount() <= kDenseCells)
+      dense_.assign(static_cast<std::size_t>(g.cellCount()) + 1, 0);
+    else hashed_.reserve(d.units.size() * 2 + 16);
+    for (int n = 1; n <= d.unitCount(); ++n) put(d.unit(n).id, static_cast<std::uint32_t>(n));
+  }
+  // 0 when no unit has the id.
+  std::uint32_t find(long long id) const {
+    if (inDense(id)) return dense_[static_cast<std::size_t>(id)];
+    const auto it = hashed_.find(id);
+    return it == hashed_.end() ? 0 : it->second;
+  }
+  void put(long long id, std::uint32_t n) {
+    if (inDense(id)) dense_[static_cast<std::size_t>(id)] = n;
+    else hashed_[id] = n;
+  }
+
+ private:
+  bool inDense(long long id) const { return id >= 1 && static_cast<std::size_t>(id) < dense_.size(); }
+  std::vector<std::uint32_t> dense_;
+  std::unordered_map<long long, std::uint32_t> hashed_;
+};
+
 // A regular grid's neighbours among its stored cells follow from the
 // definition: cells sharing an edge, each edge one cell side long.
 Adjacency regularAdjacency(const GridDefinition& g, const Dataset& d) {
-  std::unordered_map<long long, std::uint32_t> numberOf;
-  numberOf.reserve(d.units.size() * 2);
-  for (int n = 1; n <= d.unitCount(); ++n) numberOf[d.unit(n).id] = static_cast<std::uint32_t>(n);
+  const UnitNumbers numberOf(g, d);
   std::vector<Edge> edges;
   for (int n = 1; n <= d.unitCount(); ++n)
     for (long long c : g.edgeNeighbours(d.unit(n).id))
-      if (auto it = numberOf.find(c); it != numberOf.end() && it->second > static_cast<std::uint32_t>(n))
-        edges.push_back({static_cast<std::uint32_t>(n), it->second,
-                         g.edgeLength((c - 1) / g.columns == (d.unit(n).id - 1) / g.columns)});
+      if (const std::uint32_t m = numberOf.find(c); m > static_cast<std::uint32_t>(n))
+        edges.push_back(
+            {static_cast<std::uint32_t>(n), m, g.edgeLength((c - 1) / g.columns == (d.unit(n).id - 1) / g.columns)});
   return adjacencyFrom(d.unitCount(), edges);
 }
 
@@ -322,10 +352,12 @@ std::vector<std::string> splitRanks(const std::string& text) {
   return out;
 }
 
-OGRLayer* createTable(GDALDataset& ds, const char* name, const OGRSpatialReference* srs, OGRwkbGeometryType type) {
+OGRLayer* createTable(GDALDataset& ds, const char* name, const OGRSpatialReference* srs, OGRwkbGeometryType type,
+                      bool spatialIndex = true) {
   char** opts = nullptr;
   opts = CSLSetNameValue(opts, "FID", "fid");
   if (type != wkbNone) opts = CSLSetNameValue(opts, "GEOMETRY_NAME", "geom");
+  if (!spatialIndex) opts = CSLSetNameValue(opts, "SPATIAL_INDEX", "NO");
   // GDAL 3.6 takes the reference as non-const, though it only copies it.
   OGRLayer* l = ds.CreateLayer(name, const_cast<OGRSpatialReference*>(srs), type, opts);
   CSLDestroy(opts);
@@ -350,7 +382,10 @@ std::string writeLayers(GDALDataset& ds, const Project& p) {
   const bool regular = g.kind == GridDefinition::Kind::Regular;
   if (!regular && p.outlines.size() != d.units.size()) return "the units and their outlines differ in number";
 
-  OGRLayer* units = createTable(ds, "units", &srs, regular ? wkbPolygon : wkbMultiPolygon);
+  // A regular grid finds its cells by arithmetic; SQLite's R-tree over a
+  // million cells would take most of the write, and GIS programs that want
+  // one build it on request.
+  OGRLayer* units = createTable(ds, "units", &srs, regular ? wkbPolygon : wkbMultiPolygon, !regular);
   if (!units || !addField(units, "unit_id", OFTInteger64) || !addField(units, "name", OFTString) ||
       !addField(units, "cost", OFTReal) || !addField(units, "status", OFTInteger))
     return gdalError("the units layer cannot be made");
@@ -483,6 +518,14 @@ namespace {
 
 bool readMeta(GDALDataset& ds, std::map<std::string, std::string>& meta);
 
+// The file's bytes on the disk before it replaces the old one.
+bool syncFile(const fs::path& file) {
+  const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  const bool ok = ::fsync(fd) == 0;
+  return ::close(fd) == 0 && ok;
+}
+
 // What a written file must show before it replaces the old one: our
 // definition table and every unit, taxon and occurrence row, counted
 // through GDAL (the file is not parsed again).
@@ -516,6 +559,14 @@ std::string writeProject(const fs::path& path, const Project& project) {
   const fs::path tmp = temporaryBeside(path.extension() == ".gpkg" ? path : fs::path(path.string() + ".gpkg"));
   std::string error;
   {
+    // The file is new and only renamed into place once read back, so
+    // SQLite's journal and its syncs after each transaction buy nothing: the
+    // file is synced once, whole, below. A page cache of some hundred
+    // megabytes keeps the B-trees of a million units from being read back
+    // from the disk page by page.
+    const CPLConfigOptionSetter journal("OGR_SQLITE_JOURNAL", "OFF", false);
+    const CPLConfigOptionSetter sync("OGR_SQLITE_SYNCHRONOUS", "OFF", false);
+    const CPLConfigOptionSetter cache("OGR_SQLITE_CACHE", "512", false);
     GdalFile ds(drv->Create(tmp.c_str(), 0, 0, 0, GDT_Unknown, nullptr));
     if (!ds) {
       error = gdalError("cannot write " + path.string());
@@ -527,6 +578,7 @@ std::string writeProject(const fs::path& path, const Project& project) {
   if (error.empty()) {
     error = checkWritten(tmp, project);
   }
+  if (error.empty() && !syncFile(tmp)) error = "cannot write " + path.string() + ": " + std::strerror(errno);
   if (error.empty()) {
     // Through a link, the file it names is replaced.
     const fs::path target = fs::is_symlink(path, ec) ? fs::canonical(path, ec) : path;
@@ -590,8 +642,8 @@ bool gridFrom(std::map<std::string, std::string>& m, GridDefinition& g, std::str
   g.cellSize = v[0], g.west = v[1], g.south = v[2], g.east = v[3], g.north = v[4];
   // Files of square grids written before rectangles were known have no height.
   g.cellHeight = 0.0;
-  if (auto h = m.find("cell_height"); h != m.end() && (!realNumber(h->second, g.cellHeight) || g.cellHeight < 0 ||
-                                                       (g.hex && g.cellHeight > 0))) {
+  if (auto h = m.find("cell_height");
+      h != m.end() && (!realNumber(h->second, g.cellHeight) || g.cellHeight < 0 || (g.hex && g.cellHeight > 0))) {
     error = "the project's cell_height is not a number of 0 or more";
     return false;
   }
@@ -1127,15 +1179,21 @@ struct OccurrenceAdder::Impl {
   bool lonLat = false;
   std::unique_ptr<OGRCoordinateTransformation> toGrid;
   std::unique_ptr<PolygonLocator> locator;
-  std::unordered_map<long long, std::uint32_t> unitOfId;
-  std::unordered_map<std::string, std::uint32_t> taxonOf;
+  UnitNumbers unitOfId;
+  // Looked up by the row's text, without a string made for every row.
+  struct NameHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
+  };
+  std::unordered_map<std::string, std::uint32_t, NameHash, std::equal_to<>> taxonOf;
   std::vector<Occurrence> pairs;
   std::vector<std::uint32_t> hits;
 
   Impl(Project& project, AddSummary& s)
-      : p(project), summary(s), regular(project.grid.kind == GridDefinition::Kind::Regular) {
-    unitOfId.reserve(p.data.units.size() * 2 + 16);
-    for (int n = 1; n <= p.data.unitCount(); ++n) unitOfId[p.data.unit(n).id] = static_cast<std::uint32_t>(n);
+      : p(project),
+        summary(s),
+        regular(project.grid.kind == GridDefinition::Kind::Regular),
+        unitOfId(project.grid, project.data) {
     for (int t = 0; t < p.data.taxonCount(); ++t) taxonOf.emplace(p.data.taxa[static_cast<std::size_t>(t)].name, t);
     // The pairs already held; amounts of a pair met again add up.
     const Occurrences& o = p.data.occurrences;
@@ -1148,16 +1206,16 @@ struct OccurrenceAdder::Impl {
   }
 
   std::string unitOfCell(long long cell) {
-    auto [it, fresh] = unitOfId.emplace(cell, static_cast<std::uint32_t>(p.data.units.size() + 1));
-    if (fresh) {
-      if (p.data.units.size() >= static_cast<std::size_t>(kLargestUnitNumber)) {
-        unitOfId.erase(it);
+    std::uint32_t n = unitOfId.find(cell);
+    if (n == 0) {
+      if (p.data.units.size() >= static_cast<std::size_t>(kLargestUnitNumber))
         return "more units than this program numbers";
-      }
       p.data.units.push_back(DatasetUnit{cell, "", 1.0, UnitStatus::Free});
+      n = static_cast<std::uint32_t>(p.data.units.size());
+      unitOfId.put(cell, n);
       ++summary.newUnits;
     }
-    hits.push_back(it->second);
+    hits.push_back(n);
     return {};
   }
 };
@@ -1201,8 +1259,8 @@ std::string OccurrenceAdder::atPoint(double x, double y) {
 std::string OccurrenceAdder::withId(long long id) {
   Impl& m = *impl_;
   m.hits.clear();
-  if (auto it = m.unitOfId.find(id); it != m.unitOfId.end()) {
-    m.hits.push_back(it->second);
+  if (const std::uint32_t n = m.unitOfId.find(id)) {
+    m.hits.push_back(n);
     return {};
   }
   // A regular grid's cells are named by their numbers, stored or not.
@@ -1212,8 +1270,9 @@ std::string OccurrenceAdder::withId(long long id) {
 
 void OccurrenceAdder::add(std::string_view name, std::string_view genus, std::string_view family, double amount) {
   Impl& m = *impl_;
-  auto [t, fresh] = m.taxonOf.emplace(std::string(name), static_cast<std::uint32_t>(m.p.data.taxa.size()));
-  if (fresh) {
+  auto t = m.taxonOf.find(name);
+  if (t == m.taxonOf.end()) {
+    t = m.taxonOf.emplace(std::string(name), static_cast<std::uint32_t>(m.p.data.taxa.size())).first;
     DatasetTaxon x;
     x.id = static_cast<long long>(m.p.data.taxa.size()) + 1;
     x.name = name;
@@ -1337,13 +1396,15 @@ std::string projectInfo(const Project& p) {
       const char* unit = g.geographic ? " degrees" : " m";
       size = exact(g.cellSize) + " x " + exact(g.cellHeight) + unit;
     } else {
-      size = g.geographic ? exact(g.cellSize) + (g.cellSize == 1 ? " degree" : " degrees")
-                          : (std::fmod(g.cellSize, 1000.0) == 0 ? exact(g.cellSize / 1000) + " km"
-                                                                : exact(g.cellSize) + " m");
+      size = g.geographic
+                 ? exact(g.cellSize) + (g.cellSize == 1 ? " degree" : " degrees")
+                 : (std::fmod(g.cellSize, 1000.0) == 0 ? exact(g.cellSize / 1000) + " km" : exact(g.cellSize) + " m");
     }
     out += strprintf("units: regular grid of %s cells of %s, EPSG:%d, %lld columns x %lld rows\n",
-                     g.hex ? "hexagonal" : g.cellHeight > 0 ? "rectangular" : "square", size.c_str(), g.epsg,
-                     g.columns, g.rows);
+                     g.hex              ? "hexagonal"
+                     : g.cellHeight > 0 ? "rectangular"
+                                        : "square",
+                     size.c_str(), g.epsg, g.columns, g.rows);
   } else {
     out += strprintf("units: polygons, EPSG:%d\n", g.epsg);
   }

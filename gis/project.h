@@ -29,11 +29,11 @@ constexpr int kProjectVersion = 1;
 struct GridDefinition {
   enum class Kind { Regular, Polygons };
   Kind kind = Kind::Regular;
-  int epsg = 4326;         // the CRS of the units
-  bool geographic = true;  // degrees of longitude and latitude, else metres
-  double cellSize = 1.0;   // the cell width in CRS units (regular grids)
-  double cellHeight = 0.0; // the height of a rectangular cell; 0 for square cells and hexagons
-  bool hex = false;        // pointy-top hexagons in rows, odd rows shifted east by half a cell
+  int epsg = 4326;          // the CRS of the units
+  bool geographic = true;   // degrees of longitude and latitude, else metres
+  double cellSize = 1.0;    // the cell width in CRS units (regular grids)
+  double cellHeight = 0.0;  // the height of a rectangular cell; 0 for square cells and hexagons
+  bool hex = false;         // pointy-top hexagons in rows, odd rows shifted east by half a cell
   double west = -180.0, south = -90.0, east = 180.0, north = 90.0;  // extent in CRS units
   long long columns = 360, rows = 180;
 
