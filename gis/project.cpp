@@ -390,29 +390,37 @@ std::string writeLayers(GDALDataset& ds, const Project& p) {
       !addField(units, "cost", OFTReal) || !addField(units, "status", OFTInteger))
     return gdalError("the units layer cannot be made");
   if (ds.StartTransaction() != OGRERR_NONE) return gdalError("the project cannot be written");
+  // One feature filled again for each unit, its fields found once and a
+  // cell's ring made at its size: millions of cells are written.
+  FeaturePtr f(OGRFeature::CreateFeature(units->GetLayerDefn()));
+  const int fId = f->GetFieldIndex("unit_id"), fName = f->GetFieldIndex("name"), fCost = f->GetFieldIndex("cost"),
+            fStatus = f->GetFieldIndex("status");
+  std::vector<double> xs, ys;
   for (int n = 1; n <= d.unitCount(); ++n) {
     const DatasetUnit& u = d.unit(n);
-    FeaturePtr f(OGRFeature::CreateFeature(units->GetLayerDefn()));
     f->SetFID(n);
-    f->SetField("unit_id", static_cast<GIntBig>(u.id));
-    f->SetField("name", u.name.c_str());
-    f->SetField("cost", u.cost);
-    f->SetField("status", static_cast<int>(u.status));
+    f->SetField(fId, static_cast<GIntBig>(u.id));
+    f->SetField(fName, u.name.c_str());
+    f->SetField(fCost, u.cost);
+    f->SetField(fStatus, static_cast<int>(u.status));
+    OGRGeometry* outline = nullptr;
     if (regular) {
       if (u.id < 1 || u.id > g.cellCount()) return strprintf("unit %lld is not a cell of the grid", u.id);
-      OGRLinearRing ring;
-      for (auto [x, y] : g.outline(u.id)) ring.addPoint(x, y);
-      OGRPolygon poly;
-      poly.addRing(&ring);
-      f->SetGeometry(&poly);
+      xs.clear();
+      ys.clear();
+      for (auto [x, y] : g.outline(u.id)) xs.push_back(x), ys.push_back(y);
+      auto* ring = new OGRLinearRing;
+      ring->setPoints(static_cast<int>(xs.size()), xs.data(), ys.data());
+      auto* poly = new OGRPolygon;
+      poly->addRingDirectly(ring);
+      outline = poly;
     } else {
       const auto& wkb = p.outlines[static_cast<std::size_t>(n) - 1];
       OGRGeometry* geom = nullptr;
-      if (!wkb.empty() && OGRGeometryFactory::createFromWkb(wkb.data(), &srs, &geom, wkb.size()) == OGRERR_NONE &&
-          geom) {
-        f->SetGeometryDirectly(OGRGeometryFactory::forceToMultiPolygon(geom));
-      }
+      if (!wkb.empty() && OGRGeometryFactory::createFromWkb(wkb.data(), &srs, &geom, wkb.size()) == OGRERR_NONE && geom)
+        outline = OGRGeometryFactory::forceToMultiPolygon(geom);
     }
+    f->SetGeometryDirectly(outline);
     if (units->CreateFeature(f.get()) != OGRERR_NONE) return gdalError(strprintf("unit %lld cannot be written", u.id));
   }
   if (ds.CommitTransaction() != OGRERR_NONE) return gdalError("the units cannot be written");
