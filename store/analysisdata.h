@@ -6,11 +6,13 @@
 // as the two fixed grids.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <vector>
 
 #include "store/dataset.h"
 #include "store/unitgeometry.h"
+#include "store/workspace.h"
 
 namespace zn {
 
@@ -29,6 +31,20 @@ struct AnalysisData {
   std::vector<double> weight;  // per taxon: the taxonomic weight; empty where none
   std::vector<double> cost;    // per unit, entry 0 unused; empty: every unit costs 1
   std::vector<double> threat;  // per unit, entry 0 unused; empty: none loaded
+
+  // The recount's totals over the counted taxa (ranges, records, occupied
+  // units, rarity sums, the code tree's length and weights).
+  Counters totals;
+
+  // Each unit's column and row on a fixed grid (entry 0 unused) and the
+  // grid's columns; empty and 0 where the units lie on no such grid.
+  std::vector<std::int32_t> column, row;
+  int columns = 0;
+  // The datafile's code fields as the cards hold them, kCodeFieldBytes a
+  // taxon (bytes after a code's end included, since the tree lengths read
+  // them); empty where the taxa carry their codes or ranks as text.
+  static constexpr std::size_t kCodeFieldBytes = 32;
+  std::vector<unsigned char> codeFields;
 
   int gridUnits = 0;          // what a range is measured against: the grid's cells, a project's units
   int levels = 0;             // the datafile's data levels; 0 for projects
@@ -49,5 +65,10 @@ struct AnalysisData {
 // as they stand now. `withLevels` keeps each presence's data level as its
 // amount, for the measures that read levels.
 AnalysisData analysisData(const Session& s, bool withLevels = false);
+
+// The totals of data that no recount has seen (a project's): over the taxa
+// in the group, ranges from the occurrences, occupied units those holding
+// any of them; the code tree's length and weights are left 0.
+Counters countTotals(const AnalysisData& a);
 
 }  // namespace zn

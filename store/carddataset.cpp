@@ -3,6 +3,7 @@
 // for writing the file back, every non-zero level an amount).
 #include <algorithm>
 #include <cstring>
+#include <functional>
 
 #include "store/analysisdata.h"
 #include "store/datafile.h"
@@ -191,18 +192,62 @@ AnalysisData analysisData(const Session& s, bool withLevels) {
     a.excluded[static_cast<std::size_t>(t)] = ws.cards.excluded(t) ? 1 : 0;
     a.weight[static_cast<std::size_t>(t)] = ws.cards.weight(t);
   }
-  a.cost.assign(static_cast<std::size_t>(units) + 1, 0.0);
-  a.threat.assign(static_cast<std::size_t>(units) + 1, 0.0);
-  for (int n = 1; n <= units && static_cast<std::size_t>(n) < ws.cells.size(); ++n) {
-    a.cost[static_cast<std::size_t>(n)] = ws.cells[static_cast<std::size_t>(n)].cost;
-    a.threat[static_cast<std::size_t>(n)] = ws.cells[static_cast<std::size_t>(n)].threat;
+  const auto perUnit = static_cast<std::size_t>(units) + 1;
+  a.cost.assign(perUnit, 0.0);
+  a.threat.assign(perUnit, 0.0);
+  a.column.assign(perUnit, 0);
+  a.row.assign(perUnit, 0);
+  for (std::size_t n = 1; n < perUnit && n < ws.cells.size(); ++n) {
+    const GridCell& c = ws.cells[n];
+    a.cost[n] = c.cost;
+    a.threat[n] = c.threat;
+    a.column[n] = c.column;
+    a.row[n] = c.row;
   }
+  a.columns = ws.geo.columns;
+  a.codeFields.resize(static_cast<std::size_t>(taxa) * AnalysisData::kCodeFieldBytes);
+  for (int t = 0; t < taxa; ++t)
+    std::memcpy(a.codeFields.data() + static_cast<std::size_t>(t) * AnalysisData::kCodeFieldBytes, ws.cards.code(t),
+                AnalysisData::kCodeFieldBytes);
+  a.totals = ws.counters;
   a.gridUnits = ws.geo.cells;
   a.levels = ws.datafile.levels;
   a.quantitative = ws.datafile.quantitative;
   a.fixedGrid = true;
   a.treeData = s.subgroupDataPresent;
   return a;
+}
+
+Counters countTotals(const AnalysisData& a) {
+  Counters c;
+  const Occurrences& o = a.occ();
+  std::vector<char> occupied(static_cast<std::size_t>(o.units) + 1, 0);
+  std::vector<int> ranges;
+  for (int t = 0; t < o.taxa; ++t) {
+    if (!a.counts(t)) continue;
+    ++c.includedTaxa;
+    const int n = o.range(t);
+    if (n < 1) continue;
+    for (int u : o.unitsOf(t)) occupied[static_cast<std::size_t>(u)] = 1;
+    ranges.push_back(n);
+    ++c.taxaWithRecords;
+    c.sumGaps += a.gridUnits - n;
+    c.sumInverseRanges += 1.0 / n;
+    c.sumInverseSquaredRanges += 1.0 / (static_cast<double>(n) * n);
+    c.records += n;
+    c.minRange = std::min(c.minRange, n);
+    c.maxRange = std::max(c.maxRange, n);
+  }
+  for (char x : occupied) c.occupiedCells += x;
+  c.cellsWithData = c.occupiedCells;
+  // The median as the recount takes it: descending, integer mean of the middle two.
+  const std::size_t k = ranges.size();
+  if (k > 0) {
+    std::sort(ranges.begin(), ranges.end(), std::greater<int>());
+    c.medianRange = k == 1 ? ranges[0] : k % 2 == 0 ? (ranges[k / 2] + ranges[k / 2 - 1]) / 2 : ranges[k / 2];
+  }
+  c.snapshot = Snapshot{c.taxaWithRecords, c.occupiedCells, c.includedTaxa, c.records, 0, 0, {}};
+  return c;
 }
 
 }  // namespace zn
