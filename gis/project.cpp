@@ -13,6 +13,7 @@
 #include <fstream>
 #include <map>
 #include <memory>
+#include <span>
 #include <unordered_map>
 
 #include <cpl_conv.h>
@@ -161,21 +162,33 @@ std::vector<std::pair<double, double>> GridDefinition::outline(long long cell) c
   return ring;
 }
 
-std::vector<long long> GridDefinition::edgeNeighbours(long long cell) const {
-  const long long r = (cell - 1) / columns, c = (cell - 1) % columns;
-  std::vector<std::pair<long long, long long>> steps;
-  if (!hex) {
-    steps = {{-1, 0}, {0, -1}, {0, 1}, {1, 0}};
-  } else if (r & 1) {
-    steps = {{-1, 0}, {-1, 1}, {0, -1}, {0, 1}, {1, 0}, {1, 1}};
-  } else {
-    steps = {{-1, -1}, {-1, 0}, {0, -1}, {0, 1}, {1, -1}, {1, 0}};
-  }
-  std::vector<long long> out;
+namespace {
+
+// Calls `each` with the cells (1 … columns x rows) sharing an edge with a
+// cell, and whether they are in its row: the row and column steps of
+// squares, or of hexagons in an odd or even row. Nothing is allocated, as
+// millions of cells are walked.
+template <typename Each>
+void forEdgeNeighbours(const GridDefinition& g, long long cell, Each each) {
+  using Step = std::pair<int, int>;
+  static constexpr Step kSquare[] = {{-1, 0}, {0, -1}, {0, 1}, {1, 0}};
+  static constexpr Step kOddRow[] = {{-1, 0}, {-1, 1}, {0, -1}, {0, 1}, {1, 0}, {1, 1}};
+  static constexpr Step kEvenRow[] = {{-1, -1}, {-1, 0}, {0, -1}, {0, 1}, {1, -1}, {1, 0}};
+  const long long r = (cell - 1) / g.columns, c = (cell - 1) % g.columns;
+  const std::span<const Step> steps = !g.hex    ? std::span<const Step>(kSquare)
+                                      : (r & 1) ? std::span<const Step>(kOddRow)
+                                                : std::span<const Step>(kEvenRow);
   for (auto [dr, dc] : steps) {
     const long long rr = r + dr, cc = c + dc;
-    if (rr >= 0 && rr < rows && cc >= 0 && cc < columns) out.push_back(rr * columns + cc + 1);
+    if (rr >= 0 && rr < g.rows && cc >= 0 && cc < g.columns) each(rr * g.columns + cc + 1, dr == 0);
   }
+}
+
+}  // namespace
+
+std::vector<long long> GridDefinition::edgeNeighbours(long long cell) const {
+  std::vector<long long> out;
+  forEdgeNeighbours(*this, cell, [&](long long n, bool) { out.push_back(n); });
   return out;
 }
 
@@ -221,10 +234,10 @@ Adjacency regularAdjacency(const GridDefinition& g, const Dataset& d) {
   const UnitNumbers numberOf(g, d);
   std::vector<Edge> edges;
   for (int n = 1; n <= d.unitCount(); ++n)
-    for (long long c : g.edgeNeighbours(d.unit(n).id))
+    forEdgeNeighbours(g, d.unit(n).id, [&](long long c, bool sameRow) {
       if (const std::uint32_t m = numberOf.find(c); m > static_cast<std::uint32_t>(n))
-        edges.push_back(
-            {static_cast<std::uint32_t>(n), m, g.edgeLength((c - 1) / g.columns == (d.unit(n).id - 1) / g.columns)});
+        edges.push_back({static_cast<std::uint32_t>(n), m, g.edgeLength(sameRow)});
+    });
   return adjacencyFrom(d.unitCount(), edges);
 }
 
