@@ -22,6 +22,7 @@
 #include "gis/project.h"
 #include "planning/fromsession.h"
 #include "planning/solve.h"
+#include "tests/gis/gbif_rows.h"
 
 namespace fs = std::filesystem;
 
@@ -155,9 +156,9 @@ void BM_ProjectCarnivoraExact(benchmark::State& state) { solveCarnivora(state, z
 BENCHMARK(BM_ProjectCarnivoraNearMinimum)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ProjectCarnivoraExact)->Unit(benchmark::kMillisecond);
 
-// A GBIF simple download of `rows` records (the download's 50 columns, the
-// ones the reader uses filled): 20,000 species, each around its own centre
-// with a spread of a few degrees, written once.
+// A GBIF simple download of `rows` records (the download's 50 columns in
+// GBIF's order, the ones the reader uses filled): 20,000 species, each
+// around its own centre with a spread of a few degrees, written once.
 fs::path syntheticGbif(long rows) {
   const fs::path file = fs::temp_directory_path() / ("zn_bench_gbif_" + std::to_string(rows) + ".csv");
   std::error_code ec;
@@ -165,58 +166,7 @@ fs::path syntheticGbif(long rows) {
   const fs::path tmp = file.string() + ".part";
   std::FILE* out = std::fopen(tmp.c_str(), "w");
   if (!out) return {};
-  static const char* const kHeader[] = {"gbifID",
-                                        "datasetKey",
-                                        "occurrenceID",
-                                        "kingdom",
-                                        "phylum",
-                                        "class",
-                                        "order",
-                                        "family",
-                                        "genus",
-                                        "species",
-                                        "infraspecificEpithet",
-                                        "taxonRank",
-                                        "scientificName",
-                                        "verbatimScientificName",
-                                        "verbatimScientificNameAuthorship",
-                                        "countryCode",
-                                        "locality",
-                                        "stateProvince",
-                                        "occurrenceStatus",
-                                        "individualCount",
-                                        "publishingOrgKey",
-                                        "decimalLatitude",
-                                        "decimalLongitude",
-                                        "coordinateUncertaintyInMeters",
-                                        "coordinatePrecision",
-                                        "elevation",
-                                        "elevationAccuracy",
-                                        "depth",
-                                        "depthAccuracy",
-                                        "eventDate",
-                                        "day",
-                                        "month",
-                                        "year",
-                                        "taxonKey",
-                                        "speciesKey",
-                                        "basisOfRecord",
-                                        "institutionCode",
-                                        "collectionCode",
-                                        "catalogNumber",
-                                        "recordNumber",
-                                        "identifiedBy",
-                                        "dateIdentified",
-                                        "license",
-                                        "rightsHolder",
-                                        "recordedBy",
-                                        "typeStatus",
-                                        "establishmentMeans",
-                                        "lastInterpreted",
-                                        "mediaType",
-                                        "issue"};
-  for (std::size_t i = 0; i < std::size(kHeader); ++i) std::fprintf(out, "%s%s", i ? "\t" : "", kHeader[i]);
-  std::fputc('\n', out);
+  std::fputs(zn::test::gbifHeader().c_str(), out);
   constexpr int kSpecies = 20000;
   std::mt19937 rng(11);
   std::uniform_real_distribution<double> lonC(-170, 170), latC(-55, 70), spread(-3, 3);

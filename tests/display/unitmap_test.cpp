@@ -24,7 +24,8 @@ TEST(UnitMap, UnitsTakeTheirClassColourAndUnscoredUnitsTheNeutralOne) {
     double height;  // 0: as tall as wide
     const char* name;
   };
-  for (const Cells c : {Cells{false, 0.0, "squares"}, Cells{true, 0.0, "hexagons"}, Cells{false, 600.0, "rectangles"}}) {
+  for (const Cells c :
+       {Cells{false, 0.0, "squares"}, Cells{true, 0.0, "hexagons"}, Cells{false, 600.0, "rectangles"}}) {
     SCOPED_TRACE(c.name);
     UnitMapShapes s;
     s.geographic = false;
