@@ -144,6 +144,7 @@ const zn::AnalysisData& projectScale(int units) {
   a.inGroup.assign(kTaxa, 1);
   a.excluded.assign(kTaxa, 0);
   a.gridUnits = side * side;
+  a.totals = zn::countTotals(a);
   return a;
 }
 

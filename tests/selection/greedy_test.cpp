@@ -385,6 +385,7 @@ AnalysisData handBuilt(const std::vector<TaxonSpec>& taxa, int cells, int offset
   a.inGroup.assign(taxa.size(), 1);
   a.excluded.assign(taxa.size(), 0);
   a.gridUnits = cells;
+  a.totals = countTotals(a);
   return a;
 }
 
