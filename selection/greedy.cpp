@@ -6,7 +6,6 @@
 #include <limits>
 #include <queue>
 #include <tuple>
-#include <unordered_map>
 #include <utility>
 
 #include "measures/presence.h"
@@ -39,8 +38,7 @@ namespace {
 // The unit to take is the top of a heap ordered as the choice is made:
 // value, then total, then the higher number. An entry goes stale when its
 // unit's value changes (the new value has its own entry) or the unit joins
-// the set. How many units share the top value is kept per value, so that
-// large ties cost nothing.
+// the set. Values only fall, so a unit has one current entry at a time.
 class Grower {
  public:
   Grower(AreaSet& set, const SelectionData& d, const GreedyOptions& o)
@@ -83,6 +81,13 @@ class Grower {
     }
     // Whole numbers add exactly while every sum stays below 2^53.
     subtract_ = subtract_ && sum < 9007199254740992.0;
+    // Richness values are small whole numbers that wide ties share: the
+    // units at each are counted. Other values seldom tie, and a tie is
+    // counted off the heap.
+    bool ones = !d_.byCost;
+    for (std::size_t t = 0; t < d_.weight.size() && ones; ++t) ones = d_.weight[t] == 0.0 || d_.weight[t] == 1.0;
+    sharing_.clear();
+    if (ones) sharing_.assign(static_cast<std::size_t>(taxa) + 1, 0);
     value_.assign(static_cast<std::size_t>(cells) + 1, 0.0);
     dirty_.assign(static_cast<std::size_t>(cells) + 1, 0);
     counted_.assign(static_cast<std::size_t>(cells) + 1, kNone);
@@ -99,7 +104,7 @@ class Grower {
       // No unit left, or every value below -1: nothing is taken.
       if (heap_.empty() || std::get<0>(heap_.top()) < -1.0) break;
       const auto [m, total, top] = heap_.top();
-      const int tied = sharing_[m];
+      const int tied = sharing_.empty() ? tiedAt(m) : sharing_[static_cast<std::size_t>(m)];
       r.ties.push_back(tied);
       // The highest-numbered unit wins among equal totals above -1; with
       // none above, the lowest-numbered unit of the tie.
@@ -140,14 +145,24 @@ class Grower {
     uncount(n);
     if (std::isnan(k)) return false;
     counted_[i] = k;
-    ++sharing_[k];
+    if (!sharing_.empty()) ++sharing_[static_cast<std::size_t>(k)];
     return true;
   }
   void uncount(int n) {
     const auto i = static_cast<std::size_t>(n);
     if (std::isnan(counted_[i])) return;
-    if (const auto it = sharing_.find(counted_[i]); it != sharing_.end() && --it->second == 0) sharing_.erase(it);
+    if (!sharing_.empty()) --sharing_[static_cast<std::size_t>(counted_[i])];
     counted_[i] = kNone;
+  }
+  // The units whose value is m, taken off the heap and put back.
+  int tiedAt(double m) {
+    tiedEntries_.clear();
+    while (!heap_.empty() && std::get<0>(heap_.top()) == m) {
+      if (current(heap_.top())) tiedEntries_.push_back(heap_.top());
+      heap_.pop();
+    }
+    for (const Entry& e : tiedEntries_) heap_.push(e);
+    return static_cast<int>(tiedEntries_.size());
   }
   int lowestWith(double m) const {
     for (int n = 1; n <= d_.cells; ++n)
@@ -220,8 +235,9 @@ class Grower {
   std::vector<char> inSet_, met_, dirty_;
   std::vector<int> rep_, outside_, touched_;
   std::vector<double> value_;
-  std::vector<double> counted_;              // per unit: the value it is counted and offered at, or kNone
-  std::unordered_map<double, int> sharing_;  // units counted at each value
+  std::vector<double> counted_;  // per unit: the value it is counted and offered at, or kNone
+  std::vector<int> sharing_;     // richness: units counted at each value
+  std::vector<Entry> tiedEntries_;
   std::priority_queue<Entry> heap_;
   int live_ = 0;
 };
