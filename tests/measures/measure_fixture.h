@@ -10,6 +10,7 @@
 #include "measures/dispatch.h"
 #include "measures/scores.h"
 #include "shell/measure_commands.h"
+#include "store/analysisdata.h"
 #include "store/datafile.h"
 #include "store/gridtypes.h"
 #include "store/session.h"
@@ -69,6 +70,27 @@ inline std::vector<TaxonSpec> fourTaxa() {
           {"Beta", "12", {{2, 3}}},
           {"Gamma", "21", {{2, 1}, {40, 4}}},
           {"Delta", "22", {{3, 2}}}};
+}
+
+// The taxa as a project hands them over: occurrences and group only, with
+// no session, cards or geometry, and totals counted from the occurrences.
+inline AnalysisData inputOf(const std::vector<test::TaxonSpec>& specs, int units) {
+  auto d = std::make_shared<Dataset>();
+  std::vector<Occurrence> pairs;
+  for (std::size_t t = 0; t < specs.size(); ++t)
+    for (const auto& [cell, level] : specs[t].levels)
+      if (level > 0) pairs.push_back({static_cast<std::uint32_t>(t), static_cast<std::uint32_t>(cell), 1.0});
+  const int taxa = static_cast<int>(specs.size());
+  d->occurrences = occurrencesFrom(taxa, units, std::move(pairs), false);
+  d->units.resize(static_cast<std::size_t>(units));
+  d->taxa.resize(specs.size());
+  AnalysisData a;
+  a.data = std::move(d);
+  a.inGroup.assign(specs.size(), 1);
+  a.excluded.assign(specs.size(), 0);
+  a.gridUnits = units;
+  a.totals = countTotals(a);
+  return a;
 }
 
 }  // namespace zn::test

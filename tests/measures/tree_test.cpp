@@ -211,6 +211,43 @@ TEST(TreeMeasures, WithoutTreeDataShowTheirMessageAndKeepTheMap) {
   }
 }
 
+// Families taken from the first character of the codes 11, 12, 21, 22
+// give a tree of the codes' shape, so the data without codes measure as
+// the datafile, with and without a represented area.
+TEST(TaxonTree, FamiliesGiveTheMapsOfTheMatchingCodes) {
+  for (MeasureCode code : {kCodeSubtreeLength, kCodeRootDistance})
+    for (const std::vector<int>& areas : {std::vector<int>{}, std::vector<int>{2}}) {
+      SCOPED_TRACE(testing::Message() << "code " << code << ", areas " << areas.size());
+      Loaded d(fourTaxa());
+      d.s.areas.cells = areas;
+      d.run(code);
+      AnalysisData a = test::inputOf(fourTaxa(), d.s.ws.geo.cells);
+      auto taxa = std::make_shared<Dataset>(*a.data);
+      for (std::size_t t = 0; t < taxa->taxa.size(); ++t) taxa->taxa[t].family = fourTaxa()[t].code.substr(0, 1);
+      a.data = taxa;
+      ASSERT_TRUE(takeTaxonTree(a));
+      EXPECT_DOUBLE_EQ(a.totals.codeTreeLength, d.s.ws.counters.codeTreeLength);
+      AreaSet set;
+      set.cells = areas;
+      const MeasureResult r = runMeasure(code, MeasureInput{a, set}, measureParams(d.s.settings), d.s.progress);
+      ASSERT_TRUE(r.ran);
+      for (int n = 1; n <= d.s.ws.geo.cells; ++n) {
+        ASSERT_DOUBLE_EQ(r.score[static_cast<std::size_t>(n)], d.score(n)) << "unit " << n;
+        ASSERT_EQ(r.count[static_cast<std::size_t>(n)], d.count(n)) << "unit " << n;
+      }
+      EXPECT_EQ(r.taxaCounted, d.s.map.taxaCounted);
+      EXPECT_DOUBLE_EQ(r.scaleLimit, d.s.map.scaleLimit);
+    }
+  // Neither ranks nor codes: no tree data, and the measures refuse.
+  AnalysisData bare = test::inputOf(fourTaxa(), 864);
+  EXPECT_FALSE(takeTaxonTree(bare));
+  Feedback feedback;
+  const MeasureResult refused =
+      runMeasure(kCodeSubtreeLength, MeasureInput{bare, AreaSet{}}, MeasureParams{}, feedback);
+  EXPECT_FALSE(refused.ran);
+  EXPECT_TRUE(refused.notice);
+}
+
 TEST(RootDistance, SumsTheWeightsAndTheCommandTakesTheirMean) {
   Loaded d(fourTaxa());  // every code has depth 2: weight 8 / 2 = 4
   d.run(kCodeRootDistance);
