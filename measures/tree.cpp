@@ -1,6 +1,7 @@
 #include "measures/tree.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <map>
 #include <new>
@@ -234,90 +235,185 @@ const unsigned char* codeFields(const AnalysisData& a, std::vector<unsigned char
   return made.data();
 }
 
-// The whole map, computed aside so that a failure leaves the old scores.
-// Every included taxon shares the group code's prefix, so comparing codes
-// from their first position finds the same branch points as from past it.
-// Each cell's new taxa are read from the occurrence lists, so the work and
-// memory follow the records, never units x taxa.
-std::vector<CellValue> subtreeScores(const MeasureInput& in, int& taxaCounted) {
-  const AnalysisData& data = in.data;
-  const Occurrences& occ = data.occ();
-  const int taxa = data.taxa();
-  const int cells = data.units();
-
-  std::vector<int> included;
-  for (int t = 0; t < taxa; ++t)
-    if (data.counts(t)) included.push_back(t);
-  std::vector<unsigned char> made;
-  SubListLengths lengths(codeFields(data, made), taxa, included, 0);
-
-  // 0: an included taxon not represented; 1: represented; 2: not included.
-  std::vector<char> state(static_cast<std::size_t>(taxa), 2);
-  for (int t : included) state[static_cast<std::size_t>(t)] = 0;
-  // The represented taxa, in set order and within an area in taxon order.
-  const bool haveSet = !in.areas.empty();
-  for (int a : in.areas.cells) {
-    if (a < 1 || a > cells) continue;
-    for (int t : occ.taxaIn(a)) {
-      char& st = state[static_cast<std::size_t>(t)];
-      if (st != 0) continue;
-      st = 1;
-      lengths.add(t);
+// The new taxa of each cell (included, not represented) as one bit row per
+// cell: word-wide steps, for data whose units x taxa bits are few.
+class FreshRows {
+ public:
+  FreshRows(const AnalysisData& data, const std::vector<int>& included)
+      : words_((static_cast<std::size_t>(data.taxa()) + 63) / 64),
+        bits_((static_cast<std::size_t>(data.units()) + 1) * words_, 0),
+        represented_(words_, 0),
+        any_(words_, 0) {
+    for (int t : included) {
+      const std::uint64_t bit = std::uint64_t(1) << (t % 64);
+      const auto w = static_cast<std::size_t>(t / 64);
+      for (int n : data.occ().unitsOf(t)) row(n)[w] |= bit;
     }
   }
+  template <class F>
+  void represent(int a, F add) {
+    forEachBit(row(a), [&](int t) {
+      std::uint64_t& word = represented_[static_cast<std::size_t>(t / 64)];
+      const std::uint64_t bit = std::uint64_t(1) << (t % 64);
+      if (word & bit) return;
+      word |= bit;
+      add(t);
+    });
+  }
+  // Makes row h its new taxa; returns their count and hash.
+  std::pair<int, std::uint64_t> take(int h) {
+    std::uint64_t* fresh = row(h);
+    std::uint64_t hash = 1469598103934665603ULL;
+    int k = 0;
+    for (std::size_t w = 0; w < words_; ++w) {
+      fresh[w] &= ~represented_[w];
+      any_[w] |= fresh[w];
+      k += std::popcount(fresh[w]);
+      hash = (hash ^ fresh[w]) * 1099511628211ULL;
+    }
+    current_ = h;
+    return {k, hash};
+  }
+  bool sameAsTaken(int other) const {
+    return std::memcmp(row(other), row(current_), words_ * sizeof(std::uint64_t)) == 0;
+  }
+  template <class F>
+  void forEachTaken(F f) const {
+    forEachBit(row(current_), f);
+  }
+  int taxaCounted() const {
+    int k = 0;
+    for (std::uint64_t w : any_) k += std::popcount(w);
+    return k;
+  }
+
+ private:
+  std::uint64_t* row(int n) { return bits_.data() + static_cast<std::size_t>(n) * words_; }
+  const std::uint64_t* row(int n) const { return bits_.data() + static_cast<std::size_t>(n) * words_; }
+  template <class F>
+  void forEachBit(const std::uint64_t* r, F f) const {
+    for (std::size_t w = 0; w < words_; ++w)
+      for (std::uint64_t b = r[w]; b != 0; b &= b - 1)
+        f(static_cast<int>(w * 64 + static_cast<std::size_t>(std::countr_zero(b))));
+  }
+
+  std::size_t words_;
+  std::vector<std::uint64_t> bits_, represented_, any_;
+  int current_ = 0;
+};
+
+// The same from the occurrence lists, for data whose units x taxa bits
+// would be many: work and memory follow the records.
+class FreshLists {
+ public:
+  FreshLists(const AnalysisData& data, const std::vector<int>& included)
+      : occ_(data.occ()), state_(static_cast<std::size_t>(data.taxa()), kOut), any_(state_.size(), 0) {
+    for (int t : included) state_[static_cast<std::size_t>(t)] = kNew;
+  }
+  template <class F>
+  void represent(int a, F add) {
+    for (int t : occ_.taxaIn(a)) {
+      char& st = state_[static_cast<std::size_t>(t)];
+      if (st != kNew) continue;
+      st = kRepresented;
+      add(t);
+    }
+  }
+  std::pair<int, std::uint64_t> take(int h) {
+    list(h, taken_);
+    std::uint64_t hash = 1469598103934665603ULL;
+    for (int t : taken_) {
+      any_[static_cast<std::size_t>(t)] = 1;
+      hash = (hash ^ static_cast<std::uint64_t>(t)) * 1099511628211ULL;
+    }
+    return {static_cast<int>(taken_.size()), hash};
+  }
+  bool sameAsTaken(int other) {
+    list(other, other_);
+    return other_ == taken_;
+  }
+  template <class F>
+  void forEachTaken(F f) const {
+    for (int t : taken_) f(t);
+  }
+  int taxaCounted() const { return static_cast<int>(std::count(any_.begin(), any_.end(), 1)); }
+
+ private:
+  static constexpr char kNew = 0, kRepresented = 1, kOut = 2;
+  void list(int h, std::vector<int>& out) const {
+    out.clear();
+    for (int t : occ_.taxaIn(h))
+      if (state_[static_cast<std::size_t>(t)] == kNew) out.push_back(t);
+  }
+
+  const Occurrences& occ_;
+  std::vector<char> state_;
+  std::vector<char> any_;
+  std::vector<int> taken_, other_;
+};
+
+// Every cell's value from its new taxa: the represented taxa's tree plus
+// the cell's, less the represented taxa's own; cells with the same new
+// taxa share one value.
+template <class Fresh>
+std::vector<CellValue> scoreCells(const MeasureInput& in, Fresh& fresh, SubListLengths& lengths, int& taxaCounted) {
+  const int cells = in.data.units();
+  const bool haveSet = !in.areas.empty();
+  // The represented taxa, in set order and within an area in taxon order.
+  for (int a : in.areas.cells)
+    if (a >= 1 && a <= cells) fresh.represent(a, [&](int t) { lengths.add(t); });
   const double base = lengths.size() >= 2 ? lengths.length() : 0.0;
   lengths.keep();
 
-  // Each cell's new taxa; cells with the same new taxa share one value.
-  // The distinct lists are kept end to end, each under its hash.
   std::vector<CellValue> out(static_cast<std::size_t>(cells) + 1);
-  std::vector<char> anyCell(static_cast<std::size_t>(taxa), 0);
-  std::vector<int> kept, fresh;
-  struct Seen {
-    std::size_t start;
-    int cell;
-  };
-  std::unordered_map<std::uint64_t, std::vector<Seen>> byHash;
+  std::unordered_map<std::uint64_t, std::vector<int>> byHash;
   for (int h = 1; h <= cells; ++h) {
-    fresh.clear();
-    std::uint64_t hash = 1469598103934665603ULL;
-    for (int t : occ.taxaIn(h)) {
-      if (state[static_cast<std::size_t>(t)] != 0) continue;
-      fresh.push_back(t);
-      anyCell[static_cast<std::size_t>(t)] = 1;
-      hash = (hash ^ static_cast<std::uint64_t>(t)) * 1099511628211ULL;
-    }
-    const int k = static_cast<int>(fresh.size());
+    const auto [k, hash] = fresh.take(h);
     CellValue& v = out[static_cast<std::size_t>(h)];
     if (k == 0) continue;
     if (!haveSet && k == 1) {
       v = {kZeroScore, 1};
       continue;
     }
-    auto& same = byHash[hash ^ static_cast<std::uint64_t>(k)];
-    const auto match = std::find_if(same.begin(), same.end(), [&](const Seen& other) {
-      return out[static_cast<std::size_t>(other.cell)].count == k &&
-             std::equal(fresh.begin(), fresh.end(), kept.begin() + static_cast<std::ptrdiff_t>(other.start));
+    auto& same = byHash[hash];
+    const auto match = std::find_if(same.begin(), same.end(), [&](int other) {
+      return out[static_cast<std::size_t>(other)].count == k && fresh.sameAsTaken(other);
     });
     if (match != same.end()) {
-      v = out[static_cast<std::size_t>(match->cell)];
+      v = out[static_cast<std::size_t>(*match)];
       continue;
     }
-    same.push_back({kept.size(), h});
-    kept.insert(kept.end(), fresh.begin(), fresh.end());
-    // The represented taxa's tree plus this cell's: the same length as
-    // comparing every pair of codes.
+    same.push_back(h);
+    // The same length as comparing every pair of codes.
     lengths.restore();
-    for (int t : fresh) lengths.add(t);
+    fresh.forEachTaken([&](int t) { lengths.add(t); });
     v = {haveSet ? lengths.length() - base : lengths.length(), k};
   }
-  taxaCounted = static_cast<int>(std::count(anyCell.begin(), anyCell.end(), 1));
+  taxaCounted = fresh.taxaCounted();
   return out;
 }
 
-}  // namespace
-
-namespace {
+// The whole map, computed aside so that a failure leaves the old scores.
+// Every included taxon shares the group code's prefix, so comparing codes
+// from their first position finds the same branch points as from past it.
+std::vector<CellValue> subtreeScores(const MeasureInput& in, double rowBytesAnyway, int& taxaCounted) {
+  const AnalysisData& data = in.data;
+  std::vector<int> included;
+  for (int t = 0; t < data.taxa(); ++t)
+    if (data.counts(t)) included.push_back(t);
+  std::vector<unsigned char> made;
+  SubListLengths lengths(codeFields(data, made), data.taxa(), included, 0);
+  // Bit rows where they take no more than the lists, or little in all.
+  const std::vector<std::int64_t>& starts = data.occ().taxonStart;
+  const double rowBytes = (static_cast<double>(data.units()) + 1) * ((data.taxa() + 63) / 64) * 8.0;
+  const double listBytes = starts.empty() ? 0.0 : static_cast<double>(starts.back()) * 4.0;
+  if (rowBytes <= std::max(listBytes, rowBytesAnyway)) {
+    FreshRows rows(data, included);
+    return scoreCells(in, rows, lengths, taxaCounted);
+  }
+  FreshLists lists(data, included);
+  return scoreCells(in, lists, lengths, taxaCounted);
+}
 
 // Code characters of the made tree: any byte but '0', which ends a code.
 constexpr int kFirstDigit = '1';
@@ -450,7 +546,7 @@ MeasureResult runSubtreeLength(const MeasureInput& in, const MeasureParams& p) {
   if (!in.data.treeData) return noTreeData("Subtree length");
   int taxaCounted = 0;
   try {
-    const std::vector<CellValue> values = subtreeScores(in, taxaCounted);
+    const std::vector<CellValue> values = subtreeScores(in, p.subtreeRowBytes, taxaCounted);
     MeasureResult r = MeasureResult::zeroed(in.data.units(), p.excludedLevel);
     for (std::size_t n = 1; n < values.size() && n < r.score.size(); ++n) {
       r.score[n] = values[n].score;

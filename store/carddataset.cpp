@@ -169,13 +169,19 @@ AnalysisData analysisData(const Session& s, bool withLevels) {
   if (withLevels) {
     auto d = std::make_shared<Dataset>();
     const int taxa = taxaOf(ws), cells = cellsOf(ws);
-    std::vector<Occurrence> pairs;
-    for (int t = 0; t < taxa; ++t)
-      forPresentCells(ws.cards.levels(t), static_cast<std::size_t>(cells), excludedLevel, [&](std::size_t n) {
-        pairs.push_back({static_cast<std::uint32_t>(t), static_cast<std::uint32_t>(n),
-                         static_cast<double>(ws.cards.level(t, static_cast<int>(n)))});
+    // Each card's cells come ascending: the lists need no sort.
+    std::vector<std::int64_t> start(static_cast<std::size_t>(taxa) + 1, 0);
+    std::vector<std::uint32_t> units;
+    std::vector<double> levels;
+    for (int t = 0; t < taxa; ++t) {
+      const std::int8_t* lv = ws.cards.levels(t);
+      forPresentCells(lv, static_cast<std::size_t>(cells), excludedLevel, [&](std::size_t n) {
+        units.push_back(static_cast<std::uint32_t>(n));
+        levels.push_back(lv[n]);
       });
-    d->occurrences = occurrencesFrom(taxa, cells, std::move(pairs), true);
+      start[static_cast<std::size_t>(t) + 1] = static_cast<std::int64_t>(units.size());
+    }
+    d->occurrences = occurrencesFromLists(taxa, cells, std::move(start), std::move(units), std::move(levels));
     takeUnitsAndTaxa(*d, ws, cells, taxa);
     a.data = std::move(d);
   } else {

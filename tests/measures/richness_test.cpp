@@ -85,7 +85,9 @@ TEST(Richness, EveryTaxonRepresentedLeavesABlankMapWithoutNaN) {
 TEST(Richness, EmptyDataGiveBlankMaps) {
   Loaded d({});
   for (int code : {1, 2, 5, 12, 13, 24, 25, 36}) {
+    d.s.scoresPresent = false;
     d.run(static_cast<MeasureCode>(code));
+    EXPECT_TRUE(d.s.scoresPresent) << "code " << code;  // ran, though nothing is present
     EXPECT_EQ(d.map(), "") << "code " << code;
     EXPECT_EQ(d.s.map.taxaCounted, 0);
   }

@@ -100,6 +100,12 @@ TEST(SubtreeLength, AgreesWithThePairwiseRuleOnRandomData) {
     Loaded d(taxa);
     if (withSet) d.s.areas.cells = {5, 17, 33};
     d.run(kCodeSubtreeLength);
+    // The same from the occurrence lists instead of bit rows.
+    MeasureParams byLists = measureParams(d.s.settings);
+    byLists.subtreeRowBytes = 0;
+    const MeasureResult lists =
+        runMeasure(kCodeSubtreeLength, MeasureInput{analysisData(d.s), d.s.areas}, byLists, d.s.progress);
+    ASSERT_TRUE(lists.ran);
     const auto& cards = d.s.ws.cards;
     auto present = [&](int t, int n) { return cards.level(t, n) > 0; };
     // The represented list: set order, then card order within an area.
@@ -128,6 +134,8 @@ TEST(SubtreeLength, AgreesWithThePairwiseRuleOnRandomData) {
       }
       EXPECT_DOUBLE_EQ(d.score(n), want) << "cell " << n << (withSet ? " with set" : " without set");
       EXPECT_EQ(d.count(n), added) << "cell " << n;
+      EXPECT_DOUBLE_EQ(lists.score[static_cast<std::size_t>(n)], want) << "cell " << n << " from the lists";
+      EXPECT_EQ(lists.count[static_cast<std::size_t>(n)], added) << "cell " << n << " from the lists";
     }
   }
 }
@@ -155,6 +163,12 @@ TEST(SubtreeLength, AgreesWithThePrefixTreeOnRepeatedCodesAndCells) {
     Loaded d(taxa);
     d.s.areas.cells = set;
     d.run(kCodeSubtreeLength);
+    // The same from the occurrence lists instead of bit rows.
+    MeasureParams byLists = measureParams(d.s.settings);
+    byLists.subtreeRowBytes = 0;
+    const MeasureResult lists =
+        runMeasure(kCodeSubtreeLength, MeasureInput{analysisData(d.s), d.s.areas}, byLists, d.s.progress);
+    ASSERT_TRUE(lists.ran);
     const auto& cards = d.s.ws.cards;
     auto present = [&](int t, int n) { return cards.level(t, n) > 0; };
     CodeTree rep;
