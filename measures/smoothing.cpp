@@ -122,7 +122,15 @@ std::vector<double> smoothScores(const AnalysisData& a, const std::vector<double
       const double v = scores[static_cast<std::size_t>(m)];
       if (v != 0.0) around.push_back(asNumber(v));
     }
-    const double r = smoothedValue(asNumber(scores[n]), around.data(), static_cast<int>(around.size()) + 1, p.byMean);
+    const double x = asNumber(scores[n]);
+    double r = x;
+    if (p.byMean) {
+      r = smoothedValue(x, around.data(), static_cast<int>(around.size()) + 1, true);
+    } else if (!around.empty()) {
+      // The median of the unit's value among its neighbours', sorted in place.
+      around.push_back(x);
+      r = medianDescending(around);
+    }
     out[n] = r == 0.0 ? kZeroScore : r;
   }
   return out;
