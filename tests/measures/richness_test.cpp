@@ -4,6 +4,7 @@
 
 #include "measures/richness.h"
 #include "selection/areaset.h"
+#include "store/measuretraits.h"
 #include "tests/measures/measure_fixture.h"
 
 namespace zn {
@@ -84,7 +85,9 @@ TEST(Richness, EveryTaxonRepresentedLeavesABlankMapWithoutNaN) {
 TEST(Richness, EmptyDataGiveBlankMaps) {
   Loaded d({});
   for (int code : {1, 2, 5, 12, 13, 24, 25, 36}) {
+    d.s.scoresPresent = false;
     d.run(static_cast<MeasureCode>(code));
+    EXPECT_TRUE(d.s.scoresPresent) << "code " << code;  // ran, though nothing is present
     EXPECT_EQ(d.map(), "") << "code " << code;
     EXPECT_EQ(d.s.map.taxaCounted, 0);
   }
@@ -242,6 +245,23 @@ TEST(MeasureInput, AHandMadeInputMeasuresAsTheSameDatafile) {
       EXPECT_EQ(r.taxaCounted, d.s.map.taxaCounted);
       EXPECT_DOUBLE_EQ(r.scaleLimit, d.s.map.scaleLimit);
     }
+}
+
+TEST(MeasureInput, DataWithoutLevelsGridOrTreeRefuseTheMeasuresNeedingThem) {
+  const AnalysisData project = test::analysisInput(fourTaxa(), 864);
+  EXPECT_FALSE(measureRefusal(kCodeRichness, project));
+  EXPECT_FALSE(measureRefusal(kCodeRangeSizeRarity, project));
+  for (MeasureCode code : {kCodeLevelN, kCodeMaxLevel, kCodeMedianQuantitative, kCodeRangeCentres, kCodeSubtreeLength,
+                           kCodeRootDistance, kCodeResiduals}) {
+    EXPECT_TRUE(measureRefusal(code, project)) << "code " << code;
+    // Nor does the kernel run where the data lack what it reads.
+    if (code == kCodeResiduals) continue;
+    Feedback feedback;
+    EXPECT_FALSE(runMeasure(code, MeasureInput{project, AreaSet{}}, MeasureParams{}, feedback).ran) << "code " << code;
+  }
+  Loaded d(fourTaxa(), "*quantities");
+  for (MeasureCode code : {kCodeLevelN, kCodeRangeCentres, kCodeSubtreeLength, kCodeMedianQuantitative})
+    EXPECT_FALSE(measureRefusal(code, analysisData(d.s, true))) << "code " << code;
 }
 
 TEST(MeasureInput, AnInputWithoutDataDoesNotRun) {
