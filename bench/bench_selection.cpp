@@ -116,8 +116,8 @@ BENCHMARK(BM_RandomSets100)->Unit(benchmark::kMillisecond);
 
 // Project scale, with no session: 10,000 taxa with clumped ranges (random
 // walks of lognormal length, median 300 units) over a square grid of 10^5
-// or 10^6 units, about 5 x 10^6 occurrences; the greedy richness set with
-// no cap on its areas.
+// or 10^6 units, about 2 x 10^6 occurrences; the greedy set by richness or
+// range-size rarity with no cap on its areas.
 const zn::AnalysisData& projectScale(int units) {
   static std::map<int, zn::AnalysisData> made;
   auto [it, fresh] = made.try_emplace(units);
@@ -144,12 +144,14 @@ const zn::AnalysisData& projectScale(int units) {
   a.inGroup.assign(kTaxa, 1);
   a.excluded.assign(kTaxa, 0);
   a.gridUnits = side * side;
+  a.totals = zn::countTotals(a);
   return a;
 }
 
 void BM_GreedyProjectScale(benchmark::State& state) {
   const zn::AnalysisData& a = projectScale(static_cast<int>(state.range(0)));
   zn::GreedyOptions o;
+  o.byRarity = state.range(1) != 0;
   o.capacity = a.units();
   zn::Progress quiet;
   zn::GreedyResult r;
@@ -157,7 +159,12 @@ void BM_GreedyProjectScale(benchmark::State& state) {
   state.counters["areas"] = r.added;
   state.counters["occurrences"] = static_cast<double>(a.occ().taxonStart.back());
 }
-BENCHMARK(BM_GreedyProjectScale)->ArgName("units")->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_GreedyProjectScale)
+    ->ArgNames({"units", "rarity"})
+    ->Args({100000, 0})
+    ->Args({1000000, 0})
+    ->Args({1000000, 1})
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -223,11 +223,13 @@ std::vector<int> coverageStart(const Counting& c, const ExactProblem& coverage, 
                                const QuickOrders& q, int k) {
   std::vector<int> start = best;
   int bestGain = -1, bestCell = 0;
-  std::vector<char> have(c.counts.size(), 0);
-  for (int a : best)
+  std::vector<char> have(c.counts.size(), 0), inBest(static_cast<std::size_t>(c.ix.units) + 1, 0);
+  for (int a : best) {
+    inBest[static_cast<std::size_t>(a)] = 1;
     for (int t : c.ix.taxaIn(a)) have[static_cast<std::size_t>(t)] = 1;
+  }
   for (int n : c.candidates) {
-    if (std::find(best.begin(), best.end(), n) != best.end()) continue;
+    if (inBest[static_cast<std::size_t>(n)]) continue;
     int gain = 0;
     for (int t : c.ix.taxaIn(n)) gain += c.counts[static_cast<std::size_t>(t)] && !have[static_cast<std::size_t>(t)];
     if (gain > bestGain) bestGain = gain, bestCell = n;

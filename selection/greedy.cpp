@@ -2,7 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
+#include <limits>
 #include <queue>
+#include <tuple>
 #include <utility>
 
 #include "measures/presence.h"
@@ -30,8 +33,12 @@ namespace {
 // every unit at every step: where every weight is a whole number (richness,
 // the difference formula) the sums are exact in any order and a met taxon's
 // weight is taken off its units; otherwise the units of a met taxon are
-// summed afresh in taxon order. The largest value is found through a heap
-// whose entries go stale when a unit's value changes or it joins the set.
+// summed afresh in taxon order.
+//
+// The unit to take is the top of a heap ordered as the choice is made:
+// value, then total, then the higher number. An entry goes stale when its
+// unit's value changes (the new value has its own entry) or the unit joins
+// the set. Values only fall, so a unit has one current entry at a time.
 class Grower {
  public:
   Grower(AreaSet& set, const SelectionData& d, const GreedyOptions& o)
@@ -74,39 +81,43 @@ class Grower {
     }
     // Whole numbers add exactly while every sum stays below 2^53.
     subtract_ = subtract_ && sum < 9007199254740992.0;
+    // Richness values are small whole numbers that wide ties share: the
+    // units at each are counted. Other values seldom tie, and a tie is
+    // counted off the heap.
+    bool ones = !d_.byCost;
+    for (std::size_t t = 0; t < d_.weight.size() && ones; ++t) ones = d_.weight[t] == 0.0 || d_.weight[t] == 1.0;
+    sharing_.clear();
+    if (ones) sharing_.assign(static_cast<std::size_t>(taxa) + 1, 0);
     value_.assign(static_cast<std::size_t>(cells) + 1, 0.0);
     dirty_.assign(static_cast<std::size_t>(cells) + 1, 0);
-    seen_.assign(static_cast<std::size_t>(cells) + 1, 0);
+    counted_.assign(static_cast<std::size_t>(cells) + 1, kNone);
     for (int n = 1; n <= cells; ++n)
       if (!inSet_[static_cast<std::size_t>(n)]) {
         value_[static_cast<std::size_t>(n)] = cellValue(n);
-        offer(n);
+        count(n);
       }
+    rebuildHeap();
 
-    std::vector<int> tied;
     bool first = true;
     while (set.count() <= cells && set.count() < capacity_ && live_ > 0) {
-      takeTied(tied);
-      if (tied.empty()) break;
-      r.ties.push_back(static_cast<int>(tied.size()));
-      std::sort(tied.begin(), tied.end());
-      int chosen = tied.front();
-      if (tied.size() > 1) {
-        // The highest-numbered unit wins among equal totals.
-        double best = -1.0;
-        for (auto it = tied.rbegin(); it != tied.rend(); ++it) {
-          const double total = perCost(*it, d_.total[static_cast<std::size_t>(*it)]);
-          if (total > best) best = total, chosen = *it;
-        }
-      }
-      for (int n : tied)
-        if (n != chosen) heap_.emplace(key(n), n);
+      while (!heap_.empty() && !current(heap_.top())) heap_.pop();
+      // No unit left, or every value below -1: nothing is taken.
+      if (heap_.empty() || std::get<0>(heap_.top()) < -1.0) break;
+      const auto [m, total, top] = heap_.top();
+      const int tied = sharing_.empty() ? tiedAt(m) : sharing_[static_cast<std::size_t>(m)];
+      r.ties.push_back(tied);
+      // The highest-numbered unit wins among equal totals above -1; with
+      // none above, the lowest-numbered unit of the tie.
+      const int chosen = tied > 1 && !(total > -1.0) ? lowestWith(m) : top;
       append(chosen, first, progress);
       first = false;
     }
   }
 
  private:
+  static constexpr double kNone = std::numeric_limits<double>::quiet_NaN();
+  using Entry = std::tuple<double, double, int>;  // value per cost, total per cost, unit
+
   double cellValue(int n) const {
     double v = 0.0;
     for (int t : d_.index.taxaIn(n))
@@ -115,32 +126,48 @@ class Grower {
   }
   double perCost(int n, double v) const { return d_.perCost(n, v); }
   double key(int n) const { return perCost(n, value_[static_cast<std::size_t>(n)]); }
-  // A value that is no number is never the largest.
-  void offer(int n) {
-    if (const double k = key(n); !std::isnan(k)) heap_.emplace(k, n);
+  bool current(const Entry& e) const {
+    const auto i = static_cast<std::size_t>(std::get<2>(e));
+    return !inSet_[i] && std::get<0>(e) == counted_[i];
   }
 
-  // Every unit outside the set whose value is the largest, at least -1.
-  void takeTied(std::vector<int>& tied) {
-    tied.clear();
-    ++step_;
-    double m = 0.0;
-    while (!heap_.empty()) {
-      const auto [k, n] = heap_.top();
-      if (!tied.empty() && k != m) break;
+  // The unit's value has changed (or is new): it is counted and offered at
+  // the new one. A value that is no number is never the largest.
+  void offer(int n) {
+    if (count(n))
+      heap_.emplace(counted_[static_cast<std::size_t>(n)], perCost(n, d_.total[static_cast<std::size_t>(n)]), n);
+  }
+  // Counts the unit at its value; true when that is a new number.
+  bool count(int n) {
+    const auto i = static_cast<std::size_t>(n);
+    const double k = key(n);
+    if (k == counted_[i]) return false;
+    uncount(n);
+    if (std::isnan(k)) return false;
+    counted_[i] = k;
+    if (!sharing_.empty()) ++sharing_[static_cast<std::size_t>(k)];
+    return true;
+  }
+  void uncount(int n) {
+    const auto i = static_cast<std::size_t>(n);
+    if (std::isnan(counted_[i])) return;
+    if (!sharing_.empty()) --sharing_[static_cast<std::size_t>(counted_[i])];
+    counted_[i] = kNone;
+  }
+  // The units whose value is m, taken off the heap and put back.
+  int tiedAt(double m) {
+    tiedEntries_.clear();
+    while (!heap_.empty() && std::get<0>(heap_.top()) == m) {
+      if (current(heap_.top())) tiedEntries_.push_back(heap_.top());
       heap_.pop();
-      const auto i = static_cast<std::size_t>(n);
-      if (inSet_[i] || k != key(n) || seen_[i] == step_) continue;
-      if (tied.empty()) {
-        if (k < -1.0) {
-          heap_.emplace(k, n);
-          return;
-        }
-        m = k;
-      }
-      seen_[i] = step_;
-      tied.push_back(n);
     }
+    for (const Entry& e : tiedEntries_) heap_.push(e);
+    return static_cast<int>(tiedEntries_.size());
+  }
+  int lowestWith(double m) const {
+    for (int n = 1; n <= d_.cells; ++n)
+      if (!inSet_[static_cast<std::size_t>(n)] && counted_[static_cast<std::size_t>(n)] == m) return n;
+    return 0;
   }
 
   void meet(int t, SelectionProgress& progress) {
@@ -165,6 +192,7 @@ class Grower {
 
   void append(int n, bool first, SelectionProgress& progress) {
     set_.cells.push_back(n);
+    uncount(n);
     inSet_[static_cast<std::size_t>(n)] = 1;
     for (int t : d_.index.taxaIn(n)) {
       ++rep_[static_cast<std::size_t>(t)];
@@ -183,11 +211,7 @@ class Grower {
       const auto i = static_cast<std::size_t>(c);
       dirty_[i] = 0;
       if (inSet_[i]) continue;
-      if (!subtract_) {
-        const double v = cellValue(c);
-        if (v == value_[i]) continue;
-        value_[i] = v;
-      }
+      if (!subtract_) value_[i] = cellValue(c);
       offer(c);
     }
     touched_.clear();
@@ -196,9 +220,11 @@ class Grower {
   }
 
   void rebuildHeap() {
-    heap_ = {};
+    std::vector<Entry> live;
     for (int n = 1; n <= d_.cells; ++n)
-      if (!inSet_[static_cast<std::size_t>(n)]) offer(n);
+      if (const auto i = static_cast<std::size_t>(n); !inSet_[i] && !std::isnan(counted_[i]))
+        live.emplace_back(counted_[i], perCost(n, d_.total[i]), n);
+    heap_ = std::priority_queue<Entry>(std::less<Entry>(), std::move(live));
   }
 
   AreaSet& set_;
@@ -208,18 +234,13 @@ class Grower {
   bool subtract_ = true;
   std::vector<char> inSet_, met_, dirty_;
   std::vector<int> rep_, outside_, touched_;
-  std::vector<unsigned> seen_;
-  unsigned step_ = 0;
   std::vector<double> value_;
-  std::priority_queue<std::pair<double, int>> heap_;
+  std::vector<double> counted_;  // per unit: the value it is counted and offered at, or kNone
+  std::vector<int> sharing_;     // richness: units counted at each value
+  std::vector<Entry> tiedEntries_;
+  std::priority_queue<Entry> heap_;
   int live_ = 0;
 };
-
-int taxaWithRecords(const AnalysisData& a) {
-  int n = 0;
-  for (int t = 0; t < a.taxa(); ++t) n += a.counts(t) && a.occ().range(t) > 0;
-  return n;
-}
 
 }  // namespace
 
@@ -232,7 +253,7 @@ GreedyResult growGreedySet(const AnalysisData& a, const AreaSet& start, const Gr
   set.cells = start.cells;
   set.seedCount = o.includeSeeds ? 0 : set.count();
   r.seedCount = set.seedCount;
-  SelectionProgress progress(feedback, taxaWithRecords(a));
+  SelectionProgress progress(feedback, a.totals.taxaWithRecords);
 
   const SelectionData d(a, o.byRarity, o.rarityFormula, o.byCost);
   const std::uint32_t begun = feedback.tickMs();

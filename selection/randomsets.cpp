@@ -33,20 +33,6 @@ std::vector<int> candidateCells(const AnalysisData& a, const std::vector<int>& s
   return candidates;
 }
 
-// What the curves are a share of: the included taxa (with records, where
-// the base is the taxa present), or their summed rarity, added in taxon
-// order as the recount adds them.
-double representationTotal(const AnalysisData& a, const RandomSetsParams& p) {
-  double total = 0.0;
-  for (int t = 0; t < a.taxa(); ++t) {
-    if (!a.counts(t)) continue;
-    const int range = a.occ().range(t);
-    if (p.kind != HotspotKind::kRichness) total += range >= 1 ? rarityValue(p.rarityFormula, range, a.gridUnits) : 0.0;
-    else if (!p.baseOnPresent || range >= 1) total += 1.0;
-  }
-  return total;
-}
-
 // The median of the runs after each k areas, with the 2.5 % and 97.5 %
 // values (two-tailed) or the 95 % value; column k of the table is sorted.
 void summariseRuns(std::vector<double>& table, int n, bool twoTailed, RandomSetStats& r) {
@@ -142,7 +128,10 @@ RandomSetsOutcome runRandomSets(const AnalysisData& a, const AreaSet& set, const
   }
 
   summariseRuns(table, n, p.twoTailed, r);
-  r.total = representationTotal(a, p);
+  const Counters& totals = a.totals;
+  r.total = p.kind != HotspotKind::kRichness ? raritySum(totals, p.rarityFormula)
+            : p.baseOnPresent                ? totals.taxaWithRecords
+                                             : totals.includedTaxa;
   o.simulated = true;
   o.seconds = watch.seconds();
   return o;

@@ -41,8 +41,9 @@ struct RandomSetsOutcome {
 
 // "Random set selection" after its dialog, on any data: the areas of `set`
 // are seeds whose taxa never count as new; `areas` random units (lowered to
-// the candidate units and the capacity) are drawn 1000 times. Memory is the
-// runs x areas table and a few numbers per unit and per taxon.
+// the candidate units and the capacity) are drawn 1000 times; the report's
+// totals are a.totals. Memory is the runs x areas table and a few numbers
+// per unit and per taxon.
 RandomSetsOutcome runRandomSets(const AnalysisData& a, const AreaSet& set, const RandomSetsParams& p,
                                 Feedback& feedback);
 // The same on the session's open datafile; the session is not changed.

@@ -369,25 +369,6 @@ TEST(GreedySet, MatchesTheStepByStepRecountOnRandomData) {
   EXPECT_GT(tiedSteps, 0);
 }
 
-// The same taxa as a dataset built by hand, with no session: every unit
-// number moved up by `offset` among offset + cells units, so that units
-// beyond what a datafile holds are reached.
-AnalysisData handBuilt(const std::vector<TaxonSpec>& taxa, int cells, int offset) {
-  std::vector<Occurrence> pairs;
-  for (std::size_t t = 0; t < taxa.size(); ++t)
-    for (const auto& [cell, level] : taxa[t].levels)
-      if (level > 0) pairs.push_back({static_cast<std::uint32_t>(t), static_cast<std::uint32_t>(cell + offset), 1.0});
-  auto data = std::make_shared<Dataset>();
-  const int units = cells + offset;
-  data->occurrences = occurrencesFrom(static_cast<int>(taxa.size()), units, std::move(pairs), false);
-  AnalysisData a;
-  a.data = std::move(data);
-  a.inGroup.assign(taxa.size(), 1);
-  a.excluded.assign(taxa.size(), 0);
-  a.gridUnits = cells;
-  return a;
-}
-
 std::vector<int> shifted(std::vector<int> cells, int offset) {
   for (int& c : cells) c += offset;
   return cells;
@@ -401,7 +382,7 @@ TEST(GreedySet, GreedyAndExactMinimumOnAHandBuiltDatasetMatchTheDatafile) {
   const ExactResult fromFile = solveExact(buildExactProblem(d.s, AreaSet{}, ExactRequest{}));
   ASSERT_TRUE(fromFile.hasSolution);
   for (const int offset : {0, 100000}) {
-    const AnalysisData a = handBuilt(taxa, cells, offset);
+    const AnalysisData a = test::analysisInput(taxa, cells, offset);
     for (const bool byRarity : {false, true}) {
       GreedyOptions o;
       o.byRarity = byRarity;
