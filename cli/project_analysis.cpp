@@ -7,6 +7,7 @@
 #include "gis/gisexport.h"
 #include "gis/projectdata.h"
 #include "measures/dispatch.h"
+#include "measures/smoothing.h"
 #include "measures/titles.h"
 #include "planning/folder.h"
 #include "selection/greedy.h"
@@ -61,17 +62,7 @@ int openProject(CliContext& ctx, const MeasureOptions& o, const std::vector<SetK
 
 // Why an analysis does not fit the project's traits; nothing when it does.
 std::optional<std::string> misfit(const Analysis& a, const AnalysisData& d) {
-  const MeasureTraits& t = a.traits();
-  if (t.needsFixedGrid && !d.fixedGrid)
-    return a.name + " needs the fixed grid of a datafile; a project's units have no fixed rings of cells";
-  if (t.needsHierarchy && !d.treeData)
-    return a.name + " needs the genus, family or higher ranks of every taxon; this project's taxa lack them";
-  if (t.needsQuantitative && !d.quantitative) return a.name + " needs amounts; this project holds presences only";
-  // Amounts stand in for a quantitative datafile's levels, not for data levels.
-  if (t.needsLevels && !t.needsQuantitative && d.levels == 0)
-    return a.name + " counts the data levels of a datafile; a project has none";
-  if (t.needsAdjacency && d.data->adjacency.empty())
-    return a.name + " needs neighbouring units; no unit of this project borders another";
+  if (auto why = measureRefusal(a.code, d)) return a.name + " " + *why;
   return std::nullopt;
 }
 
@@ -102,18 +93,24 @@ int measureOn(CliContext& ctx, Opened& p, const MeasureOptions& o, Scores& out) 
       params.plotMarks[static_cast<std::size_t>(found)] = 1;
     }
   }
-  if ((o.meanPasses || o.smoothPasses) && p.data.data->adjacency.empty())
-    return refuse(ctx, "--mean and --smooth need neighbouring units; no unit of this project borders another");
-  if (o.meanPasses || o.smoothPasses)
-    return refuse(ctx, "--mean and --smooth apply to datafiles; a project's maps are not smoothed yet");
+  if (o.meanPasses) return refuse(ctx, "--mean applies to datafiles, not to projects");
+  if (o.smoothPasses && !smoothingApplies(a->code, p.data))
+    return refuse(ctx,
+                  "--smooth needs a smoothable measure and neighbouring units; this project has none for " + a->name);
   AreaSet none;
   out.r = runMeasure(a->code, MeasureInput{p.data, none}, params, p.session->progress);
   if (!out.r.ran) {
     if (out.r.notice) return refuse(ctx, a->name + ": " + out.r.notice->text, 1);
     return refuse(ctx, a->name + " needs the columns and rows of a datafile's grid; it does not run on a project", 1);
   }
+  // Each pass reads the scores before it, over the rings of neighbours.
+  const SmoothParams smooth = smoothParams(p.session->settings);
+  for (int i = 0; i < o.smoothPasses; ++i) out.r.score = smoothScores(p.data, out.r.score, smooth);
+  for (double& v : out.r.score)
+    if (v == kZeroScore) v = 0.0;
   MapRecord map;
   map.measureCode = a->code;
+  map.smoothPasses = o.smoothPasses;
   out.title = measureTitle(*p.session, map, a->code);
   return 0;
 }

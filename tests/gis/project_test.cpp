@@ -590,18 +590,20 @@ TEST_F(UnitsProject, ResultsGoBackToGisAndMisfitsAreRefused) {
   EXPECT_EQ(rc, 0);
   EXPECT_EQ(readBytes(csv), "unit_id,name,score,count\n10,,2.000000,2\n20,,1.000000,1\n30,,,\n40,,,\n");
 
+  // Smoothing reads the neighbours by adjacency: units 10 and 20 share an
+  // edge, so each takes the median of 2 and 1; 30 and 40 hold no data.
+  EXPECT_EQ(run({"measure", "richness", file.string(), "--smooth", "1"}, rc),
+            "title: smoothed (9) richness\n10 1.500000 2\n20 1.500000 1\n");
+
   const std::vector<std::pair<std::vector<std::string>, std::string>> refused{
       {{"measure", "subtree-length", file.string()},
-       "zonarium: subtree-length needs the genus, family or higher ranks of every taxon; this project's taxa lack "
-       "them\n"},
-      {{"measure", "residuals", file.string()},
-       "zonarium: residuals needs the fixed grid of a datafile; a project's units have no fixed rings of cells\n"},
+       "zonarium: subtree-length needs the taxa's code tree or ranks (genus, family) for 3 taxa or more\n"},
+      {{"measure", "residuals", file.string()}, "zonarium: residuals needs the cells of a fixed grid\n"},
       {{"measure", "median-quantitative", file.string()},
-       "zonarium: median-quantitative needs amounts; this project holds presences only\n"},
-      {{"measure", "level-n", file.string()},
-       "zonarium: level-n counts the data levels of a datafile; a project has none\n"},
-      {{"measure", "range-centres", file.string()},
-       "zonarium: range-centres needs the columns and rows of a datafile's grid; it does not run on a project\n"},
+       "zonarium: median-quantitative needs the data levels of a datafile\n"},
+      {{"measure", "range-centres", file.string()}, "zonarium: range-centres needs the cells of a fixed grid\n"},
+      {{"measure", "richness", file.string(), "--mean", "1"},
+       "zonarium: --mean applies to datafiles, not to projects\n"},
       {{"measure", "richness", file.string(), "--set", "group-code=1"},
        "zonarium: --set group-code applies to datafiles, not to projects\n"},
       {{"export-gis", file.string(), "--layer", "units"},
