@@ -1,16 +1,9 @@
 #include "gis/projectdata.h"
 
-#include <algorithm>
-
 #include "gis/projectgeometry.h"
+#include "measures/tree.h"
 
 namespace zn {
-
-bool hasTaxonRanks(const Dataset& data) {
-  return !data.taxa.empty() && std::all_of(data.taxa.begin(), data.taxa.end(), [](const DatasetTaxon& t) {
-    return !t.genus.empty() || !t.family.empty() || !t.higherRanks.empty();
-  });
-}
 
 AnalysisData analysisData(std::shared_ptr<const Project> project) {
   AnalysisData a;
@@ -27,8 +20,9 @@ AnalysisData analysisData(std::shared_ptr<const Project> project) {
   a.levels = 0;
   a.quantitative = project->amounts && d.occurrences.hasAmounts();
   a.fixedGrid = false;
-  a.treeData = hasTaxonRanks(d);
   a.totals = countTotals(a);
+  // The tree measures' code tree from the taxa's ranks, with its weights.
+  takeTaxonTree(a);
   return a;
 }
 

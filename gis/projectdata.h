@@ -12,8 +12,4 @@ namespace zn {
 // The analysis input of a project; it keeps a share of the project.
 AnalysisData analysisData(std::shared_ptr<const Project> project);
 
-// True when every taxon carries a genus, a family or a higher rank, so the
-// tree measures can build their hierarchy from the ranks.
-bool hasTaxonRanks(const Dataset& data);
-
 }  // namespace zn
