@@ -73,18 +73,20 @@ int ClassTable::largestCount() const {
   return m;
 }
 
-ClassTable classifyCells(std::vector<GridCell>& cells, int cellCount, const ClassingInput& in) {
+ClassTable classifyValues(std::span<const double> score, std::span<const int> count, const ClassingInput& in,
+                          std::vector<UnitClass>& out) {
   ClassTable t;
   const int k = std::max(in.classCount, 2);
   t.classCount = k;
   t.inverted = in.inverted;
   t.limits.assign(static_cast<std::size_t>(k), 0.0);
   t.histogram.assign(static_cast<std::size_t>(k) + 1, 0);
-  cellCount = std::clamp(cellCount, 0, static_cast<int>(cells.size()) - 1);
+  const int cellCount = std::max(0, static_cast<int>(std::min(score.size(), count.size())) - 1);
+  out.assign(static_cast<std::size_t>(cellCount) + 1, UnitClass{});
 
   double maximum = 0.0, minimum = kStartMinimum;
   for (int n = 1; n <= cellCount; ++n) {
-    const double s = cells[static_cast<std::size_t>(n)].score;
+    const double s = score[static_cast<std::size_t>(n)];
     if (!(s > 0) || !std::isfinite(s)) continue;
     ++t.scoredCells;
     if (s == kZeroScore) {
@@ -108,7 +110,7 @@ ClassTable classifyCells(std::vector<GridCell>& cells, int cellCount, const Clas
   std::vector<int> tableClass;
   if (in.scaleType == kEqualFrequency && t.scoredCells > 0) {
     for (int n = 1; n <= cellCount; ++n) {
-      const double s = cells[static_cast<std::size_t>(n)].score;
+      const double s = score[static_cast<std::size_t>(n)];
       if (s > 0 && s != kZeroScore && std::isfinite(s)) table.push_back({s, 1});
     }
     std::sort(table.begin(), table.end(), [](const Entry& a, const Entry& b) { return a.value < b.value; });
@@ -142,24 +144,17 @@ ClassTable classifyCells(std::vector<GridCell>& cells, int cellCount, const Clas
   };
 
   for (int n = 1; n <= cellCount; ++n) {
-    GridCell& cell = cells[static_cast<std::size_t>(n)];
-    cell.topValue = 0;
+    const double s = score[static_cast<std::size_t>(n)];
+    UnitClass& u = out[static_cast<std::size_t>(n)];
     // A score that is not a number (a damaged import) is left unmapped.
-    if (cell.score == 0.0 || t.scoredCells == 0 || !std::isfinite(cell.score)) {
-      cell.scored = 0;
-      cell.classNumber = 0;  // no class left over from the previous map
-      continue;
-    }
-    const int c = classOf(cell.score);
-    cell.classNumber = c;
-    // A zero-score marker keeps the first colour even when the inverted
-    // scale puts it in the last class.
-    cell.fillColour = paletteIndexRef(cell.score == kZeroScore ? 0 : c);
-    if (cell.score == top && cell.score != kZeroScore) cell.topValue = 1;
-    if (cell.count != 0) ++t.histogram[static_cast<std::size_t>(c)];
+    if (s == 0.0 || t.scoredCells == 0 || !std::isfinite(s)) continue;
+    const int c = classOf(s);
+    u.classNumber = c;
+    u.scored = true;
+    u.top = s == top && s != kZeroScore;
+    if (count[static_cast<std::size_t>(n)] != 0) ++t.histogram[static_cast<std::size_t>(c)];
     double& limit = t.limits[static_cast<std::size_t>(c)];
-    limit = std::max(limit, cell.score);
-    cell.scored = 1;
+    limit = std::max(limit, s);
   }
 
   t.maxima = t.limits;
@@ -174,6 +169,30 @@ ClassTable classifyCells(std::vector<GridCell>& cells, int cellCount, const Clas
       if (t.limits[static_cast<std::size_t>(c)] == 0 && t.limits[static_cast<std::size_t>(c + 1)] > 0)
         t.limits[static_cast<std::size_t>(c)] = t.limits[static_cast<std::size_t>(c + 1)];
     for (int c = 0; c + 1 < k; ++c) t.limits[static_cast<std::size_t>(c)] = t.limits[static_cast<std::size_t>(c + 1)];
+  }
+  return t;
+}
+
+ClassTable classifyCells(std::vector<GridCell>& cells, int cellCount, const ClassingInput& in) {
+  cellCount = std::clamp(cellCount, 0, static_cast<int>(cells.size()) - 1);
+  std::vector<double> score(static_cast<std::size_t>(cellCount) + 1, 0.0);
+  std::vector<int> count(static_cast<std::size_t>(cellCount) + 1, 0);
+  for (int n = 1; n <= cellCount; ++n) {
+    score[static_cast<std::size_t>(n)] = cells[static_cast<std::size_t>(n)].score;
+    count[static_cast<std::size_t>(n)] = cells[static_cast<std::size_t>(n)].count;
+  }
+  std::vector<UnitClass> classes;
+  ClassTable t = classifyValues(score, count, in, classes);
+  for (int n = 1; n <= cellCount; ++n) {
+    GridCell& cell = cells[static_cast<std::size_t>(n)];
+    const UnitClass& u = classes[static_cast<std::size_t>(n)];
+    cell.topValue = u.top ? 1 : 0;
+    cell.scored = u.scored ? 1 : 0;
+    // No class left over from the previous map.
+    cell.classNumber = u.scored ? u.classNumber : 0;
+    // A zero-score marker keeps the first colour even when the inverted
+    // scale puts it in the last class.
+    if (u.scored) cell.fillColour = paletteIndexRef(cell.score == kZeroScore ? 0 : u.classNumber);
   }
   return t;
 }

@@ -2,6 +2,7 @@
 // histogram and the per-class limits printed beside the scale bar.
 #pragma once
 
+#include <span>
 #include <vector>
 
 #include "display/palette.h"
@@ -30,6 +31,19 @@ struct ClassTable {
 
   int largestCount() const;
 };
+
+// The class of one unit's score: none (not scored) for a zero or
+// non-finite score.
+struct UnitClass {
+  int classNumber = 0;
+  bool scored = false;
+  bool top = false;  // the top value of the scale
+};
+
+// Classes the scores 1 .. n (entry 0 unused) of any units; a unit counts in
+// the histogram where its count is not 0. `out` gets each unit's class.
+ClassTable classifyValues(std::span<const double> score, std::span<const int> count, const ClassingInput& in,
+                          std::vector<UnitClass>& out);
 
 // Classes cells 1 .. cellCount of `cells`: class number, palette colour and
 // top-value flag of every cell with a non-zero score, then the scored flags.

@@ -12,9 +12,12 @@ namespace zn {
 // True for the codes runMeasure computes.
 bool isComputedMeasure(MeasureCode code);
 
-// Runs the measure of `code` on an open datafile; a result that did not run
-// for any other code, or without a datafile.
+// Runs the measure of `code` on the input; a result that did not run for
+// any other code, or on an input without data.
 MeasureResult runMeasure(MeasureCode code, const MeasureInput& in, const MeasureParams& p, Feedback& feedback);
+
+// The parameters from the session's settings, with the cards' plot marks.
+MeasureParams measureParams(const Session& s);
 
 // Stores the code and puts its computation on the session's map (residuals
 // included), telling the user what a refusing measure says. False when the

@@ -2,6 +2,21 @@
 
 namespace zn {
 
+namespace {
+
+// The taxa that pass and are not represented in the set.
+template <class Passes>
+std::vector<char> unrepresented(const PresenceIndex& index, const AreaSet& areas, Passes passes) {
+  std::vector<char> counted = representedTaxa(index, areas);
+  for (int t = 0; t < index.taxa; ++t) {
+    char& c = counted[static_cast<std::size_t>(t)];
+    c = (!c && passes(t)) ? 1 : 0;
+  }
+  return counted;
+}
+
+}  // namespace
+
 std::vector<char> representedTaxa(const PresenceIndex& index, const AreaSet& areas) {
   std::vector<char> rep(static_cast<std::size_t>(index.taxa), 0);
   for (int a : areas.cells) {
@@ -12,12 +27,15 @@ std::vector<char> representedTaxa(const PresenceIndex& index, const AreaSet& are
 }
 
 std::vector<char> countedTaxa(const Workspace& ws, const PresenceIndex& index, const AreaSet& areas) {
-  std::vector<char> counted = representedTaxa(index, areas);
-  for (int t = 0; t < index.taxa; ++t) {
-    char& c = counted[static_cast<std::size_t>(t)];
-    c = (!c && ws.passesGroup(t)) ? 1 : 0;
-  }
-  return counted;
+  return unrepresented(index, areas, [&ws](int t) { return ws.passesGroup(t); });
+}
+
+std::vector<char> representedTaxa(const AnalysisData& a, const AreaSet& areas) {
+  return representedTaxa(a.occ(), areas);
+}
+
+std::vector<char> countedTaxa(const AnalysisData& a, const AreaSet& areas) {
+  return unrepresented(a.occ(), areas, [&a](int t) { return a.counts(t); });
 }
 
 }  // namespace zn

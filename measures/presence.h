@@ -9,6 +9,7 @@
 
 #include <vector>
 
+#include "store/analysisdata.h"
 #include "store/dataset.h"
 #include "store/workspace.h"
 
@@ -26,5 +27,10 @@ std::vector<char> representedTaxa(const PresenceIndex& index, const AreaSet& are
 // 1 for each taxon a complementary measure counts: it passes the group-code
 // test and is not represented in the area set.
 std::vector<char> countedTaxa(const Workspace& ws, const PresenceIndex& index, const AreaSet& areas);
+
+// The same over an analysis input: its occurrences, and its group for the
+// counted taxa.
+std::vector<char> representedTaxa(const AnalysisData& a, const AreaSet& areas);
+std::vector<char> countedTaxa(const AnalysisData& a, const AreaSet& areas);
 
 }  // namespace zn

@@ -11,18 +11,14 @@ namespace zn {
 namespace {
 
 struct Counted {
-  PresenceIndex index;
+  const PresenceIndex& index;
   std::vector<char> take;
 };
 
-Counted countedInput(const MeasureInput& in, const MeasureParams& p) {
-  Counted c{buildPresenceIndex(in.ws, p.excludedLevel), {}};
-  c.take = countedTaxa(in.ws, c.index, in.areas);
-  return c;
-}
+Counted countedInput(const MeasureInput& in) { return {in.data.occ(), countedTaxa(in.data, in.areas)}; }
 
 MeasureResult fresh(const MeasureInput& in, const MeasureParams& p) {
-  return MeasureResult::zeroed(lastCellNumber(in.ws), p.excludedLevel);
+  return MeasureResult::zeroed(in.data.units(), p.excludedLevel);
 }
 
 // Richness of the counted taxa restricted by keep(t): the common core of
@@ -30,7 +26,7 @@ MeasureResult fresh(const MeasureInput& in, const MeasureParams& p) {
 MeasureResult countTaxa(const MeasureInput& in, const MeasureParams& p,
                         const std::function<bool(const PresenceIndex&, int)>& keep) {
   MeasureResult r = fresh(in, p);
-  Counted c = countedInput(in, p);
+  Counted c = countedInput(in);
   for (int t = 0; t < c.index.taxa; ++t)
     if (c.take[static_cast<std::size_t>(t)] && !keep(c.index, t)) c.take[static_cast<std::size_t>(t)] = 0;
   r.taxaCounted = addTaxonValues(r, c.index, c.take, [](int) { return 1.0; });
@@ -38,22 +34,26 @@ MeasureResult countTaxa(const MeasureInput& in, const MeasureParams& p,
   return r;
 }
 
-// Per cell, the values of the counted taxa present there, reduced to their
-// median; count = the number of values.
+// Per cell, the values of the counted taxa present there (from the taxon
+// and its amount in the cell), reduced to their median; count = the number
+// of values.
 MeasureResult cellMedians(const MeasureInput& in, const MeasureParams& p,
-                          const std::function<double(const PresenceIndex&, int t, int n)>& value, bool zeroAsOne) {
+                          const std::function<double(const PresenceIndex&, int t, double amount)>& value,
+                          bool zeroAsOne) {
   MeasureResult r = fresh(in, p);
-  Counted c = countedInput(in, p);
+  Counted c = countedInput(in);
   std::vector<char> added(static_cast<std::size_t>(c.index.taxa), 0);
   std::vector<double> scratch;
-  const int last = static_cast<int>(r.score.size()) - 1;
-  for (int n = 1; n <= std::min(c.index.units, last); ++n) {
+  const bool amounts = c.index.hasAmounts();
+  for (int n = 1; n <= c.index.units; ++n) {
     scratch.clear();
-    for (std::int32_t t : c.index.taxaIn(n))
-      if (c.take[static_cast<std::size_t>(t)]) {
-        scratch.push_back(value(c.index, t, n));
-        added[static_cast<std::size_t>(t)] = 1;
-      }
+    const double* amount = amounts ? c.index.amountsIn(n) : nullptr;
+    for (std::int32_t t : c.index.taxaIn(n)) {
+      const double a = amount ? *amount++ : 1.0;
+      if (!c.take[static_cast<std::size_t>(t)]) continue;
+      scratch.push_back(value(c.index, t, a));
+      added[static_cast<std::size_t>(t)] = 1;
+    }
     if (scratch.empty()) continue;
     r.count[static_cast<std::size_t>(n)] = static_cast<int>(scratch.size());
     const double m = medianDescending(scratch);
@@ -61,6 +61,13 @@ MeasureResult cellMedians(const MeasureInput& in, const MeasureParams& p,
   }
   r.taxaCounted = static_cast<int>(std::count(added.begin(), added.end(), 1));
   return r;
+}
+
+// Calls f(unit, amount) for each presence of taxon t (amounts as kept).
+template <class F>
+void forEachAmount(const PresenceIndex& ix, int t, F f) {
+  const double* amount = ix.amountsOf(t);
+  for (std::int32_t n : ix.unitsOf(t)) f(n, *amount++);
 }
 
 }  // namespace
@@ -97,27 +104,28 @@ MeasureResult runRareThreshold(const MeasureInput& in, const MeasureParams& p) {
 
 MeasureResult runRangeSizeRarity(const MeasureInput& in, const MeasureParams& p) {
   MeasureResult r = fresh(in, p);
-  Counted c = countedInput(in, p);
+  Counted c = countedInput(in);
   const RarityFormula formula = p.rarityFormula;
-  const int cells = in.ws.geo.cells;
+  const int cells = in.data.gridUnits;
   r.taxaCounted =
       addTaxonValues(r, c.index, c.take, [&](int t) { return rarityValue(formula, c.index.range(t), cells); });
-  r.scaleLimit = raritySum(in.ws.counters, formula);
+  r.scaleLimit = raritySum(in.data.totals, formula);
   return r;
 }
 
 MeasureResult runLevelN(const MeasureInput& in, const MeasureParams& p) {
+  if (!in.data.occ().hasAmounts()) return {};
   MeasureResult r = fresh(in, p);
-  Counted c = countedInput(in, p);
-  const int wanted = p.excludedLevel + 1;
+  Counted c = countedInput(in);
+  const double wanted = p.excludedLevel + 1;
   for (int t = 0; t < c.index.taxa; ++t) {
     if (!c.take[static_cast<std::size_t>(t)]) continue;
     bool added = false;
-    for (std::int32_t n : c.index.unitsOf(t)) {
-      if (in.ws.cards.level(t, n) != wanted) continue;
+    forEachAmount(c.index, t, [&](int n, double level) {
+      if (level != wanted) return;
       r.add(n, 1.0);
       added = true;
-    }
+    });
     r.taxaCounted += added ? 1 : 0;
   }
   r.scaleLimit = r.taxaCounted;
@@ -125,44 +133,43 @@ MeasureResult runLevelN(const MeasureInput& in, const MeasureParams& p) {
 }
 
 MeasureResult runMaxLevel(const MeasureInput& in, const MeasureParams& p) {
+  if (!in.data.occ().hasAmounts()) return {};
   MeasureResult r = fresh(in, p);
-  Counted c = countedInput(in, p);
+  Counted c = countedInput(in);
   for (int t = 0; t < c.index.taxa; ++t) {
     if (!c.take[static_cast<std::size_t>(t)]) continue;
-    auto cells = c.index.unitsOf(t);
-    for (std::int32_t n : cells) {
-      const int v = in.ws.cards.level(t, n);
+    forEachAmount(c.index, t, [&](int n, double level) {
+      const int v = static_cast<int>(level);
       int& count = r.count[static_cast<std::size_t>(n)];
       if (v > count) {
         count = v;
         r.score[static_cast<std::size_t>(n)] = v;
       }
-    }
-    r.taxaCounted += cells.empty() ? 0 : 1;
+    });
+    r.taxaCounted += c.index.range(t) == 0 ? 0 : 1;
   }
-  r.scaleLimit = in.ws.datafile.levels;
+  r.scaleLimit = in.data.levels;
   return r;
 }
 
 MeasureResult runMedianQuantitative(const MeasureInput& in, const MeasureParams& p) {
-  if (!in.ws.datafile.quantitative) return {};
-  const Workspace& ws = in.ws;
+  if (!in.data.quantitative || !in.data.occ().hasAmounts()) return {};
   MeasureResult r = cellMedians(
-      in, p, [&ws](const PresenceIndex&, int t, int n) { return double(ws.cards.level(t, n)); }, true);
+      in, p, [](const PresenceIndex&, int, double level) { return level; }, true);
   r.scaleLimit = 1.0;
   return r;
 }
 
 MeasureResult runMedianRange(const MeasureInput& in, const MeasureParams& p) {
   MeasureResult r = cellMedians(
-      in, p, [](const PresenceIndex& ix, int t, int) { return double(ix.range(t)); }, false);
-  r.scaleLimit = in.ws.geo.cells;
+      in, p, [](const PresenceIndex& ix, int t, double) { return double(ix.range(t)); }, false);
+  r.scaleLimit = in.data.gridUnits;
   return r;
 }
 
 MeasureResult runRareQuartile(const MeasureInput& in, const MeasureParams& p) {
   MeasureResult r = fresh(in, p);
-  Counted c = countedInput(in, p);
+  Counted c = countedInput(in);
   const int n = c.index.taxa;
   std::vector<std::pair<int, int>>& pairs = r.quartileOrder;  // (taxon, range)
   pairs.resize(static_cast<std::size_t>(n));
@@ -196,23 +203,24 @@ MeasureResult runRareQuartile(const MeasureInput& in, const MeasureParams& p) {
 }
 
 MeasureResult runRangeCentres(const MeasureInput& in, const MeasureParams& p) {
-  const Workspace& ws = in.ws;
+  const AnalysisData& data = in.data;
+  const auto positions = static_cast<std::size_t>(data.units()) + 1;
+  if (data.columns <= 0 || data.column.size() < positions || data.row.size() < positions) return {};
   MeasureResult r = fresh(in, p);
-  r.rangeCentre.assign(static_cast<std::size_t>(ws.cards.slots()), 0);
-  Counted c = countedInput(in, p);
+  r.rangeCentre.assign(static_cast<std::size_t>(data.taxa()), 0);
+  Counted c = countedInput(in);
   const RangeWeighting weighting = p.rangeCentreWeighting;
-  const Counters& totals = ws.counters;
-  const long long columns = ws.geo.columns;
+  const Counters& totals = data.totals;
+  const long long columns = data.columns;
   const long long last = static_cast<long long>(r.score.size()) - 1;
-  auto cellAt = [&ws](int n) -> const GridCell& { return ws.cells[static_cast<std::size_t>(n)]; };
   for (int t = 0; t < c.index.taxa; ++t) {
     if (!c.take[static_cast<std::size_t>(t)]) continue;
     auto cells = c.index.unitsOf(t);
     if (cells.empty()) continue;
     long long sc = 0, sr = 0;
     for (std::int32_t n : cells) {
-      sc += cellAt(n).column;
-      sr += cellAt(n).row;
+      sc += data.column[static_cast<std::size_t>(n)];
+      sr += data.row[static_cast<std::size_t>(n)];
     }
     const long long k = static_cast<long long>(cells.size());
     const long long centre = (sr / k - 1) * columns + sc / k;
@@ -222,30 +230,29 @@ MeasureResult runRangeCentres(const MeasureInput& in, const MeasureParams& p) {
     r.add(static_cast<int>(centre), weighting == RangeWeighting::kLargeRanges   ? range
                                     : weighting == RangeWeighting::kSmallRanges ? totals.occupiedCells - range
                                                                                 : 1.0);
-    if (static_cast<std::size_t>(t) < r.rangeCentre.size())
-      r.rangeCentre[static_cast<std::size_t>(t)] = static_cast<std::int32_t>(centre);
+    r.rangeCentre[static_cast<std::size_t>(t)] = static_cast<std::int32_t>(centre);
     ++r.taxaCounted;
   }
   r.scaleLimit = r.taxaCounted;
   if (weighting == RangeWeighting::kLargeRanges) r.scaleLimit = totals.records;
   if (weighting == RangeWeighting::kSmallRanges)
-    r.scaleLimit = static_cast<double>(totals.includedTaxa) * ws.geo.cells - totals.records;
+    r.scaleLimit = static_cast<double>(totals.includedTaxa) * data.gridUnits - totals.records;
   return r;
 }
 
 MeasureResult runSelective(const MeasureInput& in, const MeasureParams& p, MeasureCode code) {
   if (code != kCodeSelectiveRichness && code != kCodeSelectiveRarity && code != kCodeFlexibilityPlot) return {};
-  if (markedTaxa(in.ws) == 0) return {};
-  MeasureResult r = fresh(in, p);
-  PresenceIndex index = buildPresenceIndex(in.ws, p.excludedLevel);
+  const PresenceIndex& index = in.data.occ();
   std::vector<char> take(static_cast<std::size_t>(index.taxa), 0);
-  for (int t = 0; t < index.taxa; ++t) take[static_cast<std::size_t>(t)] = plotMarked(in.ws, t) ? 1 : 0;
+  for (std::size_t t = 0; t < take.size() && t < p.plotMarks.size(); ++t) take[t] = p.plotMarks[t] ? 1 : 0;
+  if (std::find(take.begin(), take.end(), 1) == take.end()) return {};
+  MeasureResult r = fresh(in, p);
   const RarityFormula formula = p.rarityFormula;
-  const int cells = in.ws.geo.cells;
+  const int cells = in.data.gridUnits;
   r.taxaCounted = addTaxonValues(r, index, take, [&](int t) {
     return code == kCodeSelectiveRarity ? rarityValue(formula, index.range(t), cells) : 1.0;
   });
-  r.scaleLimit = code == kCodeSelectiveRarity ? raritySum(in.ws.counters, formula) : static_cast<double>(r.taxaCounted);
+  r.scaleLimit = code == kCodeSelectiveRarity ? raritySum(in.data.totals, formula) : static_cast<double>(r.taxaCounted);
   return r;
 }
 

@@ -1,8 +1,8 @@
 // Richness, rarity and range-size measures. Each replaces the scores
 // completely and counts only taxa that pass the group code and are not yet
 // represented in the area set (the selective measures count the plot-marked
-// taxa instead). The cards and cells are read, never written: the result
-// goes on the map through applyMeasure.
+// taxa instead). They read the analysis input, never the session: the
+// result goes on the map through applyMeasure.
 #pragma once
 
 #include <functional>
@@ -10,21 +10,25 @@
 
 #include "measures/presence.h"
 #include "measures/scores.h"
+#include "store/analysisdata.h"
 
 namespace zn {
 
-// What the measures read: the open datafile's cards, cells and counters,
-// and the area set whose taxa the complementary measures leave out.
+// What the measures read: the data (a datafile's or a project's) and the
+// area set whose taxa the complementary measures leave out.
 struct MeasureInput {
-  const Workspace& ws;
+  const AnalysisData& data;
   const AreaSet& areas;
 };
 
-MeasureResult runRichness(const MeasureInput& in, const MeasureParams& p);            // code 1
-MeasureResult runRangeSizeRarity(const MeasureInput& in, const MeasureParams& p);     // code 2
-MeasureResult runRareQuartile(const MeasureInput& in, const MeasureParams& p);        // code 5
-MeasureResult runRangeCentres(const MeasureInput& in, const MeasureParams& p);        // code 12
-MeasureResult runMedianRange(const MeasureInput& in, const MeasureParams& p);         // code 13
+MeasureResult runRichness(const MeasureInput& in, const MeasureParams& p);         // code 1
+MeasureResult runRangeSizeRarity(const MeasureInput& in, const MeasureParams& p);  // code 2
+MeasureResult runRareQuartile(const MeasureInput& in, const MeasureParams& p);     // code 5
+// Needs the units' grid columns and rows; does not run without them.
+MeasureResult runRangeCentres(const MeasureInput& in, const MeasureParams& p);  // code 12
+MeasureResult runMedianRange(const MeasureInput& in, const MeasureParams& p);   // code 13
+// The level measures read each presence's data level as its amount; data
+// without amounts do not run them.
 MeasureResult runLevelN(const MeasureInput& in, const MeasureParams& p);              // code 24
 MeasureResult runMaxLevel(const MeasureInput& in, const MeasureParams& p);            // code 25
 MeasureResult runRareThreshold(const MeasureInput& in, const MeasureParams& p);       // code 36

@@ -6,13 +6,12 @@
 
 namespace zn {
 
-MeasureParams measureParams(const Settings& st, bool treeData) {
+MeasureParams measureParams(const Settings& st) {
   MeasureParams p;
   p.excludedLevel = st.excludedLevel;
   p.rarityFormula = st.rarityFormula;
   p.rangeSizeThreshold = st.rangeSizeThreshold;
   p.rangeCentreWeighting = st.rangeCentreWeighting;
-  p.treeData = treeData;
   return p;
 }
 
@@ -28,8 +27,10 @@ MeasureResult MeasureResult::zeroed(int cells, int excludedLevel) {
 void applyMeasure(const MeasureResult& r, MapRecord& map, Workspace& ws, bool& scoresPresent) {
   if (!r.ran) return;
   CardStore& cards = ws.cards;
-  for (std::size_t t = 0; t < r.rangeCentre.size() && t < static_cast<std::size_t>(cards.slots()); ++t)
-    cards.setField(static_cast<int>(t), cards.layout->soleArea, r.rangeCentre[t]);
+  // Cards past the result's taxa hold no centre.
+  if (!r.rangeCentre.empty())
+    for (std::size_t t = 0; t < static_cast<std::size_t>(cards.slots()); ++t)
+      cards.setField(static_cast<int>(t), cards.layout->soleArea, t < r.rangeCentre.size() ? r.rangeCentre[t] : 0);
   for (std::size_t i = 0; i < r.quartileOrder.size() && i < static_cast<std::size_t>(cards.slots()); ++i) {
     cards.setField(static_cast<int>(i), cards.layout->currentMark, r.quartileOrder[i].first);
     cards.setField(static_cast<int>(i), cards.layout->workA, r.quartileOrder[i].second);

@@ -23,9 +23,11 @@ struct MeasureParams {
   RarityFormula rarityFormula = RarityFormula::kInverse;
   int rangeSizeThreshold = 0;
   RangeWeighting rangeCentreWeighting = RangeWeighting::kEqual;
-  bool treeData = false;  // the last recount found the code tree consistent
+  // Per taxon, 1 for the taxa the selective measures plot; none marked (or
+  // empty): they do not run.
+  std::vector<char> plotMarks;
 };
-MeasureParams measureParams(const Settings& st, bool treeData);
+MeasureParams measureParams(const Settings& st);
 
 // What a measure computed. Nothing reaches the map unless `ran`: a measure
 // that does not apply, or refuses, leaves the scores on the map as they are.
@@ -38,8 +40,9 @@ struct MeasureResult {
   int excludedLevel = 0;    // the level the scores were made with
   std::optional<Notice> notice;
   // The cards' run-time fields the cell taxa list and the reports read
-  // afterwards: each card's range centre (range centres), or the taxon and
-  // range pairs in their sorted order (rare quartile). Empty: untouched.
+  // afterwards: each taxon's range centre (range centres; cards past them
+  // get none), or the taxon and range pairs in their sorted order (rare
+  // quartile). Empty: untouched.
   std::vector<std::int32_t> rangeCentre;
   std::vector<std::pair<int, int>> quartileOrder;
 

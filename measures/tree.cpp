@@ -4,6 +4,7 @@
 #include <bit>
 #include <cstring>
 #include <new>
+#include <string>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -47,14 +48,15 @@ int depthFrom(const unsigned char* code, int q) {
 // points on its path rather than a walk and an insertion in a new tree.
 class SubListLengths {
  public:
-  SubListLengths(const CardStore& cards, const std::vector<int>& taxa, int g)
-      : cards_(cards), g_(std::clamp(g, 0, kPositions)), uid_(static_cast<std::size_t>(cards.slots()), -1) {
-    build(taxa);
+  // codes: kPositions bytes a taxon, for `taxa` taxa.
+  SubListLengths(const unsigned char* codes, int taxa, const std::vector<int>& included, int g)
+      : codes_(codes), g_(std::clamp(g, 0, kPositions)), uid_(static_cast<std::size_t>(taxa), -1) {
+    build(included);
   }
 
   void add(int t) {
     const int u = uid_[static_cast<std::size_t>(t)];
-    const unsigned char* code = cards_.code(t);
+    const unsigned char* code = codeOf(t);
     if (count_ == 0) {
       first_ = code;
       mark(u);
@@ -113,7 +115,7 @@ class SubListLengths {
   // common prefixes of neighbours, and lists each code's path from the root.
   void build(const std::vector<int>& taxa) {
     const auto width = static_cast<std::size_t>(kPositions - g_);
-    auto tail = [&](int t) { return cards_.code(t) + g_; };
+    auto tail = [&](int t) { return codeOf(t) + g_; };
     std::vector<int> order(taxa);
     std::sort(order.begin(), order.end(), [&](int a, int b) {
       const int c = std::memcmp(tail(a), tail(b), width);
@@ -136,7 +138,7 @@ class SubListLengths {
       if (!stack.empty()) {
         int d = g_;
         const unsigned char* prev = codeOfUid.back();
-        while (d < kPositions && prev[d] == cards_.code(t)[d]) ++d;
+        while (d < kPositions && prev[d] == codeOf(t)[d]) ++d;
         int last = -1;
         while (!stack.empty() && depth_[static_cast<std::size_t>(stack.back())] > d) {
           last = stack.back();
@@ -153,7 +155,7 @@ class SubListLengths {
       stack.push_back(leaf);
       uid_[static_cast<std::size_t>(t)] = static_cast<int>(leafOfUid.size());
       leafOfUid.push_back(leaf);
-      codeOfUid.push_back(cards_.code(t));
+      codeOfUid.push_back(codeOf(t));
     }
     std::vector<int> path;
     pathStart_.assign(1, 0);
@@ -185,7 +187,9 @@ class SubListLengths {
     }
   }
 
-  const CardStore& cards_;
+  const unsigned char* codeOf(int t) const { return codes_ + static_cast<std::size_t>(t) * kPositions; }
+
+  const unsigned char* codes_;
   const int g_;
   std::vector<int> uid_;  // taxon -> distinct code
   std::vector<int> depth_, parent_;
@@ -210,8 +214,7 @@ class SubListLengths {
   std::vector<int> keptMarked_;
 };
 
-// The included taxa present in each cell, one bit row per cell; built from
-// the cards directly, so that dense data need no list of every record.
+// The included taxa present in each cell, one bit row per cell.
 struct CellRows {
   std::size_t words = 0;
   std::vector<std::uint64_t> bits;
@@ -226,27 +229,41 @@ void forEachBit(const std::uint64_t* row, std::size_t words, F f) {
       f(static_cast<int>(w * 64 + static_cast<std::size_t>(std::countr_zero(b))));
 }
 
+// The taxa's code fields, kPositions bytes each: the datafile's as its
+// cards hold them, else each taxon's code text padded with NULs (made).
+const unsigned char* codeFields(const AnalysisData& a, std::vector<unsigned char>& made) {
+  const auto taxa = static_cast<std::size_t>(a.taxa());
+  if (a.codeFields.size() >= taxa * kPositions) return a.codeFields.data();
+  made.assign(taxa * kPositions, 0);
+  for (std::size_t t = 0; t < taxa && t < a.data->taxa.size(); ++t) {
+    const std::string& code = a.data->taxa[t].code;
+    std::memcpy(made.data() + t * kPositions, code.data(), std::min<std::size_t>(code.size(), kPositions - 1));
+  }
+  return made.data();
+}
+
 // The whole map, computed aside so that a failure leaves the old scores.
-std::vector<CellValue> subtreeScores(const MeasureInput& in, int excluded, int& taxaCounted) {
-  const Workspace& ws = in.ws;
-  const int taxa = std::max(0, std::min(ws.taxaCount, ws.cards.slots()));
-  const int cells = std::max(0, std::min(ws.geo.cells, ws.cards.layout->maxCells));
-  const int g = static_cast<int>(ws.groupCode.size());
+// Every included taxon shares the group code's prefix, so comparing codes
+// from their first position finds the same branch points as from past it.
+std::vector<CellValue> subtreeScores(const MeasureInput& in, int& taxaCounted) {
+  const AnalysisData& data = in.data;
+  const Occurrences& occ = data.occ();
+  const int taxa = data.taxa();
+  const int cells = data.units();
 
   CellRows rows;
   rows.words = (static_cast<std::size_t>(taxa) + 63) / 64;
   rows.bits.assign((static_cast<std::size_t>(cells) + 1) * rows.words, 0);
   std::vector<int> included;
   for (int t = 0; t < taxa; ++t) {
-    if (!ws.passesGroup(t)) continue;
+    if (!data.counts(t)) continue;
     included.push_back(t);
-    const std::int8_t* lv = ws.cards.levels(t);
     const std::uint64_t bit = std::uint64_t(1) << (t % 64);
     const auto w = static_cast<std::size_t>(t / 64);
-    for (int n = 1; n <= cells; ++n)
-      if (lv[n] > excluded) rows.row(n)[w] |= bit;
+    for (int n : occ.unitsOf(t)) rows.row(n)[w] |= bit;
   }
-  SubListLengths lengths(ws.cards, included, g);
+  std::vector<unsigned char> made;
+  SubListLengths lengths(codeFields(data, made), taxa, included, 0);
 
   // The represented taxa, in set order and within an area in card order.
   const bool haveSet = !in.areas.empty();
@@ -309,17 +326,17 @@ std::vector<CellValue> subtreeScores(const MeasureInput& in, int excluded, int& 
 }  // namespace
 
 MeasureResult runSubtreeLength(const MeasureInput& in, const MeasureParams& p) {
-  if (!p.treeData) return noTreeData("Subtree length");
+  if (!in.data.treeData) return noTreeData("Subtree length");
   int taxaCounted = 0;
   try {
-    const std::vector<CellValue> values = subtreeScores(in, p.excludedLevel, taxaCounted);
-    MeasureResult r = MeasureResult::zeroed(lastCellNumber(in.ws), p.excludedLevel);
+    const std::vector<CellValue> values = subtreeScores(in, taxaCounted);
+    MeasureResult r = MeasureResult::zeroed(in.data.units(), p.excludedLevel);
     for (std::size_t n = 1; n < values.size() && n < r.score.size(); ++n) {
       r.score[n] = values[n].score;
       r.count[n] = values[n].count;
     }
     r.taxaCounted = taxaCounted;
-    r.scaleLimit = in.ws.counters.codeTreeLength;
+    r.scaleLimit = in.data.totals.codeTreeLength;
     return r;
   } catch (const std::bad_alloc&) {
     MeasureResult r;
@@ -329,13 +346,14 @@ MeasureResult runSubtreeLength(const MeasureInput& in, const MeasureParams& p) {
 }
 
 MeasureResult runRootDistance(const MeasureInput& in, const MeasureParams& p) {
-  if (!p.treeData) return noTreeData("Root distance");
-  MeasureResult r = MeasureResult::zeroed(lastCellNumber(in.ws), p.excludedLevel);
-  const PresenceIndex ix = buildPresenceIndex(in.ws, p.excludedLevel);
-  const std::vector<char> take = countedTaxa(in.ws, ix, in.areas);
-  const CardStore& cards = in.ws.cards;
-  r.taxaCounted = addTaxonValues(r, ix, take, [&cards](int t) { return static_cast<double>(cards.weight(t)); });
-  r.scaleLimit = in.ws.counters.sumWeights;
+  if (!in.data.treeData) return noTreeData("Root distance");
+  MeasureResult r = MeasureResult::zeroed(in.data.units(), p.excludedLevel);
+  const std::vector<char> take = countedTaxa(in.data, in.areas);
+  const std::vector<double>& weight = in.data.weight;
+  r.taxaCounted = addTaxonValues(r, in.data.occ(), take, [&weight](int t) {
+    return static_cast<std::size_t>(t) < weight.size() ? weight[static_cast<std::size_t>(t)] : 1.0;
+  });
+  r.scaleLimit = in.data.totals.sumWeights;
   return r;
 }
 

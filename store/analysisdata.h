@@ -6,6 +6,7 @@
 // as the two fixed grids.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -34,6 +35,16 @@ struct AnalysisData {
   // The recount's totals over the counted taxa (ranges, records, occupied
   // units, rarity sums, the code tree's length and weights).
   Counters totals;
+
+  // Each unit's column and row on a fixed grid (entry 0 unused) and the
+  // grid's columns; empty and 0 where the units lie on no such grid.
+  std::vector<std::int32_t> column, row;
+  int columns = 0;
+  // The datafile's code fields as the cards hold them, kCodeFieldBytes a
+  // taxon (bytes after a code's end included, since the tree lengths read
+  // them); empty where the taxa carry their codes or ranks as text.
+  static constexpr std::size_t kCodeFieldBytes = 32;
+  std::vector<unsigned char> codeFields;
 
   int gridUnits = 0;          // what a range is measured against: the grid's cells, a project's units
   int levels = 0;             // the datafile's data levels; 0 for projects

@@ -192,12 +192,23 @@ AnalysisData analysisData(const Session& s, bool withLevels) {
     a.excluded[static_cast<std::size_t>(t)] = ws.cards.excluded(t) ? 1 : 0;
     a.weight[static_cast<std::size_t>(t)] = ws.cards.weight(t);
   }
-  a.cost.assign(static_cast<std::size_t>(units) + 1, 0.0);
-  a.threat.assign(static_cast<std::size_t>(units) + 1, 0.0);
-  for (int n = 1; n <= units && static_cast<std::size_t>(n) < ws.cells.size(); ++n) {
-    a.cost[static_cast<std::size_t>(n)] = ws.cells[static_cast<std::size_t>(n)].cost;
-    a.threat[static_cast<std::size_t>(n)] = ws.cells[static_cast<std::size_t>(n)].threat;
+  const auto perUnit = static_cast<std::size_t>(units) + 1;
+  a.cost.assign(perUnit, 0.0);
+  a.threat.assign(perUnit, 0.0);
+  a.column.assign(perUnit, 0);
+  a.row.assign(perUnit, 0);
+  for (std::size_t n = 1; n < perUnit && n < ws.cells.size(); ++n) {
+    const GridCell& c = ws.cells[n];
+    a.cost[n] = c.cost;
+    a.threat[n] = c.threat;
+    a.column[n] = c.column;
+    a.row[n] = c.row;
   }
+  a.columns = ws.geo.columns;
+  a.codeFields.resize(static_cast<std::size_t>(taxa) * AnalysisData::kCodeFieldBytes);
+  for (int t = 0; t < taxa; ++t)
+    std::memcpy(a.codeFields.data() + static_cast<std::size_t>(t) * AnalysisData::kCodeFieldBytes, ws.cards.code(t),
+                AnalysisData::kCodeFieldBytes);
   a.totals = ws.counters;
   a.gridUnits = ws.geo.cells;
   a.levels = ws.datafile.levels;

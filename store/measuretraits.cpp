@@ -46,6 +46,7 @@ enum : unsigned {
   kNeedsQuantitative = 1u << 16,
   kNeedsAdjacency = 1u << 17,
   kNeedsFixedGrid = 1u << 18,
+  kNeedsLevels = 1u << 19,
 };
 
 // A map of areas an analysis chose: ranks, not scores to pass over.
@@ -85,8 +86,8 @@ constexpr Row kRows[] = {
     // the key.
     {kCodeSelectionFrequency, kCategory, {}},
     {kCodeReplacementCost, kCategory, {}},
-    {kCodeLevelN, kCounts, {}},
-    {kCodeMaxLevel, kCategory | kMaxLevelSpots | kNotInvertible | kNotSmoothable, {}},
+    {kCodeLevelN, kCounts | kNeedsLevels, {}},
+    {kCodeMaxLevel, kCategory | kMaxLevelSpots | kNotInvertible | kNotSmoothable | kNeedsLevels, {}},
     {kCodeFlexibilityPlot, kCounts | kLargeSpots | kItalicTitle | kNotInvertible | kAreaSelection, {}},
     {kCodeEmrIrreplaceability, kDependsOnSet, {}},
     {kCodeReorderedByRichness, kChosenAreas, {}},
@@ -94,7 +95,7 @@ constexpr Row kRows[] = {
     {kCodeRareThreshold, kCounts, kThresholdReads},
     {kCodeSelectedAreas, kCategory | kDependsOnSet, {}},
     {kCodeResiduals, kNeedsFixedGrid, kResidualReads},
-    {kCodeMedianQuantitative, kCountsAlways | kMedianNumbers | kNoTitle | kNeedsQuantitative, {}},
+    {kCodeMedianQuantitative, kCountsAlways | kMedianNumbers | kNoTitle | kNeedsQuantitative | kNeedsLevels, {}},
     {kCodeFullyFlexible, kCategory | kAreaSelection, {}},
     {kCodeReorderedByThreat, kCategory, {}},
 };
@@ -120,6 +121,7 @@ constexpr MeasureTraits traitsOf(const Row& r) {
   t.needsQuantitative = has(kNeedsQuantitative);
   t.needsAdjacency = has(kNeedsAdjacency);
   t.needsFixedGrid = has(kNeedsFixedGrid);
+  t.needsLevels = has(kNeedsLevels);
   t.reads = r.reads;
   return t;
 }

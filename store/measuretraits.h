@@ -36,6 +36,7 @@ struct MeasureTraits {
   bool areaSelection = false;            // an options change clears it rather than computing richness
   bool needsHierarchy = false;           // needs the taxon tree of the datafile
   bool needsQuantitative = false;        // needs a datafile in quantitative mode
+  bool needsLevels = false;              // reads each presence's data level
   bool needsAdjacency = false;           // reads the neighbours of each cell
   bool needsFixedGrid = false;           // reads rings of cells of the fixed grid
   std::span<const SettingsField> reads;  // the settings its scores depend on

@@ -45,6 +45,10 @@ if [ -n "$PREVIEW" ]; then
 fi
 "$PY" -B "$TOOLS/britain.py" "$@"
 
+# The projects' basemap: the Natural Earth 1:50m coastline as it is.
+mkdir -p "$OUT/basemap"
+cp "$DATA/coastlines/world_coast_ne50.txt" "$OUT/basemap/world_coast.txt"
+
 if [ "$MODE" = "--check" ]; then
     # README.md and the help manual are written by hand; every other shipped
     # file must come out identical.

@@ -222,6 +222,56 @@ TEST(Selective, CountsMarkedTaxaWhateverTheGroupAndTheAreaSet) {
   EXPECT_DOUBLE_EQ(d.s.map.scaleLimit, 0.5 + 1.0);  // the recount's sum, over the group
 }
 
+// The taxa as a project hands them over: occurrences and group only, with
+// no session, cards or geometry, and totals counted from the occurrences.
+AnalysisData inputOf(const std::vector<test::TaxonSpec>& specs, int units) {
+  auto d = std::make_shared<Dataset>();
+  std::vector<Occurrence> pairs;
+  for (std::size_t t = 0; t < specs.size(); ++t)
+    for (const auto& [cell, level] : specs[t].levels)
+      if (level > 0) pairs.push_back({static_cast<std::uint32_t>(t), static_cast<std::uint32_t>(cell), 1.0});
+  const int taxa = static_cast<int>(specs.size());
+  d->occurrences = occurrencesFrom(taxa, units, std::move(pairs), false);
+  d->units.resize(static_cast<std::size_t>(units));
+  d->taxa.resize(specs.size());
+  AnalysisData a;
+  a.data = std::move(d);
+  a.inGroup.assign(specs.size(), 1);
+  a.excluded.assign(specs.size(), 0);
+  a.gridUnits = units;
+  a.totals = countTotals(a);
+  return a;
+}
+
+TEST(MeasureInput, AHandMadeInputMeasuresAsTheSameDatafile) {
+  for (MeasureCode code : {kCodeRichness, kCodeRangeSizeRarity, kCodeRareQuartile})
+    for (const std::vector<int>& areas : {std::vector<int>{}, std::vector<int>{2}}) {
+      SCOPED_TRACE(testing::Message() << "code " << code << ", areas " << areas.size());
+      Loaded d(fourTaxa());
+      d.s.areas.cells = areas;
+      d.run(code);
+      const AnalysisData a = inputOf(fourTaxa(), d.s.ws.geo.cells);
+      AreaSet set;
+      set.cells = areas;
+      const MeasureResult r = runMeasure(code, MeasureInput{a, set}, measureParams(d.s.settings), d.s.progress);
+      ASSERT_TRUE(r.ran);
+      ASSERT_EQ(r.score.size(), static_cast<std::size_t>(d.s.ws.geo.cells) + 1);
+      for (int n = 1; n <= d.s.ws.geo.cells; ++n) {
+        ASSERT_EQ(r.score[static_cast<std::size_t>(n)], d.score(n)) << "unit " << n;
+        ASSERT_EQ(r.count[static_cast<std::size_t>(n)], d.count(n)) << "unit " << n;
+      }
+      EXPECT_EQ(r.taxaCounted, d.s.map.taxaCounted);
+      EXPECT_DOUBLE_EQ(r.scaleLimit, d.s.map.scaleLimit);
+    }
+}
+
+TEST(MeasureInput, AnInputWithoutDataDoesNotRun) {
+  const AnalysisData none;
+  const AreaSet set;
+  Feedback feedback;
+  EXPECT_FALSE(runMeasure(kCodeRichness, MeasureInput{none, set}, MeasureParams{}, feedback).ran);
+}
+
 TEST(Selective, NothingHappensWithoutMarks) {
   Loaded d(fourTaxa());
   d.run(kCodeRichness);

@@ -1,0 +1,62 @@
+// The map area while a project is open: its units drawn through the unit
+// map, wheel zoom about the pointer, drag to pan, Home for the whole
+// project, and the unit under the pointer reported as it moves.
+#pragma once
+
+#include <QImage>
+#include <QPoint>
+#include <QWidget>
+
+#include <functional>
+
+#include "display/unitmap.h"
+
+namespace zn {
+
+class ProjectView : public QWidget {
+  Q_OBJECT
+ public:
+  explicit ProjectView(QWidget* parent = nullptr);
+
+  // What to draw; the view goes back to the whole project when `home` is set.
+  void show(const UnitMapShapes* shapes, const UnitMapLayer* layer, bool home);
+  // Told the unit under the pointer (0 off the units) as the pointer moves.
+  void setHoverReport(std::function<void(int)> f) { hoverReport_ = std::move(f); }
+  // Double-clicks on a unit: left for its list of taxa, right to select it.
+  void setDoubleClick(std::function<void(int, bool left)> f) { doubleClick_ = std::move(f); }
+
+  // The extent on view, in the project's CRS.
+  const CrsBox& viewExtent() const { return view_; }
+  void showWhole();
+  // Zooms by `factor` (> 1: in) about a point of the widget.
+  void zoomAbout(const QPointF& at, double factor);
+  // The unit under a point of the widget, 0 where none is.
+  int unitAt(const QPointF& p) const;
+  // The client area as it is drawn.
+  QImage capture();
+
+ protected:
+  void paintEvent(QPaintEvent*) override;
+  void wheelEvent(QWheelEvent* e) override;
+  void mousePressEvent(QMouseEvent* e) override;
+  void mouseMoveEvent(QMouseEvent* e) override;
+  void mouseReleaseEvent(QMouseEvent* e) override;
+  void mouseDoubleClickEvent(QMouseEvent* e) override;
+  void keyPressEvent(QKeyEvent* e) override;
+  void leaveEvent(QEvent* e) override;
+
+ private:
+  UnitMapLayout layout() const;
+  void report(int unit);
+
+  const UnitMapShapes* shapes_ = nullptr;
+  const UnitMapLayer* layer_ = nullptr;
+  CrsBox view_;
+  std::function<void(int)> hoverReport_;
+  std::function<void(int, bool)> doubleClick_;
+  int hovered_ = -1;
+  bool panning_ = false;
+  QPointF panFrom_;
+};
+
+}  // namespace zn

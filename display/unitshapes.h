@@ -1,0 +1,46 @@
+// Where the units of any grid lie, as the map draws them: a regular
+// lattice's cells or polygon outlines, and the basemap's coast, all in the
+// grid's coordinate reference system. Plain data: the GIS side fills it
+// from a project, the map draws it.
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <vector>
+
+#include "store/unitgeometry.h"
+
+namespace zn {
+
+// Where the units lie, in the coordinate reference system of the grid.
+struct UnitMapShapes {
+  bool geographic = true;  // degrees of longitude and latitude, else metres
+  CrsBox extent;           // what the map shows
+
+  // A regular grid: unit n is the cell cellOf[n] (1 … columns x rows, row
+  // by row from the north-west corner) of this lattice.
+  struct Lattice {
+    double west = 0.0, north = 0.0, size = 1.0;
+    long long columns = 0, rows = 0;
+    bool hex = false;  // pointy-top hexagons, odd rows shifted east by half a cell
+  };
+  std::optional<Lattice> lattice;
+  std::vector<long long> cellOf;  // entry 0 unused
+
+  // Polygon units: the rings (outer, then holes; each closed or not) of
+  // unit n at rings[n - 1].
+  std::vector<std::vector<std::vector<CrsPoint>>> rings;
+
+  // The basemap's coast as polylines in the grid's CRS.
+  std::vector<std::vector<CrsPoint>> coast;
+
+  // The unit under a point of the CRS, 0 where none is; empty where the
+  // shapes were made without one.
+  std::function<int(double x, double y)> unitAt;
+
+  int units() const { return lattice ? static_cast<int>(cellOf.size()) - 1 : static_cast<int>(rings.size()); }
+  // The outline of unit n as rings (a lattice cell's square or hexagon).
+  std::vector<std::vector<CrsPoint>> outline(int n) const;
+};
+
+}  // namespace zn
