@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "selection/hotspots.h"
+#include "selection/selectionindex.h"
 #include "store/session.h"
 
 namespace zn {
@@ -10,8 +11,6 @@ namespace zn {
 namespace {
 
 int lastCell(const Session& s) { return std::min(s.ws.geo.cells, static_cast<int>(s.ws.cells.size()) - 2); }
-
-int lastUnit(const AnalysisData& a) { return a.gridUnits > 0 ? std::min(a.units(), a.gridUnits) : a.units(); }
 
 int taxaInStore(const Workspace& ws) { return std::min(ws.taxaCount, ws.cards.slots()); }
 
@@ -33,7 +32,7 @@ std::vector<int> fullyFlexibleAlternatives(const Session& s, int area) {
 
 std::vector<int> fullyFlexibleAlternatives(const AnalysisData& data, const std::vector<int>& sole, bool byCost,
                                            int area) {
-  const int cells = lastUnit(data);
+  const int cells = scoredUnits(data);
   if (area < 1 || area > cells) return {};
   std::vector<int> count(static_cast<std::size_t>(cells) + 1, 0);
   const int taxa = std::min(data.taxa(), static_cast<int>(sole.size()));
@@ -104,7 +103,7 @@ FullyFlexibleMap fullyFlexibleMap(const AnalysisData& data, const AreaSet& set, 
 
   for (int p = 0; p < areas; ++p) {
     const int a = set.cells[static_cast<std::size_t>(seeds + p)];
-    if (a < 1 || a > lastUnit(data)) continue;
+    if (a < 1 || a > scoredUnits(data)) continue;
     m.score[static_cast<std::size_t>(a)] = top;
     m.count[static_cast<std::size_t>(a)] = 2;
     const auto& alt = alternatives[static_cast<std::size_t>(p)];

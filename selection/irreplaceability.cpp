@@ -5,6 +5,7 @@
 
 #include "measures/presence.h"
 #include "measures/scores.h"
+#include "selection/selectionindex.h"
 #include "store/session.h"
 
 namespace zn {
@@ -20,7 +21,7 @@ struct Pending {
   int cells = 0;
 
   Pending(const AnalysisData& a, const AreaSet& areas) : index(a.occ()) {
-    cells = a.gridUnits > 0 ? std::min(index.units, a.gridUnits) : index.units;
+    cells = scoredUnits(a);
     done = representedTaxa(index, areas);
     for (int t = 0; t < index.taxa; ++t)
       if (!a.counts(t) || index.range(t) == 0) done[static_cast<std::size_t>(t)] = 1;
