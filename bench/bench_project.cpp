@@ -1,19 +1,28 @@
 // Projects: one made from real data at its own resolution (the world's
-// carnivores on their native ~96 km equal-area cells), and synthetic
-// projects of 10^4 ... 10^6 units with clumped ranges opened from disk.
+// carnivores on their native ~96 km equal-area cells) and solved through
+// the planning path, a GBIF download of 10^7 rows put onto a 0.1-degree
+// world grid, and synthetic projects of 10^4 ... 10^6 units with clumped
+// ranges opened from disk.
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <random>
 
+#include "gis/gbif.h"
 #include "gis/occurrences.h"
 #include "gis/project.h"
+#include "planning/fromsession.h"
+#include "planning/solve.h"
+#include "tests/gis/gbif_rows.h"
 
 namespace fs = std::filesystem;
 
@@ -28,6 +37,13 @@ fs::path scratch() {
 fs::path sharedData() {
   if (const char* env = std::getenv("ZN_SHARED_DATA")) return env;
   return fs::path(ZN_SOURCE_DIR) / ".." / "shared" / "data";
+}
+
+// The process's CPU time: the machine may be shared, so wall time says little.
+double cpuSeconds() {
+  timespec t{};
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+  return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
 }
 
 double peakMegabytes() {
@@ -57,18 +73,42 @@ fs::path carnivoraTable() {
   return out;
 }
 
+// The native grid: one degree of longitude wide on the equal-area
+// cylinder of latitude 30, edges where the source raster has them.
+zn::GridDefinition carnivoraGrid() {
+  std::string error;
+  return zn::makeRegularGrid({*zn::parseCellSize("96486.27x96514.96m"), 6933,
+                              std::vector<double>{-17367528.6, -6356742.34, 17367528.6, 7348381.98}, false},
+                             error);
+}
+
+fs::path carnivoraProject() {
+  static const fs::path out = [] {
+    const fs::path table = carnivoraTable(), file = scratch() / "carnivora.gpkg";
+    zn::Project p;
+    p.grid = carnivoraGrid();
+    p.data.occurrences = zn::occurrencesFrom(0, 0, {}, false);
+    zn::AddSummary sum;
+    std::string error;
+    if (table.empty() || !zn::addTable(p, table.string(), sum, error) || !zn::writeProject(file, p).empty())
+      return fs::path();
+    return file;
+  }();
+  return out;
+}
+
 void BM_ProjectCarnivoraNative(benchmark::State& state) {
   const fs::path table = carnivoraTable();
   if (table.empty()) {
     state.SkipWithError("the carnivore data are not there (set ZN_SHARED_DATA)");
     return;
   }
-  const fs::path file = scratch() / "carnivora.gpkg";
+  const fs::path file = scratch() / "carnivora_made.gpkg";
   int units = 0;
   for (auto _ : state) {
     zn::Project p;
     std::string error;
-    p.grid = zn::makeRegularGrid({*zn::parseCellSize("96.5km"), 6933, std::nullopt, false}, error);
+    p.grid = carnivoraGrid();
     p.data.occurrences = zn::occurrencesFrom(0, 0, {}, false);
     zn::AddSummary sum;
     if (!zn::addTable(p, table.string(), sum, error) || !zn::writeProject(file, p).empty()) {
@@ -80,6 +120,117 @@ void BM_ProjectCarnivoraNative(benchmark::State& state) {
   state.counters["units"] = units;
 }
 BENCHMARK(BM_ProjectCarnivoraNative)->Unit(benchmark::kMillisecond);
+
+// The carnivore project read from its file, then a set found through the
+// planning path (the problem built from the project's dataset, then solved).
+void solveCarnivora(benchmark::State& state, zn::planning::Method method) {
+  const fs::path file = carnivoraProject();
+  std::string error;
+  auto project = file.empty() ? std::nullopt : zn::readProject(file, error);
+  if (!project) {
+    state.SkipWithError("the carnivore project was not made (set ZN_SHARED_DATA)");
+    return;
+  }
+  zn::planning::SolveRequest request;
+  request.method = method;
+  std::size_t units = 0;
+  bool proven = false;
+  for (auto _ : state) {
+    const zn::planning::Problem problem = zn::planning::problemFromDataset(project->data);
+    const zn::planning::SolveResult r = zn::planning::solve(problem, request);
+    if (!r.error.empty() || r.runs.empty()) {
+      state.SkipWithError(r.error.c_str());
+      return;
+    }
+    const auto& chosen = r.runs[r.best].chosen;
+    units = static_cast<std::size_t>(std::count(chosen.begin(), chosen.end(), 1));
+    proven = r.report.find(": optimal") != std::string::npos;
+  }
+  state.counters["set"] = static_cast<double>(units);
+  if (method == zn::planning::Method::Exact) state.counters["proven"] = proven;
+}
+void BM_ProjectCarnivoraNearMinimum(benchmark::State& state) {
+  solveCarnivora(state, zn::planning::Method::NearMinimum);
+}
+void BM_ProjectCarnivoraExact(benchmark::State& state) { solveCarnivora(state, zn::planning::Method::Exact); }
+BENCHMARK(BM_ProjectCarnivoraNearMinimum)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ProjectCarnivoraExact)->Unit(benchmark::kMillisecond);
+
+// A GBIF simple download of `rows` records (the download's 50 columns in
+// GBIF's order, the ones the reader uses filled): 20,000 species, each
+// around its own centre with a spread of a few degrees, written once.
+fs::path syntheticGbif(long rows) {
+  const fs::path file = fs::temp_directory_path() / ("zn_bench_gbif_" + std::to_string(rows) + ".csv");
+  std::error_code ec;
+  if (fs::exists(file, ec)) return file;
+  const fs::path tmp = file.string() + ".part";
+  std::FILE* out = std::fopen(tmp.c_str(), "w");
+  if (!out) return {};
+  std::fputs(zn::test::gbifHeader().c_str(), out);
+  constexpr int kSpecies = 20000;
+  std::mt19937 rng(11);
+  std::uniform_real_distribution<double> lonC(-170, 170), latC(-55, 70), spread(-3, 3);
+  std::vector<std::pair<double, double>> centre(kSpecies);
+  for (auto& c : centre) c = {lonC(rng), latC(rng)};
+  for (long r = 0; r < rows; ++r) {
+    const int t = static_cast<int>(rng() % kSpecies);
+    const double lat = std::clamp(centre[t].second + spread(rng), -89.9, 89.9);
+    const double lon = std::clamp(centre[t].first + spread(rng), -179.9, 179.9);
+    std::fprintf(out,
+                 "%ld\tds\t\tPlantae\tTracheophyta\tMagnoliopsida\tOrder%d\tFamily%d\tGenus%d\tGenus%d "
+                 "species%d\t\tSPECIES\tGenus%d species%d L.\t\t\tXX\t\t\tPRESENT\t\t\t%.5f\t%.5f\t%d\t\t\t\t\t\t"
+                 "2015-06-01\t1\t6\t%d\t%d\t%d\tHUMAN_OBSERVATION\t\t\t\t\t\t\tCC_BY_4_0\t\t\t\t\t"
+                 "2024-01-01\t\t\n",
+                 r + 1, t % 40, t % 400, t / 4, t / 4, t, t / 4, t, lat, lon, 100 + static_cast<int>(r % 5000),
+                 1990 + static_cast<int>(r % 35), 1000 + t, 1000 + t);
+  }
+  if (std::fclose(out) != 0) return {};
+  fs::rename(tmp, file, ec);
+  return ec ? fs::path() : file;
+}
+
+void BM_ProjectGbifWorld(benchmark::State& state) {
+  const fs::path input = syntheticGbif(state.range(0));
+  if (input.empty()) {
+    state.SkipWithError("the synthetic download was not written");
+    return;
+  }
+  zn::AddSummary sum;
+  int units = 0;
+  long long pairs = 0;
+  double addSeconds = 0, writeSeconds = 0;
+  for (auto _ : state) {
+    zn::Project p;
+    std::string error;
+    p.grid = zn::makeRegularGrid({*zn::parseCellSize("0.1deg"), 4326, std::nullopt, false}, error);
+    p.data.occurrences = zn::occurrencesFrom(0, 0, {}, false);
+    zn::GbifImportOptions o;
+    o.input = input;
+    sum = {};
+    const double t0 = cpuSeconds();
+    if (!zn::addGbifToProject(p, o, sum, error)) {
+      state.SkipWithError(error.c_str());
+      return;
+    }
+    const double t1 = cpuSeconds();
+    if (std::string why = zn::writeProject(scratch() / "gbif.gpkg", p); !why.empty()) {
+      state.SkipWithError(why.c_str());
+      return;
+    }
+    addSeconds = t1 - t0;
+    writeSeconds = cpuSeconds() - t1;
+    units = p.data.unitCount();
+    pairs = static_cast<long long>(p.data.occurrences.taxonUnits.size());
+  }
+  state.counters["rows"] = static_cast<double>(sum.rows);
+  state.counters["placed"] = static_cast<double>(sum.placed);
+  state.counters["occurrences"] = static_cast<double>(pairs);
+  state.counters["units"] = units;
+  state.counters["add_cpu_s"] = addSeconds;
+  state.counters["write_cpu_s"] = writeSeconds;
+  state.counters["peak_MB"] = peakMegabytes();
+}
+BENCHMARK(BM_ProjectGbifWorld)->Arg(1000000)->Arg(10000000)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 // A project of `units` square cells with units / 100 taxa, each a square
 // patch of about 50 x 100 cells' worth of units around a random centre:

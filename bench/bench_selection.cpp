@@ -1,12 +1,17 @@
 // The priority-area analyses on synthetic data shaped like real atlases:
 // the near-minimum set with redundancy rejection and the two-for-one
 // exchange on 3,000 taxa over the 864-cell world grid and on 10,000 taxa
-// over a 2,800-cell British-size grid, and 1,000 random sets of 100 areas.
+// over a 2,800-cell British-size grid, 1,000 random sets of 100 areas, and
+// the greedy set on 10^5 and 10^6 units.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <cmath>
+#include <map>
+#include <memory>
 #include <random>
 
+#include "selection/greedy.h"
 #include "selection/nearminimum.h"
 #include "selection/randomsets.h"
 #include "shell/silenthost.h"
@@ -108,6 +113,58 @@ void BM_RandomSets100(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_RandomSets100)->Unit(benchmark::kMillisecond);
+
+// Project scale, with no session: 10,000 taxa with clumped ranges (random
+// walks of lognormal length, median 300 units) over a square grid of 10^5
+// or 10^6 units, about 2 x 10^6 occurrences; the greedy set by richness or
+// range-size rarity with no cap on its areas.
+const zn::AnalysisData& projectScale(int units) {
+  static std::map<int, zn::AnalysisData> made;
+  auto [it, fresh] = made.try_emplace(units);
+  zn::AnalysisData& a = it->second;
+  if (!fresh) return a;
+  constexpr int kTaxa = 10000;
+  const int side = static_cast<int>(std::sqrt(static_cast<double>(units)));
+  std::mt19937 rng(21);
+  std::lognormal_distribution<double> range(std::log(300.0), 1.0);
+  std::vector<zn::Occurrence> pairs;
+  for (int t = 0; t < kTaxa; ++t) {
+    const int r = std::clamp(static_cast<int>(range(rng)), 1, units / 10);
+    int x = static_cast<int>(rng() % static_cast<unsigned>(side)),
+        y = static_cast<int>(rng() % static_cast<unsigned>(side));
+    for (int k = 0; k < r; ++k) {
+      pairs.push_back({static_cast<std::uint32_t>(t), static_cast<std::uint32_t>(1 + y * side + x), 1.0});
+      x = std::clamp(x + static_cast<int>(rng() % 3) - 1, 0, side - 1);
+      y = std::clamp(y + static_cast<int>(rng() % 3) - 1, 0, side - 1);
+    }
+  }
+  auto data = std::make_shared<zn::Dataset>();
+  data->occurrences = zn::occurrencesFrom(kTaxa, side * side, std::move(pairs), false);
+  a.data = std::move(data);
+  a.inGroup.assign(kTaxa, 1);
+  a.excluded.assign(kTaxa, 0);
+  a.gridUnits = side * side;
+  a.totals = zn::countTotals(a);
+  return a;
+}
+
+void BM_GreedyProjectScale(benchmark::State& state) {
+  const zn::AnalysisData& a = projectScale(static_cast<int>(state.range(0)));
+  zn::GreedyOptions o;
+  o.byRarity = state.range(1) != 0;
+  o.capacity = a.units();
+  zn::Progress quiet;
+  zn::GreedyResult r;
+  for (auto _ : state) r = zn::growGreedySet(a, zn::AreaSet{}, o, quiet);
+  state.counters["areas"] = r.added;
+  state.counters["occurrences"] = static_cast<double>(a.occ().taxonStart.back());
+}
+BENCHMARK(BM_GreedyProjectScale)
+    ->ArgNames({"units", "rarity"})
+    ->Args({100000, 0})
+    ->Args({1000000, 0})
+    ->Args({1000000, 1})
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -107,7 +107,9 @@ int projectNew(CliContext& ctx, const std::vector<std::string>& args) {
       if (p.values.count(f)) return refuse(ctx, std::string(f) + " goes with --units");
     GridRequest r;
     const auto size = parseCellSize(p.values["--cell"]);
-    if (!size) return refuse(ctx, "--cell takes a size such as 1deg, 0.5deg, 50km or 10km");
+    if (!size)
+      return refuse(
+          ctx, "--cell takes a size such as 1deg, 0.5deg, 50km, 10km or WxH (a rectangle) such as 96486.27x96514.96m");
     r.size = *size;
     r.epsg = epsg;
     r.hex = p.switches["--hex"];

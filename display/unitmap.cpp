@@ -144,10 +144,10 @@ void drawUnitMap(QPainter& p, const QRectF& target, const UnitMapShapes& shapes,
         if (c < 0) continue;
         blocks.setPixel(static_cast<int>(c % l.columns - c0), static_cast<int>(c / l.columns - r0), colourOf(n).rgb());
       }
-      const QPointF a =
-          f.toPixel(l.west + static_cast<double>(c0) * l.size, l.north - static_cast<double>(r0) * l.size);
+      const double h = l.rowHeight();
+      const QPointF a = f.toPixel(l.west + static_cast<double>(c0) * l.size, l.north - static_cast<double>(r0) * h);
       const QPointF b =
-          f.toPixel(l.west + static_cast<double>(c1 + 1) * l.size, l.north - static_cast<double>(r1 + 1) * l.size);
+          f.toPixel(l.west + static_cast<double>(c1 + 1) * l.size, l.north - static_cast<double>(r1 + 1) * h);
       p.drawImage(QRectF(a, b), blocks);
     }
   } else {

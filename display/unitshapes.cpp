@@ -14,8 +14,9 @@ std::vector<std::vector<CrsPoint>> UnitMapShapes::outline(int n) const {
   if (c < 0 || l.columns < 1) return {};
   const long long row = c / l.columns, col = c % l.columns;
   if (!l.hex) {
-    const double x0 = l.west + static_cast<double>(col) * l.size, y1 = l.north - static_cast<double>(row) * l.size;
-    return {{{x0, y1}, {x0 + l.size, y1}, {x0 + l.size, y1 - l.size}, {x0, y1 - l.size}}};
+    const double h = l.rowHeight();
+    const double x0 = l.west + static_cast<double>(col) * l.size, y1 = l.north - static_cast<double>(row) * h;
+    return {{{x0, y1}, {x0 + l.size, y1}, {x0 + l.size, y1 - h}, {x0, y1 - h}}};
   }
   // Pointy-top hexagons: rows 3/4 of a cell height apart, width = size.
   const double r = l.size / std::sqrt(3.0);

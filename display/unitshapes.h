@@ -22,7 +22,9 @@ struct UnitMapShapes {
   struct Lattice {
     double west = 0.0, north = 0.0, size = 1.0;
     long long columns = 0, rows = 0;
-    bool hex = false;  // pointy-top hexagons, odd rows shifted east by half a cell
+    bool hex = false;     // pointy-top hexagons, odd rows shifted east by half a cell
+    double height = 0.0;  // rectangular cells this tall; 0: square
+    double rowHeight() const { return height > 0 ? height : size; }
   };
   std::optional<Lattice> lattice;
   std::vector<long long> cellOf;  // entry 0 unused

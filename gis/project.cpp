@@ -1,6 +1,8 @@
 #include "gis/project.h"
 
+#include <fcntl.h>
 #include <geos_c.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -11,8 +13,10 @@
 #include <fstream>
 #include <map>
 #include <memory>
+#include <span>
 #include <unordered_map>
 
+#include <cpl_conv.h>
 #include <gdal_priv.h>
 #include <ogr_spatialref.h>
 #include <ogrsf_frmts.h>
@@ -109,7 +113,7 @@ long long GridDefinition::cellAt(double x, double y) const {
   if (!hex) {
     if (x < west || x > east || y < south || y > north) return 0;
     const long long c = std::min(columns - 1, static_cast<long long>(std::floor((x - west) / cellSize)));
-    const long long r = std::min(rows - 1, static_cast<long long>(std::floor((north - y) / cellSize)));
+    const long long r = std::min(rows - 1, static_cast<long long>(std::floor((north - y) / height())));
     return r * columns + c + 1;
   }
   // Pointy-top hexagons of width w (flat side to flat side) and radius
@@ -135,7 +139,7 @@ void GridDefinition::centre(long long cell, double& x, double& y) const {
   const long long r = (cell - 1) / columns, c = (cell - 1) % columns;
   if (!hex) {
     x = west + (static_cast<double>(c) + 0.5) * cellSize;
-    y = north - (static_cast<double>(r) + 0.5) * cellSize;
+    y = north - (static_cast<double>(r) + 0.5) * height();
     return;
   }
   const double radius = cellSize / kSqrt3;
@@ -148,8 +152,8 @@ std::vector<std::pair<double, double>> GridDefinition::outline(long long cell) c
   centre(cell, x, y);
   std::vector<std::pair<double, double>> ring;
   if (!hex) {
-    const double h = cellSize / 2.0;
-    ring = {{x - h, y + h}, {x + h, y + h}, {x + h, y - h}, {x - h, y - h}, {x - h, y + h}};
+    const double w = cellSize / 2.0, h = height() / 2.0;
+    ring = {{x - w, y + h}, {x + w, y + h}, {x + w, y - h}, {x - w, y - h}, {x - w, y + h}};
     return ring;
   }
   const double radius = cellSize / kSqrt3, w = cellSize / 2.0;
@@ -158,39 +162,82 @@ std::vector<std::pair<double, double>> GridDefinition::outline(long long cell) c
   return ring;
 }
 
-std::vector<long long> GridDefinition::edgeNeighbours(long long cell) const {
-  const long long r = (cell - 1) / columns, c = (cell - 1) % columns;
-  std::vector<std::pair<long long, long long>> steps;
-  if (!hex) {
-    steps = {{-1, 0}, {0, -1}, {0, 1}, {1, 0}};
-  } else if (r & 1) {
-    steps = {{-1, 0}, {-1, 1}, {0, -1}, {0, 1}, {1, 0}, {1, 1}};
-  } else {
-    steps = {{-1, -1}, {-1, 0}, {0, -1}, {0, 1}, {1, -1}, {1, 0}};
-  }
-  std::vector<long long> out;
+namespace {
+
+// Calls `each` with the cells (1 … columns x rows) sharing an edge with a
+// cell, and whether they are in its row: the row and column steps of
+// squares, or of hexagons in an odd or even row. Nothing is allocated, as
+// millions of cells are walked.
+template <typename Each>
+void forEdgeNeighbours(const GridDefinition& g, long long cell, Each each) {
+  using Step = std::pair<int, int>;
+  static constexpr Step kSquare[] = {{-1, 0}, {0, -1}, {0, 1}, {1, 0}};
+  static constexpr Step kOddRow[] = {{-1, 0}, {-1, 1}, {0, -1}, {0, 1}, {1, 0}, {1, 1}};
+  static constexpr Step kEvenRow[] = {{-1, -1}, {-1, 0}, {0, -1}, {0, 1}, {1, -1}, {1, 0}};
+  const long long r = (cell - 1) / g.columns, c = (cell - 1) % g.columns;
+  const std::span<const Step> steps = !g.hex    ? std::span<const Step>(kSquare)
+                                      : (r & 1) ? std::span<const Step>(kOddRow)
+                                                : std::span<const Step>(kEvenRow);
   for (auto [dr, dc] : steps) {
     const long long rr = r + dr, cc = c + dc;
-    if (rr >= 0 && rr < rows && cc >= 0 && cc < columns) out.push_back(rr * columns + cc + 1);
+    if (rr >= 0 && rr < g.rows && cc >= 0 && cc < g.columns) each(rr * g.columns + cc + 1, dr == 0);
   }
+}
+
+}  // namespace
+
+std::vector<long long> GridDefinition::edgeNeighbours(long long cell) const {
+  std::vector<long long> out;
+  forEdgeNeighbours(*this, cell, [&](long long n, bool) { out.push_back(n); });
   return out;
 }
 
-double GridDefinition::edgeLength() const { return hex ? cellSize / kSqrt3 : cellSize; }
+double GridDefinition::edgeLength(bool sameRow) const {
+  if (hex) return cellSize / kSqrt3;
+  return sameRow ? height() : cellSize;
+}
 
 namespace {
+
+// Unit numbers by unit id. A regular grid of up to 2^24 cells (a
+// 0.1-degree world is 6.5 million) finds its cells in a plain array, many
+// times quicker than hashing millions of ids; other ids are hashed.
+class UnitNumbers {
+ public:
+  UnitNumbers(const GridDefinition& g, const Dataset& d) {
+    constexpr long long kDenseCells = 1LL << 24;
+    if (g.kind == GridDefinition::Kind::Regular && g.cellCount() <= kDenseCells)
+      dense_.assign(static_cast<std::size_t>(g.cellCount()) + 1, 0);
+    else hashed_.reserve(d.units.size() * 2 + 16);
+    for (int n = 1; n <= d.unitCount(); ++n) put(d.unit(n).id, static_cast<std::uint32_t>(n));
+  }
+  // 0 when no unit has the id.
+  std::uint32_t find(long long id) const {
+    if (inDense(id)) return dense_[static_cast<std::size_t>(id)];
+    const auto it = hashed_.find(id);
+    return it == hashed_.end() ? 0 : it->second;
+  }
+  void put(long long id, std::uint32_t n) {
+    if (inDense(id)) dense_[static_cast<std::size_t>(id)] = n;
+    else hashed_[id] = n;
+  }
+
+ private:
+  bool inDense(long long id) const { return id >= 1 && static_cast<std::size_t>(id) < dense_.size(); }
+  std::vector<std::uint32_t> dense_;
+  std::unordered_map<long long, std::uint32_t> hashed_;
+};
 
 // A regular grid's neighbours among its stored cells follow from the
 // definition: cells sharing an edge, each edge one cell side long.
 Adjacency regularAdjacency(const GridDefinition& g, const Dataset& d) {
-  std::unordered_map<long long, std::uint32_t> numberOf;
-  numberOf.reserve(d.units.size() * 2);
-  for (int n = 1; n <= d.unitCount(); ++n) numberOf[d.unit(n).id] = static_cast<std::uint32_t>(n);
+  const UnitNumbers numberOf(g, d);
   std::vector<Edge> edges;
   for (int n = 1; n <= d.unitCount(); ++n)
-    for (long long c : g.edgeNeighbours(d.unit(n).id))
-      if (auto it = numberOf.find(c); it != numberOf.end() && it->second > static_cast<std::uint32_t>(n))
-        edges.push_back({static_cast<std::uint32_t>(n), it->second, g.edgeLength()});
+    forEdgeNeighbours(g, d.unit(n).id, [&](long long c, bool sameRow) {
+      if (const std::uint32_t m = numberOf.find(c); m > static_cast<std::uint32_t>(n))
+        edges.push_back({static_cast<std::uint32_t>(n), m, g.edgeLength(sameRow)});
+    });
   return adjacencyFrom(d.unitCount(), edges);
 }
 
@@ -205,9 +252,16 @@ std::optional<CellSize> parseCellSize(const std::string& text) {
   for (const Unit u : {Unit{"deg", 1.0, true}, Unit{"km", 1000.0, false}, Unit{"m", 1.0, false}}) {
     const std::string suffix = u.suffix;
     if (text.size() <= suffix.size() || !text.ends_with(suffix)) continue;
-    double v = 0;
-    if (!realNumber(std::string_view(text).substr(0, text.size() - suffix.size()), v) || v <= 0) return std::nullopt;
-    return CellSize{v * u.factor, u.degrees};
+    std::string_view number = std::string_view(text).substr(0, text.size() - suffix.size());
+    // WIDTHxHEIGHT: grids whose cells are taller than wide, such as one
+    // degree of longitude on an equal-area projection.
+    double v = 0, h = 0;
+    const std::size_t by = number.find('x');
+    if (by != std::string_view::npos &&
+        (!realNumber(number.substr(by + 1), h) || h <= 0 || !std::isfinite(h * u.factor)))
+      return std::nullopt;
+    if (!realNumber(number.substr(0, by), v) || v <= 0 || !std::isfinite(v * u.factor)) return std::nullopt;
+    return CellSize{v * u.factor, u.degrees, h * u.factor};
   }
   return std::nullopt;
 }
@@ -218,6 +272,11 @@ GridDefinition makeRegularGrid(const GridRequest& request, std::string& error) {
   g.kind = GridDefinition::Kind::Regular;
   g.hex = request.hex;
   g.cellSize = request.size.value;
+  g.cellHeight = request.size.height == request.size.value ? 0.0 : request.size.height;
+  if (g.hex && g.cellHeight > 0) {
+    error = "hexagonal cells take one size, not a width and a height";
+    return g;
+  }
   g.epsg = request.epsg.value_or(request.size.degrees ? 4326 : 6933);
   OGRSpatialReference srs;
   if (!srsOf(g.epsg, srs)) {
@@ -264,7 +323,7 @@ GridDefinition makeRegularGrid(const GridRequest& request, std::string& error) {
   // cells, so data on an offset grid fit it); an area of use is widened to
   // whole cells counted from the CRS origin, so grids of one size line up.
   const double size = g.cellSize;
-  const double rowStep = g.hex ? 1.5 * size / kSqrt3 : size;
+  const double rowStep = g.hex ? 1.5 * size / kSqrt3 : g.height();
   if (request.extent) {
     g.west = w, g.north = n;
   } else {
@@ -306,10 +365,12 @@ std::vector<std::string> splitRanks(const std::string& text) {
   return out;
 }
 
-OGRLayer* createTable(GDALDataset& ds, const char* name, const OGRSpatialReference* srs, OGRwkbGeometryType type) {
+OGRLayer* createTable(GDALDataset& ds, const char* name, const OGRSpatialReference* srs, OGRwkbGeometryType type,
+                      bool spatialIndex = true) {
   char** opts = nullptr;
   opts = CSLSetNameValue(opts, "FID", "fid");
   if (type != wkbNone) opts = CSLSetNameValue(opts, "GEOMETRY_NAME", "geom");
+  if (!spatialIndex) opts = CSLSetNameValue(opts, "SPATIAL_INDEX", "NO");
   // GDAL 3.6 takes the reference as non-const, though it only copies it.
   OGRLayer* l = ds.CreateLayer(name, const_cast<OGRSpatialReference*>(srs), type, opts);
   CSLDestroy(opts);
@@ -334,34 +395,45 @@ std::string writeLayers(GDALDataset& ds, const Project& p) {
   const bool regular = g.kind == GridDefinition::Kind::Regular;
   if (!regular && p.outlines.size() != d.units.size()) return "the units and their outlines differ in number";
 
-  OGRLayer* units = createTable(ds, "units", &srs, regular ? wkbPolygon : wkbMultiPolygon);
+  // A regular grid finds its cells by arithmetic; SQLite's R-tree over a
+  // million cells would take most of the write, and GIS programs that want
+  // one build it on request.
+  OGRLayer* units = createTable(ds, "units", &srs, regular ? wkbPolygon : wkbMultiPolygon, !regular);
   if (!units || !addField(units, "unit_id", OFTInteger64) || !addField(units, "name", OFTString) ||
       !addField(units, "cost", OFTReal) || !addField(units, "status", OFTInteger))
     return gdalError("the units layer cannot be made");
   if (ds.StartTransaction() != OGRERR_NONE) return gdalError("the project cannot be written");
+  // One feature filled again for each unit, its fields found once and a
+  // cell's ring made at its size: millions of cells are written.
+  FeaturePtr f(OGRFeature::CreateFeature(units->GetLayerDefn()));
+  const int fId = f->GetFieldIndex("unit_id"), fName = f->GetFieldIndex("name"), fCost = f->GetFieldIndex("cost"),
+            fStatus = f->GetFieldIndex("status");
+  std::vector<double> xs, ys;
   for (int n = 1; n <= d.unitCount(); ++n) {
     const DatasetUnit& u = d.unit(n);
-    FeaturePtr f(OGRFeature::CreateFeature(units->GetLayerDefn()));
     f->SetFID(n);
-    f->SetField("unit_id", static_cast<GIntBig>(u.id));
-    f->SetField("name", u.name.c_str());
-    f->SetField("cost", u.cost);
-    f->SetField("status", static_cast<int>(u.status));
+    f->SetField(fId, static_cast<GIntBig>(u.id));
+    f->SetField(fName, u.name.c_str());
+    f->SetField(fCost, u.cost);
+    f->SetField(fStatus, static_cast<int>(u.status));
+    OGRGeometry* outline = nullptr;
     if (regular) {
       if (u.id < 1 || u.id > g.cellCount()) return strprintf("unit %lld is not a cell of the grid", u.id);
-      OGRLinearRing ring;
-      for (auto [x, y] : g.outline(u.id)) ring.addPoint(x, y);
-      OGRPolygon poly;
-      poly.addRing(&ring);
-      f->SetGeometry(&poly);
+      xs.clear();
+      ys.clear();
+      for (auto [x, y] : g.outline(u.id)) xs.push_back(x), ys.push_back(y);
+      auto* ring = new OGRLinearRing;
+      ring->setPoints(static_cast<int>(xs.size()), xs.data(), ys.data());
+      auto* poly = new OGRPolygon;
+      poly->addRingDirectly(ring);
+      outline = poly;
     } else {
       const auto& wkb = p.outlines[static_cast<std::size_t>(n) - 1];
       OGRGeometry* geom = nullptr;
-      if (!wkb.empty() && OGRGeometryFactory::createFromWkb(wkb.data(), &srs, &geom, wkb.size()) == OGRERR_NONE &&
-          geom) {
-        f->SetGeometryDirectly(OGRGeometryFactory::forceToMultiPolygon(geom));
-      }
+      if (!wkb.empty() && OGRGeometryFactory::createFromWkb(wkb.data(), &srs, &geom, wkb.size()) == OGRERR_NONE && geom)
+        outline = OGRGeometryFactory::forceToMultiPolygon(geom);
     }
+    f->SetGeometryDirectly(outline);
     if (units->CreateFeature(f.get()) != OGRERR_NONE) return gdalError(strprintf("unit %lld cannot be written", u.id));
   }
   if (ds.CommitTransaction() != OGRERR_NONE) return gdalError("the units cannot be written");
@@ -440,6 +512,7 @@ std::string writeLayers(GDALDataset& ds, const Project& p) {
       {"kind", regular ? "regular" : "polygons"},
       {"epsg", std::to_string(g.epsg)},
       {"cell_size", exact(g.cellSize)},
+      {"cell_height", exact(g.cellHeight)},
       {"hex", g.hex ? "1" : "0"},
       {"west", exact(g.west)},
       {"south", exact(g.south)},
@@ -465,6 +538,14 @@ std::string writeLayers(GDALDataset& ds, const Project& p) {
 namespace {
 
 bool readMeta(GDALDataset& ds, std::map<std::string, std::string>& meta);
+
+// The file's bytes on the disk before it replaces the old one.
+bool syncFile(const fs::path& file) {
+  const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  const bool ok = ::fsync(fd) == 0;
+  return ::close(fd) == 0 && ok;
+}
 
 // What a written file must show before it replaces the old one: our
 // definition table and every unit, taxon and occurrence row, counted
@@ -499,6 +580,14 @@ std::string writeProject(const fs::path& path, const Project& project) {
   const fs::path tmp = temporaryBeside(path.extension() == ".gpkg" ? path : fs::path(path.string() + ".gpkg"));
   std::string error;
   {
+    // The file is new and only renamed into place once read back, so
+    // SQLite's journal and its syncs after each transaction buy nothing: the
+    // file is synced once, whole, below. A page cache of some hundred
+    // megabytes keeps the B-trees of a million units from being read back
+    // from the disk page by page.
+    const CPLConfigOptionSetter journal("OGR_SQLITE_JOURNAL", "OFF", false);
+    const CPLConfigOptionSetter sync("OGR_SQLITE_SYNCHRONOUS", "OFF", false);
+    const CPLConfigOptionSetter cache("OGR_SQLITE_CACHE", "512", false);
     GdalFile ds(drv->Create(tmp.c_str(), 0, 0, 0, GDT_Unknown, nullptr));
     if (!ds) {
       error = gdalError("cannot write " + path.string());
@@ -510,6 +599,7 @@ std::string writeProject(const fs::path& path, const Project& project) {
   if (error.empty()) {
     error = checkWritten(tmp, project);
   }
+  if (error.empty() && !syncFile(tmp)) error = "cannot write " + path.string() + ": " + std::strerror(errno);
   if (error.empty()) {
     // Through a link, the file it names is replaced.
     const fs::path target = fs::is_symlink(path, ec) ? fs::canonical(path, ec) : path;
@@ -571,6 +661,13 @@ bool gridFrom(std::map<std::string, std::string>& m, GridDefinition& g, std::str
   g.epsg = static_cast<int>(epsg);
   g.hex = hex != 0;
   g.cellSize = v[0], g.west = v[1], g.south = v[2], g.east = v[3], g.north = v[4];
+  // Files of square grids written before rectangles were known have no height.
+  g.cellHeight = 0.0;
+  if (auto h = m.find("cell_height");
+      h != m.end() && (!realNumber(h->second, g.cellHeight) || g.cellHeight < 0 || (g.hex && g.cellHeight > 0))) {
+    error = "the project's cell_height is not a number of 0 or more";
+    return false;
+  }
   if (g.kind == GridDefinition::Kind::Regular &&
       (!(g.cellSize > 0) || g.columns < 1 || g.rows < 1 || g.columns > kMostCells / g.rows || !(g.west < g.east) ||
        !(g.south < g.north))) {
@@ -1103,15 +1200,21 @@ struct OccurrenceAdder::Impl {
   bool lonLat = false;
   std::unique_ptr<OGRCoordinateTransformation> toGrid;
   std::unique_ptr<PolygonLocator> locator;
-  std::unordered_map<long long, std::uint32_t> unitOfId;
-  std::unordered_map<std::string, std::uint32_t> taxonOf;
+  UnitNumbers unitOfId;
+  // Looked up by the row's text, without a string made for every row.
+  struct NameHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
+  };
+  std::unordered_map<std::string, std::uint32_t, NameHash, std::equal_to<>> taxonOf;
   std::vector<Occurrence> pairs;
   std::vector<std::uint32_t> hits;
 
   Impl(Project& project, AddSummary& s)
-      : p(project), summary(s), regular(project.grid.kind == GridDefinition::Kind::Regular) {
-    unitOfId.reserve(p.data.units.size() * 2 + 16);
-    for (int n = 1; n <= p.data.unitCount(); ++n) unitOfId[p.data.unit(n).id] = static_cast<std::uint32_t>(n);
+      : p(project),
+        summary(s),
+        regular(project.grid.kind == GridDefinition::Kind::Regular),
+        unitOfId(project.grid, project.data) {
     for (int t = 0; t < p.data.taxonCount(); ++t) taxonOf.emplace(p.data.taxa[static_cast<std::size_t>(t)].name, t);
     // The pairs already held; amounts of a pair met again add up.
     const Occurrences& o = p.data.occurrences;
@@ -1124,16 +1227,16 @@ struct OccurrenceAdder::Impl {
   }
 
   std::string unitOfCell(long long cell) {
-    auto [it, fresh] = unitOfId.emplace(cell, static_cast<std::uint32_t>(p.data.units.size() + 1));
-    if (fresh) {
-      if (p.data.units.size() >= static_cast<std::size_t>(kLargestUnitNumber)) {
-        unitOfId.erase(it);
+    std::uint32_t n = unitOfId.find(cell);
+    if (n == 0) {
+      if (p.data.units.size() >= static_cast<std::size_t>(kLargestUnitNumber))
         return "more units than this program numbers";
-      }
       p.data.units.push_back(DatasetUnit{cell, "", 1.0, UnitStatus::Free});
+      n = static_cast<std::uint32_t>(p.data.units.size());
+      unitOfId.put(cell, n);
       ++summary.newUnits;
     }
-    hits.push_back(it->second);
+    hits.push_back(n);
     return {};
   }
 };
@@ -1177,8 +1280,8 @@ std::string OccurrenceAdder::atPoint(double x, double y) {
 std::string OccurrenceAdder::withId(long long id) {
   Impl& m = *impl_;
   m.hits.clear();
-  if (auto it = m.unitOfId.find(id); it != m.unitOfId.end()) {
-    m.hits.push_back(it->second);
+  if (const std::uint32_t n = m.unitOfId.find(id)) {
+    m.hits.push_back(n);
     return {};
   }
   // A regular grid's cells are named by their numbers, stored or not.
@@ -1188,8 +1291,9 @@ std::string OccurrenceAdder::withId(long long id) {
 
 void OccurrenceAdder::add(std::string_view name, std::string_view genus, std::string_view family, double amount) {
   Impl& m = *impl_;
-  auto [t, fresh] = m.taxonOf.emplace(std::string(name), static_cast<std::uint32_t>(m.p.data.taxa.size()));
-  if (fresh) {
+  auto t = m.taxonOf.find(name);
+  if (t == m.taxonOf.end()) {
+    t = m.taxonOf.emplace(std::string(name), static_cast<std::uint32_t>(m.p.data.taxa.size())).first;
     DatasetTaxon x;
     x.id = static_cast<long long>(m.p.data.taxa.size()) + 1;
     x.name = name;
@@ -1308,11 +1412,20 @@ std::string projectInfo(const Project& p) {
   const GridDefinition& g = p.grid;
   std::string out;
   if (g.kind == GridDefinition::Kind::Regular) {
-    const std::string size = g.geographic ? exact(g.cellSize) + (g.cellSize == 1 ? " degree" : " degrees")
-                                          : (std::fmod(g.cellSize, 1000.0) == 0 ? exact(g.cellSize / 1000) + " km"
-                                                                                : exact(g.cellSize) + " m");
+    std::string size;
+    if (g.cellHeight > 0) {
+      const char* unit = g.geographic ? " degrees" : " m";
+      size = exact(g.cellSize) + " x " + exact(g.cellHeight) + unit;
+    } else {
+      size = g.geographic
+                 ? exact(g.cellSize) + (g.cellSize == 1 ? " degree" : " degrees")
+                 : (std::fmod(g.cellSize, 1000.0) == 0 ? exact(g.cellSize / 1000) + " km" : exact(g.cellSize) + " m");
+    }
     out += strprintf("units: regular grid of %s cells of %s, EPSG:%d, %lld columns x %lld rows\n",
-                     g.hex ? "hexagonal" : "square", size.c_str(), g.epsg, g.columns, g.rows);
+                     g.hex              ? "hexagonal"
+                     : g.cellHeight > 0 ? "rectangular"
+                                        : "square",
+                     size.c_str(), g.epsg, g.columns, g.rows);
   } else {
     out += strprintf("units: polygons, EPSG:%d\n", g.epsg);
   }

@@ -29,29 +29,34 @@ constexpr int kProjectVersion = 1;
 struct GridDefinition {
   enum class Kind { Regular, Polygons };
   Kind kind = Kind::Regular;
-  int epsg = 4326;         // the CRS of the units
-  bool geographic = true;  // degrees of longitude and latitude, else metres
-  double cellSize = 1.0;   // the cell width in CRS units (regular grids)
-  bool hex = false;        // pointy-top hexagons in rows, odd rows shifted east by half a cell
+  int epsg = 4326;          // the CRS of the units
+  bool geographic = true;   // degrees of longitude and latitude, else metres
+  double cellSize = 1.0;    // the cell width in CRS units (regular grids)
+  double cellHeight = 0.0;  // the height of a rectangular cell; 0 for square cells and hexagons
+  bool hex = false;         // pointy-top hexagons in rows, odd rows shifted east by half a cell
   double west = -180.0, south = -90.0, east = 180.0, north = 90.0;  // extent in CRS units
   long long columns = 360, rows = 180;
 
   long long cellCount() const { return columns * rows; }
+  double height() const { return cellHeight > 0 ? cellHeight : cellSize; }
   // The cell (1 … cellCount) holding the point, 0 outside the grid.
   long long cellAt(double x, double y) const;
   // The centre and the outline (closed ring, first point repeated) of a cell.
   void centre(long long cell, double& x, double& y) const;
   std::vector<std::pair<double, double>> outline(long long cell) const;
   // The cells that share an edge with this one (4 squares, 6 hexagons),
-  // those inside the grid only; and the length of each shared edge.
+  // those inside the grid only; and the length of the edge a cell shares
+  // with its neighbour in the same row, or in another row.
   std::vector<long long> edgeNeighbours(long long cell) const;
-  double edgeLength() const;
+  double edgeLength(bool sameRow) const;
 };
 
-// "1deg", "0.5deg", "50km", "10km", "500m": the size in degrees or metres.
+// "1deg", "0.5deg", "50km", "10km", "500m": the size in degrees or metres;
+// "96486.27x96514.96m": a rectangle, its width then its height.
 struct CellSize {
   double value = 0.0;
   bool degrees = false;
+  double height = 0.0;  // 0: square
 };
 std::optional<CellSize> parseCellSize(const std::string& text);
 

@@ -120,7 +120,7 @@ UnitMapShapes projectShapes(const Project& project, const std::filesystem::path&
   constexpr double inf = std::numeric_limits<double>::infinity();
   CrsBox box{inf, inf, -inf, -inf};
   if (g.kind == GridDefinition::Kind::Regular) {
-    s.lattice = UnitMapShapes::Lattice{g.west, g.north, g.cellSize, g.columns, g.rows, g.hex};
+    s.lattice = UnitMapShapes::Lattice{g.west, g.north, g.cellSize, g.columns, g.rows, g.hex, g.cellHeight};
     s.cellOf.assign(static_cast<std::size_t>(units) + 1, 0);
     for (int n = 1; n <= units; ++n) {
       const long long cell = project.data.unit(n).id;
@@ -145,7 +145,7 @@ UnitMapShapes projectShapes(const Project& project, const std::filesystem::path&
   }
   if (!(box.east >= box.west)) box = {g.west, g.south, g.east, g.north};
   const double mx = std::max((box.east - box.west) / 20.0, g.cellSize / 2.0);
-  const double my = std::max((box.north - box.south) / 20.0, g.cellSize / 2.0);
+  const double my = std::max((box.north - box.south) / 20.0, g.height() / 2.0);
   s.extent = {box.west - mx, box.south - my, box.east + mx, box.north + my};
   if (g.geographic) {
     s.extent.west = std::max(s.extent.west, -180.0);

@@ -63,6 +63,11 @@ MeasureResult cellMedians(const MeasureInput& in, const MeasureParams& p,
   return r;
 }
 
+// Presences without their amounts: the level measures cannot read them.
+bool withoutAmounts(const Occurrences& o) {
+  return !o.hasAmounts() && !o.taxonStart.empty() && o.taxonStart.back() > 0;
+}
+
 // Calls f(unit, amount) for each presence of taxon t (amounts as kept).
 template <class F>
 void forEachAmount(const PresenceIndex& ix, int t, F f) {
@@ -114,7 +119,7 @@ MeasureResult runRangeSizeRarity(const MeasureInput& in, const MeasureParams& p)
 }
 
 MeasureResult runLevelN(const MeasureInput& in, const MeasureParams& p) {
-  if (!in.data.occ().hasAmounts()) return {};
+  if (withoutAmounts(in.data.occ())) return {};
   MeasureResult r = fresh(in, p);
   Counted c = countedInput(in);
   const double wanted = p.excludedLevel + 1;
@@ -133,7 +138,7 @@ MeasureResult runLevelN(const MeasureInput& in, const MeasureParams& p) {
 }
 
 MeasureResult runMaxLevel(const MeasureInput& in, const MeasureParams& p) {
-  if (!in.data.occ().hasAmounts()) return {};
+  if (withoutAmounts(in.data.occ())) return {};
   MeasureResult r = fresh(in, p);
   Counted c = countedInput(in);
   for (int t = 0; t < c.index.taxa; ++t) {
@@ -153,7 +158,7 @@ MeasureResult runMaxLevel(const MeasureInput& in, const MeasureParams& p) {
 }
 
 MeasureResult runMedianQuantitative(const MeasureInput& in, const MeasureParams& p) {
-  if (!in.data.quantitative || !in.data.occ().hasAmounts()) return {};
+  if (!in.data.quantitative || withoutAmounts(in.data.occ())) return {};
   MeasureResult r = cellMedians(
       in, p, [](const PresenceIndex&, int, double level) { return level; }, true);
   r.scaleLimit = 1.0;

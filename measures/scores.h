@@ -26,6 +26,10 @@ struct MeasureParams {
   // Per taxon, 1 for the taxa the selective measures plot; none marked (or
   // empty): they do not run.
   std::vector<char> plotMarks;
+  // Subtree length holds each unit's new taxa as bit rows (fast on dense
+  // data) when they take at most this or at most the occurrence lists;
+  // else it reads the lists.
+  double subtreeRowBytes = 64.0 * 1024 * 1024;
 };
 MeasureParams measureParams(const Settings& st);
 

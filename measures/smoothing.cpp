@@ -1,7 +1,6 @@
 #include "measures/smoothing.h"
 
 #include <algorithm>
-#include <array>
 #include <functional>
 #include <vector>
 
@@ -20,25 +19,58 @@ double asNumber(double score) { return score == kZeroScore ? 0.0 : score; }
 int lastCell(const Session& s) { return lastCellNumber(s.ws); }
 
 // The units of a neighbourhood of 9 (the first ring) or 25 (both rings)
-// around each unit, in ring order.
+// around each unit, in ring order: on a fixed grid the rings of its
+// geometry; elsewhere the first ring is the unit's neighbours and the
+// second theirs.
 class Neighbourhood {
  public:
-  explicit Neighbourhood(const Session& s)
-      : geometry_(unitGeometry(s)), rings_(s.settings.neighbourhoodSize == 25 ? 2 : 1) {}
+  Neighbourhood(const AnalysisData& a, int rings) : a_(a), rings_(rings) {}
   const std::vector<int>& around(int n) {
     units_.clear();
-    for (int k = 1; k <= rings_; ++k) {
-      geometry_->ring(n, k, ring_);
-      units_.insert(units_.end(), ring_.begin(), ring_.end());
+    if (a_.fixedGrid && a_.geometry) {
+      for (int k = 1; k <= rings_; ++k) {
+        a_.geometry->ring(n, k, ring_);
+        units_.insert(units_.end(), ring_.begin(), ring_.end());
+      }
+      return units_;
     }
+    if (!a_.data) return units_;
+    const Adjacency& adj = a_.data->adjacency;
+    if (n < 1 || static_cast<std::size_t>(n) + 1 >= adj.start.size()) return units_;
+    if (seen_.size() < adj.start.size()) seen_.assign(adj.start.size(), 0);
+    seen_[static_cast<std::size_t>(n)] = n;
+    addNeighbours(adj, n, n);
+    const std::size_t first = units_.size();
+    for (std::size_t i = 0; rings_ >= 2 && i < first; ++i) addNeighbours(adj, units_[i], n);
     return units_;
   }
 
  private:
-  std::unique_ptr<UnitGeometry> geometry_;
+  // The neighbours of m not yet around n (the unit's own entry is its outer boundary).
+  void addNeighbours(const Adjacency& adj, int m, int n) {
+    if (static_cast<std::size_t>(m) + 1 >= adj.start.size()) return;
+    const std::uint32_t* next = adj.neighboursOf(m);
+    for (int i = 0; i < adj.degree(m); ++i) {
+      const auto q = static_cast<std::size_t>(next[i]);
+      if (q >= seen_.size() || seen_[q] == n) continue;
+      seen_[q] = n;
+      units_.push_back(static_cast<int>(q));
+    }
+  }
+
+  const AnalysisData& a_;
   int rings_;
   std::vector<int> ring_, units_;
+  std::vector<int> seen_;  // per unit, the unit whose neighbourhood last took it
 };
+
+// The session's units as smoothing sees them: their place only.
+AnalysisData placeOf(const Session& s) {
+  AnalysisData a;
+  a.geometry = unitGeometry(s);
+  a.fixedGrid = true;
+  return a;
+}
 
 bool singleTaxonPlot(const Session& s) {
   const MeasureCode code = s.map.measureCode;
@@ -74,31 +106,44 @@ double smoothedValue(double x, const double* neighbours, int k, bool byMean) {
   return medianDescending(v);
 }
 
+SmoothParams smoothParams(const Settings& st) {
+  return {st.smoothByMean == Smoothing::kMean, st.neighbourhoodSize == 25 ? 2 : 1};
+}
+
+std::vector<double> smoothScores(const AnalysisData& a, const std::vector<double>& scores, const SmoothParams& p) {
+  std::vector<double> out = scores;
+  Neighbourhood hood(a, p.rings);
+  std::vector<double> around;
+  for (std::size_t n = 1; n < scores.size(); ++n) {
+    if (scores[n] == 0.0) continue;
+    around.clear();
+    for (const int m : hood.around(static_cast<int>(n))) {
+      if (m < 1 || static_cast<std::size_t>(m) >= scores.size()) continue;
+      const double v = scores[static_cast<std::size_t>(m)];
+      if (v != 0.0) around.push_back(asNumber(v));
+    }
+    const double x = asNumber(scores[n]);
+    double r = x;
+    if (p.byMean) {
+      r = smoothedValue(x, around.data(), static_cast<int>(around.size()) + 1, true);
+    } else if (!around.empty()) {
+      // The median of the unit's value among its neighbours', sorted in place.
+      around.push_back(x);
+      r = medianDescending(around);
+    }
+    out[n] = r == 0.0 ? kZeroScore : r;
+  }
+  return out;
+}
+
 void smoothPass(Session& s) {
   if (!smoothPassApplies(s)) return;
-  const int cells = lastCell(s);
-  Neighbourhood hood(s);
-  const bool byMean = s.settings.smoothByMean == Smoothing::kMean;
+  const auto cells = static_cast<std::size_t>(lastCell(s));
   auto& grid = s.ws.cells;
-  std::vector<double> smoothed(static_cast<std::size_t>(cells) + 1, 0.0);
-  std::array<double, 24> around{};
-  for (int n = 1; n <= cells; ++n) {
-    const GridCell& c = grid[static_cast<std::size_t>(n)];
-    if (c.score == 0.0) continue;
-    int k = 1;
-    for (const int m : hood.around(n)) {
-      const double v = grid[static_cast<std::size_t>(m)].score;
-      if (v == 0.0) continue;
-      around[static_cast<std::size_t>(k - 1)] = asNumber(v);
-      ++k;
-    }
-    const double r = smoothedValue(asNumber(c.score), around.data(), k, byMean);
-    smoothed[static_cast<std::size_t>(n)] = r == 0.0 ? kZeroScore : r;
-  }
-  for (int n = 1; n <= cells; ++n) {
-    GridCell& c = grid[static_cast<std::size_t>(n)];
-    if (c.score != 0.0) c.score = smoothed[static_cast<std::size_t>(n)];
-  }
+  std::vector<double> scores(cells + 1, 0.0);
+  for (std::size_t n = 1; n <= cells; ++n) scores[n] = grid[n].score;
+  const std::vector<double> smoothed = smoothScores(placeOf(s), scores, smoothParams(s.settings));
+  for (std::size_t n = 1; n <= cells; ++n) grid[n].score = smoothed[n];
   ++s.map.smoothPasses;
 }
 
@@ -106,20 +151,18 @@ void smoothThreeAxis(Session& s) {
   ThreeAxisBuffer& b = s.overlay.threeAxis;
   if (!b.loaded || !smoothPassApplies(s)) return;
   const int cells = std::min(lastCell(s), static_cast<int>(b.values.size()) - 1);
-  Neighbourhood hood(s);
-  const bool byMean = s.settings.smoothByMean == Smoothing::kMean;
-  std::array<double, 24> around{};
+  const AnalysisData place = placeOf(s);
+  const SmoothParams p = smoothParams(s.settings);
+  Neighbourhood hood(place, p.rings);
+  std::vector<double> around;
   for (std::size_t column = 0; column < 3; ++column) {
     auto value = [&](int n) -> double& { return b.values[static_cast<std::size_t>(n)][column]; };
     for (int n = 1; n <= cells; ++n) {
       if (value(n) == 0.0) continue;
-      int k = 1;
-      for (const int m : hood.around(n)) {
-        if (m > cells || value(m) == 0.0) continue;
-        around[static_cast<std::size_t>(k - 1)] = asNumber(value(m));
-        ++k;
-      }
-      const double r = smoothedValue(asNumber(value(n)), around.data(), k, byMean);
+      around.clear();
+      for (const int m : hood.around(n))
+        if (m <= cells && value(m) != 0.0) around.push_back(asNumber(value(m)));
+      const double r = smoothedValue(asNumber(value(n)), around.data(), static_cast<int>(around.size()) + 1, p.byMean);
       value(n) = r == 0.0 ? kZeroScore : r;
     }
   }

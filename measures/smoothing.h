@@ -3,6 +3,9 @@
 // 25 cells) and residuals of richness from twice-smoothed richness.
 #pragma once
 
+#include <vector>
+
+#include "store/analysisdata.h"
 #include "store/session.h"
 
 namespace zn {
@@ -10,6 +13,21 @@ namespace zn {
 // True when the pass applies to the map now on screen.
 bool meanPassApplies(const Session& s);
 bool smoothPassApplies(const Session& s);
+
+// How a smoothing pass takes its neighbourhood: the first ring of units
+// around each (9 on a grid) or both (25), and the mean or the median.
+struct SmoothParams {
+  bool byMean = false;
+  int rings = 1;
+};
+SmoothParams smoothParams(const Settings& st);
+
+// One smoothing pass over per-unit scores (entry 0 unused; 0 is no score,
+// kZeroScore a score of 0): each scored unit takes the median or mean of
+// its score and its scored neighbours', read before the pass. Neighbours
+// are the fixed grid's rings, else the adjacency's (ring 2: the neighbours'
+// neighbours); data with neither leave every score as it is.
+std::vector<double> smoothScores(const AnalysisData& a, const std::vector<double>& scores, const SmoothParams& p);
 
 // One pass each; a pass that does not apply changes nothing, pass count included.
 void meanPass(Session& s);

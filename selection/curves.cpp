@@ -20,20 +20,19 @@ namespace {
 
 // Who counts: included taxa with records, as the exact programme counts them.
 struct Counting {
-  PresenceIndex ix;
+  const Occurrences& ix;
   std::vector<char> counts;
   int taxa = 0;
-  std::vector<int> candidates;  // cells holding a counted taxon
+  std::vector<int> candidates;  // units holding a counted taxon
 
-  explicit Counting(const Session& s) : ix(buildPresenceIndex(s.ws, s.settings.excludedLevel)) {
+  explicit Counting(const AnalysisData& a) : ix(a.occ()) {
     counts.assign(static_cast<std::size_t>(ix.taxa), 0);
     for (int t = 0; t < ix.taxa; ++t)
-      if (s.ws.passesGroup(t) && !s.ws.cards.excluded(t) && ix.range(t) > 0) {
+      if (a.counts(t) && !a.excluded[static_cast<std::size_t>(t)] && ix.range(t) > 0) {
         counts[static_cast<std::size_t>(t)] = 1;
         ++taxa;
       }
-    const int last = std::min(ix.units, static_cast<int>(s.ws.cells.size()) - 2);
-    for (int n = 1; n <= last; ++n)
+    for (int n = 1; n <= ix.units; ++n)
       for (int t : ix.taxaIn(n))
         if (counts[static_cast<std::size_t>(t)]) {
           candidates.push_back(n);
@@ -124,12 +123,17 @@ std::vector<double> asDouble(const std::vector<int>& v) { return {v.begin(), v.e
 
 }  // namespace
 
-std::string qualityRefusal(const Session& s, int runs) {
-  if (!s.ws.datafile.opened) return "No datafile is open.";
+std::string qualityRefusal(const AnalysisData& a, int runs) {
+  if (!a.data) return "No datafile is open.";
   if (runs >= 0 && (runs < 1 || runs > kMaxRuns))
     return strprintf("The number of runs must be from 1 to %d.", kMaxRuns);
-  if (Counting(s).taxa == 0) return "No taxa are left after preselection.";
+  if (Counting(a).taxa == 0) return "No taxa are left after preselection.";
   return "";
+}
+
+std::string qualityRefusal(const Session& s, int runs) {
+  if (!s.ws.datafile.opened) return "No datafile is open.";
+  return qualityRefusal(analysisData(s), runs);
 }
 
 bool accumulationIndex(const std::vector<double>& curve, const std::vector<int>& optimum,
@@ -186,36 +190,28 @@ struct QuickOrders {
   std::vector<int> nearMinimum, greedy, hotspots;
 };
 
-// The quick orders, each on its own copy with goal 1 and no seeds; false
-// when stopped.
-bool quickOrders(const Session& s, const CurveParams& p, int cells, CurveSteps& steps, QuickOrders& q) {
-  {
-    Settings st = s.settings;
-    st.nearMinimumGoal = 1;
-    SelectionEnv env;
-    env.seed = p.seed;
-    RunRequest req;
-    req.params = nearMinimumParams(st, s.costPresent, env);
-    AreaSet set;
-    Progress quiet;
-    runMainRun(s, req, set, quiet);
-    q.nearMinimum = set.cells;
-  }
+// The quick orders from an empty set with goal 1; false when stopped.
+bool quickOrders(const AnalysisData& a, const CurveParams& p, const CurveOrders& given, int cells, CurveSteps& steps,
+                 QuickOrders& q) {
+  if (given.nearMinimum) q.nearMinimum = given.nearMinimum(p.seed);
   if (!steps.step()) return false;
   {
-    GreedyOptions o = greedyOptions(s.settings, s.costPresent);
+    GreedyOptions o = given.greedy;
     o.goal = 1;
     o.includeSeeds = false;
     o.rejectRedundant = false;
     Progress quiet;
-    q.greedy = growGreedySet(s, AreaSet{}, o, quiet).set.cells;
+    q.greedy = growGreedySet(a, AreaSet{}, o, quiet).set.cells;
   }
   if (!steps.step()) return false;
-  {
-    // Richness hotspots, on a copy whose map the richness scores take.
-    Scratch sc(s);
-    computeMeasure(sc.s, kCodeRichness);
-    q.hotspots = chooseHotspots(sc.s.ws, sc.s.areas, kCodeRichness, std::min(cells, kAreaCapacity)).chosen;
+  if (given.hotspots) {
+    q.hotspots = given.hotspots(std::min(cells, kAreaCapacity));
+  } else {
+    // Richness: the included taxa present in each unit.
+    std::vector<double> richness(static_cast<std::size_t>(a.units()) + 1, 0.0);
+    for (int n = 1; n <= a.units(); ++n)
+      for (int t : a.occ().taxaIn(n)) richness[static_cast<std::size_t>(n)] += a.counts(t) ? 1.0 : 0.0;
+    q.hotspots = chooseHotspots(richness, AreaSet{}, std::min(cells, kAreaCapacity)).chosen;
   }
   return steps.step();
 }
@@ -227,11 +223,13 @@ std::vector<int> coverageStart(const Counting& c, const ExactProblem& coverage, 
                                const QuickOrders& q, int k) {
   std::vector<int> start = best;
   int bestGain = -1, bestCell = 0;
-  std::vector<char> have(c.counts.size(), 0);
-  for (int a : best)
+  std::vector<char> have(c.counts.size(), 0), inBest(static_cast<std::size_t>(c.ix.units) + 1, 0);
+  for (int a : best) {
+    inBest[static_cast<std::size_t>(a)] = 1;
     for (int t : c.ix.taxaIn(a)) have[static_cast<std::size_t>(t)] = 1;
+  }
   for (int n : c.candidates) {
-    if (std::find(best.begin(), best.end(), n) != best.end()) continue;
+    if (inBest[static_cast<std::size_t>(n)]) continue;
     int gain = 0;
     for (int t : c.ix.taxaIn(n)) gain += c.counts[static_cast<std::size_t>(t)] && !have[static_cast<std::size_t>(t)];
     if (gain > bestGain) bestGain = gain, bestCell = n;
@@ -248,13 +246,13 @@ std::vector<int> coverageStart(const Counting& c, const ExactProblem& coverage, 
 
 // The optimum at each k = 1 ... K, with whether it is proven and its bound;
 // every k from the size of the minimum set on represents every taxon.
-bool optimumCurve(const Counting& c, const Session& s, const std::vector<int>& minCells, const QuickOrders& q,
+bool optimumCurve(const Counting& c, const AnalysisData& data, const std::vector<int>& minCells, const QuickOrders& q,
                   ExactCall& call, CurveSteps& steps, CurveSet& out) {
   const int K = out.maxAreas;
   out.optimum.assign(static_cast<std::size_t>(K) + 1, 0);
   out.optimumProven.assign(static_cast<std::size_t>(K) + 1, 1);
   out.optimumBound.assign(static_cast<std::size_t>(K) + 1, 0.0);
-  ExactProblem coverage = buildExactProblem(s, AreaSet{}, ExactRequest{ExactKind::CoverageByNumber, 1, 0.0});
+  ExactProblem coverage = buildExactProblem(data, AreaSet{}, ExactRequest{ExactKind::CoverageByNumber, 1, 0.0});
   std::vector<int> best;
   for (int k = 1; k <= K; ++k) {
     const auto ks = static_cast<std::size_t>(k);
@@ -307,13 +305,12 @@ std::string curvesRefusal(const Session& s) {
   return "";
 }
 
-CurveSet computeCurves(const Session& s, const CurveParams& p) {
+CurveSet computeCurves(const AnalysisData& a, const CurveParams& p, const CurveOrders& orders, Feedback& feedback) {
   CurveSet out;
-  out.error = qualityRefusal(s, p.runs);
-  if (out.error.empty()) out.error = curvesRefusal(s);
+  out.error = qualityRefusal(a, p.runs);
   if (!out.error.empty()) return out;
-  Stopwatch watch(s.progress);
-  const Counting c(s);
+  Stopwatch watch(feedback);
+  const Counting c(a);
   out.taxa = c.taxa;
   out.cells = static_cast<int>(c.candidates.size());
   out.runs = p.runs;
@@ -324,12 +321,11 @@ CurveSet computeCurves(const Session& s, const CurveParams& p) {
   }
   CurveSteps steps(p, out);
   QuickOrders q;
-  if (!quickOrders(s, p, out.cells, steps, q)) return out;
+  if (!quickOrders(a, p, orders, out.cells, steps, q)) return out;
 
   // The exact minimum set gives K and the point from which the optimum is 100 %.
-  // From an empty set; the refusals above keep the goal at 1.
-  ExactProblem minimum = buildExactProblem(s, AreaSet{}, ExactRequest{ExactKind::MinimumSet, 0, 0.0});
-  minimum.byCost = false;
+  // From an empty set with goal 1.
+  ExactProblem minimum = buildExactProblem(a, AreaSet{}, ExactRequest{ExactKind::MinimumSet, 0, 0.0});
   ExactCall call;
   call.timeLimitSeconds = p.timeLimitSeconds;
   call.keepGoing = [&steps] { return steps.report(); };
@@ -351,18 +347,53 @@ CurveSet computeCurves(const Session& s, const CurveParams& p) {
   out.hotspots = curveOf(c, q.hotspots, K, f);
   out.summary.push_back({CurveMethod::Hotspots, f, 0.0, false});
 
-  if (!optimumCurve(c, s, min.found ? min.cells : q.nearMinimum, q, call, steps, out)) return out;
+  if (!optimumCurve(c, a, min.found ? min.cells : q.nearMinimum, q, call, steps, out)) return out;
   summarise(c, p, out);
   steps.step();
   out.seconds = watch.seconds();
   return out;
 }
 
-std::string curvesReport(const Session& s, const CurveSet& c) {
+CurveSet computeCurves(const Session& s, const CurveParams& p) {
+  CurveSet out;
+  if (!s.ws.datafile.opened) {
+    out.error = "No datafile is open.";
+    return out;
+  }
+  const AnalysisData a = analysisData(s);
+  out.error = qualityRefusal(a, p.runs);
+  if (out.error.empty()) out.error = curvesRefusal(s);
+  if (!out.error.empty()) return out;
+  CurveOrders orders;
+  orders.nearMinimum = [&s](std::uint32_t seed) {
+    Settings st = s.settings;
+    st.nearMinimumGoal = 1;
+    SelectionEnv env;
+    env.seed = seed;
+    RunRequest req;
+    req.params = nearMinimumParams(st, s.costPresent, env);
+    AreaSet set;
+    Progress quiet;
+    runMainRun(s, req, set, quiet);
+    return set.cells;
+  };
+  orders.greedy = greedyOptions(s.settings, s.costPresent);
+  orders.hotspots = [&s](int n) {
+    // Richness hotspots, on a copy whose map the richness scores take.
+    Scratch sc(s);
+    computeMeasure(sc.s, kCodeRichness);
+    return chooseHotspots(sc.s.ws, sc.s.areas, kCodeRichness, n).chosen;
+  };
+  return computeCurves(a, p, orders, s.progress);
+}
+
+std::string curvesReport(const Session& s, const CurveSet& c) { return curvesReport(reportDataLine(s), c); }
+
+std::string curvesReport(const std::string& dataLine, const CurveSet& c) {
   std::string out = strprintf(
       "\n  PRIORITY-AREAS ANALYSIS: Representation curves for 0 ... %d areas (%d random draws, seed %u)\n"
       "  %s in %.1f seconds.\n\n",
-      c.maxAreas, c.runs, c.seed, reportDataLine(s).c_str(), c.seconds);
+      c.maxAreas, c.runs, c.seed, dataLine.c_str(), c.seconds);
   out += strprintf("  %d included taxa with records in %d occupied cells; exact minimum set: %d areas%s\n\n", c.taxa,
                    c.cells, c.minimumSize, c.minimumProven ? "" : " (not proven optimal)");
   out += "  areas  optimum    gap %  near-min   greedy  hotspots   random    2.5 %   97.5 %\n\n";

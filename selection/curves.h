@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "selection/greedy.h"
+#include "store/analysisdata.h"
 #include "store/session.h"
 
 namespace zn {
@@ -56,10 +58,23 @@ struct CurveSet {
   double percent(double taxaRepresented) const { return taxa > 0 ? 100.0 * taxaRepresented / taxa : 0.0; }
 };
 
-// The curves on the session's data and options (group code, excluded level
-// and taxa), from an empty set with goal 1: the session itself is not
-// changed. Refused (error set) while seed areas are loaded or a goal above
-// 1 is chosen, since no column could honour them all alike.
+// The orders the curves compare, where the caller has its own: the
+// near-minimum set for goal 1 from an empty set (given the draws' seed; none:
+// an empty column), the greedy options (goal, seeds and redundancy are set
+// here) and the richness hotspots (given how many; none: the units with the
+// most included taxa present).
+struct CurveOrders {
+  std::function<std::vector<int>(std::uint32_t seed)> nearMinimum;
+  GreedyOptions greedy;
+  std::function<std::vector<int>(int n)> hotspots;
+};
+
+// The curves on any data (group, excluded taxa), from an empty set with
+// goal 1. The random draws keep a runs x K table and a few numbers per unit.
+CurveSet computeCurves(const AnalysisData& a, const CurveParams& p, const CurveOrders& orders, Feedback& feedback);
+// The same on the session's data and options (excluded level): the session
+// itself is not changed. Refused (error set) while seed areas are loaded or
+// a goal above 1 is chosen, since no column could honour them all alike.
 CurveSet computeCurves(const Session& s, const CurveParams& p);
 
 // Why the curves refuse this session's seeds or goal, or "".
@@ -68,6 +83,7 @@ std::string curvesRefusal(const Session& s);
 // Why these analyses cannot run, or "": no datafile, runs outside 1 ...
 // 10000 (runs < 0: no runs asked), no taxa left after preselection.
 std::string qualityRefusal(const Session& s, int runs = -1);
+std::string qualityRefusal(const AnalysisData& a, int runs = -1);
 
 // The name of a method as the chart, the CSV and the report give it.
 const char* curveMethodName(CurveMethod m);
@@ -75,6 +91,9 @@ const char* curveMethodName(CurveMethod m);
 // The RESULTS report: title line, data line and time, one row per k and
 // the summary per method.
 std::string curvesReport(const Session& s, const CurveSet& c);
+// The same under the given data line (what was analysed, as the reports
+// name it).
+std::string curvesReport(const std::string& dataLine, const CurveSet& c);
 
 // One row per k, one column per method.
 std::string curvesCsv(const CurveSet& c);

@@ -9,7 +9,6 @@
 #include "selection/areaset.h"
 #include "selection/nearminimum.h"
 #include "selection/report.h"
-#include "selection/selectionindex.h"
 #include "store/progress.h"
 #include "store/text.h"
 
@@ -21,62 +20,74 @@ ExactKind coverageKind(const Session& s) {
   return exactByCost(s) ? ExactKind::CoverageByBudget : ExactKind::CoverageByNumber;
 }
 
+ExactRequest withOptions(const Session& s, ExactRequest request) {
+  request.goal = std::max(1, s.settings.nearMinimumGoal);
+  request.includeSeeds = s.settings.includeSeeds != Flag::kOff;
+  request.byCost = exactByCost(s);
+  return request;
+}
+
 ExactProblem buildExactProblem(const Session& s, const ExactRequest& request) {
   return buildExactProblem(s, s.areas, request);
 }
 
 ExactProblem buildExactProblem(const Session& s, const AreaSet& set, const ExactRequest& request) {
+  if (!s.ws.datafile.opened) return buildExactProblem(AnalysisData{}, set, withOptions(s, request));
+  return buildExactProblem(analysisData(s), set, withOptions(s, request));
+}
+
+ExactProblem buildExactProblem(const AnalysisData& a, const AreaSet& set, const ExactRequest& request) {
   ExactProblem p;
   p.kind = request.kind;
   p.rowStart.push_back(0);
   const bool minimum = request.kind == ExactKind::MinimumSet;
-  p.byCost = minimum && exactByCost(s);
+  p.byCost = minimum && request.byCost;
   p.budget = cleanCost(request.budget);
-  if (!s.ws.datafile.opened) return p;
+  if (!a.data) return p;
 
-  const PresenceIndex ix = buildPresenceIndex(s.ws, s.settings.excludedLevel);
+  const Occurrences& ix = a.occ();
   const auto cells = static_cast<std::size_t>(ix.units);
-  const int goal = minimum ? std::max(1, s.settings.nearMinimumGoal) : 1;
+  const int goal = minimum ? std::max(1, request.goal) : 1;
 
   std::vector<char> fixed(cells + 1, 0);
-  if (s.settings.includeSeeds == Flag::kOff)
-    for (int a : set.cells)
-      if (a >= 1 && a <= ix.units && !fixed[static_cast<std::size_t>(a)]) {
-        fixed[static_cast<std::size_t>(a)] = 1;
-        p.fixedCells.push_back(a);
+  if (!request.includeSeeds)
+    for (int n : set.cells)
+      if (n >= 1 && n <= ix.units && !fixed[static_cast<std::size_t>(n)]) {
+        fixed[static_cast<std::size_t>(n)] = 1;
+        p.fixedCells.push_back(n);
       }
-  const int room = std::max(0, kAreaCapacity - static_cast<int>(p.fixedCells.size()));
+  const int room = std::max(0, request.capacity - static_cast<int>(p.fixedCells.size()));
   p.areaLimit = request.kind == ExactKind::CoverageByNumber ? std::clamp(request.areasToAdd, 0, room) : room;
 
   // Which taxa count and what each still wants; the columns are the free
-  // cells of the taxa that want more.
+  // units of the taxa that want more.
   std::vector<int> want(static_cast<std::size_t>(ix.taxa), 0);
   std::vector<std::int32_t> column(cells + 1, -1);
   for (int t = 0; t < ix.taxa; ++t) {
-    if (!s.ws.passesGroup(t) || s.ws.cards.excluded(t) || ix.range(t) == 0) continue;
+    if (!a.counts(t) || a.excluded[static_cast<std::size_t>(t)] || ix.range(t) == 0) continue;
     ++p.taxaCounted;
     int have = 0;
-    for (std::int32_t n : ix.unitsOf(t)) have += fixed[static_cast<std::size_t>(n)];
+    for (int n : ix.unitsOf(t)) have += fixed[static_cast<std::size_t>(n)];
     const int w = std::min(goal, ix.range(t)) - have;
     if (w <= 0) {
       ++p.taxaMet;
       continue;
     }
     want[static_cast<std::size_t>(t)] = w;
-    for (std::int32_t n : ix.unitsOf(t))
+    for (int n : ix.unitsOf(t))
       if (!fixed[static_cast<std::size_t>(n)]) column[static_cast<std::size_t>(n)] = 0;
   }
   for (std::size_t n = 1; n <= cells; ++n) {
     if (column[n] < 0) continue;
     column[n] = static_cast<std::int32_t>(p.cells.size());
     p.cells.push_back(static_cast<int>(n));
-    p.cost.push_back(cleanCost(s.ws.cells.size() > n ? s.ws.cells[n].cost : 0.0));
+    p.cost.push_back(cleanCost(a.unitCost(static_cast<int>(n))));
   }
   std::vector<std::int32_t> row;
   for (int t = 0; t < ix.taxa; ++t) {
     if (want[static_cast<std::size_t>(t)] == 0) continue;
     row.clear();
-    for (std::int32_t n : ix.unitsOf(t))
+    for (int n : ix.unitsOf(t))
       if (!fixed[static_cast<std::size_t>(n)]) row.push_back(column[static_cast<std::size_t>(n)]);
     p.addRow(t, want[static_cast<std::size_t>(t)], row);
   }
@@ -90,12 +101,16 @@ namespace {
 
 // Included taxa with records (group code, excluded taxa) that the areas
 // meet: each present at least min(goal, range) times among them.
-int taxaMeeting(const Session& s, const SelectionIndex& x, const std::vector<int>& areas, int goal) {
-  const std::vector<int> reps = x.presences(areas);
+int taxaMeeting(const AnalysisData& a, const std::vector<int>& areas, int goal) {
+  const Occurrences& ix = a.occ();
+  std::vector<int> reps(static_cast<std::size_t>(ix.taxa), 0);
+  for (int n : areas)
+    if (n >= 1 && n <= ix.units)
+      for (int t : ix.taxaIn(n)) ++reps[static_cast<std::size_t>(t)];
   int met = 0;
-  for (int t = 0; t < x.ix.taxa; ++t)
-    if (x.counts(t) && !s.ws.cards.excluded(t) && x.range(t) > 0 &&
-        reps[static_cast<std::size_t>(t)] >= std::min(goal, x.range(t)))
+  for (int t = 0; t < ix.taxa; ++t)
+    if (a.counts(t) && !a.excluded[static_cast<std::size_t>(t)] && ix.range(t) > 0 &&
+        reps[static_cast<std::size_t>(t)] >= std::min(goal, ix.range(t)))
       ++met;
   return met;
 }
@@ -106,10 +121,10 @@ int taxaMeeting(const Session& s, const SelectionIndex& x, const std::vector<int
 // click on their map shows) and for an earlier exact set. The near-minimum
 // or coverage set of the same question is also the quick answer the report
 // compares with; any of them is the solver's first incumbent.
-QuickSet takeQuickSet(const Session& s, AreaSet& a, ExactKind kind) {
+QuickSet takeQuickSet(const AnalysisData& d, AreaSet& a, const ExactRequest& request, MeasureCode code) {
   QuickSet q;
+  const ExactKind kind = request.kind;
   const bool minimum = kind == ExactKind::MinimumSet;
-  const MeasureCode code = s.map.measureCode;
   const bool quickMap = code == kCodeNearMinimum || code == kCodeNearMaximumCoverage || code == kCodeFlexibilityPlot;
   if (!quickMap && !a.showsExactSet()) return q;
   const int seeds = std::clamp(a.seedCount, 0, a.count());
@@ -117,13 +132,11 @@ QuickSet takeQuickSet(const Session& s, AreaSet& a, ExactKind kind) {
   q.present = minimum ? code == kCodeNearMinimum || code == kCodeFlexibilityPlot : code == kCodeNearMaximumCoverage;
   q.kind = kind;
   if (q.present) {
-    const SelectionIndex x(s);
     q.areas = a.count() - seeds;
-    q.represented = taxaMeeting(s, x, a.cells, minimum ? std::max(1, s.settings.nearMinimumGoal) : 1);
+    q.represented = taxaMeeting(d, a.cells, minimum ? std::max(1, request.goal) : 1);
     double cost = 0.0;
     for (int c : q.cells)
-      if (c >= 0 && c < static_cast<int>(s.ws.cells.size()))
-        cost += cleanCost(s.ws.cells[static_cast<std::size_t>(c)].cost);
+      if (c >= 1 && c <= d.units()) cost += cleanCost(d.unitCost(c));
     q.cost = cost;
   }
   a.cells.resize(static_cast<std::size_t>(seeds));
@@ -158,22 +171,22 @@ std::vector<int> quickCells(const Session& s, const ExactProblem& p) {
   return {a.cells.begin() + std::clamp(a.seedCount, 0, a.count()), a.cells.end()};
 }
 
-std::string exactTitle(const Session& s, const ExactProblem& p) {
+std::string exactTitle(const ExactRequest& request, const ExactProblem& p) {
   if (p.kind == ExactKind::CoverageByBudget) return strprintf("Exact maximum-coverage set for budget %.0f", p.budget);
   if (p.kind == ExactKind::CoverageByNumber) return strprintf("Exact maximum-coverage set for %d areas", p.areaLimit);
-  const int goal = std::max(1, s.settings.nearMinimumGoal);
+  const int goal = std::max(1, request.goal);
   return strprintf("Exact minimum-%s set for %d representation%s", p.byCost ? "cost" : "area", goal,
                    goal > 1 ? "s" : "");
 }
 
 // The solver's lines after the representation summary.
-std::string solverLines(const ExactProblem& p, const ExactResult& r, const QuickSet& q, bool costData) {
+std::string solverLines(const ExactProblem& p, const ExactResult& r, const QuickSet& q, bool costData, int capacity) {
   std::string out =
       strprintf("  %s: %s\n", p.kind == ExactKind::MinimumSet ? "Exact minimum set" : "Exact maximum coverage",
                 exactStatusText(r.status));
   if (!r.hasSolution) {
-    out += strprintf("  no set of at most %d areas meets every goal\n  solver finished in %.1f seconds\n",
-                     kAreaCapacity, r.seconds);
+    out += strprintf("  no set of at most %d areas meets every goal\n  solver finished in %.1f seconds\n", capacity,
+                     r.seconds);
     return out;
   }
   const bool optimal = r.status == ExactStatus::Optimal;
@@ -259,20 +272,20 @@ std::string exactProgressText(ExactKind kind, bool byCost, const ExactProgress& 
   return out;
 }
 
-ExactSetOutcome runExactSet(const Session& s, const AreaSet& set, const ExactRequest& request,
-                            const ExactOptions& options) {
+ExactSetOutcome runExactSet(const AnalysisData& a, const AreaSet& set, const ExactRequest& request,
+                            const ExactOptions& options, const ExactSetContext& context) {
   ExactSetOutcome out;
-  if (!s.ws.datafile.opened) return out;
+  if (!a.data) return out;
   ExactOptions o = options;
   if (!o.startedAt) o.startedAt = std::chrono::steady_clock::now();
   AreaSet start = set;
-  out.quick = takeQuickSet(s, start, request.kind);
-  const ExactProblem p = buildExactProblem(s, start, request);
+  out.quick = takeQuickSet(a, start, request, context.mapCode);
+  const ExactProblem p = buildExactProblem(a, start, request);
   if (!sameQuestion(out.quick, p)) out.quick.present = false;
   if (!out.quick.cells.empty()) o.starts.push_back(out.quick.cells);
   // Without the quick answer on the map it is computed aside (it takes a
   // fraction of a second), so the exact answer is never behind it.
-  if (!out.quick.present && p.rows() > 0) o.starts.push_back(quickCells(s, p));
+  if (!out.quick.present && p.rows() > 0 && context.quickSet) o.starts.push_back(context.quickSet(p));
   out.result = solveExact(p, o);
   out.ran = true;
   const ExactResult& r = out.result;
@@ -281,9 +294,19 @@ ExactSetOutcome runExactSet(const Session& s, const AreaSet& set, const ExactReq
   out.cells = p.fixedCells;
   if (r.hasSolution) out.cells.insert(out.cells.end(), r.cells.begin(), r.cells.end());
   out.seedCount = static_cast<int>(p.fixedCells.size());
-  out.title = exactTitle(s, p);
-  out.solverLines = solverLines(p, r, out.quick, s.costPresent);
+  out.title = exactTitle(request, p);
+  out.solverLines = solverLines(p, r, out.quick, context.costData, request.capacity);
   return out;
+}
+
+ExactSetOutcome runExactSet(const Session& s, const AreaSet& set, const ExactRequest& request,
+                            const ExactOptions& options) {
+  if (!s.ws.datafile.opened) return {};
+  ExactSetContext context;
+  context.mapCode = s.map.measureCode;
+  context.costData = s.costPresent;
+  context.quickSet = [&s](const ExactProblem& p) { return quickCells(s, p); };
+  return runExactSet(analysisData(s), set, withOptions(s, request), options, context);
 }
 
 }  // namespace zn

@@ -3,19 +3,27 @@
 // scores and report as the other selections do.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
+#include "selection/areaset.h"
 #include "selection/exactmodel.h"
+#include "store/analysisdata.h"
 #include "store/session.h"
 
 namespace zn {
 
-// What a selection may add: N areas or a budget (the coverage kinds).
+// What a selection may add (N areas or a budget, the coverage kinds) and
+// what the options ask of it.
 struct ExactRequest {
   ExactKind kind = ExactKind::MinimumSet;
   int areasToAdd = 0;
   double budget = 0.0;
+  int goal = 1;               // presences wanted per taxon (minimum set only)
+  bool includeSeeds = false;  // the optimum may replace the set's areas
+  bool byCost = false;        // the minimum set minimises cost (cost data present)
+  int capacity = kAreaCapacity;
 };
 
 // Cost optimisation is in force: the option is on and cost data exist.
@@ -25,13 +33,19 @@ bool exactByCost(const Session& s);
 // optimisation, else by number.
 ExactKind coverageKind(const Session& s);
 
-// Builds the programme from the session: included taxa with records (group
-// code, excluded data level, excluded taxa; excluded areas hold no records),
-// each wanting min(goal, range size) presences for the minimum set and one
-// for coverage; the areas of the set stay fixed unless "include seed areas"
-// is on, in which case the optimum replaces them.
+// The request with the session's goal, seed and cost options.
+ExactRequest withOptions(const Session& s, ExactRequest request);
+
+// Builds the programme from any data: taxa in the group, not excluded, with
+// at least one unit, each wanting min(goal, range size) presences for the
+// minimum set and one for coverage; the columns are the free units of the
+// taxa that still want some, at cost a.unitCost. The areas of the set stay
+// fixed unless the request includes seeds, in which case the optimum
+// replaces them. Time and memory grow with units + occurrences.
+ExactProblem buildExactProblem(const AnalysisData& a, const AreaSet& set, const ExactRequest& request);
+// The same on the session's datafile (excluded data level, excluded areas
+// hold no records) with the session's options, from its area set or `set`.
 ExactProblem buildExactProblem(const Session& s, const ExactRequest& request);
-// The same with the areas of `set` in place of the session's.
 ExactProblem buildExactProblem(const Session& s, const AreaSet& set, const ExactRequest& request);
 
 // ---------------------------------------------------------------------------
@@ -60,8 +74,17 @@ struct ExactSetOutcome {
   std::string solverLines;  // the solver's lines that close the report's summary
 };
 
-// Runs an exact set from the area set `set` on the session's data with the
-// options of the settings record (goal, seeds, cost); the session is not
+// What an exact run needs to know beside the data: which analysis left the
+// set on the map, whether the data have costs (the report then gives them),
+// and how to compute the quick set aside when none is on the map (none: the
+// solver starts without it).
+struct ExactSetContext {
+  MeasureCode mapCode = kCodeNone;
+  bool costData = false;
+  std::function<std::vector<int>(const ExactProblem&)> quickSet;
+};
+
+// Runs an exact set from the area set `set` on any data; nothing else is
 // changed.
 //
 // A set a selection run left (the near-minimum or coverage set, also behind
@@ -69,14 +92,19 @@ struct ExactSetOutcome {
 // gives way: the run starts from the seeds that set was made on. The
 // near-minimum (for the minimum) or near-maximum-coverage set (for coverage)
 // is also the quick answer the report compares with. Otherwise every area of
-// the set stays as a seed unless "include seed areas" is on. The quick
+// the set stays as a seed unless the request includes seeds. The quick
 // answer (the one on the map, or one computed aside on the same seeds) is the
 // solver's first incumbent, and the time limit counts from the call.
 //
-// The set is the seeds and the chosen cells (only the seeds when no set was
+// The set is the seeds and the chosen units (only the seeds when no set was
 // found), for the caller to rank by the richness re-ordering and report
 // under the title, the solver's status, objective, bound, gap, time and the
 // comparison closing the summary.
+ExactSetOutcome runExactSet(const AnalysisData& a, const AreaSet& set, const ExactRequest& request,
+                            const ExactOptions& options, const ExactSetContext& context);
+// The same on the session's datafile with the options of the settings
+// record (goal, seeds, cost); the quick set aside is the session's
+// near-minimum or coverage run. The session is not changed.
 ExactSetOutcome runExactSet(const Session& s, const AreaSet& set, const ExactRequest& request,
                             const ExactOptions& options);
 

@@ -1,6 +1,12 @@
 #include "selection/greedy.h"
 
 #include <algorithm>
+#include <cmath>
+#include <functional>
+#include <limits>
+#include <queue>
+#include <tuple>
+#include <utility>
 
 #include "measures/presence.h"
 #include "selection/areaset.h"
@@ -22,13 +28,21 @@ GreedyOptions greedyOptions(const Settings& st, bool costPresent) {
 
 namespace {
 
-// The growing loop's state. Cell values are kept per cell and recomputed,
-// in card order, only for the cells of taxa that have just met the goal,
-// so every value is the exact sum a fresh count would give and ties are
-// decided as they would be by recounting every cell at every step.
+// The growing loop's state. Each unit's value is the exact sum a fresh
+// count would give, so ties are decided as they would be by recounting
+// every unit at every step: where every weight is a whole number (richness,
+// the difference formula) the sums are exact in any order and a met taxon's
+// weight is taken off its units; otherwise the units of a met taxon are
+// summed afresh in taxon order.
+//
+// The unit to take is the top of a heap ordered as the choice is made:
+// value, then total, then the higher number. An entry goes stale when its
+// unit's value changes (the new value has its own entry) or the unit joins
+// the set. Values only fall, so a unit has one current entry at a time.
 class Grower {
  public:
-  Grower(AreaSet& set, const SelectionData& d, const GreedyOptions& o) : set_(set), d_(d), goal_(std::max(1, o.goal)) {}
+  Grower(AreaSet& set, const SelectionData& d, const GreedyOptions& o)
+      : set_(set), d_(d), goal_(std::max(1, o.goal)), capacity_(o.capacity) {}
 
   void run(GreedyResult& r, SelectionProgress& progress) {
     const int cells = d_.cells;
@@ -53,45 +67,57 @@ class Grower {
     met_.assign(static_cast<std::size_t>(taxa), 1);
     outside_.assign(static_cast<std::size_t>(taxa), 0);
     live_ = 0;
+    double sum = 0.0;
+    subtract_ = true;
     for (int t = 0; t < taxa; ++t) {
+      const double w = d_.weight[static_cast<std::size_t>(t)];
+      subtract_ = subtract_ && w == std::floor(w);
+      sum += std::abs(w) * d_.index.range(t);
       if (!d_.included[static_cast<std::size_t>(t)] || d_.index.range(t) == 0) continue;
       if (set.seedCount > 0 && seedRep[static_cast<std::size_t>(t)] >= goal_) continue;
       met_[static_cast<std::size_t>(t)] = 0;
       for (int c : d_.index.unitsOf(t)) outside_[static_cast<std::size_t>(t)] += !inSet_[static_cast<std::size_t>(c)];
       live_ += outside_[static_cast<std::size_t>(t)] > 0;
     }
+    // Whole numbers add exactly while every sum stays below 2^53.
+    subtract_ = subtract_ && sum < 9007199254740992.0;
+    // Richness values are small whole numbers that wide ties share: the
+    // units at each are counted. Other values seldom tie, and a tie is
+    // counted off the heap.
+    bool ones = !d_.byCost;
+    for (std::size_t t = 0; t < d_.weight.size() && ones; ++t) ones = d_.weight[t] == 0.0 || d_.weight[t] == 1.0;
+    sharing_.clear();
+    if (ones) sharing_.assign(static_cast<std::size_t>(taxa) + 1, 0);
     value_.assign(static_cast<std::size_t>(cells) + 1, 0.0);
     dirty_.assign(static_cast<std::size_t>(cells) + 1, 0);
+    counted_.assign(static_cast<std::size_t>(cells) + 1, kNone);
     for (int n = 1; n <= cells; ++n)
-      if (!inSet_[static_cast<std::size_t>(n)]) value_[static_cast<std::size_t>(n)] = cellValue(n);
-
-    std::vector<int> tied;
-    bool first = true;
-    while (set.count() <= cells && set.count() < kAreaCapacity && live_ > 0) {
-      double m = -1.0;
-      for (int n = 1; n <= cells; ++n)
-        if (!inSet_[static_cast<std::size_t>(n)]) m = std::max(m, perCost(n, value_[static_cast<std::size_t>(n)]));
-      tied.clear();
-      for (int n = 1; n <= cells; ++n)
-        if (!inSet_[static_cast<std::size_t>(n)] && perCost(n, value_[static_cast<std::size_t>(n)]) == m)
-          tied.push_back(n);
-      if (tied.empty()) break;
-      r.ties.push_back(static_cast<int>(tied.size()));
-      int chosen = tied.front();
-      if (tied.size() > 1) {
-        // The highest-numbered cell wins among equal totals.
-        double best = -1.0;
-        for (auto it = tied.rbegin(); it != tied.rend(); ++it) {
-          const double total = perCost(*it, d_.total[static_cast<std::size_t>(*it)]);
-          if (total > best) best = total, chosen = *it;
-        }
+      if (!inSet_[static_cast<std::size_t>(n)]) {
+        value_[static_cast<std::size_t>(n)] = cellValue(n);
+        count(n);
       }
+    rebuildHeap();
+
+    bool first = true;
+    while (set.count() <= cells && set.count() < capacity_ && live_ > 0) {
+      while (!heap_.empty() && !current(heap_.top())) heap_.pop();
+      // No unit left, or every value below -1: nothing is taken.
+      if (heap_.empty() || std::get<0>(heap_.top()) < -1.0) break;
+      const auto [m, total, top] = heap_.top();
+      const int tied = sharing_.empty() ? tiedAt(m) : sharing_[static_cast<std::size_t>(m)];
+      r.ties.push_back(tied);
+      // The highest-numbered unit wins among equal totals above -1; with
+      // none above, the lowest-numbered unit of the tie.
+      const int chosen = tied > 1 && !(total > -1.0) ? lowestWith(m) : top;
       append(chosen, first, progress);
       first = false;
     }
   }
 
  private:
+  static constexpr double kNone = std::numeric_limits<double>::quiet_NaN();
+  using Entry = std::tuple<double, double, int>;  // value per cost, total per cost, unit
+
   double cellValue(int n) const {
     double v = 0.0;
     for (int t : d_.index.taxaIn(n))
@@ -99,16 +125,74 @@ class Grower {
     return v;
   }
   double perCost(int n, double v) const { return d_.perCost(n, v); }
+  double key(int n) const { return perCost(n, value_[static_cast<std::size_t>(n)]); }
+  bool current(const Entry& e) const {
+    const auto i = static_cast<std::size_t>(std::get<2>(e));
+    return !inSet_[i] && std::get<0>(e) == counted_[i];
+  }
+
+  // The unit's value has changed (or is new): it is counted and offered at
+  // the new one. A value that is no number is never the largest.
+  void offer(int n) {
+    if (count(n))
+      heap_.emplace(counted_[static_cast<std::size_t>(n)], perCost(n, d_.total[static_cast<std::size_t>(n)]), n);
+  }
+  // Counts the unit at its value; true when that is a new number.
+  bool count(int n) {
+    const auto i = static_cast<std::size_t>(n);
+    const double k = key(n);
+    if (k == counted_[i]) return false;
+    uncount(n);
+    if (std::isnan(k)) return false;
+    counted_[i] = k;
+    if (!sharing_.empty()) ++sharing_[static_cast<std::size_t>(k)];
+    return true;
+  }
+  void uncount(int n) {
+    const auto i = static_cast<std::size_t>(n);
+    if (std::isnan(counted_[i])) return;
+    if (!sharing_.empty()) --sharing_[static_cast<std::size_t>(counted_[i])];
+    counted_[i] = kNone;
+  }
+  // The units whose value is m, taken off the heap and put back.
+  int tiedAt(double m) {
+    tiedEntries_.clear();
+    while (!heap_.empty() && std::get<0>(heap_.top()) == m) {
+      if (current(heap_.top())) tiedEntries_.push_back(heap_.top());
+      heap_.pop();
+    }
+    for (const Entry& e : tiedEntries_) heap_.push(e);
+    return static_cast<int>(tiedEntries_.size());
+  }
+  int lowestWith(double m) const {
+    for (int n = 1; n <= d_.cells; ++n)
+      if (!inSet_[static_cast<std::size_t>(n)] && counted_[static_cast<std::size_t>(n)] == m) return n;
+    return 0;
+  }
 
   void meet(int t, SelectionProgress& progress) {
     met_[static_cast<std::size_t>(t)] = 1;
     if (outside_[static_cast<std::size_t>(t)] > 0) --live_;
-    for (int c : d_.index.unitsOf(t)) dirty_[static_cast<std::size_t>(c)] = 1;
+    const double w = d_.weight[static_cast<std::size_t>(t)];
+    if (subtract_ && w == 0.0) {
+      progress.advance();
+      return;
+    }
+    for (int c : d_.index.unitsOf(t)) {
+      const auto i = static_cast<std::size_t>(c);
+      if (inSet_[i]) continue;
+      if (subtract_) value_[i] -= w;
+      if (!dirty_[i]) {
+        dirty_[i] = 1;
+        touched_.push_back(c);
+      }
+    }
     progress.advance();
   }
 
   void append(int n, bool first, SelectionProgress& progress) {
     set_.cells.push_back(n);
+    uncount(n);
     inSet_[static_cast<std::size_t>(n)] = 1;
     for (int t : d_.index.taxaIn(n)) {
       ++rep_[static_cast<std::size_t>(t)];
@@ -123,36 +207,55 @@ class Grower {
       for (int t : d_.index.taxaIn(n))
         if (!met_[static_cast<std::size_t>(t)] && rep_[static_cast<std::size_t>(t)] >= goal_) meet(t, progress);
     }
-    for (int c = 1; c <= d_.cells; ++c) {
-      if (!dirty_[static_cast<std::size_t>(c)]) continue;
-      dirty_[static_cast<std::size_t>(c)] = 0;
-      if (!inSet_[static_cast<std::size_t>(c)]) value_[static_cast<std::size_t>(c)] = cellValue(c);
+    for (int c : touched_) {
+      const auto i = static_cast<std::size_t>(c);
+      dirty_[i] = 0;
+      if (inSet_[i]) continue;
+      if (!subtract_) value_[i] = cellValue(c);
+      offer(c);
     }
+    touched_.clear();
+    // Stale entries are dropped once they outnumber the units.
+    if (heap_.size() > 2 * value_.size() + 1024) rebuildHeap();
+  }
+
+  void rebuildHeap() {
+    std::vector<Entry> live;
+    for (int n = 1; n <= d_.cells; ++n)
+      if (const auto i = static_cast<std::size_t>(n); !inSet_[i] && !std::isnan(counted_[i]))
+        live.emplace_back(counted_[i], perCost(n, d_.total[i]), n);
+    heap_ = std::priority_queue<Entry>(std::less<Entry>(), std::move(live));
   }
 
   AreaSet& set_;
   const SelectionData& d_;
   int goal_;
+  int capacity_;
+  bool subtract_ = true;
   std::vector<char> inSet_, met_, dirty_;
-  std::vector<int> rep_, outside_;
+  std::vector<int> rep_, outside_, touched_;
   std::vector<double> value_;
+  std::vector<double> counted_;  // per unit: the value it is counted and offered at, or kNone
+  std::vector<int> sharing_;     // richness: units counted at each value
+  std::vector<Entry> tiedEntries_;
+  std::priority_queue<Entry> heap_;
   int live_ = 0;
 };
 
 }  // namespace
 
-GreedyResult growGreedySet(const Session& s, const AreaSet& start, const GreedyOptions& o, Feedback& feedback) {
+GreedyResult growGreedySet(const AnalysisData& a, const AreaSet& start, const GreedyOptions& o, Feedback& feedback) {
   GreedyResult r;
-  if (!s.ws.datafile.opened) return r;
+  if (!a.data) return r;
   r.ran = true;
   const int goal = std::max(1, o.goal);
   AreaSet& set = r.set;
   set.cells = start.cells;
   set.seedCount = o.includeSeeds ? 0 : set.count();
   r.seedCount = set.seedCount;
-  SelectionProgress progress(feedback, s.ws.counters.taxaWithRecords);
+  SelectionProgress progress(feedback, a.totals.taxaWithRecords);
 
-  const SelectionData d(s, o.byRarity, o.rarityFormula, o.byCost);
+  const SelectionData d(a, o.byRarity, o.rarityFormula, o.byCost);
   const std::uint32_t begun = feedback.tickMs();
   Grower(set, d, o).run(r, progress);
   if (o.rejectRedundant) r.rejected = rejectRedundantFromEnd(set, d, goal);
@@ -160,14 +263,19 @@ GreedyResult growGreedySet(const Session& s, const AreaSet& start, const GreedyO
 
   r.added = set.count() - set.seedCount;
   r.representation.assign(static_cast<std::size_t>(d.index.taxa), 0);
-  for (int a : set.cells)
-    if (a >= 1 && a <= d.cells)
-      for (int t : d.index.taxaIn(a))
+  for (int n : set.cells)
+    if (n >= 1 && n <= d.cells)
+      for (int t : d.index.taxaIn(n))
         if (d.included[static_cast<std::size_t>(t)]) ++r.representation[static_cast<std::size_t>(t)];
   r.represented =
       static_cast<int>(std::count_if(r.representation.begin(), r.representation.end(), [](int k) { return k > 0; }));
   r.seconds = static_cast<float>(feedback.tickMs() - begun) * 0.001f;
   return r;
+}
+
+GreedyResult growGreedySet(const Session& s, const AreaSet& start, const GreedyOptions& o, Feedback& feedback) {
+  if (!s.ws.datafile.opened) return {};
+  return growGreedySet(analysisData(s), start, o, feedback);
 }
 
 void placeGreedySet(const GreedyResult& r, AreaSet& areas, Workspace& ws) {

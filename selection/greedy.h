@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "selection/areaset.h"
+#include "store/analysisdata.h"
 #include "store/session.h"
 
 namespace zn {
@@ -16,7 +18,8 @@ struct GreedyOptions {
   bool rejectRedundant = false;
   bool includeSeeds = false;  // off: the areas already in the set are seeds
   RarityFormula rarityFormula = RarityFormula::kDifference;
-  bool byCost = false;  // divide every value by the area's cost
+  bool byCost = false;           // divide every value by the area's cost
+  int capacity = kAreaCapacity;  // the set grows to at most this many areas
 };
 
 // The options as the settings record holds them; cost optimisation only
@@ -24,7 +27,7 @@ struct GreedyOptions {
 GreedyOptions greedyOptions(const Settings& st, bool costPresent);
 
 struct GreedyResult {
-  bool ran = false;  // false without an open datafile: nothing to place
+  bool ran = false;  // false without data: nothing to place
   AreaSet set;       // the start's areas (seeds unless included), then the areas added and kept
   int seedCount = 0;
   int added = 0;                    // areas the run added and kept (area count - seed count)
@@ -35,9 +38,14 @@ struct GreedyResult {
   float seconds = 0.0f;
 };
 
-// The run on the session's data (presence lists under the excluded level,
-// group code, costs) from the area set `start`; the session is not changed.
-// Shows the progress bar through `feedback`.
+// The run on any data (a datafile's or a project's units) from the area set
+// `start`: units outside 1 … a.units() in the start are kept but hold
+// nothing. Time and memory grow with the occurrences, not units x taxa: the
+// best unit is kept in a heap and only the units of a taxon that has just
+// met the goal are valued again. Shows the progress bar through `feedback`.
+GreedyResult growGreedySet(const AnalysisData& a, const AreaSet& start, const GreedyOptions& o, Feedback& feedback);
+// The same on the session's open datafile (presence lists under the
+// excluded level, group code, costs); the session is not changed.
 GreedyResult growGreedySet(const Session& s, const AreaSet& start, const GreedyOptions& o, Feedback& feedback);
 
 // Puts the grown set on screen: the areas and seeds into `areas`; every

@@ -30,35 +30,46 @@ void exchangeSortDescending(std::vector<double>& scores, std::vector<int>& cells
       }
 }
 
-HotspotResult chooseHotspots(const Workspace& ws, const AreaSet& set, MeasureCode code, int n) {
+HotspotResult chooseHotspots(const std::vector<double>& scores, const AreaSet& set, int n, bool zeroMarker) {
   HotspotResult r;
-  if (!ws.datafile.opened || code == kCodeNone) return r;
-  const int cells = std::min(ws.geo.cells, static_cast<int>(ws.cells.size()) - 2);
-  std::vector<char> inSet(static_cast<std::size_t>(std::max(cells, 0)) + 1, 0);
+  const int cells = static_cast<int>(scores.size()) - 1;
+  if (cells < 1) return r;
+  std::vector<char> inSet(static_cast<std::size_t>(cells) + 1, 0);
   for (int a : set.cells)
     if (a >= 1 && a <= cells) inSet[static_cast<std::size_t>(a)] = 1;
   // The residual map marks its lowest cell with the zero-score marker: that
   // cell ranks last, not first. A cell already in the set ranks with the
   // cells without a score, so it cannot be chosen a second time.
-  const bool marked = code == kCodeResiduals;
-  std::vector<double> scores(inSet.size(), 0.0);
+  std::vector<double> keys(inSet.size(), 0.0);
   std::vector<int> order(inSet.size(), 0);
   int positive = 0;
   for (int c = 1; c <= cells; ++c) {
-    const double v = ws.cells[static_cast<std::size_t>(c)].score;
-    const double key = inSet[static_cast<std::size_t>(c)] || (marked && v == kZeroScore) ? 0.0 : v;
-    scores[static_cast<std::size_t>(c)] = key;
+    const double v = scores[static_cast<std::size_t>(c)];
+    const double key = inSet[static_cast<std::size_t>(c)] || (zeroMarker && v == kZeroScore) ? 0.0 : v;
+    keys[static_cast<std::size_t>(c)] = key;
     order[static_cast<std::size_t>(c)] = c;
     positive += key > 0.0;
   }
   if (positive < 3) return r;
   n = std::clamp(n, 0, std::min(positive, kAreaCapacity - set.count()));
-  exchangeSortDescending(scores, order);
+  exchangeSortDescending(keys, order);
   r.selected = true;
   r.seedCount = set.count();
   r.added = n;
   r.chosen.assign(order.begin(), order.begin() + n);
   return r;
+}
+
+HotspotResult chooseHotspots(const Workspace& ws, const AreaSet& set, MeasureCode code, int n) {
+  if (!ws.datafile.opened || code == kCodeNone) return {};
+  return chooseHotspots(mapScores(ws), set, n, code == kCodeResiduals);
+}
+
+std::vector<double> mapScores(const Workspace& ws) {
+  const int cells = std::max(0, std::min(ws.geo.cells, static_cast<int>(ws.cells.size()) - 2));
+  std::vector<double> scores(static_cast<std::size_t>(cells) + 1, 0.0);
+  for (int c = 1; c <= cells; ++c) scores[static_cast<std::size_t>(c)] = ws.cells[static_cast<std::size_t>(c)].score;
+  return scores;
 }
 
 void placeHotspots(const HotspotResult& r, AreaSet& areas, Workspace& ws) {

@@ -25,11 +25,17 @@ struct HotspotResult {
   std::vector<int> chosen;  // the hotspots, highest score first
 };
 
-// The top n cells by the scores of the measure `code` on the map (n lowered
-// to the cells scored above 0 and the room in the set), behind the areas of
-// `set`. Cells already in the set are never chosen again; the residual map's
-// zero-score marker ranks last.
+// The top n units by `scores` (per unit, entry 0 unused: a measure's
+// result on any data), n lowered to the units scored above 0 and the room
+// in the set, behind the areas of `set`. Units already in the set are never
+// chosen again; with `zeroMarker` (the residual map) a unit scored
+// kZeroScore ranks last.
+HotspotResult chooseHotspots(const std::vector<double>& scores, const AreaSet& set, int n, bool zeroMarker = false);
+// The same by the scores of the measure `code` on the datafile's map.
 HotspotResult chooseHotspots(const Workspace& ws, const AreaSet& set, MeasureCode code, int n);
+
+// The cells' scores on the map, entry 0 unused.
+std::vector<double> mapScores(const Workspace& ws);
 
 // Puts the hotspots on screen: appended to `areas`, whose areas become
 // seeds; each hotspot keeps its score and counts its rank, every other cell

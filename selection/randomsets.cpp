@@ -6,7 +6,6 @@
 #include "measures/scores.h"
 #include "selection/areaset.h"
 #include "selection/progress.h"
-#include "selection/selectionindex.h"
 #include "selection/stopwatch.h"
 #include "store/random.h"
 
@@ -16,18 +15,19 @@ namespace {
 
 constexpr int kRuns = 1000;
 
-// The taxa of the current areas, which never count as new, and the cells
+// The taxa of the current areas, which never count as new, and the units
 // holding a counted taxon outside them.
-std::vector<int> candidateCells(const SelectionIndex& x, const std::vector<int>& seeds, std::vector<char>& inSeeds) {
-  inSeeds.assign(static_cast<std::size_t>(x.ix.taxa), 0);
-  for (int a : seeds)
-    if (x.valid(a))
-      for (int t : x.ix.taxaIn(a)) inSeeds[static_cast<std::size_t>(t)] = 1;
+std::vector<int> candidateCells(const AnalysisData& a, const std::vector<int>& seeds, std::vector<char>& inSeeds) {
+  const Occurrences& ix = a.occ();
+  inSeeds.assign(static_cast<std::size_t>(ix.taxa), 0);
+  for (int n : seeds)
+    if (n >= 1 && n <= ix.units)
+      for (int t : ix.taxaIn(n)) inSeeds[static_cast<std::size_t>(t)] = 1;
   std::vector<int> candidates;
-  for (int n = 1; n <= x.cells; ++n) {
-    const auto taxa = x.ix.taxaIn(n);
+  for (int n = 1; n <= ix.units; ++n) {
+    const auto taxa = ix.taxaIn(n);
     if (std::any_of(taxa.begin(), taxa.end(),
-                    [&](int t) { return x.counts(t) && !inSeeds[static_cast<std::size_t>(t)]; }))
+                    [&](int t) { return a.counts(t) && !inSeeds[static_cast<std::size_t>(t)]; }))
       candidates.push_back(n);
   }
   return candidates;
@@ -62,17 +62,18 @@ RandomSetsParams randomSetsParams(const Settings& st, int areas, std::uint32_t s
   return p;
 }
 
-RandomSetsOutcome runRandomSets(const Session& s, const AreaSet& set, const RandomSetsParams& p, Feedback& feedback) {
+RandomSetsOutcome runRandomSets(const AnalysisData& a, const AreaSet& set, const RandomSetsParams& p,
+                                Feedback& feedback) {
   RandomSetsOutcome o;
-  if (!s.ws.datafile.opened) return o;
+  if (!a.data) return o;
   o.ran = true;
-  const SelectionIndex x(s);
+  const Occurrences& ix = a.occ();
 
   // The current areas are seeds: their taxa never count as new.
   std::vector<char> inSeeds;
-  const std::vector<int> candidates = candidateCells(x, set.cells, inSeeds);
+  const std::vector<int> candidates = candidateCells(a, set.cells, inSeeds);
   const int c = static_cast<int>(candidates.size());
-  const int n = std::clamp(std::min(p.areas, c), 0, kAreaCapacity);
+  const int n = std::clamp(std::min(p.areas, c), 0, p.capacity);
 
   std::vector<double> table;  // column k holds the 1000 cumulative scores after k areas
   try {
@@ -86,10 +87,10 @@ RandomSetsOutcome runRandomSets(const Session& s, const AreaSet& set, const Rand
   Stopwatch watch(feedback);
   if (c < 3) return o;
 
-  std::vector<double> weight(static_cast<std::size_t>(x.ix.taxa), 1.0);
+  std::vector<double> weight(static_cast<std::size_t>(ix.taxa), 1.0);
   if (p.kind != HotspotKind::kRichness)
-    for (int t = 0; t < x.ix.taxa; ++t)
-      weight[static_cast<std::size_t>(t)] = rarityValue(p.rarityFormula, x.range(t), s.ws.geo.cells);
+    for (int t = 0; t < ix.taxa; ++t)
+      weight[static_cast<std::size_t>(t)] = rarityValue(p.rarityFormula, ix.range(t), a.gridUnits);
 
   RandomSetStats& r = o.stats;
   r.areas = n;
@@ -100,10 +101,10 @@ RandomSetsOutcome runRandomSets(const Session& s, const AreaSet& set, const Rand
 
   Random rng;
   rng.seed(p.seed);
-  std::vector<int> chosenIn(static_cast<std::size_t>(x.cells) + 1, 0);  // run that last chose the cell
-  std::vector<int> newIn(static_cast<std::size_t>(x.ix.taxa), 0);       // run in which the taxon was last new
+  std::vector<int> chosenIn(static_cast<std::size_t>(ix.units) + 1, 0);  // run that last chose the unit
+  std::vector<int> newIn(static_cast<std::size_t>(ix.taxa), 0);          // run in which the taxon was last new
   std::vector<int>& timesChosen = o.timesChosen;
-  timesChosen.assign(static_cast<std::size_t>(x.cells) + 1, 0);
+  timesChosen.assign(static_cast<std::size_t>(ix.units) + 1, 0);
   for (int run = 1; run <= kRuns; ++run) {
     double cumulative = 0.0;
     for (int k = 1; k <= n; ++k) {
@@ -113,8 +114,8 @@ RandomSetsOutcome runRandomSets(const Session& s, const AreaSet& set, const Rand
       } while (chosenIn[static_cast<std::size_t>(cell)] == run);
       chosenIn[static_cast<std::size_t>(cell)] = run;
       ++timesChosen[static_cast<std::size_t>(cell)];
-      for (int t : x.ix.taxaIn(cell)) {
-        if (!x.counts(t)) continue;
+      for (int t : ix.taxaIn(cell)) {
+        if (!a.counts(t)) continue;
         r.presence[static_cast<std::size_t>(k)] += 1.0;
         if (inSeeds[static_cast<std::size_t>(t)] || newIn[static_cast<std::size_t>(t)] == run) continue;
         newIn[static_cast<std::size_t>(t)] = run;
@@ -127,13 +128,18 @@ RandomSetsOutcome runRandomSets(const Session& s, const AreaSet& set, const Rand
   }
 
   summariseRuns(table, n, p.twoTailed, r);
-  const Counters& counters = s.ws.counters;
-  r.total = p.kind != HotspotKind::kRichness ? raritySum(counters, p.rarityFormula)
-            : p.baseOnPresent                ? counters.taxaWithRecords
-                                             : counters.includedTaxa;
+  const Counters& totals = a.totals;
+  r.total = p.kind != HotspotKind::kRichness ? raritySum(totals, p.rarityFormula)
+            : p.baseOnPresent                ? totals.taxaWithRecords
+                                             : totals.includedTaxa;
   o.simulated = true;
   o.seconds = watch.seconds();
   return o;
+}
+
+RandomSetsOutcome runRandomSets(const Session& s, const AreaSet& set, const RandomSetsParams& p, Feedback& feedback) {
+  if (!s.ws.datafile.opened) return {};
+  return runRandomSets(analysisData(s), set, p, feedback);
 }
 
 void placeRandomSets(const RandomSetsOutcome& o, Workspace& ws) {

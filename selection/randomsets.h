@@ -8,7 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "selection/areaset.h"
 #include "selection/report.h"
+#include "store/analysisdata.h"
 #include "store/notice.h"
 #include "store/session.h"
 
@@ -22,7 +24,8 @@ struct RandomSetsParams {
   HotspotKind kind = HotspotKind::kRichness;  // richness counts 1 a taxon, others its rarity
   RarityFormula rarityFormula = RarityFormula::kDifference;
   bool twoTailed = true;
-  bool baseOnPresent = true;  // richness totals: taxa with records, else included taxa
+  bool baseOnPresent = true;     // richness totals: taxa with records, else included taxa
+  int capacity = kAreaCapacity;  // the most areas a draw takes
 };
 RandomSetsParams randomSetsParams(const Settings& st, int areas, std::uint32_t seed);
 
@@ -36,10 +39,14 @@ struct RandomSetsOutcome {
   float seconds = 0.0f;
 };
 
-// "Random set selection" after its dialog, on the session's data: the areas
-// of `set` are seeds whose taxa never count as new; `areas` random areas
-// (lowered to the candidate cells) are drawn 1000 times; the session is not
-// changed.
+// "Random set selection" after its dialog, on any data: the areas of `set`
+// are seeds whose taxa never count as new; `areas` random units (lowered to
+// the candidate units and the capacity) are drawn 1000 times; the report's
+// totals are a.totals. Memory is the runs x areas table and a few numbers
+// per unit and per taxon.
+RandomSetsOutcome runRandomSets(const AnalysisData& a, const AreaSet& set, const RandomSetsParams& p,
+                                Feedback& feedback);
+// The same on the session's open datafile; the session is not changed.
 RandomSetsOutcome runRandomSets(const Session& s, const AreaSet& set, const RandomSetsParams& p, Feedback& feedback);
 
 // Each cell's score and count become the number of times it was chosen.

@@ -1,32 +1,25 @@
 #include "selection/setdata.h"
 
 #include <algorithm>
+#include <queue>
+#include <utility>
 
 #include "measures/scores.h"
 #include "selection/report.h"
 
 namespace zn {
 
-SelectionData::SelectionData(const Session& s, bool byRarity, RarityFormula formula, bool divideByCost)
-    : held(presenceIndex(s.ws, s.settings.excludedLevel)), index(*held), byCost(divideByCost) {
-  cells = std::min(index.units, static_cast<int>(s.ws.cells.size()) - 2);
+SelectionData::SelectionData(const AnalysisData& a, bool byRarity, RarityFormula formula, bool divideByCost)
+    : data(a), index(a.occ()), cells(a.units()), included(a.inGroup), byCost(divideByCost) {
   const auto taxa = static_cast<std::size_t>(index.taxa);
-  included.assign(taxa, 0);
   weight.assign(taxa, 0.0);
-  for (std::size_t t = 0; t < taxa; ++t) {
-    included[t] = s.ws.passesGroup(static_cast<int>(t)) ? 1 : 0;
-    if (included[t])
-      weight[t] = byRarity ? rarityValue(formula, index.range(static_cast<int>(t)), s.ws.geo.cells) : 1.0;
-  }
+  for (std::size_t t = 0; t < taxa; ++t)
+    if (included[t]) weight[t] = byRarity ? rarityValue(formula, index.range(static_cast<int>(t)), a.gridUnits) : 1.0;
   total.assign(static_cast<std::size_t>(cells) + 1, 0.0);
   for (int n = 1; n <= cells; ++n)
     for (int t : index.taxaIn(n))
       if (included[static_cast<std::size_t>(t)])
         total[static_cast<std::size_t>(n)] += weight[static_cast<std::size_t>(t)];
-  if (byCost) {
-    cost.assign(static_cast<std::size_t>(cells) + 1, 0.0);
-    for (int n = 1; n <= cells; ++n) cost[static_cast<std::size_t>(n)] = s.ws.cells[static_cast<std::size_t>(n)].cost;
-  }
 }
 
 void clearCellScores(std::vector<GridCell>& cells) {
@@ -91,11 +84,24 @@ void reorderByGain(AreaSet& set, const SelectionData& d) {
   for (std::size_t i = 0; i < rest.size(); ++i)
     if (valid(rest[i])) slot[static_cast<std::size_t>(rest[i])] = static_cast<int>(i);
   std::vector<char> placed(rest.size(), 0), dirty(rest.size(), 0);
+  std::vector<std::size_t> touched;
+  // The largest gain first, the earliest position on ties; an entry whose
+  // gain has since fallen is passed over, as the fallen gain has its own.
+  using Entry = std::pair<double, std::ptrdiff_t>;  // gain, minus the position
+  std::priority_queue<Entry> heap;
+  for (std::size_t i = 0; i < rest.size(); ++i) heap.emplace(gain[i], -static_cast<std::ptrdiff_t>(i));
 
   for (std::size_t q = 0; q < rest.size(); ++q) {
     std::size_t best = rest.size();
-    for (std::size_t i = 0; i < rest.size(); ++i)
-      if (!placed[i] && (best == rest.size() || gain[i] > gain[best])) best = i;
+    while (!heap.empty()) {
+      const auto [g, minus] = heap.top();
+      heap.pop();
+      const auto i = static_cast<std::size_t>(-minus);
+      if (!placed[i] && g == gain[i]) {
+        best = i;
+        break;
+      }
+    }
     placed[best] = 1;
     set.cells[static_cast<std::size_t>(seeds) + q] = rest[best];
     if (!valid(rest[best])) continue;
@@ -103,11 +109,18 @@ void reorderByGain(AreaSet& set, const SelectionData& d) {
       if (represented[static_cast<std::size_t>(t)]) continue;
       represented[static_cast<std::size_t>(t)] = 1;
       for (int c : d.index.unitsOf(t))
-        if (const int i = slot[static_cast<std::size_t>(c)]; i >= 0 && !placed[static_cast<std::size_t>(i)])
+        if (const int i = slot[static_cast<std::size_t>(c)];
+            i >= 0 && !placed[static_cast<std::size_t>(i)] && !dirty[static_cast<std::size_t>(i)]) {
           dirty[static_cast<std::size_t>(i)] = 1;
+          touched.push_back(static_cast<std::size_t>(i));
+        }
     }
-    for (std::size_t i = 0; i < rest.size(); ++i)
-      if (dirty[i]) dirty[i] = 0, gain[i] = gainOf(rest[i]);
+    for (std::size_t i : touched) {
+      dirty[i] = 0;
+      const double g = gainOf(rest[i]);
+      if (g != gain[i]) heap.emplace(gain[i] = g, -static_cast<std::ptrdiff_t>(i));
+    }
+    touched.clear();
   }
 }
 

@@ -7,28 +7,29 @@
 #include <vector>
 
 #include "measures/presence.h"
+#include "store/analysisdata.h"
 #include "store/session.h"
 
 namespace zn {
 
 struct SelectionData {
-  // Weight 1 per taxon, or its range-size rarity by the formula; costs
-  // divide a cell's value when byCost is set.
-  SelectionData(const Session& s, bool byRarity, RarityFormula formula, bool byCost);
+  // Weight 1 per taxon, or its range-size rarity by the formula (ranges
+  // against the data's grid units); costs divide a unit's value when byCost
+  // is set. `a` must outlive this.
+  SelectionData(const AnalysisData& a, bool byRarity, RarityFormula formula, bool byCost);
 
-  int cells = 0;
-  std::shared_ptr<const PresenceIndex> held;
-  const PresenceIndex& index;
-  std::vector<char> included;  // passes the group code
-  std::vector<double> weight;  // per taxon
-  std::vector<double> total;   // per cell: the weights of all included taxa present, card order
-  std::vector<double> cost;    // per cell; empty when values are not divided
+  const AnalysisData& data;
+  const Occurrences& index;
+  int cells = 0;                      // units 1 … cells
+  const std::vector<char>& included;  // passes the group code
+  std::vector<double> weight;         // per taxon; 0 for taxa not included
+  std::vector<double> total;          // per unit: the weights of all included taxa present, taxon order
   bool byCost = false;
 
-  // A cell's value divided by its cost (a cost of 0 leaves it alone).
+  // A unit's value divided by its cost (a cost of 0 leaves it alone).
   double perCost(int n, double v) const {
     if (!byCost) return v;
-    const double c = cost[static_cast<std::size_t>(n)];
+    const double c = data.unitCost(n);
     return c != 0.0 ? v / c : v;
   }
 };

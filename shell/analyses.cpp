@@ -154,7 +154,7 @@ AnalysisResult greedy(Session& s, const AnalysisParams&) {
   if (!s.ws.datafile.opened) return r;
   setMeasureCode(s, kCodeGreedy);
   BusyGuard busy(s.progress);
-  const GreedyResult g = growGreedySet(s, s.areas, greedyOptions(s.settings, s.costPresent), s.progress);
+  const GreedyResult g = growGreedySet(analysisData(s), s.areas, greedyOptions(s.settings, s.costPresent), s.progress);
   placeGreedySet(g, s.areas, s.ws);
   finishMeasure(s, static_cast<double>(s.areas.count()));
   ReportFacts f;
@@ -181,7 +181,7 @@ AnalysisResult hotspots(Session& s, const AnalysisParams& p) {
   const Stopwatch watch(s.progress);
   computeMeasure(s, code);
   setMeasureCode(s, kCodeHotspots);
-  const HotspotResult h = chooseHotspots(s.ws, s.areas, code, areas);
+  const HotspotResult h = chooseHotspots(mapScores(s.ws), s.areas, areas, code == kCodeResiduals);
   if (!h.selected) {
     r.notes.push_back(kNoHotspots);
     return r;
@@ -223,7 +223,7 @@ AnalysisResult randomSets(Session& s, const AnalysisParams& p) {
   // times the draws chose them.
   setMeasureCode(s, kCodeRandomSets);
   const std::uint32_t seed = p.seed.value_or(static_cast<std::uint32_t>(s.progress.timeOfDay()));
-  RandomSetsOutcome o = runRandomSets(s, s.areas, randomSetsParams(s.settings, areas, seed), s.progress);
+  RandomSetsOutcome o = runRandomSets(analysisData(s), s.areas, randomSetsParams(s.settings, areas, seed), s.progress);
   if (o.outOfMemory) {
     setMeasureCode(s, kCodeNone);
     r.message = std::move(o.refusal);

@@ -169,13 +169,23 @@ AnalysisData analysisData(const Session& s, bool withLevels) {
   if (withLevels) {
     auto d = std::make_shared<Dataset>();
     const int taxa = taxaOf(ws), cells = cellsOf(ws);
-    std::vector<Occurrence> pairs;
-    for (int t = 0; t < taxa; ++t)
-      forPresentCells(ws.cards.levels(t), static_cast<std::size_t>(cells), excludedLevel, [&](std::size_t n) {
-        pairs.push_back({static_cast<std::uint32_t>(t), static_cast<std::uint32_t>(n),
-                         static_cast<double>(ws.cards.level(t, static_cast<int>(n)))});
-      });
-    d->occurrences = occurrencesFrom(taxa, cells, std::move(pairs), true);
+    // The kept presences with their levels: each taxon's cells come
+    // ascending, so the lists need no sort.
+    const std::shared_ptr<const Occurrences> kept = presenceIndex(ws, excludedLevel);
+    std::vector<std::int64_t> start = kept->taxonStart;
+    std::vector<std::uint32_t> units;
+    std::vector<double> levels;
+    units.reserve(static_cast<std::size_t>(start.back()));
+    levels.reserve(units.capacity());
+    for (int t = 0; t < kept->taxa; ++t) {
+      const std::int8_t* lv = ws.cards.levels(t);
+      for (int n : kept->unitsOf(t)) {
+        units.push_back(static_cast<std::uint32_t>(n));
+        levels.push_back(lv[n]);
+      }
+    }
+    d->occurrences =
+        occurrencesFromLists(kept->taxa, kept->units, std::move(start), std::move(units), std::move(levels));
     takeUnitsAndTaxa(*d, ws, cells, taxa);
     a.data = std::move(d);
   } else {

@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <vector>
 
+#include "store/analysisdata.h"
+
 namespace zn {
 
 namespace {
@@ -70,7 +72,7 @@ constexpr Row kRows[] = {
     {kCodeNearMinimum, kChosenAreas | kLargeSpots | kAreaSelection, kNearMinimumReads},
     {kCodeNearMaximumCoverage, kChosenAreas | kAreaSelection, {}},
     {kCodeOverlay, kCategory | kOverlay | kNotInvertible | kNotSmoothable, {}},
-    {kCodeRangeCentres, kCounts | kMeanable | kDependsOnSet | kRecomputesItself, kRangeCentreReads},
+    {kCodeRangeCentres, kCounts | kMeanable | kDependsOnSet | kRecomputesItself | kNeedsFixedGrid, kRangeCentreReads},
     {kCodeMedianRange, kDependsOnSet | kRecomputesItself, {}},
     {kCodeReservedFirstMean, kMeanable, {}},
     {static_cast<MeasureCode>(15), kMeanable, {}},
@@ -153,6 +155,22 @@ std::span<const SettingsField> settingsReadByMaps() {
     return out;
   }();
   return fields;
+}
+
+std::optional<std::string> measureRefusal(MeasureCode code, const AnalysisData& a) {
+  const MeasureTraits& t = measureTraits(code);
+  if (!a.data) return "no data are open";
+  if (t.needsLevels && a.levels <= 0) return "needs the data levels of a datafile";
+  if (t.needsQuantitative && !a.quantitative) return "needs quantitative data";
+  if (t.needsHierarchy && !a.treeData) return "needs the taxa's code tree or ranks (genus, family) for 3 taxa or more";
+  if (t.needsFixedGrid && !a.fixedGrid) return "needs the cells of a fixed grid";
+  if (t.needsAdjacency && !a.fixedGrid && a.data->adjacency.empty()) return "needs the units' neighbours";
+  return std::nullopt;
+}
+
+bool smoothingApplies(MeasureCode code, const AnalysisData& a) {
+  if (!measureTraits(code).smoothable) return false;
+  return (a.fixedGrid && a.geometry) || (a.data && !a.data->adjacency.empty());
 }
 
 }  // namespace zn

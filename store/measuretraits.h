@@ -5,7 +5,9 @@
 // rows; the analyses of the menus name the code whose row they fill.
 #pragma once
 
+#include <optional>
 #include <span>
+#include <string>
 
 #include "store/measurecode.h"
 #include "store/settings.h"
@@ -49,5 +51,17 @@ const MeasureTraits& measureTraits(MeasureCode code);
 // Every setting some map reads, each once: a Tools options change to one of
 // them reruns the analysis on the map.
 std::span<const SettingsField> settingsReadByMaps();
+
+struct AnalysisData;
+
+// Why the data cannot give the map of `code` (a project lacks what only a
+// datafile or a fixed grid has), as the message the tool gives; nothing
+// when they can.
+std::optional<std::string> measureRefusal(MeasureCode code, const AnalysisData& a);
+
+// True when a smoothing pass over the map of `code` applies to the data:
+// the map is smoothable and the units have rings (a fixed grid's or their
+// neighbours').
+bool smoothingApplies(MeasureCode code, const AnalysisData& a);
 
 }  // namespace zn

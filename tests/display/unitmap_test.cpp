@@ -19,11 +19,17 @@ QPoint centreOf(const UnitMapShapes& s, int n, const UnitMapLayout& layout) {
 }
 
 TEST(UnitMap, UnitsTakeTheirClassColourAndUnscoredUnitsTheNeutralOne) {
-  for (bool hex : {false, true}) {
-    SCOPED_TRACE(hex ? "hexagons" : "squares");
+  struct Cells {
+    bool hex;
+    double height;  // 0: as tall as wide
+    const char* name;
+  };
+  for (const Cells c :
+       {Cells{false, 0.0, "squares"}, Cells{true, 0.0, "hexagons"}, Cells{false, 600.0, "rectangles"}}) {
+    SCOPED_TRACE(c.name);
     UnitMapShapes s;
     s.geographic = false;
-    s.lattice = UnitMapShapes::Lattice{0.0, 3000.0, 1000.0, 4, 3, hex};
+    s.lattice = UnitMapShapes::Lattice{0.0, 3000.0, 1000.0, 4, 3, c.hex, c.height};
     s.cellOf = {0, 1, 2, 6, 12};  // units 1 ... 4 on cells of the 4 x 3 lattice
     s.extent = {-500.0, -500.0, 5000.0, 3500.0};
     UnitMapLayer layer;

@@ -11,16 +11,10 @@
 
 #include "shell/silenthost.h"
 #include "store/session.h"
+#include "tests/gis/gbif_rows.h"
 #include "tests/support/fixtures.h"
 
 namespace zn::test {
-
-// The columns of a GBIF "simple" download, in GBIF's order.
-const std::vector<std::string>& gbifColumns();
-
-// One GBIF row from named values; other columns stay empty.
-std::string gbifRow(const std::map<std::string, std::string>& values, const std::string& end = "\n");
-std::string gbifHeader(const std::string& end = "\n");
 
 // Writes `files` (name -> bytes) into a new zip through GDAL's /vsizip/.
 void writeZip(const std::filesystem::path& zip, const std::map<std::string, std::string>& files);

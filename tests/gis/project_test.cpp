@@ -28,14 +28,25 @@ std::string readBytes(const fs::path& p) {
 }
 
 // Every cell's centre lies in that cell, a point just inside each corner of
-// its outline too, and edge neighbours are mutual, one cell width apart,
-// as many as the shape has sides away from the grid's edge.
+// its outline too, and edge neighbours are mutual, one cell width apart in
+// a row and one cell height between rows (hexagons: one width either way),
+// as many as the shape has sides away from the grid's edge; the edge two
+// cells share is as long as the side they meet on.
 TEST(ProjectGrid, PointsFallInTheirCellAndNeighboursAreMutual) {
-  for (const bool hex : {false, true}) {
-    SCOPED_TRACE(hex ? "hexagons" : "squares");
+  struct Case {
+    const char* size;
+    bool hex;
+    double across, down, rowEdge, columnEdge;  // centre distances, shared edge lengths
+  };
+  const double hexSide = 50000.0 / std::sqrt(3.0);
+  for (const Case k :
+       {Case{"50km", false, 50000, 50000, 50000, 50000}, Case{"50km", true, 50000, 50000, hexSide, hexSide},
+        Case{"50x30km", false, 50000, 30000, 30000, 50000}}) {
+    const bool hex = k.hex;
+    SCOPED_TRACE(std::string(k.size) + (hex ? " hexagons" : ""));
     std::string error;
     GridRequest r;
-    r.size = *parseCellSize("50km");
+    r.size = *parseCellSize(k.size);
     r.epsg = 3577;
     r.hex = hex;
     r.extent = std::vector<double>{0, 0, 400000, 300000};
@@ -55,7 +66,9 @@ TEST(ProjectGrid, PointsFallInTheirCellAndNeighboursAreMutual) {
         EXPECT_NE(std::find(back.begin(), back.end(), c), back.end());
         double nx = 0, ny = 0;
         g.centre(n, nx, ny);
-        EXPECT_NEAR(std::hypot(nx - x, ny - y), 50000.0, 1e-6);
+        const bool sameRow = (n - 1) / g.columns == row;
+        EXPECT_NEAR(std::hypot(nx - x, ny - y), sameRow || hex ? k.across : k.down, 1e-6);
+        EXPECT_NEAR(g.edgeLength(sameRow), sameRow ? k.rowEdge : k.columnEdge, 1e-6);
       }
     }
     EXPECT_EQ(g.cellAt(g.west - 1, g.north - 1), 0);
@@ -69,9 +82,16 @@ TEST(ProjectGrid, RefusesSizesThatDoNotFitTheCrs) {
   r.epsg = 27700;
   makeRegularGrid(r, error);
   EXPECT_EQ(error, "a cell size in degrees needs a geographic CRS, and EPSG:27700 is projected");
+  r.size = *parseCellSize("50x30km");
+  r.hex = true;
+  makeRegularGrid(r, error);
+  EXPECT_EQ(error, "hexagonal cells take one size, not a width and a height");
+  r.hex = false;
   EXPECT_FALSE(parseCellSize("-5km"));
   EXPECT_FALSE(parseCellSize("10 parsecs"));
   EXPECT_FALSE(parseCellSize("km"));
+  EXPECT_FALSE(parseCellSize("50x-3km"));
+  EXPECT_FALSE(parseCellSize("x30km"));
   // A world grid from the CRS's area of use, whole cells from the origin.
   error.clear();
   r.epsg = 4326;
@@ -279,6 +299,34 @@ TEST(ProjectTool, MakesAddsAndDescribesARegularGrid) {
             "extent: 0,0,3,2\nunits stored: 2\ntaxa: 2\ntaxa with records: 2\noccurrences: 3\n"
             "units with data: 2\nminimum range: 1\nmedian range: 1\nmaximum range: 2\nneighbour pairs: 1\n");
   EXPECT_EQ(rc, 0);
+  // Rectangular cells keep their height in the file.
+  run({"project", "new", file, "--cell", "1x0.5deg", "--extent", "0,0,3,2", "--replace"}, rc);
+  const std::string info = run({"info", file}, rc);
+  EXPECT_EQ(info.substr(0, info.find('\n') + 1),
+            "units: regular grid of rectangular cells of 1 x 0.5 degrees, EPSG:4326, 3 columns x 4 rows\n");
+}
+
+// Real data at their own resolution: the 32 Phyllomedusa leaf frogs on 1,187
+// cells of 1 degree (letsR, GPL-2; names shortened to the epithet), whose
+// fewest cells holding every species are 16, as CBC and GLPK find.
+TEST(ProjectTool, LeafFrogsAtTheirOwnCellsNeedSixteen) {
+  test::TempDir tmp;
+  const std::string file = (tmp.path() / "frogs.gpkg").string(), dir = (tmp.path() / "folder").string();
+  const std::string table = (fs::path(ZN_SOURCE_DIR) / "tests/data/gis/phyllomedusa_lonlat.csv").string();
+  std::ostringstream out, err;
+  ASSERT_EQ(runZonarium({"project", "new", file, "--cell", "1deg", "--extent", "-79,-35,-35,12"}, out, err), 0);
+  ASSERT_EQ(runZonarium({"project", "add", file, table}, out, err), 0) << err.str();
+  std::string error;
+  const auto p = readProject(file, error);
+  ASSERT_TRUE(p) << error;
+  EXPECT_EQ(p->data.unitCount(), 1187);
+  EXPECT_EQ(p->data.taxonCount(), 32);
+  EXPECT_EQ(p->data.occurrences.taxonUnits.size(), 3716u);
+  ASSERT_EQ(runZonarium({"export-marxan", file, dir}, out, err), 0) << err.str();
+  std::ostringstream report;
+  ASSERT_EQ(runZonarium({"marxan", dir, "--method", "exact"}, report, err), 0) << err.str();
+  EXPECT_NE(report.str().find(": optimal\nbest: cost 16, 16 planning units, shortfall 0"), std::string::npos)
+      << report.str();
 }
 
 // An empty project of British National Grid 10 km squares.

@@ -4,12 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "measures/dispatch.h"
 #include "measures/scores.h"
 #include "shell/measure_commands.h"
+#include "store/analysisdata.h"
 #include "store/datafile.h"
 #include "store/gridtypes.h"
 #include "store/session.h"
@@ -58,6 +60,28 @@ struct Loaded {
     return out;
   }
 };
+
+// The taxa as a project hands them over: occurrences (levels above 0) and
+// group only, with no session, cards or geometry, and totals counted from
+// the occurrences. Ranges count against `units`; every unit number is moved
+// up by `offset` among offset + units units, to reach past a datafile's.
+inline AnalysisData analysisInput(const std::vector<TaxonSpec>& specs, int units, int offset = 0) {
+  auto d = std::make_shared<Dataset>();
+  std::vector<Occurrence> pairs;
+  for (std::size_t t = 0; t < specs.size(); ++t)
+    for (const auto& [cell, level] : specs[t].levels)
+      if (level > 0) pairs.push_back({static_cast<std::uint32_t>(t), static_cast<std::uint32_t>(cell + offset), 1.0});
+  d->occurrences = occurrencesFrom(static_cast<int>(specs.size()), units + offset, std::move(pairs), false);
+  d->units.resize(static_cast<std::size_t>(units + offset));
+  d->taxa.resize(specs.size());
+  AnalysisData a;
+  a.data = std::move(d);
+  a.inGroup.assign(specs.size(), 1);
+  a.excluded.assign(specs.size(), 0);
+  a.gridUnits = units;
+  a.totals = countTotals(a);
+  return a;
+}
 
 // Four taxa on the first rows, worked by hand in the tests:
 //   Alpha "11": cells 1, 2, 3 at levels 1, 2, 1   (range 3)

@@ -4,6 +4,7 @@
 
 #include "measures/richness.h"
 #include "selection/areaset.h"
+#include "store/measuretraits.h"
 #include "tests/measures/measure_fixture.h"
 
 namespace zn {
@@ -84,7 +85,9 @@ TEST(Richness, EveryTaxonRepresentedLeavesABlankMapWithoutNaN) {
 TEST(Richness, EmptyDataGiveBlankMaps) {
   Loaded d({});
   for (int code : {1, 2, 5, 12, 13, 24, 25, 36}) {
+    d.s.scoresPresent = false;
     d.run(static_cast<MeasureCode>(code));
+    EXPECT_TRUE(d.s.scoresPresent) << "code " << code;  // ran, though nothing is present
     EXPECT_EQ(d.map(), "") << "code " << code;
     EXPECT_EQ(d.s.map.taxaCounted, 0);
   }
@@ -222,27 +225,6 @@ TEST(Selective, CountsMarkedTaxaWhateverTheGroupAndTheAreaSet) {
   EXPECT_DOUBLE_EQ(d.s.map.scaleLimit, 0.5 + 1.0);  // the recount's sum, over the group
 }
 
-// The taxa as a project hands them over: occurrences and group only, with
-// no session, cards or geometry, and totals counted from the occurrences.
-AnalysisData inputOf(const std::vector<test::TaxonSpec>& specs, int units) {
-  auto d = std::make_shared<Dataset>();
-  std::vector<Occurrence> pairs;
-  for (std::size_t t = 0; t < specs.size(); ++t)
-    for (const auto& [cell, level] : specs[t].levels)
-      if (level > 0) pairs.push_back({static_cast<std::uint32_t>(t), static_cast<std::uint32_t>(cell), 1.0});
-  const int taxa = static_cast<int>(specs.size());
-  d->occurrences = occurrencesFrom(taxa, units, std::move(pairs), false);
-  d->units.resize(static_cast<std::size_t>(units));
-  d->taxa.resize(specs.size());
-  AnalysisData a;
-  a.data = std::move(d);
-  a.inGroup.assign(specs.size(), 1);
-  a.excluded.assign(specs.size(), 0);
-  a.gridUnits = units;
-  a.totals = countTotals(a);
-  return a;
-}
-
 TEST(MeasureInput, AHandMadeInputMeasuresAsTheSameDatafile) {
   for (MeasureCode code : {kCodeRichness, kCodeRangeSizeRarity, kCodeRareQuartile})
     for (const std::vector<int>& areas : {std::vector<int>{}, std::vector<int>{2}}) {
@@ -250,7 +232,7 @@ TEST(MeasureInput, AHandMadeInputMeasuresAsTheSameDatafile) {
       Loaded d(fourTaxa());
       d.s.areas.cells = areas;
       d.run(code);
-      const AnalysisData a = inputOf(fourTaxa(), d.s.ws.geo.cells);
+      const AnalysisData a = test::analysisInput(fourTaxa(), d.s.ws.geo.cells);
       AreaSet set;
       set.cells = areas;
       const MeasureResult r = runMeasure(code, MeasureInput{a, set}, measureParams(d.s.settings), d.s.progress);
@@ -263,6 +245,23 @@ TEST(MeasureInput, AHandMadeInputMeasuresAsTheSameDatafile) {
       EXPECT_EQ(r.taxaCounted, d.s.map.taxaCounted);
       EXPECT_DOUBLE_EQ(r.scaleLimit, d.s.map.scaleLimit);
     }
+}
+
+TEST(MeasureInput, DataWithoutLevelsGridOrTreeRefuseTheMeasuresNeedingThem) {
+  const AnalysisData project = test::analysisInput(fourTaxa(), 864);
+  EXPECT_FALSE(measureRefusal(kCodeRichness, project));
+  EXPECT_FALSE(measureRefusal(kCodeRangeSizeRarity, project));
+  for (MeasureCode code : {kCodeLevelN, kCodeMaxLevel, kCodeMedianQuantitative, kCodeRangeCentres, kCodeSubtreeLength,
+                           kCodeRootDistance, kCodeResiduals}) {
+    EXPECT_TRUE(measureRefusal(code, project)) << "code " << code;
+    // Nor does the kernel run where the data lack what it reads.
+    if (code == kCodeResiduals) continue;
+    Feedback feedback;
+    EXPECT_FALSE(runMeasure(code, MeasureInput{project, AreaSet{}}, MeasureParams{}, feedback).ran) << "code " << code;
+  }
+  Loaded d(fourTaxa(), "*quantities");
+  for (MeasureCode code : {kCodeLevelN, kCodeRangeCentres, kCodeSubtreeLength, kCodeMedianQuantitative})
+    EXPECT_FALSE(measureRefusal(code, analysisData(d.s, true))) << "code " << code;
 }
 
 TEST(MeasureInput, AnInputWithoutDataDoesNotRun) {

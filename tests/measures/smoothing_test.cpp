@@ -211,3 +211,31 @@ TEST(SmoothedValue, MedianTakesTheMiddleOrTheMeanOfTheMiddleTwo) {
 
 }  // namespace
 }  // namespace zn
+
+namespace zn {
+namespace {
+
+// Units 1-2-3-4-5 in a row, unit 1 with its own outer boundary listed.
+AnalysisData row(bool withNeighbours) {
+  auto d = std::make_shared<Dataset>();
+  d->units.resize(5);
+  d->occurrences = occurrencesFrom(0, 5, {}, false);
+  if (withNeighbours)
+    d->adjacency = adjacencyFrom(5, {{1, 1, 4.0}, {1, 2, 1.0}, {2, 3, 1.0}, {3, 4, 1.0}, {4, 5, 1.0}});
+  AnalysisData a;
+  a.data = std::move(d);
+  return a;
+}
+
+TEST(SmoothScores, WithoutAGridTheRingsAreTheNeighboursAndTheirNeighbours) {
+  const std::vector<double> scores{0, 1, 2, 3, 0, 5};  // unit 4 unscored
+  // First ring by median: 1 {1,2}, 2 {2,1,3}, 3 {3,2}, 5 {5}.
+  EXPECT_EQ(smoothScores(row(true), scores, {false, 1}), (std::vector<double>{0, 1.5, 2, 2.5, 0, 5}));
+  // Both rings by mean: 1 {1,2,3}, 2 {2,1,3}, 3 {3,2,1,5}, 5 {5,3}.
+  EXPECT_EQ(smoothScores(row(true), scores, {true, 2}), (std::vector<double>{0, 2, 2, 2.75, 0, 4}));
+  // Units without neighbours keep their scores.
+  EXPECT_EQ(smoothScores(row(false), scores, {true, 2}), scores);
+}
+
+}  // namespace
+}  // namespace zn

@@ -100,6 +100,12 @@ TEST(SubtreeLength, AgreesWithThePairwiseRuleOnRandomData) {
     Loaded d(taxa);
     if (withSet) d.s.areas.cells = {5, 17, 33};
     d.run(kCodeSubtreeLength);
+    // The same from the occurrence lists instead of bit rows.
+    MeasureParams byLists = measureParams(d.s.settings);
+    byLists.subtreeRowBytes = 0;
+    const MeasureResult lists =
+        runMeasure(kCodeSubtreeLength, MeasureInput{analysisData(d.s), d.s.areas}, byLists, d.s.progress);
+    ASSERT_TRUE(lists.ran);
     const auto& cards = d.s.ws.cards;
     auto present = [&](int t, int n) { return cards.level(t, n) > 0; };
     // The represented list: set order, then card order within an area.
@@ -128,6 +134,8 @@ TEST(SubtreeLength, AgreesWithThePairwiseRuleOnRandomData) {
       }
       EXPECT_DOUBLE_EQ(d.score(n), want) << "cell " << n << (withSet ? " with set" : " without set");
       EXPECT_EQ(d.count(n), added) << "cell " << n;
+      EXPECT_DOUBLE_EQ(lists.score[static_cast<std::size_t>(n)], want) << "cell " << n << " from the lists";
+      EXPECT_EQ(lists.count[static_cast<std::size_t>(n)], added) << "cell " << n << " from the lists";
     }
   }
 }
@@ -155,6 +163,12 @@ TEST(SubtreeLength, AgreesWithThePrefixTreeOnRepeatedCodesAndCells) {
     Loaded d(taxa);
     d.s.areas.cells = set;
     d.run(kCodeSubtreeLength);
+    // The same from the occurrence lists instead of bit rows.
+    MeasureParams byLists = measureParams(d.s.settings);
+    byLists.subtreeRowBytes = 0;
+    const MeasureResult lists =
+        runMeasure(kCodeSubtreeLength, MeasureInput{analysisData(d.s), d.s.areas}, byLists, d.s.progress);
+    ASSERT_TRUE(lists.ran);
     const auto& cards = d.s.ws.cards;
     auto present = [&](int t, int n) { return cards.level(t, n) > 0; };
     CodeTree rep;
@@ -209,6 +223,43 @@ TEST(TreeMeasures, WithoutTreeDataShowTheirMessageAndKeepTheMap) {
     EXPECT_EQ(noticeLines(d.s)[0], std::string(c.caption) + ": Requires tree data\n- data absent or inconsistent");
     EXPECT_EQ(d.s.notices[0].icon, Icon::Information);
   }
+}
+
+// Families taken from the first character of the codes 11, 12, 21, 22
+// give a tree of the codes' shape, so the data without codes measure as
+// the datafile, with and without a represented area.
+TEST(TaxonTree, FamiliesGiveTheMapsOfTheMatchingCodes) {
+  for (MeasureCode code : {kCodeSubtreeLength, kCodeRootDistance})
+    for (const std::vector<int>& areas : {std::vector<int>{}, std::vector<int>{2}}) {
+      SCOPED_TRACE(testing::Message() << "code " << code << ", areas " << areas.size());
+      Loaded d(fourTaxa());
+      d.s.areas.cells = areas;
+      d.run(code);
+      AnalysisData a = test::analysisInput(fourTaxa(), d.s.ws.geo.cells);
+      auto taxa = std::make_shared<Dataset>(*a.data);
+      for (std::size_t t = 0; t < taxa->taxa.size(); ++t) taxa->taxa[t].family = fourTaxa()[t].code.substr(0, 1);
+      a.data = taxa;
+      ASSERT_TRUE(takeTaxonTree(a));
+      EXPECT_DOUBLE_EQ(a.totals.codeTreeLength, d.s.ws.counters.codeTreeLength);
+      AreaSet set;
+      set.cells = areas;
+      const MeasureResult r = runMeasure(code, MeasureInput{a, set}, measureParams(d.s.settings), d.s.progress);
+      ASSERT_TRUE(r.ran);
+      for (int n = 1; n <= d.s.ws.geo.cells; ++n) {
+        ASSERT_DOUBLE_EQ(r.score[static_cast<std::size_t>(n)], d.score(n)) << "unit " << n;
+        ASSERT_EQ(r.count[static_cast<std::size_t>(n)], d.count(n)) << "unit " << n;
+      }
+      EXPECT_EQ(r.taxaCounted, d.s.map.taxaCounted);
+      EXPECT_DOUBLE_EQ(r.scaleLimit, d.s.map.scaleLimit);
+    }
+  // Neither ranks nor codes: no tree data, and the measures refuse.
+  AnalysisData bare = test::analysisInput(fourTaxa(), 864);
+  EXPECT_FALSE(takeTaxonTree(bare));
+  Feedback feedback;
+  const MeasureResult refused =
+      runMeasure(kCodeSubtreeLength, MeasureInput{bare, AreaSet{}}, MeasureParams{}, feedback);
+  EXPECT_FALSE(refused.ran);
+  EXPECT_TRUE(refused.notice);
 }
 
 TEST(RootDistance, SumsTheWeightsAndTheCommandTakesTheirMean) {

@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <random>
 
 #include "measures/scores.h"
 #include "selection/areaset.h"
+#include "selection/exact.h"
 #include "shell/analyses.h"
 #include "tests/measures/measure_fixture.h"
 #include "tests/selection/listing.h"
@@ -365,6 +367,38 @@ TEST(GreedySet, MatchesTheStepByStepRecountOnRandomData) {
   // The rounds reach the rejection, re-ordering and tie-break paths.
   EXPECT_GT(rejections, 0);
   EXPECT_GT(tiedSteps, 0);
+}
+
+std::vector<int> shifted(std::vector<int> cells, int offset) {
+  for (int& c : cells) c += offset;
+  return cells;
+}
+
+TEST(GreedySet, GreedyAndExactMinimumOnAHandBuiltDatasetMatchTheDatafile) {
+  std::mt19937 rng(11);
+  const std::vector<TaxonSpec> taxa = randomTaxa(rng, 60, 40);
+  Loaded d(taxa);
+  const int cells = d.s.ws.geo.cells;
+  const ExactResult fromFile = solveExact(buildExactProblem(d.s, AreaSet{}, ExactRequest{}));
+  ASSERT_TRUE(fromFile.hasSolution);
+  for (const int offset : {0, 100000}) {
+    const AnalysisData a = test::analysisInput(taxa, cells, offset);
+    for (const bool byRarity : {false, true}) {
+      GreedyOptions o;
+      o.byRarity = byRarity;
+      o.rarityFormula = RarityFormula::kInverse;
+      o.rejectRedundant = true;
+      const GreedyResult fileSet = growGreedySet(d.s, AreaSet{}, o, d.s.progress);
+      const GreedyResult handSet = growGreedySet(a, AreaSet{}, o, d.s.progress);
+      EXPECT_EQ(cellsText(handSet.set.cells), cellsText(shifted(fileSet.set.cells, offset)))
+          << "offset " << offset << (byRarity ? " rarity" : " richness");
+      EXPECT_EQ(handSet.rejected, fileSet.rejected);
+      EXPECT_EQ(handSet.represented, 60);
+    }
+    const ExactResult hand = solveExact(buildExactProblem(a, AreaSet{}, ExactRequest{}));
+    EXPECT_EQ(hand.status, fromFile.status);
+    EXPECT_EQ(cellsText(hand.cells), cellsText(shifted(fromFile.cells, offset))) << "offset " << offset;
+  }
 }
 
 }  // namespace
