@@ -3,6 +3,8 @@
 #include <algorithm>
 
 #include "selection/hotspots.h"
+#include "selection/selectionindex.h"
+#include "store/session.h"
 
 namespace zn {
 
@@ -18,26 +20,34 @@ bool byCost(const Session& s) { return s.costPresent && s.settings.optimiseByCos
 
 }  // namespace
 
+std::vector<int> soleAreas(const Session& s) {
+  std::vector<int> sole(static_cast<std::size_t>(std::max(0, taxaInStore(s.ws))));
+  for (int t = 0; t < static_cast<int>(sole.size()); ++t) sole[static_cast<std::size_t>(t)] = soleArea(s.ws, t);
+  return sole;
+}
+
 std::vector<int> fullyFlexibleAlternatives(const Session& s, int area) {
-  const Workspace& ws = s.ws;
-  const int cells = lastCell(s);
+  return fullyFlexibleAlternatives(analysisData(s), soleAreas(s), byCost(s), area);
+}
+
+std::vector<int> fullyFlexibleAlternatives(const AnalysisData& data, const std::vector<int>& sole, bool byCost,
+                                           int area) {
+  const int cells = scoredUnits(data);
   if (area < 1 || area > cells) return {};
-  const int ex = s.settings.excludedLevel;
   std::vector<int> count(static_cast<std::size_t>(cells) + 1, 0);
-  for (int t = 0; t < taxaInStore(ws); ++t) {
-    if (!ws.passesGroup(t) || soleArea(ws, t) != area) continue;
-    const std::int8_t* lv = ws.cards.levels(t);
-    for (int c = 1; c <= cells; ++c) count[static_cast<std::size_t>(c)] += lv[c] > ex;
+  const int taxa = std::min(data.taxa(), static_cast<int>(sole.size()));
+  for (int t = 0; t < taxa; ++t) {
+    if (!data.counts(t) || sole[static_cast<std::size_t>(t)] != area) continue;
+    for (int c : data.occ().unitsOf(t))
+      if (c <= cells) ++count[static_cast<std::size_t>(c)];
   }
-  const bool cost = byCost(s);
-  const double own = ws.cells[static_cast<std::size_t>(area)].cost;
+  const double own = data.unitCost(area);
   int most = 0;
   for (int c = 1; c <= cells; ++c) most = std::max(most, count[static_cast<std::size_t>(c)]);
   std::vector<int> alternatives;
   if (most == 0) return alternatives;
   for (int c = 1; c <= cells; ++c)
-    if (count[static_cast<std::size_t>(c)] == most && (!cost || ws.cells[static_cast<std::size_t>(c)].cost == own))
-      alternatives.push_back(c);
+    if (count[static_cast<std::size_t>(c)] == most && (!byCost || data.unitCost(c) == own)) alternatives.push_back(c);
   return alternatives;
 }
 
@@ -48,12 +58,19 @@ bool fullyFlexibleApplies(const Session& s) {
 }
 
 FullyFlexibleMap fullyFlexibleMap(const Session& s) {
+  if (!fullyFlexibleApplies(s)) return {};
+  FullyFlexibleMap m = fullyFlexibleMap(analysisData(s), s.areas, soleAreas(s), byCost(s));
+  m.score.resize(s.ws.cells.size(), 0.0);
+  m.count.resize(s.ws.cells.size(), 0);
+  return m;
+}
+
+FullyFlexibleMap fullyFlexibleMap(const AnalysisData& data, const AreaSet& set, const std::vector<int>& sole,
+                                  bool byCost) {
   FullyFlexibleMap m;
-  if (!fullyFlexibleApplies(s)) return m;
   m.applies = true;
-  m.score.assign(s.ws.cells.size(), 0.0);
-  m.count.assign(s.ws.cells.size(), 0);
-  const AreaSet& set = s.areas;
+  m.score.assign(static_cast<std::size_t>(std::max(data.gridUnits, data.units())) + 2, 0.0);
+  m.count.assign(m.score.size(), 0);
   const int seeds = std::clamp(set.seedCount, 0, set.count());
   const int areas = set.count() - seeds;
   if (areas <= 0) return m;
@@ -64,7 +81,7 @@ FullyFlexibleMap fullyFlexibleMap(const Session& s) {
   std::vector<int> position(static_cast<std::size_t>(areas));
   for (int p = 0; p < areas; ++p) {
     alternatives[static_cast<std::size_t>(p)] =
-        fullyFlexibleAlternatives(s, set.cells[static_cast<std::size_t>(seeds + p)]);
+        fullyFlexibleAlternatives(data, sole, byCost, set.cells[static_cast<std::size_t>(seeds + p)]);
     // An area that is the sole area of no taxon stands alone.
     key[static_cast<std::size_t>(p)] =
         -std::max<double>(1.0, static_cast<double>(alternatives[static_cast<std::size_t>(p)].size()));
@@ -86,7 +103,7 @@ FullyFlexibleMap fullyFlexibleMap(const Session& s) {
 
   for (int p = 0; p < areas; ++p) {
     const int a = set.cells[static_cast<std::size_t>(seeds + p)];
-    if (a < 1 || a > lastCell(s)) continue;
+    if (a < 1 || a > scoredUnits(data)) continue;
     m.score[static_cast<std::size_t>(a)] = top;
     m.count[static_cast<std::size_t>(a)] = 2;
     const auto& alt = alternatives[static_cast<std::size_t>(p)];

@@ -6,8 +6,8 @@
 #include <optional>
 #include <vector>
 
+#include "store/analysisdata.h"
 #include "store/notice.h"
-#include "store/session.h"
 
 namespace zn {
 
@@ -16,6 +16,12 @@ namespace zn {
 // optimisation only cells of a's cost. Empty when a is the sole area of no
 // taxon.
 std::vector<int> fullyFlexibleAlternatives(const Session& s, int area);
+// The same on any data: `sole` is each taxon's sole area as the run gave it
+// (RunOutcome::soleArea), `byCost` whether costs were optimised.
+std::vector<int> fullyFlexibleAlternatives(const AnalysisData& data, const std::vector<int>& sole, bool byCost,
+                                           int area);
+// Each taxon's sole area as the session's cards keep it.
+std::vector<int> soleAreas(const Session& s);
 
 // True when the fully flexible map can be made: a near-minimum set is
 // done, the set is not empty, re-ordering was by richness or rarity and
@@ -34,6 +40,11 @@ struct FullyFlexibleMap {
   std::vector<int> count;
 };
 FullyFlexibleMap fullyFlexibleMap(const Session& s);
+// The map of a near-minimum set `set` on any data, its sole areas and cost
+// choice as for fullyFlexibleAlternatives; the caller checks that the map
+// applies (per unit record 0 ... units + 1).
+FullyFlexibleMap fullyFlexibleMap(const AnalysisData& data, const AreaSet& set, const std::vector<int>& sole,
+                                  bool byCost);
 
 // True when a left click on the map shows the goal-essential taxa.
 bool goalEssentialClickApplies(const Session& s);

@@ -17,16 +17,21 @@ FrequencyResult computeSelectionFrequency(const Session& s, const FrequencyParam
   FrequencyResult out;
   out.error = qualityRefusal(s, p.runs);
   if (!out.error.empty()) return out;
-  Stopwatch watch(s.progress);
+  return selectionFrequency(analysisData(s), nearMinimumParams(s.settings, s.costPresent), p, s.progress);
+}
+
+FrequencyResult selectionFrequency(const AnalysisData& data, const NearMinimumParams& params, const FrequencyParams& p,
+                                   Feedback& feedback) {
+  FrequencyResult out;
+  Stopwatch watch(feedback);
   Progress quiet;
-  const AnalysisData data = analysisData(s);
   const SelectionIndex x(data);
   RunRequest req;
-  req.params = nearMinimumParams(s.settings, s.costPresent);
+  req.params = params;
   req.params.lastTieRandom = true;
   AreaSet set;
   out.runs = p.runs;
-  out.chosen.assign(s.ws.cells.size(), 0);
+  out.chosen.assign(static_cast<std::size_t>(std::max(data.gridUnits, x.cells)) + 2, 0);
   out.smallest = std::numeric_limits<int>::max();
   for (int run = 1; run <= p.runs; ++run) {
     clearAllAreas(set);
@@ -46,11 +51,13 @@ FrequencyResult computeSelectionFrequency(const Session& s, const FrequencyParam
   return out;
 }
 
-std::string frequencyReport(const Session& s, const FrequencyResult& r) {
+std::string frequencyReport(const Session& s, const FrequencyResult& r) { return frequencyText(reportContext(s), r); }
+
+std::string frequencyText(const ReportContext& context, const FrequencyResult& r) {
   std::string out = strprintf(
       "\n  PRIORITY-AREAS ANALYSIS: Selection frequency of the near-minimum set (%d runs, seeds 1 ... %d)\n"
       "  %s in %.1f seconds.\n\n",
-      r.runs, r.runs, reportDataLine(s).c_str(), r.seconds);
+      r.runs, r.runs, context.dataLine.c_str(), r.seconds);
   std::vector<int> cells;
   for (std::size_t n = 1; n < r.chosen.size(); ++n)
     if (r.chosen[n] > 0) cells.push_back(static_cast<int>(n));
@@ -63,8 +70,8 @@ std::string frequencyReport(const Session& s, const FrequencyResult& r) {
                    r.largest, static_cast<int>(cells.size()), static_cast<int>(always));
   out += "  area  location             runs  frequency %\n\n";
   for (int n : cells)
-    out += strprintf("  %4d  %-17s  %6d  %11.1f\n", n, reportLocationName(s, n).c_str(),
-                     r.chosen[static_cast<std::size_t>(n)], r.share(n));
+    out += strprintf("  %4d  %-17s  %6d  %11.1f\n", n, context.name(n).c_str(), r.chosen[static_cast<std::size_t>(n)],
+                     r.share(n));
   return out;
 }
 

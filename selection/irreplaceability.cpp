@@ -5,6 +5,8 @@
 
 #include "measures/presence.h"
 #include "measures/scores.h"
+#include "selection/selectionindex.h"
+#include "store/session.h"
 
 namespace zn {
 
@@ -13,17 +15,16 @@ namespace {
 // The taxa still to be held (included, with records, not represented),
 // rarest first; ties in card order.
 struct Pending {
-  PresenceIndex index;
+  const PresenceIndex& index;
   std::vector<char> done;
   std::vector<int> byRange;
   int cells = 0;
 
-  explicit Pending(const Session& s) : index(buildPresenceIndex(s.ws, s.settings.excludedLevel)) {
-    cells = std::min(index.units, static_cast<int>(s.ws.cells.size()) - 2);
-    done = countedTaxa(s.ws, index, s.areas);
-    for (char& d : done) d = !d;
+  Pending(const AnalysisData& a, const AreaSet& areas) : index(a.occ()) {
+    cells = scoredUnits(a);
+    done = representedTaxa(index, areas);
     for (int t = 0; t < index.taxa; ++t)
-      if (!done[static_cast<std::size_t>(t)] && index.range(t) == 0) done[static_cast<std::size_t>(t)] = 1;
+      if (!a.counts(t) || index.range(t) == 0) done[static_cast<std::size_t>(t)] = 1;
     for (int t = 0; t < index.taxa; ++t)
       if (!done[static_cast<std::size_t>(t)]) byRange.push_back(t);
     std::stable_sort(byRange.begin(), byRange.end(), [&](int a, int b) { return index.range(a) < index.range(b); });
@@ -44,7 +45,7 @@ struct Pending {
 
 // Both measures start alike: no cell scored, the pending taxa.
 struct Run {
-  explicit Run(const Session& s) : p(s) {
+  Run(const AnalysisData& a, const AreaSet& areas) : p(a, areas) {
     r.taxaCounted = p.counted();
     r.score.assign(static_cast<std::size_t>(std::max(p.cells, 0)) + 1, 0.0);
     r.count.assign(r.score.size(), 0);
@@ -59,7 +60,17 @@ void finish(IrreplaceabilityResult& r) { r.top = *std::max_element(r.score.begin
 
 IrreplaceabilityResult computeEmrIrreplaceability(const Session& s) {
   if (!s.ws.datafile.opened) return {};
-  Run run(s);
+  return computeEmrIrreplaceability(analysisData(s), s.areas);
+}
+
+IrreplaceabilityResult computeMaxRarity(const Session& s) {
+  if (!s.ws.datafile.opened) return {};
+  return computeMaxRarity(analysisData(s), s.areas);
+}
+
+IrreplaceabilityResult computeEmrIrreplaceability(const AnalysisData& data, const AreaSet& areas) {
+  if (!data.data) return {};
+  Run run(data, areas);
   Pending& p = run.p;
   IrreplaceabilityResult& r = run.r;
   // Candidates: cells holding a taxon richness would count.
@@ -99,9 +110,9 @@ IrreplaceabilityResult computeEmrIrreplaceability(const Session& s) {
   return run.r;
 }
 
-IrreplaceabilityResult computeMaxRarity(const Session& s) {
-  if (!s.ws.datafile.opened) return {};
-  Run run(s);
+IrreplaceabilityResult computeMaxRarity(const AnalysisData& data, const AreaSet& areas) {
+  if (!data.data) return {};
+  Run run(data, areas);
   Pending& p = run.p;
   IrreplaceabilityResult& r = run.r;
   for (std::size_t k = 0; k < p.byRange.size();) {

@@ -6,7 +6,7 @@
 
 #include <vector>
 
-#include "store/session.h"
+#include "store/analysisdata.h"
 
 namespace zn {
 
@@ -24,10 +24,15 @@ struct IrreplaceabilityResult {
 // Passes over the rarest taxa left: each scores the cells of the taxa of
 // the smallest range size, then every taxon in a cell scored by the pass is
 // taken as held. Candidate cells still without a score get 1 / candidates.
+// The taxa left are those `data` counts that have records and no area of
+// `areas` holds; units beyond the grid's are not scored. Nothing without data.
+IrreplaceabilityResult computeEmrIrreplaceability(const AnalysisData& data, const AreaSet& areas);
+// The same on the session's datafile and area set.
 IrreplaceabilityResult computeEmrIrreplaceability(const Session& s);
 
 // Each cell scores 1 / the smallest range size among the unrepresented taxa
 // it holds; its count is the rank of that range size.
+IrreplaceabilityResult computeMaxRarity(const AnalysisData& data, const AreaSet& areas);
 IrreplaceabilityResult computeMaxRarity(const Session& s);
 
 }  // namespace zn

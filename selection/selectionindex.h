@@ -14,14 +14,15 @@
 
 namespace zn {
 
+// The units an analysis of `a` scores: those up to the grid's count that
+// ranges are measured against (all of them where that count is unset).
+inline int scoredUnits(const AnalysisData& a) { return a.gridUnits > 0 ? std::min(a.units(), a.gridUnits) : a.units(); }
+
 struct SelectionIndex {
   // The lists of `a`'s dataset, which the index shares (it outlives `a`);
   // the units it counts are those the grid measures ranges against.
   explicit SelectionIndex(const AnalysisData& a)
-      : held(a.data, &a.data->occurrences),
-        ix(*held),
-        cells(a.gridUnits > 0 ? std::min(ix.units, a.gridUnits) : ix.units),
-        included(a.inGroup) {
+      : held(a.data, &a.data->occurrences), ix(*held), cells(scoredUnits(a)), included(a.inGroup) {
     included.resize(static_cast<std::size_t>(ix.taxa), 0);
   }
   // The session's datafile, for callers that hold a session: its
