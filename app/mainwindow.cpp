@@ -9,6 +9,7 @@
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QScreen>
+#include <QStackedWidget>
 #include <QStatusBar>
 #include <QTimer>
 
@@ -18,9 +19,11 @@
 #include "app/mapview.h"
 #include "app/monitorwindow.h"
 #include "app/output_commands.h"
+#include "app/projectview.h"
 #include "display/mapoutput.h"
 #include "display/readout.h"
 #include "display/view.h"
+#include "shell/projectscreen.h"
 #include "shell/results.h"
 #include "shell/status.h"
 #include "ui/datawindows.h"
@@ -33,7 +36,13 @@ MainWindow::MainWindow(Shell& shell, const QString& edition) : shell_(shell) {
   view_ = new MapView(shell_, this);
   data_ = std::make_unique<DataWindows>(shell_, this);
   view_->setAfterPaint([this] { updateStatus(); });
-  setCentralWidget(view_);
+  // A project's units take the map's place while a project is on screen.
+  projectView_ = new ProjectView(this);
+  projectView_->setObjectName("projectView");
+  stack_ = new QStackedWidget(this);
+  stack_->addWidget(view_);
+  stack_->addWidget(projectView_);
+  setCentralWidget(stack_);
   connectWindowCommands();
   buildMenus();
 
@@ -52,6 +61,9 @@ MainWindow::MainWindow(Shell& shell, const QString& edition) : shell_(shell) {
   bar->addPermanentWidget(readout_);
   view_->setHoverReport(
       [this](int cell) { readout_->setText(QString::fromStdString(cellReadout(shell_.session, cell))); });
+  projectView_->setHoverReport([this](int unit) {
+    readout_->setText(shell_.project ? QString::fromStdString(projectReadout(*shell_.project, unit)) : QString());
+  });
   progress_ = new QProgressBar(this);
   progress_->setRange(0, 100);
   progress_->setTextVisible(false);
@@ -99,6 +111,7 @@ void MainWindow::buildMenus() {
     for (const MenuItem& m : items) {
       if (m.command == Command::None) {
         QMenu* sub = menu->addMenu(QString::fromStdString(m.label));
+        sub->setToolTipsVisible(true);  // a disabled analysis says why
         fill(sub, m.items);
         if (isInertPopup(m.label)) sub->setEnabled(false);
         continue;
@@ -143,12 +156,23 @@ void MainWindow::applyMenuState() {
   for (auto& [id, action] : actions_) {
     ItemState st = state[id];
     action->setEnabled(st.enabled);
+    action->setToolTip(QString::fromStdString(st.why));
     if (action->isCheckable()) action->setChecked(st.checked);
   }
 }
 
 void MainWindow::redrawMap() {
-  view_->update();
+  if (shell_.project) {
+    const bool fresh = shownProject_ != shell_.project.get();
+    shownProject_ = shell_.project.get();
+    projectView_->show(&shell_.project->shapes, &shell_.project->layer, fresh);
+    stack_->setCurrentWidget(projectView_);
+  } else {
+    shownProject_ = nullptr;
+    projectView_->show(nullptr, nullptr, true);
+    stack_->setCurrentWidget(view_);
+    view_->update();
+  }
   updateStatus();
 }
 
@@ -159,6 +183,11 @@ void MainWindow::updateStatus() {
   auto edges = statusPartEdges(w, !s.ws.groupCode.empty());
   int left = 0;
   auto texts = statusTexts(s, statusInputs(s));
+  if (shell_.project) {
+    const ProjectScreen& p = *shell_.project;
+    texts = {p.file.filename().string(),
+             std::to_string(p.data.units()) + " units, " + std::to_string(p.data.taxa()) + " taxa", p.layer.title};
+  }
   // Small client areas keep the old texts.
   bool setTexts = view_->width() >= 301 && view_->height() >= 301;
   for (std::size_t i = 0; i < 3; ++i) {

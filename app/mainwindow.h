@@ -14,11 +14,14 @@ class QAction;
 class QLabel;
 class QMenu;
 class QProgressBar;
+class QStackedWidget;
 
 namespace zn {
 
 class DataWindows;
 class MapView;
+class ProjectView;
+struct ProjectScreen;
 class MonitorWindow;
 class HelpWindow;
 
@@ -30,6 +33,7 @@ class MainWindow : public QMainWindow {
 
   Shell& shell() { return shell_; }
   MapView* mapView() { return view_; }
+  ProjectView* projectView() { return projectView_; }
 
   void applyMenuState();
   void redrawMap();
@@ -60,6 +64,9 @@ class MainWindow : public QMainWindow {
 
   Shell& shell_;
   MapView* view_ = nullptr;
+  ProjectView* projectView_ = nullptr;
+  QStackedWidget* stack_ = nullptr;
+  const ProjectScreen* shownProject_ = nullptr;  // the project last put on the view
   QLabel* status_[3] = {nullptr, nullptr, nullptr};
   QLabel* readout_ = nullptr;  // the cell under the pointer
   QProgressBar* progress_ = nullptr;

@@ -1,5 +1,7 @@
 #include "cli/project_analysis.h"
 
+#include "shell/projectscreen.h"
+
 #include <algorithm>
 #include <cmath>
 #include <memory>
@@ -60,22 +62,12 @@ int openProject(CliContext& ctx, const MeasureOptions& o, const std::vector<SetK
   return 0;
 }
 
-// Why an analysis does not fit the project's traits; nothing when it does.
-std::optional<std::string> misfit(const Analysis& a, const AnalysisData& d) {
-  if (auto why = measureRefusal(a.code, d)) return a.name + " " + *why;
-  return std::nullopt;
-}
-
-// A measure's scores on the project's units, with the map title.
-struct Scores {
-  MeasureResult r;
-  std::string title;
-};
+using Scores = ProjectScores;
 
 int measureOn(CliContext& ctx, Opened& p, const MeasureOptions& o, Scores& out) {
   const Analysis* a = findAnalysis(o.measure);
   if (!a) return refuse(ctx, "unknown measure " + o.measure);
-  if (auto why = misfit(*a, p.data)) return refuse(ctx, *why);
+  if (auto why = analysisMisfit(*a, p.data)) return refuse(ctx, *why);
   MeasureParams params = measureParams(p.session->settings);
   const bool selective = a->code == kCodeSelectiveRichness || a->code == kCodeSelectiveRarity;
   if (!o.taxa.empty() && !selective)
@@ -97,21 +89,7 @@ int measureOn(CliContext& ctx, Opened& p, const MeasureOptions& o, Scores& out) 
   if (o.smoothPasses && !smoothingApplies(a->code, p.data))
     return refuse(ctx,
                   "--smooth needs a smoothable measure and neighbouring units; this project has none for " + a->name);
-  AreaSet none;
-  out.r = runMeasure(a->code, MeasureInput{p.data, none}, params, p.session->progress);
-  if (!out.r.ran) {
-    if (out.r.notice) return refuse(ctx, a->name + ": " + out.r.notice->text, 1);
-    return refuse(ctx, a->name + " needs the columns and rows of a datafile's grid; it does not run on a project", 1);
-  }
-  // Each pass reads the scores before it, over the rings of neighbours.
-  const SmoothParams smooth = smoothParams(p.session->settings);
-  for (int i = 0; i < o.smoothPasses; ++i) out.r.score = smoothScores(p.data, out.r.score, smooth);
-  for (double& v : out.r.score)
-    if (v == kZeroScore) v = 0.0;
-  MapRecord map;
-  map.measureCode = a->code;
-  map.smoothPasses = o.smoothPasses;
-  out.title = measureTitle(*p.session, map, a->code);
+  if (auto why = measureProject(p.data, *a, *p.session, params, o.smoothPasses, out)) return refuse(ctx, *why, 1);
   return 0;
 }
 
@@ -123,9 +101,9 @@ UnitResult scoreColumns(const AnalysisData& d, const Scores& s) {
   UnitColumn score{"score", false, std::vector<double>(units + 1, NAN)};
   UnitColumn count{"count", true, std::vector<double>(units + 1, NAN)};
   for (int n = 1; n <= d.units(); ++n) {
-    if (!holdsData(d, n) || static_cast<std::size_t>(n) >= s.r.score.size()) continue;
-    score.values[static_cast<std::size_t>(n)] = s.r.score[static_cast<std::size_t>(n)];
-    count.values[static_cast<std::size_t>(n)] = s.r.count[static_cast<std::size_t>(n)];
+    if (!holdsData(d, n) || static_cast<std::size_t>(n) >= s.result.score.size()) continue;
+    score.values[static_cast<std::size_t>(n)] = s.result.score[static_cast<std::size_t>(n)];
+    count.values[static_cast<std::size_t>(n)] = s.result.count[static_cast<std::size_t>(n)];
   }
   return {s.title, {std::move(score), std::move(count)}};
 }
@@ -190,7 +168,7 @@ int selectionOn(CliContext& ctx, Opened& p, const SelectOptions& so, UnitResult&
   if (!a) return refuse(ctx, "unknown kind " + so.kind);
   if (so.costs || so.threats || so.areasOut)
     return refuse(ctx, "--costs, --threats and --areas-out apply to datafiles; a project's units carry their costs");
-  if (auto why = misfit(*a, p.data)) return refuse(ctx, *why);
+  if (auto why = analysisMisfit(*a, p.data)) return refuse(ctx, *why);
   Session& s = *p.session;
   const bool costs = costData(p.data);
   SelectionEnv env;
@@ -265,8 +243,8 @@ int projectMeasure(CliContext& ctx, const MeasureOptions& opts, const std::vecto
   std::string text = "title: " + s.title + "\n";
   for (int n = 1; n <= p.data.units(); ++n)
     if (holdsData(p.data, n))
-      text += strprintf("%lld %.6f %d\n", p.project->data.unit(n).id, s.r.score[static_cast<std::size_t>(n)],
-                        s.r.count[static_cast<std::size_t>(n)]);
+      text += strprintf("%lld %.6f %d\n", p.project->data.unit(n).id, s.result.score[static_cast<std::size_t>(n)],
+                        s.result.count[static_cast<std::size_t>(n)]);
   ctx.out << text;
   return 0;
 }
@@ -293,7 +271,8 @@ int projectExportScores(CliContext& ctx, const MeasureOptions& opts, const std::
     const DatasetUnit& u = p.project->data.unit(n);
     text += std::to_string(u.id) + "," + planning::csvText(u.name) + ",";
     if (holdsData(p.data, n))
-      text += strprintf("%.6f,%d", s.r.score[static_cast<std::size_t>(n)], s.r.count[static_cast<std::size_t>(n)]);
+      text += strprintf("%.6f,%d", s.result.score[static_cast<std::size_t>(n)],
+                        s.result.count[static_cast<std::size_t>(n)]);
     else text += ",";
     text += "\n";
   }
@@ -320,6 +299,30 @@ int projectExportGis(CliContext& ctx, const MeasureOptions& mopts, const SelectO
   if (!why.empty()) return refuse(ctx, why, 1);
   ctx.out << "units: " << p.data.units() << " in " << (layer ? file.string() + ", layer " + *layer : out.string())
           << "\n";
+  return 0;
+}
+
+int projectMapScreen(CliContext& ctx, const MeasureOptions& mopts, const SelectOptions& so,
+                     const std::vector<SetKey>& keys, const fs::path& file, ProjectScreen& out) {
+  Opened p;
+  if (int rc = openProject(ctx, mopts, keys, file, p); rc != 0) return rc;
+  std::vector<char> inSet;
+  MeasureOptions measure = mopts;
+  if (!so.kind.empty()) {
+    UnitResult result;
+    std::string results;
+    if (int rc = selectionOn(ctx, p, so, result, results); rc != 0) return rc;
+    const std::vector<double>& column = result.columns.at(0).values;
+    inSet.assign(column.size(), 0);
+    for (std::size_t n = 0; n < column.size(); ++n) inSet[n] = column[n] == 1.0 ? 1 : 0;
+    measure.measure = "richness";  // the map a set is drawn over
+  }
+  Scores scores;
+  if (int rc = measureOn(ctx, p, measure, scores); rc != 0) return rc;
+  takeProject(out, file, p.project, p.data, ctx.home);
+  putOnProjectMap(out, *findAnalysis(measure.measure), scores);
+  classProjectMap(out, p.session->settings, scores.result.scaleLimit);
+  out.layer.inSet = std::move(inSet);
   return 0;
 }
 

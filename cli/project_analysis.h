@@ -31,4 +31,10 @@ int projectExportGis(CliContext& ctx, const MeasureOptions& mopts, const SelectO
                      const std::vector<SetKey>& keys, const std::filesystem::path& file,
                      const std::filesystem::path& out, const std::optional<std::string>& layer);
 
+struct ProjectScreen;
+// The map `render` draws of a project, as the window shows it: a measure's
+// scores, or the set of a selection over richness.
+int projectMapScreen(CliContext& ctx, const MeasureOptions& mopts, const SelectOptions& so,
+                     const std::vector<SetKey>& keys, const std::filesystem::path& file, ProjectScreen& out);
+
 }  // namespace zn

@@ -12,10 +12,13 @@
 #include <optional>
 
 #include "cli/measure_options.h"
+#include "cli/project_analysis.h"
 #include "cli/select_cmd.h"
 #include "display/mapoutput.h"
 #include "display/renderer.h"
+#include "display/unitmap.h"
 #include "shell/mapclasses.h"
+#include "shell/projectscreen.h"
 #include "store/text.h"
 
 namespace zn {
@@ -122,6 +125,15 @@ int cmdRender(CliContext& ctx, const std::vector<std::string>& args) {
   if (!knownImageType(*out)) {
     ctx.err << "zonarium: --out must name a .png, .bmp or .pdf file\n";
     return 2;
+  }
+  if (namesProject(*datafile)) {
+    if (options) return cliRefuse(ctx, "--options applies to datafiles; a project's map takes its own key");
+    ProjectScreen screen;
+    if (int rc = projectMapScreen(ctx, opts, so, keys, *datafile, screen); rc != 0) return rc;
+    auto app = guiApplication();
+    const QImage image = renderUnitMap(screen.shapes, screen.layer, size.first, size.second);
+    if (!writeImageFile(*out, image)) return cliRefuse(ctx, "cannot write " + out->string(), 1);
+    return 0;
   }
   if (!so.kind.empty()) {
     if (int rc = checkSelectKind(ctx, so.kind); rc != 0) return rc;

@@ -116,7 +116,7 @@ void drawUnitMap(QPainter& p, const QRectF& target, const UnitMapShapes& shapes,
   const auto units = static_cast<std::size_t>(std::max(0, shapes.units()));
   score.resize(units + 1, 0.0);
   count.resize(units + 1, 0);
-  const ClassTable table = classifyValues(score, count, style.classing, classes);
+  const ClassTable table = classifyValues(score, count, layer.classing, classes);
   const int k = table.classCount;
   auto colourOf = [&](std::size_t n) {
     return classes[n].scored ? rampColour(classes[n].classNumber, k) : noValueColour();

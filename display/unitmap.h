@@ -18,17 +18,7 @@
 
 namespace zn {
 
-// What is drawn on the units.
-struct UnitMapLayer {
-  std::string title;
-  std::vector<double> score;  // per unit, entry 0 unused; 0: no value
-  std::vector<int> count;     // per unit; counts of taxa, or 0
-  std::vector<char> inSet;    // per unit: in the area set (outlined); may be empty
-  bool counts = false;        // the scores are counts: whole-number key labels
-};
-
 struct UnitMapStyle {
-  ClassingInput classing{8, kEqualInterval, false, 0.0, false};
   bool scaleBar = true;  // projected maps only
   bool northArrow = true;
   std::optional<CrsBox> view;  // the part on show (zoomed), else the shapes' whole extent

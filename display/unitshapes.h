@@ -6,8 +6,10 @@
 
 #include <functional>
 #include <optional>
+#include <string>
 #include <vector>
 
+#include "display/classing.h"
 #include "store/unitgeometry.h"
 
 namespace zn {
@@ -43,6 +45,17 @@ struct UnitMapShapes {
   int units() const { return lattice ? static_cast<int>(cellOf.size()) - 1 : static_cast<int>(rings.size()); }
   // The outline of unit n as rings (a lattice cell's square or hexagon).
   std::vector<std::vector<CrsPoint>> outline(int n) const;
+};
+
+// What is drawn on the units.
+struct UnitMapLayer {
+  std::string title;
+  std::vector<double> score;  // per unit, entry 0 unused; 0: no value
+  std::vector<int> count;     // per unit; counts of taxa, or 0
+  std::vector<char> inSet;    // per unit: in the area set (outlined); may be empty
+  bool counts = false;
+  // How the scores fall into the ramp's classes.
+  ClassingInput classing{8, kEqualInterval, false, 0.0, false};  // the scores are counts: whole-number key labels
 };
 
 }  // namespace zn

@@ -13,6 +13,7 @@ enum class Command : int {
   NewDatafile = 511,
   ImportData = 1200,
   ImportGbif = 41200,
+  OpenProject = 41300,
   JoinDatafiles = 512,
   EditData = 1400,
   DataPreselection = 1500,

@@ -21,6 +21,8 @@
 #include "shell/notices.h"
 #include "shell/options.h"
 #include "shell/overlay_commands.h"
+#include "shell/project_commands.h"
+#include "shell/projectscreen.h"
 #include "shell/results.h"
 #include "shell/scores_commands.h"
 #include "shell/selection_commands.h"
@@ -39,6 +41,7 @@ Shell::Shell(Session& s, ShellHost& h) : session(s), host(h) {
   connectInterchangeDataCommands(*this);
   connectOverlayCommands(*this);
   connectGisCommands(*this);
+  connectProjectCommands(*this);
 }
 
 void Shell::rebuildPalette(int deviceColours) {
@@ -105,6 +108,8 @@ void Shell::connectCore() {
 void Shell::connectFileCommands() {
   connect(Command::OpenDatafile, [](Shell& sh) {
     Session& s = sh.session;
+    // The datafile's map comes back on screen, whichever file is chosen.
+    sh.project.reset();
     if (!openDatafile(s, sh.host)) {
       sh.refreshMenus();
       return;
@@ -284,6 +289,7 @@ bool Shell::restricted(Command c) const {
 
 void Shell::dispatch(Command c) {
   if (restricted(c)) return;
+  if (runOnProject(*this, c)) return;
   auto it = operations_.find(c);
   if (it == operations_.end()) return;
   it->second(*this);
@@ -365,6 +371,17 @@ void Shell::refreshMenus() {
   in.view3D = flags.view3D;
   in.flexibilityData = flags.flexibilityData;
   in.threatPresent = flags.threatPresent;
+  if (project) {
+    // The datafile rests while a project is on screen.
+    in.datafileOpen = in.scoresPresent = in.subgroupData = in.quantitative = false;
+    in.fits = [this](const Analysis& a) -> std::optional<std::string> {
+      if (auto why = analysisMisfit(a, project->data)) return why;
+      if (a.kind != AnalysisKind::Measure) return a.name + " runs on datafiles; on a project, use the zonarium tool";
+      if (a.code == kCodeSelectiveRichness || a.code == kCodeSelectiveRarity)
+        return a.name + " plots taxa chosen from a datafile's list";
+      return std::nullopt;
+    };
+  }
   updateMenus(menu_, in);
   menu_.check(Command::DataPreselection, flags.preselectionDialogOpen);
   // A command whose operation has not been connected cannot be chosen.

@@ -37,6 +37,7 @@ struct ShellFlags {
 };
 
 class ManualSelectionModel;
+struct ProjectScreen;
 
 class Shell {
  public:
@@ -52,6 +53,10 @@ class Shell {
   // The range-centre weighting kept aside by "Range centres" of the
   // Diversity menu, restored by the one of the Rarity menu.
   RangeWeighting rememberedWeighting = RangeWeighting::kLargeRanges;
+
+  // A project on screen in place of the datafile's map; none while the
+  // datafile's map is shown.
+  std::shared_ptr<ProjectScreen> project;
 
   // Runs a menu command (or a command sent by another window).
   void dispatch(Command c);

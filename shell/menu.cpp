@@ -16,13 +16,14 @@ MenuItem popup(const char* label, std::vector<MenuItem> items) {
 std::vector<MenuItem> buildMenu() {
   using enum Command;
   return {
-      popup("&DataBase", {item("Open data&file", OpenDatafile, false), item("&New datafile", NewDatafile),
-                          item("&Import data", ImportData), item("Import &GBIF occurrences...", ImportGbif),
-                          item("&Join datafiles", JoinDatafiles), item("&Edit data", EditData),
-                          item("Data &preselection", DataPreselection), item("Calculate &c", CalculateC),
-                          item("&Standardise quantitative data range", StandardiseQuantitative),
-                          item("&Divide data by group", DivideByGroup), item("Divide data by &rarity", DivideByRarity),
-                          item("Exp&ort data", ExportData), item("E&xit", Exit, false)}),
+      popup("&DataBase",
+            {item("Open data&file", OpenDatafile, false), item("Open projec&t...", OpenProject, false),
+             item("&New datafile", NewDatafile), item("&Import data", ImportData),
+             item("Import &GBIF occurrences...", ImportGbif), item("&Join datafiles", JoinDatafiles),
+             item("&Edit data", EditData), item("Data &preselection", DataPreselection),
+             item("Calculate &c", CalculateC), item("&Standardise quantitative data range", StandardiseQuantitative),
+             item("&Divide data by group", DivideByGroup), item("Divide data by &rarity", DivideByRarity),
+             item("Exp&ort data", ExportData), item("E&xit", Exit, false)}),
       popup(
           "&AnalyticalTools",
           {popup("&Diversity",
@@ -148,6 +149,16 @@ void updateMenus(MenuState& m, const MenuInputs& in) {
   // The GIS commands: a GBIF import as "Import data", an export of any open map.
   m.enable(ImportGbif, !editing);
   m.enable(ExportMapToGis, data);
+  m.enable(OpenProject, !editing);
+  if (in.fits) {
+    // A project on screen: the datafile's commands rest, and each analysis
+    // is there where its traits fit the project, with the reason where not.
+    for (const Analysis& a : analyses()) {
+      const std::optional<std::string> why = in.fits(a);
+      m.enable(a.command, !why);
+      m.explain(a.command, why.value_or(""));
+    }
+  }
 }
 
 }  // namespace zn

@@ -1,7 +1,9 @@
 // The main menu "ZNMenu" and the rules that enable and check its items.
 #pragma once
 
+#include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -23,7 +25,10 @@ const std::vector<MenuItem>& mainMenu();
 struct ItemState {
   bool enabled = true;
   bool checked = false;
+  std::string why;  // why a disabled item cannot be chosen, where the menu says so
 };
+
+struct Analysis;
 
 // What the menu rules read.
 struct MenuInputs {
@@ -41,6 +46,9 @@ struct MenuInputs {
   bool view3D = false;
   bool flexibilityData = false;
   bool threatPresent = false;
+  // A project on screen: why an analysis does not run on it (nothing where
+  // it does). Empty while no project is open.
+  std::function<std::optional<std::string>(const Analysis&)> fits;
 };
 
 class MenuState {
@@ -50,6 +58,7 @@ class MenuState {
   ItemState operator[](Command c) const;
   void enable(Command c, bool on) { items_[c].enabled = on; }
   void check(Command c, bool on) { items_[c].checked = on; }
+  void explain(Command c, std::string why) { items_[c].why = std::move(why); }
 
  private:
   std::map<Command, ItemState> items_;

@@ -38,7 +38,7 @@ TEST(UnitMap, UnitsTakeTheirClassColourAndUnscoredUnitsTheNeutralOne) {
     const QImage image = renderUnitMap(s, layer, 900, 600);
 
     const UnitMapLayout map = unitMapLayout(QRectF(image.rect()), s.extent);
-    const int k = UnitMapStyle{}.classing.classCount;
+    const int k = UnitMapLayer{}.classing.classCount;
     EXPECT_EQ(QColor(image.pixel(centreOf(s, 4, map))), rampColour(k - 1, k));
     EXPECT_EQ(QColor(image.pixel(centreOf(s, 1, map))), rampColour(0, k));
     EXPECT_EQ(QColor(image.pixel(centreOf(s, 3, map))), noValueColour());
