@@ -28,7 +28,8 @@ const std::vector<Subcommand>& subcommands() {
        cmdSelect},
       {"curve", "curve DATAFILE [select options] [--max-areas K] [--runs R] --out FILE.csv|.png|.svg|.pdf", cmdCurve},
       {"render",
-       "render DATAFILE --measure NAME | --select KIND [measure and select options] [--preselect FILE.pre] [--options "
+       "render DATAFILE|FILE.gpkg --measure NAME | --select KIND [measure and select options] [--preselect FILE.pre] "
+       "[--options "
        "FILE.OPP] [--size WxH] --out FILE.png|.bmp|.pdf",
        cmdRender},
       {"export-scores",

@@ -21,7 +21,7 @@ TEST(MainMenu, PopupsAndItemsInOrder) {
   EXPECT_EQ(menu[1].label, "&AnalyticalTools");
   EXPECT_EQ(menu[2].label, "&MapGraphics");
   EXPECT_EQ(menu[3].label, "&Help");
-  ASSERT_EQ(menu[0].items.size(), 13u);
+  ASSERT_EQ(menu[0].items.size(), 14u);
   EXPECT_EQ(menu[0].items.front().label, "Open data&file");
   EXPECT_EQ(menu[0].items.back().command, Command::Exit);
   const MenuItem* area = find(menu[1].items, "&Area selection");
