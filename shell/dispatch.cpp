@@ -374,13 +374,7 @@ void Shell::refreshMenus() {
   if (project) {
     // The datafile rests while a project is on screen.
     in.datafileOpen = in.scoresPresent = in.subgroupData = in.quantitative = false;
-    in.fits = [this](const Analysis& a) -> std::optional<std::string> {
-      if (auto why = analysisMisfit(a, project->data)) return why;
-      if (a.kind != AnalysisKind::Measure) return a.name + " runs on datafiles; on a project, use the zonarium tool";
-      if (a.code == kCodeSelectiveRichness || a.code == kCodeSelectiveRarity)
-        return a.name + " plots taxa chosen from a datafile's list";
-      return std::nullopt;
-    };
+    in.fits = [this](const Analysis& a) { return projectMenuRefusal(a, project->data); };
   }
   updateMenus(menu_, in);
   menu_.check(Command::DataPreselection, flags.preselectionDialogOpen);

@@ -51,11 +51,9 @@ bool runOnProject(Shell& sh, Command c) {
   const Analysis* a = analysisOf(c);
   if (!a) return false;
   std::optional<std::string> why;
-  if (a->kind == AnalysisKind::Measure) {
+  {
     BusyGuard busy(sh.host);
     why = showProjectMeasure(*sh.project, *a, sh.session);
-  } else {
-    why = a->name + " runs on datafiles; on a project, use the zonarium tool";
   }
   if (why) sh.host.messageBox(*why, a->name, Icon::Exclamation, Buttons::Ok);
   sh.refreshMenus();

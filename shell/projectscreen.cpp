@@ -84,9 +84,16 @@ void classProjectMap(ProjectScreen& p, const Settings& st, double scaleLimit) {
   c.fixedLimit = scaleLimit;
 }
 
-std::optional<std::string> showProjectMeasure(ProjectScreen& p, const Analysis& a, const Session& s) {
+std::optional<std::string> projectMenuRefusal(const Analysis& a, const AnalysisData& d) {
+  if (auto why = analysisMisfit(a, d)) return why;
+  if (a.kind != AnalysisKind::Measure) return a.name + " runs on datafiles; on a project, use the zonarium tool";
   if (a.code == kCodeSelectiveRichness || a.code == kCodeSelectiveRarity)
     return a.name + " plots taxa chosen from a datafile's list";
+  return std::nullopt;
+}
+
+std::optional<std::string> showProjectMeasure(ProjectScreen& p, const Analysis& a, const Session& s) {
+  if (auto why = projectMenuRefusal(a, p.data)) return why;
   ProjectScores scores;
   if (auto why = measureProject(p.data, a, s, measureParams(s.settings), 0, scores)) return why;
   putOnProjectMap(p, a, scores);

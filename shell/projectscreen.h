@@ -56,6 +56,11 @@ void putOnProjectMap(ProjectScreen& p, const Analysis& a, const ProjectScores& s
 // Classes the map's scores on the options' scale type.
 void classProjectMap(ProjectScreen& p, const Settings& st, double scaleLimit);
 
+// Why the window cannot run an analysis on the project on screen (its
+// traits, a selection, a plot of taxa picked from a datafile's list);
+// nothing where it can. The menus grey an item with it, the command says it.
+std::optional<std::string> projectMenuRefusal(const Analysis& a, const AnalysisData& d);
+
 // Runs the measure with the settings and puts it on the project's map.
 std::optional<std::string> showProjectMeasure(ProjectScreen& p, const Analysis& a, const Session& s);
 
