@@ -23,7 +23,10 @@
 #include "display/mapoutput.h"
 #include "display/readout.h"
 #include "display/view.h"
+#include "shell/project_commands.h"
+#include "shell/projectbiota.h"
 #include "shell/projectscreen.h"
+#include "shell/recentprojects.h"
 #include "shell/results.h"
 #include "shell/status.h"
 #include "ui/datawindows.h"
@@ -64,6 +67,10 @@ MainWindow::MainWindow(Shell& shell, const QString& edition) : shell_(shell) {
   projectView_->setHoverReport([this](int unit) {
     readout_->setText(shell_.project ? QString::fromStdString(projectReadout(*shell_.project, unit)) : QString());
   });
+  projectView_->setDoubleClick([this](int unit, bool left) {
+    projectDoubleClick(shell_, unit, left);
+    updateStatus();
+  });
   progress_ = new QProgressBar(this);
   progress_->setRange(0, 100);
   progress_->setTextVisible(false);
@@ -92,10 +99,19 @@ MainWindow::~MainWindow() { delete monitor_; }
 void MainWindow::connectWindowCommands() {
   // Commands that need the window's own surfaces: the bitmap and the printer.
   shell_.connect(Command::SaveBitmap, [this](Shell& sh) {
+    if (sh.project) {
+      saveProjectMap(sh.host, *sh.project, projectView_->viewExtent(), projectView_->size(), this);
+      return;
+    }
     saveBitmap(sh.session, sh.host, sh.display, [this] { return view_->captureClient(); });
   });
   shell_.connect(Command::PrintMap, [this](Shell& sh) {
     QPrinter printer(QPrinter::HighResolution);
+    if (sh.project) {
+      printProjectMap(sh.host, *sh.project, projectView_->viewExtent(), printer,
+                      [this](QPrinter& p) { return choosePrinter(p, this); });
+      return;
+    }
     PrintingBox box(this);
     bool optionsRequested = false;
     printMap(
@@ -114,6 +130,7 @@ void MainWindow::buildMenus() {
         sub->setToolTipsVisible(true);  // a disabled analysis says why
         fill(sub, m.items);
         if (isInertPopup(m.label)) sub->setEnabled(false);
+        if (m.label == kRecentProjectsMenu) recentProjects_ = sub;
         continue;
       }
       QAction* a = menu->addAction(QString::fromStdString(m.label));
@@ -139,19 +156,53 @@ void MainWindow::buildMenus() {
 // commands.
 void MainWindow::addViewCommands(QMenu* menu) {
   menu->addSeparator();
-  QAction* toData = menu->addAction("Zoom to &data");
-  connect(toData, &QAction::triggered, this, [this] {
+  toData_ = menu->addAction("Zoom to &data");
+  connect(toData_, &QAction::triggered, this, [this] {
+    if (shell_.project) {
+      // A project's view closes on the units that hold data.
+      if (const auto box = projectDataExtent(*shell_.project)) projectView_->showExtent(*box);
+      return;
+    }
     if (zoomToData(shell_.session, shell_.display.view)) {
       shell_.refreshMenus();
       redrawMap();
     }
   });
   // Home reaches the map view's keys, which do the same.
-  QAction* whole = menu->addAction("&Whole map\tHome");
-  connect(whole, &QAction::triggered, this, [this] { view_->showWholeMap(); });
+  whole_ = menu->addAction("&Whole map\tHome");
+  connect(whole_, &QAction::triggered, this, [this] {
+    if (shell_.project) projectView_->showWhole();
+    else view_->showWholeMap();
+  });
+  // Meridians and parallels over a project's units.
+  graticule_ = menu->addAction("Gr&aticule");
+  graticule_->setCheckable(true);
+  connect(graticule_, &QAction::toggled, projectView_, &ProjectView::setGraticule);
+}
+
+// The list lives in the program folder, so another window's additions show
+// here at the next refresh.
+void MainWindow::fillRecentProjects() {
+  if (!recentProjects_) return;
+  recentProjects_->clear();
+  const auto list = recentProjectList(shell_);
+  for (std::size_t i = 0; i < list.size(); ++i) {
+    QAction* a = recentProjects_->addAction(QString::fromStdString(recentProjectLabel(i, list[i])));
+    a->setToolTip(QString::fromStdString(list[i].string()));
+    // Queued: opening refills this menu, which deletes the action.
+    connect(
+        a, &QAction::triggered, this,
+        [this, i] {
+          openRecentProject(shell_, i);
+          updateStatus();
+        },
+        Qt::QueuedConnection);
+  }
+  recentProjects_->setEnabled(!list.empty() && shell_.menu()[Command::OpenProject].enabled);
 }
 
 void MainWindow::applyMenuState() {
+  fillRecentProjects();
   const MenuState& state = shell_.menu();
   for (auto& [id, action] : actions_) {
     ItemState st = state[id];
@@ -159,6 +210,15 @@ void MainWindow::applyMenuState() {
     action->setToolTip(QString::fromStdString(st.why));
     if (action->isCheckable()) action->setChecked(st.checked);
   }
+  // The view commands outside the numbered ones.
+  const ProjectScreen* project = shell_.project.get();
+  const bool projectData = project && project->data.totals.occupiedCells > 0;
+  toData_->setEnabled(!project || projectData);
+  toData_->setToolTip(project && !projectData ? "Zoom to data: no unit of this project holds data" : "");
+  graticule_->setEnabled(project != nullptr);
+  graticule_->setToolTip(project ? ""
+                                 : "Graticule draws meridians and parallels over a project's units; a datafile's map "
+                                   "keeps its own grid");
 }
 
 void MainWindow::redrawMap() {
@@ -177,17 +237,19 @@ void MainWindow::redrawMap() {
 }
 
 void MainWindow::updateStatus() {
+  if (shell_.project) {
+    showProjectStatus();
+    return;
+  }
+  readout_->setMinimumWidth(0);
+  status_[2]->setMinimumWidth(0);
+  for (QLabel* l : status_) l->setToolTip(QString());
   const Session& s = shell_.session;
   QScreen* screen = QApplication::primaryScreen();
   int w = screen ? screen->availableGeometry().width() : width();
   auto edges = statusPartEdges(w, !s.ws.groupCode.empty());
   int left = 0;
   auto texts = statusTexts(s, statusInputs(s));
-  if (shell_.project) {
-    const ProjectScreen& p = *shell_.project;
-    texts = {p.file.filename().string(),
-             std::to_string(p.data.units()) + " units, " + std::to_string(p.data.taxa()) + " taxa", p.layer.title};
-  }
   // Small client areas keep the old texts.
   bool setTexts = view_->width() >= 301 && view_->height() >= 301;
   for (std::size_t i = 0; i < 3; ++i) {
@@ -195,6 +257,27 @@ void MainWindow::updateStatus() {
     left = edges[i];
     if (setTexts) status_[i]->setText(QString::fromStdString(texts[i]));
   }
+}
+
+// A project's parts take the width of their texts: the file and the size
+// of the data as they are, the readout as wide as its longest line can
+// be, and the map's title the rest, its whole text in a tooltip should
+// a narrow window cut it.
+void MainWindow::showProjectStatus() {
+  const ProjectScreen& p = *shell_.project;
+  const auto texts = projectStatusTexts(p);
+  auto fit = [](QLabel* l, const std::string& text) {
+    const QString t = QString::fromStdString(text);
+    const QMargins m = l->contentsMargins();
+    return l->fontMetrics().horizontalAdvance(t) + 2 * l->margin() + 2 * l->frameWidth() + m.left() + m.right() + 4;
+  };
+  for (std::size_t i = 0; i < 3; ++i) {
+    status_[i]->setText(QString::fromStdString(texts[i]));
+    status_[i]->setToolTip(status_[i]->text());
+    if (i < 2) status_[i]->setFixedWidth(fit(status_[i], texts[i]));
+  }
+  status_[2]->setMinimumWidth(1);
+  readout_->setMinimumWidth(fit(readout_, widestProjectReadout(p)));
 }
 
 void MainWindow::showProgress(int percent) {

@@ -61,6 +61,8 @@ class MainWindow : public QMainWindow {
   void connectWindowCommands();
   void monitorClosedByUser();
   void addViewCommands(QMenu* mapGraphics);
+  void showProjectStatus();
+  void fillRecentProjects();
 
   Shell& shell_;
   MapView* view_ = nullptr;
@@ -74,6 +76,10 @@ class MainWindow : public QMainWindow {
   HelpWindow* help_ = nullptr;
   std::unique_ptr<DataWindows> data_;
   std::multimap<Command, QAction*> actions_;
+  QAction* toData_ = nullptr;        // MapGraphics' Zoom to data
+  QAction* whole_ = nullptr;         // and Whole map
+  QAction* graticule_ = nullptr;     // and Graticule, which only a project's map draws
+  QMenu* recentProjects_ = nullptr;  // DataBase's recent projects, filled from their list
   bool closing_ = false;
 };
 

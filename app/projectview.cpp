@@ -2,6 +2,7 @@
 
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QWheelEvent>
 
@@ -9,16 +10,55 @@
 
 namespace zn {
 
+namespace {
+
+bool sameBox(const CrsBox& a, const CrsBox& b) {
+  return a.west == b.west && a.south == b.south && a.east == b.east && a.north == b.north;
+}
+
+bool sameLayer(const UnitMapLayer& a, const UnitMapLayer& b) {
+  const ClassingInput &x = a.classing, &y = b.classing;
+  return a.title == b.title && a.counts == b.counts && a.score == b.score && a.count == b.count && a.inSet == b.inSet &&
+         x.classCount == y.classCount && x.scaleType == y.scaleType && x.maxSeparate == y.maxSeparate &&
+         x.fixedLimit == y.fixedLimit && x.inverted == y.inverted;
+}
+
+// A pause this long after the last move of the view draws it in full.
+constexpr int kSettleMs = 150;
+
+}  // namespace
+
 ProjectView::ProjectView(QWidget* parent) : QWidget(parent) {
   setMinimumSize(320, 240);
   setFocusPolicy(Qt::StrongFocus);
   setAttribute(Qt::WA_OpaquePaintEvent);
   setMouseTracking(true);
+  settleTimer_.setSingleShot(true);
+  settleTimer_.setInterval(kSettleMs);
+  connect(&settleTimer_, &QTimer::timeout, this, [this] {
+    settleDue_ = true;
+    update();
+  });
 }
 
 void ProjectView::show(const UnitMapShapes* shapes, const UnitMapLayer* layer, bool home) {
+  const bool newShapes = home || shapes != shapes_;
   shapes_ = shapes;
   layer_ = layer;
+  if (!shapes_ || !layer_) {
+    picture_.reset();
+    pictured_ = UnitMapLayer{};
+  } else if (newShapes || !picture_ || &picture_->layer != layer_ || !sameLayer(pictured_, *layer_)) {
+    // The index of the outlines holds while the shapes do; the colours only while the scores do.
+    auto index = picture_ && !newShapes ? picture_->index : nullptr;
+    picture_.reset();
+    picture_ = std::make_unique<UnitMapPicture>(*shapes_, *layer_, std::move(index));
+    pictured_ = *layer_;
+  } else {
+    update();  // the same scores on the same shapes: the settled map stands
+    return;
+  }
+  frame_ = body_ = QImage();
   if (home) showWhole();
   update();
 }
@@ -28,29 +68,92 @@ void ProjectView::showWhole() {
   update();
 }
 
+void ProjectView::showExtent(const CrsBox& box) {
+  view_ = box;
+  update();
+}
+
+void ProjectView::setGraticule(bool on) {
+  if (graticule_ == on) return;
+  graticule_ = on;
+  frame_ = body_ = QImage();
+  update();
+}
+
 UnitMapLayout ProjectView::layout() const { return unitMapLayout(QRectF(rect()), view_); }
+
+UnitMapStyle ProjectView::style() const {
+  UnitMapStyle style;
+  style.view = view_;
+  style.graticule = graticule_;
+  return style;
+}
+
+bool ProjectView::settled(double dpr) const {
+  return !frame_.isNull() && frame_.devicePixelRatio() == dpr && frame_.size() == size() * dpr &&
+         sameBox(frameView_, view_);
+}
+
+void ProjectView::settle(double dpr) {
+  frame_ = QImage(size() * dpr, QImage::Format_RGB32);
+  frame_.setDevicePixelRatio(dpr);
+  frame_.fill(Qt::white);
+  frameView_ = view_;
+  const UnitMapLayout l = layout();
+  // The body alone is kept for moving while the view pans and zooms.
+  {
+    QPainter p(&frame_);
+    drawUnitMapBody(p, l, *picture_, style());
+  }
+  body_ = frame_;
+  QPainter p(&frame_);
+  drawUnitMapFurniture(p, l, *picture_, style());
+  settleDue_ = false;
+}
+
+void ProjectView::drawMoved(QPainter& p) {
+  p.fillRect(rect(), Qt::white);
+  const UnitMapLayout now = layout(), then = unitMapLayout(QRectF(rect()), frameView_);
+  const double dpr = body_.devicePixelRatio();
+  const CrsPoint a = then.toCrs(then.mapArea.topLeft()), b = then.toCrs(then.mapArea.bottomRight());
+  p.save();
+  p.setClipRect(now.mapArea);
+  p.drawImage(QRectF(now.toPixel(a.x, a.y), now.toPixel(b.x, b.y)), body_,
+              QRectF(then.mapArea.topLeft() * dpr, then.mapArea.size() * dpr));
+  p.restore();
+  drawUnitMapFurniture(p, now, *picture_, style());
+}
 
 void ProjectView::paintEvent(QPaintEvent*) {
   QPainter p(this);
-  if (!shapes_ || !layer_) {
+  if (!shapes_ || !layer_ || !picture_) {
     p.fillRect(rect(), Qt::white);
     return;
   }
-  UnitMapStyle style;
-  style.view = view_;
-  drawUnitMap(p, QRectF(rect()), *shapes_, *layer_, style);
+  // The ratio of what is painted on: the screen's backing store, or an
+  // image the widget is rendered into.
+  const QPaintDevice* target = p.paintEngine() ? p.paintEngine()->paintDevice() : p.device();
+  const double dpr = target ? target->devicePixelRatioF() : devicePixelRatioF();
+  if (!settled(dpr)) {
+    const bool canMove = !body_.isNull() && body_.devicePixelRatio() == dpr && body_.size() == size() * dpr;
+    if (canMove && !settleDue_) {
+      drawMoved(p);
+      settleTimer_.start();
+      return;
+    }
+    settle(dpr);
+  }
+  p.drawImage(QPointF(0, 0), frame_);
 }
 
 QImage ProjectView::capture() {
-  QImage image(size(), QImage::Format_RGB32);
-  image.fill(Qt::white);
-  QPainter p(&image);
-  if (shapes_ && layer_) {
-    UnitMapStyle style;
-    style.view = view_;
-    drawUnitMap(p, QRectF(image.rect()), *shapes_, *layer_, style);
+  if (!shapes_ || !layer_ || !picture_) {
+    QImage blank(size(), QImage::Format_RGB32);
+    blank.fill(Qt::white);
+    return blank;
   }
-  return image;
+  if (!settled(devicePixelRatioF())) settle(devicePixelRatioF());
+  return frame_;
 }
 
 void ProjectView::zoomAbout(const QPointF& at, double factor) {

@@ -5,9 +5,11 @@
 
 #include <QImage>
 #include <QPoint>
+#include <QTimer>
 #include <QWidget>
 
 #include <functional>
+#include <memory>
 
 #include "display/unitmap.h"
 
@@ -25,14 +27,20 @@ class ProjectView : public QWidget {
   // Double-clicks on a unit: left for its list of taxa, right to select it.
   void setDoubleClick(std::function<void(int, bool left)> f) { doubleClick_ = std::move(f); }
 
+  // Meridians and parallels over the units.
+  void setGraticule(bool on);
+  bool graticule() const { return graticule_; }
+
   // The extent on view, in the project's CRS.
   const CrsBox& viewExtent() const { return view_; }
   void showWhole();
+  // Shows the box whole, as large as the view allows.
+  void showExtent(const CrsBox& box);
   // Zooms by `factor` (> 1: in) about a point of the widget.
   void zoomAbout(const QPointF& at, double factor);
   // The unit under a point of the widget, 0 where none is.
   int unitAt(const QPointF& p) const;
-  // The client area as it is drawn.
+  // The client area as it is drawn once the view settles.
   QImage capture();
 
  protected:
@@ -48,6 +56,12 @@ class ProjectView : public QWidget {
  private:
   UnitMapLayout layout() const;
   void report(int unit);
+  UnitMapStyle style() const;
+  // Draws the whole map at full detail for the view and the pixel ratio.
+  void settle(double devicePixelRatio);
+  bool settled(double devicePixelRatio) const;
+  // The last settled map moved and scaled to the view, its key redrawn.
+  void drawMoved(QPainter& p);
 
   const UnitMapShapes* shapes_ = nullptr;
   const UnitMapLayer* layer_ = nullptr;
@@ -55,6 +69,18 @@ class ProjectView : public QWidget {
   std::function<void(int)> hoverReport_;
   std::function<void(int, bool)> doubleClick_;
   int hovered_ = -1;
+  bool graticule_ = false;
+
+  // What the paints reuse: the colours and index of the layer on show, a
+  // copy of the layer to tell when its scores change, the last settled
+  // map (whole, and its map area alone) and the view it shows. While the
+  // view moves, paints move that map; a pause redraws it in full.
+  std::unique_ptr<UnitMapPicture> picture_;
+  UnitMapLayer pictured_;
+  QImage frame_, body_;
+  CrsBox frameView_;
+  bool settleDue_ = false;
+  QTimer settleTimer_;
   bool panning_ = false;
   QPointF panFrom_;
 };

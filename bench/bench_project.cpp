@@ -2,12 +2,14 @@
 // carnivores on their native ~96 km equal-area cells) and solved through
 // the planning path, a GBIF download of 10^7 rows put onto a 0.1-degree
 // world grid, and synthetic projects of 10^4 ... 10^6 units with clumped
-// ranges opened from disk; richness and range-size rarity on their units.
+// ranges opened from disk; richness and range-size rarity, the near-minimum,
+// greedy and exact minimum sets on their units, and the carnivores' curves.
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -15,6 +17,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <optional>
 #include <random>
 
 #include "gis/gbif.h"
@@ -24,6 +27,13 @@
 #include "measures/dispatch.h"
 #include "planning/fromsession.h"
 #include "planning/solve.h"
+#include "selection/exact.h"
+#include "selection/exactcall.h"
+#include "selection/greedy.h"
+#include "selection/nearminimum.h"
+#include "selection/selectionindex.h"
+#include "shell/projectcurves.h"
+#include "shell/projectselect.h"
 #include "tests/gis/gbif_rows.h"
 
 namespace fs = std::filesystem;
@@ -329,6 +339,120 @@ BENCHMARK_TEMPLATE(BM_ProjectMeasure, zn::kCodeRangeSizeRarity)
     ->Arg(100000)
     ->Arg(1000000)
     ->Unit(benchmark::kMillisecond);
+
+// The analysis input of a project opened from its file, kept for the
+// benchmarks after it (the last one only: a million units hold gigabytes).
+const zn::AnalysisData* openedData(long units) {
+  static long held = -1;
+  static std::optional<zn::AnalysisData> data;
+  if (held != units) {
+    data.reset();
+    held = units;
+    const fs::path file = projectFile(units);
+    std::string error;
+    auto read = file.empty() ? std::nullopt : zn::readProject(file, error);
+    if (read) data = zn::analysisData(std::make_shared<const zn::Project>(std::move(*read)));
+  }
+  return data ? &*data : nullptr;
+}
+
+std::vector<int> nearMinimumSet(const zn::AnalysisData& d) {
+  zn::RunRequest r;
+  r.params.goal = 1;
+  r.params.capacity = zn::areaCapacity(d);
+  zn::AreaSet set;
+  zn::Progress quiet;
+  zn::runMainRun(d, zn::SelectionIndex(d), r, set, quiet);
+  return set.cells;
+}
+
+// The near-minimum set, and the greedy set by richness, from nothing.
+void BM_ProjectNearMinimum(benchmark::State& state) {
+  const zn::AnalysisData* d = openedData(state.range(0));
+  if (!d) return state.SkipWithError("the project is not there (set ZN_SHARED_DATA for the carnivores)");
+  const double cpu = cpuSeconds();
+  std::size_t areas = 0;
+  for (auto _ : state) areas = nearMinimumSet(*d).size();
+  state.counters["areas"] = static_cast<double>(areas);
+  state.counters["cpu_s"] = (cpuSeconds() - cpu) / static_cast<double>(state.iterations());
+  state.counters["peak_MB"] = peakMegabytes();
+}
+BENCHMARK(BM_ProjectNearMinimum)->Arg(0)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
+
+void BM_ProjectGreedy(benchmark::State& state) {
+  const zn::AnalysisData* d = openedData(state.range(0));
+  if (!d) return state.SkipWithError("the project is not there (set ZN_SHARED_DATA for the carnivores)");
+  zn::GreedyOptions o;
+  o.capacity = zn::areaCapacity(*d);
+  const double cpu = cpuSeconds();
+  int areas = 0;
+  for (auto _ : state) {
+    zn::Progress quiet;
+    areas = zn::growGreedySet(*d, zn::AreaSet{}, o, quiet).set.count();
+  }
+  state.counters["areas"] = areas;
+  state.counters["cpu_s"] = (cpuSeconds() - cpu) / static_cast<double>(state.iterations());
+  state.counters["peak_MB"] = peakMegabytes();
+}
+BENCHMARK(BM_ProjectGreedy)->Arg(0)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
+
+// The exact minimum set under a time limit of 10 s, started from the
+// near-minimum set as the tool starts it: the best set, its lower bound,
+// how far the wall time ran past the limit, and whether the set is ever
+// larger than the near-minimum one (it must not be).
+void BM_ProjectExactMinimum(benchmark::State& state) {
+  const zn::AnalysisData* d = openedData(state.range(0));
+  if (!d) return state.SkipWithError("the project is not there (set ZN_SHARED_DATA for the carnivores)");
+  constexpr double kLimit = 10.0;
+  zn::ExactRequest request{zn::ExactKind::MinimumSet, 0, 0.0};
+  request.capacity = zn::areaCapacity(*d);
+  const zn::ExactProblem problem = zn::buildExactProblem(*d, zn::AreaSet{}, request);
+  zn::ExactCall call;
+  call.timeLimitSeconds = kLimit;
+  call.start = nearMinimumSet(*d);
+  zn::ExactAnswer a;
+  double wall = 0.0;
+  const double cpu = cpuSeconds();
+  for (auto _ : state) {
+    const auto t0 = std::chrono::steady_clock::now();
+    a = zn::callExact(problem, call);
+    wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+  }
+  state.counters["areas"] = a.areas;
+  state.counters["near_minimum_areas"] = static_cast<double>(call.start.size());
+  state.counters["bound"] = a.bound;
+  state.counters["proven"] = a.proven ? 1 : 0;
+  state.counters["past_limit_s"] = wall - kLimit;
+  state.counters["cpu_s"] = (cpuSeconds() - cpu) / static_cast<double>(state.iterations());
+  state.counters["peak_MB"] = peakMegabytes();
+  if (!a.found || a.areas > static_cast<int>(call.start.size()))
+    state.SkipWithError("the exact set is larger than the near-minimum set");
+}
+BENCHMARK(BM_ProjectExactMinimum)
+    ->Arg(0)
+    ->Arg(10000)
+    ->Arg(100000)
+    ->Arg(1000000)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
+
+// Representation curves of the carnivores with 1,000 random draws, as
+// `zonarium curve` computes them on the project.
+void BM_ProjectCurvesCarnivora(benchmark::State& state) {
+  const zn::AnalysisData* d = openedData(0);
+  if (!d) return state.SkipWithError("the carnivore data are not there (set ZN_SHARED_DATA)");
+  zn::Progress progress;
+  zn::Session session(progress, {});
+  zn::CurveParams p;
+  p.runs = 1000;
+  const double cpu = cpuSeconds();
+  zn::CurveSet c;
+  for (auto _ : state) c = zn::projectCurves(*d, session, p, progress);
+  if (!c.error.empty()) return state.SkipWithError(c.error.c_str());
+  state.counters["areas"] = c.maxAreas;
+  state.counters["cpu_s"] = (cpuSeconds() - cpu) / static_cast<double>(state.iterations());
+}
+BENCHMARK(BM_ProjectCurvesCarnivora)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 }  // namespace
 

@@ -2,17 +2,43 @@
 // the lines the "List of biota" dialog shows for cell N with the measure on
 // the map (richness unless --measure names another), or after the area-
 // selection analysis KIND, whose marks the listing then carries.
+// zonarium cell FILE.gpkg UNIT_ID [measure options]: the same for the unit
+// of a project with that id.
 #include <charconv>
 
 #include "cli/cell_cmd.h"
 #include "cli/measure_options.h"
+#include "cli/project_analysis.h"
 #include "cli/select_cmd.h"
 #include "selection/areaset.h"
 #include "shell/celllist.h"
+#include "shell/projectbiota.h"
 
 namespace zn {
 
 namespace {
+
+// A project's unit by its id, with the measure on the map the window opens
+// the project on (richness) unless --measure names another.
+int projectCell(CliContext& ctx, const MeasureOptions& opts, const std::vector<SetKey>& keys,
+                const std::filesystem::path& file, const std::string& idText) {
+  long long id = 0;
+  auto [end, ec] = std::from_chars(idText.data(), idText.data() + idText.size(), id);
+  if (ec != std::errc() || end != idText.data() + idText.size())
+    return cliRefuse(ctx, "cell takes a unit id of the project, not \"" + idText + "\"");
+  ProjectScreen screen;
+  if (int rc = projectMapScreen(ctx, opts, SelectOptions{}, keys, file, screen); rc != 0) return rc;
+  const int unit = unitOfId(screen, id);
+  if (unit == 0) return cliRefuse(ctx, "no unit of " + file.string() + " has the id " + idText);
+  // The list's own keys (grouped, range-sizes) on the options it starts from.
+  auto s = startCliSession(ctx);
+  if (!s) return 1;
+  for (const auto& [key, value] : opts.sets)
+    for (const SetKey& k : keys)
+      if (k.name == key && !k.apply(ctx, *s, value)) return 2;
+  ctx.out << formatCellList(openUnitList(screen, s->settings, unit, false));
+  return 0;
+}
 
 SetKey onOffKey(std::string name, SettingsField field) {
   auto valid = [](const std::string& v) { return v == "0" || v == "1"; };
@@ -75,7 +101,7 @@ int cmdCell(CliContext& ctx, const std::vector<std::string>& args) {
   }
   if (positional.size() != 2 || (!positional[0].empty() && positional[0][0] == '-') ||
       (!positional[1].empty() && positional[1][0] == '-')) {
-    ctx.err << "zonarium: cell takes DATAFILE N and the measure options\n";
+    ctx.err << "zonarium: cell takes DATAFILE N (or FILE.gpkg UNIT_ID) and the measure options\n";
     return 2;
   }
   const bool analysis = !after.kind.empty();
@@ -93,6 +119,10 @@ int cmdCell(CliContext& ctx, const std::vector<std::string>& args) {
     if (int rc = checkSelectRequest(ctx, after, opts); rc != 0) return rc;
   }
   if (opts.measure.empty()) opts.measure = "richness";
+  if (namesProject(positional[0])) {
+    if (analysis) return cliRefuse(ctx, "cell --after applies to datafiles; on a project, cell lists a unit");
+    return projectCell(ctx, opts, keys, positional[0], positional[1]);
+  }
   auto s = startCliSession(ctx);
   if (!s) return 1;
   if (int rc = prepareMeasure(ctx, *s, opts, positional[0], keys); rc != 0) return rc;

@@ -7,6 +7,7 @@
 #include <QApplication>
 
 #include "cli/measure_options.h"
+#include "cli/project_analysis.h"
 #include "cli/render_cmd.h"
 #include "selection/curves.h"
 #include "shell/analyses.h"
@@ -79,39 +80,54 @@ int cmdCurve(CliContext& ctx, const std::vector<std::string>& args) {
       files.push_back(a);
     }
   }
-  if (files.size() != 1) return refuse(ctx, "curve takes DATAFILE and the curve options");
+  if (files.size() != 1) return refuse(ctx, "curve takes DATAFILE or FILE.gpkg and the curve options");
   if (!out) return refuse(ctx, "curve needs --out FILE.csv|.png|.svg|.pdf");
   const std::string ext = lowerExtension(*out);
   if (ext != ".csv" && ext != ".png" && ext != ".svg" && ext != ".pdf")
     return refuse(ctx, "--out takes a .csv, .png, .svg or .pdf file");
 
-  auto session = startCliSession(ctx);
-  if (!session) return 1;
-  Session& s = *session;
-  mopts.measure = "richness";
-  if (int rc = prepareMeasure(ctx, s, mopts, files[0], keys); rc != 0) return rc;
+  // A project's curves are written as a datafile's, the chart titled with
+  // the project's file name.
+  CurveSet c;
+  std::string results, title;
+  if (namesProject(files[0])) {
+    CurveParams cp;
+    cp.maxAreas = maxAreas.value_or(0);
+    cp.runs = o.runs.value_or(cp.runs);
+    cp.seed = o.seed.value_or(1);
+    if (int rc = projectCurves(ctx, mopts, keys, files[0], cp, o.timeLimit, c, results); rc != 0) return rc;
+    title = std::filesystem::path(files[0]).filename().string();
+  } else {
+    auto session = startCliSession(ctx);
+    if (!session) return 1;
+    Session& s = *session;
+    mopts.measure = "richness";
+    if (int rc = prepareMeasure(ctx, s, mopts, files[0], keys); rc != 0) return rc;
 
-  AnalysisParams p;
-  p.maxAreas = maxAreas;
-  p.runs = o.runs.value_or(1000);
-  p.seed = o.seed.value_or(1);
-  p.timeLimit = o.timeLimit;
-  const AnalysisResult r = findAnalysis("curve")->run(s, p);
-  if (!r.ran) {
-    ctx.err << "zonarium: " << (r.message ? r.message->text : std::string("the curves were not computed")) << "\n";
-    return 1;
+    AnalysisParams p;
+    p.maxAreas = maxAreas;
+    p.runs = o.runs.value_or(1000);
+    p.seed = o.seed.value_or(1);
+    p.timeLimit = o.timeLimit;
+    const AnalysisResult r = findAnalysis("curve")->run(s, p);
+    if (!r.ran) {
+      ctx.err << "zonarium: " << (r.message ? r.message->text : std::string("the curves were not computed")) << "\n";
+      return 1;
+    }
+    c = std::move(*r.curves);
+    results = r.results;
+    title = s.ws.datafile.title;
   }
-  const CurveSet& c = *r.curves;
   if (ext == ".csv") {
     if (!saveFileAtomically(*out, curvesCsv(c)))
       return ctx.err << "zonarium: cannot write " << out->string() << "\n", 1;
   } else {
     auto app = widgetApplication();
     std::string error;
-    if (!saveCurveChart(c, s.ws.datafile.title, *out, QSize(kCurveChartWidth, kCurveChartHeight), error))
+    if (!saveCurveChart(c, title, *out, QSize(kCurveChartWidth, kCurveChartHeight), error))
       return ctx.err << "zonarium: " << error << "\n", 1;
   }
-  return writeSelectResults(ctx, o, r.results);
+  return writeSelectResults(ctx, o, results);
 }
 
 }  // namespace zn

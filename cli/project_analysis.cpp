@@ -12,12 +12,10 @@
 #include "measures/smoothing.h"
 #include "measures/titles.h"
 #include "planning/folder.h"
-#include "selection/greedy.h"
-#include "selection/nearminimum.h"
-#include "selection/report.h"
-#include "selection/selectionindex.h"
 #include "shell/analyses.h"
 #include "shell/nearminimum_runs.h"
+#include "shell/projectcurves.h"
+#include "shell/projectselect.h"
 #include "store/files.h"
 #include "store/text.h"
 
@@ -49,11 +47,11 @@ int openProject(CliContext& ctx, const MeasureOptions& o, const std::vector<SetK
     if (k && k->preselection) return refuse(ctx, "--set " + key + " applies to datafiles, not to projects");
   }
   std::string error;
-  auto read = readProject(file, error);
-  if (!read) return refuse(ctx, error, 1);
+  auto in = readProjectInput(file, error);
+  if (!in) return refuse(ctx, error, 1);
   p.file = file;
-  p.project = std::make_shared<const Project>(std::move(*read));
-  p.data = analysisData(p.project);
+  p.project = std::move(in->project);
+  p.data = std::move(in->data);
   p.session = startCliSession(ctx);
   if (!p.session) return 1;
   for (const auto& [key, value] : o.sets)
@@ -85,11 +83,11 @@ int measureOn(CliContext& ctx, Opened& p, const MeasureOptions& o, Scores& out) 
       params.plotMarks[static_cast<std::size_t>(found)] = 1;
     }
   }
-  if (o.meanPasses) return refuse(ctx, "--mean applies to datafiles, not to projects");
   if (o.smoothPasses && !smoothingApplies(a->code, p.data))
     return refuse(ctx,
                   "--smooth needs a smoothable measure and neighbouring units; this project has none for " + a->name);
-  if (auto why = measureProject(p.data, *a, *p.session, params, o.smoothPasses, out)) return refuse(ctx, *why, 1);
+  if (auto why = measureProject(p.data, *a, *p.session, params, o.smoothPasses, out, o.meanPasses))
+    return refuse(ctx, *why, 1);
   return 0;
 }
 
@@ -97,136 +95,34 @@ bool holdsData(const AnalysisData& d, int n) { return !d.occ().taxaIn(n).empty()
 
 // Score and count where the unit holds data, no value elsewhere.
 UnitResult scoreColumns(const AnalysisData& d, const Scores& s) {
-  const auto units = static_cast<std::size_t>(d.units());
-  UnitColumn score{"score", false, std::vector<double>(units + 1, NAN)};
-  UnitColumn count{"count", true, std::vector<double>(units + 1, NAN)};
-  for (int n = 1; n <= d.units(); ++n) {
-    if (!holdsData(d, n) || static_cast<std::size_t>(n) >= s.result.score.size()) continue;
-    score.values[static_cast<std::size_t>(n)] = s.result.score[static_cast<std::size_t>(n)];
-    count.values[static_cast<std::size_t>(n)] = s.result.count[static_cast<std::size_t>(n)];
-  }
-  return {s.title, {std::move(score), std::move(count)}};
+  return unitScoreColumns(d, s.title, s.result.score, s.result.count);
 }
 
-// Costs other than 1 make a cost column in the reports and allow
-// optimisation by cost.
-bool costData(const AnalysisData& d) {
-  for (int n = 1; n <= d.units(); ++n)
-    if (d.unitCost(n) != 1.0) return true;
-  return false;
-}
-
-// The RESULTS header, data line, title and unit names of a project: a
-// unit is named by its id, and its name where it has one.
-ReportContext projectReport(const Opened& p, Session& s, const ReportFacts& f) {
-  ReportContext c;
-  c.header = strprintf(" Project: %s.\n Units: %d, EPSG:%d.\n", p.file.filename().string().c_str(), p.data.units(),
-                       p.project->grid.epsg) +
-             std::string(79, '=') + "\n\n";
-  c.dataLine = "(all taxa of the project)";
-  c.title = analysisTitle(s, f);
-  c.unitName = [project = p.project](int n) {
-    const DatasetUnit& u = project->data.unit(n);
-    return u.name.empty() ? std::to_string(u.id) : std::to_string(u.id) + " " + u.name;
-  };
-  return c;
-}
-
-// The report options of the settings for the analysis on the map; the
-// taxa by area read the project's own occurrences.
-ReportOptions projectReportOptions(const Opened& p, MeasureCode code, std::vector<int> soleArea) {
-  Session& s = *p.session;
-  const Flag longReports = s.settings.longReports;
-  s.settings.longReports = Flag::kOff;  // a datafile's records are not there to read
-  s.map.measureCode = code;
-  ReportOptions o = reportOptions(s);
-  s.settings.longReports = longReports;
-  o.longReports = longReports != Flag::kOff;
-  o.costData = costData(p.data);
-  o.soleArea = std::move(soleArea);
-  return o;
-}
-
-// The set's units: in_set for every unit, step where it is in the set.
-UnitResult setColumns(const AnalysisData& d, const AreaSet& set, const std::string& title) {
-  const auto units = static_cast<std::size_t>(d.units());
-  UnitColumn inSet{"in_set", true, std::vector<double>(units + 1, 0.0)};
-  UnitColumn step{"step", true, std::vector<double>(units + 1, NAN)};
-  for (int i = 0; i < set.count(); ++i) {
-    const int n = set.cells[static_cast<std::size_t>(i)];
-    if (n < 1 || n > d.units()) continue;
-    inSet.values[static_cast<std::size_t>(n)] = 1.0;
-    step.values[static_cast<std::size_t>(n)] = i + 1;
-  }
-  return {title, {std::move(inSet), std::move(step)}};
-}
-
-// The RESULTS analyses on a project: the near-minimum and coverage sets and
-// the greedy set, reported as on a datafile with the project's unit names.
-int selectionOn(CliContext& ctx, Opened& p, const SelectOptions& so, UnitResult& result, std::string& results) {
+// The selection o.kind through the shell's run on a project; its notes go
+// to the error stream.
+int selectionOn(CliContext& ctx, Opened& p, const SelectOptions& so, ProjectSelection& out) {
   const Analysis* a = findAnalysis(so.kind);
   if (!a) return refuse(ctx, "unknown kind " + so.kind);
   if (so.costs || so.threats || so.areasOut)
     return refuse(ctx, "--costs, --threats and --areas-out apply to datafiles; a project's units carry their costs");
-  if (auto why = analysisMisfit(*a, p.data)) return refuse(ctx, *why);
-  Session& s = *p.session;
-  const bool costs = costData(p.data);
-  SelectionEnv env;
-  env.seed = so.seed;
-  AreaSet set;
-  ReportFacts facts;
-  std::vector<int> soleArea;
-  const SelectionIndex x(p.data);
-  if (a->code == kCodeNearMinimum || a->code == kCodeNearMaximumCoverage) {
-    const bool coverage = a->code == kCodeNearMaximumCoverage;
-    if (coverage) {
-      // The first run re-orders by richness for goal 1.
-      s.settings.reordering = Reordering::kByRichness;
-      s.settings.nearMinimumGoal = 1;
-    }
-    s.map.measureCode = a->code;
-    const NearMinimumParams params = nearMinimumParams(s.settings, costs, env);
-    keepNearMinimumParams(s.settings, params);
-    RunOutcome run;
-    if (coverage) {
-      CoverageRequest r;
-      r.byBudget = so.budget.has_value();
-      r.areasToAdd = std::clamp(so.areasToAdd.value_or(s.settings.areasToAdd), 1, kAreaCapacity);
-      r.budget = so.budget.value_or(0.0);
-      r.params = params;
-      r.report = projectReport(p, s, {});
-      CoverageOutcome c = runNearMaximumCoverage(p.data, x, r, set, s.progress);
-      keepNearMinimumParams(s.settings, c.params);
-      results = c.results;
-      facts.fullSize = c.run.fullSize;
-      facts.fullCost = c.run.fullCost;
-      run = std::move(c.run);
-    } else {
-      RunRequest r;
-      r.params = params;
-      r.report = projectReport(p, s, {});
-      run = runMainRun(p.data, x, r, set, s.progress);
-      results = run.results;
-    }
-    if (!run.ran) return refuse(ctx, a->name + " found nothing to select on this project", 1);
-    facts.seconds = run.seconds;
-    facts.rejected = run.rejected;
-    soleArea = run.soleArea;
-  } else if (a->code == kCodeGreedy) {
-    GreedyResult g = growGreedySet(p.data, AreaSet{}, greedyOptions(s.settings, costs), s.progress);
-    if (!g.ran) return refuse(ctx, a->name + " found nothing to select on this project", 1);
-    set = std::move(g.set);
-    facts.seconds = g.seconds;
-    facts.rejected = g.rejected;
-  } else {
-    return refuse(ctx, "select " + so.kind + " runs on datafiles only for now", 1);
-  }
-  s.areas = set;
-  const ReportOptions options = projectReportOptions(p, a->code, std::move(soleArea));
-  const ReportContext context = projectReport(p, s, facts);
-  results += representationReport(p.data, x, set, context, options, facts).text;
-  result = setColumns(p.data, set, context.title);
+  if (int rc = refuseAreasBeyond(ctx, so, areaCapacity(p.data)); rc != 0) return rc;
+  ProjectSelectRequest request;
+  request.values = so;
+  if (auto why = selectOnProject({p.file, p.project, &p.data}, *a, *p.session, request, out))
+    return refuse(ctx, why->text.empty() && why->notice ? why->notice->text : why->text, why->status);
+  for (const std::string& note : out.notes) ctx.err << "zonarium: " << note << "\n";
   return 0;
+}
+
+// A map of scores as `measure` prints it: the title, then each unit holding
+// data with its id, score and count.
+std::string scoreLines(const Opened& p, const Scores& s) {
+  std::string text = "title: " + s.title + "\n";
+  for (int n = 1; n <= p.data.units(); ++n)
+    if (holdsData(p.data, n))
+      text += strprintf("%lld %.6f %d\n", p.project->data.unit(n).id, s.result.score[static_cast<std::size_t>(n)],
+                        s.result.count[static_cast<std::size_t>(n)]);
+  return text;
 }
 
 }  // namespace
@@ -240,12 +136,7 @@ int projectMeasure(CliContext& ctx, const MeasureOptions& opts, const std::vecto
   if (int rc = openProject(ctx, opts, keys, file, p); rc != 0) return rc;
   Scores s;
   if (int rc = measureOn(ctx, p, opts, s); rc != 0) return rc;
-  std::string text = "title: " + s.title + "\n";
-  for (int n = 1; n <= p.data.units(); ++n)
-    if (holdsData(p.data, n))
-      text += strprintf("%lld %.6f %d\n", p.project->data.unit(n).id, s.result.score[static_cast<std::size_t>(n)],
-                        s.result.count[static_cast<std::size_t>(n)]);
-  ctx.out << text;
+  ctx.out << scoreLines(p, s);
   return 0;
 }
 
@@ -253,10 +144,11 @@ int projectSelect(CliContext& ctx, const MeasureOptions& mopts, const SelectOpti
                   const std::vector<SetKey>& keys, const fs::path& file) {
   Opened p;
   if (int rc = openProject(ctx, mopts, keys, file, p); rc != 0) return rc;
-  UnitResult result;
-  std::string results;
-  if (int rc = selectionOn(ctx, p, so, result, results); rc != 0) return rc;
-  return writeSelectResults(ctx, so, results);
+  ProjectSelection sel;
+  if (int rc = selectionOn(ctx, p, so, sel); rc != 0) return rc;
+  if (!sel.scoreMap) return writeSelectResults(ctx, so, sel.results);
+  ctx.out << scoreLines(p, *sel.scores);
+  return so.results && !sel.results.empty() ? writeSelectResults(ctx, so, sel.results) : 0;
 }
 
 int projectExportScores(CliContext& ctx, const MeasureOptions& opts, const std::vector<SetKey>& keys,
@@ -291,8 +183,9 @@ int projectExportGis(CliContext& ctx, const MeasureOptions& mopts, const SelectO
     if (int rc = measureOn(ctx, p, mopts, s); rc != 0) return rc;
     result = scoreColumns(p.data, s);
   } else {
-    std::string results;
-    if (int rc = selectionOn(ctx, p, so, result, results); rc != 0) return rc;
+    ProjectSelection sel;
+    if (int rc = selectionOn(ctx, p, so, sel); rc != 0) return rc;
+    result = sel.scoreMap ? scoreColumns(p.data, *sel.scores) : std::move(sel.units);
   }
   const std::string why =
       layer ? addUnitResultLayer(*p.project, result, file, *layer) : exportUnitResult(*p.project, result, out);
@@ -302,27 +195,33 @@ int projectExportGis(CliContext& ctx, const MeasureOptions& mopts, const SelectO
   return 0;
 }
 
+int projectCurves(CliContext& ctx, const MeasureOptions& mopts, const std::vector<SetKey>& keys, const fs::path& file,
+                  CurveParams params, const std::optional<TimeLimit>& timeLimit, CurveSet& out, std::string& results) {
+  Opened p;
+  if (int rc = openProject(ctx, mopts, keys, file, p); rc != 0) return rc;
+  params.timeLimitSeconds = timeLimit.value_or(TimeLimit::ofOption(p.session->settings.exactTimeLimit)).seconds();
+  out = projectCurves(p.data, *p.session, params, p.session->progress);
+  if (!out.error.empty()) return refuse(ctx, out.error, 1);
+  results = curvesReport(kProjectDataLine, out);
+  return 0;
+}
+
 int projectMapScreen(CliContext& ctx, const MeasureOptions& mopts, const SelectOptions& so,
                      const std::vector<SetKey>& keys, const fs::path& file, ProjectScreen& out) {
   Opened p;
   if (int rc = openProject(ctx, mopts, keys, file, p); rc != 0) return rc;
-  std::vector<char> inSet;
-  MeasureOptions measure = mopts;
   if (!so.kind.empty()) {
-    UnitResult result;
-    std::string results;
-    if (int rc = selectionOn(ctx, p, so, result, results); rc != 0) return rc;
-    const std::vector<double>& column = result.columns.at(0).values;
-    inSet.assign(column.size(), 0);
-    for (std::size_t n = 0; n < column.size(); ++n) inSet[n] = column[n] == 1.0 ? 1 : 0;
-    measure.measure = "richness";  // the map a set is drawn over
+    ProjectSelection sel;
+    if (int rc = selectionOn(ctx, p, so, sel); rc != 0) return rc;
+    takeProject(out, file, p.project, p.data, ctx.home);
+    putSelectionOnMap(out, *findAnalysis(so.kind), sel, *p.session);
+    return 0;
   }
   Scores scores;
-  if (int rc = measureOn(ctx, p, measure, scores); rc != 0) return rc;
+  if (int rc = measureOn(ctx, p, mopts, scores); rc != 0) return rc;
   takeProject(out, file, p.project, p.data, ctx.home);
-  putOnProjectMap(out, *findAnalysis(measure.measure), scores);
+  putOnProjectMap(out, *findAnalysis(mopts.measure), scores);
   classProjectMap(out, p.session->settings, scores.result.scaleLimit);
-  out.layer.inSet = std::move(inSet);
   return 0;
 }
 

@@ -31,6 +31,15 @@ int projectExportGis(CliContext& ctx, const MeasureOptions& mopts, const SelectO
                      const std::vector<SetKey>& keys, const std::filesystem::path& file,
                      const std::filesystem::path& out, const std::optional<std::string>& layer);
 
+struct CurveParams;
+struct CurveSet;
+// The representation curves of a project with the options (and --set), as
+// `curve` writes them: the curves, and their RESULTS text; `timeLimit`, else
+// the options' exact time limit, for each exact solve.
+int projectCurves(CliContext& ctx, const MeasureOptions& mopts, const std::vector<SetKey>& keys,
+                  const std::filesystem::path& file, CurveParams params, const std::optional<TimeLimit>& timeLimit,
+                  CurveSet& out, std::string& results);
+
 struct ProjectScreen;
 // The map `render` draws of a project, as the window shows it: a measure's
 // scores, or the set of a selection over richness.

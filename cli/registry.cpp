@@ -20,17 +20,19 @@ const std::vector<Subcommand>& subcommands() {
        "NAME]... [--mean N] [--smooth N]",
        cmdMeasure},
       {"cell",
-       "cell DATAFILE N [measure options] [--set grouped=0|1] [--set range-sizes=0|1] [--after KIND [select options]]",
+       "cell DATAFILE N|FILE.gpkg UNIT_ID [measure options] [--set grouped=0|1] [--set range-sizes=0|1] [--after KIND "
+       "[select options]]",
        cmdCell},
       {"select",
        "select KIND DATAFILE|FILE.gpkg [--areas FILE.sed] [--preselect FILE.pre] [--set KEY=VALUE]... " +
            selectOptionsUsage(),
        cmdSelect},
-      {"curve", "curve DATAFILE [select options] [--max-areas K] [--runs R] --out FILE.csv|.png|.svg|.pdf", cmdCurve},
+      {"curve", "curve DATAFILE|FILE.gpkg [select options] [--max-areas K] [--runs R] --out FILE.csv|.png|.svg|.pdf",
+       cmdCurve},
       {"render",
        "render DATAFILE|FILE.gpkg --measure NAME | --select KIND [measure and select options] [--preselect FILE.pre] "
        "[--options "
-       "FILE.OPP] [--size WxH] --out FILE.png|.bmp|.pdf",
+       "FILE.OPP] [--size WxH] [--graticule] [--dpi N] --out FILE.png|.bmp|.svg|.pdf",
        cmdRender},
       {"export-scores",
        "export-scores DATAFILE|FILE.gpkg --out FILE [--measure NAME | --import FILE.scr] [measure options] [--plain] "

@@ -1,7 +1,9 @@
 // zonarium render DATAFILE --measure NAME | --select KIND [measure and select
 // options] [--options FILE.OPP] [--size WxH] --out FILE: computes the measure
 // as `zonarium measure` does, or runs the analysis as `zonarium select` does,
-// classes the map and draws it at the client size, as PNG, BMP or PDF.
+// classes the map and draws it at the client size, as PNG, BMP or PDF. A
+// project's map (FILE.gpkg) is written as PNG, SVG or a vector PDF, laid out
+// at --size and written at --dpi.
 #include "cli/render_cmd.h"
 
 #include <QCoreApplication>
@@ -17,6 +19,7 @@
 #include "display/mapoutput.h"
 #include "display/renderer.h"
 #include "display/unitmap.h"
+#include "display/unitmapfile.h"
 #include "shell/mapclasses.h"
 #include "shell/projectscreen.h"
 #include "store/text.h"
@@ -92,15 +95,28 @@ int cmdRender(CliContext& ctx, const std::vector<std::string>& args) {
 
   std::optional<fs::path> options, out, datafile;
   std::pair<int, int> size{1024, 768};
+  std::optional<int> dpi;
+  bool graticule = false;
   for (std::size_t i = 0; i < rest.size(); ++i) {
     const std::string& a = rest[i];
     const bool hasValue = i + 1 < rest.size();
-    if (a == "--options" && hasValue) {
+    if (a == "--graticule") {
+      graticule = true;
+    } else if (a == "--options" && hasValue) {
       options = rest[++i];
     } else if (a == "--out" && hasValue) {
       out = rest[++i];
     } else if (a == "--select" && hasValue) {
       so.kind = rest[++i];
+    } else if (a == "--dpi" && hasValue) {
+      int v = 0;
+      const std::string& t = rest[++i];
+      auto [end, ec] = std::from_chars(t.data(), t.data() + t.size(), v);
+      if (ec != std::errc() || end != t.data() + t.size() || v < kMinMapDpi || v > kMaxMapDpi) {
+        ctx.err << strprintf("zonarium: --dpi takes a resolution from %d to %d\n", kMinMapDpi, kMaxMapDpi);
+        return 2;
+      }
+      dpi = v;
     } else if (a == "--size" && hasValue) {
       auto s = parseSize(rest[++i]);
       if (!s) {
@@ -122,18 +138,23 @@ int cmdRender(CliContext& ctx, const std::vector<std::string>& args) {
     ctx.err << "zonarium: render takes DATAFILE, --measure NAME or --select KIND, and --out FILE\n";
     return 2;
   }
-  if (!knownImageType(*out)) {
-    ctx.err << "zonarium: --out must name a .png, .bmp or .pdf file\n";
-    return 2;
-  }
   if (namesProject(*datafile)) {
     if (options) return cliRefuse(ctx, "--options applies to datafiles; a project's map takes its own key");
+    if (!unitMapFileType(*out)) return cliRefuse(ctx, "--out must name a .png, .svg or .pdf file for a project");
     ProjectScreen screen;
     if (int rc = projectMapScreen(ctx, opts, so, keys, *datafile, screen); rc != 0) return rc;
     auto app = guiApplication();
-    const QImage image = renderUnitMap(screen.shapes, screen.layer, size.first, size.second);
-    if (!writeImageFile(*out, image)) return cliRefuse(ctx, "cannot write " + out->string(), 1);
+    UnitMapStyle style;
+    style.graticule = graticule;
+    if (!writeUnitMapFile(*out, screen.shapes, screen.layer, {size.first, size.second, dpi.value_or(96)}, style))
+      return cliRefuse(ctx, "cannot write " + out->string(), 1);
     return 0;
+  }
+  if (graticule) return cliRefuse(ctx, "--graticule applies to projects; a datafile's map has its own grid");
+  if (dpi) return cliRefuse(ctx, "--dpi applies to the map of a project");
+  if (!knownImageType(*out)) {
+    ctx.err << "zonarium: --out must name a .png, .bmp or .pdf file\n";
+    return 2;
   }
   if (!so.kind.empty()) {
     if (int rc = checkSelectKind(ctx, so.kind); rc != 0) return rc;

@@ -190,6 +190,11 @@ int refuseGoalReorderConflict(CliContext& ctx, const MeasureOptions& m) {
 
 }  // namespace
 
+int refuseAreasBeyond(CliContext& ctx, const RequestValues& o, int capacity) {
+  if (!o.areasToAdd || *o.areasToAdd <= capacity) return 0;
+  return refuse(ctx, strprintf("--areas-to-add takes a whole number from 1 to %d", capacity));
+}
+
 int checkSelectRequest(CliContext& ctx, const SelectOptions& o, const MeasureOptions& m) {
   if (const Analysis* a = findAnalysis(o.kind))
     if (const std::optional<Refusal> r = refuseUnusedParams(*a, o)) return refuse(ctx, r->text);
@@ -290,6 +295,7 @@ int runRegistered(CliContext& ctx, Session& s, const Analysis& a, const Analysis
 }  // namespace
 
 int runSelectAnalysis(CliContext& ctx, Session& s, const SelectOptions& o, SelectRun& run) {
+  if (int rc = refuseAreasBeyond(ctx, o, kAreaCapacity); rc != 0) return rc;
   bool threatPresent = false;
   if (o.costs) {
     bool present = false;

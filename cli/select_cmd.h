@@ -33,6 +33,10 @@ int checkSelectKind(CliContext& ctx, const std::string& kind);
 // take it, or --set gives a goal above 1 with a re-ordering; else 0.
 int checkSelectRequest(CliContext& ctx, const SelectOptions& o, const MeasureOptions& m);
 
+// 2 after the range's message when --areas-to-add asks for more than
+// `capacity` areas (a datafile's set capacity, a project's units); else 0.
+int refuseAreasBeyond(CliContext& ctx, const RequestValues& o, int capacity);
+
 // The measure keys and the keys of the analyses' options.
 std::vector<SetKey> selectSetKeys();
 

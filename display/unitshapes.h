@@ -14,10 +14,26 @@
 
 namespace zn {
 
+// A line of the graticule: a meridian or a parallel at `degrees`, in
+// pieces where it leaves the map or cannot be transformed.
+struct GraticuleLine {
+  bool meridian = true;
+  double degrees = 0.0;
+  std::vector<std::vector<CrsPoint>> pieces;
+};
+
+// What a length on the map means: nothing (degrees, or a projection whose
+// scale varies across the map), the same everywhere (a local projection),
+// or only along the equator (a world map on a cylindrical or
+// pseudo-cylindrical projection).
+enum class MapScale { None, True, AtEquator };
+
 // Where the units lie, in the coordinate reference system of the grid.
 struct UnitMapShapes {
   bool geographic = true;  // degrees of longitude and latitude, else metres
   CrsBox extent;           // what the map shows
+  MapScale scale = MapScale::None;
+  double metresPerUnit = 1.0;  // ground metres per CRS unit where the scale holds
 
   // A regular grid: unit n is the cell cellOf[n] (1 … columns x rows, row
   // by row from the north-west corner) of this lattice.
@@ -37,6 +53,9 @@ struct UnitMapShapes {
 
   // The basemap's coast as polylines in the grid's CRS.
   std::vector<std::vector<CrsPoint>> coast;
+
+  // Meridians and parallels at round steps over the extent.
+  std::vector<GraticuleLine> graticule;
 
   // The unit under a point of the CRS, 0 where none is; empty where the
   // shapes were made without one.

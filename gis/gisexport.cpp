@@ -585,13 +585,6 @@ std::string writeUnitLayer(GDALDataset& ds, const Project& p, const UnitResult& 
   return {};
 }
 
-// The tables a project keeps, which no result may replace.
-bool projectTable(const std::string& name) {
-  const std::string n = toLower(name);
-  return n == "units" || n == "taxa" || n.starts_with("zn_") || n.starts_with("gpkg_") || n.starts_with("rtree_") ||
-         n.starts_with("sqlite_");
-}
-
 }  // namespace
 
 std::string exportUnitResult(const Project& project, const UnitResult& result, const fs::path& out) {
@@ -612,7 +605,7 @@ std::string exportUnitResult(const Project& project, const UnitResult& result, c
 
 std::string addUnitResultLayer(const Project& project, const UnitResult& result, const fs::path& projectFile,
                                const std::string& layer) {
-  if (layer.empty() || projectTable(layer))
+  if (layer.empty() || projectOwnTable(layer))
     return "the layer name " + (layer.empty() ? std::string("\"\"") : layer) +
            " belongs to the project's own tables; give another";
   ensureGdal();

@@ -533,7 +533,58 @@ std::string writeLayers(GDALDataset& ds, const Project& p) {
   return {};
 }
 
+// Every layer of the file being replaced that is not the project's own,
+// copied into the new file feature by feature with its fids, fields,
+// geometry and description, in one transaction.
+std::string copyOtherLayers(GDALDataset& to, const fs::path& from) {
+  std::error_code ec;
+  if (!fs::is_regular_file(from, ec) || !looksLikeProject(from)) return {};
+  const char* drivers[] = {"GPKG", nullptr};
+  // Tables written by other programs without an entry in the GeoPackage's
+  // contents are the user's too.
+  const char* listAll[] = {"LIST_ALL_TABLES=YES", nullptr};
+  GdalFile src(static_cast<GDALDataset*>(
+      GDALOpenEx(from.c_str(), GDAL_OF_VECTOR | GDAL_OF_READONLY, drivers, listAll, nullptr)));
+  if (!src) return gdalError("the other layers of " + from.string() + " cannot be read to keep them");
+  if (to.StartTransaction() != OGRERR_NONE) return gdalError("the project cannot be written");
+  for (int i = 0; i < src->GetLayerCount(); ++i) {
+    OGRLayer* l = src->GetLayer(i);
+    if (!l || projectOwnTable(l->GetName())) continue;
+    OGRFeatureDefn* defn = l->GetLayerDefn();
+    char** opts = nullptr;
+    if (*l->GetFIDColumn()) opts = CSLSetNameValue(opts, "FID", l->GetFIDColumn());
+    if (*l->GetGeometryColumn()) opts = CSLSetNameValue(opts, "GEOMETRY_NAME", l->GetGeometryColumn());
+    for (const char* key : {"DESCRIPTION", "IDENTIFIER"})
+      if (const char* v = l->GetMetadataItem(key); v && *v) opts = CSLSetNameValue(opts, key, v);
+    OGRLayer* copy = to.CreateLayer(l->GetName(), l->GetSpatialRef(), defn->GetGeomType(), opts);
+    CSLDestroy(opts);
+    const std::string name = l->GetName();
+    if (!copy) return gdalError("the layer " + name + " cannot be kept");
+    for (int g = 1; g < defn->GetGeomFieldCount(); ++g)
+      if (copy->CreateGeomField(defn->GetGeomFieldDefn(g)) != OGRERR_NONE)
+        return gdalError("the layer " + name + " cannot be kept");
+    for (int f = 0; f < defn->GetFieldCount(); ++f)
+      if (copy->CreateField(defn->GetFieldDefn(f)) != OGRERR_NONE)
+        return gdalError("the layer " + name + " cannot be kept");
+    l->ResetReading();
+    while (FeaturePtr f{l->GetNextFeature()}) {
+      FeaturePtr g(OGRFeature::CreateFeature(copy->GetLayerDefn()));
+      if (g->SetFrom(f.get(), TRUE) != OGRERR_NONE) return gdalError("the layer " + name + " cannot be kept");
+      g->SetFID(f->GetFID());
+      if (copy->CreateFeature(g.get()) != OGRERR_NONE) return gdalError("the layer " + name + " cannot be kept");
+    }
+  }
+  if (to.CommitTransaction() != OGRERR_NONE) return gdalError("the kept layers cannot be written");
+  return {};
+}
+
 }  // namespace
+
+bool projectOwnTable(const std::string& name) {
+  const std::string n = toLower(name);
+  return n == "units" || n == "taxa" || n.starts_with("zn_") || n.starts_with("gpkg_") || n.starts_with("rtree_") ||
+         n.starts_with("sqlite_");
+}
 
 namespace {
 
@@ -570,7 +621,7 @@ std::string checkWritten(const fs::path& file, const Project& p) {
 
 }  // namespace
 
-std::string writeProject(const fs::path& path, const Project& project) {
+std::string writeProject(const fs::path& path, const Project& project, OtherLayers others) {
   ensureGdal();
   if (std::string why = outputFolderProblem(path); !why.empty()) return why;
   std::error_code ec;
@@ -593,6 +644,7 @@ std::string writeProject(const fs::path& path, const Project& project) {
       error = gdalError("cannot write " + path.string());
     } else {
       error = writeLayers(*ds, project);
+      if (error.empty() && others == OtherLayers::Keep) error = copyOtherLayers(*ds, path);
       ds.reset();  // closing flushes; a failure shows in the read-back below
     }
   }
@@ -1209,6 +1261,12 @@ struct OccurrenceAdder::Impl {
   std::unordered_map<std::string, std::uint32_t, NameHash, std::equal_to<>> taxonOf;
   std::vector<Occurrence> pairs;
   std::vector<std::uint32_t> hits;
+  long long met = 0;  // rows met, for the stop question
+
+  void nextRow() {
+    constexpr long long kAskEvery = 4096;
+    if (summary.keepGoing && ++met % kAskEvery == 0 && !summary.keepGoing(met)) throw AddStopped{};
+  }
 
   Impl(Project& project, AddSummary& s)
       : p(project),
@@ -1263,6 +1321,7 @@ bool OccurrenceAdder::pointsIn(int epsg, std::string& error) {
 
 std::string OccurrenceAdder::atPoint(double x, double y) {
   Impl& m = *impl_;
+  m.nextRow();
   m.hits.clear();
   if (m.lonLat && (x < -180 || x > 180 || y < -90 || y > 90)) return "longitude or latitude out of range";
   if (m.toGrid && !m.toGrid->Transform(1, &x, &y)) return "not in the project's coordinate system";
@@ -1279,6 +1338,7 @@ std::string OccurrenceAdder::atPoint(double x, double y) {
 
 std::string OccurrenceAdder::withId(long long id) {
   Impl& m = *impl_;
+  m.nextRow();
   m.hits.clear();
   if (const std::uint32_t n = m.unitOfId.find(id)) {
     m.hits.push_back(n);

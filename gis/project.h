@@ -81,10 +81,20 @@ struct Project {
   std::vector<std::vector<unsigned char>> outlines;
 };
 
+// The project's own tables, and GeoPackage's and SQLite's bookkeeping: no
+// result layer takes their names, and a rewrite makes them anew.
+bool projectOwnTable(const std::string& name);
+
+// What a rewrite does with the layers of the file it replaces that are not
+// the project's own (result layers, the user's tables): copies them across,
+// or drops them with the old project (a new project in its place).
+enum class OtherLayers { Keep, Drop };
+
 // Writes the project under a temporary name beside `path` and renames it
 // into place, so a failed or killed write leaves the old file as it was.
 // Empty when written, else why not.
-std::string writeProject(const std::filesystem::path& path, const Project& project);
+std::string writeProject(const std::filesystem::path& path, const Project& project,
+                         OtherLayers others = OtherLayers::Keep);
 
 // Reads a project; a file that is not one of ours, from a newer version, or
 // whose tables contradict each other is refused with the reason.
@@ -117,7 +127,12 @@ struct AddSummary {
   long long newUnits = 0;                               // regular-grid cells that received their first record
   std::vector<std::pair<std::string, long long>> lost;  // reason, rows (in the order first met)
   std::string text() const;                             // the summary lines the tool prints
+  // Asked with the rows met so far every few thousand rows while adding;
+  // false stops the add by throwing AddStopped (the project is then half
+  // made and must be dropped).
+  std::function<bool(long long rows)> keepGoing;
 };
+struct AddStopped {};
 bool addTable(Project& project, const std::string& tableFile, AddSummary& summary, std::string& error);
 
 // Adds occurrences to a project row by row: the units under a point or of

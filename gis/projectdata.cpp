@@ -26,4 +26,13 @@ AnalysisData analysisData(std::shared_ptr<const Project> project) {
   return a;
 }
 
+std::optional<ProjectAndData> readProjectInput(const std::filesystem::path& file, std::string& error) {
+  auto read = readProject(file, error);
+  if (!read) return std::nullopt;
+  ProjectAndData in;
+  in.project = std::make_shared<const Project>(std::move(*read));
+  in.data = analysisData(in.project);
+  return in;
+}
+
 }  // namespace zn

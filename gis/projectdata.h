@@ -2,7 +2,10 @@
 // every taxon counted, the units' costs, ranges measured against its units.
 #pragma once
 
+#include <filesystem>
 #include <memory>
+#include <optional>
+#include <string>
 
 #include "gis/project.h"
 #include "store/analysisdata.h"
@@ -11,5 +14,13 @@ namespace zn {
 
 // The analysis input of a project; it keeps a share of the project.
 AnalysisData analysisData(std::shared_ptr<const Project> project);
+
+// A project file read as the input of analyses, for the tool and the
+// window alike; nothing, with the reason in `error`, where it cannot be read.
+struct ProjectAndData {
+  std::shared_ptr<const Project> project;
+  AnalysisData data;
+};
+std::optional<ProjectAndData> readProjectInput(const std::filesystem::path& file, std::string& error);
 
 }  // namespace zn

@@ -28,6 +28,20 @@ std::vector<std::vector<CrsPoint>> readCoastPolylines(const std::filesystem::pat
 std::vector<std::vector<CrsPoint>> coastIn(const std::vector<std::vector<CrsPoint>>& lonLat, int epsg,
                                            const CrsBox& within);
 
+// Meridians and parallels at a round step in degrees (1, 2 or 5 times a
+// power of ten up to 10, then 15 or 30), at most eight across the box where
+// a step allows, as lines of EPSG:epsg cut to the box like the coast; none
+// beyond 180 degrees east or west.
+std::vector<GraticuleLine> graticuleIn(int epsg, const CrsBox& within);
+
+// What a length means on a map of the box in EPSG:epsg, from the
+// projection's scale factors over it: true where they stay within 5 % of
+// one another everywhere on the map; else, where the equator is a straight
+// line of one scale (cylindrical and pseudo-cylindrical world maps), true
+// along it; else nothing, as on maps in degrees. `metresPerUnit` takes a
+// length in CRS units to metres on the ground where the scale holds.
+MapScale mapScaleOf(int epsg, const CrsBox& within, double& metresPerUnit);
+
 // The shipped coastline of the program folder.
 std::filesystem::path basemapCoastFile(const std::filesystem::path& home);
 

@@ -85,11 +85,13 @@ bool smoothPassApplies(const Session& s) {
   return s.scoresPresent && measureTraits(s.map.measureCode).smoothable && !singleTaxonPlot(s);
 }
 
+double meanScore(double score, int count) { return count != 0 && score != kZeroScore ? score / count : score; }
+
 void meanPass(Session& s) {
   if (!meanPassApplies(s)) return;
   for (int n = 1; n <= lastCell(s); ++n) {
     GridCell& c = s.ws.cells[static_cast<std::size_t>(n)];
-    if (c.count != 0 && c.score != kZeroScore) c.score /= c.count;
+    c.score = meanScore(c.score, c.count);
   }
   ++s.map.meanPasses;
 }

@@ -29,6 +29,10 @@ SmoothParams smoothParams(const Settings& st);
 // neighbours); data with neither leave every score as it is.
 std::vector<double> smoothScores(const AnalysisData& a, const std::vector<double>& scores, const SmoothParams& p);
 
+// The mean pass on one unit: its score per counted taxon (a unit counting
+// none, or scored kZeroScore, keeps its score).
+double meanScore(double score, int count);
+
 // One pass each; a pass that does not apply changes nothing, pass count included.
 void meanPass(Session& s);
 void smoothPass(Session& s);

@@ -200,18 +200,19 @@ bool quickOrders(const AnalysisData& a, const CurveParams& p, const CurveOrders&
     o.goal = 1;
     o.includeSeeds = false;
     o.rejectRedundant = false;
+    o.capacity = given.capacity;
     Progress quiet;
     q.greedy = growGreedySet(a, AreaSet{}, o, quiet).set.cells;
   }
   if (!steps.step()) return false;
   if (given.hotspots) {
-    q.hotspots = given.hotspots(std::min(cells, kAreaCapacity));
+    q.hotspots = given.hotspots(std::min(cells, given.capacity));
   } else {
     // Richness: the included taxa present in each unit.
     std::vector<double> richness(static_cast<std::size_t>(a.units()) + 1, 0.0);
     for (int n = 1; n <= a.units(); ++n)
       for (int t : a.occ().taxaIn(n)) richness[static_cast<std::size_t>(n)] += a.counts(t) ? 1.0 : 0.0;
-    q.hotspots = chooseHotspots(richness, AreaSet{}, std::min(cells, kAreaCapacity)).chosen;
+    q.hotspots = chooseHotspots(richness, AreaSet{}, std::min(cells, given.capacity), false, given.capacity).chosen;
   }
   return steps.step();
 }
@@ -247,12 +248,14 @@ std::vector<int> coverageStart(const Counting& c, const ExactProblem& coverage, 
 // The optimum at each k = 1 ... K, with whether it is proven and its bound;
 // every k from the size of the minimum set on represents every taxon.
 bool optimumCurve(const Counting& c, const AnalysisData& data, const std::vector<int>& minCells, const QuickOrders& q,
-                  ExactCall& call, CurveSteps& steps, CurveSet& out) {
+                  int capacity, ExactCall& call, CurveSteps& steps, CurveSet& out) {
   const int K = out.maxAreas;
   out.optimum.assign(static_cast<std::size_t>(K) + 1, 0);
   out.optimumProven.assign(static_cast<std::size_t>(K) + 1, 1);
   out.optimumBound.assign(static_cast<std::size_t>(K) + 1, 0.0);
-  ExactProblem coverage = buildExactProblem(data, AreaSet{}, ExactRequest{ExactKind::CoverageByNumber, 1, 0.0});
+  ExactRequest request{ExactKind::CoverageByNumber, 1, 0.0};
+  request.capacity = capacity;
+  ExactProblem coverage = buildExactProblem(data, AreaSet{}, request);
   std::vector<int> best;
   for (int k = 1; k <= K; ++k) {
     const auto ks = static_cast<std::size_t>(k);
@@ -299,7 +302,11 @@ std::string curvesRefusal(const Session& s) {
   // Every column grows from nothing to cover each taxon once; seeds or a
   // higher goal would hold for some columns and not others.
   if (s.areas.seedCount > 0) return "Representation curves start from an empty set: clear the seed areas to draw them.";
-  const int goal = std::max(s.settings.nearMinimumGoal, s.settings.greedyGoal);
+  return curvesGoalRefusal(s.settings);
+}
+
+std::string curvesGoalRefusal(const Settings& st) {
+  const int goal = std::max(st.nearMinimumGoal, st.greedyGoal);
   if (goal > 1)
     return strprintf("Representation curves count each taxon once: set the goal (%d) to 1 to draw them.", goal);
   return "";
@@ -325,7 +332,9 @@ CurveSet computeCurves(const AnalysisData& a, const CurveParams& p, const CurveO
 
   // The exact minimum set gives K and the point from which the optimum is 100 %.
   // From an empty set with goal 1.
-  ExactProblem minimum = buildExactProblem(a, AreaSet{}, ExactRequest{ExactKind::MinimumSet, 0, 0.0});
+  ExactRequest request{ExactKind::MinimumSet, 0, 0.0};
+  request.capacity = orders.capacity;
+  ExactProblem minimum = buildExactProblem(a, AreaSet{}, request);
   ExactCall call;
   call.timeLimitSeconds = p.timeLimitSeconds;
   call.keepGoing = [&steps] { return steps.report(); };
@@ -347,7 +356,7 @@ CurveSet computeCurves(const AnalysisData& a, const CurveParams& p, const CurveO
   out.hotspots = curveOf(c, q.hotspots, K, f);
   out.summary.push_back({CurveMethod::Hotspots, f, 0.0, false});
 
-  if (!optimumCurve(c, a, min.found ? min.cells : q.nearMinimum, q, call, steps, out)) return out;
+  if (!optimumCurve(c, a, min.found ? min.cells : q.nearMinimum, q, orders.capacity, call, steps, out)) return out;
   summarise(c, p, out);
   steps.step();
   out.seconds = watch.seconds();

@@ -67,6 +67,7 @@ struct CurveOrders {
   std::function<std::vector<int>(std::uint32_t seed)> nearMinimum;
   GreedyOptions greedy;
   std::function<std::vector<int>(int n)> hotspots;
+  int capacity = kAreaCapacity;  // the most areas a set may hold: every unit of a project
 };
 
 // The curves on any data (group, excluded taxa), from an empty set with
@@ -79,6 +80,8 @@ CurveSet computeCurves(const Session& s, const CurveParams& p);
 
 // Why the curves refuse this session's seeds or goal, or "".
 std::string curvesRefusal(const Session& s);
+// Why the curves refuse the options' goal, or "" (a project has no seeds).
+std::string curvesGoalRefusal(const Settings& st);
 
 // Why these analyses cannot run, or "": no datafile, runs outside 1 ...
 // 10000 (runs < 0: no runs asked), no taxa left after preselection.

@@ -144,29 +144,11 @@ QuickSet takeQuickSet(const AnalysisData& d, AreaSet& a, const ExactRequest& req
 }
 
 // The quick set of the same data, settings and seeds, computed aside (on its
-// own area set, from the exact run's fixed cells) when none is on the map:
-// the near-minimum set, or the coverage set for the number of areas or the
-// budget. Its new cells.
+// own area set, from the exact run's fixed cells) when none is on the map.
 std::vector<int> quickCells(const Session& s, const ExactProblem& p) {
   Progress quiet;
-  Settings st = s.settings;
-  RunRequest r;
-  if (p.kind == ExactKind::MinimumSet) {
-    r.kind = RunKind::NearMinimum;
-  } else {
-    st.reordering = Reordering::kByRichness;  // by richness, as the coverage set runs
-    st.nearMinimumGoal = 1;
-    r.kind = p.kind == ExactKind::CoverageByBudget ? RunKind::CoverageByBudget : RunKind::CoverageByNumber;
-    r.areasToAdd = p.areaLimit;
-    r.budget = p.budget;
-  }
-  st.includeSeeds = Flag::kOff;  // the exact run's fixed cells are the seeds here
-  SelectionEnv env;
-  env.seed = 1;  // random tie-breaks: any draw makes a start
-  r.params = nearMinimumParams(st, s.costPresent, env);
   AreaSet a;
-  a.cells = p.fixedCells;
-  a.seedCount = static_cast<int>(p.fixedCells.size());
+  const RunRequest r = quickSetRequest(s.settings, s.costPresent, p, a);
   runMainRun(s, r, a, quiet);
   return {a.cells.begin() + std::clamp(a.seedCount, 0, a.count()), a.cells.end()};
 }
@@ -236,6 +218,27 @@ bool sameQuestion(const QuickSet& q, const ExactProblem& p) {
 }
 
 }  // namespace
+
+RunRequest quickSetRequest(const Settings& settings, bool costPresent, const ExactProblem& p, AreaSet& start) {
+  Settings st = settings;
+  RunRequest r;
+  if (p.kind == ExactKind::MinimumSet) {
+    r.kind = RunKind::NearMinimum;
+  } else {
+    st.reordering = Reordering::kByRichness;  // by richness, as the coverage set runs
+    st.nearMinimumGoal = 1;
+    r.kind = p.kind == ExactKind::CoverageByBudget ? RunKind::CoverageByBudget : RunKind::CoverageByNumber;
+    r.areasToAdd = p.areaLimit;
+    r.budget = p.budget;
+  }
+  st.includeSeeds = Flag::kOff;  // the exact run's fixed cells are the seeds here
+  SelectionEnv env;
+  env.seed = 1;  // random tie-breaks: any draw makes a start
+  r.params = nearMinimumParams(st, costPresent, env);
+  start.cells = p.fixedCells;
+  start.seedCount = static_cast<int>(p.fixedCells.size());
+  return r;
+}
 
 std::string exactProgressText(ExactKind kind, bool byCost, const ExactProgress& p, double limitSeconds) {
   std::string out;

@@ -9,6 +9,7 @@
 
 #include "selection/areaset.h"
 #include "selection/exactmodel.h"
+#include "selection/nearminimum.h"
 #include "store/analysisdata.h"
 #include "store/session.h"
 
@@ -107,6 +108,12 @@ ExactSetOutcome runExactSet(const AnalysisData& a, const AreaSet& set, const Exa
 // near-minimum or coverage run. The session is not changed.
 ExactSetOutcome runExactSet(const Session& s, const AreaSet& set, const ExactRequest& request,
                             const ExactOptions& options);
+
+// The near-minimum or coverage run that gives an exact run its quick set
+// aside, with `settings` and the problem's fixed cells as seeds (put into
+// `start`, the set the run grows): the near-minimum set, or the coverage
+// set for the number of areas or the budget.
+RunRequest quickSetRequest(const Settings& settings, bool costPresent, const ExactProblem& p, AreaSet& start);
 
 // The text of the progress box: best set and bound so far, stage, time.
 std::string exactProgressText(ExactKind kind, bool byCost, const ExactProgress& p, double limitSeconds);

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <limits>
 #include <numeric>
+#include <optional>
 
 #include "selection/exactsolver.h"
 
@@ -16,6 +17,55 @@ void ExactProblem::addRow(int taxon, int want, std::span<const std::int32_t> col
   demand.push_back(want);
   rowColumns.insert(rowColumns.end(), columns.begin(), columns.end());
   rowStart.push_back(static_cast<std::int32_t>(rowColumns.size()));
+}
+
+double quickLowerBound(const ExactProblem& p) {
+  if (p.kind != ExactKind::MinimumSet) return 0.0;
+  const int columns = p.columns();
+  const bool byCost = p.byCost;
+  auto costOf = [&](std::int32_t j) {
+    return byCost && static_cast<std::size_t>(j) < p.cost.size() ? cleanCost(p.cost[static_cast<std::size_t>(j)]) : 1.0;
+  };
+  auto valid = [&](std::int32_t j) { return j >= 0 && j < columns; };
+  // Dual of the covering relaxation: each taxon charges the least share of
+  // any of its units' cost split evenly over the taxa that unit holds; no
+  // unit is then charged more than it costs.
+  std::vector<std::int32_t> held(static_cast<std::size_t>(columns), 0);
+  for (std::int32_t j : p.rowColumns)
+    if (valid(j)) ++held[static_cast<std::size_t>(j)];
+  double dual = 0.0;
+  for (int r = 0; r < p.rows(); ++r) {
+    double share = std::numeric_limits<double>::infinity();
+    for (std::int32_t j : p.columnsOf(r))
+      if (valid(j)) share = std::min(share, costOf(j) / held[static_cast<std::size_t>(j)]);
+    if (std::isfinite(share)) dual += std::max(1, p.demand[static_cast<std::size_t>(r)]) * share;
+  }
+  // Taxa whose units no other chosen taxon shares each need units of their
+  // own; the rarest are tried first, as they block the fewest others.
+  std::vector<int> order(static_cast<std::size_t>(p.rows()));
+  std::iota(order.begin(), order.end(), 0);
+  std::stable_sort(order.begin(), order.end(),
+                   [&](int a, int b) { return p.columnsOf(a).size() < p.columnsOf(b).size(); });
+  std::vector<char> taken(static_cast<std::size_t>(columns), 0);
+  double disjoint = 0.0;
+  for (int r : order) {
+    const auto cols = p.columnsOf(r);
+    double cheapest = std::numeric_limits<double>::infinity();
+    bool free = true;
+    for (std::int32_t j : cols)
+      if (valid(j)) {
+        free = free && !taken[static_cast<std::size_t>(j)];
+        cheapest = std::min(cheapest, costOf(j));
+      }
+    if (!free || !std::isfinite(cheapest)) continue;
+    for (std::int32_t j : cols)
+      if (valid(j)) taken[static_cast<std::size_t>(j)] = 1;
+    disjoint += std::max(1, p.demand[static_cast<std::size_t>(r)]) * cheapest;
+  }
+  const double b = std::max(dual, disjoint);
+  bool whole = true;
+  for (int j = 0; j < columns && whole && byCost; ++j) whole = costOf(j) == std::floor(costOf(j));
+  return whole ? std::ceil(b - 1e-6) : b;
 }
 
 double exactGap(const ExactResult& r) {
@@ -104,9 +154,13 @@ std::vector<std::vector<int>> equalGroups(int n, ListOf listOf, TagOf tagOf) {
 // with no fewer taxa, no more areas and no more cost. Identical cells are
 // merged before, so the other one always holds more. Drops such columns
 // from `keep` (kept columns are 0).
-void dropDominated(const Model& full, std::vector<std::int32_t>& keep, std::vector<int>& rep) {
+// The search is quadratic in the worst case, so it ends at `cutoff`: the
+// columns dropped so far stay dropped, the rest stay in.
+void dropDominated(const Model& full, std::vector<std::int32_t>& keep, std::vector<int>& rep,
+                   std::optional<Clock::time_point> cutoff) {
   std::vector<int> drop;
   for (int j = 0; j < full.columns(); ++j) {
+    if (cutoff && j % 256 == 0 && Clock::now() >= *cutoff) break;
     if (keep[static_cast<std::size_t>(j)] < 0) continue;
     const auto rj = full.colOf(j);
     // Only cells holding the rarest of its taxa can hold them all.
@@ -132,8 +186,8 @@ void dropDominated(const Model& full, std::vector<std::int32_t>& keep, std::vect
 // and cells that another one outdoes go too. With higher wants two such
 // cells may both be needed, so all stay. Rows
 // over the same columns with the same want become one row that counts for
-// all their taxa.
-Model reduce(const ExactProblem& p) {
+// all their taxa. The dominance search is optional and stops at `cutoff`.
+Model reduce(const ExactProblem& p, std::optional<Clock::time_point> cutoff) {
   const int columns = p.columns();
   Model full;
   full.p = &p;
@@ -172,7 +226,7 @@ Model reduce(const ExactProblem& p) {
     keepAs[static_cast<std::size_t>(best)] = 0;
     for (int j : g) rep[static_cast<std::size_t>(j)] = best;
   }
-  if (single) dropDominated(full, keepAs, rep);
+  if (single) dropDominated(full, keepAs, rep, cutoff);
   for (int j = 0; j < columns; ++j)
     if (keepAs[static_cast<std::size_t>(j)] >= 0) {
       keepAs[static_cast<std::size_t>(j)] = static_cast<std::int32_t>(m.col.size());
@@ -294,8 +348,10 @@ void repair(const Model& m, std::vector<char>& in) {
 }
 
 // Greedy start: repeatedly the column meeting most outstanding wants (per
-// unit of cost where cost counts), within the area and budget limits.
-std::vector<char> greedy(const Model& m) {
+// unit of cost where cost counts), within the area and budget limits. Each
+// pick scans every column, so it gives up at `cutoff` (an unfinished set is
+// no start for the minimum set).
+std::vector<char> greedy(const Model& m, std::optional<Clock::time_point> cutoff) {
   const ExactProblem& p = *m.p;
   const bool byCost = p.byCost || p.kind == ExactKind::CoverageByBudget;
   std::vector<int> need(static_cast<std::size_t>(m.rows()));
@@ -308,6 +364,7 @@ std::vector<char> greedy(const Model& m) {
   double spent = 0.0;
   const int limit = p.kind == ExactKind::MinimumSet ? m.columns() : p.areaLimit;
   while (areas < limit) {
+    if (cutoff && Clock::now() >= *cutoff) break;
     int best = -1;
     double bestValue = 0.0;
     for (int j = 0; j < m.columns(); ++j) {
@@ -387,12 +444,16 @@ struct Watch {
   double shownValue = 0.0;
   int shownFound = 0;  // the search's solution count when it was taken
 
+  double floor = 0.0;  // the minimum set's quick lower bound
   double seconds() const { return std::chrono::duration<double>(Clock::now() - start).count(); }
+  Clock::time_point at(double s) const {
+    return start + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(s));
+  }
   double value(double cbc) const { return offset + sign * cbc; }
   double bound(double cbc) const {
     double b = value(cbc);
     if (integral) b = sign > 0 ? std::ceil(b - 1e-6) : std::floor(b + 1e-6);
-    return b;
+    return stage.number == 1 && sign > 0 ? std::max(b, floor) : b;
   }
   // `in`: the set's model columns, or null while there is none.
   bool report(bool hasSolution, double objective, double bound, const std::vector<char>* in) {
@@ -577,7 +638,7 @@ bool reportStart(const Model& m, const Stage& st, const std::vector<char>& in, W
   const double v = st.goal == Goal::Uncovered ? w.offset + rowsMet(m, c)
                    : st.goal == Goal::Areas   ? countIn(in)
                                               : totalCost(m, in);
-  const double trivial = st.goal == Goal::Uncovered ? w.offset + m.taxa : 0.0;
+  const double trivial = st.goal == Goal::Uncovered ? w.offset + m.taxa : w.floor;
   w.shown = in;
   w.shownValue = v;
   if (w.report(true, v, trivial, &in)) return true;
@@ -601,9 +662,12 @@ bool minimumPossible(const Model& m, const ExactProblem& p) {
 
 // The better of the given starts and our own greedy set, pruned; empty when
 // none fits (or, for the minimum set, none meets every want).
-std::vector<char> firstIncumbent(const Model& m, const ExactOptions& options, bool minimum) {
+std::vector<char> firstIncumbent(const Model& m, const ExactOptions& options, bool minimum,
+                                 std::optional<Clock::time_point> cutoff) {
   std::vector<char> best;
-  std::vector<std::vector<char>> candidates{greedy(m)};
+  // Without a start of the caller's the greedy set is the only one, so it
+  // runs to the end.
+  std::vector<std::vector<char>> candidates{greedy(m, options.starts.empty() ? std::nullopt : cutoff)};
   for (const std::vector<int>& cells : options.starts) candidates.push_back(startColumns(m, cells));
   for (const std::vector<char>& in : candidates) {
     if (in.empty() || !fits(m, in)) continue;
@@ -634,9 +698,17 @@ ExactResult solveExact(const ExactProblem& p, const ExactOptions& options) {
   w.start = options.startedAt.value_or(Clock::now());
   w.options = &options;
   w.limit = std::isfinite(options.timeLimitSeconds) && options.timeLimitSeconds > 0.0 ? options.timeLimitSeconds : 0.0;
-  Model m = reduce(p);
-  w.m = &m;
   const bool minimum = p.kind == ExactKind::MinimumSet;
+  // A bound that holds however early the run ends.
+  const double floorBound = quickLowerBound(p);
+  w.floor = floorBound;
+  // The optional reductions and the greedy start stop at three quarters of
+  // the limit: on large grids the dominated cells they drop help the search
+  // more than the time they take, but the search must still get a turn.
+  std::optional<Clock::time_point> cutoff;
+  if (w.limit > 0.0) cutoff = w.at(w.limit * 0.75);
+  Model m = reduce(p, cutoff);
+  w.m = &m;
   auto finish = [&](const std::vector<char>& in) {
     Choice c = makeChoice(m, in);
     prune(m, c);
@@ -656,7 +728,7 @@ ExactResult solveExact(const ExactProblem& p, const ExactOptions& options) {
     out.seconds = w.seconds();
     return out;
   }
-  std::vector<char> best = firstIncumbent(m, options, minimum);
+  std::vector<char> best = firstIncumbent(m, options, minimum, cutoff);
   bool haveBest = !best.empty();
   if (m.rows() == 0) {
     out.status = ExactStatus::Optimal;
@@ -721,12 +793,13 @@ ExactResult solveExact(const ExactProblem& p, const ExactOptions& options) {
       w.sign = minimum ? 1.0 : -1.0;
       w.offset = minimum ? 0.0 : p.taxaMet;
       w.integral = !(minimum && p.byCost);
-      // No bound weaker than the trivial one, and none past the set in hand.
-      const double b = w.bound(firstBound);
+      // No bound weaker than the quick one, and none past the set in hand.
+      const double b = minimum ? std::max(w.bound(firstBound), floorBound) : w.bound(firstBound);
+      const double top = out.hasSolution ? out.objective : std::numeric_limits<double>::infinity();
       // + 0.0 turns a negative zero into one that prints as "0".
-      out.bound = (minimum ? std::clamp(b, 0.0, out.objective)
-                           : std::clamp(b, out.objective, static_cast<double>(p.taxaMet + m.taxa))) +
-                  0.0;
+      out.bound =
+          (minimum ? std::clamp(b, 0.0, top) : std::clamp(b, out.objective, static_cast<double>(p.taxaMet + m.taxa))) +
+          0.0;
     }
   }
   out.seconds = w.seconds();

@@ -110,6 +110,12 @@ struct ExactResult {
 // only once the one before is proven.
 ExactResult solveExact(const ExactProblem& problem, const ExactOptions& options = {});
 
+// A lower bound on the minimum set's objective (areas or cost) found in
+// time linear in the problem's size, for when the search stops before its
+// own bound: the better of a dual-feasible covering bound and the taxa with
+// pairwise disjoint units. 0 for coverage.
+double quickLowerBound(const ExactProblem& problem);
+
 // Relative gap between the objective and the bound, 0 when optimal.
 double exactGap(const ExactResult& r);
 

@@ -30,7 +30,8 @@ void exchangeSortDescending(std::vector<double>& scores, std::vector<int>& cells
       }
 }
 
-HotspotResult chooseHotspots(const std::vector<double>& scores, const AreaSet& set, int n, bool zeroMarker) {
+HotspotResult chooseHotspots(const std::vector<double>& scores, const AreaSet& set, int n, bool zeroMarker,
+                             int capacity) {
   HotspotResult r;
   const int cells = static_cast<int>(scores.size()) - 1;
   if (cells < 1) return r;
@@ -51,7 +52,7 @@ HotspotResult chooseHotspots(const std::vector<double>& scores, const AreaSet& s
     positive += key > 0.0;
   }
   if (positive < 3) return r;
-  n = std::clamp(n, 0, std::min(positive, kAreaCapacity - set.count()));
+  n = std::clamp(n, 0, std::min(positive, capacity - set.count()));
   exchangeSortDescending(keys, order);
   r.selected = true;
   r.seedCount = set.count();

@@ -5,6 +5,7 @@
 
 #include <vector>
 
+#include "selection/areaset.h"
 #include "store/session.h"
 
 namespace zn {
@@ -29,8 +30,9 @@ struct HotspotResult {
 // result on any data), n lowered to the units scored above 0 and the room
 // in the set, behind the areas of `set`. Units already in the set are never
 // chosen again; with `zeroMarker` (the residual map) a unit scored
-// kZeroScore ranks last.
-HotspotResult chooseHotspots(const std::vector<double>& scores, const AreaSet& set, int n, bool zeroMarker = false);
+// kZeroScore ranks last. `capacity` is the most areas the set may hold.
+HotspotResult chooseHotspots(const std::vector<double>& scores, const AreaSet& set, int n, bool zeroMarker = false,
+                             int capacity = kAreaCapacity);
 // The same by the scores of the measure `code` on the datafile's map.
 HotspotResult chooseHotspots(const Workspace& ws, const AreaSet& set, MeasureCode code, int n);
 

@@ -592,6 +592,7 @@ class MainRun {
     r.extraTies = o.extraTieBreaks;
     r.randomTie = o.lastTieRandom;
     r.byCost = o.byCost;
+    r.capacity = o.capacity;
     return r;
   }
   CellMark& cell(int n) { return marks_[static_cast<std::size_t>(n)]; }
@@ -753,7 +754,7 @@ void MainRun::cutToBudget() {
 
 // The cell within the budget residue that adds most taxa not represented.
 void MainRun::complementOnResidue(double residue, int uncutCount) {
-  if (set_.count() >= kAreaCapacity) return;
+  if (set_.count() >= o_.capacity) return;
   std::vector<char> represented(static_cast<std::size_t>(x_.ix.taxa), 0);
   for (int a : set_.cells)
     if (x_.valid(a))

@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "selection/areaset.h"
 #include "selection/report.h"
 #include "store/analysisdata.h"
 #include "store/notice.h"
@@ -43,6 +44,7 @@ struct NearMinimumParams {
   bool longReports = false;  // the selection-rule summary goes into the results
   bool threatPresent = false;
   std::optional<std::uint32_t> seed;  // of the random last tie-break; else the time of day
+  int capacity = kAreaCapacity;       // most areas the set may hold: a project's units
 };
 
 // The parameters the options give, with the forcings a run makes: a goal

@@ -15,10 +15,21 @@ ReplacementResult computeReplacementCost(const Session& s, const ReplacementPara
   ReplacementResult out;
   out.error = qualityRefusal(s);
   if (!out.error.empty()) return out;
-  Stopwatch watch(s.progress);
   Scratch sc(s);
+  return computeReplacementCost(analysisData(sc.s), withOptions(sc.s, ExactRequest{ExactKind::MinimumSet, 0, 0.0}), p,
+                                s.progress);
+}
+
+ReplacementResult computeReplacementCost(const AnalysisData& a, const ExactRequest& request, const ReplacementParams& p,
+                                         Feedback& feedback) {
+  ReplacementResult out;
+  out.error = qualityRefusal(a);
+  if (!out.error.empty()) return out;
+  Stopwatch watch(feedback);
   const ExactProblem base = [&] {
-    ExactProblem q = buildExactProblem(sc.s, ExactRequest{ExactKind::MinimumSet, 0, 0.0});
+    ExactRequest minimum = request;
+    minimum.kind = ExactKind::MinimumSet;
+    ExactProblem q = buildExactProblem(a, AreaSet{}, minimum);
     q.byCost = false;
     return q;
   }();
@@ -27,7 +38,7 @@ ReplacementResult computeReplacementCost(const Session& s, const ReplacementPara
   call.keepGoing = [&] { return !out.stopped; };
   const ExactAnswer min = callExact(base, call);
   if (!min.found) {
-    out.error = strprintf("No set of at most %d areas meets every goal.", kAreaCapacity);
+    out.error = strprintf("No set of at most %d areas meets every goal.", request.capacity);
     return out;
   }
   out.minimumSize = min.areas;
@@ -62,10 +73,14 @@ ReplacementResult computeReplacementCost(const Session& s, const ReplacementPara
 }
 
 std::string replacementReport(const Session& s, const ReplacementResult& r) {
+  return replacementText(reportContext(s), r);
+}
+
+std::string replacementText(const ReportContext& context, const ReplacementResult& r) {
   std::string out = strprintf(
       "\n  PRIORITY-AREAS ANALYSIS: Replacement cost of the %d areas of the exact minimum set%s\n"
       "  %s in %.1f seconds.\n\n",
-      r.minimumSize, r.minimumProven ? "" : " (not proven optimal)", reportDataLine(s).c_str(), r.seconds);
+      r.minimumSize, r.minimumProven ? "" : " (not proven optimal)", context.dataLine.c_str(), r.seconds);
   int none = 0, never = 0;
   for (const ReplacementRow& row : r.rows) {
     none += !row.irreplaceable && row.cost == 0;
@@ -76,7 +91,7 @@ std::string replacementReport(const Session& s, const ReplacementResult& r) {
   for (const ReplacementRow& row : r.rows) {
     const std::string cost = row.irreplaceable ? std::string("irreplaceable")
                                                : strprintf("%d%s", row.cost, row.proven ? "" : " (not proven)");
-    out += strprintf("  %4d  %-17s  %s\n", row.cell, reportLocationName(s, row.cell).c_str(), cost.c_str());
+    out += strprintf("  %4d  %-17s  %s\n", row.cell, context.name(row.cell).c_str(), cost.c_str());
   }
   if (r.stopped) out += "  stopped by the user\n";
   return out;

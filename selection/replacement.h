@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "selection/exact.h"
+#include "selection/report.h"
 #include "store/session.h"
 
 namespace zn {
@@ -33,10 +35,16 @@ struct ReplacementResult {
   float seconds = 0.0f;
 };
 
+// On any data, from an empty set, counted in areas (never by cost), with
+// the request's goal; no set beyond the request's capacity is looked for.
+ReplacementResult computeReplacementCost(const AnalysisData& a, const ExactRequest& request, const ReplacementParams& p,
+                                         Feedback& feedback);
 // On the session's data and options (group code, excluded level and taxa,
-// goal), from an empty set, counted in areas; the session is not changed.
+// goal); the session is not changed.
 ReplacementResult computeReplacementCost(const Session& s, const ReplacementParams& p);
 
 std::string replacementReport(const Session& s, const ReplacementResult& r);
+// The same with the data line and unit names of `context`.
+std::string replacementText(const ReportContext& context, const ReplacementResult& r);
 
 }  // namespace zn

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "measures/dispatch.h"
 #include "measures/scores.h"
@@ -483,7 +484,8 @@ std::vector<ParamSpec> buildParamSpecs() {
       {Param::AreasToAdd, "--areas-to-add", "N",
        strprintf("--areas-to-add takes a whole number from 1 to %d", kAreaCapacity),
        [](const std::string& text, RequestValues& v) {
-         v.areasToAdd = wholeNumber(text, 1, kAreaCapacity);
+         // The data decide the most: a datafile's set capacity, a project's units.
+         v.areasToAdd = wholeNumber(text, 1, std::numeric_limits<int>::max());
          return v.areasToAdd.has_value();
        },
        [](const RequestValues& v) { return v.areasToAdd.has_value(); }},

@@ -88,6 +88,23 @@ std::string cellCoordinates(const CrsBox& c) {
   return strprintf("%s    %s", lat.c_str(), lon.c_str());
 }
 
+void sortCellListLines(CellListModel& m) {
+  // The sorted list box orders without regard to case.
+  std::vector<std::size_t> order(m.lines.size());
+  std::iota(order.begin(), order.end(), 0);
+  std::vector<std::string> keys;
+  for (const auto& l : m.lines) keys.push_back(toLower(l));
+  std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return keys[a] < keys[b]; });
+  std::vector<std::string> lines;
+  std::vector<int> lineTaxon;
+  for (std::size_t i : order) {
+    lines.push_back(m.lines[i]);
+    lineTaxon.push_back(m.lineTaxon[i]);
+  }
+  m.lines = std::move(lines);
+  m.lineTaxon = std::move(lineTaxon);
+}
+
 CellListModel openCellList(const Session& s, int cell, bool smallScreen) {
   CellListModel m;
   m.cell = cell;
@@ -139,22 +156,7 @@ CellListModel openCellList(const Session& s, int cell, bool smallScreen) {
     m.lines.push_back(line);
     m.lineTaxon.push_back(t);
   }
-  if (!m.grouped) {
-    // The sorted list box orders without regard to case.
-    std::vector<std::size_t> order(m.lines.size());
-    std::iota(order.begin(), order.end(), 0);
-    std::vector<std::string> keys;
-    for (const auto& l : m.lines) keys.push_back(toLower(l));
-    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return keys[a] < keys[b]; });
-    std::vector<std::string> lines;
-    std::vector<int> lineTaxon;
-    for (std::size_t i : order) {
-      lines.push_back(m.lines[i]);
-      lineTaxon.push_back(m.lineTaxon[i]);
-    }
-    m.lines = std::move(lines);
-    m.lineTaxon = std::move(lineTaxon);
-  }
+  if (!m.grouped) sortCellListLines(m);
   const int included = ws.counters.includedTaxa;
   m.counts = setEmpty ? strprintf("%d/%d taxa", m.presentCount, included)
                       : strprintf("%d(%d)/%d taxa", m.presentCount, m.presentCount + m.representedCount, included);

@@ -29,6 +29,11 @@ struct CellListModel : DialogModel {
   // The map shows an analysis whose listing has its own marks: the
   // "range sizes" box is shown clear and refuses a change.
   bool rangeSizesLocked = false;
+  // The plot buttons and the name button do their work (a datafile's
+  // cell); a project's unit shows them greyed with the reason.
+  bool plotting = true;
+  bool naming = true;
+  std::string whyNot;
 
   std::string cellLine;                  // 1013 "Area %d: %s"
   std::string coordinates;               // 1018
@@ -56,6 +61,10 @@ std::string degreesText(double degrees);
 // The coordinates line of a world-grid cell: latitude range, four blanks,
 // longitude range, the edge nearer the equator or zero meridian first.
 std::string cellCoordinates(const CrsBox& c);
+
+// The lines sorted alphabetically without regard to case, each line's
+// taxon with it, as the list box does when not grouped.
+void sortCellListLines(CellListModel& m);
 
 // The dialog as it opens for cell n.
 CellListModel openCellList(const Session& s, int cell, bool smallScreen);

@@ -14,6 +14,7 @@ enum class Command : int {
   ImportData = 1200,
   ImportGbif = 41200,
   OpenProject = 41300,
+  NewProject = 41310,
   JoinDatafiles = 512,
   EditData = 1400,
   DataPreselection = 1500,

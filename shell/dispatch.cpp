@@ -374,7 +374,9 @@ void Shell::refreshMenus() {
   if (project) {
     // The datafile rests while a project is on screen.
     in.datafileOpen = in.scoresPresent = in.subgroupData = in.quantitative = false;
-    in.fits = [this](const Analysis& a) { return projectMenuRefusal(a, project->data); };
+    in.fits = [this](const Analysis& a) {
+      return a.kind == AnalysisKind::Pass ? projectPassRefusal(a, *project) : projectMenuRefusal(a, project->data);
+    };
   }
   updateMenus(menu_, in);
   menu_.check(Command::DataPreselection, flags.preselectionDialogOpen);

@@ -6,6 +6,7 @@
 #include "measures/scores.h"
 #include "shell/dispatch.h"
 #include "shell/notices.h"
+#include "shell/projectscreen.h"
 #include "shell/status.h"
 
 namespace zn {
@@ -77,8 +78,35 @@ void importGbifCommand(Shell& sh) {
   sh.host.requestRedraw();
 }
 
+// A project's map: its own unit outlines with the scores, counts and the
+// area set as they are on screen, written as the tool's export-gis writes.
+void exportProjectMap(Shell& sh, const ProjectScreen& p) {
+  FileRequest save;
+  save.title = kExportCaption;
+  save.filters = {{"GeoPackage (*.gpkg)", "*.gpkg"}, {"GeoJSON (*.geojson)", "*.geojson"}, {"CSV (*.csv)", "*.csv"}};
+  save.initialDir = p.file.parent_path();
+  const auto out = sh.host.chooseSaveFile(save);
+  if (!out) return;
+  std::error_code ec;
+  if (std::filesystem::equivalent(*out, p.file, ec)) {
+    sh.host.messageBox("The map goes to a new file, not into the project itself.", kExportCaption, Icon::Exclamation,
+                       Buttons::Ok);
+    return;
+  }
+  std::string why;
+  {
+    BusyGuard busy(sh.host);
+    why = exportUnitResult(*p.project, projectMapColumns(p), *out);
+  }
+  if (!why.empty()) sh.host.messageBox(why, kExportCaption, Icon::Exclamation, Buttons::Ok);
+}
+
 void exportGisCommand(Shell& sh) {
   Session& s = sh.session;
+  if (sh.project) {
+    exportProjectMap(sh, *sh.project);
+    return;
+  }
   if (!s.ws.datafile.opened) return;
   FileRequest save;
   save.title = kExportCaption;

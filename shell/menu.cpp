@@ -18,6 +18,7 @@ std::vector<MenuItem> buildMenu() {
   return {
       popup("&DataBase",
             {item("Open data&file", OpenDatafile, false), item("Open projec&t...", OpenProject, false),
+             item("Ne&w project...", NewProject, false), popup(kRecentProjectsMenu, {}),
              item("&New datafile", NewDatafile), item("&Import data", ImportData),
              item("Import &GBIF occurrences...", ImportGbif), item("&Join datafiles", JoinDatafiles),
              item("&Edit data", EditData), item("Data &preselection", DataPreselection),
@@ -150,6 +151,7 @@ void updateMenus(MenuState& m, const MenuInputs& in) {
   m.enable(ImportGbif, !editing);
   m.enable(ExportMapToGis, data);
   m.enable(OpenProject, !editing);
+  m.enable(NewProject, !editing);
   if (in.fits) {
     // A project on screen: the datafile's commands rest, and each analysis
     // is there where its traits fit the project, with the reason where not.
@@ -158,6 +160,14 @@ void updateMenus(MenuState& m, const MenuInputs& in) {
       m.enable(a.command, !why);
       m.explain(a.command, why.value_or(""));
     }
+    // Range centres sits in both menus; the window picks the units of a
+    // project's set with the mouse, not the datafile's dialog.
+    m.enable(DiversityRangeCentres, m[RarityRangeCentres].enabled);
+    m.explain(DiversityRangeCentres, m[RarityRangeCentres].why);
+    m.enable(ManualSetSelection, false);
+    m.explain(ManualSetSelection,
+              "On a project, double-click a unit with the right button to add it to the set or take it out");
+    m.enable(ExportMapToGis, !editing);
   }
 }
 

@@ -19,6 +19,9 @@ struct MenuItem {
   bool separatorBefore = false;
 };
 
+// The DataBase popup the window fills with the recent projects.
+inline constexpr const char* kRecentProjectsMenu = "Recentl&y used projects";
+
 // The menu bar: its popups in order.
 const std::vector<MenuItem>& mainMenu();
 

@@ -48,6 +48,12 @@ CellListDialog::CellListDialog(CellListModel& model, bool smallScreen, QWidget* 
   for (const std::string& l : model_.lines) list_->addItem(q(l));
   grouped_->setChecked(model_.grouped);
   rangeSizes_->setChecked(model_.rangeSizes);
+  for (QPushButton* b : {plotSelected_, plotAll_}) {
+    b->setEnabled(model_.plotting);
+    if (!model_.plotting) b->setToolTip(q(model_.whyNot));
+  }
+  editName_->setEnabled(model_.naming);
+  if (!model_.naming) editName_->setToolTip(q(model_.whyNot));
 
   // A display change closes the dialog; the command shows it again.
   connect(grouped_, &QCheckBox::clicked, this, [this](bool on) {

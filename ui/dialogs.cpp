@@ -8,6 +8,7 @@
 #include "ui/gbifdialog.h"
 #include "ui/optiondialogs.h"
 #include "ui/overlaydialog.h"
+#include "ui/projectdialog.h"
 #include "ui/scoresdialog.h"
 #include "ui/selectiondialogs.h"
 
@@ -28,6 +29,7 @@ enum class Kind {
   DataIo,
   Overlay,
   Gbif,
+  NewProject,
   CurveChart
 };
 
@@ -45,6 +47,7 @@ Kind kindOf(const std::string& name) {
   if (isDataIoDialog(name)) return Kind::DataIo;
   if (isOverlayDialog(name)) return Kind::Overlay;
   if (isGbifDialog(name)) return Kind::Gbif;
+  if (isProjectDialog(name)) return Kind::NewProject;
   if (n == "curvechart") return Kind::CurveChart;
   return Kind::None;
 }
@@ -77,6 +80,7 @@ bool runUiDialog(const std::string& name, DialogModel& model, QWidget* parent) {
     case Kind::DataIo: return runDataIoDialog(name, model, parent);
     case Kind::Overlay: return runOverlayDialog(name, model, parent);
     case Kind::Gbif: return runGbifDialog(model, parent);
+    case Kind::NewProject: return run<NewProjectDialog, NewProjectModel>(model, parent);
     case Kind::CurveChart: return showCurveWindow(model, parent);
     case Kind::None: break;
   }

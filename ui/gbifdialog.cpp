@@ -12,49 +12,58 @@
 
 namespace zn {
 
-GbifImportDialog::GbifImportDialog(GbifDialogModel& model, QWidget* parent) : QDialog(parent), m_(model) {
-  setWindowTitle("Import GBIF occurrences");
-  uncertainty_ = new QLineEdit(QString::fromStdString(m_.maxUncertainty), this);
-  uncertainty_->setPlaceholderText("any");
-  basis_ = new QLineEdit(QString::fromStdString(m_.basis), this);
-  basis_->setPlaceholderText("e.g. HUMAN_OBSERVATION,PRESERVED_SPECIMEN");
+GbifFilterFields::GbifFilterFields(const GbifDialogModel& m, QFormLayout* form, QWidget* parent) {
+  uncertainty = new QLineEdit(QString::fromStdString(m.maxUncertainty), parent);
+  uncertainty->setPlaceholderText("any");
+  basis = new QLineEdit(QString::fromStdString(m.basis), parent);
+  basis->setPlaceholderText("e.g. HUMAN_OBSERVATION,PRESERVED_SPECIMEN");
   QString leftOut;
   for (const char* b : kBasisLeftOut) leftOut += (leftOut.isEmpty() ? "" : ", ") + QString(b);
-  basisNote_ = new QLabel(
-      "When empty, all records but " + leftOut + " (fossils, zoo and garden organisms); name them to keep them.", this);
-  basisNote_->setWordWrap(true);
-  years_ = new QLineEdit(QString::fromStdString(m_.years), this);
-  years_->setPlaceholderText("any, or e.g. 1990-2020");
-  rank_ = new QComboBox(this);
-  rank_->addItems({"species", "genus", "family"});
-  rank_->setCurrentText(QString::fromStdString(m_.rank));
-  quantitative_ = new QCheckBox("record counts as quantities (1-100)", this);
-  quantitative_->setChecked(m_.quantitative);
+  basisNote = new QLabel(
+      "When empty, all records but " + leftOut + " (fossils, zoo and garden organisms); name them to keep them.",
+      parent);
+  basisNote->setWordWrap(true);
+  years = new QLineEdit(QString::fromStdString(m.years), parent);
+  years->setPlaceholderText("any, or e.g. 1990-2020");
+  rank = new QComboBox(parent);
+  rank->addItems({"species", "genus", "family"});
+  rank->setCurrentText(QString::fromStdString(m.rank));
+  quantitative = new QCheckBox("record counts as quantities (1-100)", parent);
+  quantitative->setChecked(m.quantitative);
+  form->addRow("Largest coordinate uncertainty (m):", uncertainty);
+  form->addRow("Basis of record:", basis);
+  form->addRow(basisNote);
+  form->addRow("Years:", years);
+  form->addRow("Taxa at rank:", rank);
+  form->addRow(quantitative);
+}
+
+GbifDialogModel GbifFilterFields::read() const {
+  GbifDialogModel m;
+  m.maxUncertainty = uncertainty->text().trimmed().toStdString();
+  m.basis = basis->text().trimmed().toStdString();
+  m.years = years->text().trimmed().toStdString();
+  m.rank = rank->currentText().toStdString();
+  m.quantitative = quantitative->isChecked();
+  return m;
+}
+
+GbifImportDialog::GbifImportDialog(GbifDialogModel& model, QWidget* parent)
+    : QDialog(parent), m_(model), form_(new QFormLayout), fields_(model, form_, this) {
+  setWindowTitle("Import GBIF occurrences");
   problem_ = new QLabel(this);
   problem_->setStyleSheet("color: #a00000");
-  auto* form = new QFormLayout;
-  form->addRow("Largest coordinate uncertainty (m):", uncertainty_);
-  form->addRow("Basis of record:", basis_);
-  form->addRow(basisNote_);
-  form->addRow("Years:", years_);
-  form->addRow("Taxa at rank:", rank_);
-  form->addRow(quantitative_);
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
   connect(buttons, &QDialogButtonBox::accepted, this, [this] { tryAccept(); });
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
   auto* top = new QVBoxLayout(this);
-  top->addLayout(form);
+  top->addLayout(form_);
   top->addWidget(problem_);
   top->addWidget(buttons);
 }
 
 void GbifImportDialog::tryAccept() {
-  GbifDialogModel work;
-  work.maxUncertainty = uncertainty_->text().trimmed().toStdString();
-  work.basis = basis_->text().trimmed().toStdString();
-  work.years = years_->text().trimmed().toStdString();
-  work.rank = rank_->currentText().toStdString();
-  work.quantitative = quantitative_->isChecked();
+  const GbifDialogModel work = fields_.read();
   GbifImportOptions probe;
   if (std::string e = applyGbifFilters(work, probe); !e.empty()) {
     problem_->setText(QString::fromStdString(e));

@@ -9,31 +9,43 @@
 
 class QCheckBox;
 class QComboBox;
+class QFormLayout;
 class QLabel;
 class QLineEdit;
 
 namespace zn {
 
+// The import's filter fields as rows of a form, shown with the model's
+// values; read() gives what they hold. "New project" offers the same.
+struct GbifFilterFields {
+  GbifFilterFields(const GbifDialogModel& m, QFormLayout* form, QWidget* parent);
+  GbifDialogModel read() const;
+
+  QLineEdit *uncertainty, *basis, *years;
+  QComboBox* rank;
+  QCheckBox* quantitative;
+  QLabel* basisNote;
+};
+
 class GbifImportDialog : public QDialog {
  public:
   GbifImportDialog(GbifDialogModel& model, QWidget* parent);
 
-  QLineEdit* uncertainty() const { return uncertainty_; }
-  QLineEdit* basis() const { return basis_; }
-  QLineEdit* years() const { return years_; }
-  QComboBox* rank() const { return rank_; }
-  QCheckBox* quantitative() const { return quantitative_; }
+  QLineEdit* uncertainty() const { return fields_.uncertainty; }
+  QLineEdit* basis() const { return fields_.basis; }
+  QLineEdit* years() const { return fields_.years; }
+  QComboBox* rank() const { return fields_.rank; }
+  QCheckBox* quantitative() const { return fields_.quantitative; }
   QLabel* problem() const { return problem_; }
-  QLabel* basisNote() const { return basisNote_; }
+  QLabel* basisNote() const { return fields_.basisNote; }
 
  private:
   void tryAccept();
 
   GbifDialogModel& m_;
-  QLineEdit *uncertainty_, *basis_, *years_;
-  QComboBox* rank_;
-  QCheckBox* quantitative_;
-  QLabel *problem_, *basisNote_;
+  QFormLayout* form_;
+  GbifFilterFields fields_;
+  QLabel* problem_;
 };
 
 bool isGbifDialog(const std::string& name);

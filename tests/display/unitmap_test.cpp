@@ -2,6 +2,10 @@
 // units without a value in the neutral colour, the key beside the map.
 #include "display/unitmap.h"
 
+#include <algorithm>
+#include <cmath>
+#include <random>
+
 #include <gtest/gtest.h>
 
 namespace zn {
@@ -22,16 +26,21 @@ TEST(UnitMap, UnitsTakeTheirClassColourAndUnscoredUnitsTheNeutralOne) {
   struct Cells {
     bool hex;
     double height;  // 0: as tall as wide
+    bool polygons;  // the same squares as polygon outlines
     const char* name;
   };
-  for (const Cells c :
-       {Cells{false, 0.0, "squares"}, Cells{true, 0.0, "hexagons"}, Cells{false, 600.0, "rectangles"}}) {
+  for (const Cells c : {Cells{false, 0.0, false, "squares"}, Cells{true, 0.0, false, "hexagons"},
+                        Cells{false, 600.0, false, "rectangles"}, Cells{false, 0.0, true, "polygons"}}) {
     SCOPED_TRACE(c.name);
     UnitMapShapes s;
     s.geographic = false;
     s.lattice = UnitMapShapes::Lattice{0.0, 3000.0, 1000.0, 4, 3, c.hex, c.height};
     s.cellOf = {0, 1, 2, 6, 12};  // units 1 ... 4 on cells of the 4 x 3 lattice
     s.extent = {-500.0, -500.0, 5000.0, 3500.0};
+    if (c.polygons) {
+      for (int n = 1; n <= 4; ++n) s.rings.push_back(s.outline(n));
+      s.lattice.reset();
+    }
     UnitMapLayer layer;
     layer.score = {0, 1.0, 2.0, 0.0, 9.0};
     layer.count = {0, 1, 2, 0, 9};
@@ -48,7 +57,65 @@ TEST(UnitMap, UnitsTakeTheirClassColourAndUnscoredUnitsTheNeutralOne) {
       for (int y = map.mapArea.top(); y < map.mapArea.top() + 40 && !keyFound; ++y)
         keyFound = QColor(image.pixel(x, y)) == rampColour(k - 1, k);
     EXPECT_TRUE(keyFound);
+    // The key swatches exactly the classes the map paints: an empty class
+    // between them has no row.
+    std::vector<int> painted, keyed;
+    for (int n : {1, 2, 4})
+      for (int c = 0; c < k; ++c)
+        if (QColor(image.pixel(centreOf(s, n, map))) == rampColour(c, k)) painted.push_back(c);
+    for (int c = 0; c < k; ++c) {
+      bool found = false;
+      for (int x = map.mapArea.right() + 2; x < image.width() && !found; ++x)
+        for (int y = map.mapArea.top(); y < map.mapArea.bottom() && !found; y += 2)
+          found = QColor(image.pixel(x, y)) == rampColour(c, k);
+      if (found) keyed.push_back(c);
+    }
+    std::sort(painted.begin(), painted.end());
+    painted.erase(std::unique(painted.begin(), painted.end()), painted.end());
+    EXPECT_EQ(keyed, painted);
   }
+}
+
+TEST(UnitMap, IndexFindsExactlyTheUnitsWhoseBoxesMeetAView) {
+  std::mt19937 rng(11);
+  std::uniform_real_distribution<double> at(0.0, 1000.0), size(0.1, 40.0);
+  UnitMapShapes s;
+  for (int n = 0; n < 3000; ++n) {
+    const double x = at(rng), y = at(rng), w = size(rng), h = size(rng);
+    s.rings.push_back({{{x, y}, {x + w, y}, {x + w, y + h}, {x, y + h}}});
+  }
+  s.rings.push_back({});  // a unit without an outline is never found
+  const UnitIndex index(s);
+  for (int view = 0; view < 50; ++view) {
+    const double x = at(rng) - 100, y = at(rng) - 100, w = 3 * size(rng) * (view % 5 + 1);
+    const CrsBox box{x, y, x + w, y + w / 2};
+    std::vector<int> found;
+    index.query(box, found);
+    std::sort(found.begin(), found.end());
+    std::vector<int> expected;
+    for (int n = 1; n <= s.units(); ++n) {
+      const auto& r = s.rings[static_cast<std::size_t>(n) - 1];
+      if (r.empty()) continue;
+      const CrsPoint lo = r[0][0], hi = r[0][2];
+      if (lo.x <= box.east && box.west <= hi.x && lo.y <= box.north && box.south <= hi.y) expected.push_back(n);
+    }
+    EXPECT_EQ(found, expected) << view;
+  }
+}
+
+TEST(UnitMap, UnitSmallerThanAPixelStillShowsInItsColour) {
+  UnitMapShapes s;
+  s.geographic = false;
+  s.extent = {0.0, 0.0, 100000.0, 100000.0};
+  s.rings = {{{{0, 0}, {50000, 0}, {50000, 50000}, {0, 50000}}}, {{{70000, 70000}, {70010, 70000}, {70010, 70010}}}};
+  UnitMapLayer layer;
+  layer.score = {0, 1.0, 9.0};
+  layer.count = {0, 1, 9};
+  const QImage image = renderUnitMap(s, layer, 900, 600);
+  const UnitMapLayout map = unitMapLayout(QRectF(image.rect()), s.extent);
+  const QPointF tiny = map.toPixel(70005, 70005);
+  const int k = layer.classing.classCount;
+  EXPECT_EQ(QColor(image.pixel(static_cast<int>(tiny.x()), static_cast<int>(tiny.y()))), rampColour(k - 1, k));
 }
 
 TEST(UnitMap, RampRunsFromDarkToLightAndIsDistinctPerClass) {
@@ -56,6 +123,66 @@ TEST(UnitMap, RampRunsFromDarkToLightAndIsDistinctPerClass) {
   for (int c = 1; c < k; ++c) {
     EXPECT_LT(qGray(rampColour(c - 1, k).rgb()), qGray(rampColour(c, k).rgb())) << c;
     EXPECT_NE(rampColour(c, k), noValueColour());
+  }
+}
+
+// A count map of few distinct values keys each value on its own, so no
+// class between two values is left empty; more values than classes, or
+// scores that are not counts, keep the eight classes of the scale.
+TEST(UnitMap, CountsOfFewValuesTakeAClassEach) {
+  struct Case {
+    const char* name;
+    std::vector<double> score;  // units 1 ... n
+    bool counts, inverted;
+    int classes;  // expected; 0: the scale's own
+  };
+  const std::vector<Case> cases{
+      {"five counts", {1, 2, 3, 5, 6, 6, 0, 1}, true, false, 5},
+      {"inverted", {1, 2, 3, 5, 6, 6, 0, 1}, true, true, 5},
+      {"one value", {4, 4, 0}, true, false, 1},
+      {"nine counts", {1, 2, 3, 4, 5, 6, 7, 8, 9}, true, false, 0},
+      {"not counts", {0.5, 1.5, 2.5}, false, false, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const int n = static_cast<int>(c.score.size());
+    UnitMapShapes s;
+    s.lattice = UnitMapShapes::Lattice{0.0, 1.0, 1.0, n, 1, false, 0.0};
+    s.extent = {0.0, 0.0, static_cast<double>(n), 1.0};
+    s.cellOf.push_back(0);
+    for (int i = 1; i <= n; ++i) s.cellOf.push_back(i);
+    UnitMapLayer layer;
+    layer.score = {0};
+    layer.count = {0};
+    for (double v : c.score) {
+      layer.score.push_back(v);
+      layer.count.push_back(static_cast<int>(std::ceil(v)));
+    }
+    layer.counts = c.counts;
+    layer.classing.inverted = c.inverted;
+    const UnitMapPicture pic(s, layer);
+    const ClassTable& t = pic.table;
+    if (c.classes == 0) {
+      EXPECT_FALSE(pic.categorical);
+      EXPECT_EQ(t.classCount, layer.classing.classCount);
+      continue;
+    }
+    ASSERT_TRUE(pic.categorical);
+    ASSERT_EQ(t.classCount, c.classes);
+    // Every class holds units, and each unit's class is its value's.
+    for (int k = 0; k < t.classCount; ++k) EXPECT_GT(t.histogram[static_cast<std::size_t>(k)], 0) << k;
+    for (int i = 1; i <= n; ++i) {
+      const double v = layer.score[static_cast<std::size_t>(i)];
+      const std::uint8_t shade = pic.shade[static_cast<std::size_t>(i)];
+      if (v == 0) {
+        EXPECT_EQ(shade, t.classCount) << i;  // the no-value colour
+        continue;
+      }
+      EXPECT_EQ(t.limits[shade], v) << i;
+      EXPECT_EQ(t.maxima[shade], v) << i;
+    }
+    // The top class holds the largest value, unless the scale is inverted.
+    EXPECT_EQ(t.limits.back(), c.inverted ? t.minimum : t.maximum);
   }
 }
 

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <fstream>
 #include <map>
+#include <regex>
 #include <sstream>
 
 #include <gdal_priv.h>
@@ -17,6 +18,8 @@
 #include "cli/commands.h"
 #include "gis/gdalsetup.h"
 #include "gis/projectdata.h"
+#include "gis/projectinput.h"
+#include "store/text.h"
 #include "store/unitgeometry.h"
 #include "tests/gis/gis_fixture.h"
 #include "tests/support/fixtures.h"
@@ -283,6 +286,30 @@ TEST_F(UnitsProject, AddsAPlanningUnitFolderByUnitId) {
   }
 }
 
+// A stop asked for while rows are added ends the add before the table does
+// (the window's Stop); the half-made project is the caller's to drop.
+TEST(ProjectAdd, StopsBetweenRowsWhenAsked) {
+  test::TempDir tmp;
+  std::string rows = "taxon,lon,lat\n";
+  constexpr int kRows = 10000;
+  for (int i = 0; i < kRows; ++i) rows += "t" + std::to_string(i % 7) + ",10.5,20.5\n";
+  writeText(tmp.path() / "t.csv", rows);
+  ProjectUnits units;
+  units.cells.size = *parseCellSize("1deg");
+  std::string error;
+  auto project = newProject(units, error);
+  ASSERT_TRUE(project) << error;
+  AddSummary summary;
+  long long askedAt = 0;
+  summary.keepGoing = [&](long long met) {
+    askedAt = met;
+    return false;
+  };
+  EXPECT_THROW(addTable(*project, (tmp.path() / "t.csv").string(), summary, error), AddStopped);
+  EXPECT_GT(askedAt, 0);
+  EXPECT_LT(summary.rows, kRows);
+}
+
 TEST(ProjectTool, MakesAddsAndDescribesARegularGrid) {
   test::TempDir tmp;
   const std::string file = (tmp.path() / "g.gpkg").string();
@@ -328,11 +355,107 @@ TEST(ProjectTool, LeafFrogsAtTheirOwnCellsNeedSixteen) {
   EXPECT_EQ(p->data.unitCount(), 1187);
   EXPECT_EQ(p->data.taxonCount(), 32);
   EXPECT_EQ(p->data.occurrences.taxonUnits.size(), 3716u);
+  // A unit's List of biota names each of its taxa once, by its id; an id no unit has is refused.
+  const DatasetUnit& u = p->data.unit(1);
+  std::ostringstream list;
+  ASSERT_EQ(runZonarium({"cell", file, std::to_string(u.id)}, list, err), 0) << err.str();
+  EXPECT_EQ(list.str().rfind("Unit " + std::to_string(u.id) + ": ", 0), 0u) << list.str();
+  std::size_t lines = 0;
+  for (int t : p->data.occurrences.taxaIn(1))
+    lines += list.str().find("\n  " + p->data.taxa[static_cast<std::size_t>(t)].name + "\n") != std::string::npos;
+  EXPECT_EQ(lines, p->data.occurrences.taxaIn(1).size()) << list.str();
+  std::ostringstream none, why;
+  EXPECT_EQ(runZonarium({"cell", file, "999999999"}, none, why), 2);
+  EXPECT_NE(why.str().find("has the id 999999999"), std::string::npos) << why.str();
   ASSERT_EQ(runZonarium({"export-marxan", file, dir}, out, err), 0) << err.str();
   std::ostringstream report;
   ASSERT_EQ(runZonarium({"marxan", dir, "--method", "exact"}, report, err), 0) << err.str();
   EXPECT_NE(report.str().find(": optimal\nbest: cost 16, 16 planning units, shortfall 0"), std::string::npos)
       << report.str();
+  // The same optimum from the project itself.
+  std::ostringstream exact;
+  ASSERT_EQ(runZonarium({"select", "exact-minimum", file}, exact, err), 0) << err.str();
+  EXPECT_NE(exact.str().find("optimal\n  objective: 16 areas\n  proven lower bound: 16 areas\n"), std::string::npos)
+      << exact.str();
+}
+
+// The steps of a RESULTS summary: the set's areas in order.
+int summarySteps(const std::string& report) {
+  static const std::regex step(R"(^ +\d+ +\d+ +\S+ +\d+ +\d+ +\d+ )");
+  std::istringstream in(report);
+  int steps = 0;
+  for (std::string line; std::getline(in, line);) steps += std::regex_search(line, step);
+  return steps;
+}
+
+// A project's set may hold more units than a datafile's 1,100 cells: on
+// 1,200 units each holding a taxon of its own, every set that represents
+// all taxa takes every unit, and 1,150 hotspots are 1,150 units.
+TEST(ProjectTool, SetsHoldMoreUnitsThanADatafileHasCells) {
+  test::TempDir tmp;
+  const std::string file = (tmp.path() / "own.gpkg").string(), table = (tmp.path() / "own.csv").string();
+  std::string rows = "taxon,lon,lat\n";
+  for (int i = 0; i < 1200; ++i) rows += strprintf("t%d,%d.5,%d.5\n", i, i % 40, i / 40);
+  writeText(table, rows);
+  std::ostringstream out, err;
+  ASSERT_EQ(runZonarium({"project", "new", file, "--cell", "1deg", "--extent", "0,0,40,30"}, out, err), 0);
+  ASSERT_EQ(runZonarium({"project", "add", file, table}, out, err), 0) << err.str();
+  const std::vector<std::pair<std::vector<std::string>, int>> runs{
+      {{"near-minimum"}, 1200},
+      {{"greedy"}, 1200},
+      {{"exact-minimum"}, 1200},
+      {{"hotspots", "--areas-to-add", "1150"}, 1150},
+  };
+  for (const auto& [kind, steps] : runs) {
+    SCOPED_TRACE(kind[0]);
+    std::vector<std::string> args{"select", kind[0], file};
+    args.insert(args.end(), kind.begin() + 1, kind.end());
+    std::ostringstream report, message;
+    ASSERT_EQ(runZonarium(args, report, message), 0) << message.str();
+    EXPECT_EQ(summarySteps(report.str()), steps) << report.str().substr(0, 2000);
+  }
+  std::ostringstream report, message;
+  EXPECT_EQ(runZonarium({"select", "hotspots", file, "--areas-to-add", "1201"}, report, message), 2);
+  EXPECT_EQ(message.str(), "zonarium: --areas-to-add takes a whole number from 1 to 1200\n");
+}
+
+// Curves on a project reach past the 1,100 areas a datafile's set holds:
+// 1,150 cells hold taxa A and B and 50 hold only C, so the richness
+// hotspots need 1,151 areas for every taxon, where the optimum, the
+// near-minimum and the greedy set need 2.
+TEST(ProjectTool, CurvesTakeEveryUnitOfAProject) {
+  test::TempDir tmp;
+  const std::string file = (tmp.path() / "g.gpkg").string(), csv = (tmp.path() / "c.csv").string();
+  std::string table = "taxon,x,y\n";
+  for (int i = 0; i < 1200; ++i) {
+    const std::string at = strprintf(",%d.5,%d.5\n", i % 40, i / 40);
+    table += i < 1150 ? "A" + at + "B" + at : "C" + at;
+  }
+  writeText(tmp.path() / "t.csv", table);
+  std::ostringstream out, err;
+  ASSERT_EQ(runZonarium({"project", "new", file, "--cell", "1deg", "--extent", "0,0,40,30"}, out, err), 0);
+  ASSERT_EQ(runZonarium({"project", "add", file, (tmp.path() / "t.csv").string()}, out, err), 0) << err.str();
+  std::ostringstream report;
+  ASSERT_EQ(runZonarium({"curve", file, "--max-areas", "1200", "--runs", "50", "--out", csv}, report, err), 0)
+      << err.str();
+  std::istringstream rows(readBytes(csv));
+  std::string line;
+  std::getline(rows, line);
+  ASSERT_TRUE(line.starts_with("areas,optimum,optimum_proven,optimum_bound,near_minimum,greedy,hotspots,")) << line;
+  std::map<int, std::vector<double>> byK;
+  while (std::getline(rows, line)) {
+    std::vector<double> v;
+    std::istringstream cells(line);
+    for (std::string cell; std::getline(cells, cell, ',');) v.push_back(std::stod(cell));
+    byK[static_cast<int>(v.at(0))] = v;
+  }
+  ASSERT_EQ(byK.size(), 1201u);
+  const std::vector<std::pair<int, std::vector<double>>> expected{{2, {2, 3, 1, 3, 3, 3, 2}},
+                                                                  {1150, {1150, 3, 1, 3, 3, 3, 2}},
+                                                                  {1151, {1151, 3, 1, 3, 3, 3, 3}},
+                                                                  {1200, {1200, 3, 1, 3, 3, 3, 3}}};
+  for (const auto& [k, want] : expected) EXPECT_EQ(std::vector<double>(byK[k].begin(), byK[k].begin() + 7), want) << k;
+  EXPECT_NE(report.str().find("richness hotspots               1151"), std::string::npos) << report.str();
 }
 
 // An empty project of British National Grid 10 km squares.
@@ -384,6 +507,12 @@ TEST(ProjectTool, AddsAGbifDownloadThroughItsFilters) {
   // Oxford lies in the square whose south-west corner is SP 40 00 (easting
   // 450 km, northing 200 km): row 109 from the north, column 45.
   EXPECT_EQ(p->data.unit(*o.unitsOf(0).begin()).id, 109 * 70 + 45 + 1);
+  // Its List of biota gives the square's extent in metres and the amount.
+  std::ostringstream list;
+  ASSERT_EQ(runZonarium({"cell", file, std::to_string(109 * 70 + 45 + 1)}, list, err), 0) << err.str();
+  EXPECT_NE(list.str().find("\nx 450000-460000    y 200000-210000    EPSG:27700\n  Pieris rapae: 2\n"),
+            std::string::npos)
+      << list.str();
 }
 
 // The British butterflies onto a 10 km National Grid project: each square
@@ -491,7 +620,13 @@ TEST(ProjectTool, MeasuresOnAProjectEqualTheDatafileWhereUnitsCoincide) {
   const auto squares = unitGeometry(*opened.s);
 
   const std::vector<std::vector<std::string>> measures{
-      {"richness"}, {"range-size-rarity", "--set", "rarity-formula=1"}, {"median-range"}, {"rare-quartile"}};
+      {"richness"},
+      {"range-size-rarity", "--set", "rarity-formula=1"},
+      {"median-range"},
+      {"rare-quartile"},
+      // Mean passes divide where the measure takes them, and only there.
+      {"range-size-rarity", "--mean", "2"},
+      {"richness", "--mean", "1"}};
   for (const auto& m : measures) {
     SCOPED_TRACE(m[0]);
     std::vector<std::string> onFile{"measure", m[0], datafile.string()}, onProject{"measure", m[0], file};
@@ -545,6 +680,14 @@ TEST_F(UnitsProject, ResultsGoBackToGisAndMisfitsAreRefused) {
   const std::string set = (tmp.path() / "set.geojson").string();
   EXPECT_EQ(run({"export-gis", file.string(), "--out", set, "--select", "near-minimum"}, rc),
             "units: 4 in " + set + "\n");
+  // Nothing can take that unit's place: it alone is a set of the fully
+  // flexible map, scored above the rest.
+  EXPECT_EQ(run({"select", "flexible", file.string(), "--set", "reorder=richness"}, rc),
+            "title: fully flexible areas (for 1 areas)\n10 2.000000 2\n20 0.000000 0\n");
+  // Every run of the frequency chooses that unit, and no other.
+  const std::string runs = (tmp.path() / "runs.geojson").string();
+  EXPECT_EQ(run({"export-gis", file.string(), "--out", runs, "--select", "frequency", "--runs", "3"}, rc),
+            "units: 4 in " + runs + "\n");
   const std::string report = run({"select", "greedy", file.string()}, rc);
   EXPECT_EQ(rc, 0);
   EXPECT_TRUE(report.starts_with(" Project: p.gpkg.\n Units: 4, EPSG:4326.\n")) << report;
@@ -558,7 +701,8 @@ TEST_F(UnitsProject, ResultsGoBackToGisAndMisfitsAreRefused) {
   const double none = NAN;
   for (const Expected& e : {Expected{"r.geojson", nullptr, "score", {{10, 2}, {20, 1}, {30, none}, {40, none}}},
                             Expected{"p.gpkg", "rarity", "score", {{10, 1.5}, {20, 0.5}, {30, none}, {40, none}}},
-                            Expected{"set.geojson", nullptr, "step", {{10, 1}, {20, none}, {30, none}, {40, none}}}}) {
+                            Expected{"set.geojson", nullptr, "step", {{10, 1}, {20, none}, {30, none}, {40, none}}},
+                            Expected{"runs.geojson", nullptr, "times_chosen", {{10, 3}, {20, 0}, {30, 0}, {40, 0}}}}) {
     SCOPED_TRACE(e.file);
     GDALDatasetUniquePtr ds(GDALDataset::Open((tmp.path() / e.file).c_str(), GDAL_OF_VECTOR));
     ASSERT_TRUE(ds);
@@ -571,8 +715,11 @@ TEST_F(UnitsProject, ResultsGoBackToGisAndMisfitsAreRefused) {
       EXPECT_EQ(f->GetFieldIndex("name"), 1);
       const bool valued = f->IsFieldSetAndNotNull(f->GetFieldIndex(e.field));
       // A score goes with its count, a step with a place in the set.
-      const char* partner = std::string(e.field) == "score" ? "count" : "in_set";
-      EXPECT_EQ(valued, f->IsFieldSetAndNotNull(f->GetFieldIndex(partner)) && f->GetFieldAsInteger(partner) != 0);
+      // The times a unit was chosen are 0 or more, for every unit.
+      const std::string field = e.field;
+      const char* partner = field == "score" ? "count" : "in_set";
+      if (field == "times_chosen") EXPECT_TRUE(valued);
+      else EXPECT_EQ(valued, f->IsFieldSetAndNotNull(f->GetFieldIndex(partner)) && f->GetFieldAsInteger(partner) != 0);
       EXPECT_TRUE(f->GetGeometryRef());
       seen.emplace_back(f->GetFieldAsInteger64("unit_id"), valued ? f->GetFieldAsDouble(e.field) : none);
     }
@@ -602,10 +749,12 @@ TEST_F(UnitsProject, ResultsGoBackToGisAndMisfitsAreRefused) {
       {{"measure", "median-quantitative", file.string()},
        "zonarium: median-quantitative needs the data levels of a datafile\n"},
       {{"measure", "range-centres", file.string()}, "zonarium: range-centres needs the cells of a fixed grid\n"},
-      {{"measure", "richness", file.string(), "--mean", "1"},
-       "zonarium: --mean applies to datafiles, not to projects\n"},
       {{"measure", "richness", file.string(), "--set", "group-code=1"},
        "zonarium: --set group-code applies to datafiles, not to projects\n"},
+      {{"select", "reorder-threat", file.string()},
+       "zonarium: reorder-threat needs threat values; a project's units carry none\n"},
+      {{"select", "flexible", file.string(), "--set", "goal=2"},
+       "zonarium: flexible needs goal 1 and re-ordering by richness or rarity (--set reorder=richness)\n"},
       {{"export-gis", file.string(), "--layer", "units"},
        "zonarium: the layer name units belongs to the project's own tables; give another\n"},
   };
@@ -614,6 +763,82 @@ TEST_F(UnitsProject, ResultsGoBackToGisAndMisfitsAreRefused) {
     EXPECT_EQ(run(args, rc), message);
     EXPECT_NE(rc, 0);
   }
+
+  // Layers that are not the project's own (the result layer above, a table
+  // of the user's) outlive every rewrite of the project as they were, and
+  // only a new project in the file's place drops them.
+  {
+    GDALDatasetUniquePtr ds(GDALDataset::Open(file.c_str(), GDAL_OF_VECTOR | GDAL_OF_UPDATE));
+    ASSERT_TRUE(ds);
+    OGRLayer* notes = ds->CreateLayer("notes", nullptr, wkbNone, nullptr);
+    OGRFieldDefn text("text", OFTString);
+    ASSERT_TRUE(notes && notes->CreateField(&text) == OGRERR_NONE);
+    OGRFeatureUniquePtr note(OGRFeature::CreateFeature(notes->GetLayerDefn()));
+    note->SetField("text", "surveyed twice, 2019");
+    ASSERT_EQ(notes->CreateFeature(note.get()), OGRERR_NONE);
+  }
+  auto layerDump = [&](const char* name) {
+    GDALDatasetUniquePtr ds(GDALDataset::Open(file.c_str(), GDAL_OF_VECTOR));
+    OGRLayer* l = ds ? ds->GetLayerByName(name) : nullptr;
+    if (!l) return std::string("no layer");
+    const char* description = l->GetMetadataItem("DESCRIPTION");
+    std::string out = std::string(description ? description : "") + "\n";
+    for (auto& f : *l) {
+      out += std::to_string(f->GetFID());
+      for (int i = 0; i < f->GetFieldCount(); ++i) out += std::string("|") + f->GetFieldAsString(i);
+      if (const OGRGeometry* g = f->GetGeometryRef()) out += "|" + g->exportToWkt();
+      out += "\n";
+    }
+    return out;
+  };
+  const std::string rarity = layerDump("rarity"), notes = layerDump("notes");
+  EXPECT_NE(rarity.find("|10|"), std::string::npos) << rarity;
+  EXPECT_NE(notes.find("surveyed twice"), std::string::npos) << notes;
+  // Names a CSV must quote, written by the library's rewrite and then the
+  // tool's add.
+  const std::vector<std::string> names{"Ridge, north", "The \"Dell\"", "plain", "a, \"b\", c"};
+  for (std::size_t i = 0; i < names.size(); ++i) p.data.units[i].name = names[i];
+  ASSERT_EQ(writeProject(file, p), "");
+  writeText(tmp.path() / "more.csv", "taxon,unit\nC,30\n");
+  run({"project", "add", file.string(), (tmp.path() / "more.csv").string()}, rc);
+  EXPECT_EQ(rc, 0);
+  const auto added = readProject(file, error);
+  ASSERT_TRUE(added) << error;
+  EXPECT_EQ(added->data.taxonCount(), 3);
+  EXPECT_EQ(layerDump("rarity"), rarity);
+  EXPECT_EQ(layerDump("notes"), notes);
+
+  // The CSV of the units: GDAL's WKT column first, then unit_id and name,
+  // each name and outline read back as the project holds them.
+  const std::string unitsCsv = (tmp.path() / "units.csv").string();
+  EXPECT_EQ(run({"export-gis", file.string(), "--out", unitsCsv}, rc), "units: 4 in " + unitsCsv + "\n");
+  EXPECT_TRUE(readBytes(unitsCsv).starts_with("WKT,unit_id,name,")) << readBytes(unitsCsv);
+  {
+    GDALDatasetUniquePtr ds(GDALDataset::Open(unitsCsv.c_str(), GDAL_OF_VECTOR));
+    ASSERT_TRUE(ds);
+    OGRLayer* l = ds->GetLayer(0);
+    ASSERT_EQ(l->GetFeatureCount(), 4);
+    int n = 0;
+    for (auto& f : *l) {
+      ++n;
+      SCOPED_TRACE(n);
+      const DatasetUnit& u = added->data.unit(n);
+      EXPECT_EQ(f->GetFieldAsInteger64("unit_id"), u.id);
+      EXPECT_EQ(std::string(f->GetFieldAsString("name")), u.name);
+      OGRGeometry* read = nullptr;
+      ASSERT_EQ(OGRGeometryFactory::createFromWkt(f->GetFieldAsString("WKT"), nullptr, &read), OGRERR_NONE);
+      const std::unique_ptr<OGRGeometry> outline(read);
+      const auto& wkb = added->outlines[static_cast<std::size_t>(n) - 1];
+      OGRGeometry* held = nullptr;
+      ASSERT_EQ(OGRGeometryFactory::createFromWkb(wkb.data(), nullptr, &held, wkb.size()), OGRERR_NONE);
+      const std::unique_ptr<OGRGeometry> unit(held);
+      EXPECT_TRUE(outline->Equals(unit.get())) << f->GetFieldAsString("WKT");
+    }
+  }
+
+  run({"project", "new", file.string(), "--units", units.string(), "--id", "pu", "--replace"}, rc);
+  EXPECT_EQ(rc, 0);
+  EXPECT_EQ(layerDump("rarity"), "no layer");
 }
 
 }  // namespace

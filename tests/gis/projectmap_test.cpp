@@ -2,6 +2,9 @@
 // CRS, cut where it leaves the map or jumps across it.
 #include "gis/projectmap.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include <gtest/gtest.h>
 
 namespace zn {
@@ -22,6 +25,78 @@ TEST(ProjectMap, CoastIsTransformedAndCutAtTheMapsEdgesAndJumps) {
   ASSERT_EQ(world.size(), 2u);
   EXPECT_EQ(world[0].back().x, 179.9);
   EXPECT_EQ(world[1].front().x, -179.9);
+}
+
+TEST(ProjectMap, ScaleBarIsTrueOnlyWhereTheProjectionKeepsLengths) {
+  // EASE-Grid 2.0 is true along 30 degrees; on the equator a metre of the
+  // map is cos 30 / sqrt(1 - e^2 sin^2 30) metres of ground on WGS84.
+  const double e2 = 0.00669437999014, s30 = 0.5;
+  const double easeEquator = 1.0 / (std::sqrt(3.0) / 2.0 / std::sqrt(1.0 - e2 * s30 * s30));
+  struct Case {
+    int epsg;
+    CrsBox box;
+    MapScale scale;
+    double metresPerUnit;
+    const char* name;
+  };
+  for (const Case& c : {
+           Case{27700, {0.0, 0.0, 700000.0, 1300000.0}, MapScale::True, 1.0, "Britain on its national grid"},
+           Case{6933,
+                {-17367530.0, -7314540.0, 17367530.0, 7314540.0},
+                MapScale::AtEquator,
+                easeEquator,
+                "the world on a cylindrical equal-area grid"},
+           Case{3035,
+                {1000000.0, 0.0, 9000000.0, 7000000.0},
+                MapScale::None,
+                1.0,
+                "half the globe on a Lambert azimuthal grid"},
+           Case{4326, {-180.0, -90.0, 180.0, 90.0}, MapScale::None, 1.0, "degrees"},
+       }) {
+    SCOPED_TRACE(c.name);
+    double metres = 0.0;
+    EXPECT_EQ(mapScaleOf(c.epsg, c.box, metres), c.scale);
+    EXPECT_NEAR(metres, c.metresPerUnit, 2e-3);
+  }
+}
+
+TEST(ProjectMap, GraticuleHasRoundStepsWithinTheMapAndTheCentralMeridianStraight) {
+  struct Case {
+    int epsg;
+    CrsBox box;
+    const char* name;
+  };
+  for (const Case& c : {Case{27700, {0.0, 0.0, 700000.0, 1300000.0}, "Britain"},
+                        Case{6933, {-17367530.0, -7314540.0, 17367530.0, 7314540.0}, "the world"}}) {
+    SCOPED_TRACE(c.name);
+    const CrsBox& box = c.box;
+    std::vector<double> meridians, parallels;
+    for (const GraticuleLine& g : graticuleIn(c.epsg, box)) {
+      (g.meridian ? meridians : parallels).push_back(g.degrees);
+      EXPECT_LE(std::fabs(g.degrees), g.meridian ? 180.0 : 89.0);
+      for (const auto& piece : g.pieces)
+        for (const CrsPoint& q : piece) {
+          EXPECT_TRUE(q.x >= box.west && q.x <= box.east && q.y >= box.south && q.y <= box.north) << q.x << " " << q.y;
+          // Two degrees west is the national grid's own meridian: due north
+          // at E 400 km, but for the shift between WGS84 and the grid's datum.
+          if (c.epsg == 27700 && g.meridian && g.degrees == -2.0) {
+            EXPECT_NEAR(q.x, 400000.0, 200.0);
+          }
+        }
+    }
+    ASSERT_GE(meridians.size(), 4u);
+    ASSERT_GE(parallels.size(), 4u);
+    if (c.epsg == 27700) EXPECT_NE(std::find(meridians.begin(), meridians.end(), -2.0), meridians.end());
+    // One step between neighbours: 1, 2 or 5 times a power of ten, or 15 or 30.
+    for (const auto* v : {&meridians, &parallels}) {
+      const double step = (*v)[1] - (*v)[0];
+      const double mantissa = step / std::pow(10.0, std::floor(std::log10(step)));
+      EXPECT_TRUE(std::fabs(mantissa - 1) < 1e-9 || std::fabs(mantissa - 2) < 1e-9 || std::fabs(mantissa - 5) < 1e-9 ||
+                  step == 15.0 || step == 30.0)
+          << step;
+      for (std::size_t i = 1; i < v->size(); ++i) EXPECT_NEAR((*v)[i] - (*v)[i - 1], step, 1e-9);
+    }
+  }
 }
 
 TEST(ProjectMap, ShippedCoastReadsAndRegularGridShapesFollowTheUnits) {

@@ -21,7 +21,7 @@ TEST(MainMenu, PopupsAndItemsInOrder) {
   EXPECT_EQ(menu[1].label, "&AnalyticalTools");
   EXPECT_EQ(menu[2].label, "&MapGraphics");
   EXPECT_EQ(menu[3].label, "&Help");
-  ASSERT_EQ(menu[0].items.size(), 14u);
+  ASSERT_EQ(menu[0].items.size(), 16u);
   EXPECT_EQ(menu[0].items.front().label, "Open data&file");
   EXPECT_EQ(menu[0].items.back().command, Command::Exit);
   const MenuItem* area = find(menu[1].items, "&Area selection");
@@ -48,6 +48,7 @@ TEST(MainMenu, EachItemHasACommandOfItsOwn) {
   std::map<Command, std::vector<std::string>> labels;
   std::function<void(const std::vector<MenuItem>&)> walk = [&](const std::vector<MenuItem>& items) {
     for (const MenuItem& m : items) {
+      if (m.label == kRecentProjectsMenu) continue;  // a popup the window fills with files
       if (m.items.empty()) {
         EXPECT_NE(m.command, Command::None) << m.label;
         labels[m.command].push_back(m.label);

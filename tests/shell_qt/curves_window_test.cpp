@@ -36,39 +36,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-QAction* actionIn(QMenu* menu, const QString& text) {
-  for (QAction* a : menu->actions())
-    if (a->text() == text) return a;
-  return nullptr;
-}
-
-// Opens the menus with mouse clicks and clicks the item, as a user does.
-void clickMenuItem(QMenuBar* bar, const QStringList& path) {
-  QAction* top = nullptr;
-  for (QAction* a : bar->actions())
-    if (a->text() == path[0]) top = a;
-  ASSERT_NE(top, nullptr) << path[0].toStdString();
-  QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(top).center());
-  QMenu* menu = top->menu();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(menu));
-  for (int i = 1; i < path.size(); ++i) {
-    QAction* a = actionIn(menu, path[i]);
-    ASSERT_NE(a, nullptr) << path[i].toStdString();
-    ASSERT_TRUE(a->isEnabled()) << path[i].toStdString();
-    if (!a->menu()) {
-      QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(a).center());
-      break;
-    }
-    // A submenu opens with the key of its underlined letter.
-    const int amp = static_cast<int>(path[i].indexOf('&'));
-    ASSERT_GE(amp, 0) << path[i].toStdString();
-    QTest::keyClick(menu, path[i].at(amp + 1).toLower().toLatin1());
-    menu = a->menu();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(menu));
-  }
-  QApplication::processEvents();
-}
-
 CurveWindow* openCurveWindow() {
   for (QWidget* w : QApplication::topLevelWidgets())
     if (auto* c = dynamic_cast<CurveWindow*>(w); c && c->isVisible()) return c;
@@ -106,7 +73,9 @@ class CurvesWindow : public test::EachSample {
     QApplication::processEvents();
     EachSample::TearDown();
   }
-  void choose(const char* item) { clickMenuItem(window->menuBar(), {"&AnalyticalTools", "&Area selection", item}); }
+  void choose(const char* item) {
+    test::clickMenuItem(window->menuBar(), {"&AnalyticalTools", "&Area selection", item});
+  }
   std::string results() { return test::readFile(shell->resultsFile()); }
 };
 

@@ -1,13 +1,41 @@
 // A project in the window of both programs: opened from the DataBase menu,
 // measured from the analysis menus, zoomed, panned and read out with real
 // input events, and drawn exactly as `zonarium render` draws it.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QSpinBox>
 #include <QStatusBar>
+#include <QTest>
+#include <QTimer>
+
+#include <cstdio>
+#include <functional>
+
+#include <gdal_priv.h>
+#include <ogrsf_frmts.h>
+
+#include <algorithm>
+#include <regex>
+#include "app/output_commands.h"
 
 #include "app/projectview.h"
 #include "shell/projectscreen.h"
+#include "shell/recentprojects.h"
+#include "store/text.h"
 #include "tests/shell_qt/desktop.h"
+#include "ui/curvewindow.h"
+#include "ui/projectdialog.h"
 
 namespace zn::test {
 namespace {
@@ -38,9 +66,123 @@ class ProjectWindow : public BothPrograms {
     ADD_FAILURE() << "no unit on the map";
     return {};
   }
+  // What the view paints now, as the screen shows it.
+  QImage painted() { return units()->grab().toImage().convertToFormat(QImage::Format_RGB32); }
+  // The whole map at the view's extent, drawn afresh at the pixel ratio.
+  QImage fresh(double dpr = 1.0) {
+    UnitMapStyle style;
+    style.view = units()->viewExtent();
+    style.graticule = units()->graticule();
+    return renderUnitMap(shell->project->shapes, shell->project->layer, units()->width(), units()->height(), style, dpr)
+        .convertToFormat(QImage::Format_RGB32);
+  }
+  // The tool's render of the measure at the view's size, with its extra arguments.
+  QImage rendered(const std::string& measure, std::vector<std::string> extra = {}) {
+    const fs::path out = tmp.path() / (measure + std::to_string(extra.size()) + ".png");
+    std::vector<std::string> args{
+        "render", project.string(), "--measure",
+        measure,  "--size",         std::to_string(units()->width()) + "x" + std::to_string(units()->height()),
+        "--out",  out.string()};
+    args.insert(args.end(), extra.begin(), extra.end());
+    EXPECT_EQ(tool(args).rc, 0);
+    return QImage(QString::fromStdString(out.string())).convertToFormat(QImage::Format_RGB32);
+  }
+  const std::string frogs = ZN_TEST_DATA_DIR "/gis/phyllomedusa_lonlat.csv";
+  // "New project..." filled in by keyboard and mouse: a 1-degree grid, the
+  // input (the leaf frogs' table unless a datafile is given), saved as
+  // `out`; `more` acts on the dialog before OK.
+  void newProject(const fs::path& out, std::function<void(NewProjectDialog&)> more = {}, const fs::path& cards = {}) {
+    drawn();
+    QTimer::singleShot(0, [&] {
+      auto* d = dynamic_cast<NewProjectDialog*>(QApplication::activeModalWidget());
+      ASSERT_NE(d, nullptr) << "no New project dialog";
+      // Each program suggests its own grid; the CRS follows the size typed.
+      EXPECT_EQ(d->crs()->text(), variant == GridVariant::Britain ? "EPSG:27700" : "EPSG:4326");
+      QLineEdit* cell = d->cell()->lineEdit();
+      QTest::keyClick(cell, Qt::Key_A, Qt::ControlModifier);
+      QTest::keyClicks(cell, "1deg");
+      EXPECT_EQ(d->crs()->text(), "EPSG:4326");
+      EXPECT_FALSE(d->filters()->isEnabled()) << "GBIF filters offered for a table";
+      if (!cards.empty()) {
+        // The list's third format; the GBIF filters stay greyed.
+        QTest::keyClick(d->format(), Qt::Key_Down);
+        QTest::keyClick(d->format(), Qt::Key_Down);
+        EXPECT_NE(d->format()->currentText().indexOf("Datafile"), -1) << d->format()->currentText().toStdString();
+        EXPECT_FALSE(d->filters()->isEnabled());
+      }
+      QTest::keyClicks(d->input(), QString::fromStdString(cards.empty() ? frogs : cards.string()));
+      // Without a file to save, OK says so and the dialog stays.
+      QTest::mouseClick(d->okButton(), Qt::LeftButton);
+      EXPECT_TRUE(d->isVisible());
+      EXPECT_NE(d->problem()->text().indexOf("Save as"), -1) << d->problem()->text().toStdString();
+      d->problem()->clear();
+      QTest::keyClicks(d->output(), QString::fromStdString(out.string()));
+      saveScreenshot(*d, (std::string("new_project_dialog_") + programName(variant) + ".png").c_str());
+      if (more) more(*d);
+      QTest::mouseClick(d->okButton(), Qt::LeftButton);
+    });
+    action("Ne&w project...")->trigger();
+    QApplication::processEvents();
+  }
   void send(QEvent::Type type, QPoint at, Qt::MouseButton button, Qt::MouseButtons held) {
     QMouseEvent e(type, at, units()->mapToGlobal(at), button, held, Qt::NoModifier);
     QApplication::sendEvent(units(), &e);
+  }
+  // As the window system delivers a double-click: press, release, double-click, release.
+  void doubleClickUnit(QPoint at, Qt::MouseButton b) {
+    for (QEvent::Type t : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease, QEvent::MouseButtonDblClick,
+                           QEvent::MouseButtonRelease})
+      send(t, at, b, t == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(b));
+  }
+  // The "List of biota" a left double-click opens, as its text: the lines
+  // the tool prints, in the tool's layout.
+  std::string listShownFor(QPoint at) {
+    std::string text;
+    QTimer::singleShot(0, [&] {
+      QWidget* w = QApplication::activeModalWidget();
+      if (!w) return;
+      auto label = [w](const char* id) {
+        auto* l = w->findChild<QLabel*>(id);
+        return l ? l->text().toStdString() : std::string("?");
+      };
+      text = label("cellLine") + "\n";
+      for (const char* id : {"info1", "info2", "info3", "coordinates"})
+        if (!label(id).empty()) text += label(id) + "\n";
+      if (auto* list = w->findChild<QListWidget*>("taxa"))
+        for (int i = 0; i < list->count(); ++i) text += "  " + list->item(i)->text().toStdString() + "\n";
+      text += label("counts") + "\n";
+      if (auto* plot = w->findChild<QPushButton*>("plotSelected")) EXPECT_FALSE(plot->isEnabled());
+      w->close();
+    });
+    doubleClickUnit(at, Qt::LeftButton);
+    return text;
+  }
+  // Plays each modal dialog as it opens until `done`: `play` first, then
+  // the file dialog takes `file`.
+  void playDialogs(const fs::path& file, const std::function<void(QWidget*)>& play, const std::function<void()>& run) {
+    int tries = 0;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+      QWidget* modal = QApplication::activeModalWidget();
+      if (auto* files = qobject_cast<QFileDialog*>(modal)) {
+        auto* name = files->findChild<QLineEdit*>("fileNameEdit");
+        if (!name || ++tries > 20) {
+          ADD_FAILURE() << "the file dialog took no name";
+          return files->reject();
+        }
+        if (QWidget* popup = QApplication::activePopupWidget()) popup->close();
+        if (tries == 1) {
+          name->clear();
+          QTest::keyClicks(name, QString::fromStdString(file.string()));
+        }
+        QTest::keyClick(name, Qt::Key_Return);
+      } else if (modal) {
+        play(modal);
+      }
+    });
+    poll.start(20);
+    run();
+    poll.stop();
   }
 };
 
@@ -52,25 +194,48 @@ TEST_P(ProjectWindow, OpensMeasuresAndDrawsWhatTheToolRenders) {
   // A measure from the menu, on the project's units, as the tool draws it.
   action("&Range-size rarity")->trigger();
   QApplication::processEvents();
-  const QImage shown = units()->capture();
   screenshot("project_rarity");
-  const fs::path rendered = tmp.path() / "rarity.png";
-  const std::string size = std::to_string(shown.width()) + "x" + std::to_string(shown.height());
-  ASSERT_EQ(
-      tool({"render", project.string(), "--measure", "range-size-rarity", "--size", size, "--out", rendered.string()})
-          .rc,
-      0);
-  const QImage tool(QString::fromStdString(rendered.string()));
-  ASSERT_EQ(tool.size(), shown.size());
-  EXPECT_EQ(tool.convertToFormat(QImage::Format_RGB32), shown.convertToFormat(QImage::Format_RGB32));
+  const QImage plain = rendered("range-size-rarity");
+  EXPECT_EQ(painted(), plain);
+  // With the graticule from the menu, as the tool draws it when asked.
+  action("Gr&aticule")->trigger();
+  screenshot("project_rarity_graticule");
+  const QImage lines = painted();
+  EXPECT_EQ(lines, rendered("range-size-rarity", {"--graticule"}));
+  EXPECT_NE(lines, plain);
 
   // What does not fit a project is disabled and says why.
-  QAction* exact = action("Exact minim&um set");
-  EXPECT_FALSE(exact->isEnabled());
-  EXPECT_FALSE(exact->toolTip().isEmpty());
+  QAction* threat = action("Re-order set by threat");
+  EXPECT_FALSE(threat->isEnabled());
+  EXPECT_NE(threat->toolTip().indexOf("threat"), -1) << threat->toolTip().toStdString();
   QAction* levels = action("Level &n richness");
   EXPECT_FALSE(levels->isEnabled());
   EXPECT_NE(levels->toolTip().indexOf("levels"), -1) << levels->toolTip().toStdString();
+}
+
+// The exact minimum set from the Area selection menu: the frogs' 16 units
+// outlined on the map, and the same RESULTS text as `zonarium select` of
+// the project (times aside).
+TEST_P(ProjectWindow, SelectionFromTheMenuReportsAsTheToolDoes) {
+  openProject();
+  const auto seconds = [](std::string text) {
+    return std::regex_replace(text, std::regex("[0-9.]+ seconds"), "N seconds");
+  };
+  const std::string before = readFile(shell->resultsFile());
+  QAction* exact = action("Exact minim&um set");
+  ASSERT_TRUE(exact->isEnabled()) << exact->toolTip().toStdString();
+  exact->trigger();
+  QApplication::processEvents();
+  const std::string shown = readFile(shell->resultsFile());
+  ASSERT_TRUE(shown.starts_with(before));
+  const fs::path results = tmp.path() / "tool_results.txt";
+  ASSERT_EQ(tool({"select", "exact-minimum", project.string(), "--results", results.string()}).rc, 0);
+  const std::string told = readFile(results);
+  EXPECT_NE(told.find("objective: 16 areas"), std::string::npos) << told;
+  EXPECT_EQ(seconds(shown.substr(before.size())), seconds(told));
+  const std::vector<char>& outlined = shell->project->layer.inSet;
+  EXPECT_EQ(std::count(outlined.begin(), outlined.end(), 1), 16);
+  screenshot("project_exact_minimum");
 }
 
 TEST_P(ProjectWindow, WheelZoomsDragPansHomeRestoresAndThePointerReadsOut) {
@@ -102,6 +267,20 @@ TEST_P(ProjectWindow, WheelZoomsDragPansHomeRestoresAndThePointerReadsOut) {
   send(QEvent::MouseButtonRelease, to, Qt::LeftButton, Qt::NoButton);
   EXPECT_EQ(units()->unitAt(QPointF(to)), unit);
 
+  // While the view moves, each frame is the settled map moved with it; a
+  // pause draws the new view in full.
+  painted();
+  QTest::qWait(400);
+  const QImage still = painted();
+  const QPoint by(-30, 10);
+  send(QEvent::MouseButtonPress, to, Qt::LeftButton, Qt::LeftButton);
+  send(QEvent::MouseMove, to + by, Qt::NoButton, Qt::LeftButton);
+  EXPECT_EQ(painted().pixel(to + by), still.pixel(to));
+  send(QEvent::MouseButtonRelease, to + by, Qt::LeftButton, Qt::NoButton);
+  painted();
+  QTest::qWait(400);
+  EXPECT_EQ(painted(), fresh());
+
   QKeyEvent home(QEvent::KeyPress, Qt::Key_Home, Qt::NoModifier);
   QApplication::sendEvent(units(), &home);
   EXPECT_EQ(units()->viewExtent().west, whole.west);
@@ -113,6 +292,323 @@ TEST_P(ProjectWindow, WheelZoomsDragPansHomeRestoresAndThePointerReadsOut) {
   QApplication::processEvents();
   EXPECT_TRUE(view()->isVisible());
   EXPECT_EQ(shell->project, nullptr);
+}
+
+TEST_P(ProjectWindow, DoubleClicksListAUnitAsTheToolDoesAndPickItForTheSet) {
+  openProject();
+  int unit = 0;
+  const QPoint at = pointOnAUnit(unit);
+  ASSERT_GT(unit, 0);
+  const long long id = shell->project->project->data.unit(unit).id;
+
+  // The left double-click's list is what `zonarium cell` prints for the unit's id.
+  const std::string shown = listShownFor(at);
+  const CliOutput listed = tool({"cell", project.string(), std::to_string(id)});
+  ASSERT_EQ(listed.rc, 0) << listed.err;
+  EXPECT_EQ(shown, listed.out);
+  EXPECT_EQ(shown.rfind("Unit " + std::to_string(id) + ":", 0), 0u) << shown;
+
+  // A right double-click takes the unit into the set, outlined on the map;
+  // the list then shows its taxa as held by the set.
+  const QImage before = units()->capture();
+  doubleClickUnit(at, Qt::RightButton);
+  ASSERT_EQ(shell->project->areas.cells, std::vector<int>{unit});
+  EXPECT_NE(units()->capture(), before);
+  QApplication::processEvents();
+  screenshot("project_unit_in_set");
+  const std::string held = listShownFor(at);
+  EXPECT_NE(held.find("selected area 1\n"), std::string::npos) << held;
+  const std::size_t taxa = static_cast<std::size_t>(shell->project->data.occ().taxaIn(unit).size());
+  EXPECT_NE(held.find(strprintf("0(%zu)/", taxa)), std::string::npos) << held;
+  for (std::size_t at = held.find("\n  "); at != std::string::npos; at = held.find("\n  ", at + 1))
+    EXPECT_EQ(held.compare(at, 4, "\n  ("), 0) << "every taxon in parentheses: " << held;
+
+  // The set stays with the project's next map; a second right double-click takes the unit out.
+  action("&Range-size rarity")->trigger();
+  ASSERT_GT(shell->project->layer.inSet.size(), static_cast<std::size_t>(unit));
+  EXPECT_TRUE(shell->project->layer.inSet[static_cast<std::size_t>(unit)]);
+  doubleClickUnit(at, Qt::RightButton);
+  EXPECT_TRUE(shell->project->areas.empty());
+  EXPECT_TRUE(shell->project->layer.inSet.empty());
+}
+
+// At 1024 pixels every part of the status bar shows its whole text while
+// the pointer reads out unit after unit.
+TEST_P(ProjectWindow, StatusBarPartsHoldTheirTextsAt1024) {
+  openProject();
+  action("&Range-size rarity")->trigger();
+  window->resize(1024, 700);
+  QApplication::processEvents();
+  auto* readout = window->statusBar()->findChild<QLabel*>("cellReadout");
+  ASSERT_NE(readout, nullptr);
+  int seen = 0;
+  for (int y = units()->height() / 4; y < units()->height() * 3 / 4; y += 23)
+    for (int x = units()->width() / 4; x < units()->width() * 3 / 4; x += 23) {
+      if (units()->unitAt(QPointF(x, y)) == 0) continue;
+      send(QEvent::MouseMove, QPoint(x, y), Qt::NoButton, Qt::NoButton);
+      QApplication::processEvents();
+      ++seen;
+      for (QLabel* l : window->statusBar()->findChildren<QLabel*>()) {
+        if (!l->isVisible() || l->text().isEmpty()) continue;
+        EXPECT_GE(l->contentsRect().width() - 2 * l->margin(), l->fontMetrics().horizontalAdvance(l->text()))
+            << l->text().toStdString();
+        EXPECT_LE(l->geometry().right(), window->statusBar()->width()) << l->text().toStdString();
+      }
+      if (HasFailure()) return;
+    }
+  EXPECT_GT(seen, 3);
+}
+
+TEST_P(ProjectWindow, SavesPrintsAndExportsTheMapOfAProject) {
+  openProject();
+  action("&Range-size rarity")->trigger();
+  // Save bitmap at a size and resolution of our own, as PNG, SVG and PDF.
+  auto size = [](QWidget* modal) {
+    if (auto* d = dynamic_cast<MapSizeDialog*>(modal)) {
+      using Entry = std::pair<QSpinBox*, int>;
+      for (auto [box, value] : {Entry{d->widthBox(), 500}, Entry{d->heightBox(), 352}, Entry{d->dpiBox(), 192}}) {
+        box->selectAll();
+        QTest::keyClicks(box, QString::number(value));
+      }
+      QTest::mouseClick(d->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok), Qt::LeftButton);
+    }
+  };
+  for (const char* ext : {".png", ".svg", ".pdf"}) {
+    const fs::path file = tmp.path() / (std::string("saved") + ext);
+    playDialogs(file, size, [&] { action("&Save bitmap")->trigger(); });
+    ASSERT_TRUE(fs::exists(file)) << ext;
+  }
+  // The PNG is the tool's picture of the same map at that size and resolution.
+  const fs::path rendered = tmp.path() / "tool.png";
+  const CliOutput r = tool({"render", project.string(), "--measure", "range-size-rarity", "--size", "500x352", "--dpi",
+                            "192", "--out", rendered.string()});
+  ASSERT_EQ(r.rc, 0) << r.err;
+  const QImage saved(QString::fromStdString((tmp.path() / "saved.png").string()));
+  EXPECT_EQ(saved.size(), QSize(1000, 704));
+  EXPECT_EQ(saved.convertToFormat(QImage::Format_RGB32),
+            QImage(QString::fromStdString(rendered.string())).convertToFormat(QImage::Format_RGB32));
+  // The drawings hold the units and the key as shapes, not as a picture.
+  const std::string svg = test::readFile(tmp.path() / "saved.svg");
+  EXPECT_NE(svg.find("<path"), std::string::npos);
+  EXPECT_EQ(svg.find("<image"), std::string::npos);
+  const std::string pdf = test::readFile(tmp.path() / "saved.pdf");
+  EXPECT_EQ(pdf.rfind("%PDF", 0), 0u);
+  EXPECT_EQ(pdf.find("/Subtype /Image"), std::string::npos);
+  double pageWidth = 0, pageHeight = 0;
+  const std::size_t box = pdf.find("/MediaBox [0 0 ");
+  ASSERT_NE(box, std::string::npos);
+  ASSERT_EQ(std::sscanf(pdf.c_str() + box, "/MediaBox [0 0 %lf %lf", &pageWidth, &pageHeight), 2);
+  EXPECT_EQ(pageWidth, 500 * 72.0 / 96) << "points, at 96 pixels to the inch";
+  EXPECT_EQ(pageHeight, 352 * 72.0 / 96);
+
+  // Print map: the platform's dialog, here printing to a PDF file.
+  const fs::path printed = tmp.path() / "printed.pdf";
+  playDialogs(
+      printed,
+      [&](QWidget* modal) {
+        if (auto* d = qobject_cast<QPrintDialog*>(modal)) {
+          d->printer()->setOutputFormat(QPrinter::PdfFormat);
+          d->printer()->setOutputFileName(QString::fromStdString(printed.string()));
+          d->done(QDialog::Accepted);
+        }
+      },
+      [&] { action("&Print map")->trigger(); });
+  ASSERT_TRUE(fs::exists(printed));
+  const std::string page = test::readFile(printed);
+  EXPECT_EQ(page.rfind("%PDF", 0), 0u);
+  EXPECT_EQ(page.find("/Subtype /Image"), std::string::npos);
+
+  // Export map to GIS: the project's units with the map's fields and the set.
+  int unit = 0;
+  const QPoint at = pointOnAUnit(unit);
+  doubleClickUnit(at, Qt::RightButton);
+  const fs::path gis = tmp.path() / "map.gpkg";
+  playDialogs(
+      gis, [](QWidget*) {}, [&] { action("Export map to &GIS...")->trigger(); });
+  ASSERT_TRUE(fs::exists(gis)) << (host.shown.empty() ? "" : host.shown.back());
+  GDALAllRegister();
+  std::unique_ptr<GDALDataset> ds(GDALDataset::Open(gis.string().c_str(), GDAL_OF_VECTOR));
+  ASSERT_NE(ds, nullptr);
+  OGRLayer* layer = ds->GetLayer(0);
+  ASSERT_NE(layer, nullptr);
+  const ProjectScreen& p = *shell->project;
+  EXPECT_EQ(layer->GetFeatureCount(), p.data.units());
+  int inSet = 0;
+  for (auto& f : *layer) {
+    const long long id = f->GetFieldAsInteger64("unit_id");
+    const bool picked = id == p.project->data.unit(unit).id;
+    EXPECT_EQ(f->GetFieldAsInteger("in_set"), picked ? 1 : 0) << id;
+    inSet += f->GetFieldAsInteger("in_set");
+    if (picked) EXPECT_DOUBLE_EQ(f->GetFieldAsDouble("score"), p.layer.score[static_cast<std::size_t>(unit)]);
+  }
+  EXPECT_EQ(inSet, 1);
+}
+
+TEST_P(ProjectWindow, DrawsAtPixelRatioTwoAsSharplyAsAMapOfThatRatio) {
+  openProject();
+  QImage twice(units()->size() * 2, QImage::Format_RGB32);
+  twice.setDevicePixelRatio(2.0);
+  units()->render(&twice);
+  const QImage expected = fresh(2.0);
+  ASSERT_EQ(expected.size(), units()->size() * 2);
+  EXPECT_EQ(twice.convertToFormat(QImage::Format_RGB32), expected);
+  // The map at ratio 2 is no blow-up of the one at ratio 1: its text and
+  // edges have detail of their own.
+  const QImage once = fresh(1.0).scaled(units()->size() * 2);
+  EXPECT_NE(once, expected);
+}
+
+TEST_P(ProjectWindow, NewProjectEqualsTheToolsAndARecentEntryReopensIt) {
+  const fs::path made = tmp.path() / "made.gpkg";
+  newProject(made);
+  ASSERT_NE(shell->project, nullptr) << (host.shown.empty() ? "" : host.shown.back());
+  EXPECT_EQ(shell->project->file, made);
+  EXPECT_TRUE(units()->isVisible());
+
+  // The tool's `project new` and `project add` of the same inputs make the
+  // same project, and the window's summary is the tool's.
+  ASSERT_EQ(tool({"project", "new", project.string(), "--cell", "1deg"}).rc, 0);
+  const CliOutput added = tool({"project", "add", project.string(), frogs});
+  ASSERT_EQ(added.rc, 0) << added.err;
+  ASSERT_FALSE(host.shown.empty());
+  EXPECT_EQ(host.shown.back(), "New project: made.gpkg made from phyllomedusa_lonlat.csv.\n\n" + added.out);
+  EXPECT_EQ(tool({"info", made.string()}).out, tool({"info", project.string()}).out);
+
+  // The recent entry brings it back after a datafile.
+  host.presetOpenFile(datafile);
+  action("Open data&file")->trigger();
+  QApplication::processEvents();
+  ASSERT_EQ(shell->project, nullptr);
+  action(recentProjectLabel(0, made).c_str())->trigger();
+  QApplication::processEvents();
+  ASSERT_NE(shell->project, nullptr);
+  EXPECT_EQ(shell->project->file, made);
+
+  // A file gone since says so and leaves the list.
+  fs::remove(made);
+  const std::size_t said = host.shown.size();
+  action(recentProjectLabel(0, made).c_str())->trigger();
+  QApplication::processEvents();
+  ASSERT_EQ(host.shown.size(), said + 1);
+  EXPECT_EQ(host.shown.back(),
+            "Open project: " + made.string() + " is no longer there; it leaves the recent projects.");
+  EXPECT_EQ(findAction(window->menuBar(), QString::fromStdString(recentProjectLabel(0, made))), nullptr);
+}
+
+// The datafile's cards go through a session of their own: the datafile on
+// screen stays open, and the project is the tool's.
+TEST_P(ProjectWindow, NewProjectFromTheSampleDatafileEqualsTheTools) {
+  const fs::path made = tmp.path() / "cards.gpkg";
+  newProject(made, {}, datafile);
+  ASSERT_NE(shell->project, nullptr) << (host.shown.empty() ? "" : host.shown.back());
+  EXPECT_TRUE(session->ws.datafile.opened);
+  ASSERT_EQ(tool({"project", "new", project.string(), "--cell", "1deg"}).rc, 0);
+  const CliOutput added = tool({"project", "add", project.string(), datafile.string(), "--format", "datafile"});
+  ASSERT_EQ(added.rc, 0) << added.err;
+  EXPECT_EQ(host.shown.back(),
+            "New project: cards.gpkg made from " + datafile.filename().string() + ".\n\n" + added.out);
+  EXPECT_EQ(tool({"info", made.string()}).out, tool({"info", project.string()}).out);
+}
+
+TEST_P(ProjectWindow, StopWhileMakingLeavesNoFile) {
+  const fs::path made = tmp.path() / "stopped.gpkg";
+  // Stop is pressed as soon as the box shows.
+  QTimer poll;
+  bool pressed = false;
+  QObject::connect(&poll, &QTimer::timeout, [&] {
+    auto* box = window->findChild<QProgressDialog*>();
+    if (!box || !box->isVisible()) return;
+    for (QPushButton* b : box->findChildren<QPushButton*>())
+      if (b->text() == "Stop") {
+        QTest::mouseClick(b, Qt::LeftButton);
+        pressed = true;
+        poll.stop();
+      }
+  });
+  newProject(made, [&](NewProjectDialog&) { poll.start(0); });
+  EXPECT_TRUE(pressed) << "no Stop button shown";
+  EXPECT_FALSE(fs::exists(made));
+  EXPECT_EQ(shell->project, nullptr);
+  ASSERT_FALSE(host.shown.empty());
+  EXPECT_EQ(host.shown.back(), "New project: Stopped: no project was made.");
+}
+
+// The chart of a project's curves shows the numbers `zonarium curve` writes
+// for the same seed, and RESULTS gets the tool's report.
+TEST_P(ProjectWindow, RepresentationCurvesAreTheTools) {
+  openProject();
+  clickMenuItem(window->menuBar(), {"&AnalyticalTools", "&Area selection", "Representation curves..."});
+  CurveWindow* w = nullptr;
+  for (QWidget* top : QApplication::topLevelWidgets())
+    if (auto* c = dynamic_cast<CurveWindow*>(top); c && c->isVisible()) w = c;
+  ASSERT_NE(w, nullptr) << (host.shown.empty() ? "" : host.shown.back());
+  const CurveSet c = w->curves();
+  w->close();
+  ASSERT_GT(c.maxAreas, 0);
+  const fs::path csv = tmp.path() / "curves.csv";
+  const CliOutput run =
+      tool({"curve", project.string(), "--random-seed", std::to_string(c.seed), "--out", csv.string()});
+  ASSERT_EQ(run.rc, 0) << run.err;
+  EXPECT_EQ(readFile(csv), curvesCsv(c));
+  const std::string results = readFile(shell->resultsFile());
+  EXPECT_NE(results.find("(all taxa of the project)"), std::string::npos);
+}
+
+// Zoom to data closes on the units that hold data, from wherever the view
+// is; Graticule draws only on a project's map and says so on a datafile's.
+TEST_P(ProjectWindow, ZoomToDataShowsEveryUnitWithData) {
+  drawn();
+  QAction* graticule = action("Gr&aticule");
+  EXPECT_FALSE(graticule->isEnabled());
+  EXPECT_NE(graticule->toolTip().indexOf("project"), -1) << graticule->toolTip().toStdString();
+  openProject();
+  EXPECT_TRUE(graticule->isEnabled());
+  const CrsBox whole = units()->viewExtent();
+  // Far in, about a corner, where no data show.
+  QWheelEvent in(QPointF(2, 2), units()->mapToGlobal(QPointF(2, 2)), QPoint(), QPoint(0, 960), Qt::NoButton,
+                 Qt::NoModifier, Qt::NoScrollPhase, false);
+  QApplication::sendEvent(units(), &in);
+  ASSERT_LT(units()->viewExtent().east - units()->viewExtent().west, (whole.east - whole.west) / 2);
+  clickMenuItem(window->menuBar(), {"&MapGraphics", "Zoom to &data"});
+  const CrsBox v = units()->viewExtent();
+  EXPECT_LE(v.east - v.west, whole.east - whole.west);
+  EXPECT_LE(v.north - v.south, whole.north - whole.south);
+  // Each unit with data shows whole, and the view is no larger than they
+  // need: some unit touches each side of it.
+  const AnalysisData& d = shell->project->data;
+  double west = 1e300, east = -1e300, south = 1e300, north = -1e300;
+  int shown = 0;
+  for (int n = 1; n <= d.units(); ++n) {
+    if (d.occ().taxaIn(n).size() == 0) continue;
+    const std::optional<CrsBox> b = d.geometry->extent(n);
+    ASSERT_TRUE(b);
+    west = std::min(west, b->west), east = std::max(east, b->east);
+    south = std::min(south, b->south), north = std::max(north, b->north);
+    ++shown;
+  }
+  ASSERT_GT(shown, 0);
+  EXPECT_DOUBLE_EQ(v.west, west);
+  EXPECT_DOUBLE_EQ(v.east, east);
+  EXPECT_DOUBLE_EQ(v.south, south);
+  EXPECT_DOUBLE_EQ(v.north, north);
+}
+
+// Mean scores and Smooth scores from the menu pass over the measure on
+// screen as the tool's --mean and --smooth do; a mean after a smooth pass
+// is greyed with the reason.
+TEST_P(ProjectWindow, MeanAndSmoothScoresDrawWhatTheToolRenders) {
+  openProject();
+  clickMenuItem(window->menuBar(), {"&AnalyticalTools", "&Rarity", "&Range-size rarity"});
+  const QImage plain = painted();
+  clickMenuItem(window->menuBar(), {"&AnalyticalTools", "&Mean scores"});
+  const QImage mean = painted();
+  EXPECT_NE(mean, plain);
+  EXPECT_EQ(mean, rendered("range-size-rarity", {"--mean", "1"}));
+  clickMenuItem(window->menuBar(), {"&AnalyticalTools", "&Smooth scores"});
+  EXPECT_EQ(painted(), rendered("range-size-rarity", {"--mean", "1", "--smooth", "1"}));
+  QAction* again = action("&Mean scores");
+  EXPECT_FALSE(again->isEnabled());
+  EXPECT_NE(again->toolTip().indexOf("smooth"), -1) << again->toolTip().toStdString();
 }
 
 INSTANTIATE_TEST_SUITE_P(Programs, ProjectWindow, ::testing::Values(GridVariant::World, GridVariant::Britain),

@@ -1,0 +1,553 @@
+#include "shell/projectselect.h"
+
+#include <algorithm>
+#include <cmath>
+#include <utility>
+
+#include "measures/scores.h"
+#include "measures/titles.h"
+#include "selection/curves.h"
+#include "selection/exact.h"
+#include "selection/flexibility.h"
+#include "selection/frequency.h"
+#include "selection/greedy.h"
+#include "selection/hotspots.h"
+#include "selection/irreplaceability.h"
+#include "selection/nearminimum.h"
+#include "selection/randomsets.h"
+#include "selection/reorder.h"
+#include "selection/replacement.h"
+#include "selection/report.h"
+#include "selection/selectionindex.h"
+#include "selection/stopwatch.h"
+#include "selection/values.h"
+#include "shell/dispatch.h"
+#include "shell/nearminimum_runs.h"
+#include "store/text.h"
+
+namespace zn {
+
+int areaCapacity(const AnalysisData& d) { return std::max(1, d.units()); }
+
+bool costData(const AnalysisData& d) {
+  for (int n = 1; n <= d.units(); ++n)
+    if (d.unitCost(n) != 1.0) return true;
+  return false;
+}
+
+namespace {
+
+Refusal refusal(std::string text, int status) { return Refusal{std::move(text), std::nullopt, status}; }
+
+// The session's area set and map code stand for the analysis while it
+// reports (the titles read them), and come back afterwards: they belong to
+// the datafile.
+class Standing {
+ public:
+  explicit Standing(Session& s) : s_(s), areas_(s.areas), code_(s.map.measureCode) {}
+  ~Standing() {
+    s_.areas = std::move(areas_);
+    s_.map.measureCode = code_;
+  }
+  Standing(const Standing&) = delete;
+  Standing& operator=(const Standing&) = delete;
+
+ private:
+  Session& s_;
+  AreaSet areas_;
+  MeasureCode code_;
+};
+
+// One run: the project, the session's options and what the run leaves.
+struct Run {
+  const ProjectSource& p;
+  const AnalysisData& d;
+  Session& s;
+  const ProjectSelectRequest& request;
+  ProjectSelection& out;
+  const bool costs;
+  const int capacity;
+  const SelectionIndex x;
+  std::vector<UnitColumn> extraColumns;  // the analysis's own fields
+  std::vector<int> soleArea;             // the near-minimum run's: each taxon's sole area
+  bool byCost = false;                   // the near-minimum run optimised cost
+
+  Run(const ProjectSource& source, Session& session, const ProjectSelectRequest& r, ProjectSelection& o)
+      : p(source),
+        d(*source.data),
+        s(session),
+        request(r),
+        out(o),
+        costs(costData(d)),
+        capacity(areaCapacity(d)),
+        x(d) {}
+
+  const RequestValues& values() const { return request.values; }
+
+  // The RESULTS header, data line, title and unit names of a project: a
+  // unit is named by its id, and its name where it has one.
+  std::string header() const {
+    return strprintf(" Project: %s.\n Units: %d, EPSG:%d.\n", p.file.filename().string().c_str(), d.units(),
+                     p.project->grid.epsg) +
+           std::string(79, '=') + "\n\n";
+  }
+  ReportContext context(const ReportFacts& f) const {
+    ReportContext c;
+    c.header = header();
+    c.dataLine = kProjectDataLine;
+    c.title = analysisTitle(s, f);
+    c.unitName = [project = p.project](int n) {
+      const DatasetUnit& u = project->data.unit(n);
+      return u.name.empty() ? std::to_string(u.id) : std::to_string(u.id) + " " + u.name;
+    };
+    return c;
+  }
+
+  // The report options of the settings for the analysis on the map; the
+  // taxa by area read the project's own occurrences.
+  ReportOptions reportOptions(MeasureCode code, std::vector<int> soleArea) const {
+    const Flag longReports = s.settings.longReports;
+    s.settings.longReports = Flag::kOff;  // a datafile's records are not there to read
+    s.map.measureCode = code;
+    ReportOptions o = zn::reportOptions(s);
+    s.settings.longReports = longReports;
+    o.records = nullptr;
+    o.longReports = longReports != Flag::kOff;
+    o.costData = costs;
+    o.soleArea = std::move(soleArea);
+    return o;
+  }
+
+  // The report on out.set for the analysis `code`, appended to the results.
+  void report(MeasureCode code, const ReportFacts& facts, std::vector<int> soleArea = {}) {
+    s.areas = out.set;
+    const ReportOptions options = reportOptions(code, std::move(soleArea));
+    const ReportContext c = context(facts);
+    out.results += representationReport(d, x, out.set, c, options, facts).text;
+    out.title = c.title;
+  }
+
+  int areasToAdd() {
+    const int asked = values().areasToAdd.value_or(s.settings.areasToAdd);
+    const int areas = std::clamp(asked, 1, capacity);
+    if (asked > capacity) out.notes.push_back(strprintf("areas to add lowered to %d", capacity));
+    return areas;
+  }
+
+  double timeLimit() const {
+    return values().timeLimit.value_or(TimeLimit::ofOption(s.settings.exactTimeLimit)).seconds();
+  }
+
+  std::function<bool(int)> percentProgress() const {
+    if (!request.progress) return {};
+    return [this](int percent) { return request.progress(strprintf("%d%% done", percent)); };
+  }
+
+  // The draws or runs that chose each unit: a field, and the map's scores
+  // (the share of `runs` in percent, or the times themselves without runs).
+  void timesChosen(const std::vector<int>& chosen, int runs = 0) {
+    const auto units = static_cast<std::size_t>(d.units());
+    UnitColumn c{"times_chosen", true, std::vector<double>(units + 1, 0.0)};
+    ProjectScores map;
+    map.result = MeasureResult::zeroed(d.units(), 0);
+    for (std::size_t n = 1; n <= units && n < chosen.size(); ++n) {
+      c.values[n] = chosen[n];
+      map.result.count[n] = chosen[n];
+      map.result.score[n] = runs > 0 ? 100.0 * chosen[n] / runs : chosen[n];
+      map.result.scaleLimit = std::max(map.result.scaleLimit, map.result.score[n]);
+    }
+    if (runs > 0) map.result.scaleLimit = 100.0;
+    map.result.ran = true;
+    map.title = out.title;
+    out.scores = std::move(map);
+    extraColumns.push_back(std::move(c));
+  }
+
+  NearMinimumParams nearMinimum(const SelectionEnv& env = {}) const {
+    NearMinimumParams params = nearMinimumParams(s.settings, costs, env);
+    params.capacity = capacity;
+    return params;
+  }
+
+  std::optional<Refusal> nearMinimumOrCoverage(const Analysis& a);
+  std::optional<Refusal> greedy(const Analysis& a);
+  std::optional<Refusal> hotspots(const Analysis& a);
+  std::optional<Refusal> exact(const Analysis& a);
+  std::optional<Refusal> random(const Analysis& a);
+  std::optional<Refusal> frequency();
+  std::optional<Refusal> replacementCost();
+  std::optional<Refusal> onCurrentSet(const Analysis& a);
+  std::optional<Refusal> irreplaceability(const Analysis& a);
+  std::optional<Refusal> fullyFlexible(const Analysis& a);
+  void mapScores(const Analysis& a, const std::vector<double>& score, const std::vector<int>& count, int taxa,
+                 double top);
+};
+
+std::optional<Refusal> Run::nearMinimumOrCoverage(const Analysis& a) {
+  const bool coverage = a.code == kCodeNearMaximumCoverage;
+  if (coverage) {
+    // The first run re-orders by richness for goal 1.
+    s.settings.reordering = Reordering::kByRichness;
+    s.settings.nearMinimumGoal = 1;
+  }
+  s.map.measureCode = a.code;
+  SelectionEnv env;
+  env.seed = values().seed;
+  const NearMinimumParams params = nearMinimum(env);
+  keepNearMinimumParams(s.settings, params);
+  RunOutcome run;
+  ReportFacts facts;
+  if (coverage) {
+    CoverageRequest r;
+    r.byBudget = values().budget.has_value();
+    r.areasToAdd = std::clamp(values().areasToAdd.value_or(s.settings.areasToAdd), 1, capacity);
+    r.budget = values().budget.value_or(0.0);
+    r.params = params;
+    r.report = context({});
+    CoverageOutcome c = runNearMaximumCoverage(d, x, r, out.set, s.progress);
+    keepNearMinimumParams(s.settings, c.params);
+    out.results = c.results;
+    facts.fullSize = c.run.fullSize;
+    facts.fullCost = c.run.fullCost;
+    run = std::move(c.run);
+  } else {
+    RunRequest r;
+    r.params = params;
+    r.report = context({});
+    run = runMainRun(d, x, r, out.set, s.progress);
+    out.results = run.results;
+  }
+  if (!run.ran) return refusal(a.name + " found nothing to select on this project", 1);
+  facts.seconds = run.seconds;
+  facts.rejected = run.rejected;
+  soleArea = run.soleArea;
+  byCost = params.byCost;
+  report(a.code, facts, run.soleArea);
+  return std::nullopt;
+}
+
+std::optional<Refusal> Run::greedy(const Analysis& a) {
+  GreedyOptions o = greedyOptions(s.settings, costs);
+  o.capacity = capacity;
+  GreedyResult g = growGreedySet(d, AreaSet{}, o, s.progress);
+  if (!g.ran) return refusal(a.name + " found nothing to select on this project", 1);
+  out.set = std::move(g.set);
+  ReportFacts facts;
+  facts.seconds = g.seconds;
+  facts.rejected = g.rejected;
+  report(a.code, facts);
+  return std::nullopt;
+}
+
+// The top units by the measure of the options' hotspot kind.
+std::optional<Refusal> Run::hotspots(const Analysis& a) {
+  const int areas = areasToAdd();
+  const Analysis* m = measureOfCode(hotspotMeasure(s.settings.hotspotKind));
+  if (!m) return refusal(a.name + ": the options' hotspot kind has no measure", 2);
+  const Stopwatch watch(s.progress);
+  ProjectScores scores;
+  if (auto why = measureProject(d, *m, s, measureParams(s.settings), 0, scores))
+    return refusal(a.name + " by " + *why, 2);
+  const HotspotResult h = chooseHotspots(scores.result.score, AreaSet{}, areas, false, capacity);
+  if (!h.selected)
+    return refusal("fewer than 3 units score above 0 by the hotspot measure: no hotspots are selected", 1);
+  if (h.added < areas)
+    out.notes.push_back(strprintf("only %d units score above 0: %d hotspots are selected", h.added, h.added));
+  out.set.cells = h.chosen;
+  ReportFacts facts;
+  facts.seconds = watch.seconds();
+  report(a.code, facts);
+  return std::nullopt;
+}
+
+// An exact set, ranked as "Re-order set by richness" ranks it and reported
+// under its own title with the solver's lines.
+std::optional<Refusal> Run::exact(const Analysis& a) {
+  const bool minimum = a.command == Command::ExactMinimumSet;
+  ExactRequest r;
+  r.goal = std::max(1, s.settings.nearMinimumGoal);
+  r.includeSeeds = s.settings.includeSeeds != Flag::kOff;
+  r.byCost = s.settings.optimiseByCost != Flag::kOff && costs;
+  r.capacity = capacity;
+  if (!minimum) {
+    r.kind = values().budget || r.byCost ? ExactKind::CoverageByBudget : ExactKind::CoverageByNumber;
+    if (r.kind == ExactKind::CoverageByBudget) r.budget = values().budget.value_or(s.settings.budget());
+    else r.areasToAdd = areasToAdd();
+  }
+  ExactOptions options;
+  options.timeLimitSeconds = timeLimit();
+  options.workLimit = values().workLimit.value_or(0);
+  if (request.progress) {
+    const double limit = options.timeLimitSeconds;
+    options.progress = [this, r, limit](const ExactProgress& e) {
+      return request.progress(exactProgressText(r.kind, r.byCost && r.kind == ExactKind::MinimumSet, e, limit));
+    };
+  }
+  ExactSetContext context;
+  context.costData = costs;
+  context.quickSet = [this](const ExactProblem& problem) {
+    Progress quiet;
+    AreaSet start;
+    RunRequest q = quickSetRequest(s.settings, costs, problem, start);
+    q.params.capacity = capacity;
+    runMainRun(d, x, q, start, quiet);
+    return std::vector<int>(start.cells.begin() + std::clamp(start.seedCount, 0, start.count()), start.cells.end());
+  };
+  const ExactSetOutcome e = runExactSet(d, AreaSet{}, r, options, context);
+  if (!e.ran) return refusal(a.name + " found nothing to select on this project", 1);
+  if (e.result.status == ExactStatus::TimeLimit)
+    out.notes.push_back("the time limit ran out: the set is the best found, not proven optimal");
+  out.set.cells = e.cells;
+  out.set.seedCount = e.seedCount;
+  out.title = e.title;
+  if (!e.result.hasSolution) {
+    out.results = header() + strprintf("\n  PRIORITY-AREAS ANALYSIS: %s\n\n", e.title.c_str()) + e.solverLines + "\n\n";
+    return std::nullopt;
+  }
+  reorderByRichnessPasses(out.set, x);
+  ReportFacts facts;
+  facts.seconds = static_cast<float>(e.result.seconds);
+  facts.title = e.title;
+  facts.summaryClosing = e.solverLines + "\n";
+  report(kCodeReorderedByRichness, facts);
+  return std::nullopt;
+}
+
+// Random sets drawn from every unit; the units score the draws that chose
+// them.
+std::optional<Refusal> Run::random(const Analysis& a) {
+  const int areas = areasToAdd();
+  const std::uint32_t seed = values().seed.value_or(static_cast<std::uint32_t>(s.progress.timeOfDay()));
+  RandomSetsParams params = randomSetsParams(s.settings, areas, seed);
+  params.capacity = capacity;
+  RandomSetsOutcome o = runRandomSets(d, AreaSet{}, params, s.progress);
+  if (o.outOfMemory) return Refusal{o.refusal ? o.refusal->text : a.name + " is out of memory", o.refusal, 1};
+  if (!o.simulated) return refusal("fewer than 3 candidate units: no random sets are drawn", 1);
+  ReportFacts facts;
+  facts.seconds = o.seconds;
+  facts.random = &o.stats;
+  report(a.code, facts);
+  timesChosen(o.timesChosen);
+  return std::nullopt;
+}
+
+std::optional<Refusal> Run::frequency() {
+  FrequencyParams f;
+  f.runs = values().runs.value_or(f.runs);
+  f.progress = percentProgress();
+  if (std::string why = qualityRefusal(d, f.runs); !why.empty()) return refusal(why, 1);
+  const FrequencyResult r = selectionFrequency(d, nearMinimum(), f, s.progress);
+  if (r.stopped) return refusal("selection frequency stopped", 1);
+  out.results = frequencyText(context({}), r);
+  out.title = strprintf("Selection frequency of the near-minimum set (%d runs)", r.runs);
+  timesChosen(r.chosen, r.runs);
+  return std::nullopt;
+}
+
+std::optional<Refusal> Run::replacementCost() {
+  ReplacementParams rp;
+  rp.timeLimitSeconds = timeLimit();
+  rp.progress = percentProgress();
+  ExactRequest r;
+  r.goal = std::max(1, s.settings.nearMinimumGoal);
+  r.capacity = capacity;
+  const ReplacementResult found = computeReplacementCost(d, r, rp, s.progress);
+  if (!found.error.empty()) return refusal(found.error, 1);
+  if (found.stopped) return refusal("replacement cost stopped", 1);
+  out.results = replacementText(context({}), found);
+  out.title = strprintf("Replacement cost of the %d areas of the exact minimum set", found.minimumSize);
+  const auto units = static_cast<std::size_t>(d.units());
+  UnitColumn extra{"extra_areas", true, std::vector<double>(units + 1, NAN)};
+  UnitColumn never{"irreplaceable", true, std::vector<double>(units + 1, NAN)};
+  for (const ReplacementRow& row : found.rows) {
+    if (row.cell < 1 || row.cell > d.units()) continue;
+    out.set.cells.push_back(row.cell);
+    const auto n = static_cast<std::size_t>(row.cell);
+    never.values[n] = row.irreplaceable ? 1.0 : 0.0;
+    if (!row.irreplaceable) extra.values[n] = row.cost;
+  }
+  extraColumns = {std::move(extra), std::move(never)};
+  return std::nullopt;
+}
+
+// Re-ordering or reporting the set on screen.
+std::optional<Refusal> Run::onCurrentSet(const Analysis& a) {
+  out.set = request.current;
+  if (out.set.empty()) return refusal(a.name + ": no areas have been selected yet", 1);
+  if (a.code == kCodeReorderedByRichness) reorderByRichnessPasses(out.set, x);
+  ReportFacts facts;
+  report(a.code, facts);
+  return std::nullopt;
+}
+
+// The result is a map of scores, with the title of its measure code.
+void Run::mapScores(const Analysis& a, const std::vector<double>& score, const std::vector<int>& count, int taxa,
+                    double top) {
+  ProjectScores scores;
+  scores.result = MeasureResult::zeroed(d.units(), 0);
+  scores.result.ran = true;
+  for (std::size_t n = 1; n < scores.result.score.size() && n < score.size() && n < count.size(); ++n) {
+    scores.result.score[n] = score[n];
+    scores.result.count[n] = count[n];
+  }
+  scores.result.taxaCounted = taxa;
+  scores.result.scaleLimit = top;
+  MapRecord map;
+  map.measureCode = a.code;
+  scores.title = measureTitle(s, map, a.code);
+  out.title = scores.title;
+  out.scores = std::move(scores);
+  out.scoreMap = true;
+}
+
+// A map of scores: each unit's irreplaceability for the taxa.
+std::optional<Refusal> Run::irreplaceability(const Analysis& a) {
+  const IrreplaceabilityResult r =
+      a.code == kCodeEmrIrreplaceability ? computeEmrIrreplaceability(d, AreaSet{}) : computeMaxRarity(d, AreaSet{});
+  if (r.taxaCounted == 0) return refusal(a.name + ": no included taxon has records: no unit scores", 1);
+  mapScores(a, r.score, r.count, r.taxaCounted, r.top);
+  return std::nullopt;
+}
+
+// The near-minimum set first, then the units that could take the place of
+// each of its areas; its report is the near-minimum set's.
+std::optional<Refusal> Run::fullyFlexible(const Analysis& a) {
+  const Reordering r = s.settings.reordering;
+  if (s.settings.nearMinimumGoal != 1 || (r != Reordering::kByRichness && r != Reordering::kByRarity))
+    return refusal(a.name + " needs goal 1 and re-ordering by richness or rarity (--set reorder=richness)", 2);
+  if (auto why = nearMinimumOrCoverage(*findAnalysis(a.after))) return why;
+  const FullyFlexibleMap m = fullyFlexibleMap(d, out.set, soleArea, byCost);
+  if (m.top == 0) return refusal("no fully flexible areas: the near-minimum set is empty", 1);
+  mapScores(a, m.score, m.count, 0, m.top);
+  return std::nullopt;
+}
+
+// The set's units: in_set for every unit, step where it is in the set,
+// then the analysis's own fields.
+UnitResult setColumns(const AnalysisData& d, const AreaSet& set, const std::string& title,
+                      std::vector<UnitColumn> extra) {
+  const auto units = static_cast<std::size_t>(d.units());
+  UnitColumn inSet{"in_set", true, std::vector<double>(units + 1, 0.0)};
+  UnitColumn step{"step", true, std::vector<double>(units + 1, NAN)};
+  for (int i = 0; i < set.count(); ++i) {
+    const int n = set.cells[static_cast<std::size_t>(i)];
+    if (n < 1 || n > d.units()) continue;
+    inSet.values[static_cast<std::size_t>(n)] = 1.0;
+    step.values[static_cast<std::size_t>(n)] = i + 1;
+  }
+  UnitResult r{title, {std::move(inSet), std::move(step)}};
+  for (UnitColumn& c : extra) r.columns.push_back(std::move(c));
+  return r;
+}
+
+}  // namespace
+
+std::optional<std::string> projectSelectionMisfit(const Analysis& a) {
+  if (a.kind != AnalysisKind::Selection) return std::nullopt;
+  if (a.command == Command::ReorderByThreat) return a.name + " needs threat values; a project's units carry none";
+  return std::nullopt;
+}
+
+std::optional<Refusal> selectOnProject(const ProjectSource& p, const Analysis& a, Session& s,
+                                       const ProjectSelectRequest& request, ProjectSelection& out) {
+  out = ProjectSelection{};
+  if (a.kind != AnalysisKind::Selection) return refusal(a.name + " is not an area selection", 2);
+  if (!p.data || !p.project) return refusal("no project is open", 1);
+  if (auto why = analysisMisfit(a, *p.data)) return refusal(*why, 2);
+  const Standing standing(s);
+  Run run(p, s, request, out);
+  std::optional<Refusal> why;
+  switch (a.command) {
+    case Command::NearMinimumSet:
+    case Command::NearMaximumCoverage: why = run.nearMinimumOrCoverage(a); break;
+    case Command::GreedySet: why = run.greedy(a); break;
+    case Command::Hotspots: why = run.hotspots(a); break;
+    case Command::ExactMinimumSet:
+    case Command::ExactMaximumCoverage: why = run.exact(a); break;
+    case Command::RandomSetSelection: why = run.random(a); break;
+    case Command::SelectionFrequency: why = run.frequency(); break;
+    case Command::ReplacementCost: why = run.replacementCost(); break;
+    case Command::ReorderByRichness:
+    case Command::RepresentationResults: why = run.onCurrentSet(a); break;
+    case Command::EmrIrreplaceability:
+    case Command::MaxRarity: why = run.irreplaceability(a); break;
+    case Command::MapFullyFlexible: why = run.fullyFlexible(a); break;
+    default: why = refusal(projectSelectionMisfit(a).value_or(a.name + " does not run on a project"), 2);
+  }
+  if (why) {
+    out = ProjectSelection{};
+    return why;
+  }
+  out.units = setColumns(*p.data, out.set, out.title, std::move(run.extraColumns));
+  return std::nullopt;
+}
+
+void putSelectionOnMap(ProjectScreen& p, const Analysis& a, const ProjectSelection& selection, const Session& s) {
+  // The set becomes the project's before any map is drawn, so the map
+  // outlines this set and not the one before it.
+  p.areas = selection.set;
+  if (selection.scores) {
+    putOnProjectMap(p, a, *selection.scores);
+    classProjectMap(p, s.settings, selection.scores->result.scaleLimit);
+    return;
+  }
+  if (const Analysis* richness = measureOfCode(kCodeRichness)) showProjectMeasure(p, *richness, s);
+  outlineProjectSet(p);
+  if (!selection.title.empty()) p.layer.title = selection.title + ", outlined over richness";
+}
+
+namespace {
+
+const char* stoppableCaption(Command c) {
+  switch (c) {
+    case Command::ExactMinimumSet: return "Exact minimum set";
+    case Command::ExactMaximumCoverage: return "Exact maximum coverage";
+    case Command::SelectionFrequency: return "Selection frequency";
+    case Command::ReplacementCost: return "Replacement cost";
+    default: return nullptr;
+  }
+}
+
+}  // namespace
+
+void runProjectSelectionCommand(Shell& sh, const Analysis& a) {
+  if (!sh.project) return;
+  ProjectScreen& p = *sh.project;
+  ProjectSelectRequest request;
+  request.current = p.areas;
+  if (a.takesParam(Param::AreasToAdd)) {
+    NumberOfAreasModel m;
+    m.maximum = areaCapacity(p.data);
+    m.seedsLine = "Number of selected (seed) areas: 0";
+    m.maxLine = strprintf("(max %d)", m.maximum);
+    m.number = std::clamp(sh.session.settings.areasToAdd, 1, m.maximum);
+    if (!sh.host.runDialog("SelecNumDlgBox1", m)) return;
+    sh.session.settings.areasToAdd = acceptedNumberOfAreas(m);
+    request.values.areasToAdd = sh.session.settings.areasToAdd;
+  }
+  ProjectSelection selection;
+  std::optional<Refusal> why;
+  const ProjectSource source{p.file, p.project, &p.data};
+  if (const char* caption = stoppableCaption(a.command)) {
+    // The searches that may take long show their progress in a box that
+    // stops them.
+    request.progress = [&sh](const std::string& text) { return sh.host.stoppableNote(text); };
+    sh.host.stoppableBegin(caption);
+    why = selectOnProject(source, a, sh.session, request, selection);
+    sh.host.stoppableEnd();
+  } else {
+    BusyGuard busy(sh.host);
+    why = selectOnProject(source, a, sh.session, request, selection);
+  }
+  if (why) {
+    const Notice n = why->notice.value_or(Notice{why->text, a.name, Icon::Exclamation});
+    sh.host.messageBox(n.text, n.caption, n.icon, Buttons::Ok);
+  } else {
+    putSelectionOnMap(p, a, selection, sh.session);
+    if (!selection.results.empty()) sh.writeResults(selection.results);
+  }
+  sh.refreshMenus();
+  sh.host.requestRedraw();
+}
+
+}  // namespace zn
