@@ -1,9 +1,11 @@
 // The project map in the window's view at 1920 x 1080: the first draw of
 // a layer (colours, block image or index, and the full map), a redraw of
-// the same view, a pan frame (the settled map moved), a settle at a new
-// view, and the hover lookup; at 26,507 and 10^6 units of a regular grid
-// in the world equal-area CRS, and 10^5 and 10^6 polygon units, at device
-// pixel ratios 1 and 2. Peak memory is reported as a counter.
+// the same view, a pan frame (the settled map and its margin moved), a
+// zoom frame (the same scaled), a settle at a new view, and the hover
+// lookup; at 26,507 and 10^6 units of a square grid and 10^6 of a
+// hexagon grid in the world equal-area CRS, and 10^5 and 10^6 polygon
+// units, at device pixel ratios 1 and 2. Peak memory is reported as a
+// counter.
 //
 // ZN_PROJECT=/path/to/carnivora_world.gpkg adds the open and first draw of
 // a real project (tools/real_projects.sh with KEEP=dir makes it).
@@ -12,8 +14,10 @@
 
 #include <QApplication>
 #include <QMouseEvent>
+#include <QWheelEvent>
 
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <map>
 #include <memory>
@@ -55,9 +59,10 @@ void scoreUnits(ProjectScreen& s) {
   }
 }
 
-// A regular grid of about `units` occupied cells over the land-sized
-// middle of the world in EPSG:6933, as the carnivores' project has.
-std::shared_ptr<ProjectScreen> regularScene(int units) {
+// A regular grid of about `units` occupied cells, squares or hexagons,
+// over the land-sized middle of the world in EPSG:6933, as the
+// carnivores' project has.
+std::shared_ptr<ProjectScreen> regularScene(int units, bool hex) {
   auto p = std::make_shared<Project>();
   zn::GridDefinition& g = p->grid;
   g.epsg = 6933;
@@ -68,9 +73,12 @@ std::shared_ptr<ProjectScreen> regularScene(int units) {
   g.north = 7348381.98;
   // Cells sized so that nine in ten of the grid's cells hold a unit.
   const double area = (g.east - g.west) * (g.north - g.south);
-  g.cellSize = std::sqrt(area * 0.9 / units);
+  // A hexagon of width w covers w * rowStep, its rows 1.5 / sqrt(3) of w apart.
+  const double rowShare = hex ? 1.5 / std::sqrt(3.0) : 1.0;
+  g.hex = hex;
+  g.cellSize = std::sqrt(area * 0.9 / units / rowShare);
   g.columns = static_cast<long long>(std::ceil((g.east - g.west) / g.cellSize));
-  g.rows = static_cast<long long>(std::ceil((g.north - g.south) / g.cellSize));
+  g.rows = static_cast<long long>(std::ceil((g.north - g.south) / (g.cellSize * rowShare)));
   std::mt19937 rng(3);
   std::uniform_real_distribution<double> u(0.0, 1.0);
   for (long long c = 1; c <= g.cellCount() && static_cast<int>(p->data.units.size()) < units; ++c)
@@ -127,10 +135,13 @@ std::shared_ptr<ProjectScreen> polygonScene(int units) {
   return s;
 }
 
-std::shared_ptr<ProjectScreen> scene(bool polygons, int units) {
-  static std::map<std::pair<bool, int>, std::shared_ptr<ProjectScreen>> made;
-  auto& s = made[{polygons, units}];
-  if (!s) s = polygons ? polygonScene(units) : regularScene(units);
+// The kinds of units the first argument names.
+enum Kind { kSquares = 0, kPolygons = 1, kHexagons = 2 };
+
+std::shared_ptr<ProjectScreen> scene(std::int64_t kind, int units) {
+  static std::map<std::pair<std::int64_t, int>, std::shared_ptr<ProjectScreen>> made;
+  auto& s = made[{kind, units}];
+  if (!s) s = kind == kPolygons ? polygonScene(units) : regularScene(units, kind == kHexagons);
   return s;
 }
 
@@ -148,9 +159,9 @@ QImage surface(double dpr) {
   return image;
 }
 
-// Args: polygons (0/1), units, device pixel ratio.
+// Args: kind (squares 0, polygons 1, hexagons 2), units, device pixel ratio.
 void BM_FirstDraw(benchmark::State& state) {
-  auto s = scene(state.range(0) != 0, static_cast<int>(state.range(1)));
+  auto s = scene(state.range(0), static_cast<int>(state.range(1)));
   QImage image = surface(static_cast<double>(state.range(2)));
   for (auto _ : state) {
     viewOf(*s)->render(&image);
@@ -160,7 +171,7 @@ void BM_FirstDraw(benchmark::State& state) {
 }
 
 void BM_Redraw(benchmark::State& state) {
-  auto s = scene(state.range(0) != 0, static_cast<int>(state.range(1)));
+  auto s = scene(state.range(0), static_cast<int>(state.range(1)));
   QImage image = surface(static_cast<double>(state.range(2)));
   auto shown = viewOf(*s);
   zn::ProjectView& view = *shown;
@@ -175,12 +186,13 @@ void BM_Redraw(benchmark::State& state) {
 // A drag of a few pixels per frame over a map zoomed four times, with the
 // real mouse events; each frame is painted from the settled map.
 void BM_PanFrame(benchmark::State& state) {
-  auto s = scene(state.range(0) != 0, static_cast<int>(state.range(1)));
+  auto s = scene(state.range(0), static_cast<int>(state.range(1)));
   QImage image = surface(static_cast<double>(state.range(2)));
   auto shown = viewOf(*s);
   zn::ProjectView& view = *shown;
   view.zoomAbout(QPointF(900, 540), 4.0);
   view.render(&image);
+  QApplication::processEvents();  // the margin, drawn while idle
   QPointF at(900, 540);
   auto mouse = [&](QEvent::Type type, Qt::MouseButton b, Qt::MouseButtons held) {
     QMouseEvent e(type, at, view.mapToGlobal(at), b, held, Qt::NoModifier);
@@ -198,10 +210,33 @@ void BM_PanFrame(benchmark::State& state) {
   state.counters["peak_MB"] = peakMegabytes();
 }
 
-// The full-detail drawing once a zoom settles, alternating in and out
-// (args: polygons, units).
+// A wheel turn a notch in or out per frame, with real wheel events over a
+// map zoomed four times; each frame is painted from the settled map scaled.
+void BM_ZoomFrame(benchmark::State& state) {
+  auto s = scene(state.range(0), static_cast<int>(state.range(1)));
+  QImage image = surface(static_cast<double>(state.range(2)));
+  auto shown = viewOf(*s);
+  zn::ProjectView& view = *shown;
+  view.zoomAbout(QPointF(900, 540), 4.0);
+  view.render(&image);
+  QApplication::processEvents();
+  const QPointF at(900, 540);
+  int step = 0;
+  for (auto _ : state) {
+    const int notch = ++step % 2 ? 120 : -120;
+    QWheelEvent e(at, view.mapToGlobal(at), QPoint(), QPoint(0, notch), Qt::NoButton, Qt::NoModifier,
+                  Qt::NoScrollPhase, false);
+    QApplication::sendEvent(&view, &e);
+    view.render(&image);
+    benchmark::DoNotOptimize(image.constBits());
+  }
+  state.counters["peak_MB"] = peakMegabytes();
+}
+
+// The full-detail drawing once a zoom settles, alternating in and out,
+// and the margin drawn after it (args: kind, units).
 void BM_SettleAfterZoom(benchmark::State& state) {
-  auto s = scene(state.range(0) != 0, static_cast<int>(state.range(1)));
+  auto s = scene(state.range(0), static_cast<int>(state.range(1)));
   auto shown = viewOf(*s);
   zn::ProjectView& view = *shown;
   bool in = true;
@@ -209,11 +244,12 @@ void BM_SettleAfterZoom(benchmark::State& state) {
     view.zoomAbout(QPointF(900, 500), in ? 3.0 : 1.0 / 3.0);
     in = !in;
     benchmark::DoNotOptimize(view.capture().constBits());
+    QApplication::processEvents();
   }
 }
 
 void BM_Hover(benchmark::State& state) {
-  auto s = scene(state.range(0) != 0, static_cast<int>(state.range(1)));
+  auto s = scene(state.range(0), static_cast<int>(state.range(1)));
   auto shown = viewOf(*s);
   zn::ProjectView& view = *shown;
   std::mt19937 rng(9);
@@ -239,24 +275,33 @@ void BM_OpenRealProject(benchmark::State& state) {
 
 void sizes(benchmark::internal::Benchmark* b) {
   for (int dpr : {1, 2}) {
-    b->Args({0, 26507, dpr});
-    b->Args({0, 1000000, dpr});
-    b->Args({1, 100000, dpr});
+    b->Args({kSquares, 26507, dpr});
+    b->Args({kSquares, 1000000, dpr});
+    b->Args({kHexagons, 1000000, dpr});
+    b->Args({kPolygons, 100000, dpr});
+    b->Args({kPolygons, 1000000, dpr});
   }
-  b->ArgNames({"polygons", "units", "dpr"})->Unit(benchmark::kMillisecond);
+  b->ArgNames({"kind", "units", "dpr"})->Unit(benchmark::kMillisecond);
 }
 
 BENCHMARK(BM_FirstDraw)->Apply(sizes)->Iterations(3);
 BENCHMARK(BM_Redraw)->Apply(sizes);
 BENCHMARK(BM_PanFrame)->Apply(sizes);
+BENCHMARK(BM_ZoomFrame)->Apply(sizes);
 // At the widget's own ratio: the one the screen gives.
 BENCHMARK(BM_SettleAfterZoom)
-    ->Args({0, 26507})
-    ->Args({0, 1000000})
-    ->Args({1, 100000})
-    ->ArgNames({"polygons", "units"})
+    ->Args({kSquares, 26507})
+    ->Args({kSquares, 1000000})
+    ->Args({kHexagons, 1000000})
+    ->Args({kPolygons, 100000})
+    ->Args({kPolygons, 1000000})
+    ->ArgNames({"kind", "units"})
     ->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Hover)->Args({0, 1000000, 1})->Args({1, 100000, 1})->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Hover)
+    ->Args({kSquares, 1000000, 1})
+    ->Args({kHexagons, 1000000, 1})
+    ->Args({kPolygons, 1000000, 1})
+    ->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_OpenRealProject)->Arg(1)->Arg(2)->Iterations(3)->Unit(benchmark::kMillisecond);
 
 }  // namespace

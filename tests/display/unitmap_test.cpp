@@ -76,6 +76,50 @@ TEST(UnitMap, UnitsTakeTheirClassColourAndUnscoredUnitsTheNeutralOne) {
   }
 }
 
+// The area set's outline has its own row in the key, below the classes
+// and the units without a value; a map without a set has none.
+TEST(UnitMap, AnOutlinedSetHasARowInTheKey) {
+  UnitMapShapes s;
+  s.geographic = false;
+  s.lattice = UnitMapShapes::Lattice{0.0, 3000.0, 1000.0, 4, 3, true, 0.0};
+  s.cellOf = {0, 1, 2, 6, 12};
+  s.extent = {-500.0, -500.0, 5000.0, 3500.0};
+  UnitMapLayer layer;
+  layer.score = {0, 1.0, 2.0, 0.0, 9.0};
+  layer.count = {0, 1, 2, 0, 9};
+  const QColor red(215, 25, 28);
+  // The lowest row of the key holding the set's red, -1 where none does.
+  auto redRow = [&](const QImage& image) {
+    const UnitMapLayout map = unitMapLayout(QRectF(image.rect()), s.extent);
+    int row = -1;
+    for (int y = 0; y < image.height(); ++y)
+      for (int x = static_cast<int>(map.mapArea.right()) + 2; x < image.width(); ++x)
+        if (QColor(image.pixel(x, y)) == red) row = y;
+    return row;
+  };
+  // The no-value swatch's lowest row.
+  auto greyRow = [&](const QImage& image) {
+    const UnitMapLayout map = unitMapLayout(QRectF(image.rect()), s.extent);
+    int row = -1;
+    for (int y = 0; y < image.height(); ++y)
+      if (QColor(image.pixel(static_cast<int>(map.mapArea.right() + map.unit * 2), y)) == noValueColour()) row = y;
+    return row;
+  };
+  const QImage without = renderUnitMap(s, layer, 900, 600);
+  EXPECT_EQ(redRow(without), -1);
+  layer.inSet = {0, 0, 1, 0, 0};
+  const QImage with = renderUnitMap(s, layer, 900, 600);
+  ASSERT_GT(greyRow(with), 0);
+  EXPECT_GT(redRow(with), greyRow(with));
+  // The map outlines the set's unit in the same red.
+  const UnitMapLayout map = unitMapLayout(QRectF(with.rect()), s.extent);
+  int outlined = 0;
+  for (int y = static_cast<int>(map.mapArea.top()); y < map.mapArea.bottom(); ++y)
+    for (int x = static_cast<int>(map.mapArea.left()); x < map.mapArea.right(); ++x)
+      outlined += QColor(with.pixel(x, y)) == red;
+  EXPECT_GT(outlined, 50);
+}
+
 TEST(UnitMap, IndexFindsExactlyTheUnitsWhoseBoxesMeetAView) {
   std::mt19937 rng(11);
   std::uniform_real_distribution<double> at(0.0, 1000.0), size(0.1, 40.0);
