@@ -201,7 +201,8 @@ void BM_PanFrame(benchmark::State& state) {
   mouse(QEvent::MouseButtonPress, Qt::LeftButton, Qt::LeftButton);
   int step = 0;
   for (auto _ : state) {
-    at += QPointF(++step % 40 < 20 ? 3 : -3, 2 * (step % 2) - 1);
+    ++step;
+    at += QPointF(step % 40 < 20 ? 3 : -3, 2 * (step % 2) - 1);
     mouse(QEvent::MouseMove, Qt::NoButton, Qt::LeftButton);
     view.render(&image);
     benchmark::DoNotOptimize(image.constBits());
