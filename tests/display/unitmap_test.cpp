@@ -76,6 +76,36 @@ TEST(UnitMap, UnitsTakeTheirClassColourAndUnscoredUnitsTheNeutralOne) {
   }
 }
 
+// Hexagons too small to show their corners still tile the map without a
+// gap, at either device pixel ratio.
+TEST(UnitMap, TinyHexagonsLeaveNoGap) {
+  UnitMapShapes s;
+  s.geographic = false;
+  constexpr long long kColumns = 200, kRows = 120;
+  s.lattice = UnitMapShapes::Lattice{0.0, 0.0, 1000.0, kColumns, kRows, true, 0.0};
+  s.cellOf.push_back(0);
+  for (long long c = 1; c <= kColumns * kRows; ++c) s.cellOf.push_back(c);
+  const double height = (kRows * 1.5 + 0.5) * 1000.0 / std::sqrt(3.0);
+  s.extent = {0.0, -height, (kColumns + 0.5) * 1000.0, 0.0};
+  UnitMapLayer layer;
+  layer.score.assign(s.cellOf.size(), 5.0);
+  layer.count.assign(s.cellOf.size(), 5);
+  for (double dpr : {1.0, 2.0}) {
+    SCOPED_TRACE(dpr);
+    const QImage image = renderUnitMap(s, layer, 400, 300, {}, dpr);
+    const UnitMapLayout map = unitMapLayout(QRectF(0, 0, 400, 300), s.extent);
+    ASSERT_LT(1000.0 * map.scale * dpr, 4.0) << "the hexagons show their corners";
+    // Inside the lattice, less its ragged edge, every pixel is the units' colour.
+    const QPointF a = map.toPixel(1500.0, -1500.0), b = map.toPixel(kColumns * 1000.0 - 1500.0, 1500.0 - height);
+    const QRgb colour = image.pixel(static_cast<int>(a.x() * dpr) + 2, static_cast<int>(a.y() * dpr) + 2);
+    EXPECT_NE(colour, qRgb(255, 255, 255));
+    int gaps = 0;
+    for (int y = static_cast<int>(a.y() * dpr); y < b.y() * dpr; ++y)
+      for (int x = static_cast<int>(a.x() * dpr); x < b.x() * dpr; ++x) gaps += image.pixel(x, y) != colour;
+    EXPECT_EQ(gaps, 0);
+  }
+}
+
 // The area set's outline has its own row in the key, below the classes
 // and the units without a value; a map without a set has none.
 TEST(UnitMap, AnOutlinedSetHasARowInTheKey) {
