@@ -7,8 +7,9 @@
 //
 //   case TITLE            starts a case: a fresh $TMP holding the program folder
 //                         $HOME ($TMP/ZONARIUM: grid types "equal" with the top
-//                         row of cells at sea, "ravelund" and "regional")
-//   write PATH            writes the block below (| lines) to PATH
+//                         row of cells at sea, "ravelund" and "regional"); the
+//                         lines before the file's first case are done again
+//   write PATH [TEXT]     writes TEXT, or else the block below (| lines), to PATH
 //   datafile PATH TITLE [COUNT]  writes a world-grid datafile (COUNT in its
 //                         header if given); one | line per taxon:
 //                         NAME CODE CELL[:LEVEL]...  (quote a NAME with blanks,
@@ -20,6 +21,7 @@
 //                         Words split at blanks; "..." keeps blanks and takes
 //                         \" and \\ inside it.
 //   exit N                the status the last run must return (0 unless said)
+//   run ARGS => N [TEXT]  the same as run, exit N and stderr has TEXT
 //
 // Checks of the last run, on `stdout`, `stderr` or `file PATH`:
 //   stdout                followed by | lines: exactly these lines
@@ -116,19 +118,19 @@ class CaseFile {
   }
 
   void run() {
-    for (at_ = 0; at_ < lines_.size(); ++at_) {
-      const Line& l = lines_[at_];
-      if (l.text.empty() || l.text[0] == '#') continue;
-      line_ = l.number;
-      std::string rest;
-      const std::string word = firstWord(l.text, &rest);
-      if (word == "case") {
-        startCase(rest);
-      } else if (!tmp_) {
-        fail("\"" + word + "\" before the first case");
-      } else {
-        directive(word, rest);
+    // What comes before the first case is done again at the start of each.
+    std::size_t first = 0;
+    while (first < lines_.size() && !lines_[first].text.starts_with("case ")) ++first;
+    for (at_ = first; at_ < lines_.size(); ++at_) {
+      if (!lines_[at_].text.starts_with("case ")) {
+        step();
+        continue;
       }
+      line_ = lines_[at_].number;
+      startCase(lines_[at_].text.substr(5));
+      const std::size_t resume = at_;
+      for (at_ = 0; at_ < first; ++at_) step();
+      at_ = resume;
     }
     finishRun();
     fs::current_path(cwd_);
@@ -136,6 +138,16 @@ class CaseFile {
   }
 
  private:
+  void step() {
+    const Line& l = lines_[at_];
+    if (l.text.empty() || l.text[0] == '#') return;
+    line_ = l.number;
+    std::string rest;
+    const std::string word = firstWord(l.text, &rest);
+    if (!tmp_) return fail("\"" + word + "\" before the first case");
+    directive(word, rest);
+  }
+
   void fail(const std::string& what) const {
     ADD_FAILURE_AT(file_.string().c_str(), line_) << "case: " << title_ << "\ncommand: " << command_ << "\n" << what;
   }
@@ -198,8 +210,9 @@ class CaseFile {
 
   void directive(const std::string& word, const std::string& rest) {
     if (word == "write") {
-      const fs::path p = expand(rest);
-      test::writeFile(p, block());
+      std::string text;
+      const fs::path p = expand(firstWord(rest, &text));
+      test::writeFile(p, text.empty() ? block() : decode(expand(text)));
     } else if (word == "datafile") {
       writeDatafile(rest);
     } else if (word == "resize") {
@@ -251,8 +264,10 @@ class CaseFile {
     test::writeFile(head[0], test::datafileImage(head[1], taxa, head.size() == 3 ? std::stoi(head[2]) : -1));
   }
 
-  void runTool(const std::string& rest) {
+  void runTool(const std::string& line) {
     finishRun();
+    const std::size_t arrow = line.find(" => ");
+    const std::string rest = line.substr(0, arrow);
     std::vector<std::string> args{"--home", home_.string()};
     for (const std::string& w : words(rest)) args.push_back(expand(w));
     command_ = "zonarium " + rest;
@@ -263,6 +278,10 @@ class CaseFile {
     err_ = err.str();
     ran_ = true;
     statusChecked_ = false;
+    if (arrow == std::string::npos) return;
+    std::string text;
+    directive("exit", firstWord(line.substr(arrow + 4), &text));
+    if (!text.empty()) check("stderr", err_, "has " + text);
   }
 
   // Compares `got` (what `name` holds) with the expectation `how`.
