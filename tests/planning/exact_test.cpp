@@ -11,6 +11,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "planning/greedy.h"
+#include "planning/improve.h"
 #include "planning/solve.h"
 #include "store/random.h"
 #include "store/text.h"
@@ -87,8 +89,9 @@ TEST(PlanningExact, TheSolverWritesNothingOnStandardOutput) {
 }
 
 // Real amounts (1 to 20) and share targets of 10 to 30 % on a grid of
-// WIDTH units a row; each feature lives on a square block.
-test::PlanningFolder amountFolder(int width, int units, int features, std::uint32_t seed) {
+// WIDTH units a row; each feature lives on a square block. With BLM above 0
+// the grid's 4-neighbours share a boundary of length 1.
+test::PlanningFolder amountFolder(int width, int units, int features, std::uint32_t seed, double blm = 0) {
   Random rng;
   rng.seed(seed);
   std::string pu = "id,cost\n", spec = "id,prop\n", puvspr = "species,pu,amount\n";
@@ -99,20 +102,37 @@ test::PlanningFolder amountFolder(int width, int units, int features, std::uint3
     for (int y = y0; y < y0 + side; ++y)
       for (int x = x0; x < x0 + side; ++x) puvspr += strprintf("%d,%d,%d\n", f, y * width + x + 1, 1 + rng.choose(20));
   }
-  return test::PlanningFolder(pu, spec, puvspr);
+  return test::PlanningFolder(pu, spec, puvspr,
+                              "INPUTDIR input\nOUTPUTDIR output\nSCENNAME output\n" +
+                                  (blm > 0 ? "BOUNDNAME bound.dat\nBLM " + number(blm) + "\n" : std::string()));
+}
+
+void writeGridBoundary(const test::PlanningFolder& folder, int width, int units) {
+  std::string bound = "id1,id2,boundary\n";
+  for (int u = 1; u <= units; ++u) {
+    if (u % width != 0) bound += strprintf("%d,%d,1\n", u, u + 1);
+    if (u + width <= units) bound += strprintf("%d,%d,1\n", u, u + width);
+  }
+  folder.file("input/bound.dat", bound);
 }
 
 // Many more units than features: the shape on which the solver, left to
-// choose, sifts its first relaxation and prints a line per pass.
+// choose, sifts its first relaxation and prints a line per pass; with
+// boundary length its reductions add slack columns and once said so.
 TEST(PlanningExact, TheSolverWritesNothingOnEitherDescriptorWithAmounts) {
-  const test::PlanningFolder folder = amountFolder(200, 40000, 100, 11);
-  test::CliOutput r;
-  const std::string printed = descriptorsDuring([&] {
-    r = test::runCli({"marxan", folder.dir.string(), "--method", "exact", "--time-limit", "5"});
-  });
-  ASSERT_EQ(r.rc, 0) << r.err;
-  EXPECT_EQ(printed, "");
-  EXPECT_NE(r.out.find("exact minimum cost: "), std::string::npos) << r.out;
+  for (double blm : {0.0, 0.5}) {
+    const test::PlanningFolder folder = amountFolder(200, 40000, 100, 11, blm);
+    if (blm > 0) writeGridBoundary(folder, 200, 40000);
+    test::CliOutput r;
+    const std::string printed = descriptorsDuring([&] {
+      r = test::runCli({"marxan", folder.dir.string(), "--method", "exact", "--time-limit", "5"});
+    });
+    ASSERT_EQ(r.rc, 0) << r.err;
+    EXPECT_EQ(printed, "") << "BLM " << blm;
+    EXPECT_NE(r.out.find(blm > 0 ? "exact minimum cost + BLM x boundary length: " : "exact minimum cost: "),
+              std::string::npos)
+        << r.out;
+  }
 }
 
 // The work limit ends the search at the same point on an idle and on a busy
@@ -124,6 +144,7 @@ TEST(PlanningExact, TheWorkLimitGivesTheSameSetUnderLoad) {
     EXPECT_EQ(r.rc, 0) << r.err;
     EXPECT_NE(r.out.find("exact minimum cost: work limit reached\n"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("(gap "), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("search ended by: work limit (3 nodes)\n"), std::string::npos) << r.out;
     return folder.read("output/output_best.csv");
   };
   const std::string idle = run();
@@ -259,6 +280,16 @@ TEST(PlanningExact, AmountsAndBoundaryLengthMatchEnumeration) {
                         ? b.length
                         : 0.0;
       EXPECT_NEAR(evaluate(p, chosen).cost + p.blm * boundary, bruteForceScore(p), 1e-9) << r.report;
+      // The objective line: its penalties come on top of the score, and an
+      // optimum is its own bound.
+      const auto line = r.report.find("\nobjective ");
+      ASSERT_NE(line, std::string::npos) << r.report;
+      const double objective = std::atof(r.report.c_str() + line + 11);
+      const double penalties = std::atof(r.report.c_str() + r.report.find("+ penalties ", line) + 12);
+      EXPECT_NEAR(objective - penalties, bruteForceScore(p), 1e-9) << r.report;
+      EXPECT_NE(r.report.find(strprintf("; lower bound %s, gap 0.00%%\n", number(objective).c_str()), line),
+                std::string::npos)
+          << r.report;
       const auto reach = achievable(p);
       const Evaluation e = evaluate(p, chosen);
       for (std::size_t f = 0; f < p.features.size(); ++f)
@@ -272,6 +303,44 @@ TEST(PlanningExact, AmountsAndBoundaryLengthMatchEnumeration) {
         }
       }
     }
+}
+
+// The first set: from either start, every goal met and the locks kept, no
+// worse than where it began, and no single unit in or out would lower the
+// score while keeping the goals.
+TEST(PlanningExact, TheFirstSetIsALocalOptimumMeetingEveryGoal) {
+  Random rng;
+  rng.seed(5);
+  for (int trial = 0; trial < 60; ++trial) {
+    SCOPED_TRACE(strprintf("trial %d", trial));
+    const Problem p = randomProblem(rng, trial % 2 == 1);
+    const auto reach = achievable(p);
+    std::vector<double> goal(p.features.size());
+    for (std::size_t f = 0; f < goal.size(); ++f) goal[f] = std::min(p.features[f].target, reach[f]);
+    auto meets = [&](const std::vector<char>& in) {
+      const Evaluation e = evaluate(p, in);
+      for (std::size_t f = 0; f < goal.size(); ++f)
+        if (e.held[f] < goal[f] - 1e-9) return false;
+      for (std::size_t u = 0; u < in.size(); ++u)
+        if ((p.units[u].status == UnitStatus::LockedIn && !in[u]) ||
+            (p.units[u].status == UnitStatus::LockedOut && in[u]))
+          return false;
+      return true;
+    };
+    auto score = [&](const std::vector<char>& in) { return evaluate(p, in).cost + p.blm * boundaryOf(p, in); };
+    for (std::vector<char> in : {greedyByCostEffectiveness(p, 1), rarityStart(p, goal)}) {
+      ASSERT_TRUE(meets(in));
+      const double before = score(in);
+      improveSet(p, goal, in, 1000000);
+      ASSERT_TRUE(meets(in));
+      EXPECT_LE(score(in), before + 1e-9);
+      for (std::size_t u = 0; u < in.size(); ++u) {
+        std::vector<char> moved = in;
+        moved[u] = !moved[u];
+        if (meets(moved)) EXPECT_GE(score(moved), score(in) - 1e-9) << "unit " << u;
+      }
+    }
+  }
 }
 
 // A line of three units: the middle one alone meets the target most cheaply,

@@ -1,0 +1,201 @@
+#include "planning/improve.h"
+
+#include <algorithm>
+#include <limits>
+#include <numeric>
+
+namespace zn::planning {
+
+namespace {
+
+// A set being changed one unit at a time, with the amount held of each
+// feature and the boundary of each unit at hand, so a move is priced from
+// the unit's own entries and neighbours alone.
+class Search {
+ public:
+  Search(const Problem& p, const std::vector<double>& goal, std::vector<char>& in)
+      : p_(p), goal_(goal), in_(in), held_(p.features.size(), 0.0), outer_(p.units.size(), 0.0) {
+    const std::size_t nu = p.units.size();
+    if (p.blm > 0) {
+      std::vector<std::size_t> degree(nu + 1, 0);
+      for (const Boundary& b : p.boundaries)
+        if (b.a != b.b) ++degree[static_cast<std::size_t>(b.a) + 1], ++degree[static_cast<std::size_t>(b.b) + 1];
+      std::partial_sum(degree.begin(), degree.end(), degree.begin());
+      adjStart_ = degree;
+      adj_.resize(degree.back());
+      for (const Boundary& b : p.boundaries) {
+        if (b.a == b.b) {
+          outer_[static_cast<std::size_t>(b.a)] += b.length;
+          continue;
+        }
+        adj_[degree[static_cast<std::size_t>(b.a)]++] = {b.b, b.length};
+        adj_[degree[static_cast<std::size_t>(b.b)]++] = {b.a, b.length};
+      }
+    } else {
+      adjStart_.assign(nu + 1, 0);
+    }
+    for (std::size_t u = 0; u < nu; ++u)
+      if (in_[u])
+        for (const Entry* x = p.featuresIn.begin(u); x != p.featuresIn.end(u); ++x)
+          held_[static_cast<std::size_t>(x->index)] += x->amount;
+  }
+
+  bool lockedIn(std::size_t u) const { return p_.units[u].status == UnitStatus::LockedIn; }
+  bool lockedOut(std::size_t u) const { return p_.units[u].status == UnitStatus::LockedOut; }
+  bool in(std::size_t u) const { return in_[u] != 0; }
+  // Below its goal, allowing for rounding in the sums.
+  double need(std::size_t f) const { return goal_[f] - 1e-9 * std::max(1.0, goal_[f]) - held_[f]; }
+  bool open(std::size_t f) const { return need(f) > 0; }
+
+  // What taking unit u in (positive: dearer) or, when it is in, leaving it
+  // out costs; `other` and `shared` give the boundary with one more unit.
+  double addCost(std::size_t u, std::size_t other = std::numeric_limits<std::size_t>::max(),
+                 double* shared = nullptr) {
+    double b = outer_[u];
+    for (std::size_t k = adjStart_[u]; k < adjStart_[u + 1]; ++k) {
+      const auto v = static_cast<std::size_t>(adj_[k].first);
+      b += in_[v] ? -adj_[k].second : adj_[k].second;
+      if (v == other && shared) *shared += adj_[k].second;
+    }
+    steps += static_cast<long long>(adjStart_[u + 1] - adjStart_[u]) + 1;
+    return p_.units[u].cost + p_.blm * b;
+  }
+
+  bool touchesSet(std::size_t u) const {
+    for (std::size_t k = adjStart_[u]; k < adjStart_[u + 1]; ++k)
+      if (in_[static_cast<std::size_t>(adj_[k].first)]) return true;
+    return false;
+  }
+
+  void flip(std::size_t u) {
+    in_[u] = !in_[u];
+    const double sign = in_[u] ? 1.0 : -1.0;
+    for (const Entry* x = p_.featuresIn.begin(u); x != p_.featuresIn.end(u); ++x)
+      held_[static_cast<std::size_t>(x->index)] += sign * x->amount;
+    steps += p_.featuresIn.end(u) - p_.featuresIn.begin(u);
+  }
+
+  const Problem& p_;
+  const std::vector<double>& goal_;
+  std::vector<char>& in_;
+  std::vector<double> held_, outer_;
+  std::vector<std::size_t> adjStart_;
+  std::vector<std::pair<int, double>> adj_;
+  long long steps = 0;
+};
+
+constexpr double kGain = 1e-9;  // a move must gain more than rounding
+
+// Swaps unit u (in the set) for the unit outside that covers what leaving
+// u out makes short and costs least; false when none gains.
+bool bestSwap(Search& s, std::size_t u, double dropGain, std::vector<double>& shortBy) {
+  const Problem& p = s.p_;
+  std::vector<std::size_t> shortOf;
+  std::size_t first = 0, fewest = std::numeric_limits<std::size_t>::max();
+  for (const Entry* x = p.featuresIn.begin(u); x != p.featuresIn.end(u); ++x) {
+    const auto f = static_cast<std::size_t>(x->index);
+    const double lack = s.need(f) + x->amount;
+    if (lack <= 0) continue;
+    shortBy[f] = lack;
+    shortOf.push_back(f);
+    const std::size_t n = p.unitsOf.start[f + 1] - p.unitsOf.start[f];
+    if (n < fewest) fewest = n, first = f;
+  }
+  s.steps += p.featuresIn.end(u) - p.featuresIn.begin(u);
+  double best = -kGain;
+  std::size_t with = std::numeric_limits<std::size_t>::max();
+  if (!shortOf.empty()) {
+    for (const Entry* c = p.unitsOf.begin(first); c != p.unitsOf.end(first); ++c) {
+      const auto v = static_cast<std::size_t>(c->index);
+      if (c->amount < shortBy[first] || s.in(v) || s.lockedOut(v)) continue;
+      std::size_t covered = 0;
+      for (const Entry* x = p.featuresIn.begin(v); x != p.featuresIn.end(v); ++x)
+        covered += x->amount >= shortBy[static_cast<std::size_t>(x->index)] &&
+                   shortBy[static_cast<std::size_t>(x->index)] > 0;
+      s.steps += p.featuresIn.end(v) - p.featuresIn.begin(v) + 1;
+      if (covered < shortOf.size()) continue;
+      // With u gone a boundary it shares with v no longer counts against v.
+      double sharedUV = 0.0;
+      const double gain = dropGain + s.addCost(v, u, &sharedUV) + 2.0 * p.blm * sharedUV;
+      if (gain < best) best = gain, with = v;
+    }
+  }
+  for (std::size_t f : shortOf) shortBy[f] = 0.0;
+  if (with == std::numeric_limits<std::size_t>::max()) return false;
+  s.flip(u);
+  s.flip(with);
+  return true;
+}
+
+}  // namespace
+
+long long improveSet(const Problem& p, const std::vector<double>& goal, std::vector<char>& chosen, long long work) {
+  Search s(p, goal, chosen);
+  const std::size_t nu = p.units.size();
+  std::vector<double> shortBy(p.features.size(), 0.0);
+  for (bool better = true; better && s.steps < work;) {
+    better = false;
+    // Holes and bays of a clump that cost less than the boundary they close.
+    if (p.blm > 0)
+      for (std::size_t u = 0; u < nu && s.steps < work; ++u)
+        if (!s.in(u) && !s.lockedOut(u) && s.touchesSet(u) && s.addCost(u) < -kGain) {
+          s.flip(u);
+          better = true;
+        }
+    for (std::size_t u = 0; u < nu && s.steps < work; ++u) {
+      if (!s.in(u) || s.lockedIn(u)) continue;
+      const double dropGain = -s.addCost(u);
+      bool spare = true;
+      for (const Entry* x = p.featuresIn.begin(u); x != p.featuresIn.end(u) && spare; ++x)
+        spare = s.need(static_cast<std::size_t>(x->index)) + x->amount <= 0;
+      if (spare && dropGain < -kGain) {
+        s.flip(u);
+        better = true;
+      } else if (!spare && bestSwap(s, u, dropGain, shortBy)) {
+        better = true;
+      }
+    }
+  }
+  return s.steps;
+}
+
+std::vector<char> rarityStart(const Problem& p, const std::vector<double>& goal) {
+  const std::size_t nu = p.units.size(), nf = p.features.size();
+  std::vector<char> chosen(nu, 0);
+  for (std::size_t u = 0; u < nu; ++u) chosen[u] = p.units[u].status == UnitStatus::LockedIn;
+  Search s(p, goal, chosen);
+  // Fewest units that can hold it first: those leave the least choice.
+  std::vector<std::size_t> units(nf, 0), order(nf);
+  for (std::size_t f = 0; f < nf; ++f)
+    for (const Entry* x = p.unitsOf.begin(f); x != p.unitsOf.end(f); ++x)
+      units[f] += !s.lockedOut(static_cast<std::size_t>(x->index));
+  std::iota(order.begin(), order.end(), std::size_t{0});
+  std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return units[a] < units[b]; });
+  for (std::size_t f : order) {
+    while (s.open(f)) {
+      // The unit adding most towards the open goals (each as a share of
+      // its goal) per unit of what it costs; one that closes more boundary
+      // than it costs comes first.
+      double bestScore = -1.0;
+      std::size_t pick = nu;
+      for (const Entry* c = p.unitsOf.begin(f); c != p.unitsOf.end(f); ++c) {
+        const auto v = static_cast<std::size_t>(c->index);
+        if (s.in(v) || s.lockedOut(v)) continue;
+        double value = 0.0;
+        for (const Entry* x = p.featuresIn.begin(v); x != p.featuresIn.end(v); ++x) {
+          const auto g = static_cast<std::size_t>(x->index);
+          if (s.open(g)) value += std::min(x->amount, s.need(g)) / goal[g];
+        }
+        s.steps += p.featuresIn.end(v) - p.featuresIn.begin(v);
+        const double price = s.addCost(v);
+        const double score = price <= 0 ? std::numeric_limits<double>::max() / 2 + value : value / price;
+        if (score > bestScore) bestScore = score, pick = v;
+      }
+      if (pick == nu) break;  // the goal is the reachable amount: cannot happen but for rounding
+      s.flip(pick);
+    }
+  }
+  return chosen;
+}
+
+}  // namespace zn::planning
