@@ -27,15 +27,6 @@ extern "C" const char* __lsan_default_suppressions() { return "leak:OsiRowCut::c
 namespace zn::planning {
 namespace {
 
-double bruteForceScore(const Problem& p);
-
-// Least cost of a set meeting every reachable target, over all subsets.
-double bruteForce(const Problem& p) {
-  Problem costOnly = p;
-  costOnly.blm = 0;
-  return bruteForceScore(costOnly);
-}
-
 // Whatever is written on file descriptors 1 and 2 while `f` runs (by printf
 // or straight to the descriptor, as the solver library may).
 template <class F>
@@ -176,49 +167,38 @@ void addRandomUnits(Problem& p, Random& rng, int n) {
   }
 }
 
-TEST(PlanningExact, MatchesEnumerationOnRandomPresenceProblems) {
-  Random rng;
-  rng.seed(7);
-  for (int trial = 0; trial < 60; ++trial) {
-    Problem p;
-    const int nu = 4 + rng.choose(8), nf = 1 + rng.choose(6);
-    addRandomUnits(p, rng, nu);
-    std::vector<Triple> t;
-    for (int f = 0; f < nf; ++f) {
-      // One amount per feature (2 for some), targets that may exceed what exists.
-      const double amount = rng.choose(3) == 0 ? 2.0 : 1.0;
-      p.features.push_back({f + 1, "", static_cast<double>(1 + rng.choose(5))});
-      for (int u = 0; u < nu; ++u)
-        if (rng.choose(3) == 0) t.push_back({f, u, amount});
-    }
-    buildRows(p, t);
-    const SolveResult r = solve(p, {Method::Exact, 1, 60});
-    ASSERT_EQ(r.error, "") << "trial " << trial;
-    ASSERT_EQ(r.runs.size(), 1u);
-    EXPECT_DOUBLE_EQ(evaluate(p, r.runs[0].chosen).cost, bruteForce(p)) << "trial " << trial << "\n" << r.report;
-    for (int u = 0; u < nu; ++u) {
-      if (p.units[static_cast<std::size_t>(u)].status == UnitStatus::LockedIn) {
-        EXPECT_TRUE(r.runs[0].chosen[static_cast<std::size_t>(u)]);
-      }
-      if (p.units[static_cast<std::size_t>(u)].status == UnitStatus::LockedOut) {
-        EXPECT_FALSE(r.runs[0].chosen[static_cast<std::size_t>(u)]);
-      }
-    }
-  }
+// Every reachable target met and every lock kept.
+bool meetsGoalsAndLocks(const Problem& p, const std::vector<char>& in) {
+  const auto reach = achievable(p);
+  const Evaluation e = evaluate(p, in);
+  for (std::size_t f = 0; f < p.features.size(); ++f)
+    if (e.held[f] < std::min(p.features[f].target, reach[f]) - 1e-9) return false;
+  for (std::size_t u = 0; u < in.size(); ++u)
+    if (p.units[u].status == (in[u] ? UnitStatus::LockedOut : UnitStatus::LockedIn)) return false;
+  return true;
 }
 
-// Random units with any amounts, some locked, targets that may exceed what
-// exists, and (when blm > 0) shared and outer boundaries.
-Problem randomProblem(Random& rng, bool boundaries) {
+double score(const Problem& p, const std::vector<char>& in) {
+  return evaluate(p, in).cost + p.blm * boundaryOf(p, in);
+}
+
+enum class Kind { Presence, Amounts, Boundaries };
+
+// Random units, some locked, targets that may exceed what exists: presences
+// (one amount per feature, 2 for some), any amounts, or amounts with shared
+// and outer boundaries.
+Problem randomProblem(Random& rng, Kind kind) {
   Problem p;
   const int nu = 4 + rng.choose(7), nf = 1 + rng.choose(5);
   addRandomUnits(p, rng, nu);
   std::vector<Triple> t;
   for (int f = 0; f < nf; ++f) {
     p.features.push_back({f + 1, "", 0.5 * (1 + rng.choose(12))});
+    const double each = rng.choose(3) == 0 ? 2.0 : 1.0;
     for (int u = 0; u < nu; ++u)
-      if (rng.choose(2) == 0) t.push_back({f, u, 0.25 * (1 + rng.choose(12))});
+      if (rng.choose(2) == 0) t.push_back({f, u, kind == Kind::Presence ? each : 0.25 * (1 + rng.choose(12))});
   }
+  const bool boundaries = kind == Kind::Boundaries;
   buildRows(p, t);
   if (boundaries) {
     p.blm = 0.5 * (1 + rng.choose(4));
@@ -234,52 +214,29 @@ Problem randomProblem(Random& rng, bool boundaries) {
 // Least cost + BLM x boundary length of a set meeting every reachable target.
 double bruteForceScore(const Problem& p) {
   const std::size_t n = p.units.size();
-  const auto reach = achievable(p);
   double best = -1;
   for (unsigned mask = 0; mask < (1u << n); ++mask) {
     std::vector<char> in(n, 0);
-    bool allowed = true;
-    for (std::size_t u = 0; u < n; ++u) {
-      in[u] = (mask >> u) & 1u;
-      allowed &= !(in[u] && p.units[u].status == UnitStatus::LockedOut);
-      allowed &= !(!in[u] && p.units[u].status == UnitStatus::LockedIn);
-    }
-    if (!allowed) continue;
-    const Evaluation e = evaluate(p, in);
-    bool meets = true;
-    for (std::size_t f = 0; f < p.features.size(); ++f)
-      meets &= e.held[f] >= std::min(p.features[f].target, reach[f]) - 1e-9;
-    double boundary = 0.0;
-    for (const Boundary& b : p.boundaries)
-      boundary += (b.a == b.b ? in[static_cast<std::size_t>(b.a)] != 0
-                              : in[static_cast<std::size_t>(b.a)] != in[static_cast<std::size_t>(b.b)])
-                      ? b.length
-                      : 0.0;
-    const double score = e.cost + p.blm * boundary;
-    if (meets && (best < 0 || score < best)) best = score;
+    for (std::size_t u = 0; u < n; ++u) in[u] = (mask >> u) & 1u;
+    if (meetsGoalsAndLocks(p, in) && (best < 0 || score(p, in) < best)) best = score(p, in);
   }
   return best;
 }
 
-TEST(PlanningExact, AmountsAndBoundaryLengthMatchEnumeration) {
+TEST(PlanningExact, PresencesAmountsAndBoundaryLengthMatchEnumeration) {
   Random rng;
   rng.seed(11);
-  for (bool boundaries : {false, true})
+  for (Kind kind : {Kind::Presence, Kind::Amounts, Kind::Boundaries})
     for (int trial = 0; trial < 40; ++trial) {
-      SCOPED_TRACE(strprintf("%s trial %d", boundaries ? "boundaries" : "amounts", trial));
-      const Problem p = randomProblem(rng, boundaries);
+      SCOPED_TRACE(strprintf("kind %d trial %d", static_cast<int>(kind), trial));
+      const Problem p = randomProblem(rng, kind);
       const SolveResult r = solve(p, {Method::Exact, 1, 60});
       ASSERT_EQ(r.error, "");
       ASSERT_EQ(r.runs.size(), 1u);
       const auto& chosen = r.runs[0].chosen;
       EXPECT_NE(r.report.find(": optimal\n"), std::string::npos) << r.report;
-      double boundary = 0.0;
-      for (const Boundary& b : p.boundaries)
-        boundary += (b.a == b.b ? chosen[static_cast<std::size_t>(b.a)] != 0
-                                : chosen[static_cast<std::size_t>(b.a)] != chosen[static_cast<std::size_t>(b.b)])
-                        ? b.length
-                        : 0.0;
-      EXPECT_NEAR(evaluate(p, chosen).cost + p.blm * boundary, bruteForceScore(p), 1e-9) << r.report;
+      EXPECT_NEAR(score(p, chosen), bruteForceScore(p), 1e-9) << r.report;
+      EXPECT_TRUE(meetsGoalsAndLocks(p, chosen));
       // The objective line: its penalties come on top of the score, and an
       // optimum is its own bound.
       const auto line = r.report.find("\nobjective ");
@@ -290,18 +247,6 @@ TEST(PlanningExact, AmountsAndBoundaryLengthMatchEnumeration) {
       EXPECT_NE(r.report.find(strprintf("; lower bound %s, gap 0.00%%\n", number(objective).c_str()), line),
                 std::string::npos)
           << r.report;
-      const auto reach = achievable(p);
-      const Evaluation e = evaluate(p, chosen);
-      for (std::size_t f = 0; f < p.features.size(); ++f)
-        EXPECT_GE(e.held[f], std::min(p.features[f].target, reach[f]) - 1e-9) << "feature " << f;
-      for (std::size_t u = 0; u < p.units.size(); ++u) {
-        if (p.units[u].status == UnitStatus::LockedIn) {
-          EXPECT_TRUE(chosen[u]);
-        }
-        if (p.units[u].status == UnitStatus::LockedOut) {
-          EXPECT_FALSE(chosen[u]);
-        }
-      }
     }
 }
 
@@ -313,31 +258,20 @@ TEST(PlanningExact, TheFirstSetIsALocalOptimumMeetingEveryGoal) {
   rng.seed(5);
   for (int trial = 0; trial < 60; ++trial) {
     SCOPED_TRACE(strprintf("trial %d", trial));
-    const Problem p = randomProblem(rng, trial % 2 == 1);
+    const Problem p = randomProblem(rng, trial % 2 ? Kind::Boundaries : Kind::Amounts);
     const auto reach = achievable(p);
     std::vector<double> goal(p.features.size());
     for (std::size_t f = 0; f < goal.size(); ++f) goal[f] = std::min(p.features[f].target, reach[f]);
-    auto meets = [&](const std::vector<char>& in) {
-      const Evaluation e = evaluate(p, in);
-      for (std::size_t f = 0; f < goal.size(); ++f)
-        if (e.held[f] < goal[f] - 1e-9) return false;
-      for (std::size_t u = 0; u < in.size(); ++u)
-        if ((p.units[u].status == UnitStatus::LockedIn && !in[u]) ||
-            (p.units[u].status == UnitStatus::LockedOut && in[u]))
-          return false;
-      return true;
-    };
-    auto score = [&](const std::vector<char>& in) { return evaluate(p, in).cost + p.blm * boundaryOf(p, in); };
     for (std::vector<char> in : {greedyByCostEffectiveness(p, 1), rarityStart(p, goal)}) {
-      ASSERT_TRUE(meets(in));
-      const double before = score(in);
+      ASSERT_TRUE(meetsGoalsAndLocks(p, in));
+      const double before = score(p, in);
       improveSet(p, goal, in, 1000000);
-      ASSERT_TRUE(meets(in));
-      EXPECT_LE(score(in), before + 1e-9);
+      ASSERT_TRUE(meetsGoalsAndLocks(p, in));
+      EXPECT_LE(score(p, in), before + 1e-9);
       for (std::size_t u = 0; u < in.size(); ++u) {
         std::vector<char> moved = in;
         moved[u] = !moved[u];
-        if (meets(moved)) EXPECT_GE(score(moved), score(in) - 1e-9) << "unit " << u;
+        if (meetsGoalsAndLocks(p, moved)) EXPECT_GE(score(p, moved), score(p, in) - 1e-9) << "unit " << u;
       }
     }
   }
