@@ -68,6 +68,7 @@ class Search {
   }
 
   void flip(std::size_t u) {
+    score += in_[u] ? -addCost(u) : addCost(u);
     in_[u] = !in_[u];
     const double sign = in_[u] ? 1.0 : -1.0;
     for (const Entry* x = p_.featuresIn.begin(u); x != p_.featuresIn.end(u); ++x)
@@ -82,6 +83,7 @@ class Search {
   std::vector<std::size_t> adjStart_;
   std::vector<std::pair<int, double>> adj_;
   long long steps = 0;
+  double score = 0.0;  // change in cost + BLM x boundary length since made
 };
 
 constexpr double kGain = 1e-9;  // a move must gain more than rounding
@@ -127,10 +129,10 @@ bool bestSwap(Search& s, std::size_t u, double dropGain, std::vector<double>& sh
   return true;
 }
 
-}  // namespace
 
-long long improveSet(const Problem& p, const std::vector<double>& goal, std::vector<char>& chosen, long long work) {
-  Search s(p, goal, chosen);
+// The moves of improveSet on a search under way.
+void improve(Search& s, long long work) {
+  const Problem& p = s.p_;
   const std::size_t nu = p.units.size();
   std::vector<double> shortBy(p.features.size(), 0.0);
   for (bool better = true; better && s.steps < work;) {
@@ -156,26 +158,30 @@ long long improveSet(const Problem& p, const std::vector<double>& goal, std::vec
       }
     }
   }
-  return s.steps;
 }
 
-std::vector<char> rarityStart(const Problem& p, const std::vector<double>& goal) {
-  const std::size_t nu = p.units.size(), nf = p.features.size();
-  std::vector<char> chosen(nu, 0);
-  for (std::size_t u = 0; u < nu; ++u) chosen[u] = p.units[u].status == UnitStatus::LockedIn;
-  Search s(p, goal, chosen);
-  // Fewest units that can hold it first: those leave the least choice.
+// Features from the fewest units that can hold them to the most: those
+// leave the least choice.
+std::vector<std::size_t> rarityOrder(const Search& s) {
+  const Problem& p = s.p_;
+  const std::size_t nf = p.features.size();
   std::vector<std::size_t> units(nf, 0), order(nf);
   for (std::size_t f = 0; f < nf; ++f)
     for (const Entry* x = p.unitsOf.begin(f); x != p.unitsOf.end(f); ++x)
       units[f] += !s.lockedOut(static_cast<std::size_t>(x->index));
   std::iota(order.begin(), order.end(), std::size_t{0});
   std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return units[a] < units[b]; });
+  return order;
+}
+
+// Brings every open goal to its target in ORDER: each takes the unit that
+// adds most towards the open goals (each as a share of its goal) per unit of
+// what it costs; one that closes more boundary than it costs comes first.
+void fill(Search& s, const std::vector<std::size_t>& order) {
+  const Problem& p = s.p_;
+  const std::size_t nu = p.units.size();
   for (std::size_t f : order) {
     while (s.open(f)) {
-      // The unit adding most towards the open goals (each as a share of
-      // its goal) per unit of what it costs; one that closes more boundary
-      // than it costs comes first.
       double bestScore = -1.0;
       std::size_t pick = nu;
       for (const Entry* c = p.unitsOf.begin(f); c != p.unitsOf.end(f); ++c) {
@@ -184,7 +190,7 @@ std::vector<char> rarityStart(const Problem& p, const std::vector<double>& goal)
         double value = 0.0;
         for (const Entry* x = p.featuresIn.begin(v); x != p.featuresIn.end(v); ++x) {
           const auto g = static_cast<std::size_t>(x->index);
-          if (s.open(g)) value += std::min(x->amount, s.need(g)) / goal[g];
+          if (s.open(g)) value += std::min(x->amount, s.need(g)) / s.goal_[g];
         }
         s.steps += p.featuresIn.end(v) - p.featuresIn.begin(v);
         const double price = s.addCost(v);
@@ -195,7 +201,61 @@ std::vector<char> rarityStart(const Problem& p, const std::vector<double>& goal)
       s.flip(pick);
     }
   }
+}
+
+}  // namespace
+
+long long improveSet(const Problem& p, const std::vector<double>& goal, std::vector<char>& chosen, long long work) {
+  Search s(p, goal, chosen);
+  improve(s, work);
+  return s.steps;
+}
+
+std::vector<char> rarityStart(const Problem& p, const std::vector<double>& goal) {
+  std::vector<char> chosen(p.units.size(), 0);
+  for (std::size_t u = 0; u < chosen.size(); ++u) chosen[u] = p.units[u].status == UnitStatus::LockedIn;
+  Search s(p, goal, chosen);
+  fill(s, rarityOrder(s));
   return chosen;
+}
+
+long long refineSet(const Problem& p, const std::vector<double>& goal, std::vector<char>& chosen, long long work) {
+  std::vector<char> trial = chosen;
+  Search s(p, goal, trial);
+  improve(s, work);
+  const std::vector<std::size_t> order = rarityOrder(s);
+  std::vector<std::size_t> region;
+  double best = s.score;
+  chosen = trial;
+  // Each round clears the units of one feature in turn (in a fixed
+  // scrambled order) and refills and improves the set; a set as good as the
+  // best is kept too, so the search can cross level ground. A whole turn of
+  // the features without a better set ends it.
+  const std::size_t nf = p.features.size();
+  std::size_t lastBetter = 0;
+  for (std::size_t round = 0; nf > 0 && s.steps < work && round < lastBetter + nf; ++round) {
+    const std::size_t f = order[(round * 7919) % nf];
+    region.clear();
+    for (const Entry* x = p.unitsOf.begin(f); x != p.unitsOf.end(f); ++x) {
+      const auto u = static_cast<std::size_t>(x->index);
+      if (s.in(u) && !s.lockedIn(u)) region.push_back(u);
+    }
+    s.steps += p.unitsOf.end(f) - p.unitsOf.begin(f);
+    if (region.empty()) continue;
+    for (std::size_t u : region) s.flip(u);
+    fill(s, order);
+    improve(s, work);
+    if (s.score <= best + kGain) {
+      if (s.score < best - kGain) lastBetter = round + 1;
+      best = std::min(best, s.score);
+      chosen = trial;
+    } else {
+      for (std::size_t u = 0; u < trial.size(); ++u)
+        if (trial[u] != chosen[u]) s.flip(u);
+    }
+    s.steps += static_cast<long long>(trial.size());
+  }
+  return s.steps;
 }
 
 }  // namespace zn::planning

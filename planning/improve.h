@@ -24,4 +24,9 @@ std::vector<char> rarityStart(const Problem& p, const std::vector<double>& goal)
 // dropping it leaves short. Returns the steps taken.
 long long improveSet(const Problem& p, const std::vector<double>& goal, std::vector<char>& chosen, long long work);
 
+// improveSet, then rounds that clear the units of one feature, refill the
+// open goals rarest first and improve again, keeping a round's set when it
+// is no worse, until WORK steps are spent. Returns the steps taken.
+long long refineSet(const Problem& p, const std::vector<double>& goal, std::vector<char>& chosen, long long work);
+
 }  // namespace zn::planning

@@ -258,6 +258,7 @@ std::string solveAmounts(const Problem& p, const Problem& shown, const SolveRequ
     improveSet(p, goal, rare, work);
     if (scoreOf(p, rare) < scoreOf(p, start)) start = std::move(rare);
   }
+  refineSet(p, goal, start, 4 * work);
   auto solutionOf = [&](const std::vector<char>& chosen) {
     std::vector<double> x(static_cast<std::size_t>(mip.columns()), 0.0);
     for (std::size_t u = 0; u < nu; ++u) x[u] = chosen[u] ? 1.0 : 0.0;

@@ -250,8 +250,8 @@ TEST(PlanningExact, PresencesAmountsAndBoundaryLengthMatchEnumeration) {
     }
 }
 
-// The first set: from either start, every goal met and the locks kept, no
-// worse than where it began, and no single unit in or out would lower the
+// The first set: from either start, improved or refined, every goal met and
+// the locks kept, no worse than where it began, and no single unit in or out would lower the
 // score while keeping the goals.
 TEST(PlanningExact, TheFirstSetIsALocalOptimumMeetingEveryGoal) {
   Random rng;
@@ -262,10 +262,11 @@ TEST(PlanningExact, TheFirstSetIsALocalOptimumMeetingEveryGoal) {
     const auto reach = achievable(p);
     std::vector<double> goal(p.features.size());
     for (std::size_t f = 0; f < goal.size(); ++f) goal[f] = std::min(p.features[f].target, reach[f]);
-    for (std::vector<char> in : {greedyByCostEffectiveness(p, 1), rarityStart(p, goal)}) {
+    for (bool rare : {false, true}) {
+      std::vector<char> in = rare ? rarityStart(p, goal) : greedyByCostEffectiveness(p, 1);
       ASSERT_TRUE(meetsGoalsAndLocks(p, in));
       const double before = score(p, in);
-      improveSet(p, goal, in, 1000000);
+      (rare ? refineSet : improveSet)(p, goal, in, 1000000);
       ASSERT_TRUE(meetsGoalsAndLocks(p, in));
       EXPECT_LE(score(p, in), before + 1e-9);
       for (std::size_t u = 0; u < in.size(); ++u) {
