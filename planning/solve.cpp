@@ -73,7 +73,7 @@ std::string searchLines(const Problem& p, const Problem& shown, const std::vecto
   bound = penalty + (status == ExactStatus::Optimal ? score : std::max(0.0, std::min(bound, score)));
   const double gap = objective > 0 ? (objective - bound) / objective : 0.0;
   std::string ended = status == ExactStatus::Optimal     ? std::string("optimal")
-                      : status == ExactStatus::WorkLimit ? strprintf("work limit (%lld nodes)", request.workLimit)
+                      : status == ExactStatus::WorkLimit ? strprintf("work limit (%lld node%s)", request.workLimit, request.workLimit == 1 ? "" : "s")
                       : status == ExactStatus::TimeLimit ? "time limit (" + number(request.timeLimit) + " seconds)"
                                                          : std::string(exactStatusText(status));
   return "search ended by: " + ended + "\n" + "objective " + number(objective) + " = cost " + number(e.cost) +
