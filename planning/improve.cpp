@@ -258,4 +258,28 @@ long long refineSet(const Problem& p, const std::vector<double>& goal, std::vect
   return s.steps;
 }
 
+double coverBound(const Problem& p, const std::vector<double>& goal) {
+  double fixed = 0.0, most = 0.0;
+  for (const Unit& u : p.units) fixed += u.status == UnitStatus::LockedIn ? u.cost : 0.0;
+  std::vector<std::pair<double, double>> free;  // cost per amount, amount
+  for (std::size_t f = 0; f < p.features.size(); ++f) {
+    double need = goal[f];
+    free.clear();
+    for (const Entry* x = p.unitsOf.begin(f); x != p.unitsOf.end(f); ++x) {
+      const Unit& u = p.units[static_cast<std::size_t>(x->index)];
+      if (u.status == UnitStatus::LockedIn) need -= x->amount;
+      else if (u.status != UnitStatus::LockedOut && x->amount > 0) free.push_back({u.cost / x->amount, x->amount});
+    }
+    std::sort(free.begin(), free.end());
+    double cost = 0.0;
+    for (std::size_t k = 0; k < free.size() && need > 0; ++k) {
+      const double take = std::min(need, free[k].second);
+      cost += take * free[k].first;
+      need -= take;
+    }
+    most = std::max(most, cost);
+  }
+  return fixed + most;
+}
+
 }  // namespace zn::planning

@@ -29,4 +29,10 @@ long long improveSet(const Problem& p, const std::vector<double>& goal, std::vec
 // is no worse, until WORK steps are spent. Returns the steps taken.
 long long refineSet(const Problem& p, const std::vector<double>& goal, std::vector<char>& chosen, long long work);
 
+// A lower bound on the cost of any set meeting every goal, in time linear
+// in the entries: the locked-in units' cost plus, over the features, the
+// most that any one feature's goal costs alone when units may be taken in
+// part (cheapest per amount first).
+double coverBound(const Problem& p, const std::vector<double>& goal);
+
 }  // namespace zn::planning

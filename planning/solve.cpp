@@ -310,7 +310,7 @@ std::string solveAmounts(const Problem& p, const Problem& shown, const SolveRequ
               exactStatusText(status) + "\n";
   r.report += "best: " + summary(shown, s) + "\n";
   if (boundary) r.report += "boundary length " + number(boundaryOf(p, s.chosen)) + ", score " + number(score) + "\n";
-  const double bound = std::max(x.best.bound, x.relaxation);
+  const double bound = std::max({x.best.bound, x.relaxation, coverBound(p, goal)});
   if (status != ExactStatus::Optimal) {
     const double shownBound = std::min(score, bound);
     const double gap = score > 0 ? (score - std::max(shownBound, 0.0)) / score : 0.0;

@@ -236,6 +236,9 @@ TEST(PlanningExact, PresencesAmountsAndBoundaryLengthMatchEnumeration) {
       const auto& chosen = r.runs[0].chosen;
       EXPECT_NE(r.report.find(": optimal\n"), std::string::npos) << r.report;
       EXPECT_NEAR(score(p, chosen), bruteForceScore(p), 1e-9) << r.report;
+      std::vector<double> goal(p.features.size());
+      for (std::size_t f = 0; f < goal.size(); ++f) goal[f] = std::min(p.features[f].target, achievable(p)[f]);
+      EXPECT_LE(coverBound(p, goal), bruteForceScore(p) + 1e-9);
       EXPECT_TRUE(meetsGoalsAndLocks(p, chosen));
       // The objective line: its penalties come on top of the score, and an
       // optimum is its own bound.
