@@ -753,8 +753,18 @@ const unsigned char* blob(OGRFeature& f, const char* field, int& bytes) {
 
 }  // namespace
 
-std::optional<Project> readProject(const fs::path& path, std::string& error) {
+std::optional<Project> readProject(const fs::path& path, std::string& error, const ReadNote& note) {
   ensureGdal();
+  error.clear();
+  // Each table's rows counted, with a note every so many; a stop leaves the error empty.
+  bool stopped = false;
+  auto told = [&](const std::string& text) {
+    if (!stopped && note && !note(text)) stopped = true;
+    return !stopped;
+  };
+  auto every = [&](long long n, long long step, const char* what) {
+    return n % step != 0 || told(strprintf("Reading %s: %lld...", what, n));
+  };
   if (std::string why = nonLocalPathProblem(path.string()); !why.empty()) {
     error = why;
     return std::nullopt;
@@ -810,7 +820,9 @@ std::optional<Project> readProject(const fs::path& path, std::string& error) {
   std::vector<DatasetUnit> unitRows;
   std::vector<std::vector<unsigned char>> outlines;
   std::string bad;
+  if (!told("Reading the units...")) return std::nullopt;
   eachFeature(units, [&](OGRFeature& f) {
+    if (!every(static_cast<long long>(unitRows.size()) + 1, 1 << 16, "units")) return false;
     DatasetUnit u;
     u.id = f.GetFieldAsInteger64("unit_id");
     u.name = f.GetFieldAsString("name");
@@ -837,6 +849,7 @@ std::optional<Project> readProject(const fs::path& path, std::string& error) {
     }
     return true;
   });
+  if (stopped) return std::nullopt;
   if (!bad.empty()) return refuse(bad);
   if (unitRows.size() > static_cast<std::size_t>(kLargestUnitNumber)) return refuse("too many units");
   std::sort(fidOrder.begin(), fidOrder.end());
@@ -866,7 +879,9 @@ std::optional<Project> readProject(const fs::path& path, std::string& error) {
   };
 
   std::vector<std::pair<GIntBig, DatasetTaxon>> taxonRows;
+  if (!told("Reading the taxa...")) return std::nullopt;
   eachFeature(taxa, [&](OGRFeature& f) {
+    if (!every(static_cast<long long>(taxonRows.size()) + 1, 1 << 16, "taxa")) return false;
     DatasetTaxon t;
     t.id = f.GetFieldAsInteger64("taxon_id");
     t.name = f.GetFieldAsString("name");
@@ -882,6 +897,7 @@ std::optional<Project> readProject(const fs::path& path, std::string& error) {
     taxonRows.emplace_back(f.GetFID(), std::move(t));
     return true;
   });
+  if (stopped) return std::nullopt;
   if (!bad.empty()) return refuse(bad);
   if (taxonRows.size() > static_cast<std::size_t>(INT32_MAX)) return refuse("too many taxa");
   std::sort(taxonRows.begin(), taxonRows.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
@@ -902,7 +918,9 @@ std::optional<Project> readProject(const fs::path& path, std::string& error) {
   };
   std::vector<Row> rows;
   std::vector<std::int64_t> start(taxonRows.size() + 1, 0);
+  if (!told("Reading the occurrences...")) return std::nullopt;
   eachFeature(occ, [&](OGRFeature& f) {
+    if (!every(static_cast<long long>(rows.size()) + 1, 1 << 10, "the occurrences of taxa")) return false;
     const long long t = taxonOfFid(f.GetFieldAsInteger64("taxon"));
     if (t < 0) {
       bad = strprintf("the occurrences name taxon %lld, which the taxa table lacks", f.GetFieldAsInteger64("taxon"));
@@ -922,6 +940,7 @@ std::optional<Project> readProject(const fs::path& path, std::string& error) {
     rows.push_back(std::move(r));
     return true;
   });
+  if (stopped) return std::nullopt;
   if (!bad.empty()) return refuse(bad);
   for (std::size_t t = 1; t < start.size(); ++t) start[t] += start[t - 1];
   std::vector<std::uint32_t> lists(static_cast<std::size_t>(start.back()));

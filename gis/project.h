@@ -96,9 +96,14 @@ enum class OtherLayers { Keep, Drop };
 std::string writeProject(const std::filesystem::path& path, const Project& project,
                          OtherLayers others = OtherLayers::Keep);
 
+// Told what reading has reached, now and then; false stops the reading.
+using ReadNote = std::function<bool(const std::string&)>;
+
 // Reads a project; a file that is not one of ours, from a newer version, or
-// whose tables contradict each other is refused with the reason.
-std::optional<Project> readProject(const std::filesystem::path& path, std::string& error);
+// whose tables contradict each other is refused with the reason. A reading
+// that `note` stopped gives nothing with `error` empty.
+std::optional<Project> readProject(const std::filesystem::path& path, std::string& error,
+                                   const ReadNote& note = {});
 
 // True when the file is a GeoPackage (by its SQLite header and extension).
 bool looksLikeProject(const std::filesystem::path& path);

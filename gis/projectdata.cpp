@@ -26,8 +26,9 @@ AnalysisData analysisData(std::shared_ptr<const Project> project) {
   return a;
 }
 
-std::optional<ProjectAndData> readProjectInput(const std::filesystem::path& file, std::string& error) {
-  auto read = readProject(file, error);
+std::optional<ProjectAndData> readProjectInput(const std::filesystem::path& file, std::string& error,
+                                               const ReadNote& note) {
+  auto read = readProject(file, error, note);
   if (!read) return std::nullopt;
   ProjectAndData in;
   in.project = std::make_shared<const Project>(std::move(*read));

@@ -21,6 +21,7 @@ struct ProjectAndData {
   std::shared_ptr<const Project> project;
   AnalysisData data;
 };
-std::optional<ProjectAndData> readProjectInput(const std::filesystem::path& file, std::string& error);
+std::optional<ProjectAndData> readProjectInput(const std::filesystem::path& file, std::string& error,
+                                               const ReadNote& note = {});
 
 }  // namespace zn

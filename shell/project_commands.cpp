@@ -26,8 +26,9 @@ void openProjectFile(Shell& sh, const fs::path& file, const char* caption) {
   std::optional<std::string> why;
   {
     BusyGuard busy(sh.host);
-    why = openProjectScreen(file, sh.session.home, *screen);
+    why = openProjectScreen(file, sh.session.home, *screen, &sh.session.progress);
   }
+  if (why && why->empty()) return;  // stopped: the screen stays as it was
   if (why) {
     sh.host.messageBox(*why, caption, Icon::Exclamation, Buttons::Ok);
     return;

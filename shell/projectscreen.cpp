@@ -26,10 +26,22 @@ void takeProject(ProjectScreen& out, const std::filesystem::path& file, std::sha
 }
 
 std::optional<std::string> openProjectScreen(const std::filesystem::path& file, const std::filesystem::path& home,
-                                             ProjectScreen& out) {
+                                             ProjectScreen& out, Progress* progress) {
   std::string error;
-  auto in = readProjectInput(file, error);
+  ReadNote note;
+  if (progress) {
+    progress->stoppableBegin("Open project");
+    note = [progress](const std::string& text) { return progress->stoppableNote(text); };
+  }
+  struct End {
+    Progress* p;
+    ~End() {
+      if (p) p->stoppableEnd();
+    }
+  } end{progress};
+  auto in = readProjectInput(file, error, note);
   if (!in) return error;
+  if (progress && !progress->stoppableNote("Preparing the map...")) return std::string();
   takeProject(out, file, std::move(in->project), std::move(in->data), home);
   return std::nullopt;
 }

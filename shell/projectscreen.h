@@ -17,6 +17,7 @@
 #include "selection/areaset.h"
 #include "shell/analyses.h"
 #include "store/analysisdata.h"
+#include "store/progress.h"
 
 namespace zn {
 
@@ -37,9 +38,10 @@ struct ProjectScreen {
 };
 
 // Opens the project with the program folder's basemap; why not, where it
-// cannot be opened.
+// cannot be opened. With a progress, reading shows a box the user may stop;
+// a stopped opening gives an empty reason.
 std::optional<std::string> openProjectScreen(const std::filesystem::path& file, const std::filesystem::path& home,
-                                             ProjectScreen& out);
+                                             ProjectScreen& out, Progress* progress = nullptr);
 
 // Puts an open project on screen, with the program folder's basemap.
 void takeProject(ProjectScreen& out, const std::filesystem::path& file, std::shared_ptr<const Project> project,

@@ -654,6 +654,35 @@ TEST_P(ProjectWindow, StopWhileMakingLeavesNoFile) {
   EXPECT_EQ(host.shown.back(), "New project: Stopped: no project was made.");
 }
 
+// Opening shows the reading in a box with Stop; a stopped opening says
+// nothing and leaves what was on screen.
+TEST_P(ProjectWindow, StopWhileOpeningLeavesTheScreenAsItWas) {
+  QTimer poll;
+  QStringList notes;
+  QObject::connect(&poll, &QTimer::timeout, [&] {
+    auto* box = window->findChild<QProgressDialog*>();
+    if (!box || !box->isVisible()) return;
+    notes << box->windowTitle();
+    for (QPushButton* b : box->findChildren<QPushButton*>())
+      if (b->text() == "Stop") {
+        QTest::mouseClick(b, Qt::LeftButton);
+        poll.stop();
+      }
+  });
+  poll.start(0);
+  const std::size_t said = host.shown.size();
+  openProject();
+  ASSERT_FALSE(notes.isEmpty()) << "no box shown while opening";
+  EXPECT_EQ(notes.front().toStdString(), "Open project");
+  EXPECT_EQ(shell->project, nullptr);
+  EXPECT_EQ(host.shown.size(), said);
+  // Opened again without a stop, the project is on screen.
+  host.presetOpenFile(project);
+  menu({"&DataBase", "Open projec&t..."});
+  ASSERT_NE(shell->project, nullptr);
+  EXPECT_EQ(shell->project->file, project);
+}
+
 // The chart of a project's curves shows the numbers `zonarium curve` writes
 // for the same seed, and RESULTS gets the tool's report.
 TEST_P(ProjectWindow, RepresentationCurvesAreTheTools) {
