@@ -4,8 +4,8 @@
 #include <QPainter>
 
 #include "display/renderer.h"
-#include "tests/display/golden.h"
-#include "tests/display/map_fixture.h"
+#include "tests/support/golden.h"
+#include "tests/support/map_fixture.h"
 
 namespace zn {
 namespace {

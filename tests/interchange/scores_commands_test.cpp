@@ -10,7 +10,7 @@
 #include "interchange/scores_export.h"
 #include "measures/scores.h"
 #include "shell/scores_commands.h"
-#include "tests/shell/shell_fixture.h"
+#include "tests/support/shells.h"
 #include "tests/support/cli_run.h"
 
 namespace zn::test {

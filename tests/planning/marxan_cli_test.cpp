@@ -5,7 +5,7 @@
 #include <fstream>
 
 #include "planning/folder.h"
-#include "tests/planning/planning_fixture.h"
+#include "tests/support/planning_folder.h"
 #include "tests/support/cli_run.h"
 
 namespace zn::test {

@@ -4,7 +4,7 @@
 
 #include <sstream>
 
-#include "tests/selection/priority_fixture.h"
+#include "tests/support/sessions.h"
 #include "tests/support/cli_run.h"
 
 namespace zn {
