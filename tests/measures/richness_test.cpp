@@ -95,6 +95,7 @@ TEST(Richness, TheLastCellIsScoredAndClearedLikeAnyOther) {
   clearScores(d.s.map, d.s.ws, d.s.scoresPresent);
   EXPECT_EQ(d.map(), "");
   EXPECT_FALSE(d.s.scoresPresent);
+  d.run(kCodeRichness);
   setMeasureCode(d.s, kCodeSelectiveRichness);
   setPlotMark(d.s.ws, 0, true);
   buildTitle(d.s);

@@ -176,12 +176,13 @@ TEST(ToolsOptionsModel, GoalsAndTheExactTimeLimitAreKeptWithinTheirRanges) {
     EXPECT_EQ(m.number(c.id), c.low) << c.id;
   }
   // The time limit is no area-selection choice: changing it starts no re-run.
-  m.setNumber(topt::kExactTimeLimit, 300);
-  Settings record = s;
+  Settings record = darkDefaults();
+  ToolsOptionsModel limit(record, ToolsOptionsFacts{});
+  limit.setNumber(topt::kExactTimeLimit, 300);
   AreaSet areas;
-  m.apply(record, areas);
+  limit.apply(record, areas);
   EXPECT_EQ(record.exactTimeLimit, 300);
-  EXPECT_FALSE(toolsOptionsNeedRerun(m.opened, record, false));
+  EXPECT_FALSE(toolsOptionsNeedRerun(limit.opened, record, false));
 }
 
 TEST(ToolsOptionsModel, AGoalAboveOneMeansNoReorderingAndAReorderingMeansGoalOne) {

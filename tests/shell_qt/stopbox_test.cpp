@@ -24,7 +24,6 @@
 #include "store/datafile.h"
 #include "store/files.h"
 #include "tests/support/fixtures.h"
-#include "tests/support/widgets.h"
 
 namespace zn {
 namespace {
@@ -52,7 +51,7 @@ TEST(StopBox, ShowsEachNoteAndReportsStop) {
     box->grab().save(QString::fromStdString((std::filesystem::path(dir) / "stopbox.png").string()));
   }
 
-  test::click(stop);
+  stop->click();
   EXPECT_FALSE(host.stoppableNote("Best set so far: 12 areas"));
   host.stoppableEnd();
   EXPECT_EQ(host.stoppableBox(), nullptr);

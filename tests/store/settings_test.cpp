@@ -123,10 +123,10 @@ TEST(Settings, PaletteRampsAreBitsOfOneValue) {
   EXPECT_EQ(p, MapPalette::kColourBlind);
 }
 
-// Every set of defaults is one the start-up corrections leave alone, keeps
-// the measure and the dark-or-light choice, and fills the frame and coast
-// only where a fill can show: 256 colours, dark, not zoomed.
-TEST(Settings, DefaultsAreStableUnderTheStartupCorrections) {
+// Every set of defaults keeps the measure and the dark-or-light choice and
+// fills the frame and coast only where a fill can show: 256 colours, dark,
+// not zoomed.
+TEST(Settings, DefaultsKeepTheMeasureAndFillOnlyWhereAFillCanShow) {
   struct Case {
     bool light, zoomed, britain;
   };
@@ -142,10 +142,7 @@ TEST(Settings, DefaultsAreStableUnderTheStartupCorrections) {
     EXPECT_EQ(d.lightDefaults, flagOf(c.light));
     EXPECT_EQ(d.colourMode, c.light ? kLightColour : kDarkColour);
     EXPECT_EQ(d.fillFrameCoast, flagOf(!c.light && !c.zoomed));
-    Settings corrected = d;
-    auto saved = static_cast<Flag>(-1);
-    correctAtStartup(corrected, saved);
-    EXPECT_TRUE(corrected == d) << "light " << c.light << " zoomed " << c.zoomed << " britain " << c.britain;
+    EXPECT_EQ(d.fineGridStyle, c.light || c.britain ? FineGridStyle::kSpots : FineGridStyle::kLines);
   }
 }
 

@@ -27,7 +27,6 @@
 #include "store/files.h"
 #include "tests/support/cli_run.h"
 #include "tests/support/fixtures.h"
-#include "tests/support/widgets.h"
 
 namespace zn::test {
 
@@ -93,6 +92,13 @@ inline void clickMenuItem(QMenuBar* bar, const QStringList& path) {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(menu));
   }
   QApplication::processEvents();
+}
+
+inline void saveScreenshot(QWidget& w, const char* name) {
+  const char* dir = std::getenv("ZN_SCREENSHOT_DIR");
+  if (!dir) return;
+  fs::create_directories(dir);
+  w.grab().save(QString::fromStdString((fs::path(dir) / name).string()));
 }
 
 inline const char* programName(GridVariant v) { return v == GridVariant::Britain ? "zn41gb" : "ZN41"; }
