@@ -130,7 +130,12 @@ void MainWindow::buildMenus() {
         sub->setToolTipsVisible(true);  // a disabled analysis says why
         fill(sub, m.items);
         if (isInertPopup(m.label)) sub->setEnabled(false);
-        if (m.label == kRecentProjectsMenu) recentProjects_ = sub;
+        if (m.label == kRecentProjectsMenu) {
+          recentProjects_ = sub;
+          // The list is a file another window may change: it is read as
+          // its menu opens, not at every change of the menus' state.
+          connect(menu, &QMenu::aboutToShow, this, [this] { fillRecentProjects(); });
+        }
         continue;
       }
       QAction* a = menu->addAction(QString::fromStdString(m.label));
@@ -181,7 +186,7 @@ void MainWindow::addViewCommands(QMenu* menu) {
 }
 
 // The list lives in the program folder, so another window's additions show
-// here at the next refresh.
+// here the next time DataBase opens.
 void MainWindow::fillRecentProjects() {
   if (!recentProjects_) return;
   recentProjects_->clear();
@@ -202,7 +207,6 @@ void MainWindow::fillRecentProjects() {
 }
 
 void MainWindow::applyMenuState() {
-  fillRecentProjects();
   const MenuState& state = shell_.menu();
   for (auto& [id, action] : actions_) {
     ItemState st = state[id];

@@ -26,6 +26,11 @@ bool sameLayer(const UnitMapLayer& a, const UnitMapLayer& b) {
 // A pause this long after the last move of the view draws it in full.
 constexpr int kSettleMs = 150;
 
+// The drawing kept for moving the view reaches this fraction of the map
+// area beyond each of its sides: a pan of that much shows units at once,
+// and the margin costs (1 + 2 * kMargin)^2 - 1 times the area's drawing.
+constexpr double kMargin = 0.25;
+
 }  // namespace
 
 ProjectView::ProjectView(QWidget* parent) : QWidget(parent) {
@@ -38,6 +43,11 @@ ProjectView::ProjectView(QWidget* parent) : QWidget(parent) {
   connect(&settleTimer_, &QTimer::timeout, this, [this] {
     settleDue_ = true;
     update();
+  });
+  // One strip per turn of the event loop, so input waits for one at most.
+  marginTimer_.setInterval(0);
+  connect(&marginTimer_, &QTimer::timeout, this, [this] {
+    if (!drawMargin()) marginTimer_.stop();
   });
 }
 
@@ -95,31 +105,62 @@ bool ProjectView::settled(double dpr) const {
 }
 
 void ProjectView::settle(double dpr) {
+  frameView_ = view_;
+  const UnitMapLayout l = bodyLayout_ = layout();
+  // The body with its margin starts on a whole device pixel, so that the
+  // map area copied out of it is the one drawn in place.
+  const QRectF area = l.mapArea;
+  const double mx = area.width() * kMargin, my = area.height() * kMargin;
+  const QRect device = QRectF((area.left() - mx) * dpr, (area.top() - my) * dpr, (area.width() + 2 * mx) * dpr,
+                              (area.height() + 2 * my) * dpr)
+                           .toAlignedRect();
+  bodyRect_ = QRectF(QPointF(device.topLeft()) / dpr, QSizeF(device.size()) / dpr);
+  body_ = QImage(device.size(), QImage::Format_RGB32);
+  body_.setDevicePixelRatio(dpr);
+  body_.fill(Qt::white);
+  {
+    QPainter p(&body_);
+    p.translate(-bodyRect_.topLeft());
+    drawUnitMapBody(p, l, *picture_, style());
+  }
   frame_ = QImage(size() * dpr, QImage::Format_RGB32);
   frame_.setDevicePixelRatio(dpr);
   frame_.fill(Qt::white);
-  frameView_ = view_;
-  const UnitMapLayout l = layout();
-  // The body alone is kept for moving while the view pans and zooms.
-  {
-    QPainter p(&frame_);
-    drawUnitMapBody(p, l, *picture_, style());
-  }
-  body_ = frame_;
   QPainter p(&frame_);
+  p.save();
+  p.setClipRect(area);
+  p.drawImage(bodyRect_.topLeft(), body_);
+  p.restore();
   drawUnitMapFurniture(p, l, *picture_, style());
   settleDue_ = false;
+  marginsLeft_ = 4;
+  marginTimer_.start();
+}
+
+bool ProjectView::drawMargin() {
+  if (marginsLeft_ <= 0 || body_.isNull() || !picture_) return false;
+  UnitMapLayout l = bodyLayout_;
+  const QRectF area = l.mapArea, all = bodyRect_;
+  // Each strip reaches a pixel into the area, so no seam is left between them.
+  switch (marginsLeft_--) {
+    case 4: l.mapArea = QRectF(all.left(), all.top(), all.width(), area.top() - all.top() + 1); break;
+    case 3: l.mapArea = QRectF(all.left(), area.bottom() - 1, all.width(), all.bottom() - area.bottom() + 1); break;
+    case 2: l.mapArea = QRectF(all.left(), area.top(), area.left() - all.left() + 1, area.height()); break;
+    default: l.mapArea = QRectF(area.right() - 1, area.top(), all.right() - area.right() + 1, area.height()); break;
+  }
+  QPainter p(&body_);
+  p.translate(-bodyRect_.topLeft());
+  drawUnitMapBody(p, l, *picture_, style());
+  return marginsLeft_ > 0;
 }
 
 void ProjectView::drawMoved(QPainter& p) {
   p.fillRect(rect(), Qt::white);
-  const UnitMapLayout now = layout(), then = unitMapLayout(QRectF(rect()), frameView_);
-  const double dpr = body_.devicePixelRatio();
-  const CrsPoint a = then.toCrs(then.mapArea.topLeft()), b = then.toCrs(then.mapArea.bottomRight());
+  const UnitMapLayout now = layout(), &then = bodyLayout_;
+  const CrsPoint a = then.toCrs(bodyRect_.topLeft()), b = then.toCrs(bodyRect_.bottomRight());
   p.save();
   p.setClipRect(now.mapArea);
-  p.drawImage(QRectF(now.toPixel(a.x, a.y), now.toPixel(b.x, b.y)), body_,
-              QRectF(then.mapArea.topLeft() * dpr, then.mapArea.size() * dpr));
+  p.drawImage(QRectF(now.toPixel(a.x, a.y), now.toPixel(b.x, b.y)), body_);
   p.restore();
   drawUnitMapFurniture(p, now, *picture_, style());
 }
@@ -135,7 +176,7 @@ void ProjectView::paintEvent(QPaintEvent*) {
   const QPaintDevice* target = p.paintEngine() ? p.paintEngine()->paintDevice() : p.device();
   const double dpr = target ? target->devicePixelRatioF() : devicePixelRatioF();
   if (!settled(dpr)) {
-    const bool canMove = !body_.isNull() && body_.devicePixelRatio() == dpr && body_.size() == size() * dpr;
+    const bool canMove = !frame_.isNull() && frame_.devicePixelRatio() == dpr && frame_.size() == size() * dpr;
     if (canMove && !settleDue_) {
       drawMoved(p);
       settleTimer_.start();

@@ -60,7 +60,11 @@ class ProjectView : public QWidget {
   // Draws the whole map at full detail for the view and the pixel ratio.
   void settle(double devicePixelRatio);
   bool settled(double devicePixelRatio) const;
-  // The last settled map moved and scaled to the view, its key redrawn.
+  // Draws the next strip of the margin around the settled map area; false
+  // once none is left.
+  bool drawMargin();
+  // The last settled map and its margin moved and scaled to the view, its
+  // key redrawn.
   void drawMoved(QPainter& p);
 
   const UnitMapShapes* shapes_ = nullptr;
@@ -73,12 +77,18 @@ class ProjectView : public QWidget {
 
   // What the paints reuse: the colours and index of the layer on show, a
   // copy of the layer to tell when its scores change, the last settled
-  // map (whole, and its map area alone) and the view it shows. While the
-  // view moves, paints move that map; a pause redraws it in full.
+  // map, the view it shows, and its map area with a margin around it (the
+  // margin drawn in strips while the window is idle). While the view
+  // moves, paints move and scale that drawing, so a short pan shows units
+  // at once; a pause redraws the map in full.
   std::unique_ptr<UnitMapPicture> picture_;
   UnitMapLayer pictured_;
   QImage frame_, body_;
+  UnitMapLayout bodyLayout_;  // the settled view's layout
+  QRectF bodyRect_;           // where the body lies in it, in widget pixels
   CrsBox frameView_;
+  int marginsLeft_ = 0;
+  QTimer marginTimer_;
   bool settleDue_ = false;
   QTimer settleTimer_;
   bool panning_ = false;

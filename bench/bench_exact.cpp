@@ -22,8 +22,10 @@
 #include <string>
 #include <vector>
 
+#include <sys/resource.h>
 #include <unistd.h>
 
+#include "planning/folder.h"
 #include "planning/problem.h"
 #include "planning/solve.h"
 #include "selection/exact.h"
@@ -237,16 +239,17 @@ void writeLp(const zn::ExactProblem& p, const fs::path& path) {
 }
 
 struct CbcRun {
-  double seconds = -1.0, optimum = -1.0, peakMb = -1.0;
+  double seconds = -1.0, optimum = -1.0, peakMb = -1.0, bound = -1.0, cpu = -1.0;
 };
 
-// The cbc program on the file: its time, optimum (-1 unknown) and peak
-// resident size (by /usr/bin/time, where present).
-CbcRun runCbcProgram(const fs::path& lp) {
+// The cbc program on the file: its time, optimum or best found (-1 unknown),
+// bound, CPU and peak resident size (by /usr/bin/time, where present).
+// OPTIONS go before the solve ("sec 60").
+CbcRun runCbcProgram(const fs::path& lp, const std::string& options = "") {
   const fs::path log = lp.string() + ".log";
   const bool timed = fs::exists("/usr/bin/time");
   const std::string cmd = (timed ? "/usr/bin/time -f 'maxrss %M' " : "") + std::string("/usr/bin/cbc '") + lp.string() +
-                          "' solve quit > '" + log.string() + "' 2>&1";
+                          "' " + options + " solve quit > '" + log.string() + "' 2>&1";
   CbcRun r;
   const auto t0 = std::chrono::steady_clock::now();
   if (std::system(cmd.c_str()) != 0) return r;
@@ -255,6 +258,8 @@ CbcRun runCbcProgram(const fs::path& lp) {
   std::string line;
   while (std::getline(in, line)) {
     if (line.rfind("Objective value:", 0) == 0) r.optimum = std::atof(line.c_str() + 16);
+    if (line.rfind("Lower bound:", 0) == 0) r.bound = std::atof(line.c_str() + 12);
+    if (line.rfind("Total time (CPU seconds):", 0) == 0) r.cpu = std::atof(line.c_str() + 25);
     if (line.rfind("maxrss ", 0) == 0) r.peakMb = std::atof(line.c_str() + 7) / 1024.0;
   }
   return r;
@@ -262,8 +267,8 @@ CbcRun runCbcProgram(const fs::path& lp) {
 
 // The cbc program on the model written as an LP file: its time, optimum and
 // peak go beside ours in the same run; the file is removed after.
-CbcRun cbcOnLpFile(benchmark::State& state, const fs::path& lp) {
-  const CbcRun cbc = runCbcProgram(lp);
+CbcRun cbcOnLpFile(benchmark::State& state, const fs::path& lp, const std::string& options = "") {
+  const CbcRun cbc = runCbcProgram(lp, options);
   std::error_code ec;
   state.counters["lp_file_mb"] = static_cast<double>(fs::file_size(lp, ec)) / 1048576.0;
   fs::remove(lp, ec);
@@ -372,6 +377,102 @@ void BM_Planning(benchmark::State& state, int units, int features, bool amounts)
     state.SkipWithError(("optimum " + std::to_string(e.cost) + ", cbc " + std::to_string(cbc.optimum)).c_str());
 }
 
+// A planning problem with amounts and boundary length as an LP file, in
+// the terms the exact method solves it: each target capped at what the units
+// not locked out hold, a column z per shared boundary with z >= |x_a - x_b|,
+// outer boundaries on the unit's own cost.
+void writeAmountsLp(const zn::planning::Problem& p, const fs::path& path) {
+  using zn::planning::UnitStatus;
+  std::ofstream out(path);
+  out.precision(17);
+  const auto reach = zn::planning::achievable(p);
+  std::vector<double> cost(p.units.size());
+  for (std::size_t u = 0; u < p.units.size(); ++u) cost[u] = p.units[u].cost;
+  std::map<std::pair<int, int>, double> shared;
+  if (p.blm > 0)
+    for (const auto& b : p.boundaries)
+      if (b.a == b.b) cost[static_cast<std::size_t>(b.a)] += p.blm * b.length;
+      else shared[{std::min(b.a, b.b), std::max(b.a, b.b)}] += b.length;
+  out << "Minimize\n obj:";
+  for (std::size_t u = 0; u < p.units.size(); ++u) out << " + " << cost[u] << " x" << u << "\n";
+  int k = 0;
+  for (const auto& [ab, length] : shared) out << " + " << p.blm * length << " z" << k++ << "\n";
+  out << "Subject To\n";
+  for (std::size_t f = 0; f < p.features.size(); ++f) {
+    const double goal = std::min(p.features[f].target, reach[f]);
+    if (goal <= 0) continue;
+    out << " r" << f << ":";
+    for (const auto* x = p.unitsOf.begin(f); x != p.unitsOf.end(f); ++x) out << " + " << x->amount << " x" << x->index;
+    out << " >= " << goal << "\n";
+  }
+  k = 0;
+  for (const auto& [ab, length] : shared) {
+    out << " u" << k << ": z" << k << " - x" << ab.first << " + x" << ab.second << " >= 0\n";
+    out << " d" << k << ": z" << k << " + x" << ab.first << " - x" << ab.second << " >= 0\n";
+    ++k;
+  }
+  out << "Bounds\n";
+  for (std::size_t u = 0; u < p.units.size(); ++u)
+    if (p.units[u].status == UnitStatus::LockedIn) out << " x" << u << " = 1\n";
+    else if (p.units[u].status == UnitStatus::LockedOut) out << " x" << u << " = 0\n";
+  for (int z = 0; z < k; ++z) out << " 0 <= z" << z << " <= 1\n";
+  out << "Binaries\n";
+  for (std::size_t u = 0; u < p.units.size(); ++u) out << " x" << u << "\n";
+  out << "End\n";
+}
+
+double cpuSeconds() {
+  rusage r{};
+  ::getrusage(RUSAGE_SELF, &r);
+  return static_cast<double>(r.ru_utime.tv_sec + r.ru_stime.tv_sec) +
+         1e-6 * static_cast<double>(r.ru_utime.tv_usec + r.ru_stime.tv_usec);
+}
+
+// A number after `key` on a line of the report, or -1.
+double reportNumber(const std::string& report, const std::string& key) {
+  const auto at = report.find(key);
+  return at == std::string::npos ? -1.0 : std::atof(report.c_str() + at + key.size());
+}
+
+// A planning-unit folder (tools/marxan_folder.py --amounts --prop 0.1 0.3
+// --blm B) solved by the exact method and by the cbc program on the same
+// model, each with the same limit: ZN_PLANNING_SECONDS (default 60) or, for
+// ours, the work limit ZN_PLANNING_WORK nodes. Objectives are cost + BLM x
+// boundary; penalties are 0 as both meet every reachable target.
+void BM_PlanningFolder(benchmark::State& state, const fs::path& dir) {
+  const zn::planning::FolderRead read = zn::planning::readFolder(dir);
+  if (!read.error.empty()) {
+    state.SkipWithError(read.error.c_str());
+    return;
+  }
+  const zn::planning::Problem& p = read.problem;
+  const char* secondsText = std::getenv("ZN_PLANNING_SECONDS");
+  const char* workText = std::getenv("ZN_PLANNING_WORK");
+  const double seconds = secondsText ? std::atof(secondsText) : 60.0;
+  const fs::path lp = fs::temp_directory_path() / ("zn_bench_folder_" + std::to_string(::getpid()) + ".lp");
+  writeAmountsLp(p, lp);
+  const CbcRun cbc = cbcOnLpFile(state, lp, "sec " + std::to_string(static_cast<int>(seconds)));
+  state.counters["cbc_bound"] = cbc.bound;
+  state.counters["cbc_cpu"] = cbc.cpu;
+  state.counters["rss_before_mb"] = statusMb("VmRSS:");
+  resetPeak();
+  zn::planning::SolveRequest request{zn::planning::Method::Exact, 1, seconds};
+  if (workText) request.workLimit = std::atoll(workText);
+  zn::planning::SolveResult r;
+  const double cpu0 = cpuSeconds();
+  for (auto _ : state) r = zn::planning::solve(p, request);
+  state.counters["cpu"] = cpuSeconds() - cpu0;
+  state.counters["peak_mb"] = statusMb("VmHWM:");
+  if (!r.error.empty() || r.runs.empty()) {
+    state.SkipWithError(("no answer: " + r.error).c_str());
+    return;
+  }
+  state.counters["objective"] = reportNumber(r.report, "\nobjective ");
+  state.counters["bound"] = reportNumber(r.report, "; lower bound ");
+  state.counters["first"] = reportNumber(r.report, "local search): score ");
+  state.counters["optimal"] = r.report.find("search ended by: optimal\n") != std::string::npos;
+}
+
 // Optima from the data README (CBC and GLPK agree there).
 const std::pair<const char*, int> kDatasets[] = {
     {"bci_trees", 25},       {"acacia_australia", 77}, {"southern_africa_woody", 35}, {"phyllomedusa_frogs", 16},
@@ -403,6 +504,18 @@ int registerAll() {
                                  [amounts](benchmark::State& st) { BM_Planning(st, 100000, 1000, amounts); })
         ->Unit(benchmark::kMillisecond)
         ->Iterations(1);
+  // ZN_PLANNING_FOLDERS: planning-unit folders, separated by colons.
+  if (const char* folders = std::getenv("ZN_PLANNING_FOLDERS"))
+    for (std::string rest = folders; !rest.empty();) {
+      const std::size_t colon = rest.find(':');
+      const fs::path dir = rest.substr(0, colon);
+      rest = colon == std::string::npos ? "" : rest.substr(colon + 1);
+      if (dir.empty()) continue;
+      benchmark::RegisterBenchmark(("PlanningFolder/" + dir.filename().string()).c_str(),
+                                   [dir](benchmark::State& st) { BM_PlanningFolder(st, dir); })
+          ->Unit(benchmark::kMillisecond)
+          ->Iterations(1);
+    }
   for (bool coverage : {false, true}) {
     const std::string kind = kinds[coverage ? 1 : 0];
     for (const char* rel : kSamples)

@@ -1,19 +1,26 @@
 // The project map in the window's view at 1920 x 1080: the first draw of
 // a layer (colours, block image or index, and the full map), a redraw of
-// the same view, a pan frame (the settled map moved), a settle at a new
-// view, and the hover lookup; at 26,507 and 10^6 units of a regular grid
-// in the world equal-area CRS, and 10^5 and 10^6 polygon units, at device
-// pixel ratios 1 and 2. Peak memory is reported as a counter.
+// the same view, a pan frame (the settled map and its margin moved), a
+// zoom frame (the same scaled), a settle at a new view, and the hover
+// lookup; at 26,507 and 10^6 units of a square grid and 10^6 of a
+// hexagon grid in the world equal-area CRS, and 10^5 and 10^6 polygon
+// units, at device pixel ratios 1 and 2. Peak memory is reported as a
+// counter.
 //
 // ZN_PROJECT=/path/to/carnivora_world.gpkg adds the open and first draw of
 // a real project (tools/real_projects.sh with KEEP=dir makes it).
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QMouseEvent>
+#include <QWheelEvent>
 
 #include <cmath>
+#include <cstdio>
+#include <cstdint>
 #include <cstdlib>
 #include <map>
 #include <memory>
@@ -31,6 +38,16 @@ using zn::Project;
 using zn::ProjectScreen;
 
 const std::filesystem::path kHome = ZN_SOURCE_DIR "/programdata";
+
+// What the process holds now, in MB.
+double residentMegabytes() {
+  long pages = 0, resident = 0;
+  if (FILE* f = std::fopen("/proc/self/statm", "r")) {
+    if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2) resident = 0;
+    std::fclose(f);
+  }
+  return static_cast<double>(resident) * static_cast<double>(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
+}
 
 double peakMegabytes() {
   rusage u{};
@@ -55,9 +72,10 @@ void scoreUnits(ProjectScreen& s) {
   }
 }
 
-// A regular grid of about `units` occupied cells over the land-sized
-// middle of the world in EPSG:6933, as the carnivores' project has.
-std::shared_ptr<ProjectScreen> regularScene(int units) {
+// A regular grid of about `units` occupied cells, squares or hexagons,
+// over the land-sized middle of the world in EPSG:6933, as the
+// carnivores' project has.
+std::shared_ptr<ProjectScreen> regularScene(int units, bool hex) {
   auto p = std::make_shared<Project>();
   zn::GridDefinition& g = p->grid;
   g.epsg = 6933;
@@ -68,9 +86,12 @@ std::shared_ptr<ProjectScreen> regularScene(int units) {
   g.north = 7348381.98;
   // Cells sized so that nine in ten of the grid's cells hold a unit.
   const double area = (g.east - g.west) * (g.north - g.south);
-  g.cellSize = std::sqrt(area * 0.9 / units);
+  // A hexagon of width w covers w * rowStep, its rows 1.5 / sqrt(3) of w apart.
+  const double rowShare = hex ? 1.5 / std::sqrt(3.0) : 1.0;
+  g.hex = hex;
+  g.cellSize = std::sqrt(area * 0.9 / units / rowShare);
   g.columns = static_cast<long long>(std::ceil((g.east - g.west) / g.cellSize));
-  g.rows = static_cast<long long>(std::ceil((g.north - g.south) / g.cellSize));
+  g.rows = static_cast<long long>(std::ceil((g.north - g.south) / (g.cellSize * rowShare)));
   std::mt19937 rng(3);
   std::uniform_real_distribution<double> u(0.0, 1.0);
   for (long long c = 1; c <= g.cellCount() && static_cast<int>(p->data.units.size()) < units; ++c)
@@ -127,10 +148,13 @@ std::shared_ptr<ProjectScreen> polygonScene(int units) {
   return s;
 }
 
-std::shared_ptr<ProjectScreen> scene(bool polygons, int units) {
-  static std::map<std::pair<bool, int>, std::shared_ptr<ProjectScreen>> made;
-  auto& s = made[{polygons, units}];
-  if (!s) s = polygons ? polygonScene(units) : regularScene(units);
+// The kinds of units the first argument names.
+enum Kind { kSquares = 0, kPolygons = 1, kHexagons = 2 };
+
+std::shared_ptr<ProjectScreen> scene(std::int64_t kind, int units) {
+  static std::map<std::pair<std::int64_t, int>, std::shared_ptr<ProjectScreen>> made;
+  auto& s = made[{kind, units}];
+  if (!s) s = kind == kPolygons ? polygonScene(units) : regularScene(units, kind == kHexagons);
   return s;
 }
 
@@ -148,19 +172,32 @@ QImage surface(double dpr) {
   return image;
 }
 
-// Args: polygons (0/1), units, device pixel ratio.
+void drawMargin();
+
+// Args: kind (squares 0, polygons 1, hexagons 2), units, device pixel ratio.
+// view_MB: what a view holds for drawing once it has drawn the scene
+// (its colours, index, settled map and margin), the scene's data aside.
 void BM_FirstDraw(benchmark::State& state) {
-  auto s = scene(state.range(0) != 0, static_cast<int>(state.range(1)));
+  auto s = scene(state.range(0), static_cast<int>(state.range(1)));
   QImage image = surface(static_cast<double>(state.range(2)));
+  double held = 0;
   for (auto _ : state) {
-    viewOf(*s)->render(&image);
+    const double before = residentMegabytes();
+    auto view = viewOf(*s);
+    view->render(&image);
+    state.PauseTiming();
+    drawMargin();
+    held = std::max(held, residentMegabytes() - before);
     benchmark::DoNotOptimize(image.constBits());
+    view.reset();
+    state.ResumeTiming();
   }
   state.counters["peak_MB"] = peakMegabytes();
+  state.counters["view_MB"] = held;
 }
 
 void BM_Redraw(benchmark::State& state) {
-  auto s = scene(state.range(0) != 0, static_cast<int>(state.range(1)));
+  auto s = scene(state.range(0), static_cast<int>(state.range(1)));
   QImage image = surface(static_cast<double>(state.range(2)));
   auto shown = viewOf(*s);
   zn::ProjectView& view = *shown;
@@ -172,15 +209,28 @@ void BM_Redraw(benchmark::State& state) {
   state.counters["peak_MB"] = peakMegabytes();
 }
 
+// The four strips of the margin, one per turn of the event loop.
+void drawMargin() {
+  for (int strip = 0; strip < 4; ++strip) QApplication::processEvents();
+}
+
+// The view zoomed four times about its middle, settled on `image` and
+// its margin drawn, as after a pause.
+std::unique_ptr<zn::ProjectView> zoomedView(ProjectScreen& s, QImage& image) {
+  auto view = viewOf(s);
+  view->zoomAbout(QPointF(900, 540), 4.0);
+  view->render(&image);
+  drawMargin();
+  return view;
+}
+
 // A drag of a few pixels per frame over a map zoomed four times, with the
 // real mouse events; each frame is painted from the settled map.
 void BM_PanFrame(benchmark::State& state) {
-  auto s = scene(state.range(0) != 0, static_cast<int>(state.range(1)));
+  auto s = scene(state.range(0), static_cast<int>(state.range(1)));
   QImage image = surface(static_cast<double>(state.range(2)));
-  auto shown = viewOf(*s);
+  auto shown = zoomedView(*s, image);
   zn::ProjectView& view = *shown;
-  view.zoomAbout(QPointF(900, 540), 4.0);
-  view.render(&image);
   QPointF at(900, 540);
   auto mouse = [&](QEvent::Type type, Qt::MouseButton b, Qt::MouseButtons held) {
     QMouseEvent e(type, at, view.mapToGlobal(at), b, held, Qt::NoModifier);
@@ -189,7 +239,8 @@ void BM_PanFrame(benchmark::State& state) {
   mouse(QEvent::MouseButtonPress, Qt::LeftButton, Qt::LeftButton);
   int step = 0;
   for (auto _ : state) {
-    at += QPointF(++step % 40 < 20 ? 3 : -3, 2 * (step % 2) - 1);
+    ++step;
+    at += QPointF(step % 40 < 20 ? 3 : -3, 2 * (step % 2) - 1);
     mouse(QEvent::MouseMove, Qt::NoButton, Qt::LeftButton);
     view.render(&image);
     benchmark::DoNotOptimize(image.constBits());
@@ -198,27 +249,61 @@ void BM_PanFrame(benchmark::State& state) {
   state.counters["peak_MB"] = peakMegabytes();
 }
 
-// The full-detail drawing once a zoom settles, alternating in and out
-// (args: polygons, units).
+// A wheel turn a notch in or out per frame, with real wheel events over a
+// map zoomed four times; each frame is painted from the settled map scaled.
+void BM_ZoomFrame(benchmark::State& state) {
+  auto s = scene(state.range(0), static_cast<int>(state.range(1)));
+  QImage image = surface(static_cast<double>(state.range(2)));
+  auto shown = zoomedView(*s, image);
+  zn::ProjectView& view = *shown;
+  const QPointF at(900, 540);
+  int step = 0;
+  for (auto _ : state) {
+    const int notch = ++step % 2 ? 120 : -120;
+    QWheelEvent e(at, view.mapToGlobal(at), QPoint(), QPoint(0, notch), Qt::NoButton, Qt::NoModifier,
+                  Qt::NoScrollPhase, false);
+    QApplication::sendEvent(&view, &e);
+    view.render(&image);
+    benchmark::DoNotOptimize(image.constBits());
+  }
+  state.counters["peak_MB"] = peakMegabytes();
+}
+
+// The full-detail drawing once a zoom settles, alternating in and out,
+// and the margin drawn after it (args: kind, units).
 void BM_SettleAfterZoom(benchmark::State& state) {
-  auto s = scene(state.range(0) != 0, static_cast<int>(state.range(1)));
+  auto s = scene(state.range(0), static_cast<int>(state.range(1)));
   auto shown = viewOf(*s);
   zn::ProjectView& view = *shown;
   bool in = true;
+  double marginMs = 0;
   for (auto _ : state) {
     view.zoomAbout(QPointF(900, 500), in ? 3.0 : 1.0 / 3.0);
     in = !in;
     benchmark::DoNotOptimize(view.capture().constBits());
+    // The margin comes after, a strip per turn of the event loop, untimed
+    // here and counted apart.
+    state.PauseTiming();
+    QElapsedTimer clock;
+    clock.start();
+    drawMargin();
+    marginMs += static_cast<double>(clock.nsecsElapsed()) / 1e6;
+    state.ResumeTiming();
   }
+  state.counters["margin_ms"] = benchmark::Counter(marginMs, benchmark::Counter::kAvgIterations);
 }
 
 void BM_Hover(benchmark::State& state) {
-  auto s = scene(state.range(0) != 0, static_cast<int>(state.range(1)));
+  auto s = scene(state.range(0), static_cast<int>(state.range(1)));
   auto shown = viewOf(*s);
   zn::ProjectView& view = *shown;
   std::mt19937 rng(9);
   std::uniform_real_distribution<double> x(0, 1500), y(60, 1050);
-  int found = 0;
+  // The first lookup may build the units' own index; it is timed apart.
+  QElapsedTimer clock;
+  clock.start();
+  int found = view.unitAt(QPointF(x(rng), y(rng))) > 0;
+  state.counters["first_ms"] = static_cast<double>(clock.nsecsElapsed()) / 1e6;
   for (auto _ : state) found += view.unitAt(QPointF(x(rng), y(rng))) > 0;
   state.counters["hits"] = found;
 }
@@ -239,24 +324,33 @@ void BM_OpenRealProject(benchmark::State& state) {
 
 void sizes(benchmark::internal::Benchmark* b) {
   for (int dpr : {1, 2}) {
-    b->Args({0, 26507, dpr});
-    b->Args({0, 1000000, dpr});
-    b->Args({1, 100000, dpr});
+    b->Args({kSquares, 26507, dpr});
+    b->Args({kSquares, 1000000, dpr});
+    b->Args({kHexagons, 1000000, dpr});
+    b->Args({kPolygons, 100000, dpr});
+    b->Args({kPolygons, 1000000, dpr});
   }
-  b->ArgNames({"polygons", "units", "dpr"})->Unit(benchmark::kMillisecond);
+  b->ArgNames({"kind", "units", "dpr"})->Unit(benchmark::kMillisecond);
 }
 
 BENCHMARK(BM_FirstDraw)->Apply(sizes)->Iterations(3);
 BENCHMARK(BM_Redraw)->Apply(sizes);
 BENCHMARK(BM_PanFrame)->Apply(sizes);
+BENCHMARK(BM_ZoomFrame)->Apply(sizes);
 // At the widget's own ratio: the one the screen gives.
 BENCHMARK(BM_SettleAfterZoom)
-    ->Args({0, 26507})
-    ->Args({0, 1000000})
-    ->Args({1, 100000})
-    ->ArgNames({"polygons", "units"})
+    ->Args({kSquares, 26507})
+    ->Args({kSquares, 1000000})
+    ->Args({kHexagons, 1000000})
+    ->Args({kPolygons, 100000})
+    ->Args({kPolygons, 1000000})
+    ->ArgNames({"kind", "units"})
     ->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Hover)->Args({0, 1000000, 1})->Args({1, 100000, 1})->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Hover)
+    ->Args({kSquares, 1000000, 1})
+    ->Args({kHexagons, 1000000, 1})
+    ->Args({kPolygons, 1000000, 1})
+    ->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_OpenRealProject)->Arg(1)->Arg(2)->Iterations(3)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -32,7 +32,7 @@ const std::vector<Subcommand>& subcommands() {
       {"render",
        "render DATAFILE|FILE.gpkg --measure NAME | --select KIND [measure and select options] [--preselect FILE.pre] "
        "[--options "
-       "FILE.OPP] [--size WxH] [--graticule] [--dpi N] --out FILE.png|.bmp|.svg|.pdf",
+       "FILE.OPP] [--size WxH] [--graticule] [--dpi N | --dpr R] --out FILE.png|.bmp|.svg|.pdf",
        cmdRender},
       {"export-scores",
        "export-scores DATAFILE|FILE.gpkg --out FILE [--measure NAME | --import FILE.scr] [measure options] [--plain] "

@@ -3,7 +3,8 @@
 // as `zonarium measure` does, or runs the analysis as `zonarium select` does,
 // classes the map and draws it at the client size, as PNG, BMP or PDF. A
 // project's map (FILE.gpkg) is written as PNG, SVG or a vector PDF, laid out
-// at --size and written at --dpi.
+// at --size and written at --dpi, or as a PNG at --dpr as a screen of that
+// device pixel ratio shows it.
 #include "cli/render_cmd.h"
 
 #include <QCoreApplication>
@@ -96,6 +97,7 @@ int cmdRender(CliContext& ctx, const std::vector<std::string>& args) {
   std::optional<fs::path> options, out, datafile;
   std::pair<int, int> size{1024, 768};
   std::optional<int> dpi;
+  std::optional<double> dpr;
   bool graticule = false;
   for (std::size_t i = 0; i < rest.size(); ++i) {
     const std::string& a = rest[i];
@@ -117,6 +119,15 @@ int cmdRender(CliContext& ctx, const std::vector<std::string>& args) {
         return 2;
       }
       dpi = v;
+    } else if (a == "--dpr" && hasValue) {
+      double v = 0;
+      const std::string& t = rest[++i];
+      auto [end, ec] = std::from_chars(t.data(), t.data() + t.size(), v);
+      if (ec != std::errc() || end != t.data() + t.size() || !(v >= 1.0 && v <= kMaxMapPixelRatio)) {
+        ctx.err << strprintf("zonarium: --dpr takes a device pixel ratio from 1 to %g\n", kMaxMapPixelRatio);
+        return 2;
+      }
+      dpr = v;
     } else if (a == "--size" && hasValue) {
       auto s = parseSize(rest[++i]);
       if (!s) {
@@ -141,17 +152,21 @@ int cmdRender(CliContext& ctx, const std::vector<std::string>& args) {
   if (namesProject(*datafile)) {
     if (options) return cliRefuse(ctx, "--options applies to datafiles; a project's map takes its own key");
     if (!unitMapFileType(*out)) return cliRefuse(ctx, "--out must name a .png, .svg or .pdf file for a project");
+    if (dpr && dpi) return cliRefuse(ctx, "--dpr and --dpi both set the pixels of the map; give one");
+    if (dpr && toLower(out->extension().string()) != ".png")
+      return cliRefuse(ctx, "--dpr applies to a PNG; a drawing is sharp at any ratio");
     ProjectScreen screen;
     if (int rc = projectMapScreen(ctx, opts, so, keys, *datafile, screen); rc != 0) return rc;
     auto app = guiApplication();
     UnitMapStyle style;
     style.graticule = graticule;
-    if (!writeUnitMapFile(*out, screen.shapes, screen.layer, {size.first, size.second, dpi.value_or(96)}, style))
+    if (!writeUnitMapFile(*out, screen.shapes, screen.layer, {size.first, size.second, dpi.value_or(96), dpr.value_or(1.0)},
+                          style))
       return cliRefuse(ctx, "cannot write " + out->string(), 1);
     return 0;
   }
   if (graticule) return cliRefuse(ctx, "--graticule applies to projects; a datafile's map has its own grid");
-  if (dpi) return cliRefuse(ctx, "--dpi applies to the map of a project");
+  if (dpi || dpr) return cliRefuse(ctx, std::string(dpi ? "--dpi" : "--dpr") + " applies to the map of a project");
   if (!knownImageType(*out)) {
     ctx.err << "zonarium: --out must name a .png, .bmp or .pdf file\n";
     return 2;

@@ -7,6 +7,7 @@
 
 #include <QFont>
 #include <QFontMetricsF>
+#include <QPaintEngine>
 #include <QPainterPath>
 #include <QPolygonF>
 
@@ -69,6 +70,9 @@ void drawLine(QPainter& p, const std::vector<CrsPoint>& line, const UnitMapLayou
   }
   flush();
 }
+
+// The area set's outline, red over every ramp colour.
+QPen setPen(double unit) { return QPen(QColor(215, 25, 28), std::max(1.5, unit / 6.0)); }
 
 QPainterPath pathOf(const std::vector<std::vector<CrsPoint>>& rings, const UnitMapLayout& f) {
   QPainterPath path;
@@ -362,10 +366,22 @@ void drawUnitMapBody(QPainter& p, const UnitMapLayout& f, const UnitMapPicture& 
     std::vector<QPainterPath> paths(pic.palette.size());
     std::vector<std::vector<QRectF>> dots(pic.palette.size());
     for (QPainterPath& path : paths) path.setFillRule(Qt::OddEvenFill);
+    // Hexagons a few device pixels wide show no corners: on an image each
+    // is the brick of its row (as wide as the cell, a row's step tall)
+    // that tiles as they do, drawn far faster than a million outlines. A
+    // drawing keeps the outlines, as it may be printed large.
+    const bool raster = p.paintEngine() && p.paintEngine()->type() == QPaintEngine::Raster;
+    const bool bricks = raster && shapes.lattice && shapes.lattice->hex &&
+                        shapes.lattice->size * f.scale * std::fabs(p.deviceTransform().m11()) < 4.0;
     for (int n : visible) {
       const CrsBox& b = pic.index->box(n);
       const double w = (b.east - b.west) * f.scale, h = (b.north - b.south) * f.scale;
       const std::uint8_t s = pic.shade[static_cast<std::size_t>(n)];
+      if (bricks) {
+        const QPointF c = f.toPixel((b.west + b.east) / 2.0, (b.south + b.north) / 2.0);
+        dots[s].emplace_back(c.x() - w / 2.0, c.y() - h * 0.375, w, h * 0.75);
+        continue;
+      }
       if (w < 1.0 && h < 1.0) {
         const QPointF c = f.toPixel((b.west + b.east) / 2.0, (b.south + b.north) / 2.0);
         dots[s].emplace_back(std::floor(c.x()), std::floor(c.y()), 1.0, 1.0);
@@ -404,7 +420,7 @@ void drawUnitMapBody(QPainter& p, const UnitMapLayout& f, const UnitMapPicture& 
 
   // The area set, outlined.
   if (!layer.inSet.empty()) {
-    p.setPen(QPen(QColor(215, 25, 28), std::max(1.5, unit / 6.0)));
+    p.setPen(setPen(unit));
     const auto units = static_cast<std::size_t>(std::max(0, shapes.units()));
     for (std::size_t n = 1; n <= units && n < layer.inSet.size(); ++n) {
       if (!layer.inSet[n]) continue;
@@ -450,7 +466,11 @@ void drawUnitMapFurniture(QPainter& p, const UnitMapLayout& f, const UnitMapPict
   for (int c = k - 1; c >= 0; --c)
     if (table.scoredCells > 0 && table.maxima[static_cast<std::size_t>(c)] != 0.0) shown.push_back(c);
   const int classes = static_cast<int>(shown.size());
-  const int rows = std::min<int>(classes, static_cast<int>((mapArea.height() - 2 * row) / row));
+  // Rows below the classes: units without a value, and the area set where one is outlined.
+  const bool setShown =
+      layer.inSet.size() > 1 && std::any_of(layer.inSet.begin() + 1, layer.inSet.end(), [](char c) { return c != 0; });
+  const int below = setShown ? 2 : 1;
+  const int rows = std::min<int>(classes, static_cast<int>((mapArea.height() - (below + 1) * row) / row));
   const int step = rows > 0 ? (classes + rows - 1) / rows : std::max(classes, 1);
   for (int i = 0; i < classes; i += std::max(step, 1)) {
     const int c = shown[static_cast<std::size_t>(i)];
@@ -480,6 +500,16 @@ void drawUnitMapFurniture(QPainter& p, const UnitMapLayout& f, const UnitMapPict
   p.setPen(Qt::black);
   p.drawText(QRectF(none.right() + unit * 0.5, ky, keyWidth - none.width() - unit, row),
              Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("no value"));
+  if (setShown) {
+    // The set's swatch is outlined as its units are, with the words the grid maps use.
+    ky += row;
+    const QRectF set(kx, ky + row * 0.1, row * 1.4, row * 0.8);
+    p.setPen(setPen(unit));
+    p.drawRect(set);
+    p.setPen(Qt::black);
+    p.drawText(QRectF(set.right() + unit * 0.5, ky, keyWidth - set.width() - unit, row),
+               Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("selected area"));
+  }
 
   // The graticule's labels at the visible ends of its lines: meridians at
   // their northern end, parallels at their western one, on a white ground

@@ -66,11 +66,22 @@ bool writeUnitMapFile(const fs::path& path, const UnitMapShapes& shapes, const U
   QBuffer buffer(&bytes);
   buffer.open(QIODevice::WriteOnly);
   if (ext == ".png") {
-    QImage image(scaled(page.width, page.dpi), scaled(page.height, page.dpi), QImage::Format_RGB32);
-    image.fill(Qt::white);
-    image.setDotsPerMeterX(static_cast<int>(std::lround(page.dpi / 0.0254)));
+    const double ratio = std::clamp(page.pixelRatio, 1.0, kMaxMapPixelRatio);
+    QImage image;
+    if (ratio != 1.0) {
+      // The window's drawing on a screen of that ratio: the painter works
+      // in layout pixels, the device holds the ratio's.
+      image = renderUnitMap(shapes, layer, page.width, page.height, style, ratio);
+      image.setDevicePixelRatio(1.0);
+      image.setDotsPerMeterX(static_cast<int>(std::lround(kScreenDpi * ratio / 0.0254)));
+    } else {
+      image = QImage(scaled(page.width, page.dpi), scaled(page.height, page.dpi), QImage::Format_RGB32);
+      image.fill(Qt::white);
+      image.setDotsPerMeterX(static_cast<int>(std::lround(page.dpi / 0.0254)));
+      if (!paintMap(image, shapes, layer, page, style, false)) return false;
+    }
     image.setDotsPerMeterY(image.dotsPerMeterX());
-    if (!paintMap(image, shapes, layer, page, style, false) || !image.save(&buffer, "PNG")) return false;
+    if (!image.save(&buffer, "PNG")) return false;
     return save(path, bytes);
   }
   if (ext == ".svg") {

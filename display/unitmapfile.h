@@ -16,11 +16,16 @@ namespace zn {
 struct UnitMapPage {
   int width = 1024, height = 768;  // the layout, in pixels of a 96-per-inch screen
   int dpi = 96;                    // the resolution written
+  // A PNG as the window draws it on a screen of this device pixel ratio:
+  // that many more pixels each way, text and edges drawn at that size.
+  double pixelRatio = 1.0;
 };
 
 // The resolutions a page may take.
 constexpr int kMinMapDpi = 72;
 constexpr int kMaxMapDpi = 1200;
+// And the device pixel ratios.
+constexpr double kMaxMapPixelRatio = 4.0;
 
 // Writes .png, .svg or .pdf by the name's extension, through a temporary
 // file renamed into place (an old file stays when the write fails); false

@@ -529,6 +529,13 @@ double boundaryOf(const Problem& p, const std::vector<char>& chosen) {
   return sum;
 }
 
+double penaltyOf(const Problem& p, const Evaluation& e) {
+  double sum = 0.0;
+  for (std::size_t f = 0; f < p.features.size(); ++f)
+    if (p.features[f].target > 0) sum += p.features[f].spf * (1.0 - std::min(1.0, e.held[f] / p.features[f].target));
+  return sum;
+}
+
 bool isOutputOf(const std::string& scenario, const std::string& name) {
   if (!name.starts_with(scenario + "_")) return false;
   std::string rest = name.substr(scenario.size() + 1);
@@ -565,13 +572,9 @@ RunSummary summarise(const Problem& p, const std::vector<char>& chosen) {
     if (b.a == b.b) (a ? r.edge : r.out) += b.length;
     else (a && c ? r.in : a || c ? r.edge : r.out) += b.length;
   }
-  for (std::size_t f = 0; f < p.features.size(); ++f) {
-    const double target = p.features[f].target;
-    if (target <= 0) continue;
-    const double met = std::min(1.0, r.e.held[f] / target);
-    r.penalty += p.features[f].spf * (1.0 - met);
-    r.mpm = std::min(r.mpm, met);
-  }
+  r.penalty = penaltyOf(p, r.e);
+  for (std::size_t f = 0; f < p.features.size(); ++f)
+    if (p.features[f].target > 0) r.mpm = std::min(r.mpm, std::min(1.0, r.e.held[f] / p.features[f].target));
   return r;
 }
 

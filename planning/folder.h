@@ -65,6 +65,10 @@ bool isOutputOf(const std::string& scenario, const std::string& name);
 // set, outer boundaries of the units in it.
 double boundaryOf(const Problem& p, const std::vector<char>& chosen);
 
+// What a set misses of the targets: each feature's penalty factor times the
+// share of its target not held, summed.
+double penaltyOf(const Problem& p, const Evaluation& e);
+
 // Numbers as the outputs print them: the shortest text that reads back to
 // the same double ("3", "0.25", "1e+20").
 std::string number(double v);

@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "planning/greedy.h"
+#include "planning/improve.h"
 #include "planning/nearminimum.h"
 #include "selection/exactmodel.h"
 #include "selection/exactsolver.h"
@@ -51,6 +52,33 @@ std::string summary(const Problem& p, const Solution& s) {
   const Evaluation e = evaluate(p, s.chosen);
   return strprintf("cost %s, %d planning units, shortfall %s, %d features below target", number(e.cost).c_str(),
                    e.units, number(e.shortfall).c_str(), e.unmet);
+}
+
+// What the exact method minimises: cost plus BLM x boundary length.
+double scoreOf(const Problem& p, const std::vector<char>& chosen) {
+  return evaluate(p, chosen).cost + (p.blm > 0 ? p.blm * boundaryOf(p, chosen) : 0.0);
+}
+
+// The lines after the method's own: which limit ended the search, the
+// objective in its parts (penalties against SHOWN's targets), the bound and
+// the gap between them. Every set the method may return holds all it can of
+// a feature it cannot bring to target, so the penalties are the same for all
+// and the bound on the score is one on the objective once they are added.
+std::string searchLines(const Problem& p, const Problem& shown, const std::vector<char>& chosen, ExactStatus status,
+                        const SolveRequest& request, double bound) {
+  const Evaluation e = evaluate(shown, chosen);
+  const double boundary = p.blm > 0 ? boundaryOf(p, chosen) : 0.0, penalty = penaltyOf(shown, e);
+  const double objective = e.cost + p.blm * boundary + penalty;
+  const double score = scoreOf(p, chosen);
+  bound = penalty + (status == ExactStatus::Optimal ? score : std::max(0.0, std::min(bound, score)));
+  const double gap = objective > 0 ? (objective - bound) / objective : 0.0;
+  std::string ended = status == ExactStatus::Optimal     ? std::string("optimal")
+                      : status == ExactStatus::WorkLimit ? strprintf("work limit (%lld node%s)", request.workLimit, request.workLimit == 1 ? "" : "s")
+                      : status == ExactStatus::TimeLimit ? "time limit (" + number(request.timeLimit) + " seconds)"
+                                                         : std::string(exactStatusText(status));
+  return "search ended by: " + ended + "\n" + "objective " + number(objective) + " = cost " + number(e.cost) +
+         " + BLM " + number(p.blm) + " x boundary " + number(boundary) + " + penalties " + number(penalty) +
+         "; lower bound " + number(bound) + strprintf(", gap %.2f%%\n", 100.0 * gap);
 }
 
 // The problem as the exact minimum set takes it: columns are the free units
@@ -132,13 +160,14 @@ std::string solvePresence(const Problem& p, const Problem& shown, ExactProblem& 
       "greedy by cost-effectiveness: " + summary(shown, Solution{quick, 0.0}) +
       (best.cost > 0 ? strprintf(" (%.1f%% more)", 100.0 * (greedy.cost - best.cost) / best.cost) : std::string()) +
       "\n";
+  // The search's bound is on the free units' cost (in units when every one
+  // costs the same); the set's score counts the locked-in ones too.
+  double fixedCost = 0.0;
+  for (int n : e.fixedCells) fixedCost += p.units[static_cast<std::size_t>(n - 1)].cost;
+  const double each = e.cost.empty() ? 0.0 : e.cost.front();
+  r.report += searchLines(p, shown, s.chosen, x.status, request, fixedCost + (e.byCost ? x.bound : each * x.bound));
   r.runs.push_back(std::move(s));
   return "";
-}
-
-// What the exact method minimises: cost plus BLM x boundary length.
-double scoreOf(const Problem& p, const std::vector<char>& chosen) {
-  return evaluate(p, chosen).cost + (p.blm > 0 ? p.blm * boundaryOf(p, chosen) : 0.0);
 }
 
 // Units in each target row short of it after rounding in the solver: each
@@ -217,9 +246,19 @@ std::string solveAmounts(const Problem& p, const Problem& shown, const SolveRequ
     mip.addRow(c, down, 0.0);
   }
 
-  // The greedy set is the first incumbent when it meets every reachable
-  // target, so the answer is never worse than it.
+  // The first incumbent: the better of the greedy set and the rarity-order
+  // set, each improved by local search, so the answer is never worse than
+  // either. The search counts steps, not seconds: the same start on any machine.
   const std::vector<char> quick = greedyByCostEffectiveness(p, 1);
+  const long long work = 50 * static_cast<long long>(p.unitsOf.entries.size() + p.boundaries.size() + nu) + 1000000;
+  std::vector<char> start = quick;
+  improveSet(p, goal, start, work);
+  {
+    std::vector<char> rare = rarityStart(p, goal);
+    improveSet(p, goal, rare, work);
+    if (scoreOf(p, rare) < scoreOf(p, start)) start = std::move(rare);
+  }
+  refineSet(p, goal, start, 4 * work);
   auto solutionOf = [&](const std::vector<char>& chosen) {
     std::vector<double> x(static_cast<std::size_t>(mip.columns()), 0.0);
     for (std::size_t u = 0; u < nu; ++u) x[u] = chosen[u] ? 1.0 : 0.0;
@@ -235,8 +274,8 @@ std::string solveAmounts(const Problem& p, const Problem& shown, const SolveRequ
     return x;
   };
   MipRun run;
-  if (std::vector<double> x = solutionOf(quick); mip.feasible(x, 1e-9)) run.start = std::move(x);
-  const bool quickFeasible = !run.start.empty();
+  if (std::vector<double> x = solutionOf(start); mip.feasible(x, 1e-9)) run.start = std::move(x);
+  const bool startFeasible = !run.start.empty();
   if (std::isfinite(request.timeLimit) && request.timeLimit > 0)
     run.deadline = t0 + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
                             std::chrono::duration<double>(request.timeLimit));
@@ -251,8 +290,8 @@ std::string solveAmounts(const Problem& p, const Problem& shown, const SolveRequ
     topUp(p, goal, s.chosen);
     found = true;
   }
-  if (quickFeasible && (!found || scoreOf(p, quick) < scoreOf(p, s.chosen))) {
-    s.chosen = quick;
+  if (startFeasible && (!found || scoreOf(p, start) < scoreOf(p, s.chosen))) {
+    s.chosen = start;
     found = true;
   }
   if (!found)
@@ -271,14 +310,17 @@ std::string solveAmounts(const Problem& p, const Problem& shown, const SolveRequ
               exactStatusText(status) + "\n";
   r.report += "best: " + summary(shown, s) + "\n";
   if (boundary) r.report += "boundary length " + number(boundaryOf(p, s.chosen)) + ", score " + number(score) + "\n";
+  const double bound = std::max({x.best.bound, x.relaxation, coverBound(p, goal)});
   if (status != ExactStatus::Optimal) {
-    const double bound = std::min(score, std::max(x.best.bound, x.relaxation));
-    const double gap = score > 0 ? (score - std::max(bound, 0.0)) / score : 0.0;
-    r.report += "proven lower bound: " + number(std::max(bound, 0.0)) + strprintf(" (gap %.1f%%)\n", 100.0 * gap);
+    const double shownBound = std::min(score, bound);
+    const double gap = score > 0 ? (score - std::max(shownBound, 0.0)) / score : 0.0;
+    r.report += "proven lower bound: " + number(std::max(shownBound, 0.0)) + strprintf(" (gap %.1f%%)\n", 100.0 * gap);
   }
   const double quickScore = scoreOf(p, quick);
   r.report += "greedy by cost-effectiveness: " + summary(shown, Solution{quick, 0.0}) +
               (score > 0 ? strprintf(" (%.1f%% more)", 100.0 * (quickScore - score) / score) : std::string()) + "\n";
+  r.report += "first set (rarity order or greedy, then local search): score " + number(scoreOf(p, start)) + "\n";
+  r.report += searchLines(p, shown, s.chosen, status, request, bound);
   r.runs.push_back(std::move(s));
   return "";
 }

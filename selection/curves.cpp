@@ -127,7 +127,9 @@ std::string qualityRefusal(const AnalysisData& a, int runs) {
   if (!a.data) return "No datafile is open.";
   if (runs >= 0 && (runs < 1 || runs > kMaxRuns))
     return strprintf("The number of runs must be from 1 to %d.", kMaxRuns);
-  if (Counting(a).taxa == 0) return "No taxa are left after preselection.";
+  if (Counting(a).taxa == 0)
+    // A project has no preselection: with no taxon counted, it holds no records.
+    return a.fixedGrid ? "No taxa are left after preselection." : "No taxon of this project has records.";
   return "";
 }
 

@@ -84,7 +84,8 @@ std::string curvesRefusal(const Session& s);
 std::string curvesGoalRefusal(const Settings& st);
 
 // Why these analyses cannot run, or "": no datafile, runs outside 1 ...
-// 10000 (runs < 0: no runs asked), no taxa left after preselection.
+// 10000 (runs < 0: no runs asked), no taxa left after preselection (on a
+// project: no taxon with records).
 std::string qualityRefusal(const Session& s, int runs = -1);
 std::string qualityRefusal(const AnalysisData& a, int runs = -1);
 

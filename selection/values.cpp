@@ -86,6 +86,20 @@ BudgetBounds budgetBounds(const Session& s) {
   return b;
 }
 
+BudgetBounds budgetBounds(const AnalysisData& d) {
+  BudgetBounds b;
+  const Occurrences& ix = d.occ();
+  for (int n = 1; n <= ix.units; ++n) {
+    const auto taxa = ix.taxaIn(n);
+    if (!std::any_of(taxa.begin(), taxa.end(),
+                     [&](int t) { return d.counts(t) && !d.excluded[static_cast<std::size_t>(t)]; }))
+      continue;
+    b.total += d.unitCost(n);
+    b.minimum = std::min(b.minimum, d.unitCost(n));
+  }
+  return b;
+}
+
 double boundedBudget(double budget, const BudgetBounds& b) { return std::max(std::min(budget, b.total), b.minimum); }
 
 BudgetModel openBudget(const Session& s) {
@@ -101,8 +115,39 @@ BudgetModel openBudget(const Session& s) {
 }
 
 double acceptedBudget(const BudgetModel& m) {
-  const double whole = std::isfinite(m.budget) ? std::floor(m.budget) : 0.0;
-  return boundedBudget(whole, m.bounds);
+  const double scale = std::pow(10.0, m.decimals);
+  // The small allowance keeps 2.3 typed from reading as 2.29.
+  const double kept = std::isfinite(m.budget) ? std::floor(m.budget * scale + 1e-6) / scale : 0.0;
+  return boundedBudget(kept, m.bounds);
+}
+
+int costDecimals(const AnalysisData& d) {
+  int decimals = 0;
+  for (int n = 1; n <= d.units() && decimals < 3; ++n)
+    for (double scaled = d.unitCost(n) * std::pow(10.0, decimals);
+         decimals < 3 && std::abs(scaled - std::round(scaled)) > 1e-6 * std::max(1.0, std::abs(scaled));
+         scaled *= 10.0)
+      ++decimals;
+  return decimals;
+}
+
+double projectBudget(const AnalysisData& d, double optionsBudget) {
+  const BudgetBounds b = budgetBounds(d);
+  if (optionsBudget >= b.minimum && optionsBudget <= b.total) return optionsBudget;
+  const double scale = std::pow(10.0, costDecimals(d));
+  return boundedBudget(std::round(b.total / 2.0 * scale) / scale, b);
+}
+
+BudgetModel openBudget(const AnalysisData& d, double optionsBudget) {
+  BudgetModel m;
+  m.bounds = budgetBounds(d);
+  m.decimals = costDecimals(d);
+  m.editWithinBounds = true;
+  m.editLabel = "Budget for units to add (in their costs):";
+  m.minimumLine = strprintf("Least cost of a unit with data: %.*f", m.decimals, m.bounds.minimum);
+  m.totalLine = strprintf("Total cost of the units with data: %.*f", m.decimals, m.bounds.total);
+  m.budget = projectBudget(d, optionsBudget);
+  return m;
 }
 
 NumberOfAreasModel openNumberOfAreas(const Session& s) {

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "store/analysisdata.h"
 #include "store/notice.h"
 #include "store/session.h"
 
@@ -39,6 +40,9 @@ struct BudgetBounds {
   double total = 0.0;
 };
 BudgetBounds budgetBounds(const Session& s);
+// The same over a project's units before any is chosen: those holding a
+// counted taxon.
+BudgetBounds budgetBounds(const AnalysisData& d);
 // The budget lowered to the total and raised to the minimum.
 double boundedBudget(double budget, const BudgetBounds& b);
 
@@ -49,10 +53,25 @@ struct BudgetModel : DialogModel {
   std::string minimumLine;  // static 1163
   std::string totalLine;    // static 1197
   double budget = 0.0;      // edit 1164
+  // A project's costs may have fractions: the edit takes as many decimals
+  // and keeps within the bounds as it is typed.
+  int decimals = 0;
+  bool editWithinBounds = false;
+  std::string editLabel = "Budget for areas to add:";
 };
 BudgetModel openBudget(const Session& s);
-// The budget OK stores: the edit's whole number, within the bounds.
+// The budget OK stores: the edit's number at the model's decimals (a whole
+// number for a datafile), within the bounds.
 double acceptedBudget(const BudgetModel& m);
+
+// The decimals a project's unit costs are written with, 0 to 3.
+int costDecimals(const AnalysisData& d);
+// The budget a project spends unless one is given: the options' budget
+// where it lies within the project's bounds, else half the total cost,
+// since a budget in a datafile's units means nothing to the project.
+double projectBudget(const AnalysisData& d, double optionsBudget);
+// The budget dialog on a project, in the units of its costs.
+BudgetModel openBudget(const AnalysisData& d, double optionsBudget);
 
 // "Automated area selection" by number (SELECNUMDLGBOX1), asked by
 // Near-maximum-coverage set, Hotspots and Random set selection.

@@ -35,6 +35,10 @@ bool costData(const AnalysisData& d) {
   return false;
 }
 
+bool projectSpendsBudget(const Analysis& a, const AnalysisData& d, const Settings& st) {
+  return a.takesParam(Param::Budget) && st.optimiseByCost != Flag::kOff && costData(d);
+}
+
 namespace {
 
 Refusal refusal(std::string text, int status) { return Refusal{std::move(text), std::nullopt, status}; }
@@ -134,6 +138,22 @@ struct Run {
     return areas;
   }
 
+  bool byBudget(const Analysis& a) const {
+    return values().budget.has_value() || projectSpendsBudget(a, d, s.settings);
+  }
+
+  // The budget given, else the options', within what the units with data
+  // cost, as the budget dialog accepts it.
+  double budgetToSpend() {
+    const BudgetBounds b = budgetBounds(d);
+    const std::optional<double> asked = values().budget;
+    const double budget = boundedBudget(asked.value_or(projectBudget(d, s.settings.budget())), b);
+    if (asked && budget != *asked)
+      out.notes.push_back(
+          strprintf("budget %s to %.*f", budget < *asked ? "lowered" : "raised", costDecimals(d), budget));
+    return budget;
+  }
+
   double timeLimit() const {
     return values().timeLimit.value_or(TimeLimit::ofOption(s.settings.exactTimeLimit)).seconds();
   }
@@ -199,9 +219,9 @@ std::optional<Refusal> Run::nearMinimumOrCoverage(const Analysis& a) {
   ReportFacts facts;
   if (coverage) {
     CoverageRequest r;
-    r.byBudget = values().budget.has_value();
+    r.byBudget = byBudget(a);
     r.areasToAdd = std::clamp(values().areasToAdd.value_or(s.settings.areasToAdd), 1, capacity);
-    r.budget = values().budget.value_or(0.0);
+    r.budget = r.byBudget ? budgetToSpend() : 0.0;
     r.params = params;
     r.report = context({});
     CoverageOutcome c = runNearMaximumCoverage(d, x, r, out.set, s.progress);
@@ -270,8 +290,8 @@ std::optional<Refusal> Run::exact(const Analysis& a) {
   r.byCost = s.settings.optimiseByCost != Flag::kOff && costs;
   r.capacity = capacity;
   if (!minimum) {
-    r.kind = values().budget || r.byCost ? ExactKind::CoverageByBudget : ExactKind::CoverageByNumber;
-    if (r.kind == ExactKind::CoverageByBudget) r.budget = values().budget.value_or(s.settings.budget());
+    r.kind = byBudget(a) ? ExactKind::CoverageByBudget : ExactKind::CoverageByNumber;
+    if (r.kind == ExactKind::CoverageByBudget) r.budget = budgetToSpend();
     else r.areasToAdd = areasToAdd();
   }
   ExactOptions options;
@@ -515,7 +535,12 @@ void runProjectSelectionCommand(Shell& sh, const Analysis& a) {
   ProjectScreen& p = *sh.project;
   ProjectSelectRequest request;
   request.current = p.areas;
-  if (a.takesParam(Param::AreasToAdd)) {
+  if (projectSpendsBudget(a, p.data, sh.session.settings)) {
+    BudgetModel m = openBudget(p.data, sh.session.settings.budget());
+    if (!sh.host.runDialog("SelecNumDlgBox2", m)) return;
+    sh.session.settings.setBudget(acceptedBudget(m));
+    request.values.budget = sh.session.settings.budget();
+  } else if (a.takesParam(Param::AreasToAdd)) {
     NumberOfAreasModel m;
     m.maximum = areaCapacity(p.data);
     m.seedsLine = "Number of selected (seed) areas: 0";

@@ -29,6 +29,11 @@ int areaCapacity(const AnalysisData& d);
 // cost where the options ask for it.
 bool costData(const AnalysisData& d);
 
+// Whether the analysis spends a budget on the project rather than adding a
+// number of units: it takes one, and the options optimise by cost on units
+// whose costs differ. A budget given asks for it as well.
+bool projectSpendsBudget(const Analysis& a, const AnalysisData& d, const Settings& st);
+
 // The data line the RESULTS texts of a project give.
 inline constexpr const char* kProjectDataLine = "(all taxa of the project)";
 
@@ -84,8 +89,9 @@ std::vector<char> unitsInSet(const AnalysisData& d, const AreaSet& set);
 // else the set outlined over richness. The set becomes the project's area set.
 void putSelectionOnMap(ProjectScreen& p, const Analysis& a, const ProjectSelection& selection, const Session& s);
 
-// The Area selection menu's command on the project on screen: the number
-// of areas asked where the analysis takes one (up to every unit), then the
+// The Area selection menu's command on the project on screen: the budget
+// asked where the analysis spends one (in the project's cost units), else
+// the number of areas where it takes one (up to every unit), then the
 // run, its set or scores on the map, its RESULTS text in the RESULTS file;
 // why not, in a message box.
 void runProjectSelectionCommand(Shell& sh, const Analysis& a);

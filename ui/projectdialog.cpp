@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStackedWidget>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -140,8 +141,15 @@ QWidget* NewProjectDialog::gridPage() {
 QWidget* NewProjectDialog::layerPage() {
   auto* page = new QWidget(this);
   layer_ = lineEdit(m_.layer, "GeoPackage, shapefile, GeoJSON...", page);
-  // The fields come as soon as the name is of a file, typed or chosen.
-  connect(layer_, &QLineEdit::textChanged, this, [this] { readLayerFields(); });
+  // GDAL opens the file when the name is finished (Return, leaving the
+  // field, or a pause in the typing), never at each keystroke: a large or
+  // remote layer would stall every key.
+  layerPause_ = new QTimer(this);
+  layerPause_->setSingleShot(true);
+  layerPause_->setInterval(kLayerPauseMs);
+  connect(layerPause_, &QTimer::timeout, this, [this] { readLayerFields(); });
+  connect(layer_, &QLineEdit::textEdited, layerPause_, qOverload<>(&QTimer::start));
+  connect(layer_, &QLineEdit::editingFinished, this, [this] { readLayerFields(); });
   id_ = new QComboBox(page);
   cost_ = new QComboBox(page);
   status_ = new QComboBox(page);
@@ -192,10 +200,15 @@ void NewProjectDialog::suggestCrs() {
 }
 
 void NewProjectDialog::readLayerFields() {
+  layerPause_->stop();
   const std::string file = layer_->text().trimmed().toStdString();
+  // Leaving the field after the pause read it asks nothing new.
+  if (readLayer_ && *readLayer_ == file) return;
+  readLayer_.reset();
   std::vector<std::string> names;
   std::error_code ec;
   if (!file.empty() && std::filesystem::is_regular_file(file, ec)) {
+    readLayer_ = file;
     std::string error;
     names = layerFieldNames(file, error);
     problem_->setText(QString::fromStdString(error));
@@ -222,6 +235,7 @@ void NewProjectDialog::browseLayer() {
                                                  "Polygon layers (*.gpkg *.shp *.geojson *.json);;All files (*)");
   if (f.isEmpty()) return;
   layer_->setText(f);
+  readLayerFields();
 }
 
 void NewProjectDialog::browseInput() {

@@ -7,6 +7,8 @@
 #include <QDialog>
 
 #include <memory>
+#include <optional>
+#include <string>
 
 #include "shell/newproject.h"
 
@@ -18,6 +20,7 @@ class QLineEdit;
 class QPushButton;
 class QRadioButton;
 class QStackedWidget;
+class QTimer;
 
 namespace zn {
 
@@ -46,6 +49,9 @@ class NewProjectDialog : public QDialog {
   QLabel* problem() const { return problem_; }
   QPushButton* okButton() const { return ok_; }
 
+  // The pause in typing a layer's name after which its fields are read.
+  static constexpr int kLayerPauseMs = 400;
+
  private:
   QWidget* gridPage();
   QWidget* layerPage();
@@ -66,6 +72,8 @@ class NewProjectDialog : public QDialog {
   QLineEdit *crs_, *extent_, *layer_, *layerCrs_, *input_, *output_;
   QCheckBox* hex_;
   QComboBox *id_, *cost_, *status_, *format_;
+  QTimer* layerPause_;                    // a pause in typing the layer's name reads it
+  std::optional<std::string> readLayer_;  // the name last read, so one name is read once
   QGroupBox* filters_;
   std::unique_ptr<GbifFilterFields> gbif_;
   QLabel* problem_;

@@ -182,14 +182,16 @@ BudgetDialog::BudgetDialog(BudgetModel& model, QWidget* parent)
     : QDialog(parent), model_(model), budget_(new QDoubleSpinBox) {
   setWindowTitle("Automated area selection");
   budget_->setObjectName("budget");
-  budget_->setDecimals(0);
+  budget_->setDecimals(model.decimals);
   budget_->setGroupSeparatorShown(false);
-  budget_->setRange(0.0, 1.0e12);
+  if (model.editWithinBounds && model.bounds.total >= model.bounds.minimum)
+    budget_->setRange(model.bounds.minimum, model.bounds.total);
+  else budget_->setRange(0.0, 1.0e12);
   budget_->setValue(std::isfinite(model.budget) ? model.budget : 0.0);
   budget_->setMinimumWidth(120);
 
   auto* row = new QHBoxLayout;
-  row->addWidget(new QLabel("Budget for areas to add:"));
+  row->addWidget(new QLabel(QString::fromStdString(model.editLabel)));
   row->addWidget(budget_);
   row->addStretch(1);
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);

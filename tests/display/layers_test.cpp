@@ -1,5 +1,5 @@
 // What each layer of the map draws, checked on the pixels of small maps
-// over the synthetic coastline (tests/display/map_fixture.h).
+// over the synthetic coastline (tests/support/map_fixture.h).
 #include <gtest/gtest.h>
 #include <QPainter>
 

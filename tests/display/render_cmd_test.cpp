@@ -65,10 +65,6 @@ TEST_F(ZonariumRender, SelectDrawsTheAnalysisUnderItsTitle) {
   classMap(f->s, f->d);
   EXPECT_NE(f->s.map.title, "richness");
   EXPECT_EQ(image(png).convertToFormat(QImage::Format_RGB32), renderClient(f->s, f->d, 900, 600));
-  EXPECT_EQ(
-      zonarium(home, {"render", data.string(), "--select", "greedy", "--measure", "richness", "--out", png.string()})
-          .rc,
-      2);
 }
 
 TEST_F(ZonariumRender, FileTypeByExtension) {
@@ -99,48 +95,6 @@ TEST_F(ZonariumRender, OptionsFileChoosesTheDrawingSettings) {
                            "600x420", "--out", png.string()});
   ASSERT_EQ(r.rc, 0) << r.err;
   EXPECT_EQ(image(png).pixel(30, 200) & 0xFFFFFF, 0xFFFFFFu) << "white background of the light defaults";
-}
-
-TEST_F(ZonariumRender, RefusesBadRequests) {
-  const std::string out = (dir.path() / "x.png").string();
-  struct Case {
-    std::vector<std::string> args;
-    int rc;
-    const char* message;
-  };
-  const Case cases[] = {
-      {{"render", data.string(), "--measure", "richness"}, 2, "--out FILE"},
-      {{"render", "--measure", "richness", "--out", out}, 2, "DATAFILE"},
-      {{"render", data.string(), "--out", out}, 2, "--measure NAME"},
-      {{"render", data.string(), "--measure", "richness", "--out", (dir.path() / "x.gif").string()},
-       2,
-       ".png, .bmp or .pdf"},
-      {{"render", data.string(), "--measure", "richness", "--size", "0x100", "--out", out}, 2, "--size takes WxH"},
-      {{"render", data.string(), "--measure", "richness", "--size", "100x", "--out", out}, 2, "--size takes WxH"},
-      {{"render", data.string(), "--measure", "richness", "--size", "99999x100", "--out", out}, 2, "--size takes WxH"},
-      {{"render", data.string(), "--measure", "richness", "--size", "-5x100", "--out", out}, 2, "--size takes WxH"},
-      {{"render", data.string(), "--measure", "richness", "--dpi", "300", "--out", out}, 2, "--dpi applies to the map"},
-      {{"render", data.string(), "--measure", "richness", "--dpi", "20", "--out", out}, 2, "--dpi takes a resolution"},
-      {{"render", data.string(), "--measure", "richness", "--frobnicate", "--out", out}, 2, "--frobnicate"},
-      {{"render", data.string(), data.string(), "--measure", "richness", "--out", out}, 2, "one DATAFILE"},
-      {{"render", data.string(), "--measure", "nonsense", "--out", out}, 2, "nonsense"},
-      {{"render", data.string(), "--measure", "richness", "--graticule", "--out", out},
-       2,
-       "--graticule applies to projects"},
-      {{"render", data.string(), "--measure", "richness", "--options", (dir.path() / "none.opp").string(), "--out",
-        out},
-       1,
-       "cannot read the options file"},
-      {{"render", data.string(), "--measure", "richness", "--out", (dir.path() / "no" / "x.png").string()},
-       1,
-       "cannot write"},
-  };
-  for (const Case& c : cases) {
-    auto r = zonarium(home, c.args);
-    EXPECT_EQ(r.rc, c.rc) << c.message << ": " << r.err;
-    EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
-  }
-  EXPECT_FALSE(fs::exists(out));
 }
 
 // The real near-minimum set of the carnivores on the flexibility map: its

@@ -76,6 +76,80 @@ TEST(UnitMap, UnitsTakeTheirClassColourAndUnscoredUnitsTheNeutralOne) {
   }
 }
 
+// Hexagons too small to show their corners still tile the map without a
+// gap, at either device pixel ratio.
+TEST(UnitMap, TinyHexagonsLeaveNoGap) {
+  UnitMapShapes s;
+  s.geographic = false;
+  constexpr long long kColumns = 200, kRows = 120;
+  s.lattice = UnitMapShapes::Lattice{0.0, 0.0, 1000.0, kColumns, kRows, true, 0.0};
+  s.cellOf.push_back(0);
+  for (long long c = 1; c <= kColumns * kRows; ++c) s.cellOf.push_back(c);
+  const double height = (kRows * 1.5 + 0.5) * 1000.0 / std::sqrt(3.0);
+  s.extent = {0.0, -height, (kColumns + 0.5) * 1000.0, 0.0};
+  UnitMapLayer layer;
+  layer.score.assign(s.cellOf.size(), 5.0);
+  layer.count.assign(s.cellOf.size(), 5);
+  for (double dpr : {1.0, 2.0}) {
+    SCOPED_TRACE(dpr);
+    const QImage image = renderUnitMap(s, layer, 400, 300, {}, dpr);
+    const UnitMapLayout map = unitMapLayout(QRectF(0, 0, 400, 300), s.extent);
+    ASSERT_LT(1000.0 * map.scale * dpr, 4.0) << "the hexagons show their corners";
+    // Inside the lattice, less its ragged edge, every pixel is the units' colour.
+    const QPointF a = map.toPixel(1500.0, -1500.0), b = map.toPixel(kColumns * 1000.0 - 1500.0, 1500.0 - height);
+    const QRgb colour = image.pixel(static_cast<int>(a.x() * dpr) + 2, static_cast<int>(a.y() * dpr) + 2);
+    EXPECT_NE(colour, qRgb(255, 255, 255));
+    int gaps = 0;
+    for (int y = static_cast<int>(a.y() * dpr); y < b.y() * dpr; ++y)
+      for (int x = static_cast<int>(a.x() * dpr); x < b.x() * dpr; ++x) gaps += image.pixel(x, y) != colour;
+    EXPECT_EQ(gaps, 0);
+  }
+}
+
+// The area set's outline has its own row in the key, below the classes
+// and the units without a value; a map without a set has none.
+TEST(UnitMap, AnOutlinedSetHasARowInTheKey) {
+  UnitMapShapes s;
+  s.geographic = false;
+  s.lattice = UnitMapShapes::Lattice{0.0, 3000.0, 1000.0, 4, 3, true, 0.0};
+  s.cellOf = {0, 1, 2, 6, 12};
+  s.extent = {-500.0, -500.0, 5000.0, 3500.0};
+  UnitMapLayer layer;
+  layer.score = {0, 1.0, 2.0, 0.0, 9.0};
+  layer.count = {0, 1, 2, 0, 9};
+  const QColor red(215, 25, 28);
+  // The lowest row of the key holding the set's red, -1 where none does.
+  auto redRow = [&](const QImage& image) {
+    const UnitMapLayout map = unitMapLayout(QRectF(image.rect()), s.extent);
+    int row = -1;
+    for (int y = 0; y < image.height(); ++y)
+      for (int x = static_cast<int>(map.mapArea.right()) + 2; x < image.width(); ++x)
+        if (QColor(image.pixel(x, y)) == red) row = y;
+    return row;
+  };
+  // The no-value swatch's lowest row.
+  auto greyRow = [&](const QImage& image) {
+    const UnitMapLayout map = unitMapLayout(QRectF(image.rect()), s.extent);
+    int row = -1;
+    for (int y = 0; y < image.height(); ++y)
+      if (QColor(image.pixel(static_cast<int>(map.mapArea.right() + map.unit * 2), y)) == noValueColour()) row = y;
+    return row;
+  };
+  const QImage without = renderUnitMap(s, layer, 900, 600);
+  EXPECT_EQ(redRow(without), -1);
+  layer.inSet = {0, 0, 1, 0, 0};
+  const QImage with = renderUnitMap(s, layer, 900, 600);
+  ASSERT_GT(greyRow(with), 0);
+  EXPECT_GT(redRow(with), greyRow(with));
+  // The map outlines the set's unit in the same red.
+  const UnitMapLayout map = unitMapLayout(QRectF(with.rect()), s.extent);
+  int outlined = 0;
+  for (int y = static_cast<int>(map.mapArea.top()); y < map.mapArea.bottom(); ++y)
+    for (int x = static_cast<int>(map.mapArea.left()); x < map.mapArea.right(); ++x)
+      outlined += QColor(with.pixel(x, y)) == red;
+  EXPECT_GT(outlined, 50);
+}
+
 TEST(UnitMap, IndexFindsExactlyTheUnitsWhoseBoxesMeetAView) {
   std::mt19937 rng(11);
   std::uniform_real_distribution<double> at(0.0, 1000.0), size(0.1, 40.0);

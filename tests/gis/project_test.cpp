@@ -313,35 +313,6 @@ TEST(ProjectAdd, StopsBetweenRowsWhenAsked) {
   EXPECT_LT(summary.rows, kRows);
 }
 
-TEST(ProjectTool, MakesAddsAndDescribesARegularGrid) {
-  test::TempDir tmp;
-  const std::string file = (tmp.path() / "g.gpkg").string();
-  writeText(tmp.path() / "t.csv", "taxon,x,y\nA,0.5,0.5\nA,1.5,0.5\nB,1.5,0.5\nB,9,9\n");
-  auto run = [](std::vector<std::string> args, int& rc) {
-    std::ostringstream out, err;
-    rc = runZonarium(args, out, err);
-    return out.str() + err.str();
-  };
-  int rc = 0;
-  run({"project", "new", file, "--cell", "1deg", "--extent", "0,0,3,2"}, rc);
-  EXPECT_EQ(rc, 0);
-  EXPECT_EQ(run({"project", "new", file, "--cell", "1deg"}, rc),
-            "zonarium: " + file + " exists: give --replace to replace it\n");
-  EXPECT_EQ(rc, 1);
-  EXPECT_EQ(run({"project", "add", file, (tmp.path() / "t.csv").string()}, rc),
-            "rows read: 4\noccurrences added: 3\nnew taxa: 2\nnew units: 2\nrows lost: 1\n  outside the grid: 1\n");
-  EXPECT_EQ(run({"info", file}, rc),
-            "units: regular grid of square cells of 1 degree, EPSG:4326, 3 columns x 2 rows\n"
-            "extent: 0,0,3,2\nunits stored: 2\ntaxa: 2\ntaxa with records: 2\noccurrences: 3\n"
-            "units with data: 2\nminimum range: 1\nmedian range: 1\nmaximum range: 2\nneighbour pairs: 1\n");
-  EXPECT_EQ(rc, 0);
-  // Rectangular cells keep their height in the file.
-  run({"project", "new", file, "--cell", "1x0.5deg", "--extent", "0,0,3,2", "--replace"}, rc);
-  const std::string info = run({"info", file}, rc);
-  EXPECT_EQ(info.substr(0, info.find('\n') + 1),
-            "units: regular grid of rectangular cells of 1 x 0.5 degrees, EPSG:4326, 3 columns x 4 rows\n");
-}
-
 // Real data at their own resolution: the 32 Phyllomedusa leaf frogs on 1,187
 // cells of 1 degree (letsR, GPL-2; names shortened to the epithet), whose
 // fewest cells holding every species are 16, as CBC and GLPK find.

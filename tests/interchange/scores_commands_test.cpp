@@ -1,17 +1,14 @@
 // The scores commands end to end: the menu commands through the dispatcher
-// on the shipped carnivore sample, and zonarium export-scores and
-// import-scores on a hand-made datafile.
+// on the shipped carnivore sample.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <fstream>
-#include <sstream>
 
 #include "interchange/scores_export.h"
 #include "measures/scores.h"
 #include "shell/scores_commands.h"
 #include "tests/support/shells.h"
-#include "tests/support/cli_run.h"
 
 namespace zn::test {
 namespace {
@@ -71,60 +68,6 @@ TEST_F(ScoresCommands, AThreeAxisImportOpensTheThreeAxisWindowAndAPairEnablesOve
   EXPECT_NE(std::find(host.shellCalls.begin(), host.shellCalls.end(), "close M3DLGBOX"), host.shellCalls.end());
   EXPECT_EQ(session->map.title, "fore");
   EXPECT_TRUE(shell->flags.scoresSwapped) << "a pair opens swapping and overlaying";
-}
-
-struct Cli : CliRun {
-  std::filesystem::path data = home / "equal" / "four.dat";
-
-  Cli() {
-    writeFile(data, datafileImage("Four taxa", {{"Alpha", "11", {{1, 1}, {2, 2}, {3, 1}}},
-                                                {"Beta", "12", {{2, 3}}},
-                                                {"Gamma", "21", {{2, 1}, {40, 4}}},
-                                                {"Delta", "22", {{3, 2}}}}));
-  }
-  int run(std::vector<std::string> args) { return command(std::move(args)); }
-};
-
-TEST(ScoresCli, ExportWritesTheChosenLayout) {
-  Cli c;
-  const auto out = c.tmp.path() / "r.scr";
-  ASSERT_EQ(c.run({"export-scores", c.data.string(), "--plain", "--occupied-only", "--out", out.string()}), 0) << c.err;
-  const std::string text = readFile(out);
-  EXPECT_NE(text.find(" Scores for dataset: Four taxa.\n Measure: richness.\n"), std::string::npos) << text;
-  // Richness of cells 1, 2, 3 and 40, the occupied ones.
-  EXPECT_EQ(text.substr(text.find("#1\n")),
-            "#1\n            1.000000\n            3.000000\n            2.000000\n            1.000000\n");
-}
-
-TEST(ScoresCli, ImportPrintsTheCellScoresAsMeasureDoes) {
-  Cli c;
-  const auto in = c.tmp.path() / "in.scr";
-  writeFile(in, "#2\n2 -1\n5 3\n");
-  ASSERT_EQ(c.run({"import-scores", c.data.string(), in.string()}), 0) << c.err;
-  EXPECT_EQ(c.out.substr(0, c.out.find('\n')), "title: imported scores (in.scr)");
-  EXPECT_NE(c.out.find("\n2 10000.000000 1\n"), std::string::npos);
-  EXPECT_NE(c.out.find("\n5 4.000000 1\n"), std::string::npos);
-  EXPECT_EQ(c.err, "Import scores: Negative scores found:\n1.000000 added to all scores.\n");
-}
-
-TEST(ScoresCli, RefusesBadRequestsWithAMessage) {
-  struct Case {
-    std::vector<std::string> args;
-    int rc;
-    std::string err;
-  };
-  Cli c;
-  const std::string d = c.data.string();
-  const Case cases[] = {
-      {{"export-scores", d}, 2, "zonarium: export-scores takes"},
-      {{"export-scores", d, "--out", "x", "--sideways"}, 2, "zonarium: unknown export-scores option --sideways"},
-      {{"import-scores", d}, 2, "zonarium: import-scores takes"},
-      {{"import-scores", d, (c.tmp.path() / "none.scr").string()}, 1, "Import scores: Can't open file"},
-  };
-  for (const Case& k : cases) {
-    EXPECT_EQ(c.run(k.args), k.rc) << k.args.back();
-    EXPECT_EQ(c.err.substr(0, k.err.size()), k.err) << c.err;
-  }
 }
 
 }  // namespace

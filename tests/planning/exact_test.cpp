@@ -11,6 +11,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "planning/greedy.h"
+#include "planning/improve.h"
 #include "planning/solve.h"
 #include "store/random.h"
 #include "store/text.h"
@@ -24,15 +26,6 @@ extern "C" const char* __lsan_default_suppressions() { return "leak:OsiRowCut::c
 
 namespace zn::planning {
 namespace {
-
-double bruteForceScore(const Problem& p);
-
-// Least cost of a set meeting every reachable target, over all subsets.
-double bruteForce(const Problem& p) {
-  Problem costOnly = p;
-  costOnly.blm = 0;
-  return bruteForceScore(costOnly);
-}
 
 // Whatever is written on file descriptors 1 and 2 while `f` runs (by printf
 // or straight to the descriptor, as the solver library may).
@@ -87,8 +80,9 @@ TEST(PlanningExact, TheSolverWritesNothingOnStandardOutput) {
 }
 
 // Real amounts (1 to 20) and share targets of 10 to 30 % on a grid of
-// WIDTH units a row; each feature lives on a square block.
-test::PlanningFolder amountFolder(int width, int units, int features, std::uint32_t seed) {
+// WIDTH units a row; each feature lives on a square block. With BLM above 0
+// the grid's 4-neighbours share a boundary of length 1.
+test::PlanningFolder amountFolder(int width, int units, int features, std::uint32_t seed, double blm = 0) {
   Random rng;
   rng.seed(seed);
   std::string pu = "id,cost\n", spec = "id,prop\n", puvspr = "species,pu,amount\n";
@@ -99,20 +93,37 @@ test::PlanningFolder amountFolder(int width, int units, int features, std::uint3
     for (int y = y0; y < y0 + side; ++y)
       for (int x = x0; x < x0 + side; ++x) puvspr += strprintf("%d,%d,%d\n", f, y * width + x + 1, 1 + rng.choose(20));
   }
-  return test::PlanningFolder(pu, spec, puvspr);
+  return test::PlanningFolder(pu, spec, puvspr,
+                              "INPUTDIR input\nOUTPUTDIR output\nSCENNAME output\n" +
+                                  (blm > 0 ? "BOUNDNAME bound.dat\nBLM " + number(blm) + "\n" : std::string()));
+}
+
+void writeGridBoundary(const test::PlanningFolder& folder, int width, int units) {
+  std::string bound = "id1,id2,boundary\n";
+  for (int u = 1; u <= units; ++u) {
+    if (u % width != 0) bound += strprintf("%d,%d,1\n", u, u + 1);
+    if (u + width <= units) bound += strprintf("%d,%d,1\n", u, u + width);
+  }
+  folder.file("input/bound.dat", bound);
 }
 
 // Many more units than features: the shape on which the solver, left to
-// choose, sifts its first relaxation and prints a line per pass.
+// choose, sifts its first relaxation and prints a line per pass; with
+// boundary length its reductions add slack columns and once said so.
 TEST(PlanningExact, TheSolverWritesNothingOnEitherDescriptorWithAmounts) {
-  const test::PlanningFolder folder = amountFolder(200, 40000, 100, 11);
-  test::CliOutput r;
-  const std::string printed = descriptorsDuring([&] {
-    r = test::runCli({"marxan", folder.dir.string(), "--method", "exact", "--time-limit", "5"});
-  });
-  ASSERT_EQ(r.rc, 0) << r.err;
-  EXPECT_EQ(printed, "");
-  EXPECT_NE(r.out.find("exact minimum cost: "), std::string::npos) << r.out;
+  for (double blm : {0.0, 0.5}) {
+    const test::PlanningFolder folder = amountFolder(200, 40000, 100, 11, blm);
+    if (blm > 0) writeGridBoundary(folder, 200, 40000);
+    test::CliOutput r;
+    const std::string printed = descriptorsDuring([&] {
+      r = test::runCli({"marxan", folder.dir.string(), "--method", "exact", "--time-limit", "5"});
+    });
+    ASSERT_EQ(r.rc, 0) << r.err;
+    EXPECT_EQ(printed, "") << "BLM " << blm;
+    EXPECT_NE(r.out.find(blm > 0 ? "exact minimum cost + BLM x boundary length: " : "exact minimum cost: "),
+              std::string::npos)
+        << r.out;
+  }
 }
 
 // The work limit ends the search at the same point on an idle and on a busy
@@ -124,6 +135,7 @@ TEST(PlanningExact, TheWorkLimitGivesTheSameSetUnderLoad) {
     EXPECT_EQ(r.rc, 0) << r.err;
     EXPECT_NE(r.out.find("exact minimum cost: work limit reached\n"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("(gap "), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("search ended by: work limit (3 nodes)\n"), std::string::npos) << r.out;
     return folder.read("output/output_best.csv");
   };
   const std::string idle = run();
@@ -155,49 +167,38 @@ void addRandomUnits(Problem& p, Random& rng, int n) {
   }
 }
 
-TEST(PlanningExact, MatchesEnumerationOnRandomPresenceProblems) {
-  Random rng;
-  rng.seed(7);
-  for (int trial = 0; trial < 60; ++trial) {
-    Problem p;
-    const int nu = 4 + rng.choose(8), nf = 1 + rng.choose(6);
-    addRandomUnits(p, rng, nu);
-    std::vector<Triple> t;
-    for (int f = 0; f < nf; ++f) {
-      // One amount per feature (2 for some), targets that may exceed what exists.
-      const double amount = rng.choose(3) == 0 ? 2.0 : 1.0;
-      p.features.push_back({f + 1, "", static_cast<double>(1 + rng.choose(5))});
-      for (int u = 0; u < nu; ++u)
-        if (rng.choose(3) == 0) t.push_back({f, u, amount});
-    }
-    buildRows(p, t);
-    const SolveResult r = solve(p, {Method::Exact, 1, 60});
-    ASSERT_EQ(r.error, "") << "trial " << trial;
-    ASSERT_EQ(r.runs.size(), 1u);
-    EXPECT_DOUBLE_EQ(evaluate(p, r.runs[0].chosen).cost, bruteForce(p)) << "trial " << trial << "\n" << r.report;
-    for (int u = 0; u < nu; ++u) {
-      if (p.units[static_cast<std::size_t>(u)].status == UnitStatus::LockedIn) {
-        EXPECT_TRUE(r.runs[0].chosen[static_cast<std::size_t>(u)]);
-      }
-      if (p.units[static_cast<std::size_t>(u)].status == UnitStatus::LockedOut) {
-        EXPECT_FALSE(r.runs[0].chosen[static_cast<std::size_t>(u)]);
-      }
-    }
-  }
+// Every reachable target met and every lock kept.
+bool meetsGoalsAndLocks(const Problem& p, const std::vector<char>& in) {
+  const auto reach = achievable(p);
+  const Evaluation e = evaluate(p, in);
+  for (std::size_t f = 0; f < p.features.size(); ++f)
+    if (e.held[f] < std::min(p.features[f].target, reach[f]) - 1e-9) return false;
+  for (std::size_t u = 0; u < in.size(); ++u)
+    if (p.units[u].status == (in[u] ? UnitStatus::LockedOut : UnitStatus::LockedIn)) return false;
+  return true;
 }
 
-// Random units with any amounts, some locked, targets that may exceed what
-// exists, and (when blm > 0) shared and outer boundaries.
-Problem randomProblem(Random& rng, bool boundaries) {
+double score(const Problem& p, const std::vector<char>& in) {
+  return evaluate(p, in).cost + p.blm * boundaryOf(p, in);
+}
+
+enum class Kind { Presence, Amounts, Boundaries };
+
+// Random units, some locked, targets that may exceed what exists: presences
+// (one amount per feature, 2 for some), any amounts, or amounts with shared
+// and outer boundaries.
+Problem randomProblem(Random& rng, Kind kind) {
   Problem p;
   const int nu = 4 + rng.choose(7), nf = 1 + rng.choose(5);
   addRandomUnits(p, rng, nu);
   std::vector<Triple> t;
   for (int f = 0; f < nf; ++f) {
     p.features.push_back({f + 1, "", 0.5 * (1 + rng.choose(12))});
+    const double each = rng.choose(3) == 0 ? 2.0 : 1.0;
     for (int u = 0; u < nu; ++u)
-      if (rng.choose(2) == 0) t.push_back({f, u, 0.25 * (1 + rng.choose(12))});
+      if (rng.choose(2) == 0) t.push_back({f, u, kind == Kind::Presence ? each : 0.25 * (1 + rng.choose(12))});
   }
+  const bool boundaries = kind == Kind::Boundaries;
   buildRows(p, t);
   if (boundaries) {
     p.blm = 0.5 * (1 + rng.choose(4));
@@ -213,65 +214,71 @@ Problem randomProblem(Random& rng, bool boundaries) {
 // Least cost + BLM x boundary length of a set meeting every reachable target.
 double bruteForceScore(const Problem& p) {
   const std::size_t n = p.units.size();
-  const auto reach = achievable(p);
   double best = -1;
   for (unsigned mask = 0; mask < (1u << n); ++mask) {
     std::vector<char> in(n, 0);
-    bool allowed = true;
-    for (std::size_t u = 0; u < n; ++u) {
-      in[u] = (mask >> u) & 1u;
-      allowed &= !(in[u] && p.units[u].status == UnitStatus::LockedOut);
-      allowed &= !(!in[u] && p.units[u].status == UnitStatus::LockedIn);
-    }
-    if (!allowed) continue;
-    const Evaluation e = evaluate(p, in);
-    bool meets = true;
-    for (std::size_t f = 0; f < p.features.size(); ++f)
-      meets &= e.held[f] >= std::min(p.features[f].target, reach[f]) - 1e-9;
-    double boundary = 0.0;
-    for (const Boundary& b : p.boundaries)
-      boundary += (b.a == b.b ? in[static_cast<std::size_t>(b.a)] != 0
-                              : in[static_cast<std::size_t>(b.a)] != in[static_cast<std::size_t>(b.b)])
-                      ? b.length
-                      : 0.0;
-    const double score = e.cost + p.blm * boundary;
-    if (meets && (best < 0 || score < best)) best = score;
+    for (std::size_t u = 0; u < n; ++u) in[u] = (mask >> u) & 1u;
+    if (meetsGoalsAndLocks(p, in) && (best < 0 || score(p, in) < best)) best = score(p, in);
   }
   return best;
 }
 
-TEST(PlanningExact, AmountsAndBoundaryLengthMatchEnumeration) {
+TEST(PlanningExact, PresencesAmountsAndBoundaryLengthMatchEnumeration) {
   Random rng;
   rng.seed(11);
-  for (bool boundaries : {false, true})
+  for (Kind kind : {Kind::Presence, Kind::Amounts, Kind::Boundaries})
     for (int trial = 0; trial < 40; ++trial) {
-      SCOPED_TRACE(strprintf("%s trial %d", boundaries ? "boundaries" : "amounts", trial));
-      const Problem p = randomProblem(rng, boundaries);
+      SCOPED_TRACE(strprintf("kind %d trial %d", static_cast<int>(kind), trial));
+      const Problem p = randomProblem(rng, kind);
       const SolveResult r = solve(p, {Method::Exact, 1, 60});
       ASSERT_EQ(r.error, "");
       ASSERT_EQ(r.runs.size(), 1u);
       const auto& chosen = r.runs[0].chosen;
       EXPECT_NE(r.report.find(": optimal\n"), std::string::npos) << r.report;
-      double boundary = 0.0;
-      for (const Boundary& b : p.boundaries)
-        boundary += (b.a == b.b ? chosen[static_cast<std::size_t>(b.a)] != 0
-                                : chosen[static_cast<std::size_t>(b.a)] != chosen[static_cast<std::size_t>(b.b)])
-                        ? b.length
-                        : 0.0;
-      EXPECT_NEAR(evaluate(p, chosen).cost + p.blm * boundary, bruteForceScore(p), 1e-9) << r.report;
-      const auto reach = achievable(p);
-      const Evaluation e = evaluate(p, chosen);
-      for (std::size_t f = 0; f < p.features.size(); ++f)
-        EXPECT_GE(e.held[f], std::min(p.features[f].target, reach[f]) - 1e-9) << "feature " << f;
-      for (std::size_t u = 0; u < p.units.size(); ++u) {
-        if (p.units[u].status == UnitStatus::LockedIn) {
-          EXPECT_TRUE(chosen[u]);
-        }
-        if (p.units[u].status == UnitStatus::LockedOut) {
-          EXPECT_FALSE(chosen[u]);
-        }
+      EXPECT_NEAR(score(p, chosen), bruteForceScore(p), 1e-9) << r.report;
+      std::vector<double> goal(p.features.size());
+      for (std::size_t f = 0; f < goal.size(); ++f) goal[f] = std::min(p.features[f].target, achievable(p)[f]);
+      EXPECT_LE(coverBound(p, goal), bruteForceScore(p) + 1e-9);
+      EXPECT_TRUE(meetsGoalsAndLocks(p, chosen));
+      // The objective line: its penalties come on top of the score, and an
+      // optimum is its own bound.
+      const auto line = r.report.find("\nobjective ");
+      ASSERT_NE(line, std::string::npos) << r.report;
+      const double objective = std::atof(r.report.c_str() + line + 11);
+      const double penalties = std::atof(r.report.c_str() + r.report.find("+ penalties ", line) + 12);
+      EXPECT_NEAR(objective - penalties, bruteForceScore(p), 1e-9) << r.report;
+      EXPECT_NE(r.report.find(strprintf("; lower bound %s, gap 0.00%%\n", number(objective).c_str()), line),
+                std::string::npos)
+          << r.report;
+    }
+}
+
+// The first set: from either start, improved or refined, every goal met and
+// the locks kept, no worse than where it began, and no single unit in or out would lower the
+// score while keeping the goals.
+TEST(PlanningExact, TheFirstSetIsALocalOptimumMeetingEveryGoal) {
+  Random rng;
+  rng.seed(5);
+  for (int trial = 0; trial < 60; ++trial) {
+    SCOPED_TRACE(strprintf("trial %d", trial));
+    const Problem p = randomProblem(rng, trial % 2 ? Kind::Boundaries : Kind::Amounts);
+    const auto reach = achievable(p);
+    std::vector<double> goal(p.features.size());
+    for (std::size_t f = 0; f < goal.size(); ++f) goal[f] = std::min(p.features[f].target, reach[f]);
+    for (bool rare : {false, true}) {
+      std::vector<char> in = rare ? rarityStart(p, goal) : greedyByCostEffectiveness(p, 1);
+      ASSERT_TRUE(meetsGoalsAndLocks(p, in));
+      const double before = score(p, in);
+      (rare ? refineSet : improveSet)(p, goal, in, 1000000);
+      ASSERT_TRUE(meetsGoalsAndLocks(p, in));
+      EXPECT_LE(score(p, in), before + 1e-9);
+      for (std::size_t u = 0; u < in.size(); ++u) {
+        std::vector<char> moved = in;
+        moved[u] = !moved[u];
+        if (meetsGoalsAndLocks(p, moved)) EXPECT_GE(score(p, moved), score(p, in) - 1e-9) << "unit " << u;
       }
     }
+  }
 }
 
 // A line of three units: the middle one alone meets the target most cheaply,

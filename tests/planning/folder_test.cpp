@@ -1,10 +1,12 @@
 // Reading planning-unit folders: what is taken from them, and what is refused.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <vector>
 
 #include "planning/folder.h"
+#include "tests/support/cli_run.h"
 #include "tests/support/planning_folder.h"
 
 namespace zn::planning {
@@ -192,3 +194,44 @@ TEST(PlanningFolderRead, AFaultAfterTenMillionLinesIsNamedByItsNumber) {
 
 }  // namespace
 }  // namespace zn::planning
+
+namespace zn::test {
+namespace {
+
+// The shipped carnivores as a planning-unit folder: one unit per occupied
+// cell, one feature per taxon with records, one amount per record, as
+// `info` counts them; the areas given are locked in and the goal is the target.
+TEST(ExportMarxanCommand, WritesTheDatafileAsAFolderTheReaderTakesBack) {
+  CliRun run;
+  const auto data = (run.home / "equal" / "carnivora.dat").string();
+  ASSERT_EQ(run.command({"info", data}), 0);
+  auto counter = [&](const std::string& name) {
+    const auto at = run.out.find("\n" + name + ": ");
+    return std::stoul(run.out.substr(at + name.size() + 3));
+  };
+  const auto cells = counter("occupied cells"), taxa = counter("taxa with records"), records = counter("records");
+  std::ofstream(run.tmp.path() / "s.sed") << "seeds\n194\n5\n[end]\n";
+  const auto dir = run.tmp.path() / "folder";
+  ASSERT_EQ(run.command({"export-marxan", data, dir.string(), "--areas", (run.tmp.path() / "s.sed").string(), "--set",
+                         "goal=2"}),
+            0)
+      << run.err;
+  const planning::FolderRead r = planning::readFolder(dir);
+  ASSERT_EQ(r.error, "");
+  EXPECT_EQ(r.problem.units.size(), cells);
+  EXPECT_EQ(r.problem.features.size(), taxa);
+  EXPECT_EQ(r.problem.unitsOf.entries.size(), records);
+  int locked = 0;
+  for (const auto& u : r.problem.units)
+    if (u.status == planning::UnitStatus::LockedIn) {
+      ++locked;
+      EXPECT_TRUE(u.id == 194 || u.id == 5) << u.id;
+    }
+  EXPECT_EQ(locked, 2);
+  for (std::size_t f = 0; f < r.problem.features.size(); ++f)
+    EXPECT_EQ(r.problem.features[f].target, std::min(2.0, r.problem.features[f].total)) << f;
+  EXPECT_EQ(r.problem.features[0].name, "Ailurus fulgens");
+}
+
+}  // namespace
+}  // namespace zn::test

@@ -77,43 +77,5 @@ TEST(NearMinimumFolder, ChoosesTheDatafileRulesSetsForEachSeed) {
   }
 }
 
-TEST(NearMinimumFolder, LeavesLockedOutUnitsOutAndReportsWhatTheyHold) {
-  // Feature 1 lies in units 10 and 20, unit 10 locked out; feature 2 only in
-  // the locked-out unit 30; feature 3 in the locked-in unit 40 and in 50.
-  PlanningFolder f("id,cost,status\n50,1,0\n40,1,2\n30,1,3\n20,1,0\n10,1,3\n", "id,target\n1,1\n2,1\n3,1\n",
-                   "species,pu,amount\n1,10,1\n1,20,1\n2,30,1\n3,40,1\n3,50,1\n");
-  CliOutput r = runCli({"marxan", f.dir.string(), "--method", "near-minimum"});
-  ASSERT_EQ(r.rc, 0) << r.err;
-  EXPECT_EQ(f.read("output/output_best.csv"), "PUID,SOLUTION\n50,0\n40,1\n30,0\n20,1\n10,0\n");
-  EXPECT_NE(r.out.find("1 features cannot reach their target in any set (shortfall 1"), std::string::npos) << r.out;
-}
-
-TEST(NearMinimumFolder, SaysPlainlyWhyItCannotApply) {
-  const std::string pu = "id,cost\n1,1\n2,1\n3,1\n";
-  struct Refusal {
-    std::string spec, amounts, why;
-  };
-  const std::vector<Refusal> refusals = {
-      {"id,target,name\n1,1,fox\n2,1,wolf\n", "species,pu,amount\n1,1,1\n2,2,2.5\n",
-       "it reads amounts as presence, and feature 2 (wolf) has 2.5 in unit 2 (amounts must be 1)"},
-      {"id,prop\n1,0.5\n", "species,pu,amount\n1,1,1\n1,2,1\n1,3,1\n",
-       "its targets are counts of units, and feature 1 has target 1.5"},
-      {"id,target\n1,1\n2,2\n", "species,pu,amount\n1,1,1\n1,2,1\n2,2,1\n2,3,1\n",
-       "it takes one goal for every feature, and feature 2 wants 2 units where feature 1 wants 1 of its 2"},
-  };
-  for (const Refusal& x : refusals) {
-    PlanningFolder f(pu, x.spec, x.amounts);
-    CliOutput r = runCli({"marxan", f.dir.string(), "--method", "near-minimum"});
-    EXPECT_EQ(r.rc, 1);
-    EXPECT_EQ(r.err, "zonarium: the near-minimum method cannot solve this folder: " + x.why + "\n");
-    EXPECT_FALSE(std::filesystem::exists(f.dir / "output"));
-  }
-  // A feature with fewer units than the goal wants all of them: one goal still fits.
-  PlanningFolder fits(pu, "id,target\n1,2\n2,2\n", "species,pu,amount\n1,1,1\n1,2,1\n2,3,1\n");
-  CliOutput r = runCli({"marxan", fits.dir.string(), "--method", "near-minimum"});
-  EXPECT_EQ(r.rc, 0) << r.err;
-  EXPECT_EQ(fits.read("output/output_best.csv"), "PUID,SOLUTION\n1,1\n2,1\n3,1\n");
-}
-
 }  // namespace
 }  // namespace zn::test

@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QDoubleSpinBox>
 #include <QFileDialog>
 #include <QGroupBox>
 #include <QKeyEvent>
@@ -36,6 +37,7 @@
 #include "tests/support/desktop.h"
 #include "ui/curvewindow.h"
 #include "ui/projectdialog.h"
+#include "ui/selectiondialogs.h"
 
 namespace zn::test {
 namespace {
@@ -53,9 +55,24 @@ class ProjectWindow : public BothPrograms {
         0);
     drawn();
     host.presetOpenFile(project);
-    action("Open projec&t...")->trigger();
-    QApplication::processEvents();
+    menu({"&DataBase", "Open projec&t..."});
     window->grab();
+  }
+  // An item chosen with the mouse from the menu bar.
+  void menu(const QStringList& path) { clickMenuItem(window->menuBar(), path); }
+  void rarity() { menu({"&AnalyticalTools", "&Rarity", "&Range-size rarity"}); }
+  // The entries the recent projects' menu lists as DataBase opens.
+  QStringList recentShown() {
+    QMenuBar* bar = window->menuBar();
+    QAction* top = bar->actions().value(0);
+    EXPECT_EQ(top->text(), "&DataBase");
+    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(top).center());
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(top->menu()));
+    QStringList shown;
+    if (QAction* recent = actionIn(top->menu(), kRecentProjectsMenu); recent && recent->isEnabled())
+      for (QAction* a : recent->menu()->actions()) shown << a->text();
+    top->menu()->close();
+    return shown;
   }
   ProjectView* units() { return window->projectView(); }
   // A point of the project view over a unit, and the unit.
@@ -93,9 +110,13 @@ class ProjectWindow : public BothPrograms {
   // `out`; `more` acts on the dialog before OK.
   void newProject(const fs::path& out, std::function<void(NewProjectDialog&)> more = {}, const fs::path& cards = {}) {
     drawn();
-    QTimer::singleShot(0, [&] {
+    // The dialog is played as soon as it shows.
+    bool played = false;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
       auto* d = dynamic_cast<NewProjectDialog*>(QApplication::activeModalWidget());
-      ASSERT_NE(d, nullptr) << "no New project dialog";
+      if (!d || played) return;
+      played = true;
       // Each program suggests its own grid; the CRS follows the size typed.
       EXPECT_EQ(d->crs()->text(), variant == GridVariant::Britain ? "EPSG:27700" : "EPSG:4326");
       QLineEdit* cell = d->cell()->lineEdit();
@@ -121,8 +142,10 @@ class ProjectWindow : public BothPrograms {
       if (more) more(*d);
       QTest::mouseClick(d->okButton(), Qt::LeftButton);
     });
-    action("Ne&w project...")->trigger();
-    QApplication::processEvents();
+    poll.start(20);
+    menu({"&DataBase", "Ne&w project..."});
+    poll.stop();
+    EXPECT_TRUE(played) << "no New project dialog";
   }
   void send(QEvent::Type type, QPoint at, Qt::MouseButton button, Qt::MouseButtons held) {
     QMouseEvent e(type, at, units()->mapToGlobal(at), button, held, Qt::NoModifier);
@@ -192,13 +215,12 @@ TEST_P(ProjectWindow, OpensMeasuresAndDrawsWhatTheToolRenders) {
   EXPECT_FALSE(view()->isVisible());
 
   // A measure from the menu, on the project's units, as the tool draws it.
-  action("&Range-size rarity")->trigger();
-  QApplication::processEvents();
+  rarity();
   screenshot("project_rarity");
   const QImage plain = rendered("range-size-rarity");
   EXPECT_EQ(painted(), plain);
   // With the graticule from the menu, as the tool draws it when asked.
-  action("Gr&aticule")->trigger();
+  menu({"&MapGraphics", "Gr&aticule"});
   screenshot("project_rarity_graticule");
   const QImage lines = painted();
   EXPECT_EQ(lines, rendered("range-size-rarity", {"--graticule"}));
@@ -222,10 +244,7 @@ TEST_P(ProjectWindow, SelectionFromTheMenuReportsAsTheToolDoes) {
     return std::regex_replace(text, std::regex("[0-9.]+ seconds"), "N seconds");
   };
   const std::string before = readFile(shell->resultsFile());
-  QAction* exact = action("Exact minim&um set");
-  ASSERT_TRUE(exact->isEnabled()) << exact->toolTip().toStdString();
-  exact->trigger();
-  QApplication::processEvents();
+  menu({"&AnalyticalTools", "&Area selection", "Exact minim&um set"});
   const std::string shown = readFile(shell->resultsFile());
   ASSERT_TRUE(shown.starts_with(before));
   const fs::path results = tmp.path() / "tool_results.txt";
@@ -236,6 +255,86 @@ TEST_P(ProjectWindow, SelectionFromTheMenuReportsAsTheToolDoes) {
   const std::vector<char>& outlined = shell->project->layer.inSet;
   EXPECT_EQ(std::count(outlined.begin(), outlined.end(), 1), 16);
   screenshot("project_exact_minimum");
+}
+
+// Six units costing 0.5 to 3.0 and five taxa: under cost optimisation
+// Exact maximum coverage asks a budget in the project's costs, and spends
+// it as the tool's --budget does.
+TEST_P(ProjectWindow, CoverageAsksABudgetInTheProjectsCostsAndSpendsItAsTheTool) {
+  const fs::path layer = tmp.path() / "plots.geojson";
+  const double price[] = {0.5, 1.5, 2.5, 1.0, 3.0, 2.0};
+  std::string features;
+  for (int i = 0; i < 6; ++i)
+    features += strprintf(R"(%s{"type":"Feature","properties":{"code":%d,"price":%.1f},"geometry":{"type":)"
+                          R"("Polygon","coordinates":[[[%d,0],[%d,0],[%d,1],[%d,1],[%d,0]]]}})",
+                          i ? "," : "", i + 1, price[i], i, i + 1, i + 1, i, i);
+  writeFile(layer, R"({"type":"FeatureCollection","features":[)" + features + "]}");
+  const fs::path records = tmp.path() / "plots.csv";
+  writeFile(records, "taxon,unit\na,1\na,2\nb,2\nb,3\nc,4\nc,5\nd,6\ne,3\ne,5\n");
+  const fs::path costed = tmp.path() / "plots.gpkg";
+  ASSERT_EQ(tool({"project", "new", costed.string(), "--units", layer.string(), "--id", "code", "--cost", "price"}).rc,
+            0);
+  ASSERT_EQ(tool({"project", "add", costed.string(), records.string(), "--format", "table"}).rc, 0);
+  drawn();
+  host.presetOpenFile(costed);
+  menu({"&DataBase", "Open projec&t..."});
+  ASSERT_NE(shell->project, nullptr);
+  session->settings.optimiseByCost = Flag::kOn;
+
+  std::string lines;
+  double offered = 0, low = 0, high = 0;
+  QTimer poll;
+  QObject::connect(&poll, &QTimer::timeout, [&] {
+    auto* d = dynamic_cast<BudgetDialog*>(QApplication::activeModalWidget());
+    if (!d || !lines.empty()) return;
+    for (const char* id : {"minimumCost", "totalCost"})
+      if (auto* l = d->findChild<QLabel*>(id)) lines += l->text().toStdString() + "\n";
+    offered = d->budget()->value(), low = d->budget()->minimum(), high = d->budget()->maximum();
+    saveScreenshot(*d, (std::string("budget_dialog_project_") + programName(variant) + ".png").c_str());
+    d->budget()->selectAll();
+    QTest::keyClicks(d->budget(), "3.5");
+    QTest::mouseClick(d->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok), Qt::LeftButton);
+  });
+  poll.start(20);
+  const std::string before = readFile(shell->resultsFile());
+  menu({"&AnalyticalTools", "&Area selection", "Exact maximum co&verage"});
+  poll.stop();
+  EXPECT_EQ(lines, "Least cost of a unit with data: 0.5\nTotal cost of the units with data: 10.5\n");
+  EXPECT_EQ(low, 0.5);
+  EXPECT_EQ(high, 10.5);
+  EXPECT_TRUE(offered >= low && offered <= high) << offered;
+
+  const ProjectScreen& p = *shell->project;
+  double spent = 0;
+  for (int n : p.areas.cells) spent += p.data.unitCost(n);
+  EXPECT_FALSE(p.areas.empty());
+  EXPECT_LE(spent, 3.5);
+  const fs::path results = tmp.path() / "budget_results.txt";
+  const CliOutput told = tool({"select", "exact-coverage", costed.string(), "--budget", "3.5", "--set",
+                               "optimise-cost=1", "--results", results.string()});
+  ASSERT_EQ(told.rc, 0) << told.err;
+  const auto seconds = [](std::string text) {
+    return std::regex_replace(text, std::regex("[0-9.]+ seconds"), "N seconds");
+  };
+  EXPECT_EQ(seconds(readFile(shell->resultsFile()).substr(before.size())), seconds(readFile(results)));
+  // A budget beyond what the units cost is lowered to their total, and says so.
+  const CliOutput over = tool({"select", "exact-coverage", costed.string(), "--budget", "99"});
+  EXPECT_EQ(over.rc, 0);
+  EXPECT_NE(over.err.find("budget lowered to 10.5"), std::string::npos) << over.err;
+}
+
+// A project without records refuses the searches in its own terms, not
+// a datafile's.
+TEST_P(ProjectWindow, RefusalsOnAProjectSpeakOfTheProject) {
+  ASSERT_EQ(tool({"project", "new", project.string(), "--cell", "1deg"}).rc, 0);
+  drawn();
+  host.presetOpenFile(project);
+  menu({"&DataBase", "Open projec&t..."});
+  ASSERT_NE(shell->project, nullptr);
+  const std::size_t said = host.shown.size();
+  menu({"&AnalyticalTools", "&Area selection", "Selection fre&quency"});
+  ASSERT_EQ(host.shown.size(), said + 1);
+  EXPECT_NE(host.shown.back().find("No taxon of this project has records."), std::string::npos) << host.shown.back();
 }
 
 TEST_P(ProjectWindow, WheelZoomsDragPansHomeRestoresAndThePointerReadsOut) {
@@ -272,14 +371,29 @@ TEST_P(ProjectWindow, WheelZoomsDragPansHomeRestoresAndThePointerReadsOut) {
   painted();
   QTest::qWait(400);
   const QImage still = painted();
+  QTest::qWait(50);
   const QPoint by(-30, 10);
   send(QEvent::MouseButtonPress, to, Qt::LeftButton, Qt::LeftButton);
   send(QEvent::MouseMove, to + by, Qt::NoButton, Qt::LeftButton);
-  EXPECT_EQ(painted().pixel(to + by), still.pixel(to));
+  const QImage moving = painted();
+  EXPECT_EQ(moving.pixel(to + by), still.pixel(to));
   send(QEvent::MouseButtonRelease, to + by, Qt::LeftButton, Qt::NoButton);
   painted();
   QTest::qWait(400);
-  EXPECT_EQ(painted(), fresh());
+  const QImage settled = painted();
+  EXPECT_EQ(settled, fresh());
+  // The strip the drag uncovered shows its units in the moving frame
+  // already, as the settled map draws them.
+  const QRectF area = unitMapLayout(QRectF(units()->rect()), units()->viewExtent()).mapArea;
+  int drawn = 0, same = 0;
+  for (int y = static_cast<int>(area.top()) + 2; y < area.bottom() - 2; ++y)
+    for (int x = static_cast<int>(area.right()) + by.x() + 1; x < area.right() - 2; ++x)
+      if (settled.pixel(x, y) != qRgb(255, 255, 255)) {
+        ++drawn;
+        same += moving.pixel(x, y) == settled.pixel(x, y);
+      }
+  EXPECT_GT(drawn, 200);
+  EXPECT_GE(same, drawn * 0.95) << same << " of " << drawn << " pixels drawn at once";
 
   QKeyEvent home(QEvent::KeyPress, Qt::Key_Home, Qt::NoModifier);
   QApplication::sendEvent(units(), &home);
@@ -288,8 +402,7 @@ TEST_P(ProjectWindow, WheelZoomsDragPansHomeRestoresAndThePointerReadsOut) {
 
   // Opening a datafile brings its map back.
   host.presetOpenFile(datafile);
-  action("Open data&file")->trigger();
-  QApplication::processEvents();
+  menu({"&DataBase", "Open data&file"});
   EXPECT_TRUE(view()->isVisible());
   EXPECT_EQ(shell->project, nullptr);
 }
@@ -324,7 +437,7 @@ TEST_P(ProjectWindow, DoubleClicksListAUnitAsTheToolDoesAndPickItForTheSet) {
     EXPECT_EQ(held.compare(at, 4, "\n  ("), 0) << "every taxon in parentheses: " << held;
 
   // The set stays with the project's next map; a second right double-click takes the unit out.
-  action("&Range-size rarity")->trigger();
+  rarity();
   ASSERT_GT(shell->project->layer.inSet.size(), static_cast<std::size_t>(unit));
   EXPECT_TRUE(shell->project->layer.inSet[static_cast<std::size_t>(unit)]);
   doubleClickUnit(at, Qt::RightButton);
@@ -336,7 +449,7 @@ TEST_P(ProjectWindow, DoubleClicksListAUnitAsTheToolDoesAndPickItForTheSet) {
 // the pointer reads out unit after unit.
 TEST_P(ProjectWindow, StatusBarPartsHoldTheirTextsAt1024) {
   openProject();
-  action("&Range-size rarity")->trigger();
+  rarity();
   window->resize(1024, 700);
   QApplication::processEvents();
   auto* readout = window->statusBar()->findChild<QLabel*>("cellReadout");
@@ -361,7 +474,7 @@ TEST_P(ProjectWindow, StatusBarPartsHoldTheirTextsAt1024) {
 
 TEST_P(ProjectWindow, SavesPrintsAndExportsTheMapOfAProject) {
   openProject();
-  action("&Range-size rarity")->trigger();
+  rarity();
   // Save bitmap at a size and resolution of our own, as PNG, SVG and PDF.
   auto size = [](QWidget* modal) {
     if (auto* d = dynamic_cast<MapSizeDialog*>(modal)) {
@@ -375,7 +488,7 @@ TEST_P(ProjectWindow, SavesPrintsAndExportsTheMapOfAProject) {
   };
   for (const char* ext : {".png", ".svg", ".pdf"}) {
     const fs::path file = tmp.path() / (std::string("saved") + ext);
-    playDialogs(file, size, [&] { action("&Save bitmap")->trigger(); });
+    playDialogs(file, size, [&] { menu({"&MapGraphics", "&Save bitmap"}); });
     ASSERT_TRUE(fs::exists(file)) << ext;
   }
   // The PNG is the tool's picture of the same map at that size and resolution.
@@ -412,7 +525,7 @@ TEST_P(ProjectWindow, SavesPrintsAndExportsTheMapOfAProject) {
           d->done(QDialog::Accepted);
         }
       },
-      [&] { action("&Print map")->trigger(); });
+      [&] { menu({"&MapGraphics", "&Print map"}); });
   ASSERT_TRUE(fs::exists(printed));
   const std::string page = test::readFile(printed);
   EXPECT_EQ(page.rfind("%PDF", 0), 0u);
@@ -424,7 +537,7 @@ TEST_P(ProjectWindow, SavesPrintsAndExportsTheMapOfAProject) {
   doubleClickUnit(at, Qt::RightButton);
   const fs::path gis = tmp.path() / "map.gpkg";
   playDialogs(
-      gis, [](QWidget*) {}, [&] { action("Export map to &GIS...")->trigger(); });
+      gis, [](QWidget*) {}, [&] { menu({"&MapGraphics", "Export map to &GIS..."}); });
   ASSERT_TRUE(fs::exists(gis)) << (host.shown.empty() ? "" : host.shown.back());
   GDALAllRegister();
   std::unique_ptr<GDALDataset> ds(GDALDataset::Open(gis.string().c_str(), GDAL_OF_VECTOR));
@@ -446,12 +559,15 @@ TEST_P(ProjectWindow, SavesPrintsAndExportsTheMapOfAProject) {
 
 TEST_P(ProjectWindow, DrawsAtPixelRatioTwoAsSharplyAsAMapOfThatRatio) {
   openProject();
+  action("&Range-size rarity")->trigger();
   QImage twice(units()->size() * 2, QImage::Format_RGB32);
   twice.setDevicePixelRatio(2.0);
   units()->render(&twice);
-  const QImage expected = fresh(2.0);
+  twice.setDevicePixelRatio(1.0);
+  // The tool draws the same at that ratio.
+  const QImage expected = rendered("range-size-rarity", {"--dpr", "2"});
   ASSERT_EQ(expected.size(), units()->size() * 2);
-  EXPECT_EQ(twice.convertToFormat(QImage::Format_RGB32), expected);
+  EXPECT_EQ(twice, expected);
   // The map at ratio 2 is no blow-up of the one at ratio 1: its text and
   // edges have detail of their own.
   const QImage once = fresh(1.0).scaled(units()->size() * 2);
@@ -475,24 +591,29 @@ TEST_P(ProjectWindow, NewProjectEqualsTheToolsAndARecentEntryReopensIt) {
   EXPECT_EQ(tool({"info", made.string()}).out, tool({"info", project.string()}).out);
 
   // The recent entry brings it back after a datafile.
+  const QString recent = QString::fromStdString(recentProjectLabel(0, made));
   host.presetOpenFile(datafile);
-  action("Open data&file")->trigger();
-  QApplication::processEvents();
+  menu({"&DataBase", "Open data&file"});
   ASSERT_EQ(shell->project, nullptr);
-  action(recentProjectLabel(0, made).c_str())->trigger();
+  menu({"&DataBase", kRecentProjectsMenu, recent});
   QApplication::processEvents();
   ASSERT_NE(shell->project, nullptr);
   EXPECT_EQ(shell->project->file, made);
 
+  // What another window adds to the list shows the next time DataBase opens.
+  ASSERT_TRUE(rememberProject(home, project));
+  EXPECT_EQ(recentShown(), QStringList({QString::fromStdString(recentProjectLabel(0, project)),
+                                        QString::fromStdString(recentProjectLabel(1, made))}));
+
   // A file gone since says so and leaves the list.
   fs::remove(made);
   const std::size_t said = host.shown.size();
-  action(recentProjectLabel(0, made).c_str())->trigger();
+  menu({"&DataBase", kRecentProjectsMenu, QString::fromStdString(recentProjectLabel(1, made))});
   QApplication::processEvents();
   ASSERT_EQ(host.shown.size(), said + 1);
   EXPECT_EQ(host.shown.back(),
             "Open project: " + made.string() + " is no longer there; it leaves the recent projects.");
-  EXPECT_EQ(findAction(window->menuBar(), QString::fromStdString(recentProjectLabel(0, made))), nullptr);
+  EXPECT_EQ(recentShown(), QStringList{QString::fromStdString(recentProjectLabel(0, project))});
 }
 
 // The datafile's cards go through a session of their own: the datafile on

@@ -2,9 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <sstream>
 
-#include "cli/commands.h"
 #include "shell/data_dialogue.h"
 #include "store/datafile.h"
 #include "tests/support/fixtures.h"
@@ -164,17 +162,6 @@ TEST(BritainCoastline, AFileWithoutItsCountIsNotRead) {
   putI32(whole, 0);
   test::writeFile(tmp.path() / "ZONARIUM.@50", whole);
   EXPECT_TRUE(readBritainCoastline(coast, tmp.path() / "ZONARIUM.@50", geo));
-}
-
-TEST(ZonariumBritain, InfoOpensTheShippedButterflies) {
-  fs::path shipped = fs::path(ZN_SOURCE_DIR) / "programdata" / "britain" / "butterflies.dat";
-  ASSERT_TRUE(fs::exists(shipped));
-  test::TempDir tmp;
-  std::ostringstream out, err;
-  int rc =
-      runZonarium({"--home", (tmp.path() / "Z").string(), "--grid", "britain", "info", shipped.string()}, out, err);
-  EXPECT_EQ(rc, 0) << err.str();
-  EXPECT_NE(out.str().find("grid type: Britain 10km grid\n"), std::string::npos) << out.str();
 }
 
 }  // namespace

@@ -3,7 +3,6 @@
 #include "shell/data_dialogue.h"
 #include "store/datafile.h"
 #include "tests/support/file_limit.h"
-#include "tests/support/cli_run.h"
 #include "tests/support/fixtures.h"
 #include "tests/support/scripted_host.h"
 
@@ -158,15 +157,6 @@ TEST_F(OpenDatafile, CountBeyondTheFileLeavesMissingCardsEmptyAndSaysSo) {
   p = put("equal/huge.dat", test::datafileImage("huge", threeTaxa(), 32767));
   ASSERT_TRUE(open(p));
   EXPECT_EQ(host.messageLines(), std::vector<std::string>{"Open datafile: file holds 3 of 32767 taxa"});
-}
-
-TEST(ZonariumInfo, ADatafileCutShortIsNamedOnStandardError) {
-  test::CliRun cli;
-  const fs::path p = cli.home / "equal" / "short.dat";
-  test::writeFile(p, test::datafileImage("short", threeTaxa(), 1000));
-  EXPECT_EQ(cli.command({"info", p.string()}), 0) << cli.err;
-  EXPECT_NE(cli.err.find("Open datafile: file holds 3 of 1000 taxa\n"), std::string::npos) << cli.err;
-  EXPECT_NE(cli.out.find("taxa: 1000\n"), std::string::npos) << cli.out;
 }
 
 TEST_F(OpenDatafile, TruncatedCardStillReadsItsFirstBytes) {

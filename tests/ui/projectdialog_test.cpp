@@ -45,11 +45,16 @@ TEST(NewProjectDialogWidgets, LayerFieldsAreOfferedFromTheFileAndMakeTakesThem) 
   ASSERT_TRUE(d.layer()->isVisible());
   EXPECT_FALSE(d.cell()->isVisible());
 
-  // A file GDAL cannot read is named; a layer's fields fill the three lists.
+  // A file GDAL cannot read is named once its name is typed, not at each
+  // key; a layer's fields fill the three lists.
   std::ofstream(tmp.path() / "notes.txt") << "no layer\n";
   typeLine(d.layer(), (tmp.path() / "notes.txt").string());
+  EXPECT_TRUE(d.problem()->text().isEmpty()) << d.problem()->text().toStdString();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !d.problem()->text().isEmpty(); }));
   EXPECT_NE(d.problem()->text().indexOf("is not a layer GDAL can read"), -1) << d.problem()->text().toStdString();
   typeLine(d.layer(), layer.string());
+  EXPECT_EQ(d.idField()->count(), 1);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return d.idField()->count() > 1; }));
   const QStringList fields{"(none)", "code", "price", "state"};
   for (const QComboBox* c : {d.idField(), d.costField(), d.statusField()}) EXPECT_EQ(itemsOf(c), fields);
 

@@ -1,0 +1,285 @@
+#include "planning/improve.h"
+
+#include <algorithm>
+#include <limits>
+#include <numeric>
+
+namespace zn::planning {
+
+namespace {
+
+// A set being changed one unit at a time, with the amount held of each
+// feature and the boundary of each unit at hand, so a move is priced from
+// the unit's own entries and neighbours alone.
+class Search {
+ public:
+  Search(const Problem& p, const std::vector<double>& goal, std::vector<char>& in)
+      : p_(p), goal_(goal), in_(in), held_(p.features.size(), 0.0), outer_(p.units.size(), 0.0) {
+    const std::size_t nu = p.units.size();
+    if (p.blm > 0) {
+      std::vector<std::size_t> degree(nu + 1, 0);
+      for (const Boundary& b : p.boundaries)
+        if (b.a != b.b) ++degree[static_cast<std::size_t>(b.a) + 1], ++degree[static_cast<std::size_t>(b.b) + 1];
+      std::partial_sum(degree.begin(), degree.end(), degree.begin());
+      adjStart_ = degree;
+      adj_.resize(degree.back());
+      for (const Boundary& b : p.boundaries) {
+        if (b.a == b.b) {
+          outer_[static_cast<std::size_t>(b.a)] += b.length;
+          continue;
+        }
+        adj_[degree[static_cast<std::size_t>(b.a)]++] = {b.b, b.length};
+        adj_[degree[static_cast<std::size_t>(b.b)]++] = {b.a, b.length};
+      }
+    } else {
+      adjStart_.assign(nu + 1, 0);
+    }
+    for (std::size_t u = 0; u < nu; ++u)
+      if (in_[u])
+        for (const Entry* x = p.featuresIn.begin(u); x != p.featuresIn.end(u); ++x)
+          held_[static_cast<std::size_t>(x->index)] += x->amount;
+  }
+
+  bool lockedIn(std::size_t u) const { return p_.units[u].status == UnitStatus::LockedIn; }
+  bool lockedOut(std::size_t u) const { return p_.units[u].status == UnitStatus::LockedOut; }
+  bool in(std::size_t u) const { return in_[u] != 0; }
+  // Below its goal, allowing for rounding in the sums.
+  double need(std::size_t f) const { return goal_[f] - 1e-9 * std::max(1.0, goal_[f]) - held_[f]; }
+  bool open(std::size_t f) const { return need(f) > 0; }
+
+  // What taking unit u in (positive: dearer) or, when it is in, leaving it
+  // out costs; `other` and `shared` give the boundary with one more unit.
+  double addCost(std::size_t u, std::size_t other = std::numeric_limits<std::size_t>::max(),
+                 double* shared = nullptr) {
+    double b = outer_[u];
+    for (std::size_t k = adjStart_[u]; k < adjStart_[u + 1]; ++k) {
+      const auto v = static_cast<std::size_t>(adj_[k].first);
+      b += in_[v] ? -adj_[k].second : adj_[k].second;
+      if (v == other && shared) *shared += adj_[k].second;
+    }
+    steps += static_cast<long long>(adjStart_[u + 1] - adjStart_[u]) + 1;
+    return p_.units[u].cost + p_.blm * b;
+  }
+
+  bool touchesSet(std::size_t u) const {
+    for (std::size_t k = adjStart_[u]; k < adjStart_[u + 1]; ++k)
+      if (in_[static_cast<std::size_t>(adj_[k].first)]) return true;
+    return false;
+  }
+
+  void flip(std::size_t u) {
+    score += in_[u] ? -addCost(u) : addCost(u);
+    in_[u] = !in_[u];
+    const double sign = in_[u] ? 1.0 : -1.0;
+    for (const Entry* x = p_.featuresIn.begin(u); x != p_.featuresIn.end(u); ++x)
+      held_[static_cast<std::size_t>(x->index)] += sign * x->amount;
+    steps += p_.featuresIn.end(u) - p_.featuresIn.begin(u);
+  }
+
+  const Problem& p_;
+  const std::vector<double>& goal_;
+  std::vector<char>& in_;
+  std::vector<double> held_, outer_;
+  std::vector<std::size_t> adjStart_;
+  std::vector<std::pair<int, double>> adj_;
+  long long steps = 0;
+  double score = 0.0;  // change in cost + BLM x boundary length since made
+};
+
+constexpr double kGain = 1e-9;  // a move must gain more than rounding
+
+// Swaps unit u (in the set) for the unit outside that covers what leaving
+// u out makes short and costs least; false when none gains.
+bool bestSwap(Search& s, std::size_t u, double dropGain, std::vector<double>& shortBy) {
+  const Problem& p = s.p_;
+  std::vector<std::size_t> shortOf;
+  std::size_t first = 0, fewest = std::numeric_limits<std::size_t>::max();
+  for (const Entry* x = p.featuresIn.begin(u); x != p.featuresIn.end(u); ++x) {
+    const auto f = static_cast<std::size_t>(x->index);
+    const double lack = s.need(f) + x->amount;
+    if (lack <= 0) continue;
+    shortBy[f] = lack;
+    shortOf.push_back(f);
+    const std::size_t n = p.unitsOf.start[f + 1] - p.unitsOf.start[f];
+    if (n < fewest) fewest = n, first = f;
+  }
+  s.steps += p.featuresIn.end(u) - p.featuresIn.begin(u);
+  double best = -kGain;
+  std::size_t with = std::numeric_limits<std::size_t>::max();
+  if (!shortOf.empty()) {
+    for (const Entry* c = p.unitsOf.begin(first); c != p.unitsOf.end(first); ++c) {
+      const auto v = static_cast<std::size_t>(c->index);
+      if (c->amount < shortBy[first] || s.in(v) || s.lockedOut(v)) continue;
+      std::size_t covered = 0;
+      for (const Entry* x = p.featuresIn.begin(v); x != p.featuresIn.end(v); ++x)
+        covered += x->amount >= shortBy[static_cast<std::size_t>(x->index)] &&
+                   shortBy[static_cast<std::size_t>(x->index)] > 0;
+      s.steps += p.featuresIn.end(v) - p.featuresIn.begin(v) + 1;
+      if (covered < shortOf.size()) continue;
+      // With u gone a boundary it shares with v no longer counts against v.
+      double sharedUV = 0.0;
+      const double gain = dropGain + s.addCost(v, u, &sharedUV) + 2.0 * p.blm * sharedUV;
+      if (gain < best) best = gain, with = v;
+    }
+  }
+  for (std::size_t f : shortOf) shortBy[f] = 0.0;
+  if (with == std::numeric_limits<std::size_t>::max()) return false;
+  s.flip(u);
+  s.flip(with);
+  return true;
+}
+
+
+// The moves of improveSet on a search under way.
+void improve(Search& s, long long work) {
+  const Problem& p = s.p_;
+  const std::size_t nu = p.units.size();
+  std::vector<double> shortBy(p.features.size(), 0.0);
+  for (bool better = true; better && s.steps < work;) {
+    better = false;
+    // Holes and bays of a clump that cost less than the boundary they close.
+    if (p.blm > 0)
+      for (std::size_t u = 0; u < nu && s.steps < work; ++u)
+        if (!s.in(u) && !s.lockedOut(u) && s.touchesSet(u) && s.addCost(u) < -kGain) {
+          s.flip(u);
+          better = true;
+        }
+    for (std::size_t u = 0; u < nu && s.steps < work; ++u) {
+      if (!s.in(u) || s.lockedIn(u)) continue;
+      const double dropGain = -s.addCost(u);
+      bool spare = true;
+      for (const Entry* x = p.featuresIn.begin(u); x != p.featuresIn.end(u) && spare; ++x)
+        spare = s.need(static_cast<std::size_t>(x->index)) + x->amount <= 0;
+      if (spare && dropGain < -kGain) {
+        s.flip(u);
+        better = true;
+      } else if (!spare && bestSwap(s, u, dropGain, shortBy)) {
+        better = true;
+      }
+    }
+  }
+}
+
+// Features from the fewest units that can hold them to the most: those
+// leave the least choice.
+std::vector<std::size_t> rarityOrder(const Search& s) {
+  const Problem& p = s.p_;
+  const std::size_t nf = p.features.size();
+  std::vector<std::size_t> units(nf, 0), order(nf);
+  for (std::size_t f = 0; f < nf; ++f)
+    for (const Entry* x = p.unitsOf.begin(f); x != p.unitsOf.end(f); ++x)
+      units[f] += !s.lockedOut(static_cast<std::size_t>(x->index));
+  std::iota(order.begin(), order.end(), std::size_t{0});
+  std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return units[a] < units[b]; });
+  return order;
+}
+
+// Brings every open goal to its target in ORDER: each takes the unit that
+// adds most towards the open goals (each as a share of its goal) per unit of
+// what it costs; one that closes more boundary than it costs comes first.
+void fill(Search& s, const std::vector<std::size_t>& order) {
+  const Problem& p = s.p_;
+  const std::size_t nu = p.units.size();
+  for (std::size_t f : order) {
+    while (s.open(f)) {
+      double bestScore = -1.0;
+      std::size_t pick = nu;
+      for (const Entry* c = p.unitsOf.begin(f); c != p.unitsOf.end(f); ++c) {
+        const auto v = static_cast<std::size_t>(c->index);
+        if (s.in(v) || s.lockedOut(v)) continue;
+        double value = 0.0;
+        for (const Entry* x = p.featuresIn.begin(v); x != p.featuresIn.end(v); ++x) {
+          const auto g = static_cast<std::size_t>(x->index);
+          if (s.open(g)) value += std::min(x->amount, s.need(g)) / s.goal_[g];
+        }
+        s.steps += p.featuresIn.end(v) - p.featuresIn.begin(v);
+        const double price = s.addCost(v);
+        const double score = price <= 0 ? std::numeric_limits<double>::max() / 2 + value : value / price;
+        if (score > bestScore) bestScore = score, pick = v;
+      }
+      if (pick == nu) break;  // the goal is the reachable amount: cannot happen but for rounding
+      s.flip(pick);
+    }
+  }
+}
+
+}  // namespace
+
+long long improveSet(const Problem& p, const std::vector<double>& goal, std::vector<char>& chosen, long long work) {
+  Search s(p, goal, chosen);
+  improve(s, work);
+  return s.steps;
+}
+
+std::vector<char> rarityStart(const Problem& p, const std::vector<double>& goal) {
+  std::vector<char> chosen(p.units.size(), 0);
+  for (std::size_t u = 0; u < chosen.size(); ++u) chosen[u] = p.units[u].status == UnitStatus::LockedIn;
+  Search s(p, goal, chosen);
+  fill(s, rarityOrder(s));
+  return chosen;
+}
+
+long long refineSet(const Problem& p, const std::vector<double>& goal, std::vector<char>& chosen, long long work) {
+  std::vector<char> trial = chosen;
+  Search s(p, goal, trial);
+  improve(s, work);
+  const std::vector<std::size_t> order = rarityOrder(s);
+  std::vector<std::size_t> region;
+  double best = s.score;
+  chosen = trial;
+  // Each round clears the units of one feature in turn (in a fixed
+  // scrambled order) and refills and improves the set; a set as good as the
+  // best is kept too, so the search can cross level ground. A whole turn of
+  // the features without a better set ends it.
+  const std::size_t nf = p.features.size();
+  std::size_t lastBetter = 0;
+  for (std::size_t round = 0; nf > 0 && s.steps < work && round < lastBetter + nf; ++round) {
+    const std::size_t f = order[(round * 7919) % nf];
+    region.clear();
+    for (const Entry* x = p.unitsOf.begin(f); x != p.unitsOf.end(f); ++x) {
+      const auto u = static_cast<std::size_t>(x->index);
+      if (s.in(u) && !s.lockedIn(u)) region.push_back(u);
+    }
+    s.steps += p.unitsOf.end(f) - p.unitsOf.begin(f);
+    if (region.empty()) continue;
+    for (std::size_t u : region) s.flip(u);
+    fill(s, order);
+    improve(s, work);
+    if (s.score <= best + kGain) {
+      if (s.score < best - kGain) lastBetter = round + 1;
+      best = std::min(best, s.score);
+      chosen = trial;
+    } else {
+      for (std::size_t u = 0; u < trial.size(); ++u)
+        if (trial[u] != chosen[u]) s.flip(u);
+    }
+    s.steps += static_cast<long long>(trial.size());
+  }
+  return s.steps;
+}
+
+double coverBound(const Problem& p, const std::vector<double>& goal) {
+  double fixed = 0.0, most = 0.0;
+  for (const Unit& u : p.units) fixed += u.status == UnitStatus::LockedIn ? u.cost : 0.0;
+  std::vector<std::pair<double, double>> free;  // cost per amount, amount
+  for (std::size_t f = 0; f < p.features.size(); ++f) {
+    double need = goal[f];
+    free.clear();
+    for (const Entry* x = p.unitsOf.begin(f); x != p.unitsOf.end(f); ++x) {
+      const Unit& u = p.units[static_cast<std::size_t>(x->index)];
+      if (u.status == UnitStatus::LockedIn) need -= x->amount;
+      else if (u.status != UnitStatus::LockedOut && x->amount > 0) free.push_back({u.cost / x->amount, x->amount});
+    }
+    std::sort(free.begin(), free.end());
+    double cost = 0.0;
+    for (std::size_t k = 0; k < free.size() && need > 0; ++k) {
+      const double take = std::min(need, free[k].second);
+      cost += take * free[k].first;
+      need -= take;
+    }
+    most = std::max(most, cost);
+  }
+  return fixed + most;
+}
+
+}  // namespace zn::planning

@@ -1,0 +1,38 @@
+// A first set for the exact search on amounts and boundary length, made
+// without the solver: the rarest features first, then a local search of
+// adding, dropping and swapping units on cost + BLM x boundary length. Both
+// count their steps instead of watching a clock, so the same problem gives the
+// same set on any machine.
+#pragma once
+
+#include <vector>
+
+#include "planning/problem.h"
+
+namespace zn::planning {
+
+// A set meeting every goal (the amount of each feature to hold, at most what
+// the units not locked out hold): features taken from the fewest units to
+// the most, each given the units that add most towards every goal still open
+// per unit of cost and boundary length added, then improved as below.
+std::vector<char> rarityStart(const Problem& p, const std::vector<double>& goal);
+
+// Improves a set meeting every goal, keeping it so, until no single move
+// lowers cost + BLM x boundary length or WORK steps (entries and boundaries
+// visited) are spent: adding a unit (a hole in a clump), dropping a unit its
+// features can spare, or swapping a unit for one outside that covers what
+// dropping it leaves short. Returns the steps taken.
+long long improveSet(const Problem& p, const std::vector<double>& goal, std::vector<char>& chosen, long long work);
+
+// improveSet, then rounds that clear the units of one feature, refill the
+// open goals rarest first and improve again, keeping a round's set when it
+// is no worse, until WORK steps are spent. Returns the steps taken.
+long long refineSet(const Problem& p, const std::vector<double>& goal, std::vector<char>& chosen, long long work);
+
+// A lower bound on the cost of any set meeting every goal, in time linear
+// in the entries: the locked-in units' cost plus, over the features, the
+// most that any one feature's goal costs alone when units may be taken in
+// part (cheapest per amount first).
+double coverBound(const Problem& p, const std::vector<double>& goal);
+
+}  // namespace zn::planning
