@@ -34,7 +34,7 @@
 #include "selection/selectionindex.h"
 #include "shell/projectcurves.h"
 #include "shell/projectselect.h"
-#include "tests/gis/gbif_rows.h"
+#include "tests/support/gbif_rows.h"
 
 namespace fs = std::filesystem;
 

@@ -4,7 +4,7 @@
 #include <QGuiApplication>
 
 #include "display/renderer.h"
-#include "tests/display/map_fixture.h"
+#include "tests/support/map_fixture.h"
 
 namespace {
 

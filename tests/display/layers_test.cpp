@@ -1,11 +1,11 @@
 // What each layer of the map draws, checked on the pixels of small maps
-// over the synthetic coastline (tests/display/map_fixture.h).
+// over the synthetic coastline (tests/support/map_fixture.h).
 #include <gtest/gtest.h>
 #include <QPainter>
 
 #include "display/renderer.h"
-#include "tests/display/golden.h"
-#include "tests/display/map_fixture.h"
+#include "tests/support/golden.h"
+#include "tests/support/map_fixture.h"
 
 namespace zn {
 namespace {

@@ -4,7 +4,7 @@
 #include <QPrinter>
 
 #include "store/binio.h"
-#include "tests/display/map_fixture.h"
+#include "tests/support/map_fixture.h"
 
 namespace zn {
 namespace {

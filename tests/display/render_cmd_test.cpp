@@ -12,8 +12,8 @@
 #include "shell/nearminimum_runs.h"
 #include "store/binio.h"
 #include "store/files.h"
-#include "tests/display/golden.h"
-#include "tests/display/map_fixture.h"
+#include "tests/support/golden.h"
+#include "tests/support/map_fixture.h"
 #include "tests/support/cli_run.h"
 
 namespace zn {

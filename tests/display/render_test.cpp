@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 #include <QPainter>
 
-#include "tests/display/golden.h"
-#include "tests/display/map_fixture.h"
+#include "tests/support/golden.h"
+#include "tests/support/map_fixture.h"
 
 namespace zn {
 namespace {

@@ -76,18 +76,20 @@ TEST(ScreenMapping, ZoomedWindowHasAFortiethMargin) {
   EXPECT_EQ(t.clip, (DeviceRect{t.vpX, t.vpY, t.vpX + t.vpW, t.vpY + t.vpH}));
 }
 
-TEST(PointToMap, MatchesTheUnzoomedFormulaAndFindsCells) {
+TEST(PointToMap, PointsMapBackAndTheWholeMapFitsTheWindow) {
   Workspace ws = worldCells();
   ViewState view;
   for (auto [w, h] : {std::pair{1200, 820}, std::pair{900, 1200}, std::pair{640, 480}}) {
     MapTransform t = screenTransform(ws.geo, view, w, h);
-    const double hh = h - 20, a = 2249.0 / 3073;
-    for (auto [px, py] : {std::pair{300.0, 200.0}, std::pair{611.0, 377.0}}) {
-      auto [x, y] = t.toLogical(px, py);
-      const double ex = w <= hh / a ? (px - t.vpX) / w * 3073 : (px - t.vpX) / (hh / a) * 3073;
-      const double ey = hh <= w * a ? (py - t.vpY) / hh * 2249 : (py - t.vpY) / (w * a) * 2249;
-      EXPECT_NEAR(x, ex, 3) << w << "x" << h;
-      EXPECT_NEAR(y, ey, 3) << w << "x" << h;
+    EXPECT_NEAR(t.scaleX(), t.scaleY(), 0.002) << "the map keeps its shape in " << w << "x" << h;
+    for (auto [lx, ly] : {std::pair{0.0, 0.0}, std::pair{1500.0, 800.0}, std::pair{3073.0, 2249.0}}) {
+      auto [x, y] = t.toLogical(t.toDeviceX(lx), t.toDeviceY(ly));
+      EXPECT_NEAR(x, lx, 6) << w << "x" << h;
+      EXPECT_NEAR(y, ly, 6) << w << "x" << h;
+      EXPECT_GE(t.toDeviceX(lx), 0);
+      EXPECT_LE(t.toDeviceX(lx), w);
+      EXPECT_GE(t.toDeviceY(ly), 0);
+      EXPECT_LE(t.toDeviceY(ly), h);
     }
     // The device centre of every cell picks that cell.
     for (int n : {1, 36, 37, 400, 864}) {

@@ -13,8 +13,8 @@
 #include "store/britain.h"
 #include "store/files.h"
 #include "store/text.h"
-#include "tests/gis/gis_fixture.h"
-#include "tests/store/file_limit.h"
+#include "tests/support/gis_fixture.h"
+#include "tests/support/file_limit.h"
 #include "tests/support/cli_run.h"
 
 namespace zn {

@@ -17,8 +17,8 @@
 #include "selection/areaset.h"
 #include "shell/mapclasses.h"
 #include "store/text.h"
-#include "tests/gis/gis_fixture.h"
-#include "tests/store/file_limit.h"
+#include "tests/support/gis_fixture.h"
+#include "tests/support/file_limit.h"
 #include "tests/support/cli_run.h"
 
 namespace zn {

@@ -17,7 +17,7 @@
 #include "app/mainwindow.h"
 #include "app/qthost.h"
 #include "gis/gisexport.h"
-#include "tests/gis/gis_fixture.h"
+#include "tests/support/gis_fixture.h"
 #include "tests/support/cli_run.h"
 #include "ui/gbifdialog.h"
 

@@ -21,7 +21,7 @@
 #include "gis/projectinput.h"
 #include "store/text.h"
 #include "store/unitgeometry.h"
-#include "tests/gis/gis_fixture.h"
+#include "tests/support/gis_fixture.h"
 #include "tests/support/fixtures.h"
 
 namespace zn {
@@ -182,6 +182,9 @@ TEST_F(UnitsProject, TableRowsPlacedAndTheFileReadsBackAsWritten) {
   ASSERT_EQ(d.adjacency.degree(2), 1);
   EXPECT_EQ(d.adjacency.neighboursOf(2)[0], 1u);
   EXPECT_EQ(back->outlines.size(), 4u);
+  // The analyses see each unit's cost, the last one's too.
+  const AnalysisData a = analysisData(std::make_shared<const Project>(std::move(*back)));
+  EXPECT_EQ(a.cost, (std::vector<double>{0, 2.5, 1, 1, 1}));
 }
 
 TEST_F(UnitsProject, BadLayersAndHostileFilesAreRefusedWithTheReason) {

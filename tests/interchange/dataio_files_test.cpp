@@ -8,7 +8,7 @@
 #include "shell/dataio_commands.h"
 #include "shell/dispatch.h"
 #include "store/files.h"
-#include "tests/interchange/dataio_fixture.h"
+#include "tests/support/hand_grid.h"
 
 namespace zn::test {
 namespace {
@@ -29,6 +29,15 @@ TEST(ExportTexts, EveryLayoutMatchesItsExpectedFile) {
   TinyGrid g;
   g.loadThree();
   for (const Case& c : cases) EXPECT_EQ(exportText(g.s.ws, c.layout, {}), expectedFile(c.file)) << c.file;
+}
+
+TEST(ExportTexts, TaxaByAreasListsEveryTaxonOfEachArea) {
+  TinyGrid g;
+  g.loadTrees();
+  const std::string text = exportText(g.s.ws, kExportTaxaByAreas, {});
+  const std::string area2 = text.substr(text.find("area 2:"), text.find("area 5:") - text.find("area 2:"));
+  for (int t = 0; t < g.s.ws.taxaCount; ++t)
+    EXPECT_NE(area2.find("   1 " + g.s.ws.cards.name(t) + "\n"), std::string::npos) << g.s.ws.cards.name(t);
 }
 
 TEST(ExportTexts, TwinspanContinuesFullLinesWithTheSampleNumber) {
@@ -363,6 +372,9 @@ TEST(DataIoShell, ImportOpensTheNewDatafileAndExportWritesIt) {
   sh.dispatch(Command::ExportData);
   EXPECT_EQ(w.host.dialogs, (std::vector<std::string>{"DIMDDLGBOX1", "DEXDDLGBOX"}));
   EXPECT_EQ(readFile(w.tmp.path() / "n.txt"), "1,100\n2,101\n");
+  ASSERT_FALSE(w.host.saveRequests.empty());
+  ASSERT_FALSE(w.s.dataDir.empty());
+  EXPECT_EQ(w.host.saveRequests.back().initialDir, w.s.dataDir) << "the export starts in the grid's data folder";
 }
 
 }  // namespace

@@ -8,7 +8,7 @@
 #include "interchange/textscan.h"
 #include "store/gridtypes.h"
 #include "store/text.h"
-#include "tests/interchange/dataio_fixture.h"
+#include "tests/support/hand_grid.h"
 
 namespace zn::test {
 namespace {
@@ -371,6 +371,17 @@ TEST(ImportHostile, EmptyAndBinaryInputsConvertToNothing) {
       EXPECT_EQ(c.d.records, 0) << "layout " << layout;
       EXPECT_EQ(c.d.levels.size(), c.d.cardHeads.size());
     }
+}
+
+TEST(ImportDialog, ImportNeedsAGridAndAKnownLayout) {
+  ScriptedHost host;
+  Session s(host, "/nonexistent");
+  EXPECT_FALSE(importPossible(s, kImportComma)) << "no grid yet";
+  ASSERT_TRUE(allocateWorkspace(s));
+  EXPECT_TRUE(importPossible(s, kImportQuoted));
+  EXPECT_TRUE(importPossible(s, kImportMatrix));
+  EXPECT_FALSE(importPossible(s, kImportQuoted - 1));
+  EXPECT_FALSE(importPossible(s, kImportMatrix + 1));
 }
 
 TEST(ImportDialog, BritainShowsNwpsAndNoCoordinateLayouts) {

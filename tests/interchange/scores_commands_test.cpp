@@ -8,7 +8,7 @@
 #include "interchange/scores_export.h"
 #include "measures/scores.h"
 #include "shell/scores_commands.h"
-#include "tests/shell/shell_fixture.h"
+#include "tests/support/shells.h"
 
 namespace zn::test {
 namespace {

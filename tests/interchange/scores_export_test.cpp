@@ -7,7 +7,7 @@
 
 #include "interchange/scores_export.h"
 #include "shell/scores_commands.h"
-#include "tests/interchange/scores_fixture.h"
+#include "tests/support/hand_grid.h"
 
 namespace zn::test {
 namespace {

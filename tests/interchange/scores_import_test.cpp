@@ -8,9 +8,10 @@
 
 #include "interchange/scores_export.h"
 #include "interchange/scores_import.h"
+#include "interchange/scr.h"
 #include "shell/scores_commands.h"
 #include "store/text.h"
-#include "tests/interchange/scores_fixture.h"
+#include "tests/support/hand_grid.h"
 
 namespace zn::test {
 namespace {
@@ -30,6 +31,38 @@ std::string mapOf(HandGrid& g) {
 
 bool importText(HandGrid& g, const std::string& text, const std::string& name = "in.scr") {
   return importScoresFile(g.s, g.write(name, text));
+}
+
+// Cost and threat files: the first value column with the cells it reached,
+// the format kept, and a file without one refused with its reason.
+TEST(ScoresColumn, FirstColumnOfEachCellReadAndUnreadableFilesRefused) {
+  HandGrid g;
+  struct Case {
+    std::string text;
+    int format;
+    std::vector<double> values;
+    std::vector<char> read;
+  };
+  const Case cases[] = {
+      {"#0\n5 15 3\n25 5 4\n", 0, {0, 3, 0, 0, 0, 0, 4}, {0, 1, 0, 0, 0, 0, 1}},
+      {"#3\n2 7 9\n5 -1 8\n", 3, {0, 0, 7, 0, 0, -1, 0}, {0, 0, 1, 0, 0, 1, 0}},
+  };
+  for (const Case& c : cases) {
+    const ScoresRead r = readScoresFile(g.write("costs.scr", c.text).string(), g.s.ws);
+    ASSERT_TRUE(r.column) << c.text << r.error;
+    EXPECT_EQ(r.column->format, c.format);
+    ASSERT_GE(r.column->values.size(), 7u);
+    EXPECT_EQ(std::vector<double>(r.column->values.begin(), r.column->values.begin() + 7), c.values) << c.text;
+    ASSERT_GE(r.column->read.size(), 7u);
+    EXPECT_EQ(std::vector<char>(r.column->read.begin(), r.column->read.begin() + 7), c.read) << c.text;
+  }
+  const ScoresRead none = readScoresColumn("1 2 3\n", g.s.ws);
+  EXPECT_FALSE(none.column);
+  EXPECT_EQ(none.error.rfind("Can't find format statement before data:", 0), 0u) << none.error;
+  const std::string missing = g.file("absent.scr").string();
+  const ScoresRead gone = readScoresFile(missing, g.s.ws);
+  EXPECT_FALSE(gone.column);
+  EXPECT_EQ(gone.error, "Can't open file\n" + missing);
 }
 
 TEST(ScoresImportLayouts, EachLayoutFillsTheCellsItNames) {
@@ -86,6 +119,13 @@ TEST(ScoresImportRefusals, MessagesForMissingOrWrongStatementAndUnreadableFile) 
   EXPECT_FALSE(importScoresFile(g.s, missing));
   ASSERT_EQ(g.s.notices.size(), 1u);
   EXPECT_EQ(noticeLines(g.s)[0], "Import scores: Can't open file\n" + missing.string());
+}
+
+TEST(ScoresImportLayouts, ImportedScoresReplaceTheWholeMap) {
+  HandGrid g;
+  g.fillScores();
+  ASSERT_TRUE(importText(g, "#2\n2 5\n"));
+  EXPECT_EQ(mapOf(g), "2:5/1 ") << "the scores before, to the last cell, are gone";
 }
 
 TEST(ScoresImportOffsets, NegativeScoresAreShiftedAndTheOffsetReported) {

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "measures/smoothing.h"
-#include "tests/measures/measure_fixture.h"
+#include "tests/support/sessions.h"
 
 namespace zn {
 namespace {

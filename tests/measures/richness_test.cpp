@@ -5,7 +5,7 @@
 #include "measures/richness.h"
 #include "selection/areaset.h"
 #include "store/measuretraits.h"
-#include "tests/measures/measure_fixture.h"
+#include "tests/support/sessions.h"
 
 namespace zn {
 namespace {
@@ -80,6 +80,26 @@ TEST(Richness, EveryTaxonRepresentedLeavesABlankMapWithoutNaN) {
     EXPECT_EQ(d.s.map.taxaCounted, 0) << "code " << code;
     EXPECT_TRUE(std::isfinite(d.s.map.scaleLimit)) << "code " << code;
   }
+}
+
+// The grid's last cell is scored, cleared and plotted like any other.
+TEST(Richness, TheLastCellIsScoredAndClearedLikeAnyOther) {
+  Loaded d({{"Corner", "1", {{1, 1}, {864, 1}}}, {"Other", "1", {{2, 1}}}});
+  d.run(kCodeRichness);
+  EXPECT_EQ(d.map(), "1:1/1 2:1/1 864:1/1 ");
+  d.s.areas.cells = {1};
+  d.run(kCodeRichness);
+  EXPECT_EQ(d.map(), "2:1/1 ");
+  d.s.areas.cells.clear();
+  d.run(kCodeRichness);
+  clearScores(d.s.map, d.s.ws, d.s.scoresPresent);
+  EXPECT_EQ(d.map(), "");
+  EXPECT_FALSE(d.s.scoresPresent);
+  d.run(kCodeRichness);
+  setMeasureCode(d.s, kCodeSelectiveRichness);
+  setPlotMark(d.s.ws, 0, true);
+  buildTitle(d.s);
+  EXPECT_EQ(d.map(), "1:1/1 864:1/1 ");
 }
 
 TEST(Richness, EmptyDataGiveBlankMaps) {

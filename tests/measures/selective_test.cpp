@@ -4,7 +4,7 @@
 
 #include "measures/selective.h"
 #include "shell/analyses.h"
-#include "tests/measures/measure_fixture.h"
+#include "tests/support/sessions.h"
 
 namespace zn {
 namespace {
@@ -48,6 +48,12 @@ TEST(SelectivePlotDialog, EachLineMarksItsOwnTaxon) {
   EXPECT_TRUE(plotMarked(d.s.ws, 1));
   EXPECT_FALSE(plotMarked(d.s.ws, 0));
   EXPECT_EQ(d.s.map.currentTaxon, 1);
+  // Lines the dialog never had mark nothing.
+  clearPlotMarks(d.s.ws);
+  m.selected = {-1, 3, 4, 1000};
+  EXPECT_EQ(markSelectedTaxa(d.s.ws, d.s.map, m, refusal), 1);
+  EXPECT_TRUE(plotMarked(d.s.ws, 3));
+  EXPECT_EQ(d.s.map.currentTaxon, 3);
 }
 
 TEST(SelectivePlotDialog, RefusesAnEmptyOrOverlongSelection) {

@@ -2,7 +2,7 @@
 
 #include "measures/smoothing.h"
 #include "measures/titles.h"
-#include "tests/measures/measure_fixture.h"
+#include "tests/support/sessions.h"
 
 namespace zn {
 namespace {

@@ -6,7 +6,7 @@
 #include "measures/smoothing.h"
 #include "measures/tree.h"
 #include "store/codetree.h"
-#include "tests/measures/measure_fixture.h"
+#include "tests/support/sessions.h"
 
 namespace zn {
 namespace {

@@ -16,7 +16,7 @@
 #include "planning/solve.h"
 #include "store/random.h"
 #include "store/text.h"
-#include "tests/planning/planning_fixture.h"
+#include "tests/support/planning_folder.h"
 #include "tests/support/cli_run.h"
 
 // CBC 2.10 keeps one cut object of its own beyond the search on some of

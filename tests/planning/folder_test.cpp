@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "planning/folder.h"
-#include "tests/planning/planning_fixture.h"
 #include "tests/support/cli_run.h"
+#include "tests/support/planning_folder.h"
 
 namespace zn::planning {
 namespace {
@@ -83,6 +83,7 @@ struct BadFolder {
   const char* name;
   std::string input, pu, spec, puvspr;
   std::string error;
+  std::string bound = "";  // input/bound.dat when not empty
 };
 
 class PlanningFolderRefuses : public ::testing::TestWithParam<BadFolder> {};
@@ -90,6 +91,7 @@ class PlanningFolderRefuses : public ::testing::TestWithParam<BadFolder> {};
 TEST_P(PlanningFolderRefuses, SayingWhichFileAndLine) {
   const BadFolder& b = GetParam();
   PlanningFolder f(b.pu, b.spec, b.puvspr, b.input);
+  if (!b.bound.empty()) f.file("input/bound.dat", b.bound);
   const FolderRead r = readFolder(f.dir);
   EXPECT_EQ(r.error, b.error);
 }
@@ -131,6 +133,10 @@ INSTANTIATE_TEST_SUITE_P(
                   "nowhere.dat: cannot be read (missing?)"},
         BadFolder{"MissingBoundaryFile", kIn + "BLM 2.5\nBOUNDNAME bound.dat\n", kPu, kSpec, kAmt,
                   "bound.dat: cannot be read (missing?)"},
+        BadFolder{"TextIdInBoundaries", kIn + "BOUNDNAME bound.dat\n", kPu, kSpec, kAmt,
+                  "bound.dat line 3: id1 and id2 must be positive whole numbers", "id1,id2,boundary\n1,2,1\n1,b,1\n"},
+        BadFolder{"NegativeBoundary", kIn + "BOUNDNAME bound.dat\n", kPu, kSpec, kAmt,
+                  "bound.dat line 2: boundary \"-1\" is not a number of 0 or more", "id1,id2,boundary\n1,2,-1\n"},
         BadFolder{"TooManyReps", kIn + "NUMREPS 0\n", kPu, kSpec, kAmt,
                   "input.dat line 2: NUMREPS \"0\" is not a number from 1 to 10000"},
         BadFolder{"AbsoluteInputName", kIn + "SPECNAME /etc/passwd\n", kPu, kSpec, kAmt,

@@ -6,7 +6,7 @@
 #include <set>
 #include <sstream>
 
-#include "tests/planning/planning_fixture.h"
+#include "tests/support/planning_folder.h"
 #include "tests/support/cli_run.h"
 
 namespace zn::test {

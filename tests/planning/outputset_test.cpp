@@ -9,7 +9,7 @@
 
 #include "planning/folder.h"
 #include "planning/outputset.h"
-#include "tests/planning/planning_fixture.h"
+#include "tests/support/planning_folder.h"
 
 namespace zn::planning {
 namespace {

@@ -6,7 +6,7 @@
 #include "selection/greedy.h"
 #include "selection/hotspots.h"
 #include "shell/analyses.h"
-#include "tests/selection/priority_fixture.h"
+#include "tests/support/sessions.h"
 
 namespace zn {
 namespace {
@@ -17,8 +17,7 @@ using test::taxon;
 
 struct Case : Priority {
   Case()
-      : Priority({taxon("T1", {10}), taxon("T2", {20, 30}), taxon("T3", {30, 40}), taxon("T4", {20, 40, 50}),
-                  taxon("T5", {10, 50, 60})}) {
+      : Priority(test::smallTaxa()) {
     name(10, "Ten place long name");  // shown by its first 17 characters
     name(20, "Twenty");
     name(30, "Thirty");

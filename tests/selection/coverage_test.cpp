@@ -2,7 +2,7 @@
 
 #include "selection/nearminimum.h"
 #include "shell/nearminimum_runs.h"
-#include "tests/selection/priority_fixture.h"
+#include "tests/support/sessions.h"
 
 namespace zn {
 namespace {
@@ -12,14 +12,9 @@ using test::Priority;
 using test::taxon;
 using test::TaxonSpec;
 
-// The near-minimum set of these is 10, 30, 20 (see the near-minimum tests).
-std::vector<TaxonSpec> caseA() {
-  return {taxon("T1", {10}), taxon("T2", {20, 30}), taxon("T3", {30, 40}), taxon("T4", {20, 40, 50}),
-          taxon("T5", {10, 50, 60})};
-}
 
 TEST(CoverageByNumber, CutsTheNearMinimumSetAndNotesItsFullSize) {
-  Priority d(caseA());
+  Priority d(test::smallTaxa());
   const AnalysisOutcome a = runNearMaximumCoverage(d.s, false, 2, 0.0, {});
   EXPECT_EQ(d.areas(), (std::vector<int>{10, 30}));
   EXPECT_EQ(d.s.map.measureCode, kCodeNearMaximumCoverage);
@@ -30,7 +25,7 @@ TEST(CoverageByNumber, CutsTheNearMinimumSetAndNotesItsFullSize) {
 }
 
 TEST(CoverageByNumber, RaisesTheGoalUntilTheSetIsLargeEnough) {
-  Priority d(caseA());
+  Priority d(test::smallTaxa());
   d.areas() = {60};  // a seed
   const AnalysisOutcome a = runNearMaximumCoverage(d.s, false, 4, 0.0, {});
   // Goal 2 forces 10, 20, 30, 40 (ranges up to 2); T4 is then held twice.
@@ -42,14 +37,14 @@ TEST(CoverageByNumber, RaisesTheGoalUntilTheSetIsLargeEnough) {
 }
 
 TEST(CoverageByNumber, StopsRaisingWhenEveryOccupiedCellIsIn) {
-  Priority d(caseA());
+  Priority d(test::smallTaxa());
   runNearMaximumCoverage(d.s, false, 50, 0.0, {});
   EXPECT_EQ(d.areas().size(), 6u);  // every cell that holds a taxon
   EXPECT_EQ(d.s.settings.nearMinimumGoal, 3);
 }
 
 TEST(CoverageByNumber, IncludedSeedsComeBackForEachRaisedGoal) {
-  Priority d(caseA());
+  Priority d(test::smallTaxa());
   d.areas() = {60};
   d.s.settings.includeSeeds = Flag::kOn;
   runNearMaximumCoverage(d.s, false, 5, 0.0, {});

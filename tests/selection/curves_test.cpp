@@ -12,7 +12,7 @@
 #include "selection/randomsets.h"
 #include "selection/replacement.h"
 #include "shell/nearminimum_runs.h"
-#include "tests/selection/priority_fixture.h"
+#include "tests/support/sessions.h"
 
 namespace zn {
 namespace {
@@ -276,6 +276,29 @@ TEST(Replacement, MatchesEnumerationOnSmallGrids) {
         EXPECT_EQ(row.cost, without - minimum) << "grid " << seed << " cell " << row.cell;
       }
     }
+  }
+}
+
+TEST(Replacement, ProgressRunsToAHundredAndAStopEndsTheRows) {
+  struct Case {
+    std::vector<test::TaxonSpec> taxa;
+    bool stopAtOnce;
+    std::vector<int> percents;
+  };
+  const Case cases[] = {{{test::taxon("A", {5})}, false, {100}}, {tiedRing(), false, {33, 66, 100}},
+                        {tiedRing(), true, {33}}};
+  for (const Case& c : cases) {
+    Priority p(c.taxa);
+    std::vector<int> seen;
+    ReplacementParams params;
+    params.progress = [&](int percent) {
+      seen.push_back(percent);
+      return !c.stopAtOnce;
+    };
+    const ReplacementResult r = computeReplacementCost(p.s, params);
+    EXPECT_EQ(seen, c.percents);
+    EXPECT_EQ(r.stopped, c.stopAtOnce);
+    EXPECT_EQ(r.rows.size(), seen.size());
   }
 }
 

@@ -15,7 +15,7 @@
 #include "store/datafile.h"
 #include "store/files.h"
 #include "store/text.h"
-#include "tests/selection/priority_fixture.h"
+#include "tests/support/sessions.h"
 
 namespace zn {
 namespace {

@@ -9,7 +9,7 @@
 #include <set>
 
 #include "selection/exact.h"
-#include "tests/measures/measure_fixture.h"
+#include "tests/support/sessions.h"
 
 namespace zn {
 namespace {

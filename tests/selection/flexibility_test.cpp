@@ -7,8 +7,8 @@
 #include "measures/scores.h"
 #include "selection/cellinfo.h"
 #include "shell/nearminimum_runs.h"
-#include "tests/measures/measure_fixture.h"
-#include "tests/selection/listing.h"
+#include "tests/support/sessions.h"
+#include "tests/support/listing.h"
 
 namespace zn {
 namespace {
@@ -120,6 +120,7 @@ TEST(CellInformation, LinesFollowTheAnalysisOnTheMap) {
   mapFullyFlexibleAreas(d.s);
   std::memcpy(d.cell(2).name.data(), "Second", 6);
   EXPECT_EQ(joined(cellInformationLines(d.s, 5)), "Area 5: |1 of 2 fully flexible areas|for selected area 2:|Second");
+  EXPECT_EQ(joined(cellInformationLines(d.s, 9)), "Area 9: |1 of 2 fully flexible areas|for selected area 4:|");
   EXPECT_EQ(joined(cellInformationLines(d.s, 1)), "Area 1: |no fully flexible areas|selected area 1");
   EXPECT_EQ(joined(cellInformationLines(d.s, 30)), "Area 30: |unselected area");
   d.s.costPresent = true;

@@ -9,8 +9,8 @@
 #include "selection/areaset.h"
 #include "selection/exact.h"
 #include "shell/analyses.h"
-#include "tests/measures/measure_fixture.h"
-#include "tests/selection/listing.h"
+#include "tests/support/sessions.h"
+#include "tests/support/listing.h"
 
 namespace zn {
 namespace {

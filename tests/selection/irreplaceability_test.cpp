@@ -4,7 +4,7 @@
 
 #include "measures/scores.h"
 #include "shell/nearminimum_runs.h"
-#include "tests/measures/measure_fixture.h"
+#include "tests/support/sessions.h"
 
 namespace zn {
 namespace {

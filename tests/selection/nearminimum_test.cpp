@@ -6,7 +6,7 @@
 #include "selection/selectionindex.h"
 #include "shell/nearminimum_runs.h"
 #include "store/random.h"
-#include "tests/selection/priority_fixture.h"
+#include "tests/support/sessions.h"
 
 namespace zn {
 namespace {
@@ -47,17 +47,11 @@ TEST(RandomGenerator, DrawsAgainAboveTheAcceptanceBound) {
 // ---------------------------------------------------------------------------
 // The main run, worked by hand
 
-// T1 in cell 10 only; T2 in 20, 30; T3 in 30, 40; T4 in 20, 40, 50; T5 in
-// 10, 50, 60. T1 forces 10 (which also holds T5); 30 holds both taxa of
+// On smallTaxa: T1 forces 10 (which also holds T5); 30 holds both taxa of
 // range 2; T4 leaves 20, 40 and 50 tied with no rarer taxon left: 20 by
 // the lowest cell.
-std::vector<TaxonSpec> caseA() {
-  return {taxon("T1", {10}), taxon("T2", {20, 30}), taxon("T3", {30, 40}), taxon("T4", {20, 40, 50}),
-          taxon("T5", {10, 50, 60})};
-}
-
 TEST(NearMinimum, ForcedRarestAndLowestCellRulesBuildTheSet) {
-  Priority d(caseA());
+  Priority d(test::smallTaxa());
   runNearMinimumSet(d.s, {});
   EXPECT_EQ(ruleCodes(d), "10:1 30:2 20:20 ");
   EXPECT_EQ(d.s.areas.seedCount, 0);
@@ -266,7 +260,7 @@ TEST(NearMinimum, GoalTwoForcesSmallRangesAndScoresByOrder) {
 // The run is told its goal and re-ordering: the options, the session's set
 // and its cells stay as they were, whatever they say.
 TEST(NearMinimum, RunFollowsItsParametersAndLeavesTheSessionAlone) {
-  Priority d(caseA());
+  Priority d(test::smallTaxa());
   d.s.settings.nearMinimumGoal = 1;
   d.s.settings.reordering = Reordering::kByRichness;
   const Settings before = d.s.settings;
@@ -288,7 +282,7 @@ TEST(NearMinimum, RunFollowsItsParametersAndLeavesTheSessionAlone) {
 }
 
 TEST(NearMinimum, ReorderingByRichnessOrRarityForcesGoalOne) {
-  Priority d(caseA());
+  Priority d(test::smallTaxa());
   d.s.settings.nearMinimumGoal = 3;
   d.s.settings.reordering = Reordering::kByRarity;
   nearMinimumRun(d.s);
@@ -310,7 +304,7 @@ TEST(NearMinimum, ReorderingByRarityPutsTheRarestTaxaFirst) {
 }
 
 TEST(NearMinimum, PartialFlexibleMapScoresTheOtherCellsOfSoleTaxa) {
-  Priority d(caseA());
+  Priority d(test::smallTaxa());
   d.s.settings.flexibilityPartial = Flag::kOn;
   nearMinimumRun(d.s);
   // T3 (sole area 30) is also in 40; T4 (sole area 20) in 40 and 50.
@@ -324,7 +318,7 @@ TEST(NearMinimum, PartialFlexibleMapScoresTheOtherCellsOfSoleTaxa) {
 // a bare dataset of the grid's units, with no session, give the set, marks
 // and per-taxon fields the datafile gives.
 TEST(NearMinimum, BareDatasetGivesTheDatafilesRun) {
-  std::vector<TaxonSpec> taxa = caseA();
+  std::vector<TaxonSpec> taxa = test::smallTaxa();
   for (const TaxonSpec& t : twoForOne(true)) taxa.push_back(t);
   const std::vector<std::pair<int, double>> costs{{10, 4.0}, {30, 3.0}, {5, 0.5}, {50, 0.25}};
   const std::map<int, double> threats{{20, 2.0}, {50, 9.0}, {5, 1.0}};
@@ -392,7 +386,7 @@ TEST(NearMinimum, BareDatasetGivesTheDatafilesRun) {
 }
 
 TEST(NearMinimum, NothingHappensWithoutADatafile) {
-  Priority d(caseA());
+  Priority d(test::smallTaxa());
   d.s.ws.datafile.opened = false;
   EXPECT_FALSE(runNearMinimumSet(d.s, {}).ran);
   EXPECT_TRUE(d.areas().empty());

@@ -4,7 +4,7 @@
 #include "selection/reorder.h"
 #include "shell/analyses.h"
 #include "shell/set_commands.h"
-#include "tests/selection/priority_fixture.h"
+#include "tests/support/sessions.h"
 
 namespace zn {
 namespace {

@@ -7,7 +7,7 @@
 #include "selection/reorder.h"
 #include "selection/report.h"
 #include "shell/nearminimum_runs.h"
-#include "tests/selection/priority_fixture.h"
+#include "tests/support/sessions.h"
 
 namespace zn {
 namespace {

@@ -6,35 +6,18 @@
 #include "shell/dispatch.h"
 #include "shell/results.h"
 #include "shell/selection_commands.h"
-#include "tests/selection/priority_fixture.h"
+#include "tests/support/sessions.h"
+#include "tests/support/shells.h"
 
 namespace zn {
 namespace {
 
-namespace fs = std::filesystem;
-using test::taxon;
-
-struct Commands : ::testing::Test {
-  test::TempDir tmp;
-  fs::path home = test::makeProgramFolder(tmp.path());
-  test::ScriptedHost host;
-  std::unique_ptr<Session> session;
-  std::unique_ptr<Shell> shell;
+struct Commands : ::testing::Test, test::ShellOnData<test::ScriptedHost> {
   ManualSelectionModel* manual = nullptr;
 
   void SetUp() override {
-    const fs::path data = home / "equal" / "priority.dat";
-    test::writeFile(data,
-                    test::datafileImage("Priority", {taxon("T1", {10}), taxon("T2", {20, 30}), taxon("T3", {30, 40}),
-                                                     taxon("T4", {20, 40, 50}), taxon("T5", {10, 50, 60})}));
-    session = std::make_unique<Session>(host, home);
-    ASSERT_TRUE(startSession(*session));
-    shell = std::make_unique<Shell>(*session, host);
+    open("priority.dat", "Priority", test::smallTaxa());
     connectSelectionCommands(*shell);
-    ASSERT_TRUE(startResultsFile(shell->resultsFile()));
-    host.openFiles.push_back(data);
-    shell->dispatch(Command::OpenDatafile);
-    ASSERT_TRUE(session->ws.datafile.opened);
     host.onDialog = [this](const std::string& name, DialogModel& m) {
       if (name == "SelecDlgBox") manual = dynamic_cast<ManualSelectionModel*>(&m);
       if (auto* n = dynamic_cast<NumberOfAreasModel*>(&m)) n->number = areasAsked;

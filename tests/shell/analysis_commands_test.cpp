@@ -9,7 +9,7 @@
 #include "shell/dispatch.h"
 #include "shell/mapclasses.h"
 #include "store/text.h"
-#include "tests/shell/shell_fixture.h"
+#include "tests/support/shells.h"
 
 namespace zn {
 namespace {

@@ -17,7 +17,7 @@
 #include "selection/values.h"
 #include "shell/analyses.h"
 #include "shell/curve_commands.h"
-#include "tests/shell/shell_fixture.h"
+#include "tests/support/shells.h"
 #include "tests/support/cli_run.h"
 
 namespace zn {

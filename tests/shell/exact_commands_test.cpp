@@ -12,8 +12,8 @@
 #include "shell/results.h"
 #include "store/datafile.h"
 #include "store/text.h"
-#include "tests/selection/priority_fixture.h"
-#include "tests/shell/small_shell.h"
+#include "tests/support/sessions.h"
+#include "tests/support/shells.h"
 
 namespace zn {
 namespace {
@@ -136,47 +136,6 @@ TEST_F(ExactCommands, NothingWhileThePreselectionDialogIsOpen) {
   EXPECT_TRUE(host.boxes.empty());
   EXPECT_TRUE(host.dialogs.empty());
   EXPECT_TRUE(session->areas.cells.empty());
-}
-
-// ---- the time limit option ------------------------------------------------------
-
-TEST(ExactTimeLimitOption, DefaultsAndStartUpCorrection) {
-  struct Case {
-    int stored, expected;
-  };
-  const Case cases[] = {{0, 60}, {-5, 60}, {86401, 60}, {1, 1}, {30, 30}, {86400, 86400}};
-  for (const Case& c : cases) {
-    Settings s;
-    setDefaults(s);
-    EXPECT_EQ(s.exactTimeLimit, 60);
-    s.exactTimeLimit = c.stored;
-    Flag saved{};
-    correctAtStartup(s, saved);
-    EXPECT_EQ(s.exactTimeLimit, c.expected) << "stored " << c.stored;
-  }
-}
-
-TEST(ExactTimeLimitOption, ToolsOptionsEditsAndClampsIt) {
-  Settings current;
-  setDefaults(current);
-  current.exactTimeLimit = 0;  // an old options file
-  ToolsOptionsModel m(current, ToolsOptionsFacts{});
-  EXPECT_EQ(m.number(topt::kExactTimeLimit), 60);
-  EXPECT_EQ(m.numberRange(topt::kExactTimeLimit), (std::pair<int, int>{1, 86400}));
-  struct Case {
-    int typed, kept;
-  };
-  for (const Case c : {Case{120, 120}, Case{0, 1}, Case{100000, 86400}}) {
-    m.setNumber(topt::kExactTimeLimit, c.typed);
-    EXPECT_EQ(m.number(topt::kExactTimeLimit), c.kept) << "typed " << c.typed;
-  }
-  m.setNumber(topt::kExactTimeLimit, 300);
-  Settings target = current;
-  AreaSet areas;
-  m.apply(target, areas);
-  EXPECT_EQ(target.exactTimeLimit, 300);
-  // The limit is no area-selection choice: changing it starts no re-run.
-  EXPECT_FALSE(toolsOptionsNeedRerun(m.opened, target, false));
 }
 
 }  // namespace

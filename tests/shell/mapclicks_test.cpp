@@ -8,7 +8,7 @@
 #include "measures/scores.h"
 #include "shell/data_commands.h"
 #include "shell/selection_commands.h"
-#include "tests/shell/small_shell.h"
+#include "tests/support/shells.h"
 
 namespace zn {
 namespace {

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "measures/dispatch.h"
-#include "tests/measures/measure_fixture.h"
+#include "tests/support/sessions.h"
 
 namespace zn {
 namespace {
@@ -155,19 +155,34 @@ TEST(ToolsOptionsModel, WithoutCandidateCellsTheThresholdIsDisabledAndKept) {
   EXPECT_TRUE(ToolsOptionsModel(s, facts(1)).enabled(topt::kThreshold));
 }
 
-TEST(ToolsOptionsModel, GoalsAreKeptBetweenOneAndNinetyNine) {
+TEST(ToolsOptionsModel, GoalsAndTheExactTimeLimitAreKeptWithinTheirRanges) {
   Settings s = darkDefaults();
   s.nearMinimumGoal = 0;
   s.greedyGoal = 500;
+  s.exactTimeLimit = 0;  // an old options file
   ToolsOptionsModel m(s, facts(10));
   EXPECT_EQ(m.number(topt::kGoal), 1);
   EXPECT_EQ(m.number(topt::kGreedyGoal), 99);
-  for (Control id : {topt::kGoal, topt::kGreedyGoal}) {
-    m.setNumber(id, 100);
-    EXPECT_EQ(m.number(id), 99) << id;
-    m.setNumber(id, -3);
-    EXPECT_EQ(m.number(id), 1) << id;
+  EXPECT_EQ(m.number(topt::kExactTimeLimit), 60);
+  struct Case {
+    Control id;
+    int low, high;
+  };
+  for (Case c : {Case{topt::kGoal, 1, 99}, Case{topt::kGreedyGoal, 1, 99}, Case{topt::kExactTimeLimit, 1, 86400}}) {
+    EXPECT_EQ(m.numberRange(c.id), (std::pair<int, int>{c.low, c.high})) << c.id;
+    m.setNumber(c.id, c.high + 1);
+    EXPECT_EQ(m.number(c.id), c.high) << c.id;
+    m.setNumber(c.id, -3);
+    EXPECT_EQ(m.number(c.id), c.low) << c.id;
   }
+  // The time limit is no area-selection choice: changing it starts no re-run.
+  Settings record = darkDefaults();
+  ToolsOptionsModel limit(record, ToolsOptionsFacts{});
+  limit.setNumber(topt::kExactTimeLimit, 300);
+  AreaSet areas;
+  limit.apply(record, areas);
+  EXPECT_EQ(record.exactTimeLimit, 300);
+  EXPECT_FALSE(toolsOptionsNeedRerun(limit.opened, record, false));
 }
 
 TEST(ToolsOptionsModel, AGoalAboveOneMeansNoReorderingAndAReorderingMeansGoalOne) {

@@ -10,7 +10,7 @@
 #include "measures/overlay.h"
 #include "measures/scores.h"
 #include "shell/options.h"
-#include "tests/shell/small_shell.h"
+#include "tests/support/shells.h"
 
 namespace zn::test {
 namespace {

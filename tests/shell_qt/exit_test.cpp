@@ -9,7 +9,7 @@
 
 #include "store/datafile.h"
 #include "store/settings.h"
-#include "tests/shell_qt/desktop.h"
+#include "tests/support/desktop.h"
 #include "ui/datawindows.h"
 
 namespace zn::test {

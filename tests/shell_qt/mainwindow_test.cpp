@@ -27,7 +27,7 @@
 #include "cli/cli.h"
 #include "store/datafile.h"
 #include "store/files.h"
-#include "tests/shell_qt/desktop.h"
+#include "tests/support/desktop.h"
 #include "tests/support/fixtures.h"
 #include "ui/datawindows.h"
 #include "ui/selectiondialogs.h"

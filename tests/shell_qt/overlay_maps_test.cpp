@@ -14,8 +14,8 @@
 #include "measures/scores.h"
 #include "shell/overlay_commands.h"
 #include "store/text.h"
-#include "tests/display/golden.h"
-#include "tests/shell/shell_fixture.h"
+#include "tests/support/golden.h"
+#include "tests/support/shells.h"
 #include "ui/threeaxiswindow.h"
 
 namespace zn::test {

@@ -7,7 +7,7 @@
 #include <QTest>
 
 #include "store/preselection.h"
-#include "tests/shell_qt/desktop.h"
+#include "tests/support/desktop.h"
 #include "ui/datawindows.h"
 
 namespace zn::test {

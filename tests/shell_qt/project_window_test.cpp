@@ -34,7 +34,7 @@
 #include "shell/projectscreen.h"
 #include "shell/recentprojects.h"
 #include "store/text.h"
-#include "tests/shell_qt/desktop.h"
+#include "tests/support/desktop.h"
 #include "ui/curvewindow.h"
 #include "ui/projectdialog.h"
 #include "ui/selectiondialogs.h"

@@ -15,7 +15,7 @@
 
 #include "display/renderer.h"
 #include "measures/scores.h"
-#include "tests/shell_qt/desktop.h"
+#include "tests/support/desktop.h"
 #include "tests/support/cli_run.h"
 #include "ui/celldialogs.h"
 #include "ui/datawindows.h"

@@ -8,7 +8,7 @@
 #include "measures/scores.h"
 #include "shell/data_commands.h"
 #include "shell/dispatch.h"
-#include "tests/store/data_shell_fixture.h"
+#include "tests/support/data_session.h"
 
 namespace zn {
 namespace {

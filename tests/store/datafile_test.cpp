@@ -2,7 +2,7 @@
 
 #include "shell/data_dialogue.h"
 #include "store/datafile.h"
-#include "tests/store/file_limit.h"
+#include "tests/support/file_limit.h"
 #include "tests/support/fixtures.h"
 #include "tests/support/scripted_host.h"
 

@@ -4,8 +4,8 @@
 
 #include "store/editor.h"
 #include "store/files.h"
-#include "tests/store/data_fixture.h"
-#include "tests/store/file_limit.h"
+#include "tests/support/data_session.h"
+#include "tests/support/file_limit.h"
 
 namespace zn {
 namespace {

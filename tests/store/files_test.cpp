@@ -9,7 +9,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "tests/store/file_limit.h"
+#include "tests/support/file_limit.h"
 #include "tests/support/fixtures.h"
 
 namespace zn {

@@ -4,7 +4,7 @@
 
 #include "shell/data_dialogue.h"
 #include "store/preselection.h"
-#include "tests/store/data_fixture.h"
+#include "tests/support/data_session.h"
 
 namespace zn {
 namespace {

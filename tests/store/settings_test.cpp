@@ -4,7 +4,7 @@
 
 #include "store/binio.h"
 #include "store/settings_slots.h"
-#include "tests/store/file_limit.h"
+#include "tests/support/file_limit.h"
 #include "tests/support/fixtures.h"
 
 namespace zn {
@@ -123,39 +123,27 @@ TEST(Settings, PaletteRampsAreBitsOfOneValue) {
   EXPECT_EQ(p, MapPalette::kColourBlind);
 }
 
-TEST(Settings, DarkAndLightDefaults) {
-  Settings dark;
-  dark.measureCode = kCodeGreedy;
-  dark.printOption = 5;
-  setDefaults(dark);
-  EXPECT_EQ(dark.measureCode, 7);  // kept
-  EXPECT_EQ(dark.printOption, 0);  // zeroed
-  EXPECT_EQ(dark.colourMode, 2);
-  EXPECT_EQ(dark.fillFrameCoast, Flag::kOn);
-  EXPECT_EQ(dark.fineGridStyle, FineGridStyle::kLines);
-  EXPECT_EQ(dark.numbersColour, NumbersColour::kWhite);
-  EXPECT_EQ(dark.areasToAdd, 10);
-  EXPECT_EQ(dark.neighbourhoodSize, 9);
-  EXPECT_EQ(dark.classCount, 4);
-  EXPECT_EQ(dark.defaultsSlot60, Flag::kOn);
-
-  Settings light;
-  light.lightDefaults = Flag::kOn;
-  setDefaults(light, /*zoomed=*/false);
-  EXPECT_EQ(light.lightDefaults, Flag::kOn);
-  EXPECT_EQ(light.colourMode, 3);
-  EXPECT_EQ(light.fillFrameCoast, Flag::kOff);
-  EXPECT_EQ(light.backgroundColour, Shade::kWhite);
-  EXPECT_EQ(light.numbersColour, NumbersColour::kGrey);
-  EXPECT_EQ(light.defaultsSlot61, Flag::kOn);
-  EXPECT_EQ(light.fineGridStyle, FineGridStyle::kSpots);
-
-  Settings zoomed;
-  setDefaults(zoomed, /*zoomed=*/true);
-  EXPECT_EQ(zoomed.fillFrameCoast, Flag::kOff);
-  Settings britain;
-  setDefaults(britain, false, /*britain=*/true);
-  EXPECT_EQ(britain.fineGridStyle, FineGridStyle::kSpots);
+// Every set of defaults keeps the measure and the dark-or-light choice and
+// fills the frame and coast only where a fill can show: 256 colours, dark,
+// not zoomed.
+TEST(Settings, DefaultsKeepTheMeasureAndFillOnlyWhereAFillCanShow) {
+  struct Case {
+    bool light, zoomed, britain;
+  };
+  for (Case c : {Case{false, false, false}, Case{true, false, false}, Case{false, true, false},
+                 Case{false, false, true}}) {
+    Settings d;
+    d.measureCode = kCodeGreedy;
+    d.printOption = 5;
+    d.lightDefaults = flagOf(c.light);
+    setDefaults(d, c.zoomed, c.britain);
+    EXPECT_EQ(d.measureCode, kCodeGreedy);
+    EXPECT_EQ(d.printOption, 0);
+    EXPECT_EQ(d.lightDefaults, flagOf(c.light));
+    EXPECT_EQ(d.colourMode, c.light ? kLightColour : kDarkColour);
+    EXPECT_EQ(d.fillFrameCoast, flagOf(!c.light && !c.zoomed));
+    EXPECT_EQ(d.fineGridStyle, c.light || c.britain ? FineGridStyle::kSpots : FineGridStyle::kLines);
+  }
 }
 
 TEST(Settings, StartupCorrections) {
@@ -179,6 +167,11 @@ TEST(Settings, StartupCorrections) {
       {settingsField<&Settings::longReports>(), 1, settingsField<&Settings::longReports>(), 0},
       {settingsField<&Settings::overlayScheme>(), 0, settingsField<&Settings::overlayScheme>(), 2},
       {settingsField<&Settings::optimiseByCost>(), 1, settingsField<&Settings::optimiseByCost>(), 0},
+      {settingsField<&Settings::exactTimeLimit>(), 0, settingsField<&Settings::exactTimeLimit>(), 60},
+      {settingsField<&Settings::exactTimeLimit>(), -5, settingsField<&Settings::exactTimeLimit>(), 60},
+      {settingsField<&Settings::exactTimeLimit>(), 86401, settingsField<&Settings::exactTimeLimit>(), 60},
+      {settingsField<&Settings::exactTimeLimit>(), 86400, settingsField<&Settings::exactTimeLimit>(), 86400},
+      {settingsField<&Settings::exactTimeLimit>(), 1, settingsField<&Settings::exactTimeLimit>(), 1},
   };
   for (const Case& c : cases) {
     Settings s;

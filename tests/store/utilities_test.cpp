@@ -4,7 +4,7 @@
 #include "store/binio.h"
 #include "store/text.h"
 #include "store/utilities.h"
-#include "tests/store/data_fixture.h"
+#include "tests/support/data_session.h"
 
 namespace zn {
 namespace {

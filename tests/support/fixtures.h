@@ -25,6 +25,14 @@ inline TaxonSpec taxon(const std::string& name, std::initializer_list<int> cells
   return t;
 }
 
+// Five taxa in a handful of world-grid cells, small enough that a test can
+// name every cell that matters; their near-minimum set is 10, 30, 20:
+//   T1: 10   T2: 20 30   T3: 30 40   T4: 20 40 50   T5: 10 50 60
+inline std::vector<TaxonSpec> smallTaxa() {
+  return {taxon("T1", {10}), taxon("T2", {20, 30}), taxon("T3", {30, 40}), taxon("T4", {20, 40, 50}),
+          taxon("T5", {10, 50, 60})};
+}
+
 // A world-grid datafile image: int16 count, 32-byte title, 1024-byte cards.
 std::string datafileImage(const std::string& title, const std::vector<TaxonSpec>& taxa, int headerCount = -1);
 

@@ -10,7 +10,7 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "tests/ui/screenshot.h"
+#include "tests/support/widgets.h"
 #include "ui/dialogs.h"
 
 namespace zn {
@@ -54,7 +54,7 @@ TEST(CellListDialogWidgets, ButtonsCloseWithTheirAction) {
     CellListDialog d(m, false);
     d.list()->item(0)->setSelected(true);
     d.list()->item(2)->setSelected(true);
-    d.plotSelected()->click();
+    test::click(d.plotSelected());
     EXPECT_EQ(m.action, CellListModel::Action::PlotSelected);
     EXPECT_EQ(m.selected, (std::vector<int>{0, 2}));
     EXPECT_EQ(d.result(), QDialog::Accepted);
@@ -62,13 +62,13 @@ TEST(CellListDialogWidgets, ButtonsCloseWithTheirAction) {
   {
     CellListModel m = listModel();
     CellListDialog d(m, false);
-    d.plotAll()->click();
+    test::click(d.plotAll());
     EXPECT_EQ(m.action, CellListModel::Action::PlotAll);
   }
   {
     CellListModel m = listModel();
     CellListDialog d(m, false);
-    d.grouped()->click();
+    test::click(d.grouped());
     EXPECT_EQ(m.action, CellListModel::Action::ToggleGrouped);
     EXPECT_FALSE(m.grouped);
   }
@@ -76,7 +76,7 @@ TEST(CellListDialogWidgets, ButtonsCloseWithTheirAction) {
     CellListModel m = listModel();
     m.rangeSizesLocked = true;
     CellListDialog d(m, false);
-    d.rangeSizes()->click();
+    test::click(d.rangeSizes());
     EXPECT_FALSE(d.rangeSizes()->isChecked());
     EXPECT_EQ(m.action, CellListModel::Action::Close);
     EXPECT_FALSE(m.rangeSizes);
@@ -91,7 +91,7 @@ TEST(CellListDialogWidgets, EditNameRefreshesTheCellLine) {
     m.cellLine = "Area 7: Porto            ";
   };
   CellListDialog d(m, true);
-  d.editName()->click();
+  test::click(d.editName());
   EXPECT_EQ(edits, 1);
   EXPECT_EQ(d.cellLine()->text(), "Area 7: Porto            ");
 }
@@ -105,14 +105,15 @@ TEST(CellNameDialogWidgets, EscapeKeepsTheNameCancelDoesNot) {
     saveScreenshot(d, "gridcell_name.png");
     EXPECT_EQ(d.name()->maxLength(), 17);
     d.name()->setText("Porto");
-    d.reject();  // what Escape does
+    d.show();
+    QTest::keyClick(&d, Qt::Key_Escape);
     EXPECT_EQ(d.result(), QDialog::Accepted);
     EXPECT_EQ(m.name, "Porto");
   }
   {
     CellNameDialog d(m);
     d.name()->setText("Faro");
-    d.cancelButton()->click();
+    test::click(d.cancelButton());
     EXPECT_EQ(d.result(), QDialog::Rejected);
     EXPECT_EQ(m.name, "Porto");
   }

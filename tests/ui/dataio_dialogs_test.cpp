@@ -7,7 +7,7 @@
 #include <QRadioButton>
 #include <QTest>
 
-#include "tests/ui/screenshot.h"
+#include "tests/support/widgets.h"
 
 namespace zn {
 namespace {

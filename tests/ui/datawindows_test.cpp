@@ -15,8 +15,8 @@
 
 #include "shell/data_commands.h"
 #include "shell/dispatch.h"
-#include "tests/store/data_shell_fixture.h"
-#include "tests/ui/screenshot.h"
+#include "tests/support/data_session.h"
+#include "tests/support/widgets.h"
 
 namespace zn {
 namespace {
@@ -56,7 +56,7 @@ TEST_F(DataWindowsTest, PreselectionExcludesTheSelectedTaxaAndTheClickedCell) {
   w.taxonList()->item(3)->setSelected(true);  // Delta
   QPushButton* ok = buttonLabelled(w, "OK");
   ASSERT_NE(ok, nullptr);
-  ok->click();
+  test::click(ok);
   EXPECT_FALSE(shell->flags.preselectionDialogOpen);
   EXPECT_EQ(s.ws.counters.taxaWithRecords, 4) << "Delta is excluded";
   EXPECT_EQ(s.ws.cells[40].score, 0.0) << "the clicked cell is excluded";
@@ -96,7 +96,7 @@ TEST_F(DataWindowsTest, EditorWritesATypedNameAndFollowsMapClicks) {
   Q_EMIT w.name()->textEdited("Betula");
   QPushButton* write = buttonLabelled(w, "Write");
   ASSERT_NE(write, nullptr);
-  write->click();
+  test::click(write);
   EXPECT_EQ(s.ws.cards.name(1), "Betula");
 
   // A left click on the map raises Beta's level in an empty cell; the

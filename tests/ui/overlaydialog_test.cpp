@@ -8,7 +8,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 
-#include "tests/ui/screenshot.h"
+#include "tests/support/widgets.h"
 #include "ui/dialogs.h"
 
 namespace zn {
@@ -31,10 +31,10 @@ TEST(OverlayDialogWidgets, LabelsCarryTheCountsAndOkTakesTheMethod) {
   EXPECT_TRUE(d.schemeButton(2)->isChecked());
   EXPECT_EQ(d.schemeButton(1)->text(), "axis 1 - green, axis 2 - blue, both - white ");
   EXPECT_EQ(d.schemeButton(3)->text(), "axis 1 - green, axis 2 - blue (reversed), both - white / grey");
-  d.andButton()->click();
-  d.schemeButton(0)->click();
+  test::click(d.andButton());
+  test::click(d.schemeButton(0));
   EXPECT_EQ(m.method, 0) << "the model changes only on OK";
-  standardButton(d, QDialogButtonBox::Ok)->click();
+  test::click(standardButton(d, QDialogButtonBox::Ok));
   EXPECT_EQ(d.result(), QDialog::Accepted);
   EXPECT_EQ(m.method, 1);
   EXPECT_EQ(m.scheme, 0);
@@ -46,9 +46,9 @@ TEST(OverlayDialogWidgets, CancelKeepsTheMethodAndTheNameReachesIt) {
   m.method = 1;
   OverlayDialog d(m);
   EXPECT_TRUE(d.andButton()->isChecked());
-  d.orButton()->click();
-  d.schemeButton(3)->click();
-  standardButton(d, QDialogButtonBox::Cancel)->click();
+  test::click(d.orButton());
+  test::click(d.schemeButton(3));
+  test::click(standardButton(d, QDialogButtonBox::Cancel));
   EXPECT_EQ(d.result(), QDialog::Rejected);
   EXPECT_EQ(m.method, 1);
   EXPECT_EQ(m.scheme, 2);

@@ -14,7 +14,7 @@
 #include <fstream>
 
 #include "tests/support/fixtures.h"
-#include "tests/ui/screenshot.h"
+#include "tests/support/widgets.h"
 
 namespace zn {
 namespace {

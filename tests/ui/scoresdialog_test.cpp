@@ -11,7 +11,7 @@
 #include <QPushButton>
 #include <QTimer>
 
-#include "tests/ui/screenshot.h"
+#include "tests/support/widgets.h"
 
 namespace zn {
 namespace {
@@ -26,18 +26,18 @@ TEST(ExportScoresDialogWidgets, RadiosExcludeEachOtherAndMismatchNeedsAPair) {
   EXPECT_FALSE(d.control(kExportMismatch)->isEnabled());
   EXPECT_EQ(d.control(kExportOccupiedOnly)->text(), "print scores only for occupied grid cells ");
 
-  d.control(kExportCentroids)->click();
+  test::click(d.control(kExportCentroids));
   EXPECT_EQ(m.layout(), kLayoutCentroids);
   EXPECT_FALSE(d.control(kExportScr)->isChecked()) << "the model, not Qt, keeps the radios apart";
-  d.control(kExportCellNumbers)->click();
-  d.control(kExportScr)->click();
+  test::click(d.control(kExportCellNumbers));
+  test::click(d.control(kExportScr));
   EXPECT_EQ(m.layout(), kLayoutPlain);
 
   ExportScoresModel pair;
   pair.pairLoaded = true;
   ExportScoresDialog p(pair);
   ASSERT_TRUE(p.control(kExportMismatch)->isEnabled());
-  p.control(kExportMismatch)->click();
+  test::click(p.control(kExportMismatch));
   EXPECT_TRUE(pair.mismatch());
   EXPECT_FALSE(p.control(kExportScr)->isChecked());
 }
@@ -54,8 +54,8 @@ TEST(ExportScoresDialogWidgets, RunsByItsResourceNameOnlyOnItsModel) {
   QTimer::singleShot(0, [] {
     for (QWidget* w : QApplication::topLevelWidgets())
       if (auto* d = dynamic_cast<ExportScoresDialog*>(w); d && d->isVisible()) {
-        d->control(kExportBackground)->click();
-        d->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+        test::click(d->control(kExportBackground));
+        test::click(d->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok));
       }
   });
   EXPECT_TRUE(runScoresDialog("DEXSDLGBOX", m, nullptr));

@@ -1,4 +1,4 @@
-#include "tests/gis/gis_fixture.h"
+#include "tests/support/gis_fixture.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "tests/gis/gbif_rows.h"
+#include "tests/support/gbif_rows.h"
 
 namespace zn::test {
 

@@ -11,7 +11,7 @@
 
 #include "shell/silenthost.h"
 #include "store/session.h"
-#include "tests/gis/gbif_rows.h"
+#include "tests/support/gbif_rows.h"
 #include "tests/support/fixtures.h"
 
 namespace zn::test {

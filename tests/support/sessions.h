@@ -1,15 +1,22 @@
-// A session with hand-made taxa on the 36 x 24 world grid, recounted and
-// with its neighbourhoods built, ready for the measures.
+// Sessions with hand-made taxa on the 36 x 24 world grid, recounted, for the
+// measures and the priority-area analyses; the taxa as a project hands them
+// over; and the expected-text files reports are compared with. Set
+// ZN_REGENERATE=1 to rewrite those files from the current output after a
+// deliberate change, then read the diff before committing it.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "measures/dispatch.h"
 #include "measures/scores.h"
+#include "selection/areaset.h"
 #include "shell/measure_commands.h"
 #include "store/analysisdata.h"
 #include "store/datafile.h"
@@ -23,17 +30,16 @@ namespace zn::test {
 // Cell number of column c and row r on the 36-column grid.
 constexpr int cellAt(int c, int r) { return (r - 1) * 36 + c; }
 
-struct Loaded {
+struct HandSession {
   ScriptedHost host;
   Session s{host, "/nonexistent"};
 
-  explicit Loaded(const std::vector<TaxonSpec>& taxa, const std::string& title = "test data") {
+  HandSession(const std::vector<TaxonSpec>& taxa, const std::string& title, const std::string& fileName) {
     allocateWorkspace(s);
     setDefaults(s.settings);
     readDatafileBytes(s, datafileImage(title, taxa));
     s.ws.datafile.opened = true;
-    s.ws.datafile.fileName = "test.dat";
-    buildNeighbourhoods(s.ws);
+    s.ws.datafile.fileName = fileName;
     recountNow();
   }
 
@@ -45,6 +51,19 @@ struct Loaded {
   GridCell& cell(int n) { return s.ws.cells[static_cast<std::size_t>(n)]; }
   double score(int n) { return cell(n).score; }
   int count(int n) { return cell(n).count; }
+  std::vector<int>& areas() { return s.areas.cells; }
+  void name(int n, const std::string& text) {
+    auto& f = cell(n).name;
+    f.fill('\0');
+    text.copy(f.data(), std::min(text.size(), f.size() - 1));
+  }
+  void costs(const std::vector<std::pair<int, double>>& values, double others = 1.0) {
+    for (int n = 1; n <= s.ws.geo.cells; ++n) cell(n).cost = others;
+    for (auto [n, c] : values) cell(n).cost = c;
+    s.costPresent = true;
+  }
+  int sole(int taxon) { return s.ws.cards.field(taxon, s.ws.cards.layout->soleArea); }
+  int reps(int taxon) { return s.ws.cards.field(taxon, s.ws.cards.layout->repCount); }
 
   // Cells with a non-zero score or count, as "cell:score/count" text, so a
   // failing comparison shows the whole map.
@@ -58,6 +77,22 @@ struct Loaded {
       out += buf;
     }
     return out;
+  }
+};
+
+// For the measures: neighbourhoods built, as smoothing needs them.
+struct Loaded : HandSession {
+  explicit Loaded(const std::vector<TaxonSpec>& taxa, const std::string& title = "test data")
+      : HandSession(taxa, title, "test.dat") {
+    buildNeighbourhoods(s.ws);
+  }
+};
+
+// For the priority-area analyses: short reports.
+struct Priority : HandSession {
+  explicit Priority(const std::vector<TaxonSpec>& taxa, const std::string& title = "priority data")
+      : HandSession(taxa, title, "priority.dat") {
+    s.settings.longReports = Flag::kOff;
   }
 };
 
@@ -93,6 +128,18 @@ inline std::vector<TaxonSpec> fourTaxa() {
           {"Beta", "12", {{2, 3}}},
           {"Gamma", "21", {{2, 1}, {40, 4}}},
           {"Delta", "22", {{3, 2}}}};
+}
+
+inline std::filesystem::path expectedTextDir() {
+  return std::filesystem::path(ZN_SOURCE_DIR) / "tests" / "data" / "selection";
+}
+
+// Compares text with the named expected-text file; ZN_REGENERATE=1 rewrites it.
+inline void expectMatchesFile(const std::string& text, const std::string& file) {
+  const auto path = expectedTextDir() / file;
+  if (const char* r = std::getenv("ZN_REGENERATE"); r && std::string(r) == "1") writeFile(path, text);
+  ASSERT_TRUE(std::filesystem::exists(path)) << path << " is missing; run with ZN_REGENERATE=1";
+  EXPECT_EQ(text, readFile(path)) << "differs from " << path;
 }
 
 }  // namespace zn::test

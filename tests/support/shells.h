@@ -1,8 +1,7 @@
-// A dispatcher on a datafile written for the test, with a fresh RESULTS
-// file, answering through a scripted host; and SmallShell, five taxa in a
-// handful of world-grid cells, small enough that a test can name every cell
-// that matters:
-//   T1: 10   T2: 20 30   T3: 30 40   T4: 20 40 50   T5: 10 50 60
+// Dispatchers on a started session, answering through a scripted host:
+// ShellFixture on a program folder made from the shipped programdata;
+// ShellOnData on a datafile written for the test, with a fresh RESULTS file;
+// SmallShell on smallTaxa().
 #pragma once
 
 #include <gtest/gtest.h>
@@ -13,10 +12,34 @@
 
 #include "shell/dispatch.h"
 #include "shell/results.h"
+#include "store/files.h"
 #include "tests/support/fixtures.h"
 #include "tests/support/scripted_host.h"
 
 namespace zn::test {
+
+struct ShellFixture : ::testing::Test {
+  TempDir tmp;
+  std::filesystem::path home = tmp.path() / "ZONARIUM";
+  ScriptedHost host;
+  std::unique_ptr<Session> session;
+  std::unique_ptr<Shell> shell;
+
+  // Starts the session and the dispatcher; false (after a test failure)
+  // when the program folder cannot be made.
+  bool start() {
+    if (!populateProgramFolder(home, std::filesystem::path(ZN_SOURCE_DIR) / "programdata")) return false;
+    session = std::make_unique<Session>(host, home);
+    if (!startSession(*session)) return false;
+    shell = std::make_unique<Shell>(*session, host);
+    return true;
+  }
+  // "Open datafile" on a file of the program folder.
+  void open(const std::filesystem::path& rel) {
+    host.openFiles.push_back(home / rel);
+    shell->dispatch(Command::OpenDatafile);
+  }
+};
 
 template <class HostType>
 struct ShellOnData {
@@ -42,9 +65,7 @@ struct ShellOnData {
 
 struct SmallShell : ShellOnData<ScriptedHost> {
   void start() {
-    open("clicks.dat", "Clicks",
-         {taxon("T1", {10}), taxon("T2", {20, 30}), taxon("T3", {30, 40}), taxon("T4", {20, 40, 50}),
-          taxon("T5", {10, 50, 60})});
+    open("clicks.dat", "Clicks", smallTaxa());
   }
 };
 

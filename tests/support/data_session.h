@@ -1,13 +1,17 @@
 // A session with a datafile open on the "equal" world grid, for the tests
-// of the preselection, the editor and the datafile utilities.
+// of the preselection, the editor and the datafile utilities; DataShellSession
+// adds a dispatcher holding the data commands, for those commands and windows.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "shell/data_commands.h"
 #include "shell/data_dialogue.h"
+#include "shell/dispatch.h"
 #include "store/datafile.h"
 #include "tests/support/fixtures.h"
 #include "tests/support/scripted_host.h"
@@ -66,5 +70,15 @@ inline std::vector<TaxonSpec> fiveTaxa() {
 
 // The code as stored: padded with '0' to 31 characters.
 inline std::string padded(const std::string& code) { return code + std::string(31 - code.size(), '0'); }
+
+class DataShellSession : public DataSession {
+ protected:
+  std::unique_ptr<Shell> shell;
+  void SetUp() override {
+    DataSession::SetUp();
+    shell = std::make_unique<Shell>(s, host);
+    connectDataCommands(*shell);
+  }
+};
 
 }  // namespace zn::test
