@@ -536,10 +536,7 @@ std::unique_ptr<OGRGeometry> projectOutline(const Project& p, int n) {
     poly->addRing(&ring);
     return poly;
   }
-  const auto& wkb = p.outlines[static_cast<std::size_t>(n) - 1];
-  OGRGeometry* g = nullptr;
-  if (wkb.empty() || OGRGeometryFactory::createFromWkb(wkb.data(), nullptr, &g, wkb.size()) != OGRERR_NONE) return {};
-  return std::unique_ptr<OGRGeometry>(OGRGeometryFactory::forceToMultiPolygon(g));
+  return storedOutline(p, n);
 }
 
 // The units layer of a result in `ds`, filled in one transaction where the

@@ -428,10 +428,10 @@ std::string writeLayers(GDALDataset& ds, const Project& p) {
       poly->addRingDirectly(ring);
       outline = poly;
     } else {
-      const auto& wkb = p.outlines[static_cast<std::size_t>(n) - 1];
-      OGRGeometry* geom = nullptr;
-      if (!wkb.empty() && OGRGeometryFactory::createFromWkb(wkb.data(), &srs, &geom, wkb.size()) == OGRERR_NONE && geom)
-        outline = OGRGeometryFactory::forceToMultiPolygon(geom);
+      if (auto stored = storedOutline(p, n)) {
+        stored->assignSpatialReference(&srs);
+        outline = stored.release();
+      }
     }
     f->SetGeometryDirectly(outline);
     if (units->CreateFeature(f.get()) != OGRERR_NONE) return gdalError(strprintf("unit %lld cannot be written", u.id));
@@ -752,6 +752,15 @@ const unsigned char* blob(OGRFeature& f, const char* field, int& bytes) {
 }
 
 }  // namespace
+
+std::unique_ptr<OGRGeometry> storedOutline(const Project& p, int n) {
+  if (n < 1 || static_cast<std::size_t>(n) > p.outlines.size()) return nullptr;
+  const auto& wkb = p.outlines[static_cast<std::size_t>(n) - 1];
+  OGRGeometry* g = nullptr;
+  if (wkb.empty() || OGRGeometryFactory::createFromWkb(wkb.data(), nullptr, &g, wkb.size()) != OGRERR_NONE || !g)
+    return nullptr;
+  return std::unique_ptr<OGRGeometry>(OGRGeometryFactory::forceToMultiPolygon(g));
+}
 
 std::optional<Project> readProject(const fs::path& path, std::string& error, const ReadNote& note) {
   ensureGdal();

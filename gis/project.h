@@ -21,6 +21,8 @@
 
 #include "store/dataset.h"
 
+class OGRGeometry;
+
 namespace zn {
 
 // The file format version this program writes; newer files are refused.
@@ -95,6 +97,10 @@ enum class OtherLayers { Keep, Drop };
 // Empty when written, else why not.
 std::string writeProject(const std::filesystem::path& path, const Project& project,
                          OtherLayers others = OtherLayers::Keep);
+
+// A polygon unit's outline as the project holds it (a multipolygon); none
+// where it is missing or cannot be read, and for a regular grid's cells.
+std::unique_ptr<OGRGeometry> storedOutline(const Project& p, int n);
 
 // Told what reading has reached, now and then; false stops the reading.
 using ReadNote = std::function<bool(const std::string&)>;

@@ -320,12 +320,8 @@ UnitMapShapes projectShapes(const Project& project, const std::filesystem::path&
   } else {
     s.rings.resize(static_cast<std::size_t>(units));
     for (int n = 1; n <= units && static_cast<std::size_t>(n) <= project.outlines.size(); ++n) {
-      const auto& wkb = project.outlines[static_cast<std::size_t>(n) - 1];
-      OGRGeometry* geom = nullptr;
-      if (wkb.empty() || OGRGeometryFactory::createFromWkb(wkb.data(), nullptr, &geom, wkb.size()) != OGRERR_NONE ||
-          !geom)
-        continue;
-      std::unique_ptr<OGRGeometry> owned(geom);
+      const std::unique_ptr<OGRGeometry> owned = storedOutline(project, n);
+      if (!owned) continue;
       auto& rings = s.rings[static_cast<std::size_t>(n) - 1];
       addRings(owned.get(), rings);
       for (const auto& r : rings)
