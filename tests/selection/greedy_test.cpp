@@ -35,6 +35,15 @@ GreedyResult grow(Loaded& d, const GreedyOptions& o) {
   return r;
 }
 
+// "cell:score/count" of the set's areas in set order.
+std::string scoresOf(Loaded& d) {
+  std::string out;
+  for (int a : d.s.areas.cells)
+    out += (out.empty() ? "" : " ") + std::to_string(a) + ":" + std::to_string(static_cast<int>(d.score(a))) + "/" +
+           std::to_string(d.count(a));
+  return out;
+}
+
 TEST(GreedySet, EqualValuesAndTotalsTakeTheHighestNumberedCell) {
   Loaded d({taxon("A", {1, 2}), taxon("B", {2}), taxon("C", {3}), taxon("D", {3, 5}), taxon("E", {5})});
   GreedyResult r = grow(d, richness());
