@@ -157,7 +157,7 @@ TEST_F(Parity, EveryRegisteredAnalysisGivesTheSameMapAndResultsInTheWindowAndThe
         analysisFlags.insert(analysisFlags.end(), set.begin(), set.end());
         for (const auto& t : taxa) analysisFlags.insert(analysisFlags.end(), {"--taxa", t});
         if (a.kind == AnalysisKind::Pass)
-          analysisFlags.insert(analysisFlags.end(), {a.name == "mean" ? "--mean" : "--smooth", "1"});
+          analysisFlags.insert(analysisFlags.end(), {"--" + a.name, "1"});
       }
       if (a.kind == AnalysisKind::Chart) {
         // A chart leaves the map alone: the curves and the report are compared.
