@@ -60,7 +60,7 @@ void connectCurveCommands(Shell& shell) {
   for (const Analysis& a : analyses())
     if (a.stoppable && !shell.connected(a.command))
       shell.connect(a.command, [&a](Shell& sh) {
-        if (!canRun(sh)) return;
+        if (!canRun(sh) || !askParameters(sh, a)) return;
         const AnalysisResult r = runStoppable(sh, a);
         if (!r.ran) return;
         sh.writeResults(r.results);

@@ -1,10 +1,7 @@
 #include "shell/menu.h"
 
-#include "shell/analyses.h"
-
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <functional>
 #include <map>
 
@@ -68,43 +65,6 @@ TEST(MainMenu, EachItemHasACommandOfItsOwn) {
     else EXPECT_EQ(named.size(), 1u) << named.front() << " shares command " << commandId(command);
   }
   EXPECT_FALSE(labels.count(Command::ApplyPreselection)) << "sent by a window, never chosen";
-}
-
-// The analyses join the menus from their registry entries: a popup named
-// wrongly would drop an item without a word, a wrong place would move it.
-TEST(MainMenu, EveryAnalysisSitsWhereItsEntryPlacesIt) {
-  struct Leaf {
-    std::string popup, label;
-    Command command;
-    int index;
-  };
-  std::vector<Leaf> leaves;
-  std::function<void(const MenuItem&)> walk = [&](const MenuItem& popup) {
-    for (std::size_t i = 0; i < popup.items.size(); ++i) {
-      const MenuItem& m = popup.items[i];
-      if (m.command == Command::None) walk(m);
-      else leaves.push_back({popup.label, m.label, m.command, static_cast<int>(i)});
-    }
-  };
-  for (const MenuItem& popup : mainMenu()) walk(popup);
-  for (const Analysis& a : analyses()) {
-    SCOPED_TRACE(a.name);
-    EXPECT_FALSE(a.menus.empty());
-    for (const MenuPlace& place : a.menus) {
-      const auto leaf = std::find_if(leaves.begin(), leaves.end(), [&](const Leaf& l) {
-        return l.popup == place.popup && l.label == place.label;
-      });
-      ASSERT_NE(leaf, leaves.end()) << place.popup << " / " << place.label;
-      EXPECT_EQ(leaf->command, a.command);
-      if (place.position) EXPECT_EQ(leaf->index, *place.position) << place.label;
-    }
-    EXPECT_EQ(std::count_if(leaves.begin(), leaves.end(), [&](const Leaf& l) { return l.command == a.command; }),
-              static_cast<std::ptrdiff_t>(a.menus.size()));
-  }
-  // The Stop box is captioned with the item's words, without the dots of an
-  // item that opens a window.
-  EXPECT_EQ(findAnalysis("curve")->caption(), "Representation curves");
-  EXPECT_EQ(findAnalysis("replacement-cost")->caption(), "Replacement cost");
 }
 
 TEST(MenuState, InitialGreyItems) {
