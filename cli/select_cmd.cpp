@@ -189,8 +189,8 @@ int refuseGoalReorderConflict(CliContext& ctx, const MeasureOptions& m) {
 }  // namespace
 
 int refuseAreasBeyond(CliContext& ctx, const RequestValues& o, int capacity) {
-  if (!o.areasToAdd || *o.areasToAdd <= capacity) return 0;
-  return refuse(ctx, strprintf("--areas-to-add takes a whole number from 1 to %d", capacity));
+  const std::optional<Refusal> r = zn::refuseAreasBeyond(o, capacity);
+  return r ? refuse(ctx, r->text) : 0;
 }
 
 int checkSelectRequest(CliContext& ctx, const SelectOptions& o, const MeasureOptions& m) {

@@ -601,10 +601,11 @@ std::optional<int> wholeNumber(const std::string& text, int lo, int hi) {
   return n && *n >= lo && *n <= hi ? n : std::nullopt;
 }
 
+std::string areasRange(int most) { return strprintf("--areas-to-add takes a whole number from 1 to %d", most); }
+
 std::vector<ParamSpec> buildParamSpecs() {
   return {
-      {Param::AreasToAdd, "--areas-to-add", "N",
-       strprintf("--areas-to-add takes a whole number from 1 to %d", kAreaCapacity),
+      {Param::AreasToAdd, "--areas-to-add", "N", areasRange(kAreaCapacity),
        [](const std::string& text, RequestValues& v) {
          // The data decide the most: a datafile's set capacity, a project's units.
          v.areasToAdd = wholeNumber(text, 1, std::numeric_limits<int>::max());
@@ -675,6 +676,11 @@ std::optional<Refusal> refuseUnusedParams(const Analysis& a, const RequestValues
     return Refusal{spec.flag + " is not used by " + a.name + "; it is for " + listed, {}, 2};
   }
   return std::nullopt;
+}
+
+std::optional<Refusal> refuseAreasBeyond(const RequestValues& values, int capacity) {
+  if (!values.areasToAdd || *values.areasToAdd <= capacity) return std::nullopt;
+  return Refusal{areasRange(capacity), {}, 2};
 }
 
 std::optional<Refusal> validateRequest(const Analysis& a, Session& s, const RequestValues& values, bool threatPresent,

@@ -140,6 +140,10 @@ struct Refusal {
 // given (nullopt when it takes them all).
 std::optional<Refusal> refuseUnusedParams(const Analysis& a, const RequestValues& values);
 
+// The refusal of more areas to add than the data's set can hold (a
+// datafile's capacity, a project's units), worded as the flag's range.
+std::optional<Refusal> refuseAreasBeyond(const RequestValues& values, int capacity);
+
 // Checks a request against the analysis's declared checks, on the session it
 // would run on; a budget asks for optimisation by cost. A cost optimisation
 // without costs is switched off with a warning, unless a budget asks for it.
