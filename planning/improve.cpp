@@ -220,6 +220,11 @@ std::vector<char> rarityStart(const Problem& p, const std::vector<double>& goal)
 }
 
 long long refineSet(const Problem& p, const std::vector<double>& goal, std::vector<char>& chosen, long long work) {
+  return refineSetUntil(p, goal, chosen, work, std::nullopt);
+}
+
+long long refineSetUntil(const Problem& p, const std::vector<double>& goal, std::vector<char>& chosen, long long work,
+                         std::optional<std::chrono::steady_clock::time_point> until) {
   std::vector<char> trial = chosen;
   Search s(p, goal, trial);
   improve(s, work);
@@ -234,6 +239,7 @@ long long refineSet(const Problem& p, const std::vector<double>& goal, std::vect
   const std::size_t nf = p.features.size();
   std::size_t lastBetter = 0;
   for (std::size_t round = 0; nf > 0 && s.steps < work && round < lastBetter + nf; ++round) {
+    if (until && round % 16 == 0 && std::chrono::steady_clock::now() >= *until) break;
     const std::size_t f = order[(round * 7919) % nf];
     region.clear();
     for (const Entry* x = p.unitsOf.begin(f); x != p.unitsOf.end(f); ++x) {

@@ -16,6 +16,11 @@ namespace zn::planning {
 
 namespace {
 
+// Local-search steps the first set may take per second of the time limit
+// (a step is an entry or boundary visited; a core does some 6 x 10^8 a
+// second, so the rounds take about an eighth of the limit).
+constexpr double kRefineStepsPerLimitSecond = 7.5e7;
+
 double secondsSince(std::chrono::steady_clock::time_point t0) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
 }
@@ -258,7 +263,22 @@ std::string solveAmounts(const Problem& p, const Problem& shown, const SolveRequ
     improveSet(p, goal, rare, work);
     if (scoreOf(p, rare) < scoreOf(p, start)) start = std::move(rare);
   }
-  refineSet(p, goal, start, 4 * work);
+  // Refill rounds find much of what the solver would (on clumped amounts
+  // with a boundary, more in seconds than it does in a minute), so they get
+  // a share of the time limit: counted in steps, and under a work limit
+  // only as many as that limit's nodes allow, so that the same limits give
+  // the same start on any machine; without one also ending at a quarter of
+  // the time limit, so that a slow machine leaves the solver its share.
+  const double limit = std::isfinite(request.timeLimit) && request.timeLimit > 0 ? request.timeLimit : 60.0;
+  auto refineWork = static_cast<long long>(kRefineStepsPerLimitSecond * limit);
+  std::optional<std::chrono::steady_clock::time_point> refineUntil;
+  if (request.workLimit > 0) {
+    refineWork = std::min(refineWork, request.workLimit * work);
+  } else {
+    refineUntil = t0 + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                           std::chrono::duration<double>(limit / 4));
+  }
+  refineSetUntil(p, goal, start, 4 * work + refineWork, refineUntil);
   auto solutionOf = [&](const std::vector<char>& chosen) {
     std::vector<double> x(static_cast<std::size_t>(mip.columns()), 0.0);
     for (std::size_t u = 0; u < nu; ++u) x[u] = chosen[u] ? 1.0 : 0.0;
@@ -288,6 +308,13 @@ std::string solveAmounts(const Problem& p, const Problem& shown, const SolveRequ
   if (x.best.hasSolution && x.best.x.size() >= nu) {
     for (std::size_t u = 0; u < nu; ++u) s.chosen[u] = x.best.x[u] > 0.5;
     topUp(p, goal, s.chosen);
+    // An unproven set may still lie a move or a refill from a better one:
+    // the same counted local search as the start, from the solver's best.
+    if (!x.proven) {
+      std::vector<char> polished = s.chosen;
+      refineSet(p, goal, polished, 4 * work);
+      if (scoreOf(p, polished) < scoreOf(p, s.chosen)) s.chosen = std::move(polished);
+    }
     found = true;
   }
   if (startFeasible && (!found || scoreOf(p, start) < scoreOf(p, s.chosen))) {
