@@ -27,6 +27,7 @@
 #include "store/files.h"
 #include "tests/support/cli_run.h"
 #include "tests/support/fixtures.h"
+#include "tests/support/widgets.h"
 
 namespace zn::test {
 
@@ -94,13 +95,6 @@ inline void clickMenuItem(QMenuBar* bar, const QStringList& path) {
   QApplication::processEvents();
 }
 
-inline void saveScreenshot(QWidget& w, const char* name) {
-  const char* dir = std::getenv("ZN_SCREENSHOT_DIR");
-  if (!dir) return;
-  fs::create_directories(dir);
-  w.grab().save(QString::fromStdString((fs::path(dir) / name).string()));
-}
-
 inline const char* programName(GridVariant v) { return v == GridVariant::Britain ? "zn41gb" : "ZN41"; }
 
 // A program and the sample its window opens, by folder and file name in the
@@ -154,18 +148,6 @@ class DesktopBase : public ::testing::Test {
     window->show();
     QApplication::processEvents();
     window->grab();
-  }
-  // A point of the map view over some cell other than `other`; the cell is
-  // returned in `cell`. With `occupied`, only a cell holding records.
-  QPoint pointOnACell(int& cell, int other = 0, bool occupied = false) {
-    for (int y = view()->height() / 3; y < view()->height(); y += 7)
-      for (int x = view()->width() / 3; x < view()->width(); x += 7) {
-        cell = view()->cellAt(QPoint(x, y));
-        if (cell > 0 && cell != other && (!occupied || session->ws.cells[static_cast<std::size_t>(cell)].count > 0))
-          return QPoint(x, y);
-      }
-    ADD_FAILURE() << "no cell on the map";
-    return {};
   }
   // A map cell the view can point at, and the point; with `occupied`, one
   // holding records. False when the view maps no point to a cell.

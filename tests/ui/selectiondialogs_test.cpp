@@ -171,14 +171,16 @@ TEST(AreaNumberDialogWidgets, CancelKeepsTheNumberAndEscapeAccepts) {
   NumberOfAreasModel m = numberModel();
   {
     AreaNumberDialog d(m);
-    d.number()->setValue(99);
+    d.number()->selectAll();
+    QTest::keyClicks(d.number(), "99");
     test::click(d.cancelButton());
     EXPECT_EQ(d.result(), QDialog::Rejected);
     EXPECT_EQ(m.number, 12);
   }
   AreaNumberDialog d(m);
   d.show();
-  d.number()->setValue(99);
+  d.number()->selectAll();
+  QTest::keyClicks(d.number(), "99");
   QTest::keyClick(&d, Qt::Key_Escape);
   EXPECT_EQ(d.result(), QDialog::Accepted);
   EXPECT_EQ(m.number, 99);
@@ -197,7 +199,8 @@ TEST(BudgetDialogWidgets, ShowTheBoundsAndTakeAWholeBudget) {
     EXPECT_EQ(d.budget()->value(), 40.0);
     saveScreenshot(d, "area_budget.png");
     d.show();
-    d.budget()->setValue(12.7);
+    d.budget()->selectAll();
+    QTest::keyClicks(d.budget(), "12.7");
     QTest::keyClick(&d, Qt::Key_Escape);
     EXPECT_EQ(d.result(), QDialog::Rejected);
     EXPECT_EQ(m.budget, 40.0) << "Cancel keeps the budget";
