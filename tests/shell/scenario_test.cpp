@@ -7,33 +7,20 @@
 #include "shell/options.h"
 #include "shell/results.h"
 #include "store/files.h"
-#include "tests/support/fixtures.h"
-#include "tests/support/scripted_host.h"
+#include "tests/support/shells.h"
 
 namespace zn {
 namespace {
 
 namespace fs = std::filesystem;
 
-struct ShellScenario : ::testing::Test {
-  test::TempDir tmp;
-  fs::path home = tmp.path() / "ZONARIUM";
-  test::ScriptedHost host;
-  std::unique_ptr<Session> session;
-  std::unique_ptr<Shell> shell;
-
+struct ShellScenario : test::ShellFixture {
   void SetUp() override {
-    ASSERT_TRUE(populateProgramFolder(home, fs::path(ZN_SOURCE_DIR) / "programdata"));
-    session = std::make_unique<Session>(host, home);
-    ASSERT_TRUE(startSession(*session));
-    shell = std::make_unique<Shell>(*session, host);
+    ASSERT_TRUE(start());
     ASSERT_TRUE(startResultsFile(shell->resultsFile()));
     shell->refreshMenus();
   }
-  void openSample(const char* rel) {
-    host.openFiles.push_back(home / rel);
-    shell->dispatch(Command::OpenDatafile);
-  }
+  void openSample(const char* rel) { open(rel); }
 };
 
 TEST_F(ShellScenario, OpenTheSampleThenRichnessAndRarity) {
