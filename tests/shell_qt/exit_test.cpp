@@ -40,7 +40,7 @@ class Exit : public BothPrograms {
   // Opens the editor and adds a taxon with its "New" button; it becomes
   // the current one.
   void editARecord() {
-    action("&Edit data")->trigger();
+    choose("&Edit data");
     ASSERT_TRUE(shell->flags.mapEditing);
     EditorWindow* editor = window->dataWindows().editor();
     ASSERT_NE(editor, nullptr);
@@ -58,14 +58,14 @@ class Exit : public BothPrograms {
 TEST_P(Exit, NoLeavesTheMonitorClosedAndItsItemUnchecked) {
   drawn();
   QAction* monitor = action("Monitor RESULTS &file");
-  monitor->trigger();
+  choose("Monitor RESULTS &file");
   ASSERT_TRUE(monitor->isChecked());
   host.answers = {Answer::No};
   EXPECT_FALSE(window->close());
   EXPECT_FALSE(shell->flags.monitorOpen);
   EXPECT_FALSE(monitor->isChecked());
   EXPECT_FALSE(fs::exists(optionsFile()));
-  monitor->trigger();
+  choose("Monitor RESULTS &file");
   EXPECT_TRUE(monitor->isChecked()) << "the item opens it again";
 }
 
@@ -110,7 +110,7 @@ TEST_P(Exit, YesSavesTheEditedData) {
 TEST_P(Exit, AnUneditedEditorClosesWithoutAQuestion) {
   drawn();
   setUserDisplay();
-  action("&Edit data")->trigger();
+  choose("&Edit data");
   ASSERT_TRUE(shell->flags.mapEditing);
   const std::string onDisk = readFile(datafile);
   host.answers = {Answer::Yes};

@@ -43,7 +43,7 @@ TEST_F(Desktop, OpensTheDatafileAndEnablesTheMeasures) {
 
 TEST_F(Desktop, PreselectionWindowTakesRightDoubleClicksAndIsChecked) {
   drawn();
-  action("Data &preselection")->trigger();
+  choose("Data &preselection");
   auto* preselection = window->dataWindows().preselection();
   ASSERT_NE(preselection, nullptr);
   EXPECT_TRUE(preselection->isVisible());
@@ -66,7 +66,7 @@ TEST_F(Desktop, ThreeColumnImportOpensThe3DOptionsWhichTheMenuCloses) {
   const fs::path file = tmp.path() / "three.txt";
   test::writeFile(file, "#4\n100 1 2 3\n101 2 3 1\n102 3 1 2\n");
   host.presetOpenFile(file);
-  action("I&mport scores")->trigger();
+  choose("I&mport scores");
   QApplication::processEvents();
   ASSERT_TRUE(shell->flags.view3D);
   ThreeAxisWindow* options = window->dataWindows().threeAxis();
@@ -75,7 +75,7 @@ TEST_F(Desktop, ThreeColumnImportOpensThe3DOptionsWhichTheMenuCloses) {
   QAction* map3d = action("Map&3D options ");
   EXPECT_TRUE(map3d->isEnabled());
   saveScreenshot(*window, "three_axis_window.png");
-  map3d->trigger();
+  choose("Map&3D options ");
   QApplication::processEvents();
   EXPECT_FALSE(shell->flags.threeAxisWindowOpen);
   EXPECT_EQ(window->dataWindows().threeAxis(), nullptr);

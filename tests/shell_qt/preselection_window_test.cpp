@@ -36,7 +36,7 @@ TEST_P(PreselectionWindowTest, LoadFileKeepsTheTypedGroupCodeWhenTheFileHasNone)
   writeFile(file, "[included group code]\n[excluded data level]\n[excluded taxa]\n[excluded areas]\n" +
                       std::to_string(cell) + "\n[end]\n");
 
-  action("Data &preselection")->trigger();
+  choose("Data &preselection");
   PreselectionWindow* w = window->dataWindows().preselection();
   ASSERT_NE(w, nullptr);
   QTest::keyClicks(w->groupCode(), QString::fromStdString(code));

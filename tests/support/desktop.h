@@ -12,10 +12,12 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QTest>
+#include <QTimer>
 #include <QWheelEvent>
 
 #include <cstdlib>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -93,6 +95,21 @@ inline void clickMenuItem(QMenuBar* bar, const QStringList& path) {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(menu));
   }
   QApplication::processEvents();
+}
+
+// Plays the user's part in the next modal dialog once it is up; a menu
+// opened on the way to it is passed over. Keep the timer until the dialog
+// has come and gone.
+[[nodiscard]] inline std::unique_ptr<QTimer> whenModalShown(std::function<void(QWidget&)> play) {
+  auto poll = std::make_unique<QTimer>();
+  QObject::connect(poll.get(), &QTimer::timeout, [timer = poll.get(), play] {
+    if (QWidget* modal = QApplication::activeModalWidget()) {
+      timer->stop();
+      play(*modal);
+    }
+  });
+  poll->start(10);
+  return poll;
 }
 
 inline const char* programName(GridVariant v) { return v == GridVariant::Britain ? "zn41gb" : "ZN41"; }
@@ -207,6 +224,21 @@ class DesktopBase : public ::testing::Test {
     QAction* a = findAction(window->menuBar(), label);
     EXPECT_NE(a, nullptr) << label;
     return a;
+  }
+  // Chooses the item of that label with the mouse, its menus opened as a
+  // user opens them; the window must be shown.
+  void choose(const QString& label) {
+    QMenuBar* bar = window->menuBar();
+    for (QAction* top : bar->actions()) {
+      if (!top->menu()) continue;
+      for (QAction* a : top->menu()->actions()) {
+        if (a->text() == label) return clickMenuItem(bar, {top->text(), label});
+        if (a->menu())
+          for (QAction* b : a->menu()->actions())
+            if (b->text() == label) return clickMenuItem(bar, {top->text(), a->text(), label});
+      }
+    }
+    ADD_FAILURE() << "no menu item " << label.toStdString();
   }
   // Saves the window as shown, named after the sample's folder, when
   // ZN_SCREENSHOT_DIR names a folder.
