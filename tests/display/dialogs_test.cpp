@@ -17,12 +17,6 @@ namespace {
 
 using test::click;
 
-QPushButton* buttonNamed(QWidget& w, const QString& text) {
-  for (auto* b : w.findChildren<QPushButton*>())
-    if (b->text() == text) return b;
-  return nullptr;
-}
-
 QPushButton* boxButton(QWidget& w, QDialogButtonBox::StandardButton which) {
   return w.findChild<QDialogButtonBox*>()->button(which);
 }
@@ -53,12 +47,12 @@ TEST(PrintMapDialogWidgets, TypedEntriesReachTheModelAndShowItsClamping) {
   EXPECT_EQ(m.widthPercent, 10);
   EXPECT_EQ(d.width()->value(), 10);
   EXPECT_EQ(m.coastThickness, 7);
-  click(buttonNamed(d, "Print"));
+  click(test::buttonLabelled(d, "Print"));
   EXPECT_EQ(d.result(), QDialog::Accepted);
   EXPECT_FALSE(m.optionsChosen);
 
   PrintMapDialog options(m);
-  click(buttonNamed(options, "Options"));
+  click(test::buttonLabelled(options, "Options"));
   EXPECT_EQ(options.result(), QDialog::Rejected);
   EXPECT_TRUE(m.optionsChosen);
 }
@@ -72,7 +66,7 @@ TEST(PrintMapDialogWidgets, RunByNameWithItsModel) {
   PrintMapModel m;
   QTimer::singleShot(0, [] {
     for (QWidget* w : QApplication::topLevelWidgets())
-      if (auto* d = qobject_cast<PrintMapDialog*>(w)) click(buttonNamed(*d, "Print"));
+      if (auto* d = qobject_cast<PrintMapDialog*>(w)) click(test::buttonLabelled(*d, "Print"));
   });
   EXPECT_TRUE(runDisplayDialog("PRINTDLGBOX", m, nullptr));
 }

@@ -45,8 +45,7 @@ class Exit : public BothPrograms {
     EditorWindow* editor = window->dataWindows().editor();
     ASSERT_NE(editor, nullptr);
     const int taxa = session->ws.taxaCount;
-    for (QPushButton* b : editor->findChildren<QPushButton*>())
-      if (b->text() == "New") QTest::mouseClick(b, Qt::LeftButton);
+    test::click(buttonLabelled(*editor, "New"));
     ASSERT_EQ(session->ws.taxaCount, taxa + 1);
   }
   std::size_t saveQuestions() const {

@@ -121,10 +121,7 @@ TEST_F(OverlayMaps, ThreeAxisImportWithItsOptionsWindow) {
   test::click(w.onBox(2));          // red off
   test::click(w.axisButton(1, 0));  // blue shows richness too
   test::click(w.anyScoreBox());
-  QPushButton* redraw = nullptr;
-  for (QPushButton* b : w.findChildren<QPushButton*>())
-    if (b->text() == "Redraw") redraw = b;
-  test::click(redraw);
+  test::click(buttonLabelled(w, "Redraw"));
   const ThreeAxisBuffer& b = session->overlay.threeAxis;
   EXPECT_EQ(b.axisOfColour, (std::array<int, 3>{0, 0, 2}));
   EXPECT_FALSE(b.on[2]);

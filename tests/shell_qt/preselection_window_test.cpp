@@ -13,15 +13,7 @@
 namespace zn::test {
 namespace {
 
-class PreselectionWindowTest : public BothPrograms {
- protected:
-  QPushButton* button(QWidget& w, const QString& label) {
-    for (QPushButton* b : w.findChildren<QPushButton*>())
-      if (b->text() == label) return b;
-    ADD_FAILURE() << "no button " << label.toStdString();
-    return nullptr;
-  }
-};
+class PreselectionWindowTest : public BothPrograms {};
 
 TEST_P(PreselectionWindowTest, LoadFileKeepsTheTypedGroupCodeWhenTheFileHasNone) {
   drawn();
@@ -41,7 +33,7 @@ TEST_P(PreselectionWindowTest, LoadFileKeepsTheTypedGroupCodeWhenTheFileHasNone)
   ASSERT_NE(w, nullptr);
   QTest::keyClicks(w->groupCode(), QString::fromStdString(code));
   host.presetOpenFile(file);
-  QPushButton* load = button(*w, "Load file");
+  QPushButton* load = buttonLabelled(*w, "Load file");
   ASSERT_NE(load, nullptr);
   QTest::mouseClick(load, Qt::LeftButton);
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);

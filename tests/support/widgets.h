@@ -5,6 +5,7 @@
 
 #include <QAbstractButton>
 #include <QAbstractSpinBox>
+#include <QPushButton>
 #include <QLineEdit>
 #include <QTest>
 #include <QWidget>
@@ -30,6 +31,14 @@ inline void saveScreenshot(QWidget& w, const char* name) {
 inline void click(QAbstractButton* b) {
   ASSERT_NE(b, nullptr);
   QTest::mouseClick(b, Qt::LeftButton, {}, QPoint(std::min(8, b->width() / 2), b->height() / 2));
+}
+
+// The push button of that label, or a test failure.
+inline QPushButton* buttonLabelled(QWidget& w, const QString& label) {
+  for (QPushButton* b : w.findChildren<QPushButton*>())
+    if (b->text() == label) return b;
+  ADD_FAILURE() << "no button " << label.toStdString();
+  return nullptr;
 }
 
 // A user's entry in a number or text edit: the old text selected and the new

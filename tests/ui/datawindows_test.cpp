@@ -23,12 +23,7 @@ namespace {
 
 using test::saveScreenshot;
 
-QPushButton* buttonLabelled(QWidget& w, const QString& label) {
-  for (QPushButton* b : w.findChildren<QPushButton*>())
-    if (b->text() == label) return b;
-  ADD_FAILURE() << "no button " << label.toStdString();
-  return nullptr;
-}
+using test::buttonLabelled;
 
 class DataWindowsTest : public test::DataShellSession {
  protected:
