@@ -31,6 +31,10 @@ constexpr int kSettleMs = 150;
 // and the margin costs (1 + 2 * kMargin)^2 - 1 times the area's drawing.
 constexpr double kMargin = 0.25;
 
+// A piece of the margin holding more outlined units than this is drawn as
+// two halves, each in a turn of its own, so input never waits long for one.
+constexpr std::size_t kPieceUnits = 20000;
+
 }  // namespace
 
 ProjectView::ProjectView(QWidget* parent) : QWidget(parent) {
@@ -133,25 +137,48 @@ void ProjectView::settle(double dpr) {
   p.restore();
   drawUnitMapFurniture(p, l, *picture_, style());
   settleDue_ = false;
-  marginsLeft_ = 4;
+  // The four strips around the area; each reaches a pixel into it, so no
+  // seam is left between them.
+  const QRectF all = bodyRect_;
+  marginPieces_ = {QRectF(area.right() - 1, area.top(), all.right() - area.right() + 1, area.height()),
+                   QRectF(all.left(), area.top(), area.left() - all.left() + 1, area.height()),
+                   QRectF(all.left(), area.bottom() - 1, all.width(), all.bottom() - area.bottom() + 1),
+                   QRectF(all.left(), all.top(), all.width(), area.top() - all.top() + 1)};
   marginTimer_.start();
 }
 
 bool ProjectView::drawMargin() {
-  if (marginsLeft_ <= 0 || body_.isNull() || !picture_) return false;
+  if (body_.isNull() || !picture_) marginPieces_.clear();
+  if (marginPieces_.empty()) return false;
   UnitMapLayout l = bodyLayout_;
-  const QRectF area = l.mapArea, all = bodyRect_;
-  // Each strip reaches a pixel into the area, so no seam is left between them.
-  switch (marginsLeft_--) {
-    case 4: l.mapArea = QRectF(all.left(), all.top(), all.width(), area.top() - all.top() + 1); break;
-    case 3: l.mapArea = QRectF(all.left(), area.bottom() - 1, all.width(), all.bottom() - area.bottom() + 1); break;
-    case 2: l.mapArea = QRectF(all.left(), area.top(), area.left() - all.left() + 1, area.height()); break;
-    default: l.mapArea = QRectF(area.right() - 1, area.top(), all.right() - area.right() + 1, area.height()); break;
+  QRectF piece = marginPieces_.back();
+  marginPieces_.pop_back();
+  if (picture_->index && piece.width() > 8 && piece.height() > 8) {
+    const CrsPoint a = l.toCrs(piece.topLeft()), b = l.toCrs(piece.bottomRight());
+    std::vector<int> inside;
+    picture_->index->query(CrsBox{a.x, b.y, b.x, a.y}, inside);
+    if (inside.size() > kPieceUnits) {
+      // Halves across the longer side, overlapping by a pixel.
+      QRectF first = piece, second = piece;
+      if (piece.width() >= piece.height()) {
+        const double mid = std::floor(piece.left() + piece.width() / 2);
+        first.setRight(mid + 1);
+        second.setLeft(mid);
+      } else {
+        const double mid = std::floor(piece.top() + piece.height() / 2);
+        first.setBottom(mid + 1);
+        second.setTop(mid);
+      }
+      marginPieces_.push_back(second);
+      marginPieces_.push_back(first);
+      return true;
+    }
   }
+  l.mapArea = piece;
   QPainter p(&body_);
   p.translate(-bodyRect_.topLeft());
   drawUnitMapBody(p, l, *picture_, style());
-  return marginsLeft_ > 0;
+  return !marginPieces_.empty();
 }
 
 void ProjectView::drawMoved(QPainter& p) {
@@ -213,9 +240,12 @@ void ProjectView::zoomAbout(const QPointF& at, double factor) {
 }
 
 int ProjectView::unitAt(const QPointF& p) const {
-  if (!shapes_ || !shapes_->unitAt || !layout().mapArea.contains(p)) return 0;
+  if (!shapes_ || !layout().mapArea.contains(p)) return 0;
   const CrsPoint c = layout().toCrs(p);
-  return shapes_->unitAt(c.x, c.y);
+  // Polygon units through the drawing's own index: the first hover over a
+  // million outlines answers at once instead of waiting for a GEOS index.
+  if (!shapes_->lattice && picture_ && picture_->index) return outlinedUnitAt(*shapes_, *picture_->index, c.x, c.y);
+  return shapes_->unitAt ? shapes_->unitAt(c.x, c.y) : 0;
 }
 
 void ProjectView::report(int unit) {

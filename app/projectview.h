@@ -10,6 +10,7 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "display/unitmap.h"
 
@@ -42,6 +43,8 @@ class ProjectView : public QWidget {
   int unitAt(const QPointF& p) const;
   // The client area as it is drawn once the view settles.
   QImage capture();
+  // True while pieces of the margin around the settled map are still to draw.
+  bool drawingMargin() const { return !marginPieces_.empty(); }
 
  protected:
   void paintEvent(QPaintEvent*) override;
@@ -60,7 +63,7 @@ class ProjectView : public QWidget {
   // Draws the whole map at full detail for the view and the pixel ratio.
   void settle(double devicePixelRatio);
   bool settled(double devicePixelRatio) const;
-  // Draws the next strip of the margin around the settled map area; false
+  // Draws the next piece of the margin around the settled map area; false
   // once none is left.
   bool drawMargin();
   // The last settled map and its margin moved and scaled to the view, its
@@ -78,7 +81,7 @@ class ProjectView : public QWidget {
   // What the paints reuse: the colours and index of the layer on show, a
   // copy of the layer to tell when its scores change, the last settled
   // map, the view it shows, and its map area with a margin around it (the
-  // margin drawn in strips while the window is idle). While the view
+  // margin drawn in pieces while the window is idle). While the view
   // moves, paints move and scale that drawing, so a short pan shows units
   // at once; a pause redraws the map in full.
   std::unique_ptr<UnitMapPicture> picture_;
@@ -87,7 +90,7 @@ class ProjectView : public QWidget {
   UnitMapLayout bodyLayout_;  // the settled view's layout
   QRectF bodyRect_;           // where the body lies in it, in widget pixels
   CrsBox frameView_;
-  int marginsLeft_ = 0;
+  std::vector<QRectF> marginPieces_;  // widget pixels, the next one last
   QTimer marginTimer_;
   bool settleDue_ = false;
   QTimer settleTimer_;

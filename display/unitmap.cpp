@@ -286,6 +286,26 @@ void UnitIndex::query(const CrsBox& box, std::vector<int>& out) const {
     }
 }
 
+int outlinedUnitAt(const UnitMapShapes& shapes, const UnitIndex& index, double x, double y) {
+  if (!std::isfinite(x) || !std::isfinite(y)) return 0;
+  thread_local std::vector<int> candidates;
+  index.query(CrsBox{x, y, x, y}, candidates);
+  std::sort(candidates.begin(), candidates.end());
+  const QPointF at(x, y);
+  for (int n : candidates) {
+    if (n < 1 || static_cast<std::size_t>(n) > shapes.rings.size()) continue;
+    bool inside = false;
+    QPolygonF ring;
+    for (const auto& r : shapes.rings[static_cast<std::size_t>(n) - 1]) {
+      ring.resize(static_cast<qsizetype>(r.size()));
+      for (std::size_t i = 0; i < r.size(); ++i) ring[static_cast<qsizetype>(i)] = QPointF(r[i].x, r[i].y);
+      if (ring.containsPoint(at, Qt::OddEvenFill)) inside = !inside;
+    }
+    if (inside) return n;
+  }
+  return 0;
+}
+
 UnitMapPicture::UnitMapPicture(const UnitMapShapes& s, const UnitMapLayer& l, std::shared_ptr<const UnitIndex> i)
     : shapes(s), layer(l), index(std::move(i)) {
   // Classes of the scores.

@@ -65,6 +65,12 @@ class UnitIndex {
   mutable std::uint32_t stamp_ = 0;
 };
 
+// The outlined unit whose rings hold a point of the CRS (even-odd over all
+// its rings, so holes are outside), the lowest number where outlines
+// overlap; 0 where none does. The index narrows the search to the few
+// units whose boxes hold the point, so a hover needs no other index.
+int outlinedUnitAt(const UnitMapShapes& shapes, const UnitIndex& index, double x, double y);
+
 // What the map keeps between paints while the layer stays the same: each
 // unit's colour, the class table of the key, a regular square grid's block
 // image (one pixel per cell) and the index of outlined units. Build it

@@ -152,12 +152,13 @@ class LonLatTo {
   bool failed_ = false;
 };
 
-// The lines transformed and cut to the box and at jumps.
+// A step longer than half the box's longer side is a jump, not a coast.
+double jumpIn(const CrsBox& b) { return std::max(b.east - b.west, b.north - b.south) / 2.0; }
+
+// The lines transformed and cut to the box and at steps longer than `jump`.
 std::vector<std::vector<CrsPoint>> cutLines(const std::vector<std::vector<CrsPoint>>& lonLat, const LonLatTo& t,
-                                            const CrsBox& within) {
+                                            const CrsBox& within, double jump) {
   std::vector<std::vector<CrsPoint>> out;
-  // A step longer than half the box's width is a jump, not a coast.
-  const double jump = std::max(within.east - within.west, within.north - within.south) / 2.0;
   for (const auto& line : lonLat) {
     std::vector<CrsPoint> piece;
     auto cut = [&] {
@@ -202,19 +203,31 @@ std::vector<CrsPoint> lonLatOver(const CrsBox& b, const LonLatTo& t, int n) {
 
 namespace {
 
-std::vector<GraticuleLine> graticuleIn(const LonLatTo& t, const CrsBox& within) {
+// The lines at the step that suits `within`, drawn over `reach` (which
+// holds it).
+std::vector<GraticuleLine> graticuleIn(const LonLatTo& t, const CrsBox& within, const CrsBox& reach) {
   std::vector<GraticuleLine> out;
   if (t.failed()) return out;
-  const std::vector<CrsPoint> seen = lonLatOver(within, t, 21);
-  if (seen.empty()) return out;
-  double w = 180, e = -180, s = 90, n = -90;
-  for (const CrsPoint& q : seen) {
-    w = std::min(w, q.x);
-    e = std::max(e, q.x);
-    s = std::min(s, q.y);
-    n = std::max(n, q.y);
-  }
-  const double span = std::max(e - w, n - s);
+  struct Range {
+    double w = 180, e = -180, s = 90, n = -90;
+  };
+  auto rangeOver = [&](const CrsBox& b) {
+    Range r;
+    for (const CrsPoint& q : lonLatOver(b, t, 21)) {
+      r.w = std::min(r.w, q.x);
+      r.e = std::max(r.e, q.x);
+      r.s = std::min(r.s, q.y);
+      r.n = std::max(r.n, q.y);
+    }
+    return r;
+  };
+  const Range inside = rangeOver(within);
+  if (inside.w > inside.e) return out;
+  const double span = std::max(inside.e - inside.w, inside.n - inside.s);
+  Range all = rangeOver(reach);
+  if (all.w > all.e) all = inside;
+  double w = std::min(all.w, inside.w), e = std::max(all.e, inside.e), s = std::min(all.s, inside.s),
+         n = std::max(all.n, inside.n);
   // The smallest round step that leaves at most eight lines each way; 30 on the whole world.
   double step = 30.0;
   for (double d : {0.001, 0.002, 0.005, 0.01, 0.02, 0.05, 0.1, 0.2, 0.5, 1.0, 2.0, 5.0, 10.0, 15.0})
@@ -234,7 +247,7 @@ std::vector<GraticuleLine> graticuleIn(const LonLatTo& t, const CrsBox& within) 
       const double u = meridian ? s + (n - s) * i / kPoints : w + (e - w) * i / kPoints;
       line.push_back(meridian ? CrsPoint{at, u} : CrsPoint{u, at});
     }
-    GraticuleLine g{meridian, at, cutLines({line}, t, within)};
+    GraticuleLine g{meridian, at, cutLines({line}, t, reach, jumpIn(within))};
     if (!g.pieces.empty()) out.push_back(std::move(g));
   };
   // Whole steps within the range: a meridian past 180 would wrap round onto another.
@@ -288,10 +301,12 @@ std::vector<std::vector<CrsPoint>> coastIn(const std::vector<std::vector<CrsPoin
                                            const CrsBox& within) {
   const LonLatTo t(epsg);
   if (t.failed()) return {};
-  return cutLines(lonLat, t, within);
+  return cutLines(lonLat, t, within, jumpIn(within));
 }
 
-std::vector<GraticuleLine> graticuleIn(int epsg, const CrsBox& within) { return graticuleIn(LonLatTo(epsg), within); }
+std::vector<GraticuleLine> graticuleIn(int epsg, const CrsBox& within) {
+  return graticuleIn(LonLatTo(epsg), within, within);
+}
 
 MapScale mapScaleOf(int epsg, const CrsBox& within, double& metresPerUnit) {
   return mapScaleOf(LonLatTo(epsg), within, metresPerUnit);
@@ -338,10 +353,18 @@ UnitMapShapes projectShapes(const Project& project, const std::filesystem::path&
     s.extent.south = std::max(s.extent.south, -90.0);
     s.extent.north = std::min(s.extent.north, 90.0);
   }
+  // The basemap reaches a full extent beyond the units on every side, so a
+  // window of another shape, or zoomed out, shows coast and graticule to
+  // its edges; jumps are still judged on the units' extent.
+  const double side = std::max(s.extent.east - s.extent.west, s.extent.north - s.extent.south);
+  const double cx = (s.extent.west + s.extent.east) / 2, cy = (s.extent.south + s.extent.north) / 2;
+  CrsBox reach{cx - 1.5 * side, cy - 1.5 * side, cx + 1.5 * side, cy + 1.5 * side};
+  if (g.geographic) reach = {std::max(reach.west, -180.0), std::max(reach.south, -90.0), std::min(reach.east, 180.0),
+                             std::min(reach.north, 90.0)};
   // One transformation for the coast, the graticule and the scale: PROJ takes a while to find it.
   const LonLatTo t(g.epsg);
-  if (!t.failed()) s.coast = cutLines(readCoastPolylines(coastFile), t, s.extent);
-  s.graticule = graticuleIn(t, s.extent);
+  if (!t.failed()) s.coast = cutLines(readCoastPolylines(coastFile), t, reach, jumpIn(s.extent));
+  s.graticule = graticuleIn(t, s.extent, reach);
   s.scale = g.geographic ? MapScale::None : mapScaleOf(t, s.extent, s.metresPerUnit);
   return s;
 }

@@ -14,9 +14,10 @@ namespace zn {
 
 // The shapes of the project's units, the extent of its units with a
 // margin of a twentieth, and the coast read from `coastFile` (polylines of
-// longitude and latitude: a line starting with '>' starts a new one) within
-// that extent; a coast that cannot be read or transformed leaves the map
-// without one.
+// longitude and latitude: a line starting with '>' starts a new one) and
+// the graticule, both reaching an extent's width and height beyond it on
+// every side (within the world for degrees); a coast that cannot be read or
+// transformed leaves the map without one.
 UnitMapShapes projectShapes(const Project& project, const std::filesystem::path& coastFile);
 
 // Polylines of longitude and latitude in the coastline file's text form.

@@ -66,7 +66,7 @@ std::string frequencyText(const ReportContext& context, const FrequencyResult& r
   });
   const auto always =
       std::count_if(cells.begin(), cells.end(), [&](int n) { return r.chosen[static_cast<std::size_t>(n)] == r.runs; });
-  out += strprintf("  sets of %d to %d areas; %d cells chosen at least once, %d in every run\n\n", r.smallest,
+  out += strprintf("  sets of %d to %d areas; %d areas chosen at least once, %d in every run\n\n", r.smallest,
                    r.largest, static_cast<int>(cells.size()), static_cast<int>(always));
   out += "  area  location             runs  frequency %\n\n";
   for (int n : cells)

@@ -407,6 +407,60 @@ TEST_P(ProjectWindow, WheelZoomsDragPansHomeRestoresAndThePointerReadsOut) {
   EXPECT_EQ(shell->project, nullptr);
 }
 
+// Polygon units: the pointer finds the unit GEOS finds at that place,
+// holes and all, and reads out its name.
+TEST_P(ProjectWindow, PolygonUnitsReadOutTheUnitTheirOutlinesHold) {
+  // Five-degree squares over the frogs' range; unit 1 has a hole, unit 2
+  // fills it.
+  std::string features;
+  auto ring = [](double w, double s, double e, double n) {
+    return strprintf("[[%g,%g],[%g,%g],[%g,%g],[%g,%g],[%g,%g]]", w, s, e, s, e, n, w, n, w, s);
+  };
+  auto feature = [&](int id, const std::string& rings) {
+    features += strprintf(R"(%s{"type":"Feature","properties":{"uid":%d,"label":"unit %d"},)"
+                          R"("geometry":{"type":"Polygon","coordinates":[%s]}})",
+                          features.empty() ? "" : ",", id, id, rings.c_str());
+  };
+  feature(1, ring(-60, -20, -50, -10) + "," + ring(-57, -17, -53, -13));
+  feature(2, ring(-57, -17, -53, -13));
+  int id = 3;
+  for (int w = -80; w < -35; w += 5)
+    for (int s = -35; s < 15; s += 5)
+      if (!(w >= -60 && w < -50 && s >= -20 && s < -10)) feature(id++, ring(w, s, w + 5, s + 5));
+  const fs::path layer = tmp.path() / "squares.geojson";
+  writeFile(layer, R"({"type":"FeatureCollection","features":[)" + features + "]}");
+  ASSERT_EQ(tool({"project", "new", project.string(), "--units", layer.string(), "--id", "uid"}).rc, 0);
+  ASSERT_EQ(tool({"project", "add", project.string(), frogs, "--format", "table"}).rc, 0);
+  drawn();
+  host.presetOpenFile(project);
+  menu({"&DataBase", "Open projec&t..."});
+  window->grab();
+  ASSERT_NE(shell->project, nullptr);
+  const UnitGeometry& geometry = *shell->project->data.geometry;
+  const UnitMapLayout l = unitMapLayout(QRectF(units()->rect()), units()->viewExtent());
+  int hits = 0, inHole = 0;
+  for (int y = 0; y < units()->height(); y += 7)
+    for (int x = 0; x < units()->width(); x += 7) {
+      if (!l.mapArea.contains(QPointF(x, y))) continue;
+      const CrsPoint c = l.toCrs(QPointF(x, y));
+      const int unit = units()->unitAt(QPointF(x, y));
+      ASSERT_EQ(unit, geometry.unitAtPoint(c.x, c.y)) << c.x << " " << c.y;
+      hits += unit > 0;
+      if (unit > 0 && shell->project->project->data.unit(unit).id == 2) ++inHole;
+    }
+  EXPECT_GT(hits, 100);
+  EXPECT_GT(inHole, 0);
+  int unit = 0;
+  const QPoint at = pointOnAUnit(unit);
+  send(QEvent::MouseMove, at, Qt::NoButton, Qt::NoButton);
+  auto* readout = window->statusBar()->findChild<QLabel*>("cellReadout");
+  ASSERT_NE(readout, nullptr);
+  EXPECT_NE(readout->text().toStdString().find(geometry.name(unit)), std::string::npos)
+      << readout->text().toStdString();
+  rarity();
+  screenshot("project_polygons_rarity");
+}
+
 TEST_P(ProjectWindow, DoubleClicksListAUnitAsTheToolDoesAndPickItForTheSet) {
   openProject();
   int unit = 0;
