@@ -79,8 +79,8 @@ void placeAnalyses(std::vector<MenuItem>& items) {
                      [](const auto& x, const auto& y) { return *x.first->position < *y.first->position; });
     placed.insert(placed.end(), after.begin(), after.end());
     for (const auto& [p, command] : placed) {
-      const auto at = p->position ? std::min<std::size_t>(static_cast<std::size_t>(*p->position), m.items.size())
-                                  : m.items.size();
+      const auto at =
+          p->position ? std::min<std::size_t>(static_cast<std::size_t>(*p->position), m.items.size()) : m.items.size();
       m.items.insert(m.items.begin() + static_cast<std::ptrdiff_t>(at), item(p->label.c_str(), command));
     }
   }

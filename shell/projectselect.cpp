@@ -154,9 +154,7 @@ struct Run {
     return budget;
   }
 
-  double timeLimit() const {
-    return TimeLimit::forRun(values().timeLimit, s.settings).seconds();
-  }
+  double timeLimit() const { return TimeLimit::forRun(values().timeLimit, s.settings).seconds(); }
 
   std::function<bool(int)> percentProgress() const {
     if (!request.progress) return {};

@@ -36,9 +36,8 @@ TEST(MainMenu, EveryAnalysisSitsWhereItsEntryPlacesIt) {
     SCOPED_TRACE(a.name);
     EXPECT_FALSE(a.menus.empty());
     for (const MenuPlace& place : a.menus) {
-      const auto leaf = std::find_if(leaves.begin(), leaves.end(), [&](const Leaf& l) {
-        return l.popup == place.popup && l.label == place.label;
-      });
+      const auto leaf = std::find_if(leaves.begin(), leaves.end(),
+                                     [&](const Leaf& l) { return l.popup == place.popup && l.label == place.label; });
       ASSERT_NE(leaf, leaves.end()) << place.popup << " / " << place.label;
       EXPECT_EQ(leaf->command, a.command);
       if (place.position) EXPECT_EQ(leaf->index, *place.position) << place.label;
