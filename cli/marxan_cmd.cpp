@@ -85,12 +85,12 @@ int cmdMarxan(CliContext& ctx, const std::vector<std::string>& args) {
         return 2;
       }
     } else if (a == "--time-limit" && hasValue) {
-      int t = 0;
-      if (!wholeNumber(args[++i], 1, TimeLimit::kMaxSeconds, t)) {
+      const std::optional<int> t = TimeLimit::parseWholeSeconds(args[++i]);
+      if (!t) {
         ctx.err << "zonarium: --time-limit takes whole seconds from 1 to " << TimeLimit::kMaxSeconds << "\n";
         return 2;
       }
-      request.timeLimit = t;
+      request.timeLimit = *t;
       timeLimitGiven = true;
     } else if (a == "--work-limit" && hasValue) {
       const std::optional<long long> n = WorkLimit::parse(args[++i]);
