@@ -31,8 +31,9 @@ const char* const kMarxanHelp =
     "SCEN_report.txt; the new set replaces the last run's whole.\n"
     "Methods:\n"
     "  exact         (the default) the least-cost set meeting every target that can be met (with BLM above 0:\n"
-    "                least cost + BLM x boundary length), started from the greedy set (with amounts or BLM,\n"
-    "                the better of it and a rarest-first set, each improved by local search); proven optimal,\n"
+    "                least cost + BLM x boundary length), started from the greedy set and the units that\n"
+    "                priced targets take (with amounts or BLM also a rarest-first set; each improved by local\n"
+    "                search, the best refined in rounds, priced targets giving a bound too); proven optimal,\n"
     "                or the best found with its gap when --time-limit seconds (default 60) run out, or when\n"
     "                --work-limit N search nodes run out (the same set on any machine, however busy); the\n"
     "                report says which limit ended the search, the objective, the bound and the gap; N\n"
@@ -84,12 +85,12 @@ int cmdMarxan(CliContext& ctx, const std::vector<std::string>& args) {
         return 2;
       }
     } else if (a == "--time-limit" && hasValue) {
-      int t = 0;
-      if (!wholeNumber(args[++i], 1, TimeLimit::kMaxSeconds, t)) {
+      const std::optional<int> t = TimeLimit::parseWholeSeconds(args[++i]);
+      if (!t) {
         ctx.err << "zonarium: --time-limit takes whole seconds from 1 to " << TimeLimit::kMaxSeconds << "\n";
         return 2;
       }
-      request.timeLimit = t;
+      request.timeLimit = *t;
       timeLimitGiven = true;
     } else if (a == "--work-limit" && hasValue) {
       const std::optional<long long> n = WorkLimit::parse(args[++i]);

@@ -199,7 +199,7 @@ int projectCurves(CliContext& ctx, const MeasureOptions& mopts, const std::vecto
                   CurveParams params, const std::optional<TimeLimit>& timeLimit, CurveSet& out, std::string& results) {
   Opened p;
   if (int rc = openProject(ctx, mopts, keys, file, p); rc != 0) return rc;
-  params.timeLimitSeconds = timeLimit.value_or(TimeLimit::ofOption(p.session->settings.exactTimeLimit)).seconds();
+  params.timeLimitSeconds = TimeLimit::forRun(timeLimit, p.session->settings).seconds();
   out = projectCurves(p.data, *p.session, params, p.session->progress);
   if (!out.error.empty()) return refuse(ctx, out.error, 1);
   results = curvesReport(kProjectDataLine, out);

@@ -54,6 +54,20 @@ SetKey yesNoKey(std::string name, SettingsField field) {
   return wordsKey(std::move(name), {{"0", {{field, 0}}}, {"1", {{field, 1}}}});
 }
 
+// A goal: a whole number in the range Tools options allows.
+SetKey goalKey(std::string name, void (*apply)(Session&, int)) {
+  auto goal = [](const std::string& v) {
+    const std::optional<int> g = parseNumber<int>(v);
+    return g && *g >= 1 && *g <= kGoalMax ? g : std::nullopt;
+  };
+  return SetKey{std::move(name), strprintf("a whole number from 1 to %d", kGoalMax),
+                [goal](const std::string& v) { return goal(v).has_value(); },
+                [goal, apply](CliContext&, Session& s, const std::string& v) {
+                  apply(s, *goal(v));
+                  return true;
+                }};
+}
+
 int refuse(CliContext& ctx, const std::string& text) {
   ctx.err << "zonarium: " << text << "\n";
   return 2;
@@ -87,18 +101,10 @@ std::vector<SetKey> selectSetKeys() {
   std::vector<SetKey> keys = measureSetKeys();
   // As in Tools options: a goal above 1 drops the re-ordering, choosing a
   // re-ordering sets the goal back to 1.
-  keys.push_back(SetKey{"goal", "a whole number from 1 to 99",
-                        [](const std::string& v) {
-                          auto g = parseNumber<int>(v);
-                          return g && *g >= 1 && *g <= 99;
-                        },
-                        [](CliContext&, Session& s, const std::string& v) {
-                          const int g = *parseNumber<int>(v);
-                          s.settings.nearMinimumGoal = g;
-                          if (g > 1 && s.settings.reordering != Reordering::kUnset)
-                            s.settings.reordering = Reordering::kNone;
-                          return true;
-                        }});
+  keys.push_back(goalKey("goal", [](Session& s, int g) {
+    s.settings.nearMinimumGoal = g;
+    if (g > 1 && s.settings.reordering != Reordering::kUnset) s.settings.reordering = Reordering::kNone;
+  }));
   keys.push_back(
       wordsKey("reorder", {{"none", {{settingsField<&Settings::reordering>(), static_cast<int>(Reordering::kNone)}}},
                            {"richness",
@@ -142,15 +148,7 @@ std::vector<SetKey> selectSetKeys() {
                                            {"4", {{settingsField<&Settings::hotspotKind>(), 4}}}}));
   keys.push_back(wordsKey("greedy-by", {{"richness", {{settingsField<&Settings::greedyByRarity>(), 0}}},
                                         {"rarity", {{settingsField<&Settings::greedyByRarity>(), 1}}}}));
-  keys.push_back(SetKey{"greedy-goal", "a whole number from 1 to 99",
-                        [](const std::string& v) {
-                          auto g = parseNumber<int>(v);
-                          return g && *g >= 1 && *g <= 99;
-                        },
-                        [](CliContext&, Session& s, const std::string& v) {
-                          s.settings.greedyGoal = *parseNumber<int>(v);
-                          return true;
-                        }});
+  keys.push_back(goalKey("greedy-goal", [](Session& s, int g) { s.settings.greedyGoal = g; }));
   keys.push_back(yesNoKey("greedy-reject-redundant", settingsField<&Settings::greedyRejectRedundant>()));
   keys.push_back(yesNoKey("greedy-include-seeds", settingsField<&Settings::greedyIncludeSeeds>()));
   return keys;
@@ -191,8 +189,8 @@ int refuseGoalReorderConflict(CliContext& ctx, const MeasureOptions& m) {
 }  // namespace
 
 int refuseAreasBeyond(CliContext& ctx, const RequestValues& o, int capacity) {
-  if (!o.areasToAdd || *o.areasToAdd <= capacity) return 0;
-  return refuse(ctx, strprintf("--areas-to-add takes a whole number from 1 to %d", capacity));
+  const std::optional<Refusal> r = zn::refuseAreasBeyond(o, capacity);
+  return r ? refuse(ctx, r->text) : 0;
 }
 
 int checkSelectRequest(CliContext& ctx, const SelectOptions& o, const MeasureOptions& m) {

@@ -145,9 +145,7 @@ std::string measureTitle(const Session& s, const MapRecord& m, MeasureCode code)
     }
     case kCodeMedianRange: return strprintf("%smedian range size", Sc);
     case kCodeSelectiveRichness: return strprintf("%splot %s", Sc, "selected richness");
-    case kCodeRandomSets: return "random area choices";
     case kCodeLevelN: return strprintf("%snumber of level %d data", Sc, s.settings.excludedLevel + 1);
-    case kCodeMaxLevel: return "max data level";
     case kCodeFlexibilityPlot: return strprintf("%srichness showing flexibility", Sc);
     case kCodeSelectiveRarity: return strprintf("%splot %s", Sc, "selected rarity");
     case kCodeEmrIrreplaceability: return strprintf("%sEMR irreplaceability", Sc);
@@ -161,7 +159,6 @@ std::string measureTitle(const Session& s, const MapRecord& m, MeasureCode code)
     case kCodeMaxRarity: return strprintf("%smax rarity", Sc);
     case kCodeRareThreshold:
       return strprintf("%srichness for taxa below threshold %d", Sc, s.settings.rangeSizeThreshold);
-    case kCodeSelectedAreas: return "selected areas";
     case kCodeResiduals: {
       const int size = s.settings.neighbourhoodSize;
       const std::string kind =
@@ -171,11 +168,9 @@ std::string measureTitle(const Session& s, const MapRecord& m, MeasureCode code)
     }
     case kCodeMedianQuantitative: return strprintf("median value for quantitative data (%s)", transformedWord(s));
     case kCodeFullyFlexible: return strprintf("fully flexible areas (for %d areas)", s.areas.count());
-    case kCodeReorderedByThreat: return "area set re-ordered by threat";
     case kCodeSelectionFrequency: return strprintf("selection frequency (%d runs)", m.runs);
-    case kCodeReplacementCost: return "replacement cost (exact minimum set)";
-    default:  // 32, the reserved codes and anything unknown
-      return "";
+    default:  // a title its traits declare; none for 32, the reserved codes and anything unknown
+      return std::string(measureTraits(code).title);
   }
 }
 

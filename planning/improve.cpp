@@ -1,6 +1,7 @@
 #include "planning/improve.h"
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 #include <numeric>
 
@@ -219,7 +220,21 @@ std::vector<char> rarityStart(const Problem& p, const std::vector<double>& goal)
   return chosen;
 }
 
+std::vector<char> completedSet(const Problem& p, const std::vector<double>& goal, std::vector<char> chosen) {
+  chosen.resize(p.units.size(), 0);
+  for (std::size_t u = 0; u < chosen.size(); ++u)
+    chosen[u] = p.units[u].status == UnitStatus::LockedIn || (chosen[u] && p.units[u].status != UnitStatus::LockedOut);
+  Search s(p, goal, chosen);
+  fill(s, rarityOrder(s));
+  return chosen;
+}
+
 long long refineSet(const Problem& p, const std::vector<double>& goal, std::vector<char>& chosen, long long work) {
+  return refineSetUntil(p, goal, chosen, work, std::nullopt);
+}
+
+long long refineSetUntil(const Problem& p, const std::vector<double>& goal, std::vector<char>& chosen, long long work,
+                         std::optional<std::chrono::steady_clock::time_point> until) {
   std::vector<char> trial = chosen;
   Search s(p, goal, trial);
   improve(s, work);
@@ -234,6 +249,7 @@ long long refineSet(const Problem& p, const std::vector<double>& goal, std::vect
   const std::size_t nf = p.features.size();
   std::size_t lastBetter = 0;
   for (std::size_t round = 0; nf > 0 && s.steps < work && round < lastBetter + nf; ++round) {
+    if (until && round % 16 == 0 && std::chrono::steady_clock::now() >= *until) break;
     const std::size_t f = order[(round * 7919) % nf];
     region.clear();
     for (const Entry* x = p.unitsOf.begin(f); x != p.unitsOf.end(f); ++x) {
@@ -256,6 +272,71 @@ long long refineSet(const Problem& p, const std::vector<double>& goal, std::vect
     s.steps += static_cast<long long>(trial.size());
   }
   return s.steps;
+}
+
+double lagrangianBound(const Problem& p, const std::vector<double>& goal, const std::vector<double>& cost,
+                       double upper, long long work, std::vector<char>* taken) {
+  const std::size_t nf = p.features.size(), nu = p.units.size();
+  double fixed = 0.0;
+  std::vector<double> need(goal);
+  for (std::size_t u = 0; u < nu; ++u) {
+    if (p.units[u].status != UnitStatus::LockedIn) continue;
+    fixed += cost[u];
+    for (const Entry* x = p.featuresIn.begin(u); x != p.featuresIn.end(u); ++x)
+      need[static_cast<std::size_t>(x->index)] -= x->amount;
+  }
+  for (double& n : need) n = n > 1e-9 * std::max(1.0, std::fabs(n)) ? n : 0.0;
+  std::vector<double> price(nf, 0.0), slope(nf, 0.0);
+  std::vector<char> now(nu, 0);
+  if (taken) taken->assign(nu, 0);
+  double best = fixed, step = 2.0;
+  int flat = 0;
+  long long steps = 0;
+  while (steps < work) {
+    // The relaxation at these prices: every unit whose capped amounts are
+    // worth more than its cost is taken.
+    double value = fixed;
+    for (std::size_t f = 0; f < nf; ++f) {
+      value += price[f] * need[f];
+      slope[f] = need[f];
+    }
+    for (std::size_t u = 0; u < nu; ++u) {
+      if (p.units[u].status != UnitStatus::Free) continue;
+      double reduced = cost[u];
+      for (const Entry* x = p.featuresIn.begin(u); x != p.featuresIn.end(u); ++x) {
+        const auto f = static_cast<std::size_t>(x->index);
+        reduced -= price[f] * std::min(x->amount, need[f]);
+      }
+      steps += p.featuresIn.end(u) - p.featuresIn.begin(u) + 1;
+      now[u] = reduced < 0.0;
+      if (reduced >= 0.0) continue;
+      value += reduced;
+      for (const Entry* x = p.featuresIn.begin(u); x != p.featuresIn.end(u); ++x) {
+        const auto f = static_cast<std::size_t>(x->index);
+        slope[f] -= std::min(x->amount, need[f]);
+      }
+    }
+    if (value > best + 1e-12 * std::max(1.0, std::fabs(best))) {
+      best = value;
+      flat = 0;
+      if (taken) *taken = now;
+    } else if (++flat >= 10) {
+      step /= 2;
+      flat = 0;
+      if (step < 1e-4) break;
+    }
+    double norm = 0.0;
+    for (std::size_t f = 0; f < nf; ++f) {
+      if (price[f] <= 0.0 && slope[f] < 0.0) slope[f] = 0.0;  // a price cannot fall below nothing
+      norm += slope[f] * slope[f];
+    }
+    const double gap = upper - value;
+    if (norm <= 0.0 || !(gap > 0.0)) break;
+    const double t = step * gap / norm;
+    for (std::size_t f = 0; f < nf; ++f) price[f] = std::max(0.0, price[f] + t * slope[f]);
+    steps += static_cast<long long>(nf);
+  }
+  return best;
 }
 
 double coverBound(const Problem& p, const std::vector<double>& goal) {

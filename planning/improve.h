@@ -5,6 +5,8 @@
 // same set on any machine.
 #pragma once
 
+#include <chrono>
+#include <optional>
 #include <vector>
 
 #include "planning/problem.h"
@@ -28,6 +30,24 @@ long long improveSet(const Problem& p, const std::vector<double>& goal, std::vec
 // open goals rarest first and improve again, keeping a round's set when it
 // is no worse, until WORK steps are spent. Returns the steps taken.
 long long refineSet(const Problem& p, const std::vector<double>& goal, std::vector<char>& chosen, long long work);
+// The same, ending its rounds at `until` too where one is given (then the
+// set depends on the machine's speed).
+long long refineSetUntil(const Problem& p, const std::vector<double>& goal, std::vector<char>& chosen, long long work,
+                         std::optional<std::chrono::steady_clock::time_point> until);
+
+// A lower bound on the cost of any set meeting every goal, the units
+// costing `cost` (by unit index), from relaxing the goal rows with a price
+// per feature (each amount capped at its goal, which binary choices allow):
+// subgradient steps toward `upper`, a set's known cost, until WORK entries
+// are visited or the steps stop helping. Any prices give a valid bound.
+// TAKEN, where given, receives the units the best prices take: units whose
+// capped amounts are worth more than they cost, often nearly a cover.
+double lagrangianBound(const Problem& p, const std::vector<double>& goal, const std::vector<double>& cost,
+                       double upper, long long work, std::vector<char>* taken = nullptr);
+
+// CHOSEN (locks applied) with every open goal filled rarest first, as
+// rarityStart fills an empty set.
+std::vector<char> completedSet(const Problem& p, const std::vector<double>& goal, std::vector<char> chosen);
 
 // A lower bound on the cost of any set meeting every goal, in time linear
 // in the entries: the locked-in units' cost plus, over the features, the

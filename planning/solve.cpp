@@ -16,6 +16,22 @@ namespace zn::planning {
 
 namespace {
 
+// Local-search steps the first set may take per second of the time limit
+// (a step is an entry or boundary visited; a core does some 6 x 10^8 a
+// second, so the rounds take about an eighth of the limit).
+constexpr double kRefineStepsPerLimitSecond = 7.5e7;
+
+double timeLimitOf(const SolveRequest& request) {
+  return std::isfinite(request.timeLimit) && request.timeLimit > 0 ? request.timeLimit : 60.0;
+}
+
+// The steps of the first set's refill rounds: a share of the time limit,
+// and under a work limit no more than its nodes allow (WORK steps a node).
+long long refineSteps(const SolveRequest& request, long long work) {
+  const auto steps = static_cast<long long>(kRefineStepsPerLimitSecond * timeLimitOf(request));
+  return request.workLimit > 0 ? std::min(steps, request.workLimit * work) : steps;
+}
+
 double secondsSince(std::chrono::steady_clock::time_point t0) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
 }
@@ -140,9 +156,27 @@ std::string solvePresence(const Problem& p, const Problem& shown, ExactProblem& 
   options.timeLimitSeconds = request.timeLimit;
   options.workLimit = request.workLimit;
   options.startedAt = t0;
-  options.starts.emplace_back();
-  for (std::size_t u = 0; u < quick.size(); ++u)
-    if (quick[u] && p.units[u].status != UnitStatus::LockedIn) options.starts.back().push_back(static_cast<int>(u) + 1);
+  auto addStart = [&](const std::vector<char>& chosen) {
+    options.starts.emplace_back();
+    for (std::size_t u = 0; u < chosen.size(); ++u)
+      if (chosen[u] && p.units[u].status != UnitStatus::LockedIn)
+        options.starts.back().push_back(static_cast<int>(u) + 1);
+  };
+  addStart(quick);
+  // The goal rows priced: a bound the search may not reach in time on a
+  // million units, and the units the prices take, completed and improved,
+  // as a second start. Steps are counted as for amounts.
+  const std::vector<double> reach = achievable(p);
+  std::vector<double> goal(p.features.size()), cost;
+  for (std::size_t f = 0; f < goal.size(); ++f) goal[f] = std::min(p.features[f].target, reach[f]);
+  for (const Unit& u : p.units) cost.push_back(u.cost);
+  const long long work = 50 * static_cast<long long>(p.unitsOf.entries.size() + p.units.size()) + 1000000;
+  std::vector<char> taken;
+  const double priced =
+      lagrangianBound(p, goal, cost, scoreOf(p, quick), 4 * work + refineSteps(request, work) / 4, &taken);
+  std::vector<char> fromPrices = completedSet(p, goal, std::move(taken));
+  improveSet(p, goal, fromPrices, work);
+  addStart(fromPrices);
   const ExactResult x = solveExact(e, options);
   if (!x.hasSolution) return "the exact method found no set (" + std::string(exactStatusText(x.status)) + ")";
   Solution s;
@@ -151,21 +185,30 @@ std::string solvePresence(const Problem& p, const Problem& shown, ExactProblem& 
   for (int n : x.cells) s.chosen[static_cast<std::size_t>(n - 1)] = 1;
   s.seconds = secondsSince(t0);
   const Evaluation best = evaluate(p, s.chosen), greedy = evaluate(p, quick);
+  // The search's bound is on the free units' cost (in units when every one
+  // costs the same, so a priced bound rounds up); the set's score counts the
+  // locked-in ones too.
+  double fixedCost = 0.0;
+  for (int n : e.fixedCells) fixedCost += p.units[static_cast<std::size_t>(n - 1)].cost;
+  const double each = e.cost.empty() ? 0.0 : e.cost.front();
+  double searchBound = x.bound;
+  if (x.status != ExactStatus::Optimal) {
+    double fromPriced = priced - fixedCost;
+    if (!e.byCost && each > 0) fromPriced = std::ceil(fromPriced / each - 1e-9);
+    searchBound = std::min(std::max(searchBound, fromPriced), x.objective);
+  }
   r.report +=
       std::string("exact minimum ") + (e.byCost ? "cost" : "number of units") + ": " + exactStatusText(x.status) + "\n";
   r.report += "best: " + summary(shown, s) + "\n";
-  if (x.status != ExactStatus::Optimal)
-    r.report += "proven lower bound: " + number(x.bound) + strprintf(" (gap %.1f%%)\n", 100.0 * exactGap(x));
+  if (x.status != ExactStatus::Optimal) {
+    const double gap = std::fabs(x.objective - searchBound) / std::max(std::fabs(x.objective), 1e-9);
+    r.report += "proven lower bound: " + number(searchBound) + strprintf(" (gap %.1f%%)\n", 100.0 * gap);
+  }
   r.report +=
       "greedy by cost-effectiveness: " + summary(shown, Solution{quick, 0.0}) +
       (best.cost > 0 ? strprintf(" (%.1f%% more)", 100.0 * (greedy.cost - best.cost) / best.cost) : std::string()) +
       "\n";
-  // The search's bound is on the free units' cost (in units when every one
-  // costs the same); the set's score counts the locked-in ones too.
-  double fixedCost = 0.0;
-  for (int n : e.fixedCells) fixedCost += p.units[static_cast<std::size_t>(n - 1)].cost;
-  const double each = e.cost.empty() ? 0.0 : e.cost.front();
-  r.report += searchLines(p, shown, s.chosen, x.status, request, fixedCost + (e.byCost ? x.bound : each * x.bound));
+  r.report += searchLines(p, shown, s.chosen, x.status, request, fixedCost + (e.byCost ? searchBound : each * searchBound));
   r.runs.push_back(std::move(s));
   return "";
 }
@@ -258,7 +301,30 @@ std::string solveAmounts(const Problem& p, const Problem& shown, const SolveRequ
     improveSet(p, goal, rare, work);
     if (scoreOf(p, rare) < scoreOf(p, start)) start = std::move(rare);
   }
-  refineSet(p, goal, start, 4 * work);
+  // Refill rounds find much of what the solver would (on clumped amounts
+  // with a boundary, more in seconds than it does in a minute), so they get
+  // a share of the time limit: counted in steps, and under a work limit
+  // only as many as that limit's nodes allow, so that the same limits give
+  // the same start on any machine; without one also ending at a quarter of
+  // the time limit, so that a slow machine leaves the solver its share.
+  const long long refineWork = refineSteps(request, work);
+  std::optional<std::chrono::steady_clock::time_point> refineUntil;
+  if (request.workLimit <= 0)
+    refineUntil = t0 + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                           std::chrono::duration<double>(timeLimitOf(request) / 4));
+  // A bound the solver may not reach in time on large models: the goal rows
+  // priced, boundaries between units left out (they only add). The units
+  // its best prices take, completed and improved, are a third start.
+  std::vector<char> taken;
+  const double priced = lagrangianBound(
+      p, goal, std::vector<double>(mip.cost.begin(), mip.cost.begin() + static_cast<std::ptrdiff_t>(nu)),
+      scoreOf(p, start), (refineWork / 4 + 4 * work), &taken);
+  {
+    std::vector<char> fromPrices = completedSet(p, goal, std::move(taken));
+    improveSet(p, goal, fromPrices, work);
+    if (scoreOf(p, fromPrices) < scoreOf(p, start)) start = std::move(fromPrices);
+  }
+  refineSetUntil(p, goal, start, 4 * work + refineWork, refineUntil);
   auto solutionOf = [&](const std::vector<char>& chosen) {
     std::vector<double> x(static_cast<std::size_t>(mip.columns()), 0.0);
     for (std::size_t u = 0; u < nu; ++u) x[u] = chosen[u] ? 1.0 : 0.0;
@@ -288,6 +354,13 @@ std::string solveAmounts(const Problem& p, const Problem& shown, const SolveRequ
   if (x.best.hasSolution && x.best.x.size() >= nu) {
     for (std::size_t u = 0; u < nu; ++u) s.chosen[u] = x.best.x[u] > 0.5;
     topUp(p, goal, s.chosen);
+    // An unproven set may still lie a move or a refill from a better one:
+    // the same counted local search as the start, from the solver's best.
+    if (!x.proven) {
+      std::vector<char> polished = s.chosen;
+      refineSet(p, goal, polished, 4 * work);
+      if (scoreOf(p, polished) < scoreOf(p, s.chosen)) s.chosen = std::move(polished);
+    }
     found = true;
   }
   if (startFeasible && (!found || scoreOf(p, start) < scoreOf(p, s.chosen))) {
@@ -310,7 +383,7 @@ std::string solveAmounts(const Problem& p, const Problem& shown, const SolveRequ
               exactStatusText(status) + "\n";
   r.report += "best: " + summary(shown, s) + "\n";
   if (boundary) r.report += "boundary length " + number(boundaryOf(p, s.chosen)) + ", score " + number(score) + "\n";
-  const double bound = std::max({x.best.bound, x.relaxation, coverBound(p, goal)});
+  const double bound = std::max({x.best.bound, x.relaxation, coverBound(p, goal), priced});
   if (status != ExactStatus::Optimal) {
     const double shownBound = std::min(score, bound);
     const double gap = score > 0 ? (score - std::max(shownBound, 0.0)) / score : 0.0;
@@ -319,7 +392,7 @@ std::string solveAmounts(const Problem& p, const Problem& shown, const SolveRequ
   const double quickScore = scoreOf(p, quick);
   r.report += "greedy by cost-effectiveness: " + summary(shown, Solution{quick, 0.0}) +
               (score > 0 ? strprintf(" (%.1f%% more)", 100.0 * (quickScore - score) / score) : std::string()) + "\n";
-  r.report += "first set (rarity order or greedy, then local search): score " + number(scoreOf(p, start)) + "\n";
+  r.report += "first set (rarity order, greedy or priced, then local search): score " + number(scoreOf(p, start)) + "\n";
   r.report += searchLines(p, shown, s.chosen, status, request, bound);
   r.runs.push_back(std::move(s));
   return "";

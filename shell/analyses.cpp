@@ -82,7 +82,7 @@ double budgetToSpend(Session& s, const AnalysisParams& p, AnalysisResult& r) {
 }
 
 double timeLimit(const Session& s, const AnalysisParams& p) {
-  return p.timeLimit.value_or(TimeLimit::ofOption(s.settings.exactTimeLimit)).seconds();
+  return TimeLimit::forRun(p.timeLimit, s.settings).seconds();
 }
 
 bool byBudget(const Session& s) { return s.settings.optimiseByCost != Flag::kOff && s.costPresent; }
@@ -353,10 +353,16 @@ AnalysisResult curves(Session& s, const AnalysisParams& p) {
   return r;
 }
 
-Analysis measureEntry(std::string name, Command command, MeasureCode code) {
+constexpr const char* kDiversity = "&Diversity";
+constexpr const char* kRarity = "&Rarity";
+constexpr const char* kAreaSelection = "&Area selection";
+constexpr const char* kTools = "&AnalyticalTools";
+
+Analysis measureEntry(std::string name, Command command, MeasureCode code, MenuPlace menu) {
   Analysis a;
   a.name = std::move(name);
   a.command = command;
+  a.menus = {std::move(menu)};
   a.kind = AnalysisKind::Measure;
   a.code = code;
   if (code == kCodeSelectiveRichness || code == kCodeSelectiveRarity)
@@ -365,48 +371,76 @@ Analysis measureEntry(std::string name, Command command, MeasureCode code) {
   return a;
 }
 
-Analysis passEntry(std::string name, Command command, void (*apply)(Session&)) {
+Analysis passEntry(std::string name, Command command, void (*apply)(Session&), MenuPlace menu) {
   Analysis a;
   a.name = std::move(name);
   a.command = command;
+  a.menus = {std::move(menu)};
   a.kind = AnalysisKind::Pass;
   a.run = [apply](Session& s, const AnalysisParams& p) { return pass(s, p, apply); };
   return a;
 }
 
-Analysis selectionEntry(std::string name, Command command, MeasureCode code, Run run, std::vector<Param> takes = {},
-                        std::vector<Check> checks = {}, bool scoreMap = false, std::string after = {}) {
+// An analysis of the area-selection menu; `label` and `position` place it
+// there (no position: after the menu's other items).
+struct Selection {
+  std::string name;
+  Command command;
+  MeasureCode code;
+  Run run;
+  std::string label;
+  std::optional<int> position = {};
+  std::vector<Param> takes = {};
+  std::vector<Check> checks = {};
+  bool scoreMap = false;
+  std::string after = {};
+  bool stoppable = false;
+  std::vector<MenuPlace> elsewhere = {};  // its items in other menus
+};
+
+Analysis selectionEntry(Selection e) {
   Analysis a;
-  a.name = std::move(name);
-  a.command = command;
+  a.name = std::move(e.name);
+  a.command = e.command;
+  a.menus = {MenuPlace{kAreaSelection, std::move(e.label), e.position}};
+  a.menus.insert(a.menus.end(), e.elsewhere.begin(), e.elsewhere.end());
   a.kind = AnalysisKind::Selection;
-  a.code = code;
-  a.takes = std::move(takes);
-  a.checks = std::move(checks);
-  a.scoreMap = scoreMap;
-  a.after = std::move(after);
-  a.run = std::move(run);
+  a.code = e.code;
+  a.takes = std::move(e.takes);
+  a.checks = std::move(e.checks);
+  a.scoreMap = e.scoreMap;
+  a.after = std::move(e.after);
+  a.stoppable = e.stoppable;
+  a.run = std::move(e.run);
   return a;
 }
 
 std::vector<Analysis> buildAnalyses() {
   std::vector<Analysis> list{
-      measureEntry("richness", Command::Richness, kCodeRichness),
-      measureEntry("range-size-rarity", Command::RangeSizeRarity, kCodeRangeSizeRarity),
-      measureEntry("rare-quartile", Command::RareQuartileRichness, kCodeRareQuartile),
-      measureEntry("rare-threshold", Command::RareThresholdRichness, kCodeRareThreshold),
-      measureEntry("range-centres", Command::RarityRangeCentres, kCodeRangeCentres),
-      measureEntry("median-range", Command::MedianRangeSize, kCodeMedianRange),
-      measureEntry("level-n", Command::LevelNRichness, kCodeLevelN),
-      measureEntry("max-level", Command::MaxDataLevel, kCodeMaxLevel),
-      measureEntry("median-quantitative", Command::MedianQuantitative, kCodeMedianQuantitative),
-      measureEntry("subtree-length", Command::SubtreeLength, kCodeSubtreeLength),
-      measureEntry("root-distance", Command::MeanRootDistance, kCodeRootDistance),
-      measureEntry("residuals", Command::ResidualsFromSmoothing, kCodeResiduals),
-      measureEntry("selective-richness", Command::SelectiveRichness, kCodeSelectiveRichness),
-      measureEntry("selective-rarity", Command::SelectiveRarity, kCodeSelectiveRarity),
-      passEntry("mean", Command::MeanScores, meanPass),
-      passEntry("smooth", Command::SmoothScores, smoothPass),
+      measureEntry("richness", Command::Richness, kCodeRichness, {kDiversity, "&Richness", 0}),
+      measureEntry("range-size-rarity", Command::RangeSizeRarity, kCodeRangeSizeRarity,
+                   {kRarity, "&Range-size rarity", 0}),
+      measureEntry("rare-quartile", Command::RareQuartileRichness, kCodeRareQuartile,
+                   {kRarity, "Rare-&quartile richness", 4}),
+      measureEntry("rare-threshold", Command::RareThresholdRichness, kCodeRareThreshold,
+                   {kRarity, "Rare-&threshold richness", 3}),
+      measureEntry("range-centres", Command::RarityRangeCentres, kCodeRangeCentres, {kRarity, "Range &centres", 2}),
+      measureEntry("median-range", Command::MedianRangeSize, kCodeMedianRange, {kRarity, "&Median range size", 5}),
+      measureEntry("level-n", Command::LevelNRichness, kCodeLevelN, {kDiversity, "Level &n richness", 2}),
+      measureEntry("max-level", Command::MaxDataLevel, kCodeMaxLevel, {kDiversity, "&Max data level", 3}),
+      measureEntry("median-quantitative", Command::MedianQuantitative, kCodeMedianQuantitative,
+                   {kDiversity, "Median &quantitative data", 4}),
+      measureEntry("subtree-length", Command::SubtreeLength, kCodeSubtreeLength, {kDiversity, "Subtree &length", 7}),
+      measureEntry("root-distance", Command::MeanRootDistance, kCodeRootDistance,
+                   {kDiversity, "Mean root &distance", 8}),
+      measureEntry("residuals", Command::ResidualsFromSmoothing, kCodeResiduals,
+                   {kDiversity, "Residuals &from smoothing", 6}),
+      measureEntry("selective-richness", Command::SelectiveRichness, kCodeSelectiveRichness,
+                   {kDiversity, "&Selective richness", 1}),
+      measureEntry("selective-rarity", Command::SelectiveRarity, kCodeSelectiveRarity,
+                   {kRarity, "&Selective rarity", 1}),
+      passEntry("mean", Command::MeanScores, meanPass, {kTools, "&Mean scores", 7}),
+      passEntry("smooth", Command::SmoothScores, smoothPass, {kTools, "&Smooth scores", 8}),
   };
   const auto exactMinimum = [](Session& s, const AnalysisParams& p) {
     return exactSet(s, p, ExactRequest{ExactKind::MinimumSet, 0, 0.0});
@@ -414,45 +448,135 @@ std::vector<Analysis> buildAnalyses() {
   using enum Param;
   using enum Check;
   std::vector<Analysis> selections{
-      selectionEntry("near-minimum", Command::NearMinimumSet, kCodeNearMinimum, nearMinimum, {}, {ThreatForReordering}),
-      selectionEntry("coverage", Command::NearMaximumCoverage, kCodeNearMaximumCoverage, coverage, {AreasToAdd, Budget},
-                     {ThreatForReordering, RoomInSet, CandidateCells}),
-      selectionEntry("greedy", Command::GreedySet, kCodeGreedy, greedy),
-      selectionEntry("hotspots", Command::Hotspots, kCodeHotspots, hotspots, {AreasToAdd}, {RoomInSet}),
-      selectionEntry("flexible", Command::MapFullyFlexible, kCodeFullyFlexible, fullyFlexible, {},
-                     {ThreatForReordering, SingleRepresentation}, true, "near-minimum"),
+      selectionEntry({.name = "near-minimum",
+                      .command = Command::NearMinimumSet,
+                      .code = kCodeNearMinimum,
+                      .run = nearMinimum,
+                      .label = "Near-mi&nimum set",
+                      .position = 1,
+                      .checks = {ThreatForReordering}}),
+      selectionEntry({.name = "coverage",
+                      .command = Command::NearMaximumCoverage,
+                      .code = kCodeNearMaximumCoverage,
+                      .run = coverage,
+                      .label = "Near-ma&ximum-coverage set",
+                      .position = 0,
+                      .takes = {AreasToAdd, Budget},
+                      .checks = {ThreatForReordering, RoomInSet, CandidateCells}}),
+      selectionEntry({.name = "greedy",
+                      .command = Command::GreedySet,
+                      .code = kCodeGreedy,
+                      .run = greedy,
+                      .label = "&Greedy set",
+                      .position = 4}),
+      selectionEntry({.name = "hotspots",
+                      .command = Command::Hotspots,
+                      .code = kCodeHotspots,
+                      .run = hotspots,
+                      .label = "&Hotspots",
+                      .position = 5,
+                      .takes = {AreasToAdd},
+                      .checks = {RoomInSet}}),
+      selectionEntry({.name = "flexible",
+                      .command = Command::MapFullyFlexible,
+                      .code = kCodeFullyFlexible,
+                      .run = fullyFlexible,
+                      .label = "Map fully &flexible areas",
+                      .position = 12,
+                      .checks = {ThreatForReordering, SingleRepresentation},
+                      .scoreMap = true,
+                      .after = "near-minimum"}),
       selectionEntry(
-          "emr", Command::EmrIrreplaceability, kCodeEmrIrreplaceability,
-          [](Session& s, const AnalysisParams&) { return irreplaceability(s, kCodeEmrIrreplaceability); }, {}, {},
-          true),
+          {.name = "emr",
+           .command = Command::EmrIrreplaceability,
+           .code = kCodeEmrIrreplaceability,
+           .run = [](Session& s, const AnalysisParams&) { return irreplaceability(s, kCodeEmrIrreplaceability); },
+           .label = "&EMR irreplaceability",
+           .position = 6,
+           .scoreMap = true}),
+      selectionEntry({.name = "max-rarity",
+                      .command = Command::MaxRarity,
+                      .code = kCodeMaxRarity,
+                      .run = [](Session& s, const AnalysisParams&) { return irreplaceability(s, kCodeMaxRarity); },
+                      .label = "Max &rarity (irreplaceability)",
+                      .position = 7,
+                      .scoreMap = true,
+                      // "M&inimum range size" has always run the max rarity command.
+                      .elsewhere = {{kRarity, "M&inimum range size", 6}}}),
       selectionEntry(
-          "max-rarity", Command::MaxRarity, kCodeMaxRarity,
-          [](Session& s, const AnalysisParams&) { return irreplaceability(s, kCodeMaxRarity); }, {}, {}, true),
+          {.name = "reorder-richness",
+           .command = Command::ReorderByRichness,
+           .code = kCodeReorderedByRichness,
+           .run = [](Session& s,
+                     const AnalysisParams& p) { return fromOutcome(reorderSetByRichness(s, p.lastSeconds)); },
+           .label = "Re-&order set by richness",
+           .position = 9}),
+      selectionEntry({.name = "reorder-threat",
+                      .command = Command::ReorderByThreat,
+                      .code = kCodeReorderedByThreat,
+                      .run =
+                          [](Session& s, const AnalysisParams& p) {
+                            return fromOutcome(reorderSetByThreat(s, p.threatPresent, p.lastSeconds));
+                          },
+                      .label = "Re-order set by threat",
+                      .position = 10}),
+      selectionEntry({.name = "random",
+                      .command = Command::RandomSetSelection,
+                      .code = kCodeRandomSets,
+                      .run = randomSets,
+                      .label = "Ran&dom set selection",
+                      .position = 13,
+                      .takes = {AreasToAdd},
+                      .checks = {RoomInSet}}),
       selectionEntry(
-          "reorder-richness", Command::ReorderByRichness, kCodeReorderedByRichness,
-          [](Session& s, const AnalysisParams& p) { return fromOutcome(reorderSetByRichness(s, p.lastSeconds)); }),
-      selectionEntry("reorder-threat", Command::ReorderByThreat, kCodeReorderedByThreat,
-                     [](Session& s, const AnalysisParams& p) {
-                       return fromOutcome(reorderSetByThreat(s, p.threatPresent, p.lastSeconds));
-                     }),
-      selectionEntry("random", Command::RandomSetSelection, kCodeRandomSets, randomSets, {AreasToAdd}, {RoomInSet}),
-      selectionEntry(
-          "report", Command::RepresentationResults, kCodeRepresentation,
-          [](Session& s, const AnalysisParams& p) { return fromOutcome(representationResults(s, p.lastSeconds)); }),
+          {.name = "report",
+           .command = Command::RepresentationResults,
+           .code = kCodeRepresentation,
+           .run = [](Session& s,
+                     const AnalysisParams& p) { return fromOutcome(representationResults(s, p.lastSeconds)); },
+           .label = "Representation &RESULTS",
+           .position = 11}),
       // An exact set is ranked as "Re-order set by richness" ranks it.
-      selectionEntry("exact-minimum", Command::ExactMinimumSet, kCodeReorderedByRichness, exactMinimum,
-                     {TimeLimit, WorkLimit}),
-      selectionEntry("exact-coverage", Command::ExactMaximumCoverage, kCodeReorderedByRichness, exactCoverage,
-                     {AreasToAdd, Budget, TimeLimit, WorkLimit}, {RoomInSet, CandidateCells}),
-      selectionEntry("frequency", Command::SelectionFrequency, kCodeSelectionFrequency, frequency, {Runs}),
-      selectionEntry("replacement-cost", Command::ReplacementCost, kCodeReplacementCost, replacementCost),
+      selectionEntry({.name = "exact-minimum",
+                      .command = Command::ExactMinimumSet,
+                      .code = kCodeReorderedByRichness,
+                      .run = exactMinimum,
+                      .label = "Exact minim&um set",
+                      .position = 2,
+                      .takes = {TimeLimit, WorkLimit},
+                      .stoppable = true}),
+      selectionEntry({.name = "exact-coverage",
+                      .command = Command::ExactMaximumCoverage,
+                      .code = kCodeReorderedByRichness,
+                      .run = exactCoverage,
+                      .label = "Exact maximum co&verage",
+                      .position = 3,
+                      .takes = {AreasToAdd, Budget, TimeLimit, WorkLimit},
+                      .checks = {RoomInSet, CandidateCells},
+                      .stoppable = true}),
+      selectionEntry({.name = "frequency",
+                      .command = Command::SelectionFrequency,
+                      .code = kCodeSelectionFrequency,
+                      .run = frequency,
+                      .label = "Selection fre&quency",
+                      .position = 15,
+                      .takes = {Runs},
+                      .stoppable = true}),
+      selectionEntry({.name = "replacement-cost",
+                      .command = Command::ReplacementCost,
+                      .code = kCodeReplacementCost,
+                      .run = replacementCost,
+                      .label = "Replacement &cost",
+                      .stoppable = true}),
   };
   list.insert(list.end(), selections.begin(), selections.end());
   Analysis chart;
   chart.name = "curve";
   chart.command = Command::RepresentationCurves;
+  chart.menus = {{kAreaSelection, "Representation curves...", 14}};
   chart.kind = AnalysisKind::Chart;
   chart.takes = {Param::TimeLimit, Param::Runs};
+  chart.stoppable = true;
   chart.run = curves;
   list.push_back(std::move(chart));
   return list;
@@ -479,10 +603,11 @@ std::optional<int> wholeNumber(const std::string& text, int lo, int hi) {
   return n && *n >= lo && *n <= hi ? n : std::nullopt;
 }
 
+std::string areasRange(int most) { return strprintf("--areas-to-add takes a whole number from 1 to %d", most); }
+
 std::vector<ParamSpec> buildParamSpecs() {
   return {
-      {Param::AreasToAdd, "--areas-to-add", "N",
-       strprintf("--areas-to-add takes a whole number from 1 to %d", kAreaCapacity),
+      {Param::AreasToAdd, "--areas-to-add", "N", areasRange(kAreaCapacity),
        [](const std::string& text, RequestValues& v) {
          // The data decide the most: a datafile's set capacity, a project's units.
          v.areasToAdd = wholeNumber(text, 1, std::numeric_limits<int>::max());
@@ -530,6 +655,15 @@ const std::vector<ParamSpec>& paramSpecs() {
 
 bool Analysis::takesParam(Param p) const { return std::find(takes.begin(), takes.end(), p) != takes.end(); }
 
+std::string Analysis::caption() const {
+  std::string out;
+  if (menus.empty()) return name;
+  for (char c : menus.front().label)
+    if (c != '&') out += c;
+  while (!out.empty() && out.back() == '.') out.pop_back();
+  return out;
+}
+
 std::optional<Refusal> refuseUnusedParams(const Analysis& a, const RequestValues& values) {
   for (const ParamSpec& spec : paramSpecs()) {
     if (!spec.given(values) || a.takesParam(spec.param)) continue;
@@ -544,6 +678,11 @@ std::optional<Refusal> refuseUnusedParams(const Analysis& a, const RequestValues
     return Refusal{spec.flag + " is not used by " + a.name + "; it is for " + listed, {}, 2};
   }
   return std::nullopt;
+}
+
+std::optional<Refusal> refuseAreasBeyond(const RequestValues& values, int capacity) {
+  if (!values.areasToAdd || *values.areasToAdd <= capacity) return std::nullopt;
+  return Refusal{areasRange(capacity), {}, 2};
 }
 
 std::optional<Refusal> validateRequest(const Analysis& a, Session& s, const RequestValues& values, bool threatPresent,

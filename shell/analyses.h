@@ -92,9 +92,19 @@ enum class Check {
   SingleRepresentation  // goal 1, re-ordered by richness or rarity
 };
 
+// Where an analysis sits in the menus: the popup that holds it, its label
+// ('&' marks the access key) and its place among the popup's items, counting
+// every item; none places it after all the popup's items.
+struct MenuPlace {
+  std::string popup;  // the popup's label, "&Area selection"
+  std::string label;
+  std::optional<int> position;
+};
+
 struct Analysis {
   std::string name;                 // the zonarium name
   Command command = Command::None;  // the menu command
+  std::vector<MenuPlace> menus;     // its items; more than one runs the same command
   AnalysisKind kind = AnalysisKind::Measure;
   // The map it leaves, whose row of traits it declares (kCodeNone: the map
   // stays as it was).
@@ -107,8 +117,15 @@ struct Analysis {
   std::string after;
   std::function<AnalysisResult(Session&, const AnalysisParams&)> run;
 
+  // The window runs it behind the box that stops it, writes its report and
+  // titles the map it leaves.
+  bool stoppable = false;
+
   const MeasureTraits& traits() const { return measureTraits(code); }
   bool takesParam(Param p) const;
+  // The box and message caption: its first menu label without the access
+  // key and the dots of an item that opens a window.
+  std::string caption() const;
 };
 
 // Why a request is refused: the text after "zonarium: " or the message box
@@ -122,6 +139,10 @@ struct Refusal {
 // The refusal of a parameter the analysis does not take, of the first one
 // given (nullopt when it takes them all).
 std::optional<Refusal> refuseUnusedParams(const Analysis& a, const RequestValues& values);
+
+// The refusal of more areas to add than the data's set can hold (a
+// datafile's capacity, a project's units), worded as the flag's range.
+std::optional<Refusal> refuseAreasBeyond(const RequestValues& values, int capacity);
 
 // Checks a request against the analysis's declared checks, on the session it
 // would run on; a budget asks for optimisation by cost. A cost optimisation

@@ -28,9 +28,9 @@ void projectCurvesCommand(Shell& sh) {
   const ProjectScreen& p = *sh.project;
   CurveParams cp;
   cp.seed = static_cast<std::uint32_t>(sh.session.progress.timeOfDay());
-  cp.timeLimitSeconds = TimeLimit::ofOption(sh.session.settings.exactTimeLimit).seconds();
+  cp.timeLimitSeconds = TimeLimit::forRun(std::nullopt, sh.session.settings).seconds();
   cp.progress = [&sh](int percent) { return sh.host.stoppableNote(strprintf("%d%% done", percent)); };
-  sh.host.stoppableBegin("Representation curves");
+  sh.host.stoppableBegin(analysisOfCommand(Command::RepresentationCurves)->caption());
   const CurveSet c = projectCurves(p.data, sh.session, cp, sh.session.progress);
   sh.host.stoppableEnd();
   if (!c.error.empty()) {
@@ -49,22 +49,23 @@ void connectCurveCommands(Shell& shell) {
   shell.connect(Command::RepresentationCurves, [](Shell& sh) {
     if (sh.project && !sh.flags.preselectionDialogOpen) return projectCurvesCommand(sh);
     if (!canRun(sh)) return;
-    const AnalysisResult r = runStoppable(sh, Command::RepresentationCurves, "Representation curves");
+    const AnalysisResult r = runStoppable(sh, *analysisOfCommand(Command::RepresentationCurves));
     if (!r.ran) return;
     sh.writeResults(r.results);
     showChart(sh, *r.curves, sh.session.ws.datafile.title);
   });
 
-  // Selection frequency and replacement cost: a map of scores and a report.
-  for (auto [id, title] : {std::pair{Command::SelectionFrequency, "Selection frequency"},
-                           std::pair{Command::ReplacementCost, "Replacement cost"}})
-    shell.connect(id, [id = id, title = title](Shell& sh) {
-      if (!canRun(sh)) return;
-      const AnalysisResult r = runStoppable(sh, id, title);
-      if (!r.ran) return;
-      sh.writeResults(r.results);
-      sh.retitle();
-    });
+  // The other searches the user may stop, as their entries declare, that
+  // no command of their own runs: a map of scores and a report.
+  for (const Analysis& a : analyses())
+    if (a.stoppable && !shell.connected(a.command))
+      shell.connect(a.command, [&a](Shell& sh) {
+        if (!canRun(sh) || !askParameters(sh, a)) return;
+        const AnalysisResult r = runStoppable(sh, a);
+        if (!r.ran) return;
+        sh.writeResults(r.results);
+        sh.retitle();
+      });
 }
 
 }  // namespace zn

@@ -1,7 +1,7 @@
-// "Representation curves...", "Selection frequency" and "Replacement cost"
-// of the Area selection menu: each runs its analysis behind a box that can
-// stop it, appends its report to RESULTS, and maps its scores or opens the
-// chart window ("CurveChart", a CurveChartModel).
+// "Representation curves..." and the other searches the user may stop that
+// no command of their own runs (their entries say so): each runs its
+// analysis behind a box that can stop it, appends its report to RESULTS, and
+// maps its scores or opens the chart window ("CurveChart", a CurveChartModel).
 #pragma once
 
 #include <string>

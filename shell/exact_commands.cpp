@@ -45,8 +45,8 @@ namespace {
 
 bool canRun(const Shell& sh) { return sh.session.ws.datafile.opened && !sh.flags.preselectionDialogOpen; }
 
-void runExact(Shell& sh, Command command, const char* title) {
-  const AnalysisResult r = runStoppable(sh, command, title);
+void runExact(Shell& sh, Command command) {
+  const AnalysisResult r = runStoppable(sh, *analysisOfCommand(command));
   if (!r.ran) return;
   sh.writeResults(r.results);
   sh.flags.flexibilityData = sh.session.areas.nearMinimumDone;
@@ -62,12 +62,12 @@ void runExact(Shell& sh, Command command, const char* title) {
 void connectExactCommands(Shell& shell) {
   shell.connect(Command::ExactMinimumSet, [](Shell& sh) {
     if (!canRun(sh)) return;
-    runExact(sh, Command::ExactMinimumSet, "Exact minimum set");
+    runExact(sh, Command::ExactMinimumSet);
   });
 
   shell.connect(Command::ExactMaximumCoverage, [](Shell& sh) {
     if (!canRun(sh) || !askParameters(sh, *analysisOfCommand(Command::ExactMaximumCoverage))) return;
-    runExact(sh, Command::ExactMaximumCoverage, "Exact maximum coverage");
+    runExact(sh, Command::ExactMaximumCoverage);
   });
 }
 

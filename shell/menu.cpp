@@ -1,5 +1,7 @@
 #include "shell/menu.h"
 
+#include <algorithm>
+
 #include "shell/analyses.h"
 
 namespace zn {
@@ -25,49 +27,28 @@ std::vector<MenuItem> buildMenu() {
              item("Calculate &c", CalculateC), item("&Standardise quantitative data range", StandardiseQuantitative),
              item("&Divide data by group", DivideByGroup), item("Divide data by &rarity", DivideByRarity),
              item("Exp&ort data", ExportData), item("E&xit", Exit, false)}),
-      popup(
-          "&AnalyticalTools",
-          {popup("&Diversity",
-                 {item("&Richness", Richness), item("&Selective richness", SelectiveRichness),
-                  item("Level &n richness", LevelNRichness), item("&Max data level", MaxDataLevel),
-                  item("Median &quantitative data", MedianQuantitative), item("Range &centres", DiversityRangeCentres),
-                  item("Residuals &from smoothing", ResidualsFromSmoothing), item("Subtree &length", SubtreeLength),
-                  item("Mean root &distance", MeanRootDistance)}),
-           // "M&inimum range size" has always run the max rarity command.
-           popup("&Rarity",
-                 {item("&Range-size rarity", RangeSizeRarity), item("&Selective rarity", SelectiveRarity),
-                  item("Range &centres", RarityRangeCentres), item("Rare-&threshold richness", RareThresholdRichness),
-                  item("Rare-&quartile richness", RareQuartileRichness), item("&Median range size", MedianRangeSize),
-                  item("M&inimum range size", MaxRarity)}),
-           popup("&Nestedness", {item("Global non-nestedness (by &taxon)", NonNestednessByTaxon),
-                                 item("Global non-nestedness (by &area)", NonNestednessByArea),
-                                 item("&Neighbourhood non-nestedness", NeighbourhoodNonNestedness),
-                                 item("Neighbourhood nested &richness", NeighbourhoodNestedRichness)}),
-           popup("Spatial &turnover",
-                 {item("Range &edges", RangeEdges), item("Richness &heterogeneity", RichnessHeterogeneity),
-                  item("Richness 3-cell &gradients", RichnessGradients), item("&Segregation", Segregation),
-                  item("&Dissimilarity", Dissimilarity), item("Beta-&1", Beta1), item("Beta-&2", Beta2),
-                  item("Beta-&3", Beta3)}),
-           popup("Range sha&pe", {item("&Resistance", Resistance), item("&Anisotropy", Anisotropy)}),
-           popup(
-               "&Area selection",
-               {item("Near-ma&ximum-coverage set", NearMaximumCoverage), item("Near-mi&nimum set", NearMinimumSet),
-                item("Exact minim&um set", ExactMinimumSet), item("Exact maximum co&verage", ExactMaximumCoverage),
-                item("&Greedy set", GreedySet), item("&Hotspots", Hotspots),
-                item("&EMR irreplaceability", EmrIrreplaceability), item("Max &rarity (irreplaceability)", MaxRarity),
-                item("&Manual set selection", ManualSetSelection), item("Re-&order set by richness", ReorderByRichness),
-                item("Re-order set by threat", ReorderByThreat), item("Representation &RESULTS", RepresentationResults),
-                item("Map fully &flexible areas", MapFullyFlexible), item("Ran&dom set selection", RandomSetSelection),
-                item("Representation curves...", RepresentationCurves),
-                item("Selection fre&quency", SelectionFrequency), item("Replacement &cost", ReplacementCost)}),
-           popup("&Complementarity",
-                 {item("Print sample table", PrintSampleTable),
-                  item("Complementarity to ref areas (median)", ComplementarityToRefMedian),
-                  item("Complementarity to ref areas (correlation)", ComplementarityToRefCorrelation),
-                  item("Complementarity of ref areas (median)", ComplementarityOfRefMedian),
-                  item("Complementarity of ref areas (correlation)", ComplementarityOfRefCorrelation)}),
-           item("&Mean scores", MeanScores), item("&Smooth scores", SmoothScores),
-           item("Tools &options", ToolsOptions, false)}),
+      // The analyses of the registry join these popups where their entries
+      // place them.
+      popup("&AnalyticalTools",
+            {popup("&Diversity", {item("Range &centres", DiversityRangeCentres)}), popup("&Rarity", {}),
+             popup("&Nestedness", {item("Global non-nestedness (by &taxon)", NonNestednessByTaxon),
+                                   item("Global non-nestedness (by &area)", NonNestednessByArea),
+                                   item("&Neighbourhood non-nestedness", NeighbourhoodNonNestedness),
+                                   item("Neighbourhood nested &richness", NeighbourhoodNestedRichness)}),
+             popup("Spatial &turnover",
+                   {item("Range &edges", RangeEdges), item("Richness &heterogeneity", RichnessHeterogeneity),
+                    item("Richness 3-cell &gradients", RichnessGradients), item("&Segregation", Segregation),
+                    item("&Dissimilarity", Dissimilarity), item("Beta-&1", Beta1), item("Beta-&2", Beta2),
+                    item("Beta-&3", Beta3)}),
+             popup("Range sha&pe", {item("&Resistance", Resistance), item("&Anisotropy", Anisotropy)}),
+             popup("&Area selection", {item("&Manual set selection", ManualSetSelection)}),
+             popup("&Complementarity",
+                   {item("Print sample table", PrintSampleTable),
+                    item("Complementarity to ref areas (median)", ComplementarityToRefMedian),
+                    item("Complementarity to ref areas (correlation)", ComplementarityToRefCorrelation),
+                    item("Complementarity of ref areas (median)", ComplementarityOfRefMedian),
+                    item("Complementarity of ref areas (correlation)", ComplementarityOfRefCorrelation)}),
+             item("Tools &options", ToolsOptions, false)}),
       popup("&MapGraphics",
             {item("Map &info", MapInfo, false), item("Mapdraw &options", MapdrawOptions, false),
              item("In&verted colour scale", InvertedColourScale, false), item("Map&3D options ", Map3DOptions),
@@ -84,6 +65,27 @@ std::vector<MenuItem> buildMenu() {
   };
 }
 
+// Puts each analysis into the popups its entry names, at the place it asks
+// for among the popup's items (those without a place after them all).
+void placeAnalyses(std::vector<MenuItem>& items) {
+  for (MenuItem& m : items) {
+    if (m.command != Command::None) continue;
+    placeAnalyses(m.items);
+    std::vector<std::pair<const MenuPlace*, Command>> placed, after;
+    for (const Analysis& a : analyses())
+      for (const MenuPlace& p : a.menus)
+        if (p.popup == m.label) (p.position ? placed : after).emplace_back(&p, a.command);
+    std::stable_sort(placed.begin(), placed.end(),
+                     [](const auto& x, const auto& y) { return *x.first->position < *y.first->position; });
+    placed.insert(placed.end(), after.begin(), after.end());
+    for (const auto& [p, command] : placed) {
+      const auto at =
+          p->position ? std::min<std::size_t>(static_cast<std::size_t>(*p->position), m.items.size()) : m.items.size();
+      m.items.insert(m.items.begin() + static_cast<std::ptrdiff_t>(at), item(p->label.c_str(), command));
+    }
+  }
+}
+
 void collect(const std::vector<MenuItem>& items, std::map<Command, ItemState>& out) {
   for (const MenuItem& m : items) {
     if (m.command != Command::None) out[m.command] = ItemState{!m.grey, false};
@@ -94,7 +96,11 @@ void collect(const std::vector<MenuItem>& items, std::map<Command, ItemState>& o
 }  // namespace
 
 const std::vector<MenuItem>& mainMenu() {
-  static const std::vector<MenuItem> menu = buildMenu();
+  static const std::vector<MenuItem> menu = [] {
+    std::vector<MenuItem> m = buildMenu();
+    placeAnalyses(m);
+    return m;
+  }();
   return menu;
 }
 

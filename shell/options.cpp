@@ -65,7 +65,6 @@ constexpr std::array<SettingsField, 26> kToolSlots{
     settingsField<&Settings::mapAllFlexible>(),       settingsField<&Settings::twoTailed>(),
     settingsField<&Settings::lastTieRandom>(),        settingsField<&Settings::exactTimeLimit>()};
 
-constexpr int kGoalMax = 99;
 
 // Which of the four mapping radios the three flexibility fields stand for.
 const Control& flexibilityChoice(const Settings& s) {

@@ -154,9 +154,7 @@ struct Run {
     return budget;
   }
 
-  double timeLimit() const {
-    return values().timeLimit.value_or(TimeLimit::ofOption(s.settings.exactTimeLimit)).seconds();
-  }
+  double timeLimit() const { return TimeLimit::forRun(values().timeLimit, s.settings).seconds(); }
 
   std::function<bool(int)> percentProgress() const {
     if (!request.progress) return {};
@@ -516,20 +514,6 @@ void putSelectionOnMap(ProjectScreen& p, const Analysis& a, const ProjectSelecti
   if (!selection.title.empty()) p.layer.title = selection.title + ", outlined over richness";
 }
 
-namespace {
-
-const char* stoppableCaption(Command c) {
-  switch (c) {
-    case Command::ExactMinimumSet: return "Exact minimum set";
-    case Command::ExactMaximumCoverage: return "Exact maximum coverage";
-    case Command::SelectionFrequency: return "Selection frequency";
-    case Command::ReplacementCost: return "Replacement cost";
-    default: return nullptr;
-  }
-}
-
-}  // namespace
-
 void runProjectSelectionCommand(Shell& sh, const Analysis& a) {
   if (!sh.project) return;
   ProjectScreen& p = *sh.project;
@@ -553,11 +537,11 @@ void runProjectSelectionCommand(Shell& sh, const Analysis& a) {
   ProjectSelection selection;
   std::optional<Refusal> why;
   const ProjectSource source{p.file, p.project, &p.data};
-  if (const char* caption = stoppableCaption(a.command)) {
+  if (a.stoppable) {
     // The searches that may take long show their progress in a box that
     // stops them.
     request.progress = [&sh](const std::string& text) { return sh.host.stoppableNote(text); };
-    sh.host.stoppableBegin(caption);
+    sh.host.stoppableBegin(a.caption());
     why = selectOnProject(source, a, sh.session, request, selection);
     sh.host.stoppableEnd();
   } else {

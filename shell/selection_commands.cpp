@@ -32,12 +32,12 @@ AnalysisResult runSelection(Shell& sh, Command command, AnalysisParams params) {
   return sh.runAnalysis(*analysisOfCommand(command), std::move(params));
 }
 
-AnalysisResult runStoppable(Shell& sh, Command command, const char* title) {
+AnalysisResult runStoppable(Shell& sh, const Analysis& a) {
   AnalysisParams p;
   p.progress = [&sh](const std::string& text) { return sh.host.stoppableNote(text); };
   p.threatPresent = sh.flags.threatPresent;
-  sh.host.stoppableBegin(title);
-  AnalysisResult r = analysisOfCommand(command)->run(sh.session, p);
+  sh.host.stoppableBegin(a.caption());
+  AnalysisResult r = a.run(sh.session, p);
   sh.host.stoppableEnd();
   sh.showNotice(r.message);  // once the box is gone
   return r;

@@ -72,9 +72,9 @@ void connectSelectionCommands(Shell& shell);
 // Runs the analysis of a menu command through the registry (its refusal
 // shown); the caller draws and records the result.
 AnalysisResult runSelection(Shell& shell, Command command, AnalysisParams params);
-// The same for a search the user may stop: the box with the title and its
-// Stop button shows the progress for as long as the search runs.
-AnalysisResult runStoppable(Shell& shell, Command command, const char* title);
+// The same for a search the user may stop: the box with the analysis's
+// caption and its Stop button shows the progress for as long as it runs.
+AnalysisResult runStoppable(Shell& shell, const Analysis& analysis);
 
 // "Automated area selection" by cost and by number: the dialog through the
 // host; on OK the budget (or number) goes into the options. False on Cancel

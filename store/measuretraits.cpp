@@ -58,6 +58,7 @@ struct Row {
   MeasureCode code;
   unsigned bits;
   std::span<const SettingsField> reads;
+  const char* title = nullptr;
 };
 
 constexpr Row kRows[] = {
@@ -83,23 +84,23 @@ constexpr Row kRows[] = {
     {kCodeReservedSelection20, kNotInvertible | kNotSmoothable | kAreaSelection, {}},
     {kCodeReservedSelection21, kNotInvertible | kNotSmoothable | kAreaSelection, {}},
     {kCodeSelectiveRichness, kCounts | kNotInvertible, {}},
-    {kCodeRandomSets, kCategory | kNotInvertible, {}},
+    {kCodeRandomSets, kCategory | kNotInvertible, {}, "random area choices"},
     // Shares of runs and replacement costs are few values, each worded in
     // the key.
     {kCodeSelectionFrequency, kCategory, {}},
-    {kCodeReplacementCost, kCategory, {}},
+    {kCodeReplacementCost, kCategory, {}, "replacement cost (exact minimum set)"},
     {kCodeLevelN, kCounts | kNeedsLevels, {}},
-    {kCodeMaxLevel, kCategory | kMaxLevelSpots | kNotInvertible | kNotSmoothable | kNeedsLevels, {}},
+    {kCodeMaxLevel, kCategory | kMaxLevelSpots | kNotInvertible | kNotSmoothable | kNeedsLevels, {}, "max data level"},
     {kCodeFlexibilityPlot, kCounts | kLargeSpots | kItalicTitle | kNotInvertible | kAreaSelection, {}},
     {kCodeEmrIrreplaceability, kDependsOnSet, {}},
     {kCodeReorderedByRichness, kChosenAreas, {}},
     {kCodeMaxRarity, kDependsOnSet, {}},
     {kCodeRareThreshold, kCounts, kThresholdReads},
-    {kCodeSelectedAreas, kCategory | kDependsOnSet, {}},
+    {kCodeSelectedAreas, kCategory | kDependsOnSet, {}, "selected areas"},
     {kCodeResiduals, kNeedsFixedGrid, kResidualReads},
     {kCodeMedianQuantitative, kCountsAlways | kMedianNumbers | kNoTitle | kNeedsQuantitative | kNeedsLevels, {}},
     {kCodeFullyFlexible, kCategory | kAreaSelection, {}},
-    {kCodeReorderedByThreat, kCategory, {}},
+    {kCodeReorderedByThreat, kCategory, {}, "area set re-ordered by threat"},
 };
 
 constexpr MeasureTraits traitsOf(const Row& r) {
@@ -125,10 +126,15 @@ constexpr MeasureTraits traitsOf(const Row& r) {
   t.needsFixedGrid = has(kNeedsFixedGrid);
   t.needsLevels = has(kNeedsLevels);
   t.reads = r.reads;
+  if (r.title) t.title = r.title;
   return t;
 }
 
-constexpr std::size_t kTableSize = static_cast<std::size_t>(kCodeReplacementCost) + 1;
+constexpr std::size_t kTableSize = [] {
+  std::size_t size = 0;
+  for (const Row& r : kRows) size = std::max(size, static_cast<std::size_t>(r.code) + 1);
+  return size;
+}();
 
 constexpr std::array<MeasureTraits, kTableSize> table() {
   std::array<MeasureTraits, kTableSize> t{};

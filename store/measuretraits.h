@@ -8,6 +8,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 
 #include "store/measurecode.h"
 #include "store/settings.h"
@@ -42,6 +43,9 @@ struct MeasureTraits {
   bool needsAdjacency = false;           // reads the neighbours of each cell
   bool needsFixedGrid = false;           // reads rings of cells of the fixed grid
   std::span<const SettingsField> reads;  // the settings its scores depend on
+  // The map's title where nothing of the run words it; empty: the title
+  // builder words it.
+  std::string_view title;
 };
 
 // The row of a code; codes without a row (and reserved codes) get the

@@ -148,6 +148,8 @@ constexpr int kThreeDSlots = 10;
 // The exact sets' time limit: its default and the values it may take.
 constexpr int kExactTimeLimitDefault = 60;
 constexpr int kExactTimeLimitMax = 86400;
+// The most representations a near-minimum or greedy goal asks of a taxon.
+constexpr int kGoalMax = 99;
 
 struct Settings {
   std::int32_t excludedLevel = 0;

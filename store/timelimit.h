@@ -1,7 +1,7 @@
 // How long an exact search may run. The options keep whole seconds from 1 to
 // a day (an old options file holds 0); the tool takes any number of seconds
-// above 0 and at most a day. Both are read here and nowhere else, so every
-// search gets a limit already in range.
+// above 0 and at most a day, whole seconds for a planning folder. All are
+// read here and nowhere else, so every search gets a limit already in range.
 #pragma once
 
 #include <optional>
@@ -30,6 +30,15 @@ class TimeLimit {
   // The options' value; one out of range stands for the default.
   static constexpr TimeLimit ofOption(int seconds) {
     return TimeLimit(validOption(seconds) ? seconds : kDefaultSeconds);
+  }
+  // The limit of one run: the one the request gives, else the options'.
+  static constexpr TimeLimit forRun(const std::optional<TimeLimit>& given, const Settings& s) {
+    return given ? *given : ofOption(s.exactTimeLimit);
+  }
+  // Whole seconds in the options' range (a planning folder's flag), else nullopt.
+  static std::optional<int> parseWholeSeconds(std::string_view text) {
+    const std::optional<int> n = parseNumber<int>(text);
+    return n && validOption(*n) ? n : std::nullopt;
   }
   // What the options keep for a stored value.
   static constexpr int optionSeconds(int stored) { return validOption(stored) ? stored : kDefaultSeconds; }

@@ -1,3 +1,5 @@
+// The save, print and printing dialogs under a user's clicks and typing; the
+// clamping itself is the model's.
 #include "ui/displaydialogs.h"
 
 #include <gtest/gtest.h>
@@ -8,13 +10,15 @@
 #include <QSpinBox>
 #include <QTimer>
 
+#include "tests/support/widgets.h"
+
 namespace zn {
 namespace {
 
-QPushButton* buttonNamed(QWidget& w, const QString& text) {
-  for (auto* b : w.findChildren<QPushButton*>())
-    if (b->text() == text) return b;
-  return nullptr;
+using test::click;
+
+QPushButton* boxButton(QWidget& w, QDialogButtonBox::StandardButton which) {
+  return w.findChild<QDialogButtonBox*>()->button(which);
 }
 
 TEST(SaveMapDialogWidgets, ShowsAndReturnsTheSaveArea) {
@@ -22,42 +26,34 @@ TEST(SaveMapDialogWidgets, ShowsAndReturnsTheSaveArea) {
   m.area = 1;
   SaveMapDialog d(m);
   EXPECT_EQ(d.areas()->checkedId(), 1);
-  d.areas()->button(2)->setChecked(true);
-  d.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+  click(d.areas()->button(2));
+  click(boxButton(d, QDialogButtonBox::Ok));
   EXPECT_EQ(d.result(), QDialog::Accepted);
   EXPECT_EQ(m.area, 2);
 
   SaveMapDialog again(m);
-  again.areas()->button(0)->setChecked(true);
-  again.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Cancel)->click();
+  click(again.areas()->button(0));
+  click(boxButton(again, QDialogButtonBox::Cancel));
   EXPECT_EQ(again.result(), QDialog::Rejected);
   EXPECT_EQ(m.area, 2);
 }
 
-TEST(PrintMapDialogWidgets, EditsAreClampedWhenEntered) {
+TEST(PrintMapDialogWidgets, TypedEntriesReachTheModelAndShowItsClamping) {
   PrintMapModel m;
   PrintMapDialog d(m);
   EXPECT_EQ(d.width()->value(), 100);
-  d.width()->setValue(5);
-  d.coast()->setValue(150);
-  d.grid()->setValue(-3);
-  d.commitEdits();
+  test::typeInto(d.width(), "5");
+  test::typeInto(d.coast(), "7");
+  EXPECT_EQ(m.widthPercent, 10);
   EXPECT_EQ(d.width()->value(), 10);
-  EXPECT_EQ(d.coast()->value(), 100);
-  EXPECT_EQ(d.grid()->value(), 0);
-  d.width()->setValue(150);
-  buttonNamed(d, "Print")->click();
+  EXPECT_EQ(m.coastThickness, 7);
+  click(test::buttonLabelled(d, "Print"));
   EXPECT_EQ(d.result(), QDialog::Accepted);
-  EXPECT_EQ(m.widthPercent, 100);
-  EXPECT_EQ(m.coastThickness, 100);
   EXPECT_FALSE(m.optionsChosen);
-}
 
-TEST(PrintMapDialogWidgets, OptionsClosesWithoutPrinting) {
-  PrintMapModel m;
-  PrintMapDialog d(m);
-  buttonNamed(d, "Options")->click();
-  EXPECT_EQ(d.result(), QDialog::Rejected);
+  PrintMapDialog options(m);
+  click(test::buttonLabelled(options, "Options"));
+  EXPECT_EQ(options.result(), QDialog::Rejected);
   EXPECT_TRUE(m.optionsChosen);
 }
 
@@ -70,7 +66,7 @@ TEST(PrintMapDialogWidgets, RunByNameWithItsModel) {
   PrintMapModel m;
   QTimer::singleShot(0, [] {
     for (QWidget* w : QApplication::topLevelWidgets())
-      if (auto* d = qobject_cast<PrintMapDialog*>(w)) buttonNamed(*d, "Print")->click();
+      if (auto* d = qobject_cast<PrintMapDialog*>(w)) click(test::buttonLabelled(*d, "Print"));
   });
   EXPECT_TRUE(runDisplayDialog("PRINTDLGBOX", m, nullptr));
 }
@@ -81,7 +77,7 @@ TEST(PrintingBoxWidgets, CancelStopsThePrint) {
   EXPECT_EQ(box.titleText(), "Printing 'richness'");
   EXPECT_EQ(box.destinationText(), "to PDF on page.pdf");
   EXPECT_FALSE(box.cancelled());
-  box.dialog()->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Cancel)->click();
+  click(boxButton(*box.dialog(), QDialogButtonBox::Cancel));
   EXPECT_TRUE(box.cancelled());
   box.close();
   EXPECT_FALSE(box.dialog()->isVisible());

@@ -232,24 +232,6 @@ TEST(MapLayers, MaxSpotIsBlackWithoutNumbersAndTheTopNumberIsBlackWithThem) {
   EXPECT_GT(light + dark, 20);
 }
 
-TEST(MapLayers, NumbersOnlyLeavesCellsUnfilled) {
-  MapFixture f(true);
-  f.s.settings.coloursAndNumbers = CellLabels::kNumbers;
-  f.scoreLand();
-  f.classify();
-  const QImage img = renderClient(f.s, f.d, 1200, 820);
-  const MapTransform& t = f.d.view.last;
-  int filled = 0, numbered = 0;
-  for (int n = 1; n <= 864; ++n) {
-    const GridCell& c = f.s.ws.cells[static_cast<std::size_t>(n)];
-    if (!c.scored) continue;
-    filled += pixel(img, t, c.x0 + 5, c.y0 + 5) != rgb(255, 255, 255);
-    numbered += otherThan(img, t, c, rgb(255, 255, 255)) > 0;
-  }
-  EXPECT_LE(filled, 20) << "only where the coastline passes";
-  EXPECT_GT(numbered, 60);
-}
-
 TEST(MapLayers, SingleCellUpdateRedrawsOnlyTheTopLayers) {
   MapFixture f;
   f.scoreLand();

@@ -239,6 +239,16 @@ TEST(PlanningExact, PresencesAmountsAndBoundaryLengthMatchEnumeration) {
       std::vector<double> goal(p.features.size());
       for (std::size_t f = 0; f < goal.size(); ++f) goal[f] = std::min(p.features[f].target, achievable(p)[f]);
       EXPECT_LE(coverBound(p, goal), bruteForceScore(p) + 1e-9);
+      // Priced goal rows bound the score too (outer boundaries on the
+      // units' costs), and what the prices take completes to a valid set.
+      std::vector<double> cost;
+      for (const auto& u : p.units) cost.push_back(u.cost);
+      for (const auto& b : p.boundaries)
+        if (b.a == b.b) cost[static_cast<std::size_t>(b.a)] += p.blm * b.length;
+      std::vector<char> taken;
+      EXPECT_LE(lagrangianBound(p, goal, cost, bruteForceScore(p) * 1.5 + 1, 1000000, &taken),
+                bruteForceScore(p) + 1e-9);
+      EXPECT_TRUE(meetsGoalsAndLocks(p, completedSet(p, goal, taken)));
       EXPECT_TRUE(meetsGoalsAndLocks(p, chosen));
       // The objective line: its penalties come on top of the score, and an
       // optimum is its own bound.

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include "measures/scores.h"
-#include "shell/celllist.h"
 #include "shell/dispatch.h"
 #include "shell/mapclasses.h"
 #include "store/text.h"
@@ -81,14 +80,6 @@ TEST_F(AnalysisCommands, IrreplaceabilityMeasuresAndTheFlexibleMapRefusal) {
   EXPECT_EQ(host.messageLines(),
             std::vector<std::string>{"Map fully flexible areas: No areas have been selected yet."});
   EXPECT_EQ(session->map.measureCode, kCodeMaxRarity);
-}
-
-TEST_F(AnalysisCommands, TheCellListOpensForACellAndCloses) {
-  showCellList(*shell, 100);
-  EXPECT_EQ(host.dialogs, std::vector<std::string>{"BIOTADLGBOX1"});
-  showCellList(*shell, 0);
-  showCellList(*shell, 9999);
-  EXPECT_EQ(host.dialogs.size(), 1u);
 }
 
 }  // namespace

@@ -17,8 +17,8 @@
 #include "selection/values.h"
 #include "shell/analyses.h"
 #include "shell/curve_commands.h"
-#include "tests/support/shells.h"
 #include "tests/support/cli_run.h"
+#include "tests/support/shells.h"
 
 namespace zn {
 namespace {
@@ -156,8 +156,7 @@ TEST_F(Parity, EveryRegisteredAnalysisGivesTheSameMapAndResultsInTheWindowAndThe
         const std::vector<std::string> set = settingFlags(s);
         analysisFlags.insert(analysisFlags.end(), set.begin(), set.end());
         for (const auto& t : taxa) analysisFlags.insert(analysisFlags.end(), {"--taxa", t});
-        if (a.kind == AnalysisKind::Pass)
-          analysisFlags.insert(analysisFlags.end(), {a.name == "mean" ? "--mean" : "--smooth", "1"});
+        if (a.kind == AnalysisKind::Pass) analysisFlags.insert(analysisFlags.end(), {"--" + a.name, "1"});
       }
       if (a.kind == AnalysisKind::Chart) {
         // A chart leaves the map alone: the curves and the report are compared.

@@ -8,40 +8,6 @@
 namespace zn {
 namespace {
 
-const MenuItem* find(const std::vector<MenuItem>& items, const std::string& label) {
-  for (const auto& m : items)
-    if (m.label == label) return &m;
-  return nullptr;
-}
-
-TEST(MainMenu, PopupsAndItemsInOrder) {
-  const auto& menu = mainMenu();
-  ASSERT_EQ(menu.size(), 4u);
-  EXPECT_EQ(menu[0].label, "&DataBase");
-  EXPECT_EQ(menu[1].label, "&AnalyticalTools");
-  EXPECT_EQ(menu[2].label, "&MapGraphics");
-  EXPECT_EQ(menu[3].label, "&Help");
-  ASSERT_EQ(menu[0].items.size(), 16u);
-  EXPECT_EQ(menu[0].items.front().label, "Open data&file");
-  EXPECT_EQ(menu[0].items.back().command, Command::Exit);
-  const MenuItem* area = find(menu[1].items, "&Area selection");
-  ASSERT_NE(area, nullptr);
-  ASSERT_EQ(area->items.size(), 17u);
-  EXPECT_EQ(area->items[14].label, "Representation curves...");
-  EXPECT_EQ(area->items[16].command, Command::ReplacementCost);
-  EXPECT_EQ(area->items[1].label, "Near-mi&nimum set");
-  EXPECT_EQ(area->items[2].label, "Exact minim&um set");
-  EXPECT_EQ(area->items[2].command, Command::ExactMinimumSet);
-  EXPECT_EQ(area->items[3].label, "Exact maximum co&verage");
-  EXPECT_EQ(area->items[3].command, Command::ExactMaximumCoverage);
-  EXPECT_EQ(area->items[7].command, Command::MaxRarity);
-  const MenuItem* rarity = find(menu[1].items, "&Rarity");
-  ASSERT_NE(rarity, nullptr);
-  EXPECT_EQ(rarity->items.back().command, Command::MaxRarity);  // two items share the command
-  EXPECT_EQ(menu[2].items[3].label, "Map&3D options ");         // the trailing blank is the menu's own
-  EXPECT_EQ(menu[2].items.size(), 19u);
-}
-
 // Two items on one command run the same operation: only the rarity menu's
 // "M&inimum range size" shares the max rarity command, as it always has.
 TEST(MainMenu, EachItemHasACommandOfItsOwn) {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "measures/dispatch.h"
 #include "tests/support/sessions.h"
 
@@ -24,81 +26,46 @@ ToolsOptionsFacts facts(int candidates, bool cost = false, bool threat = false) 
 
 // ----- Tools options
 
-struct RadioCase {
-  Control id;
-  SettingsField field;
-  int value;
-};
-
-TEST(ToolsOptionsModel, EachRadioStoresItsValueAndClearsItsSiblings) {
-  const RadioCase cases[] = {
-      {topt::kRarityDifference, settingsField<&Settings::rarityFormula>(), 0},
-      {topt::kRarityInverseSquare, settingsField<&Settings::rarityFormula>(), 2},
-      {topt::kRarityInverse, settingsField<&Settings::rarityFormula>(), 1},
-      {topt::kLargeRanges, settingsField<&Settings::rangeCentreWeighting>(), 1},
-      {topt::kSmallRanges, settingsField<&Settings::rangeCentreWeighting>(), 2},
-      {topt::kNeighbourhood25, settingsField<&Settings::neighbourhoodSize>(), 25},
-      {topt::kNeighbourhood9, settingsField<&Settings::neighbourhoodSize>(), 9},
-      {topt::kSmoothMean, settingsField<&Settings::smoothByMean>(), 1},
-      {topt::kSmoothMedian, settingsField<&Settings::smoothByMean>(), 0},
-      {topt::kHotspotRarity, settingsField<&Settings::hotspotKind>(), 1},
-      {topt::kHotspotRareQuartile, settingsField<&Settings::hotspotKind>(), 2},
-      {topt::kHotspotThreshold, settingsField<&Settings::hotspotKind>(), 3},
-      {topt::kHotspotResiduals, settingsField<&Settings::hotspotKind>(), 4},
-      {topt::kHotspotRichness, settingsField<&Settings::hotspotKind>(), 0},
-      {topt::kReorderRarity, settingsField<&Settings::reordering>(), 2},
-      {topt::kReorderRichness, settingsField<&Settings::reordering>(), 1},
-      {topt::kTieRandom, settingsField<&Settings::lastTieRandom>(), 1},
-      {topt::kTieLowestCell, settingsField<&Settings::lastTieRandom>(), 0},
-      {topt::kGreedyRarity, settingsField<&Settings::greedyByRarity>(), 1},
-      {topt::kGreedyRichness, settingsField<&Settings::greedyByRarity>(), 0},
-      {topt::kTwoTail, settingsField<&Settings::twoTailed>(), 1},
-      {topt::kSingleTail, settingsField<&Settings::twoTailed>(), 0},
-  };
-  ToolsOptionsModel m(darkDefaults(), facts(10));
-  for (const RadioCase& c : cases) {
-    SCOPED_TRACE(c.id);
-    m.setChecked(c.id, true);
-    EXPECT_EQ(c.field.get(m.settings), c.value);
-    EXPECT_TRUE(m.checked(c.id));
-    for (const RadioCase& other : cases)
-      if (other.field == c.field && other.id != c.id) {
-        EXPECT_FALSE(m.checked(other.id)) << other.id;
+// Every bound radio stores its own value and clears the others of its field;
+// every check box stores 1 when ticked (0 when inverted); a model opened on
+// what was stored shows the same choice. The control tables are the code's:
+// what is checked here is that the model keeps to them.
+template <class Model>
+void expectBindingsHold(const std::vector<Control>& controls, const std::function<Model(const Settings&)>& open) {
+  Model m = open(darkDefaults());
+  for (const Control& c : controls) {
+    SCOPED_TRACE(c);
+    if (c.kind == Control::Radio) {
+      m.setChecked(c, true);
+      EXPECT_EQ(c.field.get(m.settings), c.value);
+      for (const Control& other : controls)
+        if (other.kind == Control::Radio && other.field == c.field) {
+          EXPECT_EQ(m.checked(other), other == c) << other;
+          if (!(other == c)) EXPECT_NE(other.value, c.value) << other;
+        }
+      EXPECT_TRUE(open(m.settings).checked(c)) << "reopened";
+    } else if (c.kind == Control::Check || c.kind == Control::InvertedCheck) {
+      const int ticked = c.kind == Control::Check ? 1 : 0;
+      for (bool on : {true, false}) {
+        m.setChecked(c, on);
+        EXPECT_EQ(c.field.get(m.settings), on ? ticked : 1 - ticked);
+        EXPECT_EQ(m.checked(c), on);
+        EXPECT_EQ(open(m.settings).checked(c), on) << "reopened";
       }
+    }
   }
-  // Clearing a radio does not leave the group empty.
-  m.setChecked(topt::kRarityInverse, false);
-  EXPECT_TRUE(m.checked(topt::kRarityInverse));
+  // Clearing a radio does not leave its group empty.
+  for (const Control& c : controls)
+    if (c.kind == Control::Radio && m.checked(c)) {
+      m.setChecked(c, false);
+      EXPECT_TRUE(m.checked(c)) << c;
+    }
 }
 
-TEST(ToolsOptionsModel, CheckBoxesStoreTheirSlotsAndResidualsAreStoredInverted) {
-  struct CheckCase {
-    Control id;
-    SettingsField field;
-    int whenTicked;
-  };
-  const CheckCase cases[] = {
-      {topt::kResidualsRelative, settingsField<&Settings::residualsNotRelative>(), 0},
-      {topt::kMeasuresRelative, settingsField<&Settings::relativeToRichness>(), 1},
-      {topt::kRejectRedundant, settingsField<&Settings::rejectRedundant>(), 1},
-      {topt::kIncludeSeeds, settingsField<&Settings::includeSeeds>(), 1},
-      {topt::kExtraTieBreaks, settingsField<&Settings::extraTieBreaks>(), 1},
-      {topt::kGreedyReject, settingsField<&Settings::greedyRejectRedundant>(), 1},
-      {topt::kGreedyIncludeSeeds, settingsField<&Settings::greedyIncludeSeeds>(), 1},
-      {topt::kLongReports, settingsField<&Settings::longReports>(), 1},
-      {topt::kBaseOnPresent, settingsField<&Settings::baseOnPresent>(), 1},
-      {topt::kOptimiseCost, settingsField<&Settings::optimiseByCost>(), 1},
-  };
-  ToolsOptionsModel m(darkDefaults(), facts(10, /*cost=*/true));
-  for (const CheckCase& c : cases) {
-    SCOPED_TRACE(c.id);
-    m.setChecked(c.id, true);
-    EXPECT_EQ(c.field.get(m.settings), c.whenTicked);
-    EXPECT_TRUE(m.checked(c.id));
-    m.setChecked(c.id, false);
-    EXPECT_EQ(c.field.get(m.settings), 1 - c.whenTicked);
-    EXPECT_FALSE(m.checked(c.id));
-  }
+TEST(ToolsOptionsModel, EachRadioAndCheckBoxKeepsToItsBinding) {
+  expectBindingsHold<ToolsOptionsModel>(toolsControls(), [](const Settings& s) {
+    return ToolsOptionsModel(s, facts(10, /*cost=*/true, /*threat=*/true));
+  });
 }
 
 TEST(ToolsOptionsModel, OpeningPutsTheThresholdAmongTheCandidateCells) {
@@ -228,25 +195,23 @@ TEST(ToolsOptionsModel, OpeningMakesTheStoredReorderingConsistent) {
   }
 }
 
-TEST(ToolsOptionsModel, CostOptimisationOnlyWithCostData) {
+// Without the data a choice needs, its control is off and takes no input.
+TEST(ToolsOptionsModel, ChoicesWithoutTheirDataAreDisabledAndRefused) {
   Settings s = darkDefaults();
   s.optimiseByCost = Flag::kOn;
-  ToolsOptionsModel without(s, facts(10, /*cost=*/false));
+  ToolsOptionsModel without(s, facts(10, /*cost=*/false, /*threat=*/false));
   EXPECT_FALSE(without.enabled(topt::kOptimiseCost));
   EXPECT_FALSE(without.checked(topt::kOptimiseCost));
   without.setChecked(topt::kOptimiseCost, true);
   EXPECT_EQ(without.settings.optimiseByCost, Flag::kOff);
+  EXPECT_FALSE(without.enabled(topt::kReorderThreat));
+  without.setChecked(topt::kReorderThreat, true);
+  EXPECT_EQ(without.settings.reordering, Reordering::kByRichness);
 
-  ToolsOptionsModel with(s, facts(10, /*cost=*/true));
+  ToolsOptionsModel with(s, facts(10, /*cost=*/true, /*threat=*/true));
   EXPECT_TRUE(with.enabled(topt::kOptimiseCost));
   EXPECT_TRUE(with.checked(topt::kOptimiseCost));
-}
-
-TEST(ToolsOptionsModel, ReorderingByThreatOnlyWithThreatData) {
-  ToolsOptionsModel m(darkDefaults(), facts(10, false, /*threat=*/false));
-  EXPECT_FALSE(m.enabled(topt::kReorderThreat));
-  m.setChecked(topt::kReorderThreat, true);
-  EXPECT_EQ(m.settings.reordering, Reordering::kByRichness);
+  EXPECT_TRUE(with.enabled(topt::kReorderThreat));
 }
 
 TEST(ToolsOptionsModel, FlexibilityMapChoicesSpreadOverThreeSlots) {
@@ -385,73 +350,9 @@ MapOptionsFacts mapFacts(int paletteSize = 256, bool zoomed = false) {
   return f;
 }
 
-TEST(MapOptionsModel, EachRadioStoresItsValue) {
-  const RadioCase cases[] = {
-      {mopt::kFixedLimit, settingsField<&Settings::scaleType>(), 2},
-      {mopt::kEqualInterval, settingsField<&Settings::scaleType>(), 0},
-      {mopt::kEqualFrequency, settingsField<&Settings::scaleType>(), 1},
-      {mopt::kFillBrown, settingsField<&Settings::fillColours>(), 2},
-      {mopt::kFillGreenBlue, settingsField<&Settings::fillColours>(), 1},
-      {mopt::kFillGreys, settingsField<&Settings::fillColours>(), 0},
-      {mopt::kBackgroundBlack, settingsField<&Settings::backgroundColour>(), 1},
-      {mopt::kBackgroundWhite, settingsField<&Settings::backgroundColour>(), 2},
-      {mopt::kBackgroundGrey, settingsField<&Settings::backgroundColour>(), 0},
-      {mopt::kFrameBlack, settingsField<&Settings::frameColour>(), 1},
-      {mopt::kFrameWhite, settingsField<&Settings::frameColour>(), 2},
-      {mopt::kFrameGrey, settingsField<&Settings::frameColour>(), 0},
-      {mopt::kCoarseBlack, settingsField<&Settings::coarseGridColour>(), 1},
-      {mopt::kCoarseWhite, settingsField<&Settings::coarseGridColour>(), 2},
-      {mopt::kCoarseGrey, settingsField<&Settings::coarseGridColour>(), 0},
-      {mopt::kFineBlack, settingsField<&Settings::fineGridColour>(), 1},
-      {mopt::kFineWhite, settingsField<&Settings::fineGridColour>(), 2},
-      {mopt::kFineGrey, settingsField<&Settings::fineGridColour>(), 0},
-      {mopt::kCoastGrey, settingsField<&Settings::coastColour>(), 0},
-      {mopt::kCoastWhite, settingsField<&Settings::coastColour>(), 1},
-      {mopt::kCoastBlackWhite, settingsField<&Settings::coastColour>(), 3},
-      {mopt::kCoastBlack, settingsField<&Settings::coastColour>(), 2},
-      {mopt::kNumbersBlack, settingsField<&Settings::numbersColour>(), 2},
-      {mopt::kNumbersGrey, settingsField<&Settings::numbersColour>(), 1},
-      {mopt::kNumbersWhite, settingsField<&Settings::numbersColour>(), 0},
-      {mopt::kSpots, settingsField<&Settings::fineGridStyle>(), 0},
-      {mopt::kCrosses, settingsField<&Settings::fineGridStyle>(), 1},
-      {mopt::kLines, settingsField<&Settings::fineGridStyle>(), 2},
-      {mopt::kSeedAndSelected, settingsField<&Settings::selectedAreasDisplay>(), 2},
-      {mopt::kNoAreas, settingsField<&Settings::selectedAreasDisplay>(), 0},
-      {mopt::kSeedOnly, settingsField<&Settings::selectedAreasDisplay>(), 1},
-  };
-  MapOptionsModel m(darkDefaults(), "richness", mapFacts());
-  for (const RadioCase& c : cases) {
-    SCOPED_TRACE(c.id);
-    m.setChecked(c.id, true);
-    EXPECT_EQ(c.field.get(m.settings), c.value);
-    for (const RadioCase& other : cases)
-      if (other.field == c.field) {
-        EXPECT_EQ(m.checked(other.id), other.id == c.id) << other.id;
-      }
-  }
-}
-
-TEST(MapOptionsModel, CheckBoxesStoreTheirSlotsAndMaxSeparateIsInverted) {
-  const RadioCase cases[] = {
-      // value stored when ticked
-      {mopt::kMaxSeparate, settingsField<&Settings::maxNotSeparate>(), 0},
-      {mopt::kMaxSpot, settingsField<&Settings::maxSpot>(), 1},
-      {mopt::kFrame, settingsField<&Settings::frameShown>(), 1},
-      {mopt::kCoarseGrid, settingsField<&Settings::coarseGridShown>(), 1},
-      {mopt::kFineGrid, settingsField<&Settings::fineGridShown>(), 1},
-      {mopt::kCoast, settingsField<&Settings::coastShown>(), 1},
-      {mopt::kWriteTitle, settingsField<&Settings::writeTitle>(), 1},
-      {mopt::kScalableTitle, settingsField<&Settings::scalableTitle>(), 1},
-  };
-  MapOptionsModel m(darkDefaults(), "", mapFacts());
-  for (const RadioCase& c : cases) {
-    m.setChecked(c.id, true);
-    EXPECT_EQ(c.field.get(m.settings), c.value) << c.id;
-    EXPECT_TRUE(m.checked(c.id)) << c.id;
-    m.setChecked(c.id, false);
-    EXPECT_EQ(c.field.get(m.settings), 1 - c.value) << c.id;
-    EXPECT_FALSE(m.checked(c.id)) << c.id;
-  }
+TEST(MapOptionsModel, EachRadioAndCheckBoxKeepsToItsBinding) {
+  expectBindingsHold<MapOptionsModel>(mapControls(),
+                                      [](const Settings& s) { return MapOptionsModel(s, "richness", mapFacts()); });
 }
 
 TEST(MapOptionsModel, ColourModes256OnlyOnA256EntryPalette) {

@@ -6,46 +6,22 @@
 #include "shell/dispatch.h"
 #include "shell/options.h"
 #include "shell/results.h"
-#include "shell/status.h"
 #include "store/files.h"
-#include "tests/support/fixtures.h"
-#include "tests/support/scripted_host.h"
+#include "tests/support/shells.h"
 
 namespace zn {
 namespace {
 
 namespace fs = std::filesystem;
 
-struct ShellScenario : ::testing::Test {
-  test::TempDir tmp;
-  fs::path home = tmp.path() / "ZONARIUM";
-  test::ScriptedHost host;
-  std::unique_ptr<Session> session;
-  std::unique_ptr<Shell> shell;
-
+struct ShellScenario : test::ShellFixture {
   void SetUp() override {
-    ASSERT_TRUE(populateProgramFolder(home, fs::path(ZN_SOURCE_DIR) / "programdata"));
-    session = std::make_unique<Session>(host, home);
-    ASSERT_TRUE(startSession(*session));
-    shell = std::make_unique<Shell>(*session, host);
+    ASSERT_TRUE(start());
     ASSERT_TRUE(startResultsFile(shell->resultsFile()));
     shell->refreshMenus();
   }
-  void openSample(const char* rel) {
-    host.openFiles.push_back(home / rel);
-    shell->dispatch(Command::OpenDatafile);
-  }
+  void openSample(const char* rel) { open(rel); }
 };
-
-TEST_F(ShellScenario, StartShowsTheResultsHeaderAndOnlyOpenAndExitToWorkWith) {
-  EXPECT_EQ(test::readFile(home / "RESULTS.TXT"), "\r\n ZONARIUM version 4.19.25 results log file\r\n\r\n");
-  EXPECT_TRUE(shell->menu()[Command::OpenDatafile].enabled);
-  EXPECT_TRUE(shell->menu()[Command::Exit].enabled);
-  EXPECT_FALSE(shell->menu()[Command::Richness].enabled);
-  EXPECT_FALSE(shell->menu()[Command::EditData].enabled);
-  auto t = statusTexts(*session);
-  EXPECT_EQ(t[1], "DATA: none");
-}
 
 TEST_F(ShellScenario, OpenTheSampleThenRichnessAndRarity) {
   openSample("equal/carnivora.dat");
@@ -57,10 +33,6 @@ TEST_F(ShellScenario, OpenTheSampleThenRichnessAndRarity) {
   EXPECT_TRUE(shell->menu()[Command::RangeSizeRarity].enabled);
   EXPECT_TRUE(shell->menu()[Command::SubtreeLength].enabled);             // the codes give tree data
   EXPECT_FALSE(shell->menu()[Command::StandardiseQuantitative].enabled);  // presence data
-  auto t = statusTexts(*session);
-  EXPECT_EQ(t[0], "MAP: equal");
-  EXPECT_EQ(t[1], "DATA: carnivora");
-  EXPECT_EQ(t[2], "TREATMENT: richness");
 
   shell->dispatch(Command::RangeSizeRarity);
   EXPECT_EQ(session->map.title, "range-size rarity (inverse)");
@@ -78,14 +50,12 @@ TEST_F(ShellScenario, QuantitativeDataAreStandardisedOnce) {
   ASSERT_TRUE(session->ws.datafile.opened);
   ASSERT_EQ(host.messages.size(), 1u);
   EXPECT_EQ(host.messages[0].text, "Data in quantitative mode");
-  EXPECT_EQ(statusTexts(*session)[1], "DATA:*acacia");
   EXPECT_TRUE(shell->menu()[Command::StandardiseQuantitative].enabled);
   shell->dispatch(Command::MedianQuantitative);
   EXPECT_EQ(session->map.title, "median value for quantitative data (untransformed)");
   shell->dispatch(Command::StandardiseQuantitative);
   EXPECT_TRUE(session->ws.datafile.rescaled);
   EXPECT_EQ(session->map.title, "median value for quantitative data (transformed)");
-  EXPECT_EQ(statusTexts(*session)[1], "DATA:+acacia");
   EXPECT_FALSE(shell->menu()[Command::StandardiseQuantitative].enabled);
 }
 
@@ -97,19 +67,6 @@ TEST_F(ShellScenario, RestrictedCommandSetWhileTheSelectionDialogIsOpen) {
   EXPECT_EQ(session->map.title, "richness");
   shell->dispatch(Command::RefreshMap);  // redraw acts
   EXPECT_EQ(host.redraws, redraws + 1);
-}
-
-TEST_F(ShellScenario, MonitorToggleAndClearResults) {
-  openSample("equal/carnivora.dat");
-  shell->writeResults("a report\n");
-  shell->dispatch(Command::MonitorResults);
-  EXPECT_TRUE(shell->flags.monitorOpen);
-  EXPECT_TRUE(shell->menu()[Command::MonitorResults].checked);
-  shell->dispatch(Command::ClearResults);
-  EXPECT_EQ(test::readFile(home / "RESULTS.TXT"), "\r\n ZONARIUM version 4.19.25 results log file\r\n\r\n");
-  shell->dispatch(Command::MonitorResults);
-  EXPECT_FALSE(shell->flags.monitorOpen);
-  EXPECT_EQ(host.shellCalls, (std::vector<std::string>{"open monitor", "refresh monitor", "close monitor"}));
 }
 
 TEST_F(ShellScenario, ExitWithNoKeepsEverythingAndYesWritesTheOptions) {
@@ -127,16 +84,6 @@ TEST_F(ShellScenario, ExitWithNoKeepsEverythingAndYesWritesTheOptions) {
   ASSERT_TRUE(readOptions(back, home / "ZONARIUM.OPP"));
   EXPECT_EQ(back.reordering, Reordering::kByThreat);
   EXPECT_EQ(back.measureCode, kCodeRangeSizeRarity) << "the code of the map on screen";
-}
-
-TEST_F(ShellScenario, ZoomToggleArmsAndEscapeDisarms) {
-  openSample("equal/carnivora.dat");
-  shell->dispatch(Command::ToggleZoom);
-  EXPECT_TRUE(shell->display.view.zoomArmed);
-  EXPECT_TRUE(shell->menu()[Command::ToggleZoom].checked);
-  shell->escape();
-  EXPECT_FALSE(shell->display.view.zoomArmed);
-  EXPECT_FALSE(shell->menu()[Command::ToggleZoom].checked);
 }
 
 TEST_F(ShellScenario, SteppingThroughASingleTaxonStopsAtTheEnds) {

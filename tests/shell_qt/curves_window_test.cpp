@@ -73,9 +73,6 @@ class CurvesWindow : public test::EachSample {
     QApplication::processEvents();
     EachSample::TearDown();
   }
-  void choose(const char* item) {
-    test::clickMenuItem(window->menuBar(), {"&AnalyticalTools", "&Area selection", item});
-  }
   std::string results() { return test::readFile(shell->resultsFile()); }
 };
 

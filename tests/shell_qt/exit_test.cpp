@@ -40,13 +40,12 @@ class Exit : public BothPrograms {
   // Opens the editor and adds a taxon with its "New" button; it becomes
   // the current one.
   void editARecord() {
-    action("&Edit data")->trigger();
+    choose("&Edit data");
     ASSERT_TRUE(shell->flags.mapEditing);
     EditorWindow* editor = window->dataWindows().editor();
     ASSERT_NE(editor, nullptr);
     const int taxa = session->ws.taxaCount;
-    for (QPushButton* b : editor->findChildren<QPushButton*>())
-      if (b->text() == "New") QTest::mouseClick(b, Qt::LeftButton);
+    test::click(buttonLabelled(*editor, "New"));
     ASSERT_EQ(session->ws.taxaCount, taxa + 1);
   }
   std::size_t saveQuestions() const {
@@ -58,14 +57,14 @@ class Exit : public BothPrograms {
 TEST_P(Exit, NoLeavesTheMonitorClosedAndItsItemUnchecked) {
   drawn();
   QAction* monitor = action("Monitor RESULTS &file");
-  monitor->trigger();
+  choose("Monitor RESULTS &file");
   ASSERT_TRUE(monitor->isChecked());
   host.answers = {Answer::No};
   EXPECT_FALSE(window->close());
   EXPECT_FALSE(shell->flags.monitorOpen);
   EXPECT_FALSE(monitor->isChecked());
   EXPECT_FALSE(fs::exists(optionsFile()));
-  monitor->trigger();
+  choose("Monitor RESULTS &file");
   EXPECT_TRUE(monitor->isChecked()) << "the item opens it again";
 }
 
@@ -110,7 +109,7 @@ TEST_P(Exit, YesSavesTheEditedData) {
 TEST_P(Exit, AnUneditedEditorClosesWithoutAQuestion) {
   drawn();
   setUserDisplay();
-  action("&Edit data")->trigger();
+  choose("&Edit data");
   ASSERT_TRUE(shell->flags.mapEditing);
   const std::string onDisk = readFile(datafile);
   host.answers = {Answer::Yes};

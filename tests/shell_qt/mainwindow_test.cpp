@@ -4,15 +4,11 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QLabel>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
-#include <QMouseEvent>
-#include <QPushButton>
 #include <QTest>
 #include <QTextBrowser>
-#include <QTimer>
 
 #include <algorithm>
 #include <cstdlib>
@@ -36,81 +32,25 @@ namespace zn::test {
 namespace {
 
 TEST_F(Desktop, OpensTheDatafileAndEnablesTheMeasures) {
-  MainWindow& win = *window;
-  Session& data = *session;
-  EXPECT_EQ(win.windowTitle(), "ZONARIUM IV test");
-  QAction* open = findAction(win.menuBar(), "Open data&file");
-  ASSERT_NE(open, nullptr);
-  EXPECT_TRUE(open->isEnabled());
-  QAction* exit = findAction(win.menuBar(), "E&xit");
-  ASSERT_NE(exit, nullptr);
-
+  EXPECT_EQ(window->windowTitle(), "ZONARIUM IV test");
   EXPECT_TRUE(host.shown.empty());
-  EXPECT_EQ(data.map.measureCode, 1);
-  EXPECT_EQ(data.map.title, "richness");
-  QAction* richness = findAction(win.menuBar(), "&Richness");
-  ASSERT_NE(richness, nullptr);
-  EXPECT_TRUE(richness->isEnabled());
-  QAction* rarity = findAction(win.menuBar(), "&Range-size rarity");
-  ASSERT_NE(rarity, nullptr);
-  rarity->trigger();
-  EXPECT_EQ(data.map.title, "range-size rarity (inverse)");
-  win.resize(1000, 700);
-  win.show();
-  QApplication::processEvents();
-  saveScreenshot(win, "mainwindow.png");
-
-  // No to the exit question keeps the window and writes no options file.
-  host.answer = Answer::No;
-  EXPECT_FALSE(win.close());
-  EXPECT_FALSE(fs::exists(home / "ZONARIUM.OPP"));
-  ASSERT_FALSE(host.shown.empty());
-  EXPECT_EQ(host.shown.back(),
-            "Exit ZONARIUM?: GRID:  equal (World land cells)\nDATA:  carnivora.dat (Carnivora world, PHYLACINE 1.2)");
-  host.answer = Answer::Yes;
-  EXPECT_TRUE(win.close());
-  EXPECT_EQ(fs::file_size(home / "ZONARIUM.OPP"), 348u);
-}
-
-TEST_F(Desktop, RightDoubleClicksOpenSelectGridCellsAndFillIt) {
+  EXPECT_EQ(session->map.title, "richness");
   drawn();
-  int first = 0, second = 0;
-  const QPoint a = pointOnACell(first);
-  const QPoint b = pointOnACell(second, first);
-  ASSERT_GT(first, 0);
-  doubleClick(a, Qt::RightButton);
-  auto* dialog = window->findChild<ManualSelectionWindow*>();
-  ASSERT_NE(dialog, nullptr);
-  EXPECT_TRUE(dialog->isVisible());
-  EXPECT_TRUE(action("&Manual set selection")->isChecked());
-  action("&Range-size rarity")->trigger();
-  EXPECT_EQ(session->map.title, "richness") << "other commands wait until the dialog closes";
-  EXPECT_TRUE(session->areas.empty());
-
-  doubleClick(a, Qt::RightButton);
-  doubleClick(b, Qt::RightButton);
-  EXPECT_EQ(session->areas.cells, (std::vector<int>{first, second}));
-  EXPECT_EQ(dialog->list()->count(), 2);
-  saveScreenshot(*dialog, "select_grid_cells_on_map.png");
-
-  QPointer<ManualSelectionWindow> watch(dialog);
-  dialog->button("OK")->click();
-  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-  EXPECT_FALSE(watch);
-  EXPECT_FALSE(action("&Manual set selection")->isChecked());
-  EXPECT_EQ(session->areas.count(), 2);
-  EXPECT_EQ(session->map.measureCode, 1) << "richness again, for the new set";
+  clickMenuItem(window->menuBar(), {"&AnalyticalTools", "&Rarity", "&Range-size rarity"});
+  EXPECT_EQ(session->map.title, "range-size rarity (inverse)");
+  saveScreenshot(*window, "mainwindow.png");
 }
 
 TEST_F(Desktop, PreselectionWindowTakesRightDoubleClicksAndIsChecked) {
   drawn();
-  action("Data &preselection")->trigger();
+  choose("Data &preselection");
   auto* preselection = window->dataWindows().preselection();
   ASSERT_NE(preselection, nullptr);
   EXPECT_TRUE(preselection->isVisible());
   EXPECT_TRUE(action("Data &preselection")->isChecked());
   int cell = 0;
-  const QPoint at = pointOnACell(cell);
+  QPoint at;
+  ASSERT_TRUE(findCell(cell, at));
   doubleClick(at, Qt::RightButton);
   EXPECT_EQ(preselection->areaList()->count(), 1);
   EXPECT_EQ(window->findChild<ManualSelectionWindow*>(), nullptr);
@@ -121,45 +61,12 @@ TEST_F(Desktop, PreselectionWindowTakesRightDoubleClicksAndIsChecked) {
   for (int t = 0; t < session->ws.taxaCount; ++t) ASSERT_EQ(session->ws.cards.level(t, cell), 0) << "taxon " << t;
 }
 
-TEST_F(Desktop, EditorClicksChangeTheRecordUnderThePointer) {
-  drawn();
-  action("&Edit data")->trigger();
-  auto* editor = window->dataWindows().editor();
-  ASSERT_NE(editor, nullptr);
-  const int taxon = session->editor.dialog.current;
-  int cell = 0;
-  const QPoint at = pointOnACell(cell);
-  const int before = session->ws.cards.level(taxon, cell);
-  click(at, Qt::LeftButton);
-  EXPECT_EQ(session->ws.cards.level(taxon, cell), (before + 1) % 5);
-  EXPECT_FALSE(editor->clickText()->text().isEmpty());
-  click(at, Qt::RightButton);
-  EXPECT_EQ(session->ws.cards.level(taxon, cell), before);
-}
-
-TEST_F(Desktop, LeftDoubleClickShowsTheListOfBiota) {
-  drawn();
-  int cell = 0;
-  const QPoint at = pointOnACell(cell);
-  QString shown;
-  // The list is modal: close it once it is up.
-  QTimer::singleShot(0, [&] {
-    if (QWidget* w = QApplication::activeModalWidget()) {
-      shown = w->windowTitle();
-      w->close();
-    }
-  });
-  doubleClick(at, Qt::LeftButton);
-  EXPECT_EQ(shown, "List of biota");
-  EXPECT_EQ(session->map.measureCode, 1);
-}
-
 TEST_F(Desktop, ThreeColumnImportOpensThe3DOptionsWhichTheMenuCloses) {
   drawn();
   const fs::path file = tmp.path() / "three.txt";
   test::writeFile(file, "#4\n100 1 2 3\n101 2 3 1\n102 3 1 2\n");
   host.presetOpenFile(file);
-  action("I&mport scores")->trigger();
+  choose("I&mport scores");
   QApplication::processEvents();
   ASSERT_TRUE(shell->flags.view3D);
   ThreeAxisWindow* options = window->dataWindows().threeAxis();
@@ -168,14 +75,10 @@ TEST_F(Desktop, ThreeColumnImportOpensThe3DOptionsWhichTheMenuCloses) {
   QAction* map3d = action("Map&3D options ");
   EXPECT_TRUE(map3d->isEnabled());
   saveScreenshot(*window, "three_axis_window.png");
-  map3d->trigger();
+  choose("Map&3D options ");
   QApplication::processEvents();
   EXPECT_FALSE(shell->flags.threeAxisWindowOpen);
-  // Richness takes the 3D view down; the item goes grey.
-  shell->showMeasure(kCodeRichness);
-  QApplication::processEvents();
-  EXPECT_FALSE(shell->flags.view3D);
-  EXPECT_FALSE(map3d->isEnabled());
+  EXPECT_EQ(window->dataWindows().threeAxis(), nullptr);
 }
 
 // The menu bar of each program is the command table: its items in order,

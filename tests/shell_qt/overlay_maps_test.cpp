@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QRadioButton>
 
 #include "display/palette.h"
@@ -16,6 +17,7 @@
 #include "store/text.h"
 #include "tests/support/golden.h"
 #include "tests/support/shells.h"
+#include "tests/support/widgets.h"
 #include "ui/threeaxiswindow.h"
 
 namespace zn::test {
@@ -116,21 +118,17 @@ TEST_F(OverlayMaps, ThreeAxisImportWithItsOptionsWindow) {
   EXPECT_TRUE(w.axisButton(2, 2)->isChecked());
   EXPECT_EQ(w.titleEdit(1)->text(), "range-size rarity");
   EXPECT_EQ(w.findChild<QRadioButton*>("blueAxis3"), w.axisButton(1, 2));
-  w.onBox(2)->setChecked(false);         // red off
-  w.axisButton(1, 0)->setChecked(true);  // blue shows richness too
-  w.anyScoreBox()->setChecked(true);
-  w.apply();
+  test::click(w.onBox(2));          // red off
+  test::click(w.axisButton(1, 0));  // blue shows richness too
+  test::click(w.anyScoreBox());
+  test::click(buttonLabelled(w, "Redraw"));
   const ThreeAxisBuffer& b = session->overlay.threeAxis;
   EXPECT_EQ(b.axisOfColour, (std::array<int, 3>{0, 0, 2}));
   EXPECT_FALSE(b.on[2]);
   EXPECT_TRUE(b.anyScore);
   // With red off no entry of the block has any red.
   for (int i = 0; i < shell->display.palette.classCount; ++i) ASSERT_EQ(shell->display.palette.at(i).r, 0) << i;
-  w.resize(w.sizeHint());
-  if (const char* dir = std::getenv("ZN_SCREENSHOT_DIR")) {
-    std::filesystem::create_directories(dir);
-    w.grab().save(QString::fromStdString((std::filesystem::path(dir) / "threeaxis_window.png").string()));
-  }
+  saveScreenshot(w, "threeaxis_window.png");
 }
 
 }  // namespace

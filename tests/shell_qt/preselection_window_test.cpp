@@ -13,15 +13,7 @@
 namespace zn::test {
 namespace {
 
-class PreselectionWindowTest : public BothPrograms {
- protected:
-  QPushButton* button(QWidget& w, const QString& label) {
-    for (QPushButton* b : w.findChildren<QPushButton*>())
-      if (b->text() == label) return b;
-    ADD_FAILURE() << "no button " << label.toStdString();
-    return nullptr;
-  }
-};
+class PreselectionWindowTest : public BothPrograms {};
 
 TEST_P(PreselectionWindowTest, LoadFileKeepsTheTypedGroupCodeWhenTheFileHasNone) {
   drawn();
@@ -36,12 +28,12 @@ TEST_P(PreselectionWindowTest, LoadFileKeepsTheTypedGroupCodeWhenTheFileHasNone)
   writeFile(file, "[included group code]\n[excluded data level]\n[excluded taxa]\n[excluded areas]\n" +
                       std::to_string(cell) + "\n[end]\n");
 
-  action("Data &preselection")->trigger();
+  choose("Data &preselection");
   PreselectionWindow* w = window->dataWindows().preselection();
   ASSERT_NE(w, nullptr);
   QTest::keyClicks(w->groupCode(), QString::fromStdString(code));
   host.presetOpenFile(file);
-  QPushButton* load = button(*w, "Load file");
+  QPushButton* load = buttonLabelled(*w, "Load file");
   ASSERT_NE(load, nullptr);
   QTest::mouseClick(load, Qt::LeftButton);
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);

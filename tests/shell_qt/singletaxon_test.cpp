@@ -37,9 +37,9 @@ void clickLine(QListWidget* list, int row) {
 
 // Plays the user's part in the modal dialog of type D once it is up.
 template <class D>
-void whenModal(std::function<void(D&)> play) {
-  QTimer::singleShot(0, [play] {
-    auto* d = dynamic_cast<D*>(QApplication::activeModalWidget());
+std::unique_ptr<QTimer> whenModal(std::function<void(D&)> play) {
+  return whenModalShown([play](QWidget& w) {
+    auto* d = dynamic_cast<D*>(&w);
     ASSERT_NE(d, nullptr) << "the dialog did not open";
     play(*d);
   });
@@ -95,11 +95,11 @@ TEST_P(SingleTaxonMaps, AfterRichnessEveryWayToOneTaxonDrawsItAsTheToolDoes) {
   const std::vector<double> richnessLimits = shell->display.classes.limits;
 
   const int taxon = taxonWithRecords();
-  whenModal<SelectivePlotDialog>([taxon](SelectivePlotDialog& d) {
+  const auto plotting = whenModal<SelectivePlotDialog>([taxon](SelectivePlotDialog& d) {
     clickLine(d.list(), taxon);
     QTest::mouseClick(d.plotButton(), Qt::LeftButton);
   });
-  action("&Selective richness")->trigger();
+  choose("&Selective richness");
   ASSERT_EQ(session->map.measureCode, kCodeSelectiveRichness);
   ASSERT_EQ(markedTaxa(session->ws), 1);
   ASSERT_TRUE(session->map.presenceMap);
@@ -113,10 +113,10 @@ TEST_P(SingleTaxonMaps, AfterRichnessEveryWayToOneTaxonDrawsItAsTheToolDoes) {
   expectDrawnAsTheToolDrawsIt(taxon + 1);
 
   // "Plot sel taxa" with one line of the "List of biota" of a cell.
-  action("&Richness")->trigger();
+  choose("&Richness");
   int cell = 0;
   QPoint at;
-  whenModal<CellListDialog>([](CellListDialog& d) {
+  const auto listing = whenModal<CellListDialog>([](CellListDialog& d) {
     clickLine(d.list(), 0);
     QTest::mouseClick(d.plotSelected(), Qt::LeftButton);
   });
@@ -133,8 +133,8 @@ TEST_P(SingleTaxonMaps, AfterRichnessEveryWayToOneTaxonDrawsItAsTheToolDoes) {
   expectDrawnAsTheToolDrawsIt(firstMarkedTaxon(session->ws));
 
   // The data editor's map of its current taxon ("editing ..." in the title).
-  action("&Richness")->trigger();
-  action("&Edit data")->trigger();
+  choose("&Richness");
+  choose("&Edit data");
   ASSERT_TRUE(shell->flags.mapEditing);
   ASSERT_TRUE(session->map.presenceMap);
   expectClassesOfTheScoresShown("editor");
@@ -142,7 +142,7 @@ TEST_P(SingleTaxonMaps, AfterRichnessEveryWayToOneTaxonDrawsItAsTheToolDoes) {
 
 TEST_P(SingleTaxonMaps, EditorFollowsTheTaxonTheKeysStepTo) {
   drawn();
-  action("&Edit data")->trigger();
+  choose("&Edit data");
   EditorWindow* editor = window->dataWindows().editor();
   ASSERT_NE(editor, nullptr);
   ASSERT_EQ(session->editor.dialog.current, 0);

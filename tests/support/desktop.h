@@ -12,10 +12,12 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QTest>
+#include <QTimer>
 #include <QWheelEvent>
 
 #include <cstdlib>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -27,6 +29,7 @@
 #include "store/files.h"
 #include "tests/support/cli_run.h"
 #include "tests/support/fixtures.h"
+#include "tests/support/widgets.h"
 
 namespace zn::test {
 
@@ -94,11 +97,19 @@ inline void clickMenuItem(QMenuBar* bar, const QStringList& path) {
   QApplication::processEvents();
 }
 
-inline void saveScreenshot(QWidget& w, const char* name) {
-  const char* dir = std::getenv("ZN_SCREENSHOT_DIR");
-  if (!dir) return;
-  fs::create_directories(dir);
-  w.grab().save(QString::fromStdString((fs::path(dir) / name).string()));
+// Plays the user's part in the next modal dialog once it is up; a menu
+// opened on the way to it is passed over. Keep the timer until the dialog
+// has come and gone.
+[[nodiscard]] inline std::unique_ptr<QTimer> whenModalShown(std::function<void(QWidget&)> play) {
+  auto poll = std::make_unique<QTimer>();
+  QObject::connect(poll.get(), &QTimer::timeout, [timer = poll.get(), play] {
+    if (QWidget* modal = QApplication::activeModalWidget()) {
+      timer->stop();
+      play(*modal);
+    }
+  });
+  poll->start(10);
+  return poll;
 }
 
 inline const char* programName(GridVariant v) { return v == GridVariant::Britain ? "zn41gb" : "ZN41"; }
@@ -154,18 +165,6 @@ class DesktopBase : public ::testing::Test {
     window->show();
     QApplication::processEvents();
     window->grab();
-  }
-  // A point of the map view over some cell other than `other`; the cell is
-  // returned in `cell`. With `occupied`, only a cell holding records.
-  QPoint pointOnACell(int& cell, int other = 0, bool occupied = false) {
-    for (int y = view()->height() / 3; y < view()->height(); y += 7)
-      for (int x = view()->width() / 3; x < view()->width(); x += 7) {
-        cell = view()->cellAt(QPoint(x, y));
-        if (cell > 0 && cell != other && (!occupied || session->ws.cells[static_cast<std::size_t>(cell)].count > 0))
-          return QPoint(x, y);
-      }
-    ADD_FAILURE() << "no cell on the map";
-    return {};
   }
   // A map cell the view can point at, and the point; with `occupied`, one
   // holding records. False when the view maps no point to a cell.
@@ -225,6 +224,21 @@ class DesktopBase : public ::testing::Test {
     QAction* a = findAction(window->menuBar(), label);
     EXPECT_NE(a, nullptr) << label;
     return a;
+  }
+  // Chooses the item of that label with the mouse, its menus opened as a
+  // user opens them; the window must be shown.
+  void choose(const QString& label) {
+    QMenuBar* bar = window->menuBar();
+    for (QAction* top : bar->actions()) {
+      if (!top->menu()) continue;
+      for (QAction* a : top->menu()->actions()) {
+        if (a->text() == label) return clickMenuItem(bar, {top->text(), label});
+        if (a->menu())
+          for (QAction* b : a->menu()->actions())
+            if (b->text() == label) return clickMenuItem(bar, {top->text(), a->text(), label});
+      }
+    }
+    ADD_FAILURE() << "no menu item " << label.toStdString();
   }
   // Saves the window as shown, named after the sample's folder, when
   // ZN_SCREENSHOT_DIR names a folder.

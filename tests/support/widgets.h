@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QAbstractSpinBox>
+#include <QPushButton>
+#include <QLineEdit>
 #include <QTest>
 #include <QWidget>
 #include <algorithm>
@@ -28,6 +31,25 @@ inline void saveScreenshot(QWidget& w, const char* name) {
 inline void click(QAbstractButton* b) {
   ASSERT_NE(b, nullptr);
   QTest::mouseClick(b, Qt::LeftButton, {}, QPoint(std::min(8, b->width() / 2), b->height() / 2));
+}
+
+// The push button of that label, or a test failure.
+inline QPushButton* buttonLabelled(QWidget& w, const QString& label) {
+  for (QPushButton* b : w.findChildren<QPushButton*>())
+    if (b->text() == label) return b;
+  ADD_FAILURE() << "no button " << label.toStdString();
+  return nullptr;
+}
+
+// A user's entry in a number or text edit: the old text selected and the new
+// typed over it; a number edit is then finished with Enter.
+inline void typeInto(QWidget* edit, const QString& text) {
+  ASSERT_NE(edit, nullptr);
+  auto* spin = qobject_cast<QAbstractSpinBox*>(edit);
+  if (spin) spin->selectAll();
+  if (auto* line = qobject_cast<QLineEdit*>(edit)) line->selectAll();
+  QTest::keyClicks(edit, text);
+  if (spin) QTest::keyClick(edit, Qt::Key_Return);
 }
 
 }  // namespace zn::test

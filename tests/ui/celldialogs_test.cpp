@@ -104,7 +104,7 @@ TEST(CellNameDialogWidgets, EscapeKeepsTheNameCancelDoesNot) {
     CellNameDialog d(m);
     saveScreenshot(d, "gridcell_name.png");
     EXPECT_EQ(d.name()->maxLength(), 17);
-    d.name()->setText("Porto");
+    test::typeInto(d.name(), "Porto");
     d.show();
     QTest::keyClick(&d, Qt::Key_Escape);
     EXPECT_EQ(d.result(), QDialog::Accepted);
@@ -112,7 +112,7 @@ TEST(CellNameDialogWidgets, EscapeKeepsTheNameCancelDoesNot) {
   }
   {
     CellNameDialog d(m);
-    d.name()->setText("Faro");
+    test::typeInto(d.name(), "Faro");
     test::click(d.cancelButton());
     EXPECT_EQ(d.result(), QDialog::Rejected);
     EXPECT_EQ(m.name, "Porto");

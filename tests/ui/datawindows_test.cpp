@@ -23,12 +23,7 @@ namespace {
 
 using test::saveScreenshot;
 
-QPushButton* buttonLabelled(QWidget& w, const QString& label) {
-  for (QPushButton* b : w.findChildren<QPushButton*>())
-    if (b->text() == label) return b;
-  ADD_FAILURE() << "no button " << label.toStdString();
-  return nullptr;
-}
+using test::buttonLabelled;
 
 class DataWindowsTest : public test::DataShellSession {
  protected:
@@ -68,9 +63,8 @@ TEST_F(DataWindowsTest, PreselectionGroupCodeTypedAndMinimumLevelReachTheModel) 
   DataWindows windows(*shell, nullptr);
   ASSERT_TRUE(windows.open("DoptDlgBox"));
   PreselectionWindow& w = *windows.preselection();
-  w.groupCode()->setText("12");
-  Q_EMIT w.groupCode()->textEdited("12");
-  w.minimumLevel()->setValue(2);
+  test::typeInto(w.groupCode(), "12");
+  test::typeInto(w.minimumLevel(), "2");
   EXPECT_EQ(s.preselection.dialog.groupCode, "12");
   EXPECT_EQ(s.preselection.dialog.minimumLevel, 2);
   // Escape is OK: the group code 12 and level 2 leave Beta (12 at 3 in cell 42).
@@ -92,8 +86,7 @@ TEST_F(DataWindowsTest, EditorWritesATypedNameAndFollowsMapClicks) {
 
   w.list()->setCurrentRow(1);  // Beta
   EXPECT_EQ(w.name()->text(), "Beta");
-  w.name()->setText("Betula");
-  Q_EMIT w.name()->textEdited("Betula");
+  test::typeInto(w.name(), "Betula");
   QPushButton* write = buttonLabelled(w, "Write");
   ASSERT_NE(write, nullptr);
   test::click(write);

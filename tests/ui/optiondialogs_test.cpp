@@ -86,14 +86,14 @@ TEST(ToolsOptionsDialogWidgets, InputReachesTheModelAndTheWidgetsFollowIt) {
 
   QSpinBox* threshold = d.number(topt::kThreshold);
   EXPECT_EQ(threshold->maximum(), 40);
-  threshold->setValue(30);
+  test::typeInto(threshold, "30");
   EXPECT_EQ(m.number(topt::kThreshold), 30);
   EXPECT_EQ(d.percentLabel()->text(), "75.0%");
-  d.number(topt::kExactTimeLimit)->setValue(90);
+  test::typeInto(d.number(topt::kExactTimeLimit), "90");
   EXPECT_EQ(m.number(topt::kExactTimeLimit), 90);
 
   // A change the model makes to another control shows in its widget.
-  d.number(topt::kGoal)->setValue(3);
+  test::typeInto(d.number(topt::kGoal), "3");
   EXPECT_FALSE(isOn(d, topt::kReorderRichness));
   click(d.control(topt::kReorderRarity));
   EXPECT_EQ(d.number(topt::kGoal)->value(), 1);
@@ -202,7 +202,14 @@ TEST(SelectivePlotDialogWidgets, DoubleClickPlotsWithTheClickedLine) {
   SelectivePlotModel m = plotModel();
   SelectivePlotDialog d(m, true);
   saveScreenshot(d, "selective_plot_vga.png");
-  Q_EMIT d.list()->itemDoubleClicked(d.list()->item(4));
+  d.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&d));
+  QListWidget* list = d.list();
+  list->scrollToItem(list->item(4));
+  // As the window system delivers it: a click, then the second press as a double-click.
+  const QPoint at = list->visualItemRect(list->item(4)).center();
+  QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+  QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
   EXPECT_EQ(m.action, SelectivePlotModel::Action::Plot);
   EXPECT_EQ(m.selected, (std::vector<int>{4}));
 }
