@@ -417,7 +417,9 @@ def run_program(prog, timeout, fail_fast):
     fd, xml = tempfile.mkstemp(suffix=".xml")
     os.close(fd)
     os.remove(xml)
-    full_env = dict(os.environ, QT_QPA_PLATFORM="offscreen", **env)
+    # ctest may set QT_QPA_PLATFORM itself; its value wins over the default.
+    full_env = dict(os.environ, QT_QPA_PLATFORM="offscreen")
+    full_env.update(env)
     args = [exe, "--gtest_output=xml:" + xml] + (["--gtest_fail_fast"] if fail_fast else [])
     start = time.monotonic()
     p = subprocess.Popen(args, cwd=cwd, env=full_env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,

@@ -221,15 +221,6 @@ TEST(MedianQuantitative, AMedianOfZeroIsStoredAsOne) {
   EXPECT_EQ(d.count(5), 2);
 }
 
-TEST(MedianDescending, MiddleValueOrMeanOfTheTwoMiddleValues) {
-  std::vector<double> two{3, 8};
-  EXPECT_DOUBLE_EQ(medianDescending(two), 5.5);
-  std::vector<double> three{1, 9, 4};
-  EXPECT_DOUBLE_EQ(medianDescending(three), 4);
-  std::vector<double> four{2, 4, 6, 9};
-  EXPECT_DOUBLE_EQ(medianDescending(four), 5);
-}
-
 TEST(Selective, CountsMarkedTaxaWhateverTheGroupAndTheAreaSet) {
   Loaded d(fourTaxa());
   d.s.ws.groupCode = "2";

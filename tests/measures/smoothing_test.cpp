@@ -201,14 +201,6 @@ TEST(Residuals, NoNegativeResidualShiftsNothing) {
   EXPECT_DOUBLE_EQ(d.s.map.scoreOffset, 0.0);
 }
 
-TEST(SmoothedValue, MedianTakesTheMiddleOrTheMeanOfTheMiddleTwo) {
-  const double three[] = {4, 6, 9};
-  EXPECT_DOUBLE_EQ(smoothedValue(2, three, 4, false), 5.0);
-  EXPECT_DOUBLE_EQ(smoothedValue(2, three, 3, false), 4.0);
-  EXPECT_DOUBLE_EQ(smoothedValue(2, three, 1, false), 2.0);
-  EXPECT_DOUBLE_EQ(smoothedValue(2, three, 4, true), 21.0 / 4);
-}
-
 }  // namespace
 }  // namespace zn
 

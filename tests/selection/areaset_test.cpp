@@ -62,15 +62,6 @@ TEST(AreaSet, ClearNewKeepsSeedsAndClearAllKeepsNothing) {
   EXPECT_EQ(a.seedCount, 0);
 }
 
-TEST(AreaSet, ClearListClearsSeedsAndFlag) {
-  AreaSet a = areaSet({1, 2}, 1);
-  a.nearMinimumDone = true;
-  clearAreaSet(a);
-  EXPECT_TRUE(a.empty());
-  EXPECT_EQ(a.seedCount, 0);
-  EXPECT_FALSE(a.nearMinimumDone);
-}
-
 TEST(AreaSet, RepresentedAndCandidateCellsFollowTheSetAndTheFilters) {
   Loaded d(threeTaxa());
   EXPECT_EQ(countCandidateCells(d.s.ws, d.s.settings.excludedLevel, d.s.areas), 4);
@@ -87,11 +78,6 @@ TEST(AreaSet, RepresentedAndCandidateCellsFollowTheSetAndTheFilters) {
   d.s.areas.cells = {2, 4};
   d.s.ws.groupCode.clear();
   EXPECT_EQ(countCandidateCells(d.s.ws, d.s.settings.excludedLevel, d.s.areas), 0);  // every taxon represented
-}
-
-TEST(SeedFile, WritesHeaderCellsAndEnd) {
-  EXPECT_EQ(seedFileText(AreaSet{}), "[seed selected grid cell biotas]\n[end]\n");
-  EXPECT_EQ(seedFileText(areaSet({12, 7, 300}, 1)), "[seed selected grid cell biotas]\n12\n7\n300\n[end]\n");
 }
 
 TEST(SeedFile, ReadingFollowsItsRulesAndRefusesBadTokens) {

@@ -331,50 +331,6 @@ TEST(ExactSolve, NoRoomForTheNeededAreasIsInfeasible) {
   EXPECT_EQ(solveExact(p).status, ExactStatus::Infeasible);
 }
 
-TEST(ExactSolve, CoverageBreaksTiesTowardsFewerAreasThenLowerCost) {
-  // Cell 1 holds everything but costs most; cells 2 and 3 together hold it too.
-  ExactProblem p = handMade(ExactKind::CoverageByNumber, {{0, 1}, {0, 2}}, 3);
-  p.cost = {5.0, 1.0, 1.0};
-  p.areaLimit = 3;
-  ExactResult r = solveExact(p);
-  EXPECT_EQ(r.cells, (std::vector<int>{1}));
-  // Two single cells of equal reach: the cheaper one.
-  p = handMade(ExactKind::CoverageByNumber, {{0, 1}}, 2);
-  p.cost = {3.0, 2.0};
-  p.areaLimit = 1;
-  r = solveExact(p);
-  EXPECT_EQ(r.cells, (std::vector<int>{2}));
-  EXPECT_EQ(r.status, ExactStatus::Optimal);
-}
-
-TEST(ExactSolve, TaxaSharingTheSameCellsEachCount) {
-  // Three taxa only in cell 1, one in cell 2, two in cell 3 (as one grid
-  // would hold them after a preselection): coverage counts every taxon.
-  const ExactProblem base = handMade(ExactKind::CoverageByNumber, {{0}, {0}, {0}, {1}, {2}, {2}}, 3);
-  const struct {
-    int areas;
-    std::vector<int> cells;
-    int represented;
-  } cases[] = {{1, {1}, 3}, {2, {1, 3}, 5}, {3, {1, 2, 3}, 6}};
-  for (const auto& c : cases) {
-    ExactProblem p = base;
-    p.areaLimit = c.areas;
-    const ExactResult r = solveExact(p);
-    EXPECT_EQ(r.cells, c.cells) << c.areas << " areas";
-    EXPECT_EQ(r.represented, c.represented) << c.areas << " areas";
-  }
-}
-
-TEST(ExactSolve, ABudgetBelowEveryCostAddsNothing) {
-  ExactProblem p = handMade(ExactKind::CoverageByBudget, {{0}, {1}}, 2);
-  p.cost = {4.0, 6.0};
-  p.budget = 3.0;
-  ExactResult r = solveExact(p);
-  EXPECT_EQ(r.status, ExactStatus::Optimal);
-  EXPECT_TRUE(r.cells.empty());
-  EXPECT_EQ(r.objective, 0.0);
-}
-
 TEST(ExactSolve, BadColumnIndexesInAHandMadeProblemAreIgnored) {
   ExactProblem p = handMade(ExactKind::MinimumSet, {{0, 7, -1, 0}, {1}}, 2);
   ExactResult r = solveExact(p);
@@ -486,25 +442,6 @@ TEST(ExactSolve, AStoppedRunKeepsItsBestSetAndIsNeverOptimal) {
     EXPECT_LE(r.bound, r.objective);
     EXPECT_GE(exactGap(r), 0.0);
   }
-}
-
-// With no time for the search the quick bound still stands: above nothing,
-// never above the optimum.
-TEST(ExactSolve, AnExhaustedTimeLimitReportsTheStartSetAndItsGap) {
-  const ExactProblem p = largerCover(5);
-  const ExactResult full = solveExact(p);
-  ASSERT_EQ(full.status, ExactStatus::Optimal);
-  ExactOptions o;
-  o.timeLimitSeconds = 1e-12;
-  const ExactResult r = solveExact(p, o);
-  EXPECT_EQ(r.status, ExactStatus::TimeLimit);
-  ASSERT_TRUE(r.hasSolution);
-  EXPECT_GE(r.areas, full.areas);
-  EXPECT_GT(r.bound, 0.0);
-  EXPECT_LE(r.bound, full.objective);
-  // A gap between a set and a positive bound below it.
-  EXPECT_GT(exactGap(r), 0.0);
-  EXPECT_LT(exactGap(r), 1.0);
 }
 
 // The quick set handed in is the first incumbent: stopped at once, or with

@@ -90,21 +90,6 @@ TEST(Hotspots, MoreAreasThanScoredCellsSelectsExactlyThose) {
   EXPECT_EQ(cellsText(d.s.areas.cells), "5 12 9");
 }
 
-TEST(Hotspots, EqualScoresAtTheCutOffFollowTheSort) {
-  Loaded d(withRichness({{1, 1}, {2, 1}, {3, 1}, {4, 1}, {5, 1}}));
-  const AnalysisResult r = hotspots(d, 2);
-  ASSERT_TRUE(r.ran);
-  ASSERT_EQ(d.s.areas.count(), 2);
-  std::vector<double> scores(static_cast<std::size_t>(d.s.ws.geo.cells) + 1, 0.0);
-  std::vector<int> cells(scores.size());
-  for (int c = 0; c <= d.s.ws.geo.cells; ++c) cells[static_cast<std::size_t>(c)] = c;
-  for (int c = 1; c <= 5; ++c) scores[static_cast<std::size_t>(c)] = 1.0;
-  exchangeSortDescending(scores, cells);
-  EXPECT_EQ(d.s.areas.cells[0], cells[0]);
-  EXPECT_EQ(d.s.areas.cells[1], cells[1]);
-  EXPECT_NE(cellsText(d.s.areas.cells), "1 2") << "ties are not decided by cell number";
-}
-
 TEST(Hotspots, ExistingAreasBecomeSeedsAndTheHotspotsFollowThem) {
   // Cell 40 holds T0 only; richness then counts T1 … T3.
   Loaded d(withRichness({{5, 4}, {9, 2}, {12, 3}, {40, 1}, {41, 1}}));
@@ -139,17 +124,6 @@ TEST(Hotspots, TheLowestResidualRanksLast) {
   for (int c : d.s.areas.cells) EXPECT_LE(d.score(c), d.score(d.s.areas.cells.front()));
 }
 
-TEST(Hotspots, EachKindComputesItsMeasure) {
-  const std::pair<int, MeasureCode> kinds[] = {{0, kCodeRichness},     {1, kCodeRangeSizeRarity},
-                                               {2, kCodeRareQuartile}, {3, kCodeRareThreshold},
-                                               {4, kCodeResiduals},    {5, kCodeNone}};
-  for (auto [kind, code] : kinds) EXPECT_EQ(hotspotMeasure(static_cast<HotspotKind>(kind)), code) << "kind " << kind;
-  Loaded d(withRichness({{5, 4}, {9, 2}, {12, 3}}));
-  d.s.settings.hotspotKind = static_cast<HotspotKind>(9);  // no such kind
-  EXPECT_FALSE(hotspots(d, 2).ran);
-  EXPECT_TRUE(d.s.areas.empty());
-}
-
 TEST(AreaNumberDialog, ShowsTheSetAndClampsTheNumber) {
   Loaded d(withRichness({{5, 1}}));
   d.s.areas.cells = {1, 2, 3};
@@ -169,30 +143,6 @@ TEST(AreaNumberDialog, ShowsTheSetAndClampsTheNumber) {
   EXPECT_EQ(m.maxLine, "(max 0)");
   m.number = 5;
   EXPECT_EQ(acceptedNumberOfAreas(m), 0) << "a full set leaves no room";
-}
-
-// Answers the number dialog with a given number, or cancels it.
-struct NumberHost : test::ScriptedHost {
-  std::optional<int> number;
-  bool runDialog(const std::string& name, DialogModel& model) override {
-    dialogs.push_back(name);
-    if (!number) return false;
-    dynamic_cast<NumberOfAreasModel&>(model).number = *number;
-    return true;
-  }
-};
-
-TEST(AreaNumberDialog, CancelKeepsTheStoredNumber) {
-  NumberHost host;
-  Session s(host, "/nonexistent");
-  allocateWorkspace(s);
-  s.settings.areasToAdd = 7;
-  EXPECT_FALSE(askNumberOfAreas(host, s));
-  EXPECT_EQ(s.settings.areasToAdd, 7);
-  host.number = 3000;
-  EXPECT_TRUE(askNumberOfAreas(host, s));
-  EXPECT_EQ(s.settings.areasToAdd, kAreaCapacity);
-  EXPECT_EQ(host.dialogs, (std::vector<std::string>{"SelecNumDlgBox1", "SelecNumDlgBox1"}));
 }
 
 }  // namespace

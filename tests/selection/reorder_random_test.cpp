@@ -42,13 +42,6 @@ TEST(ReorderByRichness, SeedsStayInFrontAndAreasAddingNothingGoLast) {
   EXPECT_EQ(d.cell(5).score, 0.0);
 }
 
-TEST(ReorderByRichness, RefusedWithoutAreas) {
-  Priority d({taxon("X", {1, 2})});
-  const AnalysisOutcome a = reorderSetByRichness(d.s, 0.0f);
-  EXPECT_FALSE(a.ran);
-  EXPECT_EQ(refusalLine(a), "Re-order areas by richness: No areas have been selected yet.");
-}
-
 TEST(ReorderByThreat, LargestThreatFirstKeepingTheOrderOfEquals) {
   Priority d({taxon("X", {1, 2, 3, 4})});
   d.areas() = {1, 2, 3, 4};

@@ -70,18 +70,6 @@ TEST_F(Commands, CoverageByCostAsksForTheBudgetWithinItsBounds) {
   EXPECT_EQ(areas(), (std::vector<int>{10, 20}));
 }
 
-TEST_F(Commands, RandomSetsDrawTheNumberAskedAndScoreTheChoices) {
-  areasAsked = 4;
-  host.dialogAnswers.push_back(true);
-  shell->dispatch(Command::RandomSetSelection);
-  EXPECT_EQ(session->map.measureCode, kCodeRandomSets);
-  EXPECT_EQ(session->map.title, "random area choices");
-  int chosen = 0;
-  for (int n : {10, 20, 30, 40, 50, 60}) chosen += cell(n).count;
-  EXPECT_EQ(chosen, 4000);
-  EXPECT_NE(results().find("Random 66.7% areas (1000 simulations) by richness \r\n"), std::string::npos);
-}
-
 TEST_F(Commands, CommandsThatNeedASetRefuseWithTheirTitles) {
   for (Command c : {Command::RepresentationResults, Command::ReorderByRichness, Command::ConvertSelectedAreas,
                     Command::ReorderByThreat})

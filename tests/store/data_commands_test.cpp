@@ -2,9 +2,7 @@
 // close, what they refuse, and the map they leave.
 #include <gtest/gtest.h>
 
-#include <sstream>
 
-#include "cli/preselect_option.h"
 #include "measures/scores.h"
 #include "shell/data_commands.h"
 #include "shell/dispatch.h"
@@ -95,34 +93,6 @@ TEST_F(DataCommands, NewDatafileOpensTheEditor) {
   EXPECT_TRUE(shell->flags.mapEditing);
   EXPECT_EQ(s.ws.taxaCount, 3);
   EXPECT_EQ(s.map.title.rfind("editing new taxon 1", 0), 0u) << s.map.title;
-}
-
-TEST_F(DataCommands, PreselectOptionAppliesAFileToTheOpenDatafile) {
-  open(fiveTaxa());
-  fs::path pre = home / "p.pre";
-  test::writeFile(pre,
-                  "[included group code]\r\n12\r\n[excluded data level]\r\n[excluded taxa]\r\nGamma\r\n[excluded "
-                  "areas]\r\n[end]\r\n");
-  std::ostringstream out, err;
-  CliContext ctx(out, err);
-  std::vector<std::string> args{"info", "--preselect", pre.string(), "x.dat"};
-  std::optional<fs::path> file;
-  ASSERT_EQ(takePreselectOption(ctx, args, file), 0);
-  EXPECT_EQ(args, (std::vector<std::string>{"info", "x.dat"}));
-  ASSERT_TRUE(applyPreselectionFile(ctx, s, *file));
-  EXPECT_EQ(s.ws.groupCode, "12");
-  EXPECT_EQ(s.ws.counters.includedTaxa, 2);
-  EXPECT_EQ(s.ws.counters.records, 2) << "Gamma's records are gone";
-  EXPECT_EQ(s.map.measureCode, kCodeRichness);
-
-  EXPECT_FALSE(applyPreselectionFile(ctx, s, home / "none.pre"));
-  std::vector<std::string> bad{"--preselect"};
-  EXPECT_EQ(takePreselectOption(ctx, bad, file), 2);
-  // The store's notices go to the tool's error stream, in order.
-  EXPECT_EQ(err.str(),
-            "Data preselection: Restrict to subgroup:\nsubgroup data absent or incomplete\nin database\n"
-            "Preselection load: Can't open file\n" +
-                (home / "none.pre").string() + "\nzonarium: --preselect needs a preselection file (.pre)\n");
 }
 
 // The editor's questions are the shell's: a No leaves the cards and the

@@ -16,12 +16,6 @@ class Preselection : public test::DataSession {};
 
 // --- the file ------------------------------------------------------------
 
-TEST_F(Preselection, EmptyStateWritesTheFiveSectionLines) {
-  open(fiveTaxa());
-  EXPECT_EQ(preselectionFileText(s, {}),
-            "[included group code]\n[excluded data level]\n[excluded taxa]\n[excluded areas]\n[end]\n");
-}
-
 TEST_F(Preselection, FileHoldsCodeLevelTaxaInCardOrderAndAreasInListOrder) {
   open(fiveTaxa());
   s.ws.groupCode = "12";
@@ -342,14 +336,6 @@ TEST_F(Preselection, SubgroupNotFoundIsDroppedAndTooFewTaxaAreReported) {
                 "Data preselection: Restrict to subgroup:\nsubgroup 9 not found",
                 "Data preselection: Restrict to subgroup:\nsubgroup data absent or incomplete\nin database"}));
   EXPECT_EQ(s.notices[0].icon, Icon::Information);
-}
-
-TEST_F(Preselection, BritainListHoldsMoreCellsThanTheWorld) {
-  test::TempDir dir;
-  test::ScriptedHost h;
-  Session world(h, dir.path()), britain(h, dir.path(), GridVariant::Britain);
-  EXPECT_EQ(excludedAreaCapacity(world), 864);
-  EXPECT_EQ(excludedAreaCapacity(britain), 2847);
 }
 
 }  // namespace

@@ -112,17 +112,6 @@ TEST(Settings, OutOfRangeValuesAreKeptUntilTheStartupCorrections) {
   EXPECT_EQ(s.fillFrameCoast, Flag::kOff);
 }
 
-TEST(Settings, PaletteRampsAreBitsOfOneValue) {
-  MapPalette p = MapPalette::kStandard;
-  p = withRamp(p, MapPalette::kDivergingResiduals, true);
-  EXPECT_FALSE(hasRamp(p, MapPalette::kColourBlind));
-  EXPECT_TRUE(hasRamp(p, MapPalette::kDivergingResiduals));
-  p = withRamp(p, MapPalette::kColourBlind, true);
-  EXPECT_EQ(p, MapPalette::kAllBits);
-  p = withRamp(p, MapPalette::kDivergingResiduals, false);
-  EXPECT_EQ(p, MapPalette::kColourBlind);
-}
-
 // Every set of defaults keeps the measure and the dark-or-light choice and
 // fills the frame and coast only where a fill can show: 256 colours, dark,
 // not zoomed.
@@ -181,21 +170,6 @@ TEST(Settings, StartupCorrections) {
     correctAtStartup(s, saved);
     EXPECT_EQ(c.fieldAfter.get(s), c.expected) << "case " << (&c - cases) << " stored " << c.stored;
   }
-}
-
-TEST(Settings, FillForcesFrameAndCoastAndIsCopiedForZoom) {
-  Settings s;
-  setDefaults(s);
-  s.frameShown = Flag::kOff;
-  s.coastShown = Flag::kOff;
-  s.scaleType = kFixedLimit;
-  auto saved = static_cast<Flag>(-1);
-  MapSettingsCopy copy = correctAtStartup(s, saved);
-  EXPECT_EQ(s.frameShown, Flag::kOn);
-  EXPECT_EQ(s.coastShown, Flag::kOn);
-  EXPECT_EQ(saved, Flag::kOn);
-  EXPECT_EQ(copy.scaleType, 2);
-  EXPECT_EQ(copy.neighbourhoodSize, 9);
 }
 
 TEST(OptionsFile, MissingGivesDarkDefaultsAndShortLeavesZeros) {
