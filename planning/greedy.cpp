@@ -45,9 +45,8 @@ std::vector<char> greedyByCostEffectiveness(const Problem& p, std::uint32_t seed
   std::vector<char> chosen(nu, 0);
   // Aim at what can be reached: a target above the achievable amount would
   // keep every unit of that feature "helpful" for ever.
-  const std::vector<double> reach = achievable(p);
-  std::vector<double> shortfall(p.features.size());
-  for (std::size_t f = 0; f < shortfall.size(); ++f) shortfall[f] = std::min(p.features[f].target, reach[f]);
+  const std::vector<double> goal = reachableGoals(p);
+  std::vector<double> shortfall = goal;
 
   auto take = [&](std::size_t u) {
     chosen[u] = 1;
@@ -100,8 +99,7 @@ std::vector<char> greedyByCostEffectiveness(const Problem& p, std::uint32_t seed
     bool needed = false;
     for (const Entry* x = p.featuresIn.begin(uu); x != p.featuresIn.end(uu) && !needed; ++x) {
       const auto f = static_cast<std::size_t>(x->index);
-      const double goal = std::min(p.features[f].target, reach[f]);
-      needed = held[f] - x->amount < goal - 1e-9 * std::max(1.0, goal);
+      needed = held[f] - x->amount < goal[f] - 1e-9 * std::max(1.0, goal[f]);
     }
     if (needed) continue;
     chosen[uu] = 0;

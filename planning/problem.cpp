@@ -70,6 +70,12 @@ std::vector<double> achievable(const Problem& p) {
   return a;
 }
 
+std::vector<double> reachableGoals(const Problem& p) {
+  std::vector<double> goal = achievable(p);
+  for (std::size_t f = 0; f < goal.size(); ++f) goal[f] = std::min(p.features[f].target, goal[f]);
+  return goal;
+}
+
 Dataset datasetOf(const Problem& p, std::vector<std::size_t>* unitOf) {
   const std::size_t nu = p.units.size(), nf = p.features.size();
   std::vector<std::size_t> order(nu);

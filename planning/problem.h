@@ -85,6 +85,8 @@ bool targetMet(const Problem& p, std::size_t feature, double held);
 
 // The amount of each feature the units that are not locked out can hold.
 std::vector<double> achievable(const Problem& p);
+// Each feature's target capped at what is achievable: what a set can be asked to hold.
+std::vector<double> reachableGoals(const Problem& p);
 
 // The problem as a dataset: units numbered 1 ... in the order of their ids
 // (ids, costs, status), features as taxa (ids, names, targets), the amounts

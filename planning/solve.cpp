@@ -21,6 +21,11 @@ namespace {
 // second, so the rounds take about an eighth of the limit).
 constexpr double kRefineStepsPerLimitSecond = 7.5e7;
 
+// The local search's steps for one pass over a problem of this size.
+long long stepsOf(const Problem& p) {
+  return 50 * static_cast<long long>(p.unitsOf.entries.size() + p.boundaries.size() + p.units.size()) + 1000000;
+}
+
 double timeLimitOf(const SolveRequest& request) {
   return std::isfinite(request.timeLimit) && request.timeLimit > 0 ? request.timeLimit : 60.0;
 }
@@ -117,10 +122,9 @@ bool presenceProblemOf(const Problem& p, ExactProblem& e) {
   std::vector<std::int32_t> columnOf(p.units.size(), -1);
   for (std::size_t c = 0; c < e.cells.size(); ++c)
     columnOf[static_cast<std::size_t>(e.cells[c] - 1)] = static_cast<std::int32_t>(c);
-  const std::vector<double> reach = achievable(p);
+  const std::vector<double> goals = reachableGoals(p);
   std::vector<std::int32_t> columns;
   for (std::size_t f = 0; f < p.features.size(); ++f) {
-    const Feature& ft = p.features[f];
     double amount = 0.0, fixedHeld = 0.0;
     columns.clear();
     for (const Entry* x = p.unitsOf.begin(f); x != p.unitsOf.end(f); ++x) {
@@ -131,7 +135,7 @@ bool presenceProblemOf(const Problem& p, ExactProblem& e) {
       if (u.status == UnitStatus::LockedIn) fixedHeld += x->amount;
       else columns.push_back(columnOf[static_cast<std::size_t>(x->index)]);
     }
-    const double goal = std::min(ft.target, reach[f]);
+    const double goal = goals[f];
     if (goal <= 0.0) continue;
     ++e.taxaCounted;
     const double still = goal - fixedHeld;
@@ -166,11 +170,10 @@ std::string solvePresence(const Problem& p, const Problem& shown, ExactProblem& 
   // The goal rows priced: a bound the search may not reach in time on a
   // million units, and the units the prices take, completed and improved,
   // as a second start. Steps are counted as for amounts.
-  const std::vector<double> reach = achievable(p);
-  std::vector<double> goal(p.features.size()), cost;
-  for (std::size_t f = 0; f < goal.size(); ++f) goal[f] = std::min(p.features[f].target, reach[f]);
+  const std::vector<double> goal = reachableGoals(p);
+  std::vector<double> cost;
   for (const Unit& u : p.units) cost.push_back(u.cost);
-  const long long work = 50 * static_cast<long long>(p.unitsOf.entries.size() + p.units.size()) + 1000000;
+  const long long work = stepsOf(p);
   std::vector<char> taken;
   const double priced =
       lagrangianBound(p, goal, cost, scoreOf(p, quick), 4 * work + refineSteps(request, work) / 4, &taken);
@@ -262,12 +265,10 @@ std::string solveAmounts(const Problem& p, const Problem& shown, const SolveRequ
     }
     shared.resize(out);
   }
-  const std::vector<double> reach = achievable(p);
-  std::vector<double> goal(p.features.size(), 0.0);
+  const std::vector<double> goal = reachableGoals(p);
   std::vector<std::int32_t> cols;
   std::vector<double> values;
   for (std::size_t f = 0; f < p.features.size(); ++f) {
-    goal[f] = std::min(p.features[f].target, reach[f]);
     if (goal[f] <= 0.0) continue;
     cols.clear();
     values.clear();
@@ -293,7 +294,7 @@ std::string solveAmounts(const Problem& p, const Problem& shown, const SolveRequ
   // set, each improved by local search, so the answer is never worse than
   // either. The search counts steps, not seconds: the same start on any machine.
   const std::vector<char> quick = greedyByCostEffectiveness(p, 1);
-  const long long work = 50 * static_cast<long long>(p.unitsOf.entries.size() + p.boundaries.size() + nu) + 1000000;
+  const long long work = stepsOf(p);
   std::vector<char> start = quick;
   improveSet(p, goal, start, work);
   {

@@ -236,8 +236,7 @@ TEST(PlanningExact, PresencesAmountsAndBoundaryLengthMatchEnumeration) {
       const auto& chosen = r.runs[0].chosen;
       EXPECT_NE(r.report.find(": optimal\n"), std::string::npos) << r.report;
       EXPECT_NEAR(score(p, chosen), bruteForceScore(p), 1e-9) << r.report;
-      std::vector<double> goal(p.features.size());
-      for (std::size_t f = 0; f < goal.size(); ++f) goal[f] = std::min(p.features[f].target, achievable(p)[f]);
+      const std::vector<double> goal = reachableGoals(p);
       EXPECT_LE(coverBound(p, goal), bruteForceScore(p) + 1e-9);
       // Priced goal rows bound the score too (outer boundaries on the
       // units' costs), and what the prices take completes to a valid set.
@@ -272,9 +271,7 @@ TEST(PlanningExact, TheFirstSetIsALocalOptimumMeetingEveryGoal) {
   for (int trial = 0; trial < 60; ++trial) {
     SCOPED_TRACE(strprintf("trial %d", trial));
     const Problem p = randomProblem(rng, trial % 2 ? Kind::Boundaries : Kind::Amounts);
-    const auto reach = achievable(p);
-    std::vector<double> goal(p.features.size());
-    for (std::size_t f = 0; f < goal.size(); ++f) goal[f] = std::min(p.features[f].target, reach[f]);
+    const std::vector<double> goal = reachableGoals(p);
     for (bool rare : {false, true}) {
       std::vector<char> in = rare ? rarityStart(p, goal) : greedyByCostEffectiveness(p, 1);
       ASSERT_TRUE(meetsGoalsAndLocks(p, in));
