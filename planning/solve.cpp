@@ -37,6 +37,33 @@ long long refineSteps(const SolveRequest& request, long long work) {
   return request.workLimit > 0 ? std::min(steps, request.workLimit * work) : steps;
 }
 
+// When the phases of a solve must end, counted from its start. The time
+// limit bounds the whole solve on any machine. Without a work limit the
+// first sets (local searches, priced targets, refill rounds) end at a
+// quarter of it, so a slow machine still leaves the solver its share; under
+// one they end by their steps, the clock cutting them only at half the limit
+// (then the set depends on the machine, and the report says the time limit
+// ended the search). The solver stops at nine tenths, leaving the rest to
+// polish its best.
+struct Clocks {
+  Until starts, solver, end;
+};
+
+Clocks clocksOf(const SolveRequest& request, std::chrono::steady_clock::time_point t0) {
+  Clocks c;
+  if (!std::isfinite(request.timeLimit) || request.timeLimit <= 0) return c;
+  const auto at = [&](double share) {
+    return t0 + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                    std::chrono::duration<double>(request.timeLimit * share));
+  };
+  c.starts = at(request.workLimit > 0 ? 0.5 : 0.25);
+  c.solver = at(0.9);
+  c.end = at(1.0);
+  return c;
+}
+
+bool past(const Until& t) { return t && std::chrono::steady_clock::now() >= *t; }
+
 double secondsSince(std::chrono::steady_clock::time_point t0) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
 }
@@ -155,6 +182,7 @@ bool presenceProblemOf(const Problem& p, ExactProblem& e) {
 std::string solvePresence(const Problem& p, const Problem& shown, ExactProblem& e, const SolveRequest& request,
                           SolveResult& r) {
   const auto t0 = std::chrono::steady_clock::now();
+  const Clocks clocks = clocksOf(request, t0);
   const std::vector<char> quick = greedyByCostEffectiveness(p, 1);
   ExactOptions options;
   options.timeLimitSeconds = request.timeLimit;
@@ -175,10 +203,10 @@ std::string solvePresence(const Problem& p, const Problem& shown, ExactProblem& 
   for (const Unit& u : p.units) cost.push_back(u.cost);
   const long long work = stepsOf(p);
   std::vector<char> taken;
-  const double priced =
-      lagrangianBound(p, goal, cost, scoreOf(p, quick), 4 * work + refineSteps(request, work) / 4, &taken);
+  const double priced = lagrangianBound(p, goal, cost, scoreOf(p, quick), 4 * work + refineSteps(request, work) / 4,
+                                       &taken, clocks.starts);
   std::vector<char> fromPrices = completedSet(p, goal, std::move(taken));
-  improveSet(p, goal, fromPrices, work);
+  improveSet(p, goal, fromPrices, work, clocks.starts);
   addStart(fromPrices);
   const ExactResult x = solveExact(e, options);
   if (!x.hasSolution) return "the exact method found no set (" + std::string(exactStatusText(x.status)) + ")";
@@ -243,6 +271,7 @@ void topUp(const Problem& p, const std::vector<double>& goal, std::vector<char>&
 // length, held by the two rows z - x_a + x_b >= 0 and z + x_a - x_b >= 0.
 std::string solveAmounts(const Problem& p, const Problem& shown, const SolveRequest& request, SolveResult& r) {
   const auto t0 = std::chrono::steady_clock::now();
+  const Clocks clocks = clocksOf(request, t0);
   const std::size_t nu = p.units.size();
   MipModel mip;
   for (const Unit& u : p.units)
@@ -292,40 +321,38 @@ std::string solveAmounts(const Problem& p, const Problem& shown, const SolveRequ
 
   // The first incumbent: the better of the greedy set and the rarity-order
   // set, each improved by local search, so the answer is never worse than
-  // either. The search counts steps, not seconds: the same start on any machine.
+  // either. The search counts steps, not seconds: the same start on any
+  // machine, unless the clock cuts it (clocksOf).
   const std::vector<char> quick = greedyByCostEffectiveness(p, 1);
   const long long work = stepsOf(p);
   std::vector<char> start = quick;
-  improveSet(p, goal, start, work);
+  improveSet(p, goal, start, work, clocks.starts);
   {
     std::vector<char> rare = rarityStart(p, goal);
-    improveSet(p, goal, rare, work);
+    improveSet(p, goal, rare, work, clocks.starts);
     if (scoreOf(p, rare) < scoreOf(p, start)) start = std::move(rare);
   }
   // Refill rounds find much of what the solver would (on clumped amounts
   // with a boundary, more in seconds than it does in a minute), so they get
   // a share of the time limit: counted in steps, and under a work limit
-  // only as many as that limit's nodes allow, so that the same limits give
-  // the same start on any machine; without one also ending at a quarter of
-  // the time limit, so that a slow machine leaves the solver its share.
+  // only as many as that limit's nodes allow.
   const long long refineWork = refineSteps(request, work);
-  std::optional<std::chrono::steady_clock::time_point> refineUntil;
-  if (request.workLimit <= 0)
-    refineUntil = t0 + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
-                           std::chrono::duration<double>(timeLimitOf(request) / 4));
   // A bound the solver may not reach in time on large models: the goal rows
   // priced, boundaries between units left out (they only add). The units
   // its best prices take, completed and improved, are a third start.
   std::vector<char> taken;
   const double priced = lagrangianBound(
       p, goal, std::vector<double>(mip.cost.begin(), mip.cost.begin() + static_cast<std::ptrdiff_t>(nu)),
-      scoreOf(p, start), (refineWork / 4 + 4 * work), &taken);
+      scoreOf(p, start), (refineWork / 4 + 4 * work), &taken, clocks.starts);
   {
     std::vector<char> fromPrices = completedSet(p, goal, std::move(taken));
-    improveSet(p, goal, fromPrices, work);
+    improveSet(p, goal, fromPrices, work, clocks.starts);
     if (scoreOf(p, fromPrices) < scoreOf(p, start)) start = std::move(fromPrices);
   }
-  refineSetUntil(p, goal, start, 4 * work + refineWork, refineUntil);
+  refineSet(p, goal, start, 4 * work + refineWork, clocks.starts);
+  // Under a work limit the clock cut the first sets short: the same limits
+  // may give another set on another machine.
+  const bool startsCut = request.workLimit > 0 && past(clocks.starts);
   auto solutionOf = [&](const std::vector<char>& chosen) {
     std::vector<double> x(static_cast<std::size_t>(mip.columns()), 0.0);
     for (std::size_t u = 0; u < nu; ++u) x[u] = chosen[u] ? 1.0 : 0.0;
@@ -343,9 +370,7 @@ std::string solveAmounts(const Problem& p, const Problem& shown, const SolveRequ
   MipRun run;
   if (std::vector<double> x = solutionOf(start); mip.feasible(x, 1e-9)) run.start = std::move(x);
   const bool startFeasible = !run.start.empty();
-  if (std::isfinite(request.timeLimit) && request.timeLimit > 0)
-    run.deadline = t0 + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
-                            std::chrono::duration<double>(request.timeLimit));
+  run.deadline = clocks.solver;
   run.workLimit = request.workLimit;
   const MipResult x = solveMip(std::move(mip), run);
 
@@ -359,7 +384,7 @@ std::string solveAmounts(const Problem& p, const Problem& shown, const SolveRequ
     // the same counted local search as the start, from the solver's best.
     if (!x.proven) {
       std::vector<char> polished = s.chosen;
-      refineSet(p, goal, polished, 4 * work);
+      refineSet(p, goal, polished, 4 * work, clocks.end);
       if (scoreOf(p, polished) < scoreOf(p, s.chosen)) s.chosen = std::move(polished);
     }
     found = true;
@@ -378,7 +403,7 @@ std::string solveAmounts(const Problem& p, const Problem& shown, const SolveRequ
   const double score = scoreOf(p, s.chosen);
   const ExactStatus status = x.proven        ? ExactStatus::Optimal
                              : x.stopped     ? ExactStatus::Stopped
-                             : x.workLimited ? ExactStatus::WorkLimit
+                             : x.workLimited && !startsCut ? ExactStatus::WorkLimit
                                              : ExactStatus::TimeLimit;
   r.report += std::string("exact minimum ") + (boundary ? "cost + BLM x boundary length" : "cost") + ": " +
               exactStatusText(status) + "\n";
