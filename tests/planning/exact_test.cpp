@@ -264,33 +264,6 @@ TEST(PlanningExact, PresencesAmountsAndBoundaryLengthMatchEnumeration) {
     }
 }
 
-// The first set: from either start, improved or refined, every goal met and
-// the locks kept, no worse than where it began, and no single unit in or out would lower the
-// score while keeping the goals.
-TEST(PlanningExact, TheFirstSetIsALocalOptimumMeetingEveryGoal) {
-  Random rng;
-  rng.seed(5);
-  for (int trial = 0; trial < 60; ++trial) {
-    SCOPED_TRACE(strprintf("trial %d", trial));
-    const Problem p = randomProblem(rng, trial % 2 ? Kind::Boundaries : Kind::Amounts);
-    const std::vector<double> goal = reachableGoals(p);
-    for (bool rare : {false, true}) {
-      std::vector<char> in = rare ? rarityStart(p, goal) : greedyByCostEffectiveness(p, 1);
-      ASSERT_TRUE(meetsGoalsAndLocks(p, in));
-      const double before = score(p, in);
-      if (rare) refineSet(p, goal, in, 1000000);
-      else improveSet(p, goal, in, 1000000);
-      ASSERT_TRUE(meetsGoalsAndLocks(p, in));
-      EXPECT_LE(score(p, in), before + 1e-9);
-      for (std::size_t u = 0; u < in.size(); ++u) {
-        std::vector<char> moved = in;
-        moved[u] = !moved[u];
-        if (meetsGoalsAndLocks(p, moved)) EXPECT_GE(score(p, moved), score(p, in) - 1e-9) << "unit " << u;
-      }
-    }
-  }
-}
-
 // The rarity start reckons few candidates at each pick; it must pick what
 // reckoning every candidate at every pick does: the rarest feature first, the
 // unit adding most towards the open goals per unit of cost and boundary
@@ -342,14 +315,31 @@ std::vector<char> everyCandidateEveryPick(const Problem& p, const std::vector<do
   return in;
 }
 
-TEST(PlanningExact, TheRarityStartPicksAsReckoningEveryCandidateWould) {
+// The first set: from either start, improved or refined, every goal met and
+// the locks kept, no worse than where it began, and no single unit in or out would lower the
+// score while keeping the goals.
+TEST(PlanningExact, TheFirstSetIsALocalOptimumMeetingEveryGoal) {
   Random rng;
-  rng.seed(11);
-  for (int trial = 0; trial < 80; ++trial) {
+  rng.seed(5);
+  for (int trial = 0; trial < 60; ++trial) {
     SCOPED_TRACE(strprintf("trial %d", trial));
     const Problem p = randomProblem(rng, trial % 2 ? Kind::Boundaries : Kind::Amounts);
     const std::vector<double> goal = reachableGoals(p);
-    EXPECT_EQ(rarityStart(p, goal), everyCandidateEveryPick(p, goal));
+    for (bool rare : {false, true}) {
+      std::vector<char> in = rare ? rarityStart(p, goal) : greedyByCostEffectiveness(p, 1);
+      ASSERT_TRUE(meetsGoalsAndLocks(p, in));
+      if (rare) EXPECT_EQ(in, everyCandidateEveryPick(p, goal));
+      const double before = score(p, in);
+      if (rare) refineSet(p, goal, in, 1000000);
+      else improveSet(p, goal, in, 1000000);
+      ASSERT_TRUE(meetsGoalsAndLocks(p, in));
+      EXPECT_LE(score(p, in), before + 1e-9);
+      for (std::size_t u = 0; u < in.size(); ++u) {
+        std::vector<char> moved = in;
+        moved[u] = !moved[u];
+        if (meetsGoalsAndLocks(p, moved)) EXPECT_GE(score(p, moved), score(p, in) - 1e-9) << "unit " << u;
+      }
+    }
   }
 }
 
