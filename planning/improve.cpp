@@ -68,9 +68,9 @@ class Search {
     return false;
   }
 
-  // Past the clock time, looked at every few thousand calls.
+  // Past the clock time, looked at every 64 calls.
   bool late() {
-    if (!until_ || ++lateCalls_ % 4096 != 0) return lateSeen_;
+    if (!until_ || ++lateCalls_ % 64 != 0) return lateSeen_;
     lateSeen_ = lateSeen_ || std::chrono::steady_clock::now() >= *until_;
     return lateSeen_;
   }

@@ -39,14 +39,15 @@ long long refineSteps(const SolveRequest& request, long long work) {
 
 // When the phases of a solve must end, counted from its start. The time
 // limit bounds the whole solve on any machine. Without a work limit the
-// first sets (local searches, priced targets, refill rounds) end at a
-// quarter of it, so a slow machine still leaves the solver its share; under
-// one they end by their steps, the clock cutting them only at half the limit
-// (then the set depends on the machine, and the report says the time limit
-// ended the search). The solver stops at nine tenths, leaving the rest to
-// polish its best.
+// first sets take their shares of it in turn (local search of the first
+// starts to a tenth, priced targets to a fifth, refill rounds to three
+// tenths), so a slow or busy machine still leaves the solver its share;
+// under one they end by their steps, the clock cutting them only at half
+// the limit (then the set depends on the machine, and the report says the
+// time limit ended the search). The solver stops at nine tenths, leaving
+// the rest to polish its best.
 struct Clocks {
-  Until starts, solver, end;
+  Until improve, priced, starts, solver, end;
 };
 
 Clocks clocksOf(const SolveRequest& request, std::chrono::steady_clock::time_point t0) {
@@ -56,7 +57,10 @@ Clocks clocksOf(const SolveRequest& request, std::chrono::steady_clock::time_poi
     return t0 + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
                     std::chrono::duration<double>(request.timeLimit * share));
   };
-  c.starts = at(request.workLimit > 0 ? 0.5 : 0.25);
+  const bool counted = request.workLimit > 0;
+  c.improve = at(counted ? 0.5 : 0.1);
+  c.priced = at(counted ? 0.5 : 0.2);
+  c.starts = at(counted ? 0.5 : 0.3);
   c.solver = at(0.9);
   c.end = at(1.0);
   return c;
@@ -204,10 +208,12 @@ std::string solvePresence(const Problem& p, const Problem& shown, ExactProblem& 
   const long long work = stepsOf(p);
   std::vector<char> taken;
   const double priced = lagrangianBound(p, goal, cost, scoreOf(p, quick), 4 * work + refineSteps(request, work) / 4,
-                                       &taken, clocks.starts);
-  std::vector<char> fromPrices = completedSet(p, goal, std::move(taken));
-  improveSet(p, goal, fromPrices, work, clocks.starts);
-  addStart(fromPrices);
+                                       &taken, clocks.priced);
+  if (!past(clocks.priced)) {
+    std::vector<char> fromPrices = completedSet(p, goal, std::move(taken));
+    improveSet(p, goal, fromPrices, work, clocks.starts);
+    addStart(fromPrices);
+  }
   const ExactResult x = solveExact(e, options);
   if (!x.hasSolution) return "the exact method found no set (" + std::string(exactStatusText(x.status)) + ")";
   Solution s;
@@ -326,10 +332,10 @@ std::string solveAmounts(const Problem& p, const Problem& shown, const SolveRequ
   const std::vector<char> quick = greedyByCostEffectiveness(p, 1);
   const long long work = stepsOf(p);
   std::vector<char> start = quick;
-  improveSet(p, goal, start, work, clocks.starts);
-  {
+  improveSet(p, goal, start, work, clocks.improve);
+  if (!past(clocks.improve)) {
     std::vector<char> rare = rarityStart(p, goal);
-    improveSet(p, goal, rare, work, clocks.starts);
+    improveSet(p, goal, rare, work, clocks.improve);
     if (scoreOf(p, rare) < scoreOf(p, start)) start = std::move(rare);
   }
   // Refill rounds find much of what the solver would (on clumped amounts
@@ -343,8 +349,8 @@ std::string solveAmounts(const Problem& p, const Problem& shown, const SolveRequ
   std::vector<char> taken;
   const double priced = lagrangianBound(
       p, goal, std::vector<double>(mip.cost.begin(), mip.cost.begin() + static_cast<std::ptrdiff_t>(nu)),
-      scoreOf(p, start), (refineWork / 4 + 4 * work), &taken, clocks.starts);
-  {
+      scoreOf(p, start), (refineWork / 4 + 4 * work), &taken, clocks.priced);
+  if (!past(clocks.priced)) {
     std::vector<char> fromPrices = completedSet(p, goal, std::move(taken));
     improveSet(p, goal, fromPrices, work, clocks.starts);
     if (scoreOf(p, fromPrices) < scoreOf(p, start)) start = std::move(fromPrices);
