@@ -4,6 +4,8 @@
 #include <chrono>
 #include <cmath>
 #include <functional>
+#include <limits>
+#include <optional>
 
 #include "planning/greedy.h"
 #include "planning/improve.h"
@@ -20,6 +22,12 @@ namespace {
 // (a step is an entry or boundary visited; a core does some 6 x 10^8 a
 // second, so the rounds take about an eighth of the limit).
 constexpr double kRefineStepsPerLimitSecond = 7.5e7;
+
+// Beyond this many matrix entries the solver's first relaxation does not end
+// within a minute or several: the cbc program spent over 500 s of CPU on
+// 5 million (10^5 units with amounts) without a set, but solves 3 x 10^5
+// (10^4 units) within its minute.
+constexpr std::size_t kSolverEntries = 2000000;
 
 // The local search's steps for one pass over a problem of this size.
 long long stepsOf(const Problem& p) {
@@ -279,14 +287,14 @@ std::string solveAmounts(const Problem& p, const Problem& shown, const SolveRequ
   const auto t0 = std::chrono::steady_clock::now();
   const Clocks clocks = clocksOf(request, t0);
   const std::size_t nu = p.units.size();
-  MipModel mip;
-  for (const Unit& u : p.units)
-    mip.addColumn(u.cost, u.status == UnitStatus::LockedIn ? 1.0 : 0.0, u.status == UnitStatus::LockedOut ? 0.0 : 1.0);
+  // Each unit's column costs its cost plus BLM x its outer boundary.
+  std::vector<double> unitCost(nu);
+  for (std::size_t u = 0; u < nu; ++u) unitCost[u] = p.units[u].cost;
   const bool boundary = p.blm > 0 && !p.boundaries.empty();
   std::vector<Boundary> shared;
   if (boundary) {
     for (const Boundary& b : p.boundaries) {
-      if (b.a == b.b) mip.cost[static_cast<std::size_t>(b.a)] += p.blm * b.length;
+      if (b.a == b.b) unitCost[static_cast<std::size_t>(b.a)] += p.blm * b.length;
       else shared.push_back({std::min(b.a, b.b), std::max(b.a, b.b), b.length});
     }
     // A pair listed twice counts twice, in one column.
@@ -301,29 +309,10 @@ std::string solveAmounts(const Problem& p, const Problem& shown, const SolveRequ
     shared.resize(out);
   }
   const std::vector<double> goal = reachableGoals(p);
-  std::vector<std::int32_t> cols;
-  std::vector<double> values;
-  for (std::size_t f = 0; f < p.features.size(); ++f) {
-    if (goal[f] <= 0.0) continue;
-    cols.clear();
-    values.clear();
-    for (const Entry* x = p.unitsOf.begin(f); x != p.unitsOf.end(f); ++x)
-      if (p.units[static_cast<std::size_t>(x->index)].status != UnitStatus::LockedOut)
-        cols.push_back(x->index), values.push_back(x->amount);
-    mip.addRow(cols, values, goal[f]);
-  }
-  for (const Boundary& b : shared) {
-    const auto fixed = [&](int u) {
-      const UnitStatus st = p.units[static_cast<std::size_t>(u)].status;
-      return st == UnitStatus::LockedIn || st == UnitStatus::LockedOut;
-    };
-    if (fixed(b.a) && fixed(b.b)) continue;  // a constant
-    const int z = mip.addColumn(p.blm * b.length, 0.0, 1.0, false);
-    const std::int32_t c[] = {z, b.a, b.b};
-    const double up[] = {1.0, -1.0, 1.0}, down[] = {1.0, 1.0, -1.0};
-    mip.addRow(c, up, 0.0);
-    mip.addRow(c, down, 0.0);
-  }
+  const auto fixedUnit = [&](int u) {
+    const UnitStatus st = p.units[static_cast<std::size_t>(u)].status;
+    return st == UnitStatus::LockedIn || st == UnitStatus::LockedOut;
+  };
 
   // The first incumbent: the better of the greedy set and the rarity-order
   // set, each improved by local search, so the answer is never worse than
@@ -341,41 +330,78 @@ std::string solveAmounts(const Problem& p, const Problem& shown, const SolveRequ
   // Refill rounds find much of what the solver would (on clumped amounts
   // with a boundary, more in seconds than it does in a minute), so they get
   // a share of the time limit: counted in steps, and under a work limit
-  // only as many as that limit's nodes allow.
-  const long long refineWork = refineSteps(request, work);
+  // only as many as that limit's nodes allow. On a model too large for the
+  // solver's first relaxation to end within the limit they take its time
+  // too, and the solver gets what they leave.
+  const std::size_t entries = p.unitsOf.entries.size() + 3 * shared.size();
+  const bool large = entries > kSolverEntries;
+  const long long refineWork =
+      large && request.workLimit <= 0 ? std::numeric_limits<long long>::max() / 4 : refineSteps(request, work);
   // A bound the solver may not reach in time on large models: the goal rows
   // priced, boundaries between units left out (they only add). The units
   // its best prices take, completed and improved, are a third start.
   std::vector<char> taken;
-  const double priced = lagrangianBound(
-      p, goal, std::vector<double>(mip.cost.begin(), mip.cost.begin() + static_cast<std::ptrdiff_t>(nu)),
-      scoreOf(p, start), (refineWork / 4 + 4 * work), &taken, clocks.priced);
+  const double priced = lagrangianBound(p, goal, unitCost, scoreOf(p, start),
+                                        std::min(refineSteps(request, work) / 4 + 4 * work, refineWork), &taken,
+                                        clocks.priced);
   if (!past(clocks.priced)) {
     std::vector<char> fromPrices = completedSet(p, goal, std::move(taken));
     improveSet(p, goal, fromPrices, work, clocks.starts);
     if (scoreOf(p, fromPrices) < scoreOf(p, start)) start = std::move(fromPrices);
   }
-  refineSet(p, goal, start, 4 * work + refineWork, clocks.starts);
+  refineSet(p, goal, start, 4 * work + refineWork, large && request.workLimit <= 0 ? clocks.solver : clocks.starts);
   // Under a work limit the clock cut the first sets short: the same limits
   // may give another set on another machine.
   const bool startsCut = request.workLimit > 0 && past(clocks.starts);
+
+  // The programme, made only now: on a large model it is as big as the
+  // problem itself, and the solver may have no time left for it.
+  MipModel mip;
+  if (!past(clocks.solver)) {
+    for (std::size_t u = 0; u < nu; ++u)
+      mip.addColumn(unitCost[u], p.units[u].status == UnitStatus::LockedIn ? 1.0 : 0.0,
+                    p.units[u].status == UnitStatus::LockedOut ? 0.0 : 1.0);
+    std::vector<std::int32_t> cols;
+    std::vector<double> values;
+    for (std::size_t f = 0; f < p.features.size(); ++f) {
+      if (goal[f] <= 0.0) continue;
+      cols.clear();
+      values.clear();
+      for (const Entry* x = p.unitsOf.begin(f); x != p.unitsOf.end(f); ++x)
+        if (p.units[static_cast<std::size_t>(x->index)].status != UnitStatus::LockedOut)
+          cols.push_back(x->index), values.push_back(x->amount);
+      mip.addRow(cols, values, goal[f]);
+    }
+    for (const Boundary& b : shared) {
+      if (fixedUnit(b.a) && fixedUnit(b.b)) continue;  // a constant
+      const int z = mip.addColumn(p.blm * b.length, 0.0, 1.0, false);
+      const std::int32_t c[] = {z, b.a, b.b};
+      const double up[] = {1.0, -1.0, 1.0}, down[] = {1.0, 1.0, -1.0};
+      mip.addRow(c, up, 0.0);
+      mip.addRow(c, down, 0.0);
+    }
+  }
   auto solutionOf = [&](const std::vector<char>& chosen) {
     std::vector<double> x(static_cast<std::size_t>(mip.columns()), 0.0);
     for (std::size_t u = 0; u < nu; ++u) x[u] = chosen[u] ? 1.0 : 0.0;
     std::size_t k = nu;
     for (const Boundary& b : shared) {
-      const UnitStatus sa = p.units[static_cast<std::size_t>(b.a)].status,
-                       sb = p.units[static_cast<std::size_t>(b.b)].status;
-      const bool fa = sa == UnitStatus::LockedIn || sa == UnitStatus::LockedOut;
-      const bool fb = sb == UnitStatus::LockedIn || sb == UnitStatus::LockedOut;
-      if (fa && fb) continue;
+      if (fixedUnit(b.a) && fixedUnit(b.b)) continue;
       x[k++] = chosen[static_cast<std::size_t>(b.a)] != chosen[static_cast<std::size_t>(b.b)] ? 1.0 : 0.0;
     }
     return x;
   };
   MipRun run;
-  if (std::vector<double> x = solutionOf(start); mip.feasible(x, 1e-9)) run.start = std::move(x);
-  const bool startFeasible = !run.start.empty();
+  bool startFeasible = false;
+  if (mip.columns() > 0) {
+    if (std::vector<double> x = solutionOf(start); mip.feasible(x, 1e-9)) run.start = std::move(x);
+    startFeasible = !run.start.empty();
+  } else {
+    const Evaluation e = evaluate(p, start);
+    startFeasible = true;
+    for (std::size_t f = 0; f < goal.size(); ++f)
+      startFeasible = startFeasible && e.held[f] >= goal[f] - 1e-9 * std::max(1.0, goal[f]);
+  }
   run.deadline = clocks.solver;
   run.workLimit = request.workLimit;
   const MipResult x = solveMip(std::move(mip), run);
@@ -457,14 +483,16 @@ SolveResult solve(const Problem& given, const SolveRequest& request) {
   // A feature whose penalty factor is 0 costs nothing when missed, so it is
   // no constraint: the methods see it with no target, the outputs and the
   // report with its own.
-  Problem solved = given;
+  // The copy is made only then: on a large folder it is gigabytes.
+  std::optional<Problem> solved;
   int free = 0;
-  for (Feature& f : solved.features)
-    if (f.spf <= 0 && f.target > 0) {
-      f.target = 0.0;
-      ++free;
-    }
-  const Problem& p = solved;
+  for (const Feature& f : given.features) free += f.spf <= 0 && f.target > 0;
+  if (free) {
+    solved = given;
+    for (Feature& f : solved->features)
+      if (f.spf <= 0 && f.target > 0) f.target = 0.0;
+  }
+  const Problem& p = solved ? *solved : given;
   const std::string notRequired =
       free ? strprintf("%d features with penalty factor (spf) 0 are reported, not required\n", free) : std::string();
   const auto t0 = std::chrono::steady_clock::now();

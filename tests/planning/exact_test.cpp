@@ -328,7 +328,9 @@ TEST(PlanningExact, TheFirstSetIsALocalOptimumMeetingEveryGoal) {
     for (bool rare : {false, true}) {
       std::vector<char> in = rare ? rarityStart(p, goal) : greedyByCostEffectiveness(p, 1);
       ASSERT_TRUE(meetsGoalsAndLocks(p, in));
-      if (rare) EXPECT_EQ(in, everyCandidateEveryPick(p, goal));
+      if (rare) {
+        EXPECT_EQ(in, everyCandidateEveryPick(p, goal));
+      }
       const double before = score(p, in);
       if (rare) refineSet(p, goal, in, 1000000);
       else improveSet(p, goal, in, 1000000);
