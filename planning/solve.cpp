@@ -247,8 +247,11 @@ std::string solvePresence(const Problem& p, const Problem& shown, ExactProblem& 
   double searchBound = x.bound;
   if (x.status != ExactStatus::Optimal) {
     double fromPriced = priced - fixedCost;
-    if (!e.byCost && each > 0) fromPriced = std::ceil(fromPriced / each - 1e-9);
-    searchBound = std::min(std::max(searchBound, fromPriced), x.objective);
+    if (!e.byCost && each > 0) fromPriced = fromPriced / each;
+    searchBound = std::max(searchBound, fromPriced);
+    // A count of units is whole, so its bound is too.
+    if (!e.byCost) searchBound = std::ceil(searchBound - 1e-9);
+    searchBound = std::min(searchBound, x.objective);
   }
   r.report +=
       std::string("exact minimum ") + (e.byCost ? "cost" : "number of units") + ": " + exactStatusText(x.status) + "\n";
