@@ -133,7 +133,10 @@ TEST(PlanningExact, TheSolverWritesNothingOnEitherDescriptorWithAmounts) {
 TEST(PlanningExact, TheWorkLimitGivesTheSameSetUnderLoad) {
   const test::PlanningFolder folder = amountFolder(50, 2500, 150, 7);
   auto run = [&] {
-    const test::CliOutput r = test::runCli({"marxan", folder.dir.string(), "--method", "exact", "--work-limit", "3"});
+    // The time limit, an upper bound whatever the work limit, set beyond
+    // what a sanitised build beside three busy processes takes.
+    const test::CliOutput r = test::runCli(
+        {"marxan", folder.dir.string(), "--method", "exact", "--work-limit", "3", "--time-limit", "3600"});
     EXPECT_EQ(r.rc, 0) << r.err;
     EXPECT_NE(r.out.find("exact minimum cost: work limit reached\n"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("(gap "), std::string::npos) << r.out;
