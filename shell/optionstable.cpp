@@ -37,11 +37,7 @@ void reorderingNeedsGoalOne(Settings& s) {
 }
 
 OptionSetting choice(const char* key, KeyScope scope, std::vector<OptionWord> words) {
-  OptionSetting o;
-  o.key = key;
-  o.scope = scope;
-  o.words = std::move(words);
-  return o;
+  return OptionSetting{.key = key, .scope = scope, .words = std::move(words)};
 }
 
 OptionSetting yesNo(const char* key, KeyScope scope, const Control& check) {
@@ -49,13 +45,7 @@ OptionSetting yesNo(const char* key, KeyScope scope, const Control& check) {
 }
 
 OptionSetting number(const char* key, KeyScope scope, const Control& edit, int low, int high) {
-  OptionSetting o;
-  o.key = key;
-  o.scope = scope;
-  o.number = edit;
-  o.low = low;
-  o.high = high;
-  return o;
+  return OptionSetting{.key = key, .scope = scope, .number = edit, .low = low, .high = high};
 }
 
 OptionSetting goal(const char* key, const Control& edit) {
