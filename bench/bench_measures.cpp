@@ -112,10 +112,10 @@ BENCHMARK(BM_Measure)
 
 void BM_SmoothPass(benchmark::State& state) {
   World& w = world();
-  w.s.settings.neighbourhoodSize = static_cast<int>(state.range(0));
+  w.s.settings.neighbourhoodSize = static_cast<zn::NeighbourhoodSize>(state.range(0));
   zn::computeMeasure(w.s, zn::kCodeRichness);
   for (auto _ : state) zn::smoothPass(w.s);
-  w.s.settings.neighbourhoodSize = 9;
+  w.s.settings.neighbourhoodSize = zn::NeighbourhoodSize::kNine;
 }
 BENCHMARK(BM_SmoothPass)->Arg(9)->Arg(25)->Unit(benchmark::kMillisecond);
 

@@ -12,6 +12,7 @@
 #include "cli/select_cmd.h"
 #include "selection/areaset.h"
 #include "shell/celllist.h"
+#include "shell/optionstable.h"
 #include "shell/projectbiota.h"
 
 namespace zn {
@@ -40,20 +41,11 @@ int projectCell(CliContext& ctx, const MeasureOptions& opts, const std::vector<S
   return 0;
 }
 
-SetKey onOffKey(std::string name, SettingsField field) {
-  auto valid = [](const std::string& v) { return v == "0" || v == "1"; };
-  return SetKey{std::move(name), "0, 1", valid, [field](CliContext&, Session& s, const std::string& v) {
-                  field.set(s.settings, v == "1" ? 1 : 0);
-                  return true;
-                }};
-}
-
 }  // namespace
 
 std::vector<SetKey> cellSetKeys() {
   std::vector<SetKey> keys = selectSetKeys();
-  keys.push_back(onOffKey("grouped", settingsField<&Settings::listDialogVariant>()));
-  keys.push_back(onOffKey("range-sizes", settingsField<&Settings::listDialogOption>()));
+  appendSettingKeys(keys, KeyScope::CellList);
   return keys;
 }
 

@@ -11,6 +11,7 @@
 #include "cli/render_cmd.h"
 #include "selection/curves.h"
 #include "shell/analyses.h"
+#include "shell/optionstable.h"
 #include "store/files.h"
 #include "ui/curvechart.h"
 
@@ -51,7 +52,7 @@ int cmdCurve(CliContext& ctx, const std::vector<std::string>& args) {
     return refuse(ctx, "curve takes no --measure, --taxa, --mean or --smooth");
   if (mopts.areas) return refuse(ctx, "curve starts from an empty set: it takes no --areas");
   for (const auto& [key, value] : mopts.sets)
-    if ((key == "goal" || key == "greedy-goal") && value != "1")
+    if (const OptionSetting* o = optionSettingByKey(key); o && o->representations && optionNumber(*o, value) != 1)
       return refuse(ctx, "curve counts each taxon once: it takes no --set " + key + "=" + value);
   SelectOptions o;
   if (int rc = takeSelectOptions(ctx, rest, o); rc != 0) return rc;

@@ -13,6 +13,7 @@
 #include "shell/analyses.h"
 #include "shell/measure_commands.h"
 #include "shell/notices.h"
+#include "shell/optionstable.h"
 #include "store/text.h"
 
 namespace zn {
@@ -26,22 +27,6 @@ std::optional<int> wholeNumber(const std::string& v, int lo, int hi) {
   auto [end, ec] = std::from_chars(v.data(), v.data() + v.size(), x);
   if (ec != std::errc() || end != v.data() + v.size() || x < lo || x > hi) return std::nullopt;
   return x;
-}
-
-// A key whose values are words (or numbers written as words) stored in one field.
-SetKey choiceKey(std::string name, SettingsField field, std::vector<std::pair<std::string, int>> choices) {
-  std::string listed;
-  for (const auto& [word, value] : choices) listed += (listed.empty() ? "" : ", ") + word;
-  auto find = [choices](const std::string& v) -> std::optional<int> {
-    for (const auto& [word, value] : choices)
-      if (word == v) return value;
-    return std::nullopt;
-  };
-  return SetKey{std::move(name), listed, [find](const std::string& v) { return find(v).has_value(); },
-                [find, field](CliContext&, Session& s, const std::string& v) {
-                  field.set(s.settings, *find(v));
-                  return true;
-                }};
 }
 
 bool applyGroupCode(CliContext& ctx, Session& s, const std::string& code) {
@@ -133,22 +118,30 @@ std::optional<MeasureCode> measureCodeOrRefuse(CliContext& ctx, const std::strin
   return code;
 }
 
+void appendSettingKeys(std::vector<SetKey>& keys, KeyScope scope) {
+  for (const OptionSetting& o : optionSettings()) {
+    if (o.scope != scope) continue;
+    const OptionSetting* setting = &o;  // the table lives as long as the program
+    keys.push_back(SetKey{o.key, optionValuesText(o),
+                          [setting](const std::string& v) { return optionValueValid(*setting, v); },
+                          [setting](CliContext&, Session& s, const std::string& v) {
+                            return applyOptionValue(s.settings, *setting, v);
+                          }});
+  }
+}
+
+std::string settingKeysUsage(KeyScope scope) {
+  std::string out;
+  for (const OptionSetting& o : optionSettings())
+    if (o.scope == scope)
+      out += (out.empty() ? "[--set " : " [--set ") + std::string(o.key) + "=" + optionWords(o, "|") + "]";
+  return out;
+}
+
 std::vector<SetKey> measureSetKeys() {
   std::vector<SetKey> keys;
-  keys.push_back(
-      choiceKey("rarity-formula", settingsField<&Settings::rarityFormula>(), {{"0", 0}, {"1", 1}, {"2", 2}}));
-  keys.push_back(choiceKey("range-centre-weighting", settingsField<&Settings::rangeCentreWeighting>(),
-                           {{"0", 0}, {"1", 1}, {"2", 2}}));
-  keys.push_back(SetKey{"range-size-threshold", "a whole number from 0 to 100000",
-                        [](const std::string& v) { return wholeNumber(v, 0, 100000).has_value(); },
-                        [](CliContext&, Session& s, const std::string& v) {
-                          s.settings.rangeSizeThreshold = *wholeNumber(v, 0, 100000);
-                          return true;
-                        }});
-  keys.push_back(choiceKey("neighbourhood", settingsField<&Settings::neighbourhoodSize>(), {{"9", 9}, {"25", 25}}));
-  keys.push_back(choiceKey("smoothing", settingsField<&Settings::smoothByMean>(), {{"median", 0}, {"mean", 1}}));
-  // The slot holds "relative" inverted.
-  keys.push_back(choiceKey("residuals", settingsField<&Settings::residualsNotRelative>(), {{"abs", 1}, {"rel", 0}}));
+  appendSettingKeys(keys, KeyScope::Measure);
+  // These two depend on the open datafile and recount it.
   keys.push_back(SetKey{"excluded-level", "a whole number from 0 to the number of data levels - 1",
                         [](const std::string& v) { return wholeNumber(v, 0, 99).has_value(); }, applyExcludedLevel,
                         true});

@@ -41,6 +41,12 @@ struct SetKey {
 // list and appends its own.
 std::vector<SetKey> measureSetKeys();
 
+enum class KeyScope;
+// Appends the keys of the settings table that `scope` takes, in its order.
+void appendSettingKeys(std::vector<SetKey>& keys, KeyScope scope);
+// "[--set KEY=A|B] ...": those keys with their words, as a usage lists them.
+std::string settingKeysUsage(KeyScope scope);
+
 struct MeasureOptions {
   std::string measure;  // from --measure NAME (measure takes it as a positional)
   std::optional<std::filesystem::path> areas;

@@ -9,6 +9,7 @@
 #include "cli/render_cmd.h"
 #include "cli/scores_cmd.h"
 #include "cli/select_cmd.h"
+#include "shell/optionstable.h"
 
 namespace zn {
 
@@ -20,8 +21,8 @@ const std::vector<Subcommand>& subcommands() {
        "NAME]... [--mean N] [--smooth N]",
        cmdMeasure},
       {"cell",
-       "cell DATAFILE N|FILE.gpkg UNIT_ID [measure options] [--set grouped=0|1] [--set range-sizes=0|1] [--after KIND "
-       "[select options]]",
+       "cell DATAFILE N|FILE.gpkg UNIT_ID [measure options] " + settingKeysUsage(KeyScope::CellList) +
+           " [--after KIND [select options]]",
        cmdCell},
       {"select",
        "select KIND DATAFILE|FILE.gpkg [--areas FILE.sed] [--preselect FILE.pre] [--set KEY=VALUE]... " +

@@ -24,6 +24,7 @@
 #include "shell/analyses.h"
 #include "shell/measure_commands.h"
 #include "shell/nearminimum_runs.h"
+#include "shell/optionstable.h"
 #include "shell/results.h"
 #include "shell/set_commands.h"
 #include "store/parse.h"
@@ -32,41 +33,6 @@
 namespace zn {
 
 namespace {
-
-// A --set key whose words stand for values of settings fields.
-SetKey wordsKey(std::string name,
-                std::vector<std::pair<std::string, std::vector<std::pair<SettingsField, int>>>> words) {
-  std::string listed;
-  for (const auto& w : words) listed += (listed.empty() ? "" : ", ") + w.first;
-  auto find = [words](const std::string& v) -> const std::vector<std::pair<SettingsField, int>>* {
-    for (const auto& w : words)
-      if (w.first == v) return &w.second;
-    return nullptr;
-  };
-  return SetKey{std::move(name), listed, [find](const std::string& v) { return find(v) != nullptr; },
-                [find](CliContext&, Session& s, const std::string& v) {
-                  for (auto [field, value] : *find(v)) field.set(s.settings, value);
-                  return true;
-                }};
-}
-
-SetKey yesNoKey(std::string name, SettingsField field) {
-  return wordsKey(std::move(name), {{"0", {{field, 0}}}, {"1", {{field, 1}}}});
-}
-
-// A goal: a whole number in the range Tools options allows.
-SetKey goalKey(std::string name, void (*apply)(Session&, int)) {
-  auto goal = [](const std::string& v) {
-    const std::optional<int> g = parseNumber<int>(v);
-    return g && *g >= 1 && *g <= kGoalMax ? g : std::nullopt;
-  };
-  return SetKey{std::move(name), strprintf("a whole number from 1 to %d", kGoalMax),
-                [goal](const std::string& v) { return goal(v).has_value(); },
-                [goal, apply](CliContext&, Session& s, const std::string& v) {
-                  apply(s, *goal(v));
-                  return true;
-                }};
-}
 
 int refuse(CliContext& ctx, const std::string& text) {
   ctx.err << "zonarium: " << text << "\n";
@@ -99,58 +65,7 @@ bool loadValues(CliContext& ctx, Session& s, const std::filesystem::path& file, 
 
 std::vector<SetKey> selectSetKeys() {
   std::vector<SetKey> keys = measureSetKeys();
-  // As in Tools options: a goal above 1 drops the re-ordering, choosing a
-  // re-ordering sets the goal back to 1.
-  keys.push_back(goalKey("goal", [](Session& s, int g) {
-    s.settings.nearMinimumGoal = g;
-    if (g > 1 && s.settings.reordering != Reordering::kUnset) s.settings.reordering = Reordering::kNone;
-  }));
-  keys.push_back(
-      wordsKey("reorder", {{"none", {{settingsField<&Settings::reordering>(), static_cast<int>(Reordering::kNone)}}},
-                           {"richness",
-                            {{settingsField<&Settings::reordering>(), static_cast<int>(Reordering::kByRichness)},
-                             {settingsField<&Settings::nearMinimumGoal>(), 1}}},
-                           {"rarity",
-                            {{settingsField<&Settings::reordering>(), static_cast<int>(Reordering::kByRarity)},
-                             {settingsField<&Settings::nearMinimumGoal>(), 1}}},
-                           {"threat",
-                            {{settingsField<&Settings::reordering>(), static_cast<int>(Reordering::kByThreat)},
-                             {settingsField<&Settings::nearMinimumGoal>(), 1}}}}));
-  keys.push_back(yesNoKey("extra-tie-breaks", settingsField<&Settings::extraTieBreaks>()));
-  keys.push_back(wordsKey("last-tie", {{"lowest", {{settingsField<&Settings::lastTieRandom>(), 0}}},
-                                       {"random", {{settingsField<&Settings::lastTieRandom>(), 1}}}}));
-  keys.push_back(yesNoKey("reject-redundant", settingsField<&Settings::rejectRedundant>()));
-  keys.push_back(yesNoKey("include-seeds", settingsField<&Settings::includeSeeds>()));
-  keys.push_back(yesNoKey("optimise-cost", settingsField<&Settings::optimiseByCost>()));
-  keys.push_back(wordsKey("flexibility-map", {{"order",
-                                               {{settingsField<&Settings::flexibilityMap>(), 0},
-                                                {settingsField<&Settings::flexibilityPartial>(), 0},
-                                                {settingsField<&Settings::mapAllFlexible>(), 0}}},
-                                              {"irreplaceable",
-                                               {{settingsField<&Settings::flexibilityMap>(), 1},
-                                                {settingsField<&Settings::flexibilityPartial>(), 0},
-                                                {settingsField<&Settings::mapAllFlexible>(), 0}}},
-                                              {"partial",
-                                               {{settingsField<&Settings::flexibilityMap>(), 1},
-                                                {settingsField<&Settings::flexibilityPartial>(), 1},
-                                                {settingsField<&Settings::mapAllFlexible>(), 0}}},
-                                              {"all",
-                                               {{settingsField<&Settings::flexibilityMap>(), 1},
-                                                {settingsField<&Settings::flexibilityPartial>(), 0},
-                                                {settingsField<&Settings::mapAllFlexible>(), 1}}}}));
-  keys.push_back(yesNoKey("long-reports", settingsField<&Settings::longReports>()));
-  keys.push_back(yesNoKey("base-on-present", settingsField<&Settings::baseOnPresent>()));
-  keys.push_back(yesNoKey("two-tailed", settingsField<&Settings::twoTailed>()));
-  keys.push_back(wordsKey("hotspot-kind", {{"0", {{settingsField<&Settings::hotspotKind>(), 0}}},
-                                           {"1", {{settingsField<&Settings::hotspotKind>(), 1}}},
-                                           {"2", {{settingsField<&Settings::hotspotKind>(), 2}}},
-                                           {"3", {{settingsField<&Settings::hotspotKind>(), 3}}},
-                                           {"4", {{settingsField<&Settings::hotspotKind>(), 4}}}}));
-  keys.push_back(wordsKey("greedy-by", {{"richness", {{settingsField<&Settings::greedyByRarity>(), 0}}},
-                                        {"rarity", {{settingsField<&Settings::greedyByRarity>(), 1}}}}));
-  keys.push_back(goalKey("greedy-goal", [](Session& s, int g) { s.settings.greedyGoal = g; }));
-  keys.push_back(yesNoKey("greedy-reject-redundant", settingsField<&Settings::greedyRejectRedundant>()));
-  keys.push_back(yesNoKey("greedy-include-seeds", settingsField<&Settings::greedyIncludeSeeds>()));
+  appendSettingKeys(keys, KeyScope::Selection);
   return keys;
 }
 
@@ -172,18 +87,23 @@ int checkSelectKind(CliContext& ctx, const std::string& kind) {
 
 namespace {
 
-// A re-ordering by richness, rarity or threat sets the goal to 1 and a goal
-// above 1 drops such a re-ordering, so the two given together would let
-// their order decide which one is lost.
-int refuseGoalReorderConflict(CliContext& ctx, const MeasureOptions& m) {
-  const std::pair<std::string, std::string>*goal = nullptr, *reorder = nullptr;
-  for (const auto& kv : m.sets) {
-    if (kv.first == "goal" && parseNumber<int>(kv.second).value_or(1) > 1) goal = &kv;
-    if (kv.first == "reorder" && kv.second != "none") reorder = &kv;
-  }
-  if (!goal || !reorder) return 0;
-  return refuse(ctx, "--set goal=" + goal->second + " and --set reorder=" + reorder->second +
-                         " conflict: a re-ordering by richness, rarity or threat is made for goal 1 only");
+// Two settings given together whose rules would let their order decide
+// which one is lost (a goal above 1 and a re-ordering), named in the order
+// of the settings table.
+int refuseOrderedSettings(CliContext& ctx, const MeasureOptions& m) {
+  for (std::size_t i = 0; i < m.sets.size(); ++i)
+    for (std::size_t j = i + 1; j < m.sets.size(); ++j) {
+      const OptionSetting* a = optionSettingByKey(m.sets[i].first);
+      const OptionSetting* b = optionSettingByKey(m.sets[j].first);
+      if (!a || !b) continue;
+      const char* why = optionConflict(*a, m.sets[i].second, *b, m.sets[j].second);
+      if (!why) continue;
+      const auto& first = a < b ? m.sets[i] : m.sets[j];
+      const auto& second = a < b ? m.sets[j] : m.sets[i];
+      return refuse(ctx, "--set " + first.first + "=" + first.second + " and --set " + second.first + "=" +
+                             second.second + " conflict: " + why);
+    }
+  return 0;
 }
 
 }  // namespace
@@ -196,7 +116,7 @@ int refuseAreasBeyond(CliContext& ctx, const RequestValues& o, int capacity) {
 int checkSelectRequest(CliContext& ctx, const SelectOptions& o, const MeasureOptions& m) {
   if (const Analysis* a = findAnalysis(o.kind))
     if (const std::optional<Refusal> r = refuseUnusedParams(*a, o)) return refuse(ctx, r->text);
-  return refuseGoalReorderConflict(ctx, m);
+  return refuseOrderedSettings(ctx, m);
 }
 
 namespace {

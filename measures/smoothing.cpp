@@ -109,7 +109,7 @@ double smoothedValue(double x, const double* neighbours, int k, bool byMean) {
 }
 
 SmoothParams smoothParams(const Settings& st) {
-  return {st.smoothByMean == Smoothing::kMean, st.neighbourhoodSize == 25 ? 2 : 1};
+  return {st.smoothByMean == Smoothing::kMean, st.neighbourhoodSize == NeighbourhoodSize::kTwentyFive ? 2 : 1};
 }
 
 std::vector<double> smoothScores(const AnalysisData& a, const std::vector<double>& scores, const SmoothParams& p) {

@@ -96,7 +96,7 @@ bool plotSingleTaxon(const Session& s, MapRecord& m, std::vector<GridCell>& cell
 
 std::string smoothingPrefix(const Session& s, const MapRecord& m) {
   if (m.smoothPasses <= 0) return "";
-  return strprintf("smoothed (%d) ", s.settings.neighbourhoodSize);
+  return strprintf("smoothed (%d) ", cellsIn(s.settings.neighbourhoodSize));
 }
 
 std::string meanPrefix(const MapRecord& m) { return m.meanPasses > 0 ? "mean " : ""; }
@@ -160,7 +160,7 @@ std::string measureTitle(const Session& s, const MapRecord& m, MeasureCode code)
     case kCodeRareThreshold:
       return strprintf("%srichness for taxa below threshold %d", Sc, s.settings.rangeSizeThreshold);
     case kCodeResiduals: {
-      const int size = s.settings.neighbourhoodSize;
+      const int size = cellsIn(s.settings.neighbourhoodSize);
       const std::string kind =
           s.settings.smoothByMean == Smoothing::kMean ? strprintf("mean %d", size) : strprintf("median %d", size);
       return strprintf("%s residuals from smoothed (2x %s) richness",

@@ -1,4 +1,5 @@
 #include "shell/options.h"
+#include "shell/optionstable.h"
 
 #include <algorithm>
 #include <array>
@@ -14,9 +15,7 @@ namespace zn {
 namespace T = topt;
 namespace M = mopt;
 
-namespace {
-
-bool isChecked(const Settings& s, const Control& c) {
+bool controlChecked(const Settings& s, const Control& c) {
   switch (c.kind) {
     case Control::Radio: return c.field.get(s) == c.value;
     case Control::Check: return c.field.get(s) != 0;
@@ -25,9 +24,7 @@ bool isChecked(const Settings& s, const Control& c) {
   }
 }
 
-// Stores what ticking (or, for a radio, choosing) the control means; false
-// for a control whose rule the model carries out itself.
-bool store(Settings& s, const Control& c, bool on) {
+bool storeControl(Settings& s, const Control& c, bool on) {
   switch (c.kind) {
     case Control::Radio:
       if (on) c.field.set(s, c.value);  // a radio is cleared only by choosing another
@@ -37,6 +34,8 @@ bool store(Settings& s, const Control& c, bool on) {
     default: return false;
   }
 }
+
+namespace {
 
 template <std::size_t N>
 void copySlots(const std::array<SettingsField, N>& fields, const Settings& from, Settings& to) {
@@ -64,25 +63,6 @@ constexpr std::array<SettingsField, 26> kToolSlots{
     settingsField<&Settings::extraTieBreaks>(),       settingsField<&Settings::baseOnPresent>(),
     settingsField<&Settings::mapAllFlexible>(),       settingsField<&Settings::twoTailed>(),
     settingsField<&Settings::lastTieRandom>(),        settingsField<&Settings::exactTimeLimit>()};
-
-
-// Which of the four mapping radios the three flexibility fields stand for.
-const Control& flexibilityChoice(const Settings& s) {
-  if (s.flexibilityMap == Flag::kOff) return T::kMapByOrder;
-  if (s.mapAllFlexible != Flag::kOff) return T::kMapAllFlexible;
-  if (s.flexibilityPartial != Flag::kOff) return T::kMapPartial;
-  return T::kMapIrreplaceable;
-}
-
-void setFlexibilityChoice(Settings& s, const Control& c) {
-  s.flexibilityMap = flagOf(c != T::kMapByOrder);
-  s.flexibilityPartial = flagOf(c == T::kMapPartial);
-  s.mapAllFlexible = flagOf(c == T::kMapAllFlexible);
-}
-
-bool isFlexibilityRadio(const Control& c) {
-  return c == T::kMapByOrder || c == T::kMapIrreplaceable || c == T::kMapPartial || c == T::kMapAllFlexible;
-}
 
 }  // namespace
 
@@ -154,18 +134,19 @@ ToolsOptionsModel::ToolsOptionsModel(const Settings& current, const ToolsOptions
   // measure it against, and it is kept as it is.
   if (facts.candidateCells >= 1)
     s.rangeSizeThreshold = std::clamp(s.rangeSizeThreshold, std::min(2, facts.candidateCells), facts.candidateCells);
-  s.nearMinimumGoal = std::clamp(s.nearMinimumGoal, 1, kGoalMax);
-  s.greedyGoal = std::clamp(s.greedyGoal, 1, kGoalMax);
+  for (const Control& c : {T::kGoal, T::kGreedyGoal}) {
+    const auto [low, high] = optionRange(c);
+    c.field.set(s, std::clamp(c.field.get(s), low, high));
+  }
   if (!facts.costPresent) s.optimiseByCost = Flag::kOff;
   if (s.reordering == Reordering::kByThreat && !facts.threatPresent) s.reordering = Reordering::kByRichness;
-  if (s.nearMinimumGoal > 1) s.reordering = Reordering::kNone;
+  applyOptionTie(s, T::kGoal);
   s.exactTimeLimit = TimeLimit::optionSeconds(s.exactTimeLimit);
 }
 
 bool ToolsOptionsModel::checked(const Control& c) const {
   if (c == T::kCancelRerun) return cancelRerun;
-  if (isFlexibilityRadio(c)) return flexibilityChoice(settings) == c;
-  return isChecked(settings, c);
+  return optionChecked(settings, c);
 }
 
 bool ToolsOptionsModel::enabled(const Control& c) const {
@@ -177,21 +158,13 @@ bool ToolsOptionsModel::enabled(const Control& c) const {
 
 void ToolsOptionsModel::setChecked(const Control& c, bool on) {
   if (!enabled(c)) return;
-  if (c == T::kCancelRerun) {
-    cancelRerun = on;
-  } else if (isFlexibilityRadio(c)) {
-    if (on) setFlexibilityChoice(settings, c);
-  } else if (c.kind != Control::Number && store(settings, c, on) && on && c.kind == Control::Radio &&
-             c.field == settingsField<&Settings::reordering>()) {
-    // Every re-ordering is for a single representation.
-    settings.nearMinimumGoal = 1;
-  }
+  if (c == T::kCancelRerun) cancelRerun = on;
+  else chooseOption(settings, c, on);
 }
 
 std::pair<int, int> ToolsOptionsModel::numberRange(const Control& c) const {
   if (c == T::kThreshold) return {1, std::max(1, facts.candidateCells)};
-  if (c == T::kExactTimeLimit) return {TimeLimit::kLeastOptionSeconds, TimeLimit::kMaxSeconds};
-  return {1, kGoalMax};
+  return optionRange(c);
 }
 
 int ToolsOptionsModel::number(const Control& c) const { return c.kind == Control::Number ? c.field.get(settings) : 0; }
@@ -199,10 +172,7 @@ int ToolsOptionsModel::number(const Control& c) const { return c.kind == Control
 void ToolsOptionsModel::setNumber(const Control& c, int value) {
   if (c.kind != Control::Number || !enabled(c)) return;
   const auto [lo, hi] = numberRange(c);
-  value = std::clamp(value, lo, hi);
-  c.field.set(settings, value);
-  // Re-ordering and the flexibility classes need a goal of 1.
-  if (c == T::kGoal && value > 1) settings.reordering = Reordering::kNone;
+  setOptionNumber(settings, c, std::clamp(value, lo, hi));
 }
 
 std::string ToolsOptionsModel::thresholdPercentText() const {
@@ -364,7 +334,7 @@ bool MapOptionsModel::checked(const Control& c) const {
   if (c == M::kFillFrameCoast) return s.fillFrameCoast != Flag::kOff;
   if (c == M::kScaleColours) return scaleColours(s);
   if (c == M::kScaleNumbers) return scaleNumbers(s);
-  return isChecked(s, c);  // boundaries and rivers never stay ticked
+  return controlChecked(s, c);  // boundaries and rivers never stay ticked
 }
 
 bool MapOptionsModel::enabled(const Control& c) const {
@@ -390,7 +360,7 @@ void MapOptionsModel::setChecked(const Control& c, bool on) {
   } else if (!on) {
     // A radio is cleared only by choosing another; boundaries and rivers
     // draw nothing, so their boxes clear themselves.
-    if (c.kind != Control::Radio) store(s, c, on);
+    if (c.kind != Control::Radio) storeControl(s, c, on);
   } else if (c.kind == Control::Radio && c.field == settingsField<&Settings::colourMode>()) {
     chooseColourMode(s, c.value, palette_);
   } else if (const RampRadio* ramp = findRow(kRampRadios, c)) {
@@ -403,7 +373,7 @@ void MapOptionsModel::setChecked(const Control& c, bool on) {
     s.scaleBarShown = bar->shown;
     s.scaleBarStyle = bar->style;
   } else {
-    store(s, c, on);
+    storeControl(s, c, on);
   }
 }
 

@@ -68,6 +68,12 @@ constexpr Control numberControl(const char* name) {
 }
 constexpr Control ruleControl(const char* name) { return {name}; }
 
+// Whether a radio or check box shows as chosen in `s`, and what choosing or
+// ticking it (on) or clearing it stores; false for a control bound to no
+// field, whose rule its model carries out itself.
+bool controlChecked(const Settings& s, const Control& c);
+bool storeControl(Settings& s, const Control& c, bool on);
+
 // ---------------------------------------------------------------------------
 // Tools options
 
@@ -84,8 +90,13 @@ inline constexpr Control kLargeRanges =
     radioControl<&Settings::rangeCentreWeighting>("largeRanges", RangeWeighting::kLargeRanges);
 inline constexpr Control kSmallRanges =
     radioControl<&Settings::rangeCentreWeighting>("smallRanges", RangeWeighting::kSmallRanges);
-inline constexpr Control kNeighbourhood9 = radioControl<&Settings::neighbourhoodSize>("neighbourhood9", 9);
-inline constexpr Control kNeighbourhood25 = radioControl<&Settings::neighbourhoodSize>("neighbourhood25", 25);
+// Not a widget: the range-centres commands set the equal weighting.
+inline constexpr Control kEqualRanges =
+    radioControl<&Settings::rangeCentreWeighting>("equalRanges", RangeWeighting::kEqual);
+inline constexpr Control kNeighbourhood9 =
+    radioControl<&Settings::neighbourhoodSize>("neighbourhood9", NeighbourhoodSize::kNine);
+inline constexpr Control kNeighbourhood25 =
+    radioControl<&Settings::neighbourhoodSize>("neighbourhood25", NeighbourhoodSize::kTwentyFive);
 inline constexpr Control kSmoothMedian = radioControl<&Settings::smoothByMean>("smoothMedian", Smoothing::kMedian);
 inline constexpr Control kSmoothMean = radioControl<&Settings::smoothByMean>("smoothMean", Smoothing::kMean);
 inline constexpr Control kResidualsRelative =
@@ -110,6 +121,8 @@ inline constexpr Control kReorderRichness =
     radioControl<&Settings::reordering>("reorderRichness", Reordering::kByRichness);
 inline constexpr Control kReorderRarity = radioControl<&Settings::reordering>("reorderRarity", Reordering::kByRarity);
 inline constexpr Control kReorderThreat = radioControl<&Settings::reordering>("reorderThreat", Reordering::kByThreat);
+// Not a widget: the dialog chooses no re-ordering through a goal above 1.
+inline constexpr Control kReorderNone = radioControl<&Settings::reordering>("reorderNone", Reordering::kNone);
 inline constexpr Control kRejectRedundant = checkControl<&Settings::rejectRedundant>("rejectRedundant");
 inline constexpr Control kIncludeSeeds = checkControl<&Settings::includeSeeds>("includeSeeds");
 inline constexpr Control kOptimiseCost = checkControl<&Settings::optimiseByCost>("optimiseCost");
@@ -160,7 +173,7 @@ enum class AreaClear { None, NewAreas, AllAreas };
 
 // Constructor: ToolsOptionsModel(session.settings, toolsOptionsFacts(...)).
 // Opening corrects the copy: the range-size threshold into 2 … candidate
-// cells, both goals into 1 … 99, cost optimisation off without cost data,
+// cells, both goals into their range, cost optimisation off without cost data,
 // re-ordering by threat back to richness without threat data, no
 // re-ordering while the near-minimum goal is above 1, and the exact sets'
 // time limit into 1 … 86400 seconds (60 when outside).

@@ -153,7 +153,7 @@ void setDefaults(Settings& s, bool zoomed, bool britain) {
   s.listDialogVariant = Flag::kOn;
   s.flexibilityPartial = Flag::kOff;
   s.selectedAreasDisplay = AreasShown::kSeeds;
-  s.neighbourhoodSize = 9;
+  s.neighbourhoodSize = NeighbourhoodSize::kNine;
   s.longReports = Flag::kOn;
   s.importAccepted = Flag::kOff;
   s.baseOnPresent = Flag::kOn;
@@ -212,7 +212,8 @@ MapSettingsCopy correctAtStartup(Settings& s, Flag& savedFill) {
   s.overlayScheme = OverlayScheme::kBothWhiteGrey;
   s.importAccepted = Flag::kOff;
   s.classCount = std::clamp(s.classCount, 2, 10);
-  if (s.neighbourhoodSize != 9 && s.neighbourhoodSize != 25) s.neighbourhoodSize = 9;
+  if (s.neighbourhoodSize != NeighbourhoodSize::kNine && s.neighbourhoodSize != NeighbourhoodSize::kTwentyFive)
+    s.neighbourhoodSize = NeighbourhoodSize::kNine;
   // Options files written before the exact sets hold 0 in this slot.
   s.exactTimeLimit = TimeLimit::optionSeconds(s.exactTimeLimit);
   // A value no version writes is read as the standard ramp.

@@ -31,6 +31,12 @@ enum class RangeWeighting : std::int32_t { kEqual = 0, kLargeRanges = 1, kSmallR
 // Smoothing of the scores over a neighbourhood.
 enum class Smoothing : std::int32_t { kMedian = 0, kMean = 1 };
 
+// The cells a score is smoothed over: the 3 x 3 or the 5 x 5 block around
+// a cell. The file stores the number of cells.
+enum class NeighbourhoodSize : std::int32_t { kNine = 9, kTwentyFive = 25 };
+
+constexpr int cellsIn(NeighbourhoodSize n) { return static_cast<int>(n); }
+
 // What the greedy area set chooses by.
 enum class GreedyBy : std::int32_t { kRichness = 0, kRarity = 1 };
 
@@ -148,8 +154,6 @@ constexpr int kThreeDSlots = 10;
 // The exact sets' time limit: its default and the values it may take.
 constexpr int kExactTimeLimitDefault = 60;
 constexpr int kExactTimeLimitMax = 86400;
-// The most representations a near-minimum or greedy goal asks of a taxon.
-constexpr int kGoalMax = 99;
 
 struct Settings {
   std::int32_t excludedLevel = 0;
@@ -199,7 +203,7 @@ struct Settings {
   Flag greedyIncludeSeeds{};
   Flag includeSeeds{};
   NumbersColour numbersColour{};
-  std::int32_t neighbourhoodSize = 0;
+  NeighbourhoodSize neighbourhoodSize{};
   std::int32_t printOption = 0;
   BitmapArea bitmapOption = BitmapArea::kExcludeStatusBar;
   // The map's colour ramp beyond the colour mode's own (a slot the record
@@ -263,7 +267,7 @@ struct MapSettingsCopy {
   RarityFormula rarityFormula{};
   HotspotKind hotspotKind = HotspotKind::kRichness;
   Flag rejectRedundant{};
-  int neighbourhoodSize = 0;
+  NeighbourhoodSize neighbourhoodSize{};
 };
 
 // Applies the default set chosen by lightDefaults (dark or light); a zoomed view

@@ -37,14 +37,14 @@ TEST(SmoothPass, MedianOfTwoFourSixNineIsFive) {
 TEST(SmoothPass, KindsAndNeighbourhoods) {
   const struct {
     const char* name;
-    int size;
+    NeighbourhoodSize size;
     Smoothing by;
     double expected;
   } cases[] = {
-      {"median over 9 ignores the outer ring", 9, Smoothing::kMedian, 2.0},
-      {"mean over 9", 9, Smoothing::kMean, 7.0 / 3},
-      {"median over 25 takes the outer ring", 25, Smoothing::kMedian, 3.0},
-      {"mean over 25", 25, Smoothing::kMean, 15.0 / 4},
+      {"median over 9 ignores the outer ring", NeighbourhoodSize::kNine, Smoothing::kMedian, 2.0},
+      {"mean over 9", NeighbourhoodSize::kNine, Smoothing::kMean, 7.0 / 3},
+      {"median over 25 takes the outer ring", NeighbourhoodSize::kTwentyFive, Smoothing::kMedian, 3.0},
+      {"mean over 25", NeighbourhoodSize::kTwentyFive, Smoothing::kMean, 15.0 / 4},
   };
   for (const auto& c : cases) {
     Scored m;

@@ -45,7 +45,7 @@ INSTANTIATE_TEST_SUITE_P(
         TitleCase{"SmoothedRichness", 1,
                   [](Session& s) {
                     s.map.smoothPasses = 2;
-                    s.settings.neighbourhoodSize = 25;
+                    s.settings.neighbourhoodSize = NeighbourhoodSize::kTwentyFive;
                   },
                   "smoothed (25) richness"},
         TitleCase{"MeanSmoothedRarity", 2,
@@ -163,7 +163,7 @@ INSTANTIATE_TEST_SUITE_P(
         TitleCase{"ResidualsMean25", 38,
                   [](Session& s) {
                     s.settings.smoothByMean = Smoothing::kMean;
-                    s.settings.neighbourhoodSize = 25;
+                    s.settings.neighbourhoodSize = NeighbourhoodSize::kTwentyFive;
                     s.settings.residualsNotRelative = Flag::kOn;
                   },
                   "abs residuals from smoothed (2x mean 25) richness"},
@@ -187,14 +187,14 @@ TEST(Titles, AreaCountTextShowsSeedsAndNewAreas) {
 
 TEST(Titles, NeighbourhoodChangeAloneShowsTheNewSizeOnTheOldScores) {
   Loaded d(fourTaxa());
-  d.s.settings.neighbourhoodSize = 25;
+  d.s.settings.neighbourhoodSize = NeighbourhoodSize::kTwentyFive;
   runMeasureCommand(d.s, kCodeRichness);
   smoothPass(d.s);
   smoothPass(d.s);
   buildTitle(d.s);
   EXPECT_EQ(d.s.map.title, "smoothed (25) richness");
   Settings before = d.s.settings;
-  d.s.settings.neighbourhoodSize = 9;
+  d.s.settings.neighbourhoodSize = NeighbourhoodSize::kNine;
   EXPECT_FALSE(toolsOptionsNeedRerun(before, d.s.settings, false));
   buildTitle(d.s);
   EXPECT_EQ(d.s.map.title, "smoothed (9) richness");

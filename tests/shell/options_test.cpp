@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "measures/dispatch.h"
+#include "shell/optionstable.h"
 #include "tests/support/sessions.h"
 
 namespace zn {
@@ -339,6 +340,61 @@ TEST(ToolsOptionsModel, FactsComeFromTheSession) {
   l.s.areas.cells.clear();
   l.s.areas.seedCount = 0;
   EXPECT_EQ(toolsOptionsFacts(l.s, false).candidateCells, 4);
+}
+
+// ----- The tool's keys
+
+// A key's word does what the dialog's control does, the goal's rule
+// included, and a value the key does not take leaves the record alone.
+TEST(OptionSettings, ToolValuesStoreWhatTheDialogStores) {
+  struct Case {
+    const char* key;
+    const char* value;
+    int goal;  // the near-minimum goal before
+    bool taken;
+    std::function<void(Settings&)> expect;
+  };
+  const Case cases[] = {
+      {"goal", "3", 1, true, [](Settings& s) { s.nearMinimumGoal = 3, s.reordering = Reordering::kNone; }},
+      {"reorder", "rarity", 3, true, [](Settings& s) { s.nearMinimumGoal = 1, s.reordering = Reordering::kByRarity; }},
+      {"reorder", "none", 3, true, [](Settings& s) { s.nearMinimumGoal = 3, s.reordering = Reordering::kNone; }},
+      {"greedy-goal", "7", 3, true, [](Settings& s) { s.nearMinimumGoal = 3, s.greedyGoal = 7; }},
+      {"residuals", "abs", 1, true, [](Settings& s) { s.residualsNotRelative = Flag::kOn; }},
+      {"flexibility-map", "all", 1, true,
+       [](Settings& s) { s.flexibilityMap = s.mapAllFlexible = Flag::kOn, s.flexibilityPartial = Flag::kOff; }},
+      {"neighbourhood", "25", 1, true, [](Settings& s) { s.neighbourhoodSize = NeighbourhoodSize::kTwentyFive; }},
+      {"goal", "100", 1, false, [](Settings&) {}},
+      {"greedy-goal", "0", 1, false, [](Settings&) {}},
+      {"range-size-threshold", "-1", 1, false, [](Settings&) {}},
+      {"reorder", "3", 1, false, [](Settings&) {}},
+  };
+  for (const Case& c : cases) {
+    const OptionSetting* o = optionSettingByKey(c.key);
+    ASSERT_TRUE(o) << c.key;
+    Settings s = darkDefaults(), want = s;
+    s.nearMinimumGoal = want.nearMinimumGoal = c.goal;
+    if (c.goal > 1) s.reordering = want.reordering = Reordering::kNone;
+    EXPECT_EQ(applyOptionValue(s, *o, c.value), c.taken) << c.key << "=" << c.value;
+    c.expect(want);
+    EXPECT_TRUE(s == want) << c.key << "=" << c.value;
+  }
+}
+
+// Two values conflict when their order would decide the record.
+TEST(OptionSettings, ConflictsAreTheValuesWhoseOrderMatters) {
+  struct Case {
+    const char *a, *va, *b, *vb;
+    bool conflict;
+  };
+  const Case cases[] = {
+      {"goal", "2", "reorder", "rarity", true},  {"reorder", "threat", "goal", "5", true},
+      {"goal", "1", "reorder", "rarity", false}, {"goal", "2", "reorder", "none", false},
+      {"goal", "2", "greedy-goal", "3", false},  {"reorder", "rarity", "flexibility-map", "all", false},
+  };
+  for (const Case& c : cases) {
+    const char* why = optionConflict(*optionSettingByKey(c.a), c.va, *optionSettingByKey(c.b), c.vb);
+    EXPECT_EQ(why != nullptr, c.conflict) << c.a << "=" << c.va << " " << c.b << "=" << c.vb;
+  }
 }
 
 // ----- Map drawing options

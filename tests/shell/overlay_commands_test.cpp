@@ -372,7 +372,7 @@ TEST_F(ThreeAxisView, SmoothingWorksOnEachColumnInCellOrder) {
   b.values[11] = {4, 8, 0};
   showThreeAxis(*sh.shell);
   s.settings.smoothByMean = Smoothing::kMean;
-  s.settings.neighbourhoodSize = 9;
+  s.settings.neighbourhoodSize = NeighbourhoodSize::kNine;
   sh.shell->dispatch(Command::SmoothScores);
   // Cell 10 takes the mean with cell 11; cell 11 then reads cell 10 smoothed.
   EXPECT_DOUBLE_EQ(b.values[10][0], 3.0);

@@ -94,7 +94,7 @@ TEST(Settings, OutOfRangeValuesAreKeptUntilTheStartupCorrections) {
   const MapSettingsCopy copy = correctAtStartup(s, saved);
   // Only the values the corrections know are put right.
   EXPECT_EQ(s.mapPalette, MapPalette::kStandard);
-  EXPECT_EQ(s.neighbourhoodSize, 9);
+  EXPECT_EQ(s.neighbourhoodSize, NeighbourhoodSize::kNine);
   EXPECT_EQ(s.exactTimeLimit, kExactTimeLimitDefault);
   EXPECT_EQ(static_cast<int>(s.reordering), 7);
   EXPECT_EQ(static_cast<int>(s.colourMode), 99);
@@ -183,10 +183,10 @@ TEST(OptionsFile, MissingGivesDarkDefaultsAndShortLeavesZeros) {
   EXPECT_TRUE(readOptions(s, tmp.path() / "short.opp"));
   EXPECT_EQ(s.rarityFormula, RarityFormula::kInverseSquare);
   EXPECT_EQ(s.colourMode, 0);
-  EXPECT_EQ(s.neighbourhoodSize, 0);
+  EXPECT_EQ(cellsIn(s.neighbourhoodSize), 0);
   Flag saved{};
   correctAtStartup(s, saved);
-  EXPECT_EQ(s.neighbourhoodSize, 9);
+  EXPECT_EQ(s.neighbourhoodSize, NeighbourhoodSize::kNine);
   EXPECT_EQ(s.areasToAdd, 2);
 }
 
