@@ -40,31 +40,6 @@ Problem problemFromSession(const Session& s) {
   return p;
 }
 
-Problem problemFromDataset(const Dataset& d, int goal) {
-  Problem p;
-  for (const DatasetUnit& u : d.units) p.units.push_back({u.id, u.cost, u.status});
-  const Occurrences& o = d.occurrences;
-  std::vector<Triple> triples;
-  for (int t = 0; t < o.taxa; ++t) {
-    if (o.range(t) == 0) continue;
-    const DatasetTaxon& x = d.taxa[static_cast<std::size_t>(t)];
-    const int f = static_cast<int>(p.features.size());
-    const double target = x.target > 0 ? x.target : static_cast<double>(std::min(std::max(1, goal), o.range(t)));
-    p.features.push_back({x.id, x.name, target});
-    int k = 0;
-    const double* amounts = o.hasAmounts() && !o.taxonWords ? o.amountsOf(t) : nullptr;
-    for (int n : o.unitsOf(t)) triples.push_back({f, n - 1, amounts ? amounts[k++] : 1.0});
-  }
-  buildRows(p, triples);
-  const Adjacency& a = d.adjacency;
-  if (!a.empty())
-    for (int n = 1; n <= d.unitCount(); ++n)
-      for (int k = 0; k < a.degree(n); ++k)
-        if (const auto m = static_cast<int>(a.neighboursOf(n)[k]); m >= n)
-          p.boundaries.push_back({n - 1, m - 1, a.lengthsOf(n)[k]});
-  return p;
-}
-
 bool writeFolder(const Problem& p, const std::string& title, const fs::path& dir, std::string& error,
                  const std::string& source) {
   std::error_code ec;
