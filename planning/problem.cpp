@@ -170,21 +170,30 @@ Dataset datasetOf(const Problem& p, std::vector<std::size_t>* unitOf) {
     d.units[k] = {u.id, std::string(), u.cost, u.status};
   }
   d.taxa.resize(nf);
-  std::vector<Occurrence> pairs;
-  pairs.reserve(p.unitsOf.entries.size());
+  // Presence data (every amount 1) keep no amounts.
+  const bool amounts =
+      std::any_of(p.unitsOf.entries.begin(), p.unitsOf.entries.end(), [](const Entry& e) { return e.amount != 1.0; });
+  // The rows are per feature already: renumbered, they are the lists, with
+  // no pairs to sort.
+  std::vector<std::int64_t> start(nf + 1, 0);
+  std::vector<std::uint32_t> units;
+  std::vector<double> held;
+  units.reserve(p.unitsOf.entries.size());
+  if (amounts) held.reserve(p.unitsOf.entries.size());
   for (std::size_t f = 0; f < nf; ++f) {
     const Feature& x = p.features[f];
     DatasetTaxon& t = d.taxa[f];
     t.id = x.id;
     t.name = x.name;
     t.target = x.target;
-    for (const Entry* e = p.unitsOf.begin(f); e != p.unitsOf.end(f); ++e)
-      pairs.push_back({static_cast<std::uint32_t>(f), numberOf[static_cast<std::size_t>(e->index)], e->amount});
+    for (const Entry* e = p.unitsOf.begin(f); e != p.unitsOf.end(f); ++e) {
+      units.push_back(numberOf[static_cast<std::size_t>(e->index)]);
+      if (amounts) held.push_back(e->amount);
+    }
+    start[f + 1] = static_cast<std::int64_t>(units.size());
   }
-  // Presence data (every amount 1) keep no amounts.
-  const bool amounts =
-      std::any_of(p.unitsOf.entries.begin(), p.unitsOf.entries.end(), [](const Entry& e) { return e.amount != 1.0; });
-  d.occurrences = occurrencesFrom(static_cast<int>(nf), static_cast<int>(nu), std::move(pairs), amounts);
+  d.occurrences = occurrencesFromLists(static_cast<int>(nf), static_cast<int>(nu), std::move(start), std::move(units),
+                                       std::move(held));
   std::vector<Edge> edges;
   edges.reserve(p.boundaries.size());
   for (const Boundary& b : p.boundaries)
