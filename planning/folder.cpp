@@ -419,8 +419,7 @@ bool readAmounts(const FolderSettings& s, Dataset& d, const std::unordered_map<l
                                                 : strprintf("unit %lld is not in ", uid) + s.puName);
       return false;
     }
-    if (a > 0)
-      pairs.push_back({static_cast<std::uint32_t>(fi->second), static_cast<std::uint32_t>(ui->second) + 1, a});
+    if (a > 0) pairs.push_back({static_cast<std::uint32_t>(fi->second), static_cast<std::uint32_t>(ui->second) + 1, a});
     return true;
   });
   if (!ok) return false;
@@ -508,7 +507,8 @@ FolderRead readFolder(const fs::path& dir, const std::string& inputName) {
   r.terms.targetsAsGiven = true;
   std::unordered_map<long long, int> units, features;
   std::vector<double> props;
-  if (!readUnits(r.settings, d, units, r.error) || !readFeatures(r.settings, d, r.terms.spf, features, props, r.error) ||
+  if (!readUnits(r.settings, d, units, r.error) ||
+      !readFeatures(r.settings, d, r.terms.spf, features, props, r.error) ||
       !readAmounts(r.settings, d, units, features, r.error))
     return r;
   // Boundaries count in the summaries whenever they are given; with BLM above

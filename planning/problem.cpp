@@ -95,9 +95,8 @@ Problem fromDataset(const Dataset& d, const PlanningTerms& terms, Dataset* consu
     const int range = o.range(static_cast<int>(t));
     if (!terms.targetsAsGiven && range == 0) continue;
     const DatasetTaxon& x = d.taxa[t];
-    const double target = terms.targetsAsGiven || x.target > 0
-                              ? x.target
-                              : static_cast<double>(std::min(std::max(1, terms.goal), range));
+    const double target =
+        terms.targetsAsGiven || x.target > 0 ? x.target : static_cast<double>(std::min(std::max(1, terms.goal), range));
     featureOf[t] = static_cast<int>(p.features.size());
     p.features.push_back({x.id, x.name, target, terms.spf.empty() ? 1.0 : terms.spf[t]});
   }

@@ -86,7 +86,8 @@ class Grower {
       if (!d_.included(t) || d_.range(t) == 0) continue;
       if (set.seedCount > 0 && seedRep[static_cast<std::size_t>(t)] >= goal_) continue;
       met_[static_cast<std::size_t>(t)] = 0;
-      d_.unitsOf(t, [&](int c, double) { outside_[static_cast<std::size_t>(t)] += !inSet_[static_cast<std::size_t>(c)]; });
+      d_.unitsOf(t,
+                 [&](int c, double) { outside_[static_cast<std::size_t>(t)] += !inSet_[static_cast<std::size_t>(c)]; });
       live_ += outside_[static_cast<std::size_t>(t)] > 0;
     }
     // Whole numbers add exactly while every sum stays below 2^53.
@@ -170,7 +171,8 @@ class Grower {
   int dropRedundantByCost(const std::vector<double>& goal, int fixed) {
     const int units = d_.units();
     std::vector<char> kept(static_cast<std::size_t>(units) + 1, 0);
-    for (int p = 0; p < std::min(fixed, set_.count()); ++p) kept[static_cast<std::size_t>(set_.cells[static_cast<std::size_t>(p)])] = 1;
+    for (int p = 0; p < std::min(fixed, set_.count()); ++p)
+      kept[static_cast<std::size_t>(set_.cells[static_cast<std::size_t>(p)])] = 1;
     // Held amounts summed in unit order, whatever order the set grew in.
     std::vector<double> held(static_cast<std::size_t>(d_.taxa()), 0.0);
     std::vector<int> order;
@@ -224,8 +226,7 @@ class Grower {
   // The unit's value has changed (or is new): it is counted and offered at
   // the new one. A value that is no number is never the largest.
   void offer(int n) {
-    if (count(n))
-      heap_.emplace(counted_[static_cast<std::size_t>(n)], perCost(n, d_.total(n)), n);
+    if (count(n)) heap_.emplace(counted_[static_cast<std::size_t>(n)], perCost(n, d_.total(n)), n);
   }
   // Counts the unit at its value; true when that is a new number.
   bool count(int n) {
@@ -336,8 +337,8 @@ class Grower {
   std::vector<int> rep_, outside_, touched_;
   std::vector<double> value_;
   std::vector<double> shortfall_;  // random ties: per taxon, what the set still lacks of its goal
-  std::vector<double> counted_;  // per unit: the value it is counted and offered at, or kNone
-  std::vector<int> sharing_;     // richness: units counted at each value
+  std::vector<double> counted_;    // per unit: the value it is counted and offered at, or kNone
+  std::vector<int> sharing_;       // richness: units counted at each value
   std::vector<Entry> tiedEntries_;
   std::priority_queue<Entry> heap_;
   int live_ = 0;
