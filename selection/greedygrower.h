@@ -143,6 +143,7 @@ class Grower {
     Random rng;
     rng.seed(seed);
     std::vector<Entry> offered;
+    offered.reserve(static_cast<std::size_t>(units));
     for (int n = 1; n <= units; ++n) {
       // Two 15-bit draws per unit, so orders of more than 32,768 units are drawn too.
       const auto key = static_cast<std::uint32_t>(rng.next()) << 15 | static_cast<std::uint32_t>(rng.next());
