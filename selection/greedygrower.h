@@ -142,27 +142,26 @@ class Grower {
       if (a >= 1 && a <= units && !inSet_[static_cast<std::size_t>(a)]) takeShortfall(a);
     Random rng;
     rng.seed(seed);
-    std::vector<Entry> offered;
+    std::vector<Offer> offered;
     offered.reserve(static_cast<std::size_t>(units));
     for (int n = 1; n <= units; ++n) {
       // Two 15-bit draws per unit, so orders of more than 32,768 units are drawn too.
       const auto key = static_cast<std::uint32_t>(rng.next()) << 15 | static_cast<std::uint32_t>(rng.next());
       if (inSet_[static_cast<std::size_t>(n)] || barred[static_cast<std::size_t>(n)]) continue;
-      if (const double v = cellValue(n); v > 0.0) offered.emplace_back(perCost(n, v), key, -n);
+      if (const double v = cellValue(n); v > 0.0) offered.push_back({perCost(n, v), key, n});
     }
-    heap_ = std::priority_queue<Entry>(std::less<Entry>(), std::move(offered));
-    while (!heap_.empty()) {
-      const Entry top = heap_.top();
-      heap_.pop();
-      const int n = -std::get<2>(top);
-      const double v = cellValue(n);
+    std::priority_queue<Offer> offers(std::less<Offer>(), std::move(offered));
+    while (!offers.empty()) {
+      const Offer top = offers.top();
+      offers.pop();
+      const double v = cellValue(top.unit);
       if (v <= 0.0) continue;
-      const Entry fresh{perCost(n, v), std::get<1>(top), -n};
-      if (std::get<0>(fresh) < std::get<0>(top) && !heap_.empty() && fresh < heap_.top()) {
-        heap_.push(fresh);
+      const Offer fresh{perCost(top.unit, v), top.order, top.unit};
+      if (fresh.value < top.value && !offers.empty() && fresh < offers.top()) {
+        offers.push(fresh);
         continue;
       }
-      takeShortfall(n);
+      takeShortfall(top.unit);
     }
   }
 
@@ -201,10 +200,19 @@ class Grower {
 
  private:
   static constexpr double kNone = std::numeric_limits<double>::quiet_NaN();
-  // Value per cost, total per cost (counted ties) or the random order
-  // (random ties), and the unit (counted ties) or minus the unit (random
-  // ties: the lower number heads the queue).
+  // Counted ties: value per cost, total per cost, unit.
   using Entry = std::tuple<double, double, int>;
+  // Random ties: value per cost, the random order, then the lower number.
+  struct Offer {
+    double value;
+    std::uint32_t order;
+    int unit;
+    bool operator<(const Offer& o) const {
+      if (value != o.value) return value < o.value;
+      if (order != o.order) return order < o.order;
+      return unit > o.unit;
+    }
+  };
 
   // What unit n adds: the weights of its taxa not yet met, or on amounts the
   // shortfall it removes.
