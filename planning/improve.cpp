@@ -68,6 +68,13 @@ class Search {
     return false;
   }
 
+  // Past the clock time, looked at every 64 calls.
+  bool late() {
+    if (!until_ || ++lateCalls_ % 64 != 0) return lateSeen_;
+    lateSeen_ = lateSeen_ || std::chrono::steady_clock::now() >= *until_;
+    return lateSeen_;
+  }
+
   void flip(std::size_t u) {
     score += in_[u] ? -addCost(u) : addCost(u);
     in_[u] = !in_[u];
@@ -85,6 +92,16 @@ class Search {
   std::vector<std::pair<int, double>> adj_;
   long long steps = 0;
   double score = 0.0;  // change in cost + BLM x boundary length since made
+  Until until_;
+  unsigned lateCalls_ = 0;
+  bool lateSeen_ = false;
+
+  // The fill's candidates (see fill): per unit, the most its amounts could
+  // add towards the goals, its entries' version and its place in the
+  // feature being filled (0: not a candidate).
+  std::vector<double> most_;
+  std::vector<std::uint32_t> version_;
+  std::vector<std::uint32_t> place_;
 };
 
 constexpr double kGain = 1e-9;  // a move must gain more than rounding
@@ -136,16 +153,16 @@ void improve(Search& s, long long work) {
   const Problem& p = s.p_;
   const std::size_t nu = p.units.size();
   std::vector<double> shortBy(p.features.size(), 0.0);
-  for (bool better = true; better && s.steps < work;) {
+  for (bool better = true; better && s.steps < work && !s.late();) {
     better = false;
     // Holes and bays of a clump that cost less than the boundary they close.
     if (p.blm > 0)
-      for (std::size_t u = 0; u < nu && s.steps < work; ++u)
+      for (std::size_t u = 0; u < nu && s.steps < work && !s.late(); ++u)
         if (!s.in(u) && !s.lockedOut(u) && s.touchesSet(u) && s.addCost(u) < -kGain) {
           s.flip(u);
           better = true;
         }
-    for (std::size_t u = 0; u < nu && s.steps < work; ++u) {
+    for (std::size_t u = 0; u < nu && s.steps < work && !s.late(); ++u) {
       if (!s.in(u) || s.lockedIn(u)) continue;
       const double dropGain = -s.addCost(u);
       bool spare = true;
@@ -175,39 +192,102 @@ std::vector<std::size_t> rarityOrder(const Search& s) {
   return order;
 }
 
+// How much unit v adds towards the open goals (each as a share of its goal)
+// per unit of what it costs; one that closes more boundary than it costs
+// comes before every other.
+double fillScore(Search& s, std::size_t v) {
+  const Problem& p = s.p_;
+  double value = 0.0;
+  for (const Entry* x = p.featuresIn.begin(v); x != p.featuresIn.end(v); ++x) {
+    const auto g = static_cast<std::size_t>(x->index);
+    if (s.open(g)) value += std::min(x->amount, s.need(g)) / s.goal_[g];
+  }
+  s.steps += p.featuresIn.end(v) - p.featuresIn.begin(v);
+  const double price = s.addCost(v);
+  return price <= 0 ? std::numeric_limits<double>::max() / 2 + value : value / price;
+}
+
 // Brings every open goal to its target in ORDER: each takes the unit that
-// adds most towards the open goals (each as a share of its goal) per unit of
-// what it costs; one that closes more boundary than it costs comes first.
+// scores best (fillScore), the first in its list among equals.
+//
+// A unit's value only falls as goals fill, and its price only changes when a
+// neighbour joins, so candidates wait in a heap under a score no lower than
+// their own: at first their amounts' whole worth over the price, then the
+// score itself once reckoned; the top is reckoned afresh and taken when it
+// still leads, and a taken unit's neighbours are queued again at their new
+// price. The picks are those of reckoning every candidate at every pick,
+// at the cost of reckoning few.
 void fill(Search& s, const std::vector<std::size_t>& order) {
   const Problem& p = s.p_;
   const std::size_t nu = p.units.size();
-  for (std::size_t f : order) {
-    while (s.open(f)) {
-      double bestScore = -1.0;
-      std::size_t pick = nu;
-      for (const Entry* c = p.unitsOf.begin(f); c != p.unitsOf.end(f); ++c) {
-        const auto v = static_cast<std::size_t>(c->index);
-        if (s.in(v) || s.lockedOut(v)) continue;
-        double value = 0.0;
-        for (const Entry* x = p.featuresIn.begin(v); x != p.featuresIn.end(v); ++x) {
-          const auto g = static_cast<std::size_t>(x->index);
-          if (s.open(g)) value += std::min(x->amount, s.need(g)) / s.goal_[g];
-        }
-        s.steps += p.featuresIn.end(v) - p.featuresIn.begin(v);
-        const double price = s.addCost(v);
-        const double score = price <= 0 ? std::numeric_limits<double>::max() / 2 + value : value / price;
-        if (score > bestScore) bestScore = score, pick = v;
+  if (s.most_.empty()) {
+    s.most_.assign(nu, 0.0);
+    for (std::size_t u = 0; u < nu; ++u)
+      for (const Entry* x = p.featuresIn.begin(u); x != p.featuresIn.end(u); ++x) {
+        const auto g = static_cast<std::size_t>(x->index);
+        if (s.goal_[g] > 0) s.most_[u] += std::max(x->amount, 0.0) / s.goal_[g];
       }
-      if (pick == nu) break;  // the goal is the reachable amount: cannot happen but for rounding
-      s.flip(pick);
+    s.version_.assign(nu, 0);
+    s.place_.assign(nu, 0);
+  }
+  struct Waiting {
+    double score;
+    std::uint32_t place, version;
+    std::size_t unit;
+  };
+  // The best score first, then the first place.
+  const auto below = [](const Waiting& a, const Waiting& b) {
+    return a.score != b.score ? a.score < b.score : a.place > b.place;
+  };
+  std::vector<Waiting> heap;
+  const auto push = [&](const Waiting& w) {
+    heap.push_back(w);
+    std::push_heap(heap.begin(), heap.end(), below);
+  };
+  const auto bound = [&](std::size_t v) {
+    const double price = s.addCost(v);
+    return price <= 0 ? std::numeric_limits<double>::max() / 2 + s.most_[v] : s.most_[v] / price;
+  };
+  for (std::size_t f : order) {
+    if (!s.open(f)) continue;
+    heap.clear();
+    std::uint32_t place = 0;
+    for (const Entry* c = p.unitsOf.begin(f); c != p.unitsOf.end(f); ++c) {
+      const auto v = static_cast<std::size_t>(c->index);
+      ++place;
+      if (s.in(v) || s.lockedOut(v) || s.place_[v]) continue;
+      s.place_[v] = place;
+      heap.push_back({bound(v), place, ++s.version_[v], v});
     }
+    std::make_heap(heap.begin(), heap.end(), below);
+    while (s.open(f) && !heap.empty()) {
+      std::pop_heap(heap.begin(), heap.end(), below);
+      const Waiting top = heap.back();
+      heap.pop_back();
+      if (s.in(top.unit) || top.version != s.version_[top.unit]) continue;
+      const double score = fillScore(s, top.unit);
+      const Waiting now{score, top.place, ++s.version_[top.unit], top.unit};
+      if (!heap.empty() && below(now, heap.front())) {
+        push(now);
+        continue;
+      }
+      s.flip(top.unit);
+      for (std::size_t k = s.adjStart_[top.unit]; k < s.adjStart_[top.unit + 1]; ++k) {
+        const auto w = static_cast<std::size_t>(s.adj_[k].first);
+        if (s.place_[w] && !s.in(w)) push({bound(w), s.place_[w], ++s.version_[w], w});
+      }
+    }
+    for (const Entry* c = p.unitsOf.begin(f); c != p.unitsOf.end(f); ++c)
+      s.place_[static_cast<std::size_t>(c->index)] = 0;
   }
 }
 
 }  // namespace
 
-long long improveSet(const Problem& p, const std::vector<double>& goal, std::vector<char>& chosen, long long work) {
+long long improveSet(const Problem& p, const std::vector<double>& goal, std::vector<char>& chosen, long long work,
+                     Until until) {
   Search s(p, goal, chosen);
+  s.until_ = until;
   improve(s, work);
   return s.steps;
 }
@@ -229,14 +309,11 @@ std::vector<char> completedSet(const Problem& p, const std::vector<double>& goal
   return chosen;
 }
 
-long long refineSet(const Problem& p, const std::vector<double>& goal, std::vector<char>& chosen, long long work) {
-  return refineSetUntil(p, goal, chosen, work, std::nullopt);
-}
-
-long long refineSetUntil(const Problem& p, const std::vector<double>& goal, std::vector<char>& chosen, long long work,
-                         std::optional<std::chrono::steady_clock::time_point> until) {
+long long refineSet(const Problem& p, const std::vector<double>& goal, std::vector<char>& chosen, long long work,
+                    Until until) {
   std::vector<char> trial = chosen;
   Search s(p, goal, trial);
+  s.until_ = until;
   improve(s, work);
   const std::vector<std::size_t> order = rarityOrder(s);
   std::vector<std::size_t> region;
@@ -249,7 +326,7 @@ long long refineSetUntil(const Problem& p, const std::vector<double>& goal, std:
   const std::size_t nf = p.features.size();
   std::size_t lastBetter = 0;
   for (std::size_t round = 0; nf > 0 && s.steps < work && round < lastBetter + nf; ++round) {
-    if (until && round % 16 == 0 && std::chrono::steady_clock::now() >= *until) break;
+    if (until && std::chrono::steady_clock::now() >= *until) break;
     const std::size_t f = order[(round * 7919) % nf];
     region.clear();
     for (const Entry* x = p.unitsOf.begin(f); x != p.unitsOf.end(f); ++x) {
@@ -275,7 +352,7 @@ long long refineSetUntil(const Problem& p, const std::vector<double>& goal, std:
 }
 
 double lagrangianBound(const Problem& p, const std::vector<double>& goal, const std::vector<double>& cost,
-                       double upper, long long work, std::vector<char>* taken) {
+                       double upper, long long work, std::vector<char>* taken, Until until) {
   const std::size_t nf = p.features.size(), nu = p.units.size();
   double fixed = 0.0;
   std::vector<double> need(goal);
@@ -292,7 +369,7 @@ double lagrangianBound(const Problem& p, const std::vector<double>& goal, const 
   double best = fixed, step = 2.0;
   int flat = 0;
   long long steps = 0;
-  while (steps < work) {
+  while (steps < work && !(until && std::chrono::steady_clock::now() >= *until)) {
     // The relaxation at these prices: every unit whose capped amounts are
     // worth more than its cost is taken.
     double value = fixed;

@@ -1,8 +1,9 @@
 // A first set for the exact search on amounts and boundary length, made
 // without the solver: the rarest features first, then a local search of
-// adding, dropping and swapping units on cost + BLM x boundary length. Both
-// count their steps instead of watching a clock, so the same problem gives the
-// same set on any machine.
+// adding, dropping and swapping units on cost + BLM x boundary length. They
+// count their steps, so the same problem gives the same set on any machine;
+// a clock time, where one is given, ends them too (then the set depends on
+// the machine's speed), so that no time limit is overrun.
 #pragma once
 
 #include <chrono>
@@ -12,6 +13,9 @@
 #include "planning/problem.h"
 
 namespace zn::planning {
+
+// When a heuristic must stop whatever its steps allow; none: no such time.
+using Until = std::optional<std::chrono::steady_clock::time_point>;
 
 // A set meeting every goal (the amount of each feature to hold, at most what
 // the units not locked out hold): features taken from the fewest units to
@@ -24,16 +28,14 @@ std::vector<char> rarityStart(const Problem& p, const std::vector<double>& goal)
 // visited) are spent: adding a unit (a hole in a clump), dropping a unit its
 // features can spare, or swapping a unit for one outside that covers what
 // dropping it leaves short. Returns the steps taken.
-long long improveSet(const Problem& p, const std::vector<double>& goal, std::vector<char>& chosen, long long work);
+long long improveSet(const Problem& p, const std::vector<double>& goal, std::vector<char>& chosen, long long work,
+                     Until until = std::nullopt);
 
 // improveSet, then rounds that clear the units of one feature, refill the
 // open goals rarest first and improve again, keeping a round's set when it
 // is no worse, until WORK steps are spent. Returns the steps taken.
-long long refineSet(const Problem& p, const std::vector<double>& goal, std::vector<char>& chosen, long long work);
-// The same, ending its rounds at `until` too where one is given (then the
-// set depends on the machine's speed).
-long long refineSetUntil(const Problem& p, const std::vector<double>& goal, std::vector<char>& chosen, long long work,
-                         std::optional<std::chrono::steady_clock::time_point> until);
+long long refineSet(const Problem& p, const std::vector<double>& goal, std::vector<char>& chosen, long long work,
+                    Until until = std::nullopt);
 
 // A lower bound on the cost of any set meeting every goal, the units
 // costing `cost` (by unit index), from relaxing the goal rows with a price
@@ -43,7 +45,7 @@ long long refineSetUntil(const Problem& p, const std::vector<double>& goal, std:
 // TAKEN, where given, receives the units the best prices take: units whose
 // capped amounts are worth more than they cost, often nearly a cover.
 double lagrangianBound(const Problem& p, const std::vector<double>& goal, const std::vector<double>& cost,
-                       double upper, long long work, std::vector<char>* taken = nullptr);
+                       double upper, long long work, std::vector<char>* taken = nullptr, Until until = std::nullopt);
 
 // CHOSEN (locks applied) with every open goal filled rarest first, as
 // rarityStart fills an empty set.

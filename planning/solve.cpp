@@ -4,6 +4,8 @@
 #include <chrono>
 #include <cmath>
 #include <functional>
+#include <limits>
+#include <optional>
 
 #include "planning/greedy.h"
 #include "planning/improve.h"
@@ -21,6 +23,12 @@ namespace {
 // second, so the rounds take about an eighth of the limit).
 constexpr double kRefineStepsPerLimitSecond = 7.5e7;
 
+// Beyond this many matrix entries the solver's first relaxation does not end
+// within a minute or several: the cbc program spent over 500 s of CPU on
+// 5 million (10^5 units with amounts) without a set, but solves 3 x 10^5
+// (10^4 units) within its minute.
+constexpr std::size_t kSolverEntries = 2000000;
+
 // The local search's steps for one pass over a problem of this size.
 long long stepsOf(const Problem& p) {
   return 50 * static_cast<long long>(p.unitsOf.entries.size() + p.boundaries.size() + p.units.size()) + 1000000;
@@ -36,6 +44,37 @@ long long refineSteps(const SolveRequest& request, long long work) {
   const auto steps = static_cast<long long>(kRefineStepsPerLimitSecond * timeLimitOf(request));
   return request.workLimit > 0 ? std::min(steps, request.workLimit * work) : steps;
 }
+
+// When the phases of a solve must end, counted from its start. The time
+// limit bounds the whole solve on any machine. Without a work limit the
+// first sets take their shares of it in turn (local search of the first
+// starts to a tenth, priced targets to a fifth, refill rounds to three
+// tenths), so a slow or busy machine still leaves the solver its share;
+// under one they end by their steps, the clock cutting them only at half
+// the limit (then the set depends on the machine, and the report says the
+// time limit ended the search). The solver stops at nine tenths, leaving
+// the rest to polish its best.
+struct Clocks {
+  Until improve, priced, starts, solver, end;
+};
+
+Clocks clocksOf(const SolveRequest& request, std::chrono::steady_clock::time_point t0) {
+  Clocks c;
+  if (!std::isfinite(request.timeLimit) || request.timeLimit <= 0) return c;
+  const auto at = [&](double share) {
+    return t0 + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                    std::chrono::duration<double>(request.timeLimit * share));
+  };
+  const bool counted = request.workLimit > 0;
+  c.improve = at(counted ? 0.5 : 0.1);
+  c.priced = at(counted ? 0.5 : 0.2);
+  c.starts = at(counted ? 0.5 : 0.3);
+  c.solver = at(0.9);
+  c.end = at(1.0);
+  return c;
+}
+
+bool past(const Until& t) { return t && std::chrono::steady_clock::now() >= *t; }
 
 double secondsSince(std::chrono::steady_clock::time_point t0) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
@@ -155,6 +194,7 @@ bool presenceProblemOf(const Problem& p, ExactProblem& e) {
 std::string solvePresence(const Problem& p, const Problem& shown, ExactProblem& e, const SolveRequest& request,
                           SolveResult& r) {
   const auto t0 = std::chrono::steady_clock::now();
+  const Clocks clocks = clocksOf(request, t0);
   const std::vector<char> quick = greedyByCostEffectiveness(p, 1);
   ExactOptions options;
   options.timeLimitSeconds = request.timeLimit;
@@ -175,11 +215,13 @@ std::string solvePresence(const Problem& p, const Problem& shown, ExactProblem& 
   for (const Unit& u : p.units) cost.push_back(u.cost);
   const long long work = stepsOf(p);
   std::vector<char> taken;
-  const double priced =
-      lagrangianBound(p, goal, cost, scoreOf(p, quick), 4 * work + refineSteps(request, work) / 4, &taken);
-  std::vector<char> fromPrices = completedSet(p, goal, std::move(taken));
-  improveSet(p, goal, fromPrices, work);
-  addStart(fromPrices);
+  const double priced = lagrangianBound(p, goal, cost, scoreOf(p, quick), 4 * work + refineSteps(request, work) / 4,
+                                       &taken, clocks.priced);
+  if (!past(clocks.priced)) {
+    std::vector<char> fromPrices = completedSet(p, goal, std::move(taken));
+    improveSet(p, goal, fromPrices, work, clocks.starts);
+    addStart(fromPrices);
+  }
   const ExactResult x = solveExact(e, options);
   if (!x.hasSolution) return "the exact method found no set (" + std::string(exactStatusText(x.status)) + ")";
   Solution s;
@@ -243,15 +285,16 @@ void topUp(const Problem& p, const std::vector<double>& goal, std::vector<char>&
 // length, held by the two rows z - x_a + x_b >= 0 and z + x_a - x_b >= 0.
 std::string solveAmounts(const Problem& p, const Problem& shown, const SolveRequest& request, SolveResult& r) {
   const auto t0 = std::chrono::steady_clock::now();
+  const Clocks clocks = clocksOf(request, t0);
   const std::size_t nu = p.units.size();
-  MipModel mip;
-  for (const Unit& u : p.units)
-    mip.addColumn(u.cost, u.status == UnitStatus::LockedIn ? 1.0 : 0.0, u.status == UnitStatus::LockedOut ? 0.0 : 1.0);
+  // Each unit's column costs its cost plus BLM x its outer boundary.
+  std::vector<double> unitCost(nu);
+  for (std::size_t u = 0; u < nu; ++u) unitCost[u] = p.units[u].cost;
   const bool boundary = p.blm > 0 && !p.boundaries.empty();
   std::vector<Boundary> shared;
   if (boundary) {
     for (const Boundary& b : p.boundaries) {
-      if (b.a == b.b) mip.cost[static_cast<std::size_t>(b.a)] += p.blm * b.length;
+      if (b.a == b.b) unitCost[static_cast<std::size_t>(b.a)] += p.blm * b.length;
       else shared.push_back({std::min(b.a, b.b), std::max(b.a, b.b), b.length});
     }
     // A pair listed twice counts twice, in one column.
@@ -266,86 +309,100 @@ std::string solveAmounts(const Problem& p, const Problem& shown, const SolveRequ
     shared.resize(out);
   }
   const std::vector<double> goal = reachableGoals(p);
-  std::vector<std::int32_t> cols;
-  std::vector<double> values;
-  for (std::size_t f = 0; f < p.features.size(); ++f) {
-    if (goal[f] <= 0.0) continue;
-    cols.clear();
-    values.clear();
-    for (const Entry* x = p.unitsOf.begin(f); x != p.unitsOf.end(f); ++x)
-      if (p.units[static_cast<std::size_t>(x->index)].status != UnitStatus::LockedOut)
-        cols.push_back(x->index), values.push_back(x->amount);
-    mip.addRow(cols, values, goal[f]);
-  }
-  for (const Boundary& b : shared) {
-    const auto fixed = [&](int u) {
-      const UnitStatus st = p.units[static_cast<std::size_t>(u)].status;
-      return st == UnitStatus::LockedIn || st == UnitStatus::LockedOut;
-    };
-    if (fixed(b.a) && fixed(b.b)) continue;  // a constant
-    const int z = mip.addColumn(p.blm * b.length, 0.0, 1.0, false);
-    const std::int32_t c[] = {z, b.a, b.b};
-    const double up[] = {1.0, -1.0, 1.0}, down[] = {1.0, 1.0, -1.0};
-    mip.addRow(c, up, 0.0);
-    mip.addRow(c, down, 0.0);
-  }
+  const auto fixedUnit = [&](int u) {
+    const UnitStatus st = p.units[static_cast<std::size_t>(u)].status;
+    return st == UnitStatus::LockedIn || st == UnitStatus::LockedOut;
+  };
 
   // The first incumbent: the better of the greedy set and the rarity-order
   // set, each improved by local search, so the answer is never worse than
-  // either. The search counts steps, not seconds: the same start on any machine.
+  // either. The search counts steps, not seconds: the same start on any
+  // machine, unless the clock cuts it (clocksOf).
   const std::vector<char> quick = greedyByCostEffectiveness(p, 1);
   const long long work = stepsOf(p);
   std::vector<char> start = quick;
-  improveSet(p, goal, start, work);
-  {
+  improveSet(p, goal, start, work, clocks.improve);
+  if (!past(clocks.improve)) {
     std::vector<char> rare = rarityStart(p, goal);
-    improveSet(p, goal, rare, work);
+    improveSet(p, goal, rare, work, clocks.improve);
     if (scoreOf(p, rare) < scoreOf(p, start)) start = std::move(rare);
   }
   // Refill rounds find much of what the solver would (on clumped amounts
   // with a boundary, more in seconds than it does in a minute), so they get
   // a share of the time limit: counted in steps, and under a work limit
-  // only as many as that limit's nodes allow, so that the same limits give
-  // the same start on any machine; without one also ending at a quarter of
-  // the time limit, so that a slow machine leaves the solver its share.
-  const long long refineWork = refineSteps(request, work);
-  std::optional<std::chrono::steady_clock::time_point> refineUntil;
-  if (request.workLimit <= 0)
-    refineUntil = t0 + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
-                           std::chrono::duration<double>(timeLimitOf(request) / 4));
+  // only as many as that limit's nodes allow. On a model too large for the
+  // solver's first relaxation to end within the limit they take its time
+  // too, and the solver gets what they leave.
+  const std::size_t entries = p.unitsOf.entries.size() + 3 * shared.size();
+  const bool large = entries > kSolverEntries;
+  const long long refineWork =
+      large && request.workLimit <= 0 ? std::numeric_limits<long long>::max() / 4 : refineSteps(request, work);
   // A bound the solver may not reach in time on large models: the goal rows
   // priced, boundaries between units left out (they only add). The units
   // its best prices take, completed and improved, are a third start.
   std::vector<char> taken;
-  const double priced = lagrangianBound(
-      p, goal, std::vector<double>(mip.cost.begin(), mip.cost.begin() + static_cast<std::ptrdiff_t>(nu)),
-      scoreOf(p, start), (refineWork / 4 + 4 * work), &taken);
-  {
+  const double priced = lagrangianBound(p, goal, unitCost, scoreOf(p, start),
+                                        std::min(refineSteps(request, work) / 4 + 4 * work, refineWork), &taken,
+                                        clocks.priced);
+  if (!past(clocks.priced)) {
     std::vector<char> fromPrices = completedSet(p, goal, std::move(taken));
-    improveSet(p, goal, fromPrices, work);
+    improveSet(p, goal, fromPrices, work, clocks.starts);
     if (scoreOf(p, fromPrices) < scoreOf(p, start)) start = std::move(fromPrices);
   }
-  refineSetUntil(p, goal, start, 4 * work + refineWork, refineUntil);
+  refineSet(p, goal, start, 4 * work + refineWork, large && request.workLimit <= 0 ? clocks.solver : clocks.starts);
+  // Under a work limit the clock cut the first sets short: the same limits
+  // may give another set on another machine.
+  const bool startsCut = request.workLimit > 0 && past(clocks.starts);
+
+  // The programme, made only now: on a large model it is as big as the
+  // problem itself, and the solver may have no time left for it.
+  MipModel mip;
+  if (!past(clocks.solver)) {
+    for (std::size_t u = 0; u < nu; ++u)
+      mip.addColumn(unitCost[u], p.units[u].status == UnitStatus::LockedIn ? 1.0 : 0.0,
+                    p.units[u].status == UnitStatus::LockedOut ? 0.0 : 1.0);
+    std::vector<std::int32_t> cols;
+    std::vector<double> values;
+    for (std::size_t f = 0; f < p.features.size(); ++f) {
+      if (goal[f] <= 0.0) continue;
+      cols.clear();
+      values.clear();
+      for (const Entry* x = p.unitsOf.begin(f); x != p.unitsOf.end(f); ++x)
+        if (p.units[static_cast<std::size_t>(x->index)].status != UnitStatus::LockedOut)
+          cols.push_back(x->index), values.push_back(x->amount);
+      mip.addRow(cols, values, goal[f]);
+    }
+    for (const Boundary& b : shared) {
+      if (fixedUnit(b.a) && fixedUnit(b.b)) continue;  // a constant
+      const int z = mip.addColumn(p.blm * b.length, 0.0, 1.0, false);
+      const std::int32_t c[] = {z, b.a, b.b};
+      const double up[] = {1.0, -1.0, 1.0}, down[] = {1.0, 1.0, -1.0};
+      mip.addRow(c, up, 0.0);
+      mip.addRow(c, down, 0.0);
+    }
+  }
   auto solutionOf = [&](const std::vector<char>& chosen) {
     std::vector<double> x(static_cast<std::size_t>(mip.columns()), 0.0);
     for (std::size_t u = 0; u < nu; ++u) x[u] = chosen[u] ? 1.0 : 0.0;
     std::size_t k = nu;
     for (const Boundary& b : shared) {
-      const UnitStatus sa = p.units[static_cast<std::size_t>(b.a)].status,
-                       sb = p.units[static_cast<std::size_t>(b.b)].status;
-      const bool fa = sa == UnitStatus::LockedIn || sa == UnitStatus::LockedOut;
-      const bool fb = sb == UnitStatus::LockedIn || sb == UnitStatus::LockedOut;
-      if (fa && fb) continue;
+      if (fixedUnit(b.a) && fixedUnit(b.b)) continue;
       x[k++] = chosen[static_cast<std::size_t>(b.a)] != chosen[static_cast<std::size_t>(b.b)] ? 1.0 : 0.0;
     }
     return x;
   };
   MipRun run;
-  if (std::vector<double> x = solutionOf(start); mip.feasible(x, 1e-9)) run.start = std::move(x);
-  const bool startFeasible = !run.start.empty();
-  if (std::isfinite(request.timeLimit) && request.timeLimit > 0)
-    run.deadline = t0 + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
-                            std::chrono::duration<double>(request.timeLimit));
+  bool startFeasible = false;
+  if (mip.columns() > 0) {
+    if (std::vector<double> x = solutionOf(start); mip.feasible(x, 1e-9)) run.start = std::move(x);
+    startFeasible = !run.start.empty();
+  } else {
+    const Evaluation e = evaluate(p, start);
+    startFeasible = true;
+    for (std::size_t f = 0; f < goal.size(); ++f)
+      startFeasible = startFeasible && e.held[f] >= goal[f] - 1e-9 * std::max(1.0, goal[f]);
+  }
+  run.deadline = clocks.solver;
   run.workLimit = request.workLimit;
   const MipResult x = solveMip(std::move(mip), run);
 
@@ -359,7 +416,7 @@ std::string solveAmounts(const Problem& p, const Problem& shown, const SolveRequ
     // the same counted local search as the start, from the solver's best.
     if (!x.proven) {
       std::vector<char> polished = s.chosen;
-      refineSet(p, goal, polished, 4 * work);
+      refineSet(p, goal, polished, 4 * work, clocks.end);
       if (scoreOf(p, polished) < scoreOf(p, s.chosen)) s.chosen = std::move(polished);
     }
     found = true;
@@ -378,7 +435,7 @@ std::string solveAmounts(const Problem& p, const Problem& shown, const SolveRequ
   const double score = scoreOf(p, s.chosen);
   const ExactStatus status = x.proven        ? ExactStatus::Optimal
                              : x.stopped     ? ExactStatus::Stopped
-                             : x.workLimited ? ExactStatus::WorkLimit
+                             : x.workLimited && !startsCut ? ExactStatus::WorkLimit
                                              : ExactStatus::TimeLimit;
   r.report += std::string("exact minimum ") + (boundary ? "cost + BLM x boundary length" : "cost") + ": " +
               exactStatusText(status) + "\n";
@@ -426,14 +483,16 @@ SolveResult solve(const Problem& given, const SolveRequest& request) {
   // A feature whose penalty factor is 0 costs nothing when missed, so it is
   // no constraint: the methods see it with no target, the outputs and the
   // report with its own.
-  Problem solved = given;
+  // The copy is made only then: on a large folder it is gigabytes.
+  std::optional<Problem> solved;
   int free = 0;
-  for (Feature& f : solved.features)
-    if (f.spf <= 0 && f.target > 0) {
-      f.target = 0.0;
-      ++free;
-    }
-  const Problem& p = solved;
+  for (const Feature& f : given.features) free += f.spf <= 0 && f.target > 0;
+  if (free) {
+    solved = given;
+    for (Feature& f : solved->features)
+      if (f.spf <= 0 && f.target > 0) f.target = 0.0;
+  }
+  const Problem& p = solved ? *solved : given;
   const std::string notRequired =
       free ? strprintf("%d features with penalty factor (spf) 0 are reported, not required\n", free) : std::string();
   const auto t0 = std::chrono::steady_clock::now();
