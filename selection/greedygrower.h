@@ -15,7 +15,8 @@
 //
 // A Source gives units() (numbered 1 … units), taxa(), range(t),
 // taxaIn(n, f) and unitsOf(t, f) calling f(number, amount) in ascending
-// order, weight(t), included(t), total(n), byCost(), perCost(n, v) and cost(n).
+// order, weight(t), included(t), total(n), byCost(), perCost(n, v) and cost(n);
+// random ties read only units, taxa, taxaIn, weight, perCost and cost.
 #pragma once
 
 #include <algorithm>
@@ -34,12 +35,12 @@
 
 namespace zn {
 
-// The growing loop's state. Each unit's value is the exact sum a fresh
-// count would give, so ties are decided as they would be by recounting
-// every unit at every step: where every weight is a whole number (richness,
-// the difference formula) the sums are exact in any order and a met taxon's
-// weight is taken off its units; otherwise the units of a met taxon are
-// summed afresh in taxon order.
+// The growing loop's state. With counted ties each unit's value is the
+// exact sum a fresh count would give, so ties are decided as they would be
+// by recounting every unit at every step: where every weight is a whole
+// number (richness, the difference formula) the sums are exact in any order
+// and a met taxon's weight is taken off its units; otherwise the units of a
+// met taxon are summed afresh in taxon order.
 //
 // The unit to take is the top of a heap ordered as the choice is made:
 // value, then total, then the higher number. An entry goes stale when its
