@@ -22,7 +22,12 @@
 #include <string>
 #include <vector>
 
+#include <csignal>
+#include <sstream>
+#include <thread>
+
 #include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "planning/folder.h"
@@ -240,19 +245,58 @@ void writeLp(const zn::ExactProblem& p, const fs::path& path) {
 
 struct CbcRun {
   double seconds = -1.0, optimum = -1.0, peakMb = -1.0, bound = -1.0, cpu = -1.0;
+  bool stopped = false;  // ended at ZN_CBC_WALL
 };
 
 // The cbc program on the file: its time, optimum or best found (-1 unknown),
-// bound, CPU and peak resident size (by /usr/bin/time, where present).
-// OPTIONS go before the solve ("sec 60").
+// bound, CPU and peak resident size (read from /proc while it runs). OPTIONS
+// go before the solve ("sec 60"). On large models its first relaxation does
+// not look at its limit: ZN_CBC_WALL seconds, where set, end it, its CPU and
+// peak then being what it had used (`stopped`).
 CbcRun runCbcProgram(const fs::path& lp, const std::string& options = "") {
   const fs::path log = lp.string() + ".log";
-  const bool timed = fs::exists("/usr/bin/time");
-  const std::string cmd = (timed ? "/usr/bin/time -f 'maxrss %M' " : "") + std::string("/usr/bin/cbc '") + lp.string() +
-                          "' " + options + " solve quit > '" + log.string() + "' 2>&1";
+  const std::string cmd =
+      "exec /usr/bin/cbc '" + lp.string() + "' " + options + " solve quit > '" + log.string() + "' 2>&1";
+  const char* wallText = std::getenv("ZN_CBC_WALL");
+  const double wall = wallText ? std::atof(wallText) : 0.0;
   CbcRun r;
   const auto t0 = std::chrono::steady_clock::now();
-  if (std::system(cmd.c_str()) != 0) return r;
+  const pid_t pid = ::fork();
+  if (pid < 0) return r;
+  if (pid == 0) {
+    ::execl("/bin/sh", "sh", "-c", cmd.c_str(), static_cast<char*>(nullptr));
+    ::_exit(127);
+  }
+  const std::string proc = "/proc/" + std::to_string(pid);
+  const double tick = static_cast<double>(::sysconf(_SC_CLK_TCK));
+  int status = 0;
+  for (;;) {
+    if (::waitpid(pid, &status, WNOHANG) == pid) break;
+    {
+      std::ifstream in(proc + "/status");
+      for (std::string line; std::getline(in, line);)
+        if (line.rfind("VmHWM:", 0) == 0) r.peakMb = std::max(r.peakMb, std::atof(line.c_str() + 6) / 1024.0);
+    }
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+    if (wall > 0 && seconds > wall) {
+      std::ifstream in(proc + "/stat");
+      std::string text((std::istreambuf_iterator<char>(in)), {});
+      // utime and stime are fields 14 and 15, counted after the name's ')'.
+      std::istringstream fields(text.substr(text.rfind(')') + 2));
+      std::string f;
+      double utime = 0, stime = 0;
+      for (int k = 3; k <= 15 && fields >> f; ++k) {
+        if (k == 14) utime = std::atof(f.c_str());
+        if (k == 15) stime = std::atof(f.c_str());
+      }
+      r.cpu = (utime + stime) / tick;
+      r.stopped = true;
+      ::kill(pid, SIGKILL);
+      ::waitpid(pid, &status, 0);
+      break;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  }
   r.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
   std::ifstream in(log);
   std::string line;
@@ -260,7 +304,6 @@ CbcRun runCbcProgram(const fs::path& lp, const std::string& options = "") {
     if (line.rfind("Objective value:", 0) == 0) r.optimum = std::atof(line.c_str() + 16);
     if (line.rfind("Lower bound:", 0) == 0) r.bound = std::atof(line.c_str() + 12);
     if (line.rfind("Total time (CPU seconds):", 0) == 0) r.cpu = std::atof(line.c_str() + 25);
-    if (line.rfind("maxrss ", 0) == 0) r.peakMb = std::atof(line.c_str() + 7) / 1024.0;
   }
   return r;
 }
@@ -276,6 +319,7 @@ CbcRun cbcOnLpFile(benchmark::State& state, const fs::path& lp, const std::strin
   state.counters["cbc_seconds"] = cbc.seconds;
   state.counters["cbc_objective"] = cbc.optimum;
   state.counters["cbc_peak_mb"] = cbc.peakMb;
+  state.counters["cbc_stopped"] = cbc.stopped;
   return cbc;
 }
 

@@ -5,7 +5,19 @@
 #include <limits>
 #include <numeric>
 
+#include <time.h>
+
 namespace zn::planning {
+
+double processCpuSeconds() {
+  timespec t{};
+  ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+  return static_cast<double>(t.tv_sec) + 1e-9 * static_cast<double>(t.tv_nsec);
+}
+
+bool Until::passed() const {
+  return (wall && std::chrono::steady_clock::now() >= *wall) || (cpu && processCpuSeconds() >= *cpu);
+}
 
 namespace {
 
@@ -70,8 +82,8 @@ class Search {
 
   // Past the clock time, looked at every 64 calls.
   bool late() {
-    if (!until_ || ++lateCalls_ % 64 != 0) return lateSeen_;
-    lateSeen_ = lateSeen_ || std::chrono::steady_clock::now() >= *until_;
+    if ((!until_.wall && !until_.cpu) || ++lateCalls_ % 64 != 0) return lateSeen_;
+    lateSeen_ = lateSeen_ || until_.passed();
     return lateSeen_;
   }
 
@@ -326,7 +338,7 @@ long long refineSet(const Problem& p, const std::vector<double>& goal, std::vect
   const std::size_t nf = p.features.size();
   std::size_t lastBetter = 0;
   for (std::size_t round = 0; nf > 0 && s.steps < work && round < lastBetter + nf; ++round) {
-    if (until && std::chrono::steady_clock::now() >= *until) break;
+    if (until.passed()) break;
     const std::size_t f = order[(round * 7919) % nf];
     region.clear();
     for (const Entry* x = p.unitsOf.begin(f); x != p.unitsOf.end(f); ++x) {
@@ -369,7 +381,7 @@ double lagrangianBound(const Problem& p, const std::vector<double>& goal, const 
   double best = fixed, step = 2.0;
   int flat = 0;
   long long steps = 0;
-  while (steps < work && !(until && std::chrono::steady_clock::now() >= *until)) {
+  while (steps < work && !until.passed()) {
     // The relaxation at these prices: every unit whose capped amounts are
     // worth more than its cost is taken.
     double value = fixed;

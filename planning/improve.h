@@ -14,8 +14,16 @@
 
 namespace zn::planning {
 
-// When a heuristic must stop whatever its steps allow; none: no such time.
-using Until = std::optional<std::chrono::steady_clock::time_point>;
+// When a heuristic must stop whatever its steps allow: a time on the wall
+// clock, a total of the process's CPU seconds, either, or neither.
+struct Until {
+  std::optional<std::chrono::steady_clock::time_point> wall;
+  std::optional<double> cpu;
+  bool passed() const;
+};
+
+// The CPU seconds this process has used, all its threads together.
+double processCpuSeconds();
 
 // A set meeting every goal (the amount of each feature to hold, at most what
 // the units not locked out hold): features taken from the fewest units to
@@ -29,13 +37,13 @@ std::vector<char> rarityStart(const Problem& p, const std::vector<double>& goal)
 // features can spare, or swapping a unit for one outside that covers what
 // dropping it leaves short. Returns the steps taken.
 long long improveSet(const Problem& p, const std::vector<double>& goal, std::vector<char>& chosen, long long work,
-                     Until until = std::nullopt);
+                     Until until = {});
 
 // improveSet, then rounds that clear the units of one feature, refill the
 // open goals rarest first and improve again, keeping a round's set when it
 // is no worse, until WORK steps are spent. Returns the steps taken.
 long long refineSet(const Problem& p, const std::vector<double>& goal, std::vector<char>& chosen, long long work,
-                    Until until = std::nullopt);
+                    Until until = {});
 
 // A lower bound on the cost of any set meeting every goal, the units
 // costing `cost` (by unit index), from relaxing the goal rows with a price
@@ -45,7 +53,7 @@ long long refineSet(const Problem& p, const std::vector<double>& goal, std::vect
 // TAKEN, where given, receives the units the best prices take: units whose
 // capped amounts are worth more than they cost, often nearly a cover.
 double lagrangianBound(const Problem& p, const std::vector<double>& goal, const std::vector<double>& cost,
-                       double upper, long long work, std::vector<char>* taken = nullptr, Until until = std::nullopt);
+                       double upper, long long work, std::vector<char>* taken = nullptr, Until until = {});
 
 // CHOSEN (locks applied) with every open goal filled rarest first, as
 // rarityStart fills an empty set.

@@ -46,35 +46,43 @@ long long refineSteps(const SolveRequest& request, long long work) {
 }
 
 // When the phases of a solve must end, counted from its start. The time
-// limit bounds the whole solve on any machine. Without a work limit the
-// first sets take their shares of it in turn (local search of the first
-// starts to a tenth, priced targets to a fifth, refill rounds to three
-// tenths), so a slow or busy machine still leaves the solver its share;
-// under one they end by their steps, the clock cutting them only at half
-// the limit (then the set depends on the machine, and the report says the
-// time limit ended the search). The solver stops at nine tenths, leaving
-// the rest to polish its best.
+// limit, on the wall clock, bounds the whole solve on any machine. Without
+// a work limit the first sets take their shares of it in turn, counted in
+// the CPU seconds they use (local search of the first starts to a tenth,
+// priced targets to a fifth, refill rounds to three tenths): a busy
+// machine leaves them the work they do on an idle one, and the wall clock
+// cuts only what would overrun. Under a work limit they end by their
+// steps, the clock cutting them only at half the limit (then the set
+// depends on the machine, and the report says the time limit ended the
+// search). The solver stops at nine tenths, leaving the rest to polish its
+// best.
 struct Clocks {
   Until improve, priced, starts, solver, end;
+  Until large;  // the refill rounds on a model too large for the solver
 };
 
 Clocks clocksOf(const SolveRequest& request, std::chrono::steady_clock::time_point t0) {
   Clocks c;
   if (!std::isfinite(request.timeLimit) || request.timeLimit <= 0) return c;
+  const double limit = request.timeLimit, cpu0 = processCpuSeconds();
   const auto at = [&](double share) {
     return t0 + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
-                    std::chrono::duration<double>(request.timeLimit * share));
+                    std::chrono::duration<double>(limit * share));
   };
-  const bool counted = request.workLimit > 0;
-  c.improve = at(counted ? 0.5 : 0.1);
-  c.priced = at(counted ? 0.5 : 0.2);
-  c.starts = at(counted ? 0.5 : 0.3);
-  c.solver = at(0.9);
-  c.end = at(1.0);
+  const auto phase = [&](double share) {
+    if (request.workLimit > 0) return Until{at(0.5), std::nullopt};
+    return Until{at(0.9), cpu0 + limit * share};
+  };
+  c.improve = phase(0.1);
+  c.priced = phase(0.2);
+  c.starts = phase(0.3);
+  c.large = request.workLimit > 0 ? c.starts : Until{at(0.9), cpu0 + limit * 0.9};
+  c.solver = Until{at(0.9), std::nullopt};
+  c.end = Until{at(1.0), std::nullopt};
   return c;
 }
 
-bool past(const Until& t) { return t && std::chrono::steady_clock::now() >= *t; }
+bool past(const Until& t) { return t.passed(); }
 
 double secondsSince(std::chrono::steady_clock::time_point t0) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
@@ -349,7 +357,7 @@ std::string solveAmounts(const Problem& p, const Problem& shown, const SolveRequ
     improveSet(p, goal, fromPrices, work, clocks.starts);
     if (scoreOf(p, fromPrices) < scoreOf(p, start)) start = std::move(fromPrices);
   }
-  refineSet(p, goal, start, 4 * work + refineWork, large && request.workLimit <= 0 ? clocks.solver : clocks.starts);
+  refineSet(p, goal, start, 4 * work + refineWork, large ? clocks.large : clocks.starts);
   // Under a work limit the clock cut the first sets short: the same limits
   // may give another set on another machine.
   const bool startsCut = request.workLimit > 0 && past(clocks.starts);
@@ -402,7 +410,7 @@ std::string solveAmounts(const Problem& p, const Problem& shown, const SolveRequ
     for (std::size_t f = 0; f < goal.size(); ++f)
       startFeasible = startFeasible && e.held[f] >= goal[f] - 1e-9 * std::max(1.0, goal[f]);
   }
-  run.deadline = clocks.solver;
+  run.deadline = clocks.solver.wall;
   run.workLimit = request.workLimit;
   const MipResult x = solveMip(std::move(mip), run);
 
