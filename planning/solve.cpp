@@ -247,8 +247,11 @@ std::string solvePresence(const Problem& p, const Problem& shown, ExactProblem& 
   double searchBound = x.bound;
   if (x.status != ExactStatus::Optimal) {
     double fromPriced = priced - fixedCost;
-    if (!e.byCost && each > 0) fromPriced = std::ceil(fromPriced / each - 1e-9);
-    searchBound = std::min(std::max(searchBound, fromPriced), x.objective);
+    if (!e.byCost && each > 0) fromPriced = fromPriced / each;
+    searchBound = std::max(searchBound, fromPriced);
+    // A count of units is whole, so its bound is too.
+    if (!e.byCost) searchBound = std::ceil(searchBound - 1e-9);
+    searchBound = std::min(searchBound, x.objective);
   }
   r.report +=
       std::string("exact minimum ") + (e.byCost ? "cost" : "number of units") + ": " + exactStatusText(x.status) + "\n";
@@ -317,6 +320,9 @@ std::string solveAmounts(const Problem& p, const Problem& shown, const SolveRequ
     shared.resize(out);
   }
   const std::vector<double> goal = reachableGoals(p);
+  // Reckoned first: it sorts every feature's units, too long to leave to the
+  // end of a limit.
+  const double covered = coverBound(p, goal);
   const auto fixedUnit = [&](int u) {
     const UnitStatus st = p.units[static_cast<std::size_t>(u)].status;
     return st == UnitStatus::LockedIn || st == UnitStatus::LockedOut;
@@ -449,7 +455,7 @@ std::string solveAmounts(const Problem& p, const Problem& shown, const SolveRequ
               exactStatusText(status) + "\n";
   r.report += "best: " + summary(shown, s) + "\n";
   if (boundary) r.report += "boundary length " + number(boundaryOf(p, s.chosen)) + ", score " + number(score) + "\n";
-  const double bound = std::max({x.best.bound, x.relaxation, coverBound(p, goal), priced});
+  const double bound = std::max({x.best.bound, x.relaxation, covered, priced});
   if (status != ExactStatus::Optimal) {
     const double shownBound = std::min(score, bound);
     const double gap = score > 0 ? (score - std::max(shownBound, 0.0)) / score : 0.0;
