@@ -491,7 +491,7 @@ void BM_PlanningFolder(benchmark::State& state, const fs::path& dir) {
     state.SkipWithError(read.error.c_str());
     return;
   }
-  const zn::planning::Problem& p = read.problem;
+  const zn::planning::Problem p = zn::planning::problemFromDataset(read.data, read.terms);
   const char* secondsText = std::getenv("ZN_PLANNING_SECONDS");
   const char* workText = std::getenv("ZN_PLANNING_WORK");
   const char* cbcText = std::getenv("ZN_CBC_SECONDS");

@@ -124,7 +124,9 @@ int cmdMarxan(CliContext& ctx, const std::vector<std::string>& args) {
     return 1;
   }
   request.reps = reps > 0 ? reps : read.settings.reps;
-  planning::SolveResult r = planning::solve(read.problem, request);
+  // The dataset's lists are not wanted once the problem's rows stand.
+  const planning::Problem problem = planning::problemFromDataset(std::move(read.data), read.terms);
+  planning::SolveResult r = planning::solve(problem, request);
   if (!r.error.empty()) {
     ctx.err << "zonarium: " << r.error << "\n";
     return 1;
@@ -141,7 +143,7 @@ int cmdMarxan(CliContext& ctx, const std::vector<std::string>& args) {
     return 2;
   }
   std::string error;
-  if (!planning::writeOutputs(read.problem, read.settings, outDir, r.runs, r.best, r.method, r.report, error)) {
+  if (!planning::writeOutputs(problem, read.settings, outDir, r.runs, r.best, r.method, r.report, error)) {
     ctx.err << "zonarium: " << error << "\n";
     return 1;
   }

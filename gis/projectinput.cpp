@@ -110,35 +110,37 @@ bool addFolder(Project& project, const fs::path& dir, AddSummary& summary, std::
     error = f.error;
     return false;
   }
-  const planning::Problem& p = f.problem;
+  const Dataset& d = f.data;
+  const Occurrences& o = d.occurrences;
   OccurrenceAdder adder(project, summary);
-  std::vector<std::string> names(p.features.size());
-  for (std::size_t i = 0; i < p.features.size(); ++i)
-    names[i] = p.features[i].name.empty() ? "feature " + std::to_string(p.features[i].id) : p.features[i].name;
-  std::vector<char> found(p.units.size(), 0);
-  for (std::size_t u = 0; u < p.units.size(); ++u) {
-    const long long records = static_cast<long long>(p.featuresIn.end(u) - p.featuresIn.begin(u));
+  std::vector<std::string> names(d.taxa.size());
+  for (std::size_t i = 0; i < d.taxa.size(); ++i)
+    names[i] = d.taxa[i].name.empty() ? "feature " + std::to_string(d.taxa[i].id) : d.taxa[i].name;
+  std::vector<char> found(d.units.size(), 0);
+  for (int n = 1; n <= d.unitCount(); ++n) {
+    const DatasetUnit& u = d.unit(n);
+    const auto records = static_cast<long long>(o.taxaIn(n).size());
     summary.rows += records;
-    if (std::string why = adder.withId(p.units[u].id); !why.empty()) {
-      for (long long k = 0; k < records; ++k) adder.lose("unit " + std::to_string(p.units[u].id) + ": " + why);
-      if (records == 0) adder.lose("unit " + std::to_string(p.units[u].id) + ": " + why);
+    if (std::string why = adder.withId(u.id); !why.empty()) {
+      for (long long k = 0; k < records; ++k) adder.lose("unit " + std::to_string(u.id) + ": " + why);
+      if (records == 0) adder.lose("unit " + std::to_string(u.id) + ": " + why);
       continue;
     }
-    found[u] = 1;
-    for (const planning::Entry* e = p.featuresIn.begin(u); e != p.featuresIn.end(u); ++e)
-      if (e->amount > 0) adder.add(names[static_cast<std::size_t>(e->index)], {}, {}, e->amount);
+    found[static_cast<std::size_t>(n) - 1] = 1;
+    const double* amount = o.hasAmounts() ? o.amountsIn(n) : nullptr;
+    for (int t : o.taxaIn(n)) adder.add(names[static_cast<std::size_t>(t)], {}, {}, amount ? *amount++ : 1.0);
   }
   adder.finish(true);
   std::unordered_map<long long, std::size_t> unitOfId;
   for (std::size_t i = 0; i < project.data.units.size(); ++i) unitOfId[project.data.units[i].id] = i;
-  for (std::size_t u = 0; u < p.units.size(); ++u) {
+  for (std::size_t u = 0; u < d.units.size(); ++u) {
     if (!found[u]) continue;
-    DatasetUnit& unit = project.data.units[unitOfId[p.units[u].id]];
-    unit.cost = p.units[u].cost;
-    unit.status = p.units[u].status;
+    DatasetUnit& unit = project.data.units[unitOfId[d.units[u].id]];
+    unit.cost = d.units[u].cost;
+    unit.status = d.units[u].status;
   }
   std::unordered_map<std::string, double> targetOf;
-  for (std::size_t i = 0; i < p.features.size(); ++i) targetOf[names[i]] = p.features[i].target;
+  for (std::size_t i = 0; i < d.taxa.size(); ++i) targetOf[names[i]] = d.taxa[i].target;
   for (DatasetTaxon& t : project.data.taxa)
     if (auto it = targetOf.find(t.name); it != targetOf.end()) t.target = it->second;
   return true;

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <fstream>
 #include <memory>
+#include <numeric>
 #include <unordered_map>
 
 #include "planning/outputset.h"
@@ -200,7 +201,7 @@ bool staysInside(const std::string& value) {
   return n.empty() || *n.begin() != "..";
 }
 
-bool readSettings(const fs::path& dir, const std::string& inputName, FolderSettings& s, Problem& p,
+bool readSettings(const fs::path& dir, const std::string& inputName, FolderSettings& s, PlanningTerms& p,
                   std::string& error) {
   LineReader in(dir / inputName);
   if (!in.open()) {
@@ -303,7 +304,7 @@ bool readSettings(const fs::path& dir, const std::string& inputName, FolderSetti
   return true;
 }
 
-bool readUnits(const FolderSettings& s, Problem& p, std::unordered_map<long long, int>& index, std::string& error) {
+bool readUnits(const FolderSettings& s, Dataset& d, std::unordered_map<long long, int>& index, std::string& error) {
   Table t(s.inputDir / s.puName, s.puName);
   if (!t.open(error)) return false;
   const int id = t.column("id"), cost = t.column("cost"), status = t.column("status");
@@ -312,7 +313,7 @@ bool readUnits(const FolderSettings& s, Problem& p, std::unordered_map<long long
     return false;
   }
   return t.rows(error, [&](const std::vector<std::string_view>& f) {
-    Unit u;
+    DatasetUnit u;
     if (!parseId(f[static_cast<std::size_t>(id)], u.id)) {
       error = t.where() + "id " + shown(f[static_cast<std::size_t>(id)]) + " is not a positive whole number";
       return false;
@@ -331,17 +332,17 @@ bool readUnits(const FolderSettings& s, Problem& p, std::unordered_map<long long
       }
       u.status = static_cast<UnitStatus>(st);
     }
-    if (!index.emplace(u.id, static_cast<int>(p.units.size())).second) {
+    if (!index.emplace(u.id, static_cast<int>(d.units.size())).second) {
       error = t.where() + strprintf("unit %lld appears twice", u.id);
       return false;
     }
-    p.units.push_back(u);
+    d.units.push_back(std::move(u));
     return true;
   });
 }
 
-bool readFeatures(const FolderSettings& s, Problem& p, std::unordered_map<long long, int>& index,
-                  std::vector<double>& props, std::string& error) {
+bool readFeatures(const FolderSettings& s, Dataset& d, std::vector<double>& spfs,
+                  std::unordered_map<long long, int>& index, std::vector<double>& props, std::string& error) {
   Table t(s.inputDir / s.specName, s.specName);
   if (!t.open(error)) return false;
   const int id = t.column("id"), target = t.column("target"), prop = t.column("prop"), spf = t.column("spf"),
@@ -351,8 +352,8 @@ bool readFeatures(const FolderSettings& s, Problem& p, std::unordered_map<long l
     return false;
   }
   return t.rows(error, [&](const std::vector<std::string_view>& f) {
-    Feature ft;
-    double share = 0.0;
+    DatasetTaxon ft;
+    double share = 0.0, penalty = 1.0;
     auto field = [&](int c) { return f[static_cast<std::size_t>(c)]; };
     if (!parseId(field(id), ft.id)) {
       error = t.where() + "id " + shown(field(id)) + " is not a positive whole number";
@@ -366,7 +367,7 @@ bool readFeatures(const FolderSettings& s, Problem& p, std::unordered_map<long l
       error = t.where() + "prop " + shown(field(prop)) + " is not a share from 0 to 1";
       return false;
     }
-    if (spf >= 0 && (!parseNumber(field(spf), ft.spf) || ft.spf < 0)) {
+    if (spf >= 0 && (!parseNumber(field(spf), penalty) || penalty < 0)) {
       error = t.where() + "spf " + shown(field(spf)) + " is not a number of 0 or more";
       return false;
     }
@@ -376,17 +377,18 @@ bool readFeatures(const FolderSettings& s, Problem& p, std::unordered_map<long l
       return false;
     }
     if (name >= 0) ft.name = unquoted(field(name));
-    if (!index.emplace(ft.id, static_cast<int>(p.features.size())).second) {
+    if (!index.emplace(ft.id, static_cast<int>(d.taxa.size())).second) {
       error = t.where() + strprintf("feature %lld appears twice", ft.id);
       return false;
     }
-    p.features.push_back(std::move(ft));
+    d.taxa.push_back(std::move(ft));
+    spfs.push_back(penalty);
     props.push_back(share);
     return true;
   });
 }
 
-bool readAmounts(const FolderSettings& s, Problem& p, const std::unordered_map<long long, int>& units,
+bool readAmounts(const FolderSettings& s, Dataset& d, const std::unordered_map<long long, int>& units,
                  const std::unordered_map<long long, int>& features, std::string& error) {
   Table t(s.inputDir / s.puvsprName, s.puvsprName);
   if (!t.open(error)) return false;
@@ -395,7 +397,7 @@ bool readAmounts(const FolderSettings& s, Problem& p, const std::unordered_map<l
     error = s.puvsprName + (sp < 0 ? ": no \"species\" column" : ": no \"pu\" column");
     return false;
   }
-  std::vector<Triple> triples;
+  std::vector<Occurrence> pairs;
   const bool ok = t.rows(error, [&](const std::vector<std::string_view>& f) {
     long long fid = 0, uid = 0;
     double a = 1.0;
@@ -417,17 +419,24 @@ bool readAmounts(const FolderSettings& s, Problem& p, const std::unordered_map<l
                                                 : strprintf("unit %lld is not in ", uid) + s.puName);
       return false;
     }
-    if (a > 0) triples.push_back({fi->second, ui->second, a});
+    if (a > 0) pairs.push_back({static_cast<std::uint32_t>(fi->second), static_cast<std::uint32_t>(ui->second) + 1, a});
     return true;
   });
   if (!ok) return false;
-  buildRows(p, triples);
+  // The amounts of a repeated pair add up, so they are kept while the lists
+  // are built, and dropped where every one is then 1 (presence data).
+  d.occurrences = occurrencesFrom(d.taxonCount(), d.unitCount(), std::move(pairs), true);
+  Occurrences& o = d.occurrences;
+  if (std::all_of(o.taxonAmounts.begin(), o.taxonAmounts.end(), [](double x) { return x == 1.0; })) {
+    std::vector<double>().swap(o.taxonAmounts);
+    std::vector<double>().swap(o.unitAmounts);
+  }
   return true;
 }
 
 // The boundary file: id1, id2 and the length between them (id1 = id2: the
 // unit's outer boundary).
-bool readBoundaries(const FolderSettings& s, Problem& p, const std::unordered_map<long long, int>& units,
+bool readBoundaries(const FolderSettings& s, Dataset& d, const std::unordered_map<long long, int>& units,
                     std::string& error) {
   Table t(s.inputDir / s.boundName, s.boundName);
   if (!t.open(error)) return false;
@@ -436,7 +445,8 @@ bool readBoundaries(const FolderSettings& s, Problem& p, const std::unordered_ma
     error = s.boundName + ": needs the columns \"id1\", \"id2\" and \"boundary\"";
     return false;
   }
-  return t.rows(error, [&](const std::vector<std::string_view>& f) {
+  std::vector<Edge> edges;
+  const bool ok = t.rows(error, [&](const std::vector<std::string_view>& f) {
     long long a = 0, b = 0;
     double l = 0.0;
     auto field = [&](int c) { return f[static_cast<std::size_t>(c)]; };
@@ -453,23 +463,29 @@ bool readBoundaries(const FolderSettings& s, Problem& p, const std::unordered_ma
       error = t.where() + strprintf("unit %lld is not in ", ia == units.end() ? a : b) + s.puName;
       return false;
     }
-    if (l > 0) p.boundaries.push_back({ia->second, ib->second, l});
+    if (l > 0)
+      edges.push_back({static_cast<std::uint32_t>(ia->second) + 1, static_cast<std::uint32_t>(ib->second) + 1, l});
     return true;
   });
+  if (ok) d.adjacency = adjacencyFrom(d.unitCount(), edges);
+  return ok;
 }
 
 // Sums of amounts, costs, targets and penalties must stay far from the
 // largest double, so no total, shortfall or score overflows to infinity.
-std::string tooLarge(const FolderSettings& s, const Problem& p) {
+std::string tooLarge(const FolderSettings& s, const Dataset& d, const PlanningTerms& p) {
   constexpr double kLimit = 1e300;
   double amounts = 0.0, targets = 0.0, spf = 0.0, costs = 0.0, boundary = 0.0;
-  for (const Feature& f : p.features) {
-    amounts += f.total;
-    targets += f.target;
-    spf += f.spf;
-  }
-  for (const Unit& u : p.units) costs += u.cost;
-  for (const Boundary& b : p.boundaries) boundary += b.length;
+  const Occurrences& o = d.occurrences;
+  amounts = o.hasAmounts() ? std::accumulate(o.taxonAmounts.begin(), o.taxonAmounts.end(), 0.0)
+                           : static_cast<double>(o.taxonUnits.size());
+  for (const DatasetTaxon& t : d.taxa) targets += t.target;
+  for (double x : p.spf) spf += x;
+  for (const DatasetUnit& u : d.units) costs += u.cost;
+  // Each shared boundary is listed under both its units.
+  for (int n = 1; n <= d.unitCount() && !d.adjacency.empty(); ++n)
+    for (int k = 0; k < d.adjacency.degree(n); ++k)
+      if (d.adjacency.neighboursOf(n)[k] >= static_cast<std::uint32_t>(n)) boundary += d.adjacency.lengthsOf(n)[k];
   const std::pair<double, std::string> sums[] = {
       {amounts, "the amounts in " + s.puvsprName},
       {targets, "the targets in " + s.specName},
@@ -486,23 +502,31 @@ std::string tooLarge(const FolderSettings& s, const Problem& p) {
 
 FolderRead readFolder(const fs::path& dir, const std::string& inputName) {
   FolderRead r;
-  Problem& p = r.problem;
-  if (!readSettings(dir, inputName, r.settings, p, r.error)) return r;
+  Dataset& d = r.data;
+  if (!readSettings(dir, inputName, r.settings, r.terms, r.error)) return r;
+  r.terms.targetsAsGiven = true;
   std::unordered_map<long long, int> units, features;
   std::vector<double> props;
-  if (!readUnits(r.settings, p, units, r.error) || !readFeatures(r.settings, p, features, props, r.error) ||
-      !readAmounts(r.settings, p, units, features, r.error))
+  if (!readUnits(r.settings, d, units, r.error) ||
+      !readFeatures(r.settings, d, r.terms.spf, features, props, r.error) ||
+      !readAmounts(r.settings, d, units, features, r.error))
     return r;
   // Boundaries count in the summaries whenever they are given; with BLM above
   // 0 they are also wanted, so a missing file is then an error.
   std::error_code ec;
   const bool bounds =
-      !r.settings.boundName.empty() && (p.blm > 0 || fs::exists(r.settings.inputDir / r.settings.boundName, ec));
-  if (bounds && !readBoundaries(r.settings, p, units, r.error)) return r;
+      !r.settings.boundName.empty() && (r.terms.blm > 0 || fs::exists(r.settings.inputDir / r.settings.boundName, ec));
+  if (bounds && !readBoundaries(r.settings, d, units, r.error)) return r;
   // A share of the feature's whole amount wins over an amount target.
-  for (std::size_t f = 0; f < p.features.size(); ++f)
-    if (props[f] > 0) p.features[f].target = props[f] * p.features[f].total;
-  r.error = tooLarge(r.settings, p);
+  const Occurrences& o = d.occurrences;
+  for (std::size_t f = 0; f < d.taxa.size(); ++f) {
+    if (props[f] <= 0) continue;
+    const int t = static_cast<int>(f);
+    const double total = o.hasAmounts() ? std::accumulate(o.amountsOf(t), o.amountsOf(t) + o.range(t), 0.0)
+                                        : static_cast<double>(o.range(t));
+    d.taxa[f].target = props[f] * total;
+  }
+  r.error = tooLarge(r.settings, d, r.terms);
   return r;
 }
 

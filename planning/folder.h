@@ -31,8 +31,14 @@ struct FolderSettings {
   std::vector<std::string> unusedKeys;  // keys of the other tool's annealing and files, read but not applying
 };
 
+// A folder read: its units (in pu.dat's order, numbered from 1), features
+// as taxa (in spec.dat's order, targets after any share is applied),
+// amounts and boundaries go into the dataset; what the dataset has no place
+// for goes beside it. problemFromDataset(data, terms) gives the problem the
+// planning methods solve.
 struct FolderRead {
-  Problem problem;
+  Dataset data;
+  PlanningTerms terms;
   FolderSettings settings;
   std::string error;  // empty when the folder was read
 };

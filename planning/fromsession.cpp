@@ -14,8 +14,10 @@ namespace fs = std::filesystem;
 Problem problemFromSession(const Session& s) {
   const SelectionIndex x(s);
   const int goal = std::max(1, s.settings.nearMinimumGoal);
-  Problem p;
-  std::vector<int> unitOfCell(static_cast<std::size_t>(x.cells) + 1, -1);
+  // The session's data as a dataset of the units that matter, then the
+  // problem from it as from any dataset.
+  Dataset d;
+  std::vector<std::uint32_t> numberOf(static_cast<std::size_t>(x.cells) + 1, 0);
   std::vector<char> seed(static_cast<std::size_t>(x.cells) + 1, 0);
   // The areas already in the set seed every analysis, so they are locked in.
   for (int n : s.areas.cells)
@@ -24,45 +26,25 @@ Problem problemFromSession(const Session& s) {
     bool holds = seed[static_cast<std::size_t>(n)] != 0;
     for (int t : x.ix.taxaIn(n)) holds |= x.counts(t);
     if (!holds) continue;
-    unitOfCell[static_cast<std::size_t>(n)] = static_cast<int>(p.units.size());
-    const double cost = s.costPresent ? s.ws.cells[static_cast<std::size_t>(n)].cost : 1.0;
-    p.units.push_back({n, cost, seed[static_cast<std::size_t>(n)] ? UnitStatus::LockedIn : UnitStatus::Free});
+    d.units.push_back({n, std::string(), s.costPresent ? s.ws.cells[static_cast<std::size_t>(n)].cost : 1.0,
+                       seed[static_cast<std::size_t>(n)] ? UnitStatus::LockedIn : UnitStatus::Free});
+    numberOf[static_cast<std::size_t>(n)] = static_cast<std::uint32_t>(d.units.size());
   }
-  std::vector<Triple> triples;
+  // Only the counted taxa hold records; each wants the goal, or its range
+  // where that is smaller.
+  d.taxa.resize(static_cast<std::size_t>(x.ix.taxa));
+  std::vector<Occurrence> pairs;
   for (int t = 0; t < x.ix.taxa; ++t) {
-    if (!x.counts(t) || x.range(t) == 0) continue;
-    const int f = static_cast<int>(p.features.size());
-    p.features.push_back({t + 1, s.ws.cards.name(t), static_cast<double>(std::min(goal, x.range(t)))});
+    DatasetTaxon& taxon = d.taxa[static_cast<std::size_t>(t)];
+    taxon.id = t + 1;
+    taxon.name = s.ws.cards.name(t);
+    if (!x.counts(t)) continue;
+    taxon.target = static_cast<double>(std::min(goal, x.range(t)));
     for (int n : x.ix.unitsOf(t))
-      if (x.valid(n)) triples.push_back({f, unitOfCell[static_cast<std::size_t>(n)], 1.0});
+      if (x.valid(n)) pairs.push_back({static_cast<std::uint32_t>(t), numberOf[static_cast<std::size_t>(n)], 1.0});
   }
-  buildRows(p, triples);
-  return p;
-}
-
-Problem problemFromDataset(const Dataset& d, int goal) {
-  Problem p;
-  for (const DatasetUnit& u : d.units) p.units.push_back({u.id, u.cost, u.status});
-  const Occurrences& o = d.occurrences;
-  std::vector<Triple> triples;
-  for (int t = 0; t < o.taxa; ++t) {
-    if (o.range(t) == 0) continue;
-    const DatasetTaxon& x = d.taxa[static_cast<std::size_t>(t)];
-    const int f = static_cast<int>(p.features.size());
-    const double target = x.target > 0 ? x.target : static_cast<double>(std::min(std::max(1, goal), o.range(t)));
-    p.features.push_back({x.id, x.name, target});
-    int k = 0;
-    const double* amounts = o.hasAmounts() && !o.taxonWords ? o.amountsOf(t) : nullptr;
-    for (int n : o.unitsOf(t)) triples.push_back({f, n - 1, amounts ? amounts[k++] : 1.0});
-  }
-  buildRows(p, triples);
-  const Adjacency& a = d.adjacency;
-  if (!a.empty())
-    for (int n = 1; n <= d.unitCount(); ++n)
-      for (int k = 0; k < a.degree(n); ++k)
-        if (const auto m = static_cast<int>(a.neighboursOf(n)[k]); m >= n)
-          p.boundaries.push_back({n - 1, m - 1, a.lengthsOf(n)[k]});
-  return p;
+  d.occurrences = occurrencesFrom(d.taxonCount(), d.unitCount(), std::move(pairs), false);
+  return problemFromDataset(d);
 }
 
 bool writeFolder(const Problem& p, const std::string& title, const fs::path& dir, std::string& error,

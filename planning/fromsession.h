@@ -15,11 +15,6 @@ namespace zn::planning {
 
 Problem problemFromSession(const Session& s);
 
-// The problem a dataset poses: its units with their costs and status, the
-// taxa with records as features (each with its own target, or the goal, or
-// the range where that is smaller), the amounts, and the shared boundaries.
-Problem problemFromDataset(const Dataset& d, int goal = 1);
-
 // DIR/input.dat and DIR/input/pu.dat, spec.dat, puvspr.dat (and bound.dat
 // where there are boundaries); each file whole or not at all. False with
 // the message when a file cannot be written. `source` names what the

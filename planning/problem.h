@@ -88,6 +88,29 @@ std::vector<double> achievable(const Problem& p);
 // Each feature's target capped at what is achievable: what a set can be asked to hold.
 std::vector<double> reachableGoals(const Problem& p);
 
+// What a planning problem takes from beside its dataset: the scoring terms
+// a planning-unit folder carries, each taxon's penalty factor, and how the
+// taxa's targets read.
+struct PlanningTerms {
+  double missLevel = 1.0;
+  double blm = 0.0;
+  std::vector<double> spf;  // per taxon; empty: 1 for each
+  // A folder's features stand as given: taxa without records stay features
+  // and a target of 0 is 0. Otherwise only taxa with records are features
+  // and a taxon without a target of its own wants `goal` units, or its range
+  // where that is smaller.
+  bool targetsAsGiven = false;
+  int goal = 1;
+};
+
+// The problem a dataset poses: unit n as units[n - 1] with its id, cost and
+// status, the taxa as features, the amounts (1 where the dataset keeps
+// none) and the adjacency as boundaries. Given the dataset to consume, its
+// occurrence lists are released as the rows are built (and the rest at the
+// end), so that a large folder is not held three times at once.
+Problem problemFromDataset(const Dataset& d, const PlanningTerms& terms = {});
+Problem problemFromDataset(Dataset&& d, const PlanningTerms& terms = {});
+
 // The problem as a dataset: units numbered 1 ... in the order of their ids
 // (ids, costs, status), features as taxa (ids, names, targets), the amounts
 // (none kept where every one is 1), and the boundaries as adjacency. unitOf[n], where asked for, is the index

@@ -356,15 +356,16 @@ TEST(PlanningExact, BoundaryLengthFromTheFolderChangesTheAnswerAndOnlyExactTakes
   f.file("input/bound.dat", "id1,id2,boundary\n1,1,1\n2,2,6\n3,3,1\n1,3,0.5\n");
   const FolderRead read = readFolder(f.dir);
   ASSERT_EQ(read.error, "");
-  ASSERT_EQ(read.problem.boundaries.size(), 4u);
-  const SolveResult r = solve(read.problem, {Method::Exact, 1, 60});
+  const Problem p = problemFromDataset(read.data, read.terms);
+  ASSERT_EQ(p.boundaries.size(), 4u);
+  const SolveResult r = solve(p, {Method::Exact, 1, 60});
   ASSERT_EQ(r.error, "");
   EXPECT_EQ(r.runs[0].chosen, (std::vector<char>{1, 0, 1}));
   EXPECT_NE(r.report.find("boundary length 2, score 6\n"), std::string::npos) << r.report;
-  Problem flat = read.problem;
+  Problem flat = p;
   flat.blm = 0;
   EXPECT_EQ(solve(flat, {Method::Exact, 1, 60}).runs[0].chosen, (std::vector<char>{0, 1, 0}));
-  EXPECT_EQ(solve(read.problem, {Method::Greedy, 1, 60}).error,
+  EXPECT_EQ(solve(p, {Method::Greedy, 1, 60}).error,
             "BLM 1 asks for compact sets: boundary length is solved by the exact method only (--method exact), or set "
             "BLM to 0");
 

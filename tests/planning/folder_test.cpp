@@ -18,27 +18,43 @@ TEST(PlanningFolderRead, TakesColumnsByNameIdsInAnyOrderAndSharesOfTheTotal) {
   // Tab-separated pu.dat with extra columns and ids out of order; spec.dat
   // with a share for one feature; a byte-order mark and CR LF line ends.
   PlanningFolder f("\xEF\xBB\xBFxloc\tid\tstatus\tcost\r\n0\t30\t2\t4.5\r\n0\t7\t0\t1\r\n0\t12\t3\t2\r\n",
-                   "id,name,prop,target,spf\n5,wolf,0.5,0,10\n2,fox,0,3,1\n",
+                   "id,name,prop,target,spf\n5,wolf,0.5,0,10\n2,fox,0,3,1\n9,lynx,0,0,2\n",
                    "species,pu,amount\n5,30,2\n5,7,6\n2,12,3\n2,7,1\n5,7,0\n");
   const FolderRead r = readFolder(f.dir);
   ASSERT_EQ(r.error, "");
-  const Problem& p = r.problem;
+  EXPECT_EQ(r.settings.outputDir, f.dir / "output");
+  // The dataset holds the units in the file's order, the amounts both ways
+  // (the zero amount is no pair) and the targets after the share.
+  const Dataset& read = r.data;
+  ASSERT_EQ(read.unitCount(), 3);
+  EXPECT_EQ((std::vector<long long>{read.unit(1).id, read.unit(2).id, read.unit(3).id}),
+            (std::vector<long long>{30, 7, 12}));
+  EXPECT_EQ(read.unit(1).cost, 4.5);
+  EXPECT_EQ(read.unit(1).status, UnitStatus::LockedIn);
+  EXPECT_EQ(read.unit(3).status, UnitStatus::LockedOut);
+  ASSERT_EQ(read.taxonCount(), 3);
+  EXPECT_EQ(read.taxa[0].target, 4.0);  // half of 2 + 6
+  EXPECT_EQ(read.occurrences.taxaIn(2).size(), 2u);
+  EXPECT_EQ((std::vector<double>{read.occurrences.amountsIn(2)[0], read.occurrences.amountsIn(2)[1]}),
+            (std::vector<double>{6.0, 1.0}));
+  EXPECT_EQ(r.terms.spf, (std::vector<double>{10.0, 1.0, 2.0}));
+
+  // The problem keeps every feature as the folder gives it: lynx, with no
+  // amount anywhere and target 0, is a feature wanting nothing.
+  const Problem p = problemFromDataset(r.data, r.terms);
   ASSERT_EQ(p.units.size(), 3u);
   EXPECT_EQ(p.units[0].id, 30);
-  EXPECT_EQ(p.units[0].cost, 4.5);
-  EXPECT_EQ(p.units[0].status, UnitStatus::LockedIn);
-  EXPECT_EQ(p.units[2].status, UnitStatus::LockedOut);
-  ASSERT_EQ(p.features.size(), 2u);
+  ASSERT_EQ(p.features.size(), 3u);
   EXPECT_EQ(p.features[0].name, "wolf");
   EXPECT_EQ(p.features[0].total, 8.0);
-  EXPECT_EQ(p.features[0].target, 4.0);  // half of 2 + 6
+  EXPECT_EQ(p.features[0].spf, 10.0);
   EXPECT_EQ(p.features[1].target, 3.0);
-  // The zero amount is no entry; the rest is held both ways round.
+  EXPECT_EQ(p.features[2].target, 0.0);
   EXPECT_EQ(p.unitsOf.entries.size(), 4u);
   ASSERT_EQ(p.featuresIn.end(1) - p.featuresIn.begin(1), 2);  // unit 7 holds both
-  EXPECT_EQ(r.settings.outputDir, f.dir / "output");
+  EXPECT_EQ(p.featuresIn.begin(1)[0].amount, 6.0);
 
-  // As a dataset: units numbered in id order, amounts both ways, targets,
+  // Renumbered in id order, as the near-minimum takes it: amounts both ways, targets,
   // and boundaries (one shared, one outer) under the units' numbers.
   Problem bounded = p;
   bounded.boundaries = {{0, 1, 2.0}, {0, 0, 5.0}};  // ids 30-7, and 30's outer edge
@@ -74,9 +90,9 @@ TEST(PlanningFolderRead, InputDatKeysOverrideNamesAndProseIsSkipped) {
   ASSERT_EQ(r.error, "");
   EXPECT_EQ(r.settings.reps, 7);
   EXPECT_EQ(r.settings.scenario, "run1");
-  EXPECT_DOUBLE_EQ(r.problem.missLevel, 0.95);
-  ASSERT_EQ(r.problem.units.size(), 1u);
-  EXPECT_EQ(r.problem.units[0].id, 9);
+  EXPECT_DOUBLE_EQ(r.terms.missLevel, 0.95);
+  ASSERT_EQ(r.data.unitCount(), 1);
+  EXPECT_EQ(r.data.unit(1).id, 9);
 }
 
 struct BadFolder {
@@ -218,19 +234,20 @@ TEST(ExportMarxanCommand, WritesTheDatafileAsAFolderTheReaderTakesBack) {
       << run.err;
   const planning::FolderRead r = planning::readFolder(dir);
   ASSERT_EQ(r.error, "");
-  EXPECT_EQ(r.problem.units.size(), cells);
-  EXPECT_EQ(r.problem.features.size(), taxa);
-  EXPECT_EQ(r.problem.unitsOf.entries.size(), records);
+  const planning::Problem p = planning::problemFromDataset(r.data, r.terms);
+  EXPECT_EQ(p.units.size(), cells);
+  EXPECT_EQ(p.features.size(), taxa);
+  EXPECT_EQ(p.unitsOf.entries.size(), records);
   int locked = 0;
-  for (const auto& u : r.problem.units)
+  for (const auto& u : p.units)
     if (u.status == planning::UnitStatus::LockedIn) {
       ++locked;
       EXPECT_TRUE(u.id == 194 || u.id == 5) << u.id;
     }
   EXPECT_EQ(locked, 2);
-  for (std::size_t f = 0; f < r.problem.features.size(); ++f)
-    EXPECT_EQ(r.problem.features[f].target, std::min(2.0, r.problem.features[f].total)) << f;
-  EXPECT_EQ(r.problem.features[0].name, "Ailurus fulgens");
+  for (std::size_t f = 0; f < p.features.size(); ++f)
+    EXPECT_EQ(p.features[f].target, std::min(2.0, p.features[f].total)) << f;
+  EXPECT_EQ(p.features[0].name, "Ailurus fulgens");
 }
 
 }  // namespace

@@ -35,6 +35,13 @@ TEST(PlanningGreedy, AmountsCountOnlyUpToWhatIsStillMissing) {
   EXPECT_EQ(greedyByCostEffectiveness(p, 1), (std::vector<char>{0, 1}));
 }
 
+TEST(PlanningGreedy, AUnitThatCostsNothingAndHelpsComesFirst) {
+  // Unit 1 removes the whole shortfall at 2 per unit of cost; unit 0 costs
+  // nothing, so it goes first and leaves unit 1 nothing to add.
+  const Problem p = make({0, 0.5}, {1}, {{0, 0, 1}, {0, 1, 5}});
+  EXPECT_EQ(greedyByCostEffectiveness(p, 1), (std::vector<char>{1, 0}));
+}
+
 TEST(PlanningGreedy, KeepsLockedInUnitsAndNeverTakesLockedOutOnes) {
   const Problem p = make({1, 1, 1, 9}, {1, 2}, {{0, 0, 1}, {0, 1, 1}, {1, 1, 1}, {1, 2, 5}, {1, 3, 1}},
                          {UnitStatus::LockedIn, UnitStatus::Free, UnitStatus::LockedOut, UnitStatus::Free});
