@@ -56,7 +56,9 @@ Evaluation evaluate(const Problem& p, const std::vector<char>& chosen) {
       e.held[static_cast<std::size_t>(x->index)] += x->amount;
   }
   for (std::size_t f = 0; f < p.features.size(); ++f) {
-    e.shortfall += std::max(0.0, p.features[f].target - e.held[f]);
+    // Within the rounding targetMet allows, a target is met in full.
+    const double lack = p.features[f].target - e.held[f];
+    if (lack > 1e-9 * std::max(1.0, p.features[f].target)) e.shortfall += lack;
     if (!targetMet(p, f, e.held[f])) ++e.unmet;
   }
   return e;

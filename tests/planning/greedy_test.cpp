@@ -3,6 +3,7 @@
 
 #include <set>
 
+#include "planning/folder.h"
 #include "planning/greedy.h"
 #include "store/random.h"
 
@@ -68,6 +69,17 @@ TEST(PlanningGreedy, AnUnreachableTargetTakesWhatThereIsAndNoMore) {
   const Evaluation e = evaluate(p, {1, 1, 1});
   EXPECT_EQ(e.shortfall, 7.0);
   EXPECT_EQ(e.unmet, 1);
+  EXPECT_DOUBLE_EQ(penaltyOf(p, e), 0.7);
+}
+
+// Amounts whose sum rounds a hair below the target (0.1 + 0.7 is
+// 0.7999999999999999) meet it: no shortfall of 1e-16, no penalty.
+TEST(PlanningGreedy, ATargetMetButForRoundingHasNoShortfallOrPenalty) {
+  const Problem p = make({1, 1}, {0.8}, {{0, 0, 0.1}, {0, 1, 0.7}});
+  const Evaluation e = evaluate(p, {1, 1});
+  EXPECT_EQ(e.unmet, 0);
+  EXPECT_EQ(e.shortfall, 0.0);
+  EXPECT_EQ(penaltyOf(p, e), 0.0);
 }
 
 // On random problems: every reachable target met, locks kept, and no unit
