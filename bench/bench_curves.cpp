@@ -14,6 +14,7 @@
 #include "selection/curves.h"
 #include "selection/frequency.h"
 #include "selection/replacement.h"
+#include "shell/runinputs.h"
 #include "shell/silenthost.h"
 #include "store/datafile.h"
 #include "store/files.h"

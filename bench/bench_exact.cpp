@@ -34,6 +34,7 @@
 #include "planning/problem.h"
 #include "planning/solve.h"
 #include "selection/exact.h"
+#include "shell/runinputs.h"
 #include "shell/silenthost.h"
 #include "store/datafile.h"
 #include "store/files.h"

@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include "selection/nearminimum.h"
+#include "shell/runinputs.h"
 #include "shell/silenthost.h"
 #include "store/datafile.h"
 #include "store/files.h"

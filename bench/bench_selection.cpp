@@ -14,6 +14,7 @@
 #include "selection/greedy.h"
 #include "selection/nearminimum.h"
 #include "selection/randomsets.h"
+#include "shell/runinputs.h"
 #include "shell/silenthost.h"
 #include "store/session.h"
 

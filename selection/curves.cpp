@@ -133,11 +133,6 @@ std::string qualityRefusal(const AnalysisData& a, int runs) {
   return "";
 }
 
-std::string qualityRefusal(const Session& s, int runs) {
-  if (!s.ws.datafile.opened) return "No datafile is open.";
-  return qualityRefusal(analysisData(s), runs);
-}
-
 bool accumulationIndex(const std::vector<double>& curve, const std::vector<int>& optimum,
                        const std::vector<double>& random, double& index) {
   double sum = 0.0;
@@ -300,13 +295,6 @@ void summarise(const Counting& c, const CurveParams& p, CurveSet& out) {
 
 }  // namespace
 
-std::string curvesRefusal(const Session& s) {
-  // Every column grows from nothing to cover each taxon once; seeds or a
-  // higher goal would hold for some columns and not others.
-  if (s.areas.seedCount > 0) return "Representation curves start from an empty set: clear the seed areas to draw them.";
-  return curvesGoalRefusal(s.settings);
-}
-
 std::string curvesGoalRefusal(const Settings& st) {
   const int goal = std::max(st.nearMinimumGoal, st.greedyGoal);
   if (goal > 1)
@@ -364,41 +352,6 @@ CurveSet computeCurves(const AnalysisData& a, const CurveParams& p, const CurveO
   out.seconds = watch.seconds();
   return out;
 }
-
-CurveSet computeCurves(const Session& s, const CurveParams& p) {
-  CurveSet out;
-  if (!s.ws.datafile.opened) {
-    out.error = "No datafile is open.";
-    return out;
-  }
-  const AnalysisData a = analysisData(s);
-  out.error = qualityRefusal(a, p.runs);
-  if (out.error.empty()) out.error = curvesRefusal(s);
-  if (!out.error.empty()) return out;
-  CurveOrders orders;
-  orders.nearMinimum = [&s](std::uint32_t seed) {
-    Settings st = s.settings;
-    st.nearMinimumGoal = 1;
-    SelectionEnv env;
-    env.seed = seed;
-    RunRequest req;
-    req.params = nearMinimumParams(st, s.costPresent, env);
-    AreaSet set;
-    Progress quiet;
-    runMainRun(s, req, set, quiet);
-    return set.cells;
-  };
-  orders.greedy = greedyOptions(s.settings, s.costPresent);
-  orders.hotspots = [&s](int n) {
-    // Richness hotspots, on a copy whose map the richness scores take.
-    Scratch sc(s);
-    computeMeasure(sc.s, kCodeRichness);
-    return chooseHotspots(sc.s.ws, sc.s.areas, kCodeRichness, n).chosen;
-  };
-  return computeCurves(a, p, orders, s.progress);
-}
-
-std::string curvesReport(const Session& s, const CurveSet& c) { return curvesReport(reportDataLine(s), c); }
 
 std::string curvesReport(const std::string& dataLine, const CurveSet& c) {
   std::string out = strprintf(

@@ -12,7 +12,6 @@
 
 #include "selection/greedy.h"
 #include "store/analysisdata.h"
-#include "store/session.h"
 
 namespace zn {
 
@@ -73,20 +72,13 @@ struct CurveOrders {
 // The curves on any data (group, excluded taxa), from an empty set with
 // goal 1. The random draws keep a runs x K table and a few numbers per unit.
 CurveSet computeCurves(const AnalysisData& a, const CurveParams& p, const CurveOrders& orders, Feedback& feedback);
-// The same on the session's data and options (excluded level): the session
-// itself is not changed. Refused (error set) while seed areas are loaded or
-// a goal above 1 is chosen, since no column could honour them all alike.
-CurveSet computeCurves(const Session& s, const CurveParams& p);
 
-// Why the curves refuse this session's seeds or goal, or "".
-std::string curvesRefusal(const Session& s);
 // Why the curves refuse the options' goal, or "" (a project has no seeds).
 std::string curvesGoalRefusal(const Settings& st);
 
 // Why these analyses cannot run, or "": no datafile, runs outside 1 ...
 // 10000 (runs < 0: no runs asked), no taxa left after preselection (on a
 // project: no taxon with records).
-std::string qualityRefusal(const Session& s, int runs = -1);
 std::string qualityRefusal(const AnalysisData& a, int runs = -1);
 
 // The name of a method as the chart, the CSV and the report give it.
@@ -94,9 +86,7 @@ const char* curveMethodName(CurveMethod m);
 
 // The RESULTS report: title line, data line and time, one row per k and
 // the summary per method.
-std::string curvesReport(const Session& s, const CurveSet& c);
-// The same under the given data line (what was analysed, as the reports
-// name it).
+// Under the given data line (what was analysed, as the reports name it).
 std::string curvesReport(const std::string& dataLine, const CurveSet& c);
 
 // One row per k, one column per method.

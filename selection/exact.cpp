@@ -14,28 +14,6 @@
 
 namespace zn {
 
-bool exactByCost(const Session& s) { return s.settings.optimiseByCost != Flag::kOff && s.costPresent; }
-
-ExactKind coverageKind(const Session& s) {
-  return exactByCost(s) ? ExactKind::CoverageByBudget : ExactKind::CoverageByNumber;
-}
-
-ExactRequest withOptions(const Session& s, ExactRequest request) {
-  request.goal = std::max(1, s.settings.nearMinimumGoal);
-  request.includeSeeds = s.settings.includeSeeds != Flag::kOff;
-  request.byCost = exactByCost(s);
-  return request;
-}
-
-ExactProblem buildExactProblem(const Session& s, const ExactRequest& request) {
-  return buildExactProblem(s, s.areas, request);
-}
-
-ExactProblem buildExactProblem(const Session& s, const AreaSet& set, const ExactRequest& request) {
-  if (!s.ws.datafile.opened) return buildExactProblem(AnalysisData{}, set, withOptions(s, request));
-  return buildExactProblem(analysisData(s), set, withOptions(s, request));
-}
-
 ExactProblem buildExactProblem(const AnalysisData& a, const AreaSet& set, const ExactRequest& request) {
   ExactProblem p;
   p.kind = request.kind;
@@ -141,16 +119,6 @@ QuickSet takeQuickSet(const AnalysisData& d, AreaSet& a, const ExactRequest& req
   }
   a.cells.resize(static_cast<std::size_t>(seeds));
   return q;
-}
-
-// The quick set of the same data, settings and seeds, computed aside (on its
-// own area set, from the exact run's fixed cells) when none is on the map.
-std::vector<int> quickCells(const Session& s, const ExactProblem& p) {
-  Progress quiet;
-  AreaSet a;
-  const RunRequest r = quickSetRequest(s.settings, s.costPresent, p, a);
-  runMainRun(s, r, a, quiet);
-  return {a.cells.begin() + std::clamp(a.seedCount, 0, a.count()), a.cells.end()};
 }
 
 std::string exactTitle(const ExactRequest& request, const ExactProblem& p) {
@@ -300,16 +268,6 @@ ExactSetOutcome runExactSet(const AnalysisData& a, const AreaSet& set, const Exa
   out.title = exactTitle(request, p);
   out.solverLines = solverLines(p, r, out.quick, context.costData, request.capacity);
   return out;
-}
-
-ExactSetOutcome runExactSet(const Session& s, const AreaSet& set, const ExactRequest& request,
-                            const ExactOptions& options) {
-  if (!s.ws.datafile.opened) return {};
-  ExactSetContext context;
-  context.mapCode = s.map.measureCode;
-  context.costData = s.costPresent;
-  context.quickSet = [&s](const ExactProblem& p) { return quickCells(s, p); };
-  return runExactSet(analysisData(s), set, withOptions(s, request), options, context);
 }
 
 }  // namespace zn

@@ -1,6 +1,6 @@
-// Exact area sets as analyses of the session: the programme built from the
-// datafile, the options and the area set, and the run that leaves its set,
-// scores and report as the other selections do.
+// Exact area sets: the programme built from the data, the request and the
+// area set, and the run that leaves its set, scores and report as the other
+// selections do.
 #pragma once
 
 #include <functional>
@@ -11,7 +11,6 @@
 #include "selection/exactmodel.h"
 #include "selection/nearminimum.h"
 #include "store/analysisdata.h"
-#include "store/session.h"
 
 namespace zn {
 
@@ -27,16 +26,6 @@ struct ExactRequest {
   int capacity = kAreaCapacity;
 };
 
-// Cost optimisation is in force: the option is on and cost data exist.
-bool exactByCost(const Session& s);
-
-// The coverage question the session's options ask: by budget under cost
-// optimisation, else by number.
-ExactKind coverageKind(const Session& s);
-
-// The request with the session's goal, seed and cost options.
-ExactRequest withOptions(const Session& s, ExactRequest request);
-
 // Builds the programme from any data: taxa in the group, not excluded, with
 // at least one unit, each wanting min(goal, range size) presences for the
 // minimum set and one for coverage; the columns are the free units of the
@@ -44,10 +33,6 @@ ExactRequest withOptions(const Session& s, ExactRequest request);
 // fixed unless the request includes seeds, in which case the optimum
 // replaces them. Time and memory grow with units + occurrences.
 ExactProblem buildExactProblem(const AnalysisData& a, const AreaSet& set, const ExactRequest& request);
-// The same on the session's datafile (excluded data level, excluded areas
-// hold no records) with the session's options, from its area set or `set`.
-ExactProblem buildExactProblem(const Session& s, const ExactRequest& request);
-ExactProblem buildExactProblem(const Session& s, const AreaSet& set, const ExactRequest& request);
 
 // ---------------------------------------------------------------------------
 // The exact sets as area-selection analyses: the shell's commands 40050 and
@@ -103,11 +88,6 @@ struct ExactSetContext {
 // comparison closing the summary.
 ExactSetOutcome runExactSet(const AnalysisData& a, const AreaSet& set, const ExactRequest& request,
                             const ExactOptions& options, const ExactSetContext& context);
-// The same on the session's datafile with the options of the settings
-// record (goal, seeds, cost); the quick set aside is the session's
-// near-minimum or coverage run. The session is not changed.
-ExactSetOutcome runExactSet(const Session& s, const AreaSet& set, const ExactRequest& request,
-                            const ExactOptions& options);
 
 // The near-minimum or coverage run that gives an exact run its quick set
 // aside, with `settings` and the problem's fixed cells as seeds (put into

@@ -92,18 +92,4 @@ ExactProblem withoutColumn(const ExactProblem& p, int column, bool& possible) {
   return q;
 }
 
-Scratch::Scratch(const Session& from) : s(quiet, from.home, from.variant) {
-  s.settings = from.settings;
-  s.ws = from.ws;
-  s.rng = from.rng;
-  s.map = from.map;
-  s.costPresent = from.costPresent;
-  s.scoresPresent = from.scoresPresent;
-  s.subgroupDataPresent = from.subgroupDataPresent;
-  s.globalGrid = from.globalGrid;
-  s.dataDir = from.dataDir;
-  s.gridTypes = from.gridTypes;
-  clearAllAreas(s.areas);
-}
-
 }  // namespace zn

@@ -1,6 +1,5 @@
 // The one place the curve, frequency and replacement analyses call the
-// exact solver, and the scratch session they run the quick analyses on, so
-// that the user's session, area set and map stay as they were.
+// exact solver.
 #pragma once
 
 #include <functional>
@@ -8,8 +7,6 @@
 #include <vector>
 
 #include "selection/exact.h"
-#include "store/progress.h"
-#include "store/session.h"
 
 namespace zn {
 
@@ -43,13 +40,5 @@ ExactProblem withoutColumn(const ExactProblem& p, int column, bool& possible);
 // The taxa a set of cells represents in the problem's terms (fixed cells'
 // taxa included), and whether it meets every row.
 int representedBy(const ExactProblem& p, const std::vector<int>& cells);
-
-// A copy of the session's data and options with no progress shown and an empty
-// area set, for runs whose set, scores and report nobody sees.
-struct Scratch {
-  explicit Scratch(const Session& from);
-  Progress quiet;
-  Session s;
-};
 
 }  // namespace zn

@@ -13,13 +13,6 @@
 
 namespace zn {
 
-FrequencyResult computeSelectionFrequency(const Session& s, const FrequencyParams& p) {
-  FrequencyResult out;
-  out.error = qualityRefusal(s, p.runs);
-  if (!out.error.empty()) return out;
-  return selectionFrequency(analysisData(s), nearMinimumParams(s.settings, s.costPresent), p, s.progress);
-}
-
 FrequencyResult selectionFrequency(const AnalysisData& data, const NearMinimumParams& params, const FrequencyParams& p,
                                    Feedback& feedback) {
   FrequencyResult out;
@@ -50,8 +43,6 @@ FrequencyResult selectionFrequency(const AnalysisData& data, const NearMinimumPa
   out.seconds = watch.seconds();
   return out;
 }
-
-std::string frequencyReport(const Session& s, const FrequencyResult& r) { return frequencyText(reportContext(s), r); }
 
 std::string frequencyText(const ReportContext& context, const FrequencyResult& r) {
   std::string out = strprintf(

@@ -10,7 +10,6 @@
 
 #include "selection/nearminimum.h"
 #include "selection/report.h"
-#include "store/session.h"
 
 namespace zn {
 
@@ -34,16 +33,12 @@ struct FrequencyResult {
   }
 };
 
-// The runs from an empty set on the session's data and options; the
-// session itself is not changed.
-FrequencyResult computeSelectionFrequency(const Session& s, const FrequencyParams& p);
 // The runs on any data with the given near-minimum parameters (the last tie
 // always random, seeded by the run's number); p.runs is taken as checked.
 FrequencyResult selectionFrequency(const AnalysisData& data, const NearMinimumParams& params, const FrequencyParams& p,
                                    Feedback& feedback);
 
-std::string frequencyReport(const Session& s, const FrequencyResult& r);
-// The same with the data line and unit names of `context`.
+// The report under the data line and unit names of `context`.
 std::string frequencyText(const ReportContext& context, const FrequencyResult& r);
 
 }  // namespace zn

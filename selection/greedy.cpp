@@ -85,11 +85,6 @@ GreedyResult growGreedySet(const AnalysisData& a, const AreaSet& start, const Gr
   return r;
 }
 
-GreedyResult growGreedySet(const Session& s, const AreaSet& start, const GreedyOptions& o, Feedback& feedback) {
-  if (!s.ws.datafile.opened) return {};
-  return growGreedySet(analysisData(s), start, o, feedback);
-}
-
 void placeGreedySet(const GreedyResult& r, AreaSet& areas, Workspace& ws) {
   if (!r.ran) return;
   areas.cells = r.set.cells;

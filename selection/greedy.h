@@ -8,7 +8,6 @@
 
 #include "selection/areaset.h"
 #include "store/analysisdata.h"
-#include "store/session.h"
 
 namespace zn {
 
@@ -44,9 +43,6 @@ struct GreedyResult {
 // best unit is kept in a heap and only the units of a taxon that has just
 // met the goal are valued again. Shows the progress bar through `feedback`.
 GreedyResult growGreedySet(const AnalysisData& a, const AreaSet& start, const GreedyOptions& o, Feedback& feedback);
-// The same on the session's open datafile (presence lists under the
-// excluded level, group code, costs); the session is not changed.
-GreedyResult growGreedySet(const Session& s, const AreaSet& start, const GreedyOptions& o, Feedback& feedback);
 
 // Puts the grown set on screen: the areas and seeds into `areas`; every
 // cell's score and count 0 but the new areas', which take their position

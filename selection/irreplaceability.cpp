@@ -58,16 +58,6 @@ void finish(IrreplaceabilityResult& r) { r.top = *std::max_element(r.score.begin
 
 }  // namespace
 
-IrreplaceabilityResult computeEmrIrreplaceability(const Session& s) {
-  if (!s.ws.datafile.opened) return {};
-  return computeEmrIrreplaceability(analysisData(s), s.areas);
-}
-
-IrreplaceabilityResult computeMaxRarity(const Session& s) {
-  if (!s.ws.datafile.opened) return {};
-  return computeMaxRarity(analysisData(s), s.areas);
-}
-
 IrreplaceabilityResult computeEmrIrreplaceability(const AnalysisData& data, const AreaSet& areas) {
   if (!data.data) return {};
   Run run(data, areas);

@@ -27,12 +27,9 @@ struct IrreplaceabilityResult {
 // The taxa left are those `data` counts that have records and no area of
 // `areas` holds; units beyond the grid's are not scored. Nothing without data.
 IrreplaceabilityResult computeEmrIrreplaceability(const AnalysisData& data, const AreaSet& areas);
-// The same on the session's datafile and area set.
-IrreplaceabilityResult computeEmrIrreplaceability(const Session& s);
 
 // Each cell scores 1 / the smallest range size among the unrepresented taxa
 // it holds; its count is the rank of that range size.
 IrreplaceabilityResult computeMaxRarity(const AnalysisData& data, const AreaSet& areas);
-IrreplaceabilityResult computeMaxRarity(const Session& s);
 
 }  // namespace zn

@@ -891,18 +891,6 @@ std::vector<CellMark> cellMarks(const Workspace& ws) {
   return m;
 }
 
-RunOutcome runMainRun(const Session& s, const RunRequest& request, AreaSet& areas, Feedback& feedback) {
-  if (!s.ws.datafile.opened) return {};
-  const AnalysisData data = analysisData(s);
-  SelectionIndex x(data);
-  x.cells = std::min(x.ix.units, static_cast<int>(s.ws.cells.size()) - 2);
-  if (!request.report.header.empty() || !request.params.longReports)
-    return runMainRun(data, x, request, areas, feedback, cellMarks(s.ws));
-  RunRequest r = request;
-  r.report = reportContext(s);
-  return runMainRun(data, x, r, areas, feedback, cellMarks(s.ws));
-}
-
 NearMinimumSet nearMinimumOnLists(const Occurrences& lists, const std::vector<char>& counted,
                                   const std::vector<int>& seeds, const NearMinimumRule& rule) {
   NearMinimumSet out;

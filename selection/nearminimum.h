@@ -109,9 +109,6 @@ struct RunOutcome {
 struct SelectionIndex;
 RunOutcome runMainRun(const AnalysisData& data, const SelectionIndex& x, const RunRequest& request, AreaSet& areas,
                       Feedback& feedback, const std::vector<CellMark>& start = {});
-// The same on the session's datafile, from its cells' marks, with the
-// session's report context where the request has none.
-RunOutcome runMainRun(const Session& s, const RunRequest& request, AreaSet& areas, Feedback& feedback);
 // The marks of the workspace's cell records, where a run on a datafile
 // starts from.
 std::vector<CellMark> cellMarks(const Workspace& ws);

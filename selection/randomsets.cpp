@@ -137,11 +137,6 @@ RandomSetsOutcome runRandomSets(const AnalysisData& a, const AreaSet& set, const
   return o;
 }
 
-RandomSetsOutcome runRandomSets(const Session& s, const AreaSet& set, const RandomSetsParams& p, Feedback& feedback) {
-  if (!s.ws.datafile.opened) return {};
-  return runRandomSets(analysisData(s), set, p, feedback);
-}
-
 void placeRandomSets(const RandomSetsOutcome& o, Workspace& ws) {
   const int cells = std::min(static_cast<int>(o.timesChosen.size()), static_cast<int>(ws.cells.size())) - 1;
   for (int cell = 1; cell <= cells; ++cell) {

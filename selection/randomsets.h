@@ -12,7 +12,6 @@
 #include "selection/report.h"
 #include "store/analysisdata.h"
 #include "store/notice.h"
-#include "store/session.h"
 
 namespace zn {
 
@@ -46,8 +45,6 @@ struct RandomSetsOutcome {
 // per unit and per taxon.
 RandomSetsOutcome runRandomSets(const AnalysisData& a, const AreaSet& set, const RandomSetsParams& p,
                                 Feedback& feedback);
-// The same on the session's open datafile; the session is not changed.
-RandomSetsOutcome runRandomSets(const Session& s, const AreaSet& set, const RandomSetsParams& p, Feedback& feedback);
 
 // Each cell's score and count become the number of times it was chosen.
 void placeRandomSets(const RandomSetsOutcome& o, Workspace& ws);

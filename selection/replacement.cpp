@@ -11,15 +11,6 @@
 
 namespace zn {
 
-ReplacementResult computeReplacementCost(const Session& s, const ReplacementParams& p) {
-  ReplacementResult out;
-  out.error = qualityRefusal(s);
-  if (!out.error.empty()) return out;
-  Scratch sc(s);
-  return computeReplacementCost(analysisData(sc.s), withOptions(sc.s, ExactRequest{ExactKind::MinimumSet, 0, 0.0}), p,
-                                s.progress);
-}
-
 ReplacementResult computeReplacementCost(const AnalysisData& a, const ExactRequest& request, const ReplacementParams& p,
                                          Feedback& feedback) {
   ReplacementResult out;
@@ -70,10 +61,6 @@ ReplacementResult computeReplacementCost(const AnalysisData& a, const ExactReque
   }
   out.seconds = watch.seconds();
   return out;
-}
-
-std::string replacementReport(const Session& s, const ReplacementResult& r) {
-  return replacementText(reportContext(s), r);
 }
 
 std::string replacementText(const ReportContext& context, const ReplacementResult& r) {

@@ -10,7 +10,6 @@
 
 #include "selection/exact.h"
 #include "selection/report.h"
-#include "store/session.h"
 
 namespace zn {
 
@@ -39,12 +38,8 @@ struct ReplacementResult {
 // the request's goal; no set beyond the request's capacity is looked for.
 ReplacementResult computeReplacementCost(const AnalysisData& a, const ExactRequest& request, const ReplacementParams& p,
                                          Feedback& feedback);
-// On the session's data and options (group code, excluded level and taxa,
-// goal); the session is not changed.
-ReplacementResult computeReplacementCost(const Session& s, const ReplacementParams& p);
 
-std::string replacementReport(const Session& s, const ReplacementResult& r);
-// The same with the data line and unit names of `context`.
+// The report under the data line and unit names of `context`.
 std::string replacementText(const ReportContext& context, const ReplacementResult& r);
 
 }  // namespace zn

@@ -4,6 +4,7 @@
 #include "shell/projectcurves.h"
 #include "shell/projectscreen.h"
 #include "shell/projectselect.h"
+#include "shell/runinputs.h"
 #include "shell/selection_commands.h"
 #include "store/text.h"
 #include "store/timelimit.h"

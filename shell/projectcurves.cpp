@@ -4,6 +4,7 @@
 #include "selection/nearminimum.h"
 #include "selection/selectionindex.h"
 #include "shell/projectselect.h"
+#include "shell/runinputs.h"
 
 namespace zn {
 

@@ -12,6 +12,7 @@
 #include "selection/randomsets.h"
 #include "selection/replacement.h"
 #include "shell/nearminimum_runs.h"
+#include "shell/runinputs.h"
 #include "tests/support/sessions.h"
 
 namespace zn {

@@ -12,6 +12,7 @@
 #include "shell/data_dialogue.h"
 #include "shell/nearminimum_runs.h"
 #include "shell/exact_commands.h"
+#include "shell/runinputs.h"
 #include "store/datafile.h"
 #include "store/files.h"
 #include "store/text.h"

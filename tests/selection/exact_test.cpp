@@ -9,6 +9,7 @@
 #include <set>
 
 #include "selection/exact.h"
+#include "shell/runinputs.h"
 #include "tests/support/sessions.h"
 
 namespace zn {

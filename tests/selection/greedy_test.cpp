@@ -9,6 +9,7 @@
 #include "selection/areaset.h"
 #include "selection/exact.h"
 #include "shell/analyses.h"
+#include "shell/runinputs.h"
 #include "tests/support/sessions.h"
 #include "tests/support/listing.h"
 

@@ -5,6 +5,7 @@
 #include "selection/nearminimum.h"
 #include "selection/selectionindex.h"
 #include "shell/nearminimum_runs.h"
+#include "shell/runinputs.h"
 #include "store/random.h"
 #include "tests/support/sessions.h"
 

@@ -3,6 +3,7 @@
 #include "selection/randomsets.h"
 #include "selection/reorder.h"
 #include "shell/analyses.h"
+#include "shell/runinputs.h"
 #include "shell/set_commands.h"
 #include "tests/support/sessions.h"
 

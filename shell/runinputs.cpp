@@ -1,0 +1,179 @@
+#include "shell/runinputs.h"
+
+#include <algorithm>
+
+#include "measures/dispatch.h"
+#include "selection/areaset.h"
+#include "selection/hotspots.h"
+#include "selection/report.h"
+#include "selection/selectionindex.h"
+
+namespace zn {
+
+Scratch::Scratch(const Session& from) : s(quiet, from.home, from.variant) {
+  s.settings = from.settings;
+  s.ws = from.ws;
+  s.rng = from.rng;
+  s.map = from.map;
+  s.costPresent = from.costPresent;
+  s.scoresPresent = from.scoresPresent;
+  s.subgroupDataPresent = from.subgroupDataPresent;
+  s.globalGrid = from.globalGrid;
+  s.dataDir = from.dataDir;
+  s.gridTypes = from.gridTypes;
+  clearAllAreas(s.areas);
+}
+
+bool exactByCost(const Session& s) { return s.settings.optimiseByCost != Flag::kOff && s.costPresent; }
+
+ExactKind coverageKind(const Session& s) {
+  return exactByCost(s) ? ExactKind::CoverageByBudget : ExactKind::CoverageByNumber;
+}
+
+ExactRequest withOptions(const Session& s, ExactRequest request) {
+  request.goal = std::max(1, s.settings.nearMinimumGoal);
+  request.includeSeeds = s.settings.includeSeeds != Flag::kOff;
+  request.byCost = exactByCost(s);
+  return request;
+}
+
+GreedyResult growGreedySet(const Session& s, const AreaSet& start, const GreedyOptions& o, Feedback& feedback) {
+  if (!s.ws.datafile.opened) return {};
+  return growGreedySet(analysisData(s), start, o, feedback);
+}
+
+RunOutcome runMainRun(const Session& s, const RunRequest& request, AreaSet& areas, Feedback& feedback) {
+  if (!s.ws.datafile.opened) return {};
+  const AnalysisData data = analysisData(s);
+  SelectionIndex x(data);
+  x.cells = std::min(x.ix.units, static_cast<int>(s.ws.cells.size()) - 2);
+  if (!request.report.header.empty() || !request.params.longReports)
+    return runMainRun(data, x, request, areas, feedback, cellMarks(s.ws));
+  RunRequest r = request;
+  r.report = reportContext(s);
+  return runMainRun(data, x, r, areas, feedback, cellMarks(s.ws));
+}
+
+RandomSetsOutcome runRandomSets(const Session& s, const AreaSet& set, const RandomSetsParams& p, Feedback& feedback) {
+  if (!s.ws.datafile.opened) return {};
+  return runRandomSets(analysisData(s), set, p, feedback);
+}
+
+IrreplaceabilityResult computeEmrIrreplaceability(const Session& s) {
+  if (!s.ws.datafile.opened) return {};
+  return computeEmrIrreplaceability(analysisData(s), s.areas);
+}
+
+IrreplaceabilityResult computeMaxRarity(const Session& s) {
+  if (!s.ws.datafile.opened) return {};
+  return computeMaxRarity(analysisData(s), s.areas);
+}
+
+ExactProblem buildExactProblem(const Session& s, const ExactRequest& request) {
+  return buildExactProblem(s, s.areas, request);
+}
+
+ExactProblem buildExactProblem(const Session& s, const AreaSet& set, const ExactRequest& request) {
+  if (!s.ws.datafile.opened) return buildExactProblem(AnalysisData{}, set, withOptions(s, request));
+  return buildExactProblem(analysisData(s), set, withOptions(s, request));
+}
+
+namespace {
+
+// The quick set of the same data, settings and seeds, computed aside (on its
+// own area set, from the exact run's fixed cells) when none is on the map.
+std::vector<int> quickCells(const Session& s, const ExactProblem& p) {
+  Progress quiet;
+  AreaSet a;
+  const RunRequest r = quickSetRequest(s.settings, s.costPresent, p, a);
+  runMainRun(s, r, a, quiet);
+  return {a.cells.begin() + std::clamp(a.seedCount, 0, a.count()), a.cells.end()};
+}
+
+}  // namespace
+
+ExactSetOutcome runExactSet(const Session& s, const AreaSet& set, const ExactRequest& request,
+                            const ExactOptions& options) {
+  if (!s.ws.datafile.opened) return {};
+  ExactSetContext context;
+  context.mapCode = s.map.measureCode;
+  context.costData = s.costPresent;
+  context.quickSet = [&s](const ExactProblem& p) { return quickCells(s, p); };
+  return runExactSet(analysisData(s), set, withOptions(s, request), options, context);
+}
+
+std::string qualityRefusal(const Session& s, int runs) {
+  if (!s.ws.datafile.opened) return "No datafile is open.";
+  return qualityRefusal(analysisData(s), runs);
+}
+
+FrequencyResult computeSelectionFrequency(const Session& s, const FrequencyParams& p) {
+  FrequencyResult out;
+  out.error = qualityRefusal(s, p.runs);
+  if (!out.error.empty()) return out;
+  return selectionFrequency(analysisData(s), nearMinimumParams(s.settings, s.costPresent), p, s.progress);
+}
+
+ReplacementResult computeReplacementCost(const Session& s, const ReplacementParams& p) {
+  ReplacementResult out;
+  out.error = qualityRefusal(s);
+  if (!out.error.empty()) return out;
+  // The minimum set is asked of the data alone: the session's area set
+  // neither seeds nor fixes it.
+  return computeReplacementCost(analysisData(s), withOptions(s, ExactRequest{ExactKind::MinimumSet, 0, 0.0}), p,
+                                s.progress);
+}
+
+namespace {
+
+std::string curvesRefusal(const Session& s) {
+  // Every column grows from nothing to cover each taxon once; seeds or a
+  // higher goal would hold for some columns and not others.
+  if (s.areas.seedCount > 0) return "Representation curves start from an empty set: clear the seed areas to draw them.";
+  return curvesGoalRefusal(s.settings);
+}
+
+}  // namespace
+
+CurveSet computeCurves(const Session& s, const CurveParams& p) {
+  CurveSet out;
+  if (!s.ws.datafile.opened) {
+    out.error = "No datafile is open.";
+    return out;
+  }
+  const AnalysisData a = analysisData(s);
+  out.error = qualityRefusal(a, p.runs);
+  if (out.error.empty()) out.error = curvesRefusal(s);
+  if (!out.error.empty()) return out;
+  CurveOrders orders;
+  orders.nearMinimum = [&s](std::uint32_t seed) {
+    Settings st = s.settings;
+    st.nearMinimumGoal = 1;
+    SelectionEnv env;
+    env.seed = seed;
+    RunRequest req;
+    req.params = nearMinimumParams(st, s.costPresent, env);
+    AreaSet set;
+    Progress quiet;
+    runMainRun(s, req, set, quiet);
+    return set.cells;
+  };
+  orders.greedy = greedyOptions(s.settings, s.costPresent);
+  orders.hotspots = [&s](int n) {
+    // Richness hotspots, on a copy whose map the richness scores take.
+    Scratch sc(s);
+    computeMeasure(sc.s, kCodeRichness);
+    return chooseHotspots(sc.s.ws, sc.s.areas, kCodeRichness, n).chosen;
+  };
+  return computeCurves(a, p, orders, s.progress);
+}
+
+std::string frequencyReport(const Session& s, const FrequencyResult& r) { return frequencyText(reportContext(s), r); }
+
+std::string replacementReport(const Session& s, const ReplacementResult& r) {
+  return replacementText(reportContext(s), r);
+}
+
+std::string curvesReport(const Session& s, const CurveSet& c) { return curvesReport(reportDataLine(s), c); }
+
+}  // namespace zn

@@ -1,0 +1,67 @@
+// What each analysis reads of the session, read in one place: its data at
+// the options' level and its parameters built from the options. The core
+// analyses see only the data and their parameters; nothing here writes the
+// session.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "selection/curves.h"
+#include "selection/exact.h"
+#include "selection/frequency.h"
+#include "selection/greedy.h"
+#include "selection/irreplaceability.h"
+#include "selection/nearminimum.h"
+#include "selection/randomsets.h"
+#include "selection/replacement.h"
+#include "store/progress.h"
+#include "store/session.h"
+
+namespace zn {
+
+// A copy of the session's data and options with no progress shown and an
+// empty area set, for runs whose set, scores and report nobody sees.
+struct Scratch {
+  explicit Scratch(const Session& from);
+  Progress quiet;
+  Session s;
+};
+
+// Cost optimisation is in force: the option is on and cost data exist.
+bool exactByCost(const Session& s);
+// The coverage question the options ask: by budget under cost
+// optimisation, else by number.
+ExactKind coverageKind(const Session& s);
+// The request with the options' goal, seed and cost choices.
+ExactRequest withOptions(const Session& s, ExactRequest request);
+
+// The analyses on the session's datafile (excluded data level) with the
+// options, from its area set or `set`; nothing runs without a datafile.
+GreedyResult growGreedySet(const Session& s, const AreaSet& start, const GreedyOptions& o, Feedback& feedback);
+// From the cells' marks, with the session's report context where the
+// request has none.
+RunOutcome runMainRun(const Session& s, const RunRequest& request, AreaSet& areas, Feedback& feedback);
+RandomSetsOutcome runRandomSets(const Session& s, const AreaSet& set, const RandomSetsParams& p, Feedback& feedback);
+IrreplaceabilityResult computeEmrIrreplaceability(const Session& s);
+IrreplaceabilityResult computeMaxRarity(const Session& s);
+ExactProblem buildExactProblem(const Session& s, const ExactRequest& request);
+ExactProblem buildExactProblem(const Session& s, const AreaSet& set, const ExactRequest& request);
+// The quick set aside is the session's near-minimum or coverage run.
+ExactSetOutcome runExactSet(const Session& s, const AreaSet& set, const ExactRequest& request,
+                            const ExactOptions& options);
+
+// Why these analyses cannot run, or "": see qualityRefusal on the data.
+std::string qualityRefusal(const Session& s, int runs = -1);
+FrequencyResult computeSelectionFrequency(const Session& s, const FrequencyParams& p);
+ReplacementResult computeReplacementCost(const Session& s, const ReplacementParams& p);
+// Refused (error set) while seed areas are loaded or a goal above 1 is
+// chosen, since no column could honour them all alike.
+CurveSet computeCurves(const Session& s, const CurveParams& p);
+
+// The reports under the session's data line.
+std::string frequencyReport(const Session& s, const FrequencyResult& r);
+std::string replacementReport(const Session& s, const ReplacementResult& r);
+std::string curvesReport(const Session& s, const CurveSet& c);
+
+}  // namespace zn
