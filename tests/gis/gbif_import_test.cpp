@@ -428,7 +428,9 @@ TEST_F(GbifImport, LostRowsAreWrittenAsTheyAreReadNotHeld) {
   if (before < 0) GTEST_SKIP() << "the peak memory cannot be reset here";
   const auto r = run({in.string(), out.string()});
   ASSERT_EQ(r.rc, 0) << r.err;
-  EXPECT_LT(peakKiB() - before, 16 * 1024);
+  // Half the lost rows: holding them would pass it, a sanitised build's
+  // own overhead (some 16 MiB) does not.
+  EXPECT_LT(peakKiB() - before, 24 * 1024);
   EXPECT_GT(fs::file_size(home / "LOSTDAT.TXT"), 48u << 20);
 }
 
