@@ -82,8 +82,6 @@ Clocks clocksOf(const SolveRequest& request, std::chrono::steady_clock::time_poi
   return c;
 }
 
-bool past(const Until& t) { return t.passed(); }
-
 double secondsSince(std::chrono::steady_clock::time_point t0) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
 }
@@ -225,7 +223,7 @@ std::string solvePresence(const Problem& p, const Problem& shown, ExactProblem& 
   std::vector<char> taken;
   const double priced = lagrangianBound(p, goal, cost, scoreOf(p, quick), 4 * work + refineSteps(request, work) / 4,
                                        &taken, clocks.priced);
-  if (!past(clocks.priced)) {
+  if (!clocks.priced.passed()) {
     std::vector<char> fromPrices = completedSet(p, goal, std::move(taken));
     improveSet(p, goal, fromPrices, work, clocks.starts);
     addStart(fromPrices);
@@ -336,7 +334,7 @@ std::string solveAmounts(const Problem& p, const Problem& shown, const SolveRequ
   const long long work = stepsOf(p);
   std::vector<char> start = quick;
   improveSet(p, goal, start, work, clocks.improve);
-  if (!past(clocks.improve)) {
+  if (!clocks.improve.passed()) {
     std::vector<char> rare = rarityStart(p, goal);
     improveSet(p, goal, rare, work, clocks.improve);
     if (scoreOf(p, rare) < scoreOf(p, start)) start = std::move(rare);
@@ -349,16 +347,17 @@ std::string solveAmounts(const Problem& p, const Problem& shown, const SolveRequ
   // too, and the solver gets what they leave.
   const std::size_t entries = p.unitsOf.entries.size() + 3 * shared.size();
   const bool large = entries > kSolverEntries;
+  const long long shareSteps = refineSteps(request, work);
   const long long refineWork =
-      large && request.workLimit <= 0 ? std::numeric_limits<long long>::max() / 4 : refineSteps(request, work);
+      large && request.workLimit <= 0 ? std::numeric_limits<long long>::max() / 4 : shareSteps;
   // A bound the solver may not reach in time on large models: the goal rows
   // priced, boundaries between units left out (they only add). The units
   // its best prices take, completed and improved, are a third start.
   std::vector<char> taken;
   const double priced = lagrangianBound(p, goal, unitCost, scoreOf(p, start),
-                                        std::min(refineSteps(request, work) / 4 + 4 * work, refineWork), &taken,
+                                        std::min(shareSteps / 4 + 4 * work, refineWork), &taken,
                                         clocks.priced);
-  if (!past(clocks.priced)) {
+  if (!clocks.priced.passed()) {
     std::vector<char> fromPrices = completedSet(p, goal, std::move(taken));
     improveSet(p, goal, fromPrices, work, clocks.starts);
     if (scoreOf(p, fromPrices) < scoreOf(p, start)) start = std::move(fromPrices);
@@ -366,12 +365,12 @@ std::string solveAmounts(const Problem& p, const Problem& shown, const SolveRequ
   refineSet(p, goal, start, 4 * work + refineWork, large ? clocks.large : clocks.starts);
   // Under a work limit the clock cut the first sets short: the same limits
   // may give another set on another machine.
-  const bool startsCut = request.workLimit > 0 && past(clocks.starts);
+  const bool startsCut = request.workLimit > 0 && clocks.starts.passed();
 
   // The programme, made only now: on a large model it is as big as the
   // problem itself, and the solver may have no time left for it.
   MipModel mip;
-  if (!past(clocks.solver)) {
+  if (!clocks.solver.passed()) {
     for (std::size_t u = 0; u < nu; ++u)
       mip.addColumn(unitCost[u], p.units[u].status == UnitStatus::LockedIn ? 1.0 : 0.0,
                     p.units[u].status == UnitStatus::LockedOut ? 0.0 : 1.0);
