@@ -6,6 +6,7 @@
 #include "cli/marxan_cmd.h"
 
 #include <charconv>
+#include <memory>
 
 #include "cli/measure_options.h"
 #include "cli/select_cmd.h"
@@ -124,8 +125,12 @@ int cmdMarxan(CliContext& ctx, const std::vector<std::string>& args) {
     return 1;
   }
   request.reps = reps > 0 ? reps : read.settings.reps;
-  // The dataset's lists are not wanted once the problem's rows stand.
-  const planning::Problem problem = planning::problemFromDataset(std::move(read.data), read.terms);
+  // The near-minimum set grows on the dataset's own lists; the other methods
+  // want only the problem's rows, so there the lists go as the rows stand.
+  const planning::Problem problem =
+      request.method == planning::Method::NearMinimum
+          ? planning::problemFromDataset(std::make_shared<const Dataset>(std::move(read.data)), read.terms)
+          : planning::problemFromDataset(std::move(read.data), read.terms);
   planning::SolveResult r = planning::solve(problem, request);
   if (!r.error.empty()) {
     ctx.err << "zonarium: " << r.error << "\n";

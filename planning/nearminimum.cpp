@@ -28,9 +28,15 @@ NearMinimumInput nearMinimumInput(const Problem& p) {
                    strprintf(" in unit %lld (amounts must be 1)", p.units[static_cast<std::size_t>(x->index)].id);
         return in;
       }
-  // The problem's dataset numbers the units in the order of their ids; its
-  // lists serve as they are unless locked-out units must leave them.
-  Dataset d = datasetOf(p, &in.unitOf);
+  // Units take part in the order of their ids. The dataset the problem was
+  // posed from serves where it already numbers them so; otherwise a copy of
+  // the lists numbers them by id.
+  const bool byId = p.data && p.data->units.size() == nu && p.data->taxa.size() == nf &&
+                    std::adjacent_find(p.units.begin(), p.units.end(),
+                                       [](const Unit& a, const Unit& b) { return a.id >= b.id; }) == p.units.end();
+  Dataset renumbered;
+  if (!byId) renumbered = datasetOf(p, &in.unitOf);
+  const Dataset& d = byId ? *p.data : renumbered;
   bool lockedOut = false;
   for (const DatasetUnit& u : d.units) lockedOut |= u.status == UnitStatus::LockedOut;
   std::vector<Occurrence> pairs;
@@ -66,11 +72,10 @@ NearMinimumInput nearMinimumInput(const Problem& p) {
                  strprintf(" wants %lld of its %lld", want[f], reachable[f]);
       return in;
     }
-  if (lockedOut) {
-    in.lists = occurrencesFrom(static_cast<int>(nf), static_cast<int>(nu), std::move(pairs), false);
-  } else {
-    in.lists = std::move(d.occurrences);  // every amount is 1: no amounts kept
-  }
+  if (lockedOut) in.own = occurrencesFrom(static_cast<int>(nf), static_cast<int>(nu), std::move(pairs), false);
+  else if (byId) in.data = p.data;
+  else in.own = std::move(renumbered.occurrences);  // every amount is 1: no amounts kept
+  in.units = nu;
   in.counted.assign(nf, 0);
   for (std::size_t f = 0; f < nf; ++f) in.counted[f] = want[f] > 0 ? 1 : 0;
   in.rule.goal = static_cast<int>(std::clamp(goal, 1LL, static_cast<long long>(nu) + 1));
@@ -90,9 +95,12 @@ std::vector<char> nearMinimumSet(const NearMinimumInput& in, std::uint32_t seed)
   NearMinimumRule rule = in.rule;
   rule.lastTieRandom = true;
   rule.seed = seed;
-  const NearMinimumSet set = nearMinimumOnLists(in.lists, in.counted, in.seeds, rule);
-  std::vector<char> chosen(in.unitOf.size() - 1, 0);
-  for (int n : set.areas) chosen[in.unitOf[static_cast<std::size_t>(n)]] = 1;
+  const NearMinimumSet set = nearMinimumOnLists(in.lists(), in.counted, in.seeds, rule);
+  std::vector<char> chosen(in.units, 0);
+  for (int n : set.areas) {
+    const auto k = static_cast<std::size_t>(n);
+    chosen[in.unitOf.empty() ? k - 1 : in.unitOf[k]] = 1;
+  }
   return chosen;
 }
 

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -15,12 +16,19 @@
 namespace zn::planning {
 
 struct NearMinimumInput {
-  Occurrences lists;                // unit numbers 1 ... units in id order; locked-out units hold nothing
+  // The lists the set is grown on: the problem's dataset's own where they
+  // serve as they stand, else `own`, numbered by id, where locked-out units
+  // hold nothing.
+  std::shared_ptr<const Dataset> data;
+  Occurrences own;
   std::vector<char> counted;        // the features the goal applies to
   std::vector<int> seeds;           // the locked-in units' numbers
-  std::vector<std::size_t> unitOf;  // number -> unit index (entry 0 unused)
-  NearMinimumRule rule;             // the goal and, when the costs differ, the costs
-  std::string error;                // why the rule cannot take the problem; empty when it can
+  std::vector<std::size_t> unitOf;  // number -> unit index (entry 0 unused); empty: unit n - 1
+  std::size_t units = 0;
+  NearMinimumRule rule;  // the goal and, when the costs differ, the costs
+  std::string error;     // why the rule cannot take the problem; empty when it can
+
+  const Occurrences& lists() const { return data ? data->occurrences : own; }
 };
 
 NearMinimumInput nearMinimumInput(const Problem& p);

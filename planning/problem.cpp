@@ -153,6 +153,12 @@ Problem problemFromDataset(const Dataset& d, const PlanningTerms& terms) { retur
 
 Problem problemFromDataset(Dataset&& d, const PlanningTerms& terms) { return fromDataset(d, terms, &d); }
 
+Problem problemFromDataset(std::shared_ptr<const Dataset> d, const PlanningTerms& terms) {
+  Problem p = fromDataset(*d, terms, nullptr);
+  p.data = std::move(d);
+  return p;
+}
+
 Dataset datasetOf(const Problem& p, std::vector<std::size_t>* unitOf) {
   const std::size_t nu = p.units.size(), nf = p.features.size();
   std::vector<std::size_t> order(nu);

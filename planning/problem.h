@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -60,6 +61,10 @@ struct Problem {
   double missLevel = 1.0;            // a target counts as met at this share of it
   double blm = 0.0;                  // boundary length modifier
   std::vector<Boundary> boundaries;  // from the boundary file, read when BLM > 0
+  // The dataset the problem was posed from, where the caller keeps it (its
+  // unit n is units[n - 1] and, where no taxon was left out, taxon t is
+  // feature t): a method on occurrence lists reads them there, not a copy.
+  std::shared_ptr<const Dataset> data;
 };
 
 // Builds both row sets from (feature, unit, amount) triples; amounts of a
@@ -114,6 +119,8 @@ struct PlanningTerms {
 // end), so that a large folder is not held three times at once.
 Problem problemFromDataset(const Dataset& d, const PlanningTerms& terms = {});
 Problem problemFromDataset(Dataset&& d, const PlanningTerms& terms = {});
+// The same from a dataset kept beside the problem (as its `data`).
+Problem problemFromDataset(std::shared_ptr<const Dataset> d, const PlanningTerms& terms = {});
 
 // The problem as a dataset: units numbered 1 ... in the order of their ids
 // (ids, costs, status), features as taxa (ids, names, targets), the amounts

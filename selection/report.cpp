@@ -489,12 +489,10 @@ ReportOptions reportOptions(const Session& s) {
   const int taxa = std::max(0, std::min(s.ws.taxaCount, cards.slots()));
   o.soleArea.resize(static_cast<std::size_t>(taxa));
   for (int t = 0; t < taxa; ++t) o.soleArea[static_cast<std::size_t>(t)] = cards.field(t, cards.layout->soleArea);
-  // The sections that print data levels read every record, those at or
-  // below the excluded level too.
-  if (o.longReports || (o.code == kCodeRepresentation && s.ws.datafile.quantitative)) {
-    const std::shared_ptr<const Dataset> all = datasetOfDatafile(s.ws);
-    o.records = std::shared_ptr<const Occurrences>(all, &all->occurrences);
-  }
+  // The sections that print data levels read every record of the set's
+  // areas, those at or below the excluded level too.
+  if (o.longReports || (o.code == kCodeRepresentation && s.ws.datafile.quantitative))
+    o.records = datafileRecordsIn(s.ws, s.areas.cells);
   return o;
 }
 

@@ -91,8 +91,9 @@ struct ReportOptions {
   HotspotKind hotspotKind = HotspotKind::kRichness;
   // Each taxon's sole area in the set (0: none), for the flexibility sections.
   std::vector<int> soleArea;
-  // Every record with its data level as amount, for the taxa by area and
-  // the within-set probabilities; the analysis data's occurrences when unset.
+  // The records of the set's areas with their data levels as amounts, for
+  // the taxa by area and the within-set probabilities; the analysis data's
+  // occurrences when unset.
   std::shared_ptr<const Occurrences> records;
 };
 

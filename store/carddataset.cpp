@@ -149,6 +149,22 @@ std::shared_ptr<const Dataset> datasetOfDatafile(const Workspace& ws) {
   return d;
 }
 
+std::shared_ptr<const Occurrences> datafileRecordsIn(const Workspace& ws, const std::vector<int>& units) {
+  const int taxa = taxaOf(ws), cells = cellsOf(ws);
+  std::vector<char> seen(static_cast<std::size_t>(cells) + 1, 0);
+  std::vector<int> wanted;
+  for (int n : units)
+    if (n >= 1 && n <= cells && !seen[static_cast<std::size_t>(n)]++) wanted.push_back(n);
+  std::vector<Occurrence> pairs;
+  for (int t = 0; t < taxa; ++t) {
+    const std::int8_t* lv = ws.cards.levels(t);
+    for (int n : wanted)
+      if (lv[n] != 0)
+        pairs.push_back({static_cast<std::uint32_t>(t), static_cast<std::uint32_t>(n), static_cast<double>(lv[n])});
+  }
+  return std::make_shared<const Occurrences>(occurrencesFrom(taxa, cells, std::move(pairs), true));
+}
+
 std::shared_ptr<const Occurrences> presenceIndex(const Workspace& ws, int excludedLevel) {
   Workspace::KeptDataset& k = ws.dataset;
   if (!k.data || k.cardsVersion != ws.cards.version() || k.excludedLevel != excludedLevel ||

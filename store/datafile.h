@@ -63,6 +63,9 @@ bool standardiseQuantitative(Session& s);
 // the cards (names and codes), and every non-zero level an occurrence with
 // the level as its amount.
 std::shared_ptr<const Dataset> datasetOfDatafile(const Workspace& ws);
+// The same occurrences for `units` alone (others hold none): what a report
+// on a set reads, without every record of a large datafile copied.
+std::shared_ptr<const Occurrences> datafileRecordsIn(const Workspace& ws, const std::vector<int>& units);
 
 // The datafile image of a dataset through the grid's card codec: header
 // (taxa count and title), then one card per taxon with its name, code and

@@ -1,13 +1,18 @@
 // The near-minimum set on planning-unit folders: the sets the datafile's
 // near-minimum set chooses on the data the folder was written from, and a
-// plain refusal where the targets are not counts of units.
+// plain refusal where the targets are not counts of units; the dataset a
+// folder was read into chooses as a copy of its lists numbered by id does.
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <random>
 #include <set>
 #include <sstream>
 
-#include "tests/support/planning_folder.h"
+#include "planning/nearminimum.h"
+
 #include "tests/support/cli_run.h"
+#include "tests/support/planning_folder.h"
 
 namespace zn::test {
 namespace {
@@ -74,6 +79,45 @@ TEST(NearMinimumFolder, ChoosesTheDatafileRulesSetsForEachSeed) {
           chosenUnits(readFile(dir / "output" / ("output_r0000" + std::to_string(seed) + ".csv")));
       EXPECT_EQ(folderSet, seedCells(readFile(sed))) << "seed " << seed;
     }
+  }
+}
+
+// Units whose ids run up, down, or up with some locked out: the problem that
+// keeps its dataset must pick, seed for seed, what the copy numbered by id
+// picks, random last ties included.
+TEST(NearMinimumFolder, TheDatasetsListsChooseAsTheCopyNumberedById) {
+  struct Case {
+    const char* name;
+    bool descending, lockOut;
+  };
+  for (const Case& c : {Case{"ids up", false, false}, Case{"ids down", true, false}, Case{"locked out", false, true}}) {
+    SCOPED_TRACE(c.name);
+    const int units = 60, taxa = 40;
+    std::mt19937 gen(11);
+    Dataset d;
+    for (int n = 1; n <= units; ++n) {
+      const UnitStatus status = n == 7                    ? UnitStatus::LockedIn
+                                : c.lockOut && n % 9 == 0 ? UnitStatus::LockedOut
+                                                          : UnitStatus::Free;
+      d.units.push_back({c.descending ? 1000 - n : 100 + n, "", 1.0, status});
+    }
+    std::vector<Occurrence> pairs;
+    for (int t = 0; t < taxa; ++t) {
+      d.taxa.push_back({t + 1, "", "", "", {}, "", 1.0});
+      for (int k = 0; k < 3; ++k)
+        pairs.push_back({static_cast<std::uint32_t>(t), static_cast<std::uint32_t>(1 + gen() % units), 1.0});
+    }
+    d.occurrences = occurrencesFrom(taxa, units, std::move(pairs), false);
+    planning::PlanningTerms terms;
+    terms.targetsAsGiven = true;
+    const planning::Problem kept = planning::problemFromDataset(std::make_shared<const Dataset>(std::move(d)), terms);
+    planning::Problem copied = kept;
+    copied.data.reset();
+    const planning::NearMinimumInput a = planning::nearMinimumInput(kept), b = planning::nearMinimumInput(copied);
+    ASSERT_EQ(a.error, "");
+    EXPECT_EQ(a.data != nullptr, !c.descending && !c.lockOut);
+    for (std::uint32_t seed = 1; seed <= 5; ++seed)
+      EXPECT_EQ(planning::nearMinimumSet(a, seed), planning::nearMinimumSet(b, seed)) << "seed " << seed;
   }
 }
 
