@@ -18,6 +18,8 @@ struct TitleCase {
   const char* title;
 };
 
+void PrintTo(const TitleCase& c, std::ostream* os) { *os << c.name; }
+
 void none(Session&) {}
 
 void threeSeedsOfFive(Session& s) {
