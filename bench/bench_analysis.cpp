@@ -13,6 +13,7 @@
 #include "selection/greedy.h"
 #include "selection/hotspots.h"
 #include "selection/irreplaceability.h"
+#include "shell/mapmeasures.h"
 #include "shell/runinputs.h"
 #include "shell/silenthost.h"
 #include "store/datafile.h"

@@ -19,6 +19,7 @@
 #include "cli/commands.h"
 #include "measures/dispatch.h"
 #include "measures/scores.h"
+#include "shell/mapmeasures.h"
 #include "shell/nearminimum_runs.h"
 #include "shell/silenthost.h"
 #include "store/datafile.h"

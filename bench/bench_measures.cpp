@@ -11,6 +11,7 @@
 #include "measures/presence.h"
 #include "measures/scores.h"
 #include "measures/smoothing.h"
+#include "shell/mapmeasures.h"
 #include "shell/silenthost.h"
 #include "store/datafile.h"
 #include "store/gridtypes.h"

@@ -244,7 +244,7 @@ int prepareMeasure(CliContext& ctx, Session& s, const MeasureOptions& opts, cons
   if (int rc = refuseOrWarn(ctx, *measure, s, {}, false); rc != 0) return rc;
   AnalysisParams p;
   if (selectiveCode(code)) {
-    SelectivePlotModel m = openSelectivePlot(s, false);
+    SelectivePlotModel m = openSelectivePlot(s.settings, s.ws, false);
     if (!selectTaxa(ctx, s, opts.taxa, m)) return 2;
     for (int line : m.selected) p.taxa.push_back(m.lineTaxon[static_cast<std::size_t>(line)]);
   }

@@ -1,8 +1,5 @@
 #include "measures/dispatch.h"
 
-#include <algorithm>
-
-#include "measures/smoothing.h"
 #include "measures/tree.h"
 #include "store/measurecode.h"
 #include "store/measuretraits.h"
@@ -54,29 +51,6 @@ MeasureResult runMeasure(MeasureCode code, const MeasureInput& in, const Measure
   const Kernel run = kernelOf(code);
   if (!run || !in.data.data) return {};
   return run(in, p, code);
-}
-
-MeasureParams measureParams(const Session& s) {
-  MeasureParams p = measureParams(s.settings);
-  const int taxa = std::min(s.ws.taxaCount, s.ws.cards.slots());
-  p.plotMarks.resize(static_cast<std::size_t>(std::max(taxa, 0)));
-  for (int t = 0; t < taxa; ++t) p.plotMarks[static_cast<std::size_t>(t)] = plotMarked(s.ws, t) ? 1 : 0;
-  return p;
-}
-
-bool computeMeasure(Session& s, MeasureCode code) {
-  setMeasureCode(s, code);
-  if (code == kCodeResiduals) {
-    computeResiduals(s);
-    return true;
-  }
-  if (!isComputedMeasure(code)) return false;
-  // Without a datafile the input is empty and the measure does not run.
-  const AnalysisData data = s.ws.datafile.opened ? analysisData(s, measureTraits(code).needsLevels) : AnalysisData{};
-  const MeasureResult r = runMeasure(code, MeasureInput{data, s.areas}, measureParams(s), s.progress);
-  if (r.notice) s.tell(r.notice->text, r.notice->caption, r.notice->icon);
-  applyMeasure(r, s.map, s.ws, s.scoresPresent);
-  return true;
 }
 
 RecomputePlan recomputePlan(Recompute event, MeasureCode code) {

@@ -16,15 +16,6 @@ bool isComputedMeasure(MeasureCode code);
 // any other code, or on an input without data.
 MeasureResult runMeasure(MeasureCode code, const MeasureInput& in, const MeasureParams& p, Feedback& feedback);
 
-// The parameters from the session's settings, with the cards' plot marks.
-MeasureParams measureParams(const Session& s);
-
-// Stores the code and puts its computation on the session's map (residuals
-// included), telling the user what a refusing measure says. False when the
-// code is not one of this subsystem's measures (the scores are then left
-// alone).
-bool computeMeasure(Session& s, MeasureCode code);
-
 // What happens to the map after an event that invalidates its scores.
 enum class Recompute { ToolsOptions, Preselection, Standardise, DatafileOpened };
 

@@ -49,11 +49,10 @@ constexpr std::array<const char*, 5> kSignificance{
 
 double overlayValue(double score) { return score == kZeroScore ? 0.0 : score; }
 
-std::vector<OverlayCell> overlayCells(const Session& s) {
-  const int last = lastCellNumber(s.ws);
+std::vector<OverlayCell> overlayCells(const Workspace& ws) {
+  const int last = lastCellNumber(ws);
   std::vector<OverlayCell> out;
-  for (int n = 1; n <= last; ++n)
-    out.push_back({s.ws.cells[static_cast<std::size_t>(n)].score, readBackCell(s.ws, n).score});
+  for (int n = 1; n <= last; ++n) out.push_back({ws.cells[static_cast<std::size_t>(n)].score, readBackCell(ws, n).score});
   return out;
 }
 

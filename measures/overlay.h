@@ -11,8 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "store/overlaystate.h"
 #include "store/random.h"
-#include "store/session.h"
+#include "store/workspace.h"
 
 namespace zn {
 
@@ -26,7 +27,7 @@ struct OverlayCell {
 };
 
 // Cells 1 ... the grid's last: foreground score and background score.
-std::vector<OverlayCell> overlayCells(const Session& s);
+std::vector<OverlayCell> overlayCells(const Workspace& ws);
 
 // A marker (kZeroScore) counts as an empty cell.
 double overlayValue(double score);

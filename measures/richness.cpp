@@ -4,8 +4,6 @@
 #include <functional>
 #include <utility>
 
-#include "measures/dispatch.h"
-
 namespace zn {
 
 namespace {
@@ -259,14 +257,6 @@ MeasureResult runSelective(const MeasureInput& in, const MeasureParams& p, Measu
   });
   r.scaleLimit = code == kCodeSelectiveRarity ? raritySum(in.data.totals, formula) : static_cast<double>(r.taxaCounted);
   return r;
-}
-
-void computeRichness(Session& s) {
-  if (measureApplies(s, kCodeRichness)) computeMeasure(s, kCodeRichness);
-}
-
-void computeSelective(Session& s, MeasureCode code) {
-  if (measureApplies(s, code)) computeMeasure(s, code);
 }
 
 }  // namespace zn

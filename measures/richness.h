@@ -36,11 +36,6 @@ MeasureResult runMedianQuantitative(const MeasureInput& in, const MeasureParams&
 // Codes 22, 26 and 27 over the plot-marked taxa; nothing without a mark.
 MeasureResult runSelective(const MeasureInput& in, const MeasureParams& p, MeasureCode code);
 
-// Richness and the selective measures on the session's map, for the
-// analyses that compute them on the way (residuals, flexibility plots).
-void computeRichness(Session& s);
-void computeSelective(Session& s, MeasureCode code);
-
 // Adds value(t) to the score and 1 to the count of every cell where taxon t
 // is present, for each taxon with take[t]; returns the taxa that added.
 int addTaxonValues(MeasureResult& r, const PresenceIndex& index, const std::vector<char>& take,

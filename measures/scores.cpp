@@ -15,6 +15,14 @@ MeasureParams measureParams(const Settings& st) {
   return p;
 }
 
+MeasureParams measureParams(const Settings& st, const Workspace& ws) {
+  MeasureParams p = measureParams(st);
+  const int taxa = std::min(ws.taxaCount, ws.cards.slots());
+  p.plotMarks.resize(static_cast<std::size_t>(std::max(taxa, 0)));
+  for (int t = 0; t < taxa; ++t) p.plotMarks[static_cast<std::size_t>(t)] = plotMarked(ws, t) ? 1 : 0;
+  return p;
+}
+
 MeasureResult MeasureResult::zeroed(int cells, int excludedLevel) {
   MeasureResult r;
   r.ran = true;
@@ -61,8 +69,6 @@ void clearScores(MapRecord& map, Workspace& ws, bool& scoresPresent) {
   scoresPresent = false;
 }
 
-bool measureApplies(const Session& s, MeasureCode code) { return s.ws.datafile.opened && s.map.measureCode == code; }
-
 void beginMeasure(MapRecord& map, Workspace& ws) {
   for (int n = 0; n <= lastCellNumber(ws); ++n) {
     GridCell& c = ws.cells[static_cast<std::size_t>(n)];
@@ -85,14 +91,6 @@ void finishMeasure(MapRecord& m, const Workspace& ws, int excludedLevel, double 
   m.scaleLimit = scaleLimit;
   m.mapMaximum = scaleLimit;
   m.importKind = kNotImported;
-}
-
-void setMeasureCode(Session& s, MeasureCode code) { s.map.measureCode = code; }
-void clearScores(Session& s) { clearScores(s.map, s.ws, s.scoresPresent); }
-void beginMeasure(Session& s) { beginMeasure(s.map, s.ws); }
-void finishMeasure(Session& s, double scaleLimit) {
-  finishMeasure(s.map, s.ws, s.settings.excludedLevel, scaleLimit);
-  s.scoresPresent = true;
 }
 
 int markedTaxa(const Workspace& ws) {

@@ -12,7 +12,7 @@
 #include "store/maprecord.h"
 #include "store/measurecode.h"
 #include "store/notice.h"
-#include "store/session.h"
+#include "store/workspace.h"
 #include "store/settings.h"
 
 namespace zn {
@@ -32,6 +32,8 @@ struct MeasureParams {
   double subtreeRowBytes = 64.0 * 1024 * 1024;
 };
 MeasureParams measureParams(const Settings& st);
+// The same with the cards' plot marks.
+MeasureParams measureParams(const Settings& st, const Workspace& ws);
 
 // What a measure computed. Nothing reaches the map unless `ran`: a measure
 // that does not apply, or refuses, leaves the scores on the map as they are.
@@ -73,17 +75,6 @@ void clearScores(MapRecord& map, Workspace& ws, bool& scoresPresent);
 // counts 0, the recount's totals and the scale limit (also the map maximum).
 void beginMeasure(MapRecord& map, Workspace& ws);
 void finishMeasure(MapRecord& map, const Workspace& ws, int excludedLevel, double scaleLimit);
-
-// The same on the session's map, for the area selections, which write the
-// map record themselves. The settings keep no copy: the options file takes
-// the code of the map on screen when it is written.
-void setMeasureCode(Session& s, MeasureCode code);
-void clearScores(Session& s);
-void beginMeasure(Session& s);
-void finishMeasure(Session& s, double scaleLimit);
-
-// Opens no datafile itself: true when one is open and the stored code is `code`.
-bool measureApplies(const Session& s, MeasureCode code);
 
 // Plot marks (the current-taxon mark of each card).
 int markedTaxa(const Workspace& ws);

@@ -13,12 +13,11 @@ std::string selectivePlotResource(bool grouped, bool smallScreen) {
   return std::string(grouped ? "RICHDLGBOX1" : "RICHDLGBOX2") + (smallScreen ? "VGA" : "");
 }
 
-SelectivePlotModel openSelectivePlot(const Session& s, bool smallScreen) {
+SelectivePlotModel openSelectivePlot(const Settings& st, const Workspace& ws, bool smallScreen) {
   SelectivePlotModel m;
-  m.grouped = s.settings.listDialogVariant != Flag::kOff;
-  m.rangeSizes = s.settings.listDialogOption != Flag::kOff;
+  m.grouped = st.listDialogVariant != Flag::kOff;
+  m.rangeSizes = st.listDialogOption != Flag::kOff;
   m.resource = selectivePlotResource(m.grouped, smallScreen);
-  const Workspace& ws = s.ws;
   for (int t = 0; t < std::min(ws.taxaCount, ws.cards.slots()); ++t) {
     if (!ws.passesGroup(t)) continue;
     const std::string name = ws.cards.name(t);

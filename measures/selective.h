@@ -8,8 +8,10 @@
 #include <vector>
 
 #include "store/notice.h"
+#include "store/maprecord.h"
 #include "store/requests.h"
-#include "store/session.h"
+#include "store/settings.h"
+#include "store/workspace.h"
 
 namespace zn {
 
@@ -32,7 +34,7 @@ struct SelectivePlotModel : DialogModel {
 std::string selectivePlotResource(bool grouped, bool smallScreen);
 
 // The dialog as it opens: one line per taxon that passes the group code.
-SelectivePlotModel openSelectivePlot(const Session& s, bool smallScreen);
+SelectivePlotModel openSelectivePlot(const Settings& st, const Workspace& ws, bool smallScreen);
 
 // "Plot": clears the marks, then marks the taxa of the selected lines and
 // makes the last one the map's current taxon. Refuses an empty or too large

@@ -6,8 +6,6 @@
 
 #include "measures/richness.h"
 #include "measures/scores.h"
-#include "store/measurecode.h"
-#include "store/measuretraits.h"
 #include "store/unitgeometry.h"
 
 namespace zn {
@@ -15,8 +13,6 @@ namespace zn {
 namespace {
 
 double asNumber(double score) { return score == kZeroScore ? 0.0 : score; }
-
-int lastCell(const Session& s) { return lastCellNumber(s.ws); }
 
 // The units of a neighbourhood of 9 (the first ring) or 25 (both rings)
 // around each unit, in ring order: on a fixed grid the rings of its
@@ -64,37 +60,9 @@ class Neighbourhood {
   std::vector<int> seen_;  // per unit, the unit whose neighbourhood last took it
 };
 
-// The session's units as smoothing sees them: their place only.
-AnalysisData placeOf(const Session& s) {
-  AnalysisData a;
-  a.geometry = unitGeometry(s);
-  a.fixedGrid = true;
-  return a;
-}
-
-bool singleTaxonPlot(const Session& s) {
-  const MeasureCode code = s.map.measureCode;
-  return (code == kCodeSelectiveRichness || code == kCodeFlexibilityPlot) && markedTaxa(s.ws) == 1;
-}
-
 }  // namespace
 
-bool meanPassApplies(const Session& s) { return s.ws.datafile.opened && measureTraits(s.map.measureCode).meanable; }
-
-bool smoothPassApplies(const Session& s) {
-  return s.scoresPresent && measureTraits(s.map.measureCode).smoothable && !singleTaxonPlot(s);
-}
-
 double meanScore(double score, int count) { return count != 0 && score != kZeroScore ? score / count : score; }
-
-void meanPass(Session& s) {
-  if (!meanPassApplies(s)) return;
-  for (int n = 1; n <= lastCell(s); ++n) {
-    GridCell& c = s.ws.cells[static_cast<std::size_t>(n)];
-    c.score = meanScore(c.score, c.count);
-  }
-  ++s.map.meanPasses;
-}
 
 double smoothedValue(double x, const double* neighbours, int k, bool byMean) {
   if (k <= 1) return x;
@@ -138,23 +106,8 @@ std::vector<double> smoothScores(const AnalysisData& a, const std::vector<double
   return out;
 }
 
-void smoothPass(Session& s) {
-  if (!smoothPassApplies(s)) return;
-  const auto cells = static_cast<std::size_t>(lastCell(s));
-  auto& grid = s.ws.cells;
-  std::vector<double> scores(cells + 1, 0.0);
-  for (std::size_t n = 1; n <= cells; ++n) scores[n] = grid[n].score;
-  const std::vector<double> smoothed = smoothScores(placeOf(s), scores, smoothParams(s.settings));
-  for (std::size_t n = 1; n <= cells; ++n) grid[n].score = smoothed[n];
-  ++s.map.smoothPasses;
-}
-
-void smoothThreeAxis(Session& s) {
-  ThreeAxisBuffer& b = s.overlay.threeAxis;
-  if (!b.loaded || !smoothPassApplies(s)) return;
-  const int cells = std::min(lastCell(s), static_cast<int>(b.values.size()) - 1);
-  const AnalysisData place = placeOf(s);
-  const SmoothParams p = smoothParams(s.settings);
+void smoothThreeAxisValues(const AnalysisData& place, ThreeAxisBuffer& b, int cells, const SmoothParams& p) {
+  cells = std::min(cells, static_cast<int>(b.values.size()) - 1);
   Neighbourhood hood(place, p.rings);
   std::vector<double> around;
   for (std::size_t column = 0; column < 3; ++column) {
@@ -168,25 +121,13 @@ void smoothThreeAxis(Session& s) {
       value(n) = r == 0.0 ? kZeroScore : r;
     }
   }
-  for (int n = 1; n <= cells; ++n)
-    s.ws.cells[static_cast<std::size_t>(n)].score = b.values[static_cast<std::size_t>(n)][0];
-  ++s.map.smoothPasses;
 }
 
-void computeResiduals(Session& s) {
-  if (!measureApplies(s, kCodeResiduals)) return;
-  setMeasureCode(s, kCodeRichness);
-  computeRichness(s);
-  smoothPass(s);
-  smoothPass(s);
-  setMeasureCode(s, kCodeResiduals);
-
-  const bool relative = s.settings.residualsNotRelative == Flag::kOff;
-  const int cells = lastCell(s);
-  auto& grid = s.ws.cells;
+ResidualScale takeResiduals(std::vector<GridCell>& cells, int last, bool relative) {
+  last = std::min(last, static_cast<int>(cells.size()) - 1);
   double lo = 0.0, hi = 0.0;
-  for (int n = 1; n <= cells; ++n) {
-    GridCell& c = grid[static_cast<std::size_t>(n)];
+  for (int n = 1; n <= last; ++n) {
+    GridCell& c = cells[static_cast<std::size_t>(n)];
     if (c.count == 0) continue;
     const double smooth = asNumber(c.score);
     const double diff = c.count - smooth;
@@ -196,19 +137,18 @@ void computeResiduals(Session& s) {
     lo = std::min(lo, c.score);
     hi = std::max(hi, c.score);
   }
-  s.map.scoreOffset = 0.0;
+  ResidualScale scale;
   if (lo < 0.0) {
     hi -= lo;
-    s.map.scoreOffset = lo;
-    for (int n = 1; n <= cells; ++n) {
-      GridCell& c = grid[static_cast<std::size_t>(n)];
+    scale.offset = lo;
+    for (int n = 1; n <= last; ++n) {
+      GridCell& c = cells[static_cast<std::size_t>(n)];
       if (c.count == 0) continue;
       c.score = c.score == lo ? kZeroScore : c.score - lo;
     }
   }
-  const int smoothed = s.map.smoothPasses;
-  finishMeasure(s, hi);
-  s.map.smoothPasses = smoothed;
+  scale.limit = hi;
+  return scale;
 }
 
 }  // namespace zn

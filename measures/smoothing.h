@@ -6,13 +6,11 @@
 #include <vector>
 
 #include "store/analysisdata.h"
-#include "store/session.h"
+#include "store/overlaystate.h"
+#include "store/settings.h"
+#include "store/workspace.h"
 
 namespace zn {
-
-// True when the pass applies to the map now on screen.
-bool meanPassApplies(const Session& s);
-bool smoothPassApplies(const Session& s);
 
 // How a smoothing pass takes its neighbourhood: the first ring of units
 // around each (9 on a grid) or both (25), and the mean or the median.
@@ -33,19 +31,20 @@ std::vector<double> smoothScores(const AnalysisData& a, const std::vector<double
 // none, or scored kZeroScore, keeps its score).
 double meanScore(double score, int count);
 
-// One pass each; a pass that does not apply changes nothing, pass count included.
-void meanPass(Session& s);
-void smoothPass(Session& s);
+// The smoothing pass on the three-axis values of units 1 … cells: each
+// column of the buffer in turn, every unit's new value written back at once
+// in unit order (so later units read their earlier neighbours smoothed).
+void smoothThreeAxisValues(const AnalysisData& place, ThreeAxisBuffer& b, int cells, const SmoothParams& p);
 
-// The smoothing pass on the three-axis map: each column of the buffer in
-// turn, every cell's new value written back at once in cell order (so later
-// cells read their earlier neighbours smoothed); the map score follows the
-// first column. Nothing without a three-axis buffer.
-void smoothThreeAxis(Session& s);
-
-// Code 38: richness, two smoothing passes, then the residuals shifted to be
-// positive (the shift is kept as the score offset).
-void computeResiduals(Session& s);
+// Residuals of richness (each unit's count) from the smoothed richness its
+// score holds, on units 1 … last that count taxa: relative to the smoothed
+// value, or absolute. When any is negative all are shifted by the lowest,
+// which becomes the zero-score marker.
+struct ResidualScale {
+  double offset = 0.0;  // the shift (0 or the lowest residual)
+  double limit = 0.0;   // the highest residual after the shift
+};
+ResidualScale takeResiduals(std::vector<GridCell>& cells, int last, bool relative);
 
 // Smoothed value of one cell from its own value x and its neighbours'
 // values (markers already read as 0): the median or mean kind.

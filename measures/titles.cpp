@@ -22,9 +22,9 @@ const char* hotspotWord(int kind) {
 
 const char* plural(int goal) { return goal == 1 ? "" : "s"; }
 
-const char* transformedWord(const Session& s) { return s.ws.datafile.rescaled ? "transformed" : "untransformed"; }
+const char* transformedWord(const TitleSource& s) { return s.ws.datafile.rescaled ? "transformed" : "untransformed"; }
 
-std::string hotspotTitle(const Session& s) {
+std::string hotspotTitle(const TitleSource& s) {
   const AreaSet& a = s.areas;
   const std::string A = areaCountText(a);
   const HotspotKind kind = s.settings.hotspotKind;
@@ -37,7 +37,7 @@ std::string hotspotTitle(const Session& s) {
   return strprintf("top %3.1f%% hotspots by %s (%s areas)", pct, hotspotWord(static_cast<int>(kind)), A.c_str());
 }
 
-std::string greedyTitle(const Session& s) {
+std::string greedyTitle(const TitleSource& s) {
   // The run takes a goal below 1 as 1; the title says what was run.
   const int goal = std::max(1, static_cast<int>(s.settings.greedyGoal));
   const std::string A = areaCountText(s.areas);
@@ -47,7 +47,7 @@ std::string greedyTitle(const Session& s) {
   return strprintf("greedy %s%s%s-area set for %d rep%s (%s areas)", "", "", "richness", goal, plural(goal), A.c_str());
 }
 
-std::string nearMinimumTitle(const Session& s) {
+std::string nearMinimumTitle(const TitleSource& s) {
   const int goal = s.settings.nearMinimumGoal;
   const Reordering order = s.settings.reordering;
   const std::string A = areaCountText(s.areas);
@@ -61,26 +61,28 @@ std::string nearMinimumTitle(const Session& s) {
   return strprintf("near-minimum-area set (%s areas)", A.c_str());
 }
 
-bool present(const Session& s, int taxon, int n) { return s.ws.cards.level(taxon, n) > s.settings.excludedLevel; }
-
-// Cells whose records and data levels both exist.
-int lastCell(const Session& s) {
-  return std::min({s.ws.geo.cells, static_cast<int>(s.ws.cells.size()) - 1, s.ws.cards.layout->maxCells});
+bool present(const Workspace& ws, int excludedLevel, int taxon, int n) {
+  return ws.cards.level(taxon, n) > excludedLevel;
 }
 
-int taxaInStore(const Session& s) { return std::min(s.ws.taxaCount, s.ws.cards.slots()); }
+// Cells whose records and data levels both exist.
+int lastCell(const Workspace& ws) {
+  return std::min({ws.geo.cells, static_cast<int>(ws.cells.size()) - 1, ws.cards.layout->maxCells});
+}
+
+int taxaInStore(const Workspace& ws) { return std::min(ws.taxaCount, ws.cards.slots()); }
 
 // The plot of the one marked taxon for codes 22 and 27; true when the title
 // is complete after it (presence mode).
-bool plotSingleTaxon(const Session& s, MapRecord& m, std::vector<GridCell>& cells, int taxon, MeasureCode code) {
-  const int range = taxonRange(s, taxon);
+bool plotSingleTaxon(const TitleSource& s, MapRecord& m, std::vector<GridCell>& cells, int taxon, MeasureCode code) {
+  const int range = taxonRange(s.ws, s.settings.excludedLevel, taxon);
   m.occupiedCells = range;
   m.records = range;
   const bool quantitative = s.ws.datafile.quantitative;
   if (quantitative && code == kCodeSelectiveRarity) return false;
-  for (int n = 1; n <= lastCell(s); ++n) {
+  for (int n = 1; n <= lastCell(s.ws); ++n) {
     GridCell& c = cells[static_cast<std::size_t>(n)];
-    const bool here = present(s, taxon, n);
+    const bool here = present(s.ws, s.settings.excludedLevel, taxon, n);
     const int level = s.ws.cards.level(taxon, n);
     c.score = here ? (quantitative ? level : 1.0) : 0.0;
     c.count = here ? (quantitative ? level : 1) : 0;
@@ -94,9 +96,9 @@ bool plotSingleTaxon(const Session& s, MapRecord& m, std::vector<GridCell>& cell
 
 }  // namespace
 
-std::string smoothingPrefix(const Session& s, const MapRecord& m) {
+std::string smoothingPrefix(const Settings& st, const MapRecord& m) {
   if (m.smoothPasses <= 0) return "";
-  return strprintf("smoothed (%d) ", cellsIn(s.settings.neighbourhoodSize));
+  return strprintf("smoothed (%d) ", cellsIn(st.neighbourhoodSize));
 }
 
 std::string meanPrefix(const MapRecord& m) { return m.meanPasses > 0 ? "mean " : ""; }
@@ -106,15 +108,15 @@ std::string areaCountText(const AreaSet& a) {
   return strprintf("%d", a.count());
 }
 
-int taxonRange(const Session& s, int taxon) {
-  if (taxon < 0 || taxon >= taxaInStore(s)) return 0;
+int taxonRange(const Workspace& ws, int excludedLevel, int taxon) {
+  if (taxon < 0 || taxon >= taxaInStore(ws)) return 0;
   int k = 0;
-  for (int n = 1; n <= lastCell(s); ++n) k += present(s, taxon, n) ? 1 : 0;
+  for (int n = 1; n <= lastCell(ws); ++n) k += present(ws, excludedLevel, taxon, n) ? 1 : 0;
   return k;
 }
 
-std::string measureTitle(const Session& s, const MapRecord& m, MeasureCode code) {
-  const std::string S = smoothingPrefix(s, m);
+std::string measureTitle(const TitleSource& s, const MapRecord& m, MeasureCode code) {
+  const std::string S = smoothingPrefix(s.settings, m);
   const std::string M = meanPrefix(m);
   const char* Sc = S.c_str();
   const char* Mc = M.c_str();
@@ -174,11 +176,11 @@ std::string measureTitle(const Session& s, const MapRecord& m, MeasureCode code)
   }
 }
 
-std::string singleTaxonTitle(const Session& s, int taxon, MeasureCode code, bool editorOpen) {
-  const std::string name = taxon >= 0 && taxon < taxaInStore(s) ? displayName(s.ws.cards.name(taxon)) : std::string();
+std::string singleTaxonTitle(const TitleSource& s, int taxon, MeasureCode code, bool editorOpen) {
+  const std::string name = taxon >= 0 && taxon < taxaInStore(s.ws) ? displayName(s.ws.cards.name(taxon)) : std::string();
   if (editorOpen) return strprintf("editing %s", name.c_str());
   if (code == kCodeFlexibilityPlot) {
-    const int range = taxonRange(s, taxon);
+    const int range = taxonRange(s.ws, s.settings.excludedLevel, taxon);
     if (range == 1) return strprintf("flexibility: %s (1 area)", name.c_str());
     return strprintf("flexibility: %s (%d areas)", name.c_str(), range);
   }
@@ -186,12 +188,12 @@ std::string singleTaxonTitle(const Session& s, int taxon, MeasureCode code, bool
   return strprintf("plot %s", name.c_str());
 }
 
-TitleOutcome titleMap(const Session& s, MapRecord& m, std::vector<GridCell>& cells, const TitleContext& ctx) {
+TitleOutcome titleMap(const TitleSource& s, MapRecord& m, std::vector<GridCell>& cells, const TitleContext& ctx) {
   const MeasureCode code = m.measureCode;
   if (ctx.overlayShown && code == kCodeImportedScores) return TitleOutcome::ImportOverlay;
 
   if (!s.scoresPresent) return TitleOutcome::Stopped;
-  if (code == kCodeOverlay && m.presenceMap && s.backgroundMap.presenceMap) return TitleOutcome::Stopped;
+  if (code == kCodeOverlay && m.presenceMap && s.backgroundPresence) return TitleOutcome::Stopped;
   const bool inverted = s.settings.invertedScale != Flag::kOff;
   if (inverted && !measureTraits(code).invertible) return TitleOutcome::Stopped;
 
@@ -206,7 +208,7 @@ TitleOutcome titleMap(const Session& s, MapRecord& m, std::vector<GridCell>& cel
     m.title = singleTaxonTitle(s, taxon, code, ctx.editorOpen).substr(0, kTitleMax);
     m.dataTitle = displayName(s.ws.cards.name(taxon));
     if (code == kCodeFlexibilityPlot) {
-      m.occupiedCells = taxonRange(s, taxon);
+      m.occupiedCells = taxonRange(s.ws, s.settings.excludedLevel, taxon);
       return TitleOutcome::Stopped;
     }
     // The presence plot is classed like any map: left unclassed it would

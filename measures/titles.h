@@ -7,9 +7,21 @@
 #include <string>
 #include <vector>
 
-#include "store/session.h"
+#include "store/maprecord.h"
+#include "store/settings.h"
+#include "store/workspace.h"
 
 namespace zn {
+
+// What the titles read besides the map record they title: the settings,
+// the data and the area set on screen, and two facts of the maps.
+struct TitleSource {
+  const Settings& settings;
+  const Workspace& ws;
+  const AreaSet& areas;
+  bool scoresPresent = false;
+  bool backgroundPresence = false;  // the background map is a presence map
+};
 
 struct TitleContext {
   bool editorOpen = false;    // the data editor is open: single-taxon titles read "editing ..."
@@ -24,25 +36,25 @@ enum class TitleOutcome {
   ImportOverlay,  // code 10 under an overlay: the overlay re-plots the imported scores
 };
 
-// Titles `map` (the map on screen, or a copy of it) from the settings, the
-// data and the area set the session holds, and draws the plot of a single
-// marked taxon into `cells`. The session itself is only read.
-TitleOutcome titleMap(const Session& s, MapRecord& map, std::vector<GridCell>& cells, const TitleContext& ctx = {});
+// Titles `map` (the map on screen, or a copy of it) from the source, and
+// draws the plot of a single marked taxon into `cells`.
+TitleOutcome titleMap(const TitleSource& src, MapRecord& map, std::vector<GridCell>& cells,
+                      const TitleContext& ctx = {});
 
 // Pieces of the titles.
 const char* formulaWord(RarityFormula formula);                     // "difference", "inverse", "inverse square"
-std::string smoothingPrefix(const Session& s, const MapRecord& m);  // "smoothed (9) " or ""
+std::string smoothingPrefix(const Settings& st, const MapRecord& m);  // "smoothed (9) " or ""
 std::string meanPrefix(const MapRecord& m);                         // "mean " or ""
 std::string areaCountText(const AreaSet& a);                        // "3+2" with seeds, else "5"
 
 // The title of the table for the code as the map record and settings stand
 // (no single-taxon titles; code 11 gives the current title).
-std::string measureTitle(const Session& s, const MapRecord& m, MeasureCode code);
+std::string measureTitle(const TitleSource& src, const MapRecord& m, MeasureCode code);
 
 // Title of the plot of one taxon (codes 22, 26, 27 and the cell taxa list).
-std::string singleTaxonTitle(const Session& s, int taxon, MeasureCode code, bool editorOpen);
+std::string singleTaxonTitle(const TitleSource& src, int taxon, MeasureCode code, bool editorOpen);
 
 // Cells where the taxon is present (data level above the excluded level).
-int taxonRange(const Session& s, int taxon);
+int taxonRange(const Workspace& ws, int excludedLevel, int taxon);
 
 }  // namespace zn

@@ -786,7 +786,7 @@ Notice capacityNotice() {
 TitleOutcome runSelectivePlot(Session& s, Host& host, MeasureCode code, bool smallScreen, const TitleContext& ctx) {
   setMeasureCode(s, code);
   for (;;) {
-    SelectivePlotModel m = openSelectivePlot(s, smallScreen);
+    SelectivePlotModel m = openSelectivePlot(s.settings, s.ws, smallScreen);
     const bool grouped = m.grouped, rangeSizes = m.rangeSizes;
     const bool accepted = host.runDialog(m.resource, m);
     if (m.action == SelectivePlotModel::Action::ToggleGrouped ||

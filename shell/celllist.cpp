@@ -10,6 +10,7 @@
 #include "measures/selective.h"
 #include "selection/cellinfo.h"
 #include "shell/dispatch.h"
+#include "shell/mapmeasures.h"
 #include "store/text.h"
 
 namespace zn {

@@ -47,7 +47,7 @@ bool runExport(Session& s, Host& host, int layout, std::optional<std::vector<int
     return false;
   }
   if (layout == kExportDmap && !dmapTaxa) {
-    SelectivePlotModel m = openSelectivePlot(s, false);
+    SelectivePlotModel m = openSelectivePlot(s.settings, s.ws, false);
     if (!host.runDialog(m.resource, m) || m.selected.empty()) return false;
     dmapTaxa = pickedTaxa(m);
   }

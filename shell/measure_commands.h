@@ -10,6 +10,7 @@
 #include "measures/dispatch.h"
 #include "measures/selective.h"
 #include "measures/titles.h"
+#include "shell/mapmeasures.h"
 #include "store/session.h"
 
 namespace zn {

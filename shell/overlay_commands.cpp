@@ -108,7 +108,7 @@ void replotOverlay(Shell& sh) {
   buildPalette(sh.display.palette, s.settings);
   if (o.presence[0] && o.presence[1]) return;
   const int method = presence || s.settings.overlayOption != OverlayJoin::kBoth ? kOverlayOr : kOverlayAnd;
-  const std::vector<OverlayCell> scored = scoredOverlayCells(overlayCells(s), method);
+  const std::vector<OverlayCell> scored = scoredOverlayCells(overlayCells(s.ws), method);
   if (presence) colourOnePresence(sh, scored);
   else if (buildTwoAxisPalette(sh.display.palette, s.settings, static_cast<int>(s.settings.overlayScheme)))
     colourTwoAxis(s, sh.host, scored);
@@ -117,7 +117,7 @@ void replotOverlay(Shell& sh) {
 bool overlayScoresCommand(Shell& sh) {
   Session& s = sh.session;
   OverlayState& o = s.overlay;
-  const std::vector<OverlayCell> cells = overlayCells(s);
+  const std::vector<OverlayCell> cells = overlayCells(s.ws);
   const OverlayCounts counts = overlayCounts(cells);
   o.unionCount = counts.unionCount;
   o.sharedCount = counts.sharedCount;
@@ -181,7 +181,7 @@ bool overlayScoresCommand(Shell& sh) {
 
 bool randomisationTestCommand(Shell& sh) {
   Session& s = sh.session;
-  const RandomisationInput in = randomisationInput(overlayCells(s), s.map.scoreOffset);
+  const RandomisationInput in = randomisationInput(overlayCells(s.ws), s.map.scoreOffset);
   const std::uint32_t started = sh.host.tickMs();
   s.rng.seed(static_cast<std::uint32_t>(sh.host.timeOfDay()));
   sh.host.progressBegin();

@@ -8,6 +8,7 @@
 #include "measures/dispatch.h"
 #include "measures/smoothing.h"
 #include "measures/titles.h"
+#include "shell/mapmeasures.h"
 #include "shell/projectselect.h"
 #include "store/measuretraits.h"
 #include "store/text.h"

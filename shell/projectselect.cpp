@@ -23,6 +23,7 @@
 #include "selection/stopwatch.h"
 #include "selection/values.h"
 #include "shell/dispatch.h"
+#include "shell/mapmeasures.h"
 #include "shell/nearminimum_runs.h"
 #include "shell/runinputs.h"
 #include "store/text.h"

@@ -7,6 +7,7 @@
 #include "selection/hotspots.h"
 #include "selection/report.h"
 #include "selection/selectionindex.h"
+#include "shell/mapmeasures.h"
 
 namespace zn {
 

@@ -13,6 +13,7 @@
 #include "shell/curve_commands.h"
 #include "shell/dispatch.h"
 #include "shell/exact_commands.h"
+#include "shell/mapmeasures.h"
 #include "shell/nearminimum_runs.h"
 #include "shell/set_commands.h"
 #include "store/measuretraits.h"

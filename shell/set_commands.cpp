@@ -6,6 +6,7 @@
 #include "selection/reorder.h"
 #include "selection/report.h"
 #include "selection/selectionindex.h"
+#include "shell/mapmeasures.h"
 
 namespace zn {
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "measures/smoothing.h"
+#include "shell/mapmeasures.h"
 #include "tests/support/sessions.h"
 
 namespace zn {

@@ -4,6 +4,7 @@
 
 #include "measures/richness.h"
 #include "selection/areaset.h"
+#include "shell/mapmeasures.h"
 #include "store/measuretraits.h"
 #include "tests/support/sessions.h"
 

@@ -4,6 +4,7 @@
 
 #include "measures/selective.h"
 #include "shell/analyses.h"
+#include "shell/mapmeasures.h"
 #include "tests/support/sessions.h"
 
 namespace zn {
@@ -22,25 +23,25 @@ TEST(SelectivePlotDialog, ListsTheGroupInCardOrderOrSortedWithOptionalRanges) {
   Loaded d(namedTaxa());
   d.s.settings.listDialogVariant = Flag::kOn;
   d.s.settings.listDialogOption = Flag::kOff;
-  SelectivePlotModel grouped = openSelectivePlot(d.s, false);
+  SelectivePlotModel grouped = openSelectivePlot(d.s.settings, d.s.ws, false);
   EXPECT_EQ(grouped.resource, "RICHDLGBOX1");
   EXPECT_EQ(grouped.lines, (std::vector<std::string>{"Panthera leo", "Panthera", "acinonyx jubatus", "Felis"}));
 
   d.s.settings.listDialogVariant = Flag::kOff;
   d.s.settings.listDialogOption = Flag::kOn;
-  SelectivePlotModel sorted = openSelectivePlot(d.s, true);
+  SelectivePlotModel sorted = openSelectivePlot(d.s.settings, d.s.ws, true);
   EXPECT_EQ(sorted.resource, "RICHDLGBOX2VGA");
   EXPECT_EQ(sorted.lines,
             (std::vector<std::string>{"acinonyx jubatus- 1", "Felis- 3", "Panthera leo- 2", "Panthera- 1"}));
   EXPECT_EQ(sorted.lineTaxon, (std::vector<int>{2, 3, 0, 1}));
 
   d.s.ws.groupCode = "1";
-  EXPECT_EQ(openSelectivePlot(d.s, false).lines.size(), 3u);
+  EXPECT_EQ(openSelectivePlot(d.s.settings, d.s.ws, false).lines.size(), 3u);
 }
 
 TEST(SelectivePlotDialog, EachLineMarksItsOwnTaxon) {
   Loaded d(namedTaxa());
-  SelectivePlotModel m = openSelectivePlot(d.s, false);  // card order
+  SelectivePlotModel m = openSelectivePlot(d.s.settings, d.s.ws, false);  // card order
   m.selected = {1};                                      // "Panthera", which begins "Panthera leo"'s line too
   std::optional<Notice> refusal;
   EXPECT_EQ(markSelectedTaxa(d.s.ws, d.s.map, m, refusal), 1);
@@ -65,7 +66,7 @@ TEST(SelectivePlotDialog, RefusesAnEmptyOrOverlongSelection) {
     Loaded d(namedTaxa());
     setMeasureCode(d.s, kCodeSelectiveRichness);
     setPlotMark(d.s.ws, 3, true);
-    SelectivePlotModel m = openSelectivePlot(d.s, false);
+    SelectivePlotModel m = openSelectivePlot(d.s.settings, d.s.ws, false);
     m.selected.assign(static_cast<std::size_t>(c.lines), 0);
     std::optional<Notice> refusal;
     EXPECT_EQ(markSelectedTaxa(d.s.ws, d.s.map, m, refusal), 0);
@@ -76,7 +77,7 @@ TEST(SelectivePlotDialog, RefusesAnEmptyOrOverlongSelection) {
     EXPECT_EQ(markedTaxa(d.s.ws), 0);
   }
   Loaded d(namedTaxa());
-  SelectivePlotModel m = openSelectivePlot(d.s, false);
+  SelectivePlotModel m = openSelectivePlot(d.s.settings, d.s.ws, false);
   m.selected.assign(512, 3);
   std::optional<Notice> refusal;
   EXPECT_EQ(markSelectedTaxa(d.s.ws, d.s.map, m, refusal), 1);
@@ -160,7 +161,7 @@ namespace {
 TEST(SelectivePlotCommand, QuantitativeSelectiveRarityOfOneTaxonShowsItsOwnRarity) {
   test::Loaded d({{"A", "1", {{5, 30}, {6, 70}}}, {"B", "1", {{7, 10}}}}, "*q");
   runMeasureCommand(d.s, kCodeRichness);
-  SelectivePlotModel m = openSelectivePlot(d.s, false);
+  SelectivePlotModel m = openSelectivePlot(d.s.settings, d.s.ws, false);
   m.selected = {0};
   std::optional<Notice> refusal;
   EXPECT_EQ(plotSelection(d.s, kCodeSelectiveRarity, m, refusal), TitleOutcome::Classify);

@@ -2,6 +2,7 @@
 
 #include "measures/smoothing.h"
 #include "measures/titles.h"
+#include "shell/mapmeasures.h"
 #include "tests/support/sessions.h"
 
 namespace zn {

@@ -6,6 +6,7 @@
 
 #include "measures/scores.h"
 #include "selection/cellinfo.h"
+#include "shell/mapmeasures.h"
 #include "shell/nearminimum_runs.h"
 #include "tests/support/sessions.h"
 #include "tests/support/listing.h"

@@ -6,6 +6,7 @@
 #include "selection/randomsets.h"
 #include "selection/reorder.h"
 #include "selection/report.h"
+#include "shell/mapmeasures.h"
 #include "shell/nearminimum_runs.h"
 #include "tests/support/sessions.h"
 

@@ -17,6 +17,7 @@
 #include "selection/values.h"
 #include "shell/analyses.h"
 #include "shell/curve_commands.h"
+#include "shell/mapmeasures.h"
 #include "tests/support/cli_run.h"
 #include "tests/support/shells.h"
 
@@ -142,7 +143,7 @@ TEST_F(Parity, EveryRegisteredAnalysisGivesTheSameMapAndResultsInTheWindowAndThe
           std::find(window.dialogs.begin(), window.dialogs.end(), "SelecNumDlgBox1") != window.dialogs.end();
       const std::string windowResults = test::readFile(resultsFile).substr(resultsBefore.size());
       if (a.code == kCodeSelectiveRichness || a.code == kCodeSelectiveRarity) {
-        const SelectivePlotModel lines = openSelectivePlot(s, false);
+        const SelectivePlotModel lines = openSelectivePlot(s.settings, s.ws, false);
         for (int line : {0, 1}) taxa.push_back(s.ws.cards.name(lines.lineTaxon[static_cast<std::size_t>(line)]));
       }
 

@@ -7,6 +7,7 @@
 #include "measures/dispatch.h"
 #include "measures/scores.h"
 #include "selection/cellinfo.h"
+#include "shell/mapmeasures.h"
 #include "store/datafile.h"
 #include "store/gridtypes.h"
 #include "tests/support/fixtures.h"

@@ -9,6 +9,7 @@
 #include "display/palette.h"
 #include "measures/overlay.h"
 #include "measures/scores.h"
+#include "shell/mapmeasures.h"
 #include "shell/options.h"
 #include "tests/support/shells.h"
 
@@ -120,7 +121,7 @@ TEST_F(OverlayCommands, RandomisationReportIsTheOneTheTimeSeedGives) {
   pair({{10, 2}, {20, 3}, {30, 5}, {40, 1}}, {{10, 2}, {50, 4}});
   ASSERT_TRUE(randomisationTestCommand(*sh.shell));
   // The host's time of day is 1000 and its clock stands still.
-  const RandomisationInput in = randomisationInput(overlayCells(*sh.session), 0.0);
+  const RandomisationInput in = randomisationInput(overlayCells(sh.session->ws), 0.0);
   Random rng;
   rng.seed(1000);
   const auto totals = randomDraws(in, rng, {});
