@@ -6,7 +6,6 @@
 #include "measures/presence.h"
 #include "measures/scores.h"
 #include "selection/selectionindex.h"
-#include "store/session.h"
 
 namespace zn {
 

@@ -26,6 +26,7 @@
 #include "shell/measure_commands.h"
 #include "shell/menu.h"
 #include "shell/nearminimum_runs.h"
+#include "shell/reportinputs.h"
 #include "shell/runinputs.h"
 #include "shell/set_commands.h"
 #include "store/parse.h"

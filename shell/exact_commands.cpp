@@ -9,6 +9,7 @@
 #include "selection/report.h"
 #include "selection/values.h"
 #include "shell/dispatch.h"
+#include "shell/reportinputs.h"
 #include "shell/selection_commands.h"
 #include "shell/set_commands.h"
 #include "store/text.h"

@@ -8,6 +8,7 @@
 #include "selection/report.h"
 #include "selection/selectionindex.h"
 #include "selection/setdata.h"
+#include "shell/reportinputs.h"
 #include "shell/runinputs.h"
 #include "store/text.h"
 

@@ -23,6 +23,7 @@
 #include "selection/values.h"
 #include "shell/dispatch.h"
 #include "shell/nearminimum_runs.h"
+#include "shell/reportinputs.h"
 #include "shell/runinputs.h"
 #include "store/text.h"
 

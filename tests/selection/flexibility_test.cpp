@@ -5,10 +5,11 @@
 #include <functional>
 
 #include "measures/scores.h"
-#include "selection/cellinfo.h"
+#include "shell/celllist.h"
 #include "shell/nearminimum_runs.h"
-#include "tests/support/sessions.h"
+#include "shell/runinputs.h"
 #include "tests/support/listing.h"
+#include "tests/support/sessions.h"
 
 namespace zn {
 namespace {

@@ -7,6 +7,7 @@
 #include "selection/reorder.h"
 #include "selection/report.h"
 #include "shell/nearminimum_runs.h"
+#include "shell/reportinputs.h"
 #include "tests/support/sessions.h"
 
 namespace zn {
