@@ -51,6 +51,7 @@ std::string statusText(zn::ExactStatus s) {
     case zn::ExactStatus::Stopped: return "stopped";
     case zn::ExactStatus::TimeLimit: return "time limit";
     case zn::ExactStatus::Infeasible: return "infeasible";
+    case zn::ExactStatus::WorkLimit: return "work limit";
   }
   return "?";
 }
@@ -434,10 +435,12 @@ void writeAmountsLp(const zn::planning::Problem& p, const fs::path& path) {
   std::vector<double> cost(p.units.size());
   for (std::size_t u = 0; u < p.units.size(); ++u) cost[u] = p.units[u].cost;
   std::map<std::pair<int, int>, double> shared;
-  if (p.blm > 0)
-    for (const auto& b : p.boundaries)
+  if (p.blm > 0) {
+    for (const auto& b : p.boundaries) {
       if (b.a == b.b) cost[static_cast<std::size_t>(b.a)] += p.blm * b.length;
       else shared[{std::min(b.a, b.b), std::max(b.a, b.b)}] += b.length;
+    }
+  }
   out << "Minimize\n obj:";
   for (std::size_t u = 0; u < p.units.size(); ++u) out << " + " << cost[u] << " x" << u << "\n";
   int k = 0;

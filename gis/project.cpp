@@ -453,16 +453,16 @@ std::string writeLayers(GDALDataset& ds, const Project& p) {
   std::vector<unsigned char> ub, ab;
   for (int t = 0; t < d.taxonCount(); ++t) {
     const DatasetTaxon& x = d.taxa[static_cast<std::size_t>(t)];
-    FeaturePtr f(OGRFeature::CreateFeature(taxa->GetLayerDefn()));
-    f->SetFID(t + 1);
-    f->SetField("taxon_id", static_cast<GIntBig>(x.id));
-    f->SetField("name", x.name.c_str());
-    if (!x.genus.empty()) f->SetField("genus", x.genus.c_str());
-    if (!x.family.empty()) f->SetField("family", x.family.c_str());
-    if (!x.higherRanks.empty()) f->SetField("higher_ranks", joinRanks(x.higherRanks).c_str());
-    if (!x.code.empty()) f->SetField("code", x.code.c_str());
-    f->SetField("target", x.target);
-    if (taxa->CreateFeature(f.get()) != OGRERR_NONE) return gdalError("the taxa cannot be written");
+    FeaturePtr row(OGRFeature::CreateFeature(taxa->GetLayerDefn()));
+    row->SetFID(t + 1);
+    row->SetField("taxon_id", static_cast<GIntBig>(x.id));
+    row->SetField("name", x.name.c_str());
+    if (!x.genus.empty()) row->SetField("genus", x.genus.c_str());
+    if (!x.family.empty()) row->SetField("family", x.family.c_str());
+    if (!x.higherRanks.empty()) row->SetField("higher_ranks", joinRanks(x.higherRanks).c_str());
+    if (!x.code.empty()) row->SetField("code", x.code.c_str());
+    row->SetField("target", x.target);
+    if (taxa->CreateFeature(row.get()) != OGRERR_NONE) return gdalError("the taxa cannot be written");
     if (t >= o.taxa || o.range(t) == 0) continue;
     ub.clear();
     ab.clear();
@@ -524,10 +524,10 @@ std::string writeLayers(GDALDataset& ds, const Project& p) {
   };
   if (ds.StartTransaction() != OGRERR_NONE) return gdalError("the project cannot be written");
   for (const auto& [k, v] : rows) {
-    FeaturePtr f(OGRFeature::CreateFeature(meta->GetLayerDefn()));
-    f->SetField("key", k.c_str());
-    f->SetField("value", v.c_str());
-    if (meta->CreateFeature(f.get()) != OGRERR_NONE) return gdalError("the project table cannot be written");
+    FeaturePtr row(OGRFeature::CreateFeature(meta->GetLayerDefn()));
+    row->SetField("key", k.c_str());
+    row->SetField("value", v.c_str());
+    if (meta->CreateFeature(row.get()) != OGRERR_NONE) return gdalError("the project table cannot be written");
   }
   if (ds.CommitTransaction() != OGRERR_NONE) return gdalError("the project table cannot be written");
   return {};

@@ -556,7 +556,7 @@ double boundaryOf(const Problem& p, const std::vector<char>& chosen) {
 double penaltyOf(const Problem& p, const Evaluation& e) {
   double sum = 0.0;
   for (std::size_t f = 0; f < p.features.size(); ++f)
-    if (const double t = p.features[f].target; t > 0 && t - e.held[f] > 1e-9 * std::max(1.0, t))
+    if (const double t = p.features[f].target; t > 0 && !reaches(e.held[f], t))
       sum += p.features[f].spf * (1.0 - e.held[f] / t);
   return sum;
 }

@@ -57,7 +57,7 @@ class Search {
   bool lockedOut(std::size_t u) const { return p_.units[u].status == UnitStatus::LockedOut; }
   bool in(std::size_t u) const { return in_[u] != 0; }
   // Below its goal, allowing for rounding in the sums.
-  double need(std::size_t f) const { return goal_[f] - 1e-9 * std::max(1.0, goal_[f]) - held_[f]; }
+  double need(std::size_t f) const { return goal_[f] - roundingOf(goal_[f]) - held_[f]; }
   bool open(std::size_t f) const { return need(f) > 0; }
 
   // What taking unit u in (positive: dearer) or, when it is in, leaving it

@@ -39,10 +39,7 @@ void buildRows(Problem& p, std::vector<Triple>& triples) {
 }
 
 bool targetMet(const Problem& p, std::size_t feature, double held) {
-  // A small relative tolerance: amounts summed in another order must not
-  // turn a met target into a shortfall of 1e-15.
-  const double need = p.features[feature].target * p.missLevel;
-  return held >= need - 1e-9 * std::max(1.0, need);
+  return reaches(held, p.features[feature].target * p.missLevel);
 }
 
 Evaluation evaluate(const Problem& p, const std::vector<char>& chosen) {
@@ -57,8 +54,7 @@ Evaluation evaluate(const Problem& p, const std::vector<char>& chosen) {
   }
   for (std::size_t f = 0; f < p.features.size(); ++f) {
     // Within the rounding targetMet allows, a target is met in full.
-    const double lack = p.features[f].target - e.held[f];
-    if (lack > 1e-9 * std::max(1.0, p.features[f].target)) e.shortfall += lack;
+    if (!reaches(e.held[f], p.features[f].target)) e.shortfall += p.features[f].target - e.held[f];
     if (!targetMet(p, f, e.held[f])) ++e.unmet;
   }
   return e;

@@ -81,6 +81,10 @@ struct Evaluation {
   int unmet = 0;           // features below missLevel x target
 };
 Evaluation evaluate(const Problem& p, const std::vector<char>& chosen);
+// What a sum of amounts may fall short of a goal and still meet it: amounts
+// summed in another order must not turn a met goal into a shortfall of 1e-15.
+inline double roundingOf(double goal) { return 1e-9 * (goal > 1.0 ? goal : 1.0); }
+inline bool reaches(double held, double goal) { return held >= goal - roundingOf(goal); }
 bool targetMet(const Problem& p, std::size_t feature, double held);
 
 // The amount of each feature the units that are not locked out can hold.

@@ -184,7 +184,7 @@ bool presenceProblemOf(const Problem& p, ExactProblem& e) {
     if (goal <= 0.0) continue;
     ++e.taxaCounted;
     const double still = goal - fixedHeld;
-    const int want = still <= 1e-9 * std::max(1.0, goal) ? 0 : static_cast<int>(std::ceil(still / amount - 1e-9));
+    const int want = reaches(fixedHeld, goal) ? 0 : static_cast<int>(std::ceil(still / amount - 1e-9));
     if (want <= 0) {
       ++e.taxaMet;
       continue;
@@ -273,7 +273,7 @@ void topUp(const Problem& p, const std::vector<double>& goal, std::vector<char>&
   const Evaluation e = evaluate(p, chosen);
   for (std::size_t f = 0; f < p.features.size(); ++f) {
     double held = e.held[f];
-    const double need = goal[f] - 1e-9 * std::max(1.0, goal[f]);
+    const double need = goal[f] - roundingOf(goal[f]);
     std::vector<std::pair<double, int>> free;
     for (const Entry* x = p.unitsOf.begin(f); x != p.unitsOf.end(f) && held < need; ++x)
       if (!chosen[static_cast<std::size_t>(x->index)] &&
@@ -413,7 +413,7 @@ std::string solveAmounts(const Problem& p, const Problem& shown, const SolveRequ
     const Evaluation e = evaluate(p, start);
     startFeasible = true;
     for (std::size_t f = 0; f < goal.size(); ++f)
-      startFeasible = startFeasible && e.held[f] >= goal[f] - 1e-9 * std::max(1.0, goal[f]);
+      startFeasible = startFeasible && reaches(e.held[f], goal[f]);
   }
   run.deadline = clocks.solver.wall;
   run.workLimit = request.workLimit;

@@ -26,6 +26,7 @@
 #include "shell/measure_commands.h"
 #include "shell/menu.h"
 #include "shell/nearminimum_runs.h"
+#include "shell/projectrun.h"
 #include "shell/reportinputs.h"
 #include "shell/runinputs.h"
 #include "shell/set_commands.h"
@@ -390,6 +391,9 @@ struct Selection {
   Command command;
   MeasureCode code;
   Run run;
+  // Its run on a project's units; none, and why not, where it has none.
+  std::optional<Refusal> (ProjectRun::*onProject)(const Analysis&) = nullptr;
+  std::string notOnProject = {};
   std::string label;
   std::optional<int> position = {};
   std::vector<Param> takes = {};
@@ -414,6 +418,8 @@ Analysis selectionEntry(Selection e) {
   a.after = std::move(e.after);
   a.stoppable = e.stoppable;
   a.run = std::move(e.run);
+  a.onProject = e.onProject;
+  a.notOnProject = std::move(e.notOnProject);
   return a;
 }
 
@@ -454,6 +460,7 @@ std::vector<Analysis> buildAnalyses() {
                       .command = Command::NearMinimumSet,
                       .code = kCodeNearMinimum,
                       .run = nearMinimum,
+                      .onProject = &ProjectRun::nearMinimumOrCoverage,
                       .label = "Near-mi&nimum set",
                       .position = 1,
                       .checks = {ThreatForReordering}}),
@@ -461,6 +468,7 @@ std::vector<Analysis> buildAnalyses() {
                       .command = Command::NearMaximumCoverage,
                       .code = kCodeNearMaximumCoverage,
                       .run = coverage,
+                      .onProject = &ProjectRun::nearMinimumOrCoverage,
                       .label = "Near-ma&ximum-coverage set",
                       .position = 0,
                       .takes = {AreasToAdd, Budget},
@@ -469,12 +477,14 @@ std::vector<Analysis> buildAnalyses() {
                       .command = Command::GreedySet,
                       .code = kCodeGreedy,
                       .run = greedy,
+                      .onProject = &ProjectRun::greedy,
                       .label = "&Greedy set",
                       .position = 4}),
       selectionEntry({.name = "hotspots",
                       .command = Command::Hotspots,
                       .code = kCodeHotspots,
                       .run = hotspots,
+                      .onProject = &ProjectRun::hotspots,
                       .label = "&Hotspots",
                       .position = 5,
                       .takes = {AreasToAdd},
@@ -483,6 +493,7 @@ std::vector<Analysis> buildAnalyses() {
                       .command = Command::MapFullyFlexible,
                       .code = kCodeFullyFlexible,
                       .run = fullyFlexible,
+                      .onProject = &ProjectRun::fullyFlexible,
                       .label = "Map fully &flexible areas",
                       .position = 12,
                       .checks = {ThreatForReordering, SingleRepresentation},
@@ -493,6 +504,7 @@ std::vector<Analysis> buildAnalyses() {
            .command = Command::EmrIrreplaceability,
            .code = kCodeEmrIrreplaceability,
            .run = [](Session& s, const AnalysisParams&) { return irreplaceability(s, kCodeEmrIrreplaceability); },
+           .onProject = &ProjectRun::irreplaceability,
            .label = "&EMR irreplaceability",
            .position = 6,
            .scoreMap = true}),
@@ -500,6 +512,7 @@ std::vector<Analysis> buildAnalyses() {
                       .command = Command::MaxRarity,
                       .code = kCodeMaxRarity,
                       .run = [](Session& s, const AnalysisParams&) { return irreplaceability(s, kCodeMaxRarity); },
+                      .onProject = &ProjectRun::irreplaceability,
                       .label = "Max &rarity (irreplaceability)",
                       .position = 7,
                       .scoreMap = true,
@@ -511,6 +524,7 @@ std::vector<Analysis> buildAnalyses() {
            .code = kCodeReorderedByRichness,
            .run = [](Session& s,
                      const AnalysisParams& p) { return fromOutcome(reorderSetByRichness(s, p.lastSeconds)); },
+           .onProject = &ProjectRun::onCurrentSet,
            .label = "Re-&order set by richness",
            .position = 9}),
       selectionEntry({.name = "reorder-threat",
@@ -520,12 +534,14 @@ std::vector<Analysis> buildAnalyses() {
                           [](Session& s, const AnalysisParams& p) {
                             return fromOutcome(reorderSetByThreat(s, p.threatPresent, p.lastSeconds));
                           },
+                      .notOnProject = "needs threat values; a project's units carry none",
                       .label = "Re-order set by threat",
                       .position = 10}),
       selectionEntry({.name = "random",
                       .command = Command::RandomSetSelection,
                       .code = kCodeRandomSets,
                       .run = randomSets,
+                      .onProject = &ProjectRun::random,
                       .label = "Ran&dom set selection",
                       .position = 13,
                       .takes = {AreasToAdd},
@@ -536,6 +552,7 @@ std::vector<Analysis> buildAnalyses() {
            .code = kCodeRepresentation,
            .run = [](Session& s,
                      const AnalysisParams& p) { return fromOutcome(representationResults(s, p.lastSeconds)); },
+           .onProject = &ProjectRun::onCurrentSet,
            .label = "Representation &RESULTS",
            .position = 11}),
       // An exact set is ranked as "Re-order set by richness" ranks it.
@@ -543,6 +560,7 @@ std::vector<Analysis> buildAnalyses() {
                       .command = Command::ExactMinimumSet,
                       .code = kCodeReorderedByRichness,
                       .run = exactMinimum,
+                      .onProject = &ProjectRun::exact,
                       .label = "Exact minim&um set",
                       .position = 2,
                       .takes = {TimeLimit, WorkLimit},
@@ -551,6 +569,7 @@ std::vector<Analysis> buildAnalyses() {
                       .command = Command::ExactMaximumCoverage,
                       .code = kCodeReorderedByRichness,
                       .run = exactCoverage,
+                      .onProject = &ProjectRun::exact,
                       .label = "Exact maximum co&verage",
                       .position = 3,
                       .takes = {AreasToAdd, Budget, TimeLimit, WorkLimit},
@@ -560,6 +579,7 @@ std::vector<Analysis> buildAnalyses() {
                       .command = Command::SelectionFrequency,
                       .code = kCodeSelectionFrequency,
                       .run = frequency,
+                      .onProject = &ProjectRun::frequency,
                       .label = "Selection fre&quency",
                       .position = 15,
                       .takes = {Runs},
@@ -568,6 +588,7 @@ std::vector<Analysis> buildAnalyses() {
                       .command = Command::ReplacementCost,
                       .code = kCodeReplacementCost,
                       .run = replacementCost,
+                      .onProject = &ProjectRun::replacementCost,
                       .label = "Replacement &cost",
                       .stoppable = true}),
   };

@@ -101,6 +101,16 @@ struct MenuPlace {
   std::optional<int> position;
 };
 
+// Why a request is refused: the text after "zonarium: " or the message box
+// the window would show, and the tool's exit status.
+struct Refusal {
+  std::string text;
+  std::optional<Notice> notice;
+  int status = 2;
+};
+
+class ProjectRun;  // one selection on a project's units (shell/projectrun.h)
+
 struct Analysis {
   std::string name;                 // the zonarium name
   Command command = Command::None;  // the menu command
@@ -116,6 +126,10 @@ struct Analysis {
   // (the fully flexible areas of a near-minimum set).
   std::string after;
   std::function<AnalysisResult(Session&, const AnalysisParams&)> run;
+  // Selections: the run on a project's units; none where the analysis
+  // needs what a project lacks, which `notOnProject` says.
+  std::optional<Refusal> (ProjectRun::*onProject)(const Analysis&) = nullptr;
+  std::string notOnProject;
 
   // The window runs it behind the box that stops it, writes its report and
   // titles the map it leaves.
@@ -126,14 +140,6 @@ struct Analysis {
   // The box and message caption: its first menu label without the access
   // key and the dots of an item that opens a window.
   std::string caption() const;
-};
-
-// Why a request is refused: the text after "zonarium: " or the message box
-// the window would show, and the tool's exit status.
-struct Refusal {
-  std::string text;
-  std::optional<Notice> notice;
-  int status = 2;
 };
 
 // The refusal of a parameter the analysis does not take, of the first one

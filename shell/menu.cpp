@@ -88,7 +88,7 @@ void placeAnalyses(std::vector<MenuItem>& items) {
 
 void collect(const std::vector<MenuItem>& items, std::map<Command, ItemState>& out) {
   for (const MenuItem& m : items) {
-    if (m.command != Command::None) out[m.command] = ItemState{!m.grey, false};
+    if (m.command != Command::None) out[m.command] = ItemState{!m.grey, false, {}};
     collect(m.items, out);
   }
 }
@@ -113,7 +113,7 @@ MenuState::MenuState() { collect(mainMenu(), items_); }
 
 ItemState MenuState::operator[](Command c) const {
   auto it = items_.find(c);
-  return it == items_.end() ? ItemState{false, false} : it->second;
+  return it == items_.end() ? ItemState{false, false, {}} : it->second;
 }
 
 void updateMenus(MenuState& m, const MenuInputs& in) {

@@ -1,4 +1,5 @@
 #include "shell/projectselect.h"
+#include "shell/projectrun.h"
 
 #include <algorithm>
 #include <cmath>
@@ -64,146 +65,120 @@ class Standing {
   MeasureCode code_;
 };
 
-// One run: the project, the session's options and what the run leaves.
-struct Run {
-  const ProjectSource& p;
-  const AnalysisData& d;
-  Session& s;
-  const ProjectSelectRequest& request;
-  ProjectSelection& out;
-  const bool costs;
-  const int capacity;
-  const SelectionIndex x;
-  std::vector<UnitColumn> extraColumns;  // the analysis's own fields
-  std::vector<int> soleArea;             // the near-minimum run's: each taxon's sole area
-  bool byCost = false;                   // the near-minimum run optimised cost
+}  // namespace
 
-  Run(const ProjectSource& source, Session& session, const ProjectSelectRequest& r, ProjectSelection& o)
-      : p(source),
-        d(*source.data),
-        s(session),
-        request(r),
-        out(o),
-        costs(costData(d)),
-        capacity(areaCapacity(d)),
-        x(d) {}
+ProjectRun::ProjectRun(const ProjectSource& source, Session& session, const ProjectSelectRequest& r,
+                       ProjectSelection& o)
+    : p(source),
+      d(*source.data),
+      s(session),
+      request(r),
+      out(o),
+      costs(costData(d)),
+      capacity(areaCapacity(d)),
+      x(d) {}
 
-  const RequestValues& values() const { return request.values; }
+// The RESULTS header, data line, title and unit names of a project: a
+// unit is named by its id, and its name where it has one.
+std::string ProjectRun::header() const {
+  return strprintf(" Project: %s.\n Units: %d, EPSG:%d.\n", p.file.filename().string().c_str(), d.units(),
+                   p.project->grid.epsg) +
+         std::string(79, '=') + "\n\n";
+}
 
-  // The RESULTS header, data line, title and unit names of a project: a
-  // unit is named by its id, and its name where it has one.
-  std::string header() const {
-    return strprintf(" Project: %s.\n Units: %d, EPSG:%d.\n", p.file.filename().string().c_str(), d.units(),
-                     p.project->grid.epsg) +
-           std::string(79, '=') + "\n\n";
+ReportContext ProjectRun::context(const ReportFacts& f) const {
+  ReportContext c;
+  c.header = header();
+  c.dataLine = kProjectDataLine;
+  c.title = analysisTitle(s, f);
+  c.unitName = [project = p.project](int n) {
+    const DatasetUnit& u = project->data.unit(n);
+    return u.name.empty() ? std::to_string(u.id) : std::to_string(u.id) + " " + u.name;
+  };
+  return c;
+}
+
+// The report options of the settings for the analysis on the map; the
+// taxa by area read the project's own occurrences.
+ReportOptions ProjectRun::reportOptions(MeasureCode code, std::vector<int> sole) const {
+  const Flag longReports = s.settings.longReports;
+  s.settings.longReports = Flag::kOff;  // a datafile's records are not there to read
+  s.map.measureCode = code;
+  ReportOptions o = zn::reportOptions(s);
+  s.settings.longReports = longReports;
+  o.records = nullptr;
+  o.longReports = longReports != Flag::kOff;
+  o.costData = costs;
+  o.soleArea = std::move(sole);
+  return o;
+}
+
+// The report on out.set for the analysis `code`, appended to the results.
+void ProjectRun::report(MeasureCode code, const ReportFacts& facts, std::vector<int> sole) {
+  s.areas = out.set;
+  const ReportOptions options = reportOptions(code, std::move(sole));
+  const ReportContext c = context(facts);
+  out.results += representationReport(d, x, out.set, c, options, facts).text;
+  out.title = c.title;
+}
+
+int ProjectRun::areasToAdd() {
+  const int asked = values().areasToAdd.value_or(s.settings.areasToAdd);
+  const int areas = std::clamp(asked, 1, capacity);
+  if (asked > capacity) out.notes.push_back(strprintf("areas to add lowered to %d", capacity));
+  return areas;
+}
+
+bool ProjectRun::byBudget(const Analysis& a) const {
+  return values().budget.has_value() || projectSpendsBudget(a, d, s.settings);
+}
+
+// The budget given, else the options', within what the units with data
+// cost, as the budget dialog accepts it.
+double ProjectRun::budgetToSpend() {
+  const BudgetBounds b = budgetBounds(d);
+  const std::optional<double> asked = values().budget;
+  const double budget = boundedBudget(asked.value_or(projectBudget(d, s.settings.budget())), b);
+  if (asked && budget != *asked)
+    out.notes.push_back(
+        strprintf("budget %s to %.*f", budget < *asked ? "lowered" : "raised", costDecimals(d), budget));
+  return budget;
+}
+
+double ProjectRun::timeLimit() const { return TimeLimit::forRun(values().timeLimit, s.settings).seconds(); }
+
+std::function<bool(int)> ProjectRun::percentProgress() const {
+  if (!request.progress) return {};
+  return [this](int percent) { return request.progress(strprintf("%d%% done", percent)); };
+}
+
+// The draws or runs that chose each unit: a field, and the map's scores
+// (the share of `runs` in percent, or the times themselves without runs).
+void ProjectRun::timesChosen(const std::vector<int>& chosen, int runs) {
+  const auto units = static_cast<std::size_t>(d.units());
+  UnitColumn c{"times_chosen", true, std::vector<double>(units + 1, 0.0)};
+  ProjectScores map;
+  map.result = MeasureResult::zeroed(d.units(), 0);
+  for (std::size_t n = 1; n <= units && n < chosen.size(); ++n) {
+    c.values[n] = chosen[n];
+    map.result.count[n] = chosen[n];
+    map.result.score[n] = runs > 0 ? 100.0 * chosen[n] / runs : chosen[n];
+    map.result.scaleLimit = std::max(map.result.scaleLimit, map.result.score[n]);
   }
-  ReportContext context(const ReportFacts& f) const {
-    ReportContext c;
-    c.header = header();
-    c.dataLine = kProjectDataLine;
-    c.title = analysisTitle(s, f);
-    c.unitName = [project = p.project](int n) {
-      const DatasetUnit& u = project->data.unit(n);
-      return u.name.empty() ? std::to_string(u.id) : std::to_string(u.id) + " " + u.name;
-    };
-    return c;
-  }
+  if (runs > 0) map.result.scaleLimit = 100.0;
+  map.result.ran = true;
+  map.title = out.title;
+  out.scores = std::move(map);
+  extraColumns.push_back(std::move(c));
+}
 
-  // The report options of the settings for the analysis on the map; the
-  // taxa by area read the project's own occurrences.
-  ReportOptions reportOptions(MeasureCode code, std::vector<int> soleArea) const {
-    const Flag longReports = s.settings.longReports;
-    s.settings.longReports = Flag::kOff;  // a datafile's records are not there to read
-    s.map.measureCode = code;
-    ReportOptions o = zn::reportOptions(s);
-    s.settings.longReports = longReports;
-    o.records = nullptr;
-    o.longReports = longReports != Flag::kOff;
-    o.costData = costs;
-    o.soleArea = std::move(soleArea);
-    return o;
-  }
+NearMinimumParams ProjectRun::nearMinimum(const SelectionEnv& env) const {
+  NearMinimumParams params = nearMinimumParams(s.settings, costs, env);
+  params.capacity = capacity;
+  return params;
+}
 
-  // The report on out.set for the analysis `code`, appended to the results.
-  void report(MeasureCode code, const ReportFacts& facts, std::vector<int> soleArea = {}) {
-    s.areas = out.set;
-    const ReportOptions options = reportOptions(code, std::move(soleArea));
-    const ReportContext c = context(facts);
-    out.results += representationReport(d, x, out.set, c, options, facts).text;
-    out.title = c.title;
-  }
-
-  int areasToAdd() {
-    const int asked = values().areasToAdd.value_or(s.settings.areasToAdd);
-    const int areas = std::clamp(asked, 1, capacity);
-    if (asked > capacity) out.notes.push_back(strprintf("areas to add lowered to %d", capacity));
-    return areas;
-  }
-
-  bool byBudget(const Analysis& a) const {
-    return values().budget.has_value() || projectSpendsBudget(a, d, s.settings);
-  }
-
-  // The budget given, else the options', within what the units with data
-  // cost, as the budget dialog accepts it.
-  double budgetToSpend() {
-    const BudgetBounds b = budgetBounds(d);
-    const std::optional<double> asked = values().budget;
-    const double budget = boundedBudget(asked.value_or(projectBudget(d, s.settings.budget())), b);
-    if (asked && budget != *asked)
-      out.notes.push_back(
-          strprintf("budget %s to %.*f", budget < *asked ? "lowered" : "raised", costDecimals(d), budget));
-    return budget;
-  }
-
-  double timeLimit() const { return TimeLimit::forRun(values().timeLimit, s.settings).seconds(); }
-
-  std::function<bool(int)> percentProgress() const {
-    if (!request.progress) return {};
-    return [this](int percent) { return request.progress(strprintf("%d%% done", percent)); };
-  }
-
-  // The draws or runs that chose each unit: a field, and the map's scores
-  // (the share of `runs` in percent, or the times themselves without runs).
-  void timesChosen(const std::vector<int>& chosen, int runs = 0) {
-    const auto units = static_cast<std::size_t>(d.units());
-    UnitColumn c{"times_chosen", true, std::vector<double>(units + 1, 0.0)};
-    ProjectScores map;
-    map.result = MeasureResult::zeroed(d.units(), 0);
-    for (std::size_t n = 1; n <= units && n < chosen.size(); ++n) {
-      c.values[n] = chosen[n];
-      map.result.count[n] = chosen[n];
-      map.result.score[n] = runs > 0 ? 100.0 * chosen[n] / runs : chosen[n];
-      map.result.scaleLimit = std::max(map.result.scaleLimit, map.result.score[n]);
-    }
-    if (runs > 0) map.result.scaleLimit = 100.0;
-    map.result.ran = true;
-    map.title = out.title;
-    out.scores = std::move(map);
-    extraColumns.push_back(std::move(c));
-  }
-
-  NearMinimumParams nearMinimum(const SelectionEnv& env = {}) const {
-    NearMinimumParams params = nearMinimumParams(s.settings, costs, env);
-    params.capacity = capacity;
-    return params;
-  }
-
-  std::optional<Refusal> nearMinimumOrCoverage(const Analysis& a);
-  std::optional<Refusal> greedy(const Analysis& a);
-  std::optional<Refusal> hotspots(const Analysis& a);
-  std::optional<Refusal> exact(const Analysis& a);
-  std::optional<Refusal> random(const Analysis& a);
-  std::optional<Refusal> frequency();
-  std::optional<Refusal> replacementCost();
-  std::optional<Refusal> onCurrentSet(const Analysis& a);
-  std::optional<Refusal> irreplaceability(const Analysis& a);
-  std::optional<Refusal> fullyFlexible(const Analysis& a);
-  void mapScores(const Analysis& a, const std::vector<double>& score, const std::vector<int>& count, int taxa,
-                 double top);
-};
-
-std::optional<Refusal> Run::nearMinimumOrCoverage(const Analysis& a) {
+std::optional<Refusal> ProjectRun::nearMinimumOrCoverage(const Analysis& a) {
   const bool coverage = a.code == kCodeNearMaximumCoverage;
   if (coverage) {
     // The first run re-orders by richness for goal 1.
@@ -246,7 +221,7 @@ std::optional<Refusal> Run::nearMinimumOrCoverage(const Analysis& a) {
   return std::nullopt;
 }
 
-std::optional<Refusal> Run::greedy(const Analysis& a) {
+std::optional<Refusal> ProjectRun::greedy(const Analysis& a) {
   GreedyOptions o = greedyOptions(s.settings, costs);
   o.capacity = capacity;
   GreedyResult g = growGreedySet(d, AreaSet{}, o, s.progress);
@@ -260,7 +235,7 @@ std::optional<Refusal> Run::greedy(const Analysis& a) {
 }
 
 // The top units by the measure of the options' hotspot kind.
-std::optional<Refusal> Run::hotspots(const Analysis& a) {
+std::optional<Refusal> ProjectRun::hotspots(const Analysis& a) {
   const int areas = areasToAdd();
   const Analysis* m = measureOfCode(hotspotMeasure(s.settings.hotspotKind));
   if (!m) return refusal(a.name + ": the options' hotspot kind has no measure", 2);
@@ -282,7 +257,7 @@ std::optional<Refusal> Run::hotspots(const Analysis& a) {
 
 // An exact set, ranked as "Re-order set by richness" ranks it and reported
 // under its own title with the solver's lines.
-std::optional<Refusal> Run::exact(const Analysis& a) {
+std::optional<Refusal> ProjectRun::exact(const Analysis& a) {
   const bool minimum = a.command == Command::ExactMinimumSet;
   ExactRequest r;
   r.goal = std::max(1, s.settings.nearMinimumGoal);
@@ -335,7 +310,7 @@ std::optional<Refusal> Run::exact(const Analysis& a) {
 
 // Random sets drawn from every unit; the units score the draws that chose
 // them.
-std::optional<Refusal> Run::random(const Analysis& a) {
+std::optional<Refusal> ProjectRun::random(const Analysis& a) {
   const int areas = areasToAdd();
   const std::uint32_t seed = values().seed.value_or(static_cast<std::uint32_t>(s.progress.timeOfDay()));
   RandomSetsParams params = randomSetsParams(s.settings, areas, seed);
@@ -351,7 +326,7 @@ std::optional<Refusal> Run::random(const Analysis& a) {
   return std::nullopt;
 }
 
-std::optional<Refusal> Run::frequency() {
+std::optional<Refusal> ProjectRun::frequency(const Analysis&) {
   FrequencyParams f;
   f.runs = values().runs.value_or(f.runs);
   f.progress = percentProgress();
@@ -364,7 +339,7 @@ std::optional<Refusal> Run::frequency() {
   return std::nullopt;
 }
 
-std::optional<Refusal> Run::replacementCost() {
+std::optional<Refusal> ProjectRun::replacementCost(const Analysis&) {
   ReplacementParams rp;
   rp.timeLimitSeconds = timeLimit();
   rp.progress = percentProgress();
@@ -391,7 +366,7 @@ std::optional<Refusal> Run::replacementCost() {
 }
 
 // Re-ordering or reporting the set on screen.
-std::optional<Refusal> Run::onCurrentSet(const Analysis& a) {
+std::optional<Refusal> ProjectRun::onCurrentSet(const Analysis& a) {
   out.set = request.current;
   if (out.set.empty()) return refusal(a.name + ": no areas have been selected yet", 1);
   if (a.code == kCodeReorderedByRichness) reorderByRichnessPasses(out.set, x);
@@ -401,7 +376,7 @@ std::optional<Refusal> Run::onCurrentSet(const Analysis& a) {
 }
 
 // The result is a map of scores, with the title of its measure code.
-void Run::mapScores(const Analysis& a, const std::vector<double>& score, const std::vector<int>& count, int taxa,
+void ProjectRun::mapScores(const Analysis& a, const std::vector<double>& score, const std::vector<int>& count, int taxa,
                     double top) {
   ProjectScores scores;
   scores.result = MeasureResult::zeroed(d.units(), 0);
@@ -421,7 +396,7 @@ void Run::mapScores(const Analysis& a, const std::vector<double>& score, const s
 }
 
 // A map of scores: each unit's irreplaceability for the taxa.
-std::optional<Refusal> Run::irreplaceability(const Analysis& a) {
+std::optional<Refusal> ProjectRun::irreplaceability(const Analysis& a) {
   const IrreplaceabilityResult r =
       a.code == kCodeEmrIrreplaceability ? computeEmrIrreplaceability(d, AreaSet{}) : computeMaxRarity(d, AreaSet{});
   if (r.taxaCounted == 0) return refusal(a.name + ": no included taxon has records: no unit scores", 1);
@@ -431,7 +406,7 @@ std::optional<Refusal> Run::irreplaceability(const Analysis& a) {
 
 // The near-minimum set first, then the units that could take the place of
 // each of its areas; its report is the near-minimum set's.
-std::optional<Refusal> Run::fullyFlexible(const Analysis& a) {
+std::optional<Refusal> ProjectRun::fullyFlexible(const Analysis& a) {
   const Reordering r = s.settings.reordering;
   if (s.settings.nearMinimumGoal != 1 || (r != Reordering::kByRichness && r != Reordering::kByRarity))
     return refusal(a.name + " needs goal 1 and re-ordering by richness or rarity (--set reorder=richness)", 2);
@@ -441,6 +416,8 @@ std::optional<Refusal> Run::fullyFlexible(const Analysis& a) {
   mapScores(a, m.score, m.count, 0, m.top);
   return std::nullopt;
 }
+
+namespace {
 
 // The set's units: in_set for every unit, step where it is in the set,
 // then the analysis's own fields.
@@ -463,9 +440,8 @@ UnitResult setColumns(const AnalysisData& d, const AreaSet& set, const std::stri
 }  // namespace
 
 std::optional<std::string> projectSelectionMisfit(const Analysis& a) {
-  if (a.kind != AnalysisKind::Selection) return std::nullopt;
-  if (a.command == Command::ReorderByThreat) return a.name + " needs threat values; a project's units carry none";
-  return std::nullopt;
+  if (a.kind != AnalysisKind::Selection || a.onProject) return std::nullopt;
+  return a.name + " " + (a.notOnProject.empty() ? "does not run on a project" : a.notOnProject);
 }
 
 std::optional<Refusal> selectOnProject(const ProjectSource& p, const Analysis& a, Session& s,
@@ -475,25 +451,9 @@ std::optional<Refusal> selectOnProject(const ProjectSource& p, const Analysis& a
   if (!p.data || !p.project) return refusal("no project is open", 1);
   if (auto why = analysisMisfit(a, *p.data)) return refusal(*why, 2);
   const Standing standing(s);
-  Run run(p, s, request, out);
-  std::optional<Refusal> why;
-  switch (a.command) {
-    case Command::NearMinimumSet:
-    case Command::NearMaximumCoverage: why = run.nearMinimumOrCoverage(a); break;
-    case Command::GreedySet: why = run.greedy(a); break;
-    case Command::Hotspots: why = run.hotspots(a); break;
-    case Command::ExactMinimumSet:
-    case Command::ExactMaximumCoverage: why = run.exact(a); break;
-    case Command::RandomSetSelection: why = run.random(a); break;
-    case Command::SelectionFrequency: why = run.frequency(); break;
-    case Command::ReplacementCost: why = run.replacementCost(); break;
-    case Command::ReorderByRichness:
-    case Command::RepresentationResults: why = run.onCurrentSet(a); break;
-    case Command::EmrIrreplaceability:
-    case Command::MaxRarity: why = run.irreplaceability(a); break;
-    case Command::MapFullyFlexible: why = run.fullyFlexible(a); break;
-    default: why = refusal(projectSelectionMisfit(a).value_or(a.name + " does not run on a project"), 2);
-  }
+  if (auto why = projectSelectionMisfit(a)) return refusal(*why, 2);
+  ProjectRun run(p, s, request, out);
+  std::optional<Refusal> why = (run.*a.onProject)(a);
   if (why) {
     out = ProjectSelection{};
     return why;

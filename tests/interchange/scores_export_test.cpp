@@ -28,6 +28,8 @@ struct LayoutCase {
   bool markerAsZero;
 };
 
+void PrintTo(const LayoutCase& c, std::ostream* os) { *os << c.file; }
+
 class ScoresExportLayouts : public ::testing::TestWithParam<LayoutCase> {};
 
 TEST_P(ScoresExportLayouts, WritesTheHandWorkedFile) {

@@ -23,6 +23,8 @@ struct Case {
   int taxaCounted;
 };
 
+void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }
+
 void none(Session&) {}
 
 class FourTaxaMeasure : public ::testing::TestWithParam<Case> {};

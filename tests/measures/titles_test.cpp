@@ -17,6 +17,8 @@ struct TitleCase {
   const char* title;
 };
 
+void PrintTo(const TitleCase& c, std::ostream* os) { *os << c.name; }
+
 void none(Session&) {}
 
 void threeSeedsOfFive(Session& s) {

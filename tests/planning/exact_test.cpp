@@ -147,8 +147,8 @@ TEST(PlanningExact, TheWorkLimitGivesTheSameSetUnderLoad) {
   std::vector<pid_t> busy;
   for (int k = 0; k < 3; ++k)
     if (const pid_t pid = ::fork(); pid == 0) {
-      for (volatile unsigned spin = 0;; spin = spin + 1) {
-      }
+      volatile unsigned spin = 0;
+      for (;;) spin = spin + 1;
     } else {
       busy.push_back(pid);
     }
@@ -342,7 +342,9 @@ TEST(PlanningExact, TheFirstSetIsALocalOptimumMeetingEveryGoal) {
       for (std::size_t u = 0; u < in.size(); ++u) {
         std::vector<char> moved = in;
         moved[u] = !moved[u];
-        if (meetsGoalsAndLocks(p, moved)) EXPECT_GE(score(p, moved), score(p, in) - 1e-9) << "unit " << u;
+        if (meetsGoalsAndLocks(p, moved)) {
+          EXPECT_GE(score(p, moved), score(p, in) - 1e-9) << "unit " << u;
+        }
       }
     }
   }

@@ -102,6 +102,9 @@ struct BadFolder {
   std::string bound = "";  // input/bound.dat when not empty
 };
 
+// Test listings name a case, not its bytes.
+void PrintTo(const BadFolder& b, std::ostream* os) { *os << b.name; }
+
 class PlanningFolderRefuses : public ::testing::TestWithParam<BadFolder> {};
 
 TEST_P(PlanningFolderRefuses, SayingWhichFileAndLine) {

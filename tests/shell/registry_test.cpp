@@ -40,7 +40,9 @@ TEST(MainMenu, EveryAnalysisSitsWhereItsEntryPlacesIt) {
                                      [&](const Leaf& l) { return l.popup == place.popup && l.label == place.label; });
       ASSERT_NE(leaf, leaves.end()) << place.popup << " / " << place.label;
       EXPECT_EQ(leaf->command, a.command);
-      if (place.position) EXPECT_EQ(leaf->index, *place.position) << place.label;
+      if (place.position) {
+        EXPECT_EQ(leaf->index, *place.position) << place.label;
+      }
     }
     EXPECT_EQ(std::count_if(leaves.begin(), leaves.end(), [&](const Leaf& l) { return l.command == a.command; }),
               static_cast<std::ptrdiff_t>(a.menus.size()));

@@ -216,7 +216,9 @@ TEST(HelpWindow, ShowsTheManualWithItsStyleSheet) {
     for (std::sregex_iterator it(text.begin(), text.end(), link), end; it != end; ++it, ++links) {
       const std::string target = (*it)[1].matched ? (*it)[1].str() : name;
       ASSERT_TRUE(pages.count(target)) << name << ": " << it->str();
-      if ((*it)[3].matched) EXPECT_TRUE(anchored(target, (*it)[3].str())) << name << ": " << it->str();
+      if ((*it)[3].matched) {
+        EXPECT_TRUE(anchored(target, (*it)[3].str())) << name << ": " << it->str();
+      }
     }
   EXPECT_GT(links, 100);
   // The tool's every command has its section, which the contents page links to.

@@ -451,11 +451,11 @@ TEST_P(RegionalMap, ToolDrawsTheFramedMapTheWindowShows) {
   // has its status-bar strip), so those rows are left out.
   constexpr int kEdgeRows = 8;
   const QImage full = windowMap();
-  const QImage window = full.copy(0, 0, full.width(), full.height() - kEdgeRows);
+  const QImage shown = full.copy(0, 0, full.width(), full.height() - kEdgeRows);
   const QImage tool = toolMap("richness").copy(0, 0, full.width(), full.height() - kEdgeRows);
-  EXPECT_EQ(window, tool);
-  if (window != tool) {
-    test::showMap(window, std::string("regional_window_") + program.folder);
+  EXPECT_EQ(shown, tool);
+  if (shown != tool) {
+    test::showMap(shown, std::string("regional_window_") + program.folder);
     test::showMap(tool, std::string("regional_tool_") + program.folder);
   }
 }

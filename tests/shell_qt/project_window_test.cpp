@@ -174,7 +174,9 @@ class ProjectWindow : public BothPrograms {
       if (auto* list = w->findChild<QListWidget*>("taxa"))
         for (int i = 0; i < list->count(); ++i) text += "  " + list->item(i)->text().toStdString() + "\n";
       text += label("counts") + "\n";
-      if (auto* plot = w->findChild<QPushButton*>("plotSelected")) EXPECT_FALSE(plot->isEnabled());
+      if (auto* plot = w->findChild<QPushButton*>("plotSelected")) {
+        EXPECT_FALSE(plot->isEnabled());
+      }
       w->close();
     });
     doubleClickUnit(at, Qt::LeftButton);
@@ -395,8 +397,8 @@ TEST_P(ProjectWindow, WheelZoomsDragPansHomeRestoresAndThePointerReadsOut) {
   EXPECT_GT(drawn, 200);
   EXPECT_GE(same, drawn * 0.95) << same << " of " << drawn << " pixels drawn at once";
 
-  QKeyEvent home(QEvent::KeyPress, Qt::Key_Home, Qt::NoModifier);
-  QApplication::sendEvent(units(), &home);
+  QKeyEvent homeKey(QEvent::KeyPress, Qt::Key_Home, Qt::NoModifier);
+  QApplication::sendEvent(units(), &homeKey);
   EXPECT_EQ(units()->viewExtent().west, whole.west);
   EXPECT_EQ(units()->viewExtent().north, whole.north);
 
@@ -487,8 +489,8 @@ TEST_P(ProjectWindow, DoubleClicksListAUnitAsTheToolDoesAndPickItForTheSet) {
   EXPECT_NE(held.find("selected area 1\n"), std::string::npos) << held;
   const std::size_t taxa = static_cast<std::size_t>(shell->project->data.occ().taxaIn(unit).size());
   EXPECT_NE(held.find(strprintf("0(%zu)/", taxa)), std::string::npos) << held;
-  for (std::size_t at = held.find("\n  "); at != std::string::npos; at = held.find("\n  ", at + 1))
-    EXPECT_EQ(held.compare(at, 4, "\n  ("), 0) << "every taxon in parentheses: " << held;
+  for (std::size_t line = held.find("\n  "); line != std::string::npos; line = held.find("\n  ", line + 1))
+    EXPECT_EQ(held.compare(line, 4, "\n  ("), 0) << "every taxon in parentheses: " << held;
 
   // The set stays with the project's next map; a second right double-click takes the unit out.
   rarity();
@@ -606,7 +608,9 @@ TEST_P(ProjectWindow, SavesPrintsAndExportsTheMapOfAProject) {
     const bool picked = id == p.project->data.unit(unit).id;
     EXPECT_EQ(f->GetFieldAsInteger("in_set"), picked ? 1 : 0) << id;
     inSet += f->GetFieldAsInteger("in_set");
-    if (picked) EXPECT_DOUBLE_EQ(f->GetFieldAsDouble("score"), p.layer.score[static_cast<std::size_t>(unit)]);
+    if (picked) {
+      EXPECT_DOUBLE_EQ(f->GetFieldAsDouble("score"), p.layer.score[static_cast<std::size_t>(unit)]);
+    }
   }
   EXPECT_EQ(inSet, 1);
 }

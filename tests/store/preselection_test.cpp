@@ -37,6 +37,8 @@ struct ParseCase {
   std::vector<int> cells;
 };
 
+void PrintTo(const ParseCase& c, std::ostream* os) { *os << c.what; }
+
 class ParseFile : public ::testing::TestWithParam<ParseCase> {};
 
 TEST_P(ParseFile, ReadsWhatTheSectionsHold) {

@@ -121,6 +121,8 @@ struct Program {
   const char* folder;
   const char* datafile;
 };
+// Test listings name the program and its sample, not their bytes.
+inline void PrintTo(const Program& p, std::ostream* os) { *os << programName(p.variant) << " " << p.datafile; }
 inline constexpr Program kWorldSample{GridVariant::World, "equal", "carnivora.dat"};
 inline constexpr Program kBritainSample{GridVariant::Britain, "britain", "butterflies.dat"};
 inline std::string programOfSample(const ::testing::TestParamInfo<Program>& p) { return programName(p.param.variant); }

@@ -1,0 +1,66 @@
+// One area selection on a project's units: what the run reads (the
+// project, its analysis input, the session's options, the request) and
+// what it leaves. Each selection's registry entry names the member that
+// runs it on a project, so a new selection is placed in one entry.
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "selection/nearminimum.h"
+#include "selection/report.h"
+#include "selection/selectionindex.h"
+#include "shell/projectselect.h"
+
+namespace zn {
+
+class ProjectRun {
+ public:
+  ProjectRun(const ProjectSource& source, Session& session, const ProjectSelectRequest& r, ProjectSelection& o);
+
+  // The selections; each answers why it found nothing, or nothing.
+  std::optional<Refusal> nearMinimumOrCoverage(const Analysis& a);
+  std::optional<Refusal> greedy(const Analysis& a);
+  std::optional<Refusal> hotspots(const Analysis& a);
+  std::optional<Refusal> exact(const Analysis& a);
+  std::optional<Refusal> random(const Analysis& a);
+  std::optional<Refusal> frequency(const Analysis& a);
+  std::optional<Refusal> replacementCost(const Analysis& a);
+  std::optional<Refusal> onCurrentSet(const Analysis& a);
+  std::optional<Refusal> irreplaceability(const Analysis& a);
+  std::optional<Refusal> fullyFlexible(const Analysis& a);
+
+  // The analysis's own fields, after in_set and step.
+  std::vector<UnitColumn> extraColumns;
+
+ private:
+  const RequestValues& values() const { return request.values; }
+  std::string header() const;
+  ReportContext context(const ReportFacts& f) const;
+  ReportOptions reportOptions(MeasureCode code, std::vector<int> soleArea) const;
+  void report(MeasureCode code, const ReportFacts& facts, std::vector<int> soleArea = {});
+  int areasToAdd();
+  bool byBudget(const Analysis& a) const;
+  double budgetToSpend();
+  double timeLimit() const;
+  std::function<bool(int)> percentProgress() const;
+  void timesChosen(const std::vector<int>& chosen, int runs = 0);
+  NearMinimumParams nearMinimum(const SelectionEnv& env = {}) const;
+  void mapScores(const Analysis& a, const std::vector<double>& score, const std::vector<int>& count, int taxa,
+                 double top);
+
+  const ProjectSource& p;
+  const AnalysisData& d;
+  Session& s;
+  const ProjectSelectRequest& request;
+  ProjectSelection& out;
+  const bool costs;
+  const int capacity;
+  const SelectionIndex x;
+  std::vector<int> soleArea;  // the near-minimum run's: each taxon's sole area
+  bool byCost = false;        // the near-minimum run optimised cost
+};
+
+}  // namespace zn
