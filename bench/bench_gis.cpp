@@ -139,7 +139,7 @@ void BM_ExportGeoPackageBritainWithSet(benchmark::State& state) {
   zn::classifyScores(s.settings, s.map, s.ws, palette);
   const fs::path out = home().root / "gb.gpkg";
   for (auto _ : state) {
-    const zn::GisExportResult r = zn::exportMapToGis(s, palette, {out, "bench"});
+    const zn::GisExportResult r = zn::exportMapToGis(s, palette, {out, "bench", {}});
     if (!r.ok()) state.SkipWithError(r.error.c_str());
   }
   state.counters["cells"] = s.ws.geo.cells;

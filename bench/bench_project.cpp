@@ -25,7 +25,6 @@
 #include "gis/project.h"
 #include "gis/projectdata.h"
 #include "measures/dispatch.h"
-#include "planning/fromsession.h"
 #include "planning/solve.h"
 #include "selection/exact.h"
 #include "selection/exactcall.h"

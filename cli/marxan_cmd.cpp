@@ -13,9 +13,9 @@
 #include "gis/project.h"
 #include "interchange/scr.h"
 #include "planning/folder.h"
-#include "planning/fromsession.h"
 #include "planning/solve.h"
 #include "shell/nearminimum_runs.h"
+#include "shell/sessionproblem.h"
 #include "store/text.h"
 #include "store/timelimit.h"
 
@@ -219,7 +219,7 @@ int cmdExportMarxan(CliContext& ctx, const std::vector<std::string>& args) {
       return 1;
     }
   }
-  const planning::Problem p = planning::problemFromSession(*s);
+  const planning::Problem p = problemFromSession(*s);
   std::string error;
   if (!planning::writeFolder(p, s->ws.datafile.title, positional[1], error)) {
     ctx.err << "zonarium: " << error << "\n";

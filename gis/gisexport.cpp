@@ -353,7 +353,7 @@ std::string writeCells(Writer& w, const Session& s, const Palette& palette, cons
     const CellView v{s, n, c, step[static_cast<std::size_t>(n)]};
     OGRFeature f(defn);
     f.SetField("cell", n);
-    setText(f, "location", trimmed(locationName(s, n)), w.format);
+    setText(f, "location", trimmed(locationName(s.ws, n)), w.format);
     if (c.score != 0.0) {
       f.SetField("class", c.classNumber);
       // A map of level spots colours its cells by level, not by class: no

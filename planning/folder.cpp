@@ -696,4 +696,49 @@ bool writeOutputs(const Problem& p, const FolderSettings& s, const fs::path& out
       outDir, files, [&sc](const std::string& name) { return isOutputOf(sc, name); }, error);
 }
 
+bool writeFolder(const Problem& p, const std::string& title, const fs::path& dir, std::string& error,
+                 const std::string& source) {
+  std::error_code ec;
+  fs::create_directories(dir / "input", ec);
+  if (ec) {
+    error = "cannot make the folder " + (dir / "input").string();
+    return false;
+  }
+  std::string pu = "id,cost,status\n", spec = "id,target,spf,name\n", amounts = "species,pu,amount\n";
+  for (const auto& u : p.units)
+    pu += strprintf("%lld,", u.id) + number(u.cost) + strprintf(",%d\n", static_cast<int>(u.status));
+  for (std::size_t i = 0; i < p.features.size(); ++i) {
+    const Feature& f = p.features[i];
+    std::string name;
+    for (char c : f.name) name += c == '"' ? std::string("\"\"") : std::string(1, c);
+    spec += strprintf("%lld,", f.id) + number(f.target) + ",1,\"" + name + "\"\n";
+    for (const Entry* e = p.unitsOf.begin(i); e != p.unitsOf.end(i); ++e)
+      amounts +=
+          strprintf("%lld,%lld,", f.id, p.units[static_cast<std::size_t>(e->index)].id) + number(e->amount) + "\n";
+  }
+  std::string input = "Planning-unit folder of the " + source + " \"" + title +
+                      "\"\n\nBLM 0\nNUMREPS 10\nMISSLEVEL 1\nSCENNAME output\nINPUTDIR input\nOUTPUTDIR "
+                      "output\nPUNAME pu.dat\nSPECNAME spec.dat\nPUVSPRNAME puvspr.dat\n";
+  // Shared boundaries, where the units have them; a BLM above 0 uses them.
+  std::string bound;
+  if (!p.boundaries.empty()) {
+    bound = "id1,id2,boundary\n";
+    for (const Boundary& b : p.boundaries)
+      bound += strprintf("%lld,%lld,", p.units[static_cast<std::size_t>(b.a)].id,
+                         p.units[static_cast<std::size_t>(b.b)].id) +
+               number(b.length) + "\n";
+    input += "BOUNDNAME bound.dat\n";
+  }
+  std::vector<std::pair<fs::path, const std::string*>> files{
+      {dir / "input" / "pu.dat", &pu}, {dir / "input" / "spec.dat", &spec}, {dir / "input" / "puvspr.dat", &amounts}};
+  if (!bound.empty()) files.emplace_back(dir / "input" / "bound.dat", &bound);
+  files.emplace_back(dir / "input.dat", &input);
+  for (const auto& [name, text] : files)
+    if (!saveFileAtomically(name, *text)) {
+      error = "cannot write " + name.string();
+      return false;
+    }
+  return true;
+}
+
 }  // namespace zn::planning

@@ -75,6 +75,13 @@ double boundaryOf(const Problem& p, const std::vector<char>& chosen);
 // share of its target not held, summed.
 double penaltyOf(const Problem& p, const Evaluation& e);
 
+// DIR/input.dat and DIR/input/pu.dat, spec.dat, puvspr.dat (and bound.dat
+// where there are boundaries); each file whole or not at all. False with
+// the message when a file cannot be written. `source` names what the
+// folder was made from in input.dat's first line.
+bool writeFolder(const Problem& p, const std::string& title, const std::filesystem::path& dir, std::string& error,
+                 const std::string& source = "datafile");
+
 // Numbers as the outputs print them: the shortest text that reads back to
 // the same double ("3", "0.25", "1e+20").
 std::string number(double v);

@@ -68,12 +68,11 @@ void clearAllAreas(AreaSet& a) {
   a.seedCount = 0;
 }
 
-bool isRepresented(const Session& s, int taxon) {
-  const Workspace& ws = s.ws;
+bool isRepresented(const Workspace& ws, int excludedLevel, const AreaSet& a, int taxon) {
   if (taxon < 0 || taxon >= std::min(ws.taxaCount, ws.cards.slots())) return false;
   const int cells = std::min(ws.geo.cells, ws.cards.layout->maxCells);
-  for (int a : s.areas.cells)
-    if (a >= 1 && a <= cells && ws.cards.level(taxon, a) > s.settings.excludedLevel) return true;
+  for (int n : a.cells)
+    if (n >= 1 && n <= cells && ws.cards.level(taxon, n) > excludedLevel) return true;
   return false;
 }
 
@@ -136,11 +135,11 @@ bool loadSeedFile(AreaSet& a, int cells, const std::filesystem::path& path, std:
   return true;
 }
 
-FileRequest seedRequest(const Session& s, const char* title, bool mustExist) {
+FileRequest seedRequest(const std::filesystem::path& dir, const char* title, bool mustExist) {
   FileRequest r;
   r.title = title;
   r.filters = {{"seed areas (*.sed)", "*.sed"}};
-  r.initialDir = s.dataDir;
+  r.initialDir = dir;
   r.mustExist = mustExist;
   return r;
 }

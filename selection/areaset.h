@@ -9,7 +9,8 @@
 #include <vector>
 
 #include "store/notice.h"
-#include "store/session.h"
+#include "store/requests.h"
+#include "store/workspace.h"
 
 namespace zn {
 
@@ -31,8 +32,9 @@ void clearNewAreas(AreaSet& a);
 // "Clear all": no areas (and so no seeds).
 void clearAllAreas(AreaSet& a);
 
-// True when the taxon is present in at least one area of the set.
-bool isRepresented(const Session& s, int taxon);
+// True when the taxon has a record above the excluded level in at least one
+// area of the set.
+bool isRepresented(const Workspace& ws, int excludedLevel, const AreaSet& a, int taxon);
 
 // Counts the cells holding an included taxon not yet represented (records
 // above the excluded level), keeps the number in the area set and returns it.
@@ -52,7 +54,7 @@ std::vector<int> parseSeedFile(const std::string& text, int cells);
 bool saveSeedFile(const AreaSet& a, const std::filesystem::path& path);
 bool loadSeedFile(AreaSet& a, int cells, const std::filesystem::path& path, std::optional<Notice>& refusal);
 
-// The file dialog's request for a seed-areas file.
-FileRequest seedRequest(const Session& s, const char* title, bool mustExist);
+// The file dialog's request for a seed-areas file, opening in `dir`.
+FileRequest seedRequest(const std::filesystem::path& dir, const char* title, bool mustExist);
 
 }  // namespace zn

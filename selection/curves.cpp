@@ -12,6 +12,7 @@
 #include "selection/nearminimum.h"
 #include "selection/report.h"
 #include "selection/stopwatch.h"
+#include "store/random.h"
 #include "store/text.h"
 
 namespace zn {

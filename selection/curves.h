@@ -12,6 +12,8 @@
 
 #include "selection/greedy.h"
 #include "store/analysisdata.h"
+#include "store/progress.h"
+#include "store/settings.h"
 
 namespace zn {
 

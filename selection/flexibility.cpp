@@ -4,31 +4,8 @@
 
 #include "selection/hotspots.h"
 #include "selection/selectionindex.h"
-#include "store/session.h"
 
 namespace zn {
-
-namespace {
-
-int lastCell(const Session& s) { return std::min(s.ws.geo.cells, static_cast<int>(s.ws.cells.size()) - 2); }
-
-int taxaInStore(const Workspace& ws) { return std::min(ws.taxaCount, ws.cards.slots()); }
-
-int soleArea(const Workspace& ws, int t) { return ws.cards.field(t, ws.cards.layout->soleArea); }
-
-bool byCost(const Session& s) { return s.costPresent && s.settings.optimiseByCost != Flag::kOff; }
-
-}  // namespace
-
-std::vector<int> soleAreas(const Session& s) {
-  std::vector<int> sole(static_cast<std::size_t>(std::max(0, taxaInStore(s.ws))));
-  for (int t = 0; t < static_cast<int>(sole.size()); ++t) sole[static_cast<std::size_t>(t)] = soleArea(s.ws, t);
-  return sole;
-}
-
-std::vector<int> fullyFlexibleAlternatives(const Session& s, int area) {
-  return fullyFlexibleAlternatives(analysisData(s), soleAreas(s), byCost(s), area);
-}
 
 std::vector<int> fullyFlexibleAlternatives(const AnalysisData& data, const std::vector<int>& sole, bool byCost,
                                            int area) {
@@ -49,20 +26,6 @@ std::vector<int> fullyFlexibleAlternatives(const AnalysisData& data, const std::
   for (int c = 1; c <= cells; ++c)
     if (count[static_cast<std::size_t>(c)] == most && (!byCost || data.unitCost(c) == own)) alternatives.push_back(c);
   return alternatives;
-}
-
-bool fullyFlexibleApplies(const Session& s) {
-  const Reordering order = s.settings.reordering;
-  return s.ws.datafile.opened && s.areas.nearMinimumDone && !s.areas.empty() &&
-         (order == Reordering::kByRichness || order == Reordering::kByRarity) && s.settings.nearMinimumGoal == 1;
-}
-
-FullyFlexibleMap fullyFlexibleMap(const Session& s) {
-  if (!fullyFlexibleApplies(s)) return {};
-  FullyFlexibleMap m = fullyFlexibleMap(analysisData(s), s.areas, soleAreas(s), byCost(s));
-  m.score.resize(s.ws.cells.size(), 0.0);
-  m.count.resize(s.ws.cells.size(), 0);
-  return m;
 }
 
 FullyFlexibleMap fullyFlexibleMap(const AnalysisData& data, const AreaSet& set, const std::vector<int>& sole,
@@ -115,21 +78,6 @@ FullyFlexibleMap fullyFlexibleMap(const AnalysisData& data, const AreaSet& set, 
   }
   m.top = top;
   return m;
-}
-
-bool goalEssentialClickApplies(const Session& s) {
-  const MeasureCode code = s.map.measureCode;
-  const bool shows = code == kCodeNearMinimum || code == kCodeFlexibilityPlot ||
-                     (code == kCodeNearMaximumCoverage && s.settings.mapAllFlexible == Flag::kOff);
-  return s.ws.datafile.opened && shows && s.settings.nearMinimumGoal == 1;
-}
-
-std::vector<int> goalEssentialTaxa(const Session& s, int cell) {
-  std::vector<int> taxa;
-  if (cell < 1 || cell > lastCell(s)) return taxa;
-  for (int t = 0; t < taxaInStore(s.ws); ++t)
-    if (soleArea(s.ws, t) == cell) taxa.push_back(t);
-  return taxa;
 }
 
 }  // namespace zn

@@ -1,6 +1,6 @@
 // How replaceable the areas of a near-minimum set are: the map of fully
-// flexible areas (code 40) and the goal-essential taxa of a clicked area
-// (code 26). Both read the sole area each taxon was given by the run.
+// flexible areas (code 40), read from the sole area each taxon was given by
+// the run.
 #pragma once
 
 #include <optional>
@@ -14,43 +14,26 @@ namespace zn {
 // The cells that could take the place of area a: those holding the most
 // included taxa whose sole area is a (a among them); under cost
 // optimisation only cells of a's cost. Empty when a is the sole area of no
-// taxon.
-std::vector<int> fullyFlexibleAlternatives(const Session& s, int area);
-// The same on any data: `sole` is each taxon's sole area as the run gave it
+// taxon. `sole` is each taxon's sole area as the run gave it
 // (RunOutcome::soleArea), `byCost` whether costs were optimised.
 std::vector<int> fullyFlexibleAlternatives(const AnalysisData& data, const std::vector<int>& sole, bool byCost,
                                            int area);
-// Each taxon's sole area as the session's cards keep it.
-std::vector<int> soleAreas(const Session& s);
-
-// True when the fully flexible map can be made: a near-minimum set is
-// done, the set is not empty, re-ordering was by richness or rarity and
-// the goal was 1.
-bool fullyFlexibleApplies(const Session& s);
 
 // The scores of code 40: each group of interchangeable cells shares one
 // score, distinct per group and lower for larger groups; areas no cell can
 // replace score highest.
 struct FullyFlexibleMap {
-  bool applies = false;  // fullyFlexibleApplies; without it the map stays
+  bool applies = false;  // without it the map stays
   int top = 0;           // the top score, 0 when no area scores
   // Per cell record: the score, and the count (2 an area of the set, 1 an
   // alternative); 0 elsewhere.
   std::vector<double> score;
   std::vector<int> count;
 };
-FullyFlexibleMap fullyFlexibleMap(const Session& s);
 // The map of a near-minimum set `set` on any data, its sole areas and cost
 // choice as for fullyFlexibleAlternatives; the caller checks that the map
 // applies (per unit record 0 ... units + 1).
 FullyFlexibleMap fullyFlexibleMap(const AnalysisData& data, const AreaSet& set, const std::vector<int>& sole,
                                   bool byCost);
-
-// True when a left click on the map shows the goal-essential taxa.
-bool goalEssentialClickApplies(const Session& s);
-
-// The taxa whose sole area the cell is, which the click on it (code 26)
-// marks and maps; empty for a cell off the grid.
-std::vector<int> goalEssentialTaxa(const Session& s, int cell);
 
 }  // namespace zn

@@ -8,6 +8,8 @@
 
 #include "selection/areaset.h"
 #include "store/analysisdata.h"
+#include "store/progress.h"
+#include "store/settings.h"
 
 namespace zn {
 

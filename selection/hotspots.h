@@ -6,7 +6,9 @@
 #include <vector>
 
 #include "selection/areaset.h"
-#include "store/session.h"
+#include "store/measurecode.h"
+#include "store/settings.h"
+#include "store/workspace.h"
 
 namespace zn {
 

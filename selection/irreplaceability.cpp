@@ -6,7 +6,6 @@
 #include "measures/presence.h"
 #include "measures/scores.h"
 #include "selection/selectionindex.h"
-#include "store/session.h"
 
 namespace zn {
 
@@ -27,7 +26,7 @@ struct Pending {
       if (!a.counts(t) || index.range(t) == 0) done[static_cast<std::size_t>(t)] = 1;
     for (int t = 0; t < index.taxa; ++t)
       if (!done[static_cast<std::size_t>(t)]) byRange.push_back(t);
-    std::stable_sort(byRange.begin(), byRange.end(), [&](int a, int b) { return index.range(a) < index.range(b); });
+    std::stable_sort(byRange.begin(), byRange.end(), [&](int x, int y) { return index.range(x) < index.range(y); });
   }
   int counted() const { return static_cast<int>(byRange.size()); }
 

@@ -15,7 +15,6 @@
 #include "selection/selectionindex.h"
 #include "selection/stopwatch.h"
 #include "store/random.h"
-#include "store/session.h"
 #include "store/text.h"
 
 namespace zn {

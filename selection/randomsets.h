@@ -12,6 +12,7 @@
 #include "selection/report.h"
 #include "store/analysisdata.h"
 #include "store/notice.h"
+#include "store/progress.h"
 
 namespace zn {
 

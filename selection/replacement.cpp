@@ -45,12 +45,12 @@ ReplacementResult computeReplacementCost(const AnalysisData& a, const ExactReque
     if (!possible) {
       row.irreplaceable = true;
     } else {
-      const ExactAnswer a = callExact(without, call);
-      if (!a.found) {
+      const ExactAnswer answer = callExact(without, call);
+      if (!answer.found) {
         row.irreplaceable = true;
       } else {
-        row.cost = std::max(0, a.areas - min.areas);
-        row.proven = a.proven && min.proven;
+        row.cost = std::max(0, answer.areas - min.areas);
+        row.proven = answer.proven && min.proven;
       }
     }
     out.rows.push_back(row);

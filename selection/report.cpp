@@ -8,7 +8,6 @@
 #include "measures/titles.h"
 #include "selection/selectionindex.h"
 #include "store/datafile.h"
-#include "store/session.h"
 #include "store/text.h"
 
 namespace zn {
@@ -27,18 +26,6 @@ const char* kindWord(int kind) {
 const char* plural(int goal) { return goal > 1 ? "s" : ""; }
 
 double percentOf(double value, double base) { return base > 0.0 ? value * 100.0 / base : 0.0; }
-
-std::string gridTypeName(const Session& s) {
-  const auto& types = s.gridTypes.types;
-  const int k = s.gridTypes.current;
-  return k >= 0 && k < static_cast<int>(types.size()) ? types[static_cast<std::size_t>(k)].name : std::string();
-}
-
-std::string dataLine(const Session& s) {
-  const std::string group =
-      s.ws.groupCode.empty() ? std::string("all subgroups, ") : strprintf("subgroup %s, ", s.ws.groupCode.c_str());
-  return strprintf("(%sdata level %d and above)", group.c_str(), s.settings.excludedLevel + 1);
-}
 
 // One report's inputs, passed to its sections together.
 struct In {
@@ -385,33 +372,8 @@ void writeTaxonTable(std::string& out, const In& in, const std::vector<int>& rep
 
 }  // namespace
 
-std::string reportLocationName(const Session& s, int cell) {
-  if (cell < 0 || cell >= static_cast<int>(s.ws.cells.size())) return "";
-  const auto& name = s.ws.cells[static_cast<std::size_t>(cell)].name;
-  return std::string(name.data(), strnlen(name.data(), std::min<std::size_t>(17, name.size())));
-}
-
-std::string reportDataLine(const Session& s) { return dataLine(s); }
-
-ReportContext reportContext(const Session& s, const ReportFacts& facts) {
-  ReportContext c;
-  c.header = resultsFileHeader(s);
-  c.dataLine = dataLine(s);
-  c.title = analysisTitle(s, facts);
-  c.unitName = [&s](int n) { return reportLocationName(s, n); };
-  return c;
-}
-
-std::string resultsFileHeader(const Session& s) {
-  return strprintf(" Map grid: %s.\n Database: %s.\n", gridTypeName(s).c_str(), s.ws.datafile.title.c_str()) +
-         std::string(79, '=') + "\n\n";
-}
-
-std::string analysisTitle(const Session& s, const ReportFacts& f) {
+std::string analysisTitle(const Settings& st, MeasureCode code, const AreaSet& set, const ReportFacts& f) {
   if (!f.title.empty()) return f.title;
-  const Settings& st = s.settings;
-  const AreaSet& set = s.areas;
-  const MeasureCode code = s.map.measureCode;
   const RarityFormula formula = st.rarityFormula;
   const char* costWord = st.optimiseByCost != Flag::kOff ? "cost" : "area";
   const char* perCost = st.optimiseByCost != Flag::kOff ? "/cost" : "";
@@ -467,43 +429,6 @@ std::string analysisTitle(const Session& s, const ReportFacts& f) {
     case kCodeEmrIrreplaceability: return "Manual area set";
     default: return "Area set";
   }
-}
-
-ReportOptions reportOptions(const Session& s) {
-  const Settings& st = s.settings;
-  ReportOptions o;
-  o.code = s.map.measureCode;
-  o.longReports = st.longReports != Flag::kOff;
-  o.byCost = st.optimiseByCost != Flag::kOff;
-  o.costData = s.costPresent;
-  o.flexibilityMap = st.flexibilityMap != Flag::kOff;
-  o.twoTailed = st.twoTailed != Tails::kSingle;
-  o.baseOnPresent = st.baseOnPresent != Flag::kOff;
-  o.rejecting =
-      (o.code == kCodeGreedy && st.greedyRejectRedundant != Flag::kOff) ||
-      ((o.code == kCodeNearMinimum || o.code == kCodeNearMaximumCoverage) && st.rejectRedundant != Flag::kOff);
-  o.reordering = st.reordering;
-  o.goal = st.nearMinimumGoal;
-  o.hotspotKind = st.hotspotKind;
-  const CardStore& cards = s.ws.cards;
-  const int taxa = std::max(0, std::min(s.ws.taxaCount, cards.slots()));
-  o.soleArea.resize(static_cast<std::size_t>(taxa));
-  for (int t = 0; t < taxa; ++t) o.soleArea[static_cast<std::size_t>(t)] = cards.field(t, cards.layout->soleArea);
-  // The sections that print data levels read every record of the set's
-  // areas, those at or below the excluded level too.
-  if (o.longReports || (o.code == kCodeRepresentation && s.ws.datafile.quantitative))
-    o.records = datafileRecordsIn(s.ws, s.areas.cells);
-  return o;
-}
-
-Report representationReport(const Session& s, const ReportFacts& f) {
-  if (!s.ws.datafile.opened) return {};
-  return representationReport(s, f, SelectionIndex(s));
-}
-
-Report representationReport(const Session& s, const ReportFacts& f, const SelectionIndex& x) {
-  if (!s.ws.datafile.opened) return {};
-  return representationReport(analysisData(s), x, s.areas, reportContext(s, f), reportOptions(s), f);
 }
 
 Report representationReport(const AnalysisData& data, const SelectionIndex& x, const AreaSet& set,

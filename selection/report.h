@@ -22,12 +22,11 @@
 
 namespace zn {
 
-struct Session;
 struct SelectionIndex;
 class CardStore;
 
 // What a RESULTS text names that the data do not hold, filled by whoever
-// holds them: for a datafile the session (reportContext), for a project its
+// holds them: for a datafile the shell from the session, for a project its
 // own header and unit names.
 struct ReportContext {
   std::string header;    // " Map grid: ..." and " Database: ..." with the rule under them
@@ -104,25 +103,11 @@ struct ReportOptions {
 Report representationReport(const AnalysisData& data, const SelectionIndex& x, const AreaSet& set,
                             const ReportContext& context, const ReportOptions& options, const ReportFacts& facts);
 
-// The options of the session's map and settings, with the cards' sole areas.
-ReportOptions reportOptions(const Session& s);
-
-// The report for the analysis named by the map's measure code.
-Report representationReport(const Session& s, const ReportFacts& facts);
-// The same with the presence index the analysis already holds, built from
-// the same session data and settings; saves building it again.
-Report representationReport(const Session& s, const ReportFacts& facts, const SelectionIndex& index);
-
 // Writes each taxon's representation count into its card.
 void storeRepresentation(CardStore& cards, const std::vector<int>& reps);
 
-// Pieces shared with the analyses' own RESULTS lines.
-std::string resultsFileHeader(const Session& s);  // " Map grid: ..." and the rule
-std::string analysisTitle(const Session& s, const ReportFacts& facts);
-std::string reportLocationName(const Session& s, int cell);  // at most 17 characters
-// "(all subgroups, data level 1 and above)": which data a report counted.
-std::string reportDataLine(const Session& s);
-// The header, data line, analysis title and location names of the session.
-ReportContext reportContext(const Session& s, const ReportFacts& facts = {});
+// The title of the analysis `code` as the options and the set it made
+// give it, or the facts' own title.
+std::string analysisTitle(const Settings& settings, MeasureCode code, const AreaSet& set, const ReportFacts& facts);
 
 }  // namespace zn

@@ -25,9 +25,6 @@ struct SelectionIndex {
       : held(a.data, &a.data->occurrences), ix(*held), cells(scoredUnits(a)), included(a.inGroup) {
     included.resize(static_cast<std::size_t>(ix.taxa), 0);
   }
-  // The session's datafile, for callers that hold a session: its
-  // analysisData(), counting no more units than the workspace has cells.
-  explicit SelectionIndex(const Session& s);
 
   std::shared_ptr<const PresenceIndex> held;
   const PresenceIndex& ix;

@@ -8,7 +8,8 @@
 
 #include "measures/presence.h"
 #include "store/analysisdata.h"
-#include "store/session.h"
+#include "store/settings.h"
+#include "store/workspace.h"
 
 namespace zn {
 

@@ -14,7 +14,6 @@ namespace {
 int lastCell(const Workspace& ws) {
   return std::min({ws.geo.cells, static_cast<int>(ws.cells.size()) - 2, ws.cards.layout->maxCells});
 }
-int lastCell(const Session& s) { return lastCell(s.ws); }
 
 // Cells in which some taxon, included or not, has a non-zero data level.
 std::vector<char> cellsWithData(const Workspace& ws) {
@@ -62,24 +61,24 @@ bool applyAreaValues(Workspace& ws, ValueKind kind, const std::vector<double>& v
   return present;
 }
 
-std::vector<double> valuesFromScores(const Session& s) {
-  std::vector<double> values(static_cast<std::size_t>(std::max(lastCell(s), 0)) + 1, 0.0);
-  for (int n = 1; n <= lastCell(s); ++n) {
-    const double score = s.ws.cells[static_cast<std::size_t>(n)].score;
-    values[static_cast<std::size_t>(n)] = score == kZeroScore ? 0.0 : score + s.map.scoreOffset;
+std::vector<double> valuesFromScores(const Workspace& ws, double scoreOffset) {
+  std::vector<double> values(static_cast<std::size_t>(std::max(lastCell(ws), 0)) + 1, 0.0);
+  for (int n = 1; n <= lastCell(ws); ++n) {
+    const double score = ws.cells[static_cast<std::size_t>(n)].score;
+    values[static_cast<std::size_t>(n)] = score == kZeroScore ? 0.0 : score + scoreOffset;
   }
   return values;
 }
 
-BudgetBounds budgetBounds(const Session& s) {
+BudgetBounds budgetBounds(const Workspace& ws, int excludedLevel, const AreaSet& set) {
   BudgetBounds b;
-  const PresenceIndex ix = buildPresenceIndex(s.ws, s.settings.excludedLevel);
-  const std::vector<char> counted = countedTaxa(s.ws, ix, s.areas);
-  for (int n = 1; n <= std::min(ix.units, lastCell(s)); ++n) {
+  const PresenceIndex ix = buildPresenceIndex(ws, excludedLevel);
+  const std::vector<char> counted = countedTaxa(ws, ix, set);
+  for (int n = 1; n <= std::min(ix.units, lastCell(ws)); ++n) {
     const auto taxa = ix.taxaIn(n);
     if (!std::any_of(taxa.begin(), taxa.end(), [&](int t) { return counted[static_cast<std::size_t>(t)] != 0; }))
       continue;
-    const double cost = s.ws.cells[static_cast<std::size_t>(n)].cost;
+    const double cost = ws.cells[static_cast<std::size_t>(n)].cost;
     b.total += cost;
     b.minimum = std::min(b.minimum, cost);
   }
@@ -102,15 +101,15 @@ BudgetBounds budgetBounds(const AnalysisData& d) {
 
 double boundedBudget(double budget, const BudgetBounds& b) { return std::max(std::min(budget, b.total), b.minimum); }
 
-BudgetModel openBudget(const Session& s) {
+BudgetModel openBudget(const BudgetBounds& bounds, double budget) {
   BudgetModel m;
-  m.bounds = budgetBounds(s);
+  m.bounds = bounds;
   // A minimum below 1 is shown as the whole number a budget must reach.
   m.minimumLine = m.bounds.minimum < 1.0
                       ? strprintf("Minimum cost of an area: %d", static_cast<int>(std::ceil(m.bounds.minimum)))
                       : strprintf("Minimum cost of an area: %.0f", m.bounds.minimum);
   m.totalLine = strprintf("Total cost of all areas: %.0f", m.bounds.total);
-  m.budget = std::ceil(boundedBudget(s.settings.budget(), m.bounds));
+  m.budget = std::ceil(boundedBudget(budget, m.bounds));
   return m;
 }
 
@@ -150,12 +149,12 @@ BudgetModel openBudget(const AnalysisData& d, double optionsBudget) {
   return m;
 }
 
-NumberOfAreasModel openNumberOfAreas(const Session& s) {
+NumberOfAreasModel openNumberOfAreas(const AreaSet& set, int number) {
   NumberOfAreasModel m;
-  m.maximum = std::max(0, kAreaCapacity - s.areas.count());
-  m.seedsLine = strprintf("Number of selected (seed) areas: %d", s.areas.count());
+  m.maximum = std::max(0, kAreaCapacity - set.count());
+  m.seedsLine = strprintf("Number of selected (seed) areas: %d", set.count());
   m.maxLine = strprintf("(max %d)", m.maximum);
-  m.number = s.settings.areasToAdd;
+  m.number = number;
   return m;
 }
 

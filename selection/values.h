@@ -10,7 +10,8 @@
 
 #include "store/analysisdata.h"
 #include "store/notice.h"
-#include "store/session.h"
+#include "store/requests.h"
+#include "store/workspace.h"
 
 namespace zn {
 
@@ -31,15 +32,16 @@ bool applyAreaValues(Workspace& ws, ValueKind kind, const std::vector<double>& v
 // The values "Convert cost values" / "Convert threat values" take from the
 // scores on the map: each cell's score plus the map's score offset, with the
 // zero-score marker read as 0 (cells 1 ... cells, index 0 unused).
-std::vector<double> valuesFromScores(const Session& s);
+std::vector<double> valuesFromScores(const Workspace& ws, double scoreOffset);
 
 // Total and minimum cost of the cells holding a taxon not yet represented
-// (the minimum starts at 1.0e8), as "Automated area selection" by cost shows.
+// (the minimum starts at 1.0e8), as "Automated area selection" by cost shows:
+// records above the excluded level, taxa not in an area of `set`.
 struct BudgetBounds {
   double minimum = 1.0e8;
   double total = 0.0;
 };
-BudgetBounds budgetBounds(const Session& s);
+BudgetBounds budgetBounds(const Workspace& ws, int excludedLevel, const AreaSet& set);
 // The same over a project's units before any is chosen: those holding a
 // counted taxon.
 BudgetBounds budgetBounds(const AnalysisData& d);
@@ -59,7 +61,9 @@ struct BudgetModel : DialogModel {
   bool editWithinBounds = false;
   std::string editLabel = "Budget for areas to add:";
 };
-BudgetModel openBudget(const Session& s);
+// The dialog on a datafile with its bounds, the edit holding `budget`
+// within them.
+BudgetModel openBudget(const BudgetBounds& bounds, double budget);
 // The budget OK stores: the edit's number at the model's decimals (a whole
 // number for a datafile), within the bounds.
 double acceptedBudget(const BudgetModel& m);
@@ -81,7 +85,8 @@ struct NumberOfAreasModel : DialogModel {
   int number = 0;         // edit 1164
   int maximum = 0;        // the capacity less the area count
 };
-NumberOfAreasModel openNumberOfAreas(const Session& s);
+// The dialog behind the areas of `set`, the edit holding `number`.
+NumberOfAreasModel openNumberOfAreas(const AreaSet& set, int number);
 // The number OK stores: lowered to the maximum; at least 1 while there is room.
 int acceptedNumberOfAreas(const NumberOfAreasModel& m);
 

@@ -27,6 +27,7 @@
 #include "shell/menu.h"
 #include "shell/nearminimum_runs.h"
 #include "shell/projectrun.h"
+#include "shell/reportinputs.h"
 #include "shell/runinputs.h"
 #include "shell/set_commands.h"
 #include "store/parse.h"

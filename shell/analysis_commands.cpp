@@ -9,6 +9,7 @@
 #include "selection/values.h"
 #include "shell/dispatch.h"
 #include "shell/nearminimum_runs.h"
+#include "shell/runinputs.h"
 #include "shell/selection_commands.h"
 
 namespace zn {

@@ -69,6 +69,11 @@ void sortCellListLines(CellListModel& m);
 // The dialog as it opens for cell n.
 CellListModel openCellList(const Session& s, int cell, bool smallScreen);
 
+// The lines that describe the cell after an area-selection analysis, at the
+// top of the dialog: "Area %d: %s", then the analysis lines for the measure
+// on the map (none for a plain measure).
+std::vector<std::string> cellInformationLines(const Session& s, int cell);
+
 // "Plot sel taxa": marks the taxa of the selected lines (code 22) and
 // returns their number; refuses an empty or too large selection with its
 // message, leaving the map alone (0 returned).

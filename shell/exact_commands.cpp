@@ -10,6 +10,7 @@
 #include "selection/values.h"
 #include "shell/dispatch.h"
 #include "shell/mapmeasures.h"
+#include "shell/reportinputs.h"
 #include "shell/selection_commands.h"
 #include "shell/set_commands.h"
 #include "store/text.h"

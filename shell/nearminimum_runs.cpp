@@ -9,6 +9,7 @@
 #include "selection/selectionindex.h"
 #include "selection/setdata.h"
 #include "shell/mapmeasures.h"
+#include "shell/reportinputs.h"
 #include "shell/runinputs.h"
 #include "store/text.h"
 

@@ -25,6 +25,7 @@
 #include "shell/dispatch.h"
 #include "shell/mapmeasures.h"
 #include "shell/nearminimum_runs.h"
+#include "shell/reportinputs.h"
 #include "shell/runinputs.h"
 #include "store/text.h"
 

@@ -8,6 +8,7 @@
 #include "selection/report.h"
 #include "selection/selectionindex.h"
 #include "shell/mapmeasures.h"
+#include "shell/reportinputs.h"
 
 namespace zn {
 
@@ -38,6 +39,20 @@ ExactRequest withOptions(const Session& s, ExactRequest request) {
   return request;
 }
 
+namespace {
+
+// The index of `data`, the session's, counting no more units than the
+// workspace has cells.
+SelectionIndex indexOf(const Session& s, const AnalysisData& data) {
+  SelectionIndex x(data);
+  x.cells = std::min(x.ix.units, static_cast<int>(s.ws.cells.size()) - 2);
+  return x;
+}
+
+}  // namespace
+
+SelectionIndex selectionIndex(const Session& s) { return indexOf(s, analysisData(s)); }
+
 GreedyResult growGreedySet(const Session& s, const AreaSet& start, const GreedyOptions& o, Feedback& feedback) {
   if (!s.ws.datafile.opened) return {};
   return growGreedySet(analysisData(s), start, o, feedback);
@@ -46,8 +61,7 @@ GreedyResult growGreedySet(const Session& s, const AreaSet& start, const GreedyO
 RunOutcome runMainRun(const Session& s, const RunRequest& request, AreaSet& areas, Feedback& feedback) {
   if (!s.ws.datafile.opened) return {};
   const AnalysisData data = analysisData(s);
-  SelectionIndex x(data);
-  x.cells = std::min(x.ix.units, static_cast<int>(s.ws.cells.size()) - 2);
+  const SelectionIndex x = indexOf(s, data);
   if (!request.report.header.empty() || !request.params.longReports)
     return runMainRun(data, x, request, areas, feedback, cellMarks(s.ws));
   RunRequest r = request;
@@ -168,6 +182,56 @@ CurveSet computeCurves(const Session& s, const CurveParams& p) {
   };
   return computeCurves(a, p, orders, s.progress);
 }
+
+std::vector<int> soleAreas(const Session& s) {
+  const CardStore& cards = s.ws.cards;
+  std::vector<int> sole(static_cast<std::size_t>(std::max(0, std::min(s.ws.taxaCount, cards.slots()))));
+  for (int t = 0; t < static_cast<int>(sole.size()); ++t)
+    sole[static_cast<std::size_t>(t)] = cards.field(t, cards.layout->soleArea);
+  return sole;
+}
+
+std::vector<int> fullyFlexibleAlternatives(const Session& s, int area) {
+  return fullyFlexibleAlternatives(analysisData(s), soleAreas(s), exactByCost(s), area);
+}
+
+bool fullyFlexibleApplies(const Session& s) {
+  const Reordering order = s.settings.reordering;
+  return s.ws.datafile.opened && s.areas.nearMinimumDone && !s.areas.empty() &&
+         (order == Reordering::kByRichness || order == Reordering::kByRarity) && s.settings.nearMinimumGoal == 1;
+}
+
+FullyFlexibleMap fullyFlexibleMap(const Session& s) {
+  if (!fullyFlexibleApplies(s)) return {};
+  FullyFlexibleMap m = fullyFlexibleMap(analysisData(s), s.areas, soleAreas(s), exactByCost(s));
+  m.score.resize(s.ws.cells.size(), 0.0);
+  m.count.resize(s.ws.cells.size(), 0);
+  return m;
+}
+
+bool goalEssentialClickApplies(const Session& s) {
+  const MeasureCode code = s.map.measureCode;
+  const bool shows = code == kCodeNearMinimum || code == kCodeFlexibilityPlot ||
+                     (code == kCodeNearMaximumCoverage && s.settings.mapAllFlexible == Flag::kOff);
+  return s.ws.datafile.opened && shows && s.settings.nearMinimumGoal == 1;
+}
+
+std::vector<int> goalEssentialTaxa(const Session& s, int cell) {
+  std::vector<int> taxa;
+  if (cell < 1 || cell > std::min(s.ws.geo.cells, static_cast<int>(s.ws.cells.size()) - 2)) return taxa;
+  const std::vector<int> sole = soleAreas(s);
+  for (int t = 0; t < static_cast<int>(sole.size()); ++t)
+    if (sole[static_cast<std::size_t>(t)] == cell) taxa.push_back(t);
+  return taxa;
+}
+
+std::vector<double> valuesFromScores(const Session& s) { return valuesFromScores(s.ws, s.map.scoreOffset); }
+
+BudgetBounds budgetBounds(const Session& s) { return budgetBounds(s.ws, s.settings.excludedLevel, s.areas); }
+
+BudgetModel openBudget(const Session& s) { return openBudget(budgetBounds(s), s.settings.budget()); }
+
+NumberOfAreasModel openNumberOfAreas(const Session& s) { return openNumberOfAreas(s.areas, s.settings.areasToAdd); }
 
 std::string frequencyReport(const Session& s, const FrequencyResult& r) { return frequencyText(reportContext(s), r); }
 

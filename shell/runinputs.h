@@ -9,12 +9,15 @@
 
 #include "selection/curves.h"
 #include "selection/exact.h"
+#include "selection/flexibility.h"
 #include "selection/frequency.h"
 #include "selection/greedy.h"
 #include "selection/irreplaceability.h"
 #include "selection/nearminimum.h"
 #include "selection/randomsets.h"
 #include "selection/replacement.h"
+#include "selection/selectionindex.h"
+#include "selection/values.h"
 #include "store/progress.h"
 #include "store/session.h"
 
@@ -35,6 +38,10 @@ bool exactByCost(const Session& s);
 ExactKind coverageKind(const Session& s);
 // The request with the options' goal, seed and cost choices.
 ExactRequest withOptions(const Session& s, ExactRequest request);
+
+// The presence index of the session's datafile, counting no more units
+// than the workspace has cells.
+SelectionIndex selectionIndex(const Session& s);
 
 // The analyses on the session's datafile (excluded data level) with the
 // options, from its area set or `set`; nothing runs without a datafile.
@@ -58,6 +65,35 @@ ReplacementResult computeReplacementCost(const Session& s, const ReplacementPara
 // Refused (error set) while seed areas are loaded or a goal above 1 is
 // chosen, since no column could honour them all alike.
 CurveSet computeCurves(const Session& s, const CurveParams& p);
+
+// Each taxon's sole area as the session's cards keep it.
+std::vector<int> soleAreas(const Session& s);
+// The fully flexible alternatives to `area` on the session's data, sole
+// areas and cost choice.
+std::vector<int> fullyFlexibleAlternatives(const Session& s, int area);
+// True when the fully flexible map can be made: a near-minimum set is
+// done, the set is not empty, re-ordering was by richness or rarity and
+// the goal was 1.
+bool fullyFlexibleApplies(const Session& s);
+// The map of the session's set, sized to its cell records; not applying
+// (and empty) unless fullyFlexibleApplies.
+FullyFlexibleMap fullyFlexibleMap(const Session& s);
+// True when a left click on the map shows the goal-essential taxa.
+bool goalEssentialClickApplies(const Session& s);
+// The taxa whose sole area the cell is, which the click on it (code 26)
+// marks and maps; empty for a cell off the grid.
+std::vector<int> goalEssentialTaxa(const Session& s, int cell);
+
+// The values "Convert cost values" / "Convert threat values" take from the
+// map's scores and score offset.
+std::vector<double> valuesFromScores(const Session& s);
+// The budget bounds over the cells that hold a taxon not yet in the area
+// set, at the options' excluded level.
+BudgetBounds budgetBounds(const Session& s);
+// The "Automated area selection" dialogs with the session's set, costs and
+// options.
+BudgetModel openBudget(const Session& s);
+NumberOfAreasModel openNumberOfAreas(const Session& s);
 
 // The reports under the session's data line.
 std::string frequencyReport(const Session& s, const FrequencyResult& r);

@@ -15,6 +15,8 @@
 #include "shell/exact_commands.h"
 #include "shell/mapmeasures.h"
 #include "shell/nearminimum_runs.h"
+#include "shell/reportinputs.h"
+#include "shell/runinputs.h"
 #include "shell/set_commands.h"
 #include "store/measuretraits.h"
 #include "store/text.h"
@@ -45,12 +47,12 @@ AnalysisResult runStoppable(Shell& sh, const Analysis& a) {
 }
 
 bool saveSeedAreas(Host& host, Session& s) {
-  auto path = host.chooseSaveFile(seedRequest(s, "Select grid cells save", false));
+  auto path = host.chooseSaveFile(seedRequest(s.dataDir, "Select grid cells save", false));
   return path && saveSeedFile(s.areas, *path);
 }
 
 bool loadSeedAreas(Host& host, Session& s) {
-  auto path = host.chooseOpenFile(seedRequest(s, "Select grid cells load", true));
+  auto path = host.chooseOpenFile(seedRequest(s.dataDir, "Select grid cells load", true));
   if (!path) return false;
   std::optional<Notice> refusal;
   if (loadSeedFile(s.areas, s.ws.geo.cells, *path, refusal)) return true;

@@ -7,6 +7,8 @@
 #include "selection/report.h"
 #include "selection/selectionindex.h"
 #include "shell/mapmeasures.h"
+#include "shell/reportinputs.h"
+#include "shell/runinputs.h"
 
 namespace zn {
 
@@ -53,7 +55,7 @@ AnalysisOutcome reorderSetByRichness(Session& s, const ReportFacts& facts) {
   if (!s.ws.datafile.opened) return {};
   if (auto refused = refuseEmpty(s, "Re-order areas by richness")) return *refused;
   setMeasureCode(s, kCodeReorderedByRichness);
-  const SelectionIndex x(s);
+  const SelectionIndex x = selectionIndex(s);
   scorePlacedAreas(s.ws.cells, reorderByRichnessPasses(s.areas, x));
   double top = 0.0;
   for (const GridCell& c : s.ws.cells) top = std::max(top, c.score);

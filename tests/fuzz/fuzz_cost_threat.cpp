@@ -26,7 +26,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (c.cost < 0.0 || c.threat < 0.0) __builtin_trap();
   }
   if (cost) {
-    const zn::BudgetModel m = zn::openBudget(s);
+    const zn::BudgetModel m =
+        zn::openBudget(zn::budgetBounds(s.ws, s.settings.excludedLevel, s.areas), s.settings.budget());
     (void)zn::acceptedBudget(m);
   }
   zn::GreedyOptions o;

@@ -66,8 +66,8 @@ TEST(AreaSet, RepresentedAndCandidateCellsFollowTheSetAndTheFilters) {
   Loaded d(threeTaxa());
   EXPECT_EQ(countCandidateCells(d.s.ws, d.s.settings.excludedLevel, d.s.areas), 4);
   d.s.areas.cells = {1};
-  EXPECT_TRUE(isRepresented(d.s, 0));
-  EXPECT_FALSE(isRepresented(d.s, 1));
+  EXPECT_TRUE(isRepresented(d.s.ws, d.s.settings.excludedLevel, d.s.areas, 0));
+  EXPECT_FALSE(isRepresented(d.s.ws, d.s.settings.excludedLevel, d.s.areas, 1));
   EXPECT_EQ(countCandidateCells(d.s.ws, d.s.settings.excludedLevel, d.s.areas), 3);  // B in 2 and 3, C in 4
   EXPECT_EQ(d.s.areas.candidateCells, 3);
   d.s.settings.excludedLevel = 1;  // only B's record in cell 3 is left

@@ -6,11 +6,11 @@
 #include <bit>
 #include <cstdint>
 
-#include "selection/cellinfo.h"
 #include "selection/curves.h"
 #include "selection/frequency.h"
 #include "selection/randomsets.h"
 #include "selection/replacement.h"
+#include "shell/celllist.h"
 #include "shell/nearminimum_runs.h"
 #include "shell/runinputs.h"
 #include "tests/support/sessions.h"

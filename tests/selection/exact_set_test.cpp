@@ -42,7 +42,7 @@ struct Placed : ExactSetOutcome {
   std::string results;
 };
 Placed place(Session& s, ExactSetOutcome e) {
-  Placed p{std::move(e)};
+  Placed p{std::move(e), {}};
   if (p.ran) p.results = placeExactSet(s, p);
   return p;
 }

@@ -6,10 +6,12 @@
 
 #include "measures/scores.h"
 #include "selection/cellinfo.h"
+#include "shell/celllist.h"
 #include "shell/mapmeasures.h"
 #include "shell/nearminimum_runs.h"
-#include "tests/support/sessions.h"
+#include "shell/runinputs.h"
 #include "tests/support/listing.h"
+#include "tests/support/sessions.h"
 
 namespace zn {
 namespace {

@@ -7,8 +7,9 @@
 #include "selection/areaset.h"
 #include "selection/values.h"
 #include "shell/analyses.h"
-#include "tests/support/sessions.h"
+#include "shell/runinputs.h"
 #include "tests/support/listing.h"
+#include "tests/support/sessions.h"
 
 namespace zn {
 namespace {

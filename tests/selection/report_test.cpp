@@ -8,6 +8,7 @@
 #include "selection/report.h"
 #include "shell/mapmeasures.h"
 #include "shell/nearminimum_runs.h"
+#include "shell/reportinputs.h"
 #include "tests/support/sessions.h"
 
 namespace zn {

@@ -315,7 +315,7 @@ TEST(CellName, WritesSeventeenBytesInPlace) {
   std::string expected = before;
   expected.replace(40, 17, "Twenty characters");
   EXPECT_EQ(test::readFile(loc), expected);
-  EXPECT_EQ(locationName(f.s, 3), "Twenty characters");
+  EXPECT_EQ(locationName(f.s.ws, 3), "Twenty characters");
   EXPECT_TRUE(f.host.messages.empty());
 }
 
@@ -341,7 +341,7 @@ TEST(CellName, AFileThatCannotTakeTheNameIsLeftAloneWithAMessage) {
     const bool existed = fs::is_regular_file(loc);
     const std::string before = existed ? test::readFile(loc) : "";
     EXPECT_FALSE(storeCellName(f.s, f.host, 5, "Lisbon")) << c.what;
-    EXPECT_EQ(locationName(f.s, 5), "Lisbon           ") << c.what;
+    EXPECT_EQ(locationName(f.s.ws, 5), "Lisbon           ") << c.what;
     ASSERT_EQ(f.host.messages.size(), 1u) << c.what;
     EXPECT_EQ(f.host.messages[0].caption, "Gridcell name");
     EXPECT_NE(f.host.messages[0].text.find("for this run only"), std::string::npos);
@@ -381,7 +381,7 @@ TEST(CellName, CancelChangesNothing) {
     return false;
   };
   editCellName(f.s, f.host, 2);
-  EXPECT_EQ(locationName(f.s, 2), "Old");
+  EXPECT_EQ(locationName(f.s.ws, 2), "Old");
   EXPECT_TRUE(f.host.messages.empty());
 }
 

@@ -42,7 +42,9 @@ void expectBindingsHold(const std::vector<Control>& controls, const std::functio
       for (const Control& other : controls)
         if (other.kind == Control::Radio && other.field == c.field) {
           EXPECT_EQ(m.checked(other), other == c) << other;
-          if (!(other == c)) EXPECT_NE(other.value, c.value) << other;
+          if (!(other == c)) {
+            EXPECT_NE(other.value, c.value) << other;
+          }
         }
       EXPECT_TRUE(open(m.settings).checked(c)) << "reopened";
     } else if (c.kind == Control::Check || c.kind == Control::InvertedCheck) {
