@@ -153,8 +153,11 @@ std::shared_ptr<const Occurrences> datafileRecordsIn(const Workspace& ws, const 
   const int taxa = taxaOf(ws), cells = cellsOf(ws);
   std::vector<char> seen(static_cast<std::size_t>(cells) + 1, 0);
   std::vector<int> wanted;
-  for (int n : units)
-    if (n >= 1 && n <= cells && !seen[static_cast<std::size_t>(n)]++) wanted.push_back(n);
+  for (int n : units) {
+    if (n < 1 || n > cells || seen[static_cast<std::size_t>(n)]) continue;
+    seen[static_cast<std::size_t>(n)] = 1;
+    wanted.push_back(n);
+  }
   std::vector<Occurrence> pairs;
   for (int t = 0; t < taxa; ++t) {
     const std::int8_t* lv = ws.cards.levels(t);
