@@ -372,6 +372,24 @@ void writeTaxonTable(std::string& out, const In& in, const std::vector<int>& rep
 
 }  // namespace
 
+ReportOptions reportOptions(const Settings& st, MeasureCode code, bool costData) {
+  ReportOptions o;
+  o.code = code;
+  o.longReports = st.longReports != Flag::kOff;
+  o.byCost = st.optimiseByCost != Flag::kOff;
+  o.costData = costData;
+  o.flexibilityMap = st.flexibilityMap != Flag::kOff;
+  o.twoTailed = st.twoTailed != Tails::kSingle;
+  o.baseOnPresent = st.baseOnPresent != Flag::kOff;
+  o.rejecting =
+      (code == kCodeGreedy && st.greedyRejectRedundant != Flag::kOff) ||
+      ((code == kCodeNearMinimum || code == kCodeNearMaximumCoverage) && st.rejectRedundant != Flag::kOff);
+  o.reordering = st.reordering;
+  o.goal = st.nearMinimumGoal;
+  o.hotspotKind = st.hotspotKind;
+  return o;
+}
+
 std::string analysisTitle(const Settings& st, MeasureCode code, const AreaSet& set, const ReportFacts& f) {
   if (!f.title.empty()) return f.title;
   const RarityFormula formula = st.rarityFormula;

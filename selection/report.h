@@ -110,4 +110,8 @@ void storeRepresentation(CardStore& cards, const std::vector<int>& reps);
 // give it, or the facts' own title.
 std::string analysisTitle(const Settings& settings, MeasureCode code, const AreaSet& set, const ReportFacts& facts);
 
+// The sections the options give the report on the analysis `code`; the
+// sole areas and the records are the data holder's to add.
+ReportOptions reportOptions(const Settings& settings, MeasureCode code, bool costData);
+
 }  // namespace zn

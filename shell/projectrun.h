@@ -38,7 +38,7 @@ class ProjectRun {
  private:
   const RequestValues& values() const { return request.values; }
   std::string header() const;
-  ReportContext context(const ReportFacts& f) const;
+  ReportContext context(MeasureCode code, const ReportFacts& f) const;
   ReportOptions reportOptions(MeasureCode code, std::vector<int> soleArea) const;
   void report(MeasureCode code, const ReportFacts& facts, std::vector<int> soleArea = {});
   int areasToAdd();

@@ -47,25 +47,6 @@ namespace {
 
 Refusal refusal(std::string text, int status) { return Refusal{std::move(text), std::nullopt, status}; }
 
-// The session's area set and map code stand for the analysis while it
-// reports (the titles read them), and come back afterwards: they belong to
-// the datafile.
-class Standing {
- public:
-  explicit Standing(Session& s) : s_(s), areas_(s.areas), code_(s.map.measureCode) {}
-  ~Standing() {
-    s_.areas = std::move(areas_);
-    s_.map.measureCode = code_;
-  }
-  Standing(const Standing&) = delete;
-  Standing& operator=(const Standing&) = delete;
-
- private:
-  Session& s_;
-  AreaSet areas_;
-  MeasureCode code_;
-};
-
 }  // namespace
 
 ProjectRun::ProjectRun(const ProjectSource& source, Session& session, const ProjectSelectRequest& r,
@@ -87,11 +68,11 @@ std::string ProjectRun::header() const {
          std::string(79, '=') + "\n\n";
 }
 
-ReportContext ProjectRun::context(const ReportFacts& f) const {
+ReportContext ProjectRun::context(MeasureCode code, const ReportFacts& f) const {
   ReportContext c;
   c.header = header();
   c.dataLine = kProjectDataLine;
-  c.title = analysisTitle(s, f);
+  c.title = analysisTitle(s.settings, code, out.set, f);
   c.unitName = [project = p.project](int n) {
     const DatasetUnit& u = project->data.unit(n);
     return u.name.empty() ? std::to_string(u.id) : std::to_string(u.id) + " " + u.name;
@@ -102,23 +83,15 @@ ReportContext ProjectRun::context(const ReportFacts& f) const {
 // The report options of the settings for the analysis on the map; the
 // taxa by area read the project's own occurrences.
 ReportOptions ProjectRun::reportOptions(MeasureCode code, std::vector<int> sole) const {
-  const Flag longReports = s.settings.longReports;
-  s.settings.longReports = Flag::kOff;  // a datafile's records are not there to read
-  s.map.measureCode = code;
-  ReportOptions o = zn::reportOptions(s);
-  s.settings.longReports = longReports;
-  o.records = nullptr;
-  o.longReports = longReports != Flag::kOff;
-  o.costData = costs;
+  ReportOptions o = zn::reportOptions(s.settings, code, costs);
   o.soleArea = std::move(sole);
   return o;
 }
 
 // The report on out.set for the analysis `code`, appended to the results.
 void ProjectRun::report(MeasureCode code, const ReportFacts& facts, std::vector<int> sole) {
-  s.areas = out.set;
   const ReportOptions options = reportOptions(code, std::move(sole));
-  const ReportContext c = context(facts);
+  const ReportContext c = context(code, facts);
   out.results += representationReport(d, x, out.set, c, options, facts).text;
   out.title = c.title;
 }
@@ -186,7 +159,6 @@ std::optional<Refusal> ProjectRun::nearMinimumOrCoverage(const Analysis& a) {
     s.settings.reordering = Reordering::kByRichness;
     s.settings.nearMinimumGoal = 1;
   }
-  s.map.measureCode = a.code;
   SelectionEnv env;
   env.seed = values().seed;
   const NearMinimumParams params = nearMinimum(env);
@@ -199,7 +171,7 @@ std::optional<Refusal> ProjectRun::nearMinimumOrCoverage(const Analysis& a) {
     r.areasToAdd = std::clamp(values().areasToAdd.value_or(s.settings.areasToAdd), 1, capacity);
     r.budget = r.byBudget ? budgetToSpend() : 0.0;
     r.params = params;
-    r.report = context({});
+    r.report = context(a.code, {});
     CoverageOutcome c = runNearMaximumCoverage(d, x, r, out.set, s.progress);
     keepNearMinimumParams(s.settings, c.params);
     out.results = c.results;
@@ -209,7 +181,7 @@ std::optional<Refusal> ProjectRun::nearMinimumOrCoverage(const Analysis& a) {
   } else {
     RunRequest r;
     r.params = params;
-    r.report = context({});
+    r.report = context(a.code, {});
     run = runMainRun(d, x, r, out.set, s.progress);
     out.results = run.results;
   }
@@ -334,7 +306,7 @@ std::optional<Refusal> ProjectRun::frequency(const Analysis&) {
   if (std::string why = qualityRefusal(d, f.runs); !why.empty()) return refusal(why, 1);
   const FrequencyResult r = selectionFrequency(d, nearMinimum(), f, s.progress);
   if (r.stopped) return refusal("selection frequency stopped", 1);
-  out.results = frequencyText(context({}), r);
+  out.results = frequencyText(context(a.code, {}), r);
   out.title = strprintf("Selection frequency of the near-minimum set (%d runs)", r.runs);
   timesChosen(r.chosen, r.runs);
   return std::nullopt;
@@ -350,7 +322,7 @@ std::optional<Refusal> ProjectRun::replacementCost(const Analysis&) {
   const ReplacementResult found = computeReplacementCost(d, r, rp, s.progress);
   if (!found.error.empty()) return refusal(found.error, 1);
   if (found.stopped) return refusal("replacement cost stopped", 1);
-  out.results = replacementText(context({}), found);
+  out.results = replacementText(context(a.code, {}), found);
   out.title = strprintf("Replacement cost of the %d areas of the exact minimum set", found.minimumSize);
   const auto units = static_cast<std::size_t>(d.units());
   UnitColumn extra{"extra_areas", true, std::vector<double>(units + 1, NAN)};
@@ -451,7 +423,6 @@ std::optional<Refusal> selectOnProject(const ProjectSource& p, const Analysis& a
   if (a.kind != AnalysisKind::Selection) return refusal(a.name + " is not an area selection", 2);
   if (!p.data || !p.project) return refusal("no project is open", 1);
   if (auto why = analysisMisfit(a, *p.data)) return refusal(*why, 2);
-  const Standing standing(s);
   if (auto why = projectSelectionMisfit(a)) return refusal(*why, 2);
   ProjectRun run(p, s, request, out);
   std::optional<Refusal> why = (run.*a.onProject)(a);

@@ -51,21 +51,7 @@ std::string resultsFileHeader(const Session& s) {
 }
 
 ReportOptions reportOptions(const Session& s) {
-  const Settings& st = s.settings;
-  ReportOptions o;
-  o.code = s.map.measureCode;
-  o.longReports = st.longReports != Flag::kOff;
-  o.byCost = st.optimiseByCost != Flag::kOff;
-  o.costData = s.costPresent;
-  o.flexibilityMap = st.flexibilityMap != Flag::kOff;
-  o.twoTailed = st.twoTailed != Tails::kSingle;
-  o.baseOnPresent = st.baseOnPresent != Flag::kOff;
-  o.rejecting =
-      (o.code == kCodeGreedy && st.greedyRejectRedundant != Flag::kOff) ||
-      ((o.code == kCodeNearMinimum || o.code == kCodeNearMaximumCoverage) && st.rejectRedundant != Flag::kOff);
-  o.reordering = st.reordering;
-  o.goal = st.nearMinimumGoal;
-  o.hotspotKind = st.hotspotKind;
+  ReportOptions o = reportOptions(s.settings, s.map.measureCode, s.costPresent);
   o.soleArea = soleAreas(s);
   // The sections that print data levels read every record of the set's
   // areas, those at or below the excluded level too.
