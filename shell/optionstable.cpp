@@ -45,7 +45,7 @@ OptionSetting yesNo(const char* key, KeyScope scope, const Control& check) {
 }
 
 OptionSetting number(const char* key, KeyScope scope, const Control& edit, int low, int high) {
-  return OptionSetting{.key = key, .scope = scope, .number = edit, .low = low, .high = high};
+  return OptionSetting{.key = key, .scope = scope, .words = {}, .number = edit, .low = low, .high = high};
 }
 
 OptionSetting goal(const char* key, const Control& edit) {

@@ -299,7 +299,7 @@ std::optional<Refusal> ProjectRun::random(const Analysis& a) {
   return std::nullopt;
 }
 
-std::optional<Refusal> ProjectRun::frequency(const Analysis&) {
+std::optional<Refusal> ProjectRun::frequency(const Analysis& a) {
   FrequencyParams f;
   f.runs = values().runs.value_or(f.runs);
   f.progress = percentProgress();
@@ -312,7 +312,7 @@ std::optional<Refusal> ProjectRun::frequency(const Analysis&) {
   return std::nullopt;
 }
 
-std::optional<Refusal> ProjectRun::replacementCost(const Analysis&) {
+std::optional<Refusal> ProjectRun::replacementCost(const Analysis& a) {
   ReplacementParams rp;
   rp.timeLimitSeconds = timeLimit();
   rp.progress = percentProgress();
