@@ -362,7 +362,9 @@ void ProjectRun::mapScores(const Analysis& a, const std::vector<double>& score, 
   scores.result.scaleLimit = top;
   MapRecord map;
   map.measureCode = a.code;
-  scores.title = measureTitle(s, map, a.code);
+  // The title counts the project's set, not the datafile's.
+  scores.title = measureTitle(TitleSource{s.settings, s.ws, out.set, s.scoresPresent, s.backgroundMap.presenceMap},
+                              map, a.code);
   out.title = scores.title;
   out.scores = std::move(scores);
   out.scoreMap = true;
