@@ -114,4 +114,14 @@ IrreplaceabilityResult computeMaxRarity(const AnalysisData& data, const AreaSet&
   return run.r;
 }
 
+MeasureResult asMapScores(const IrreplaceabilityResult& r) {
+  MeasureResult m;
+  m.ran = true;
+  m.score = r.score;
+  m.count = r.count;
+  m.taxaCounted = r.taxaCounted;
+  m.scaleLimit = r.top;
+  return m;
+}
+
 }  // namespace zn

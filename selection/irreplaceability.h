@@ -6,6 +6,7 @@
 
 #include <vector>
 
+#include "measures/scores.h"
 #include "store/analysisdata.h"
 
 namespace zn {
@@ -31,5 +32,8 @@ IrreplaceabilityResult computeEmrIrreplaceability(const AnalysisData& data, cons
 // Each cell scores 1 / the smallest range size among the unrepresented taxa
 // it holds; its count is the rank of that range size.
 IrreplaceabilityResult computeMaxRarity(const AnalysisData& data, const AreaSet& areas);
+
+// The scores as a map shows them, scaled to the largest.
+MeasureResult asMapScores(const IrreplaceabilityResult& r);
 
 }  // namespace zn

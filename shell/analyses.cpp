@@ -205,12 +205,17 @@ AnalysisResult fullyFlexible(Session& s, const AnalysisParams&) {
   return r;
 }
 
-AnalysisResult irreplaceability(Session& s, MeasureCode code) {
+// A map of scores the entry reckons from the datafile's data and set.
+AnalysisResult unitScores(Session& s, MeasureCode code, MeasureResult (*score)(const AnalysisData&, const AreaSet&)) {
   AnalysisResult r;
+  if (!s.ws.datafile.opened) return r;
   BusyGuard busy(s.progress);
-  const IrreplaceabilityResult i = mapIrreplaceability(s, code);
-  r.ran = s.ws.datafile.opened;
-  if (i.taxaCounted == 0) r.notes.push_back(noScoreReason(s) + ": no cell scores");
+  MeasureResult m = score(analysisData(s), s.areas);
+  m.excludedLevel = s.settings.excludedLevel;
+  setMeasureCode(s, code);
+  applyMeasure(m, s.map, s.ws, s.scoresPresent);
+  r.ran = true;
+  if (m.taxaCounted == 0) r.notes.push_back(noScoreReason(s) + ": no cell scores");
   return r;
 }
 
@@ -387,10 +392,11 @@ struct Selection {
   std::string name;
   Command command;
   MeasureCode code;
-  Run run;
+  Run run = {};  // none where the entry's scoring makes it
   // Its run on a project's units; none, and why not, where it has none.
   std::optional<Refusal> (ProjectRun::*onProject)(const Analysis&) = nullptr;
   std::string notOnProject = {};
+  MeasureResult (*scoreUnits)(const AnalysisData&, const AreaSet&) = nullptr;
   std::string label;
   std::optional<int> position = {};
   std::vector<Param> takes = {};
@@ -417,6 +423,13 @@ Analysis selectionEntry(Selection e) {
   a.run = std::move(e.run);
   a.onProject = e.onProject;
   a.notOnProject = std::move(e.notOnProject);
+  a.scoreUnits = e.scoreUnits;
+  if (a.scoreUnits) {
+    a.run = [code = a.code, score = a.scoreUnits](Session& s, const AnalysisParams&) {
+      return unitScores(s, code, score);
+    };
+    a.onProject = &ProjectRun::unitScores;
+  }
   return a;
 }
 
@@ -500,16 +513,16 @@ std::vector<Analysis> buildAnalyses() {
           {.name = "emr",
            .command = Command::EmrIrreplaceability,
            .code = kCodeEmrIrreplaceability,
-           .run = [](Session& s, const AnalysisParams&) { return irreplaceability(s, kCodeEmrIrreplaceability); },
-           .onProject = &ProjectRun::irreplaceability,
+           .scoreUnits = [](const AnalysisData& d,
+                            const AreaSet& set) { return asMapScores(computeEmrIrreplaceability(d, set)); },
            .label = "&EMR irreplaceability",
            .position = 6,
            .scoreMap = true}),
       selectionEntry({.name = "max-rarity",
                       .command = Command::MaxRarity,
                       .code = kCodeMaxRarity,
-                      .run = [](Session& s, const AnalysisParams&) { return irreplaceability(s, kCodeMaxRarity); },
-                      .onProject = &ProjectRun::irreplaceability,
+                      .scoreUnits = [](const AnalysisData& d,
+                                       const AreaSet& set) { return asMapScores(computeMaxRarity(d, set)); },
                       .label = "Max &rarity (irreplaceability)",
                       .position = 7,
                       .scoreMap = true,

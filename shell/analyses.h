@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "measures/scores.h"
 #include "measures/titles.h"
 #include "selection/curves.h"
 #include "shell/command.h"
@@ -130,6 +131,9 @@ struct Analysis {
   // needs what a project lacks, which `notOnProject` says.
   std::optional<Refusal> (ProjectRun::*onProject)(const Analysis&) = nullptr;
   std::string notOnProject;
+  // A map of scores from the data alone, given the set already chosen
+  // (irreplaceability): the datafile's and a project's runs both apply it.
+  MeasureResult (*scoreUnits)(const AnalysisData& data, const AreaSet& set) = nullptr;
 
   // The window runs it behind the box that stops it, writes its report and
   // titles the map it leaves.

@@ -171,21 +171,6 @@ int showGoalEssentialTaxa(Session& s, int cell) {
   return essential;
 }
 
-IrreplaceabilityResult mapIrreplaceability(Session& s, MeasureCode code) {
-  if (!s.ws.datafile.opened) return {};
-  const IrreplaceabilityResult r =
-      code == kCodeEmrIrreplaceability ? computeEmrIrreplaceability(s) : computeMaxRarity(s);
-  setMeasureCode(s, code);
-  beginMeasure(s);
-  for (std::size_t n = 1; n < r.score.size() && n < s.ws.cells.size(); ++n) {
-    s.ws.cells[n].score = r.score[n];
-    s.ws.cells[n].count = r.count[n];
-  }
-  s.map.taxaCounted = r.taxaCounted;
-  finishMeasure(s, r.top);
-  return r;
-}
-
 void mapSelectionFrequency(Session& s, const FrequencyResult& r) {
   clearScores(s);
   setMeasureCode(s, kCodeSelectionFrequency);

@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "selection/frequency.h"
-#include "selection/irreplaceability.h"
 #include "selection/nearminimum.h"
 #include "selection/replacement.h"
 #include "selection/values.h"
@@ -52,8 +51,6 @@ bool runMapFullyFlexible(Session& s, std::optional<Notice>& refusal);
 // and mapped. Returns their number.
 int showGoalEssentialTaxa(Session& s, int cell);
 
-// EMR irreplaceability (code 28) or max rarity (30) computed and mapped.
-IrreplaceabilityResult mapIrreplaceability(Session& s, MeasureCode code);
 
 // Puts the shares on the map (percent, scale 0 ... 100, count = runs that
 // chose the cell) under code 47; cells never chosen keep no score.

@@ -29,7 +29,7 @@ class ProjectRun {
   std::optional<Refusal> frequency(const Analysis& a);
   std::optional<Refusal> replacementCost(const Analysis& a);
   std::optional<Refusal> onCurrentSet(const Analysis& a);
-  std::optional<Refusal> irreplaceability(const Analysis& a);
+  std::optional<Refusal> unitScores(const Analysis& a);
   std::optional<Refusal> fullyFlexible(const Analysis& a);
 
   // The analysis's own fields, after in_set and step.

@@ -364,12 +364,11 @@ void ProjectRun::mapScores(const Analysis& a, const std::vector<double>& score, 
   out.scoreMap = true;
 }
 
-// A map of scores: each unit's irreplaceability for the taxa.
-std::optional<Refusal> ProjectRun::irreplaceability(const Analysis& a) {
-  const IrreplaceabilityResult r =
-      a.code == kCodeEmrIrreplaceability ? computeEmrIrreplaceability(d, AreaSet{}) : computeMaxRarity(d, AreaSet{});
+// The map of scores the entry reckons from the project's units.
+std::optional<Refusal> ProjectRun::unitScores(const Analysis& a) {
+  const MeasureResult r = a.scoreUnits(d, AreaSet{});
   if (r.taxaCounted == 0) return refusal(a.name + ": no included taxon has records: no unit scores", 1);
-  mapScores(a, r.score, r.count, r.taxaCounted, r.top);
+  mapScores(a, r.score, r.count, r.taxaCounted, r.scaleLimit);
   return std::nullopt;
 }
 

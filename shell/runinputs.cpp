@@ -74,16 +74,6 @@ RandomSetsOutcome runRandomSets(const Session& s, const AreaSet& set, const Rand
   return runRandomSets(analysisData(s), set, p, feedback);
 }
 
-IrreplaceabilityResult computeEmrIrreplaceability(const Session& s) {
-  if (!s.ws.datafile.opened) return {};
-  return computeEmrIrreplaceability(analysisData(s), s.areas);
-}
-
-IrreplaceabilityResult computeMaxRarity(const Session& s) {
-  if (!s.ws.datafile.opened) return {};
-  return computeMaxRarity(analysisData(s), s.areas);
-}
-
 ExactProblem buildExactProblem(const Session& s, const ExactRequest& request) {
   return buildExactProblem(s, s.areas, request);
 }

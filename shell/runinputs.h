@@ -12,7 +12,6 @@
 #include "selection/flexibility.h"
 #include "selection/frequency.h"
 #include "selection/greedy.h"
-#include "selection/irreplaceability.h"
 #include "selection/nearminimum.h"
 #include "selection/randomsets.h"
 #include "selection/replacement.h"
@@ -50,8 +49,6 @@ GreedyResult growGreedySet(const Session& s, const AreaSet& start, const GreedyO
 // request has none.
 RunOutcome runMainRun(const Session& s, const RunRequest& request, AreaSet& areas, Feedback& feedback);
 RandomSetsOutcome runRandomSets(const Session& s, const AreaSet& set, const RandomSetsParams& p, Feedback& feedback);
-IrreplaceabilityResult computeEmrIrreplaceability(const Session& s);
-IrreplaceabilityResult computeMaxRarity(const Session& s);
 ExactProblem buildExactProblem(const Session& s, const ExactRequest& request);
 ExactProblem buildExactProblem(const Session& s, const AreaSet& set, const ExactRequest& request);
 // The quick set aside is the session's near-minimum or coverage run.
