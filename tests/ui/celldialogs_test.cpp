@@ -119,17 +119,5 @@ TEST(CellNameDialogWidgets, EscapeKeepsTheNameCancelDoesNot) {
   }
 }
 
-TEST(CellDialogsByName, KnownNamesAndWrongModels) {
-  for (const char* name : {"BIOTADLGBOX1", "biotadlgbox2", "BIOTADLGBOX1VGA", "BIOTADLGBOX2VGA", "LOCNMDLGBOX"}) {
-    EXPECT_TRUE(isCellDialog(name)) << name;
-    EXPECT_TRUE(isUiDialog(name)) << name;
-  }
-  EXPECT_FALSE(isCellDialog("BIOTADLGBOX3"));
-  CellNameModel wrong;
-  EXPECT_FALSE(runCellDialog("BIOTADLGBOX1", wrong, nullptr));
-  CellListModel alsoWrong;
-  EXPECT_FALSE(runUiDialog("LOCNMDLGBOX", alsoWrong, nullptr));
-}
-
 }  // namespace
 }  // namespace zn
