@@ -11,7 +11,6 @@
 #include <QTest>
 
 #include "tests/support/widgets.h"
-#include "ui/dialogs.h"
 
 namespace zn {
 namespace {
