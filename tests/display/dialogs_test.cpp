@@ -3,12 +3,10 @@
 #include "ui/displaydialogs.h"
 
 #include <gtest/gtest.h>
-#include <QApplication>
 #include <QButtonGroup>
 #include <QDialogButtonBox>
 #include <QPushButton>
 #include <QSpinBox>
-#include <QTimer>
 
 #include "tests/support/widgets.h"
 
@@ -55,20 +53,6 @@ TEST(PrintMapDialogWidgets, TypedEntriesReachTheModelAndShowItsClamping) {
   click(test::buttonLabelled(options, "Options"));
   EXPECT_EQ(options.result(), QDialog::Rejected);
   EXPECT_TRUE(m.optionsChosen);
-}
-
-TEST(PrintMapDialogWidgets, RunByNameWithItsModel) {
-  EXPECT_TRUE(isDisplayDialog("SAVEDLGBOX"));
-  EXPECT_TRUE(isDisplayDialog("PRINTDLGBOX"));
-  EXPECT_FALSE(isDisplayDialog("MOPTDLGBOX"));
-  SaveMapModel wrongModel;
-  EXPECT_FALSE(runDisplayDialog("PRINTDLGBOX", wrongModel, nullptr));
-  PrintMapModel m;
-  QTimer::singleShot(0, [] {
-    for (QWidget* w : QApplication::topLevelWidgets())
-      if (auto* d = qobject_cast<PrintMapDialog*>(w)) click(test::buttonLabelled(*d, "Print"));
-  });
-  EXPECT_TRUE(runDisplayDialog("PRINTDLGBOX", m, nullptr));
 }
 
 TEST(PrintingBoxWidgets, CancelStopsThePrint) {

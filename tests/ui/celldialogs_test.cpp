@@ -11,7 +11,6 @@
 #include <QTest>
 
 #include "tests/support/widgets.h"
-#include "ui/dialogs.h"
 
 namespace zn {
 namespace {
@@ -117,18 +116,6 @@ TEST(CellNameDialogWidgets, EscapeKeepsTheNameCancelDoesNot) {
     EXPECT_EQ(d.result(), QDialog::Rejected);
     EXPECT_EQ(m.name, "Porto");
   }
-}
-
-TEST(CellDialogsByName, KnownNamesAndWrongModels) {
-  for (const char* name : {"BIOTADLGBOX1", "biotadlgbox2", "BIOTADLGBOX1VGA", "BIOTADLGBOX2VGA", "LOCNMDLGBOX"}) {
-    EXPECT_TRUE(isCellDialog(name)) << name;
-    EXPECT_TRUE(isUiDialog(name)) << name;
-  }
-  EXPECT_FALSE(isCellDialog("BIOTADLGBOX3"));
-  CellNameModel wrong;
-  EXPECT_FALSE(runCellDialog("BIOTADLGBOX1", wrong, nullptr));
-  CellListModel alsoWrong;
-  EXPECT_FALSE(runUiDialog("LOCNMDLGBOX", alsoWrong, nullptr));
 }
 
 }  // namespace

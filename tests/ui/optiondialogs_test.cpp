@@ -19,7 +19,13 @@
 
 #include "display/bitmap.h"
 #include "tests/support/widgets.h"
+#include "ui/celldialogs.h"
+#include "ui/dataio_dialogs.h"
 #include "ui/dialogs.h"
+#include "ui/displaydialogs.h"
+#include "ui/overlaydialog.h"
+#include "ui/scoresdialog.h"
+#include "ui/selectiondialogs.h"
 
 namespace zn {
 namespace {
@@ -243,22 +249,39 @@ void acceptNextDialog() {
   });
 }
 
+// Each family of dialogs runs by its names, in any case, on its own kind of
+// model only; a name of none runs nothing.
 TEST(RunUiDialog, RunsEachDialogByItsNameOnItsModel) {
-  EXPECT_FALSE(isUiDialog("AboutDlgBox"));
   ToolsOptionsModel tools(darkDefaults(), ToolsOptionsFacts{});
-  EXPECT_FALSE(runUiDialog("AboutDlgBox", tools, nullptr));
   MapInfoModel info(MapRecord{}, MapRecord{}, false, false);
-  EXPECT_FALSE(runUiDialog("ToptDlgBox", info, nullptr));  // wrong model: nothing shown
-
+  for (const char* name : {"AboutDlgBox", "BIOTADLGBOX3", "OVERLAYDLGBOX2", "selecnumdlgbox3"}) {
+    EXPECT_FALSE(isUiDialog(name)) << name;
+    EXPECT_FALSE(runUiDialog(name, tools, nullptr)) << name;
+  }
   MapOptionsModel map(darkDefaults(), "", MapOptionsFacts{});
   SelectivePlotModel plot = plotModel();
   SaveMapModel save;
+  PrintMapModel print;
+  CellListModel cells;
+  CellNameModel cellName;
+  NumberOfAreasModel number;
+  BudgetModel budget;
+  ExportScoresModel scores;
+  OverlayDialogModel overlay;
+  ExportDialogModel exportData;
+  ImportDialogModel importData;
   const std::pair<const char*, DialogModel*> runs[] = {
-      {"ToptDlgBox", &tools}, {"TOPTDLGBOX", &tools},    {"MoptDlgBox", &map},  {"SummDlgBox", &info},
-      {"RICHDLGBOX2", &plot}, {"RICHDLGBOX1VGA", &plot}, {"SAVEDLGBOX", &save},
+      {"ToptDlgBox", &tools},        {"TOPTDLGBOX", &tools},          {"MoptDlgBox", &map},
+      {"SummDlgBox", &info},         {"RICHDLGBOX2", &plot},          {"RICHDLGBOX1VGA", &plot},
+      {"SAVEDLGBOX", &save},         {"PRINTDLGBOX", &print},         {"biotadlgbox2", &cells},
+      {"BIOTADLGBOX1VGA", &cells},   {"LOCNMDLGBOX", &cellName},      {"selecnumdlgbox1", &number},
+      {"SelecNumDlgBox2", &budget},  {"DexsDlgBox", &scores},         {"OverlayDlgBox", &overlay},
+      {"DEXDDLGBOX", &exportData},   {"dimddlgbox1", &importData},
   };
   for (auto [name, model] : runs) {
     EXPECT_TRUE(isUiDialog(name)) << name;
+    EXPECT_FALSE(runUiDialog(name, model == &tools ? static_cast<DialogModel&>(info) : tools, nullptr))
+        << name << ": another kind of model";
     acceptNextDialog();
     EXPECT_TRUE(runUiDialog(name, *model, nullptr)) << name;
   }

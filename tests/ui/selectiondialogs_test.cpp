@@ -125,9 +125,6 @@ TEST(SelectGridCellsByName, OnlyAnOpenModelGetsAWindow) {
   NumberOfAreasModel wrong;
   EXPECT_EQ(openManualSelection("SelecDlgBox", wrong, nullptr), nullptr);
   EXPECT_TRUE(isUiDialog("SELECDLGBOXVGA"));
-  EXPECT_TRUE(isUiDialog("selecnumdlgbox2"));
-  BudgetModel budget;
-  EXPECT_FALSE(runUiDialog("SelecNumDlgBox1", budget, nullptr)) << "a model of the wrong kind shows nothing";
 }
 
 NumberOfAreasModel numberModel() {
