@@ -3,8 +3,6 @@
 // file with their reason; refusals write nothing.
 #include <gtest/gtest.h>
 
-#include <cpl_vsi.h>
-
 #include <cmath>
 #include <cstdio>
 #include <set>
@@ -221,16 +219,6 @@ TEST_F(GbifImport, UnusableInputsAreRefusedWithoutWritingAnything) {
   fs::resize_file(cut, fs::file_size(cut) - 10);
   r = run({cut.string(), out.string()});
   EXPECT_NE(r.err.find(cut.string() + " is not a whole zip"), std::string::npos) << r.err;
-  // A file in GDAL's memory file system is no local file.
-  const std::string inMemory = "/vsimem/occurrences.csv", text = "species\tdecimalLatitude\tdecimalLongitude\n";
-  if (VSILFILE* f = VSIFOpenL(inMemory.c_str(), "wb")) {
-    VSIFWriteL(text.data(), 1, text.size(), f);
-    VSIFCloseL(f);
-  }
-  r = run({inMemory, out.string()});
-  EXPECT_EQ(r.rc, 1);
-  EXPECT_NE(r.err.find("is not a local file name (no /vsi... names or URLs)"), std::string::npos) << r.err;
-  VSIUnlink(inMemory.c_str());
   EXPECT_FALSE(fs::exists(out));
   EXPECT_FALSE(fs::exists(home / "LOSTDAT.TXT"));
 }

@@ -24,17 +24,6 @@ struct Scored : Loaded {
   double at(int c, int r) { return score(cellAt(c, r)); }
 };
 
-TEST(SmoothPass, MedianOfTwoFourSixNineIsFive) {
-  Scored m;
-  m.set(5, 5, 2);
-  m.set(4, 4, 4);
-  m.set(5, 4, 6);
-  m.set(6, 5, 9);
-  smoothPass(m.s);
-  EXPECT_DOUBLE_EQ(m.at(5, 5), 5.0);
-  EXPECT_EQ(m.s.map.smoothPasses, 1);
-}
-
 TEST(SmoothPass, KindsAndNeighbourhoods) {
   const struct {
     const char* name;

@@ -179,15 +179,6 @@ INSTANTIATE_TEST_SUITE_P(
         TitleCase{"UnknownCode", 99, none, ""}),
     [](const auto& param_info) { return std::string(param_info.param.name); });
 
-TEST(Titles, AreaCountTextShowsSeedsAndNewAreas) {
-  AreaSet a;
-  EXPECT_EQ(areaCountText(a), "0");
-  a.cells = {1, 2, 3, 4, 5};
-  EXPECT_EQ(areaCountText(a), "5");
-  a.seedCount = 3;
-  EXPECT_EQ(areaCountText(a), "3+2");
-}
-
 TEST(Titles, NeighbourhoodChangeAloneShowsTheNewSizeOnTheOldScores) {
   Loaded d(fourTaxa());
   d.s.settings.neighbourhoodSize = NeighbourhoodSize::kTwentyFive;
