@@ -326,6 +326,18 @@ TEST_F(GbifImport, AFailedWriteLeavesTheLastImportsFilesAsTheyWere) {
     EXPECT_EQ(e.path().filename().string().find(".tmp"), std::string::npos) << e.path();
 }
 
+// The sampling effort beside the datafile counts the grid's last cell too.
+TEST_F(GbifImport, TheEffortScoresReachTheGridsLastCell) {
+  test::OpenedSample open(home, GridVariant::World, sample);
+  const int last = open.s->ws.geo.cells;
+  const CrsPoint c = *unitGeometry(*open.s)->centroid(last);
+  const fs::path in = shipped.tmp.path() / "last.csv", out = home / "equal" / "last.dat";
+  test::writeFile(in, gbifHeader() + catRow("Puma concolor", "HUMAN_OBSERVATION", coord(c.y).c_str(), coord(c.x).c_str()));
+  ASSERT_EQ(run({in.string(), out.string()}).rc, 0);
+  const std::string effort = test::readFile(fs::path(out).replace_extension(".scr"));
+  EXPECT_NE(effort.find(strprintf("#2\n%6d%#20.6f\n", last, 1.0)), std::string::npos) << effort;
+}
+
 TEST_F(GbifImport, TheSummaryNamesWhatWasLostAndWhere) {
   // A polar bear at the pole; a fossil, a zoo animal and a record at 0/0
   // whose taxa then have no record left.
