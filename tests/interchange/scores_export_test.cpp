@@ -72,6 +72,12 @@ TEST(ScoresExportValues, PercentageOnlyWithoutOverlayAndWithATotal) {
     g.s.overlay.pairLoaded = c.pair;
     EXPECT_DOUBLE_EQ(exportedValue(g.s, 6, kLayoutNumbered, false), c.expected) << c.what;
   }
+  // The overlay display's raw columns bear on no other map.
+  HandGrid g;
+  g.fillScores();
+  g.asRarity();
+  g.s.overlay.raw = {true, true};
+  EXPECT_DOUBLE_EQ(exportedValue(g.s, 6, kLayoutNumbered, false), 140.0);
 }
 
 TEST(ScoresExportValues, CentroidLayoutAddsTheOffsetAndWritesMarkersAsIt) {
