@@ -142,13 +142,6 @@ TEST(MeanPass, AppliesOnlyToSummedMeasures) {
   }
 }
 
-TEST(MeanPass, TurnsSummedRarityIntoMeanRarity) {
-  Loaded d(test::fourTaxa());
-  d.run(kCodeRangeSizeRarity);
-  meanPass(d.s);
-  EXPECT_DOUBLE_EQ(d.score(2), (1.0 / 3 + 1 + 0.5) / 3);
-}
-
 // Richness 1 in cell 1 and 3 in cell 2: both smooth twice to 2.
 std::vector<test::TaxonSpec> twoCells() {
   return {{"A", "1", {{1, 1}, {2, 1}}}, {"B", "1", {{2, 1}}}, {"C", "1", {{2, 1}}}};
