@@ -486,11 +486,14 @@ def run_list(args):
                 continue
             row = {"place": m.place, "kind": m.kind, "original": m.original, "replacement": m.replacement}
             tests = [t for t in covering_tests(model, m.path, args.wide) if t in progs]
-            with open(os.path.join(ROOT, m.path), "rb") as fh:
-                data = fh.read()
-            lines = data.decode("utf-8").split("\n")
-            at = locate(lines, m)
-            if not tests:
+            source = os.path.join(ROOT, m.path)
+            if os.path.exists(source):
+                with open(source, "rb") as fh:
+                    lines = fh.read().decode("utf-8").split("\n")
+                at = locate(lines, m)
+            if not os.path.exists(source):
+                row.update(verdict="stale", why="the file is gone")
+            elif not tests:
                 row.update(verdict="stale", why="no test program covers the file")
             elif at is None:
                 row.update(verdict="stale", why="original line not found")

@@ -3,8 +3,6 @@
 // file with their reason; refusals write nothing.
 #include <gtest/gtest.h>
 
-#include <cpl_vsi.h>
-
 #include <cmath>
 #include <cstdio>
 #include <set>
@@ -221,16 +219,6 @@ TEST_F(GbifImport, UnusableInputsAreRefusedWithoutWritingAnything) {
   fs::resize_file(cut, fs::file_size(cut) - 10);
   r = run({cut.string(), out.string()});
   EXPECT_NE(r.err.find(cut.string() + " is not a whole zip"), std::string::npos) << r.err;
-  // A file in GDAL's memory file system is no local file.
-  const std::string inMemory = "/vsimem/occurrences.csv", text = "species\tdecimalLatitude\tdecimalLongitude\n";
-  if (VSILFILE* f = VSIFOpenL(inMemory.c_str(), "wb")) {
-    VSIFWriteL(text.data(), 1, text.size(), f);
-    VSIFCloseL(f);
-  }
-  r = run({inMemory, out.string()});
-  EXPECT_EQ(r.rc, 1);
-  EXPECT_NE(r.err.find("is not a local file name (no /vsi... names or URLs)"), std::string::npos) << r.err;
-  VSIUnlink(inMemory.c_str());
   EXPECT_FALSE(fs::exists(out));
   EXPECT_FALSE(fs::exists(home / "LOSTDAT.TXT"));
 }
@@ -336,6 +324,18 @@ TEST_F(GbifImport, AFailedWriteLeavesTheLastImportsFilesAsTheyWere) {
   for (std::size_t i = 0; i < files.size(); ++i) EXPECT_EQ(test::readFile(files[i]), before[i]) << files[i];
   for (const auto& e : fs::directory_iterator(home / "equal"))
     EXPECT_EQ(e.path().filename().string().find(".tmp"), std::string::npos) << e.path();
+}
+
+// The sampling effort beside the datafile counts the grid's last cell too.
+TEST_F(GbifImport, TheEffortScoresReachTheGridsLastCell) {
+  test::OpenedSample open(home, GridVariant::World, sample);
+  const int last = open.s->ws.geo.cells;
+  const CrsPoint c = *unitGeometry(*open.s)->centroid(last);
+  const fs::path in = shipped.tmp.path() / "last.csv", out = home / "equal" / "last.dat";
+  test::writeFile(in, gbifHeader() + catRow("Puma concolor", "HUMAN_OBSERVATION", coord(c.y).c_str(), coord(c.x).c_str()));
+  ASSERT_EQ(run({in.string(), out.string()}).rc, 0);
+  const std::string effort = test::readFile(fs::path(out).replace_extension(".scr"));
+  EXPECT_NE(effort.find(strprintf("#2\n%6d%#20.6f\n", last, 1.0)), std::string::npos) << effort;
 }
 
 TEST_F(GbifImport, TheSummaryNamesWhatWasLostAndWhere) {

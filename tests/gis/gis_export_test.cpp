@@ -342,6 +342,25 @@ TEST_F(GisExport, EveryAnalysisExportsFieldsByMeaning) {
   EXPECT_EQ(added, 288);
 }
 
+// An area of the exact minimum set that another takes the place of at no
+// extra cost has 0 extra areas, a value, not none.
+TEST_F(GisExport, ReplacementCostOfAReplaceableAreaIsZero) {
+  const fs::path twins = home / "equal" / "twins.dat", gpkg = out("twins.gpkg");
+  test::writeFile(twins, test::datafileImage("twins", {test::taxon("A", {10, 20}), test::taxon("B", {10, 20}),
+                                                       test::taxon("C", {10, 20})}));
+  const auto r = run({"export-gis", twins.string(), "--out", gpkg.string(), "--select", "replacement-cost"});
+  ASSERT_EQ(r.rc, 0) << r.err;
+  int chosen = 0;
+  for (auto& [n, f] : byCell(openVector(gpkg)->GetLayerByName("cells"))) {
+    if (!f->GetFieldAsInteger("in_set")) continue;
+    ++chosen;
+    EXPECT_TRUE(f->IsFieldSetAndNotNull(f->GetFieldIndex("extra_areas"))) << n;
+    EXPECT_EQ(f->GetFieldAsInteger("extra_areas"), 0) << n;
+    EXPECT_EQ(f->GetFieldAsInteger("irreplaceable"), 0) << n;
+  }
+  EXPECT_EQ(chosen, 1);
+}
+
 // Only the cells of a regional grid type are features.
 TEST_F(GisExport, RegionalGridTypeExportsItsOwnCells) {
   const fs::path acacia = home / "austral" / "acacia.dat";

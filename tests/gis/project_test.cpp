@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <fstream>
 #include <map>
 #include <regex>
 #include <sstream>
@@ -29,12 +28,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-void writeText(const fs::path& p, const std::string& text) { std::ofstream(p, std::ios::binary) << text; }
-
-std::string readBytes(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
-}
+using test::readFile;
+using test::writeFile;
 
 // Every cell's centre lies in that cell, a point just inside each corner of
 // its outline too, and edge neighbours are mutual, one cell width apart in
@@ -126,7 +121,7 @@ struct UnitsProject : ::testing::Test {
   fs::path units = tmp.path() / "units.geojson";
   fs::path file = tmp.path() / "p.gpkg";
   Project made() {
-    writeText(units, kUnits);
+    writeFile(units, kUnits);
     std::string error;
     auto p = projectFromUnits({units.string(), "pu", "c", "s", std::nullopt}, error);
     EXPECT_EQ(error, "");
@@ -145,7 +140,7 @@ TEST_F(UnitsProject, TableRowsPlacedAndTheFileReadsBackAsWritten) {
   EXPECT_EQ(p.data.adjacency.degree(3), 0);
 
   const std::string longName(300, 'x');
-  writeText(tmp.path() / "t.csv",
+  writeFile(tmp.path() / "t.csv",
             "taxon,lon,lat,amount\n"
             "Cañis lupus,0.7,0.7,2\n"         // in unit 10 and the overlapping unit 40
             "Cañis lupus,1.5,0.5,1.5\n"       // unit 20
@@ -189,19 +184,19 @@ TEST_F(UnitsProject, TableRowsPlacedAndTheFileReadsBackAsWritten) {
 
 TEST_F(UnitsProject, BadLayersAndHostileFilesAreRefusedWithTheReason) {
   std::string error;
-  writeText(units, std::string(kUnits).replace(std::string(kUnits).find("\"pu\":20"), 7, "\"pu\":10"));
+  writeFile(units, std::string(kUnits).replace(std::string(kUnits).find("\"pu\":20"), 7, "\"pu\":10"));
   EXPECT_FALSE(projectFromUnits({units.string(), "pu", "", "", std::nullopt}, error));
   EXPECT_EQ(error, "unit id 10 is given twice (rows 1 and 2)");
   EXPECT_FALSE(projectFromUnits({units.string(), "nope", "", "", std::nullopt}, error));
   EXPECT_EQ(error, units.string() + " has no field nope");
 
   ASSERT_EQ(writeProject(file, made()), "");
-  const std::string good = readBytes(file);
+  const std::string good = readFile(file);
   // A failed save leaves the old file as it was.
   Project broken = made();
   broken.outlines.pop_back();
   EXPECT_EQ(writeProject(file, broken), "the units and their outlines differ in number");
-  EXPECT_EQ(readBytes(file), good);
+  EXPECT_EQ(readFile(file), good);
 
   auto edited = [&](const char* sql) {
     const fs::path copy = tmp.path() / "edited.gpkg";
@@ -226,7 +221,7 @@ TEST_F(UnitsProject, BadLayersAndHostileFilesAreRefusedWithTheReason) {
   };
   for (const auto& c : cases) EXPECT_EQ(edited(c.sql), c.why) << c.sql;
 
-  writeText(tmp.path() / "not.gpkg", "plain text");
+  writeFile(tmp.path() / "not.gpkg", "plain text");
   EXPECT_FALSE(readProject(tmp.path() / "not.gpkg", error));
   EXPECT_EQ(error, (tmp.path() / "not.gpkg").string() + " is not a project (not a GeoPackage file)");
 }
@@ -234,13 +229,13 @@ TEST_F(UnitsProject, BadLayersAndHostileFilesAreRefusedWithTheReason) {
 // A planning-unit folder joined to a units layer by id: amounts, targets,
 // costs and status come from the folder; a unit the layer lacks is lost.
 TEST_F(UnitsProject, AddsAPlanningUnitFolderByUnitId) {
-  writeText(units, kUnits);
+  writeFile(units, kUnits);
   const fs::path dir = tmp.path() / "pu";
   fs::create_directory(dir);
-  writeText(dir / "input.dat", "INPUTDIR .\nPUNAME pu.dat\nSPECNAME spec.dat\nPUVSPRNAME puvspr.dat\n");
-  writeText(dir / "pu.dat", "id,cost,status\n10,7,0\n20,3,2\n99,1,0\n");
-  writeText(dir / "spec.dat", "id,target,spf,name\n1,5,1,Quercus robur\n2,1,1,\n");
-  writeText(dir / "puvspr.dat", "species,pu,amount\n1,10,2.5\n1,20,4\n2,20,1\n2,99,1\n");
+  writeFile(dir / "input.dat", "INPUTDIR .\nPUNAME pu.dat\nSPECNAME spec.dat\nPUVSPRNAME puvspr.dat\n");
+  writeFile(dir / "pu.dat", "id,cost,status\n10,7,0\n20,3,2\n99,1,0\n");
+  writeFile(dir / "spec.dat", "id,target,spf,name\n1,5,1,Quercus robur\n2,1,1,\n");
+  writeFile(dir / "puvspr.dat", "species,pu,amount\n1,10,2.5\n1,20,4\n2,20,1\n2,99,1\n");
   std::ostringstream out, err;
   ASSERT_EQ(runZonarium({"project", "new", file.string(), "--units", units.string(), "--id", "pu"}, out, err), 0)
       << err.str();
@@ -268,7 +263,7 @@ TEST_F(UnitsProject, AddsAPlanningUnitFolderByUnitId) {
   out.str("");
   ASSERT_EQ(runZonarium({"export-marxan", file.string(), again.string()}, out, err), 0) << err.str();
   EXPECT_EQ(out.str(), "planning units: 4, features: 2, amounts: 3, boundaries: 1\n");
-  EXPECT_EQ(readBytes(again / "input" / "bound.dat"), "id1,id2,boundary\n10,20,1\n");
+  EXPECT_EQ(readFile(again / "input" / "bound.dat"), "id1,id2,boundary\n10,20,1\n");
   const fs::path copy = tmp.path() / "copy.gpkg";
   ASSERT_EQ(runZonarium({"project", "new", copy.string(), "--units", units.string(), "--id", "pu"}, out, err), 0);
   ASSERT_EQ(runZonarium({"project", "add", copy.string(), again.string()}, out, err), 0) << err.str();
@@ -296,7 +291,7 @@ TEST(ProjectAdd, StopsBetweenRowsWhenAsked) {
   std::string rows = "taxon,lon,lat\n";
   constexpr int kRows = 10000;
   for (int i = 0; i < kRows; ++i) rows += "t" + std::to_string(i % 7) + ",10.5,20.5\n";
-  writeText(tmp.path() / "t.csv", rows);
+  writeFile(tmp.path() / "t.csv", rows);
   ProjectUnits units;
   units.cells.size = *parseCellSize("1deg");
   std::string error;
@@ -370,7 +365,7 @@ TEST(ProjectTool, SetsHoldMoreUnitsThanADatafileHasCells) {
   const std::string file = (tmp.path() / "own.gpkg").string(), table = (tmp.path() / "own.csv").string();
   std::string rows = "taxon,lon,lat\n";
   for (int i = 0; i < 1200; ++i) rows += strprintf("t%d,%d.5,%d.5\n", i, i % 40, i / 40);
-  writeText(table, rows);
+  writeFile(table, rows);
   std::ostringstream out, err;
   ASSERT_EQ(runZonarium({"project", "new", file, "--cell", "1deg", "--extent", "0,0,40,30"}, out, err), 0);
   ASSERT_EQ(runZonarium({"project", "add", file, table}, out, err), 0) << err.str();
@@ -405,14 +400,14 @@ TEST(ProjectTool, CurvesTakeEveryUnitOfAProject) {
     const std::string at = strprintf(",%d.5,%d.5\n", i % 40, i / 40);
     table += i < 1150 ? "A" + at + "B" + at : "C" + at;
   }
-  writeText(tmp.path() / "t.csv", table);
+  writeFile(tmp.path() / "t.csv", table);
   std::ostringstream out, err;
   ASSERT_EQ(runZonarium({"project", "new", file, "--cell", "1deg", "--extent", "0,0,40,30"}, out, err), 0);
   ASSERT_EQ(runZonarium({"project", "add", file, (tmp.path() / "t.csv").string()}, out, err), 0) << err.str();
   std::ostringstream report;
   ASSERT_EQ(runZonarium({"curve", file, "--max-areas", "1200", "--runs", "50", "--out", csv}, report, err), 0)
       << err.str();
-  std::istringstream rows(readBytes(csv));
+  std::istringstream rows(readFile(csv));
   std::string line;
   std::getline(rows, line);
   ASSERT_TRUE(line.starts_with("areas,optimum,optimum_proven,optimum_bound,near_minimum,greedy,hotspots,")) << line;
@@ -458,7 +453,7 @@ TEST(ProjectTool, AddsAGbifDownloadThroughItsFilters) {
   };
   // Two records of one butterfly in the square of Oxford, one in Cambridge's;
   // a fossil (left out by default) and a record in Paris (off the grid).
-  writeText(tmp.path() / "gbif.csv",
+  writeFile(tmp.path() / "gbif.csv",
             test::gbifHeader() + row("Pieris rapae", "51.752", "-1.2577") + row("Pieris rapae", "51.755", "-1.2580") +
                 row("Pieris napi", "52.205", "0.1218") + row("Pieris napi", "52.205", "0.1218", "FOSSIL_SPECIMEN") +
                 row("Pieris napi", "48.8566", "2.3522"));
@@ -487,21 +482,6 @@ TEST(ProjectTool, AddsAGbifDownloadThroughItsFilters) {
   EXPECT_NE(list.str().find("\nx 450000-460000    y 200000-210000    EPSG:27700\n  Pieris rapae: 2\n"),
             std::string::npos)
       << list.str();
-}
-
-// The British butterflies onto a 10 km National Grid project: each square
-// of the datafile becomes one unit, every record one occurrence.
-TEST(ProjectTool, AddsADatafileCellByCell) {
-  test::ShippedHome home;
-  const std::string file = (home.tmp.path() / "b.gpkg").string();
-  ASSERT_TRUE(nationalGridProject(file));
-  std::ostringstream out, err;
-  ASSERT_EQ(runZonarium({"--home", home.home.string(), "--grid", "britain", "project", "add", file,
-                         (home.home / "britain" / "butterflies.dat").string()},
-                        out, err),
-            0)
-      << err.str();
-  EXPECT_EQ(out.str(), "rows read: 55058\noccurrences added: 55058\nnew taxa: 53\nnew units: 2601\nrows lost: 0\n");
 }
 
 // A regular grid's units by arithmetic: a point finds its cell's unit, the
@@ -585,7 +565,9 @@ TEST(ProjectTool, MeasuresOnAProjectEqualTheDatafileWhereUnitsCoincide) {
     EXPECT_EQ(runZonarium(args, out, err), 0) << err.str();
     return out.str();
   };
-  run({"project", "add", file, datafile.string()});
+  // Each square of the datafile becomes one unit, every record one occurrence.
+  EXPECT_EQ(run({"project", "add", file, datafile.string()}),
+            "rows read: 55058\noccurrences added: 55058\nnew taxa: 53\nnew units: 2601\nrows lost: 0\n");
   std::string error;
   const auto project = readProject(file, error);
   ASSERT_TRUE(project) << error;
@@ -632,7 +614,7 @@ TEST(ProjectTool, MeasuresOnAProjectEqualTheDatafileWhereUnitsCoincide) {
 TEST_F(UnitsProject, ResultsGoBackToGisAndMisfitsAreRefused) {
   test::ShippedHome home;
   Project p = made();
-  writeText(tmp.path() / "t.csv", "taxon,unit\nA,10\nB,10\nB,20\n");
+  writeFile(tmp.path() / "t.csv", "taxon,unit\nA,10\nB,10\nB,20\n");
   AddSummary sum;
   std::string error;
   ASSERT_TRUE(addTable(p, (tmp.path() / "t.csv").string(), sum, error)) << error;
@@ -709,7 +691,7 @@ TEST_F(UnitsProject, ResultsGoBackToGisAndMisfitsAreRefused) {
   const std::string csv = (tmp.path() / "s.csv").string();
   run({"export-scores", file.string(), "--out", csv}, rc);
   EXPECT_EQ(rc, 0);
-  EXPECT_EQ(readBytes(csv), "unit_id,name,score,count\n10,,2.000000,2\n20,,1.000000,1\n30,,,\n40,,,\n");
+  EXPECT_EQ(readFile(csv), "unit_id,name,score,count\n10,,2.000000,2\n20,,1.000000,1\n30,,,\n40,,,\n");
 
   // Smoothing reads the neighbours by adjacency: units 10 and 20 share an
   // edge, so each takes the median of 2 and 1; 30 and 40 hold no data.
@@ -773,7 +755,7 @@ TEST_F(UnitsProject, ResultsGoBackToGisAndMisfitsAreRefused) {
   const std::vector<std::string> names{"Ridge, north", "The \"Dell\"", "plain", "a, \"b\", c"};
   for (std::size_t i = 0; i < names.size(); ++i) p.data.units[i].name = names[i];
   ASSERT_EQ(writeProject(file, p), "");
-  writeText(tmp.path() / "more.csv", "taxon,unit\nC,30\n");
+  writeFile(tmp.path() / "more.csv", "taxon,unit\nC,30\n");
   run({"project", "add", file.string(), (tmp.path() / "more.csv").string()}, rc);
   EXPECT_EQ(rc, 0);
   const auto added = readProject(file, error);
@@ -786,7 +768,7 @@ TEST_F(UnitsProject, ResultsGoBackToGisAndMisfitsAreRefused) {
   // each name and outline read back as the project holds them.
   const std::string unitsCsv = (tmp.path() / "units.csv").string();
   EXPECT_EQ(run({"export-gis", file.string(), "--out", unitsCsv}, rc), "units: 4 in " + unitsCsv + "\n");
-  EXPECT_TRUE(readBytes(unitsCsv).starts_with("WKT,unit_id,name,")) << readBytes(unitsCsv);
+  EXPECT_TRUE(readFile(unitsCsv).starts_with("WKT,unit_id,name,")) << readFile(unitsCsv);
   {
     GDALDatasetUniquePtr ds(GDALDataset::Open(unitsCsv.c_str(), GDAL_OF_VECTOR));
     ASSERT_TRUE(ds);

@@ -196,21 +196,6 @@ TEST(DataImportCommand, RefusesDmapOffTheBritainGridAndMissingInput) {
   EXPECT_EQ(w.host.messages.back().text, "Can't open file\n" + (w.tmp.path() / "missing.txt").string());
 }
 
-TEST(DataImportCommand, DialogChoosesTheLayout) {
-  WorldFolder w;
-  writeFile(w.tmp.path() / "g.txt", "Canis,lupus,77\n");
-  w.host.onDialog = [](const std::string&, DialogModel& m) {
-    dynamic_cast<ImportDialogModel&>(m).choose(kImportGroup);
-  };
-  w.host.dialogAnswers.push_back(true);
-  w.host.openFiles.push_back(w.tmp.path() / "g.txt");
-  w.host.saveFiles.push_back(w.home / "equal" / "g.dat");
-  ASSERT_TRUE(importDataCommand(w.s, w.host));
-  EXPECT_EQ(w.host.dialogs, std::vector<std::string>{"DIMDDLGBOX1"});
-  ASSERT_TRUE(openImported(w.s));
-  EXPECT_EQ(w.s.ws.cards.codeText(0), "77" + std::string(29, '0'));
-}
-
 TEST(DataExportCommand, RefusalsAndNothingWithoutTaxa) {
   WorldFolder w;
   EXPECT_FALSE(exportDataCommand(w.s, w.host));

@@ -3,23 +3,12 @@
 // command's dialogs.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-
 #include "interchange/scores_export.h"
 #include "shell/scores_commands.h"
 #include "tests/support/hand_grid.h"
 
 namespace zn::test {
 namespace {
-
-// Compares with an expected-text file; ZN_REGENERATE=1 rewrites it after a
-// deliberate change (check the new bytes by hand before committing them).
-void expectMatchesFile(const std::string& text, const std::string& name) {
-  const auto path = interchangeDataDir() / name;
-  if (const char* r = std::getenv("ZN_REGENERATE"); r && std::string(r) == "1") writeFile(path, text);
-  ASSERT_TRUE(std::filesystem::exists(path)) << path;
-  EXPECT_EQ(text, readFile(path)) << "differs from " << path;
-}
 
 struct LayoutCase {
   const char* file;
@@ -37,7 +26,7 @@ TEST_P(ScoresExportLayouts, WritesTheHandWorkedFile) {
   HandGrid g;
   g.fillScores();
   if (c.rarity) g.asRarity();
-  expectMatchesFile(scoresFileText(g.s, c.layout, c.markerAsZero), c.file);
+  expectMatchesFileAt(scoresFileText(g.s, c.layout, c.markerAsZero), interchangeDataDir() / c.file);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -56,7 +45,7 @@ TEST(ScoresExportPair, WritesBothColumnsWithMarkersAsZeroAndNoPercentage) {
   HandGrid g;
   g.fillScores();
   g.s.overlay.pairLoaded = true;
-  expectMatchesFile(scoresFileText(g.s, kLayoutPair, false), "scores_pair.scr");
+  expectMatchesFileAt(scoresFileText(g.s, kLayoutPair, false), interchangeDataDir() / "scores_pair.scr");
 }
 
 TEST(ScoresExportValues, PercentageOnlyWithoutOverlayAndWithATotal) {
@@ -83,6 +72,12 @@ TEST(ScoresExportValues, PercentageOnlyWithoutOverlayAndWithATotal) {
     g.s.overlay.pairLoaded = c.pair;
     EXPECT_DOUBLE_EQ(exportedValue(g.s, 6, kLayoutNumbered, false), c.expected) << c.what;
   }
+  // The overlay display's raw columns bear on no other map.
+  HandGrid g;
+  g.fillScores();
+  g.asRarity();
+  g.s.overlay.raw = {true, true};
+  EXPECT_DOUBLE_EQ(exportedValue(g.s, 6, kLayoutNumbered, false), 140.0);
 }
 
 TEST(ScoresExportValues, CentroidLayoutAddsTheOffsetAndWritesMarkersAsIt) {

@@ -10,63 +10,23 @@ namespace {
 using test::fourTaxa;
 using test::Loaded;
 
-TEST(RecomputePlan, ToolsOptionsKeepsTheSelfRecomputingMeasuresOnly) {
+// Tools Options computes again only the measures that depend on its
+// settings, keeping their passes; selection maps become none and the rest
+// richness. A preselection keeps the selective plot without computing it.
+TEST(RecomputePlan, SelfRecomputingMeasuresKeepTheirCodeOthersBecomeRichnessOrNone) {
   for (int code : {2, 3, 4, 5, 12, 13}) {
-    RecomputePlan p = recomputePlan(Recompute::ToolsOptions, static_cast<MeasureCode>(code));
-    EXPECT_EQ(p.code, code);
-    EXPECT_TRUE(p.compute && p.reapplyPasses) << code;
-  }
-  for (int code : {6, 7, 8, 9, 20, 21, 26, 40}) {
-    RecomputePlan p = recomputePlan(Recompute::ToolsOptions, static_cast<MeasureCode>(code));
-    EXPECT_EQ(p.code, 0) << code;
-    EXPECT_FALSE(p.compute) << code;
-  }
-  for (int code : {0, 1, 10, 22, 24, 27, 36, 38, 39})
-    EXPECT_EQ(recomputePlan(Recompute::ToolsOptions, static_cast<MeasureCode>(code)).code, 1);
-}
-
-TEST(RecomputePlan, PreselectionKeepsSelectiveRichnessAndReappliesNoPasses) {
-  for (int code : {2, 3, 4, 5, 12, 13})
+    const RecomputePlan p = recomputePlan(Recompute::ToolsOptions, static_cast<MeasureCode>(code));
+    EXPECT_TRUE(p.code == code && p.compute && p.reapplyPasses) << code;
     EXPECT_EQ(recomputePlan(Recompute::Preselection, static_cast<MeasureCode>(code)).code, code);
-  RecomputePlan sel = recomputePlan(Recompute::Preselection, kCodeSelectiveRichness);
-  EXPECT_EQ(sel.code, 22);
-  EXPECT_FALSE(sel.compute);
-  for (int code : {0, 8, 27, 38, 39}) {
-    RecomputePlan p = recomputePlan(Recompute::Preselection, static_cast<MeasureCode>(code));
-    EXPECT_EQ(p.code, 1) << code;
-    EXPECT_FALSE(p.reapplyPasses);
   }
-}
-
-TEST(RecomputePlan, StandardiseAndOpeningADatafile) {
+  for (int code : {6, 8, 40}) EXPECT_EQ(recomputePlan(Recompute::ToolsOptions, static_cast<MeasureCode>(code)).code, 0);
+  for (int code : {1, 22, 38}) EXPECT_EQ(recomputePlan(Recompute::ToolsOptions, static_cast<MeasureCode>(code)).code, 1);
+  const RecomputePlan sel = recomputePlan(Recompute::Preselection, kCodeSelectiveRichness);
+  EXPECT_TRUE(sel.code == 22 && !sel.compute);
+  const RecomputePlan set = recomputePlan(Recompute::Preselection, kCodeNearMinimum);
+  EXPECT_TRUE(set.code == 1 && !set.reapplyPasses);
   EXPECT_EQ(recomputePlan(Recompute::Standardise, kCodeMedianQuantitative).code, 39);
-  EXPECT_FALSE(recomputePlan(Recompute::Standardise, kCodeSelectiveRichness).compute);
-  EXPECT_EQ(recomputePlan(Recompute::Standardise, kCodeRangeSizeRarity).code, 1);
   EXPECT_EQ(recomputePlan(Recompute::DatafileOpened, kCodeResiduals).code, 1);
-}
-
-TEST(ToolsOptions, RerunFollowsTheWatchedSettingsAndTheCancelBox) {
-  Settings before;
-  setDefaults(before);
-  const SettingsField watched[] = {
-      settingsField<&Settings::rarityFormula>(),      settingsField<&Settings::rangeCentreWeighting>(),
-      settingsField<&Settings::rangeSizeThreshold>(), settingsField<&Settings::smoothByMean>(),
-      settingsField<&Settings::hotspotKind>(),        settingsField<&Settings::nearMinimumGoal>(),
-      settingsField<&Settings::greedyGoal>(),         settingsField<&Settings::reordering>()};
-  int i = 0;
-  for (SettingsField f : watched) {
-    Settings after = before;
-    f.set(after, f.get(after) + 1);
-    EXPECT_TRUE(toolsOptionsNeedRerun(before, after, false)) << "watched " << i;
-    EXPECT_FALSE(toolsOptionsNeedRerun(before, after, true)) << "watched " << i;
-    ++i;
-  }
-  for (SettingsField f : {settingsField<&Settings::neighbourhoodSize>(),
-                          settingsField<&Settings::residualsNotRelative>(), settingsField<&Settings::colourMode>()}) {
-    Settings after = before;
-    f.set(after, f.get(after) + 1);
-    EXPECT_FALSE(toolsOptionsNeedRerun(before, after, false));
-  }
 }
 
 TEST(ToolsOptions, RerunRepeatsMeansThenSmoothings) {
@@ -87,17 +47,6 @@ TEST(ToolsOptions, RerunRepeatsMeansThenSmoothings) {
   EXPECT_EQ(d.s.map.meanPasses, 1);
   EXPECT_EQ(d.s.map.smoothPasses, 1);
   EXPECT_EQ(d.s.map.title, "smoothed (9) mean range-size rarity (inverse square)");
-}
-
-TEST(ToolsOptions, SelectiveRichnessIsReplacedByRichness) {
-  Loaded d(fourTaxa());
-  setPlotMark(d.s.ws, 0, true);
-  setPlotMark(d.s.ws, 1, true);
-  runMeasureCommand(d.s, kCodeSelectiveRichness);
-  applyRecompute(d.s, Recompute::ToolsOptions);
-  EXPECT_EQ(d.s.map.measureCode, 1);
-  EXPECT_EQ(d.s.map.title, "richness");
-  EXPECT_EQ(d.map(), "1:1/1 2:3/3 3:2/2 40:1/1 ");
 }
 
 TEST(ToolsOptions, SelectionMapsBecomeNone) {
@@ -185,17 +134,6 @@ TEST(SwapScores, SelectivePlotComesBackMarkedOrAsImportedScores) {
   EXPECT_EQ(d.s.map.measureCode, kCodeImportedScores);
   EXPECT_EQ(d.s.map.importedName, "plot selected richness");
   EXPECT_EQ(markedTaxa(d.s.ws), 0);
-}
-
-TEST(SwapScores, UnderAnOverlayTheCoveredMapGoesBack) {
-  Loaded d(fourTaxa());
-  setMeasureCode(d.s, kCodeOverlay);
-  d.s.map.title = "overlay of two";
-  OverlayUnder under{kCodeRangeCentres, "range centre richness", 12};
-  swapScores(d.s, &under);
-  EXPECT_EQ(d.s.backgroundMap.measureCode, kCodeRangeCentres);
-  EXPECT_EQ(d.s.backgroundMap.title, "range centre richness");
-  EXPECT_EQ(d.s.backgroundMap.occupiedCells, 12);
 }
 
 TEST(RangeCentresCommands, DiversityMenuRemembersAndRarityMenuRestores) {

@@ -103,6 +103,11 @@ TEST(Richness, TheLastCellIsScoredAndClearedLikeAnyOther) {
   setPlotMark(d.s.ws, 0, true);
   buildTitle(d.s);
   EXPECT_EQ(d.map(), "1:1/1 864:1/1 ");
+  // The next taxon's plot clears the last cell the first one left.
+  clearPlotMarks(d.s.ws);
+  setPlotMark(d.s.ws, 1, true);
+  buildTitle(d.s);
+  EXPECT_EQ(d.map(), "2:1/1 ");
 }
 
 TEST(Richness, EmptyDataGiveBlankMaps) {

@@ -24,17 +24,6 @@ struct Scored : Loaded {
   double at(int c, int r) { return score(cellAt(c, r)); }
 };
 
-TEST(SmoothPass, MedianOfTwoFourSixNineIsFive) {
-  Scored m;
-  m.set(5, 5, 2);
-  m.set(4, 4, 4);
-  m.set(5, 4, 6);
-  m.set(6, 5, 9);
-  smoothPass(m.s);
-  EXPECT_DOUBLE_EQ(m.at(5, 5), 5.0);
-  EXPECT_EQ(m.s.map.smoothPasses, 1);
-}
-
 TEST(SmoothPass, KindsAndNeighbourhoods) {
   const struct {
     const char* name;
@@ -151,13 +140,6 @@ TEST(MeanPass, AppliesOnlyToSummedMeasures) {
     EXPECT_DOUBLE_EQ(m.at(5, 5), 6.0) << code;
     EXPECT_EQ(m.s.map.meanPasses, 0) << code;
   }
-}
-
-TEST(MeanPass, TurnsSummedRarityIntoMeanRarity) {
-  Loaded d(test::fourTaxa());
-  d.run(kCodeRangeSizeRarity);
-  meanPass(d.s);
-  EXPECT_DOUBLE_EQ(d.score(2), (1.0 / 3 + 1 + 0.5) / 3);
 }
 
 // Richness 1 in cell 1 and 3 in cell 2: both smooth twice to 2.

@@ -27,6 +27,8 @@ void threeSeedsOfFive(Session& s) {
   s.areas.seedCount = 3;
 }
 
+// The titles the tool's measure cases print (richness, rarity, the tree
+// measures, level n, the rare threshold) are checked there.
 class TitleTable : public ::testing::TestWithParam<TitleCase> {};
 
 TEST_P(TitleTable, BuildsTheTitleFromTheMapRecordAndSettings) {
@@ -44,7 +46,6 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         TitleCase{"None", 0, none, "none"},
         TitleCase{"NoneWithAreas", 0, threeSeedsOfFive, "none (5 areas selected)"},
-        TitleCase{"Richness", 1, none, "richness"},
         TitleCase{"SmoothedRichness", 1,
                   [](Session& s) {
                     s.map.smoothPasses = 2;
@@ -58,10 +59,6 @@ INSTANTIATE_TEST_SUITE_P(
                     s.settings.rarityFormula = RarityFormula::kInverseSquare;
                   },
                   "smoothed (9) mean range-size rarity (inverse square)"},
-        TitleCase{"RarityDifference", 2, [](Session& s) { s.settings.rarityFormula = RarityFormula::kDifference; },
-                  "range-size rarity (difference)"},
-        TitleCase{"SubtreeLength", 3, none, "subtree length"},
-        TitleCase{"MeanRootDistance", 4, [](Session& s) { s.map.meanPasses = 1; }, "mean root distance"},
         TitleCase{"RareQuartile", 5, none, "richness among 25% rarest taxa"},
         TitleCase{"HotspotsByRarity", 6,
                   [](Session& s) {
@@ -135,9 +132,7 @@ INSTANTIATE_TEST_SUITE_P(
         TitleCase{"RangeCentresSmall", 12, [](Session& s) { s.settings.rangeCentreWeighting = RangeWeighting::kSmallRanges; },
                   "range centre richness (small ranges)"},
         TitleCase{"MedianRange", 13, none, "median range size"},
-        TitleCase{"SelectedRichness", 22, none, "plot selected richness"},
         TitleCase{"RandomSets", 23, none, "random area choices"},
-        TitleCase{"LevelN", 24, [](Session& s) { s.settings.excludedLevel = 2; }, "number of level 3 data"},
         TitleCase{"MaxLevel", 25, none, "max data level"},
         TitleCase{"Flexibility", 26, none, "richness showing flexibility"},
         TitleCase{"SelectedRarity", 27, [](Session& s) { s.map.smoothPasses = 1; },
@@ -160,8 +155,6 @@ INSTANTIATE_TEST_SUITE_P(
                   "area set re-ordered by richness"},
         TitleCase{"MaxRarity", 30, none, "max rarity"},
         TitleCase{"Representation", 32, none, ""},
-        TitleCase{"RareThreshold", 36, [](Session& s) { s.settings.rangeSizeThreshold = 5; },
-                  "richness for taxa below threshold 5"},
         TitleCase{"SelectedAreas", 37, none, "selected areas"},
         TitleCase{"ResidualsMean25", 38,
                   [](Session& s) {
@@ -178,15 +171,6 @@ INSTANTIATE_TEST_SUITE_P(
         TitleCase{"ReservedCode", 17, none, ""},
         TitleCase{"UnknownCode", 99, none, ""}),
     [](const auto& param_info) { return std::string(param_info.param.name); });
-
-TEST(Titles, AreaCountTextShowsSeedsAndNewAreas) {
-  AreaSet a;
-  EXPECT_EQ(areaCountText(a), "0");
-  a.cells = {1, 2, 3, 4, 5};
-  EXPECT_EQ(areaCountText(a), "5");
-  a.seedCount = 3;
-  EXPECT_EQ(areaCountText(a), "3+2");
-}
 
 TEST(Titles, NeighbourhoodChangeAloneShowsTheNewSizeOnTheOldScores) {
   Loaded d(fourTaxa());

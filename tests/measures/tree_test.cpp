@@ -24,12 +24,6 @@ TEST(SubtreeLength, EmptySetGivesEachCellsTreeAndMarksSingleTaxa) {
   EXPECT_DOUBLE_EQ(d.s.map.scaleLimit, d.s.ws.counters.codeTreeLength);
 }
 
-TEST(SubtreeLength, TwoTaxaBranchingAtPositionOneGiveThree) {
-  Loaded d({{"A", "11", {{7, 1}}}, {"B", "12", {{7, 1}}}, {"C", "3", {}}});
-  d.run(kCodeSubtreeLength);
-  EXPECT_EQ(d.map(), "7:3/2 ");
-}
-
 TEST(SubtreeLength, OneRepresentedTaxonHasBaseZero) {
   Loaded d(fourTaxa());
   d.s.areas.cells = {1};  // represents Alpha only
@@ -38,13 +32,6 @@ TEST(SubtreeLength, OneRepresentedTaxonHasBaseZero) {
   // with their new taxa.
   EXPECT_EQ(d.map(), "2:6/2 3:5/1 40:5/1 ");
   EXPECT_EQ(d.s.map.taxaCounted, 3);
-}
-
-TEST(SubtreeLength, AddsToTheTreeOfTheRepresentedTaxa) {
-  Loaded d(fourTaxa());
-  d.s.areas.cells = {1, 3};  // Alpha and Delta: base tree 5
-  d.run(kCodeSubtreeLength);
-  EXPECT_EQ(d.map(), "2:2/2 40:1/1 ");
 }
 
 TEST(SubtreeLength, EveryTaxonRepresentedLeavesABlankMap) {

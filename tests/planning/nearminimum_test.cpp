@@ -121,5 +121,15 @@ TEST(NearMinimumFolder, TheDatasetsListsChooseAsTheCopyNumberedById) {
   }
 }
 
+// The scenario file names the method that chose the sets.
+TEST(NearMinimumFolder, TheScenarioFileNamesTheMethod) {
+  const PlanningFolder f("id,cost\n1,1\n2,1\n", "id,target\n1,1\n", "species,pu,amount\n1,1,1\n1,2,1\n",
+                         "INPUTDIR input\nOUTPUTDIR output\nSCENNAME output\nSAVESCEN 1\n");
+  const CliOutput r = runCli({"marxan", f.dir.string(), "--method", "near-minimum"});
+  ASSERT_EQ(r.rc, 0) << r.err;
+  const std::string scenario = f.read("output/output_sen.dat");
+  EXPECT_NE(scenario.find("\nAlgorithm Used :near-minimum\n"), std::string::npos) << scenario;
+}
+
 }  // namespace
 }  // namespace zn::test

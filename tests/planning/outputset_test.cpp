@@ -77,5 +77,18 @@ TEST(OutputSet, AKilledRunLeavesOneWholeSet) {
   EXPECT_EQ(entries, 2);  // input/ and out/: no staging folder is left
 }
 
+// What else the output folder holds, a folder of the user's too, stays as
+// it was when a new set replaces the last.
+TEST(OutputSet, TheUsersOwnFilesAndFoldersStay) {
+  test::PlanningFolder f("", "", "");
+  ASSERT_TRUE(write(f.dir / "out", "s", 1));
+  f.file("out/notes/plan.txt", "keep me");
+  f.file("out/readme.txt", "mine");
+  ASSERT_TRUE(write(f.dir / "out", "s", 2));
+  EXPECT_EQ(roundOf(f, "s"), 2);
+  EXPECT_EQ(f.read("out/notes/plan.txt"), "keep me");
+  EXPECT_EQ(f.read("out/readme.txt"), "mine");
+}
+
 }  // namespace
 }  // namespace zn::planning

@@ -36,12 +36,15 @@ namespace zn::test {
 namespace fs = std::filesystem;
 
 // A host whose message boxes answer without showing anything: from the
-// queue while it lasts, then `answer`.
+// queue while it lasts, then `answer`. File choosers take the paths queued
+// in `opens` and `saves` while they last, then ask as the real host does.
 class QuietQtHost : public QtHost {
  public:
   std::vector<std::string> shown;
   std::deque<Answer> answers;
   Answer answer = Answer::No;
+  std::deque<fs::path> opens, saves;
+  std::vector<std::string> fileTitles;
   Answer messageBox(const std::string& text, const std::string& caption, Icon, Buttons b) override {
     shown.push_back(caption + ": " + text);
     if (b == Buttons::Ok) return Answer::Ok;
@@ -49,6 +52,20 @@ class QuietQtHost : public QtHost {
     const Answer a = answers.front();
     answers.pop_front();
     return a;
+  }
+  std::optional<fs::path> chooseOpenFile(const FileRequest& r) override {
+    return opens.empty() ? QtHost::chooseOpenFile(r) : take(opens, r);
+  }
+  std::optional<fs::path> chooseSaveFile(const FileRequest& r) override {
+    return saves.empty() ? QtHost::chooseSaveFile(r) : take(saves, r);
+  }
+
+ private:
+  fs::path take(std::deque<fs::path>& queue, const FileRequest& r) {
+    fileTitles.push_back(r.title);
+    fs::path p = queue.front();
+    queue.pop_front();
+    return p;
   }
 };
 

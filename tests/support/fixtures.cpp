@@ -1,5 +1,7 @@
 #include "tests/support/fixtures.h"
 
+#include <gtest/gtest.h>
+
 #include <cstdlib>
 #include <fstream>
 #include <random>
@@ -64,6 +66,12 @@ void writeFile(const fs::path& p, const std::string& data) {
 std::string readFile(const fs::path& p) {
   std::ifstream in(p, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void expectMatchesFileAt(const std::string& text, const fs::path& path) {
+  if (const char* r = std::getenv("ZN_REGENERATE"); r && std::string(r) == "1") writeFile(path, text);
+  ASSERT_TRUE(fs::exists(path)) << path << " is missing; run with ZN_REGENERATE=1";
+  EXPECT_EQ(text, readFile(path)) << "differs from " << path;
 }
 
 TempDir::TempDir() {

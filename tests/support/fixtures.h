@@ -48,6 +48,10 @@ std::string mapDefinitionImage(const std::vector<GridTypeSpec>& types, int heade
 void writeFile(const std::filesystem::path& p, const std::string& data);
 std::string readFile(const std::filesystem::path& p);
 
+// Compares text with an expected-text file; ZN_REGENERATE=1 rewrites the file
+// from the text after a deliberate change (read the diff before committing).
+void expectMatchesFileAt(const std::string& text, const std::filesystem::path& path);
+
 // A fresh temporary folder, removed when the object goes.
 class TempDir {
  public:

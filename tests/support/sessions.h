@@ -9,7 +9,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
@@ -134,12 +133,9 @@ inline std::filesystem::path expectedTextDir() {
   return std::filesystem::path(ZN_SOURCE_DIR) / "tests" / "data" / "selection";
 }
 
-// Compares text with the named expected-text file; ZN_REGENERATE=1 rewrites it.
+// Compares text with the named expected-text file of the selection reports.
 inline void expectMatchesFile(const std::string& text, const std::string& file) {
-  const auto path = expectedTextDir() / file;
-  if (const char* r = std::getenv("ZN_REGENERATE"); r && std::string(r) == "1") writeFile(path, text);
-  ASSERT_TRUE(std::filesystem::exists(path)) << path << " is missing; run with ZN_REGENERATE=1";
-  EXPECT_EQ(text, readFile(path)) << "differs from " << path;
+  expectMatchesFileAt(text, expectedTextDir() / file);
 }
 
 }  // namespace zn::test
