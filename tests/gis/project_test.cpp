@@ -64,7 +64,9 @@ TEST(ProjectGrid, PointsFallInTheirCellAndNeighboursAreMutual) {
       for (auto [vx, vy] : g.outline(c)) EXPECT_EQ(g.cellAt(x + 0.98 * (vx - x), y + 0.98 * (vy - y)), c);
       const auto around = g.edgeNeighbours(c);
       const long long row = (c - 1) / g.columns, col = (c - 1) % g.columns;
-      if (row > 0 && row < g.rows - 1 && col > 0 && col < g.columns - 1) EXPECT_EQ(around.size(), hex ? 6u : 4u);
+      if (row > 0 && row < g.rows - 1 && col > 0 && col < g.columns - 1) {
+        EXPECT_EQ(around.size(), hex ? 6u : 4u);
+      }
       for (long long n : around) {
         const auto back = g.edgeNeighbours(n);
         EXPECT_NE(std::find(back.begin(), back.end(), c), back.end());
@@ -512,9 +514,9 @@ TEST_F(UnitsProject, UnitsArePlacedFoundAndRingedByTheirGeometry) {
       if (d.unit(n).id == cell) return n;
     return 0;
   };
-  auto cells = [&](const std::vector<int>& units) {
+  auto cells = [&](const std::vector<int>& found) {
     std::vector<long long> out;
-    for (int n : units) out.push_back(d.unit(n).id);
+    for (int n : found) out.push_back(d.unit(n).id);
     std::sort(out.begin(), out.end());
     return out;
   };
@@ -538,8 +540,8 @@ TEST_F(UnitsProject, UnitsArePlacedFoundAndRingedByTheirGeometry) {
   EXPECT_EQ(a.gridUnits, 25);
   EXPECT_FALSE(a.treeData);
 
-  auto units = std::make_shared<const Project>(made());
-  const auto pg = analysisData(units).geometry;
+  auto madeUnits = std::make_shared<const Project>(made());
+  const auto pg = analysisData(madeUnits).geometry;
   EXPECT_EQ(pg->unitAtPoint(0.7, 0.7), 1);  // in units 10 and 40
   EXPECT_EQ(pg->unitAtPoint(0.7, 0.2), 1);
   EXPECT_EQ(pg->unitAtPoint(1.5, 0.5), 2);
@@ -664,7 +666,9 @@ TEST_F(UnitsProject, ResultsGoBackToGisAndMisfitsAreRefused) {
     ASSERT_TRUE(ds);
     OGRLayer* l = e.layer ? ds->GetLayerByName(e.layer) : ds->GetLayer(0);
     ASSERT_TRUE(l);
-    if (e.layer) EXPECT_TRUE(ds->GetLayerByName("units"));
+    if (e.layer) {
+      EXPECT_TRUE(ds->GetLayerByName("units"));
+    }
     ASSERT_EQ(l->GetFeatureCount(), 4);
     std::vector<std::pair<long long, double>> seen;
     for (auto& f : *l) {
