@@ -101,6 +101,20 @@ BudgetBounds budgetBounds(const AnalysisData& d) {
 
 double boundedBudget(double budget, const BudgetBounds& b) { return std::max(std::min(budget, b.total), b.minimum); }
 
+int boundedAreas(const RunRoom& r, std::optional<int> asked, int optionsAreas, std::vector<std::string>& notes) {
+  const int room = std::max(0, r.room);
+  const int areas = asked.value_or(optionsAreas);
+  if (areas > room) notes.push_back(strprintf("areas to add lowered to %d", room));
+  return std::clamp(areas, std::min(1, room), room);
+}
+
+double boundedBudget(const RunRoom& r, std::optional<double> asked, std::vector<std::string>& notes) {
+  const double budget = boundedBudget(asked.value_or(r.defaultBudget), r.budget);
+  if (asked && budget != *asked)
+    notes.push_back(strprintf("budget %s to %.*f", budget < *asked ? "lowered" : "raised", r.decimals, budget));
+  return budget;
+}
+
 BudgetModel openBudget(const BudgetBounds& bounds, double budget) {
   BudgetModel m;
   m.bounds = bounds;

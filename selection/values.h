@@ -77,6 +77,23 @@ double projectBudget(const AnalysisData& d, double optionsBudget);
 // The budget dialog on a project, in the units of its costs.
 BudgetModel openBudget(const AnalysisData& d, double optionsBudget);
 
+// What a selection may still use of the data it runs on: the areas its set
+// has room for, and the budget's bounds. A datafile's set leaves room under
+// its capacity and keeps the options' budget; a project's units start from
+// none and spend a budget in their own costs.
+struct RunRoom {
+  int room = 0;             // areas the set can still take
+  BudgetBounds budget;      // what a budget may be
+  double defaultBudget = 0; // the budget when the request gives none
+  int decimals = 0;         // the budget's decimals in a note
+};
+// The areas a request adds, else the options': at most the room, at least
+// 1 while there is room. A number lowered is noted.
+int boundedAreas(const RunRoom& r, std::optional<int> asked, int optionsAreas, std::vector<std::string>& notes);
+// The budget a request spends, else the default, within the bounds. A
+// budget given and moved is noted.
+double boundedBudget(const RunRoom& r, std::optional<double> asked, std::vector<std::string>& notes);
+
 // "Automated area selection" by number (SELECNUMDLGBOX1), asked by
 // Near-maximum-coverage set, Hotspots and Random set selection.
 struct NumberOfAreasModel : DialogModel {

@@ -63,23 +63,20 @@ int countCandidates(Session& s) {
   return countCandidateCells(s.ws, s.settings.excludedLevel, s.areas);
 }
 
-// The number of areas to add, as the number dialog accepts it: at most the
-// room left in the set, at least 1 while there is room; kept in the options.
+// The number of areas to add within the room left in the set, and the
+// budget within the candidate cells' costs, as the dialogs accept them;
+// kept in the options, as the dialogs keep them.
 int areasToAdd(Session& s, const AnalysisParams& p, AnalysisResult& r) {
-  const int room = std::max(0, kAreaCapacity - s.areas.count());
-  const int asked = p.areasToAdd.value_or(s.settings.areasToAdd);
-  const int areas = std::clamp(asked, std::min(1, room), room);
-  if (asked > room) r.notes.push_back(strprintf("areas to add lowered to %d", room));
+  RunRoom room;
+  room.room = kAreaCapacity - s.areas.count();
+  const int areas = boundedAreas(room, p.areasToAdd, s.settings.areasToAdd, r.notes);
   s.settings.areasToAdd = areas;
   return areas;
 }
 
-// The budget within the total and minimum cost of the candidate cells, as
-// the budget dialog accepts it; kept in the options.
 double budgetToSpend(Session& s, const AnalysisParams& p, AnalysisResult& r) {
-  const double budget = boundedBudget(p.budget.value_or(s.settings.budget()), budgetBounds(s));
-  if (p.budget && budget != *p.budget)
-    r.notes.push_back(strprintf("budget %s to %.0f", budget < *p.budget ? "lowered" : "raised", budget));
+  const double budget =
+      boundedBudget(RunRoom{.budget = budgetBounds(s), .defaultBudget = s.settings.budget()}, p.budget, r.notes);
   s.settings.setBudget(budget);
   return budget;
 }

@@ -97,26 +97,20 @@ void ProjectRun::report(MeasureCode code, const ReportFacts& facts, std::vector<
 }
 
 int ProjectRun::areasToAdd() {
-  const int asked = values().areasToAdd.value_or(s.settings.areasToAdd);
-  const int areas = std::clamp(asked, 1, capacity);
-  if (asked > capacity) out.notes.push_back(strprintf("areas to add lowered to %d", capacity));
-  return areas;
+  RunRoom room;
+  room.room = capacity;
+  return boundedAreas(room, values().areasToAdd, s.settings.areasToAdd, out.notes);
 }
 
 bool ProjectRun::byBudget(const Analysis& a) const {
   return values().budget.has_value() || projectSpendsBudget(a, d, s.settings);
 }
 
-// The budget given, else the options', within what the units with data
-// cost, as the budget dialog accepts it.
+// The budget given, else the options', in what the units with data cost.
 double ProjectRun::budgetToSpend() {
-  const BudgetBounds b = budgetBounds(d);
-  const std::optional<double> asked = values().budget;
-  const double budget = boundedBudget(asked.value_or(projectBudget(d, s.settings.budget())), b);
-  if (asked && budget != *asked)
-    out.notes.push_back(
-        strprintf("budget %s to %.*f", budget < *asked ? "lowered" : "raised", costDecimals(d), budget));
-  return budget;
+  const RunRoom room{
+      .budget = budgetBounds(d), .defaultBudget = projectBudget(d, s.settings.budget()), .decimals = costDecimals(d)};
+  return boundedBudget(room, values().budget, out.notes);
 }
 
 double ProjectRun::timeLimit() const { return TimeLimit::forRun(values().timeLimit, s.settings).seconds(); }
@@ -168,7 +162,7 @@ std::optional<Refusal> ProjectRun::nearMinimumOrCoverage(const Analysis& a) {
   if (coverage) {
     CoverageRequest r;
     r.byBudget = byBudget(a);
-    r.areasToAdd = std::clamp(values().areasToAdd.value_or(s.settings.areasToAdd), 1, capacity);
+    r.areasToAdd = areasToAdd();
     r.budget = r.byBudget ? budgetToSpend() : 0.0;
     r.params = params;
     r.report = context(a.code, {});
@@ -362,7 +356,9 @@ void ProjectRun::mapScores(const Analysis& a, const std::vector<double>& score, 
   scores.result.scaleLimit = top;
   MapRecord map;
   map.measureCode = a.code;
-  scores.title = measureTitle(s, map, a.code);
+  // The title counts the project's set, not the datafile's.
+  scores.title = measureTitle(TitleSource{s.settings, s.ws, out.set, s.scoresPresent, s.backgroundMap.presenceMap},
+                              map, a.code);
   out.title = scores.title;
   out.scores = std::move(scores);
   out.scoreMap = true;
