@@ -31,7 +31,7 @@ struct Carnivores {
     zn::populateProgramFolder(home, fs::path(ZN_SOURCE_DIR) / "programdata");
     s = std::make_unique<zn::Session>(host, home);
     zn::startSession(*s);
-    zn::takeChosenDatafile(*s, home / "equal" / "carnivora.dat");
+    zn::takeChosenDatafile(s->ws.datafile, home / "equal" / "carnivora.dat");
     zn::openChosenDatafile(*s);
   }
   ~Carnivores() {

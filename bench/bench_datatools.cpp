@@ -77,7 +77,7 @@ void BM_ApplyPreselectionFile(benchmark::State& state) {
     loaded(s);
     std::vector<int> excluded;
     state.ResumeTiming();
-    zn::applyPreselectionFile(s, f, excluded);
+    zn::applyPreselectionFile(s.ws, s.settings, s.grid(), f, excluded);
     zn::applyPreselection(s);
     benchmark::DoNotOptimize(s.ws.counters.records);
   }
@@ -91,7 +91,7 @@ void BM_ReorderTaxa(benchmark::State& state) {
     state.PauseTiming();
     loaded(s);
     state.ResumeTiming();
-    zn::reorderTaxa(s);
+    zn::reorderTaxa(zn::editorCards(s));
     benchmark::DoNotOptimize(s.ws.cards.card(0));
   }
 }

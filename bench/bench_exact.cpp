@@ -114,7 +114,7 @@ Sample openSample(const std::string& rel) {
   smp.s = std::make_unique<zn::Session>(*smp.host, programFolder(),
                                         britain ? zn::GridVariant::Britain : zn::GridVariant::World);
   zn::startSession(*smp.s);
-  zn::takeChosenDatafile(*smp.s, programFolder() / rel);
+  zn::takeChosenDatafile(smp.s->ws.datafile, programFolder() / rel);
   zn::openChosenDatafile(*smp.s);
   return smp;
 }

@@ -130,7 +130,7 @@ void BM_ExportGeoPackageBritainWithSet(benchmark::State& state) {
   zn::SilentHost host{zn::Answer::Ok};
   zn::Session s{host, home().home, zn::GridVariant::Britain};
   zn::startSession(s);
-  zn::takeChosenDatafile(s, home().home / "britain" / "butterflies.dat");
+  zn::takeChosenDatafile(s.ws.datafile, home().home / "britain" / "butterflies.dat");
   zn::openChosenDatafile(s);
   zn::runNearMinimumSet(s, zn::SelectionEnv{});
   zn::Palette palette;

@@ -51,7 +51,7 @@ struct Opened {
   explicit Opened(const Sample& sample) {
     s = std::make_unique<zn::Session>(host, home(), sample.grid);
     zn::startSession(*s);
-    zn::takeChosenDatafile(*s, home() / sample.folder / sample.file);
+    zn::takeChosenDatafile(s->ws.datafile, home() / sample.folder / sample.file);
     zn::openChosenDatafile(*s);
   }
 };

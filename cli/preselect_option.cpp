@@ -31,7 +31,7 @@ bool applyPreselectionFile(CliContext& ctx, Session& s, const std::filesystem::p
   }
   // Outside the dialog the excluded-areas list waits where the area set
   // would be lent to it.
-  const bool loaded = loadPreselectionFile(s, file, s.ws.borrowedAreas);
+  const bool loaded = loadPreselectionFile(s.ws, s.settings, s.grid(), s.notices, s.progress, file, s.ws.borrowedAreas);
   showNotices(s, ctx.host);
   if (!loaded) return false;
   applyPreselection(s);

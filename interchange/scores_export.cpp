@@ -223,7 +223,7 @@ bool exportScoresTo(Session& s, const ExportScoresModel& choice, const std::file
   if (!anyCellOccupied(s)) return false;
   std::string text;
   if (choice.mismatch()) {
-    text = preselectionFileText(s, mismatchCells(s));
+    text = preselectionFileText(s.ws, s.settings, mismatchCells(s));
   } else {
     const int layout = choice.layout();
     // The file holds shifted values; say so before they are written.

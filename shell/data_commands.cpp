@@ -3,6 +3,7 @@
 #include "measures/dispatch.h"
 #include "measures/scores.h"
 #include "shell/data_dialogue.h"
+#include "shell/data_editing.h"
 #include "shell/dispatch.h"
 #include "shell/measure_commands.h"
 #include "shell/notices.h"
@@ -46,7 +47,7 @@ void openEditorWindow(Shell& sh) {
 void openPreselectionWindow(Shell& sh) {
   Session& s = sh.session;
   if (sh.flags.preselectionDialogOpen || sh.flags.selectionDialogOpen || !s.ws.datafile.opened) return;
-  openPreselectionDialog(s);
+  openPreselectionDialog(s.preselection, s.ws, s.areas, s.settings, s.progress);
   sh.flags.preselectionDialogOpen = true;
   sh.host.openModeless(kPreselectionWindow);
   sh.refreshMenus();
@@ -133,7 +134,7 @@ void connectDataCommands(Shell& shell) {
     }
     {
       BusyGuard busy(sh.host);
-      divideByGroup(s);
+      divideByGroup(s, s.notices);
     }
     showNotices(s, sh.host);
   });
@@ -141,27 +142,29 @@ void connectDataCommands(Shell& shell) {
     if (!sh.session.ws.datafile.opened) return;
     {
       BusyGuard busy(sh.host);
-      divideByRarity(sh.session);
+      divideByRarity(sh.session, sh.session.notices);
     }
     showNotices(sh.session, sh.host);
   });
 }
 
 void editorMapClick(Shell& sh, int cell, bool left) {
-  if (!sh.flags.mapEditing || !editorClick(sh.session, cell, left)) return;
+  if (!sh.flags.mapEditing || !editorClick(editorCards(sh.session), sh.session.settings, sh.session.grid(), cell, left))
+    return;
   sh.session.editor.notify();
   mapCurrentTaxon(sh);
 }
 
 void preselectionMapClick(Shell& sh, int cell) {
   if (!sh.flags.preselectionDialogOpen) return;
-  if (addExcludedCell(sh.session, cell)) sh.session.preselection.notify();
+  if (addExcludedCell(sh.session.preselection.dialog, sh.session.areas.cells, sh.session.ws, sh.session.grid(), cell))
+    sh.session.preselection.notify();
   sh.host.requestRedraw();
 }
 
 void editorShowTaxon(Shell& sh, int taxon) {
   if (!sh.flags.mapEditing) return;
-  selectEditorTaxon(sh.session, taxon);
+  selectEditorTaxon(editorCards(sh.session), taxon);
   sh.session.editor.notify();
 }
 
@@ -181,20 +184,20 @@ void preselectionRestore(Shell& sh) {
 
 void preselectionDeleteCells(Shell& sh, const std::vector<int>& lines) {
   if (!sh.flags.preselectionDialogOpen) return;
-  deleteExcludedCells(sh.session, lines);
+  deleteExcludedCells(sh.session.preselection.dialog, sh.session.areas.cells, sh.session.ws, sh.session.notices, lines);
   showNotices(sh.session, sh.host);
   sh.host.requestRedraw();
 }
 
 void editorSelect(Shell& sh, int taxon) {
   if (!sh.flags.mapEditing) return;
-  selectEditorTaxon(sh.session, taxon);
+  selectEditorTaxon(editorCards(sh.session), taxon);
   mapCurrentTaxon(sh);
 }
 
 void editorWrite(Shell& sh) {
   if (!sh.flags.mapEditing) return;
-  writeEditorTaxon(sh.session);
+  writeEditorTaxon(editorCards(sh.session));
   showNotices(sh.session, sh.host);
   mapCurrentTaxon(sh);
 }
@@ -220,17 +223,17 @@ void editorDelete(Shell& sh) {
   if (!sh.flags.mapEditing) return;
   const auto question = deleteTaxonQuestion(sh.session);
   if (!question || showNotice(sh.host, *question, Buttons::YesNo) != Answer::Yes) return;
-  if (deleteEditorTaxon(sh.session)) mapCurrentTaxon(sh);
+  if (deleteEditorTaxon(editorCards(sh.session))) mapCurrentTaxon(sh);
 }
 
 void editorReorder(Shell& sh) {
   if (!sh.flags.mapEditing) return;
-  reorderTaxa(sh.session);
+  reorderTaxa(editorCards(sh.session));
   mapCurrentTaxon(sh);
 }
 
 void editorFind(Shell& sh, const std::string& text) {
-  if (sh.flags.mapEditing && findEditorTaxon(sh.session, text)) mapCurrentTaxon(sh);
+  if (sh.flags.mapEditing && findEditorTaxon(editorCards(sh.session), text)) mapCurrentTaxon(sh);
 }
 
 void editorSaveContinue(Shell& sh) {

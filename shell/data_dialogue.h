@@ -43,4 +43,9 @@ bool loadPreselection(Session& s, Host& host, std::vector<int>& excludedAreas);
 PreselectionOutcome applyPreselectionDialog(Session& s, Host& host, PreselectionAction action,
                                             const std::vector<int>& excludedTaxonLines);
 
+// "Restore data" once the window has closed: the excluded-areas list is
+// emptied, the area set returns and the datafile is reloaded with no group
+// code and no excluded level.
+PreselectionOutcome restorePreselectionData(Session& s);
+
 }  // namespace zn

@@ -286,7 +286,7 @@ void connectSelectionCommands(Shell& shell) {
       if (notice) sh.host.messageBox(notice->text, notice->caption, notice->icon, Buttons::Ok);
       if (!present) return;
       if (kind == ValueKind::Threat) sh.flags.threatPresent = *present;
-      resetCellFlags(sh.session);
+      resetCellFlags(sh.session.ws, sh.session.map);
       sh.retitle();
     });
 

@@ -63,8 +63,7 @@ FileRequest datafileRequest(const Session& s) {
   return req;
 }
 
-bool takeChosenDatafile(Session& s, const fs::path& chosen) {
-  DatafileState& df = s.ws.datafile;
+bool takeChosenDatafile(DatafileState& df, const fs::path& chosen) {
   DatafileState chosenState;
   setDatafilePath(chosenState, chosen);
   if (df.opened && chosenState.subdir == df.subdir && chosenState.fileName == df.fileName &&
@@ -216,6 +215,9 @@ bool saveDatafile(const Session& s, const fs::path& path, const std::string& tit
   return saveFileAtomically(path, encodeDatafile(s, title));
 }
 
+namespace {
+
+// The one notice left after a load, if any.
 void reportLoad(Session& s) {
   const Workspace& ws = s.ws;
   const DatafileState& df = ws.datafile;
@@ -233,6 +235,8 @@ void reportLoad(Session& s) {
     s.tell("Data in quantitative mode", strprintf("File: %s", df.fullPath.c_str()), Icon::Information);
   }
 }
+
+}  // namespace
 
 bool loadGridType(Session& s) { return s.grid().loadGridType(s); }
 

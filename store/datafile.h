@@ -28,7 +28,7 @@ FileRequest datafileRequest(const Session& s);
 
 // Path rules for a chosen datafile; true when it is not the one already
 // open (subdirectory, file name and path are then set).
-bool takeChosenDatafile(Session& s, const std::filesystem::path& chosen);
+bool takeChosenDatafile(DatafileState& df, const std::filesystem::path& chosen);
 
 // Card store for `requested` cards with the shrink-on-shortage rule. False
 // only after the fatal message (the session then ends).
@@ -37,9 +37,6 @@ bool allocateCardStore(Session& s, int requested);
 // Reads the datafile at the session's full path; false when it cannot be read.
 // *cardsHeld, when given, gets the number of whole cards the file held.
 bool loadDatafile(Session& s, int* cardsHeld = nullptr);
-
-// The one notice left after a load, if any.
-void reportLoad(Session& s);
 
 // Loads the grid type named by the session's data subdirectory.
 bool loadGridType(Session& s);

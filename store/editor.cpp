@@ -13,10 +13,6 @@ namespace zn {
 
 namespace {
 
-constexpr std::array<Flag Settings::*, 6> kEditorDisplaySlots{&Settings::fillFrameCoast, &Settings::scaleBarShown,
-                                                              &Settings::writeTitle,     &Settings::scalableTitle,
-                                                              &Settings::fineGridShown,  &Settings::coarseGridShown};
-
 int taxaInStore(const Workspace& ws) { return std::clamp(ws.taxaCount, 0, ws.cards.slots()); }
 
 std::string cutText(const std::string& text, std::size_t max) {
@@ -25,13 +21,7 @@ std::string cutText(const std::string& text, std::size_t max) {
   return out;
 }
 
-void clearMarks(Workspace& ws) {
-  for (int t = 0; t < ws.cards.slots(); ++t) ws.cards.setField(t, ws.cards.layout->currentMark, 0);
-}
-
-void showCurrent(Session& s) {
-  EditorModel& m = s.editor.dialog;
-  const Workspace& ws = s.ws;
+void showCurrent(EditorModel& m, const Workspace& ws) {
   const int taxa = taxaInStore(ws);
   if (taxa == 0) {
     m.current = 0;
@@ -48,11 +38,14 @@ void showCurrent(Session& s) {
 
 int maxTaxa(const Session& s) { return s.grid().maxTaxa(); }
 
+void tell(Notices& notices, std::string text, std::string caption, Icon icon) {
+  notices.push_back({std::move(text), std::move(caption), icon});
+}
+
 // The runtime generator: state x 214013 + 2531011, value bits 16 … 30.
-int drawChoice(Session& s, int k) {
-  EditorState& e = s.editor;
+int drawChoice(EditorState& e, Progress& progress, int k) {
   if (!e.randomSeeded) {
-    e.randomState = static_cast<std::uint32_t>(s.progress.timeOfDay());
+    e.randomState = static_cast<std::uint32_t>(progress.timeOfDay());
     e.randomSeeded = true;
   }
   const int limit = (32767 / k) * k;
@@ -73,41 +66,25 @@ bool codeBefore(const unsigned char* a, const unsigned char* b) {
   return false;
 }
 
-// The title typed in 606, at most 30 characters; an untouched field keeps
-// the title whole. True when it changed.
-bool takeTitle(Session& s) {
-  DatafileState& df = s.ws.datafile;
-  const std::string& typed = s.editor.dialog.title;
+}  // namespace
+
+bool takeEditorTitle(EditorState& e, Workspace& ws) {
+  DatafileState& df = ws.datafile;
+  const std::string& typed = e.dialog.title;
   if (typed == df.title) return false;
   const std::string title = cutText(typed, kNameLength);
   if (title == df.title) return false;
   df.title = title;
-  const int at = s.ws.cards.layout->headerSize - 32;
+  const int at = ws.cards.layout->headerSize - 32;
   std::fill(df.header.begin() + at, df.header.begin() + at + 32, 0);
   std::copy(title.begin(), title.end(), df.header.begin() + at);
-  s.editor.edited = true;
+  e.edited = true;
   return true;
 }
 
-// The display settings as they were before the editor took them over (fill
-// frame-coast stays off while a zoomed view is shown); the editor's flags go.
-void giveBackDisplay(Session& s) {
-  EditorState& e = s.editor;
-  for (std::size_t i = 0; i < kEditorDisplaySlots.size(); ++i) s.settings.*kEditorDisplaySlots[i] = e.keptDisplay[i];
-  if (s.zoomed) {
-    s.savedFillFrameCoast = e.keptDisplay[0];
-    s.settings.fillFrameCoast = Flag::kOff;
-  }
-  e.edited = false;
-  e.recountNeeded = false;
+void clearEditorMarks(Workspace& ws) {
+  for (int t = 0; t < ws.cards.slots(); ++t) ws.cards.setField(t, ws.cards.layout->currentMark, 0);
 }
-
-void recountAfterEditing(Session& s) {
-  s.subgroupDataPresent = recount(s.ws, s.settings.excludedLevel);
-  occupancyPass(s.ws, s.settings.excludedLevel, s.areas);
-}
-
-}  // namespace
 
 std::string editableCode(const Workspace& ws, int taxon) {
   std::string code = ws.cards.codeText(taxon);
@@ -115,7 +92,7 @@ std::string editableCode(const Workspace& ws, int taxon) {
   return code;
 }
 
-int editorTopLevel(const Session& s) { return s.grid().presenceLevels(); }
+int editorTopLevel(const GridSystem& grid) { return grid.presenceLevels(); }
 
 void setCardCode(Workspace& ws, int taxon, const std::string& code) {
   unsigned char* c = ws.cards.code(taxon);
@@ -124,62 +101,31 @@ void setCardCode(Workspace& ws, int taxon, const std::string& code) {
   c[kCodeLength] = 0;
 }
 
-std::string newTaxonName(Session& s, bool copy) {
-  const int serial = ++s.editor.serial;
-  return strprintf(copy ? "copy taxon %d (#%d)" : "new taxon %d (#%d)", serial, drawChoice(s, 3000));
+std::string newTaxonName(EditorState& e, Progress& progress, bool copy) {
+  const int serial = ++e.serial;
+  return strprintf(copy ? "copy taxon %d (#%d)" : "new taxon %d (#%d)", serial, drawChoice(e, progress, 3000));
 }
 
-void openEditor(Session& s) {
-  Workspace& ws = s.ws;
-  EditorState& e = s.editor;
-  e.edited = false;
-  e.titleAtOpening = ws.datafile.title;
-  e.recountNeeded = !ws.groupCode.empty() || s.settings.excludedLevel != 0;
-  ws.groupCode.clear();
-  s.areas.cells.clear();
-  s.areas.seedCount = 0;
-  s.areas.nearMinimumDone = false;
-  s.settings.excludedLevel = 0;
-  // Record counts shown while editing are those without the filters.
-  if (e.recountNeeded) recountAfterEditing(s);
-
-  for (std::size_t i = 0; i < kEditorDisplaySlots.size(); ++i) e.keptDisplay[i] = s.settings.*kEditorDisplaySlots[i];
-  // Zoomed, the fill setting waits in the zoom's own copy.
-  if (s.zoomed) e.keptDisplay[0] = s.savedFillFrameCoast;
-  s.settings.writeTitle = Flag::kOn;
-  s.settings.scaleBarShown = Flag::kOn;
-  s.settings.fillFrameCoast = Flag::kOff;
-  s.settings.coarseGridShown = Flag::kOn;
-  s.settings.fineGridShown = flagOf(s.coastApplies != CoastOutline::kNone);
-
-  e.dialog = EditorModel{};
-  e.dialog.title = ws.datafile.title;
-  fillEditor(s);
-  selectEditorTaxon(s, 0);
-}
-
-void fillEditor(Session& s) {
-  EditorModel& m = s.editor.dialog;
-  const Workspace& ws = s.ws;
+void fillEditor(EditorModel& m, const Workspace& ws) {
   m.lines.clear();
   for (int t = 0; t < taxaInStore(ws); ++t)
     m.lines.push_back(strprintf("%s- %s", significantCode(ws, t).c_str(), ws.cards.name(t).c_str()));
-  showCurrent(s);
+  showCurrent(m, ws);
 }
 
-void selectEditorTaxon(Session& s, int taxon) {
-  Workspace& ws = s.ws;
+void selectEditorTaxon(const EditorCards& e, int taxon) {
+  Workspace& ws = e.ws;
   if (taxon < 0 || taxon >= taxaInStore(ws)) return;
-  clearMarks(ws);
+  clearEditorMarks(ws);
   ws.cards.setField(taxon, ws.cards.layout->currentMark, 1);
-  s.map.currentTaxon = taxon;
-  s.editor.dialog.current = taxon;
-  showCurrent(s);
+  e.map.currentTaxon = taxon;
+  e.editor.dialog.current = taxon;
+  showCurrent(e.editor.dialog, ws);
 }
 
-bool writeEditorTaxon(Session& s) {
-  Workspace& ws = s.ws;
-  EditorModel& m = s.editor.dialog;
+bool writeEditorTaxon(const EditorCards& e) {
+  Workspace& ws = e.ws;
+  EditorModel& m = e.editor.dialog;
   const int taxa = taxaInStore(ws);
   if (taxa == 0) return false;
   const int t = std::clamp(m.current, 0, taxa - 1);
@@ -189,7 +135,7 @@ bool writeEditorTaxon(Session& s) {
   if (!name.empty() && name != ws.cards.name(t)) {
     for (int u = 0; u < taxa; ++u)
       if (u != t && ws.cards.name(u) == name) {
-        s.tell(strprintf("%s already exists", name.c_str()), "Edit name", Icon::None);
+        tell(e.notices, strprintf("%s already exists", name.c_str()), "Edit name", Icon::None);
         return false;
       }
     ws.cards.setName(t, name);
@@ -205,17 +151,17 @@ bool writeEditorTaxon(Session& s) {
     if (!same(t)) {
       for (int u = 0; u < taxa; ++u)
         if (u != t && same(u)) {
-          s.tell(strprintf("%s already exists", code.c_str()), "Edit code", Icon::None);
-          if (changed) s.editor.edited = true;
-          fillEditor(s);
+          tell(e.notices, strprintf("%s already exists", code.c_str()), "Edit code", Icon::None);
+          if (changed) e.editor.edited = true;
+          fillEditor(m, ws);
           return changed;
         }
       setCardCode(ws, t, code);
       changed = true;
     }
   }
-  if (changed) s.editor.edited = true;
-  fillEditor(s);
+  if (changed) e.editor.edited = true;
+  fillEditor(m, ws);
   return changed;
 }
 
@@ -243,14 +189,14 @@ EditorOutcome addEditorTaxon(Session& s, bool copy) {
     return EditorOutcome::Refused;
   }
   if (storeFull(ws)) {
-    takeTitle(s);
-    if (!saveData(s)) return EditorOutcome::Refused;
+    takeEditorTitle(e, ws);
+    if (!saveData(s, s.notices)) return EditorOutcome::Refused;
     if (!reloadDatafile(s)) return EditorOutcome::OpenDatafileInstead;
     e.edited = false;
     e.recountNeeded = true;
     if (storeFull(ws)) {
-      fillEditor(s);
-      selectEditorTaxon(s, e.dialog.current);
+      fillEditor(e.dialog, ws);
+      selectEditorTaxon(editorCards(s), e.dialog.current);
       return EditorOutcome::Refused;
     }
   }
@@ -264,11 +210,11 @@ EditorOutcome addEditorTaxon(Session& s, bool copy) {
     else setCardCode(ws, t, "1");
   }
   ws.cards.setExcluded(t, false);
-  ws.cards.setName(t, newTaxonName(s, copy));
+  ws.cards.setName(t, newTaxonName(e, s.progress, copy));
   ++ws.taxaCount;
   e.edited = true;
-  fillEditor(s);
-  selectEditorTaxon(s, t);
+  fillEditor(e.dialog, ws);
+  selectEditorTaxon(editorCards(s), t);
   return EditorOutcome::Done;
 }
 
@@ -280,9 +226,9 @@ std::optional<Notice> deleteTaxonQuestion(const Session& s) {
   return Notice{strprintf("confirm to delete taxon:\n'%s'", ws.cards.name(t).c_str()), "Delete taxon", Icon::Question};
 }
 
-bool deleteEditorTaxon(Session& s) {
-  Workspace& ws = s.ws;
-  EditorModel& m = s.editor.dialog;
+bool deleteEditorTaxon(const EditorCards& e) {
+  Workspace& ws = e.ws;
+  EditorModel& m = e.editor.dialog;
   const int taxa = taxaInStore(ws);
   if (taxa <= 1) return false;
   const int t = std::clamp(m.current, 0, taxa - 1);
@@ -290,14 +236,14 @@ bool deleteEditorTaxon(Session& s) {
   std::memmove(ws.cards.card(t), ws.cards.card(t + 1), size * static_cast<std::size_t>(taxa - 1 - t));
   std::memset(ws.cards.card(taxa - 1), 0, size);
   ws.taxaCount = taxa - 1;
-  s.editor.edited = true;
-  fillEditor(s);
-  selectEditorTaxon(s, std::min(t, ws.taxaCount - 1));
+  e.editor.edited = true;
+  fillEditor(m, ws);
+  selectEditorTaxon(e, std::min(t, ws.taxaCount - 1));
   return true;
 }
 
-void reorderTaxa(Session& s) {
-  Workspace& ws = s.ws;
+void reorderTaxa(const EditorCards& e) {
+  Workspace& ws = e.ws;
   const int taxa = taxaInStore(ws);
   std::vector<int> order(static_cast<std::size_t>(taxa));
   std::iota(order.begin(), order.end(), 0);
@@ -324,90 +270,47 @@ void reorderTaxa(Session& s) {
     }
   }
   // The current taxon travels with its card.
-  EditorModel& m = s.editor.dialog;
+  EditorModel& m = e.editor.dialog;
   const auto it = std::find(order.begin(), order.end(), m.current);
   if (it != order.end()) m.current = static_cast<int>(it - order.begin());
-  s.editor.edited = true;
-  fillEditor(s);
-  selectEditorTaxon(s, m.current);
+  e.editor.edited = true;
+  fillEditor(m, ws);
+  selectEditorTaxon(e, m.current);
 }
 
-bool findEditorTaxon(Session& s, const std::string& text) {
-  const Workspace& ws = s.ws;
+bool findEditorTaxon(const EditorCards& e, const std::string& text) {
+  const Workspace& ws = e.ws;
   const std::string want = toLower(cutText(text, kNameLength));
   for (int t = 0; t < taxaInStore(ws); ++t)
     if (toLower(ws.cards.name(t)).compare(0, want.size(), want) == 0) {
-      selectEditorTaxon(s, t);
+      selectEditorTaxon(e, t);
       return true;
     }
-  s.progress.beep();
+  e.progress.beep();
   return false;
 }
 
-bool editorClick(Session& s, int cell, bool left) {
-  Workspace& ws = s.ws;
-  EditorModel& m = s.editor.dialog;
+bool editorClick(const EditorCards& e, const Settings& settings, const GridSystem& grid, int cell, bool left) {
+  Workspace& ws = e.ws;
+  EditorModel& m = e.editor.dialog;
   const int taxa = taxaInStore(ws);
   if (taxa == 0 || cell < 1 || cell > ws.geo.cells) return false;
   const int t = std::clamp(m.current, 0, taxa - 1);
   const int v = ws.cards.level(t, cell);
   int nv;
-  if (left) nv = v >= 0 && v < editorTopLevel(s) ? v + 1 : 0;
+  if (left) nv = v >= 0 && v < editorTopLevel(grid) ? v + 1 : 0;
   else nv = v > 1 ? v - 1 : 0;
   if (nv == v) return false;
   ws.cards.setLevel(t, cell, nv);
-  const int excluded = s.settings.excludedLevel;
+  const int excluded = settings.excludedLevel;
   ws.cards.setRecordCount(t, ws.cards.recordCount(t) + (nv > excluded) - (v > excluded));
   const GridCell& c = ws.cells[static_cast<std::size_t>(cell)];
   const std::string where = fieldText(reinterpret_cast<const unsigned char*>(c.name.data()), 17);
   const char* form = v == 0 ? "+(area %d) %s" : nv == 0 ? "-(area %d) %s" : "=(area %d) %s";
   m.clickText = strprintf(form, cell, where.c_str());
-  s.editor.edited = true;
-  showCurrent(s);
+  e.editor.edited = true;
+  showCurrent(m, ws);
   return true;
-}
-
-bool saveAndContinue(Session& s) {
-  EditorState& e = s.editor;
-  takeTitle(s);
-  if (!e.edited) return true;
-  reorderTaxa(s);
-  if (!saveData(s)) return false;
-  e.edited = false;
-  e.recountNeeded = true;
-  return true;
-}
-
-EditorOutcome closeEditor(Session& s, bool restore) {
-  EditorState& e = s.editor;
-  clearMarks(s.ws);
-  EditorOutcome out = EditorOutcome::Done;
-  if (restore) {
-    if (e.edited) {
-      // Reading the file again recounts; a file that cannot be read leaves
-      // the edits in memory and the caller opens another datafile.
-      if (reloadDatafile(s)) {
-        clearMarks(s.ws);
-        occupancyPass(s.ws, s.settings.excludedLevel, s.areas);
-      } else {
-        out = EditorOutcome::OpenDatafileInstead;
-      }
-    } else if (e.recountNeeded) {
-      recountAfterEditing(s);
-    }
-  } else {
-    takeTitle(s);
-    if (e.edited) {
-      reorderTaxa(s);
-      clearMarks(s.ws);
-      saveData(s);
-      recountAfterEditing(s);
-    } else if (e.recountNeeded) {
-      recountAfterEditing(s);
-    }
-  }
-  giveBackDisplay(s);
-  return out;
 }
 
 bool editorHoldsChanges(const Session& s) {
@@ -416,22 +319,17 @@ bool editorHoldsChanges(const Session& s) {
   return s.editor.edited || (typed != title && cutText(typed, kNameLength) != title);
 }
 
-void abandonEditor(Session& s) {
-  clearMarks(s.ws);
-  giveBackDisplay(s);
-}
-
-bool saveData(Session& s) {
-  Workspace& ws = s.ws;
+bool saveData(const Session& s, Notices& notices) {
+  const Workspace& ws = s.ws;
   if (ws.dataModifiedByPreselection) {
-    s.tell("restore data from preselection\nbefore writing data to file", "Save data", Icon::None);
+    tell(notices, "restore data from preselection\nbefore writing data to file", "Save data", Icon::None);
     return false;
   }
   const DatafileState& df = ws.datafile;
   if (df.fullPath.empty()) return false;
   if (!saveDatafile(s, df.fullPath, df.title)) {
-    s.tell(strprintf("failed to write datafile:\n%s\n(the file on disk is unchanged)", df.fullPath.c_str()),
-           "Save data", Icon::Exclamation);
+    tell(notices, strprintf("failed to write datafile:\n%s\n(the file on disk is unchanged)", df.fullPath.c_str()),
+         "Save data", Icon::Exclamation);
     return false;
   }
   return true;

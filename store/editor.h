@@ -11,7 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "store/maprecord.h"
 #include "store/notice.h"
+#include "store/progress.h"
 #include "store/requests.h"
 #include "store/settings.h"
 
@@ -19,6 +21,7 @@ namespace zn {
 
 struct Session;
 struct Workspace;
+class GridSystem;
 
 // The editor's controls.
 struct EditorModel : DialogModel {
@@ -51,23 +54,29 @@ struct EditorState {
 
 enum class EditorOutcome { Done, Refused, OpenDatafileInstead };
 
+// What the editor's steps on the cards may change: its own state, the cards,
+// the map's current taxon (it follows the editor's), and the notices and
+// beeps they leave for the user. Settings, area set and datafile stay out.
+struct EditorCards {
+  EditorState& editor;
+  Workspace& ws;
+  MapRecord& map;
+  Notices& notices;
+  Progress& progress;
+};
+
 // Top data level of a left click's cycle: 4 on the world grid, 2 on the
 // Britain grid.
-int editorTopLevel(const Session& s);
-
-// Opening: clears the filters and the area set (keeping whether a recount
-// is due), keeps the title and the display settings and sets the editor's
-// own, makes taxon 0 current and fills the model.
-void openEditor(Session& s);
+int editorTopLevel(const GridSystem& grid);
 
 // The model from the cards: list lines, fields and the 607 text.
-void fillEditor(Session& s);
+void fillEditor(EditorModel& m, const Workspace& ws);
 // Makes the taxon current (its mark set, every other cleared) and shows it.
-void selectEditorTaxon(Session& s, int taxon);
+void selectEditorTaxon(const EditorCards& e, int taxon);
 
 // "Write": the name and code fields, each refused when another taxon
 // already has it. True when the card changed.
-bool writeEditorTaxon(Session& s);
+bool writeEditorTaxon(const EditorCards& e);
 // The question "New" and "Copy" ask first when the store is full (the data
 // are then saved and read again to make room); nullopt when none applies.
 std::optional<Notice> addTaxonQuestion(const Session& s, bool copy);
@@ -77,41 +86,37 @@ EditorOutcome addEditorTaxon(Session& s, bool copy);
 // The confirmation "Delete" asks; nullopt when the only taxon cannot go.
 std::optional<Notice> deleteTaxonQuestion(const Session& s);
 // "Delete" once confirmed: removes the current card. True when it went.
-bool deleteEditorTaxon(Session& s);
+bool deleteEditorTaxon(const EditorCards& e);
 // "Re-order" (and before each save): the cards sorted by their code.
-void reorderTaxa(Session& s);
+void reorderTaxa(const EditorCards& e);
 // "Find:": the first taxon whose name begins with `text`, any case, becomes
 // current; no match beeps.
-bool findEditorTaxon(Session& s, const std::string& text);
+bool findEditorTaxon(const EditorCards& e, const std::string& text);
 
 // A map click on a cell in map-editing mode: the left button raises the
 // current taxon's level in the cycle 0, 1, … top, 0; the right lowers it
 // (1 becomes 0, 0 stays). True when the level changed.
-bool editorClick(Session& s, int cell, bool left);
+bool editorClick(const EditorCards& e, const Settings& settings, const GridSystem& grid, int cell, bool left);
 
-// "Save+cont": the title taken, and when anything was edited the taxa
-// re-ordered and saved. False when a save failed or was refused.
-bool saveAndContinue(Session& s);
-// Leaving the editor once the window is closed: with `restore` the edits
-// are discarded by reading the datafile again; otherwise the title is taken
-// and edited data are re-ordered, saved and recounted. The display settings
-// come back in both cases.
-EditorOutcome closeEditor(Session& s, bool restore);
+// The title typed in 606 taken into the header, at most 30 characters; an
+// untouched field keeps the title whole. True when it changed.
+bool takeEditorTitle(EditorState& e, Workspace& ws);
+// No card marked current any more.
+void clearEditorMarks(Workspace& ws);
+
 // Whether leaving would write anything: edited cards or a typed title that
 // differs from the data title.
 bool editorHoldsChanges(const Session& s);
-// Leaving the editor as the program ends without saving: nothing is written
-// or read again, only the display settings come back.
-void abandonEditor(Session& s);
 
 // "Save data": the datafile rewritten at its path (refused while the
 // preselection has modified the data). False when refused or failed; a
-// failed write leaves the file on disk as it was.
-bool saveData(Session& s);
+// failed write leaves the file on disk as it was. Nothing in the session
+// changes; the refusal or failure is told in `notices`.
+bool saveData(const Session& s, Notices& notices);
 
 // "new taxon %d (#%d)" / "copy taxon %d (#%d)": the serial counter, raised
 // first, and a random number 0 … 2999.
-std::string newTaxonName(Session& s, bool copy);
+std::string newTaxonName(EditorState& e, Progress& progress, bool copy);
 
 // Writes the code into a card: up to 31 characters padded with '0' and the
 // terminating NUL.

@@ -47,34 +47,28 @@ fs::path dataFolder(const Session& s) {
   return s.dataDir.empty() ? s.home : s.dataDir;
 }
 
-void fillAreaLines(Session& s) {
-  PreselectionDialogModel& m = s.preselection.dialog;
+void tell(Notices& notices, std::string text, std::string caption, Icon icon) {
+  notices.push_back({std::move(text), std::move(caption), icon});
+}
+
+void fillAreaLines(PreselectionDialogModel& m, const Workspace& ws, const AreaSet& listed) {
   m.areaLines.clear();
   int pos = 0;
-  for (int cell : s.areas.cells)
-    m.areaLines.push_back(strprintf("%4d:(%d) %s", ++pos, cell, cellLocation(s.ws, cell).c_str()));
-  m.areasExcludedText = countText(s.areas.count());
+  for (int cell : listed.cells)
+    m.areaLines.push_back(strprintf("%4d:(%d) %s", ++pos, cell, cellLocation(ws, cell).c_str()));
+  m.areasExcludedText = countText(listed.count());
 }
 
-// Hands the borrowed list back: the area set returns with its seeds.
-void exchangeBack(Session& s) {
-  std::swap(s.areas.cells, s.ws.borrowedAreas);
-  s.areas.seedCount = std::clamp(s.preselection.keptSeedCount, 0, s.areas.count());
-  s.preselection.keptSeedCount = 0;
-}
-
-void selectMatching(Session& s, const std::string& code) {
-  PreselectionDialogModel& m = s.preselection.dialog;
-  const int taxa = std::min(taxaInStore(s.ws), static_cast<int>(m.groupSelected.size()));
+void selectMatching(PreselectionDialogModel& m, const Workspace& ws, const std::string& code) {
+  const int taxa = std::min(taxaInStore(ws), static_cast<int>(m.groupSelected.size()));
   std::fill(m.groupSelected.begin(), m.groupSelected.end(), 0);
-  for (int t = 0; t < taxa; ++t) m.groupSelected[static_cast<std::size_t>(t)] = codeBegins(s.ws, t, code);
+  for (int t = 0; t < taxa; ++t) m.groupSelected[static_cast<std::size_t>(t)] = codeBegins(ws, t, code);
 }
 
-void refuseGroup(Session& s) {
-  PreselectionDialogModel& m = s.preselection.dialog;
+void refuseGroup(PreselectionDialogModel& m, Progress& progress) {
   m.groupCode.clear();
   std::fill(m.groupSelected.begin(), m.groupSelected.end(), 0);
-  s.progress.beep();
+  progress.beep();
 }
 
 std::string_view trimmed(std::string_view v) {
@@ -108,7 +102,11 @@ std::optional<int> decimal(std::string_view token) {
 
 }  // namespace
 
-int excludedAreaCapacity(const Session& s) { return s.grid().excludedAreaCapacity(); }
+void returnBorrowedAreas(PreselectionState& p, Workspace& ws, AreaSet& areas) {
+  std::swap(areas.cells, ws.borrowedAreas);
+  areas.seedCount = std::clamp(p.keptSeedCount, 0, areas.count());
+  p.keptSeedCount = 0;
+}
 
 std::string significantCode(const Workspace& ws, int taxon) {
   const unsigned char* c = ws.cards.code(taxon);
@@ -139,14 +137,14 @@ bool excludeTaxon(Workspace& ws, int taxon) {
   return changed;
 }
 
-void openPreselectionDialog(Session& s) {
-  BusyGuard busy(s.progress);
-  Workspace& ws = s.ws;
-  PreselectionDialogModel& m = s.preselection.dialog;
+void openPreselectionDialog(PreselectionState& p, Workspace& ws, AreaSet& areas, const Settings& settings,
+                            Progress& progress) {
+  BusyGuard busy(progress);
+  PreselectionDialogModel& m = p.dialog;
   m = PreselectionDialogModel{};
   m.groupCode = ws.groupCode;
   m.levels = std::max(1, ws.datafile.levels);
-  m.minimumLevel = std::clamp(s.settings.excludedLevel + 1, 1, m.levels);
+  m.minimumLevel = std::clamp(settings.excludedLevel + 1, 1, m.levels);
   const int taxa = taxaInStore(ws);
   int excluded = 0;
   for (int t = 0; t < taxa; ++t) {
@@ -158,15 +156,15 @@ void openPreselectionDialog(Session& s) {
     m.taxonLines.push_back(gone ? "-" : name);
   }
   m.taxaExcludedText = countText(excluded);
-  s.preselection.keptSeedCount = s.areas.seedCount;
-  std::swap(s.areas.cells, ws.borrowedAreas);
-  s.areas.seedCount = 0;
-  fillAreaLines(s);
+  p.keptSeedCount = areas.seedCount;
+  std::swap(areas.cells, ws.borrowedAreas);
+  areas.seedCount = 0;
+  fillAreaLines(m, ws, areas);
 }
 
-bool selectGroupLines(Session& s, const std::vector<int>& lines) {
-  PreselectionDialogModel& m = s.preselection.dialog;
-  const int taxa = std::min(taxaInStore(s.ws), static_cast<int>(m.groupLines.size()));
+bool selectGroupLines(PreselectionDialogModel& m, const Workspace& ws, Progress& progress,
+                      const std::vector<int>& lines) {
+  const int taxa = std::min(taxaInStore(ws), static_cast<int>(m.groupLines.size()));
   int first = -1, last = -1;
   for (int line : lines) {
     if (line < 0 || line >= taxa) continue;
@@ -174,70 +172,66 @@ bool selectGroupLines(Session& s, const std::vector<int>& lines) {
     last = std::max(last, line);
   }
   if (first < 0) {
-    refuseGroup(s);
+    refuseGroup(m, progress);
     return false;
   }
-  const std::string a = significantCode(s.ws, first), b = significantCode(s.ws, last);
+  const std::string a = significantCode(ws, first), b = significantCode(ws, last);
   const auto diff = std::mismatch(a.begin(), a.end(), b.begin(), b.end());
   std::string prefix(a.begin(), diff.first);
   if (prefix.empty()) {
-    refuseGroup(s);
+    refuseGroup(m, progress);
     return false;
   }
   m.groupCode = cutText(prefix, kGroupCodeChars);
-  selectMatching(s, m.groupCode);
+  selectMatching(m, ws, m.groupCode);
   return true;
 }
 
-bool typeGroupCode(Session& s, const std::string& typed) {
-  PreselectionDialogModel& m = s.preselection.dialog;
+bool typeGroupCode(PreselectionDialogModel& m, const Workspace& ws, Progress& progress, const std::string& typed) {
   const std::string code = cutText(typed, kGroupCodeChars);
-  const int taxa = taxaInStore(s.ws);
+  const int taxa = taxaInStore(ws);
   bool any = false;
-  for (int t = 0; t < taxa && !any; ++t) any = codeBegins(s.ws, t, code);
+  for (int t = 0; t < taxa && !any; ++t) any = codeBegins(ws, t, code);
   if (!any) {
-    refuseGroup(s);
+    refuseGroup(m, progress);
     return false;
   }
   m.groupCode = code;
-  selectMatching(s, code);
+  selectMatching(m, ws, code);
   return true;
 }
 
-bool findGroupTaxon(Session& s, const std::string& text) {
-  PreselectionDialogModel& m = s.preselection.dialog;
+bool findGroupTaxon(PreselectionDialogModel& m, const Workspace& ws, Progress& progress, const std::string& text) {
   const std::string want = toLower(cutText(text, kNameLength));
-  const int taxa = std::min(taxaInStore(s.ws), static_cast<int>(m.groupSelected.size()));
+  const int taxa = std::min(taxaInStore(ws), static_cast<int>(m.groupSelected.size()));
   for (int t = 0; t < taxa; ++t) {
-    if (toLower(s.ws.cards.name(t)).compare(0, want.size(), want) != 0) continue;
+    if (toLower(ws.cards.name(t)).compare(0, want.size(), want) != 0) continue;
     std::fill(m.groupSelected.begin(), m.groupSelected.end(), 0);
     m.groupSelected[static_cast<std::size_t>(t)] = 1;
-    m.groupCode = significantCode(s.ws, t);
+    m.groupCode = significantCode(ws, t);
     return true;
   }
-  s.progress.beep();
+  progress.beep();
   return false;
 }
 
-bool addExcludedCell(Session& s, int cell) {
-  std::vector<int>& list = s.areas.cells;
-  if (cell < 1 || cell > s.ws.geo.cells) return false;
+bool addExcludedCell(PreselectionDialogModel& m, std::vector<int>& list, const Workspace& ws, const GridSystem& grid,
+                     int cell) {
+  if (cell < 1 || cell > ws.geo.cells) return false;
   if (std::find(list.begin(), list.end(), cell) != list.end()) return false;
-  if (static_cast<int>(list.size()) >= excludedAreaCapacity(s)) return false;
+  if (static_cast<int>(list.size()) >= grid.excludedAreaCapacity()) return false;
   list.push_back(cell);
-  PreselectionDialogModel& m = s.preselection.dialog;
-  m.areaLines.push_back(
-      strprintf("%4d:(%d) %s", static_cast<int>(list.size()), cell, cellLocation(s.ws, cell).c_str()));
+  m.areaLines.push_back(strprintf("%4d:(%d) %s", static_cast<int>(list.size()), cell, cellLocation(ws, cell).c_str()));
   m.areasExcludedText = countText(static_cast<int>(list.size()));
   return true;
 }
 
-void deleteExcludedCells(Session& s, const std::vector<int>& lines) {
+void deleteExcludedCells(PreselectionDialogModel& m, std::vector<int>& list, const Workspace& ws, Notices& notices,
+                         const std::vector<int>& lines) {
   if (static_cast<int>(lines.size()) > kMaxSelectedLines) {
-    s.tell("Too many items selected.", "Data preselection", Icon::None);
+    tell(notices, "Too many items selected.", "Data preselection", Icon::None);
     return;
   }
-  std::vector<int>& list = s.areas.cells;
   std::vector<char> gone(list.size(), 0);
   for (int line : lines)
     if (line >= 0 && line < static_cast<int>(list.size())) gone[static_cast<std::size_t>(line)] = 1;
@@ -245,22 +239,21 @@ void deleteExcludedCells(Session& s, const std::vector<int>& lines) {
   for (std::size_t i = 0; i < list.size(); ++i)
     if (!gone[i]) kept.push_back(list[i]);
   list = std::move(kept);
-  PreselectionDialogModel& m = s.preselection.dialog;
   m.areaLines.clear();
   int pos = 0;
-  for (int cell : list) m.areaLines.push_back(strprintf("%4d: %s", ++pos, cellLocation(s.ws, cell).c_str()));
+  for (int cell : list) m.areaLines.push_back(strprintf("%4d: %s", ++pos, cellLocation(ws, cell).c_str()));
   m.areasExcludedText = countText(static_cast<int>(list.size()));
 }
 
-void takePreselectionDialog(Session& s, const std::vector<int>& excludedTaxonLines) {
-  Workspace& ws = s.ws;
-  const PreselectionDialogModel& m = s.preselection.dialog;
+void takePreselectionDialog(const PreselectionDialogModel& m, Workspace& ws, Settings& settings,
+                            const std::vector<int>& listed, Notices& notices,
+                            const std::vector<int>& excludedTaxonLines) {
   ws.groupCode = cutText(m.groupCode, kGroupCodeChars);
-  s.settings.excludedLevel = std::clamp(m.minimumLevel, 1, std::max(1, ws.datafile.levels)) - 1;
+  settings.excludedLevel = std::clamp(m.minimumLevel, 1, std::max(1, ws.datafile.levels)) - 1;
 
   bool removed = false;
   if (static_cast<int>(excludedTaxonLines.size()) > kMaxSelectedLines) {
-    s.tell("Too many items selected.", "Exclude taxa", Icon::None);
+    tell(notices, "Too many items selected.", "Exclude taxa", Icon::None);
   } else {
     // A line stands for the taxon it was made from, as long as that card
     // still bears the name (another datafile may have come in meanwhile).
@@ -271,34 +264,24 @@ void takePreselectionDialog(Session& s, const std::vector<int>& excludedTaxonLin
       removed = excludeTaxon(ws, line) || removed;
     }
   }
-  for (int cell : s.areas.cells) removed = clearCellInAllCards(ws, cell) || removed;
+  for (int cell : listed) removed = clearCellInAllCards(ws, cell) || removed;
   if (removed) ws.dataModifiedByPreselection = true;
 }
 
-bool reloadForPreselection(Session& s, PreselectionAction action) {
-  if (!reloadDatafile(s)) {
-    exchangeBack(s);
-    return false;
-  }
-  // The reload brought the listed cells back; the file's list replaces them.
-  if (action == PreselectionAction::LoadFile) s.areas.cells.clear();
-  return true;
-}
-
-PreselectionOutcome finishPreselectionDialog(Session& s, PreselectionAction action) {
-  Workspace& ws = s.ws;
-  exchangeBack(s);
+PreselectionOutcome finishPreselectionDialog(PreselectionState& p, Workspace& ws, AreaSet& areas,
+                                             const GridSystem& grid, PreselectionAction action) {
+  returnBorrowedAreas(p, ws, areas);
 
   if (action == PreselectionAction::ConvertSA) {
     const int cells = ws.geo.cells;
     std::vector<char> chosen(static_cast<std::size_t>(cells) + 1, 0);
-    for (int c : s.areas.cells)
+    for (int c : areas.cells)
       if (c >= 1 && c <= cells) chosen[static_cast<std::size_t>(c)] = 1;
     std::vector<int> excluded;
-    const auto cap = static_cast<std::size_t>(excludedAreaCapacity(s));
+    const auto cap = static_cast<std::size_t>(grid.excludedAreaCapacity());
     for (int n = 1; n <= cells && excluded.size() < cap; ++n)
       if (!chosen[static_cast<std::size_t>(n)]) excluded.push_back(n);
-    s.areas = AreaSet{};
+    areas = AreaSet{};
     ws.dataModifiedByPreselection = true;
     for (int n : excluded) clearCellInAllCards(ws, n);
     ws.borrowedAreas = std::move(excluded);
@@ -306,32 +289,21 @@ PreselectionOutcome finishPreselectionDialog(Session& s, PreselectionAction acti
   return PreselectionOutcome::Applied;
 }
 
-PreselectionOutcome restorePreselectionData(Session& s) {
-  s.ws.dataModifiedByPreselection = false;
-  s.areas.cells.clear();
-  exchangeBack(s);
-  if (!reloadDatafile(s)) return PreselectionOutcome::OpenDatafileInstead;
-  s.ws.groupCode.clear();
-  s.settings.excludedLevel = 0;
-  return PreselectionOutcome::Applied;
-}
-
-bool restrictToSubgroup(Session& s) {
-  Workspace& ws = s.ws;
+bool restrictToSubgroup(Workspace& ws, Notices& notices) {
   if (ws.groupCode.empty()) return true;
   const int taxa = taxaInStore(ws);
   for (int t = 0; t < taxa; ++t)
     if (ws.passesGroup(t)) return true;
-  s.tell(strprintf("Restrict to subgroup:\nsubgroup %s not found", ws.groupCode.c_str()), "Data preselection",
-         Icon::Information);
+  tell(notices, strprintf("Restrict to subgroup:\nsubgroup %s not found", ws.groupCode.c_str()), "Data preselection",
+       Icon::Information);
   ws.groupCode.clear();
   return false;
 }
 
 void applyPreselection(Session& s) {
   Workspace& ws = s.ws;
-  restrictToSubgroup(s);
-  resetCellFlags(s);
+  restrictToSubgroup(ws, s.notices);
+  resetCellFlags(ws, s.map);
   const int level = s.settings.excludedLevel;
   s.subgroupDataPresent = recount(ws, level);
   // Judged on the recount of the code just applied, not the one before it.
@@ -341,11 +313,10 @@ void applyPreselection(Session& s) {
   occupancyPass(ws, level, s.areas);
 }
 
-std::string preselectionFileText(const Session& s, const std::vector<int>& excludedAreas) {
-  const Workspace& ws = s.ws;
+std::string preselectionFileText(const Workspace& ws, const Settings& settings, const std::vector<int>& excludedAreas) {
   std::string out = "[included group code]\n";
   if (!ws.groupCode.empty()) out += ws.groupCode + "\n";
-  const int level = s.settings.excludedLevel;
+  const int level = settings.excludedLevel;
   out += level != 0 ? strprintf("[excluded data level]\n%d\n[excluded taxa]\n", level)
                     : std::string("[excluded data level]\n[excluded taxa]\n");
   for (int t = 0; t < taxaInStore(ws); ++t)
@@ -414,11 +385,11 @@ PreselectionFile parsePreselectionFile(const std::string& text, int cells) {
   return f;
 }
 
-void applyPreselectionFile(Session& s, const PreselectionFile& file, std::vector<int>& excludedAreas) {
-  Workspace& ws = s.ws;
+void applyPreselectionFile(Workspace& ws, Settings& settings, const GridSystem& grid, const PreselectionFile& file,
+                           std::vector<int>& excludedAreas) {
   // A file without a group code leaves the one in force (typed in the dialog).
   if (file.hasGroupCode) ws.groupCode = cutText(file.groupCode, kGroupCodeChars);
-  s.settings.excludedLevel = std::clamp(file.excludedLevel, 0, std::max(1, ws.datafile.levels) - 1);
+  settings.excludedLevel = std::clamp(file.excludedLevel, 0, std::max(1, ws.datafile.levels) - 1);
   // The first card of each name, found once rather than by a scan per line.
   std::unordered_map<std::string, int> firstOfName;
   const int taxa = taxaInStore(ws);
@@ -427,7 +398,7 @@ void applyPreselectionFile(Session& s, const PreselectionFile& file, std::vector
     auto it = firstOfName.find(name);
     if (it != firstOfName.end()) excludeTaxon(ws, it->second);
   }
-  const auto cap = static_cast<std::size_t>(excludedAreaCapacity(s));
+  const auto cap = static_cast<std::size_t>(grid.excludedAreaCapacity());
   std::vector<char> listed(static_cast<std::size_t>(std::max(ws.geo.cells, 0)) + 1, 0);
   for (int c : excludedAreas)
     if (c >= 1 && c <= ws.geo.cells) listed[static_cast<std::size_t>(c)] = 1;
@@ -454,23 +425,25 @@ FileRequest preselectionRequest(const Session& s, const char* title, bool mustEx
 
 bool preselectionSavable(const Session& s) { return s.ws.counters.occupiedCells > 0; }
 
-bool savePreselectionFile(Session& s, const fs::path& path, const std::vector<int>& excludedAreas) {
-  if (!saveFileAtomically(path, preselectionFileText(s, excludedAreas))) {
-    s.tell(strprintf("Can't write file\n%s", path.string().c_str()), "Preselection save", Icon::Exclamation);
+bool savePreselectionFile(Workspace& ws, const Settings& settings, Notices& notices, const fs::path& path,
+                          const std::vector<int>& excludedAreas) {
+  if (!saveFileAtomically(path, preselectionFileText(ws, settings, excludedAreas))) {
+    tell(notices, strprintf("Can't write file\n%s", path.string().c_str()), "Preselection save", Icon::Exclamation);
     return false;
   }
-  s.ws.dataModifiedByPreselection = true;
+  ws.dataModifiedByPreselection = true;
   return true;
 }
 
-bool loadPreselectionFile(Session& s, const fs::path& path, std::vector<int>& excludedAreas) {
+bool loadPreselectionFile(Workspace& ws, Settings& settings, const GridSystem& grid, Notices& notices,
+                          Progress& progress, const fs::path& path, std::vector<int>& excludedAreas) {
   auto text = readFileBytes(path, kPreselectionFileMax);
   if (!text) {
-    s.tell(strprintf("Can't open file\n%s", path.string().c_str()), "Preselection load", Icon::Exclamation);
+    tell(notices, strprintf("Can't open file\n%s", path.string().c_str()), "Preselection load", Icon::Exclamation);
     return false;
   }
-  BusyGuard busy(s.progress);
-  applyPreselectionFile(s, parsePreselectionFile(*text, s.ws.geo.cells), excludedAreas);
+  BusyGuard busy(progress);
+  applyPreselectionFile(ws, settings, grid, parsePreselectionFile(*text, ws.geo.cells), excludedAreas);
   return true;
 }
 

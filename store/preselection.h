@@ -13,12 +13,17 @@
 #include <string>
 #include <vector>
 
+#include "store/notice.h"
 #include "store/requests.h"
 
 namespace zn {
 
 struct Session;
 struct Workspace;
+struct Settings;
+struct AreaSet;
+class GridSystem;
+class Progress;
 
 constexpr int kExcludedAreasWorld = 864;
 constexpr int kExcludedAreasBritain = 2847;
@@ -63,60 +68,60 @@ struct PreselectionFile {
 enum class PreselectionAction { Ok, SaveFile, LoadFile, ConvertSA };
 enum class PreselectionOutcome { Applied, OpenDatafileInstead };
 
-// Most cells the excluded-areas list holds on this grid.
-int excludedAreaCapacity(const Session& s);
-
 // The code of a taxon cut at its first '0'.
 std::string significantCode(const Workspace& ws, int taxon);
 
-// Opening the dialog: fills the model and exchanges the lists.
-void openPreselectionDialog(Session& s);
+// Opening the dialog: fills the model and exchanges the lists (the area
+// set goes to the workspace, `areas` becomes the excluded-areas list).
+void openPreselectionDialog(PreselectionState& p, Workspace& ws, AreaSet& areas, const Settings& settings,
+                            Progress& progress);
 
 // List 1043: the selected lines make the group code (the common prefix of
 // the significant codes of the first and last of them) and every taxon of
 // that code is selected. False (after a beep, with the code and selection
 // cleared) for an empty prefix or no selection.
-bool selectGroupLines(Session& s, const std::vector<int>& lines);
+bool selectGroupLines(PreselectionDialogModel& m, const Workspace& ws, Progress& progress,
+                      const std::vector<int>& lines);
 // "Type group code:" accepted with `typed`: selects the taxa of that code;
 // none matching clears the code and beeps.
-bool typeGroupCode(Session& s, const std::string& typed);
+bool typeGroupCode(PreselectionDialogModel& m, const Workspace& ws, Progress& progress, const std::string& typed);
 // "Find:": the first taxon whose name begins with `text` (any case) is
 // selected and its significant code shown; no match beeps.
-bool findGroupTaxon(Session& s, const std::string& text);
+bool findGroupTaxon(PreselectionDialogModel& m, const Workspace& ws, Progress& progress, const std::string& text);
 // A cell clicked on the map: appended unless listed already or the list is
-// full. True when it was added.
-bool addExcludedCell(Session& s, int cell);
+// full. True when it was added. `listed` is the excluded-areas list.
+bool addExcludedCell(PreselectionDialogModel& m, std::vector<int>& listed, const Workspace& ws, const GridSystem& grid,
+                     int cell);
 // "Delete cells": removes the given lines (0-based) of list 1106.
-void deleteExcludedCells(Session& s, const std::vector<int>& lines);
+void deleteExcludedCells(PreselectionDialogModel& m, std::vector<int>& listed, const Workspace& ws, Notices& notices,
+                         const std::vector<int>& lines);
 
 // OK, "Save file", "Load file" and "Convert SA" once the window has closed,
 // in three steps around the file the shell asks for. First: group code and
 // level from the model, the taxa of the selected lines of 1105 and the
 // listed cells removed from the cards.
-void takePreselectionDialog(Session& s, const std::vector<int>& excludedTaxonLines);
-// For "Load file" and "Convert SA", before the file: the datafile read again
-// ("Load file" then empties the list the file replaces). False when the
-// reload failed: the lists are exchanged back and the caller runs "Open
-// datafile" instead.
-bool reloadForPreselection(Session& s, PreselectionAction action);
+void takePreselectionDialog(const PreselectionDialogModel& m, Workspace& ws, Settings& settings,
+                            const std::vector<int>& listed, Notices& notices,
+                            const std::vector<int>& excludedTaxonLines);
 // Last: the lists exchanged back and, for "Convert SA", every cell outside
-// the area set excluded.
-PreselectionOutcome finishPreselectionDialog(Session& s, PreselectionAction action);
-// "Restore data" once the window has closed: the excluded-areas list is
-// emptied, the area set returns and the datafile is reloaded with no group
-// code and no excluded level.
-PreselectionOutcome restorePreselectionData(Session& s);
+// the area set excluded. (Between the two the shell may read the datafile
+// again for "Load file" and "Convert SA".)
+PreselectionOutcome finishPreselectionDialog(PreselectionState& p, Workspace& ws, AreaSet& areas,
+                                             const GridSystem& grid, PreselectionAction action);
+// The excluded-areas list goes back to the workspace and the area set
+// returns to `areas` with the seeds it had when the dialog opened.
+void returnBorrowedAreas(PreselectionState& p, Workspace& ws, AreaSet& areas);
 
 // First step of applying the preselection: drops a group code that no
 // taxon has ("subgroup %s not found"). False when it was dropped.
-bool restrictToSubgroup(Session& s);
+bool restrictToSubgroup(Workspace& ws, Notices& notices);
 // The data-store part of applying the preselection: restrict to subgroup,
 // reset the cell flags, recount (saying so when the subgroup leaves too few
 // taxa for the tree data) and the occupancy pass.
 void applyPreselection(Session& s);
 
 // The file text of the current state with the given excluded-areas list.
-std::string preselectionFileText(const Session& s, const std::vector<int>& excludedAreas);
+std::string preselectionFileText(const Workspace& ws, const Settings& settings, const std::vector<int>& excludedAreas);
 // Parses a preselection file. Accepts LF and CR LF; sections are known by
 // their bracketed names, unknown sections are skipped, values that are not
 // numbers are ignored and cells outside 1 … cells are left out.
@@ -125,7 +130,8 @@ PreselectionFile parsePreselectionFile(const std::string& text, int cells);
 // none) and level, the first taxon of each name excluded, the cells
 // appended to `excludedAreas` (up to the list's capacity) and cleared in
 // every card; sets the data-modified flag.
-void applyPreselectionFile(Session& s, const PreselectionFile& file, std::vector<int>& excludedAreas);
+void applyPreselectionFile(Workspace& ws, Settings& settings, const GridSystem& grid, const PreselectionFile& file,
+                           std::vector<int>& excludedAreas);
 
 // The file requests of "Preselection save" and "Preselection load".
 FileRequest preselectionRequest(const Session& s, const char* title, bool mustExist);
@@ -133,8 +139,10 @@ FileRequest preselectionRequest(const Session& s, const char* title, bool mustEx
 bool preselectionSavable(const Session& s);
 // Saving and loading at a path; false with a notice ("Can't write file",
 // "Can't open file") when the file cannot be written or read.
-bool savePreselectionFile(Session& s, const std::filesystem::path& path, const std::vector<int>& excludedAreas);
-bool loadPreselectionFile(Session& s, const std::filesystem::path& path, std::vector<int>& excludedAreas);
+bool savePreselectionFile(Workspace& ws, const Settings& settings, Notices& notices, const std::filesystem::path& path,
+                          const std::vector<int>& excludedAreas);
+bool loadPreselectionFile(Workspace& ws, Settings& settings, const GridSystem& grid, Notices& notices,
+                          Progress& progress, const std::filesystem::path& path, std::vector<int>& excludedAreas);
 
 // Reads the open datafile again from its path and recounts; false (nothing
 // changed) when it cannot be read.

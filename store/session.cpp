@@ -76,16 +76,16 @@ bool allocateWorkspace(Session& s) {
   return true;
 }
 
-void resetCellFlags(Session& s) {
-  for (GridCell& c : s.ws.cells) {
+void resetCellFlags(Workspace& ws, MapRecord& map) {
+  for (GridCell& c : ws.cells) {
     c.count = 0;
     c.scored = 0;
     c.score = 0.0;
   }
-  s.map.title.clear();
-  s.map.scoreOffset = 0.0;
-  s.map.meanPasses = 0;
-  s.map.smoothPasses = 0;
+  map.title.clear();
+  map.scoreOffset = 0.0;
+  map.meanPasses = 0;
+  map.smoothPasses = 0;
 }
 
 void resetWorkspace(Session& s) {
@@ -114,7 +114,7 @@ void resetWorkspace(Session& s) {
   ws.counters.records = 0;
   ws.counters.taxaWithRecords = 0;
   ws.counters.occupiedCells = 0;
-  resetCellFlags(s);
+  resetCellFlags(ws, s.map);
 }
 
 bool startSession(Session& s) {

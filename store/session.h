@@ -80,6 +80,9 @@ struct Session {
   bool budgetAllows(std::size_t bytes) const;
 };
 
+// The parts of the session the editor's card steps change.
+inline EditorCards editorCards(Session& s) { return {s.editor, s.ws, s.map, s.notices, s.progress}; }
+
 // Start-up: options with their corrections, the workspace, the coastline and
 // the map definitions. False when a fatal allocation failure ended it.
 bool startSession(Session& s);
@@ -89,6 +92,7 @@ bool allocateWorkspace(Session& s);
 
 // Clears the preselection and datafile state and the cell flags.
 void resetWorkspace(Session& s);
-void resetCellFlags(Session& s);
+// Clears each cell's count and score and the map's title and passes.
+void resetCellFlags(Workspace& ws, MapRecord& map);
 
 }  // namespace zn

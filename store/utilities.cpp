@@ -121,21 +121,21 @@ bool prepareFor(Session& s, const fs::path& path) {
   return loadGridType(s);
 }
 
-bool writeParts(Session& s, const std::string& caption,
+bool writeParts(const Session& s, Notices& notices, const std::string& caption,
                 const std::vector<std::pair<std::string, std::vector<int>>>& parts) {
   const fs::path folder = besideDatafile(s);
   bool ok = true;
   std::string report;
   for (const auto& [name, taxa] : parts) {
     if (!saveFileAtomically(folder / name, datafileImageOf(s, s.ws.datafile.title, taxa))) {
-      s.tell(strprintf("failed writing file %s", name.c_str()), caption, Icon::Exclamation);
+      notices.push_back({strprintf("failed writing file %s", name.c_str()), caption, Icon::Exclamation});
       ok = false;
       continue;
     }
     report +=
         strprintf("%s%d taxa written to %s", report.empty() ? "" : "\n", static_cast<int>(taxa.size()), name.c_str());
   }
-  if (!report.empty()) s.tell(report, caption, Icon::Information);
+  if (!report.empty()) notices.push_back({report, caption, Icon::Information});
   return ok;
 }
 
@@ -189,10 +189,10 @@ bool makeNewDatafile(Session& s, const fs::path& path) {
   ws.counters.includedTaxa = 3;
   if (!allocateCardStore(s, 3 + kCapacityMargin)) return false;
   for (int t = 0; t < std::min(3, taxaInStore(ws)); ++t) {
-    ws.cards.setName(t, newTaxonName(s, false));
+    ws.cards.setName(t, newTaxonName(s.editor, s.progress, false));
     setCardCode(ws, t, "1");
   }
-  if (!saveData(s)) return false;
+  if (!saveData(s, s.notices)) return false;
   df.opened = true;
   s.map.measureCode = kCodeRichness;
   s.settings.measureCode = kCodeRichness;
@@ -243,27 +243,27 @@ bool joinDatafileFiles(Session& s, const fs::path& first, const fs::path& second
   return openWritten(s);
 }
 
-bool divideByRarity(Session& s) {
+bool divideByRarity(const Session& s, Notices& notices) {
   if (!s.ws.datafile.opened) return false;
   const std::vector<int> counts = recordCounts(s);
   const int threshold = rarityThreshold(counts);
   std::vector<int> small, large;
   for (int t = 0; t < static_cast<int>(counts.size()); ++t)
     (counts[static_cast<std::size_t>(t)] < threshold ? small : large).push_back(t);
-  return writeParts(s, "Divide data", {{"Sm.dat", small}, {"Lg.dat", large}});
+  return writeParts(s, notices, "Divide data", {{"Sm.dat", small}, {"Lg.dat", large}});
 }
 
-bool divideByGroup(Session& s) {
+bool divideByGroup(const Session& s, Notices& notices) {
   const Workspace& ws = s.ws;
   if (!ws.datafile.opened || ws.groupCode.empty()) return false;
   if (ws.dataModifiedByPreselection) {
-    s.tell("restore data from preselection\nbefore writing data to file", "Divide data", Icon::None);
+    notices.push_back({"restore data from preselection\nbefore writing data to file", "Divide data", Icon::None});
     return false;
   }
   std::vector<int> in, out;
   for (int t = 0; t < taxaInStore(ws); ++t) (ws.passesGroup(t) ? in : out).push_back(t);
   const auto [inName, outName] = groupFileNames(ws.groupCode);
-  return writeParts(s, "Divide data", {{inName, in}, {outName, out}});
+  return writeParts(s, notices, "Divide data", {{inName, in}, {outName, out}});
 }
 
 }  // namespace zn

@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "store/notice.h"
 #include "store/requests.h"
 
 namespace zn {
@@ -31,14 +32,16 @@ FileRequest joinTargetRequest(const std::filesystem::path& first);
 bool joinDatafileFiles(Session& s, const std::filesystem::path& first, const std::filesystem::path& second,
                        const std::filesystem::path& target);
 
+// The two divisions only read the session; what they wrote, or failed to
+// write, is told in `notices`.
 // "Divide data by rarity": the taxa with fewer records than the value at a
 // quarter of the sorted record counts go to "Sm.dat", the others to
 // "Lg.dat", both beside the open datafile and both with a datafile header.
-bool divideByRarity(Session& s);
+bool divideByRarity(const Session& s, Notices& notices);
 
 // "Divide data by group": the taxa of the included group code go to
 // "<code>.dat", the others to "not<code>.dat", beside the open datafile.
-bool divideByGroup(Session& s);
+bool divideByGroup(const Session& s, Notices& notices);
 
 // The threshold of "Divide data by rarity": the record count at index n / 4
 // of the counts sorted ascending (0 without taxa).

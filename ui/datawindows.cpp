@@ -121,7 +121,8 @@ PreselectionWindow::PreselectionWindow(Shell& shell, QWidget* parent)
   showAreas();
 
   connect(groupList_, &QListWidget::itemSelectionChanged, this, [this] {
-    selectGroupLines(shell_.session, selectedRows(groupList_));
+    selectGroupLines(shell_.session.preselection.dialog, shell_.session.ws, shell_.session.progress,
+                     selectedRows(groupList_));
     showGroup();
   });
   connect(groupCode_, &QLineEdit::textEdited, this,
@@ -131,11 +132,11 @@ PreselectionWindow::PreselectionWindow(Shell& shell, QWidget* parent)
   connect(typeCode, &QPushButton::clicked, this, [this] {
     std::string code = text(groupCode_->text());
     if (!runGroupCodeDialog(this, code)) return;
-    typeGroupCode(shell_.session, code);
+    typeGroupCode(shell_.session.preselection.dialog, shell_.session.ws, shell_.session.progress, code);
     showGroup();
   });
   connect(find, &QPushButton::clicked, this, [this] {
-    findGroupTaxon(shell_.session, text(find_->text()));
+    findGroupTaxon(shell_.session.preselection.dialog, shell_.session.ws, shell_.session.progress, text(find_->text()));
     showGroup();
   });
   connect(deleteCells, &QPushButton::clicked, this, [this] {

@@ -9,10 +9,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (!zn::fuzz::openSmallDatafile(s)) return 0;
   const std::string text(reinterpret_cast<const char*>(data), size);
   zn::PreselectionFile f = zn::parsePreselectionFile(text, s.ws.geo.cells);
-  zn::applyPreselectionFile(s, f, s.ws.borrowedAreas);
+  zn::applyPreselectionFile(s.ws, s.settings, s.grid(), f, s.ws.borrowedAreas);
   zn::applyPreselection(s);
   // What was read must write back and read again the same.
-  const std::string again = zn::preselectionFileText(s, s.ws.borrowedAreas);
+  const std::string again = zn::preselectionFileText(s.ws, s.settings, s.ws.borrowedAreas);
   zn::PreselectionFile g = zn::parsePreselectionFile(again, s.ws.geo.cells);
   if (g.cells != s.ws.borrowedAreas) __builtin_trap();
   return 0;

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "shell/data_editing.h"
 #include "store/editor.h"
 #include "store/files.h"
 #include "tests/support/data_session.h"
@@ -22,6 +23,8 @@ class Editor : public test::DataSession {
     openEditor(s);
   }
   EditorModel& m() { return s.editor.dialog; }
+  EditorCards cards() { return editorCards(s); }
+  bool click(int cell, bool left) { return editorClick(cards(), s.settings, s.grid(), cell, left); }
   int marked() const {
     int n = 0;
     for (int t = 0; t < s.ws.cards.slots(); ++t) n += s.ws.cards.field(t, s.ws.cards.layout->currentMark) != 0;
@@ -70,20 +73,20 @@ TEST_F(Editor, OpeningClearsTheFiltersTakesTheDisplayAndShowsTaxonZero) {
 TEST_F(Editor, WriteRefusesANameOrCodeAnotherTaxonHas) {
   openEditing();
   m().name = "Beta";
-  EXPECT_FALSE(writeEditorTaxon(s));
+  EXPECT_FALSE(writeEditorTaxon(cards()));
   EXPECT_EQ(test::noticeLines(s), std::vector<std::string>{"Edit name: Beta already exists"});
   EXPECT_EQ(s.ws.cards.name(0), "Alpha");
 
   m().name = "Alpha";
   m().code = "2";
-  EXPECT_FALSE(writeEditorTaxon(s));
+  EXPECT_FALSE(writeEditorTaxon(cards()));
   EXPECT_EQ(test::noticeLines(s).back(), "Edit code: 2 already exists");
   EXPECT_EQ(s.ws.cards.codeText(0), padded("11"));
   EXPECT_FALSE(s.editor.edited);
 
   m().name = std::string(40, 'n');
   m().code = std::string(40, '4');
-  EXPECT_TRUE(writeEditorTaxon(s));
+  EXPECT_TRUE(writeEditorTaxon(cards()));
   EXPECT_EQ(s.ws.cards.name(0), std::string(30, 'n'));
   EXPECT_EQ(s.ws.cards.codeText(0), std::string(30, '4') + "0") << "30 characters, padded, signature kept";
   EXPECT_EQ(s.ws.cards.code(0)[31], 0);
@@ -94,14 +97,14 @@ TEST_F(Editor, WriteRefusesANameOrCodeAnotherTaxonHas) {
 TEST_F(Editor, AnUnchangedCodeSharedWithOthersIsNoDuplicate) {
   openEditing({{"A", "1", {}}, {"B", "1", {}}, {"C", "1", {}}});
   m().name = "Renamed";
-  EXPECT_TRUE(writeEditorTaxon(s));
+  EXPECT_TRUE(writeEditorTaxon(cards()));
   EXPECT_TRUE(s.notices.empty()) << test::noticeLines(s).front();
   EXPECT_EQ(s.ws.cards.name(0), "Renamed");
 }
 
 TEST_F(Editor, NewAndCopyAppendNumberedTaxa) {
   openEditing();
-  selectEditorTaxon(s, 1);
+  selectEditorTaxon(cards(), 1);
   ASSERT_EQ(addEditorTaxon(s, false), EditorOutcome::Done);
   EXPECT_EQ(s.ws.taxaCount, 6);
   EXPECT_EQ(m().current, 5);
@@ -113,7 +116,7 @@ TEST_F(Editor, NewAndCopyAppendNumberedTaxa) {
   EXPECT_EQ(s.ws.cards.codeText(5), padded("3")) << "the code of the taxon before it";
   EXPECT_EQ(s.ws.cards.recordCount(5), 0);
 
-  selectEditorTaxon(s, 1);
+  selectEditorTaxon(cards(), 1);
   ASSERT_EQ(addEditorTaxon(s, true), EditorOutcome::Done);
   EXPECT_EQ(s.ws.cards.name(6).rfind("copy taxon 2 (#", 0), 0u);
   EXPECT_EQ(s.ws.cards.codeText(6), padded("12"));
@@ -146,27 +149,27 @@ TEST_F(Editor, AFullStoreAsksToSaveAndReload) {
 
 TEST_F(Editor, DeleteAsksAndTheLastTaxonStays) {
   openEditing({{"A", "1", {}}, {"B", "2", {}}, {"C", "3", {}}});
-  selectEditorTaxon(s, 2);
+  selectEditorTaxon(cards(), 2);
   const auto question = deleteTaxonQuestion(s);
   ASSERT_TRUE(question);
   EXPECT_EQ(question->caption + ": " + question->text, "Delete taxon: confirm to delete taxon:\n'C'");
   EXPECT_EQ(question->icon, Icon::Question);
-  EXPECT_TRUE(deleteEditorTaxon(s));
+  EXPECT_TRUE(deleteEditorTaxon(cards()));
   EXPECT_EQ(names(), (std::vector<std::string>{"A", "B"}));
   EXPECT_EQ(m().current, 1) << "the new last taxon is current";
-  selectEditorTaxon(s, 0);
+  selectEditorTaxon(cards(), 0);
   EXPECT_EQ(deleteTaxonQuestion(s)->text, "confirm to delete taxon:\n'A'");
-  EXPECT_TRUE(deleteEditorTaxon(s));
+  EXPECT_TRUE(deleteEditorTaxon(cards()));
   EXPECT_EQ(names(), std::vector<std::string>{"B"});
   EXPECT_FALSE(deleteTaxonQuestion(s)) << "the only taxon is not even asked about";
-  EXPECT_FALSE(deleteEditorTaxon(s));
+  EXPECT_FALSE(deleteEditorTaxon(cards()));
   EXPECT_EQ(s.ws.taxaCount, 1);
 }
 
 TEST_F(Editor, ReorderSortsByCodeAndTheCurrentTaxonTravels) {
   openEditing({{"Z", "3", {{1, 1}}}, {"Y", "12", {}}, {"X", "2", {}}, {"W", "11", {}}, {"V", "12", {}}});
-  selectEditorTaxon(s, 0);
-  reorderTaxa(s);
+  selectEditorTaxon(cards(), 0);
+  reorderTaxa(cards());
   EXPECT_EQ(names(), (std::vector<std::string>{"W", "Y", "V", "X", "Z"}));
   EXPECT_EQ(m().current, 4);
   EXPECT_EQ(m().name, "Z");
@@ -176,9 +179,9 @@ TEST_F(Editor, ReorderSortsByCodeAndTheCurrentTaxonTravels) {
 
 TEST_F(Editor, FindIgnoresCaseAndBeepsWithoutAMatch) {
   openEditing();
-  EXPECT_TRUE(findEditorTaxon(s, "DEL"));
+  EXPECT_TRUE(findEditorTaxon(cards(), "DEL"));
   EXPECT_EQ(m().current, 3);
-  EXPECT_FALSE(findEditorTaxon(s, "Omega"));
+  EXPECT_FALSE(findEditorTaxon(cards(), "Omega"));
   EXPECT_EQ(m().current, 3);
   EXPECT_EQ(host.beeps, 1);
 }
@@ -189,23 +192,23 @@ TEST_F(Editor, ClicksCycleTheLevelAndKeepTheRecordCount) {
   EXPECT_EQ(s.ws.cards.recordCount(0), 2);
   const std::vector<int> up{1, 2, 3, 4, 0};
   for (int want : up) {
-    EXPECT_TRUE(editorClick(s, 100, true));
+    EXPECT_TRUE(click(100, true));
     EXPECT_EQ(s.ws.cards.level(0, 100), want);
   }
   EXPECT_EQ(s.ws.cards.recordCount(0), 2);
-  EXPECT_TRUE(editorClick(s, 100, true));
+  EXPECT_TRUE(click(100, true));
   EXPECT_EQ(m().clickText, "+(area 100) Spot");
   EXPECT_EQ(m().taxonText, "Taxon 1 / 5 (3 records)");
-  EXPECT_TRUE(editorClick(s, 100, true));
+  EXPECT_TRUE(click(100, true));
   EXPECT_EQ(m().clickText, "=(area 100) Spot");
-  EXPECT_TRUE(editorClick(s, 100, false));
+  EXPECT_TRUE(click(100, false));
   EXPECT_EQ(s.ws.cards.level(0, 100), 1);
-  EXPECT_TRUE(editorClick(s, 100, false));
+  EXPECT_TRUE(click(100, false));
   EXPECT_EQ(m().clickText, "-(area 100) Spot");
-  EXPECT_FALSE(editorClick(s, 100, false)) << "0 stays";
+  EXPECT_FALSE(click(100, false)) << "0 stays";
   EXPECT_EQ(s.ws.cards.recordCount(0), 2);
-  EXPECT_FALSE(editorClick(s, 0, true));
-  EXPECT_FALSE(editorClick(s, 865, true));
+  EXPECT_FALSE(click(0, true));
+  EXPECT_FALSE(click(865, true));
   EXPECT_TRUE(s.editor.edited);
 }
 
@@ -213,8 +216,8 @@ TEST_F(Editor, BritainLevelsCycleToTwo) {
   test::TempDir dir;
   test::ScriptedHost h;
   Session b(h, dir.path(), GridVariant::Britain);
-  EXPECT_EQ(editorTopLevel(b), 2);
-  EXPECT_EQ(editorTopLevel(s), 4);
+  EXPECT_EQ(editorTopLevel(b.grid()), 2);
+  EXPECT_EQ(editorTopLevel(s.grid()), 4);
 }
 
 TEST_F(Editor, SaveAndContinueWritesOnlyEditedDataSortedByCode) {
@@ -234,7 +237,7 @@ TEST_F(Editor, SaveAndContinueWritesOnlyEditedDataSortedByCode) {
 
 TEST_F(Editor, SaveAndExitKeepsTheEditsAndRestoreDiscardsThem) {
   openEditing();
-  editorClick(s, 200, true);
+  click(200, true);
   EXPECT_EQ(closeEditor(s, false), EditorOutcome::Done);
   EXPECT_EQ(s.ws.cards.level(0, 200), 1);
   EXPECT_EQ(s.ws.counters.records, 10);
@@ -243,9 +246,9 @@ TEST_F(Editor, SaveAndExitKeepsTheEditsAndRestoreDiscardsThem) {
   EXPECT_EQ(static_cast<signed char>((*reread)[34 + 66 + 200]), 1);
 
   openEditor(s);
-  editorClick(s, 300, true);
+  click(300, true);
   m().name = "Changed";
-  writeEditorTaxon(s);
+  writeEditorTaxon(cards());
   EXPECT_EQ(closeEditor(s, true), EditorOutcome::Done);
   EXPECT_EQ(s.ws.cards.level(0, 300), 0);
   EXPECT_EQ(s.ws.cards.name(0), "Alpha");
@@ -254,7 +257,7 @@ TEST_F(Editor, SaveAndExitKeepsTheEditsAndRestoreDiscardsThem) {
 
 TEST_F(Editor, RestoreFallsBackToOpenDatafileWhenTheFileIsGone) {
   openEditing();
-  editorClick(s, 300, true);
+  click(300, true);
   fs::remove(file);
   EXPECT_EQ(closeEditor(s, true), EditorOutcome::OpenDatafileInstead);
 }
@@ -263,7 +266,7 @@ TEST_F(Editor, SaveDataIsRefusedAfterAPreselectionAndAFailedWriteKeepsTheFile) {
   openEditing();
   const std::string before = test::readFile(file);
   s.ws.dataModifiedByPreselection = true;
-  EXPECT_FALSE(saveData(s));
+  EXPECT_FALSE(saveData(s, s.notices));
   EXPECT_EQ(test::noticeLines(s).back(), "Save data: restore data from preselection\nbefore writing data to file");
   s.ws.dataModifiedByPreselection = false;
 
@@ -271,7 +274,7 @@ TEST_F(Editor, SaveDataIsRefusedAfterAPreselectionAndAFailedWriteKeepsTheFile) {
   s.ws.cards.setName(0, "Lost?");
   {
     test::FileSizeLimit full(1000);
-    EXPECT_FALSE(saveData(s));
+    EXPECT_FALSE(saveData(s, s.notices));
   }
   EXPECT_EQ(test::noticeLines(s).back(),
             "Save data: failed to write datafile:\n" + file.string() + "\n(the file on disk is unchanged)");

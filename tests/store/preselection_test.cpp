@@ -12,7 +12,12 @@ namespace {
 namespace fs = std::filesystem;
 using test::fiveTaxa;
 
-class Preselection : public test::DataSession {};
+class Preselection : public test::DataSession {
+ protected:
+  PreselectionDialogModel& d() { return s.preselection.dialog; }
+  void openDialog() { openPreselectionDialog(s.preselection, s.ws, s.areas, s.settings, s.progress); }
+  bool addCell(int cell) { return addExcludedCell(d(), s.areas.cells, s.ws, s.grid(), cell); }
+};
 
 // --- the file ------------------------------------------------------------
 
@@ -22,7 +27,7 @@ TEST_F(Preselection, FileHoldsCodeLevelTaxaInCardOrderAndAreasInListOrder) {
   s.settings.excludedLevel = 1;
   s.ws.cards.setExcluded(3, true);
   s.ws.cards.setExcluded(1, true);
-  EXPECT_EQ(preselectionFileText(s, {50, 7}),
+  EXPECT_EQ(preselectionFileText(s.ws, s.settings, {50, 7}),
             "[included group code]\n12\n[excluded data level]\n1\n[excluded taxa]\nBeta\nDelta\n"
             "[excluded areas]\n50\n7\n[end]\n");
 }
@@ -114,7 +119,7 @@ TEST_F(Preselection, LoadingExcludesTheFirstTaxonOfANameAndClearsTheCells) {
                   "[included group code]\n1\n[excluded data level]\n9\n[excluded taxa]\nAlpha\nNobody\n"
                   "[excluded areas]\n42\n9999\n[end]\n");
   std::vector<int> excluded{42};
-  ASSERT_TRUE(loadPreselectionFile(s, pre, excluded));
+  ASSERT_TRUE(loadPreselectionFile(s.ws, s.settings, s.grid(), s.notices, s.progress, pre, excluded));
   EXPECT_EQ(s.ws.groupCode, "1");
   EXPECT_EQ(s.settings.excludedLevel, 3) << "clamped below the number of levels";
   EXPECT_TRUE(s.ws.cards.excluded(0));
@@ -125,7 +130,7 @@ TEST_F(Preselection, LoadingExcludesTheFirstTaxonOfANameAndClearsTheCells) {
   EXPECT_EQ(recordsIn(42), 0);
   EXPECT_TRUE(s.ws.dataModifiedByPreselection);
 
-  EXPECT_FALSE(loadPreselectionFile(s, home / "missing.pre", excluded));
+  EXPECT_FALSE(loadPreselectionFile(s.ws, s.settings, s.grid(), s.notices, s.progress, home / "missing.pre", excluded));
   EXPECT_EQ(test::noticeLines(s).back(), "Preselection load: Can't open file\n" + (home / "missing.pre").string());
 }
 
@@ -159,7 +164,7 @@ TEST_F(Preselection, OpeningListsTheTaxaAndBorrowsTheAreaSet) {
   s.areas.seedCount = 2;
   s.ws.borrowedAreas = {40};
   std::strcpy(s.ws.cells[40].name.data(), "Somewhere");
-  openPreselectionDialog(s);
+  openDialog();
   const PreselectionDialogModel& m = s.preselection.dialog;
   EXPECT_EQ(m.groupCode, "12");
   EXPECT_EQ(m.minimumLevel, 2);
@@ -175,32 +180,32 @@ TEST_F(Preselection, OpeningListsTheTaxaAndBorrowsTheAreaSet) {
 
 TEST_F(Preselection, GroupCodeComesFromTheFirstAndLastSelectedLines) {
   open(fiveTaxa());
-  openPreselectionDialog(s);
+  openDialog();
   const PreselectionDialogModel& m = s.preselection.dialog;
-  EXPECT_TRUE(selectGroupLines(s, {2, 1}));
+  EXPECT_TRUE(selectGroupLines(d(), s.ws, s.progress, {2, 1}));
   EXPECT_EQ(m.groupCode, "12");
   EXPECT_EQ(m.groupSelected, (std::vector<char>{0, 1, 1, 0, 0}));
-  EXPECT_TRUE(selectGroupLines(s, {0, 2}));
+  EXPECT_TRUE(selectGroupLines(d(), s.ws, s.progress, {0, 2}));
   EXPECT_EQ(m.groupCode, "1");
-  EXPECT_FALSE(selectGroupLines(s, {0, 4})) << "no common prefix";
+  EXPECT_FALSE(selectGroupLines(d(), s.ws, s.progress, {0, 4})) << "no common prefix";
   EXPECT_EQ(m.groupCode, "");
   EXPECT_EQ(m.groupSelected, (std::vector<char>(5, 0)));
-  EXPECT_FALSE(selectGroupLines(s, {}));
+  EXPECT_FALSE(selectGroupLines(d(), s.ws, s.progress, {}));
   EXPECT_EQ(host.beeps, 2);
 }
 
 TEST_F(Preselection, TypedCodeAndFindSelectTheirTaxa) {
   open(fiveTaxa());
-  openPreselectionDialog(s);
+  openDialog();
   const PreselectionDialogModel& m = s.preselection.dialog;
-  EXPECT_TRUE(typeGroupCode(s, "12"));
+  EXPECT_TRUE(typeGroupCode(d(), s.ws, s.progress, "12"));
   EXPECT_EQ(m.groupSelected, (std::vector<char>{0, 1, 1, 0, 0}));
-  EXPECT_FALSE(typeGroupCode(s, "9"));
+  EXPECT_FALSE(typeGroupCode(d(), s.ws, s.progress, "9"));
   EXPECT_EQ(m.groupCode, "");
-  EXPECT_TRUE(findGroupTaxon(s, "gAM"));
+  EXPECT_TRUE(findGroupTaxon(d(), s.ws, s.progress, "gAM"));
   EXPECT_EQ(m.groupCode, "121");
   EXPECT_EQ(m.groupSelected, (std::vector<char>{0, 0, 1, 0, 0}));
-  EXPECT_FALSE(findGroupTaxon(s, "Zeta"));
+  EXPECT_FALSE(findGroupTaxon(d(), s.ws, s.progress, "Zeta"));
   EXPECT_EQ(host.beeps, 2);
 }
 
@@ -208,20 +213,20 @@ TEST_F(Preselection, ClickedCellsAreListedOnceAndDeletingRenumbers) {
   open(fiveTaxa());
   std::strcpy(s.ws.cells[42].name.data(), "Here");
   std::strcpy(s.ws.cells[41].name.data(), "There");
-  openPreselectionDialog(s);
-  EXPECT_TRUE(addExcludedCell(s, 40));
-  EXPECT_TRUE(addExcludedCell(s, 41));
-  EXPECT_TRUE(addExcludedCell(s, 42));
-  EXPECT_FALSE(addExcludedCell(s, 41));
-  EXPECT_FALSE(addExcludedCell(s, 0));
-  EXPECT_FALSE(addExcludedCell(s, 865));
+  openDialog();
+  EXPECT_TRUE(addCell(40));
+  EXPECT_TRUE(addCell(41));
+  EXPECT_TRUE(addCell(42));
+  EXPECT_FALSE(addCell(41));
+  EXPECT_FALSE(addCell(0));
+  EXPECT_FALSE(addCell(865));
   const PreselectionDialogModel& m = s.preselection.dialog;
   EXPECT_EQ(m.areaLines.back(), "   3:(42) Here");
-  deleteExcludedCells(s, {0, 7});
+  deleteExcludedCells(d(), s.areas.cells, s.ws, s.notices, {0, 7});
   EXPECT_EQ(s.areas.cells, (std::vector<int>{41, 42}));
   EXPECT_EQ(m.areaLines, (std::vector<std::string>{"   1: There", "   2: Here"}));
   EXPECT_EQ(m.areasExcludedText, "2 already excluded");
-  deleteExcludedCells(s, std::vector<int>(513, 0));
+  deleteExcludedCells(d(), s.areas.cells, s.ws, s.notices, std::vector<int>(513, 0));
   EXPECT_EQ(test::noticeLines(s).back(), "Data preselection: Too many items selected.");
   EXPECT_EQ(s.areas.count(), 2);
 }
@@ -230,11 +235,11 @@ TEST_F(Preselection, OkAppliesFiltersRemovesTaxaAndCellsAndGivesTheAreaSetBack) 
   open(fiveTaxa());
   s.areas.cells = {1, 2, 3};
   s.areas.seedCount = 1;
-  openPreselectionDialog(s);
+  openDialog();
   PreselectionDialogModel& m = s.preselection.dialog;
   m.groupCode = "1";
   m.minimumLevel = 2;
-  addExcludedCell(s, 42);
+  addCell(42);
   EXPECT_EQ(applyPreselectionDialog(s, host, PreselectionAction::Ok, {0}), PreselectionOutcome::Applied);
   EXPECT_EQ(s.ws.groupCode, "1");
   EXPECT_EQ(s.settings.excludedLevel, 1);
@@ -245,14 +250,14 @@ TEST_F(Preselection, OkAppliesFiltersRemovesTaxaAndCellsAndGivesTheAreaSetBack) 
   EXPECT_EQ(s.areas.cells, (std::vector<int>{1, 2, 3}));
   EXPECT_EQ(s.areas.seedCount, 1);
   EXPECT_EQ(s.ws.borrowedAreas, std::vector<int>{42});
-  EXPECT_EQ(preselectionFileText(s, s.ws.borrowedAreas),
+  EXPECT_EQ(preselectionFileText(s.ws, s.settings, s.ws.borrowedAreas),
             "[included group code]\n1\n[excluded data level]\n1\n[excluded taxa]\nAlpha\n[excluded areas]\n42\n"
             "[end]\n");
 }
 
 TEST_F(Preselection, FiltersAloneDoNotMarkTheDataModified) {
   open(fiveTaxa());
-  openPreselectionDialog(s);
+  openDialog();
   s.preselection.dialog.groupCode = "2";
   applyPreselectionDialog(s, host, PreselectionAction::Ok, {});
   EXPECT_FALSE(s.ws.dataModifiedByPreselection);
@@ -260,7 +265,7 @@ TEST_F(Preselection, FiltersAloneDoNotMarkTheDataModified) {
 
 TEST_F(Preselection, TooManySelectedTaxaExcludesNone) {
   open(fiveTaxa());
-  openPreselectionDialog(s);
+  openDialog();
   std::vector<int> lines(513, 1);
   applyPreselectionDialog(s, host, PreselectionAction::Ok, lines);
   EXPECT_EQ(host.messageLines(), std::vector<std::string>{"Exclude taxa: Too many items selected."});
@@ -270,7 +275,7 @@ TEST_F(Preselection, TooManySelectedTaxaExcludesNone) {
 TEST_F(Preselection, ConvertSaExcludesEveryCellOutsideTheAreaSet) {
   open(fiveTaxa());
   s.areas.cells = {40, 41, 42, 43, 44, 45, 46, 47, 48, 49};
-  openPreselectionDialog(s);
+  openDialog();
   ASSERT_EQ(applyPreselectionDialog(s, host, PreselectionAction::ConvertSA, {}), PreselectionOutcome::Applied);
   EXPECT_TRUE(s.areas.empty());
   EXPECT_EQ(s.ws.borrowedAreas.size(), 854u);
@@ -286,8 +291,8 @@ TEST_F(Preselection, LoadFileReloadsTheDataThenReplacesTheListFromTheFile) {
   fs::path pre = home / "equal" / "z.pre";
   test::writeFile(
       pre, "[included group code]\n[excluded data level]\n[excluded taxa]\nDelta\n[excluded areas]\n40\n[end]\n");
-  openPreselectionDialog(s);
-  addExcludedCell(s, 43);
+  openDialog();
+  addCell(43);
   host.openFiles.push_back(pre);
   ASSERT_EQ(applyPreselectionDialog(s, host, PreselectionAction::LoadFile, {}), PreselectionOutcome::Applied);
   EXPECT_EQ(s.ws.cards.level(2, 43), 1) << "the reload brought cell 43 back";
@@ -298,7 +303,7 @@ TEST_F(Preselection, LoadFileReloadsTheDataThenReplacesTheListFromTheFile) {
   // A datafile that cannot be read again: "Open datafile" instead, the lists
   // exchanged back first.
   s.areas.cells = {9};
-  openPreselectionDialog(s);
+  openDialog();
   fs::remove(data);
   EXPECT_EQ(applyPreselectionDialog(s, host, PreselectionAction::LoadFile, {}),
             PreselectionOutcome::OpenDatafileInstead);
@@ -308,11 +313,11 @@ TEST_F(Preselection, LoadFileReloadsTheDataThenReplacesTheListFromTheFile) {
 TEST_F(Preselection, RestoreReloadsClearsTheFiltersAndEmptiesTheExcludedList) {
   open(fiveTaxa());
   s.areas.cells = {7};
-  openPreselectionDialog(s);
+  openDialog();
   s.preselection.dialog.groupCode = "1";
-  addExcludedCell(s, 40);
+  addCell(40);
   applyPreselectionDialog(s, host, PreselectionAction::Ok, {4});
-  openPreselectionDialog(s);
+  openDialog();
   ASSERT_EQ(restorePreselectionData(s), PreselectionOutcome::Applied);
   EXPECT_EQ(s.ws.groupCode, "");
   EXPECT_FALSE(s.ws.dataModifiedByPreselection);

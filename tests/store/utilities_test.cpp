@@ -162,7 +162,7 @@ TEST_F(Utilities, DivideByRarityWritesTwoDatafilesBesideTheOpenOne) {
   }
   std::swap(taxa[0], taxa[7]);  // card order is not count order
   fs::path data = open(taxa);
-  ASSERT_TRUE(divideByRarity(s));
+  ASSERT_TRUE(divideByRarity(s, s.notices));
   OnDisk small = inspect(data.parent_path() / "Sm.dat"), large = inspect(data.parent_path() / "Lg.dat");
   EXPECT_EQ(small.count, 2);
   EXPECT_EQ(small.names, (std::vector<std::string>{"t1_1", "t1_0"}));
@@ -176,12 +176,12 @@ TEST_F(Utilities, DivideByRarityWritesTwoDatafilesBesideTheOpenOne) {
 TEST_F(Utilities, DivideByGroupSplitsOnTheIncludedCode) {
   fs::path data = open(fiveTaxa());
   s.ws.groupCode = "12";
-  ASSERT_TRUE(divideByGroup(s));
+  ASSERT_TRUE(divideByGroup(s, s.notices));
   EXPECT_EQ(inspect(data.parent_path() / "12.dat").names, (std::vector<std::string>{"Beta", "Gamma"}));
   EXPECT_EQ(inspect(data.parent_path() / "not12.dat").names, (std::vector<std::string>{"Alpha", "Delta", "Epsilon"}));
 
   s.ws.dataModifiedByPreselection = true;
-  EXPECT_FALSE(divideByGroup(s));
+  EXPECT_FALSE(divideByGroup(s, s.notices));
   EXPECT_EQ(test::noticeLines(s).back(), "Divide data: restore data from preselection\nbefore writing data to file");
   EXPECT_EQ(groupFileNames("A/b c"), (std::pair<std::string, std::string>{"a_b_c.dat", "nota_b_c.dat"}));
 }
