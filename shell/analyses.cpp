@@ -64,21 +64,16 @@ int countCandidates(Session& s) {
 }
 
 // The number of areas to add within the room left in the set, and the
-// budget within the candidate cells' costs, as the dialogs accept them;
-// kept in the options, as the dialogs keep them.
-int areasToAdd(Session& s, const AnalysisParams& p, AnalysisResult& r) {
+// budget within the candidate cells' costs, as the dialogs accept them. The
+// options keep what the dialogs accepted; a run only reads them.
+int areasToAdd(const Session& s, const AnalysisParams& p, AnalysisResult& r) {
   RunRoom room;
   room.room = kAreaCapacity - s.areas.count();
-  const int areas = boundedAreas(room, p.areasToAdd, s.settings.areasToAdd, r.notes);
-  s.settings.areasToAdd = areas;
-  return areas;
+  return boundedAreas(room, p.areasToAdd, s.settings.areasToAdd, r.notes);
 }
 
-double budgetToSpend(Session& s, const AnalysisParams& p, AnalysisResult& r) {
-  const double budget =
-      boundedBudget(RunRoom{.budget = budgetBounds(s), .defaultBudget = s.settings.budget()}, p.budget, r.notes);
-  s.settings.setBudget(budget);
-  return budget;
+double budgetToSpend(const Session& s, const AnalysisParams& p, AnalysisResult& r) {
+  return boundedBudget(RunRoom{.budget = budgetBounds(s), .defaultBudget = s.settings.budget()}, p.budget, r.notes);
 }
 
 double timeLimit(const Session& s, const AnalysisParams& p) {
