@@ -88,7 +88,10 @@ TEST(GreedySet, GoalAboveARangeEndsOnceTheTaxonsCellsAreTaken) {
   d.s.settings.greedyGoal = 2;
   // The menu's run: the cards keep each taxon's representation, the map
   // scores the set by position and nothing else.
+  // What the map before left (a residual map's offset, its taxa) goes.
   d.s.ws.cells[5].score = 4.0;
+  d.s.map.scoreOffset = 2.5;
+  d.s.map.taxaCounted = 9;
   const AnalysisResult run = findAnalysis("greedy")->run(d.s, {});
   ASSERT_TRUE(run.ran);
   // Single stays below the goal and stops counting once cell 7 is taken.
@@ -97,6 +100,8 @@ TEST(GreedySet, GoalAboveARangeEndsOnceTheTaxonsCellsAreTaken) {
   EXPECT_EQ(d.s.ws.cards.field(2, d.s.ws.cards.layout->repCount), 3);
   EXPECT_EQ(d.score(5), 0.0);
   EXPECT_EQ(d.score(d.s.areas.cells[0]), 3.0);
+  EXPECT_EQ(d.s.map.scoreOffset, 0.0);
+  EXPECT_EQ(d.s.map.taxaCounted, 0);
 }
 
 TEST(GreedySet, SeedsStayInFrontAndCountForRepresentation) {
