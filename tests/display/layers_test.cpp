@@ -303,9 +303,6 @@ TEST(MapLayers, DrawMapKeepsTheMappingForTheMouse) {
   const LogicalRect c = f.d.view.clientLogical;
   EXPECT_LT(c.x, 400);
   EXPECT_GT(c.x + c.w, 1200);
-  const auto units = unitGeometry(f.s);
-  EXPECT_EQ(cellAtDevice(*units, f.d.view.last, 500, 340),
-            units->unitAt(f.d.view.last.toLogical(500, 340).first, f.d.view.last.toLogical(500, 340).second));
 }
 
 TEST(MapLayers, DamagedStateDrawsWithoutFault) {

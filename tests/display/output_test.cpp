@@ -146,6 +146,7 @@ TEST(PrintMap, PrintsOnePageWithTheDialogValues) {
   PrintSetup p;
   p.f.d.print.widthPercent = 60;
   p.f.d.print.coastThickness = 4;
+  p.f.s.settings.printOption = 70;  // a width left in the options file
   p.f.host.dialogAnswers.push_back(true);
   ASSERT_TRUE(printMap(p.f.s, p.f.host, p.f.d, p.printer, p.choose, p.progress));
   EXPECT_EQ(p.f.host.dialogs, std::vector<std::string>{"PRINTDLGBOX"});
