@@ -94,7 +94,10 @@ TEST(RandomSets, MoreAreasThanCandidatesReachEveryCandidateAtTheLastStep) {
   Priority d(sixCells());
   const RandomSetsOutcome r = draws(d, 10, 5);
   ASSERT_TRUE(r.simulated);
+  // The request's number is the run's; the options keep the dialog's.
+  d.s.settings.areasToAdd = 4;
   ASSERT_TRUE(drawnOnTheMap(d, 10, 5).ran);
+  EXPECT_EQ(d.s.settings.areasToAdd, 4);
   EXPECT_EQ(r.stats.areas, 6);
   EXPECT_EQ(r.stats.median[6], 12.0);
   EXPECT_EQ(r.stats.upper[6], 12.0);
