@@ -168,7 +168,7 @@ void MainWindow::addViewCommands(QMenu* menu) {
       if (const auto box = projectDataExtent(*shell_.project)) projectView_->showExtent(*box);
       return;
     }
-    if (zoomToData(shell_.session, shell_.display.view)) {
+    if (zoomToData(shell_.session, shell_.display.view, zoomFlags(shell_.session))) {
       shell_.refreshMenus();
       redrawMap();
     }

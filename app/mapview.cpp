@@ -36,7 +36,7 @@ void MapView::frameNewData() {
   const std::string file = s.ws.datafile.opened ? s.ws.datafile.fullPath : std::string();
   if (file == shownFile_) return;
   shownFile_ = file;
-  if (!file.empty() && frameRegionalGrid(s, shell_.display.view)) shell_.refreshMenus();
+  if (!file.empty() && frameRegionalGrid(s, shell_.display.view, zoomFlags(s))) shell_.refreshMenus();
 }
 
 void MapView::paintEvent(QPaintEvent*) {
@@ -139,7 +139,7 @@ void MapView::mouseReleaseEvent(QMouseEvent* e) {
   bandEnd_ = e->position().toPoint();
   ViewState& view = shell_.display.view;
   LogicalRect r = zoomRectFromPoints(view.last, bandStart_.x(), bandStart_.y(), bandEnd_.x(), bandEnd_.y());
-  if (!zoomTo(shell_.session, view, r)) shell_.host.beep();  // zoom mode stays armed
+  if (!zoomTo(shell_.session, view, zoomFlags(shell_.session), r)) shell_.host.beep();  // zoom mode stays armed
   shell_.refreshMenus();
   update();
 }
@@ -155,7 +155,7 @@ void MapView::wheelEvent(QWheelEvent* e) {
   ViewState& view = shell_.display.view;
   auto [x, y] = view.last.toLogical(e->position().x(), e->position().y());
   const ScreenArea screen{width(), height(), 0};
-  if (zoomAbout(shell_.session, view, x, y, factor, &screen)) {
+  if (zoomAbout(shell_.session, view, zoomFlags(shell_.session), x, y, factor, &screen)) {
     shell_.refreshMenus();
     update();
   }
@@ -195,7 +195,7 @@ void MapView::mouseDoubleClickEvent(QMouseEvent* e) {
 void MapView::showWholeMap() {
   ViewState& view = shell_.display.view;
   if (!view.zoomed && !view.zoomArmed) return;
-  unzoom(shell_.session, view);
+  unzoom(view, zoomFlags(shell_.session));
   shell_.refreshMenus();
   update();
 }

@@ -16,16 +16,16 @@ namespace zn {
 bool saveBitmap(Session& s, Host& host, DisplayState& d, const std::function<QImage()>& captureClient) {
   SaveMapModel model = saveMapModel(s);
   if (!host.runDialog("SAVEDLGBOX", model)) return false;
-  takeSaveMapChoice(s, model);
+  takeSaveMapChoice(s.settings, model);
   const FileRequest request = saveMapRequest(s);
   std::optional<std::filesystem::path> file;
   do {
     file = host.chooseSaveFile(request);
     if (!file) return false;
   } while (file->empty());
-  const bool written = saveBitmapTo(s, d, model.area, *file, captureClient);
-  showNotices(s, host);
-  return written;
+  const MapOutput out = saveBitmapTo(s, d, model.area, *file, captureClient);
+  if (out.failure) showNotice(host, *out.failure);
+  return out.done;
 }
 
 bool printMap(Session& s, Host& host, DisplayState& d, QPrinter& printer,
@@ -34,10 +34,10 @@ bool printMap(Session& s, Host& host, DisplayState& d, QPrinter& printer,
   PrintMapModel model = printMapModel(d);
   const bool accepted = host.runDialog("PRINTDLGBOX", model);
   if (optionsRequested) *optionsRequested = !accepted && model.optionsChosen;
-  if (!takePrintMapChoice(s, d, model, accepted)) return false;
-  const bool printed = printMapPage(s, d, printer, choosePrinter, progress, base);
-  showNotices(s, host);
-  return printed;
+  if (!takePrintMapChoice(s.settings, d, model, accepted)) return false;
+  const MapOutput out = printMapPage(s, d, s.settings, printer, choosePrinter, progress, base);
+  if (out.failure) showNotice(host, *out.failure);
+  return out.done;
 }
 
 MapSizeDialog::MapSizeDialog(UnitMapPage& page, QWidget* parent)

@@ -199,7 +199,7 @@ int cmdRender(CliContext& ctx, const std::vector<std::string>& args) {
   allocatePalette(d.palette, -1, s->settings);  // a true-colour screen
   buildPalette(d.palette, s->settings);
   classMap(*s, d);
-  frameRegionalGrid(*s, d.view);
+  frameRegionalGrid(*s, d.view, zoomFlags(*s));
   const QImage image = renderClient(*s, d, size.first, size.second);
   if (!writeImageFile(*out, image)) {
     ctx.err << "zonarium: cannot write " << out->string() << "\n";

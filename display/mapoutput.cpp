@@ -95,8 +95,8 @@ SaveMapModel saveMapModel(const Session& s) {
   return model;
 }
 
-void takeSaveMapChoice(Session& s, const SaveMapModel& model) {
-  s.settings.bitmapOption = static_cast<BitmapArea>(model.area);
+void takeSaveMapChoice(Settings& settings, const SaveMapModel& model) {
+  settings.bitmapOption = static_cast<BitmapArea>(model.area);
 }
 
 FileRequest saveMapRequest(const Session& s) {
@@ -108,12 +108,12 @@ FileRequest saveMapRequest(const Session& s) {
   return request;
 }
 
-bool saveBitmapTo(Session& s, DisplayState& d, int area, const fs::path& file,
-                  const std::function<QImage()>& captureClient) {
+MapOutput saveBitmapTo(const Session& s, const DisplayState& d, int area, const fs::path& file,
+                       const std::function<QImage()>& captureClient) {
   s.progress.requestRedraw();
   const QImage client = captureClient();
   const DeviceRect r = captureRect(area, d.view, d.view.last, s.ws.geo, client.width(), client.height());
-  if (r.empty()) return false;
+  if (r.empty()) return {};
   const QImage part = client.copy(r.left, r.top, r.width(), r.height());
   // The file's extension picks the form; anything else is a bitmap.
   const std::string ext = extensionOf(file);
@@ -122,12 +122,9 @@ bool saveBitmapTo(Session& s, DisplayState& d, int area, const fs::path& file,
   const bool written = ext == ".svg"   ? writeSvgFile(file, s, d, d.view.last, r, screen)
                        : ext == ".png" ? writeImageFile(file, part)
                                        : writeBmpFile(file, part);
-  if (!written) {
-    // The original program closed its window here, losing unsaved edits.
-    s.tell("bitmap not saved", "BANG!!", Icon::Error);
-    return false;
-  }
-  return true;
+  // The original program closed its window here, losing unsaved edits.
+  if (!written) return {false, Notice{"bitmap not saved", "BANG!!", Icon::Error}};
+  return {true, {}};
 }
 
 PageMetrics pageMetrics(QPrinter& printer) {
@@ -152,9 +149,9 @@ PrintMapModel printMapModel(const DisplayState& d) {
   return model;
 }
 
-bool takePrintMapChoice(Session& s, DisplayState& d, PrintMapModel model, bool accepted) {
+bool takePrintMapChoice(Settings& settings, DisplayState& d, PrintMapModel model, bool accepted) {
   if (!accepted) {
-    s.settings.printOption = 0;
+    settings.printOption = 0;
     return false;
   }
   model.setWidthPercent(model.widthPercent);
@@ -164,11 +161,12 @@ bool takePrintMapChoice(Session& s, DisplayState& d, PrintMapModel model, bool a
   return true;
 }
 
-bool printMapPage(Session& s, DisplayState& d, QPrinter& printer, const std::function<bool(QPrinter&)>& choosePrinter,
-                  PrintProgress& progress, const DrawOptions& base) {
+MapOutput printMapPage(const Session& s, const DisplayState& d, Settings& settings, QPrinter& printer,
+                       const std::function<bool(QPrinter&)>& choosePrinter, PrintProgress& progress,
+                       const DrawOptions& base) {
   const PrintMapModel& model = d.print;
 
-  if (!choosePrinter(printer)) return false;
+  if (!choosePrinter(printer)) return {};
   printer.setFullPage(true);
   const std::string name = printer.printerName().isEmpty() ? std::string("PDF") : printer.printerName().toStdString();
   const std::string port = printer.outputFileName().isEmpty() ? name : printer.outputFileName().toStdString();
@@ -178,16 +176,16 @@ bool printMapPage(Session& s, DisplayState& d, QPrinter& printer, const std::fun
   QPainter painter;
   if (!painter.begin(&printer)) {
     progress.close();
-    s.tell(printErrorText(kErrStartDoc), "", Icon::Exclamation);
-    return false;
+    return {false, Notice{printErrorText(kErrStartDoc), "", Icon::Exclamation}};
   }
   DrawOptions o = base;
   o.printingPercent = model.widthPercent;
   o.coastLineWidth = model.coastThickness;
   o.gridLineWidth = model.gridThickness;
-  s.settings.printOption = model.widthPercent;
+  // The page carries its width in the drawing options; the option itself
+  // is left cleared once a page is begun.
   drawMapOnPage(painter, pageMetrics(printer), s, d, o);
-  s.settings.printOption = 0;
+  settings.printOption = 0;
 
   if (progress.cancelled()) {
     // Cancel abandons the page. A file printer cannot be stopped from
@@ -199,15 +197,12 @@ bool printMapPage(Session& s, DisplayState& d, QPrinter& printer, const std::fun
       fs::remove(fs::path(printer.outputFileName().toStdString()), ec);
     }
     progress.close();
-    return false;
+    return {};
   }
   const bool ended = painter.end();
   progress.close();
-  if (!ended) {
-    s.tell(printErrorText(kErrEndDoc), "", Icon::Exclamation);
-    return false;
-  }
-  return true;
+  if (!ended) return {false, Notice{printErrorText(kErrEndDoc), "", Icon::Exclamation}};
+  return {true, {}};
 }
 
 }  // namespace zn

@@ -4,6 +4,7 @@
 #include <QImage>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "display/renderer.h"
@@ -25,20 +26,26 @@ bool writeImageFile(const std::filesystem::path& path, const QImage& image);
 bool writeSvgFile(const std::filesystem::path& path, const Session& s, const DisplayState& d, const MapTransform& t,
                   const DeviceRect& part, const DrawOptions& o = {});
 
+// What sending the map to a file or a printer came to: done, or not, with
+// the notice the user is to see when it failed (none for a cancel).
+struct MapOutput {
+  bool done = false;
+  std::optional<Notice> failure;
+};
+
 // "Save bitmap" around the shell's "Save map" dialog and file choice: the
 // dialog's model from the options, its accepted answer kept, the request.
 SaveMapModel saveMapModel(const Session& s);
-void takeSaveMapChoice(Session& s, const SaveMapModel& model);
+void takeSaveMapChoice(Settings& settings, const SaveMapModel& model);
 FileRequest saveMapRequest(const Session& s);
 // Then a repaint and the captured part `area` (a SaveMapModel area) of the
 // client area. `captureClient` returns the client area as the window shows
 // it (drawn through drawMap, which keeps the mapping in d.view); a name
 // ending in .png is written as PNG, .svg as a drawing of shapes and text,
-// anything else as BMP. A file that cannot be written leaves a notice
-// ("bitmap not saved", "BANG!!") and the program carries on. True when a
-// file was written.
-bool saveBitmapTo(Session& s, DisplayState& d, int area, const std::filesystem::path& file,
-                  const std::function<QImage()>& captureClient);
+// anything else as BMP. A file that cannot be written fails with "bitmap not
+// saved", "BANG!!" and the program carries on. Done when a file was written.
+MapOutput saveBitmapTo(const Session& s, const DisplayState& d, int area, const std::filesystem::path& file,
+                       const std::function<QImage()>& captureClient);
 
 // The "PRINTING" box shown while a page is printed.
 class PrintProgress {
@@ -54,14 +61,16 @@ class PrintProgress {
 PageMetrics pageMetrics(QPrinter& printer);
 
 // "Print map" around the shell's "Print map" dialog: its model (the last
-// values in d.print), then its answer: a cancel clears the printing width,
-// an accepted model is kept in d.print (true).
+// values in d.print), then its answer: a cancel clears the printing width
+// option, an accepted model is kept in d.print (true).
 PrintMapModel printMapModel(const DisplayState& d);
-bool takePrintMapChoice(Session& s, DisplayState& d, PrintMapModel model, bool accepted);
+bool takePrintMapChoice(Settings& settings, DisplayState& d, PrintMapModel model, bool accepted);
 // Then the platform print dialog through `choosePrinter`, the progress box,
-// and the page with the values of d.print. True when a page was printed;
-// silent for Cancel, a notice when the printer fails.
-bool printMapPage(Session& s, DisplayState& d, QPrinter& printer, const std::function<bool(QPrinter&)>& choosePrinter,
-                  PrintProgress& progress, const DrawOptions& base = {});
+// and the page with the values of d.print; a page begun clears the printing
+// width option. Done when a page was printed; no notice for Cancel, one when
+// the printer fails.
+MapOutput printMapPage(const Session& s, const DisplayState& d, Settings& settings, QPrinter& printer,
+                       const std::function<bool(QPrinter&)>& choosePrinter, PrintProgress& progress,
+                       const DrawOptions& base = {});
 
 }  // namespace zn

@@ -115,28 +115,28 @@ LogicalRect zoomRectFromPoints(const MapTransform& t, double x0, double y0, doub
   return {ax, ay, bx - ax, by - ay};
 }
 
-bool zoomTo(Session& s, ViewState& view, const LogicalRect& r) {
+bool zoomTo(const Session& s, ViewState& view, ZoomFlags flags, const LogicalRect& r) {
   if (!zoomRectAcceptable(s.ws.geo, r)) return false;
   if (!view.zoomed) {
-    s.savedFillFrameCoast = s.settings.fillFrameCoast;
-    s.settings.fillFrameCoast = Flag::kOff;
+    flags.savedFillFrameCoast = flags.fillFrameCoast;
+    flags.fillFrameCoast = Flag::kOff;
   }
   view.zoom = r;
   view.zoomed = true;
   view.zoomArmed = false;
-  s.settings.zoomArmed = Flag::kOff;
-  s.zoomed = true;
+  flags.zoomArmed = Flag::kOff;
+  flags.zoomed = true;
   return true;
 }
 
-void unzoom(Session& s, ViewState& view) {
-  if (view.zoomed) s.settings.fillFrameCoast = s.savedFillFrameCoast;
+void unzoom(ViewState& view, ZoomFlags flags) {
+  if (view.zoomed) flags.fillFrameCoast = flags.savedFillFrameCoast;
   view.zoomed = false;
   view.zoomArmed = false;
-  s.settings.zoomArmed = Flag::kOff;
+  flags.zoomArmed = Flag::kOff;
   view.zoom = {};
   view.clientLogical = {};
-  s.zoomed = false;
+  flags.zoomed = false;
 }
 
 void pan(ViewState& view, const Geometry& geo, int dx, int dy) {
@@ -151,7 +151,7 @@ void pan(ViewState& view, const Geometry& geo, int dx, int dy) {
   view.zoom.y = move(view.zoom.y, view.zoom.h, dy, geo.originY, geo.farY);
 }
 
-bool zoomAbout(Session& s, ViewState& view, double x, double y, double factor, const ScreenArea* screen) {
+bool zoomAbout(const Session& s, ViewState& view, ZoomFlags flags, double x, double y, double factor, const ScreenArea* screen) {
   const Geometry& g = s.ws.geo;
   if (!(factor > 0) || !std::isfinite(factor) || !std::isfinite(x) || !std::isfinite(y)) return false;
   // The shown window (the zoom rectangle and its margins) is scaled about
@@ -173,7 +173,7 @@ bool zoomAbout(Session& s, ViewState& view, double x, double y, double factor, c
   }
   if (w >= g.extentX - 2 || h >= g.extentY - 2) {
     if (!view.zoomed) return false;
-    unzoom(s, view);
+    unzoom(view, flags);
     return true;
   }
   const double winLeft = x - (x - shown.winX) * factor, winTop = y - (y - shown.winY) * factor;
@@ -199,7 +199,7 @@ bool zoomAbout(Session& s, ViewState& view, double x, double y, double factor, c
     r = rect();
   }
   if (view.zoomed && r == view.zoom) return false;
-  return zoomTo(s, view, r);
+  return zoomTo(s, view, flags, r);
 }
 
 namespace {
@@ -207,7 +207,7 @@ namespace {
 // Zooms to the cells `take` accepts among the grid type's, with a margin of
 // a cell; false, unchanged, when there are none or they fill the frame.
 template <class Take>
-bool zoomToCells(Session& s, ViewState& view, Take take) {
+bool zoomToCells(const Session& s, ViewState& view, ZoomFlags flags, Take take) {
   const Workspace& ws = s.ws;
   const Geometry& g = ws.geo;
   const auto units = unitGeometry(s);
@@ -229,20 +229,20 @@ bool zoomToCells(Session& s, ViewState& view, Take take) {
   if (l <= g.originX - g.cellSize + 1 && t <= g.originY - g.cellSize + 1 && r >= g.farX + g.cellSize - 1 &&
       b >= g.farY + g.cellSize - 1)
     return false;
-  return zoomTo(s, view, {l, t, r - l, b - t});
+  return zoomTo(s, view, flags, {l, t, r - l, b - t});
 }
 
 }  // namespace
 
-bool zoomToData(Session& s, ViewState& view) {
+bool zoomToData(const Session& s, ViewState& view, ZoomFlags flags) {
   // A record at any level: the dataset's presence view above level 0.
   const std::shared_ptr<const Occurrences> occ = presenceIndex(s.ws, 0);
-  return zoomToCells(s, view, [&](int n) { return n <= occ->units && !occ->taxaIn(n).empty(); });
+  return zoomToCells(s, view, flags, [&](int n) { return n <= occ->units && !occ->taxaIn(n).empty(); });
 }
 
-bool frameRegionalGrid(Session& s, ViewState& view) {
+bool frameRegionalGrid(const Session& s, ViewState& view, ZoomFlags flags) {
   if (!s.grid().regionalGrids() || s.coastApplies != CoastOutline::kNone || view.zoomed) return false;
-  return zoomToCells(s, view, [](int) { return true; });
+  return zoomToCells(s, view, flags, [](int) { return true; });
 }
 
 DeviceRect captureRect(int saveArea, const ViewState& view, const MapTransform& t, const Geometry& geo, int width,

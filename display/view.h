@@ -93,11 +93,24 @@ bool zoomRectAcceptable(const Geometry& geo, const LogicalRect& r);
 // The rectangle spanned by two device points of a rubber band.
 LogicalRect zoomRectFromPoints(const MapTransform& t, double x0, double y0, double x1, double y1);
 
+// What zooming changes beyond the view: the zoom and "fill frame-coast"
+// options, the fill kept aside while zoomed, and the session's zoomed flag.
+// Nothing else of the session is written by a zoom.
+struct ZoomFlags {
+  Flag& zoomArmed;
+  Flag& fillFrameCoast;
+  Flag& savedFillFrameCoast;
+  bool& zoomed;
+};
+inline ZoomFlags zoomFlags(Session& s) {
+  return {s.settings.zoomArmed, s.settings.fillFrameCoast, s.savedFillFrameCoast, s.zoomed};
+}
+
 // Zooms to r (saving and clearing "fill frame-coast"); false, unchanged, when
 // the rectangle is refused.
-bool zoomTo(Session& s, ViewState& view, const LogicalRect& r);
+bool zoomTo(const Session& s, ViewState& view, ZoomFlags flags, const LogicalRect& r);
 // Leaves the zoomed view and restores "fill frame-coast".
-void unzoom(Session& s, ViewState& view);
+void unzoom(ViewState& view, ZoomFlags flags);
 // Moves a zoomed view by (dx, dy) logical units, never past the grid's
 // origin or far corner.
 void pan(ViewState& view, const Geometry& geo, int dx, int dy);
@@ -112,15 +125,15 @@ struct ScreenArea {
 // further): the point keeps its place in the view, on `screen` when given.
 // The view never shows less than two cells across; zooming out past the
 // whole map leaves the zoomed view. False when nothing changed.
-bool zoomAbout(Session& s, ViewState& view, double x, double y, double factor, const ScreenArea* screen = nullptr);
+bool zoomAbout(const Session& s, ViewState& view, ZoomFlags flags, double x, double y, double factor, const ScreenArea* screen = nullptr);
 // Zooms to the cells holding records (among those of the grid type) and a
 // margin of a cell; false, unchanged, when there are none or they fill the
 // whole frame.
-bool zoomToData(Session& s, ViewState& view);
+bool zoomToData(const Session& s, ViewState& view, ZoomFlags flags);
 // A newly opened regional grid type (a world-variant grid without the world
 // outline) would sit in a corner of the world's frame: it opens zoomed to
 // its cells. The window and the tool's render both frame their maps so.
-bool frameRegionalGrid(Session& s, ViewState& view);
+bool frameRegionalGrid(const Session& s, ViewState& view, ZoomFlags flags);
 
 // The part of a W x H client area "Save map" captures for save area 0
 // (exclude status bar), 1 (include it) or 2 (restrict to map frame).

@@ -191,7 +191,7 @@ void Shell::connectMapCommands() {
       v.zoomArmed = true;
       s.settings.zoomArmed = Flag::kOn;
     } else {
-      unzoom(s, v);
+      unzoom(v, zoomFlags(s));
     }
     sh.refreshMenus();
     sh.host.requestRedraw();
@@ -327,7 +327,7 @@ void Shell::mapDoubleClickRight(int cell) {
 
 void Shell::escape() {
   if (!display.view.zoomArmed && !display.view.zoomed) return;
-  unzoom(session, display.view);
+  unzoom(display.view, zoomFlags(session));
   refreshMenus();
   host.requestRedraw();
 }

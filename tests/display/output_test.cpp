@@ -68,7 +68,7 @@ TEST(SaveBitmap, MapFrameUnlessZoomed) {
   ASSERT_TRUE(saveBitmap(f.s, f.host, f.d, client(f, 1000, 800)));
   const MapTransform& t = f.d.view.last;
   EXPECT_EQ(readBmp(file).width, static_cast<int>(t.toDeviceX(2752 + t.gap + 1)) - static_cast<int>(t.toDeviceX(160)));
-  ASSERT_TRUE(zoomTo(f.s, f.d.view, {400, 300, 800, 600}));
+  ASSERT_TRUE(zoomTo(f.s, f.d.view, zoomFlags(f.s), {400, 300, 800, 600}));
   ASSERT_TRUE(saveBitmap(f.s, f.host, f.d, client(f, 1000, 800)));
   EXPECT_EQ(readBmp(file).width, 1000);
 }
@@ -146,6 +146,7 @@ TEST(PrintMap, PrintsOnePageWithTheDialogValues) {
   PrintSetup p;
   p.f.d.print.widthPercent = 60;
   p.f.d.print.coastThickness = 4;
+  p.f.s.settings.printOption = 70;  // a width left in the options file
   p.f.host.dialogAnswers.push_back(true);
   ASSERT_TRUE(printMap(p.f.s, p.f.host, p.f.d, p.printer, p.choose, p.progress));
   EXPECT_EQ(p.f.host.dialogs, std::vector<std::string>{"PRINTDLGBOX"});

@@ -33,7 +33,7 @@ TEST(GoldenMaps, DrawAsTheirImages) {
          f.s.settings.scaleType = kEqualInterval;
        }},
       {"zoomed", false,  // on Africa
-       [](MapFixture& f) { EXPECT_TRUE(zoomTo(f.s, f.d.view, {200, 560, 760, 640})); }},
+       [](MapFixture& f) { EXPECT_TRUE(zoomTo(f.s, f.d.view, zoomFlags(f.s), {200, 560, 760, 640})); }},
       {"numbers_only", true,
        [](MapFixture& f) {
          f.s.settings.coloursAndNumbers = CellLabels::kNumbers;

@@ -29,15 +29,15 @@ TEST(UnitMap, UnitsTakeTheirClassColourAndUnscoredUnitsTheNeutralOne) {
     bool polygons;  // the same squares as polygon outlines
     const char* name;
   };
-  for (const Cells c : {Cells{false, 0.0, false, "squares"}, Cells{true, 0.0, false, "hexagons"},
-                        Cells{false, 600.0, false, "rectangles"}, Cells{false, 0.0, true, "polygons"}}) {
-    SCOPED_TRACE(c.name);
+  for (const Cells form : {Cells{false, 0.0, false, "squares"}, Cells{true, 0.0, false, "hexagons"},
+                           Cells{false, 600.0, false, "rectangles"}, Cells{false, 0.0, true, "polygons"}}) {
+    SCOPED_TRACE(form.name);
     UnitMapShapes s;
     s.geographic = false;
-    s.lattice = UnitMapShapes::Lattice{0.0, 3000.0, 1000.0, 4, 3, c.hex, c.height};
+    s.lattice = UnitMapShapes::Lattice{0.0, 3000.0, 1000.0, 4, 3, form.hex, form.height};
     s.cellOf = {0, 1, 2, 6, 12};  // units 1 ... 4 on cells of the 4 x 3 lattice
     s.extent = {-500.0, -500.0, 5000.0, 3500.0};
-    if (c.polygons) {
+    if (form.polygons) {
       for (int n = 1; n <= 4; ++n) s.rings.push_back(s.outline(n));
       s.lattice.reset();
     }

@@ -158,6 +158,7 @@ TEST(Zoom, WheelZoomKeepsThePointAndItsLimits) {
   test::ScriptedHost host;
   Session s(host, "/nonexistent");
   ViewState view;
+  const ZoomFlags z = zoomFlags(s);
   const Geometry& g = s.ws.geo;
   const ScreenArea screen{1000, 720};
   auto shownPosition = [&](double x) {
@@ -165,23 +166,23 @@ TEST(Zoom, WheelZoomKeepsThePointAndItsLimits) {
     return t.toDeviceX(x);
   };
   const double before = shownPosition(700);
-  ASSERT_TRUE(zoomAbout(s, view, 700, 500, 0.5, &screen));
+  ASSERT_TRUE(zoomAbout(s, view, z, 700, 500, 0.5, &screen));
   EXPECT_TRUE(view.zoomed);
   EXPECT_NEAR(view.zoom.w, 3073 * 0.5 / 1.05, 2);
   EXPECT_NEAR(shownPosition(700), before, 1.5);
   // Never closer than two cells.
-  for (int i = 0; i < 30; ++i) zoomAbout(s, view, 700, 500, 0.5);
+  for (int i = 0; i < 30; ++i) zoomAbout(s, view, z, 700, 500, 0.5);
   EXPECT_NEAR(std::min(view.zoom.w, view.zoom.h), 2 * g.cellSize, 1);
-  EXPECT_FALSE(zoomAbout(s, view, 700, 500, 0.5)) << "already at the limit";
+  EXPECT_FALSE(zoomAbout(s, view, z, 700, 500, 0.5)) << "already at the limit";
   // Out past the whole map leaves the zoom; out from the whole map is nothing.
-  EXPECT_TRUE(zoomAbout(s, view, 700, 500, 1e6));
+  EXPECT_TRUE(zoomAbout(s, view, z, 700, 500, 1e6));
   EXPECT_FALSE(view.zoomed);
-  EXPECT_FALSE(zoomAbout(s, view, 700, 500, 2));
+  EXPECT_FALSE(zoomAbout(s, view, z, 700, 500, 2));
   // Points off the map and broken factors stay inside the extent or do nothing.
-  ASSERT_TRUE(zoomAbout(s, view, -5000, 99999, 0.3));
+  ASSERT_TRUE(zoomAbout(s, view, z, -5000, 99999, 0.3));
   EXPECT_TRUE(zoomRectAcceptable(g, view.zoom));
-  EXPECT_FALSE(zoomAbout(s, view, 100, 100, 0));
-  EXPECT_FALSE(zoomAbout(s, view, 100, 100, std::nan("")));
+  EXPECT_FALSE(zoomAbout(s, view, z, 100, 100, 0));
+  EXPECT_FALSE(zoomAbout(s, view, z, 100, 100, std::nan("")));
 }
 
 TEST(Zoom, ZoomToDataFramesTheCellsHoldingRecordsWithAMargin) {
@@ -192,18 +193,19 @@ TEST(Zoom, ZoomToDataFramesTheCellsHoldingRecordsWithAMargin) {
   s.ws.cards.reset(3);
   s.ws.taxaCount = 2;
   ViewState view;
+  const ZoomFlags z = zoomFlags(s);
   for (GridCell& c : s.ws.cells) c.background = 1;
-  EXPECT_FALSE(zoomToData(s, view)) << "no records";
+  EXPECT_FALSE(zoomToData(s, view, z)) << "no records";
   s.ws.cards.setLevel(0, 1, 1);
   s.ws.cards.setLevel(1, s.ws.geo.cells, 2);
-  EXPECT_FALSE(zoomToData(s, view)) << "records in opposite corners: the whole frame";
+  EXPECT_FALSE(zoomToData(s, view, z)) << "records in opposite corners: the whole frame";
   s.ws.cards.setLevel(0, 1, 0);
   s.ws.cards.setLevel(1, s.ws.geo.cells, 0);
   // A southern-African block of records: columns 5-7 of rows 15-18, on a
   // grid whose cells cover the world.
   for (int r = 15; r <= 18; ++r)
     for (int c = 5; c <= 7; ++c) s.ws.cards.setLevel((r + c) % 2, (r - 1) * 36 + c, 1);
-  ASSERT_TRUE(zoomToData(s, view));
+  ASSERT_TRUE(zoomToData(s, view, z));
   EXPECT_EQ(view.zoom, (LogicalRect{160 + 3 * 72, 160 + 13 * 72, 5 * 72, 6 * 72}));
 }
 
@@ -222,21 +224,22 @@ TEST(Zoom, ZoomingSavesTheFillAndUnzoomingRestoresIt) {
   Session s(host, "/nonexistent");
   setDefaults(s.settings);
   ViewState view;
+  const ZoomFlags z = zoomFlags(s);
   ASSERT_EQ(s.settings.fillFrameCoast, Flag::kOn);
-  EXPECT_FALSE(zoomTo(s, view, {0, 0, 3073, 2249}));
+  EXPECT_FALSE(zoomTo(s, view, z, {0, 0, 3073, 2249}));
   EXPECT_FALSE(view.zoomed);
   EXPECT_EQ(s.settings.fillFrameCoast, Flag::kOn);
   view.zoomArmed = true;
   s.settings.zoomArmed = Flag::kOn;
-  ASSERT_TRUE(zoomTo(s, view, {400, 300, 800, 400}));
+  ASSERT_TRUE(zoomTo(s, view, z, {400, 300, 800, 400}));
   EXPECT_FALSE(view.zoomArmed);
   EXPECT_EQ(s.settings.zoomArmed, Flag::kOff);
   EXPECT_TRUE(view.zoomed);
   EXPECT_TRUE(s.zoomed);
   EXPECT_EQ(s.settings.fillFrameCoast, Flag::kOff);
   // A second zoom keeps the fill saved by the first.
-  ASSERT_TRUE(zoomTo(s, view, {500, 300, 400, 400}));
-  unzoom(s, view);
+  ASSERT_TRUE(zoomTo(s, view, z, {500, 300, 400, 400}));
+  unzoom(view, z);
   EXPECT_FALSE(view.zoomed);
   EXPECT_FALSE(s.zoomed);
   EXPECT_EQ(s.settings.fillFrameCoast, Flag::kOn);
