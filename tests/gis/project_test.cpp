@@ -491,7 +491,7 @@ TEST(ProjectTool, AddsAGbifDownloadThroughItsFilters) {
 // two steps away, and the map frame keeps the square grid square with
 // neighbouring cells sharing their frame edges. Polygon units by GEOS: a
 // point in two overlapping units finds the first, a unit's name is its id
-// where it has none.
+// where it has none, and a sliver of a unit keeps a pixel of the frame.
 TEST_F(UnitsProject, UnitsArePlacedFoundAndRingedByTheirGeometry) {
   auto grid = std::make_shared<Project>();
   std::string error;
@@ -552,6 +552,16 @@ TEST_F(UnitsProject, UnitsArePlacedFoundAndRingedByTheirGeometry) {
   EXPECT_EQ(pg->name(2), "20");
   pg->ring(1, 1, ring);
   EXPECT_EQ(ring, std::vector<int>{2});
+
+  // A unit thinner than a pixel of the frame still covers one.
+  writeFile(units, R"({"type":"FeatureCollection","features":[
+{"type":"Feature","properties":{"pu":1},"geometry":{"type":"Polygon","coordinates":[[[0,0],[4,0],[4,4],[0,4],[0,0]]]}},
+{"type":"Feature","properties":{"pu":2},"geometry":{"type":"Polygon","coordinates":[[[0,5],[4,5],[4,5.00001],[0,5.00001],[0,5]]]}}]})");
+  auto sliver = projectFromUnits({units.string(), "pu", "", "", std::nullopt}, error);
+  ASSERT_TRUE(sliver) << error;
+  const auto thin = analysisData(std::make_shared<const Project>(std::move(*sliver))).geometry->bounds(2);
+  ASSERT_TRUE(thin);
+  EXPECT_EQ(thin->height(), 1) << thin->x0 << " " << thin->y0 << " " << thin->x1 << " " << thin->y1;
 }
 
 // The butterflies as a datafile of 10 km squares and as a project of the

@@ -84,7 +84,8 @@ TEST(NearMinimumFolder, ChoosesTheDatafileRulesSetsForEachSeed) {
 
 // Units whose ids run up, down, or up with some locked out: the problem that
 // keeps its dataset must pick, seed for seed, what the copy numbered by id
-// picks, random last ties included.
+// picks, random last ties included, and the locked-in units however they
+// are numbered.
 TEST(NearMinimumFolder, TheDatasetsListsChooseAsTheCopyNumberedById) {
   struct Case {
     const char* name;
@@ -96,7 +97,7 @@ TEST(NearMinimumFolder, TheDatasetsListsChooseAsTheCopyNumberedById) {
     std::mt19937 gen(11);
     Dataset d;
     for (int n = 1; n <= units; ++n) {
-      const UnitStatus status = n == 7                    ? UnitStatus::LockedIn
+      const UnitStatus status = n == 7 || n == units      ? UnitStatus::LockedIn
                                 : c.lockOut && n % 9 == 0 ? UnitStatus::LockedOut
                                                           : UnitStatus::Free;
       d.units.push_back({c.descending ? 1000 - n : 100 + n, "", 1.0, status});
@@ -105,7 +106,7 @@ TEST(NearMinimumFolder, TheDatasetsListsChooseAsTheCopyNumberedById) {
     for (int t = 0; t < taxa; ++t) {
       d.taxa.push_back({t + 1, "", "", "", {}, "", 1.0});
       for (int k = 0; k < 3; ++k)
-        pairs.push_back({static_cast<std::uint32_t>(t), static_cast<std::uint32_t>(1 + gen() % units), 1.0});
+        pairs.push_back({static_cast<std::uint32_t>(t), static_cast<std::uint32_t>(1 + gen() % (units - 1)), 1.0});
     }
     d.occurrences = occurrencesFrom(taxa, units, std::move(pairs), false);
     planning::PlanningTerms terms;
@@ -116,8 +117,11 @@ TEST(NearMinimumFolder, TheDatasetsListsChooseAsTheCopyNumberedById) {
     const planning::NearMinimumInput a = planning::nearMinimumInput(kept), b = planning::nearMinimumInput(copied);
     ASSERT_EQ(a.error, "");
     EXPECT_EQ(a.data != nullptr, !c.descending && !c.lockOut);
-    for (std::uint32_t seed = 1; seed <= 5; ++seed)
-      EXPECT_EQ(planning::nearMinimumSet(a, seed), planning::nearMinimumSet(b, seed)) << "seed " << seed;
+    for (std::uint32_t seed = 1; seed <= 5; ++seed) {
+      const std::vector<char> set = planning::nearMinimumSet(a, seed);
+      EXPECT_EQ(set, planning::nearMinimumSet(b, seed)) << "seed " << seed;
+      EXPECT_TRUE(set[units - 1]) << "the last unit, locked in and holding nothing, seed " << seed;
+    }
   }
 }
 
