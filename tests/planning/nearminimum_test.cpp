@@ -4,6 +4,7 @@
 // folder was read into chooses as a copy of its lists numbered by id does.
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <memory>
 #include <random>
 #include <set>
@@ -12,7 +13,6 @@
 #include "planning/nearminimum.h"
 
 #include "tests/support/cli_run.h"
-#include "tests/support/planning_folder.h"
 
 namespace zn::test {
 namespace {
@@ -123,16 +123,6 @@ TEST(NearMinimumFolder, TheDatasetsListsChooseAsTheCopyNumberedById) {
       EXPECT_TRUE(set[units - 1]) << "the last unit, locked in and holding nothing, seed " << seed;
     }
   }
-}
-
-// The scenario file names the method that chose the sets.
-TEST(NearMinimumFolder, TheScenarioFileNamesTheMethod) {
-  const PlanningFolder f("id,cost\n1,1\n2,1\n", "id,target\n1,1\n", "species,pu,amount\n1,1,1\n1,2,1\n",
-                         "INPUTDIR input\nOUTPUTDIR output\nSCENNAME output\nSAVESCEN 1\n");
-  const CliOutput r = runCli({"marxan", f.dir.string(), "--method", "near-minimum"});
-  ASSERT_EQ(r.rc, 0) << r.err;
-  const std::string scenario = f.read("output/output_sen.dat");
-  EXPECT_NE(scenario.find("\nAlgorithm Used :near-minimum\n"), std::string::npos) << scenario;
 }
 
 }  // namespace
