@@ -342,13 +342,15 @@ TEST_F(GisExport, EveryAnalysisExportsFieldsByMeaning) {
   EXPECT_EQ(added, 288);
 }
 
-// An area of the exact minimum set that another takes the place of at no
-// extra cost has 0 extra areas, a value, not none.
-TEST_F(GisExport, ReplacementCostOfAReplaceableAreaIsZero) {
-  const fs::path twins = home / "equal" / "twins.dat", gpkg = out("twins.gpkg");
-  test::writeFile(twins, test::datafileImage("twins", {test::taxon("A", {10, 20}), test::taxon("B", {10, 20}),
-                                                       test::taxon("C", {10, 20})}));
-  const auto r = run({"export-gis", twins.string(), "--out", gpkg.string(), "--select", "replacement-cost"});
+// Two areas holding the same taxa, the second the grid's last cell: the one
+// of the exact minimum set that the other takes the place of at no extra
+// cost has 0 extra areas, a value, not none; as fully flexible areas both
+// are one group of two.
+TEST_F(GisExport, TwinAreasAreReplaceableAtNoCostAndOneFlexibleGroup) {
+  const fs::path twins = home / "equal" / "twins.dat", gpkg = out("twins.gpkg"), flexible = out("flexible.gpkg");
+  test::writeFile(twins, test::datafileImage("twins", {test::taxon("A", {10, 864}), test::taxon("B", {10, 864}),
+                                                       test::taxon("C", {10, 864})}));
+  auto r = run({"export-gis", twins.string(), "--out", gpkg.string(), "--select", "replacement-cost"});
   ASSERT_EQ(r.rc, 0) << r.err;
   int chosen = 0;
   for (auto& [n, f] : byCell(openVector(gpkg)->GetLayerByName("cells"))) {
@@ -359,6 +361,12 @@ TEST_F(GisExport, ReplacementCostOfAReplaceableAreaIsZero) {
     EXPECT_EQ(f->GetFieldAsInteger("irreplaceable"), 0) << n;
   }
   EXPECT_EQ(chosen, 1);
+  r = run({"export-gis", twins.string(), "--out", flexible.string(), "--select", "flexible"});
+  ASSERT_EQ(r.rc, 0) << r.err;
+  std::map<int, int> groupAreas;
+  for (auto& [n, f] : byCell(openVector(flexible)->GetLayerByName("cells")))
+    if (f->IsFieldSetAndNotNull(f->GetFieldIndex("group_areas"))) groupAreas[n] = f->GetFieldAsInteger("group_areas");
+  EXPECT_EQ(groupAreas, (std::map<int, int>{{10, 2}, {864, 2}}));
 }
 
 // Only the cells of a regional grid type are features.

@@ -96,19 +96,17 @@ TEST_P(GisMenus, ImportGbifOccurrencesBuildsTheToolsDatafileAndOpensIt) {
   // The options dialog: a year filter is typed that the rows cannot meet,
   // then cleared again before OK.
   bool dialogSeen = false;
-  const auto play = test::whenModalShown([&](QWidget& modal) {
-    auto* d = dynamic_cast<GbifImportDialog*>(&modal);
-    ASSERT_NE(d, nullptr);
+  const auto play = test::whenModal<GbifImportDialog>([&](GbifImportDialog& d) {
     dialogSeen = true;
     // Left empty, the basis of record leaves fossils and captive organisms out, and the dialog says so.
-    EXPECT_TRUE(d->basisNote()->isVisible());
-    EXPECT_NE(d->basisNote()->text().indexOf("FOSSIL_SPECIMEN, LIVING_SPECIMEN"), -1);
-    QTest::keyClicks(d->years(), "2020");
-    QTest::keyClick(d->years(), Qt::Key_Return);  // not a range: the dialog stays
-    EXPECT_TRUE(d->isVisible());
-    EXPECT_FALSE(d->problem()->text().isEmpty());
-    d->years()->clear();
-    QTest::keyClick(d->years(), Qt::Key_Return);
+    EXPECT_TRUE(d.basisNote()->isVisible());
+    EXPECT_NE(d.basisNote()->text().indexOf("FOSSIL_SPECIMEN, LIVING_SPECIMEN"), -1);
+    QTest::keyClicks(d.years(), "2020");
+    QTest::keyClick(d.years(), Qt::Key_Return);  // not a range: the dialog stays
+    EXPECT_TRUE(d.isVisible());
+    EXPECT_FALSE(d.problem()->text().isEmpty());
+    d.years()->clear();
+    QTest::keyClick(d.years(), Qt::Key_Return);
   });
   keyItem("&DataBase", 'D', 'G');
   EXPECT_TRUE(dialogSeen);

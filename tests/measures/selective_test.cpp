@@ -42,7 +42,7 @@ TEST(SelectivePlotDialog, ListsTheGroupInCardOrderOrSortedWithOptionalRanges) {
 TEST(SelectivePlotDialog, EachLineMarksItsOwnTaxon) {
   Loaded d(namedTaxa());
   SelectivePlotModel m = openSelectivePlot(d.s.settings, d.s.ws, false);  // card order
-  m.selected = {1};                                      // "Panthera", which begins "Panthera leo"'s line too
+  m.selected = {1};  // "Panthera", which begins "Panthera leo"'s line too
   std::optional<Notice> refusal;
   EXPECT_EQ(markSelectedTaxa(d.s.ws, d.s.map, m, refusal), 1);
   EXPECT_FALSE(refusal);
@@ -151,12 +151,6 @@ TEST(SelectivePlotCommand, OneTaxonIsPlottedByTheTitleAndCancelChangesNothing) {
   EXPECT_EQ(s.map.title, "plot Felis");
   EXPECT_TRUE(plotMarked(s.ws, 3));
 }
-
-}  // namespace
-}  // namespace zn
-
-namespace zn {
-namespace {
 
 TEST(SelectivePlotCommand, QuantitativeSelectiveRarityOfOneTaxonShowsItsOwnRarity) {
   test::Loaded d({{"A", "1", {{5, 30}, {6, 70}}}, {"B", "1", {{7, 10}}}}, "*q");

@@ -184,12 +184,6 @@ TEST(Residuals, NoNegativeResidualShiftsNothing) {
   EXPECT_DOUBLE_EQ(d.s.map.scoreOffset, 0.0);
 }
 
-}  // namespace
-}  // namespace zn
-
-namespace zn {
-namespace {
-
 // Units 1-2-3-4-5 in a row, unit 1 with its own outer boundary listed.
 AnalysisData row(bool withNeighbours) {
   auto d = std::make_shared<Dataset>();

@@ -211,17 +211,11 @@ TEST(PlanningFolderRead, AFaultAfterTenMillionLinesIsNamedByItsNumber) {
   EXPECT_EQ(readFolder(f.dir).error, "puvspr.dat line 10000002: amount \"x\" is not a number of 0 or more");
 }
 
-}  // namespace
-}  // namespace zn::planning
-
-namespace zn::test {
-namespace {
-
 // The shipped carnivores as a planning-unit folder: one unit per occupied
 // cell, one feature per taxon with records, one amount per record, as
 // `info` counts them; the areas given are locked in and the goal is the target.
 TEST(ExportMarxanCommand, WritesTheDatafileAsAFolderTheReaderTakesBack) {
-  CliRun run;
+  test::CliRun run;
   const auto data = (run.home / "equal" / "carnivora.dat").string();
   ASSERT_EQ(run.command({"info", data}), 0);
   auto counter = [&](const std::string& name) {
@@ -235,15 +229,15 @@ TEST(ExportMarxanCommand, WritesTheDatafileAsAFolderTheReaderTakesBack) {
                          "goal=2"}),
             0)
       << run.err;
-  const planning::FolderRead r = planning::readFolder(dir);
+  const FolderRead r = readFolder(dir);
   ASSERT_EQ(r.error, "");
-  const planning::Problem p = planning::problemFromDataset(r.data, r.terms);
+  const Problem p = problemFromDataset(r.data, r.terms);
   EXPECT_EQ(p.units.size(), cells);
   EXPECT_EQ(p.features.size(), taxa);
   EXPECT_EQ(p.unitsOf.entries.size(), records);
   int locked = 0;
   for (const auto& u : p.units)
-    if (u.status == planning::UnitStatus::LockedIn) {
+    if (u.status == UnitStatus::LockedIn) {
       ++locked;
       EXPECT_TRUE(u.id == 194 || u.id == 5) << u.id;
     }
@@ -254,4 +248,4 @@ TEST(ExportMarxanCommand, WritesTheDatafileAsAFolderTheReaderTakesBack) {
 }
 
 }  // namespace
-}  // namespace zn::test
+}  // namespace zn::planning

@@ -5,6 +5,7 @@
 
 #include "planning/folder.h"
 #include "planning/greedy.h"
+#include "planning/solve.h"
 #include "store/random.h"
 
 namespace zn::planning {
@@ -82,8 +83,8 @@ TEST(PlanningGreedy, ATargetMetButForRoundingHasNoShortfallOrPenalty) {
   EXPECT_EQ(penaltyOf(p, e), 0.0);
 }
 
-// On random problems: every reachable target met, locks kept, and no unit
-// that could be dropped without breaking a target.
+// On random problems: every reachable target met, locks kept, no unit that
+// could be dropped without breaking a target, and the best repetition named.
 TEST(PlanningGreedy, RandomProblemsAreCoveredWithoutRedundantUnits) {
   Random rng;
   rng.seed(99);
@@ -123,6 +124,13 @@ TEST(PlanningGreedy, RandomProblemsAreCoveredWithoutRedundantUnits) {
       for (std::size_t f = 0; f < p.features.size(); ++f)
         breaks |= w.held[f] < std::min(p.features[f].target, reach[f]);
       EXPECT_TRUE(breaks) << "trial " << trial << ": unit " << u << " is redundant";
+    }
+    // No repetition beats the one reported best: least shortfall, then least cost.
+    const SolveResult r = solve(p, {Method::Greedy, 3});
+    const Evaluation b = evaluate(p, r.runs[r.best].chosen);
+    for (const Solution& s : r.runs) {
+      const Evaluation o = evaluate(p, s.chosen);
+      EXPECT_FALSE(o.shortfall < b.shortfall || (o.shortfall == b.shortfall && o.cost < b.cost)) << "trial " << trial;
     }
   }
 }

@@ -36,10 +36,10 @@
 #include "shell/options.h"
 #include "store/files.h"
 #include "store/text.h"
-#include "tests/support/golden.h"
-#include "tests/support/desktop.h"
 #include "tests/support/cli_run.h"
+#include "tests/support/desktop.h"
 #include "tests/support/fixtures.h"
+#include "tests/support/golden.h"
 #include "ui/datawindows.h"
 #include "ui/selectiondialogs.h"
 
@@ -177,9 +177,7 @@ TEST_P(MapWindow, MiddleDragSpaceDragAndArrowKeysPan) {
   const LogicalRect start = viewState().zoom;
 
   // Dragging to the right brings in what lies to the left.
-  mouse(QEvent::MouseButtonPress, centre, Qt::MiddleButton, Qt::MiddleButton);
-  mouse(QEvent::MouseMove, centre + QPoint(40, 30), Qt::NoButton, Qt::MiddleButton);
-  mouse(QEvent::MouseButtonRelease, centre + QPoint(40, 30), Qt::MiddleButton);
+  drag(centre, centre + QPoint(40, 30), Qt::MiddleButton);
   EXPECT_LT(viewState().zoom.x, start.x);
   EXPECT_LT(viewState().zoom.y, start.y);
   EXPECT_EQ(viewState().zoom.w, start.w);
@@ -189,9 +187,7 @@ TEST_P(MapWindow, MiddleDragSpaceDragAndArrowKeysPan) {
   QKeyEvent space(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier);
   QApplication::sendEvent(view(), &space);
   const LogicalRect before = viewState().zoom;
-  mouse(QEvent::MouseButtonPress, centre, Qt::LeftButton, Qt::LeftButton);
-  mouse(QEvent::MouseMove, centre - QPoint(60, 0), Qt::NoButton, Qt::LeftButton);
-  mouse(QEvent::MouseButtonRelease, centre - QPoint(60, 0), Qt::LeftButton);
+  drag(centre, centre - QPoint(60, 0), Qt::LeftButton);
   EXPECT_GT(viewState().zoom.x, before.x);
   QKeyEvent spaceUp(QEvent::KeyRelease, Qt::Key_Space, Qt::NoModifier);
   QApplication::sendEvent(view(), &spaceUp);
@@ -271,9 +267,7 @@ TEST_P(MapWindow, TinyWindowStillZoomsPansAndDraws) {
   const QPoint centre(view()->width() / 2, view()->height() / 2);
   view()->grab();
   for (int i = 0; i < 20; ++i) wheel(centre, 2);
-  mouse(QEvent::MouseButtonPress, centre, Qt::MiddleButton, Qt::MiddleButton);
-  mouse(QEvent::MouseMove, centre + QPoint(500, -500), Qt::NoButton, Qt::MiddleButton);
-  mouse(QEvent::MouseButtonRelease, centre + QPoint(500, -500), Qt::MiddleButton);
+  drag(centre, centre + QPoint(500, -500), Qt::MiddleButton);
   EXPECT_FALSE(view()->grab().isNull());
   EXPECT_TRUE(viewState().zoomed);
   for (int i = 0; i < 20; ++i) wheel(centre, -2);

@@ -42,6 +42,11 @@
 namespace zn::test {
 namespace {
 
+// A report with its times as "N seconds".
+std::string seconds(const std::string& text) {
+  return std::regex_replace(text, std::regex("[0-9.]+ seconds"), "N seconds");
+}
+
 class ProjectWindow : public BothPrograms {
  protected:
   fs::path project = tmp.path() / "frogs.gpkg";
@@ -49,14 +54,33 @@ class ProjectWindow : public BothPrograms {
   // The leaf frogs at 1 degree, made by the tool, opened by the menu.
   void openProject() {
     ASSERT_EQ(tool({"project", "new", project.string(), "--cell", "1deg"}).rc, 0);
-    ASSERT_EQ(
-        tool({"project", "add", project.string(), ZN_TEST_DATA_DIR "/gis/phyllomedusa_lonlat.csv", "--format", "table"})
-            .rc,
-        0);
+    ASSERT_EQ(tool({"project", "add", project.string(), frogs, "--format", "table"}).rc, 0);
+    open(project);
+  }
+  void open(const fs::path& file) {
     drawn();
-    host.presetOpenFile(project);
+    host.presetOpenFile(file);
     menu({"&DataBase", "Open projec&t..."});
     window->grab();
+  }
+  // The text of the status bar's readout.
+  std::string readout() {
+    auto* l = window->statusBar()->findChild<QLabel*>("cellReadout");
+    return l ? l->text().toStdString() : "no readout";
+  }
+  // Presses Stop in the progress box as soon as it shows; the box's title
+  // goes to `stopped`.
+  void stopWhenShown(QTimer& poll, QStringList& stopped) {
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+      auto* box = window->findChild<QProgressDialog*>();
+      if (!box || !box->isVisible()) return;
+      for (QPushButton* b : box->findChildren<QPushButton*>())
+        if (b->text() == "Stop") {
+          QTest::mouseClick(b, Qt::LeftButton);
+          stopped << box->windowTitle();
+          poll.stop();
+        }
+    });
   }
   // An item chosen with the mouse from the menu bar.
   void menu(const QStringList& path) { clickMenuItem(window->menuBar(), path); }
@@ -112,50 +136,35 @@ class ProjectWindow : public BothPrograms {
     drawn();
     // The dialog is played as soon as it shows.
     bool played = false;
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-      auto* d = dynamic_cast<NewProjectDialog*>(QApplication::activeModalWidget());
-      if (!d || played) return;
+    const auto play = whenModal<NewProjectDialog>([&](NewProjectDialog& d) {
       played = true;
       // Each program suggests its own grid; the CRS follows the size typed.
-      EXPECT_EQ(d->crs()->text(), variant == GridVariant::Britain ? "EPSG:27700" : "EPSG:4326");
-      QLineEdit* cell = d->cell()->lineEdit();
+      EXPECT_EQ(d.crs()->text(), variant == GridVariant::Britain ? "EPSG:27700" : "EPSG:4326");
+      QLineEdit* cell = d.cell()->lineEdit();
       QTest::keyClick(cell, Qt::Key_A, Qt::ControlModifier);
       QTest::keyClicks(cell, "1deg");
-      EXPECT_EQ(d->crs()->text(), "EPSG:4326");
-      EXPECT_FALSE(d->filters()->isEnabled()) << "GBIF filters offered for a table";
+      EXPECT_EQ(d.crs()->text(), "EPSG:4326");
+      EXPECT_FALSE(d.filters()->isEnabled()) << "GBIF filters offered for a table";
       if (!cards.empty()) {
         // The list's third format; the GBIF filters stay greyed.
-        QTest::keyClick(d->format(), Qt::Key_Down);
-        QTest::keyClick(d->format(), Qt::Key_Down);
-        EXPECT_NE(d->format()->currentText().indexOf("Datafile"), -1) << d->format()->currentText().toStdString();
-        EXPECT_FALSE(d->filters()->isEnabled());
+        QTest::keyClick(d.format(), Qt::Key_Down);
+        QTest::keyClick(d.format(), Qt::Key_Down);
+        EXPECT_NE(d.format()->currentText().indexOf("Datafile"), -1) << d.format()->currentText().toStdString();
+        EXPECT_FALSE(d.filters()->isEnabled());
       }
-      QTest::keyClicks(d->input(), QString::fromStdString(cards.empty() ? frogs : cards.string()));
+      QTest::keyClicks(d.input(), QString::fromStdString(cards.empty() ? frogs : cards.string()));
       // Without a file to save, OK says so and the dialog stays.
-      QTest::mouseClick(d->okButton(), Qt::LeftButton);
-      EXPECT_TRUE(d->isVisible());
-      EXPECT_NE(d->problem()->text().indexOf("Save as"), -1) << d->problem()->text().toStdString();
-      d->problem()->clear();
-      QTest::keyClicks(d->output(), QString::fromStdString(out.string()));
-      saveScreenshot(*d, (std::string("new_project_dialog_") + programName(variant) + ".png").c_str());
-      if (more) more(*d);
-      QTest::mouseClick(d->okButton(), Qt::LeftButton);
+      QTest::mouseClick(d.okButton(), Qt::LeftButton);
+      EXPECT_TRUE(d.isVisible());
+      EXPECT_NE(d.problem()->text().indexOf("Save as"), -1) << d.problem()->text().toStdString();
+      d.problem()->clear();
+      QTest::keyClicks(d.output(), QString::fromStdString(out.string()));
+      saveScreenshot(d, (std::string("new_project_dialog_") + programName(variant) + ".png").c_str());
+      if (more) more(d);
+      QTest::mouseClick(d.okButton(), Qt::LeftButton);
     });
-    poll.start(20);
     menu({"&DataBase", "Ne&w project..."});
-    poll.stop();
     EXPECT_TRUE(played) << "no New project dialog";
-  }
-  void send(QEvent::Type type, QPoint at, Qt::MouseButton button, Qt::MouseButtons held) {
-    QMouseEvent e(type, at, units()->mapToGlobal(at), button, held, Qt::NoModifier);
-    QApplication::sendEvent(units(), &e);
-  }
-  // As the window system delivers a double-click: press, release, double-click, release.
-  void doubleClickUnit(QPoint at, Qt::MouseButton b) {
-    for (QEvent::Type t : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease, QEvent::MouseButtonDblClick,
-                           QEvent::MouseButtonRelease})
-      send(t, at, b, t == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(b));
   }
   // The "List of biota" a left double-click opens, as its text: the lines
   // the tool prints, in the tool's layout.
@@ -179,7 +188,7 @@ class ProjectWindow : public BothPrograms {
       }
       w->close();
     });
-    doubleClickUnit(at, Qt::LeftButton);
+    doubleClick(at, Qt::LeftButton, units());
     return text;
   }
   // Plays each modal dialog as it opens until `done`: `play` first, then
@@ -242,9 +251,6 @@ TEST_P(ProjectWindow, OpensMeasuresAndDrawsWhatTheToolRenders) {
 // the project (times aside).
 TEST_P(ProjectWindow, SelectionFromTheMenuReportsAsTheToolDoes) {
   openProject();
-  const auto seconds = [](std::string text) {
-    return std::regex_replace(text, std::regex("[0-9.]+ seconds"), "N seconds");
-  };
   const std::string before = readFile(shell->resultsFile());
   menu({"&AnalyticalTools", "&Area selection", "Exact minim&um set"});
   const std::string shown = readFile(shell->resultsFile());
@@ -277,30 +283,23 @@ TEST_P(ProjectWindow, CoverageAsksABudgetInTheProjectsCostsAndSpendsItAsTheTool)
   ASSERT_EQ(tool({"project", "new", costed.string(), "--units", layer.string(), "--id", "code", "--cost", "price"}).rc,
             0);
   ASSERT_EQ(tool({"project", "add", costed.string(), records.string(), "--format", "table"}).rc, 0);
-  drawn();
-  host.presetOpenFile(costed);
-  menu({"&DataBase", "Open projec&t..."});
+  open(costed);
   ASSERT_NE(shell->project, nullptr);
   session->settings.optimiseByCost = Flag::kOn;
 
   std::string lines;
   double offered = 0, low = 0, high = 0;
-  QTimer poll;
-  QObject::connect(&poll, &QTimer::timeout, [&] {
-    auto* d = dynamic_cast<BudgetDialog*>(QApplication::activeModalWidget());
-    if (!d || !lines.empty()) return;
+  const auto play = whenModal<BudgetDialog>([&](BudgetDialog& d) {
     for (const char* id : {"minimumCost", "totalCost"})
-      if (auto* l = d->findChild<QLabel*>(id)) lines += l->text().toStdString() + "\n";
-    offered = d->budget()->value(), low = d->budget()->minimum(), high = d->budget()->maximum();
-    saveScreenshot(*d, (std::string("budget_dialog_project_") + programName(variant) + ".png").c_str());
-    d->budget()->selectAll();
-    QTest::keyClicks(d->budget(), "3.5");
-    QTest::mouseClick(d->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok), Qt::LeftButton);
+      if (auto* l = d.findChild<QLabel*>(id)) lines += l->text().toStdString() + "\n";
+    offered = d.budget()->value(), low = d.budget()->minimum(), high = d.budget()->maximum();
+    saveScreenshot(d, (std::string("budget_dialog_project_") + programName(variant) + ".png").c_str());
+    d.budget()->selectAll();
+    QTest::keyClicks(d.budget(), "3.5");
+    QTest::mouseClick(d.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok), Qt::LeftButton);
   });
-  poll.start(20);
   const std::string before = readFile(shell->resultsFile());
   menu({"&AnalyticalTools", "&Area selection", "Exact maximum co&verage"});
-  poll.stop();
   EXPECT_EQ(lines, "Least cost of a unit with data: 0.5\nTotal cost of the units with data: 10.5\n");
   EXPECT_EQ(low, 0.5);
   EXPECT_EQ(high, 10.5);
@@ -315,9 +314,6 @@ TEST_P(ProjectWindow, CoverageAsksABudgetInTheProjectsCostsAndSpendsItAsTheTool)
   const CliOutput told = tool({"select", "exact-coverage", costed.string(), "--budget", "3.5", "--set",
                                "optimise-cost=1", "--results", results.string()});
   ASSERT_EQ(told.rc, 0) << told.err;
-  const auto seconds = [](std::string text) {
-    return std::regex_replace(text, std::regex("[0-9.]+ seconds"), "N seconds");
-  };
   EXPECT_EQ(seconds(readFile(shell->resultsFile()).substr(before.size())), seconds(readFile(results)));
   // A budget beyond what the units cost is lowered to their total, and says so.
   const CliOutput over = tool({"select", "exact-coverage", costed.string(), "--budget", "99"});
@@ -329,9 +325,7 @@ TEST_P(ProjectWindow, CoverageAsksABudgetInTheProjectsCostsAndSpendsItAsTheTool)
 // a datafile's.
 TEST_P(ProjectWindow, RefusalsOnAProjectSpeakOfTheProject) {
   ASSERT_EQ(tool({"project", "new", project.string(), "--cell", "1deg"}).rc, 0);
-  drawn();
-  host.presetOpenFile(project);
-  menu({"&DataBase", "Open projec&t..."});
+  open(project);
   ASSERT_NE(shell->project, nullptr);
   const std::size_t said = host.shown.size();
   menu({"&AnalyticalTools", "&Area selection", "Selection fre&quency"});
@@ -347,25 +341,19 @@ TEST_P(ProjectWindow, WheelZoomsDragPansHomeRestoresAndThePointerReadsOut) {
   ASSERT_GT(unit, 0);
 
   // The readout names the unit under the pointer with its id.
-  send(QEvent::MouseMove, at, Qt::NoButton, Qt::NoButton);
-  auto* readout = window->statusBar()->findChild<QLabel*>("cellReadout");
-  ASSERT_NE(readout, nullptr);
+  mouse(QEvent::MouseMove, at, Qt::NoButton, units());
   const std::string id = "(" + std::to_string(shell->project->project->data.unit(unit).id) + ")";
-  EXPECT_NE(readout->text().toStdString().find(id), std::string::npos) << readout->text().toStdString();
+  EXPECT_NE(readout().find(id), std::string::npos) << readout();
 
   // Zooming about the pointer keeps the unit under it.
-  QWheelEvent in(at, units()->mapToGlobal(at), QPoint(), QPoint(0, 240), Qt::NoButton, Qt::NoModifier,
-                 Qt::NoScrollPhase, false);
-  QApplication::sendEvent(units(), &in);
+  wheel(at, 2, units());
   const CrsBox zoomed = units()->viewExtent();
   EXPECT_LT(zoomed.east - zoomed.west, (whole.east - whole.west) * 0.7);
   EXPECT_EQ(units()->unitAt(QPointF(at)), unit);
 
   // A drag moves the map with the pointer: the unit follows it.
   const QPoint to = at + QPoint(40, 25);
-  send(QEvent::MouseButtonPress, at, Qt::LeftButton, Qt::LeftButton);
-  send(QEvent::MouseMove, to, Qt::NoButton, Qt::LeftButton);
-  send(QEvent::MouseButtonRelease, to, Qt::LeftButton, Qt::NoButton);
+  drag(at, to, Qt::LeftButton, units());
   EXPECT_EQ(units()->unitAt(QPointF(to)), unit);
 
   // While the view moves, each frame is the settled map moved with it; a
@@ -375,11 +363,11 @@ TEST_P(ProjectWindow, WheelZoomsDragPansHomeRestoresAndThePointerReadsOut) {
   const QImage still = painted();
   QTest::qWait(50);
   const QPoint by(-30, 10);
-  send(QEvent::MouseButtonPress, to, Qt::LeftButton, Qt::LeftButton);
-  send(QEvent::MouseMove, to + by, Qt::NoButton, Qt::LeftButton);
+  mouse(QEvent::MouseButtonPress, to, Qt::LeftButton, units());
+  mouse(QEvent::MouseMove, to + by, Qt::NoButton, Qt::LeftButton, units());
   const QImage moving = painted();
   EXPECT_EQ(moving.pixel(to + by), still.pixel(to));
-  send(QEvent::MouseButtonRelease, to + by, Qt::LeftButton, Qt::NoButton);
+  mouse(QEvent::MouseButtonRelease, to + by, Qt::LeftButton, units());
   painted();
   QTest::qWait(400);
   const QImage settled = painted();
@@ -433,10 +421,7 @@ TEST_P(ProjectWindow, PolygonUnitsReadOutTheUnitTheirOutlinesHold) {
   writeFile(layer, R"({"type":"FeatureCollection","features":[)" + features + "]}");
   ASSERT_EQ(tool({"project", "new", project.string(), "--units", layer.string(), "--id", "uid"}).rc, 0);
   ASSERT_EQ(tool({"project", "add", project.string(), frogs, "--format", "table"}).rc, 0);
-  drawn();
-  host.presetOpenFile(project);
-  menu({"&DataBase", "Open projec&t..."});
-  window->grab();
+  open(project);
   ASSERT_NE(shell->project, nullptr);
   const UnitGeometry& geometry = *shell->project->data.geometry;
   const UnitMapLayout l = unitMapLayout(QRectF(units()->rect()), units()->viewExtent());
@@ -454,11 +439,8 @@ TEST_P(ProjectWindow, PolygonUnitsReadOutTheUnitTheirOutlinesHold) {
   EXPECT_GT(inHole, 0);
   int unit = 0;
   const QPoint at = pointOnAUnit(unit);
-  send(QEvent::MouseMove, at, Qt::NoButton, Qt::NoButton);
-  auto* readout = window->statusBar()->findChild<QLabel*>("cellReadout");
-  ASSERT_NE(readout, nullptr);
-  EXPECT_NE(readout->text().toStdString().find(geometry.name(unit)), std::string::npos)
-      << readout->text().toStdString();
+  mouse(QEvent::MouseMove, at, Qt::NoButton, units());
+  EXPECT_NE(readout().find(geometry.name(unit)), std::string::npos) << readout();
   rarity();
   screenshot("project_polygons_rarity");
 }
@@ -480,7 +462,7 @@ TEST_P(ProjectWindow, DoubleClicksListAUnitAsTheToolDoesAndPickItForTheSet) {
   // A right double-click takes the unit into the set, outlined on the map;
   // the list then shows its taxa as held by the set.
   const QImage before = units()->capture();
-  doubleClickUnit(at, Qt::RightButton);
+  doubleClick(at, Qt::RightButton, units());
   ASSERT_EQ(shell->project->areas.cells, std::vector<int>{unit});
   EXPECT_NE(units()->capture(), before);
   QApplication::processEvents();
@@ -496,7 +478,7 @@ TEST_P(ProjectWindow, DoubleClicksListAUnitAsTheToolDoesAndPickItForTheSet) {
   rarity();
   ASSERT_GT(shell->project->layer.inSet.size(), static_cast<std::size_t>(unit));
   EXPECT_TRUE(shell->project->layer.inSet[static_cast<std::size_t>(unit)]);
-  doubleClickUnit(at, Qt::RightButton);
+  doubleClick(at, Qt::RightButton, units());
   EXPECT_TRUE(shell->project->areas.empty());
   EXPECT_TRUE(shell->project->layer.inSet.empty());
 }
@@ -508,13 +490,12 @@ TEST_P(ProjectWindow, StatusBarPartsHoldTheirTextsAt1024) {
   rarity();
   window->resize(1024, 700);
   QApplication::processEvents();
-  auto* readout = window->statusBar()->findChild<QLabel*>("cellReadout");
-  ASSERT_NE(readout, nullptr);
+  ASSERT_NE(window->statusBar()->findChild<QLabel*>("cellReadout"), nullptr);
   int seen = 0;
   for (int y = units()->height() / 4; y < units()->height() * 3 / 4; y += 23)
     for (int x = units()->width() / 4; x < units()->width() * 3 / 4; x += 23) {
       if (units()->unitAt(QPointF(x, y)) == 0) continue;
-      send(QEvent::MouseMove, QPoint(x, y), Qt::NoButton, Qt::NoButton);
+      mouse(QEvent::MouseMove, QPoint(x, y), Qt::NoButton, units());
       QApplication::processEvents();
       ++seen;
       for (QLabel* l : window->statusBar()->findChildren<QLabel*>()) {
@@ -581,7 +562,9 @@ TEST_P(ProjectWindow, SavesPrintsAndExportsTheMapOfAProject) {
           d->done(QDialog::Accepted);
         }
       },
-      [&] { menu({"&MapGraphics", "&Print map"}); });
+      [&] {
+        menu({"&MapGraphics", "&Print map"});
+      });
   ASSERT_TRUE(fs::exists(printed));
   const std::string page = test::readFile(printed);
   EXPECT_EQ(page.rfind("%PDF", 0), 0u);
@@ -590,10 +573,13 @@ TEST_P(ProjectWindow, SavesPrintsAndExportsTheMapOfAProject) {
   // Export map to GIS: the project's units with the map's fields and the set.
   int unit = 0;
   const QPoint at = pointOnAUnit(unit);
-  doubleClickUnit(at, Qt::RightButton);
+  doubleClick(at, Qt::RightButton, units());
   const fs::path gis = tmp.path() / "map.gpkg";
   playDialogs(
-      gis, [](QWidget*) {}, [&] { menu({"&MapGraphics", "Export map to &GIS..."}); });
+      gis, [](QWidget*) {},
+      [&] {
+        menu({"&MapGraphics", "Export map to &GIS..."});
+      });
   ASSERT_TRUE(fs::exists(gis)) << (host.shown.empty() ? "" : host.shown.back());
   GDALAllRegister();
   std::unique_ptr<GDALDataset> ds(GDALDataset::Open(gis.string().c_str(), GDAL_OF_VECTOR));
@@ -691,21 +677,11 @@ TEST_P(ProjectWindow, NewProjectFromTheSampleDatafileEqualsTheTools) {
 
 TEST_P(ProjectWindow, StopWhileMakingLeavesNoFile) {
   const fs::path made = tmp.path() / "stopped.gpkg";
-  // Stop is pressed as soon as the box shows.
   QTimer poll;
-  bool pressed = false;
-  QObject::connect(&poll, &QTimer::timeout, [&] {
-    auto* box = window->findChild<QProgressDialog*>();
-    if (!box || !box->isVisible()) return;
-    for (QPushButton* b : box->findChildren<QPushButton*>())
-      if (b->text() == "Stop") {
-        QTest::mouseClick(b, Qt::LeftButton);
-        pressed = true;
-        poll.stop();
-      }
-  });
+  QStringList stopped;
+  stopWhenShown(poll, stopped);
   newProject(made, [&](NewProjectDialog&) { poll.start(0); });
-  EXPECT_TRUE(pressed) << "no Stop button shown";
+  EXPECT_FALSE(stopped.isEmpty()) << "no Stop button shown";
   EXPECT_FALSE(fs::exists(made));
   EXPECT_EQ(shell->project, nullptr);
   ASSERT_FALSE(host.shown.empty());
@@ -716,27 +692,17 @@ TEST_P(ProjectWindow, StopWhileMakingLeavesNoFile) {
 // nothing and leaves what was on screen.
 TEST_P(ProjectWindow, StopWhileOpeningLeavesTheScreenAsItWas) {
   QTimer poll;
-  QStringList notes;
-  QObject::connect(&poll, &QTimer::timeout, [&] {
-    auto* box = window->findChild<QProgressDialog*>();
-    if (!box || !box->isVisible()) return;
-    notes << box->windowTitle();
-    for (QPushButton* b : box->findChildren<QPushButton*>())
-      if (b->text() == "Stop") {
-        QTest::mouseClick(b, Qt::LeftButton);
-        poll.stop();
-      }
-  });
+  QStringList stopped;
+  stopWhenShown(poll, stopped);
   poll.start(0);
   const std::size_t said = host.shown.size();
   openProject();
-  ASSERT_FALSE(notes.isEmpty()) << "no box shown while opening";
-  EXPECT_EQ(notes.front().toStdString(), "Open project");
+  ASSERT_FALSE(stopped.isEmpty()) << "no box with Stop shown while opening";
+  EXPECT_EQ(stopped.front().toStdString(), "Open project");
   EXPECT_EQ(shell->project, nullptr);
   EXPECT_EQ(host.shown.size(), said);
   // Opened again without a stop, the project is on screen.
-  host.presetOpenFile(project);
-  menu({"&DataBase", "Open projec&t..."});
+  open(project);
   ASSERT_NE(shell->project, nullptr);
   EXPECT_EQ(shell->project->file, project);
 }
@@ -745,7 +711,7 @@ TEST_P(ProjectWindow, StopWhileOpeningLeavesTheScreenAsItWas) {
 // for the same seed, and RESULTS gets the tool's report.
 TEST_P(ProjectWindow, RepresentationCurvesAreTheTools) {
   openProject();
-  clickMenuItem(window->menuBar(), {"&AnalyticalTools", "&Area selection", "Representation curves..."});
+  menu({"&AnalyticalTools", "&Area selection", "Representation curves..."});
   CurveWindow* w = nullptr;
   for (QWidget* top : QApplication::topLevelWidgets())
     if (auto* c = dynamic_cast<CurveWindow*>(top); c && c->isVisible()) w = c;
@@ -773,11 +739,9 @@ TEST_P(ProjectWindow, ZoomToDataShowsEveryUnitWithData) {
   EXPECT_TRUE(graticule->isEnabled());
   const CrsBox whole = units()->viewExtent();
   // Far in, about a corner, where no data show.
-  QWheelEvent in(QPointF(2, 2), units()->mapToGlobal(QPointF(2, 2)), QPoint(), QPoint(0, 960), Qt::NoButton,
-                 Qt::NoModifier, Qt::NoScrollPhase, false);
-  QApplication::sendEvent(units(), &in);
+  wheel(QPoint(2, 2), 8, units());
   ASSERT_LT(units()->viewExtent().east - units()->viewExtent().west, (whole.east - whole.west) / 2);
-  clickMenuItem(window->menuBar(), {"&MapGraphics", "Zoom to &data"});
+  menu({"&MapGraphics", "Zoom to &data"});
   const CrsBox v = units()->viewExtent();
   EXPECT_LE(v.east - v.west, whole.east - whole.west);
   EXPECT_LE(v.north - v.south, whole.north - whole.south);
@@ -806,13 +770,13 @@ TEST_P(ProjectWindow, ZoomToDataShowsEveryUnitWithData) {
 // is greyed with the reason.
 TEST_P(ProjectWindow, MeanAndSmoothScoresDrawWhatTheToolRenders) {
   openProject();
-  clickMenuItem(window->menuBar(), {"&AnalyticalTools", "&Rarity", "&Range-size rarity"});
+  menu({"&AnalyticalTools", "&Rarity", "&Range-size rarity"});
   const QImage plain = painted();
-  clickMenuItem(window->menuBar(), {"&AnalyticalTools", "&Mean scores"});
+  menu({"&AnalyticalTools", "&Mean scores"});
   const QImage mean = painted();
   EXPECT_NE(mean, plain);
   EXPECT_EQ(mean, rendered("range-size-rarity", {"--mean", "1"}));
-  clickMenuItem(window->menuBar(), {"&AnalyticalTools", "&Smooth scores"});
+  menu({"&AnalyticalTools", "&Smooth scores"});
   EXPECT_EQ(painted(), rendered("range-size-rarity", {"--mean", "1", "--smooth", "1"}));
   QAction* again = action("&Mean scores");
   EXPECT_FALSE(again->isEnabled());

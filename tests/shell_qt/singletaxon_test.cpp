@@ -15,8 +15,8 @@
 
 #include "display/renderer.h"
 #include "measures/scores.h"
-#include "tests/support/desktop.h"
 #include "tests/support/cli_run.h"
+#include "tests/support/desktop.h"
 #include "ui/celldialogs.h"
 #include "ui/datawindows.h"
 #include "ui/optiondialogs.h"
@@ -33,16 +33,6 @@ void clickLine(QListWidget* list, int row) {
   ASSERT_NE(item, nullptr) << "line " << row;
   list->scrollToItem(item);
   QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(item).center());
-}
-
-// Plays the user's part in the modal dialog of type D once it is up.
-template <class D>
-std::unique_ptr<QTimer> whenModal(std::function<void(D&)> play) {
-  return whenModalShown([play](QWidget& w) {
-    auto* d = dynamic_cast<D*>(&w);
-    ASSERT_NE(d, nullptr) << "the dialog did not open";
-    play(*d);
-  });
 }
 
 class SingleTaxonMaps : public BothPrograms {

@@ -2,9 +2,8 @@
 
 #include "shell/data_dialogue.h"
 #include "store/datafile.h"
+#include "tests/support/data_session.h"
 #include "tests/support/file_limit.h"
-#include "tests/support/fixtures.h"
-#include "tests/support/scripted_host.h"
 
 namespace zn {
 namespace {
@@ -16,19 +15,9 @@ std::vector<TaxonSpec> threeTaxa() {
   return {{"Alpha", "11", {{40, 1}, {41, 1}}}, {"Beta", "12", {{41, 1}}}, {"Gamma", "2", {{50, 2}}}};
 }
 
-class OpenDatafile : public ::testing::Test {
+// Opening as the menu does, the file chosen in the dialog.
+class OpenDatafile : public test::DataSession {
  protected:
-  test::TempDir tmp;
-  fs::path home = test::makeProgramFolder(tmp.path());
-  test::ScriptedHost host;
-  Session s{host, home};
-
-  void start() { ASSERT_TRUE(startSession(s)); }
-  fs::path put(const std::string& rel, const std::string& image) {
-    fs::path p = home / rel;
-    test::writeFile(p, image);
-    return p;
-  }
   bool open(const fs::path& p) {
     host.openFiles.push_back(p);
     return openDatafile(s, host);
@@ -36,7 +25,6 @@ class OpenDatafile : public ::testing::Test {
 };
 
 TEST_F(OpenDatafile, PresenceDataOpensSilentlyWithItsGridType) {
-  start();
   fs::path p = put("equal/birds.dat", test::datafileImage("Birds of somewhere", threeTaxa()));
   ASSERT_TRUE(open(p));
   EXPECT_TRUE(host.messages.empty()) << host.messageLines().front();
@@ -62,7 +50,6 @@ TEST_F(OpenDatafile, PresenceDataOpensSilentlyWithItsGridType) {
 }
 
 TEST_F(OpenDatafile, QuantitativeTitleIsReportedAndOnlyALeadingAsterisk) {
-  start();
   fs::path q = put("equal/counts.dat", test::datafileImage("*Tree counts", threeTaxa()));
   ASSERT_TRUE(open(q));
   ASSERT_EQ(host.messageLines(), std::vector<std::string>{"File: " + q.string() + ": Data in quantitative mode"});
@@ -76,14 +63,12 @@ TEST_F(OpenDatafile, QuantitativeTitleIsReportedAndOnlyALeadingAsterisk) {
 }
 
 TEST_F(OpenDatafile, TitleKeepsThirtyOneCharacters) {
-  start();
   std::string title32 = "abcdefghijklmnopqrstuvwxyz012345";
   ASSERT_TRUE(open(put("equal/t.dat", test::datafileImage(title32, threeTaxa()))));
   EXPECT_EQ(s.ws.datafile.title, title32.substr(0, 31));
 }
 
 TEST_F(OpenDatafile, EmptyFileAsksAboutItsFormatThenSaysNoTaxaRead) {
-  start();
   fs::path p = put("equal/empty.dat", test::datafileImage("nothing", {}));
   host.answers.push_back(Answer::Yes);
   ASSERT_TRUE(open(p));
@@ -94,7 +79,6 @@ TEST_F(OpenDatafile, EmptyFileAsksAboutItsFormatThenSaysNoTaxaRead) {
 }
 
 TEST_F(OpenDatafile, UnexpectedFormatAnsweredNoShowsTheDialogAgain) {
-  start();
   auto taxa = threeTaxa();
   taxa[0].code = std::string(31, '7');
   fs::path p = put("equal/odd.dat", test::datafileImage("odd", taxa));
@@ -108,7 +92,6 @@ TEST_F(OpenDatafile, UnexpectedFormatAnsweredNoShowsTheDialogAgain) {
 }
 
 TEST_F(OpenDatafile, FileOutsideTheProgramFolderIsReadFromWhereItWasChosen) {
-  start();
   put("equal/same.dat", test::datafileImage("inside", threeTaxa()));
   fs::path outside = tmp.path() / "elsewhere" / "Equal" / "Same.dat";
   auto taxa = threeTaxa();
@@ -122,7 +105,6 @@ TEST_F(OpenDatafile, FileOutsideTheProgramFolderIsReadFromWhereItWasChosen) {
 }
 
 TEST_F(OpenDatafile, ReopeningTheOpenFileChangesNothing) {
-  start();
   fs::path p = put("equal/birds.dat", test::datafileImage("Birds", threeTaxa()));
   ASSERT_TRUE(open(p));
   s.areas.cells = {41};
@@ -134,7 +116,6 @@ TEST_F(OpenDatafile, ReopeningTheOpenFileChangesNothing) {
 }
 
 TEST_F(OpenDatafile, NegativeTaxaCountIsRefusedWithAClearMessage) {
-  start();
   fs::path p = put("equal/neg.dat", test::datafileImage("bad", threeTaxa(), -5));
   EXPECT_FALSE(open(p));
   ASSERT_GE(host.messages.size(), 2u);
@@ -144,7 +125,6 @@ TEST_F(OpenDatafile, NegativeTaxaCountIsRefusedWithAClearMessage) {
 }
 
 TEST_F(OpenDatafile, CountBeyondTheFileLeavesMissingCardsEmptyAndSaysSo) {
-  start();
   fs::path p = put("equal/short.dat", test::datafileImage("short", threeTaxa(), 1000));
   ASSERT_TRUE(open(p));
   EXPECT_EQ(s.ws.taxaCount, 1000);
@@ -160,7 +140,6 @@ TEST_F(OpenDatafile, CountBeyondTheFileLeavesMissingCardsEmptyAndSaysSo) {
 }
 
 TEST_F(OpenDatafile, TruncatedCardStillReadsItsFirstBytes) {
-  start();
   std::string image = test::datafileImage("cut", threeTaxa());
   image.resize(34 + 1024 * 2 + 100);  // the third card stops after its code
   fs::path p = put("equal/cut.dat", image);
@@ -171,7 +150,6 @@ TEST_F(OpenDatafile, TruncatedCardStillReadsItsFirstBytes) {
 }
 
 TEST_F(OpenDatafile, UnknownSubdirectoryIsNotRecognised) {
-  start();
   fs::path p = put("nowhere/x.dat", test::datafileImage("x", threeTaxa()));
   EXPECT_FALSE(open(p));
   EXPECT_EQ(
@@ -181,33 +159,26 @@ TEST_F(OpenDatafile, UnknownSubdirectoryIsNotRecognised) {
   EXPECT_FALSE(s.ws.datafile.opened);
 }
 
-TEST_F(OpenDatafile, MissingCoastlineIsReportedAfterTheLoad) {
-  fs::remove(home / "ZONARIUM.@17");
-  start();
-  EXPECT_FALSE(s.coastlineRead);
-  ASSERT_TRUE(open(put("equal/b.dat", test::datafileImage("b", threeTaxa()))));
-  EXPECT_EQ(host.messageLines(),
-            std::vector<std::string>{"File: " + s.coastFile().string() + ": Coastline data not read"});
-  EXPECT_EQ(s.coastApplies, CoastOutline::kNone);
-}
-
-TEST_F(OpenDatafile, CoastlineFileWithoutItsCountsIsNotRead) {
-  for (const char* bytes : {"", "abc"}) {
-    test::writeFile(home / "ZONARIUM.@17", bytes);
+// A coastline file missing, empty or without its counts is not read, and
+// the load of a datafile says so after it.
+TEST_F(OpenDatafile, MissingOrShortCoastlineIsReportedAfterTheLoad) {
+  for (const char* bytes : {static_cast<const char*>(nullptr), "", "abc"}) {
+    if (bytes) test::writeFile(home / "ZONARIUM.@17", bytes);
+    else fs::remove(home / "ZONARIUM.@17");
+    SCOPED_TRACE(bytes ? std::to_string(std::string(bytes).size()) + " bytes" : "missing");
     test::ScriptedHost h;
     Session fresh{h, home};
     ASSERT_TRUE(startSession(fresh));
-    EXPECT_FALSE(fresh.coastlineRead) << std::string(bytes).size() << " bytes";
-    EXPECT_EQ(fresh.coastApplies, CoastOutline::kNone);
+    EXPECT_FALSE(fresh.coastlineRead);
     h.openFiles.push_back(put("equal/b.dat", test::datafileImage("b", threeTaxa())));
     ASSERT_TRUE(openDatafile(fresh, h));
     EXPECT_EQ(h.messageLines(),
               std::vector<std::string>{"File: " + fresh.coastFile().string() + ": Coastline data not read"});
+    EXPECT_EQ(fresh.coastApplies, CoastOutline::kNone);
   }
 }
 
 TEST_F(OpenDatafile, CancelledDialogKeepsTheOpenDatafile) {
-  start();
   ASSERT_TRUE(open(put("equal/b.dat", test::datafileImage("b", threeTaxa()))));
   host.openFiles.push_back(std::nullopt);
   EXPECT_FALSE(openDatafile(s, host));
@@ -217,7 +188,6 @@ TEST_F(OpenDatafile, CancelledDialogKeepsTheOpenDatafile) {
 }
 
 TEST_F(OpenDatafile, ShortageShrinksTheCardStoreWithAWarning) {
-  start();
   std::vector<TaxonSpec> many;
   for (int i = 0; i < 200; ++i) many.push_back({"T" + std::to_string(i), "1", {{1 + i % 800, 1}}});
   fs::path p = put("equal/many.dat", test::datafileImage("many", many));
@@ -232,7 +202,6 @@ TEST_F(OpenDatafile, ShortageShrinksTheCardStoreWithAWarning) {
 }
 
 TEST_F(OpenDatafile, NoMemoryForEvenFourCardsIsFatal) {
-  start();
   fs::path p = put("equal/b.dat", test::datafileImage("b", threeTaxa()));
   s.memory.limitBytes = s.coreBytes() - s.ws.cards.byteSize() + 3 * 1024;
   EXPECT_FALSE(open(p));
@@ -291,14 +260,7 @@ TEST(StartSession, DefaultGeometryCornersAndLattice) {
   EXPECT_EQ(s.ws.prop.size(), 5u * 864 + 10);
 }
 
-}  // namespace
-}  // namespace zn
-
-namespace zn {
-namespace {
-
 TEST_F(OpenDatafile, SavedDatafileReopensWithTheSameCards) {
-  start();
   fs::path p = put("equal/birds.dat", test::datafileImage("Birds of somewhere", threeTaxa()));
   ASSERT_TRUE(open(p));
   s.ws.cards.setLevel(2, 51, 3);
@@ -315,7 +277,6 @@ TEST_F(OpenDatafile, SavedDatafileReopensWithTheSameCards) {
 }
 
 TEST_F(OpenDatafile, FailedSaveKeepsTheOldFile) {
-  start();
   fs::path p = put("equal/birds.dat", test::datafileImage("Birds", threeTaxa()));
   ASSERT_TRUE(open(p));
   std::string before = test::readFile(p);

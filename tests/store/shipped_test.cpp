@@ -19,29 +19,29 @@ namespace fs = std::filesystem;
 
 const fs::path kSource = ZN_SOURCE_DIR;
 
+// The rows of a table of the test data after its header, split at commas.
+std::vector<std::vector<std::string>> csvRows(const char* name) {
+  std::ifstream in(kSource / "tests" / "data" / name);
+  std::vector<std::vector<std::string>> rows;
+  std::string line;
+  std::getline(in, line);
+  while (std::getline(in, line)) {
+    std::stringstream fields(line);
+    rows.emplace_back();
+    for (std::string f; std::getline(fields, f, ',');) rows.back().push_back(f);
+  }
+  return rows;
+}
+
 struct Expected {
   std::string path;
   int taxa, records, occupied;
 };
 
 std::vector<Expected> expectedSamples() {
-  std::ifstream in(kSource / "tests" / "data" / "shipped_samples.csv");
   std::vector<Expected> out;
-  std::string line;
-  std::getline(in, line);  // header
-  while (std::getline(in, line)) {
-    std::stringstream ss(line);
-    Expected e;
-    std::string field;
-    std::getline(ss, e.path, ',');
-    std::getline(ss, field, ',');
-    e.taxa = std::stoi(field);
-    std::getline(ss, field, ',');
-    e.records = std::stoi(field);
-    std::getline(ss, field, ',');
-    e.occupied = std::stoi(field);
-    out.push_back(e);
-  }
+  for (const auto& r : csvRows("shipped_samples.csv"))
+    out.push_back({r.at(0), std::stoi(r.at(1)), std::stoi(r.at(2)), std::stoi(r.at(3))});
   return out;
 }
 
@@ -178,24 +178,12 @@ TEST(ShippedCoastline, LandCellsOfEqualAreExactlyTheCellsHoldingLand) {
   EXPECT_GT(land, 400);
 }
 
-}  // namespace
-}  // namespace zn
-
-namespace zn {
-namespace {
-
 TEST(ShippedBritain, ButterfliesOpenOnTheMasterGridWithTheirSourceCounters) {
-  std::ifstream in(kSource / "tests" / "data" / "shipped_britain.csv");
-  std::string header, line;
-  std::getline(in, header);
-  ASSERT_TRUE(std::getline(in, line));
-  std::stringstream ss(line);
-  std::string path, taxa, records, occupied, cells;
-  std::getline(ss, path, ',');
-  std::getline(ss, taxa, ',');
-  std::getline(ss, records, ',');
-  std::getline(ss, occupied, ',');
-  std::getline(ss, cells, ',');
+  const auto rows = csvRows("shipped_britain.csv");
+  ASSERT_EQ(rows.size(), 1u);
+  ASSERT_EQ(rows[0].size(), 5u);
+  const std::string &path = rows[0][0], &taxa = rows[0][1], &records = rows[0][2], &occupied = rows[0][3],
+                    &cells = rows[0][4];
 
   test::TempDir tmp;
   fs::path home = tmp.path() / "ZONARIUM";

@@ -129,6 +129,16 @@ inline void clickMenuItem(QMenuBar* bar, const QStringList& path) {
   return poll;
 }
 
+// The same for the modal dialog of type D.
+template <class D>
+[[nodiscard]] std::unique_ptr<QTimer> whenModal(std::function<void(D&)> play) {
+  return whenModalShown([play](QWidget& w) {
+    auto* d = dynamic_cast<D*>(&w);
+    ASSERT_NE(d, nullptr) << "the dialog did not open";
+    play(*d);
+  });
+}
+
 inline const char* programName(GridVariant v) { return v == GridVariant::Britain ? "zn41gb" : "ZN41"; }
 
 // A program and the sample its window opens, by folder and file name in the
@@ -215,29 +225,38 @@ class DesktopBase : public ::testing::Test {
     const MapTransform& t = viewState().last;
     return QPointF(t.toDeviceX((c.x0 + c.x1) / 2.0), t.toDeviceY((c.y0 + c.y1) / 2.0)).toPoint();
   }
-  // The buttons held are the one pressed, none after a release, unless a
-  // drag says otherwise.
-  void mouse(QEvent::Type type, QPoint at, Qt::MouseButton button) {
-    mouse(type, at, button, type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(button));
+  // Pointer input to the datafile's map, or to the widget given. The buttons
+  // held are the one pressed, none after a release, unless a drag says
+  // otherwise.
+  void mouse(QEvent::Type type, QPoint at, Qt::MouseButton button, QWidget* on = nullptr) {
+    mouse(type, at, button, type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(button), on);
   }
-  void mouse(QEvent::Type type, QPoint at, Qt::MouseButton button, Qt::MouseButtons held) {
-    QMouseEvent e(type, at, view()->mapToGlobal(at), button, held, Qt::NoModifier);
-    QApplication::sendEvent(view(), &e);
+  void mouse(QEvent::Type type, QPoint at, Qt::MouseButton button, Qt::MouseButtons held, QWidget* on = nullptr) {
+    if (!on) on = view();
+    QMouseEvent e(type, at, on->mapToGlobal(at), button, held, Qt::NoModifier);
+    QApplication::sendEvent(on, &e);
   }
-  void click(QPoint at, Qt::MouseButton button) {
-    mouse(QEvent::MouseButtonPress, at, button);
-    mouse(QEvent::MouseButtonRelease, at, button);
+  void click(QPoint at, Qt::MouseButton button, QWidget* on = nullptr) {
+    mouse(QEvent::MouseButtonPress, at, button, on);
+    mouse(QEvent::MouseButtonRelease, at, button, on);
   }
   // As the window system delivers it: press, release, double-click, release.
-  void doubleClick(QPoint at, Qt::MouseButton button) {
-    click(at, button);
-    mouse(QEvent::MouseButtonDblClick, at, button);
-    mouse(QEvent::MouseButtonRelease, at, button);
+  void doubleClick(QPoint at, Qt::MouseButton button, QWidget* on = nullptr) {
+    click(at, button, on);
+    mouse(QEvent::MouseButtonDblClick, at, button, on);
+    mouse(QEvent::MouseButtonRelease, at, button, on);
   }
-  void wheel(QPoint at, int steps) {
-    QWheelEvent e(at, view()->mapToGlobal(at), QPoint(), QPoint(0, 120 * steps), Qt::NoButton, Qt::NoModifier,
+  // Press, move and release of one button.
+  void drag(QPoint from, QPoint to, Qt::MouseButton button, QWidget* on = nullptr) {
+    mouse(QEvent::MouseButtonPress, from, button, on);
+    mouse(QEvent::MouseMove, to, Qt::NoButton, button, on);
+    mouse(QEvent::MouseButtonRelease, to, button, on);
+  }
+  void wheel(QPoint at, int steps, QWidget* on = nullptr) {
+    if (!on) on = view();
+    QWheelEvent e(at, on->mapToGlobal(at), QPoint(), QPoint(0, 120 * steps), Qt::NoButton, Qt::NoModifier,
                   Qt::NoScrollPhase, false);
-    QApplication::sendEvent(view(), &e);
+    QApplication::sendEvent(on, &e);
   }
   QAction* action(const char* label) {
     QAction* a = findAction(window->menuBar(), label);
