@@ -85,18 +85,21 @@ GreedyResult growGreedySet(const AnalysisData& a, const AreaSet& start, const Gr
   return r;
 }
 
-void placeGreedySet(const GreedyResult& r, AreaSet& areas, Workspace& ws) {
-  if (!r.ran) return;
-  areas.cells = r.set.cells;
-  areas.seedCount = r.set.seedCount;
-  for (GridCell& c : ws.cells) {
-    c.score = 0.0;
-    c.count = 0;
-  }
-  scoreByPosition(ws.cells, areas);
-  CardStore& cards = ws.cards;
-  for (std::size_t t = 0; t < r.representation.size(); ++t)
-    cards.setField(static_cast<int>(t), cards.layout->repCount, r.representation[t]);
+SetRun greedySetRun(const AnalysisData& a, const SetRunParams& p, Feedback& feedback) {
+  GreedyOptions o = greedyOptions(p.settings, p.costs);
+  o.capacity = p.capacity;
+  GreedyResult g = growGreedySet(a, p.start, o, feedback);
+  SetRun r;
+  r.ran = g.ran;
+  if (!g.ran) return r;
+  r.set = std::move(g.set);
+  r.scores = MeasureResult::zeroed(a.units(), p.settings.excludedLevel);
+  r.scores.scaleLimit = r.set.count();
+  scoreByPosition(r.scores, r.set);
+  r.representation = std::move(g.representation);
+  r.seconds = g.seconds;
+  r.rejected = g.rejected;
+  return r;
 }
 
 }  // namespace zn

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "selection/areaset.h"
+#include "selection/setrun.h"
 #include "store/analysisdata.h"
 #include "store/progress.h"
 #include "store/settings.h"
@@ -46,10 +47,10 @@ struct GreedyResult {
 // met the goal are valued again. Shows the progress bar through `feedback`.
 GreedyResult growGreedySet(const AnalysisData& a, const AreaSet& start, const GreedyOptions& o, Feedback& feedback);
 
-// Puts the grown set on screen: the areas and seeds into `areas`; every
-// cell's score and count 0 but the new areas', which take their position
-// (count) and the area count less the areas before them (score); each
-// card's representation count.
-void placeGreedySet(const GreedyResult& r, AreaSet& areas, Workspace& ws);
+// The greedy set in the declared form of a set selection: grown from the
+// start with the options' rules, its new areas scored by position (count =
+// position, score = area count less the areas before it), each taxon's
+// representation kept for the cards.
+SetRun greedySetRun(const AnalysisData& a, const SetRunParams& p, Feedback& feedback);
 
 }  // namespace zn

@@ -137,13 +137,35 @@ RandomSetsOutcome runRandomSets(const AnalysisData& a, const AreaSet& set, const
   return o;
 }
 
-void placeRandomSets(const RandomSetsOutcome& o, Workspace& ws) {
-  const int cells = std::min(static_cast<int>(o.timesChosen.size()), static_cast<int>(ws.cells.size())) - 1;
-  for (int cell = 1; cell <= cells; ++cell) {
-    GridCell& g = ws.cells[static_cast<std::size_t>(cell)];
-    g.count = o.timesChosen[static_cast<std::size_t>(cell)];
-    g.score = g.count;
+SetRun randomSetRun(const AnalysisData& a, const SetRunParams& p, Feedback& feedback) {
+  RandomSetsParams params = randomSetsParams(p.settings, p.areas, p.seed);
+  params.capacity = p.capacity;
+  RandomSetsOutcome o = runRandomSets(a, p.start, params, feedback);
+  SetRun r;
+  r.ran = o.ran;
+  if (o.outOfMemory) {
+    r.failure = std::move(o.refusal);
+    if (!r.failure) r.failure = Notice{"Insufficient free memory.", "Random areas", Icon::Exclamation};
+    return r;
   }
+  if (!o.ran) return r;
+  r.set = p.start;
+  r.set.seedCount = r.set.count();
+  if (!o.simulated) {
+    r.nothing = "fewer than 3 candidate " + p.units + ": no random sets are drawn";
+    return r;
+  }
+  r.scores = MeasureResult::zeroed(a.units(), p.settings.excludedLevel);
+  const std::size_t units = std::min(r.scores.score.size(), o.timesChosen.size());
+  for (std::size_t n = 1; n < units; ++n) {
+    r.scores.count[n] = o.timesChosen[n];
+    r.scores.score[n] = o.timesChosen[n];
+    r.scores.scaleLimit = std::max(r.scores.scaleLimit, r.scores.score[n]);
+  }
+  r.timesChosen = std::move(o.timesChosen);
+  r.seconds = o.seconds;
+  r.random = std::move(o.stats);
+  return r;
 }
 
 }  // namespace zn

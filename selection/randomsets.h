@@ -10,6 +10,7 @@
 
 #include "selection/areaset.h"
 #include "selection/report.h"
+#include "selection/setrun.h"
 #include "store/analysisdata.h"
 #include "store/notice.h"
 #include "store/progress.h"
@@ -47,7 +48,9 @@ struct RandomSetsOutcome {
 RandomSetsOutcome runRandomSets(const AnalysisData& a, const AreaSet& set, const RandomSetsParams& p,
                                 Feedback& feedback);
 
-// Each cell's score and count become the number of times it was chosen.
-void placeRandomSets(const RandomSetsOutcome& o, Workspace& ws);
+// Random sets in the declared form of a set selection: the start's areas
+// become seeds and stay the set; each unit scores and counts the draws that
+// chose it.
+SetRun randomSetRun(const AnalysisData& a, const SetRunParams& p, Feedback& feedback);
 
 }  // namespace zn

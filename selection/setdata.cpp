@@ -124,14 +124,14 @@ void reorderByGain(AreaSet& set, const SelectionData& d) {
   }
 }
 
-void scoreByPosition(std::vector<GridCell>& cells, const AreaSet& set) {
+void scoreByPosition(MeasureResult& scores, const AreaSet& set) {
   const int seeds = std::clamp(set.seedCount, 0, set.count());
+  const int units = static_cast<int>(std::min(scores.score.size(), scores.count.size()));
   for (int p = seeds + 1; p <= set.count(); ++p) {
     const int a = set.cells[static_cast<std::size_t>(p - 1)];
-    if (a < 1 || a >= static_cast<int>(cells.size())) continue;
-    GridCell& c = cells[static_cast<std::size_t>(a)];
-    c.count = p;
-    c.score = set.count() - (p - seeds - 1);
+    if (a < 1 || a >= units) continue;
+    scores.count[static_cast<std::size_t>(a)] = p;
+    scores.score[static_cast<std::size_t>(a)] = set.count() - (p - seeds - 1);
   }
 }
 

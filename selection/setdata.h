@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "measures/presence.h"
+#include "measures/scores.h"
 #include "store/analysisdata.h"
 #include "store/settings.h"
 #include "store/workspace.h"
@@ -49,7 +50,7 @@ int rejectRedundantFromEnd(AreaSet& set, const SelectionData& d, int goal);
 void reorderByGain(AreaSet& set, const SelectionData& d);
 
 // Non-seed areas in set order: count = position, score = area count for the
-// first, one less for each next one.
-void scoreByPosition(std::vector<GridCell>& cells, const AreaSet& set);
+// first, one less for each next one; other units keep theirs.
+void scoreByPosition(MeasureResult& scores, const AreaSet& set);
 
 }  // namespace zn

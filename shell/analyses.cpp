@@ -148,24 +148,6 @@ AnalysisResult coverage(Session& s, const AnalysisParams& p) {
   return run;
 }
 
-// Code 7: the set grown with the options' rules, scored by position and
-// reported.
-AnalysisResult greedy(Session& s, const AnalysisParams&) {
-  AnalysisResult r;
-  if (!s.ws.datafile.opened) return r;
-  setMeasureCode(s, kCodeGreedy);
-  BusyGuard busy(s.progress);
-  const GreedyResult g = growGreedySet(analysisData(s), s.areas, greedyOptions(s.settings, s.costPresent), s.progress);
-  placeGreedySet(g, s.areas, s.ws);
-  finishMeasure(s, static_cast<double>(s.areas.count()));
-  ReportFacts f;
-  f.seconds = g.seconds;
-  f.rejected = g.rejected;
-  r.ran = true;
-  r.results = representationReport(s, f).text;
-  return r;
-}
-
 AnalysisResult hotspots(Session& s, const AnalysisParams& p) {
   AnalysisResult r;
   countCandidates(s);
@@ -219,38 +201,45 @@ AnalysisResult unitScores(Session& s, MeasureCode code, MeasureResult (*score)(c
   return r;
 }
 
-AnalysisResult randomSets(Session& s, const AnalysisParams& p) {
+// A set the entry chooses from the datafile's data, grown from the set on
+// screen: its areas, its scores on the map, its report.
+AnalysisResult chosenSet(Session& s, MeasureCode code, SetRunFn choose, bool takesAreas, const AnalysisParams& p) {
   AnalysisResult r;
-  countCandidates(s);
-  const int areas = areasToAdd(s, p, r);
+  int areas = 0;
+  if (takesAreas) {
+    countCandidates(s);
+    areas = areasToAdd(s, p, r);
+  }
   if (!s.ws.datafile.opened) return r;
   BusyGuard busy(s.progress);
-  // Code 23: the areas on the map become seeds and the cells score the
-  // times the draws chose them.
-  setMeasureCode(s, kCodeRandomSets);
-  const std::uint32_t seed = p.seed.value_or(static_cast<std::uint32_t>(s.progress.timeOfDay()));
-  RandomSetsOutcome o = runRandomSets(analysisData(s), s.areas, randomSetsParams(s.settings, areas, seed), s.progress);
-  if (o.outOfMemory) {
+  setMeasureCode(s, code);
+  SetRunParams params{.settings = s.settings,
+                      .start = s.areas,
+                      .areas = areas,
+                      .seed = p.seed.value_or(static_cast<std::uint32_t>(s.progress.timeOfDay())),
+                      .costs = s.costPresent};
+  SetRun run = choose(analysisData(s), params, s.progress);
+  if (run.failure) {
     setMeasureCode(s, kCodeNone);
-    r.message = std::move(o.refusal);
+    r.message = std::move(run.failure);
     return r;
   }
-  s.areas.seedCount = s.areas.count();
+  if (!run.ran) return r;
+  s.areas.cells = std::move(run.set.cells);
+  s.areas.seedCount = run.set.seedCount;
   clearScores(s);
-  if (!o.simulated) {
-    r.notes.push_back("fewer than 3 candidate cells: no random sets are drawn");
+  if (!run.nothing.empty()) {
+    r.notes.push_back(run.nothing);
     return r;
   }
-  placeRandomSets(o, s.ws);
-  double top = 0.0;
-  for (const GridCell& c : s.ws.cells) top = std::max(top, c.score);
-  finishMeasure(s, top);
-  ReportFacts f;
-  f.seconds = o.seconds;
-  f.random = &o.stats;
+  run.scores.excludedLevel = s.settings.excludedLevel;
+  applyMeasure(run.scores, s.map, s.ws, s.scoresPresent);
+  CardStore& cards = s.ws.cards;
+  for (std::size_t t = 0; t < run.representation.size(); ++t)
+    cards.setField(static_cast<int>(t), cards.layout->repCount, run.representation[t]);
   r.ran = true;
-  r.results = representationReport(s, f).text;
-  r.seconds = o.seconds;
+  r.results = representationReport(s, run.facts()).text;
+  r.seconds = run.seconds;
   return r;
 }
 
@@ -397,6 +386,7 @@ struct Selection {
   std::optional<Refusal> (ProjectRun::*onProject)(const Analysis&) = nullptr;
   std::string notOnProject = {};
   MeasureResult (*scoreUnits)(const AnalysisData&, const AreaSet&) = nullptr;
+  SetRunFn chooseSet = nullptr;
   std::string label;
   std::optional<int> position = {};
   std::vector<Param> takes = {};
@@ -429,6 +419,12 @@ Analysis selectionEntry(Selection e) {
       return unitScores(s, code, score);
     };
     a.onProject = &ProjectRun::unitScores;
+  }
+  a.chooseSet = e.chooseSet;
+  if (a.chooseSet) {
+    a.run = [code = a.code, choose = a.chooseSet, areas = a.takesParam(Param::AreasToAdd)](
+                Session& s, const AnalysisParams& p) { return chosenSet(s, code, choose, areas, p); };
+    a.onProject = &ProjectRun::chosenSet;
   }
   return a;
 }
@@ -486,8 +482,7 @@ std::vector<Analysis> buildAnalyses() {
       selectionEntry({.name = "greedy",
                       .command = Command::GreedySet,
                       .code = kCodeGreedy,
-                      .run = greedy,
-                      .onProject = &ProjectRun::greedy,
+                      .chooseSet = greedySetRun,
                       .label = "&Greedy set",
                       .position = 4}),
       selectionEntry({.name = "hotspots",
@@ -550,8 +545,7 @@ std::vector<Analysis> buildAnalyses() {
       selectionEntry({.name = "random",
                       .command = Command::RandomSetSelection,
                       .code = kCodeRandomSets,
-                      .run = randomSets,
-                      .onProject = &ProjectRun::random,
+                      .chooseSet = randomSetRun,
                       .label = "Ran&dom set selection",
                       .position = 13,
                       .takes = {AreasToAdd},

@@ -14,6 +14,7 @@
 #include "measures/scores.h"
 #include "measures/titles.h"
 #include "selection/curves.h"
+#include "selection/setrun.h"
 #include "shell/command.h"
 #include "shell/host.h"
 #include "store/measuretraits.h"
@@ -134,6 +135,9 @@ struct Analysis {
   // A map of scores from the data alone, given the set already chosen
   // (irreplaceability): the datafile's and a project's runs both apply it.
   MeasureResult (*scoreUnits)(const AnalysisData& data, const AreaSet& set) = nullptr;
+  // A set chosen from the data alone (greedy, random sets): the datafile's
+  // and a project's runs both put it on screen and report it.
+  SetRunFn chooseSet = nullptr;
 
   // The window runs it behind the box that stops it, writes its report and
   // titles the map it leaves.

@@ -22,14 +22,13 @@ class ProjectRun {
 
   // The selections; each answers why it found nothing, or nothing.
   std::optional<Refusal> nearMinimumOrCoverage(const Analysis& a);
-  std::optional<Refusal> greedy(const Analysis& a);
   std::optional<Refusal> hotspots(const Analysis& a);
   std::optional<Refusal> exact(const Analysis& a);
-  std::optional<Refusal> random(const Analysis& a);
   std::optional<Refusal> frequency(const Analysis& a);
   std::optional<Refusal> replacementCost(const Analysis& a);
   std::optional<Refusal> onCurrentSet(const Analysis& a);
   std::optional<Refusal> unitScores(const Analysis& a);
+  std::optional<Refusal> chosenSet(const Analysis& a);
   std::optional<Refusal> fullyFlexible(const Analysis& a);
 
   // The analysis's own fields, after in_set and step.

@@ -188,19 +188,6 @@ std::optional<Refusal> ProjectRun::nearMinimumOrCoverage(const Analysis& a) {
   return std::nullopt;
 }
 
-std::optional<Refusal> ProjectRun::greedy(const Analysis& a) {
-  GreedyOptions o = greedyOptions(s.settings, costs);
-  o.capacity = capacity;
-  GreedyResult g = growGreedySet(d, AreaSet{}, o, s.progress);
-  if (!g.ran) return refusal(a.name + " found nothing to select on this project", 1);
-  out.set = std::move(g.set);
-  ReportFacts facts;
-  facts.seconds = g.seconds;
-  facts.rejected = g.rejected;
-  report(a.code, facts);
-  return std::nullopt;
-}
-
 // The top units by the measure of the options' hotspot kind.
 std::optional<Refusal> ProjectRun::hotspots(const Analysis& a) {
   const int areas = areasToAdd();
@@ -275,21 +262,23 @@ std::optional<Refusal> ProjectRun::exact(const Analysis& a) {
   return std::nullopt;
 }
 
-// Random sets drawn from every unit; the units score the draws that chose
-// them.
-std::optional<Refusal> ProjectRun::random(const Analysis& a) {
-  const int areas = areasToAdd();
-  const std::uint32_t seed = values().seed.value_or(static_cast<std::uint32_t>(s.progress.timeOfDay()));
-  RandomSetsParams params = randomSetsParams(s.settings, areas, seed);
-  params.capacity = capacity;
-  RandomSetsOutcome o = runRandomSets(d, AreaSet{}, params, s.progress);
-  if (o.outOfMemory) return Refusal{o.refusal ? o.refusal->text : a.name + " is out of memory", o.refusal, 1};
-  if (!o.simulated) return refusal("fewer than 3 candidate units: no random sets are drawn", 1);
-  ReportFacts facts;
-  facts.seconds = o.seconds;
-  facts.random = &o.stats;
-  report(a.code, facts);
-  timesChosen(o.timesChosen);
+// A set the entry chooses from the project's units, from no set: it is
+// outlined, or mapped by the draws that chose each unit.
+std::optional<Refusal> ProjectRun::chosenSet(const Analysis& a) {
+  SetRunParams params{.settings = s.settings,
+                      .start = {},
+                      .areas = a.takesParam(Param::AreasToAdd) ? areasToAdd() : 0,
+                      .seed = values().seed.value_or(static_cast<std::uint32_t>(s.progress.timeOfDay())),
+                      .costs = costs,
+                      .capacity = capacity,
+                      .units = "units"};
+  SetRun run = a.chooseSet(d, params, s.progress);
+  if (run.failure) return Refusal{run.failure->text, run.failure, 1};
+  if (!run.ran) return refusal(a.name + " found nothing to select on this project", 1);
+  if (!run.nothing.empty()) return refusal(run.nothing, 1);
+  out.set = std::move(run.set);
+  report(a.code, run.facts());
+  if (!run.timesChosen.empty()) timesChosen(run.timesChosen);
   return std::nullopt;
 }
 

@@ -34,7 +34,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   o.byCost = cost;
   o.byRarity = data[0] & 2;
   o.rejectRedundant = data[0] & 4;
-  zn::placeGreedySet(zn::growGreedySet(zn::analysisData(s), s.areas, o, s.progress), s.areas, s.ws);
+  s.areas = zn::growGreedySet(zn::analysisData(s), s.areas, o, s.progress).set;
   if (!cost) zn::reorderByThreat(s.areas, s.ws);
   return 0;
 }
