@@ -51,7 +51,7 @@ void BM_ImportPairsAndApply(benchmark::State& state) {
   const std::string text = zn::scoresFileText(w.s, zn::kLayoutNumbered, false);
   for (auto _ : state) {
     const auto d = zn::parseScoresImport(text, w.s.ws);
-    benchmark::DoNotOptimize(zn::applyScoresImport(w.s, d, "bench.scr"));
+    benchmark::DoNotOptimize(zn::applyScoresImport(zn::scoresImportTarget(w.s), d, "bench.scr"));
   }
 }
 BENCHMARK(BM_ImportPairsAndApply);

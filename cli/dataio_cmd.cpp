@@ -11,6 +11,7 @@
 #include "cli/commands.h"
 #include "interchange/dataexport.h"
 #include "interchange/dataimport.h"
+#include "shell/data_dialogue.h"
 #include "shell/dataio_commands.h"
 #include "shell/notices.h"
 #include "store/datafile.h"

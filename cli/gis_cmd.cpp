@@ -17,7 +17,7 @@
 #include "cli/select_cmd.h"
 #include "gis/gbif.h"
 #include "gis/gisexport.h"
-#include "interchange/dataimport.h"
+#include "shell/data_dialogue.h"
 #include "shell/mapclasses.h"
 #include "shell/notices.h"
 #include "shell/status.h"

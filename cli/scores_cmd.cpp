@@ -37,7 +37,7 @@ bool isOption(const std::string& a) { return !a.empty() && a[0] == '-'; }
 // The menu command's import on a session already holding the datafile.
 bool importOnto(Session& s, Host& host, const std::string& file) {
   clearScores(s);
-  const bool imported = importScoresFile(s, file);
+  const bool imported = importScoresFile(scoresImportTarget(s), file);
   showNotices(s, host);
   if (!imported) return false;
   setMeasureCode(s, kCodeImportedScores);
@@ -98,7 +98,7 @@ int cmdExportScores(CliContext& ctx, const std::vector<std::string>& args) {
     ctx.err << "zonarium: no grid cell is occupied: nothing exported\n";
     return 1;
   }
-  const bool written = exportScoresTo(*s, choice, out);
+  const bool written = exportScoresTo(*s, s->notices, choice, out);
   showNotices(*s, ctx.host);
   return written ? 0 : 1;
 }

@@ -273,9 +273,10 @@ FileRequest exportRequest(const Session& s) {
   return req;
 }
 
-bool writeExport(Session& s, int layout, const fs::path& path, const std::vector<int>& dmapTaxa) {
-  Workspace& ws = s.ws;
-  BusyGuard busy(s.progress);
+bool writeExport(const Session& s, Progress& progress, int layout, const fs::path& path,
+                 const std::vector<int>& dmapTaxa) {
+  const Workspace& ws = s.ws;
+  BusyGuard busy(progress);
   ExportContext ctx;
   ctx.excludedLevel = s.settings.excludedLevel;
   ctx.excludedAreas = static_cast<int>(ws.borrowedAreas.size());

@@ -14,6 +14,7 @@
 
 namespace zn {
 
+class Progress;
 struct Session;
 struct SelectivePlotModel;
 struct Workspace;
@@ -81,7 +82,8 @@ std::vector<int> pickedTaxa(const SelectivePlotModel& m);
 FileRequest exportRequest(const Session& s);
 // Writes the export to the chosen file (DMAP: the given taxa, ".dis" and
 // ".nam" beside it). True when everything was written; a failed write says
-// nothing.
-bool writeExport(Session& s, int layout, const std::filesystem::path& path, const std::vector<int>& dmapTaxa = {});
+// nothing. The export only reads the session; the busy cursor is its one sign.
+bool writeExport(const Session& s, Progress& progress, int layout, const std::filesystem::path& path,
+                 const std::vector<int>& dmapTaxa = {});
 
 }  // namespace zn

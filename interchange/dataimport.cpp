@@ -11,7 +11,6 @@
 #include <unordered_map>
 
 #include "interchange/textscan.h"
-#include "measures/scores.h"
 #include "store/datafile.h"
 #include "store/files.h"
 #include "store/session.h"
@@ -24,7 +23,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr std::size_t kInputMax = std::size_t(1) << 28;
 constexpr const char* kCaption = "Import data";
 const std::string kNewCode = "1" + std::string(kCodeLength - 1, '0');
 
@@ -596,7 +594,7 @@ std::optional<std::string> readBeside(const fs::path& input) {
   for (const char* e : {".nam", ".NAM"}) {
     fs::path p = input;
     p.replace_extension(e);
-    if (auto b = readFileBytes(p, kInputMax)) return b;
+    if (auto b = readFileBytes(p, kImportInputMax)) return b;
   }
   return std::nullopt;
 }
@@ -627,22 +625,22 @@ FileRequest importInputRequest(const Session& s, int layout) {
   return open;
 }
 
-std::optional<ImportInput> readImportInput(Session& s, int layout, const fs::path& input) {
+std::optional<ImportInput> readImportInput(const Session& s, Notices& notices, int layout, const fs::path& input) {
   ImportInput in;
   in.layout = layout;
   in.britain = s.grid().namesAreasByReference();
   in.inputName = input.filename().string();
   std::error_code sizeError;
-  if (const auto bytes = fs::file_size(input, sizeError); !sizeError && bytes > kInputMax) {
-    s.tell(strprintf("File too large to import (over %d MiB):\n%s", static_cast<int>(kInputMax >> 20),
-                     input.string().c_str()),
-           kCaption, Icon::Exclamation);
+  if (const auto bytes = fs::file_size(input, sizeError); !sizeError && bytes > kImportInputMax) {
+    notices.push_back({strprintf("File too large to import (over %d MiB):\n%s", static_cast<int>(kImportInputMax >> 20),
+                                 input.string().c_str()),
+                       kCaption, Icon::Exclamation});
     return std::nullopt;
   }
-  if (auto text = readFileBytes(input, kInputMax)) {
+  if (auto text = readFileBytes(input, kImportInputMax)) {
     in.text = std::move(*text);
   } else {
-    s.tell(strprintf("Can't open file\n%s", input.string().c_str()), kCaption, Icon::Exclamation);
+    notices.push_back({strprintf("Can't open file\n%s", input.string().c_str()), kCaption, Icon::Exclamation});
     return std::nullopt;
   }
   if (layout == kImportMatrix || layout == kImportDmap) in.names = readBeside(input);
@@ -656,44 +654,6 @@ FileRequest importTargetRequest(const Session& s) {
   save.initialDir = s.dataDir.empty() ? s.home : s.dataDir;
   save.mustExist = false;
   return save;
-}
-
-bool importInto(Session& s, ImportInput& in, const fs::path& target) {
-  const int layout = in.layout;
-  s.map.measureCode = kCodeNone;
-  s.settings.measureCode = kCodeNone;
-  resetWorkspace(s);
-  setDatafilePath(s.ws.datafile, target);
-  if (!loadGridType(s)) return false;
-  if (layout == kImportMatrix) in.namesBin = readFileBytes(s.dataDir / "NAMES.BIN", kInputMax);
-
-  ImportedData d;
-  {
-    BusyGuard busy(s.progress);
-    d = convertImport(in, s.ws);
-  }
-  s.notices.insert(s.notices.end(), d.notices.begin(), d.notices.end());
-  if (!saveFileAtomically(s.home / "LOSTDAT.TXT", d.lostText)) {
-    s.tell("Can't open file \\ZONARIUM\\LOSTDAT.TXT", "Saving lost imported data", Icon::Exclamation);
-    return false;
-  }
-  const std::string image = importedDatafileImage(s, d);
-  if (s.fatal) return false;
-  s.progress.beep();
-  if (image.empty() || !saveFileAtomically(target, image)) {
-    s.tell("ARRRRRRRRRRRRRRRRRRRRRRRGH!\nSomething wrong here", "Writing imported ASCII data", Icon::Exclamation);
-    return false;
-  }
-  s.tell(strprintf("%ld records for %d taxa converted\n%d lost records", d.records,
-                   static_cast<int>(d.cardHeads.size()), d.lost),
-         kCaption, Icon::Information);
-  return true;
-}
-
-bool openImported(Session& s) {
-  const bool opened = loadAndRecount(s);
-  occupancyPass(s.ws, s.settings.excludedLevel, s.areas);
-  return opened;
 }
 
 }  // namespace zn

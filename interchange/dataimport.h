@@ -3,6 +3,7 @@
 // in the lost-records file.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <optional>
@@ -30,6 +31,8 @@ enum ImportLayout {
 };
 
 constexpr int kImportMaxTaxa = 3000;
+// The largest input file (and names file) an import reads.
+constexpr std::size_t kImportInputMax = std::size_t(1) << 28;
 
 // The "Import data" dialog: nine radio buttons 7008 ... 7016 for the
 // layouts; the Britain grid offers neither the coordinate layouts 6 to 8.
@@ -77,6 +80,9 @@ ImportedData convertImport(const ImportInput& in, const Workspace& ws);
 
 // Puts converted data into the session's card store (the taxa count with
 // it) and returns the datafile image; empty when the store could not be had.
+// The card store is the session's to allocate (its memory budget, and the
+// fatal end when even the smallest store cannot be had), so this replaces
+// the cards of the whole session: the new datafile's grid is loaded first.
 std::string importedDatafileImage(Session& s, const ImportedData& d);
 
 // True when a path names a file in a grid folder of the program folder,
@@ -91,15 +97,9 @@ std::optional<Notice> importRefusal(const Session& s, int layout);
 // The input file request and the reading of the chosen input (with the
 // names file beside it); nullopt with a notice when it cannot be read.
 FileRequest importInputRequest(const Session& s, int layout);
-std::optional<ImportInput> readImportInput(Session& s, int layout, const std::filesystem::path& input);
+std::optional<ImportInput> readImportInput(const Session& s, Notices& notices, int layout,
+                                           const std::filesystem::path& input);
 // The output file request (asked again until insideProgramFolder).
 FileRequest importTargetRequest(const Session& s);
-// Conversion, the lost-records file, the new datafile at `target` and the
-// summary notice. On success the data subdirectory and file name name the
-// new datafile; the caller opens it.
-bool importInto(Session& s, ImportInput& in, const std::filesystem::path& target);
-
-// The opening of the new datafile that follows a successful import.
-bool openImported(Session& s);
 
 }  // namespace zn

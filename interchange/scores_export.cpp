@@ -219,7 +219,8 @@ std::vector<int> mismatchCells(const Session& s) {
   return out;
 }
 
-bool exportScoresTo(Session& s, const ExportScoresModel& choice, const std::filesystem::path& path) {
+bool exportScoresTo(const Session& s, Notices& notices, const ExportScoresModel& choice,
+                    const std::filesystem::path& path) {
   if (!anyCellOccupied(s)) return false;
   std::string text;
   if (choice.mismatch()) {
@@ -228,12 +229,12 @@ bool exportScoresTo(Session& s, const ExportScoresModel& choice, const std::file
     const int layout = choice.layout();
     // The file holds shifted values; say so before they are written.
     if (s.map.scoreOffset != 0.0 && layout != kLayoutCentroids)
-      s.tell(strprintf("WARNING:\nall exported scores exclude an offset of\n%f", s.map.scoreOffset), kCaption,
-             Icon::Exclamation);
+      notices.push_back({strprintf("WARNING:\nall exported scores exclude an offset of\n%f", s.map.scoreOffset),
+                         kCaption, Icon::Exclamation});
     text = scoresFileText(s, layout, choice.markerAsZero);
   }
   if (!saveFileAtomically(path, text)) {
-    s.tell(strprintf("Can't write file\n%s", path.string().c_str()), kCaption, Icon::Exclamation);
+    notices.push_back({strprintf("Can't write file\n%s", path.string().c_str()), kCaption, Icon::Exclamation});
     return false;
   }
   return true;
@@ -248,10 +249,10 @@ FileRequest exportScoresRequest(const Session& s) {
   return r;
 }
 
-void takeExportScoresChoice(Session& s, const ExportScoresModel& choice) {
-  s.settings.exportAccepted = Flag::kOn;
-  s.settings.scoresExportOption = flagOf(choice.markerAsZero);
-  if (!choice.mismatch()) s.settings.scoresExportChoice = choice.layout();
+void takeExportScoresChoice(Settings& settings, const ExportScoresModel& choice) {
+  settings.exportAccepted = Flag::kOn;
+  settings.scoresExportOption = flagOf(choice.markerAsZero);
+  if (!choice.mismatch()) settings.scoresExportChoice = choice.layout();
 }
 
 }  // namespace zn

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "store/notice.h"
 #include "store/requests.h"
 #include "store/settings.h"
 
@@ -70,10 +71,11 @@ std::vector<int> mismatchCells(const Session& s);
 // Writes the chosen file at `path` (the offset warning first when it
 // applies). False, with a notice, when the file cannot be written; false
 // without one when there is nothing to export.
-bool exportScoresTo(Session& s, const ExportScoresModel& choice, const std::filesystem::path& path);
+bool exportScoresTo(const Session& s, Notices& notices, const ExportScoresModel& choice,
+                    const std::filesystem::path& path);
 
 // The accepted export dialog's choice, kept in the options for next time.
-void takeExportScoresChoice(Session& s, const ExportScoresModel& choice);
+void takeExportScoresChoice(Settings& settings, const ExportScoresModel& choice);
 
 // The save-dialog request of the command.
 FileRequest exportScoresRequest(const Session& s);

@@ -157,7 +157,7 @@ std::string importedScoresName(const std::string& path) {
 
 namespace {
 
-GridCell& cellAt(Session& s, int n) { return s.ws.cells[static_cast<std::size_t>(n)]; }
+GridCell& cellAt(const ScoresImportTarget& t, int n) { return t.ws.cells[static_cast<std::size_t>(n)]; }
 
 // Shifts one column so that its smallest value becomes the zero-score
 // marker; returns the minimum (0 when nothing was negative). `get` and
@@ -177,22 +177,22 @@ double shiftNegative(int cells, Get get, Set set, Occupied occupied) {
   return minimum;
 }
 
-void unloadThreeAxis(Session& s) {
-  if (!s.overlay.threeAxis.loaded) return;
-  s.overlay.threeAxis.release();
-  s.overlay.restoreBackground(s.settings.backgroundColour);
+void unloadThreeAxis(const ScoresImportTarget& t) {
+  if (!t.overlay.threeAxis.loaded) return;
+  t.overlay.threeAxis.release();
+  t.overlay.restoreBackground(t.backgroundColour);
 }
 
 // The excluded areas of the preselection in force (the list is held apart
 // from the area set while the preselection window is closed).
-const std::vector<int>& excludedAreas(const Session& s) { return s.ws.borrowedAreas; }
+const std::vector<int>& excludedAreas(const ScoresImportTarget& t) { return t.ws.borrowedAreas; }
 
 // The offset of the first column whose shift by its most negative value
 // would overflow to infinity (its range is wider than the largest double);
 // 0 when every column can be shifted.
-double overflowingOffset(const Session& s, const ScoresImportData& d, int cells) {
+double overflowingOffset(const ScoresImportTarget& t, const ScoresImportData& d, int cells) {
   std::vector<char> excluded(static_cast<std::size_t>(cells) + 1, 0);
-  for (int n : excludedAreas(s))
+  for (int n : excludedAreas(t))
     if (n >= 1 && n <= cells) excluded[static_cast<std::size_t>(n)] = 1;
   for (int k = 0; k < d.columns; ++k) {
     double lo = 0.0, hi = 0.0;
@@ -219,34 +219,34 @@ struct ImportShape {
 };
 
 // Every score, count and overlay figure the import replaces, cleared.
-void clearForImport(Session& s, const ImportShape& shape) {
-  unloadThreeAxis(s);
-  OverlayState& o = s.overlay;
+void clearForImport(const ScoresImportTarget& t, const ImportShape& shape) {
+  unloadThreeAxis(t);
+  OverlayState& o = t.overlay;
   o.pairLoaded = false;
   o.presence = {false, false};  // the imported scores replace both maps
   o.unionCount = o.sharedCount = o.backgroundCells = 0;
   o.extraOffsets = {0.0, 0.0};
-  s.map.scoreOffset = 0.0;
-  for (int n = 0; n <= cellCount(s.ws); ++n) {
-    GridCell& c = cellAt(s, n);
+  t.map.scoreOffset = 0.0;
+  for (int n = 0; n <= cellCount(t.ws); ++n) {
+    GridCell& c = cellAt(t, n);
     c.score = 0.0;
     c.count = 0;
     c.scored = 0;
   }
   if (shape.pair) {
-    s.backgroundMap.scoreOffset = 0.0;
-    for (int n = 0; n <= cellCount(s.ws); ++n) writeBackCell(s.ws, n, BackCell{});
+    t.backgroundMap.scoreOffset = 0.0;
+    for (int n = 0; n <= cellCount(t.ws); ++n) writeBackCell(t.ws, n, BackCell{});
   }
 }
 
 // The three-axis buffer with its axes reset; false (and told) without memory.
-bool loadThreeAxisBuffer(Session& s, const ScoresImportData& d, int cells) {
-  ThreeAxisBuffer& b = s.overlay.threeAxis;
+bool loadThreeAxisBuffer(const ScoresImportTarget& t, const ScoresImportData& d, int cells) {
+  ThreeAxisBuffer& b = t.overlay.threeAxis;
   try {
     b.values.assign(static_cast<std::size_t>(cells) + 1, {0.0, 0.0, 0.0});
   } catch (const std::bad_alloc&) {
     b.release();
-    s.tell("insufficient free memory", "3D plot", Icon::Exclamation);
+    t.notices.push_back({"insufficient free memory", "3D plot", Icon::Exclamation});
     return false;
   }
   b.loaded = true;
@@ -259,11 +259,11 @@ bool loadThreeAxisBuffer(Session& s, const ScoresImportData& d, int cells) {
 // buffer. Excluded areas carry no data: their scores go in every column,
 // and their counts with them so that they neither show as occupied nor
 // take a share of a negative offset.
-void copyColumns(Session& s, const ScoresImportData& d, const ImportShape& shape) {
-  OverlayState& o = s.overlay;
+void copyColumns(const ScoresImportTarget& t, const ScoresImportData& d, const ImportShape& shape) {
+  OverlayState& o = t.overlay;
   for (int n = 1; n <= shape.cells; ++n) {
     const auto& v = d.values[static_cast<std::size_t>(n)];
-    GridCell& c = cellAt(s, n);
+    GridCell& c = cellAt(t, n);
     c.score = v[0];
     if (shape.threeAxis) {
       o.threeAxis.values[static_cast<std::size_t>(n)] = v;
@@ -271,39 +271,39 @@ void copyColumns(Session& s, const ScoresImportData& d, const ImportShape& shape
     } else if (v[0] != 0.0) {
       c.count = 1;
     }
-    if (shape.pair) writeBackCell(s.ws, n, BackCell{v[1] != 0.0 ? 1 : 0, v[1], 0, 0});
+    if (shape.pair) writeBackCell(t.ws, n, BackCell{v[1] != 0.0 ? 1 : 0, v[1], 0, 0});
   }
-  for (int n : excludedAreas(s)) {
+  for (int n : excludedAreas(t)) {
     if (n < 1 || n > shape.cells) continue;
-    GridCell& c = cellAt(s, n);
+    GridCell& c = cellAt(t, n);
     c.score = 0.0;
     c.count = c.scored = 0;
-    if (shape.pair) writeBackCell(s.ws, n, BackCell{});
+    if (shape.pair) writeBackCell(t.ws, n, BackCell{});
     if (shape.threeAxis) o.threeAxis.values[static_cast<std::size_t>(n)] = {0.0, 0.0, 0.0};
   }
 }
 
 // Each column shifted up by its most negative value, the offsets kept.
-void shiftColumns(Session& s, const ImportShape& shape) {
-  OverlayState& o = s.overlay;
+void shiftColumns(const ScoresImportTarget& t, const ImportShape& shape) {
+  OverlayState& o = t.overlay;
   const int cells = shape.cells;
   const bool threeAxis = shape.threeAxis;
   const double m0 = shiftNegative(
-      cells, [&](int n) { return threeAxis ? o.threeAxis.values[static_cast<std::size_t>(n)][0] : cellAt(s, n).score; },
+      cells, [&](int n) { return threeAxis ? o.threeAxis.values[static_cast<std::size_t>(n)][0] : cellAt(t, n).score; },
       [&](int n, double v) {
-        cellAt(s, n).score = v;
+        cellAt(t, n).score = v;
         if (threeAxis) o.threeAxis.values[static_cast<std::size_t>(n)][0] = v;
       },
-      [&](int n) { return cellAt(s, n).count != 0; });
-  s.map.scoreOffset = m0;
+      [&](int n) { return cellAt(t, n).count != 0; });
+  t.map.scoreOffset = m0;
   if (shape.pair) {
-    s.backgroundMap.scoreOffset = shiftNegative(
-        cells, [&](int n) { return readBackCell(s.ws, n).score; },
+    t.backgroundMap.scoreOffset = shiftNegative(
+        cells, [&](int n) { return readBackCell(t.ws, n).score; },
         [&](int n, double v) {
-          BackCell b = readBackCell(s.ws, n);
+          BackCell b = readBackCell(t.ws, n);
           b.score = v;
           b.count = 1;
-          writeBackCell(s.ws, n, b);
+          writeBackCell(t.ws, n, b);
         },
         [](int) { return false; });
   }
@@ -313,19 +313,20 @@ void shiftColumns(Session& s, const ImportShape& shape) {
           cells, [&](int n) { return o.threeAxis.values[static_cast<std::size_t>(n)][k]; },
           [&](int n, double v) { o.threeAxis.values[static_cast<std::size_t>(n)][k] = v; }, [](int) { return false; });
   if (m0 < 0.0 && !shape.pair && !threeAxis)
-    s.tell(strprintf("Negative scores found:\n%f added to all scores.", -m0), kCaption, Icon::Information);
+    t.notices.push_back(
+        {strprintf("Negative scores found:\n%f added to all scores.", -m0), kCaption, Icon::Information});
 }
 
 // The map record of the imported scores.
-void recordImportedMap(Session& s, const std::string& name, const ImportShape& shape) {
+void recordImportedMap(const ScoresImportTarget& t, const std::string& name, const ImportShape& shape) {
   int occupied = 0;
   double maximum = 0.0;
   for (int n = 1; n <= shape.cells; ++n) {
-    const GridCell& c = cellAt(s, n);
+    const GridCell& c = cellAt(t, n);
     if (c.count != 0) ++occupied;
     if (c.score != kZeroScore) maximum = std::max(maximum, c.score);
   }
-  MapRecord& m = s.map;
+  MapRecord& m = t.map;
   m.occupiedCells = occupied;
   m.importedName = name.substr(0, kNameMax);
   m.dataTitle = m.importedName;
@@ -340,72 +341,84 @@ void recordImportedMap(Session& s, const std::string& name, const ImportShape& s
 
 // A foreground and background pair: both map records, and the cells each
 // overlay method counts.
-void recordPair(Session& s, const ScoresImportData& d, const ImportShape& shape) {
-  OverlayState& o = s.overlay;
-  MapRecord& m = s.map;
+void recordPair(const ScoresImportTarget& t, const ScoresImportData& d, const ImportShape& shape) {
+  OverlayState& o = t.overlay;
+  MapRecord& m = t.map;
   o.pairLoaded = true;
   m.title = d.titleLines[0];
-  s.backgroundMap.title = d.titleLines[1];
+  t.backgroundMap.title = d.titleLines[1];
   // Both columns come from the one file: the background's data title is
   // its name too, never what an earlier map left there.
-  s.backgroundMap.importedName = m.importedName;
-  s.backgroundMap.dataTitle = m.dataTitle;
-  s.backgroundMap.measureCode = kCodeImportedScores;
-  s.backgroundMap.mapMaximum = 0.0;
-  s.backgroundMap.importKind = kImportForegroundBackground;
-  const bool both = s.settings.overlayOption == OverlayJoin::kBoth;
+  t.backgroundMap.importedName = m.importedName;
+  t.backgroundMap.dataTitle = m.dataTitle;
+  t.backgroundMap.measureCode = kCodeImportedScores;
+  t.backgroundMap.mapMaximum = 0.0;
+  t.backgroundMap.importKind = kImportForegroundBackground;
+  const bool both = t.overlayOption == OverlayJoin::kBoth;
   for (int n = 1; n <= shape.cells; ++n) {
-    GridCell& c = cellAt(s, n);
-    BackCell b = readBackCell(s.ws, n);
+    GridCell& c = cellAt(t, n);
+    BackCell b = readBackCell(t.ws, n);
     const bool fg = c.score > 0.0, bg = b.score > 0.0;
     if (b.score != 0.0) ++o.backgroundCells;
     if (fg || bg) ++o.unionCount;
     if (fg && bg) ++o.sharedCount;
     c.scored = (both ? fg && bg : fg || bg) ? 1 : 0;
     b.scored = c.scored;
-    writeBackCell(s.ws, n, b);
+    writeBackCell(t.ws, n, b);
   }
-  s.backgroundMap.occupiedCells = o.backgroundCells;
+  t.backgroundMap.occupiedCells = o.backgroundCells;
 }
 
 }  // namespace
 
-bool applyScoresImport(Session& s, const ScoresImportData& d, const std::string& name) {
+bool applyScoresImport(const ScoresImportTarget& t, const ScoresImportData& d, const std::string& name) {
   if (d.format < 0) return false;
   ImportShape shape;
-  shape.cells = std::min(cellCount(s.ws), static_cast<int>(d.values.size()) - 1);
+  shape.cells = std::min(cellCount(t.ws), static_cast<int>(d.values.size()) - 1);
   shape.pair = d.format == 3;
   shape.threeAxis = d.format == 4 || d.format == 5;
   // Refused before anything changes: scores shifted to infinity would be
   // drawn, exported and read back as nonsense.
-  if (const double lo = overflowingOffset(s, d, shape.cells); lo != 0.0) {
-    s.tell(strprintf("Scores out of range:\nan offset of %g\nwould make them infinite.", -lo), kCaption,
-           Icon::Exclamation);
+  if (const double lo = overflowingOffset(t, d, shape.cells); lo != 0.0) {
+    t.notices.push_back({strprintf("Scores out of range:\nan offset of %g\nwould make them infinite.", -lo), kCaption,
+                         Icon::Exclamation});
     return false;
   }
-  clearForImport(s, shape);
-  if (shape.threeAxis && !loadThreeAxisBuffer(s, d, shape.cells)) return false;
-  copyColumns(s, d, shape);
-  if (d.columns > 0) shiftColumns(s, shape);
-  recordImportedMap(s, name, shape);
-  if (shape.pair) recordPair(s, d, shape);
-  s.scoresPresent = true;
+  clearForImport(t, shape);
+  if (shape.threeAxis && !loadThreeAxisBuffer(t, d, shape.cells)) return false;
+  copyColumns(t, d, shape);
+  if (d.columns > 0) shiftColumns(t, shape);
+  recordImportedMap(t, name, shape);
+  if (shape.pair) recordPair(t, d, shape);
+  t.scoresPresent = true;
   return true;
 }
 
-bool importScoresFile(Session& s, const std::filesystem::path& path) {
+bool importScoresFile(const ScoresImportTarget& t, const std::filesystem::path& path) {
   const auto text = readFileBytes(path, kImportFileMax);
   if (!text) {
-    s.tell(strprintf("Can't open file\n%s", path.string().c_str()), kCaption, Icon::Exclamation);
+    t.notices.push_back({strprintf("Can't open file\n%s", path.string().c_str()), kCaption, Icon::Exclamation});
     return false;
   }
-  const ScoresImportData d = parseScoresImport(*text, s.ws);
+  const ScoresImportData d = parseScoresImport(*text, t.ws);
   if (d.format < 0) {
-    s.tell(d.error, kCaption, Icon::Exclamation);
+    t.notices.push_back({d.error, kCaption, Icon::Exclamation});
     return false;
   }
-  BusyGuard busy(s.progress);
-  return applyScoresImport(s, d, importedScoresName(path.string()));
+  BusyGuard busy(t.progress);
+  return applyScoresImport(t, d, importedScoresName(path.string()));
+}
+
+ScoresImportTarget scoresImportTarget(Session& s) {
+  return {s.ws,
+          s.map,
+          s.backgroundMap,
+          s.overlay,
+          s.settings.backgroundColour,
+          s.settings.overlayOption,
+          s.scoresPresent,
+          s.notices,
+          s.progress};
 }
 
 FileRequest importScoresRequest(const Session& s) {

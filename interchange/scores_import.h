@@ -14,10 +14,15 @@
 #include <string>
 #include <vector>
 
+#include "store/notice.h"
 #include "store/requests.h"
+#include "store/settings.h"
 
 namespace zn {
 
+class Progress;
+struct MapRecord;
+struct OverlayState;
 struct Session;
 struct Workspace;
 
@@ -42,17 +47,35 @@ ScoresImportData parseScoresImport(const std::string& text, const Workspace& ws)
 // slash or backslash, at most 31 characters.
 std::string importedScoresName(const std::string& path);
 
+// What a scores import changes, all of it on screen: the cells' scores and
+// counts (the background's beside them), both map records, the overlays
+// with the background colour an unloaded three-axis overlay gives back, and
+// the scores flag; and the notices and busy cursor it reports through. The
+// cards, the area set and every other setting stay out of its reach.
+struct ScoresImportTarget {
+  Workspace& ws;
+  MapRecord& map;
+  MapRecord& backgroundMap;
+  OverlayState& overlay;
+  Shade& backgroundColour;
+  const OverlayJoin& overlayOption;  // how a pair's cells are counted as scored
+  bool& scoresPresent;
+  Notices& notices;
+  Progress& progress;
+};
+ScoresImportTarget scoresImportTarget(Session& s);
+
 // Puts read data on the map: unloads a three-axis overlay, clears every
 // cell's score and count, fills the columns, zeroes the excluded areas of
 // the preselection, shifts negative columns by their offsets (with a notice
 // for a single-column import), recounts the occupied cells and the pair's
 // counts, and marks scores present. Sets the import kind, the imported
 // name and, for "#3", the two titles. False when `data` was refused.
-bool applyScoresImport(Session& s, const ScoresImportData& data, const std::string& name);
+bool applyScoresImport(const ScoresImportTarget& t, const ScoresImportData& data, const std::string& name);
 
 // Reads and applies a file; leaves "Can't open file\n%s" or the format
 // notices (caption "Import scores") and returns false when it fails.
-bool importScoresFile(Session& s, const std::filesystem::path& path);
+bool importScoresFile(const ScoresImportTarget& t, const std::filesystem::path& path);
 
 // The open-dialog request of the menu command.
 FileRequest importScoresRequest(const Session& s);

@@ -39,6 +39,12 @@ bool openDatafile(Session& s, Host& host, std::optional<fs::path> given) {
   return opened;
 }
 
+bool openImported(Session& s) {
+  const bool opened = loadAndRecount(s);
+  occupancyPass(s.ws, s.settings.excludedLevel, s.areas);
+  return opened;
+}
+
 bool newDatafile(Session& s, Host& host) {
   showNotices(s, host);
   const auto path = host.chooseSaveFile(newDatafileRequest(s));

@@ -24,6 +24,10 @@ std::optional<std::filesystem::path> chooseDatafile(Session& s, Host& host, cons
 // opened by this call.
 bool openDatafile(Session& s, Host& host, std::optional<std::filesystem::path> given = {});
 
+// The opening of the new datafile that follows a successful import, with
+// the occupied cells counted for the area set on screen.
+bool openImported(Session& s);
+
 // "New datafile": the save dialog, then the three-taxa datafile. True when it
 // was made (the caller then opens the editor).
 bool newDatafile(Session& s, Host& host);

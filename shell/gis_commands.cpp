@@ -2,8 +2,8 @@
 
 #include "gis/gbif.h"
 #include "gis/gisexport.h"
-#include "interchange/dataimport.h"
 #include "measures/scores.h"
+#include "shell/data_dialogue.h"
 #include "shell/dispatch.h"
 #include "shell/notices.h"
 #include "shell/projectscreen.h"

@@ -12,7 +12,7 @@ namespace zn {
 
 bool importScores(Session& s, Host& host) {
   const auto path = host.chooseOpenFile(importScoresRequest(s));
-  const bool imported = path && importScoresFile(s, *path);
+  const bool imported = path && importScoresFile(scoresImportTarget(s), *path);
   showNotices(s, host);
   return imported;
 }
@@ -21,10 +21,10 @@ bool exportScores(Session& s, Host& host) {
   if (!anyCellOccupied(s)) return false;
   ExportScoresModel choice = exportScoresModel(s);
   if (!host.runDialog("DEXSDLGBOX", choice)) return false;
-  takeExportScoresChoice(s, choice);
+  takeExportScoresChoice(s.settings, choice);
   const auto path = host.chooseSaveFile(exportScoresRequest(s));
   if (!path) return false;
-  const bool written = exportScoresTo(s, choice, *path);
+  const bool written = exportScoresTo(s, s.notices, choice, *path);
   showNotices(s, host);
   return written;
 }

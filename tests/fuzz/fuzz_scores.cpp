@@ -27,13 +27,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   s.ws.borrowedAreas = {1, 5, 864};
   const std::string text(reinterpret_cast<const char*>(data), size);
   const zn::ScoresImportData d = zn::parseScoresImport(text, s.ws);
-  if (!zn::applyScoresImport(s, d, "fuzz.scr")) return 0;
+  if (!zn::applyScoresImport(zn::scoresImportTarget(s), d, "fuzz.scr")) return 0;
   for (int layout = zn::kLayoutCentroids; layout <= zn::kLayoutPair; ++layout)
     (void)zn::scoresFileText(s, layout, layout % 2 == 0);
   if (d.format == 3 || d.format == 4 || d.format == 5) return 0;  // pairs and three-axis files reshape columns
   // A single column written as "#2" (markers as 10000) reads back the same.
   const std::string again = zn::scoresFileText(s, zn::kLayoutNumbered, false);
-  if (!zn::applyScoresImport(t, zn::parseScoresImport(again, t.ws), "again.scr")) __builtin_trap();
+  if (!zn::applyScoresImport(zn::scoresImportTarget(t), zn::parseScoresImport(again, t.ws), "again.scr"))
+    __builtin_trap();
   for (int n = 1; n <= s.ws.geo.cells; ++n) {
     const zn::GridCell& a = s.ws.cells[static_cast<std::size_t>(n)];
     const zn::GridCell& b = t.ws.cells[static_cast<std::size_t>(n)];

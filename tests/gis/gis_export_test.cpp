@@ -413,7 +413,7 @@ TEST_F(GisExport, CsvCellsNeverRunAsFormulas) {
     EXPECT_EQ(f->GetFieldAsString("name"), written);
   }
   // The comma-delimited text export of the data writes the same names.
-  ASSERT_TRUE(writeExport(s, kExportCommaText, out("names.txt")));
+  ASSERT_TRUE(writeExport(s, s.progress, kExportCommaText, out("names.txt")));
   const std::string text = test::readFile(out("names.txt"));
   EXPECT_NE(text.find("\"'=HYPERLINK"), std::string::npos);
   EXPECT_NE(text.find("\"'@SUM(1)\""), std::string::npos);

@@ -57,23 +57,15 @@ TEST(TextScan, NumbersReadAsAtoiWithoutOverflow) {
   EXPECT_FALSE(toReal(std::string(4000, '7')));
 }
 
-struct Converted {
-  ImportedData d;
-  Notices messages;
-};
-
-Converted convert(TinyGrid& g, int layout, const std::string& text, std::optional<std::string> names = std::nullopt,
-                  std::optional<std::string> bin = std::nullopt) {
+ImportedData convert(TinyGrid& g, int layout, const std::string& text, std::optional<std::string> names = std::nullopt,
+                     std::optional<std::string> bin = std::nullopt) {
   ImportInput in;
   in.layout = layout;
   in.text = text;
   in.inputName = "in.txt";
   in.names = std::move(names);
   in.namesBin = std::move(bin);
-  Converted c{convertImport(in, g.s.ws), {}};
-  c.messages = c.d.notices;
-  EXPECT_TRUE(g.host.messages.empty()) << "the reader shows nothing itself";
-  return c;
+  return convertImport(in, g.s.ws);
 }
 
 std::string nameOf(const ImportedData& d, int t) {
@@ -89,14 +81,14 @@ int levelOf(const ImportedData& d, int t, int cell) {
 TEST(ImportLists, SameSpeciesOnNonAdjacentLinesFillsOneCard) {
   TinyGrid g;
   auto c = convert(g, kImportComma, "Canis,lupus,1\nVulpes,vulpes,2\nCanis,lupus,6\n");
-  ASSERT_EQ(c.d.cardHeads.size(), 2u);
-  EXPECT_EQ(nameOf(c.d, 0), "Canis lupus");
-  EXPECT_EQ(levelOf(c.d, 0, 1), 2);
-  EXPECT_EQ(levelOf(c.d, 0, 6), 2);
-  EXPECT_EQ(levelOf(c.d, 1, 2), 2);
-  EXPECT_EQ(codeOf(c.d, 0), "1" + std::string(30, '0'));
-  EXPECT_EQ(c.d.records, 3);
-  EXPECT_EQ(c.d.title, "Data from in.txt");
+  ASSERT_EQ(c.cardHeads.size(), 2u);
+  EXPECT_EQ(nameOf(c, 0), "Canis lupus");
+  EXPECT_EQ(levelOf(c, 0, 1), 2);
+  EXPECT_EQ(levelOf(c, 0, 6), 2);
+  EXPECT_EQ(levelOf(c, 1, 2), 2);
+  EXPECT_EQ(codeOf(c, 0), "1" + std::string(30, '0'));
+  EXPECT_EQ(c.records, 3);
+  EXPECT_EQ(c.title, "Data from in.txt");
 }
 
 TEST(ImportLists, CellsOutsideTheGridGoToTheLostRecords) {
@@ -104,21 +96,20 @@ TEST(ImportLists, CellsOutsideTheGridGoToTheLostRecords) {
   auto c = convert(g, kImportComma,
                    "Canis,lupus,0\nCanis,lupus,7\nCanis,lupus," + std::string(3000, '9') +
                        "\nCanis,lupus,-3\nCanis,lupus,x\nCanis,lupus,3\n");
-  EXPECT_EQ(c.d.records, 1);
-  EXPECT_EQ(c.d.lost, 5);
-  EXPECT_EQ(c.d.lostText, "Canis lupus 0\nCanis lupus 7\nCanis lupus " + std::string(3000, '9') +
-                              "\nCanis lupus -3\nCanis lupus x\n");
+  EXPECT_EQ(c.records, 1);
+  EXPECT_EQ(c.lost, 5);
+  EXPECT_EQ(c.lostText, "Canis lupus 0\nCanis lupus 7\nCanis lupus " + std::string(3000, '9') +
+                            "\nCanis lupus -3\nCanis lupus x\n");
 }
 
 TEST(ImportLists, PrefixNamesStayApartAndLongNamesAreCut) {
   TinyGrid g;
   const std::string longSpecies(40, 's');
   auto c = convert(g, kImportComma, "Genus,species,1\nGenus,sp,2\nGenus," + longSpecies + ",3\n");
-  ASSERT_EQ(c.d.cardHeads.size(), 3u);
-  EXPECT_EQ(nameOf(c.d, 0), "Genus species");
-  EXPECT_EQ(nameOf(c.d, 1), "Genus sp");
-  EXPECT_EQ(nameOf(c.d, 2), std::string(31, 's'));  // the genus gives way first
-  EXPECT_EQ(nameOf(c.d, 2).size(), 31u);
+  ASSERT_EQ(c.cardHeads.size(), 3u);
+  EXPECT_EQ(nameOf(c, 0), "Genus species");
+  EXPECT_EQ(nameOf(c, 1), "Genus sp");
+  EXPECT_EQ(nameOf(c, 2), std::string(31, 's'));  // the genus gives way first
 }
 
 TEST(ImportLists, QuotedListWithCrLfAndBrokenLines) {
@@ -126,21 +117,21 @@ TEST(ImportLists, QuotedListWithCrLfAndBrokenLines) {
   auto c =
       convert(g, kImportQuoted,
               "\"Canis\",\"lupus\",\"1\"\r\n\"Canis\",\"lupus\r\nno separators here\r\n\"Ursus\",\"arctos\",\"4\"\r\n");
-  ASSERT_EQ(c.d.cardHeads.size(), 2u);
-  EXPECT_EQ(nameOf(c.d, 1), "Ursus arctos");
-  EXPECT_EQ(levelOf(c.d, 0, 1), 2);
-  EXPECT_EQ(levelOf(c.d, 1, 4), 2);
-  EXPECT_EQ(c.d.lost, 2);
-  EXPECT_EQ(c.d.lostText, "\"Canis\",\"lupus\nno separators here\n");
+  ASSERT_EQ(c.cardHeads.size(), 2u);
+  EXPECT_EQ(nameOf(c, 1), "Ursus arctos");
+  EXPECT_EQ(levelOf(c, 0, 1), 2);
+  EXPECT_EQ(levelOf(c, 1, 4), 2);
+  EXPECT_EQ(c.lost, 2);
+  EXPECT_EQ(c.lostText, "\"Canis\",\"lupus\nno separators here\n");
 }
 
 TEST(ImportLists, GroupLayoutStoresCodesAndNoRecords) {
   TinyGrid g;
   auto c = convert(g, kImportGroup, "Canis,lupus,112\nUrsus,arctos,2\n");
-  ASSERT_EQ(c.d.cardHeads.size(), 2u);
-  EXPECT_EQ(codeOf(c.d, 0), "112" + std::string(28, '0'));
-  EXPECT_EQ(codeOf(c.d, 1), "2" + std::string(30, '0'));
-  EXPECT_EQ(c.d.records, 0);
+  ASSERT_EQ(c.cardHeads.size(), 2u);
+  EXPECT_EQ(codeOf(c, 0), "112" + std::string(28, '0'));
+  EXPECT_EQ(codeOf(c, 1), "2" + std::string(30, '0'));
+  EXPECT_EQ(c.records, 0);
 }
 
 TEST(ImportPoints, LatitudeAndLongitudeFindTheirCells) {
@@ -168,11 +159,11 @@ TEST(ImportPoints, LatitudeAndLongitudeFindTheirCells) {
   for (const Case& k : cases) {
     TinyGrid g;
     auto c = convert(g, k.layout, k.line + "\n");
-    ASSERT_EQ(c.d.cardHeads.size(), 1u) << k.line;
-    EXPECT_EQ(nameOf(c.d, 0), "Canis lupus") << k.line;
+    ASSERT_EQ(c.cardHeads.size(), 1u) << k.line;
+    EXPECT_EQ(nameOf(c, 0), "Canis lupus") << k.line;
     for (int cell = 1; cell <= 6; ++cell)
-      EXPECT_EQ(levelOf(c.d, 0, cell), cell == k.cell ? k.level : 0) << k.line << " cell " << cell;
-    EXPECT_EQ(c.d.lostText, k.lost) << k.line;
+      EXPECT_EQ(levelOf(c, 0, cell), cell == k.cell ? k.level : 0) << k.line << " cell " << cell;
+    EXPECT_EQ(c.lostText, k.lost) << k.line;
   }
 }
 
@@ -197,36 +188,36 @@ TEST(ImportPoints, TheWorldColumnAcrossTheDateLineTakesItsPoints) {
 TEST(ImportTnc, NameLinesStartTaxaAndRecordLinesCarryLevels) {
   TinyGrid g;
   auto c = convert(g, kImportTnc, "Canis lupus\n3 15 5\n101 15 5\n2 55 5\nUrsus arctos\n1 AC02\n4,15,25\n");
-  ASSERT_EQ(c.d.cardHeads.size(), 2u);
-  EXPECT_EQ(levelOf(c.d, 0, 1), 3);  // latitude 15, longitude 5
-  EXPECT_EQ(levelOf(c.d, 1, 6), 1);  // by its reference
-  EXPECT_EQ(levelOf(c.d, 1, 3), 4);
-  EXPECT_EQ(c.d.records, 3);
-  EXPECT_EQ(c.d.lostText, "Canis lupus 101 15 5\nCanis lupus 2 55 5\n");
+  ASSERT_EQ(c.cardHeads.size(), 2u);
+  EXPECT_EQ(levelOf(c, 0, 1), 3);  // latitude 15, longitude 5
+  EXPECT_EQ(levelOf(c, 1, 6), 1);  // by its reference
+  EXPECT_EQ(levelOf(c, 1, 3), 4);
+  EXPECT_EQ(c.records, 3);
+  EXPECT_EQ(c.lostText, "Canis lupus 101 15 5\nCanis lupus 2 55 5\n");
 }
 
 TEST(ImportDmap, ReferencesSetLevelTwoAndKOrGLevelOne) {
   TinyGrid g;
   auto c = convert(g, kImportDmap, "Canis lupus AA01 AB01 K ZZ99\n-1\nUrsus AC02 G AA02 A\n");
-  ASSERT_EQ(c.d.cardHeads.size(), 2u);
-  EXPECT_EQ(nameOf(c.d, 0), "Canis lupus");
-  EXPECT_EQ(levelOf(c.d, 0, 1), 2);
-  EXPECT_EQ(levelOf(c.d, 0, 3), 1);
-  EXPECT_EQ(levelOf(c.d, 1, 6), 1);
-  EXPECT_EQ(levelOf(c.d, 1, 2), 2);
-  EXPECT_EQ(c.d.records, 4);
-  EXPECT_EQ(c.d.lostText, "Canis lupus ZZ99\n");
+  ASSERT_EQ(c.cardHeads.size(), 2u);
+  EXPECT_EQ(nameOf(c, 0), "Canis lupus");
+  EXPECT_EQ(levelOf(c, 0, 1), 2);
+  EXPECT_EQ(levelOf(c, 0, 3), 1);
+  EXPECT_EQ(levelOf(c, 1, 6), 1);
+  EXPECT_EQ(levelOf(c, 1, 2), 2);
+  EXPECT_EQ(c.records, 4);
+  EXPECT_EQ(c.lostText, "Canis lupus ZZ99\n");
 }
 
 TEST(ImportDmap, NumberedTaxaTakeTheirNamesFromTheNamesFile) {
   TinyGrid g;
   auto c = convert(g, kImportDmap, "1\nAA01 A\nAB01 1\n-1\n2\nAC02 A\n-1\n", "1 Canis lupus\n");
-  ASSERT_EQ(c.d.cardHeads.size(), 2u);
-  EXPECT_EQ(nameOf(c.d, 0), "Canis lupus");
-  EXPECT_EQ(nameOf(c.d, 1), "Sp 2");
-  EXPECT_EQ(levelOf(c.d, 0, 1), 2);
-  EXPECT_EQ(levelOf(c.d, 0, 3), 1);
-  EXPECT_EQ(levelOf(c.d, 1, 6), 2);
+  ASSERT_EQ(c.cardHeads.size(), 2u);
+  EXPECT_EQ(nameOf(c, 0), "Canis lupus");
+  EXPECT_EQ(nameOf(c, 1), "Sp 2");
+  EXPECT_EQ(levelOf(c, 0, 1), 2);
+  EXPECT_EQ(levelOf(c, 0, 3), 1);
+  EXPECT_EQ(levelOf(c, 1, 6), 2);
 }
 
 TEST(ImportLimit, TheThreeThousandthTaxonStopsReading) {
@@ -234,26 +225,26 @@ TEST(ImportLimit, TheThreeThousandthTaxonStopsReading) {
   std::string text;
   for (int i = 0; i < 3100; ++i) text += "G" + std::to_string(i) + ",s,1\n";
   auto c = convert(g, kImportComma, text);
-  EXPECT_EQ(static_cast<int>(c.d.cardHeads.size()), kImportMaxTaxa);
-  ASSERT_EQ(c.messages.size(), 1u);
-  EXPECT_EQ(c.messages[0].text, "Limit to number of taxa (3000) reached");
-  EXPECT_EQ(c.messages[0].icon, Icon::Exclamation);
+  EXPECT_EQ(static_cast<int>(c.cardHeads.size()), kImportMaxTaxa);
+  ASSERT_EQ(c.notices.size(), 1u);
+  EXPECT_EQ(c.notices[0].text, "Limit to number of taxa (3000) reached");
+  EXPECT_EQ(c.notices[0].icon, Icon::Exclamation);
 }
 
 TEST(ImportMatrix, ValuesAreClampedAndAreasChecked) {
   TinyGrid g;
   auto c = convert(g, kImportMatrix, " 1 150 -4 7\n 9 5 5 5\n 6 0 1 2\n", "1 Canis lupus\n2 \n3 Ursus\n");
-  ASSERT_EQ(c.d.cardHeads.size(), 3u);
-  EXPECT_TRUE(c.d.quantitative);
-  EXPECT_EQ(c.d.title, "*Data from in.txt");
-  EXPECT_EQ(nameOf(c.d, 1), "Sp 2");
-  EXPECT_EQ(levelOf(c.d, 0, 1), 100);
-  EXPECT_EQ(levelOf(c.d, 1, 1), 0);
-  EXPECT_EQ(levelOf(c.d, 2, 1), 7);
-  EXPECT_EQ(levelOf(c.d, 2, 6), 2);
-  EXPECT_EQ(c.d.lostText, "area 9 attribute 1\narea 9 attribute 2\narea 9 attribute 3\n");
-  ASSERT_EQ(c.messages.size(), 1u);
-  EXPECT_EQ(c.messages[0].text, "Match in number of taxa:\n 3 names 3 data (in.txt)");
+  ASSERT_EQ(c.cardHeads.size(), 3u);
+  EXPECT_TRUE(c.quantitative);
+  EXPECT_EQ(c.title, "*Data from in.txt");
+  EXPECT_EQ(nameOf(c, 1), "Sp 2");
+  EXPECT_EQ(levelOf(c, 0, 1), 100);
+  EXPECT_EQ(levelOf(c, 1, 1), 0);
+  EXPECT_EQ(levelOf(c, 2, 1), 7);
+  EXPECT_EQ(levelOf(c, 2, 6), 2);
+  EXPECT_EQ(c.lostText, "area 9 attribute 1\narea 9 attribute 2\narea 9 attribute 3\n");
+  ASSERT_EQ(c.notices.size(), 1u);
+  EXPECT_EQ(c.notices[0].text, "Match in number of taxa:\n 3 names 3 data (in.txt)");
 }
 
 TEST(ImportMatrix, BritainAreasByReferenceAndUnknownOnesLost) {
@@ -290,17 +281,17 @@ TEST(ImportLists, BritainAreaFieldsAreReferencesOrNumbers) {
 TEST(ImportMatrix, ADecimalAnywhereScalesEveryValue) {
   TinyGrid g;
   auto c = convert(g, kImportMatrix, " 2 1 0\n 3 0.57 2\n", "1 a\n2 b\n");
-  EXPECT_EQ(levelOf(c.d, 0, 2), 100);  // 1 as a decimal is 100
-  EXPECT_EQ(levelOf(c.d, 0, 3), 57);
-  EXPECT_EQ(levelOf(c.d, 1, 3), 100);  // 200 clamped
+  EXPECT_EQ(levelOf(c, 0, 2), 100);  // 1 as a decimal is 100
+  EXPECT_EQ(levelOf(c, 0, 3), 57);
+  EXPECT_EQ(levelOf(c, 1, 3), 100);  // 200 clamped
 }
 
 TEST(ImportMatrix, AColumnCountThatFitsNoNamesReadsNothing) {
   TinyGrid g;
   auto c = convert(g, kImportMatrix, " 1 5 5 5 5\n", "1 a\n2 b\n");
-  EXPECT_TRUE(c.d.cardHeads.empty());
-  ASSERT_EQ(c.messages.size(), 1u);
-  EXPECT_EQ(c.messages[0].text, "Mismatch in number of taxa 2/4\n(ensure data matrix lines begin with a space)");
+  EXPECT_TRUE(c.cardHeads.empty());
+  ASSERT_EQ(c.notices.size(), 1u);
+  EXPECT_EQ(c.notices[0].text, "Mismatch in number of taxa 2/4\n(ensure data matrix lines begin with a space)");
 }
 
 TEST(ImportMatrix, LinesWithoutAreaNumbersOnlyWhenCertain) {
@@ -319,29 +310,29 @@ TEST(ImportMatrix, LinesWithoutAreaNumbersOnlyWhenCertain) {
   for (const Case& c : cases) {
     TinyGrid g;
     auto r = convert(g, kImportMatrix, c.text, "1 a\n2 b\n");
-    ASSERT_EQ(r.messages.size(), 1u) << c.what;
+    ASSERT_EQ(r.notices.size(), 1u) << c.what;
     if (!c.read) {
-      EXPECT_EQ(r.messages[0].text.rfind("Mismatch in number of taxa 2/", 0), 0u) << c.what;
-      EXPECT_TRUE(r.d.cardHeads.empty()) << c.what;
-      EXPECT_EQ(r.d.records, 0) << c.what;
+      EXPECT_EQ(r.notices[0].text.rfind("Mismatch in number of taxa 2/", 0), 0u) << c.what;
+      EXPECT_TRUE(r.cardHeads.empty()) << c.what;
+      EXPECT_EQ(r.records, 0) << c.what;
       continue;
     }
-    EXPECT_EQ(r.messages[0].text, "Match in number of taxa:\n 2 names 2 data (in.txt)");
-    EXPECT_EQ(r.d.records, 3);
-    EXPECT_EQ(levelOf(r.d, 1, 1), 1);
-    EXPECT_EQ(levelOf(r.d, 1, 3), 2);
-    EXPECT_EQ(levelOf(r.d, 0, 6), 3);
+    EXPECT_EQ(r.notices[0].text, "Match in number of taxa:\n 2 names 2 data (in.txt)");
+    EXPECT_EQ(r.records, 3);
+    EXPECT_EQ(levelOf(r, 1, 1), 1);
+    EXPECT_EQ(levelOf(r, 1, 3), 2);
+    EXPECT_EQ(levelOf(r, 0, 6), 3);
   }
 }
 
 TEST(ImportMatrix, LinesOfOnlyBlanksAndCarriageReturnsAreNoAreas) {
   TinyGrid g;
   auto c = convert(g, kImportMatrix, " 1 5 6\n\r \n \r\t\r\n 2 7 8\n", "1 A\n2 B\n");
-  ASSERT_EQ(c.d.cardHeads.size(), 2u);
-  EXPECT_EQ(c.d.records, 4);
-  EXPECT_EQ(levelOf(c.d, 1, 1), 6);
-  EXPECT_EQ(levelOf(c.d, 0, 2), 7);
-  EXPECT_EQ(c.d.lost, 0);
+  ASSERT_EQ(c.cardHeads.size(), 2u);
+  EXPECT_EQ(c.records, 4);
+  EXPECT_EQ(levelOf(c, 1, 1), 6);
+  EXPECT_EQ(levelOf(c, 0, 2), 7);
+  EXPECT_EQ(c.lost, 0);
 }
 
 TEST(ImportMatrix, NamesBinGivesNamesCodesAndTitle) {
@@ -354,12 +345,12 @@ TEST(ImportMatrix, NamesBinGivesNamesCodesAndTitle) {
     bin += rec;
   }
   auto c = convert(g, kImportMatrix, " 0 3\n 4 0\n", std::nullopt, bin);
-  ASSERT_EQ(c.d.cardHeads.size(), 2u);
-  EXPECT_EQ(c.d.title, "*Exported");
-  EXPECT_EQ(nameOf(c.d, 1), "Ursus");
-  EXPECT_EQ(c.d.cardHeads[1].substr(32, 3), std::string("12\0", 3));
-  EXPECT_EQ(levelOf(c.d, 1, 1), 3);  // lines without an area number are areas 1, 2, ...
-  EXPECT_EQ(levelOf(c.d, 0, 2), 4);
+  ASSERT_EQ(c.cardHeads.size(), 2u);
+  EXPECT_EQ(c.title, "*Exported");
+  EXPECT_EQ(nameOf(c, 1), "Ursus");
+  EXPECT_EQ(c.cardHeads[1].substr(32, 3), std::string("12\0", 3));
+  EXPECT_EQ(levelOf(c, 1, 1), 3);  // lines without an area number are areas 1, 2, ...
+  EXPECT_EQ(levelOf(c, 0, 2), 4);
 }
 
 TEST(ImportHostile, EmptyAndBinaryInputsConvertToNothing) {
@@ -368,8 +359,8 @@ TEST(ImportHostile, EmptyAndBinaryInputsConvertToNothing) {
     for (const std::string& text : inputs) {
       TinyGrid g;
       auto c = convert(g, layout, text);
-      EXPECT_EQ(c.d.records, 0) << "layout " << layout;
-      EXPECT_EQ(c.d.levels.size(), c.d.cardHeads.size());
+      EXPECT_EQ(c.records, 0) << "layout " << layout;
+      EXPECT_EQ(c.levels.size(), c.cardHeads.size());
     }
 }
 

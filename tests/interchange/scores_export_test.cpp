@@ -156,7 +156,7 @@ TEST(ScoresExportFile, OffsetWarningPrecedesEveryLayoutButCentroids) {
     m.setChecked(kExportCellNumbers, layout != kLayoutPlain);
     if (layout == kLayoutCentroids) m.setChecked(kExportCentroids, true);
     ASSERT_EQ(m.layout(), layout);
-    ASSERT_TRUE(exportScoresTo(g.s, m, g.file("out.scr")));
+    ASSERT_TRUE(exportScoresTo(g.s, g.s.notices, m, g.file("out.scr")));
     if (layout == kLayoutCentroids) {
       EXPECT_TRUE(g.s.notices.empty()) << layout;
     } else {
@@ -173,7 +173,7 @@ TEST(ScoresExportFile, MismatchWritesAPreselectionOfCellsPresentInOneMapOnly) {
   g.s.overlay.pairLoaded = true;
   ExportScoresModel m = exportScoresModel(g.s);
   m.setChecked(kExportMismatch, true);
-  ASSERT_TRUE(exportScoresTo(g.s, m, g.file("mismatch.pre")));
+  ASSERT_TRUE(exportScoresTo(g.s, g.s.notices, m, g.file("mismatch.pre")));
   // Foreground in 1, 3, 4, 6; background in 1, 2, 4.
   EXPECT_EQ(readFile(g.file("mismatch.pre")),
             "[included group code]\n[excluded data level]\n[excluded taxa]\n[excluded areas]\n2\n3\n6\n[end]\n");
@@ -224,7 +224,7 @@ TEST(ScoresExportCommand, AFileThatCannotBeWrittenIsReported) {
   g.fillScores();
   ExportScoresModel m;
   const auto path = g.file("missing") / "out.scr";
-  EXPECT_FALSE(exportScoresTo(g.s, m, path));
+  EXPECT_FALSE(exportScoresTo(g.s, g.s.notices, m, path));
   ASSERT_EQ(g.s.notices.size(), 1u);
   EXPECT_EQ(noticeLines(g.s)[0], "Export scores: Can't write file\n" + path.string());
 }

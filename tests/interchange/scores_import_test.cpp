@@ -30,7 +30,7 @@ std::string mapOf(HandGrid& g) {
 }
 
 bool importText(HandGrid& g, const std::string& text, const std::string& name = "in.scr") {
-  return importScoresFile(g.s, g.write(name, text));
+  return importScoresFile(scoresImportTarget(g.s), g.write(name, text));
 }
 
 // Cost and threat files: the first value column with the cells it reached,
@@ -116,7 +116,7 @@ TEST(ScoresImportRefusals, MessagesForMissingOrWrongStatementAndUnreadableFile) 
   }
   HandGrid g;
   const auto missing = g.file("none.scr");
-  EXPECT_FALSE(importScoresFile(g.s, missing));
+  EXPECT_FALSE(importScoresFile(scoresImportTarget(g.s), missing));
   ASSERT_EQ(g.s.notices.size(), 1u);
   EXPECT_EQ(noticeLines(g.s)[0], "Import scores: Can't open file\n" + missing.string());
 }
@@ -150,13 +150,13 @@ TEST(ScoresImportOffsets, ExportAfterAShiftedImportWarnsOrGivesBackTheValuesRead
   g.s.notices.clear();
   ExportScoresModel plain;
   plain.setChecked(kExportCellNumbers, false);
-  ASSERT_TRUE(exportScoresTo(g.s, plain, g.file("plain.scr")));
+  ASSERT_TRUE(exportScoresTo(g.s, g.s.notices, plain, g.file("plain.scr")));
   ASSERT_EQ(g.s.notices.size(), 1u);
   EXPECT_EQ(g.s.notices[0].text, "WARNING:\nall exported scores exclude an offset of\n-2.000000");
 
   ExportScoresModel centroids;
   centroids.setChecked(kExportCentroids, true);
-  ASSERT_TRUE(exportScoresTo(g.s, centroids, g.file("back.scr")));
+  ASSERT_TRUE(exportScoresTo(g.s, g.s.notices, centroids, g.file("back.scr")));
   const std::string text = readFile(g.file("back.scr"));
   EXPECT_NE(text.find("#0\n  5.0000  15.0000           -2.000000\n 25.0000  15.0000            3.000000\n"),
             std::string::npos)
@@ -167,9 +167,9 @@ TEST(ScoresImportRoundTrip, MarkersExportedAsTenThousandComeBackAsMarkers) {
   HandGrid g;
   g.fillScores();
   ExportScoresModel m;  // "#2", every cell, markers as 10000
-  ASSERT_TRUE(exportScoresTo(g.s, m, g.file("round.scr")));
+  ASSERT_TRUE(exportScoresTo(g.s, g.s.notices, m, g.file("round.scr")));
   HandGrid h;
-  ASSERT_TRUE(importScoresFile(h.s, g.file("round.scr")));
+  ASSERT_TRUE(importScoresFile(scoresImportTarget(h.s), g.file("round.scr")));
   EXPECT_EQ(mapOf(h), "1:3.5/1 3:10000/1 4:1.25/1 6:7/1 ");
   EXPECT_EQ(h.s.map.importedName, "round.scr");
   EXPECT_EQ(h.s.map.occupiedCells, 4);
@@ -203,11 +203,11 @@ TEST(ScoresImportRoundTrip, TitlesWithAHashDoNotTakeTheFormatStatementsPlace) {
   g.s.map.dataTitle = "Birds #2";
   g.s.backgroundMap.title = "#5 plot";
   ExportScoresModel m;
-  ASSERT_TRUE(exportScoresTo(g.s, m, g.file("hash.scr")));
+  ASSERT_TRUE(exportScoresTo(g.s, g.s.notices, m, g.file("hash.scr")));
   EXPECT_NE(readFile(g.file("hash.scr")).find(" Scores for dataset: Birds _2.\n"), std::string::npos);
   EXPECT_EQ(scoresFileText(g.s, kLayoutPair, false).substr(0, 40), "Birds _2: richness\nbg data: _5 plot\n ZON");
   HandGrid h;
-  ASSERT_TRUE(importScoresFile(h.s, g.file("hash.scr")));
+  ASSERT_TRUE(importScoresFile(scoresImportTarget(h.s), g.file("hash.scr")));
   EXPECT_EQ(mapOf(h), "1:3.5/1 3:10000/1 4:1.25/1 6:7/1 ");
 }
 
