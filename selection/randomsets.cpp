@@ -145,7 +145,6 @@ SetRun randomSetRun(const AnalysisData& a, const SetRunParams& p, Feedback& feed
   r.ran = o.ran;
   if (o.outOfMemory) {
     r.failure = std::move(o.refusal);
-    if (!r.failure) r.failure = Notice{"Insufficient free memory.", "Random areas", Icon::Exclamation};
     return r;
   }
   if (!o.ran) return r;
