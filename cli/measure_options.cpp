@@ -259,7 +259,12 @@ int prepareMeasure(CliContext& ctx, Session& s, const MeasureOptions& opts, cons
 
 int refuseOrWarn(CliContext& ctx, const Analysis& a, Session& s, const RequestValues& values, bool threatPresent) {
   std::vector<std::string> warnings;
-  const std::optional<Refusal> r = validateRequest(a, s, values, threatPresent, warnings);
+  std::optional<Refusal> r;
+  if (a.kind == AnalysisKind::Selection) r = takeCostRequest(s.settings, s.costPresent, values, warnings);
+  if (!r && std::find(a.checks.begin(), a.checks.end(), Check::CandidateCells) != a.checks.end() &&
+      s.settings.optimiseByCost == Flag::kOff)
+    countCandidatesAsMenus(s);
+  if (!r) r = validateRequest(a, s, threatPresent);
   for (const std::string& w : warnings) ctx.err << "zonarium: " << w << "\n";
   if (!r) return 0;
   if (r->notice) ctx.host.messageBox(r->notice->text, r->notice->caption, r->notice->icon, Buttons::Ok);

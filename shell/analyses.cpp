@@ -59,8 +59,8 @@ SelectionEnv environment(const AnalysisParams& p) {
 // The cells that could still add a taxon, as the analyses that ask for a
 // number of areas count them first (the titles give the areas as a share).
 int countCandidates(Session& s) {
-  occupancyPass(s.ws, s.settings.excludedLevel, s.areas);
-  return countCandidateCells(s.ws, s.settings.excludedLevel, s.areas);
+  countCandidatesAsMenus(s);
+  return s.areas.candidateCells;
 }
 
 // The number of areas to add within the room left in the set, and the
@@ -707,16 +707,22 @@ std::optional<Refusal> refuseAreasBeyond(const RequestValues& values, int capaci
   return Refusal{areasRange(capacity), {}, 2};
 }
 
-std::optional<Refusal> validateRequest(const Analysis& a, Session& s, const RequestValues& values, bool threatPresent,
+std::optional<Refusal> takeCostRequest(Settings& st, bool costPresent, const RequestValues& values,
                                        std::vector<std::string>& warnings) {
-  if (a.kind == AnalysisKind::Selection) {
-    if (values.budget) s.settings.optimiseByCost = Flag::kOn;
-    if (s.settings.optimiseByCost != Flag::kOff && !s.costPresent) {
-      if (values.budget) return Refusal{"--budget needs --costs with a cost for every occupied cell", {}, 2};
-      warnings.push_back("optimise-cost needs --costs with a cost for every occupied cell; it is switched off");
-      s.settings.optimiseByCost = Flag::kOff;
-    }
-  }
+  if (values.budget) st.optimiseByCost = Flag::kOn;
+  if (st.optimiseByCost == Flag::kOff || costPresent) return std::nullopt;
+  if (values.budget) return Refusal{"--budget needs --costs with a cost for every occupied cell", {}, 2};
+  warnings.push_back("optimise-cost needs --costs with a cost for every occupied cell; it is switched off");
+  st.optimiseByCost = Flag::kOff;
+  return std::nullopt;
+}
+
+void countCandidatesAsMenus(Session& s) {
+  occupancyPass(s.ws, s.settings.excludedLevel, s.areas);
+  countCandidateCells(s.ws, s.settings.excludedLevel, s.areas);
+}
+
+std::optional<Refusal> validateRequest(const Analysis& a, const Session& s, bool threatPresent) {
   if (a.traits().needsQuantitative && !s.ws.datafile.quantitative)
     return Refusal{a.name + " needs a datafile in quantitative mode", {}, 2};
   for (Check check : a.checks) {
@@ -739,9 +745,7 @@ std::optional<Refusal> validateRequest(const Analysis& a, Session& s, const Requ
           return Refusal{strprintf("the area set is full (%d areas)", kAreaCapacity), {}, 2};
         break;
       case Check::CandidateCells:
-        if (s.settings.optimiseByCost != Flag::kOff) break;
-        occupancyPass(s.ws, s.settings.excludedLevel, s.areas);
-        if (countCandidateCells(s.ws, s.settings.excludedLevel, s.areas) == 0)
+        if (s.settings.optimiseByCost == Flag::kOff && s.areas.candidateCells == 0)
           return Refusal{"no candidate cells: " + noScoreReason(s), {}, 1};
         break;
     }

@@ -158,11 +158,19 @@ std::optional<Refusal> refuseUnusedParams(const Analysis& a, const RequestValues
 // datafile's capacity, a project's units), worded as the flag's range.
 std::optional<Refusal> refuseAreasBeyond(const RequestValues& values, int capacity);
 
-// Checks a request against the analysis's declared checks, on the session it
-// would run on; a budget asks for optimisation by cost. A cost optimisation
-// without costs is switched off with a warning, unless a budget asks for it.
-std::optional<Refusal> validateRequest(const Analysis& a, Session& s, const RequestValues& values, bool threatPresent,
+// The tool's cost flags as options: a budget asks for optimisation by cost;
+// a cost optimisation without costs is switched off with a warning, or
+// refused when a budget asks for it.
+std::optional<Refusal> takeCostRequest(Settings& st, bool costPresent, const RequestValues& values,
                                        std::vector<std::string>& warnings);
+
+// The occupancy flags and the area set's candidate cells, as the menus
+// count them before an analysis asks for its parameters.
+void countCandidatesAsMenus(Session& s);
+
+// Checks a request against the analysis's declared checks, on the session it
+// would run on (its candidate cells counted as the menus count them).
+std::optional<Refusal> validateRequest(const Analysis& a, const Session& s, bool threatPresent);
 
 // Every analysis, measures first in the order of their menus, then the
 // selections in the order the tool lists them.

@@ -77,8 +77,7 @@ bool askNumberOfAreas(Host& host, Session& s) {
 bool askParameters(Shell& sh, const Analysis& a) {
   if (!a.takesParam(Param::AreasToAdd) && !a.takesParam(Param::Budget)) return true;
   Session& s = sh.session;
-  occupancyPass(s.ws, s.settings.excludedLevel, s.areas);
-  countCandidateCells(s.ws, s.settings.excludedLevel, s.areas);
+  countCandidatesAsMenus(s);
   const bool byBudget = a.takesParam(Param::Budget) && s.settings.optimiseByCost != Flag::kOff && s.costPresent;
   return byBudget ? askBudget(sh.host, s) : askNumberOfAreas(sh.host, s);
 }
