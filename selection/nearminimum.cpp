@@ -1,4 +1,5 @@
 #include "selection/nearminimum.h"
+#include "selection/nearminimumrun.h"
 
 #include <algorithm>
 #include <array>
@@ -915,10 +916,42 @@ NearMinimumSet nearMinimumOnLists(const Occurrences& lists, const std::vector<ch
   return out;
 }
 
-CoverageOutcome runNearMaximumCoverage(const AnalysisData& data, const SelectionIndex& x,
-                                       const CoverageRequest& request, AreaSet& areas, Feedback& feedback,
-                                       const std::vector<CellMark>& start) {
-  CoverageOutcome a;
+namespace {
+
+NearMinimumParams optionParams(const NearMinimumRunParams& p, const Settings& st) {
+  NearMinimumParams params = nearMinimumParams(st, p.costs, SelectionEnv{p.threatPresent, p.seed});
+  params.capacity = p.capacity;
+  return params;
+}
+
+RunRequest runRequest(const NearMinimumRunParams& p, const NearMinimumParams& params) {
+  return RunRequest{
+      .kind = RunKind::NearMinimum, .areasToAdd = p.areas, .budget = p.budget, .params = params, .report = p.report};
+}
+
+}  // namespace
+
+NearMinimumRun nearMinimumSetRun(const AnalysisData& data, const SelectionIndex& x, const NearMinimumRunParams& p,
+                                 Feedback& feedback) {
+  NearMinimumRun a;
+  a.params = optionParams(p, p.settings);
+  a.set = p.start;
+  a.run = runMainRun(data, x, runRequest(p, a.params), a.set, feedback, p.marks);
+  a.results = a.run.results;
+  a.capacityReached = a.run.capacityReached;
+  a.seconds = a.run.seconds;
+  return a;
+}
+
+NearMinimumRun coverageSetRun(const AnalysisData& data, const SelectionIndex& x, const NearMinimumRunParams& p,
+                              Feedback& feedback) {
+  // The first run re-orders by richness for goal 1.
+  Settings first = p.settings;
+  first.reordering = Reordering::kByRichness;
+  first.nearMinimumGoal = 1;
+  NearMinimumRun a;
+  a.params = optionParams(p, first);
+  a.set = p.start;
   if (!data.data) return a;
   Stopwatch watch(feedback);
   // A goal above every range forces every occupied cell in: the set cannot
@@ -926,21 +959,16 @@ CoverageOutcome runNearMaximumCoverage(const AnalysisData& data, const Selection
   int largestRange = 0;
   for (int t = 0; t < x.ix.taxa; ++t)
     if (x.counts(t)) largestRange = std::max(largestRange, x.range(t));
-  const AreaSet startSet = areas;
-  RunRequest r;
-  r.params = request.params;
-  r.budget = request.budget;
-  r.areasToAdd = request.areasToAdd;
-  r.kind = request.byBudget && request.params.byCost ? RunKind::CoverageByBudget : RunKind::CoverageByNumber;
-  r.report = request.report;
-  std::vector<CellMark> marks = start;
+  RunRequest r = runRequest(p, a.params);
+  r.kind = p.byBudget && r.params.byCost ? RunKind::CoverageByBudget : RunKind::CoverageByNumber;
+  std::vector<CellMark> marks = p.marks;
   for (;;) {
-    a.run = runMainRun(data, x, r, areas, feedback, marks);
+    a.run = runMainRun(data, x, r, a.set, feedback, marks);
     a.params = r.params;
     a.results += a.run.results;
     a.capacityReached = a.capacityReached || a.run.capacityReached;
-    const bool tooSmall = r.kind == RunKind::CoverageByBudget ? a.run.fullCost < request.budget
-                                                              : areas.count() - areas.seedCount < request.areasToAdd;
+    const bool tooSmall =
+        r.kind == RunKind::CoverageByBudget ? a.run.fullCost < p.budget : a.set.count() - a.set.seedCount < p.areas;
     if (!tooSmall || r.params.goal >= largestRange || a.run.capacityReached) break;
     // The next run goes without re-ordering, whose flexibility options
     // apply to goal 1 alone.
@@ -948,7 +976,7 @@ CoverageOutcome runNearMaximumCoverage(const AnalysisData& data, const Selection
     ++r.params.goal;
     r.params.flexibilityMap = r.params.flexibilityPartial = r.params.mapAllFlexible = false;
     marks = a.run.marks;
-    areas = startSet;
+    a.set = p.start;
   }
   a.seconds = watch.seconds();
   return a;

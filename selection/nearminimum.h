@@ -124,33 +124,6 @@ struct AnalysisOutcome {
   std::optional<Notice> refusal;  // why it did not run, for the caller to show
 };
 
-// The near-maximum-coverage set's runs: re-ordering by richness and goal 1,
-// then, while the set is too small, no re-ordering and the goal one higher,
-// from the set as it stood at the start, until the set is large enough or
-// cannot grow. `byBudget` (with cost optimisation) uses the budget, else
-// the number of areas to add.
-struct CoverageRequest {
-  bool byBudget = false;
-  int areasToAdd = 0;
-  double budget = 0.0;
-  // The first run's parameters: re-ordering by richness and goal 1 with the
-  // options' other choices.
-  NearMinimumParams params;
-  ReportContext report;  // for the selection-rule summaries
-};
-struct CoverageOutcome {
-  RunOutcome run;            // the last run, whose set stands
-  NearMinimumParams params;  // the parameters it ran with
-  std::string results;       // the rule summaries of every run
-  bool capacityReached = false;
-  float seconds = 0.0f;
-};
-// `data`, `x` and `start` as for runMainRun; later runs start from the
-// marks the run before left.
-CoverageOutcome runNearMaximumCoverage(const AnalysisData& data, const SelectionIndex& x,
-                                       const CoverageRequest& request, AreaSet& areas, Feedback& feedback,
-                                       const std::vector<CellMark>& start = {});
-
 struct NearMinimumRule {
   int goal = 1;                 // representations wanted per counted taxon
   bool extraTieBreaks = false;  // third and fourth tie levels

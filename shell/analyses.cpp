@@ -127,18 +127,19 @@ AnalysisResult pass(Session& s, const AnalysisParams& p, void (*apply)(Session&)
   return r;
 }
 
-AnalysisResult nearMinimum(Session& s, const AnalysisParams& p) {
-  return fromOutcome(runNearMinimumSet(s, environment(p)));
-}
-
-AnalysisResult coverage(Session& s, const AnalysisParams& p) {
+// A set the entry grows by progressive rarity from the set on screen; a
+// coverage set first bounds its number of areas or budget as its dialog does.
+AnalysisResult grownSet(Session& s, MeasureCode code, NearMinimumRunFn grow, bool takesAreas, const AnalysisParams& p) {
   AnalysisResult r;
-  const int candidates = countCandidates(s);
-  const bool cost = byBudget(s);
-  const int areas = areasToAdd(s, p, r);
-  const double budget = cost ? budgetToSpend(s, p, r) : s.settings.budget();
-  if (!cost) noteFewCandidates(candidates, areas, r);
-  AnalysisResult run = fromOutcome(runNearMaximumCoverage(s, cost, areas, budget, environment(p)));
+  CoverageGoal goal;
+  if (takesAreas) {
+    const int candidates = countCandidates(s);
+    goal.byBudget = byBudget(s);
+    goal.areas = areasToAdd(s, p, r);
+    goal.budget = goal.byBudget ? budgetToSpend(s, p, r) : s.settings.budget();
+    if (!goal.byBudget) noteFewCandidates(candidates, goal.areas, r);
+  }
+  AnalysisResult run = fromOutcome(applyNearMinimumRun(s, code, grow, environment(p), goal));
   run.notes = std::move(r.notes);
   return run;
 }
@@ -382,6 +383,7 @@ struct Selection {
   std::string notOnProject = {};
   MeasureResult (*scoreUnits)(const AnalysisData&, const AreaSet&) = nullptr;
   SetRunFn chooseSet = nullptr;
+  NearMinimumRunFn growSet = nullptr;
   std::string label;
   std::optional<int> position = {};
   std::vector<Param> takes = {};
@@ -420,6 +422,12 @@ Analysis selectionEntry(Selection e) {
     a.run = [code = a.code, choose = a.chooseSet, areas = a.takesParam(Param::AreasToAdd)](
                 Session& s, const AnalysisParams& p) { return chosenSet(s, code, choose, areas, p); };
     a.onProject = &ProjectRun::chosenSet;
+  }
+  a.growSet = e.growSet;
+  if (a.growSet) {
+    a.run = [code = a.code, grow = a.growSet, areas = a.takesParam(Param::AreasToAdd)](
+                Session& s, const AnalysisParams& p) { return grownSet(s, code, grow, areas, p); };
+    a.onProject = &ProjectRun::grownSet;
   }
   return a;
 }
@@ -460,16 +468,14 @@ std::vector<Analysis> buildAnalyses() {
       selectionEntry({.name = "near-minimum",
                       .command = Command::NearMinimumSet,
                       .code = kCodeNearMinimum,
-                      .run = nearMinimum,
-                      .onProject = &ProjectRun::nearMinimumOrCoverage,
+                      .growSet = nearMinimumSetRun,
                       .label = "Near-mi&nimum set",
                       .position = 1,
                       .checks = {ThreatForReordering}}),
       selectionEntry({.name = "coverage",
                       .command = Command::NearMaximumCoverage,
                       .code = kCodeNearMaximumCoverage,
-                      .run = coverage,
-                      .onProject = &ProjectRun::nearMinimumOrCoverage,
+                      .growSet = coverageSetRun,
                       .label = "Near-ma&ximum-coverage set",
                       .position = 0,
                       .takes = {AreasToAdd, Budget},

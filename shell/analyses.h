@@ -14,6 +14,7 @@
 #include "measures/scores.h"
 #include "measures/titles.h"
 #include "selection/curves.h"
+#include "selection/nearminimumrun.h"
 #include "selection/setrun.h"
 #include "shell/command.h"
 #include "shell/host.h"
@@ -138,6 +139,9 @@ struct Analysis {
   // A set chosen from the data alone (greedy, random sets): the datafile's
   // and a project's runs both put it on screen and report it.
   SetRunFn chooseSet = nullptr;
+  // A set grown by progressive rarity (near-minimum, coverage): both runs
+  // put it on screen, report it and keep its parameters in the options.
+  NearMinimumRunFn growSet = nullptr;
 
   // The window runs it behind the box that stops it, writes its report and
   // titles the map it leaves.

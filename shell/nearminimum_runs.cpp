@@ -23,21 +23,26 @@ double largestScore(const Session& s) {
   return m;
 }
 
-// The run whose set stands put on the map, and the report written after
-// the runs' own lines.
-AnalysisOutcome applyWithReport(Session& s, const RunOutcome& run, std::string results, bool capacityReached,
-                                ReportFacts f, const SelectionIndex& x) {
-  applyMainRun(s, run);
+// The run put into the session, its parameters kept in the options.
+NearMinimumRun growOnSession(Session& s, NearMinimumRunFn grow, const SelectionEnv& env, const CoverageGoal& goal,
+                             const AnalysisData& data, const SelectionIndex& x) {
+  NearMinimumRun run = grow(data, x,
+                            NearMinimumRunParams{.settings = s.settings,
+                                                 .start = s.areas,
+                                                 .marks = cellMarks(s.ws),
+                                                 .costs = s.costPresent,
+                                                 .threatPresent = env.threatPresent,
+                                                 .seed = env.seed,
+                                                 .byBudget = goal.byBudget,
+                                                 .areas = goal.areas,
+                                                 .budget = goal.budget,
+                                                 .report = reportContext(s)},
+                            s.progress);
+  keepNearMinimumParams(s.settings, run.params);
+  s.areas = run.set;
+  applyMainRun(s, run.run);
   finishMeasure(s, largestScore(s));
-  AnalysisOutcome a;
-  a.ran = true;
-  a.capacityReached = capacityReached;
-  a.seconds = f.seconds;
-  f.rejected = run.rejected;
-  const Report rep = representationReport(s, f, x);
-  storeRepresentation(s.ws.cards, rep.reps);
-  a.results = std::move(results) + rep.text;
-  return a;
+  return run;
 }
 
 }  // namespace
@@ -50,12 +55,6 @@ void keepNearMinimumParams(Settings& st, const NearMinimumParams& p) {
   if (!p.flexibilityMap) st.flexibilityMap = Flag::kOff;
   if (!p.flexibilityPartial) st.flexibilityPartial = Flag::kOff;
   if (!p.mapAllFlexible) st.mapAllFlexible = Flag::kOff;
-}
-
-NearMinimumParams nearMinimumOptions(Session& s, const SelectionEnv& env) {
-  const NearMinimumParams p = nearMinimumParams(s.settings, s.costPresent, env);
-  keepNearMinimumParams(s.settings, p);
-  return p;
 }
 
 void applyMainRun(Session& s, const RunOutcome& run) {
@@ -78,56 +77,38 @@ void applyMainRun(Session& s, const RunOutcome& run) {
   s.settings.selectedAreasDisplay = run.areasShown;
 }
 
-RunOutcome nearMinimumRun(Session& s, const SelectionEnv& env) {
+AnalysisOutcome applyNearMinimumRun(Session& s, MeasureCode code, NearMinimumRunFn grow, const SelectionEnv& env,
+                                    const CoverageGoal& goal) {
   if (!s.ws.datafile.opened) return {};
-  RunRequest r;
-  r.params = nearMinimumOptions(s, env);
-  r.report = reportContext(s);
-  const AnalysisData data = analysisData(s);
-  const RunOutcome run = runMainRun(data, SelectionIndex(data), r, s.areas, s.progress, cellMarks(s.ws));
-  applyMainRun(s, run);
-  finishMeasure(s, largestScore(s));
-  return run;
-}
-
-AnalysisOutcome runNearMinimumSet(Session& s, const SelectionEnv& env) {
-  if (!s.ws.datafile.opened) return {};
-  setMeasureCode(s, kCodeNearMinimum);
-  RunRequest r;
-  r.params = nearMinimumOptions(s, env);
-  r.report = reportContext(s);
+  setMeasureCode(s, code);
   // One index serves the run and its report: the run changes no level,
   // group code or setting it is built from.
   const AnalysisData data = analysisData(s);
   const SelectionIndex x(data);
-  const RunOutcome run = runMainRun(data, x, r, s.areas, s.progress, cellMarks(s.ws));
-  ReportFacts f;
-  f.seconds = run.seconds;
-  return applyWithReport(s, run, run.results, run.capacityReached, f, x);
+  NearMinimumRun run = growOnSession(s, grow, env, goal, data, x);
+  AnalysisOutcome a;
+  a.ran = true;
+  a.capacityReached = run.capacityReached;
+  a.seconds = run.seconds;
+  const Report rep = representationReport(s, run.facts(), x);
+  storeRepresentation(s.ws.cards, rep.reps);
+  a.results = std::move(run.results) + rep.text;
+  return a;
+}
+
+RunOutcome nearMinimumRun(Session& s, const SelectionEnv& env) {
+  if (!s.ws.datafile.opened) return {};
+  const AnalysisData data = analysisData(s);
+  return growOnSession(s, nearMinimumSetRun, env, {}, data, SelectionIndex(data)).run;
+}
+
+AnalysisOutcome runNearMinimumSet(Session& s, const SelectionEnv& env) {
+  return applyNearMinimumRun(s, kCodeNearMinimum, nearMinimumSetRun, env);
 }
 
 AnalysisOutcome runNearMaximumCoverage(Session& s, bool byBudget, int areasToAdd, double budget,
                                        const SelectionEnv& env) {
-  if (!s.ws.datafile.opened) return {};
-  setMeasureCode(s, kCodeNearMaximumCoverage);
-  // The first run re-orders by richness for goal 1.
-  s.settings.reordering = Reordering::kByRichness;
-  s.settings.nearMinimumGoal = 1;
-  CoverageRequest r;
-  r.byBudget = byBudget;
-  r.areasToAdd = areasToAdd;
-  r.budget = budget;
-  r.params = nearMinimumOptions(s, env);
-  r.report = reportContext(s);
-  const AnalysisData data = analysisData(s);
-  const SelectionIndex x(data);
-  const CoverageOutcome c = runNearMaximumCoverage(data, x, r, s.areas, s.progress, cellMarks(s.ws));
-  keepNearMinimumParams(s.settings, c.params);
-  ReportFacts f;
-  f.seconds = c.seconds;
-  f.fullSize = c.run.fullSize;
-  f.fullCost = c.run.fullCost;
-  return applyWithReport(s, c.run, c.results, c.capacityReached, f, x);
+  return applyNearMinimumRun(s, kCodeNearMaximumCoverage, coverageSetRun, env, {byBudget, areasToAdd, budget});
 }
 
 int mapFullyFlexibleAreas(Session& s) {

@@ -9,6 +9,7 @@
 
 #include "selection/frequency.h"
 #include "selection/nearminimum.h"
+#include "selection/nearminimumrun.h"
 #include "selection/replacement.h"
 #include "selection/values.h"
 #include "store/notice.h"
@@ -16,23 +17,33 @@
 
 namespace zn {
 
-// The options' parameters for a near-minimum run; the forcings are kept in
-// the options, so that the title, the report and the options file show what
-// was run.
-NearMinimumParams nearMinimumOptions(Session& s, const SelectionEnv& env);
-// Keeps in the options the goal, re-ordering and switches a run used.
+// Keeps in the options the goal, re-ordering and switches a run used, so
+// that the title, the report and the options file show what was run.
 void keepNearMinimumParams(Settings& st, const NearMinimumParams& p);
 
 // Puts a main run's marks, sole areas, representation counts and statuses
 // into the cells and cards, and the areas it shows into the options.
 void applyMainRun(Session& s, const RunOutcome& run);
 
+// What a coverage set is to reach; a near-minimum set ignores it.
+struct CoverageGoal {
+  bool byBudget = false;  // the budget, else the number of areas to add
+  int areas = 0;
+  double budget = 0.0;
+};
+
+// The run `grow` from the session's area set with the options, under
+// `code`: its set, marks and parameters put into the session, then the
+// representation report after the runs' own lines. Drawing and the fully
+// flexible map are the caller's.
+AnalysisOutcome applyNearMinimumRun(Session& s, MeasureCode code, NearMinimumRunFn grow, const SelectionEnv& env,
+                                    const CoverageGoal& goal = {});
+
 // One main run on the session's area set with the options, applied and
 // finished as a measure (no measure code of its own, no report).
 RunOutcome nearMinimumRun(Session& s, const SelectionEnv& env = {});
 
 // "Near-minimum set": code 8, one main run, the representation report.
-// Drawing and the fully flexible map are the caller's.
 AnalysisOutcome runNearMinimumSet(Session& s, const SelectionEnv& env);
 
 // "Near-maximum-coverage set" after its dialog: code 9, the coverage runs,

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "selection/nearminimum.h"
+#include "selection/nearminimumrun.h"
 #include "selection/report.h"
 #include "selection/selectionindex.h"
 #include "shell/projectselect.h"
@@ -21,7 +22,6 @@ class ProjectRun {
   ProjectRun(const ProjectSource& source, Session& session, const ProjectSelectRequest& r, ProjectSelection& o);
 
   // The selections; each answers why it found nothing, or nothing.
-  std::optional<Refusal> nearMinimumOrCoverage(const Analysis& a);
   std::optional<Refusal> hotspots(const Analysis& a);
   std::optional<Refusal> exact(const Analysis& a);
   std::optional<Refusal> frequency(const Analysis& a);
@@ -29,6 +29,7 @@ class ProjectRun {
   std::optional<Refusal> onCurrentSet(const Analysis& a);
   std::optional<Refusal> unitScores(const Analysis& a);
   std::optional<Refusal> chosenSet(const Analysis& a);
+  std::optional<Refusal> grownSet(const Analysis& a);
   std::optional<Refusal> fullyFlexible(const Analysis& a);
 
   // The analysis's own fields, after in_set and step.
@@ -46,7 +47,8 @@ class ProjectRun {
   double timeLimit() const;
   std::function<bool(int)> percentProgress() const;
   void timesChosen(const std::vector<int>& chosen, int runs = 0);
-  NearMinimumParams nearMinimum(const SelectionEnv& env = {}) const;
+  NearMinimumParams nearMinimum() const;
+  std::optional<Refusal> grow(const Analysis& a, NearMinimumRun& run);
   void mapScores(const Analysis& a, const std::vector<double>& score, const std::vector<int>& count, int taxa,
                  double top);
 
@@ -58,8 +60,6 @@ class ProjectRun {
   const bool costs;
   const int capacity;
   const SelectionIndex x;
-  std::vector<int> soleArea;  // the near-minimum run's: each taxon's sole area
-  bool byCost = false;        // the near-minimum run optimised cost
 };
 
 }  // namespace zn

@@ -140,52 +140,39 @@ void ProjectRun::timesChosen(const std::vector<int>& chosen, int runs) {
   extraColumns.push_back(std::move(c));
 }
 
-NearMinimumParams ProjectRun::nearMinimum(const SelectionEnv& env) const {
-  NearMinimumParams params = nearMinimumParams(s.settings, costs, env);
+NearMinimumParams ProjectRun::nearMinimum() const {
+  NearMinimumParams params = nearMinimumParams(s.settings, costs);
   params.capacity = capacity;
   return params;
 }
 
-std::optional<Refusal> ProjectRun::nearMinimumOrCoverage(const Analysis& a) {
-  const bool coverage = a.code == kCodeNearMaximumCoverage;
-  if (coverage) {
-    // The first run re-orders by richness for goal 1.
-    s.settings.reordering = Reordering::kByRichness;
-    s.settings.nearMinimumGoal = 1;
+// A set the entry grows by progressive rarity from no set, left in `run`;
+// the options keep the parameters it ran with.
+std::optional<Refusal> ProjectRun::grow(const Analysis& a, NearMinimumRun& run) {
+  NearMinimumRunParams params{.settings = s.settings,
+                              .start = {},
+                              .marks = {},
+                              .costs = costs,
+                              .seed = values().seed,
+                              .capacity = capacity,
+                              .report = context(a.code, {})};
+  if (a.takesParam(Param::AreasToAdd)) {
+    params.byBudget = byBudget(a);
+    params.areas = areasToAdd();
+    params.budget = params.byBudget ? budgetToSpend() : 0.0;
   }
-  SelectionEnv env;
-  env.seed = values().seed;
-  const NearMinimumParams params = nearMinimum(env);
-  keepNearMinimumParams(s.settings, params);
-  RunOutcome run;
-  ReportFacts facts;
-  if (coverage) {
-    CoverageRequest r;
-    r.byBudget = byBudget(a);
-    r.areasToAdd = areasToAdd();
-    r.budget = r.byBudget ? budgetToSpend() : 0.0;
-    r.params = params;
-    r.report = context(a.code, {});
-    CoverageOutcome c = runNearMaximumCoverage(d, x, r, out.set, s.progress);
-    keepNearMinimumParams(s.settings, c.params);
-    out.results = c.results;
-    facts.fullSize = c.run.fullSize;
-    facts.fullCost = c.run.fullCost;
-    run = std::move(c.run);
-  } else {
-    RunRequest r;
-    r.params = params;
-    r.report = context(a.code, {});
-    run = runMainRun(d, x, r, out.set, s.progress);
-    out.results = run.results;
-  }
-  if (!run.ran) return refusal(a.name + " found nothing to select on this project", 1);
-  facts.seconds = run.seconds;
-  facts.rejected = run.rejected;
-  soleArea = run.soleArea;
-  byCost = params.byCost;
-  report(a.code, facts, run.soleArea);
+  run = a.growSet(d, x, params, s.progress);
+  keepNearMinimumParams(s.settings, run.params);
+  if (!run.run.ran) return refusal(a.name + " found nothing to select on this project", 1);
+  out.set = run.set;
+  out.results = run.results;
+  report(a.code, run.facts(), run.run.soleArea);
   return std::nullopt;
+}
+
+std::optional<Refusal> ProjectRun::grownSet(const Analysis& a) {
+  NearMinimumRun run;
+  return grow(a, run);
 }
 
 // The top units by the measure of the options' hotspot kind.
@@ -367,8 +354,9 @@ std::optional<Refusal> ProjectRun::fullyFlexible(const Analysis& a) {
   const Reordering r = s.settings.reordering;
   if (s.settings.nearMinimumGoal != 1 || (r != Reordering::kByRichness && r != Reordering::kByRarity))
     return refusal(a.name + " needs goal 1 and re-ordering by richness or rarity (--set reorder=richness)", 2);
-  if (auto why = nearMinimumOrCoverage(*findAnalysis(a.after))) return why;
-  const FullyFlexibleMap m = fullyFlexibleMap(d, out.set, soleArea, byCost);
+  NearMinimumRun run;
+  if (auto why = grow(*findAnalysis(a.after), run)) return why;
+  const FullyFlexibleMap m = fullyFlexibleMap(d, out.set, run.run.soleArea, run.params.byCost);
   if (m.top == 0) return refusal("no fully flexible areas: the near-minimum set is empty", 1);
   mapScores(a, m.score, m.count, 0, m.top);
   return std::nullopt;
