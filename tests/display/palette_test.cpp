@@ -3,9 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "measures/scores.h"
-#include "store/binio.h"
-#include "store/settings_slots.h"
-#include "tests/support/fixtures.h"
 #include "tests/support/scripted_host.h"
 
 namespace zn {
@@ -110,33 +107,6 @@ TEST(Palette, DivergingRampTurnsAtTheZeroClass) {
   EXPECT_EQ(p.at(0), bluest);
 }
 
-TEST(Palette, OptionsFileWithoutARampEntryGivesTheStandardRamp) {
-  test::TempDir dir;
-  Settings dark;
-  setDefaults(dark);
-  const auto image = encodeSettings(dark);
-  EXPECT_EQ(readI32(image.data() + 4 * kMapPalette), 0) << "the defaults write the file as before";
-  struct Case {
-    const char* what;
-    std::size_t bytes;
-    std::int32_t value;
-    std::int32_t expect;
-  };
-  for (const Case& c : {Case{"file ends before the entry", 4 * kMapPalette, 3, 0}, Case{"unknown bits", 348, 9, 0},
-                        Case{"negative", 348, -1, 0}, Case{"both ramps", 348, 3, 3}}) {
-    Settings s = dark;
-    s.mapPalette = static_cast<MapPalette>(c.value);
-    const auto bytes = encodeSettings(s);
-    const auto file = dir.path() / "ZONARIUM.OPP";
-    test::writeFile(file, std::string(reinterpret_cast<const char*>(bytes.data()), c.bytes));
-    Settings read;
-    ASSERT_TRUE(readOptions(read, file)) << c.what;
-    Flag fill{};
-    correctAtStartup(read, fill);
-    EXPECT_EQ(static_cast<std::int32_t>(read.mapPalette), c.expect) << c.what;
-  }
-}
-
 TEST(Palette, DeviceColourCountSetsTheSizeAndSixteenColoursLowerDarkModeOnly) {
   struct Case {
     int device, size;
@@ -164,21 +134,6 @@ TEST(Palette, ScoreEntriesOnAColourRefOrAnRgb) {
   EXPECT_EQ(p.colour(paletteIndexRef(9)), p.at(9));
   EXPECT_EQ(p.colour(0x00336699), (Rgb{0x99, 0x66, 0x33}));
   EXPECT_EQ(p.colour(paletteIndexRef(5000)), (Rgb{0, 0, 0}));
-}
-
-TEST(TwoAxisPalette, OnlyIn256ColourModes) {
-  Settings s;
-  setDefaults(s);
-  s.colourMode = kSixteenColour;
-  Palette p = built(kSixteenColour);
-  const auto before = p.entries;
-  EXPECT_FALSE(buildTwoAxisPalette(p, s, 1));
-  EXPECT_EQ(p.entries, before);
-  s.colourMode = kDarkColour;
-  Palette q;
-  allocatePalette(q, 16, s);
-  buildPalette(q, s);
-  EXPECT_FALSE(buildTwoAxisPalette(q, s, 1));
 }
 
 TEST(TwoAxisPalette, GreenFollowsTheFirstAxisAndBlueTheSecondAboveTheRamp) {
@@ -256,15 +211,25 @@ TEST(ThreeAxisPalette, LevelsPerAxisRunUpOrDownAndAnAxisTurnedOffStaysDark) {
   EXPECT_EQ(p.at(5).b, 255);
 }
 
-TEST(ThreeAxisPalette, RefusedBelow256Colours) {
-  Notices notices;
+// Overlay palettes need 256 entries of a 256-colour mode; a refusal leaves
+// the palette as it was.
+TEST(OverlayPalettes, RefusedBelow256Colours) {
   Settings s;
-  Palette p;
-  allocatePalette(p, 16, s);
-  buildPalette(p, s);
+  setDefaults(s);
+  s.colourMode = kSixteenColour;
+  Palette p = built(kSixteenColour);
   const auto before = p.entries;
-  EXPECT_FALSE(buildThreeAxisPalette(p, ThreeAxisScales{}, notices));
+  EXPECT_FALSE(buildTwoAxisPalette(p, s, 1));
   EXPECT_EQ(p.entries, before);
+  s.colourMode = kDarkColour;
+  Palette q;
+  allocatePalette(q, 16, s);
+  buildPalette(q, s);
+  EXPECT_FALSE(buildTwoAxisPalette(q, s, 1));
+  Notices notices;
+  const auto sixteen = q.entries;
+  EXPECT_FALSE(buildThreeAxisPalette(q, ThreeAxisScales{}, notices));
+  EXPECT_EQ(q.entries, sixteen);
   ASSERT_EQ(notices.size(), 1u);
   EXPECT_EQ(notices[0].caption + ": " + notices[0].text,
             "Overlay scores: Must be in 256 colour mode to plot overlays.");

@@ -1,4 +1,6 @@
-// Test main for the Qt parts: one QApplication on the offscreen platform.
+// Test main of the Qt test programs (display, dialogs, desktop): one
+// QApplication, on the offscreen platform unless another is asked for (test
+// discovery runs the programs bare), with the map font in place.
 #include <gtest/gtest.h>
 #include <QApplication>
 

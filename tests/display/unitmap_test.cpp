@@ -22,6 +22,22 @@ QPoint centreOf(const UnitMapShapes& s, int n, const UnitMapLayout& layout) {
   return layout.toPixel(x, y).toPoint();
 }
 
+// Units 1 ... 4 on cells of a 4 x 3 lattice, scored 1, 2, none and 9.
+UnitMapShapes fourUnits(bool hex, double height = 0.0) {
+  UnitMapShapes s;
+  s.geographic = false;
+  s.lattice = UnitMapShapes::Lattice{0.0, 3000.0, 1000.0, 4, 3, hex, height};
+  s.cellOf = {0, 1, 2, 6, 12};
+  s.extent = {-500.0, -500.0, 5000.0, 3500.0};
+  return s;
+}
+UnitMapLayer fourScores() {
+  UnitMapLayer layer;
+  layer.score = {0, 1.0, 2.0, 0.0, 9.0};
+  layer.count = {0, 1, 2, 0, 9};
+  return layer;
+}
+
 TEST(UnitMap, UnitsTakeTheirClassColourAndUnscoredUnitsTheNeutralOne) {
   struct Cells {
     bool hex;
@@ -32,19 +48,12 @@ TEST(UnitMap, UnitsTakeTheirClassColourAndUnscoredUnitsTheNeutralOne) {
   for (const Cells form : {Cells{false, 0.0, false, "squares"}, Cells{true, 0.0, false, "hexagons"},
                            Cells{false, 600.0, false, "rectangles"}, Cells{false, 0.0, true, "polygons"}}) {
     SCOPED_TRACE(form.name);
-    UnitMapShapes s;
-    s.geographic = false;
-    s.lattice = UnitMapShapes::Lattice{0.0, 3000.0, 1000.0, 4, 3, form.hex, form.height};
-    s.cellOf = {0, 1, 2, 6, 12};  // units 1 ... 4 on cells of the 4 x 3 lattice
-    s.extent = {-500.0, -500.0, 5000.0, 3500.0};
+    UnitMapShapes s = fourUnits(form.hex, form.height);
     if (form.polygons) {
       for (int n = 1; n <= 4; ++n) s.rings.push_back(s.outline(n));
       s.lattice.reset();
     }
-    UnitMapLayer layer;
-    layer.score = {0, 1.0, 2.0, 0.0, 9.0};
-    layer.count = {0, 1, 2, 0, 9};
-    const QImage image = renderUnitMap(s, layer, 900, 600);
+    const QImage image = renderUnitMap(s, fourScores(), 900, 600);
 
     const UnitMapLayout map = unitMapLayout(QRectF(image.rect()), s.extent);
     const int k = UnitMapLayer{}.classing.classCount;
@@ -109,14 +118,8 @@ TEST(UnitMap, TinyHexagonsLeaveNoGap) {
 // The area set's outline has its own row in the key, below the classes
 // and the units without a value; a map without a set has none.
 TEST(UnitMap, AnOutlinedSetHasARowInTheKey) {
-  UnitMapShapes s;
-  s.geographic = false;
-  s.lattice = UnitMapShapes::Lattice{0.0, 3000.0, 1000.0, 4, 3, true, 0.0};
-  s.cellOf = {0, 1, 2, 6, 12};
-  s.extent = {-500.0, -500.0, 5000.0, 3500.0};
-  UnitMapLayer layer;
-  layer.score = {0, 1.0, 2.0, 0.0, 9.0};
-  layer.count = {0, 1, 2, 0, 9};
+  const UnitMapShapes s = fourUnits(true);
+  UnitMapLayer layer = fourScores();
   const QColor red(215, 25, 28);
   // The lowest row of the key holding the set's red, -1 where none does.
   auto redRow = [&](const QImage& image) {

@@ -124,36 +124,6 @@ TEST(PointToCell, NothingOutsideTheFrame) {
   EXPECT_EQ(worldGeometry(empty)->unitAt(200, 200), 0);
 }
 
-TEST(PointToCell, BritainGridFindsLandSquaresThroughItsMasterIndex) {
-  // A 3 x 2 frame of 10-unit squares with land at (2,1), (1,2) and (3,2),
-  // numbered 1..3 in that order.
-  Workspace ws;
-  ws.geo.columns = 3;
-  ws.geo.rows = 2;
-  ws.geo.cells = 3;
-  ws.geo.cellSize = 10;
-  ws.geo.originX = 80;
-  ws.geo.originY = 60;
-  ws.masterIndex = {0, 0, 1, 0, 2, 0, 3};
-  ws.cells.resize(5);
-  const std::pair<int, int> at[] = {{2, 1}, {1, 2}, {3, 2}};
-  for (int n = 1; n <= 3; ++n) {
-    GridCell& c = ws.cells[static_cast<std::size_t>(n)];
-    c.x0 = 80 + 10 * (at[n - 1].first - 1);
-    c.y0 = 60 + 10 * (at[n - 1].second - 1);
-    c.x1 = c.x0 + 10;
-    c.y1 = c.y0 + 10;
-  }
-  const auto units = britainGeometry(ws);
-  EXPECT_EQ(units->unitAt(95, 65), 1);
-  EXPECT_EQ(units->unitAt(85, 75), 2);
-  EXPECT_EQ(units->unitAt(109, 79), 3);
-  EXPECT_EQ(units->unitAt(85, 65), 0) << "sea square";
-  EXPECT_EQ(units->unitAt(115, 65), 0) << "right of the frame";
-  ws.masterIndex.resize(4);  // a short index reads as sea
-  EXPECT_EQ(units->unitAt(109, 79), 0);
-}
-
 TEST(Zoom, WheelZoomKeepsThePointAndItsLimits) {
   test::ScriptedHost host;
   Session s(host, "/nonexistent");

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <regex>
 
 #include <algorithm>
 
@@ -46,16 +47,7 @@ CurveWindow* openCurveWindow() {
 // CR of the RESULTS file's lines.
 std::string withoutTime(std::string report) {
   report.erase(std::remove(report.begin(), report.end(), '\r'), report.end());
-  std::string out;
-  std::size_t at = 0;
-  while (at < report.size()) {
-    std::size_t end = report.find('\n', at);
-    end = end == std::string::npos ? report.size() : end + 1;
-    const std::string line = report.substr(at, end - at);
-    if (line.find(" seconds.") == std::string::npos) out += line;
-    at = end;
-  }
-  return out;
+  return std::regex_replace(report, std::regex("[^\n]* seconds\\.[^\n]*\n?"), "");
 }
 
 // Each program's window, shown as a user sees it, on its sample.

@@ -221,11 +221,3 @@ TEST(HelpWindow, ShowsTheManualWithItsStyleSheet) {
 
 }  // namespace
 }  // namespace zn::test
-
-int main(int argc, char** argv) {
-  // Test discovery runs this program without the test environment.
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
-  ::testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
-}

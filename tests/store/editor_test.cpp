@@ -235,7 +235,7 @@ TEST_F(Editor, SaveAndContinueWritesOnlyEditedDataSortedByCode) {
   EXPECT_FALSE(s.editor.edited);
 }
 
-TEST_F(Editor, SaveAndExitKeepsTheEditsAndRestoreDiscardsThem) {
+TEST_F(Editor, SaveAndExitKeepsTheEditsAndRestoreDiscardsThemOrOpensAnother) {
   openEditing();
   click(200, true);
   EXPECT_EQ(closeEditor(s, false), EditorOutcome::Done);
@@ -253,10 +253,9 @@ TEST_F(Editor, SaveAndExitKeepsTheEditsAndRestoreDiscardsThem) {
   EXPECT_EQ(s.ws.cards.level(0, 300), 0);
   EXPECT_EQ(s.ws.cards.name(0), "Alpha");
   EXPECT_EQ(s.ws.cards.level(0, 200), 1);
-}
 
-TEST_F(Editor, RestoreFallsBackToOpenDatafileWhenTheFileIsGone) {
-  openEditing();
+  // With the file gone, Restore falls back to "Open datafile".
+  openEditor(s);
   click(300, true);
   fs::remove(file);
   EXPECT_EQ(closeEditor(s, true), EditorOutcome::OpenDatafileInstead);

@@ -250,9 +250,6 @@ TEST_F(Preselection, OkAppliesFiltersRemovesTaxaAndCellsAndGivesTheAreaSetBack) 
   EXPECT_EQ(s.areas.cells, (std::vector<int>{1, 2, 3}));
   EXPECT_EQ(s.areas.seedCount, 1);
   EXPECT_EQ(s.ws.borrowedAreas, std::vector<int>{42});
-  EXPECT_EQ(preselectionFileText(s.ws, s.settings, s.ws.borrowedAreas),
-            "[included group code]\n1\n[excluded data level]\n1\n[excluded taxa]\nAlpha\n[excluded areas]\n42\n"
-            "[end]\n");
 }
 
 TEST_F(Preselection, FiltersAloneDoNotMarkTheDataModified) {

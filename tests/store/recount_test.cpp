@@ -77,16 +77,13 @@ TEST(Recount, GroupCodeLimitsTaxaAndStopsBeforeWeightsWithTooFewTaxa) {
   EXPECT_EQ(c.snapshot.groupCode, "1");
 }
 
-TEST(Recount, MedianOfTwoIsTheIntegerMeanAndOfOneItsValue) {
+TEST(Recount, MedianOfTwoIsTheIntegerMeanOfOneItsValueAndOfNoneTheDefaults) {
   Loaded two({{"A", "1", {{1, 1}, {2, 1}, {3, 1}}}, {"B", "2", {{1, 1}, {2, 1}}}});
   recount(two.s.ws, 0);
   EXPECT_EQ(two.s.ws.counters.medianRange, 2);
   Loaded one({{"A", "1", {{1, 1}, {2, 1}, {3, 1}}}, {"B", "2", {}}});
   recount(one.s.ws, 0);
   EXPECT_EQ(one.s.ws.counters.medianRange, 3);
-}
-
-TEST(Recount, NoRecordsLeavesRangeDefaults) {
   Loaded d({{"A", "1", {}}, {"B", "2", {{4, -5}}}, {"C", "3", {}}});
   recount(d.s.ws, 0);
   const Counters& c = d.s.ws.counters;

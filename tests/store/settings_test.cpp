@@ -132,6 +132,7 @@ TEST(Settings, DefaultsKeepTheMeasureAndFillOnlyWhereAFillCanShow) {
     EXPECT_EQ(d.colourMode, c.light ? kLightColour : kDarkColour);
     EXPECT_EQ(d.fillFrameCoast, flagOf(!c.light && !c.zoomed));
     EXPECT_EQ(d.fineGridStyle, c.light || c.britain ? FineGridStyle::kSpots : FineGridStyle::kLines);
+    EXPECT_EQ(readI32(encodeSettings(d).data() + 4 * kMapPalette), 0) << "the ramp entry as files had it";
   }
 }
 
@@ -161,6 +162,9 @@ TEST(Settings, StartupCorrections) {
       {settingsField<&Settings::exactTimeLimit>(), 86401, settingsField<&Settings::exactTimeLimit>(), 60},
       {settingsField<&Settings::exactTimeLimit>(), 86400, settingsField<&Settings::exactTimeLimit>(), 86400},
       {settingsField<&Settings::exactTimeLimit>(), 1, settingsField<&Settings::exactTimeLimit>(), 1},
+      {settingsField<&Settings::mapPalette>(), 3, settingsField<&Settings::mapPalette>(), 3},  // both ramps
+      {settingsField<&Settings::mapPalette>(), 9, settingsField<&Settings::mapPalette>(), 0},  // unknown bits
+      {settingsField<&Settings::mapPalette>(), -1, settingsField<&Settings::mapPalette>(), 0},
   };
   for (const Case& c : cases) {
     Settings s;
@@ -177,12 +181,14 @@ TEST(OptionsFile, MissingGivesDarkDefaultsAndShortLeavesZeros) {
   Settings s;
   EXPECT_FALSE(readOptions(s, tmp.path() / "none.opp"));
   EXPECT_EQ(s.colourMode, 2);
+  s.mapPalette = MapPalette::kAllBits;
   std::string shortFile(12, '\0');
   shortFile[8] = 2;  // rarity formula
   test::writeFile(tmp.path() / "short.opp", shortFile);
   EXPECT_TRUE(readOptions(s, tmp.path() / "short.opp"));
   EXPECT_EQ(s.rarityFormula, RarityFormula::kInverseSquare);
   EXPECT_EQ(s.colourMode, 0);
+  EXPECT_EQ(s.mapPalette, MapPalette::kStandard) << "a file ending before the ramp entry";
   EXPECT_EQ(cellsIn(s.neighbourhoodSize), 0);
   Flag saved{};
   correctAtStartup(s, saved);

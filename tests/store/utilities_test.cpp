@@ -63,9 +63,8 @@ TEST_F(Utilities, NewDatafileHoldsThreeTaxaOfCodeOneAndIsOpen) {
   // The file passes the format check of "Open datafile".
   EXPECT_EQ(checkDatafile(s, target).verdict, DatafileCheck::Good);
   EXPECT_TRUE(host.messages.empty());
-}
 
-TEST_F(Utilities, CancellingANewDatafileLeavesTheOpenOneAlone) {
+  // A second one cancelled leaves the open one alone.
   open(fiveTaxa());
   EXPECT_FALSE(newDatafile(s, host));
   EXPECT_TRUE(s.ws.datafile.opened);
