@@ -123,7 +123,7 @@ TEST(ScoresImportRefusals, MessagesForMissingOrWrongStatementAndUnreadableFile) 
   EXPECT_EQ(noticeLines(g.s)[0], "Import scores: Can't open file\n" + missing.string());
 }
 
-TEST(ScoresImportOffsets, NegativeScoresAreShiftedAndTheOffsetReported) {
+TEST(ScoresImportOffsets, NegativeScoresAreShiftedTheOffsetReportedAndExportedBack) {
   HandGrid g;
   ASSERT_TRUE(importText(g, "#2\n1 -2\n2 0\n3 3\n"));
   EXPECT_EQ(mapOf(g), "1:10000/1 3:5/1 ");
@@ -131,21 +131,7 @@ TEST(ScoresImportOffsets, NegativeScoresAreShiftedAndTheOffsetReported) {
   ASSERT_EQ(g.s.notices.size(), 1u);
   EXPECT_EQ(noticeLines(g.s)[0], "Import scores: Negative scores found:\n2.000000 added to all scores.");
   EXPECT_EQ(g.s.notices[0].icon, Icon::Information);
-  // A marker read takes the shift too.
-  ASSERT_TRUE(importText(g, "#1\n10000 -1.5 2 -0.5\n"));
-  EXPECT_EQ(mapOf(g), "1:1.5/1 2:10000/1 3:3.5/1 4:1/1 ");
-}
-
-TEST(ScoresImportOffsets, ExportAfterAShiftedImportWarnsOrGivesBackTheValuesRead) {
-  HandGrid g;
-  ASSERT_TRUE(importText(g, "#2\n1 -2\n2 0\n3 3\n"));
-  g.s.notices.clear();
-  ExportScoresModel plain;
-  plain.setChecked(kExportCellNumbers, false);
-  ASSERT_TRUE(exportScoresTo(g.s, g.s.notices, plain, g.file("plain.scr")));
-  ASSERT_EQ(g.s.notices.size(), 1u);
-  EXPECT_EQ(g.s.notices[0].text, "WARNING:\nall exported scores exclude an offset of\n-2.000000");
-
+  // The centroid export gives back the values read, the marker as the shift.
   ExportScoresModel centroids;
   centroids.setChecked(kExportCentroids, true);
   ASSERT_TRUE(exportScoresTo(g.s, g.s.notices, centroids, g.file("back.scr")));
@@ -153,6 +139,9 @@ TEST(ScoresImportOffsets, ExportAfterAShiftedImportWarnsOrGivesBackTheValuesRead
   EXPECT_NE(text.find("#0\n  5.0000  15.0000           -2.000000\n 25.0000  15.0000            3.000000\n"),
             std::string::npos)
       << text;
+  // A marker read takes the shift too.
+  ASSERT_TRUE(importText(g, "#1\n10000 -1.5 2 -0.5\n"));
+  EXPECT_EQ(mapOf(g), "1:1.5/1 2:10000/1 3:3.5/1 4:1/1 ");
 }
 
 // Markers exported as 10000 come back as markers; a title holding a hash
