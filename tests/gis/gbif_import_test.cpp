@@ -265,7 +265,7 @@ TEST_F(GbifImport, FiltersRankAndQuantities) {
 
 // A link that leads out of the program folder is refused; one to a datafile
 // of the folder is written through, and stays a link.
-TEST_F(GbifImport, LinksOutOfTheProgramFolderAreRefused) {
+TEST_F(GbifImport, LinksOutOfTheProgramFolderAndFailedWritesChangeNothing) {
   const fs::path in = shipped.tmp.path() / "cats.csv";
   test::writeFile(in, gbifHeader() + gbifRecord("Puma concolor", "10.5", "-70.5"));
   const fs::path outside = shipped.tmp.path() / "outside.dat";
@@ -280,12 +280,9 @@ TEST_F(GbifImport, LinksOutOfTheProgramFolderAreRefused) {
   ASSERT_EQ(run({in.string(), alias.string()}).rc, 0);
   EXPECT_TRUE(fs::is_symlink(alias));
   EXPECT_EQ(test::OpenedSample(home, GridVariant::World, real).s->ws.taxaCount, 1);
-}
 
-TEST_F(GbifImport, AFailedWriteLeavesTheLastImportsFilesAsTheyWere) {
+  // A failed write leaves the last import's files as they were.
   const fs::path out = home / "equal" / "cats.dat";
-  const fs::path in = shipped.tmp.path() / "cats.csv";
-  test::writeFile(in, gbifHeader() + gbifRecord("Puma concolor", "10.5", "-70.5"));
   ASSERT_EQ(run({in.string(), out.string()}).rc, 0);
   const std::vector<fs::path> files{out, fs::path(out).replace_extension(".scr"), home / "LOSTDAT.TXT"};
   std::vector<std::string> before;
@@ -296,13 +293,13 @@ TEST_F(GbifImport, AFailedWriteLeavesTheLastImportsFilesAsTheyWere) {
   std::string many = gbifHeader() + gbifRecord("Lynx lynx", "0", "0");
   for (int i = 0; i < 300; ++i) many += gbifRecord(strprintf("Felis s%03d", i), "10.5", "-70.5");
   test::writeFile(in, many);
-  test::CliOutput r;
+  test::CliOutput failed;
   {
     test::FileSizeLimit full(64 * 1024);
-    r = run({in.string(), out.string()});
+    failed = run({in.string(), out.string()});
   }
-  EXPECT_EQ(r.rc, 1);
-  EXPECT_NE(r.err.find("cannot write " + out.string()), std::string::npos) << r.err;
+  EXPECT_EQ(failed.rc, 1);
+  EXPECT_NE(failed.err.find("cannot write " + out.string()), std::string::npos) << failed.err;
   for (std::size_t i = 0; i < files.size(); ++i) EXPECT_EQ(test::readFile(files[i]), before[i]) << files[i];
   for (const auto& e : fs::directory_iterator(home / "equal"))
     EXPECT_EQ(e.path().filename().string().find(".tmp"), std::string::npos) << e.path();
