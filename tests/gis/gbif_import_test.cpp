@@ -20,6 +20,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using test::gbifHeader;
+using test::gbifRecord;
 using test::gbifRow;
 
 std::string coord(double v) { return strprintf("%.6f", v); }
@@ -226,19 +227,10 @@ TEST_F(GbifImport, UnusableInputsAreRefusedWithoutWritingAnything) {
 TEST_F(GbifImport, FiltersRankAndQuantities) {
   // Puma: three records in one cell, one in another; Lynx one record.
   std::string text = gbifHeader();
-  auto rec = [&](const char* species, const char* genus, const char* lat, const char* lon, const char* basis,
-                 const char* year) {
-    text += gbifRow({{"family", "Felidae"},
-                     {"genus", genus},
-                     {"species", species},
-                     {"decimalLatitude", lat},
-                     {"decimalLongitude", lon},
-                     {"basisOfRecord", basis},
-                     {"year", year}});
-  };
-  for (int i = 0; i < 3; ++i) rec("Puma concolor", "Puma", "10.5", "-70.5", "HUMAN_OBSERVATION", "2001");
-  rec("Puma concolor", "Puma", "-20.5", "-60.5", "PRESERVED_SPECIMEN", "1950");
-  rec("Lynx lynx", "Lynx", "60.5", "20.5", "HUMAN_OBSERVATION", "");
+  for (int i = 0; i < 3; ++i)
+    text += gbifRecord("Puma concolor", "10.5", "-70.5", "HUMAN_OBSERVATION", "Felidae", "2001");
+  text += gbifRecord("Puma concolor", "-20.5", "-60.5", "PRESERVED_SPECIMEN", "Felidae", "1950");
+  text += gbifRecord("Lynx lynx", "60.5", "20.5");
   const fs::path in = shipped.tmp.path() / "cats.csv";
   test::writeFile(in, text);
   const fs::path out = home / "equal" / "cats.dat";
@@ -271,21 +263,11 @@ TEST_F(GbifImport, FiltersRankAndQuantities) {
   EXPECT_EQ(g.s->ws.cards.name(1), "Puma");
 }
 
-// A row of one cat record with the given species, basis and point.
-std::string catRow(const std::string& species, const char* basis, const char* lat, const char* lon) {
-  return gbifRow({{"family", "Felidae"},
-                  {"genus", species.substr(0, species.find(' '))},
-                  {"species", species},
-                  {"decimalLatitude", lat},
-                  {"decimalLongitude", lon},
-                  {"basisOfRecord", basis}});
-}
-
 // A link that leads out of the program folder is refused; one to a datafile
 // of the folder is written through, and stays a link.
-TEST_F(GbifImport, LinksOutOfTheProgramFolderAreRefused) {
+TEST_F(GbifImport, LinksOutOfTheProgramFolderAndFailedWritesChangeNothing) {
   const fs::path in = shipped.tmp.path() / "cats.csv";
-  test::writeFile(in, gbifHeader() + catRow("Puma concolor", "HUMAN_OBSERVATION", "10.5", "-70.5"));
+  test::writeFile(in, gbifHeader() + gbifRecord("Puma concolor", "10.5", "-70.5"));
   const fs::path outside = shipped.tmp.path() / "outside.dat";
   fs::create_symlink(outside, home / "equal" / "link.dat");
   const auto r = run({in.string(), (home / "equal" / "link.dat").string()});
@@ -298,12 +280,9 @@ TEST_F(GbifImport, LinksOutOfTheProgramFolderAreRefused) {
   ASSERT_EQ(run({in.string(), alias.string()}).rc, 0);
   EXPECT_TRUE(fs::is_symlink(alias));
   EXPECT_EQ(test::OpenedSample(home, GridVariant::World, real).s->ws.taxaCount, 1);
-}
 
-TEST_F(GbifImport, AFailedWriteLeavesTheLastImportsFilesAsTheyWere) {
+  // A failed write leaves the last import's files as they were.
   const fs::path out = home / "equal" / "cats.dat";
-  const fs::path in = shipped.tmp.path() / "cats.csv";
-  test::writeFile(in, gbifHeader() + catRow("Puma concolor", "HUMAN_OBSERVATION", "10.5", "-70.5"));
   ASSERT_EQ(run({in.string(), out.string()}).rc, 0);
   const std::vector<fs::path> files{out, fs::path(out).replace_extension(".scr"), home / "LOSTDAT.TXT"};
   std::vector<std::string> before;
@@ -311,16 +290,16 @@ TEST_F(GbifImport, AFailedWriteLeavesTheLastImportsFilesAsTheyWere) {
 
   // Many taxa make a datafile larger than the disk has room for; the
   // scores and the lost records would fit.
-  std::string many = gbifHeader() + catRow("Lynx lynx", "HUMAN_OBSERVATION", "0", "0");
-  for (int i = 0; i < 300; ++i) many += catRow(strprintf("Felis s%03d", i), "HUMAN_OBSERVATION", "10.5", "-70.5");
+  std::string many = gbifHeader() + gbifRecord("Lynx lynx", "0", "0");
+  for (int i = 0; i < 300; ++i) many += gbifRecord(strprintf("Felis s%03d", i), "10.5", "-70.5");
   test::writeFile(in, many);
-  test::CliOutput r;
+  test::CliOutput failed;
   {
     test::FileSizeLimit full(64 * 1024);
-    r = run({in.string(), out.string()});
+    failed = run({in.string(), out.string()});
   }
-  EXPECT_EQ(r.rc, 1);
-  EXPECT_NE(r.err.find("cannot write " + out.string()), std::string::npos) << r.err;
+  EXPECT_EQ(failed.rc, 1);
+  EXPECT_NE(failed.err.find("cannot write " + out.string()), std::string::npos) << failed.err;
   for (std::size_t i = 0; i < files.size(); ++i) EXPECT_EQ(test::readFile(files[i]), before[i]) << files[i];
   for (const auto& e : fs::directory_iterator(home / "equal"))
     EXPECT_EQ(e.path().filename().string().find(".tmp"), std::string::npos) << e.path();
@@ -332,7 +311,7 @@ TEST_F(GbifImport, TheEffortScoresReachTheGridsLastCell) {
   const int last = open.s->ws.geo.cells;
   const CrsPoint c = *unitGeometry(*open.s)->centroid(last);
   const fs::path in = shipped.tmp.path() / "last.csv", out = home / "equal" / "last.dat";
-  test::writeFile(in, gbifHeader() + catRow("Puma concolor", "HUMAN_OBSERVATION", coord(c.y).c_str(), coord(c.x).c_str()));
+  test::writeFile(in, gbifHeader() + gbifRecord("Puma concolor", coord(c.y).c_str(), coord(c.x).c_str()));
   ASSERT_EQ(run({in.string(), out.string()}).rc, 0);
   const std::string effort = test::readFile(fs::path(out).replace_extension(".scr"));
   EXPECT_NE(effort.find(strprintf("#2\n%6d%#20.6f\n", last, 1.0)), std::string::npos) << effort;
@@ -341,12 +320,10 @@ TEST_F(GbifImport, TheEffortScoresReachTheGridsLastCell) {
 TEST_F(GbifImport, TheSummaryNamesWhatWasLostAndWhere) {
   // A polar bear at the pole; a fossil, a zoo animal and a record at 0/0
   // whose taxa then have no record left.
-  const std::string text = gbifHeader() + catRow("Puma concolor", "HUMAN_OBSERVATION", "10.5", "-70.5") +
-                           catRow("Ursus maritimus", "HUMAN_OBSERVATION", "90", "10.5") +
-                           catRow("Ursus arctos", "HUMAN_OBSERVATION", "-90", "10.5") +
-                           catRow("Smilodon fatalis", "FOSSIL_SPECIMEN", "34.5", "-118.5") +
-                           catRow("Panthera leo", "LIVING_SPECIMEN", "51.5", "-0.5") +
-                           catRow("Lynx lynx", "HUMAN_OBSERVATION", "0", "0");
+  const std::string text =
+      gbifHeader() + gbifRecord("Puma concolor", "10.5", "-70.5") + gbifRecord("Ursus maritimus", "90", "10.5") +
+      gbifRecord("Ursus arctos", "-90", "10.5") + gbifRecord("Smilodon fatalis", "34.5", "-118.5", "FOSSIL_SPECIMEN") +
+      gbifRecord("Panthera leo", "51.5", "-0.5", "LIVING_SPECIMEN") + gbifRecord("Lynx lynx", "0", "0");
   const fs::path in = shipped.tmp.path() / "cats.csv", out = home / "equal" / "cats.dat";
   test::writeFile(in, text);
   const std::string lostFile = (home / "LOSTDAT.TXT").string();
@@ -371,7 +348,7 @@ TEST_F(GbifImport, TheSummaryNamesWhatWasLostAndWhere) {
   EXPECT_EQ(r.out.find("left out"), std::string::npos) << r.out;
 
   // When every row is lost the lost-records file still tells why.
-  test::writeFile(in, gbifHeader() + catRow("Lynx lynx", "HUMAN_OBSERVATION", "0", "0"));
+  test::writeFile(in, gbifHeader() + gbifRecord("Lynx lynx", "0", "0"));
   r = run({in.string(), out.string()});
   EXPECT_EQ(r.rc, 1);
   EXPECT_NE(r.err.find("(1 rows, 1 lost, listed in " + lostFile + ")"), std::string::npos) << r.err;
@@ -389,7 +366,7 @@ TEST_F(GbifImport, NamesACardCannotHoldAreReportedAndKeptApart) {
                                 {std::string("Vulpes\0vulpes", 13), "Vulpes?vulpes~2"},
                                 {"Vulpes?vulpes", "Vulpes?vulpes"}};
   std::string text = gbifHeader();
-  for (const auto& n : names) text += catRow(n.written, "HUMAN_OBSERVATION", "10.5", "-70.5");
+  for (const auto& n : names) text += gbifRecord(n.written, "10.5", "-70.5");
   const fs::path in = shipped.tmp.path() / "dogs.csv", out = home / "equal" / "dogs.dat";
   test::writeFile(in, text);
   const auto r = run({in.string(), out.string()});
@@ -420,8 +397,8 @@ TEST_F(GbifImport, LostRowsAreWrittenAsTheyAreReadNotHeld) {
   const fs::path in = shipped.tmp.path() / "long.csv", out = home / "equal" / "long.dat";
   {
     const std::string name = "Puma " + std::string(32 * 1024, 'x');
-    std::string text = gbifHeader() + catRow("Puma concolor", "HUMAN_OBSERVATION", "10.5", "-70.5");
-    for (int i = 0; i < 1536; ++i) text += catRow(name, "HUMAN_OBSERVATION", "", "");
+    std::string text = gbifHeader() + gbifRecord("Puma concolor", "10.5", "-70.5");
+    for (int i = 0; i < 1536; ++i) text += gbifRecord(name, "", "");
     test::writeFile(in, text);
   }
   const long before = resetPeakKiB();
@@ -446,15 +423,8 @@ TEST_F(GbifImport, BritainRecordsGoToTheirTenKilometreSquares) {
                                   {"TQ38", -0.054443, 51.547751},
                                   {"NC21", -4.970202, 58.089342}};
   std::string text = gbifHeader();
-  for (const auto& p : points)
-    text += gbifRow({{"genus", "Aglais"},
-                     {"species", "Aglais io"},
-                     {"decimalLatitude", coord(p.lat)},
-                     {"decimalLongitude", coord(p.lon)}});
-  text += gbifRow(
-      {{"genus", "Aglais"}, {"species", "Aglais io"}, {"decimalLatitude", "48.85"}, {"decimalLongitude", "2.35"}});
-  text += gbifRow(
-      {{"genus", "Aglais"}, {"species", "Aglais io"}, {"decimalLatitude", "45.0"}, {"decimalLongitude", "-30.0"}});
+  for (const auto& p : points) text += gbifRecord("Aglais io", coord(p.lat), coord(p.lon));
+  text += gbifRecord("Aglais io", "48.85", "2.35") + gbifRecord("Aglais io", "45.0", "-30.0");
   const fs::path in = shipped.tmp.path() / "io.csv";
   test::writeFile(in, text);
   const fs::path out = home / "britain" / "io.dat";
@@ -476,10 +446,7 @@ TEST_F(GbifImport, BritainRecordsGoToTheirTenKilometreSquares) {
   // One taxon more than a Britain datafile holds: refused whole.
   std::string many = gbifHeader();
   for (int i = 0; i <= gbifTaxaLimit(GridVariant::Britain); ++i)
-    many += gbifRow({{"genus", "G"},
-                     {"species", strprintf("G s%05d", i)},
-                     {"decimalLatitude", "51.543"},
-                     {"decimalLongitude", "-0.042"}});
+    many += gbifRecord(strprintf("G s%05d", i), "51.543", "-0.042");
   test::writeFile(in, many);
   const fs::path big = home / "britain" / "big.dat";
   r = run({in.string(), big.string(), "--grid", "britain"});

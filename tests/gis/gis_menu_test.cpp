@@ -74,15 +74,8 @@ TEST_P(GisMenus, ExportMapToGisWritesWhatTheToolWrites) {
 TEST_P(GisMenus, ImportGbifOccurrencesBuildsTheToolsDatafileAndOpensIt) {
   // Records of a taxon in two cells of either grid, and one at 0/0.
   std::string text = test::gbifHeader();
-  for (const char* ll : {"51.547751\t-0.054443", "50.065936\t-5.704407", "0\t0"}) {
-    std::string row = test::gbifRow({{"family", "Nymphalidae"},
-                                     {"genus", "Aglais"},
-                                     {"species", "Aglais io"},
-                                     {"decimalLatitude", "LAT"},
-                                     {"decimalLongitude", "LON"}});
-    row.replace(row.find("LAT\tLON"), 7, ll);
-    text += row;
-  }
+  const char* points[][2] = {{"51.547751", "-0.054443"}, {"50.065936", "-5.704407"}, {"0", "0"}};
+  for (const auto& p : points) text += test::gbifRecord("Aglais io", p[0], p[1], "HUMAN_OBSERVATION", "Nymphalidae");
   const fs::path input = tmp.path() / "io.csv";
   test::writeFile(input, text);
   // The tool's import first, set aside, then the window's into the same file.

@@ -20,6 +20,7 @@
 #include "gis/projectinput.h"
 #include "store/text.h"
 #include "store/unitgeometry.h"
+#include "tests/support/cli_run.h"
 #include "tests/support/fixtures.h"
 #include "tests/support/gis_fixture.h"
 
@@ -93,11 +94,7 @@ TEST(ProjectGrid, RefusesSizesThatDoNotFitTheCrs) {
   makeRegularGrid(r, error);
   EXPECT_EQ(error, "hexagonal cells take one size, not a width and a height");
   r.hex = false;
-  EXPECT_FALSE(parseCellSize("-5km"));
-  EXPECT_FALSE(parseCellSize("10 parsecs"));
-  EXPECT_FALSE(parseCellSize("km"));
-  EXPECT_FALSE(parseCellSize("50x-3km"));
-  EXPECT_FALSE(parseCellSize("x30km"));
+  for (const char* size : {"-5km", "10 parsecs", "km", "50x-3km", "x30km"}) EXPECT_FALSE(parseCellSize(size)) << size;
   // A world grid from the CRS's area of use, whole cells from the origin.
   error.clear();
   r.epsg = 4326;
@@ -261,18 +258,25 @@ int summarySteps(const std::string& report) {
   return steps;
 }
 
+// A project of 1 degree cells over 40 x 30 degrees holding the rows of a
+// table (taxon, x, y); false after a test failure.
+bool degreeProject(const test::TempDir& tmp, const std::string& file, const std::string& rows) {
+  writeFile(tmp.path() / "rows.csv", "taxon,x,y\n" + rows);
+  const auto made = test::runCli({"project", "new", file, "--cell", "1deg", "--extent", "0,0,40,30"});
+  const auto added = test::runCli({"project", "add", file, (tmp.path() / "rows.csv").string()});
+  EXPECT_EQ(made.rc + added.rc, 0) << made.err << added.err;
+  return made.rc + added.rc == 0;
+}
+
 // A project's set may hold more units than a datafile's 1,100 cells: on
 // 1,200 units each holding a taxon of its own, every set that represents
 // all taxa takes every unit, and 1,150 hotspots are 1,150 units.
 TEST(ProjectTool, SetsHoldMoreUnitsThanADatafileHasCells) {
   test::TempDir tmp;
-  const std::string file = (tmp.path() / "own.gpkg").string(), table = (tmp.path() / "own.csv").string();
-  std::string rows = "taxon,lon,lat\n";
+  const std::string file = (tmp.path() / "own.gpkg").string();
+  std::string rows;
   for (int i = 0; i < 1200; ++i) rows += strprintf("t%d,%d.5,%d.5\n", i, i % 40, i / 40);
-  writeFile(table, rows);
-  std::ostringstream out, err;
-  ASSERT_EQ(runZonarium({"project", "new", file, "--cell", "1deg", "--extent", "0,0,40,30"}, out, err), 0);
-  ASSERT_EQ(runZonarium({"project", "add", file, table}, out, err), 0) << err.str();
+  ASSERT_TRUE(degreeProject(tmp, file, rows));
   const std::vector<std::pair<std::vector<std::string>, int>> runs{
       {{"near-minimum"}, 1200},
       {{"greedy"}, 1200},
@@ -283,13 +287,13 @@ TEST(ProjectTool, SetsHoldMoreUnitsThanADatafileHasCells) {
     SCOPED_TRACE(kind[0]);
     std::vector<std::string> args{"select", kind[0], file};
     args.insert(args.end(), kind.begin() + 1, kind.end());
-    std::ostringstream report, message;
-    ASSERT_EQ(runZonarium(args, report, message), 0) << message.str();
-    EXPECT_EQ(summarySteps(report.str()), steps) << report.str().substr(0, 2000);
+    const auto r = test::runCli(args);
+    ASSERT_EQ(r.rc, 0) << r.err;
+    EXPECT_EQ(summarySteps(r.out), steps) << r.out.substr(0, 2000);
   }
-  std::ostringstream report, message;
-  EXPECT_EQ(runZonarium({"select", "hotspots", file, "--areas-to-add", "1201"}, report, message), 2);
-  EXPECT_EQ(message.str(), "zonarium: --areas-to-add takes a whole number from 1 to 1200\n");
+  const auto r = test::runCli({"select", "hotspots", file, "--areas-to-add", "1201"});
+  EXPECT_EQ(r.rc, 2);
+  EXPECT_EQ(r.err, "zonarium: --areas-to-add takes a whole number from 1 to 1200\n");
 }
 
 // Curves on a project reach past the 1,100 areas a datafile's set holds:
@@ -299,24 +303,20 @@ TEST(ProjectTool, SetsHoldMoreUnitsThanADatafileHasCells) {
 TEST(ProjectTool, CurvesTakeEveryUnitOfAProject) {
   test::TempDir tmp;
   const std::string file = (tmp.path() / "g.gpkg").string(), csv = (tmp.path() / "c.csv").string();
-  std::string table = "taxon,x,y\n";
+  std::string rows;
   for (int i = 0; i < 1200; ++i) {
     const std::string at = strprintf(",%d.5,%d.5\n", i % 40, i / 40);
-    table += i < 1150 ? "A" + at + "B" + at : "C" + at;
+    rows += i < 1150 ? "A" + at + "B" + at : "C" + at;
   }
-  writeFile(tmp.path() / "t.csv", table);
-  std::ostringstream out, err;
-  ASSERT_EQ(runZonarium({"project", "new", file, "--cell", "1deg", "--extent", "0,0,40,30"}, out, err), 0);
-  ASSERT_EQ(runZonarium({"project", "add", file, (tmp.path() / "t.csv").string()}, out, err), 0) << err.str();
-  std::ostringstream report;
-  ASSERT_EQ(runZonarium({"curve", file, "--max-areas", "1200", "--runs", "50", "--out", csv}, report, err), 0)
-      << err.str();
-  std::istringstream rows(readFile(csv));
+  ASSERT_TRUE(degreeProject(tmp, file, rows));
+  const auto r = test::runCli({"curve", file, "--max-areas", "1200", "--runs", "50", "--out", csv});
+  ASSERT_EQ(r.rc, 0) << r.err;
+  std::istringstream table(readFile(csv));
   std::string line;
-  std::getline(rows, line);
+  std::getline(table, line);
   ASSERT_TRUE(line.starts_with("areas,optimum,optimum_proven,optimum_bound,near_minimum,greedy,hotspots,")) << line;
   std::map<int, std::vector<double>> byK;
-  while (std::getline(rows, line)) {
+  while (std::getline(table, line)) {
     std::vector<double> v;
     std::istringstream cells(line);
     for (std::string cell; std::getline(cells, cell, ',');) v.push_back(std::stod(cell));
@@ -328,7 +328,7 @@ TEST(ProjectTool, CurvesTakeEveryUnitOfAProject) {
                                                                   {1151, {1151, 3, 1, 3, 3, 3, 3}},
                                                                   {1200, {1200, 3, 1, 3, 3, 3, 3}}};
   for (const auto& [k, want] : expected) EXPECT_EQ(std::vector<double>(byK[k].begin(), byK[k].begin() + 7), want) << k;
-  EXPECT_NE(report.str().find("richness hotspots               1151"), std::string::npos) << report.str();
+  EXPECT_NE(r.out.find("richness hotspots               1151"), std::string::npos) << r.out;
 }
 
 // An empty project of British National Grid 10 km squares.
@@ -347,13 +347,7 @@ TEST(ProjectTool, AddsAGbifDownloadThroughItsFilters) {
   test::TempDir tmp;
   const std::string file = (tmp.path() / "gb.gpkg").string();
   auto row = [](const char* species, const char* lat, const char* lon, const char* basis = "HUMAN_OBSERVATION") {
-    return test::gbifRow({{"species", species},
-                          {"genus", std::string(species).substr(0, std::string(species).find(' '))},
-                          {"family", "Pieridae"},
-                          {"decimalLatitude", lat},
-                          {"decimalLongitude", lon},
-                          {"basisOfRecord", basis},
-                          {"occurrenceStatus", "PRESENT"}});
+    return test::gbifRecord(species, lat, lon, basis, "Pieridae");
   };
   // Two records of one butterfly in the square of Oxford, one in Cambridge's;
   // a fossil (left out by default) and a record in Paris (off the grid).

@@ -29,34 +29,28 @@ TEST(ExportTexts, EveryLayoutMatchesItsExpectedFile) {
   TinyGrid g;
   g.loadThree();
   for (const Case& c : cases) EXPECT_EQ(exportText(g.s.ws, c.layout, {}), expectedFile(c.file)) << c.file;
+  const DmapFiles f = dmapExport(g.s.ws, {0, 1}, 0);
+  EXPECT_EQ(f.distribution, expectedFile("dataio_dmap.dis"));
+  EXPECT_EQ(f.names, expectedFile("dataio_dmap.nam"));
+  std::vector<int> many(30, 0);  // DMAP takes at most 20 taxa
+  EXPECT_EQ(dmapExport(g.s.ws, many, 0).names.size(), 20 * std::string("1 Canis lupus\n").size() + 11);
 }
 
-TEST(ExportTexts, TaxaByAreasListsEveryTaxonOfEachArea) {
+// Nine trees in one area: the area lists every one; TWINSPAN continues full
+// lines with the sample number.
+TEST(ExportTexts, TaxaByAreasAndTwinspanListEveryTaxonOfAFullArea) {
   TinyGrid g;
   g.loadTrees();
+  EXPECT_EQ(exportText(g.s.ws, kExportTwinspan, {}), expectedFile("dataio_twinspan.txt"));
   const std::string text = exportText(g.s.ws, kExportTaxaByAreas, {});
   const std::string area2 = text.substr(text.find("area 2:"), text.find("area 5:") - text.find("area 2:"));
   for (int t = 0; t < g.s.ws.taxaCount; ++t)
     EXPECT_NE(area2.find("   1 " + g.s.ws.cards.name(t) + "\n"), std::string::npos) << g.s.ws.cards.name(t);
 }
 
-TEST(ExportTexts, TwinspanContinuesFullLinesWithTheSampleNumber) {
-  TinyGrid g;
-  g.loadTrees();
-  EXPECT_EQ(exportText(g.s.ws, kExportTwinspan, {}), expectedFile("dataio_twinspan.txt"));
-}
-
-TEST(ExportTexts, DmapWritesReferencesAndNames) {
-  TinyGrid g;
-  g.loadThree();
-  const DmapFiles f = dmapExport(g.s.ws, {0, 1}, 0);
-  EXPECT_EQ(f.distribution, expectedFile("dataio_dmap.dis"));
-  EXPECT_EQ(f.names, expectedFile("dataio_dmap.nam"));
-  std::vector<int> many(30, 0);
-  EXPECT_EQ(dmapExport(g.s.ws, many, 0).names.size(), 20 * std::string("1 Canis lupus\n").size() + 11);
-}
-
-TEST(ExportTexts, ExcludedLevelDropsLowRecordsFromTheCommaLists) {
+// The excluded level drops low records from the comma lists; with excluded
+// areas the list of taxa names only those with records.
+TEST(ExportTexts, ExclusionsDropRecordsAndTaxa) {
   TinyGrid g;
   g.loadThree();
   ExportContext ctx;
@@ -64,12 +58,7 @@ TEST(ExportTexts, ExcludedLevelDropsLowRecordsFromTheCommaLists) {
   EXPECT_EQ(exportText(g.s.ws, kExportCommaNumbers, ctx), "1,1\n2,3\n2,6\n");
   EXPECT_EQ(exportText(g.s.ws, kExportCommaText, ctx),
             "\"Canis\",\"lupus\",\"1\"\n\"Vulpes\",\"vulpes\",\"3\"\n\"Vulpes\",\"vulpes\",\"6\"\n");
-}
-
-TEST(ExportTexts, ExcludedAreasListOnlyTaxaWithRecords) {
-  TinyGrid g;
-  g.loadThree();
-  ExportContext ctx;
+  ctx = {};
   ctx.excludedAreas = 2;
   const std::string text = exportText(g.s.ws, kExportTaxa, ctx);
   EXPECT_EQ(text.find("Ursus"), std::string::npos);
@@ -123,7 +112,7 @@ struct WorldFolder {
   }
 };
 
-TEST(DataImportCommand, WritesTheDatafileTheLostRecordsAndTheSummary) {
+TEST(DataImportCommand, WritesTheDatafileTheLostRecordsAndTheSummaryAndReadsItsExportBack) {
   WorldFolder w;
   writeFile(w.tmp.path() / "list.txt", "Canis,lupus,1\nCanis,lupus,900\nUrsus,arctos,864\nCanis,lupus,40\n");
   ASSERT_TRUE(w.import(kImportComma, w.tmp.path() / "list.txt", w.home / "equal" / "Imported.dat"));
@@ -141,6 +130,12 @@ TEST(DataImportCommand, WritesTheDatafileTheLostRecordsAndTheSummary) {
   EXPECT_EQ(ws.cards.level(0, 40), 2);
   EXPECT_EQ(ws.cards.level(1, 864), 2);
   EXPECT_EQ(ws.counters.records, 3);
+  // Exported as a comma-delimited text list, it imports as the same cards.
+  const std::string before = encodeDatafile(w.s, "x").substr(34);
+  w.host.saveFiles.push_back(w.tmp.path() / "out.txt");
+  ASSERT_TRUE(runExport(w.s, w.host, kExportCommaText));
+  ASSERT_TRUE(w.import(kImportQuoted, w.tmp.path() / "out.txt", w.home / "equal" / "b.dat"));
+  EXPECT_EQ(encodeDatafile(w.s, "x").substr(34), before);
 }
 
 TEST(DataImportCommand, FewerThanThreeTaxaKeepThePlaceholderCardsAndOpenWithoutAQuestion) {
@@ -212,17 +207,6 @@ TEST(DataExportCommand, RefusalsAndNothingWithoutTaxa) {
   EXPECT_EQ(w.host.messages[0].caption, "Export data");
   EXPECT_EQ(w.host.messages[1].text, "DMAP format\nonly available for Britain and Europe");
   EXPECT_TRUE(w.host.saveRequests.empty());
-}
-
-TEST(DataRoundTrip, CommaTextListImportsAsTheSameCards) {
-  WorldFolder w;
-  writeFile(w.tmp.path() / "src.txt", "Canis,lupus,1\nUrsus,arctos,5\nCanis,lupus,864\nMeles,meles,300\n");
-  ASSERT_TRUE(w.import(kImportComma, w.tmp.path() / "src.txt", w.home / "equal" / "a.dat"));
-  const std::string before = encodeDatafile(w.s, "x").substr(34);
-  w.host.saveFiles.push_back(w.tmp.path() / "out.txt");
-  ASSERT_TRUE(runExport(w.s, w.host, kExportCommaText));
-  ASSERT_TRUE(w.import(kImportQuoted, w.tmp.path() / "out.txt", w.home / "equal" / "b.dat"));
-  EXPECT_EQ(encodeDatafile(w.s, "x").substr(34), before);
 }
 
 TEST(DataRoundTrip, DataMatrixWithNamesBinImportsAsTheSameCards) {
@@ -330,12 +314,6 @@ TEST_F(ButterflyFolder, DmapRoundTripKeepsBothLevels) {
       ASSERT_EQ(s.ws.cards.level(t, c), levels[static_cast<std::size_t>(t)][static_cast<std::size_t>(c - 1)])
           << "taxon " << t << " cell " << c;
 }
-
-}  // namespace
-}  // namespace zn::test
-
-namespace zn::test {
-namespace {
 
 TEST(DataIoShell, ImportOpensTheNewDatafileAndExportWritesIt) {
   WorldFolder w;

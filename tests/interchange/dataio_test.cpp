@@ -58,80 +58,127 @@ TEST(TextScan, NumbersReadAsAtoiWithoutOverflow) {
 }
 
 ImportedData convert(TinyGrid& g, int layout, const std::string& text, std::optional<std::string> names = std::nullopt,
-                     std::optional<std::string> bin = std::nullopt) {
+                     std::optional<std::string> bin = std::nullopt, bool britain = false) {
   ImportInput in;
   in.layout = layout;
   in.text = text;
   in.inputName = "in.txt";
   in.names = std::move(names);
   in.namesBin = std::move(bin);
+  in.britain = britain;
   return convertImport(in, g.s.ws);
 }
 
 std::string nameOf(const ImportedData& d, int t) {
   return fieldText(reinterpret_cast<const unsigned char*>(d.cardHeads[static_cast<std::size_t>(t)].data()), kNameField);
 }
-std::string codeOf(const ImportedData& d, int t) {
-  return d.cardHeads[static_cast<std::size_t>(t)].substr(kCodeOffset, kCodeLength);
-}
 int levelOf(const ImportedData& d, int t, int cell) {
   return d.levels[static_cast<std::size_t>(t)][static_cast<std::size_t>(cell)];
 }
 
-TEST(ImportLists, SameSpeciesOnNonAdjacentLinesFillsOneCard) {
-  TinyGrid g;
-  auto c = convert(g, kImportComma, "Canis,lupus,1\nVulpes,vulpes,2\nCanis,lupus,6\n");
-  ASSERT_EQ(c.cardHeads.size(), 2u);
-  EXPECT_EQ(nameOf(c, 0), "Canis lupus");
-  EXPECT_EQ(levelOf(c, 0, 1), 2);
-  EXPECT_EQ(levelOf(c, 0, 6), 2);
-  EXPECT_EQ(levelOf(c, 1, 2), 2);
-  EXPECT_EQ(codeOf(c, 0), "1" + std::string(30, '0'));
-  EXPECT_EQ(c.records, 3);
-  EXPECT_EQ(c.title, "Data from in.txt");
+// The title, then a line per card: its name, its code without the padding
+// and each cell with a level, so that a failing case shows the whole result.
+std::string cardsText(const ImportedData& d) {
+  std::string out = d.title;
+  for (std::size_t t = 0; t < d.cardHeads.size(); ++t) {
+    std::string code = d.cardHeads[t].substr(kCodeOffset, kCodeLength);
+    code = code.substr(0, code.find('\0'));
+    code.erase(code.find_last_not_of('0') + 1);
+    out += "\n" + nameOf(d, static_cast<int>(t)) + " [" + code + "]";
+    for (int cell = 1; cell <= 6; ++cell)
+      if (const int v = levelOf(d, static_cast<int>(t), cell)) out += strprintf(" %d:%d", cell, v);
+  }
+  return out;
 }
 
-TEST(ImportLists, CellsOutsideTheGridGoToTheLostRecords) {
-  TinyGrid g;
-  auto c = convert(g, kImportComma,
-                   "Canis,lupus,0\nCanis,lupus,7\nCanis,lupus," + std::string(3000, '9') +
-                       "\nCanis,lupus,-3\nCanis,lupus,x\nCanis,lupus,3\n");
-  EXPECT_EQ(c.records, 1);
-  EXPECT_EQ(c.lost, 5);
-  EXPECT_EQ(c.lostText, "Canis lupus 0\nCanis lupus 7\nCanis lupus " + std::string(3000, '9') +
-                            "\nCanis lupus -3\nCanis lupus x\n");
+// Each case: the converted data as cardsText gives them, the records, the
+// lost-records file and the first words of the notice.
+void expectImport(const char* what, const ImportedData& c, const std::string& cards, long records,
+                  const std::string& lost, const std::string& notice) {
+  SCOPED_TRACE(what);
+  EXPECT_EQ(cardsText(c), cards);
+  EXPECT_EQ(c.records, records);
+  EXPECT_EQ(c.lostText, lost);
+  EXPECT_EQ(c.lost, std::count(lost.begin(), lost.end(), '\n'));
+  EXPECT_EQ(c.quantitative, c.title.starts_with("*"));
+  EXPECT_EQ(c.notices.empty() ? std::string() : c.notices[0].text.substr(0, notice.size()), notice);
 }
 
-TEST(ImportLists, PrefixNamesStayApartAndLongNamesAreCut) {
+TEST(ImportLayouts, EachLayoutPlacesItsRecordsAndLosesWhatFitsNoCell) {
   TinyGrid g;
-  const std::string longSpecies(40, 's');
-  auto c = convert(g, kImportComma, "Genus,species,1\nGenus,sp,2\nGenus," + longSpecies + ",3\n");
-  ASSERT_EQ(c.cardHeads.size(), 3u);
-  EXPECT_EQ(nameOf(c, 0), "Genus species");
-  EXPECT_EQ(nameOf(c, 1), "Genus sp");
-  EXPECT_EQ(nameOf(c, 2), std::string(31, 's'));  // the genus gives way first
-}
-
-TEST(ImportLists, QuotedListWithCrLfAndBrokenLines) {
-  TinyGrid g;
-  auto c =
+  const std::string nines(3000, '9'), ab = "1 a\n2 b\n";
+  expectImport("one species on lines apart",
+               convert(g, kImportComma, "Canis,lupus,1\nVulpes,vulpes,2\nCanis,lupus,6\n"),
+               "Data from in.txt\nCanis lupus [1] 1:2 6:2\nVulpes vulpes [1] 2:2", 3, "", "");
+  expectImport("cells outside the grid",
+               convert(g, kImportComma,
+                       "Canis,lupus,0\nCanis,lupus,7\nCanis,lupus," + nines +
+                           "\nCanis,lupus,-3\nCanis,lupus,x\nCanis,lupus,3\n"),
+               "Data from in.txt\nCanis lupus [1] 3:2", 1,
+               "Canis lupus 0\nCanis lupus 7\nCanis lupus " + nines + "\nCanis lupus -3\nCanis lupus x\n", "");
+  // Names that begin alike stay apart; a long one is cut, the genus first.
+  expectImport("prefix and long names",
+               convert(g, kImportComma, "Genus,species,1\nGenus,sp,2\nGenus," + std::string(40, 's') + ",3\n"),
+               "Data from in.txt\nGenus species [1] 1:2\nGenus sp [1] 2:2\n" + std::string(31, 's') + " [1] 3:2", 3, "",
+               "");
+  expectImport(
+      "quoted, CR LF and broken lines",
       convert(g, kImportQuoted,
-              "\"Canis\",\"lupus\",\"1\"\r\n\"Canis\",\"lupus\r\nno separators here\r\n\"Ursus\",\"arctos\",\"4\"\r\n");
-  ASSERT_EQ(c.cardHeads.size(), 2u);
-  EXPECT_EQ(nameOf(c, 1), "Ursus arctos");
-  EXPECT_EQ(levelOf(c, 0, 1), 2);
-  EXPECT_EQ(levelOf(c, 1, 4), 2);
-  EXPECT_EQ(c.lost, 2);
-  EXPECT_EQ(c.lostText, "\"Canis\",\"lupus\nno separators here\n");
-}
-
-TEST(ImportLists, GroupLayoutStoresCodesAndNoRecords) {
-  TinyGrid g;
-  auto c = convert(g, kImportGroup, "Canis,lupus,112\nUrsus,arctos,2\n");
-  ASSERT_EQ(c.cardHeads.size(), 2u);
-  EXPECT_EQ(codeOf(c, 0), "112" + std::string(28, '0'));
-  EXPECT_EQ(codeOf(c, 1), "2" + std::string(30, '0'));
-  EXPECT_EQ(c.records, 0);
+              "\"Canis\",\"lupus\",\"1\"\r\n\"Canis\",\"lupus\r\nno separators here\r\n\"Ursus\",\"arctos\",\"4\"\r\n"),
+      "Data from in.txt\nCanis lupus [1] 1:2\nUrsus arctos [1] 4:2", 2, "\"Canis\",\"lupus\nno separators here\n", "");
+  expectImport("group codes, no records", convert(g, kImportGroup, "Canis,lupus,112\nUrsus,arctos,2\n"),
+               "Data from in.txt\nCanis lupus [112]\nUrsus arctos [2]", 0, "", "");
+  // A name line starts a taxon; a record by latitude and longitude or by reference.
+  expectImport("TNC", convert(g, kImportTnc, "Canis lupus\n3 15 5\n101 15 5\n2 55 5\nUrsus arctos\n1 AC02\n4,15,25\n"),
+               "Data from in.txt\nCanis lupus [1] 1:3\nUrsus arctos [1] 3:4 6:1", 3,
+               "Canis lupus 101 15 5\nCanis lupus 2 55 5\n", "");
+  // References are level 2, those after K or G level 1.
+  expectImport("DMAP", convert(g, kImportDmap, "Canis lupus AA01 AB01 K ZZ99\n-1\nUrsus AC02 G AA02 A\n"),
+               "Data from in.txt\nCanis lupus [1] 1:2 3:1\nUrsus [1] 2:2 6:1", 4, "Canis lupus ZZ99\n", "");
+  expectImport("DMAP numbered taxa",
+               convert(g, kImportDmap, "1\nAA01 A\nAB01 1\n-1\n2\nAC02 A\n-1\n", "1 Canis lupus\n"),
+               "Data from in.txt\nCanis lupus [1] 1:2 3:1\nSp 2 [1] 6:2", 3, "", "");
+  expectImport("matrix values clamped",
+               convert(g, kImportMatrix, " 1 150 -4 7\n 9 5 5 5\n 6 0 1 2\n", "1 Canis lupus\n2 \n3 Ursus\n"),
+               "*Data from in.txt\nCanis lupus [1] 1:100\nSp 2 [1] 6:1\nUrsus [1] 1:7 6:2", 4,
+               "area 9 attribute 1\narea 9 attribute 2\narea 9 attribute 3\n",
+               "Match in number of taxa:\n 3 names 3 data (in.txt)");
+  expectImport("matrix by Britain reference",
+               convert(g, kImportMatrix, "AB01 5 0\nZZ99 0 7\n4 1 1\n", "1 Canis lupus\n2 Ursus arctos\n", {}, true),
+               "*Data from in.txt\nCanis lupus [1] 3:5 4:1\nUrsus arctos [1] 4:1", 3, "area ZZ99 attribute 2\n",
+               "Match");
+  expectImport("list by Britain reference or number",
+               convert(g, kImportComma, "Canis,lupus,ab01\nCanis,lupus,4\nCanis,lupus,QQ12\n", {}, {}, true),
+               "Data from in.txt\nCanis lupus [1] 3:2 4:2", 2, "area QQ12\n", "");
+  // A decimal anywhere makes every value a share: 1 is 100.
+  expectImport("matrix of decimals", convert(g, kImportMatrix, " 2 1 0\n 3 0.57 2\n", ab),
+               "*Data from in.txt\na [1] 2:100 3:57\nb [1] 3:100", 3, "", "Match");
+  expectImport("matrix columns fitting no names", convert(g, kImportMatrix, " 1 5 5 5 5\n", ab), "*Data from in.txt", 0,
+               "", "Mismatch in number of taxa 2/4\n(ensure data matrix lines begin with a space)");
+  // Lines without an area number are read only when there is one per cell.
+  expectImport("numbered lines one column short", convert(g, kImportMatrix, " 1 5\n 2 7\n 3 9\n", ab),
+               "*Data from in.txt", 0, "", "Mismatch in number of taxa 2/");
+  expectImport("fewer lines than cells", convert(g, kImportMatrix, " 5 6\n 7 8\n", ab), "*Data from in.txt", 0, "",
+               "Mismatch in number of taxa 2/");
+  expectImport("one line per cell but one numbered",
+               convert(g, kImportMatrix, " 0 1\n 0 0\n 4 0 2\n 0 0\n 0 0\n 0 3\n", ab), "*Data from in.txt", 0, "",
+               "Mismatch in number of taxa 2/");
+  expectImport("one unnumbered line per cell", convert(g, kImportMatrix, " 0 1\n 0 0\n 0 2\n 0 0\n 0 0\n 3 0\n", ab),
+               "*Data from in.txt\na [1] 6:3\nb [1] 1:1 3:2", 3, "",
+               "Match in number of taxa:\n 2 names 2 data (in.txt)");
+  expectImport("blank lines", convert(g, kImportMatrix, " 1 5 6\n\r \n \r\t\r\n 2 7 8\n", "1 A\n2 B\n"),
+               "*Data from in.txt\nA [1] 1:5 2:7\nB [1] 1:6 2:8", 4, "", "Match");
+  // The names file's title, names and codes; unnumbered lines are areas 1, 2, ...
+  std::string bin = std::string(2, '\0') + "Exported" + std::string(24, '\0');
+  for (const char* n : {"Canis lupus", "Ursus"}) {
+    std::string rec(64, '\0');
+    rec.replace(0, std::strlen(n), n);
+    rec.replace(32, 2, "12");
+    bin += rec;
+  }
+  const ImportedData named = convert(g, kImportMatrix, " 0 3\n 4 0\n", {}, bin);
+  expectImport("matrix with a names bin", named, "*Exported\nCanis lupus [12] 2:4\nUrsus [12] 1:3", 2, "", "Match");
+  EXPECT_EQ(named.cardHeads[1].substr(32, 3), std::string("12\0", 3));  // the bin's own code field
 }
 
 TEST(ImportPoints, LatitudeAndLongitudeFindTheirCells) {
@@ -185,41 +232,6 @@ TEST(ImportPoints, TheWorldColumnAcrossTheDateLineTakesItsPoints) {
   }
 }
 
-TEST(ImportTnc, NameLinesStartTaxaAndRecordLinesCarryLevels) {
-  TinyGrid g;
-  auto c = convert(g, kImportTnc, "Canis lupus\n3 15 5\n101 15 5\n2 55 5\nUrsus arctos\n1 AC02\n4,15,25\n");
-  ASSERT_EQ(c.cardHeads.size(), 2u);
-  EXPECT_EQ(levelOf(c, 0, 1), 3);  // latitude 15, longitude 5
-  EXPECT_EQ(levelOf(c, 1, 6), 1);  // by its reference
-  EXPECT_EQ(levelOf(c, 1, 3), 4);
-  EXPECT_EQ(c.records, 3);
-  EXPECT_EQ(c.lostText, "Canis lupus 101 15 5\nCanis lupus 2 55 5\n");
-}
-
-TEST(ImportDmap, ReferencesSetLevelTwoAndKOrGLevelOne) {
-  TinyGrid g;
-  auto c = convert(g, kImportDmap, "Canis lupus AA01 AB01 K ZZ99\n-1\nUrsus AC02 G AA02 A\n");
-  ASSERT_EQ(c.cardHeads.size(), 2u);
-  EXPECT_EQ(nameOf(c, 0), "Canis lupus");
-  EXPECT_EQ(levelOf(c, 0, 1), 2);
-  EXPECT_EQ(levelOf(c, 0, 3), 1);
-  EXPECT_EQ(levelOf(c, 1, 6), 1);
-  EXPECT_EQ(levelOf(c, 1, 2), 2);
-  EXPECT_EQ(c.records, 4);
-  EXPECT_EQ(c.lostText, "Canis lupus ZZ99\n");
-}
-
-TEST(ImportDmap, NumberedTaxaTakeTheirNamesFromTheNamesFile) {
-  TinyGrid g;
-  auto c = convert(g, kImportDmap, "1\nAA01 A\nAB01 1\n-1\n2\nAC02 A\n-1\n", "1 Canis lupus\n");
-  ASSERT_EQ(c.cardHeads.size(), 2u);
-  EXPECT_EQ(nameOf(c, 0), "Canis lupus");
-  EXPECT_EQ(nameOf(c, 1), "Sp 2");
-  EXPECT_EQ(levelOf(c, 0, 1), 2);
-  EXPECT_EQ(levelOf(c, 0, 3), 1);
-  EXPECT_EQ(levelOf(c, 1, 6), 2);
-}
-
 TEST(ImportLimit, TheThreeThousandthTaxonStopsReading) {
   TinyGrid g;
   std::string text;
@@ -229,128 +241,6 @@ TEST(ImportLimit, TheThreeThousandthTaxonStopsReading) {
   ASSERT_EQ(c.notices.size(), 1u);
   EXPECT_EQ(c.notices[0].text, "Limit to number of taxa (3000) reached");
   EXPECT_EQ(c.notices[0].icon, Icon::Exclamation);
-}
-
-TEST(ImportMatrix, ValuesAreClampedAndAreasChecked) {
-  TinyGrid g;
-  auto c = convert(g, kImportMatrix, " 1 150 -4 7\n 9 5 5 5\n 6 0 1 2\n", "1 Canis lupus\n2 \n3 Ursus\n");
-  ASSERT_EQ(c.cardHeads.size(), 3u);
-  EXPECT_TRUE(c.quantitative);
-  EXPECT_EQ(c.title, "*Data from in.txt");
-  EXPECT_EQ(nameOf(c, 1), "Sp 2");
-  EXPECT_EQ(levelOf(c, 0, 1), 100);
-  EXPECT_EQ(levelOf(c, 1, 1), 0);
-  EXPECT_EQ(levelOf(c, 2, 1), 7);
-  EXPECT_EQ(levelOf(c, 2, 6), 2);
-  EXPECT_EQ(c.lostText, "area 9 attribute 1\narea 9 attribute 2\narea 9 attribute 3\n");
-  ASSERT_EQ(c.notices.size(), 1u);
-  EXPECT_EQ(c.notices[0].text, "Match in number of taxa:\n 3 names 3 data (in.txt)");
-}
-
-TEST(ImportMatrix, BritainAreasByReferenceAndUnknownOnesLost) {
-  TinyGrid g;
-  ImportInput in;
-  in.layout = kImportMatrix;
-  in.text = "AB01 5 0\nZZ99 0 7\n4 1 1\n";
-  in.inputName = "in.txt";
-  in.names = "1 Canis lupus\n2 Ursus arctos\n";
-  in.britain = true;
-  const ImportedData d = convertImport(in, g.s.ws);
-  ASSERT_EQ(d.cardHeads.size(), 2u);
-  EXPECT_EQ(levelOf(d, 0, 3), 5);  // AB01 is cell 3
-  EXPECT_EQ(levelOf(d, 0, 4), 1);
-  EXPECT_EQ(levelOf(d, 1, 4), 1);
-  EXPECT_EQ(d.lostText, "area ZZ99 attribute 2\n");
-}
-
-TEST(ImportLists, BritainAreaFieldsAreReferencesOrNumbers) {
-  TinyGrid g;
-  ImportInput in;
-  in.layout = kImportComma;
-  in.text = "Canis,lupus,ab01\nCanis,lupus,4\nCanis,lupus,QQ12\n";
-  in.inputName = "in.txt";
-  in.britain = true;
-  const ImportedData d = convertImport(in, g.s.ws);
-  ASSERT_EQ(d.cardHeads.size(), 1u);
-  EXPECT_EQ(levelOf(d, 0, 3), 2);  // ab01: AB01, cell 3
-  EXPECT_EQ(levelOf(d, 0, 4), 2);
-  EXPECT_EQ(d.records, 2);
-  EXPECT_EQ(d.lostText, "area QQ12\n");
-}
-
-TEST(ImportMatrix, ADecimalAnywhereScalesEveryValue) {
-  TinyGrid g;
-  auto c = convert(g, kImportMatrix, " 2 1 0\n 3 0.57 2\n", "1 a\n2 b\n");
-  EXPECT_EQ(levelOf(c, 0, 2), 100);  // 1 as a decimal is 100
-  EXPECT_EQ(levelOf(c, 0, 3), 57);
-  EXPECT_EQ(levelOf(c, 1, 3), 100);  // 200 clamped
-}
-
-TEST(ImportMatrix, AColumnCountThatFitsNoNamesReadsNothing) {
-  TinyGrid g;
-  auto c = convert(g, kImportMatrix, " 1 5 5 5 5\n", "1 a\n2 b\n");
-  EXPECT_TRUE(c.cardHeads.empty());
-  ASSERT_EQ(c.notices.size(), 1u);
-  EXPECT_EQ(c.notices[0].text, "Mismatch in number of taxa 2/4\n(ensure data matrix lines begin with a space)");
-}
-
-TEST(ImportMatrix, LinesWithoutAreaNumbersOnlyWhenCertain) {
-  struct Case {
-    const char* what;
-    std::string text;
-    bool read;
-  };
-  // Two names on the six-cell grid.
-  const Case cases[] = {
-      {"numbered lines one column short", " 1 5\n 2 7\n 3 9\n", false},
-      {"fewer lines than cells", " 5 6\n 7 8\n", false},
-      {"one line per cell but one numbered", " 0 1\n 0 0\n 4 0 2\n 0 0\n 0 0\n 0 3\n", false},
-      {"one unnumbered line per cell", " 0 1\n 0 0\n 0 2\n 0 0\n 0 0\n 3 0\n", true},
-  };
-  for (const Case& c : cases) {
-    TinyGrid g;
-    auto r = convert(g, kImportMatrix, c.text, "1 a\n2 b\n");
-    ASSERT_EQ(r.notices.size(), 1u) << c.what;
-    if (!c.read) {
-      EXPECT_EQ(r.notices[0].text.rfind("Mismatch in number of taxa 2/", 0), 0u) << c.what;
-      EXPECT_TRUE(r.cardHeads.empty()) << c.what;
-      EXPECT_EQ(r.records, 0) << c.what;
-      continue;
-    }
-    EXPECT_EQ(r.notices[0].text, "Match in number of taxa:\n 2 names 2 data (in.txt)");
-    EXPECT_EQ(r.records, 3);
-    EXPECT_EQ(levelOf(r, 1, 1), 1);
-    EXPECT_EQ(levelOf(r, 1, 3), 2);
-    EXPECT_EQ(levelOf(r, 0, 6), 3);
-  }
-}
-
-TEST(ImportMatrix, LinesOfOnlyBlanksAndCarriageReturnsAreNoAreas) {
-  TinyGrid g;
-  auto c = convert(g, kImportMatrix, " 1 5 6\n\r \n \r\t\r\n 2 7 8\n", "1 A\n2 B\n");
-  ASSERT_EQ(c.cardHeads.size(), 2u);
-  EXPECT_EQ(c.records, 4);
-  EXPECT_EQ(levelOf(c, 1, 1), 6);
-  EXPECT_EQ(levelOf(c, 0, 2), 7);
-  EXPECT_EQ(c.lost, 0);
-}
-
-TEST(ImportMatrix, NamesBinGivesNamesCodesAndTitle) {
-  TinyGrid g;
-  std::string bin = std::string(2, '\0') + "Exported" + std::string(24, '\0');
-  for (const char* n : {"Canis lupus", "Ursus"}) {
-    std::string rec(64, '\0');
-    rec.replace(0, std::strlen(n), n);
-    rec.replace(32, 2, "12");
-    bin += rec;
-  }
-  auto c = convert(g, kImportMatrix, " 0 3\n 4 0\n", std::nullopt, bin);
-  ASSERT_EQ(c.cardHeads.size(), 2u);
-  EXPECT_EQ(c.title, "*Exported");
-  EXPECT_EQ(nameOf(c, 1), "Ursus");
-  EXPECT_EQ(c.cardHeads[1].substr(32, 3), std::string("12\0", 3));
-  EXPECT_EQ(levelOf(c, 1, 1), 3);  // lines without an area number are areas 1, 2, ...
-  EXPECT_EQ(levelOf(c, 0, 2), 4);
 }
 
 TEST(ImportHostile, EmptyAndBinaryInputsConvertToNothing) {

@@ -26,6 +26,7 @@ TEST_P(ScoresExportLayouts, WritesTheHandWorkedFile) {
   HandGrid g;
   g.fillScores();
   if (c.rarity) g.asRarity();
+  g.s.overlay.pairLoaded = c.layout == kLayoutPair;  // both columns, markers as 0, no percentage
   expectMatchesFileAt(scoresFileText(g.s, c.layout, c.markerAsZero), interchangeDataDir() / c.file);
 }
 
@@ -35,18 +36,12 @@ INSTANTIATE_TEST_SUITE_P(
                       LayoutCase{"scores_plain_occupied_percent.scr", kLayoutPlainOccupied, true, true},
                       LayoutCase{"scores_numbered.scr", kLayoutNumbered, false, false},
                       LayoutCase{"scores_numbered_occupied_percent.scr", kLayoutNumberedOccupied, true, false},
-                      LayoutCase{"scores_centroids.scr", kLayoutCentroids, true, false}),
+                      LayoutCase{"scores_centroids.scr", kLayoutCentroids, true, false},
+                      LayoutCase{"scores_pair.scr", kLayoutPair, false, false}),
     [](const auto& param_info) {
       std::string n = param_info.param.file;
       return n.substr(0, n.find('.'));
     });
-
-TEST(ScoresExportPair, WritesBothColumnsWithMarkersAsZeroAndNoPercentage) {
-  HandGrid g;
-  g.fillScores();
-  g.s.overlay.pairLoaded = true;
-  expectMatchesFileAt(scoresFileText(g.s, kLayoutPair, false), interchangeDataDir() / "scores_pair.scr");
-}
 
 TEST(ScoresExportValues, PercentageOnlyWithoutOverlayAndWithATotal) {
   struct Case {
@@ -80,19 +75,9 @@ TEST(ScoresExportValues, PercentageOnlyWithoutOverlayAndWithATotal) {
   EXPECT_DOUBLE_EQ(exportedValue(g.s, 6, kLayoutNumbered, false), 140.0);
 }
 
-TEST(ScoresExportValues, CentroidLayoutAddsTheOffsetAndWritesMarkersAsIt) {
-  HandGrid g;
-  g.fillScores();
-  g.s.map.measureCode = kCodeImportedScores;
-  g.s.map.mapMaximum = 0.0;
-  g.s.map.scoreOffset = -2.0;
-  EXPECT_DOUBLE_EQ(exportedValue(g.s, 1, kLayoutCentroids, false), 1.5);
-  EXPECT_DOUBLE_EQ(exportedValue(g.s, 3, kLayoutCentroids, false), -2.0);
-  // The numbered layouts write the shifted value itself.
-  EXPECT_DOUBLE_EQ(exportedValue(g.s, 1, kLayoutNumbered, false), 3.5);
-}
-
-TEST(ScoresExportValues, MarkerIsZeroOrTenThousandByTheChoice) {
+// The marker is 0 or 10000 by the choice, 0 in a pair; the centroid layout
+// adds the offset back and writes the marker as the offset.
+TEST(ScoresExportValues, MarkersAndTheOffsetByLayout) {
   HandGrid g;
   g.fillScores();
   EXPECT_DOUBLE_EQ(exportedValue(g.s, 3, kLayoutPlain, false), 10000.0);
@@ -101,6 +86,13 @@ TEST(ScoresExportValues, MarkerIsZeroOrTenThousandByTheChoice) {
   // A score left on an unoccupied cell is not data.
   g.cell(5).score = 9.0;
   EXPECT_DOUBLE_EQ(exportedValue(g.s, 5, kLayoutNumbered, false), 0.0);
+  g.s.map.measureCode = kCodeImportedScores;
+  g.s.map.mapMaximum = 0.0;
+  g.s.map.scoreOffset = -2.0;
+  EXPECT_DOUBLE_EQ(exportedValue(g.s, 1, kLayoutCentroids, false), 1.5);
+  EXPECT_DOUBLE_EQ(exportedValue(g.s, 3, kLayoutCentroids, false), -2.0);
+  // The numbered layouts write the shifted value itself.
+  EXPECT_DOUBLE_EQ(exportedValue(g.s, 1, kLayoutNumbered, false), 3.5);
 }
 
 TEST(ScoresExportDialog, ChoicesMakeTheStoredLayoutCode) {

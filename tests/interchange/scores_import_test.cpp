@@ -84,8 +84,10 @@ TEST(ScoresImportLayouts, EachLayoutFillsTheCellsItNames) {
       {"a token that is no number reads as 0", "#2\n1 abc\n2 5\n", "2:5/1 "},
       {"CR LF lines", "#2\r\n1 2.5\r\n3 4\r\n", "1:2.5/1 3:4/1 "},
   };
+  // Over a full map: the scores before, to the last cell, are gone.
   for (const Case& c : cases) {
     HandGrid g;
+    g.fillScores();
     ASSERT_TRUE(importText(g, c.text)) << c.what;
     EXPECT_EQ(mapOf(g), c.map) << c.what;
     EXPECT_EQ(g.s.map.importKind, kImportSingle) << c.what;
@@ -121,14 +123,7 @@ TEST(ScoresImportRefusals, MessagesForMissingOrWrongStatementAndUnreadableFile) 
   EXPECT_EQ(noticeLines(g.s)[0], "Import scores: Can't open file\n" + missing.string());
 }
 
-TEST(ScoresImportLayouts, ImportedScoresReplaceTheWholeMap) {
-  HandGrid g;
-  g.fillScores();
-  ASSERT_TRUE(importText(g, "#2\n2 5\n"));
-  EXPECT_EQ(mapOf(g), "2:5/1 ") << "the scores before, to the last cell, are gone";
-}
-
-TEST(ScoresImportOffsets, NegativeScoresAreShiftedAndTheOffsetReported) {
+TEST(ScoresImportOffsets, NegativeScoresAreShiftedTheOffsetReportedAndExportedBack) {
   HandGrid g;
   ASSERT_TRUE(importText(g, "#2\n1 -2\n2 0\n3 3\n"));
   EXPECT_EQ(mapOf(g), "1:10000/1 3:5/1 ");
@@ -136,24 +131,7 @@ TEST(ScoresImportOffsets, NegativeScoresAreShiftedAndTheOffsetReported) {
   ASSERT_EQ(g.s.notices.size(), 1u);
   EXPECT_EQ(noticeLines(g.s)[0], "Import scores: Negative scores found:\n2.000000 added to all scores.");
   EXPECT_EQ(g.s.notices[0].icon, Icon::Information);
-}
-
-TEST(ScoresImportOffsets, AReadMarkerTakesTheShiftToo) {
-  HandGrid g;
-  ASSERT_TRUE(importText(g, "#1\n10000 -1.5 2 -0.5\n"));
-  EXPECT_EQ(mapOf(g), "1:1.5/1 2:10000/1 3:3.5/1 4:1/1 ");
-}
-
-TEST(ScoresImportOffsets, ExportAfterAShiftedImportWarnsOrGivesBackTheValuesRead) {
-  HandGrid g;
-  ASSERT_TRUE(importText(g, "#2\n1 -2\n2 0\n3 3\n"));
-  g.s.notices.clear();
-  ExportScoresModel plain;
-  plain.setChecked(kExportCellNumbers, false);
-  ASSERT_TRUE(exportScoresTo(g.s, g.s.notices, plain, g.file("plain.scr")));
-  ASSERT_EQ(g.s.notices.size(), 1u);
-  EXPECT_EQ(g.s.notices[0].text, "WARNING:\nall exported scores exclude an offset of\n-2.000000");
-
+  // The centroid export gives back the values read, the marker as the shift.
   ExportScoresModel centroids;
   centroids.setChecked(kExportCentroids, true);
   ASSERT_TRUE(exportScoresTo(g.s, g.s.notices, centroids, g.file("back.scr")));
@@ -161,13 +139,22 @@ TEST(ScoresImportOffsets, ExportAfterAShiftedImportWarnsOrGivesBackTheValuesRead
   EXPECT_NE(text.find("#0\n  5.0000  15.0000           -2.000000\n 25.0000  15.0000            3.000000\n"),
             std::string::npos)
       << text;
+  // A marker read takes the shift too.
+  ASSERT_TRUE(importText(g, "#1\n10000 -1.5 2 -0.5\n"));
+  EXPECT_EQ(mapOf(g), "1:1.5/1 2:10000/1 3:3.5/1 4:1/1 ");
 }
 
-TEST(ScoresImportRoundTrip, MarkersExportedAsTenThousandComeBackAsMarkers) {
+// Markers exported as 10000 come back as markers; a title holding a hash
+// does not take the format statement's place.
+TEST(ScoresImportRoundTrip, MarkersAndTitlesWithAHashComeBackAsTheyWere) {
   HandGrid g;
   g.fillScores();
+  g.s.map.dataTitle = "Birds #2";
+  g.s.backgroundMap.title = "#5 plot";
   ExportScoresModel m;  // "#2", every cell, markers as 10000
   ASSERT_TRUE(exportScoresTo(g.s, g.s.notices, m, g.file("round.scr")));
+  EXPECT_NE(readFile(g.file("round.scr")).find(" Scores for dataset: Birds _2.\n"), std::string::npos);
+  EXPECT_EQ(scoresFileText(g.s, kLayoutPair, false).substr(0, 40), "Birds _2: richness\nbg data: _5 plot\n ZON");
   HandGrid h;
   ASSERT_TRUE(importScoresFile(scoresImportTarget(h.s), g.file("round.scr")));
   EXPECT_EQ(mapOf(h), "1:3.5/1 3:10000/1 4:1.25/1 6:7/1 ");
@@ -197,20 +184,6 @@ TEST(ScoresImportRoundTrip, ValuesTooWideForTheirFieldStayApartAndReadBack) {
   EXPECT_DOUBLE_EQ(p.s.backgroundMap.scoreOffset, -2.5e15);
 }
 
-TEST(ScoresImportRoundTrip, TitlesWithAHashDoNotTakeTheFormatStatementsPlace) {
-  HandGrid g;
-  g.fillScores();
-  g.s.map.dataTitle = "Birds #2";
-  g.s.backgroundMap.title = "#5 plot";
-  ExportScoresModel m;
-  ASSERT_TRUE(exportScoresTo(g.s, g.s.notices, m, g.file("hash.scr")));
-  EXPECT_NE(readFile(g.file("hash.scr")).find(" Scores for dataset: Birds _2.\n"), std::string::npos);
-  EXPECT_EQ(scoresFileText(g.s, kLayoutPair, false).substr(0, 40), "Birds _2: richness\nbg data: _5 plot\n ZON");
-  HandGrid h;
-  ASSERT_TRUE(importScoresFile(scoresImportTarget(h.s), g.file("hash.scr")));
-  EXPECT_EQ(mapOf(h), "1:3.5/1 3:10000/1 4:1.25/1 6:7/1 ");
-}
-
 TEST(ScoresImportExcludedAreas, AreZeroedInEveryColumnAndTakeNoOffset) {
   HandGrid g;
   g.s.ws.borrowedAreas = {2, 5};
@@ -229,12 +202,17 @@ TEST(ScoresImportExcludedAreas, AreZeroedInEveryColumnAndTakeNoOffset) {
 TEST(ScoresImportPair, FillsForegroundBackgroundTitlesAndCounts) {
   HandGrid g;
   g.s.settings.overlayOption = OverlayJoin::kEither;
+  g.s.backgroundMap.dataTitle = "stale background data";
   ASSERT_TRUE(
       importText(g, "set A: measure A\r\nset B: measure B\nheader\n#3\n1 2 0\n2 0 3\n3 4 5\n4 -1 0\n", "pair.scr"));
   EXPECT_EQ(g.s.map.importKind, kImportForegroundBackground);
   EXPECT_TRUE(g.s.overlay.pairLoaded);
   EXPECT_EQ(g.s.map.title, "set A: measure A");
   EXPECT_EQ(g.s.backgroundMap.title, "set B: measure B");
+  // The background's data title is the file's, not an earlier map's.
+  EXPECT_EQ(g.s.backgroundMap.dataTitle, "pair.scr");
+  EXPECT_EQ(scoresFileText(g.s, kLayoutPair, false).substr(0, 71),
+            "pair.scr: set A: measure A\npair.scr: set B: measure B\n ZONARIUM version");
   // Foreground shifted by 1: cell 4 becomes the marker.
   EXPECT_EQ(mapOf(g), "1:3/1 3:5/1 4:10000/1 ");
   EXPECT_EQ(readBackCell(g.s.ws, 2).score, 3.0);
@@ -251,16 +229,6 @@ TEST(ScoresImportPair, FillsForegroundBackgroundTitlesAndCounts) {
   ASSERT_TRUE(importText(both, "a\nb\n#3\n1 2 0\n3 4 5\n"));
   EXPECT_EQ(both.cell(1).scored, 0);
   EXPECT_EQ(both.cell(3).scored, 1);
-}
-
-TEST(ScoresImportPair, TheBackgroundDataTitleIsTheFileNotAnEarlierMap) {
-  HandGrid g;
-  g.fillScores();
-  g.s.backgroundMap.dataTitle = "stale background data";
-  ASSERT_TRUE(importText(g, "set A: measure A\nset B: measure B\n#3\n1 2 0\n2 0 3\n", "pair.scr"));
-  EXPECT_EQ(g.s.backgroundMap.dataTitle, "pair.scr");
-  EXPECT_EQ(scoresFileText(g.s, kLayoutPair, false).substr(0, 71),
-            "pair.scr: set A: measure A\npair.scr: set B: measure B\n ZONARIUM version");
 }
 
 TEST(ScoresImportOffsets, AShiftThatWouldOverflowIsRefusedAndChangesNothing) {

@@ -248,17 +248,12 @@ TEST(OverlayThreeAxis, AxisSettingsChooseTheColumnAndAnyScoreWidensTheCells) {
   // One value throughout a colour: level 0, no division by zero.
   ThreeAxisBuffer flat = buffer({{2, 2, 2}, {2, 2, 2}});
   EXPECT_EQ(threeAxisLevels(flat, 6, false, false).level[2], (std::array<int, 3>{0, 0, 0}));
-}
-
-TEST(OverlayThreeAxis, AShiftedMinimumIsDrawnAtTheBottomLevel) {
   // An import with negative values marks the shifted minimum: present, so
   // the cell is drawn, but it ranks as 0, not as the marker's 10000.
-  ThreeAxisBuffer b = buffer({{kZeroScore, 1, 1}, {5, 2, 2}, {10, 3, 3}});
-  const ThreeAxisLevels l = threeAxisLevels(b, 6, false, false);
-  EXPECT_TRUE(l.scored[1]);
-  EXPECT_EQ(l.level[1][0], 0);
-  EXPECT_EQ(l.level[2][0], 2);
-  EXPECT_EQ(l.level[3][0], 5);
+  const ThreeAxisLevels shifted = threeAxisLevels(buffer({{kZeroScore, 1, 1}, {5, 2, 2}, {10, 3, 3}}), 6, false, false);
+  EXPECT_TRUE(shifted.scored[1]);
+  EXPECT_EQ((std::vector<int>{shifted.level[1][0], shifted.level[2][0], shifted.level[3][0]}),
+            (std::vector<int>{0, 2, 5}));
 }
 
 TEST(OverlayCoincidence, CountsAloneAndTogether) {
@@ -280,13 +275,11 @@ std::string readExpected(const char* name) {
 
 const RandomisationTitles kTitles{"richness", "birds", "rarity", "butterflies"};
 
-TEST(OverlayRandomisation, PoolAndSampleFollowTheOffset) {
-  const auto in = randomisationInput(pairs({2, 0, kZeroScore, 0}, {0, 3, 1, 0}), 1.5);
-  EXPECT_EQ(in.pool, (std::vector<double>{3.5, 1.5, 1.5}));
-  EXPECT_EQ(in.sampled, (std::vector<bool>{false, true, true}));
-}
-
 TEST(OverlayRandomisation, WholePoolSampledGivesOneTotalAndNoBrackets) {
+  // The pool and the sample follow the offset.
+  const auto shifted = randomisationInput(pairs({2, 0, kZeroScore, 0}, {0, 3, 1, 0}), 1.5);
+  EXPECT_EQ(shifted.pool, (std::vector<double>{3.5, 1.5, 1.5}));
+  EXPECT_EQ(shifted.sampled, (std::vector<bool>{false, true, true}));
   // Sampling every member always gives the pool's total, 6 over 3 cells.
   const auto in = randomisationInput(pairs({2, 4, kZeroScore}, {1, 1, 1}), 0.0);
   Random rng;

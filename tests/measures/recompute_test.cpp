@@ -29,7 +29,7 @@ TEST(RecomputePlan, SelfRecomputingMeasuresKeepTheirCodeOthersBecomeRichnessOrNo
   EXPECT_EQ(recomputePlan(Recompute::DatafileOpened, kCodeResiduals).code, 1);
 }
 
-TEST(ToolsOptions, RerunRepeatsMeansThenSmoothings) {
+TEST(ToolsOptions, RerunRepeatsMeansThenSmoothingsAndSelectionMapsBecomeNone) {
   Loaded d(fourTaxa());
   runMeasureCommand(d.s, kCodeRangeSizeRarity);
   smoothPass(d.s);
@@ -47,11 +47,7 @@ TEST(ToolsOptions, RerunRepeatsMeansThenSmoothings) {
   EXPECT_EQ(d.s.map.meanPasses, 1);
   EXPECT_EQ(d.s.map.smoothPasses, 1);
   EXPECT_EQ(d.s.map.title, "smoothed (9) mean range-size rarity (inverse square)");
-}
-
-TEST(ToolsOptions, SelectionMapsBecomeNone) {
-  Loaded d(fourTaxa());
-  runMeasureCommand(d.s, kCodeRichness);
+  // A selection map becomes none.
   setMeasureCode(d.s, kCodeNearMinimum);
   applyRecompute(d.s, Recompute::ToolsOptions);
   EXPECT_EQ(d.s.map.measureCode, 0);

@@ -73,15 +73,22 @@ INSTANTIATE_TEST_SUITE_P(
              1.0 / 3 + 1 + 0.5 + 1, 1}),
     [](const auto& param_info) { return std::string(param_info.param.name); });
 
-TEST(Richness, EveryTaxonRepresentedLeavesABlankMapWithoutNaN) {
-  Loaded d(fourTaxa());
-  d.s.areas.cells = {2, 3, 40};
-  for (int code : {1, 2, 5, 12, 13, 24, 25, 36}) {
+// Every taxon represented, or no taxa at all: each measure runs to a blank
+// map with nothing counted and a finite scale.
+TEST(Richness, NothingLeftToCountGivesABlankMap) {
+  for (const bool represented : {true, false}) {
+    Loaded d(represented ? fourTaxa() : std::vector<test::TaxonSpec>{});
+    if (represented) d.s.areas.cells = {2, 3, 40};
     d.s.settings.rarityFormula = RarityFormula::kInverseSquare;
-    d.run(static_cast<MeasureCode>(code));
-    EXPECT_EQ(d.map(), "") << "code " << code;
-    EXPECT_EQ(d.s.map.taxaCounted, 0) << "code " << code;
-    EXPECT_TRUE(std::isfinite(d.s.map.scaleLimit)) << "code " << code;
+    for (int code : {1, 2, 5, 12, 13, 24, 25, 36}) {
+      SCOPED_TRACE(testing::Message() << "code " << code << (represented ? ", all represented" : ", no taxa"));
+      d.s.scoresPresent = false;
+      d.run(static_cast<MeasureCode>(code));
+      EXPECT_TRUE(d.s.scoresPresent);
+      EXPECT_EQ(d.map(), "");
+      EXPECT_EQ(d.s.map.taxaCounted, 0);
+      EXPECT_TRUE(std::isfinite(d.s.map.scaleLimit));
+    }
   }
 }
 
@@ -110,18 +117,10 @@ TEST(Richness, TheLastCellIsScoredAndClearedLikeAnyOther) {
   EXPECT_EQ(d.map(), "2:1/1 ");
 }
 
-TEST(Richness, EmptyDataGiveBlankMaps) {
-  Loaded d({});
-  for (int code : {1, 2, 5, 12, 13, 24, 25, 36}) {
-    d.s.scoresPresent = false;
-    d.run(static_cast<MeasureCode>(code));
-    EXPECT_TRUE(d.s.scoresPresent) << "code " << code;  // ran, though nothing is present
-    EXPECT_EQ(d.map(), "") << "code " << code;
-    EXPECT_EQ(d.s.map.taxaCounted, 0);
-  }
-}
-
-TEST(Richness, NothingHappensWithoutADatafileOrWithAnotherCodeStored) {
+// A measure that cannot apply leaves the map as it was: no datafile, another
+// code stored, the median of levels on presence data, a plot without marks,
+// and an input without data.
+TEST(Richness, NothingHappensWhereTheMeasureCannotApply) {
   Loaded d(fourTaxa());
   d.run(kCodeRichness);
   const std::string before = d.map();
@@ -132,6 +131,13 @@ TEST(Richness, NothingHappensWithoutADatafileOrWithAnotherCodeStored) {
   setMeasureCode(d.s, kCodeRangeSizeRarity);
   computeRichness(d.s);  // richness while code 2 is stored
   EXPECT_EQ(d.map(), before);
+  for (MeasureCode code : {kCodeMedianQuantitative, kCodeSelectiveRichness}) {
+    d.run(kCodeRichness);
+    d.run(code);
+    EXPECT_EQ(d.map(), before) << "code " << code;
+  }
+  Feedback feedback;
+  EXPECT_FALSE(runMeasure(kCodeRichness, MeasureInput{AnalysisData{}, AreaSet{}}, MeasureParams{}, feedback).ran);
 }
 
 TEST(Richness, FrameCopiesTheRecountAndDatafileIntoTheMapRecord) {
@@ -206,18 +212,12 @@ TEST(RangeCentres, ColumnThreeRowsOneAndTwoCentreOnCellThree) {
   EXPECT_EQ(d.s.ws.cards.field(0, d.s.ws.cards.layout->soleArea), 3);
 }
 
-TEST(MedianQuantitative, TakesTheMedianLevelOnlyInQuantitativeMode) {
+TEST(MedianQuantitative, TakesTheMedianLevelOfQuantities) {
   Loaded d({{"A", "1", {{5, 10}, {6, 40}}}, {"B", "1", {{5, 30}}}, {"C", "1", {{5, 80}}}, {"D", "1", {{6, 20}}}},
            "*quantities");
   d.run(kCodeMedianQuantitative);
   EXPECT_EQ(d.map(), "5:30/3 6:30/2 ");
   EXPECT_DOUBLE_EQ(d.s.map.scaleLimit, 1.0);
-
-  Loaded p(fourTaxa());
-  p.run(kCodeRichness);
-  const std::string richness = p.map();
-  p.run(kCodeMedianQuantitative);
-  EXPECT_EQ(p.map(), richness);  // presence mode: nothing happens
 }
 
 TEST(MedianQuantitative, AMedianOfZeroIsStoredAsOne) {
@@ -281,21 +281,6 @@ TEST(MeasureInput, DataWithoutLevelsGridOrTreeRefuseTheMeasuresNeedingThem) {
   Loaded d(fourTaxa(), "*quantities");
   for (MeasureCode code : {kCodeLevelN, kCodeRangeCentres, kCodeSubtreeLength, kCodeMedianQuantitative})
     EXPECT_FALSE(measureRefusal(code, analysisData(d.s, true))) << "code " << code;
-}
-
-TEST(MeasureInput, AnInputWithoutDataDoesNotRun) {
-  const AnalysisData none;
-  const AreaSet set;
-  Feedback feedback;
-  EXPECT_FALSE(runMeasure(kCodeRichness, MeasureInput{none, set}, MeasureParams{}, feedback).ran);
-}
-
-TEST(Selective, NothingHappensWithoutMarks) {
-  Loaded d(fourTaxa());
-  d.run(kCodeRichness);
-  const std::string richness = d.map();
-  d.run(kCodeSelectiveRichness);
-  EXPECT_EQ(d.map(), richness);
 }
 
 }  // namespace

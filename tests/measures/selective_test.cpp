@@ -39,25 +39,7 @@ TEST(SelectivePlotDialog, ListsTheGroupInCardOrderOrSortedWithOptionalRanges) {
   EXPECT_EQ(openSelectivePlot(d.s.settings, d.s.ws, false).lines.size(), 3u);
 }
 
-TEST(SelectivePlotDialog, EachLineMarksItsOwnTaxon) {
-  Loaded d(namedTaxa());
-  SelectivePlotModel m = openSelectivePlot(d.s.settings, d.s.ws, false);  // card order
-  m.selected = {1};  // "Panthera", which begins "Panthera leo"'s line too
-  std::optional<Notice> refusal;
-  EXPECT_EQ(markSelectedTaxa(d.s.ws, d.s.map, m, refusal), 1);
-  EXPECT_FALSE(refusal);
-  EXPECT_TRUE(plotMarked(d.s.ws, 1));
-  EXPECT_FALSE(plotMarked(d.s.ws, 0));
-  EXPECT_EQ(d.s.map.currentTaxon, 1);
-  // Lines the dialog never had mark nothing.
-  clearPlotMarks(d.s.ws);
-  m.selected = {-1, 3, 4, 1000};
-  EXPECT_EQ(markSelectedTaxa(d.s.ws, d.s.map, m, refusal), 1);
-  EXPECT_TRUE(plotMarked(d.s.ws, 3));
-  EXPECT_EQ(d.s.map.currentTaxon, 3);
-}
-
-TEST(SelectivePlotDialog, RefusesAnEmptyOrOverlongSelection) {
+TEST(SelectivePlotDialog, MarksTheTaxaOfTheChosenLinesOrRefusesAnEmptyOrOverlongSelection) {
   const struct {
     int lines;
     const char* message;
@@ -76,11 +58,25 @@ TEST(SelectivePlotDialog, RefusesAnEmptyOrOverlongSelection) {
     EXPECT_EQ(d.s.map.measureCode, 0);
     EXPECT_EQ(markedTaxa(d.s.ws), 0);
   }
+  // 512 lines are taken; each line marks its own taxon, and lines the
+  // dialog never had mark nothing.
   Loaded d(namedTaxa());
-  SelectivePlotModel m = openSelectivePlot(d.s.settings, d.s.ws, false);
+  SelectivePlotModel m = openSelectivePlot(d.s.settings, d.s.ws, false);  // card order
   m.selected.assign(512, 3);
   std::optional<Notice> refusal;
   EXPECT_EQ(markSelectedTaxa(d.s.ws, d.s.map, m, refusal), 1);
+  clearPlotMarks(d.s.ws);
+  m.selected = {1};  // "Panthera", which begins "Panthera leo"'s line too
+  EXPECT_EQ(markSelectedTaxa(d.s.ws, d.s.map, m, refusal), 1);
+  EXPECT_FALSE(refusal);
+  EXPECT_TRUE(plotMarked(d.s.ws, 1));
+  EXPECT_FALSE(plotMarked(d.s.ws, 0));
+  EXPECT_EQ(d.s.map.currentTaxon, 1);
+  clearPlotMarks(d.s.ws);
+  m.selected = {-1, 3, 4, 1000};
+  EXPECT_EQ(markSelectedTaxa(d.s.ws, d.s.map, m, refusal), 1);
+  EXPECT_TRUE(plotMarked(d.s.ws, 3));
+  EXPECT_EQ(d.s.map.currentTaxon, 3);
 }
 
 // A host whose dialogs are answered by a function of the model.

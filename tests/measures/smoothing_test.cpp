@@ -49,25 +49,25 @@ TEST(SmoothPass, KindsAndNeighbourhoods) {
   }
 }
 
-TEST(SmoothPass, LoneCellsKeepTheirValueAndBlankCellsStayBlank) {
+// A lone cell keeps its value and a blank one stays blank; a corner cell
+// averages the cells that exist; every cell reads the values before the pass.
+TEST(SmoothPass, EachCellTakesTheScoredCellsAroundItBeforeThePass) {
   for (Smoothing by : {Smoothing::kMedian, Smoothing::kMean}) {
     Scored m;
     m.s.settings.smoothByMean = by;
     m.set(20, 12, 7.5);
+    m.set(1, 1, 2);
+    m.set(2, 1, 4);
+    m.set(1, 2, 6);
+    m.set(5, 5, 1);
+    m.set(6, 5, 3);
     smoothPass(m.s);
     EXPECT_DOUBLE_EQ(m.at(20, 12), 7.5);
     EXPECT_EQ(m.at(21, 12), 0.0);
+    EXPECT_DOUBLE_EQ(m.at(1, 1), 4.0);
+    EXPECT_DOUBLE_EQ(m.at(5, 5), 2.0);
+    EXPECT_DOUBLE_EQ(m.at(6, 5), 2.0);
   }
-}
-
-TEST(SmoothPass, CornerCellAveragesWhatExists) {
-  Scored m;
-  m.s.settings.smoothByMean = Smoothing::kMean;
-  m.set(1, 1, 2);
-  m.set(2, 1, 4);
-  m.set(1, 2, 6);
-  smoothPass(m.s);
-  EXPECT_DOUBLE_EQ(m.at(1, 1), 4.0);
 }
 
 TEST(SmoothPass, MarkersReadAsZeroAndAZeroResultBecomesTheMarker) {
@@ -81,16 +81,6 @@ TEST(SmoothPass, MarkersReadAsZeroAndAZeroResultBecomesTheMarker) {
   EXPECT_DOUBLE_EQ(m.at(6, 5), 1.5);
   EXPECT_EQ(m.at(20, 20), kZeroScore);
   EXPECT_EQ(m.at(21, 20), kZeroScore);
-}
-
-TEST(SmoothPass, EveryCellReadsTheValuesBeforeThePass) {
-  Scored m;
-  m.s.settings.smoothByMean = Smoothing::kMean;
-  m.set(5, 5, 1);
-  m.set(6, 5, 3);
-  smoothPass(m.s);
-  EXPECT_DOUBLE_EQ(m.at(5, 5), 2.0);
-  EXPECT_DOUBLE_EQ(m.at(6, 5), 2.0);
 }
 
 TEST(SmoothPass, DoesNotApplyToSelectionMapsOrSingleTaxonPlots) {

@@ -28,7 +28,8 @@ void threeSeedsOfFive(Session& s) {
 }
 
 // The titles the tool's measure cases print (richness, rarity, the tree
-// measures, level n, the rare threshold) are checked there.
+// measures, level n, the rare threshold) are checked there, those the
+// analysis commands put on the map (EMR, max rarity) with those commands.
 class TitleTable : public ::testing::TestWithParam<TitleCase> {};
 
 TEST_P(TitleTable, BuildsTheTitleFromTheMapRecordAndSettings) {
@@ -137,7 +138,6 @@ INSTANTIATE_TEST_SUITE_P(
         TitleCase{"Flexibility", 26, none, "richness showing flexibility"},
         TitleCase{"SelectedRarity", 27, [](Session& s) { s.map.smoothPasses = 1; },
                   "smoothed (9) plot selected rarity"},
-        TitleCase{"Emr", 28, none, "EMR irreplaceability"},
         TitleCase{"ReorderedByRichness", 29, none, "area set re-ordered by richness"},
         TitleCase{"ExactMinimumSet", 29,
                   [](Session& s) {
@@ -153,7 +153,6 @@ INSTANTIATE_TEST_SUITE_P(
                     s.areas.exactCells = {4, 9};
                   },
                   "area set re-ordered by richness"},
-        TitleCase{"MaxRarity", 30, none, "max rarity"},
         TitleCase{"Representation", 32, none, ""},
         TitleCase{"SelectedAreas", 37, none, "selected areas"},
         TitleCase{"ResidualsMean25", 38,

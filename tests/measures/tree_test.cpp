@@ -15,31 +15,24 @@ using test::fourTaxa;
 using test::Loaded;
 using test::noticeLines;
 
-TEST(SubtreeLength, EmptySetGivesEachCellsTreeAndMarksSingleTaxa) {
-  Loaded d(fourTaxa());
-  d.run(kCodeSubtreeLength);
-  // cell 2: codes 11, 12, 21 -> 6; cell 3: 11, 22 -> 5; one taxon -> marker.
-  EXPECT_EQ(d.map(), "1:10000/1 2:6/3 3:5/2 40:10000/1 ");
-  EXPECT_EQ(d.s.map.taxaCounted, 4);
-  EXPECT_DOUBLE_EQ(d.s.map.scaleLimit, d.s.ws.counters.codeTreeLength);
-}
-
-TEST(SubtreeLength, OneRepresentedTaxonHasBaseZero) {
-  Loaded d(fourTaxa());
-  d.s.areas.cells = {1};  // represents Alpha only
-  d.run(kCodeSubtreeLength);
-  // The area itself gets nothing; the other cells the whole tree of Alpha
-  // with their new taxa.
-  EXPECT_EQ(d.map(), "2:6/2 3:5/1 40:5/1 ");
-  EXPECT_EQ(d.s.map.taxaCounted, 3);
-}
-
-TEST(SubtreeLength, EveryTaxonRepresentedLeavesABlankMap) {
-  Loaded d(fourTaxa());
-  d.s.areas.cells = {2, 3, 40};
-  d.run(kCodeSubtreeLength);
-  EXPECT_EQ(d.map(), "");
-  EXPECT_EQ(d.s.map.taxaCounted, 0);
+// With no set each cell gets its taxa's tree (cell 2: codes 11, 12, 21 -> 6;
+// cell 3: 11, 22 -> 5) and a single taxon the marker; with Alpha represented
+// its area gets nothing and the others the whole tree of Alpha with their
+// new taxa; with every taxon represented the map is blank.
+TEST(SubtreeLength, EachCellGetsTheTreeItAddsToTheSet) {
+  const struct {
+    std::vector<int> areas;
+    const char* map;
+    int taxaCounted;
+  } cases[] = {{{}, "1:10000/1 2:6/3 3:5/2 40:10000/1 ", 4}, {{1}, "2:6/2 3:5/1 40:5/1 ", 3}, {{2, 3, 40}, "", 0}};
+  for (const auto& c : cases) {
+    Loaded d(fourTaxa());
+    d.s.areas.cells = c.areas;
+    d.run(kCodeSubtreeLength);
+    EXPECT_EQ(d.map(), c.map);
+    EXPECT_EQ(d.s.map.taxaCounted, c.taxaCounted);
+    if (c.areas.empty()) EXPECT_DOUBLE_EQ(d.s.map.scaleLimit, d.s.ws.counters.codeTreeLength);
+  }
 }
 
 // Codes with '0' inside them, codes repeated by several taxa, and cells

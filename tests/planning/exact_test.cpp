@@ -54,46 +54,21 @@ std::string descriptorsDuring(F&& f) {
   return text;
 }
 
-// A folder large enough that the solver's first relaxation goes through
-// its crash stage, which once printed its progress whatever it was told:
-// the tool's standard output must still hold its report and nothing else.
-TEST(PlanningExact, TheSolverWritesNothingOnStandardOutput) {
-  constexpr int kWidth = 200, kUnits = 10000, kFeatures = 1000;
-  Random rng;
-  rng.seed(7);
-  std::string pu = "id,cost\n", spec = "id,target\n", puvspr = "species,pu,amount\n";
-  for (int u = 1; u <= kUnits; ++u) pu += strprintf("%d,%d\n", u, 1 + rng.choose(5));
-  for (int f = 1; f <= kFeatures; ++f) {
-    spec += strprintf("%d,1\n", f);
-    // A block of 2 to 31 units on a side somewhere on the grid.
-    const int side = 2 + rng.choose(30), x0 = rng.choose(kWidth - side), y0 = rng.choose(kUnits / kWidth - side);
-    for (int y = y0; y < y0 + side; ++y)
-      for (int x = x0; x < x0 + side; ++x) puvspr += strprintf("%d,%d,1\n", f, y * kWidth + x + 1);
-  }
-  test::PlanningFolder folder(pu, spec, puvspr);
-  test::CliOutput r;
-  const std::string printed = descriptorsDuring([&] {
-    r = test::runCli({"marxan", folder.dir.string(), "--method", "exact", "--reps", "1"});
-  });
-  ASSERT_EQ(r.rc, 0) << r.err;
-  EXPECT_EQ(printed, "");
-  EXPECT_NE(r.out.find(": optimal\n"), std::string::npos) << r.out;
-  EXPECT_EQ(r.out, folder.read("output/output_report.txt"));
-}
-
-// Real amounts (1 to 20) and share targets of 10 to 30 % on a grid of
-// WIDTH units a row; each feature lives on a square block. With BLM above 0
-// the grid's 4-neighbours share a boundary of length 1.
-test::PlanningFolder amountFolder(int width, int units, int features, std::uint32_t seed, double blm = 0) {
+// A grid of WIDTH units a row, costs 1 to 5; each feature lives on a square
+// block of 2 to 31 units a side. Presences with targets of 1, or real
+// amounts (1 to 20) with share targets of 10 to 30 %; with BLM above 0 the
+// grid's 4-neighbours share a boundary of length 1.
+test::PlanningFolder blockFolder(int width, int units, int features, std::uint32_t seed, bool amounts, double blm = 0) {
   Random rng;
   rng.seed(seed);
-  std::string pu = "id,cost\n", spec = "id,prop\n", puvspr = "species,pu,amount\n";
+  std::string pu = "id,cost\n", spec = amounts ? "id,prop\n" : "id,target\n", puvspr = "species,pu,amount\n";
   for (int u = 1; u <= units; ++u) pu += strprintf("%d,%d\n", u, 1 + rng.choose(5));
   for (int f = 1; f <= features; ++f) {
-    spec += strprintf("%d,0.%d\n", f, 1 + rng.choose(3));
+    spec += amounts ? strprintf("%d,0.%d\n", f, 1 + rng.choose(3)) : strprintf("%d,1\n", f);
     const int side = 2 + rng.choose(30), x0 = rng.choose(width - side), y0 = rng.choose(units / width - side);
     for (int y = y0; y < y0 + side; ++y)
-      for (int x = x0; x < x0 + side; ++x) puvspr += strprintf("%d,%d,%d\n", f, y * width + x + 1, 1 + rng.choose(20));
+      for (int x = x0; x < x0 + side; ++x)
+        puvspr += strprintf("%d,%d,%d\n", f, y * width + x + 1, amounts ? 1 + rng.choose(20) : 1);
   }
   return test::PlanningFolder(pu, spec, puvspr,
                               "INPUTDIR input\nOUTPUTDIR output\nSCENNAME output\n" +
@@ -109,29 +84,42 @@ void writeGridBoundary(const test::PlanningFolder& folder, int width, int units)
   folder.file("input/bound.dat", bound);
 }
 
-// Many more units than features: the shape on which the solver, left to
-// choose, sifts its first relaxation and prints a line per pass; with
-// boundary length its reductions add slack columns and once said so.
-TEST(PlanningExact, TheSolverWritesNothingOnEitherDescriptorWithAmounts) {
-  for (double blm : {0.0, 0.5}) {
-    const test::PlanningFolder folder = amountFolder(200, 40000, 100, 11, blm);
-    if (blm > 0) writeGridBoundary(folder, 200, 40000);
+// The tool's standard output holds its report and nothing else, whatever the
+// solver library does: on a folder large enough that the first relaxation
+// goes through its crash stage (which once printed its progress whatever it
+// was told), and on many more units than features, where the solver sifts
+// its first relaxation and prints a line per pass, and with boundary length
+// its reductions add slack columns and once said so.
+TEST(PlanningExact, TheSolverWritesNothingOnEitherDescriptor) {
+  struct Case {
+    int units, features;
+    std::uint32_t seed;
+    bool amounts;
+    double blm;
+    const char *option, *value, *says;
+  };
+  for (const Case& c :
+       {Case{10000, 1000, 7, false, 0, "--reps", "1", ": optimal\n"},
+        Case{40000, 100, 11, true, 0, "--time-limit", "5", "exact minimum cost: "},
+        Case{40000, 100, 11, true, 0.5, "--time-limit", "5", "exact minimum cost + BLM x boundary length: "}}) {
+    SCOPED_TRACE(c.says);
+    const test::PlanningFolder folder = blockFolder(200, c.units, c.features, c.seed, c.amounts, c.blm);
+    if (c.blm > 0) writeGridBoundary(folder, 200, c.units);
     test::CliOutput r;
     const std::string printed = descriptorsDuring([&] {
-      r = test::runCli({"marxan", folder.dir.string(), "--method", "exact", "--time-limit", "5"});
+      r = test::runCli({"marxan", folder.dir.string(), "--method", "exact", c.option, c.value});
     });
     ASSERT_EQ(r.rc, 0) << r.err;
-    EXPECT_EQ(printed, "") << "BLM " << blm;
-    EXPECT_NE(r.out.find(blm > 0 ? "exact minimum cost + BLM x boundary length: " : "exact minimum cost: "),
-              std::string::npos)
-        << r.out;
+    EXPECT_EQ(printed, "");
+    EXPECT_NE(r.out.find(c.says), std::string::npos) << r.out;
+    EXPECT_EQ(r.out, folder.read("output/output_report.txt"));
   }
 }
 
 // The work limit ends the search at the same point on an idle and on a busy
 // machine, and the report says it was that limit.
 TEST(PlanningExact, TheWorkLimitGivesTheSameSetUnderLoad) {
-  const test::PlanningFolder folder = amountFolder(50, 2500, 150, 7);
+  const test::PlanningFolder folder = blockFolder(50, 2500, 150, 7, true);
   auto run = [&] {
     // The time limit, an upper bound whatever the work limit, set beyond
     // what a sanitised build beside three busy processes takes.

@@ -148,6 +148,8 @@ INSTANTIATE_TEST_SUITE_P(
         BadFolder{"NotANumberAmount", kIn, kPu, kSpec, "species,pu,amount\n1,1,nan\n",
                   "puvspr.dat line 2: amount \"nan\" is not a number of 0 or more"},
         BadFolder{"EmptyTable", kIn, kPu, kSpec, "", "puvspr.dat: no header row"},
+        // A binary file is refused, not swallowed.
+        BadFolder{"BinaryTable", kIn, kPu, kSpec, std::string(3 << 20, 'x'), "puvspr.dat: no header row"},
         BadFolder{"MissingFile", kIn + "PUNAME nowhere.dat\n", kPu, kSpec, kAmt,
                   "nowhere.dat: cannot be read (missing?)"},
         BadFolder{"MissingBoundaryFile", kIn + "BLM 2.5\nBOUNDNAME bound.dat\n", kPu, kSpec, kAmt,
@@ -179,11 +181,6 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(PlanningFolderRead, MissingInputDatSaysSo) {
   test::TempDir tmp;
   EXPECT_EQ(readFolder(tmp.path()).error, "input.dat: cannot be read (missing?)");
-}
-
-TEST(PlanningFolderRead, ABinaryFileIsRefusedNotSwallowed) {
-  PlanningFolder f(kPu, kSpec, std::string(3 << 20, 'x'), kIn);
-  EXPECT_EQ(readFolder(f.dir).error, "puvspr.dat: no header row");
 }
 
 // Ten million amounts (1,000 units x 10,000 features) are read through, and

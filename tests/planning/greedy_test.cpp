@@ -23,33 +23,30 @@ Problem make(const std::vector<double>& costs, const std::vector<double>& target
   return p;
 }
 
-TEST(PlanningGreedy, TakesTheUnitThatRemovesMostShortfallPerCost) {
-  // Units 0 and 1 hold one feature each for 1; unit 2 holds both for 1.5,
-  // 1.33 per unit of cost against 1: it alone meets both targets.
-  const Problem p = make({1, 1, 1.5}, {1, 1}, {{0, 0, 1}, {1, 1, 1}, {0, 2, 1}, {1, 2, 1}});
-  EXPECT_EQ(greedyByCostEffectiveness(p, 1), (std::vector<char>{0, 0, 1}));
-}
-
-TEST(PlanningGreedy, AmountsCountOnlyUpToWhatIsStillMissing) {
-  // Unit 0 holds 100 of a feature whose target is 5, for cost 10 (0.5 per
-  // cost once capped at 5); unit 1 holds 5 for cost 2 (2.5 per cost).
-  const Problem p = make({10, 2}, {5}, {{0, 0, 100}, {0, 1, 5}});
-  EXPECT_EQ(greedyByCostEffectiveness(p, 1), (std::vector<char>{0, 1}));
-}
-
-TEST(PlanningGreedy, AUnitThatCostsNothingAndHelpsComesFirst) {
-  // Unit 1 removes the whole shortfall at 2 per unit of cost; unit 0 costs
-  // nothing, so it goes first and leaves unit 1 nothing to add.
-  const Problem p = make({0, 0.5}, {1}, {{0, 0, 1}, {0, 1, 5}});
-  EXPECT_EQ(greedyByCostEffectiveness(p, 1), (std::vector<char>{1, 0}));
-}
-
-TEST(PlanningGreedy, KeepsLockedInUnitsAndNeverTakesLockedOutOnes) {
-  const Problem p = make({1, 1, 1, 9}, {1, 2}, {{0, 0, 1}, {0, 1, 1}, {1, 1, 1}, {1, 2, 5}, {1, 3, 1}},
-                         {UnitStatus::LockedIn, UnitStatus::Free, UnitStatus::LockedOut, UnitStatus::Free});
-  // Feature 1 needs 2 without unit 2: units 1 and 3 (unit 0 stays although
-  // unit 1 alone would cover feature 0: it was locked in).
-  EXPECT_EQ(greedyByCostEffectiveness(p, 1), (std::vector<char>{1, 1, 0, 1}));
+TEST(PlanningGreedy, TakesTheUnitThatRemovesMostShortfallPerCostWithinTheLocks) {
+  constexpr UnitStatus kIn = UnitStatus::LockedIn, kOut = UnitStatus::LockedOut, kFree = UnitStatus::Free;
+  struct Case {
+    const char* what;
+    Problem p;
+    std::vector<char> chosen;
+  };
+  const Case cases[] = {
+      // Units 0 and 1 hold one feature each for 1; unit 2 holds both for 1.5,
+      // 1.33 per unit of cost against 1: it alone meets both targets.
+      {"most per cost", make({1, 1, 1.5}, {1, 1}, {{0, 0, 1}, {1, 1, 1}, {0, 2, 1}, {1, 2, 1}}), {0, 0, 1}},
+      // Unit 0 holds 100 of a feature whose target is 5, for cost 10 (0.5 per
+      // cost once capped at 5); unit 1 holds 5 for cost 2 (2.5 per cost).
+      {"amounts count up to what is missing", make({10, 2}, {5}, {{0, 0, 100}, {0, 1, 5}}), {0, 1}},
+      // Unit 1 removes the whole shortfall at 2 per unit of cost; unit 0 costs
+      // nothing, so it goes first and leaves unit 1 nothing to add.
+      {"a unit costing nothing first", make({0, 0.5}, {1}, {{0, 0, 1}, {0, 1, 5}}), {1, 0}},
+      // Feature 1 needs 2 without unit 2: units 1 and 3 (unit 0 stays although
+      // unit 1 alone would cover feature 0: it was locked in).
+      {"locks kept",
+       make({1, 1, 1, 9}, {1, 2}, {{0, 0, 1}, {0, 1, 1}, {1, 1, 1}, {1, 2, 5}, {1, 3, 1}}, {kIn, kFree, kOut, kFree}),
+       {1, 1, 0, 1}},
+  };
+  for (const Case& c : cases) EXPECT_EQ(greedyByCostEffectiveness(c.p, 1), c.chosen) << c.what;
 }
 
 TEST(PlanningGreedy, TiesFollowTheSeedAndTheSameSeedRepeats) {

@@ -47,11 +47,6 @@ class DataSession : public ::testing::Test {
     for (int t = 0; t < s.ws.taxaCount; ++t) out.push_back(s.ws.cards.name(t));
     return out;
   }
-  std::vector<std::string> codes() const {
-    std::vector<std::string> out;
-    for (int t = 0; t < s.ws.taxaCount; ++t) out.push_back(s.ws.cards.codeText(t));
-    return out;
-  }
   int recordsIn(int cell) const {
     int n = 0;
     for (int t = 0; t < s.ws.taxaCount; ++t) n += s.ws.cards.level(t, cell) != 0;

@@ -103,9 +103,6 @@ fs::path makeProgramFolder(const fs::path& root) {
   return home;
 }
 
-}  // namespace zn::test
-
-namespace zn::test {
 std::string coastlineImage(const std::vector<std::pair<int, int>>& line,
                            const std::vector<std::pair<int, int>>& seeds) {
   std::string s;

@@ -69,9 +69,6 @@ class TempDir {
 // "ravelund" and "regional" grid types and their data folders.
 std::filesystem::path makeProgramFolder(const std::filesystem::path& root);
 
-}  // namespace zn::test
-
-namespace zn::test {
 // A coastline file image: counts A and B, then A + B points of int16 x, y.
 std::string coastlineImage(const std::vector<std::pair<int, int>>& line, const std::vector<std::pair<int, int>>& seeds);
 }  // namespace zn::test

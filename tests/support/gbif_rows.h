@@ -15,4 +15,9 @@ const std::vector<std::string>& gbifColumns();
 std::string gbifRow(const std::map<std::string, std::string>& values, const std::string& end = "\n");
 std::string gbifHeader(const std::string& end = "\n");
 
+// One record of a species at a point, its genus the name's first word.
+std::string gbifRecord(const std::string& species, const std::string& lat, const std::string& lon,
+                       const std::string& basis = "HUMAN_OBSERVATION", const std::string& family = "Felidae",
+                       const std::string& year = "");
+
 }  // namespace zn::test

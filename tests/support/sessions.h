@@ -129,13 +129,9 @@ inline std::vector<TaxonSpec> fourTaxa() {
           {"Delta", "22", {{3, 2}}}};
 }
 
-inline std::filesystem::path expectedTextDir() {
-  return std::filesystem::path(ZN_SOURCE_DIR) / "tests" / "data" / "selection";
-}
-
 // Compares text with the named expected-text file of the selection reports.
 inline void expectMatchesFile(const std::string& text, const std::string& file) {
-  expectMatchesFileAt(text, expectedTextDir() / file);
+  expectMatchesFileAt(text, std::filesystem::path(ZN_SOURCE_DIR) / "tests" / "data" / "selection" / file);
 }
 
 }  // namespace zn::test
