@@ -41,7 +41,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -153,27 +152,21 @@ class CaseFile {
   }
 
   std::string expand(const std::string& s) const {
+    const std::pair<std::string, std::string> names[] = {
+        {"$", "$"},
+        {"HOME", home_.string()},
+        {"TMP", tmp_->path().string()},
+        {"DATA", (fs::path(ZN_SOURCE_DIR) / "tests" / "data").string()}};
     std::string r;
     for (std::size_t i = 0; i < s.size(); ++i) {
-      if (s[i] != '$') {
+      const auto* name = std::find_if(std::begin(names), std::end(names), [&](const auto& n) {
+        return s[i] == '$' && s.compare(i + 1, n.first.size(), n.first) == 0;
+      });
+      if (name == std::end(names)) {
         r += s[i];
-        continue;
-      }
-      auto name = [&](const char* n) { return s.compare(i + 1, std::strlen(n), n) == 0; };
-      if (name("$")) {
-        r += '$';
-        i += 1;
-      } else if (name("HOME")) {
-        r += home_.string();
-        i += 4;
-      } else if (name("TMP")) {
-        r += tmp_->path().string();
-        i += 3;
-      } else if (name("DATA")) {
-        r += (fs::path(ZN_SOURCE_DIR) / "tests" / "data").string();
-        i += 4;
       } else {
-        r += '$';
+        r += name->second;
+        i += name->first.size();
       }
     }
     return r;

@@ -93,14 +93,5 @@ TEST(HotspotReport, SeedsStayInFrontAndTiesFollowTheExchangeSort) {
   expectMatchesFile(all, "hotspots_report.txt");
 }
 
-TEST(HotspotReport, NothingIsWrittenWhenFewerThanThreeCellsScore) {
-  Case d;
-  d.areas() = {10, 20};  // only T3 is left, in cells 30 and 40
-  const AnalysisResult r = hotspots(d, 2);
-  EXPECT_FALSE(r.ran);
-  EXPECT_EQ(r.results, "");
-  EXPECT_EQ(d.s.areas.count(), 2);
-}
-
 }  // namespace
 }  // namespace zn

@@ -3,9 +3,7 @@
 #include "measures/scores.h"
 #include "selection/areaset.h"
 #include "shell/selection_commands.h"
-#include "store/datafile.h"
-#include "tests/support/fixtures.h"
-#include "tests/support/scripted_host.h"
+#include "tests/support/sessions.h"
 
 namespace zn {
 namespace {
@@ -19,17 +17,7 @@ AreaSet areaSet(std::vector<int> cells, int seeds) {
 
 namespace fs = std::filesystem;
 
-struct Loaded {
-  test::ScriptedHost host;
-  Session s{host, "/nonexistent"};
-  explicit Loaded(const std::vector<test::TaxonSpec>& taxa) {
-    allocateWorkspace(s);
-    setDefaults(s.settings);
-    readDatafileBytes(s, test::datafileImage("t", taxa));
-    s.ws.datafile.opened = true;
-    recount(s.ws, 0);
-  }
-};
+using test::Loaded;
 
 std::vector<test::TaxonSpec> threeTaxa() {
   return {{"A", "11", {{1, 1}, {2, 1}}}, {"B", "12", {{2, 1}, {3, 2}}}, {"C", "21", {{4, 1}}}};

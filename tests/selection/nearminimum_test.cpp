@@ -7,6 +7,7 @@
 #include "shell/nearminimum_runs.h"
 #include "shell/runinputs.h"
 #include "store/random.h"
+#include "tests/selection/ties.h"
 #include "tests/support/sessions.h"
 
 namespace zn {
@@ -82,39 +83,18 @@ struct TieCase {
   const char* rules;  // cell:rule of each area in set order
 };
 
-TaxonSpec t1() { return taxon("T1", {1, 2}); }
-
 std::vector<TieCase> tieCases() {
+  using test::tieChain;
   return {
       {"one cell holds most of the rarest", {taxon("A", {1, 2}), taxon("B", {2, 3})}, false, "2:2 "},
-      {"the next rarest decides", {t1(), taxon("T2", {2, 3, 4})}, false, "2:3 "},
-      {"next rarest ties: lowest cell", {t1(), taxon("T2", {1, 3, 4}), taxon("T3", {2, 5, 6})}, false, "1:7 2:20 "},
-      {"extra tie-breaks find no third level",
-       {t1(), taxon("T2", {1, 3, 4}), taxon("T3", {2, 5, 6})},
-       true,
-       "1:30 2:20 "},
-      {"the third level decides",
-       {t1(), taxon("T2", {1, 3, 4}), taxon("T3", {2, 5, 6}), taxon("T4", {1, 7, 8, 9})},
-       true,
-       "1:4 2:20 "},
-      {"the fourth level decides",
-       {t1(), taxon("T2", {1, 3, 4}), taxon("T3", {2, 5, 6}), taxon("T4", {1, 7, 8, 9}), taxon("T5", {2, 10, 11, 12}),
-        taxon("T6", {1, 13, 14, 15, 16})},
-       true,
-       "1:5 2:3 "},
-      {"the fourth level ties: lowest cell",
-       {t1(), taxon("T2", {1, 3, 4}), taxon("T3", {2, 5, 6}), taxon("T4", {1, 7, 8, 9}), taxon("T5", {2, 10, 11, 12}),
-        taxon("T6", {1, 13, 14, 15, 16}), taxon("T7", {2, 17, 18, 19, 20})},
-       true,
-       "1:6 2:3 "},
-      {"no fourth level",
-       {t1(), taxon("T2", {1, 3, 4}), taxon("T3", {2, 5, 6}), taxon("T4", {1, 7, 8, 9}), taxon("T5", {2, 10, 11, 12})},
-       true,
-       "1:40 2:3 "},
-      {"without extra tie-breaks the third level is not looked at",
-       {t1(), taxon("T2", {1, 3, 4}), taxon("T3", {2, 5, 6}), taxon("T4", {1, 7, 8, 9})},
-       false,
-       "1:7 2:20 "},
+      {"the next rarest decides", {tieChain(1)[0], taxon("T2", {2, 3, 4})}, false, "2:3 "},
+      {"next rarest ties: lowest cell", tieChain(3), false, "1:7 2:20 "},
+      {"extra tie-breaks find no third level", tieChain(3), true, "1:30 2:20 "},
+      {"the third level decides", tieChain(4), true, "1:4 2:20 "},
+      {"the fourth level decides", tieChain(6), true, "1:5 2:3 "},
+      {"the fourth level ties: lowest cell", tieChain(7), true, "1:6 2:3 "},
+      {"no fourth level", tieChain(5), true, "1:40 2:3 "},
+      {"without extra tie-breaks the third level is not looked at", tieChain(4), false, "1:7 2:20 "},
   };
 }
 
@@ -129,7 +109,7 @@ TEST(NearMinimum, TieBreakLevelsGiveTheirRuleCodes) {
 }
 
 TEST(NearMinimum, TieCountOfAStepIsTheNumberOfCellsTiedOnTheRarest) {
-  Priority d({t1(), taxon("T2", {1, 3, 4}), taxon("T3", {2, 5, 6})});
+  Priority d(test::tieChain(3));
   RunOutcome r = nearMinimumRun(d.s);
   EXPECT_EQ(r.ties, (std::vector<int>{2, 3}));  // {1, 2}, then {2, 5, 6}
   EXPECT_EQ(d.cell(1).tieCount, 2);             // indexed by step
@@ -335,20 +315,11 @@ TEST(NearMinimum, BareDatasetGivesTheDatafilesRun) {
     const RunOutcome file = runMainRun(d.s, r, fromFile, d.s.progress);
 
     const int units = d.s.ws.geo.cells;
-    std::vector<Occurrence> pairs;
-    for (std::size_t t = 0; t < taxa.size(); ++t)
-      for (auto [n, level] : taxa[t].levels)
-        pairs.push_back({static_cast<std::uint32_t>(t), static_cast<std::uint32_t>(n), 1.0});
-    auto bare = std::make_shared<Dataset>();
-    bare->occurrences = occurrencesFrom(static_cast<int>(taxa.size()), units, std::move(pairs), false);
-    AnalysisData a;
-    a.data = bare;
-    a.inGroup.assign(taxa.size(), 1);
+    AnalysisData a = test::analysisInput(taxa, units);
     a.cost.assign(static_cast<std::size_t>(units) + 1, 1.0);
     for (auto [n, v] : costs) a.cost[static_cast<std::size_t>(n)] = v;
     a.threat.assign(static_cast<std::size_t>(units) + 1, 0.0);
     for (auto [n, v] : threats) a.threat[static_cast<std::size_t>(n)] = v;
-    a.gridUnits = units;
     a.totals = countTotals(a);
     AreaSet fromData;
     const RunOutcome run = runMainRun(a, SelectionIndex(a), r, fromData, d.s.progress);

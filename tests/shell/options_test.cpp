@@ -91,16 +91,6 @@ TEST(ToolsOptionsModel, OpeningPutsTheThresholdAmongTheCandidateCells) {
   }
 }
 
-TEST(ToolsOptionsModel, ThresholdEditStaysWithinOneToTheCandidateCells) {
-  ToolsOptionsModel m(darkDefaults(), facts(40));
-  EXPECT_EQ(m.numberRange(topt::kThreshold), (std::pair<int, int>{1, 40}));
-  const std::pair<int, int> entries[] = {{10, 10}, {0, 1}, {-5, 1}, {41, 40}, {1, 1}, {40, 40}};
-  for (auto [typed, kept] : entries) {
-    m.setNumber(topt::kThreshold, typed);
-    EXPECT_EQ(m.number(topt::kThreshold), kept) << typed;
-  }
-}
-
 TEST(ToolsOptionsModel, ThresholdPercentageOfTheCandidateCells) {
   struct Case {
     int threshold;
@@ -125,7 +115,7 @@ TEST(ToolsOptionsModel, WithoutCandidateCellsTheThresholdIsDisabledAndKept) {
   EXPECT_TRUE(ToolsOptionsModel(s, facts(1)).enabled(topt::kThreshold));
 }
 
-TEST(ToolsOptionsModel, GoalsAndTheExactTimeLimitAreKeptWithinTheirRanges) {
+TEST(ToolsOptionsModel, NumbersAreKeptWithinTheirRanges) {
   Settings s = darkDefaults();
   s.nearMinimumGoal = 0;
   s.greedyGoal = 500;
@@ -138,12 +128,14 @@ TEST(ToolsOptionsModel, GoalsAndTheExactTimeLimitAreKeptWithinTheirRanges) {
     Control id;
     int low, high;
   };
-  for (Case c : {Case{topt::kGoal, 1, 99}, Case{topt::kGreedyGoal, 1, 99}, Case{topt::kExactTimeLimit, 1, 86400}}) {
+  // The threshold runs from 1 to the candidate cells.
+  for (Case c : {Case{topt::kGoal, 1, 99}, Case{topt::kGreedyGoal, 1, 99}, Case{topt::kExactTimeLimit, 1, 86400},
+                 Case{topt::kThreshold, 1, 10}}) {
     EXPECT_EQ(m.numberRange(c.id), (std::pair<int, int>{c.low, c.high})) << c.id;
-    m.setNumber(c.id, c.high + 1);
-    EXPECT_EQ(m.number(c.id), c.high) << c.id;
-    m.setNumber(c.id, -3);
-    EXPECT_EQ(m.number(c.id), c.low) << c.id;
+    for (auto [typed, kept] : {std::pair{c.high + 1, c.high}, {-3, c.low}, {c.low, c.low}, {c.high, c.high}, {2, 2}}) {
+      m.setNumber(c.id, typed);
+      EXPECT_EQ(m.number(c.id), kept) << c.id << " typed " << typed;
+    }
   }
   // The time limit is no area-selection choice: changing it starts no re-run.
   Settings record = darkDefaults();
@@ -215,27 +207,6 @@ TEST(ToolsOptionsModel, ChoicesWithoutTheirDataAreDisabledAndRefused) {
   EXPECT_TRUE(with.enabled(topt::kOptimiseCost));
   EXPECT_TRUE(with.checked(topt::kOptimiseCost));
   EXPECT_TRUE(with.enabled(topt::kReorderThreat));
-}
-
-TEST(ToolsOptionsModel, FlexibilityMapChoicesSpreadOverThreeSlots) {
-  struct Case {
-    Control id;
-    Flag on, partial, all;
-  };
-  constexpr Flag Y = Flag::kOn, N = Flag::kOff;
-  const Case cases[] = {{topt::kMapAllFlexible, Y, N, Y},
-                        {topt::kMapPartial, Y, Y, N},
-                        {topt::kMapByOrder, N, N, N},
-                        {topt::kMapIrreplaceable, Y, N, N}};
-  ToolsOptionsModel m(darkDefaults(), facts(10));
-  EXPECT_TRUE(m.checked(topt::kMapIrreplaceable));  // the defaults
-  for (const Case& c : cases) {
-    m.setChecked(c.id, true);
-    EXPECT_EQ(m.settings.flexibilityMap, c.on) << c.id;
-    EXPECT_EQ(m.settings.flexibilityPartial, c.partial) << c.id;
-    EXPECT_EQ(m.settings.mapAllFlexible, c.all) << c.id;
-    for (const Case& other : cases) EXPECT_EQ(m.checked(other.id), other.id == c.id) << c.id << " " << other.id;
-  }
 }
 
 TEST(ToolsOptionsModel, RangeCentreWeightingZeroShowsNoChoice) {
@@ -488,24 +459,27 @@ TEST(MapOptionsModel, FillFrameCoastOnlyIn256ColourAndNotZoomed) {
   }
 }
 
-TEST(MapOptionsModel, ScaleBarChoicesSetShownAndStyle) {
-  struct Case {
-    Control id;
-    Flag shown;
-    ScaleBarStyle style;
-  };
-  const Case cases[] = {{mopt::kScaleBarOff, Flag::kOff, ScaleBarStyle::kPlain},
-                        {mopt::kScaleBarPlain, Flag::kOn, ScaleBarStyle::kPlain},
-                        {mopt::kScaleBarHistogram, Flag::kOn, ScaleBarStyle::kHistogram},
-                        {mopt::kScaleBarNumbers, Flag::kOn, ScaleBarStyle::kNumbers}};
-  MapOptionsModel m(darkDefaults(), "", mapFacts());
-  EXPECT_TRUE(m.checked(mopt::kScaleBarNumbers));
-  for (const Case& c : cases) {
-    m.setChecked(c.id, true);
-    EXPECT_EQ(m.settings.scaleBarShown, c.shown) << c.id;
-    EXPECT_EQ(m.settings.scaleBarStyle, c.style) << c.id;
-    for (const Case& other : cases) EXPECT_EQ(m.checked(other.id), other.id == c.id) << c.id << " " << other.id;
+// Radios spread over several fields of the record: each choice shows alone,
+// and a model opened on what it stored shows it again.
+template <class Model>
+void expectExclusiveRadios(const std::vector<Control>& group, Control byDefault,
+                           const std::function<Model(const Settings&)>& open) {
+  Model m = open(darkDefaults());
+  EXPECT_TRUE(m.checked(byDefault));
+  for (const Control& c : group) {
+    m.setChecked(c, true);
+    for (const Control& other : group) EXPECT_EQ(m.checked(other), other == c) << c << " " << other;
+    EXPECT_TRUE(open(m.settings).checked(c)) << c << " reopened";
   }
+}
+
+TEST(OptionsModels, FlexibilityMapAndScaleBarChoicesAreExclusive) {
+  expectExclusiveRadios<ToolsOptionsModel>(
+      {topt::kMapAllFlexible, topt::kMapPartial, topt::kMapByOrder, topt::kMapIrreplaceable}, topt::kMapIrreplaceable,
+      [](const Settings& s) { return ToolsOptionsModel(s, facts(10)); });
+  expectExclusiveRadios<MapOptionsModel>(
+      {mopt::kScaleBarOff, mopt::kScaleBarPlain, mopt::kScaleBarHistogram, mopt::kScaleBarNumbers},
+      mopt::kScaleBarNumbers, [](const Settings& s) { return MapOptionsModel(s, "", mapFacts()); });
 }
 
 TEST(MapOptionsModel, ScoreScaleKeepsColoursOrNumbersTicked) {
@@ -658,46 +632,30 @@ TEST(MapOptionsModel, OkWritesOnlyTheMapDrawingSlots) {
 
 // ----- Map info
 
-TEST(MapInfoModel, RowsDescribeTheMapRecord) {
+// The rows whose text or presence follows the record.
+TEST(MapInfoModel, RowsFollowTheMapRecord) {
+  auto value = [](const MapRecord& r, const std::string& label) {
+    for (const InfoRow& row : mapInfoRows(r))
+      if (row.first == label) return row.second;
+    return std::string("(absent)");
+  };
   MapRecord m;
-  m.measureCode = kCodeRangeSizeRarity;
-  m.title = "range-size rarity (inverse)";
-  m.dataTitle = "Birds of Europe";
-  m.fileName = "birds.dat";
   m.groupCode = "12";
   m.excludedLevel = 1;
-  m.taxaCounted = 40;
-  m.includedTaxa = 42;
-  m.occupiedCells = 300;
-  m.records = 1234;
   m.mapMaximum = 17.25;
-  m.scaleLimit = 17.25;
-  m.meanPasses = 1;
-  const std::vector<InfoRow> expected{
-      {"Measure:", "range-size rarity (inverse)"},
-      {"Data:", "Birds of Europe"},
-      {"Datafile:", "birds.dat"},
-      {"Subgroup:", "12"},
-      {"Data level:", "2 and above"},
-      {"Taxa counted:", "40"},
-      {"Included taxa:", "42"},
-      {"Occupied cells:", "300"},
-      {"Records:", "1234"},
-      {"Map maximum:", "17.25"},
-      {"Scale limit:", "17.25"},
-      {"Mean passes:", "1"},
-      {"Smoothing passes:", "0"},
-      {"Measure code:", "2"},
-  };
-  EXPECT_EQ(mapInfoRows(m), expected);
-
+  m.measureCode = kCodeRangeSizeRarity;
+  EXPECT_EQ(value(m, "Subgroup:"), "12");
+  EXPECT_EQ(value(m, "Data level:"), "2 and above");
+  EXPECT_EQ(value(m, "Map maximum:"), "17.25");
+  EXPECT_EQ(value(m, "Measure code:"), "2");
+  EXPECT_EQ(value(m, "Score offset:"), "(absent)");
+  EXPECT_EQ(value(m, "Imported scores:"), "(absent)");
   m.groupCode.clear();
   m.scoreOffset = -3.5;
   m.importedName = "rain.scr";
-  const std::vector<InfoRow> rows = mapInfoRows(m);
-  EXPECT_EQ(rows[3].second, "all subgroups");
-  EXPECT_NE(std::find(rows.begin(), rows.end(), InfoRow{"Score offset:", "-3.5"}), rows.end());
-  EXPECT_NE(std::find(rows.begin(), rows.end(), InfoRow{"Imported scores:", "rain.scr"}), rows.end());
+  EXPECT_EQ(value(m, "Subgroup:"), "all subgroups");
+  EXPECT_EQ(value(m, "Score offset:"), "-3.5");
+  EXPECT_EQ(value(m, "Imported scores:"), "rain.scr");
 }
 
 TEST(MapInfoModel, SwapShowsTheOtherMapAndTwoSwapsCancel) {

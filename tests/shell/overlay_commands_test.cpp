@@ -104,19 +104,6 @@ TEST_F(OverlayCommands, CancelledDialogLeavesTheMapAlone) {
   EXPECT_TRUE(sh.host.messages.empty());
 }
 
-TEST_F(OverlayCommands, TwoPresenceOverlaysAppendTheCoincidenceReport) {
-  pair({{10, 1}, {20, 1}}, {{20, 1}, {30, 1}, {40, 1}});
-  Session& s = *sh.session;
-  s.overlay.presence = {true, true};
-  s.map.dataTitle = "reserves";
-  s.backgroundMap.dataTitle = "hotspots";
-  ASSERT_TRUE(overlayScoresCommand(*sh.shell));
-  EXPECT_TRUE(sh.host.dialogs.empty());
-  EXPECT_NE(results().find("      1  reserves  (alone)\n      1  reserves + hotspots\n      2  hotspots  (alone)\n"),
-            std::string::npos)
-      << results();
-}
-
 TEST_F(OverlayCommands, RandomisationReportIsTheOneTheTimeSeedGives) {
   pair({{10, 2}, {20, 3}, {30, 5}, {40, 1}}, {{10, 2}, {50, 4}});
   ASSERT_TRUE(randomisationTestCommand(*sh.shell));

@@ -7,17 +7,6 @@
 namespace zn {
 namespace {
 
-TEST(ResultsFile, StartsWithTheHeaderInCrLf) {
-  test::TempDir tmp;
-  auto f = tmp.path() / "RESULTS.TXT";
-  test::writeFile(f, "old reports");
-  ASSERT_TRUE(startResultsFile(f));
-  EXPECT_EQ(test::readFile(f), "\r\n ZONARIUM version 4.19.25 results log file\r\n\r\n");
-  EXPECT_EQ(test::readFile(tmp.path() / "RESULTS.BAK"), "old reports");
-  ASSERT_TRUE(appendResults(f, "line one\nline two\n"));
-  EXPECT_EQ(test::readFile(f), "\r\n ZONARIUM version 4.19.25 results log file\r\n\r\nline one\r\nline two\r\n");
-}
-
 TEST(ResultsFile, StartAndClearKeepThePreviousReportsAsOneBackup) {
   test::TempDir tmp;
   auto f = tmp.path() / "RESULTS.TXT";
@@ -36,9 +25,9 @@ TEST(ResultsFile, StartAndClearKeepThePreviousReportsAsOneBackup) {
   ASSERT_TRUE(startResultsFile(f));
   EXPECT_EQ(test::readFile(bak), header + "session one\r\n");
   // Reports written since replace the one generation kept.
-  ASSERT_TRUE(appendResults(f, "session two\n"));
+  ASSERT_TRUE(appendResults(f, "session two\nline two\n"));
   ASSERT_TRUE(startResultsFile(f));
-  EXPECT_EQ(test::readFile(bak), header + "session two\r\n");
+  EXPECT_EQ(test::readFile(bak), header + "session two\r\nline two\r\n");
   EXPECT_EQ(test::readFile(f), header);
 }
 

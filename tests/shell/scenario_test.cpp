@@ -20,11 +20,10 @@ struct ShellScenario : test::ShellFixture {
     ASSERT_TRUE(startResultsFile(shell->resultsFile()));
     shell->refreshMenus();
   }
-  void openSample(const char* rel) { open(rel); }
 };
 
 TEST_F(ShellScenario, OpenTheSampleThenRichnessAndRarity) {
-  openSample("equal/carnivora.dat");
+  open("equal/carnivora.dat");
   ASSERT_TRUE(session->ws.datafile.opened);
   EXPECT_TRUE(host.messages.empty());
   EXPECT_EQ(session->map.measureCode, 1);
@@ -46,7 +45,7 @@ TEST_F(ShellScenario, OpenTheSampleThenRichnessAndRarity) {
 }
 
 TEST_F(ShellScenario, QuantitativeDataAreStandardisedOnce) {
-  openSample("austral/acacia.dat");
+  open("austral/acacia.dat");
   ASSERT_TRUE(session->ws.datafile.opened);
   ASSERT_EQ(host.messages.size(), 1u);
   EXPECT_EQ(host.messages[0].text, "Data in quantitative mode");
@@ -60,7 +59,7 @@ TEST_F(ShellScenario, QuantitativeDataAreStandardisedOnce) {
 }
 
 TEST_F(ShellScenario, RestrictedCommandSetWhileTheSelectionDialogIsOpen) {
-  openSample("equal/carnivora.dat");
+  open("equal/carnivora.dat");
   shell->flags.selectionDialogOpen = true;
   int redraws = host.redraws;
   shell->dispatch(Command::RangeSizeRarity);  // ignored
@@ -70,7 +69,7 @@ TEST_F(ShellScenario, RestrictedCommandSetWhileTheSelectionDialogIsOpen) {
 }
 
 TEST_F(ShellScenario, ExitWithNoKeepsEverythingAndYesWritesTheOptions) {
-  openSample("equal/carnivora.dat");
+  open("equal/carnivora.dat");
   shell->dispatch(Command::RangeSizeRarity);
   session->settings.reordering = Reordering::kByThreat;
   host.answers.push_back(Answer::No);
@@ -87,7 +86,7 @@ TEST_F(ShellScenario, ExitWithNoKeepsEverythingAndYesWritesTheOptions) {
 }
 
 TEST_F(ShellScenario, SteppingThroughASingleTaxonStopsAtTheEnds) {
-  openSample("equal/carnivora.dat");
+  open("equal/carnivora.dat");
   EXPECT_FALSE(shell->stepTaxon(1));  // no single taxon on the map
   setPlotMark(session->ws, 0, true);
   shell->showMeasure(kCodeSelectiveRichness);
@@ -101,7 +100,7 @@ TEST_F(ShellScenario, SteppingThroughASingleTaxonStopsAtTheEnds) {
 }
 
 TEST_F(ShellScenario, ToolsOptionsRerunFollowsTheMapOnScreen) {
-  openSample("equal/carnivora.dat");
+  open("equal/carnivora.dat");
   auto changeFormula = [](const std::string& name, DialogModel& m) {
     ASSERT_EQ(name, "ToptDlgBox");
     auto& t = dynamic_cast<ToolsOptionsModel&>(m);
@@ -130,7 +129,7 @@ TEST_F(ShellScenario, ToolsOptionsRerunFollowsTheMapOnScreen) {
 }
 
 TEST_F(ShellScenario, MapInfoSwapAndMapOptionsRetitle) {
-  openSample("equal/carnivora.dat");
+  open("equal/carnivora.dat");
   shell->dispatch(Command::RangeSizeRarity);
   host.onDialog = [](const std::string& name, DialogModel& m) {
     if (name == "SummDlgBox") dynamic_cast<MapInfoModel&>(m).pressSwap();
