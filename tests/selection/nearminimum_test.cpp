@@ -7,7 +7,7 @@
 #include "shell/nearminimum_runs.h"
 #include "shell/runinputs.h"
 #include "store/random.h"
-#include "tests/selection/ties.h"
+#include "tests/support/ties.h"
 #include "tests/support/sessions.h"
 
 namespace zn {

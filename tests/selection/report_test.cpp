@@ -9,7 +9,7 @@
 #include "shell/mapmeasures.h"
 #include "shell/nearminimum_runs.h"
 #include "shell/reportinputs.h"
-#include "tests/selection/ties.h"
+#include "tests/support/ties.h"
 #include "tests/support/sessions.h"
 
 namespace zn {
