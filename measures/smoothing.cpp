@@ -151,4 +151,21 @@ ResidualScale takeResiduals(std::vector<GridCell>& cells, int last, bool relativ
   return scale;
 }
 
+Residuals residualScores(const MeasureInput& in, const MeasureParams& p, const SmoothParams& smooth, bool relative) {
+  Residuals r;
+  r.scores = runRichness(in, p);
+  if (!r.scores.ran) return r;
+  for (; r.smoothPasses < 2; ++r.smoothPasses) r.scores.score = smoothScores(in.data, r.scores.score, smooth);
+  std::vector<GridCell> cells(r.scores.score.size());
+  for (std::size_t n = 1; n < cells.size(); ++n) {
+    cells[n].score = r.scores.score[n];
+    cells[n].count = r.scores.count[n];
+  }
+  const ResidualScale scale = takeResiduals(cells, static_cast<int>(cells.size()) - 1, relative);
+  for (std::size_t n = 1; n < cells.size(); ++n) r.scores.score[n] = cells[n].score;
+  r.scores.scaleLimit = scale.limit;
+  r.offset = scale.offset;
+  return r;
+}
+
 }  // namespace zn

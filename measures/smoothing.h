@@ -5,6 +5,8 @@
 
 #include <vector>
 
+#include "measures/richness.h"
+#include "measures/scores.h"
 #include "store/analysisdata.h"
 #include "store/overlaystate.h"
 #include "store/settings.h"
@@ -45,6 +47,16 @@ struct ResidualScale {
   double limit = 0.0;   // the highest residual after the shift
 };
 ResidualScale takeResiduals(std::vector<GridCell>& cells, int last, bool relative);
+
+// Code 38 on any data with a fixed grid: richness of the input, two
+// smoothing passes, then its residuals as takeResiduals shifts them; the
+// scale limit is the highest residual.
+struct Residuals {
+  MeasureResult scores;
+  double offset = 0.0;   // the shift the map keeps as its score offset
+  int smoothPasses = 0;  // the passes the scores went through
+};
+Residuals residualScores(const MeasureInput& in, const MeasureParams& p, const SmoothParams& smooth, bool relative);
 
 // Smoothed value of one cell from its own value x and its neighbours'
 // values (markers already read as 0): the median or mean kind.

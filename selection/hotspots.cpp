@@ -3,7 +3,12 @@
 #include <algorithm>
 #include <utility>
 
+#include "measures/dispatch.h"
+#include "measures/smoothing.h"
 #include "selection/areaset.h"
+#include "selection/stopwatch.h"
+#include "store/measuretraits.h"
+#include "store/text.h"
 
 namespace zn {
 
@@ -73,25 +78,49 @@ std::vector<double> mapScores(const Workspace& ws) {
   return scores;
 }
 
-void placeHotspots(const HotspotResult& r, AreaSet& areas, Workspace& ws) {
-  if (!r.selected) return;
-  areas.seedCount = areas.count();
-  areas.cells.insert(areas.cells.end(), r.chosen.begin(), r.chosen.end());
-  // The map keeps the measure's value on the hotspots and 0 elsewhere.
-  const int cells = std::min(ws.geo.cells, static_cast<int>(ws.cells.size()) - 2);
-  std::vector<int> rank(static_cast<std::size_t>(std::max(cells, 0)) + 1, 0);
-  for (std::size_t k = 0; k < r.chosen.size(); ++k)
-    rank[static_cast<std::size_t>(r.chosen[k])] = static_cast<int>(k) + 1;
-  for (int c = 1; c <= cells; ++c) {
-    GridCell& g = ws.cells[static_cast<std::size_t>(c)];
-    const int k = rank[static_cast<std::size_t>(c)];
-    if (k == 0) {
-      g.score = 0.0;
-      g.count = 0;
-    } else {
-      g.count = k;
-    }
+SetRun hotspotSetRun(const AnalysisData& a, const SetRunParams& p, Feedback& feedback) {
+  const Stopwatch watch(feedback);
+  SetRun r;
+  r.set = p.start;
+  const MeasureCode code = hotspotMeasure(p.settings.hotspotKind);
+  if (code == kCodeNone) {
+    r.misfit = "hotspots: the options' hotspot kind has no measure";
+    return r;
   }
+  const MeasureInput in{a, p.start};
+  const MeasureParams params = measureParams(p.settings);
+  if (code == kCodeResiduals) {
+    // Residuals smooth over the rings of a fixed grid, which a project lacks.
+    if (auto why = measureRefusal(code, a)) {
+      r.misfit = "hotspots by residuals " + *why;
+      return r;
+    }
+    Residuals residuals =
+        residualScores(in, params, smoothParams(p.settings), p.settings.residualsNotRelative == Flag::kOff);
+    r.scores = std::move(residuals.scores);
+    r.smoothPasses = residuals.smoothPasses;
+  } else {
+    r.scores = runMeasure(code, in, params, feedback);
+  }
+  r.ran = r.scores.ran;
+  if (!r.ran) return r;
+  const HotspotResult h = chooseHotspots(r.scores.score, p.start, p.areas, code == kCodeResiduals, p.capacity);
+  if (!h.selected) {
+    r.nothing = "fewer than 3 " + p.units + " score above 0 by the hotspot measure: no hotspots are selected";
+    return r;
+  }
+  if (h.added < p.areas)
+    r.notes.push_back(strprintf("only %d %s score above 0: %d hotspots are selected", h.added, p.units.c_str(), h.added));
+  r.set.seedCount = r.set.count();
+  r.set.cells.insert(r.set.cells.end(), h.chosen.begin(), h.chosen.end());
+  std::vector<int> rank(r.scores.score.size(), 0);
+  for (std::size_t k = 0; k < h.chosen.size(); ++k) rank[static_cast<std::size_t>(h.chosen[k])] = static_cast<int>(k) + 1;
+  for (std::size_t n = 1; n < rank.size(); ++n) {
+    if (rank[n] == 0) r.scores.score[n] = 0.0;
+    r.scores.count[n] = rank[n];
+  }
+  r.seconds = watch.seconds();
+  return r;
 }
 
 }  // namespace zn

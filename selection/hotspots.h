@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "selection/areaset.h"
+#include "selection/setrun.h"
 #include "store/measurecode.h"
 #include "store/settings.h"
 #include "store/workspace.h"
@@ -41,9 +42,11 @@ HotspotResult chooseHotspots(const Workspace& ws, const AreaSet& set, MeasureCod
 // The cells' scores on the map, entry 0 unused.
 std::vector<double> mapScores(const Workspace& ws);
 
-// Puts the hotspots on screen: appended to `areas`, whose areas become
-// seeds; each hotspot keeps its score and counts its rank, every other cell
-// scores 0.
-void placeHotspots(const HotspotResult& r, AreaSet& areas, Workspace& ws);
+// Hotspots in the declared form: the measure of the options' hotspot kind
+// on the data, from the start's areas (which become seeds), then its top
+// units behind them. The map keeps the measure's score on each hotspot,
+// counting its rank, and 0 elsewhere; with too few units scored, nothing is
+// chosen and the map shows the measure's scores.
+SetRun hotspotSetRun(const AnalysisData& data, const SetRunParams& params, Feedback& feedback);
 
 }  // namespace zn

@@ -32,9 +32,14 @@ struct SetRunParams {
 struct SetRun {
   bool ran = false;               // false: no data to choose from
   std::optional<Notice> failure;  // the run could not be made (memory): shown as it is
-  std::string nothing;            // why nothing was chosen, when so
+  // The options ask what the data cannot give: the request is refused and
+  // the map stays as it was.
+  std::string misfit;
+  std::string nothing;             // why nothing was chosen, when so; any scores still show
+  std::vector<std::string> notes;  // numbers lowered to what the data allow
   AreaSet set;                    // the start's areas, then the areas chosen
   MeasureResult scores;           // per unit: the map's scores and counts
+  int smoothPasses = 0;           // the smoothing passes those scores went through
   // Per taxon, the areas of the set holding it, which the cards keep;
   // empty: the cards are left as they are.
   std::vector<int> representation;

@@ -144,37 +144,6 @@ AnalysisResult grownSet(Session& s, MeasureCode code, NearMinimumRunFn grow, boo
   return run;
 }
 
-AnalysisResult hotspots(Session& s, const AnalysisParams& p) {
-  AnalysisResult r;
-  countCandidates(s);
-  const int areas = areasToAdd(s, p, r);
-  constexpr const char* kNoHotspots =
-      "fewer than 3 cells score above 0 by the hotspot measure: no hotspots are selected";
-  // Code 6: the measure of the options' hotspot kind, then its top cells.
-  const MeasureCode code = hotspotMeasure(s.settings.hotspotKind);
-  if (!s.ws.datafile.opened || code == kCodeNone) {
-    r.notes.push_back(kNoHotspots);
-    return r;
-  }
-  BusyGuard busy(s.progress);
-  const Stopwatch watch(s.progress);
-  computeMeasure(s, code);
-  setMeasureCode(s, kCodeHotspots);
-  const HotspotResult h = chooseHotspots(mapScores(s.ws), s.areas, areas, code == kCodeResiduals);
-  if (!h.selected) {
-    r.notes.push_back(kNoHotspots);
-    return r;
-  }
-  if (h.added < areas)
-    r.notes.push_back(strprintf("only %d cells score above 0: %d hotspots are selected", h.added, h.added));
-  placeHotspots(h, s.areas, s.ws);
-  ReportFacts f;
-  f.seconds = watch.seconds();
-  r.ran = true;
-  r.results = representationReport(s, f).text;
-  return r;
-}
-
 AnalysisResult fullyFlexible(Session& s, const AnalysisParams&) {
   AnalysisResult r;
   BusyGuard busy(s.progress);
@@ -208,7 +177,6 @@ AnalysisResult chosenSet(Session& s, MeasureCode code, SetRunFn choose, bool tak
   }
   if (!s.ws.datafile.opened) return r;
   BusyGuard busy(s.progress);
-  setMeasureCode(s, code);
   SetRunParams params{.settings = s.settings,
                       .start = s.areas,
                       .areas = areas,
@@ -220,16 +188,23 @@ AnalysisResult chosenSet(Session& s, MeasureCode code, SetRunFn choose, bool tak
     r.message = std::move(run.failure);
     return r;
   }
+  if (!run.misfit.empty()) {
+    r.notes.push_back(std::move(run.misfit));
+    return r;
+  }
+  setMeasureCode(s, code);
   if (!run.ran) return r;
   s.areas.cells = std::move(run.set.cells);
   s.areas.seedCount = run.set.seedCount;
   clearScores(s);
+  run.scores.excludedLevel = s.settings.excludedLevel;
+  applyMeasure(run.scores, s.map, s.ws, s.scoresPresent);
+  s.map.smoothPasses = run.smoothPasses;
+  r.notes.insert(r.notes.end(), run.notes.begin(), run.notes.end());
   if (!run.nothing.empty()) {
     r.notes.push_back(run.nothing);
     return r;
   }
-  run.scores.excludedLevel = s.settings.excludedLevel;
-  applyMeasure(run.scores, s.map, s.ws, s.scoresPresent);
   CardStore& cards = s.ws.cards;
   for (std::size_t t = 0; t < run.representation.size(); ++t)
     cards.setField(static_cast<int>(t), cards.layout->repCount, run.representation[t]);
@@ -489,8 +464,7 @@ std::vector<Analysis> buildAnalyses() {
       selectionEntry({.name = "hotspots",
                       .command = Command::Hotspots,
                       .code = kCodeHotspots,
-                      .run = hotspots,
-                      .onProject = &ProjectRun::hotspots,
+                      .chooseSet = hotspotSetRun,
                       .label = "&Hotspots",
                       .position = 5,
                       .takes = {AreasToAdd},

@@ -136,8 +136,8 @@ struct Analysis {
   // A map of scores from the data alone, given the set already chosen
   // (irreplaceability): the datafile's and a project's runs both apply it.
   MeasureResult (*scoreUnits)(const AnalysisData& data, const AreaSet& set) = nullptr;
-  // A set chosen from the data alone (greedy, random sets): the datafile's
-  // and a project's runs both put it on screen and report it.
+  // A set chosen from the data alone (greedy, hotspots, random sets): the
+  // datafile's and a project's runs both put it on screen and report it.
   SetRunFn chooseSet = nullptr;
   // A set grown by progressive rarity (near-minimum, coverage): both runs
   // put it on screen, report it and keep its parameters in the options.

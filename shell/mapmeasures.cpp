@@ -75,17 +75,12 @@ void smoothThreeAxis(Session& s) {
 
 void computeResiduals(Session& s) {
   if (!measureApplies(s, kCodeResiduals)) return;
-  setMeasureCode(s, kCodeRichness);
-  computeRichness(s);
-  smoothPass(s);
-  smoothPass(s);
-  setMeasureCode(s, kCodeResiduals);
   const bool relative = s.settings.residualsNotRelative == Flag::kOff;
-  const ResidualScale scale = takeResiduals(s.ws.cells, lastCellNumber(s.ws), relative);
-  s.map.scoreOffset = scale.offset;
-  const int smoothed = s.map.smoothPasses;
-  finishMeasure(s, scale.limit);
-  s.map.smoothPasses = smoothed;
+  const Residuals r =
+      residualScores(MeasureInput{analysisData(s), s.areas}, measureParams(s), smoothParams(s.settings), relative);
+  applyMeasure(r.scores, s.map, s.ws, s.scoresPresent);
+  s.map.scoreOffset = r.offset;
+  s.map.smoothPasses = r.smoothPasses;
 }
 
 MeasureParams measureParams(const Session& s) { return measureParams(s.settings, s.ws); }
@@ -103,10 +98,6 @@ bool computeMeasure(Session& s, MeasureCode code) {
   if (r.notice) s.tell(r.notice->text, r.notice->caption, r.notice->icon);
   applyMeasure(r, s.map, s.ws, s.scoresPresent);
   return true;
-}
-
-void computeRichness(Session& s) {
-  if (measureApplies(s, kCodeRichness)) computeMeasure(s, kCodeRichness);
 }
 
 void computeSelective(Session& s, MeasureCode code) {

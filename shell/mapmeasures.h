@@ -37,8 +37,7 @@ void smoothPass(Session& s);
 // first column. Nothing without a three-axis buffer.
 void smoothThreeAxis(Session& s);
 
-// Code 38: richness, two smoothing passes, then the residuals shifted to be
-// positive (the shift is kept as the score offset).
+// Code 38 on the map (residualScores), its shift kept as the score offset.
 void computeResiduals(Session& s);
 
 // The parameters from the session's settings, with the cards' plot marks.
@@ -49,9 +48,8 @@ MeasureParams measureParams(const Session& s);
 // code is not one the measures compute (the scores are then left alone).
 bool computeMeasure(Session& s, MeasureCode code);
 
-// Richness and the selective measures, when they are the stored code, for
-// the analyses that compute them on the way (residuals, flexibility plots).
-void computeRichness(Session& s);
+// A selective measure, when it is the stored code, for the plot that
+// computes it on the way (the goal-essential taxa).
 void computeSelective(Session& s, MeasureCode code);
 
 // The titles read from the session.

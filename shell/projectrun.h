@@ -22,7 +22,6 @@ class ProjectRun {
   ProjectRun(const ProjectSource& source, Session& session, const ProjectSelectRequest& r, ProjectSelection& o);
 
   // The selections; each answers why it found nothing, or nothing.
-  std::optional<Refusal> hotspots(const Analysis& a);
   std::optional<Refusal> exact(const Analysis& a);
   std::optional<Refusal> frequency(const Analysis& a);
   std::optional<Refusal> replacementCost(const Analysis& a);

@@ -12,7 +12,6 @@
 #include "selection/flexibility.h"
 #include "selection/frequency.h"
 #include "selection/greedy.h"
-#include "selection/hotspots.h"
 #include "selection/irreplaceability.h"
 #include "selection/nearminimum.h"
 #include "selection/randomsets.h"
@@ -175,27 +174,6 @@ std::optional<Refusal> ProjectRun::grownSet(const Analysis& a) {
   return grow(a, run);
 }
 
-// The top units by the measure of the options' hotspot kind.
-std::optional<Refusal> ProjectRun::hotspots(const Analysis& a) {
-  const int areas = areasToAdd();
-  const Analysis* m = measureOfCode(hotspotMeasure(s.settings.hotspotKind));
-  if (!m) return refusal(a.name + ": the options' hotspot kind has no measure", 2);
-  const Stopwatch watch(s.progress);
-  ProjectScores scores;
-  if (auto why = measureProject(d, *m, s, measureParams(s.settings), 0, scores))
-    return refusal(a.name + " by " + *why, 2);
-  const HotspotResult h = chooseHotspots(scores.result.score, AreaSet{}, areas, false, capacity);
-  if (!h.selected)
-    return refusal("fewer than 3 units score above 0 by the hotspot measure: no hotspots are selected", 1);
-  if (h.added < areas)
-    out.notes.push_back(strprintf("only %d units score above 0: %d hotspots are selected", h.added, h.added));
-  out.set.cells = h.chosen;
-  ReportFacts facts;
-  facts.seconds = watch.seconds();
-  report(a.code, facts);
-  return std::nullopt;
-}
-
 // An exact set, ranked as "Re-order set by richness" ranks it and reported
 // under its own title with the solver's lines.
 std::optional<Refusal> ProjectRun::exact(const Analysis& a) {
@@ -261,8 +239,10 @@ std::optional<Refusal> ProjectRun::chosenSet(const Analysis& a) {
                       .units = "units"};
   SetRun run = a.chooseSet(d, params, s.progress);
   if (run.failure) return Refusal{run.failure->text, run.failure, 1};
+  if (!run.misfit.empty()) return refusal(run.misfit, 2);
   if (!run.ran) return refusal(a.name + " found nothing to select on this project", 1);
   if (!run.nothing.empty()) return refusal(run.nothing, 1);
+  out.notes.insert(out.notes.end(), run.notes.begin(), run.notes.end());
   out.set = std::move(run.set);
   report(a.code, run.facts());
   if (!run.timesChosen.empty()) timesChosen(run.timesChosen);

@@ -7,6 +7,7 @@
 #include "selection/areaset.h"
 #include "selection/values.h"
 #include "shell/analyses.h"
+#include "shell/mapmeasures.h"
 #include "shell/runinputs.h"
 #include "tests/support/listing.h"
 #include "tests/support/sessions.h"
@@ -124,6 +125,22 @@ TEST(Hotspots, TheLowestResidualRanksLast) {
   EXPECT_EQ(std::adjacent_find(chosen.begin(), chosen.end()), chosen.end());
   // The first hotspot has the highest residual.
   for (int c : d.s.areas.cells) EXPECT_LE(d.score(c), d.score(d.s.areas.cells.front()));
+  // Each keeps the score of the residual map, smoothed twice as that map is.
+  EXPECT_EQ(d.s.map.smoothPasses, 2);
+  Loaded residuals(withRichness(richness));
+  computeMeasure(residuals.s, kCodeResiduals);
+  for (int c : d.s.areas.cells) EXPECT_EQ(d.score(c), residuals.score(c)) << "cell " << c;
+}
+
+TEST(Hotspots, AKindWithoutAMeasureIsRefusedAndTheMapStays) {
+  Loaded d(withRichness({{5, 4}, {9, 2}, {12, 3}}));
+  setMeasureCode(d.s, kCodeRichness);
+  d.s.settings.hotspotKind = static_cast<HotspotKind>(-2);
+  const AnalysisResult r = hotspots(d, 2);
+  EXPECT_FALSE(r.ran);
+  EXPECT_EQ(joined(r.notes), "hotspots: the options' hotspot kind has no measure");
+  EXPECT_EQ(d.s.map.measureCode, kCodeRichness);
+  EXPECT_TRUE(d.s.areas.empty());
 }
 
 TEST(AreaNumberDialog, ShowsTheSetAndClampsTheNumber) {
