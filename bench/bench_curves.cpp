@@ -66,8 +66,9 @@ void BM_SelectionFrequency(benchmark::State& state) {
   zn::FrequencyParams p;
   p.runs = 100;
   zn::FrequencyResult r;
-  for (auto _ : state) r = zn::computeSelectionFrequency(s, p);
-  if (!r.error.empty()) return state.SkipWithError(r.error.c_str());
+  const zn::AnalysisData data = zn::analysisData(s);
+  const zn::NearMinimumParams near = zn::nearMinimumParams(s.settings, s.costPresent);
+  for (auto _ : state) r = zn::selectionFrequency(data, near, p, s.progress);
   state.counters["smallest"] = r.smallest;
   state.counters["largest"] = r.largest;
 }
@@ -76,7 +77,8 @@ BENCHMARK(BM_SelectionFrequency)->Unit(benchmark::kMillisecond)->Iterations(3);
 void BM_ReplacementCost(benchmark::State& state) {
   zn::Session& s = carnivores();
   zn::ReplacementResult r;
-  for (auto _ : state) r = zn::computeReplacementCost(s, {});
+  const zn::AnalysisData data = zn::analysisData(s);
+  for (auto _ : state) r = zn::computeReplacementCost(data, zn::withOptions(s, {}), {}, s.progress);
   if (!r.error.empty()) return state.SkipWithError(r.error.c_str());
   int irreplaceable = 0;
   for (const auto& row : r.rows) irreplaceable += row.irreplaceable;

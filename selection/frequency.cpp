@@ -44,6 +44,8 @@ FrequencyResult selectionFrequency(const AnalysisData& data, const NearMinimumPa
   return out;
 }
 
+namespace {
+
 std::string frequencyText(const ReportContext& context, const FrequencyResult& r) {
   std::string out = strprintf(
       "\n  PRIORITY-AREAS ANALYSIS: Selection frequency of the near-minimum set (%d runs, seeds 1 ... %d)\n"
@@ -63,6 +65,33 @@ std::string frequencyText(const ReportContext& context, const FrequencyResult& r
   for (int n : cells)
     out += strprintf("  %4d  %-17s  %6d  %11.1f\n", n, context.name(n).c_str(), r.chosen[static_cast<std::size_t>(n)],
                      r.share(n));
+  return out;
+}
+
+}  // namespace
+
+SearchRun frequencySearch(const AnalysisData& data, const SearchRunParams& params, Feedback& feedback) {
+  SearchRun out;
+  FrequencyParams p;
+  p.runs = params.runs.value_or(p.runs);
+  p.progress = params.progress;
+  out.error = qualityRefusal(data, p.runs);
+  if (!out.error.empty()) return out;
+  NearMinimumParams near = nearMinimumParams(params.settings, params.costs);
+  near.capacity = params.capacity;
+  const FrequencyResult r = selectionFrequency(data, near, p, feedback);
+  out.stopped = r.stopped;
+  if (r.stopped) return out;
+  out.results = frequencyText(params.report, r);
+  out.title = strprintf("Selection frequency of the near-minimum set (%d runs)", r.runs);
+  out.runs = r.runs;
+  out.scores.ran = true;
+  out.scores.scaleLimit = 100.0;
+  out.scores.count = r.chosen;
+  for (std::size_t n = 0; n < r.chosen.size(); ++n) out.scores.score.push_back(r.share(static_cast<int>(n)));
+  UnitField times{"times_chosen", std::vector<double>(static_cast<std::size_t>(data.units()) + 1, 0.0)};
+  for (std::size_t n = 1; n < times.values.size() && n < r.chosen.size(); ++n) times.values[n] = r.chosen[n];
+  out.fields.push_back(std::move(times));
   return out;
 }
 

@@ -10,6 +10,7 @@
 
 #include "selection/nearminimum.h"
 #include "selection/report.h"
+#include "selection/searchrun.h"
 
 namespace zn {
 
@@ -19,7 +20,6 @@ struct FrequencyParams {
 };
 
 struct FrequencyResult {
-  std::string error;
   bool stopped = false;
   int runs = 0;
   std::vector<int> chosen;        // per cell 0 ... cells: runs whose set held it
@@ -38,7 +38,10 @@ struct FrequencyResult {
 FrequencyResult selectionFrequency(const AnalysisData& data, const NearMinimumParams& params, const FrequencyParams& p,
                                    Feedback& feedback);
 
-// The report under the data line and unit names of `context`.
-std::string frequencyText(const ReportContext& context, const FrequencyResult& r);
+// The runs as a search: the options' near-minimum parameters at the
+// capacity given, refused on runs out of range or data without taxa; the
+// share of each unit is mapped (the count: the runs that chose it) and
+// kept as its times_chosen.
+SearchRun frequencySearch(const AnalysisData& data, const SearchRunParams& params, Feedback& feedback);
 
 }  // namespace zn

@@ -1,6 +1,7 @@
 #include "selection/replacement.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "selection/areaset.h"
 #include "selection/curves.h"
@@ -63,6 +64,8 @@ ReplacementResult computeReplacementCost(const AnalysisData& a, const ExactReque
   return out;
 }
 
+namespace {
+
 std::string replacementText(const ReportContext& context, const ReplacementResult& r) {
   std::string out = strprintf(
       "\n  PRIORITY-AREAS ANALYSIS: Replacement cost of the %d areas of the exact minimum set%s\n"
@@ -80,7 +83,43 @@ std::string replacementText(const ReportContext& context, const ReplacementResul
                                                : strprintf("%d%s", row.cost, row.proven ? "" : " (not proven)");
     out += strprintf("  %4d  %-17s  %s\n", row.cell, context.name(row.cell).c_str(), cost.c_str());
   }
-  if (r.stopped) out += "  stopped by the user\n";
+  return out;
+}
+
+}  // namespace
+
+SearchRun replacementSearch(const AnalysisData& data, const SearchRunParams& params, Feedback& feedback) {
+  SearchRun out;
+  ReplacementParams p;
+  p.timeLimitSeconds = params.timeLimitSeconds;
+  p.progress = params.progress;
+  ExactRequest request;
+  request.goal = std::max(1, params.settings.nearMinimumGoal);
+  request.capacity = params.capacity;
+  const ReplacementResult r = computeReplacementCost(data, request, p, feedback);
+  out.error = r.error;
+  out.stopped = r.stopped;
+  if (!r.error.empty() || r.stopped) return out;
+  out.results = replacementText(params.report, r);
+  out.title = strprintf("Replacement cost of the %d areas of the exact minimum set", r.minimumSize);
+  const int units = data.units();
+  out.scores = MeasureResult::zeroed(units, 0);
+  UnitField extra{"extra_areas", std::vector<double>(static_cast<std::size_t>(units) + 1, NAN)};
+  UnitField never{"irreplaceable", extra.values};
+  int largest = 0;
+  for (const ReplacementRow& row : r.rows)
+    if (!row.irreplaceable) largest = std::max(largest, row.cost);
+  for (const ReplacementRow& row : r.rows) {
+    if (row.cell < 1 || row.cell > units) continue;
+    out.set.cells.push_back(row.cell);
+    const auto n = static_cast<std::size_t>(row.cell);
+    out.scores.count[n] = row.irreplaceable ? -1 : row.cost;
+    out.scores.score[n] = row.irreplaceable ? largest + 1.0 : row.cost == 0 ? kZeroScore : row.cost;
+    never.values[n] = row.irreplaceable ? 1.0 : 0.0;
+    if (!row.irreplaceable) extra.values[n] = row.cost;
+  }
+  out.scores.scaleLimit = largest + 1.0;
+  out.fields = {std::move(extra), std::move(never)};
   return out;
 }
 

@@ -10,6 +10,7 @@
 
 #include "selection/exact.h"
 #include "selection/report.h"
+#include "selection/searchrun.h"
 
 namespace zn {
 
@@ -39,7 +40,10 @@ struct ReplacementResult {
 ReplacementResult computeReplacementCost(const AnalysisData& a, const ExactRequest& request, const ReplacementParams& p,
                                          Feedback& feedback);
 
-// The report under the data line and unit names of `context`.
-std::string replacementText(const ReportContext& context, const ReplacementResult& r);
+// The costs as a search, with the options' goal at the capacity given: the
+// minimum set is outlined; its areas are mapped by their cost (a cost of 0
+// as the zero marker, the irreplaceable one above the largest cost, count
+// -1) and keep extra_areas and irreplaceable.
+SearchRun replacementSearch(const AnalysisData& data, const SearchRunParams& params, Feedback& feedback);
 
 }  // namespace zn

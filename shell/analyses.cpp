@@ -259,45 +259,49 @@ AnalysisResult exactCoverage(Session& s, const AnalysisParams& p) {
   return run;
 }
 
-// A search the user may stop that maps its scores and writes a report; its
-// error is shown under the caption.
-// A search behind the busy cursor: its refusal, or its report with its
-// scores mapped when it maps any. `kept`, when given, receives what it found.
-template <class Params, class Result>
-AnalysisResult search(Session& s, const char* caption, const Params& params,
-                      Result (*compute)(const Session&, const Params&), void (*map)(Session&, const Result&),
-                      std::string (*report)(const Session&, const Result&), Result* kept = nullptr) {
-  Result local;
-  Result& found = kept ? *kept : local;
+// A search behind the busy cursor, left in `found`: false when it was
+// refused (shown under the caption) or stopped (nothing shown).
+template <class Result, class Compute>
+bool searchRan(Session& s, const std::string& caption, Compute compute, Result& found, AnalysisResult& r) {
   {
     BusyGuard busy(s.progress);
-    found = compute(s, params);
+    found = compute();
   }
-  AnalysisResult r;
-  if (!found.error.empty()) {
-    r.message = Notice{found.error, caption, Icon::Exclamation};
-    return r;
-  }
+  if (!found.error.empty()) r.message = Notice{found.error, caption, Icon::Exclamation};
   r.stopped = found.stopped;
-  if (found.stopped) return r;
-  if (map) map(s, found);
-  r.results = report(s, found);
+  return found.error.empty() && !found.stopped;
+}
+
+// A search the entry makes on the datafile's data: its scores on the map
+// under `code` and its report; the area set stays as it was.
+AnalysisResult searched(Session& s, MeasureCode code, const std::string& caption, SearchRunFn run,
+                        const AnalysisParams& p) {
+  SearchRun found;
+  AnalysisResult r;
+  // Without a datafile the search refuses as on any data without taxa.
+  const auto compute = [&] {
+    return run(s.ws.datafile.opened ? analysisData(s) : AnalysisData{},
+               SearchRunParams{.settings = s.settings,
+                               .costs = s.costPresent,
+                               .runs = p.runs,
+                               .timeLimitSeconds = timeLimit(s, p),
+                               .progress = percentProgress(p),
+                               .report = reportContext(s)},
+               s.progress);
+  };
+  if (!searchRan(s, caption, compute, found, r)) return r;
+  clearScores(s);
+  setMeasureCode(s, code);
+  const MeasureResult& m = found.scores;
+  for (std::size_t n = 1; n < m.score.size() && n < m.count.size() && n < s.ws.cells.size(); ++n) {
+    s.ws.cells[n].score = m.score[n];
+    s.ws.cells[n].count = m.count[n];
+  }
+  if (found.runs) s.map.runs = *found.runs;
+  finishMeasure(s, m.scaleLimit);
+  r.results = std::move(found.results);
   r.ran = true;
   return r;
-}
-
-AnalysisResult frequency(Session& s, const AnalysisParams& p) {
-  FrequencyParams f;
-  f.runs = p.runs.value_or(f.runs);
-  f.progress = percentProgress(p);
-  return search(s, "Selection frequency", f, computeSelectionFrequency, mapSelectionFrequency, frequencyReport);
-}
-
-AnalysisResult replacementCost(Session& s, const AnalysisParams& p) {
-  ReplacementParams rp;
-  rp.timeLimitSeconds = timeLimit(s, p);
-  rp.progress = percentProgress(p);
-  return search(s, "Replacement cost", rp, computeReplacementCost, mapReplacementCost, replacementReport);
 }
 
 // The representation curves of the session's data; the map and the area
@@ -310,9 +314,10 @@ AnalysisResult curves(Session& s, const AnalysisParams& p) {
   cp.timeLimitSeconds = timeLimit(s, p);
   cp.progress = percentProgress(p);
   auto found = std::make_shared<CurveSet>();
-  AnalysisResult r =
-      search<CurveParams, CurveSet>(s, "Representation curves", cp, computeCurves, nullptr, curvesReport, found.get());
-  if (!r.ran) return r;
+  AnalysisResult r;
+  if (!searchRan(s, "Representation curves", [&] { return computeCurves(s, cp); }, *found, r)) return r;
+  r.results = curvesReport(s, *found);
+  r.ran = true;
   r.seconds = found->seconds;
   r.curves = std::move(found);
   return r;
@@ -359,6 +364,7 @@ struct Selection {
   MeasureResult (*scoreUnits)(const AnalysisData&, const AreaSet&) = nullptr;
   SetRunFn chooseSet = nullptr;
   NearMinimumRunFn growSet = nullptr;
+  SearchRunFn search = nullptr;
   std::string label;
   std::optional<int> position = {};
   std::vector<Param> takes = {};
@@ -403,6 +409,13 @@ Analysis selectionEntry(Selection e) {
     a.run = [code = a.code, grow = a.growSet, areas = a.takesParam(Param::AreasToAdd)](
                 Session& s, const AnalysisParams& p) { return grownSet(s, code, grow, areas, p); };
     a.onProject = &ProjectRun::grownSet;
+  }
+  a.search = e.search;
+  if (a.search) {
+    a.run = [code = a.code, caption = a.caption(), run = a.search](Session& s, const AnalysisParams& p) {
+      return searched(s, code, caption, run, p);
+    };
+    a.onProject = &ProjectRun::searched;
   }
   return a;
 }
@@ -557,8 +570,7 @@ std::vector<Analysis> buildAnalyses() {
       selectionEntry({.name = "frequency",
                       .command = Command::SelectionFrequency,
                       .code = kCodeSelectionFrequency,
-                      .run = frequency,
-                      .onProject = &ProjectRun::frequency,
+                      .search = frequencySearch,
                       .label = "Selection fre&quency",
                       .position = 15,
                       .takes = {Runs},
@@ -566,8 +578,7 @@ std::vector<Analysis> buildAnalyses() {
       selectionEntry({.name = "replacement-cost",
                       .command = Command::ReplacementCost,
                       .code = kCodeReplacementCost,
-                      .run = replacementCost,
-                      .onProject = &ProjectRun::replacementCost,
+                      .search = replacementSearch,
                       .label = "Replacement &cost",
                       .stoppable = true}),
   };

@@ -15,6 +15,7 @@
 #include "measures/titles.h"
 #include "selection/curves.h"
 #include "selection/nearminimumrun.h"
+#include "selection/searchrun.h"
 #include "selection/setrun.h"
 #include "shell/command.h"
 #include "shell/host.h"
@@ -142,6 +143,10 @@ struct Analysis {
   // A set grown by progressive rarity (near-minimum, coverage): both runs
   // put it on screen, report it and keep its parameters in the options.
   NearMinimumRunFn growSet = nullptr;
+  // A search the user may stop (frequency, replacement cost): the datafile
+  // maps its scores, a project outlines its set or maps them, and keeps its
+  // fields.
+  SearchRunFn search = nullptr;
 
   // The window runs it behind the box that stops it, writes its report and
   // titles the map it leaves.

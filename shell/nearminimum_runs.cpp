@@ -152,33 +152,6 @@ int showGoalEssentialTaxa(Session& s, int cell) {
   return essential;
 }
 
-void mapSelectionFrequency(Session& s, const FrequencyResult& r) {
-  clearScores(s);
-  setMeasureCode(s, kCodeSelectionFrequency);
-  for (std::size_t n = 1; n < r.chosen.size() && n < s.ws.cells.size(); ++n) {
-    GridCell& g = s.ws.cells[n];
-    g.count = r.chosen[n];
-    g.score = r.share(static_cast<int>(n));
-  }
-  s.map.runs = r.runs;
-  finishMeasure(s, 100.0);
-}
-
-void mapReplacementCost(Session& s, const ReplacementResult& r) {
-  clearScores(s);
-  setMeasureCode(s, kCodeReplacementCost);
-  int largest = 0;
-  for (const ReplacementRow& row : r.rows)
-    if (!row.irreplaceable) largest = std::max(largest, row.cost);
-  for (const ReplacementRow& row : r.rows) {
-    if (row.cell < 1 || row.cell >= static_cast<int>(s.ws.cells.size())) continue;
-    GridCell& g = s.ws.cells[static_cast<std::size_t>(row.cell)];
-    g.count = row.irreplaceable ? -1 : row.cost;
-    g.score = row.irreplaceable ? largest + 1.0 : row.cost == 0 ? kZeroScore : row.cost;
-  }
-  finishMeasure(s, largest + 1.0);
-}
-
 bool useAreaValues(Session& s, ValueKind kind, const std::vector<double>& values,
                    std::optional<Notice>* missingNotice) {
   const bool present = applyAreaValues(s.ws, kind, values, missingNotice);

@@ -7,10 +7,8 @@
 #include <optional>
 #include <vector>
 
-#include "selection/frequency.h"
 #include "selection/nearminimum.h"
 #include "selection/nearminimumrun.h"
-#include "selection/replacement.h"
 #include "selection/values.h"
 #include "store/notice.h"
 #include "store/session.h"
@@ -62,14 +60,6 @@ bool runMapFullyFlexible(Session& s, std::optional<Notice>& refusal);
 // and mapped. Returns their number.
 int showGoalEssentialTaxa(Session& s, int cell);
 
-
-// Puts the shares on the map (percent, scale 0 ... 100, count = runs that
-// chose the cell) under code 47; cells never chosen keep no score.
-void mapSelectionFrequency(Session& s, const FrequencyResult& r);
-
-// The areas of the minimum set on the map under code 48: the cost (a cost
-// of 0 as the zero marker), irreplaceable areas one above the largest cost.
-void mapReplacementCost(Session& s, const ReplacementResult& r);
 
 // Area values put into the cells, with the cost flag kept (and cost
 // optimisation switched off without cost data); see applyAreaValues.

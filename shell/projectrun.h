@@ -23,13 +23,12 @@ class ProjectRun {
 
   // The selections; each answers why it found nothing, or nothing.
   std::optional<Refusal> exact(const Analysis& a);
-  std::optional<Refusal> frequency(const Analysis& a);
-  std::optional<Refusal> replacementCost(const Analysis& a);
   std::optional<Refusal> onCurrentSet(const Analysis& a);
   std::optional<Refusal> unitScores(const Analysis& a);
   std::optional<Refusal> chosenSet(const Analysis& a);
   std::optional<Refusal> grownSet(const Analysis& a);
   std::optional<Refusal> fullyFlexible(const Analysis& a);
+  std::optional<Refusal> searched(const Analysis& a);
 
   // The analysis's own fields, after in_set and step.
   std::vector<UnitColumn> extraColumns;
@@ -45,8 +44,7 @@ class ProjectRun {
   double budgetToSpend();
   double timeLimit() const;
   std::function<bool(int)> percentProgress() const;
-  void timesChosen(const std::vector<int>& chosen, int runs = 0);
-  NearMinimumParams nearMinimum() const;
+  void timesChosen(const std::vector<int>& chosen);
   std::optional<Refusal> grow(const Analysis& a, NearMinimumRun& run);
   void mapScores(const Analysis& a, const std::vector<double>& score, const std::vector<int>& count, int taxa,
                  double top);

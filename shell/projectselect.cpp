@@ -119,9 +119,8 @@ std::function<bool(int)> ProjectRun::percentProgress() const {
   return [this](int percent) { return request.progress(strprintf("%d%% done", percent)); };
 }
 
-// The draws or runs that chose each unit: a field, and the map's scores
-// (the share of `runs` in percent, or the times themselves without runs).
-void ProjectRun::timesChosen(const std::vector<int>& chosen, int runs) {
+// The draws that chose each unit: a field, and the map's scores.
+void ProjectRun::timesChosen(const std::vector<int>& chosen) {
   const auto units = static_cast<std::size_t>(d.units());
   UnitColumn c{"times_chosen", true, std::vector<double>(units + 1, 0.0)};
   ProjectScores map;
@@ -129,20 +128,13 @@ void ProjectRun::timesChosen(const std::vector<int>& chosen, int runs) {
   for (std::size_t n = 1; n <= units && n < chosen.size(); ++n) {
     c.values[n] = chosen[n];
     map.result.count[n] = chosen[n];
-    map.result.score[n] = runs > 0 ? 100.0 * chosen[n] / runs : chosen[n];
+    map.result.score[n] = chosen[n];
     map.result.scaleLimit = std::max(map.result.scaleLimit, map.result.score[n]);
   }
-  if (runs > 0) map.result.scaleLimit = 100.0;
   map.result.ran = true;
   map.title = out.title;
   out.scores = std::move(map);
   extraColumns.push_back(std::move(c));
-}
-
-NearMinimumParams ProjectRun::nearMinimum() const {
-  NearMinimumParams params = nearMinimumParams(s.settings, costs);
-  params.capacity = capacity;
-  return params;
 }
 
 // A set the entry grows by progressive rarity from no set, left in `run`;
@@ -249,42 +241,30 @@ std::optional<Refusal> ProjectRun::chosenSet(const Analysis& a) {
   return std::nullopt;
 }
 
-std::optional<Refusal> ProjectRun::frequency(const Analysis& a) {
-  FrequencyParams f;
-  f.runs = values().runs.value_or(f.runs);
-  f.progress = percentProgress();
-  if (std::string why = qualityRefusal(d, f.runs); !why.empty()) return refusal(why, 1);
-  const FrequencyResult r = selectionFrequency(d, nearMinimum(), f, s.progress);
-  if (r.stopped) return refusal("selection frequency stopped", 1);
-  out.results = frequencyText(context(a.code, {}), r);
-  out.title = strprintf("Selection frequency of the near-minimum set (%d runs)", r.runs);
-  timesChosen(r.chosen, r.runs);
-  return std::nullopt;
-}
-
-std::optional<Refusal> ProjectRun::replacementCost(const Analysis& a) {
-  ReplacementParams rp;
-  rp.timeLimitSeconds = timeLimit();
-  rp.progress = percentProgress();
-  ExactRequest r;
-  r.goal = std::max(1, s.settings.nearMinimumGoal);
-  r.capacity = capacity;
-  const ReplacementResult found = computeReplacementCost(d, r, rp, s.progress);
-  if (!found.error.empty()) return refusal(found.error, 1);
-  if (found.stopped) return refusal("replacement cost stopped", 1);
-  out.results = replacementText(context(a.code, {}), found);
-  out.title = strprintf("Replacement cost of the %d areas of the exact minimum set", found.minimumSize);
-  const auto units = static_cast<std::size_t>(d.units());
-  UnitColumn extra{"extra_areas", true, std::vector<double>(units + 1, NAN)};
-  UnitColumn never{"irreplaceable", true, std::vector<double>(units + 1, NAN)};
-  for (const ReplacementRow& row : found.rows) {
-    if (row.cell < 1 || row.cell > d.units()) continue;
-    out.set.cells.push_back(row.cell);
-    const auto n = static_cast<std::size_t>(row.cell);
-    never.values[n] = row.irreplaceable ? 1.0 : 0.0;
-    if (!row.irreplaceable) extra.values[n] = row.cost;
+// A search the entry makes on the project's units: its set outlined, or
+// its scores mapped where it names no set; its fields kept.
+std::optional<Refusal> ProjectRun::searched(const Analysis& a) {
+  SearchRun run = a.search(d,
+                           SearchRunParams{.settings = s.settings,
+                                           .costs = costs,
+                                           .capacity = capacity,
+                                           .runs = values().runs,
+                                           .timeLimitSeconds = timeLimit(),
+                                           .progress = percentProgress(),
+                                           .report = context(a.code, {})},
+                           s.progress);
+  if (!run.error.empty()) return refusal(run.error, 1);
+  if (run.stopped) return refusal(toLower(a.caption()) + " stopped", 1);
+  out.results = std::move(run.results);
+  out.title = std::move(run.title);
+  out.set = std::move(run.set);
+  if (out.set.empty()) {
+    ProjectScores map{std::move(run.scores), out.title};
+    map.result.score.resize(static_cast<std::size_t>(d.units()) + 1, 0.0);
+    map.result.count.resize(map.result.score.size(), 0);
+    out.scores = std::move(map);
   }
-  extraColumns = {std::move(extra), std::move(never)};
+  for (UnitField& f : run.fields) extraColumns.push_back({std::move(f.name), true, std::move(f.values)});
   return std::nullopt;
 }
 

@@ -107,28 +107,6 @@ ExactSetOutcome runExactSet(const Session& s, const AreaSet& set, const ExactReq
   return runExactSet(analysisData(s), set, withOptions(s, request), options, context);
 }
 
-std::string qualityRefusal(const Session& s, int runs) {
-  if (!s.ws.datafile.opened) return "No datafile is open.";
-  return qualityRefusal(analysisData(s), runs);
-}
-
-FrequencyResult computeSelectionFrequency(const Session& s, const FrequencyParams& p) {
-  FrequencyResult out;
-  out.error = qualityRefusal(s, p.runs);
-  if (!out.error.empty()) return out;
-  return selectionFrequency(analysisData(s), nearMinimumParams(s.settings, s.costPresent), p, s.progress);
-}
-
-ReplacementResult computeReplacementCost(const Session& s, const ReplacementParams& p) {
-  ReplacementResult out;
-  out.error = qualityRefusal(s);
-  if (!out.error.empty()) return out;
-  // The minimum set is asked of the data alone: the session's area set
-  // neither seeds nor fixes it.
-  return computeReplacementCost(analysisData(s), withOptions(s, ExactRequest{ExactKind::MinimumSet, 0, 0.0}), p,
-                                s.progress);
-}
-
 namespace {
 
 std::string curvesRefusal(const Session& s) {
@@ -222,12 +200,6 @@ BudgetBounds budgetBounds(const Session& s) { return budgetBounds(s.ws, s.settin
 BudgetModel openBudget(const Session& s) { return openBudget(budgetBounds(s), s.settings.budget()); }
 
 NumberOfAreasModel openNumberOfAreas(const Session& s) { return openNumberOfAreas(s.areas, s.settings.areasToAdd); }
-
-std::string frequencyReport(const Session& s, const FrequencyResult& r) { return frequencyText(reportContext(s), r); }
-
-std::string replacementReport(const Session& s, const ReplacementResult& r) {
-  return replacementText(reportContext(s), r);
-}
 
 std::string curvesReport(const Session& s, const CurveSet& c) { return curvesReport(reportDataLine(s), c); }
 

@@ -10,11 +10,9 @@
 #include "selection/curves.h"
 #include "selection/exact.h"
 #include "selection/flexibility.h"
-#include "selection/frequency.h"
 #include "selection/greedy.h"
 #include "selection/nearminimum.h"
 #include "selection/randomsets.h"
-#include "selection/replacement.h"
 #include "selection/selectionindex.h"
 #include "selection/values.h"
 #include "store/progress.h"
@@ -55,10 +53,6 @@ ExactProblem buildExactProblem(const Session& s, const AreaSet& set, const Exact
 ExactSetOutcome runExactSet(const Session& s, const AreaSet& set, const ExactRequest& request,
                             const ExactOptions& options);
 
-// Why these analyses cannot run, or "": see qualityRefusal on the data.
-std::string qualityRefusal(const Session& s, int runs = -1);
-FrequencyResult computeSelectionFrequency(const Session& s, const FrequencyParams& p);
-ReplacementResult computeReplacementCost(const Session& s, const ReplacementParams& p);
 // Refused (error set) while seed areas are loaded or a goal above 1 is
 // chosen, since no column could honour them all alike.
 CurveSet computeCurves(const Session& s, const CurveParams& p);
@@ -93,8 +87,6 @@ BudgetModel openBudget(const Session& s);
 NumberOfAreasModel openNumberOfAreas(const Session& s);
 
 // The reports under the session's data line.
-std::string frequencyReport(const Session& s, const FrequencyResult& r);
-std::string replacementReport(const Session& s, const ReplacementResult& r);
 std::string curvesReport(const Session& s, const CurveSet& c);
 
 }  // namespace zn

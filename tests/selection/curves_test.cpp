@@ -11,7 +11,7 @@
 #include "selection/randomsets.h"
 #include "selection/replacement.h"
 #include "shell/celllist.h"
-#include "shell/nearminimum_runs.h"
+#include "shell/analyses.h"
 #include "shell/runinputs.h"
 #include "tests/support/sessions.h"
 
@@ -26,6 +26,17 @@ using test::taxon;
 std::vector<test::TaxonSpec> richVersusRare() {
   return {taxon("T1", {10, 20}), taxon("T2", {10, 20}), taxon("T3", {10, 30}),
           taxon("T4", {10, 30}), taxon("T5", {20}),     taxon("T6", {30})};
+}
+
+// The entry's run on the session, as the window and the tool run it.
+AnalysisResult runEntry(Session& s, const char* name, std::optional<int> runs = {}) {
+  AnalysisParams params;
+  params.runs = runs;
+  return findAnalysis(name)->run(s, params);
+}
+
+std::string refusalOf(Session& s, const char* name, std::optional<int> runs = {}) {
+  return runEntry(s, name, runs).message.value_or(Notice{}).text;
 }
 
 CurveParams params(int runs = 200, std::uint32_t seed = 7) {
@@ -198,11 +209,11 @@ TEST(Curves, BadRequestsAreRefusedWithAMessage) {
   p.s.settings.nearMinimumGoal = 1;
   for (int t = 0; t < 6; ++t) p.s.ws.cards.setExcluded(t, true);
   EXPECT_EQ(computeCurves(p.s, params()).error, "No taxa are left after preselection.");
-  EXPECT_EQ(computeSelectionFrequency(p.s, {}).error, "No taxa are left after preselection.");
-  EXPECT_EQ(computeReplacementCost(p.s, {}).error, "No taxa are left after preselection.");
-  FrequencyParams fp;
-  fp.runs = 0;
-  EXPECT_EQ(computeSelectionFrequency(p.s, fp).error, "The number of runs must be from 1 to 10000.");
+  EXPECT_EQ(refusalOf(p.s, "frequency"), "No taxa are left after preselection.");
+  EXPECT_EQ(refusalOf(p.s, "replacement-cost"), "No taxa are left after preselection.");
+  EXPECT_EQ(refusalOf(p.s, "frequency", 0), "The number of runs must be from 1 to 10000.");
+  p.s.ws.datafile.opened = false;
+  EXPECT_EQ(refusalOf(p.s, "replacement-cost"), "No datafile is open.");
 }
 
 TEST(Curves, ReportAndCsvKeepTheirLayout) {
@@ -222,25 +233,19 @@ std::vector<test::TaxonSpec> tiedRing() {
 TEST(Frequency, SoleCellsAlwaysAndTiedCellsSometimes) {
   Priority p(tiedRing());
   p.s.settings.lastTieRandom = LastTie::kLowestCell;  // the runs break the last tie at random whatever the option says
-  FrequencyParams fp;
-  fp.runs = 40;
-  const FrequencyResult r = computeSelectionFrequency(p.s, fp);
-  ASSERT_TRUE(r.error.empty());
-  EXPECT_DOUBLE_EQ(r.share(50), 100.0);
-  int sometimes = 0;
-  for (int n : {10, 20, 30, 40}) sometimes += r.share(n) > 0.0 && r.share(n) < 100.0;
-  EXPECT_GE(sometimes, 2) << "the last tie-break never varied";
-  EXPECT_EQ(r.smallest, 3);
-  EXPECT_EQ(r.largest, 3);
-  EXPECT_EQ(computeSelectionFrequency(p.s, fp).chosen, r.chosen);  // seeds 1 ... R
-
-  mapSelectionFrequency(p.s, r);
+  const AnalysisResult r = runEntry(p.s, "frequency", 40);
+  ASSERT_TRUE(r.ran);
+  EXPECT_NE(r.results.find("sets of 3 to 3 areas"), std::string::npos) << r.results;
   EXPECT_EQ(p.s.map.measureCode, kCodeSelectionFrequency);
   EXPECT_DOUBLE_EQ(p.cell(50).score, 100.0);
   EXPECT_EQ(p.cell(50).count, 40);
   EXPECT_DOUBLE_EQ(p.s.map.scaleLimit, 100.0);
+  int sometimes = 0;
+  for (int n : {10, 20, 30, 40}) sometimes += p.cell(n).count > 0 && p.cell(n).count < 40;
+  EXPECT_GE(sometimes, 2) << "the last tie-break never varied";
   // The List of biota names the share.
   EXPECT_EQ(cellInformationLines(p.s, 50).at(1), "chosen in 40 of 40 runs (100.0%)");
+  EXPECT_EQ(runEntry(p.s, "frequency", 40).results, r.results);  // seeds 1 ... R
 }
 
 // The fewest cells meeting every taxon without the given cell (0 = none),
@@ -265,7 +270,7 @@ TEST(Replacement, MatchesEnumerationOnSmallGrids) {
     std::vector<int> cells;
     const auto taxa = drawnGrid(seed, cells);
     Priority p(taxa);
-    const ReplacementResult r = computeReplacementCost(p.s, {});
+    const ReplacementResult r = computeReplacementCost(analysisData(p.s), {}, {}, p.s.progress);
     ASSERT_TRUE(r.error.empty());
     const int minimum = bruteMinimumWithout(taxa, cells, 0);
     EXPECT_EQ(r.minimumSize, minimum);
@@ -296,7 +301,7 @@ TEST(Replacement, ProgressRunsToAHundredAndAStopEndsTheRows) {
       seen.push_back(percent);
       return !c.stopAtOnce;
     };
-    const ReplacementResult r = computeReplacementCost(p.s, params);
+    const ReplacementResult r = computeReplacementCost(analysisData(p.s), {}, params, p.s.progress);
     EXPECT_EQ(seen, c.percents);
     EXPECT_EQ(r.stopped, c.stopAtOnce);
     EXPECT_EQ(r.rows.size(), seen.size());
@@ -305,23 +310,20 @@ TEST(Replacement, ProgressRunsToAHundredAndAStopEndsTheRows) {
 
 TEST(Replacement, MapAndReportNameIrreplaceableAreas) {
   Priority p(tiedRing());
-  const ReplacementResult r = computeReplacementCost(p.s, {});
-  ASSERT_EQ(r.rows.size(), 3u);
-  mapReplacementCost(p.s, r);
+  const AnalysisResult r = runEntry(p.s, "replacement-cost");
+  ASSERT_TRUE(r.ran);
   EXPECT_EQ(p.s.map.measureCode, kCodeReplacementCost);
-  for (const ReplacementRow& row : r.rows) {
-    if (row.cell == 50) {
-      EXPECT_TRUE(row.irreplaceable);
-      EXPECT_EQ(p.cell(50).count, -1);
-      EXPECT_EQ(cellInformationLines(p.s, 50).at(1), "irreplaceable");
-    } else {
-      EXPECT_EQ(row.cost, 0);  // the other pair of the ring does as well
-      EXPECT_DOUBLE_EQ(p.cell(row.cell).score, kZeroScore);
-      EXPECT_EQ(cellInformationLines(p.s, row.cell).at(1), "replacement cost 0 areas");
+  EXPECT_EQ(p.cell(50).count, -1);
+  EXPECT_EQ(cellInformationLines(p.s, 50).at(1), "irreplaceable");
+  int free = 0;  // one pair of the ring, which the other pair does without
+  for (int n : {10, 20, 30, 40})
+    if (p.cell(n).score == kZeroScore) {
+      ++free;
+      EXPECT_EQ(cellInformationLines(p.s, n).at(1), "replacement cost 0 areas");
     }
-  }
+  EXPECT_EQ(free, 2);
   EXPECT_EQ(cellInformationLines(p.s, 60).at(1), "not in the exact minimum set");
-  test::expectMatchesFile(replacementReport(p.s, r), "replacement_report.txt");
+  test::expectMatchesFile(r.results, "replacement_report.txt");
 }
 
 }  // namespace
