@@ -23,14 +23,14 @@ class ProjectRun {
 
   // The selections; each answers why it found nothing, or nothing.
   std::optional<Refusal> hotspots(const Analysis& a);
-  std::optional<Refusal> exact(const Analysis& a);
   std::optional<Refusal> frequency(const Analysis& a);
   std::optional<Refusal> replacementCost(const Analysis& a);
-  std::optional<Refusal> onCurrentSet(const Analysis& a);
   std::optional<Refusal> unitScores(const Analysis& a);
   std::optional<Refusal> chosenSet(const Analysis& a);
   std::optional<Refusal> grownSet(const Analysis& a);
   std::optional<Refusal> fullyFlexible(const Analysis& a);
+  std::optional<Refusal> currentSet(const Analysis& a);
+  std::optional<Refusal> solvedSet(const Analysis& a);
 
   // The analysis's own fields, after in_set and step.
   std::vector<UnitColumn> extraColumns;
