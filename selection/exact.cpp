@@ -270,4 +270,36 @@ ExactSetOutcome runExactSet(const AnalysisData& a, const AreaSet& set, const Exa
   return out;
 }
 
+ExactSetOutcome exactSetRun(const AnalysisData& data, const SelectionIndex& x, const ExactRunParams& p) {
+  ExactRequest r;
+  r.kind = p.kind;
+  r.areasToAdd = p.areas;
+  r.budget = p.budget;
+  r.goal = std::max(1, p.settings.nearMinimumGoal);
+  r.includeSeeds = p.settings.includeSeeds != Flag::kOff;
+  r.byCost = p.settings.optimiseByCost != Flag::kOff && p.costs;
+  r.capacity = p.capacity;
+  ExactOptions options;
+  options.timeLimitSeconds = p.timeLimitSeconds;
+  options.workLimit = p.workLimit;
+  if (p.progress) {
+    const bool byCost = r.byCost && r.kind == ExactKind::MinimumSet;
+    options.progress = [&p, kind = r.kind, byCost](const ExactProgress& e) {
+      return p.progress(exactProgressText(kind, byCost, e, p.timeLimitSeconds));
+    };
+  }
+  ExactSetContext context;
+  context.mapCode = p.mapCode;
+  context.costData = p.costs;
+  context.quickSet = [&](const ExactProblem& problem) {
+    Progress quiet;
+    AreaSet start;
+    RunRequest q = quickSetRequest(p.settings, p.costs, problem, start);
+    q.params.capacity = p.capacity;
+    runMainRun(data, x, q, start, quiet, p.marks);
+    return std::vector<int>(start.cells.begin() + std::clamp(start.seedCount, 0, start.count()), start.cells.end());
+  };
+  return runExactSet(data, p.start, r, options, context);
+}
+
 }  // namespace zn

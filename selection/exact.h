@@ -89,6 +89,33 @@ struct ExactSetContext {
 ExactSetOutcome runExactSet(const AnalysisData& a, const AreaSet& set, const ExactRequest& request,
                             const ExactOptions& options, const ExactSetContext& context);
 
+// An exact set in the one form both kinds of data run: the run reads the
+// data, the options and the set it starts from, and returns the set with
+// its title and the solver's lines; the caller ranks it by richness, puts
+// it on screen and reports it.
+struct ExactRunParams {
+  const Settings& settings;     // goal, seeds, cost optimisation and the quick set's options
+  AreaSet start = {};                // the set on screen; a project starts from none
+  std::vector<CellMark> marks = {};  // the unit records' marks the quick set aside starts from
+  MeasureCode mapCode = kCodeNone;  // the analysis that left the start set on the map
+  ExactKind kind = ExactKind::MinimumSet;
+  int areas = 0;        // coverage by number: the areas to add
+  double budget = 0.0;  // coverage by budget
+  bool costs = false;   // the data carry costs: optimisation by cost, a cost column
+  int capacity = kAreaCapacity;
+  double timeLimitSeconds = 60.0;
+  long long workLimit = 0;  // search nodes per stage, 0: none
+  // The progress box's text so far; false stops the search.
+  std::function<bool(const std::string&)> progress = {};
+};
+
+// `x` is SelectionIndex(data) or an index of the same data the caller keeps.
+using ExactRunFn = ExactSetOutcome (*)(const AnalysisData& data, const SelectionIndex& x, const ExactRunParams& params);
+
+// The exact minimum set or maximum coverage, the quick set aside being the
+// near-minimum or coverage run of the same options and seeds.
+ExactSetOutcome exactSetRun(const AnalysisData& data, const SelectionIndex& x, const ExactRunParams& params);
+
 // The near-minimum or coverage run that gives an exact run its quick set
 // aside, with `settings` and the problem's fixed cells as seeds (put into
 // `start`, the set the run grows): the near-minimum set, or the coverage

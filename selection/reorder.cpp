@@ -150,10 +150,40 @@ void reorderByThreat(AreaSet& set, const std::vector<double>& threat) {
   std::stable_sort(set.cells.begin() + seeds, set.cells.end(), [&](int a, int b) { return of(a) > of(b); });
 }
 
-void reorderByThreat(AreaSet& set, const Workspace& ws) {
-  std::vector<double> threat(ws.cells.size(), 0.0);
-  for (std::size_t n = 1; n < ws.cells.size(); ++n) threat[n] = ws.cells[n].threat;
-  reorderByThreat(set, threat);
+namespace {
+
+// The set as given, or the refusal of an empty one under `caption`.
+CurrentSetRun startRun(const CurrentSetParams& p, const char* caption) {
+  CurrentSetRun r;
+  if (p.set.empty()) r.refusal = Notice{"No areas have been selected yet.", caption, Icon::None};
+  r.set = p.set;
+  r.facts = p.facts;
+  return r;
+}
+
+}  // namespace
+
+CurrentSetRun reorderByRichnessRun(const AnalysisData&, const SelectionIndex& x, const CurrentSetParams& p) {
+  CurrentSetRun r = startRun(p, "Re-order areas by richness");
+  if (r.refusal) return r;
+  r.placed = reorderByRichnessPasses(r.set, x);
+  r.rescored = true;
+  return r;
+}
+
+CurrentSetRun reorderByThreatRun(const AnalysisData& data, const SelectionIndex&, const CurrentSetParams& p) {
+  if (!p.threatPresent) {
+    CurrentSetRun r;
+    r.refusal = Notice{"No threat variable has been loaded.", "Re-order areas by threat", Icon::None};
+    return r;
+  }
+  CurrentSetRun r = startRun(p, "Re-order areas by threat");
+  if (!r.refusal) reorderByThreat(r.set, data.threat);
+  return r;
+}
+
+CurrentSetRun setAsItStands(const AnalysisData&, const SelectionIndex&, const CurrentSetParams& p) {
+  return startRun(p, "Representation RESULTS");
 }
 
 }  // namespace zn

@@ -3,9 +3,13 @@
 // rarity weight), and by threat.
 #pragma once
 
+#include <optional>
 #include <vector>
 
+#include "selection/report.h"
 #include "selection/selectionindex.h"
+#include "store/analysisdata.h"
+#include "store/notice.h"
 #include "store/workspace.h"
 
 namespace zn {
@@ -54,7 +58,35 @@ void reorderByGain(AreaSet& set, const SelectionIndex& x, const std::vector<doub
 // previous order kept among equals; `threat` is by unit (entry 0 unused),
 // a unit beyond it counting 0.
 void reorderByThreat(AreaSet& set, const std::vector<double>& threat);
-// The same with the cells' threat values.
-void reorderByThreat(AreaSet& set, const Workspace& ws);
+
+// A run on the set on screen, in the one form both kinds of data run: it
+// reads the data and the set and returns the set in its new order (or as it
+// stands) for the caller to put on screen and report.
+struct CurrentSetParams {
+  AreaSet set;                 // the set on screen
+  bool threatPresent = false;  // the data's threat values have been loaded
+  // What the report says of the run: the time of the last analysis, or a
+  // set made elsewhere with its own title and closing lines.
+  ReportFacts facts = {};
+};
+
+struct CurrentSetRun {
+  std::optional<Notice> refusal;  // no set or no threat values, under the command's caption
+  AreaSet set;
+  // Re-ordered in passes: the map's scores are the placed areas' values
+  // and positions; otherwise the map keeps its scores.
+  bool rescored = false;
+  std::vector<PlacedArea> placed;
+  ReportFacts facts;
+};
+
+using CurrentSetFn = CurrentSetRun (*)(const AnalysisData& data, const SelectionIndex& x,
+                                       const CurrentSetParams& params);
+
+// "Re-order set by richness", "Re-order set by threat" (by the data's
+// threat values) and "Representation RESULTS" (the set as it stands).
+CurrentSetRun reorderByRichnessRun(const AnalysisData& data, const SelectionIndex& x, const CurrentSetParams& params);
+CurrentSetRun reorderByThreatRun(const AnalysisData& data, const SelectionIndex& x, const CurrentSetParams& params);
+CurrentSetRun setAsItStands(const AnalysisData& data, const SelectionIndex& x, const CurrentSetParams& params);
 
 }  // namespace zn

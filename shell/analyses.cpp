@@ -214,24 +214,33 @@ AnalysisResult chosenSet(Session& s, MeasureCode code, SetRunFn choose, bool tak
   return r;
 }
 
-// An exact set; its map is ranked as "Re-order set by richness" ranks it
-// and titled after the set for as long as the set is unchanged.
-AnalysisResult exactSet(Session& s, const AnalysisParams& p, const ExactRequest& request) {
-  ExactOptions options;
-  options.timeLimitSeconds = timeLimit(s, p);
-  options.workLimit = p.workLimit.value_or(0);
-  if (p.progress) {
-    const bool byCost = request.kind == ExactKind::MinimumSet && exactByCost(s);
-    const double limit = options.timeLimitSeconds;
-    options.progress = [&p, request, byCost, limit](const ExactProgress& e) {
-      return p.progress(exactProgressText(request.kind, byCost, e, limit));
-    };
-  }
+// An exact set from the set on screen; its map is ranked as "Re-order set
+// by richness" ranks it and titled after the set for as long as the set is
+// unchanged. A coverage set first bounds its number of areas or budget as
+// its dialog does.
+AnalysisResult solvedSet(Session& s, ExactRunFn solve, bool coverage, const AnalysisParams& p) {
   AnalysisResult r;
+  ExactRunParams params{.settings = s.settings};
+  if (coverage) {
+    const int candidates = countCandidates(s);
+    params.kind = coverageKind(s);
+    params.areas = areasToAdd(s, p, r);
+    const bool spends = params.kind == ExactKind::CoverageByBudget;
+    params.budget = spends ? budgetToSpend(s, p, r) : s.settings.budget();
+    if (!spends) noteFewCandidates(candidates, params.areas, r);
+  }
+  if (!s.ws.datafile.opened) return r;
+  params.start = s.areas;
+  params.marks = cellMarks(s.ws);
+  params.mapCode = s.map.measureCode;
+  params.costs = s.costPresent;
+  params.timeLimitSeconds = timeLimit(s, p);
+  params.workLimit = p.workLimit.value_or(0);
+  params.progress = p.progress;
   ExactSetOutcome e;
   {
     BusyGuard busy(s.progress);
-    e = runExactSet(s, s.areas, request, options);
+    e = solve(analysisData(s), selectionIndex(s), params);
     if (e.ran) r.results = placeExactSet(s, e);
   }
   r.ran = e.ran;
@@ -239,24 +248,11 @@ AnalysisResult exactSet(Session& s, const AnalysisParams& p, const ExactRequest&
   if (e.result.status == ExactStatus::TimeLimit)
     r.notes.push_back("the time limit ran out: the set is the best found, not proven optimal");
   r.capacityReached = e.capacityReached;
-  s.areas.exactKind = !e.result.hasSolution                   ? AreaSet::Exact::kNone
-                      : request.kind == ExactKind::MinimumSet ? AreaSet::Exact::kMinimumSet
-                                                              : AreaSet::Exact::kMaximumCoverage;
+  s.areas.exactKind = !e.result.hasSolution   ? AreaSet::Exact::kNone
+                      : !coverage             ? AreaSet::Exact::kMinimumSet
+                                              : AreaSet::Exact::kMaximumCoverage;
   s.areas.exactCells = s.areas.cells;
   return r;
-}
-
-AnalysisResult exactCoverage(Session& s, const AnalysisParams& p) {
-  AnalysisResult r;
-  const int candidates = countCandidates(s);
-  const ExactKind kind = coverageKind(s);
-  const int areas = areasToAdd(s, p, r);
-  const double budget = kind == ExactKind::CoverageByBudget ? budgetToSpend(s, p, r) : s.settings.budget();
-  if (kind != ExactKind::CoverageByBudget) noteFewCandidates(candidates, areas, r);
-  AnalysisResult run = exactSet(s, p, {kind, areas, budget});
-  r.notes.insert(r.notes.end(), run.notes.begin(), run.notes.end());
-  run.notes = std::move(r.notes);
-  return run;
 }
 
 // A search behind the busy cursor, left in `found`: false when it was
@@ -365,6 +361,8 @@ struct Selection {
   SetRunFn chooseSet = nullptr;
   NearMinimumRunFn growSet = nullptr;
   SearchRunFn search = nullptr;
+  CurrentSetFn onSet = nullptr;
+  ExactRunFn solveSet = nullptr;
   std::string label;
   std::optional<int> position = {};
   std::vector<Param> takes = {};
@@ -417,6 +415,23 @@ Analysis selectionEntry(Selection e) {
     };
     a.onProject = &ProjectRun::searched;
   }
+  a.onSet = e.onSet;
+  if (a.onSet) {
+    a.run = [code = a.code, run = a.onSet](Session& s, const AnalysisParams& p) {
+      ReportFacts f;
+      f.seconds = p.lastSeconds;
+      return fromOutcome(applyCurrentSetRun(s, code, run, p.threatPresent, f));
+    };
+    // One that says why it does not run on a project has no project run.
+    if (a.notOnProject.empty()) a.onProject = &ProjectRun::currentSet;
+  }
+  a.solveSet = e.solveSet;
+  if (a.solveSet) {
+    a.run = [solve = a.solveSet, coverage = a.takesParam(Param::AreasToAdd)](Session& s, const AnalysisParams& p) {
+      return solvedSet(s, solve, coverage, p);
+    };
+    a.onProject = &ProjectRun::solvedSet;
+  }
   return a;
 }
 
@@ -446,9 +461,6 @@ std::vector<Analysis> buildAnalyses() {
                    {kRarity, "&Selective rarity", 1}),
       passEntry("mean", Command::MeanScores, meanPass, {kTools, "&Mean scores", 7}),
       passEntry("smooth", Command::SmoothScores, smoothPass, {kTools, "&Smooth scores", 8}),
-  };
-  const auto exactMinimum = [](Session& s, const AnalysisParams& p) {
-    return exactSet(s, p, ExactRequest{ExactKind::MinimumSet, 0, 0.0});
   };
   using enum Param;
   using enum Check;
@@ -515,19 +527,14 @@ std::vector<Analysis> buildAnalyses() {
           {.name = "reorder-richness",
            .command = Command::ReorderByRichness,
            .code = kCodeReorderedByRichness,
-           .run = [](Session& s,
-                     const AnalysisParams& p) { return fromOutcome(reorderSetByRichness(s, p.lastSeconds)); },
-           .onProject = &ProjectRun::onCurrentSet,
+           .onSet = reorderByRichnessRun,
            .label = "Re-&order set by richness",
            .position = 9}),
       selectionEntry({.name = "reorder-threat",
                       .command = Command::ReorderByThreat,
                       .code = kCodeReorderedByThreat,
-                      .run =
-                          [](Session& s, const AnalysisParams& p) {
-                            return fromOutcome(reorderSetByThreat(s, p.threatPresent, p.lastSeconds));
-                          },
                       .notOnProject = "needs threat values; a project's units carry none",
+                      .onSet = reorderByThreatRun,
                       .label = "Re-order set by threat",
                       .position = 10}),
       selectionEntry({.name = "random",
@@ -542,17 +549,14 @@ std::vector<Analysis> buildAnalyses() {
           {.name = "report",
            .command = Command::RepresentationResults,
            .code = kCodeRepresentation,
-           .run = [](Session& s,
-                     const AnalysisParams& p) { return fromOutcome(representationResults(s, p.lastSeconds)); },
-           .onProject = &ProjectRun::onCurrentSet,
+           .onSet = setAsItStands,
            .label = "Representation &RESULTS",
            .position = 11}),
       // An exact set is ranked as "Re-order set by richness" ranks it.
       selectionEntry({.name = "exact-minimum",
                       .command = Command::ExactMinimumSet,
                       .code = kCodeReorderedByRichness,
-                      .run = exactMinimum,
-                      .onProject = &ProjectRun::exact,
+                      .solveSet = exactSetRun,
                       .label = "Exact minim&um set",
                       .position = 2,
                       .takes = {TimeLimit, WorkLimit},
@@ -560,8 +564,7 @@ std::vector<Analysis> buildAnalyses() {
       selectionEntry({.name = "exact-coverage",
                       .command = Command::ExactMaximumCoverage,
                       .code = kCodeReorderedByRichness,
-                      .run = exactCoverage,
-                      .onProject = &ProjectRun::exact,
+                      .solveSet = exactSetRun,
                       .label = "Exact maximum co&verage",
                       .position = 3,
                       .takes = {AreasToAdd, Budget, TimeLimit, WorkLimit},

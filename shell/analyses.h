@@ -14,8 +14,10 @@
 #include "measures/scores.h"
 #include "measures/titles.h"
 #include "selection/curves.h"
+#include "selection/exact.h"
 #include "selection/nearminimumrun.h"
 #include "selection/searchrun.h"
+#include "selection/reorder.h"
 #include "selection/setrun.h"
 #include "shell/command.h"
 #include "shell/host.h"
@@ -147,6 +149,13 @@ struct Analysis {
   // maps its scores, a project outlines its set or maps them, and keeps its
   // fields.
   SearchRunFn search = nullptr;
+  // A run on the set on screen (re-orderings, the report): both runs put
+  // the set it returns on screen and report it; a project's set is the one
+  // on its map.
+  CurrentSetFn onSet = nullptr;
+  // An exact set (coverage where the entry takes a number of areas): both
+  // runs rank it by richness and report it under its own title.
+  ExactRunFn solveSet = nullptr;
 
   // The window runs it behind the box that stops it, writes its report and
   // titles the map it leaves.

@@ -40,7 +40,7 @@ std::string placeExactSet(Session& s, const ExactSetOutcome& e) {
   f.seconds = static_cast<float>(e.result.seconds);
   f.title = e.title;
   f.summaryClosing = lines;
-  return reorderSetByRichness(s, f).results;
+  return applyCurrentSetRun(s, kCodeReorderedByRichness, reorderByRichnessRun, false, f).results;
 }
 
 namespace {

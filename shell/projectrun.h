@@ -22,13 +22,13 @@ class ProjectRun {
   ProjectRun(const ProjectSource& source, Session& session, const ProjectSelectRequest& r, ProjectSelection& o);
 
   // The selections; each answers why it found nothing, or nothing.
-  std::optional<Refusal> exact(const Analysis& a);
-  std::optional<Refusal> onCurrentSet(const Analysis& a);
   std::optional<Refusal> unitScores(const Analysis& a);
   std::optional<Refusal> chosenSet(const Analysis& a);
   std::optional<Refusal> grownSet(const Analysis& a);
   std::optional<Refusal> fullyFlexible(const Analysis& a);
   std::optional<Refusal> searched(const Analysis& a);
+  std::optional<Refusal> currentSet(const Analysis& a);
+  std::optional<Refusal> solvedSet(const Analysis& a);
 
   // The analysis's own fields, after in_set and step.
   std::vector<UnitColumn> extraColumns;

@@ -166,59 +166,6 @@ std::optional<Refusal> ProjectRun::grownSet(const Analysis& a) {
   return grow(a, run);
 }
 
-// An exact set, ranked as "Re-order set by richness" ranks it and reported
-// under its own title with the solver's lines.
-std::optional<Refusal> ProjectRun::exact(const Analysis& a) {
-  const bool minimum = a.command == Command::ExactMinimumSet;
-  ExactRequest r;
-  r.goal = std::max(1, s.settings.nearMinimumGoal);
-  r.includeSeeds = s.settings.includeSeeds != Flag::kOff;
-  r.byCost = s.settings.optimiseByCost != Flag::kOff && costs;
-  r.capacity = capacity;
-  if (!minimum) {
-    r.kind = byBudget(a) ? ExactKind::CoverageByBudget : ExactKind::CoverageByNumber;
-    if (r.kind == ExactKind::CoverageByBudget) r.budget = budgetToSpend();
-    else r.areasToAdd = areasToAdd();
-  }
-  ExactOptions options;
-  options.timeLimitSeconds = timeLimit();
-  options.workLimit = values().workLimit.value_or(0);
-  if (request.progress) {
-    const double limit = options.timeLimitSeconds;
-    options.progress = [this, r, limit](const ExactProgress& e) {
-      return request.progress(exactProgressText(r.kind, r.byCost && r.kind == ExactKind::MinimumSet, e, limit));
-    };
-  }
-  ExactSetContext context;
-  context.costData = costs;
-  context.quickSet = [this](const ExactProblem& problem) {
-    Progress quiet;
-    AreaSet start;
-    RunRequest q = quickSetRequest(s.settings, costs, problem, start);
-    q.params.capacity = capacity;
-    runMainRun(d, x, q, start, quiet);
-    return std::vector<int>(start.cells.begin() + std::clamp(start.seedCount, 0, start.count()), start.cells.end());
-  };
-  const ExactSetOutcome e = runExactSet(d, AreaSet{}, r, options, context);
-  if (!e.ran) return refusal(a.name + " found nothing to select on this project", 1);
-  if (e.result.status == ExactStatus::TimeLimit)
-    out.notes.push_back("the time limit ran out: the set is the best found, not proven optimal");
-  out.set.cells = e.cells;
-  out.set.seedCount = e.seedCount;
-  out.title = e.title;
-  if (!e.result.hasSolution) {
-    out.results = header() + strprintf("\n  PRIORITY-AREAS ANALYSIS: %s\n\n", e.title.c_str()) + e.solverLines + "\n\n";
-    return std::nullopt;
-  }
-  reorderByRichnessPasses(out.set, x);
-  ReportFacts facts;
-  facts.seconds = static_cast<float>(e.result.seconds);
-  facts.title = e.title;
-  facts.summaryClosing = e.solverLines + "\n";
-  report(kCodeReorderedByRichness, facts);
-  return std::nullopt;
-}
-
 // A set the entry chooses from the project's units, from no set: it is
 // outlined, or mapped by the draws that chose each unit.
 std::optional<Refusal> ProjectRun::chosenSet(const Analysis& a) {
@@ -268,16 +215,6 @@ std::optional<Refusal> ProjectRun::searched(const Analysis& a) {
   return std::nullopt;
 }
 
-// Re-ordering or reporting the set on screen.
-std::optional<Refusal> ProjectRun::onCurrentSet(const Analysis& a) {
-  out.set = request.current;
-  if (out.set.empty()) return refusal(a.name + ": no areas have been selected yet", 1);
-  if (a.code == kCodeReorderedByRichness) reorderByRichnessPasses(out.set, x);
-  ReportFacts facts;
-  report(a.code, facts);
-  return std::nullopt;
-}
-
 // The result is a map of scores, with the title of its measure code.
 void ProjectRun::mapScores(const Analysis& a, const std::vector<double>& score, const std::vector<int>& count, int taxa,
                     double top) {
@@ -319,6 +256,49 @@ std::optional<Refusal> ProjectRun::fullyFlexible(const Analysis& a) {
   const FullyFlexibleMap m = fullyFlexibleMap(d, out.set, run.run.soleArea, run.params.byCost);
   if (m.top == 0) return refusal("no fully flexible areas: the near-minimum set is empty", 1);
   mapScores(a, m.score, m.count, 0, m.top);
+  return std::nullopt;
+}
+
+// The entry's run on the set on the project's map.
+std::optional<Refusal> ProjectRun::currentSet(const Analysis& a) {
+  if (request.current.empty()) return refusal(a.name + ": no areas have been selected yet", 1);
+  CurrentSetRun run = a.onSet(d, x, {.set = request.current});
+  if (run.refusal) return Refusal{run.refusal->text, run.refusal, 1};
+  out.set = std::move(run.set);
+  report(a.code, run.facts);
+  return std::nullopt;
+}
+
+// The entry's exact set from no set (coverage where it takes a number of
+// areas), ranked as "Re-order set by richness" ranks it and reported under
+// its own title with the solver's lines.
+std::optional<Refusal> ProjectRun::solvedSet(const Analysis& a) {
+  ExactRunParams params{.settings = s.settings, .costs = costs, .capacity = capacity};
+  if (a.takesParam(Param::AreasToAdd)) {
+    params.kind = byBudget(a) ? ExactKind::CoverageByBudget : ExactKind::CoverageByNumber;
+    if (params.kind == ExactKind::CoverageByBudget) params.budget = budgetToSpend();
+    else params.areas = areasToAdd();
+  }
+  params.timeLimitSeconds = timeLimit();
+  params.workLimit = values().workLimit.value_or(0);
+  params.progress = request.progress;
+  const ExactSetOutcome e = a.solveSet(d, x, params);
+  if (!e.ran) return refusal(a.name + " found nothing to select on this project", 1);
+  if (e.result.status == ExactStatus::TimeLimit)
+    out.notes.push_back("the time limit ran out: the set is the best found, not proven optimal");
+  out.set.cells = e.cells;
+  out.set.seedCount = e.seedCount;
+  out.title = e.title;
+  if (!e.result.hasSolution) {
+    out.results = header() + strprintf("\n  PRIORITY-AREAS ANALYSIS: %s\n\n", e.title.c_str()) + e.solverLines + "\n\n";
+    return std::nullopt;
+  }
+  reorderByRichnessPasses(out.set, x);
+  ReportFacts facts;
+  facts.seconds = static_cast<float>(e.result.seconds);
+  facts.title = e.title;
+  facts.summaryClosing = e.solverLines + "\n";
+  report(kCodeReorderedByRichness, facts);
   return std::nullopt;
 }
 

@@ -12,75 +12,31 @@
 
 namespace zn {
 
-namespace {
+Notice noAreasNotice(const char* caption) { return Notice{"No areas have been selected yet.", caption, Icon::None}; }
 
-constexpr const char* kNoAreas = "No areas have been selected yet.";
-constexpr const char* kNoThreat = "No threat variable has been loaded.";
-
-// Without a set the command does nothing but say so.
-std::optional<AnalysisOutcome> refuseEmpty(const Session& s, const char* caption) {
-  if (!s.areas.empty()) return std::nullopt;
+AnalysisOutcome applyCurrentSetRun(Session& s, MeasureCode code, CurrentSetFn run, bool threatPresent,
+                                   const ReportFacts& facts) {
+  if (!s.ws.datafile.opened) return {};
+  CurrentSetRun r = run(analysisData(s), selectionIndex(s), {s.areas, threatPresent, facts});
   AnalysisOutcome a;
-  a.refusal = noAreasNotice(caption);
-  return a;
-}
-
-AnalysisOutcome withReport(Session& s, const ReportFacts& f) {
-  AnalysisOutcome a;
+  if (r.refusal) {
+    a.refusal = std::move(r.refusal);
+    return a;
+  }
+  setMeasureCode(s, code);
+  s.areas.cells = std::move(r.set.cells);
+  if (r.rescored) {
+    scorePlacedAreas(s.ws.cells, r.placed);
+    double top = 0.0;
+    for (const GridCell& c : s.ws.cells) top = std::max(top, c.score);
+    finishMeasure(s, top);
+  }
   a.ran = true;
-  a.seconds = f.seconds;
-  const Report rep = representationReport(s, f);
+  a.seconds = r.facts.seconds;
+  const Report rep = representationReport(s, r.facts);
   storeRepresentation(s.ws.cards, rep.reps);
   a.results = rep.text;
   return a;
-}
-
-AnalysisOutcome withReport(Session& s, float seconds) {
-  ReportFacts f;
-  f.seconds = seconds;
-  return withReport(s, f);
-}
-
-}  // namespace
-
-Notice noAreasNotice(const char* caption) { return Notice{kNoAreas, caption, Icon::None}; }
-
-AnalysisOutcome reorderSetByRichness(Session& s, float lastSeconds) {
-  ReportFacts f;
-  f.seconds = lastSeconds;
-  return reorderSetByRichness(s, f);
-}
-
-AnalysisOutcome reorderSetByRichness(Session& s, const ReportFacts& facts) {
-  if (!s.ws.datafile.opened) return {};
-  if (auto refused = refuseEmpty(s, "Re-order areas by richness")) return *refused;
-  setMeasureCode(s, kCodeReorderedByRichness);
-  const SelectionIndex x = selectionIndex(s);
-  scorePlacedAreas(s.ws.cells, reorderByRichnessPasses(s.areas, x));
-  double top = 0.0;
-  for (const GridCell& c : s.ws.cells) top = std::max(top, c.score);
-  finishMeasure(s, top);
-  return withReport(s, facts);
-}
-
-AnalysisOutcome reorderSetByThreat(Session& s, bool threatPresent, float lastSeconds) {
-  if (!s.ws.datafile.opened) return {};
-  if (!threatPresent) {
-    AnalysisOutcome a;
-    a.refusal = Notice{kNoThreat, "Re-order areas by threat", Icon::None};
-    return a;
-  }
-  if (auto refused = refuseEmpty(s, "Re-order areas by threat")) return *refused;
-  setMeasureCode(s, kCodeReorderedByThreat);
-  reorderByThreat(s.areas, s.ws);
-  return withReport(s, lastSeconds);
-}
-
-AnalysisOutcome representationResults(Session& s, float lastSeconds) {
-  if (!s.ws.datafile.opened) return {};
-  if (auto refused = refuseEmpty(s, "Representation RESULTS")) return *refused;
-  setMeasureCode(s, kCodeRepresentation);
-  return withReport(s, lastSeconds);
 }
 
 bool convertSelectedAreas(Session& s) {

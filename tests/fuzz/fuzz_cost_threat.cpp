@@ -35,6 +35,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   o.byRarity = data[0] & 2;
   o.rejectRedundant = data[0] & 4;
   s.areas = zn::growGreedySet(zn::analysisData(s), s.areas, o, s.progress).set;
-  if (!cost) zn::reorderByThreat(s.areas, s.ws);
+  if (!cost) zn::reorderByThreat(s.areas, zn::analysisData(s).threat);
   return 0;
 }

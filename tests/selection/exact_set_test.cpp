@@ -9,6 +9,7 @@
 #include "measures/scores.h"
 #include "selection/exact.h"
 #include "selection/nearminimum.h"
+#include "shell/analyses.h"
 #include "shell/data_dialogue.h"
 #include "shell/nearminimum_runs.h"
 #include "shell/exact_commands.h"
@@ -46,9 +47,20 @@ Placed place(Session& s, ExactSetOutcome e) {
   if (p.ran) p.results = placeExactSet(s, p);
   return p;
 }
-Placed run(test::Priority& d, ExactRequest r = {}, ExactOptions o = {}) {
-  return place(d.s, runExactSet(d.s, d.s.areas, r, o));
+// The declared run from the session's set, map and options.
+Placed run(Session& s, ExactRequest r = {}, std::function<bool(const std::string&)> progress = {}) {
+  const ExactRunParams params{.settings = s.settings,
+                              .start = s.areas,
+                              .marks = cellMarks(s.ws),
+                              .mapCode = s.map.measureCode,
+                              .kind = r.kind,
+                              .areas = r.areasToAdd,
+                              .budget = r.budget,
+                              .costs = s.costPresent,
+                              .progress = std::move(progress)};
+  return place(s, exactSetRun(analysisData(s), selectionIndex(s), params));
 }
+Placed run(test::Priority& d, ExactRequest r = {}) { return run(d.s, r); }
 
 TEST(ExactMinimumSet, PutsTheOptimumOnTheMapRankedByRichness) {
   test::Priority d(ring());
@@ -189,10 +201,8 @@ TEST(ExactMaximumCoverage, ComparesWithTheCoverageSetOfTheSameNumber) {
 
 TEST(ExactSets, AStoppedRunReportsItsBestSetAndGapNeverOptimal) {
   test::Priority d(ring());
-  ExactOptions o;
   int calls = 0;
-  o.progress = [&](const ExactProgress&) { return ++calls < 1; };
-  const Placed out = run(d, {}, o);
+  const Placed out = run(d.s, {}, [&](const std::string&) { return ++calls < 1; });
   ASSERT_GE(calls, 1);
   EXPECT_EQ(out.result.status, ExactStatus::Stopped);
   ASSERT_TRUE(out.result.hasSolution);
@@ -206,7 +216,7 @@ TEST(ExactSets, NothingWithoutAnOpenDatafile) {
   test::Priority d(ring());
   d.s.ws.datafile.opened = false;
   d.areas() = {10};
-  EXPECT_FALSE(run(d).ran);
+  EXPECT_FALSE(findAnalysis("exact-minimum")->run(d.s, {}).ran);
   EXPECT_EQ(d.areas(), (std::vector<int>{10}));
 }
 
@@ -250,7 +260,7 @@ TEST_P(ShippedSamples, ExactMinimumIsNeverLargerThanTheNearMinimumSet) {
   ASSERT_TRUE(s.ws.datafile.opened) << rel;
   ASSERT_TRUE(runNearMinimumSet(s, {}).ran);
   const int quick = s.areas.count() - s.areas.seedCount;
-  const Placed out = place(s, runExactSet(s, s.areas, {}, {}));
+  const Placed out = run(s);
   ASSERT_TRUE(out.quick.present);
   EXPECT_EQ(out.result.status, ExactStatus::Optimal);
   EXPECT_LE(out.result.areas, quick) << rel;

@@ -4,7 +4,6 @@
 #include "selection/reorder.h"
 #include "shell/analyses.h"
 #include "shell/runinputs.h"
-#include "shell/set_commands.h"
 #include "tests/support/sessions.h"
 
 namespace zn {
@@ -15,15 +14,21 @@ using test::Priority;
 using test::taxon;
 using test::TaxonSpec;
 
-// "caption: text" of the refusal an analysis returned ("" for none).
-std::string refusalLine(const AnalysisOutcome& a) {
-  return a.refusal ? a.refusal->caption + ": " + a.refusal->text : "";
+// The registry's entry run on the session's set.
+AnalysisResult onSet(test::Priority& d, const char* name, bool threatPresent = false, float lastSeconds = 0.0f) {
+  AnalysisParams p;
+  p.threatPresent = threatPresent;
+  p.lastSeconds = lastSeconds;
+  return findAnalysis(name)->run(d.s, p);
 }
+
+// "caption: text" of the refusal an analysis returned ("" for none).
+std::string refusalLine(const AnalysisResult& a) { return a.message ? a.message->caption + ": " + a.message->text : ""; }
 
 TEST(ReorderByRichness, ASetHoldingEveryTaxonTwiceListsOneCompleteSetThenTheSecond) {
   Priority d({taxon("X", {1, 2}), taxon("Y", {3, 4}), taxon("Z", {1, 4})});
   d.areas() = {2, 3, 1, 4};
-  const AnalysisOutcome a = reorderSetByRichness(d.s, 1.5f);
+  const AnalysisResult a = onSet(d, "reorder-richness", false, 1.5f);
   ASSERT_TRUE(a.ran);
   EXPECT_EQ(d.areas(), (std::vector<int>{1, 3, 4, 2}));
   for (auto [cell, score, count] : {std::tuple{1, 2.0, 1}, {3, 1.0, 2}, {4, 2.0, 3}, {2, 1.0, 4}}) {
@@ -38,7 +43,7 @@ TEST(ReorderByRichness, SeedsStayInFrontAndAreasAddingNothingGoLast) {
   Priority d({taxon("X", {1, 2}), taxon("Y", {3}), taxon("W", {9})});
   d.areas() = {9, 5, 2, 3};  // 5 holds nothing
   d.s.areas.seedCount = 1;
-  reorderSetByRichness(d.s, 0.0f);
+  onSet(d, "reorder-richness");
   EXPECT_EQ(d.areas(), (std::vector<int>{9, 2, 3, 5}));
   EXPECT_EQ(d.cell(5).score, 0.0);
 }
@@ -48,19 +53,19 @@ TEST(ReorderByThreat, LargestThreatFirstKeepingTheOrderOfEquals) {
   d.areas() = {1, 2, 3, 4};
   d.s.areas.seedCount = 1;
   for (auto [n, t] : {std::pair{1, 9.0}, {2, 1.0}, {3, 3.0}, {4, 3.0}}) d.cell(n).threat = t;
-  ASSERT_TRUE(reorderSetByThreat(d.s, true, 0.0f).ran);
+  ASSERT_TRUE(onSet(d, "reorder-threat", true).ran);
   EXPECT_EQ(d.areas(), (std::vector<int>{1, 3, 4, 2}));
   for (int n = 1; n <= 4; ++n) d.cell(n).threat = 0.0;
-  reorderSetByThreat(d.s, true, 0.0f);
+  onSet(d, "reorder-threat", true);
   EXPECT_EQ(d.areas(), (std::vector<int>{1, 3, 4, 2}));
 }
 
 TEST(ReorderByThreat, RefusalsNameTheMissingThreatFirst) {
   Priority d({taxon("X", {1})});
-  std::vector<std::string> lines{refusalLine(reorderSetByThreat(d.s, false, 0.0f)),
-                                 refusalLine(reorderSetByThreat(d.s, true, 0.0f))};
+  std::vector<std::string> lines{refusalLine(onSet(d, "reorder-threat")),
+                                 refusalLine(onSet(d, "reorder-threat", true))};
   d.areas() = {1};
-  lines.push_back(refusalLine(reorderSetByThreat(d.s, false, 0.0f)));
+  lines.push_back(refusalLine(onSet(d, "reorder-threat")));
   EXPECT_EQ(lines, (std::vector<std::string>{"Re-order areas by threat: No threat variable has been loaded.",
                                              "Re-order areas by threat: No areas have been selected yet.",
                                              "Re-order areas by threat: No threat variable has been loaded."}));
