@@ -144,10 +144,11 @@ AnalysisResult grownSet(Session& s, MeasureCode code, NearMinimumRunFn grow, boo
   return run;
 }
 
-AnalysisResult fullyFlexible(Session& s, const AnalysisParams&) {
+// A map the entry reads from the grown set on screen.
+AnalysisResult grownSetMap(Session& s, MeasureCode code, GrownSetMapFn map, const std::string& caption) {
   AnalysisResult r;
   BusyGuard busy(s.progress);
-  r.ran = runMapFullyFlexible(s, r.message);
+  r.ran = mapGrownSet(s, code, map, caption, r.message) > 0;
   if (!r.ran && !r.message) r.notes.push_back("no fully flexible areas: the near-minimum set is empty");
   return r;
 }
@@ -359,6 +360,7 @@ struct Selection {
   MeasureResult (*scoreUnits)(const AnalysisData&, const AreaSet&) = nullptr;
   SetRunFn chooseSet = nullptr;
   NearMinimumRunFn growSet = nullptr;
+  GrownSetMapFn mapGrownSet = nullptr;
   std::string label;
   std::optional<int> position = {};
   std::vector<Param> takes = {};
@@ -403,6 +405,13 @@ Analysis selectionEntry(Selection e) {
     a.run = [code = a.code, grow = a.growSet, areas = a.takesParam(Param::AreasToAdd)](
                 Session& s, const AnalysisParams& p) { return grownSet(s, code, grow, areas, p); };
     a.onProject = &ProjectRun::grownSet;
+  }
+  a.mapGrownSet = e.mapGrownSet;
+  if (a.mapGrownSet) {
+    a.run = [code = a.code, map = a.mapGrownSet, caption = a.caption()](Session& s, const AnalysisParams&) {
+      return grownSetMap(s, code, map, caption);
+    };
+    a.onProject = &ProjectRun::grownSetMap;
   }
   return a;
 }
@@ -472,8 +481,7 @@ std::vector<Analysis> buildAnalyses() {
       selectionEntry({.name = "flexible",
                       .command = Command::MapFullyFlexible,
                       .code = kCodeFullyFlexible,
-                      .run = fullyFlexible,
-                      .onProject = &ProjectRun::fullyFlexible,
+                      .mapGrownSet = fullyFlexibleMap,
                       .label = "Map fully &flexible areas",
                       .position = 12,
                       .checks = {ThreatForReordering, SingleRepresentation},

@@ -14,6 +14,7 @@
 #include "measures/scores.h"
 #include "measures/titles.h"
 #include "selection/curves.h"
+#include "selection/flexibility.h"
 #include "selection/nearminimumrun.h"
 #include "selection/setrun.h"
 #include "shell/command.h"
@@ -142,6 +143,9 @@ struct Analysis {
   // A set grown by progressive rarity (near-minimum, coverage): both runs
   // put it on screen, report it and keep its parameters in the options.
   NearMinimumRunFn growSet = nullptr;
+  // A map read from a grown set: on a datafile from the set on screen, on a
+  // project from the set of `after`, which it grows first.
+  GrownSetMapFn mapGrownSet = nullptr;
 
   // The window runs it behind the box that stops it, writes its report and
   // titles the map it leaves.
