@@ -36,4 +36,10 @@ struct FullyFlexibleMap {
 FullyFlexibleMap fullyFlexibleMap(const AnalysisData& data, const AreaSet& set, const std::vector<int>& sole,
                                   bool byCost);
 
+// The declared form of a map read from a grown set (fullyFlexibleMap): the
+// set, each taxon's sole area in the run that grew it and whether that run
+// chose by cost.
+using GrownSetMapFn = FullyFlexibleMap (*)(const AnalysisData& data, const AreaSet& set, const std::vector<int>& sole,
+                                           bool byCost);
+
 }  // namespace zn

@@ -60,7 +60,6 @@ HotspotResult chooseHotspots(const std::vector<double>& scores, const AreaSet& s
   n = std::clamp(n, 0, std::min(positive, capacity - set.count()));
   exchangeSortDescending(keys, order);
   r.selected = true;
-  r.seedCount = set.count();
   r.added = n;
   r.chosen.assign(order.begin(), order.begin() + n);
   return r;

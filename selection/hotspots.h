@@ -24,7 +24,6 @@ void exchangeSortDescending(std::vector<double>& scores, std::vector<int>& cells
 
 struct HotspotResult {
   bool selected = false;  // false: fewer than three cells scored above 0
-  int seedCount = 0;      // the areas already in the set, which become seeds
   int added = 0;
   std::vector<int> chosen;  // the hotspots, highest score first
 };

@@ -144,10 +144,11 @@ AnalysisResult grownSet(Session& s, MeasureCode code, NearMinimumRunFn grow, boo
   return run;
 }
 
-AnalysisResult fullyFlexible(Session& s, const AnalysisParams&) {
+// A map the entry reads from the grown set on screen.
+AnalysisResult grownSetMap(Session& s, MeasureCode code, GrownSetMapFn map, const std::string& caption) {
   AnalysisResult r;
   BusyGuard busy(s.progress);
-  r.ran = runMapFullyFlexible(s, r.message);
+  r.ran = mapGrownSet(s, code, map, caption, r.message) > 0;
   if (!r.ran && !r.message) r.notes.push_back("no fully flexible areas: the near-minimum set is empty");
   return r;
 }
@@ -363,6 +364,7 @@ struct Selection {
   SearchRunFn search = nullptr;
   CurrentSetFn onSet = nullptr;
   ExactRunFn solveSet = nullptr;
+  GrownSetMapFn mapGrownSet = nullptr;
   std::string label;
   std::optional<int> position = {};
   std::vector<Param> takes = {};
@@ -432,6 +434,13 @@ Analysis selectionEntry(Selection e) {
     };
     a.onProject = &ProjectRun::solvedSet;
   }
+  a.mapGrownSet = e.mapGrownSet;
+  if (a.mapGrownSet) {
+    a.run = [code = a.code, map = a.mapGrownSet, caption = a.caption()](Session& s, const AnalysisParams&) {
+      return grownSetMap(s, code, map, caption);
+    };
+    a.onProject = &ProjectRun::grownSetMap;
+  }
   return a;
 }
 
@@ -497,8 +506,7 @@ std::vector<Analysis> buildAnalyses() {
       selectionEntry({.name = "flexible",
                       .command = Command::MapFullyFlexible,
                       .code = kCodeFullyFlexible,
-                      .run = fullyFlexible,
-                      .onProject = &ProjectRun::fullyFlexible,
+                      .mapGrownSet = fullyFlexibleMap,
                       .label = "Map fully &flexible areas",
                       .position = 12,
                       .checks = {ThreatForReordering, SingleRepresentation},

@@ -15,6 +15,7 @@
 #include "measures/titles.h"
 #include "selection/curves.h"
 #include "selection/exact.h"
+#include "selection/flexibility.h"
 #include "selection/nearminimumrun.h"
 #include "selection/searchrun.h"
 #include "selection/reorder.h"
@@ -156,6 +157,9 @@ struct Analysis {
   // An exact set (coverage where the entry takes a number of areas): both
   // runs rank it by richness and report it under its own title.
   ExactRunFn solveSet = nullptr;
+  // A map read from a grown set: on a datafile from the set on screen, on a
+  // project from the set of `after`, which it grows first.
+  GrownSetMapFn mapGrownSet = nullptr;
 
   // The window runs it behind the box that stops it, writes its report and
   // titles the map it leaves.

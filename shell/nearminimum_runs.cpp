@@ -111,24 +111,23 @@ AnalysisOutcome runNearMaximumCoverage(Session& s, bool byBudget, int areasToAdd
   return applyNearMinimumRun(s, kCodeNearMaximumCoverage, coverageSetRun, env, {byBudget, areasToAdd, budget});
 }
 
-int mapFullyFlexibleAreas(Session& s) {
-  const FullyFlexibleMap m = fullyFlexibleMap(s);
+int mapGrownSet(Session& s, MeasureCode code, GrownSetMapFn map, const std::string& caption,
+                std::optional<Notice>& refusal) {
+  if (!s.areas.nearMinimumDone) {
+    refusal = Notice{"No areas have been selected yet.", caption, Icon::None};
+    return 0;
+  }
+  if (!fullyFlexibleApplies(s)) return 0;
+  const FullyFlexibleMap m = map(analysisData(s), s.areas, soleAreas(s), exactByCost(s));
   if (!m.applies) return 0;
-  setMeasureCode(s, kCodeFullyFlexible);
+  setMeasureCode(s, code);
+  // Every cell record: those past the map's units score nothing.
   for (std::size_t n = 0; n < s.ws.cells.size(); ++n) {
-    s.ws.cells[n].score = m.score[n];
-    s.ws.cells[n].count = m.count[n];
+    s.ws.cells[n].score = n < m.score.size() ? m.score[n] : 0.0;
+    s.ws.cells[n].count = n < m.count.size() ? m.count[n] : 0;
   }
   finishMeasure(s, m.top);
   return m.top;
-}
-
-bool runMapFullyFlexible(Session& s, std::optional<Notice>& refusal) {
-  if (!s.areas.nearMinimumDone) {
-    refusal = Notice{"No areas have been selected yet.", "Map fully flexible areas", Icon::None};
-    return false;
-  }
-  return mapFullyFlexibleAreas(s) > 0;
 }
 
 int showGoalEssentialTaxa(Session& s, int cell) {

@@ -7,6 +7,7 @@
 #include <optional>
 #include <vector>
 
+#include "selection/flexibility.h"
 #include "selection/nearminimum.h"
 #include "selection/nearminimumrun.h"
 #include "selection/values.h"
@@ -49,12 +50,13 @@ AnalysisOutcome runNearMinimumSet(Session& s, const SelectionEnv& env);
 AnalysisOutcome runNearMaximumCoverage(Session& s, bool byBudget, int areasToAdd, double budget,
                                        const SelectionEnv& env);
 
-// Code 40 on the map; returns its top score (0 when it does not apply, the
-// map then unchanged).
-int mapFullyFlexibleAreas(Session& s);
-// The menu command: refuses ("No areas have been selected yet.", returned
-// in `refusal`) until a near-minimum set is done. True when a cell scores.
-bool runMapFullyFlexible(Session& s, std::optional<Notice>& refusal);
+// The map `map` reads from the near-minimum set on screen, with its sole
+// areas and cost choice as the run left them, put on the map under `code`.
+// Refuses ("No areas have been selected yet.", under `caption`) until a
+// near-minimum set is done; returns the top score (0 when it does not
+// apply, the map then unchanged).
+int mapGrownSet(Session& s, MeasureCode code, GrownSetMapFn map, const std::string& caption,
+                std::optional<Notice>& refusal);
 
 // The click on a cell: code 26, the taxa whose sole area it is are marked
 // and mapped. Returns their number.

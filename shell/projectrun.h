@@ -25,10 +25,10 @@ class ProjectRun {
   std::optional<Refusal> unitScores(const Analysis& a);
   std::optional<Refusal> chosenSet(const Analysis& a);
   std::optional<Refusal> grownSet(const Analysis& a);
-  std::optional<Refusal> fullyFlexible(const Analysis& a);
   std::optional<Refusal> searched(const Analysis& a);
   std::optional<Refusal> currentSet(const Analysis& a);
   std::optional<Refusal> solvedSet(const Analysis& a);
+  std::optional<Refusal> grownSetMap(const Analysis& a);
 
   // The analysis's own fields, after in_set and step.
   std::vector<UnitColumn> extraColumns;

@@ -245,15 +245,16 @@ std::optional<Refusal> ProjectRun::unitScores(const Analysis& a) {
   return std::nullopt;
 }
 
-// The near-minimum set first, then the units that could take the place of
-// each of its areas; its report is the near-minimum set's.
-std::optional<Refusal> ProjectRun::fullyFlexible(const Analysis& a) {
+// The set of `after` grown first, then the map the entry reads from it;
+// its report is the grown set's.
+std::optional<Refusal> ProjectRun::grownSetMap(const Analysis& a) {
   const Reordering r = s.settings.reordering;
-  if (s.settings.nearMinimumGoal != 1 || (r != Reordering::kByRichness && r != Reordering::kByRarity))
+  if (std::ranges::find(a.checks, Check::SingleRepresentation) != a.checks.end() &&
+      (s.settings.nearMinimumGoal != 1 || (r != Reordering::kByRichness && r != Reordering::kByRarity)))
     return refusal(a.name + " needs goal 1 and re-ordering by richness or rarity (--set reorder=richness)", 2);
   NearMinimumRun run;
   if (auto why = grow(*findAnalysis(a.after), run)) return why;
-  const FullyFlexibleMap m = fullyFlexibleMap(d, out.set, run.run.soleArea, run.params.byCost);
+  const FullyFlexibleMap m = a.mapGrownSet(d, out.set, run.run.soleArea, run.params.byCost);
   if (m.top == 0) return refusal("no fully flexible areas: the near-minimum set is empty", 1);
   mapScores(a, m.score, m.count, 0, m.top);
   return std::nullopt;

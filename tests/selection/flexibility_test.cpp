@@ -6,6 +6,7 @@
 
 #include "measures/scores.h"
 #include "selection/cellinfo.h"
+#include "shell/analyses.h"
 #include "shell/celllist.h"
 #include "shell/mapmeasures.h"
 #include "shell/nearminimum_runs.h"
@@ -38,6 +39,8 @@ struct NearMinimum : Loaded {
     s.settings.nearMinimumGoal = 1;
     setMeasureCode(s, kCodeNearMinimum);
   }
+  // "Map fully flexible areas" as the menu and the tool run it.
+  bool mapFlexible() { return findAnalysis("flexible")->run(s, {}).ran; }
 };
 
 TEST(FullyFlexible, AlternativesHoldAllTheAreasSoleTaxa) {
@@ -54,7 +57,7 @@ TEST(FullyFlexible, AlternativesHoldAllTheAreasSoleTaxa) {
 
 TEST(FullyFlexible, GroupsGetDistinctScoresBelowTheIrreplaceableAreas) {
   NearMinimum d;
-  EXPECT_EQ(mapFullyFlexibleAreas(d.s), 4);
+  EXPECT_TRUE(d.mapFlexible());
   // Sizes 1, 2, 1, 2 sort to 1, 1, 2, 2 and become 1, 1, 2, 3: area 2's
   // pair scores 4 - 2, area 4's pair 4 - 3; areas 1 and 3 keep the top.
   EXPECT_EQ(d.map(), "1:4/2 2:2/1 3:4/2 4:1/1 5:2/1 9:1/1 ");
@@ -77,17 +80,10 @@ TEST(FullyFlexible, NeedsARunThatAssessedFlexibility) {
     NearMinimum d;
     d.cell(1).score = 7.0;
     c.spoil(d.s);
-    EXPECT_EQ(mapFullyFlexibleAreas(d.s), 0) << c.what;
+    EXPECT_FALSE(d.mapFlexible()) << c.what;
     EXPECT_EQ(d.s.map.measureCode, kCodeNearMinimum) << c.what;
     EXPECT_EQ(d.score(1), 7.0) << c.what;
   }
-  NearMinimum d;
-  d.s.areas.nearMinimumDone = false;
-  std::optional<Notice> refusal;
-  EXPECT_FALSE(runMapFullyFlexible(d.s, refusal));
-  ASSERT_TRUE(refusal);
-  EXPECT_EQ(refusal->caption + ": " + refusal->text, "Map fully flexible areas: No areas have been selected yet.");
-  EXPECT_TRUE(d.host.messageLines().empty());
 }
 
 TEST(GoalEssentialTaxa, TheClickedAreasTaxaAreMapped) {
@@ -120,7 +116,7 @@ TEST(GoalEssentialTaxa, OnlyAfterANearMinimumOrCoverageSetForOneRepresentation) 
 
 TEST(CellInformation, LinesFollowTheAnalysisOnTheMap) {
   NearMinimum d;
-  mapFullyFlexibleAreas(d.s);
+  d.mapFlexible();
   std::memcpy(d.cell(2).name.data(), "Second", 6);
   EXPECT_EQ(joined(cellInformationLines(d.s, 5)), "Area 5: |1 of 2 fully flexible areas|for selected area 2:|Second");
   EXPECT_EQ(joined(cellInformationLines(d.s, 9)), "Area 9: |1 of 2 fully flexible areas|for selected area 4:|");
