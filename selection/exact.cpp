@@ -267,7 +267,21 @@ ExactSetOutcome runExactSet(const AnalysisData& a, const AreaSet& set, const Exa
   out.seedCount = static_cast<int>(p.fixedCells.size());
   out.title = exactTitle(request, p);
   out.solverLines = solverLines(p, r, out.quick, context.costData, request.capacity);
+  if (r.status == ExactStatus::TimeLimit)
+    out.notes.push_back("the time limit ran out: the set is the best found, not proven optimal");
   return out;
+}
+
+ReportFacts ExactSetOutcome::facts() const {
+  ReportFacts f;
+  f.seconds = static_cast<float>(result.seconds);
+  f.title = title;
+  f.summaryClosing = solverLines + "\n";
+  return f;
+}
+
+std::string ExactSetOutcome::unsolvedReport(const std::string& header) const {
+  return header + strprintf("\n  PRIORITY-AREAS ANALYSIS: %s\n\n", title.c_str()) + solverLines + "\n\n";
 }
 
 ExactSetOutcome exactSetRun(const AnalysisData& data, const SelectionIndex& x, const ExactRunParams& p) {

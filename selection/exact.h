@@ -10,6 +10,7 @@
 #include "selection/areaset.h"
 #include "selection/exactmodel.h"
 #include "selection/nearminimum.h"
+#include "selection/report.h"
 #include "store/analysisdata.h"
 
 namespace zn {
@@ -58,6 +59,13 @@ struct ExactSetOutcome {
   int seedCount = 0;
   std::string title;        // the analysis title of the report
   std::string solverLines;  // the solver's lines that close the report's summary
+  std::vector<std::string> notes;  // what a tool run must be told: a time limit that ran out
+
+  // The report of the set ranked by richness: under its title, the
+  // solver's lines closing the summary.
+  ReportFacts facts() const;
+  // Without a set: the RESULTS header, the title and the solver's lines.
+  std::string unsolvedReport(const std::string& header) const;
 };
 
 // What an exact run needs to know beside the data: which analysis left the
@@ -94,10 +102,10 @@ ExactSetOutcome runExactSet(const AnalysisData& a, const AreaSet& set, const Exa
 // its title and the solver's lines; the caller ranks it by richness, puts
 // it on screen and reports it.
 struct ExactRunParams {
-  const Settings& settings;     // goal, seeds, cost optimisation and the quick set's options
+  const Settings& settings;          // goal, seeds, cost optimisation and the quick set's options
   AreaSet start = {};                // the set on screen; a project starts from none
   std::vector<CellMark> marks = {};  // the unit records' marks the quick set aside starts from
-  MeasureCode mapCode = kCodeNone;  // the analysis that left the start set on the map
+  MeasureCode mapCode = kCodeNone;   // the analysis that left the start set on the map
   ExactKind kind = ExactKind::MinimumSet;
   int areas = 0;        // coverage by number: the areas to add
   double budget = 0.0;  // coverage by budget

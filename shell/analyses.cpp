@@ -246,12 +246,11 @@ AnalysisResult solvedSet(Session& s, ExactRunFn solve, bool coverage, const Anal
   }
   r.ran = e.ran;
   if (!e.ran) return r;
-  if (e.result.status == ExactStatus::TimeLimit)
-    r.notes.push_back("the time limit ran out: the set is the best found, not proven optimal");
+  r.notes.insert(r.notes.end(), e.notes.begin(), e.notes.end());
   r.capacityReached = e.capacityReached;
-  s.areas.exactKind = !e.result.hasSolution   ? AreaSet::Exact::kNone
-                      : !coverage             ? AreaSet::Exact::kMinimumSet
-                                              : AreaSet::Exact::kMaximumCoverage;
+  s.areas.exactKind = !e.result.hasSolution ? AreaSet::Exact::kNone
+                      : !coverage           ? AreaSet::Exact::kMinimumSet
+                                            : AreaSet::Exact::kMaximumCoverage;
   s.areas.exactCells = s.areas.cells;
   return r;
 }
@@ -531,13 +530,12 @@ std::vector<Analysis> buildAnalyses() {
                       .scoreMap = true,
                       // "M&inimum range size" has always run the max rarity command.
                       .elsewhere = {{kRarity, "M&inimum range size", 6}}}),
-      selectionEntry(
-          {.name = "reorder-richness",
-           .command = Command::ReorderByRichness,
-           .code = kCodeReorderedByRichness,
-           .onSet = reorderByRichnessRun,
-           .label = "Re-&order set by richness",
-           .position = 9}),
+      selectionEntry({.name = "reorder-richness",
+                      .command = Command::ReorderByRichness,
+                      .code = kCodeReorderedByRichness,
+                      .onSet = reorderByRichnessRun,
+                      .label = "Re-&order set by richness",
+                      .position = 9}),
       selectionEntry({.name = "reorder-threat",
                       .command = Command::ReorderByThreat,
                       .code = kCodeReorderedByThreat,
@@ -553,13 +551,12 @@ std::vector<Analysis> buildAnalyses() {
                       .position = 13,
                       .takes = {AreasToAdd},
                       .checks = {RoomInSet}}),
-      selectionEntry(
-          {.name = "report",
-           .command = Command::RepresentationResults,
-           .code = kCodeRepresentation,
-           .onSet = setAsItStands,
-           .label = "Representation &RESULTS",
-           .position = 11}),
+      selectionEntry({.name = "report",
+                      .command = Command::RepresentationResults,
+                      .code = kCodeRepresentation,
+                      .onSet = setAsItStands,
+                      .label = "Representation &RESULTS",
+                      .position = 11}),
       // An exact set is ranked as "Re-order set by richness" ranks it.
       selectionEntry({.name = "exact-minimum",
                       .command = Command::ExactMinimumSet,

@@ -24,23 +24,17 @@ std::string placeExactSet(Session& s, const ExactSetOutcome& e) {
   if (!e.result.hasSolution) {
     clearScores(s);
     setMeasureCode(s, kCodeNone);
-    return resultsFileHeader(s) + strprintf("\n  PRIORITY-AREAS ANALYSIS: %s\n\n", e.title.c_str()) + e.solverLines +
-           "\n\n";
+    return e.unsolvedReport(resultsFileHeader(s));
   }
   a.nearMinimumDone = false;
   for (GridCell& c : s.ws.cells) c.flexClass = 0;
   s.settings.selectedAreasDisplay = AreasShown::kSeedsAndSelected;
-  const std::string lines = e.solverLines + "\n";
   if (a.empty()) {
     clearScores(s);
     setMeasureCode(s, kCodeNone);
-    return "\n" + lines + "\n";
+    return "\n" + e.solverLines + "\n\n";
   }
-  ReportFacts f;
-  f.seconds = static_cast<float>(e.result.seconds);
-  f.title = e.title;
-  f.summaryClosing = lines;
-  return applyCurrentSetRun(s, kCodeReorderedByRichness, reorderByRichnessRun, false, f).results;
+  return applyCurrentSetRun(s, kCodeReorderedByRichness, reorderByRichnessRun, false, e.facts()).results;
 }
 
 namespace {

@@ -285,21 +285,16 @@ std::optional<Refusal> ProjectRun::solvedSet(const Analysis& a) {
   params.progress = request.progress;
   const ExactSetOutcome e = a.solveSet(d, x, params);
   if (!e.ran) return refusal(a.name + " found nothing to select on this project", 1);
-  if (e.result.status == ExactStatus::TimeLimit)
-    out.notes.push_back("the time limit ran out: the set is the best found, not proven optimal");
+  out.notes.insert(out.notes.end(), e.notes.begin(), e.notes.end());
   out.set.cells = e.cells;
   out.set.seedCount = e.seedCount;
   out.title = e.title;
   if (!e.result.hasSolution) {
-    out.results = header() + strprintf("\n  PRIORITY-AREAS ANALYSIS: %s\n\n", e.title.c_str()) + e.solverLines + "\n\n";
+    out.results = e.unsolvedReport(header());
     return std::nullopt;
   }
   reorderByRichnessPasses(out.set, x);
-  ReportFacts facts;
-  facts.seconds = static_cast<float>(e.result.seconds);
-  facts.title = e.title;
-  facts.summaryClosing = e.solverLines + "\n";
-  report(kCodeReorderedByRichness, facts);
+  report(kCodeReorderedByRichness, e.facts());
   return std::nullopt;
 }
 

@@ -11,8 +11,8 @@
 #include "selection/nearminimum.h"
 #include "shell/analyses.h"
 #include "shell/data_dialogue.h"
-#include "shell/nearminimum_runs.h"
 #include "shell/exact_commands.h"
+#include "shell/nearminimum_runs.h"
 #include "shell/runinputs.h"
 #include "store/datafile.h"
 #include "store/files.h"
@@ -38,33 +38,29 @@ std::vector<int> sorted(std::vector<int> v) {
 
 bool has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
-// The run placed on the session, with its report.
+// The declared run from the session's set, map and options, placed on the
+// session with its report.
 struct Placed : ExactSetOutcome {
   std::string results;
 };
-Placed place(Session& s, ExactSetOutcome e) {
-  Placed p{std::move(e), {}};
+Placed run(Session& s, ExactRequest r = {}, std::function<bool(const std::string&)> progress = {}) {
+  Placed p{exactSetRun(analysisData(s), selectionIndex(s),
+                       {.settings = s.settings,
+                        .start = s.areas,
+                        .mapCode = s.map.measureCode,
+                        .kind = r.kind,
+                        .areas = r.areasToAdd,
+                        .budget = r.budget,
+                        .costs = s.costPresent,
+                        .progress = std::move(progress)}),
+           {}};
   if (p.ran) p.results = placeExactSet(s, p);
   return p;
 }
-// The declared run from the session's set, map and options.
-Placed run(Session& s, ExactRequest r = {}, std::function<bool(const std::string&)> progress = {}) {
-  const ExactRunParams params{.settings = s.settings,
-                              .start = s.areas,
-                              .marks = cellMarks(s.ws),
-                              .mapCode = s.map.measureCode,
-                              .kind = r.kind,
-                              .areas = r.areasToAdd,
-                              .budget = r.budget,
-                              .costs = s.costPresent,
-                              .progress = std::move(progress)};
-  return place(s, exactSetRun(analysisData(s), selectionIndex(s), params));
-}
-Placed run(test::Priority& d, ExactRequest r = {}) { return run(d.s, r); }
 
 TEST(ExactMinimumSet, PutsTheOptimumOnTheMapRankedByRichness) {
   test::Priority d(ring());
-  const Placed out = run(d);
+  const Placed out = run(d.s);
   ASSERT_TRUE(out.ran);
   EXPECT_EQ(out.result.status, ExactStatus::Optimal);
   EXPECT_EQ(d.areas().size(), 3u);
@@ -100,7 +96,7 @@ TEST(ExactMinimumSet, KeepsSeedsUnlessTheyAreIncludedInTheTest) {
     test::Priority d(ring());
     d.areas() = {c.includeSeeds ? 60 : 20};
     d.s.settings.includeSeeds = flagOf(c.includeSeeds);
-    const Placed out = run(d);
+    const Placed out = run(d.s);
     EXPECT_EQ(out.result.status, ExactStatus::Optimal);
     EXPECT_EQ(d.s.areas.seedCount, c.seeds);
     if (c.includeSeeds) {
@@ -117,7 +113,7 @@ TEST(ExactMinimumSet, KeepsSeedsUnlessTheyAreIncludedInTheTest) {
 TEST(ExactMinimumSet, GoalAboveOneNeedsEveryCellOfSmallRanges) {
   test::Priority d(ring());
   d.s.settings.nearMinimumGoal = 2;
-  const Placed out = run(d);
+  const Placed out = run(d.s);
   EXPECT_EQ(sorted(d.areas()), (std::vector<int>{10, 20, 30, 40, 50}));
   EXPECT_TRUE(has(out.results, "Exact minimum-area set for 2 representations")) << out.results;
 }
@@ -126,7 +122,7 @@ TEST(ExactMinimumSet, OptimisedByCostTakesTheCheapestCover) {
   test::Priority d(ring());
   d.costs({{10, 1.0}, {20, 5.0}, {30, 1.0}, {40, 5.0}, {50, 1.0}});
   d.s.settings.optimiseByCost = Flag::kOn;
-  const Placed out = run(d);
+  const Placed out = run(d.s);
   EXPECT_EQ(sorted(d.areas()), (std::vector<int>{10, 30, 50}));
   EXPECT_DOUBLE_EQ(out.result.cost, 3.0);
   EXPECT_TRUE(has(out.results, "Exact minimum-cost set")) << out.results;
@@ -139,7 +135,7 @@ TEST(ExactMinimumSet, ComparesWithTheNearMinimumSetOnTheMapAndStartsFromItsSeeds
   const AnalysisOutcome quick = runNearMinimumSet(d.s, {});
   ASSERT_TRUE(quick.ran);
   const int quickAreas = d.s.areas.count() - d.s.areas.seedCount;
-  const Placed out = run(d);
+  const Placed out = run(d.s);
   EXPECT_TRUE(out.quick.present);
   EXPECT_EQ(out.quick.areas, quickAreas);
   EXPECT_EQ(d.areas().front(), 60);
@@ -173,7 +169,7 @@ TEST(ExactMaximumCoverage, MostTaxaThenFewestAreasThenLowestCost) {
     SCOPED_TRACE(c.name);
     test::Priority d(ring());
     if (c.costs) d.costs({{10, 1.0}, {20, 5.0}, {30, 1.0}, {40, 5.0}, {50, 1.0}}, 9.0);
-    const Placed out = run(d, {c.kind, c.areas, c.budget});
+    const Placed out = run(d.s, {c.kind, c.areas, c.budget});
     EXPECT_EQ(out.result.status, ExactStatus::Optimal);
     EXPECT_EQ(out.result.represented, c.represented);
     EXPECT_EQ(d.s.areas.count(), c.chosen);
@@ -191,7 +187,7 @@ TEST(ExactMaximumCoverage, ComparesWithTheCoverageSetOfTheSameNumber) {
   const AnalysisOutcome quick = runNearMaximumCoverage(d.s, false, 2, 0.0, {});
   ASSERT_TRUE(quick.ran);
   ASSERT_EQ(d.s.map.measureCode, kCodeNearMaximumCoverage);
-  const Placed out = run(d, {ExactKind::CoverageByNumber, 2, 0.0});
+  const Placed out = run(d.s, {ExactKind::CoverageByNumber, 2, 0.0});
   ASSERT_TRUE(out.quick.present);
   EXPECT_EQ(out.result.represented, 4);
   EXPECT_TRUE(has(out.results, strprintf("  near-maximum-coverage set: %d taxa, exact maximum coverage: 4 taxa",

@@ -23,7 +23,9 @@ AnalysisResult onSet(test::Priority& d, const char* name, bool threatPresent = f
 }
 
 // "caption: text" of the refusal an analysis returned ("" for none).
-std::string refusalLine(const AnalysisResult& a) { return a.message ? a.message->caption + ": " + a.message->text : ""; }
+std::string refusalLine(const AnalysisResult& a) {
+  return a.message ? a.message->caption + ": " + a.message->text : "";
+}
 
 TEST(ReorderByRichness, ASetHoldingEveryTaxonTwiceListsOneCompleteSetThenTheSecond) {
   Priority d({taxon("X", {1, 2}), taxon("Y", {3, 4}), taxon("Z", {1, 4})});
