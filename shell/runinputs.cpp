@@ -85,30 +85,6 @@ ExactProblem buildExactProblem(const Session& s, const AreaSet& set, const Exact
 
 namespace {
 
-// The quick set of the same data, settings and seeds, computed aside (on its
-// own area set, from the exact run's fixed cells) when none is on the map.
-std::vector<int> quickCells(const Session& s, const ExactProblem& p) {
-  Progress quiet;
-  AreaSet a;
-  const RunRequest r = quickSetRequest(s.settings, s.costPresent, p, a);
-  runMainRun(s, r, a, quiet);
-  return {a.cells.begin() + std::clamp(a.seedCount, 0, a.count()), a.cells.end()};
-}
-
-}  // namespace
-
-ExactSetOutcome runExactSet(const Session& s, const AreaSet& set, const ExactRequest& request,
-                            const ExactOptions& options) {
-  if (!s.ws.datafile.opened) return {};
-  ExactSetContext context;
-  context.mapCode = s.map.measureCode;
-  context.costData = s.costPresent;
-  context.quickSet = [&s](const ExactProblem& p) { return quickCells(s, p); };
-  return runExactSet(analysisData(s), set, withOptions(s, request), options, context);
-}
-
-namespace {
-
 std::string curvesRefusal(const Session& s) {
   // Every column grows from nothing to cover each taxon once; seeds or a
   // higher goal would hold for some columns and not others.
@@ -167,14 +143,6 @@ bool fullyFlexibleApplies(const Session& s) {
   const Reordering order = s.settings.reordering;
   return s.ws.datafile.opened && s.areas.nearMinimumDone && !s.areas.empty() &&
          (order == Reordering::kByRichness || order == Reordering::kByRarity) && s.settings.nearMinimumGoal == 1;
-}
-
-FullyFlexibleMap fullyFlexibleMap(const Session& s) {
-  if (!fullyFlexibleApplies(s)) return {};
-  FullyFlexibleMap m = fullyFlexibleMap(analysisData(s), s.areas, soleAreas(s), exactByCost(s));
-  m.score.resize(s.ws.cells.size(), 0.0);
-  m.count.resize(s.ws.cells.size(), 0);
-  return m;
 }
 
 bool goalEssentialClickApplies(const Session& s) {

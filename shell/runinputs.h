@@ -49,9 +49,6 @@ RunOutcome runMainRun(const Session& s, const RunRequest& request, AreaSet& area
 RandomSetsOutcome runRandomSets(const Session& s, const AreaSet& set, const RandomSetsParams& p, Feedback& feedback);
 ExactProblem buildExactProblem(const Session& s, const ExactRequest& request);
 ExactProblem buildExactProblem(const Session& s, const AreaSet& set, const ExactRequest& request);
-// The quick set aside is the session's near-minimum or coverage run.
-ExactSetOutcome runExactSet(const Session& s, const AreaSet& set, const ExactRequest& request,
-                            const ExactOptions& options);
 
 // Refused (error set) while seed areas are loaded or a goal above 1 is
 // chosen, since no column could honour them all alike.
@@ -66,9 +63,6 @@ std::vector<int> fullyFlexibleAlternatives(const Session& s, int area);
 // done, the set is not empty, re-ordering was by richness or rarity and
 // the goal was 1.
 bool fullyFlexibleApplies(const Session& s);
-// The map of the session's set, sized to its cell records; not applying
-// (and empty) unless fullyFlexibleApplies.
-FullyFlexibleMap fullyFlexibleMap(const Session& s);
 // True when a left click on the map shows the goal-essential taxa.
 bool goalEssentialClickApplies(const Session& s);
 // The taxa whose sole area the cell is, which the click on it (code 26)
