@@ -37,8 +37,6 @@ namespace zn {
 
 namespace {
 
-using Run = std::function<AnalysisResult(Session&, const AnalysisParams&)>;
-
 AnalysisResult fromOutcome(AnalysisOutcome a) {
   AnalysisResult r;
   r.ran = a.ran;
@@ -353,9 +351,8 @@ struct Selection {
   std::string name;
   Command command;
   MeasureCode code;
-  Run run = {};  // none where the entry's scoring makes it
-  // Its run on a project's units; none, and why not, where it has none.
-  std::optional<Refusal> (ProjectRun::*onProject)(const Analysis&) = nullptr;
+  // Why it does not run on a project, where it does not; each form below
+  // brings its run on either kind of data.
   std::string notOnProject = {};
   MeasureResult (*scoreUnits)(const AnalysisData&, const AreaSet&) = nullptr;
   SetRunFn chooseSet = nullptr;
@@ -387,8 +384,6 @@ Analysis selectionEntry(Selection e) {
   a.scoreMap = e.scoreMap;
   a.after = std::move(e.after);
   a.stoppable = e.stoppable;
-  a.run = std::move(e.run);
-  a.onProject = e.onProject;
   a.notOnProject = std::move(e.notOnProject);
   a.scoreUnits = e.scoreUnits;
   if (a.scoreUnits) {
