@@ -88,11 +88,12 @@ BENCHMARK(BM_GreedySet)
 
 void BM_Hotspots(benchmark::State& state) {
   Grid& g = grid();
-  const zn::MeasureCode code = zn::hotspotMeasure(static_cast<zn::HotspotKind>(state.range(0)));
+  zn::Settings st = g.s.settings;
+  st.hotspotKind = static_cast<zn::HotspotKind>(state.range(0));
+  const zn::AnalysisData data = zn::analysisData(g.s);
   for (auto _ : state) {
-    g.s.areas = zn::AreaSet{};
-    zn::computeMeasure(g.s, code);
-    benchmark::DoNotOptimize(zn::chooseHotspots(g.s.ws, g.s.areas, code, 50));
+    const zn::SetRunParams p{.settings = st, .start = {}, .areas = 50};
+    benchmark::DoNotOptimize(zn::hotspotSetRun(data, p, g.s.progress).set);
   }
 }
 BENCHMARK(BM_Hotspots)->ArgName("kind")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);

@@ -65,18 +65,6 @@ HotspotResult chooseHotspots(const std::vector<double>& scores, const AreaSet& s
   return r;
 }
 
-HotspotResult chooseHotspots(const Workspace& ws, const AreaSet& set, MeasureCode code, int n) {
-  if (!ws.datafile.opened || code == kCodeNone) return {};
-  return chooseHotspots(mapScores(ws), set, n, code == kCodeResiduals);
-}
-
-std::vector<double> mapScores(const Workspace& ws) {
-  const int cells = std::max(0, std::min(ws.geo.cells, static_cast<int>(ws.cells.size()) - 2));
-  std::vector<double> scores(static_cast<std::size_t>(cells) + 1, 0.0);
-  for (int c = 1; c <= cells; ++c) scores[static_cast<std::size_t>(c)] = ws.cells[static_cast<std::size_t>(c)].score;
-  return scores;
-}
-
 SetRun hotspotSetRun(const AnalysisData& a, const SetRunParams& p, Feedback& feedback) {
   const Stopwatch watch(feedback);
   SetRun r;

@@ -9,7 +9,6 @@
 #include "selection/setrun.h"
 #include "store/measurecode.h"
 #include "store/settings.h"
-#include "store/workspace.h"
 
 namespace zn {
 
@@ -35,11 +34,6 @@ struct HotspotResult {
 // kZeroScore ranks last. `capacity` is the most areas the set may hold.
 HotspotResult chooseHotspots(const std::vector<double>& scores, const AreaSet& set, int n, bool zeroMarker = false,
                              int capacity = kAreaCapacity);
-// The same by the scores of the measure `code` on the datafile's map.
-HotspotResult chooseHotspots(const Workspace& ws, const AreaSet& set, MeasureCode code, int n);
-
-// The cells' scores on the map, entry 0 unused.
-std::vector<double> mapScores(const Workspace& ws);
 
 // Hotspots in the declared form: the measure of the options' hotspot kind
 // on the data, from the start's areas (which become seeds), then its top

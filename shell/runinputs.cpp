@@ -12,20 +12,6 @@
 
 namespace zn {
 
-Scratch::Scratch(const Session& from) : s(quiet, from.home, from.variant) {
-  s.settings = from.settings;
-  s.ws = from.ws;
-  s.rng = from.rng;
-  s.map = from.map;
-  s.costPresent = from.costPresent;
-  s.scoresPresent = from.scoresPresent;
-  s.subgroupDataPresent = from.subgroupDataPresent;
-  s.globalGrid = from.globalGrid;
-  s.dataDir = from.dataDir;
-  s.gridTypes = from.gridTypes;
-  clearAllAreas(s.areas);
-}
-
 bool exactByCost(const Session& s) { return s.settings.optimiseByCost != Flag::kOff && s.costPresent; }
 
 ExactKind coverageKind(const Session& s) {
@@ -118,11 +104,11 @@ CurveSet computeCurves(const Session& s, const CurveParams& p) {
     return set.cells;
   };
   orders.greedy = greedyOptions(s.settings, s.costPresent);
-  orders.hotspots = [&s](int n) {
-    // Richness hotspots, on a copy whose map the richness scores take.
-    Scratch sc(s);
-    computeMeasure(sc.s, kCodeRichness);
-    return chooseHotspots(sc.s.ws, sc.s.areas, kCodeRichness, n).chosen;
+  orders.hotspots = [&a, &s](int n) {
+    // Richness hotspots from no set, on the data: the map stays as it is.
+    Progress quiet;
+    const MeasureResult richness = runMeasure(kCodeRichness, MeasureInput{a, AreaSet{}}, measureParams(s), quiet);
+    return chooseHotspots(richness.score, AreaSet{}, n).chosen;
   };
   return computeCurves(a, p, orders, s.progress);
 }

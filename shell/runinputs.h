@@ -20,14 +20,6 @@
 
 namespace zn {
 
-// A copy of the session's data and options with no progress shown and an
-// empty area set, for runs whose set, scores and report nobody sees.
-struct Scratch {
-  explicit Scratch(const Session& from);
-  Progress quiet;
-  Session s;
-};
-
 // Cost optimisation is in force: the option is on and cost data exist.
 bool exactByCost(const Session& s);
 // The coverage question the options ask: by budget under cost
