@@ -317,46 +317,6 @@ TEST_F(GbifImport, TheEffortScoresReachTheGridsLastCell) {
   EXPECT_NE(effort.find(strprintf("#2\n%6d%#20.6f\n", last, 1.0)), std::string::npos) << effort;
 }
 
-TEST_F(GbifImport, TheSummaryNamesWhatWasLostAndWhere) {
-  // A polar bear at the pole; a fossil, a zoo animal and a record at 0/0
-  // whose taxa then have no record left.
-  const std::string text =
-      gbifHeader() + gbifRecord("Puma concolor", "10.5", "-70.5") + gbifRecord("Ursus maritimus", "90", "10.5") +
-      gbifRecord("Ursus arctos", "-90", "10.5") + gbifRecord("Smilodon fatalis", "34.5", "-118.5", "FOSSIL_SPECIMEN") +
-      gbifRecord("Panthera leo", "51.5", "-0.5", "LIVING_SPECIMEN") + gbifRecord("Lynx lynx", "0", "0");
-  const fs::path in = shipped.tmp.path() / "cats.csv", out = home / "equal" / "cats.dat";
-  test::writeFile(in, text);
-  const std::string lostFile = (home / "LOSTDAT.TXT").string();
-  auto r = run({in.string(), out.string()});
-  ASSERT_EQ(r.rc, 0) << r.err;
-  EXPECT_EQ(r.out.substr(0, r.out.find("\ngrid type:")),
-            "6 rows read: 3 records placed as 3 cell records for 3 taxa\n"
-            "3 lost records, listed in " +
-                lostFile +
-                " (each import replaces it)\n"
-                "2 fossil or zoo and garden records left out (FOSSIL_SPECIMEN, LIVING_SPECIMEN): a basis of record "
-                "(--basis) that names them takes them\n"
-                "3 taxa lost every record: Lynx lynx, Panthera leo, Smilodon fatalis")
-      << r.out;
-  EXPECT_NE(test::readFile(lostFile).find("-\tevery record of the taxon lost (1 rows)\tSmilodon fatalis\t"),
-            std::string::npos);
-
-  // Named, the specimens come back; the poles are both placed.
-  r = run({in.string(), out.string(), "--basis", "HUMAN_OBSERVATION,FOSSIL_SPECIMEN,LIVING_SPECIMEN"});
-  ASSERT_EQ(r.rc, 0) << r.err;
-  EXPECT_EQ(r.out.substr(0, r.out.find('\n')), "6 rows read: 5 records placed as 5 cell records for 5 taxa");
-  EXPECT_EQ(r.out.find("left out"), std::string::npos) << r.out;
-
-  // When every row is lost the lost-records file still tells why.
-  test::writeFile(in, gbifHeader() + gbifRecord("Lynx lynx", "0", "0"));
-  r = run({in.string(), out.string()});
-  EXPECT_EQ(r.rc, 1);
-  EXPECT_NE(r.err.find("(1 rows, 1 lost, listed in " + lostFile + ")"), std::string::npos) << r.err;
-  const std::string lost = test::readFile(lostFile);
-  EXPECT_NE(lost.find("2\tcoordinates 0/0\tLynx lynx"), std::string::npos) << lost;
-  EXPECT_EQ(lost.find("Puma"), std::string::npos) << lost;
-}
-
 TEST_F(GbifImport, NamesACardCannotHoldAreReportedAndKeptApart) {
   struct Name {
     std::string written, card;
