@@ -12,6 +12,7 @@
 
 #include "display/palette.h"
 #include "gis/project.h"
+#include "selection/searchrun.h"
 #include "store/session.h"
 
 namespace zn {
@@ -45,14 +46,6 @@ std::filesystem::path gisTaxaCsvPath(const std::filesystem::path& cellsCsv);
 // link at the output is written through); an old file is kept when the
 // write fails. GeoJSON is always WGS 84 longitude and latitude.
 GisExportResult exportMapToGis(const Session& s, const Palette& palette, const GisExportRequest& request);
-
-// An analysis result on a project's units: one field, per unit n at
-// values[n] (entry 0 unused), NaN where the unit has no value.
-struct UnitColumn {
-  std::string name;
-  bool integer = false;
-  std::vector<double> values;
-};
 
 struct UnitResult {
   std::string title;  // the layer's description

@@ -28,6 +28,11 @@ std::vector<int> fullyFlexibleAlternatives(const AnalysisData& data, const std::
   return alternatives;
 }
 
+bool fullyFlexibleRuleHolds(const Settings& st) {
+  return st.nearMinimumGoal == 1 &&
+         (st.reordering == Reordering::kByRichness || st.reordering == Reordering::kByRarity);
+}
+
 FullyFlexibleMap fullyFlexibleMap(const AnalysisData& data, const AreaSet& set, const std::vector<int>& sole,
                                   bool byCost) {
   FullyFlexibleMap m;

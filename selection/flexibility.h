@@ -8,6 +8,7 @@
 
 #include "store/analysisdata.h"
 #include "store/notice.h"
+#include "store/settings.h"
 
 namespace zn {
 
@@ -35,6 +36,14 @@ struct FullyFlexibleMap {
 // applies (per unit record 0 ... units + 1).
 FullyFlexibleMap fullyFlexibleMap(const AnalysisData& data, const AreaSet& set, const std::vector<int>& sole,
                                   bool byCost);
+
+// The map is read from a near-minimum set grown for one representation and
+// re-ordered by richness or rarity: only then does each taxon keep one sole
+// area the map can stand for.
+bool fullyFlexibleRuleHolds(const Settings& st);
+
+// Why the map is blank when the set holds no area.
+inline constexpr const char* kNoFullyFlexibleAreas = "no fully flexible areas: the near-minimum set is empty";
 
 // The declared form of a map read from a grown set (fullyFlexibleMap): the
 // set, each taxon's sole area in the run that grew it and whether that run

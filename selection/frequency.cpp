@@ -89,7 +89,7 @@ SearchRun frequencySearch(const AnalysisData& data, const SearchRunParams& param
   out.scores.scaleLimit = 100.0;
   out.scores.count = r.chosen;
   for (std::size_t n = 0; n < r.chosen.size(); ++n) out.scores.score.push_back(r.share(static_cast<int>(n)));
-  UnitField times{"times_chosen", std::vector<double>(static_cast<std::size_t>(data.units()) + 1, 0.0)};
+  UnitColumn times{"times_chosen", true, std::vector<double>(static_cast<std::size_t>(data.units()) + 1, 0.0)};
   for (std::size_t n = 1; n < times.values.size() && n < r.chosen.size(); ++n) times.values[n] = r.chosen[n];
   out.fields.push_back(std::move(times));
   return out;

@@ -104,8 +104,8 @@ SearchRun replacementSearch(const AnalysisData& data, const SearchRunParams& par
   out.title = strprintf("Replacement cost of the %d areas of the exact minimum set", r.minimumSize);
   const int units = data.units();
   out.scores = MeasureResult::zeroed(units, 0);
-  UnitField extra{"extra_areas", std::vector<double>(static_cast<std::size_t>(units) + 1, NAN)};
-  UnitField never{"irreplaceable", extra.values};
+  UnitColumn extra{"extra_areas", true, std::vector<double>(static_cast<std::size_t>(units) + 1, NAN)};
+  UnitColumn never{"irreplaceable", true, extra.values};
   int largest = 0;
   for (const ReplacementRow& row : r.rows)
     if (!row.irreplaceable) largest = std::max(largest, row.cost);

@@ -28,9 +28,11 @@ struct SearchRunParams {
   ReportContext report;                       // the data line and unit names
 };
 
-// A whole number per unit 0 ... units, NaN where the unit has none.
-struct UnitField {
+// An analysis result on a project's units: one field, per unit n at
+// values[n] (entry 0 unused), NaN where the unit has no value.
+struct UnitColumn {
   std::string name;
+  bool integer = false;
   std::vector<double> values;
 };
 
@@ -42,7 +44,7 @@ struct SearchRun {
   AreaSet set;           // what a project outlines; empty: a project maps the scores instead
   MeasureResult scores;  // per unit: the map's scores and counts, its top in scaleLimit
   std::optional<int> runs;  // the runs the counts are out of, which the map keeps
-  std::vector<UnitField> fields;  // a project's units keep them
+  std::vector<UnitColumn> fields;  // a project's units keep them
 };
 
 // The declared form of such a search.

@@ -147,7 +147,7 @@ AnalysisResult grownSetMap(Session& s, MeasureCode code, GrownSetMapFn map, cons
   AnalysisResult r;
   BusyGuard busy(s.progress);
   r.ran = mapGrownSet(s, code, map, caption, r.message) > 0;
-  if (!r.ran && !r.message) r.notes.push_back("no fully flexible areas: the near-minimum set is empty");
+  if (!r.ran && !r.message) r.notes.push_back(kNoFullyFlexibleAreas);
   return r;
 }
 
@@ -239,7 +239,8 @@ AnalysisResult solvedSet(Session& s, ExactRunFn solve, bool coverage, const Anal
   ExactSetOutcome e;
   {
     BusyGuard busy(s.progress);
-    e = solve(analysisData(s), selectionIndex(s), params);
+    const AnalysisData data = analysisData(s);
+    e = solve(data, selectionIndex(s, data), params);
     if (e.ran) r.results = placeExactSet(s, e);
   }
   r.ran = e.ran;
@@ -286,13 +287,10 @@ AnalysisResult searched(Session& s, MeasureCode code, const std::string& caption
   if (!searchRan(s, caption, compute, found, r)) return r;
   clearScores(s);
   setMeasureCode(s, code);
-  const MeasureResult& m = found.scores;
-  for (std::size_t n = 1; n < m.score.size() && n < m.count.size() && n < s.ws.cells.size(); ++n) {
-    s.ws.cells[n].score = m.score[n];
-    s.ws.cells[n].count = m.count[n];
-  }
   if (found.runs) s.map.runs = *found.runs;
-  finishMeasure(s, m.scaleLimit);
+  found.scores.ran = true;
+  found.scores.excludedLevel = s.settings.excludedLevel;
+  applyMeasure(found.scores, s.map, s.ws, s.scoresPresent);
   r.results = std::move(found.results);
   r.ran = true;
   return r;
@@ -711,6 +709,11 @@ std::optional<Refusal> takeCostRequest(Settings& st, bool costPresent, const Req
   return std::nullopt;
 }
 
+std::optional<Refusal> refuseManyRepresentations(const Analysis& a, const Settings& st) {
+  if (fullyFlexibleRuleHolds(st)) return std::nullopt;
+  return Refusal{a.name + " needs goal 1 and re-ordering by richness or rarity (--set reorder=richness)", {}, 2};
+}
+
 void countCandidatesAsMenus(Session& s) {
   occupancyPass(s.ws, s.settings.excludedLevel, s.areas);
   countCandidateCells(s.ws, s.settings.excludedLevel, s.areas);
@@ -729,10 +732,7 @@ std::optional<Refusal> validateRequest(const Analysis& a, const Session& s, bool
         // The fully flexible map exists only for a set re-ordered by
         // richness or rarity for one representation; anything else would
         // leave the near-minimum scores on the map under the wrong name.
-        if (s.settings.nearMinimumGoal != 1 ||
-            (s.settings.reordering != Reordering::kByRichness && s.settings.reordering != Reordering::kByRarity))
-          return Refusal{
-              a.name + " needs goal 1 and re-ordering by richness or rarity (--set reorder=richness)", {}, 2};
+        if (auto why = refuseManyRepresentations(a, s.settings)) return why;
         break;
       case Check::RoomInSet:
         if (s.areas.count() >= kAreaCapacity)

@@ -186,6 +186,10 @@ std::optional<Refusal> refuseAreasBeyond(const RequestValues& values, int capaci
 std::optional<Refusal> takeCostRequest(Settings& st, bool costPresent, const RequestValues& values,
                                        std::vector<std::string>& warnings);
 
+// The refusal of a map that stands for one representation (the fully
+// flexible map) when the options ask for more, or re-order otherwise.
+std::optional<Refusal> refuseManyRepresentations(const Analysis& a, const Settings& st);
+
 // The occupancy flags and the area set's candidate cells, as the menus
 // count them before an analysis asks for its parameters.
 void countCandidatesAsMenus(Session& s);

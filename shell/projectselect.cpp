@@ -211,7 +211,7 @@ std::optional<Refusal> ProjectRun::searched(const Analysis& a) {
     map.result.count.resize(map.result.score.size(), 0);
     out.scores = std::move(map);
   }
-  for (UnitField& f : run.fields) extraColumns.push_back({std::move(f.name), true, std::move(f.values)});
+  for (UnitColumn& f : run.fields) extraColumns.push_back(std::move(f));
   return std::nullopt;
 }
 
@@ -248,14 +248,12 @@ std::optional<Refusal> ProjectRun::unitScores(const Analysis& a) {
 // The set of `after` grown first, then the map the entry reads from it;
 // its report is the grown set's.
 std::optional<Refusal> ProjectRun::grownSetMap(const Analysis& a) {
-  const Reordering r = s.settings.reordering;
-  if (std::ranges::find(a.checks, Check::SingleRepresentation) != a.checks.end() &&
-      (s.settings.nearMinimumGoal != 1 || (r != Reordering::kByRichness && r != Reordering::kByRarity)))
-    return refusal(a.name + " needs goal 1 and re-ordering by richness or rarity (--set reorder=richness)", 2);
+  if (std::ranges::find(a.checks, Check::SingleRepresentation) != a.checks.end())
+    if (auto why = refuseManyRepresentations(a, s.settings)) return why;
   NearMinimumRun run;
   if (auto why = grow(*findAnalysis(a.after), run)) return why;
   const FullyFlexibleMap m = a.mapGrownSet(d, out.set, run.run.soleArea, run.params.byCost);
-  if (m.top == 0) return refusal("no fully flexible areas: the near-minimum set is empty", 1);
+  if (m.top == 0) return refusal(kNoFullyFlexibleAreas, 1);
   mapScores(a, m.score, m.count, 0, m.top);
   return std::nullopt;
 }

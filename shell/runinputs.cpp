@@ -25,19 +25,14 @@ ExactRequest withOptions(const Session& s, ExactRequest request) {
   return request;
 }
 
-namespace {
-
-// The index of `data`, the session's, counting no more units than the
-// workspace has cells.
-SelectionIndex indexOf(const Session& s, const AnalysisData& data) {
+// The index counts no more units than the workspace has cells.
+SelectionIndex selectionIndex(const Session& s, const AnalysisData& data) {
   SelectionIndex x(data);
   x.cells = std::min(x.ix.units, static_cast<int>(s.ws.cells.size()) - 2);
   return x;
 }
 
-}  // namespace
-
-SelectionIndex selectionIndex(const Session& s) { return indexOf(s, analysisData(s)); }
+SelectionIndex selectionIndex(const Session& s) { return selectionIndex(s, analysisData(s)); }
 
 GreedyResult growGreedySet(const Session& s, const AreaSet& start, const GreedyOptions& o, Feedback& feedback) {
   if (!s.ws.datafile.opened) return {};
@@ -47,7 +42,7 @@ GreedyResult growGreedySet(const Session& s, const AreaSet& start, const GreedyO
 RunOutcome runMainRun(const Session& s, const RunRequest& request, AreaSet& areas, Feedback& feedback) {
   if (!s.ws.datafile.opened) return {};
   const AnalysisData data = analysisData(s);
-  const SelectionIndex x = indexOf(s, data);
+  const SelectionIndex x = selectionIndex(s, data);
   if (!request.report.header.empty() || !request.params.longReports)
     return runMainRun(data, x, request, areas, feedback, cellMarks(s.ws));
   RunRequest r = request;
@@ -126,9 +121,7 @@ std::vector<int> fullyFlexibleAlternatives(const Session& s, int area) {
 }
 
 bool fullyFlexibleApplies(const Session& s) {
-  const Reordering order = s.settings.reordering;
-  return s.ws.datafile.opened && s.areas.nearMinimumDone && !s.areas.empty() &&
-         (order == Reordering::kByRichness || order == Reordering::kByRarity) && s.settings.nearMinimumGoal == 1;
+  return s.ws.datafile.opened && s.areas.nearMinimumDone && !s.areas.empty() && fullyFlexibleRuleHolds(s.settings);
 }
 
 bool goalEssentialClickApplies(const Session& s) {

@@ -31,6 +31,9 @@ ExactRequest withOptions(const Session& s, ExactRequest request);
 // The presence index of the session's datafile, counting no more units
 // than the workspace has cells.
 SelectionIndex selectionIndex(const Session& s);
+// The same of data already read from the session, so that a run reading
+// both reads the data once.
+SelectionIndex selectionIndex(const Session& s, const AnalysisData& data);
 
 // The analyses on the session's datafile (excluded data level) with the
 // options, from its area set or `set`; nothing runs without a datafile.

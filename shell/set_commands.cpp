@@ -17,7 +17,8 @@ Notice noAreasNotice(const char* caption) { return Notice{"No areas have been se
 AnalysisOutcome applyCurrentSetRun(Session& s, MeasureCode code, CurrentSetFn run, bool threatPresent,
                                    const ReportFacts& facts) {
   if (!s.ws.datafile.opened) return {};
-  CurrentSetRun r = run(analysisData(s), selectionIndex(s), {s.areas, threatPresent, facts});
+  const AnalysisData data = analysisData(s);
+  CurrentSetRun r = run(data, selectionIndex(s, data), {s.areas, threatPresent, facts});
   AnalysisOutcome a;
   if (r.refusal) {
     a.refusal = std::move(r.refusal);
