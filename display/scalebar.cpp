@@ -5,6 +5,7 @@
 #include <map>
 
 #include "measures/scores.h"
+#include "store/measuretraits.h"
 #include "store/session.h"
 #include "store/text.h"
 
@@ -81,8 +82,9 @@ std::vector<KeyEntry> categoryKey(const Session& s, const MeasureKind& kind) {
     if (c.scored && c.score > 0)
       shown.try_emplace(c.score == kZeroScore ? 0.0 : c.score, Shown{c.fillColour & 0xFFFF, c.count});
   }
-  const bool flexMap = s.settings.flexibilityMap != Flag::kOff && s.settings.nearMinimumGoal <= 1 &&
-                       (code == kCodeNearMinimum || code == kCodeNearMaximumCoverage);
+  const MapReading reading = measureTraits(code).reading;
+  const bool grownSet = reading == MapReading::NearMinimumSet || reading == MapReading::CoverageSet;
+  const bool flexMap = s.settings.flexibilityMap != Flag::kOff && s.settings.nearMinimumGoal <= 1 && grownSet;
   auto add = [&](int colour, std::string text) {
     // Neighbouring kinds that read the same are one line.
     if (!key.empty() && key.back().text == text) return;
@@ -99,20 +101,20 @@ std::vector<KeyEntry> categoryKey(const Session& s, const MeasureKind& kind) {
   for (const auto& [score, v] : values) {
     if (flexMap) {
       add(v.colour, score >= 4 ? "irreplaceable (R)" : score >= 3 ? "flexible (O)" : "partial alternative");
-    } else if (code == kCodeRandomSets) {
+    } else if (reading == MapReading::TimesChosen) {
       add(v.colour, strprintf("%d times chosen", static_cast<int>(score)));
-    } else if (code == kCodeFullyFlexible) {
+    } else if (reading == MapReading::FullyFlexible) {
       add(v.colour, score == values.front().first ? "selected area" : "alternative area");
-    } else if (code == kCodeSelectionFrequency) {
+    } else if (reading == MapReading::ShareOfRuns) {
       add(v.colour, strprintf("%g %% of runs", std::round(score * 10.0) / 10.0));
-    } else if (code == kCodeReplacementCost) {
+    } else if (reading == MapReading::ReplacementCost) {
       add(v.colour, v.count < 0    ? std::string("irreplaceable")
                     : v.count == 0 ? std::string("no extra area")
                                    : strprintf("%d extra area%s", v.count, v.count == 1 ? "" : "s"));
-    } else if (code == kCodeSelectedAreas) {
+    } else if (reading == MapReading::SelectedAreas) {
       add(v.colour, "selected area");
-    } else if (code == kCodeNearMinimum || code == kCodeNearMaximumCoverage || code == kCodeGreedy ||
-               code == kCodeReorderedByRichness || code == kCodeReorderedByThreat) {
+    } else if (grownSet || reading == MapReading::ChoiceOrder || reading == MapReading::TaxaAdded ||
+               reading == MapReading::Threat) {
       add(v.colour, strprintf("chosen %d%s", v.count,
                               v.count % 10 == 1 && v.count % 100 != 11   ? "st"
                               : v.count % 10 == 2 && v.count % 100 != 12 ? "nd"

@@ -16,6 +16,7 @@
 #include "selection/cellinfo.h"
 #include "store/editor.h"
 #include "store/files.h"
+#include "store/measuretraits.h"
 #include "store/text.h"
 #include "store/unitgeometry.h"
 
@@ -98,10 +99,10 @@ Value whenScored(bool scored, double v) { return scored ? Value::of(v) : Value{}
 // The fields that carry what the analysis on the map found, one per
 // meaning; the internal codes and markers the map keeps are never written.
 std::vector<Column> analysisColumns(const Session& s) {
-  const MeasureCode code = s.map.measureCode;
-  const bool fullyFlexible =
-      code == kCodeFullyFlexible ||
-      (code == kCodeNearMaximumCoverage && s.settings.mapAllFlexible != Flag::kOff && s.settings.nearMinimumGoal == 1);
+  const MapReading reading = measureTraits(s.map.measureCode).reading;
+  const bool fullyFlexible = reading == MapReading::FullyFlexible ||
+                             (reading == MapReading::CoverageSet && s.settings.mapAllFlexible != Flag::kOff &&
+                              s.settings.nearMinimumGoal == 1);
   if (fullyFlexible) {
     // Areas that share a group number can stand in for one another; an area
     // that no cell can replace keeps count 2 and stands alone.
@@ -114,9 +115,9 @@ std::vector<Column> analysisColumns(const Session& s) {
                return Value::of(v.c.count == 2 ? 1.0 : sharing->at(v.c.score));
              }}};
   }
-  switch (code) {
-    case kCodeNearMinimum:
-    case kCodeNearMaximumCoverage: {
+  switch (reading) {
+    case MapReading::NearMinimumSet:
+    case MapReading::CoverageSet: {
       const bool assessed = s.settings.nearMinimumGoal == 1 && s.settings.flexibilityMap != Flag::kOff;
       const bool essential =
           s.settings.reordering == Reordering::kByRichness || s.settings.reordering == Reordering::kByRarity;
@@ -133,12 +134,11 @@ std::vector<Column> analysisColumns(const Session& s) {
                  return whenScored(assessed && essential && (v.c.score == 4.0 || v.c.score == 3.0), v.c.count);
                }}};
     }
-    case kCodeHotspots:
+    case MapReading::HotspotScores:
       // The measure's value on the hotspots; no value elsewhere.
       return {{"score", OFTReal, OFSTNone,
                [](const CellView& v) { return whenScored(v.step > 0 && v.c.score != 0.0, mapValue(v.c)); }}};
-    case kCodeEmrIrreplaceability:
-    case kCodeMaxRarity: {
+    case MapReading::LevelAndRange: {
       auto scored = [](const GridCell& c) { return c.score > 0.0 && c.score != kZeroScore; };
       return {
           {"irreplaceability", OFTReal, OFSTNone,
@@ -147,41 +147,42 @@ std::vector<Column> analysisColumns(const Session& s) {
           {"range", OFTInteger, OFSTNone,
            [scored](const CellView& v) { return whenScored(scored(v.c), std::round(1.0 / v.c.score)); }}};
     }
-    case kCodeReorderedByRichness:
+    case MapReading::TaxaAdded:
       return {{"taxa_added", OFTInteger, OFSTNone,
                [](const CellView& v) { return whenScored(v.step > 0, std::round(mapValue(v.c))); }}};
-    case kCodeReorderedByThreat:
+    case MapReading::Threat:
       return {{"threat", OFTReal, OFSTNone, [](const CellView& v) { return whenScored(v.step > 0, v.c.threat); }}};
-    case kCodeRandomSets:
+    case MapReading::TimesChosen:
       return {{"times_chosen", OFTInteger, OFSTNone, [](const CellView& v) { return Value::of(v.c.count); }}};
-    case kCodeSelectionFrequency: {
+    case MapReading::ShareOfRuns: {
       const int runs = s.map.runs;
       return {{"runs", OFTInteger, OFSTNone, [](const CellView& v) { return Value::of(v.c.count); }},
               {"frequency", OFTReal, OFSTNone,
                [runs](const CellView& v) { return whenScored(runs > 0, 100.0 * v.c.count / std::max(1, runs)); }}};
     }
-    case kCodeReplacementCost:
+    case MapReading::ReplacementCost:
       // Only the exact minimum set's areas are mapped; an irreplaceable one
       // has no number of extra areas at all.
       return {{"extra_areas", OFTInteger, OFSTNone,
                [](const CellView& v) { return whenScored(v.c.score != 0.0 && v.c.count >= 0, v.c.count); }},
               {"irreplaceable", OFTInteger, OFSTBoolean,
                [](const CellView& v) { return whenScored(v.c.score != 0.0, v.c.count < 0 ? 1.0 : 0.0); }}};
-    case kCodeGreedy:
-    case kCodeSelectedAreas:
-    case kCodeRepresentation:
-    case kCodeFlexibilityPlot: return {};  // the set itself says it all
-    default:
-      // A measure: its score and count where the cell holds records.
-      return {{"score", OFTReal, OFSTNone, [](const CellView& v) { return whenScored(v.c.count != 0, mapValue(v.c)); }},
-              {"count", OFTInteger, OFSTNone, [](const CellView& v) { return whenScored(v.c.count != 0, v.c.count); }}};
+    case MapReading::ChoiceOrder:
+    case MapReading::SelectedAreas:
+    case MapReading::SetReport:
+    case MapReading::FlexibilityPlot: return {};  // the set itself says it all
+    case MapReading::FullyFlexible:               // its groups are written above
+    case MapReading::Scores: break;
   }
+  // A measure: its score and count where the cell holds records.
+  return {{"score", OFTReal, OFSTNone, [](const CellView& v) { return whenScored(v.c.count != 0, mapValue(v.c)); }},
+          {"count", OFTInteger, OFSTNone, [](const CellView& v) { return whenScored(v.c.count != 0, v.c.count); }}};
 }
 
 // Whether the cell is in the set the map shows: the replacement-cost map
 // shows the exact minimum set, which is not the session's area set.
 bool inShownSet(const Session& s, const CellView& v) {
-  return s.map.measureCode == kCodeReplacementCost ? v.c.score != 0.0 : v.step > 0;
+  return measureTraits(s.map.measureCode).reading == MapReading::ReplacementCost ? v.c.score != 0.0 : v.step > 0;
 }
 
 const char* driverName(GisFormat f) {

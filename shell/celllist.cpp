@@ -12,6 +12,7 @@
 #include "shell/dispatch.h"
 #include "shell/mapmeasures.h"
 #include "shell/runinputs.h"
+#include "store/measuretraits.h"
 #include "store/text.h"
 
 namespace zn {
@@ -371,17 +372,17 @@ std::vector<std::string> cellInformationLines(const Session& s, int cell) {
   std::vector<std::string> lines{strprintf("Area %d: %s", cell, locationName(s.ws, cell).c_str())};
   if (cell < 1 || cell > s.ws.geo.cells || cell >= static_cast<int>(s.ws.cells.size())) return lines;
   const GridCell& c = s.ws.cells[static_cast<std::size_t>(cell)];
-  switch (s.map.measureCode) {
-    case kCodeHotspots:
-    case kCodeGreedy: choiceLines(s, cell, c, lines); break;
-    case kCodeNearMaximumCoverage:
+  switch (measureTraits(s.map.measureCode).reading) {
+    case MapReading::HotspotScores:
+    case MapReading::ChoiceOrder: choiceLines(s, cell, c, lines); break;
+    case MapReading::CoverageSet:
       if (s.settings.mapAllFlexible != Flag::kOff && s.settings.nearMinimumGoal == 1)
         fullyFlexibleLines(s, cell, c, lines);
       else nearMinimumLines(s, cell, c, lines);
       break;
-    case kCodeNearMinimum: nearMinimumLines(s, cell, c, lines); break;
-    case kCodeFullyFlexible: fullyFlexibleLines(s, cell, c, lines); break;
-    case kCodeFlexibilityPlot: {
+    case MapReading::NearMinimumSet: nearMinimumLines(s, cell, c, lines); break;
+    case MapReading::FullyFlexible: fullyFlexibleLines(s, cell, c, lines); break;
+    case MapReading::FlexibilityPlot: {
       if (const int p = areaPosition(s.areas, cell); p > 0) lines.push_back(strprintf("selected area %d", p));
       const int essential = soleTaxaOf(s, cell);
       if (essential == 0) lines.push_back("unselected area");
@@ -391,7 +392,7 @@ std::vector<std::string> cellInformationLines(const Session& s, int cell) {
       costLine(s, c, lines);
       break;
     }
-    case kCodeRandomSets: {
+    case MapReading::TimesChosen: {
       // The mean is the number of choices a candidate cell got on average.
       long total = 0;
       const int cells = std::min(s.ws.geo.cells, static_cast<int>(s.ws.cells.size()) - 2);
@@ -401,21 +402,20 @@ std::vector<std::string> cellInformationLines(const Session& s, int cell) {
       lines.push_back(s.map.title);
       break;
     }
-    case kCodeEmrIrreplaceability:
-    case kCodeMaxRarity:
+    case MapReading::LevelAndRange:
       if (c.score > 0.0 && c.score != kZeroScore)
         lines.push_back(strprintf("level %d (range %d)", c.count, static_cast<int>(std::lround(1.0 / c.score))));
       break;
-    case kCodeReorderedByRichness:
+    case MapReading::TaxaAdded:
       if (c.count > 0 && areaPosition(s.areas, cell) > 0)
         lines.push_back(strprintf("choice %d (%d taxa)", c.count, static_cast<int>(std::lround(c.score))));
       else lines.push_back("area not chosen");
       break;
-    case kCodeSelectionFrequency:
+    case MapReading::ShareOfRuns:
       lines.push_back(strprintf("chosen in %d of %d runs (%.1f%%)", c.count, s.map.runs,
                                 s.map.runs > 0 ? 100.0 * c.count / s.map.runs : 0.0));
       break;
-    case kCodeReplacementCost:
+    case MapReading::ReplacementCost:
       if (c.score == 0.0) lines.push_back("not in the exact minimum set");
       else
         lines.push_back(c.count < 0 ? std::string("irreplaceable") : strprintf("replacement cost %d areas", c.count));

@@ -59,6 +59,7 @@ struct Row {
   unsigned bits;
   std::span<const SettingsField> reads;
   const char* title = nullptr;
+  MapReading reading = MapReading::Scores;
 };
 
 constexpr Row kRows[] = {
@@ -68,10 +69,12 @@ constexpr Row kRows[] = {
     {kCodeSubtreeLength, kMeanable | kDependsOnSet | kRecomputesItself | kNeedsHierarchy, {}},
     {kCodeRootDistance, kMeanable | kDependsOnSet | kRecomputesItself | kNeedsHierarchy, {}},
     {kCodeRareQuartile, kCounts | kDependsOnSet | kRecomputesItself, {}},
-    {kCodeHotspots, kNotInvertible | kNotSmoothable | kAreaSelection, kHotspotReads},
-    {kCodeGreedy, kChosenAreas | kAreaSelection, kGreedyReads},
-    {kCodeNearMinimum, kChosenAreas | kLargeSpots | kAreaSelection, kNearMinimumReads},
-    {kCodeNearMaximumCoverage, kChosenAreas | kAreaSelection, {}},
+    {kCodeHotspots, kNotInvertible | kNotSmoothable | kAreaSelection, kHotspotReads, nullptr,
+     MapReading::HotspotScores},
+    {kCodeGreedy, kChosenAreas | kAreaSelection, kGreedyReads, nullptr, MapReading::ChoiceOrder},
+    {kCodeNearMinimum, kChosenAreas | kLargeSpots | kAreaSelection, kNearMinimumReads, nullptr,
+     MapReading::NearMinimumSet},
+    {kCodeNearMaximumCoverage, kChosenAreas | kAreaSelection, {}, nullptr, MapReading::CoverageSet},
     {kCodeOverlay, kCategory | kOverlay | kNotInvertible | kNotSmoothable, {}},
     {kCodeRangeCentres, kCounts | kMeanable | kDependsOnSet | kRecomputesItself | kNeedsFixedGrid, kRangeCentreReads},
     {kCodeMedianRange, kDependsOnSet | kRecomputesItself, {}},
@@ -84,23 +87,28 @@ constexpr Row kRows[] = {
     {kCodeReservedSelection20, kNotInvertible | kNotSmoothable | kAreaSelection, {}},
     {kCodeReservedSelection21, kNotInvertible | kNotSmoothable | kAreaSelection, {}},
     {kCodeSelectiveRichness, kCounts | kNotInvertible, {}},
-    {kCodeRandomSets, kCategory | kNotInvertible, {}, "random area choices"},
+    {kCodeRandomSets, kCategory | kNotInvertible, {}, "random area choices", MapReading::TimesChosen},
     // Shares of runs and replacement costs are few values, each worded in
     // the key.
-    {kCodeSelectionFrequency, kCategory, {}},
-    {kCodeReplacementCost, kCategory, {}, "replacement cost (exact minimum set)"},
+    {kCodeSelectionFrequency, kCategory, {}, nullptr, MapReading::ShareOfRuns},
+    {kCodeReplacementCost, kCategory, {}, "replacement cost (exact minimum set)", MapReading::ReplacementCost},
     {kCodeLevelN, kCounts | kNeedsLevels, {}},
     {kCodeMaxLevel, kCategory | kMaxLevelSpots | kNotInvertible | kNotSmoothable | kNeedsLevels, {}, "max data level"},
-    {kCodeFlexibilityPlot, kCounts | kLargeSpots | kItalicTitle | kNotInvertible | kAreaSelection, {}},
-    {kCodeEmrIrreplaceability, kDependsOnSet, {}},
-    {kCodeReorderedByRichness, kChosenAreas, {}},
-    {kCodeMaxRarity, kDependsOnSet, {}},
+    {kCodeFlexibilityPlot,
+     kCounts | kLargeSpots | kItalicTitle | kNotInvertible | kAreaSelection,
+     {},
+     nullptr,
+     MapReading::FlexibilityPlot},
+    {kCodeEmrIrreplaceability, kDependsOnSet, {}, nullptr, MapReading::LevelAndRange},
+    {kCodeReorderedByRichness, kChosenAreas, {}, nullptr, MapReading::TaxaAdded},
+    {kCodeMaxRarity, kDependsOnSet, {}, nullptr, MapReading::LevelAndRange},
     {kCodeRareThreshold, kCounts, kThresholdReads},
-    {kCodeSelectedAreas, kCategory | kDependsOnSet, {}, "selected areas"},
+    {kCodeSelectedAreas, kCategory | kDependsOnSet, {}, "selected areas", MapReading::SelectedAreas},
     {kCodeResiduals, kNeedsFixedGrid, kResidualReads},
     {kCodeMedianQuantitative, kCountsAlways | kMedianNumbers | kNoTitle | kNeedsQuantitative | kNeedsLevels, {}},
-    {kCodeFullyFlexible, kCategory | kAreaSelection, {}},
-    {kCodeReorderedByThreat, kCategory, {}, "area set re-ordered by threat"},
+    {kCodeFullyFlexible, kCategory | kAreaSelection, {}, nullptr, MapReading::FullyFlexible},
+    {kCodeRepresentation, 0, {}, nullptr, MapReading::SetReport},
+    {kCodeReorderedByThreat, kCategory, {}, "area set re-ordered by threat", MapReading::Threat},
 };
 
 constexpr MeasureTraits traitsOf(const Row& r) {
@@ -127,6 +135,7 @@ constexpr MeasureTraits traitsOf(const Row& r) {
   t.needsLevels = has(kNeedsLevels);
   t.reads = r.reads;
   if (r.title) t.title = r.title;
+  t.reading = r.reading;
   return t;
 }
 

@@ -22,6 +22,28 @@ enum class CountType {
   Always             // counts even after passes (the median of quantitative data)
 };
 
+// How a map's values read to the user: the map key's lines, the cell
+// information lines and the GIS fields each follow the reading a code
+// declares, so a new map that reads like an existing one touches none of
+// them.
+enum class MapReading {
+  Scores,           // a measure's score and count
+  HotspotScores,    // a measure's value on the chosen cells only
+  ChoiceOrder,      // areas by order of choice (greedy)
+  NearMinimumSet,   // order of choice, flexibility where it was assessed
+  CoverageSet,      // as a near-minimum set; fully flexible groups when all are mapped
+  FullyFlexible,    // groups of areas that stand in for one another
+  FlexibilityPlot,  // goal-essential taxa of each area
+  TimesChosen,      // random draws
+  LevelAndRange,    // irreplaceability: the level and range that gave it
+  TaxaAdded,        // re-ordered by richness
+  Threat,           // re-ordered by threat
+  ShareOfRuns,      // selection frequency
+  ReplacementCost,  // extra areas of the exact minimum set's areas
+  SelectedAreas,    // the area set alone
+  SetReport         // the set the report is about, nothing per area
+};
+
 struct MeasureTraits {
   CountType count = CountType::None;  // numbers in cells, max spots, "%d" scale labels
   bool category = false;              // classes are ranks or categories: no scale numbers
@@ -43,6 +65,7 @@ struct MeasureTraits {
   bool needsAdjacency = false;           // reads the neighbours of each cell
   bool needsFixedGrid = false;           // reads rings of cells of the fixed grid
   std::span<const SettingsField> reads;  // the settings its scores depend on
+  MapReading reading = MapReading::Scores;
   // The map's title where nothing of the run words it; empty: the title
   // builder words it.
   std::string_view title;
