@@ -18,21 +18,12 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A host whose dialogs are answered by a function of their name and model.
-struct DialogHost : test::ScriptedHost {
-  std::function<bool(const std::string&, DialogModel&)> answer = [](const std::string&, DialogModel&) { return false; };
-  bool runDialog(const std::string& name, DialogModel& model) override {
-    dialogs.push_back(name);
-    return answer(name, model);
-  }
-};
-
 // Taxa in cell 2 of the "equal" grid (and elsewhere):
 //   zeta "11" cells 2, 3     Alpha "12" cell 2     beta "13" cells 2, 40
 //   Gamma "21" cell 2        Omega "14" cell 40 (not in cell 2)
 struct Fixture {
   test::TempDir tmp;
-  DialogHost host;
+  test::ScriptedHost host;
   Session s{host, tmp.path()};
 
   Fixture() {
@@ -81,19 +72,6 @@ TEST(CellCoordinates, TheEdgeNearerTheEquatorOrMeridianComesFirst) {
   }
 }
 
-TEST(CellList, OpensWithCellLineCoordinatesListAndCounts) {
-  Fixture f;
-  std::memcpy(f.s.ws.cells[2].name.data(), "Far North        ", 17);
-  CellListModel m = f.open();
-  EXPECT_EQ(m.resource, "BIOTADLGBOX1");
-  EXPECT_EQ(m.cellLine, "Area 2: Far North        ");
-  EXPECT_EQ(m.coordinates, cellCoordinates(*unitGeometry(f.s)->extent(2)));
-  EXPECT_FALSE(m.coordinates.empty());
-  EXPECT_EQ(joined(m.lines), "zeta|Alpha|beta|Gamma");
-  EXPECT_EQ(m.counts, "4/5 taxa");
-  EXPECT_EQ(openCellList(f.s, 2, true).resource, "BIOTADLGBOX1VGA");
-}
-
 TEST(CellList, CoordinatesOnlyOnTheEqualGridUnderRichnessOrNoMeasure) {
   Fixture f;
   f.s.ws.datafile.subdir = "ravelund\\";
@@ -113,82 +91,19 @@ TEST(CellList, AlphabeticalVariantSortsWithoutRegardToCase) {
   EXPECT_EQ(joined(m.lines), "Alpha|beta|Gamma|zeta");
   // Each line still stands for its own taxon.
   EXPECT_EQ(m.lineTaxon, (std::vector<int>{1, 2, 3, 0}));
+  EXPECT_EQ(openCellList(f.s, 2, true).resource, "BIOTADLGBOX2VGA");
 }
 
 TEST(CellList, RangeSizesFollowNamesExceptUnderTheirOwnAnalyses) {
   Fixture f;
   f.s.settings.listDialogOption = Flag::kOn;
-  CellListModel m = f.open();
-  EXPECT_TRUE(m.rangeSizes);
-  EXPECT_EQ(joined(m.lines), "zeta- 2|Alpha- 1|beta- 2|Gamma- 1");
+  EXPECT_TRUE(f.open().rangeSizes);
   for (MeasureCode code : {kCodeNearMinimum, kCodeFlexibilityPlot, kCodeRangeCentres}) {
     setMeasureCode(f.s, static_cast<MeasureCode>(code));
     CellListModel locked = f.open();
     EXPECT_TRUE(locked.rangeSizesLocked) << code;
     EXPECT_FALSE(locked.rangeSizes) << code;
   }
-}
-
-TEST(CellList, TaxaOfTheSetAreInParenthesesAndCounted) {
-  Fixture f;
-  f.s.areas.cells = {40};  // beta is represented there
-  CellListModel m = f.open();
-  EXPECT_EQ(joined(m.lines), "zeta|Alpha|(beta)|Gamma");
-  EXPECT_EQ(m.presentCount, 3);
-  EXPECT_EQ(m.representedCount, 1);
-  EXPECT_EQ(m.counts, "3(4)/5 taxa");
-}
-
-TEST(CellList, OnlyTheIncludedGroupIsListed) {
-  Fixture f;
-  f.s.ws.groupCode = "1";
-  f.s.subgroupDataPresent = recount(f.s.ws, 0);
-  CellListModel m = f.open();
-  EXPECT_EQ(joined(m.lines), "zeta|Alpha|beta");
-  EXPECT_EQ(m.counts, "3/4 taxa");
-}
-
-TEST(CellList, AMultiTaxonPlotListsOnlyItsTaxa) {
-  Fixture f;
-  setPlotMark(f.s.ws, 0, true);
-  setPlotMark(f.s.ws, 3, true);
-  setPlotMark(f.s.ws, 4, true);  // Omega: not in cell 2
-  computeMeasure(f.s, kCodeSelectiveRichness);
-  EXPECT_EQ(joined(f.open().lines), "zeta|Gamma");
-  // One marked taxon is not a multi-taxon plot.
-  clearPlotMarks(f.s.ws);
-  setPlotMark(f.s.ws, 0, true);
-  EXPECT_EQ(joined(f.open().lines), "zeta|Alpha|beta|Gamma");
-}
-
-TEST(CellList, AnalysisMarksShowSoleAreasAndRangeCentres) {
-  Fixture f;
-  CardStore& cards = f.s.ws.cards;
-  const int sole = cards.layout->soleArea;
-  // A near-minimum set of cells 2 and 40: Alpha and Gamma depend on cell 2,
-  // Omega on cell 40.
-  f.s.areas.cells = {2, 40};
-  cards.setField(1, sole, 2);
-  cards.setField(3, sole, 2);
-  cards.setField(4, sole, 40);
-  setMeasureCode(f.s, kCodeNearMinimum);
-  EXPECT_EQ(joined(f.open().lines), "(zeta)|(Alpha)==1|(beta)|(Gamma)==1");
-  // Seen from cell 40, beta is held by two areas and Omega only there.
-  EXPECT_EQ(joined(f.open(40).lines), "(beta)|(Omega)==1");
-  // A cell outside the set that could stand in for cell 2's taxa.
-  f.s.areas.cells = {40};
-  cards.setField(1, sole, 0);
-  cards.setField(3, sole, 0);
-  cards.setField(2, sole, 40);
-  EXPECT_EQ(joined(f.open().lines), "zeta|Alpha|(beta)--2|Gamma");
-  // Range centres: cell 2 is the centre of zeta (cells 2 and 3), Alpha and
-  // Gamma; beta's (cells 2 and 40) is cell 3.
-  f.s.areas.cells.clear();
-  computeMeasure(f.s, kCodeRangeCentres);
-  EXPECT_EQ(joined(f.open().lines), "zeta==2|Alpha==1|beta|Gamma==1");
-  // Outside these analyses the plain listing holds.
-  computeMeasure(f.s, kCodeRichness);
-  EXPECT_EQ(joined(f.open().lines), "zeta|Alpha|beta|Gamma");
 }
 
 TEST(CellList, PlotSelectedMarksTheTaxaOfTheLines) {
@@ -236,7 +151,7 @@ TEST(CellListCommand, DisplayChangesShowTheDialogAgain) {
   Fixture f;
   std::vector<std::string> seen;
   int calls = 0;
-  f.host.answer = [&](const std::string& name, DialogModel& model) {
+  f.host.onDialog = [&](const std::string& name, DialogModel& model) {
     auto& m = dynamic_cast<CellListModel&>(model);
     seen.push_back(name + ":" + joined(m.lines));
     switch (calls++) {
@@ -250,8 +165,8 @@ TEST(CellListCommand, DisplayChangesShowTheDialogAgain) {
         break;
       default: m.action = CellListModel::Action::Close;
     }
-    return true;
   };
+  f.host.dialogAnswers = {true, true, true};
   for (CellListOutcome o = runCellListOnce(f.s, f.host, 2, false); o.showAgain;
        o = runCellListOnce(f.s, f.host, 2, false)) {
   }
@@ -264,12 +179,12 @@ TEST(CellListCommand, DisplayChangesShowTheDialogAgain) {
 TEST(CellListCommand, RangeSizesAreRefusedUnderTheirOwnAnalyses) {
   Fixture f;
   computeMeasure(f.s, kCodeRangeCentres);
-  f.host.answer = [](const std::string&, DialogModel& model) {
+  f.host.onDialog = [](const std::string&, DialogModel& model) {
     auto& m = dynamic_cast<CellListModel&>(model);
     m.rangeSizes = true;
     m.action = CellListModel::Action::ToggleRangeSizes;
-    return true;
   };
+  f.host.dialogAnswers = {true};
   CellListOutcome o = runCellListOnce(f.s, f.host, 2, false);
   EXPECT_FALSE(o.showAgain);
   EXPECT_EQ(f.s.settings.listDialogOption, Flag::kOff);
@@ -277,10 +192,10 @@ TEST(CellListCommand, RangeSizesAreRefusedUnderTheirOwnAnalyses) {
 
 TEST(CellListCommand, PlotAllFromTheDialog) {
   Fixture f;
-  f.host.answer = [](const std::string&, DialogModel& model) {
+  f.host.onDialog = [](const std::string&, DialogModel& model) {
     dynamic_cast<CellListModel&>(model).action = CellListModel::Action::PlotAll;
-    return true;
   };
+  f.host.dialogAnswers = {true};
   CellListOutcome o = runCellListOnce(f.s, f.host, 2, false);
   EXPECT_TRUE(o.plotted);
   EXPECT_EQ(markedTaxa(f.s.ws), 4);
@@ -304,19 +219,6 @@ TEST(CellName, StoredNamesArePaddedOrCutToSeventeen) {
       {std::string("a\0b", 3), "a b              "},
   };
   for (const auto& [typed, stored] : cases) EXPECT_EQ(paddedLocationName(typed), stored);
-}
-
-TEST(CellName, WritesSeventeenBytesInPlace) {
-  Fixture f;
-  const fs::path loc = f.tmp.path() / "ZONARIUM.LOC";
-  const std::string before = blankNames(864);
-  test::writeFile(loc, before);
-  EXPECT_TRUE(storeCellName(f.s, f.host, 3, "Twenty characters!!!"));
-  std::string expected = before;
-  expected.replace(40, 17, "Twenty characters");
-  EXPECT_EQ(test::readFile(loc), expected);
-  EXPECT_EQ(locationName(f.s.ws, 3), "Twenty characters");
-  EXPECT_TRUE(f.host.messages.empty());
 }
 
 TEST(CellName, AFileThatCannotTakeTheNameIsLeftAloneWithAMessage) {
@@ -352,34 +254,38 @@ TEST(CellName, AFileThatCannotTakeTheNameIsLeftAloneWithAMessage) {
   }
 }
 
-TEST(CellName, DialogFromTheListRefreshesTheCellLine) {
+// The name is written over its cell's 17 bytes, nothing else, and shown.
+TEST(CellName, DialogFromTheListWritesInPlaceAndRefreshesTheCellLine) {
   Fixture f;
-  test::writeFile(f.tmp.path() / "ZONARIUM.LOC", blankNames(864));
+  const fs::path loc = f.tmp.path() / "ZONARIUM.LOC";
+  std::string file = blankNames(864);
+  test::writeFile(loc, file);
   std::string shownAfterEdit;
-  f.host.answer = [&](const std::string& name, DialogModel& model) {
+  f.host.onDialog = [&](const std::string& name, DialogModel& model) {
     if (name == "LOCNMDLGBOX") {
       auto& n = dynamic_cast<CellNameModel&>(model);
       EXPECT_EQ(n.prompt, "Edit name for area 2:");
-      n.name = "Harbour";
-      return true;
+      n.name = "Harbour and town names";
+      return;
     }
     auto& m = dynamic_cast<CellListModel&>(model);
     m.editCellName();
     shownAfterEdit = m.cellLine;
-    return true;
   };
+  f.host.dialogAnswers = {true, true};
   runCellListOnce(f.s, f.host, 2, false);
-  EXPECT_EQ(shownAfterEdit, "Area 2: Harbour          ");
-  EXPECT_EQ(test::readFile(f.tmp.path() / "ZONARIUM.LOC").substr(20, 17), "Harbour          ");
+  EXPECT_EQ(shownAfterEdit, "Area 2: Harbour and town ");
+  EXPECT_EQ(test::readFile(loc), file.replace(20, 17, "Harbour and town "));
+  EXPECT_EQ(locationName(f.s.ws, 2), "Harbour and town ");
+  EXPECT_TRUE(f.host.messages.empty());
 }
 
 TEST(CellName, CancelChangesNothing) {
   Fixture f;
   std::memcpy(f.s.ws.cells[2].name.data(), "Old", 3);
-  f.host.answer = [](const std::string&, DialogModel& model) {
+  f.host.onDialog = [](const std::string&, DialogModel& model) {
     dynamic_cast<CellNameModel&>(model).name = "New";
-    return false;
-  };
+  };  // and Cancel
   editCellName(f.s, f.host, 2);
   EXPECT_EQ(locationName(f.s.ws, 2), "Old");
   EXPECT_TRUE(f.host.messages.empty());

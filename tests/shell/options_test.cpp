@@ -71,48 +71,34 @@ TEST(ToolsOptionsModel, EachRadioAndCheckBoxKeepsToItsBinding) {
   });
 }
 
-TEST(ToolsOptionsModel, OpeningPutsTheThresholdAmongTheCandidateCells) {
+// The threshold is shown among the candidate cells, with its share of them;
+// without candidate cells it is kept as stored and takes no input.
+TEST(ToolsOptionsModel, TheThresholdIsShownAmongTheCandidateCells) {
   struct Case {
     int stored;
     int candidates;
     int shown;
+    const char* percent;
   };
   const Case cases[] = {
-      {0, 50, 2},                                         // the defaults' 0 starts at 2
-      {1, 50, 2}, {10, 50, 10}, {80, 50, 50}, {5, 1, 1},  // one candidate cell cannot give 2
-      {7, 0, 7},                                          // nothing to measure it against: kept
+      {0, 50, 2, "4.0%"},  // the defaults' 0 starts at 2
+      {1, 50, 2, "4.0%"},    {10, 50, 10, "20.0%"}, {80, 50, 50, "100.0%"},
+      {5, 1, 1, "100.0%"},  // one candidate cell cannot give 2
+      {10, 40, 10, "25.0%"}, {2, 3, 2, "66.7%"},    {7, 7, 7, "100.0%"},
+      {7, 0, 7, "0.0%"},  // nothing to measure it against
   };
   for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.stored) + " among " + std::to_string(c.candidates));
     Settings s = darkDefaults();
     s.rangeSizeThreshold = c.stored;
     ToolsOptionsModel m(s, facts(c.candidates));
-    EXPECT_EQ(m.number(topt::kThreshold), c.shown) << c.stored << " among " << c.candidates;
+    EXPECT_EQ(m.number(topt::kThreshold), c.shown);
     EXPECT_EQ(m.opened.rangeSizeThreshold, c.stored);
+    EXPECT_EQ(m.thresholdPercentText(), c.percent);
+    EXPECT_EQ(m.enabled(topt::kThreshold), c.candidates > 0);
+    m.setNumber(topt::kThreshold, 1);
+    EXPECT_EQ(m.number(topt::kThreshold), c.candidates > 0 ? 1 : c.stored);
   }
-}
-
-TEST(ToolsOptionsModel, ThresholdPercentageOfTheCandidateCells) {
-  struct Case {
-    int threshold;
-    int candidates;
-    const char* text;
-  };
-  const Case cases[] = {{10, 40, "25.0%"}, {2, 3, "66.7%"}, {7, 7, "100.0%"}, {7, 0, "0.0%"}};
-  for (const Case& c : cases) {
-    Settings s = darkDefaults();
-    s.rangeSizeThreshold = c.threshold;
-    EXPECT_EQ(ToolsOptionsModel(s, facts(c.candidates)).thresholdPercentText(), c.text);
-  }
-}
-
-TEST(ToolsOptionsModel, WithoutCandidateCellsTheThresholdIsDisabledAndKept) {
-  Settings s = darkDefaults();
-  s.rangeSizeThreshold = 12;
-  ToolsOptionsModel m(s, facts(0));
-  EXPECT_FALSE(m.enabled(topt::kThreshold));
-  m.setNumber(topt::kThreshold, 3);
-  EXPECT_EQ(m.number(topt::kThreshold), 12);
-  EXPECT_TRUE(ToolsOptionsModel(s, facts(1)).enabled(topt::kThreshold));
 }
 
 TEST(ToolsOptionsModel, NumbersAreKeptWithinTheirRanges) {
@@ -166,7 +152,7 @@ TEST(ToolsOptionsModel, AGoalAboveOneMeansNoReorderingAndAReorderingMeansGoalOne
   EXPECT_EQ(m.settings.reordering, Reordering::kByRichness);
 }
 
-TEST(ToolsOptionsModel, OpeningMakesTheStoredReorderingConsistent) {
+TEST(ToolsOptionsModel, OpeningShowsTheStoredChoicesConsistently) {
   using R = Reordering;
   struct Case {
     Reordering reordering;
@@ -188,6 +174,11 @@ TEST(ToolsOptionsModel, OpeningMakesTheStoredReorderingConsistent) {
     EXPECT_EQ(m.settings.reordering, c.shown)
         << static_cast<int>(c.reordering) << " goal " << c.goal << " threat " << c.threat;
   }
+  // Equal range-centre weighting has no radio of its own: neither shows.
+  Settings equal = darkDefaults();
+  equal.rangeCentreWeighting = RangeWeighting::kEqual;
+  ToolsOptionsModel m(equal, facts(10));
+  EXPECT_FALSE(m.checked(topt::kLargeRanges) || m.checked(topt::kSmallRanges));
 }
 
 // Without the data a choice needs, its control is off and takes no input.
@@ -207,14 +198,6 @@ TEST(ToolsOptionsModel, ChoicesWithoutTheirDataAreDisabledAndRefused) {
   EXPECT_TRUE(with.enabled(topt::kOptimiseCost));
   EXPECT_TRUE(with.checked(topt::kOptimiseCost));
   EXPECT_TRUE(with.enabled(topt::kReorderThreat));
-}
-
-TEST(ToolsOptionsModel, RangeCentreWeightingZeroShowsNoChoice) {
-  Settings s = darkDefaults();
-  s.rangeCentreWeighting = RangeWeighting::kEqual;
-  ToolsOptionsModel m(s, facts(10));
-  EXPECT_FALSE(m.checked(topt::kLargeRanges));
-  EXPECT_FALSE(m.checked(topt::kSmallRanges));
 }
 
 TEST(ToolsOptionsModel, OkWritesOnlyTheDialogsSlots) {
@@ -318,28 +301,23 @@ TEST(ToolsOptionsModel, FactsComeFromTheSession) {
 // ----- The tool's keys
 
 // A key's word does what the dialog's control does, the goal's rule
-// included, and a value the key does not take leaves the record alone.
+// included. (Values refused and keys in conflict: the tool's select cases.)
 TEST(OptionSettings, ToolValuesStoreWhatTheDialogStores) {
   struct Case {
     const char* key;
     const char* value;
     int goal;  // the near-minimum goal before
-    bool taken;
     std::function<void(Settings&)> expect;
   };
   const Case cases[] = {
-      {"goal", "3", 1, true, [](Settings& s) { s.nearMinimumGoal = 3, s.reordering = Reordering::kNone; }},
-      {"reorder", "rarity", 3, true, [](Settings& s) { s.nearMinimumGoal = 1, s.reordering = Reordering::kByRarity; }},
-      {"reorder", "none", 3, true, [](Settings& s) { s.nearMinimumGoal = 3, s.reordering = Reordering::kNone; }},
-      {"greedy-goal", "7", 3, true, [](Settings& s) { s.nearMinimumGoal = 3, s.greedyGoal = 7; }},
-      {"residuals", "abs", 1, true, [](Settings& s) { s.residualsNotRelative = Flag::kOn; }},
-      {"flexibility-map", "all", 1, true,
+      {"goal", "3", 1, [](Settings& s) { s.nearMinimumGoal = 3, s.reordering = Reordering::kNone; }},
+      {"reorder", "rarity", 3, [](Settings& s) { s.nearMinimumGoal = 1, s.reordering = Reordering::kByRarity; }},
+      {"reorder", "none", 3, [](Settings& s) { s.nearMinimumGoal = 3, s.reordering = Reordering::kNone; }},
+      {"greedy-goal", "7", 3, [](Settings& s) { s.nearMinimumGoal = 3, s.greedyGoal = 7; }},
+      {"residuals", "abs", 1, [](Settings& s) { s.residualsNotRelative = Flag::kOn; }},
+      {"flexibility-map", "all", 1,
        [](Settings& s) { s.flexibilityMap = s.mapAllFlexible = Flag::kOn, s.flexibilityPartial = Flag::kOff; }},
-      {"neighbourhood", "25", 1, true, [](Settings& s) { s.neighbourhoodSize = NeighbourhoodSize::kTwentyFive; }},
-      {"goal", "100", 1, false, [](Settings&) {}},
-      {"greedy-goal", "0", 1, false, [](Settings&) {}},
-      {"range-size-threshold", "-1", 1, false, [](Settings&) {}},
-      {"reorder", "3", 1, false, [](Settings&) {}},
+      {"neighbourhood", "25", 1, [](Settings& s) { s.neighbourhoodSize = NeighbourhoodSize::kTwentyFive; }},
   };
   for (const Case& c : cases) {
     const OptionSetting* o = optionSettingByKey(c.key);
@@ -347,26 +325,9 @@ TEST(OptionSettings, ToolValuesStoreWhatTheDialogStores) {
     Settings s = darkDefaults(), want = s;
     s.nearMinimumGoal = want.nearMinimumGoal = c.goal;
     if (c.goal > 1) s.reordering = want.reordering = Reordering::kNone;
-    EXPECT_EQ(applyOptionValue(s, *o, c.value), c.taken) << c.key << "=" << c.value;
+    EXPECT_TRUE(applyOptionValue(s, *o, c.value)) << c.key << "=" << c.value;
     c.expect(want);
     EXPECT_TRUE(s == want) << c.key << "=" << c.value;
-  }
-}
-
-// Two values conflict when their order would decide the record.
-TEST(OptionSettings, ConflictsAreTheValuesWhoseOrderMatters) {
-  struct Case {
-    const char *a, *va, *b, *vb;
-    bool conflict;
-  };
-  const Case cases[] = {
-      {"goal", "2", "reorder", "rarity", true},  {"reorder", "threat", "goal", "5", true},
-      {"goal", "1", "reorder", "rarity", false}, {"goal", "2", "reorder", "none", false},
-      {"goal", "2", "greedy-goal", "3", false},  {"reorder", "rarity", "flexibility-map", "all", false},
-  };
-  for (const Case& c : cases) {
-    const char* why = optionConflict(*optionSettingByKey(c.a), c.va, *optionSettingByKey(c.b), c.vb);
-    EXPECT_EQ(why != nullptr, c.conflict) << c.a << "=" << c.va << " " << c.b << "=" << c.vb;
   }
 }
 

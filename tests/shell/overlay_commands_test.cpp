@@ -34,6 +34,14 @@ class OverlayCommands : public ::testing::Test {
     for (auto [n, v] : fore) s.ws.cells[static_cast<std::size_t>(n)].score = v;
     for (auto [n, v] : back) writeBackCell(s.ws, n, BackCell{1, v, 1, 0});
   }
+  // Richness swapped into the background, range-size rarity overlaid on it.
+  void overlayRarityOnRichness() {
+    sh.shell->showMeasure(kCodeRichness);
+    sh.shell->dispatch(Command::SwapScores);
+    sh.shell->showMeasure(kCodeRangeSizeRarity);
+    sh.host.dialogAnswers.push_back(true);
+    ASSERT_TRUE(overlayScoresCommand(*sh.shell));
+  }
   std::string results() {
     std::string text = readFile(sh.shell->resultsFile());
     text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
@@ -181,12 +189,8 @@ TEST_F(OverlayCommands, ConvertSelectedAreasMakesAPresenceMapOfTheSet) {
 
 TEST_F(OverlayCommands, AnotherMeasureTakesTheOverlayDownAndGivesTheBackgroundBack) {
   Session& s = *sh.session;
-  sh.shell->showMeasure(kCodeRichness);
-  sh.shell->dispatch(Command::SwapScores);  // richness into the background
-  sh.shell->showMeasure(kCodeRangeSizeRarity);
   s.settings.backgroundColour = Shade::kWhite;
-  sh.host.dialogAnswers.push_back(true);
-  ASSERT_TRUE(overlayScoresCommand(*sh.shell));
+  overlayRarityOnRichness();
   EXPECT_EQ(s.settings.backgroundColour, Shade::kGrey);
   EXPECT_TRUE(sh.shell->display.palette.overlayInForce);
   EXPECT_EQ(s.overlay.savedMeasure, kCodeRangeSizeRarity);
@@ -215,11 +219,7 @@ TEST_F(OverlayCommands, AnotherMeasureTakesTheOverlayDownAndGivesTheBackgroundBa
 
 TEST_F(OverlayCommands, MapDrawingOptionsKeepTheOverlayColours) {
   Session& s = *sh.session;
-  sh.shell->showMeasure(kCodeRichness);
-  sh.shell->dispatch(Command::SwapScores);
-  sh.shell->showMeasure(kCodeRangeSizeRarity);
-  sh.host.dialogAnswers.push_back(true);
-  ASSERT_TRUE(overlayScoresCommand(*sh.shell));
+  overlayRarityOnRichness();
   std::vector<std::int32_t> before;
   for (const GridCell& c : s.ws.cells) before.push_back(c.fillColour);
   const Rgb corner = sh.shell->display.palette.at(139);
@@ -251,15 +251,10 @@ TEST_F(OverlayCommands, MapDrawingOptionsKeepTheOverlayColours) {
 
 TEST_F(OverlayCommands, SwapUnderTheOverlayTakesTheMapBeneathIntoTheBackground) {
   Session& s = *sh.session;
-  sh.shell->showMeasure(kCodeRichness);
-  sh.shell->dispatch(Command::SwapScores);
-  sh.shell->showMeasure(kCodeRangeSizeRarity);
-  const std::string rarityTitle = s.map.title;
-  sh.host.dialogAnswers.push_back(true);
-  ASSERT_TRUE(overlayScoresCommand(*sh.shell));
+  overlayRarityOnRichness();
   sh.shell->dispatch(Command::SwapScores);
   EXPECT_EQ(s.backgroundMap.measureCode, kCodeRangeSizeRarity);
-  EXPECT_EQ(s.backgroundMap.title, rarityTitle);
+  EXPECT_EQ(s.backgroundMap.title, "range-size rarity (inverse)");
   EXPECT_EQ(s.map.measureCode, kCodeRichness);
   EXPECT_FALSE(s.overlay.twoAxisPlotted);  // the overlay went with the swap
 }

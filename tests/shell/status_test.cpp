@@ -12,15 +12,9 @@ struct StatusFixture : ::testing::Test {
   Session s{host, "/nowhere"};
 };
 
-TEST_F(StatusFixture, NothingOpen) {
-  auto t = statusTexts(s);
-  EXPECT_EQ(t[0], "MAP: none");
-  EXPECT_EQ(t[1], "DATA: none");
-  EXPECT_EQ(t[2], "TREATMENT: none");
+TEST_F(StatusFixture, NothingOpenThenQuantitativeDataWithGroupCode) {
+  EXPECT_EQ(statusTexts(s), (std::array<std::string, 3>{"MAP: none", "DATA: none", "TREATMENT: none"}));
   EXPECT_EQ(exitQuestion(s), "GRID:  None (None)\nDATA:  None (None)");
-}
-
-TEST_F(StatusFixture, OpenQuantitativeDataWithGroupCode) {
   s.ws.datafile.opened = true;
   s.ws.datafile.subdir = "equal\\";
   s.ws.datafile.fileName = "acacia.dat";

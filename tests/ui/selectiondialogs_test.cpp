@@ -136,39 +136,31 @@ NumberOfAreasModel numberModel() {
   return m;
 }
 
-TEST(AreaNumberDialogWidgets, ShowTheSetAndTakeTheTypedNumber) {
-  NumberOfAreasModel m = numberModel();
-  AreaNumberDialog d(m);
-  EXPECT_EQ(d.windowTitle(), "Automated area selection");
-  EXPECT_EQ(labelText(d, "seeds"), "Number of selected (seed) areas: 3");
-  EXPECT_EQ(labelText(d, "maximum"), "(max 1097)");
-  EXPECT_EQ(d.number()->value(), 12);
-  saveScreenshot(d, "area_number.png");
-  d.show();
-  d.number()->selectAll();
-  QTest::keyClicks(d.number(), "40");
-  QTest::keyClick(d.number(), Qt::Key_Return);
-  EXPECT_EQ(d.result(), QDialog::Accepted);
-  EXPECT_EQ(m.number, 40);
-}
-
-TEST(AreaNumberDialogWidgets, CancelKeepsTheNumberAndEscapeAccepts) {
+// Return and Escape take the typed number; Cancel keeps the one before.
+TEST(AreaNumberDialogWidgets, ShowTheSetAndTakeTheTypedNumberUnlessCancelled) {
   NumberOfAreasModel m = numberModel();
   {
     AreaNumberDialog d(m);
+    EXPECT_EQ(d.windowTitle(), "Automated area selection");
+    EXPECT_EQ(labelText(d, "seeds"), "Number of selected (seed) areas: 3");
+    EXPECT_EQ(labelText(d, "maximum"), "(max 1097)");
+    EXPECT_EQ(d.number()->value(), 12);
+    saveScreenshot(d, "area_number.png");
     d.number()->selectAll();
     QTest::keyClicks(d.number(), "99");
     test::click(d.cancelButton());
     EXPECT_EQ(d.result(), QDialog::Rejected);
     EXPECT_EQ(m.number, 12);
   }
-  AreaNumberDialog d(m);
-  d.show();
-  d.number()->selectAll();
-  QTest::keyClicks(d.number(), "99");
-  QTest::keyClick(&d, Qt::Key_Escape);
-  EXPECT_EQ(d.result(), QDialog::Accepted);
-  EXPECT_EQ(m.number, 99);
+  for (auto [key, typed] : {std::pair{Qt::Key_Return, 40}, std::pair{Qt::Key_Escape, 99}}) {
+    AreaNumberDialog d(m);
+    d.show();
+    d.number()->selectAll();
+    QTest::keyClicks(d.number(), QString::number(typed));
+    QTest::keyClick(key == Qt::Key_Return ? static_cast<QWidget*>(d.number()) : &d, key);
+    EXPECT_EQ(d.result(), QDialog::Accepted) << typed;
+    EXPECT_EQ(m.number, typed);
+  }
 }
 
 TEST(BudgetDialogWidgets, ShowTheBoundsAndTakeAWholeBudget) {
