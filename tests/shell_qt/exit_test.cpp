@@ -4,8 +4,6 @@
 
 #include <algorithm>
 
-#include <QPushButton>
-#include <QTest>
 
 #include "store/datafile.h"
 #include "store/settings.h"

@@ -5,11 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <QLabel>
-#include <QLineEdit>
 #include <QListWidget>
-#include <QPushButton>
 #include <QTest>
-#include <QTimer>
 
 #include <functional>
 
