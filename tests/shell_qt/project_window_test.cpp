@@ -325,8 +325,15 @@ TEST_P(ProjectWindow, RefusalsOnAProjectSpeakOfTheProject) {
   EXPECT_NE(host.shown.back().find("No taxon of this project has records."), std::string::npos) << host.shown.back();
 }
 
-TEST_P(ProjectWindow, WheelZoomsDragPansHomeRestoresAndThePointerReadsOut) {
+// Graticule draws only on a project's map and says so on a datafile's; Zoom
+// to data closes on the units that hold data, from wherever the view is.
+TEST_P(ProjectWindow, WheelZoomsDragPansHomeRestoresZoomToDataFramesAndThePointerReadsOut) {
+  drawn();
+  QAction* graticule = action("Gr&aticule");
+  EXPECT_FALSE(graticule->isEnabled());
+  EXPECT_NE(graticule->toolTip().indexOf("project"), -1) << graticule->toolTip().toStdString();
   openProject();
+  EXPECT_TRUE(graticule->isEnabled());
   const CrsBox whole = units()->viewExtent();
   int unit = 0;
   const QPoint at = pointOnAUnit(unit);
@@ -381,6 +388,30 @@ TEST_P(ProjectWindow, WheelZoomsDragPansHomeRestoresAndThePointerReadsOut) {
   QApplication::sendEvent(units(), &homeKey);
   EXPECT_EQ(units()->viewExtent().west, whole.west);
   EXPECT_EQ(units()->viewExtent().north, whole.north);
+
+  // Far in, about a corner, where no data show.
+  wheel(QPoint(2, 2), 8, units());
+  ASSERT_LT(units()->viewExtent().east - units()->viewExtent().west, (whole.east - whole.west) / 2);
+  menu({"&MapGraphics", "Zoom to &data"});
+  const CrsBox v = units()->viewExtent();
+  // Each unit with data shows whole, and the view is no larger than they
+  // need: some unit touches each side of it.
+  const AnalysisData& d = shell->project->data;
+  double west = 1e300, east = -1e300, south = 1e300, north = -1e300;
+  int shown = 0;
+  for (int n = 1; n <= d.units(); ++n) {
+    if (d.occ().taxaIn(n).size() == 0) continue;
+    const std::optional<CrsBox> b = d.geometry->extent(n);
+    ASSERT_TRUE(b);
+    west = std::min(west, b->west), east = std::max(east, b->east);
+    south = std::min(south, b->south), north = std::max(north, b->north);
+    ++shown;
+  }
+  ASSERT_GT(shown, 0);
+  EXPECT_DOUBLE_EQ(v.west, west);
+  EXPECT_DOUBLE_EQ(v.east, east);
+  EXPECT_DOUBLE_EQ(v.south, south);
+  EXPECT_DOUBLE_EQ(v.north, north);
 
   // Opening a datafile brings its map back.
   host.presetOpenFile(datafile);
@@ -689,41 +720,6 @@ TEST_P(ProjectWindow, RepresentationCurvesAreTheTools) {
   EXPECT_EQ(readFile(csv), curvesCsv(c));
   const std::string results = readFile(shell->resultsFile());
   EXPECT_NE(results.find("(all taxa of the project)"), std::string::npos);
-}
-
-// Zoom to data closes on the units that hold data, from wherever the view
-// is; Graticule draws only on a project's map and says so on a datafile's.
-TEST_P(ProjectWindow, ZoomToDataShowsEveryUnitWithData) {
-  drawn();
-  QAction* graticule = action("Gr&aticule");
-  EXPECT_FALSE(graticule->isEnabled());
-  EXPECT_NE(graticule->toolTip().indexOf("project"), -1) << graticule->toolTip().toStdString();
-  openProject();
-  EXPECT_TRUE(graticule->isEnabled());
-  const CrsBox whole = units()->viewExtent();
-  // Far in, about a corner, where no data show.
-  wheel(QPoint(2, 2), 8, units());
-  ASSERT_LT(units()->viewExtent().east - units()->viewExtent().west, (whole.east - whole.west) / 2);
-  menu({"&MapGraphics", "Zoom to &data"});
-  const CrsBox v = units()->viewExtent();
-  // Each unit with data shows whole, and the view is no larger than they
-  // need: some unit touches each side of it.
-  const AnalysisData& d = shell->project->data;
-  double west = 1e300, east = -1e300, south = 1e300, north = -1e300;
-  int shown = 0;
-  for (int n = 1; n <= d.units(); ++n) {
-    if (d.occ().taxaIn(n).size() == 0) continue;
-    const std::optional<CrsBox> b = d.geometry->extent(n);
-    ASSERT_TRUE(b);
-    west = std::min(west, b->west), east = std::max(east, b->east);
-    south = std::min(south, b->south), north = std::max(north, b->north);
-    ++shown;
-  }
-  ASSERT_GT(shown, 0);
-  EXPECT_DOUBLE_EQ(v.west, west);
-  EXPECT_DOUBLE_EQ(v.east, east);
-  EXPECT_DOUBLE_EQ(v.south, south);
-  EXPECT_DOUBLE_EQ(v.north, north);
 }
 
 INSTANTIATE_TEST_SUITE_P(Programs, ProjectWindow, ::testing::Values(GridVariant::World, GridVariant::Britain),
