@@ -658,24 +658,9 @@ TEST_P(ProjectWindow, NewProjectEqualsTheToolsAndARecentEntryReopensIt) {
   EXPECT_EQ(recentShown(), QStringList{QString::fromStdString(recentProjectLabel(0, project))});
 }
 
-// The datafile's cards go through a session of their own: the datafile on
-// screen stays open, and the project is the tool's.
-TEST_P(ProjectWindow, NewProjectFromTheSampleDatafileEqualsTheTools) {
-  const fs::path made = tmp.path() / "cards.gpkg";
-  newProject(made, {}, datafile);
-  ASSERT_NE(shell->project, nullptr) << (host.shown.empty() ? "" : host.shown.back());
-  EXPECT_TRUE(session->ws.datafile.opened);
-  ASSERT_EQ(tool({"project", "new", project.string(), "--cell", "1deg"}).rc, 0);
-  const CliOutput added = tool({"project", "add", project.string(), datafile.string(), "--format", "datafile"});
-  ASSERT_EQ(added.rc, 0) << added.err;
-  EXPECT_EQ(host.shown.back(),
-            "New project: cards.gpkg made from " + datafile.filename().string() + ".\n\n" + added.out);
-  EXPECT_EQ(tool({"info", made.string()}).out, tool({"info", project.string()}).out);
-}
-
 // Opening and making a project show a box with Stop: a stopped opening
 // says nothing and leaves what was on screen; a stopped making leaves no file.
-TEST_P(ProjectWindow, StopWhileOpeningOrMakingLeavesTheScreenAsItWasAndNoFile) {
+TEST_P(ProjectWindow, StopWhileOpeningOrMakingLeavesTheScreenAsItWasAndNoFileAndCardsMakeTheToolsProject) {
   QTimer poll;
   QStringList stopped;
   stopWhenShown(poll, stopped);
@@ -699,6 +684,20 @@ TEST_P(ProjectWindow, StopWhileOpeningOrMakingLeavesTheScreenAsItWasAndNoFile) {
   open(project);
   ASSERT_NE(shell->project, nullptr);
   EXPECT_EQ(shell->project->file, project);
+
+  // Made from the sample datafile, the cards go through a session of their
+  // own: the datafile on screen stays open, and the project is the tool's.
+  const fs::path cards = tmp.path() / "cards.gpkg", told = tmp.path() / "told.gpkg";
+  newProject(cards, {}, datafile);
+  ASSERT_NE(shell->project, nullptr);
+  EXPECT_EQ(shell->project->file, cards) << (host.shown.empty() ? "" : host.shown.back());
+  EXPECT_TRUE(session->ws.datafile.opened);
+  ASSERT_EQ(tool({"project", "new", told.string(), "--cell", "1deg"}).rc, 0);
+  const CliOutput added = tool({"project", "add", told.string(), datafile.string(), "--format", "datafile"});
+  ASSERT_EQ(added.rc, 0) << added.err;
+  EXPECT_EQ(host.shown.back(),
+            "New project: cards.gpkg made from " + datafile.filename().string() + ".\n\n" + added.out);
+  EXPECT_EQ(tool({"info", cards.string()}).out, tool({"info", told.string()}).out);
 }
 
 // The chart of a project's curves shows the numbers `zonarium curve` writes
