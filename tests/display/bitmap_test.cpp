@@ -67,12 +67,10 @@ TEST(PrintMapDialog, EntriesAreClamped) {
 
 TEST(SaveMapDialog, UnknownAreaFallsBackToExcludingTheStatusBar) {
   SaveMapModel m;
-  m.setArea(2);
-  EXPECT_EQ(m.area, 2);
-  m.setArea(7);
-  EXPECT_EQ(m.area, 0);
-  m.setArea(-1);
-  EXPECT_EQ(m.area, 0);
+  for (auto [typed, kept] : {std::pair{2, 2}, std::pair{7, 0}, std::pair{-1, 0}}) {
+    m.setArea(typed);
+    EXPECT_EQ(m.area, kept) << typed;
+  }
 }
 
 // Each failure names its own step; a number no step gives is undefined.

@@ -1,5 +1,6 @@
 #include "display/classing.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -146,17 +147,14 @@ TEST(Classing, MaxInSeparateClassKeepsTheTopColourForTheMaximumOnly) {
   EXPECT_EQ(shared[6].classNumber, 32);
 }
 
-TEST(Classing, HistogramCountsCellsWithACount) {
+// The histogram counts the cells with a count; each limit is its class's
+// maximum, an empty class taking the limit below it.
+TEST(Classing, HistogramAndLimitsWithGapsFilled) {
   auto cells = cellsWith({2, 4, 6, 8, 12});
   cells[2].count = 0;  // scored, but nothing to count
   ClassTable t = classifyCells(cells, 5, input(kEqualInterval, false));
   EXPECT_EQ(t.histogram, (std::vector<int>{1, 0, 1, 1, 0, 1, 0}));
   EXPECT_EQ(t.largestCount(), 1);
-}
-
-TEST(Classing, LimitsHoldEachClassMaximumWithGapsFilled) {
-  auto cells = cellsWith({2, 4, 6, 8, 12});
-  ClassTable t = classifyCells(cells, 5, input(kEqualInterval, false));
   EXPECT_EQ(t.limits, (std::vector<double>{2, 4, 6, 8, 8, 12}));
   auto inv = cellsWith({2, 4, 6, 8, 12});
   ClassTable ti = classifyCells(inv, 5, input(kEqualInterval, false, true));
@@ -165,39 +163,36 @@ TEST(Classing, LimitsHoldEachClassMaximumWithGapsFilled) {
   EXPECT_EQ(ti.limits, (std::vector<double>{8, 8, 6, 4, 2, 2}));
 }
 
-TEST(Classing, ScoredFlagsAndUnscoredCells) {
-  auto cells = cellsWith({0, 5, 0, 7});
-  cells[1].scored = 1;  // stale flag from an earlier map
-  cells[1].topValue = 1;
-  ClassTable t = classifyCells(cells, 4, input(kEqualInterval, false));
-  EXPECT_EQ(t.scoredCells, 2);
-  EXPECT_EQ(classesOf(cells), (std::vector<int>{-1, 0, -1, 5}));
-  EXPECT_EQ(cells[1].topValue, 0);
-}
-
-TEST(Classing, NothingScoredWhenAllScoresAreZeroOrNegative) {
-  auto cells = cellsWith({0, -3, 0});
-  ClassTable t = classifyCells(cells, 3, input(kEqualFrequency, true));
-  EXPECT_EQ(t.scoredCells, 0);
-  EXPECT_EQ(classesOf(cells), (std::vector<int>{-1, -1, -1}));
-  EXPECT_EQ(t.largestCount(), 0);
-}
-
-TEST(Classing, DamagedScoresAreLeftUnmapped) {
-  const double nan = std::numeric_limits<double>::quiet_NaN();
-  const double inf = std::numeric_limits<double>::infinity();
-  for (int scale : {kEqualInterval, kEqualFrequency}) {
-    auto cells = cellsWith({1, nan, 3, inf, 5});
-    ClassTable t = classifyCells(cells, 5, input(scale, true));
-    EXPECT_EQ(t.scoredCells, 3);
-    EXPECT_EQ(classesOf(cells), (std::vector<int>{0, -1, 2, -1, 5}));
+// Only positive, finite scores are scored; flags left from an earlier map
+// go, and a cell count beyond the table is cut to it.
+TEST(Classing, OnlyPositiveFiniteScoresAreScored) {
+  const double nan = std::numeric_limits<double>::quiet_NaN(), inf = std::numeric_limits<double>::infinity();
+  struct Scored {
+    const char* what;
+    ClassingInput in;
+    std::vector<double> scores;
+    int cellCount;
+    std::vector<int> classes;
+  };
+  const Scored cases[] = {
+      {"zeros between", input(kEqualInterval, false), {0, 5, 0, 7}, 4, {-1, 0, -1, 5}},
+      {"all zero or negative", input(kEqualFrequency, true), {0, -3, 0}, 3, {-1, -1, -1}},
+      {"damaged, interval", input(kEqualInterval, true), {1, nan, 3, inf, 5}, 5, {0, -1, 2, -1, 5}},
+      {"damaged, frequency", input(kEqualFrequency, true), {1, nan, 3, inf, 5}, 5, {0, -1, 2, -1, 5}},
+      {"count beyond the table", input(kEqualInterval, false), {1, 2}, 5000, {0, 5}},
+  };
+  for (const Scored& c : cases) {
+    SCOPED_TRACE(c.what);
+    auto cells = cellsWith(c.scores);
+    cells[1].scored = 1;  // stale flags from an earlier map
+    cells[1].topValue = 1;
+    const ClassTable t = classifyCells(cells, c.cellCount, c.in);
+    EXPECT_EQ(classesOf(cells), c.classes);
+    const auto scored = std::count_if(c.classes.begin(), c.classes.end(), [](int k) { return k >= 0; });
+    EXPECT_EQ(t.scoredCells, scored);
+    EXPECT_EQ(cells[1].topValue, 0);
+    if (scored == 0) EXPECT_EQ(t.largestCount(), 0);
   }
-}
-
-TEST(Classing, CellCountBeyondTheTableIsCut) {
-  auto cells = cellsWith({1, 2});
-  ClassTable t = classifyCells(cells, 5000, input(kEqualInterval, false));
-  EXPECT_EQ(t.scoredCells, 2);
 }
 
 TEST(Classing, MapClassingUsesTheSettingsAndTheMapsScaleLimit) {

@@ -136,7 +136,7 @@ TEST(Palette, ScoreEntriesOnAColourRefOrAnRgb) {
   EXPECT_EQ(p.colour(paletteIndexRef(5000)), (Rgb{0, 0, 0}));
 }
 
-TEST(TwoAxisPalette, GreenFollowsTheFirstAxisAndBlueTheSecondAboveTheRamp) {
+TEST(TwoAxisPalette, GreenFollowsTheFirstAxisBlueTheSecondAndRedMirrorsAcrossTheDiagonal) {
   Settings s;
   setDefaults(s);
   for (int scheme : {0, 1, 2, 3}) {
@@ -157,11 +157,8 @@ TEST(TwoAxisPalette, GreenFollowsTheFirstAxisAndBlueTheSecondAboveTheRamp) {
   buildTwoAxisPalette(one, s, 1);
   EXPECT_EQ(zero.at(40).r, one.at(40).r);
   EXPECT_NE(zero.at(40 + 37), one.at(40 + 37));
-}
 
-TEST(TwoAxisPalette, SchemesTwoAndThreeShareRedAcrossTheirDiagonal) {
-  Settings s;
-  setDefaults(s);
+  // Schemes two and three share red across their diagonal.
   Palette p = built(kDarkColour);
   ASSERT_TRUE(buildTwoAxisPalette(p, s, 2));
   for (int i = 0; i < 10; ++i)

@@ -1,7 +1,6 @@
 #include "display/renderer.h"
 
 #include <gtest/gtest.h>
-#include <QPainter>
 
 #include <functional>
 

@@ -112,14 +112,12 @@ TEST(PointToMap, ZoomedPicksTheCellUnderThePointer) {
 TEST(PointToCell, NothingOutsideTheFrame) {
   Workspace ws = worldCells();
   const auto units = worldGeometry(ws);
-  EXPECT_EQ(units->unitAt(160, 160), 1);
-  EXPECT_EQ(units->unitAt(231, 231), 1);
-  EXPECT_EQ(units->unitAt(232, 160), 2);
-  EXPECT_EQ(units->unitAt(2751, 1887), 864);
-  EXPECT_EQ(units->unitAt(159, 500), 0);
-  EXPECT_EQ(units->unitAt(2752, 500), 0);
-  EXPECT_EQ(units->unitAt(500, 1888), 0);
-  EXPECT_EQ(units->unitAt(-5, -5), 0);
+  const struct {
+    double x, y;
+    int unit;
+  } points[] = {{160, 160, 1}, {231, 231, 1}, {232, 160, 2},  {2751, 1887, 864},
+                {159, 500, 0}, {2752, 500, 0}, {500, 1888, 0}, {-5, -5, 0}};
+  for (const auto& p : points) EXPECT_EQ(units->unitAt(p.x, p.y), p.unit) << p.x << "," << p.y;
   Workspace empty;
   EXPECT_EQ(worldGeometry(empty)->unitAt(200, 200), 0);
 }
@@ -182,11 +180,9 @@ TEST(Zoom, ZoomToDataFramesTheCellsHoldingRecordsWithAMargin) {
 TEST(Zoom, RectangleMustLieStrictlyInsideTheExtent) {
   Geometry geo;
   EXPECT_TRUE(zoomRectAcceptable(geo, {1, 1, 3071, 2247}));
-  EXPECT_FALSE(zoomRectAcceptable(geo, {0, 100, 500, 500}));
-  EXPECT_FALSE(zoomRectAcceptable(geo, {100, 100, 2973, 500}));
-  EXPECT_FALSE(zoomRectAcceptable(geo, {100, 100, 500, 2149}));
-  EXPECT_FALSE(zoomRectAcceptable(geo, {100, 100, 0, 50}));
-  EXPECT_FALSE(zoomRectAcceptable(geo, {100, 100, 50, -5}));
+  for (LogicalRect r : {LogicalRect{0, 100, 500, 500}, LogicalRect{100, 100, 2973, 500},
+                        LogicalRect{100, 100, 500, 2149}, LogicalRect{100, 100, 0, 50}, LogicalRect{100, 100, 50, -5}})
+    EXPECT_FALSE(zoomRectAcceptable(geo, r)) << r.x << " " << r.y << " " << r.w << " " << r.h;
 }
 
 TEST(Zoom, ZoomingSavesTheFillAndUnzoomingRestoresIt) {

@@ -8,20 +8,16 @@
 
 #include <algorithm>
 
-#include <QAction>
 #include <QApplication>
 #include <QChart>
 #include <QChartView>
 #include <QClipboard>
 #include <QLabel>
-#include <QMenu>
-#include <QMenuBar>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QTest>
 
 #include "app/mainwindow.h"
-#include "app/qthost.h"
 #include "measures/scores.h"
 #include "shell/dispatch.h"
 #include "store/files.h"

@@ -4,8 +4,6 @@
 
 #include <algorithm>
 
-#include <QPushButton>
-#include <QTest>
 
 #include "store/datafile.h"
 #include "store/settings.h"
@@ -54,7 +52,7 @@ class Exit : public BothPrograms {
   }
 };
 
-TEST_P(Exit, NoLeavesTheMonitorClosedAndItsItemUnchecked) {
+TEST_P(Exit, NoLeavesTheMonitorClosedAndAnUneditedEditorClosesWithoutAQuestion) {
   drawn();
   QAction* monitor = action("Monitor RESULTS &file");
   choose("Monitor RESULTS &file");
@@ -66,6 +64,17 @@ TEST_P(Exit, NoLeavesTheMonitorClosedAndItsItemUnchecked) {
   EXPECT_FALSE(fs::exists(optionsFile()));
   choose("Monitor RESULTS &file");
   EXPECT_TRUE(monitor->isChecked()) << "the item opens it again";
+
+  // An unedited editor closes without a question.
+  setUserDisplay();
+  choose("&Edit data");
+  ASSERT_TRUE(shell->flags.mapEditing);
+  const std::string onDisk = readFile(datafile);
+  host.answers = {Answer::Yes};
+  EXPECT_TRUE(window->close());
+  EXPECT_EQ(saveQuestions(), 0u);
+  EXPECT_TRUE(readFile(datafile) == onDisk) << "the datafile was written";
+  expectUserDisplayWritten();
 }
 
 TEST_P(Exit, EditedDataAreSavedOnlyWhenTheUserSaysSo) {
@@ -103,19 +112,6 @@ TEST_P(Exit, YesSavesTheEditedData) {
   const std::string saved = readFile(datafile);
   EXPECT_EQ(saved.size(), onDisk.size() + static_cast<std::size_t>(session->ws.cards.layout->size)) << "one card more";
   EXPECT_NE(saved.find(newTaxon), std::string::npos) << newTaxon;
-  expectUserDisplayWritten();
-}
-
-TEST_P(Exit, AnUneditedEditorClosesWithoutAQuestion) {
-  drawn();
-  setUserDisplay();
-  choose("&Edit data");
-  ASSERT_TRUE(shell->flags.mapEditing);
-  const std::string onDisk = readFile(datafile);
-  host.answers = {Answer::Yes};
-  EXPECT_TRUE(window->close());
-  EXPECT_EQ(saveQuestions(), 0u);
-  EXPECT_TRUE(readFile(datafile) == onDisk) << "the datafile was written";
   expectUserDisplayWritten();
 }
 

@@ -6,12 +6,10 @@
 #include <QApplication>
 #include <QListWidget>
 #include <QMenu>
-#include <QMenuBar>
 #include <QTest>
 #include <QTextBrowser>
 
 #include <algorithm>
-#include <cstdlib>
 #include <functional>
 #include <map>
 #include <regex>
@@ -19,9 +17,7 @@
 #include "app/helpwindow.h"
 #include "app/mainwindow.h"
 #include "app/mapview.h"
-#include "app/qthost.h"
 #include "cli/cli.h"
-#include "store/datafile.h"
 #include "store/files.h"
 #include "tests/support/desktop.h"
 #include "tests/support/fixtures.h"

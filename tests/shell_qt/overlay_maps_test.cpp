@@ -3,10 +3,7 @@
 // key, and a three-axis import with its options window.
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QCheckBox>
-#include <QLineEdit>
-#include <QPushButton>
 #include <QRadioButton>
 
 #include "display/palette.h"

@@ -2,7 +2,6 @@
 // loaded with "Load file" adds to what the window holds.
 #include <gtest/gtest.h>
 
-#include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 

@@ -1,10 +1,8 @@
 // A project in the window of both programs: opened from the DataBase menu,
 // measured from the analysis menus, zoomed, panned and read out with real
 // input events, and drawn exactly as `zonarium render` draws it.
-#include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
-#include <QDoubleSpinBox>
 #include <QFileDialog>
 #include <QGroupBox>
 #include <QKeyEvent>
@@ -191,33 +189,6 @@ class ProjectWindow : public BothPrograms {
     doubleClick(at, Qt::LeftButton, units());
     return text;
   }
-  // Plays each modal dialog as it opens until `done`: `play` first, then
-  // the file dialog takes `file`.
-  void playDialogs(const fs::path& file, const std::function<void(QWidget*)>& play, const std::function<void()>& run) {
-    int tries = 0;
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-      QWidget* modal = QApplication::activeModalWidget();
-      if (auto* files = qobject_cast<QFileDialog*>(modal)) {
-        auto* name = files->findChild<QLineEdit*>("fileNameEdit");
-        if (!name || ++tries > 20) {
-          ADD_FAILURE() << "the file dialog took no name";
-          return files->reject();
-        }
-        if (QWidget* popup = QApplication::activePopupWidget()) popup->close();
-        if (tries == 1) {
-          name->clear();
-          QTest::keyClicks(name, QString::fromStdString(file.string()));
-        }
-        QTest::keyClick(name, Qt::Key_Return);
-      } else if (modal) {
-        play(modal);
-      }
-    });
-    poll.start(20);
-    run();
-    poll.stop();
-  }
 };
 
 TEST_P(ProjectWindow, OpensMeasuresAndDrawsWhatTheToolRenders) {
@@ -354,8 +325,15 @@ TEST_P(ProjectWindow, RefusalsOnAProjectSpeakOfTheProject) {
   EXPECT_NE(host.shown.back().find("No taxon of this project has records."), std::string::npos) << host.shown.back();
 }
 
-TEST_P(ProjectWindow, WheelZoomsDragPansHomeRestoresAndThePointerReadsOut) {
+// Graticule draws only on a project's map and says so on a datafile's; Zoom
+// to data closes on the units that hold data, from wherever the view is.
+TEST_P(ProjectWindow, WheelZoomsDragPansHomeRestoresZoomToDataFramesAndThePointerReadsOut) {
+  drawn();
+  QAction* graticule = action("Gr&aticule");
+  EXPECT_FALSE(graticule->isEnabled());
+  EXPECT_NE(graticule->toolTip().indexOf("project"), -1) << graticule->toolTip().toStdString();
   openProject();
+  EXPECT_TRUE(graticule->isEnabled());
   const CrsBox whole = units()->viewExtent();
   int unit = 0;
   const QPoint at = pointOnAUnit(unit);
@@ -410,6 +388,30 @@ TEST_P(ProjectWindow, WheelZoomsDragPansHomeRestoresAndThePointerReadsOut) {
   QApplication::sendEvent(units(), &homeKey);
   EXPECT_EQ(units()->viewExtent().west, whole.west);
   EXPECT_EQ(units()->viewExtent().north, whole.north);
+
+  // Far in, about a corner, where no data show.
+  wheel(QPoint(2, 2), 8, units());
+  ASSERT_LT(units()->viewExtent().east - units()->viewExtent().west, (whole.east - whole.west) / 2);
+  menu({"&MapGraphics", "Zoom to &data"});
+  const CrsBox v = units()->viewExtent();
+  // Each unit with data shows whole, and the view is no larger than they
+  // need: some unit touches each side of it.
+  const AnalysisData& d = shell->project->data;
+  double west = 1e300, east = -1e300, south = 1e300, north = -1e300;
+  int shown = 0;
+  for (int n = 1; n <= d.units(); ++n) {
+    if (d.occ().taxaIn(n).size() == 0) continue;
+    const std::optional<CrsBox> b = d.geometry->extent(n);
+    ASSERT_TRUE(b);
+    west = std::min(west, b->west), east = std::max(east, b->east);
+    south = std::min(south, b->south), north = std::max(north, b->north);
+    ++shown;
+  }
+  ASSERT_GT(shown, 0);
+  EXPECT_DOUBLE_EQ(v.west, west);
+  EXPECT_DOUBLE_EQ(v.east, east);
+  EXPECT_DOUBLE_EQ(v.south, south);
+  EXPECT_DOUBLE_EQ(v.north, north);
 
   // Opening a datafile brings its map back.
   host.presetOpenFile(datafile);
@@ -534,8 +536,8 @@ TEST_P(ProjectWindow, SavesPrintsAndExportsTheMapOfAProject) {
   openProject();
   rarity();
   // Save bitmap at a size and resolution of our own, as PNG, SVG and PDF.
-  auto size = [](QWidget* modal) {
-    if (auto* d = dynamic_cast<MapSizeDialog*>(modal)) {
+  auto size = [](QWidget& modal) {
+    if (auto* d = dynamic_cast<MapSizeDialog*>(&modal)) {
       using Entry = std::pair<QSpinBox*, int>;
       for (auto [box, value] : {Entry{d->widthBox(), 500}, Entry{d->heightBox(), 352}, Entry{d->dpiBox(), 192}}) {
         box->selectAll();
@@ -546,7 +548,7 @@ TEST_P(ProjectWindow, SavesPrintsAndExportsTheMapOfAProject) {
   };
   for (const char* ext : {".png", ".svg", ".pdf"}) {
     const fs::path file = tmp.path() / (std::string("saved") + ext);
-    playDialogs(file, size, [&] { menu({"&MapGraphics", "&Save bitmap"}); });
+    playFileDialogs(file, size, [&] { menu({"&MapGraphics", "&Save bitmap"}); });
     ASSERT_TRUE(fs::exists(file)) << ext;
   }
   // The PNG is the tool's picture of the same map at that size and resolution.
@@ -574,18 +576,14 @@ TEST_P(ProjectWindow, SavesPrintsAndExportsTheMapOfAProject) {
 
   // Print map: the platform's dialog, here printing to a PDF file.
   const fs::path printed = tmp.path() / "printed.pdf";
-  playDialogs(
-      printed,
-      [&](QWidget* modal) {
-        if (auto* d = qobject_cast<QPrintDialog*>(modal)) {
-          d->printer()->setOutputFormat(QPrinter::PdfFormat);
-          d->printer()->setOutputFileName(QString::fromStdString(printed.string()));
-          d->done(QDialog::Accepted);
-        }
-      },
-      [&] {
-        menu({"&MapGraphics", "&Print map"});
-      });
+  const auto print = [&](QWidget& modal) {
+    if (auto* d = qobject_cast<QPrintDialog*>(&modal)) {
+      d->printer()->setOutputFormat(QPrinter::PdfFormat);
+      d->printer()->setOutputFileName(QString::fromStdString(printed.string()));
+      d->done(QDialog::Accepted);
+    }
+  };
+  playFileDialogs(printed, print, [&] { menu({"&MapGraphics", "&Print map"}); });
   ASSERT_TRUE(fs::exists(printed));
   const std::string page = test::readFile(printed);
   EXPECT_EQ(page.rfind("%PDF", 0), 0u);
@@ -596,11 +594,7 @@ TEST_P(ProjectWindow, SavesPrintsAndExportsTheMapOfAProject) {
   const QPoint at = pointOnAUnit(unit);
   doubleClick(at, Qt::RightButton, units());
   const fs::path gis = tmp.path() / "map.gpkg";
-  playDialogs(
-      gis, [](QWidget*) {},
-      [&] {
-        menu({"&MapGraphics", "Export map to &GIS..."});
-      });
+  playFileDialogs(gis, [](QWidget&) {}, [&] { menu({"&MapGraphics", "Export map to &GIS..."}); });
   ASSERT_TRUE(fs::exists(gis)) << (host.shown.empty() ? "" : host.shown.back());
   GDALAllRegister();
   std::unique_ptr<GDALDataset> ds(GDALDataset::Open(gis.string().c_str(), GDAL_OF_VECTOR));
@@ -664,51 +658,46 @@ TEST_P(ProjectWindow, NewProjectEqualsTheToolsAndARecentEntryReopensIt) {
   EXPECT_EQ(recentShown(), QStringList{QString::fromStdString(recentProjectLabel(0, project))});
 }
 
-// The datafile's cards go through a session of their own: the datafile on
-// screen stays open, and the project is the tool's.
-TEST_P(ProjectWindow, NewProjectFromTheSampleDatafileEqualsTheTools) {
-  const fs::path made = tmp.path() / "cards.gpkg";
-  newProject(made, {}, datafile);
-  ASSERT_NE(shell->project, nullptr) << (host.shown.empty() ? "" : host.shown.back());
-  EXPECT_TRUE(session->ws.datafile.opened);
-  ASSERT_EQ(tool({"project", "new", project.string(), "--cell", "1deg"}).rc, 0);
-  const CliOutput added = tool({"project", "add", project.string(), datafile.string(), "--format", "datafile"});
-  ASSERT_EQ(added.rc, 0) << added.err;
-  EXPECT_EQ(host.shown.back(),
-            "New project: cards.gpkg made from " + datafile.filename().string() + ".\n\n" + added.out);
-  EXPECT_EQ(tool({"info", made.string()}).out, tool({"info", project.string()}).out);
-}
-
-TEST_P(ProjectWindow, StopWhileMakingLeavesNoFile) {
-  const fs::path made = tmp.path() / "stopped.gpkg";
-  QTimer poll;
-  QStringList stopped;
-  stopWhenShown(poll, stopped);
-  newProject(made, [&](NewProjectDialog&) { poll.start(0); });
-  EXPECT_FALSE(stopped.isEmpty()) << "no Stop button shown";
-  EXPECT_FALSE(fs::exists(made));
-  EXPECT_EQ(shell->project, nullptr);
-  ASSERT_FALSE(host.shown.empty());
-  EXPECT_EQ(host.shown.back(), "New project: Stopped: no project was made.");
-}
-
-// Opening shows the reading in a box with Stop; a stopped opening says
-// nothing and leaves what was on screen.
-TEST_P(ProjectWindow, StopWhileOpeningLeavesTheScreenAsItWas) {
+// Opening and making a project show a box with Stop: a stopped opening
+// says nothing and leaves what was on screen; a stopped making leaves no file.
+TEST_P(ProjectWindow, StopWhileOpeningOrMakingLeavesTheScreenAsItWasAndNoFileAndCardsMakeTheToolsProject) {
   QTimer poll;
   QStringList stopped;
   stopWhenShown(poll, stopped);
   poll.start(0);
   const std::size_t said = host.shown.size();
   openProject();
-  ASSERT_FALSE(stopped.isEmpty()) << "no box with Stop shown while opening";
+  ASSERT_EQ(stopped.size(), 1) << "no box with Stop shown while opening";
   EXPECT_EQ(stopped.front().toStdString(), "Open project");
   EXPECT_EQ(shell->project, nullptr);
   EXPECT_EQ(host.shown.size(), said);
+
+  const fs::path made = tmp.path() / "stopped.gpkg";
+  newProject(made, [&](NewProjectDialog&) { poll.start(0); });
+  EXPECT_EQ(stopped.size(), 2) << "no Stop button shown while making";
+  EXPECT_FALSE(fs::exists(made));
+  EXPECT_EQ(shell->project, nullptr);
+  ASSERT_FALSE(host.shown.empty());
+  EXPECT_EQ(host.shown.back(), "New project: Stopped: no project was made.");
+
   // Opened again without a stop, the project is on screen.
   open(project);
   ASSERT_NE(shell->project, nullptr);
   EXPECT_EQ(shell->project->file, project);
+
+  // Made from the sample datafile, the cards go through a session of their
+  // own: the datafile on screen stays open, and the project is the tool's.
+  const fs::path cards = tmp.path() / "cards.gpkg", told = tmp.path() / "told.gpkg";
+  newProject(cards, {}, datafile);
+  ASSERT_NE(shell->project, nullptr);
+  EXPECT_EQ(shell->project->file, cards) << (host.shown.empty() ? "" : host.shown.back());
+  EXPECT_TRUE(session->ws.datafile.opened);
+  ASSERT_EQ(tool({"project", "new", told.string(), "--cell", "1deg"}).rc, 0);
+  const CliOutput added = tool({"project", "add", told.string(), datafile.string(), "--format", "datafile"});
+  ASSERT_EQ(added.rc, 0) << added.err;
+  EXPECT_EQ(host.shown.back(),
+            "New project: cards.gpkg made from " + datafile.filename().string() + ".\n\n" + added.out);
+  EXPECT_EQ(tool({"info", cards.string()}).out, tool({"info", told.string()}).out);
 }
 
 // The chart of a project's curves shows the numbers `zonarium curve` writes
@@ -730,41 +719,6 @@ TEST_P(ProjectWindow, RepresentationCurvesAreTheTools) {
   EXPECT_EQ(readFile(csv), curvesCsv(c));
   const std::string results = readFile(shell->resultsFile());
   EXPECT_NE(results.find("(all taxa of the project)"), std::string::npos);
-}
-
-// Zoom to data closes on the units that hold data, from wherever the view
-// is; Graticule draws only on a project's map and says so on a datafile's.
-TEST_P(ProjectWindow, ZoomToDataShowsEveryUnitWithData) {
-  drawn();
-  QAction* graticule = action("Gr&aticule");
-  EXPECT_FALSE(graticule->isEnabled());
-  EXPECT_NE(graticule->toolTip().indexOf("project"), -1) << graticule->toolTip().toStdString();
-  openProject();
-  EXPECT_TRUE(graticule->isEnabled());
-  const CrsBox whole = units()->viewExtent();
-  // Far in, about a corner, where no data show.
-  wheel(QPoint(2, 2), 8, units());
-  ASSERT_LT(units()->viewExtent().east - units()->viewExtent().west, (whole.east - whole.west) / 2);
-  menu({"&MapGraphics", "Zoom to &data"});
-  const CrsBox v = units()->viewExtent();
-  // Each unit with data shows whole, and the view is no larger than they
-  // need: some unit touches each side of it.
-  const AnalysisData& d = shell->project->data;
-  double west = 1e300, east = -1e300, south = 1e300, north = -1e300;
-  int shown = 0;
-  for (int n = 1; n <= d.units(); ++n) {
-    if (d.occ().taxaIn(n).size() == 0) continue;
-    const std::optional<CrsBox> b = d.geometry->extent(n);
-    ASSERT_TRUE(b);
-    west = std::min(west, b->west), east = std::max(east, b->east);
-    south = std::min(south, b->south), north = std::max(north, b->north);
-    ++shown;
-  }
-  ASSERT_GT(shown, 0);
-  EXPECT_DOUBLE_EQ(v.west, west);
-  EXPECT_DOUBLE_EQ(v.east, east);
-  EXPECT_DOUBLE_EQ(v.south, south);
-  EXPECT_DOUBLE_EQ(v.north, north);
 }
 
 INSTANTIATE_TEST_SUITE_P(Programs, ProjectWindow, ::testing::Values(GridVariant::World, GridVariant::Britain),

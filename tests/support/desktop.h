@@ -308,3 +308,41 @@ class EachSample : public DesktopBase, public ::testing::WithParamInterface<Prog
 };
 
 }  // namespace zn::test
+
+// Plays each modal dialog as it opens while `run` runs: a file dialog gets
+// `first` once, then `file` typed as its name and Return until it takes it
+// (a completion list may take the first); any other dialog goes to `other`.
+#include <QFileDialog>
+#include <QLineEdit>
+
+namespace zn::test {
+
+inline void playFileDialogs(const fs::path& file, const std::function<void(QWidget&)>& other,
+                            const std::function<void()>& run, const std::function<void(QFileDialog&)>& first = {}) {
+  int tries = 0;
+  QTimer poll;
+  QObject::connect(&poll, &QTimer::timeout, [&] {
+    QWidget* modal = QApplication::activeModalWidget();
+    if (auto* files = qobject_cast<QFileDialog*>(modal)) {
+      auto* name = files->findChild<QLineEdit*>("fileNameEdit");
+      if (!name || ++tries > 20) {
+        ADD_FAILURE() << "the file dialog took no name";
+        return files->reject();
+      }
+      if (QWidget* popup = QApplication::activePopupWidget()) popup->close();
+      if (tries == 1) {
+        if (first) first(*files);
+        name->clear();
+        QTest::keyClicks(name, QString::fromStdString(file.string()));
+      }
+      QTest::keyClick(name, Qt::Key_Return);
+    } else if (modal) {
+      other(*modal);
+    }
+  });
+  poll.start(20);
+  run();
+  poll.stop();
+}
+
+}  // namespace zn::test
