@@ -26,19 +26,15 @@ std::string ruleCodes(Priority& d) {
 // ---------------------------------------------------------------------------
 // The generator
 
-TEST(RandomGenerator, GivesTheClassicSequenceFromSeedOne) {
+TEST(RandomGenerator, GivesTheClassicSequenceAndDrawsAgainAboveTheAcceptanceBound) {
   Random r;
   r.seed(1);
   std::vector<int> got;
   for (int i = 0; i < 5; ++i) got.push_back(r.next());
   EXPECT_EQ(got, (std::vector<int>{41, 18467, 6334, 26500, 19169}));
-}
-
-TEST(RandomGenerator, DrawsAgainAboveTheAcceptanceBound) {
-  Random r;
-  r.seed(1);
   // Bound for 18000 choices is 18000: 41 is taken, 18467 is drawn again
   // and 6334 taken next.
+  r.seed(1);
   EXPECT_EQ(r.choose(18000), 41);
   EXPECT_EQ(r.choose(18000), 6334);
   r.seed(1);
@@ -175,35 +171,36 @@ std::vector<TaxonSpec> twoForOne(bool wInFive) {
   return {taxon("X", {1, 5}), wInFive ? taxon("W", {1, 2, 5}) : taxon("W", {1, 2, 8}), taxon("Y", {2, 5, 9, 10})};
 }
 
+// With costs the one area must be cheaper than the two (2 against 2.5);
+// without cost data the option is switched off.
 TEST(NearMinimum, TwoAreasAreExchangedForOneThatHoldsAllTheyNeed) {
-  Priority d(twoForOne(true));
-  RunOutcome r = nearMinimumRun(d.s);
-  EXPECT_EQ(d.areas(), (std::vector<int>{5}));
-  EXPECT_EQ(r.rejected, 1);
-  EXPECT_EQ(d.sole(0), 5);
-  EXPECT_EQ(d.cell(5).score, 3.0);  // status "selected by a rule"
-}
-
-TEST(NearMinimum, NoExchangeWhenATaxonOfBothAreasWouldBeLost) {
-  Priority d(twoForOne(false));
-  RunOutcome r = nearMinimumRun(d.s);
-  EXPECT_EQ(d.areas(), (std::vector<int>{1, 2}));
-  EXPECT_EQ(r.rejected, 0);
-}
-
-TEST(NearMinimum, ExchangeWithCostsNeedsACheaperArea) {
-  Priority cheap(twoForOne(true));
-  cheap.costs({{1, 2.0}, {5, 2.0}, {2, 0.5}});
-  cheap.s.settings.optimiseByCost = Flag::kOn;
-  nearMinimumRun(cheap.s);
-  EXPECT_EQ(cheap.areas(), (std::vector<int>{5}));
-  EXPECT_EQ(cheap.s.settings.optimiseByCost, Flag::kOn);
-
-  // Without cost data the option is switched off.
-  Priority none(twoForOne(true));
-  none.s.settings.optimiseByCost = Flag::kOn;
-  nearMinimumRun(none.s);
-  EXPECT_EQ(none.s.settings.optimiseByCost, Flag::kOff);
+  struct Case {
+    const char* what;
+    bool wInFive, byCost;
+    std::vector<std::pair<int, double>> costs;
+    std::vector<int> areas;
+    int rejected;
+  };
+  const Case cases[] = {
+      {"exchanged", true, false, {}, {5}, 1},
+      {"a taxon of both would be lost", false, false, {}, {1, 2}, 0},
+      {"the one area is cheaper", true, true, {{1, 2.0}, {5, 2.0}, {2, 0.5}}, {5}, 1},
+      {"no cost data", true, true, {}, {5}, 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Priority d(twoForOne(c.wInFive));
+    if (!c.costs.empty()) d.costs(c.costs);
+    d.s.settings.optimiseByCost = flagOf(c.byCost);
+    RunOutcome r = nearMinimumRun(d.s);
+    EXPECT_EQ(d.areas(), c.areas);
+    EXPECT_EQ(r.rejected, c.rejected);
+    EXPECT_EQ(d.s.settings.optimiseByCost, flagOf(c.byCost && !c.costs.empty()));
+    if (c.areas.size() == 1) {
+      EXPECT_EQ(d.sole(0), 5);
+      EXPECT_EQ(d.cell(5).score, 3.0);  // status "selected by a rule"
+    }
+  }
 }
 
 TEST(NearMinimum, GoalTwoForcesSmallRangesAndScoresByOrder) {
@@ -249,15 +246,7 @@ TEST(NearMinimum, RunFollowsItsParametersAndLeavesTheSessionAlone) {
   EXPECT_GT(run.marks[static_cast<std::size_t>(set.cells.back())].count, 0);
 }
 
-TEST(NearMinimum, ReorderingByRichnessOrRarityForcesGoalOne) {
-  Priority d(test::smallTaxa());
-  d.s.settings.nearMinimumGoal = 3;
-  d.s.settings.reordering = Reordering::kByRarity;
-  nearMinimumRun(d.s);
-  EXPECT_EQ(d.s.settings.nearMinimumGoal, 1);
-}
-
-TEST(NearMinimum, ReorderingByRarityPutsTheRarestTaxaFirst) {
+TEST(NearMinimum, ReorderingByRarityPutsTheRarestTaxaFirstAndEitherForcesGoalOne) {
   // 10 holds two taxa of range 3, 20 one taxon of range 1: by richness 10
   // comes first, by inverse range-size rarity 20 (1 against 2/3).
   const std::vector<TaxonSpec> taxa{taxon("R", {20}), taxon("S", {10, 11, 12}), taxon("T", {10, 13, 14})};
@@ -265,7 +254,9 @@ TEST(NearMinimum, ReorderingByRarityPutsTheRarestTaxaFirst) {
     Priority d(taxa);
     d.s.settings.reordering = reorder;
     d.s.settings.rarityFormula = RarityFormula::kInverse;
+    d.s.settings.nearMinimumGoal = 3;
     nearMinimumRun(d.s);
+    EXPECT_EQ(d.s.settings.nearMinimumGoal, 1);
     ASSERT_EQ(d.areas().size(), 2u);
     EXPECT_EQ(d.areas()[0], first) << "re-ordering " << static_cast<int>(reorder);
   }
