@@ -305,18 +305,6 @@ TEST_F(GbifImport, LinksOutOfTheProgramFolderAndFailedWritesChangeNothing) {
     EXPECT_EQ(e.path().filename().string().find(".tmp"), std::string::npos) << e.path();
 }
 
-// The sampling effort beside the datafile counts the grid's last cell too.
-TEST_F(GbifImport, TheEffortScoresReachTheGridsLastCell) {
-  test::OpenedSample open(home, GridVariant::World, sample);
-  const int last = open.s->ws.geo.cells;
-  const CrsPoint c = *unitGeometry(*open.s)->centroid(last);
-  const fs::path in = shipped.tmp.path() / "last.csv", out = home / "equal" / "last.dat";
-  test::writeFile(in, gbifHeader() + gbifRecord("Puma concolor", coord(c.y).c_str(), coord(c.x).c_str()));
-  ASSERT_EQ(run({in.string(), out.string()}).rc, 0);
-  const std::string effort = test::readFile(fs::path(out).replace_extension(".scr"));
-  EXPECT_NE(effort.find(strprintf("#2\n%6d%#20.6f\n", last, 1.0)), std::string::npos) << effort;
-}
-
 TEST_F(GbifImport, NamesACardCannotHoldAreReportedAndKeptApart) {
   struct Name {
     std::string written, card;
@@ -371,45 +359,16 @@ TEST_F(GbifImport, LostRowsAreWrittenAsTheyAreReadNotHeld) {
   EXPECT_GT(fs::file_size(home / "LOSTDAT.TXT"), 48u << 20);
 }
 
-TEST_F(GbifImport, BritainRecordsGoToTheirTenKilometreSquares) {
-  // Hectad centres from the butterfly atlas (WGS84), a point in Paris and one
-  // in the Atlantic off the grid.
-  struct Point {
-    const char* hectad;
-    double lon, lat;
-  };
-  const std::vector<Point> points{{"SW71", -5.140556, 49.992619},
-                                  {"SW32", -5.704407, 50.065936},
-                                  {"TQ38", -0.054443, 51.547751},
-                                  {"NC21", -4.970202, 58.089342}};
-  std::string text = gbifHeader();
-  for (const auto& p : points) text += gbifRecord("Aglais io", coord(p.lat), coord(p.lon));
-  text += gbifRecord("Aglais io", "48.85", "2.35") + gbifRecord("Aglais io", "45.0", "-30.0");
+// One taxon more than a Britain datafile holds: refused whole. (Where the
+// records go on the British grid: gbif.case.)
+TEST_F(GbifImport, BritainTakesNoMoreTaxaThanItsDatafilesHold) {
   const fs::path in = shipped.tmp.path() / "io.csv";
-  test::writeFile(in, text);
-  const fs::path out = home / "britain" / "io.dat";
-  auto r = run({in.string(), out.string(), "--grid", "britain"});
-  ASSERT_EQ(r.rc, 0) << r.err;
-  EXPECT_EQ(r.out.substr(0, r.out.find('\n')), "6 rows read: 4 records placed as 4 cell records for 1 taxa");
-  test::OpenedSample b(home, GridVariant::Britain, out);
-  std::vector<std::string> refs;
-  for (int n = 1; n <= b.s->ws.geo.cells; ++n)
-    if (b.s->ws.cards.level(0, n) > 0)
-      refs.push_back(
-          fieldText(reinterpret_cast<const unsigned char*>(b.s->ws.cells[static_cast<std::size_t>(n)].name.data()), 4));
-  std::sort(refs.begin(), refs.end());
-  EXPECT_EQ(refs, (std::vector<std::string>{"NC21", "SW32", "SW71", "TQ38"}));
-  const std::string lost = test::readFile(home / "LOSTDAT.TXT");
-  EXPECT_EQ(std::count(lost.begin(), lost.end(), '\n'), 3);
-  EXPECT_NE(lost.find("\toutside the grid\tAglais io\t48.85\t2.35"), std::string::npos) << lost;
-
-  // One taxon more than a Britain datafile holds: refused whole.
   std::string many = gbifHeader();
   for (int i = 0; i <= gbifTaxaLimit(GridVariant::Britain); ++i)
     many += gbifRecord(strprintf("G s%05d", i), "51.543", "-0.042");
   test::writeFile(in, many);
   const fs::path big = home / "britain" / "big.dat";
-  r = run({in.string(), big.string(), "--grid", "britain"});
+  const auto r = run({in.string(), big.string(), "--grid", "britain"});
   EXPECT_EQ(r.rc, 1);
   EXPECT_NE(r.err.find("the download holds 10000 taxa; a datafile on this grid holds at most 9999"), std::string::npos)
       << r.err;
