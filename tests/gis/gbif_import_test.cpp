@@ -224,45 +224,6 @@ TEST_F(GbifImport, UnusableInputsAreRefusedWithoutWritingAnything) {
   EXPECT_FALSE(fs::exists(home / "LOSTDAT.TXT"));
 }
 
-TEST_F(GbifImport, FiltersRankAndQuantities) {
-  // Puma: three records in one cell, one in another; Lynx one record.
-  std::string text = gbifHeader();
-  for (int i = 0; i < 3; ++i)
-    text += gbifRecord("Puma concolor", "10.5", "-70.5", "HUMAN_OBSERVATION", "Felidae", "2001");
-  text += gbifRecord("Puma concolor", "-20.5", "-60.5", "PRESERVED_SPECIMEN", "Felidae", "1950");
-  text += gbifRecord("Lynx lynx", "60.5", "20.5");
-  const fs::path in = shipped.tmp.path() / "cats.csv";
-  test::writeFile(in, text);
-  const fs::path out = home / "equal" / "cats.dat";
-
-  auto r = run({in.string(), out.string(), "--quantitative"});
-  ASSERT_EQ(r.rc, 0) << r.err;
-  EXPECT_NE(r.out.find("mode: quantitative"), std::string::npos);
-  test::OpenedSample q(home, GridVariant::World, out);
-  ASSERT_EQ(q.s->ws.taxaCount, 2);
-  EXPECT_EQ(q.s->ws.cards.name(0), "Lynx lynx");              // codes sort the genera by name
-  EXPECT_EQ(q.s->ws.cards.codeText(0).substr(0, 4), "1110");  // family, genus, species
-  EXPECT_EQ(q.s->ws.cards.codeText(1).substr(0, 4), "1210");
-  std::vector<int> puma;
-  for (int n = 1; n <= q.s->ws.geo.cells; ++n)
-    if (q.s->ws.cards.level(1, n) > 0) puma.push_back(q.s->ws.cards.level(1, n));
-  std::sort(puma.begin(), puma.end());
-  EXPECT_EQ(puma, (std::vector<int>{34, 100}));  // ceil(100 * 1 / 3) and the busiest cell
-
-  r = run({in.string(), out.string(), "--basis", "HUMAN_OBSERVATION", "--years", "2000-2010"});
-  ASSERT_EQ(r.rc, 0) << r.err;
-  EXPECT_EQ(r.out.substr(0, r.out.find('\n')), "5 rows read: 3 records placed as 1 cell records for 1 taxa");
-  const std::string lost = test::readFile(home / "LOSTDAT.TXT");
-  EXPECT_NE(lost.find("5\tbasis of record PRESERVED_SPECIMEN not chosen\tPuma concolor"), std::string::npos) << lost;
-  EXPECT_NE(lost.find("6\tno year\tLynx lynx"), std::string::npos) << lost;
-
-  r = run({in.string(), out.string(), "--rank", "genus"});
-  ASSERT_EQ(r.rc, 0) << r.err;
-  test::OpenedSample g(home, GridVariant::World, out);
-  ASSERT_EQ(g.s->ws.taxaCount, 2);
-  EXPECT_EQ(g.s->ws.cards.name(1), "Puma");
-}
-
 // A link that leads out of the program folder is refused; one to a datafile
 // of the folder is written through, and stays a link.
 TEST_F(GbifImport, LinksOutOfTheProgramFolderAndFailedWritesChangeNothing) {
