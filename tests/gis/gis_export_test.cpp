@@ -337,46 +337,6 @@ TEST_F(GisExport, EveryAnalysisExportsFieldsByMeaning) {
   EXPECT_EQ(added, 288);
 }
 
-// Two areas holding the same taxa, the second the grid's last cell: the one
-// of the exact minimum set that the other takes the place of at no extra
-// cost has 0 extra areas, a value, not none; as fully flexible areas both
-// are one group of two.
-TEST_F(GisExport, TwinAreasAreReplaceableAtNoCostAndOneFlexibleGroup) {
-  const fs::path twins = home / "equal" / "twins.dat", gpkg = out("twins.gpkg"), flexible = out("flexible.gpkg");
-  test::writeFile(twins, test::datafileImage("twins", {test::taxon("A", {10, 864}), test::taxon("B", {10, 864}),
-                                                       test::taxon("C", {10, 864})}));
-  auto r = run({"export-gis", twins.string(), "--out", gpkg.string(), "--select", "replacement-cost"});
-  ASSERT_EQ(r.rc, 0) << r.err;
-  int chosen = 0;
-  for (auto& [n, f] : byCell(openVector(gpkg)->GetLayerByName("cells"))) {
-    if (!f->GetFieldAsInteger("in_set")) continue;
-    ++chosen;
-    EXPECT_TRUE(f->IsFieldSetAndNotNull(f->GetFieldIndex("extra_areas"))) << n;
-    EXPECT_EQ(f->GetFieldAsInteger("extra_areas"), 0) << n;
-    EXPECT_EQ(f->GetFieldAsInteger("irreplaceable"), 0) << n;
-  }
-  EXPECT_EQ(chosen, 1);
-  r = run({"export-gis", twins.string(), "--out", flexible.string(), "--select", "flexible"});
-  ASSERT_EQ(r.rc, 0) << r.err;
-  std::map<int, int> groupAreas;
-  for (auto& [n, f] : byCell(openVector(flexible)->GetLayerByName("cells")))
-    if (f->IsFieldSetAndNotNull(f->GetFieldIndex("group_areas"))) groupAreas[n] = f->GetFieldAsInteger("group_areas");
-  EXPECT_EQ(groupAreas, (std::map<int, int>{{10, 2}, {864, 2}}));
-}
-
-// Only the cells of a regional grid type are features.
-TEST_F(GisExport, RegionalGridTypeExportsItsOwnCells) {
-  const fs::path acacia = home / "austral" / "acacia.dat";
-  ASSERT_EQ(run({"export-gis", acacia.string(), "--out", out("acacia.gpkg").string()}).rc, 0);
-  test::OpenedSample open(home, GridVariant::World, acacia);
-  int own = 0;
-  for (int n = 1; n <= 864; ++n) own += open.s->ws.cells[static_cast<std::size_t>(n)].background != 0;
-  ASSERT_LT(own, 864);
-  Dataset ds = openVector(out("acacia.gpkg"));
-  ASSERT_TRUE(ds);
-  EXPECT_EQ(ds->GetLayerByName("cells")->GetFeatureCount(), own);
-}
-
 // Text a spreadsheet would run as a formula is written as text in every CSV
 // the program writes; numbers stay numbers.
 TEST_F(GisExport, CsvCellsNeverRunAsFormulas) {

@@ -114,16 +114,12 @@ TEST(ProjectMap, ShippedCoastReadsAndRegularGridShapesFollowTheUnits) {
   EXPECT_EQ(s.extent.north, 90.0);
   EXPECT_LT(s.extent.east, -178.0);
   EXPECT_GT(s.extent.south, -89.0);
-}
 
-// A view wider than the units' extent, or zoomed out, still shows coast and
-// graticule to its edges: both reach an extent beyond it on every side.
-TEST(ProjectMap, BasemapReachesBeyondTheUnits) {
-  Project p;
-  p.grid.cellSize = 1.0;
+  // A view wider than the units' extent, or zoomed out, still shows coast and
+  // graticule to its edges: both reach an extent beyond it on every side.
   p.data.units = {{37 * 360 + 178 + 1, "lon -2 to -1, lat 52 to 53", 1.0}};
-  const UnitMapShapes s = projectShapes(p, basemapCoastFile(ZN_SOURCE_DIR "/programdata"));
-  const CrsBox& e = s.extent;
+  const UnitMapShapes wales = projectShapes(p, basemapCoastFile(ZN_SOURCE_DIR "/programdata"));
+  const CrsBox& e = wales.extent;
   const double side = std::max(e.east - e.west, e.north - e.south);
   const CrsBox reach{e.west - side, e.south - side, e.east + side, e.north + side};
   auto inReach = [&](const CrsPoint& q) {
@@ -131,14 +127,14 @@ TEST(ProjectMap, BasemapReachesBeyondTheUnits) {
            q.y <= reach.north + 1e-9;
   };
   int beyond = 0;
-  for (const auto& line : s.coast)
+  for (const auto& line : wales.coast)
     for (const CrsPoint& q : line) {
       EXPECT_TRUE(inReach(q)) << q.x << " " << q.y;
       beyond += q.x < e.west;  // the coast of Wales
     }
   EXPECT_GT(beyond, 10);
   double westMost = 0;
-  for (const GraticuleLine& g : s.graticule) {
+  for (const GraticuleLine& g : wales.graticule) {
     if (g.meridian) westMost = std::min(westMost, g.degrees);
     for (const auto& piece : g.pieces)
       for (const CrsPoint& q : piece) EXPECT_TRUE(inReach(q)) << q.x << " " << q.y;

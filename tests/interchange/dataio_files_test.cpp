@@ -97,6 +97,15 @@ TEST(ExportTexts, MatrixOfTwoTaxaOnThreeCellsAndItsNamesBin) {
   EXPECT_EQ(bin.substr(96, 31), "2" + std::string(30, '0'));
 }
 
+// The level of each of the first `taxa` taxa in every cell, as `f` maps it.
+std::vector<std::vector<int>> levelsOf(
+    const Workspace& ws, int taxa, int (*f)(int) = [](int v) { return v; }) {
+  std::vector<std::vector<int>> out(static_cast<std::size_t>(taxa));
+  for (int t = 0; t < taxa; ++t)
+    for (int c = 1; c <= ws.geo.cells; ++c) out[static_cast<std::size_t>(t)].push_back(f(ws.cards.level(t, c)));
+  return out;
+}
+
 // A program folder of the world grid with a session started in it.
 struct WorldFolder {
   ScriptedHost host;
@@ -214,23 +223,16 @@ TEST(DataRoundTrip, DataMatrixWithNamesBinImportsAsTheSameCards) {
   writeFile(w.tmp.path() / "src.txt", "\"Canis lupus\",1,4,5,60\n\"Ursus arctos\",1,3,15,-5\n");
   ASSERT_TRUE(w.import(kImportRecords, w.tmp.path() / "src.txt", w.home / "equal" / "a.dat"));
   ASSERT_EQ(w.s.ws.taxaCount, 2);
-  std::vector<std::vector<int>> levels;
-  for (int t = 0; t < 2; ++t) {
-    levels.emplace_back();
-    for (int c = 1; c <= 864; ++c) levels.back().push_back(w.s.ws.cards.level(t, c));
-  }
+  const auto levels = levelsOf(w.s.ws, 2);
   w.host.saveFiles.push_back(w.tmp.path() / "m.txt");
   ASSERT_TRUE(runExport(w.s, w.host, kExportMatrix));
   EXPECT_EQ(readFile(w.home / "equal" / "NAMES.BIN").size(), 128u);
   ASSERT_TRUE(w.import(kImportMatrix, w.tmp.path() / "m.txt", w.home / "equal" / "b.dat"));
   ASSERT_EQ(w.s.ws.taxaCount, 2);
   EXPECT_TRUE(w.s.ws.datafile.quantitative);
-  for (int t = 0; t < 2; ++t) {
-    EXPECT_EQ(w.s.ws.cards.name(t), t == 0 ? "Canis lupus" : "Ursus arctos");
-    for (int c = 1; c <= 864; ++c)
-      ASSERT_EQ(w.s.ws.cards.level(t, c), levels[static_cast<std::size_t>(t)][static_cast<std::size_t>(c - 1)])
-          << "taxon " << t << " cell " << c;
-  }
+  EXPECT_EQ(w.s.ws.cards.name(0), "Canis lupus");
+  EXPECT_EQ(w.s.ws.cards.name(1), "Ursus arctos");
+  EXPECT_TRUE(levelsOf(w.s.ws, 2) == levels);
 }
 
 // The shipped program folder with the Britain butterflies open.
@@ -263,10 +265,8 @@ TEST_F(ButterflyFolder, TextListByReferenceAndTheRefusedCoordinateLayouts) {
   EXPECT_TRUE(host.openRequests.empty()) << "refused before a file is asked for";
 
   const int taxa = s.ws.taxaCount;
-  std::vector<std::vector<int>> present(static_cast<std::size_t>(taxa));
-  for (int t = 0; t < taxa; ++t)
-    for (int c = 1; c <= s.ws.geo.cells; ++c)
-      present[static_cast<std::size_t>(t)].push_back(s.ws.cards.level(t, c) > 0);
+  auto presence = [](int v) { return v > 0 ? 1 : 0; };
+  const auto present = levelsOf(s.ws, taxa, presence);
   host.saveFiles.push_back(tmp.path() / "list.txt");
   ASSERT_TRUE(runExport(s, host, kExportCommaText));
   std::string list = readFile(tmp.path() / "list.txt");
@@ -284,10 +284,7 @@ TEST_F(ButterflyFolder, TextListByReferenceAndTheRefusedCoordinateLayouts) {
   ASSERT_TRUE(openImported(s));
   EXPECT_EQ(readFile(home / "LOSTDAT.TXT"), "area ZZ99\n");
   ASSERT_EQ(s.ws.taxaCount, taxa);
-  for (int t = 0; t < taxa; ++t)
-    for (int c = 1; c <= s.ws.geo.cells; ++c)
-      ASSERT_EQ(s.ws.cards.level(t, c) > 0, present[static_cast<std::size_t>(t)][static_cast<std::size_t>(c - 1)] != 0)
-          << "taxon " << t << " cell " << c;
+  EXPECT_TRUE(levelsOf(s.ws, taxa, presence) == present);
 }
 
 TEST_F(ButterflyFolder, DmapRoundTripKeepsBothLevels) {
@@ -296,12 +293,8 @@ TEST_F(ButterflyFolder, DmapRoundTripKeepsBothLevels) {
   ASSERT_TRUE(runExport(s, host, kExportDmap, std::vector<int>{0, 1}));
   const std::string names = readFile(tmp.path() / "two.nam");
   EXPECT_EQ(names, "1 " + s.ws.cards.name(0) + "\n2 " + s.ws.cards.name(1) + "\n");
-  std::vector<std::vector<int>> levels(2);
-  for (int t = 0; t < 2; ++t)
-    for (int c = 1; c <= s.ws.geo.cells; ++c) {
-      const int v = s.ws.cards.level(t, c);
-      levels[static_cast<std::size_t>(t)].push_back(v <= 0 ? 0 : v == 1 ? 1 : 2);
-    }
+  // DMAP keeps two levels: absent, level 1, and above.
+  const auto levels = levelsOf(s.ws, 2, [](int v) { return v <= 0 ? 0 : v == 1 ? 1 : 2; });
 
   host.openFiles.push_back(tmp.path() / "two.dis");
   host.saveFiles.push_back(home / "britain" / "back.dat");
@@ -309,10 +302,7 @@ TEST_F(ButterflyFolder, DmapRoundTripKeepsBothLevels) {
   ASSERT_TRUE(openImported(s));
   EXPECT_EQ(readFile(home / "LOSTDAT.TXT"), "");
   ASSERT_EQ(s.ws.taxaCount, 2);
-  for (int t = 0; t < 2; ++t)
-    for (int c = 1; c <= s.ws.geo.cells; ++c)
-      ASSERT_EQ(s.ws.cards.level(t, c), levels[static_cast<std::size_t>(t)][static_cast<std::size_t>(c - 1)])
-          << "taxon " << t << " cell " << c;
+  EXPECT_TRUE(levelsOf(s.ws, 2) == levels);
 }
 
 TEST(DataIoShell, ImportOpensTheNewDatafileAndExportWritesIt) {

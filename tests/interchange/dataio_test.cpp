@@ -13,7 +13,7 @@
 namespace zn::test {
 namespace {
 
-TEST(TextScan, ScansetsReadFieldsAndReportMissingOnes) {
+TEST(TextScan, ScansetsLinesAndNumbers) {
   struct Case {
     std::string line;
     bool complete;
@@ -31,18 +31,14 @@ TEST(TextScan, ScansetsReadFieldsAndReportMissingOnes) {
     EXPECT_EQ(scanFields(c.line, {take("^,"), skip(","), take("^,"), skip(","), take("^\n")}, f), c.complete) << c.line;
     EXPECT_EQ(f, c.fields) << c.line;
   }
-}
-
-TEST(TextScan, LinesAcceptCrLfAndDropBlankLines) {
+  // Lines take CR LF and blank lines are dropped.
   const auto lines = textLines("a,b\r\n\r\n  \nc,d\n\ne");
   ASSERT_EQ(lines.size(), 3u);
   EXPECT_EQ(lines[0], "a,b");
   EXPECT_EQ(lines[1], "c,d");
   EXPECT_EQ(lines[2], "e");
   EXPECT_TRUE(textLines("").empty());
-}
-
-TEST(TextScan, NumbersReadAsAtoiWithoutOverflow) {
+  // Numbers read as atoi does, without overflow.
   EXPECT_EQ(toInteger(" 42abc"), 42);
   EXPECT_EQ(toInteger("-7"), -7);
   EXPECT_EQ(toInteger("x9"), 0);
@@ -254,7 +250,7 @@ TEST(ImportHostile, EmptyAndBinaryInputsConvertToNothing) {
     }
 }
 
-TEST(ImportDialog, ImportNeedsAGridAndAKnownLayout) {
+TEST(ImportDialog, ImportNeedsAGridAndAKnownLayoutAndBritainHasItsOwnDialog) {
   ScriptedHost host;
   Session s(host, "/nonexistent");
   EXPECT_FALSE(importPossible(s, kImportComma)) << "no grid yet";
@@ -263,9 +259,8 @@ TEST(ImportDialog, ImportNeedsAGridAndAKnownLayout) {
   EXPECT_TRUE(importPossible(s, kImportMatrix));
   EXPECT_FALSE(importPossible(s, kImportQuoted - 1));
   EXPECT_FALSE(importPossible(s, kImportMatrix + 1));
-}
 
-TEST(ImportDialog, BritainShowsNwpsAndNoCoordinateLayouts) {
+  // Britain's dialog shows NWPS and no coordinate layouts.
   ImportDialogModel world;
   EXPECT_EQ(world.resource(), "DIMDDLGBOX1");
   EXPECT_EQ(world.layouts().size(), 9u);

@@ -24,7 +24,7 @@ struct ScoresCommands : ShellFixture {
   std::filesystem::path file(const std::string& name) { return tmp.path() / name; }
 };
 
-TEST_F(ScoresCommands, ExportThenImportPutsTheSameScoresBackAsImportedScores) {
+TEST_F(ScoresCommands, ExportThenImportPutsTheSameScoresBackAndAFailedImportClearsThem) {
   std::vector<double> richness;
   for (int n = 1; n <= session->ws.geo.cells; ++n) richness.push_back(session->ws.cells[std::size_t(n)].score);
   host.dialogAnswers.push_back(true);
@@ -40,9 +40,8 @@ TEST_F(ScoresCommands, ExportThenImportPutsTheSameScoresBackAsImportedScores) {
   for (int n = 1; n <= session->ws.geo.cells; ++n)
     ASSERT_DOUBLE_EQ(session->ws.cells[std::size_t(n)].score, richness[std::size_t(n - 1)]) << "cell " << n;
   EXPECT_TRUE(host.messages.empty());
-}
 
-TEST_F(ScoresCommands, AFailedImportLeavesTheMapCleared) {
+  // A failed import leaves the map cleared.
   std::ofstream(file("bad.scr")) << "no statement here";
   host.openFiles.push_back(file("bad.scr"));
   shell->dispatch(Command::ImportScores);

@@ -10,38 +10,26 @@
 namespace zn::test {
 namespace {
 
-struct LayoutCase {
-  const char* file;
-  int layout;
-  bool rarity;
-  bool markerAsZero;
-};
-
-void PrintTo(const LayoutCase& c, std::ostream* os) { *os << c.file; }
-
-class ScoresExportLayouts : public ::testing::TestWithParam<LayoutCase> {};
-
-TEST_P(ScoresExportLayouts, WritesTheHandWorkedFile) {
-  const LayoutCase c = GetParam();
-  HandGrid g;
-  g.fillScores();
-  if (c.rarity) g.asRarity();
-  g.s.overlay.pairLoaded = c.layout == kLayoutPair;  // both columns, markers as 0, no percentage
-  expectMatchesFileAt(scoresFileText(g.s, c.layout, c.markerAsZero), interchangeDataDir() / c.file);
+TEST(ScoresExportLayouts, EachWritesTheHandWorkedFile) {
+  struct Case {
+    const char* file;
+    int layout;
+    bool rarity, markerAsZero;
+  };
+  for (const Case& c : {Case{"scores_plain.scr", kLayoutPlain, false, false},
+                        Case{"scores_plain_occupied_percent.scr", kLayoutPlainOccupied, true, true},
+                        Case{"scores_numbered.scr", kLayoutNumbered, false, false},
+                        Case{"scores_numbered_occupied_percent.scr", kLayoutNumberedOccupied, true, false},
+                        Case{"scores_centroids.scr", kLayoutCentroids, true, false},
+                        Case{"scores_pair.scr", kLayoutPair, false, false}}) {
+    SCOPED_TRACE(c.file);
+    HandGrid g;
+    g.fillScores();
+    if (c.rarity) g.asRarity();
+    g.s.overlay.pairLoaded = c.layout == kLayoutPair;  // both columns, markers as 0, no percentage
+    expectMatchesFileAt(scoresFileText(g.s, c.layout, c.markerAsZero), interchangeDataDir() / c.file);
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    EveryLayout, ScoresExportLayouts,
-    ::testing::Values(LayoutCase{"scores_plain.scr", kLayoutPlain, false, false},
-                      LayoutCase{"scores_plain_occupied_percent.scr", kLayoutPlainOccupied, true, true},
-                      LayoutCase{"scores_numbered.scr", kLayoutNumbered, false, false},
-                      LayoutCase{"scores_numbered_occupied_percent.scr", kLayoutNumberedOccupied, true, false},
-                      LayoutCase{"scores_centroids.scr", kLayoutCentroids, true, false},
-                      LayoutCase{"scores_pair.scr", kLayoutPair, false, false}),
-    [](const auto& param_info) {
-      std::string n = param_info.param.file;
-      return n.substr(0, n.find('.'));
-    });
 
 TEST(ScoresExportValues, PercentageOnlyWithoutOverlayAndWithATotal) {
   struct Case {
@@ -116,17 +104,15 @@ TEST(ScoresExportDialog, ChoicesMakeTheStoredLayoutCode) {
   }
 }
 
-TEST(ScoresExportDialog, StartsWithNumbersTickedAndThePlainRadio) {
+// The dialog starts with the numbers ticked and the plain radio; the
+// mismatch falls back to the plain export without a pair.
+TEST(ScoresExportDialog, StartsPlainAndMismatchNeedsAPair) {
   HandGrid g;
-  const ExportScoresModel m = exportScoresModel(g.s);
+  ExportScoresModel m = exportScoresModel(g.s);
   EXPECT_TRUE(m.checked(kExportCellNumbers));
   EXPECT_TRUE(m.checked(kExportScr));
   EXPECT_FALSE(m.checked(kExportOccupiedOnly) || m.checked(kExportMarkerAsZero) || m.checked(kExportBackground));
   EXPECT_FALSE(m.enabled(kExportMismatch));
-}
-
-TEST(ScoresExportDialog, MismatchFallsBackToThePlainExportWithoutAPair) {
-  ExportScoresModel m;
   m.setChecked(kExportMismatch, true);
   EXPECT_TRUE(m.checked(kExportScr));
   EXPECT_FALSE(m.mismatch());

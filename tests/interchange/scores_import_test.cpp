@@ -281,7 +281,7 @@ TEST(ScoresImportThreeAxis, FillsTheBufferResetsTheAxesAndReadsTitles) {
   EXPECT_TRUE(g.s.overlay.threeAxis.values.empty());
 }
 
-TEST(ScoresImportHostile, NeverReadsOutsideTheGridOrKeepsNonFiniteValues) {
+TEST(ScoresImportHostile, NeverReadsOutsideTheGridOrKeepsNonFiniteValuesOrBounds) {
   struct Case {
     const char* what;
     std::string text;
@@ -303,9 +303,7 @@ TEST(ScoresImportHostile, NeverReadsOutsideTheGridOrKeepsNonFiniteValues) {
     ASSERT_TRUE(importText(g, c.text)) << c.what;
     EXPECT_EQ(mapOf(g), c.map) << c.what;
   }
-}
-
-TEST(ScoresImportHostile, CellsWithoutUsableBoundsTakeNoPoints) {
+  // Cells without usable bounds take no points.
   HandGrid g;
   g.cell(2).lonWest = std::numeric_limits<double>::quiet_NaN();
   g.cell(5).lonWest = -std::numeric_limits<double>::infinity();

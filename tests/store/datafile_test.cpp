@@ -126,7 +126,7 @@ TEST_F(OpenDatafile, NegativeTaxaCountIsRefusedWithAClearMessage) {
   EXPECT_FALSE(s.ws.datafile.opened);
 }
 
-TEST_F(OpenDatafile, CountBeyondTheFileLeavesMissingCardsEmptyAndSaysSo) {
+TEST_F(OpenDatafile, CountBeyondTheFileOrACutCardLeavesMissingCardsEmptyAndSaysSo) {
   fs::path p = put("equal/short.dat", test::datafileImage("short", threeTaxa(), 1000));
   ASSERT_TRUE(open(p));
   EXPECT_EQ(s.ws.taxaCount, 1000);
@@ -139,12 +139,11 @@ TEST_F(OpenDatafile, CountBeyondTheFileLeavesMissingCardsEmptyAndSaysSo) {
   p = put("equal/huge.dat", test::datafileImage("huge", threeTaxa(), 32767));
   ASSERT_TRUE(open(p));
   EXPECT_EQ(host.messageLines(), std::vector<std::string>{"Open datafile: file holds 3 of 32767 taxa"});
-}
-
-TEST_F(OpenDatafile, TruncatedCardStillReadsItsFirstBytes) {
+  // A card cut short still reads its first bytes.
+  host.messages.clear();
   std::string image = test::datafileImage("cut", threeTaxa());
   image.resize(34 + 1024 * 2 + 100);  // the third card stops after its code
-  fs::path p = put("equal/cut.dat", image);
+  p = put("equal/cut.dat", image);
   ASSERT_TRUE(open(p));
   EXPECT_EQ(s.ws.cards.name(2), "Gamma");
   EXPECT_EQ(s.ws.counters.records, 3);
@@ -245,7 +244,7 @@ TEST(StartSession, DefaultGeometryCornersAndLattice) {
   EXPECT_EQ(s.ws.prop.size(), 5u * 864 + 10);
 }
 
-TEST_F(OpenDatafile, SavedDatafileReopensWithTheSameCards) {
+TEST_F(OpenDatafile, SavedDatafileReopensWithTheSameCardsAndAFailedSaveKeepsTheOld) {
   fs::path p = put("equal/birds.dat", test::datafileImage("Birds of somewhere", threeTaxa()));
   ASSERT_TRUE(open(p));
   s.ws.cards.setLevel(2, 51, 3);
@@ -259,12 +258,8 @@ TEST_F(OpenDatafile, SavedDatafileReopensWithTheSameCards) {
   EXPECT_EQ(s.ws.datafile.title, "Copied birds");
   EXPECT_EQ(s.ws.cards.name(1), "Beta");
   EXPECT_EQ(s.ws.counters.records, 5);
-}
-
-TEST_F(OpenDatafile, FailedSaveKeepsTheOldFile) {
-  fs::path p = put("equal/birds.dat", test::datafileImage("Birds", threeTaxa()));
-  ASSERT_TRUE(open(p));
-  std::string before = test::readFile(p);
+  // A save the disk cannot hold keeps the old file.
+  const std::string before = test::readFile(p);
   {
     test::FileSizeLimit full(1000);  // the disk fills up during the write
     EXPECT_FALSE(saveDatafile(s, p, "Changed"));

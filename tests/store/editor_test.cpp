@@ -125,7 +125,7 @@ TEST_F(Editor, NewAndCopyAppendNumberedTaxa) {
   EXPECT_TRUE(s.editor.edited);
 }
 
-TEST_F(Editor, AFullStoreAsksToSaveAndReload) {
+TEST_F(Editor, AFullStoreAsksToSaveAndReloadAndAFullHeaderRefuses) {
   openEditing();
   EXPECT_FALSE(addTaxonQuestion(s, false)) << "room left: nothing to ask";
   s.ws.capacity = s.ws.taxaCount;  // as if 50 taxa had been added
@@ -145,6 +145,15 @@ TEST_F(Editor, AFullStoreAsksToSaveAndReload) {
   EXPECT_EQ(s.ws.datafile.title, "Retitled");
   EXPECT_EQ(s.ws.cards.level(0, 600), 2) << "the edit was saved before the reload";
   EXPECT_EQ(test::readFile(file).size(), 34u + 5 * 1024);
+
+  // A header that cannot count more taxa refuses them; saving does not help.
+  s.notices.clear();
+  s.ws.taxaCount = 32767;
+  s.ws.capacity = 32767 + 50;
+  EXPECT_EQ(addEditorTaxon(s, false), EditorOutcome::Refused);
+  EXPECT_FALSE(addTaxonQuestion(s, false)) << "a full header is not helped by saving";
+  EXPECT_EQ(test::noticeLines(s),
+            std::vector<std::string>{"New taxon: The datafile is full:\nit holds at most 32767 taxa"});
 }
 
 TEST_F(Editor, DeleteAsksAndTheLastTaxonStays) {
@@ -186,7 +195,7 @@ TEST_F(Editor, FindIgnoresCaseAndBeepsWithoutAMatch) {
   EXPECT_EQ(host.beeps, 1);
 }
 
-TEST_F(Editor, ClicksCycleTheLevelAndKeepTheRecordCount) {
+TEST_F(Editor, ClicksCycleTheLevelToTheGridsTopAndKeepTheRecordCount) {
   openEditing();
   std::strcpy(s.ws.cells[100].name.data(), "Spot");
   EXPECT_EQ(s.ws.cards.recordCount(0), 2);
@@ -210,9 +219,7 @@ TEST_F(Editor, ClicksCycleTheLevelAndKeepTheRecordCount) {
   EXPECT_FALSE(click(0, true));
   EXPECT_FALSE(click(865, true));
   EXPECT_TRUE(s.editor.edited);
-}
-
-TEST_F(Editor, BritainLevelsCycleToTwo) {
+  // Britain's levels cycle to two.
   test::TempDir dir;
   test::ScriptedHost h;
   Session b(h, dir.path(), GridVariant::Britain);
@@ -278,16 +285,6 @@ TEST_F(Editor, SaveDataIsRefusedAfterAPreselectionAndAFailedWriteKeepsTheFile) {
   EXPECT_EQ(test::noticeLines(s).back(),
             "Save data: failed to write datafile:\n" + file.string() + "\n(the file on disk is unchanged)");
   EXPECT_EQ(test::readFile(file), before);
-}
-
-TEST_F(Editor, NewTaxaAreRefusedWhenTheHeaderCannotCountThem) {
-  openEditing();
-  s.ws.taxaCount = 32767;
-  s.ws.capacity = 32767 + 50;
-  EXPECT_EQ(addEditorTaxon(s, false), EditorOutcome::Refused);
-  EXPECT_FALSE(addTaxonQuestion(s, false)) << "a full header is not helped by saving";
-  EXPECT_EQ(test::noticeLines(s),
-            std::vector<std::string>{"New taxon: The datafile is full:\nit holds at most 32767 taxa"});
 }
 
 }  // namespace

@@ -30,7 +30,7 @@ unsigned modeOf(const fs::path& p) {
 
 using test::FileSizeLimit;
 
-TEST(ReadFile, ReadsWholeFilesAndStopsAtTheLimit) {
+TEST(ReadFile, ReadsWholeFilesAndPipesAndStopsAtTheLimit) {
   test::TempDir tmp;
   const fs::path file = tmp.path() / "data.bin";
   std::string bytes(200000, '\0');
@@ -44,13 +44,10 @@ TEST(ReadFile, ReadsWholeFilesAndStopsAtTheLimit) {
   EXPECT_EQ(readFileBytes(file), std::string());
   EXPECT_FALSE(readFileBytes(tmp.path() / "missing"));
   EXPECT_FALSE(readFileBytes(tmp.path()));  // a folder
-}
-
-TEST(ReadFile, ReadsAPipeWhoseSizeIsUnknown) {
-  test::TempDir tmp;
+  // A pipe, whose size is unknown, is read to its end.
   const fs::path fifo = tmp.path() / "pipe";
   ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-  const std::string bytes(300000, 'x');
+  bytes.assign(300000, 'x');
   std::thread writer([&] { test::writeFile(fifo, bytes); });
   const auto got = readFileBytes(fifo);
   writer.join();
@@ -69,7 +66,7 @@ TEST(SaveFile, APlantedLinkAtTheOldTemporaryNameRedirectsNothing) {
   EXPECT_EQ(entries(tmp.path()), (std::set<std::string>{"victim", "data.dat", "data.dat.tmp~"}));
 }
 
-TEST(SaveFile, KeepsTheModeOfTheOldFileAndGivesANewOneTheUsualMode) {
+TEST(SaveFile, KeepsTheModeOfTheOldFileThroughALinkAndGivesANewOneTheUsualMode) {
   test::TempDir tmp;
   const fs::path secret = tmp.path() / "secret.dat";
   test::writeFile(secret, "old");
@@ -82,10 +79,8 @@ TEST(SaveFile, KeepsTheModeOfTheOldFileAndGivesANewOneTheUsualMode) {
   ::umask(mask);
   ASSERT_TRUE(saveFileAtomically(tmp.path() / "fresh.dat", "x"));
   EXPECT_EQ(modeOf(tmp.path() / "fresh.dat"), 0666u & ~mask);
-}
 
-TEST(SaveFile, WritesThroughASymbolicLinkAndKeepsTheLink) {
-  test::TempDir tmp;
+  // Through a symbolic link: the link stays and the file keeps its mode.
   fs::create_directory(tmp.path() / "store");
   const fs::path real = tmp.path() / "store" / "real.dat";
   const fs::path link = tmp.path() / "link.dat";
@@ -99,7 +94,7 @@ TEST(SaveFile, WritesThroughASymbolicLinkAndKeepsTheLink) {
   EXPECT_EQ(entries(tmp.path() / "store"), std::set<std::string>{"real.dat"});
 }
 
-TEST(SaveFile, RefusesTargetsThatAreNotRegularFiles) {
+TEST(SaveFile, RefusesTargetsThatAreNotRegularFilesAndAFailedWriteKeepsTheOldFile) {
   test::TempDir tmp;
   const fs::path fifo = tmp.path() / "pipe";
   ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
@@ -114,11 +109,10 @@ TEST(SaveFile, RefusesTargetsThatAreNotRegularFiles) {
   EXPECT_TRUE(fs::is_directory(tmp.path() / "folder"));
   EXPECT_EQ(entries(tmp.path()), before);
   EXPECT_FALSE(saveFileAtomically(tmp.path() / "no-folder" / "x.dat", "x"));
-}
 
-TEST(SaveFile, AFailedWriteKeepsTheOldFileAndLeavesNoTemporaryFile) {
-  test::TempDir tmp;
-  const fs::path target = tmp.path() / "data.dat";
+  // A write the disk cannot hold keeps the old file and leaves nothing beside it.
+  fs::create_directory(tmp.path() / "full");
+  const fs::path target = tmp.path() / "full" / "data.dat";
   test::writeFile(target, "the old contents");
   bool saved = true;
   {
@@ -127,7 +121,7 @@ TEST(SaveFile, AFailedWriteKeepsTheOldFileAndLeavesNoTemporaryFile) {
   }
   EXPECT_FALSE(saved);
   EXPECT_EQ(test::readFile(target), "the old contents");
-  EXPECT_EQ(entries(tmp.path()), std::set<std::string>{"data.dat"});
+  EXPECT_EQ(entries(tmp.path() / "full"), std::set<std::string>{"data.dat"});
 }
 
 TEST(SaveFile, TemporaryFilesLeftByAKilledSaveGoAtTheNextSave) {

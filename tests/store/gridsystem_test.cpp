@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 
 #include "shell/data_dialogue.h"
@@ -142,21 +143,7 @@ TEST_F(BritainGridFixture, StoresPastTheMasterGridFailInTheSharedOrder) {
   EXPECT_EQ(b.ws.cells.size(), 3949u);
 }
 
-TEST(WorldGrid, CellsAreReachedBySquareInReadingOrder) {
-  test::TempDir tmp;
-  test::ScriptedHost host;
-  Session s(host, tmp.path());
-  ASSERT_TRUE(startSession(s));
-  EXPECT_EQ(cellOfSquare(s.ws, 1, 1), 1);
-  EXPECT_EQ(cellOfSquare(s.ws, 36, 1), 36);
-  EXPECT_EQ(cellOfSquare(s.ws, 1, 2), 37);
-  EXPECT_EQ(cellOfSquare(s.ws, 36, 24), 864);
-  EXPECT_EQ(cellOfSquare(s.ws, 37, 1), 0);
-  EXPECT_EQ(cellOfSquare(s.ws, 0, 2), 0);
-  EXPECT_EQ(cellOfSquare(s.ws, 1, 25), 0);
-}
-
-// The rule every user of a grid's geometry relies on, over both grids: the
+// Squares to cells on the world grid, and the rule every user of a grid's geometry relies on, over both grids: the
 // rings hold 8 and 16 units inside the frame and fewer at its edges; a
 // unit's centroid lies inside its outline and its map rectangle, and a hit
 // test there finds the unit itself.
@@ -175,6 +162,10 @@ TEST(UnitGeometryRule, RingsCentroidsAndHitTestsAgreeOnBothGrids) {
   ASSERT_TRUE(startSession(world));
   buildNeighbourhoods(world.ws);
   ASSERT_TRUE(startSession(britain));
+  // World cells are reached by square in reading order, 36 to a row.
+  for (auto [column, row, cell] : std::vector<std::array<int, 3>>{
+           {1, 1, 1}, {36, 1, 36}, {1, 2, 37}, {36, 24, 864}, {37, 1, 0}, {0, 2, 0}, {1, 25, 0}})
+    EXPECT_EQ(cellOfSquare(world.ws, column, row), cell) << column << "," << row;
 
   struct Case {
     const Session& s;
@@ -251,17 +242,16 @@ TEST(GridKeys, BritainFoldersShareOneGridAndWorldFoldersKeepTheirOwn) {
   EXPECT_EQ(gridVariantNamed("World"), std::nullopt);
 }
 
-TEST_F(BritainGridFixture, MasterGridNumbersCellsInReadingOrder) {
+// Three land squares numbered in reading order with their neighbours, the
+// coast shifted into the frame, Britain datafiles read with either form of
+// header count, and world data refused.
+TEST_F(BritainGridFixture, MasterGridCoastAndDatafilesOfThreeSquares) {
   startThree();
   EXPECT_EQ(s.ws.geo.cells, 3);
   EXPECT_TRUE(s.ws.lattice.empty());
   const GridCell& c1 = s.ws.cells[1];
-  EXPECT_EQ(c1.column, 1);
-  EXPECT_EQ(c1.row, 1);
-  EXPECT_EQ(c1.x0, 80);
-  EXPECT_EQ(c1.y0, 60);
-  EXPECT_EQ(c1.x1, 90);
-  EXPECT_EQ(c1.y1, 70);
+  EXPECT_EQ(std::vector<int>({c1.column, c1.row, c1.x0, c1.y0, c1.x1, c1.y1}),
+            std::vector<int>({1, 1, 80, 60, 90, 70}));
   EXPECT_EQ(s.ws.cells[3].column, 3);
   EXPECT_EQ(s.ws.cells[3].row, 3);
   // Cell 1: east is cell 2; the square two down and two across is cell 3.
@@ -270,20 +260,16 @@ TEST_F(BritainGridFixture, MasterGridNumbersCellsInReadingOrder) {
   EXPECT_EQ(s.ws.cells[1].outer[15], 3);
   EXPECT_EQ(s.ws.cells[3].outer[0], 1);
   EXPECT_EQ(s.ws.cards.layout->size, 4096);
-}
 
-TEST_F(BritainGridFixture, CoastlineBreaksMoveToTheExtentAndPointsShiftIntoTheFrame) {
-  startThree();
+  // Coastline breaks move to the extent and points shift into the frame.
   EXPECT_EQ(s.coastApplies, CoastOutline::kBritain);
   ASSERT_EQ(s.coast.points.size(), 3u);
   EXPECT_EQ(s.coast.points[0].x, 300 + 80 - 220);
   EXPECT_EQ(s.coast.points[0].y, 40 + 60);
   EXPECT_EQ(s.coast.points[1].x, 1081);
   EXPECT_EQ(s.coast.points[1].y, 500);
-}
 
-TEST_F(BritainGridFixture, DatafileHeaderCountIsFourAsciiCharacters) {
-  startThree();
+  // The header count is four ASCII characters, blank- or zero-padded.
   std::vector<test::TaxonSpec> taxa{
       {"Aglais io", "11", {{1, 2}, {3, 2}}}, {"Aglais urticae", "12", {{2, 1}}}, {"Pieris rapae", "21", {{3, 2}}}};
   for (const char* count : {"   3", "0003"}) {
@@ -297,10 +283,7 @@ TEST_F(BritainGridFixture, DatafileHeaderCountIsFourAsciiCharacters) {
     EXPECT_EQ(s.gridTypes.types[kBritainGridSlot].name, "Britain 10km grid");
   }
   EXPECT_TRUE(host.messages.empty());
-}
 
-TEST_F(BritainGridFixture, WorldDataAreRefused) {
-  startThree();
   fs::path f = home / "equal" / "x.dat";
   test::writeFile(f, britainDatafile("   3", "x", {{"A", "1", {}}, {"B", "2", {}}, {"C", "3", {}}}));
   host.openFiles.push_back(f);
@@ -328,7 +311,9 @@ TEST(BritainLegend, ClassNamesFollowTheFileName) {
   EXPECT_EQ(britainLegend("moths.dat"), std::make_pair(std::string("pre 1960"), std::string("1960 onwards")));
 }
 
-TEST(BritainCoastline, HostileCountsAreBounded) {
+// A coastline's count is bounded by the bytes that follow it, and a file
+// too short to hold the count is not read.
+TEST(BritainCoastline, HostileCountsAreBoundedAndAFileWithoutItsCountIsNotRead) {
   Geometry geo;
   Coastline coast;
   std::string data;
@@ -341,19 +326,13 @@ TEST(BritainCoastline, HostileCountsAreBounded) {
   putI32(negative, -4);
   parseBritainCoastline(coast, negative, geo);
   EXPECT_TRUE(coast.points.empty());
-}
 
-TEST(BritainCoastline, AFileWithoutItsCountIsNotRead) {
   test::TempDir tmp;
-  Geometry geo;
-  Coastline coast;
   for (const char* bytes : {"", "abc"}) {
     test::writeFile(tmp.path() / "ZONARIUM.@50", bytes);
     EXPECT_FALSE(readBritainCoastline(coast, tmp.path() / "ZONARIUM.@50", geo));
   }
-  std::string whole;
-  putI32(whole, 0);
-  test::writeFile(tmp.path() / "ZONARIUM.@50", whole);
+  test::writeFile(tmp.path() / "ZONARIUM.@50", std::string(4, '\0'));
   EXPECT_TRUE(readBritainCoastline(coast, tmp.path() / "ZONARIUM.@50", geo));
 }
 

@@ -26,7 +26,7 @@ std::vector<int> firstNine(const GridCell& c) {
   return v;
 }
 
-TEST(Neighbourhoods, CornerAndEdgeCellsHaveZerosOutsideTheGrid) {
+TEST(Neighbourhoods, ZerosOutsideTheGridRingsInReadingOrderAndTheDateLineAt21) {
   Workspace ws = worldWorkspace();
   EXPECT_EQ(firstNine(ws.cells[1]), (std::vector<int>{1, 0, 0, 0, 0, 2, 0, 37, 38}));
   EXPECT_EQ(firstNine(ws.cells[36]), (std::vector<int>{36, 0, 0, 0, 35, 0, 71, 72, 0}));
@@ -34,17 +34,11 @@ TEST(Neighbourhoods, CornerAndEdgeCellsHaveZerosOutsideTheGrid) {
   // Columns never wrap: cell 37 (row 2, column 1) has nothing to its west.
   EXPECT_EQ(ws.cells[37].inner[3], 0);
   EXPECT_EQ(ws.cells[37].outer[7], 0);
-}
-
-TEST(Neighbourhoods, OuterRingIsInReadingOrder) {
-  Workspace ws = worldWorkspace();
+  // The outer ring is in reading order.
   const GridCell& c = ws.cells[3 * 36 + 5];  // row 4, column 5
   std::vector<int> expect{39, 40, 41, 42, 43, 75, 79, 111, 115, 147, 151, 183, 184, 185, 186, 187};
   EXPECT_EQ(std::vector<int>(c.outer.begin(), c.outer.end()), expect);
-}
-
-TEST(Neighbourhoods, FixedCoordinatesCrossTheDateLineBetweenColumns21And22) {
-  Workspace ws = worldWorkspace();
+  // The fixed coordinates cross the date line between columns 21 and 22.
   EXPECT_DOUBLE_EQ(ws.cells[1].lonWest, -30.0);
   EXPECT_DOUBLE_EQ(ws.cells[1].lonEast, -20.0);
   EXPECT_DOUBLE_EQ(ws.cells[1].latNorth, 90.0);
@@ -58,14 +52,13 @@ TEST(Neighbourhoods, FixedCoordinatesCrossTheDateLineBetweenColumns21And22) {
   EXPECT_DOUBLE_EQ(ws.cells[864].latSouth, -90.0);
 }
 
-TEST(GridTypeNames, WorldGridsAreRecognisedByTheirBeginnings) {
+TEST(GridTypeNames, WorldGridsByTheirBeginningsOthersUpToTheBackslash) {
   // The last character before the backslash is never compared.
   for (const char* yes : {"equal\\", "equax\\", "equalx\\", "ravelund\\", "ravelunx\\", "e\\"})
     EXPECT_TRUE(isWorldGridName(yes)) << yes;
   for (const char* no : {"equxl\\", "neotrop\\", "ravelxndx\\", "britain\\"}) EXPECT_FALSE(isWorldGridName(no)) << no;
-}
 
-TEST(GridTypeNames, SubdirectoryMatchesTheRecordUpToItsBackslash) {
+  // A subdirectory matches the record up to its backslash.
   GridTypes types;
   parseMapDefinitions(types, test::mapDefinitionImage({{"A", "equal", {}, 1}, {"B", "neo", {}, 1}}));
   ASSERT_EQ(types.types.size(), 2u);
@@ -97,7 +90,7 @@ TEST(MapDefinitions, CountIsCappedAndShortFilesKeepWholeRecords) {
   EXPECT_TRUE(types.types.empty());
 }
 
-TEST(Coastline, PointsAreConvertedAndClampedIntoTheFrame) {
+TEST(Coastline, PointsAreConvertedClampedAndTheirNumberBounded) {
   Geometry geo;
   Coastline coast;
   parseCoastline(
@@ -117,11 +110,8 @@ TEST(Coastline, PointsAreConvertedAndClampedIntoTheFrame) {
   EXPECT_EQ(coast.points[4].x, 3073);  // clamped to the logical extent
   EXPECT_EQ(coast.points[4].y, 160);
   EXPECT_EQ(coast.points[5].x, 2752);  // far x - 4 becomes far x
-}
 
-TEST(Coastline, TooManyOrTooFewPointsAreHandled) {
-  Geometry geo;
-  Coastline coast;
+  // Too many points are cut, a cut-short file keeps its whole points.
   std::vector<std::pair<int, int>> line(2100, {100, 300});
   parseCoastline(coast, test::coastlineImage(line, {{1, 1}}), geo);
   EXPECT_EQ(coast.points.size(), 2002u);

@@ -32,83 +32,47 @@ TEST_F(Preselection, FileHoldsCodeLevelTaxaInCardOrderAndAreasInListOrder) {
             "[excluded areas]\n50\n7\n[end]\n");
 }
 
-struct ParseCase {
-  const char* what;
-  std::string text;
-  bool hasCode;
-  std::string code;
-  int level;
-  std::vector<std::string> taxa;
-  std::vector<int> cells;
-};
-
-void PrintTo(const ParseCase& c, std::ostream* os) { *os << c.what; }
-
-class ParseFile : public ::testing::TestWithParam<ParseCase> {};
-
-TEST_P(ParseFile, ReadsWhatTheSectionsHold) {
-  const ParseCase& c = GetParam();
-  PreselectionFile f = parsePreselectionFile(c.text, 864);
-  EXPECT_EQ(f.hasGroupCode, c.hasCode) << c.what;
-  EXPECT_EQ(f.groupCode, c.code) << c.what;
-  EXPECT_EQ(f.excludedLevel, c.level) << c.what;
-  EXPECT_EQ(f.taxa, c.taxa) << c.what;
-  EXPECT_EQ(f.cells, c.cells) << c.what;
+// What a parsed file holds, in one line: the group code (or "-" for none),
+// the level, the taxa and the cells.
+std::string parsed(const PreselectionFile& f) {
+  std::string out = (f.hasGroupCode ? "code " + f.groupCode : std::string("-")) + " level " +
+                    std::to_string(f.excludedLevel) + " taxa";
+  for (const auto& t : f.taxa) out += " " + t;
+  out += " cells";
+  for (int c : f.cells) out += " " + std::to_string(c);
+  return out;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, ParseFile,
-    ::testing::Values(
-        ParseCase{"as written",
-                  "[included group code]\n12\n[excluded data level]\n1\n[excluded taxa]\nBeta\n"
-                  "[excluded areas]\n50\n7\n[end]\n",
-                  true,
-                  "12",
-                  1,
-                  {"Beta"},
-                  {50, 7}},
-        ParseCase{"CR LF",
-                  "[included group code]\r\n12\r\n[excluded data level]\r\n2\r\n[excluded taxa]\r\n"
-                  "Two words\r\n[excluded areas]\r\n5\r\n[end]\r\n",
-                  true,
-                  "12",
-                  2,
-                  {"Two words"},
-                  {5}},
-        ParseCase{"cells outside the grid, repeats and words are left out",
-                  "[included group code]\n[excluded data level]\n[excluded taxa]\n[excluded areas]\n"
-                  "0\n865\n-3\n12\nx\n12\n864 1\n99999999999\n[end]\n",
-                  false,
-                  "",
-                  0,
-                  {},
-                  {12, 864, 1}},
-        ParseCase{"missing level and taxa sections",
-                  "[included group code]\n3\n[excluded areas]\n9\n",
-                  true,
-                  "3",
-                  0,
-                  {},
-                  {9}},
-        ParseCase{"unknown section skipped",
-                  "[included group code]\n[comment]\nhello\n[excluded taxa]\nA\n[end]\n",
-                  false,
-                  "",
-                  0,
-                  {"A"},
-                  {}},
-        ParseCase{"nothing after [end]", "[included group code]\n[end]\n[excluded areas]\n5\n", false, "", 0, {}, {}},
-        ParseCase{
-            "over-long code cut at 30", "[x]\n" + std::string(40, '7') + "\n", true, std::string(30, '7'), 0, {}, {}},
-        ParseCase{"level that is not a number counts as 0",
-                  "[included group code]\n[excluded data level]\nlow\n",
-                  false,
-                  "",
-                  0,
-                  {},
-                  {}},
-        ParseCase{"empty file", "", false, "", 0, {}, {}},
-        ParseCase{"no line end at the end", "[included group code]\n[excluded areas]\n4", false, "", 0, {}, {4}}));
+TEST(PreselectionFileText, ReadsWhatTheSectionsHold) {
+  const struct {
+    const char* what;
+    std::string text, holds;
+  } cases[] = {
+      {"as written",
+       "[included group code]\n12\n[excluded data level]\n1\n[excluded taxa]\nBeta\n[excluded areas]\n50\n7\n[end]\n",
+       "code 12 level 1 taxa Beta cells 50 7"},
+      {"CR LF",
+       "[included group code]\r\n12\r\n[excluded data level]\r\n2\r\n[excluded taxa]\r\nTwo words\r\n"
+       "[excluded areas]\r\n5\r\n[end]\r\n",
+       "code 12 level 2 taxa Two words cells 5"},
+      {"cells outside the grid, repeats and words are left out",
+       "[included group code]\n[excluded data level]\n[excluded taxa]\n[excluded areas]\n"
+       "0\n865\n-3\n12\nx\n12\n864 1\n99999999999\n[end]\n",
+       "- level 0 taxa cells 12 864 1"},
+      {"missing level and taxa sections", "[included group code]\n3\n[excluded areas]\n9\n",
+       "code 3 level 0 taxa cells 9"},
+      {"unknown section skipped", "[included group code]\n[comment]\nhello\n[excluded taxa]\nA\n[end]\n",
+       "- level 0 taxa A cells"},
+      {"nothing after [end]", "[included group code]\n[end]\n[excluded areas]\n5\n", "- level 0 taxa cells"},
+      {"over-long code cut at 30", "[x]\n" + std::string(40, '7') + "\n",
+       "code " + std::string(30, '7') + " level 0 taxa cells"},
+      {"level that is not a number counts as 0", "[included group code]\n[excluded data level]\nlow\n",
+       "- level 0 taxa cells"},
+      {"empty file", "", "- level 0 taxa cells"},
+      {"no line end at the end", "[included group code]\n[excluded areas]\n4", "- level 0 taxa cells 4"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(parsed(parsePreselectionFile(c.text, 864)), c.holds) << c.what;
+}
 
 TEST_F(Preselection, LoadingExcludesTheFirstTaxonOfANameAndClearsTheCells) {
   auto taxa = fiveTaxa();

@@ -28,7 +28,7 @@ std::vector<TaxonSpec> fourTaxa() {
           {"Delta", "", {}}};
 }
 
-TEST(Recount, CountsRangesAndTreeOfAHandWorkedExample) {
+TEST(Recount, CountsAHandWorkedExampleUnderEachFilter) {
   Loaded d(fourTaxa());
   ASSERT_TRUE(recount(d.s.ws, 0));
   const Counters& c = d.s.ws.counters;
@@ -49,24 +49,18 @@ TEST(Recount, CountsRangesAndTreeOfAHandWorkedExample) {
   EXPECT_EQ(d.s.ws.cards.recordCount(2), 1);
   EXPECT_EQ(c.snapshot.records, 5);
   EXPECT_EQ(c.snapshot.occupiedCells, 5);
-}
 
-TEST(Recount, ExcludedLevelRaisesTheBarForRecords) {
-  Loaded d(fourTaxa());
+  // The excluded level raises the bar for records.
   ASSERT_TRUE(recount(d.s.ws, 1));
-  const Counters& c = d.s.ws.counters;
   EXPECT_EQ(c.records, 2);  // Alpha in cell 2, Gamma in cell 6
   EXPECT_EQ(c.taxaWithRecords, 2);
   EXPECT_EQ(c.medianRange, 1);
   EXPECT_EQ(c.occupiedCells, 5);  // occupancy ignores the excluded level
   EXPECT_EQ(c.snapshot.excludedLevel, 1);
-}
 
-TEST(Recount, GroupCodeLimitsTaxaAndStopsBeforeWeightsWithTooFewTaxa) {
-  Loaded d(fourTaxa());
+  // A group code limits the taxa and stops before the weights with too few.
   d.s.ws.groupCode = "1";
   EXPECT_FALSE(recount(d.s.ws, 0));
-  const Counters& c = d.s.ws.counters;
   EXPECT_EQ(c.includedTaxa, 2);
   EXPECT_EQ(c.records, 4);
   EXPECT_EQ(c.occupiedCells, 3);
@@ -75,6 +69,11 @@ TEST(Recount, GroupCodeLimitsTaxaAndStopsBeforeWeightsWithTooFewTaxa) {
   EXPECT_DOUBLE_EQ(c.codeTreeLength, 0.0);
   EXPECT_FLOAT_EQ(d.s.ws.cards.weight(0), 1.0f);  // depth from position 1
   EXPECT_EQ(c.snapshot.groupCode, "1");
+
+  // Without an open datafile nothing is counted.
+  d.s.ws.datafile.opened = false;
+  EXPECT_FALSE(recount(d.s.ws, 0));
+  EXPECT_EQ(c.includedTaxa, 0);
 }
 
 TEST(Recount, MedianOfTwoIsTheIntegerMeanOfOneItsValueAndOfNoneTheDefaults) {
@@ -91,13 +90,6 @@ TEST(Recount, MedianOfTwoIsTheIntegerMeanOfOneItsValueAndOfNoneTheDefaults) {
   EXPECT_EQ(c.medianRange, 0);
   EXPECT_EQ(c.maxRange, 0);
   EXPECT_EQ(c.occupiedCells, 1);
-}
-
-TEST(Recount, FailsWithoutAnOpenDatafile) {
-  Loaded d(fourTaxa());
-  d.s.ws.datafile.opened = false;
-  EXPECT_FALSE(recount(d.s.ws, 0));
-  EXPECT_EQ(d.s.ws.counters.includedTaxa, 0);
 }
 
 TEST(Rescale, LiftsEachTaxonToAMaximumOfOneHundredOnce) {

@@ -96,7 +96,7 @@ TEST_F(Utilities, JoinPrefixesTheCodesOfEachSource) {
   EXPECT_TRUE(s.ws.datafile.quantitative);
 }
 
-TEST_F(Utilities, JoinRefusesDifferentGridTypesAndUnreadableSources) {
+TEST_F(Utilities, JoinRefusesDifferentGridTypesAndUnreadableSourcesAndEndsWhenCancelled) {
   fs::path one = put("equal/one.dat", test::datafileImage("First", numbered(3, "a")));
   fs::path other = put("ravelund/two.dat", test::datafileImage("Second", numbered(3, "b")));
   host.openFiles = {one, other};
@@ -113,6 +113,16 @@ TEST_F(Utilities, JoinRefusesDifferentGridTypesAndUnreadableSources) {
   EXPECT_FALSE(joinDatafiles(s, host));
   EXPECT_EQ(host.messageLines().back(), "Join data: failed to open datafile:\n" + stub.string());
   EXPECT_FALSE(fs::exists(home / "equal" / "both.dat"));
+
+  // Cancelling any of the dialogs ends the command without a word.
+  host.messages.clear();
+  for (std::size_t opens : {0u, 1u, 2u}) {
+    host.openFiles.clear();
+    host.saveFiles.clear();
+    for (std::size_t i = 0; i < opens; ++i) host.openFiles.push_back(one);
+    EXPECT_FALSE(joinDatafiles(s, host)) << opens;
+  }
+  EXPECT_TRUE(host.messages.empty());
 }
 
 TEST_F(Utilities, JoinRefusesMoreTaxaThanTheHeaderCounts) {
@@ -134,24 +144,11 @@ TEST_F(Utilities, JoinRefusesMoreTaxaThanTheHeaderCounts) {
   EXPECT_FALSE(fs::exists(home / "equal" / "huge.dat"));
 }
 
-TEST_F(Utilities, CancellingAnyJoinDialogEndsTheCommand) {
-  fs::path one = put("equal/one.dat", test::datafileImage("First", numbered(3, "a")));
-  for (std::size_t opens : {0u, 1u, 2u}) {
-    host.openFiles.clear();
-    host.saveFiles.clear();
-    for (std::size_t i = 0; i < opens; ++i) host.openFiles.push_back(one);
-    EXPECT_FALSE(joinDatafiles(s, host)) << opens;
-  }
-  EXPECT_TRUE(host.messages.empty());
-}
-
-TEST_F(Utilities, RarityThresholdIsTheCountAtAQuarter) {
+// The threshold is the count at a quarter of the taxa.
+TEST_F(Utilities, DivideByRarityWritesTwoDatafilesBesideTheOpenOne) {
   EXPECT_EQ(rarityThreshold({21, 1, 13, 2, 8, 3, 5, 1}), 2);
   EXPECT_EQ(rarityThreshold({4}), 4);
   EXPECT_EQ(rarityThreshold({}), 0);
-}
-
-TEST_F(Utilities, DivideByRarityWritesTwoDatafilesBesideTheOpenOne) {
   std::vector<TaxonSpec> taxa;
   const int counts[] = {1, 1, 2, 3, 5, 8, 13, 21};
   for (int i = 0; i < 8; ++i) {
