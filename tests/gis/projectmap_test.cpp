@@ -86,7 +86,9 @@ TEST(ProjectMap, GraticuleHasRoundStepsWithinTheMapAndTheCentralMeridianStraight
     }
     ASSERT_GE(meridians.size(), 4u);
     ASSERT_GE(parallels.size(), 4u);
-    if (c.epsg == 27700) EXPECT_NE(std::find(meridians.begin(), meridians.end(), -2.0), meridians.end());
+    if (c.epsg == 27700) {
+      EXPECT_NE(std::find(meridians.begin(), meridians.end(), -2.0), meridians.end());
+    }
     // One step between neighbours: 1, 2 or 5 times a power of ten, or 15 or 30.
     for (const auto* v : {&meridians, &parallels}) {
       const double step = (*v)[1] - (*v)[0];

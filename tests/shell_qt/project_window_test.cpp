@@ -61,6 +61,31 @@ class ProjectWindow : public BothPrograms {
     menu({"&DataBase", "Open projec&t..."});
     window->grab();
   }
+  // Zoom to data, checked: each unit with data shows whole, and the view is
+  // no larger than they need: some unit touches each side of it. Returns
+  // the number of units with data.
+  int zoomToData() {
+    menu({"&MapGraphics", "Zoom to &data"});
+    const CrsBox v = units()->viewExtent();
+    const AnalysisData& d = shell->project->data;
+    double west = 1e300, east = -1e300, south = 1e300, north = -1e300;
+    int shown = 0;
+    for (int n = 1; n <= d.units(); ++n) {
+      if (d.occ().taxaIn(n).size() == 0) continue;
+      const std::optional<CrsBox> b = d.geometry->extent(n);
+      EXPECT_TRUE(b) << "unit " << n;
+      if (!b) continue;
+      west = std::min(west, b->west), east = std::max(east, b->east);
+      south = std::min(south, b->south), north = std::max(north, b->north);
+      ++shown;
+    }
+    EXPECT_GT(shown, 0);
+    EXPECT_DOUBLE_EQ(v.west, west);
+    EXPECT_DOUBLE_EQ(v.east, east);
+    EXPECT_DOUBLE_EQ(v.south, south);
+    EXPECT_DOUBLE_EQ(v.north, north);
+    return shown;
+  }
   // The text of the status bar's readout.
   std::string readout() {
     auto* l = window->statusBar()->findChild<QLabel*>("cellReadout");
@@ -392,26 +417,7 @@ TEST_P(ProjectWindow, WheelZoomsDragPansHomeRestoresZoomToDataFramesAndThePointe
   // Far in, about a corner, where no data show.
   wheel(QPoint(2, 2), 8, units());
   ASSERT_LT(units()->viewExtent().east - units()->viewExtent().west, (whole.east - whole.west) / 2);
-  menu({"&MapGraphics", "Zoom to &data"});
-  const CrsBox v = units()->viewExtent();
-  // Each unit with data shows whole, and the view is no larger than they
-  // need: some unit touches each side of it.
-  const AnalysisData& d = shell->project->data;
-  double west = 1e300, east = -1e300, south = 1e300, north = -1e300;
-  int shown = 0;
-  for (int n = 1; n <= d.units(); ++n) {
-    if (d.occ().taxaIn(n).size() == 0) continue;
-    const std::optional<CrsBox> b = d.geometry->extent(n);
-    ASSERT_TRUE(b);
-    west = std::min(west, b->west), east = std::max(east, b->east);
-    south = std::min(south, b->south), north = std::max(north, b->north);
-    ++shown;
-  }
-  ASSERT_GT(shown, 0);
-  EXPECT_DOUBLE_EQ(v.west, west);
-  EXPECT_DOUBLE_EQ(v.east, east);
-  EXPECT_DOUBLE_EQ(v.south, south);
-  EXPECT_DOUBLE_EQ(v.north, north);
+  zoomToData();
 
   // Opening a datafile brings its map back.
   host.presetOpenFile(datafile);
@@ -440,6 +446,7 @@ TEST_P(ProjectWindow, PolygonUnitsReadOutTheUnitTheirOutlinesHold) {
   for (int w = -80; w < -35; w += 5)
     for (int s = -35; s < 15; s += 5)
       if (!(w >= -60 && w < -50 && s >= -20 && s < -10)) feature(id++, ring(w, s, w + 5, s + 5));
+  feature(id, ring(-150, -45, -145, -40));  // open ocean: no frog there
   const fs::path layer = tmp.path() / "squares.geojson";
   writeFile(layer, R"({"type":"FeatureCollection","features":[)" + features + "]}");
   ASSERT_EQ(tool({"project", "new", project.string(), "--units", layer.string(), "--id", "uid"}).rc, 0);
@@ -460,6 +467,8 @@ TEST_P(ProjectWindow, PolygonUnitsReadOutTheUnitTheirOutlinesHold) {
     }
   EXPECT_GT(hits, 100);
   EXPECT_GT(inHole, 0);
+  // The ocean square holds no data: Zoom to data leaves it out.
+  EXPECT_LT(zoomToData(), shell->project->data.units());
   int unit = 0;
   const QPoint at = pointOnAUnit(unit);
   mouse(QEvent::MouseMove, at, Qt::NoButton, units());
