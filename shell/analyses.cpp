@@ -719,6 +719,15 @@ void countCandidatesAsMenus(Session& s) {
   countCandidateCells(s.ws, s.settings.excludedLevel, s.areas);
 }
 
+std::optional<Refusal> refuseByOptions(const Analysis& a, const Settings& st) {
+  // The fully flexible map exists only for a set re-ordered by richness or
+  // rarity for one representation; anything else would leave the
+  // near-minimum scores on the map under the wrong name.
+  if (std::ranges::find(a.checks, Check::SingleRepresentation) != a.checks.end())
+    if (auto why = refuseManyRepresentations(a, st)) return why;
+  return std::nullopt;
+}
+
 std::optional<Refusal> validateRequest(const Analysis& a, const Session& s, bool threatPresent) {
   if (a.traits().needsQuantitative && !s.ws.datafile.quantitative)
     return Refusal{a.name + " needs a datafile in quantitative mode", {}, 2};
@@ -729,10 +738,7 @@ std::optional<Refusal> validateRequest(const Analysis& a, const Session& s, bool
           return Refusal{{}, Notice{"No threat variable has been loaded.", "Re-order areas by threat", Icon::None}, 2};
         break;
       case Check::SingleRepresentation:
-        // The fully flexible map exists only for a set re-ordered by
-        // richness or rarity for one representation; anything else would
-        // leave the near-minimum scores on the map under the wrong name.
-        if (auto why = refuseManyRepresentations(a, s.settings)) return why;
+        if (auto why = refuseByOptions(a, s.settings)) return why;
         break;
       case Check::RoomInSet:
         if (s.areas.count() >= kAreaCapacity)

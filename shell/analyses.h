@@ -194,6 +194,10 @@ std::optional<Refusal> refuseManyRepresentations(const Analysis& a, const Settin
 // count them before an analysis asks for its parameters.
 void countCandidatesAsMenus(Session& s);
 
+// The declared checks that read only the options (the fully flexible map's
+// one representation): a project's run meets them as a datafile's does.
+std::optional<Refusal> refuseByOptions(const Analysis& a, const Settings& st);
+
 // Checks a request against the analysis's declared checks, on the session it
 // would run on (its candidate cells counted as the menus count them).
 std::optional<Refusal> validateRequest(const Analysis& a, const Session& s, bool threatPresent);

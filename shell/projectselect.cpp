@@ -248,8 +248,6 @@ std::optional<Refusal> ProjectRun::unitScores(const Analysis& a) {
 // The set of `after` grown first, then the map the entry reads from it;
 // its report is the grown set's.
 std::optional<Refusal> ProjectRun::grownSetMap(const Analysis& a) {
-  if (std::ranges::find(a.checks, Check::SingleRepresentation) != a.checks.end())
-    if (auto why = refuseManyRepresentations(a, s.settings)) return why;
   NearMinimumRun run;
   if (auto why = grow(*findAnalysis(a.after), run)) return why;
   const FullyFlexibleMap m = a.mapGrownSet(d, out.set, run.run.soleArea, run.params.byCost);
@@ -330,6 +328,7 @@ std::optional<Refusal> selectOnProject(const ProjectSource& p, const Analysis& a
   if (!p.data || !p.project) return refusal("no project is open", 1);
   if (auto why = analysisMisfit(a, *p.data)) return refusal(*why, 2);
   if (auto why = projectSelectionMisfit(a)) return refusal(*why, 2);
+  if (auto why = refuseByOptions(a, s.settings)) return why;
   ProjectRun run(p, s, request, out);
   std::optional<Refusal> why = (run.*a.onProject)(a);
   if (why) {
