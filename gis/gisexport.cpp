@@ -14,6 +14,7 @@
 #include "gis/occurrences.h"
 #include "measures/scores.h"
 #include "selection/cellinfo.h"
+#include "selection/flexibility.h"
 #include "store/editor.h"
 #include "store/files.h"
 #include "store/measuretraits.h"
@@ -101,8 +102,7 @@ Value whenScored(bool scored, double v) { return scored ? Value::of(v) : Value{}
 std::vector<Column> analysisColumns(const Session& s) {
   const MapReading reading = measureTraits(s.map.measureCode).reading;
   const bool fullyFlexible = reading == MapReading::FullyFlexible ||
-                             (reading == MapReading::CoverageSet && s.settings.mapAllFlexible != Flag::kOff &&
-                              s.settings.nearMinimumGoal == 1);
+                             (reading == MapReading::CoverageSet && allAreasMappedFullyFlexible(s.settings));
   if (fullyFlexible) {
     // Areas that share a group number can stand in for one another; an area
     // that no cell can replace keeps count 2 and stands alone.

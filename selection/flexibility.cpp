@@ -33,6 +33,10 @@ bool fullyFlexibleRuleHolds(const Settings& st) {
          (st.reordering == Reordering::kByRichness || st.reordering == Reordering::kByRarity);
 }
 
+bool allAreasMappedFullyFlexible(const Settings& st) {
+  return st.mapAllFlexible != Flag::kOff && st.nearMinimumGoal == 1;
+}
+
 FullyFlexibleMap fullyFlexibleMap(const AnalysisData& data, const AreaSet& set, const std::vector<int>& sole,
                                   bool byCost) {
   FullyFlexibleMap m;

@@ -42,6 +42,11 @@ FullyFlexibleMap fullyFlexibleMap(const AnalysisData& data, const AreaSet& set, 
 // area the map can stand for.
 bool fullyFlexibleRuleHolds(const Settings& st);
 
+// The options ask for every area of a set grown for one representation to
+// be mapped by its flexibility: a coverage map then reads as the fully
+// flexible map.
+bool allAreasMappedFullyFlexible(const Settings& st);
+
 // Why the map is blank when the set holds no area.
 inline constexpr const char* kNoFullyFlexibleAreas = "no fully flexible areas: the near-minimum set is empty";
 

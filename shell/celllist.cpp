@@ -9,6 +9,7 @@
 #include "measures/scores.h"
 #include "measures/selective.h"
 #include "selection/cellinfo.h"
+#include "selection/flexibility.h"
 #include "shell/dispatch.h"
 #include "shell/mapmeasures.h"
 #include "shell/runinputs.h"
@@ -376,7 +377,7 @@ std::vector<std::string> cellInformationLines(const Session& s, int cell) {
     case MapReading::HotspotScores:
     case MapReading::ChoiceOrder: choiceLines(s, cell, c, lines); break;
     case MapReading::CoverageSet:
-      if (s.settings.mapAllFlexible != Flag::kOff && s.settings.nearMinimumGoal == 1)
+      if (allAreasMappedFullyFlexible(s.settings))
         fullyFlexibleLines(s, cell, c, lines);
       else nearMinimumLines(s, cell, c, lines);
       break;

@@ -6,6 +6,7 @@
 #include "measures/scores.h"
 #include "measures/smoothing.h"
 #include "selection/areaset.h"
+#include "selection/flexibility.h"
 #include "selection/nearminimum.h"
 #include "selection/randomsets.h"
 #include "selection/report.h"
@@ -99,8 +100,7 @@ void record(Shell& sh, SelectionMemory& mem, const AnalysisResult& a) {
 // The fully flexible areas when that map is asked for and the run allows it.
 void drawResult(Shell& sh) {
   const Session& s = sh.session;
-  if (s.settings.mapAllFlexible != Flag::kOff && s.settings.nearMinimumGoal == 1 && s.areas.nearMinimumDone &&
-      sh.connected(Command::MapFullyFlexible)) {
+  if (allAreasMappedFullyFlexible(s.settings) && s.areas.nearMinimumDone && sh.connected(Command::MapFullyFlexible)) {
     sh.dispatch(Command::MapFullyFlexible);
     return;
   }
