@@ -658,8 +658,6 @@ std::vector<ParamSpec> buildParamSpecs() {
   };
 }
 
-bool reordersAsked(const Session& s) { return s.settings.reordering == Reordering::kByThreat; }
-
 }  // namespace
 
 const std::vector<ParamSpec>& paramSpecs() {
@@ -719,38 +717,41 @@ void countCandidatesAsMenus(Session& s) {
   countCandidateCells(s.ws, s.settings.excludedLevel, s.areas);
 }
 
-std::optional<Refusal> refuseByOptions(const Analysis& a, const Settings& st) {
-  // The fully flexible map exists only for a set re-ordered by richness or
-  // rarity for one representation; anything else would leave the
-  // near-minimum scores on the map under the wrong name.
-  if (std::ranges::find(a.checks, Check::SingleRepresentation) != a.checks.end())
-    if (auto why = refuseManyRepresentations(a, st)) return why;
+std::optional<Refusal> refuseByChecks(const Analysis& a, const Settings& st, const CheckFacts& f) {
+  for (Check check : a.checks) {
+    switch (check) {
+      case Check::ThreatForReordering:
+        // A set titled as re-ordered by threat must have had threat values
+        // to order by; a project's units carry none.
+        if (st.reordering == Reordering::kByThreat && !f.threatPresent)
+          return Refusal{{}, Notice{"No threat variable has been loaded.", "Re-order areas by threat", Icon::None}, 2};
+        break;
+      case Check::SingleRepresentation:
+        // The fully flexible map exists only for a set re-ordered by
+        // richness or rarity for one representation; anything else would
+        // leave the near-minimum scores on the map under the wrong name.
+        if (auto why = refuseManyRepresentations(a, st)) return why;
+        break;
+      case Check::RoomInSet:
+        if (f.setCount >= f.capacity) return Refusal{strprintf("the area set is full (%d areas)", f.capacity), {}, 2};
+        break;
+      case Check::CandidateCells:
+        if (st.optimiseByCost == Flag::kOff && f.candidates == 0)
+          return Refusal{"no candidate cells: " + (f.noneWhy ? f.noneWhy() : std::string()), {}, 1};
+        break;
+    }
+  }
   return std::nullopt;
 }
 
 std::optional<Refusal> validateRequest(const Analysis& a, const Session& s, bool threatPresent) {
   if (a.traits().needsQuantitative && !s.ws.datafile.quantitative)
     return Refusal{a.name + " needs a datafile in quantitative mode", {}, 2};
-  for (Check check : a.checks) {
-    switch (check) {
-      case Check::ThreatForReordering:
-        if (reordersAsked(s) && !threatPresent)
-          return Refusal{{}, Notice{"No threat variable has been loaded.", "Re-order areas by threat", Icon::None}, 2};
-        break;
-      case Check::SingleRepresentation:
-        if (auto why = refuseByOptions(a, s.settings)) return why;
-        break;
-      case Check::RoomInSet:
-        if (s.areas.count() >= kAreaCapacity)
-          return Refusal{strprintf("the area set is full (%d areas)", kAreaCapacity), {}, 2};
-        break;
-      case Check::CandidateCells:
-        if (s.settings.optimiseByCost == Flag::kOff && s.areas.candidateCells == 0)
-          return Refusal{"no candidate cells: " + noScoreReason(s), {}, 1};
-        break;
-    }
-  }
-  return std::nullopt;
+  return refuseByChecks(a, s.settings, {.setCount = s.areas.count(),
+                                        .capacity = kAreaCapacity,
+                                        .candidates = s.areas.candidateCells,
+                                        .noneWhy = [&s] { return noScoreReason(s); },
+                                        .threatPresent = threatPresent});
 }
 
 const std::vector<Analysis>& analyses() {

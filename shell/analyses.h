@@ -194,9 +194,19 @@ std::optional<Refusal> refuseManyRepresentations(const Analysis& a, const Settin
 // count them before an analysis asks for its parameters.
 void countCandidatesAsMenus(Session& s);
 
-// The declared checks that read only the options (the fully flexible map's
-// one representation): a project's run meets them as a datafile's does.
-std::optional<Refusal> refuseByOptions(const Analysis& a, const Settings& st);
+// What the declared checks read of the data a request would run on: a
+// datafile's session or a project's units.
+struct CheckFacts {
+  int setCount = 0;                         // areas in the set the run grows
+  int capacity = kAreaCapacity;             // the most areas the set may hold
+  std::optional<int> candidates;            // cells that could still add a taxon, where counted
+  std::function<std::string()> noneWhy;     // why none could, when that refuses
+  bool threatPresent = false;               // threat values have been loaded
+};
+
+// The refusal of the first declared check the request fails; a datafile's
+// request and a project's selection both meet every check here.
+std::optional<Refusal> refuseByChecks(const Analysis& a, const Settings& st, const CheckFacts& f);
 
 // Checks a request against the analysis's declared checks, on the session it
 // would run on (its candidate cells counted as the menus count them).

@@ -328,7 +328,11 @@ std::optional<Refusal> selectOnProject(const ProjectSource& p, const Analysis& a
   if (!p.data || !p.project) return refusal("no project is open", 1);
   if (auto why = analysisMisfit(a, *p.data)) return refusal(*why, 2);
   if (auto why = projectSelectionMisfit(a)) return refusal(*why, 2);
-  if (auto why = refuseByOptions(a, s.settings)) return why;
+  // A project's runs grow from no set; its units count their own
+  // candidates, and carry no threat values.
+  const CheckFacts facts{
+      .setCount = 0, .capacity = areaCapacity(*p.data), .candidates = std::nullopt, .noneWhy = {}, .threatPresent = false};
+  if (auto why = refuseByChecks(a, s.settings, facts)) return why;
   ProjectRun run(p, s, request, out);
   std::optional<Refusal> why = (run.*a.onProject)(a);
   if (why) {
