@@ -243,35 +243,6 @@ std::string exactProgressText(ExactKind kind, bool byCost, const ExactProgress& 
   return out;
 }
 
-ExactSetOutcome runExactSet(const AnalysisData& a, const AreaSet& set, const ExactRequest& request,
-                            const ExactOptions& options, const ExactSetContext& context) {
-  ExactSetOutcome out;
-  if (!a.data) return out;
-  ExactOptions o = options;
-  if (!o.startedAt) o.startedAt = std::chrono::steady_clock::now();
-  AreaSet start = set;
-  out.quick = takeQuickSet(a, start, request, context.mapCode);
-  const ExactProblem p = buildExactProblem(a, start, request);
-  if (!sameQuestion(out.quick, p)) out.quick.present = false;
-  if (!out.quick.cells.empty()) o.starts.push_back(out.quick.cells);
-  // Without the quick answer on the map it is computed aside (it takes a
-  // fraction of a second), so the exact answer is never behind it.
-  if (!out.quick.present && p.rows() > 0 && context.quickSet) o.starts.push_back(context.quickSet(p));
-  out.result = solveExact(p, o);
-  out.ran = true;
-  const ExactResult& r = out.result;
-  // Without a set the seeds stay alone: a partial set would read as an answer.
-  out.capacityReached = !r.hasSolution && r.status == ExactStatus::Infeasible;
-  out.cells = p.fixedCells;
-  if (r.hasSolution) out.cells.insert(out.cells.end(), r.cells.begin(), r.cells.end());
-  out.seedCount = static_cast<int>(p.fixedCells.size());
-  out.title = exactTitle(request, p);
-  out.solverLines = solverLines(p, r, out.quick, context.costData, request.capacity);
-  if (r.status == ExactStatus::TimeLimit)
-    out.notes.push_back("the time limit ran out: the set is the best found, not proven optimal");
-  return out;
-}
-
 ReportFacts ExactSetOutcome::facts() const {
   ReportFacts f;
   f.seconds = static_cast<float>(result.seconds);
@@ -285,6 +256,8 @@ std::string ExactSetOutcome::unsolvedReport(const std::string& header) const {
 }
 
 ExactSetOutcome exactSetRun(const AnalysisData& data, const SelectionIndex& x, const ExactRunParams& p) {
+  ExactSetOutcome out;
+  if (!data.data) return out;
   ExactRequest r;
   r.kind = p.kind;
   r.areasToAdd = p.areas;
@@ -293,27 +266,44 @@ ExactSetOutcome exactSetRun(const AnalysisData& data, const SelectionIndex& x, c
   r.includeSeeds = p.settings.includeSeeds != Flag::kOff;
   r.byCost = p.settings.optimiseByCost != Flag::kOff && p.costs;
   r.capacity = p.capacity;
-  ExactOptions options;
-  options.timeLimitSeconds = p.timeLimitSeconds;
-  options.workLimit = p.workLimit;
+  ExactOptions o;
+  o.startedAt = std::chrono::steady_clock::now();
+  o.timeLimitSeconds = p.timeLimitSeconds;
+  o.workLimit = p.workLimit;
   if (p.progress) {
     const bool byCost = r.byCost && r.kind == ExactKind::MinimumSet;
-    options.progress = [&p, kind = r.kind, byCost](const ExactProgress& e) {
+    o.progress = [&p, kind = r.kind, byCost](const ExactProgress& e) {
       return p.progress(exactProgressText(kind, byCost, e, p.timeLimitSeconds));
     };
   }
-  ExactSetContext context;
-  context.mapCode = p.mapCode;
-  context.costData = p.costs;
-  context.quickSet = [&](const ExactProblem& problem) {
+  AreaSet start = p.start;
+  out.quick = takeQuickSet(data, start, r, p.mapCode);
+  const ExactProblem problem = buildExactProblem(data, start, r);
+  if (!sameQuestion(out.quick, problem)) out.quick.present = false;
+  if (!out.quick.cells.empty()) o.starts.push_back(out.quick.cells);
+  // Without the quick answer on the map it is computed aside (it takes a
+  // fraction of a second), so the exact answer is never behind it.
+  if (!out.quick.present && problem.rows() > 0) {
     Progress quiet;
-    AreaSet start;
-    RunRequest q = quickSetRequest(p.settings, p.costs, problem, start);
+    AreaSet aside;
+    RunRequest q = quickSetRequest(p.settings, p.costs, problem, aside);
     q.params.capacity = p.capacity;
-    runMainRun(data, x, q, start, quiet, p.marks);
-    return std::vector<int>(start.cells.begin() + std::clamp(start.seedCount, 0, start.count()), start.cells.end());
-  };
-  return runExactSet(data, p.start, r, options, context);
+    runMainRun(data, x, q, aside, quiet, p.marks);
+    o.starts.emplace_back(aside.cells.begin() + std::clamp(aside.seedCount, 0, aside.count()), aside.cells.end());
+  }
+  out.result = solveExact(problem, o);
+  out.ran = true;
+  const ExactResult& res = out.result;
+  // Without a set the seeds stay alone: a partial set would read as an answer.
+  out.capacityReached = !res.hasSolution && res.status == ExactStatus::Infeasible;
+  out.cells = problem.fixedCells;
+  if (res.hasSolution) out.cells.insert(out.cells.end(), res.cells.begin(), res.cells.end());
+  out.seedCount = static_cast<int>(problem.fixedCells.size());
+  out.title = exactTitle(r, problem);
+  out.solverLines = solverLines(problem, res, out.quick, p.costs, r.capacity);
+  if (res.status == ExactStatus::TimeLimit)
+    out.notes.push_back("the time limit ran out: the set is the best found, not proven optimal");
+  return out;
 }
 
 }  // namespace zn

@@ -68,35 +68,6 @@ struct ExactSetOutcome {
   std::string unsolvedReport(const std::string& header) const;
 };
 
-// What an exact run needs to know beside the data: which analysis left the
-// set on the map, whether the data have costs (the report then gives them),
-// and how to compute the quick set aside when none is on the map (none: the
-// solver starts without it).
-struct ExactSetContext {
-  MeasureCode mapCode = kCodeNone;
-  bool costData = false;
-  std::function<std::vector<int>(const ExactProblem&)> quickSet;
-};
-
-// Runs an exact set from the area set `set` on any data; nothing else is
-// changed.
-//
-// A set a selection run left (the near-minimum or coverage set, also behind
-// the flexibility plot a click on its map shows, or an earlier exact set)
-// gives way: the run starts from the seeds that set was made on. The
-// near-minimum (for the minimum) or near-maximum-coverage set (for coverage)
-// is also the quick answer the report compares with. Otherwise every area of
-// the set stays as a seed unless the request includes seeds. The quick
-// answer (the one on the map, or one computed aside on the same seeds) is the
-// solver's first incumbent, and the time limit counts from the call.
-//
-// The set is the seeds and the chosen units (only the seeds when no set was
-// found), for the caller to rank by the richness re-ordering and report
-// under the title, the solver's status, objective, bound, gap, time and the
-// comparison closing the summary.
-ExactSetOutcome runExactSet(const AnalysisData& a, const AreaSet& set, const ExactRequest& request,
-                            const ExactOptions& options, const ExactSetContext& context);
-
 // An exact set in the one form both kinds of data run: the run reads the
 // data, the options and the set it starts from, and returns the set with
 // its title and the solver's lines; the caller ranks it by richness, puts
@@ -120,8 +91,23 @@ struct ExactRunParams {
 // `x` is SelectionIndex(data) or an index of the same data the caller keeps.
 using ExactRunFn = ExactSetOutcome (*)(const AnalysisData& data, const SelectionIndex& x, const ExactRunParams& params);
 
-// The exact minimum set or maximum coverage, the quick set aside being the
-// near-minimum or coverage run of the same options and seeds.
+// The exact minimum set or maximum coverage from the area set `start` on any
+// data; nothing else is changed.
+//
+// A set a selection run left (the near-minimum or coverage set, also behind
+// the flexibility plot a click on its map shows, or an earlier exact set)
+// gives way: the run starts from the seeds that set was made on. The
+// near-minimum (for the minimum) or near-maximum-coverage set (for coverage)
+// is also the quick answer the report compares with. Otherwise every area of
+// the set stays as a seed unless the request includes seeds. The quick
+// answer (the one on the map, or the near-minimum or coverage run of the same
+// options computed aside on the same seeds) is the
+// solver's first incumbent, and the time limit counts from the call.
+//
+// The set is the seeds and the chosen units (only the seeds when no set was
+// found), for the caller to rank by the richness re-ordering and report
+// under the title, the solver's status, objective, bound, gap, time and the
+// comparison closing the summary.
 ExactSetOutcome exactSetRun(const AnalysisData& data, const SelectionIndex& x, const ExactRunParams& params);
 
 // The near-minimum or coverage run that gives an exact run its quick set
