@@ -960,7 +960,9 @@ NearMinimumRun coverageSetRun(const AnalysisData& data, const SelectionIndex& x,
   for (int t = 0; t < x.ix.taxa; ++t)
     if (x.counts(t)) largestRange = std::max(largestRange, x.range(t));
   RunRequest r = runRequest(p, a.params);
-  r.kind = p.byBudget && r.params.byCost ? RunKind::CoverageByBudget : RunKind::CoverageByNumber;
+  // A budget is spent in the units' costs, which are 1 each where the data
+  // carry none (a project without costs), as an exact coverage spends it.
+  r.kind = p.byBudget ? RunKind::CoverageByBudget : RunKind::CoverageByNumber;
   std::vector<CellMark> marks = p.marks;
   for (;;) {
     a.run = runMainRun(data, x, r, a.set, feedback, marks);
