@@ -39,7 +39,7 @@ class ProjectRun {
   ReportContext context(MeasureCode code, const ReportFacts& f) const;
   ReportOptions reportOptions(MeasureCode code, std::vector<int> soleArea) const;
   void report(MeasureCode code, const ReportFacts& facts, std::vector<int> soleArea = {});
-  int areasToAdd();
+  int areasToAdd(bool noted = true);  // noted: a lowered number is told in the notes
   bool byBudget(const Analysis& a) const;
   double budgetToSpend();
   double timeLimit() const;

@@ -95,10 +95,11 @@ void ProjectRun::report(MeasureCode code, const ReportFacts& facts, std::vector<
   out.title = c.title;
 }
 
-int ProjectRun::areasToAdd() {
+int ProjectRun::areasToAdd(bool noted) {
   RunRoom room;
   room.room = capacity;
-  return boundedAreas(room, values().areasToAdd, s.settings.areasToAdd, out.notes);
+  std::vector<std::string> unheard;
+  return boundedAreas(room, values().areasToAdd, s.settings.areasToAdd, noted ? out.notes : unheard);
 }
 
 bool ProjectRun::byBudget(const Analysis& a) const {
@@ -149,7 +150,9 @@ std::optional<Refusal> ProjectRun::grow(const Analysis& a, NearMinimumRun& run) 
                               .report = context(a.code, {})};
   if (a.takesParam(Param::AreasToAdd)) {
     params.byBudget = byBudget(a);
-    params.areas = areasToAdd();
+    // A run by budget keeps a number of areas only to count its progress:
+    // lowering it is no news to the user, who gave a budget.
+    params.areas = areasToAdd(!params.byBudget);
     params.budget = params.byBudget ? budgetToSpend() : 0.0;
   }
   run = a.growSet(d, x, params, s.progress);
