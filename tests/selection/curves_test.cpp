@@ -47,20 +47,23 @@ CurveParams params(int runs = 200, std::uint32_t seed = 7) {
   return p;
 }
 
+// The taxa the cells picked by the bits of `m` represent.
+int metBy(const std::vector<test::TaxonSpec>& taxa, const std::vector<int>& cells, std::uint32_t m) {
+  int met = 0;
+  for (const auto& t : taxa) {
+    bool in = false;
+    for (std::size_t i = 0; i < cells.size() && !in; ++i) in = (m >> i & 1u) && t.levels.count(cells[i]);
+    met += in;
+  }
+  return met;
+}
+
 // The most taxa any k of the cells represent, by trying every subset.
 std::vector<int> bruteOptimum(const std::vector<test::TaxonSpec>& taxa, const std::vector<int>& cells, int K) {
   std::vector<int> best(static_cast<std::size_t>(K) + 1, 0);
-  const std::uint32_t subsets = 1u << cells.size();
-  for (std::uint32_t m = 0; m < subsets; ++m) {
+  for (std::uint32_t m = 0; m < (1u << cells.size()); ++m) {
     const int k = std::popcount(m);
-    if (k > K) continue;
-    int met = 0;
-    for (const auto& t : taxa) {
-      bool in = false;
-      for (std::size_t i = 0; i < cells.size() && !in; ++i) in = (m >> i & 1u) && t.levels.count(cells[i]);
-      met += in;
-    }
-    best[static_cast<std::size_t>(k)] = std::max(best[static_cast<std::size_t>(k)], met);
+    if (k <= K) best[static_cast<std::size_t>(k)] = std::max(best[static_cast<std::size_t>(k)], metBy(taxa, cells, m));
   }
   for (int k = 1; k <= K; ++k) best[k] = std::max(best[k], best[k - 1]);
   return best;
@@ -230,13 +233,8 @@ TEST(Frequency, SoleCellsAlwaysAndTiedCellsSometimes) {
 int bruteMinimumWithout(const std::vector<test::TaxonSpec>& taxa, const std::vector<int>& cells, int without) {
   int best = -1;
   for (std::uint32_t m = 0; m < (1u << cells.size()); ++m) {
-    bool ok = true;
+    bool ok = metBy(taxa, cells, m) == static_cast<int>(taxa.size());
     for (std::size_t i = 0; i < cells.size() && ok; ++i) ok = !((m >> i & 1u) && cells[i] == without);
-    for (const auto& t : taxa) {
-      bool in = false;
-      for (std::size_t i = 0; i < cells.size() && !in; ++i) in = (m >> i & 1u) && t.levels.count(cells[i]);
-      ok = ok && in;
-    }
     if (ok && (best < 0 || std::popcount(m) < best)) best = std::popcount(m);
   }
   return best;

@@ -66,31 +66,29 @@ TEST(ExchangeSort, OrdersHighestFirstWithItsOwnTieOrder) {
   }
 }
 
+// The top cells ranked, the rest zeroed; fewer than three scored cells
+// select and report nothing, and the map keeps the measure's scores.
 TEST(Hotspots, TakesTheTopCellsRankedAndZeroesTheRest) {
-  Loaded d(withRichness({{5, 4}, {9, 2}, {12, 3}, {40, 1}}));
-  const AnalysisResult r = hotspots(d, 2);
-  ASSERT_TRUE(r.ran);
-  EXPECT_EQ(cellsText(d.s.areas.cells), "5 12");
-  EXPECT_EQ(d.s.map.measureCode, kCodeHotspots);
-  EXPECT_EQ(d.map(), "5:4/1 12:3/2 ");
-  EXPECT_EQ(d.s.areas.seedCount, 0);
-}
-
-TEST(Hotspots, FewerThanThreeScoredCellsSelectNothingAndReportNothing) {
-  Loaded d(withRichness({{5, 4}, {9, 2}}));
-  const AnalysisResult r = hotspots(d, 5);
-  EXPECT_FALSE(r.ran);
-  EXPECT_EQ(r.results, "");
-  EXPECT_TRUE(d.s.areas.empty());
-  // The map keeps the measure's scores.
-  EXPECT_EQ(d.map(), "5:4/4 9:2/2 ");
-}
-
-TEST(Hotspots, MoreAreasThanScoredCellsSelectsExactlyThose) {
-  Loaded d(withRichness({{5, 4}, {9, 2}, {12, 3}}));
-  const AnalysisResult r = hotspots(d, 500);
-  EXPECT_TRUE(r.ran);
-  EXPECT_EQ(cellsText(d.s.areas.cells), "5 12 9");
+  struct Case {
+    std::map<int, int> richness;
+    int areas;
+    const char *cells, *map;
+  };
+  for (const Case& c : {Case{{{5, 4}, {9, 2}, {12, 3}, {40, 1}}, 2, "5 12", "5:4/1 12:3/2 "},
+                        Case{{{5, 4}, {9, 2}, {12, 3}}, 500, "5 12 9", "5:4/1 9:2/3 12:3/2 "},
+                        Case{{{5, 4}, {9, 2}}, 5, "", "5:4/4 9:2/2 "}}) {
+    SCOPED_TRACE(c.areas);
+    Loaded d(withRichness(c.richness));
+    const AnalysisResult r = hotspots(d, c.areas);
+    EXPECT_EQ(r.ran, c.richness.size() >= 3);
+    EXPECT_EQ(r.results.empty(), !r.ran);
+    EXPECT_EQ(cellsText(d.s.areas.cells), c.cells);
+    EXPECT_EQ(d.map(), c.map);
+    if (r.ran) {
+      EXPECT_EQ(d.s.map.measureCode, kCodeHotspots);
+    }
+    EXPECT_EQ(d.s.areas.seedCount, 0);
+  }
 }
 
 TEST(Hotspots, ExistingAreasBecomeSeedsAndTheHotspotsFollowThem) {
