@@ -162,6 +162,8 @@ TEST(CellReadout, NumberNameSpanScoreAndCount) {
   EXPECT_EQ(cellReadout(k.s, k.s.ws.geo.cells + 1), "");
 }
 
+// The kinds the traits give (categories, spots by level) are drawn by the
+// key and layer tests; here the rule a pass adds to them.
 TEST(MeasureKinds, CountsUnlessTransformed) {
   MapRecord m;
   m.measureCode = kCodeRichness;
@@ -173,13 +175,7 @@ TEST(MeasureKinds, CountsUnlessTransformed) {
   EXPECT_FALSE(measureKind(m).countType);
   m.meanPasses = 0;
   m.measureCode = kCodeRangeSizeRarity;
-  EXPECT_FALSE(measureKind(m).countType);
-  EXPECT_FALSE(measureKind(m).category);
-  m.measureCode = kCodeNearMinimum;
-  EXPECT_TRUE(measureKind(m).category);
-  EXPECT_TRUE(measureKind(m).largeSpots);
-  m.measureCode = kCodeMaxLevel;
-  EXPECT_TRUE(measureKind(m).maxLevelSpots);
+  EXPECT_FALSE(measureKind(m).countType) << "never counts";
   m.measureCode = kCodeFlexibilityPlot;
   EXPECT_TRUE(measureKind(m).italicTitle);
   m.measureCode = kCodeMedianQuantitative;

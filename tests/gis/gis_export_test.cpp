@@ -1,6 +1,6 @@
 // GIS exports read back through GDAL: one feature per cell of the grid type
 // with the cell's true bounds, and attributes equal to what `zonarium
-// measure` and `zonarium select` give for the same analysis.
+// measure` gives. (The fields each analysis writes: gis.case.)
 #include <gtest/gtest.h>
 
 #include <gdal_priv.h>
@@ -8,13 +8,10 @@
 #include <ogrsf_frmts.h>
 
 #include <memory>
-#include <sstream>
 
-#include "cli/select_cmd.h"
 #include "display/displaystate.h"
 #include "gis/gisexport.h"
 #include "interchange/dataexport.h"
-#include "selection/areaset.h"
 #include "shell/mapclasses.h"
 #include "store/text.h"
 #include "tests/support/gis_fixture.h"
@@ -106,65 +103,10 @@ TEST_F(GisExport, GeoPackageHoldsTheMeasureAsZonariumMeasurePrintsIt) {
   }
   EXPECT_GT(splitCells, 0);
 
+  // The taxa layer is there, one feature a taxon; its fields: gis.case.
   OGRLayer* taxa = ds->GetLayerByName("taxa");
   ASSERT_NE(taxa, nullptr);
   EXPECT_EQ(taxa->GetFeatureCount(), 288);
-  long records = 0;
-  taxa->ResetReading();
-  int t = 0;
-  while (OGRFeature* f = taxa->GetNextFeature()) {
-    records += f->GetFieldAsInteger("records");
-    EXPECT_EQ(f->GetFieldAsInteger("in_set"), 0);  // no area set
-    // The code as the user types it: the card's padding is not part of it.
-    const std::string code = f->GetFieldAsString("code"), card = open.s->ws.cards.codeText(t++);
-    EXPECT_FALSE(code.empty());
-    EXPECT_NE(code.back(), '0') << card;
-    EXPECT_EQ(card, code + std::string(card.size() - code.size(), '0'));
-    OGRFeature::DestroyFeature(f);
-  }
-  EXPECT_EQ(records, 7055);
-}
-
-TEST_F(GisExport, CsvCarriesTheNearMinimumSetInOrderWithCentroidsAndWkt) {
-  const fs::path sed = out("set.sed");
-  const auto sel = run({"select", "near-minimum", world.string(), "--areas-out", sed.string()});
-  ASSERT_EQ(sel.rc, 0) << sel.err;
-  const std::vector<int> set = parseSeedFile(test::readFile(sed), 864);
-  ASSERT_FALSE(set.empty());
-  const auto r = run({"export-gis", world.string(), "--out", out("set.csv").string(), "--select", "near-minimum"});
-  ASSERT_EQ(r.rc, 0) << r.err;
-
-  const std::string text = test::readFile(out("set.csv"));
-  EXPECT_EQ(text.substr(0, text.find('\n')),
-            "WKT,cell,location,class,colour,in_set,step,seed,flexibility,essential_taxa,lon,lat");
-  Dataset ds = openVector(out("set.csv"));
-  ASSERT_TRUE(ds);
-  OGRLayer* l = ds->GetLayer(0);
-  EXPECT_EQ(l->GetFeatureCount(), 864);
-  std::map<int, int> steps;
-  for (auto& [n, f] : byCell(l)) {
-    if (f->GetFieldAsInteger("in_set") == 0) {
-      EXPECT_STREQ(f->GetFieldAsString("step"), "") << n;
-      continue;
-    }
-    steps[f->GetFieldAsInteger("step")] = n;
-    const std::string flexibility = f->GetFieldAsString("flexibility");
-    EXPECT_TRUE(flexibility == "irreplaceable" || flexibility == "flexible") << n << " " << flexibility;
-  }
-  std::vector<int> inOrder;
-  for (auto [step, n] : steps) inOrder.push_back(n);
-  EXPECT_EQ(inOrder, set);
-
-  // The taxa file: every taxon is represented by the near-minimum set.
-  Dataset taxa = openVector(gisTaxaCsvPath(out("set.csv")));
-  ASSERT_TRUE(taxa);
-  OGRLayer* t = taxa->GetLayer(0);
-  EXPECT_EQ(t->GetFeatureCount(), 288);
-  t->ResetReading();
-  while (OGRFeature* f = t->GetNextFeature()) {
-    EXPECT_GE(f->GetFieldAsInteger("in_set"), 1) << f->GetFieldAsString("name");
-    OGRFeature::DestroyFeature(f);
-  }
 }
 
 // GeoPackage and CSV keep the British National Grid (the CSV with its .prj
@@ -250,91 +192,6 @@ TEST_F(GisExport, ALinkIsWrittenThroughAndAFailedExportLeavesNothingNew) {
   }
   for (const auto& e : fs::directory_iterator(shipped.tmp.path()))
     EXPECT_EQ(e.path().filename().string().find(".tmp"), std::string::npos) << e.path();
-}
-
-// Every analysis of the registry is exported as fields named by what they
-// mean: no marker value (the zero-score marker, counts of -1) reaches the
-// file, and the replacement cost and exact set agree with their reports.
-TEST_F(GisExport, EveryAnalysisExportsFieldsByMeaning) {
-  const fs::path sed = out("set.sed"), threats = out("threats.scr");
-  ASSERT_EQ(run({"select", "near-minimum", world.string(), "--areas-out", sed.string()}).rc, 0);
-  ASSERT_EQ(run({"export-scores", world.string(), "--out", threats.string(), "--measure", "richness"}).rc, 0);
-  const std::vector<std::string> onSet{"--areas", sed.string()};
-  struct Row {
-    std::vector<std::string> options, fields;
-  };
-  const std::map<std::string, Row> table{
-      {"near-minimum", {{}, {"flexibility", "essential_taxa"}}},
-      {"coverage", {{"--areas-to-add", "5"}, {"flexibility", "essential_taxa"}}},
-      {"greedy", {{}, {}}},
-      {"hotspots", {{"--areas-to-add", "5"}, {"score"}}},
-      {"flexible", {{"--set", "reorder=richness"}, {"flexible_group", "group_areas"}}},
-      {"emr", {{}, {"irreplaceability", "level", "range"}}},
-      {"max-rarity", {{}, {"irreplaceability", "level", "range"}}},
-      {"reorder-richness", {onSet, {"taxa_added"}}},
-      {"reorder-threat", {{"--areas", sed.string(), "--threats", threats.string()}, {"threat"}}},
-      {"random", {{"--areas-to-add", "5", "--random-seed", "7"}, {"times_chosen"}}},
-      {"report", {onSet, {}}},
-      {"exact-minimum", {{}, {"taxa_added"}}},
-      {"exact-coverage", {{"--areas-to-add", "5"}, {"taxa_added"}}},
-      {"frequency", {{"--runs", "5"}, {"runs", "frequency"}}},
-      {"replacement-cost", {{}, {"extra_areas", "irreplaceable"}}},
-  };
-  for (const std::string& kind : selectKinds()) {
-    SCOPED_TRACE(kind);
-    auto row = table.find(kind);
-    ASSERT_NE(row, table.end()) << "no row for " << kind;
-    const fs::path gpkg = out(kind + ".gpkg");
-    std::vector<std::string> args{"export-gis", world.string(), "--out", gpkg.string(), "--select", kind};
-    args.insert(args.end(), row->second.options.begin(), row->second.options.end());
-    const auto r = run(args);
-    ASSERT_EQ(r.rc, 0) << r.err;
-    Dataset ds = openVector(gpkg);
-    ASSERT_TRUE(ds);
-    OGRLayer* l = ds->GetLayerByName("cells");
-    OGRFeatureDefn* defn = l->GetLayerDefn();
-    std::vector<std::string> fields;
-    for (int i = defn->GetFieldIndex("seed") + 1; i < defn->GetFieldIndex("lon"); ++i)
-      fields.push_back(defn->GetFieldDefn(i)->GetNameRef());
-    EXPECT_EQ(fields, row->second.fields);
-    int inSet = 0;
-    for (auto& [n, f] : byCell(l)) {
-      inSet += f->GetFieldAsInteger("in_set");
-      for (int i = 0; i < defn->GetFieldIndex("lon"); ++i) {
-        if (!f->IsFieldSetAndNotNull(i) || defn->GetFieldDefn(i)->GetType() == OFTString) continue;
-        const double v = f->GetFieldAsDouble(i);
-        EXPECT_TRUE(v >= 0.0 && v != 10000.0) << n << " " << defn->GetFieldDefn(i)->GetNameRef() << " " << v;
-      }
-    }
-    // These map scores over the cells and leave no set.
-    if (kind == "emr" || kind == "max-rarity" || kind == "random" || kind == "frequency") continue;
-    EXPECT_GT(inSet, 0);
-  }
-
-  // Replacement cost: the report's words and numbers, cell by cell.
-  const auto report = run({"select", "replacement-cost", world.string()});
-  ASSERT_EQ(report.rc, 0) << report.err;
-  std::map<int, std::string> reported;
-  std::istringstream lines(report.out.substr(report.out.find("extra areas\n")));
-  for (std::string line; std::getline(lines, line);)
-    if (int cell = 0; line.size() > 27 && std::sscanf(line.c_str(), "%d", &cell) == 1) reported[cell] = line.substr(27);
-  ASSERT_FALSE(reported.empty()) << report.out;
-  std::map<int, std::string> exported;
-  for (auto& [n, f] : byCell(openVector(out("replacement-cost.gpkg"))->GetLayerByName("cells"))) {
-    const bool chosen = f->GetFieldAsInteger("in_set") != 0;
-    EXPECT_EQ(f->IsFieldSetAndNotNull(f->GetFieldIndex("irreplaceable")), chosen) << n;
-    if (!chosen) continue;
-    exported[n] = f->GetFieldAsInteger("irreplaceable") ? std::string("irreplaceable")
-                                                        : std::to_string(f->GetFieldAsInteger("extra_areas"));
-  }
-  EXPECT_EQ(exported, reported);
-
-  // The exact minimum set represents every taxon once: the taxa each area
-  // adds sum to the taxa with records.
-  int added = 0;
-  for (auto& [n, f] : byCell(openVector(out("exact-minimum.gpkg"))->GetLayerByName("cells")))
-    added += f->GetFieldAsInteger("taxa_added");
-  EXPECT_EQ(added, 288);
 }
 
 // Text a spreadsheet would run as a formula is written as text in every CSV

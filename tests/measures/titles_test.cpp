@@ -28,8 +28,9 @@ void threeSeedsOfFive(Session& s) {
 }
 
 // The titles the tool's measure cases print (richness, rarity, the tree
-// measures, level n, the rare threshold) are checked there, those the
-// analysis commands put on the map (EMR, max rarity) with those commands.
+// measures, level n, the rare threshold, imported scores, fully flexible
+// areas) are checked there, those the analysis commands put on the map (EMR,
+// max rarity) with those commands.
 class TitleTable : public ::testing::TestWithParam<TitleCase> {};
 
 TEST_P(TitleTable, BuildsTheTitleFromTheMapRecordAndSettings) {
@@ -116,12 +117,6 @@ INSTANTIATE_TEST_SUITE_P(
                   "near-minset: 1 irreplaceable(R)/flexible(O) areas for 1 rep"},
         TitleCase{"NearMaximumCoverage", 9, [](Session& s) { s.areas.cells = {4, 5}; },
                   "near-maximum-coverage set (2 areas)"},
-        TitleCase{"ImportedSingle", 10,
-                  [](Session& s) {
-                    s.map.importKind = kImportSingle;
-                    s.map.importedName = "rain.scr";
-                  },
-                  "imported scores (rain.scr)"},
         TitleCase{"ImportedForegroundKeepsItsTitle", 10,
                   [](Session& s) {
                     s.map.importKind = kImportForegroundBackground;
@@ -164,8 +159,6 @@ INSTANTIATE_TEST_SUITE_P(
                   "abs residuals from smoothed (2x mean 25) richness"},
         TitleCase{"MedianQuantitative", 39, [](Session& s) { s.ws.datafile.rescaled = true; },
                   "median value for quantitative data (transformed)"},
-        TitleCase{"FullyFlexible", 40, [](Session& s) { s.areas.cells = {1, 2}; },
-                  "fully flexible areas (for 2 areas)"},
         TitleCase{"ReorderedByThreat", 46, none, "area set re-ordered by threat"},
         TitleCase{"ReservedCode", 17, none, ""},
         TitleCase{"UnknownCode", 99, none, ""}),

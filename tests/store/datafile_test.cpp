@@ -65,16 +65,8 @@ TEST_F(OpenDatafile, TitleKeepsThirtyOneCharactersAndOnlyALeadingAsteriskMeansQu
   EXPECT_EQ(host.messages.size(), 1u);
 }
 
-TEST_F(OpenDatafile, EmptyFileAsksAboutItsFormatThenSaysNoTaxaRead) {
-  fs::path p = put("equal/empty.dat", test::datafileImage("nothing", {}));
-  host.answers.push_back(Answer::Yes);
-  ASSERT_TRUE(open(p));
-  EXPECT_EQ(host.messageLines(),
-            (std::vector<std::string>{"Check datafile: file: " + p.string() + "\n- unexpected format,\nopen anyway?",
-                                      "File: " + p.string() + ": No taxa read"}));
-  EXPECT_EQ(s.ws.taxaCount, 0);
-}
-
+// (An empty file, a negative count and an unknown grid type folder, each
+// with its whole message: info.case.)
 TEST_F(OpenDatafile, UnexpectedFormatAnsweredNoShowsTheDialogAgain) {
   auto taxa = threeTaxa();
   taxa[0].code = std::string(31, '7');
@@ -117,15 +109,6 @@ TEST_F(OpenDatafile, ReopeningTheOpenFileOrCancellingChangesNothing) {
   EXPECT_EQ(host.messages.back().caption, "Data file not found");
 }
 
-TEST_F(OpenDatafile, NegativeTaxaCountIsRefusedWithAClearMessage) {
-  fs::path p = put("equal/neg.dat", test::datafileImage("bad", threeTaxa(), -5));
-  EXPECT_FALSE(open(p));
-  ASSERT_GE(host.messages.size(), 2u);
-  EXPECT_EQ(host.messages[0].caption, "Check datafile");
-  EXPECT_NE(host.messages[0].text.find("negative taxa count"), std::string::npos);
-  EXPECT_FALSE(s.ws.datafile.opened);
-}
-
 TEST_F(OpenDatafile, CountBeyondTheFileOrACutCardLeavesMissingCardsEmptyAndSaysSo) {
   fs::path p = put("equal/short.dat", test::datafileImage("short", threeTaxa(), 1000));
   ASSERT_TRUE(open(p));
@@ -148,16 +131,6 @@ TEST_F(OpenDatafile, CountBeyondTheFileOrACutCardLeavesMissingCardsEmptyAndSaysS
   EXPECT_EQ(s.ws.cards.name(2), "Gamma");
   EXPECT_EQ(s.ws.counters.records, 3);
   EXPECT_EQ(host.messageLines(), std::vector<std::string>{"Open datafile: file holds 2 of 3 taxa"});
-}
-
-TEST_F(OpenDatafile, UnknownSubdirectoryIsNotRecognised) {
-  fs::path p = put("nowhere/x.dat", test::datafileImage("x", threeTaxa()));
-  EXPECT_FALSE(open(p));
-  EXPECT_EQ(
-      host.messageLines(),
-      std::vector<std::string>{"Subdirectory: nowhere\\: This grid type is not recognised\nby the current version "
-                               "of ZONARIUM -\nsee the file: \\ZONARIUM\\ZONARIUM.MAP"});
-  EXPECT_FALSE(s.ws.datafile.opened);
 }
 
 // A coastline file missing, empty or without its counts is not read, and
