@@ -348,6 +348,15 @@ TEST_P(ProjectWindow, RefusalsOnAProjectSpeakOfTheProject) {
   menu({"&AnalyticalTools", "&Area selection", "Selection fre&quency"});
   ASSERT_EQ(host.shown.size(), said + 1);
   EXPECT_NE(host.shown.back().find("No taxon of this project has records."), std::string::npos) << host.shown.back();
+  // A set re-ordered by threat is refused as the tool refuses it: a
+  // project's units carry no threat values to order by.
+  shell->session.settings.reordering = Reordering::kByThreat;
+  menu({"&AnalyticalTools", "&Area selection", "Near-mi&nimum set"});
+  ASSERT_EQ(host.shown.size(), said + 2);
+  const CliOutput told = tool({"select", "near-minimum", project.string(), "--set", "reorder=threat"});
+  EXPECT_EQ(told.rc, 2);
+  EXPECT_NE(host.shown.back().find("No threat variable has been loaded."), std::string::npos) << host.shown.back();
+  EXPECT_EQ(told.err, "zonarium: No threat variable has been loaded.\n");
 }
 
 // Graticule draws only on a project's map and says so on a datafile's; Zoom
