@@ -535,6 +535,12 @@ def run_list(args):
         tree.restore()
         if log:
             log.close()
+    # The programs were last built from a mutant: build them again from the
+    # restored source, so a later ctest runs the clean tree.
+    if needed:
+        ok, _ = build_targets(build, needed, args.jobs, None)
+        print("test programs rebuilt from the clean tree" if ok else "rebuilding the test programs failed",
+              file=sys.stderr)
     report(results, args.commit or git_commit(), sys.stdout)
 
 
