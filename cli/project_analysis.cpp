@@ -106,6 +106,10 @@ int selectionOn(CliContext& ctx, Opened& p, const SelectOptions& so, ProjectSele
   if (so.costs || so.threats || so.areasOut)
     return refuse(ctx, "--costs, --threats and --areas-out apply to datafiles; a project's units carry their costs");
   if (int rc = refuseAreasBeyond(ctx, so, areaCapacity(p.data)); rc != 0) return rc;
+  // A budget asks for optimisation by cost, as on a datafile; a project's
+  // units always carry costs (1 each where its layer gave none).
+  std::vector<std::string> warnings;
+  if (a->kind == AnalysisKind::Selection) takeCostRequest(p.session->settings, true, so, warnings);
   ProjectSelectRequest request;
   request.values = so;
   if (auto why = selectOnProject({p.file, p.project, &p.data}, *a, *p.session, request, out))

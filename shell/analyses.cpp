@@ -707,11 +707,6 @@ std::optional<Refusal> takeCostRequest(Settings& st, bool costPresent, const Req
   return std::nullopt;
 }
 
-std::optional<Refusal> refuseManyRepresentations(const Analysis& a, const Settings& st) {
-  if (fullyFlexibleRuleHolds(st)) return std::nullopt;
-  return Refusal{a.name + " needs goal 1 and re-ordering by richness or rarity (--set reorder=richness)", {}, 2};
-}
-
 void countCandidatesAsMenus(Session& s) {
   occupancyPass(s.ws, s.settings.excludedLevel, s.areas);
   countCandidateCells(s.ws, s.settings.excludedLevel, s.areas);
@@ -730,7 +725,8 @@ std::optional<Refusal> refuseByChecks(const Analysis& a, const Settings& st, con
         // The fully flexible map exists only for a set re-ordered by
         // richness or rarity for one representation; anything else would
         // leave the near-minimum scores on the map under the wrong name.
-        if (auto why = refuseManyRepresentations(a, st)) return why;
+        if (!fullyFlexibleRuleHolds(st))
+          return Refusal{a.name + " needs goal 1 and re-ordering by richness or rarity (--set reorder=richness)", {}, 2};
         break;
       case Check::RoomInSet:
         if (f.setCount >= f.capacity) return Refusal{strprintf("the area set is full (%d areas)", f.capacity), {}, 2};

@@ -186,10 +186,6 @@ std::optional<Refusal> refuseAreasBeyond(const RequestValues& values, int capaci
 std::optional<Refusal> takeCostRequest(Settings& st, bool costPresent, const RequestValues& values,
                                        std::vector<std::string>& warnings);
 
-// The refusal of a map that stands for one representation (the fully
-// flexible map) when the options ask for more, or re-order otherwise.
-std::optional<Refusal> refuseManyRepresentations(const Analysis& a, const Settings& st);
-
 // The occupancy flags and the area set's candidate cells, as the menus
 // count them before an analysis asks for its parameters.
 void countCandidatesAsMenus(Session& s);
@@ -198,7 +194,7 @@ void countCandidatesAsMenus(Session& s);
 // datafile's session or a project's units.
 struct CheckFacts {
   int setCount = 0;                         // areas in the set the run grows
-  int capacity = kAreaCapacity;             // the most areas the set may hold
+  int capacity = 0;                         // the most areas the set may hold: a datafile's kAreaCapacity, a project's units
   std::optional<int> candidates;            // cells that could still add a taxon, where counted
   std::function<std::string()> noneWhy;     // why none could, when that refuses
   bool threatPresent = false;               // threat values have been loaded
