@@ -83,7 +83,7 @@ int measureOn(CliContext& ctx, Opened& p, const MeasureOptions& o, Scores& out) 
       params.plotMarks[static_cast<std::size_t>(found)] = 1;
     }
   }
-  if (o.smoothPasses && !smoothingApplies(a->code, p.data))
+  if (o.smoothPasses && !smoothingApplies(a->traits(), p.data))
     return refuse(ctx,
                   "--smooth needs a smoothable measure and neighbouring units; this project has none for " + a->name);
   if (auto why = measureProject(p.data, *a, *p.session, params, o.smoothPasses, out, o.meanPasses))

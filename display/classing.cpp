@@ -204,7 +204,7 @@ ClassTable classifyScores(const Settings& st, const MapRecord& map, Workspace& w
   in.maxSeparate = st.maxNotSeparate == Flag::kOff;
   in.fixedLimit = map.scaleLimit;
   in.inverted = st.invertedScale != Flag::kOff;
-  if (map.measureCode == kCodeSelectionFrequency) {
+  if (map.code() == kCodeSelectionFrequency) {
     // Shares of runs are classed over 0 ... 100 %, so that a colour means
     // the same share on every such map and far-apart shares never meet.
     in.scaleType = kFixedLimit;

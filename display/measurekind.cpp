@@ -5,7 +5,7 @@
 namespace zn {
 
 MeasureKind measureKind(const MapRecord& m) {
-  const MeasureTraits& t = measureTraits(m.measureCode);
+  const MeasureTraits& t = m.traits();
   const bool transformed = m.meanPasses > 0 || m.smoothPasses > 0;
   MeasureKind k;
   k.countType = t.count == CountType::Always || (t.count == CountType::UntilTransformed && !transformed);

@@ -127,7 +127,7 @@ class Canvas {
     thumbnail_ = t.thumbnail && !t.printing;
     cells_ = units_->unitCount();
     ratio_ = t.printing ? 1.0 : std::max(1.0, o.pixelRatio);
-    if (divergingRampApplies(d.palette, set_, s.map.measureCode) && d.classes.classCount > 0) {
+    if (divergingRampApplies(d.palette, set_, s.map.code()) && d.classes.classCount > 0) {
       // Residuals are stored shifted up by the lowest one: zero sits at
       // minus the offset.
       diverging_ = d.palette;
@@ -202,7 +202,7 @@ class Canvas {
   void twoAxisLegend();
   void threeAxisLegend();
   bool threeAxisShown() const {
-    return s_.map.measureCode == kCodeImportedScores && s_.overlay.threeAxis.loaded && d_.palette.overlayInForce;
+    return s_.map.code() == kCodeImportedScores && s_.overlay.threeAxis.loaded && d_.palette.overlayInForce;
   }
   void title();
   void scaleBar();
@@ -963,7 +963,7 @@ void Canvas::numbersAndMarkers() {
                      : display == AreasShown::kSeeds          ? std::min(s_.areas.seedCount, s_.areas.count())
                                                               : 0;
   const bool flexPens = mode_ != kMonoLog && mode_ != kMonoLin &&
-                        (s_.map.measureCode == kCodeNearMinimum || s_.map.measureCode == kCodeFlexibilityPlot);
+                        (s_.map.code() == kCodeNearMinimum || s_.map.code() == kCodeFlexibilityPlot);
   const int margin = geo_.cellSize / 6 - 4;
   const bool positions = (t_.printing ? readable : devHeight > 4 * ratio_) && !thumbnail_;
   // The grey marker takes the ink every number on a colour takes.
@@ -984,7 +984,7 @@ void Canvas::numbersAndMarkers() {
     if (positions) textInCell(n, QString::number(p + 1), positionColour);
   }
 
-  if (s_.map.measureCode == kCodeSelectedAreas) presenceMarks([&](int n) { return cell(n).count != 0; });
+  if (s_.map.code() == kCodeSelectedAreas) presenceMarks([&](int n) { return cell(n).count != 0; });
 }
 
 void Canvas::highlight() {
@@ -1012,7 +1012,7 @@ OverlayTitle overlayTitleOf(const Session& s) {
   const MapRecord& f = s.map;
   const MapRecord& b = s.backgroundMap;
   auto inBrackets = [](const std::string& text) { return text.empty() ? std::string() : "(" + text + ")"; };
-  if (f.measureCode == kCodeOverlay) {
+  if (f.code() == kCodeOverlay) {
     // The map under the overlay keeps its own title for the legend.
     const std::string foreTitle = o.savedTitle.empty() ? f.dataTitle : o.savedTitle;
     if (o.presence[0] && o.presence[1]) {
@@ -1030,7 +1030,7 @@ OverlayTitle overlayTitleOf(const Session& s) {
       t.second = b.title;
       t.secondDetail = inBrackets(b.dataTitle);
     }
-  } else if (f.measureCode == kCodeImportedScores && f.importKind == kImportForegroundBackground) {
+  } else if (f.code() == kCodeImportedScores && f.importKind == kImportForegroundBackground) {
     t.kind = OverlayTitle::Pair;
     t.first = f.title;
     t.second = b.title;
@@ -1073,7 +1073,7 @@ static void renderMapOn(QImage& image, const MapTransform& t, const Session& s, 
   canvas.baseDevice_ = base;
   canvas.overlayTitle_ = overlayTitleOf(s);
   // The overlay display draws spots: the coast goes below them.
-  canvas.importedOverlay_ = s.map.measureCode == kCodeOverlay;
+  canvas.importedOverlay_ = s.map.code() == kCodeOverlay;
   canvas.run();
   drawKeyApart(painter, image, t, s, d, o);
 }
@@ -1104,7 +1104,7 @@ void renderMapVector(QPainter& p, const MapTransform& t, const Session& s, const
     QPainter painter;
     if (!painter.begin(&pixels)) return;
     Canvas raster(painter, pixels, small, small, s, d, smallOptions);
-    raster.importedOverlay_ = s.map.measureCode == kCodeOverlay;
+    raster.importedOverlay_ = s.map.code() == kCodeOverlay;
     if (seaFill) {
       raster.run(Canvas::Layers::Base);
       base = pixels.copy();
@@ -1119,7 +1119,7 @@ void renderMapVector(QPainter& p, const MapTransform& t, const Session& s, const
   }
   Canvas canvas(p, pixels, small, t, s, d, o);
   canvas.overlayTitle_ = overlayTitleOf(s);
-  canvas.importedOverlay_ = s.map.measureCode == kCodeOverlay;
+  canvas.importedOverlay_ = s.map.code() == kCodeOverlay;
   if (seaFill) canvas.baseLayers_ = &base;
   canvas.run();
   drawKeyApart(p, pixels, t, s, d, o);

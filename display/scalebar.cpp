@@ -67,7 +67,7 @@ std::vector<ScaleLabel> scaleBarLabels(const ClassTable& t, const MeasureKind& k
 std::vector<KeyEntry> categoryKey(const Session& s, const MeasureKind& kind) {
   std::vector<KeyEntry> key;
   if (!kind.category || kind.overlay || kind.maxLevelSpots) return key;
-  const MeasureCode code = s.map.measureCode;
+  const MeasureCode code = s.map.code();
   const int last = std::min<int>(s.ws.geo.cells, static_cast<int>(s.ws.cells.size()) - 1);
   // Each score on the map, largest first, with the colour its cells take and
   // one cell's count (the position in the set on the order maps).
@@ -82,7 +82,7 @@ std::vector<KeyEntry> categoryKey(const Session& s, const MeasureKind& kind) {
     if (c.scored && c.score > 0)
       shown.try_emplace(c.score == kZeroScore ? 0.0 : c.score, Shown{c.fillColour & 0xFFFF, c.count});
   }
-  const MapReading reading = measureTraits(code).reading;
+  const MapReading reading = s.map.traits().reading;
   const bool grownSet = reading == MapReading::NearMinimumSet || reading == MapReading::CoverageSet;
   const bool flexMap = s.settings.flexibilityMap != Flag::kOff && s.settings.nearMinimumGoal <= 1 && grownSet;
   auto add = [&](int colour, std::string text) {

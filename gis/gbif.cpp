@@ -632,7 +632,7 @@ GbifImportResult importGbif(Session& s, const GbifImportOptions& o) {
   }
 
   // The grid of the new datafile.
-  s.map.measureCode = kCodeNone;
+  s.map.showBase(kCodeNone);
   s.settings.measureCode = kCodeNone;
   resetWorkspace(s);
   setDatafilePath(s.ws.datafile, o.output);

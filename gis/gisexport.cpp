@@ -100,7 +100,7 @@ Value whenScored(bool scored, double v) { return scored ? Value::of(v) : Value{}
 // The fields that carry what the analysis on the map found, one per
 // meaning; the internal codes and markers the map keeps are never written.
 std::vector<Column> analysisColumns(const Session& s) {
-  const MapReading reading = measureTraits(s.map.measureCode).reading;
+  const MapReading reading = s.map.traits().reading;
   const bool fullyFlexible = reading == MapReading::FullyFlexible ||
                              (reading == MapReading::CoverageSet && allAreasMappedFullyFlexible(s.settings));
   if (fullyFlexible) {
@@ -182,7 +182,7 @@ std::vector<Column> analysisColumns(const Session& s) {
 // Whether the cell is in the set the map shows: the replacement-cost map
 // shows the exact minimum set, which is not the session's area set.
 bool inShownSet(const Session& s, const CellView& v) {
-  return measureTraits(s.map.measureCode).reading == MapReading::ReplacementCost ? v.c.score != 0.0 : v.step > 0;
+  return s.map.traits().reading == MapReading::ReplacementCost ? v.c.score != 0.0 : v.step > 0;
 }
 
 const char* driverName(GisFormat f) {

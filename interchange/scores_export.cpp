@@ -19,15 +19,15 @@ int cellsOf(const Session& s) { return std::max(0, std::min(s.ws.geo.cells, stat
 
 const GridCell& cellAt(const Session& s, int n) { return s.ws.cells[static_cast<std::size_t>(n)]; }
 
-bool overlayLoaded(const Session& s) { return s.overlay.loaded() || s.map.measureCode == kCodeOverlay; }
+bool overlayLoaded(const Session& s) { return s.overlay.loaded() || s.map.code() == kCodeOverlay; }
 
 // Scores of most measures are written as a percentage of the measure's
 // total; richness counts are meaningful as they are, and an overlay's two
 // columns must stay comparable with each other.
 bool asPercentage(const Session& s, const MapRecord& m, int column) {
-  if (m.measureCode == kCodeRichness || m.measureCode == kCodeSelectiveRichness) return false;
+  if (m.code() == kCodeRichness || m.code() == kCodeSelectiveRichness) return false;
   if (m.mapMaximum == 0.0 || overlayLoaded(s)) return false;
-  return !(m.measureCode == kCodeOverlay && s.overlay.raw[static_cast<std::size_t>(column)]);
+  return !(m.code() == kCodeOverlay && s.overlay.raw[static_cast<std::size_t>(column)]);
 }
 
 double scaled(const Session& s, const MapRecord& m, int column, double score) {

@@ -351,7 +351,7 @@ void recordPair(const ScoresImportTarget& t, const ScoresImportData& d, const Im
   // its name too, never what an earlier map left there.
   t.backgroundMap.importedName = m.importedName;
   t.backgroundMap.dataTitle = m.dataTitle;
-  t.backgroundMap.measureCode = kCodeImportedScores;
+  t.backgroundMap.showBase(kCodeImportedScores);
   t.backgroundMap.mapMaximum = 0.0;
   t.backgroundMap.importKind = kImportForegroundBackground;
   const bool both = t.overlayOption == OverlayJoin::kBoth;

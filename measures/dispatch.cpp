@@ -53,15 +53,16 @@ MeasureResult runMeasure(MeasureCode code, const MeasureInput& in, const Measure
   return run(in, p, code);
 }
 
-RecomputePlan recomputePlan(Recompute event, MeasureCode code) {
+RecomputePlan recomputePlan(Recompute event, const MeasureTraits& map) {
+  const MeasureCode code = map.code;
   switch (event) {
     case Recompute::ToolsOptions: {
-      if (measureTraits(code).recomputesItself) return {code, true, true};
-      const bool selection = measureTraits(code).areaSelection;
+      if (map.recomputesItself) return {code, true, true};
+      const bool selection = map.areaSelection;
       return {selection ? kCodeNone : kCodeRichness, !selection, true};
     }
     case Recompute::Preselection:
-      if (measureTraits(code).recomputesItself) return {code, true, false};
+      if (map.recomputesItself) return {code, true, false};
       if (code == kCodeSelectiveRichness) return {code, false, false};
       return {kCodeRichness, true, false};
     case Recompute::Standardise:
@@ -73,9 +74,10 @@ RecomputePlan recomputePlan(Recompute event, MeasureCode code) {
   return {kCodeRichness, true, false};
 }
 
-bool toolsOptionsNeedRerun(const Settings& before, const Settings& after, bool cancelRerun) {
+bool toolsOptionsNeedRerun(const Settings& before, const Settings& after, bool cancelRerun,
+                           std::span<const SettingsField> watched) {
   if (cancelRerun) return false;
-  for (SettingsField f : settingsReadByMaps())
+  for (SettingsField f : watched)
     if (f.get(before) != f.get(after)) return true;
   return false;
 }

@@ -3,8 +3,11 @@
 // preselection or the data change.
 #pragma once
 
+#include <span>
+
 #include "measures/richness.h"
 #include "measures/scores.h"
+#include "store/measuretraits.h"
 #include "store/progress.h"
 
 namespace zn {
@@ -25,12 +28,15 @@ struct RecomputePlan {
   bool reapplyPasses = false;    // repeat the remembered mean, then smoothing passes
 };
 
-// Pure rule: what the map becomes after the event with `code` on the map.
-RecomputePlan recomputePlan(Recompute event, MeasureCode code);
+// Pure rule: what the map becomes after the event with a map of this kind
+// on screen.
+RecomputePlan recomputePlan(Recompute event, const MeasureTraits& map);
 
 // True when closing "Tools options" with OK must re-run the measure: one of
 // the measure or area-selection settings changed and "cancel re-run on OK"
 // is clear. A changed neighbourhood size or residual form alone does not.
-bool toolsOptionsNeedRerun(const Settings& before, const Settings& after, bool cancelRerun);
+// `watched`: every setting some map reads (settingsReadByMaps()).
+bool toolsOptionsNeedRerun(const Settings& before, const Settings& after, bool cancelRerun,
+                           std::span<const SettingsField> watched);
 
 }  // namespace zn

@@ -45,12 +45,12 @@ int markSelectedTaxa(Workspace& ws, MapRecord& map, const SelectivePlotModel& m,
   clearPlotMarks(ws);
   if (static_cast<int>(m.selected.size()) > kMaxPlotSelection) {
     refusal = Notice{"Too many items selected.", "Plot taxa", Icon::None};
-    map.measureCode = kCodeNone;
+    map.showBase(kCodeNone);
     return 0;
   }
   if (m.selected.empty()) {
     refusal = Notice{"No items selected.", "Plot taxa", Icon::None};
-    map.measureCode = kCodeNone;
+    map.showBase(kCodeNone);
     return 0;
   }
   // Each line marks the taxon it was made from, so that a name that begins

@@ -115,7 +115,8 @@ int taxonRange(const Workspace& ws, int excludedLevel, int taxon) {
   return k;
 }
 
-std::string measureTitle(const TitleSource& s, const MapRecord& m, MeasureCode code) {
+std::string measureTitle(const TitleSource& s, const MapRecord& m) {
+  const MeasureCode code = m.code();
   const std::string S = smoothingPrefix(s.settings, m);
   const std::string M = meanPrefix(m);
   const char* Sc = S.c_str();
@@ -172,7 +173,7 @@ std::string measureTitle(const TitleSource& s, const MapRecord& m, MeasureCode c
     case kCodeFullyFlexible: return strprintf("fully flexible areas (for %d areas)", s.areas.count());
     case kCodeSelectionFrequency: return strprintf("selection frequency (%d runs)", m.runs);
     default:  // a title its traits declare; none for 32, the reserved codes and anything unknown
-      return std::string(measureTraits(code).title);
+      return std::string(m.traits().title);
   }
 }
 
@@ -189,13 +190,13 @@ std::string singleTaxonTitle(const TitleSource& s, int taxon, MeasureCode code, 
 }
 
 TitleOutcome titleMap(const TitleSource& s, MapRecord& m, std::vector<GridCell>& cells, const TitleContext& ctx) {
-  const MeasureCode code = m.measureCode;
+  const MeasureCode code = m.code();
   if (ctx.overlayShown && code == kCodeImportedScores) return TitleOutcome::ImportOverlay;
 
   if (!s.scoresPresent) return TitleOutcome::Stopped;
   if (code == kCodeOverlay && m.presenceMap && s.backgroundPresence) return TitleOutcome::Stopped;
   const bool inverted = s.settings.invertedScale != Flag::kOff;
-  if (inverted && !measureTraits(code).invertible) return TitleOutcome::Stopped;
+  if (inverted && !m.traits().invertible) return TitleOutcome::Stopped;
 
   if (code != kCodeImportedScores && code != kCodeResiduals) m.scoreOffset = 0.0;
   m.presenceMap = false;
@@ -215,7 +216,7 @@ TitleOutcome titleMap(const TitleSource& s, MapRecord& m, std::vector<GridCell>&
     // keep the colours and scale labels of the map before it.
     if (plotSingleTaxon(s, m, cells, taxon, code)) return TitleOutcome::Classify;
   } else {
-    m.title = measureTitle(s, m, code).substr(0, kTitleMax);
+    m.title = measureTitle(s, m).substr(0, kTitleMax);
     if (code == kCodeNone) m.dataTitle = s.ws.datafile.title;
     if (code == kCodeMaxLevel) return TitleOutcome::NoClassing;
     if (code == kCodeSelectedAreas) {

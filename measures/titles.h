@@ -47,9 +47,9 @@ std::string smoothingPrefix(const Settings& st, const MapRecord& m);  // "smooth
 std::string meanPrefix(const MapRecord& m);                         // "mean " or ""
 std::string areaCountText(const AreaSet& a);                        // "3+2" with seeds, else "5"
 
-// The title of the table for the code as the map record and settings stand
+// The title of the table for the record's map as it and the settings stand
 // (no single-taxon titles; code 11 gives the current title).
-std::string measureTitle(const TitleSource& src, const MapRecord& m, MeasureCode code);
+std::string measureTitle(const TitleSource& src, const MapRecord& m);
 
 // Title of the plot of one taxon (codes 22, 26, 27 and the cell taxa list).
 std::string singleTaxonTitle(const TitleSource& src, int taxon, MeasureCode code, bool editorOpen);

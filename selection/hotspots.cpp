@@ -78,8 +78,8 @@ SetRun hotspotSetRun(const AnalysisData& a, const SetRunParams& p, Feedback& fee
   const MeasureParams params = measureParams(p.settings);
   if (code == kCodeResiduals) {
     // Residuals smooth over the rings of a fixed grid, which a project lacks.
-    if (auto why = measureRefusal(code, a)) {
-      r.misfit = "hotspots by residuals " + *why;
+    if (!a.fixedGrid) {
+      r.misfit = "hotspots by residuals needs the cells of a fixed grid";
       return r;
     }
     Residuals residuals =

@@ -95,7 +95,7 @@ AnalysisResult measure(Session& s, MeasureCode code, const AnalysisParams& p) {
   AnalysisResult r;
   r.title = runMeasureCommand(s, code, p.title);
   // The tree measures refuse without tree data, with their own message.
-  r.ran = !measureTraits(code).needsHierarchy || s.subgroupDataPresent;
+  r.ran = !mapTraits(code).needsHierarchy || s.subgroupDataPresent;
   return r;
 }
 
@@ -117,7 +117,7 @@ AnalysisResult selectivePlot(Session& s, MeasureCode code, const AnalysisParams&
 // A pass over the scores on the map; an overlay has none to pass over.
 AnalysisResult pass(Session& s, const AnalysisParams& p, void (*apply)(Session&)) {
   AnalysisResult r;
-  if (s.map.measureCode == kCodeOverlay) return r;
+  if (s.map.code() == kCodeOverlay) return r;
   BusyGuard busy(s.progress);
   apply(s);
   r.ran = true;
@@ -231,7 +231,7 @@ AnalysisResult solvedSet(Session& s, ExactRunFn solve, bool coverage, const Anal
   if (!s.ws.datafile.opened) return r;
   params.start = s.areas;
   params.marks = cellMarks(s.ws);
-  params.mapCode = s.map.measureCode;
+  params.mapCode = s.map.code();
   params.costs = s.costPresent;
   params.timeLimitSeconds = timeLimit(s, p);
   params.workLimit = p.workLimit.value_or(0);
@@ -320,13 +320,77 @@ constexpr const char* kRarity = "&Rarity";
 constexpr const char* kAreaSelection = "&Area selection";
 constexpr const char* kTools = "&AnalyticalTools";
 
-Analysis measureEntry(std::string name, Command command, MeasureCode code, MenuPlace menu) {
+// The kinds of the maps the analyses leave, each named by its entry below.
+using namespace trait;
+constexpr SettingsField kRarityReads[] = {settingsField<&Settings::rarityFormula>()};
+constexpr SettingsField kRangeCentreReads[] = {settingsField<&Settings::rangeCentreWeighting>()};
+constexpr SettingsField kThresholdReads[] = {settingsField<&Settings::rangeSizeThreshold>()};
+constexpr SettingsField kResidualReads[] = {settingsField<&Settings::smoothByMean>()};
+constexpr SettingsField kHotspotReads[] = {settingsField<&Settings::hotspotKind>()};
+constexpr SettingsField kNearMinimumReads[] = {
+    settingsField<&Settings::rejectRedundant>(), settingsField<&Settings::reordering>(),
+    settingsField<&Settings::nearMinimumGoal>(), settingsField<&Settings::flexibilityMap>(),
+    settingsField<&Settings::optimiseByCost>(),  settingsField<&Settings::flexibilityPartial>(),
+    settingsField<&Settings::includeSeeds>(),    settingsField<&Settings::extraTieBreaks>(),
+    settingsField<&Settings::mapAllFlexible>(),  settingsField<&Settings::lastTieRandom>()};
+constexpr SettingsField kGreedyReads[] = {
+    settingsField<&Settings::greedyRejectRedundant>(), settingsField<&Settings::greedyByRarity>(),
+    settingsField<&Settings::greedyGoal>(), settingsField<&Settings::greedyIncludeSeeds>()};
+
+constexpr MeasureTraits kRangeSizeRarityMap =
+    mapKind(kCodeRangeSizeRarity, kMeanable | kDependsOnSet | kRecomputesItself, kRarityReads);
+constexpr MeasureTraits kSubtreeLengthMap =
+    mapKind(kCodeSubtreeLength, kMeanable | kDependsOnSet | kRecomputesItself | kNeedsHierarchy);
+constexpr MeasureTraits kRootDistanceMap =
+    mapKind(kCodeRootDistance, kMeanable | kDependsOnSet | kRecomputesItself | kNeedsHierarchy);
+constexpr MeasureTraits kRareQuartileMap = mapKind(kCodeRareQuartile, kCounts | kDependsOnSet | kRecomputesItself);
+constexpr MeasureTraits kRangeCentresMap = mapKind(
+    kCodeRangeCentres, kCounts | kMeanable | kDependsOnSet | kRecomputesItself | kNeedsFixedGrid, kRangeCentreReads);
+constexpr MeasureTraits kMedianRangeMap = mapKind(kCodeMedianRange, kDependsOnSet | kRecomputesItself);
+constexpr MeasureTraits kSelectiveRichnessMap = mapKind(kCodeSelectiveRichness, kCounts | kNotInvertible);
+constexpr MeasureTraits kSelectiveRarityMap = mapKind(kCodeSelectiveRarity, 0);
+constexpr MeasureTraits kLevelNMap = mapKind(kCodeLevelN, kCounts | kNeedsLevels);
+constexpr MeasureTraits kMaxLevelMap = mapKind(
+    kCodeMaxLevel, kCategory | kMaxLevelSpots | kNotInvertible | kNotSmoothable | kNeedsLevels, {}, "max data level");
+constexpr MeasureTraits kRareThresholdMap = mapKind(kCodeRareThreshold, kCounts, kThresholdReads);
+constexpr MeasureTraits kResidualsMap = mapKind(kCodeResiduals, kNeedsFixedGrid, kResidualReads);
+constexpr MeasureTraits kMedianQuantitativeMap = mapKind(
+    kCodeMedianQuantitative, kCountsAlways | kMedianNumbers | kNoTitle | kNeedsQuantitative | kNeedsLevels);
+constexpr MeasureTraits kHotspotsMap = mapKind(kCodeHotspots, kNotInvertible | kNotSmoothable | kSelectsAreas,
+                                               kHotspotReads, nullptr, MapReading::HotspotScores);
+constexpr MeasureTraits kGreedyMap =
+    mapKind(kCodeGreedy, kChosenAreas | kSelectsAreas, kGreedyReads, nullptr, MapReading::ChoiceOrder);
+constexpr MeasureTraits kNearMinimumMap = mapKind(kCodeNearMinimum, kChosenAreas | kLargeSpots | kSelectsAreas,
+                                                  kNearMinimumReads, nullptr, MapReading::NearMinimumSet);
+constexpr MeasureTraits kNearMaximumCoverageMap =
+    mapKind(kCodeNearMaximumCoverage, kChosenAreas | kSelectsAreas, {}, nullptr, MapReading::CoverageSet);
+constexpr MeasureTraits kFullyFlexibleMap =
+    mapKind(kCodeFullyFlexible, kCategory | kSelectsAreas, {}, nullptr, MapReading::FullyFlexible);
+constexpr MeasureTraits kEmrIrreplaceabilityMap =
+    mapKind(kCodeEmrIrreplaceability, kDependsOnSet, {}, nullptr, MapReading::LevelAndRange);
+constexpr MeasureTraits kMaxRarityMap = mapKind(kCodeMaxRarity, kDependsOnSet, {}, nullptr, MapReading::LevelAndRange);
+constexpr MeasureTraits kReorderedByRichnessMap =
+    mapKind(kCodeReorderedByRichness, kChosenAreas, {}, nullptr, MapReading::TaxaAdded);
+constexpr MeasureTraits kReorderedByThreatMap =
+    mapKind(kCodeReorderedByThreat, kCategory, {}, "area set re-ordered by threat", MapReading::Threat);
+constexpr MeasureTraits kRandomSetsMap =
+    mapKind(kCodeRandomSets, kCategory | kNotInvertible, {}, "random area choices", MapReading::TimesChosen);
+constexpr MeasureTraits kRepresentationMap = mapKind(kCodeRepresentation, 0, {}, nullptr, MapReading::SetReport);
+// Shares of runs and replacement costs are few values, each worded in the key.
+constexpr MeasureTraits kSelectionFrequencyMap =
+    mapKind(kCodeSelectionFrequency, kCategory, {}, nullptr, MapReading::ShareOfRuns);
+constexpr MeasureTraits kReplacementCostMap = mapKind(kCodeReplacementCost, kCategory, {},
+                                                      "replacement cost (exact minimum set)", MapReading::ReplacementCost);
+
+Analysis measureEntry(std::string name, Command command, const MeasureTraits& map, MenuPlace menu) {
   Analysis a;
   a.name = std::move(name);
   a.command = command;
   a.menus = {std::move(menu)};
   a.kind = AnalysisKind::Measure;
-  a.code = code;
+  a.map = &map;
+  a.code = map.code;
+  const MeasureCode code = a.code;
   if (code == kCodeSelectiveRichness || code == kCodeSelectiveRarity)
     a.run = [code](Session& s, const AnalysisParams& p) { return selectivePlot(s, code, p); };
   else a.run = [code](Session& s, const AnalysisParams& p) { return measure(s, code, p); };
@@ -348,7 +412,7 @@ Analysis passEntry(std::string name, Command command, void (*apply)(Session&), M
 struct Selection {
   std::string name;
   Command command;
-  MeasureCode code;
+  const MeasureTraits* map;  // the kind of map it leaves
   // Why it does not run on a project, where it does not; each form below
   // brings its run on either kind of data.
   std::string notOnProject = {};
@@ -376,7 +440,8 @@ Analysis selectionEntry(Selection e) {
   a.menus = {MenuPlace{kAreaSelection, std::move(e.label), e.position}};
   a.menus.insert(a.menus.end(), e.elsewhere.begin(), e.elsewhere.end());
   a.kind = AnalysisKind::Selection;
-  a.code = e.code;
+  a.map = e.map;
+  a.code = e.map->code;
   a.takes = std::move(e.takes);
   a.checks = std::move(e.checks);
   a.scoreMap = e.scoreMap;
@@ -438,27 +503,27 @@ Analysis selectionEntry(Selection e) {
 
 std::vector<Analysis> buildAnalyses() {
   std::vector<Analysis> list{
-      measureEntry("richness", Command::Richness, kCodeRichness, {kDiversity, "&Richness", 0}),
-      measureEntry("range-size-rarity", Command::RangeSizeRarity, kCodeRangeSizeRarity,
+      measureEntry("richness", Command::Richness, baseMapKind(kCodeRichness), {kDiversity, "&Richness", 0}),
+      measureEntry("range-size-rarity", Command::RangeSizeRarity, kRangeSizeRarityMap,
                    {kRarity, "&Range-size rarity", 0}),
-      measureEntry("rare-quartile", Command::RareQuartileRichness, kCodeRareQuartile,
+      measureEntry("rare-quartile", Command::RareQuartileRichness, kRareQuartileMap,
                    {kRarity, "Rare-&quartile richness", 4}),
-      measureEntry("rare-threshold", Command::RareThresholdRichness, kCodeRareThreshold,
+      measureEntry("rare-threshold", Command::RareThresholdRichness, kRareThresholdMap,
                    {kRarity, "Rare-&threshold richness", 3}),
-      measureEntry("range-centres", Command::RarityRangeCentres, kCodeRangeCentres, {kRarity, "Range &centres", 2}),
-      measureEntry("median-range", Command::MedianRangeSize, kCodeMedianRange, {kRarity, "&Median range size", 5}),
-      measureEntry("level-n", Command::LevelNRichness, kCodeLevelN, {kDiversity, "Level &n richness", 2}),
-      measureEntry("max-level", Command::MaxDataLevel, kCodeMaxLevel, {kDiversity, "&Max data level", 3}),
-      measureEntry("median-quantitative", Command::MedianQuantitative, kCodeMedianQuantitative,
+      measureEntry("range-centres", Command::RarityRangeCentres, kRangeCentresMap, {kRarity, "Range &centres", 2}),
+      measureEntry("median-range", Command::MedianRangeSize, kMedianRangeMap, {kRarity, "&Median range size", 5}),
+      measureEntry("level-n", Command::LevelNRichness, kLevelNMap, {kDiversity, "Level &n richness", 2}),
+      measureEntry("max-level", Command::MaxDataLevel, kMaxLevelMap, {kDiversity, "&Max data level", 3}),
+      measureEntry("median-quantitative", Command::MedianQuantitative, kMedianQuantitativeMap,
                    {kDiversity, "Median &quantitative data", 4}),
-      measureEntry("subtree-length", Command::SubtreeLength, kCodeSubtreeLength, {kDiversity, "Subtree &length", 7}),
-      measureEntry("root-distance", Command::MeanRootDistance, kCodeRootDistance,
+      measureEntry("subtree-length", Command::SubtreeLength, kSubtreeLengthMap, {kDiversity, "Subtree &length", 7}),
+      measureEntry("root-distance", Command::MeanRootDistance, kRootDistanceMap,
                    {kDiversity, "Mean root &distance", 8}),
-      measureEntry("residuals", Command::ResidualsFromSmoothing, kCodeResiduals,
+      measureEntry("residuals", Command::ResidualsFromSmoothing, kResidualsMap,
                    {kDiversity, "Residuals &from smoothing", 6}),
-      measureEntry("selective-richness", Command::SelectiveRichness, kCodeSelectiveRichness,
+      measureEntry("selective-richness", Command::SelectiveRichness, kSelectiveRichnessMap,
                    {kDiversity, "&Selective richness", 1}),
-      measureEntry("selective-rarity", Command::SelectiveRarity, kCodeSelectiveRarity,
+      measureEntry("selective-rarity", Command::SelectiveRarity, kSelectiveRarityMap,
                    {kRarity, "&Selective rarity", 1}),
       passEntry("mean", Command::MeanScores, meanPass, {kTools, "&Mean scores", 7}),
       passEntry("smooth", Command::SmoothScores, smoothPass, {kTools, "&Smooth scores", 8}),
@@ -468,14 +533,14 @@ std::vector<Analysis> buildAnalyses() {
   std::vector<Analysis> selections{
       selectionEntry({.name = "near-minimum",
                       .command = Command::NearMinimumSet,
-                      .code = kCodeNearMinimum,
+                      .map = &kNearMinimumMap,
                       .growSet = nearMinimumSetRun,
                       .label = "Near-mi&nimum set",
                       .position = 1,
                       .checks = {ThreatForReordering}}),
       selectionEntry({.name = "coverage",
                       .command = Command::NearMaximumCoverage,
-                      .code = kCodeNearMaximumCoverage,
+                      .map = &kNearMaximumCoverageMap,
                       .growSet = coverageSetRun,
                       .label = "Near-ma&ximum-coverage set",
                       .position = 0,
@@ -483,13 +548,13 @@ std::vector<Analysis> buildAnalyses() {
                       .checks = {ThreatForReordering, RoomInSet, CandidateCells}}),
       selectionEntry({.name = "greedy",
                       .command = Command::GreedySet,
-                      .code = kCodeGreedy,
+                      .map = &kGreedyMap,
                       .chooseSet = greedySetRun,
                       .label = "&Greedy set",
                       .position = 4}),
       selectionEntry({.name = "hotspots",
                       .command = Command::Hotspots,
-                      .code = kCodeHotspots,
+                      .map = &kHotspotsMap,
                       .chooseSet = hotspotSetRun,
                       .label = "&Hotspots",
                       .position = 5,
@@ -497,7 +562,7 @@ std::vector<Analysis> buildAnalyses() {
                       .checks = {RoomInSet}}),
       selectionEntry({.name = "flexible",
                       .command = Command::MapFullyFlexible,
-                      .code = kCodeFullyFlexible,
+                      .map = &kFullyFlexibleMap,
                       .mapGrownSet = fullyFlexibleMap,
                       .label = "Map fully &flexible areas",
                       .position = 12,
@@ -507,7 +572,7 @@ std::vector<Analysis> buildAnalyses() {
       selectionEntry(
           {.name = "emr",
            .command = Command::EmrIrreplaceability,
-           .code = kCodeEmrIrreplaceability,
+           .map = &kEmrIrreplaceabilityMap,
            .scoreUnits = [](const AnalysisData& d,
                             const AreaSet& set) { return asMapScores(computeEmrIrreplaceability(d, set)); },
            .label = "&EMR irreplaceability",
@@ -515,7 +580,7 @@ std::vector<Analysis> buildAnalyses() {
            .scoreMap = true}),
       selectionEntry({.name = "max-rarity",
                       .command = Command::MaxRarity,
-                      .code = kCodeMaxRarity,
+                      .map = &kMaxRarityMap,
                       .scoreUnits = [](const AnalysisData& d,
                                        const AreaSet& set) { return asMapScores(computeMaxRarity(d, set)); },
                       .label = "Max &rarity (irreplaceability)",
@@ -525,20 +590,20 @@ std::vector<Analysis> buildAnalyses() {
                       .elsewhere = {{kRarity, "M&inimum range size", 6}}}),
       selectionEntry({.name = "reorder-richness",
                       .command = Command::ReorderByRichness,
-                      .code = kCodeReorderedByRichness,
+                      .map = &kReorderedByRichnessMap,
                       .onSet = reorderByRichnessRun,
                       .label = "Re-&order set by richness",
                       .position = 9}),
       selectionEntry({.name = "reorder-threat",
                       .command = Command::ReorderByThreat,
-                      .code = kCodeReorderedByThreat,
+                      .map = &kReorderedByThreatMap,
                       .notOnProject = "needs threat values; a project's units carry none",
                       .onSet = reorderByThreatRun,
                       .label = "Re-order set by threat",
                       .position = 10}),
       selectionEntry({.name = "random",
                       .command = Command::RandomSetSelection,
-                      .code = kCodeRandomSets,
+                      .map = &kRandomSetsMap,
                       .chooseSet = randomSetRun,
                       .label = "Ran&dom set selection",
                       .position = 13,
@@ -546,14 +611,14 @@ std::vector<Analysis> buildAnalyses() {
                       .checks = {RoomInSet}}),
       selectionEntry({.name = "report",
                       .command = Command::RepresentationResults,
-                      .code = kCodeRepresentation,
+                      .map = &kRepresentationMap,
                       .onSet = setAsItStands,
                       .label = "Representation &RESULTS",
                       .position = 11}),
       // An exact set is ranked as "Re-order set by richness" ranks it.
       selectionEntry({.name = "exact-minimum",
                       .command = Command::ExactMinimumSet,
-                      .code = kCodeReorderedByRichness,
+                      .map = &kReorderedByRichnessMap,
                       .solveSet = exactSetRun,
                       .label = "Exact minim&um set",
                       .position = 2,
@@ -561,7 +626,7 @@ std::vector<Analysis> buildAnalyses() {
                       .stoppable = true}),
       selectionEntry({.name = "exact-coverage",
                       .command = Command::ExactMaximumCoverage,
-                      .code = kCodeReorderedByRichness,
+                      .map = &kReorderedByRichnessMap,
                       .solveSet = exactSetRun,
                       .label = "Exact maximum co&verage",
                       .position = 3,
@@ -570,7 +635,7 @@ std::vector<Analysis> buildAnalyses() {
                       .stoppable = true}),
       selectionEntry({.name = "frequency",
                       .command = Command::SelectionFrequency,
-                      .code = kCodeSelectionFrequency,
+                      .map = &kSelectionFrequencyMap,
                       .search = frequencySearch,
                       .label = "Selection fre&quency",
                       .position = 15,
@@ -578,7 +643,7 @@ std::vector<Analysis> buildAnalyses() {
                       .stoppable = true}),
       selectionEntry({.name = "replacement-cost",
                       .command = Command::ReplacementCost,
-                      .code = kCodeReplacementCost,
+                      .map = &kReplacementCostMap,
                       .search = replacementSearch,
                       .label = "Replacement &cost",
                       .stoppable = true}),
@@ -770,6 +835,26 @@ const Analysis* analysisOfCommand(Command command) {
 std::string noScoreReason(const Session& s) {
   return s.ws.counters.taxaWithRecords == 0 ? "no included taxon has records"
                                             : "every taxon is represented in the area set";
+}
+
+const MeasureTraits& mapTraits(MeasureCode code) {
+  for (const Analysis& a : analyses())
+    if (a.map && a.code == code) return *a.map;
+  return baseMapKind(code);
+}
+
+std::span<const SettingsField> settingsReadByMaps() {
+  static const std::vector<SettingsField> fields = [] {
+    std::vector<SettingsField> out;
+    const auto add = [&out](const MeasureTraits& t) {
+      for (SettingsField f : t.reads)
+        if (std::find(out.begin(), out.end(), f) == out.end()) out.push_back(f);
+    };
+    for (const MeasureTraits& t : baseMapKinds()) add(t);
+    for (const Analysis& a : analyses()) add(a.traits());
+    return out;
+  }();
+  return fields;
 }
 
 const Analysis* measureOfCode(MeasureCode code) {

@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -123,9 +124,11 @@ struct Analysis {
   Command command = Command::None;  // the menu command
   std::vector<MenuPlace> menus;     // its items; more than one runs the same command
   AnalysisKind kind = AnalysisKind::Measure;
-  // The map it leaves, whose row of traits it declares (kCodeNone: the map
-  // stays as it was).
+  // The map it leaves (kCodeNone: the map stays as it was) and the kind of
+  // that map, which the entry declares; none for the maps whose kind is a
+  // base row (richness).
   MeasureCode code = kCodeNone;
+  const MeasureTraits* map = nullptr;
   bool scoreMap = false;     // selections: a map of scores rather than a report on a set
   std::vector<Param> takes;  // the parameters a request may give it
   std::vector<Check> checks;
@@ -165,7 +168,7 @@ struct Analysis {
   // titles the map it leaves.
   bool stoppable = false;
 
-  const MeasureTraits& traits() const { return measureTraits(code); }
+  const MeasureTraits& traits() const { return map ? *map : baseMapKind(code); }
   bool takesParam(Param p) const;
   // The box and message caption: its first menu label without the access
   // key and the dots of an item that opens a window.
@@ -215,6 +218,12 @@ const std::vector<Analysis>& analyses();
 const Analysis* findAnalysis(const std::string& name);
 // The analysis a menu command runs (nullptr for none).
 const Analysis* analysisOfCommand(Command command);
+// The kind of the map of `code`: the one its analysis declares, else a base
+// row. The window and the tool put every map on screen with this kind.
+const MeasureTraits& mapTraits(MeasureCode code);
+// Every setting some map reads, each once: a Tools options change to one of
+// them reruns the analysis on the map.
+std::span<const SettingsField> settingsReadByMaps();
 // The measure of that code that needs nothing but the options (nullptr for
 // none, and for the selective plots, which need their taxa).
 const Analysis* measureOfCode(MeasureCode code);

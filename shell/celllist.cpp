@@ -112,7 +112,7 @@ void sortCellListLines(CellListModel& m) {
 CellListModel openCellList(const Session& s, int cell, bool smallScreen) {
   CellListModel m;
   m.cell = cell;
-  const MeasureCode code = s.map.measureCode;
+  const MeasureCode code = s.map.code();
   m.grouped = s.settings.listDialogVariant != Flag::kOff;
   m.rangeSizesLocked = rangeSizesRefused(code);
   m.rangeSizes = s.settings.listDialogOption != Flag::kOff && !m.rangeSizesLocked;
@@ -373,7 +373,7 @@ std::vector<std::string> cellInformationLines(const Session& s, int cell) {
   std::vector<std::string> lines{strprintf("Area %d: %s", cell, locationName(s.ws, cell).c_str())};
   if (cell < 1 || cell > s.ws.geo.cells || cell >= static_cast<int>(s.ws.cells.size())) return lines;
   const GridCell& c = s.ws.cells[static_cast<std::size_t>(cell)];
-  switch (measureTraits(s.map.measureCode).reading) {
+  switch (s.map.traits().reading) {
     case MapReading::HotspotScores:
     case MapReading::ChoiceOrder: choiceLines(s, cell, c, lines); break;
     case MapReading::CoverageSet:

@@ -65,7 +65,7 @@ void afterPreselection(Shell& sh, PreselectionOutcome outcome) {
     sh.dispatch(Command::OpenDatafile);
     return;
   }
-  if (sh.session.map.measureCode == kCodeNone) setMeasureCode(sh.session, kCodeRichness);
+  if (sh.session.map.code() == kCodeNone) setMeasureCode(sh.session, kCodeRichness);
   sh.dispatch(Command::ApplyPreselection);
 }
 

@@ -25,7 +25,7 @@ constexpr const char* kImportCaption = "Import data";
 // subdirectory and file name name the new datafile; the caller opens it.
 bool importInto(Session& s, ImportInput& in, const fs::path& target) {
   const int layout = in.layout;
-  s.map.measureCode = kCodeNone;
+  s.map.showBase(kCodeNone);
   s.settings.measureCode = kCodeNone;
   resetWorkspace(s);
   setDatafilePath(s.ws.datafile, target);

@@ -59,10 +59,10 @@ void Shell::finishTitle(TitleOutcome outcome) {
   // A map other than an overlay ends the overlay before it is classed.
   if (!overlayOnMap(session)) {
     endOverlay(*this);
-    if (session.map.measureCode != kCodeSelectedAreas) session.overlay.presence[0] = false;
+    if (session.map.code() != kCodeSelectedAreas) session.overlay.presence[0] = false;
   } else {
     // The overlay colours its own cells: classing would overwrite them.
-    if (session.map.measureCode == kCodeImportedScores) plotThreeAxis(*this);
+    if (session.map.code() == kCodeImportedScores) plotThreeAxis(*this);
     refreshMenus();
     host.requestRedraw();
     return;
@@ -171,7 +171,7 @@ void Shell::connectMeasureCommands() {
   connect(Command::SmoothScores, [](Shell& sh) {
     if (sh.flags.view3D) {
       // The three score sets of the 3D map are smoothed together.
-      if (sh.session.map.measureCode == kCodeOverlay) return;
+      if (sh.session.map.code() == kCodeOverlay) return;
       BusyGuard busy(sh.host);
       smoothThreeAxis(sh.session);
       sh.retitle();
@@ -211,7 +211,7 @@ void Shell::connectMapCommands() {
     if (!accepted) return;
     m.apply(s.settings, s.areas);
     BusyGuard busy(sh.host);
-    if (toolsOptionsNeedRerun(m.opened, s.settings, m.cancelRerun))
+    if (toolsOptionsNeedRerun(m.opened, s.settings, m.cancelRerun, settingsReadByMaps()))
       sh.finishTitle(applyRecompute(s, Recompute::ToolsOptions, sh.titleContext()));
     else sh.retitle();
   });
@@ -231,7 +231,7 @@ void Shell::connectMapCommands() {
       loadGridType(s);
       showNotices(s, sh.host);
     }
-    if (s.map.measureCode == kCodeOverlay) {
+    if (s.map.code() == kCodeOverlay) {
       // The overlay colours its own cells; score classing would overwrite them.
       if (sh.display.view.zoomed) s.savedFillFrameCoast = s.settings.fillFrameCoast;
       replotOverlay(sh);
@@ -242,7 +242,7 @@ void Shell::connectMapCommands() {
     if (changes.palette) buildPalette(sh.display.palette, s.settings);
     // Recolour without the title builder, which would overwrite a title the
     // user has just typed.
-    const MeasureCode code = s.map.measureCode;
+    const MeasureCode code = s.map.code();
     if (changes.reclass && s.scoresPresent && code != kCodeNone && code != kCodeMaxLevel && code != kCodeSelectedAreas)
       sh.display.classes = classMapScores(s, sh.display.palette);
     if (sh.display.view.zoomed) s.savedFillFrameCoast = s.settings.fillFrameCoast;
@@ -334,7 +334,7 @@ void Shell::escape() {
 
 bool Shell::stepTaxon(int delta) {
   Session& s = session;
-  const MeasureCode code = s.map.measureCode;
+  const MeasureCode code = s.map.code();
   if (!s.ws.datafile.opened || (code != kCodeSelectiveRichness && code != kCodeSelectiveRarity) ||
       markedTaxa(s.ws) != 1)
     return false;
@@ -409,7 +409,7 @@ bool Shell::confirmExit() {
   // The editor's own display settings must not reach the options file.
   if (!editorExit(*this)) return false;
   // The options keep the code of the map on screen.
-  session.settings.measureCode = session.map.measureCode;
+  session.settings.measureCode = session.map.code();
   writeOptions(session.settings, session.optionsFile());
   return true;
 }

@@ -5,7 +5,7 @@
 namespace zn {
 
 void classMap(Session& s, DisplayState& d) {
-  const MeasureCode code = s.map.measureCode;
+  const MeasureCode code = s.map.code();
   if (!s.scoresPresent || code == kCodeNone || code == kCodeMaxLevel || code == kCodeSelectedAreas) {
     // No cell keeps the class of the previous map (map exports carry it).
     for (GridCell& c : s.ws.cells) c.classNumber = 0;

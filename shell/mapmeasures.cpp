@@ -4,6 +4,7 @@
 
 #include "measures/scores.h"
 #include "measures/smoothing.h"
+#include "shell/analyses.h"
 #include "store/analysisdata.h"
 #include "store/measuretraits.h"
 #include "store/unitgeometry.h"
@@ -21,13 +22,13 @@ AnalysisData placeOf(const Session& s) {
 }
 
 bool singleTaxonPlot(const Session& s) {
-  const MeasureCode code = s.map.measureCode;
+  const MeasureCode code = s.map.code();
   return (code == kCodeSelectiveRichness || code == kCodeFlexibilityPlot) && markedTaxa(s.ws) == 1;
 }
 
 }  // namespace
 
-void setMeasureCode(Session& s, MeasureCode code) { s.map.measureCode = code; }
+void setMeasureCode(Session& s, MeasureCode code) { s.map.show(mapTraits(code)); }
 void clearScores(Session& s) { clearScores(s.map, s.ws, s.scoresPresent); }
 void beginMeasure(Session& s) { beginMeasure(s.map, s.ws); }
 void finishMeasure(Session& s, double scaleLimit) {
@@ -35,12 +36,12 @@ void finishMeasure(Session& s, double scaleLimit) {
   s.scoresPresent = true;
 }
 
-bool measureApplies(const Session& s, MeasureCode code) { return s.ws.datafile.opened && s.map.measureCode == code; }
+bool measureApplies(const Session& s, MeasureCode code) { return s.ws.datafile.opened && s.map.code() == code; }
 
-bool meanPassApplies(const Session& s) { return s.ws.datafile.opened && measureTraits(s.map.measureCode).meanable; }
+bool meanPassApplies(const Session& s) { return s.ws.datafile.opened && s.map.traits().meanable; }
 
 bool smoothPassApplies(const Session& s) {
-  return s.scoresPresent && measureTraits(s.map.measureCode).smoothable && !singleTaxonPlot(s);
+  return s.scoresPresent && s.map.traits().smoothable && !singleTaxonPlot(s);
 }
 
 void meanPass(Session& s) {
@@ -93,7 +94,7 @@ bool computeMeasure(Session& s, MeasureCode code) {
   }
   if (!isComputedMeasure(code)) return false;
   // Without a datafile the input is empty and the measure does not run.
-  const AnalysisData data = s.ws.datafile.opened ? analysisData(s, measureTraits(code).needsLevels) : AnalysisData{};
+  const AnalysisData data = s.ws.datafile.opened ? analysisData(s, mapTraits(code).needsLevels) : AnalysisData{};
   const MeasureResult r = runMeasure(code, MeasureInput{data, s.areas}, measureParams(s), s.progress);
   if (r.notice) s.tell(r.notice->text, r.notice->caption, r.notice->icon);
   applyMeasure(r, s.map, s.ws, s.scoresPresent);
@@ -112,8 +113,8 @@ TitleOutcome titleMap(const Session& s, MapRecord& map, std::vector<GridCell>& c
   return titleMap(titleSource(s), map, cells, ctx);
 }
 
-std::string measureTitle(const Session& s, const MapRecord& m, MeasureCode code) {
-  return measureTitle(titleSource(s), m, code);
+std::string measureTitle(const Session& s, const MapRecord& m) {
+  return measureTitle(titleSource(s), m);
 }
 
 }  // namespace zn

@@ -55,6 +55,6 @@ void computeSelective(Session& s, MeasureCode code);
 // The titles read from the session.
 TitleSource titleSource(const Session& s);
 TitleOutcome titleMap(const Session& s, MapRecord& map, std::vector<GridCell>& cells, const TitleContext& ctx = {});
-std::string measureTitle(const Session& s, const MapRecord& m, MeasureCode code);
+std::string measureTitle(const Session& s, const MapRecord& m);
 
 }  // namespace zn

@@ -5,11 +5,12 @@
 
 #include "measures/scores.h"
 #include "measures/smoothing.h"
+#include "shell/analyses.h"
 
 namespace zn {
 
 TitleOutcome buildTitle(Session& s, const TitleContext& ctx) {
-  if (s.areas.nearMinimumDone && s.map.measureCode == kCodeNone) s.areas.nearMinimumDone = false;
+  if (s.areas.nearMinimumDone && s.map.code() == kCodeNone) s.areas.nearMinimumDone = false;
   return titleMap(s, s.map, s.ws.cells, ctx);
 }
 
@@ -32,7 +33,7 @@ void selectRangeCentres(Session& s, bool fromDiversityMenu, RangeWeighting& reme
 }
 
 TitleOutcome applyRecompute(Session& s, Recompute event, const TitleContext& ctx) {
-  const RecomputePlan plan = recomputePlan(event, s.map.measureCode);
+  const RecomputePlan plan = recomputePlan(event, s.map.traits());
   const int means = s.map.meanPasses;
   const int smooths = s.map.smoothPasses;
   if (event == Recompute::ToolsOptions || event == Recompute::Preselection) clearScores(s);
@@ -92,7 +93,7 @@ void swapScores(Session& s, const OverlayUnder* overlay) {
   MapRecord front = s.map;
   front.settings = foregroundSettings(s.settings);
   if (overlay) {
-    front.measureCode = overlay->code;
+    front.show(mapTraits(overlay->code));
     front.title = overlay->title;
     front.occupiedCells = overlay->overlayCells;
   }
@@ -105,7 +106,7 @@ void swapScores(Session& s, const OverlayUnder* overlay) {
   s.backgroundMap = std::move(front);
   putForegroundSettings(s.settings, s.map.settings);
 
-  const MeasureCode code = s.map.measureCode;
+  const MeasureCode code = s.map.code();
   if (code != kCodeSelectiveRichness && code != kCodeSelectiveRarity) return;
   clearPlotMarks(ws);
   const int t = s.map.currentTaxon;

@@ -313,7 +313,7 @@ MapOptionsFacts mapOptionsFacts(const Session& s, const Palette& p) {
   f.zoomed = s.zoomed;
   f.britain = s.grid().denseFineGrid();
   // The overlay displays write their own title lines.
-  const MeasureCode code = s.map.measureCode;
+  const MeasureCode code = s.map.code();
   f.titleEditable =
       !(code == kCodeOverlay || (code == kCodeImportedScores && (s.map.importKind == kImportForegroundBackground ||
                                                                  s.map.importKind == kImportThreeAxis)));
@@ -434,7 +434,7 @@ std::vector<InfoRow> mapInfoRows(const MapRecord& m) {
   rows.emplace_back("Mean passes:", strprintf("%d", m.meanPasses));
   rows.emplace_back("Smoothing passes:", strprintf("%d", m.smoothPasses));
   if (!m.importedName.empty()) rows.emplace_back("Imported scores:", m.importedName);
-  rows.emplace_back("Measure code:", strprintf("%d", m.measureCode));
+  rows.emplace_back("Measure code:", strprintf("%d", m.code()));
   return rows;
 }
 

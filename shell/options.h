@@ -185,7 +185,7 @@ enum class AreaClear { None, NewAreas, AllAreas };
 // time limit, long reports, base %)
 // and carries out "Clear new" / "Clear all". It leaves every other slot alone.
 // Afterwards the shell compares `opened` with the record
-// (toolsOptionsNeedRerun(model.opened, s.settings, model.cancelRerun)) and
+// (toolsOptionsNeedRerun(model.opened, s.settings, model.cancelRerun, settingsReadByMaps())) and
 // redraws when redrawRequested().
 struct ToolsOptionsModel : DialogModel {
   ToolsOptionsModel(const Settings& current, const ToolsOptionsFacts& facts);

@@ -96,7 +96,7 @@ void colourOnePresence(Shell& sh, const std::vector<OverlayCell>& scored) {
 
 void replotOverlay(Shell& sh) {
   Session& s = sh.session;
-  if (s.map.measureCode != kCodeOverlay) return;
+  if (s.map.code() != kCodeOverlay) return;
   const OverlayState& o = s.overlay;
   const bool presence = o.presence[0] || o.presence[1];
   if (!presence && !(sh.display.palette.size >= 256 && isColour256Mode(s.settings.colourMode))) {
@@ -132,7 +132,7 @@ bool overlayScoresCommand(Shell& sh) {
   facts.sharedCount = counts.sharedCount;
   if (const auto failure = overlayCheckFailure(facts)) {
     sh.host.messageBox(*failure, kOverlayCaption, Icon::Information, Buttons::Ok);
-    if (s.map.measureCode == kCodeOverlay) sh.showMeasure(kCodeRichness);
+    if (s.map.code() == kCodeOverlay) sh.showMeasure(kCodeRichness);
     return false;
   }
 
@@ -155,8 +155,8 @@ bool overlayScoresCommand(Shell& sh) {
   o.greyBackground(s.settings.backgroundColour);
   s.settings.maxNotSeparate = Flag::kOn;
   buildPalette(sh.display.palette, s.settings);
-  if (s.map.measureCode != kCodeOverlay) {
-    o.savedMeasure = s.map.measureCode;
+  if (s.map.code() != kCodeOverlay) {
+    o.savedMeasure = s.map.code();
     o.savedTitle = s.map.title;
   }
   setMeasureCode(s, kCodeOverlay);
@@ -210,7 +210,7 @@ bool convertSelectedAreasCommand(Shell& sh) {
 }
 
 bool overlayOnMap(const Session& s) {
-  return s.map.measureCode == kCodeOverlay || (s.map.measureCode == kCodeImportedScores && s.overlay.threeAxis.loaded);
+  return s.map.code() == kCodeOverlay || (s.map.code() == kCodeImportedScores && s.overlay.threeAxis.loaded);
 }
 
 void endOverlay(Shell& sh) {
@@ -282,7 +282,7 @@ void showThreeAxis(Shell& sh) {
 void swapOverlayScores(Shell& sh) {
   Session& s = sh.session;
   OverlayState& o = s.overlay;
-  if (s.map.measureCode == kCodeOverlay) {
+  if (s.map.code() == kCodeOverlay) {
     const OverlayUnder under{o.savedMeasure, o.savedTitle, s.map.occupiedCells};
     swapScores(s, &under);
   } else {

@@ -48,7 +48,7 @@ std::optional<std::string> openProjectScreen(const std::filesystem::path& file, 
 }
 
 std::optional<std::string> analysisMisfit(const Analysis& a, const AnalysisData& d) {
-  if (auto why = measureRefusal(a.code, d)) return a.name + " " + *why;
+  if (auto why = measureRefusal(a.traits(), d)) return a.name + " " + *why;
   return std::nullopt;
 }
 
@@ -57,7 +57,7 @@ std::optional<std::string> measureProject(const AnalysisData& d, const Analysis&
                                           int meanPasses) {
   if (a.kind != AnalysisKind::Measure) return a.name + " is not a measure";
   if (auto why = analysisMisfit(a, d)) return why;
-  if (smoothPasses > 0 && !smoothingApplies(a.code, d))
+  if (smoothPasses > 0 && !smoothingApplies(a.traits(), d))
     return "--smooth needs a smoothable measure and neighbouring units; this project has none for " + a.name;
   const AreaSet none;
   out.result = runMeasure(a.code, MeasureInput{d, none}, params, s.progress);
@@ -66,7 +66,7 @@ std::optional<std::string> measureProject(const AnalysisData& d, const Analysis&
     return a.name + " needs the columns and rows of a datafile's grid; it does not run on a project";
   }
   // A datafile's mean passes leave the scores of other measures as they are.
-  if (!measureTraits(a.code).meanable) meanPasses = 0;
+  if (!a.traits().meanable) meanPasses = 0;
   for (int i = 0; i < meanPasses; ++i)
     for (std::size_t n = 1; n < out.result.score.size() && n < out.result.count.size(); ++n)
       out.result.score[n] = meanScore(out.result.score[n], out.result.count[n]);
@@ -77,10 +77,10 @@ std::optional<std::string> measureProject(const AnalysisData& d, const Analysis&
     if (v == kZeroScore) v = 0.0;
   out.passed = meanPasses > 0 || smoothPasses > 0;
   MapRecord map;
-  map.measureCode = a.code;
+  map.show(a.traits());
   map.meanPasses = meanPasses;
   map.smoothPasses = smoothPasses;
-  out.title = measureTitle(s, map, a.code);
+  out.title = measureTitle(s, map);
   return std::nullopt;
 }
 
@@ -150,7 +150,7 @@ std::optional<std::string> projectPassRefusal(const Analysis& pass, const Projec
       return pass.name + " comes before the smooth passes on a project, as --mean before --smooth";
     return std::nullopt;
   }
-  if (!smoothingApplies(a->code, p.data)) return pass.name + " needs a smoothable measure and neighbouring units";
+  if (!smoothingApplies(a->traits(), p.data)) return pass.name + " needs a smoothable measure and neighbouring units";
   return std::nullopt;
 }
 

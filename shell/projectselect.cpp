@@ -231,10 +231,10 @@ void ProjectRun::mapScores(const Analysis& a, const std::vector<double>& score, 
   scores.result.taxaCounted = taxa;
   scores.result.scaleLimit = top;
   MapRecord map;
-  map.measureCode = a.code;
+  map.show(a.traits());
   // The title counts the project's set, not the datafile's.
   scores.title = measureTitle(TitleSource{s.settings, s.ws, out.set, s.scoresPresent, s.backgroundMap.presenceMap},
-                              map, a.code);
+                              map);
   out.title = scores.title;
   out.scores = std::move(scores);
   out.scoreMap = true;

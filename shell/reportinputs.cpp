@@ -42,7 +42,7 @@ ReportContext reportContext(const Session& s, const ReportFacts& facts) {
 }
 
 std::string analysisTitle(const Session& s, const ReportFacts& facts) {
-  return analysisTitle(s.settings, s.map.measureCode, s.areas, facts);
+  return analysisTitle(s.settings, s.map.code(), s.areas, facts);
 }
 
 std::string resultsFileHeader(const Session& s) {
@@ -51,7 +51,7 @@ std::string resultsFileHeader(const Session& s) {
 }
 
 ReportOptions reportOptions(const Session& s) {
-  ReportOptions o = reportOptions(s.settings, s.map.measureCode, s.costPresent);
+  ReportOptions o = reportOptions(s.settings, s.map.code(), s.costPresent);
   o.soleArea = soleAreas(s);
   // The sections that print data levels read every record of the set's
   // areas, those at or below the excluded level too.

@@ -125,7 +125,7 @@ bool fullyFlexibleApplies(const Session& s) {
 }
 
 bool goalEssentialClickApplies(const Session& s) {
-  const MeasureCode code = s.map.measureCode;
+  const MeasureCode code = s.map.code();
   const bool shows = code == kCodeNearMinimum || code == kCodeFlexibilityPlot ||
                      (code == kCodeNearMaximumCoverage && s.settings.mapAllFlexible == Flag::kOff);
   return s.ws.datafile.opened && shows && s.settings.nearMinimumGoal == 1;

@@ -198,12 +198,13 @@ void ManualSelectionModel::close(bool ok) {
   }
   BusyGuard busy(sh.host);
   for (GridCell& c : s.ws.cells) c.flexClass = 0;
-  const MeasureCode code = s.map.measureCode;
-  if (!s.areas.empty() && !measureTraits(code).dependsOnSet) {
+  const MeasureCode code = s.map.code();
+  const bool follows = s.map.traits().dependsOnSet;
+  if (!s.areas.empty() && !follows) {
     setMeasureCode(s, kCodeNone);  // titled "none (%d areas selected)"
   } else {
     const int means = s.map.meanPasses, smooths = s.map.smoothPasses;
-    const MeasureCode again = measureTraits(code).dependsOnSet ? code : kCodeRichness;
+    const MeasureCode again = follows ? code : kCodeRichness;
     bool computed = false;
     if (again == kCodeSelectedAreas && !s.areas.empty()) {
       computed = convertSelectedAreas(s);

@@ -20,7 +20,7 @@ std::string subdirName(const Session& s) {
 
 StatusInputs statusInputs(const Session& s) {
   StatusInputs in;
-  in.overlaysShown = s.map.measureCode == kCodeOverlay;
+  in.overlaysShown = s.map.code() == kCodeOverlay;
   if (!in.overlaysShown) return in;
   const auto& p = s.overlay.presence;
   in.overlayTreatment = p[0] && p[1]   ? "overlay presence data"

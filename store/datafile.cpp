@@ -283,7 +283,7 @@ bool loadAndRecount(Session& s) {
       s.tell(strprintf("file holds %d of %d taxa", held, *count), "Open datafile", Icon::Warning);
   }
   if (df.opened) {
-    s.map.measureCode = kCodeRichness;
+    s.map.showBase(kCodeRichness);
     s.settings.measureCode = kCodeRichness;
   }
   s.subgroupDataPresent = recount(s.ws, s.settings.excludedLevel);
@@ -292,7 +292,7 @@ bool loadAndRecount(Session& s) {
 
 bool openChosenDatafile(Session& s) {
   BusyGuard busy(s.progress);
-  s.map.measureCode = kCodeNone;
+  s.map.showBase(kCodeNone);
   s.settings.measureCode = kCodeNone;
   s.globalGrid = false;
   resetWorkspace(s);

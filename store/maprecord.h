@@ -3,9 +3,11 @@
 // twin for the background map; "Swap scores" exchanges the two.
 #pragma once
 
+#include <cassert>
 #include <string>
 
 #include "store/measurecode.h"
+#include "store/measuretraits.h"
 #include "store/settings.h"
 
 namespace zn {
@@ -19,7 +21,16 @@ enum ImportKind : int {
 };
 
 struct MapRecord {
-  MeasureCode measureCode = kCodeNone;
+  // Which map it is: its code and traits, always set together.
+  MeasureCode code() const { return kind_->code; }
+  const MeasureTraits& traits() const { return *kind_; }
+  void show(const MeasureTraits& kind) { kind_ = &kind; }
+  // A map no analysis leaves (none, richness after a load, imported scores).
+  void showBase(MeasureCode baseCode) {
+    assert(isBaseMapCode(baseCode));
+    kind_ = &baseMapKind(baseCode);
+  }
+
   std::string title;      // at most 255 characters when built by the title builder
   std::string dataTitle;  // datafile title, single taxon's display name or imported name
   std::string fileName;   // datafile file name at the computation
@@ -43,6 +54,10 @@ struct MapRecord {
   std::string importedName;  // 31 characters at most
   int importKind = kNotImported;
   int runs = 0;  // selection frequency: the runs behind the shares
+
+ private:
+  // Kinds live in the analyses' entries or the base rows, never on the heap.
+  const MeasureTraits* kind_ = &baseMapKind(kCodeNone);
 };
 
 }  // namespace zn

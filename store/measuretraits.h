@@ -1,8 +1,11 @@
 // What each kind of map is, declared once: how its numbers are drawn, which
 // passes and inversions it allows, whether it follows the area set, what it
-// needs of the data and which settings it reads. The renderer, the passes,
-// the title builder, the area-set editor and Tools options all read these
-// rows; the analyses of the menus name the code whose row they fill.
+// needs of the data and which settings it reads. An analysis of the menus
+// declares the kind of the map it leaves in its own entry; the maps no
+// analysis leaves (none, richness after a load, imports, overlays, the
+// flexibility plot, the selected areas, the reserved codes) have their rows
+// here. The map record carries its kind, so the renderer, the passes, the
+// title builder and the GIS export read it there rather than by code.
 #pragma once
 
 #include <optional>
@@ -45,6 +48,7 @@ enum class MapReading {
 };
 
 struct MeasureTraits {
+  MeasureCode code = kCodeNone;       // the number the map record and the options file keep
   CountType count = CountType::None;  // numbers in cells, max spots, "%d" scale labels
   bool category = false;              // classes are ranks or categories: no scale numbers
   bool maxLevelSpots = false;         // spots coloured by the highest data level
@@ -71,24 +75,93 @@ struct MeasureTraits {
   std::string_view title;
 };
 
-// The row of a code; codes without a row (and reserved codes) get the
-// traits of a plain score map unless declared otherwise.
-const MeasureTraits& measureTraits(MeasureCode code);
+// One bit per trait a kind declares; a kind without bits is a plain score
+// map: invertible, smoothable, following nothing.
+namespace trait {
+enum : unsigned {
+  kCounts = 1u << 0,        // counts until a pass changes them
+  kCountsAlways = 1u << 1,  // counts even after passes
+  kCategory = 1u << 2,
+  kMaxLevelSpots = 1u << 3,
+  kOverlay = 1u << 4,
+  kLargeSpots = 1u << 5,
+  kItalicTitle = 1u << 6,
+  kMedianNumbers = 1u << 7,
+  kNoTitle = 1u << 8,
+  kNotInvertible = 1u << 9,
+  kNotSmoothable = 1u << 10,
+  kMeanable = 1u << 11,
+  kDependsOnSet = 1u << 12,
+  kRecomputesItself = 1u << 13,
+  kSelectsAreas = 1u << 14,
+  kNeedsHierarchy = 1u << 15,
+  kNeedsQuantitative = 1u << 16,
+  kNeedsAdjacency = 1u << 17,
+  kNeedsFixedGrid = 1u << 18,
+  kNeedsLevels = 1u << 19,
+};
+// A map of areas an analysis chose: ranks, not scores to pass over.
+constexpr unsigned kChosenAreas = kCategory | kNotInvertible | kNotSmoothable;
+}  // namespace trait
 
-// Every setting some map reads, each once: a Tools options change to one of
-// them reruns the analysis on the map.
-std::span<const SettingsField> settingsReadByMaps();
+// The kind of the map of `code`, from the bits of its traits.
+constexpr MeasureTraits mapKind(MeasureCode code, unsigned bits, std::span<const SettingsField> reads = {},
+                                const char* title = nullptr, MapReading reading = MapReading::Scores) {
+  using namespace trait;
+  struct Flag {
+    unsigned bit;
+    bool MeasureTraits::*member;
+  };
+  constexpr Flag kFlags[] = {{kCategory, &MeasureTraits::category},
+                             {kMaxLevelSpots, &MeasureTraits::maxLevelSpots},
+                             {kOverlay, &MeasureTraits::overlay},
+                             {kLargeSpots, &MeasureTraits::largeSpots},
+                             {kItalicTitle, &MeasureTraits::italicTitle},
+                             {kMedianNumbers, &MeasureTraits::medianNumbers},
+                             {kNoTitle, &MeasureTraits::noTitle},
+                             {kMeanable, &MeasureTraits::meanable},
+                             {kDependsOnSet, &MeasureTraits::dependsOnSet},
+                             {kRecomputesItself, &MeasureTraits::recomputesItself},
+                             {kSelectsAreas, &MeasureTraits::areaSelection},
+                             {kNeedsHierarchy, &MeasureTraits::needsHierarchy},
+                             {kNeedsQuantitative, &MeasureTraits::needsQuantitative},
+                             {kNeedsAdjacency, &MeasureTraits::needsAdjacency},
+                             {kNeedsFixedGrid, &MeasureTraits::needsFixedGrid},
+                             {kNeedsLevels, &MeasureTraits::needsLevels}};
+  MeasureTraits t;
+  t.code = code;
+  for (const Flag& f : kFlags) t.*f.member = (bits & f.bit) != 0;
+  t.count = (bits & kCountsAlways) ? CountType::Always
+            : (bits & kCounts)     ? CountType::UntilTransformed
+                                   : CountType::None;
+  t.invertible = (bits & kNotInvertible) == 0;
+  t.smoothable = (bits & kNotSmoothable) == 0;
+  t.reads = reads;
+  if (title) t.title = title;
+  t.reading = reading;
+  return t;
+}
+
+// The kind of a map no analysis leaves; any other code gets a plain score
+// map of that code (an analysis's entry holds the kind of its own map).
+const MeasureTraits& baseMapKind(MeasureCode code);
+
+// True when `code` is one of the maps whose kind is declared here.
+bool isBaseMapCode(MeasureCode code);
+
+// The kinds declared here, for the registry's list of every kind.
+std::span<const MeasureTraits> baseMapKinds();
 
 struct AnalysisData;
 
-// Why the data cannot give the map of `code` (a project lacks what only a
+// Why the data cannot give a map of this kind (a project lacks what only a
 // datafile or a fixed grid has), as the message the tool gives; nothing
 // when they can.
-std::optional<std::string> measureRefusal(MeasureCode code, const AnalysisData& a);
+std::optional<std::string> measureRefusal(const MeasureTraits& t, const AnalysisData& a);
 
-// True when a smoothing pass over the map of `code` applies to the data:
+// True when a smoothing pass over a map of this kind applies to the data:
 // the map is smoothable and the units have rings (a fixed grid's or their
 // neighbours').
-bool smoothingApplies(MeasureCode code, const AnalysisData& a);
+bool smoothingApplies(const MeasureTraits& t, const AnalysisData& a);
 
 }  // namespace zn

@@ -111,7 +111,7 @@ bool openWritten(Session& s) {
 // The workspace made ready for a datafile at `path`: reset, path taken and
 // its grid type loaded. False when the path names no grid type.
 bool prepareFor(Session& s, const fs::path& path) {
-  s.map.measureCode = kCodeNone;
+  s.map.showBase(kCodeNone);
   s.settings.measureCode = kCodeNone;
   s.coastApplies = CoastOutline::kNone;
   resetWorkspace(s);
@@ -194,7 +194,7 @@ bool makeNewDatafile(Session& s, const fs::path& path) {
   }
   if (!saveData(s, s.notices)) return false;
   df.opened = true;
-  s.map.measureCode = kCodeRichness;
+  s.map.showBase(kCodeRichness);
   s.settings.measureCode = kCodeRichness;
   s.subgroupDataPresent = recount(ws, s.settings.excludedLevel);
   occupancyPass(ws, s.settings.excludedLevel, s.areas);

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include "shell/analyses.h"
 #include "tests/support/scripted_host.h"
 
 namespace zn {
@@ -226,7 +227,7 @@ TEST(Classing, SharesOfRunsAreClassedOverTheWholePercentRange) {
   setDefaults(s.settings);
   s.settings.scaleType = kEqualFrequency;
   s.ws.cells.resize(s.ws.geo.cells + 2);
-  s.map.measureCode = kCodeSelectionFrequency;
+  s.map.show(mapTraits(kCodeSelectionFrequency));
   // Many cells seldom chosen would crowd 58 % and 94 % into one class of
   // the equal frequency scale.
   for (int n = 1; n <= 200; ++n) s.ws.cells[static_cast<std::size_t>(n)].score = n <= 100 ? 1 : 2;

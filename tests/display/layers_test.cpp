@@ -4,6 +4,7 @@
 #include <QPainter>
 
 #include "display/renderer.h"
+#include "shell/analyses.h"
 #include "tests/support/golden.h"
 #include "tests/support/map_fixture.h"
 
@@ -307,7 +308,7 @@ TEST(MapLayers, DamagedStateDrawsWithoutFault) {
   f.s.areas.cells = {0, -4, 100000, 5};
   f.s.areas.seedCount = 50;
   f.s.settings.selectedAreasDisplay = AreasShown::kSeeds;
-  f.s.map.measureCode = kCodeNearMinimum;
+  f.s.map.show(mapTraits(kCodeNearMinimum));
   f.s.gridTypes.current = 4;
   f.d.classes.limits.clear();
   for (int bg : {0, 1, 2})
@@ -346,7 +347,7 @@ TEST(MapLayers, MaxDataLevelMapDrawsSpotsByLevel) {
   MapFixture f;
   f.s.settings.fillFrameCoast = Flag::kOff;
   f.s.settings.coastShown = Flag::kOff;
-  f.s.map.measureCode = kCodeMaxLevel;
+  f.s.map.show(mapTraits(kCodeMaxLevel));
   const int cells[] = {300, 302, 304, 306};
   for (int level = 1; level <= 4; ++level) {
     GridCell& c = f.s.ws.cells[static_cast<std::size_t>(cells[level - 1])];
@@ -529,7 +530,7 @@ TEST(MapKey, CategoryMapsGetWordsAndTheMeasureAsTitle) {
     shown += c.score > 0;
   }
   ASSERT_GT(shown, 4);
-  f.s.map.measureCode = kCodeNearMinimum;
+  f.s.map.show(mapTraits(kCodeNearMinimum));
   f.s.map.title = "near-minimum set";
   f.s.settings.flexibilityMap = Flag::kOn;
   f.s.settings.nearMinimumGoal = 1;

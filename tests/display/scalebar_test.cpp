@@ -4,6 +4,7 @@
 
 #include "display/readout.h"
 #include "measures/scores.h"
+#include "shell/analyses.h"
 #include "tests/support/scripted_host.h"
 
 namespace zn {
@@ -83,7 +84,7 @@ struct KeySession {
   Session s{host, "/nonexistent"};
   KeySession(MeasureCode code, const std::vector<std::pair<double, int>>& cells) {
     s.ws.cells.resize(static_cast<std::size_t>(s.ws.geo.cells) + 2);
-    s.map.measureCode = code;
+    s.map.show(mapTraits(code));
     for (std::size_t i = 0; i < cells.size(); ++i) {
       GridCell& c = s.ws.cells[i + 1];
       c.score = cells[i].first;
@@ -166,7 +167,7 @@ TEST(CellReadout, NumberNameSpanScoreAndCount) {
 // key and layer tests; here the rule a pass adds to them.
 TEST(MeasureKinds, CountsUnlessTransformed) {
   MapRecord m;
-  m.measureCode = kCodeRichness;
+  m.showBase(kCodeRichness);
   EXPECT_TRUE(measureKind(m).countType);
   m.smoothPasses = 1;
   EXPECT_FALSE(measureKind(m).countType);
@@ -174,11 +175,11 @@ TEST(MeasureKinds, CountsUnlessTransformed) {
   m.meanPasses = 2;
   EXPECT_FALSE(measureKind(m).countType);
   m.meanPasses = 0;
-  m.measureCode = kCodeRangeSizeRarity;
+  m.show(mapTraits(kCodeRangeSizeRarity));
   EXPECT_FALSE(measureKind(m).countType) << "never counts";
-  m.measureCode = kCodeFlexibilityPlot;
+  m.showBase(kCodeFlexibilityPlot);
   EXPECT_TRUE(measureKind(m).italicTitle);
-  m.measureCode = kCodeMedianQuantitative;
+  m.show(mapTraits(kCodeMedianQuantitative));
   EXPECT_TRUE(measureKind(m).medianNumbers);
   EXPECT_TRUE(measureKind(m).noTitle);
 }

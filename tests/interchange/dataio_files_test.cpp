@@ -320,7 +320,7 @@ TEST(DataIoShell, ImportOpensTheNewDatafileAndExportWritesIt) {
   sh.dispatch(Command::ImportData);
   EXPECT_TRUE(w.s.ws.datafile.opened);
   EXPECT_EQ(w.s.ws.datafile.fileName, "shell.dat");
-  EXPECT_EQ(w.s.map.measureCode, 1);
+  EXPECT_EQ(w.s.map.code(), 1);
   w.host.saveFiles.push_back(w.tmp.path() / "n.txt");
   sh.dispatch(Command::ExportData);
   EXPECT_EQ(w.host.dialogs, (std::vector<std::string>{"DIMDDLGBOX1", "DEXDDLGBOX"}));

@@ -34,7 +34,7 @@ TEST_F(ScoresCommands, ExportThenImportPutsTheSameScoresBackAndAFailedImportClea
 
   host.openFiles.push_back(file("rich.scr"));
   shell->dispatch(Command::ImportScores);
-  EXPECT_EQ(session->map.measureCode, kCodeImportedScores);
+  EXPECT_EQ(session->map.code(), kCodeImportedScores);
   EXPECT_EQ(session->map.title, "imported scores (rich.scr)");
   EXPECT_FALSE(shell->display.classes.limits.empty()) << "imported scores are classed";
   for (int n = 1; n <= session->ws.geo.cells; ++n)

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "interchange/scores_export.h"
+#include "shell/analyses.h"
 #include "shell/scores_commands.h"
 #include "tests/support/hand_grid.h"
 
@@ -50,7 +51,7 @@ TEST(ScoresExportValues, PercentageOnlyWithoutOverlayAndWithATotal) {
   for (const Case& c : cases) {
     HandGrid g;
     g.fillScores();
-    g.s.map.measureCode = static_cast<MeasureCode>(c.code);
+    g.s.map.show(mapTraits(static_cast<MeasureCode>(c.code)));
     g.s.map.mapMaximum = c.total;
     g.s.overlay.pairLoaded = c.pair;
     EXPECT_DOUBLE_EQ(exportedValue(g.s, 6, kLayoutNumbered, false), c.expected) << c.what;
@@ -74,7 +75,7 @@ TEST(ScoresExportValues, MarkersAndTheOffsetByLayout) {
   // A score left on an unoccupied cell is not data.
   g.cell(5).score = 9.0;
   EXPECT_DOUBLE_EQ(exportedValue(g.s, 5, kLayoutNumbered, false), 0.0);
-  g.s.map.measureCode = kCodeImportedScores;
+  g.s.map.showBase(kCodeImportedScores);
   g.s.map.mapMaximum = 0.0;
   g.s.map.scoreOffset = -2.0;
   EXPECT_DOUBLE_EQ(exportedValue(g.s, 1, kLayoutCentroids, false), 1.5);

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "measures/smoothing.h"
+#include "shell/analyses.h"
 #include "shell/mapmeasures.h"
 #include "tests/support/sessions.h"
 
@@ -15,18 +16,20 @@ using test::Loaded;
 // richness. A preselection keeps the selective plot without computing it.
 TEST(RecomputePlan, SelfRecomputingMeasuresKeepTheirCodeOthersBecomeRichnessOrNone) {
   for (int code : {2, 3, 4, 5, 12, 13}) {
-    const RecomputePlan p = recomputePlan(Recompute::ToolsOptions, static_cast<MeasureCode>(code));
+    const RecomputePlan p = recomputePlan(Recompute::ToolsOptions, mapTraits(static_cast<MeasureCode>(code)));
     EXPECT_TRUE(p.code == code && p.compute && p.reapplyPasses) << code;
-    EXPECT_EQ(recomputePlan(Recompute::Preselection, static_cast<MeasureCode>(code)).code, code);
+    EXPECT_EQ(recomputePlan(Recompute::Preselection, mapTraits(static_cast<MeasureCode>(code))).code, code);
   }
-  for (int code : {6, 8, 40}) EXPECT_EQ(recomputePlan(Recompute::ToolsOptions, static_cast<MeasureCode>(code)).code, 0);
-  for (int code : {1, 22, 38}) EXPECT_EQ(recomputePlan(Recompute::ToolsOptions, static_cast<MeasureCode>(code)).code, 1);
-  const RecomputePlan sel = recomputePlan(Recompute::Preselection, kCodeSelectiveRichness);
+  for (int code : {6, 8, 40})
+    EXPECT_EQ(recomputePlan(Recompute::ToolsOptions, mapTraits(static_cast<MeasureCode>(code))).code, 0);
+  for (int code : {1, 22, 38})
+    EXPECT_EQ(recomputePlan(Recompute::ToolsOptions, mapTraits(static_cast<MeasureCode>(code))).code, 1);
+  const RecomputePlan sel = recomputePlan(Recompute::Preselection, mapTraits(kCodeSelectiveRichness));
   EXPECT_TRUE(sel.code == 22 && !sel.compute);
-  const RecomputePlan set = recomputePlan(Recompute::Preselection, kCodeNearMinimum);
+  const RecomputePlan set = recomputePlan(Recompute::Preselection, mapTraits(kCodeNearMinimum));
   EXPECT_TRUE(set.code == 1 && !set.reapplyPasses);
-  EXPECT_EQ(recomputePlan(Recompute::Standardise, kCodeMedianQuantitative).code, 39);
-  EXPECT_EQ(recomputePlan(Recompute::DatafileOpened, kCodeResiduals).code, 1);
+  EXPECT_EQ(recomputePlan(Recompute::Standardise, mapTraits(kCodeMedianQuantitative)).code, 39);
+  EXPECT_EQ(recomputePlan(Recompute::DatafileOpened, mapTraits(kCodeResiduals)).code, 1);
 }
 
 TEST(ToolsOptions, RerunRepeatsMeansThenSmoothingsAndSelectionMapsBecomeNone) {
@@ -50,7 +53,7 @@ TEST(ToolsOptions, RerunRepeatsMeansThenSmoothingsAndSelectionMapsBecomeNone) {
   // A selection map becomes none.
   setMeasureCode(d.s, kCodeNearMinimum);
   applyRecompute(d.s, Recompute::ToolsOptions);
-  EXPECT_EQ(d.s.map.measureCode, 0);
+  EXPECT_EQ(d.s.map.code(), 0);
   EXPECT_EQ(d.map(), "");
 }
 
@@ -93,7 +96,7 @@ TEST(SwapScores, ExchangesCellsRecordAndTheSettingsTheyWereMadeWith) {
   swapScores(d.s);  // rarity goes to the background, the empty map comes forward
   EXPECT_EQ(d.map(), "");
   EXPECT_EQ(readBackCell(d.s.ws, 2).colour, 7);
-  EXPECT_EQ(d.s.backgroundMap.measureCode, kCodeRangeSizeRarity);
+  EXPECT_EQ(d.s.backgroundMap.code(), kCodeRangeSizeRarity);
   EXPECT_EQ(d.s.backgroundMap.settings.rarityFormula, RarityFormula::kDifference);
 
   d.s.settings.rarityFormula = RarityFormula::kInverseSquare;
@@ -101,7 +104,7 @@ TEST(SwapScores, ExchangesCellsRecordAndTheSettingsTheyWereMadeWith) {
   swapScores(d.s);
   EXPECT_EQ(d.map(), rarity);
   EXPECT_EQ(d.cell(2).fillColour, 7);
-  EXPECT_EQ(d.s.map.measureCode, kCodeRangeSizeRarity);
+  EXPECT_EQ(d.s.map.code(), kCodeRangeSizeRarity);
   EXPECT_EQ(d.s.settings.rarityFormula, RarityFormula::kDifference);
   EXPECT_EQ(d.s.map.title, "range-size rarity (difference)");
   EXPECT_DOUBLE_EQ(d.s.map.scaleLimit, rarityLimit);
@@ -119,7 +122,7 @@ TEST(SwapScores, SelectivePlotComesBackMarkedOrAsImportedScores) {
   swapScores(d.s);
   clearPlotMarks(d.s.ws);
   swapScores(d.s);
-  EXPECT_EQ(d.s.map.measureCode, kCodeSelectiveRichness);
+  EXPECT_EQ(d.s.map.code(), kCodeSelectiveRichness);
   EXPECT_TRUE(plotMarked(d.s.ws, 1));
   EXPECT_EQ(markedTaxa(d.s.ws), 1);
 
@@ -127,7 +130,7 @@ TEST(SwapScores, SelectivePlotComesBackMarkedOrAsImportedScores) {
   runMeasureCommand(d.s, kCodeSelectiveRichness);  // two taxa: "plot selected richness"
   swapScores(d.s);
   swapScores(d.s);
-  EXPECT_EQ(d.s.map.measureCode, kCodeImportedScores);
+  EXPECT_EQ(d.s.map.code(), kCodeImportedScores);
   EXPECT_EQ(d.s.map.importedName, "plot selected richness");
   EXPECT_EQ(markedTaxa(d.s.ws), 0);
 }
@@ -139,7 +142,7 @@ TEST(RangeCentresCommands, DiversityMenuRemembersAndRarityMenuRestores) {
   selectRangeCentres(d.s, true, remembered);
   EXPECT_EQ(d.s.settings.rangeCentreWeighting, RangeWeighting::kEqual);
   EXPECT_EQ(remembered, RangeWeighting::kSmallRanges);
-  EXPECT_EQ(d.s.map.measureCode, kCodeRangeCentres);
+  EXPECT_EQ(d.s.map.code(), kCodeRangeCentres);
   selectRangeCentres(d.s, false, remembered);
   EXPECT_EQ(d.s.settings.rangeCentreWeighting, RangeWeighting::kSmallRanges);
 }

@@ -4,6 +4,7 @@
 
 #include "measures/richness.h"
 #include "selection/areaset.h"
+#include "shell/analyses.h"
 #include "shell/mapmeasures.h"
 #include "store/measuretraits.h"
 #include "tests/support/sessions.h"
@@ -265,11 +266,11 @@ TEST(MeasureInput, AHandMadeInputMeasuresAsTheSameDatafile) {
 
 TEST(MeasureInput, DataWithoutLevelsGridOrTreeRefuseTheMeasuresNeedingThem) {
   const AnalysisData project = test::analysisInput(fourTaxa(), 864);
-  EXPECT_FALSE(measureRefusal(kCodeRichness, project));
-  EXPECT_FALSE(measureRefusal(kCodeRangeSizeRarity, project));
+  EXPECT_FALSE(measureRefusal(mapTraits(kCodeRichness), project));
+  EXPECT_FALSE(measureRefusal(mapTraits(kCodeRangeSizeRarity), project));
   for (MeasureCode code : {kCodeLevelN, kCodeMaxLevel, kCodeMedianQuantitative, kCodeRangeCentres, kCodeSubtreeLength,
                            kCodeRootDistance, kCodeResiduals}) {
-    EXPECT_TRUE(measureRefusal(code, project)) << "code " << code;
+    EXPECT_TRUE(measureRefusal(mapTraits(code), project)) << "code " << code;
     // Nor does the kernel run where the data lack what it reads.
     if (code == kCodeResiduals) continue;
     Feedback feedback;
@@ -277,7 +278,7 @@ TEST(MeasureInput, DataWithoutLevelsGridOrTreeRefuseTheMeasuresNeedingThem) {
   }
   Loaded d(fourTaxa(), "*quantities");
   for (MeasureCode code : {kCodeLevelN, kCodeRangeCentres, kCodeSubtreeLength, kCodeMedianQuantitative})
-    EXPECT_FALSE(measureRefusal(code, analysisData(d.s, true))) << "code " << code;
+    EXPECT_FALSE(measureRefusal(mapTraits(code), analysisData(d.s, true))) << "code " << code;
 }
 
 }  // namespace

@@ -55,7 +55,7 @@ TEST(SelectivePlotDialog, MarksTheTaxaOfTheChosenLinesOrRefusesAnEmptyOrOverlong
     ASSERT_TRUE(refusal);
     EXPECT_EQ(refusal->caption + ": " + refusal->text, c.message);
     EXPECT_TRUE(d.host.messageLines().empty());
-    EXPECT_EQ(d.s.map.measureCode, 0);
+    EXPECT_EQ(d.s.map.code(), 0);
     EXPECT_EQ(markedTaxa(d.s.ws), 0);
   }
   // 512 lines are taken; each line marks its own taxon, and lines the

@@ -156,7 +156,7 @@ TEST(Residuals, ShiftsNegativeResidualsAndKeepsTheOffset) {
     EXPECT_EQ(d.count(2), 3) << c.form;
     EXPECT_DOUBLE_EQ(d.s.map.scoreOffset, c.offset) << c.form;
     EXPECT_DOUBLE_EQ(d.s.map.scaleLimit, c.maximum) << c.form;
-    EXPECT_EQ(d.s.map.measureCode, kCodeResiduals);
+    EXPECT_EQ(d.s.map.code(), kCodeResiduals);
     EXPECT_EQ(d.s.map.smoothPasses, 2);
     EXPECT_EQ(d.s.map.meanPasses, 0);
     buildTitle(d.s);

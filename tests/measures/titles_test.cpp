@@ -2,6 +2,7 @@
 
 #include "measures/smoothing.h"
 #include "measures/titles.h"
+#include "shell/analyses.h"
 #include "shell/mapmeasures.h"
 #include "tests/support/sessions.h"
 
@@ -174,7 +175,7 @@ TEST(Titles, NeighbourhoodChangeAloneShowsTheNewSizeOnTheOldScores) {
   EXPECT_EQ(d.s.map.title, "smoothed (25) richness");
   Settings before = d.s.settings;
   d.s.settings.neighbourhoodSize = NeighbourhoodSize::kNine;
-  EXPECT_FALSE(toolsOptionsNeedRerun(before, d.s.settings, false));
+  EXPECT_FALSE(toolsOptionsNeedRerun(before, d.s.settings, false, settingsReadByMaps()));
   buildTitle(d.s);
   EXPECT_EQ(d.s.map.title, "smoothed (9) richness");
 }

@@ -17,7 +17,7 @@ TEST(CoverageByNumber, CutsTheNearMinimumSetAndNotesItsFullSize) {
   Priority d(test::smallTaxa());
   const AnalysisOutcome a = runNearMaximumCoverage(d.s, false, 2, 0.0, {});
   EXPECT_EQ(d.areas(), (std::vector<int>{10, 30}));
-  EXPECT_EQ(d.s.map.measureCode, kCodeNearMaximumCoverage);
+  EXPECT_EQ(d.s.map.code(), kCodeNearMaximumCoverage);
   EXPECT_EQ(d.cell(20).score, 0.0);
   EXPECT_NE(a.results.find("\n  (near-minimum set for 1 rep would be 3 areas)\n"), std::string::npos) << a.results;
   EXPECT_EQ(d.s.settings.reordering, Reordering::kByRichness);

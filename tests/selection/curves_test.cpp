@@ -216,7 +216,7 @@ TEST(Frequency, SoleCellsAlwaysAndTiedCellsSometimes) {
   const AnalysisResult r = runEntry(p.s, "frequency", 40);
   ASSERT_TRUE(r.ran);
   EXPECT_NE(r.results.find("sets of 3 to 3 areas"), std::string::npos) << r.results;
-  EXPECT_EQ(p.s.map.measureCode, kCodeSelectionFrequency);
+  EXPECT_EQ(p.s.map.code(), kCodeSelectionFrequency);
   EXPECT_DOUBLE_EQ(p.cell(50).score, 100.0);
   EXPECT_EQ(p.cell(50).count, 40);
   EXPECT_DOUBLE_EQ(p.s.map.scaleLimit, 100.0);
@@ -287,7 +287,7 @@ TEST(Replacement, MapAndReportNameIrreplaceableAreas) {
   Priority p(tiedRing());
   const AnalysisResult r = runEntry(p.s, "replacement-cost");
   ASSERT_TRUE(r.ran);
-  EXPECT_EQ(p.s.map.measureCode, kCodeReplacementCost);
+  EXPECT_EQ(p.s.map.code(), kCodeReplacementCost);
   EXPECT_EQ(p.cell(50).count, -1);
   EXPECT_EQ(cellInformationLines(p.s, 50).at(1), "irreplaceable");
   int free = 0;  // one pair of the ring, which the other pair does without

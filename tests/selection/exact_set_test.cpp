@@ -47,7 +47,7 @@ Placed run(Session& s, ExactRequest r = {}, std::function<bool(const std::string
   Placed p{exactSetRun(analysisData(s), selectionIndex(s),
                        {.settings = s.settings,
                         .start = s.areas,
-                        .mapCode = s.map.measureCode,
+                        .mapCode = s.map.code(),
                         .kind = r.kind,
                         .areas = r.areasToAdd,
                         .budget = r.budget,
@@ -67,7 +67,7 @@ TEST(ExactMinimumSet, PutsTheOptimumOnTheMapRankedByRichness) {
   EXPECT_EQ(d.s.areas.seedCount, 0);
   const std::vector<int> set = sorted(d.areas());
   EXPECT_TRUE(set == (std::vector<int>{10, 30, 50}) || set == (std::vector<int>{20, 40, 50})) << set.size();
-  EXPECT_EQ(d.s.map.measureCode, kCodeReorderedByRichness);
+  EXPECT_EQ(d.s.map.code(), kCodeReorderedByRichness);
   // Positions as counts, the first area scoring highest.
   for (std::size_t i = 0; i < d.areas().size(); ++i) EXPECT_EQ(d.cell(d.areas()[i]).count, static_cast<int>(i) + 1);
   EXPECT_GT(d.cell(d.areas()[0]).score, 0.0);
@@ -160,7 +160,7 @@ TEST(ExactMaximumCoverage, ComparesWithTheCoverageSetOfTheSameNumber) {
   test::Priority d(ring());
   const AnalysisOutcome quick = runNearMaximumCoverage(d.s, false, 2, 0.0, {});
   ASSERT_TRUE(quick.ran);
-  ASSERT_EQ(d.s.map.measureCode, kCodeNearMaximumCoverage);
+  ASSERT_EQ(d.s.map.code(), kCodeNearMaximumCoverage);
   const Placed out = run(d.s, {ExactKind::CoverageByNumber, 2, 0.0});
   ASSERT_TRUE(out.quick.present);
   EXPECT_EQ(out.result.represented, 4);

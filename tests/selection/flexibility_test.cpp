@@ -61,7 +61,7 @@ TEST(FullyFlexible, GroupsGetDistinctScoresBelowTheIrreplaceableAreas) {
   // Sizes 1, 2, 1, 2 sort to 1, 1, 2, 2 and become 1, 1, 2, 3: area 2's
   // pair scores 4 - 2, area 4's pair 4 - 3; areas 1 and 3 keep the top.
   EXPECT_EQ(d.map(), "1:4/2 2:2/1 3:4/2 4:1/1 5:2/1 9:1/1 ");
-  EXPECT_EQ(d.s.map.measureCode, kCodeFullyFlexible);
+  EXPECT_EQ(d.s.map.code(), kCodeFullyFlexible);
   EXPECT_TRUE(d.s.scoresPresent);
 }
 
@@ -81,7 +81,7 @@ TEST(FullyFlexible, NeedsARunThatAssessedFlexibility) {
     d.cell(1).score = 7.0;
     c.spoil(d.s);
     EXPECT_FALSE(d.mapFlexible()) << c.what;
-    EXPECT_EQ(d.s.map.measureCode, kCodeNearMinimum) << c.what;
+    EXPECT_EQ(d.s.map.code(), kCodeNearMinimum) << c.what;
     EXPECT_EQ(d.score(1), 7.0) << c.what;
   }
 }
@@ -90,7 +90,7 @@ TEST(GoalEssentialTaxa, TheClickedAreasTaxaAreMapped) {
   NearMinimum d;
   EXPECT_TRUE(goalEssentialClickApplies(d.s));
   EXPECT_EQ(showGoalEssentialTaxa(d.s, 2), 2);
-  EXPECT_EQ(d.s.map.measureCode, kCodeFlexibilityPlot);
+  EXPECT_EQ(d.s.map.code(), kCodeFlexibilityPlot);
   EXPECT_EQ(d.s.map.dataTitle, "2 goal-essential taxa");
   EXPECT_EQ(d.map(), "2:2/2 5:2/2 6:1/1 ");
   EXPECT_TRUE(goalEssentialClickApplies(d.s)) << "an earlier click's map";

@@ -85,7 +85,7 @@ TEST(Hotspots, TakesTheTopCellsRankedAndZeroesTheRest) {
     EXPECT_EQ(cellsText(d.s.areas.cells), c.cells);
     EXPECT_EQ(d.map(), c.map);
     if (r.ran) {
-      EXPECT_EQ(d.s.map.measureCode, kCodeHotspots);
+      EXPECT_EQ(d.s.map.code(), kCodeHotspots);
     }
     EXPECT_EQ(d.s.areas.seedCount, 0);
   }
@@ -137,7 +137,7 @@ TEST(Hotspots, AKindWithoutAMeasureIsRefusedAndTheMapStays) {
   const AnalysisResult r = hotspots(d, 2);
   EXPECT_FALSE(r.ran);
   EXPECT_EQ(joined(r.notes), "hotspots: the options' hotspot kind has no measure");
-  EXPECT_EQ(d.s.map.measureCode, kCodeRichness);
+  EXPECT_EQ(d.s.map.code(), kCodeRichness);
   EXPECT_TRUE(d.s.areas.empty());
 }
 

@@ -38,7 +38,7 @@ TEST(EmrIrreplaceability, PassesOverTheRarestTaxaThenTheRestOfTheCandidates) {
   EXPECT_EQ(r.passes, 2);
   EXPECT_EQ(r.candidates, 7);
   EXPECT_EQ(r.taxaCounted, 5);
-  EXPECT_EQ(d.s.map.measureCode, kCodeEmrIrreplaceability);
+  EXPECT_EQ(d.s.map.code(), kCodeEmrIrreplaceability);
   EXPECT_TRUE(d.s.scoresPresent);
 }
 
@@ -56,7 +56,7 @@ TEST(MaxRarity, ScoresTheSmallestRangeHeldAndItsRank) {
   IrreplaceabilityResult r = mapIrreplaceability(d, kCodeMaxRarity);
   EXPECT_EQ(d.map(), "1:1/1 2:0.5/2 3:0.5/2 4:0.333333/3 5:0.333333/3 6:0.5/2 7:0.5/2 ");
   EXPECT_EQ(r.passes, 3);
-  EXPECT_EQ(d.s.map.measureCode, kCodeMaxRarity);
+  EXPECT_EQ(d.s.map.code(), kCodeMaxRarity);
   d.s.areas.cells = {2};  // B and C are held: cell 1 keeps A, cell 3 nothing
   mapIrreplaceability(d, kCodeMaxRarity);
   EXPECT_EQ(d.map(), "1:1/1 4:0.333333/3 5:0.333333/3 6:0.5/2 7:0.5/2 ");

@@ -53,7 +53,7 @@ TEST(NearMinimum, ForcedRarestAndLowestCellRulesBuildTheSet) {
   runNearMinimumSet(d.s, {});
   EXPECT_EQ(ruleCodes(d), "10:1 30:2 20:20 ");
   EXPECT_EQ(d.s.areas.seedCount, 0);
-  EXPECT_EQ(d.s.map.measureCode, kCodeNearMinimum);
+  EXPECT_EQ(d.s.map.code(), kCodeNearMinimum);
   // Irreplaceable/flexible map: score = status, count = taxa it alone holds.
   EXPECT_EQ(d.cell(10).score, 4.0);
   EXPECT_EQ(d.cell(10).count, 2);

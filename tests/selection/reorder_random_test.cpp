@@ -37,7 +37,7 @@ TEST(ReorderByRichness, ASetHoldingEveryTaxonTwiceListsOneCompleteSetThenTheSeco
     EXPECT_EQ(d.cell(cell).score, score) << "cell " << cell;
     EXPECT_EQ(d.cell(cell).count, count) << "cell " << cell;
   }
-  EXPECT_EQ(d.s.map.measureCode, kCodeReorderedByRichness);
+  EXPECT_EQ(d.s.map.code(), kCodeReorderedByRichness);
   expectMatchesFile(a.results, "reordered_richness.txt");
 }
 
@@ -114,7 +114,7 @@ TEST(RandomSets, MoreAreasThanCandidatesReachEveryCandidateAtTheLastStep) {
   int chosen = 0;
   for (int n = 10; n <= 60; n += 10) chosen += d.cell(n).count;
   EXPECT_EQ(chosen, 6000);
-  EXPECT_EQ(d.s.map.measureCode, kCodeRandomSets);
+  EXPECT_EQ(d.s.map.code(), kCodeRandomSets);
 }
 
 TEST(RandomSets, TaxaOfTheSeedsAreNeverNew) {

@@ -38,7 +38,7 @@ struct Commands : ::testing::Test, test::ShellOnData<test::ScriptedHost> {
 
 TEST_F(Commands, NearMinimumAppendsItsReportAndMapsTheSet) {
   shell->dispatch(Command::NearMinimumSet);
-  EXPECT_EQ(session->map.measureCode, kCodeNearMinimum);
+  EXPECT_EQ(session->map.code(), kCodeNearMinimum);
   EXPECT_EQ(session->map.title, "near-minset: 3 irreplaceable(R)/flexible(O) areas for 1 rep");
   EXPECT_NE(results().find("PRIORITY-AREAS ANALYSIS: Near-minimum-area set"), std::string::npos);
   EXPECT_TRUE(shell->flags.flexibilityData);
@@ -83,7 +83,7 @@ TEST_F(Commands, ConvertCostValuesTakesTheScoresAndChecksOccupiedCells) {
   shell->dispatch(Command::ConvertCostValues);  // richness is on the map: every occupied cell scores
   EXPECT_TRUE(session->costPresent);
   EXPECT_EQ(cell(20).cost, 2.0);
-  EXPECT_EQ(session->map.measureCode, kCodeNone);
+  EXPECT_EQ(session->map.code(), kCodeNone);
   EXPECT_FALSE(session->scoresPresent);
   shell->dispatch(Command::ConvertThreatValues);  // no scores now
   EXPECT_EQ(host.messageLines().back(),
@@ -115,7 +115,7 @@ TEST_F(Commands, ManualSelectionAddsByDoubleClickAndReportsOnOk) {
   EXPECT_TRUE(manual->passCell(20));
   EXPECT_EQ(manual->lines(), (std::vector<std::string>{"   1: 10", "   2: 20"}));
   EXPECT_FALSE(manual->passCell(10));  // already in: closes as OK
-  EXPECT_EQ(session->map.measureCode, kCodeRichness);  // richness again, relative to the set
+  EXPECT_EQ(session->map.code(), kCodeRichness);  // richness again, relative to the set
   EXPECT_EQ(cell(10).score, 0.0);
   EXPECT_EQ(cell(30).score, 1.0);  // T3 only: T2 is in 20
   const std::string r = results();
@@ -144,7 +144,7 @@ TEST_F(Commands, ManualSelectionOverAnAnalysisLeavesNoMeasure) {
   ASSERT_NE(manual, nullptr);
   manual->passCell(60);
   manual->close(true);
-  EXPECT_EQ(session->map.measureCode, kCodeNone);
+  EXPECT_EQ(session->map.code(), kCodeNone);
   EXPECT_EQ(session->map.title, "none (4 areas selected)");
   EXPECT_EQ(cell(10).flexClass, 0);
   EXPECT_FALSE(shell->flags.flexibilityData);
@@ -153,7 +153,7 @@ TEST_F(Commands, ManualSelectionOverAnAnalysisLeavesNoMeasure) {
 TEST_F(Commands, RepresentationResultsWritesTheShortReport) {
   areas() = {10, 20};
   shell->dispatch(Command::RepresentationResults);
-  EXPECT_EQ(session->map.measureCode, kCodeRepresentation);
+  EXPECT_EQ(session->map.code(), kCodeRepresentation);
   EXPECT_NE(results().find("\r\n  2 areas selected.\r\n\r\n\r\n  Representation by taxon"), std::string::npos)
       << results();
 }

@@ -45,7 +45,7 @@ TEST_F(AnalysisCommands, GreedySetGrowsTheSetAndTitlesTheMap) {
   shell->dispatch(Command::GreedySet);
   const AreaSet& a = session->areas;
   ASSERT_FALSE(a.empty());
-  EXPECT_EQ(session->map.measureCode, kCodeGreedy);
+  EXPECT_EQ(session->map.code(), kCodeGreedy);
   EXPECT_EQ(session->map.title, strprintf("greedy richness-area set for 1 rep (%d areas)", a.count()));
   // The first area scores highest and the scores count down.
   EXPECT_EQ(session->ws.cells[static_cast<std::size_t>(a.cells.front())].score, a.count());
@@ -60,10 +60,10 @@ TEST_F(AnalysisCommands, HotspotsAskForTheNumberAndCancelChangesNothing) {
   host.dialogAnswers = {false, true};
   shell->dispatch(Command::Hotspots);
   EXPECT_TRUE(session->areas.empty());
-  EXPECT_EQ(session->map.measureCode, kCodeRichness);
+  EXPECT_EQ(session->map.code(), kCodeRichness);
   shell->dispatch(Command::Hotspots);
   EXPECT_EQ(session->areas.count(), 5);
-  EXPECT_EQ(session->map.measureCode, kCodeHotspots);
+  EXPECT_EQ(session->map.code(), kCodeHotspots);
   EXPECT_EQ(host.dialogs, (std::vector<std::string>{"SelecNumDlgBox1", "SelecNumDlgBox1"}));
   EXPECT_EQ(session->map.title.rfind("top ", 0), 0u) << session->map.title;
   EXPECT_NE(results().find("Top 5 hotspots by richness"), std::string::npos) << results();
@@ -71,15 +71,15 @@ TEST_F(AnalysisCommands, HotspotsAskForTheNumberAndCancelChangesNothing) {
 
 TEST_F(AnalysisCommands, IrreplaceabilityMeasuresAndTheFlexibleMapRefusal) {
   shell->dispatch(Command::EmrIrreplaceability);
-  EXPECT_EQ(session->map.measureCode, kCodeEmrIrreplaceability);
+  EXPECT_EQ(session->map.code(), kCodeEmrIrreplaceability);
   EXPECT_EQ(session->map.title, "EMR irreplaceability");
   shell->dispatch(Command::MaxRarity);
-  EXPECT_EQ(session->map.measureCode, kCodeMaxRarity);
+  EXPECT_EQ(session->map.code(), kCodeMaxRarity);
   EXPECT_EQ(session->map.title, "max rarity");
   shell->dispatch(Command::MapFullyFlexible);
   EXPECT_EQ(host.messageLines(),
             std::vector<std::string>{"Map fully flexible areas: No areas have been selected yet."});
-  EXPECT_EQ(session->map.measureCode, kCodeMaxRarity);
+  EXPECT_EQ(session->map.code(), kCodeMaxRarity);
 }
 
 }  // namespace

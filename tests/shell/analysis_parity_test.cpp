@@ -226,7 +226,7 @@ TEST_F(Parity, EveryRegisteredAnalysisGivesTheSameMapAndResultsInTheWindowAndThe
       // the renderer and the passes read are that entry's: a map declared
       // not smoothable refuses smoothing.
       if (a.kind != AnalysisKind::Pass) {
-        EXPECT_EQ(s.map.measureCode, a.code);
+        EXPECT_EQ(s.map.code(), a.code);
         const int passes = s.map.smoothPasses;
         smoothPass(s);
         EXPECT_EQ(s.map.smoothPasses > passes, a.traits().smoothable && s.scoresPresent);

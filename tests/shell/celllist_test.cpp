@@ -115,7 +115,7 @@ TEST(CellList, PlotSelectedMarksTheTaxaOfTheLines) {
   EXPECT_TRUE(plotMarked(f.s.ws, 1));
   EXPECT_TRUE(plotMarked(f.s.ws, 0));
   EXPECT_EQ(markedTaxa(f.s.ws), 2);
-  EXPECT_EQ(f.s.map.measureCode, kCodeSelectiveRichness);
+  EXPECT_EQ(f.s.map.code(), kCodeSelectiveRichness);
   EXPECT_EQ(f.s.map.currentTaxon, 0);
   EXPECT_EQ(f.s.ws.cells[2].count, 2);
   EXPECT_EQ(f.s.ws.cells[3].count, 1);
@@ -129,7 +129,7 @@ TEST(CellList, PlotSelectedRefusesNoneOrTooManyAndKeepsTheMap) {
     m.selected.assign(static_cast<std::size_t>(count), 0);
     EXPECT_EQ(plotSelectedCellTaxa(f.s, f.host, m), 0);
     EXPECT_EQ(f.host.messageLines(), std::vector<std::string>{std::string("Plot taxa: ") + text});
-    EXPECT_EQ(f.s.map.measureCode, kCodeRichness);
+    EXPECT_EQ(f.s.map.code(), kCodeRichness);
     EXPECT_EQ(f.s.ws.cells[2].count, 4);
   }
 }
@@ -140,10 +140,10 @@ TEST(CellList, PlotAllMarksTheUnrepresentedTaxaOfTheCell) {
   EXPECT_EQ(plotAllCellTaxa(f.s, 2), 3);  // zeta, Alpha, Gamma
   EXPECT_FALSE(plotMarked(f.s.ws, 2));
   EXPECT_EQ(f.s.map.currentTaxon, 3);
-  EXPECT_EQ(f.s.map.measureCode, kCodeSelectiveRichness);
+  EXPECT_EQ(f.s.map.code(), kCodeSelectiveRichness);
   // A cell whose taxa are all represented leaves no measure on the map.
   EXPECT_EQ(plotAllCellTaxa(f.s, 40), 0);
-  EXPECT_EQ(f.s.map.measureCode, kCodeNone);
+  EXPECT_EQ(f.s.map.code(), kCodeNone);
   EXPECT_EQ(markedTaxa(f.s.ws), 0);
 }
 
@@ -199,7 +199,7 @@ TEST(CellListCommand, PlotAllFromTheDialog) {
   CellListOutcome o = runCellListOnce(f.s, f.host, 2, false);
   EXPECT_TRUE(o.plotted);
   EXPECT_EQ(markedTaxa(f.s.ws), 4);
-  EXPECT_EQ(f.s.map.measureCode, kCodeSelectiveRichness);
+  EXPECT_EQ(f.s.map.code(), kCodeSelectiveRichness);
 }
 
 // The location-name file as the grid type creates it.

@@ -54,7 +54,7 @@ TEST_F(ExactCommands, MinimumSetMapsTheOptimumWithinTheOptionsTimeLimit) {
   session->settings.exactTimeLimit = 5;
   shell->dispatch(Command::ExactMinimumSet);
   EXPECT_EQ(session->areas.count(), 3);
-  EXPECT_EQ(session->map.measureCode, kCodeReorderedByRichness);
+  EXPECT_EQ(session->map.code(), kCodeReorderedByRichness);
   EXPECT_EQ(session->map.title, "exact minimum set (3 areas)");
   shell->retitle();  // a title built again (Map drawing options, say) still names the set
   EXPECT_EQ(session->map.title, "exact minimum set (3 areas)");
@@ -72,7 +72,7 @@ TEST_F(ExactCommands, AfterAClickOnTheQuickMapOnlyTheUsersSeedsStay) {
   const int quick = session->areas.count() - 1;
   ASSERT_GT(quick, 0);
   shell->mapClick(session->areas.cells.back(), true);
-  ASSERT_EQ(session->map.measureCode, kCodeFlexibilityPlot);
+  ASSERT_EQ(session->map.code(), kCodeFlexibilityPlot);
   shell->dispatch(Command::ExactMinimumSet);
   EXPECT_EQ(session->areas.seedCount, 1);
   EXPECT_EQ(session->areas.cells.front(), 50);

@@ -69,7 +69,7 @@ TEST_F(MapClicks, ClicksOutsideTheGridDoNothing) {
   }
   EXPECT_TRUE(host.dialogs.empty());
   EXPECT_FALSE(shell->flags.selectionDialogOpen);
-  EXPECT_EQ(session->map.measureCode, kCodeRichness);
+  EXPECT_EQ(session->map.code(), kCodeRichness);
 }
 
 TEST_F(MapClicks, RightDoubleClickWhilePreselectingExcludesTheCell) {
@@ -115,19 +115,19 @@ TEST_F(MapClicks, EditorClicksStepTheLevelAndDoubleClicksAreIgnored) {
 
 TEST_F(MapClicks, LeftClickShowsGoalEssentialTaxaOnlyOnASetMap) {
   shell->mapClick(10, true);
-  EXPECT_EQ(session->map.measureCode, kCodeRichness) << "a richness map ignores the click";
+  EXPECT_EQ(session->map.code(), kCodeRichness) << "a richness map ignores the click";
   session->settings.nearMinimumGoal = 1;
   shell->dispatch(Command::NearMinimumSet);
-  ASSERT_EQ(session->map.measureCode, kCodeNearMinimum);
+  ASSERT_EQ(session->map.code(), kCodeNearMinimum);
   ASSERT_EQ(areas(), (std::vector<int>{10, 30, 20}));
   // Within the set {10, 30, 20}: T3 has cell 30 alone, T1 and T5 cell 10.
   shell->mapClick(30, true);
-  EXPECT_EQ(session->map.measureCode, kCodeFlexibilityPlot);
+  EXPECT_EQ(session->map.code(), kCodeFlexibilityPlot);
   EXPECT_EQ(session->map.currentTaxon, 2);
   shell->mapClick(10, true);
   EXPECT_EQ(session->map.dataTitle, "2 goal-essential taxa");
   shell->mapClick(10, false);
-  EXPECT_EQ(session->map.measureCode, kCodeFlexibilityPlot) << "the right button has no such action";
+  EXPECT_EQ(session->map.code(), kCodeFlexibilityPlot) << "the right button has no such action";
 }
 
 TEST_F(MapClicks, LeftDoubleClickListsTheBiotaOfTheCell) {
@@ -135,7 +135,7 @@ TEST_F(MapClicks, LeftDoubleClickListsTheBiotaOfTheCell) {
   shell->mapDoubleClickLeft(20);
   EXPECT_EQ(host.dialogs, std::vector<std::string>{"BIOTADLGBOX1"});
   EXPECT_GE(host.redraws, before + 2) << "redrawn before and after the list";
-  EXPECT_EQ(session->map.measureCode, kCodeRichness);
+  EXPECT_EQ(session->map.code(), kCodeRichness);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "measures/dispatch.h"
+#include "shell/analyses.h"
 #include "shell/optionstable.h"
 #include "tests/support/sessions.h"
 
@@ -130,7 +131,7 @@ TEST(ToolsOptionsModel, NumbersAreKeptWithinTheirRanges) {
   AreaSet areas;
   limit.apply(record, areas);
   EXPECT_EQ(record.exactTimeLimit, 300);
-  EXPECT_FALSE(toolsOptionsNeedRerun(limit.opened, record, false));
+  EXPECT_FALSE(toolsOptionsNeedRerun(limit.opened, record, false, settingsReadByMaps()));
 }
 
 TEST(ToolsOptionsModel, AGoalAboveOneMeansNoReorderingAndAReorderingMeansGoalOne) {
@@ -243,7 +244,7 @@ TEST(ToolsOptionsModel, ReRunFollowsWhatChangedSinceOpening) {
     m.setChecked(topt::kCancelRerun, c.cancel);
     AreaSet areas;
     m.apply(record, areas);
-    EXPECT_EQ(toolsOptionsNeedRerun(m.opened, record, m.cancelRerun), c.rerun) << c.what;
+    EXPECT_EQ(toolsOptionsNeedRerun(m.opened, record, m.cancelRerun, settingsReadByMaps()), c.rerun) << c.what;
   }
 }
 
@@ -545,7 +546,7 @@ TEST(MapOptionsModel, TitleOfImportedOverlayScoresCannotBeEdited) {
   test::ScriptedHost host;
   for (const Case& c : cases) {
     Session s(host, "/nonexistent");
-    s.map.measureCode = static_cast<MeasureCode>(c.code);
+    s.map.show(mapTraits(static_cast<MeasureCode>(c.code)));
     s.map.importKind = c.importKind;
     Palette p;
     const MapOptionsFacts f = mapOptionsFacts(s, p);
@@ -604,7 +605,7 @@ TEST(MapInfoModel, RowsFollowTheMapRecord) {
   m.groupCode = "12";
   m.excludedLevel = 1;
   m.mapMaximum = 17.25;
-  m.measureCode = kCodeRangeSizeRarity;
+  m.show(mapTraits(kCodeRangeSizeRarity));
   EXPECT_EQ(value(m, "Subgroup:"), "12");
   EXPECT_EQ(value(m, "Data level:"), "2 and above");
   EXPECT_EQ(value(m, "Map maximum:"), "17.25");

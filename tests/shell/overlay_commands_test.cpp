@@ -82,7 +82,7 @@ TEST_F(OverlayCommands, IdenticalPairGivesTheShortMessageAndTheChosenCells) {
   Session& s = *sh.session;
   EXPECT_EQ(s.settings.overlayOption, OverlayJoin::kBoth);
   EXPECT_EQ(s.map.occupiedCells, 3);
-  EXPECT_EQ(s.map.measureCode, kCodeOverlay);
+  EXPECT_EQ(s.map.code(), kCodeOverlay);
   ASSERT_EQ(sh.host.messages.size(), 1u);
   EXPECT_EQ(sh.host.messages[0].text, "Spearman rank correlation coefficient (G/B)\nrho= 1.0");
   EXPECT_EQ(s.map.title, "overlay correlation rho= 1.00");
@@ -105,10 +105,10 @@ TEST_F(OverlayCommands, IdenticalPairGivesTheShortMessageAndTheChosenCells) {
 
 TEST_F(OverlayCommands, CancelledDialogLeavesTheMapAlone) {
   pair({{10, 2}, {20, 3}}, {{10, 1}, {20, 4}});
-  const int code = sh.session->map.measureCode;
+  const int code = sh.session->map.code();
   sh.host.dialogAnswers.push_back(false);
   EXPECT_FALSE(overlayScoresCommand(*sh.shell));
-  EXPECT_EQ(sh.session->map.measureCode, code);
+  EXPECT_EQ(sh.session->map.code(), code);
   EXPECT_TRUE(sh.host.messages.empty());
 }
 
@@ -176,7 +176,7 @@ TEST_F(OverlayCommands, ConvertSelectedAreasMakesAPresenceMapOfTheSet) {
   EXPECT_FALSE(convertSelectedAreasCommand(*sh.shell));
   sh.shell->flags.view3D = false;
   ASSERT_TRUE(convertSelectedAreasCommand(*sh.shell));
-  EXPECT_EQ(s.map.measureCode, kCodeSelectedAreas);
+  EXPECT_EQ(s.map.code(), kCodeSelectedAreas);
   EXPECT_EQ(s.ws.cells[10].score, 0.0);
   EXPECT_EQ(s.ws.cells[60].score, 0.0);
   EXPECT_EQ(s.ws.cells[20].score, 1.0);
@@ -236,7 +236,7 @@ TEST_F(OverlayCommands, MapDrawingOptionsKeepTheOverlayColours) {
   for (const GridCell& c : s.ws.cells) after.push_back(c.fillColour);
   EXPECT_EQ(after, before);
   EXPECT_EQ(sh.shell->display.palette.at(139), corner);
-  EXPECT_EQ(s.map.measureCode, kCodeOverlay);
+  EXPECT_EQ(s.map.code(), kCodeOverlay);
 
   // A colour mode without the 100 overlay colours ends the overlay.
   s.settings.colourMode = kSixteenColour;
@@ -245,7 +245,7 @@ TEST_F(OverlayCommands, MapDrawingOptionsKeepTheOverlayColours) {
   sh.shell->dispatch(Command::MapdrawOptions);
   ASSERT_EQ(sh.host.messages.size(), 1u);
   EXPECT_EQ(sh.host.messages[0].text, "Plotting overlays requires 256 colour mode.");
-  EXPECT_EQ(s.map.measureCode, kCodeRichness);
+  EXPECT_EQ(s.map.code(), kCodeRichness);
   EXPECT_FALSE(s.overlay.twoAxisPlotted);
 }
 
@@ -253,9 +253,9 @@ TEST_F(OverlayCommands, SwapUnderTheOverlayTakesTheMapBeneathIntoTheBackground) 
   Session& s = *sh.session;
   overlayRarityOnRichness();
   sh.shell->dispatch(Command::SwapScores);
-  EXPECT_EQ(s.backgroundMap.measureCode, kCodeRangeSizeRarity);
+  EXPECT_EQ(s.backgroundMap.code(), kCodeRangeSizeRarity);
   EXPECT_EQ(s.backgroundMap.title, "range-size rarity (inverse)");
-  EXPECT_EQ(s.map.measureCode, kCodeRichness);
+  EXPECT_EQ(s.map.code(), kCodeRichness);
   EXPECT_FALSE(s.overlay.twoAxisPlotted);  // the overlay went with the swap
 }
 

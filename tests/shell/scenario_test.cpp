@@ -26,7 +26,7 @@ TEST_F(ShellScenario, OpenTheSampleThenRichnessAndRarity) {
   open("equal/carnivora.dat");
   ASSERT_TRUE(session->ws.datafile.opened);
   EXPECT_TRUE(host.messages.empty());
-  EXPECT_EQ(session->map.measureCode, 1);
+  EXPECT_EQ(session->map.code(), 1);
   EXPECT_EQ(session->map.title, "richness");
   EXPECT_GT(shell->display.classes.scoredCells, 400);
   EXPECT_TRUE(shell->menu()[Command::RangeSizeRarity].enabled);
@@ -90,7 +90,7 @@ TEST_F(ShellScenario, SteppingThroughASingleTaxonStopsAtTheEnds) {
   EXPECT_FALSE(shell->stepTaxon(1));  // no single taxon on the map
   setPlotMark(session->ws, 0, true);
   shell->showMeasure(kCodeSelectiveRichness);
-  ASSERT_EQ(session->map.measureCode, 22);
+  ASSERT_EQ(session->map.code(), 22);
   int beeps = host.beeps;
   EXPECT_TRUE(shell->stepTaxon(-1));
   EXPECT_EQ(host.beeps, beeps + 1);
@@ -118,7 +118,7 @@ TEST_F(ShellScenario, ToolsOptionsRerunFollowsTheMapOnScreen) {
   session->settings.rarityFormula = RarityFormula::kInverse;
   host.dialogAnswers.push_back(true);
   shell->dispatch(Command::ToolsOptions);
-  EXPECT_EQ(session->map.measureCode, 1);
+  EXPECT_EQ(session->map.code(), 1);
   EXPECT_EQ(session->map.title, "richness");
   // Cancel changes nothing.
   session->settings.rarityFormula = RarityFormula::kInverse;

@@ -35,7 +35,7 @@ TEST_F(StatusFixture, NothingOpenThenQuantitativeDataWithGroupCode) {
 
   // The overlay display names its own treatment.
   EXPECT_FALSE(statusInputs(s).overlaysShown);
-  s.map.measureCode = kCodeOverlay;
+  s.map.showBase(kCodeOverlay);
   s.map.title = "overlay correlation rho= 0.42";
   EXPECT_EQ(statusTexts(s, statusInputs(s))[2], "TREATMENT: overlay correlation rho= 0.42");
   s.overlay.presence = {false, true};

@@ -120,7 +120,7 @@ TEST_P(CurvesWindow, ChartWindowShowsTheToolsCurvesAndSavesThem) {
 
 TEST_P(CurvesWindow, FrequencyAndReplacementAreMappedAndReportedAsTheToolDoes) {
   choose("Selection fre&quency");
-  EXPECT_EQ(session->map.measureCode, kCodeSelectionFrequency);
+  EXPECT_EQ(session->map.code(), kCodeSelectionFrequency);
   EXPECT_EQ(session->map.title, "selection frequency (100 runs)");
   const std::string report = results();
   const auto run = tool({"select", "frequency", datafile.string()});
@@ -128,7 +128,7 @@ TEST_P(CurvesWindow, FrequencyAndReplacementAreMappedAndReportedAsTheToolDoes) {
   EXPECT_NE(withoutTime(report).find(withoutTime(run.out)), std::string::npos) << run.out;
 
   choose("Replacement &cost");
-  EXPECT_EQ(session->map.measureCode, kCodeReplacementCost);
+  EXPECT_EQ(session->map.code(), kCodeReplacementCost);
   const auto cost = tool({"select", "replacement-cost", datafile.string()});
   ASSERT_EQ(cost.rc, 0) << cost.err;
   EXPECT_NE(withoutTime(results()).find(withoutTime(cost.out)), std::string::npos) << cost.out;

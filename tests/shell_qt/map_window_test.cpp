@@ -316,7 +316,7 @@ TEST_P(MapRamps, ColourBlindAndDivergingRampsAreChosenWithTheMouseAndDrawnAsTheT
 
   // Residuals: on the chosen ramp, then diverging from the zero residual.
   choose("Residuals &from smoothing");
-  ASSERT_EQ(session->map.measureCode, kCodeResiduals);
+  ASSERT_EQ(session->map.code(), kCodeResiduals);
   ASSERT_LT(session->map.scoreOffset, 0.0) << "some residuals below zero";
   const QImage onRamp = windowMap();
   chooseInMapOptions({mopt::kResidualsDiverging});

@@ -43,7 +43,7 @@ TEST_F(OverlayMaps, TwoAxisDisplayOfRichnessOverRarity) {
   shell->showMeasure(kCodeRangeSizeRarity);
   host.dialogAnswers.push_back(true);
   shell->dispatch(Command::OverlayScores);
-  ASSERT_EQ(session->map.measureCode, kCodeOverlay);
+  ASSERT_EQ(session->map.code(), kCodeOverlay);
   ASSERT_EQ(host.messages.size(), 1u);
   EXPECT_EQ(host.messages[0].text.rfind("Spearman rank correlation coefficient (G/B)\nrho= ", 0), 0u);
   EXPECT_EQ(overlayTitleOf(*session).kind, OverlayTitle::Pair);
@@ -70,12 +70,12 @@ TEST_F(OverlayMaps, OnePresenceOverlayDotsItsCellsOverTheScoreColours) {
   ASSERT_GT(occupied.size(), 20u);
   session->areas.cells.assign(occupied.begin(), occupied.begin() + 10);
   shell->dispatch(Command::ConvertSelectedAreas);
-  ASSERT_EQ(session->map.measureCode, kCodeSelectedAreas);
+  ASSERT_EQ(session->map.code(), kCodeSelectedAreas);
   shell->dispatch(Command::SwapScores);
   shell->showMeasure(kCodeRichness);
   host.dialogAnswers.push_back(true);
   shell->dispatch(Command::OverlayScores);
-  ASSERT_EQ(session->map.measureCode, kCodeOverlay);
+  ASSERT_EQ(session->map.code(), kCodeOverlay);
   EXPECT_EQ(overlayTitleOf(*session).kind, OverlayTitle::OnePresence);
   const QImage img = draw();
   showMap(img, "overlay_one_presence");

@@ -75,7 +75,7 @@ class SingleTaxonMaps : public BothPrograms {
 
 TEST_P(SingleTaxonMaps, AfterRichnessEveryWayToOneTaxonDrawsItAsTheToolDoes) {
   drawn();
-  ASSERT_EQ(session->map.measureCode, kCodeRichness);
+  ASSERT_EQ(session->map.code(), kCodeRichness);
   const std::vector<double> richnessLimits = shell->display.classes.limits;
 
   const int taxon = taxonWithRecords();
@@ -84,7 +84,7 @@ TEST_P(SingleTaxonMaps, AfterRichnessEveryWayToOneTaxonDrawsItAsTheToolDoes) {
     QTest::mouseClick(d.plotButton(), Qt::LeftButton);
   });
   choose("&Selective richness");
-  ASSERT_EQ(session->map.measureCode, kCodeSelectiveRichness);
+  ASSERT_EQ(session->map.code(), kCodeSelectiveRichness);
   ASSERT_EQ(markedTaxa(session->ws), 1);
   ASSERT_TRUE(session->map.presenceMap);
   EXPECT_NE(shell->display.classes.limits, richnessLimits) << "the richness classes stayed";
@@ -112,7 +112,7 @@ TEST_P(SingleTaxonMaps, AfterRichnessEveryWayToOneTaxonDrawsItAsTheToolDoes) {
     cell = firstOccupiedCell();
     shell->mapDoubleClickLeft(cell);
   }
-  ASSERT_EQ(session->map.measureCode, kCodeSelectiveRichness);
+  ASSERT_EQ(session->map.code(), kCodeSelectiveRichness);
   ASSERT_EQ(markedTaxa(session->ws), 1);
   expectDrawnAsTheToolDrawsIt(firstMarkedTaxon(session->ws));
 

@@ -34,7 +34,7 @@ TEST_F(DataCommands, PreselectionDialogAppliesOnOkAndRecomputesTheMap) {
   EXPECT_EQ(host.shellCalls.back(), "close DoptDlgBox");
   EXPECT_EQ(s.areas.cells, std::vector<int>{5});
   EXPECT_EQ(s.ws.counters.includedTaxa, 3);
-  EXPECT_EQ(s.map.measureCode, kCodeRichness);
+  EXPECT_EQ(s.map.code(), kCodeRichness);
   EXPECT_EQ(s.ws.cells[41].score, 2.0) << "richness of the included taxa";
   EXPECT_EQ(s.ws.cells[40].score, 0.0) << "the excluded cell lost its records";
 
@@ -55,7 +55,7 @@ TEST_F(DataCommands, EditorMapsTheCurrentTaxonAndRestoresTheMapOnExit) {
   shell->dispatch(Command::EditData);
   ASSERT_TRUE(shell->flags.mapEditing);
   EXPECT_EQ(host.shellCalls.back(), "open EditDlgBox");
-  EXPECT_EQ(s.map.measureCode, kCodeSelectiveRichness);
+  EXPECT_EQ(s.map.code(), kCodeSelectiveRichness);
   EXPECT_EQ(s.map.title, "editing Alpha");
   EXPECT_TRUE(shell->menu()[Command::EditData].checked);
   EXPECT_FALSE(shell->menu()[Command::DataPreselection].enabled);
@@ -73,7 +73,7 @@ TEST_F(DataCommands, EditorMapsTheCurrentTaxonAndRestoresTheMapOnExit) {
   shell->dispatch(Command::EditData);  // the menu item leaves the editor as Save+exit does
   EXPECT_FALSE(shell->flags.mapEditing);
   EXPECT_EQ(host.shellCalls.back(), "close EditDlgBox");
-  EXPECT_EQ(s.map.measureCode, kCodeRichness);
+  EXPECT_EQ(s.map.code(), kCodeRichness);
   EXPECT_EQ(s.ws.cells[100].score, 1.0);
 }
 

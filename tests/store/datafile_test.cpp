@@ -35,7 +35,7 @@ TEST_F(OpenDatafile, PresenceDataOpensSilentlyWithItsGridType) {
   EXPECT_EQ(s.ws.datafile.levels, 4);
   EXPECT_EQ(s.ws.capacity, 53);
   EXPECT_EQ(s.ws.counters.records, 4);
-  EXPECT_EQ(s.map.measureCode, 1);
+  EXPECT_EQ(s.map.code(), 1);
   EXPECT_EQ(s.coastApplies, CoastOutline::kWorld);
   EXPECT_EQ(s.ws.cells[1].background, 0);  // the top row is sea in "equal"
   EXPECT_EQ(s.ws.cells[37].background, 1);

@@ -32,6 +32,7 @@
 #include <vector>
 
 #include "measures/scores.h"
+#include "shell/analyses.h"
 #include "store/datafile.h"
 #include "store/editor.h"
 #include "store/session.h"
@@ -140,7 +141,7 @@ struct HandGrid : HandMadeGrid {
     }
     const double back[] = {2.0, 4.0, 0.0, kZeroScore, 0.0, 0.0};
     for (int n = 1; n <= 6; ++n) writeBackCell(s.ws, n, BackCell{back[n - 1] != 0.0 ? 1 : 0, back[n - 1], 0, 0});
-    s.map.measureCode = kCodeRichness;
+    s.map.showBase(kCodeRichness);
     s.map.dataTitle = "hand grid";
     s.map.title = "richness";
     s.map.mapMaximum = 5.0;
@@ -151,7 +152,7 @@ struct HandGrid : HandMadeGrid {
 
   // Range-size rarity with a score total of 5: values become percentages.
   void asRarity() {
-    s.map.measureCode = kCodeRangeSizeRarity;
+    s.map.show(mapTraits(kCodeRangeSizeRarity));
     s.map.title = "range-size rarity (inverse)";
   }
 

@@ -85,7 +85,7 @@ struct MapFixture {
       for (int t = 0; t < s.ws.taxaCount; ++t) c.count += s.ws.cards.level(t, n) > 0;
       c.score = c.count;
     }
-    s.map.measureCode = kCodeRichness;
+    s.map.showBase(kCodeRichness);
     s.map.title = "richness";
     s.map.scaleLimit = s.ws.taxaCount;
     s.scoresPresent = true;
@@ -102,7 +102,7 @@ struct MapFixture {
       c.count = std::max(1, static_cast<int>(v));
       c.score = c.count;
     }
-    s.map.measureCode = kCodeRichness;
+    s.map.showBase(kCodeRichness);
     s.map.title = "richness";
     s.map.scaleLimit = 120;
     s.scoresPresent = true;
