@@ -67,7 +67,6 @@ std::vector<ScaleLabel> scaleBarLabels(const ClassTable& t, const MeasureKind& k
 std::vector<KeyEntry> categoryKey(const Session& s, const MeasureKind& kind) {
   std::vector<KeyEntry> key;
   if (!kind.category || kind.overlay || kind.maxLevelSpots) return key;
-  const MeasureCode code = s.map.code();
   const int last = std::min<int>(s.ws.geo.cells, static_cast<int>(s.ws.cells.size()) - 1);
   // Each score on the map, largest first, with the colour its cells take and
   // one cell's count (the position in the set on the order maps).

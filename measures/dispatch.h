@@ -1,6 +1,6 @@
-// Entry points of the measures: the dispatcher from measure code to
-// computation, and the rules for what is recomputed when settings, the
-// preselection or the data change.
+// Entry points of the measures: the form of a measure's computation, which
+// its analysis's entry names, and the rules for what is recomputed when
+// settings, the preselection or the data change.
 #pragma once
 
 #include <span>
@@ -12,12 +12,15 @@
 
 namespace zn {
 
-// True for the codes runMeasure computes.
-bool isComputedMeasure(MeasureCode code);
+// A measure's computation; the code tells apart the measures that share
+// one (selective richness and rarity, the flexibility plot).
+using MeasureKernel = MeasureResult (*)(const MeasureInput&, const MeasureParams&, MeasureCode);
 
-// Runs the measure of `code` on the input; a result that did not run for
-// any other code, or on an input without data.
-MeasureResult runMeasure(MeasureCode code, const MeasureInput& in, const MeasureParams& p, Feedback& feedback);
+// A computation that needs no code as a kernel.
+template <MeasureResult (*F)(const MeasureInput&, const MeasureParams&)>
+MeasureResult plainKernel(const MeasureInput& in, const MeasureParams& p, MeasureCode) {
+  return F(in, p);
+}
 
 // What happens to the map after an event that invalidates its scores.
 enum class Recompute { ToolsOptions, Preselection, Standardise, DatafileOpened };

@@ -86,8 +86,11 @@ SetRun hotspotSetRun(const AnalysisData& a, const SetRunParams& p, Feedback& fee
         residualScores(in, params, smoothParams(p.settings), p.settings.residualsNotRelative == Flag::kOff);
     r.scores = std::move(residuals.scores);
     r.smoothPasses = residuals.smoothPasses;
-  } else {
-    r.scores = runMeasure(code, in, params, feedback);
+  } else if (a.data) {
+    r.scores = code == kCodeRichness         ? runRichness(in, params)
+               : code == kCodeRangeSizeRarity ? runRangeSizeRarity(in, params)
+               : code == kCodeRareQuartile    ? runRareQuartile(in, params)
+                                              : runRareThreshold(in, params);
   }
   r.ran = r.scores.ran;
   if (!r.ran) return r;

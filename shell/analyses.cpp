@@ -8,6 +8,7 @@
 #include "measures/scores.h"
 #include "measures/selective.h"
 #include "measures/smoothing.h"
+#include "measures/tree.h"
 #include "selection/areaset.h"
 #include "selection/curves.h"
 #include "selection/exact.h"
@@ -382,7 +383,8 @@ constexpr MeasureTraits kSelectionFrequencyMap =
 constexpr MeasureTraits kReplacementCostMap = mapKind(kCodeReplacementCost, kCategory, {},
                                                       "replacement cost (exact minimum set)", MapReading::ReplacementCost);
 
-Analysis measureEntry(std::string name, Command command, const MeasureTraits& map, MenuPlace menu) {
+Analysis measureEntry(std::string name, Command command, const MeasureTraits& map, MeasureKernel kernel,
+                      MenuPlace menu) {
   Analysis a;
   a.name = std::move(name);
   a.command = command;
@@ -390,6 +392,7 @@ Analysis measureEntry(std::string name, Command command, const MeasureTraits& ma
   a.kind = AnalysisKind::Measure;
   a.map = &map;
   a.code = map.code;
+  a.kernel = kernel;
   const MeasureCode code = a.code;
   if (code == kCodeSelectiveRichness || code == kCodeSelectiveRarity)
     a.run = [code](Session& s, const AnalysisParams& p) { return selectivePlot(s, code, p); };
@@ -503,27 +506,27 @@ Analysis selectionEntry(Selection e) {
 
 std::vector<Analysis> buildAnalyses() {
   std::vector<Analysis> list{
-      measureEntry("richness", Command::Richness, baseMapKind(kCodeRichness), {kDiversity, "&Richness", 0}),
-      measureEntry("range-size-rarity", Command::RangeSizeRarity, kRangeSizeRarityMap,
+      measureEntry("richness", Command::Richness, baseMapKind(kCodeRichness), plainKernel<runRichness>, {kDiversity, "&Richness", 0}),
+      measureEntry("range-size-rarity", Command::RangeSizeRarity, kRangeSizeRarityMap, plainKernel<runRangeSizeRarity>,
                    {kRarity, "&Range-size rarity", 0}),
-      measureEntry("rare-quartile", Command::RareQuartileRichness, kRareQuartileMap,
+      measureEntry("rare-quartile", Command::RareQuartileRichness, kRareQuartileMap, plainKernel<runRareQuartile>,
                    {kRarity, "Rare-&quartile richness", 4}),
-      measureEntry("rare-threshold", Command::RareThresholdRichness, kRareThresholdMap,
+      measureEntry("rare-threshold", Command::RareThresholdRichness, kRareThresholdMap, plainKernel<runRareThreshold>,
                    {kRarity, "Rare-&threshold richness", 3}),
-      measureEntry("range-centres", Command::RarityRangeCentres, kRangeCentresMap, {kRarity, "Range &centres", 2}),
-      measureEntry("median-range", Command::MedianRangeSize, kMedianRangeMap, {kRarity, "&Median range size", 5}),
-      measureEntry("level-n", Command::LevelNRichness, kLevelNMap, {kDiversity, "Level &n richness", 2}),
-      measureEntry("max-level", Command::MaxDataLevel, kMaxLevelMap, {kDiversity, "&Max data level", 3}),
-      measureEntry("median-quantitative", Command::MedianQuantitative, kMedianQuantitativeMap,
+      measureEntry("range-centres", Command::RarityRangeCentres, kRangeCentresMap, plainKernel<runRangeCentres>, {kRarity, "Range &centres", 2}),
+      measureEntry("median-range", Command::MedianRangeSize, kMedianRangeMap, plainKernel<runMedianRange>, {kRarity, "&Median range size", 5}),
+      measureEntry("level-n", Command::LevelNRichness, kLevelNMap, plainKernel<runLevelN>, {kDiversity, "Level &n richness", 2}),
+      measureEntry("max-level", Command::MaxDataLevel, kMaxLevelMap, plainKernel<runMaxLevel>, {kDiversity, "&Max data level", 3}),
+      measureEntry("median-quantitative", Command::MedianQuantitative, kMedianQuantitativeMap, plainKernel<runMedianQuantitative>,
                    {kDiversity, "Median &quantitative data", 4}),
-      measureEntry("subtree-length", Command::SubtreeLength, kSubtreeLengthMap, {kDiversity, "Subtree &length", 7}),
-      measureEntry("root-distance", Command::MeanRootDistance, kRootDistanceMap,
+      measureEntry("subtree-length", Command::SubtreeLength, kSubtreeLengthMap, plainKernel<runSubtreeLength>, {kDiversity, "Subtree &length", 7}),
+      measureEntry("root-distance", Command::MeanRootDistance, kRootDistanceMap, plainKernel<runRootDistance>,
                    {kDiversity, "Mean root &distance", 8}),
-      measureEntry("residuals", Command::ResidualsFromSmoothing, kResidualsMap,
+      measureEntry("residuals", Command::ResidualsFromSmoothing, kResidualsMap, nullptr,
                    {kDiversity, "Residuals &from smoothing", 6}),
-      measureEntry("selective-richness", Command::SelectiveRichness, kSelectiveRichnessMap,
+      measureEntry("selective-richness", Command::SelectiveRichness, kSelectiveRichnessMap, runSelective,
                    {kDiversity, "&Selective richness", 1}),
-      measureEntry("selective-rarity", Command::SelectiveRarity, kSelectiveRarityMap,
+      measureEntry("selective-rarity", Command::SelectiveRarity, kSelectiveRarityMap, runSelective,
                    {kRarity, "&Selective rarity", 1}),
       passEntry("mean", Command::MeanScores, meanPass, {kTools, "&Mean scores", 7}),
       passEntry("smooth", Command::SmoothScores, smoothPass, {kTools, "&Smooth scores", 8}),
@@ -835,6 +838,21 @@ const Analysis* analysisOfCommand(Command command) {
 std::string noScoreReason(const Session& s) {
   return s.ws.counters.taxaWithRecords == 0 ? "no included taxon has records"
                                             : "every taxon is represented in the area set";
+}
+
+MeasureKernel measureKernel(MeasureCode code) {
+  // The flexibility plot is the selective richness of the taxa a
+  // near-minimum run leaves marked; no menu item makes it.
+  if (code == kCodeFlexibilityPlot) return runSelective;
+  for (const Analysis& a : analyses())
+    if (a.code == code && a.kernel) return a.kernel;
+  return nullptr;
+}
+
+MeasureResult runMeasure(MeasureCode code, const MeasureInput& in, const MeasureParams& p, Feedback& /*feedback*/) {
+  const MeasureKernel run = measureKernel(code);
+  if (!run || !in.data.data) return {};
+  return run(in, p, code);
 }
 
 const MeasureTraits& mapTraits(MeasureCode code) {

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "measures/dispatch.h"
 #include "measures/scores.h"
 #include "measures/titles.h"
 #include "selection/curves.h"
@@ -129,6 +130,9 @@ struct Analysis {
   // base row (richness).
   MeasureCode code = kCodeNone;
   const MeasureTraits* map = nullptr;
+  // Measures: the computation of its scores (none for residuals, which
+  // smooth the richness map first).
+  MeasureKernel kernel = nullptr;
   bool scoreMap = false;     // selections: a map of scores rather than a report on a set
   std::vector<Param> takes;  // the parameters a request may give it
   std::vector<Check> checks;
@@ -218,6 +222,12 @@ const std::vector<Analysis>& analyses();
 const Analysis* findAnalysis(const std::string& name);
 // The analysis a menu command runs (nullptr for none).
 const Analysis* analysisOfCommand(Command command);
+// The computation of the measure of `code` (nullptr for none), and its run
+// on the input: a result that did not run for a code without one, or on an
+// input without data.
+MeasureKernel measureKernel(MeasureCode code);
+MeasureResult runMeasure(MeasureCode code, const MeasureInput& in, const MeasureParams& p, Feedback& feedback);
+
 // The kind of the map of `code`: the one its analysis declares, else a base
 // row. The window and the tool put every map on screen with this kind.
 const MeasureTraits& mapTraits(MeasureCode code);

@@ -92,7 +92,7 @@ bool computeMeasure(Session& s, MeasureCode code) {
     computeResiduals(s);
     return true;
   }
-  if (!isComputedMeasure(code)) return false;
+  if (!measureKernel(code)) return false;
   // Without a datafile the input is empty and the measure does not run.
   const AnalysisData data = s.ws.datafile.opened ? analysisData(s, mapTraits(code).needsLevels) : AnalysisData{};
   const MeasureResult r = runMeasure(code, MeasureInput{data, s.areas}, measureParams(s), s.progress);

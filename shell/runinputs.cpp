@@ -101,8 +101,7 @@ CurveSet computeCurves(const Session& s, const CurveParams& p) {
   orders.greedy = greedyOptions(s.settings, s.costPresent);
   orders.hotspots = [&a, &s](int n) {
     // Richness hotspots from no set, on the data: the map stays as it is.
-    Progress quiet;
-    const MeasureResult richness = runMeasure(kCodeRichness, MeasureInput{a, AreaSet{}}, measureParams(s), quiet);
+    const MeasureResult richness = a.data ? runRichness(MeasureInput{a, AreaSet{}}, measureParams(s)) : MeasureResult{};
     return chooseHotspots(richness.score, AreaSet{}, n).chosen;
   };
   return computeCurves(a, p, orders, s.progress);

@@ -108,11 +108,11 @@ constexpr unsigned kChosenAreas = kCategory | kNotInvertible | kNotSmoothable;
 constexpr MeasureTraits mapKind(MeasureCode code, unsigned bits, std::span<const SettingsField> reads = {},
                                 const char* title = nullptr, MapReading reading = MapReading::Scores) {
   using namespace trait;
-  struct Flag {
+  struct BitOf {
     unsigned bit;
     bool MeasureTraits::*member;
   };
-  constexpr Flag kFlags[] = {{kCategory, &MeasureTraits::category},
+  constexpr BitOf kFlags[] = {{kCategory, &MeasureTraits::category},
                              {kMaxLevelSpots, &MeasureTraits::maxLevelSpots},
                              {kOverlay, &MeasureTraits::overlay},
                              {kLargeSpots, &MeasureTraits::largeSpots},
@@ -130,7 +130,7 @@ constexpr MeasureTraits mapKind(MeasureCode code, unsigned bits, std::span<const
                              {kNeedsLevels, &MeasureTraits::needsLevels}};
   MeasureTraits t;
   t.code = code;
-  for (const Flag& f : kFlags) t.*f.member = (bits & f.bit) != 0;
+  for (const BitOf& f : kFlags) t.*f.member = (bits & f.bit) != 0;
   t.count = (bits & kCountsAlways) ? CountType::Always
             : (bits & kCounts)     ? CountType::UntilTransformed
                                    : CountType::None;

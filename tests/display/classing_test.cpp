@@ -192,7 +192,9 @@ TEST(Classing, OnlyPositiveFiniteScoresAreScored) {
     const auto scored = std::count_if(c.classes.begin(), c.classes.end(), [](int k) { return k >= 0; });
     EXPECT_EQ(t.scoredCells, scored);
     EXPECT_EQ(cells[1].topValue, 0);
-    if (scored == 0) EXPECT_EQ(t.largestCount(), 0);
+    if (scored == 0) {
+      EXPECT_EQ(t.largestCount(), 0);
+    }
   }
 }
 

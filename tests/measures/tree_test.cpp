@@ -5,6 +5,7 @@
 
 #include "measures/smoothing.h"
 #include "measures/tree.h"
+#include "shell/analyses.h"
 #include "store/codetree.h"
 #include "tests/support/sessions.h"
 

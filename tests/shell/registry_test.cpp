@@ -72,8 +72,12 @@ TEST(Registry, EachMapHasOneKind) {
   for (const Analysis& a : analyses()) {
     EXPECT_EQ(a.traits().code, a.code) << a.name;
     EXPECT_EQ(&mapTraits(a.code), &a.traits()) << a.name;
-    if (isBaseMapCode(a.code)) EXPECT_EQ(&a.traits(), &baseMapKind(a.code)) << a.name;
-    if (a.kind == AnalysisKind::Selection || a.kind == AnalysisKind::Measure) EXPECT_NE(a.code, kCodeNone) << a.name;
+    if (isBaseMapCode(a.code)) {
+      EXPECT_EQ(&a.traits(), &baseMapKind(a.code)) << a.name;
+    }
+    if (a.kind == AnalysisKind::Selection || a.kind == AnalysisKind::Measure) {
+      EXPECT_NE(a.code, kCodeNone) << a.name;
+    }
   }
 }
 
