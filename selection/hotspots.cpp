@@ -87,7 +87,7 @@ SetRun hotspotSetRun(const AnalysisData& a, const SetRunParams& p, Feedback& fee
     r.scores = std::move(residuals.scores);
     r.smoothPasses = residuals.smoothPasses;
   } else if (a.data) {
-    r.scores = code == kCodeRichness         ? runRichness(in, params)
+    r.scores = code == kCodeRichness          ? runRichness(in, params)
                : code == kCodeRangeSizeRarity ? runRangeSizeRarity(in, params)
                : code == kCodeRareQuartile    ? runRareQuartile(in, params)
                                               : runRareThreshold(in, params);

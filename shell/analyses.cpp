@@ -380,8 +380,8 @@ constexpr MeasureTraits kRepresentationMap = mapKind(kCodeRepresentation, 0, {},
 // Shares of runs and replacement costs are few values, each worded in the key.
 constexpr MeasureTraits kSelectionFrequencyMap =
     mapKind(kCodeSelectionFrequency, kCategory, {}, nullptr, MapReading::ShareOfRuns);
-constexpr MeasureTraits kReplacementCostMap = mapKind(kCodeReplacementCost, kCategory, {},
-                                                      "replacement cost (exact minimum set)", MapReading::ReplacementCost);
+constexpr MeasureTraits kReplacementCostMap =
+    mapKind(kCodeReplacementCost, kCategory, {}, "replacement cost (exact minimum set)", MapReading::ReplacementCost);
 
 Analysis measureEntry(std::string name, Command command, const MeasureTraits& map, MeasureKernel kernel,
                       MenuPlace menu) {
@@ -506,20 +506,26 @@ Analysis selectionEntry(Selection e) {
 
 std::vector<Analysis> buildAnalyses() {
   std::vector<Analysis> list{
-      measureEntry("richness", Command::Richness, baseMapKind(kCodeRichness), plainKernel<runRichness>, {kDiversity, "&Richness", 0}),
+      measureEntry("richness", Command::Richness, baseMapKind(kCodeRichness), plainKernel<runRichness>,
+                   {kDiversity, "&Richness", 0}),
       measureEntry("range-size-rarity", Command::RangeSizeRarity, kRangeSizeRarityMap, plainKernel<runRangeSizeRarity>,
                    {kRarity, "&Range-size rarity", 0}),
       measureEntry("rare-quartile", Command::RareQuartileRichness, kRareQuartileMap, plainKernel<runRareQuartile>,
                    {kRarity, "Rare-&quartile richness", 4}),
       measureEntry("rare-threshold", Command::RareThresholdRichness, kRareThresholdMap, plainKernel<runRareThreshold>,
                    {kRarity, "Rare-&threshold richness", 3}),
-      measureEntry("range-centres", Command::RarityRangeCentres, kRangeCentresMap, plainKernel<runRangeCentres>, {kRarity, "Range &centres", 2}),
-      measureEntry("median-range", Command::MedianRangeSize, kMedianRangeMap, plainKernel<runMedianRange>, {kRarity, "&Median range size", 5}),
-      measureEntry("level-n", Command::LevelNRichness, kLevelNMap, plainKernel<runLevelN>, {kDiversity, "Level &n richness", 2}),
-      measureEntry("max-level", Command::MaxDataLevel, kMaxLevelMap, plainKernel<runMaxLevel>, {kDiversity, "&Max data level", 3}),
-      measureEntry("median-quantitative", Command::MedianQuantitative, kMedianQuantitativeMap, plainKernel<runMedianQuantitative>,
-                   {kDiversity, "Median &quantitative data", 4}),
-      measureEntry("subtree-length", Command::SubtreeLength, kSubtreeLengthMap, plainKernel<runSubtreeLength>, {kDiversity, "Subtree &length", 7}),
+      measureEntry("range-centres", Command::RarityRangeCentres, kRangeCentresMap, plainKernel<runRangeCentres>,
+                   {kRarity, "Range &centres", 2}),
+      measureEntry("median-range", Command::MedianRangeSize, kMedianRangeMap, plainKernel<runMedianRange>,
+                   {kRarity, "&Median range size", 5}),
+      measureEntry("level-n", Command::LevelNRichness, kLevelNMap, plainKernel<runLevelN>,
+                   {kDiversity, "Level &n richness", 2}),
+      measureEntry("max-level", Command::MaxDataLevel, kMaxLevelMap, plainKernel<runMaxLevel>,
+                   {kDiversity, "&Max data level", 3}),
+      measureEntry("median-quantitative", Command::MedianQuantitative, kMedianQuantitativeMap,
+                   plainKernel<runMedianQuantitative>, {kDiversity, "Median &quantitative data", 4}),
+      measureEntry("subtree-length", Command::SubtreeLength, kSubtreeLengthMap, plainKernel<runSubtreeLength>,
+                   {kDiversity, "Subtree &length", 7}),
       measureEntry("root-distance", Command::MeanRootDistance, kRootDistanceMap, plainKernel<runRootDistance>,
                    {kDiversity, "Mean root &distance", 8}),
       measureEntry("residuals", Command::ResidualsFromSmoothing, kResidualsMap, nullptr,
