@@ -172,7 +172,8 @@ std::string measureTitle(const TitleSource& s, const MapRecord& m) {
     case kCodeMedianQuantitative: return strprintf("median value for quantitative data (%s)", transformedWord(s));
     case kCodeFullyFlexible: return strprintf("fully flexible areas (for %d areas)", s.areas.count());
     case kCodeSelectionFrequency: return strprintf("selection frequency (%d runs)", m.runs);
-    default:  // a title its traits declare; none for 32, the reserved codes and anything unknown
+    default:  // a title its kind declares; none for 32, the reserved codes and anything unknown
+      if (m.traits().titleRule) return m.traits().titleRule(s, m);
       return std::string(m.traits().title);
   }
 }

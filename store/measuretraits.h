@@ -47,6 +47,9 @@ enum class MapReading {
   SetReport         // the set the report is about, nothing per area
 };
 
+struct TitleSource;
+struct MapRecord;
+
 struct MeasureTraits {
   MeasureCode code = kCodeNone;       // the number the map record and the options file keep
   CountType count = CountType::None;  // numbers in cells, max spots, "%d" scale labels
@@ -73,6 +76,10 @@ struct MeasureTraits {
   // The map's title where nothing of the run words it; empty: the title
   // builder words it.
   std::string_view title;
+  // A title worded from the map and the data (its prefixes for passes, the
+  // set's count): a new map's own rule, which the title builder follows
+  // where it has no wording of its own for the code.
+  std::string (*titleRule)(const TitleSource& source, const MapRecord& map) = nullptr;
 };
 
 // One bit per trait a kind declares; a kind without bits is a plain score
@@ -106,7 +113,8 @@ constexpr unsigned kChosenAreas = kCategory | kNotInvertible | kNotSmoothable;
 
 // The kind of the map of `code`, from the bits of its traits.
 constexpr MeasureTraits mapKind(MeasureCode code, unsigned bits, std::span<const SettingsField> reads = {},
-                                const char* title = nullptr, MapReading reading = MapReading::Scores) {
+                                const char* title = nullptr, MapReading reading = MapReading::Scores,
+                                std::string (*titleRule)(const TitleSource&, const MapRecord&) = nullptr) {
   using namespace trait;
   struct BitOf {
     unsigned bit;
@@ -138,6 +146,7 @@ constexpr MeasureTraits mapKind(MeasureCode code, unsigned bits, std::span<const
   t.smoothable = (bits & kNotSmoothable) == 0;
   t.reads = reads;
   if (title) t.title = title;
+  t.titleRule = titleRule;
   t.reading = reading;
   return t;
 }

@@ -216,6 +216,23 @@ TEST(Titles, OutcomesTellWhatFollows) {
   EXPECT_EQ(buildTitle(d.s, TitleContext{false, true}), TitleOutcome::ImportOverlay);
 }
 
+// A new map words its title by the rule its kind declares, with the set and
+// passes as they stand; the fixed title of its kind is the fallback.
+TEST(Titles, ANewMapsOwnRuleWordsItsTitle) {
+  Loaded d(fourTaxa());
+  d.s.scoresPresent = true;
+  addArea(d.s.areas, 2);
+  static constexpr MeasureTraits kRuled =
+      mapKind(static_cast<MeasureCode>(49), 0, {}, "fixed", MapReading::Scores,
+              [](const TitleSource& src, const MapRecord& m) {
+                return smoothingPrefix(src.settings, m) + "ruled (" + areaCountText(src.areas) + ")";
+              });
+  d.s.map.show(kRuled);
+  d.s.map.smoothPasses = 1;
+  buildTitle(d.s);
+  EXPECT_EQ(d.s.map.title, "smoothed (9) ruled (1)");
+}
+
 TEST(Titles, ScoreOffsetIsKeptOnlyForResidualsAndImports) {
   Loaded d(fourTaxa());
   d.s.scoresPresent = true;
