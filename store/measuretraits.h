@@ -121,21 +121,21 @@ constexpr MeasureTraits mapKind(MeasureCode code, unsigned bits, std::span<const
     bool MeasureTraits::*member;
   };
   constexpr BitOf kFlags[] = {{kCategory, &MeasureTraits::category},
-                             {kMaxLevelSpots, &MeasureTraits::maxLevelSpots},
-                             {kOverlay, &MeasureTraits::overlay},
-                             {kLargeSpots, &MeasureTraits::largeSpots},
-                             {kItalicTitle, &MeasureTraits::italicTitle},
-                             {kMedianNumbers, &MeasureTraits::medianNumbers},
-                             {kNoTitle, &MeasureTraits::noTitle},
-                             {kMeanable, &MeasureTraits::meanable},
-                             {kDependsOnSet, &MeasureTraits::dependsOnSet},
-                             {kRecomputesItself, &MeasureTraits::recomputesItself},
-                             {kSelectsAreas, &MeasureTraits::areaSelection},
-                             {kNeedsHierarchy, &MeasureTraits::needsHierarchy},
-                             {kNeedsQuantitative, &MeasureTraits::needsQuantitative},
-                             {kNeedsAdjacency, &MeasureTraits::needsAdjacency},
-                             {kNeedsFixedGrid, &MeasureTraits::needsFixedGrid},
-                             {kNeedsLevels, &MeasureTraits::needsLevels}};
+                              {kMaxLevelSpots, &MeasureTraits::maxLevelSpots},
+                              {kOverlay, &MeasureTraits::overlay},
+                              {kLargeSpots, &MeasureTraits::largeSpots},
+                              {kItalicTitle, &MeasureTraits::italicTitle},
+                              {kMedianNumbers, &MeasureTraits::medianNumbers},
+                              {kNoTitle, &MeasureTraits::noTitle},
+                              {kMeanable, &MeasureTraits::meanable},
+                              {kDependsOnSet, &MeasureTraits::dependsOnSet},
+                              {kRecomputesItself, &MeasureTraits::recomputesItself},
+                              {kSelectsAreas, &MeasureTraits::areaSelection},
+                              {kNeedsHierarchy, &MeasureTraits::needsHierarchy},
+                              {kNeedsQuantitative, &MeasureTraits::needsQuantitative},
+                              {kNeedsAdjacency, &MeasureTraits::needsAdjacency},
+                              {kNeedsFixedGrid, &MeasureTraits::needsFixedGrid},
+                              {kNeedsLevels, &MeasureTraits::needsLevels}};
   MeasureTraits t;
   t.code = code;
   for (const BitOf& f : kFlags) t.*f.member = (bits & f.bit) != 0;
