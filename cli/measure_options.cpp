@@ -100,7 +100,7 @@ const std::vector<MeasureName>& measureNames() {
   static const std::vector<MeasureName> names = [] {
     std::vector<MeasureName> n;
     for (const Analysis& a : analyses())
-      if (a.kind == AnalysisKind::Measure) n.push_back({a.name, a.code});
+      if (a.kind == AnalysisKind::Measure) n.push_back({a.name, a.code()});
     return n;
   }();
   return names;

@@ -67,7 +67,7 @@ int measureOn(CliContext& ctx, Opened& p, const MeasureOptions& o, Scores& out) 
   if (!a) return refuse(ctx, "unknown measure " + o.measure);
   if (auto why = analysisMisfit(*a, p.data)) return refuse(ctx, *why);
   MeasureParams params = measureParams(p.session->settings);
-  const bool selective = a->code == kCodeSelectiveRichness || a->code == kCodeSelectiveRarity;
+  const bool selective = a->code() == kCodeSelectiveRichness || a->code() == kCodeSelectiveRarity;
   if (!o.taxa.empty() && !selective)
     return refuse(ctx, "--taxa applies to selective-richness and selective-rarity only");
   if (selective && o.taxa.empty()) return refuse(ctx, a->name + " on a project plots the taxa given with --taxa NAME");

@@ -391,9 +391,8 @@ Analysis measureEntry(std::string name, Command command, const MeasureTraits& ma
   a.menus = {std::move(menu)};
   a.kind = AnalysisKind::Measure;
   a.map = &map;
-  a.code = map.code;
   a.kernel = kernel;
-  const MeasureCode code = a.code;
+  const MeasureCode code = a.code();
   if (code == kCodeSelectiveRichness || code == kCodeSelectiveRarity)
     a.run = [code](Session& s, const AnalysisParams& p) { return selectivePlot(s, code, p); };
   else a.run = [code](Session& s, const AnalysisParams& p) { return measure(s, code, p); };
@@ -444,7 +443,6 @@ Analysis selectionEntry(Selection e) {
   a.menus.insert(a.menus.end(), e.elsewhere.begin(), e.elsewhere.end());
   a.kind = AnalysisKind::Selection;
   a.map = e.map;
-  a.code = e.map->code;
   a.takes = std::move(e.takes);
   a.checks = std::move(e.checks);
   a.scoreMap = e.scoreMap;
@@ -453,33 +451,33 @@ Analysis selectionEntry(Selection e) {
   a.notOnProject = std::move(e.notOnProject);
   a.scoreUnits = e.scoreUnits;
   if (a.scoreUnits) {
-    a.run = [code = a.code, score = a.scoreUnits](Session& s, const AnalysisParams&) {
+    a.run = [code = a.code(), score = a.scoreUnits](Session& s, const AnalysisParams&) {
       return unitScores(s, code, score);
     };
     a.onProject = &ProjectRun::unitScores;
   }
   a.chooseSet = e.chooseSet;
   if (a.chooseSet) {
-    a.run = [code = a.code, choose = a.chooseSet, areas = a.takesParam(Param::AreasToAdd)](
+    a.run = [code = a.code(), choose = a.chooseSet, areas = a.takesParam(Param::AreasToAdd)](
                 Session& s, const AnalysisParams& p) { return chosenSet(s, code, choose, areas, p); };
     a.onProject = &ProjectRun::chosenSet;
   }
   a.growSet = e.growSet;
   if (a.growSet) {
-    a.run = [code = a.code, grow = a.growSet, areas = a.takesParam(Param::AreasToAdd)](
+    a.run = [code = a.code(), grow = a.growSet, areas = a.takesParam(Param::AreasToAdd)](
                 Session& s, const AnalysisParams& p) { return grownSet(s, code, grow, areas, p); };
     a.onProject = &ProjectRun::grownSet;
   }
   a.search = e.search;
   if (a.search) {
-    a.run = [code = a.code, caption = a.caption(), run = a.search](Session& s, const AnalysisParams& p) {
+    a.run = [code = a.code(), caption = a.caption(), run = a.search](Session& s, const AnalysisParams& p) {
       return searched(s, code, caption, run, p);
     };
     a.onProject = &ProjectRun::searched;
   }
   a.onSet = e.onSet;
   if (a.onSet) {
-    a.run = [code = a.code, run = a.onSet](Session& s, const AnalysisParams& p) {
+    a.run = [code = a.code(), run = a.onSet](Session& s, const AnalysisParams& p) {
       ReportFacts f;
       f.seconds = p.lastSeconds;
       return fromOutcome(applyCurrentSetRun(s, code, run, p.threatPresent, f));
@@ -496,7 +494,7 @@ Analysis selectionEntry(Selection e) {
   }
   a.mapGrownSet = e.mapGrownSet;
   if (a.mapGrownSet) {
-    a.run = [code = a.code, map = a.mapGrownSet, caption = a.caption()](Session& s, const AnalysisParams&) {
+    a.run = [code = a.code(), map = a.mapGrownSet, caption = a.caption()](Session& s, const AnalysisParams&) {
       return grownSetMap(s, code, map, caption);
     };
     a.onProject = &ProjectRun::grownSetMap;
@@ -851,7 +849,7 @@ MeasureKernel measureKernel(MeasureCode code) {
   // near-minimum run leaves marked; no menu item makes it.
   if (code == kCodeFlexibilityPlot) return runSelective;
   for (const Analysis& a : analyses())
-    if (a.code == code && a.kernel) return a.kernel;
+    if (a.code() == code && a.kernel) return a.kernel;
   return nullptr;
 }
 
@@ -863,7 +861,7 @@ MeasureResult runMeasure(MeasureCode code, const MeasureInput& in, const Measure
 
 const MeasureTraits& mapTraits(MeasureCode code) {
   for (const Analysis& a : analyses())
-    if (a.map && a.code == code) return *a.map;
+    if (a.code() == code) return a.traits();
   return baseMapKind(code);
 }
 
@@ -884,7 +882,7 @@ std::span<const SettingsField> settingsReadByMaps() {
 const Analysis* measureOfCode(MeasureCode code) {
   if (code == kCodeSelectiveRichness || code == kCodeSelectiveRarity) return nullptr;
   for (const Analysis& a : analyses())
-    if (a.kind == AnalysisKind::Measure && a.code == code) return &a;
+    if (a.kind == AnalysisKind::Measure && a.code() == code) return &a;
   return nullptr;
 }
 

@@ -125,11 +125,10 @@ struct Analysis {
   Command command = Command::None;  // the menu command
   std::vector<MenuPlace> menus;     // its items; more than one runs the same command
   AnalysisKind kind = AnalysisKind::Measure;
-  // The map it leaves (kCodeNone: the map stays as it was) and the kind of
-  // that map, which the entry declares; none for the maps whose kind is a
-  // base row (richness).
-  MeasureCode code = kCodeNone;
-  const MeasureTraits* map = nullptr;
+  // The kind of the map it leaves, which the entry declares (a base row for
+  // richness; none: the map stays as it was), and that map's code.
+  const MeasureTraits* map = &baseMapKind(kCodeNone);
+  MeasureCode code() const { return map->code; }
   // Measures: the computation of its scores (none for residuals, which
   // smooth the richness map first).
   MeasureKernel kernel = nullptr;
@@ -172,7 +171,7 @@ struct Analysis {
   // titles the map it leaves.
   bool stoppable = false;
 
-  const MeasureTraits& traits() const { return map ? *map : baseMapKind(code); }
+  const MeasureTraits& traits() const { return *map; }
   bool takesParam(Param p) const;
   // The box and message caption: its first menu label without the access
   // key and the dots of an item that opens a window.

@@ -147,9 +147,9 @@ void Shell::connectFileCommands() {
 // Measures: the command stores its code, computes, titles and classes.
 void Shell::connectMeasureCommands() {
   for (const Analysis& a : analyses())
-    if (a.kind == AnalysisKind::Measure && a.code != kCodeSelectiveRichness && a.code != kCodeSelectiveRarity &&
-        a.code != kCodeRangeCentres)
-      connect(a.command, [code = a.code](Shell& sh) { sh.showMeasure(code); });
+    if (a.kind == AnalysisKind::Measure && a.code() != kCodeSelectiveRichness && a.code() != kCodeSelectiveRarity &&
+        a.code() != kCodeRangeCentres)
+      connect(a.command, [code = a.code()](Shell& sh) { sh.showMeasure(code); });
   connect(Command::DiversityRangeCentres, [](Shell& sh) {
     selectRangeCentres(sh.session, true, sh.rememberedWeighting);
     sh.showMeasure(kCodeRangeCentres);

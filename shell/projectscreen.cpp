@@ -60,7 +60,7 @@ std::optional<std::string> measureProject(const AnalysisData& d, const Analysis&
   if (smoothPasses > 0 && !smoothingApplies(a.traits(), d))
     return "--smooth needs a smoothable measure and neighbouring units; this project has none for " + a.name;
   const AreaSet none;
-  out.result = runMeasure(a.code, MeasureInput{d, none}, params, s.progress);
+  out.result = runMeasure(a.code(), MeasureInput{d, none}, params, s.progress);
   if (!out.result.ran) {
     if (out.result.notice) return a.name + ": " + out.result.notice->text;
     return a.name + " needs the columns and rows of a datafile's grid; it does not run on a project";
@@ -96,7 +96,7 @@ void putOnProjectMap(ProjectScreen& p, const Analysis& a, const ProjectScores& s
   }
   l.title = scores.title;
   l.counts = a.traits().count != CountType::None && !scores.passed;
-  p.code = a.code;
+  p.code = a.code();
   outlineProjectSet(p);
 }
 
@@ -113,7 +113,7 @@ std::optional<std::string> projectMenuRefusal(const Analysis& a, const AnalysisD
   if (a.kind == AnalysisKind::Chart) return std::nullopt;  // the curves run on any project
   if (a.kind == AnalysisKind::Selection) return projectSelectionMisfit(a);
   if (a.kind != AnalysisKind::Measure) return a.name + " runs on datafiles; on a project, use the zonarium tool";
-  if (a.code == kCodeSelectiveRichness || a.code == kCodeSelectiveRarity)
+  if (a.code() == kCodeSelectiveRichness || a.code() == kCodeSelectiveRarity)
     return a.name + " plots taxa chosen from a datafile's list";
   return std::nullopt;
 }
@@ -133,7 +133,7 @@ namespace {
 // The measure whose map is on screen; none for a selection's map.
 const Analysis* measureOnScreen(const ProjectScreen& p) {
   for (const Analysis& a : analyses())
-    if (a.kind == AnalysisKind::Measure && a.code == p.code && p.code != kCodeNone) return &a;
+    if (a.kind == AnalysisKind::Measure && a.code() == p.code && p.code != kCodeNone) return &a;
   return nullptr;
 }
 

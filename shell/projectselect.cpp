@@ -147,7 +147,7 @@ std::optional<Refusal> ProjectRun::grow(const Analysis& a, NearMinimumRun& run) 
                               .costs = costs,
                               .seed = values().seed,
                               .capacity = capacity,
-                              .report = context(a.code, {})};
+                              .report = context(a.code(), {})};
   if (a.takesParam(Param::AreasToAdd)) {
     params.byBudget = byBudget(a);
     // A run by budget keeps a number of areas only to count its progress:
@@ -160,7 +160,7 @@ std::optional<Refusal> ProjectRun::grow(const Analysis& a, NearMinimumRun& run) 
   if (!run.run.ran) return refusal(a.name + " found nothing to select on this project", 1);
   out.set = run.set;
   out.results = run.results;
-  report(a.code, run.facts(), run.run.soleArea);
+  report(a.code(), run.facts(), run.run.soleArea);
   return std::nullopt;
 }
 
@@ -186,7 +186,7 @@ std::optional<Refusal> ProjectRun::chosenSet(const Analysis& a) {
   if (!run.nothing.empty()) return refusal(run.nothing, 1);
   out.notes.insert(out.notes.end(), run.notes.begin(), run.notes.end());
   out.set = std::move(run.set);
-  report(a.code, run.facts());
+  report(a.code(), run.facts());
   if (!run.timesChosen.empty()) timesChosen(run.timesChosen);
   return std::nullopt;
 }
@@ -201,7 +201,7 @@ std::optional<Refusal> ProjectRun::searched(const Analysis& a) {
                                            .runs = values().runs,
                                            .timeLimitSeconds = timeLimit(),
                                            .progress = percentProgress(),
-                                           .report = context(a.code, {})},
+                                           .report = context(a.code(), {})},
                            s.progress);
   if (!run.error.empty()) return refusal(run.error, 1);
   if (run.stopped) return refusal(toLower(a.caption()) + " stopped", 1);
@@ -265,7 +265,7 @@ std::optional<Refusal> ProjectRun::currentSet(const Analysis& a) {
   CurrentSetRun run = a.onSet(d, x, {.set = request.current});
   if (run.refusal) return Refusal{run.refusal->text, run.refusal, 1};
   out.set = std::move(run.set);
-  report(a.code, run.facts);
+  report(a.code(), run.facts);
   return std::nullopt;
 }
 

@@ -142,7 +142,7 @@ TEST_F(Parity, EveryRegisteredAnalysisGivesTheSameMapAndResultsInTheWindowAndThe
       const bool askedNumber =
           std::find(window.dialogs.begin(), window.dialogs.end(), "SelecNumDlgBox1") != window.dialogs.end();
       const std::string windowResults = test::readFile(resultsFile).substr(resultsBefore.size());
-      if (a.code == kCodeSelectiveRichness || a.code == kCodeSelectiveRarity) {
+      if (a.code() == kCodeSelectiveRichness || a.code() == kCodeSelectiveRarity) {
         const SelectivePlotModel lines = openSelectivePlot(s.settings, s.ws, false);
         for (int line : {0, 1}) taxa.push_back(s.ws.cards.name(lines.lineTaxon[static_cast<std::size_t>(line)]));
       }
@@ -226,7 +226,7 @@ TEST_F(Parity, EveryRegisteredAnalysisGivesTheSameMapAndResultsInTheWindowAndThe
       // the renderer and the passes read are that entry's: a map declared
       // not smoothable refuses smoothing.
       if (a.kind != AnalysisKind::Pass) {
-        EXPECT_EQ(s.map.code(), a.code);
+        EXPECT_EQ(s.map.code(), a.code());
         const int passes = s.map.smoothPasses;
         smoothPass(s);
         EXPECT_EQ(s.map.smoothPasses > passes, a.traits().smoothable && s.scoresPresent);

@@ -65,18 +65,16 @@ TEST(Registry, TheToolsHelpPageNamesEveryAnalysis) {
 }
 
 // An entry declares the kind of the map it leaves, and the window and the
-// tool put that map on screen with it: a kind under another code, two
-// kinds for one code or a base row declared again would give one map two
-// sets of traits.
+// tool put that map on screen with it: two kinds for one code or a base row
+// declared again would give one map two sets of traits.
 TEST(Registry, EachMapHasOneKind) {
   for (const Analysis& a : analyses()) {
-    EXPECT_EQ(a.traits().code, a.code) << a.name;
-    EXPECT_EQ(&mapTraits(a.code), &a.traits()) << a.name;
-    if (isBaseMapCode(a.code)) {
-      EXPECT_EQ(&a.traits(), &baseMapKind(a.code)) << a.name;
+    EXPECT_EQ(&mapTraits(a.code()), &a.traits()) << a.name;
+    if (isBaseMapCode(a.code())) {
+      EXPECT_EQ(&a.traits(), &baseMapKind(a.code())) << a.name;
     }
     if (a.kind == AnalysisKind::Selection || a.kind == AnalysisKind::Measure) {
-      EXPECT_NE(a.code, kCodeNone) << a.name;
+      EXPECT_NE(a.code(), kCodeNone) << a.name;
     }
   }
 }
