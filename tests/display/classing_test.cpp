@@ -45,8 +45,10 @@ struct Case {
   std::vector<int> classes;
 };
 
-TEST(Classing, IntervalAndFixedLimitScales) {
+TEST(Classing, EachScaleClassesTheScores) {
   const std::vector<double> s{2, 4, 6, 8, 12};
+  // Values 1 (3 cells), 2 (2), 3 (1), 5 (4), 9 (2): 12 scored, 2 at the top.
+  const std::vector<double> f{1, 1, 1, 2, 2, 3, 5, 5, 5, 5, 9, 9};
   const Case cases[] = {
       {"equal interval", input(kEqualInterval, false), s, {0, 1, 2, 3, 5}},
       {"equal interval, max separate", input(kEqualInterval, true), s, {0, 1, 2, 3, 5}},
@@ -57,29 +59,20 @@ TEST(Classing, IntervalAndFixedLimitScales) {
       {"fixed limit well above the maximum", input(kFixedLimit, false, false, 24), s, {0, 1, 1, 2, 3}},
       {"fixed limit below the maximum", input(kFixedLimit, false, false, 6), s, {1, 2, 3, 4, 5}},
       {"33 classes", input(kEqualInterval, false, false, 0, 33), {1, 2, 50, 99, 100}, {0, 0, 16, 32, 32}},
-  };
-  for (const Case& c : cases) {
-    auto cells = cellsWith(c.scores);
-    classifyCells(cells, static_cast<int>(c.scores.size()), c.in);
-    EXPECT_EQ(classesOf(cells), c.classes) << c.what;
-  }
-}
-
-TEST(Classing, EqualFrequencyScale) {
-  // Values 1 (3 cells), 2 (2), 3 (1), 5 (4), 9 (2): 12 scored, 2 at the top.
-  const std::vector<double> s{1, 1, 1, 2, 2, 3, 5, 5, 5, 5, 9, 9};
-  const Case cases[] = {
-      {"normal", input(kEqualFrequency, false), s, {0, 0, 0, 1, 1, 3, 3, 3, 3, 3, 5, 5}},
-      {"max separate", input(kEqualFrequency, true), s, {0, 0, 0, 1, 1, 2, 3, 3, 3, 3, 5, 5}},
-      {"inverted", input(kEqualFrequency, false, true), s, {5, 5, 5, 4, 4, 2, 2, 2, 2, 2, 0, 0}},
+      {"frequency", input(kEqualFrequency, false), f, {0, 0, 0, 1, 1, 3, 3, 3, 3, 3, 5, 5}},
+      {"frequency, max separate", input(kEqualFrequency, true), f, {0, 0, 0, 1, 1, 2, 3, 3, 3, 3, 5, 5}},
+      {"frequency, inverted", input(kEqualFrequency, false, true), f, {5, 5, 5, 4, 4, 2, 2, 2, 2, 2, 0, 0}},
       // Downwards from the top, each value's total runs from the value below
       // it up to the one below the largest.
-      {"inverted, max separate", input(kEqualFrequency, true, true), s, {5, 5, 5, 4, 4, 3, 2, 2, 2, 2, 2, 2}},
-      {"inverted, max separate, evenly filled",
+      {"frequency, inverted, max separate",
+       input(kEqualFrequency, true, true),
+       f,
+       {5, 5, 5, 4, 4, 3, 2, 2, 2, 2, 2, 2}},
+      {"frequency, inverted, max separate, evenly filled",
        input(kEqualFrequency, true, true),
        {1, 1, 2, 2, 3, 3, 4, 4, 5},
        {5, 5, 4, 4, 3, 3, 2, 2, 1}},
-      {"one value", input(kEqualFrequency, true), {7, 7, 7}, {5, 5, 5}},
+      {"frequency, one value", input(kEqualFrequency, true), {7, 7, 7}, {5, 5, 5}},
   };
   for (const Case& c : cases) {
     auto cells = cellsWith(c.scores);
@@ -198,53 +191,49 @@ TEST(Classing, OnlyPositiveFiniteScoresAreScored) {
   }
 }
 
-TEST(Classing, MapClassingUsesTheSettingsAndTheMapsScaleLimit) {
+// A session on the default settings with an empty world grid, and its palette.
+struct ClassedSession {
   test::ScriptedHost host;
-  Session s(host, "/nonexistent");
-  setDefaults(s.settings);
-  s.ws.cells.resize(s.ws.geo.cells + 2);
-  s.settings.scaleType = kFixedLimit;
-  s.map.scaleLimit = 66;
-  s.ws.cells[1].score = 33;
-  s.ws.cells[1].count = 33;
+  Session s{host, "/nonexistent"};
   Palette p;
-  allocatePalette(p, -1, s.settings);
-  buildPalette(p, s.settings);
-  ClassTable t = classifyScores(s.settings, s.map, s.ws, p);
-  EXPECT_EQ(t.classCount, 33);
-  EXPECT_EQ(s.ws.cells[1].classNumber, 16);
+  explicit ClassedSession(int scale) {
+    setDefaults(s.settings);
+    s.settings.scaleType = static_cast<ScaleType>(scale);
+    s.ws.cells.resize(s.ws.geo.cells + 2);
+    allocatePalette(p, -1, s.settings);
+    buildPalette(p, s.settings);
+  }
+  ClassTable classify() { return classifyScores(s.settings, s.map, s.ws, p); }
+  GridCell& cell(int n) { return s.ws.cells[static_cast<std::size_t>(n)]; }
+};
 
+TEST(Classing, MapClassingUsesTheSettingsAndTheMapsScaleLimit) {
+  ClassedSession k(kFixedLimit);
+  k.s.map.scaleLimit = 66;
+  k.cell(1).score = k.cell(1).count = 33;
+  EXPECT_EQ(k.classify().classCount, 33);
+  EXPECT_EQ(k.cell(1).classNumber, 16);
   // The one-shot inverted colour scale.
-  s.ws.cells[2].score = 10;
-  s.ws.cells[2].count = 10;
-  s.settings.invertedScale = Flag::kOn;
-  t = classifyScores(s.settings, s.map, s.ws, p);
-  EXPECT_TRUE(t.inverted);
-  EXPECT_GT(s.ws.cells[2].classNumber, s.ws.cells[1].classNumber);
+  k.cell(2).score = k.cell(2).count = 10;
+  k.s.settings.invertedScale = Flag::kOn;
+  EXPECT_TRUE(k.classify().inverted);
+  EXPECT_GT(k.cell(2).classNumber, k.cell(1).classNumber);
 }
 
 TEST(Classing, SharesOfRunsAreClassedOverTheWholePercentRange) {
-  test::ScriptedHost host;
-  Session s(host, "/nonexistent");
-  setDefaults(s.settings);
-  s.settings.scaleType = kEqualFrequency;
-  s.ws.cells.resize(s.ws.geo.cells + 2);
-  s.map.show(mapTraits(kCodeSelectionFrequency));
+  ClassedSession k(kEqualFrequency);
+  k.s.map.show(mapTraits(kCodeSelectionFrequency));
   // Many cells seldom chosen would crowd 58 % and 94 % into one class of
   // the equal frequency scale.
-  for (int n = 1; n <= 200; ++n) s.ws.cells[static_cast<std::size_t>(n)].score = n <= 100 ? 1 : 2;
-  const std::vector<double> shares{58, 94, 100};
-  for (std::size_t i = 0; i < shares.size(); ++i) s.ws.cells[201 + i].score = shares[i];
-  Palette p;
-  allocatePalette(p, -1, s.settings);
-  buildPalette(p, s.settings);
-  const ClassTable t = classifyScores(s.settings, s.map, s.ws, p);
-  EXPECT_LT(s.ws.cells[1].classNumber, s.ws.cells[201].classNumber);
-  EXPECT_LT(s.ws.cells[201].classNumber, s.ws.cells[202].classNumber) << "58 % and 94 % apart";
-  EXPECT_LT(s.ws.cells[202].classNumber, s.ws.cells[203].classNumber);
+  for (int n = 1; n <= 200; ++n) k.cell(n).score = n <= 100 ? 1 : 2;
+  k.cell(201).score = 58, k.cell(202).score = 94, k.cell(203).score = 100;
+  const ClassTable t = k.classify();
+  EXPECT_LT(k.cell(1).classNumber, k.cell(201).classNumber);
+  EXPECT_LT(k.cell(201).classNumber, k.cell(202).classNumber) << "58 % and 94 % apart";
+  EXPECT_LT(k.cell(202).classNumber, k.cell(203).classNumber);
   // A share sits as far up the bar as it is of 100 %, whatever the other
   // cells hold.
-  EXPECT_NEAR(s.ws.cells[201].classNumber, 0.58 * t.classCount, 2);
+  EXPECT_NEAR(k.cell(201).classNumber, 0.58 * t.classCount, 2);
 }
 
 TEST(Classing, ClassOfAScoreIsTheFirstLimitReachingIt) {

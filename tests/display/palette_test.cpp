@@ -8,12 +8,18 @@
 namespace zn {
 namespace {
 
-Palette built(int mode, int deviceColours = -1, bool maxSeparate = true, MapPalette ramp = MapPalette::kStandard) {
+// Settings on the defaults of the colour mode, and their palette on a device
+// of that many colours (-1: true colour).
+Settings settingsOf(int mode, bool maxSeparate = true, MapPalette ramp = MapPalette::kStandard) {
   Settings s;
   setDefaults(s);
   s.colourMode = static_cast<ColourMode>(mode);
   s.maxNotSeparate = flagOf(!maxSeparate);
   s.mapPalette = ramp;
+  return s;
+}
+Palette built(int mode, int deviceColours = -1, bool maxSeparate = true, MapPalette ramp = MapPalette::kStandard) {
+  Settings s = settingsOf(mode, maxSeparate, ramp);
   Palette p;
   allocatePalette(p, deviceColours, s);
   buildPalette(p, s);
@@ -68,15 +74,13 @@ TEST(Palette, ColourBlindRampRisesInLightnessInBothModesOnly) {
     EXPECT_EQ(p.at(33), built(mode).at(33)) << "the fill colours stay";
   }
   // The small modes keep their tables whatever the choice.
-  EXPECT_EQ(built(kSixteenColour, -1, true, MapPalette::kAllBits).entries, built(kSixteenColour).entries);
-  EXPECT_EQ(built(kMonoLog, -1, true, MapPalette::kAllBits).entries, built(kMonoLog).entries);
+  for (int mode : {kSixteenColour, kMonoLog})
+    EXPECT_EQ(built(mode, -1, true, MapPalette::kAllBits).entries, built(mode).entries) << mode;
 }
 
 TEST(Palette, DivergingRampOnlyForResidualMapsWhenChosen) {
-  Settings s;
-  setDefaults(s);
-  Palette p;
-  buildPalette(p, s);
+  Settings s = settingsOf(kDarkColour);
+  Palette p = built(kDarkColour);
   EXPECT_FALSE(divergingRampApplies(p, s, kCodeResiduals)) << "not chosen";
   s.mapPalette = MapPalette::kDivergingResiduals;
   EXPECT_TRUE(divergingRampApplies(p, s, kCodeResiduals));
@@ -107,26 +111,26 @@ TEST(Palette, DivergingRampTurnsAtTheZeroClass) {
   EXPECT_EQ(p.at(0), bluest);
 }
 
+// Sixteen device colours or fewer lower the dark mode only.
 TEST(Palette, DeviceColourCountSetsTheSizeAndSixteenColoursLowerDarkModeOnly) {
   struct Case {
-    int device, size;
+    int mode, device, size;
     bool trueColour;
+    int modeAfter;
   };
-  for (Case c : {Case{0, 16, false}, Case{16, 16, false}, Case{17, 256, false}, Case{256, 256, false},
-                 Case{-1, 256, true}, Case{65536, 256, true}}) {
+  for (Case c : {Case{kDarkColour, 0, 16, false, kSixteenColour}, Case{kDarkColour, 16, 16, false, kSixteenColour},
+                 Case{kDarkColour, 17, 256, false, kDarkColour}, Case{kDarkColour, 256, 256, false, kDarkColour},
+                 Case{kDarkColour, -1, 256, true, kDarkColour}, Case{kDarkColour, 65536, 256, true, kDarkColour},
+                 Case{kLightColour, 16, 16, false, kLightColour}}) {
+    SCOPED_TRACE(testing::Message() << "mode " << c.mode << " device " << c.device);
     Settings s;
-    s.colourMode = kDarkColour;
+    s.colourMode = static_cast<ColourMode>(c.mode);
     Palette p;
     allocatePalette(p, c.device, s);
-    EXPECT_EQ(p.size, c.size) << "device " << c.device;
-    EXPECT_EQ(p.trueColour, c.trueColour) << "device " << c.device;
-    EXPECT_EQ(s.colourMode, c.size == 16 ? kSixteenColour : kDarkColour) << "device " << c.device;
+    EXPECT_EQ(p.size, c.size);
+    EXPECT_EQ(p.trueColour, c.trueColour);
+    EXPECT_EQ(s.colourMode, c.modeAfter);
   }
-  Settings s;
-  s.colourMode = kLightColour;
-  Palette p;
-  allocatePalette(p, 16, s);
-  EXPECT_EQ(s.colourMode, kLightColour);
 }
 
 TEST(Palette, ScoreEntriesOnAColourRefOrAnRgb) {
@@ -136,11 +140,14 @@ TEST(Palette, ScoreEntriesOnAColourRefOrAnRgb) {
   EXPECT_EQ(p.colour(paletteIndexRef(5000)), (Rgb{0, 0, 0}));
 }
 
+// Entry of cell (i, j) of the two-axis block.
+Rgb cellOf(const Palette& p, int i, int j) { return p.at(40 + 10 * i + j); }
+
 TEST(TwoAxisPalette, GreenFollowsTheFirstAxisBlueTheSecondAndRedMirrorsAcrossTheDiagonal) {
-  Settings s;
-  setDefaults(s);
+  const Settings s = settingsOf(kDarkColour);
+  Palette schemes[4];
   for (int scheme : {0, 1, 2, 3}) {
-    Palette p = built(kDarkColour);
+    Palette& p = schemes[scheme] = built(kDarkColour);
     const auto ramp = std::vector<Rgb>(p.entries.begin(), p.entries.begin() + 40);
     ASSERT_TRUE(buildTwoAxisPalette(p, s, scheme));
     EXPECT_TRUE(p.overlayInForce);
@@ -148,83 +155,67 @@ TEST(TwoAxisPalette, GreenFollowsTheFirstAxisBlueTheSecondAndRedMirrorsAcrossThe
     if (scheme == 0) continue;  // the first scheme mixes the axes into both channels
     for (int i = 0; i < 10; ++i)
       for (int j = 0; j < 10; ++j) {
-        EXPECT_EQ(p.at(40 + 10 * i + j).g, 30 + 25 * i) << scheme << ": " << i << "," << j;
-        EXPECT_EQ(p.at(40 + 10 * i + j).b, 30 + 25 * j) << scheme << ": " << i << "," << j;
+        EXPECT_EQ(cellOf(p, i, j).g, 30 + 25 * i) << scheme << ": " << i << "," << j;
+        EXPECT_EQ(cellOf(p, i, j).b, 30 + 25 * j) << scheme << ": " << i << "," << j;
       }
   }
-  Palette zero = built(kDarkColour), one = built(kDarkColour);
-  buildTwoAxisPalette(zero, s, 0);
-  buildTwoAxisPalette(one, s, 1);
-  EXPECT_EQ(zero.at(40).r, one.at(40).r);
-  EXPECT_NE(zero.at(40 + 37), one.at(40 + 37));
+  EXPECT_EQ(cellOf(schemes[0], 0, 0).r, cellOf(schemes[1], 0, 0).r);
+  EXPECT_NE(cellOf(schemes[0], 3, 7), cellOf(schemes[1], 3, 7));
+  // Schemes two and three share red across their diagonal; both axes high
+  // is near white, and far from the diagonal the red falls.
+  const Palette &two = schemes[2], &three = schemes[3];
+  for (int i = 0; i < 10; ++i)
+    for (int j = 0; j < 10; ++j) {
+      EXPECT_EQ(cellOf(two, i, j).r, cellOf(two, j, i).r) << i << "," << j;
+      EXPECT_EQ(cellOf(three, i, j).r, cellOf(three, 9 - j, 9 - i).r) << i << "," << j;
+    }
+  EXPECT_GT(cellOf(two, 9, 9).r, 240);
+  EXPECT_LT(cellOf(two, 0, 9).r, cellOf(two, 9, 9).r);
+  EXPECT_GT(cellOf(three, 9, 0).r, cellOf(three, 9, 9).r);
+}
 
-  // Schemes two and three share red across their diagonal.
-  Palette p = built(kDarkColour);
-  ASSERT_TRUE(buildTwoAxisPalette(p, s, 2));
-  for (int i = 0; i < 10; ++i)
-    for (int j = 0; j < 10; ++j) EXPECT_EQ(p.at(40 + 10 * i + j).r, p.at(40 + 10 * j + i).r) << i << "," << j;
-  // Both axes high: near white; far from the diagonal the red falls.
-  EXPECT_GT(p.at(40 + 99).r, 240);
-  EXPECT_LT(p.at(40 + 9).r, p.at(40 + 99).r);
-  ASSERT_TRUE(buildTwoAxisPalette(p, s, 3));
-  for (int i = 0; i < 10; ++i)
-    for (int j = 0; j < 10; ++j)
-      EXPECT_EQ(p.at(40 + 10 * i + j).r, p.at(40 + 10 * (9 - j) + (9 - i)).r) << i << "," << j;
-  EXPECT_GT(p.at(40 + 90).r, p.at(40 + 99).r);
+// A three-axis block on a 256-entry or a true-colour palette.
+Palette threeAxis(int device, const ThreeAxisScales& axes) {
+  Notices notices;
+  Settings s;
+  Palette p;
+  allocatePalette(p, device, s);
+  EXPECT_TRUE(buildThreeAxisPalette(p, axes, notices));
+  EXPECT_TRUE(notices.empty());
+  return p;
 }
 
 TEST(ThreeAxisPalette, LevelsPerAxisRunUpOrDownAndAnAxisTurnedOffStaysDark) {
-  struct Case {
-    int device, levels;
-  };
-  for (Case c : {Case{256, 6}, Case{-1, 16}}) {
-    Notices notices;
-    Settings s;
-    Palette p;
-    allocatePalette(p, c.device, s);
-    ThreeAxisScales axes;
-    axes.green.reversed = true;
-    axes.blue.on = false;
-    ASSERT_TRUE(buildThreeAxisPalette(p, axes, notices));
-    const int n = c.levels, top = n * n * n - 1;
+  ThreeAxisScales axes;
+  axes.green.reversed = true;
+  axes.blue.on = false;
+  for (auto [device, n] : {std::pair{256, 6}, std::pair{-1, 16}}) {
+    const Palette p = threeAxis(device, axes);
     EXPECT_EQ(p.classCount, n * n * n);
     EXPECT_EQ(p.at(0), (Rgb{0, 255, 0})) << n;
-    EXPECT_EQ(p.at(top), (Rgb{255, 0, 0})) << n;
+    EXPECT_EQ(p.at(n * n * n - 1), (Rgb{255, 0, 0})) << n;
     for (int k = 1; k < n; ++k) {
       EXPECT_GT(p.at(k * n * n).r, p.at((k - 1) * n * n).r) << "red level " << k;
       EXPECT_LT(p.at(k * n).g, p.at((k - 1) * n).g) << "reversed green level " << k;
     }
-    EXPECT_TRUE(notices.empty());
   }
   // Blue never reaches black on 256 entries, so a cell with blue shows it.
-  Notices notices;
-  Settings s;
-  Palette p;
-  allocatePalette(p, 256, s);
-  ThreeAxisScales axes;
-  axes.blue.on = true;
-  ASSERT_TRUE(buildThreeAxisPalette(p, axes, notices));
-  EXPECT_GT(p.at(0).b, 0);
-  EXPECT_EQ(p.at(5).b, 255);
+  const Palette blue = threeAxis(256, ThreeAxisScales{});
+  EXPECT_GT(blue.at(0).b, 0);
+  EXPECT_EQ(blue.at(5).b, 255);
 }
 
 // Overlay palettes need 256 entries of a 256-colour mode; a refusal leaves
 // the palette as it was.
 TEST(OverlayPalettes, RefusedBelow256Colours) {
-  Settings s;
-  setDefaults(s);
-  s.colourMode = kSixteenColour;
   Palette p = built(kSixteenColour);
   const auto before = p.entries;
-  EXPECT_FALSE(buildTwoAxisPalette(p, s, 1));
+  EXPECT_FALSE(buildTwoAxisPalette(p, settingsOf(kSixteenColour), 1));
   EXPECT_EQ(p.entries, before);
-  s.colourMode = kDarkColour;
-  Palette q;
-  allocatePalette(q, 16, s);
-  buildPalette(q, s);
-  EXPECT_FALSE(buildTwoAxisPalette(q, s, 1));
-  Notices notices;
+  Palette q = built(kDarkColour, 16);
   const auto sixteen = q.entries;
+  EXPECT_FALSE(buildTwoAxisPalette(q, settingsOf(kDarkColour), 1));
+  Notices notices;
   EXPECT_FALSE(buildThreeAxisPalette(q, ThreeAxisScales{}, notices));
   EXPECT_EQ(q.entries, sixteen);
   ASSERT_EQ(notices.size(), 1u);

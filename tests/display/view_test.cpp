@@ -30,7 +30,7 @@ TEST(CellGap, ThresholdsOfClientSizeAndZoom) {
   for (const Case& c : cases) EXPECT_EQ(cellGap(c.w, c.h, c.z), c.gap) << c.w << " x " << c.h << " zoom " << c.z;
 }
 
-TEST(ScreenMapping, CentresTheMapAcrossOrDown) {
+TEST(ScreenMapping, CentresTheMapClipsAndKeepsAFortiethMarginWhenZoomed) {
   Geometry geo;
   ViewState view;
   // A wide window: the map's height fills H - 20 and it moves right.
@@ -45,11 +45,8 @@ TEST(ScreenMapping, CentresTheMapAcrossOrDown) {
   EXPECT_EQ(tall.vpW, 1000);
   EXPECT_EQ(tall.vpY, static_cast<int>((1480 - 1000 * (2249.0 / 3073)) / 2));
   EXPECT_NEAR(tall.scaleX(), tall.scaleY(), 0.001);
-}
 
-TEST(ScreenMapping, ClipAndThumbnail) {
-  Geometry geo;
-  ViewState view;
+  // The clip keeps off the window's edge; a thumbnail clips to its map.
   MapTransform t = screenTransform(geo, view, 800, 600);
   EXPECT_FALSE(t.thumbnail);
   EXPECT_EQ(t.clip, (DeviceRect{1, 1, 799, 580}));
@@ -58,22 +55,18 @@ TEST(ScreenMapping, ClipAndThumbnail) {
   EXPECT_EQ(small.clip, (DeviceRect{small.vpX, small.vpY, small.vpX + small.vpW, small.vpY + small.vpH}));
   EXPECT_TRUE(screenTransform(geo, view, 600, 300).thumbnail);
   EXPECT_FALSE(screenTransform(geo, view, 301, 301).thumbnail);
-}
 
-TEST(ScreenMapping, ZoomedWindowHasAFortiethMargin) {
-  Geometry geo;
-  ViewState view;
   view.zoomed = true;
   view.zoom = {400, 300, 800, 400};
-  MapTransform t = screenTransform(geo, view, 1000, 720);
-  EXPECT_EQ(t.winX, 380);
-  EXPECT_EQ(t.winY, 290);
-  EXPECT_EQ(t.winW, 840);
-  EXPECT_EQ(t.winH, 420);
-  EXPECT_DOUBLE_EQ(t.aspect, 0.5);
-  EXPECT_DOUBLE_EQ(t.zoomFactor, std::min(3073.0 / 800, 2249.0 / 400));
-  EXPECT_EQ(t.gap, cellGap(1000, 720, t.zoomFactor));
-  EXPECT_EQ(t.clip, (DeviceRect{t.vpX, t.vpY, t.vpX + t.vpW, t.vpY + t.vpH}));
+  MapTransform z = screenTransform(geo, view, 1000, 720);
+  EXPECT_EQ(z.winX, 380);
+  EXPECT_EQ(z.winY, 290);
+  EXPECT_EQ(z.winW, 840);
+  EXPECT_EQ(z.winH, 420);
+  EXPECT_DOUBLE_EQ(z.aspect, 0.5);
+  EXPECT_DOUBLE_EQ(z.zoomFactor, std::min(3073.0 / 800, 2249.0 / 400));
+  EXPECT_EQ(z.gap, cellGap(1000, 720, z.zoomFactor));
+  EXPECT_EQ(z.clip, (DeviceRect{z.vpX, z.vpY, z.vpX + z.vpW, z.vpY + z.vpH}));
 }
 
 TEST(PointToMap, PointsMapBackAndTheWholeMapFitsTheWindow) {
@@ -97,11 +90,7 @@ TEST(PointToMap, PointsMapBackAndTheWholeMapFitsTheWindow) {
       EXPECT_EQ(cellAtDevice(*worldGeometry(ws), t, t.toDeviceX(c.x0 + 36), t.toDeviceY(c.y0 + 36)), n);
     }
   }
-}
-
-TEST(PointToMap, ZoomedPicksTheCellUnderThePointer) {
-  Workspace ws = worldCells();
-  ViewState view;
+  // Zoomed in, a point near a cell's corner picks that cell.
   view.zoomed = true;
   view.zoom = {1000, 700, 300, 200};
   MapTransform t = screenTransform(ws.geo, view, 1000, 720);
@@ -115,24 +104,26 @@ TEST(PointToCell, NothingOutsideTheFrame) {
   const struct {
     double x, y;
     int unit;
-  } points[] = {{160, 160, 1}, {231, 231, 1}, {232, 160, 2},  {2751, 1887, 864},
+  } points[] = {{160, 160, 1}, {231, 231, 1},  {232, 160, 2},  {2751, 1887, 864},
                 {159, 500, 0}, {2752, 500, 0}, {500, 1888, 0}, {-5, -5, 0}};
   for (const auto& p : points) EXPECT_EQ(units->unitAt(p.x, p.y), p.unit) << p.x << "," << p.y;
   Workspace empty;
   EXPECT_EQ(worldGeometry(empty)->unitAt(200, 200), 0);
 }
 
-TEST(Zoom, WheelZoomKeepsThePointAndItsLimits) {
+// A session of the world grid, its view and the flags a zoom keeps.
+class Zoom : public ::testing::Test {
+ protected:
   test::ScriptedHost host;
-  Session s(host, "/nonexistent");
+  Session s{host, "/nonexistent"};
   ViewState view;
-  const ZoomFlags z = zoomFlags(s);
+  ZoomFlags z = zoomFlags(s);
   const Geometry& g = s.ws.geo;
+};
+
+TEST_F(Zoom, WheelZoomKeepsThePointAndItsLimits) {
   const ScreenArea screen{1000, 720};
-  auto shownPosition = [&](double x) {
-    MapTransform t = screenTransform(g, view, screen.width, screen.height);
-    return t.toDeviceX(x);
-  };
+  auto shownPosition = [&](double x) { return screenTransform(g, view, screen.width, screen.height).toDeviceX(x); };
   const double before = shownPosition(700);
   ASSERT_TRUE(zoomAbout(s, view, z, 700, 500, 0.5, &screen));
   EXPECT_TRUE(view.zoomed);
@@ -153,22 +144,18 @@ TEST(Zoom, WheelZoomKeepsThePointAndItsLimits) {
   EXPECT_FALSE(zoomAbout(s, view, z, 100, 100, std::nan("")));
 }
 
-TEST(Zoom, ZoomToDataFramesTheCellsHoldingRecordsWithAMargin) {
-  test::ScriptedHost host;
-  Session s(host, "/nonexistent");
-  s.ws.cells.resize(static_cast<std::size_t>(s.ws.geo.cells) + 2);
+TEST_F(Zoom, ZoomToDataFramesTheCellsHoldingRecordsWithAMargin) {
+  s.ws.cells.resize(static_cast<std::size_t>(g.cells) + 2);
   buildCellCorners(s.ws);
   s.ws.cards.reset(3);
   s.ws.taxaCount = 2;
-  ViewState view;
-  const ZoomFlags z = zoomFlags(s);
   for (GridCell& c : s.ws.cells) c.background = 1;
   EXPECT_FALSE(zoomToData(s, view, z)) << "no records";
   s.ws.cards.setLevel(0, 1, 1);
-  s.ws.cards.setLevel(1, s.ws.geo.cells, 2);
+  s.ws.cards.setLevel(1, g.cells, 2);
   EXPECT_FALSE(zoomToData(s, view, z)) << "records in opposite corners: the whole frame";
   s.ws.cards.setLevel(0, 1, 0);
-  s.ws.cards.setLevel(1, s.ws.geo.cells, 0);
+  s.ws.cards.setLevel(1, g.cells, 0);
   // A southern-African block of records: columns 5-7 of rows 15-18, on a
   // grid whose cells cover the world.
   for (int r = 15; r <= 18; ++r)
@@ -177,20 +164,22 @@ TEST(Zoom, ZoomToDataFramesTheCellsHoldingRecordsWithAMargin) {
   EXPECT_EQ(view.zoom, (LogicalRect{160 + 3 * 72, 160 + 13 * 72, 5 * 72, 6 * 72}));
 }
 
-TEST(Zoom, RectangleMustLieStrictlyInsideTheExtent) {
-  Geometry geo;
-  EXPECT_TRUE(zoomRectAcceptable(geo, {1, 1, 3071, 2247}));
+// A rubber band gives the same rectangle drawn either way; a rectangle must
+// lie strictly inside the extent.
+TEST_F(Zoom, RubberBandInEitherDirectionAndOnlyInsideTheExtent) {
+  MapTransform t = screenTransform(g, view, 1000, 720);
+  LogicalRect a = zoomRectFromPoints(t, 100, 100, 300, 250);
+  EXPECT_EQ(a, zoomRectFromPoints(t, 300, 250, 100, 100));
+  EXPECT_GT(a.w, 0);
+  EXPECT_GT(a.h, 0);
+  EXPECT_TRUE(zoomRectAcceptable(g, {1, 1, 3071, 2247}));
   for (LogicalRect r : {LogicalRect{0, 100, 500, 500}, LogicalRect{100, 100, 2973, 500},
                         LogicalRect{100, 100, 500, 2149}, LogicalRect{100, 100, 0, 50}, LogicalRect{100, 100, 50, -5}})
-    EXPECT_FALSE(zoomRectAcceptable(geo, r)) << r.x << " " << r.y << " " << r.w << " " << r.h;
+    EXPECT_FALSE(zoomRectAcceptable(g, r)) << r.x << " " << r.y << " " << r.w << " " << r.h;
 }
 
-TEST(Zoom, ZoomingSavesTheFillAndUnzoomingRestoresIt) {
-  test::ScriptedHost host;
-  Session s(host, "/nonexistent");
+TEST_F(Zoom, ZoomingSavesTheFillAndUnzoomingRestoresIt) {
   setDefaults(s.settings);
-  ViewState view;
-  const ZoomFlags z = zoomFlags(s);
   ASSERT_EQ(s.settings.fillFrameCoast, Flag::kOn);
   EXPECT_FALSE(zoomTo(s, view, z, {0, 0, 3073, 2249}));
   EXPECT_FALSE(view.zoomed);
@@ -209,17 +198,6 @@ TEST(Zoom, ZoomingSavesTheFillAndUnzoomingRestoresIt) {
   EXPECT_FALSE(view.zoomed);
   EXPECT_FALSE(s.zoomed);
   EXPECT_EQ(s.settings.fillFrameCoast, Flag::kOn);
-}
-
-TEST(Zoom, RubberBandInEitherDirection) {
-  Geometry geo;
-  ViewState view;
-  MapTransform t = screenTransform(geo, view, 1000, 720);
-  LogicalRect a = zoomRectFromPoints(t, 100, 100, 300, 250);
-  LogicalRect b = zoomRectFromPoints(t, 300, 250, 100, 100);
-  EXPECT_EQ(a, b);
-  EXPECT_GT(a.w, 0);
-  EXPECT_GT(a.h, 0);
 }
 
 TEST(Pan, StopsAtTheGridOriginAndFarCorner) {
