@@ -23,6 +23,7 @@ QRgb pixel(const QImage& img, const MapTransform& t, double x, double y) {
 }
 
 QRgb rgb(int r, int g, int b) { return static_cast<QRgb>((r << 16) | (g << 8) | b); }
+QRgb rgb(Rgb c) { return rgb(c.r, c.g, c.b); }
 
 // Pixels near colour c: the smoothed edges of lines and spots blend a little.
 long countNear(const QImage& img, QRgb c, int tolerance = 24) {
@@ -37,6 +38,24 @@ long countNear(const QImage& img, QRgb c, int tolerance = 24) {
 }
 
 std::string hex(QRgb c) { return QString::number(c & 0xFFFFFF, 16).toStdString(); }
+
+// A fixture's cell n, and its first scored cell.
+GridCell& cellOf(MapFixture& f, int n) { return f.s.ws.cells[static_cast<std::size_t>(n)]; }
+int firstScored(MapFixture& f) {
+  for (int n = 1; n <= f.s.ws.geo.cells; ++n)
+    if (cellOf(f, n).scored) return n;
+  ADD_FAILURE() << "no scored cell";
+  return 1;
+}
+// The fixture scored on its land and classed.
+void scoreAndClass(MapFixture& f) {
+  f.scoreLand();
+  f.classify();
+}
+// The device column just right of the scale bar's grey backing.
+int keyRight(const MapTransform& t, const Geometry& g) {
+  return static_cast<int>(t.toDeviceX(g.farX + (g.extentX - g.farX) / 3 - 13 + (g.farX - g.originX) / 100 + 16)) + 1;
+}
 
 // Pixels inside a cell (away from its edges) that `counts`.
 template <class Counts>
@@ -95,8 +114,7 @@ TEST(MapLayers, ThumbnailHasCellsButNoTitleScaleBarOrNumbers) {
   MapFixture f;
   f.s.settings.coastShown = Flag::kOff;
   f.s.settings.fillFrameCoast = Flag::kOff;
-  f.scoreLand();
-  f.classify();
+  scoreAndClass(f);
   const QImage big = renderClient(f.s, f.d, 800, 600);
   const MapTransform bt = f.d.view.last;
   const QImage thumb = renderClient(f.s, f.d, 300, 300);
@@ -108,14 +126,8 @@ TEST(MapLayers, ThumbnailHasCellsButNoTitleScaleBarOrNumbers) {
   EXPECT_NE(hex(pixel(big, bt, 2860, 164 + 32 * 26 + 10)), hex(window));
   EXPECT_EQ(hex(pixel(thumb, tt, 2860, 164 + 32 * 26 + 10)), hex(window));
   // A scored cell: filled in both, a number only in the big map.
-  int n = 0;
-  for (int i = 1; i <= 864 && !n; ++i)
-    if (f.s.ws.cells[static_cast<std::size_t>(i)].scored) n = i;
-  ASSERT_NE(n, 0);
-  const GridCell& c = f.s.ws.cells[static_cast<std::size_t>(n)];
-  const QRgb colour =
-      qRgb(f.d.palette.at(c.classNumber).r, f.d.palette.at(c.classNumber).g, f.d.palette.at(c.classNumber).b) &
-      0xFFFFFF;
+  const GridCell& c = cellOf(f, firstScored(f));
+  const QRgb colour = rgb(f.d.palette.at(c.classNumber));
   EXPECT_GT(otherThan(big, bt, c, colour), 0) << "number in the cell";
   EXPECT_EQ(otherThan(thumb, tt, c, colour), 0) << "no number in a thumbnail";
 }
@@ -139,9 +151,8 @@ TEST(MapLayers, BlackWhiteCoastFollowsThePixelsBelow) {
     f.s.settings.backgroundColour = static_cast<Shade>(c.background);
     f.s.settings.coastColour = CoastColour::kBlackWhite;
     for (int n = 1; n <= 864; ++n) {
-      GridCell& cell = f.s.ws.cells[static_cast<std::size_t>(n)];
-      cell.scored = cell.background;
-      cell.fillColour = c.cellColour;
+      cellOf(f, n).scored = cellOf(f, n).background;
+      cellOf(f, n).fillColour = c.cellColour;
     }
     const QImage img = renderClient(f.s, f.d, 1200, 820);
     test::showMap(img, std::string("layers_coast_bw_") + std::to_string(c.background));
@@ -166,11 +177,10 @@ TEST(MapLayers, OnlySeedAreasAreMarkedWithSeedsOnly) {
     const MapTransform& t = f.d.view.last;
     int marked = 0, numbered = 0;
     for (int n : f.s.areas.cells) {
-      const GridCell& cell = f.s.ws.cells[static_cast<std::size_t>(n)];
-      // Left part of the marker, clear of its number.
-      marked += pixel(img, t, cell.x0 + 16, cell.y0 + 36) == rgb(127, 127, 127);
-      // Its position, in the white that reads on the marker's grey.
-      numbered += nearWhite(img, t, cell) > 0;
+      // Left part of the marker, clear of its number; its position, in the
+      // white that reads on the marker's grey.
+      marked += pixel(img, t, cellOf(f, n).x0 + 16, cellOf(f, n).y0 + 36) == rgb(127, 127, 127);
+      numbered += nearWhite(img, t, cellOf(f, n)) > 0;
     }
     EXPECT_EQ(marked, c.marked) << "display " << c.display;
     EXPECT_EQ(numbered, c.marked) << "display " << c.display;
@@ -182,17 +192,14 @@ TEST(MapLayers, MaxSpotIsBlackWithoutNumbersAndTheTopNumberIsBlackWithThem) {
   f.s.settings.coastShown = Flag::kOff;
   f.s.settings.maxSpot = Flag::kOn;
   f.s.settings.coloursAndNumbers = CellLabels::kColours;
-  f.scoreLand();
-  f.classify();
+  scoreAndClass(f);
   int top = 0, other = 0;
   for (int n = 1; n <= 864; ++n) {
-    const GridCell& c = f.s.ws.cells[static_cast<std::size_t>(n)];
-    if (c.topValue && !top) top = n;
-    if (c.scored && !c.topValue && !other) other = n;
+    if (cellOf(f, n).topValue && !top) top = n;
+    if (cellOf(f, n).scored && !cellOf(f, n).topValue && !other) other = n;
   }
   ASSERT_TRUE(top && other);
-  const GridCell& tc = f.s.ws.cells[static_cast<std::size_t>(top)];
-  const GridCell& oc = f.s.ws.cells[static_cast<std::size_t>(other)];
+  const GridCell &tc = cellOf(f, top), &oc = cellOf(f, other);
   QImage img = renderClient(f.s, f.d, 1200, 820);
   MapTransform t = f.d.view.last;
   EXPECT_EQ(hex(pixel(img, t, tc.x0 + 36, tc.y0 + 36)), hex(0));
@@ -207,7 +214,7 @@ TEST(MapLayers, MaxSpotIsBlackWithoutNumbersAndTheTopNumberIsBlackWithThem) {
   // Other numbers are black or white, whichever reads on their cell.
   int dark = 0, light = 0;
   for (int n = 1; n <= 864; ++n) {
-    const GridCell& c = f.s.ws.cells[static_cast<std::size_t>(n)];
+    const GridCell& c = cellOf(f, n);
     if (!c.scored || c.topValue || c.count == 0) continue;
     const Rgb fill = f.d.palette.colour(c.fillColour);
     if (0.299 * fill.r + 0.587 * fill.g + 0.114 * fill.b > 140) {
@@ -224,13 +231,12 @@ TEST(MapLayers, MaxSpotIsBlackWithoutNumbersAndTheTopNumberIsBlackWithThem) {
 
 TEST(MapLayers, SingleCellUpdateRedrawsOnlyTheTopLayers) {
   MapFixture f;
-  f.scoreLand();
-  f.classify();
+  scoreAndClass(f);
   f.s.areas.cells = {400};
   f.s.areas.seedCount = 1;
   QImage img = renderClient(f.s, f.d, 1200, 820);
   const MapTransform t = f.d.view.last;
-  const GridCell& c = f.s.ws.cells[400];
+  const GridCell& c = cellOf(f, 400);
   QPainter(&img).fillRect(img.rect(), Qt::magenta);
   DrawOptions o;
   o.singleCellUpdate = 400;
@@ -259,8 +265,7 @@ TEST(MapLayers, BackgroundChoices) {
 
 TEST(MapLayers, PrintedPageHoldsTheMapAtThePercentage) {
   MapFixture f;
-  f.scoreLand();
-  f.classify();
+  scoreAndClass(f);
   ASSERT_TRUE(zoomTo(f.s, f.d.view, zoomFlags(f.s), {400, 300, 1600, 1000}));
   const PageMetrics page{1000, 1400, 50, 50, 0.7071};
   const QImage paper = printedPage(f, page, 50, Qt::magenta, 300);
@@ -297,8 +302,7 @@ TEST(MapLayers, DrawMapKeepsTheMappingForTheMouse) {
 
 TEST(MapLayers, DamagedStateDrawsWithoutFault) {
   MapFixture f;
-  f.scoreLand();
-  f.classify();
+  scoreAndClass(f);
   f.s.coast.countA = 5000;  // more than the points held
   f.s.coast.countB = -7;
   f.s.ws.cells[3].background = 99;
@@ -324,8 +328,7 @@ TEST(MapLayers, DamagedStateDrawsWithoutFault) {
 
 TEST(MapLayers, OverlayTitleWritesTwoLines) {
   MapFixture f(true);
-  f.scoreLand();
-  f.classify();
+  scoreAndClass(f);
   auto secondLineInk = [&](const DrawOptions& o) {
     const QImage img = renderClient(f.s, f.d, 1200, 820, o);
     const MapTransform& t = f.d.view.last;
@@ -350,7 +353,7 @@ TEST(MapLayers, MaxDataLevelMapDrawsSpotsByLevel) {
   f.s.map.show(mapTraits(kCodeMaxLevel));
   const int cells[] = {300, 302, 304, 306};
   for (int level = 1; level <= 4; ++level) {
-    GridCell& c = f.s.ws.cells[static_cast<std::size_t>(cells[level - 1])];
+    GridCell& c = cellOf(f, cells[level - 1]);
     c.count = level;
     c.score = level;
     c.scored = 1;
@@ -359,9 +362,8 @@ TEST(MapLayers, MaxDataLevelMapDrawsSpotsByLevel) {
   const MapTransform& t = f.d.view.last;
   const int dark[] = {2, 9, 16, 21};
   for (int level = 1; level <= 4; ++level) {
-    const GridCell& c = f.s.ws.cells[static_cast<std::size_t>(cells[level - 1])];
-    const Rgb want = f.d.palette.at(dark[level - 1]);
-    EXPECT_EQ(hex(pixel(img, t, c.x0 + 36, c.y0 + 36)), hex(rgb(want.r, want.g, want.b))) << "level " << level;
+    const GridCell& c = cellOf(f, cells[level - 1]);
+    EXPECT_EQ(hex(pixel(img, t, c.x0 + 36, c.y0 + 36)), hex(rgb(f.d.palette.at(dark[level - 1])))) << "level " << level;
     EXPECT_EQ(hex(pixel(img, t, c.x0 + 2, c.y0 + 2)), hex(rgb(192, 192, 192))) << "a spot, not a square";
   }
 }
@@ -369,12 +371,9 @@ TEST(MapLayers, MaxDataLevelMapDrawsSpotsByLevel) {
 TEST(MapLayers, HighlightSpotOnTheClickedCell) {
   MapFixture f(true);
   f.s.settings.coastShown = Flag::kOff;
-  f.scoreLand();
-  f.classify();
-  int n = 0;
-  for (int i = 1; i <= 864 && !n; ++i)
-    if (f.s.ws.cells[static_cast<std::size_t>(i)].scored) n = i;
-  const GridCell& c = f.s.ws.cells[static_cast<std::size_t>(n)];
+  scoreAndClass(f);
+  const int n = firstScored(f);
+  const GridCell& c = cellOf(f, n);
   DrawOptions o;
   o.clickedCell = n;
   o.highlightClicked = true;
@@ -401,13 +400,13 @@ TEST(MapLayers, FineGridSpotsAreSinglePixelsAtCellCorners) {
   f.s.settings.fineGridColour = Shade::kBlack;  // black
   const QImage img = renderClient(f.s, f.d, 1200, 820);
   const MapTransform& t = f.d.view.last;
-  const GridCell& c = f.s.ws.cells[2 * 36 + 5];
+  const GridCell& c = cellOf(f, 2 * 36 + 5);
   const int x = static_cast<int>(t.toDeviceX(c.x0)), y = static_cast<int>(t.toDeviceY(c.y0));
   EXPECT_EQ(hex(img.pixel(x, y) & 0xFFFFFF), hex(0));
   EXPECT_EQ(hex(img.pixel(x + 2, y) & 0xFFFFFF), hex(0xFFFFFF));
   EXPECT_EQ(hex(img.pixel(x, y + 2) & 0xFFFFFF), hex(0xFFFFFF));
   // Cells of the first row and column have none.
-  const GridCell& first = f.s.ws.cells[1 * 36 + 1];
+  const GridCell& first = cellOf(f, 1 * 36 + 1);
   EXPECT_EQ(hex(pixel(img, t, first.x0, first.y0 + 1)), hex(0xFFFFFF));
 }
 
@@ -418,24 +417,19 @@ TEST(MapLayers, RegionalGridsDrawTheWorldsCoastUnderTheirCells) {
   f.s.gridTypes.current = 2;
   EXPECT_TRUE(renderClient(f.s, f.d, 1200, 820) == world) << "the coast, and no outlined squares";
   int land = 0, sea = 0;
-  for (int n = 1; n <= 864; ++n) {
-    const GridCell& c = f.s.ws.cells[static_cast<std::size_t>(n)];
-    (c.background == 1 ? land : sea) = n;
-  }
+  for (int n = 1; n <= 864; ++n) (cellOf(f, n).background == 1 ? land : sea) = n;
   ASSERT_TRUE(land && sea);
-  const GridCell& l = f.s.ws.cells[static_cast<std::size_t>(land)];
 
   // With the frame-coast fill, regional grids are filled by background class.
   MapFixture g;
   g.s.coastApplies = CoastOutline::kNone;
   g.s.gridTypes.current = 2;
-  g.s.ws.cells[land].background = 2;
+  cellOf(g, land).background = 2;
   const QImage filled = renderClient(g.s, g.d, 1200, 820);
-  const Rgb landColour = g.d.palette.at(36), seaColour = g.d.palette.at(37);
-  EXPECT_EQ(hex(pixel(filled, g.d.view.last, l.x0 + 36, l.y0 + 36)),
-            hex(rgb(landColour.r, landColour.g, landColour.b)));
-  const GridCell& s = g.s.ws.cells[static_cast<std::size_t>(sea)];
-  EXPECT_EQ(hex(pixel(filled, g.d.view.last, s.x0 + 36, s.y0 + 36)), hex(rgb(seaColour.r, seaColour.g, seaColour.b)));
+  for (auto [n, entry] : {std::pair{land, 36}, std::pair{sea, 37}})
+    EXPECT_EQ(hex(pixel(filled, g.d.view.last, cellOf(g, n).x0 + 36, cellOf(g, n).y0 + 36)),
+              hex(rgb(g.d.palette.at(entry))))
+        << "cell " << n;
 }
 
 // Rows of the band right of the scale bar that hold pixels of `ink`, as
@@ -463,17 +457,13 @@ TEST(MapKey, LabelsAreReadableInAContrastingInkAtAnySize) {
   for (int background : {0, 1}) {  // grey, black
     MapFixture f;
     f.s.settings.backgroundColour = static_cast<Shade>(background);
-    f.scoreLand();
-    f.classify();
+    scoreAndClass(f);
     const QImage img = renderClient(f.s, f.d, 1000, 700);
     test::showMap(img, "key_numbers_" + std::to_string(background));
     const MapTransform t = f.d.view.last;
     const Geometry& g = f.s.ws.geo;
-    // Right of the bar's grey backing.
-    const int barRight =
-        static_cast<int>(t.toDeviceX(g.farX + (g.extentX - g.farX) / 3 - 13 + (g.farX - g.originX) / 100 + 16)) + 1;
     const QRgb ink = background == 1 ? qRgb(255, 255, 255) : qRgb(0, 0, 0);
-    const auto runs = inkRuns(img, barRight, static_cast<int>(t.toDeviceY(g.originY)), img.width() - 2,
+    const auto runs = inkRuns(img, keyRight(t, g), static_cast<int>(t.toDeviceY(g.originY)), img.width() - 2,
                               static_cast<int>(t.toDeviceY(g.farY)), ink);
     ASSERT_GE(runs.size(), 4u) << "background " << background;
     // Digits of a 12-pixel face stand about 9 pixels; none run together.
@@ -491,8 +481,7 @@ TEST(MapKey, PrintedPageIsWhiteWithReadableTextOnly) {
   f.s.settings.backgroundColour = Shade::kGrey;
   f.s.settings.coastShown = Flag::kOff;  // nothing but numbers crosses a cell
   f.s.settings.fillFrameCoast = Flag::kOff;
-  f.scoreLand();
-  f.classify();
+  scoreAndClass(f);
   constexpr double kDpi = 300;
   const PageMetrics page{2480, 3508, 0, 0, 0.70710678};
   const int percent = 40;
@@ -504,14 +493,12 @@ TEST(MapKey, PrintedPageIsWhiteWithReadableTextOnly) {
   const MapTransform t = printTransform(f.s.ws.geo, f.d.view, page, percent, false);
   int numbered = 0;
   for (int n = 1; n <= f.s.ws.geo.cells; ++n) {
-    const GridCell& c = f.s.ws.cells[static_cast<std::size_t>(n)];
+    const GridCell& c = cellOf(f, n);
     if (c.count > 0) numbered += otherThan(paper, t, c, pixel(paper, t, c.x0 + 6, c.y0 + 6)) > 0;
   }
   EXPECT_EQ(numbered, 0) << "cells holding numbers of a few points";
   const Geometry& g = f.s.ws.geo;
-  const int barRight =
-      static_cast<int>(t.toDeviceX(g.farX + (g.extentX - g.farX) / 3 - 13 + (g.farX - g.originX) / 100 + 16)) + 1;
-  const auto labels = inkRuns(paper, barRight, static_cast<int>(t.toDeviceY(g.originY)), t.vpX + t.vpW,
+  const auto labels = inkRuns(paper, keyRight(t, g), static_cast<int>(t.toDeviceY(g.originY)), t.vpX + t.vpW,
                               static_cast<int>(t.toDeviceY(g.farY)), qRgb(0, 0, 0));
   ASSERT_GE(labels.size(), 2u);
   // Digits stand about 0.7 of the face, less their smoothed edges: 8 points
@@ -525,7 +512,7 @@ TEST(MapKey, CategoryMapsGetWordsAndTheMeasureAsTitle) {
   // A near-minimum set on the flexibility map: two kinds of area.
   int shown = 0;
   for (int n = 1; n <= f.s.ws.geo.cells; ++n) {
-    GridCell& c = f.s.ws.cells[static_cast<std::size_t>(n)];
+    GridCell& c = cellOf(f, n);
     c.score = c.background == 1 && n % 7 == 0 ? (n % 2 ? 4.0 : 3.0) : 0.0;
     shown += c.score > 0;
   }
@@ -551,8 +538,7 @@ TEST(MapKey, CategoryMapsGetWordsAndTheMeasureAsTitle) {
 
 TEST(MapKey, ScreenPixelRatioDrawsOnFinerPixelsWithTheSameMapping) {
   MapFixture f;
-  f.scoreLand();
-  f.classify();
+  scoreAndClass(f);
   const QImage plain = renderClient(f.s, f.d, 600, 400);
   const MapTransform one = f.d.view.last;
   DrawOptions o;
@@ -566,7 +552,7 @@ TEST(MapKey, ScreenPixelRatioDrawsOnFinerPixelsWithTheSameMapping) {
   EXPECT_EQ(f.d.view.last.gap, one.gap);
   // The same picture, twice as fine: a point inside a cell, clear of its
   // number, has the same colour.
-  const GridCell& c = f.s.ws.cells[static_cast<std::size_t>(9 * 36 + 14)];
+  const GridCell& c = cellOf(f, 9 * 36 + 14);
   ASSERT_EQ(c.scored, 1);
   const double x = one.toDeviceX(c.x0 + 10), y = one.toDeviceY(c.y0 + 10);
   EXPECT_EQ(plain.pixel(static_cast<int>(x), static_cast<int>(y)),

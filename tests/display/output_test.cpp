@@ -34,6 +34,13 @@ BmpInfo readBmp(const fs::path& p) {
 std::function<QImage()> client(MapFixture& f, int w, int h) {
   return [&f, w, h] { return renderClient(f.s, f.d, w, h); };
 }
+// Save bitmap of a w x h window, "Save map" answered with OK and the file
+// dialog with the file.
+bool saveAs(MapFixture& f, const fs::path& file, int w = 1000, int h = 800) {
+  f.host.dialogAnswers.push_back(true);
+  f.host.saveFiles.push_back(file);
+  return saveBitmap(f.s, f.host, f.d, client(f, w, h));
+}
 
 TEST(SaveBitmap, WritesTheChosenPartOfTheWindow) {
   struct Case {
@@ -44,9 +51,7 @@ TEST(SaveBitmap, WritesTheChosenPartOfTheWindow) {
     MapFixture f;
     f.s.settings.bitmapOption = c.area;
     const fs::path file = f.dir.path() / "map.bmp";
-    f.host.dialogAnswers.push_back(true);
-    f.host.saveFiles.push_back(file);
-    ASSERT_TRUE(saveBitmap(f.s, f.host, f.d, client(f, 1000, 800)));
+    ASSERT_TRUE(saveAs(f, file));
     EXPECT_EQ(f.host.dialogs, std::vector<std::string>{"SAVEDLGBOX"});
     ASSERT_EQ(f.host.saveRequests.size(), 1u);
     EXPECT_EQ(f.host.saveRequests[0].title, "Save map");
@@ -63,13 +68,11 @@ TEST(SaveBitmap, MapFrameUnlessZoomed) {
   MapFixture f;
   f.s.settings.bitmapOption = BitmapArea::kMapFrame;
   const fs::path file = f.dir.path() / "frame.bmp";
-  f.host.dialogAnswers = {true, true};
-  f.host.saveFiles = {file, file};
-  ASSERT_TRUE(saveBitmap(f.s, f.host, f.d, client(f, 1000, 800)));
+  ASSERT_TRUE(saveAs(f, file));
   const MapTransform& t = f.d.view.last;
   EXPECT_EQ(readBmp(file).width, static_cast<int>(t.toDeviceX(2752 + t.gap + 1)) - static_cast<int>(t.toDeviceX(160)));
   ASSERT_TRUE(zoomTo(f.s, f.d.view, zoomFlags(f.s), {400, 300, 800, 600}));
-  ASSERT_TRUE(saveBitmap(f.s, f.host, f.d, client(f, 1000, 800)));
+  ASSERT_TRUE(saveAs(f, file));
   EXPECT_EQ(readBmp(file).width, 1000);
 }
 
@@ -90,9 +93,7 @@ TEST(SaveBitmap, CancelAndEmptyNames) {
 TEST(SaveBitmap, UnwritableFileIsReportedAndTheProgramCarriesOn) {
   MapFixture f;
   f.s.settings.bitmapOption = BitmapArea::kIncludeStatusBar;
-  f.host.dialogAnswers.push_back(true);
-  f.host.saveFiles.push_back(f.dir.path() / "no such folder" / "map.bmp");
-  EXPECT_FALSE(saveBitmap(f.s, f.host, f.d, client(f, 500, 400)));
+  EXPECT_FALSE(saveAs(f, f.dir.path() / "no such folder" / "map.bmp", 500, 400));
   EXPECT_EQ(f.host.messageLines(), std::vector<std::string>{"BANG!!: bitmap not saved"});
   EXPECT_EQ(f.host.messages[0].icon, Icon::Error);
   EXPECT_FALSE(f.s.fatal);
@@ -140,6 +141,11 @@ struct PrintSetup {
     f.scoreLand();
     f.classify();
   }
+  // Print map with the print dialog answered OK.
+  bool print() {
+    f.host.dialogAnswers.push_back(true);
+    return printMap(f.s, f.host, f.d, printer, choose, progress);
+  }
 };
 
 TEST(PrintMap, PrintsOnePageWithTheDialogValues) {
@@ -147,8 +153,7 @@ TEST(PrintMap, PrintsOnePageWithTheDialogValues) {
   p.f.d.print.widthPercent = 60;
   p.f.d.print.coastThickness = 4;
   p.f.s.settings.printOption = 70;  // a width left in the options file
-  p.f.host.dialogAnswers.push_back(true);
-  ASSERT_TRUE(printMap(p.f.s, p.f.host, p.f.d, p.printer, p.choose, p.progress));
+  ASSERT_TRUE(p.print());
   EXPECT_EQ(p.f.host.dialogs, std::vector<std::string>{"PRINTDLGBOX"});
   EXPECT_EQ(p.chosen, 1);
   EXPECT_EQ(p.progress.lines[0], "Printing 'richness'");
@@ -174,8 +179,7 @@ TEST(PrintMap, PageIsShapesAndTextWithAPictureOnlyForTheSeaFill) {
     p.f.s.settings.lightDefaults = flagOf(light);
     setDefaults(p.f.s.settings);
     p.f.classify();
-    p.f.host.dialogAnswers.push_back(true);
-    ASSERT_TRUE(printMap(p.f.s, p.f.host, p.f.d, p.printer, p.choose, p.progress));
+    ASSERT_TRUE(p.print());
     const std::string pdf = test::readFile(p.pdf);
     // The dark defaults fill the frame and flood the sea: one picture of it.
     EXPECT_EQ(pdfImages(pdf), light ? 0 : 1) << (light ? "light" : "dark");
@@ -191,9 +195,7 @@ TEST(SaveBitmap, SvgByTheNameChosen) {
   f.scoreLand();
   f.classify();
   const fs::path file = f.dir.path() / "map.svg";
-  f.host.dialogAnswers.push_back(true);
-  f.host.saveFiles.push_back(file);
-  ASSERT_TRUE(saveBitmap(f.s, f.host, f.d, client(f, 1000, 800)));
+  ASSERT_TRUE(saveAs(f, file));
   const std::string data = test::readFile(file);
   EXPECT_NE(data.find("<svg"), std::string::npos);
   EXPECT_NE(data.find("richness"), std::string::npos) << "the title as text";
@@ -217,8 +219,7 @@ TEST(PrintMap, CancelInTheDialogOrTheProgressBoxPrintsNothing) {
 
   const int closed = p.progress.closed;
   p.progress.cancel = true;
-  p.f.host.dialogAnswers.push_back(true);
-  EXPECT_FALSE(printMap(p.f.s, p.f.host, p.f.d, p.printer, p.choose, p.progress));
+  EXPECT_FALSE(p.print());
   EXPECT_EQ(p.progress.closed, closed + 1);
   EXPECT_FALSE(fs::exists(p.pdf));
   EXPECT_TRUE(p.f.host.messages.empty());
@@ -226,13 +227,8 @@ TEST(PrintMap, CancelInTheDialogOrTheProgressBoxPrintsNothing) {
 
 TEST(PrintMap, PrinterThatCannotStartIsReported) {
   PrintSetup p;
-  p.f.host.dialogAnswers.push_back(true);
-  auto unwritable = [&](QPrinter& pr) {
-    pr.setOutputFormat(QPrinter::PdfFormat);
-    pr.setOutputFileName(QString::fromStdString((p.f.dir.path() / "missing" / "x.pdf").string()));
-    return true;
-  };
-  EXPECT_FALSE(printMap(p.f.s, p.f.host, p.f.d, p.printer, unwritable, p.progress));
+  p.pdf = p.f.dir.path() / "missing" / "x.pdf";
+  EXPECT_FALSE(p.print());
   EXPECT_EQ(p.f.host.messageLines(), std::vector<std::string>{": Printer: StartDoc failed!"});
   EXPECT_EQ(p.f.host.messages[0].icon, Icon::Exclamation);
   EXPECT_EQ(p.progress.closed, 1);

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <random>
+#include <set>
 
 #include <gtest/gtest.h>
 
@@ -30,6 +31,13 @@ UnitMapShapes fourUnits(bool hex, double height = 0.0) {
   s.cellOf = {0, 1, 2, 6, 12};
   s.extent = {-500.0, -500.0, 5000.0, 3500.0};
   return s;
+}
+// Whether the key, right of the map, shows colour c in rows from .. to.
+bool keyShows(const QImage& image, const UnitMapLayout& map, const QColor& c, int from, double to, int step = 1) {
+  for (int x = static_cast<int>(map.mapArea.right()) + 2; x < image.width(); ++x)
+    for (int y = from; y < to; y += step)
+      if (QColor(image.pixel(x, y)) == c) return true;
+  return false;
 }
 UnitMapLayer fourScores() {
   UnitMapLayer layer;
@@ -61,26 +69,16 @@ TEST(UnitMap, UnitsTakeTheirClassColourAndUnscoredUnitsTheNeutralOne) {
     EXPECT_EQ(QColor(image.pixel(centreOf(s, 1, map))), rampColour(0, k));
     EXPECT_EQ(QColor(image.pixel(centreOf(s, 3, map))), noValueColour());
     // The key's top swatch lies right of the map, never over it.
-    bool keyFound = false;
-    for (int x = map.mapArea.right() + 2; x < image.width() && !keyFound; ++x)
-      for (int y = map.mapArea.top(); y < map.mapArea.top() + 40 && !keyFound; ++y)
-        keyFound = QColor(image.pixel(x, y)) == rampColour(k - 1, k);
-    EXPECT_TRUE(keyFound);
+    const int top = static_cast<int>(map.mapArea.top());
+    EXPECT_TRUE(keyShows(image, map, rampColour(k - 1, k), top, top + 40));
     // The key swatches exactly the classes the map paints: an empty class
     // between them has no row.
-    std::vector<int> painted, keyed;
+    std::set<int> painted, keyed;
     for (int n : {1, 2, 4})
       for (int c = 0; c < k; ++c)
-        if (QColor(image.pixel(centreOf(s, n, map))) == rampColour(c, k)) painted.push_back(c);
-    for (int c = 0; c < k; ++c) {
-      bool found = false;
-      for (int x = map.mapArea.right() + 2; x < image.width() && !found; ++x)
-        for (int y = map.mapArea.top(); y < map.mapArea.bottom() && !found; y += 2)
-          found = QColor(image.pixel(x, y)) == rampColour(c, k);
-      if (found) keyed.push_back(c);
-    }
-    std::sort(painted.begin(), painted.end());
-    painted.erase(std::unique(painted.begin(), painted.end()), painted.end());
+        if (QColor(image.pixel(centreOf(s, n, map))) == rampColour(c, k)) painted.insert(c);
+    for (int c = 0; c < k; ++c)
+      if (keyShows(image, map, rampColour(c, k), top, map.mapArea.bottom(), 2)) keyed.insert(c);
     EXPECT_EQ(keyed, painted);
   }
 }
@@ -195,8 +193,8 @@ TEST(UnitMap, PointFallsInTheUnitWhoseOutlineHoldsIt) {
   const struct {
     double x, y;
     int unit;
-  } cases[] = {{2, 2, 1}, {4.2, 4.2, 0}, {5, 5, 5},   {22, 8, 2}, {27, 7, 3}, {28, 4.5, 0},
-               {41, 1, 4}, {61, 61, 4}, {50, 30, 0}, {-1, 5, 0}, {NAN, 5, 0}};
+  } cases[] = {{2, 2, 1},  {4.2, 4.2, 0}, {5, 5, 5},   {22, 8, 2}, {27, 7, 3}, {28, 4.5, 0},
+               {41, 1, 4}, {61, 61, 4},   {50, 30, 0}, {-1, 5, 0}, {NAN, 5, 0}};
   for (const auto& c : cases) EXPECT_EQ(outlinedUnitAt(s, index, c.x, c.y), c.unit) << c.x << "," << c.y;
 }
 

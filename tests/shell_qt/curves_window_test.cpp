@@ -1,30 +1,19 @@
 // "Representation curves...", "Selection frequency" and "Replacement cost"
 // chosen with the mouse from the Area selection menu of both programs: the
 // chart window, its hover, Save and Copy, and the same results as the tool.
-#include <gtest/gtest.h>
-
-#include <map>
-#include <regex>
-
-#include <algorithm>
-
-#include <QApplication>
 #include <QChart>
 #include <QChartView>
 #include <QClipboard>
 #include <QLabel>
-#include <QMouseEvent>
 #include <QPushButton>
-#include <QTest>
 
-#include "app/mainwindow.h"
+#include <algorithm>
+#include <map>
+#include <regex>
+
 #include "measures/scores.h"
-#include "shell/dispatch.h"
-#include "store/files.h"
-#include "tests/support/golden.h"
 #include "tests/support/desktop.h"
-#include "tests/support/cli_run.h"
-#include "tests/support/fixtures.h"
+#include "tests/support/golden.h"
 #include "ui/curvechart.h"
 #include "ui/curvewindow.h"
 
@@ -32,12 +21,6 @@ namespace zn {
 namespace {
 
 namespace fs = std::filesystem;
-
-CurveWindow* openCurveWindow() {
-  for (QWidget* w : QApplication::topLevelWidgets())
-    if (auto* c = dynamic_cast<CurveWindow*>(w); c && c->isVisible()) return c;
-  return nullptr;
-}
 
 // Drops the line with the time, which differs between two runs, and the
 // CR of the RESULTS file's lines.
@@ -57,7 +40,7 @@ class CurvesWindow : public test::EachSample {
     QApplication::processEvents();
   }
   void TearDown() override {
-    if (CurveWindow* w = openCurveWindow()) w->close();
+    if (CurveWindow* w = test::shownWindow<CurveWindow>()) w->close();
     QApplication::processEvents();
     EachSample::TearDown();
   }
@@ -67,8 +50,8 @@ class CurvesWindow : public test::EachSample {
 TEST_P(CurvesWindow, ChartWindowShowsTheToolsCurvesAndSavesThem) {
   const std::size_t before = results().size();
   choose("Representation curves...");
-  CurveWindow* w = openCurveWindow();
-  ASSERT_NE(w, nullptr) << (host.shown.empty() ? "" : host.shown.back());
+  CurveWindow* w = test::shownWindow<CurveWindow>();
+  ASSERT_NE(w, nullptr) << test::lastShown(host);
   const CurveSet& c = w->curves();
   ASSERT_GT(c.maxAreas, 0);
   EXPECT_EQ(c.maxAreas, c.minimumSize);
@@ -77,8 +60,7 @@ TEST_P(CurvesWindow, ChartWindowShowsTheToolsCurvesAndSavesThem) {
 
   // The tool with the window's seed draws the same curves.
   const fs::path csv = tmp.path() / "curves.csv";
-  const auto run = tool({"curve", datafile.string(), "--random-seed", std::to_string(c.seed), "--out", csv.string()});
-  ASSERT_EQ(run.rc, 0) << run.err;
+  test::succeeded(tool({"curve", datafile.string(), "--random-seed", std::to_string(c.seed), "--out", csv.string()}));
   EXPECT_EQ(test::readFile(csv), curvesCsv(c));
 
   // Hovering over k = 1 shows that column's values.
@@ -115,23 +97,20 @@ TEST_P(CurvesWindow, ChartWindowShowsTheToolsCurvesAndSavesThem) {
   EXPECT_FALSE(QApplication::clipboard()->image().isNull());
 
   QTest::keyClick(w->view(), Qt::Key_Escape);
-  EXPECT_EQ(openCurveWindow(), nullptr);
+  EXPECT_EQ(test::shownWindow<CurveWindow>(), nullptr);
 }
 
 TEST_P(CurvesWindow, FrequencyAndReplacementAreMappedAndReportedAsTheToolDoes) {
   choose("Selection fre&quency");
   EXPECT_EQ(session->map.code(), kCodeSelectionFrequency);
   EXPECT_EQ(session->map.title, "selection frequency (100 runs)");
-  const std::string report = results();
-  const auto run = tool({"select", "frequency", datafile.string()});
-  ASSERT_EQ(run.rc, 0) << run.err;
-  EXPECT_NE(withoutTime(report).find(withoutTime(run.out)), std::string::npos) << run.out;
+  const std::string frequency = withoutTime(test::succeeded(tool({"select", "frequency", datafile.string()})));
+  EXPECT_NE(withoutTime(results()).find(frequency), std::string::npos) << frequency;
 
   choose("Replacement &cost");
   EXPECT_EQ(session->map.code(), kCodeReplacementCost);
-  const auto cost = tool({"select", "replacement-cost", datafile.string()});
-  ASSERT_EQ(cost.rc, 0) << cost.err;
-  EXPECT_NE(withoutTime(results()).find(withoutTime(cost.out)), std::string::npos) << cost.out;
+  const std::string cost = withoutTime(test::succeeded(tool({"select", "replacement-cost", datafile.string()})));
+  EXPECT_NE(withoutTime(results()).find(cost), std::string::npos) << cost;
 }
 
 INSTANTIATE_TEST_SUITE_P(BothPrograms, CurvesWindow, ::testing::Values(test::kWorldSample, test::kBritainSample),

@@ -1,26 +1,17 @@
-// The real main window, offscreen: its menus follow the session, and a
-// screenshot can be saved for a person to look at.
-#include <gtest/gtest.h>
-
-#include <QAction>
-#include <QApplication>
+// The real main window, offscreen: its menus follow the session, its data
+// windows take the map's clicks and their files, and a screenshot can be
+// saved for a person to look at.
 #include <QListWidget>
-#include <QMenu>
-#include <QTest>
 #include <QTextBrowser>
 
 #include <algorithm>
-#include <functional>
 #include <map>
 #include <regex>
 
 #include "app/helpwindow.h"
-#include "app/mainwindow.h"
-#include "app/mapview.h"
 #include "cli/cli.h"
-#include "store/files.h"
+#include "store/preselection.h"
 #include "tests/support/desktop.h"
-#include "tests/support/fixtures.h"
 #include "ui/datawindows.h"
 #include "ui/selectiondialogs.h"
 
@@ -78,31 +69,57 @@ TEST_F(Desktop, ThreeColumnImportOpensThe3DOptionsWhichTheMenuCloses) {
 }
 
 // The menu bar of each program is the command table: its items in order,
-// each enabled and checked as the shell's rules say; an item chosen with the
-// mouse runs its own command.
-class MenuBar : public BothPrograms {};
+// each enabled and checked as the shell's rules say, and each with its
+// section in "The menus" under a heading that shows its label with the
+// access key underlined (the items of the menus without operation are named
+// in the page's note about them); an item chosen with the mouse runs its
+// own command.
+class ProgramWindow : public BothPrograms {};
 
-TEST_P(MenuBar, ShowsTheCommandTableAndRunsItsItems) {
+TEST_P(ProgramWindow, MenuBarShowsTheCommandTableWithItsHelpAndRunsItsItems) {
   drawn();
+  const std::string page = readFile(fs::path(ZN_SOURCE_DIR) / "programdata" / "help" / "menus.html");
+  std::vector<std::string> headings;
+  for (std::size_t at = page.find("<h3"); at != std::string::npos; at = page.find("<h3", at + 1))
+    headings.push_back(page.substr(at, page.find("</h3>", at) - at));
+  auto asWritten = [](QString label) {
+    const std::string text = label.section('\t', 0, 0).trimmed().toStdString();
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i)
+      out +=
+          text[i] == '&' && i + 1 < text.size() ? "<u>" + std::string(1, text[++i]) + "</u>" : std::string(1, text[i]);
+    return out;
+  };
   std::vector<QAction*> shown;
-  std::function<void(QMenu*)> leaves = [&](QMenu* menu) {
+  int items = 0;
+  std::function<void(QMenu*, bool)> visit = [&](QMenu* menu, bool inert) {
     for (QAction* a : menu->actions()) {
-      if (a->menu()) leaves(a->menu());
-      else if (!a->isSeparator() && a->text() != "Zoom to &data" && a->text() != "&Whole map\tHome" &&
-               a->text() != "Gr&aticule")
+      if (a->isSeparator()) continue;
+      if (a->menu()) {
+        visit(a->menu(), inert || isInertPopup(a->text().toStdString()));
+        continue;
+      }
+      ++items;
+      const std::string label = asWritten(a->text());
+      const bool found = inert ? page.find(label) != std::string::npos
+                               : std::any_of(headings.begin(), headings.end(),
+                                             [&](const std::string& h) { return h.find(label) != std::string::npos; });
+      EXPECT_TRUE(found) << label;
+      if (a->text() != "Zoom to &data" && a->text() != "&Whole map\tHome" && a->text() != "Gr&aticule")
         shown.push_back(a);  // the view commands are the window's own
     }
   };
-  for (QAction* top : window->menuBar()->actions()) leaves(top->menu());
+  for (QAction* top : window->menuBar()->actions()) visit(top->menu(), false);
   std::vector<const MenuItem*> table;
-  std::function<void(const std::vector<MenuItem>&)> walk = [&](const std::vector<MenuItem>& items) {
-    for (const MenuItem& m : items) {
+  std::function<void(const std::vector<MenuItem>&)> walk = [&](const std::vector<MenuItem>& list) {
+    for (const MenuItem& m : list) {
       if (m.label == kRecentProjectsMenu) continue;  // files, not commands: empty in a new program folder
       if (m.items.empty()) table.push_back(&m);
       else walk(m.items);
     }
   };
   walk(mainMenu());
+  EXPECT_EQ(items, static_cast<int>(table.size()) + 3);  // the table and the three view commands
   ASSERT_EQ(shown.size(), table.size());
   for (std::size_t i = 0; i < table.size(); ++i) {
     const ItemState state = shell->menu()[table[i]->command];
@@ -123,50 +140,39 @@ TEST_P(MenuBar, ShowsTheCommandTableAndRunsItsItems) {
   EXPECT_FALSE(zoom->isChecked());
 }
 
-// Every item of the menu bar, the window's own view commands included, has
-// its section in "The menus" under a heading that shows its label with the
-// access key underlined; the items of the menus without operation are named
-// in the page's note about them.
-TEST_P(MenuBar, EveryItemHasItsHelpSection) {
-  const std::string page = readFile(fs::path(ZN_SOURCE_DIR) / "programdata" / "help" / "menus.html");
-  std::vector<std::string> headings;
-  for (std::size_t at = page.find("<h3"); at != std::string::npos; at = page.find("<h3", at + 1))
-    headings.push_back(page.substr(at, page.find("</h3>", at) - at));
-  auto asWritten = [](QString label) {
-    label = label.section('\t', 0, 0).trimmed();
-    std::string out;
-    const std::string text = label.toStdString();
-    for (std::size_t i = 0; i < text.size(); ++i)
-      out +=
-          text[i] == '&' && i + 1 < text.size() ? "<u>" + std::string(1, text[++i]) + "</u>" : std::string(1, text[i]);
-    return out;
-  };
-  int items = 0;
-  std::function<void(QMenu*, bool)> visit = [&](QMenu* menu, bool inert) {
-    for (QAction* a : menu->actions()) {
-      if (a->isSeparator()) continue;
-      if (a->menu()) {
-        visit(a->menu(), inert || isInertPopup(a->text().toStdString()));
-        continue;
-      }
-      ++items;
-      const std::string label = asWritten(a->text());
-      const bool found = inert ? page.find(label) != std::string::npos
-                               : std::any_of(headings.begin(), headings.end(),
-                                             [&](const std::string& h) { return h.find(label) != std::string::npos; });
-      EXPECT_TRUE(found) << label;
-    }
-  };
-  for (QAction* top : window->menuBar()->actions()) visit(top->menu(), false);
-  std::function<int(const std::vector<MenuItem>&)> leaves = [&](const std::vector<MenuItem>& list) {
-    int n = 0;
-    for (const MenuItem& m : list) n += m.label == kRecentProjectsMenu ? 0 : m.items.empty() ? 1 : leaves(m.items);
-    return n;
-  };
-  EXPECT_EQ(items, leaves(mainMenu()) + 3);  // the table and the three view commands
+// A preselection file loaded with "Load file" in the "Data preselection"
+// window adds to what the window holds.
+TEST_P(ProgramWindow, PreselectionLoadFileKeepsTheTypedGroupCodeWhenTheFileHasNone) {
+  drawn();
+  // A code some but not all taxa share: the first letter or two of the
+  // first taxon's code.
+  const std::string full = significantCode(session->ws, 0);
+  ASSERT_FALSE(full.empty());
+  const std::string code = full.substr(0, std::min<std::size_t>(2, full.size()));
+  int cell = 1;
+  while (cell < session->ws.geo.cells && session->ws.cells[static_cast<std::size_t>(cell)].count == 0) ++cell;
+  const fs::path file = tmp.path() / "cells.pre";
+  writeFile(file, "[included group code]\n[excluded data level]\n[excluded taxa]\n[excluded areas]\n" +
+                      std::to_string(cell) + "\n[end]\n");
+
+  choose("Data &preselection");
+  PreselectionWindow* w = window->dataWindows().preselection();
+  ASSERT_NE(w, nullptr);
+  QTest::keyClicks(w->groupCode(), QString::fromStdString(code));
+  host.presetOpenFile(file);
+  QPushButton* load = buttonLabelled(*w, "Load file");
+  ASSERT_NE(load, nullptr);
+  QTest::mouseClick(load, Qt::LeftButton);
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+  EXPECT_FALSE(shell->flags.preselectionDialogOpen);
+  EXPECT_EQ(session->ws.groupCode, code);
+  EXPECT_TRUE(session->ws.dataModifiedByPreselection);
+  for (int t = 0; t < session->ws.taxaCount; ++t)
+    ASSERT_EQ(session->ws.cards.level(t, cell), 0) << "the file's cell " << cell << ", taxon " << t;
 }
 
-INSTANTIATE_TEST_SUITE_P(BothPrograms, MenuBar, ::testing::Values(GridVariant::World, GridVariant::Britain),
+INSTANTIATE_TEST_SUITE_P(BothPrograms, ProgramWindow, ::testing::Values(GridVariant::World, GridVariant::Britain),
                          [](const auto& param_info) { return std::string(programName(param_info.param)); });
 
 TEST(HelpWindow, ShowsTheManualWithItsStyleSheet) {

@@ -1,34 +1,21 @@
 // The map of both desktop programs (world grid and Britain grid) as a user
 // meets it: real mouse, wheel and key events on the real window.
-#include <gtest/gtest.h>
-
 #include <QAbstractButton>
-#include <QApplication>
 #include <QComboBox>
 #include <QDialog>
 #include <QDialogButtonBox>
-#include <QFileDialog>
 #include <QLabel>
-#include <QLineEdit>
 #include <QListWidget>
-#include <QTest>
-#include <QTimer>
 
 #include <cstring>
 #include <set>
 
-#include "app/mainwindow.h"
-#include "app/mapview.h"
 #include "display/readout.h"
 #include "display/renderer.h"
-#include "display/view.h"
 #include "measures/scores.h"
 #include "shell/options.h"
-#include "store/files.h"
 #include "store/text.h"
-#include "tests/support/cli_run.h"
 #include "tests/support/desktop.h"
-#include "tests/support/fixtures.h"
 #include "tests/support/golden.h"
 #include "ui/datawindows.h"
 #include "ui/selectiondialogs.h"
@@ -46,11 +33,7 @@ class MapWindow : public test::EachSample {
     if (!HasFatalFailure()) drawn();
   }
   // What `zonarium cell` prints for cell n of the window's datafile.
-  std::string toolCellList(int n) {
-    const test::CliOutput r = tool({"cell", datafile.string(), std::to_string(n)});
-    EXPECT_EQ(r.rc, 0) << r.err;
-    return r.out;
-  }
+  std::string toolCellList(int n) { return test::succeeded(tool({"cell", datafile.string(), std::to_string(n)})); }
 };
 
 TEST_P(MapWindow, PointerReadoutDoubleClicksAndEditorClicksReachTheCellUnderIt) {
@@ -177,22 +160,18 @@ TEST_P(MapWindow, WheelZoomsAboutThePointerDragsAndKeysPanAndHomeShowsTheWholeMa
   EXPECT_TRUE(session->areas.empty()) << "a pan is not a click";
 
   // Space held: the left button pans instead of clicking.
-  QKeyEvent space(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier);
-  QApplication::sendEvent(view(), &space);
+  test::sendKey(view(), QEvent::KeyPress, Qt::Key_Space);
   const LogicalRect before = viewState().zoom;
   drag(centre, centre - QPoint(60, 0), Qt::LeftButton);
   EXPECT_GT(viewState().zoom.x, before.x);
-  QKeyEvent spaceUp(QEvent::KeyRelease, Qt::Key_Space, Qt::NoModifier);
-  QApplication::sendEvent(view(), &spaceUp);
+  test::sendKey(view(), QEvent::KeyRelease, Qt::Key_Space);
 
   // The arrow keys still pan.
   const LogicalRect keyed = viewState().zoom;
-  QKeyEvent right(QEvent::KeyPress, Qt::Key_Right, Qt::NoModifier);
-  QApplication::sendEvent(view(), &right);
+  test::sendKey(view(), QEvent::KeyPress, Qt::Key_Right);
   EXPECT_GT(viewState().zoom.x, keyed.x);
 
-  QKeyEvent homeKey(QEvent::KeyPress, Qt::Key_Home, Qt::NoModifier);
-  QApplication::sendEvent(view(), &homeKey);
+  test::sendKey(view(), QEvent::KeyPress, Qt::Key_Home);
   EXPECT_FALSE(viewState().zoomed);
 }
 
@@ -224,7 +203,8 @@ TEST_P(MapWindow, SaveBitmapTakesTheTypeOfTheChosenFilter) {
       for (int i = 0; i < c.downs; ++i) QTest::keyClick(types, Qt::Key_Down);
       listed = types->currentText();
     };
-    test::playFileDialogs(bare, ok, [&] { choose("&Save bitmap"); }, type);
+    test::playFileDialogs(
+        bare, ok, [&] { choose("&Save bitmap"); }, type);
     EXPECT_EQ(listed.toStdString(), c.type) << "each pattern once";
     EXPECT_FALSE(fs::exists(bare));
     const fs::path file = fs::path(bare) += c.extension;
@@ -293,10 +273,8 @@ class MapRamps : public MapWindow {
     const fs::path opp = tmp.path() / "window.opp", png = tmp.path() / "tool.png";
     EXPECT_TRUE(writeOptions(session->settings, opp));
     const QSize size = view()->size();
-    const test::CliOutput r =
-        tool({"render", datafile.string(), "--measure", measure, "--options", opp.string(), "--size",
-              strprintf("%dx%d", size.width(), size.height() + kStatusBarHeight), "--out", png.string()});
-    EXPECT_EQ(r.rc, 0) << r.err;
+    test::succeeded(tool({"render", datafile.string(), "--measure", measure, "--options", opp.string(), "--size",
+                          strprintf("%dx%d", size.width(), size.height() + kStatusBarHeight), "--out", png.string()}));
     return QImage(QString::fromStdString(png.string()))
         .convertToFormat(QImage::Format_RGB32)
         .copy(0, 0, size.width(), size.height());

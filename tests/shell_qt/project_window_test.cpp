@@ -3,11 +3,8 @@
 // input events, and drawn exactly as `zonarium render` draws it.
 #include <QComboBox>
 #include <QDialogButtonBox>
-#include <QFileDialog>
 #include <QGroupBox>
-#include <QKeyEvent>
 #include <QLabel>
-#include <QLineEdit>
 #include <QListWidget>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -15,19 +12,14 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QStatusBar>
-#include <QTest>
-#include <QTimer>
 
 #include <cstdio>
-#include <functional>
+#include <regex>
 
 #include <gdal_priv.h>
 #include <ogrsf_frmts.h>
 
-#include <algorithm>
-#include <regex>
 #include "app/output_commands.h"
-
 #include "app/projectview.h"
 #include "shell/projectscreen.h"
 #include "shell/recentprojects.h"
@@ -45,15 +37,41 @@ std::string seconds(const std::string& text) {
   return std::regex_replace(text, std::regex("[0-9.]+ seconds"), "N seconds");
 }
 
+// The closed ring of a box.
+std::string ring(double w, double s, double e, double n) {
+  return strprintf("[[%g,%g],[%g,%g],[%g,%g],[%g,%g],[%g,%g]]", w, s, e, s, e, n, w, n, w, s);
+}
+
 class ProjectWindow : public BothPrograms {
  protected:
   fs::path project = tmp.path() / "frogs.gpkg";
 
   // The leaf frogs at 1 degree, made by the tool, opened by the menu.
   void openProject() {
-    ASSERT_EQ(tool({"project", "new", project.string(), "--cell", "1deg"}).rc, 0);
-    ASSERT_EQ(tool({"project", "add", project.string(), frogs, "--format", "table"}).rc, 0);
+    makeProject(project, {"--cell", "1deg"}, frogs);
     open(project);
+  }
+  // `zonarium project new` of the file with the grid's arguments, then
+  // `project add` of the input (in the format given); the add's output.
+  std::string makeProject(const fs::path& file, std::vector<std::string> grid, const std::string& input = {},
+                          const char* format = "table") {
+    grid.insert(grid.begin(), {"project", "new", file.string()});
+    succeeded(tool(grid));
+    if (input.empty()) return {};
+    std::vector<std::string> add{"project", "add", file.string(), input};
+    if (format) add.insert(add.end(), {"--format", format});
+    return succeeded(tool(add));
+  }
+  // A GeoJSON layer of polygon units, each its properties and its rings.
+  fs::path writeLayer(const std::string& name, const std::vector<std::pair<std::string, std::string>>& units) {
+    std::string features;
+    for (const auto& [properties, rings] : units)
+      features +=
+          strprintf(R"(%s{"type":"Feature","properties":{%s},"geometry":{"type":"Polygon","coordinates":[%s]}})",
+                    features.empty() ? "" : ",", properties.c_str(), rings.c_str());
+    const fs::path layer = tmp.path() / name;
+    writeFile(layer, R"({"type":"FeatureCollection","features":[)" + features + "]}");
+    return layer;
   }
   void open(const fs::path& file) {
     drawn();
@@ -148,7 +166,7 @@ class ProjectWindow : public BothPrograms {
         measure,  "--size",         std::to_string(units()->width()) + "x" + std::to_string(units()->height()),
         "--out",  out.string()};
     args.insert(args.end(), extra.begin(), extra.end());
-    EXPECT_EQ(tool(args).rc, 0);
+    succeeded(tool(args));
     return QImage(QString::fromStdString(out.string())).convertToFormat(QImage::Format_RGB32);
   }
   const std::string frogs = ZN_TEST_DATA_DIR "/gis/phyllomedusa_lonlat.csv";
@@ -277,7 +295,7 @@ TEST_P(ProjectWindow, SelectionFromTheMenuReportsAsTheToolDoes) {
   const std::string shown = readFile(shell->resultsFile());
   ASSERT_TRUE(shown.starts_with(before));
   const fs::path results = tmp.path() / "tool_results.txt";
-  ASSERT_EQ(tool({"select", "exact-minimum", project.string(), "--results", results.string()}).rc, 0);
+  succeeded(tool({"select", "exact-minimum", project.string(), "--results", results.string()}));
   const std::string told = readFile(results);
   EXPECT_NE(told.find("objective: 16 areas"), std::string::npos) << told;
   EXPECT_EQ(seconds(shown.substr(before.size())), seconds(told));
@@ -290,20 +308,14 @@ TEST_P(ProjectWindow, SelectionFromTheMenuReportsAsTheToolDoes) {
 // Exact maximum coverage asks a budget in the project's costs, and spends
 // it as the tool's --budget does.
 TEST_P(ProjectWindow, CoverageAsksABudgetInTheProjectsCostsAndSpendsItAsTheTool) {
-  const fs::path layer = tmp.path() / "plots.geojson";
   const double price[] = {0.5, 1.5, 2.5, 1.0, 3.0, 2.0};
-  std::string features;
+  std::vector<std::pair<std::string, std::string>> plots;
   for (int i = 0; i < 6; ++i)
-    features += strprintf(R"(%s{"type":"Feature","properties":{"code":%d,"price":%.1f},"geometry":{"type":)"
-                          R"("Polygon","coordinates":[[[%d,0],[%d,0],[%d,1],[%d,1],[%d,0]]]}})",
-                          i ? "," : "", i + 1, price[i], i, i + 1, i + 1, i, i);
-  writeFile(layer, R"({"type":"FeatureCollection","features":[)" + features + "]}");
-  const fs::path records = tmp.path() / "plots.csv";
+    plots.emplace_back(strprintf(R"("code":%d,"price":%.1f)", i + 1, price[i]), ring(i, 0, i + 1, 1));
+  const fs::path layer = writeLayer("plots.geojson", plots), records = tmp.path() / "plots.csv";
   writeFile(records, "taxon,unit\na,1\na,2\nb,2\nb,3\nc,4\nc,5\nd,6\ne,3\ne,5\n");
   const fs::path costed = tmp.path() / "plots.gpkg";
-  ASSERT_EQ(tool({"project", "new", costed.string(), "--units", layer.string(), "--id", "code", "--cost", "price"}).rc,
-            0);
-  ASSERT_EQ(tool({"project", "add", costed.string(), records.string(), "--format", "table"}).rc, 0);
+  makeProject(costed, {"--units", layer.string(), "--id", "code", "--cost", "price"}, records.string());
   open(costed);
   ASSERT_NE(shell->project, nullptr);
   session->settings.optimiseByCost = Flag::kOn;
@@ -332,16 +344,15 @@ TEST_P(ProjectWindow, CoverageAsksABudgetInTheProjectsCostsAndSpendsItAsTheTool)
   EXPECT_FALSE(p.areas.empty());
   EXPECT_LE(spent, 3.5);
   const fs::path results = tmp.path() / "budget_results.txt";
-  const CliOutput told = tool({"select", "exact-coverage", costed.string(), "--budget", "3.5", "--set",
-                               "optimise-cost=1", "--results", results.string()});
-  ASSERT_EQ(told.rc, 0) << told.err;
+  succeeded(tool({"select", "exact-coverage", costed.string(), "--budget", "3.5", "--set", "optimise-cost=1",
+                  "--results", results.string()}));
   EXPECT_EQ(seconds(readFile(shell->resultsFile()).substr(before.size())), seconds(readFile(results)));
 }
 
 // A project without records refuses the searches in its own terms, not
 // a datafile's.
 TEST_P(ProjectWindow, RefusalsOnAProjectSpeakOfTheProject) {
-  ASSERT_EQ(tool({"project", "new", project.string(), "--cell", "1deg"}).rc, 0);
+  makeProject(project, {"--cell", "1deg"});
   open(project);
   ASSERT_NE(shell->project, nullptr);
   const std::size_t said = host.shown.size();
@@ -418,8 +429,7 @@ TEST_P(ProjectWindow, WheelZoomsDragPansHomeRestoresZoomToDataFramesAndThePointe
   EXPECT_GT(drawn, 200);
   EXPECT_GE(same, drawn * 0.95) << same << " of " << drawn << " pixels drawn at once";
 
-  QKeyEvent homeKey(QEvent::KeyPress, Qt::Key_Home, Qt::NoModifier);
-  QApplication::sendEvent(units(), &homeKey);
+  sendKey(units(), QEvent::KeyPress, Qt::Key_Home);
   EXPECT_EQ(units()->viewExtent().west, whole.west);
   EXPECT_EQ(units()->viewExtent().north, whole.north);
 
@@ -440,26 +450,18 @@ TEST_P(ProjectWindow, WheelZoomsDragPansHomeRestoresZoomToDataFramesAndThePointe
 TEST_P(ProjectWindow, PolygonUnitsReadOutTheUnitTheirOutlinesHold) {
   // Five-degree squares over the frogs' range; unit 1 has a hole, unit 2
   // fills it.
-  std::string features;
-  auto ring = [](double w, double s, double e, double n) {
-    return strprintf("[[%g,%g],[%g,%g],[%g,%g],[%g,%g],[%g,%g]]", w, s, e, s, e, n, w, n, w, s);
+  std::vector<std::pair<std::string, std::string>> squares;
+  auto square = [&](const std::string& rings) {
+    const int id = static_cast<int>(squares.size()) + 1;
+    squares.emplace_back(strprintf(R"("uid":%d,"label":"unit %d")", id, id), rings);
   };
-  auto feature = [&](int id, const std::string& rings) {
-    features += strprintf(R"(%s{"type":"Feature","properties":{"uid":%d,"label":"unit %d"},)"
-                          R"("geometry":{"type":"Polygon","coordinates":[%s]}})",
-                          features.empty() ? "" : ",", id, id, rings.c_str());
-  };
-  feature(1, ring(-60, -20, -50, -10) + "," + ring(-57, -17, -53, -13));
-  feature(2, ring(-57, -17, -53, -13));
-  int id = 3;
+  square(ring(-60, -20, -50, -10) + "," + ring(-57, -17, -53, -13));
+  square(ring(-57, -17, -53, -13));
   for (int w = -80; w < -35; w += 5)
     for (int s = -35; s < 15; s += 5)
-      if (!(w >= -60 && w < -50 && s >= -20 && s < -10)) feature(id++, ring(w, s, w + 5, s + 5));
-  feature(id, ring(-150, -45, -145, -40));  // open ocean: no frog there
-  const fs::path layer = tmp.path() / "squares.geojson";
-  writeFile(layer, R"({"type":"FeatureCollection","features":[)" + features + "]}");
-  ASSERT_EQ(tool({"project", "new", project.string(), "--units", layer.string(), "--id", "uid"}).rc, 0);
-  ASSERT_EQ(tool({"project", "add", project.string(), frogs, "--format", "table"}).rc, 0);
+      if (!(w >= -60 && w < -50 && s >= -20 && s < -10)) square(ring(w, s, w + 5, s + 5));
+  square(ring(-150, -45, -145, -40));  // open ocean: no frog there
+  makeProject(project, {"--units", writeLayer("squares.geojson", squares).string(), "--id", "uid"}, frogs);
   open(project);
   ASSERT_NE(shell->project, nullptr);
   const UnitGeometry& geometry = *shell->project->data.geometry;
@@ -495,9 +497,7 @@ TEST_P(ProjectWindow, DoubleClicksListAUnitAsTheToolDoesAndPickItForTheSet) {
 
   // The left double-click's list is what `zonarium cell` prints for the unit's id.
   const std::string shown = listShownFor(at);
-  const CliOutput listed = tool({"cell", project.string(), std::to_string(id)});
-  ASSERT_EQ(listed.rc, 0) << listed.err;
-  EXPECT_EQ(shown, listed.out);
+  EXPECT_EQ(shown, succeeded(tool({"cell", project.string(), std::to_string(id)})));
   EXPECT_EQ(shown.rfind("Unit " + std::to_string(id) + ":", 0), 0u) << shown;
 
   // A right double-click takes the unit into the set, outlined on the map;
@@ -571,9 +571,8 @@ TEST_P(ProjectWindow, SavesPrintsAndExportsTheMapOfAProject) {
   }
   // The PNG is the tool's picture of the same map at that size and resolution.
   const fs::path rendered = tmp.path() / "tool.png";
-  const CliOutput r = tool({"render", project.string(), "--measure", "range-size-rarity", "--size", "500x352", "--dpi",
-                            "192", "--out", rendered.string()});
-  ASSERT_EQ(r.rc, 0) << r.err;
+  succeeded(tool({"render", project.string(), "--measure", "range-size-rarity", "--size", "500x352", "--dpi", "192",
+                  "--out", rendered.string()}));
   const QImage saved(QString::fromStdString((tmp.path() / "saved.png").string()));
   EXPECT_EQ(saved.size(), QSize(1000, 704));
   EXPECT_EQ(saved.convertToFormat(QImage::Format_RGB32),
@@ -612,8 +611,12 @@ TEST_P(ProjectWindow, SavesPrintsAndExportsTheMapOfAProject) {
   const QPoint at = pointOnAUnit(unit);
   doubleClick(at, Qt::RightButton, units());
   const fs::path gis = tmp.path() / "map.gpkg";
-  playFileDialogs(gis, [](QWidget&) {}, [&] { menu({"&MapGraphics", "Export map to &GIS..."}); });
-  ASSERT_TRUE(fs::exists(gis)) << (host.shown.empty() ? "" : host.shown.back());
+  playFileDialogs(
+      gis, [](QWidget&) {},
+      [&] {
+        menu({"&MapGraphics", "Export map to &GIS..."});
+      });
+  ASSERT_TRUE(fs::exists(gis)) << lastShown(host);
   GDALAllRegister();
   std::unique_ptr<GDALDataset> ds(GDALDataset::Open(gis.string().c_str(), GDAL_OF_VECTOR));
   ASSERT_NE(ds, nullptr);
@@ -637,17 +640,14 @@ TEST_P(ProjectWindow, SavesPrintsAndExportsTheMapOfAProject) {
 TEST_P(ProjectWindow, NewProjectEqualsTheToolsAndARecentEntryReopensIt) {
   const fs::path made = tmp.path() / "made.gpkg";
   newProject(made);
-  ASSERT_NE(shell->project, nullptr) << (host.shown.empty() ? "" : host.shown.back());
+  ASSERT_NE(shell->project, nullptr) << lastShown(host);
   EXPECT_EQ(shell->project->file, made);
   EXPECT_TRUE(units()->isVisible());
 
   // The tool's `project new` and `project add` of the same inputs make the
   // same project, and the window's summary is the tool's.
-  ASSERT_EQ(tool({"project", "new", project.string(), "--cell", "1deg"}).rc, 0);
-  const CliOutput added = tool({"project", "add", project.string(), frogs});
-  ASSERT_EQ(added.rc, 0) << added.err;
-  ASSERT_FALSE(host.shown.empty());
-  EXPECT_EQ(host.shown.back(), "New project: made.gpkg made from phyllomedusa_lonlat.csv.\n\n" + added.out);
+  const std::string added = makeProject(project, {"--cell", "1deg"}, frogs, nullptr);
+  EXPECT_EQ(lastShown(host), "New project: made.gpkg made from phyllomedusa_lonlat.csv.\n\n" + added);
   EXPECT_EQ(tool({"info", made.string()}).out, tool({"info", project.string()}).out);
 
   // The recent entry brings it back after a datafile.
@@ -695,8 +695,7 @@ TEST_P(ProjectWindow, StopWhileOpeningOrMakingLeavesTheScreenAsItWasAndNoFileAnd
   EXPECT_EQ(stopped.size(), 2) << "no Stop button shown while making";
   EXPECT_FALSE(fs::exists(made));
   EXPECT_EQ(shell->project, nullptr);
-  ASSERT_FALSE(host.shown.empty());
-  EXPECT_EQ(host.shown.back(), "New project: Stopped: no project was made.");
+  EXPECT_EQ(lastShown(host), "New project: Stopped: no project was made.");
 
   // Opened again without a stop, the project is on screen.
   open(project);
@@ -708,13 +707,10 @@ TEST_P(ProjectWindow, StopWhileOpeningOrMakingLeavesTheScreenAsItWasAndNoFileAnd
   const fs::path cards = tmp.path() / "cards.gpkg", told = tmp.path() / "told.gpkg";
   newProject(cards, {}, datafile);
   ASSERT_NE(shell->project, nullptr);
-  EXPECT_EQ(shell->project->file, cards) << (host.shown.empty() ? "" : host.shown.back());
+  EXPECT_EQ(shell->project->file, cards) << lastShown(host);
   EXPECT_TRUE(session->ws.datafile.opened);
-  ASSERT_EQ(tool({"project", "new", told.string(), "--cell", "1deg"}).rc, 0);
-  const CliOutput added = tool({"project", "add", told.string(), datafile.string(), "--format", "datafile"});
-  ASSERT_EQ(added.rc, 0) << added.err;
-  EXPECT_EQ(host.shown.back(),
-            "New project: cards.gpkg made from " + datafile.filename().string() + ".\n\n" + added.out);
+  const std::string added = makeProject(told, {"--cell", "1deg"}, datafile.string(), "datafile");
+  EXPECT_EQ(lastShown(host), "New project: cards.gpkg made from " + datafile.filename().string() + ".\n\n" + added);
   EXPECT_EQ(tool({"info", cards.string()}).out, tool({"info", told.string()}).out);
 }
 
@@ -723,20 +719,15 @@ TEST_P(ProjectWindow, StopWhileOpeningOrMakingLeavesTheScreenAsItWasAndNoFileAnd
 TEST_P(ProjectWindow, RepresentationCurvesAreTheTools) {
   openProject();
   menu({"&AnalyticalTools", "&Area selection", "Representation curves..."});
-  CurveWindow* w = nullptr;
-  for (QWidget* top : QApplication::topLevelWidgets())
-    if (auto* c = dynamic_cast<CurveWindow*>(top); c && c->isVisible()) w = c;
-  ASSERT_NE(w, nullptr) << (host.shown.empty() ? "" : host.shown.back());
+  CurveWindow* w = shownWindow<CurveWindow>();
+  ASSERT_NE(w, nullptr) << lastShown(host);
   const CurveSet c = w->curves();
   w->close();
   ASSERT_GT(c.maxAreas, 0);
   const fs::path csv = tmp.path() / "curves.csv";
-  const CliOutput run =
-      tool({"curve", project.string(), "--random-seed", std::to_string(c.seed), "--out", csv.string()});
-  ASSERT_EQ(run.rc, 0) << run.err;
+  succeeded(tool({"curve", project.string(), "--random-seed", std::to_string(c.seed), "--out", csv.string()}));
   EXPECT_EQ(readFile(csv), curvesCsv(c));
-  const std::string results = readFile(shell->resultsFile());
-  EXPECT_NE(results.find("(all taxa of the project)"), std::string::npos);
+  EXPECT_NE(readFile(shell->resultsFile()).find("(all taxa of the project)"), std::string::npos);
 }
 
 INSTANTIATE_TEST_SUITE_P(Programs, ProjectWindow, ::testing::Values(GridVariant::World, GridVariant::Britain),

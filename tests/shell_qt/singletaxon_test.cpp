@@ -2,17 +2,11 @@
 // plot" dialog, the arrow keys, the "List of biota" and the data editor, it
 // is classed as a map of its own and drawn as `zonarium render` draws it;
 // and the editor follows the taxon the keys step to.
-#include <gtest/gtest.h>
-
 #include <QLabel>
 #include <QListWidget>
-#include <QTest>
-
-#include <functional>
 
 #include "display/renderer.h"
 #include "measures/scores.h"
-#include "tests/support/cli_run.h"
 #include "tests/support/desktop.h"
 #include "tests/support/golden.h"
 #include "ui/celldialogs.h"
@@ -46,11 +40,8 @@ class SingleTaxonMaps : public BothPrograms {
   void expectDrawnAsTheToolDrawsIt(int taxon) {
     const std::string name = session->ws.cards.name(taxon);
     const fs::path png = tmp.path() / "tool.png";
-    const CliOutput r =
-        runCli({"--home", home.string(), "--grid", variant == GridVariant::Britain ? "britain" : "world", "render",
-                datafile.string(), "--measure", "selective-richness", "--taxa", name, "--size",
-                std::to_string(kWidth) + "x" + std::to_string(kHeight), "--out", png.string()});
-    ASSERT_EQ(r.rc, 0) << r.err;
+    succeeded(tool({"render", datafile.string(), "--measure", "selective-richness", "--taxa", name, "--size",
+                    std::to_string(kWidth) + "x" + std::to_string(kHeight), "--out", png.string()}));
     const QImage tool = QImage(QString::fromStdString(png.string())).convertToFormat(QImage::Format_RGB32);
     const QImage shown = renderClient(*session, shell->display, kWidth, kHeight).convertToFormat(QImage::Format_RGB32);
     EXPECT_TRUE(shown == tool) << programName(variant) << ": " << name;

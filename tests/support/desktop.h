@@ -346,3 +346,32 @@ inline void playFileDialogs(const fs::path& file, const std::function<void(QWidg
 }
 
 }  // namespace zn::test
+
+#include <QKeyEvent>
+
+// The desktop tests' shorthands: the output of a run of the tool that must
+// succeed, the last message the quiet host was given, a key, a window on screen.
+namespace zn::test {
+
+inline std::string succeeded(const CliOutput& r) {
+  EXPECT_EQ(r.rc, 0) << r.err;
+  return r.out;
+}
+
+inline std::string lastShown(const QuietQtHost& host) { return host.shown.empty() ? "" : host.shown.back(); }
+
+// A key event of that type sent to the widget, as the window system sends it.
+inline void sendKey(QWidget* to, QEvent::Type type, Qt::Key key) {
+  QKeyEvent e(type, key, Qt::NoModifier);
+  QApplication::sendEvent(to, &e);
+}
+
+// The top-level window of type W on screen, or null.
+template <class W>
+W* shownWindow() {
+  for (QWidget* top : QApplication::topLevelWidgets())
+    if (auto* w = dynamic_cast<W*>(top); w && w->isVisible()) return w;
+  return nullptr;
+}
+
+}  // namespace zn::test
