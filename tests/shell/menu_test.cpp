@@ -34,53 +34,47 @@ TEST(MainMenu, EachItemHasACommandOfItsOwn) {
 }
 
 TEST(UpdateMenus, FollowsTheSessionState) {
+  using I = MenuInputs;
+  constexpr bool I::*data = &I::datafileOpen, I::*editing = &I::mapEditing;
   struct Case {
     const char* name;
-    std::function<void(MenuInputs&)> set;
+    std::vector<bool I::*> set;
     Command id;
     bool enabled;
     bool checked;
   };
   const Case cases[] = {
-      {"no data: richness off", [](MenuInputs&) {}, Command::Richness, false, false},
-      {"data: richness on", [](MenuInputs& i) { i.datafileOpen = true; }, Command::Richness, true, false},
-      {"data: edit on", [](MenuInputs& i) { i.datafileOpen = true; }, Command::EditData, true, false},
-      {"editing: edit checked", [](MenuInputs& i) { i.datafileOpen = i.mapEditing = true; }, Command::EditData, true,
-       true},
-      {"editing: open off", [](MenuInputs& i) { i.datafileOpen = i.mapEditing = true; }, Command::OpenDatafile, false,
+      {"no data: richness off", {}, Command::Richness, false, false},
+      {"data: richness on", {data}, Command::Richness, true, false},
+      {"data: edit on", {data}, Command::EditData, true, false},
+      {"editing: edit checked", {data, editing}, Command::EditData, true, true},
+      {"editing: open off", {data, editing}, Command::OpenDatafile, false, false},
+      {"editing: richness off", {data, editing}, Command::Richness, false, false},
+      {"no tree data: subtree off", {data}, Command::SubtreeLength, false, false},
+      {"tree data: subtree on", {data, &I::subgroupData}, Command::MeanRootDistance, true, false},
+      {"scores: smooth on", {&I::scoresPresent}, Command::SmoothScores, true, false},
+      {"scores while editing: export off", {&I::scoresPresent, editing}, Command::ExportScores, false, false},
+      {"swapped: overlay on", {&I::scoresSwapped}, Command::OverlayScores, true, false},
+      {"quantitative: standardise on", {&I::quantitative}, Command::StandardiseQuantitative, true, false},
+      {"standardised: standardise off",
+       {&I::quantitative, &I::standardised},
+       Command::StandardiseQuantitative,
+       false,
        false},
-      {"editing: richness off", [](MenuInputs& i) { i.datafileOpen = i.mapEditing = true; }, Command::Richness, false,
-       false},
-      {"no tree data: subtree off", [](MenuInputs& i) { i.datafileOpen = true; }, Command::SubtreeLength, false, false},
-      {"tree data: subtree on", [](MenuInputs& i) { i.datafileOpen = i.subgroupData = true; },
-       Command::MeanRootDistance, true, false},
-      {"scores: smooth on", [](MenuInputs& i) { i.scoresPresent = true; }, Command::SmoothScores, true, false},
-      {"scores while editing: export off", [](MenuInputs& i) { i.scoresPresent = i.mapEditing = true; },
-       Command::ExportScores, false, false},
-      {"swapped: overlay on", [](MenuInputs& i) { i.scoresSwapped = true; }, Command::OverlayScores, true, false},
-      {"quantitative: standardise on", [](MenuInputs& i) { i.quantitative = true; }, Command::StandardiseQuantitative,
-       true, false},
-      {"standardised: standardise off", [](MenuInputs& i) { i.quantitative = i.standardised = true; },
-       Command::StandardiseQuantitative, false, false},
-      {"quantitative: median quantitative on", [](MenuInputs& i) { i.quantitative = true; },
-       Command::MedianQuantitative, true, false},
-      {"zoomed: zoom checked", [](MenuInputs& i) { i.zoomed = true; }, Command::ToggleZoom, true, true},
-      {"monitor: checked", [](MenuInputs& i) { i.datafileOpen = i.monitorOpen = true; }, Command::MonitorResults, true,
-       true},
-      {"selection dialog: manual checked", [](MenuInputs& i) { i.datafileOpen = i.selectionDialogOpen = true; },
-       Command::ManualSetSelection, true, true},
-      {"3D view: options on", [](MenuInputs& i) { i.view3D = true; }, Command::Map3DOptions, true, false},
-      {"no flexibility: off", [](MenuInputs&) {}, Command::MapFullyFlexible, false, false},
-      {"threat: re-order by threat on", [](MenuInputs& i) { i.threatPresent = true; }, Command::ReorderByThreat, true,
-       false},
-      {"inert item stays off", [](MenuInputs& i) { i.datafileOpen = true; }, Command::CalculateC, false, false},
-      {"nestedness stays off", [](MenuInputs& i) { i.datafileOpen = true; }, Command::NonNestednessByTaxon, false,
-       false},
+      {"quantitative: median quantitative on", {&I::quantitative}, Command::MedianQuantitative, true, false},
+      {"zoomed: zoom checked", {&I::zoomed}, Command::ToggleZoom, true, true},
+      {"monitor: checked", {data, &I::monitorOpen}, Command::MonitorResults, true, true},
+      {"selection dialog: manual checked", {data, &I::selectionDialogOpen}, Command::ManualSetSelection, true, true},
+      {"3D view: options on", {&I::view3D}, Command::Map3DOptions, true, false},
+      {"no flexibility: off", {}, Command::MapFullyFlexible, false, false},
+      {"threat: re-order by threat on", {&I::threatPresent}, Command::ReorderByThreat, true, false},
+      {"inert item stays off", {data}, Command::CalculateC, false, false},
+      {"nestedness stays off", {data}, Command::NonNestednessByTaxon, false, false},
   };
   for (const Case& c : cases) {
     MenuState m;
     MenuInputs in;
-    c.set(in);
+    for (bool I::*flag : c.set) in.*flag = true;
     updateMenus(m, in);
     EXPECT_EQ(m[c.id].enabled, c.enabled) << c.name;
     EXPECT_EQ(m[c.id].checked, c.checked) << c.name;

@@ -44,15 +44,12 @@ TEST_F(StatusFixture, NothingOpenThenQuantitativeDataWithGroupCode) {
   EXPECT_EQ(statusTexts(s, statusInputs(s))[2], "TREATMENT: overlay presence data");
 }
 
-TEST(StatusBar, FileNamesLoseAFourCharacterExtension) {
-  EXPECT_EQ(displayFileName("a.dat"), "a");
-  EXPECT_EQ(displayFileName("abcd"), "abcd");
-  EXPECT_EQ(displayFileName("birds.dat"), "birds");
-  EXPECT_EQ(displayFileName("birds_dat"), "birds_dat");
-  EXPECT_EQ(displayFileName(".dat"), ".dat");
-}
-
-TEST(StatusBar, PartEdgesWidenWithAGroupCode) {
+// File names lose a four-character extension; the part edges widen with a
+// group code.
+TEST(StatusBar, FileNamesAndPartEdges) {
+  const std::pair<const char*, const char*> names[] = {
+      {"a.dat", "a"}, {"abcd", "abcd"}, {"birds.dat", "birds"}, {"birds_dat", "birds_dat"}, {".dat", ".dat"}};
+  for (auto [name, shown] : names) EXPECT_EQ(displayFileName(name), shown) << name;
   EXPECT_EQ(statusPartEdges(1920, false), (std::array<int, 3>{240, 480, 1920}));
   EXPECT_EQ(statusPartEdges(1920, true), (std::array<int, 3>{320, 639, 1920}));
 }

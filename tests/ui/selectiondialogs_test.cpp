@@ -121,12 +121,6 @@ TEST_F(SelectGridCells, ButtonsAndEscapeReachTheModelAndTheWindowGoesWithIt) {
   EXPECT_EQ(areas(), (std::vector<int>{50, 30}));
 }
 
-TEST(SelectGridCellsByName, OnlyAnOpenModelGetsAWindow) {
-  NumberOfAreasModel wrong;
-  EXPECT_EQ(openManualSelection("SelecDlgBox", wrong, nullptr), nullptr);
-  EXPECT_TRUE(isUiDialog("SELECDLGBOXVGA"));
-}
-
 NumberOfAreasModel numberModel() {
   NumberOfAreasModel m;
   m.seedsLine = "Number of selected (seed) areas: 3";
