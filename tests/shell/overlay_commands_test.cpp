@@ -173,9 +173,7 @@ TEST_F(OverlayCommands, ConvertSelectedAreasMakesAPresenceMapOfTheSet) {
   shell->flags.view3D = false;
   ASSERT_TRUE(convertSelectedAreasCommand(*shell));
   EXPECT_EQ(s->map.code(), kCodeSelectedAreas);
-  EXPECT_EQ(s->ws.cells[10].score, 0.0);
-  EXPECT_EQ(s->ws.cells[60].score, 0.0);
-  EXPECT_EQ(s->ws.cells[20].score, 1.0);
+  for (auto [n, score] : {std::pair{10, 0.0}, {60, 0.0}, {20, 1.0}}) EXPECT_EQ(s->ws.cells[n].score, score) << n;
   EXPECT_EQ(s->ws.cells[30].scored, 1);
   EXPECT_EQ(s->map.occupiedCells, 2);
   EXPECT_EQ(s->map.title, "selected areas");
