@@ -96,10 +96,20 @@ TEST(CellList, RangeSizesFollowNamesExceptUnderTheirOwnAnalyses) {
   }
 }
 
+// None or too many lines are refused and the map stays; otherwise the
+// taxa of the lines are marked and plotted.
 TEST(CellList, PlotSelectedMarksTheTaxaOfTheLines) {
   Fixture f;
   f.s.settings.listDialogVariant = Flag::kOff;  // sorted: Alpha, beta, Gamma, zeta
   CellListModel m = f.open();
+  for (auto [count, text] : {std::pair{0, "No items selected."}, {513, "Too many items selected."}}) {
+    f.host.messages.clear();
+    m.selected.assign(static_cast<std::size_t>(count), 0);
+    EXPECT_EQ(plotSelectedCellTaxa(f.s, f.host, m), 0);
+    EXPECT_EQ(f.host.messageLines(), std::vector<std::string>{std::string("Plot taxa: ") + text});
+    EXPECT_EQ(f.s.map.code(), kCodeRichness);
+    EXPECT_EQ(f.s.ws.cells[2].count, 4);
+  }
   m.selected = {0, 3};
   EXPECT_EQ(plotSelectedCellTaxa(f.s, f.host, m), 2);
   EXPECT_TRUE(plotMarked(f.s.ws, 1));
@@ -109,19 +119,6 @@ TEST(CellList, PlotSelectedMarksTheTaxaOfTheLines) {
   EXPECT_EQ(f.s.map.currentTaxon, 0);
   EXPECT_EQ(f.s.ws.cells[2].count, 2);
   EXPECT_EQ(f.s.ws.cells[3].count, 1);
-}
-
-TEST(CellList, PlotSelectedRefusesNoneOrTooManyAndKeepsTheMap) {
-  const std::pair<int, const char*> cases[] = {{0, "No items selected."}, {513, "Too many items selected."}};
-  for (auto [count, text] : cases) {
-    Fixture f;
-    CellListModel m = f.open();
-    m.selected.assign(static_cast<std::size_t>(count), 0);
-    EXPECT_EQ(plotSelectedCellTaxa(f.s, f.host, m), 0);
-    EXPECT_EQ(f.host.messageLines(), std::vector<std::string>{std::string("Plot taxa: ") + text});
-    EXPECT_EQ(f.s.map.code(), kCodeRichness);
-    EXPECT_EQ(f.s.ws.cells[2].count, 4);
-  }
 }
 
 TEST(CellList, PlotAllMarksTheUnrepresentedTaxaOfTheCell) {
