@@ -125,14 +125,6 @@ TEST(ToolsOptionsModel, NumbersAreKeptWithinTheirRanges) {
       EXPECT_EQ(m.number(c.id), kept) << c.id << " typed " << typed;
     }
   }
-  // The time limit is no area-selection choice: changing it starts no re-run.
-  Settings record = darkDefaults();
-  ToolsOptionsModel limit(record, ToolsOptionsFacts{});
-  limit.setNumber(topt::kExactTimeLimit, 300);
-  AreaSet areas;
-  limit.apply(record, areas);
-  EXPECT_EQ(record.exactTimeLimit, 300);
-  EXPECT_FALSE(toolsOptionsNeedRerun(limit.opened, record, false, settingsReadByMaps()));
 }
 
 // A goal above 1 means no re-ordering and a re-ordering means goal 1.
@@ -241,15 +233,18 @@ TEST(ToolsOptionsModel, ReRunFollowsWhatChangedSinceOpening) {
       {"greedy by rarity", topt::kGreedyRarity, false, true},
       {"rarity formula, cancel re-run", topt::kRarityDifference, true, false},
       {"single or two tail", topt::kTwoTail, false, false},
+      {"time limit, no area-selection choice", topt::kExactTimeLimit, false, false},
   };
   for (const Case& c : cases) {
     Settings record = darkDefaults();
     record.rangeSizeThreshold = 5;
     ToolsOptionsModel m(record, facts(20));
-    m.setChecked(c.id, !m.checked(c.id));
+    if (c.id.kind == Control::Number) m.setNumber(c.id, 300);
+    else m.setChecked(c.id, !m.checked(c.id));
     m.setChecked(topt::kCancelRerun, c.cancel);
     AreaSet areas;
     m.apply(record, areas);
+    if (c.id.kind == Control::Number) EXPECT_EQ(record.exactTimeLimit, 300);
     EXPECT_EQ(toolsOptionsNeedRerun(m.opened, record, m.cancelRerun, settingsReadByMaps()), c.rerun) << c.what;
   }
 }
