@@ -12,8 +12,10 @@ struct StatusFixture : ::testing::Test {
   Session s{host, "/nowhere"};
 };
 
+using Texts = std::array<std::string, 3>;
+
 TEST_F(StatusFixture, NothingOpenThenQuantitativeDataWithGroupCode) {
-  EXPECT_EQ(statusTexts(s), (std::array<std::string, 3>{"MAP: none", "DATA: none", "TREATMENT: none"}));
+  EXPECT_EQ(statusTexts(s), (Texts{"MAP: none", "DATA: none", "TREATMENT: none"}));
   EXPECT_EQ(exitQuestion(s), "GRID:  None (None)\nDATA:  None (None)");
   s.ws.datafile.opened = true;
   s.ws.datafile.subdir = "equal\\";
@@ -22,15 +24,12 @@ TEST_F(StatusFixture, NothingOpenThenQuantitativeDataWithGroupCode) {
   s.ws.datafile.quantitative = true;
   s.map.title = "richness";
   s.gridTypes.types.push_back({"Equal-area world grid", {}, {}});
-  auto t = statusTexts(s);
-  EXPECT_EQ(t[0], "MAP: equal");
-  EXPECT_EQ(t[1], "DATA:*acacia");
-  EXPECT_EQ(t[2], "TREATMENT: richness");
+  EXPECT_EQ(statusTexts(s), (Texts{"MAP: equal", "DATA:*acacia", "TREATMENT: richness"}));
   s.ws.datafile.rescaled = true;
   s.ws.groupCode = "12";
   EXPECT_EQ(statusTexts(s)[1], "DATA:+acacia-12");
-  EXPECT_EQ(statusTexts(s, {true, "overlay presence data"})[1], "DATA:+overlays");
-  EXPECT_EQ(statusTexts(s, {true, "overlay presence data"})[2], "TREATMENT: overlay presence data");
+  EXPECT_EQ(statusTexts(s, {true, "overlay presence data"}),
+            (Texts{"MAP: equal", "DATA:+overlays", "TREATMENT: overlay presence data"}));
   EXPECT_EQ(exitQuestion(s), "GRID:  equal (Equal-area world grid)\nDATA:  acacia.dat (*Acacia counts)");
 
   // The overlay display names its own treatment.
