@@ -2,35 +2,105 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <functional>
 #include <map>
 
+#include "shell/analyses.h"
+#include "tests/support/fixtures.h"
+
 namespace zn {
 namespace {
+
+// The items of the menu bar, each with its popup and its place in it; a
+// popup is no command, an item is one.
+struct Leaf {
+  std::string popup, label;
+  Command command;
+  int index;
+};
+
+std::vector<Leaf> menuLeaves() {
+  std::vector<Leaf> leaves;
+  std::function<void(const MenuItem&)> walk = [&](const MenuItem& popup) {
+    for (std::size_t i = 0; i < popup.items.size(); ++i) {
+      const MenuItem& m = popup.items[i];
+      if (m.label == kRecentProjectsMenu) continue;  // a popup the window fills with files
+      EXPECT_EQ(m.items.empty(), m.command != Command::None) << m.label;
+      if (m.items.empty()) leaves.push_back({popup.label, m.label, m.command, static_cast<int>(i)});
+      else walk(m);
+    }
+  };
+  for (const MenuItem& popup : mainMenu()) walk(popup);
+  return leaves;
+}
 
 // Two items on one command run the same operation: only the rarity menu's
 // "M&inimum range size" shares the max rarity command, as it always has.
 TEST(MainMenu, EachItemHasACommandOfItsOwn) {
   std::map<Command, std::vector<std::string>> labels;
-  std::function<void(const std::vector<MenuItem>&)> walk = [&](const std::vector<MenuItem>& items) {
-    for (const MenuItem& m : items) {
-      if (m.label == kRecentProjectsMenu) continue;  // a popup the window fills with files
-      if (m.items.empty()) {
-        EXPECT_NE(m.command, Command::None) << m.label;
-        labels[m.command].push_back(m.label);
-      } else {
-        EXPECT_EQ(m.command, Command::None) << m.label;
-        walk(m.items);
-      }
-    }
-  };
-  walk(mainMenu());
+  for (const Leaf& l : menuLeaves()) labels[l.command].push_back(l.label);
   for (const auto& [command, named] : labels) {
     if (command == Command::MaxRarity)
       EXPECT_EQ(named, (std::vector<std::string>{"M&inimum range size", "Max &rarity (irreplaceability)"}));
     else EXPECT_EQ(named.size(), 1u) << named.front() << " shares command " << commandId(command);
   }
   EXPECT_FALSE(labels.count(Command::ApplyPreselection)) << "sent by a window, never chosen";
+}
+
+// The registry entries are where an analysis is declared: the menus, the
+// Stop box and the tool's help page are checked against them, so a new entry
+// that lands in no menu or is missing from that page fails here. A popup
+// named wrongly would drop an item without a word, a wrong place would move it.
+TEST(MainMenu, EveryAnalysisSitsWhereItsEntryPlacesIt) {
+  const std::vector<Leaf> leaves = menuLeaves();
+  for (const Analysis& a : analyses()) {
+    SCOPED_TRACE(a.name);
+    EXPECT_FALSE(a.menus.empty());
+    for (const MenuPlace& place : a.menus) {
+      const auto leaf = std::find_if(leaves.begin(), leaves.end(),
+                                     [&](const Leaf& l) { return l.popup == place.popup && l.label == place.label; });
+      ASSERT_NE(leaf, leaves.end()) << place.popup << " / " << place.label;
+      EXPECT_EQ(leaf->command, a.command);
+      if (place.position) {
+        EXPECT_EQ(leaf->index, *place.position) << place.label;
+      }
+    }
+    EXPECT_EQ(std::count_if(leaves.begin(), leaves.end(), [&](const Leaf& l) { return l.command == a.command; }),
+              static_cast<std::ptrdiff_t>(a.menus.size()));
+  }
+  // The Stop box is captioned with the item's words, without the dots of an
+  // item that opens a window.
+  EXPECT_EQ(findAnalysis("curve")->caption(), "Representation curves");
+  EXPECT_EQ(findAnalysis("replacement-cost")->caption(), "Replacement cost");
+}
+
+// The tool's page names every analysis as the tool takes it. (The menus'
+// page, item by item under its headings: MenuBar.EveryItemHasItsHelpSection.)
+TEST(Registry, TheToolsHelpPageNamesEveryAnalysis) {
+  const std::string tool =
+      test::readFile(std::filesystem::path(ZN_SOURCE_DIR) / "programdata" / "help" / "zonarium.html");
+  ASSERT_FALSE(tool.empty());
+  for (const Analysis& a : analyses()) {
+    const std::string word = a.kind == AnalysisKind::Pass ? "--" + a.name : a.name;
+    EXPECT_NE(tool.find("<code>" + word), std::string::npos) << word;
+  }
+}
+
+// An entry declares the kind of the map it leaves, and the window and the
+// tool put that map on screen with it: two kinds for one code or a base row
+// declared again would give one map two sets of traits.
+TEST(Registry, EachMapHasOneKind) {
+  for (const Analysis& a : analyses()) {
+    EXPECT_EQ(&mapTraits(a.code()), &a.traits()) << a.name;
+    if (isBaseMapCode(a.code())) {
+      EXPECT_EQ(&a.traits(), &baseMapKind(a.code())) << a.name;
+    }
+    if (a.kind == AnalysisKind::Selection || a.kind == AnalysisKind::Measure) {
+      EXPECT_NE(a.code(), kCodeNone) << a.name;
+    }
+  }
 }
 
 TEST(UpdateMenus, FollowsTheSessionState) {
@@ -56,11 +126,7 @@ TEST(UpdateMenus, FollowsTheSessionState) {
       {"scores while editing: export off", {&I::scoresPresent, editing}, Command::ExportScores, false, false},
       {"swapped: overlay on", {&I::scoresSwapped}, Command::OverlayScores, true, false},
       {"quantitative: standardise on", {&I::quantitative}, Command::StandardiseQuantitative, true, false},
-      {"standardised: standardise off",
-       {&I::quantitative, &I::standardised},
-       Command::StandardiseQuantitative,
-       false,
-       false},
+      {"standardised: off", {&I::quantitative, &I::standardised}, Command::StandardiseQuantitative, false, false},
       {"quantitative: median quantitative on", {&I::quantitative}, Command::MedianQuantitative, true, false},
       {"zoomed: zoom checked", {&I::zoomed}, Command::ToggleZoom, true, true},
       {"monitor: checked", {data, &I::monitorOpen}, Command::MonitorResults, true, true},
