@@ -10,8 +10,7 @@
 #include "shell/mapmeasures.h"
 #include "store/datafile.h"
 #include "store/gridtypes.h"
-#include "tests/support/fixtures.h"
-#include "tests/support/scripted_host.h"
+#include "tests/support/sessions.h"
 
 namespace zn {
 namespace {
@@ -21,24 +20,18 @@ namespace fs = std::filesystem;
 // Taxa in cell 2 of the "equal" grid (and elsewhere):
 //   zeta "11" cells 2, 3     Alpha "12" cell 2     beta "13" cells 2, 40
 //   Gamma "21" cell 2        Omega "14" cell 40 (not in cell 2)
-struct Fixture {
+struct Fixture : test::Loaded {
   test::TempDir tmp;
-  test::ScriptedHost host;
-  Session s{host, tmp.path()};
 
-  Fixture() {
-    allocateWorkspace(s);
-    setDefaults(s.settings);
-    readDatafileBytes(s, test::datafileImage("cell data", {{"zeta", "11", {{2, 1}, {3, 2}}},
-                                                           {"Alpha", "12", {{2, 2}}},
-                                                           {"beta", "13", {{2, 1}, {40, 1}}},
-                                                           {"Gamma", "21", {{2, 3}}},
-                                                           {"Omega", "14", {{40, 1}}}}));
-    s.ws.datafile.opened = true;
+  Fixture()
+      : Loaded({{"zeta", "11", {{2, 1}, {3, 2}}},
+                {"Alpha", "12", {{2, 2}}},
+                {"beta", "13", {{2, 1}, {40, 1}}},
+                {"Gamma", "21", {{2, 3}}},
+                {"Omega", "14", {{40, 1}}}},
+               "cell data") {
     s.ws.datafile.subdir = "equal\\";
     s.dataDir = tmp.path();
-    buildNeighbourhoods(s.ws);
-    s.subgroupDataPresent = recount(s.ws, 0);
     computeMeasure(s, kCodeRichness);
   }
   CellListModel open(int cell = 2) { return openCellList(s, cell, false); }
@@ -50,13 +43,12 @@ std::string joined(const std::vector<std::string>& v) {
   return out;
 }
 
-TEST(CellCoordinates, DegreesAndTruncatedMinutes) {
-  const std::pair<double, const char*> cases[] = {{4.98333, "4'58"}, {0.0, "0'"},     {-4.98333, "4'58"},
-                                                  {10.0, "10'"},     {59.1, "59'06"}, {-180.0, "180'"}};
-  for (auto [deg, text] : cases) EXPECT_EQ(degreesText(deg), text) << deg;
-}
-
-TEST(CellCoordinates, TheEdgeNearerTheEquatorOrMeridianComesFirst) {
+// Degrees and truncated minutes; the edge nearer the equator or the
+// meridian comes first.
+TEST(CellCoordinates, DegreesAndMinutesFromTheEquatorAndMeridianOut) {
+  const std::pair<double, const char*> degrees[] = {{4.98333, "4'58"}, {0.0, "0'"},     {-4.98333, "4'58"},
+                                                    {10.0, "10'"},     {59.1, "59'06"}, {-180.0, "180'"}};
+  for (auto [deg, text] : degrees) EXPECT_EQ(degreesText(deg), text) << deg;
   struct Case {
     double south, north, west, east;
     const char* text;
@@ -67,9 +59,7 @@ TEST(CellCoordinates, TheEdgeNearerTheEquatorOrMeridianComesFirst) {
       {-59.68333, -51.0, -180.0, -170.0, "51'-59'40S    170'-180'W"},
       {51.0, 59.68333, 170.0, 180.0, "51'-59'40N    170'-180'E"},
   };
-  for (const Case& c : cases) {
-    EXPECT_EQ(cellCoordinates({c.west, c.south, c.east, c.north}), c.text);
-  }
+  for (const Case& c : cases) EXPECT_EQ(cellCoordinates({c.west, c.south, c.east, c.north}), c.text);
 }
 
 TEST(CellList, CoordinatesOnlyOnTheEqualGridUnderRichnessOrNoMeasure) {
@@ -106,10 +96,20 @@ TEST(CellList, RangeSizesFollowNamesExceptUnderTheirOwnAnalyses) {
   }
 }
 
+// None or too many lines are refused and the map stays; otherwise the
+// taxa of the lines are marked and plotted.
 TEST(CellList, PlotSelectedMarksTheTaxaOfTheLines) {
   Fixture f;
   f.s.settings.listDialogVariant = Flag::kOff;  // sorted: Alpha, beta, Gamma, zeta
   CellListModel m = f.open();
+  for (auto [count, text] : {std::pair{0, "No items selected."}, {513, "Too many items selected."}}) {
+    f.host.messages.clear();
+    m.selected.assign(static_cast<std::size_t>(count), 0);
+    EXPECT_EQ(plotSelectedCellTaxa(f.s, f.host, m), 0);
+    EXPECT_EQ(f.host.messageLines(), std::vector<std::string>{std::string("Plot taxa: ") + text});
+    EXPECT_EQ(f.s.map.code(), kCodeRichness);
+    EXPECT_EQ(f.s.ws.cells[2].count, 4);
+  }
   m.selected = {0, 3};
   EXPECT_EQ(plotSelectedCellTaxa(f.s, f.host, m), 2);
   EXPECT_TRUE(plotMarked(f.s.ws, 1));
@@ -119,19 +119,6 @@ TEST(CellList, PlotSelectedMarksTheTaxaOfTheLines) {
   EXPECT_EQ(f.s.map.currentTaxon, 0);
   EXPECT_EQ(f.s.ws.cells[2].count, 2);
   EXPECT_EQ(f.s.ws.cells[3].count, 1);
-}
-
-TEST(CellList, PlotSelectedRefusesNoneOrTooManyAndKeepsTheMap) {
-  const std::pair<int, const char*> cases[] = {{0, "No items selected."}, {513, "Too many items selected."}};
-  for (auto [count, text] : cases) {
-    Fixture f;
-    CellListModel m = f.open();
-    m.selected.assign(static_cast<std::size_t>(count), 0);
-    EXPECT_EQ(plotSelectedCellTaxa(f.s, f.host, m), 0);
-    EXPECT_EQ(f.host.messageLines(), std::vector<std::string>{std::string("Plot taxa: ") + text});
-    EXPECT_EQ(f.s.map.code(), kCodeRichness);
-    EXPECT_EQ(f.s.ws.cells[2].count, 4);
-  }
 }
 
 TEST(CellList, PlotAllMarksTheUnrepresentedTaxaOfTheCell) {

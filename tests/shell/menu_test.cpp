@@ -2,29 +2,45 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <functional>
 #include <map>
 
+#include "shell/analyses.h"
+#include "tests/support/fixtures.h"
+
 namespace zn {
 namespace {
+
+// The items of the menu bar, each with its popup and its place in it; a
+// popup is no command, an item is one.
+struct Leaf {
+  std::string popup, label;
+  Command command;
+  int index;
+};
+
+std::vector<Leaf> menuLeaves() {
+  std::vector<Leaf> leaves;
+  std::function<void(const MenuItem&)> walk = [&](const MenuItem& popup) {
+    for (std::size_t i = 0; i < popup.items.size(); ++i) {
+      const MenuItem& m = popup.items[i];
+      if (m.label == kRecentProjectsMenu) continue;  // a popup the window fills with files
+      EXPECT_EQ(m.items.empty(), m.command != Command::None) << m.label;
+      if (m.items.empty()) leaves.push_back({popup.label, m.label, m.command, static_cast<int>(i)});
+      else walk(m);
+    }
+  };
+  for (const MenuItem& popup : mainMenu()) walk(popup);
+  return leaves;
+}
 
 // Two items on one command run the same operation: only the rarity menu's
 // "M&inimum range size" shares the max rarity command, as it always has.
 TEST(MainMenu, EachItemHasACommandOfItsOwn) {
   std::map<Command, std::vector<std::string>> labels;
-  std::function<void(const std::vector<MenuItem>&)> walk = [&](const std::vector<MenuItem>& items) {
-    for (const MenuItem& m : items) {
-      if (m.label == kRecentProjectsMenu) continue;  // a popup the window fills with files
-      if (m.items.empty()) {
-        EXPECT_NE(m.command, Command::None) << m.label;
-        labels[m.command].push_back(m.label);
-      } else {
-        EXPECT_EQ(m.command, Command::None) << m.label;
-        walk(m.items);
-      }
-    }
-  };
-  walk(mainMenu());
+  for (const Leaf& l : menuLeaves()) labels[l.command].push_back(l.label);
   for (const auto& [command, named] : labels) {
     if (command == Command::MaxRarity)
       EXPECT_EQ(named, (std::vector<std::string>{"M&inimum range size", "Max &rarity (irreplaceability)"}));
@@ -33,54 +49,98 @@ TEST(MainMenu, EachItemHasACommandOfItsOwn) {
   EXPECT_FALSE(labels.count(Command::ApplyPreselection)) << "sent by a window, never chosen";
 }
 
+// The registry entries are where an analysis is declared: the menus, the
+// Stop box and the tool's help page are checked against them, so a new entry
+// that lands in no menu or is missing from that page fails here. A popup
+// named wrongly would drop an item without a word, a wrong place would move it.
+TEST(MainMenu, EveryAnalysisSitsWhereItsEntryPlacesIt) {
+  const std::vector<Leaf> leaves = menuLeaves();
+  for (const Analysis& a : analyses()) {
+    SCOPED_TRACE(a.name);
+    EXPECT_FALSE(a.menus.empty());
+    for (const MenuPlace& place : a.menus) {
+      const auto leaf = std::find_if(leaves.begin(), leaves.end(),
+                                     [&](const Leaf& l) { return l.popup == place.popup && l.label == place.label; });
+      ASSERT_NE(leaf, leaves.end()) << place.popup << " / " << place.label;
+      EXPECT_EQ(leaf->command, a.command);
+      if (place.position) {
+        EXPECT_EQ(leaf->index, *place.position) << place.label;
+      }
+    }
+    EXPECT_EQ(std::count_if(leaves.begin(), leaves.end(), [&](const Leaf& l) { return l.command == a.command; }),
+              static_cast<std::ptrdiff_t>(a.menus.size()));
+  }
+  // The Stop box is captioned with the item's words, without the dots of an
+  // item that opens a window.
+  EXPECT_EQ(findAnalysis("curve")->caption(), "Representation curves");
+  EXPECT_EQ(findAnalysis("replacement-cost")->caption(), "Replacement cost");
+}
+
+// The tool's page names every analysis as the tool takes it. (The menus'
+// page, item by item under its headings: MenuBar.EveryItemHasItsHelpSection.)
+TEST(Registry, TheToolsHelpPageNamesEveryAnalysis) {
+  const std::string tool =
+      test::readFile(std::filesystem::path(ZN_SOURCE_DIR) / "programdata" / "help" / "zonarium.html");
+  ASSERT_FALSE(tool.empty());
+  for (const Analysis& a : analyses()) {
+    const std::string word = a.kind == AnalysisKind::Pass ? "--" + a.name : a.name;
+    EXPECT_NE(tool.find("<code>" + word), std::string::npos) << word;
+  }
+}
+
+// An entry declares the kind of the map it leaves, and the window and the
+// tool put that map on screen with it: two kinds for one code or a base row
+// declared again would give one map two sets of traits.
+TEST(Registry, EachMapHasOneKind) {
+  for (const Analysis& a : analyses()) {
+    EXPECT_EQ(&mapTraits(a.code()), &a.traits()) << a.name;
+    if (isBaseMapCode(a.code())) {
+      EXPECT_EQ(&a.traits(), &baseMapKind(a.code())) << a.name;
+    }
+    if (a.kind == AnalysisKind::Selection || a.kind == AnalysisKind::Measure) {
+      EXPECT_NE(a.code(), kCodeNone) << a.name;
+    }
+  }
+}
+
 TEST(UpdateMenus, FollowsTheSessionState) {
+  using I = MenuInputs;
+  constexpr bool I::*data = &I::datafileOpen, I::*editing = &I::mapEditing;
   struct Case {
     const char* name;
-    std::function<void(MenuInputs&)> set;
+    std::vector<bool I::*> set;
     Command id;
     bool enabled;
     bool checked;
   };
   const Case cases[] = {
-      {"no data: richness off", [](MenuInputs&) {}, Command::Richness, false, false},
-      {"data: richness on", [](MenuInputs& i) { i.datafileOpen = true; }, Command::Richness, true, false},
-      {"data: edit on", [](MenuInputs& i) { i.datafileOpen = true; }, Command::EditData, true, false},
-      {"editing: edit checked", [](MenuInputs& i) { i.datafileOpen = i.mapEditing = true; }, Command::EditData, true,
-       true},
-      {"editing: open off", [](MenuInputs& i) { i.datafileOpen = i.mapEditing = true; }, Command::OpenDatafile, false,
-       false},
-      {"editing: richness off", [](MenuInputs& i) { i.datafileOpen = i.mapEditing = true; }, Command::Richness, false,
-       false},
-      {"no tree data: subtree off", [](MenuInputs& i) { i.datafileOpen = true; }, Command::SubtreeLength, false, false},
-      {"tree data: subtree on", [](MenuInputs& i) { i.datafileOpen = i.subgroupData = true; },
-       Command::MeanRootDistance, true, false},
-      {"scores: smooth on", [](MenuInputs& i) { i.scoresPresent = true; }, Command::SmoothScores, true, false},
-      {"scores while editing: export off", [](MenuInputs& i) { i.scoresPresent = i.mapEditing = true; },
-       Command::ExportScores, false, false},
-      {"swapped: overlay on", [](MenuInputs& i) { i.scoresSwapped = true; }, Command::OverlayScores, true, false},
-      {"quantitative: standardise on", [](MenuInputs& i) { i.quantitative = true; }, Command::StandardiseQuantitative,
-       true, false},
-      {"standardised: standardise off", [](MenuInputs& i) { i.quantitative = i.standardised = true; },
-       Command::StandardiseQuantitative, false, false},
-      {"quantitative: median quantitative on", [](MenuInputs& i) { i.quantitative = true; },
-       Command::MedianQuantitative, true, false},
-      {"zoomed: zoom checked", [](MenuInputs& i) { i.zoomed = true; }, Command::ToggleZoom, true, true},
-      {"monitor: checked", [](MenuInputs& i) { i.datafileOpen = i.monitorOpen = true; }, Command::MonitorResults, true,
-       true},
-      {"selection dialog: manual checked", [](MenuInputs& i) { i.datafileOpen = i.selectionDialogOpen = true; },
-       Command::ManualSetSelection, true, true},
-      {"3D view: options on", [](MenuInputs& i) { i.view3D = true; }, Command::Map3DOptions, true, false},
-      {"no flexibility: off", [](MenuInputs&) {}, Command::MapFullyFlexible, false, false},
-      {"threat: re-order by threat on", [](MenuInputs& i) { i.threatPresent = true; }, Command::ReorderByThreat, true,
-       false},
-      {"inert item stays off", [](MenuInputs& i) { i.datafileOpen = true; }, Command::CalculateC, false, false},
-      {"nestedness stays off", [](MenuInputs& i) { i.datafileOpen = true; }, Command::NonNestednessByTaxon, false,
-       false},
+      {"no data: richness off", {}, Command::Richness, false, false},
+      {"data: richness on", {data}, Command::Richness, true, false},
+      {"data: edit on", {data}, Command::EditData, true, false},
+      {"editing: edit checked", {data, editing}, Command::EditData, true, true},
+      {"editing: open off", {data, editing}, Command::OpenDatafile, false, false},
+      {"editing: richness off", {data, editing}, Command::Richness, false, false},
+      {"no tree data: subtree off", {data}, Command::SubtreeLength, false, false},
+      {"tree data: subtree on", {data, &I::subgroupData}, Command::MeanRootDistance, true, false},
+      {"scores: smooth on", {&I::scoresPresent}, Command::SmoothScores, true, false},
+      {"scores while editing: export off", {&I::scoresPresent, editing}, Command::ExportScores, false, false},
+      {"swapped: overlay on", {&I::scoresSwapped}, Command::OverlayScores, true, false},
+      {"quantitative: standardise on", {&I::quantitative}, Command::StandardiseQuantitative, true, false},
+      {"standardised: off", {&I::quantitative, &I::standardised}, Command::StandardiseQuantitative, false, false},
+      {"quantitative: median quantitative on", {&I::quantitative}, Command::MedianQuantitative, true, false},
+      {"zoomed: zoom checked", {&I::zoomed}, Command::ToggleZoom, true, true},
+      {"monitor: checked", {data, &I::monitorOpen}, Command::MonitorResults, true, true},
+      {"selection dialog: manual checked", {data, &I::selectionDialogOpen}, Command::ManualSetSelection, true, true},
+      {"3D view: options on", {&I::view3D}, Command::Map3DOptions, true, false},
+      {"no flexibility: off", {}, Command::MapFullyFlexible, false, false},
+      {"threat: re-order by threat on", {&I::threatPresent}, Command::ReorderByThreat, true, false},
+      {"inert item stays off", {data}, Command::CalculateC, false, false},
+      {"nestedness stays off", {data}, Command::NonNestednessByTaxon, false, false},
   };
   for (const Case& c : cases) {
     MenuState m;
     MenuInputs in;
-    c.set(in);
+    for (bool I::*flag : c.set) in.*flag = true;
     updateMenus(m, in);
     EXPECT_EQ(m[c.id].enabled, c.enabled) << c.name;
     EXPECT_EQ(m[c.id].checked, c.checked) << c.name;

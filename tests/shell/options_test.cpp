@@ -26,6 +26,13 @@ ToolsOptionsFacts facts(int candidates, bool cost = false, bool threat = false) 
   return f;
 }
 
+MapOptionsFacts mapFacts(int paletteSize = 256, bool zoomed = false) {
+  MapOptionsFacts f;
+  f.paletteSize = paletteSize;
+  f.zoomed = zoomed;
+  return f;
+}
+
 // ----- Tools options
 
 // Every bound radio stores its own value and clears the others of its field;
@@ -66,12 +73,6 @@ void expectBindingsHold(const std::vector<Control>& controls, const std::functio
     }
 }
 
-TEST(ToolsOptionsModel, EachRadioAndCheckBoxKeepsToItsBinding) {
-  expectBindingsHold<ToolsOptionsModel>(toolsControls(), [](const Settings& s) {
-    return ToolsOptionsModel(s, facts(10, /*cost=*/true, /*threat=*/true));
-  });
-}
-
 // The threshold is shown among the candidate cells, with its share of them;
 // without candidate cells it is kept as stored and takes no input.
 TEST(ToolsOptionsModel, TheThresholdIsShownAmongTheCandidateCells) {
@@ -83,10 +84,10 @@ TEST(ToolsOptionsModel, TheThresholdIsShownAmongTheCandidateCells) {
   };
   const Case cases[] = {
       {0, 50, 2, "4.0%"},  // the defaults' 0 starts at 2
-      {1, 50, 2, "4.0%"},    {10, 50, 10, "20.0%"}, {80, 50, 50, "100.0%"},
-      {5, 1, 1, "100.0%"},  // one candidate cell cannot give 2
-      {10, 40, 10, "25.0%"}, {2, 3, 2, "66.7%"},    {7, 7, 7, "100.0%"},
-      {7, 0, 7, "0.0%"},  // nothing to measure it against
+      {1, 50, 2, "4.0%"},     {10, 50, 10, "20.0%"},
+      {80, 50, 50, "100.0%"}, {5, 1, 1, "100.0%"},  // one candidate cell cannot give 2
+      {10, 40, 10, "25.0%"},  {2, 3, 2, "66.7%"},
+      {7, 7, 7, "100.0%"},    {7, 0, 7, "0.0%"},  // nothing to measure it against
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::to_string(c.stored) + " among " + std::to_string(c.candidates));
@@ -124,17 +125,10 @@ TEST(ToolsOptionsModel, NumbersAreKeptWithinTheirRanges) {
       EXPECT_EQ(m.number(c.id), kept) << c.id << " typed " << typed;
     }
   }
-  // The time limit is no area-selection choice: changing it starts no re-run.
-  Settings record = darkDefaults();
-  ToolsOptionsModel limit(record, ToolsOptionsFacts{});
-  limit.setNumber(topt::kExactTimeLimit, 300);
-  AreaSet areas;
-  limit.apply(record, areas);
-  EXPECT_EQ(record.exactTimeLimit, 300);
-  EXPECT_FALSE(toolsOptionsNeedRerun(limit.opened, record, false, settingsReadByMaps()));
 }
 
-TEST(ToolsOptionsModel, AGoalAboveOneMeansNoReorderingAndAReorderingMeansGoalOne) {
+// A goal above 1 means no re-ordering and a re-ordering means goal 1.
+TEST(ToolsOptionsModel, GoalAndReorderingExcludeEachOther) {
   ToolsOptionsModel m(darkDefaults(), facts(10, false, /*threat=*/true));
   ASSERT_TRUE(m.checked(topt::kReorderRichness));
   m.setNumber(topt::kGoal, 3);
@@ -151,9 +145,8 @@ TEST(ToolsOptionsModel, AGoalAboveOneMeansNoReorderingAndAReorderingMeansGoalOne
   m.setNumber(topt::kGoal, 1);
   m.setNumber(topt::kGreedyGoal, 5);
   EXPECT_EQ(m.settings.reordering, Reordering::kByRichness);
-}
 
-TEST(ToolsOptionsModel, OpeningShowsTheStoredChoicesConsistently) {
+  // Opening shows the stored choices by the same rule.
   using R = Reordering;
   struct Case {
     Reordering reordering;
@@ -171,53 +164,58 @@ TEST(ToolsOptionsModel, OpeningShowsTheStoredChoicesConsistently) {
     Settings s = darkDefaults();
     s.reordering = c.reordering;
     s.nearMinimumGoal = c.goal;
-    ToolsOptionsModel m(s, facts(10, false, c.threat));
-    EXPECT_EQ(m.settings.reordering, c.shown)
+    ToolsOptionsModel opened(s, facts(10, false, c.threat));
+    EXPECT_EQ(opened.settings.reordering, c.shown)
         << static_cast<int>(c.reordering) << " goal " << c.goal << " threat " << c.threat;
   }
   // Equal range-centre weighting has no radio of its own: neither shows.
   Settings equal = darkDefaults();
   equal.rangeCentreWeighting = RangeWeighting::kEqual;
-  ToolsOptionsModel m(equal, facts(10));
-  EXPECT_FALSE(m.checked(topt::kLargeRanges) || m.checked(topt::kSmallRanges));
+  ToolsOptionsModel unweighted(equal, facts(10));
+  EXPECT_FALSE(unweighted.checked(topt::kLargeRanges) || unweighted.checked(topt::kSmallRanges));
 }
 
 // Without the data a choice needs, its control is off and takes no input.
 TEST(ToolsOptionsModel, ChoicesWithoutTheirDataAreDisabledAndRefused) {
   Settings s = darkDefaults();
   s.optimiseByCost = Flag::kOn;
-  ToolsOptionsModel without(s, facts(10, /*cost=*/false, /*threat=*/false));
-  EXPECT_FALSE(without.enabled(topt::kOptimiseCost));
-  EXPECT_FALSE(without.checked(topt::kOptimiseCost));
+  for (bool data : {false, true}) {
+    ToolsOptionsModel m(s, facts(10, /*cost=*/data, /*threat=*/data));
+    EXPECT_EQ(m.enabled(topt::kOptimiseCost), data);
+    EXPECT_EQ(m.checked(topt::kOptimiseCost), data);
+    EXPECT_EQ(m.enabled(topt::kReorderThreat), data);
+  }
+  ToolsOptionsModel without(s, facts(10));
   without.setChecked(topt::kOptimiseCost, true);
   EXPECT_EQ(without.settings.optimiseByCost, Flag::kOff);
-  EXPECT_FALSE(without.enabled(topt::kReorderThreat));
   without.setChecked(topt::kReorderThreat, true);
   EXPECT_EQ(without.settings.reordering, Reordering::kByRichness);
-
-  ToolsOptionsModel with(s, facts(10, /*cost=*/true, /*threat=*/true));
-  EXPECT_TRUE(with.enabled(topt::kOptimiseCost));
-  EXPECT_TRUE(with.checked(topt::kOptimiseCost));
-  EXPECT_TRUE(with.enabled(topt::kReorderThreat));
 }
 
-TEST(ToolsOptionsModel, OkWritesOnlyTheDialogsSlots) {
+// OK writes the dialog's own slots only: what the other dialog or the
+// record changed meanwhile stays.
+TEST(OptionsModels, OkWritesOnlyTheDialogsSlots) {
   Settings record = darkDefaults();
   record.rangeSizeThreshold = 5;
-  ToolsOptionsModel m(record, facts(20));
-  m.setChecked(topt::kRarityDifference, true);
-  m.setChecked(topt::kTwoTail, true);
-  m.setNumber(topt::kThreshold, 9);
-  m.setChecked(topt::kCancelRerun, true);
-  // What other dialogs changed meanwhile stays.
-  m.settings.backgroundColour = Shade::kBlack;
+  ToolsOptionsModel tools(record, facts(20));
+  MapOptionsModel map(record, "", mapFacts());
+  tools.setChecked(topt::kRarityDifference, true);
+  tools.setChecked(topt::kTwoTail, true);
+  tools.setNumber(topt::kThreshold, 9);
+  tools.setChecked(topt::kCancelRerun, true);
+  map.setChecked(mopt::kBackgroundWhite, true);
+  tools.settings.backgroundColour = Shade::kBlack;
+  map.settings.rarityFormula = RarityFormula::kInverseSquare;
   record.areasToAdd = 33;
   AreaSet areas;
-  m.apply(record, areas);
+  tools.apply(record, areas);
+  EXPECT_EQ(record.backgroundColour, Shade::kGrey);
+  MapRecord shown;
+  map.apply(record, shown);
   EXPECT_EQ(record.rarityFormula, RarityFormula::kDifference);
   EXPECT_EQ(record.twoTailed, Tails::kTwo);
   EXPECT_EQ(record.rangeSizeThreshold, 9);
-  EXPECT_EQ(record.backgroundColour, Shade::kGrey);
+  EXPECT_EQ(record.backgroundColour, Shade::kWhite);
   EXPECT_EQ(record.areasToAdd, 33);
 }
 
@@ -235,15 +233,18 @@ TEST(ToolsOptionsModel, ReRunFollowsWhatChangedSinceOpening) {
       {"greedy by rarity", topt::kGreedyRarity, false, true},
       {"rarity formula, cancel re-run", topt::kRarityDifference, true, false},
       {"single or two tail", topt::kTwoTail, false, false},
+      {"time limit, no area-selection choice", topt::kExactTimeLimit, false, false},
   };
   for (const Case& c : cases) {
     Settings record = darkDefaults();
     record.rangeSizeThreshold = 5;
     ToolsOptionsModel m(record, facts(20));
-    m.setChecked(c.id, !m.checked(c.id));
+    if (c.id.kind == Control::Number) m.setNumber(c.id, 300);
+    else m.setChecked(c.id, !m.checked(c.id));
     m.setChecked(topt::kCancelRerun, c.cancel);
     AreaSet areas;
     m.apply(record, areas);
+    if (c.id.kind == Control::Number) EXPECT_EQ(record.exactTimeLimit, 300);
     EXPECT_EQ(toolsOptionsNeedRerun(m.opened, record, m.cancelRerun, settingsReadByMaps()), c.rerun) << c.what;
   }
 }
@@ -334,18 +335,6 @@ TEST(OptionSettings, ToolValuesStoreWhatTheDialogStores) {
 
 // ----- Map drawing options
 
-MapOptionsFacts mapFacts(int paletteSize = 256, bool zoomed = false) {
-  MapOptionsFacts f;
-  f.paletteSize = paletteSize;
-  f.zoomed = zoomed;
-  return f;
-}
-
-TEST(MapOptionsModel, EachRadioAndCheckBoxKeepsToItsBinding) {
-  expectBindingsHold<MapOptionsModel>(mapControls(),
-                                      [](const Settings& s) { return MapOptionsModel(s, "richness", mapFacts()); });
-}
-
 TEST(MapOptionsModel, ColourModes256OnlyOnA256EntryPalette) {
   struct Case {
     int palette;
@@ -435,13 +424,19 @@ void expectExclusiveRadios(const std::vector<Control>& group, Control byDefault,
   }
 }
 
-TEST(OptionsModels, FlexibilityMapAndScaleBarChoicesAreExclusive) {
-  expectExclusiveRadios<ToolsOptionsModel>(
-      {topt::kMapAllFlexible, topt::kMapPartial, topt::kMapByOrder, topt::kMapIrreplaceable}, topt::kMapIrreplaceable,
-      [](const Settings& s) { return ToolsOptionsModel(s, facts(10)); });
-  expectExclusiveRadios<MapOptionsModel>(
-      {mopt::kScaleBarOff, mopt::kScaleBarPlain, mopt::kScaleBarHistogram, mopt::kScaleBarNumbers},
-      mopt::kScaleBarNumbers, [](const Settings& s) { return MapOptionsModel(s, "", mapFacts()); });
+TEST(OptionsModels, EachRadioAndCheckBoxKeepsToItsBindingAndGroupsOverFieldsAreExclusive) {
+  const std::function<ToolsOptionsModel(const Settings&)> tools = [](const Settings& s) {
+    return ToolsOptionsModel(s, facts(10, /*cost=*/true, /*threat=*/true));
+  };
+  const std::function<MapOptionsModel(const Settings&)> map = [](const Settings& s) {
+    return MapOptionsModel(s, "richness", mapFacts());
+  };
+  expectBindingsHold(toolsControls(), tools);
+  expectBindingsHold(mapControls(), map);
+  expectExclusiveRadios({topt::kMapAllFlexible, topt::kMapPartial, topt::kMapByOrder, topt::kMapIrreplaceable},
+                        topt::kMapIrreplaceable, tools);
+  expectExclusiveRadios({mopt::kScaleBarOff, mopt::kScaleBarPlain, mopt::kScaleBarHistogram, mopt::kScaleBarNumbers},
+                        mopt::kScaleBarNumbers, map);
 }
 
 TEST(MapOptionsModel, ScoreScaleKeepsColoursOrNumbersTicked) {
@@ -577,19 +572,6 @@ TEST(MapOptionsModel, ChangesTellWhatToRebuild) {
     EXPECT_EQ(ch.palette, c.palette) << c.id;
     EXPECT_EQ(ch.reclass, c.reclass) << c.id;
   }
-}
-
-TEST(MapOptionsModel, OkWritesOnlyTheMapDrawingSlots) {
-  Settings record = darkDefaults();
-  MapOptionsModel m(record, "", mapFacts());
-  m.setChecked(mopt::kBackgroundWhite, true);
-  m.settings.rarityFormula = RarityFormula::kInverseSquare;  // not the dialog's
-  record.areasToAdd = 44;
-  MapRecord map;
-  m.apply(record, map);
-  EXPECT_EQ(record.backgroundColour, Shade::kWhite);
-  EXPECT_EQ(record.rarityFormula, RarityFormula::kInverse);
-  EXPECT_EQ(record.areasToAdd, 44);
 }
 
 // ----- Map info

@@ -29,14 +29,10 @@ TEST(ResultsFile, StartAndClearKeepThePreviousReportsAsOneBackup) {
   ASSERT_TRUE(startResultsFile(f));
   EXPECT_EQ(test::readFile(bak), header + "session two\r\nline two\r\n");
   EXPECT_EQ(test::readFile(f), header);
-}
-
-TEST(ResultsFile, UncreatableFileReportsFailure) {
-  test::TempDir tmp;
+  // A file that cannot be made is a failure.
   EXPECT_FALSE(startResultsFile(tmp.path() / "missing" / "RESULTS.TXT"));
   EXPECT_FALSE(appendResults(tmp.path() / "missing" / "RESULTS.TXT", "x\n"));
 }
-
 
 TEST(ResultsMonitor, LongFileShowsTheLastLinesOfItsTail) {
   std::string file;
@@ -51,25 +47,25 @@ TEST(ResultsMonitor, LongFileShowsTheLastLinesOfItsTail) {
   std::string tail = file.substr(file.size() - 4096);
   EXPECT_EQ(all.front(), tail.substr(0, tail.find('\r')));
   EXPECT_EQ(all.back(), "report line 999");
+
+  // Only that tail is read from the file.
+  test::TempDir tmp;
+  auto f = tmp.path() / "RESULTS.TXT";
+  test::writeFile(f, std::string(10000, 'x') + "end");
+  std::string read = readResultsTail(f);
+  EXPECT_EQ(read.size(), 4096u);
+  EXPECT_EQ(read.substr(4093), "end");
+  EXPECT_EQ(readResultsTail(tmp.path() / "none"), "");
 }
 
 // The header is three lines; text after the last line end is a line too.
 TEST(ResultsMonitor, ShortFilesShowEachLine) {
   const std::pair<const char*, std::vector<std::string>> cases[] = {
-      {"\r\n ZONARIUM version 4.19.25 results log file\r\n\r\n", {"", " ZONARIUM version 4.19.25 results log file", ""}},
+      {"\r\n ZONARIUM version 4.19.25 results log file\r\n\r\n",
+       {"", " ZONARIUM version 4.19.25 results log file", ""}},
       {"", {}},
       {"a\r\nb", {"a", "b"}}};
   for (const auto& [text, lines] : cases) EXPECT_EQ(monitorLines(text, 20), lines) << text;
-}
-
-TEST(ResultsMonitor, ReadsOnlyTheTailOfTheFile) {
-  test::TempDir tmp;
-  auto f = tmp.path() / "RESULTS.TXT";
-  test::writeFile(f, std::string(10000, 'x') + "end");
-  std::string tail = readResultsTail(f);
-  EXPECT_EQ(tail.size(), 4096u);
-  EXPECT_EQ(tail.substr(4093), "end");
-  EXPECT_EQ(readResultsTail(tmp.path() / "none"), "");
 }
 
 }  // namespace

@@ -1,12 +1,15 @@
-// Whole user sessions through the dispatcher and the scripted host: what the
-// user sees in message boxes, titles, menus, status texts and files.
+// Whole user sessions through the dispatcher and the scripted host, on the
+// shipped carnivore sample: what the user sees in message boxes, titles,
+// menus, status texts and files; the area-selection commands among them.
 #include <gtest/gtest.h>
 
 #include "measures/scores.h"
 #include "shell/dispatch.h"
+#include "shell/mapclasses.h"
 #include "shell/options.h"
 #include "shell/results.h"
 #include "store/files.h"
+#include "store/text.h"
 #include "tests/support/shells.h"
 
 namespace zn {
@@ -19,11 +22,12 @@ struct ShellScenario : test::ShellFixture {
     ASSERT_TRUE(start());
     ASSERT_TRUE(startResultsFile(shell->resultsFile()));
     shell->refreshMenus();
+    open("equal/carnivora.dat");
   }
+  std::string results() { return test::readFile(shell->resultsFile()); }
 };
 
 TEST_F(ShellScenario, OpenTheSampleThenRichnessAndRarity) {
-  open("equal/carnivora.dat");
   ASSERT_TRUE(session->ws.datafile.opened);
   EXPECT_TRUE(host.messages.empty());
   EXPECT_EQ(session->map.code(), 1);
@@ -44,6 +48,7 @@ TEST_F(ShellScenario, OpenTheSampleThenRichnessAndRarity) {
   EXPECT_EQ(session->map.title, "smoothed (9) mean range-size rarity (difference)");
 }
 
+// Opened over the carnivores.
 TEST_F(ShellScenario, QuantitativeDataAreStandardisedOnce) {
   open("austral/acacia.dat");
   ASSERT_TRUE(session->ws.datafile.opened);
@@ -59,7 +64,6 @@ TEST_F(ShellScenario, QuantitativeDataAreStandardisedOnce) {
 }
 
 TEST_F(ShellScenario, RestrictedCommandSetWhileTheSelectionDialogIsOpen) {
-  open("equal/carnivora.dat");
   shell->flags.selectionDialogOpen = true;
   int redraws = host.redraws;
   shell->dispatch(Command::RangeSizeRarity);  // ignored
@@ -69,7 +73,6 @@ TEST_F(ShellScenario, RestrictedCommandSetWhileTheSelectionDialogIsOpen) {
 }
 
 TEST_F(ShellScenario, ExitWithNoKeepsEverythingAndYesWritesTheOptions) {
-  open("equal/carnivora.dat");
   shell->dispatch(Command::RangeSizeRarity);
   session->settings.reordering = Reordering::kByThreat;
   host.answers.push_back(Answer::No);
@@ -86,7 +89,6 @@ TEST_F(ShellScenario, ExitWithNoKeepsEverythingAndYesWritesTheOptions) {
 }
 
 TEST_F(ShellScenario, SteppingThroughASingleTaxonStopsAtTheEnds) {
-  open("equal/carnivora.dat");
   EXPECT_FALSE(shell->stepTaxon(1));  // no single taxon on the map
   setPlotMark(session->ws, 0, true);
   shell->showMeasure(kCodeSelectiveRichness);
@@ -100,7 +102,6 @@ TEST_F(ShellScenario, SteppingThroughASingleTaxonStopsAtTheEnds) {
 }
 
 TEST_F(ShellScenario, ToolsOptionsRerunFollowsTheMapOnScreen) {
-  open("equal/carnivora.dat");
   auto changeFormula = [](const std::string& name, DialogModel& m) {
     ASSERT_EQ(name, "ToptDlgBox");
     auto& t = dynamic_cast<ToolsOptionsModel&>(m);
@@ -129,7 +130,6 @@ TEST_F(ShellScenario, ToolsOptionsRerunFollowsTheMapOnScreen) {
 }
 
 TEST_F(ShellScenario, MapInfoSwapAndMapOptionsRetitle) {
-  open("equal/carnivora.dat");
   shell->dispatch(Command::RangeSizeRarity);
   host.onDialog = [](const std::string& name, DialogModel& m) {
     if (name == "SummDlgBox") dynamic_cast<MapInfoModel&>(m).pressSwap();
@@ -143,6 +143,63 @@ TEST_F(ShellScenario, MapInfoSwapAndMapOptionsRetitle) {
   shell->dispatch(Command::MapdrawOptions);
   EXPECT_EQ(host.dialogs.back(), "MoptDlgBox");
   EXPECT_EQ(session->map.title, "my carnivores");  // a typed title stays
+}
+
+// An area set on a map without scores is shown with its selected areas.
+TEST(MapClasses, AnEmptyMapShowsTheSelectedAreasOfASet) {
+  test::ScriptedHost host;
+  Session s(host, "/nonexistent");
+  setDefaults(s.settings);
+  s.ws.cells.resize(static_cast<std::size_t>(s.ws.geo.cells) + 2);
+  Palette p;
+  allocatePalette(p, -1, s.settings);
+  buildPalette(p, s.settings);
+  classMapScores(s, p);
+  EXPECT_EQ(s.settings.selectedAreasDisplay, AreasShown::kSeeds) << "no set";
+  s.areas.cells = {5, 6};
+  classMapScores(s, p);
+  EXPECT_EQ(s.settings.selectedAreasDisplay, AreasShown::kSeedsAndSelected);
+}
+
+TEST_F(ShellScenario, GreedySetGrowsTheSetAndTitlesTheMap) {
+  shell->dispatch(Command::GreedySet);
+  const AreaSet& a = session->areas;
+  ASSERT_FALSE(a.empty());
+  EXPECT_EQ(session->map.code(), kCodeGreedy);
+  EXPECT_EQ(session->map.title, strprintf("greedy richness-area set for 1 rep (%d areas)", a.count()));
+  // The first area scores highest and the scores count down.
+  EXPECT_EQ(session->ws.cells[static_cast<std::size_t>(a.cells.front())].score, a.count());
+  EXPECT_EQ(session->ws.cells[static_cast<std::size_t>(a.cells.back())].score, 1.0);
+  EXPECT_GT(shell->display.classes.scoredCells, 0);
+  EXPECT_EQ(host.busyDepth, 0);
+  EXPECT_NE(results().find(" Database: Carnivora world, PHYLACINE 1.2."), std::string::npos) << results();
+}
+
+TEST_F(ShellScenario, HotspotsAskForTheNumberAndCancelChangesNothing) {
+  session->settings.areasToAdd = 5;
+  host.dialogAnswers = {false, true};
+  shell->dispatch(Command::Hotspots);
+  EXPECT_TRUE(session->areas.empty());
+  EXPECT_EQ(session->map.code(), kCodeRichness);
+  shell->dispatch(Command::Hotspots);
+  EXPECT_EQ(session->areas.count(), 5);
+  EXPECT_EQ(session->map.code(), kCodeHotspots);
+  EXPECT_EQ(host.dialogs, (std::vector<std::string>{"SelecNumDlgBox1", "SelecNumDlgBox1"}));
+  EXPECT_EQ(session->map.title.rfind("top ", 0), 0u) << session->map.title;
+  EXPECT_NE(results().find("Top 5 hotspots by richness"), std::string::npos) << results();
+}
+
+TEST_F(ShellScenario, IrreplaceabilityMeasuresAndTheFlexibleMapRefusal) {
+  shell->dispatch(Command::EmrIrreplaceability);
+  EXPECT_EQ(session->map.code(), kCodeEmrIrreplaceability);
+  EXPECT_EQ(session->map.title, "EMR irreplaceability");
+  shell->dispatch(Command::MaxRarity);
+  EXPECT_EQ(session->map.code(), kCodeMaxRarity);
+  EXPECT_EQ(session->map.title, "max rarity");
+  shell->dispatch(Command::MapFullyFlexible);
+  EXPECT_EQ(host.messageLines(),
+            std::vector<std::string>{"Map fully flexible areas: No areas have been selected yet."});
+  EXPECT_EQ(session->map.code(), kCodeMaxRarity);
 }
 
 }  // namespace

@@ -12,8 +12,10 @@ struct StatusFixture : ::testing::Test {
   Session s{host, "/nowhere"};
 };
 
+using Texts = std::array<std::string, 3>;
+
 TEST_F(StatusFixture, NothingOpenThenQuantitativeDataWithGroupCode) {
-  EXPECT_EQ(statusTexts(s), (std::array<std::string, 3>{"MAP: none", "DATA: none", "TREATMENT: none"}));
+  EXPECT_EQ(statusTexts(s), (Texts{"MAP: none", "DATA: none", "TREATMENT: none"}));
   EXPECT_EQ(exitQuestion(s), "GRID:  None (None)\nDATA:  None (None)");
   s.ws.datafile.opened = true;
   s.ws.datafile.subdir = "equal\\";
@@ -22,15 +24,12 @@ TEST_F(StatusFixture, NothingOpenThenQuantitativeDataWithGroupCode) {
   s.ws.datafile.quantitative = true;
   s.map.title = "richness";
   s.gridTypes.types.push_back({"Equal-area world grid", {}, {}});
-  auto t = statusTexts(s);
-  EXPECT_EQ(t[0], "MAP: equal");
-  EXPECT_EQ(t[1], "DATA:*acacia");
-  EXPECT_EQ(t[2], "TREATMENT: richness");
+  EXPECT_EQ(statusTexts(s), (Texts{"MAP: equal", "DATA:*acacia", "TREATMENT: richness"}));
   s.ws.datafile.rescaled = true;
   s.ws.groupCode = "12";
   EXPECT_EQ(statusTexts(s)[1], "DATA:+acacia-12");
-  EXPECT_EQ(statusTexts(s, {true, "overlay presence data"})[1], "DATA:+overlays");
-  EXPECT_EQ(statusTexts(s, {true, "overlay presence data"})[2], "TREATMENT: overlay presence data");
+  EXPECT_EQ(statusTexts(s, {true, "overlay presence data"}),
+            (Texts{"MAP: equal", "DATA:+overlays", "TREATMENT: overlay presence data"}));
   EXPECT_EQ(exitQuestion(s), "GRID:  equal (Equal-area world grid)\nDATA:  acacia.dat (*Acacia counts)");
 
   // The overlay display names its own treatment.
@@ -44,15 +43,12 @@ TEST_F(StatusFixture, NothingOpenThenQuantitativeDataWithGroupCode) {
   EXPECT_EQ(statusTexts(s, statusInputs(s))[2], "TREATMENT: overlay presence data");
 }
 
-TEST(StatusBar, FileNamesLoseAFourCharacterExtension) {
-  EXPECT_EQ(displayFileName("a.dat"), "a");
-  EXPECT_EQ(displayFileName("abcd"), "abcd");
-  EXPECT_EQ(displayFileName("birds.dat"), "birds");
-  EXPECT_EQ(displayFileName("birds_dat"), "birds_dat");
-  EXPECT_EQ(displayFileName(".dat"), ".dat");
-}
-
-TEST(StatusBar, PartEdgesWidenWithAGroupCode) {
+// File names lose a four-character extension; the part edges widen with a
+// group code.
+TEST(StatusBar, FileNamesAndPartEdges) {
+  const std::pair<const char*, const char*> names[] = {
+      {"a.dat", "a"}, {"abcd", "abcd"}, {"birds.dat", "birds"}, {"birds_dat", "birds_dat"}, {".dat", ".dat"}};
+  for (auto [name, shown] : names) EXPECT_EQ(displayFileName(name), shown) << name;
   EXPECT_EQ(statusPartEdges(1920, false), (std::array<int, 3>{240, 480, 1920}));
   EXPECT_EQ(statusPartEdges(1920, true), (std::array<int, 3>{320, 639, 1920}));
 }

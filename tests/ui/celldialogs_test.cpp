@@ -48,37 +48,34 @@ TEST(CellListDialogWidgets, ShowTheModelsLines) {
 }
 
 TEST(CellListDialogWidgets, ButtonsCloseWithTheirAction) {
-  {
+  using A = CellListModel::Action;
+  struct Case {
+    QAbstractButton* (*button)(CellListDialog&);
+    bool locked;
+    A action;
+  };
+  const Case cases[] = {
+      {[](CellListDialog& d) -> QAbstractButton* { return d.plotSelected(); }, false, A::PlotSelected},
+      {[](CellListDialog& d) -> QAbstractButton* { return d.plotAll(); }, false, A::PlotAll},
+      {[](CellListDialog& d) -> QAbstractButton* { return d.grouped(); }, false, A::ToggleGrouped},
+      // Range sizes locked: the box stays clear and nothing is decided.
+      {[](CellListDialog& d) -> QAbstractButton* { return d.rangeSizes(); }, true, A::Close},
+  };
+  for (const Case& c : cases) {
     CellListModel m = listModel();
+    m.rangeSizesLocked = c.locked;
     CellListDialog d(m, false);
     d.list()->item(0)->setSelected(true);
     d.list()->item(2)->setSelected(true);
-    test::click(d.plotSelected());
-    EXPECT_EQ(m.action, CellListModel::Action::PlotSelected);
-    EXPECT_EQ(m.selected, (std::vector<int>{0, 2}));
-    EXPECT_EQ(d.result(), QDialog::Accepted);
-  }
-  {
-    CellListModel m = listModel();
-    CellListDialog d(m, false);
-    test::click(d.plotAll());
-    EXPECT_EQ(m.action, CellListModel::Action::PlotAll);
-  }
-  {
-    CellListModel m = listModel();
-    CellListDialog d(m, false);
-    test::click(d.grouped());
-    EXPECT_EQ(m.action, CellListModel::Action::ToggleGrouped);
-    EXPECT_FALSE(m.grouped);
-  }
-  {
-    CellListModel m = listModel();
-    m.rangeSizesLocked = true;
-    CellListDialog d(m, false);
-    test::click(d.rangeSizes());
-    EXPECT_FALSE(d.rangeSizes()->isChecked());
-    EXPECT_EQ(m.action, CellListModel::Action::Close);
+    test::click(c.button(d));
+    EXPECT_EQ(m.action, c.action);
+    EXPECT_EQ(d.result(), c.locked ? 0 : QDialog::Accepted);
+    EXPECT_FALSE(m.grouped == (c.action == A::ToggleGrouped));
     EXPECT_FALSE(m.rangeSizes);
+    EXPECT_FALSE(d.rangeSizes()->isChecked());
+    if (c.action == A::PlotSelected) {
+      EXPECT_EQ(m.selected, (std::vector<int>{0, 2}));
+    }
   }
 }
 

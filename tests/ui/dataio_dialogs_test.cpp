@@ -25,22 +25,19 @@ TEST(DataIoDialogs, ImportOpensOnTheQuotedListAndAClickChooses) {
   EXPECT_FALSE(d.button(kImportQuoted)->isChecked());
   EXPECT_TRUE(d.button(kImportMatrix)->isChecked());
   saveScreenshot(d, "import_data.png");
-}
 
-TEST(DataIoDialogs, BritainImportHasNoCoordinateLayouts) {
-  ImportDialogModel m;
+  // Britain's dialog has no coordinate layouts.
   m.britain = true;
-  ImportDataDialog d(m, nullptr);
-  EXPECT_EQ(d.button(kImportLatLong), nullptr);
-  ASSERT_NE(d.button(kImportTnc), nullptr);
-  EXPECT_EQ(d.button(kImportTnc)->text(), "NWPS format");
+  ImportDataDialog britain(m, nullptr);
+  EXPECT_EQ(britain.button(kImportLatLong), nullptr);
+  ASSERT_NE(britain.button(kImportTnc), nullptr);
+  EXPECT_EQ(britain.button(kImportTnc)->text(), "NWPS format");
 }
 
 TEST(DataIoDialogs, ExportOpensOnListTaxa) {
   ExportDialogModel m;
   ExportDataDialog d(m, nullptr);
   EXPECT_TRUE(d.button(kExportTaxa)->isChecked());
-  EXPECT_EQ(d.button(kExportTwinspan)->text(), "TWINSPAN 1.0 format (1997)");
   QTest::mouseClick(d.button(kExportTwinspan), Qt::LeftButton);
   EXPECT_EQ(m.layout, kExportTwinspan);
   EXPECT_FALSE(d.button(kExportTaxa)->isChecked());

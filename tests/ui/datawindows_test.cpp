@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -21,9 +20,8 @@
 namespace zn {
 namespace {
 
-using test::saveScreenshot;
-
 using test::buttonLabelled;
+using test::saveScreenshot;
 
 class DataWindowsTest : public test::DataShellSession {
  protected:
@@ -49,9 +47,7 @@ TEST_F(DataWindowsTest, PreselectionExcludesTheSelectedTaxaAndTheClickedCell) {
   ASSERT_EQ(w.areaList()->count(), 1);
 
   w.taxonList()->item(3)->setSelected(true);  // Delta
-  QPushButton* ok = buttonLabelled(w, "OK");
-  ASSERT_NE(ok, nullptr);
-  test::click(ok);
+  test::click(buttonLabelled(w, "OK"));
   EXPECT_FALSE(shell->flags.preselectionDialogOpen);
   EXPECT_EQ(s.ws.counters.taxaWithRecords, 4) << "Delta is excluded";
   EXPECT_EQ(s.ws.cells[40].score, 0.0) << "the clicked cell is excluded";
@@ -87,9 +83,7 @@ TEST_F(DataWindowsTest, EditorWritesATypedNameAndFollowsMapClicks) {
   w.list()->setCurrentRow(1);  // Beta
   EXPECT_EQ(w.name()->text(), "Beta");
   test::typeInto(w.name(), "Betula");
-  QPushButton* write = buttonLabelled(w, "Write");
-  ASSERT_NE(write, nullptr);
-  test::click(write);
+  test::click(buttonLabelled(w, "Write"));
   EXPECT_EQ(s.ws.cards.name(1), "Betula");
 
   // A left click on the map raises Beta's level in an empty cell; the

@@ -13,11 +13,8 @@
 #include <QSpinBox>
 #include <QTest>
 #include <QTimer>
-#include <cstdlib>
-#include <filesystem>
 #include <set>
 
-#include "display/bitmap.h"
 #include "tests/support/widgets.h"
 #include "ui/celldialogs.h"
 #include "ui/dataio_dialogs.h"
@@ -30,6 +27,7 @@
 namespace zn {
 namespace {
 
+using test::click;
 using test::saveScreenshot;
 
 Settings darkDefaults() {
@@ -38,10 +36,7 @@ Settings darkDefaults() {
   return s;
 }
 
-template <class Dialog>
-bool isOn(Dialog& d, const Control& c) {
-  return d.control(c)->isChecked();
-}
+bool isOn(auto& dialog, const Control& c) { return dialog.control(c)->isChecked(); }
 
 // Each control's widget carries the name of its binding, once per dialog.
 TEST(OptionDialogWidgets, EveryControlIsFoundByItsName) {
@@ -64,8 +59,6 @@ TEST(OptionDialogWidgets, EveryControlIsFoundByItsName) {
   }
 }
 
-using test::click;
-
 // The widgets pass input to the model and show what the model then holds;
 // the rules themselves are the model's and tested there.
 TEST(ToolsOptionsDialogWidgets, InputReachesTheModelAndTheWidgetsFollowIt) {
@@ -79,9 +72,7 @@ TEST(ToolsOptionsDialogWidgets, InputReachesTheModelAndTheWidgetsFollowIt) {
   ToolsOptionsDialog d(m);
   saveScreenshot(d, "tools_options.png");
   EXPECT_EQ(d.windowTitle(), "Tools options");
-  EXPECT_EQ(d.control(topt::kRarityInverse)->text(), "rarity by inverse range size");
   EXPECT_FALSE(d.control(topt::kOptimiseCost)->isEnabled());
-  EXPECT_EQ(d.percentLabel()->text(), "25.0%");
 
   click(d.control(topt::kRarityDifference));
   EXPECT_EQ(m.settings.rarityFormula, RarityFormula::kDifference);
@@ -271,13 +262,16 @@ TEST(RunUiDialog, RunsEachDialogByItsNameOnItsModel) {
   ExportDialogModel exportData;
   ImportDialogModel importData;
   const std::pair<const char*, DialogModel*> runs[] = {
-      {"ToptDlgBox", &tools},        {"TOPTDLGBOX", &tools},          {"MoptDlgBox", &map},
-      {"SummDlgBox", &info},         {"RICHDLGBOX2", &plot},          {"RICHDLGBOX1VGA", &plot},
-      {"SAVEDLGBOX", &save},         {"PRINTDLGBOX", &print},         {"biotadlgbox2", &cells},
-      {"BIOTADLGBOX1VGA", &cells},   {"LOCNMDLGBOX", &cellName},      {"selecnumdlgbox1", &number},
-      {"SelecNumDlgBox2", &budget},  {"DexsDlgBox", &scores},         {"OverlayDlgBox", &overlay},
-      {"DEXDDLGBOX", &exportData},   {"dimddlgbox1", &importData},
+      {"ToptDlgBox", &tools},       {"TOPTDLGBOX", &tools},       {"MoptDlgBox", &map},
+      {"SummDlgBox", &info},        {"RICHDLGBOX2", &plot},       {"RICHDLGBOX1VGA", &plot},
+      {"SAVEDLGBOX", &save},        {"PRINTDLGBOX", &print},      {"biotadlgbox2", &cells},
+      {"BIOTADLGBOX1VGA", &cells},  {"LOCNMDLGBOX", &cellName},   {"selecnumdlgbox1", &number},
+      {"SelecNumDlgBox2", &budget}, {"DexsDlgBox", &scores},      {"OverlayDlgBox", &overlay},
+      {"DEXDDLGBOX", &exportData},  {"dimddlgbox1", &importData},
   };
+  // "Select grid cells" is modeless: only an open selection model gets its window.
+  EXPECT_TRUE(isUiDialog("SELECDLGBOXVGA"));
+  EXPECT_EQ(openManualSelection("SelecDlgBox", number, nullptr), nullptr);
   for (auto [name, model] : runs) {
     EXPECT_TRUE(isUiDialog(name)) << name;
     EXPECT_FALSE(runUiDialog(name, model == &tools ? static_cast<DialogModel&>(info) : tools, nullptr))

@@ -45,6 +45,10 @@ struct SelectGridCells : ::testing::Test, test::SmallShell {
   void SetUp() override {
     start();
     session->areas.cells = {50};
+    openWindow();
+  }
+  // "Select grid cells" from the menu, and its window.
+  void openWindow() {
     shell->dispatch(Command::ManualSetSelection);
     ASSERT_TRUE(shell->manualSelection);
     window = openManualSelection("SelecDlgBox", *shell->manualSelection, nullptr);
@@ -96,9 +100,7 @@ TEST_F(SelectGridCells, ButtonsAndEscapeReachTheModelAndTheWindowGoesWithIt) {
 
   const auto file = tmp.path() / "set.sed";
   for (const char* how : {"OK", "Escape", "Save file"}) {
-    shell->dispatch(Command::ManualSetSelection);
-    window = openManualSelection("SelecDlgBox", *shell->manualSelection, nullptr);
-    ASSERT_TRUE(window);
+    openWindow();
     shell->mapDoubleClickRight(30);
     if (std::string(how) == "Save file") host.saveFiles.push_back(file);
     if (std::string(how) == "Escape") {
@@ -112,19 +114,11 @@ TEST_F(SelectGridCells, ButtonsAndEscapeReachTheModelAndTheWindowGoesWithIt) {
     areas() = {50};
   }
   EXPECT_EQ(test::readFile(file), "[seed selected grid cell biotas]\n50\n30\n[end]\n");
-  shell->dispatch(Command::ManualSetSelection);
-  window = openManualSelection("SelecDlgBox", *shell->manualSelection, nullptr);
-  ASSERT_TRUE(window);
+  openWindow();
   host.openFiles.push_back(file);
   click("Load file");
   EXPECT_FALSE(window);
   EXPECT_EQ(areas(), (std::vector<int>{50, 30}));
-}
-
-TEST(SelectGridCellsByName, OnlyAnOpenModelGetsAWindow) {
-  NumberOfAreasModel wrong;
-  EXPECT_EQ(openManualSelection("SelecDlgBox", wrong, nullptr), nullptr);
-  EXPECT_TRUE(isUiDialog("SELECDLGBOXVGA"));
 }
 
 NumberOfAreasModel numberModel() {
