@@ -11,9 +11,9 @@
 #include "store/britain.h"
 #include "store/files.h"
 #include "store/text.h"
-#include "tests/support/gis_fixture.h"
-#include "tests/support/file_limit.h"
 #include "tests/support/cli_run.h"
+#include "tests/support/file_limit.h"
+#include "tests/support/gis_fixture.h"
 
 namespace zn {
 namespace {
@@ -201,8 +201,10 @@ TEST_F(GbifImport, ZippedDownloadAndDarwinCoreArchivesGiveTheSameDatafile) {
   }
 }
 
-// (A download without the columns the tool needs: gbif.case.)
-TEST_F(GbifImport, UnusableZipsAreRefusedWithoutWritingAnything) {
+// Zips without an occurrence file or cut short, and one taxon more than a
+// Britain datafile holds, are refused whole. (A download without the columns
+// the tool needs, and where records go on the British grid: gbif.case.)
+TEST_F(GbifImport, UnusableDownloadsAreRefusedWithoutWritingAnything) {
   const fs::path out = home / "equal" / "never.dat";
   const fs::path noOccurrences = shipped.tmp.path() / "empty.zip";
   test::writeZip(noOccurrences, {{"citations.txt", "cite us"}, {"rights.txt", "CC-BY"}});
@@ -216,6 +218,17 @@ TEST_F(GbifImport, UnusableZipsAreRefusedWithoutWritingAnything) {
   EXPECT_NE(r.err.find(cut.string() + " is not a whole zip"), std::string::npos) << r.err;
   EXPECT_FALSE(fs::exists(out));
   EXPECT_FALSE(fs::exists(home / "LOSTDAT.TXT"));
+
+  const fs::path in = shipped.tmp.path() / "io.csv", big = home / "britain" / "big.dat";
+  std::string many = gbifHeader();
+  for (int i = 0; i <= gbifTaxaLimit(GridVariant::Britain); ++i)
+    many += gbifRecord(strprintf("G s%05d", i), "51.543", "-0.042");
+  test::writeFile(in, many);
+  r = run({in.string(), big.string(), "--grid", "britain"});
+  EXPECT_EQ(r.rc, 1);
+  EXPECT_NE(r.err.find("the download holds 10000 taxa; a datafile on this grid holds at most 9999"), std::string::npos)
+      << r.err;
+  EXPECT_FALSE(fs::exists(big));
 }
 
 // A link that leads out of the program folder is refused; one to a datafile
@@ -312,22 +325,6 @@ TEST_F(GbifImport, LostRowsAreWrittenAsTheyAreReadNotHeld) {
   // own overhead (some 16 MiB) does not.
   EXPECT_LT(peakKiB() - before, 24 * 1024);
   EXPECT_GT(fs::file_size(home / "LOSTDAT.TXT"), 48u << 20);
-}
-
-// One taxon more than a Britain datafile holds: refused whole. (Where the
-// records go on the British grid: gbif.case.)
-TEST_F(GbifImport, BritainTakesNoMoreTaxaThanItsDatafilesHold) {
-  const fs::path in = shipped.tmp.path() / "io.csv";
-  std::string many = gbifHeader();
-  for (int i = 0; i <= gbifTaxaLimit(GridVariant::Britain); ++i)
-    many += gbifRecord(strprintf("G s%05d", i), "51.543", "-0.042");
-  test::writeFile(in, many);
-  const fs::path big = home / "britain" / "big.dat";
-  const auto r = run({in.string(), big.string(), "--grid", "britain"});
-  EXPECT_EQ(r.rc, 1);
-  EXPECT_NE(r.err.find("the download holds 10000 taxa; a datafile on this grid holds at most 9999"), std::string::npos)
-      << r.err;
-  EXPECT_FALSE(fs::exists(big));
 }
 
 }  // namespace

@@ -176,31 +176,6 @@ TEST_F(OpenDatafile, NoMemoryForEvenFourCardsIsFatal) {
   EXPECT_EQ(host.messages.back().icon, Icon::Error);
 }
 
-TEST(StartSession, AllocationFailuresAreFatalInOrder) {
-  test::TempDir tmp;
-  struct Case {
-    std::size_t limit;
-    const char* message;
-  };
-  const std::size_t card = 1024, lattice = 62 * sizeof(LatticeLine), cells = 866 * sizeof(GridCell),
-                    work = (5 * 864 + 10) * sizeof(std::int32_t);
-  for (Case c : {Case{100, "failure to find memory for card"},
-                 Case{card + lattice - 1, "failure to find memory for gridlattice"},
-                 Case{card + lattice + cells - 1, "failure to find memory for gridcell"},
-                 Case{card + lattice + cells + work - 1, "failure to find memory for backcell"},
-                 Case{card + lattice + cells + 3 * work, "failure to find memory for prop, prop2, prop3"}}) {
-    test::ScriptedHost host;
-    Session s(host, tmp.path());
-    s.memory.limitBytes = c.limit;
-    EXPECT_FALSE(startSession(s));
-    EXPECT_TRUE(host.messages.empty()) << "the session shows nothing itself";
-    ASSERT_EQ(s.notices.size(), 1u) << c.message;
-    EXPECT_EQ(test::noticeLines(s)[0], std::string("BANG!!: ") + c.message);
-    EXPECT_EQ(s.notices[0].icon, Icon::Error);
-    EXPECT_TRUE(s.fatal);
-  }
-}
-
 TEST(StartSession, DefaultGeometryCornersAndLattice) {
   test::TempDir tmp;
   test::ScriptedHost host;

@@ -216,21 +216,20 @@ TEST_F(Preselection, OkAppliesFiltersRemovesTaxaAndCellsAndGivesTheAreaSetBack) 
   EXPECT_EQ(s.ws.borrowedAreas, std::vector<int>{42});
 }
 
-TEST_F(Preselection, FiltersAloneDoNotMarkTheDataModified) {
+// Filters alone do not mark the data modified; too many selected taxa
+// exclude none.
+TEST_F(Preselection, FiltersAloneOrTooManySelectedTaxaModifyNoData) {
   open(fiveTaxa());
   openDialog();
   s.preselection.dialog.groupCode = "2";
   applyPreselectionDialog(s, host, PreselectionAction::Ok, {});
   EXPECT_FALSE(s.ws.dataModifiedByPreselection);
-}
-
-TEST_F(Preselection, TooManySelectedTaxaExcludesNone) {
-  open(fiveTaxa());
   openDialog();
-  std::vector<int> lines(513, 1);
-  applyPreselectionDialog(s, host, PreselectionAction::Ok, lines);
+  s.preselection.dialog.groupCode = "";
+  applyPreselectionDialog(s, host, PreselectionAction::Ok, std::vector<int>(513, 1));
   EXPECT_EQ(host.messageLines(), std::vector<std::string>{"Exclude taxa: Too many items selected."});
   EXPECT_FALSE(s.ws.cards.excluded(1));
+  EXPECT_FALSE(s.ws.dataModifiedByPreselection);
 }
 
 TEST_F(Preselection, ConvertSaExcludesEveryCellOutsideTheAreaSet) {
