@@ -23,8 +23,6 @@ using test::gbifHeader;
 using test::gbifRecord;
 using test::gbifRow;
 
-std::string coord(double v) { return strprintf("%.6f", v); }
-
 // The peak memory of the process in KiB (VmHWM), or -1.
 long peakKiB() {
   const std::string status = test::readFile("/proc/self/status");
@@ -53,8 +51,8 @@ SampleRecords recordsOf(const Session& s, const std::string& end) {
                          {"species", name},
                          {"taxonRank", "SPECIES"},
                          {"occurrenceStatus", "PRESENT"},
-                         {"decimalLatitude", coord(c.y)},
-                         {"decimalLongitude", coord(c.x)},
+                         {"decimalLatitude", strprintf("%.6f", c.y)},
+                         {"decimalLongitude", strprintf("%.6f", c.x)},
                          {"basisOfRecord", "HUMAN_OBSERVATION"},
                          {"year", "2001"}},
                         end);
@@ -73,36 +71,30 @@ struct GbifImport : ::testing::Test {
   }
 };
 
-// The bad rows of a download, each with the reason the lost-records file gives.
-const std::vector<std::pair<std::string, std::string>>& badRows() {
-  static const std::vector<std::pair<std::string, std::string>> rows = [] {
-    std::map<std::string, std::string> good{{"family", "Felidae"},         {"genus", "Puma"},
-                                            {"species", "Puma concolor"},  {"decimalLatitude", "10.5"},
-                                            {"decimalLongitude", "-70.5"}, {"occurrenceStatus", "PRESENT"}};
-    auto with = [&](std::map<std::string, std::string> change) {
-      auto v = good;
-      for (auto& [k, x] : change) v[k] = x;
-      return gbifRow(v, "\r\n");
-    };
-    std::string narrow = with({});
-    narrow.erase(narrow.find("\t"), 1);  // one field fewer
-    std::string latin1 = with({{"locality", "Bogot\xE1"}});
-    return std::vector<std::pair<std::string, std::string>>{
-        {with({{"decimalLatitude", ""}}), "no coordinates"},
-        {with({{"decimalLatitude", "0"}, {"decimalLongitude", "0.0"}}), "coordinates 0/0"},
-        {with({{"coordinateUncertaintyInMeters", "50000"}}), "uncertainty 50000 m above 10000 m"},
-        {with({{"occurrenceStatus", "ABSENT"}}), "absent"},
-        {with({{"decimalLatitude", "ten north"}}), "coordinates are not numbers"},
-        {with({{"decimalLongitude", "200"}}), "coordinates out of range"},
-        {with({{"species", ""}}), "no species name"},
-        {narrow, "row has 49 fields, the header 50"},
-        {latin1, "bytes that are not UTF-8"},
-    };
-  }();
-  return rows;
-}
-
 TEST_F(GbifImport, ShippedSampleComesBackCardForCardWithBadRowsLost) {
+  std::map<std::string, std::string> good{{"family", "Felidae"},         {"genus", "Puma"},
+                                          {"species", "Puma concolor"},  {"decimalLatitude", "10.5"},
+                                          {"decimalLongitude", "-70.5"}, {"occurrenceStatus", "PRESENT"}};
+  auto with = [&](std::map<std::string, std::string> change) {
+    auto v = good;
+    for (auto& [k, x] : change) v[k] = x;
+    return gbifRow(v, "\r\n");
+  };
+  std::string narrow = with({});
+  narrow.erase(narrow.find("\t"), 1);  // one field fewer
+  std::string latin1 = with({{"locality", "Bogot\xE1"}});
+  // Each bad row with the reason the lost-records file gives.
+  const std::vector<std::pair<std::string, std::string>> badRows{
+      {with({{"decimalLatitude", ""}}), "no coordinates"},
+      {with({{"decimalLatitude", "0"}, {"decimalLongitude", "0.0"}}), "coordinates 0/0"},
+      {with({{"coordinateUncertaintyInMeters", "50000"}}), "uncertainty 50000 m above 10000 m"},
+      {with({{"occurrenceStatus", "ABSENT"}}), "absent"},
+      {with({{"decimalLatitude", "ten north"}}), "coordinates are not numbers"},
+      {with({{"decimalLongitude", "200"}}), "coordinates out of range"},
+      {with({{"species", ""}}), "no species name"},
+      {narrow, "row has 49 fields, the header 50"},
+      {latin1, "bytes that are not UTF-8"},
+  };
   test::OpenedSample open(home, GridVariant::World, sample);
   const SampleRecords recs = recordsOf(*open.s, "\r\n");
   // A byte-order mark, CR LF lines, a locality that begins with a quote
@@ -114,14 +106,14 @@ TEST_F(GbifImport, ShippedSampleComesBackCardForCardWithBadRowsLost) {
   for (int i = 0; i < 16; ++i) locality = quoted.find('\t', locality) + 1;
   quoted.insert(locality, "\"Fundo El Roble");
   text += quoted;
-  for (const auto& [row, reason] : badRows()) text += row;
+  for (const auto& [row, reason] : badRows) text += row;
   const fs::path input = shipped.tmp.path() / "0004567-240101120000000.csv";
   test::writeFile(input, text);
 
   const fs::path out = home / "equal" / "fromgbif.dat";
   const auto r = run({input.string(), out.string(), "--max-uncertainty", "10000"});
   ASSERT_EQ(r.rc, 0) << r.err;
-  const long bad = static_cast<long>(badRows().size());
+  const long bad = static_cast<long>(badRows.size());
   EXPECT_EQ(r.out.substr(0, r.out.find('\n')),
             strprintf("%ld rows read: %ld records placed as 7055 cell records for 288 taxa", recs.count + 1 + bad,
                       recs.count + 1));
@@ -134,7 +126,7 @@ TEST_F(GbifImport, ShippedSampleComesBackCardForCardWithBadRowsLost) {
   const std::string lost = test::readFile(home / "LOSTDAT.TXT");
   EXPECT_EQ(std::count(lost.begin(), lost.end(), '\n'), bad + 1) << lost;
   long line = recs.count + 3;  // header, records, the quoted row
-  for (const auto& [row, reason] : badRows())
+  for (const auto& [row, reason] : badRows)
     EXPECT_NE(lost.find(std::to_string(line++) + "\t" + reason + "\t"), std::string::npos) << reason;
 
   // The sampling effort beside the datafile reads as scores: one line per
