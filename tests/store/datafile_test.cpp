@@ -24,7 +24,7 @@ class OpenDatafile : public test::DataSession {
   }
 };
 
-TEST_F(OpenDatafile, PresenceDataOpensSilentlyWithItsGridType) {
+TEST_F(OpenDatafile, PresenceDataOpensSilentlyAndOnlyALeadingAsteriskMeansQuantitative) {
   fs::path p = put("equal/birds.dat", test::datafileImage("Birds of somewhere", threeTaxa()));
   ASSERT_TRUE(open(p));
   EXPECT_TRUE(host.messages.empty()) << host.messageLines().front();
@@ -47,9 +47,7 @@ TEST_F(OpenDatafile, PresenceDataOpensSilentlyWithItsGridType) {
   std::string loc = test::readFile(home / "equal" / "ZONARIUM.LOC");
   ASSERT_EQ(loc.size(), 864u * 20);
   EXPECT_EQ(loc.substr(0, 20), std::string(17, ' ') + std::string("\0<\r", 3));
-}
-
-TEST_F(OpenDatafile, TitleKeepsThirtyOneCharactersAndOnlyALeadingAsteriskMeansQuantitative) {
+  // The title keeps 31 characters; only a leading asterisk means quantitative.
   const std::string title32 = "abcdefghijklmnopqrstuvwxyz012345";
   ASSERT_TRUE(open(put("equal/t.dat", test::datafileImage(title32, threeTaxa()))));
   EXPECT_EQ(s.ws.datafile.title, title32.substr(0, 31));
@@ -59,7 +57,7 @@ TEST_F(OpenDatafile, TitleKeepsThirtyOneCharactersAndOnlyALeadingAsteriskMeansQu
   EXPECT_EQ(s.ws.datafile.levels, 100);
   EXPECT_EQ(host.messages[0].icon, Icon::Information);
 
-  fs::path p = put("equal/star.dat", test::datafileImage("Tree * counts", threeTaxa()));
+  p = put("equal/star.dat", test::datafileImage("Tree * counts", threeTaxa()));
   ASSERT_TRUE(open(p));
   EXPECT_FALSE(s.ws.datafile.quantitative);
   EXPECT_EQ(host.messages.size(), 1u);
@@ -152,7 +150,9 @@ TEST_F(OpenDatafile, MissingOrShortCoastlineIsReportedAfterTheLoad) {
   }
 }
 
-TEST_F(OpenDatafile, ShortageShrinksTheCardStoreWithAWarning) {
+// A shortage shrinks the card store with a warning; no room for even four
+// cards is fatal.
+TEST_F(OpenDatafile, ShortageShrinksTheCardStoreAndNoRoomForFourCardsIsFatal) {
   std::vector<TaxonSpec> many;
   for (int i = 0; i < 200; ++i) many.push_back({"T" + std::to_string(i), "1", {{1 + i % 800, 1}}});
   fs::path p = put("equal/many.dat", test::datafileImage("many", many));
@@ -164,10 +164,7 @@ TEST_F(OpenDatafile, ShortageShrinksTheCardStoreWithAWarning) {
   EXPECT_EQ(host.messageLines()[0],
             "Loading database to RAM: Insufficient free memory:\nspace allocated for only\n98 of 250 taxa");
   EXPECT_EQ(s.ws.counters.records, 97);
-}
-
-TEST_F(OpenDatafile, NoMemoryForEvenFourCardsIsFatal) {
-  fs::path p = put("equal/b.dat", test::datafileImage("b", threeTaxa()));
+  p = put("equal/b.dat", test::datafileImage("b", threeTaxa()));
   s.memory.limitBytes = s.coreBytes() - s.ws.cards.byteSize() + 3 * 1024;
   EXPECT_FALSE(open(p));
   EXPECT_TRUE(s.fatal);
