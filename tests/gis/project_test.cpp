@@ -6,8 +6,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <map>
-#include <regex>
 #include <sstream>
 
 #include <gdal_priv.h>
@@ -18,11 +18,15 @@
 #include "gis/gdalsetup.h"
 #include "gis/projectdata.h"
 #include "gis/projectinput.h"
+#include "shell/projectcurves.h"
+#include "shell/projectselect.h"
+#include "store/session.h"
 #include "store/text.h"
 #include "store/unitgeometry.h"
 #include "tests/support/cli_run.h"
 #include "tests/support/fixtures.h"
 #include "tests/support/gis_fixture.h"
+#include "tests/support/scripted_host.h"
 
 namespace zn {
 namespace {
@@ -226,86 +230,67 @@ TEST(ProjectAdd, StopsBetweenRowsWhenAsked) {
   EXPECT_LT(summary.rows, kRows);
 }
 
-// The steps of a RESULTS summary: the set's areas in order.
-int summarySteps(const std::string& report) {
-  static const std::regex step(R"(^ +\d+ +\d+ +\S+ +\d+ +\d+ +\d+ )");
-  std::istringstream in(report);
-  int steps = 0;
-  for (std::string line; std::getline(in, line);) steps += std::regex_search(line, step);
-  return steps;
-}
-
-// A project of 1 degree cells over 40 x 30 degrees holding the rows of a
-// table (taxon, x, y); false after a test failure.
-bool degreeProject(const test::TempDir& tmp, const std::string& file, const std::string& rows) {
-  writeFile(tmp.path() / "rows.csv", "taxon,x,y\n" + rows);
-  const auto made = test::runCli({"project", "new", file, "--cell", "1deg", "--extent", "0,0,40,30"});
-  const auto added = test::runCli({"project", "add", file, (tmp.path() / "rows.csv").string()});
-  EXPECT_EQ(made.rc + added.rc, 0) << made.err << added.err;
-  return made.rc + added.rc == 0;
-}
+// A project of 1 degree cells over 40 x 30 degrees, its 1,200 units
+// holding the taxa `taxaOf` names, ready to run on a started session.
+struct DegreeProject {
+  test::TempDir tmp;
+  test::ScriptedHost host;
+  Session s{host, tmp.path()};
+  std::shared_ptr<Project> project = std::make_shared<Project>();
+  AnalysisData data;
+  DegreeProject(int taxa, const std::function<std::vector<int>(int unit)>& taxaOf) {
+    std::string error;
+    project->grid = makeRegularGrid({*parseCellSize("1deg"), 4326, std::vector<double>{0, 0, 40, 30}, false}, error);
+    std::vector<Occurrence> pairs;
+    for (int n = 1; n <= 1200; ++n) {
+      project->data.units.push_back({n, "", 1.0, UnitStatus::Free});
+      for (int t : taxaOf(n)) pairs.push_back({static_cast<std::uint32_t>(t), static_cast<std::uint32_t>(n), 1.0});
+    }
+    for (int t = 0; t < taxa; ++t) project->data.taxa.push_back({t + 1, "t" + std::to_string(t), "", "", {}, "", 0.0});
+    project->data.occurrences = occurrencesFrom(taxa, 1200, pairs, false);
+    data = analysisData(project);
+    EXPECT_TRUE(startSession(s) && error.empty()) << error;
+  }
+};
 
 // A project's set may hold more units than a datafile's 1,100 cells: on
 // 1,200 units each holding a taxon of its own, every set that represents
-// all taxa takes every unit, and 1,150 hotspots are 1,150 units.
-TEST(ProjectTool, SetsHoldMoreUnitsThanADatafileHasCells) {
-  test::TempDir tmp;
-  const std::string file = (tmp.path() / "own.gpkg").string();
-  std::string rows;
-  for (int i = 0; i < 1200; ++i) rows += strprintf("t%d,%d.5,%d.5\n", i, i % 40, i / 40);
-  ASSERT_TRUE(degreeProject(tmp, file, rows));
-  const std::vector<std::pair<std::vector<std::string>, int>> runs{
-      {{"near-minimum"}, 1200},
-      {{"greedy"}, 1200},
-      {{"exact-minimum"}, 1200},
-      {{"hotspots", "--areas-to-add", "1150"}, 1150},
-  };
-  for (const auto& [kind, steps] : runs) {
-    SCOPED_TRACE(kind[0]);
-    std::vector<std::string> args{"select", kind[0], file};
-    args.insert(args.end(), kind.begin() + 1, kind.end());
-    const auto r = test::runCli(args);
-    ASSERT_EQ(r.rc, 0) << r.err;
-    EXPECT_EQ(summarySteps(r.out), steps) << r.out.substr(0, 2000);
+// all taxa takes every unit, and 1,150 hotspots are 1,150 units. (Asking
+// for more units than the project has: project.case.)
+TEST(ProjectSelect, SetsHoldMoreUnitsThanADatafileHasCells) {
+  DegreeProject p(1200, [](int n) { return std::vector<int>{n - 1}; });
+  for (const auto& [kind, areas, size] : {std::tuple{"near-minimum", 0, 1200}, std::tuple{"greedy", 0, 1200},
+                                          std::tuple{"exact-minimum", 0, 1200}, std::tuple{"hotspots", 1150, 1150}}) {
+    SCOPED_TRACE(kind);
+    ProjectSelectRequest request;
+    if (areas > 0) request.values.areasToAdd = areas;
+    ProjectSelection out;
+    const auto why = selectOnProject({"own.gpkg", p.project, &p.data}, *findAnalysis(kind), p.s, request, out);
+    ASSERT_FALSE(why) << why->text;
+    EXPECT_EQ(out.set.count(), size);
   }
-  const auto r = test::runCli({"select", "hotspots", file, "--areas-to-add", "1201"});
-  EXPECT_EQ(r.rc, 2);
-  EXPECT_EQ(r.err, "zonarium: --areas-to-add takes a whole number from 1 to 1200\n");
 }
 
 // Curves on a project reach past the 1,100 areas a datafile's set holds:
-// 1,150 cells hold taxa A and B and 50 hold only C, so the richness
+// 1,150 units hold taxa A and B and 50 hold only C, so the richness
 // hotspots need 1,151 areas for every taxon, where the optimum, the
 // near-minimum and the greedy set need 2.
-TEST(ProjectTool, CurvesTakeEveryUnitOfAProject) {
-  test::TempDir tmp;
-  const std::string file = (tmp.path() / "g.gpkg").string(), csv = (tmp.path() / "c.csv").string();
-  std::string rows;
-  for (int i = 0; i < 1200; ++i) {
-    const std::string at = strprintf(",%d.5,%d.5\n", i % 40, i / 40);
-    rows += i < 1150 ? "A" + at + "B" + at : "C" + at;
+TEST(ProjectSelect, CurvesTakeEveryUnitOfAProject) {
+  DegreeProject p(3, [](int n) { return n <= 1150 ? std::vector<int>{0, 1} : std::vector<int>{2}; });
+  CurveParams params;
+  params.maxAreas = 1200;
+  params.runs = 50;
+  const CurveSet c = projectCurves(p.data, p.s, params, p.s.progress);
+  ASSERT_EQ(c.error, "");
+  ASSERT_EQ(c.maxAreas, 1200);
+  for (const auto& [k, hotspots] : {std::pair{2, 2}, std::pair{1150, 2}, std::pair{1151, 3}, std::pair{1200, 3}}) {
+    SCOPED_TRACE(k);
+    const auto at = static_cast<std::size_t>(k);
+    EXPECT_EQ(std::tuple(c.optimum[at], c.optimumProven[at] != 0, c.optimumBound[at], c.nearMinimum[at], c.greedy[at]),
+              std::tuple(3, true, 3.0, 3, 3));
+    EXPECT_EQ(c.hotspots[at], hotspots);
   }
-  ASSERT_TRUE(degreeProject(tmp, file, rows));
-  const auto r = test::runCli({"curve", file, "--max-areas", "1200", "--runs", "50", "--out", csv});
-  ASSERT_EQ(r.rc, 0) << r.err;
-  std::istringstream table(readFile(csv));
-  std::string line;
-  std::getline(table, line);
-  ASSERT_TRUE(line.starts_with("areas,optimum,optimum_proven,optimum_bound,near_minimum,greedy,hotspots,")) << line;
-  std::map<int, std::vector<double>> byK;
-  while (std::getline(table, line)) {
-    std::vector<double> v;
-    std::istringstream cells(line);
-    for (std::string cell; std::getline(cells, cell, ',');) v.push_back(std::stod(cell));
-    byK[static_cast<int>(v.at(0))] = v;
-  }
-  ASSERT_EQ(byK.size(), 1201u);
-  const std::vector<std::pair<int, std::vector<double>>> expected{{2, {2, 3, 1, 3, 3, 3, 2}},
-                                                                  {1150, {1150, 3, 1, 3, 3, 3, 2}},
-                                                                  {1151, {1151, 3, 1, 3, 3, 3, 3}},
-                                                                  {1200, {1200, 3, 1, 3, 3, 3, 3}}};
-  for (const auto& [k, want] : expected) EXPECT_EQ(std::vector<double>(byK[k].begin(), byK[k].begin() + 7), want) << k;
-  EXPECT_NE(r.out.find("richness hotspots               1151"), std::string::npos) << r.out;
+  EXPECT_EQ(c.summary[static_cast<std::size_t>(CurveMethod::Hotspots)].areasForAll, 1151);
 }
 
 // An empty project of British National Grid 10 km squares.

@@ -173,22 +173,6 @@ TEST_F(OpenDatafile, ShortageShrinksTheCardStoreAndNoRoomForFourCardsIsFatal) {
   EXPECT_EQ(host.messages.back().icon, Icon::Error);
 }
 
-TEST(StartSession, DefaultGeometryCornersAndLattice) {
-  test::TempDir tmp;
-  test::ScriptedHost host;
-  Session s(host, tmp.path());
-  ASSERT_TRUE(startSession(s));
-  EXPECT_FALSE(s.coastlineRead);
-  EXPECT_TRUE(s.gridTypes.types.empty());
-  ASSERT_EQ(s.ws.cells.size(), 866u);
-  ASSERT_EQ(s.ws.lattice.size(), 62u);
-  EXPECT_EQ(s.ws.lattice[0].x0, 160);
-  EXPECT_EQ(s.ws.lattice[36].x0, 2752);
-  EXPECT_EQ(s.ws.lattice[37].y0, 160);
-  EXPECT_EQ(s.ws.lattice[61].y0, 1888);
-  EXPECT_EQ(s.ws.prop.size(), 5u * 864 + 10);
-}
-
 TEST_F(OpenDatafile, SavedDatafileReopensWithTheSameCardsAndAFailedSaveKeepsTheOld) {
   fs::path p = put("equal/birds.dat", test::datafileImage("Birds of somewhere", threeTaxa()));
   ASSERT_TRUE(open(p));
