@@ -19,11 +19,11 @@
 #include "gis/projectdata.h"
 #include "gis/projectinput.h"
 #include "shell/projectcurves.h"
+#include "shell/projectscreen.h"
 #include "shell/projectselect.h"
 #include "store/session.h"
 #include "store/text.h"
 #include "store/unitgeometry.h"
-#include "tests/support/cli_run.h"
 #include "tests/support/fixtures.h"
 #include "tests/support/gis_fixture.h"
 #include "tests/support/scripted_host.h"
@@ -294,27 +294,29 @@ TEST(ProjectSelect, CurvesTakeEveryUnitOfAProject) {
 }
 
 // An empty project of British National Grid 10 km squares.
-bool nationalGridProject(const std::string& file) {
+Project nationalGridProject() {
   Project p;
   std::string error;
   p.grid = makeRegularGrid({*parseCellSize("10km"), 27700, std::vector<double>{0, 0, 700000, 1300000}, false}, error);
+  EXPECT_EQ(error, "");
   p.data.occurrences = occurrencesFrom(0, 0, {}, false);
-  return error.empty() && writeProject(file, p).empty();
+  return p;
 }
 
 // A GBIF download onto a British 10 km grid keeps each taxon's genus and
-// family in the project. (Where its records go, and which are left out:
-// project.case.)
-TEST(ProjectTool, AGbifDownloadKeepsGenusAndFamily) {
+// family in the project file. (Where its records go, and which are left
+// out: project.case.)
+TEST(ProjectAdd, AGbifDownloadKeepsGenusAndFamily) {
   test::TempDir tmp;
-  const std::string file = (tmp.path() / "gb.gpkg").string(), csv = (tmp.path() / "gbif.csv").string();
+  const fs::path file = tmp.path() / "gb.gpkg", csv = tmp.path() / "gbif.csv";
   writeFile(csv, test::gbifHeader() +
                      test::gbifRecord("Pieris rapae", "51.752", "-1.2577", "HUMAN_OBSERVATION", "Pieridae") +
                      test::gbifRecord("Pieris napi", "52.205", "0.1218", "HUMAN_OBSERVATION", "Pieridae"));
-  ASSERT_TRUE(nationalGridProject(file));
-  const auto r = test::runCli({"project", "add", file, csv});
-  ASSERT_EQ(r.rc, 0) << r.err;
+  Project made = nationalGridProject();
+  AddSummary sum;
   std::string error;
+  ASSERT_TRUE(addToProject(made, {InputFormat::Gbif, csv, {}, nullptr}, sum, error)) << error;
+  ASSERT_EQ(writeProject(file, made), "");
   auto p = readProject(file, error);
   ASSERT_TRUE(p) << error;
   ASSERT_EQ(p->data.taxonCount(), 2);
@@ -402,55 +404,52 @@ TEST_F(UnitsProject, UnitsArePlacedFoundAndRingedByTheirGeometry) {
 
 // The butterflies as a datafile of 10 km squares and as a project of the
 // same squares: each measure gives every square the same score and count.
-TEST(ProjectTool, MeasuresOnAProjectEqualTheDatafileWhereUnitsCoincide) {
+TEST(ProjectMeasures, EqualTheDatafileWhereUnitsCoincide) {
   test::ShippedHome home;
-  const std::string file = (home.tmp.path() / "b.gpkg").string();
   const fs::path datafile = home.home / "britain" / "butterflies.dat";
-  ASSERT_TRUE(nationalGridProject(file));
-  auto run = [&](std::vector<std::string> args) {
-    std::ostringstream out, err;
-    args.insert(args.begin(), {"--home", home.home.string(), "--grid", "britain"});
-    EXPECT_EQ(runZonarium(args, out, err), 0) << err.str();
-    return out.str();
-  };
-  // Each square of the datafile becomes one unit, every record one occurrence.
-  EXPECT_EQ(run({"project", "add", file, datafile.string()}),
-            "rows read: 55058\noccurrences added: 55058\nnew taxa: 53\nnew units: 2601\nrows lost: 0\n");
-  std::string error;
-  const auto project = readProject(file, error);
-  ASSERT_TRUE(project) << error;
-  // Square n of the datafile is the project's cell under its centre.
   test::OpenedSample opened(home.home, GridVariant::Britain, datafile);
-  const auto squares = unitGeometry(*opened.s);
-
-  const std::vector<std::vector<std::string>> measures{
-      {"richness"},
-      {"range-size-rarity", "--set", "rarity-formula=1"},
-      {"median-range"},
-      {"rare-quartile"},
+  Session& s = *opened.s;
+  std::string error;
+  Project p = nationalGridProject();
+  // Each square of the datafile becomes one unit, every record one occurrence.
+  AddSummary sum;
+  ASSERT_TRUE(addToProject(p, {InputFormat::Datafile, datafile, {}, &s}, sum, error)) << error;
+  EXPECT_EQ(sum.text(), "rows read: 55058\noccurrences added: 55058\nnew taxa: 53\nnew units: 2601\nrows lost: 0\n");
+  const auto project = std::make_shared<const Project>(std::move(p));
+  const AnalysisData d = analysisData(project);
+  // Square n of the datafile is the project's cell under its centre.
+  const auto squares = unitGeometry(s);
+  const RarityFormula formula = s.settings.rarityFormula;
+  const std::tuple<const char*, RarityFormula, int> measures[] = {
+      {"richness", formula, 0},
+      {"range-size-rarity", RarityFormula::kInverse, 0},
+      {"median-range", formula, 0},
+      {"rare-quartile", formula, 0},
       // Mean passes divide where the measure takes them, and only there.
-      {"range-size-rarity", "--mean", "2"},
-      {"richness", "--mean", "1"}};
-  for (const auto& m : measures) {
-    SCOPED_TRACE(m[0]);
-    std::vector<std::string> onFile{"measure", m[0], datafile.string()}, onProject{"measure", m[0], file};
-    onFile.insert(onFile.end(), m.begin() + 1, m.end());
-    onProject.insert(onProject.end(), m.begin() + 1, m.end());
-    std::istringstream a(run(onFile)), b(run(onProject));
-    std::map<long long, std::string> want, got;
-    std::string line;
-    std::getline(a, line);
-    std::string title = line;
-    std::getline(b, line);
-    EXPECT_EQ(line, title);
+      {"range-size-rarity", formula, 2},
+      {"richness", formula, 1}};
+  for (const auto& [name, rarity, means] : measures) {
+    SCOPED_TRACE(name);
+    s.settings.rarityFormula = rarity;
+    const Analysis& a = *findAnalysis(name);
+    ASSERT_TRUE(a.run(s, {}).ran);
+    for (int i = 0; i < means; ++i) findAnalysis("mean")->run(s, {});
+    ProjectScores onProject;
+    ASSERT_FALSE(measureProject(d, a, s, measureParams(s.settings), 0, onProject, means));
+    EXPECT_EQ(onProject.title, s.map.title);
     // Squares and units where the measure counted nothing are left aside.
-    while (std::getline(a, line)) {
-      const auto centre = squares->centroid(std::stoi(line));
-      if (!line.ends_with(" 0") && centre)
-        want[project->grid.cellAt(centre->x, centre->y)] = line.substr(line.find(' '));
+    std::map<long long, std::string> want, got;
+    for (int n = 1; n <= s.ws.geo.cells; ++n) {
+      const GridCell& c = s.ws.cells[static_cast<std::size_t>(n)];
+      const auto centre = squares->centroid(n);
+      if (c.count != 0 && centre)
+        want[project->grid.cellAt(centre->x, centre->y)] = strprintf("%.6f %d", c.score, c.count);
     }
-    while (std::getline(b, line))
-      if (!line.ends_with(" 0")) got[std::stoll(line)] = line.substr(line.find(' '));
+    for (int n = 1; n <= d.units(); ++n) {
+      const auto at = static_cast<std::size_t>(n);
+      if (onProject.result.count[at] != 0)
+        got[project->data.unit(n).id] = strprintf("%.6f %d", onProject.result.score[at], onProject.result.count[at]);
+    }
     EXPECT_GT(got.size(), 100u);
     EXPECT_EQ(got, want);
   }
