@@ -1,5 +1,6 @@
 // Projects: regular grids placing points, project files read back as they
-// were written, hostile files refused, and the tool's project commands.
+// were written, hostile files refused, the analyses on a project's units,
+// and results written back beside them.
 #include "gis/project.h"
 
 #include <gtest/gtest.h>
