@@ -11,9 +11,9 @@
 #include "store/britain.h"
 #include "store/files.h"
 #include "store/text.h"
-#include "tests/support/gis_fixture.h"
-#include "tests/support/file_limit.h"
 #include "tests/support/cli_run.h"
+#include "tests/support/file_limit.h"
+#include "tests/support/gis_fixture.h"
 
 namespace zn {
 namespace {
@@ -22,8 +22,6 @@ namespace fs = std::filesystem;
 using test::gbifHeader;
 using test::gbifRecord;
 using test::gbifRow;
-
-std::string coord(double v) { return strprintf("%.6f", v); }
 
 // The peak memory of the process in KiB (VmHWM), or -1.
 long peakKiB() {
@@ -53,8 +51,8 @@ SampleRecords recordsOf(const Session& s, const std::string& end) {
                          {"species", name},
                          {"taxonRank", "SPECIES"},
                          {"occurrenceStatus", "PRESENT"},
-                         {"decimalLatitude", coord(c.y)},
-                         {"decimalLongitude", coord(c.x)},
+                         {"decimalLatitude", strprintf("%.6f", c.y)},
+                         {"decimalLongitude", strprintf("%.6f", c.x)},
                          {"basisOfRecord", "HUMAN_OBSERVATION"},
                          {"year", "2001"}},
                         end);
@@ -73,36 +71,30 @@ struct GbifImport : ::testing::Test {
   }
 };
 
-// The bad rows of a download, each with the reason the lost-records file gives.
-const std::vector<std::pair<std::string, std::string>>& badRows() {
-  static const std::vector<std::pair<std::string, std::string>> rows = [] {
-    std::map<std::string, std::string> good{{"family", "Felidae"},         {"genus", "Puma"},
-                                            {"species", "Puma concolor"},  {"decimalLatitude", "10.5"},
-                                            {"decimalLongitude", "-70.5"}, {"occurrenceStatus", "PRESENT"}};
-    auto with = [&](std::map<std::string, std::string> change) {
-      auto v = good;
-      for (auto& [k, x] : change) v[k] = x;
-      return gbifRow(v, "\r\n");
-    };
-    std::string narrow = with({});
-    narrow.erase(narrow.find("\t"), 1);  // one field fewer
-    std::string latin1 = with({{"locality", "Bogot\xE1"}});
-    return std::vector<std::pair<std::string, std::string>>{
-        {with({{"decimalLatitude", ""}}), "no coordinates"},
-        {with({{"decimalLatitude", "0"}, {"decimalLongitude", "0.0"}}), "coordinates 0/0"},
-        {with({{"coordinateUncertaintyInMeters", "50000"}}), "uncertainty 50000 m above 10000 m"},
-        {with({{"occurrenceStatus", "ABSENT"}}), "absent"},
-        {with({{"decimalLatitude", "ten north"}}), "coordinates are not numbers"},
-        {with({{"decimalLongitude", "200"}}), "coordinates out of range"},
-        {with({{"species", ""}}), "no species name"},
-        {narrow, "row has 49 fields, the header 50"},
-        {latin1, "bytes that are not UTF-8"},
-    };
-  }();
-  return rows;
-}
-
 TEST_F(GbifImport, ShippedSampleComesBackCardForCardWithBadRowsLost) {
+  std::map<std::string, std::string> good{{"family", "Felidae"},         {"genus", "Puma"},
+                                          {"species", "Puma concolor"},  {"decimalLatitude", "10.5"},
+                                          {"decimalLongitude", "-70.5"}, {"occurrenceStatus", "PRESENT"}};
+  auto with = [&](std::map<std::string, std::string> change) {
+    auto v = good;
+    for (auto& [k, x] : change) v[k] = x;
+    return gbifRow(v, "\r\n");
+  };
+  std::string narrow = with({});
+  narrow.erase(narrow.find("\t"), 1);  // one field fewer
+  std::string latin1 = with({{"locality", "Bogot\xE1"}});
+  // Each bad row with the reason the lost-records file gives.
+  const std::vector<std::pair<std::string, std::string>> badRows{
+      {with({{"decimalLatitude", ""}}), "no coordinates"},
+      {with({{"decimalLatitude", "0"}, {"decimalLongitude", "0.0"}}), "coordinates 0/0"},
+      {with({{"coordinateUncertaintyInMeters", "50000"}}), "uncertainty 50000 m above 10000 m"},
+      {with({{"occurrenceStatus", "ABSENT"}}), "absent"},
+      {with({{"decimalLatitude", "ten north"}}), "coordinates are not numbers"},
+      {with({{"decimalLongitude", "200"}}), "coordinates out of range"},
+      {with({{"species", ""}}), "no species name"},
+      {narrow, "row has 49 fields, the header 50"},
+      {latin1, "bytes that are not UTF-8"},
+  };
   test::OpenedSample open(home, GridVariant::World, sample);
   const SampleRecords recs = recordsOf(*open.s, "\r\n");
   // A byte-order mark, CR LF lines, a locality that begins with a quote
@@ -114,14 +106,14 @@ TEST_F(GbifImport, ShippedSampleComesBackCardForCardWithBadRowsLost) {
   for (int i = 0; i < 16; ++i) locality = quoted.find('\t', locality) + 1;
   quoted.insert(locality, "\"Fundo El Roble");
   text += quoted;
-  for (const auto& [row, reason] : badRows()) text += row;
+  for (const auto& [row, reason] : badRows) text += row;
   const fs::path input = shipped.tmp.path() / "0004567-240101120000000.csv";
   test::writeFile(input, text);
 
   const fs::path out = home / "equal" / "fromgbif.dat";
   const auto r = run({input.string(), out.string(), "--max-uncertainty", "10000"});
   ASSERT_EQ(r.rc, 0) << r.err;
-  const long bad = static_cast<long>(badRows().size());
+  const long bad = static_cast<long>(badRows.size());
   EXPECT_EQ(r.out.substr(0, r.out.find('\n')),
             strprintf("%ld rows read: %ld records placed as 7055 cell records for 288 taxa", recs.count + 1 + bad,
                       recs.count + 1));
@@ -134,7 +126,7 @@ TEST_F(GbifImport, ShippedSampleComesBackCardForCardWithBadRowsLost) {
   const std::string lost = test::readFile(home / "LOSTDAT.TXT");
   EXPECT_EQ(std::count(lost.begin(), lost.end(), '\n'), bad + 1) << lost;
   long line = recs.count + 3;  // header, records, the quoted row
-  for (const auto& [row, reason] : badRows())
+  for (const auto& [row, reason] : badRows)
     EXPECT_NE(lost.find(std::to_string(line++) + "\t" + reason + "\t"), std::string::npos) << reason;
 
   // The sampling effort beside the datafile reads as scores: one line per
@@ -201,8 +193,10 @@ TEST_F(GbifImport, ZippedDownloadAndDarwinCoreArchivesGiveTheSameDatafile) {
   }
 }
 
-// (A download without the columns the tool needs: gbif.case.)
-TEST_F(GbifImport, UnusableZipsAreRefusedWithoutWritingAnything) {
+// Zips without an occurrence file or cut short, and one taxon more than a
+// Britain datafile holds, are refused whole. (A download without the columns
+// the tool needs, and where records go on the British grid: gbif.case.)
+TEST_F(GbifImport, UnusableDownloadsAreRefusedWithoutWritingAnything) {
   const fs::path out = home / "equal" / "never.dat";
   const fs::path noOccurrences = shipped.tmp.path() / "empty.zip";
   test::writeZip(noOccurrences, {{"citations.txt", "cite us"}, {"rights.txt", "CC-BY"}});
@@ -216,6 +210,17 @@ TEST_F(GbifImport, UnusableZipsAreRefusedWithoutWritingAnything) {
   EXPECT_NE(r.err.find(cut.string() + " is not a whole zip"), std::string::npos) << r.err;
   EXPECT_FALSE(fs::exists(out));
   EXPECT_FALSE(fs::exists(home / "LOSTDAT.TXT"));
+
+  const fs::path in = shipped.tmp.path() / "io.csv", big = home / "britain" / "big.dat";
+  std::string many = gbifHeader();
+  for (int i = 0; i <= gbifTaxaLimit(GridVariant::Britain); ++i)
+    many += gbifRecord(strprintf("G s%05d", i), "51.543", "-0.042");
+  test::writeFile(in, many);
+  r = run({in.string(), big.string(), "--grid", "britain"});
+  EXPECT_EQ(r.rc, 1);
+  EXPECT_NE(r.err.find("the download holds 10000 taxa; a datafile on this grid holds at most 9999"), std::string::npos)
+      << r.err;
+  EXPECT_FALSE(fs::exists(big));
 }
 
 // A link that leads out of the program folder is refused; one to a datafile
@@ -312,22 +317,6 @@ TEST_F(GbifImport, LostRowsAreWrittenAsTheyAreReadNotHeld) {
   // own overhead (some 16 MiB) does not.
   EXPECT_LT(peakKiB() - before, 24 * 1024);
   EXPECT_GT(fs::file_size(home / "LOSTDAT.TXT"), 48u << 20);
-}
-
-// One taxon more than a Britain datafile holds: refused whole. (Where the
-// records go on the British grid: gbif.case.)
-TEST_F(GbifImport, BritainTakesNoMoreTaxaThanItsDatafilesHold) {
-  const fs::path in = shipped.tmp.path() / "io.csv";
-  std::string many = gbifHeader();
-  for (int i = 0; i <= gbifTaxaLimit(GridVariant::Britain); ++i)
-    many += gbifRecord(strprintf("G s%05d", i), "51.543", "-0.042");
-  test::writeFile(in, many);
-  const fs::path big = home / "britain" / "big.dat";
-  const auto r = run({in.string(), big.string(), "--grid", "britain"});
-  EXPECT_EQ(r.rc, 1);
-  EXPECT_NE(r.err.find("the download holds 10000 taxa; a datafile on this grid holds at most 9999"), std::string::npos)
-      << r.err;
-  EXPECT_FALSE(fs::exists(big));
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // GIS exports read back through GDAL: one feature per cell of the grid type
 // with the cell's true bounds, and attributes equal to what `zonarium
-// measure` gives. (The fields each analysis writes: gis.case.)
+// measure` gives. (The fields each analysis writes, and CSV cells kept from
+// running as formulas: gis.case.)
 #include <gtest/gtest.h>
 
 #include <gdal_priv.h>
@@ -9,14 +10,10 @@
 
 #include <memory>
 
-#include "display/displaystate.h"
-#include "gis/gisexport.h"
-#include "interchange/dataexport.h"
-#include "shell/mapclasses.h"
 #include "store/text.h"
-#include "tests/support/gis_fixture.h"
-#include "tests/support/file_limit.h"
 #include "tests/support/cli_run.h"
+#include "tests/support/file_limit.h"
+#include "tests/support/gis_fixture.h"
 
 namespace zn {
 namespace {
@@ -192,44 +189,6 @@ TEST_F(GisExport, ALinkIsWrittenThroughAndAFailedExportLeavesNothingNew) {
   }
   for (const auto& e : fs::directory_iterator(shipped.tmp.path()))
     EXPECT_EQ(e.path().filename().string().find(".tmp"), std::string::npos) << e.path();
-}
-
-// Text a spreadsheet would run as a formula is written as text in every CSV
-// the program writes; numbers stay numbers.
-TEST_F(GisExport, CsvCellsNeverRunAsFormulas) {
-  const std::vector<std::pair<std::string, std::string>> names{
-      {"=HYPERLINK(\"http://x\",\"y\")", "'=HYPERLINK(\"http://x\",\"y\")"},
-      {"+SUM(1+1)", "'+SUM(1+1)"},
-      {"@SUM(1)", "'@SUM(1)"},
-      {"-2+3", "'-2+3"},
-      {"\tcmd", "'\tcmd"},
-      {"-2.5e3", "-2.5e3"},
-      {"Canis lupus", "Canis lupus"},
-  };
-  test::OpenedSample open(home, GridVariant::World, world);
-  Session& s = *open.s;
-  for (std::size_t i = 0; i < names.size(); ++i) s.ws.cards.setName(static_cast<int>(i), names[i].first);
-  DisplayState d;
-  allocatePalette(d.palette, -1, s.settings);
-  buildPalette(d.palette, s.settings);
-  classMap(s, d);
-  const GisExportResult r = exportMapToGis(s, d.palette, {out("names.csv"), "", nullptr});
-  ASSERT_TRUE(r.ok()) << r.error;
-  Dataset taxa = openVector(r.taxaFile);
-  ASSERT_TRUE(taxa);
-  OGRLayer* l = taxa->GetLayer(0);
-  l->ResetReading();
-  for (const auto& [name, written] : names) {
-    std::unique_ptr<OGRFeature> f(l->GetNextFeature());
-    ASSERT_TRUE(f);
-    EXPECT_EQ(f->GetFieldAsString("name"), written);
-  }
-  // The comma-delimited text export of the data writes the same names.
-  ASSERT_TRUE(writeExport(s, s.progress, kExportCommaText, out("names.txt")));
-  const std::string text = test::readFile(out("names.txt"));
-  EXPECT_NE(text.find("\"'=HYPERLINK"), std::string::npos);
-  EXPECT_NE(text.find("\"'@SUM(1)\""), std::string::npos);
-  EXPECT_EQ(text.find("\"="), std::string::npos);
 }
 
 }  // namespace

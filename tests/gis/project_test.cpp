@@ -1,13 +1,14 @@
 // Projects: regular grids placing points, project files read back as they
-// were written, hostile files refused, and the tool's project commands.
+// were written, hostile files refused, the analyses on a project's units,
+// and results written back beside them.
 #include "gis/project.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <map>
-#include <regex>
 #include <sstream>
 
 #include <gdal_priv.h>
@@ -18,11 +19,15 @@
 #include "gis/gdalsetup.h"
 #include "gis/projectdata.h"
 #include "gis/projectinput.h"
+#include "shell/projectcurves.h"
+#include "shell/projectscreen.h"
+#include "shell/projectselect.h"
+#include "store/session.h"
 #include "store/text.h"
 #include "store/unitgeometry.h"
-#include "tests/support/cli_run.h"
 #include "tests/support/fixtures.h"
 #include "tests/support/gis_fixture.h"
+#include "tests/support/scripted_host.h"
 
 namespace zn {
 namespace {
@@ -226,137 +231,98 @@ TEST(ProjectAdd, StopsBetweenRowsWhenAsked) {
   EXPECT_LT(summary.rows, kRows);
 }
 
-// The steps of a RESULTS summary: the set's areas in order.
-int summarySteps(const std::string& report) {
-  static const std::regex step(R"(^ +\d+ +\d+ +\S+ +\d+ +\d+ +\d+ )");
-  std::istringstream in(report);
-  int steps = 0;
-  for (std::string line; std::getline(in, line);) steps += std::regex_search(line, step);
-  return steps;
-}
-
-// A project of 1 degree cells over 40 x 30 degrees holding the rows of a
-// table (taxon, x, y); false after a test failure.
-bool degreeProject(const test::TempDir& tmp, const std::string& file, const std::string& rows) {
-  writeFile(tmp.path() / "rows.csv", "taxon,x,y\n" + rows);
-  const auto made = test::runCli({"project", "new", file, "--cell", "1deg", "--extent", "0,0,40,30"});
-  const auto added = test::runCli({"project", "add", file, (tmp.path() / "rows.csv").string()});
-  EXPECT_EQ(made.rc + added.rc, 0) << made.err << added.err;
-  return made.rc + added.rc == 0;
-}
+// A project of 1 degree cells over 40 x 30 degrees, its 1,200 units
+// holding the taxa `taxaOf` names, ready to run on a started session.
+struct DegreeProject {
+  test::TempDir tmp;
+  test::ScriptedHost host;
+  Session s{host, tmp.path()};
+  std::shared_ptr<Project> project = std::make_shared<Project>();
+  AnalysisData data;
+  DegreeProject(int taxa, const std::function<std::vector<int>(int unit)>& taxaOf) {
+    std::string error;
+    project->grid = makeRegularGrid({*parseCellSize("1deg"), 4326, std::vector<double>{0, 0, 40, 30}, false}, error);
+    std::vector<Occurrence> pairs;
+    for (int n = 1; n <= 1200; ++n) {
+      project->data.units.push_back({n, "", 1.0, UnitStatus::Free});
+      for (int t : taxaOf(n)) pairs.push_back({static_cast<std::uint32_t>(t), static_cast<std::uint32_t>(n), 1.0});
+    }
+    for (int t = 0; t < taxa; ++t) project->data.taxa.push_back({t + 1, "t" + std::to_string(t), "", "", {}, "", 0.0});
+    project->data.occurrences = occurrencesFrom(taxa, 1200, pairs, false);
+    data = analysisData(project);
+    EXPECT_TRUE(startSession(s) && error.empty()) << error;
+  }
+};
 
 // A project's set may hold more units than a datafile's 1,100 cells: on
 // 1,200 units each holding a taxon of its own, every set that represents
-// all taxa takes every unit, and 1,150 hotspots are 1,150 units.
-TEST(ProjectTool, SetsHoldMoreUnitsThanADatafileHasCells) {
-  test::TempDir tmp;
-  const std::string file = (tmp.path() / "own.gpkg").string();
-  std::string rows;
-  for (int i = 0; i < 1200; ++i) rows += strprintf("t%d,%d.5,%d.5\n", i, i % 40, i / 40);
-  ASSERT_TRUE(degreeProject(tmp, file, rows));
-  const std::vector<std::pair<std::vector<std::string>, int>> runs{
-      {{"near-minimum"}, 1200},
-      {{"greedy"}, 1200},
-      {{"exact-minimum"}, 1200},
-      {{"hotspots", "--areas-to-add", "1150"}, 1150},
-  };
-  for (const auto& [kind, steps] : runs) {
-    SCOPED_TRACE(kind[0]);
-    std::vector<std::string> args{"select", kind[0], file};
-    args.insert(args.end(), kind.begin() + 1, kind.end());
-    const auto r = test::runCli(args);
-    ASSERT_EQ(r.rc, 0) << r.err;
-    EXPECT_EQ(summarySteps(r.out), steps) << r.out.substr(0, 2000);
+// all taxa takes every unit, and 1,150 hotspots are 1,150 units. (Asking
+// for more units than the project has: project.case.)
+TEST(ProjectSelect, SetsHoldMoreUnitsThanADatafileHasCells) {
+  DegreeProject p(1200, [](int n) { return std::vector<int>{n - 1}; });
+  for (const auto& [kind, areas, size] : {std::tuple{"near-minimum", 0, 1200}, std::tuple{"greedy", 0, 1200},
+                                          std::tuple{"exact-minimum", 0, 1200}, std::tuple{"hotspots", 1150, 1150}}) {
+    SCOPED_TRACE(kind);
+    ProjectSelectRequest request;
+    if (areas > 0) request.values.areasToAdd = areas;
+    ProjectSelection out;
+    const auto why = selectOnProject({"own.gpkg", p.project, &p.data}, *findAnalysis(kind), p.s, request, out);
+    ASSERT_FALSE(why) << why->text;
+    EXPECT_EQ(out.set.count(), size);
   }
-  const auto r = test::runCli({"select", "hotspots", file, "--areas-to-add", "1201"});
-  EXPECT_EQ(r.rc, 2);
-  EXPECT_EQ(r.err, "zonarium: --areas-to-add takes a whole number from 1 to 1200\n");
 }
 
 // Curves on a project reach past the 1,100 areas a datafile's set holds:
-// 1,150 cells hold taxa A and B and 50 hold only C, so the richness
+// 1,150 units hold taxa A and B and 50 hold only C, so the richness
 // hotspots need 1,151 areas for every taxon, where the optimum, the
 // near-minimum and the greedy set need 2.
-TEST(ProjectTool, CurvesTakeEveryUnitOfAProject) {
-  test::TempDir tmp;
-  const std::string file = (tmp.path() / "g.gpkg").string(), csv = (tmp.path() / "c.csv").string();
-  std::string rows;
-  for (int i = 0; i < 1200; ++i) {
-    const std::string at = strprintf(",%d.5,%d.5\n", i % 40, i / 40);
-    rows += i < 1150 ? "A" + at + "B" + at : "C" + at;
+TEST(ProjectSelect, CurvesTakeEveryUnitOfAProject) {
+  DegreeProject p(3, [](int n) { return n <= 1150 ? std::vector<int>{0, 1} : std::vector<int>{2}; });
+  CurveParams params;
+  params.maxAreas = 1200;
+  params.runs = 50;
+  const CurveSet c = projectCurves(p.data, p.s, params, p.s.progress);
+  ASSERT_EQ(c.error, "");
+  ASSERT_EQ(c.maxAreas, 1200);
+  for (const auto& [k, hotspots] : {std::pair{2, 2}, std::pair{1150, 2}, std::pair{1151, 3}, std::pair{1200, 3}}) {
+    SCOPED_TRACE(k);
+    const auto at = static_cast<std::size_t>(k);
+    EXPECT_EQ(std::tuple(c.optimum[at], c.optimumProven[at] != 0, c.optimumBound[at], c.nearMinimum[at], c.greedy[at]),
+              std::tuple(3, true, 3.0, 3, 3));
+    EXPECT_EQ(c.hotspots[at], hotspots);
   }
-  ASSERT_TRUE(degreeProject(tmp, file, rows));
-  const auto r = test::runCli({"curve", file, "--max-areas", "1200", "--runs", "50", "--out", csv});
-  ASSERT_EQ(r.rc, 0) << r.err;
-  std::istringstream table(readFile(csv));
-  std::string line;
-  std::getline(table, line);
-  ASSERT_TRUE(line.starts_with("areas,optimum,optimum_proven,optimum_bound,near_minimum,greedy,hotspots,")) << line;
-  std::map<int, std::vector<double>> byK;
-  while (std::getline(table, line)) {
-    std::vector<double> v;
-    std::istringstream cells(line);
-    for (std::string cell; std::getline(cells, cell, ',');) v.push_back(std::stod(cell));
-    byK[static_cast<int>(v.at(0))] = v;
-  }
-  ASSERT_EQ(byK.size(), 1201u);
-  const std::vector<std::pair<int, std::vector<double>>> expected{{2, {2, 3, 1, 3, 3, 3, 2}},
-                                                                  {1150, {1150, 3, 1, 3, 3, 3, 2}},
-                                                                  {1151, {1151, 3, 1, 3, 3, 3, 3}},
-                                                                  {1200, {1200, 3, 1, 3, 3, 3, 3}}};
-  for (const auto& [k, want] : expected) EXPECT_EQ(std::vector<double>(byK[k].begin(), byK[k].begin() + 7), want) << k;
-  EXPECT_NE(r.out.find("richness hotspots               1151"), std::string::npos) << r.out;
+  EXPECT_EQ(c.summary[static_cast<std::size_t>(CurveMethod::Hotspots)].areasForAll, 1151);
 }
 
 // An empty project of British National Grid 10 km squares.
-bool nationalGridProject(const std::string& file) {
+Project nationalGridProject() {
   Project p;
   std::string error;
   p.grid = makeRegularGrid({*parseCellSize("10km"), 27700, std::vector<double>{0, 0, 700000, 1300000}, false}, error);
+  EXPECT_EQ(error, "");
   p.data.occurrences = occurrencesFrom(0, 0, {}, false);
-  return error.empty() && writeProject(file, p).empty();
+  return p;
 }
 
-// A GBIF download onto a British 10 km grid: points go through PROJ into
-// their squares, the download's filters apply, and --quantitative counts
-// the records of a taxon in a square as its amount.
-TEST(ProjectTool, AddsAGbifDownloadThroughItsFilters) {
+// A GBIF download onto a British 10 km grid keeps each taxon's genus and
+// family in the project file. (Where its records go, and which are left
+// out: project.case.)
+TEST(ProjectAdd, AGbifDownloadKeepsGenusAndFamily) {
   test::TempDir tmp;
-  const std::string file = (tmp.path() / "gb.gpkg").string();
-  auto row = [](const char* species, const char* lat, const char* lon, const char* basis = "HUMAN_OBSERVATION") {
-    return test::gbifRecord(species, lat, lon, basis, "Pieridae");
-  };
-  // Two records of one butterfly in the square of Oxford, one in Cambridge's;
-  // a fossil (left out by default) and a record in Paris (off the grid).
-  writeFile(tmp.path() / "gbif.csv",
-            test::gbifHeader() + row("Pieris rapae", "51.752", "-1.2577") + row("Pieris rapae", "51.755", "-1.2580") +
-                row("Pieris napi", "52.205", "0.1218") + row("Pieris napi", "52.205", "0.1218", "FOSSIL_SPECIMEN") +
-                row("Pieris napi", "48.8566", "2.3522"));
-  ASSERT_TRUE(nationalGridProject(file));
-  std::ostringstream out, err;
-  ASSERT_EQ(runZonarium({"project", "add", file, (tmp.path() / "gbif.csv").string(), "--quantitative"}, out, err), 0)
-      << err.str();
-  EXPECT_EQ(out.str(),
-            "rows read: 5\noccurrences added: 3\nnew taxa: 2\nnew units: 2\nrows lost: 2\n"
-            "  basis of record FOSSIL_SPECIMEN left out by default: 1\n  outside the grid: 1\n");
+  const fs::path file = tmp.path() / "gb.gpkg", csv = tmp.path() / "gbif.csv";
+  writeFile(csv, test::gbifHeader() +
+                     test::gbifRecord("Pieris rapae", "51.752", "-1.2577", "HUMAN_OBSERVATION", "Pieridae") +
+                     test::gbifRecord("Pieris napi", "52.205", "0.1218", "HUMAN_OBSERVATION", "Pieridae"));
+  Project made = nationalGridProject();
+  AddSummary sum;
   std::string error;
+  ASSERT_TRUE(addToProject(made, {InputFormat::Gbif, csv, {}, nullptr}, sum, error)) << error;
+  ASSERT_EQ(writeProject(file, made), "");
   auto p = readProject(file, error);
   ASSERT_TRUE(p) << error;
-  const Occurrences& o = p->data.occurrences;
   ASSERT_EQ(p->data.taxonCount(), 2);
   EXPECT_EQ(p->data.taxa[0].genus, "Pieris");
   EXPECT_EQ(p->data.taxa[1].family, "Pieridae");
-  ASSERT_EQ(o.range(0), 1);
-  EXPECT_EQ(o.amountsOf(0)[0], 2.0);
-  // Oxford lies in the square whose south-west corner is SP 40 00 (easting
-  // 450 km, northing 200 km): row 109 from the north, column 45.
-  EXPECT_EQ(p->data.unit(*o.unitsOf(0).begin()).id, 109 * 70 + 45 + 1);
-  // Its List of biota gives the square's extent in metres and the amount.
-  std::ostringstream list;
-  ASSERT_EQ(runZonarium({"cell", file, std::to_string(109 * 70 + 45 + 1)}, list, err), 0) << err.str();
-  EXPECT_NE(list.str().find("\nx 450000-460000    y 200000-210000    EPSG:27700\n  Pieris rapae: 2\n"),
-            std::string::npos)
-      << list.str();
 }
 
 // A regular grid's units by arithmetic: a point finds its cell's unit, the
@@ -439,55 +405,52 @@ TEST_F(UnitsProject, UnitsArePlacedFoundAndRingedByTheirGeometry) {
 
 // The butterflies as a datafile of 10 km squares and as a project of the
 // same squares: each measure gives every square the same score and count.
-TEST(ProjectTool, MeasuresOnAProjectEqualTheDatafileWhereUnitsCoincide) {
+TEST(ProjectMeasures, EqualTheDatafileWhereUnitsCoincide) {
   test::ShippedHome home;
-  const std::string file = (home.tmp.path() / "b.gpkg").string();
   const fs::path datafile = home.home / "britain" / "butterflies.dat";
-  ASSERT_TRUE(nationalGridProject(file));
-  auto run = [&](std::vector<std::string> args) {
-    std::ostringstream out, err;
-    args.insert(args.begin(), {"--home", home.home.string(), "--grid", "britain"});
-    EXPECT_EQ(runZonarium(args, out, err), 0) << err.str();
-    return out.str();
-  };
-  // Each square of the datafile becomes one unit, every record one occurrence.
-  EXPECT_EQ(run({"project", "add", file, datafile.string()}),
-            "rows read: 55058\noccurrences added: 55058\nnew taxa: 53\nnew units: 2601\nrows lost: 0\n");
-  std::string error;
-  const auto project = readProject(file, error);
-  ASSERT_TRUE(project) << error;
-  // Square n of the datafile is the project's cell under its centre.
   test::OpenedSample opened(home.home, GridVariant::Britain, datafile);
-  const auto squares = unitGeometry(*opened.s);
-
-  const std::vector<std::vector<std::string>> measures{
-      {"richness"},
-      {"range-size-rarity", "--set", "rarity-formula=1"},
-      {"median-range"},
-      {"rare-quartile"},
+  Session& s = *opened.s;
+  std::string error;
+  Project p = nationalGridProject();
+  // Each square of the datafile becomes one unit, every record one occurrence.
+  AddSummary sum;
+  ASSERT_TRUE(addToProject(p, {InputFormat::Datafile, datafile, {}, &s}, sum, error)) << error;
+  EXPECT_EQ(sum.text(), "rows read: 55058\noccurrences added: 55058\nnew taxa: 53\nnew units: 2601\nrows lost: 0\n");
+  const auto project = std::make_shared<const Project>(std::move(p));
+  const AnalysisData d = analysisData(project);
+  // Square n of the datafile is the project's cell under its centre.
+  const auto squares = unitGeometry(s);
+  const RarityFormula formula = s.settings.rarityFormula;
+  const std::tuple<const char*, RarityFormula, int> measures[] = {
+      {"richness", formula, 0},
+      {"range-size-rarity", RarityFormula::kInverse, 0},
+      {"median-range", formula, 0},
+      {"rare-quartile", formula, 0},
       // Mean passes divide where the measure takes them, and only there.
-      {"range-size-rarity", "--mean", "2"},
-      {"richness", "--mean", "1"}};
-  for (const auto& m : measures) {
-    SCOPED_TRACE(m[0]);
-    std::vector<std::string> onFile{"measure", m[0], datafile.string()}, onProject{"measure", m[0], file};
-    onFile.insert(onFile.end(), m.begin() + 1, m.end());
-    onProject.insert(onProject.end(), m.begin() + 1, m.end());
-    std::istringstream a(run(onFile)), b(run(onProject));
-    std::map<long long, std::string> want, got;
-    std::string line;
-    std::getline(a, line);
-    std::string title = line;
-    std::getline(b, line);
-    EXPECT_EQ(line, title);
+      {"range-size-rarity", formula, 2},
+      {"richness", formula, 1}};
+  for (const auto& [name, rarity, means] : measures) {
+    SCOPED_TRACE(name);
+    s.settings.rarityFormula = rarity;
+    const Analysis& a = *findAnalysis(name);
+    ASSERT_TRUE(a.run(s, {}).ran);
+    for (int i = 0; i < means; ++i) findAnalysis("mean")->run(s, {});
+    ProjectScores onProject;
+    ASSERT_FALSE(measureProject(d, a, s, measureParams(s.settings), 0, onProject, means));
+    EXPECT_EQ(onProject.title, s.map.title);
     // Squares and units where the measure counted nothing are left aside.
-    while (std::getline(a, line)) {
-      const auto centre = squares->centroid(std::stoi(line));
-      if (!line.ends_with(" 0") && centre)
-        want[project->grid.cellAt(centre->x, centre->y)] = line.substr(line.find(' '));
+    std::map<long long, std::string> want, got;
+    for (int n = 1; n <= s.ws.geo.cells; ++n) {
+      const GridCell& c = s.ws.cells[static_cast<std::size_t>(n)];
+      const auto centre = squares->centroid(n);
+      if (c.count != 0 && centre)
+        want[project->grid.cellAt(centre->x, centre->y)] = strprintf("%.6f %d", c.score, c.count);
     }
-    while (std::getline(b, line))
-      if (!line.ends_with(" 0")) got[std::stoll(line)] = line.substr(line.find(' '));
+    for (int n = 1; n <= d.units(); ++n) {
+      const auto at = static_cast<std::size_t>(n);
+      if (onProject.result.count[at] != 0)
+        got[project->data.unit(n).id] = strprintf("%.6f %d", onProject.result.score[at], onProject.result.count[at]);
+    }
     EXPECT_GT(got.size(), 100u);
     EXPECT_EQ(got, want);
   }
@@ -509,27 +472,34 @@ TEST_F(UnitsProject, ResultsGoBackToGisAsFilesAndLayers) {
     rc = runZonarium(args, out, err);
     return out.str() + err.str();
   };
+  // A layer's description, then each feature's id, fields and outline.
+  auto layerDump = [&](const char* name) {
+    GDALDatasetUniquePtr ds(GDALDataset::Open(file.c_str(), GDAL_OF_VECTOR));
+    OGRLayer* l = ds ? ds->GetLayerByName(name) : nullptr;
+    if (!l) return std::string("no layer");
+    const char* description = l->GetMetadataItem("DESCRIPTION");
+    std::string out = std::string(description ? description : "") + "\n";
+    for (auto& f : *l) {
+      out += std::to_string(f->GetFID());
+      for (int i = 0; i < f->GetFieldCount(); ++i) out += std::string("|") + f->GetFieldAsString(i);
+      if (const OGRGeometry* g = f->GetGeometryRef()) out += "|" + g->exportToWkt();
+      out += "\n";
+    }
+    return out;
+  };
   int rc = 0;
   run({"export-gis", file.string(), "--layer", "rarity", "--measure", "range-size-rarity"}, rc);
   ensureGdal();
-  {
-    // Beside the units, a feature per unit: each score goes with its count;
-    // a unit holding no data has neither.
-    GDALDatasetUniquePtr ds(GDALDataset::Open(file.c_str(), GDAL_OF_VECTOR));
-    ASSERT_TRUE(ds && ds->GetLayerByName("units"));
-    OGRLayer* l = ds->GetLayerByName("rarity");
-    ASSERT_TRUE(l);
-    std::string seen;
-    for (auto& f : *l) {
-      EXPECT_EQ(f->GetFieldIndex("name"), 1);
-      EXPECT_TRUE(f->GetGeometryRef());
-      seen += std::to_string(f->GetFieldAsInteger64("unit_id"));
-      if (f->IsFieldSetAndNotNull(f->GetFieldIndex("score"))) seen += strprintf(":%g", f->GetFieldAsDouble("score"));
-      if (f->IsFieldSetAndNotNull(f->GetFieldIndex("count"))) seen += strprintf("/%d", f->GetFieldAsInteger("count"));
-      seen += " ";
-    }
-    EXPECT_EQ(seen, "10:1.5/2 20:0.5/1 30 40 ");
-  }
+  // Beside the units, a feature per unit (id, name, score, count, outline):
+  // each score goes with its count; a unit holding no data has neither.
+  const std::string rarity = layerDump("rarity");
+  EXPECT_NE(layerDump("units"), "no layer");
+  EXPECT_EQ(rarity,
+            "range-size rarity (inverse)\n"
+            "1|10||1.5|2|MULTIPOLYGON (((0 0,1 0,1 1,0 1,0 0)))\n"
+            "2|20||0.5|1|MULTIPOLYGON (((1 0,2 0,2 1,1 1,1 0)))\n"
+            "3|30||||MULTIPOLYGON (((5 6,5.5 5.5,5 5,5 6)),((6 5,5.5 5.5,6 6,6 5)))\n"
+            "4|40||||MULTIPOLYGON (((0.5 0.5,0.9 0.5,0.9 0.9,0.5 0.9,0.5 0.5)))\n");
   EXPECT_TRUE(readProject(file, error)) << error;  // the extra layer leaves the project readable
 
   // Layers that are not the project's own (the result layer above, a table
@@ -545,22 +515,7 @@ TEST_F(UnitsProject, ResultsGoBackToGisAsFilesAndLayers) {
     note->SetField("text", "surveyed twice, 2019");
     ASSERT_EQ(notes->CreateFeature(note.get()), OGRERR_NONE);
   }
-  auto layerDump = [&](const char* name) {
-    GDALDatasetUniquePtr ds(GDALDataset::Open(file.c_str(), GDAL_OF_VECTOR));
-    OGRLayer* l = ds ? ds->GetLayerByName(name) : nullptr;
-    if (!l) return std::string("no layer");
-    const char* description = l->GetMetadataItem("DESCRIPTION");
-    std::string out = std::string(description ? description : "") + "\n";
-    for (auto& f : *l) {
-      out += std::to_string(f->GetFID());
-      for (int i = 0; i < f->GetFieldCount(); ++i) out += std::string("|") + f->GetFieldAsString(i);
-      if (const OGRGeometry* g = f->GetGeometryRef()) out += "|" + g->exportToWkt();
-      out += "\n";
-    }
-    return out;
-  };
-  const std::string rarity = layerDump("rarity"), notes = layerDump("notes");
-  EXPECT_NE(rarity.find("|10|"), std::string::npos) << rarity;
+  const std::string notes = layerDump("notes");
   EXPECT_NE(notes.find("surveyed twice"), std::string::npos) << notes;
   // Names a CSV must quote, written by the library's rewrite and then the
   // tool's add.
@@ -577,32 +532,15 @@ TEST_F(UnitsProject, ResultsGoBackToGisAsFilesAndLayers) {
   EXPECT_EQ(layerDump("notes"), notes);
 
   // The CSV of the units: GDAL's WKT column first, then unit_id and name,
-  // each name and outline read back as the project holds them.
+  // each name quoted and each outline as the project holds it.
   const std::string unitsCsv = (tmp.path() / "units.csv").string();
   EXPECT_EQ(run({"export-gis", file.string(), "--out", unitsCsv}, rc), "units: 4 in " + unitsCsv + "\n");
-  EXPECT_TRUE(readFile(unitsCsv).starts_with("WKT,unit_id,name,")) << readFile(unitsCsv);
-  {
-    GDALDatasetUniquePtr ds(GDALDataset::Open(unitsCsv.c_str(), GDAL_OF_VECTOR));
-    ASSERT_TRUE(ds);
-    OGRLayer* l = ds->GetLayer(0);
-    ASSERT_EQ(l->GetFeatureCount(), 4);
-    int n = 0;
-    for (auto& f : *l) {
-      ++n;
-      SCOPED_TRACE(n);
-      const DatasetUnit& u = added->data.unit(n);
-      EXPECT_EQ(f->GetFieldAsInteger64("unit_id"), u.id);
-      EXPECT_EQ(std::string(f->GetFieldAsString("name")), u.name);
-      OGRGeometry* read = nullptr;
-      ASSERT_EQ(OGRGeometryFactory::createFromWkt(f->GetFieldAsString("WKT"), nullptr, &read), OGRERR_NONE);
-      const std::unique_ptr<OGRGeometry> outline(read);
-      const auto& wkb = added->outlines[static_cast<std::size_t>(n) - 1];
-      OGRGeometry* held = nullptr;
-      ASSERT_EQ(OGRGeometryFactory::createFromWkb(wkb.data(), nullptr, &held, wkb.size()), OGRERR_NONE);
-      const std::unique_ptr<OGRGeometry> unit(held);
-      EXPECT_TRUE(outline->Equals(unit.get())) << f->GetFieldAsString("WKT");
-    }
-  }
+  EXPECT_EQ(readFile(unitsCsv),
+            "WKT,unit_id,name,score,count\n"
+            "\"MULTIPOLYGON (((0 0,1 0,1 1,0 1,0 0)))\",\"10\",\"Ridge, north\",2,\"2\"\n"
+            "\"MULTIPOLYGON (((1 0,2 0,2 1,1 1,1 0)))\",\"20\",\"The \"\"Dell\"\"\",1,\"1\"\n"
+            "\"MULTIPOLYGON (((5 6,5.5 5.5,5 5,5 6)),((6 5,5.5 5.5,6 6,6 5)))\",\"30\",plain,1,\"1\"\n"
+            "\"MULTIPOLYGON (((0.5 0.5,0.9 0.5,0.9 0.9,0.5 0.9,0.5 0.5)))\",\"40\",\"a, \"\"b\"\", c\",,\n");
 
   run({"project", "new", file.string(), "--units", units.string(), "--id", "pu", "--replace"}, rc);
   EXPECT_EQ(rc, 0);

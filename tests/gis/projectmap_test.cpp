@@ -1,11 +1,18 @@
 // The basemap under project maps: the coast transformed into the project's
-// CRS, cut where it leaves the map or jumps across it.
+// CRS, cut where it leaves the map or jumps across it; and the world grid's
+// shipped coastline against the land cells of "equal".
 #include "gis/projectmap.h"
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 
 #include <gtest/gtest.h>
+#include <ogr_geometry.h>
+
+#include "store/binio.h"
+#include "store/files.h"
+#include "store/gridtypes.h"
 
 namespace zn {
 namespace {
@@ -142,6 +149,57 @@ TEST(ProjectMap, ShippedCoastReadsAndRegularGridShapesFollowTheUnits) {
       for (const CrsPoint& q : piece) EXPECT_TRUE(inReach(q)) << q.x << " " << q.y;
   }
   EXPECT_LT(westMost, e.west - side / 2);
+}
+
+// The shipped coastline of the world grid holds land in exactly the land
+// cells of "equal". Source units: x from 4 eastwards from 30 W, 18 a column;
+// y from 155 at the south edge, 18 a band; break markers lie right of or
+// above the frame and split the closed outlines.
+TEST(ShippedCoastline, LandCellsOfEqualAreExactlyTheCellsHoldingLand) {
+  const std::filesystem::path shipped = ZN_SOURCE_DIR "/programdata";
+  const auto data = readFileBytes(shipped / "ZONARIUM.@17");
+  ASSERT_TRUE(data);
+  const auto* p = reinterpret_cast<const unsigned char*>(data->data());
+  const int a = readU16(p), b = readU16(p + 2);
+  ASSERT_LE(a + b, 2002);
+  ASSERT_EQ(data->size(), 4u + 4u * static_cast<std::size_t>(a + b));
+  std::vector<std::unique_ptr<OGRPolygon>> outlines;
+  OGRLinearRing ring;
+  auto close = [&] {
+    if (ring.IsEmpty()) return;
+    EXPECT_GE(ring.getNumPoints(), 3);
+    EXPECT_TRUE(ring.get_IsClosed()) << "outlines are closed";
+    outlines.push_back(std::make_unique<OGRPolygon>());
+    outlines.back()->addRing(&ring);
+    ring.empty();
+  };
+  for (int i = 0; i < a; ++i) {
+    const int x = readI16(p + 4 + 4 * i), y = readI16(p + 6 + 4 * i);
+    if (x > 652 || y > 587) close();
+    else ring.addPoint(x, y);
+  }
+  close();
+  ASSERT_GT(outlines.size(), 50u);
+
+  GridTypes types;
+  ASSERT_TRUE(readMapDefinitions(types, shipped / "ZONARIUM.MAP"));
+  const GridType& equal = types.types.at(0);
+  int land = 0;
+  for (int n = 1; n <= 864; ++n) {
+    const bool isLand = equal.classes[static_cast<std::size_t>(n)] != 0;
+    land += isLand;
+    const int c = (n - 1) % 36 + 1, r = (n - 1) / 36 + 1;
+    // Shrunk a little so land merely touching the cell's edge does not count.
+    const double x0 = 4 + 18.0 * (c - 1) + 0.01, x1 = x0 + 17.98, y1 = 587 - 18.0 * (r - 1) - 0.01, y0 = y1 - 17.98;
+    OGRLinearRing edge;
+    for (auto [x, y] : {std::pair{x0, y0}, {x1, y0}, {x1, y1}, {x0, y1}, {x0, y0}}) edge.addPoint(x, y);
+    OGRPolygon cell;
+    cell.addRing(&edge);
+    const bool found =
+        std::any_of(outlines.begin(), outlines.end(), [&](const auto& o) { return o->Intersects(&cell); });
+    EXPECT_EQ(found, isLand) << "cell " << n << " (column " << c << ", row " << r << ")";
+  }
+  EXPECT_GT(land, 400);
 }
 
 }  // namespace

@@ -124,7 +124,11 @@ struct WorldFolder {
 TEST(DataImportCommand, WritesTheDatafileTheLostRecordsAndTheSummaryAndReadsItsExportBack) {
   WorldFolder w;
   writeFile(w.tmp.path() / "list.txt", "Canis,lupus,1\nCanis,lupus,900\nUrsus,arctos,864\nCanis,lupus,40\n");
+  // Asked again until the datafile lies in a grid folder.
+  w.host.saveFiles = {w.tmp.path() / "outside.dat", w.home / "outside.dat"};
   ASSERT_TRUE(w.import(kImportComma, w.tmp.path() / "list.txt", w.home / "equal" / "Imported.dat"));
+  EXPECT_EQ(w.host.saveRequests.size(), 3u);
+  EXPECT_FALSE(fs::exists(w.tmp.path() / "outside.dat"));
   EXPECT_EQ(readFile(w.home / "LOSTDAT.TXT"), "Canis lupus 900\n");
   ASSERT_FALSE(w.host.messages.empty());
   EXPECT_EQ(w.host.messages.back().text, "3 records for 2 taxa converted\n1 lost records");
@@ -175,33 +179,19 @@ TEST(DataImportCommand, FewerThanThreeTaxaKeepThePlaceholderCardsAndOpenWithoutA
   }
 }
 
-TEST(DataImportCommand, AsksAgainUntilTheDatafileLiesInAGridFolder) {
-  WorldFolder w;
-  writeFile(w.tmp.path() / "list.txt", "Canis,lupus,1\n");
-  w.host.openFiles.push_back(w.tmp.path() / "list.txt");
-  w.host.saveFiles.push_back(w.tmp.path() / "outside.dat");
-  w.host.saveFiles.push_back(w.home / "outside.dat");
-  w.host.saveFiles.push_back(w.home / "equal" / "inside.dat");
-  EXPECT_TRUE(runImport(w.s, w.host, kImportComma));
-  EXPECT_EQ(w.host.saveRequests.size(), 3u);
-  EXPECT_FALSE(fs::exists(w.tmp.path() / "outside.dat"));
-  EXPECT_TRUE(fs::exists(w.home / "equal" / "inside.dat"));
-}
-
-TEST(DataImportCommand, RefusesDmapOffTheBritainGridAndMissingInput) {
+// DMAP is refused off the Britain grid, before a file is asked for; a
+// missing input is named; there is nothing to export without taxa, and the
+// layouts this grid lacks are refused before a file is asked for.
+TEST(DataIoCommands, RefusalsOfImportAndExport) {
   WorldFolder w;
   EXPECT_FALSE(runImport(w.s, w.host, kImportDmap));
   ASSERT_EQ(w.host.messages.size(), 1u);
   EXPECT_EQ(w.host.messages[0].text, "DMAP format\nonly available for Britain, Finland and Europe");
   EXPECT_TRUE(w.host.openRequests.empty());
-
   w.host.openFiles.push_back(w.tmp.path() / "missing.txt");
   EXPECT_FALSE(runImport(w.s, w.host, kImportComma));
   EXPECT_EQ(w.host.messages.back().text, "Can't open file\n" + (w.tmp.path() / "missing.txt").string());
-}
 
-TEST(DataExportCommand, RefusalsAndNothingWithoutTaxa) {
-  WorldFolder w;
   EXPECT_FALSE(exportDataCommand(w.s, w.host));
   EXPECT_TRUE(w.host.dialogs.empty());
   writeFile(w.tmp.path() / "list.txt", "Canis,lupus,1\n");

@@ -24,7 +24,7 @@ class OpenDatafile : public test::DataSession {
   }
 };
 
-TEST_F(OpenDatafile, PresenceDataOpensSilentlyWithItsGridType) {
+TEST_F(OpenDatafile, PresenceDataOpensSilentlyAndOnlyALeadingAsteriskMeansQuantitative) {
   fs::path p = put("equal/birds.dat", test::datafileImage("Birds of somewhere", threeTaxa()));
   ASSERT_TRUE(open(p));
   EXPECT_TRUE(host.messages.empty()) << host.messageLines().front();
@@ -47,9 +47,7 @@ TEST_F(OpenDatafile, PresenceDataOpensSilentlyWithItsGridType) {
   std::string loc = test::readFile(home / "equal" / "ZONARIUM.LOC");
   ASSERT_EQ(loc.size(), 864u * 20);
   EXPECT_EQ(loc.substr(0, 20), std::string(17, ' ') + std::string("\0<\r", 3));
-}
-
-TEST_F(OpenDatafile, TitleKeepsThirtyOneCharactersAndOnlyALeadingAsteriskMeansQuantitative) {
+  // The title keeps 31 characters; only a leading asterisk means quantitative.
   const std::string title32 = "abcdefghijklmnopqrstuvwxyz012345";
   ASSERT_TRUE(open(put("equal/t.dat", test::datafileImage(title32, threeTaxa()))));
   EXPECT_EQ(s.ws.datafile.title, title32.substr(0, 31));
@@ -59,7 +57,7 @@ TEST_F(OpenDatafile, TitleKeepsThirtyOneCharactersAndOnlyALeadingAsteriskMeansQu
   EXPECT_EQ(s.ws.datafile.levels, 100);
   EXPECT_EQ(host.messages[0].icon, Icon::Information);
 
-  fs::path p = put("equal/star.dat", test::datafileImage("Tree * counts", threeTaxa()));
+  p = put("equal/star.dat", test::datafileImage("Tree * counts", threeTaxa()));
   ASSERT_TRUE(open(p));
   EXPECT_FALSE(s.ws.datafile.quantitative);
   EXPECT_EQ(host.messages.size(), 1u);
@@ -152,7 +150,9 @@ TEST_F(OpenDatafile, MissingOrShortCoastlineIsReportedAfterTheLoad) {
   }
 }
 
-TEST_F(OpenDatafile, ShortageShrinksTheCardStoreWithAWarning) {
+// A shortage shrinks the card store with a warning; no room for even four
+// cards is fatal.
+TEST_F(OpenDatafile, ShortageShrinksTheCardStoreAndNoRoomForFourCardsIsFatal) {
   std::vector<TaxonSpec> many;
   for (int i = 0; i < 200; ++i) many.push_back({"T" + std::to_string(i), "1", {{1 + i % 800, 1}}});
   fs::path p = put("equal/many.dat", test::datafileImage("many", many));
@@ -164,57 +164,13 @@ TEST_F(OpenDatafile, ShortageShrinksTheCardStoreWithAWarning) {
   EXPECT_EQ(host.messageLines()[0],
             "Loading database to RAM: Insufficient free memory:\nspace allocated for only\n98 of 250 taxa");
   EXPECT_EQ(s.ws.counters.records, 97);
-}
-
-TEST_F(OpenDatafile, NoMemoryForEvenFourCardsIsFatal) {
-  fs::path p = put("equal/b.dat", test::datafileImage("b", threeTaxa()));
+  p = put("equal/b.dat", test::datafileImage("b", threeTaxa()));
   s.memory.limitBytes = s.coreBytes() - s.ws.cards.byteSize() + 3 * 1024;
   EXPECT_FALSE(open(p));
   EXPECT_TRUE(s.fatal);
   EXPECT_EQ(host.messages.back().caption, "BANG!!");
   EXPECT_EQ(host.messages.back().text, "failure to find memory for RAM database");
   EXPECT_EQ(host.messages.back().icon, Icon::Error);
-}
-
-TEST(StartSession, AllocationFailuresAreFatalInOrder) {
-  test::TempDir tmp;
-  struct Case {
-    std::size_t limit;
-    const char* message;
-  };
-  const std::size_t card = 1024, lattice = 62 * sizeof(LatticeLine), cells = 866 * sizeof(GridCell),
-                    work = (5 * 864 + 10) * sizeof(std::int32_t);
-  for (Case c : {Case{100, "failure to find memory for card"},
-                 Case{card + lattice - 1, "failure to find memory for gridlattice"},
-                 Case{card + lattice + cells - 1, "failure to find memory for gridcell"},
-                 Case{card + lattice + cells + work - 1, "failure to find memory for backcell"},
-                 Case{card + lattice + cells + 3 * work, "failure to find memory for prop, prop2, prop3"}}) {
-    test::ScriptedHost host;
-    Session s(host, tmp.path());
-    s.memory.limitBytes = c.limit;
-    EXPECT_FALSE(startSession(s));
-    EXPECT_TRUE(host.messages.empty()) << "the session shows nothing itself";
-    ASSERT_EQ(s.notices.size(), 1u) << c.message;
-    EXPECT_EQ(test::noticeLines(s)[0], std::string("BANG!!: ") + c.message);
-    EXPECT_EQ(s.notices[0].icon, Icon::Error);
-    EXPECT_TRUE(s.fatal);
-  }
-}
-
-TEST(StartSession, DefaultGeometryCornersAndLattice) {
-  test::TempDir tmp;
-  test::ScriptedHost host;
-  Session s(host, tmp.path());
-  ASSERT_TRUE(startSession(s));
-  EXPECT_FALSE(s.coastlineRead);
-  EXPECT_TRUE(s.gridTypes.types.empty());
-  ASSERT_EQ(s.ws.cells.size(), 866u);
-  ASSERT_EQ(s.ws.lattice.size(), 62u);
-  EXPECT_EQ(s.ws.lattice[0].x0, 160);
-  EXPECT_EQ(s.ws.lattice[36].x0, 2752);
-  EXPECT_EQ(s.ws.lattice[37].y0, 160);
-  EXPECT_EQ(s.ws.lattice[61].y0, 1888);
-  EXPECT_EQ(s.ws.prop.size(), 5u * 864 + 10);
 }
 
 TEST_F(OpenDatafile, SavedDatafileReopensWithTheSameCardsAndAFailedSaveKeepsTheOld) {

@@ -70,8 +70,16 @@ TEST_F(Editor, OpeningClearsTheFiltersTakesTheDisplayAndShowsTaxonZero) {
   EXPECT_EQ(s.ws.counters.includedTaxa, 5) << "recounted without the cleared group code";
 }
 
-TEST_F(Editor, WriteRefusesANameOrCodeAnotherTaxonHas) {
+// Find ignores case and beeps without a match; a write refuses a name or
+// code another taxon has.
+TEST_F(Editor, FindAndWriteRefusingANameOrCodeAnotherTaxonHas) {
   openEditing();
+  EXPECT_TRUE(findEditorTaxon(cards(), "DEL"));
+  EXPECT_EQ(m().current, 3);
+  EXPECT_FALSE(findEditorTaxon(cards(), "Omega"));
+  EXPECT_EQ(m().current, 3);
+  EXPECT_EQ(host.beeps, 1);
+  selectEditorTaxon(cards(), 0);
   m().name = "Beta";
   EXPECT_FALSE(writeEditorTaxon(cards()));
   EXPECT_EQ(test::noticeLines(s), std::vector<std::string>{"Edit name: Beta already exists"});
@@ -184,15 +192,6 @@ TEST_F(Editor, ReorderSortsByCodeAndTheCurrentTaxonTravels) {
   EXPECT_EQ(m().name, "Z");
   EXPECT_EQ(s.ws.cards.level(4, 1), 1);
   EXPECT_EQ(marked(), 1);
-}
-
-TEST_F(Editor, FindIgnoresCaseAndBeepsWithoutAMatch) {
-  openEditing();
-  EXPECT_TRUE(findEditorTaxon(cards(), "DEL"));
-  EXPECT_EQ(m().current, 3);
-  EXPECT_FALSE(findEditorTaxon(cards(), "Omega"));
-  EXPECT_EQ(m().current, 3);
-  EXPECT_EQ(host.beeps, 1);
 }
 
 TEST_F(Editor, ClicksCycleTheLevelToTheGridsTopAndKeepTheRecordCount) {

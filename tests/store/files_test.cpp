@@ -174,20 +174,11 @@ class ProgramFolder : public ::testing::Test {
   }
 };
 
-TEST_F(ProgramFolder, CopiesCutShortByAFullDiskOrAKillAreCopiedAgain) {
-  test::writeFile(home / "ZONARIUM.MAP", "");                     // empty
-  test::writeFile(home / "ZONARIUM.@17", "coastline");            // cut short
-  test::writeFile(home / "equal" / "notes.txt", "my own notes");  // changed by the user
-  std::vector<fs::path> failed;
-  ASSERT_TRUE(populateProgramFolder(home, shipped, &failed));
-  EXPECT_TRUE(failed.empty());
-  EXPECT_EQ(test::readFile(home / "ZONARIUM.MAP"), std::string(3000, 'm'));
-  EXPECT_EQ(test::readFile(home / "ZONARIUM.@17"), "coastline bytes");
-  EXPECT_EQ(test::readFile(home / "equal" / "sample.dat"), "sample data of the world grid");
-  EXPECT_EQ(test::readFile(home / "equal" / "notes.txt"), "my own notes");
-}
-
-TEST_F(ProgramFolder, AFailedCopyIsNamedAndLeavesNothingThatCountsAsCopied) {
+// A failed copy is named and leaves nothing that counts as copied, and the
+// next start copies it; copies cut short by a full disk or a kill are copied
+// again, while files the user changed stay.
+TEST_F(ProgramFolder, FailedOrCutShortCopiesAreCopiedAgainAtTheNextStart) {
+  test::writeFile(home / "equal" / "notes.txt", "my own notes");  // the user's before any start
   std::vector<fs::path> failed;
   {
     FileSizeLimit limit(1000);  // the map file does not fit
@@ -201,6 +192,16 @@ TEST_F(ProgramFolder, AFailedCopyIsNamedAndLeavesNothingThatCountsAsCopied) {
   ASSERT_TRUE(populateProgramFolder(home, shipped, &failed));
   EXPECT_TRUE(failed.empty());
   EXPECT_EQ(test::readFile(home / "ZONARIUM.MAP"), std::string(3000, 'm'));
+
+  test::writeFile(home / "ZONARIUM.MAP", "");           // empty
+  test::writeFile(home / "ZONARIUM.@17", "coastline");  // cut short
+  failed.clear();
+  ASSERT_TRUE(populateProgramFolder(home, shipped, &failed));
+  EXPECT_TRUE(failed.empty());
+  EXPECT_EQ(test::readFile(home / "ZONARIUM.MAP"), std::string(3000, 'm'));
+  EXPECT_EQ(test::readFile(home / "ZONARIUM.@17"), "coastline bytes");
+  EXPECT_EQ(test::readFile(home / "equal" / "sample.dat"), "sample data of the world grid");
+  EXPECT_EQ(test::readFile(home / "equal" / "notes.txt"), "my own notes");
 }
 
 }  // namespace

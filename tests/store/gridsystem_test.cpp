@@ -110,37 +110,50 @@ TEST_F(BritainGridFixture, CellsAreReachedBySquareThroughTheMasterIndex) {
   EXPECT_EQ(cellOfSquare(s.ws, 80, 125), 0);
 }
 
-TEST_F(BritainGridFixture, StoresPastTheMasterGridFailInTheSharedOrder) {
-  // Every square is land: 3947 cells, as many as a card holds.
+// Stores past the grid fail in the shared order on either grid, fatal and
+// shown by nothing but the one notice left for the shell; the Britain grid
+// of every square land (3947 cells, as many as a card holds) starts with
+// enough.
+TEST(StartSession, AllocationFailuresAreFatalInOrderOnEitherGrid) {
+  test::TempDir tmp;
+  const fs::path home = tmp.path() / "ZONARIUM";
   std::vector<std::pair<int, int>> all;
   for (int r = 1; r <= 125; ++r)
     for (int c = 1; c <= 80; ++c) all.emplace_back(c, r);
   test::writeFile(home / "britain" / "ZONARIUM.SQS", masterGrid(all));
-  const std::size_t master = (80 * 125 + 1) * sizeof(int), card = 4096, cells = 3949 * sizeof(GridCell),
-                    work = (5 * 3947 + 10) * sizeof(std::int32_t);
+  const std::size_t card = 1024, lattice = 62 * sizeof(LatticeLine), cells = 866 * sizeof(GridCell),
+                    work = (5 * 864 + 10) * sizeof(std::int32_t);
+  const std::size_t master = (80 * 125 + 1) * sizeof(int), gbCard = 4096, gbCells = 3949 * sizeof(GridCell),
+                    gbWork = (5 * 3947 + 10) * sizeof(std::int32_t);
   struct Case {
+    GridVariant grid;
     std::size_t limit;
-    const char* message;
+    const char* message;  // none: the session starts
   };
-  for (Case c : {Case{master - 1, "failure to find memory for mastergrid"},
-                 Case{master + card, "failure to find memory for gridcell"},
-                 Case{card + cells + work - 1, "failure to find memory for backcell"},
-                 Case{card + cells + 3 * work, "failure to find memory for prop, prop2, prop3"}}) {
+  const GridVariant world = GridVariant::World, britain = GridVariant::Britain;
+  for (Case c :
+       {Case{world, 100, "card"}, Case{world, card + lattice - 1, "gridlattice"},
+        Case{world, card + lattice + cells - 1, "gridcell"}, Case{world, card + lattice + cells + work - 1, "backcell"},
+        Case{world, card + lattice + cells + 3 * work, "prop, prop2, prop3"}, Case{britain, master - 1, "mastergrid"},
+        Case{britain, master + gbCard, "gridcell"}, Case{britain, gbCard + gbCells + gbWork - 1, "backcell"},
+        Case{britain, gbCard + gbCells + 3 * gbWork, "prop, prop2, prop3"},
+        Case{britain, gbCard + gbCells + 4 * gbWork, nullptr}}) {
+    SCOPED_TRACE(c.message ? c.message : "enough");
     test::ScriptedHost h;
-    Session b(h, home, GridVariant::Britain);
+    Session b(h, home, c.grid);
     b.memory.limitBytes = c.limit;
-    EXPECT_FALSE(startSession(b)) << c.message;
-    // The store shows nothing itself: the one notice is left for the shell.
-    EXPECT_TRUE(h.messages.empty()) << c.message;
-    ASSERT_EQ(b.notices.size(), 1u) << c.message;
-    EXPECT_EQ(test::noticeLines(b)[0], std::string("BANG!!: ") + c.message);
+    EXPECT_EQ(startSession(b), !c.message);
+    EXPECT_TRUE(h.messages.empty());
+    EXPECT_EQ(b.fatal, c.message != nullptr);
+    if (!c.message) {
+      EXPECT_EQ(b.ws.geo.cells, 3947);
+      EXPECT_EQ(b.ws.cells.size(), 3949u);
+      continue;
+    }
+    ASSERT_EQ(b.notices.size(), 1u);
+    EXPECT_EQ(test::noticeLines(b)[0], std::string("BANG!!: failure to find memory for ") + c.message);
+    EXPECT_EQ(b.notices[0].icon, Icon::Error);
   }
-  test::ScriptedHost h;
-  Session b(h, home, GridVariant::Britain);
-  b.memory.limitBytes = card + cells + 4 * work;
-  ASSERT_TRUE(startSession(b));
-  EXPECT_EQ(b.ws.geo.cells, 3947);
-  EXPECT_EQ(b.ws.cells.size(), 3949u);
 }
 
 // Squares to cells on the world grid, and the rule every user of a grid's geometry relies on, over both grids: the

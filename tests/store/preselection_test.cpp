@@ -142,7 +142,9 @@ TEST_F(Preselection, OpeningListsTheTaxaAndBorrowsTheAreaSet) {
   EXPECT_EQ(s.ws.borrowedAreas, (std::vector<int>{5, 6, 7}));
 }
 
-TEST_F(Preselection, GroupCodeComesFromTheFirstAndLastSelectedLines) {
+// The group code comes from the first and last selected lines; a typed code
+// and a found name select their taxa; each miss beeps.
+TEST_F(Preselection, SelectedLinesTypedCodesAndFoundNamesSetTheGroupCode) {
   open(fiveTaxa());
   openDialog();
   const PreselectionDialogModel& m = s.preselection.dialog;
@@ -156,12 +158,7 @@ TEST_F(Preselection, GroupCodeComesFromTheFirstAndLastSelectedLines) {
   EXPECT_EQ(m.groupSelected, (std::vector<char>(5, 0)));
   EXPECT_FALSE(selectGroupLines(d(), s.ws, s.progress, {}));
   EXPECT_EQ(host.beeps, 2);
-}
 
-TEST_F(Preselection, TypedCodeAndFindSelectTheirTaxa) {
-  open(fiveTaxa());
-  openDialog();
-  const PreselectionDialogModel& m = s.preselection.dialog;
   EXPECT_TRUE(typeGroupCode(d(), s.ws, s.progress, "12"));
   EXPECT_EQ(m.groupSelected, (std::vector<char>{0, 1, 1, 0, 0}));
   EXPECT_FALSE(typeGroupCode(d(), s.ws, s.progress, "9"));
@@ -170,7 +167,7 @@ TEST_F(Preselection, TypedCodeAndFindSelectTheirTaxa) {
   EXPECT_EQ(m.groupCode, "121");
   EXPECT_EQ(m.groupSelected, (std::vector<char>{0, 0, 1, 0, 0}));
   EXPECT_FALSE(findGroupTaxon(d(), s.ws, s.progress, "Zeta"));
-  EXPECT_EQ(host.beeps, 2);
+  EXPECT_EQ(host.beeps, 4);
 }
 
 TEST_F(Preselection, ClickedCellsAreListedOnceAndDeletingRenumbers) {
@@ -216,21 +213,20 @@ TEST_F(Preselection, OkAppliesFiltersRemovesTaxaAndCellsAndGivesTheAreaSetBack) 
   EXPECT_EQ(s.ws.borrowedAreas, std::vector<int>{42});
 }
 
-TEST_F(Preselection, FiltersAloneDoNotMarkTheDataModified) {
+// Filters alone do not mark the data modified; too many selected taxa
+// exclude none.
+TEST_F(Preselection, FiltersAloneOrTooManySelectedTaxaModifyNoData) {
   open(fiveTaxa());
   openDialog();
   s.preselection.dialog.groupCode = "2";
   applyPreselectionDialog(s, host, PreselectionAction::Ok, {});
   EXPECT_FALSE(s.ws.dataModifiedByPreselection);
-}
-
-TEST_F(Preselection, TooManySelectedTaxaExcludesNone) {
-  open(fiveTaxa());
   openDialog();
-  std::vector<int> lines(513, 1);
-  applyPreselectionDialog(s, host, PreselectionAction::Ok, lines);
+  s.preselection.dialog.groupCode = "";
+  applyPreselectionDialog(s, host, PreselectionAction::Ok, std::vector<int>(513, 1));
   EXPECT_EQ(host.messageLines(), std::vector<std::string>{"Exclude taxa: Too many items selected."});
   EXPECT_FALSE(s.ws.cards.excluded(1));
+  EXPECT_FALSE(s.ws.dataModifiedByPreselection);
 }
 
 TEST_F(Preselection, ConvertSaExcludesEveryCellOutsideTheAreaSet) {

@@ -96,7 +96,7 @@ TEST_F(Utilities, JoinPrefixesTheCodesOfEachSource) {
   EXPECT_TRUE(s.ws.datafile.quantitative);
 }
 
-TEST_F(Utilities, JoinRefusesDifferentGridTypesAndUnreadableSourcesAndEndsWhenCancelled) {
+TEST_F(Utilities, JoinRefusesGridTypesSourcesAndCountsItCannotJoinAndEndsWhenCancelled) {
   fs::path one = put("equal/one.dat", test::datafileImage("First", numbered(3, "a")));
   fs::path other = put("ravelund/two.dat", test::datafileImage("Second", numbered(3, "b")));
   host.openFiles = {one, other};
@@ -123,9 +123,7 @@ TEST_F(Utilities, JoinRefusesDifferentGridTypesAndUnreadableSourcesAndEndsWhenCa
     EXPECT_FALSE(joinDatafiles(s, host)) << opens;
   }
   EXPECT_TRUE(host.messages.empty());
-}
 
-TEST_F(Utilities, JoinRefusesMoreTaxaThanTheHeaderCounts) {
   // Two sources of 16384 blank cards each: one too many for a 16-bit count.
   std::string card(1024, '\0');
   card[62] = '0';
@@ -134,8 +132,7 @@ TEST_F(Utilities, JoinRefusesMoreTaxaThanTheHeaderCounts) {
   image += std::string(32, '\0');
   image.reserve(image.size() + 16384u * 1024u);
   for (int i = 0; i < 16384; ++i) image += card;
-  fs::path one = put("equal/big1.dat", image), two = put("equal/big2.dat", image);
-  host.openFiles = {one, two};
+  host.openFiles = {put("equal/big1.dat", image), put("equal/big2.dat", image)};
   host.saveFiles = {home / "equal" / "huge.dat"};
   EXPECT_FALSE(joinDatafiles(s, host));
   EXPECT_EQ(host.messageLines(),
