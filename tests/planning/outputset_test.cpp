@@ -62,9 +62,8 @@ TEST(OutputSet, AKilledRunLeavesOneWholeSet) {
   for (int attempt = 0; attempt < 10; ++attempt) {
     const pid_t child = ::fork();
     ASSERT_GE(child, 0);
-    if (child == 0) {
+    if (child == 0)
       for (int round = 1;; ++round) write(f.dir / "out", "s", round);
-    }
     ::usleep(static_cast<useconds_t>(2000 + 1500 * attempt));
     ::kill(child, SIGKILL);
     ::waitpid(child, nullptr, 0);
