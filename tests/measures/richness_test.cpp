@@ -59,6 +59,9 @@ TEST(FourTaxaMeasure, GivesTheHandWorkedMap) {
       {"RangeCentresForSmallRanges", 12,
        [](Session& s) { s.settings.rangeCentreWeighting = RangeWeighting::kSmallRanges; }, "2:4/2 3:5/2 ", 4 * 864 - 7,
        4},
+      // Every code has depth 2: weight 8 / 2 = 4; the command's mean of the
+      // sums is checked by the tool's case (measure.case).
+      {"RootDistanceSumsTheWeights", 4, none, "1:4/1 2:12/3 3:8/2 40:4/1 ", 16, 4},
       {"RichnessWithinGroupOne", 1, [](Session& s) { s.ws.groupCode = "1"; }, "1:1/1 2:2/2 3:1/1 ", 2, 2},
       {"RichnessComplementaryToAreaTwo", 1, [](Session& s) { s.areas.cells = {2}; }, "3:1/1 ", 1, 1},
       {"RarityComplementaryToAreaTwo", 2, [](Session& s) { s.areas.cells = {2}; }, "3:1/1 ", 1.0 / 3 + 1 + 0.5 + 1, 1}};
@@ -407,14 +410,6 @@ TEST(TreeMeasures, WithoutTreeDataShowTheirMessageAndKeepTheMap) {
     EXPECT_EQ(noticeLines(d.s)[0], std::string(c.caption) + ": Requires tree data\n- data absent or inconsistent");
     EXPECT_EQ(d.s.notices[0].icon, Icon::Information);
   }
-}
-
-// The command's mean of the sums is checked by the tool's case (measure.case).
-TEST(RootDistance, SumsTheWeights) {
-  Loaded d(fourTaxa());  // every code has depth 2: weight 8 / 2 = 4
-  d.run(kCodeRootDistance);
-  EXPECT_EQ(d.map(), "1:4/1 2:12/3 3:8/2 40:4/1 ");
-  EXPECT_DOUBLE_EQ(d.s.map.scaleLimit, 16.0);
 }
 
 // ---------------------------------------------------------------------------
