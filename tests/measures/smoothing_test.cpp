@@ -1,7 +1,10 @@
+// Smoothing and mean passes, residuals, and what Tools Options, a
+// preselection, clearing and swapping do to the scores and their passes.
 #include <gtest/gtest.h>
 
 #include "measures/smoothing.h"
 #include "measures/titles.h"
+#include "shell/analyses.h"
 #include "shell/mapmeasures.h"
 #include "tests/support/sessions.h"
 
@@ -9,6 +12,7 @@ namespace zn {
 namespace {
 
 using test::cellAt;
+using test::fourTaxa;
 using test::Loaded;
 
 // A map of hand-set scores under the given code.
@@ -92,7 +96,7 @@ TEST(SmoothPass, DoesNotApplyToSelectionMapsOrSingleTaxonPlots) {
     EXPECT_DOUBLE_EQ(m.at(5, 5), 1.0) << "code " << code;
     EXPECT_EQ(m.s.map.smoothPasses, 0) << "code " << code;
   }
-  Loaded d(test::fourTaxa());
+  Loaded d(fourTaxa());
   setMeasureCode(d.s, kCodeSelectiveRichness);
   setPlotMark(d.s.ws, 0, true);
   d.s.scoresPresent = true;
@@ -103,7 +107,7 @@ TEST(SmoothPass, DoesNotApplyToSelectionMapsOrSingleTaxonPlots) {
   EXPECT_FALSE(smoothPassApplies(d.s));
 }
 
-TEST(MeanPass, DividesByTheCountAgainOnEachPassButNotTheMarker) {
+TEST(MeanPass, DividesByTheCountAgainOnEachPassButNotTheMarkerForSummedMeasuresOnly) {
   Scored m(kCodeRangeSizeRarity);
   m.set(5, 5, 6, 3);
   m.set(6, 5, kZeroScore, 2);
@@ -116,19 +120,14 @@ TEST(MeanPass, DividesByTheCountAgainOnEachPassButNotTheMarker) {
   EXPECT_DOUBLE_EQ(m.at(7, 5), 4.0);
   EXPECT_EQ(m.cell(cellAt(5, 5)).count, 3);
   EXPECT_EQ(m.s.map.meanPasses, 2);
-}
-
-TEST(MeanPass, AppliesOnlyToSummedMeasures) {
-  for (int code : {2, 3, 4, 12, 14, 19}) {
-    Scored m(code);
-    EXPECT_TRUE(meanPassApplies(m.s)) << code;
-  }
+  // Only summed measures take the pass.
+  for (int code : {2, 3, 4, 12, 14, 19}) EXPECT_TRUE(meanPassApplies(Scored(code).s)) << code;
   for (int code : {0, 1, 5, 13, 22, 38}) {
-    Scored m(code);
-    m.set(5, 5, 6, 3);
-    meanPass(m.s);
-    EXPECT_DOUBLE_EQ(m.at(5, 5), 6.0) << code;
-    EXPECT_EQ(m.s.map.meanPasses, 0) << code;
+    Scored other(code);
+    other.set(5, 5, 6, 3);
+    meanPass(other.s);
+    EXPECT_DOUBLE_EQ(other.at(5, 5), 6.0) << code;
+    EXPECT_EQ(other.s.map.meanPasses, 0) << code;
   }
 }
 
@@ -194,6 +193,142 @@ TEST(SmoothScores, WithoutAGridTheRingsAreTheNeighboursAndTheirNeighbours) {
   EXPECT_EQ(smoothScores(row(true), scores, {true, 2}), (std::vector<double>{0, 2, 2, 2.75, 0, 4}));
   // Units without neighbours keep their scores.
   EXPECT_EQ(smoothScores(row(false), scores, {true, 2}), scores);
+}
+
+// Tools Options computes again only the measures that depend on its
+// settings, keeping their passes; selection maps become none and the rest
+// richness. A preselection keeps the selective plot without computing it.
+TEST(RecomputePlan, SelfRecomputingMeasuresKeepTheirCodeOthersBecomeRichnessOrNone) {
+  for (int code : {2, 3, 4, 5, 12, 13}) {
+    const RecomputePlan p = recomputePlan(Recompute::ToolsOptions, mapTraits(static_cast<MeasureCode>(code)));
+    EXPECT_TRUE(p.code == code && p.compute && p.reapplyPasses) << code;
+    EXPECT_EQ(recomputePlan(Recompute::Preselection, mapTraits(static_cast<MeasureCode>(code))).code, code);
+  }
+  for (int code : {6, 8, 40})
+    EXPECT_EQ(recomputePlan(Recompute::ToolsOptions, mapTraits(static_cast<MeasureCode>(code))).code, 0);
+  for (int code : {1, 22, 38})
+    EXPECT_EQ(recomputePlan(Recompute::ToolsOptions, mapTraits(static_cast<MeasureCode>(code))).code, 1);
+  const RecomputePlan sel = recomputePlan(Recompute::Preselection, mapTraits(kCodeSelectiveRichness));
+  EXPECT_TRUE(sel.code == 22 && !sel.compute);
+  const RecomputePlan set = recomputePlan(Recompute::Preselection, mapTraits(kCodeNearMinimum));
+  EXPECT_TRUE(set.code == 1 && !set.reapplyPasses);
+  EXPECT_EQ(recomputePlan(Recompute::Standardise, mapTraits(kCodeMedianQuantitative)).code, 39);
+  EXPECT_EQ(recomputePlan(Recompute::DatafileOpened, mapTraits(kCodeResiduals)).code, 1);
+}
+
+TEST(ToolsOptions, RerunRepeatsMeansThenSmoothingsAndSelectionMapsBecomeNone) {
+  Loaded d(fourTaxa());
+  runMeasureCommand(d.s, kCodeRangeSizeRarity);
+  smoothPass(d.s);
+  meanPass(d.s);
+  d.s.settings.rarityFormula = RarityFormula::kInverseSquare;
+  applyRecompute(d.s, Recompute::ToolsOptions);
+
+  Loaded want(fourTaxa());
+  want.s.settings.rarityFormula = RarityFormula::kInverseSquare;
+  runMeasureCommand(want.s, kCodeRangeSizeRarity);
+  meanPass(want.s);
+  smoothPass(want.s);
+  buildTitle(want.s);
+  EXPECT_EQ(d.map(), want.map());
+  EXPECT_EQ(d.s.map.meanPasses, 1);
+  EXPECT_EQ(d.s.map.smoothPasses, 1);
+  EXPECT_EQ(d.s.map.title, "smoothed (9) mean range-size rarity (inverse square)");
+  // A selection map becomes none.
+  setMeasureCode(d.s, kCodeNearMinimum);
+  applyRecompute(d.s, Recompute::ToolsOptions);
+  EXPECT_EQ(d.s.map.code(), 0);
+  EXPECT_EQ(d.map(), "");
+}
+
+TEST(Preselection, SingleTaxonPlotIsDrawnAgainWithoutPasses) {
+  Loaded d(fourTaxa());
+  runMeasureCommand(d.s, kCodeRichness);
+  setMeasureCode(d.s, kCodeSelectiveRichness);
+  setPlotMark(d.s.ws, 3, true);
+  d.s.map.smoothPasses = 1;
+  applyRecompute(d.s, Recompute::Preselection);
+  EXPECT_EQ(d.map(), "3:1/1 ");
+  EXPECT_EQ(d.s.map.title, "plot Delta");
+  EXPECT_EQ(d.s.map.smoothPasses, 0);
+}
+
+TEST(ClearScores, EmptiesTheMapAndItsPasses) {
+  Loaded d(fourTaxa());
+  runMeasureCommand(d.s, kCodeRangeSizeRarity);
+  meanPass(d.s);
+  d.s.map.scoreOffset = 2.0;
+  d.cell(0).score = 4.0;
+  d.cell(2).scored = 1;
+  clearScores(d.s);
+  EXPECT_EQ(d.map(), "");
+  EXPECT_EQ(d.cell(0).score, 0.0);
+  EXPECT_EQ(d.cell(2).scored, 0);
+  EXPECT_EQ(d.s.map.title, "");
+  EXPECT_EQ(d.s.map.scoreOffset, 0.0);
+  EXPECT_EQ(d.s.map.meanPasses, 0);
+  EXPECT_FALSE(d.s.scoresPresent);
+}
+
+TEST(SwapScores, ExchangesCellsRecordAndTheSettingsTheyWereMadeWith) {
+  Loaded d(fourTaxa());
+  d.s.settings.rarityFormula = RarityFormula::kDifference;
+  runMeasureCommand(d.s, kCodeRangeSizeRarity);
+  const std::string rarity = d.map();
+  const double rarityLimit = d.s.map.scaleLimit;
+  d.cell(2).fillColour = 7;
+  swapScores(d.s);  // rarity goes to the background, the empty map comes forward
+  EXPECT_EQ(d.map(), "");
+  EXPECT_EQ(readBackCell(d.s.ws, 2).colour, 7);
+  EXPECT_EQ(d.s.backgroundMap.code(), kCodeRangeSizeRarity);
+  EXPECT_EQ(d.s.backgroundMap.settings.rarityFormula, RarityFormula::kDifference);
+
+  d.s.settings.rarityFormula = RarityFormula::kInverseSquare;
+  runMeasureCommand(d.s, kCodeRichness);
+  swapScores(d.s);
+  EXPECT_EQ(d.map(), rarity);
+  EXPECT_EQ(d.cell(2).fillColour, 7);
+  EXPECT_EQ(d.s.map.code(), kCodeRangeSizeRarity);
+  EXPECT_EQ(d.s.settings.rarityFormula, RarityFormula::kDifference);
+  EXPECT_EQ(d.s.map.title, "range-size rarity (difference)");
+  EXPECT_DOUBLE_EQ(d.s.map.scaleLimit, rarityLimit);
+  EXPECT_EQ(d.s.backgroundMap.title, "richness");
+  EXPECT_EQ(d.s.backgroundMap.settings.rarityFormula, RarityFormula::kInverseSquare);
+  EXPECT_EQ(readBackCell(d.s.ws, 2).count, 3);
+}
+
+TEST(SwapScores, SelectivePlotComesBackMarkedOrAsImportedScores) {
+  Loaded d(fourTaxa());
+  runMeasureCommand(d.s, kCodeRichness);
+  setMeasureCode(d.s, kCodeSelectiveRichness);
+  setPlotMark(d.s.ws, 1, true);
+  buildTitle(d.s);  // "plot Beta"
+  swapScores(d.s);
+  clearPlotMarks(d.s.ws);
+  swapScores(d.s);
+  EXPECT_EQ(d.s.map.code(), kCodeSelectiveRichness);
+  EXPECT_TRUE(plotMarked(d.s.ws, 1));
+  EXPECT_EQ(markedTaxa(d.s.ws), 1);
+
+  setPlotMark(d.s.ws, 0, true);
+  runMeasureCommand(d.s, kCodeSelectiveRichness);  // two taxa: "plot selected richness"
+  swapScores(d.s);
+  swapScores(d.s);
+  EXPECT_EQ(d.s.map.code(), kCodeImportedScores);
+  EXPECT_EQ(d.s.map.importedName, "plot selected richness");
+  EXPECT_EQ(markedTaxa(d.s.ws), 0);
+}
+
+TEST(RangeCentresCommands, DiversityMenuRemembersAndRarityMenuRestores) {
+  Loaded d(fourTaxa());
+  RangeWeighting remembered = RangeWeighting::kLargeRanges;
+  d.s.settings.rangeCentreWeighting = RangeWeighting::kSmallRanges;
+  selectRangeCentres(d.s, true, remembered);
+  EXPECT_EQ(d.s.settings.rangeCentreWeighting, RangeWeighting::kEqual);
+  EXPECT_EQ(remembered, RangeWeighting::kSmallRanges);
+  EXPECT_EQ(d.s.map.code(), kCodeRangeCentres);
+  selectRangeCentres(d.s, false, remembered);
+  EXPECT_EQ(d.s.settings.rangeCentreWeighting, RangeWeighting::kSmallRanges);
 }
 
 }  // namespace

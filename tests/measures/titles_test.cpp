@@ -1,5 +1,10 @@
+// Map titles, and the plots of single and selected taxa with the dialog
+// that chooses them.
 #include <gtest/gtest.h>
 
+#include <functional>
+
+#include "measures/selective.h"
 #include "measures/smoothing.h"
 #include "measures/titles.h"
 #include "shell/analyses.h"
@@ -19,8 +24,6 @@ struct TitleCase {
   const char* title;
 };
 
-void PrintTo(const TitleCase& c, std::ostream* os) { *os << c.name; }
-
 void none(Session&) {}
 
 void threeSeedsOfFive(Session& s) {
@@ -31,139 +34,124 @@ void threeSeedsOfFive(Session& s) {
 // The titles the tool's measure cases print (richness, rarity, the tree
 // measures, level n, the rare threshold, imported scores, fully flexible
 // areas) are checked there, those the analysis commands put on the map (EMR,
-// max rarity) with those commands.
-class TitleTable : public ::testing::TestWithParam<TitleCase> {};
-
-TEST_P(TitleTable, BuildsTheTitleFromTheMapRecordAndSettings) {
-  const TitleCase& c = GetParam();
-  Loaded d(fourTaxa());
-  d.s.scoresPresent = true;
-  setMeasureCode(d.s, static_cast<MeasureCode>(c.code));
-  c.setup(d.s);
-  buildTitle(d.s);
-  EXPECT_EQ(d.s.map.title, c.title);
+// max rarity, the near-minimum set's flexible map) with those commands;
+// smoothing with the neighbourhood below and with means in ToolsOptions. A
+// kind's fixed title (selected areas) stands for every kind that has one.
+TEST(Titles, BuildsTheTitleFromTheMapRecordAndSettings) {
+  const TitleCase cases[] = {
+      {"None", 0, none, "none"},
+      {"NoneWithAreas", 0, threeSeedsOfFive, "none (5 areas selected)"},
+      {"RareQuartile", 5, none, "richness among 25% rarest taxa"},
+      {"HotspotsByRarity", 6,
+       [](Session& s) {
+         threeSeedsOfFive(s);
+         s.areas.candidateCells = 40;
+         s.settings.hotspotKind = HotspotKind::kRarity;
+       },
+       "top 5.0% hotspots by range-size rarity (3+2 areas)"},
+      {"HotspotsBelowThreshold", 6,
+       [](Session& s) {
+         s.areas.cells = {7, 8};
+         s.areas.candidateCells = 3;
+         s.settings.hotspotKind = HotspotKind::kThreshold;
+         s.settings.rangeSizeThreshold = 12;
+       },
+       "top 66.7% hotspots below threshold 12 (2 areas)"},
+      {"HotspotsWithoutCandidates", 6,
+       [](Session& s) {
+         s.areas.cells = {7};
+         s.settings.hotspotKind = HotspotKind::kThreshold;
+       },
+       "top 0.0% hotspots by range-size threshold (1 areas)"},
+      {"GreedyByRichness", 7,
+       [](Session& s) {
+         s.areas.cells = {1, 2, 3};
+       },
+       "greedy richness-area set for 1 rep (3 areas)"},
+      {"GreedyByRarity", 7,
+       [](Session& s) {
+         s.settings.greedyByRarity = GreedyBy::kRarity;
+         s.settings.greedyGoal = 2;
+       },
+       "greedy inverse rarity-area set for 2 reps (0 areas)"},
+      {"GreedyGoalBelowOneIsRunAsOne", 7, [](Session& s) { s.settings.greedyGoal = 0; },
+       "greedy richness-area set for 1 rep (0 areas)"},
+      {"NearMinimumPlain", 8,
+       [](Session& s) {
+         s.settings.flexibilityMap = Flag::kOff;
+         s.settings.reordering = Reordering::kUnset;
+         threeSeedsOfFive(s);
+       },
+       "near-minimum-area set (3+2 areas)"},
+      {"NearMinimumByRarity", 8,
+       [](Session& s) {
+         s.settings.flexibilityMap = Flag::kOff;
+         s.settings.reordering = Reordering::kByRarity;
+       },
+       "near-minset re-ordered by rarity (0 areas)"},
+      {"NearMinimumForGoal", 8,
+       [](Session& s) {
+         s.settings.flexibilityMap = Flag::kOff;
+         s.settings.reordering = Reordering::kNone;
+         s.settings.nearMinimumGoal = 2;
+       },
+       "near-minimum-area set for 2 reps (0 areas)"},
+      {"NearMaximumCoverage", 9,
+       [](Session& s) {
+         s.areas.cells = {4, 5};
+       },
+       "near-maximum-coverage set (2 areas)"},
+      {"ImportedForegroundKeepsItsTitle", 10,
+       [](Session& s) {
+         s.map.importKind = kImportForegroundBackground;
+         s.map.title = "as imported";
+       },
+       "as imported"},
+      {"OverlayKeepsItsTitle", 11, [](Session& s) { s.map.title = "overlay"; }, "overlay"},
+      {"RangeCentres", 12, none, "range centre richness"},
+      {"RangeCentresSmall", 12, [](Session& s) { s.settings.rangeCentreWeighting = RangeWeighting::kSmallRanges; },
+       "range centre richness (small ranges)"},
+      {"MedianRange", 13, none, "median range size"},
+      {"Flexibility", 26, none, "richness showing flexibility"},
+      {"SelectedRarity", 27, [](Session& s) { s.map.smoothPasses = 1; }, "smoothed (9) plot selected rarity"},
+      {"ReorderedByRichness", 29, none, "area set re-ordered by richness"},
+      {"ExactMinimumSet", 29,
+       [](Session& s) {
+         s.areas.cells = {4, 9};
+         s.areas.exactKind = AreaSet::Exact::kMinimumSet;
+         s.areas.exactCells = {4, 9};
+       },
+       "exact minimum set (2 areas)"},
+      {"ExactSetChangedSince", 29,
+       [](Session& s) {
+         s.areas.cells = {4, 9, 12};
+         s.areas.exactKind = AreaSet::Exact::kMaximumCoverage;
+         s.areas.exactCells = {4, 9};
+       },
+       "area set re-ordered by richness"},
+      {"Representation", 32, none, ""},
+      {"SelectedAreas", 37, none, "selected areas"},
+      {"ResidualsMean25", 38,
+       [](Session& s) {
+         s.settings.smoothByMean = Smoothing::kMean;
+         s.settings.neighbourhoodSize = NeighbourhoodSize::kTwentyFive;
+         s.settings.residualsNotRelative = Flag::kOn;
+       },
+       "abs residuals from smoothed (2x mean 25) richness"},
+      {"MedianQuantitative", 39, [](Session& s) { s.ws.datafile.rescaled = true; },
+       "median value for quantitative data (transformed)"},
+      {"ReservedCode", 17, none, ""},
+      {"UnknownCode", 99, none, ""}};
+  for (const TitleCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    Loaded d(fourTaxa());
+    d.s.scoresPresent = true;
+    setMeasureCode(d.s, static_cast<MeasureCode>(c.code));
+    c.setup(d.s);
+    buildTitle(d.s);
+    EXPECT_EQ(d.s.map.title, c.title);
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Codes, TitleTable,
-    ::testing::Values(
-        TitleCase{"None", 0, none, "none"},
-        TitleCase{"NoneWithAreas", 0, threeSeedsOfFive, "none (5 areas selected)"},
-        TitleCase{"SmoothedRichness", 1,
-                  [](Session& s) {
-                    s.map.smoothPasses = 2;
-                    s.settings.neighbourhoodSize = NeighbourhoodSize::kTwentyFive;
-                  },
-                  "smoothed (25) richness"},
-        TitleCase{"MeanSmoothedRarity", 2,
-                  [](Session& s) {
-                    s.map.smoothPasses = 1;
-                    s.map.meanPasses = 1;
-                    s.settings.rarityFormula = RarityFormula::kInverseSquare;
-                  },
-                  "smoothed (9) mean range-size rarity (inverse square)"},
-        TitleCase{"RareQuartile", 5, none, "richness among 25% rarest taxa"},
-        TitleCase{"HotspotsByRarity", 6,
-                  [](Session& s) {
-                    threeSeedsOfFive(s);
-                    s.areas.candidateCells = 40;
-                    s.settings.hotspotKind = HotspotKind::kRarity;
-                  },
-                  "top 5.0% hotspots by range-size rarity (3+2 areas)"},
-        TitleCase{"HotspotsBelowThreshold", 6,
-                  [](Session& s) {
-                    s.areas.cells = {7, 8};
-                    s.areas.candidateCells = 3;
-                    s.settings.hotspotKind = HotspotKind::kThreshold;
-                    s.settings.rangeSizeThreshold = 12;
-                  },
-                  "top 66.7% hotspots below threshold 12 (2 areas)"},
-        TitleCase{"HotspotsWithoutCandidates", 6,
-                  [](Session& s) {
-                    s.areas.cells = {7};
-                    s.settings.hotspotKind = HotspotKind::kThreshold;
-                  },
-                  "top 0.0% hotspots by range-size threshold (1 areas)"},
-        TitleCase{"GreedyByRichness", 7, [](Session& s) { s.areas.cells = {1, 2, 3}; },
-                  "greedy richness-area set for 1 rep (3 areas)"},
-        TitleCase{"GreedyByRarity", 7,
-                  [](Session& s) {
-                    s.settings.greedyByRarity = GreedyBy::kRarity;
-                    s.settings.greedyGoal = 2;
-                  },
-                  "greedy inverse rarity-area set for 2 reps (0 areas)"},
-        TitleCase{"GreedyGoalBelowOneIsRunAsOne", 7, [](Session& s) { s.settings.greedyGoal = 0; },
-                  "greedy richness-area set for 1 rep (0 areas)"},
-        TitleCase{"NearMinimumPlain", 8,
-                  [](Session& s) {
-                    s.settings.flexibilityMap = Flag::kOff;
-                    s.settings.reordering = Reordering::kUnset;
-                    threeSeedsOfFive(s);
-                  },
-                  "near-minimum-area set (3+2 areas)"},
-        TitleCase{"NearMinimumByRarity", 8,
-                  [](Session& s) {
-                    s.settings.flexibilityMap = Flag::kOff;
-                    s.settings.reordering = Reordering::kByRarity;
-                  },
-                  "near-minset re-ordered by rarity (0 areas)"},
-        TitleCase{"NearMinimumForGoal", 8,
-                  [](Session& s) {
-                    s.settings.flexibilityMap = Flag::kOff;
-                    s.settings.reordering = Reordering::kNone;
-                    s.settings.nearMinimumGoal = 2;
-                  },
-                  "near-minimum-area set for 2 reps (0 areas)"},
-        TitleCase{"NearMinimumFlexible", 8, [](Session& s) { s.areas.cells = {4}; },
-                  "near-minset: 1 irreplaceable(R)/flexible(O) areas for 1 rep"},
-        TitleCase{"NearMaximumCoverage", 9, [](Session& s) { s.areas.cells = {4, 5}; },
-                  "near-maximum-coverage set (2 areas)"},
-        TitleCase{"ImportedForegroundKeepsItsTitle", 10,
-                  [](Session& s) {
-                    s.map.importKind = kImportForegroundBackground;
-                    s.map.title = "as imported";
-                  },
-                  "as imported"},
-        TitleCase{"OverlayKeepsItsTitle", 11, [](Session& s) { s.map.title = "overlay"; }, "overlay"},
-        TitleCase{"RangeCentres", 12, none, "range centre richness"},
-        TitleCase{"RangeCentresSmall", 12, [](Session& s) { s.settings.rangeCentreWeighting = RangeWeighting::kSmallRanges; },
-                  "range centre richness (small ranges)"},
-        TitleCase{"MedianRange", 13, none, "median range size"},
-        TitleCase{"RandomSets", 23, none, "random area choices"},
-        TitleCase{"MaxLevel", 25, none, "max data level"},
-        TitleCase{"Flexibility", 26, none, "richness showing flexibility"},
-        TitleCase{"SelectedRarity", 27, [](Session& s) { s.map.smoothPasses = 1; },
-                  "smoothed (9) plot selected rarity"},
-        TitleCase{"ReorderedByRichness", 29, none, "area set re-ordered by richness"},
-        TitleCase{"ExactMinimumSet", 29,
-                  [](Session& s) {
-                    s.areas.cells = {4, 9};
-                    s.areas.exactKind = AreaSet::Exact::kMinimumSet;
-                    s.areas.exactCells = {4, 9};
-                  },
-                  "exact minimum set (2 areas)"},
-        TitleCase{"ExactSetChangedSince", 29,
-                  [](Session& s) {
-                    s.areas.cells = {4, 9, 12};
-                    s.areas.exactKind = AreaSet::Exact::kMaximumCoverage;
-                    s.areas.exactCells = {4, 9};
-                  },
-                  "area set re-ordered by richness"},
-        TitleCase{"Representation", 32, none, ""},
-        TitleCase{"SelectedAreas", 37, none, "selected areas"},
-        TitleCase{"ResidualsMean25", 38,
-                  [](Session& s) {
-                    s.settings.smoothByMean = Smoothing::kMean;
-                    s.settings.neighbourhoodSize = NeighbourhoodSize::kTwentyFive;
-                    s.settings.residualsNotRelative = Flag::kOn;
-                  },
-                  "abs residuals from smoothed (2x mean 25) richness"},
-        TitleCase{"MedianQuantitative", 39, [](Session& s) { s.ws.datafile.rescaled = true; },
-                  "median value for quantitative data (transformed)"},
-        TitleCase{"ReorderedByThreat", 46, none, "area set re-ordered by threat"},
-        TitleCase{"ReservedCode", 17, none, ""},
-        TitleCase{"UnknownCode", 99, none, ""}),
-    [](const auto& param_info) { return std::string(param_info.param.name); });
 
 TEST(Titles, NeighbourhoodChangeAloneShowsTheNewSizeOnTheOldScores) {
   Loaded d(fourTaxa());
@@ -222,11 +210,10 @@ TEST(Titles, ANewMapsOwnRuleWordsItsTitle) {
   Loaded d(fourTaxa());
   d.s.scoresPresent = true;
   addArea(d.s.areas, 2);
-  static constexpr MeasureTraits kRuled =
-      mapKind(static_cast<MeasureCode>(49), 0, {}, "fixed", MapReading::Scores,
-              [](const TitleSource& src, const MapRecord& m) {
-                return smoothingPrefix(src.settings, m) + "ruled (" + areaCountText(src.areas) + ")";
-              });
+  static constexpr MeasureTraits kRuled = mapKind(
+      static_cast<MeasureCode>(49), 0, {}, "fixed", MapReading::Scores, [](const TitleSource& src, const MapRecord& m) {
+        return smoothingPrefix(src.settings, m) + "ruled (" + areaCountText(src.areas) + ")";
+      });
   d.s.map.show(kRuled);
   d.s.map.smoothPasses = 1;
   buildTitle(d.s);
@@ -304,6 +291,132 @@ TEST(SingleTaxon, FlexibilityTitleCountsTheAreas) {
   setPlotMark(d.s.ws, 0, true);
   buildTitle(d.s);
   EXPECT_EQ(d.s.map.title, "flexibility: Alpha (3 areas)");
+}
+
+std::vector<test::TaxonSpec> namedTaxa() {
+  return {{"Panthera leo", "11", {{1, 1}, {2, 1}}},
+          {"Panthera", "12", {{3, 1}}},
+          {"acinonyx jubatus", "21", {{4, 1}}},
+          {"Felis", "12", {{5, 1}, {6, 1}, {7, 1}}}};
+}
+
+TEST(SelectivePlotDialog, ListsTheGroupInCardOrderOrSortedWithOptionalRanges) {
+  Loaded d(namedTaxa());
+  d.s.settings.listDialogVariant = Flag::kOn;
+  d.s.settings.listDialogOption = Flag::kOff;
+  SelectivePlotModel grouped = openSelectivePlot(d.s.settings, d.s.ws, false);
+  EXPECT_EQ(grouped.resource, "RICHDLGBOX1");
+  EXPECT_EQ(grouped.lines, (std::vector<std::string>{"Panthera leo", "Panthera", "acinonyx jubatus", "Felis"}));
+
+  d.s.settings.listDialogVariant = Flag::kOff;
+  d.s.settings.listDialogOption = Flag::kOn;
+  SelectivePlotModel sorted = openSelectivePlot(d.s.settings, d.s.ws, true);
+  EXPECT_EQ(sorted.resource, "RICHDLGBOX2VGA");
+  EXPECT_EQ(sorted.lines,
+            (std::vector<std::string>{"acinonyx jubatus- 1", "Felis- 3", "Panthera leo- 2", "Panthera- 1"}));
+  EXPECT_EQ(sorted.lineTaxon, (std::vector<int>{2, 3, 0, 1}));
+
+  d.s.ws.groupCode = "1";
+  EXPECT_EQ(openSelectivePlot(d.s.settings, d.s.ws, false).lines.size(), 3u);
+}
+
+TEST(SelectivePlotDialog, MarksTheTaxaOfTheChosenLinesOrRefusesAnEmptyOrOverlongSelection) {
+  const struct {
+    int lines;
+    const char* message;
+  } cases[] = {{0, "Plot taxa: No items selected."}, {513, "Plot taxa: Too many items selected."}};
+  for (const auto& c : cases) {
+    Loaded d(namedTaxa());
+    setMeasureCode(d.s, kCodeSelectiveRichness);
+    setPlotMark(d.s.ws, 3, true);
+    SelectivePlotModel m = openSelectivePlot(d.s.settings, d.s.ws, false);
+    m.selected.assign(static_cast<std::size_t>(c.lines), 0);
+    std::optional<Notice> refusal;
+    EXPECT_EQ(markSelectedTaxa(d.s.ws, d.s.map, m, refusal), 0);
+    ASSERT_TRUE(refusal);
+    EXPECT_EQ(refusal->caption + ": " + refusal->text, c.message);
+    EXPECT_TRUE(d.host.messageLines().empty());
+    EXPECT_EQ(d.s.map.code(), 0);
+    EXPECT_EQ(markedTaxa(d.s.ws), 0);
+  }
+  // 512 lines are taken; each line marks its own taxon, and lines the
+  // dialog never had mark nothing.
+  Loaded d(namedTaxa());
+  SelectivePlotModel m = openSelectivePlot(d.s.settings, d.s.ws, false);  // card order
+  m.selected.assign(512, 3);
+  std::optional<Notice> refusal;
+  EXPECT_EQ(markSelectedTaxa(d.s.ws, d.s.map, m, refusal), 1);
+  clearPlotMarks(d.s.ws);
+  m.selected = {1};  // "Panthera", which begins "Panthera leo"'s line too
+  EXPECT_EQ(markSelectedTaxa(d.s.ws, d.s.map, m, refusal), 1);
+  EXPECT_FALSE(refusal);
+  EXPECT_TRUE(plotMarked(d.s.ws, 1));
+  EXPECT_FALSE(plotMarked(d.s.ws, 0));
+  EXPECT_EQ(d.s.map.currentTaxon, 1);
+  clearPlotMarks(d.s.ws);
+  m.selected = {-1, 3, 4, 1000};
+  EXPECT_EQ(markSelectedTaxa(d.s.ws, d.s.map, m, refusal), 1);
+  EXPECT_TRUE(plotMarked(d.s.ws, 3));
+  EXPECT_EQ(d.s.map.currentTaxon, 3);
+}
+
+// The dialog's answers, given by the model each call sees.
+void answer(Loaded& d, std::function<bool(SelectivePlotModel&)> f) {
+  d.host.onDialog = [f, &d](const std::string&, DialogModel& m) {
+    d.host.dialogAnswers = {f(dynamic_cast<SelectivePlotModel&>(m))};
+  };
+}
+
+TEST(SelectivePlotCommand, PlotsTwoTaxaAfterADisplayChange) {
+  Loaded d(namedTaxa());
+  int calls = 0;
+  answer(d, [&](SelectivePlotModel& m) {
+    if (calls++ == 0) {
+      m.grouped = false;
+      m.action = SelectivePlotModel::Action::ToggleGrouped;
+      return false;
+    }
+    m.selected = {1, 3};  // sorted: "Felis", "Panthera leo"
+    m.action = SelectivePlotModel::Action::Plot;
+    return true;
+  });
+  EXPECT_EQ(runSelectivePlot(d.s, d.host, kCodeSelectiveRichness, false), TitleOutcome::Classify);
+  EXPECT_EQ(d.host.dialogs, (std::vector<std::string>{"RICHDLGBOX1", "RICHDLGBOX2"}));
+  EXPECT_EQ(d.s.settings.listDialogVariant, Flag::kOff);
+  EXPECT_EQ(d.s.map.title, "plot selected richness");
+  EXPECT_EQ(d.s.map.taxaCounted, 2);
+  EXPECT_EQ(d.map(), "1:1/1 2:1/1 5:1/1 6:1/1 7:1/1 ");
+}
+
+TEST(SelectivePlotCommand, OneTaxonIsPlottedByTheTitleAndCancelChangesNothing) {
+  Loaded d(namedTaxa());
+  answer(d, [](SelectivePlotModel& m) {
+    m.selected = {3};
+    m.action = SelectivePlotModel::Action::Plot;
+    return true;
+  });
+  runSelectivePlot(d.s, d.host, kCodeSelectiveRarity, false);
+  EXPECT_EQ(d.s.map.title, "plot Felis");
+  EXPECT_EQ(d.s.ws.cells[6].score, 1.0);
+  answer(d, [](SelectivePlotModel& m) {
+    m.action = SelectivePlotModel::Action::Cancel;
+    return false;
+  });
+  EXPECT_EQ(runSelectivePlot(d.s, d.host, kCodeSelectiveRarity, false), TitleOutcome::Stopped);
+  EXPECT_EQ(d.s.map.title, "plot Felis");
+  EXPECT_TRUE(plotMarked(d.s.ws, 3));
+}
+
+TEST(SelectivePlotCommand, QuantitativeSelectiveRarityOfOneTaxonShowsItsOwnRarity) {
+  Loaded d({{"A", "1", {{5, 30}, {6, 70}}}, {"B", "1", {{7, 10}}}}, "*q");
+  runMeasureCommand(d.s, kCodeRichness);
+  SelectivePlotModel m = openSelectivePlot(d.s.settings, d.s.ws, false);
+  m.selected = {0};
+  std::optional<Notice> refusal;
+  EXPECT_EQ(plotSelection(d.s, kCodeSelectiveRarity, m, refusal), TitleOutcome::Classify);
+  EXPECT_FALSE(refusal);
+  EXPECT_EQ(d.s.map.title, "A (untransformed)");
+  EXPECT_EQ(d.map(), "5:0.5/1 6:0.5/1 ");  // not the richness that was on the map
 }
 
 }  // namespace

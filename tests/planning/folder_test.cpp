@@ -1,11 +1,23 @@
-// Reading planning-unit folders: what is taken from them, and what is refused.
+// Planning-unit folders: what is taken from them, what is refused, the
+// near-minimum set on them, and the output sets written into them.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <csignal>
 #include <fstream>
+#include <memory>
+#include <random>
+#include <set>
+#include <sstream>
+#include <thread>
 #include <vector>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include "planning/folder.h"
+#include "planning/nearminimum.h"
+#include "planning/outputset.h"
 #include "tests/support/cli_run.h"
 #include "tests/support/planning_folder.h"
 
@@ -102,84 +114,67 @@ struct BadFolder {
   std::string bound = "";  // input/bound.dat when not empty
 };
 
-// Test listings name a case, not its bytes.
-void PrintTo(const BadFolder& b, std::ostream* os) { *os << b.name; }
-
-class PlanningFolderRefuses : public ::testing::TestWithParam<BadFolder> {};
-
-TEST_P(PlanningFolderRefuses, SayingWhichFileAndLine) {
-  const BadFolder& b = GetParam();
-  PlanningFolder f(b.pu, b.spec, b.puvspr, b.input);
-  if (!b.bound.empty()) f.file("input/bound.dat", b.bound);
-  const FolderRead r = readFolder(f.dir);
-  EXPECT_EQ(r.error, b.error);
-}
-
 const std::string kIn = "INPUTDIR input\n";
 const std::string kPu = "id,cost,status\n1,1,0\n2,1,0\n";
 const std::string kSpec = "id,target,name\n1,1,a\n";
 const std::string kAmt = "species,pu,amount\n1,1,1\n";
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, PlanningFolderRefuses,
-    ::testing::Values(
-        BadFolder{"RepeatedUnit", kIn, "id,cost\n1,1\n1,2\n", kSpec, kAmt, "pu.dat line 3: unit 1 appears twice"},
-        BadFolder{"TextId", kIn, "id,cost\nx1,1\n", kSpec, kAmt,
-                  "pu.dat line 2: id \"x1\" is not a positive whole number"},
-        BadFolder{"NegativeCost", kIn, "id,cost\n1,-2\n", kSpec, kAmt,
-                  "pu.dat line 2: cost \"-2\" is not a number of 0 or more"},
-        BadFolder{"BadStatus", kIn, "id,status\n1,4\n", kSpec, kAmt, "pu.dat line 2: status \"4\" is not 0, 1, 2 or 3"},
-        BadFolder{"WrongWidth", kIn, kPu + "3,1\n", kSpec, kAmt, "pu.dat line 4: 2 fields where the header has 3"},
-        BadFolder{"NoTarget", kIn, kPu, "id,spf\n1,1\n", kAmt, "spec.dat: neither a \"target\" nor a \"prop\" column"},
-        BadFolder{"RepeatedFeature", kIn, kPu, "id,target\n1,1\n1,1\n", kAmt,
-                  "spec.dat line 3: feature 1 appears twice"},
-        BadFolder{"ShareAboveOne", kIn, kPu, "id,prop\n1,1.5\n", kAmt,
-                  "spec.dat line 2: prop \"1.5\" is not a share from 0 to 1"},
-        BadFolder{"OccurrenceTarget", kIn, kPu, "id,target,targetocc\n1,1,2\n", kAmt,
-                  "spec.dat line 2: occurrence targets (targetocc) are not solved by this version: set them to 0"},
-        BadFolder{"UnknownFeature", kIn, kPu, kSpec, "species,pu,amount\n4,1,1\n",
-                  "puvspr.dat line 2: feature 4 is not in spec.dat"},
-        BadFolder{"TextIdInAmounts", kIn, kPu, kSpec, "species,pu,amount\n1,u2,1\n",
-                  "puvspr.dat line 2: pu \"u2\" is not a positive whole number"},
-        BadFolder{"UnknownUnit", kIn, kPu, kSpec, "species,pu,amount\n1,3,1\n",
-                  "puvspr.dat line 2: unit 3 is not in pu.dat"},
-        BadFolder{"NegativeAmount", kIn, kPu, kSpec, "species,pu,amount\n1,1,-1\n",
-                  "puvspr.dat line 2: amount \"-1\" is not a number of 0 or more"},
-        BadFolder{"NotANumberAmount", kIn, kPu, kSpec, "species,pu,amount\n1,1,nan\n",
-                  "puvspr.dat line 2: amount \"nan\" is not a number of 0 or more"},
-        BadFolder{"EmptyTable", kIn, kPu, kSpec, "", "puvspr.dat: no header row"},
-        // A binary file is refused, not swallowed.
-        BadFolder{"BinaryTable", kIn, kPu, kSpec, std::string(3 << 20, 'x'), "puvspr.dat: no header row"},
-        BadFolder{"MissingFile", kIn + "PUNAME nowhere.dat\n", kPu, kSpec, kAmt,
-                  "nowhere.dat: cannot be read (missing?)"},
-        BadFolder{"MissingBoundaryFile", kIn + "BLM 2.5\nBOUNDNAME bound.dat\n", kPu, kSpec, kAmt,
-                  "bound.dat: cannot be read (missing?)"},
-        BadFolder{"TextIdInBoundaries", kIn + "BOUNDNAME bound.dat\n", kPu, kSpec, kAmt,
-                  "bound.dat line 3: id1 and id2 must be positive whole numbers", "id1,id2,boundary\n1,2,1\n1,b,1\n"},
-        BadFolder{"NegativeBoundary", kIn + "BOUNDNAME bound.dat\n", kPu, kSpec, kAmt,
-                  "bound.dat line 2: boundary \"-1\" is not a number of 0 or more", "id1,id2,boundary\n1,2,-1\n"},
-        BadFolder{"TooManyReps", kIn + "NUMREPS 0\n", kPu, kSpec, kAmt,
-                  "input.dat line 2: NUMREPS \"0\" is not a number from 1 to 10000"},
-        BadFolder{"AbsoluteInputName", kIn + "SPECNAME /etc/passwd\n", kPu, kSpec, kAmt,
-                  "input.dat line 2: SPECNAME \"/etc/passwd\" is not a name inside the input folder (no absolute "
-                  "path, no \"..\")"},
-        BadFolder{"EscapingInputName", kIn + "BOUNDNAME a/../../b.dat\n", kPu, kSpec, kAmt,
-                  "input.dat line 2: BOUNDNAME \"a/../../b.dat\" is not a name inside the input folder (no "
-                  "absolute path, no \"..\")"},
-        BadFolder{"OutputsInTheFolderItself", "INPUTDIR input\nOUTPUTDIR ./\n", kPu, kSpec, kAmt,
-                  "input.dat line 2: OUTPUTDIR \"./\" is the planning-unit folder itself: the outputs need a folder "
-                  "of their own, such as output"},
-        BadFolder{"EscapingScenario", kIn + "SCENNAME ../../ESCAPED\n", kPu, kSpec, kAmt,
-                  "input.dat line 2: SCENNAME \"../../ESCAPED\" is not a plain name (the outputs stay inside the "
-                  "output folder)"},
-        BadFolder{"AmountsBeyondTheLargestNumber", kIn, kPu, kSpec, "species,pu,amount\n1,1,1e308\n1,2,1e308\n",
-                  "the amounts in puvspr.dat add up to more than 1e+300: scale them down"},
-        BadFolder{"CostsBeyondTheLargestNumber", kIn, "id,cost\n1,1e308\n2,1e308\n", kSpec, kAmt,
-                  "the costs in pu.dat add up to more than 1e+300: scale them down"}),
-    [](const auto& param_info) { return std::string(param_info.param.name); });
-
-TEST(PlanningFolderRead, MissingInputDatSaysSo) {
-  test::TempDir tmp;
+TEST(PlanningFolderRead, RefusesSayingWhichFileAndLine) {
+  const BadFolder cases[] = {
+      {"RepeatedUnit", kIn, "id,cost\n1,1\n1,2\n", kSpec, kAmt, "pu.dat line 3: unit 1 appears twice"},
+      {"TextId", kIn, "id,cost\nx1,1\n", kSpec, kAmt, "pu.dat line 2: id \"x1\" is not a positive whole number"},
+      {"NegativeCost", kIn, "id,cost\n1,-2\n", kSpec, kAmt, "pu.dat line 2: cost \"-2\" is not a number of 0 or more"},
+      {"BadStatus", kIn, "id,status\n1,4\n", kSpec, kAmt, "pu.dat line 2: status \"4\" is not 0, 1, 2 or 3"},
+      {"WrongWidth", kIn, kPu + "3,1\n", kSpec, kAmt, "pu.dat line 4: 2 fields where the header has 3"},
+      {"NoTarget", kIn, kPu, "id,spf\n1,1\n", kAmt, "spec.dat: neither a \"target\" nor a \"prop\" column"},
+      {"RepeatedFeature", kIn, kPu, "id,target\n1,1\n1,1\n", kAmt, "spec.dat line 3: feature 1 appears twice"},
+      {"ShareAboveOne", kIn, kPu, "id,prop\n1,1.5\n", kAmt, "spec.dat line 2: prop \"1.5\" is not a share from 0 to 1"},
+      {"OccurrenceTarget", kIn, kPu, "id,target,targetocc\n1,1,2\n", kAmt,
+       "spec.dat line 2: occurrence targets (targetocc) are not solved by this version: set them to 0"},
+      {"UnknownFeature", kIn, kPu, kSpec, "species,pu,amount\n4,1,1\n",
+       "puvspr.dat line 2: feature 4 is not in spec.dat"},
+      {"TextIdInAmounts", kIn, kPu, kSpec, "species,pu,amount\n1,u2,1\n",
+       "puvspr.dat line 2: pu \"u2\" is not a positive whole number"},
+      {"UnknownUnit", kIn, kPu, kSpec, "species,pu,amount\n1,3,1\n", "puvspr.dat line 2: unit 3 is not in pu.dat"},
+      {"NegativeAmount", kIn, kPu, kSpec, "species,pu,amount\n1,1,-1\n",
+       "puvspr.dat line 2: amount \"-1\" is not a number of 0 or more"},
+      {"NotANumberAmount", kIn, kPu, kSpec, "species,pu,amount\n1,1,nan\n",
+       "puvspr.dat line 2: amount \"nan\" is not a number of 0 or more"},
+      {"EmptyTable", kIn, kPu, kSpec, "", "puvspr.dat: no header row"},
+      // A binary file is refused, not swallowed.
+      {"BinaryTable", kIn, kPu, kSpec, std::string(3 << 20, 'x'), "puvspr.dat: no header row"},
+      {"MissingFile", kIn + "PUNAME nowhere.dat\n", kPu, kSpec, kAmt, "nowhere.dat: cannot be read (missing?)"},
+      {"MissingBoundaryFile", kIn + "BLM 2.5\nBOUNDNAME bound.dat\n", kPu, kSpec, kAmt,
+       "bound.dat: cannot be read (missing?)"},
+      {"TextIdInBoundaries", kIn + "BOUNDNAME bound.dat\n", kPu, kSpec, kAmt,
+       "bound.dat line 3: id1 and id2 must be positive whole numbers", "id1,id2,boundary\n1,2,1\n1,b,1\n"},
+      {"NegativeBoundary", kIn + "BOUNDNAME bound.dat\n", kPu, kSpec, kAmt,
+       "bound.dat line 2: boundary \"-1\" is not a number of 0 or more", "id1,id2,boundary\n1,2,-1\n"},
+      {"TooManyReps", kIn + "NUMREPS 0\n", kPu, kSpec, kAmt,
+       "input.dat line 2: NUMREPS \"0\" is not a number from 1 to 10000"},
+      {"AbsoluteInputName", kIn + "SPECNAME /etc/passwd\n", kPu, kSpec, kAmt,
+       "input.dat line 2: SPECNAME \"/etc/passwd\" is not a name inside the input folder (no absolute "
+       "path, no \"..\")"},
+      {"EscapingInputName", kIn + "BOUNDNAME a/../../b.dat\n", kPu, kSpec, kAmt,
+       "input.dat line 2: BOUNDNAME \"a/../../b.dat\" is not a name inside the input folder (no "
+       "absolute path, no \"..\")"},
+      {"OutputsInTheFolderItself", "INPUTDIR input\nOUTPUTDIR ./\n", kPu, kSpec, kAmt,
+       "input.dat line 2: OUTPUTDIR \"./\" is the planning-unit folder itself: the outputs need a folder "
+       "of their own, such as output"},
+      {"EscapingScenario", kIn + "SCENNAME ../../ESCAPED\n", kPu, kSpec, kAmt,
+       "input.dat line 2: SCENNAME \"../../ESCAPED\" is not a plain name (the outputs stay inside the "
+       "output folder)"},
+      {"AmountsBeyondTheLargestNumber", kIn, kPu, kSpec, "species,pu,amount\n1,1,1e308\n1,2,1e308\n",
+       "the amounts in puvspr.dat add up to more than 1e+300: scale them down"},
+      {"CostsBeyondTheLargestNumber", kIn, "id,cost\n1,1e308\n2,1e308\n", kSpec, kAmt,
+       "the costs in pu.dat add up to more than 1e+300: scale them down"}};
+  for (const BadFolder& b : cases) {
+    SCOPED_TRACE(b.name);
+    PlanningFolder f(b.pu, b.spec, b.puvspr, b.input);
+    if (!b.bound.empty()) f.file("input/bound.dat", b.bound);
+    EXPECT_EQ(readFolder(f.dir).error, b.error);
+  }
+  test::TempDir tmp;  // no input.dat at all
   EXPECT_EQ(readFolder(tmp.path()).error, "input.dat: cannot be read (missing?)");
 }
 
@@ -242,6 +237,198 @@ TEST(ExportMarxanCommand, WritesTheDatafileAsAFolderTheReaderTakesBack) {
   for (std::size_t f = 0; f < p.features.size(); ++f)
     EXPECT_EQ(p.features[f].target, std::min(2.0, p.features[f].total)) << f;
   EXPECT_EQ(p.features[0].name, "Ailurus fulgens");
+}
+
+// ---------------------------------------------------------------------------
+// The near-minimum set on planning-unit folders: the sets the datafile's
+// near-minimum set chooses on the data the folder was written from, and a
+// plain refusal where the targets are not counts of units; the dataset a
+// folder was read into chooses as a copy of its lists numbered by id does.
+
+// The units with solution 1 in a solution file ("PUID,SOLUTION").
+std::set<int> chosenUnits(const std::string& csv) {
+  std::set<int> units;
+  std::istringstream in(csv);
+  std::string line;
+  std::getline(in, line);
+  while (std::getline(in, line))
+    if (line.ends_with(",1")) units.insert(std::stoi(line));
+  return units;
+}
+
+// The cells of a seed-areas file: the lines between its heading and "[end]".
+std::set<int> seedCells(const std::string& sed) {
+  std::set<int> cells;
+  std::istringstream in(sed);
+  std::string line;
+  std::getline(in, line);
+  while (std::getline(in, line) && line != "[end]") cells.insert(std::stoi(line));
+  return cells;
+}
+
+TEST(NearMinimumFolder, ChoosesTheDatafileRulesSetsForEachSeed) {
+  test::CliRun run;
+  const std::string data = (run.home / "equal" / "carnivora.dat").string();
+  const auto tmp = run.tmp.path();
+  std::ofstream(tmp / "s.sed") << "seeds\n194\n5\n[end]\n";
+  {
+    // Costs that differ from cell to cell, so that the choice by cost matters.
+    std::ofstream costs(tmp / "costs.scr");
+    costs << "costs\n#2\n";
+    for (int n = 1; n <= 864; ++n) costs << n << " " << 1 + (n * 7) % 5 << "\n";
+  }
+  struct Case {
+    const char* name;
+    std::vector<std::string> exportArgs, selectArgs;
+  };
+  const std::vector<Case> cases = {
+      {"goal 1 with seed areas", {"--areas", (tmp / "s.sed").string()}, {"--areas", (tmp / "s.sed").string()}},
+      {"goal 2", {"--set", "goal=2"}, {"--set", "goal=2"}},
+      {"by cost",
+       {"--costs", (tmp / "costs.scr").string()},
+       {"--costs", (tmp / "costs.scr").string(), "--set", "optimise-cost=1"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const auto dir = tmp / c.name;
+    std::vector<std::string> exportCmd{"export-marxan", data, dir.string()};
+    exportCmd.insert(exportCmd.end(), c.exportArgs.begin(), c.exportArgs.end());
+    ASSERT_EQ(run.command(exportCmd), 0) << run.err;
+    ASSERT_EQ(run.command({"marxan", dir.string(), "--method", "near-minimum", "--reps", "3"}), 0) << run.err;
+    EXPECT_NE(run.out.find("near-minimum set by progressive rarity"), std::string::npos) << run.out;
+    for (int seed = 1; seed <= 3; ++seed) {
+      const auto sed = tmp / "chosen.sed";
+      std::vector<std::string> selectCmd{
+          "select",        "near-minimum",       data,          "--set",     "last-tie=random",
+          "--random-seed", std::to_string(seed), "--areas-out", sed.string()};
+      selectCmd.insert(selectCmd.end(), c.selectArgs.begin(), c.selectArgs.end());
+      ASSERT_EQ(run.command(selectCmd), 0) << run.err;
+      const std::set<int> folderSet =
+          chosenUnits(test::readFile(dir / "output" / ("output_r0000" + std::to_string(seed) + ".csv")));
+      EXPECT_EQ(folderSet, seedCells(test::readFile(sed))) << "seed " << seed;
+    }
+  }
+}
+
+// Units whose ids run up, down, or up with some locked out: the problem that
+// keeps its dataset must pick, seed for seed, what the copy numbered by id
+// picks, random last ties included, and the locked-in units however they
+// are numbered.
+TEST(NearMinimumFolder, TheDatasetsListsChooseAsTheCopyNumberedById) {
+  struct Case {
+    const char* name;
+    bool descending, lockOut;
+  };
+  for (const Case& c : {Case{"ids up", false, false}, Case{"ids down", true, false}, Case{"locked out", false, true}}) {
+    SCOPED_TRACE(c.name);
+    const int units = 60, taxa = 40;
+    std::mt19937 gen(11);
+    Dataset d;
+    for (int n = 1; n <= units; ++n) {
+      const UnitStatus status = n == 7 || n == units      ? UnitStatus::LockedIn
+                                : c.lockOut && n % 9 == 0 ? UnitStatus::LockedOut
+                                                          : UnitStatus::Free;
+      d.units.push_back({c.descending ? 1000 - n : 100 + n, "", 1.0, status});
+    }
+    std::vector<Occurrence> pairs;
+    for (int t = 0; t < taxa; ++t) {
+      d.taxa.push_back({t + 1, "", "", "", {}, "", 1.0});
+      for (int k = 0; k < 3; ++k)
+        pairs.push_back({static_cast<std::uint32_t>(t), static_cast<std::uint32_t>(1 + gen() % (units - 1)), 1.0});
+    }
+    d.occurrences = occurrencesFrom(taxa, units, std::move(pairs), false);
+    PlanningTerms terms;
+    terms.targetsAsGiven = true;
+    const Problem kept = problemFromDataset(std::make_shared<const Dataset>(std::move(d)), terms);
+    Problem copied = kept;
+    copied.data.reset();
+    const NearMinimumInput a = nearMinimumInput(kept), b = nearMinimumInput(copied);
+    ASSERT_EQ(a.error, "");
+    EXPECT_EQ(a.data != nullptr, !c.descending && !c.lockOut);
+    for (std::uint32_t seed = 1; seed <= 5; ++seed) {
+      const std::vector<char> set = nearMinimumSet(a, seed);
+      EXPECT_EQ(set, nearMinimumSet(b, seed)) << "seed " << seed;
+      EXPECT_TRUE(set[units - 1]) << "the last unit, locked in and holding nothing, seed " << seed;
+    }
+  }
+}
+
+// ---------------------------------------------------------------------------
+// Output sets switch whole: under two runs at once and under a kill
+
+namespace fs = std::filesystem;
+
+// Three files of SCENARIO, each saying which round wrote it.
+std::vector<OutputFile> setOf(const std::string& scenario, int round) {
+  std::vector<OutputFile> files;
+  for (const char* kind : {"_best.csv", "_sum.csv", "_r00001.csv"})
+    files.push_back({scenario + kind, std::to_string(round) + std::string(5000, 'x')});
+  return files;
+}
+
+bool write(const fs::path& dir, const std::string& scenario, int round) {
+  std::string error;
+  return replaceOutputSet(
+      dir, setOf(scenario, round), [&](const std::string& n) { return isOutputOf(scenario, n); }, error);
+}
+
+// The round all of SCENARIO's files come from, or -1 when they are not one whole set.
+int roundOf(const test::PlanningFolder& f, const std::string& scenario) {
+  const std::string best = f.read("out/" + scenario + "_best.csv");
+  for (const char* kind : {"_sum.csv", "_r00001.csv"})
+    if (f.read("out/" + scenario + kind) != best || best.empty()) return -1;
+  return std::stoi(best);
+}
+
+// Two scenarios written into one folder at the same time: each run keeps the
+// other's files, so both sets are there, whole, after every round.
+TEST(OutputSet, TwoRunsAtOnceKeepEachOthersSets) {
+  test::PlanningFolder f("", "", "");
+  for (int round = 1; round <= 20; ++round) {
+    bool a = false, b = false;
+    std::thread ta([&] { a = write(f.dir / "out", "a", round); });
+    std::thread tb([&] { b = write(f.dir / "out", "b", round); });
+    ta.join();
+    tb.join();
+    ASSERT_TRUE(a && b);
+    ASSERT_EQ(roundOf(f, "a"), round);
+    ASSERT_EQ(roundOf(f, "b"), round);
+  }
+}
+
+// A run killed at any moment leaves the last set or the new one, never a
+// mixture; the next run clears what the killed one left.
+TEST(OutputSet, AKilledRunLeavesOneWholeSet) {
+  test::PlanningFolder f("", "", "");
+  ASSERT_TRUE(write(f.dir / "out", "s", 0));
+  for (int attempt = 0; attempt < 10; ++attempt) {
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0)
+      for (int round = 1;; ++round) write(f.dir / "out", "s", round);
+    ::usleep(static_cast<useconds_t>(2000 + 1500 * attempt));
+    ::kill(child, SIGKILL);
+    ::waitpid(child, nullptr, 0);
+    ASSERT_GE(roundOf(f, "s"), 0) << "attempt " << attempt;
+  }
+  ASSERT_TRUE(write(f.dir / "out", "s", 99));
+  EXPECT_EQ(roundOf(f, "s"), 99);
+  int entries = 0;
+  for (const auto& e : fs::directory_iterator(f.dir)) entries += e.path().filename() == "input.dat" ? 0 : 1;
+  EXPECT_EQ(entries, 2);  // input/ and out/: no staging folder is left
+}
+
+// What else the output folder holds, a folder of the user's too, stays as
+// it was when a new set replaces the last.
+TEST(OutputSet, TheUsersOwnFilesAndFoldersStay) {
+  test::PlanningFolder f("", "", "");
+  ASSERT_TRUE(write(f.dir / "out", "s", 1));
+  f.file("out/notes/plan.txt", "keep me");
+  f.file("out/readme.txt", "mine");
+  ASSERT_TRUE(write(f.dir / "out", "s", 2));
+  EXPECT_EQ(roundOf(f, "s"), 2);
+  EXPECT_EQ(f.read("out/notes/plan.txt"), "keep me");
+  EXPECT_EQ(f.read("out/readme.txt"), "mine");
 }
 
 }  // namespace

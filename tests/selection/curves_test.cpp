@@ -10,8 +10,8 @@
 #include "selection/frequency.h"
 #include "selection/randomsets.h"
 #include "selection/replacement.h"
-#include "shell/celllist.h"
 #include "shell/analyses.h"
+#include "shell/celllist.h"
 #include "shell/runinputs.h"
 #include "tests/support/sessions.h"
 
@@ -85,12 +85,23 @@ std::vector<test::TaxonSpec> drawnGrid(std::uint32_t seed, std::vector<int>& cel
   return taxa;
 }
 
-// Every method's curve on richVersusRare, worked by hand (the optimum 0, 4,
-// 6; near-minimum 0, 3, 6; greedy and hotspots 0, 4, 5; random pairs 5 or 6),
-// and the areas each needs for every taxon, stand in the expected texts of
-// ReportAndCsvKeepTheirLayout.
-TEST(Curves, OptimumMatchesEnumerationOnDrawnGrids) {
-  for (std::uint32_t seed : {3u, 11u, 29u, 41u}) {
+// The fewest cells meeting every taxon without the given cell (0 = none),
+// by enumeration; -1 when impossible.
+int bruteMinimumWithout(const std::vector<test::TaxonSpec>& taxa, const std::vector<int>& cells, int without) {
+  int best = -1;
+  for (std::uint32_t m = 0; m < (1u << cells.size()); ++m) {
+    bool ok = metBy(taxa, cells, m) == static_cast<int>(taxa.size());
+    for (std::size_t i = 0; i < cells.size() && ok; ++i) ok = !((m >> i & 1u) && cells[i] == without);
+    if (ok && (best < 0 || std::popcount(m) < best)) best = std::popcount(m);
+  }
+  return best;
+}
+
+// On drawn grids the curves' optimum and the replacement costs are those
+// enumeration finds.
+TEST(Curves, OptimumAndReplacementCostMatchEnumerationOnDrawnGrids) {
+  for (std::uint32_t seed : {2u, 3u, 11u, 17u, 23u, 29u, 41u}) {
+    SCOPED_TRACE("grid " + std::to_string(seed));
     std::vector<int> cells;
     const auto taxa = drawnGrid(seed, cells);
     Priority p(taxa);
@@ -98,12 +109,23 @@ TEST(Curves, OptimumMatchesEnumerationOnDrawnGrids) {
     cp.maxAreas = 6;
     const CurveSet c = computeCurves(p.s, cp);
     ASSERT_TRUE(c.error.empty()) << c.error;
-    const std::vector<int> brute = bruteOptimum(taxa, cells, 6);
-    EXPECT_EQ(c.optimum, brute) << "grid " << seed;
+    EXPECT_EQ(c.optimum, bruteOptimum(taxa, cells, 6));
     for (int k = 0; k <= 6; ++k) {
-      EXPECT_LE(c.nearMinimum[k], c.optimum[k]) << "grid " << seed << " k " << k;
+      EXPECT_LE(c.nearMinimum[k], c.optimum[k]) << "k " << k;
       EXPECT_LE(c.greedy[k], c.optimum[k]);
       EXPECT_LE(c.randomHigh[k], c.optimum[k]);
+    }
+    const ReplacementResult r = computeReplacementCost(analysisData(p.s), {}, {}, p.s.progress);
+    ASSERT_TRUE(r.error.empty());
+    const int minimum = bruteMinimumWithout(taxa, cells, 0);
+    EXPECT_EQ(r.minimumSize, minimum);
+    ASSERT_EQ(static_cast<int>(r.rows.size()), minimum);
+    for (const ReplacementRow& row : r.rows) {
+      const int without = bruteMinimumWithout(taxa, cells, row.cell);
+      EXPECT_EQ(row.irreplaceable, without < 0) << "cell " << row.cell;
+      if (without >= 0) {
+        EXPECT_EQ(row.cost, without - minimum) << "cell " << row.cell;
+      }
     }
   }
 }
@@ -163,19 +185,13 @@ TEST(Curves, AccumulationIndexRunsFromChanceToTheOptimum) {
   EXPECT_FALSE(accumulationIndex({0, 1}, {0, 1}, {0, 1}, index));
 }
 
+constexpr const char* kRunsMessage = "The number of runs must be from 1 to 10000.";
+
+// Too many areas and no taxa after preselection are the tool's cases too
+// (curve.case).
 TEST(Curves, BadRequestsAreRefusedWithAMessage) {
   Priority p(richVersusRare());
-  struct Case {
-    int maxAreas, runs;
-    const char* message;
-  };
-  for (const Case k : {Case{0, 0, "The number of runs must be from 1 to 10000."},
-                       Case{0, 10001, "The number of runs must be from 1 to 10000."},
-                       Case{4, 10, "The number of areas (4) is above the 3 occupied cells."}}) {
-    CurveParams cp = params(k.runs);
-    cp.maxAreas = k.maxAreas;
-    EXPECT_EQ(computeCurves(p.s, cp).error, k.message);
-  }
+  for (int runs : {0, 10001}) EXPECT_EQ(computeCurves(p.s, params(runs)).error, kRunsMessage);
   // Seeds or a goal above 1, whether loaded in the window or given to the
   // tool, would hold for some columns only.
   p.s.areas.cells = {10};
@@ -188,14 +204,16 @@ TEST(Curves, BadRequestsAreRefusedWithAMessage) {
             "Representation curves count each taxon once: set the goal (2) to 1 to draw them.");
   p.s.settings.nearMinimumGoal = 1;
   for (int t = 0; t < 6; ++t) p.s.ws.cards.setExcluded(t, true);
-  EXPECT_EQ(computeCurves(p.s, params()).error, "No taxa are left after preselection.");
   EXPECT_EQ(refusalOf(p.s, "frequency"), "No taxa are left after preselection.");
   EXPECT_EQ(refusalOf(p.s, "replacement-cost"), "No taxa are left after preselection.");
-  EXPECT_EQ(refusalOf(p.s, "frequency", 0), "The number of runs must be from 1 to 10000.");
+  EXPECT_EQ(refusalOf(p.s, "frequency", 0), kRunsMessage);
   p.s.ws.datafile.opened = false;
   EXPECT_EQ(refusalOf(p.s, "replacement-cost"), "No datafile is open.");
 }
 
+// Every method's curve on richVersusRare, worked by hand (the optimum 0, 4,
+// 6; near-minimum 0, 3, 6; greedy and hotspots 0, 4, 5; random pairs 5 or 6),
+// and the areas each needs for every taxon, stand in the expected texts.
 TEST(Curves, ReportAndCsvKeepTheirLayout) {
   Priority p(richVersusRare());
   const CurveSet c = computeCurves(p.s, params(100, 3));
@@ -228,46 +246,14 @@ TEST(Frequency, SoleCellsAlwaysAndTiedCellsSometimes) {
   EXPECT_EQ(runEntry(p.s, "frequency", 40).results, r.results);  // seeds 1 ... R
 }
 
-// The fewest cells meeting every taxon without the given cell (0 = none),
-// by enumeration; -1 when impossible.
-int bruteMinimumWithout(const std::vector<test::TaxonSpec>& taxa, const std::vector<int>& cells, int without) {
-  int best = -1;
-  for (std::uint32_t m = 0; m < (1u << cells.size()); ++m) {
-    bool ok = metBy(taxa, cells, m) == static_cast<int>(taxa.size());
-    for (std::size_t i = 0; i < cells.size() && ok; ++i) ok = !((m >> i & 1u) && cells[i] == without);
-    if (ok && (best < 0 || std::popcount(m) < best)) best = std::popcount(m);
-  }
-  return best;
-}
-
-TEST(Replacement, MatchesEnumerationOnSmallGrids) {
-  for (std::uint32_t seed : {2u, 17u, 23u}) {
-    std::vector<int> cells;
-    const auto taxa = drawnGrid(seed, cells);
-    Priority p(taxa);
-    const ReplacementResult r = computeReplacementCost(analysisData(p.s), {}, {}, p.s.progress);
-    ASSERT_TRUE(r.error.empty());
-    const int minimum = bruteMinimumWithout(taxa, cells, 0);
-    EXPECT_EQ(r.minimumSize, minimum);
-    ASSERT_EQ(static_cast<int>(r.rows.size()), minimum);
-    for (const ReplacementRow& row : r.rows) {
-      const int without = bruteMinimumWithout(taxa, cells, row.cell);
-      EXPECT_EQ(row.irreplaceable, without < 0) << "grid " << seed << " cell " << row.cell;
-      if (without >= 0) {
-        EXPECT_EQ(row.cost, without - minimum) << "grid " << seed << " cell " << row.cell;
-      }
-    }
-  }
-}
-
 TEST(Replacement, ProgressRunsToAHundredAndAStopEndsTheRows) {
   struct Case {
     std::vector<test::TaxonSpec> taxa;
     bool stopAtOnce;
     std::vector<int> percents;
   };
-  const Case cases[] = {{{test::taxon("A", {5})}, false, {100}}, {tiedRing(), false, {33, 66, 100}},
-                        {tiedRing(), true, {33}}};
+  const Case cases[] = {
+      {{test::taxon("A", {5})}, false, {100}}, {tiedRing(), false, {33, 66, 100}}, {tiedRing(), true, {33}}};
   for (const Case& c : cases) {
     Priority p(c.taxa);
     std::vector<int> seen;

@@ -5,11 +5,21 @@
 
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
 #include <random>
 #include <set>
 
+#include "measures/scores.h"
 #include "selection/exact.h"
+#include "selection/nearminimum.h"
+#include "shell/analyses.h"
+#include "shell/data_dialogue.h"
+#include "shell/exact_commands.h"
+#include "shell/nearminimum_runs.h"
 #include "shell/runinputs.h"
+#include "store/datafile.h"
+#include "store/files.h"
+#include "store/text.h"
 #include "tests/support/sessions.h"
 
 namespace zn {
@@ -62,14 +72,26 @@ std::vector<std::vector<int>> countedPresence(const Instance& in) {
   return out;
 }
 
+// The taxa the chosen cells meet: the goal for the minimum set, one
+// presence for coverage.
+int metBy(const Instance& in, ExactKind kind, const std::set<int>& chosen) {
+  const int goal = kind == ExactKind::MinimumSet ? in.goal : 1;
+  int met = 0;
+  for (const auto& cells : countedPresence(in)) {
+    int have = 0;
+    for (int c : cells) have += static_cast<int>(chosen.count(c));
+    met += have >= std::min<int>(goal, static_cast<int>(cells.size()));
+  }
+  return met;
+}
+
 Best enumerate(const Instance& in, ExactKind kind) {
-  const auto taxa = countedPresence(in);
+  const int taxa = static_cast<int>(countedPresence(in).size());
   std::set<int> fixed;
   if (!in.includeSeeds) fixed.insert(in.seeds.begin(), in.seeds.end());
   std::vector<int> free;
   for (int c : in.cells)
     if (!fixed.count(c)) free.push_back(c);
-  const int goal = kind == ExactKind::MinimumSet ? in.goal : 1;
   Best best;
   for (unsigned mask = 0; mask < (1u << free.size()); ++mask) {
     std::set<int> chosen = fixed;
@@ -81,15 +103,10 @@ Best enumerate(const Instance& in, ExactKind kind) {
         ++areas;
         cost += in.cost.count(free[k]) ? in.cost.at(free[k]) : 0.0;
       }
-    int met = 0;
-    for (const auto& cells : taxa) {
-      int have = 0;
-      for (int c : cells) have += static_cast<int>(chosen.count(c));
-      met += have >= std::min<int>(goal, static_cast<int>(cells.size()));
-    }
+    const int met = metBy(in, kind, chosen);
     Best b{true, met, areas, cost};
     if (kind == ExactKind::MinimumSet) {
-      if (met < static_cast<int>(taxa.size())) continue;
+      if (met < taxa) continue;
       const bool better = !best.found || (in.byCost ? cost < best.cost - 1e-9 : areas < best.areas);
       if (better) best = b;
     } else {
@@ -157,77 +174,56 @@ void load(Loaded& d, const Instance& in) {
 
 // Recounts what the returned set achieves, from the instance.
 Best achieved(const Instance& in, ExactKind kind, const ExactResult& r) {
-  const auto taxa = countedPresence(in);
   std::set<int> chosen(r.cells.begin(), r.cells.end());
   if (!in.includeSeeds) chosen.insert(in.seeds.begin(), in.seeds.end());
-  const int goal = kind == ExactKind::MinimumSet ? in.goal : 1;
-  Best b{true, 0, static_cast<int>(r.cells.size()), 0.0};
+  Best b{true, metBy(in, kind, chosen), static_cast<int>(r.cells.size()), 0.0};
   for (int c : r.cells) b.cost += in.cost.at(c);
-  for (const auto& cells : taxa) {
-    int have = 0;
-    for (int c : cells) have += static_cast<int>(chosen.count(c));
-    b.represented += have >= std::min<int>(goal, static_cast<int>(cells.size()));
-  }
   return b;
 }
 
-struct KindCase {
-  ExactKind kind;
-  const char* name;
-};
-void PrintTo(const KindCase& k, std::ostream* os) { *os << k.name; }
-
-class RandomGrids : public ::testing::TestWithParam<KindCase> {};
-
-TEST_P(RandomGrids, OptimumEqualsEnumeration) {
-  const ExactKind kind = GetParam().kind;
-  for (unsigned seed = 1; seed <= 60; ++seed) {
-    Instance in = randomInstance(seed);
-    if (kind == ExactKind::CoverageByBudget) in.byCost = true;
-    SCOPED_TRACE("seed " + std::to_string(seed));
-    Loaded d(in.taxa);
-    load(d, in);
-    const ExactProblem p = buildExactProblem(d.s, {kind, in.areas, in.budget});
-    const ExactResult r = solveExact(p);
-    const Best want = enumerate(in, kind);
-    ASSERT_TRUE(want.found);  // every want can be met by the cells themselves
-    ASSERT_EQ(r.status, ExactStatus::Optimal);
-    EXPECT_EQ(r.bound, r.objective);
-    const Best got = achieved(in, kind, r);
-    EXPECT_EQ(got.represented, r.represented);
-    EXPECT_EQ(got.areas, r.areas);
-    EXPECT_NEAR(got.cost, r.cost, 1e-9);
-    const bool byCost = kind == ExactKind::MinimumSet && in.byCost;
-    if (kind == ExactKind::MinimumSet) {
-      EXPECT_EQ(got.represented, static_cast<int>(countedPresence(in).size()));
-      EXPECT_LE(quickLowerBound(p), (byCost ? want.cost : want.areas) + 1e-9);
-      if (byCost) {
-        EXPECT_NEAR(r.objective, want.cost, 1e-9) << "areas " << r.areas << " vs " << want.areas;
+TEST(RandomGrids, OptimumEqualsEnumeration) {
+  for (ExactKind kind : {ExactKind::MinimumSet, ExactKind::CoverageByNumber, ExactKind::CoverageByBudget})
+    for (unsigned seed = 1; seed <= 60; ++seed) {
+      Instance in = randomInstance(seed);
+      if (kind == ExactKind::CoverageByBudget) in.byCost = true;
+      SCOPED_TRACE("kind " + std::to_string(static_cast<int>(kind)) + ", seed " + std::to_string(seed));
+      Loaded d(in.taxa);
+      load(d, in);
+      const ExactProblem p = buildExactProblem(d.s, {kind, in.areas, in.budget});
+      const ExactResult r = solveExact(p);
+      const Best want = enumerate(in, kind);
+      ASSERT_TRUE(want.found);  // every want can be met by the cells themselves
+      ASSERT_EQ(r.status, ExactStatus::Optimal);
+      EXPECT_EQ(r.bound, r.objective);
+      const Best got = achieved(in, kind, r);
+      EXPECT_EQ(got.represented, r.represented);
+      EXPECT_EQ(got.areas, r.areas);
+      EXPECT_NEAR(got.cost, r.cost, 1e-9);
+      const bool byCost = kind == ExactKind::MinimumSet && in.byCost;
+      if (kind == ExactKind::MinimumSet) {
+        EXPECT_EQ(got.represented, static_cast<int>(countedPresence(in).size()));
+        EXPECT_LE(quickLowerBound(p), (byCost ? want.cost : want.areas) + 1e-9);
+        if (byCost) {
+          EXPECT_NEAR(r.objective, want.cost, 1e-9) << "areas " << r.areas << " vs " << want.areas;
+        } else {
+          EXPECT_EQ(r.objective, want.areas);
+        }
       } else {
-        EXPECT_EQ(r.objective, want.areas);
+        EXPECT_EQ(r.objective, want.represented);
+        EXPECT_EQ(r.areas, want.areas) << "represented " << r.represented;
+        EXPECT_NEAR(r.cost, want.cost, 1e-9);
+        if (kind == ExactKind::CoverageByNumber) {
+          EXPECT_LE(r.areas, in.areas);
+        } else {
+          EXPECT_LE(r.cost, in.budget + 1e-9);
+        }
       }
-    } else {
-      EXPECT_EQ(r.objective, want.represented);
-      EXPECT_EQ(r.areas, want.areas) << "represented " << r.represented;
-      EXPECT_NEAR(r.cost, want.cost, 1e-9);
-      if (kind == ExactKind::CoverageByNumber) {
-        EXPECT_LE(r.areas, in.areas);
-      } else {
-        EXPECT_LE(r.cost, in.budget + 1e-9);
+      for (int c : r.cells) EXPECT_TRUE(std::binary_search(in.cells.begin(), in.cells.end(), c)) << c;
+      if (!in.includeSeeds) {
+        for (int c : in.seeds) EXPECT_EQ(std::count(r.cells.begin(), r.cells.end(), c), 0) << "seed " << c;
       }
     }
-    for (int c : r.cells) EXPECT_TRUE(std::binary_search(in.cells.begin(), in.cells.end(), c)) << c;
-    if (!in.includeSeeds) {
-      for (int c : in.seeds) EXPECT_EQ(std::count(r.cells.begin(), r.cells.end(), c), 0) << "seed " << c;
-    }
-  }
 }
-
-INSTANTIATE_TEST_SUITE_P(Kinds, RandomGrids,
-                         ::testing::Values(KindCase{ExactKind::MinimumSet, "MinimumSet"},
-                                           KindCase{ExactKind::CoverageByNumber, "CoverageByNumber"},
-                                           KindCase{ExactKind::CoverageByBudget, "CoverageByBudget"}),
-                         [](const auto& param_info) { return std::string(param_info.param.name); });
 
 // ---- the builder -----------------------------------------------------------------
 
@@ -380,15 +376,16 @@ ExactProblem clumpedCover(int taxa) {
 // right after is not disturbed by the one left winding down.
 TEST(ExactSolve, AShortLimitEndsTheCallWithTheStartSetOrBetter) {
   const ExactProblem p = clumpedCover(8000);
-  std::vector<int> start;  // the first cell of every taxon not yet met
-  std::vector<char> in(static_cast<std::size_t>(p.columns()), 0);
-  for (int r = 0; r < p.rows(); ++r) {
-    bool met = false;
-    for (std::int32_t j : p.columnsOf(r)) met = met || in[static_cast<std::size_t>(j)];
-    if (!met) in[static_cast<std::size_t>(p.columnsOf(r).front())] = 1;
-  }
-  for (int j = 0; j < p.columns(); ++j)
-    if (in[static_cast<std::size_t>(j)]) start.push_back(p.cells[static_cast<std::size_t>(j)]);
+  // Whether any of the cells holds the taxon of a row.
+  auto holds = [&](const std::set<int>& cells, int row) {
+    for (std::int32_t j : p.columnsOf(row))
+      if (cells.count(p.cells[static_cast<std::size_t>(j)])) return true;
+    return false;
+  };
+  std::set<int> first;  // the first cell of every taxon not yet met
+  for (int r = 0; r < p.rows(); ++r)
+    if (!holds(first, r)) first.insert(p.cells[static_cast<std::size_t>(p.columnsOf(r).front())]);
+  const std::vector<int> start(first.begin(), first.end());
   for (bool watched : {false, true}) {
     SCOPED_TRACE(watched ? "with progress" : "without progress");
     ExactOptions o;
@@ -399,15 +396,9 @@ TEST(ExactSolve, AShortLimitEndsTheCallWithTheStartSetOrBetter) {
     EXPECT_EQ(r.status, ExactStatus::TimeLimit);
     ASSERT_TRUE(r.hasSolution);
     EXPECT_LE(r.areas, static_cast<int>(start.size()));
-    std::vector<int> chosen = r.cells;
-    std::sort(chosen.begin(), chosen.end());
+    const std::set<int> chosen(r.cells.begin(), r.cells.end());
     int unmet = 0;
-    for (int row = 0; row < p.rows(); ++row) {
-      bool met = false;
-      for (std::int32_t j : p.columnsOf(row))
-        met = met || std::binary_search(chosen.begin(), chosen.end(), p.cells[static_cast<std::size_t>(j)]);
-      unmet += met ? 0 : 1;
-    }
+    for (int row = 0; row < p.rows(); ++row) unmet += !holds(chosen, row);
     EXPECT_EQ(unmet, 0);
     EXPECT_GT(r.bound, 0.0);
     EXPECT_LT(r.bound, r.objective);
@@ -492,6 +483,229 @@ TEST(ExactSolve, ProgressReportsEveryStageOfCoverage) {
   EXPECT_EQ(r.status, ExactStatus::Optimal);
   EXPECT_EQ(stages, (std::set<int>{1, 2, 3}));
   EXPECT_LE(r.areas, 5);
+}
+
+// ---- the exact sets as analyses --------------------------------------------------
+// What they leave in the area set and on the map, and the report they write,
+// on hand-made grids whose optimum is known by hand; and the exact minimum
+// against the near-minimum set on every shipped sample.
+
+using test::taxon;
+
+// A ring of four cells, each taxon in two neighbours, and one taxon alone in
+// cell 50: one representation needs 10+30 or 20+40, and 50.
+std::vector<test::TaxonSpec> ring() {
+  return {taxon("T1", {10, 20}), taxon("T2", {20, 30}), taxon("T3", {30, 40}), taxon("T4", {40, 10}),
+          taxon("T5", {50})};
+}
+
+std::vector<int> sorted(std::vector<int> v) {
+  std::sort(v.begin(), v.end());
+  return v;
+}
+
+bool has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+// The declared run from the session's set, map and options, placed on the
+// session with its report.
+struct Placed : ExactSetOutcome {
+  std::string results;
+};
+Placed run(Session& s, ExactRequest r = {}, std::function<bool(const std::string&)> progress = {}) {
+  Placed p{exactSetRun(analysisData(s), selectionIndex(s),
+                       {.settings = s.settings,
+                        .start = s.areas,
+                        .mapCode = s.map.code(),
+                        .kind = r.kind,
+                        .areas = r.areasToAdd,
+                        .budget = r.budget,
+                        .costs = s.costPresent,
+                        .progress = std::move(progress)}),
+           {}};
+  if (p.ran) p.results = placeExactSet(s, p);
+  return p;
+}
+
+TEST(ExactMinimumSet, PutsTheOptimumOnTheMapRankedByRichness) {
+  test::Priority d(ring());
+  const Placed out = run(d.s);
+  ASSERT_TRUE(out.ran);
+  EXPECT_EQ(out.result.status, ExactStatus::Optimal);
+  EXPECT_EQ(d.areas().size(), 3u);
+  EXPECT_EQ(d.s.areas.seedCount, 0);
+  const std::vector<int> set = sorted(d.areas());
+  EXPECT_TRUE(set == (std::vector<int>{10, 30, 50}) || set == (std::vector<int>{20, 40, 50})) << set.size();
+  EXPECT_EQ(d.s.map.code(), kCodeReorderedByRichness);
+  // Positions as counts, the first area scoring highest.
+  for (std::size_t i = 0; i < d.areas().size(); ++i) EXPECT_EQ(d.cell(d.areas()[i]).count, static_cast<int>(i) + 1);
+  EXPECT_GT(d.cell(d.areas()[0]).score, 0.0);
+  EXPECT_EQ(d.cell(60).score, 0.0);
+  EXPECT_TRUE(has(out.results, "Representation summary by area sequence"));
+  EXPECT_TRUE(has(out.results, "  proven lower bound: 3 areas\n  solver finished in ")) << out.results;
+  EXPECT_FALSE(has(out.results, "gap:"));
+  EXPECT_FALSE(has(out.results, "near-minimum set:"));  // no quick set to compare with
+}
+
+// A seed that stays is checked by the tool's case (exact.case): in front,
+// counted in the report. Included seeds are no seeds: 60 holds nothing, and
+// an optimum never needs it.
+TEST(ExactMinimumSet, IncludedSeedsGiveWay) {
+  test::Priority d(ring());
+  d.areas() = {60};
+  d.s.settings.includeSeeds = Flag::kOn;
+  const Placed out = run(d.s);
+  EXPECT_EQ(out.result.status, ExactStatus::Optimal);
+  EXPECT_EQ(d.s.areas.seedCount, 0);
+  EXPECT_EQ(d.areas().size(), 3u);  // either ring pair does
+  EXPECT_EQ(std::count(d.areas().begin(), d.areas().end(), 60), 0);
+}
+
+TEST(ExactMinimumSet, OptimisedByCostTakesTheCheapestCover) {
+  test::Priority d(ring());
+  d.costs({{10, 1.0}, {20, 5.0}, {30, 1.0}, {40, 5.0}, {50, 1.0}});
+  d.s.settings.optimiseByCost = Flag::kOn;
+  const Placed out = run(d.s);
+  EXPECT_EQ(sorted(d.areas()), (std::vector<int>{10, 30, 50}));
+  EXPECT_DOUBLE_EQ(out.result.cost, 3.0);
+  EXPECT_TRUE(has(out.results, "Exact minimum-cost set")) << out.results;
+  EXPECT_TRUE(has(out.results, "  objective: cost 3.00 (3 areas)\n  proven lower bound: cost 3.00\n")) << out.results;
+}
+
+TEST(ExactMinimumSet, ComparesWithTheNearMinimumSetOnTheMapAndStartsFromItsSeeds) {
+  test::Priority d(ring());
+  d.areas() = {60};  // a seed that holds nothing
+  const AnalysisOutcome quick = runNearMinimumSet(d.s, {});
+  ASSERT_TRUE(quick.ran);
+  const int quickAreas = d.s.areas.count() - d.s.areas.seedCount;
+  const Placed out = run(d.s);
+  EXPECT_TRUE(out.quick.present);
+  EXPECT_EQ(out.quick.areas, quickAreas);
+  EXPECT_EQ(d.areas().front(), 60);
+  EXPECT_EQ(d.s.areas.seedCount, 1);
+  EXPECT_EQ(d.areas().size(), 4u);  // the seed and three exact areas, not the near-minimum's on top
+  const std::string line = strprintf("  near-minimum set: %d areas, exact minimum: 3 areas (%.1f%% more)\n", quickAreas,
+                                     (quickAreas - 3) * 100.0 / 3.0);
+  EXPECT_TRUE(has(out.results, line)) << out.results;
+  EXPECT_FALSE(d.s.areas.nearMinimumDone);
+}
+
+TEST(ExactMaximumCoverage, MostTaxaThenFewestAreasThenLowestCost) {
+  struct Case {
+    const char* name;
+    ExactKind kind;
+    int areas;
+    double budget;
+    bool costs;
+    int represented;
+    int chosen;
+    double cost;
+  };
+  const Case cases[] = {
+      {"three areas cover all", ExactKind::CoverageByNumber, 3, 0.0, false, 5, 3, -1.0},
+      {"more areas than needed", ExactKind::CoverageByNumber, 6, 0.0, false, 5, 3, -1.0},
+      {"one area: the cheap one", ExactKind::CoverageByNumber, 1, 0.0, true, 2, 1, 1.0},
+      {"budget 2: 10 and 30", ExactKind::CoverageByBudget, 0, 2.0, true, 4, 2, 2.0},
+      {"budget 0.5: nothing", ExactKind::CoverageByBudget, 0, 0.5, true, 0, 0, 0.0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    test::Priority d(ring());
+    if (c.costs) d.costs({{10, 1.0}, {20, 5.0}, {30, 1.0}, {40, 5.0}, {50, 1.0}}, 9.0);
+    const Placed out = run(d.s, {c.kind, c.areas, c.budget});
+    EXPECT_EQ(out.result.status, ExactStatus::Optimal);
+    EXPECT_EQ(out.result.represented, c.represented);
+    EXPECT_EQ(d.s.areas.count(), c.chosen);
+    if (c.cost >= 0.0) {
+      EXPECT_DOUBLE_EQ(out.result.cost, c.cost);
+    }
+    EXPECT_TRUE(has(out.results, strprintf("  objective: %d taxa represented with %d areas", c.represented, c.chosen)))
+        << out.results;
+    EXPECT_TRUE(has(out.results, strprintf("  proven upper bound: %d taxa represented\n", c.represented)));
+  }
+}
+
+TEST(ExactMaximumCoverage, ComparesWithTheCoverageSetOfTheSameNumber) {
+  test::Priority d(ring());
+  const AnalysisOutcome quick = runNearMaximumCoverage(d.s, false, 2, 0.0, {});
+  ASSERT_TRUE(quick.ran);
+  ASSERT_EQ(d.s.map.code(), kCodeNearMaximumCoverage);
+  const Placed out = run(d.s, {ExactKind::CoverageByNumber, 2, 0.0});
+  ASSERT_TRUE(out.quick.present);
+  EXPECT_EQ(out.result.represented, 4);
+  EXPECT_TRUE(has(out.results, strprintf("  near-maximum-coverage set: %d taxa, exact maximum coverage: 4 taxa",
+                                         out.quick.represented)))
+      << out.results;
+}
+
+TEST(ExactSets, AStoppedRunReportsItsBestSetAndGapNeverOptimal) {
+  test::Priority d(ring());
+  int calls = 0;
+  const Placed out = run(d.s, {}, [&](const std::string&) { return ++calls < 1; });
+  ASSERT_GE(calls, 1);
+  EXPECT_EQ(out.result.status, ExactStatus::Stopped);
+  ASSERT_TRUE(out.result.hasSolution);
+  EXPECT_EQ(d.s.areas.count(), out.result.areas);
+  EXPECT_TRUE(has(out.results, "  Exact minimum set: stopped by the user\n")) << out.results;
+  EXPECT_TRUE(has(out.results, "  gap: ")) << out.results;
+  EXPECT_FALSE(has(out.results, ": optimal"));
+}
+
+TEST(ExactSets, NothingWithoutAnOpenDatafile) {
+  test::Priority d(ring());
+  d.s.ws.datafile.opened = false;
+  d.areas() = {10};
+  EXPECT_FALSE(findAnalysis("exact-minimum")->run(d.s, {}).ran);
+  EXPECT_EQ(d.areas(), (std::vector<int>{10}));
+}
+
+TEST(ExactProgressText, ShowsBestSetBoundAndTime) {
+  const std::vector<int> cells{4, 9, 12};
+  ExactProgress p;
+  p.hasSolution = true;
+  p.objective = 3;
+  p.bound = 2;
+  p.cells = cells;
+  p.seconds = 5.2;
+  EXPECT_EQ(exactProgressText(ExactKind::MinimumSet, false, p, 60.0),
+            "Best set so far: 3 areas\nLower bound: 2 areas\nCells: 4 9 12\n5 of 60 seconds");
+  p.objective = 7.5;
+  EXPECT_EQ(exactProgressText(ExactKind::MinimumSet, true, p, 0.0),
+            "Best set so far: cost 7.50 (3 areas)\nLower bound: cost 2.00\nCells: 4 9 12\n5 seconds");
+  p.objective = 40;
+  p.bound = 44;
+  EXPECT_EQ(exactProgressText(ExactKind::CoverageByNumber, false, p, 60.0),
+            "Best set so far: 40 taxa represented (3 areas)\nUpper bound: 44 taxa\nCells: 4 9 12\n5 of 60 seconds");
+  ExactProgress none;
+  EXPECT_EQ(exactProgressText(ExactKind::MinimumSet, false, none, 10.0),
+            "No set found yet\nLower bound: 0 areas\n0 of 10 seconds");
+}
+
+// ---- shipped samples ----------------------------------------------------------
+
+TEST(ShippedSamples, ExactMinimumIsNeverLargerThanTheNearMinimumSet) {
+  for (const std::string rel : {"equal/carnivora.dat", "ravelund/marine.dat", "neotrop/phyllomedusa.dat",
+                                "safrica/woody.dat", "austral/acacia.dat", "britain/butterflies.dat"}) {
+    SCOPED_TRACE(rel);
+    test::TempDir tmp;
+    const std::filesystem::path home = tmp.path() / "ZONARIUM";
+    ASSERT_TRUE(populateProgramFolder(home, std::filesystem::path(ZN_SOURCE_DIR) / "programdata"));
+    test::ScriptedHost host;
+    Session s(host, home, rel.starts_with("britain/") ? GridVariant::Britain : GridVariant::World);
+    ASSERT_TRUE(startSession(s));
+    host.openFiles.push_back(home / rel);
+    openDatafile(s, host);
+    ASSERT_TRUE(s.ws.datafile.opened);
+    ASSERT_TRUE(runNearMinimumSet(s, {}).ran);
+    const int quick = s.areas.count() - s.areas.seedCount;
+    const Placed out = run(s);
+    ASSERT_TRUE(out.quick.present);
+    EXPECT_EQ(out.result.status, ExactStatus::Optimal);
+    EXPECT_LE(out.result.areas, quick);
+    EXPECT_EQ(s.areas.count(), out.result.areas);
+    EXPECT_TRUE(
+        has(out.results, strprintf("  near-minimum set: %d areas, exact minimum: %d areas", quick, out.result.areas)))
+        << out.results;
+  }
 }
 
 }  // namespace

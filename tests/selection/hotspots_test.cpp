@@ -1,4 +1,7 @@
+// Ranked maps: hotspots, EMR irreplaceability and max rarity, and the
+// dialog that asks for the number of areas.
 #include "selection/hotspots.h"
+#include "selection/irreplaceability.h"
 #include "shell/selection_commands.h"
 
 #include <gtest/gtest.h>
@@ -68,17 +71,22 @@ TEST(ExchangeSort, OrdersHighestFirstWithItsOwnTieOrder) {
 
 // The top cells ranked, the rest zeroed; fewer than three scored cells
 // select and report nothing, and the map keeps the measure's scores.
+// Existing areas become seeds and the hotspots follow them: with cell 40,
+// which holds T0 only, richness counts T1 ... T3.
 TEST(Hotspots, TakesTheTopCellsRankedAndZeroesTheRest) {
   struct Case {
     std::map<int, int> richness;
+    std::vector<int> seeds;
     int areas;
     const char *cells, *map;
   };
-  for (const Case& c : {Case{{{5, 4}, {9, 2}, {12, 3}, {40, 1}}, 2, "5 12", "5:4/1 12:3/2 "},
-                        Case{{{5, 4}, {9, 2}, {12, 3}}, 500, "5 12 9", "5:4/1 9:2/3 12:3/2 "},
-                        Case{{{5, 4}, {9, 2}}, 5, "", "5:4/4 9:2/2 "}}) {
-    SCOPED_TRACE(c.areas);
+  for (const Case& c : {Case{{{5, 4}, {9, 2}, {12, 3}, {40, 1}}, {}, 2, "5 12", "5:4/1 12:3/2 "},
+                        Case{{{5, 4}, {9, 2}, {12, 3}}, {}, 500, "5 12 9", "5:4/1 9:2/3 12:3/2 "},
+                        Case{{{5, 4}, {9, 2}}, {}, 5, "", "5:4/4 9:2/2 "},
+                        Case{{{5, 4}, {9, 2}, {12, 3}, {40, 1}, {41, 1}}, {40}, 2, "40 5 12", "5:3/1 12:2/2 "}}) {
+    SCOPED_TRACE(c.cells);
     Loaded d(withRichness(c.richness));
+    d.s.areas.cells = c.seeds;
     const AnalysisResult r = hotspots(d, c.areas);
     EXPECT_EQ(r.ran, c.richness.size() >= 3);
     EXPECT_EQ(r.results.empty(), !r.ran);
@@ -87,19 +95,8 @@ TEST(Hotspots, TakesTheTopCellsRankedAndZeroesTheRest) {
     if (r.ran) {
       EXPECT_EQ(d.s.map.code(), kCodeHotspots);
     }
-    EXPECT_EQ(d.s.areas.seedCount, 0);
+    EXPECT_EQ(d.s.areas.seedCount, static_cast<int>(c.seeds.size()));
   }
-}
-
-TEST(Hotspots, ExistingAreasBecomeSeedsAndTheHotspotsFollowThem) {
-  // Cell 40 holds T0 only; richness then counts T1 … T3.
-  Loaded d(withRichness({{5, 4}, {9, 2}, {12, 3}, {40, 1}, {41, 1}}));
-  d.s.areas.cells = {40};
-  const AnalysisResult r = hotspots(d, 2);
-  ASSERT_TRUE(r.ran);
-  EXPECT_EQ(d.s.areas.seedCount, 1);
-  EXPECT_EQ(cellsText(d.s.areas.cells), "40 5 12");
-  EXPECT_EQ(d.map(), "5:3/1 12:2/2 ");
 }
 
 TEST(Hotspots, TheLowestResidualRanksLast) {
@@ -160,6 +157,69 @@ TEST(AreaNumberDialog, ShowsTheSetAndClampsTheNumber) {
   EXPECT_EQ(m.maxLine, "(max 0)");
   m.number = 5;
   EXPECT_EQ(acceptedNumberOfAreas(m), 0) << "a full set leaves no room";
+}
+
+// The entry's run maps the scores on the session; the kernel's own figures
+// (passes, candidates) come from the same data and set.
+IrreplaceabilityResult mapIrreplaceability(Loaded& d, MeasureCode code) {
+  const bool emr = code == kCodeEmrIrreplaceability;
+  EXPECT_TRUE(findAnalysis(emr ? "emr" : "max-rarity")->run(d.s, {}).ran);
+  const AnalysisData data = analysisData(d.s);
+  return emr ? computeEmrIrreplaceability(data, d.s.areas) : computeMaxRarity(data, d.s.areas);
+}
+
+// Ranges: A 1, B 2, C 2, E 2, D 3.
+std::vector<test::TaxonSpec> fiveTaxa() {
+  return {{"A", "1", {{1, 1}}},
+          {"B", "1", {{1, 1}, {2, 1}}},
+          {"C", "1", {{2, 1}, {3, 1}}},
+          {"D", "1", {{4, 1}, {5, 1}, {6, 1}}},
+          {"E", "1", {{6, 1}, {7, 1}}}};
+}
+
+TEST(EmrIrreplaceability, PassesOverTheRarestTaxaThenTheRestOfTheCandidates) {
+  Loaded d(fiveTaxa());
+  IrreplaceabilityResult r = mapIrreplaceability(d, kCodeEmrIrreplaceability);
+  // Pass 1 scores A's cell and so holds B; pass 2 scores C's and E's cells
+  // and so holds D; cells 4 and 5 are left with 1 / 7 candidates.
+  EXPECT_EQ(d.map(), "1:1/1 2:0.5/2 3:0.5/2 4:0.142857/3 5:0.142857/3 6:0.5/2 7:0.5/2 ");
+  EXPECT_EQ(r.passes, 2);
+  EXPECT_EQ(r.candidates, 7);
+  EXPECT_EQ(r.taxaCounted, 5);
+  EXPECT_EQ(d.s.map.code(), kCodeEmrIrreplaceability);
+  EXPECT_TRUE(d.s.scoresPresent);
+  // The taxa of the set are left out.
+  d.s.areas.cells = {1};
+  r = mapIrreplaceability(d, kCodeEmrIrreplaceability);
+  EXPECT_EQ(d.map(), "2:0.5/1 3:0.5/1 4:0.166667/2 5:0.166667/2 6:0.5/1 7:0.5/1 ");
+  EXPECT_EQ(r.candidates, 6);
+  EXPECT_EQ(r.taxaCounted, 3);
+}
+
+TEST(MaxRarity, ScoresTheSmallestRangeHeldAndItsRank) {
+  Loaded d(fiveTaxa());
+  IrreplaceabilityResult r = mapIrreplaceability(d, kCodeMaxRarity);
+  EXPECT_EQ(d.map(), "1:1/1 2:0.5/2 3:0.5/2 4:0.333333/3 5:0.333333/3 6:0.5/2 7:0.5/2 ");
+  EXPECT_EQ(r.passes, 3);
+  EXPECT_EQ(d.s.map.code(), kCodeMaxRarity);
+  d.s.areas.cells = {2};  // B and C are held: cell 1 keeps A, cell 3 nothing
+  mapIrreplaceability(d, kCodeMaxRarity);
+  EXPECT_EQ(d.map(), "1:1/1 4:0.333333/3 5:0.333333/3 6:0.5/2 7:0.5/2 ");
+}
+
+TEST(MaxRarity, ExcludedGroupsAndLevelsDoNotCount) {
+  Loaded d({{"In", "11", {{1, 1}, {2, 1}}}, {"Out", "21", {{3, 1}}}, {"Low", "12", {{4, 1}}}});
+  d.s.ws.groupCode = "1";
+  d.recountNow();
+  mapIrreplaceability(d, kCodeMaxRarity);
+  EXPECT_EQ(d.map(), "1:0.5/2 2:0.5/2 4:1/1 ");
+  d.s.settings.excludedLevel = 1;
+  d.recountNow();
+  IrreplaceabilityResult r = mapIrreplaceability(d, kCodeMaxRarity);
+  EXPECT_EQ(d.map(), "");
+  EXPECT_EQ(r.taxaCounted, 0);
+  EXPECT_EQ(mapIrreplaceability(d, kCodeEmrIrreplaceability).candidates, 0);
+  EXPECT_EQ(d.map(), "");
 }
 
 }  // namespace

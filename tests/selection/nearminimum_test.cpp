@@ -1,18 +1,33 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <functional>
 #include <map>
+#include <tuple>
 
+#include "measures/scores.h"
+#include "selection/cellinfo.h"
+#include "selection/flexibility.h"
 #include "selection/nearminimum.h"
 #include "selection/selectionindex.h"
+#include "shell/analyses.h"
+#include "shell/celllist.h"
+#include "shell/mapmeasures.h"
 #include "shell/nearminimum_runs.h"
 #include "shell/runinputs.h"
 #include "store/random.h"
-#include "tests/support/ties.h"
+#include "store/text.h"
+#include "tests/support/listing.h"
 #include "tests/support/sessions.h"
+#include "tests/support/ties.h"
 
 namespace zn {
 namespace {
 
+using test::cellsText;
+using test::expectMatchesFile;
+using test::joined;
+using test::Loaded;
 using test::Priority;
 using test::taxon;
 using test::TaxonSpec;
@@ -20,6 +35,16 @@ using test::TaxonSpec;
 std::string ruleCodes(Priority& d) {
   std::string out;
   for (int a : d.areas()) out += std::to_string(a) + ":" + std::to_string(d.cell(a).ruleCode) + " ";
+  return out;
+}
+
+// "cell:score/count/flexibility class " of each area in set order.
+std::string marks(Priority& d) {
+  std::string out;
+  for (int a : d.areas()) {
+    const GridCell& c = d.cell(a);
+    out += strprintf("%d:%g/%d/%d ", a, c.score, c.count, c.flexClass);
+  }
   return out;
 }
 
@@ -55,17 +80,8 @@ TEST(NearMinimum, ForcedRarestAndLowestCellRulesBuildTheSet) {
   EXPECT_EQ(d.s.areas.seedCount, 0);
   EXPECT_EQ(d.s.map.code(), kCodeNearMinimum);
   // Irreplaceable/flexible map: score = status, count = taxa it alone holds.
-  EXPECT_EQ(d.cell(10).score, 4.0);
-  EXPECT_EQ(d.cell(10).count, 2);
-  EXPECT_EQ(d.cell(30).score, 3.0);
-  EXPECT_EQ(d.cell(30).count, 1);
-  EXPECT_EQ(d.cell(20).score, 3.0);
-  EXPECT_EQ(d.cell(10).flexClass, 2);
-  EXPECT_EQ(d.cell(30).flexClass, 1);
-  EXPECT_EQ(d.cell(20).flexClass, 1);
-  EXPECT_EQ(d.sole(0), 10);
-  EXPECT_EQ(d.sole(1), 0);  // T2 is in 30 and 20
-  EXPECT_EQ(d.sole(2), 30);
+  EXPECT_EQ(marks(d), "10:4/2/2 30:3/1/1 20:3/1/1 ");
+  EXPECT_EQ((std::vector<int>{d.sole(0), d.sole(1), d.sole(2)}), (std::vector<int>{10, 0, 30}));  // T2: 30 and 20
   EXPECT_EQ(d.reps(1), 2);
   EXPECT_TRUE(d.s.areas.nearMinimumDone);
 }
@@ -77,6 +93,7 @@ struct TieCase {
   std::vector<TaxonSpec> taxa;
   bool extraTies;
   const char* rules;  // cell:rule of each area in set order
+  bool randomLastTie = false;
 };
 
 std::vector<TieCase> tieCases() {
@@ -91,6 +108,8 @@ std::vector<TieCase> tieCases() {
       {"the fourth level ties: lowest cell", tieChain(7), true, "1:6 2:3 "},
       {"no fourth level", tieChain(5), true, "1:40 2:3 "},
       {"without extra tie-breaks the third level is not looked at", tieChain(4), false, "1:7 2:20 "},
+      // The first value of seed 1 is 41: entry 41 mod 4 = 1 of [4, 3, 2, 1].
+      {"last tie at random: the drawn entry, highest cell first", {taxon("T1", {1, 2, 3, 4})}, false, "3:20 ", true},
   };
 }
 
@@ -99,7 +118,8 @@ TEST(NearMinimum, TieBreakLevelsGiveTheirRuleCodes) {
     Priority d(c.taxa);
     d.s.settings.extraTieBreaks = flagOf(c.extraTies);
     d.s.settings.rejectRedundant = Flag::kOff;
-    runNearMinimumSet(d.s, {});
+    if (c.randomLastTie) d.s.settings.lastTieRandom = LastTie::kRandom;
+    runNearMinimumSet(d.s, SelectionEnv{false, 1});
     EXPECT_EQ(ruleCodes(d), c.rules) << c.what;
   }
 }
@@ -110,15 +130,6 @@ TEST(NearMinimum, TieCountOfAStepIsTheNumberOfCellsTiedOnTheRarest) {
   EXPECT_EQ(r.ties, (std::vector<int>{2, 3}));  // {1, 2}, then {2, 5, 6}
   EXPECT_EQ(d.cell(1).tieCount, 2);             // indexed by step
   EXPECT_EQ(d.cell(2).tieCount, 3);
-}
-
-TEST(NearMinimum, LastTieAtRandomTakesTheDrawnEntryOfTheTieListHighestCellFirst) {
-  Priority d({taxon("T1", {1, 2, 3, 4})});
-  d.s.settings.lastTieRandom = LastTie::kRandom;
-  SelectionEnv env;
-  env.seed = 1;  // first value 41: entry 41 mod 4 = 1 of [4, 3, 2, 1]
-  runNearMinimumSet(d.s, env);
-  EXPECT_EQ(ruleCodes(d), "3:20 ");
 }
 
 TEST(NearMinimum, WithoutASeedTheRandomTieIsSeededFromTheTimeOfDay) {
@@ -213,12 +224,8 @@ TEST(NearMinimum, GoalTwoForcesSmallRangesAndScoresByOrder) {
   EXPECT_EQ(d.cell(3).ruleCode, 1);
   EXPECT_EQ(d.cell(4).ruleCode, 1);
   EXPECT_EQ(d.s.settings.flexibilityMap, Flag::kOff);  // mapped by order
-  for (int p = 1; p <= 3; ++p) {
-    const GridCell& c = d.cell(d.areas()[static_cast<std::size_t>(p - 1)]);
-    EXPECT_EQ(c.count, p);
-    EXPECT_EQ(c.score, 4 - p);
-    EXPECT_EQ(c.flexClass, 0);
-  }
+  const std::vector<int>& a = d.areas();
+  EXPECT_EQ(marks(d), strprintf("%d:3/1/0 %d:2/2/0 %d:1/3/0 ", a[0], a[1], a[2]));  // scored by order
   EXPECT_FALSE(d.s.areas.nearMinimumDone);
 }
 
@@ -323,10 +330,9 @@ TEST(NearMinimum, BareDatasetGivesTheDatafilesRun) {
     EXPECT_EQ(run.status, file.status) << c.name;
     for (int n : fromFile.cells) {
       const CellMark &got = run.marks[static_cast<std::size_t>(n)], &want = file.marks[static_cast<std::size_t>(n)];
-      EXPECT_EQ(got.score, want.score) << c.name << " area " << n;
-      EXPECT_EQ(got.count, want.count) << c.name << " area " << n;
-      EXPECT_EQ(got.flexClass, want.flexClass) << c.name << " area " << n;
-      EXPECT_EQ(got.ruleCode, want.ruleCode) << c.name << " area " << n;
+      EXPECT_EQ(std::tie(got.score, got.count, got.flexClass, got.ruleCode),
+                std::tie(want.score, want.count, want.flexClass, want.ruleCode))
+          << c.name << " area " << n;
     }
     sets[c.name] = fromFile.cells;
   }
@@ -340,6 +346,221 @@ TEST(NearMinimum, NothingHappensWithoutADatafile) {
   d.s.ws.datafile.opened = false;
   EXPECT_FALSE(runNearMinimumSet(d.s, {}).ran);
   EXPECT_TRUE(d.areas().empty());
+}
+
+// ---------------------------------------------------------------------------
+// Flexibility: fully flexible areas, goal-essential taxa and the cell lists
+
+// A near-minimum set of cells 1 … 4 as a run leaves it, sole areas given:
+//   A {1} -> 1;  B {2, 5, 6}, C {2, 5} -> 2;  D {3, 7}, E {3, 8} -> 3;  F {4, 9} -> 4
+struct FlexibleSet : Loaded {
+  FlexibleSet()
+      : Loaded({{"A", "1", {{1, 1}}},
+                {"B", "1", {{2, 1}, {5, 1}, {6, 1}}},
+                {"C", "1", {{2, 1}, {5, 1}}},
+                {"D", "1", {{3, 1}, {7, 1}}},
+                {"E", "1", {{3, 1}, {8, 1}}},
+                {"F", "1", {{4, 1}, {9, 1}}}}) {
+    const int sole[] = {1, 2, 2, 3, 3, 4};
+    for (int t = 0; t < 6; ++t) s.ws.cards.setField(t, s.ws.cards.layout->soleArea, sole[t]);
+    s.areas.cells = {1, 2, 3, 4};
+    s.areas.nearMinimumDone = true;
+    s.settings.reordering = Reordering::kByRichness;
+    s.settings.nearMinimumGoal = 1;
+    setMeasureCode(s, kCodeNearMinimum);
+  }
+  // "Map fully flexible areas" as the menu and the tool run it.
+  bool mapFlexible() { return findAnalysis("flexible")->run(s, {}).ran; }
+};
+
+TEST(FullyFlexible, AlternativesHoldAllTheAreasSoleTaxa) {
+  FlexibleSet d;
+  const std::pair<int, const char*> cases[] = {{1, "1"}, {2, "2 5"}, {3, "3"}, {4, "4 9"}, {6, ""}, {0, ""}};
+  for (auto [area, cells] : cases) EXPECT_EQ(cellsText(fullyFlexibleAlternatives(d.s, area)), cells) << area;
+  // Under cost optimisation only cells of the area's own cost qualify.
+  d.s.costPresent = true;
+  d.s.settings.optimiseByCost = Flag::kOn;
+  d.cell(2).cost = 5.0;
+  d.cell(5).cost = 6.0;
+  EXPECT_EQ(cellsText(fullyFlexibleAlternatives(d.s, 2)), "2");
+}
+
+TEST(FullyFlexible, GroupsGetDistinctScoresBelowTheIrreplaceableAreas) {
+  FlexibleSet d;
+  EXPECT_TRUE(d.mapFlexible());
+  // Sizes 1, 2, 1, 2 sort to 1, 1, 2, 2 and become 1, 1, 2, 3: area 2's
+  // pair scores 4 - 2, area 4's pair 4 - 3; areas 1 and 3 keep the top.
+  EXPECT_EQ(d.map(), "1:4/2 2:2/1 3:4/2 4:1/1 5:2/1 9:1/1 ");
+  EXPECT_EQ(d.s.map.code(), kCodeFullyFlexible);
+  EXPECT_TRUE(d.s.scoresPresent);
+}
+
+TEST(FullyFlexible, NeedsARunThatAssessedFlexibility) {
+  struct Case {
+    const char* what;
+    std::function<void(Session&)> spoil;
+  };
+  const Case cases[] = {
+      {"not done", [](Session& s) { s.areas.nearMinimumDone = false; }},
+      {"empty set", [](Session& s) { s.areas.cells.clear(); }},
+      {"no re-ordering", [](Session& s) { s.settings.reordering = Reordering::kNone; }},
+      {"goal 2", [](Session& s) { s.settings.nearMinimumGoal = 2; }},
+  };
+  for (const Case& c : cases) {
+    FlexibleSet d;
+    d.cell(1).score = 7.0;
+    c.spoil(d.s);
+    EXPECT_FALSE(d.mapFlexible()) << c.what;
+    EXPECT_EQ(d.s.map.code(), kCodeNearMinimum) << c.what;
+    EXPECT_EQ(d.score(1), 7.0) << c.what;
+  }
+}
+
+TEST(GoalEssentialTaxa, TheClickedAreasTaxaAreMapped) {
+  FlexibleSet d;
+  EXPECT_TRUE(goalEssentialClickApplies(d.s));
+  EXPECT_EQ(showGoalEssentialTaxa(d.s, 2), 2);
+  EXPECT_EQ(d.s.map.code(), kCodeFlexibilityPlot);
+  EXPECT_EQ(d.s.map.dataTitle, "2 goal-essential taxa");
+  EXPECT_EQ(d.map(), "2:2/2 5:2/2 6:1/1 ");
+  EXPECT_TRUE(goalEssentialClickApplies(d.s)) << "an earlier click's map";
+  EXPECT_EQ(showGoalEssentialTaxa(d.s, 1), 1);
+  EXPECT_EQ(markedTaxa(d.s.ws), 1);
+  EXPECT_EQ(d.s.map.currentTaxon, 0);
+  EXPECT_EQ(showGoalEssentialTaxa(d.s, 7), 0);
+  EXPECT_EQ(d.s.map.dataTitle, "no goal-essential taxa");
+}
+
+TEST(GoalEssentialTaxa, OnlyAfterANearMinimumOrCoverageSetForOneRepresentation) {
+  FlexibleSet d;
+  d.s.settings.nearMinimumGoal = 2;
+  EXPECT_FALSE(goalEssentialClickApplies(d.s));
+  d.s.settings.nearMinimumGoal = 1;
+  setMeasureCode(d.s, kCodeNearMaximumCoverage);
+  EXPECT_TRUE(goalEssentialClickApplies(d.s));
+  d.s.settings.mapAllFlexible = Flag::kOn;
+  EXPECT_FALSE(goalEssentialClickApplies(d.s));
+  setMeasureCode(d.s, kCodeRichness);
+  EXPECT_FALSE(goalEssentialClickApplies(d.s));
+}
+
+TEST(CellInformation, LinesFollowTheAnalysisOnTheMap) {
+  FlexibleSet d;
+  d.mapFlexible();
+  std::memcpy(d.cell(2).name.data(), "Second", 6);
+  EXPECT_EQ(joined(cellInformationLines(d.s, 5)), "Area 5: |1 of 2 fully flexible areas|for selected area 2:|Second");
+  EXPECT_EQ(joined(cellInformationLines(d.s, 9)), "Area 9: |1 of 2 fully flexible areas|for selected area 4:|");
+  EXPECT_EQ(joined(cellInformationLines(d.s, 1)), "Area 1: |no fully flexible areas|selected area 1");
+  EXPECT_EQ(joined(cellInformationLines(d.s, 30)), "Area 30: |unselected area");
+  d.s.costPresent = true;
+  d.cell(4).cost = 12.5;
+  EXPECT_EQ(joined(cellInformationLines(d.s, 4)),
+            "Area 4: |1 of 2 fully flexible areas|selected area 4|area cost 12.50      ");
+
+  // The irreplaceable/flexible map of the run itself.
+  FlexibleSet e;
+  e.s.settings.flexibilityMap = Flag::kOn;
+  e.cell(1).score = 4.0, e.cell(1).count = 1;
+  e.cell(2).score = 3.0, e.cell(2).count = 2;
+  e.cell(5).score = 2.0;
+  EXPECT_EQ(joined(cellInformationLines(e.s, 1)),
+            "Area 1: |selected area 1|goal-irreplaceable area|within set|(1 goal-essential taxa)--range");
+  EXPECT_EQ(joined(cellInformationLines(e.s, 5)), "Area 5: |goal-flexible area (tie)|outside set");
+  EXPECT_EQ(joined(cellInformationLines(e.s, 30)), "Area 30: |unselected area");
+  e.s.settings.flexibilityPartial = Flag::kOn;
+  EXPECT_EQ(joined(cellInformationLines(e.s, 30)), "Area 30: |no scores");
+  e.s.settings.nearMinimumGoal = 2;
+  EXPECT_EQ(joined(cellInformationLines(e.s, 2)), "Area 2: |selected area 2|(flexibility not assessed)");
+
+  // The goal-essential view and the ranked analyses.
+  showGoalEssentialTaxa(d.s, 2);
+  EXPECT_EQ(joined(cellInformationLines(d.s, 2)),
+            "Area 2: Second|selected area 2|(2 goal-essential taxa)--range|area cost 0.00       ");
+  d.s.costPresent = false;
+  EXPECT_EQ(joined(cellInformationLines(d.s, 1)), "Area 1: |selected area 1|(1 goal-essential taxon)--range");
+  EXPECT_EQ(joined(cellInformationLines(d.s, 9)), "Area 9: |unselected area");
+  setMeasureCode(d.s, kCodeGreedy);
+  d.s.map.title = "greedy title";
+  d.cell(3).count = 3;
+  EXPECT_EQ(joined(cellInformationLines(d.s, 3)), "Area 3: |choice 3 by|greedy title");
+  EXPECT_EQ(joined(cellInformationLines(d.s, 9)), "Area 9: |area not chosen by|greedy title");
+}
+
+// ---------------------------------------------------------------------------
+// Near-maximum coverage: the set cut to a number of areas or a budget
+
+TEST(CoverageByNumber, CutsTheNearMinimumSetAndNotesItsFullSize) {
+  Priority d(test::smallTaxa());
+  const AnalysisOutcome a = runNearMaximumCoverage(d.s, false, 2, 0.0, {});
+  EXPECT_EQ(d.areas(), (std::vector<int>{10, 30}));
+  EXPECT_EQ(d.s.map.code(), kCodeNearMaximumCoverage);
+  EXPECT_EQ(d.cell(20).score, 0.0);
+  EXPECT_NE(a.results.find("\n  (near-minimum set for 1 rep would be 3 areas)\n"), std::string::npos) << a.results;
+  EXPECT_EQ(d.s.settings.reordering, Reordering::kByRichness);
+  EXPECT_EQ(d.s.settings.nearMinimumGoal, 1);
+}
+
+// Where the cut set would be short the goal is raised until the set is large
+// enough, or every occupied cell is in; included seeds come back for each
+// raised goal. Goal 2 forces 10, 20, 30, 40 (ranges up to 2); T4 is then
+// held twice.
+TEST(CoverageByNumber, RaisesTheGoalUntilTheSetIsLargeEnough) {
+  struct Case {
+    std::vector<int> seeds;
+    bool include;
+    int number, goal, seedCount;
+    std::size_t size;
+  };
+  for (const Case& c : {Case{{60}, false, 4, 2, 1, 5}, Case{{}, false, 50, 3, 0, 6}, Case{{60}, true, 5, 2, 0, 5}}) {
+    SCOPED_TRACE(c.number);
+    Priority d(test::smallTaxa());
+    d.areas() = c.seeds;
+    d.s.settings.includeSeeds = flagOf(c.include);
+    const AnalysisOutcome a = runNearMaximumCoverage(d.s, false, c.number, 0.0, {});
+    EXPECT_EQ(d.s.settings.nearMinimumGoal, c.goal);
+    EXPECT_EQ(d.s.settings.reordering, Reordering::kNone);
+    EXPECT_EQ(d.s.areas.seedCount, c.seedCount);
+    EXPECT_EQ(d.areas().size(), c.size);
+    EXPECT_EQ(std::count(d.areas().begin(), d.areas().end(), 60), 1);
+    if (c.number == 4) {
+      EXPECT_NE(a.results.find("\n  (near-minimum set for 2 reps would be 1+4=5 areas)\n"), std::string::npos)
+          << a.results;
+    }
+  }
+}
+
+// Forced: D in 4 (cost 0.25), F in 7 (0.5), G in 8; E in 5 (2) and 6 (3);
+// P in 11 (1.5) and 12 (0.875); Q in 11 and 13 (10). The near-minimum set
+// by cost, re-ordered by richness per cost: 4, 7, 11, then 8 and 5.
+Priority budgetCase(double costOfG) {
+  Priority d({taxon("D", {4}), taxon("F", {7}), taxon("G", {8}), taxon("E", {5, 6}), taxon("P", {11, 12}),
+              taxon("Q", {11, 13})});
+  d.costs({{4, 0.25}, {7, 0.5}, {8, costOfG}, {5, 2.0}, {6, 3.0}, {11, 1.5}, {12, 0.875}, {13, 10.0}});
+  d.s.settings.optimiseByCost = Flag::kOn;
+  return d;
+}
+
+// The residue phase (8 fits after 4 and 7 and moves forward; with 8 dearer
+// nothing fits and 12 adds P) stands in the expected texts below.
+TEST(CoverageByBudget, ComplementBecomesTheSoleAreaOfItsTaxa) {
+  Priority d = budgetCase(1.0);
+  d.s.settings.longReports = Flag::kOn;
+  const AnalysisOutcome a = runNearMaximumCoverage(d.s, true, 0, 1.625, {});
+  EXPECT_EQ(d.sole(4), 12);
+  EXPECT_EQ(d.cell(12).count, 1);
+  EXPECT_EQ(d.cell(12).score, 3.0);
+  EXPECT_EQ(d.sole(5), 0);  // Q's sole area 11 was cut
+  expectMatchesFile(a.results, "coverage_budget_long.txt");
+}
+
+// A budget of the whole set cuts nothing.
+TEST(CoverageByBudget, ReportNotesTheCostOfTheFullSet) {
+  Priority d = budgetCase(0.875);
+  const AnalysisOutcome a = runNearMaximumCoverage(d.s, true, 0, 1.625, {});
+  expectMatchesFile(a.results, "coverage_budget.txt");
+  Priority whole = budgetCase(1.0);
+  runNearMaximumCoverage(whole.s, true, 0, 5.25, {});
+  EXPECT_EQ(whole.areas(), (std::vector<int>{4, 7, 11, 8, 5}));
 }
 
 }  // namespace

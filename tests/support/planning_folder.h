@@ -6,6 +6,7 @@
 #include <fstream>
 #include <string>
 
+#include "planning/problem.h"
 #include "tests/support/fixtures.h"
 
 namespace zn::test {
@@ -33,5 +34,16 @@ struct PlanningFolder {
     return std::string(std::istreambuf_iterator<char>(in), {});
   }
 };
+
+// Every reachable target met and every lock kept.
+inline bool meetsGoalsAndLocks(const planning::Problem& p, const std::vector<char>& in) {
+  const auto reach = planning::achievable(p);
+  const planning::Evaluation e = planning::evaluate(p, in);
+  for (std::size_t f = 0; f < p.features.size(); ++f)
+    if (e.held[f] < std::min(p.features[f].target, reach[f]) - 1e-9) return false;
+  for (std::size_t u = 0; u < in.size(); ++u)
+    if (p.units[u].status == (in[u] ? planning::UnitStatus::LockedOut : planning::UnitStatus::LockedIn)) return false;
+  return true;
+}
 
 }  // namespace zn::test

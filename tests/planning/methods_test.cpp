@@ -1,11 +1,13 @@
-// The exact method on planning problems: optima checked by enumeration, the
-// work limit under load, and what the solver library may print.
+// The methods on planning problems. Exact: optima checked by enumeration,
+// the work limit under load, and what the solver library may print. Greedy:
+// small problems whose answers are known, and random ones.
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <fstream>
 #include <limits>
 #include <numeric>
+#include <set>
 
 #include <csignal>
 
@@ -13,13 +15,14 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "planning/folder.h"
 #include "planning/greedy.h"
 #include "planning/improve.h"
 #include "planning/solve.h"
 #include "store/random.h"
 #include "store/text.h"
-#include "tests/support/planning_folder.h"
 #include "tests/support/cli_run.h"
+#include "tests/support/planning_folder.h"
 
 // CBC 2.10 keeps one cut object of its own beyond the search on some of
 // the random programmes with real amounts (144 bytes, allocated inside
@@ -28,6 +31,8 @@ extern "C" const char* __lsan_default_suppressions() { return "leak:OsiRowCut::c
 
 namespace zn::planning {
 namespace {
+
+using test::meetsGoalsAndLocks;
 
 // Whatever is written on file descriptors 1 and 2 while `f` runs (by printf
 // or straight to the descriptor, as the solver library may).
@@ -123,8 +128,8 @@ TEST(PlanningExact, TheWorkLimitGivesTheSameSetUnderLoad) {
   auto run = [&] {
     // The time limit, an upper bound whatever the work limit, set beyond
     // what a sanitised build beside three busy processes takes.
-    const test::CliOutput r = test::runCli(
-        {"marxan", folder.dir.string(), "--method", "exact", "--work-limit", "3", "--time-limit", "3600"});
+    const test::CliOutput r =
+        test::runCli({"marxan", folder.dir.string(), "--method", "exact", "--work-limit", "3", "--time-limit", "3600"});
     EXPECT_EQ(r.rc, 0) << r.err;
     EXPECT_NE(r.out.find("exact minimum cost: work limit reached\n"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("(gap "), std::string::npos) << r.out;
@@ -160,20 +165,7 @@ void addRandomUnits(Problem& p, Random& rng, int n) {
   }
 }
 
-// Every reachable target met and every lock kept.
-bool meetsGoalsAndLocks(const Problem& p, const std::vector<char>& in) {
-  const auto reach = achievable(p);
-  const Evaluation e = evaluate(p, in);
-  for (std::size_t f = 0; f < p.features.size(); ++f)
-    if (e.held[f] < std::min(p.features[f].target, reach[f]) - 1e-9) return false;
-  for (std::size_t u = 0; u < in.size(); ++u)
-    if (p.units[u].status == (in[u] ? UnitStatus::LockedOut : UnitStatus::LockedIn)) return false;
-  return true;
-}
-
-double score(const Problem& p, const std::vector<char>& in) {
-  return evaluate(p, in).cost + p.blm * boundaryOf(p, in);
-}
+double score(const Problem& p, const std::vector<char>& in) { return evaluate(p, in).cost + p.blm * boundaryOf(p, in); }
 
 enum class Kind { Presence, Amounts, Boundaries };
 
@@ -227,10 +219,11 @@ TEST(PlanningExact, PresencesAmountsAndBoundaryLengthMatchEnumeration) {
       ASSERT_EQ(r.error, "");
       ASSERT_EQ(r.runs.size(), 1u);
       const auto& chosen = r.runs[0].chosen;
+      const double best = bruteForceScore(p);
       EXPECT_NE(r.report.find(": optimal\n"), std::string::npos) << r.report;
-      EXPECT_NEAR(score(p, chosen), bruteForceScore(p), 1e-9) << r.report;
+      EXPECT_NEAR(score(p, chosen), best, 1e-9) << r.report;
       const std::vector<double> goal = reachableGoals(p);
-      EXPECT_LE(coverBound(p, goal), bruteForceScore(p) + 1e-9);
+      EXPECT_LE(coverBound(p, goal), best + 1e-9);
       // Priced goal rows bound the score too (outer boundaries on the
       // units' costs), and what the prices take completes to a valid set.
       std::vector<double> cost;
@@ -238,8 +231,7 @@ TEST(PlanningExact, PresencesAmountsAndBoundaryLengthMatchEnumeration) {
       for (const auto& b : p.boundaries)
         if (b.a == b.b) cost[static_cast<std::size_t>(b.a)] += p.blm * b.length;
       std::vector<char> taken;
-      EXPECT_LE(lagrangianBound(p, goal, cost, bruteForceScore(p) * 1.5 + 1, 1000000, &taken),
-                bruteForceScore(p) + 1e-9);
+      EXPECT_LE(lagrangianBound(p, goal, cost, best * 1.5 + 1, 1000000, &taken), best + 1e-9);
       EXPECT_TRUE(meetsGoalsAndLocks(p, completedSet(p, goal, taken)));
       EXPECT_TRUE(meetsGoalsAndLocks(p, chosen));
       // The objective line: its penalties come on top of the score, and an
@@ -248,7 +240,7 @@ TEST(PlanningExact, PresencesAmountsAndBoundaryLengthMatchEnumeration) {
       ASSERT_NE(line, std::string::npos) << r.report;
       const double objective = std::atof(r.report.c_str() + line + 11);
       const double penalties = std::atof(r.report.c_str() + r.report.find("+ penalties ", line) + 12);
-      EXPECT_NEAR(objective - penalties, bruteForceScore(p), 1e-9) << r.report;
+      EXPECT_NEAR(objective - penalties, best, 1e-9) << r.report;
       EXPECT_NE(r.report.find(strprintf("; lower bound %s, gap 0.00%%\n", number(objective).c_str()), line),
                 std::string::npos)
           << r.report;
@@ -267,11 +259,14 @@ std::vector<char> everyCandidateEveryPick(const Problem& p, const std::vector<do
   std::vector<std::vector<std::pair<std::size_t, double>>> next(nu);
   for (const Boundary& b : p.blm > 0 ? p.boundaries : std::vector<Boundary>{}) {
     if (b.a == b.b) outer[static_cast<std::size_t>(b.a)] += b.length;
-    else next[static_cast<std::size_t>(b.a)].push_back({b.b, b.length}), next[static_cast<std::size_t>(b.b)].push_back({b.a, b.length});
+    else
+      next[static_cast<std::size_t>(b.a)].push_back({b.b, b.length}),
+          next[static_cast<std::size_t>(b.b)].push_back({b.a, b.length});
   }
   const auto take = [&](std::size_t u) {
     in[u] = 1;
-    for (const Entry* x = p.featuresIn.begin(u); x != p.featuresIn.end(u); ++x) held[static_cast<std::size_t>(x->index)] += x->amount;
+    for (const Entry* x = p.featuresIn.begin(u); x != p.featuresIn.end(u); ++x)
+      held[static_cast<std::size_t>(x->index)] += x->amount;
   };
   for (std::size_t u = 0; u < nu; ++u)
     if (p.units[u].status == UnitStatus::LockedIn) take(u);
@@ -361,6 +356,117 @@ TEST(PlanningExact, BoundaryLengthFromTheFolderChangesTheAnswerAndOnlyExactTakes
 
   f.file("input/bound.dat", "id1,id2,boundary\n1,9,1\n");
   EXPECT_EQ(readFolder(f.dir).error, "bound.dat line 2: unit 9 is not in pu.dat");
+}
+
+// ---------------------------------------------------------------------------
+// Greedy by cost-effectiveness on small problems whose answers are known
+
+// A problem from per-unit costs and (feature, unit, amount) triples.
+Problem make(const std::vector<double>& costs, const std::vector<double>& targets, std::vector<Triple> t,
+             const std::vector<UnitStatus>& status = {}) {
+  Problem p;
+  for (std::size_t u = 0; u < costs.size(); ++u)
+    p.units.push_back({static_cast<long long>(u + 1), costs[u], status.empty() ? UnitStatus::Free : status[u]});
+  for (std::size_t f = 0; f < targets.size(); ++f)
+    p.features.push_back({static_cast<long long>(f + 1), "", targets[f]});
+  buildRows(p, t);
+  return p;
+}
+
+TEST(PlanningGreedy, TakesTheUnitThatRemovesMostShortfallPerCostWithinTheLocks) {
+  constexpr UnitStatus kIn = UnitStatus::LockedIn, kOut = UnitStatus::LockedOut, kFree = UnitStatus::Free;
+  struct Case {
+    const char* what;
+    Problem p;
+    std::vector<char> chosen;
+  };
+  const Case cases[] = {
+      // Units 0 and 1 hold one feature each for 1; unit 2 holds both for 1.5,
+      // 1.33 per unit of cost against 1: it alone meets both targets.
+      {"most per cost", make({1, 1, 1.5}, {1, 1}, {{0, 0, 1}, {1, 1, 1}, {0, 2, 1}, {1, 2, 1}}), {0, 0, 1}},
+      // Unit 0 holds 100 of a feature whose target is 5, for cost 10 (0.5 per
+      // cost once capped at 5); unit 1 holds 5 for cost 2 (2.5 per cost).
+      {"amounts count up to what is missing", make({10, 2}, {5}, {{0, 0, 100}, {0, 1, 5}}), {0, 1}},
+      // Unit 1 removes the whole shortfall at 2 per unit of cost; unit 0 costs
+      // nothing, so it goes first and leaves unit 1 nothing to add.
+      {"a unit costing nothing first", make({0, 0.5}, {1}, {{0, 0, 1}, {0, 1, 5}}), {1, 0}},
+      // Feature 1 needs 2 without unit 2: units 1 and 3 (unit 0 stays although
+      // unit 1 alone would cover feature 0: it was locked in).
+      {"locks kept",
+       make({1, 1, 1, 9}, {1, 2}, {{0, 0, 1}, {0, 1, 1}, {1, 1, 1}, {1, 2, 5}, {1, 3, 1}}, {kIn, kFree, kOut, kFree}),
+       {1, 1, 0, 1}},
+  };
+  for (const Case& c : cases) EXPECT_EQ(greedyByCostEffectiveness(c.p, 1), c.chosen) << c.what;
+}
+
+TEST(PlanningGreedy, TiesFollowTheSeedAndTheSameSeedRepeats) {
+  const Problem p = make({1, 1, 1, 1, 1, 1}, {1}, {{0, 0, 1}, {0, 1, 1}, {0, 2, 1}, {0, 3, 1}, {0, 4, 1}, {0, 5, 1}});
+  std::set<std::vector<char>> seen;
+  for (std::uint32_t seed = 1; seed <= 20; ++seed) {
+    const auto a = greedyByCostEffectiveness(p, seed);
+    EXPECT_EQ(a, greedyByCostEffectiveness(p, seed));
+    EXPECT_EQ(std::count(a.begin(), a.end(), 1), 1);
+    seen.insert(a);
+  }
+  EXPECT_GT(seen.size(), 2u);
+}
+
+TEST(PlanningGreedy, AnUnreachableTargetTakesWhatThereIsAndNoMore) {
+  const Problem p = make({1, 1, 1}, {10, 1}, {{0, 0, 2}, {0, 1, 1}, {1, 2, 1}});
+  EXPECT_EQ(greedyByCostEffectiveness(p, 1), (std::vector<char>{1, 1, 1}));
+  const Evaluation e = evaluate(p, {1, 1, 1});
+  EXPECT_EQ(e.shortfall, 7.0);
+  EXPECT_EQ(e.unmet, 1);
+  EXPECT_DOUBLE_EQ(penaltyOf(p, e), 0.7);
+}
+
+// Amounts whose sum rounds a hair below the target (0.1 + 0.7 is
+// 0.7999999999999999) meet it: no shortfall of 1e-16, no penalty.
+TEST(PlanningGreedy, ATargetMetButForRoundingHasNoShortfallOrPenalty) {
+  const Problem p = make({1, 1}, {0.8}, {{0, 0, 0.1}, {0, 1, 0.7}});
+  const Evaluation e = evaluate(p, {1, 1});
+  EXPECT_EQ(e.unmet, 0);
+  EXPECT_EQ(e.shortfall, 0.0);
+  EXPECT_EQ(penaltyOf(p, e), 0.0);
+}
+
+// On random problems: every reachable target met, locks kept, no unit that
+// could be dropped without breaking a target, and the best repetition named.
+TEST(PlanningGreedy, RandomProblemsAreCoveredWithoutRedundantUnits) {
+  Random rng;
+  rng.seed(99);
+  for (int trial = 0; trial < 200; ++trial) {
+    const int nu = 3 + rng.choose(10), nf = 1 + rng.choose(6);
+    std::vector<double> costs, targets;
+    std::vector<UnitStatus> status;
+    std::vector<Triple> t;
+    for (int u = 0; u < nu; ++u) {
+      costs.push_back(rng.choose(5));
+      const int s = rng.choose(10);
+      status.push_back(s == 0 ? UnitStatus::LockedIn : s == 1 ? UnitStatus::LockedOut : UnitStatus::Free);
+    }
+    for (int f = 0; f < nf; ++f) {
+      targets.push_back(1 + rng.choose(6));
+      for (int u = 0; u < nu; ++u)
+        if (rng.choose(3) == 0) t.push_back({f, u, static_cast<double>(1 + rng.choose(4))});
+    }
+    const Problem p = make(costs, targets, t, status);
+    const auto chosen = greedyByCostEffectiveness(p, static_cast<std::uint32_t>(trial));
+    EXPECT_TRUE(test::meetsGoalsAndLocks(p, chosen)) << "trial " << trial;
+    for (std::size_t u = 0; u < p.units.size(); ++u) {
+      if (!chosen[u] || p.units[u].status == UnitStatus::LockedIn) continue;
+      auto without = chosen;
+      without[u] = 0;
+      EXPECT_FALSE(test::meetsGoalsAndLocks(p, without)) << "trial " << trial << ": unit " << u << " is redundant";
+    }
+    // No repetition beats the one reported best: least shortfall, then least cost.
+    const SolveResult r = solve(p, {Method::Greedy, 3});
+    const Evaluation b = evaluate(p, r.runs[r.best].chosen);
+    for (const Solution& s : r.runs) {
+      const Evaluation o = evaluate(p, s.chosen);
+      EXPECT_FALSE(o.shortfall < b.shortfall || (o.shortfall == b.shortfall && o.cost < b.cost)) << "trial " << trial;
+    }
+  }
 }
 
 }  // namespace
