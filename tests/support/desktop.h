@@ -8,6 +8,9 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QFileDialog>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
@@ -307,16 +310,9 @@ class EachSample : public DesktopBase, public ::testing::WithParamInterface<Prog
   void SetUp() override { start(GetParam()); }
 };
 
-}  // namespace zn::test
-
 // Plays each modal dialog as it opens while `run` runs: a file dialog gets
 // `first` once, then `file` typed as its name and Return until it takes it
 // (a completion list may take the first); any other dialog goes to `other`.
-#include <QFileDialog>
-#include <QLineEdit>
-
-namespace zn::test {
-
 inline void playFileDialogs(const fs::path& file, const std::function<void(QWidget&)>& other,
                             const std::function<void()>& run, const std::function<void(QFileDialog&)>& first = {}) {
   int tries = 0;
@@ -345,13 +341,8 @@ inline void playFileDialogs(const fs::path& file, const std::function<void(QWidg
   poll.stop();
 }
 
-}  // namespace zn::test
-
-#include <QKeyEvent>
-
 // The desktop tests' shorthands: the output of a run of the tool that must
-// succeed, the last message the quiet host was given, a key, a window on screen.
-namespace zn::test {
+// succeed, the last message the quiet host was given, a key.
 
 inline std::string succeeded(const CliOutput& r) {
   EXPECT_EQ(r.rc, 0) << r.err;
@@ -364,14 +355,6 @@ inline std::string lastShown(const QuietQtHost& host) { return host.shown.empty(
 inline void sendKey(QWidget* to, QEvent::Type type, Qt::Key key) {
   QKeyEvent e(type, key, Qt::NoModifier);
   QApplication::sendEvent(to, &e);
-}
-
-// The top-level window of type W on screen, or null.
-template <class W>
-W* shownWindow() {
-  for (QWidget* top : QApplication::topLevelWidgets())
-    if (auto* w = dynamic_cast<W*>(top); w && w->isVisible()) return w;
-  return nullptr;
 }
 
 }  // namespace zn::test

@@ -5,6 +5,7 @@
 
 #include <QAbstractButton>
 #include <QAbstractSpinBox>
+#include <QApplication>
 #include <QPushButton>
 #include <QLineEdit>
 #include <QTest>
@@ -50,6 +51,14 @@ inline void typeInto(QWidget* edit, const QString& text) {
   if (auto* line = qobject_cast<QLineEdit*>(edit)) line->selectAll();
   QTest::keyClicks(edit, text);
   if (spin) QTest::keyClick(edit, Qt::Key_Return);
+}
+
+// The top-level window of type W on screen, or null.
+template <class W>
+W* shownWindow() {
+  for (QWidget* top : QApplication::topLevelWidgets())
+    if (auto* w = dynamic_cast<W*>(top); w && w->isVisible()) return w;
+  return nullptr;
 }
 
 }  // namespace zn::test

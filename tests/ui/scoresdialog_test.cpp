@@ -46,11 +46,10 @@ TEST(ExportScoresDialogWidgets, RunByNameTheClicksReachTheModel) {
   ExportScoresModel m;
   // Other tests may have left windows up: only the export dialog is answered.
   QTimer::singleShot(0, [] {
-    for (QWidget* w : QApplication::topLevelWidgets())
-      if (auto* d = dynamic_cast<ExportScoresDialog*>(w); d && d->isVisible()) {
-        test::click(d->control(kExportBackground));
-        test::click(d->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok));
-      }
+    if (auto* d = test::shownWindow<ExportScoresDialog>()) {
+      test::click(d->control(kExportBackground));
+      test::click(d->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok));
+    }
   });
   EXPECT_TRUE(runScoresDialog("DEXSDLGBOX", m, nullptr));
   EXPECT_EQ(m.layout(), kLayoutPair);
