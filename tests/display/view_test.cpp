@@ -59,10 +59,7 @@ TEST(ScreenMapping, CentresTheMapClipsAndKeepsAFortiethMarginWhenZoomed) {
   view.zoomed = true;
   view.zoom = {400, 300, 800, 400};
   MapTransform z = screenTransform(geo, view, 1000, 720);
-  EXPECT_EQ(z.winX, 380);
-  EXPECT_EQ(z.winY, 290);
-  EXPECT_EQ(z.winW, 840);
-  EXPECT_EQ(z.winH, 420);
+  EXPECT_EQ((LogicalRect{z.winX, z.winY, z.winW, z.winH}), (LogicalRect{380, 290, 840, 420}));
   EXPECT_DOUBLE_EQ(z.aspect, 0.5);
   EXPECT_DOUBLE_EQ(z.zoomFactor, std::min(3073.0 / 800, 2249.0 / 400));
   EXPECT_EQ(z.gap, cellGap(1000, 720, z.zoomFactor));
