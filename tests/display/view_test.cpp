@@ -59,10 +59,7 @@ TEST(ScreenMapping, CentresTheMapClipsAndKeepsAFortiethMarginWhenZoomed) {
   view.zoomed = true;
   view.zoom = {400, 300, 800, 400};
   MapTransform z = screenTransform(geo, view, 1000, 720);
-  EXPECT_EQ(z.winX, 380);
-  EXPECT_EQ(z.winY, 290);
-  EXPECT_EQ(z.winW, 840);
-  EXPECT_EQ(z.winH, 420);
+  EXPECT_EQ((LogicalRect{z.winX, z.winY, z.winW, z.winH}), (LogicalRect{380, 290, 840, 420}));
   EXPECT_DOUBLE_EQ(z.aspect, 0.5);
   EXPECT_DOUBLE_EQ(z.zoomFactor, std::min(3073.0 / 800, 2249.0 / 400));
   EXPECT_EQ(z.gap, cellGap(1000, 720, z.zoomFactor));
@@ -208,20 +205,17 @@ TEST(Pan, StopsAtTheGridOriginAndFarCorner) {
   view.zoomed = true;
   view.zoom = {200, 200, 400, 300};
   pan(view, geo, -kPanStep, 0);
-  EXPECT_EQ(view.zoom.x, 160);
+  EXPECT_EQ(view.zoom, (LogicalRect{160, 200, 400, 300}));
   pan(view, geo, 0, -4 * kPanStep);
-  EXPECT_EQ(view.zoom.y, 160);
+  EXPECT_EQ(view.zoom, (LogicalRect{160, 160, 400, 300}));
   pan(view, geo, kPanStep, kPanStep);
-  EXPECT_EQ(view.zoom.x, 293);
-  EXPECT_EQ(view.zoom.y, 293);
+  EXPECT_EQ(view.zoom, (LogicalRect{293, 293, 400, 300}));
   for (int i = 0; i < 40; ++i) pan(view, geo, kPanStep, kPanStep);
-  EXPECT_EQ(view.zoom.x, 2752 - 400);
-  EXPECT_EQ(view.zoom.y, 1888 - 300);
+  EXPECT_EQ(view.zoom, (LogicalRect{2752 - 400, 1888 - 300, 400, 300}));
   // A view already past the origin does not jump back by panning away.
   view.zoom = {50, 50, 400, 300};
   pan(view, geo, -kPanStep, -kPanStep);
-  EXPECT_EQ(view.zoom.x, 50);
-  EXPECT_EQ(view.zoom.y, 50);
+  EXPECT_EQ(view.zoom, (LogicalRect{50, 50, 400, 300}));
 }
 
 TEST(PrintMapping, WidthPercentageAndZoomShrinkTheViewport) {
@@ -254,11 +248,10 @@ TEST(SaveArea, CaptureRectangles) {
   MapTransform t = screenTransform(geo, view, 1000, 720);
   EXPECT_EQ(captureRect(0, view, t, geo, 1000, 720), (DeviceRect{1, 1, 999, 700}));
   EXPECT_EQ(captureRect(1, view, t, geo, 1000, 720), (DeviceRect{0, 0, 1000, 720}));
-  DeviceRect frame = captureRect(2, view, t, geo, 1000, 720);
-  EXPECT_EQ(frame.left, static_cast<int>(t.toDeviceX(160)));
-  EXPECT_EQ(frame.right, static_cast<int>(t.toDeviceX(2752 + t.gap + 1)));
-  EXPECT_EQ(frame.top, static_cast<int>(t.toDeviceY(160)));
-  EXPECT_EQ(frame.bottom, static_cast<int>(t.toDeviceY(1888 + t.gap + 1)));
+  EXPECT_EQ(
+      captureRect(2, view, t, geo, 1000, 720),
+      (DeviceRect{static_cast<int>(t.toDeviceX(160)), static_cast<int>(t.toDeviceY(160)),
+                  static_cast<int>(t.toDeviceX(2752 + t.gap + 1)), static_cast<int>(t.toDeviceY(1888 + t.gap + 1))}));
   view.zoomed = true;
   view.zoom = {400, 300, 800, 400};
   EXPECT_EQ(captureRect(2, view, t, geo, 1000, 720), (DeviceRect{0, 0, 1000, 720}));

@@ -18,13 +18,10 @@
 namespace zn::test {
 namespace {
 
-TEST_F(Desktop, OpensTheDatafileAndEnablesTheMeasures) {
-  EXPECT_EQ(window->windowTitle(), "ZONARIUM IV test");
+// The sample opens on start without a word to the user.
+TEST_F(Desktop, OpensItsSampleSilently) {
   EXPECT_TRUE(host.shown.empty());
-  EXPECT_EQ(session->map.title, "richness");
   drawn();
-  choose("&Range-size rarity");
-  EXPECT_EQ(session->map.title, "range-size rarity (inverse)");
   saveScreenshot(*window, "mainwindow.png");
 }
 
@@ -182,19 +179,12 @@ TEST(HelpWindow, ShowsTheManualWithItsStyleSheet) {
   QApplication::processEvents();
   auto* browser = help.findChild<QTextBrowser*>();
   ASSERT_NE(browser, nullptr);
-  EXPECT_TRUE(browser->toPlainText().contains("ZONARIUM help"));
   EXPECT_EQ(browser->documentTitle(), "ZONARIUM help: Contents");
-  // Every page the contents link to exists.
-  for (const char* page :
-       {"getting-started.html", "menus.html", "files.html", "zonarium.html", "help.html", "developers.html"}) {
-    help.showPage(page);
-    EXPECT_TRUE(browser->documentTitle().startsWith("ZONARIUM help")) << page;
-  }
-  help.showPage("index.html");
   help.resize(760, 640);
   saveScreenshot(help, "help.png");
 
-  // Every link between the pages reaches a page and an anchor that exist.
+  // Every page shows under the manual's title, and every link between the
+  // pages reaches a page and an anchor that exist.
   const fs::path dir = home / "help";
   std::map<std::string, std::string> pages;
   for (const auto& entry : fs::directory_iterator(dir))
@@ -204,7 +194,9 @@ TEST(HelpWindow, ShowsTheManualWithItsStyleSheet) {
   };
   const std::regex link("href=\"([a-z-]+\\.html)?(#([A-Za-z0-9_-]+))?\"");
   int links = 0;
-  for (const auto& [name, text] : pages)
+  for (const auto& [name, text] : pages) {
+    help.showPage(QString::fromStdString(name));
+    EXPECT_TRUE(browser->documentTitle().startsWith("ZONARIUM help")) << name;
     for (std::sregex_iterator it(text.begin(), text.end(), link), end; it != end; ++it, ++links) {
       const std::string target = (*it)[1].matched ? (*it)[1].str() : name;
       ASSERT_TRUE(pages.count(target)) << name << ": " << it->str();
@@ -212,6 +204,7 @@ TEST(HelpWindow, ShowsTheManualWithItsStyleSheet) {
         EXPECT_TRUE(anchored(target, (*it)[3].str())) << name << ": " << it->str();
       }
     }
+  }
   EXPECT_GT(links, 100);
   // The tool's every command has its section, which the contents page links to.
   for (const Subcommand& c : subcommands()) {

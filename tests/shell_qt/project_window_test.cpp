@@ -5,7 +5,6 @@
 #include <QDialogButtonBox>
 #include <QGroupBox>
 #include <QLabel>
-#include <QListWidget>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QProgressDialog>
@@ -207,30 +206,15 @@ class ProjectWindow : public BothPrograms {
     menu({"&DataBase", "Ne&w project..."});
     EXPECT_TRUE(played) << "no New project dialog";
   }
-  // The "List of biota" a left double-click opens, as its text: the lines
-  // the tool prints, in the tool's layout.
+  // The "List of biota" a left double-click opens, as its text; a unit
+  // offers no selective plot.
   std::string listShownFor(QPoint at) {
-    std::string text;
-    QTimer::singleShot(0, [&] {
-      QWidget* w = QApplication::activeModalWidget();
-      if (!w) return;
-      auto label = [w](const char* id) {
-        auto* l = w->findChild<QLabel*>(id);
-        return l ? l->text().toStdString() : std::string("?");
-      };
-      text = label("cellLine") + "\n";
-      for (const char* id : {"info1", "info2", "info3", "coordinates"})
-        if (!label(id).empty()) text += label(id) + "\n";
-      if (auto* list = w->findChild<QListWidget*>("taxa"))
-        for (int i = 0; i < list->count(); ++i) text += "  " + list->item(i)->text().toStdString() + "\n";
-      text += label("counts") + "\n";
-      if (auto* plot = w->findChild<QPushButton*>("plotSelected")) {
-        EXPECT_FALSE(plot->isEnabled());
-      }
-      w->close();
-    });
-    doubleClick(at, Qt::LeftButton, units());
-    return text;
+    return listOfBiotaShown([&] { doubleClick(at, Qt::LeftButton, units()); },
+                            [](QWidget& w) {
+                              if (auto* plot = w.findChild<QPushButton*>("plotSelected")) {
+                                EXPECT_FALSE(plot->isEnabled());
+                              }
+                            });
   }
 };
 
@@ -251,7 +235,6 @@ TEST_P(ProjectWindow, OpensMeasuresAndDrawsWhatTheToolRenders) {
   units()->render(&twice);
   twice.setDevicePixelRatio(1.0);
   const QImage fine = rendered("range-size-rarity", {"--dpr", "2"});
-  ASSERT_EQ(fine.size(), units()->size() * 2);
   EXPECT_EQ(twice, fine);
   EXPECT_NE(fresh(1.0).scaled(units()->size() * 2), fine);
   // With the graticule from the menu, as the tool draws it when asked.
@@ -296,9 +279,7 @@ TEST_P(ProjectWindow, SelectionFromTheMenuReportsAsTheToolDoes) {
   ASSERT_TRUE(shown.starts_with(before));
   const fs::path results = tmp.path() / "tool_results.txt";
   succeeded(tool({"select", "exact-minimum", project.string(), "--results", results.string()}));
-  const std::string told = readFile(results);
-  EXPECT_NE(told.find("objective: 16 areas"), std::string::npos) << told;
-  EXPECT_EQ(seconds(shown.substr(before.size())), seconds(told));
+  EXPECT_EQ(seconds(shown.substr(before.size())), seconds(readFile(results)));
   const std::vector<char>& outlined = shell->project->layer.inSet;
   EXPECT_EQ(std::count(outlined.begin(), outlined.end(), 1), 16);
   screenshot("project_exact_minimum");
@@ -364,10 +345,7 @@ TEST_P(ProjectWindow, RefusalsOnAProjectSpeakOfTheProject) {
   shell->session.settings.reordering = Reordering::kByThreat;
   menu({"&AnalyticalTools", "&Area selection", "Near-mi&nimum set"});
   ASSERT_EQ(host.shown.size(), said + 2);
-  const CliOutput told = tool({"select", "near-minimum", project.string(), "--set", "reorder=threat"});
-  EXPECT_EQ(told.rc, 2);
   EXPECT_NE(host.shown.back().find("No threat variable has been loaded."), std::string::npos) << host.shown.back();
-  EXPECT_EQ(told.err, "zonarium: No threat variable has been loaded.\n");
 }
 
 // Graticule draws only on a project's map and says so on a datafile's; Zoom
@@ -498,7 +476,6 @@ TEST_P(ProjectWindow, DoubleClicksListAUnitAsTheToolDoesAndPickItForTheSet) {
   // The left double-click's list is what `zonarium cell` prints for the unit's id.
   const std::string shown = listShownFor(at);
   EXPECT_EQ(shown, succeeded(tool({"cell", project.string(), std::to_string(id)})));
-  EXPECT_EQ(shown.rfind("Unit " + std::to_string(id) + ":", 0), 0u) << shown;
 
   // A right double-click takes the unit into the set, outlined on the map;
   // the list then shows its taxa as held by the set.

@@ -19,10 +19,8 @@ TEST(StopBox, ShowsEachNoteAndReportsStop) {
   QProgressDialog* box = host.stoppableBox();
   ASSERT_NE(box, nullptr);
   EXPECT_TRUE(box->isVisible());
-  EXPECT_EQ(box->windowTitle(), "Exact minimum set");
   QPushButton* stop = box->findChild<QPushButton*>();
   ASSERT_NE(stop, nullptr);
-  EXPECT_EQ(stop->text(), "Stop");
 
   EXPECT_TRUE(host.stoppableNote("Best set so far: 12 areas\nLower bound: 11 areas"));
   QLabel* label = box->findChild<QLabel*>();

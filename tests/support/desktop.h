@@ -10,7 +10,9 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
@@ -355,6 +357,32 @@ inline std::string lastShown(const QuietQtHost& host) { return host.shown.empty(
 inline void sendKey(QWidget* to, QEvent::Type type, Qt::Key key) {
   QKeyEvent e(type, key, Qt::NoModifier);
   QApplication::sendEvent(to, &e);
+}
+
+// The "List of biota" that `open` brings up, as its text: the lines the
+// tool's `cell` prints, in the tool's layout. `look` sees the box before it
+// closes.
+inline std::string listOfBiotaShown(const std::function<void()>& open,
+                                    const std::function<void(QWidget&)>& look = {}) {
+  std::string text;
+  QTimer::singleShot(0, [&] {
+    QWidget* w = QApplication::activeModalWidget();
+    if (!w) return;
+    auto label = [w](const char* id) {
+      auto* l = w->findChild<QLabel*>(id);
+      return l ? l->text().toStdString() : std::string("?");
+    };
+    text = label("cellLine") + "\n";
+    for (const char* id : {"info1", "info2", "info3", "coordinates"})
+      if (!label(id).empty()) text += label(id) + "\n";
+    if (auto* list = w->findChild<QListWidget*>("taxa"))
+      for (int i = 0; i < list->count(); ++i) text += "  " + list->item(i)->text().toStdString() + "\n";
+    text += label("counts") + "\n";
+    if (look) look(*w);
+    w->close();
+  });
+  open();
+  return text;
 }
 
 }  // namespace zn::test
