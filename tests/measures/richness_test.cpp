@@ -1,14 +1,10 @@
-// The per-cell measures on hand-worked taxa, the tree measures, and the
-// options the measure subcommands read.
+// The per-cell measures on hand-worked taxa and the tree measures.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
-#include <iostream>
 #include <random>
 
-#include "cli/cli.h"
-#include "cli/measure_options.h"
 #include "measures/richness.h"
 #include "measures/smoothing.h"
 #include "measures/tree.h"
@@ -410,31 +406,6 @@ TEST(TreeMeasures, WithoutTreeDataShowTheirMessageAndKeepTheMap) {
     EXPECT_EQ(noticeLines(d.s)[0], std::string(c.caption) + ": Requires tree data\n- data absent or inconsistent");
     EXPECT_EQ(d.s.notices[0].icon, Icon::Information);
   }
-}
-
-// ---------------------------------------------------------------------------
-// The measure options parser as the subcommands that extend it use it
-
-TEST(MeasureOptions, OtherArgumentsAreLeftForTheCallerAndKeysExtend) {
-  CliContext ctx(std::cout, std::cerr);
-  std::vector<SetKey> keys = measureSetKeys();
-  int extra = 0;
-  keys.push_back(SetKey{"areas-to-add", "a whole number", [](const std::string& v) { return !v.empty(); },
-                        [&extra](CliContext&, Session&, const std::string& v) {
-                          extra = std::stoi(v);
-                          return true;
-                        }});
-  MeasureOptions opts;
-  std::vector<std::string> rest;
-  ASSERT_EQ(parseMeasureOptions(
-                ctx, {"DATA", "--measure", "rare-quartile", "--out", "x.png", "--set", "areas-to-add=5", "--mean", "2"},
-                opts, rest, keys),
-            0);
-  EXPECT_EQ(rest, (std::vector<std::string>{"DATA", "--out", "x.png"}));
-  EXPECT_EQ(opts.measure, "rare-quartile");
-  EXPECT_EQ(opts.meanPasses, 2);
-  ASSERT_EQ(opts.sets.size(), 1u);
-  EXPECT_EQ(opts.sets[0].first, "areas-to-add");
 }
 
 }  // namespace
