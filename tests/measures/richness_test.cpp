@@ -389,23 +389,19 @@ TEST(SubtreeLength, ComparesFromTheGroupCodeOn) {
   EXPECT_DOUBLE_EQ(d.score(7), 3.0);
 }
 
+// Subtree length's refusal is the tool's case (measure.case); root distance
+// refuses by the same rule.
 TEST(TreeMeasures, WithoutTreeDataShowTheirMessageAndKeepTheMap) {
-  const struct {
-    int code;
-    const char* caption;
-  } cases[] = {{3, "Subtree length"}, {4, "Root distance"}};
-  for (const auto& c : cases) {
-    Loaded d({{"A", "11", {{7, 1}}}, {"B", "12", {{7, 1}}}});  // fewer than 3 taxa
-    d.run(kCodeRichness);
-    const std::string richness = d.map();
-    d.run(static_cast<MeasureCode>(c.code));
-    EXPECT_EQ(d.map(), richness) << c.caption;
-    // The measure shows nothing itself: it leaves its notice for the shell.
-    EXPECT_TRUE(d.host.messages.empty()) << c.caption;
-    ASSERT_EQ(d.s.notices.size(), 1u) << c.caption;
-    EXPECT_EQ(noticeLines(d.s)[0], std::string(c.caption) + ": Requires tree data\n- data absent or inconsistent");
-    EXPECT_EQ(d.s.notices[0].icon, Icon::Information);
-  }
+  Loaded d({{"A", "11", {{7, 1}}}, {"B", "12", {{7, 1}}}});  // fewer than 3 taxa
+  d.run(kCodeRichness);
+  const std::string richness = d.map();
+  d.run(kCodeRootDistance);
+  EXPECT_EQ(d.map(), richness);
+  // The measure shows nothing itself: it leaves its notice for the shell.
+  EXPECT_TRUE(d.host.messages.empty());
+  ASSERT_EQ(d.s.notices.size(), 1u);
+  EXPECT_EQ(noticeLines(d.s)[0], "Root distance: Requires tree data\n- data absent or inconsistent");
+  EXPECT_EQ(d.s.notices[0].icon, Icon::Information);
 }
 
 }  // namespace
