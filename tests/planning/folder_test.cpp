@@ -2,7 +2,6 @@
 // near-minimum set on them, and the output sets written into them.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <csignal>
 #include <fstream>
 #include <memory>
@@ -204,42 +203,6 @@ TEST(PlanningFolderRead, AFaultAfterTenMillionLinesIsNamedByItsNumber) {
     out << "3,1,x\n";
   }
   EXPECT_EQ(readFolder(f.dir).error, "puvspr.dat line 10000002: amount \"x\" is not a number of 0 or more");
-}
-
-// The shipped carnivores as a planning-unit folder: one unit per occupied
-// cell, one feature per taxon with records, one amount per record, as
-// `info` counts them; the areas given are locked in and the goal is the target.
-TEST(ExportMarxanCommand, WritesTheDatafileAsAFolderTheReaderTakesBack) {
-  test::CliRun run;
-  const auto data = (run.home / "equal" / "carnivora.dat").string();
-  ASSERT_EQ(run.command({"info", data}), 0);
-  auto counter = [&](const std::string& name) {
-    const auto at = run.out.find("\n" + name + ": ");
-    return std::stoul(run.out.substr(at + name.size() + 3));
-  };
-  const auto cells = counter("occupied cells"), taxa = counter("taxa with records"), records = counter("records");
-  std::ofstream(run.tmp.path() / "s.sed") << "seeds\n194\n5\n[end]\n";
-  const auto dir = run.tmp.path() / "folder";
-  ASSERT_EQ(run.command({"export-marxan", data, dir.string(), "--areas", (run.tmp.path() / "s.sed").string(), "--set",
-                         "goal=2"}),
-            0)
-      << run.err;
-  const FolderRead r = readFolder(dir);
-  ASSERT_EQ(r.error, "");
-  const Problem p = problemFromDataset(r.data, r.terms);
-  EXPECT_EQ(p.units.size(), cells);
-  EXPECT_EQ(p.features.size(), taxa);
-  EXPECT_EQ(p.unitsOf.entries.size(), records);
-  int locked = 0;
-  for (const auto& u : p.units)
-    if (u.status == UnitStatus::LockedIn) {
-      ++locked;
-      EXPECT_TRUE(u.id == 194 || u.id == 5) << u.id;
-    }
-  EXPECT_EQ(locked, 2);
-  for (std::size_t f = 0; f < p.features.size(); ++f)
-    EXPECT_EQ(p.features[f].target, std::min(2.0, p.features[f].total)) << f;
-  EXPECT_EQ(p.features[0].name, "Ailurus fulgens");
 }
 
 // ---------------------------------------------------------------------------
