@@ -43,11 +43,8 @@ TEST(FourTaxaMeasure, GivesTheHandWorkedMap) {
       {"RarityByInverseSquare", 2, [](Session& s) { s.settings.rarityFormula = RarityFormula::kInverseSquare; },
        "1:0.111111/1 2:1.36111/3 3:1.11111/2 40:0.25/1 ", 1.0 / 9 + 1 + 0.25 + 1, 4},
       {"LevelOneRichness", 24, none, "1:1/1 2:1/1 3:1/1 ", 2, 2},
-      {"LevelTwoRichnessAboveExcludedLevelOne", 24, [](Session& s) { s.settings.excludedLevel = 1; }, "2:1/1 3:1/1 ", 2,
-       2},
       {"MaxDataLevel", 25, none, "1:1/1 2:3/3 3:2/2 40:4/4 ", 4, 4},
       {"MedianRange", 13, none, "1:3/1 2:2/3 3:2/2 40:2/1 ", 864, 4},
-      {"RareThresholdOne", 36, [](Session& s) { s.settings.rangeSizeThreshold = 1; }, "2:1/1 3:1/1 ", 2, 2},
       {"RareThresholdTwo", 36, [](Session& s) { s.settings.rangeSizeThreshold = 2; }, "2:2/2 3:1/1 40:1/1 ", 3, 3},
       {"RangeCentres", 12, none, "2:2/2 3:2/2 ", 4, 4},
       {"RangeCentresForLargeRanges", 12,
@@ -58,7 +55,6 @@ TEST(FourTaxaMeasure, GivesTheHandWorkedMap) {
       // Every code has depth 2: weight 8 / 2 = 4; the command's mean of the
       // sums is checked by the tool's case (measure.case).
       {"RootDistanceSumsTheWeights", 4, none, "1:4/1 2:12/3 3:8/2 40:4/1 ", 16, 4},
-      {"RichnessWithinGroupOne", 1, [](Session& s) { s.ws.groupCode = "1"; }, "1:1/1 2:2/2 3:1/1 ", 2, 2},
       {"RichnessComplementaryToAreaTwo", 1, [](Session& s) { s.areas.cells = {2}; }, "3:1/1 ", 1, 1},
       {"RarityComplementaryToAreaTwo", 2, [](Session& s) { s.areas.cells = {2}; }, "3:1/1 ", 1.0 / 3 + 1 + 0.5 + 1, 1}};
   for (const Case& c : cases) {
