@@ -101,8 +101,6 @@ TEST(OverlaySpearman, PublishedExampleWithoutTies) {
   const std::vector<double> tv{7, 27, 2, 50, 28, 29, 20, 12, 6, 17};
   const SpearmanResult r = spearman(pairs(iq, tv));
   EXPECT_NEAR(r.rho, -29.0 / 165.0, 1e-12);
-  EXPECT_NEAR(r.rho, pearsonOfRanks(iq, tv), 1e-12);
-  EXPECT_EQ(r.df, 8);
   EXPECT_NEAR(r.t, 0.50499, 1e-4);
   EXPECT_EQ(r.message, "Spearman rank correlation coefficient (G/B)\nrho= -0.176, t(8 df)= 0.505\nP>0.05 n.s.");
   EXPECT_EQ(r.title, "overlay correlation rho= -0.18");

@@ -357,7 +357,6 @@ TEST(SelectivePlotCommand, PlotsTwoTaxaAfterADisplayChange) {
   EXPECT_EQ(runSelectivePlot(d.s, d.host, kCodeSelectiveRichness, false), TitleOutcome::Classify);
   EXPECT_EQ(d.host.dialogs, (std::vector<std::string>{"RICHDLGBOX1", "RICHDLGBOX2"}));
   EXPECT_EQ(d.s.settings.listDialogVariant, Flag::kOff);
-  EXPECT_EQ(d.s.map.title, "plot selected richness");
   EXPECT_EQ(d.s.map.taxaCounted, 2);
   EXPECT_EQ(d.map(), "1:1/1 2:1/1 5:1/1 6:1/1 7:1/1 ");
 }
@@ -389,7 +388,6 @@ TEST(SelectivePlotCommand, QuantitativeSelectiveRarityOfOneTaxonShowsItsOwnRarit
   std::optional<Notice> refusal;
   EXPECT_EQ(plotSelection(d.s, kCodeSelectiveRarity, m, refusal), TitleOutcome::Classify);
   EXPECT_FALSE(refusal);
-  EXPECT_EQ(d.s.map.title, "A (untransformed)");
   EXPECT_EQ(d.map(), "5:0.5/1 6:0.5/1 ");  // not the richness that was on the map
 }
 
