@@ -312,9 +312,7 @@ TEST(SubtreeLength, EachCellGetsTheTreeItAddsToTheSet) {
     d.run(kCodeSubtreeLength);
     EXPECT_EQ(d.map(), c.map);
     EXPECT_EQ(d.s.map.taxaCounted, c.taxaCounted);
-    if (c.areas.empty()) {
-      EXPECT_DOUBLE_EQ(d.s.map.scaleLimit, d.s.ws.counters.codeTreeLength);
-    }
+    EXPECT_DOUBLE_EQ(d.s.map.scaleLimit, d.s.ws.counters.codeTreeLength);
   }
 }
 
