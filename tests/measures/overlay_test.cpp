@@ -7,7 +7,6 @@
 #include <cmath>
 #include <filesystem>
 
-#include "store/text.h"
 #include "store/workspace.h"
 #include "tests/support/fixtures.h"
 
@@ -78,14 +77,14 @@ TEST(OverlayCells, MarkersAreScoredCellsThatReadAsZero) {
   EXPECT_EQ(c.unionCount, 4);
   EXPECT_EQ(c.sharedCount, 2);
 
-  const auto orCells = scoredOverlayCells(cells, kOverlayOr);
-  ASSERT_EQ(orCells.size(), 4u);
-  EXPECT_EQ(orCells[1].fore, 0.0);
-  EXPECT_EQ(orCells[1].back, 4.0);
-  const auto andCells = scoredOverlayCells(cells, kOverlayAnd);
-  ASSERT_EQ(andCells.size(), 2u);
-  EXPECT_EQ(andCells[1].fore, 3.0);
-  EXPECT_EQ(andCells[1].back, 0.0);
+  // Each cell kept as its foreground and background value.
+  auto values = [](const std::vector<OverlayCell>& kept) {
+    std::vector<double> out;
+    for (const OverlayCell& c : kept) out.insert(out.end(), {c.fore, c.back});
+    return out;
+  };
+  EXPECT_EQ(values(scoredOverlayCells(cells, kOverlayOr)), (std::vector<double>{2, 0, 0, 4, 0, 5, 3, 0}));
+  EXPECT_EQ(values(scoredOverlayCells(cells, kOverlayAnd)), (std::vector<double>{0, 4, 3, 0}));
 }
 
 TEST(OverlayRanks, TiesShareTheirMeanRankAndAddToTheCorrection) {
@@ -102,8 +101,6 @@ TEST(OverlaySpearman, PublishedExampleWithoutTies) {
   const std::vector<double> tv{7, 27, 2, 50, 28, 29, 20, 12, 6, 17};
   const SpearmanResult r = spearman(pairs(iq, tv));
   EXPECT_NEAR(r.rho, -29.0 / 165.0, 1e-12);
-  EXPECT_NEAR(r.rho, pearsonOfRanks(iq, tv), 1e-12);
-  EXPECT_EQ(r.df, 8);
   EXPECT_NEAR(r.t, 0.50499, 1e-4);
   EXPECT_EQ(r.message, "Spearman rank correlation coefficient (G/B)\nrho= -0.176, t(8 df)= 0.505\nP>0.05 n.s.");
   EXPECT_EQ(r.title, "overlay correlation rho= -0.18");
@@ -228,12 +225,8 @@ TEST(OverlayThreeAxis, LevelsScaleEachColourOverTheScoredCells) {
   // Cell 4 lacks a value and is left out of the ranges. Green (1 ... 11):
   // 0, 2.5 -> 2, 5; blue (10 ... 30): 0, 2, 5; red (100 ... 500): 0, 2, 5.
   EXPECT_EQ(l.scored, (std::vector<bool>{false, true, true, true, false}));
-  EXPECT_EQ(l.level[2], (std::array<int, 3>{2, 2, 2}));
-  EXPECT_EQ(l.level[3], (std::array<int, 3>{5, 5, 5}));
-  EXPECT_EQ(l.paletteIndex[1], 0);
-  EXPECT_EQ(l.paletteIndex[2], (2 * 6 + 2) * 6 + 2);
-  EXPECT_EQ(l.paletteIndex[3], 215);
-  EXPECT_EQ(l.paletteIndex[4], 0);
+  EXPECT_EQ(l.level, (std::vector<std::array<int, 3>>{{0, 0, 0}, {0, 0, 0}, {2, 2, 2}, {5, 5, 5}, {0, 0, 0}}));
+  EXPECT_EQ(l.paletteIndex, (std::vector<int>{0, 0, (2 * 6 + 2) * 6 + 2, 215, 0}));
 }
 
 TEST(OverlayThreeAxis, AxisSettingsChooseTheColumnAndAnyScoreWidensTheCells) {
@@ -242,9 +235,8 @@ TEST(OverlayThreeAxis, AxisSettingsChooseTheColumnAndAnyScoreWidensTheCells) {
   const ThreeAxisLevels l = threeAxisLevels(b, 16, true, false);
   EXPECT_EQ(l.scored, (std::vector<bool>{false, true, true, false}));
   // green 0 ... 7, blue 1 ... 3, red 10 ... 30
-  EXPECT_EQ(l.level[1], (std::array<int, 3>{0, 0, 0}));
-  EXPECT_EQ(l.level[2], (std::array<int, 3>{15, 15, 15}));
-  EXPECT_EQ(l.paletteIndex[2], 4095);
+  EXPECT_EQ(l.level, (std::vector<std::array<int, 3>>{{0, 0, 0}, {0, 0, 0}, {15, 15, 15}, {0, 0, 0}}));
+  EXPECT_EQ(l.paletteIndex, (std::vector<int>{0, 0, 4095, 0}));
   // One value throughout a colour: level 0, no division by zero.
   ThreeAxisBuffer flat = buffer({{2, 2, 2}, {2, 2, 2}});
   EXPECT_EQ(threeAxisLevels(flat, 6, false, false).level[2], (std::array<int, 3>{0, 0, 0}));
@@ -257,16 +249,12 @@ TEST(OverlayThreeAxis, AxisSettingsChooseTheColumnAndAnyScoreWidensTheCells) {
 }
 
 TEST(OverlayCoincidence, CountsAloneAndTogether) {
-  const auto cells = pairs({1, 1, 0, 1, 0, 0}, {0, 1, 1, 1, 1, 0});
-  const Coincidence c = coincidence(cells);
-  EXPECT_EQ(c.firstOnly, 1);
-  EXPECT_EQ(c.both, 2);
-  EXPECT_EQ(c.secondOnly, 2);
+  const auto cells = pairs({1, 1, 1, 0, 0, 0, 0}, {0, 1, 1, 1, 1, 1, 0});
   const std::string rule(68, '=');
-  EXPECT_EQ(coincidenceReport(c, "reserves", "hotspots"),
+  EXPECT_EQ(coincidenceReport(coincidence(cells), "reserves", "hotspots"),
             "\n\n Coincidence of presence/absence overlays.\n" + rule +
                 "\n\n  Cells  Overlay\n\n      1  reserves  (alone)\n      2  reserves + hotspots\n"
-                "      2  hotspots  (alone)\n\n _______________________________________________________\n\n\n");
+                "      3  hotspots  (alone)\n\n _______________________________________________________\n\n\n");
 }
 
 std::string readExpected(const char* name) {
@@ -291,36 +279,17 @@ TEST(OverlayRandomisation, WholePoolSampledGivesOneTotalAndNoBrackets) {
   EXPECT_EQ(randomisationReport(in, *totals, kTitles, 75), readExpected("randomisation_whole_pool.txt"));
 }
 
-TEST(OverlayRandomisation, TwoValuedPoolReportMatchesAnIndependentReplay) {
-  // Pool {1, 3}, the sampled cell holds 1: each draw is 1 or 3, so the report
-  // follows from k, the number of 3s among 1000 choices.
+// Pool {1, 3}, the sampled cell holds 1: each draw is 1 or 3. The seed gives
+// 525 threes among 1000 draws (mean 2.05; 476 of the 1001 totals, the
+// observed one included, are 3), and the observed total is not above any
+// draw, so there is no lower bracketing line.
+TEST(OverlayRandomisation, TwoValuedPoolReportMatchesItsExpectedFile) {
   const auto in = randomisationInput(pairs({1, 3}, {1, 0}), 0.0);
   Random rng;
   rng.seed(12345);
   const auto totals = randomDraws(in, rng, {});
   ASSERT_TRUE(totals.has_value());
-  // Replay the generator by hand: 32767 is rejected for a pool of two.
-  std::uint32_t state = 12345;
-  int k = 0;
-  for (int i = 0; i < 1000; ++i) {
-    int v;
-    do {
-      state = state * 214013u + 2531011u;
-      v = static_cast<int>((state >> 16) & 0x7fff);
-    } while (v > 32766);
-    k += v % 2;
-  }
-  const std::string report = randomisationReport(in, *totals, kTitles, 0);
-  const std::string expected = readExpected("randomisation_two_values.txt");
-  EXPECT_EQ(report, expected);
-  // What the expected file must say for that k.
-  EXPECT_NE(expected.find(strprintf(" mean value:     %20c  %7.3f\n", ' ', 1.0 + 2.0 * k / 1000)), std::string::npos)
-      << "k " << k;
-  EXPECT_NE(expected.find(strprintf("%20d    3.000  %7.2f%%\n", 1001 - k, (1001 - k) / 10.0)), std::string::npos)
-      << "k " << k;
-  // The observed total (1) is not above any draw: no lower bracketing line.
-  EXPECT_NE(expected.find("\n bracketing scores:\n                                (obs:    1.000)\n"),
-            std::string::npos);
+  EXPECT_EQ(randomisationReport(in, *totals, kTitles, 0), readExpected("randomisation_two_values.txt"));
 }
 
 TEST(OverlayRandomisation, RefusesWhatCouldNeverBeDrawn) {

@@ -1,14 +1,10 @@
-// The per-cell measures on hand-worked taxa, the tree measures, and the
-// options the measure subcommands read.
+// The per-cell measures on hand-worked taxa and the tree measures.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
-#include <iostream>
 #include <random>
 
-#include "cli/cli.h"
-#include "cli/measure_options.h"
 #include "measures/richness.h"
 #include "measures/smoothing.h"
 #include "measures/tree.h"
@@ -47,11 +43,8 @@ TEST(FourTaxaMeasure, GivesTheHandWorkedMap) {
       {"RarityByInverseSquare", 2, [](Session& s) { s.settings.rarityFormula = RarityFormula::kInverseSquare; },
        "1:0.111111/1 2:1.36111/3 3:1.11111/2 40:0.25/1 ", 1.0 / 9 + 1 + 0.25 + 1, 4},
       {"LevelOneRichness", 24, none, "1:1/1 2:1/1 3:1/1 ", 2, 2},
-      {"LevelTwoRichnessAboveExcludedLevelOne", 24, [](Session& s) { s.settings.excludedLevel = 1; }, "2:1/1 3:1/1 ", 2,
-       2},
       {"MaxDataLevel", 25, none, "1:1/1 2:3/3 3:2/2 40:4/4 ", 4, 4},
       {"MedianRange", 13, none, "1:3/1 2:2/3 3:2/2 40:2/1 ", 864, 4},
-      {"RareThresholdOne", 36, [](Session& s) { s.settings.rangeSizeThreshold = 1; }, "2:1/1 3:1/1 ", 2, 2},
       {"RareThresholdTwo", 36, [](Session& s) { s.settings.rangeSizeThreshold = 2; }, "2:2/2 3:1/1 40:1/1 ", 3, 3},
       {"RangeCentres", 12, none, "2:2/2 3:2/2 ", 4, 4},
       {"RangeCentresForLargeRanges", 12,
@@ -62,7 +55,6 @@ TEST(FourTaxaMeasure, GivesTheHandWorkedMap) {
       // Every code has depth 2: weight 8 / 2 = 4; the command's mean of the
       // sums is checked by the tool's case (measure.case).
       {"RootDistanceSumsTheWeights", 4, none, "1:4/1 2:12/3 3:8/2 40:4/1 ", 16, 4},
-      {"RichnessWithinGroupOne", 1, [](Session& s) { s.ws.groupCode = "1"; }, "1:1/1 2:2/2 3:1/1 ", 2, 2},
       {"RichnessComplementaryToAreaTwo", 1, [](Session& s) { s.areas.cells = {2}; }, "3:1/1 ", 1, 1},
       {"RarityComplementaryToAreaTwo", 2, [](Session& s) { s.areas.cells = {2}; }, "3:1/1 ", 1.0 / 3 + 1 + 0.5 + 1, 1}};
   for (const Case& c : cases) {
@@ -320,9 +312,7 @@ TEST(SubtreeLength, EachCellGetsTheTreeItAddsToTheSet) {
     d.run(kCodeSubtreeLength);
     EXPECT_EQ(d.map(), c.map);
     EXPECT_EQ(d.s.map.taxaCounted, c.taxaCounted);
-    if (c.areas.empty()) {
-      EXPECT_DOUBLE_EQ(d.s.map.scaleLimit, d.s.ws.counters.codeTreeLength);
-    }
+    EXPECT_DOUBLE_EQ(d.s.map.scaleLimit, d.s.ws.counters.codeTreeLength);
   }
 }
 
@@ -393,48 +383,19 @@ TEST(SubtreeLength, ComparesFromTheGroupCodeOn) {
   EXPECT_DOUBLE_EQ(d.score(7), 3.0);
 }
 
+// Subtree length's refusal is the tool's case (measure.case); root distance
+// refuses by the same rule.
 TEST(TreeMeasures, WithoutTreeDataShowTheirMessageAndKeepTheMap) {
-  const struct {
-    int code;
-    const char* caption;
-  } cases[] = {{3, "Subtree length"}, {4, "Root distance"}};
-  for (const auto& c : cases) {
-    Loaded d({{"A", "11", {{7, 1}}}, {"B", "12", {{7, 1}}}});  // fewer than 3 taxa
-    d.run(kCodeRichness);
-    const std::string richness = d.map();
-    d.run(static_cast<MeasureCode>(c.code));
-    EXPECT_EQ(d.map(), richness) << c.caption;
-    // The measure shows nothing itself: it leaves its notice for the shell.
-    EXPECT_TRUE(d.host.messages.empty()) << c.caption;
-    ASSERT_EQ(d.s.notices.size(), 1u) << c.caption;
-    EXPECT_EQ(noticeLines(d.s)[0], std::string(c.caption) + ": Requires tree data\n- data absent or inconsistent");
-    EXPECT_EQ(d.s.notices[0].icon, Icon::Information);
-  }
-}
-
-// ---------------------------------------------------------------------------
-// The measure options parser as the subcommands that extend it use it
-
-TEST(MeasureOptions, OtherArgumentsAreLeftForTheCallerAndKeysExtend) {
-  CliContext ctx(std::cout, std::cerr);
-  std::vector<SetKey> keys = measureSetKeys();
-  int extra = 0;
-  keys.push_back(SetKey{"areas-to-add", "a whole number", [](const std::string& v) { return !v.empty(); },
-                        [&extra](CliContext&, Session&, const std::string& v) {
-                          extra = std::stoi(v);
-                          return true;
-                        }});
-  MeasureOptions opts;
-  std::vector<std::string> rest;
-  ASSERT_EQ(parseMeasureOptions(
-                ctx, {"DATA", "--measure", "rare-quartile", "--out", "x.png", "--set", "areas-to-add=5", "--mean", "2"},
-                opts, rest, keys),
-            0);
-  EXPECT_EQ(rest, (std::vector<std::string>{"DATA", "--out", "x.png"}));
-  EXPECT_EQ(opts.measure, "rare-quartile");
-  EXPECT_EQ(opts.meanPasses, 2);
-  ASSERT_EQ(opts.sets.size(), 1u);
-  EXPECT_EQ(opts.sets[0].first, "areas-to-add");
+  Loaded d({{"A", "11", {{7, 1}}}, {"B", "12", {{7, 1}}}});  // fewer than 3 taxa
+  d.run(kCodeRichness);
+  const std::string richness = d.map();
+  d.run(kCodeRootDistance);
+  EXPECT_EQ(d.map(), richness);
+  // The measure shows nothing itself: it leaves its notice for the shell.
+  EXPECT_TRUE(d.host.messages.empty());
+  ASSERT_EQ(d.s.notices.size(), 1u);
+  EXPECT_EQ(noticeLines(d.s)[0], "Root distance: Requires tree data\n- data absent or inconsistent");
+  EXPECT_EQ(d.s.notices[0].icon, Icon::Information);
 }
 
 }  // namespace

@@ -2,7 +2,6 @@
 // near-minimum set on them, and the output sets written into them.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <csignal>
 #include <fstream>
 #include <memory>
@@ -26,6 +25,46 @@ namespace {
 
 using test::PlanningFolder;
 
+// A dataset as text: a line a unit (id, cost, status, then taxon:amount and
+// neighbour~length) and a line a taxon (name, target, then unit:amount), so
+// that both directions of the lists are compared whole.
+std::string text(const Dataset& d) {
+  std::ostringstream out;
+  for (int n = 1; n <= d.unitCount(); ++n) {
+    out << d.unit(n).id << " " << d.unit(n).cost << " " << static_cast<int>(d.unit(n).status) << ":";
+    const double* amount = d.occurrences.amountsIn(n);
+    for (int t : d.occurrences.taxaIn(n)) out << " " << t << ":" << *amount++;
+    for (int k = 0; !d.adjacency.empty() && k < d.adjacency.degree(n); ++k)
+      out << " " << d.adjacency.neighboursOf(n)[k] << "~" << d.adjacency.lengthsOf(n)[k];
+    out << "\n";
+  }
+  for (int t = 0; t < d.taxonCount(); ++t) {
+    out << d.taxa[static_cast<std::size_t>(t)].name << " " << d.taxa[static_cast<std::size_t>(t)].target << ":";
+    const double* amount = d.occurrences.amountsOf(t);
+    for (int n : d.occurrences.unitsOf(t)) out << " " << n << ":" << *amount++;
+    out << "\n";
+  }
+  return out.str();
+}
+
+// The same of a problem, whose features carry their totals and penalty factors.
+std::string text(const Problem& p) {
+  std::ostringstream out;
+  for (std::size_t u = 0; u < p.units.size(); ++u) {
+    out << p.units[u].id << " " << p.units[u].cost << " " << static_cast<int>(p.units[u].status) << ":";
+    for (const Entry* e = p.featuresIn.begin(u); e != p.featuresIn.end(u); ++e)
+      out << " " << e->index << ":" << e->amount;
+    out << "\n";
+  }
+  for (std::size_t f = 0; f < p.features.size(); ++f) {
+    const Feature& x = p.features[f];
+    out << x.name << " " << x.target << " of " << x.total << " spf " << x.spf << ":";
+    for (const Entry* e = p.unitsOf.begin(f); e != p.unitsOf.end(f); ++e) out << " " << e->index << ":" << e->amount;
+    out << "\n";
+  }
+  return out.str();
+}
+
 TEST(PlanningFolderRead, TakesColumnsByNameIdsInAnyOrderAndSharesOfTheTotal) {
   // Tab-separated pu.dat with extra columns and ids out of order; spec.dat
   // with a share for one feature; a byte-order mark and CR LF line ends.
@@ -37,57 +76,21 @@ TEST(PlanningFolderRead, TakesColumnsByNameIdsInAnyOrderAndSharesOfTheTotal) {
   EXPECT_EQ(r.settings.outputDir, f.dir / "output");
   // The dataset holds the units in the file's order, the amounts both ways
   // (the zero amount is no pair) and the targets after the share.
-  const Dataset& read = r.data;
-  ASSERT_EQ(read.unitCount(), 3);
-  EXPECT_EQ((std::vector<long long>{read.unit(1).id, read.unit(2).id, read.unit(3).id}),
-            (std::vector<long long>{30, 7, 12}));
-  EXPECT_EQ(read.unit(1).cost, 4.5);
-  EXPECT_EQ(read.unit(1).status, UnitStatus::LockedIn);
-  EXPECT_EQ(read.unit(3).status, UnitStatus::LockedOut);
-  ASSERT_EQ(read.taxonCount(), 3);
-  EXPECT_EQ(read.taxa[0].target, 4.0);  // half of 2 + 6
-  EXPECT_EQ(read.occurrences.taxaIn(2).size(), 2u);
-  EXPECT_EQ((std::vector<double>{read.occurrences.amountsIn(2)[0], read.occurrences.amountsIn(2)[1]}),
-            (std::vector<double>{6.0, 1.0}));
+  EXPECT_EQ(text(r.data), "30 4.5 2: 0:2\n7 1 0: 0:6 1:1\n12 2 3: 1:3\nwolf 4: 1:2 2:6\nfox 3: 2:1 3:3\nlynx 0:\n");
   EXPECT_EQ(r.terms.spf, (std::vector<double>{10.0, 1.0, 2.0}));
 
   // The problem keeps every feature as the folder gives it: lynx, with no
   // amount anywhere and target 0, is a feature wanting nothing.
-  const Problem p = problemFromDataset(r.data, r.terms);
-  ASSERT_EQ(p.units.size(), 3u);
-  EXPECT_EQ(p.units[0].id, 30);
-  ASSERT_EQ(p.features.size(), 3u);
-  EXPECT_EQ(p.features[0].name, "wolf");
-  EXPECT_EQ(p.features[0].total, 8.0);
-  EXPECT_EQ(p.features[0].spf, 10.0);
-  EXPECT_EQ(p.features[1].target, 3.0);
-  EXPECT_EQ(p.features[2].target, 0.0);
-  EXPECT_EQ(p.unitsOf.entries.size(), 4u);
-  ASSERT_EQ(p.featuresIn.end(1) - p.featuresIn.begin(1), 2);  // unit 7 holds both
-  EXPECT_EQ(p.featuresIn.begin(1)[0].amount, 6.0);
+  Problem p = problemFromDataset(r.data, r.terms);
+  EXPECT_EQ(text(p),
+            "30 4.5 2: 0:2\n7 1 0: 0:6 1:1\n12 2 3: 1:3\n"
+            "wolf 4 of 8 spf 10: 0:2 1:6\nfox 3 of 4 spf 1: 1:1 2:3\nlynx 0 of 0 spf 2:\n");
 
   // Renumbered in id order, as the near-minimum takes it: amounts both ways, targets,
   // and boundaries (one shared, one outer) under the units' numbers.
-  Problem bounded = p;
-  bounded.boundaries = {{0, 1, 2.0}, {0, 0, 5.0}};  // ids 30-7, and 30's outer edge
-  const Dataset d = datasetOf(bounded);
-  ASSERT_EQ(d.unitCount(), 3);
-  EXPECT_EQ((std::vector<long long>{d.unit(1).id, d.unit(2).id, d.unit(3).id}), (std::vector<long long>{7, 12, 30}));
-  EXPECT_EQ(d.unit(3).cost, 4.5);
-  EXPECT_EQ(d.unit(2).status, UnitStatus::LockedOut);
-  EXPECT_EQ(d.taxa[0].name, "wolf");
-  EXPECT_EQ(d.taxa[0].target, 4.0);
-  const std::vector<int> wolf(d.occurrences.unitsOf(0).begin(), d.occurrences.unitsOf(0).end());
-  EXPECT_EQ(wolf, (std::vector<int>{1, 3}));
-  EXPECT_EQ((std::vector<double>{d.occurrences.amountsOf(0)[0], d.occurrences.amountsOf(0)[1]}),
-            (std::vector<double>{6.0, 2.0}));
-  ASSERT_EQ(d.occurrences.taxaIn(1).size(), 2u);  // unit 7: wolf 6, fox 1
-  EXPECT_EQ((std::vector<double>{d.occurrences.amountsIn(1)[0], d.occurrences.amountsIn(1)[1]}),
-            (std::vector<double>{6.0, 1.0}));
-  ASSERT_EQ(d.adjacency.degree(3), 2);
-  EXPECT_EQ(d.adjacency.neighboursOf(3)[0], 1u);
-  EXPECT_EQ(d.adjacency.lengthsOf(3)[1], 5.0);
-  EXPECT_EQ(d.adjacency.degree(1), 1);
+  p.boundaries = {{0, 1, 2.0}, {0, 0, 5.0}};  // ids 30-7, and 30's outer edge
+  EXPECT_EQ(text(datasetOf(p)),
+            "7 1 0: 0:6 1:1 3~2\n12 2 3: 1:3\n30 4.5 2: 0:2 1~2 3~5\nwolf 4: 1:6 3:2\nfox 3: 1:1 2:3\nlynx 0:\n");
 }
 
 TEST(PlanningFolderRead, InputDatKeysOverrideNamesAndProseIsSkipped) {
@@ -135,7 +138,6 @@ TEST(PlanningFolderRead, RefusesSayingWhichFileAndLine) {
        "puvspr.dat line 2: feature 4 is not in spec.dat"},
       {"TextIdInAmounts", kIn, kPu, kSpec, "species,pu,amount\n1,u2,1\n",
        "puvspr.dat line 2: pu \"u2\" is not a positive whole number"},
-      {"UnknownUnit", kIn, kPu, kSpec, "species,pu,amount\n1,3,1\n", "puvspr.dat line 2: unit 3 is not in pu.dat"},
       {"NegativeAmount", kIn, kPu, kSpec, "species,pu,amount\n1,1,-1\n",
        "puvspr.dat line 2: amount \"-1\" is not a number of 0 or more"},
       {"NotANumberAmount", kIn, kPu, kSpec, "species,pu,amount\n1,1,nan\n",
@@ -201,42 +203,6 @@ TEST(PlanningFolderRead, AFaultAfterTenMillionLinesIsNamedByItsNumber) {
     out << "3,1,x\n";
   }
   EXPECT_EQ(readFolder(f.dir).error, "puvspr.dat line 10000002: amount \"x\" is not a number of 0 or more");
-}
-
-// The shipped carnivores as a planning-unit folder: one unit per occupied
-// cell, one feature per taxon with records, one amount per record, as
-// `info` counts them; the areas given are locked in and the goal is the target.
-TEST(ExportMarxanCommand, WritesTheDatafileAsAFolderTheReaderTakesBack) {
-  test::CliRun run;
-  const auto data = (run.home / "equal" / "carnivora.dat").string();
-  ASSERT_EQ(run.command({"info", data}), 0);
-  auto counter = [&](const std::string& name) {
-    const auto at = run.out.find("\n" + name + ": ");
-    return std::stoul(run.out.substr(at + name.size() + 3));
-  };
-  const auto cells = counter("occupied cells"), taxa = counter("taxa with records"), records = counter("records");
-  std::ofstream(run.tmp.path() / "s.sed") << "seeds\n194\n5\n[end]\n";
-  const auto dir = run.tmp.path() / "folder";
-  ASSERT_EQ(run.command({"export-marxan", data, dir.string(), "--areas", (run.tmp.path() / "s.sed").string(), "--set",
-                         "goal=2"}),
-            0)
-      << run.err;
-  const FolderRead r = readFolder(dir);
-  ASSERT_EQ(r.error, "");
-  const Problem p = problemFromDataset(r.data, r.terms);
-  EXPECT_EQ(p.units.size(), cells);
-  EXPECT_EQ(p.features.size(), taxa);
-  EXPECT_EQ(p.unitsOf.entries.size(), records);
-  int locked = 0;
-  for (const auto& u : p.units)
-    if (u.status == UnitStatus::LockedIn) {
-      ++locked;
-      EXPECT_TRUE(u.id == 194 || u.id == 5) << u.id;
-    }
-  EXPECT_EQ(locked, 2);
-  for (std::size_t f = 0; f < p.features.size(); ++f)
-    EXPECT_EQ(p.features[f].target, std::min(2.0, p.features[f].total)) << f;
-  EXPECT_EQ(p.features[0].name, "Ailurus fulgens");
 }
 
 // ---------------------------------------------------------------------------
