@@ -235,38 +235,16 @@ TEST(RandomGrids, OptimumEqualsEnumeration) {
 
 // ---- the builder -----------------------------------------------------------------
 
-TEST(ExactProblemBuilder, FiltersTaxaAndCountsSeedsTowardsTheGoal) {
-  Loaded d({{"A", "11", {{1, 1}, {2, 1}, {3, 1}}},
-            {"B", "12", {{2, 1}}},
-            {"C", "21", {{4, 1}, {5, 1}}},  // outside group "1"
-            {"D", "13", {{5, 1}, {6, 1}}},  // excluded taxon
-            {"E", "14", {{6, 1}, {7, 2}}},  // the level-1 record in 6 drops out
-            {"F", "15", {}}});              // no records
-  d.s.ws.groupCode = "1";
-  d.s.ws.cards.setExcluded(3, true);
-  d.s.settings.excludedLevel = 1;
-  d.s.ws.cards.setLevel(0, 1, 2);
-  d.s.ws.cards.setLevel(0, 2, 2);  // A: levels 2, 2, 1 → present in 1, 2
-  d.s.ws.cards.setLevel(1, 2, 2);  // B: present in 2
-  d.s.settings.nearMinimumGoal = 2;
-  d.s.areas.cells = {1};
-  d.s.settings.includeSeeds = Flag::kOff;
-  ExactProblem p = buildExactProblem(d.s, {});
-  EXPECT_EQ(p.taxaCounted, 3);  // A, B, E
-  EXPECT_EQ(p.taxaMet, 0);
-  EXPECT_EQ(p.fixedCells, (std::vector<int>{1}));
-  EXPECT_EQ(p.cells, (std::vector<int>{2, 7}));
-  ASSERT_EQ(p.rows(), 3);
-  EXPECT_EQ(p.rowTaxon, (std::vector<int>{0, 1, 4}));
-  EXPECT_EQ(p.demand, (std::vector<int>{1, 1, 1}));  // A: 2 − seed; B, E: range 1
-  EXPECT_EQ(std::vector<std::int32_t>(p.columnsOf(0).begin(), p.columnsOf(0).end()), (std::vector<std::int32_t>{0}));
-  EXPECT_EQ(p.areaLimit, 1099);
-
-  d.s.settings.includeSeeds = Flag::kOn;  // the set is free again
-  p = buildExactProblem(d.s, {});
-  EXPECT_TRUE(p.fixedCells.empty());
-  EXPECT_EQ(p.cells, (std::vector<int>{1, 2, 7}));
-  EXPECT_EQ(p.demand, (std::vector<int>{2, 1, 1}));
+// The random grids check the group, level and goal rules and the seeds
+// through the optimum; they drop the records of an excluded taxon, so here
+// an excluded taxon keeps them and is left out all the same.
+TEST(ExactProblemBuilder, LeavesAnExcludedTaxonOutWhateverItsRecords) {
+  Loaded d({{"A", "11", {{1, 1}, {2, 1}}}, {"D", "13", {{5, 1}, {6, 1}}}, {"E", "14", {{6, 1}, {7, 1}}}});
+  d.s.ws.cards.setExcluded(1, true);
+  const ExactProblem p = buildExactProblem(d.s, {});
+  EXPECT_EQ(p.taxaCounted, 2);
+  EXPECT_EQ(p.rowTaxon, (std::vector<int>{0, 2}));
+  EXPECT_EQ(p.cells, (std::vector<int>{1, 2, 6, 7}));
 }
 
 TEST(ExactProblemBuilder, CoverageCountsTaxaTheSeedsHoldAndClampsTheNumber) {
@@ -573,8 +551,6 @@ TEST(ExactMinimumSet, OptimisedByCostTakesTheCheapestCover) {
   d.costs({{10, 1.0}, {20, 5.0}, {30, 1.0}, {40, 5.0}, {50, 1.0}});
   d.s.settings.optimiseByCost = Flag::kOn;
   const Placed out = run(d.s);
-  EXPECT_EQ(sorted(d.areas()), (std::vector<int>{10, 30, 50}));
-  EXPECT_DOUBLE_EQ(out.result.cost, 3.0);
   EXPECT_TRUE(has(out.results, "Exact minimum-cost set")) << out.results;
   EXPECT_TRUE(has(out.results, "  objective: cost 3.00 (3 areas)\n  proven lower bound: cost 3.00\n")) << out.results;
 }
@@ -621,7 +597,6 @@ TEST(ExactMaximumCoverage, MostTaxaThenFewestAreasThenLowestCost) {
     if (c.costs) d.costs({{10, 1.0}, {20, 5.0}, {30, 1.0}, {40, 5.0}, {50, 1.0}}, 9.0);
     const Placed out = run(d.s, {c.kind, c.areas, c.budget});
     EXPECT_EQ(out.result.status, ExactStatus::Optimal);
-    EXPECT_EQ(out.result.represented, c.represented);
     EXPECT_EQ(d.s.areas.count(), c.chosen);
     if (c.cost >= 0.0) {
       EXPECT_DOUBLE_EQ(out.result.cost, c.cost);
