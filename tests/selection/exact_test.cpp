@@ -633,14 +633,6 @@ TEST(ExactSets, AStoppedRunReportsItsBestSetAndGapNeverOptimal) {
   EXPECT_FALSE(has(out.results, ": optimal"));
 }
 
-TEST(ExactSets, NothingWithoutAnOpenDatafile) {
-  Priority d(ring());
-  d.s.ws.datafile.opened = false;
-  d.areas() = {10};
-  EXPECT_FALSE(findAnalysis("exact-minimum")->run(d.s, {}).ran);
-  EXPECT_EQ(d.areas(), (std::vector<int>{10}));
-}
-
 TEST(ExactProgressText, ShowsBestSetBoundAndTime) {
   const std::vector<int> cells{4, 9, 12};
   ExactProgress p;

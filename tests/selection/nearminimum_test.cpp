@@ -349,11 +349,16 @@ TEST(NearMinimum, BareDatasetGivesTheDatafilesRun) {
   EXPECT_NE(sets["threat"], sets["richness"]);
 }
 
-TEST(NearMinimum, NothingHappensWithoutADatafile) {
-  Priority d(test::smallTaxa());
-  d.s.ws.datafile.opened = false;
-  EXPECT_FALSE(runNearMinimumSet(d.s, {}).ran);
-  EXPECT_TRUE(d.areas().empty());
+// Without an open datafile no area selection runs, and the set stays.
+TEST(SelectionAnalyses, NoneRunsWithoutADatafile) {
+  for (const Analysis& a : analyses()) {
+    if (a.kind != AnalysisKind::Selection) continue;
+    Priority d(test::smallTaxa());
+    d.s.ws.datafile.opened = false;
+    d.areas() = {10};
+    EXPECT_FALSE(a.run(d.s, {}).ran) << a.name;
+    EXPECT_EQ(d.areas(), (std::vector<int>{10})) << a.name;
+  }
 }
 
 // ---------------------------------------------------------------------------
