@@ -1,18 +1,25 @@
-// Exact sets against enumeration: small random grids built as datafiles go
-// through the problem builder and the solver, and every subset of their
-// cells is tried here to find the true optimum.
+// Exact sets, representation curves and replacement cost against
+// enumeration: small random grids built as datafiles go through the problem
+// builder and the solver, and every subset of their cells is tried here to
+// find the true optimum.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <filesystem>
 #include <random>
 #include <set>
 
 #include "measures/scores.h"
+#include "selection/curves.h"
 #include "selection/exact.h"
+#include "selection/frequency.h"
 #include "selection/nearminimum.h"
+#include "selection/randomsets.h"
+#include "selection/replacement.h"
 #include "shell/analyses.h"
+#include "shell/celllist.h"
 #include "shell/data_dialogue.h"
 #include "shell/exact_commands.h"
 #include "shell/nearminimum_runs.h"
@@ -26,6 +33,7 @@ namespace zn {
 namespace {
 
 using test::Loaded;
+using test::Priority;
 
 void setCost(Loaded& d, int cell, double c) {
   d.s.ws.cells[static_cast<std::size_t>(cell)].cost = c;
@@ -227,38 +235,16 @@ TEST(RandomGrids, OptimumEqualsEnumeration) {
 
 // ---- the builder -----------------------------------------------------------------
 
-TEST(ExactProblemBuilder, FiltersTaxaAndCountsSeedsTowardsTheGoal) {
-  Loaded d({{"A", "11", {{1, 1}, {2, 1}, {3, 1}}},
-            {"B", "12", {{2, 1}}},
-            {"C", "21", {{4, 1}, {5, 1}}},  // outside group "1"
-            {"D", "13", {{5, 1}, {6, 1}}},  // excluded taxon
-            {"E", "14", {{6, 1}, {7, 2}}},  // the level-1 record in 6 drops out
-            {"F", "15", {}}});              // no records
-  d.s.ws.groupCode = "1";
-  d.s.ws.cards.setExcluded(3, true);
-  d.s.settings.excludedLevel = 1;
-  d.s.ws.cards.setLevel(0, 1, 2);
-  d.s.ws.cards.setLevel(0, 2, 2);  // A: levels 2, 2, 1 → present in 1, 2
-  d.s.ws.cards.setLevel(1, 2, 2);  // B: present in 2
-  d.s.settings.nearMinimumGoal = 2;
-  d.s.areas.cells = {1};
-  d.s.settings.includeSeeds = Flag::kOff;
-  ExactProblem p = buildExactProblem(d.s, {});
-  EXPECT_EQ(p.taxaCounted, 3);  // A, B, E
-  EXPECT_EQ(p.taxaMet, 0);
-  EXPECT_EQ(p.fixedCells, (std::vector<int>{1}));
-  EXPECT_EQ(p.cells, (std::vector<int>{2, 7}));
-  ASSERT_EQ(p.rows(), 3);
-  EXPECT_EQ(p.rowTaxon, (std::vector<int>{0, 1, 4}));
-  EXPECT_EQ(p.demand, (std::vector<int>{1, 1, 1}));  // A: 2 − seed; B, E: range 1
-  EXPECT_EQ(std::vector<std::int32_t>(p.columnsOf(0).begin(), p.columnsOf(0).end()), (std::vector<std::int32_t>{0}));
-  EXPECT_EQ(p.areaLimit, 1099);
-
-  d.s.settings.includeSeeds = Flag::kOn;  // the set is free again
-  p = buildExactProblem(d.s, {});
-  EXPECT_TRUE(p.fixedCells.empty());
-  EXPECT_EQ(p.cells, (std::vector<int>{1, 2, 7}));
-  EXPECT_EQ(p.demand, (std::vector<int>{2, 1, 1}));
+// The random grids check the group, level and goal rules and the seeds
+// through the optimum; they drop the records of an excluded taxon, so here
+// an excluded taxon keeps them and is left out all the same.
+TEST(ExactProblemBuilder, LeavesAnExcludedTaxonOutWhateverItsRecords) {
+  Loaded d({{"A", "11", {{1, 1}, {2, 1}}}, {"D", "13", {{5, 1}, {6, 1}}}, {"E", "14", {{6, 1}, {7, 1}}}});
+  d.s.ws.cards.setExcluded(1, true);
+  const ExactProblem p = buildExactProblem(d.s, {});
+  EXPECT_EQ(p.taxaCounted, 2);
+  EXPECT_EQ(p.rowTaxon, (std::vector<int>{0, 2}));
+  EXPECT_EQ(p.cells, (std::vector<int>{1, 2, 6, 7}));
 }
 
 TEST(ExactProblemBuilder, CoverageCountsTaxaTheSeedsHoldAndClampsTheNumber) {
@@ -527,7 +513,7 @@ Placed run(Session& s, ExactRequest r = {}, std::function<bool(const std::string
 }
 
 TEST(ExactMinimumSet, PutsTheOptimumOnTheMapRankedByRichness) {
-  test::Priority d(ring());
+  Priority d(ring());
   const Placed out = run(d.s);
   ASSERT_TRUE(out.ran);
   EXPECT_EQ(out.result.status, ExactStatus::Optimal);
@@ -550,7 +536,7 @@ TEST(ExactMinimumSet, PutsTheOptimumOnTheMapRankedByRichness) {
 // counted in the report. Included seeds are no seeds: 60 holds nothing, and
 // an optimum never needs it.
 TEST(ExactMinimumSet, IncludedSeedsGiveWay) {
-  test::Priority d(ring());
+  Priority d(ring());
   d.areas() = {60};
   d.s.settings.includeSeeds = Flag::kOn;
   const Placed out = run(d.s);
@@ -561,18 +547,16 @@ TEST(ExactMinimumSet, IncludedSeedsGiveWay) {
 }
 
 TEST(ExactMinimumSet, OptimisedByCostTakesTheCheapestCover) {
-  test::Priority d(ring());
+  Priority d(ring());
   d.costs({{10, 1.0}, {20, 5.0}, {30, 1.0}, {40, 5.0}, {50, 1.0}});
   d.s.settings.optimiseByCost = Flag::kOn;
   const Placed out = run(d.s);
-  EXPECT_EQ(sorted(d.areas()), (std::vector<int>{10, 30, 50}));
-  EXPECT_DOUBLE_EQ(out.result.cost, 3.0);
   EXPECT_TRUE(has(out.results, "Exact minimum-cost set")) << out.results;
   EXPECT_TRUE(has(out.results, "  objective: cost 3.00 (3 areas)\n  proven lower bound: cost 3.00\n")) << out.results;
 }
 
 TEST(ExactMinimumSet, ComparesWithTheNearMinimumSetOnTheMapAndStartsFromItsSeeds) {
-  test::Priority d(ring());
+  Priority d(ring());
   d.areas() = {60};  // a seed that holds nothing
   const AnalysisOutcome quick = runNearMinimumSet(d.s, {});
   ASSERT_TRUE(quick.ran);
@@ -609,11 +593,10 @@ TEST(ExactMaximumCoverage, MostTaxaThenFewestAreasThenLowestCost) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    test::Priority d(ring());
+    Priority d(ring());
     if (c.costs) d.costs({{10, 1.0}, {20, 5.0}, {30, 1.0}, {40, 5.0}, {50, 1.0}}, 9.0);
     const Placed out = run(d.s, {c.kind, c.areas, c.budget});
     EXPECT_EQ(out.result.status, ExactStatus::Optimal);
-    EXPECT_EQ(out.result.represented, c.represented);
     EXPECT_EQ(d.s.areas.count(), c.chosen);
     if (c.cost >= 0.0) {
       EXPECT_DOUBLE_EQ(out.result.cost, c.cost);
@@ -625,7 +608,7 @@ TEST(ExactMaximumCoverage, MostTaxaThenFewestAreasThenLowestCost) {
 }
 
 TEST(ExactMaximumCoverage, ComparesWithTheCoverageSetOfTheSameNumber) {
-  test::Priority d(ring());
+  Priority d(ring());
   const AnalysisOutcome quick = runNearMaximumCoverage(d.s, false, 2, 0.0, {});
   ASSERT_TRUE(quick.ran);
   ASSERT_EQ(d.s.map.code(), kCodeNearMaximumCoverage);
@@ -638,7 +621,7 @@ TEST(ExactMaximumCoverage, ComparesWithTheCoverageSetOfTheSameNumber) {
 }
 
 TEST(ExactSets, AStoppedRunReportsItsBestSetAndGapNeverOptimal) {
-  test::Priority d(ring());
+  Priority d(ring());
   int calls = 0;
   const Placed out = run(d.s, {}, [&](const std::string&) { return ++calls < 1; });
   ASSERT_GE(calls, 1);
@@ -648,14 +631,6 @@ TEST(ExactSets, AStoppedRunReportsItsBestSetAndGapNeverOptimal) {
   EXPECT_TRUE(has(out.results, "  Exact minimum set: stopped by the user\n")) << out.results;
   EXPECT_TRUE(has(out.results, "  gap: ")) << out.results;
   EXPECT_FALSE(has(out.results, ": optimal"));
-}
-
-TEST(ExactSets, NothingWithoutAnOpenDatafile) {
-  test::Priority d(ring());
-  d.s.ws.datafile.opened = false;
-  d.areas() = {10};
-  EXPECT_FALSE(findAnalysis("exact-minimum")->run(d.s, {}).ran);
-  EXPECT_EQ(d.areas(), (std::vector<int>{10}));
 }
 
 TEST(ExactProgressText, ShowsBestSetBoundAndTime) {
@@ -706,6 +681,248 @@ TEST(ShippedSamples, ExactMinimumIsNeverLargerThanTheNearMinimumSet) {
         has(out.results, strprintf("  near-minimum set: %d areas, exact minimum: %d areas", quick, out.result.areas)))
         << out.results;
   }
+}
+
+// ---- representation curves, selection frequency and replacement cost ----------
+// On hand-made grids whose answers are known by enumeration.
+
+// Cell 10 is richest; 20 and 30 each hold a taxon found nowhere else, so
+// {20, 30} is the minimum set while richness-led orders start with 10.
+std::vector<test::TaxonSpec> richVersusRare() {
+  return {taxon("T1", {10, 20}), taxon("T2", {10, 20}), taxon("T3", {10, 30}),
+          taxon("T4", {10, 30}), taxon("T5", {20}),     taxon("T6", {30})};
+}
+
+// The entry's run on the session, as the window and the tool run it.
+AnalysisResult runEntry(Session& s, const char* name, std::optional<int> runs = {}) {
+  AnalysisParams params;
+  params.runs = runs;
+  return findAnalysis(name)->run(s, params);
+}
+
+std::string refusalOf(Session& s, const char* name, std::optional<int> runs = {}) {
+  return runEntry(s, name, runs).message.value_or(Notice{}).text;
+}
+
+CurveParams params(int runs = 200, std::uint32_t seed = 7) {
+  CurveParams p;
+  p.runs = runs;
+  p.seed = seed;
+  p.timeLimitSeconds = 30.0;
+  return p;
+}
+
+// Small grids drawn from a fixed sequence, so each run checks the same ones.
+std::vector<test::TaxonSpec> drawnGrid(std::uint32_t seed, std::vector<int>& cells) {
+  Random r;
+  r.seed(seed);
+  cells.clear();
+  for (int i = 0; i < 9; ++i) cells.push_back(100 + 7 * i);
+  std::vector<test::TaxonSpec> taxa;
+  for (int t = 0; t < 14; ++t) {
+    test::TaxonSpec spec = taxon("D" + std::to_string(t), {});
+    const int range = 1 + r.choose(3);
+    while (static_cast<int>(spec.levels.size()) < range) spec.levels[cells[static_cast<std::size_t>(r.choose(9))]] = 1;
+    taxa.push_back(spec);
+  }
+  return taxa;
+}
+
+// The fewest areas that meet every taxon without the given cell, by the
+// oracle; -1 when none will do.
+int minimumWithout(Instance in, int cell) {
+  std::erase(in.cells, cell);
+  const Best b = enumerate(in, ExactKind::MinimumSet);
+  return b.found ? b.areas : -1;
+}
+
+// On drawn grids the curves' optimum and the replacement costs are those
+// enumeration finds.
+TEST(Curves, OptimumAndReplacementCostMatchEnumerationOnDrawnGrids) {
+  for (std::uint32_t seed : {2u, 3u, 11u, 17u, 23u, 29u, 41u}) {
+    SCOPED_TRACE("grid " + std::to_string(seed));
+    std::vector<int> cells;
+    const auto taxa = drawnGrid(seed, cells);
+    Instance in;
+    in.taxa = taxa;
+    in.cells = cells;
+    Priority p(taxa);
+    CurveParams cp = params(50);
+    cp.maxAreas = 6;
+    const CurveSet c = computeCurves(p.s, cp);
+    ASSERT_TRUE(c.error.empty()) << c.error;
+    std::vector<int> optimum;
+    for (in.areas = 0; in.areas <= 6; ++in.areas)
+      optimum.push_back(enumerate(in, ExactKind::CoverageByNumber).represented);
+    EXPECT_EQ(c.optimum, optimum);
+    for (int k = 0; k <= 6; ++k) {
+      EXPECT_LE(c.nearMinimum[k], c.optimum[k]) << "k " << k;
+      EXPECT_LE(c.greedy[k], c.optimum[k]);
+      EXPECT_LE(c.randomHigh[k], c.optimum[k]);
+    }
+    const ReplacementResult r = computeReplacementCost(analysisData(p.s), {}, {}, p.s.progress);
+    ASSERT_TRUE(r.error.empty());
+    const int minimum = minimumWithout(in, 0);
+    EXPECT_EQ(r.minimumSize, minimum);
+    ASSERT_EQ(static_cast<int>(r.rows.size()), minimum);
+    for (const ReplacementRow& row : r.rows) {
+      const int without = minimumWithout(in, row.cell);
+      EXPECT_EQ(row.irreplaceable, without < 0) << "cell " << row.cell;
+      if (without >= 0) {
+        EXPECT_EQ(row.cost, without - minimum) << "cell " << row.cell;
+      }
+    }
+  }
+}
+
+TEST(Curves, ATimeLimitKeepsTheBestKnownSetsAndShowsTheGap) {
+  std::vector<int> cells;
+  Priority p(drawnGrid(41, cells));
+  CurveParams cp = params(20);
+  cp.maxAreas = 5;
+  cp.timeLimitSeconds = 1e-9;  // every solve stops at once
+  const CurveSet c = computeCurves(p.s, cp);
+  ASSERT_TRUE(c.error.empty());
+  bool unproven = false;
+  for (int k = 1; k <= 5; ++k) {
+    // The quick orders' first k cells are sets of k areas too.
+    EXPECT_GE(c.optimum[k], std::max({c.nearMinimum[k], c.greedy[k], c.hotspots[k]})) << k;
+    EXPECT_GE(c.optimum[k], c.optimum[k - 1]) << k;
+    EXPECT_GE(c.optimumBound[k], c.optimum[k]) << k;
+    unproven = unproven || !c.optimumProven[k];
+  }
+  const std::string report = curvesReport(p.s, c);
+  EXPECT_EQ(report.find("(* not proven optimal within the time limit") != std::string::npos, unproven) << report;
+}
+
+TEST(Curves, RandomDrawsAreTheRandomSetAnalysisDraws) {
+  // Same seed, same candidates, same generator: the median and the two-
+  // tailed 2.5 % values equal those of "Random set selection".
+  std::vector<int> cells;
+  Priority p(drawnGrid(5, cells));
+  CurveParams cp = params(1000, 1234);
+  cp.maxAreas = 4;
+  const CurveSet c = computeCurves(p.s, cp);
+  ASSERT_TRUE(c.error.empty());
+  p.s.settings.twoTailed = Tails::kTwo;
+  p.s.settings.hotspotKind = HotspotKind::kRichness;
+  const RandomSetsOutcome r = runRandomSets(p.s, p.s.areas, randomSetsParams(p.s.settings, 4, 1234u), p.s.progress);
+  ASSERT_TRUE(r.simulated);
+  for (int k = 1; k <= 4; ++k) {
+    EXPECT_DOUBLE_EQ(c.randomMedian[k], r.stats.median[k]) << k;
+    EXPECT_DOUBLE_EQ(c.randomLow[k], r.stats.lower[k]) << k;
+    EXPECT_DOUBLE_EQ(c.randomHigh[k], r.stats.upper[k]) << k;
+  }
+  // And the same seed draws the same curves again.
+  EXPECT_EQ(computeCurves(p.s, cp).randomMedian, c.randomMedian);
+}
+
+TEST(Curves, AccumulationIndexRunsFromChanceToTheOptimum) {
+  const std::vector<int> opt{0, 4, 6, 6};
+  const std::vector<double> random{0, 2, 4, 6};
+  double index = -1;
+  ASSERT_TRUE(accumulationIndex({0, 4, 6, 6}, opt, random, index));
+  EXPECT_DOUBLE_EQ(index, 1.0);
+  ASSERT_TRUE(accumulationIndex(random, opt, random, index));
+  EXPECT_DOUBLE_EQ(index, 0.0);
+  ASSERT_TRUE(accumulationIndex({0, 3, 4, 6}, opt, random, index));  // k = 3 has no room: left out
+  EXPECT_DOUBLE_EQ(index, (0.5 + 0.0) / 2);
+  EXPECT_FALSE(accumulationIndex({0, 1}, {0, 1}, {0, 1}, index));
+}
+
+constexpr const char* kRunsMessage = "The number of runs must be from 1 to 10000.";
+
+// Too many areas and no taxa after preselection are the tool's cases too
+// (curve.case).
+TEST(Curves, BadRequestsAreRefusedWithAMessage) {
+  Priority p(richVersusRare());
+  for (int runs : {0, 10001}) EXPECT_EQ(computeCurves(p.s, params(runs)).error, kRunsMessage);
+  // Seeds or a goal above 1, whether loaded in the window or given to the
+  // tool, would hold for some columns only.
+  p.s.areas.cells = {10};
+  p.s.areas.seedCount = 1;
+  EXPECT_EQ(computeCurves(p.s, params()).error,
+            "Representation curves start from an empty set: clear the seed areas to draw them.");
+  p.s.areas = {};
+  p.s.settings.nearMinimumGoal = 2;
+  EXPECT_EQ(computeCurves(p.s, params()).error,
+            "Representation curves count each taxon once: set the goal (2) to 1 to draw them.");
+  p.s.settings.nearMinimumGoal = 1;
+  for (int t = 0; t < 6; ++t) p.s.ws.cards.setExcluded(t, true);
+  EXPECT_EQ(refusalOf(p.s, "frequency"), "No taxa are left after preselection.");
+  EXPECT_EQ(refusalOf(p.s, "replacement-cost"), "No taxa are left after preselection.");
+  EXPECT_EQ(refusalOf(p.s, "frequency", 0), kRunsMessage);
+  p.s.ws.datafile.opened = false;
+  EXPECT_EQ(refusalOf(p.s, "replacement-cost"), "No datafile is open.");
+}
+
+// Every method's curve on richVersusRare, worked by hand (the optimum 0, 4,
+// 6; near-minimum 0, 3, 6; greedy and hotspots 0, 4, 5; random pairs 5 or 6),
+// and the areas each needs for every taxon, stand in the expected texts.
+TEST(Curves, ReportAndCsvKeepTheirLayout) {
+  Priority p(richVersusRare());
+  const CurveSet c = computeCurves(p.s, params(100, 3));
+  test::expectMatchesFile(curvesReport(p.s, c), "curves_report.txt");
+  test::expectMatchesFile(curvesCsv(c), "curves.csv");
+  EXPECT_TRUE(p.areas().empty());  // the user's set is left alone
+}
+
+TEST(Frequency, SoleCellsAlwaysAndTiedCellsSometimes) {
+  Priority p(ring());
+  p.s.settings.lastTieRandom = LastTie::kLowestCell;  // the runs break the last tie at random whatever the option says
+  const AnalysisResult r = runEntry(p.s, "frequency", 40);
+  ASSERT_TRUE(r.ran);
+  EXPECT_NE(r.results.find("sets of 3 to 3 areas"), std::string::npos) << r.results;
+  EXPECT_EQ(p.s.map.code(), kCodeSelectionFrequency);
+  EXPECT_DOUBLE_EQ(p.cell(50).score, 100.0);
+  EXPECT_EQ(p.cell(50).count, 40);
+  EXPECT_DOUBLE_EQ(p.s.map.scaleLimit, 100.0);
+  int sometimes = 0;
+  for (int n : {10, 20, 30, 40}) sometimes += p.cell(n).count > 0 && p.cell(n).count < 40;
+  EXPECT_GE(sometimes, 2) << "the last tie-break never varied";
+  // The List of biota names the share.
+  EXPECT_EQ(cellInformationLines(p.s, 50).at(1), "chosen in 40 of 40 runs (100.0%)");
+  EXPECT_EQ(runEntry(p.s, "frequency", 40).results, r.results);  // seeds 1 ... R
+}
+
+TEST(Replacement, ProgressRunsToAHundredAndAStopEndsTheRows) {
+  struct Case {
+    std::vector<test::TaxonSpec> taxa;
+    bool stopAtOnce;
+    std::vector<int> percents;
+  };
+  const Case cases[] = {{{taxon("A", {5})}, false, {100}}, {ring(), false, {33, 66, 100}}, {ring(), true, {33}}};
+  for (const Case& c : cases) {
+    Priority p(c.taxa);
+    std::vector<int> seen;
+    ReplacementParams params;
+    params.progress = [&](int percent) {
+      seen.push_back(percent);
+      return !c.stopAtOnce;
+    };
+    const ReplacementResult r = computeReplacementCost(analysisData(p.s), {}, params, p.s.progress);
+    EXPECT_EQ(seen, c.percents);
+    EXPECT_EQ(r.stopped, c.stopAtOnce);
+    EXPECT_EQ(r.rows.size(), seen.size());
+  }
+}
+
+TEST(Replacement, MapAndReportNameIrreplaceableAreas) {
+  Priority p(ring());
+  const AnalysisResult r = runEntry(p.s, "replacement-cost");
+  ASSERT_TRUE(r.ran);
+  EXPECT_EQ(p.s.map.code(), kCodeReplacementCost);
+  EXPECT_EQ(p.cell(50).count, -1);
+  EXPECT_EQ(cellInformationLines(p.s, 50).at(1), "irreplaceable");
+  int free = 0;  // one pair of the ring, which the other pair does without
+  for (int n : {10, 20, 30, 40})
+    if (p.cell(n).score == kZeroScore) {
+      ++free;
+      EXPECT_EQ(cellInformationLines(p.s, n).at(1), "replacement cost 0 areas");
+    }
+  EXPECT_EQ(free, 2);
+  EXPECT_EQ(cellInformationLines(p.s, 60).at(1), "not in the exact minimum set");
+  test::expectMatchesFile(r.results, "replacement_report.txt");
 }
 
 }  // namespace

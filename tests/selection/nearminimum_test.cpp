@@ -1,3 +1,5 @@
+// The near-minimum set, its flexibility and coverage cuts, and the RESULTS
+// texts of the priority-area analyses.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -8,12 +10,18 @@
 #include "measures/scores.h"
 #include "selection/cellinfo.h"
 #include "selection/flexibility.h"
+#include "selection/greedy.h"
+#include "selection/hotspots.h"
 #include "selection/nearminimum.h"
+#include "selection/randomsets.h"
+#include "selection/reorder.h"
+#include "selection/report.h"
 #include "selection/selectionindex.h"
 #include "shell/analyses.h"
 #include "shell/celllist.h"
 #include "shell/mapmeasures.h"
 #include "shell/nearminimum_runs.h"
+#include "shell/reportinputs.h"
 #include "shell/runinputs.h"
 #include "store/random.h"
 #include "store/text.h"
@@ -86,42 +94,14 @@ TEST(NearMinimum, ForcedRarestAndLowestCellRulesBuildTheSet) {
   EXPECT_TRUE(d.s.areas.nearMinimumDone);
 }
 
-// Every tie-break level, by hand: cells 1 and 2 tie on the rarest taxon T1;
-// further taxa decide (or fail to decide) at the next levels.
-struct TieCase {
-  const char* what;
-  std::vector<TaxonSpec> taxa;
-  bool extraTies;
-  const char* rules;  // cell:rule of each area in set order
-  bool randomLastTie = false;
-};
-
-std::vector<TieCase> tieCases() {
-  using test::tieChain;
-  return {
-      {"one cell holds most of the rarest", {taxon("A", {1, 2}), taxon("B", {2, 3})}, false, "2:2 "},
-      {"the next rarest decides", {tieChain(1)[0], taxon("T2", {2, 3, 4})}, false, "2:3 "},
-      {"next rarest ties: lowest cell", tieChain(3), false, "1:7 2:20 "},
-      {"extra tie-breaks find no third level", tieChain(3), true, "1:30 2:20 "},
-      {"the third level decides", tieChain(4), true, "1:4 2:20 "},
-      {"the fourth level decides", tieChain(6), true, "1:5 2:3 "},
-      {"the fourth level ties: lowest cell", tieChain(7), true, "1:6 2:3 "},
-      {"no fourth level", tieChain(5), true, "1:40 2:3 "},
-      {"without extra tie-breaks the third level is not looked at", tieChain(4), false, "1:7 2:20 "},
-      // The first value of seed 1 is 41: entry 41 mod 4 = 1 of [4, 3, 2, 1].
-      {"last tie at random: the drawn entry, highest cell first", {taxon("T1", {1, 2, 3, 4})}, false, "3:20 ", true},
-  };
-}
-
-TEST(NearMinimum, TieBreakLevelsGiveTheirRuleCodes) {
-  for (const TieCase& c : tieCases()) {
-    Priority d(c.taxa);
-    d.s.settings.extraTieBreaks = flagOf(c.extraTies);
-    d.s.settings.rejectRedundant = Flag::kOff;
-    if (c.randomLastTie) d.s.settings.lastTieRandom = LastTie::kRandom;
-    runNearMinimumSet(d.s, SelectionEnv{false, 1});
-    EXPECT_EQ(ruleCodes(d), c.rules) << c.what;
-  }
+// The tie-break levels stand in the rule summaries of
+// Report.EveryRuleLabelInTheSelectionRuleSummary. The last tie at random: the
+// first value of seed 1 is 41, entry 41 mod 4 = 1 of [4, 3, 2, 1].
+TEST(NearMinimum, ARandomLastTieTakesTheDrawnEntryHighestCellFirst) {
+  Priority d({taxon("T1", {1, 2, 3, 4})});
+  d.s.settings.lastTieRandom = LastTie::kRandom;
+  runNearMinimumSet(d.s, SelectionEnv{false, 1});
+  EXPECT_EQ(ruleCodes(d), "3:20 ");
 }
 
 TEST(NearMinimum, TieCountOfAStepIsTheNumberOfCellsTiedOnTheRarest) {
@@ -215,17 +195,15 @@ TEST(NearMinimum, TwoAreasAreExchangedForOneThatHoldsAllTheyNeed) {
 }
 
 TEST(NearMinimum, GoalTwoForcesSmallRangesAndScoresByOrder) {
-  // A has two records: both are forced in; B (three records) needs two.
+  // A has two records: both are forced in; B (three records) needs two, and
+  // of 5 and 6 the lowest cell goes in.
   Priority d({taxon("A", {3, 4}), taxon("B", {4, 5, 6})});
   d.s.settings.nearMinimumGoal = 2;
   d.s.settings.reordering = Reordering::kNone;
   nearMinimumRun(d.s);
-  ASSERT_EQ(d.areas().size(), 3u);
-  EXPECT_EQ(d.cell(3).ruleCode, 1);
-  EXPECT_EQ(d.cell(4).ruleCode, 1);
+  EXPECT_EQ(ruleCodes(d), "4:1 3:1 5:20 ");
   EXPECT_EQ(d.s.settings.flexibilityMap, Flag::kOff);  // mapped by order
-  const std::vector<int>& a = d.areas();
-  EXPECT_EQ(marks(d), strprintf("%d:3/1/0 %d:2/2/0 %d:1/3/0 ", a[0], a[1], a[2]));  // scored by order
+  EXPECT_EQ(marks(d), "4:3/1/0 3:2/2/0 5:1/3/0 ");     // scored by order
   EXPECT_FALSE(d.s.areas.nearMinimumDone);
 }
 
@@ -273,11 +251,9 @@ TEST(NearMinimum, PartialFlexibleMapScoresTheOtherCellsOfSoleTaxa) {
   Priority d(test::smallTaxa());
   d.s.settings.flexibilityPartial = Flag::kOn;
   nearMinimumRun(d.s);
-  // T3 (sole area 30) is also in 40; T4 (sole area 20) in 40 and 50.
-  EXPECT_EQ(d.cell(40).score, 2.0);
-  EXPECT_EQ(d.cell(50).score, 2.0);
-  EXPECT_EQ(d.cell(60).score, 2.0);  // T5, sole area 10
-  EXPECT_EQ(d.cell(10).score, 4.0);
+  // T3 (sole area 30) is also in 40; T4 (sole area 20) in 40 and 50; T5
+  // (sole area 10) in 50 and 60. The set keeps its own marks.
+  EXPECT_EQ(d.map(), "10:4/2 20:3/1 30:3/1 40:2/0 50:2/0 60:2/0 ");
 }
 
 // The run reads only its AnalysisData: the taxa, costs and threats given as
@@ -341,11 +317,16 @@ TEST(NearMinimum, BareDatasetGivesTheDatafilesRun) {
   EXPECT_NE(sets["threat"], sets["richness"]);
 }
 
-TEST(NearMinimum, NothingHappensWithoutADatafile) {
-  Priority d(test::smallTaxa());
-  d.s.ws.datafile.opened = false;
-  EXPECT_FALSE(runNearMinimumSet(d.s, {}).ran);
-  EXPECT_TRUE(d.areas().empty());
+// Without an open datafile no area selection runs, and the set stays.
+TEST(SelectionAnalyses, NoneRunsWithoutADatafile) {
+  for (const Analysis& a : analyses()) {
+    if (a.kind != AnalysisKind::Selection) continue;
+    Priority d(test::smallTaxa());
+    d.s.ws.datafile.opened = false;
+    d.areas() = {10};
+    EXPECT_FALSE(a.run(d.s, {}).ran) << a.name;
+    EXPECT_EQ(d.areas(), (std::vector<int>{10})) << a.name;
+  }
 }
 
 // ---------------------------------------------------------------------------
@@ -460,13 +441,9 @@ TEST(CellInformation, LinesFollowTheAnalysisOnTheMap) {
   // The irreplaceable/flexible map of the run itself.
   FlexibleSet e;
   e.s.settings.flexibilityMap = Flag::kOn;
-  e.cell(1).score = 4.0, e.cell(1).count = 1;
   e.cell(2).score = 3.0, e.cell(2).count = 2;
   e.cell(5).score = 2.0;
-  EXPECT_EQ(joined(cellInformationLines(e.s, 1)),
-            "Area 1: |selected area 1|goal-irreplaceable area|within set|(1 goal-essential taxa)--range");
   EXPECT_EQ(joined(cellInformationLines(e.s, 5)), "Area 5: |goal-flexible area (tie)|outside set");
-  EXPECT_EQ(joined(cellInformationLines(e.s, 30)), "Area 30: |unselected area");
   e.s.settings.flexibilityPartial = Flag::kOn;
   EXPECT_EQ(joined(cellInformationLines(e.s, 30)), "Area 30: |no scores");
   e.s.settings.nearMinimumGoal = 2;
@@ -479,11 +456,6 @@ TEST(CellInformation, LinesFollowTheAnalysisOnTheMap) {
   d.s.costPresent = false;
   EXPECT_EQ(joined(cellInformationLines(d.s, 1)), "Area 1: |selected area 1|(1 goal-essential taxon)--range");
   EXPECT_EQ(joined(cellInformationLines(d.s, 9)), "Area 9: |unselected area");
-  setMeasureCode(d.s, kCodeGreedy);
-  d.s.map.title = "greedy title";
-  d.cell(3).count = 3;
-  EXPECT_EQ(joined(cellInformationLines(d.s, 3)), "Area 3: |choice 3 by|greedy title");
-  EXPECT_EQ(joined(cellInformationLines(d.s, 9)), "Area 9: |area not chosen by|greedy title");
 }
 
 // ---------------------------------------------------------------------------
@@ -561,6 +533,219 @@ TEST(CoverageByBudget, ReportNotesTheCostOfTheFullSet) {
   Priority whole = budgetCase(1.0);
   runNearMaximumCoverage(whole.s, true, 0, 5.25, {});
   EXPECT_EQ(whole.areas(), (std::vector<int>{4, 7, 11, 8, 5}));
+}
+
+// ---------------------------------------------------------------------------
+// The RESULTS texts against expected-text files in tests/data/selection
+// (ZN_REGENERATE=1 rewrites them), the greedy set's and the hotspots' worked
+// out by hand
+
+std::vector<TaxonSpec> caseA() {
+  return {taxon("T1", {10}), taxon("T2", {20, 30}), taxon("T3", {30, 40}), taxon("T4", {20, 40, 50}),
+          taxon("Vulpes vulpesVu.", {10, 50, 60}, "2", 3)};
+}
+
+void nameCells(Priority& d) {
+  d.name(10, "Ten place long name");  // shown by its first 17 characters
+  d.name(20, "Twenty");
+  d.name(30, "Thirty");
+  d.name(40, "Forty");
+  d.name(50, "Fifty");
+}
+
+TEST(Report, NearMinimumLongReportListsRulesTaxaAlternativesAndTaxa) {
+  Priority d(caseA());
+  nameCells(d);
+  d.s.settings.longReports = Flag::kOn;
+  expectMatchesFile(runNearMinimumSet(d.s, {}).results, "nearminimum_long.txt");
+}
+
+TEST(Report, EveryRuleLabelInTheSelectionRuleSummary) {
+  // Every tie-break level: cells 1 and 2 tie on the rarest taxon; the
+  // further taxa decide (or fail to decide) at the next levels, with and
+  // without the extra tie-breaks, and the last tie at the lowest cell or at
+  // random.
+  const std::vector<std::vector<TaxonSpec>> cases{{taxon("A", {1, 2}), taxon("B", {2, 3})},
+                                                  {taxon("T1", {1, 2}), taxon("T2", {2, 3, 4})},
+                                                  test::tieChain(3),
+                                                  test::tieChain(4),
+                                                  test::tieChain(6),
+                                                  test::tieChain(7),
+                                                  test::tieChain(5)};
+  std::string all;
+  for (bool random : {false, true})
+    for (bool extra : {false, true})
+      for (const auto& taxa : cases) {
+        Priority d(taxa);
+        d.s.settings.longReports = Flag::kOn;
+        d.s.settings.extraTieBreaks = flagOf(extra);
+        d.s.settings.lastTieRandom = random ? LastTie::kRandom : LastTie::kLowestCell;
+        all += nearMinimumRun(d.s, SelectionEnv{false, 7}).results;
+      }
+  expectMatchesFile(all, "rule_labels.txt");
+}
+
+TEST(Report, SeedsCostsAndGroupCodeInTheShortReport) {
+  Priority d(caseA());
+  nameCells(d);
+  d.s.ws.groupCode = "1";
+  d.s.subgroupDataPresent = recount(d.s.ws, 0);
+  d.costs({{10, 2.5}, {20, 4.0}, {30, 1.0}, {40, 1.0}});
+  d.areas() = {60};  // a seed holding only the fifth taxon, outside the group
+  d.s.settings.optimiseByCost = Flag::kOn;
+  expectMatchesFile(runNearMinimumSet(d.s, {}).results, "nearminimum_seeds_costs.txt");
+}
+
+TEST(Report, QuantitativeRepresentationCommandGivesProbabilities) {
+  Priority d({taxon("Alpha", {1, 2}, "1", 40), taxon("Beta", {2, 3}, "1", 100), taxon("Gamma", {5}, "1", 10)},
+             "*quantities");
+  d.s.ws.datafile.quantitative = true;
+  d.areas() = {1, 2};
+  setMeasureCode(d.s, kCodeRepresentation);
+  std::string text = representationReport(d.s, {}).text;
+  d.s.settings.longReports = Flag::kOn;
+  text += representationReport(d.s, {}).text;
+  expectMatchesFile(text, "representation_quantitative.txt");
+}
+
+TEST(Report, NothingForAnEmptySetExceptForTheCommandAndRandomSets) {
+  Priority d(caseA());
+  setMeasureCode(d.s, kCodeRichness);
+  EXPECT_EQ(representationReport(d.s, {}).text, "");
+  ReportFacts dialog;
+  dialog.manualDialogOpen = true;
+  EXPECT_NE(representationReport(d.s, dialog).text, "");
+  setMeasureCode(d.s, kCodeRepresentation);
+  EXPECT_NE(representationReport(d.s, {}).text, "");
+}
+
+TEST(Report, TitlesFollowTheAnalysisOnTheMap) {
+  Priority d(caseA());
+  Settings& st = d.s.settings;
+  struct Row {
+    int code;
+    std::vector<std::pair<SettingsField, int>> settings;
+    const char* title;
+  };
+  const std::vector<Row> rows{
+      {kCodeNearMinimum,
+       {{settingsField<&Settings::reordering>(), 3}, {settingsField<&Settings::nearMinimumGoal>(), 1}},
+       "Near-minimum-area set for 1 representation"},
+      {kCodeNearMinimum,
+       {{settingsField<&Settings::reordering>(), 2}, {settingsField<&Settings::rarityFormula>(), 2}},
+       "Near-minimum-area set re-ordered by inverse square rarity"},
+      {kCodeNearMinimum, {{settingsField<&Settings::reordering>(), 4}}, "Near-minimum-area set re-ordered by threat"},
+      {kCodeNearMinimum, {{settingsField<&Settings::reordering>(), 0}}, "Near-minimum-area set"},
+      {kCodeGreedy,
+       {{settingsField<&Settings::greedyByRarity>(), 1}, {settingsField<&Settings::rarityFormula>(), 0}},
+       "Greedy difference rarity-area set for 1 representation"},
+      {kCodeHotspots, {{settingsField<&Settings::hotspotKind>(), 3}}, "Top 2 hotspots by range-size threshold "},
+      {kCodeRangeCentres, {}, "Manual area set"},
+      {kCodeEmrIrreplaceability, {}, "Manual area set"},
+      {kCodeMaxRarity, {}, "Area set"},
+  };
+  d.areas() = {10, 20, 30};
+  d.s.areas.seedCount = 1;
+  for (const Row& r : rows) {
+    const Settings saved = st;
+    for (auto [field, v] : r.settings) field.set(st, v);
+    setMeasureCode(d.s, static_cast<MeasureCode>(r.code));
+    EXPECT_EQ(analysisTitle(d.s, {}), r.title) << "code " << r.code;
+    st = saved;
+  }
+}
+
+TEST(Report, AlternativeSetsAboveOneHundredMillionInExponentForm) {
+  // Nine areas, each with eight alternatives, give 9^9 = 387420489 sets.
+  std::vector<TaxonSpec> taxa;
+  for (int a = 0; a < 9; ++a) {
+    std::initializer_list<int> none{};
+    TaxonSpec t = taxon("S" + std::to_string(a), none);
+    for (int k = 1; k <= 9; ++k) t.levels[a * 9 + k] = 1;
+    taxa.push_back(t);
+  }
+  Priority d(taxa);
+  const std::string text = runNearMinimumSet(d.s, {}).results;
+  EXPECT_NE(text.find("Total number of alternative flexible sets found: 3.87E+08\n"), std::string::npos) << text;
+
+  // Eight such areas give 9^8 = 43046721, written whole.
+  taxa.pop_back();
+  Priority e(taxa);
+  EXPECT_NE(runNearMinimumSet(e.s, {}).results.find("sets found: 43046721\n"), std::string::npos);
+}
+
+// The greedy set and the hotspots on smallTaxa (T1 {10}, T2 {20, 30},
+// T3 {30, 40}, T4 {20, 40, 50}, T5 {10, 50, 60}) with the named cells and
+// the greedy options at their plain values.
+struct Greedy : Priority {
+  Greedy() : Priority(test::smallTaxa()) {
+    nameCells(*this);
+    s.settings.greedyRejectRedundant = Flag::kOff;
+    s.settings.greedyIncludeSeeds = Flag::kOff;
+    s.settings.greedyByRarity = GreedyBy::kRichness;
+    s.settings.greedyGoal = 1;
+  }
+};
+
+AnalysisResult hotspots(Priority& d, int areas) {
+  AnalysisParams p;
+  p.areasToAdd = areas;
+  return findAnalysis("hotspots")->run(d.s, p);
+}
+
+TEST(GreedyReport, TitleSeedsAndRejectionNoteFollowTheOptions) {
+  std::string all;
+  {
+    // All five cells 10 … 50 add two taxa; equal totals go to the highest
+    // cell, 50; then 30 (T2, T3), then 10 (T1). None is redundant.
+    Greedy d;
+    d.s.settings.greedyRejectRedundant = Flag::kOn;
+    all += findAnalysis("greedy")->run(d.s, {}).results;
+  }
+  {
+    // Seed 60 holds T5: 20, 30, 40 tie at two taxa and two in total, 40
+    // wins; then 10, 20, 30 tie at one new taxon, 30 wins; then 10.
+    Greedy d;
+    d.areas() = {60};
+    all += findAnalysis("greedy")->run(d.s, {}).results;
+  }
+  {
+    // Weights 1 / range: 10 has 1 + 1/3; then 30 with 1/2 + 1/2; then 20,
+    // 40 and 50 tie at 1/3 and 40 wins among the equal totals of 20 and 40.
+    Greedy d;
+    d.s.settings.greedyByRarity = GreedyBy::kRarity;
+    d.s.settings.rarityFormula = RarityFormula::kInverse;
+    all += findAnalysis("greedy")->run(d.s, {}).results;
+  }
+  expectMatchesFile(all, "greedy_report.txt");
+}
+
+// The plural for goal 2 is checked by the tool's case (select.case), which
+// refuses goal 0.
+TEST(GreedyReport, GoalBelowOneIsTakenAsOne) {
+  Greedy d;
+  d.s.settings.greedyGoal = 0;
+  EXPECT_NE(findAnalysis("greedy")->run(d.s, {}).results.find("Greedy richness-area set for 1 representation\n"),
+            std::string::npos);
+}
+
+TEST(HotspotReport, SeedsStayInFrontAndTiesFollowTheExchangeSort) {
+  std::string all;
+  {
+    // Seed 60 represents T5, so 20, 30 and 40 score 2 and 10 and 50 score
+    // 1; the exchange sort puts the ties in the order 40, 20, 30.
+    Greedy d;
+    d.areas() = {60};
+    const AnalysisResult r = hotspots(d, 3);
+    EXPECT_TRUE(r.ran);
+    all += r.results;
+  }
+  {
+    // Without seeds 10 … 50 all score 2: the sort gives 40, 20, 30, 10.
+    Greedy d;
+    all += hotspots(d, 4).results;
+  }
+  expectMatchesFile(all, "hotspots_report.txt");
 }
 
 }  // namespace
