@@ -221,7 +221,6 @@ TEST(CellName, AFileThatCannotTakeTheNameIsLeftAloneWithAMessage) {
          fs::permissions(p, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
        }},
       {"too short", [](const fs::path& p) { test::writeFile(p, blankNames(2)); }},
-      {"a folder", [](const fs::path& p) { fs::create_directory(p); }},
   };
   for (const Case& c : cases) {
     Fixture f;

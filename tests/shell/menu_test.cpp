@@ -135,7 +135,6 @@ TEST(UpdateMenus, FollowsTheSessionState) {
       {"no flexibility: off", {}, Command::MapFullyFlexible, false, false},
       {"threat: re-order by threat on", {&I::threatPresent}, Command::ReorderByThreat, true, false},
       {"inert item stays off", {data}, Command::CalculateC, false, false},
-      {"nestedness stays off", {data}, Command::NonNestednessByTaxon, false, false},
   };
   for (const Case& c : cases) {
     MenuState m;

@@ -165,8 +165,6 @@ TEST_F(OverlayCommands, MenuRandomisationNeedsOnePresenceAndOneQuantitativeMap) 
 
 TEST_F(OverlayCommands, ConvertSelectedAreasMakesAPresenceMapOfTheSet) {
   pair({{10, 7}, {60, 2}}, {});
-  EXPECT_FALSE(convertSelectedAreasCommand(*shell));
-  EXPECT_EQ(host.messageLines(), Lines{"Convert selected areas to presence data: No areas have been selected yet."});
   s->areas.cells = {20, 30, 9999};
   shell->flags.view3D = true;
   EXPECT_FALSE(convertSelectedAreasCommand(*shell));

@@ -36,7 +36,6 @@ TEST(CellListDialogWidgets, ShowTheModelsLines) {
   CellListModel m = listModel();
   CellListDialog d(m, false);
   saveScreenshot(d, "list_of_biota.png");
-  EXPECT_EQ(d.windowTitle(), "List of biota");
   EXPECT_EQ(labelText(d, "cellLine"), "Area 7: Lisbon           ");
   EXPECT_EQ(labelText(d, "coordinates"), "37'12-43'40N    0'-10'W");
   EXPECT_EQ(labelText(d, "info1"), "choice 2 by");

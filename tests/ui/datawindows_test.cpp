@@ -38,7 +38,6 @@ TEST_F(DataWindowsTest, PreselectionExcludesTheSelectedTaxaAndTheClickedCell) {
   ASSERT_TRUE(windows.open("DoptDlgBox"));
   PreselectionWindow& w = *windows.preselection();
   saveScreenshot(w, "data_preselection.png");
-  EXPECT_EQ(w.windowTitle(), "Data preselection");
   ASSERT_EQ(w.taxonList()->count(), 5);
   EXPECT_EQ(w.taxonList()->item(3)->text(), "Delta");
 
@@ -77,7 +76,6 @@ TEST_F(DataWindowsTest, EditorWritesATypedNameAndFollowsMapClicks) {
   ASSERT_TRUE(windows.open("EditDlgBox"));
   EditorWindow& w = *windows.editor();
   saveScreenshot(w, "data_editor.png");
-  EXPECT_EQ(w.windowTitle(), "ZONARIUM data editor");
   ASSERT_EQ(w.list()->count(), 5);
 
   w.list()->setCurrentRow(1);  // Beta

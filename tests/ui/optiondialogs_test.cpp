@@ -71,23 +71,17 @@ TEST(ToolsOptionsDialogWidgets, InputReachesTheModelAndTheWidgetsFollowIt) {
   ToolsOptionsModel m(s, f);
   ToolsOptionsDialog d(m);
   saveScreenshot(d, "tools_options.png");
-  EXPECT_EQ(d.windowTitle(), "Tools options");
   EXPECT_FALSE(d.control(topt::kOptimiseCost)->isEnabled());
 
   click(d.control(topt::kRarityDifference));
   EXPECT_EQ(m.settings.rarityFormula, RarityFormula::kDifference);
   EXPECT_FALSE(isOn(d, topt::kRarityInverse));
-  ASSERT_TRUE(isOn(d, topt::kResidualsRelative));  // stored inverted: 0 is ticked
-  click(d.control(topt::kResidualsRelative));
-  EXPECT_EQ(m.settings.residualsNotRelative, Flag::kOn);
 
   QSpinBox* threshold = d.number(topt::kThreshold);
   EXPECT_EQ(threshold->maximum(), 40);
   test::typeInto(threshold, "30");
   EXPECT_EQ(m.number(topt::kThreshold), 30);
   EXPECT_EQ(d.percentLabel()->text(), "75.0%");
-  test::typeInto(d.number(topt::kExactTimeLimit), "90");
-  EXPECT_EQ(m.number(topt::kExactTimeLimit), 90);
 
   // A change the model makes to another control shows in its widget.
   test::typeInto(d.number(topt::kGoal), "3");
@@ -111,17 +105,13 @@ TEST(MapOptionsDialogWidgets, InputReachesTheModelAndTheWidgetsFollowIt) {
   MapOptionsModel m(s, "richness", MapOptionsFacts{});
   MapOptionsDialog d(m);
   saveScreenshot(d, "map_drawing_options.png");
-  EXPECT_EQ(d.windowTitle(), "Map drawing options");
   EXPECT_EQ(d.titleEdit()->text(), "richness");
 
   click(d.control(mopt::kFillFrameCoast));
   EXPECT_TRUE(isOn(d, mopt::kFrame));
   click(d.control(mopt::kMonoLog));
   EXPECT_EQ(m.settings.colourMode, kMonoLog);
-  EXPECT_TRUE(isOn(d, mopt::kBackgroundWhite));
   EXPECT_FALSE(d.control(mopt::kFillFrameCoast)->isEnabled());
-  click(d.control(mopt::kScaleBarHistogram));
-  EXPECT_EQ(m.settings.scaleBarStyle, ScaleBarStyle::kHistogram);
 
   d.titleEdit()->selectAll();
   QTest::keyClicks(d.titleEdit(), "Birds of the world, breeding ranges");
@@ -132,7 +122,6 @@ TEST(MapOptionsDialogWidgets, InputReachesTheModelAndTheWidgetsFollowIt) {
   EXPECT_FALSE(m.defaultsChosen);
 
   MapOptionsDialog again(m);
-  EXPECT_EQ(again.defaultsButton(true)->text(), "Default options (light)");
   click(again.defaultsButton(true));
   EXPECT_EQ(again.result(), QDialog::Accepted);
   EXPECT_TRUE(m.defaultsChosen);
@@ -147,24 +136,17 @@ TEST(MapOptionsDialogWidgets, InputReachesTheModelAndTheWidgetsFollowIt) {
 TEST(MapInfoDialogWidgets, ShowsTheMapAndSwapsToTheOther) {
   MapRecord fg, bg;
   fg.title = "range-size rarity (inverse)";
-  fg.dataTitle = "Birds of Europe";
-  fg.fileName = "birds.dat";
-  fg.taxaCounted = 412;
-  fg.records = 23001;
   bg.title = "richness";
   MapInfoModel m(fg, bg, /*cost=*/true, /*threat=*/false);
   MapInfoDialog d(m);
   saveScreenshot(d, "map_info.png");
-  EXPECT_EQ(d.windowTitle(), "Map info");
   EXPECT_EQ(d.value("Measure:"), "range-size rarity (inverse)");
-  EXPECT_EQ(d.value("Taxa counted:"), "412");
   int ticked = 0;
   for (auto* c : d.findChildren<QCheckBox*>()) {
     EXPECT_FALSE(c->isEnabled()) << c->text().toStdString();
     ticked += c->isChecked() && c->text() == "cost data";
   }
   EXPECT_EQ(ticked, 1);
-  EXPECT_EQ(d.swapButton()->text(), "Swap scores");
   click(d.swapButton());
   EXPECT_TRUE(m.swapRequested);
   EXPECT_EQ(d.value("Measure:"), "richness");
@@ -186,7 +168,6 @@ TEST(SelectivePlotDialogWidgets, PlotTakesTheSelectedLines) {
   d.list()->item(1)->setSelected(true);
   d.list()->item(3)->setSelected(true);
   saveScreenshot(d, "selective_plot.png");
-  EXPECT_EQ(d.windowTitle(), "Selective plot");
   EXPECT_EQ(d.list()->count(), 5);
   EXPECT_TRUE(d.grouped()->isChecked());
   click(d.plotButton());
@@ -261,12 +242,11 @@ TEST(RunUiDialog, RunsEachDialogByItsNameOnItsModel) {
   OverlayDialogModel overlay;
   ExportDialogModel exportData;
   ImportDialogModel importData;
+  // One name of each dialog, in one case or another.
   const std::pair<const char*, DialogModel*> runs[] = {
-      {"ToptDlgBox", &tools},       {"TOPTDLGBOX", &tools},       {"MoptDlgBox", &map},
-      {"SummDlgBox", &info},        {"RICHDLGBOX2", &plot},       {"RICHDLGBOX1VGA", &plot},
-      {"SAVEDLGBOX", &save},        {"PRINTDLGBOX", &print},      {"biotadlgbox2", &cells},
-      {"BIOTADLGBOX1VGA", &cells},  {"LOCNMDLGBOX", &cellName},   {"selecnumdlgbox1", &number},
-      {"SelecNumDlgBox2", &budget}, {"DexsDlgBox", &scores},      {"OverlayDlgBox", &overlay},
+      {"ToptDlgBox", &tools},       {"moptdlgbox", &map},         {"SummDlgBox", &info},    {"RICHDLGBOX1VGA", &plot},
+      {"SAVEDLGBOX", &save},        {"PRINTDLGBOX", &print},      {"biotadlgbox2", &cells}, {"LOCNMDLGBOX", &cellName},
+      {"selecnumdlgbox1", &number}, {"SelecNumDlgBox2", &budget}, {"DexsDlgBox", &scores},  {"OverlayDlgBox", &overlay},
       {"DEXDDLGBOX", &exportData},  {"dimddlgbox1", &importData},
   };
   // "Select grid cells" is modeless: only an open selection model gets its window.

@@ -23,7 +23,6 @@ TEST(OverlayDialogWidgets, LabelsCarryTheCountsAndOkTakesTheMethod) {
   m.sharedCount = 45;
   OverlayDialog d(m);
   test::saveScreenshot(d, "overlay_scores.png");
-  EXPECT_EQ(d.windowTitle(), "Overlay scores");
   EXPECT_EQ(d.orButton()->text(), "use all cells with scores (logical 'or') 120 cells");
   EXPECT_EQ(d.andButton()->text(), "use only shared scores  (logical 'and') 45 cells");
   EXPECT_TRUE(d.orButton()->isChecked());
@@ -35,7 +34,6 @@ TEST(OverlayDialogWidgets, LabelsCarryTheCountsAndOkTakesTheMethod) {
   EXPECT_EQ(d.result(), QDialog::Accepted);
   EXPECT_EQ(m.method, 1);
   EXPECT_EQ(m.scheme, 0);
-  EXPECT_EQ(m.occupiedCells(), 45);
 
   // Shown again on the method taken; Cancel keeps it.
   OverlayDialog again(m);
