@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSpinBox>
 #include <QTest>
 #include <QTimer>
@@ -37,6 +38,10 @@ Settings darkDefaults() {
 }
 
 bool isOn(auto& dialog, const Control& c) { return dialog.control(c)->isChecked(); }
+
+QPushButton* standardButton(QDialog& d, QDialogButtonBox::StandardButton which) {
+  return d.findChild<QDialogButtonBox*>()->button(which);
+}
 
 // Each control's widget carries the name of its binding, once per dialog.
 TEST(OptionDialogWidgets, EveryControlIsFoundByItsName) {
@@ -94,7 +99,7 @@ TEST(ToolsOptionsDialogWidgets, InputReachesTheModelAndTheWidgetsFollowIt) {
   EXPECT_FALSE(d.clearNewButton()->isEnabled());
   click(d.control(topt::kCancelRerun));
   EXPECT_TRUE(m.cancelRerun);
-  click(d.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok));
+  click(standardButton(d, QDialogButtonBox::Ok));
   EXPECT_EQ(d.result(), QDialog::Accepted);
 }
 
@@ -117,7 +122,7 @@ TEST(MapOptionsDialogWidgets, InputReachesTheModelAndTheWidgetsFollowIt) {
   QTest::keyClicks(d.titleEdit(), "Birds of the world, breeding ranges");
   EXPECT_EQ(m.title, "Birds of the world, breeding r");
   EXPECT_EQ(d.titleEdit()->text(), "Birds of the world, breeding r");
-  click(d.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok));
+  click(standardButton(d, QDialogButtonBox::Ok));
   EXPECT_EQ(d.result(), QDialog::Accepted);
   EXPECT_FALSE(m.defaultsChosen);
 
@@ -150,7 +155,7 @@ TEST(MapInfoDialogWidgets, ShowsTheMapAndSwapsToTheOther) {
   click(d.swapButton());
   EXPECT_TRUE(m.swapRequested);
   EXPECT_EQ(d.value("Measure:"), "richness");
-  click(d.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Cancel));
+  click(standardButton(d, QDialogButtonBox::Cancel));
   EXPECT_EQ(d.result(), QDialog::Rejected);
 }
 
@@ -209,9 +214,112 @@ TEST(SelectivePlotDialogWidgets, DisplayChecksCloseTheDialogWithTheirChange) {
   }
   SelectivePlotModel m = plotModel();
   SelectivePlotDialog d(m, false);
-  click(d.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Cancel));
+  click(standardButton(d, QDialogButtonBox::Cancel));
   EXPECT_EQ(m.action, SelectivePlotModel::Action::Cancel);
   EXPECT_EQ(d.result(), QDialog::Rejected);
+}
+
+// The "Overlay scores" dialog: labels with the counts, OK takes the chosen
+// method, Cancel leaves the model alone.
+TEST(OverlayDialogWidgets, LabelsCarryTheCountsAndOkTakesTheMethod) {
+  OverlayDialogModel m;
+  m.unionCount = 120;
+  m.sharedCount = 45;
+  OverlayDialog d(m);
+  test::saveScreenshot(d, "overlay_scores.png");
+  EXPECT_EQ(d.orButton()->text(), "use all cells with scores (logical 'or') 120 cells");
+  EXPECT_EQ(d.andButton()->text(), "use only shared scores  (logical 'and') 45 cells");
+  EXPECT_TRUE(d.orButton()->isChecked());
+  EXPECT_TRUE(d.schemeButton(2)->isChecked());
+  test::click(d.andButton());
+  test::click(d.schemeButton(0));
+  EXPECT_EQ(m.method, 0) << "the model changes only on OK";
+  test::click(standardButton(d, QDialogButtonBox::Ok));
+  EXPECT_EQ(d.result(), QDialog::Accepted);
+  EXPECT_EQ(m.method, 1);
+  EXPECT_EQ(m.scheme, 0);
+
+  // Shown again on the method taken; Cancel keeps it.
+  OverlayDialog again(m);
+  EXPECT_TRUE(again.andButton()->isChecked());
+  test::click(again.orButton());
+  test::click(again.schemeButton(3));
+  test::click(standardButton(again, QDialogButtonBox::Cancel));
+  EXPECT_EQ(again.result(), QDialog::Rejected);
+  EXPECT_EQ(m.method, 1);
+  EXPECT_EQ(m.scheme, 0);
+}
+
+// The "Export scores" dialog: widgets follow the model's rules and the
+// user's clicks reach the model.
+TEST(ExportScoresDialogWidgets, RadiosExcludeEachOtherAndMismatchNeedsAPair) {
+  ExportScoresModel m;
+  ExportScoresDialog d(m);
+  test::saveScreenshot(d, "export_scores.png");
+  EXPECT_TRUE(d.control(kExportCellNumbers)->isChecked());
+  EXPECT_TRUE(d.control(kExportScr)->isChecked());
+  EXPECT_FALSE(d.control(kExportMismatch)->isEnabled());
+
+  test::click(d.control(kExportCentroids));
+  EXPECT_EQ(m.layout(), kLayoutCentroids);
+  EXPECT_FALSE(d.control(kExportScr)->isChecked()) << "the model, not Qt, keeps the radios apart";
+  test::click(d.control(kExportCellNumbers));
+  test::click(d.control(kExportScr));
+  EXPECT_EQ(m.layout(), kLayoutPlain);
+
+  ExportScoresModel pair;
+  pair.pairLoaded = true;
+  ExportScoresDialog p(pair);
+  ASSERT_TRUE(p.control(kExportMismatch)->isEnabled());
+  test::click(p.control(kExportMismatch));
+  EXPECT_TRUE(pair.mismatch());
+  EXPECT_FALSE(p.control(kExportScr)->isChecked());
+}
+
+// The dialog run by its name works on the model it is given.
+TEST(ExportScoresDialogWidgets, RunByNameTheClicksReachTheModel) {
+  ExportScoresModel m;
+  // Other tests may have left windows up: only the export dialog is answered.
+  QTimer::singleShot(0, [] {
+    if (auto* d = test::shownWindow<ExportScoresDialog>()) {
+      test::click(d->control(kExportBackground));
+      test::click(standardButton(*d, QDialogButtonBox::Ok));
+    }
+  });
+  EXPECT_TRUE(runScoresDialog("DEXSDLGBOX", m, nullptr));
+  EXPECT_EQ(m.layout(), kLayoutPair);
+}
+
+// The Import data and Export data dialogs: the buttons follow the model and
+// a click chooses the layout.
+TEST(DataIoDialogs, ImportOpensOnTheQuotedListAndAClickChooses) {
+  ImportDialogModel m;
+  ImportDataDialog d(m, nullptr);
+  ASSERT_NE(d.button(kImportQuoted), nullptr);
+  EXPECT_TRUE(d.button(kImportQuoted)->isChecked());
+  EXPECT_EQ(d.button(kImportQuoted)->objectName(), "layout1");
+  QTest::mouseClick(d.button(kImportMatrix), Qt::LeftButton);
+  EXPECT_EQ(m.layout, kImportMatrix);
+  EXPECT_FALSE(d.button(kImportQuoted)->isChecked());
+  EXPECT_TRUE(d.button(kImportMatrix)->isChecked());
+  saveScreenshot(d, "import_data.png");
+
+  // Britain's dialog has no coordinate layouts.
+  m.britain = true;
+  ImportDataDialog britain(m, nullptr);
+  EXPECT_EQ(britain.button(kImportLatLong), nullptr);
+  ASSERT_NE(britain.button(kImportTnc), nullptr);
+  EXPECT_EQ(britain.button(kImportTnc)->text(), "NWPS format");
+}
+
+TEST(DataIoDialogs, ExportOpensOnListTaxa) {
+  ExportDialogModel m;
+  ExportDataDialog d(m, nullptr);
+  EXPECT_TRUE(d.button(kExportTaxa)->isChecked());
+  QTest::mouseClick(d.button(kExportTwinspan), Qt::LeftButton);
+  EXPECT_EQ(m.layout, kExportTwinspan);
+  EXPECT_FALSE(d.button(kExportTaxa)->isChecked());
+  saveScreenshot(d, "export_data.png");
 }
 
 // Accepts the next modal dialog once it is shown.
