@@ -68,36 +68,20 @@ TEST_F(MapClicks, ClicksOutsideTheGridDoNothing) {
   EXPECT_EQ(session->map.code(), kCodeRichness);
 }
 
-TEST_F(MapClicks, RightDoubleClickWhilePreselectingListsTheCellOnce) {
-  shell->dispatch(Command::DataPreselection);
-  ASSERT_TRUE(shell->flags.preselectionDialogOpen);
-  int changes = 0;
-  session->preselection.changed = [&] { ++changes; };
-  shell->mapDoubleClickRight(30);
-  shell->mapDoubleClickRight(30);  // already excluded: listed once
-  EXPECT_EQ(changes, 1);
-  EXPECT_EQ(session->preselection.dialog.areaLines.size(), 1u);
-  session->preselection.changed = nullptr;
-}
-
-TEST_F(MapClicks, EditorClicksStepTheLevelAndDoubleClicksAreIgnored) {
+// The steps of the level are the editor's; here the clicks reach it and
+// double-clicks open nothing.
+TEST_F(MapClicks, EditorTakesClicksAndIgnoresDoubleClicks) {
   shell->dispatch(Command::EditData);
   ASSERT_TRUE(shell->flags.mapEditing);
   const int taxon = session->editor.dialog.current;
   ASSERT_EQ(session->ws.cards.level(taxon, 77), 0);
-  const struct {
-    bool left;
-    int level;
-  } steps[] = {{true, 1}, {true, 2}, {false, 1}, {false, 0}, {false, 0}};
-  for (const auto& step : steps) {
-    shell->mapClick(77, step.left);
-    EXPECT_EQ(session->ws.cards.level(taxon, 77), step.level) << (step.left ? "left" : "right");
-  }
+  shell->mapClick(77, true);
+  ASSERT_EQ(session->ws.cards.level(taxon, 77), 1);
   shell->mapDoubleClickLeft(77);
   shell->mapDoubleClickRight(77);
   EXPECT_TRUE(host.dialogs.empty());
   EXPECT_FALSE(shell->flags.selectionDialogOpen);
-  EXPECT_EQ(session->ws.cards.level(taxon, 77), 0);
+  EXPECT_EQ(session->ws.cards.level(taxon, 77), 1);
 }
 
 TEST_F(MapClicks, LeftClickShowsGoalEssentialTaxaOnlyOnASetMap) {
