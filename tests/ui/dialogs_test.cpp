@@ -1,3 +1,6 @@
+// The modal dialogs driven through their widgets: input reaches the model
+// and the widgets show what the model holds (the rules are the models' and
+// tested with them), and each dialog runs by its resource name.
 #include "ui/optiondialogs.h"
 
 #include <gtest/gtest.h>
@@ -5,7 +8,9 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDialogButtonBox>
+#include <QDoubleSpinBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -14,14 +19,17 @@
 #include <QSpinBox>
 #include <QTest>
 #include <QTimer>
+#include <fstream>
 #include <set>
 
+#include "tests/support/fixtures.h"
 #include "tests/support/widgets.h"
 #include "ui/celldialogs.h"
 #include "ui/dataio_dialogs.h"
 #include "ui/dialogs.h"
 #include "ui/displaydialogs.h"
 #include "ui/overlaydialog.h"
+#include "ui/projectdialog.h"
 #include "ui/scoresdialog.h"
 #include "ui/selectiondialogs.h"
 
@@ -30,6 +38,7 @@ namespace {
 
 using test::click;
 using test::saveScreenshot;
+namespace fs = std::filesystem;
 
 Settings darkDefaults() {
   Settings s;
@@ -320,6 +329,222 @@ TEST(DataIoDialogs, ExportOpensOnListTaxa) {
   EXPECT_EQ(m.layout, kExportTwinspan);
   EXPECT_FALSE(d.button(kExportTaxa)->isChecked());
   saveScreenshot(d, "export_data.png");
+}
+
+QString labelText(QWidget& w, const char* id) {
+  auto* l = w.findChild<QLabel*>(id);
+  return l ? l->text() : QString("(no label %1)").arg(id);
+}
+
+NumberOfAreasModel numberModel() {
+  NumberOfAreasModel m;
+  m.seedsLine = "Number of selected (seed) areas: 3";
+  m.maxLine = "(max 1097)";
+  m.number = 12;
+  m.maximum = 1097;
+  return m;
+}
+
+// Return and Escape take the typed number; Cancel keeps the one before.
+TEST(AreaNumberDialogWidgets, ShowTheSetAndTakeTheTypedNumberUnlessCancelled) {
+  NumberOfAreasModel m = numberModel();
+  {
+    AreaNumberDialog d(m);
+    EXPECT_EQ(labelText(d, "seeds"), "Number of selected (seed) areas: 3");
+    EXPECT_EQ(labelText(d, "maximum"), "(max 1097)");
+    EXPECT_EQ(d.number()->value(), 12);
+    saveScreenshot(d, "area_number.png");
+    d.number()->selectAll();
+    QTest::keyClicks(d.number(), "99");
+    test::click(d.cancelButton());
+    EXPECT_EQ(d.result(), QDialog::Rejected);
+    EXPECT_EQ(m.number, 12);
+  }
+  for (auto [key, typed] : {std::pair{Qt::Key_Return, 40}, std::pair{Qt::Key_Escape, 99}}) {
+    AreaNumberDialog d(m);
+    d.show();
+    d.number()->selectAll();
+    QTest::keyClicks(d.number(), QString::number(typed));
+    QTest::keyClick(key == Qt::Key_Return ? static_cast<QWidget*>(d.number()) : &d, key);
+    EXPECT_EQ(d.result(), QDialog::Accepted) << typed;
+    EXPECT_EQ(m.number, typed);
+  }
+}
+
+TEST(BudgetDialogWidgets, ShowTheBoundsAndTakeAWholeBudget) {
+  BudgetModel m;
+  m.minimumLine = "Minimum cost of an area: 2";
+  m.totalLine = "Total cost of all areas: 870";
+  m.budget = 40.0;
+  {
+    BudgetDialog d(m);
+    EXPECT_EQ(labelText(d, "minimumCost"), "Minimum cost of an area: 2");
+    EXPECT_EQ(labelText(d, "totalCost"), "Total cost of all areas: 870");
+    EXPECT_EQ(d.budget()->value(), 40.0);
+    saveScreenshot(d, "area_budget.png");
+    d.show();
+    d.budget()->selectAll();
+    QTest::keyClicks(d.budget(), "12.7");
+    QTest::keyClick(&d, Qt::Key_Escape);
+    EXPECT_EQ(d.result(), QDialog::Rejected);
+    EXPECT_EQ(m.budget, 40.0) << "Cancel keeps the budget";
+  }
+  BudgetDialog d(m);
+  d.show();
+  d.budget()->selectAll();
+  QTest::keyClicks(d.budget(), "125");
+  QTest::keyClick(d.budget(), Qt::Key_Return);
+  EXPECT_EQ(d.result(), QDialog::Accepted);
+  EXPECT_EQ(m.budget, 125.0);
+}
+
+CellListModel listModel() {
+  CellListModel m;
+  m.cell = 7;
+  m.resource = "BIOTADLGBOX1";
+  m.cellLine = "Area 7: Lisbon           ";
+  m.coordinates = "37'12-43'40N    0'-10'W";
+  m.infoLines = {"choice 2 by", "greedy richness-area set for 1 rep (3 areas)", ""};
+  m.lines = {"Alpha", "(Beta)", "Gamma"};
+  m.lineTaxon = {0, 1, 2};
+  m.counts = "2(3)/5 taxa";
+  return m;
+}
+
+TEST(CellListDialogWidgets, ShowTheModelsLines) {
+  CellListModel m = listModel();
+  CellListDialog d(m, false);
+  saveScreenshot(d, "list_of_biota.png");
+  EXPECT_EQ(labelText(d, "cellLine"), "Area 7: Lisbon           ");
+  EXPECT_EQ(labelText(d, "coordinates"), "37'12-43'40N    0'-10'W");
+  EXPECT_EQ(labelText(d, "info1"), "choice 2 by");
+  EXPECT_EQ(labelText(d, "counts"), "2(3)/5 taxa");
+  ASSERT_EQ(d.list()->count(), 3);
+  EXPECT_EQ(d.list()->item(1)->text(), "(Beta)");
+  EXPECT_TRUE(d.grouped()->isChecked());
+  EXPECT_FALSE(d.rangeSizes()->isChecked());
+}
+
+TEST(CellListDialogWidgets, ButtonsCloseWithTheirAction) {
+  using A = CellListModel::Action;
+  struct Case {
+    QAbstractButton* (*button)(CellListDialog&);
+    bool locked;
+    A action;
+  };
+  const Case cases[] = {
+      {[](CellListDialog& d) -> QAbstractButton* { return d.plotSelected(); }, false, A::PlotSelected},
+      {[](CellListDialog& d) -> QAbstractButton* { return d.plotAll(); }, false, A::PlotAll},
+      {[](CellListDialog& d) -> QAbstractButton* { return d.grouped(); }, false, A::ToggleGrouped},
+      // Range sizes locked: the box stays clear and nothing is decided.
+      {[](CellListDialog& d) -> QAbstractButton* { return d.rangeSizes(); }, true, A::Close},
+  };
+  for (const Case& c : cases) {
+    CellListModel m = listModel();
+    m.rangeSizesLocked = c.locked;
+    CellListDialog d(m, false);
+    d.list()->item(0)->setSelected(true);
+    d.list()->item(2)->setSelected(true);
+    test::click(c.button(d));
+    EXPECT_EQ(m.action, c.action);
+    EXPECT_EQ(d.result(), c.locked ? 0 : QDialog::Accepted);
+    EXPECT_FALSE(m.grouped == (c.action == A::ToggleGrouped));
+    EXPECT_FALSE(m.rangeSizes);
+    EXPECT_FALSE(d.rangeSizes()->isChecked());
+    if (c.action == A::PlotSelected) {
+      EXPECT_EQ(m.selected, (std::vector<int>{0, 2}));
+    }
+  }
+}
+
+TEST(CellListDialogWidgets, EditNameRefreshesTheCellLine) {
+  CellListModel m = listModel();
+  int edits = 0;
+  m.editCellName = [&] {
+    ++edits;
+    m.cellLine = "Area 7: Porto            ";
+  };
+  CellListDialog d(m, true);
+  test::click(d.editName());
+  EXPECT_EQ(edits, 1);
+  EXPECT_EQ(d.cellLine()->text(), "Area 7: Porto            ");
+}
+
+TEST(CellNameDialogWidgets, EscapeKeepsTheNameCancelDoesNot) {
+  CellNameModel m;
+  m.prompt = "Edit name for area 7:";
+  m.name = "Lisbon";
+  {
+    CellNameDialog d(m);
+    saveScreenshot(d, "gridcell_name.png");
+    EXPECT_EQ(d.name()->maxLength(), 17);
+    test::typeInto(d.name(), "Porto");
+    d.show();
+    QTest::keyClick(&d, Qt::Key_Escape);
+    EXPECT_EQ(d.result(), QDialog::Accepted);
+    EXPECT_EQ(m.name, "Porto");
+  }
+  {
+    CellNameDialog d(m);
+    test::typeInto(d.name(), "Faro");
+    test::click(d.cancelButton());
+    EXPECT_EQ(d.result(), QDialog::Rejected);
+    EXPECT_EQ(m.name, "Porto");
+  }
+}
+
+QStringList itemsOf(const QComboBox* c) {
+  QStringList out;
+  for (int i = 0; i < c->count(); ++i) out << c->itemText(i);
+  return out;
+}
+
+void typeLine(QLineEdit* e, const std::string& text) {
+  QTest::keyClick(e, Qt::Key_A, Qt::ControlModifier);
+  QTest::keyClicks(e, QString::fromStdString(text));
+}
+
+TEST(NewProjectDialogWidgets, LayerFieldsAreOfferedFromTheFileAndMakeTakesThem) {
+  test::TempDir tmp;
+  const fs::path layer = tmp.path() / "reserves.geojson";
+  std::ofstream(layer) << R"({"type":"FeatureCollection","features":[{"type":"Feature",)"
+                          R"("properties":{"code":7,"price":2.5,"state":0},"geometry":{"type":"Polygon",)"
+                          R"("coordinates":[[[0,0],[1,0],[1,1],[0,1],[0,0]]]}}]})";
+  NewProjectModel m = newProjectModel(GridVariant::World);
+  NewProjectDialog d(m, nullptr);
+  d.show();
+  QTest::mouseClick(d.layerUnits(), Qt::LeftButton);
+  ASSERT_TRUE(d.layer()->isVisible());
+  EXPECT_FALSE(d.cell()->isVisible());
+
+  // A file GDAL cannot read is named once its name is typed, not at each
+  // key; a layer's fields fill the three lists.
+  std::ofstream(tmp.path() / "notes.txt") << "no layer\n";
+  typeLine(d.layer(), (tmp.path() / "notes.txt").string());
+  EXPECT_TRUE(d.problem()->text().isEmpty()) << d.problem()->text().toStdString();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !d.problem()->text().isEmpty(); }));
+  EXPECT_NE(d.problem()->text().indexOf("is not a layer GDAL can read"), -1) << d.problem()->text().toStdString();
+  typeLine(d.layer(), layer.string());
+  EXPECT_EQ(d.idField()->count(), 1);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return d.idField()->count() > 1; }));
+  const QStringList fields{"(none)", "code", "price", "state"};
+  for (const QComboBox* c : {d.idField(), d.costField(), d.statusField()}) EXPECT_EQ(itemsOf(c), fields);
+
+  QTest::keyClicks(d.idField(), "code");
+  QTest::keyClicks(d.costField(), "price");
+  typeLine(d.input(), (tmp.path() / "records.csv").string());
+  typeLine(d.output(), (tmp.path() / "reserves.gpkg").string());
+  test::saveScreenshot(d, "new_project_layer.png");
+  EXPECT_TRUE(m.grid) << "the model changes only on Make";
+  QTest::mouseClick(d.okButton(), Qt::LeftButton);
+  ASSERT_EQ(d.result(), QDialog::Accepted) << d.problem()->text().toStdString();
+  EXPECT_FALSE(m.grid);
+  EXPECT_EQ(m.layer, layer.string());
+  EXPECT_EQ(m.idField, "code");
+  EXPECT_EQ(m.costField, "price");
+  EXPECT_EQ(m.statusField, "");
+  EXPECT_EQ(m.crs, "") << "a layer keeps its own CRS unless one is typed";
+  EXPECT_EQ(m.output, (tmp.path() / "reserves.gpkg").string());
 }
 
 // Accepts the next modal dialog once it is shown.
