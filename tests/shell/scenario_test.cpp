@@ -12,7 +12,6 @@
 #include "shell/exact_commands.h"
 #include "shell/mapclasses.h"
 #include "shell/options.h"
-#include "shell/results.h"
 #include "shell/selection_commands.h"
 #include "store/datafile.h"
 #include "store/files.h"
@@ -26,7 +25,6 @@ namespace {
 struct ShellScenario : test::ShellFixture {
   void SetUp() override {
     ASSERT_TRUE(start());
-    ASSERT_TRUE(startResultsFile(shell->resultsFile()));
     shell->refreshMenus();
     open("equal/carnivora.dat");
   }
