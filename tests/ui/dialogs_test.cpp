@@ -89,7 +89,6 @@ TEST(ToolsOptionsDialogWidgets, InputReachesTheModelAndTheWidgetsFollowIt) {
 
   click(d.control(topt::kRarityDifference));
   EXPECT_EQ(m.settings.rarityFormula, RarityFormula::kDifference);
-  EXPECT_FALSE(isOn(d, topt::kRarityInverse));
 
   QSpinBox* threshold = d.number(topt::kThreshold);
   EXPECT_EQ(threshold->maximum(), 40);
