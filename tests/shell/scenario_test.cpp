@@ -169,11 +169,20 @@ TEST_F(ShellScenario, HotspotsAskForTheNumberAndCancelChangesNothing) {
   EXPECT_EQ(host.dialogs, (std::vector<std::string>{"SelecNumDlgBox1", "SelecNumDlgBox1"}));
 }
 
-TEST_F(ShellScenario, FlexibleMapWithoutASetIsRefused) {
+// The titles of the ranked and greedy maps are checked here, with the commands
+// that put them on the map.
+TEST_F(ShellScenario, IrreplaceabilityAndGreedyMapsAndTheFlexibleMapRefusal) {
+  shell->dispatch(Command::EmrIrreplaceability);
+  EXPECT_EQ(session->map.title, "EMR irreplaceability");
+  shell->dispatch(Command::MaxRarity);
+  EXPECT_EQ(session->map.title, "max rarity");
   shell->dispatch(Command::MapFullyFlexible);
   EXPECT_EQ(host.messageLines(),
             std::vector<std::string>{"Map fully flexible areas: No areas have been selected yet."});
-  EXPECT_EQ(session->map.code(), kCodeRichness);
+  EXPECT_EQ(session->map.code(), kCodeMaxRarity);
+  shell->dispatch(Command::GreedySet);
+  ASSERT_FALSE(session->areas.empty());
+  EXPECT_EQ(session->map.title, strprintf("greedy richness-area set for 1 rep (%d areas)", session->areas.count()));
 }
 
 // ----- The mouse on the map

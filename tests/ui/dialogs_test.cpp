@@ -118,6 +118,7 @@ TEST(MapOptionsDialogWidgets, InputReachesTheModelAndTheWidgetsFollowIt) {
   MapOptionsModel m(s, "richness", MapOptionsFacts{});
   MapOptionsDialog d(m);
   saveScreenshot(d, "map_drawing_options.png");
+  EXPECT_EQ(d.windowTitle(), "Map drawing options");
   EXPECT_EQ(d.titleEdit()->text(), "richness");
 
   click(d.control(mopt::kFillFrameCoast));
