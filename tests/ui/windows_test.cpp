@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTest>
+#include <memory>
 
 #include "measures/scores.h"
 #include "selection/areaset.h"
@@ -117,18 +118,23 @@ TEST_F(SelectGridCells, ButtonsAndEscapeReachTheModelAndTheWindowGoesWithIt) {
 
 class DataWindowsTest : public test::DataShellSession {
  protected:
+  std::unique_ptr<DataWindows> windows;
   void SetUp() override {
     test::DataShellSession::SetUp();
     open(test::fiveTaxa());
   }
+  // The menu command, then its window as the main window opens it.
+  void openWindow(Command command, const char* name) {
+    shell->dispatch(command);
+    windows = std::make_unique<DataWindows>(*shell, nullptr);
+    ASSERT_TRUE(windows->open(name));
+  }
 };
 
 TEST_F(DataWindowsTest, PreselectionExcludesTheSelectedTaxaAndTheClickedCell) {
-  shell->dispatch(Command::DataPreselection);
+  openWindow(Command::DataPreselection, "DoptDlgBox");
   ASSERT_TRUE(shell->flags.preselectionDialogOpen);
-  DataWindows windows(*shell, nullptr);
-  ASSERT_TRUE(windows.open("DoptDlgBox"));
-  PreselectionWindow& w = *windows.preselection();
+  PreselectionWindow& w = *windows->preselection();
   saveScreenshot(w, "data_preselection.png");
   ASSERT_EQ(w.taxonList()->count(), 5);
   EXPECT_EQ(w.taxonList()->item(3)->text(), "Delta");
@@ -146,10 +152,8 @@ TEST_F(DataWindowsTest, PreselectionExcludesTheSelectedTaxaAndTheClickedCell) {
 }
 
 TEST_F(DataWindowsTest, PreselectionGroupCodeTypedAndMinimumLevelReachTheModel) {
-  shell->dispatch(Command::DataPreselection);
-  DataWindows windows(*shell, nullptr);
-  ASSERT_TRUE(windows.open("DoptDlgBox"));
-  PreselectionWindow& w = *windows.preselection();
+  openWindow(Command::DataPreselection, "DoptDlgBox");
+  PreselectionWindow& w = *windows->preselection();
   test::typeInto(w.groupCode(), "12");
   test::typeInto(w.minimumLevel(), "2");
   EXPECT_EQ(s.preselection.dialog.groupCode, "12");
@@ -162,11 +166,9 @@ TEST_F(DataWindowsTest, PreselectionGroupCodeTypedAndMinimumLevelReachTheModel) 
 }
 
 TEST_F(DataWindowsTest, EditorWritesATypedNameAndFollowsMapClicks) {
-  shell->dispatch(Command::EditData);
+  openWindow(Command::EditData, "EditDlgBox");
   ASSERT_TRUE(shell->flags.mapEditing);
-  DataWindows windows(*shell, nullptr);
-  ASSERT_TRUE(windows.open("EditDlgBox"));
-  EditorWindow& w = *windows.editor();
+  EditorWindow& w = *windows->editor();
   saveScreenshot(w, "data_editor.png");
   ASSERT_EQ(w.list()->count(), 5);
 
