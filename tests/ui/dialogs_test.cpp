@@ -570,12 +570,14 @@ TEST(RunUiDialog, RunsEachDialogByItsNameOnItsModel) {
   OverlayDialogModel overlay;
   ExportDialogModel exportData;
   ImportDialogModel importData;
-  // One name of each dialog, in one case or another.
+  // Names of every dialog, in one case or another.
   const std::pair<const char*, DialogModel*> runs[] = {
-      {"ToptDlgBox", &tools},       {"moptdlgbox", &map},         {"SummDlgBox", &info},    {"RICHDLGBOX1VGA", &plot},
-      {"SAVEDLGBOX", &save},        {"PRINTDLGBOX", &print},      {"biotadlgbox2", &cells}, {"LOCNMDLGBOX", &cellName},
-      {"selecnumdlgbox1", &number}, {"SelecNumDlgBox2", &budget}, {"DexsDlgBox", &scores},  {"OverlayDlgBox", &overlay},
-      {"DEXDDLGBOX", &exportData},  {"dimddlgbox1", &importData},
+      {"ToptDlgBox", &tools},       {"moptdlgbox", &map},         {"SummDlgBox", &info},
+      {"RICHDLGBOX2", &plot},       {"RICHDLGBOX1VGA", &plot},    {"SAVEDLGBOX", &save},
+      {"PRINTDLGBOX", &print},      {"biotadlgbox2", &cells},     {"BIOTADLGBOX1VGA", &cells},
+      {"LOCNMDLGBOX", &cellName},   {"selecnumdlgbox1", &number}, {"SelecNumDlgBox2", &budget},
+      {"DexsDlgBox", &scores},      {"OverlayDlgBox", &overlay},  {"DEXDDLGBOX", &exportData},
+      {"dimddlgbox1", &importData},
   };
   // "Select grid cells" is modeless: only an open selection model gets its window.
   EXPECT_TRUE(isUiDialog("SELECDLGBOXVGA"));
