@@ -231,6 +231,7 @@ TEST(ToolsOptionsModel, ReRunFollowsWhatChangedSinceOpening) {
       {"residual form only", topt::kResidualsRelative, false, false},
       {"greedy by rarity", topt::kGreedyRarity, false, true},
       {"rarity formula, cancel re-run", topt::kRarityDifference, true, false},
+      {"single or two tail", topt::kTwoTail, false, false},
       {"time limit, no area-selection choice", topt::kExactTimeLimit, false, false},
   };
   for (const Case& c : cases) {
@@ -558,7 +559,8 @@ TEST(MapOptionsModel, ChangesTellWhatToRebuild) {
   const Case cases[] = {{mopt::kLight256, true, true},
                         {mopt::kMaxSeparate, true, true},
                         {mopt::kEqualInterval, false, true},
-                        {mopt::kBackgroundBlack, false, false}};
+                        {mopt::kBackgroundBlack, false, false},
+                        {mopt::kCoast, false, false}};
   for (const Case& c : cases) {
     MapOptionsModel m(darkDefaults(), "", mapFacts());
     EXPECT_FALSE(m.changes().any);
