@@ -1,7 +1,8 @@
 // GIS exports read back through GDAL: one feature per cell of the grid type
 // with the cell's true bounds, and attributes equal to what `zonarium
 // measure` gives. (The fields each analysis writes, and CSV cells kept from
-// running as formulas: gis.case.)
+// running as formulas: gis.case. Both layers' feature counts and titles as
+// GDAL's ogrinfo reads them: ogrinfo_check.sh.)
 #include <gtest/gtest.h>
 
 #include <gdal_priv.h>
@@ -63,12 +64,10 @@ TEST_F(GisExport, GeoPackageHoldsTheMeasureAsZonariumMeasurePrintsIt) {
   ASSERT_TRUE(ds);
   OGRLayer* cells = ds->GetLayerByName("cells");
   ASSERT_NE(cells, nullptr);
-  EXPECT_EQ(cells->GetFeatureCount(), 864);
   std::string mine = std::string("title: ") + cells->GetMetadataItem("map_title") + "\n";
   for (auto& [n, f] : byCell(cells))
     mine += strprintf("%d %.6f %d\n", n, f->GetFieldAsDouble("score"), f->GetFieldAsInteger("count"));
   EXPECT_EQ(mine, measured.out);
-  EXPECT_STREQ(cells->GetMetadataItem("data_title"), "Carnivora world, PHYLACINE 1.2");
   EXPECT_EQ(std::string(cells->GetMetadataItem("analysis")),
             "TREATMENT: " + std::string(cells->GetMetadataItem("map_title")));
 
@@ -99,11 +98,6 @@ TEST_F(GisExport, GeoPackageHoldsTheMeasureAsZonariumMeasurePrintsIt) {
     EXPECT_EQ(f->IsFieldSetAndNotNull(f->GetFieldIndex("score")), f->GetFieldAsInteger("count") != 0) << n;
   }
   EXPECT_GT(splitCells, 0);
-
-  // The taxa layer is there, one feature a taxon; its fields: gis.case.
-  OGRLayer* taxa = ds->GetLayerByName("taxa");
-  ASSERT_NE(taxa, nullptr);
-  EXPECT_EQ(taxa->GetFeatureCount(), 288);
 }
 
 // GeoPackage and CSV keep the British National Grid (the CSV with its .prj
