@@ -21,14 +21,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct Closer {
-  void operator()(GDALDataset* d) const { GDALClose(d); }
-};
-using Dataset = std::unique_ptr<GDALDataset, Closer>;
-
-Dataset openVector(const fs::path& p) {
+GDALDatasetUniquePtr openVector(const fs::path& p) {
   GDALAllRegister();
-  return Dataset(GDALDataset::Open(p.c_str(), GDAL_OF_VECTOR | GDAL_OF_READONLY));
+  return GDALDatasetUniquePtr(GDALDataset::Open(p.c_str(), GDAL_OF_VECTOR | GDAL_OF_READONLY));
 }
 
 // The features of a layer by their cell number.
@@ -60,7 +55,7 @@ TEST_F(GisExport, GeoPackageHoldsTheMeasureAsZonariumMeasurePrintsIt) {
   EXPECT_EQ(r.out,
             "cells: 864 in " + out("rarity.gpkg").string() + "\ntaxa: 288 in " + out("rarity.gpkg").string() + "\n");
 
-  Dataset ds = openVector(out("rarity.gpkg"));
+  GDALDatasetUniquePtr ds = openVector(out("rarity.gpkg"));
   ASSERT_TRUE(ds);
   OGRLayer* cells = ds->GetLayerByName("cells");
   ASSERT_NE(cells, nullptr);
@@ -117,7 +112,7 @@ TEST_F(GisExport, BritainSquaresAreBritishNationalGridExceptInGeoJson) {
   bng.importFromEPSG(27700);
   bng.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
   for (const fs::path& p : {gpkg, json, csv}) {
-    Dataset ds = openVector(p);
+    GDALDatasetUniquePtr ds = openVector(p);
     ASSERT_TRUE(ds) << p;
     OGRLayer* l = ds->GetLayer(0);
     EXPECT_EQ(l->GetFeatureCount(), 2777) << p;
