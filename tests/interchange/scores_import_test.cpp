@@ -156,7 +156,6 @@ TEST(ScoresImportRoundTrip, MarkersAndTitlesWithAHashComeBackAsTheyWere) {
   HandGrid h;
   ASSERT_TRUE(importScoresFile(scoresImportTarget(h.s), g.file("round.scr")));
   EXPECT_EQ(mapOf(h), "1:3.5/1 3:10000/1 4:1.25/1 6:7/1 ");
-  EXPECT_EQ(h.s.map.importedName, "round.scr");
   EXPECT_EQ(h.s.map.occupiedCells, 4);
   EXPECT_TRUE(h.s.notices.empty());
 }
