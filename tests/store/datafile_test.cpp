@@ -1,7 +1,7 @@
 // Opening datafiles as the menu does, and the shipped program folder: every
 // sample datafile opens with the counters of its source and writes back byte
 // for byte. (The land cells of "equal" against the coastline:
-// projectmap_test.cpp, which has GEOS.)
+// project_test.cpp, which has GEOS.)
 #include <gtest/gtest.h>
 
 #include <fstream>
