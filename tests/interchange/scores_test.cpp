@@ -408,11 +408,10 @@ TEST(ScoresExportValues, PercentageOnlyWithoutOverlayAndWithATotal) {
     bool pair;
     double expected;  // cell 6 (score 7) in layout "#2"
   };
+  // (Rarity with a total as a percentage, richness as it is: ScoresExportLayouts.)
   const Case cases[] = {
-      {"rarity with a total", kCodeRangeSizeRarity, 5.0, false, 140.0},
       {"rarity without a total", kCodeRangeSizeRarity, 0.0, false, 7.0},
       {"rarity under a pair", kCodeRangeSizeRarity, 5.0, true, 7.0},
-      {"richness", kCodeRichness, 5.0, false, 7.0},
       {"selective richness", kCodeSelectiveRichness, 5.0, false, 7.0},
       {"the overlay display", kCodeOverlay, 5.0, false, 7.0},
   };
@@ -432,15 +431,12 @@ TEST(ScoresExportValues, PercentageOnlyWithoutOverlayAndWithATotal) {
   EXPECT_DOUBLE_EQ(exportedValue(g.s, 6, kLayoutNumbered, false), 140.0);
 }
 
-// The marker is 0 or 10000 by the choice, 0 in a pair; the centroid layout
-// adds the offset back and writes the marker as the offset.
+// (The marker as 0 or 10000 by the choice, 0 in a pair: ScoresExportLayouts.)
+// A score left on an unoccupied cell is no data; the centroid layout adds the
+// offset back and writes the marker as the offset.
 TEST(ScoresExportValues, MarkersAndTheOffsetByLayout) {
   HandGrid g;
   g.fillScores();
-  EXPECT_DOUBLE_EQ(exportedValue(g.s, 3, kLayoutPlain, false), 10000.0);
-  EXPECT_DOUBLE_EQ(exportedValue(g.s, 3, kLayoutPlain, true), 0.0);
-  EXPECT_DOUBLE_EQ(exportedValue(g.s, 3, kLayoutPair, false), 0.0);
-  // A score left on an unoccupied cell is not data.
   g.cell(5).score = 9.0;
   EXPECT_DOUBLE_EQ(exportedValue(g.s, 5, kLayoutNumbered, false), 0.0);
   g.s.map.showBase(kCodeImportedScores);
