@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Writes the expected export texts of tests/interchange/dataio_files_test.cpp.
+"""Writes the expected export texts of tests/interchange/dataio_test.cpp.
 
 The bytes follow the export layouts' own formats, applied here by hand to the
 two small datasets of dataio_fixture.h, apart from the program's code.

@@ -158,7 +158,6 @@ TEST(Settings, StartupCorrections) {
       {settingsField<&Settings::overlayScheme>(), 0, settingsField<&Settings::overlayScheme>(), 2},
       {settingsField<&Settings::optimiseByCost>(), 1, settingsField<&Settings::optimiseByCost>(), 0},
       {settingsField<&Settings::exactTimeLimit>(), 0, settingsField<&Settings::exactTimeLimit>(), 60},
-      {settingsField<&Settings::exactTimeLimit>(), -5, settingsField<&Settings::exactTimeLimit>(), 60},
       {settingsField<&Settings::exactTimeLimit>(), 86401, settingsField<&Settings::exactTimeLimit>(), 60},
       {settingsField<&Settings::exactTimeLimit>(), 86400, settingsField<&Settings::exactTimeLimit>(), 86400},
       {settingsField<&Settings::exactTimeLimit>(), 1, settingsField<&Settings::exactTimeLimit>(), 1},
