@@ -319,14 +319,19 @@ TEST(NearMinimum, BareDatasetGivesTheDatafilesRun) {
 
 // Without an open datafile no area selection runs, and the set stays.
 TEST(SelectionAnalyses, NoneRunsWithoutADatafile) {
+  int selections = 0;
   for (const Analysis& a : analyses()) {
     if (a.kind != AnalysisKind::Selection) continue;
+    ++selections;
     Priority d(test::smallTaxa());
     d.s.ws.datafile.opened = false;
     d.areas() = {10};
     EXPECT_FALSE(a.run(d.s, {}).ran) << a.name;
     EXPECT_EQ(d.areas(), (std::vector<int>{10})) << a.name;
   }
+  // The near-minimum set and the exact sets at least: an empty registry
+  // would pass the loop unseen.
+  EXPECT_GE(selections, 2);
 }
 
 // ---------------------------------------------------------------------------
