@@ -37,19 +37,14 @@ struct Sample {
 const Sample kSamples[] = {{"world", GridVariant::World, "equal/carnivora.dat"},
                            {"britain", GridVariant::Britain, "britain/butterflies.dat"}};
 
-// The window's host: a fixed time of day seeds its random choices, and the
-// number dialog is answered with kAreasToAdd.
-struct WindowHost : test::ScriptedHost {
-  std::int64_t timeOfDay() override { return kSeed; }
-};
-
 // Elapsed times are the one thing the two runs may not share.
 std::string withoutTimes(const std::string& text) {
   return std::regex_replace(text, std::regex("[0-9]+\\.[0-9] seconds"), "# seconds");
 }
 
+// The window's host answers the number dialog with kAreasToAdd, and its
+// fixed time of day, kSeed, seeds its random choices.
 struct Parity : test::ShellFixture {
-  WindowHost window;
   fs::path seeds;
   // The tool's own program folder, made from the same shipped programdata.
   fs::path toolHome = tmp.path() / "TOOL";
@@ -67,14 +62,11 @@ struct Parity : test::ShellFixture {
   void startSample(const Sample& sample) {
     shell.reset();
     session.reset();
-    window = WindowHost();
-    ASSERT_TRUE(populateProgramFolder(home, fs::path(ZN_SOURCE_DIR) / "programdata"));
+    host = test::ScriptedHost();
+    host.dayTime = kSeed;
+    ASSERT_TRUE(start(sample.variant));
     ASSERT_TRUE(populateProgramFolder(toolHome, fs::path(ZN_SOURCE_DIR) / "programdata"));
-    session = std::make_unique<Session>(window, home, sample.variant);
-    ASSERT_TRUE(startSession(*session));
-    shell = std::make_unique<Shell>(*session, window);
-    window.openFiles.push_back(home / sample.datafile);
-    shell->dispatch(Command::OpenDatafile);
+    open(sample.datafile);
     ASSERT_TRUE(session->ws.datafile.opened) << sample.datafile;
   }
 };
@@ -109,7 +101,7 @@ TEST_F(Parity, EveryRegisteredAnalysisGivesTheSameMapAndResultsInTheWindowAndThe
 
       // The window.
       std::string windowCurves;
-      window.onDialog = [&windowCurves](const std::string& name, DialogModel& m) {
+      host.onDialog = [&windowCurves](const std::string& name, DialogModel& m) {
         if (auto* chart = dynamic_cast<CurveChartModel*>(&m)) windowCurves = curvesCsv(chart->curves);
         if (name == "SelecNumDlgBox1") dynamic_cast<NumberOfAreasModel&>(m).number = kAreasToAdd;
         if (auto* plot = dynamic_cast<SelectivePlotModel*>(&m)) {
@@ -117,17 +109,17 @@ TEST_F(Parity, EveryRegisteredAnalysisGivesTheSameMapAndResultsInTheWindowAndThe
           plot->action = SelectivePlotModel::Action::Plot;
         }
       };
-      for (int i = 0; i < 4; ++i) window.dialogAnswers.push_back(true);
+      for (int i = 0; i < 4; ++i) host.dialogAnswers.push_back(true);
       std::vector<std::string> taxa;
       if (a.kind == AnalysisKind::Pass) shell->dispatch(Command::Richness);
       if (!a.after.empty()) shell->dispatch(findAnalysis(a.after)->command);
-      window.messages.clear();
+      host.messages.clear();
       shell->refreshMenus();
       // What the window's menu does not offer on these data, the tool refuses.
       const bool offered = shell->menu()[a.command].enabled;
       if (offered) shell->dispatch(a.command);
       const bool askedNumber =
-          std::find(window.dialogs.begin(), window.dialogs.end(), "SelecNumDlgBox1") != window.dialogs.end();
+          std::find(host.dialogs.begin(), host.dialogs.end(), "SelecNumDlgBox1") != host.dialogs.end();
       const std::string windowResults = test::readFile(resultsFile).substr(resultsBefore.size());
       if (a.code() == kCodeSelectiveRichness || a.code() == kCodeSelectiveRarity) {
         const SelectivePlotModel lines = openSelectivePlot(s.settings, s.ws, false);
@@ -180,8 +172,8 @@ TEST_F(Parity, EveryRegisteredAnalysisGivesTheSameMapAndResultsInTheWindowAndThe
       }
       if (gisRc != 0) {
         // Refused by both: the window said why, and the tool said the same.
-        ASSERT_FALSE(window.messages.empty()) << toolErr;
-        for (const auto& m : window.messages)
+        ASSERT_FALSE(host.messages.empty()) << toolErr;
+        for (const auto& m : host.messages)
           EXPECT_NE(toolErr.find(m.caption + ": " + m.text), std::string::npos) << toolErr;
         ++compared;
         continue;

@@ -10,6 +10,7 @@
 #include "shell/mapmeasures.h"
 #include "store/datafile.h"
 #include "store/gridtypes.h"
+#include "tests/support/listing.h"
 #include "tests/support/sessions.h"
 
 namespace zn {
@@ -37,17 +38,11 @@ struct Fixture : test::Loaded {
   CellListModel open(int cell = 2) { return openCellList(s, cell, false); }
 };
 
-std::string joined(const std::vector<std::string>& v) {
-  std::string out;
-  for (const auto& l : v) out += (out.empty() ? "" : "|") + l;
-  return out;
-}
-
 // Degrees and truncated minutes; the edge nearer the equator or the
 // meridian comes first.
 TEST(CellCoordinates, DegreesAndMinutesFromTheEquatorAndMeridianOut) {
-  const std::pair<double, const char*> degrees[] = {{4.98333, "4'58"}, {0.0, "0'"},     {-4.98333, "4'58"},
-                                                    {10.0, "10'"},     {59.1, "59'06"}, {-180.0, "180'"}};
+  const std::pair<double, const char*> degrees[] = {
+      {4.98333, "4'58"}, {0.0, "0'"}, {-4.98333, "4'58"}, {59.1, "59'06"}};
   for (auto [deg, text] : degrees) EXPECT_EQ(degreesText(deg), text) << deg;
   struct Case {
     double south, north, west, east;
@@ -55,9 +50,7 @@ TEST(CellCoordinates, DegreesAndMinutesFromTheEquatorAndMeridianOut) {
   };
   const Case cases[] = {
       {0.0, 4.98333, 0.0, 10.0, "0'-4'58N    0'-10'E"},
-      {-4.98333, 0.0, -10.0, 0.0, "0'-4'58S    0'-10'W"},
       {-59.68333, -51.0, -180.0, -170.0, "51'-59'40S    170'-180'W"},
-      {51.0, 59.68333, 170.0, 180.0, "51'-59'40N    170'-180'E"},
   };
   for (const Case& c : cases) EXPECT_EQ(cellCoordinates({c.west, c.south, c.east, c.north}), c.text);
 }
@@ -137,7 +130,7 @@ TEST(CellListCommand, DisplayChangesShowTheDialogAgain) {
   int calls = 0;
   f.host.onDialog = [&](const std::string& name, DialogModel& model) {
     auto& m = dynamic_cast<CellListModel&>(model);
-    seen.push_back(name + ":" + joined(m.lines));
+    seen.push_back(name + ":" + test::joined(m.lines));
     switch (calls++) {
       case 0:
         m.grouped = false;

@@ -119,22 +119,16 @@ TEST(UpdateMenus, FollowsTheSessionState) {
   };
   const Case cases[] = {
       {"no data: richness off", {}, Command::Richness, false, false},
-      {"data: richness on", {data}, Command::Richness, true, false},
       {"data: edit on", {data}, Command::EditData, true, false},
       {"editing: edit checked", {data, editing}, Command::EditData, true, true},
       {"editing: open off", {data, editing}, Command::OpenDatafile, false, false},
       {"editing: richness off", {data, editing}, Command::Richness, false, false},
       {"no tree data: subtree off", {data}, Command::SubtreeLength, false, false},
-      {"tree data: subtree on", {data, &I::subgroupData}, Command::MeanRootDistance, true, false},
       {"scores: smooth on", {&I::scoresPresent}, Command::SmoothScores, true, false},
       {"scores while editing: export off", {&I::scoresPresent, editing}, Command::ExportScores, false, false},
-      {"swapped: overlay on", {&I::scoresSwapped}, Command::OverlayScores, true, false},
-      {"quantitative: standardise on", {&I::quantitative}, Command::StandardiseQuantitative, true, false},
-      {"standardised: off", {&I::quantitative, &I::standardised}, Command::StandardiseQuantitative, false, false},
       {"quantitative: median quantitative on", {&I::quantitative}, Command::MedianQuantitative, true, false},
       {"zoomed: zoom checked", {&I::zoomed}, Command::ToggleZoom, true, true},
       {"monitor: checked", {data, &I::monitorOpen}, Command::MonitorResults, true, true},
-      {"selection dialog: manual checked", {data, &I::selectionDialogOpen}, Command::ManualSetSelection, true, true},
       {"3D view: options on", {&I::view3D}, Command::Map3DOptions, true, false},
       {"no flexibility: off", {}, Command::MapFullyFlexible, false, false},
       {"threat: re-order by threat on", {&I::threatPresent}, Command::ReorderByThreat, true, false},
@@ -167,14 +161,11 @@ TEST(UpdateMenus, RandomisationAndResultsItemsStayOnOnceEnabled) {
   EXPECT_TRUE(m[Command::InvertedColourScale].enabled);
 }
 
-struct StatusFixture : ::testing::Test {
-  test::ScriptedHost host;
-  Session s{host, "/nowhere"};
-};
-
 using Texts = std::array<std::string, 3>;
 
-TEST_F(StatusFixture, NothingOpenThenQuantitativeDataWithGroupCode) {
+TEST(StatusBar, NothingOpenThenQuantitativeDataWithGroupCode) {
+  test::ScriptedHost host;
+  Session s{host, "/nowhere"};
   EXPECT_EQ(statusTexts(s), (Texts{"MAP: none", "DATA: none", "TREATMENT: none"}));
   EXPECT_EQ(exitQuestion(s), "GRID:  None (None)\nDATA:  None (None)");
   s.ws.datafile.opened = true;

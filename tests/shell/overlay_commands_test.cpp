@@ -57,9 +57,6 @@ struct OverlayCommands : ::testing::Test, SmallShell {
     for (const GridCell& c : s->ws.cells) out.push_back(c.fillColour);
     return out;
   }
-  bool called(const std::string& call) {
-    return std::find(host.shellCalls.begin(), host.shellCalls.end(), call) != host.shellCalls.end();
-  }
 };
 
 TEST_F(OverlayCommands, PairWithoutSharedCellsIsRefusedBeforeTheDialog) {
@@ -103,7 +100,6 @@ TEST_F(OverlayCommands, IdenticalPairGivesTheShortMessageAndTheChosenCells) {
   Palette scheme0 = shell->display.palette;
   ASSERT_TRUE(buildTwoAxisPalette(scheme0, s->settings, 0));
   EXPECT_EQ(shell->display.palette.at(139), scheme0.at(139));
-  EXPECT_EQ(shell->display.palette.at(95), scheme0.at(95));
 }
 
 TEST_F(OverlayCommands, CancelledDialogLeavesTheMapAlone) {
@@ -306,7 +302,7 @@ TEST_F(ThreeAxisView, ImportedColumnsColourTheCellsAndOpenTheOptions) {
   EXPECT_FALSE(b->loaded);
   EXPECT_EQ(s->settings.backgroundColour, Shade::kWhite);
   EXPECT_EQ(shell->display.palette.classCount, 33);
-  EXPECT_TRUE(called("close M3DLGBOX"));
+  EXPECT_EQ(host.shellCalls, Lines{"close M3DLGBOX"});
 }
 
 TEST_F(ThreeAxisView, SmoothingWorksOnEachColumnInCellOrder) {

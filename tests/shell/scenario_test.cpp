@@ -16,6 +16,7 @@
 #include "store/datafile.h"
 #include "store/files.h"
 #include "store/text.h"
+#include "tests/support/map_fixture.h"
 #include "tests/support/sessions.h"
 #include "tests/support/shells.h"
 
@@ -33,8 +34,6 @@ struct ShellScenario : test::ShellFixture {
 TEST_F(ShellScenario, OpenTheSampleThenRichnessAndRarity) {
   ASSERT_TRUE(session->ws.datafile.opened);
   EXPECT_TRUE(host.messages.empty());
-  EXPECT_EQ(session->map.code(), 1);
-  EXPECT_EQ(session->map.title, "richness");
   EXPECT_GT(shell->display.classes.scoredCells, 400);
   EXPECT_TRUE(shell->menu()[Command::RangeSizeRarity].enabled);
   EXPECT_TRUE(shell->menu()[Command::SubtreeLength].enabled);             // the codes give tree data
@@ -98,12 +97,10 @@ TEST_F(ShellScenario, SteppingThroughASingleTaxonStopsAtTheEnds) {
 }
 
 TEST_F(ShellScenario, ToolsOptionsRerunFollowsTheMapOnScreen) {
-  auto changeFormula = [](const std::string& name, DialogModel& m) {
+  host.onDialog = [](const std::string& name, DialogModel& m) {
     ASSERT_EQ(name, "ToptDlgBox");
-    auto& t = dynamic_cast<ToolsOptionsModel&>(m);
-    t.setChecked(topt::kRarityDifference, true);
+    dynamic_cast<ToolsOptionsModel&>(m).setChecked(topt::kRarityDifference, true);
   };
-  host.onDialog = changeFormula;
   // Range-size rarity is computed again with the new formula.
   shell->dispatch(Command::RangeSizeRarity);
   EXPECT_EQ(session->map.title, "range-size rarity (inverse)");
@@ -143,18 +140,12 @@ TEST_F(ShellScenario, MapInfoSwapAndMapOptionsRetitle) {
 
 // An area set on a map without scores is shown with its selected areas.
 TEST(MapClasses, AnEmptyMapShowsTheSelectedAreasOfASet) {
-  test::ScriptedHost host;
-  Session s(host, "/nonexistent");
-  setDefaults(s.settings);
-  s.ws.cells.resize(static_cast<std::size_t>(s.ws.geo.cells) + 2);
-  Palette p;
-  allocatePalette(p, -1, s.settings);
-  buildPalette(p, s.settings);
-  classMapScores(s, p);
-  EXPECT_EQ(s.settings.selectedAreasDisplay, AreasShown::kSeeds) << "no set";
-  s.areas.cells = {5, 6};
-  classMapScores(s, p);
-  EXPECT_EQ(s.settings.selectedAreasDisplay, AreasShown::kSeedsAndSelected);
+  test::MapFixture f;
+  classMapScores(f.s, f.d.palette);
+  EXPECT_EQ(f.s.settings.selectedAreasDisplay, AreasShown::kSeeds) << "no set";
+  f.s.areas.cells = {5, 6};
+  classMapScores(f.s, f.d.palette);
+  EXPECT_EQ(f.s.settings.selectedAreasDisplay, AreasShown::kSeedsAndSelected);
 }
 
 TEST_F(ShellScenario, HotspotsAskForTheNumberAndCancelChangesNothing) {

@@ -75,12 +75,6 @@ inline std::filesystem::path interchangeDataDir() {
   return std::filesystem::path(ZN_SOURCE_DIR) / "tests" / "data" / "interchange";
 }
 
-struct TinyTaxon {
-  std::string name;
-  std::string code;
-  std::map<int, int> levels;
-};
-
 struct TinyGrid : HandMadeGrid {
   TinyGrid() {
     const char* names[] = {"AA01 Aird", "AA02 Bree", "AB01 Carn", "AB02 Dun", "AC01 Eske", "AC02 Fell"};
@@ -93,7 +87,7 @@ struct TinyGrid : HandMadeGrid {
     }
   }
 
-  void load(const std::string& title, const std::vector<TinyTaxon>& taxa) {
+  void load(const std::string& title, const std::vector<TaxonSpec>& taxa) {
     Workspace& ws = s.ws;
     allocateCardStore(s, static_cast<int>(taxa.size()) + kCapacityMargin);
     for (std::size_t t = 0; t < taxa.size(); ++t) {
@@ -117,7 +111,7 @@ struct TinyGrid : HandMadeGrid {
 
   // Nine trees in cell 2, Abies alba and Fagus sylvatica in cell 5 too.
   void loadTrees() {
-    std::vector<TinyTaxon> trees;
+    std::vector<TaxonSpec> trees;
     for (const char* n : {"Abies alba", "Acer campestre", "Betula pendula", "Carpinus betulus", "Fagus sylvatica",
                           "Fraxinus excelsior", "Pinus sylvestris", "Quercus robur", "Tilia cordata"})
       trees.push_back({n, "1", {{2, 1}}});

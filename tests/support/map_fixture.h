@@ -73,12 +73,7 @@ struct MapFixture {
     readMapDefinitions(s.gridTypes, s.mapFile());
     f->host.openFiles.push_back(f->dir.path() / "equal" / "carnivora.dat");
     if (!openDatafile(s, f->host) || !s.coastlineRead || s.coastApplies == CoastOutline::kNone) return nullptr;
-    f->scoreRichness();
-    return f;
-  }
-
-  // Richness: the taxa present in each cell.
-  void scoreRichness() {
+    // Richness: the taxa present in each cell.
     for (int n = 1; n <= s.ws.geo.cells; ++n) {
       GridCell& c = s.ws.cells[static_cast<std::size_t>(n)];
       c.count = 0;
@@ -89,6 +84,7 @@ struct MapFixture {
     s.map.title = "richness";
     s.map.scaleLimit = s.ws.taxaCount;
     s.scoresPresent = true;
+    return f;
   }
 
   // Richness-like counts on the land cells: a smooth hill per continent.

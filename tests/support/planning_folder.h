@@ -3,7 +3,6 @@
 #pragma once
 
 #include <filesystem>
-#include <fstream>
 #include <string>
 
 #include "planning/problem.h"
@@ -15,10 +14,7 @@ struct PlanningFolder {
   TempDir tmp;
   std::filesystem::path dir = tmp.path();
 
-  void file(const std::string& name, const std::string& text) const {
-    std::filesystem::create_directories((dir / name).parent_path());
-    std::ofstream(dir / name, std::ios::binary) << text;
-  }
+  void file(const std::string& name, const std::string& text) const { writeFile(dir / name, text); }
 
   // A folder with the usual names under input/.
   PlanningFolder(const std::string& pu, const std::string& spec, const std::string& puvspr,
@@ -29,10 +25,7 @@ struct PlanningFolder {
     file("input/puvspr.dat", puvspr);
   }
 
-  std::string read(const std::string& name) const {
-    std::ifstream in(dir / name, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-  }
+  std::string read(const std::string& name) const { return readFile(dir / name); }
 };
 
 // Every reachable target met and every lock kept.

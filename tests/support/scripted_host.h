@@ -84,7 +84,8 @@ class ScriptedHost : public ShellHost {
   void requestClose() override { shellCalls.push_back("close"); }
   void openModeless(const std::string& name) override { shellCalls.push_back("open " + name); }
   void closeModeless(const std::string& name) override { shellCalls.push_back("close " + name); }
-  std::int64_t timeOfDay() override { return 1000; }
+  std::int64_t dayTime = 1000;  // seeds the random choices
+  std::int64_t timeOfDay() override { return dayTime; }
 
   // "caption: text" of every message shown, in order.
   std::vector<std::string> messageLines() const {

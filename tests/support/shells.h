@@ -27,9 +27,9 @@ struct ShellFixture : ::testing::Test {
 
   // Starts the session and the dispatcher; false (after a test failure)
   // when the program folder cannot be made.
-  bool start() {
+  bool start(GridVariant variant = GridVariant::World) {
     if (!populateProgramFolder(home, std::filesystem::path(ZN_SOURCE_DIR) / "programdata")) return false;
-    session = std::make_unique<Session>(host, home);
+    session = std::make_unique<Session>(host, home, variant);
     if (!startSession(*session)) return false;
     shell = std::make_unique<Shell>(*session, host);
     return true;
@@ -64,9 +64,7 @@ struct ShellOnData {
 };
 
 struct SmallShell : ShellOnData<ScriptedHost> {
-  void start() {
-    open("clicks.dat", "Clicks", smallTaxa());
-  }
+  void start() { open("clicks.dat", "Clicks", smallTaxa()); }
 };
 
 }  // namespace zn::test
