@@ -79,22 +79,20 @@ TEST_F(Parity, EveryRegisteredAnalysisGivesTheSameMapAndResultsInTheWindowAndThe
       startSample(sample);
       if (HasFatalFailure()) return;
       Session& s = *session;
-      std::vector<std::string> flags;
+      std::vector<std::string> analysisFlags;
       // The selections start from a set of seed areas: the first occupied
       // cells, loaded as "Select grid cells" loads them.
       if (a.kind == AnalysisKind::Selection) {
-        std::vector<int> occupied;
-        for (int n = 1; n <= s.ws.geo.cells && occupied.size() < 3; ++n)
-          if (s.ws.cells[static_cast<std::size_t>(n)].count > 0) occupied.push_back(n);
         AreaSet set;
-        set.cells = occupied;
+        for (int n = 1; n <= s.ws.geo.cells && set.cells.size() < 3; ++n)
+          if (s.ws.cells[static_cast<std::size_t>(n)].count > 0) set.cells.push_back(n);
         seeds = tmp.path() / "seeds.sed";
         ASSERT_TRUE(saveSeedFile(set, seeds));
         std::optional<Notice> refusal;
         ASSERT_TRUE(loadSeedFile(s.areas, s.ws.geo.cells, seeds, refusal));
         occupancyPass(s.ws, s.settings.excludedLevel, s.areas);
         shell->dispatch(Command::Richness);  // the tool's map before the analysis: richness beside the set
-        flags = {"--areas", seeds.string(), "--random-seed", std::to_string(kSeed)};
+        analysisFlags = {"--areas", seeds.string(), "--random-seed", std::to_string(kSeed)};
       }
       const fs::path resultsFile = home / "RESULTS.TXT", toolResults = tmp.path() / "results.txt";
       const std::string resultsBefore = test::readFile(resultsFile);
@@ -129,7 +127,6 @@ TEST_F(Parity, EveryRegisteredAnalysisGivesTheSameMapAndResultsInTheWindowAndThe
       // The tool, with the flags that stand for what the window was told.
       std::vector<std::string> common{"--grid", sample.grid};
       const std::string data = (home / sample.datafile).string();
-      std::vector<std::string> analysisFlags = flags;
       if (a.kind == AnalysisKind::Selection) {
         if (askedNumber) analysisFlags.insert(analysisFlags.end(), {"--areas-to-add", std::to_string(kAreasToAdd)});
       } else {

@@ -149,7 +149,6 @@ TEST(UpdateMenus, FollowsTheSessionState) {
 TEST(UpdateMenus, RandomisationAndResultsItemsStayOnOnceEnabled) {
   MenuState m;
   EXPECT_FALSE(m[Command::ClearResults].enabled);
-  EXPECT_TRUE(m[Command::InvertedColourScale].enabled);
   MenuInputs in;
   in.datafileOpen = true;
   updateMenus(m, in);

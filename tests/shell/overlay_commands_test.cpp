@@ -65,11 +65,10 @@ TEST_F(OverlayCommands, PairWithoutSharedCellsIsRefusedBeforeTheDialog) {
   EXPECT_EQ(host.messageLines(),
             Lines{"Overlay scores: Requires two sets of overlapping map scores-\nuse swap scores."});
   EXPECT_TRUE(host.dialogs.empty());
-  EXPECT_EQ(s->overlay.unionCount, 3);
-  EXPECT_EQ(s->overlay.sharedCount, 0);
 }
 
-TEST_F(OverlayCommands, IdenticalPairGivesTheShortMessageAndTheChosenCells) {
+// Cancelled, the dialog leaves the map alone; then taken, on an identical pair.
+TEST_F(OverlayCommands, CancelLeavesTheMapAloneAndAnIdenticalPairGivesTheShortMessageAndTheChosenCells) {
   pair({{10, 2}, {20, 3}, {30, 5}, {40, 1}}, {{10, 2}, {20, 3}, {30, 5}, {50, 4}});
   OverlayDialogModel seen;
   host.onDialog = [&](const std::string&, DialogModel& m) {
@@ -78,13 +77,15 @@ TEST_F(OverlayCommands, IdenticalPairGivesTheShortMessageAndTheChosenCells) {
     d.method = kOverlayAnd;
     d.scheme = 0;
   };
-  host.dialogAnswers.push_back(true);
+  host.dialogAnswers = {false, true};
   s->settings.backgroundColour = Shade::kWhite;
+  EXPECT_FALSE(overlayScoresCommand(*shell));
+  EXPECT_EQ(s->map.code(), kCodeRichness);
+  EXPECT_TRUE(host.messages.empty());
   ASSERT_TRUE(overlayScoresCommand(*shell));
   EXPECT_EQ(s->overlay.savedBackground, Shade::kWhite);
   EXPECT_EQ(s->settings.backgroundColour, Shade::kGrey);
   EXPECT_EQ(s->settings.maxNotSeparate, Flag::kOn);
-  EXPECT_EQ(host.dialogs, Lines{kOverlayDialog});
   EXPECT_EQ(seen.orLabel(), "use all cells with scores (logical 'or') 5 cells");
   EXPECT_EQ(seen.andLabel(), "use only shared scores  (logical 'and') 3 cells");
   EXPECT_EQ(s->settings.overlayOption, OverlayJoin::kBoth);
@@ -100,15 +101,6 @@ TEST_F(OverlayCommands, IdenticalPairGivesTheShortMessageAndTheChosenCells) {
   Palette scheme0 = shell->display.palette;
   ASSERT_TRUE(buildTwoAxisPalette(scheme0, s->settings, 0));
   EXPECT_EQ(shell->display.palette.at(139), scheme0.at(139));
-}
-
-TEST_F(OverlayCommands, CancelledDialogLeavesTheMapAlone) {
-  pair({{10, 2}, {20, 3}}, {{10, 1}, {20, 4}});
-  const int code = s->map.code();
-  host.dialogAnswers.push_back(false);
-  EXPECT_FALSE(overlayScoresCommand(*shell));
-  EXPECT_EQ(s->map.code(), code);
-  EXPECT_TRUE(host.messages.empty());
 }
 
 TEST_F(OverlayCommands, RandomisationReportIsTheOneTheTimeSeedGivesAndNeedsABackground) {
@@ -166,7 +158,6 @@ TEST_F(OverlayCommands, ConvertSelectedAreasMakesAPresenceMapOfTheSet) {
   EXPECT_EQ(s->map.occupiedCells, 2);
   EXPECT_EQ(s->map.title, "selected areas");
   EXPECT_TRUE(s->map.presenceMap);
-  EXPECT_TRUE(s->overlay.presence[0]);
 }
 
 TEST_F(OverlayCommands, AnotherMeasureTakesTheOverlayDownAndGivesTheBackgroundBack) {

@@ -74,14 +74,22 @@ class QuietQtHost : public QtHost {
   }
 };
 
-inline QAction* findAction(QMenuBar* bar, const QString& text) {
+// The item of that label in the menus, two deep; `path` takes the labels
+// that lead to it from the menu bar.
+inline QAction* findAction(QMenuBar* bar, const QString& text, QStringList* path = nullptr) {
   for (QAction* top : bar->actions())
     if (top->menu())
       for (QAction* a : top->menu()->actions()) {
-        if (a->text() == text) return a;
+        if (a->text() == text) {
+          if (path) *path = {top->text(), text};
+          return a;
+        }
         if (a->menu())
           for (QAction* b : a->menu()->actions())
-            if (b->text() == text) return b;
+            if (b->text() == text) {
+              if (path) *path = {top->text(), a->text(), text};
+              return b;
+            }
       }
   return nullptr;
 }
@@ -271,16 +279,8 @@ class DesktopBase : public ::testing::Test {
   // Chooses the item of that label with the mouse, its menus opened as a
   // user opens them; the window must be shown.
   void choose(const QString& label) {
-    QMenuBar* bar = window->menuBar();
-    for (QAction* top : bar->actions()) {
-      if (!top->menu()) continue;
-      for (QAction* a : top->menu()->actions()) {
-        if (a->text() == label) return clickMenuItem(bar, {top->text(), label});
-        if (a->menu())
-          for (QAction* b : a->menu()->actions())
-            if (b->text() == label) return clickMenuItem(bar, {top->text(), a->text(), label});
-      }
-    }
+    QStringList path;
+    if (findAction(window->menuBar(), label, &path)) return clickMenuItem(window->menuBar(), path);
     ADD_FAILURE() << "no menu item " << label.toStdString();
   }
   // Saves the window as shown, named after the sample's folder, when
@@ -362,8 +362,7 @@ inline void sendKey(QWidget* to, QEvent::Type type, Qt::Key key) {
 // The "List of biota" that `open` brings up, as its text: the lines the
 // tool's `cell` prints, in the tool's layout. `look` sees the box before it
 // closes.
-inline std::string listOfBiotaShown(const std::function<void()>& open,
-                                    const std::function<void(QWidget&)>& look = {}) {
+inline std::string listOfBiotaShown(const std::function<void()>& open, const std::function<void(QWidget&)>& look = {}) {
   std::string text;
   QTimer::singleShot(0, [&] {
     QWidget* w = QApplication::activeModalWidget();
