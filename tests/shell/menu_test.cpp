@@ -128,7 +128,6 @@ TEST(UpdateMenus, FollowsTheSessionState) {
       {"scores while editing: export off", {&I::scoresPresent, editing}, Command::ExportScores, false, false},
       {"quantitative: median quantitative on", {&I::quantitative}, Command::MedianQuantitative, true, false},
       {"zoomed: zoom checked", {&I::zoomed}, Command::ToggleZoom, true, true},
-      {"monitor: checked", {data, &I::monitorOpen}, Command::MonitorResults, true, true},
       {"3D view: options on", {&I::view3D}, Command::Map3DOptions, true, false},
       {"no flexibility: off", {}, Command::MapFullyFlexible, false, false},
       {"threat: re-order by threat on", {&I::threatPresent}, Command::ReorderByThreat, true, false},

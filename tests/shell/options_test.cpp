@@ -309,7 +309,6 @@ TEST(OptionSettings, ToolValuesStoreWhatTheDialogStores) {
       {"residuals", "abs", 1, [](Settings& s) { s.residualsNotRelative = Flag::kOn; }},
       {"flexibility-map", "all", 1,
        [](Settings& s) { s.flexibilityMap = s.mapAllFlexible = Flag::kOn, s.flexibilityPartial = Flag::kOff; }},
-      {"neighbourhood", "25", 1, [](Settings& s) { s.neighbourhoodSize = NeighbourhoodSize::kTwentyFive; }},
   };
   for (const Case& c : cases) {
     const OptionSetting* o = optionSettingByKey(c.key);
