@@ -97,11 +97,14 @@ class ProjectWindow : public BothPrograms {
       ++shown;
     }
     EXPECT_GT(shown, 0);
-    EXPECT_DOUBLE_EQ(v.west, west);
-    EXPECT_DOUBLE_EQ(v.east, east);
-    EXPECT_DOUBLE_EQ(v.south, south);
-    EXPECT_DOUBLE_EQ(v.north, north);
+    EXPECT_EQ(std::tuple(v.west, v.east, v.south, v.north), std::tuple(west, east, south, north));
     return shown;
+  }
+  // The menu item is greyed, its tooltip giving the reason with `word`.
+  void expectGreyedSaying(const char* label, const char* word) {
+    QAction* a = action(label);
+    EXPECT_FALSE(a->isEnabled()) << label;
+    EXPECT_NE(a->toolTip().indexOf(word), -1) << a->toolTip().toStdString();
   }
   // The text of the status bar's readout.
   std::string readout() {
@@ -255,17 +258,11 @@ TEST_P(ProjectWindow, OpensMeasuresAndDrawsWhatTheToolRenders) {
   EXPECT_EQ(mean, rendered("range-size-rarity", {"--mean", "1"}));
   menu({"&AnalyticalTools", "&Smooth scores"});
   EXPECT_EQ(painted(), rendered("range-size-rarity", {"--mean", "1", "--smooth", "1"}));
-  QAction* again = action("&Mean scores");
-  EXPECT_FALSE(again->isEnabled());
-  EXPECT_NE(again->toolTip().indexOf("smooth"), -1) << again->toolTip().toStdString();
+  expectGreyedSaying("&Mean scores", "smooth");
 
   // What does not fit a project is disabled and says why.
-  QAction* threat = action("Re-order set by threat");
-  EXPECT_FALSE(threat->isEnabled());
-  EXPECT_NE(threat->toolTip().indexOf("threat"), -1) << threat->toolTip().toStdString();
-  QAction* levels = action("Level &n richness");
-  EXPECT_FALSE(levels->isEnabled());
-  EXPECT_NE(levels->toolTip().indexOf("levels"), -1) << levels->toolTip().toStdString();
+  expectGreyedSaying("Re-order set by threat", "threat");
+  expectGreyedSaying("Level &n richness", "levels");
 }
 
 // The exact minimum set from the Area selection menu: the frogs' 16 units
@@ -352,11 +349,9 @@ TEST_P(ProjectWindow, RefusalsOnAProjectSpeakOfTheProject) {
 // to data closes on the units that hold data, from wherever the view is.
 TEST_P(ProjectWindow, WheelZoomsDragPansHomeRestoresZoomToDataFramesAndThePointerReadsOut) {
   drawn();
-  QAction* graticule = action("Gr&aticule");
-  EXPECT_FALSE(graticule->isEnabled());
-  EXPECT_NE(graticule->toolTip().indexOf("project"), -1) << graticule->toolTip().toStdString();
+  expectGreyedSaying("Gr&aticule", "project");
   openProject();
-  EXPECT_TRUE(graticule->isEnabled());
+  EXPECT_TRUE(action("Gr&aticule")->isEnabled());
   const CrsBox whole = units()->viewExtent();
   int unit = 0;
   const QPoint at = pointOnAUnit(unit);
