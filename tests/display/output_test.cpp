@@ -62,18 +62,6 @@ TEST(SaveBitmap, WritesTheChosenPartOfTheWindow) {
   }
 }
 
-TEST(SaveBitmap, MapFrameUnlessZoomed) {
-  MapFixture f;
-  f.s.settings.bitmapOption = BitmapArea::kMapFrame;
-  const fs::path file = f.dir.path() / "frame.bmp";
-  ASSERT_TRUE(saveAs(f, file));
-  const MapTransform& t = f.d.view.last;
-  EXPECT_EQ(readBmp(file).width, static_cast<int>(t.toDeviceX(2752 + t.gap + 1)) - static_cast<int>(t.toDeviceX(160)));
-  ASSERT_TRUE(zoomTo(f.s, f.d.view, zoomFlags(f.s), {400, 300, 800, 600}));
-  ASSERT_TRUE(saveAs(f, file));
-  EXPECT_EQ(readBmp(file).width, 1000);
-}
-
 TEST(SaveBitmap, CancelAndEmptyNames) {
   MapFixture f;
   f.host.dialogAnswers.push_back(false);

@@ -265,26 +265,10 @@ TEST_P(ProjectWindow, OpensMeasuresAndDrawsWhatTheToolRenders) {
   expectGreyedSaying("Level &n richness", "levels");
 }
 
-// The exact minimum set from the Area selection menu: the frogs' 16 units
-// outlined on the map, and the same RESULTS text as `zonarium select` of
-// the project (times aside).
-TEST_P(ProjectWindow, SelectionFromTheMenuReportsAsTheToolDoes) {
-  openProject();
-  const std::string before = readFile(shell->resultsFile());
-  menu({"&AnalyticalTools", "&Area selection", "Exact minim&um set"});
-  const std::string shown = readFile(shell->resultsFile());
-  ASSERT_TRUE(shown.starts_with(before));
-  const fs::path results = tmp.path() / "tool_results.txt";
-  succeeded(tool({"select", "exact-minimum", project.string(), "--results", results.string()}));
-  EXPECT_EQ(seconds(shown.substr(before.size())), seconds(readFile(results)));
-  const std::vector<char>& outlined = shell->project->layer.inSet;
-  EXPECT_EQ(std::count(outlined.begin(), outlined.end(), 1), 16);
-  screenshot("project_exact_minimum");
-}
-
 // Six units costing 0.5 to 3.0 and five taxa: under cost optimisation
-// Exact maximum coverage asks a budget in the project's costs, and spends
-// it as the tool's --budget does.
+// Exact maximum coverage asks a budget in the project's costs, spends it
+// as the tool's --budget does, reports as the tool does and outlines the
+// set on the map.
 TEST_P(ProjectWindow, CoverageAsksABudgetInTheProjectsCostsAndSpendsItAsTheTool) {
   const double price[] = {0.5, 1.5, 2.5, 1.0, 3.0, 2.0};
   std::vector<std::pair<std::string, std::string>> plots;
@@ -321,6 +305,9 @@ TEST_P(ProjectWindow, CoverageAsksABudgetInTheProjectsCostsAndSpendsItAsTheTool)
   for (int n : p.areas.cells) spent += p.data.unitCost(n);
   EXPECT_FALSE(p.areas.empty());
   EXPECT_LE(spent, 3.5);
+  const std::vector<char>& outlined = p.layer.inSet;
+  EXPECT_EQ(std::count(outlined.begin(), outlined.end(), 1), std::ssize(p.areas.cells)) << "the set on the map";
+  screenshot("project_coverage");
   const fs::path results = tmp.path() / "budget_results.txt";
   succeeded(tool({"select", "exact-coverage", costed.string(), "--budget", "3.5", "--set", "optimise-cost=1",
                   "--results", results.string()}));
