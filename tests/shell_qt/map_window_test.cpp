@@ -6,7 +6,6 @@
 #include <QDialogButtonBox>
 #include <QLabel>
 
-#include <cstring>
 #include <set>
 
 #include "display/readout.h"
@@ -160,11 +159,10 @@ TEST_P(MapWindow, SaveBitmapTakesTheTypeOfTheChosenFilter) {
     int downs;  // presses of the down key in the file type list
     const char* type;
     const char* extension;
-    std::size_t offset;
     const char* magic;
   };
   for (const Case c :
-       {Case{1, "PNG images (*.png)", ".png", 1, "PNG"}, Case{2, "SVG drawings (*.svg)", ".svg", 0, "<?xml"}}) {
+       {Case{1, "PNG images (*.png)", ".png", "\x89PNG"}, Case{2, "SVG drawings (*.svg)", ".svg", "<?xml"}}) {
     const fs::path bare = tmp.path() / (std::string("map") + std::to_string(c.downs));
     QString listed;
     // OK in "Save map", then the type and the name in the file dialog.
@@ -186,8 +184,7 @@ TEST_P(MapWindow, SaveBitmapTakesTheTypeOfTheChosenFilter) {
     EXPECT_EQ(listed.toStdString(), c.type) << "each pattern once";
     EXPECT_FALSE(fs::exists(bare));
     const fs::path file = fs::path(bare) += c.extension;
-    ASSERT_TRUE(fs::exists(file)) << c.type;
-    EXPECT_EQ(test::readFile(file).substr(c.offset, std::strlen(c.magic)), c.magic) << c.type;
+    EXPECT_EQ(test::readFile(file).rfind(c.magic, 0), 0u) << c.type;
   }
 }
 
