@@ -86,12 +86,11 @@ TEST(SaveBitmap, UnwritableFileIsReportedAndTheProgramCarriesOn) {
   EXPECT_EQ(f.s.settings.bitmapOption, BitmapArea::kIncludeStatusBar);
 }
 
+// (PNG: the window's maps against the tool's pictures in tests/shell_qt.)
 TEST(ImageFiles, ByExtension) {
   test::TempDir dir;
   QImage img(40, 30, QImage::Format_RGB32);
   img.fill(QColor(10, 200, 30));
-  ASSERT_TRUE(writeImageFile(dir.path() / "a.png", img));
-  EXPECT_EQ(QImage(QString::fromStdString((dir.path() / "a.png").string())).pixel(5, 5), img.pixel(5, 5));
   ASSERT_TRUE(writeImageFile(dir.path() / "a.BMP", img));
   EXPECT_EQ(readBmp(dir.path() / "a.BMP").width, 40);
   ASSERT_TRUE(writeImageFile(dir.path() / "a.pdf", img));

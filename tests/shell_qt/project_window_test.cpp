@@ -315,7 +315,8 @@ TEST_P(ProjectWindow, CoverageAsksABudgetInTheProjectsCostsAndSpendsItAsTheTool)
 }
 
 // A project without records refuses the searches in its own terms, not
-// a datafile's.
+// a datafile's. (Other refusals of a selection on a project come from the
+// same selectOnProject as the tool's: the cases of `zonarium select`.)
 TEST_P(ProjectWindow, RefusalsOnAProjectSpeakOfTheProject) {
   makeProject(project, {"--cell", "1deg"});
   open(project);
@@ -324,12 +325,6 @@ TEST_P(ProjectWindow, RefusalsOnAProjectSpeakOfTheProject) {
   menu({"&AnalyticalTools", "&Area selection", "Selection fre&quency"});
   ASSERT_EQ(host.shown.size(), said + 1);
   EXPECT_NE(host.shown.back().find("No taxon of this project has records."), std::string::npos) << host.shown.back();
-  // A set re-ordered by threat is refused as the tool refuses it: a
-  // project's units carry no threat values to order by.
-  shell->session.settings.reordering = Reordering::kByThreat;
-  menu({"&AnalyticalTools", "&Area selection", "Near-mi&nimum set"});
-  ASSERT_EQ(host.shown.size(), said + 2);
-  EXPECT_NE(host.shown.back().find("No threat variable has been loaded."), std::string::npos) << host.shown.back();
 }
 
 // Graticule draws only on a project's map and says so on a datafile's; Zoom
