@@ -1,12 +1,14 @@
-// "Representation curves..." chosen with the mouse from the Area selection
-// menu of both programs: the chart window, its hover, Save and Copy. (The
-// curves and reports against the tool's: Parity in tests/shell.)
+// "Representation curves..." and "Selection frequency" chosen with the mouse
+// from the Area selection menu of both programs: the chart window, its
+// hover, Save and Copy, and the frequency map's title. (The curves and
+// reports against the tool's: Parity in tests/shell.)
 #include <QChart>
 #include <QChartView>
 #include <QClipboard>
 #include <QLabel>
 #include <QPushButton>
 
+#include "measures/scores.h"
 #include "tests/support/desktop.h"
 #include "tests/support/golden.h"
 #include "ui/curvechart.h"
@@ -76,6 +78,14 @@ TEST_P(CurvesWindow, ChartWindowHoversSavesAndCopies) {
 
   QTest::keyClick(w->view(), Qt::Key_Escape);
   EXPECT_EQ(test::shownWindow<CurveWindow>(), nullptr);
+}
+
+// The frequency map's title counts its runs. (Its scores and report against
+// the tool's: Parity in tests/shell.)
+TEST_P(CurvesWindow, SelectionFrequencyTitleCountsTheRuns) {
+  choose("Selection fre&quency");
+  ASSERT_EQ(session->map.code(), kCodeSelectionFrequency);
+  EXPECT_EQ(session->map.title, "selection frequency (100 runs)");
 }
 
 INSTANTIATE_TEST_SUITE_P(BothPrograms, CurvesWindow, ::testing::Values(test::kWorldSample, test::kBritainSample),

@@ -17,9 +17,8 @@ struct UserDisplay {
   int value;
   const char* name;
 };
+// The first and the last of the settings the editor takes over.
 constexpr UserDisplay kUserDisplay[] = {{settingsField<&Settings::fillFrameCoast>(), 1, "fill"},
-                                        {settingsField<&Settings::scaleBarShown>(), 0, "scale bar"},
-                                        {settingsField<&Settings::writeTitle>(), 0, "title"},
                                         {settingsField<&Settings::coarseGridShown>(), 0, "coarse grid"}};
 
 class Exit : public BothPrograms {
