@@ -178,7 +178,6 @@ TEST(HelpWindow, ShowsTheManualWithItsStyleSheet) {
   QApplication::processEvents();
   auto* browser = help.findChild<QTextBrowser*>();
   ASSERT_NE(browser, nullptr);
-  EXPECT_EQ(browser->documentTitle(), "ZONARIUM help: Contents");
   help.resize(760, 640);
   saveScreenshot(help, "help.png");
 
