@@ -72,7 +72,6 @@ TEST(Classing, EachScaleClassesTheScores) {
        input(kEqualFrequency, true, true),
        {1, 1, 2, 2, 3, 3, 4, 4, 5},
        {5, 5, 4, 4, 3, 3, 2, 2, 1}},
-      {"frequency, one value", input(kEqualFrequency, true), {7, 7, 7}, {5, 5, 5}},
   };
   for (const Case& c : cases) {
     auto cells = cellsWith(c.scores);

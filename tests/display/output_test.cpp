@@ -62,18 +62,6 @@ TEST(SaveBitmap, WritesTheChosenPartOfTheWindow) {
   }
 }
 
-TEST(SaveBitmap, MapFrameUnlessZoomed) {
-  MapFixture f;
-  f.s.settings.bitmapOption = BitmapArea::kMapFrame;
-  const fs::path file = f.dir.path() / "frame.bmp";
-  ASSERT_TRUE(saveAs(f, file));
-  const MapTransform& t = f.d.view.last;
-  EXPECT_EQ(readBmp(file).width, static_cast<int>(t.toDeviceX(2752 + t.gap + 1)) - static_cast<int>(t.toDeviceX(160)));
-  ASSERT_TRUE(zoomTo(f.s, f.d.view, zoomFlags(f.s), {400, 300, 800, 600}));
-  ASSERT_TRUE(saveAs(f, file));
-  EXPECT_EQ(readBmp(file).width, 1000);
-}
-
 TEST(SaveBitmap, CancelAndEmptyNames) {
   MapFixture f;
   f.host.dialogAnswers.push_back(false);
@@ -98,12 +86,11 @@ TEST(SaveBitmap, UnwritableFileIsReportedAndTheProgramCarriesOn) {
   EXPECT_EQ(f.s.settings.bitmapOption, BitmapArea::kIncludeStatusBar);
 }
 
+// (PNG: the window's maps against the tool's pictures in tests/shell_qt.)
 TEST(ImageFiles, ByExtension) {
   test::TempDir dir;
   QImage img(40, 30, QImage::Format_RGB32);
   img.fill(QColor(10, 200, 30));
-  ASSERT_TRUE(writeImageFile(dir.path() / "a.png", img));
-  EXPECT_EQ(QImage(QString::fromStdString((dir.path() / "a.png").string())).pixel(5, 5), img.pixel(5, 5));
   ASSERT_TRUE(writeImageFile(dir.path() / "a.BMP", img));
   EXPECT_EQ(readBmp(dir.path() / "a.BMP").width, 40);
   ASSERT_TRUE(writeImageFile(dir.path() / "a.pdf", img));

@@ -178,23 +178,22 @@ TEST(UnitMap, IndexFindsExactlyTheUnitsWhoseBoxesMeetAView) {
   }
 }
 
-// The hover's hit test: a hole is outside its unit, a second part is
-// inside, a concave unit's notch belongs to the unit drawn there.
+// The hover's hit test in what the window's comparison with GEOS never
+// builds: an empty hole, a second part, a concave unit's notch.
 TEST(UnitMap, PointFallsInTheUnitWhoseOutlineHoldsIt) {
   UnitMapShapes s;
-  // 1: a square with a square hole; 2: an L whose notch holds unit 3;
-  // 4: two parts far apart; 5: inside unit 1's hole.
+  // 1: a square with an empty square hole; 2: an L whose notch holds unit 3;
+  // 4: two parts far apart.
   s.rings.push_back({{{0, 0}, {10, 0}, {10, 10}, {0, 10}}, {{4, 4}, {6, 4}, {6, 6}, {4, 6}}});
   s.rings.push_back({{{20, 0}, {30, 0}, {30, 4}, {24, 4}, {24, 10}, {20, 10}, {20, 0}}});
   s.rings.push_back({{{25, 5}, {29, 5}, {29, 9}, {25, 9}}});
   s.rings.push_back({{{40, 0}, {42, 0}, {42, 2}, {40, 2}}, {{60, 60}, {62, 60}, {62, 62}, {60, 62}}});
-  s.rings.push_back({{{4.5, 4.5}, {5.5, 4.5}, {5.5, 5.5}, {4.5, 5.5}}});
   const UnitIndex index(s);
   const struct {
     double x, y;
     int unit;
-  } cases[] = {{2, 2, 1},  {4.2, 4.2, 0}, {5, 5, 5},   {22, 8, 2}, {27, 7, 3}, {28, 4.5, 0},
-               {41, 1, 4}, {61, 61, 4},   {50, 30, 0}, {-1, 5, 0}, {NAN, 5, 0}};
+  } cases[] = {{5, 5, 0},   {22, 8, 2},  {27, 7, 3}, {28, 4.5, 0}, {41, 1, 4},
+               {61, 61, 4}, {50, 30, 0}, {-1, 5, 0}, {NAN, 5, 0}};
   for (const auto& c : cases) EXPECT_EQ(outlinedUnitAt(s, index, c.x, c.y), c.unit) << c.x << "," << c.y;
 }
 

@@ -130,7 +130,6 @@ TEST_P(ProgramWindow, MenuBarShowsTheCommandTableWithItsHelpAndRunsItsItems) {
   clickMenuItem(window->menuBar(), {"&MapGraphics", "Toggle &zoom"});
   QAction* zoom = action("Toggle &zoom");
   EXPECT_TRUE(viewState().zoomArmed);
-  EXPECT_TRUE(shell->menu()[Command::ToggleZoom].checked);
   EXPECT_TRUE(zoom->isChecked());
   QTest::keyClick(window.get(), Qt::Key_Escape);
   EXPECT_FALSE(viewState().zoomArmed);
@@ -179,7 +178,6 @@ TEST(HelpWindow, ShowsTheManualWithItsStyleSheet) {
   QApplication::processEvents();
   auto* browser = help.findChild<QTextBrowser*>();
   ASSERT_NE(browser, nullptr);
-  EXPECT_EQ(browser->documentTitle(), "ZONARIUM help: Contents");
   help.resize(760, 640);
   saveScreenshot(help, "help.png");
 

@@ -50,12 +50,6 @@ class SingleTaxonMaps : public BothPrograms {
       showMap(shown, "single_taxon_window");
     }
   }
-  int firstOccupiedCell() {
-    for (int n = 1; n <= session->ws.geo.cells; ++n)
-      if (session->ws.cells[static_cast<std::size_t>(n)].count > 0) return n;
-    ADD_FAILURE() << "no occupied cell";
-    return 1;
-  }
   // The classes on screen are those of the scores on screen.
   void expectClassesOfTheScoresShown(const char* path) {
     const ClassTable fresh = classifyScores(session->settings, session->map, session->ws, shell->display.palette);
@@ -95,14 +89,8 @@ TEST_P(SingleTaxonMaps, AfterRichnessEveryWayToOneTaxonDrawsItAsTheToolDoes) {
     clickLine(d.list(), 0);
     QTest::mouseClick(d.plotSelected(), Qt::LeftButton);
   });
-  if (findCell(cell, at, true)) {
-    doubleClick(at, Qt::LeftButton);
-  } else {
-    // The view finds no cell under the pointer: the cell goes as the view
-    // would pass it.
-    cell = firstOccupiedCell();
-    shell->mapDoubleClickLeft(cell);
-  }
+  ASSERT_TRUE(findCell(cell, at, true));
+  doubleClick(at, Qt::LeftButton);
   ASSERT_EQ(session->map.code(), kCodeSelectiveRichness);
   ASSERT_EQ(markedTaxa(session->ws), 1);
   expectDrawnAsTheToolDrawsIt(firstMarkedTaxon(session->ws));
@@ -131,11 +119,9 @@ TEST_P(SingleTaxonMaps, EditorFollowsTheTaxonTheKeysStepTo) {
   // The next click edits the taxon on the map, not the one before.
   int cell = 0;
   QPoint at;
-  const bool pointed = findCell(cell, at);
-  if (!pointed) cell = firstOccupiedCell();
+  ASSERT_TRUE(findCell(cell, at));
   const int shown = session->ws.cards.level(1, cell), before = session->ws.cards.level(0, cell);
-  if (pointed) click(at, Qt::LeftButton);
-  else shell->mapClick(cell, true);  // as the view passes a cell
+  click(at, Qt::LeftButton);
   EXPECT_NE(session->ws.cards.level(1, cell), shown);
   EXPECT_EQ(session->ws.cards.level(0, cell), before);
   EXPECT_TRUE(editor->taxonText()->text().startsWith("Taxon 2 / "));
