@@ -37,8 +37,8 @@ void threeSeedsOfFive(Session& s) {
 // commands put on the map (EMR, max rarity, greedy, the exact sets, the
 // near-minimum set's flexible map, the quantitative median) with those
 // commands; smoothing with the neighbourhood below and with means in
-// ToolsOptions. A fixed wording (range centres, selected areas) stands for
-// every measure that has one.
+// ToolsOptions. A fixed wording (range centres) stands for every measure
+// that has one.
 TEST(Titles, BuildsTheTitleFromTheMapRecordAndSettings) {
   const TitleCase cases[] = {
       {"None", 0, none, "none"},
@@ -113,7 +113,6 @@ TEST(Titles, BuildsTheTitleFromTheMapRecordAndSettings) {
        },
        "area set re-ordered by richness"},
       {"Representation", 32, none, ""},
-      {"SelectedAreas", 37, none, "selected areas"},
       {"ResidualsMean25", 38,
        [](Session& s) {
          s.settings.smoothByMean = Smoothing::kMean;

@@ -146,8 +146,6 @@ TEST(PlanningFolderRead, RefusesSayingWhichFileAndLine) {
       // A binary file is refused, not swallowed.
       {"BinaryTable", kIn, kPu, kSpec, std::string(3 << 20, 'x'), "puvspr.dat: no header row"},
       {"MissingFile", kIn + "PUNAME nowhere.dat\n", kPu, kSpec, kAmt, "nowhere.dat: cannot be read (missing?)"},
-      {"MissingBoundaryFile", kIn + "BLM 2.5\nBOUNDNAME bound.dat\n", kPu, kSpec, kAmt,
-       "bound.dat: cannot be read (missing?)"},
       {"TextIdInBoundaries", kIn + "BOUNDNAME bound.dat\n", kPu, kSpec, kAmt,
        "bound.dat line 3: id1 and id2 must be positive whole numbers", "id1,id2,boundary\n1,2,1\n1,b,1\n"},
       {"NegativeBoundary", kIn + "BOUNDNAME bound.dat\n", kPu, kSpec, kAmt,
