@@ -73,7 +73,6 @@ TEST(PlanningFolderRead, TakesColumnsByNameIdsInAnyOrderAndSharesOfTheTotal) {
                    "species,pu,amount\n5,30,2\n5,7,6\n2,12,3\n2,7,1\n5,7,0\n");
   const FolderRead r = readFolder(f.dir);
   ASSERT_EQ(r.error, "");
-  EXPECT_EQ(r.settings.outputDir, f.dir / "output");
   // The dataset holds the units in the file's order, the amounts both ways
   // (the zero amount is no pair) and the targets after the share.
   EXPECT_EQ(text(r.data), "30 4.5 2: 0:2\n7 1 0: 0:6 1:1\n12 2 3: 1:3\nwolf 4: 1:2 2:6\nfox 3: 2:1 3:3\nlynx 0:\n");
@@ -96,18 +95,15 @@ TEST(PlanningFolderRead, TakesColumnsByNameIdsInAnyOrderAndSharesOfTheTotal) {
 TEST(PlanningFolderRead, InputDatKeysOverrideNamesAndProseIsSkipped) {
   PlanningFolder f("id,cost\n1,1\n", "id,target\n1,1\n", "species,pu,amount\n1,1,1\n");
   f.file("data/units.csv", "id,cost\n9,2\n");
-  f.file("data/amounts.csv", "species\tpu\tamount\n1\t9\t1\n");
+  f.file("data/amounts.csv", "species\tpu\tamount\n1\t9\t2\n");
   f.file("data/spec.csv", "id,target\n1,1\n");
   f.file("run.dat",
-         "Input file for a run\n\nGeneral Parameters\nBLM 0\nNUMREPS 7\nMISSLEVEL 0.95\nUNKNOWNKEY 3\n"
-         "INPUTDIR data\nPUNAME units.csv\nSPECNAME spec.csv\nPUVSPRNAME amounts.csv\nSCENNAME run1\n");
+         "Input file for a run\n\nGeneral Parameters\nBLM 0\nMISSLEVEL 0.95\nUNKNOWNKEY 3\n"
+         "INPUTDIR data\nPUNAME units.csv\nSPECNAME spec.csv\nPUVSPRNAME amounts.csv\n");
   const FolderRead r = readFolder(f.dir, "run.dat");
   ASSERT_EQ(r.error, "");
-  EXPECT_EQ(r.settings.reps, 7);
-  EXPECT_EQ(r.settings.scenario, "run1");
   EXPECT_DOUBLE_EQ(r.terms.missLevel, 0.95);
-  ASSERT_EQ(r.data.unitCount(), 1);
-  EXPECT_EQ(r.data.unit(1).id, 9);
+  EXPECT_EQ(text(r.data), "9 2 0: 0:2\n 1: 1:2\n");
 }
 
 struct BadFolder {
@@ -382,17 +378,15 @@ TEST(OutputSet, AKilledRunLeavesOneWholeSet) {
   EXPECT_EQ(entries, 2);  // input/ and out/: no staging folder is left
 }
 
-// What else the output folder holds, a folder of the user's too, stays as
-// it was when a new set replaces the last.
+// A folder of the user's inside the output folder stays as it was when a new
+// set replaces the last (the user's loose files: marxan.case).
 TEST(OutputSet, TheUsersOwnFilesAndFoldersStay) {
   test::PlanningFolder f("", "", "");
   ASSERT_TRUE(write(f.dir / "out", "s", 1));
   f.file("out/notes/plan.txt", "keep me");
-  f.file("out/readme.txt", "mine");
   ASSERT_TRUE(write(f.dir / "out", "s", 2));
   EXPECT_EQ(roundOf(f, "s"), 2);
   EXPECT_EQ(f.read("out/notes/plan.txt"), "keep me");
-  EXPECT_EQ(f.read("out/readme.txt"), "mine");
 }
 
 }  // namespace
