@@ -61,8 +61,6 @@ TEST(PresenceIndex, SparseWorldDataGoToLists) {
   EXPECT_EQ(ix.taxonWords, 0u);
   EXPECT_EQ(ix.unitWords, 0u);
   expectRecount(ws, ix, 0);
-  EXPECT_EQ(ix.range(1), 0);
-  EXPECT_EQ(ix.range(3), 0);
   // A level above zero only: the taxon on level 1 cells drops out.
   expectRecount(ws, buildPresenceIndex(ws, 1), 1);
 }
@@ -77,12 +75,8 @@ TEST(PresenceIndex, DenseDataGoToBitRowsAcrossWordEdges) {
   EXPECT_GT(ix.taxonWords, 0u);
   EXPECT_GT(ix.unitWords, 0u);
   expectRecount(ws, ix, 0);
-  EXPECT_EQ(ix.range(64), 0);
-  EXPECT_EQ(ix.range(129), 864);
   // Below zero every cell counts, the empty taxon's included.
-  const PresenceIndex all = buildPresenceIndex(ws, -1);
-  expectRecount(ws, all, -1);
-  EXPECT_EQ(all.range(64), 864);
+  expectRecount(ws, buildPresenceIndex(ws, -1), -1);
 }
 
 TEST(PresenceIndex, NumbersBeyondSixteenBitsStayInSparseLists) {
@@ -107,7 +101,6 @@ TEST(PresenceIndex, NumbersBeyondSixteenBitsStayInSparseLists) {
   const PresenceIndex mi = buildPresenceIndex(m, 0);
   EXPECT_EQ(mi.unitWords, 0u);
   expectRecount(m, mi, 0);
-  EXPECT_EQ(listed(mi.taxaIn(8)), (std::vector<int>{0, 65535, 65536, 65599}));
 }
 
 // The cards' dataset is kept once built; its index serves only while the

@@ -3,7 +3,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numeric>
 #include <random>
+#include <set>
 
 #include "measures/richness.h"
 #include "measures/smoothing.h"
@@ -296,29 +298,9 @@ TEST(MeasureInput, DataWithoutLevelsGridOrTreeRefuseTheMeasuresNeedingThem) {
 // ---------------------------------------------------------------------------
 // The tree measures
 
-// With no set each cell gets its taxa's tree (cell 2: codes 11, 12, 21 -> 6;
-// cell 3: 11, 22 -> 5) and a single taxon the marker; with Alpha represented
-// its area gets nothing and the others the whole tree of Alpha with their
-// new taxa; with every taxon represented the map is blank.
-TEST(SubtreeLength, EachCellGetsTheTreeItAddsToTheSet) {
-  const struct {
-    std::vector<int> areas;
-    const char* map;
-    int taxaCounted;
-  } cases[] = {{{}, "1:10000/1 2:6/3 3:5/2 40:10000/1 ", 4}, {{1}, "2:6/2 3:5/1 40:5/1 ", 3}, {{2, 3, 40}, "", 0}};
-  for (const auto& c : cases) {
-    Loaded d(fourTaxa());
-    d.s.areas.cells = c.areas;
-    d.run(kCodeSubtreeLength);
-    EXPECT_EQ(d.map(), c.map);
-    EXPECT_EQ(d.s.map.taxaCounted, c.taxaCounted);
-    EXPECT_DOUBLE_EQ(d.s.map.scaleLimit, d.s.ws.counters.codeTreeLength);
-  }
-}
-
 // Codes with '0' inside them, codes repeated by several taxa, and cells
 // holding exactly the same taxa: each cell still gets the prefix tree's
-// length of its own list.
+// length of its own list; with every taxon represented the map is blank.
 TEST(SubtreeLength, AgreesWithThePrefixTreeOnRepeatedCodesAndCells) {
   std::mt19937 rng(19);
   std::vector<test::TaxonSpec> taxa;
@@ -335,7 +317,10 @@ TEST(SubtreeLength, AgreesWithThePrefixTreeOnRepeatedCodesAndCells) {
     }
     taxa.push_back(spec);
   }
-  for (const std::vector<int>& set : {std::vector<int>{}, std::vector<int>{33}, std::vector<int>{5, 17, 33}}) {
+  std::vector<int> everyCell(40);
+  std::iota(everyCell.begin(), everyCell.end(), 1);
+  for (const std::vector<int>& set :
+       {std::vector<int>{}, std::vector<int>{33}, std::vector<int>{5, 17, 33}, everyCell}) {
     Loaded d(taxa);
     d.s.areas.cells = set;
     d.run(kCodeSubtreeLength);
@@ -356,6 +341,7 @@ TEST(SubtreeLength, AgreesWithThePrefixTreeOnRepeatedCodesAndCells) {
           rep.add(cards.code(t));
         }
     const double base = rep.size() >= 2 ? rep.length() : 0.0;
+    std::set<int> counted;
     for (int n = 1; n <= 40; ++n) {
       CodeTree tree = set.empty() ? CodeTree() : rep;
       int added = 0;
@@ -363,6 +349,7 @@ TEST(SubtreeLength, AgreesWithThePrefixTreeOnRepeatedCodesAndCells) {
       for (int t = 0; t < static_cast<int>(taxa.size()); ++t)
         if (present(t, n) && !inR[static_cast<std::size_t>(t)] && !isArea) {
           tree.add(cards.code(t));
+          counted.insert(t);
           ++added;
         }
       double want = 0.0;
@@ -372,6 +359,9 @@ TEST(SubtreeLength, AgreesWithThePrefixTreeOnRepeatedCodesAndCells) {
       EXPECT_DOUBLE_EQ(lists.score[static_cast<std::size_t>(n)], want) << "cell " << n << " from the lists";
       EXPECT_EQ(lists.count[static_cast<std::size_t>(n)], added) << "cell " << n << " from the lists";
     }
+    EXPECT_EQ(d.s.map.taxaCounted, static_cast<int>(counted.size()));
+    EXPECT_EQ(lists.taxaCounted, d.s.map.taxaCounted);
+    EXPECT_DOUBLE_EQ(d.s.map.scaleLimit, d.s.ws.counters.codeTreeLength);
   }
 }
 

@@ -37,8 +37,9 @@ void threeSeedsOfFive(Session& s) {
 // commands put on the map (EMR, max rarity, greedy, the exact sets, the
 // near-minimum set's flexible map, the quantitative median) with those
 // commands; smoothing with the neighbourhood below and with means in
-// ToolsOptions. A fixed wording (range centres, selected areas) stands for
-// every measure that has one.
+// ToolsOptions; "selected areas" with the overlay commands. A fixed wording
+// (range centres) stands for every measure that has one, an unknown code
+// for those without a title (representation).
 TEST(Titles, BuildsTheTitleFromTheMapRecordAndSettings) {
   const TitleCase cases[] = {
       {"None", 0, none, "none"},
@@ -112,8 +113,6 @@ TEST(Titles, BuildsTheTitleFromTheMapRecordAndSettings) {
          s.areas.exactCells = {4, 9};
        },
        "area set re-ordered by richness"},
-      {"Representation", 32, none, ""},
-      {"SelectedAreas", 37, none, "selected areas"},
       {"ResidualsMean25", 38,
        [](Session& s) {
          s.settings.smoothByMean = Smoothing::kMean;

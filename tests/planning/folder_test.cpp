@@ -73,7 +73,6 @@ TEST(PlanningFolderRead, TakesColumnsByNameIdsInAnyOrderAndSharesOfTheTotal) {
                    "species,pu,amount\n5,30,2\n5,7,6\n2,12,3\n2,7,1\n5,7,0\n");
   const FolderRead r = readFolder(f.dir);
   ASSERT_EQ(r.error, "");
-  EXPECT_EQ(r.settings.outputDir, f.dir / "output");
   // The dataset holds the units in the file's order, the amounts both ways
   // (the zero amount is no pair) and the targets after the share.
   EXPECT_EQ(text(r.data), "30 4.5 2: 0:2\n7 1 0: 0:6 1:1\n12 2 3: 1:3\nwolf 4: 1:2 2:6\nfox 3: 2:1 3:3\nlynx 0:\n");
@@ -96,84 +95,76 @@ TEST(PlanningFolderRead, TakesColumnsByNameIdsInAnyOrderAndSharesOfTheTotal) {
 TEST(PlanningFolderRead, InputDatKeysOverrideNamesAndProseIsSkipped) {
   PlanningFolder f("id,cost\n1,1\n", "id,target\n1,1\n", "species,pu,amount\n1,1,1\n");
   f.file("data/units.csv", "id,cost\n9,2\n");
-  f.file("data/amounts.csv", "species\tpu\tamount\n1\t9\t1\n");
+  f.file("data/amounts.csv", "species\tpu\tamount\n1\t9\t2\n");
   f.file("data/spec.csv", "id,target\n1,1\n");
   f.file("run.dat",
-         "Input file for a run\n\nGeneral Parameters\nBLM 0\nNUMREPS 7\nMISSLEVEL 0.95\nUNKNOWNKEY 3\n"
-         "INPUTDIR data\nPUNAME units.csv\nSPECNAME spec.csv\nPUVSPRNAME amounts.csv\nSCENNAME run1\n");
+         "Input file for a run\n\nGeneral Parameters\nBLM 0\nMISSLEVEL 0.95\nUNKNOWNKEY 3\n"
+         "INPUTDIR data\nPUNAME units.csv\nSPECNAME spec.csv\nPUVSPRNAME amounts.csv\n");
   const FolderRead r = readFolder(f.dir, "run.dat");
   ASSERT_EQ(r.error, "");
-  EXPECT_EQ(r.settings.reps, 7);
-  EXPECT_EQ(r.settings.scenario, "run1");
   EXPECT_DOUBLE_EQ(r.terms.missLevel, 0.95);
-  ASSERT_EQ(r.data.unitCount(), 1);
-  EXPECT_EQ(r.data.unit(1).id, 9);
+  EXPECT_EQ(text(r.data), "9 2 0: 0:2\n 1: 1:2\n");
 }
 
+// A folder that reads but for FILE (under input/, but for input.dat), which
+// holds TEXT instead.
 struct BadFolder {
   const char* name;
-  std::string input, pu, spec, puvspr;
-  std::string error;
-  std::string bound = "";  // input/bound.dat when not empty
+  std::string file, text, error;
 };
 
-const std::string kIn = "INPUTDIR input\n";
-const std::string kPu = "id,cost,status\n1,1,0\n2,1,0\n";
-const std::string kSpec = "id,target,name\n1,1,a\n";
-const std::string kAmt = "species,pu,amount\n1,1,1\n";
-
 TEST(PlanningFolderRead, RefusesSayingWhichFileAndLine) {
+  const std::string in = "INPUTDIR input\n";
   const BadFolder cases[] = {
-      {"RepeatedUnit", kIn, "id,cost\n1,1\n1,2\n", kSpec, kAmt, "pu.dat line 3: unit 1 appears twice"},
-      {"TextId", kIn, "id,cost\nx1,1\n", kSpec, kAmt, "pu.dat line 2: id \"x1\" is not a positive whole number"},
-      {"NegativeCost", kIn, "id,cost\n1,-2\n", kSpec, kAmt, "pu.dat line 2: cost \"-2\" is not a number of 0 or more"},
-      {"BadStatus", kIn, "id,status\n1,4\n", kSpec, kAmt, "pu.dat line 2: status \"4\" is not 0, 1, 2 or 3"},
-      {"WrongWidth", kIn, kPu + "3,1\n", kSpec, kAmt, "pu.dat line 4: 2 fields where the header has 3"},
-      {"NoTarget", kIn, kPu, "id,spf\n1,1\n", kAmt, "spec.dat: neither a \"target\" nor a \"prop\" column"},
-      {"RepeatedFeature", kIn, kPu, "id,target\n1,1\n1,1\n", kAmt, "spec.dat line 3: feature 1 appears twice"},
-      {"ShareAboveOne", kIn, kPu, "id,prop\n1,1.5\n", kAmt, "spec.dat line 2: prop \"1.5\" is not a share from 0 to 1"},
-      {"OccurrenceTarget", kIn, kPu, "id,target,targetocc\n1,1,2\n", kAmt,
+      {"RepeatedUnit", "pu.dat", "id,cost\n1,1\n1,2\n", "pu.dat line 3: unit 1 appears twice"},
+      {"TextId", "pu.dat", "id,cost\nx1,1\n", "pu.dat line 2: id \"x1\" is not a positive whole number"},
+      {"NegativeCost", "pu.dat", "id,cost\n1,-2\n", "pu.dat line 2: cost \"-2\" is not a number of 0 or more"},
+      {"BadStatus", "pu.dat", "id,status\n1,4\n", "pu.dat line 2: status \"4\" is not 0, 1, 2 or 3"},
+      {"WrongWidth", "pu.dat", "id,cost,status\n1,1,0\n3,1\n", "pu.dat line 3: 2 fields where the header has 3"},
+      {"NoTarget", "spec.dat", "id,spf\n1,1\n", "spec.dat: neither a \"target\" nor a \"prop\" column"},
+      {"RepeatedFeature", "spec.dat", "id,target\n1,1\n1,1\n", "spec.dat line 3: feature 1 appears twice"},
+      {"ShareAboveOne", "spec.dat", "id,prop\n1,1.5\n", "spec.dat line 2: prop \"1.5\" is not a share from 0 to 1"},
+      {"OccurrenceTarget", "spec.dat", "id,target,targetocc\n1,1,2\n",
        "spec.dat line 2: occurrence targets (targetocc) are not solved by this version: set them to 0"},
-      {"UnknownFeature", kIn, kPu, kSpec, "species,pu,amount\n4,1,1\n",
-       "puvspr.dat line 2: feature 4 is not in spec.dat"},
-      {"TextIdInAmounts", kIn, kPu, kSpec, "species,pu,amount\n1,u2,1\n",
+      {"UnknownFeature", "puvspr.dat", "species,pu,amount\n4,1,1\n", "puvspr.dat line 2: feature 4 is not in spec.dat"},
+      {"TextIdInAmounts", "puvspr.dat", "species,pu,amount\n1,u2,1\n",
        "puvspr.dat line 2: pu \"u2\" is not a positive whole number"},
-      {"NegativeAmount", kIn, kPu, kSpec, "species,pu,amount\n1,1,-1\n",
+      {"NegativeAmount", "puvspr.dat", "species,pu,amount\n1,1,-1\n",
        "puvspr.dat line 2: amount \"-1\" is not a number of 0 or more"},
-      {"NotANumberAmount", kIn, kPu, kSpec, "species,pu,amount\n1,1,nan\n",
+      {"NotANumberAmount", "puvspr.dat", "species,pu,amount\n1,1,nan\n",
        "puvspr.dat line 2: amount \"nan\" is not a number of 0 or more"},
-      {"EmptyTable", kIn, kPu, kSpec, "", "puvspr.dat: no header row"},
+      {"EmptyTable", "puvspr.dat", "", "puvspr.dat: no header row"},
       // A binary file is refused, not swallowed.
-      {"BinaryTable", kIn, kPu, kSpec, std::string(3 << 20, 'x'), "puvspr.dat: no header row"},
-      {"MissingFile", kIn + "PUNAME nowhere.dat\n", kPu, kSpec, kAmt, "nowhere.dat: cannot be read (missing?)"},
-      {"MissingBoundaryFile", kIn + "BLM 2.5\nBOUNDNAME bound.dat\n", kPu, kSpec, kAmt,
-       "bound.dat: cannot be read (missing?)"},
-      {"TextIdInBoundaries", kIn + "BOUNDNAME bound.dat\n", kPu, kSpec, kAmt,
-       "bound.dat line 3: id1 and id2 must be positive whole numbers", "id1,id2,boundary\n1,2,1\n1,b,1\n"},
-      {"NegativeBoundary", kIn + "BOUNDNAME bound.dat\n", kPu, kSpec, kAmt,
-       "bound.dat line 2: boundary \"-1\" is not a number of 0 or more", "id1,id2,boundary\n1,2,-1\n"},
-      {"TooManyReps", kIn + "NUMREPS 0\n", kPu, kSpec, kAmt,
+      {"BinaryTable", "puvspr.dat", std::string(3 << 20, 'x'), "puvspr.dat: no header row"},
+      {"TextIdInBoundaries", "bound.dat", "id1,id2,boundary\n1,2,1\n1,b,1\n",
+       "bound.dat line 3: id1 and id2 must be positive whole numbers"},
+      {"NegativeBoundary", "bound.dat", "id1,id2,boundary\n1,2,-1\n",
+       "bound.dat line 2: boundary \"-1\" is not a number of 0 or more"},
+      {"MissingFile", "input.dat", in + "PUNAME nowhere.dat\n", "nowhere.dat: cannot be read (missing?)"},
+      {"TooManyReps", "input.dat", in + "NUMREPS 0\n",
        "input.dat line 2: NUMREPS \"0\" is not a number from 1 to 10000"},
-      {"AbsoluteInputName", kIn + "SPECNAME /etc/passwd\n", kPu, kSpec, kAmt,
+      {"AbsoluteInputName", "input.dat", in + "SPECNAME /etc/passwd\n",
        "input.dat line 2: SPECNAME \"/etc/passwd\" is not a name inside the input folder (no absolute "
        "path, no \"..\")"},
-      {"EscapingInputName", kIn + "BOUNDNAME a/../../b.dat\n", kPu, kSpec, kAmt,
+      {"EscapingInputName", "input.dat", in + "BOUNDNAME a/../../b.dat\n",
        "input.dat line 2: BOUNDNAME \"a/../../b.dat\" is not a name inside the input folder (no "
        "absolute path, no \"..\")"},
-      {"OutputsInTheFolderItself", "INPUTDIR input\nOUTPUTDIR ./\n", kPu, kSpec, kAmt,
+      {"OutputsInTheFolderItself", "input.dat", in + "OUTPUTDIR ./\n",
        "input.dat line 2: OUTPUTDIR \"./\" is the planning-unit folder itself: the outputs need a folder "
        "of their own, such as output"},
-      {"EscapingScenario", kIn + "SCENNAME ../../ESCAPED\n", kPu, kSpec, kAmt,
+      {"EscapingScenario", "input.dat", in + "SCENNAME ../../ESCAPED\n",
        "input.dat line 2: SCENNAME \"../../ESCAPED\" is not a plain name (the outputs stay inside the "
        "output folder)"},
-      {"AmountsBeyondTheLargestNumber", kIn, kPu, kSpec, "species,pu,amount\n1,1,1e308\n1,2,1e308\n",
+      {"AmountsBeyondTheLargestNumber", "puvspr.dat", "species,pu,amount\n1,1,1e308\n1,2,1e308\n",
        "the amounts in puvspr.dat add up to more than 1e+300: scale them down"},
-      {"CostsBeyondTheLargestNumber", kIn, "id,cost\n1,1e308\n2,1e308\n", kSpec, kAmt,
+      {"CostsBeyondTheLargestNumber", "pu.dat", "id,cost\n1,1e308\n2,1e308\n",
        "the costs in pu.dat add up to more than 1e+300: scale them down"}};
   for (const BadFolder& b : cases) {
     SCOPED_TRACE(b.name);
-    PlanningFolder f(b.pu, b.spec, b.puvspr, b.input);
-    if (!b.bound.empty()) f.file("input/bound.dat", b.bound);
+    PlanningFolder f("id,cost,status\n1,1,0\n2,1,0\n", "id,target,name\n1,1,a\n", "species,pu,amount\n1,1,1\n",
+                     in + "BOUNDNAME bound.dat\n");
+    f.file("input/bound.dat", "id1,id2,boundary\n1,2,1\n");
+    f.file(b.file == "input.dat" ? b.file : "input/" + b.file, b.text);
     EXPECT_EQ(readFolder(f.dir).error, b.error);
   }
   test::TempDir tmp;  // no input.dat at all
@@ -187,7 +178,7 @@ TEST(PlanningFolderRead, AFaultAfterTenMillionLinesIsNamedByItsNumber) {
   std::string pu = "id,cost\n", spec = "id,target\n";
   for (int u = 1; u <= kUnits; ++u) pu += std::to_string(u) + ",1\n";
   for (int f = 1; f <= kFeatures; ++f) spec += std::to_string(f) + ",1\n";
-  PlanningFolder f(pu, spec, "", kIn);
+  PlanningFolder f(pu, spec, "", "INPUTDIR input\n");
   {
     std::ofstream out(f.dir / "input" / "puvspr.dat", std::ios::binary);
     std::vector<std::string> tails;
@@ -384,17 +375,15 @@ TEST(OutputSet, AKilledRunLeavesOneWholeSet) {
   EXPECT_EQ(entries, 2);  // input/ and out/: no staging folder is left
 }
 
-// What else the output folder holds, a folder of the user's too, stays as
-// it was when a new set replaces the last.
+// A folder of the user's inside the output folder stays as it was when a new
+// set replaces the last (the user's loose files: marxan.case).
 TEST(OutputSet, TheUsersOwnFilesAndFoldersStay) {
   test::PlanningFolder f("", "", "");
   ASSERT_TRUE(write(f.dir / "out", "s", 1));
   f.file("out/notes/plan.txt", "keep me");
-  f.file("out/readme.txt", "mine");
   ASSERT_TRUE(write(f.dir / "out", "s", 2));
   EXPECT_EQ(roundOf(f, "s"), 2);
   EXPECT_EQ(f.read("out/notes/plan.txt"), "keep me");
-  EXPECT_EQ(f.read("out/readme.txt"), "mine");
 }
 
 }  // namespace

@@ -377,15 +377,6 @@ TEST(PlanningGreedy, TiesFollowTheSeedAndTheSameSeedRepeats) {
   EXPECT_GT(seen.size(), 2u);
 }
 
-TEST(PlanningGreedy, AnUnreachableTargetTakesWhatThereIsAndNoMore) {
-  const Problem p = make({1, 1, 1}, {10, 1}, {{0, 0, 2}, {0, 1, 1}, {1, 2, 1}});
-  EXPECT_EQ(greedyByCostEffectiveness(p, 1), (std::vector<char>{1, 1, 1}));
-  const Evaluation e = evaluate(p, {1, 1, 1});
-  EXPECT_EQ(e.shortfall, 7.0);
-  EXPECT_EQ(e.unmet, 1);
-  EXPECT_DOUBLE_EQ(penaltyOf(p, e), 0.7);
-}
-
 // Amounts whose sum rounds a hair below the target (0.1 + 0.7 is
 // 0.7999999999999999) meet it: no shortfall of 1e-16, no penalty.
 TEST(PlanningGreedy, ATargetMetButForRoundingHasNoShortfallOrPenalty) {
