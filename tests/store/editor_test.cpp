@@ -175,7 +175,6 @@ TEST_F(Editor, DeleteAsksAndTheLastTaxonStays) {
   const auto question = deleteTaxonQuestion(s);
   ASSERT_TRUE(question);
   EXPECT_EQ(question->caption + ": " + question->text, "Delete taxon: confirm to delete taxon:\n'C'");
-  EXPECT_EQ(question->icon, Icon::Question);
   EXPECT_TRUE(deleteEditorTaxon(cards()));
   EXPECT_EQ(names(), (std::vector<std::string>{"A", "B"}));
   EXPECT_EQ(m().current, 1) << "the new last taxon is current";

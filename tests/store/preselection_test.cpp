@@ -336,7 +336,6 @@ TEST_F(DataCommands, PreselectionDialogAppliesOnOkAndRecomputesTheMap) {
 
   shell->dispatch(Command::DataPreselection);
   preselectionRestore(*shell);
-  EXPECT_EQ(s.ws.groupCode, "");
   EXPECT_EQ(s.ws.counters.includedTaxa, 5);
   EXPECT_EQ(s.ws.cells[40].score, 2.0);
 }

@@ -162,12 +162,6 @@ double fastLength(const std::vector<Code>& codes, int g) {
   return t.length();
 }
 
-TEST(CodeTree, GroupPrefixIsNotCounted) {
-  std::vector<Code> codes{makeCode("9911"), makeCode("9912"), makeCode("9921")};
-  EXPECT_DOUBLE_EQ(fastLength(codes, 2), pairwiseLength(codes, 2));
-  EXPECT_DOUBLE_EQ(fastLength(codes, 2), 1.0 + 1 + 2 + 2);
-}
-
 // Random lists, empty ones included; full-length codes without a '0' run the
 // depth to the terminator, wide alphabets give nodes more children than a
 // short list holds, and the first half's shared prefix puts such nodes below
