@@ -215,12 +215,10 @@ TEST(ScoresImportPair, FillsForegroundBackgroundTitlesAndCounts) {
             "pair.scr: set A: measure A\npair.scr: set B: measure B\n ZONARIUM version");
   // Foreground shifted by 1: cell 4 becomes the marker.
   EXPECT_EQ(mapOf(g), "1:3/1 3:5/1 4:10000/1 ");
-  EXPECT_EQ(readBackCell(g.s.ws, 2).score, 3.0);
-  EXPECT_EQ(readBackCell(g.s.ws, 2).count, 1);
-  EXPECT_EQ(readBackCell(g.s.ws, 1).count, 0);
-  EXPECT_EQ(g.s.overlay.backgroundCells, 2);
-  EXPECT_EQ(g.s.overlay.unionCount, 4);
-  EXPECT_EQ(g.s.overlay.sharedCount, 1);
+  EXPECT_EQ(std::tuple(readBackCell(g.s.ws, 2).score, readBackCell(g.s.ws, 2).count, readBackCell(g.s.ws, 1).count),
+            std::tuple(3.0, 1, 0));
+  EXPECT_EQ(std::tuple(g.s.overlay.backgroundCells, g.s.overlay.unionCount, g.s.overlay.sharedCount),
+            std::tuple(2, 4, 1));
   EXPECT_EQ(g.cell(2).scored, 1) << "'or' scores a cell with a background only";
   EXPECT_TRUE(g.s.notices.empty());
 

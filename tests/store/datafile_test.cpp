@@ -40,10 +40,8 @@ TEST_F(OpenDatafile, PresenceDataOpensSilentlyAndOnlyALeadingAsteriskMeansQuanti
   EXPECT_TRUE(host.messages.empty()) << host.messageLines().front();
   EXPECT_EQ(s.ws.datafile.title, "Birds of somewhere");
   EXPECT_FALSE(s.ws.datafile.quantitative);
-  EXPECT_EQ(s.ws.datafile.levels, 4);
-  EXPECT_EQ(s.ws.capacity, 53);
-  EXPECT_EQ(s.ws.counters.records, 4);
-  EXPECT_EQ(s.map.code(), 1);
+  EXPECT_EQ(std::tuple(s.ws.datafile.levels, s.ws.capacity, s.ws.counters.records, s.map.code()),
+            std::tuple(4, 53, 4, 1));
   EXPECT_EQ(s.coastApplies, CoastOutline::kWorld);
   EXPECT_EQ(s.ws.cells[1].background, 0);  // the top row is sea in "equal"
   EXPECT_EQ(s.ws.cells[37].background, 1);

@@ -59,12 +59,8 @@ TEST_F(Editor, OpeningClearsTheFiltersTakesTheDisplayAndShowsTaxonZero) {
   EXPECT_EQ(s.settings.fillFrameCoast, Flag::kOff);
   EXPECT_EQ(s.settings.coarseGridShown, Flag::kOn);
   EXPECT_EQ(s.settings.fineGridShown, flagOf(s.coastApplies != CoastOutline::kNone));
-  EXPECT_EQ(m().title, "Test data");
-  EXPECT_EQ(m().lines[2], "121- Gamma");
-  EXPECT_EQ(m().current, 0);
-  EXPECT_EQ(m().name, "Alpha");
-  EXPECT_EQ(m().code, "11");
-  EXPECT_EQ(m().taxonText, "Taxon 1 / 5 (2 records)");
+  EXPECT_EQ(std::tuple(m().title, m().lines[2], m().current, m().name, m().code, m().taxonText),
+            std::tuple("Test data", "121- Gamma", 0, "Alpha", "11", "Taxon 1 / 5 (2 records)"));
   EXPECT_EQ(marked(), 1);
 
   closeEditor(s, false);

@@ -134,12 +134,10 @@ TEST_F(Preselection, OpeningListsTheTaxaAndBorrowsTheAreaSet) {
   std::strcpy(s.ws.cells[40].name.data(), "Somewhere");
   openDialog();
   const PreselectionDialogModel& m = s.preselection.dialog;
-  EXPECT_EQ(m.groupCode, "12");
-  EXPECT_EQ(m.minimumLevel, 2);
-  EXPECT_EQ(m.groupLines[2], "121- Gamma");
+  EXPECT_EQ(std::tuple(m.groupCode, m.minimumLevel, m.groupLines[2], m.taxaExcludedText),
+            std::tuple("12", 2, "121- Gamma", "1 already excluded"));
   EXPECT_EQ(m.groupSelected, (std::vector<char>{0, 1, 1, 0, 0}));
   EXPECT_EQ(m.taxonLines, (std::vector<std::string>{"Alpha", "Beta", "Gamma", "Delta", "-"}));
-  EXPECT_EQ(m.taxaExcludedText, "1 already excluded");
   EXPECT_EQ(m.areaLines, std::vector<std::string>{"   1:(40) Somewhere"});
   EXPECT_EQ(s.areas.cells, std::vector<int>{40});
   EXPECT_EQ(s.areas.seedCount, 0);
