@@ -159,11 +159,9 @@ TEST_F(UnitsProject, TableRowsPlacedAndTheFileReadsBackAsWritten) {
   EXPECT_EQ(d.unit(2).id, 20);
   EXPECT_TRUE(back->amounts);
   const Occurrences& o = d.occurrences;
-  std::vector<int> wolf(o.unitsOf(0).begin(), o.unitsOf(0).end());
-  EXPECT_EQ(wolf, (std::vector<int>{1, 2, 4}));
+  EXPECT_EQ(std::vector<int>(o.unitsOf(0).begin(), o.unitsOf(0).end()), (std::vector<int>{1, 2, 4}));
   EXPECT_EQ(std::vector<double>(o.amountsOf(0), o.amountsOf(0) + 3), (std::vector<double>{2, 2.5, 2}));
-  std::vector<int> fox(o.unitsOf(1).begin(), o.unitsOf(1).end());
-  EXPECT_EQ(fox, std::vector<int>{3});
+  EXPECT_EQ(std::vector<int>(o.unitsOf(1).begin(), o.unitsOf(1).end()), std::vector<int>{3});
   ASSERT_EQ(d.adjacency.degree(2), 1);
   EXPECT_EQ(d.adjacency.neighboursOf(2)[0], 1u);
   EXPECT_EQ(back->outlines.size(), 4u);

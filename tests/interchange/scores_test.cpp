@@ -236,7 +236,6 @@ TEST(ScoresImportOffsets, AShiftThatWouldOverflowIsRefusedAndChangesNothing) {
   };
   const Case cases[] = {
       {"single column", "#2\n1 -1e308\n2 1e308\n"},
-      {"background column", "a\nb\n#3\n1 1 -1e308\n2 1 1e308\n"},
       {"third axis", "#4\n1 1 1 -1.7e308\n2 1 1 1.7e308\n"},
   };
   for (const Case& c : cases) {
