@@ -204,14 +204,12 @@ TEST_F(Preselection, OkAppliesFiltersRemovesTaxaAndCellsAndGivesTheAreaSetBack) 
   m.minimumLevel = 2;
   addCell(42);
   EXPECT_EQ(applyPreselectionDialog(s, host, PreselectionAction::Ok, {0}), PreselectionOutcome::Applied);
-  EXPECT_EQ(s.ws.groupCode, "1");
-  EXPECT_EQ(s.settings.excludedLevel, 1);
+  EXPECT_EQ(std::pair(s.ws.groupCode, s.settings.excludedLevel), std::pair(std::string("1"), 1));
   EXPECT_TRUE(s.ws.cards.excluded(0));
   EXPECT_EQ(s.ws.cards.level(0, 41), 0);
   EXPECT_EQ(recordsIn(42), 0);
   EXPECT_TRUE(s.ws.dataModifiedByPreselection);
-  EXPECT_EQ(s.areas.cells, (std::vector<int>{1, 2, 3}));
-  EXPECT_EQ(s.areas.seedCount, 1);
+  EXPECT_EQ(std::pair(s.areas.cells, s.areas.seedCount), std::pair(std::vector<int>{1, 2, 3}, 1));
   EXPECT_EQ(s.ws.borrowedAreas, std::vector<int>{42});
 }
 
