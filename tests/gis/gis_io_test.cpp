@@ -96,7 +96,6 @@ TEST_F(GbifImport, ShippedSampleComesBackCardForCardWithBadRowsLost) {
   // Each bad row with the reason the lost-records file gives.
   const std::vector<std::pair<std::string, std::string>> badRows{
       {with({{"decimalLatitude", ""}}), "no coordinates"},
-      {with({{"decimalLatitude", "0"}, {"decimalLongitude", "0.0"}}), "coordinates 0/0"},
       {with({{"coordinateUncertaintyInMeters", "50000"}}), "uncertainty 50000 m above 10000 m"},
       {with({{"occurrenceStatus", "ABSENT"}}), "absent"},
       {with({{"decimalLatitude", "ten north"}}), "coordinates are not numbers"},

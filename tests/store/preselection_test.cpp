@@ -134,12 +134,10 @@ TEST_F(Preselection, OpeningListsTheTaxaAndBorrowsTheAreaSet) {
   std::strcpy(s.ws.cells[40].name.data(), "Somewhere");
   openDialog();
   const PreselectionDialogModel& m = s.preselection.dialog;
-  EXPECT_EQ(m.groupCode, "12");
-  EXPECT_EQ(m.minimumLevel, 2);
-  EXPECT_EQ(m.groupLines[2], "121- Gamma");
+  EXPECT_EQ(std::tuple(m.groupCode, m.minimumLevel, m.groupLines[2], m.taxaExcludedText),
+            std::tuple("12", 2, "121- Gamma", "1 already excluded"));
   EXPECT_EQ(m.groupSelected, (std::vector<char>{0, 1, 1, 0, 0}));
   EXPECT_EQ(m.taxonLines, (std::vector<std::string>{"Alpha", "Beta", "Gamma", "Delta", "-"}));
-  EXPECT_EQ(m.taxaExcludedText, "1 already excluded");
   EXPECT_EQ(m.areaLines, std::vector<std::string>{"   1:(40) Somewhere"});
   EXPECT_EQ(s.areas.cells, std::vector<int>{40});
   EXPECT_EQ(s.areas.seedCount, 0);
@@ -206,14 +204,12 @@ TEST_F(Preselection, OkAppliesFiltersRemovesTaxaAndCellsAndGivesTheAreaSetBack) 
   m.minimumLevel = 2;
   addCell(42);
   EXPECT_EQ(applyPreselectionDialog(s, host, PreselectionAction::Ok, {0}), PreselectionOutcome::Applied);
-  EXPECT_EQ(s.ws.groupCode, "1");
-  EXPECT_EQ(s.settings.excludedLevel, 1);
+  EXPECT_EQ(std::pair(s.ws.groupCode, s.settings.excludedLevel), std::pair(std::string("1"), 1));
   EXPECT_TRUE(s.ws.cards.excluded(0));
   EXPECT_EQ(s.ws.cards.level(0, 41), 0);
   EXPECT_EQ(recordsIn(42), 0);
   EXPECT_TRUE(s.ws.dataModifiedByPreselection);
-  EXPECT_EQ(s.areas.cells, (std::vector<int>{1, 2, 3}));
-  EXPECT_EQ(s.areas.seedCount, 1);
+  EXPECT_EQ(std::pair(s.areas.cells, s.areas.seedCount), std::pair(std::vector<int>{1, 2, 3}, 1));
   EXPECT_EQ(s.ws.borrowedAreas, std::vector<int>{42});
 }
 
@@ -336,7 +332,6 @@ TEST_F(DataCommands, PreselectionDialogAppliesOnOkAndRecomputesTheMap) {
 
   shell->dispatch(Command::DataPreselection);
   preselectionRestore(*shell);
-  EXPECT_EQ(s.ws.groupCode, "");
   EXPECT_EQ(s.ws.counters.includedTaxa, 5);
   EXPECT_EQ(s.ws.cells[40].score, 2.0);
 }

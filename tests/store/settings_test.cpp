@@ -81,9 +81,6 @@ TEST(Settings, OutOfRangeValuesAreKeptUntilTheStartupCorrections) {
   put(kHotspotKind, -2);
   put(kScaleType, 5);
   put(kColourMode, 99);
-  put(kMapPalette, 6);
-  put(kNeighbourhoodSize, 10);
-  put(kExactTimeLimit, kExactTimeLimitMax + 1);
   put(kFillFrameCoast, 1);
   Settings s = decodeSettings(img.data(), img.size());
   EXPECT_EQ(static_cast<int>(s.reordering), 7);
@@ -92,10 +89,7 @@ TEST(Settings, OutOfRangeValuesAreKeptUntilTheStartupCorrections) {
   EXPECT_EQ(encodeSettings(s), img) << "read as stored";
   auto saved = static_cast<Flag>(-1);
   const MapSettingsCopy copy = correctAtStartup(s, saved);
-  // Only the values the corrections know are put right.
-  EXPECT_EQ(s.mapPalette, MapPalette::kStandard);
-  EXPECT_EQ(s.neighbourhoodSize, NeighbourhoodSize::kNine);
-  EXPECT_EQ(s.exactTimeLimit, kExactTimeLimitDefault);
+  // Values the corrections do not know stay (those they put right: StartupCorrections).
   EXPECT_EQ(static_cast<int>(s.reordering), 7);
   EXPECT_EQ(static_cast<int>(s.colourMode), 99);
   EXPECT_EQ(static_cast<int>(copy.scaleType), 5);
@@ -119,8 +113,8 @@ TEST(Settings, DefaultsKeepTheMeasureAndFillOnlyWhereAFillCanShow) {
   struct Case {
     bool light, zoomed, britain;
   };
-  for (Case c : {Case{false, false, false}, Case{true, false, false}, Case{false, true, false},
-                 Case{false, false, true}}) {
+  for (Case c :
+       {Case{false, false, false}, Case{true, false, false}, Case{false, true, false}, Case{false, false, true}}) {
     Settings d;
     d.measureCode = kCodeGreedy;
     d.printOption = 5;
