@@ -234,6 +234,8 @@ TEST(UnitMap, CountsOfFewValuesTakeAClassEach) {
       {"five counts", {1, 2, 3, 5, 6, 6, 0, 1}, true, false, 5},
       {"inverted", {1, 2, 3, 5, 6, 6, 0, 1}, true, true, 5},
       {"one value", {4, 4, 0}, true, false, 1},
+      {"no value", {0, 0}, true, false, 0},
+      {"eight counts", {1, 2, 3, 4, 5, 6, 7, 8}, true, false, 8},
       {"nine counts", {1, 2, 3, 4, 5, 6, 7, 8, 9}, true, false, 0},
       {"not counts", {0.5, 1.5, 2.5}, false, false, 0},
   };
