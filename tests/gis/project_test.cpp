@@ -346,31 +346,28 @@ TEST_F(UnitsProject, UnitsArePlacedFoundAndRingedByTheirGeometry) {
     return out;
   };
   const int middle = unitOfCell(13);
-  EXPECT_EQ(g.unitAtPoint(2.5, 2.5), middle);
-  EXPECT_EQ(g.unitAtPoint(0.2, 4.9), unitOfCell(1));
-  EXPECT_EQ(g.unitAtPoint(7, 7), 0);
+  EXPECT_EQ(std::tuple(g.unitAtPoint(2.5, 2.5), g.unitAtPoint(0.2, 4.9), g.unitAtPoint(7, 7)),
+            std::tuple(middle, unitOfCell(1), 0));
   std::vector<int> ring;
   g.ring(middle, 1, ring);
   EXPECT_EQ(cells(ring), (std::vector<long long>{8, 12, 14, 18}));
   g.ring(middle, 2, ring);
   EXPECT_EQ(cells(ring), (std::vector<long long>{3, 7, 9, 11, 15, 17, 19, 23}));
-  EXPECT_EQ(g.name(middle), "middle");
-  EXPECT_EQ(g.name(unitOfCell(7)), "7");
+  EXPECT_EQ(std::tuple(g.name(middle), g.name(unitOfCell(7))), std::tuple("middle", "7"));
   const auto first = g.bounds(unitOfCell(1)), next = g.bounds(unitOfCell(2)), below = g.bounds(unitOfCell(6));
   ASSERT_TRUE(first && next && below);
   EXPECT_EQ(first->x1, next->x0);
   EXPECT_EQ(first->y1, below->y0);
   EXPECT_EQ(first->width(), first->height());
   EXPECT_EQ(g.unitAt((next->x0 + next->x1) / 2, (next->y0 + next->y1) / 2), unitOfCell(2));
-  EXPECT_EQ(a.gridUnits, 25);
-  EXPECT_FALSE(a.treeData);
+  EXPECT_EQ(std::tuple(a.gridUnits, a.treeData), std::tuple(25, false));
 
   auto madeUnits = std::make_shared<const Project>(made());
   const auto pg = analysisData(madeUnits).geometry;
-  EXPECT_EQ(pg->unitAtPoint(0.7, 0.7), 1);  // in units 10 and 40
-  EXPECT_EQ(pg->unitAtPoint(0.7, 0.2), 1);
-  EXPECT_EQ(pg->unitAtPoint(1.5, 0.5), 2);
-  EXPECT_EQ(pg->unitAtPoint(3, 3), 0);
+  // (0.7, 0.7) is in units 10 and 40.
+  EXPECT_EQ(std::tuple(pg->unitAtPoint(0.7, 0.7), pg->unitAtPoint(0.7, 0.2), pg->unitAtPoint(1.5, 0.5),
+                       pg->unitAtPoint(3, 3)),
+            std::tuple(1, 1, 2, 0));
   const auto c = pg->centroid(4);
   ASSERT_TRUE(c);
   EXPECT_NEAR(c->x, 0.7, 1e-12);

@@ -261,21 +261,17 @@ TEST(ScoresImportThreeAxis, FillsTheBufferResetsTheAxesAndReadsTitles) {
   g.s.overlay.threeAxis.reversed = {true, true, true};
   ASSERT_TRUE(importText(g, "green axis\nblue axis\nred axis\n#5\n2 1 2 3\n4 0 0 7\n"));
   const ThreeAxisBuffer& b = g.s.overlay.threeAxis;
-  EXPECT_TRUE(b.loaded);
-  EXPECT_EQ(g.s.map.importKind, kImportThreeAxis);
+  EXPECT_EQ(std::tuple(b.loaded, g.s.map.importKind, mapOf(g), g.cell(4).scored),
+            std::tuple(true, kImportThreeAxis, "2:1/1 4:0/1 ", 1));
   EXPECT_EQ(b.titles, (std::array<std::string, 3>{"green axis", "blue axis", "red axis"}));
-  EXPECT_EQ(b.axisOfColour, (std::array<int, 3>{0, 1, 2}));
-  EXPECT_EQ(b.reversed, (std::array<bool, 3>{false, false, false}));
-  EXPECT_EQ(b.values[4], (std::array<double, 3>{0, 0, 7}));
-  EXPECT_EQ(mapOf(g), "2:1/1 4:0/1 ");
-  EXPECT_EQ(g.cell(4).scored, 1);
+  EXPECT_EQ(std::tuple(b.axisOfColour, b.reversed, b.values[4]),
+            std::tuple(std::array<int, 3>{0, 1, 2}, std::array<bool, 3>{}, std::array<double, 3>{0, 0, 7}));
 
   // "#4" keeps no titles; the next single import unloads the buffer.
   ASSERT_TRUE(importText(g, "#4\n1 1 1 1\n"));
   EXPECT_EQ(g.s.overlay.threeAxis.titles, (std::array<std::string, 3>{}));
   ASSERT_TRUE(importText(g, "#1 3"));
-  EXPECT_FALSE(g.s.overlay.threeAxis.loaded);
-  EXPECT_TRUE(g.s.overlay.threeAxis.values.empty());
+  EXPECT_EQ(std::tuple(g.s.overlay.threeAxis.loaded, g.s.overlay.threeAxis.values.size()), std::tuple(false, 0u));
 }
 
 // A cell across the date line has its centroid and its points; cells without

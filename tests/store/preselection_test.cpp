@@ -90,15 +90,11 @@ TEST_F(Preselection, LoadingExcludesTheFirstTaxonOfANameAndClearsTheCells) {
                   "[excluded areas]\n42\n9999\n[end]\n");
   std::vector<int> excluded{42};
   ASSERT_TRUE(loadPreselectionFile(s.ws, s.settings, s.grid(), s.notices, s.progress, pre, excluded));
-  EXPECT_EQ(s.ws.groupCode, "1");
-  EXPECT_EQ(s.settings.excludedLevel, 3) << "clamped below the number of levels";
-  EXPECT_TRUE(s.ws.cards.excluded(0));
-  EXPECT_FALSE(s.ws.cards.excluded(3));
-  EXPECT_EQ(s.ws.cards.level(0, 40), 0);
-  EXPECT_EQ(s.ws.cards.level(3, 50), 2);
-  EXPECT_EQ(excluded, std::vector<int>{42}) << "a listed cell is not listed twice";
-  EXPECT_EQ(recordsIn(42), 0);
-  EXPECT_TRUE(s.ws.dataModifiedByPreselection);
+  // The level is clamped below the number of levels; a listed cell is not listed twice.
+  EXPECT_EQ(std::tuple(s.ws.groupCode, s.settings.excludedLevel, s.ws.cards.excluded(0), s.ws.cards.excluded(3),
+                       s.ws.cards.level(0, 40), s.ws.cards.level(3, 50), excluded, recordsIn(42),
+                       s.ws.dataModifiedByPreselection),
+            std::tuple("1", 3, true, false, 0, 2, std::vector<int>{42}, 0, true));
 
   EXPECT_FALSE(loadPreselectionFile(s.ws, s.settings, s.grid(), s.notices, s.progress, home / "missing.pre", excluded));
   EXPECT_EQ(test::noticeLines(s).back(), "Preselection load: Can't open file\n" + (home / "missing.pre").string());
