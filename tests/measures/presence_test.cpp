@@ -49,22 +49,6 @@ Workspace cardsOf(const CardLayout& layout, int taxa, int cells) {
   return ws;
 }
 
-TEST(PresenceIndex, SparseWorldDataGoToLists) {
-  Workspace ws = cardsOf(kWorldCards, 300, 864);
-  for (int n = 1; n <= 864; ++n) ws.cards.setLevel(0, n, 1);  // everywhere
-  ws.cards.setLevel(2, 1, 3);                                 // first and last cells only
-  ws.cards.setLevel(2, 864, 1);
-  ws.cards.setLevel(3, 5, -2);  // below the excluded level only
-  for (int t = 4; t < 300; ++t) ws.cards.setLevel(t, 1 + (t * 37) % 864, 2);
-  ws.cards.setLevel(299, 864, 1);
-  const PresenceIndex ix = buildPresenceIndex(ws, 0);
-  EXPECT_EQ(ix.taxonWords, 0u);
-  EXPECT_EQ(ix.unitWords, 0u);
-  expectRecount(ws, ix, 0);
-  // A level above zero only: the taxon on level 1 cells drops out.
-  expectRecount(ws, buildPresenceIndex(ws, 1), 1);
-}
-
 TEST(PresenceIndex, DenseDataGoToBitRowsAcrossWordEdges) {
   // 130 taxa: cell rows span three words; the world grid's 865 cell bits fill 14.
   Workspace ws = cardsOf(kWorldCards, 130, 864);

@@ -52,23 +52,6 @@ TEST(SmoothPass, KindsAndNeighbourhoods) {
   }
 }
 
-// A lone cell keeps its value and a blank one stays blank; a corner cell
-// averages the cells that exist; every cell reads the values before the pass.
-TEST(SmoothPass, EachCellTakesTheScoredCellsAroundItBeforeThePass) {
-  for (Smoothing by : {Smoothing::kMedian, Smoothing::kMean}) {
-    Scored m;
-    m.s.settings.smoothByMean = by;
-    m.set(20, 12, 7.5);
-    m.set(1, 1, 2);
-    m.set(2, 1, 4);
-    m.set(1, 2, 6);
-    m.set(5, 5, 1);
-    m.set(6, 5, 3);
-    smoothPass(m.s);
-    EXPECT_EQ(m.map(), "1:4/1 2:4/1 37:4/1 149:2/1 150:2/1 416:7.5/1 ");
-  }
-}
-
 TEST(SmoothPass, MarkersReadAsZeroAndAZeroResultBecomesTheMarker) {
   Scored m;
   m.set(5, 5, 3);
