@@ -24,6 +24,12 @@ mutant is "stale" and left out of the rate.
 Verdicts: killed (a test that passes on the clean tree fails, a test program crashes,
 or the run times out), survived (every such test still passes), invalid (the mutant
 does not compile), stale.
+
+A killed mutant's log line names the program and up to five tests that failed first
+(each program stops at its first failure).  With --every-killer every covering program
+runs whole and the line lists every failing test (and "crashed" the programs that
+crashed), so a test that is the only one to catch a mutant can be told apart from one
+whose faults others catch too; add --wide to count the programs of other folders.
 """
 
 import argparse
@@ -516,11 +522,19 @@ def run_list(args):
                         row["verdict"] = "survived"
                         for t in tests:
                             limit = args.timeout or max(30.0, 4 * baseline[t][1])
-                            status, failed, _ = run_program(progs[t], limit, not baseline[t][0])
+                            fail_fast = not baseline[t][0] and not args.every_killer
+                            status, failed, _ = run_program(progs[t], limit, fail_fast)
                             new = sorted(failed - baseline[t][0])
-                            if status in ("crashed", "timeout") or new:
-                                row.update(verdict="killed", by=t, how=status, tests=new[:5])
+                            if not (status in ("crashed", "timeout") or new):
+                                continue
+                            if row["verdict"] != "killed":
+                                row.update(verdict="killed", by=t, how=status, tests=[])
+                            if status in ("crashed", "timeout"):
+                                row.setdefault("crashed", []).append(t)
+                            if not args.every_killer:
+                                row["tests"] = new[:5]
                                 break
+                            row["tests"] += new
                 finally:
                     tree.restore()
                 row["line"] = at + 1
@@ -593,6 +607,9 @@ def main():
     ap.add_argument("--build-timeout", type=float, default=1800, help="seconds per mutant build")
     ap.add_argument("--wide", action="store_true",
                     help="run every test program linking the file, not only the folder's own")
+    ap.add_argument("--every-killer", action="store_true",
+                    help="run every covering program whole and log every test that fails (slower; shows "
+                         "whether a test is the only one catching a mutant)")
     ap.add_argument("--log", help="append one JSON line per mutant here")
     ap.add_argument("--resume", action="store_true", help="skip mutants already in --log")
     ap.add_argument("--report", metavar="LOG", help="print the report of a --log file and stop")
