@@ -77,7 +77,7 @@ TEST(Palette, ColourBlindRampRisesInLightnessInBothModesOnly) {
     EXPECT_EQ(built(mode, -1, true, MapPalette::kAllBits).entries, built(mode).entries) << mode;
 }
 
-TEST(Palette, DivergingRampOnlyForResidualMapsWhenChosen) {
+TEST(Palette, DivergingRampOnlyForResidualMapsWhenChosenAndTurnsAtTheZeroClass) {
   Settings s = settingsOf(kDarkColour);
   Palette p = built(kDarkColour);
   EXPECT_FALSE(divergingRampApplies(p, s, kCodeResiduals)) << "not chosen";
@@ -87,11 +87,9 @@ TEST(Palette, DivergingRampOnlyForResidualMapsWhenChosen) {
   p.overlayInForce = true;
   EXPECT_FALSE(divergingRampApplies(p, s, kCodeResiduals)) << "an overlay block";
   EXPECT_FALSE(divergingRampApplies(built(kMonoLog), s, kCodeResiduals));
-}
 
-TEST(Palette, DivergingRampTurnsAtTheZeroClass) {
+  // The ramp itself, put on the dark palette.
   const Rgb white{247, 247, 247};
-  Palette p = built(kDarkColour);
   putDivergingRamp(p, 12, false);
   EXPECT_EQ(p.at(12), white);
   for (int i = 1; i <= 12; ++i) EXPECT_GT(lightness(p.at(i)), lightness(p.at(i - 1))) << "below zero " << i;
