@@ -103,7 +103,7 @@ TEST_P(MapWindow, InvertedColourScaleLastsOneDrawing) {
   EXPECT_EQ(view()->grab().toImage(), before);
 }
 
-TEST_P(MapWindow, WheelZoomsAboutThePointerDragsAndKeysPanAndHomeShowsTheWholeMap) {
+TEST_P(MapWindow, WheelZoomsAboutThePointerDragsAndKeysPanHomeShowsTheWholeMapAlsoWhenTiny) {
   // A cell near the middle of the frame: at the frame's edge the zoomed view,
   // which keeps clear of the key's strip, cannot move far enough to hold the
   // point under the pointer.
@@ -150,6 +150,18 @@ TEST_P(MapWindow, WheelZoomsAboutThePointerDragsAndKeysPanAndHomeShowsTheWholeMa
 
   test::sendKey(view(), QEvent::KeyPress, Qt::Key_Home);
   EXPECT_FALSE(viewState().zoomed);
+
+  // A tiny window still zooms, pans and draws.
+  window->resize(200, 150);
+  QApplication::processEvents();
+  const QPoint middle(view()->width() / 2, view()->height() / 2);
+  view()->grab();
+  for (int i = 0; i < 20; ++i) wheel(middle, 2);
+  drag(middle, middle + QPoint(500, -500), Qt::MiddleButton);
+  EXPECT_FALSE(view()->grab().isNull());
+  EXPECT_TRUE(viewState().zoomed);
+  for (int i = 0; i < 20; ++i) wheel(middle, -2);
+  EXPECT_FALSE(viewState().zoomed);
 }
 
 // Save bitmap through the real file dialog: the type chosen in its list
@@ -186,19 +198,6 @@ TEST_P(MapWindow, SaveBitmapTakesTheTypeOfTheChosenFilter) {
     const fs::path file = fs::path(bare) += c.extension;
     EXPECT_EQ(test::readFile(file).rfind(c.magic, 0), 0u) << c.type;
   }
-}
-
-TEST_P(MapWindow, TinyWindowStillZoomsPansAndDraws) {
-  window->resize(200, 150);
-  QApplication::processEvents();
-  const QPoint centre(view()->width() / 2, view()->height() / 2);
-  view()->grab();
-  for (int i = 0; i < 20; ++i) wheel(centre, 2);
-  drag(centre, centre + QPoint(500, -500), Qt::MiddleButton);
-  EXPECT_FALSE(view()->grab().isNull());
-  EXPECT_TRUE(viewState().zoomed);
-  for (int i = 0; i < 20; ++i) wheel(centre, -2);
-  EXPECT_FALSE(viewState().zoomed);
 }
 
 // The colour ramps of "Mapdraw options", chosen with the mouse, and the
@@ -295,8 +294,23 @@ TEST_P(MapRamps, ColourBlindAndDivergingRampsAreChosenWithTheMouseAndDrawnAsTheT
 // the whole map and back.
 class RegionalMap : public MapRamps {};
 
-TEST_P(RegionalMap, OpensZoomedToItsCellsAndTheMenuSwitchesViews) {
+// The tool frames a regional grid's data as the window does.
+TEST_P(RegionalMap, OpensZoomedToItsCellsAsTheToolFramesThemAndTheMenuSwitchesViews) {
   ASSERT_TRUE(viewState().zoomed);
+  // The world's coast runs off the bottom of the map: its smoothed edge in
+  // the last rows depends on how far the picture goes on below (the tool's
+  // has its status-bar strip), so those rows are left out.
+  constexpr int kEdgeRows = 8;
+  const QImage full = windowMap();
+  const QImage shown = full.copy(0, 0, full.width(), full.height() - kEdgeRows);
+  const QImage tool = toolMap("richness").copy(0, 0, full.width(), full.height() - kEdgeRows);
+  EXPECT_EQ(shown, tool);
+  if (shown != tool) {
+    test::showMap(shown, std::string("regional_window_") + program.folder);
+    test::showMap(tool, std::string("regional_tool_") + program.folder);
+  }
+
+  // The cells fill the view; the menu goes to the whole map and back.
   window->resize(1200, 860);
   QApplication::processEvents();
   screenshot("map");
@@ -346,23 +360,6 @@ TEST_P(RegionalMap, CoastUnderTheCellsAndTheKeyBesideThem) {
   }
   EXPECT_GT(coast, 500) << "the coastline drawn";
   EXPECT_EQ(keyOverCells, 0) << "the key over the cells";
-}
-
-// The tool frames a regional grid's data as the window does.
-TEST_P(RegionalMap, ToolDrawsTheFramedMapTheWindowShows) {
-  ASSERT_TRUE(viewState().zoomed);
-  // The world's coast runs off the bottom of the map: its smoothed edge in
-  // the last rows depends on how far the picture goes on below (the tool's
-  // has its status-bar strip), so those rows are left out.
-  constexpr int kEdgeRows = 8;
-  const QImage full = windowMap();
-  const QImage shown = full.copy(0, 0, full.width(), full.height() - kEdgeRows);
-  const QImage tool = toolMap("richness").copy(0, 0, full.width(), full.height() - kEdgeRows);
-  EXPECT_EQ(shown, tool);
-  if (shown != tool) {
-    test::showMap(shown, std::string("regional_window_") + program.folder);
-    test::showMap(tool, std::string("regional_tool_") + program.folder);
-  }
 }
 
 INSTANTIATE_TEST_SUITE_P(RegionalGrid, RegionalMap,
