@@ -295,7 +295,7 @@ TEST_P(MapRamps, ColourBlindAndDivergingRampsAreChosenWithTheMouseAndDrawnAsTheT
 class RegionalMap : public MapRamps {};
 
 // The tool frames a regional grid's data as the window does.
-TEST_P(RegionalMap, OpensZoomedToItsCellsAsTheToolFramesThemAndTheMenuSwitchesViews) {
+TEST_P(RegionalMap, OpensZoomedToItsCellsAsTheToolFramesThemWithTheCoastUnderAndTheKeyBeside) {
   ASSERT_TRUE(viewState().zoomed);
   // The world's coast runs off the bottom of the map: its smoothed edge in
   // the last rows depends on how far the picture goes on below (the tool's
@@ -310,7 +310,7 @@ TEST_P(RegionalMap, OpensZoomedToItsCellsAsTheToolFramesThemAndTheMenuSwitchesVi
     test::showMap(tool, std::string("regional_tool_") + program.folder);
   }
 
-  // The cells fill the view; the menu goes to the whole map and back.
+  // The cells fill the view.
   window->resize(1200, 860);
   QApplication::processEvents();
   screenshot("map");
@@ -321,24 +321,13 @@ TEST_P(RegionalMap, OpensZoomedToItsCellsAsTheToolFramesThemAndTheMenuSwitchesVi
     EXPECT_TRUE(c.x0 >= z.x && c.x1 <= z.x + z.w && c.y0 >= z.y && c.y1 <= z.y + z.h) << "cell " << n;
   }
   EXPECT_LT(z.w, session->ws.geo.extentX / 2);
-  choose("&Whole map\tHome");
-  EXPECT_FALSE(viewState().zoomed);
-  view()->grab();
-  EXPECT_FALSE(viewState().zoomed) << "only a newly opened file is framed";
-  choose("Zoom to &data");
-  const LogicalRect d = viewState().zoom;
-  EXPECT_TRUE(d.x >= z.x && d.y >= z.y && d.x + d.w <= z.x + z.w && d.y + d.h <= z.y + z.h) << "the records' cells";
-}
 
-// The world's coast lies under a regional grid's cells, and the key stays
-// beside them: switching the coast or the key off with the mouse changes
-// pixels, the key's none over the cells.
-TEST_P(RegionalMap, CoastUnderTheCellsAndTheKeyBesideThem) {
-  window->resize(1200, 860);
-  QApplication::processEvents();
+  // The world's coast lies under a regional grid's cells, and the key stays
+  // beside them: switching the coast or the key off with the mouse changes
+  // pixels, the key's none over the cells.
   if (!isOn(session->settings.coastShown)) chooseInMapOptions({mopt::kCoast});
   ASSERT_TRUE(isOn(session->settings.coastShown));
-  const QImage shown = windowMap();
+  const QImage coasted = windowMap();
   screenshot("regional");
   chooseInMapOptions({mopt::kCoast});
   ASSERT_FALSE(isOn(session->settings.coastShown));
@@ -347,8 +336,8 @@ TEST_P(RegionalMap, CoastUnderTheCellsAndTheKeyBesideThem) {
   const QImage keyless = windowMap();
   const MapTransform& t = viewState().last;
   long coast = 0, keyOverCells = 0;
-  for (int y = 0; y < shown.height(); ++y)
-    for (int x = 0; x < shown.width(); ++x) coast += shown.pixel(x, y) != bare.pixel(x, y);
+  for (int y = 0; y < coasted.height(); ++y)
+    for (int x = 0; x < coasted.width(); ++x) coast += coasted.pixel(x, y) != bare.pixel(x, y);
   for (int n = 1; n <= session->ws.geo.cells; ++n) {
     const GridCell& c = session->ws.cells[static_cast<std::size_t>(n)];
     if (c.background == 0) continue;
@@ -360,6 +349,15 @@ TEST_P(RegionalMap, CoastUnderTheCellsAndTheKeyBesideThem) {
   }
   EXPECT_GT(coast, 500) << "the coastline drawn";
   EXPECT_EQ(keyOverCells, 0) << "the key over the cells";
+
+  // The menu goes to the whole map and back.
+  choose("&Whole map\tHome");
+  EXPECT_FALSE(viewState().zoomed);
+  view()->grab();
+  EXPECT_FALSE(viewState().zoomed) << "only a newly opened file is framed";
+  choose("Zoom to &data");
+  const LogicalRect d = viewState().zoom;
+  EXPECT_TRUE(d.x >= z.x && d.y >= z.y && d.x + d.w <= z.x + z.w && d.y + d.h <= z.y + z.h) << "the records' cells";
 }
 
 INSTANTIATE_TEST_SUITE_P(RegionalGrid, RegionalMap,
