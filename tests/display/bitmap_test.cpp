@@ -10,7 +10,7 @@
 namespace zn {
 namespace {
 
-TEST(BitmapFile, HeaderOfA24BitBitmap) {
+TEST(BitmapFile, HeaderOfA24BitBitmapAndNoFileForAnEmptyImage) {
   // 3 x 2 pixels: rows of 0xAARRGGBB, top row first.
   const std::vector<std::uint32_t> px{0xFF102030, 0xFF405060, 0xFF708090, 0xFFA0B0C0, 0xFFD0E0F0, 0xFF010203};
   std::string bmp = encodeBmp24(3, 2, reinterpret_cast<const unsigned char*>(px.data()), 12);
@@ -32,9 +32,8 @@ TEST(BitmapFile, HeaderOfA24BitBitmap) {
   EXPECT_EQ(std::vector<int>(p + 54, p + 54 + 12),
             (std::vector<int>{0xC0, 0xB0, 0xA0, 0xF0, 0xE0, 0xD0, 0x03, 0x02, 0x01, 0, 0, 0}));
   EXPECT_EQ(std::vector<int>(p + 66, p + 69), (std::vector<int>{0x30, 0x20, 0x10}));
-}
 
-TEST(BitmapFile, EmptyImageGivesNoFile) {
+  // An empty image gives no file.
   EXPECT_TRUE(encodeBmp24(0, 5, nullptr, 0).empty());
   EXPECT_TRUE(encodeBmp24(5, 0, nullptr, 0).empty());
 }

@@ -279,25 +279,6 @@ TEST(MapLayers, PrintedPageHoldsTheMapAtThePercentage) {
   EXPECT_NEAR(left, (1000 - 0.45 * 900) / 2, 2);
 }
 
-TEST(MapLayers, DrawMapKeepsTheMappingForTheMouse) {
-  MapFixture f;
-  QImage target(1000, 700, QImage::Format_RGB32);
-  {
-    QPainter p(&target);
-    drawMap(p, QRect(0, 0, 1000, 700), f.s, f.d);
-  }
-  EXPECT_EQ(f.d.view.last.vpW, std::lround(680 / (2249.0 / 3073)));
-  EXPECT_EQ(f.d.view.clientLogical, LogicalRect{});
-  ASSERT_TRUE(zoomTo(f.s, f.d.view, zoomFlags(f.s), {400, 300, 800, 600}));
-  {
-    QPainter p(&target);
-    drawMap(p, QRect(0, 0, 1000, 700), f.s, f.d);
-  }
-  const LogicalRect c = f.d.view.clientLogical;
-  EXPECT_LT(c.x, 400);
-  EXPECT_GT(c.x + c.w, 1200);
-}
-
 TEST(MapLayers, DamagedStateDrawsWithoutFault) {
   MapFixture f;
   scoreAndClass(f);
@@ -533,7 +514,7 @@ TEST(MapKey, CategoryMapsGetWordsAndTheMeasureAsTitle) {
   EXPECT_EQ(title.size(), 1u);
 }
 
-TEST(MapKey, ScreenPixelRatioDrawsOnFinerPixelsWithTheSameMapping) {
+TEST(MapKey, ScreenPixelRatioAndAPainterKeepTheMappingForTheMouse) {
   MapFixture f;
   scoreAndClass(f);
   const QImage plain = renderClient(f.s, f.d, 600, 400);
@@ -557,6 +538,23 @@ TEST(MapKey, ScreenPixelRatioDrawsOnFinerPixelsWithTheSameMapping) {
   // Broken ratios draw at one pixel per pixel.
   o.pixelRatio = std::nan("");
   EXPECT_EQ(renderClient(f.s, f.d, 600, 400, o).size(), QSize(600, 400));
+
+  // Drawn on a painter, the map keeps the mapping for the mouse.
+  QImage target(1000, 700, QImage::Format_RGB32);
+  {
+    QPainter p(&target);
+    drawMap(p, QRect(0, 0, 1000, 700), f.s, f.d);
+  }
+  EXPECT_EQ(f.d.view.last.vpW, std::lround(680 / (2249.0 / 3073)));
+  EXPECT_EQ(f.d.view.clientLogical, LogicalRect{});
+  ASSERT_TRUE(zoomTo(f.s, f.d.view, zoomFlags(f.s), {400, 300, 800, 600}));
+  {
+    QPainter p(&target);
+    drawMap(p, QRect(0, 0, 1000, 700), f.s, f.d);
+  }
+  const LogicalRect client = f.d.view.clientLogical;
+  EXPECT_LT(client.x, 400);
+  EXPECT_GT(client.x + client.w, 1200);
 }
 
 }  // namespace

@@ -62,7 +62,7 @@ TEST(SaveBitmap, WritesTheChosenPartOfTheWindow) {
   }
 }
 
-TEST(SaveBitmap, CancelAndEmptyNames) {
+TEST(SaveBitmap, CancelEmptyNamesAndAnUnwritableFile) {
   MapFixture f;
   f.host.dialogAnswers.push_back(false);
   EXPECT_FALSE(saveBitmap(f.s, f.host, f.d, client(f, 500, 400)));
@@ -74,10 +74,8 @@ TEST(SaveBitmap, CancelAndEmptyNames) {
   EXPECT_FALSE(saveBitmap(f.s, f.host, f.d, client(f, 500, 400)));
   EXPECT_EQ(f.host.saveRequests.size(), 2u);
   EXPECT_TRUE(f.host.messages.empty());
-}
 
-TEST(SaveBitmap, UnwritableFileIsReportedAndTheProgramCarriesOn) {
-  MapFixture f;
+  // An unwritable file is reported and the program carries on.
   f.s.settings.bitmapOption = BitmapArea::kIncludeStatusBar;
   EXPECT_FALSE(saveAs(f, f.dir.path() / "no such folder" / "map.bmp", 500, 400));
   EXPECT_EQ(f.host.messageLines(), std::vector<std::string>{"BANG!!: bitmap not saved"});

@@ -47,7 +47,7 @@ TEST(Palette, SmallModesHaveSixClassesAndGreyRampsDarkenToBlack) {
   EXPECT_NE(built(kSixteenColour).entries, device.entries) << "on 256 entries the colours are softer";
 }
 
-TEST(Palette, ColourRampsRunFromBlueToRedAndShareTheFillColours) {
+TEST(Palette, ColourRampsRunFromBlueToRedShareTheFillColoursAndTheColourBlindOneRisesInLightness) {
   const Palette dark = built(kDarkColour, -1, false), light = built(kLightColour, -1, false);
   for (const Palette* p : {&dark, &light}) {
     ASSERT_EQ(p->classCount, 33);
@@ -63,9 +63,8 @@ TEST(Palette, ColourRampsRunFromBlueToRedAndShareTheFillColours) {
   EXPECT_NE(dark.at(32), separate);
   EXPECT_NE(light.at(32), separate);
   EXPECT_EQ(built(kDarkColour).at(31), dark.at(31));
-}
 
-TEST(Palette, ColourBlindRampRisesInLightnessInBothModesOnly) {
+  // The colour-blind ramp rises in lightness, in both colour modes only.
   for (int mode : {kDarkColour, kLightColour}) {
     const Palette p = built(mode, -1, true, MapPalette::kColourBlind);
     EXPECT_EQ(p.at(32), built(mode).at(32)) << "max in separate class keeps its own colour";
@@ -77,7 +76,7 @@ TEST(Palette, ColourBlindRampRisesInLightnessInBothModesOnly) {
     EXPECT_EQ(built(mode, -1, true, MapPalette::kAllBits).entries, built(mode).entries) << mode;
 }
 
-TEST(Palette, DivergingRampOnlyForResidualMapsWhenChosen) {
+TEST(Palette, DivergingRampOnlyForResidualMapsWhenChosenAndTurnsAtTheZeroClass) {
   Settings s = settingsOf(kDarkColour);
   Palette p = built(kDarkColour);
   EXPECT_FALSE(divergingRampApplies(p, s, kCodeResiduals)) << "not chosen";
@@ -87,11 +86,9 @@ TEST(Palette, DivergingRampOnlyForResidualMapsWhenChosen) {
   p.overlayInForce = true;
   EXPECT_FALSE(divergingRampApplies(p, s, kCodeResiduals)) << "an overlay block";
   EXPECT_FALSE(divergingRampApplies(built(kMonoLog), s, kCodeResiduals));
-}
 
-TEST(Palette, DivergingRampTurnsAtTheZeroClass) {
+  // The ramp itself, put on the dark palette.
   const Rgb white{247, 247, 247};
-  Palette p = built(kDarkColour);
   putDivergingRamp(p, 12, false);
   EXPECT_EQ(p.at(12), white);
   for (int i = 1; i <= 12; ++i) EXPECT_GT(lightness(p.at(i)), lightness(p.at(i - 1))) << "below zero " << i;

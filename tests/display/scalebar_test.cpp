@@ -38,19 +38,17 @@ TEST(ScaleBarLabels, CountsSkipRepeatedLimitsAndEmptyClasses) {
             (std::vector<ScaleLabel>{{0, "1"}, {3, "2"}, {5, "3"}}));
 }
 
-TEST(ScaleBarLabels, OtherScoresInFixedPointWithAPercentOnTop) {
+TEST(ScaleBarLabels, OtherScoresInFixedPointWithAPercentOnTopEqualTextsMerged) {
   const ClassTable t = table({0.5, 2.25, 150, 99.999});
   EXPECT_EQ(scaleBarLabels(t, MeasureKind{}, kEqualFrequency, false),
             (std::vector<ScaleLabel>{{0, "  0.50"}, {1, "  2.25"}, {2, "  0.00"}, {3, "100.00%"}}));
   const ClassTable over = table({1, 250});
   EXPECT_EQ(scaleBarLabels(over, MeasureKind{}, kEqualInterval, false),
             (std::vector<ScaleLabel>{{0, "  1.00"}, {1, "  0.00%"}}));
-}
 
-TEST(ScaleBarLabels, EqualTextsAreMergedIntoTheUpperLabel) {
   // Limits that differ but print alike: "0.03" once, on the highest class.
-  const ClassTable t = table({0.031, 0.032, 0.034, 0.05, 0.052, 0.2});
-  EXPECT_EQ(scaleBarLabels(t, MeasureKind{}, kEqualFrequency, false),
+  const ClassTable alike = table({0.031, 0.032, 0.034, 0.05, 0.052, 0.2});
+  EXPECT_EQ(scaleBarLabels(alike, MeasureKind{}, kEqualFrequency, false),
             (std::vector<ScaleLabel>{{2, "  0.03"}, {4, "  0.05"}, {5, "  0.20%"}}));
 }
 
@@ -96,7 +94,7 @@ struct KeySession {
   std::vector<KeyEntry> key() { return categoryKey(s, measureKind(s.map)); }
 };
 
-TEST(CategoryKey, WordsForTheKindsOfCellsTopFirst) {
+TEST(CategoryKey, WordsForTheKindsOfCellsTopFirstAndBothEndsOfLongRuns) {
   KeySession flex(kCodeNearMinimum, {{4, 2}, {3, 1}, {3, 1}, {2, 0}});
   flex.s.settings.flexibilityMap = Flag::kOn;
   flex.s.settings.nearMinimumGoal = 1;
@@ -134,13 +132,12 @@ TEST(CategoryKey, WordsForTheKindsOfCellsTopFirst) {
   // Ordinary measures keep their numbered scale.
   KeySession rarity(kCodeRangeSizeRarity, {{3, 1}});
   EXPECT_TRUE(rarity.key().empty());
-}
 
-TEST(CategoryKey, LongRunsKeepBothEnds) {
+  // Long runs keep both ends.
   std::vector<std::pair<double, int>> cells;
   for (int v = 1; v <= 30; ++v) cells.emplace_back(v, v);
-  KeySession random(kCodeRandomSets, cells);
-  const auto key = random.key();
+  KeySession runs(kCodeRandomSets, cells);
+  const auto key = runs.key();
   ASSERT_EQ(key.size(), 8u);
   EXPECT_EQ(key.front().text, "30 times chosen");
   EXPECT_EQ(key.back().text, "1 times chosen");

@@ -65,7 +65,7 @@ TEST(ScreenMapping, CentresTheMapClipsAndKeepsAFortiethMarginWhenZoomed) {
   EXPECT_EQ(z.clip, (DeviceRect{z.vpX, z.vpY, z.vpX + z.vpW, z.vpY + z.vpH}));
 }
 
-TEST(PointToMap, PointsMapBackAndTheWholeMapFitsTheWindow) {
+TEST(PointToMap, PointsMapBackTheWholeMapFitsTheWindowAndNothingOutsideTheFramePicksACell) {
   Workspace ws = worldCells();
   ViewState view;
   for (auto [w, h] : {std::pair{1200, 820}, std::pair{900, 1200}, std::pair{640, 480}}) {
@@ -92,10 +92,8 @@ TEST(PointToMap, PointsMapBackAndTheWholeMapFitsTheWindow) {
   MapTransform t = screenTransform(ws.geo, view, 1000, 720);
   const GridCell& c = ws.cells[9 * 36 + 13];
   EXPECT_EQ(cellAtDevice(*worldGeometry(ws), t, t.toDeviceX(c.x0 + 2), t.toDeviceY(c.y1 - 2)), 9 * 36 + 13);
-}
 
-TEST(PointToCell, NothingOutsideTheFrame) {
-  Workspace ws = worldCells();
+  // A logical point picks its cell, and nothing outside the frame.
   const auto units = worldGeometry(ws);
   const struct {
     double x, y;
@@ -117,7 +115,20 @@ class Zoom : public ::testing::Test {
   const Geometry& g = s.ws.geo;
 };
 
-TEST_F(Zoom, WheelZoomKeepsThePointAndItsLimits) {
+TEST_F(Zoom, RubberBandAndWheelZoomKeepInsideTheExtentAndTheWheelThePoint) {
+  // A rubber band gives the same rectangle drawn either way; a rectangle must
+  // lie strictly inside the extent.
+  MapTransform t = screenTransform(g, view, 1000, 720);
+  LogicalRect a = zoomRectFromPoints(t, 100, 100, 300, 250);
+  EXPECT_EQ(a, zoomRectFromPoints(t, 300, 250, 100, 100));
+  EXPECT_GT(a.w, 0);
+  EXPECT_GT(a.h, 0);
+  EXPECT_TRUE(zoomRectAcceptable(g, {1, 1, 3071, 2247}));
+  for (LogicalRect r : {LogicalRect{0, 100, 500, 500}, LogicalRect{100, 100, 2973, 500},
+                        LogicalRect{100, 100, 500, 2149}, LogicalRect{100, 100, 0, 50}, LogicalRect{100, 100, 50, -5}})
+    EXPECT_FALSE(zoomRectAcceptable(g, r)) << r.x << " " << r.y << " " << r.w << " " << r.h;
+
+  // The wheel zooms about the point, within its limits.
   const ScreenArea screen{1000, 720};
   auto shownPosition = [&](double x) { return screenTransform(g, view, screen.width, screen.height).toDeviceX(x); };
   const double before = shownPosition(700);
@@ -158,20 +169,6 @@ TEST_F(Zoom, ZoomToDataFramesTheCellsHoldingRecordsWithAMargin) {
     for (int c = 5; c <= 7; ++c) s.ws.cards.setLevel((r + c) % 2, (r - 1) * 36 + c, 1);
   ASSERT_TRUE(zoomToData(s, view, z));
   EXPECT_EQ(view.zoom, (LogicalRect{160 + 3 * 72, 160 + 13 * 72, 5 * 72, 6 * 72}));
-}
-
-// A rubber band gives the same rectangle drawn either way; a rectangle must
-// lie strictly inside the extent.
-TEST_F(Zoom, RubberBandInEitherDirectionAndOnlyInsideTheExtent) {
-  MapTransform t = screenTransform(g, view, 1000, 720);
-  LogicalRect a = zoomRectFromPoints(t, 100, 100, 300, 250);
-  EXPECT_EQ(a, zoomRectFromPoints(t, 300, 250, 100, 100));
-  EXPECT_GT(a.w, 0);
-  EXPECT_GT(a.h, 0);
-  EXPECT_TRUE(zoomRectAcceptable(g, {1, 1, 3071, 2247}));
-  for (LogicalRect r : {LogicalRect{0, 100, 500, 500}, LogicalRect{100, 100, 2973, 500},
-                        LogicalRect{100, 100, 500, 2149}, LogicalRect{100, 100, 0, 50}, LogicalRect{100, 100, 50, -5}})
-    EXPECT_FALSE(zoomRectAcceptable(g, r)) << r.x << " " << r.y << " " << r.w << " " << r.h;
 }
 
 TEST_F(Zoom, ZoomingSavesTheFillAndUnzoomingRestoresIt) {

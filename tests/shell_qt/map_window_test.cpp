@@ -103,7 +103,7 @@ TEST_P(MapWindow, InvertedColourScaleLastsOneDrawing) {
   EXPECT_EQ(view()->grab().toImage(), before);
 }
 
-TEST_P(MapWindow, WheelZoomsAboutThePointerDragsAndKeysPanAndHomeShowsTheWholeMap) {
+TEST_P(MapWindow, WheelZoomsAboutThePointerDragsAndKeysPanHomeShowsTheWholeMapAlsoWhenTiny) {
   // A cell near the middle of the frame: at the frame's edge the zoomed view,
   // which keeps clear of the key's strip, cannot move far enough to hold the
   // point under the pointer.
@@ -150,6 +150,18 @@ TEST_P(MapWindow, WheelZoomsAboutThePointerDragsAndKeysPanAndHomeShowsTheWholeMa
 
   test::sendKey(view(), QEvent::KeyPress, Qt::Key_Home);
   EXPECT_FALSE(viewState().zoomed);
+
+  // A tiny window still zooms, pans and draws.
+  window->resize(200, 150);
+  QApplication::processEvents();
+  const QPoint middle(view()->width() / 2, view()->height() / 2);
+  view()->grab();
+  for (int i = 0; i < 20; ++i) wheel(middle, 2);
+  drag(middle, middle + QPoint(500, -500), Qt::MiddleButton);
+  EXPECT_FALSE(view()->grab().isNull());
+  EXPECT_TRUE(viewState().zoomed);
+  for (int i = 0; i < 20; ++i) wheel(middle, -2);
+  EXPECT_FALSE(viewState().zoomed);
 }
 
 // Save bitmap through the real file dialog: the type chosen in its list
@@ -186,19 +198,6 @@ TEST_P(MapWindow, SaveBitmapTakesTheTypeOfTheChosenFilter) {
     const fs::path file = fs::path(bare) += c.extension;
     EXPECT_EQ(test::readFile(file).rfind(c.magic, 0), 0u) << c.type;
   }
-}
-
-TEST_P(MapWindow, TinyWindowStillZoomsPansAndDraws) {
-  window->resize(200, 150);
-  QApplication::processEvents();
-  const QPoint centre(view()->width() / 2, view()->height() / 2);
-  view()->grab();
-  for (int i = 0; i < 20; ++i) wheel(centre, 2);
-  drag(centre, centre + QPoint(500, -500), Qt::MiddleButton);
-  EXPECT_FALSE(view()->grab().isNull());
-  EXPECT_TRUE(viewState().zoomed);
-  for (int i = 0; i < 20; ++i) wheel(centre, -2);
-  EXPECT_FALSE(viewState().zoomed);
 }
 
 // The colour ramps of "Mapdraw options", chosen with the mouse, and the
@@ -295,61 +294,8 @@ TEST_P(MapRamps, ColourBlindAndDivergingRampsAreChosenWithTheMouseAndDrawnAsTheT
 // the whole map and back.
 class RegionalMap : public MapRamps {};
 
-TEST_P(RegionalMap, OpensZoomedToItsCellsAndTheMenuSwitchesViews) {
-  ASSERT_TRUE(viewState().zoomed);
-  window->resize(1200, 860);
-  QApplication::processEvents();
-  screenshot("map");
-  const LogicalRect z = viewState().zoom;
-  for (int n = 1; n <= session->ws.geo.cells; ++n) {
-    const GridCell& c = session->ws.cells[static_cast<std::size_t>(n)];
-    if (c.background == 0) continue;
-    EXPECT_TRUE(c.x0 >= z.x && c.x1 <= z.x + z.w && c.y0 >= z.y && c.y1 <= z.y + z.h) << "cell " << n;
-  }
-  EXPECT_LT(z.w, session->ws.geo.extentX / 2);
-  choose("&Whole map\tHome");
-  EXPECT_FALSE(viewState().zoomed);
-  view()->grab();
-  EXPECT_FALSE(viewState().zoomed) << "only a newly opened file is framed";
-  choose("Zoom to &data");
-  const LogicalRect d = viewState().zoom;
-  EXPECT_TRUE(d.x >= z.x && d.y >= z.y && d.x + d.w <= z.x + z.w && d.y + d.h <= z.y + z.h) << "the records' cells";
-}
-
-// The world's coast lies under a regional grid's cells, and the key stays
-// beside them: switching the coast or the key off with the mouse changes
-// pixels, the key's none over the cells.
-TEST_P(RegionalMap, CoastUnderTheCellsAndTheKeyBesideThem) {
-  window->resize(1200, 860);
-  QApplication::processEvents();
-  if (!isOn(session->settings.coastShown)) chooseInMapOptions({mopt::kCoast});
-  ASSERT_TRUE(isOn(session->settings.coastShown));
-  const QImage shown = windowMap();
-  screenshot("regional");
-  chooseInMapOptions({mopt::kCoast});
-  ASSERT_FALSE(isOn(session->settings.coastShown));
-  const QImage bare = windowMap();
-  chooseInMapOptions({mopt::kScaleBarOff});
-  const QImage keyless = windowMap();
-  const MapTransform& t = viewState().last;
-  long coast = 0, keyOverCells = 0;
-  for (int y = 0; y < shown.height(); ++y)
-    for (int x = 0; x < shown.width(); ++x) coast += shown.pixel(x, y) != bare.pixel(x, y);
-  for (int n = 1; n <= session->ws.geo.cells; ++n) {
-    const GridCell& c = session->ws.cells[static_cast<std::size_t>(n)];
-    if (c.background == 0) continue;
-    for (int y = std::max(0, static_cast<int>(t.toDeviceY(c.y0)));
-         y < std::min(bare.height(), static_cast<int>(t.toDeviceY(c.y1))); ++y)
-      for (int x = std::max(0, static_cast<int>(t.toDeviceX(c.x0)));
-           x < std::min(bare.width(), static_cast<int>(t.toDeviceX(c.x1))); ++x)
-        keyOverCells += bare.pixel(x, y) != keyless.pixel(x, y);
-  }
-  EXPECT_GT(coast, 500) << "the coastline drawn";
-  EXPECT_EQ(keyOverCells, 0) << "the key over the cells";
-}
-
 // The tool frames a regional grid's data as the window does.
-TEST_P(RegionalMap, ToolDrawsTheFramedMapTheWindowShows) {
+TEST_P(RegionalMap, OpensZoomedToItsCellsAsTheToolFramesThemWithTheCoastUnderAndTheKeyBeside) {
   ASSERT_TRUE(viewState().zoomed);
   // The world's coast runs off the bottom of the map: its smoothed edge in
   // the last rows depends on how far the picture goes on below (the tool's
@@ -363,6 +309,55 @@ TEST_P(RegionalMap, ToolDrawsTheFramedMapTheWindowShows) {
     test::showMap(shown, std::string("regional_window_") + program.folder);
     test::showMap(tool, std::string("regional_tool_") + program.folder);
   }
+
+  // The cells fill the view.
+  window->resize(1200, 860);
+  QApplication::processEvents();
+  screenshot("map");
+  const LogicalRect z = viewState().zoom;
+  for (int n = 1; n <= session->ws.geo.cells; ++n) {
+    const GridCell& c = session->ws.cells[static_cast<std::size_t>(n)];
+    if (c.background == 0) continue;
+    EXPECT_TRUE(c.x0 >= z.x && c.x1 <= z.x + z.w && c.y0 >= z.y && c.y1 <= z.y + z.h) << "cell " << n;
+  }
+  EXPECT_LT(z.w, session->ws.geo.extentX / 2);
+
+  // The world's coast lies under a regional grid's cells, and the key stays
+  // beside them: switching the coast or the key off with the mouse changes
+  // pixels, the key's none over the cells.
+  if (!isOn(session->settings.coastShown)) chooseInMapOptions({mopt::kCoast});
+  ASSERT_TRUE(isOn(session->settings.coastShown));
+  const QImage coasted = windowMap();
+  screenshot("regional");
+  chooseInMapOptions({mopt::kCoast});
+  ASSERT_FALSE(isOn(session->settings.coastShown));
+  const QImage bare = windowMap();
+  chooseInMapOptions({mopt::kScaleBarOff});
+  const QImage keyless = windowMap();
+  const MapTransform& t = viewState().last;
+  long coast = 0, keyOverCells = 0;
+  for (int y = 0; y < coasted.height(); ++y)
+    for (int x = 0; x < coasted.width(); ++x) coast += coasted.pixel(x, y) != bare.pixel(x, y);
+  for (int n = 1; n <= session->ws.geo.cells; ++n) {
+    const GridCell& c = session->ws.cells[static_cast<std::size_t>(n)];
+    if (c.background == 0) continue;
+    for (int y = std::max(0, static_cast<int>(t.toDeviceY(c.y0)));
+         y < std::min(bare.height(), static_cast<int>(t.toDeviceY(c.y1))); ++y)
+      for (int x = std::max(0, static_cast<int>(t.toDeviceX(c.x0)));
+           x < std::min(bare.width(), static_cast<int>(t.toDeviceX(c.x1))); ++x)
+        keyOverCells += bare.pixel(x, y) != keyless.pixel(x, y);
+  }
+  EXPECT_GT(coast, 500) << "the coastline drawn";
+  EXPECT_EQ(keyOverCells, 0) << "the key over the cells";
+
+  // The menu goes to the whole map and back.
+  choose("&Whole map\tHome");
+  EXPECT_FALSE(viewState().zoomed);
+  view()->grab();
+  EXPECT_FALSE(viewState().zoomed) << "only a newly opened file is framed";
+  choose("Zoom to &data");
+  const LogicalRect d = viewState().zoom;
+  EXPECT_TRUE(d.x >= z.x && d.y >= z.y && d.x + d.w <= z.x + z.w && d.y + d.h <= z.y + z.h) << "the records' cells";
 }
 
 INSTANTIATE_TEST_SUITE_P(RegionalGrid, RegionalMap,

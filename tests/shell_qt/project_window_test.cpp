@@ -443,8 +443,22 @@ TEST_P(ProjectWindow, PolygonUnitsReadOutTheUnitTheirOutlinesHold) {
   screenshot("project_polygons_rarity");
 }
 
-TEST_P(ProjectWindow, DoubleClicksListAUnitAsTheToolDoesAndPickItForTheSet) {
+TEST_P(ProjectWindow, CurvesAndDoubleClicksOfAUnitAreTheToolsAndPickItForTheSet) {
   openProject();
+  // The chart of the project's curves shows the numbers `zonarium curve`
+  // writes for the same seed, and RESULTS gets the tool's report.
+  menu({"&AnalyticalTools", "&Area selection", "Representation curves..."});
+  CurveWindow* w = shownWindow<CurveWindow>();
+  ASSERT_NE(w, nullptr) << lastShown(host);
+  const CurveSet c = w->curves();
+  w->close();
+  ASSERT_GT(c.maxAreas, 0);
+  const fs::path csv = tmp.path() / "curves.csv";
+  succeeded(tool({"curve", project.string(), "--random-seed", std::to_string(c.seed), "--out", csv.string()}));
+  EXPECT_EQ(readFile(csv), curvesCsv(c));
+  EXPECT_NE(readFile(shell->resultsFile()).find("(all taxa of the project)"), std::string::npos);
+
+  // Double-clicks on a unit.
   int unit = 0;
   const QPoint at = pointOnAUnit(unit);
   ASSERT_GT(unit, 0);
@@ -478,33 +492,7 @@ TEST_P(ProjectWindow, DoubleClicksListAUnitAsTheToolDoesAndPickItForTheSet) {
   EXPECT_TRUE(shell->project->layer.inSet.empty());
 }
 
-// At 1024 pixels every part of the status bar shows its whole text while
-// the pointer reads out unit after unit.
-TEST_P(ProjectWindow, StatusBarPartsHoldTheirTextsAt1024) {
-  openProject();
-  rarity();
-  window->resize(1024, 700);
-  QApplication::processEvents();
-  ASSERT_NE(window->statusBar()->findChild<QLabel*>("cellReadout"), nullptr);
-  int seen = 0;
-  for (int y = units()->height() / 4; y < units()->height() * 3 / 4; y += 23)
-    for (int x = units()->width() / 4; x < units()->width() * 3 / 4; x += 23) {
-      if (units()->unitAt(QPointF(x, y)) == 0) continue;
-      mouse(QEvent::MouseMove, QPoint(x, y), Qt::NoButton, units());
-      QApplication::processEvents();
-      ++seen;
-      for (QLabel* l : window->statusBar()->findChildren<QLabel*>()) {
-        if (!l->isVisible() || l->text().isEmpty()) continue;
-        EXPECT_GE(l->contentsRect().width() - 2 * l->margin(), l->fontMetrics().horizontalAdvance(l->text()))
-            << l->text().toStdString();
-        EXPECT_LE(l->geometry().right(), window->statusBar()->width()) << l->text().toStdString();
-      }
-      if (HasFailure()) return;
-    }
-  EXPECT_GT(seen, 3);
-}
-
-TEST_P(ProjectWindow, SavesPrintsAndExportsTheMapOfAProject) {
+TEST_P(ProjectWindow, SavesPrintsAndExportsTheMapOfAProjectAndItsStatusBarFits1024) {
   openProject();
   rarity();
   // Save bitmap at a size and resolution of our own, as PNG, SVG and PDF.
@@ -589,6 +577,28 @@ TEST_P(ProjectWindow, SavesPrintsAndExportsTheMapOfAProject) {
     }
   }
   EXPECT_EQ(inSet, 1);
+
+  // At 1024 pixels every part of the status bar shows its whole text while
+  // the pointer reads out unit after unit.
+  window->resize(1024, 700);
+  QApplication::processEvents();
+  ASSERT_NE(window->statusBar()->findChild<QLabel*>("cellReadout"), nullptr);
+  int seen = 0;
+  for (int y = units()->height() / 4; y < units()->height() * 3 / 4; y += 23)
+    for (int x = units()->width() / 4; x < units()->width() * 3 / 4; x += 23) {
+      if (units()->unitAt(QPointF(x, y)) == 0) continue;
+      mouse(QEvent::MouseMove, QPoint(x, y), Qt::NoButton, units());
+      QApplication::processEvents();
+      ++seen;
+      for (QLabel* l : window->statusBar()->findChildren<QLabel*>()) {
+        if (!l->isVisible() || l->text().isEmpty()) continue;
+        EXPECT_GE(l->contentsRect().width() - 2 * l->margin(), l->fontMetrics().horizontalAdvance(l->text()))
+            << l->text().toStdString();
+        EXPECT_LE(l->geometry().right(), window->statusBar()->width()) << l->text().toStdString();
+      }
+      if (HasFailure()) return;
+    }
+  EXPECT_GT(seen, 3);
 }
 
 TEST_P(ProjectWindow, NewProjectEqualsTheToolsAndARecentEntryReopensIt) {
@@ -666,22 +676,6 @@ TEST_P(ProjectWindow, StopWhileOpeningOrMakingLeavesTheScreenAsItWasAndNoFileAnd
   const std::string added = makeProject(told, {"--cell", "1deg"}, datafile.string(), "datafile");
   EXPECT_EQ(lastShown(host), "New project: cards.gpkg made from " + datafile.filename().string() + ".\n\n" + added);
   EXPECT_EQ(tool({"info", cards.string()}).out, tool({"info", told.string()}).out);
-}
-
-// The chart of a project's curves shows the numbers `zonarium curve` writes
-// for the same seed, and RESULTS gets the tool's report.
-TEST_P(ProjectWindow, RepresentationCurvesAreTheTools) {
-  openProject();
-  menu({"&AnalyticalTools", "&Area selection", "Representation curves..."});
-  CurveWindow* w = shownWindow<CurveWindow>();
-  ASSERT_NE(w, nullptr) << lastShown(host);
-  const CurveSet c = w->curves();
-  w->close();
-  ASSERT_GT(c.maxAreas, 0);
-  const fs::path csv = tmp.path() / "curves.csv";
-  succeeded(tool({"curve", project.string(), "--random-seed", std::to_string(c.seed), "--out", csv.string()}));
-  EXPECT_EQ(readFile(csv), curvesCsv(c));
-  EXPECT_NE(readFile(shell->resultsFile()).find("(all taxa of the project)"), std::string::npos);
 }
 
 INSTANTIATE_TEST_SUITE_P(Programs, ProjectWindow, ::testing::Values(GridVariant::World, GridVariant::Britain),
