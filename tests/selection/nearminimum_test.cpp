@@ -359,8 +359,16 @@ struct FlexibleSet : Loaded {
   bool mapFlexible() { return findAnalysis("flexible")->run(s, {}).ran; }
 };
 
-TEST(FullyFlexible, AlternativesHoldAllTheAreasSoleTaxa) {
+TEST(FullyFlexible, GroupsGetDistinctScoresAndHoldAllTheAreasSoleTaxa) {
   FlexibleSet d;
+  EXPECT_TRUE(d.mapFlexible());
+  // Sizes 1, 2, 1, 2 sort to 1, 1, 2, 2 and become 1, 1, 2, 3: area 2's
+  // pair scores 4 - 2, area 4's pair 4 - 3; areas 1 and 3 keep the top.
+  EXPECT_EQ(d.map(), "1:4/2 2:2/1 3:4/2 4:1/1 5:2/1 9:1/1 ");
+  EXPECT_EQ(d.s.map.code(), kCodeFullyFlexible);
+  EXPECT_TRUE(d.s.scoresPresent);
+
+  // The alternatives of each area hold all its sole taxa.
   const std::pair<int, const char*> cases[] = {{1, "1"}, {2, "2 5"}, {3, "3"}, {4, "4 9"}, {6, ""}, {0, ""}};
   for (auto [area, cells] : cases) EXPECT_EQ(cellsText(fullyFlexibleAlternatives(d.s, area)), cells) << area;
   // Under cost optimisation only cells of the area's own cost qualify.
@@ -369,16 +377,6 @@ TEST(FullyFlexible, AlternativesHoldAllTheAreasSoleTaxa) {
   d.cell(2).cost = 5.0;
   d.cell(5).cost = 6.0;
   EXPECT_EQ(cellsText(fullyFlexibleAlternatives(d.s, 2)), "2");
-}
-
-TEST(FullyFlexible, GroupsGetDistinctScoresBelowTheIrreplaceableAreas) {
-  FlexibleSet d;
-  EXPECT_TRUE(d.mapFlexible());
-  // Sizes 1, 2, 1, 2 sort to 1, 1, 2, 2 and become 1, 1, 2, 3: area 2's
-  // pair scores 4 - 2, area 4's pair 4 - 3; areas 1 and 3 keep the top.
-  EXPECT_EQ(d.map(), "1:4/2 2:2/1 3:4/2 4:1/1 5:2/1 9:1/1 ");
-  EXPECT_EQ(d.s.map.code(), kCodeFullyFlexible);
-  EXPECT_TRUE(d.s.scoresPresent);
 }
 
 TEST(FullyFlexible, NeedsARunThatAssessedFlexibility) {
@@ -402,7 +400,7 @@ TEST(FullyFlexible, NeedsARunThatAssessedFlexibility) {
   }
 }
 
-TEST(GoalEssentialTaxa, TheClickedAreasTaxaAreMapped) {
+TEST(GoalEssentialTaxa, TheClickedAreasTaxaAreMappedOnlyAfterASetForOneRepresentation) {
   FlexibleSet d;
   EXPECT_TRUE(goalEssentialClickApplies(d.s));
   EXPECT_EQ(showGoalEssentialTaxa(d.s, 2), 2);
@@ -415,10 +413,8 @@ TEST(GoalEssentialTaxa, TheClickedAreasTaxaAreMapped) {
   EXPECT_EQ(d.s.map.currentTaxon, 0);
   EXPECT_EQ(showGoalEssentialTaxa(d.s, 7), 0);
   EXPECT_EQ(d.s.map.dataTitle, "no goal-essential taxa");
-}
 
-TEST(GoalEssentialTaxa, OnlyAfterANearMinimumOrCoverageSetForOneRepresentation) {
-  FlexibleSet d;
+  // Only after a near-minimum or coverage set for one representation.
   d.s.settings.nearMinimumGoal = 2;
   EXPECT_FALSE(goalEssentialClickApplies(d.s));
   d.s.settings.nearMinimumGoal = 1;
@@ -718,15 +714,14 @@ TEST(GreedyReport, TitleSeedsAndRejectionNoteFollowTheOptions) {
     all += findAnalysis("greedy")->run(d.s, {}).results;
   }
   expectMatchesFile(all, "greedy_report.txt");
-}
-
-// The plural for goal 2 is checked by the tool's case (select.case), which
-// refuses goal 0.
-TEST(GreedyReport, GoalBelowOneIsTakenAsOne) {
-  Greedy d;
-  d.s.settings.greedyGoal = 0;
-  EXPECT_NE(findAnalysis("greedy")->run(d.s, {}).results.find("Greedy richness-area set for 1 representation\n"),
-            std::string::npos);
+  {
+    // A goal below one is taken as one; the plural for goal 2 is checked by
+    // the tool's case (select.case), which refuses goal 0.
+    Greedy d;
+    d.s.settings.greedyGoal = 0;
+    EXPECT_NE(findAnalysis("greedy")->run(d.s, {}).results.find("Greedy richness-area set for 1 representation\n"),
+              std::string::npos);
+  }
 }
 
 TEST(HotspotReport, SeedsStayInFrontAndTiesFollowTheExchangeSort) {
