@@ -780,10 +780,19 @@ TEST(Curves, AccumulationIndexRunsFromChanceToTheOptimum) {
 
 constexpr const char* kRunsMessage = "The number of runs must be from 1 to 10000.";
 
-// Too many areas and no taxa after preselection are the tool's cases too
+// Every method's curve on richVersusRare, worked by hand (the optimum 0, 4,
+// 6; near-minimum 0, 3, 6; greedy and hotspots 0, 4, 5; random pairs 5 or 6),
+// and the areas each needs for every taxon, stand in the expected texts. Too
+// many areas and no taxa after preselection are the tool's cases too
 // (curve.case).
-TEST(Curves, BadRequestsAreRefusedWithAMessage) {
+TEST(Curves, ReportAndCsvKeepTheirLayoutAndBadRequestsAreRefused) {
   Priority p(richVersusRare());
+  const CurveSet c = computeCurves(p.s, params(100, 3));
+  test::expectMatchesFile(curvesReport(p.s, c), "curves_report.txt");
+  test::expectMatchesFile(curvesCsv(c), "curves.csv");
+  EXPECT_TRUE(p.areas().empty());  // the user's set is left alone
+
+  // Bad requests are refused with a message.
   for (int runs : {0, 10001}) EXPECT_EQ(computeCurves(p.s, params(runs)).error, kRunsMessage);
   // Seeds or a goal above 1, whether loaded in the window or given to the
   // tool, would hold for some columns only.
@@ -802,17 +811,6 @@ TEST(Curves, BadRequestsAreRefusedWithAMessage) {
   EXPECT_EQ(refusalOf(p.s, "frequency", 0), kRunsMessage);
   p.s.ws.datafile.opened = false;
   EXPECT_EQ(refusalOf(p.s, "replacement-cost"), "No datafile is open.");
-}
-
-// Every method's curve on richVersusRare, worked by hand (the optimum 0, 4,
-// 6; near-minimum 0, 3, 6; greedy and hotspots 0, 4, 5; random pairs 5 or 6),
-// and the areas each needs for every taxon, stand in the expected texts.
-TEST(Curves, ReportAndCsvKeepTheirLayout) {
-  Priority p(richVersusRare());
-  const CurveSet c = computeCurves(p.s, params(100, 3));
-  test::expectMatchesFile(curvesReport(p.s, c), "curves_report.txt");
-  test::expectMatchesFile(curvesCsv(c), "curves.csv");
-  EXPECT_TRUE(p.areas().empty());  // the user's set is left alone
 }
 
 TEST(Frequency, SoleCellsAlwaysAndTiedCellsSometimes) {

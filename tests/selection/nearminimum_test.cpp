@@ -359,8 +359,16 @@ struct FlexibleSet : Loaded {
   bool mapFlexible() { return findAnalysis("flexible")->run(s, {}).ran; }
 };
 
-TEST(FullyFlexible, AlternativesHoldAllTheAreasSoleTaxa) {
+TEST(FullyFlexible, GroupsGetDistinctScoresAndHoldAllTheAreasSoleTaxa) {
   FlexibleSet d;
+  EXPECT_TRUE(d.mapFlexible());
+  // Sizes 1, 2, 1, 2 sort to 1, 1, 2, 2 and become 1, 1, 2, 3: area 2's
+  // pair scores 4 - 2, area 4's pair 4 - 3; areas 1 and 3 keep the top.
+  EXPECT_EQ(d.map(), "1:4/2 2:2/1 3:4/2 4:1/1 5:2/1 9:1/1 ");
+  EXPECT_EQ(d.s.map.code(), kCodeFullyFlexible);
+  EXPECT_TRUE(d.s.scoresPresent);
+
+  // The alternatives of each area hold all its sole taxa.
   const std::pair<int, const char*> cases[] = {{1, "1"}, {2, "2 5"}, {3, "3"}, {4, "4 9"}, {6, ""}, {0, ""}};
   for (auto [area, cells] : cases) EXPECT_EQ(cellsText(fullyFlexibleAlternatives(d.s, area)), cells) << area;
   // Under cost optimisation only cells of the area's own cost qualify.
@@ -369,16 +377,6 @@ TEST(FullyFlexible, AlternativesHoldAllTheAreasSoleTaxa) {
   d.cell(2).cost = 5.0;
   d.cell(5).cost = 6.0;
   EXPECT_EQ(cellsText(fullyFlexibleAlternatives(d.s, 2)), "2");
-}
-
-TEST(FullyFlexible, GroupsGetDistinctScoresBelowTheIrreplaceableAreas) {
-  FlexibleSet d;
-  EXPECT_TRUE(d.mapFlexible());
-  // Sizes 1, 2, 1, 2 sort to 1, 1, 2, 2 and become 1, 1, 2, 3: area 2's
-  // pair scores 4 - 2, area 4's pair 4 - 3; areas 1 and 3 keep the top.
-  EXPECT_EQ(d.map(), "1:4/2 2:2/1 3:4/2 4:1/1 5:2/1 9:1/1 ");
-  EXPECT_EQ(d.s.map.code(), kCodeFullyFlexible);
-  EXPECT_TRUE(d.s.scoresPresent);
 }
 
 TEST(FullyFlexible, NeedsARunThatAssessedFlexibility) {
@@ -402,7 +400,7 @@ TEST(FullyFlexible, NeedsARunThatAssessedFlexibility) {
   }
 }
 
-TEST(GoalEssentialTaxa, TheClickedAreasTaxaAreMapped) {
+TEST(GoalEssentialTaxa, TheClickedAreasTaxaAreMappedOnlyAfterASetForOneRepresentation) {
   FlexibleSet d;
   EXPECT_TRUE(goalEssentialClickApplies(d.s));
   EXPECT_EQ(showGoalEssentialTaxa(d.s, 2), 2);
@@ -415,10 +413,8 @@ TEST(GoalEssentialTaxa, TheClickedAreasTaxaAreMapped) {
   EXPECT_EQ(d.s.map.currentTaxon, 0);
   EXPECT_EQ(showGoalEssentialTaxa(d.s, 7), 0);
   EXPECT_EQ(d.s.map.dataTitle, "no goal-essential taxa");
-}
 
-TEST(GoalEssentialTaxa, OnlyAfterANearMinimumOrCoverageSetForOneRepresentation) {
-  FlexibleSet d;
+  // Only after a near-minimum or coverage set for one representation.
   d.s.settings.nearMinimumGoal = 2;
   EXPECT_FALSE(goalEssentialClickApplies(d.s));
   d.s.settings.nearMinimumGoal = 1;
@@ -467,7 +463,7 @@ TEST(CellInformation, LinesFollowTheAnalysisOnTheMap) {
 // Near-maximum coverage: the set cut to a number of areas or a budget
 
 // The note of the set's full size is the tool's case (select.case).
-TEST(CoverageByNumber, CutsTheNearMinimumSetAndKeepsTheOptions) {
+TEST(CoverageByNumber, CutsTheNearMinimumSetOrRaisesTheGoalUntilTheSetIsLargeEnough) {
   Priority d(test::smallTaxa());
   runNearMaximumCoverage(d.s, false, 2, 0.0, {});
   EXPECT_EQ(d.areas(), (std::vector<int>{10, 30}));
@@ -475,13 +471,11 @@ TEST(CoverageByNumber, CutsTheNearMinimumSetAndKeepsTheOptions) {
   EXPECT_EQ(d.cell(20).score, 0.0);
   EXPECT_EQ(d.s.settings.reordering, Reordering::kByRichness);
   EXPECT_EQ(d.s.settings.nearMinimumGoal, 1);
-}
 
-// Where the cut set would be short the goal is raised until the set is large
-// enough, or every occupied cell is in; included seeds come back for each
-// raised goal. Goal 2 forces 10, 20, 30, 40 (ranges up to 2); T4 is then
-// held twice.
-TEST(CoverageByNumber, RaisesTheGoalUntilTheSetIsLargeEnough) {
+  // Where the cut set would be short the goal is raised until the set is
+  // large enough, or every occupied cell is in; included seeds come back for
+  // each raised goal. Goal 2 forces 10, 20, 30, 40 (ranges up to 2); T4 is
+  // then held twice.
   struct Case {
     std::vector<int> seeds;
     bool include;
@@ -519,7 +513,7 @@ Priority budgetCase(double costOfG) {
 
 // The residue phase (8 fits after 4 and 7 and moves forward; with 8 dearer
 // nothing fits and 12 adds P) stands in the expected texts below.
-TEST(CoverageByBudget, ComplementBecomesTheSoleAreaOfItsTaxa) {
+TEST(CoverageByBudget, ComplementBecomesTheSoleAreaOfItsTaxaAndTheReportNotesTheFullSet) {
   Priority d = budgetCase(1.0);
   d.s.settings.longReports = Flag::kOn;
   const AnalysisOutcome a = runNearMaximumCoverage(d.s, true, 0, 1.625, {});
@@ -528,13 +522,11 @@ TEST(CoverageByBudget, ComplementBecomesTheSoleAreaOfItsTaxa) {
   EXPECT_EQ(d.cell(12).score, 3.0);
   EXPECT_EQ(d.sole(5), 0);  // Q's sole area 11 was cut
   expectMatchesFile(a.results, "coverage_budget_long.txt");
-}
 
-// A budget of the whole set cuts nothing.
-TEST(CoverageByBudget, ReportNotesTheCostOfTheFullSet) {
-  Priority d = budgetCase(0.875);
-  const AnalysisOutcome a = runNearMaximumCoverage(d.s, true, 0, 1.625, {});
-  expectMatchesFile(a.results, "coverage_budget.txt");
+  // The short report notes the cost of the full set.
+  Priority cheaper = budgetCase(0.875);
+  expectMatchesFile(runNearMaximumCoverage(cheaper.s, true, 0, 1.625, {}).results, "coverage_budget.txt");
+  // A budget of the whole set cuts nothing.
   Priority whole = budgetCase(1.0);
   runNearMaximumCoverage(whole.s, true, 0, 5.25, {});
   EXPECT_EQ(whole.areas(), (std::vector<int>{4, 7, 11, 8, 5}));
@@ -718,15 +710,14 @@ TEST(GreedyReport, TitleSeedsAndRejectionNoteFollowTheOptions) {
     all += findAnalysis("greedy")->run(d.s, {}).results;
   }
   expectMatchesFile(all, "greedy_report.txt");
-}
-
-// The plural for goal 2 is checked by the tool's case (select.case), which
-// refuses goal 0.
-TEST(GreedyReport, GoalBelowOneIsTakenAsOne) {
-  Greedy d;
-  d.s.settings.greedyGoal = 0;
-  EXPECT_NE(findAnalysis("greedy")->run(d.s, {}).results.find("Greedy richness-area set for 1 representation\n"),
-            std::string::npos);
+  {
+    // A goal below one is taken as one; the plural for goal 2 is checked by
+    // the tool's case (select.case), which refuses goal 0.
+    Greedy d;
+    d.s.settings.greedyGoal = 0;
+    EXPECT_NE(findAnalysis("greedy")->run(d.s, {}).results.find("Greedy richness-area set for 1 representation\n"),
+              std::string::npos);
+  }
 }
 
 TEST(HotspotReport, SeedsStayInFrontAndTiesFollowTheExchangeSort) {

@@ -39,11 +39,21 @@ struct Commands : ::testing::Test, test::ShellOnData<test::ScriptedHost> {
   std::string budgetShown;
 };
 
-TEST_F(Commands, NearMinimumAppendsItsReportAndMapsTheSet) {
+TEST_F(Commands, NearMinimumAppendsItsReportAndMapsTheSetAndManualSelectionOverItLeavesNoMeasure) {
   shell->dispatch(Command::NearMinimumSet);
   EXPECT_EQ(session->map.title, "near-minset: 3 irreplaceable(R)/flexible(O) areas for 1 rep");
   EXPECT_NE(results().find("PRIORITY-AREAS ANALYSIS: Near-minimum-area set"), std::string::npos);
   EXPECT_TRUE(shell->flags.flexibilityData);
+
+  // A manual selection over the analysis leaves no measure.
+  shell->dispatch(Command::ManualSetSelection);
+  ASSERT_NE(manual, nullptr);
+  manual->passCell(60);
+  manual->close(true);
+  EXPECT_EQ(session->map.code(), kCodeNone);
+  EXPECT_EQ(session->map.title, "none (4 areas selected)");
+  EXPECT_EQ(cell(10).flexClass, 0);
+  EXPECT_FALSE(shell->flags.flexibilityData);
 }
 
 TEST_F(Commands, CoverageAsksForTheNumberAndStopsOnCancel) {
@@ -69,7 +79,7 @@ TEST_F(Commands, CoverageByCostAsksForTheBudgetWithinItsBounds) {
   EXPECT_EQ(areas(), (std::vector<int>{10, 20}));
 }
 
-TEST_F(Commands, CommandsThatNeedASetRefuseWithTheirTitles) {
+TEST_F(Commands, CommandsThatNeedASetRefuseWithTheirTitlesAndRepresentationWritesItsReport) {
   for (Command c : {Command::RepresentationResults, Command::ReorderByRichness, Command::ConvertSelectedAreas})
     shell->dispatch(c);
   EXPECT_EQ(host.messageLines(), (std::vector<std::string>{
@@ -77,6 +87,13 @@ TEST_F(Commands, CommandsThatNeedASetRefuseWithTheirTitles) {
                                      "Re-order areas by richness: No areas have been selected yet.",
                                      "Convert selected areas to presence data: No areas have been selected yet.",
                                  }));
+
+  // With a set, representation results write the short report.
+  areas() = {10, 20};
+  shell->dispatch(Command::RepresentationResults);
+  EXPECT_EQ(session->map.code(), kCodeRepresentation);
+  EXPECT_NE(results().find("\r\n  2 areas selected.\r\n\r\n\r\n  Representation by taxon"), std::string::npos)
+      << results();
 }
 
 TEST_F(Commands, ConvertCostValuesTakesTheScoresAndChecksOccupiedCells) {
@@ -136,26 +153,6 @@ TEST_F(Commands, ManualSelectionCancelRestoresTheListShownAtOpening) {
   manual->close(false);
   EXPECT_EQ(areas(), (std::vector<int>{10, 20, 30}));
   EXPECT_EQ(results().find("Manual area set"), std::string::npos);
-}
-
-TEST_F(Commands, ManualSelectionOverAnAnalysisLeavesNoMeasure) {
-  shell->dispatch(Command::NearMinimumSet);
-  shell->dispatch(Command::ManualSetSelection);
-  ASSERT_NE(manual, nullptr);
-  manual->passCell(60);
-  manual->close(true);
-  EXPECT_EQ(session->map.code(), kCodeNone);
-  EXPECT_EQ(session->map.title, "none (4 areas selected)");
-  EXPECT_EQ(cell(10).flexClass, 0);
-  EXPECT_FALSE(shell->flags.flexibilityData);
-}
-
-TEST_F(Commands, RepresentationResultsWritesTheShortReport) {
-  areas() = {10, 20};
-  shell->dispatch(Command::RepresentationResults);
-  EXPECT_EQ(session->map.code(), kCodeRepresentation);
-  EXPECT_NE(results().find("\r\n  2 areas selected.\r\n\r\n\r\n  Representation by taxon"), std::string::npos)
-      << results();
 }
 
 // ---------------------------------------------------------------------------
@@ -240,9 +237,20 @@ TEST(SeedFile, ReadingFollowsItsRulesAndRefusesBadTokens) {
   EXPECT_EQ(parseSeedFile(text, 2000).size(), static_cast<std::size_t>(kAreaCapacity));
 }
 
-TEST(SeedFile, SavesAndLoadsThroughTheFileDialogs) {
+TEST(SeedFile, SavesAndLoadsThroughTheFileDialogsAndAnUnreadableFileLeavesTheSet) {
   test::TempDir tmp;
   Loaded d(threeTaxa());
+  // An unreadable file leaves the set and says so, not through the host.
+  d.s.areas.cells = {3};
+  const std::filesystem::path missing = tmp.path() / "missing.sed";
+  std::optional<Notice> refusal;
+  EXPECT_FALSE(loadSeedFile(d.s.areas, d.s.ws.geo.cells, missing, refusal));
+  EXPECT_EQ(d.s.areas.cells, std::vector<int>{3});
+  ASSERT_TRUE(refusal);
+  EXPECT_EQ(refusal->text, "Can't open file\n" + missing.string());
+  EXPECT_TRUE(d.host.messages.empty());
+
+  // Saving and loading through the file dialogs.
   d.s.areas = areaSet({4, 2, 9}, 2);
   const std::filesystem::path file = tmp.path() / "set.sed";
   d.host.saveFiles.push_back(file);
@@ -255,19 +263,6 @@ TEST(SeedFile, SavesAndLoadsThroughTheFileDialogs) {
   EXPECT_EQ(d.s.areas.cells, (std::vector<int>{4, 2, 9}));
   EXPECT_EQ(d.s.areas.seedCount, 0);
   EXPECT_FALSE(loadSeedAreas(d.host, d.s));  // cancelled
-}
-
-TEST(SeedFile, UnreadableFileLeavesTheSetAndSaysSo) {
-  test::TempDir tmp;
-  Loaded d(threeTaxa());
-  d.s.areas.cells = {3};
-  const std::filesystem::path missing = tmp.path() / "missing.sed";
-  std::optional<Notice> refusal;
-  EXPECT_FALSE(loadSeedFile(d.s.areas, d.s.ws.geo.cells, missing, refusal));
-  EXPECT_EQ(d.s.areas.cells, std::vector<int>{3});
-  ASSERT_TRUE(refusal);
-  EXPECT_EQ(refusal->text, "Can't open file\n" + missing.string());
-  EXPECT_TRUE(d.host.messages.empty());
 }
 
 }  // namespace
