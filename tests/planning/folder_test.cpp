@@ -377,8 +377,8 @@ TEST(OutputSet, AKilledRunLeavesOneWholeSetAndTheUsersOwnFilesStay) {
   // A folder of the user's inside the output folder stays as it was when a
   // new set replaces the last (the user's loose files: marxan.case).
   f.file("out/notes/plan.txt", "keep me");
-  ASSERT_TRUE(write(f.dir / "out", "s", 100));
-  EXPECT_EQ(roundOf(f, "s"), 100);
+  ASSERT_TRUE(write(f.dir / "out", "s", 2));
+  EXPECT_EQ(roundOf(f, "s"), 2);
   EXPECT_EQ(f.read("out/notes/plan.txt"), "keep me");
 }
 
