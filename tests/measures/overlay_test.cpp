@@ -183,7 +183,7 @@ TEST(OverlayTTable, EveryCriticalValueCutsOffItsTail) {
   }
 }
 
-TEST(OverlayTwoAxis, ClassesSpanTheRangeOrTheCellCounts) {
+TEST(OverlayTwoAxis, ClassesSpanTheRangeOrTheCellCountsAndCombineInThePalette) {
   struct Case {
     std::vector<double> values;
     bool equalFrequency;
@@ -198,9 +198,8 @@ TEST(OverlayTwoAxis, ClassesSpanTheRangeOrTheCellCounts) {
       {{1, 1, 2, 2, 3}, true, {0, 0, 4, 4, 8}},
   };
   for (const Case& c : cases) EXPECT_EQ(axisClasses(c.values, c.equalFrequency), c.classes);
-}
 
-TEST(OverlayTwoAxis, PaletteIndexCombinesBothClassesAndMarkersCountAsZero) {
+  // The palette index combines both classes; markers count as zero.
   const auto plot = twoAxisPlot(pairs({0, 9, kZeroScore, 9}, {kZeroScore, 0, 9, 9}), false);
   EXPECT_EQ(plot.paletteIndex, (std::vector<int>{40, 130, 49, 139}));
   EXPECT_EQ(plot.counts[9][9], 1);
@@ -216,7 +215,7 @@ ThreeAxisBuffer buffer(std::vector<std::array<double, 3>> cells) {
   return b;
 }
 
-TEST(OverlayThreeAxis, LevelsScaleEachColourOverTheScoredCells) {
+TEST(OverlayThreeAxis, LevelsScaleEachColourOverTheScoredCellsOfTheChosenColumns) {
   ThreeAxisBuffer b = buffer({{1, 10, 100}, {6, 20, 300}, {11, 30, 500}, {50, 0, 1}});
   const ThreeAxisLevels l = threeAxisLevels(b, 6, false, false);
   // Cell 4 lacks a value and is left out of the ranges. Green (1 ... 11):
@@ -224,16 +223,15 @@ TEST(OverlayThreeAxis, LevelsScaleEachColourOverTheScoredCells) {
   EXPECT_EQ(l.scored, (std::vector<bool>{false, true, true, true, false}));
   EXPECT_EQ(l.level, (std::vector<std::array<int, 3>>{{0, 0, 0}, {0, 0, 0}, {2, 2, 2}, {5, 5, 5}, {0, 0, 0}}));
   EXPECT_EQ(l.paletteIndex, (std::vector<int>{0, 0, (2 * 6 + 2) * 6 + 2, 215, 0}));
-}
 
-TEST(OverlayThreeAxis, AxisSettingsChooseTheColumnAndAnyScoreWidensTheCells) {
-  ThreeAxisBuffer b = buffer({{1, 10, 0}, {3, 30, 7}, {0, 0, 0}});
-  b.axisOfColour = {2, 0, 1};  // green shows column 3, blue column 1, red column 2
-  const ThreeAxisLevels l = threeAxisLevels(b, 16, true, false);
-  EXPECT_EQ(l.scored, (std::vector<bool>{false, true, true, false}));
+  // Axis settings choose the column, and any score widens the cells.
+  ThreeAxisBuffer chosen = buffer({{1, 10, 0}, {3, 30, 7}, {0, 0, 0}});
+  chosen.axisOfColour = {2, 0, 1};  // green shows column 3, blue column 1, red column 2
+  const ThreeAxisLevels wide = threeAxisLevels(chosen, 16, true, false);
+  EXPECT_EQ(wide.scored, (std::vector<bool>{false, true, true, false}));
   // green 0 ... 7, blue 1 ... 3, red 10 ... 30
-  EXPECT_EQ(l.level, (std::vector<std::array<int, 3>>{{0, 0, 0}, {0, 0, 0}, {15, 15, 15}, {0, 0, 0}}));
-  EXPECT_EQ(l.paletteIndex, (std::vector<int>{0, 0, 4095, 0}));
+  EXPECT_EQ(wide.level, (std::vector<std::array<int, 3>>{{0, 0, 0}, {0, 0, 0}, {15, 15, 15}, {0, 0, 0}}));
+  EXPECT_EQ(wide.paletteIndex, (std::vector<int>{0, 0, 4095, 0}));
   // One value throughout a colour: level 0, no division by zero.
   ThreeAxisBuffer flat = buffer({{2, 2, 2}, {2, 2, 2}});
   EXPECT_EQ(threeAxisLevels(flat, 6, false, false).level[2], (std::array<int, 3>{0, 0, 0}));
@@ -280,17 +278,15 @@ TEST(OverlayRandomisation, WholePoolSampledGivesOneTotalAndNoBrackets) {
 // 525 threes among 1000 draws (mean 2.05; 476 of the 1001 totals, the
 // observed one included, are 3), and the observed total is not above any
 // draw, so there is no lower bracketing line.
-TEST(OverlayRandomisation, TwoValuedPoolReportMatchesItsExpectedFile) {
+TEST(OverlayRandomisation, TwoValuedPoolReportMatchesItsExpectedFileAndTheUndrawableIsRefused) {
   const auto in = randomisationInput(pairs({1, 3}, {1, 0}), 0.0);
   Random rng;
   rng.seed(12345);
   const auto totals = randomDraws(in, rng, {});
   ASSERT_TRUE(totals.has_value());
   EXPECT_EQ(randomisationReport(in, *totals, kTitles, 0), readExpected("randomisation_two_values.txt"));
-}
 
-TEST(OverlayRandomisation, RefusesWhatCouldNeverBeDrawn) {
-  Random rng;
+  // What could never be drawn is refused.
   EXPECT_FALSE(randomDraws(randomisationInput(pairs({1, 2}, {0, 0}), 0.0), rng, {}).has_value());
   RandomisationInput huge;
   huge.pool.assign(40000, 1.0);

@@ -97,12 +97,25 @@ TEST(Richness, TheLastCellIsScoredAndClearedLikeAnyOther) {
   EXPECT_EQ(d.map(), "2:1/1 ");
 }
 
-// A measure that cannot apply leaves the map as it was: no datafile, the
-// median of levels on presence data, a plot without marks, and an input
-// without data.
-TEST(Richness, NothingHappensWhereTheMeasureCannotApply) {
-  Loaded d(fourTaxa());
+// The frame copies the recount and datafile into the map record. A measure
+// that cannot apply leaves the map as it was: no datafile, the median of
+// levels on presence data, a plot without marks, and an input without data.
+TEST(Richness, FrameFillsTheMapRecordAndNothingHappensWhereTheMeasureCannotApply) {
+  Loaded d(fourTaxa(), "Four taxa");
+  // The map record after a run.
+  d.s.map.meanPasses = 3;
+  d.s.map.smoothPasses = 2;
   d.run(kCodeRichness);
+  const MapRecord& m = d.s.map;
+  EXPECT_EQ(m.dataTitle, "Four taxa");
+  EXPECT_EQ(m.fileName, "test.dat");
+  EXPECT_EQ(m.meanPasses, 0);
+  EXPECT_EQ(m.smoothPasses, 0);
+  EXPECT_EQ(m.includedTaxa, 4);
+  EXPECT_EQ(m.occupiedCells, 4);
+  EXPECT_EQ(m.records, 7);
+
+  // Measures that cannot apply.
   const std::string before = d.map();
   d.s.ws.datafile.opened = false;
   d.run(kCodeRangeSizeRarity);
@@ -115,21 +128,6 @@ TEST(Richness, NothingHappensWhereTheMeasureCannotApply) {
   }
   Feedback feedback;
   EXPECT_FALSE(runMeasure(kCodeRichness, MeasureInput{AnalysisData{}, AreaSet{}}, MeasureParams{}, feedback).ran);
-}
-
-TEST(Richness, FrameCopiesTheRecountAndDatafileIntoTheMapRecord) {
-  Loaded d(fourTaxa(), "Four taxa");
-  d.s.map.meanPasses = 3;
-  d.s.map.smoothPasses = 2;
-  d.run(kCodeRichness);
-  const MapRecord& m = d.s.map;
-  EXPECT_EQ(m.dataTitle, "Four taxa");
-  EXPECT_EQ(m.fileName, "test.dat");
-  EXPECT_EQ(m.meanPasses, 0);
-  EXPECT_EQ(m.smoothPasses, 0);
-  EXPECT_EQ(m.includedTaxa, 4);
-  EXPECT_EQ(m.occupiedCells, 4);
-  EXPECT_EQ(m.records, 7);
 }
 
 TEST(Richness, DifferenceFormulaGivesZeroForATaxonInEveryCell) {

@@ -181,7 +181,8 @@ TEST(RecomputePlan, SelfRecomputingMeasuresKeepTheirCodeOthersBecomeRichnessOrNo
   EXPECT_EQ(recomputePlan(Recompute::DatafileOpened, mapTraits(kCodeResiduals)).code, 1);
 }
 
-TEST(ToolsOptions, RerunRepeatsMeansThenSmoothingsAndSelectionMapsBecomeNone) {
+TEST(ApplyRecompute, ToolsOptionsRepeatsPassesAndPreselectionDrawsThePlotWithoutThem) {
+  // Tools Options repeats means then smoothings; selection maps become none.
   Loaded d(fourTaxa());
   runMeasureCommand(d.s, kCodeRangeSizeRarity);
   smoothPass(d.s);
@@ -204,10 +205,8 @@ TEST(ToolsOptions, RerunRepeatsMeansThenSmoothingsAndSelectionMapsBecomeNone) {
   applyRecompute(d.s, Recompute::ToolsOptions);
   EXPECT_EQ(d.s.map.code(), 0);
   EXPECT_EQ(d.map(), "");
-}
 
-TEST(Preselection, SingleTaxonPlotIsDrawnAgainWithoutPasses) {
-  Loaded d(fourTaxa());
+  // A preselection draws a single-taxon plot again, without passes.
   runMeasureCommand(d.s, kCodeRichness);
   setMeasureCode(d.s, kCodeSelectiveRichness);
   setPlotMark(d.s.ws, 3, true);
@@ -235,7 +234,7 @@ TEST(ClearScores, EmptiesTheMapAndItsPasses) {
   EXPECT_FALSE(d.s.scoresPresent);
 }
 
-TEST(SwapScores, ExchangesCellsRecordAndTheSettingsTheyWereMadeWith) {
+TEST(SwapScores, ExchangesCellsRecordSettingsAndSelectivePlots) {
   Loaded d(fourTaxa());
   d.s.settings.rarityFormula = RarityFormula::kDifference;
   runMeasureCommand(d.s, kCodeRangeSizeRarity);
@@ -260,10 +259,8 @@ TEST(SwapScores, ExchangesCellsRecordAndTheSettingsTheyWereMadeWith) {
   EXPECT_EQ(d.s.backgroundMap.title, "richness");
   EXPECT_EQ(d.s.backgroundMap.settings.rarityFormula, RarityFormula::kInverseSquare);
   EXPECT_EQ(readBackCell(d.s.ws, 2).count, 3);
-}
 
-TEST(SwapScores, SelectivePlotComesBackMarkedOrAsImportedScores) {
-  Loaded d(fourTaxa());
+  // A selective plot comes back marked, or as imported scores.
   runMeasureCommand(d.s, kCodeRichness);
   setMeasureCode(d.s, kCodeSelectiveRichness);
   setPlotMark(d.s.ws, 1, true);

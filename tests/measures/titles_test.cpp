@@ -162,9 +162,12 @@ TEST(Titles, StopWithoutScoresAndRefusedInversions) {
   EXPECT_EQ(d.s.map.title, "hotspots");
 }
 
-TEST(Titles, OutcomesTellWhatFollows) {
+// A new map words its title by the rule its kind declares, with the set and
+// passes as they stand; the fixed title of its kind is the fallback.
+TEST(Titles, OutcomesScoreOffsetsAndANewMapsOwnRule) {
   Loaded d(fourTaxa());
   d.s.scoresPresent = true;
+  // The outcome tells what follows.
   const struct {
     int code;
     TitleOutcome outcome;
@@ -179,13 +182,16 @@ TEST(Titles, OutcomesTellWhatFollows) {
   EXPECT_TRUE(d.s.map.presenceMap);  // code 37 last
   setMeasureCode(d.s, kCodeImportedScores);
   EXPECT_EQ(buildTitle(d.s, TitleContext{false, true}), TitleOutcome::ImportOverlay);
-}
 
-// A new map words its title by the rule its kind declares, with the set and
-// passes as they stand; the fixed title of its kind is the fallback.
-TEST(Titles, ANewMapsOwnRuleWordsItsTitle) {
-  Loaded d(fourTaxa());
-  d.s.scoresPresent = true;
+  // The score offset is kept only for residuals and imports.
+  for (int code : {1, 2, 10, 38}) {
+    setMeasureCode(d.s, static_cast<MeasureCode>(code));
+    d.s.map.scoreOffset = -2.5;
+    buildTitle(d.s);
+    EXPECT_EQ(d.s.map.scoreOffset, code == 10 || code == 38 ? -2.5 : 0.0) << "code " << code;
+  }
+
+  // A new map's own rule words its title.
   addArea(d.s.areas, 2);
   static constexpr MeasureTraits kRuled = mapKind(
       static_cast<MeasureCode>(49), 0, {}, "fixed", MapReading::Scores, [](const TitleSource& src, const MapRecord& m) {
@@ -195,17 +201,6 @@ TEST(Titles, ANewMapsOwnRuleWordsItsTitle) {
   d.s.map.smoothPasses = 1;
   buildTitle(d.s);
   EXPECT_EQ(d.s.map.title, "smoothed (9) ruled (1)");
-}
-
-TEST(Titles, ScoreOffsetIsKeptOnlyForResidualsAndImports) {
-  Loaded d(fourTaxa());
-  d.s.scoresPresent = true;
-  for (int code : {1, 2, 10, 38}) {
-    setMeasureCode(d.s, static_cast<MeasureCode>(code));
-    d.s.map.scoreOffset = -2.5;
-    buildTitle(d.s);
-    EXPECT_EQ(d.s.map.scoreOffset, code == 10 || code == 38 ? -2.5 : 0.0) << "code " << code;
-  }
 }
 
 TEST(Titles, NoneClearsTheNearMinimumFlagAndTakesTheDatafileTitle) {

@@ -355,7 +355,7 @@ TEST(OutputSet, TwoRunsAtOnceKeepEachOthersSets) {
 
 // A run killed at any moment leaves the last set or the new one, never a
 // mixture; the next run clears what the killed one left.
-TEST(OutputSet, AKilledRunLeavesOneWholeSet) {
+TEST(OutputSet, AKilledRunLeavesOneWholeSetAndTheUsersOwnFilesStay) {
   test::PlanningFolder f("", "", "");
   ASSERT_TRUE(write(f.dir / "out", "s", 0));
   for (int attempt = 0; attempt < 10; ++attempt) {
@@ -373,13 +373,9 @@ TEST(OutputSet, AKilledRunLeavesOneWholeSet) {
   int entries = 0;
   for (const auto& e : fs::directory_iterator(f.dir)) entries += e.path().filename() == "input.dat" ? 0 : 1;
   EXPECT_EQ(entries, 2);  // input/ and out/: no staging folder is left
-}
 
-// A folder of the user's inside the output folder stays as it was when a new
-// set replaces the last (the user's loose files: marxan.case).
-TEST(OutputSet, TheUsersOwnFilesAndFoldersStay) {
-  test::PlanningFolder f("", "", "");
-  ASSERT_TRUE(write(f.dir / "out", "s", 1));
+  // A folder of the user's inside the output folder stays as it was when a
+  // new set replaces the last (the user's loose files: marxan.case).
   f.file("out/notes/plan.txt", "keep me");
   ASSERT_TRUE(write(f.dir / "out", "s", 2));
   EXPECT_EQ(roundOf(f, "s"), 2);
