@@ -143,11 +143,9 @@ TEST(UpdateMenus, FollowsTheSessionState) {
     EXPECT_EQ(m[c.id].enabled, c.enabled) << c.name;
     EXPECT_EQ(m[c.id].checked, c.checked) << c.name;
   }
-}
 
-// Items no rule turns off again, and the one no rule touches, keep what
-// the program starts with.
-TEST(UpdateMenus, RandomisationAndResultsItemsStayOnOnceEnabled) {
+  // Items no rule turns off again, and the one no rule touches, keep what
+  // the program starts with.
   MenuState m;
   EXPECT_FALSE(m[Command::ClearResults].enabled);
   MenuInputs in;
