@@ -55,8 +55,9 @@ TEST(CellCoordinates, DegreesAndMinutesFromTheEquatorAndMeridianOut) {
   for (const Case& c : cases) EXPECT_EQ(cellCoordinates({c.west, c.south, c.east, c.north}), c.text);
 }
 
-TEST(CellList, CoordinatesOnlyOnTheEqualGridUnderRichnessOrNoMeasure) {
+TEST(CellList, CoordinatesAlphabeticalVariantAndRangeSizesFollowTheGridMeasureAndSettings) {
   Fixture f;
+  // Coordinates only on the equal grid under richness or no measure.
   f.s.ws.datafile.subdir = "ravelund\\";
   EXPECT_EQ(f.open().coordinates, "");
   f.s.ws.datafile.subdir = "equal\\";
@@ -64,10 +65,7 @@ TEST(CellList, CoordinatesOnlyOnTheEqualGridUnderRichnessOrNoMeasure) {
   EXPECT_EQ(f.open().coordinates, "");
   setMeasureCode(f.s, kCodeNone);
   EXPECT_NE(f.open().coordinates, "");
-}
 
-TEST(CellList, AlphabeticalVariantAndRangeSizesFollowTheListSettings) {
-  Fixture f;
   // The alphabetical variant sorts without regard to case.
   f.s.settings.listDialogVariant = Flag::kOff;
   // Alpha, beta, Gamma, zeta: each line still stands for its own taxon.
