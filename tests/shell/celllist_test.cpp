@@ -55,8 +55,9 @@ TEST(CellCoordinates, DegreesAndMinutesFromTheEquatorAndMeridianOut) {
   for (const Case& c : cases) EXPECT_EQ(cellCoordinates({c.west, c.south, c.east, c.north}), c.text);
 }
 
-TEST(CellList, CoordinatesOnlyOnTheEqualGridUnderRichnessOrNoMeasure) {
+TEST(CellList, CoordinatesAlphabeticalVariantAndRangeSizesFollowTheGridMeasureAndSettings) {
   Fixture f;
+  // Coordinates only on the equal grid under richness or no measure.
   f.s.ws.datafile.subdir = "ravelund\\";
   EXPECT_EQ(f.open().coordinates, "");
   f.s.ws.datafile.subdir = "equal\\";
@@ -64,18 +65,14 @@ TEST(CellList, CoordinatesOnlyOnTheEqualGridUnderRichnessOrNoMeasure) {
   EXPECT_EQ(f.open().coordinates, "");
   setMeasureCode(f.s, kCodeNone);
   EXPECT_NE(f.open().coordinates, "");
-}
 
-TEST(CellList, AlphabeticalVariantSortsWithoutRegardToCase) {
-  Fixture f;
+  // The alphabetical variant sorts without regard to case.
   f.s.settings.listDialogVariant = Flag::kOff;
   // Alpha, beta, Gamma, zeta: each line still stands for its own taxon.
   EXPECT_EQ(f.open().lineTaxon, (std::vector<int>{1, 2, 3, 0}));
   EXPECT_EQ(openCellList(f.s, 2, true).resource, "BIOTADLGBOX2VGA");
-}
 
-TEST(CellList, RangeSizesFollowNamesExceptUnderTheirOwnAnalyses) {
-  Fixture f;
+  // Range sizes follow the names except under their own analyses.
   f.s.settings.listDialogOption = Flag::kOn;
   EXPECT_TRUE(f.open().rangeSizes);
   for (MeasureCode code : {kCodeNearMinimum, kCodeFlexibilityPlot, kCodeRangeCentres}) {
@@ -150,22 +147,9 @@ TEST(CellListCommand, DisplayChangesShowTheDialogAgain) {
   EXPECT_EQ(f.s.settings.listDialogOption, Flag::kOn);
 }
 
-TEST(CellListCommand, RangeSizesAreRefusedUnderTheirOwnAnalyses) {
+TEST(CellListCommand, PlotAllFromTheDialogAndRangeSizesRefusedUnderTheirOwnAnalyses) {
   Fixture f;
-  computeMeasure(f.s, kCodeRangeCentres);
-  f.host.onDialog = [](const std::string&, DialogModel& model) {
-    auto& m = dynamic_cast<CellListModel&>(model);
-    m.rangeSizes = true;
-    m.action = CellListModel::Action::ToggleRangeSizes;
-  };
-  f.host.dialogAnswers = {true};
-  CellListOutcome o = runCellListOnce(f.s, f.host, 2, false);
-  EXPECT_FALSE(o.showAgain);
-  EXPECT_EQ(f.s.settings.listDialogOption, Flag::kOff);
-}
-
-TEST(CellListCommand, PlotAllFromTheDialog) {
-  Fixture f;
+  // Plot all, on the richness map.
   f.host.onDialog = [](const std::string&, DialogModel& model) {
     dynamic_cast<CellListModel&>(model).action = CellListModel::Action::PlotAll;
   };
@@ -173,6 +157,18 @@ TEST(CellListCommand, PlotAllFromTheDialog) {
   CellListOutcome o = runCellListOnce(f.s, f.host, 2, false);
   EXPECT_TRUE(o.plotted);
   EXPECT_EQ(markedTaxa(f.s.ws), 4);
+
+  // Range sizes are refused under their own analyses.
+  computeMeasure(f.s, kCodeRangeCentres);
+  f.host.onDialog = [](const std::string&, DialogModel& model) {
+    auto& m = dynamic_cast<CellListModel&>(model);
+    m.rangeSizes = true;
+    m.action = CellListModel::Action::ToggleRangeSizes;
+  };
+  f.host.dialogAnswers = {true};
+  o = runCellListOnce(f.s, f.host, 2, false);
+  EXPECT_FALSE(o.showAgain);
+  EXPECT_EQ(f.s.settings.listDialogOption, Flag::kOff);
 }
 
 // The location-name file as the grid type creates it.
@@ -226,9 +222,19 @@ TEST(CellName, AFileThatCannotTakeTheNameIsLeftAloneWithAMessage) {
   }
 }
 
-// The name is written over its cell's 17 bytes, nothing else, and shown.
-TEST(CellName, DialogFromTheListWritesInPlaceAndRefreshesTheCellLine) {
+TEST(CellName, CancelChangesNothingOkWritesInPlaceAndRefreshesTheCellLine) {
   Fixture f;
+  // Cancel changes nothing.
+  std::memcpy(f.s.ws.cells[2].name.data(), "Old", 3);
+  f.host.onDialog = [](const std::string&, DialogModel& model) {
+    dynamic_cast<CellNameModel&>(model).name = "New";
+  };  // and Cancel
+  editCellName(f.s, f.host, 2);
+  EXPECT_EQ(locationName(f.s.ws, 2), "Old");
+  EXPECT_TRUE(f.host.messages.empty());
+
+  // From the list, the name is written over its cell's 17 bytes, nothing
+  // else, and shown.
   const fs::path loc = f.tmp.path() / "ZONARIUM.LOC";
   std::string file = blankNames(864);
   test::writeFile(loc, file);
@@ -249,17 +255,6 @@ TEST(CellName, DialogFromTheListWritesInPlaceAndRefreshesTheCellLine) {
   EXPECT_EQ(shownAfterEdit, "Area 2: Harbour and town ");
   EXPECT_EQ(test::readFile(loc), file.replace(20, 17, "Harbour and town "));
   EXPECT_EQ(locationName(f.s.ws, 2), "Harbour and town ");
-  EXPECT_TRUE(f.host.messages.empty());
-}
-
-TEST(CellName, CancelChangesNothing) {
-  Fixture f;
-  std::memcpy(f.s.ws.cells[2].name.data(), "Old", 3);
-  f.host.onDialog = [](const std::string&, DialogModel& model) {
-    dynamic_cast<CellNameModel&>(model).name = "New";
-  };  // and Cancel
-  editCellName(f.s, f.host, 2);
-  EXPECT_EQ(locationName(f.s.ws, 2), "Old");
   EXPECT_TRUE(f.host.messages.empty());
 }
 

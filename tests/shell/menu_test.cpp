@@ -42,23 +42,22 @@ std::vector<Leaf> menuLeaves() {
 
 // Two items on one command run the same operation: only the rarity menu's
 // "M&inimum range size" shares the max rarity command, as it always has.
-TEST(MainMenu, EachItemHasACommandOfItsOwn) {
+TEST(MainMenu, EachItemHasACommandOfItsOwnAndEveryAnalysisSitsWhereItsEntryPlacesIt) {
+  const std::vector<Leaf> leaves = menuLeaves();
   std::map<Command, std::vector<std::string>> labels;
-  for (const Leaf& l : menuLeaves()) labels[l.command].push_back(l.label);
+  for (const Leaf& l : leaves) labels[l.command].push_back(l.label);
   for (const auto& [command, named] : labels) {
     if (command == Command::MaxRarity)
       EXPECT_EQ(named, (std::vector<std::string>{"M&inimum range size", "Max &rarity (irreplaceability)"}));
     else EXPECT_EQ(named.size(), 1u) << named.front() << " shares command " << commandId(command);
   }
   EXPECT_FALSE(labels.count(Command::ApplyPreselection)) << "sent by a window, never chosen";
-}
 
-// The registry entries are where an analysis is declared: the menus, the
-// Stop box and the tool's help page are checked against them, so a new entry
-// that lands in no menu or is missing from that page fails here. A popup
-// named wrongly would drop an item without a word, a wrong place would move it.
-TEST(MainMenu, EveryAnalysisSitsWhereItsEntryPlacesIt) {
-  const std::vector<Leaf> leaves = menuLeaves();
+  // The registry entries are where an analysis is declared: the menus, the
+  // Stop box and the tool's help page are checked against them, so a new
+  // entry that lands in no menu or is missing from that page fails here. A
+  // popup named wrongly would drop an item without a word, a wrong place
+  // would move it.
   for (const Analysis& a : analyses()) {
     SCOPED_TRACE(a.name);
     EXPECT_FALSE(a.menus.empty());
@@ -143,11 +142,9 @@ TEST(UpdateMenus, FollowsTheSessionState) {
     EXPECT_EQ(m[c.id].enabled, c.enabled) << c.name;
     EXPECT_EQ(m[c.id].checked, c.checked) << c.name;
   }
-}
 
-// Items no rule turns off again, and the one no rule touches, keep what
-// the program starts with.
-TEST(UpdateMenus, RandomisationAndResultsItemsStayOnOnceEnabled) {
+  // Items no rule turns off again, and the one no rule touches, keep what
+  // the program starts with.
   MenuState m;
   EXPECT_FALSE(m[Command::ClearResults].enabled);
   MenuInputs in;

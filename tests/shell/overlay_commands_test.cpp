@@ -145,7 +145,7 @@ TEST_F(OverlayCommands, MenuRandomisationNeedsOnePresenceAndOneQuantitativeMap) 
   }
 }
 
-TEST_F(OverlayCommands, ConvertSelectedAreasMakesAPresenceMapOfTheSet) {
+TEST_F(OverlayCommands, ConvertSelectedAreasMakesAPresenceMapAndTwoWithASwapBetweenMakeAPresenceOverlay) {
   pair({{10, 7}, {60, 2}}, {});
   s->areas.cells = {20, 30, 9999};
   shell->flags.view3D = true;
@@ -158,6 +158,25 @@ TEST_F(OverlayCommands, ConvertSelectedAreasMakesAPresenceMapOfTheSet) {
   EXPECT_EQ(s->map.occupiedCells, 2);
   EXPECT_EQ(s->map.title, "selected areas");
   EXPECT_TRUE(s->map.presenceMap);
+
+  // Two converted sets with a swap between make two presence overlays:
+  // convert, swap, convert again, and the overlay goes straight to the
+  // coincidence report.
+  s->areas.cells = {10, 20};
+  ASSERT_TRUE(convertSelectedAreasCommand(*shell));
+  shell->dispatch(Command::SwapScores);
+  EXPECT_EQ(s->overlay.presence, (std::array<bool, 2>{false, true}));
+  s->areas.cells = {20, 30, 40};
+  ASSERT_TRUE(convertSelectedAreasCommand(*shell));
+  EXPECT_EQ(s->overlay.presence, (std::array<bool, 2>{true, true}));
+  ASSERT_TRUE(overlayScoresCommand(*shell));
+  EXPECT_TRUE(host.dialogs.empty());
+  EXPECT_NE(results().find("\n      2  Clicks  (alone)\n      1  Clicks + Clicks\n      1  Clicks  (alone)\n"),
+            std::string::npos)
+      << results();
+  // A new measure on the foreground drops its presence flag only.
+  shell->showMeasure(kCodeRichness);
+  EXPECT_EQ(s->overlay.presence, (std::array<bool, 2>{false, true}));
 }
 
 TEST_F(OverlayCommands, AnotherMeasureTakesTheOverlayDownAndGivesTheBackgroundBack) {
@@ -223,26 +242,6 @@ TEST_F(OverlayCommands, SwapUnderTheOverlayTakesTheMapBeneathIntoTheBackground) 
   EXPECT_EQ(s->backgroundMap.title, "range-size rarity (inverse)");
   EXPECT_EQ(s->map.code(), kCodeRichness);
   EXPECT_FALSE(s->overlay.twoAxisPlotted);  // the overlay went with the swap
-}
-
-TEST_F(OverlayCommands, TwoConvertedSetsWithASwapBetweenMakeTwoPresenceOverlays) {
-  // Convert, swap, convert again: both sides are presence maps, so the
-  // overlay goes straight to the coincidence report.
-  s->areas.cells = {10, 20};
-  ASSERT_TRUE(convertSelectedAreasCommand(*shell));
-  shell->dispatch(Command::SwapScores);
-  EXPECT_EQ(s->overlay.presence, (std::array<bool, 2>{false, true}));
-  s->areas.cells = {20, 30, 40};
-  ASSERT_TRUE(convertSelectedAreasCommand(*shell));
-  EXPECT_EQ(s->overlay.presence, (std::array<bool, 2>{true, true}));
-  ASSERT_TRUE(overlayScoresCommand(*shell));
-  EXPECT_TRUE(host.dialogs.empty());
-  EXPECT_NE(results().find("\n      2  Clicks  (alone)\n      1  Clicks + Clicks\n      1  Clicks  (alone)\n"),
-            std::string::npos)
-      << results();
-  // A new measure on the foreground drops its presence flag only.
-  shell->showMeasure(kCodeRichness);
-  EXPECT_EQ(s->overlay.presence, (std::array<bool, 2>{false, true}));
 }
 
 // Three columns on cells 10 ... 60: column 1 rises, column 2 falls, column 3

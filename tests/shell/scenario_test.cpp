@@ -31,7 +31,7 @@ struct ShellScenario : test::ShellFixture {
   }
 };
 
-TEST_F(ShellScenario, OpenTheSampleThenRichnessAndRarity) {
+TEST_F(ShellScenario, OpenTheSampleThenRarityThenQuantitativeDataAreStandardisedOnce) {
   ASSERT_TRUE(session->ws.datafile.opened);
   EXPECT_TRUE(host.messages.empty());
   EXPECT_GT(shell->display.classes.scoredCells, 400);
@@ -44,10 +44,8 @@ TEST_F(ShellScenario, OpenTheSampleThenRichnessAndRarity) {
   shell->dispatch(Command::SmoothScores);
   shell->dispatch(Command::MeanScores);
   EXPECT_EQ(session->map.title, "smoothed (9) mean range-size rarity (difference)");
-}
 
-// Opened over the carnivores.
-TEST_F(ShellScenario, QuantitativeDataAreStandardisedOnce) {
+  // Quantitative data, opened over the carnivores, are standardised once.
   open("austral/acacia.dat");
   ASSERT_TRUE(session->ws.datafile.opened);
   EXPECT_EQ(host.messageLines(), std::vector<std::string>{"File: " + (home / "austral/acacia.dat").string() +
@@ -94,7 +92,7 @@ TEST_F(ShellScenario, SteppingThroughASingleTaxonStopsAtTheEnds) {
   EXPECT_EQ(session->map.title, "plot " + displayName(session->ws.cards.name(20)));
 }
 
-TEST_F(ShellScenario, ToolsOptionsRerunFollowsTheMapOnScreen) {
+TEST_F(ShellScenario, ToolsOptionsRerunFollowsTheMapOnScreenMapInfoSwapsMapOptionsRetitle) {
   host.onDialog = [](const std::string& name, DialogModel& m) {
     ASSERT_EQ(name, "ToptDlgBox");
     dynamic_cast<ToolsOptionsModel&>(m).setChecked(topt::kRarityDifference, true);
@@ -118,9 +116,8 @@ TEST_F(ShellScenario, ToolsOptionsRerunFollowsTheMapOnScreen) {
   host.dialogAnswers.push_back(false);
   shell->dispatch(Command::ToolsOptions);
   EXPECT_EQ(session->map.title, "range-size rarity (inverse)");
-}
 
-TEST_F(ShellScenario, MapInfoSwapAndMapOptionsRetitle) {
+  // Map info swaps, Map drawing options retitle.
   shell->dispatch(Command::RangeSizeRarity);
   host.onDialog = [](const std::string& name, DialogModel& m) {
     if (name == "SummDlgBox") dynamic_cast<MapInfoModel&>(m).pressSwap();
@@ -346,7 +343,17 @@ TEST_F(ExactCommands, StopKeepsTheBestSetAndNeverCallsItOptimal) {
   EXPECT_TRUE(inResults("  Exact minimum set: stopped by the user\r\n")) << results();
 }
 
-TEST_F(ExactCommands, CoverageAsksForTheNumberAndStopsOnCancel) {
+TEST_F(ExactCommands, NothingWhileThePreselectionDialogIsOpenThenCoverageAsksForTheNumber) {
+  // Nothing while the preselection dialog is open.
+  shell->flags.preselectionDialogOpen = true;
+  shell->dispatch(Command::ExactMinimumSet);
+  shell->dispatch(Command::ExactMaximumCoverage);
+  EXPECT_TRUE(host.boxes.empty());
+  EXPECT_TRUE(host.dialogs.empty());
+  EXPECT_TRUE(session->areas.cells.empty());
+
+  // Closed, coverage asks for the number and stops on Cancel.
+  shell->flags.preselectionDialogOpen = false;
   shell->dispatch(Command::ExactMaximumCoverage);  // no answer queued: Cancel
   EXPECT_EQ(host.dialogs, (std::vector<std::string>{"SelecNumDlgBox1"}));
   EXPECT_TRUE(host.boxes.empty());
@@ -355,15 +362,6 @@ TEST_F(ExactCommands, CoverageAsksForTheNumberAndStopsOnCancel) {
   host.dialogAnswers.push_back(true);
   shell->dispatch(Command::ExactMaximumCoverage);
   EXPECT_EQ(session->map.title, "exact maximum coverage (1 areas)");
-}
-
-TEST_F(ExactCommands, NothingWhileThePreselectionDialogIsOpen) {
-  shell->flags.preselectionDialogOpen = true;
-  shell->dispatch(Command::ExactMinimumSet);
-  shell->dispatch(Command::ExactMaximumCoverage);
-  EXPECT_TRUE(host.boxes.empty());
-  EXPECT_TRUE(host.dialogs.empty());
-  EXPECT_TRUE(session->areas.cells.empty());
 }
 
 }  // namespace
