@@ -386,7 +386,7 @@ TEST(ScoresExportLayouts, EachWritesTheHandWorkedFile) {
   }
 }
 
-TEST(ScoresExportValues, PercentageOnlyWithoutOverlayAndWithATotal) {
+TEST(ScoresExportValues, PercentageOnlyWithoutOverlayAndWithATotalMarkersAndTheOffsetByLayout) {
   struct Case {
     const char* what;
     int code;
@@ -415,14 +415,10 @@ TEST(ScoresExportValues, PercentageOnlyWithoutOverlayAndWithATotal) {
   g.asRarity();
   g.s.overlay.raw = {true, true};
   EXPECT_DOUBLE_EQ(exportedValue(g.s, 6, kLayoutNumbered, false), 140.0);
-}
 
-// (The marker as 0 or 10000 by the choice, 0 in a pair: ScoresExportLayouts.)
-// A score left on an unoccupied cell is no data; the centroid layout adds the
-// offset back and writes the marker as the offset.
-TEST(ScoresExportValues, MarkersAndTheOffsetByLayout) {
-  HandGrid g;
-  g.fillScores();
+  // (The marker as 0 or 10000 by the choice, 0 in a pair: ScoresExportLayouts.)
+  // A score left on an unoccupied cell is no data; the centroid layout adds the
+  // offset back and writes the marker as the offset.
   g.cell(5).score = 9.0;
   EXPECT_DOUBLE_EQ(exportedValue(g.s, 5, kLayoutNumbered, false), 0.0);
   g.s.map.showBase(kCodeImportedScores);
