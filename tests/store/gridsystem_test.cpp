@@ -351,7 +351,7 @@ TEST(Neighbourhoods, ZerosOutsideTheGridRingsInReadingOrderAndTheDateLineAt21) {
   EXPECT_DOUBLE_EQ(ws.cells[13 * 36 + 1].latNorth, -4.98333);
 }
 
-TEST(GridTypeNames, WorldGridsByTheirBeginningsOthersUpToTheBackslash) {
+TEST(GridTypeNames, WorldGridsByTheirBeginningsOthersUpToTheBackslashAndCappedRecords) {
   // The last character before the backslash is never compared.
   for (const char* yes : {"equal\\", "equax\\", "equalx\\", "ravelund\\", "ravelunx\\", "e\\"})
     EXPECT_TRUE(isWorldGridName(yes)) << yes;
@@ -369,12 +369,10 @@ TEST(GridTypeNames, WorldGridsByTheirBeginningsOthersUpToTheBackslash) {
   EXPECT_EQ(findGridType(types, "ne\\"), 1);
   EXPECT_EQ(findGridType(types, "nex\\"), -1);
   EXPECT_EQ(findGridType(types, "equalx\\"), -1);
-}
 
-TEST(MapDefinitions, CountIsCappedAndShortFilesKeepWholeRecords) {
+  // The count of records is capped and a short file keeps its whole records.
   std::vector<test::GridTypeSpec> many;
   for (int i = 0; i < 45; ++i) many.push_back({"g" + std::to_string(i), "d" + std::to_string(i), {}, 1});
-  GridTypes types;
   parseMapDefinitions(types, test::mapDefinitionImage(many));
   EXPECT_EQ(types.types.size(), 40u);
   std::string img = test::mapDefinitionImage({{"A", "a", {{5, 3}}, 0}, {"B", "b", {}, 1}});
