@@ -272,7 +272,7 @@ TEST(ImportDialog, ImportNeedsAGridAndAKnownLayoutAndBritainHasItsOwnDialog) {
   EXPECT_EQ(gb.layout, kImportMatrix);
 }
 
-TEST(ExportTexts, EveryLayoutMatchesItsExpectedFile) {
+TEST(ExportTexts, EveryLayoutMatchesItsExpectedFileAndExclusionsDropRecordsAndTaxa) {
   struct Case {
     int layout;
     const char* file;
@@ -291,6 +291,20 @@ TEST(ExportTexts, EveryLayoutMatchesItsExpectedFile) {
   EXPECT_EQ(f.names, expectedFile("dataio_dmap.nam"));
   std::vector<int> many(30, 0);  // DMAP takes at most 20 taxa
   EXPECT_EQ(dmapExport(g.s.ws, many, 0).names.size(), 20 * std::string("1 Canis lupus\n").size() + 11);
+
+  // The excluded level drops low records from the comma lists; with excluded
+  // areas the list of taxa names only those with records.
+  ExportContext ctx;
+  ctx.excludedLevel = 1;
+  EXPECT_EQ(exportText(g.s.ws, kExportCommaNumbers, ctx), "1,1\n2,3\n2,6\n");
+  EXPECT_EQ(exportText(g.s.ws, kExportCommaText, ctx),
+            "\"Canis\",\"lupus\",\"1\"\n\"Vulpes\",\"vulpes\",\"3\"\n\"Vulpes\",\"vulpes\",\"6\"\n");
+  ctx = {};
+  ctx.excludedAreas = 2;
+  const std::string text = exportText(g.s.ws, kExportTaxa, ctx);
+  EXPECT_EQ(text.find("Ursus"), std::string::npos);
+  EXPECT_NE(text.find("    2.  Vulpes vulpes"), std::string::npos);
+  EXPECT_NE(text.find("\n 2 species with records\n"), std::string::npos);
 }
 
 // Nine trees in one area: the area lists every one; TWINSPAN continues full
@@ -303,24 +317,6 @@ TEST(ExportTexts, TaxaByAreasAndTwinspanListEveryTaxonOfAFullArea) {
   const std::string area2 = text.substr(text.find("area 2:"), text.find("area 5:") - text.find("area 2:"));
   for (int t = 0; t < g.s.ws.taxaCount; ++t)
     EXPECT_NE(area2.find("   1 " + g.s.ws.cards.name(t) + "\n"), std::string::npos) << g.s.ws.cards.name(t);
-}
-
-// The excluded level drops low records from the comma lists; with excluded
-// areas the list of taxa names only those with records.
-TEST(ExportTexts, ExclusionsDropRecordsAndTaxa) {
-  TinyGrid g;
-  g.loadThree();
-  ExportContext ctx;
-  ctx.excludedLevel = 1;
-  EXPECT_EQ(exportText(g.s.ws, kExportCommaNumbers, ctx), "1,1\n2,3\n2,6\n");
-  EXPECT_EQ(exportText(g.s.ws, kExportCommaText, ctx),
-            "\"Canis\",\"lupus\",\"1\"\n\"Vulpes\",\"vulpes\",\"3\"\n\"Vulpes\",\"vulpes\",\"6\"\n");
-  ctx = {};
-  ctx.excludedAreas = 2;
-  const std::string text = exportText(g.s.ws, kExportTaxa, ctx);
-  EXPECT_EQ(text.find("Ursus"), std::string::npos);
-  EXPECT_NE(text.find("    2.  Vulpes vulpes"), std::string::npos);
-  EXPECT_NE(text.find("\n 2 species with records\n"), std::string::npos);
 }
 
 TEST(ExportTexts, NamesSplitIntoLeadingPartAndRest) {

@@ -147,7 +147,7 @@ TEST(ScoresImportOffsets, NegativeScoresAreShiftedTheOffsetReportedAndExportedBa
 
 // Markers exported as 10000 come back as markers; a title holding a hash
 // does not take the format statement's place.
-TEST(ScoresImportRoundTrip, MarkersAndTitlesWithAHashComeBackAsTheyWere) {
+TEST(ScoresImportRoundTrip, MarkersTitlesWithAHashAndTooWideValuesComeBackAsTheyWere) {
   HandGrid g;
   g.fillScores();
   g.s.map.dataTitle = "Birds #2";
@@ -161,11 +161,8 @@ TEST(ScoresImportRoundTrip, MarkersAndTitlesWithAHashComeBackAsTheyWere) {
   EXPECT_EQ(mapOf(h), "1:3.5/1 3:10000/1 4:1.25/1 6:7/1 ");
   EXPECT_EQ(h.s.map.occupiedCells, 4);
   EXPECT_TRUE(h.s.notices.empty());
-}
 
-TEST(ScoresImportRoundTrip, ValuesTooWideForTheirFieldStayApartAndReadBack) {
-  HandGrid g;
-  g.fillScores();
+  // Values too wide for their field stay apart and read back.
   g.cell(6).score = 1.5e13;  // 21 characters as "%#20.6f"
   writeBackCell(g.s.ws, 1, BackCell{1, -2.5e15, 0, 0});
   g.s.overlay.pairLoaded = true;
@@ -175,9 +172,9 @@ TEST(ScoresImportRoundTrip, ValuesTooWideForTheirFieldStayApartAndReadBack) {
   const std::string pair = scoresFileText(g.s, kLayoutPair, false);
   EXPECT_NE(pair.find("\n     1            3.500000 -2500000000000000.000000\n"), std::string::npos) << pair;
 
-  HandGrid h;
-  ASSERT_TRUE(importText(h, numbered));
-  EXPECT_DOUBLE_EQ(h.cell(6).score, 1.5e13);
+  HandGrid wide;
+  ASSERT_TRUE(importText(wide, numbered));
+  EXPECT_DOUBLE_EQ(wide.cell(6).score, 1.5e13);
   HandGrid p;
   ASSERT_TRUE(importText(p, pair));
   EXPECT_DOUBLE_EQ(readBackCell(p.s.ws, 1).score, 10000.0) << "the pair's only negative becomes the marker";
@@ -389,7 +386,7 @@ TEST(ScoresExportLayouts, EachWritesTheHandWorkedFile) {
   }
 }
 
-TEST(ScoresExportValues, PercentageOnlyWithoutOverlayAndWithATotal) {
+TEST(ScoresExportValues, PercentageOnlyWithoutOverlayAndWithATotalMarkersAndTheOffsetByLayout) {
   struct Case {
     const char* what;
     int code;
@@ -418,14 +415,10 @@ TEST(ScoresExportValues, PercentageOnlyWithoutOverlayAndWithATotal) {
   g.asRarity();
   g.s.overlay.raw = {true, true};
   EXPECT_DOUBLE_EQ(exportedValue(g.s, 6, kLayoutNumbered, false), 140.0);
-}
 
-// (The marker as 0 or 10000 by the choice, 0 in a pair: ScoresExportLayouts.)
-// A score left on an unoccupied cell is no data; the centroid layout adds the
-// offset back and writes the marker as the offset.
-TEST(ScoresExportValues, MarkersAndTheOffsetByLayout) {
-  HandGrid g;
-  g.fillScores();
+  // (The marker as 0 or 10000 by the choice, 0 in a pair: ScoresExportLayouts.)
+  // A score left on an unoccupied cell is no data; the centroid layout adds the
+  // offset back and writes the marker as the offset.
   g.cell(5).score = 9.0;
   EXPECT_DOUBLE_EQ(exportedValue(g.s, 5, kLayoutNumbered, false), 0.0);
   g.s.map.showBase(kCodeImportedScores);
@@ -511,9 +504,16 @@ TEST(ScoresExportFile, MismatchWritesAPreselectionOfCellsPresentInOneMapOnly) {
             "[included group code]\n[excluded data level]\n[excluded taxa]\n[excluded areas]\n2\n3\n6\n[end]\n");
 }
 
-TEST(ScoresExportCommand, AsksTheDialogThenTheFileAndKeepsTheChoice) {
+TEST(ScoresExportCommand, AFileThatCannotBeWrittenIsReportedAndTheCommandKeepsTheChoice) {
   HandGrid g;
   g.fillScores();
+  ExportScoresModel plain;
+  const auto path = g.file("missing") / "out.scr";
+  EXPECT_FALSE(exportScoresTo(g.s, g.s.notices, plain, path));
+  ASSERT_EQ(g.s.notices.size(), 1u);
+  EXPECT_EQ(noticeLines(g.s)[0], "Export scores: Can't write file\n" + path.string());
+
+  // The command asks the dialog, then the file, and keeps the choice.
   g.host.onDialog = [](const std::string&, DialogModel& model) {
     auto& m = dynamic_cast<ExportScoresModel&>(model);
     m.setChecked(kExportCellNumbers, false);
@@ -547,16 +547,6 @@ TEST(ScoresExportCommand, NothingHappensWithoutOccupiedCellsOrWhenCancelled) {
   EXPECT_FALSE(exportScores(g.s, g.host));  // the save dialog is cancelled
   EXPECT_EQ(g.host.saveRequests.size(), 1u);
   EXPECT_TRUE(std::filesystem::is_empty(g.tmp.path()));
-}
-
-TEST(ScoresExportCommand, AFileThatCannotBeWrittenIsReported) {
-  HandGrid g;
-  g.fillScores();
-  ExportScoresModel m;
-  const auto path = g.file("missing") / "out.scr";
-  EXPECT_FALSE(exportScoresTo(g.s, g.s.notices, m, path));
-  ASSERT_EQ(g.s.notices.size(), 1u);
-  EXPECT_EQ(noticeLines(g.s)[0], "Export scores: Can't write file\n" + path.string());
 }
 
 }  // namespace

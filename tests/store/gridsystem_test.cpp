@@ -316,31 +316,6 @@ TEST(BritainLegend, ClassNamesFollowTheFileName) {
   EXPECT_EQ(britainLegend("moths.dat"), std::make_pair(std::string("pre 1960"), std::string("1960 onwards")));
 }
 
-// A coastline's count is bounded by the bytes that follow it, and a file
-// too short to hold the count is not read.
-TEST(BritainCoastline, HostileCountsAreBoundedAndAFileWithoutItsCountIsNotRead) {
-  Geometry geo;
-  Coastline coast;
-  std::string data;
-  putI32(data, 1000000);
-  putI32(data, 5);
-  putI32(data, 6);
-  parseBritainCoastline(coast, data, geo);
-  EXPECT_EQ(coast.points.size(), 1u);
-  std::string negative;
-  putI32(negative, -4);
-  parseBritainCoastline(coast, negative, geo);
-  EXPECT_TRUE(coast.points.empty());
-
-  test::TempDir tmp;
-  for (const char* bytes : {"", "abc"}) {
-    test::writeFile(tmp.path() / "ZONARIUM.@50", bytes);
-    EXPECT_FALSE(readBritainCoastline(coast, tmp.path() / "ZONARIUM.@50", geo));
-  }
-  test::writeFile(tmp.path() / "ZONARIUM.@50", std::string(4, '\0'));
-  EXPECT_TRUE(readBritainCoastline(coast, tmp.path() / "ZONARIUM.@50", geo));
-}
-
 Workspace worldWorkspace() {
   Workspace ws;
   ws.cells.resize(866);
@@ -376,7 +351,7 @@ TEST(Neighbourhoods, ZerosOutsideTheGridRingsInReadingOrderAndTheDateLineAt21) {
   EXPECT_DOUBLE_EQ(ws.cells[13 * 36 + 1].latNorth, -4.98333);
 }
 
-TEST(GridTypeNames, WorldGridsByTheirBeginningsOthersUpToTheBackslash) {
+TEST(GridTypeNames, WorldGridsByTheirBeginningsOthersUpToTheBackslashAndCappedRecords) {
   // The last character before the backslash is never compared.
   for (const char* yes : {"equal\\", "equax\\", "equalx\\", "ravelund\\", "ravelunx\\", "e\\"})
     EXPECT_TRUE(isWorldGridName(yes)) << yes;
@@ -394,12 +369,10 @@ TEST(GridTypeNames, WorldGridsByTheirBeginningsOthersUpToTheBackslash) {
   EXPECT_EQ(findGridType(types, "ne\\"), 1);
   EXPECT_EQ(findGridType(types, "nex\\"), -1);
   EXPECT_EQ(findGridType(types, "equalx\\"), -1);
-}
 
-TEST(MapDefinitions, CountIsCappedAndShortFilesKeepWholeRecords) {
+  // The count of records is capped and a short file keeps its whole records.
   std::vector<test::GridTypeSpec> many;
   for (int i = 0; i < 45; ++i) many.push_back({"g" + std::to_string(i), "d" + std::to_string(i), {}, 1});
-  GridTypes types;
   parseMapDefinitions(types, test::mapDefinitionImage(many));
   EXPECT_EQ(types.types.size(), 40u);
   std::string img = test::mapDefinitionImage({{"A", "a", {{5, 3}}, 0}, {"B", "b", {}, 1}});
@@ -414,7 +387,7 @@ TEST(MapDefinitions, CountIsCappedAndShortFilesKeepWholeRecords) {
   EXPECT_TRUE(types.types.empty());
 }
 
-TEST(Coastline, PointsAreConvertedClampedAndTheirNumberBounded) {
+TEST(Coastline, PointsAreConvertedClampedAndTheirNumberBoundedOnEitherGrid) {
   Geometry geo;
   Coastline coast;
   parseCoastline(
@@ -442,6 +415,27 @@ TEST(Coastline, PointsAreConvertedClampedAndTheirNumberBounded) {
   EXPECT_EQ(coast.countA + coast.countB, 2);
   parseCoastline(coast, "ab", geo);
   EXPECT_TRUE(coast.points.empty());
+
+  // Britain's coastline: the count is bounded by the bytes that follow it,
+  // and a file too short to hold the count is not read.
+  std::string data;
+  putI32(data, 1000000);
+  putI32(data, 5);
+  putI32(data, 6);
+  parseBritainCoastline(coast, data, geo);
+  EXPECT_EQ(coast.points.size(), 1u);
+  std::string negative;
+  putI32(negative, -4);
+  parseBritainCoastline(coast, negative, geo);
+  EXPECT_TRUE(coast.points.empty());
+
+  test::TempDir tmp;
+  for (const char* bytes : {"", "abc"}) {
+    test::writeFile(tmp.path() / "ZONARIUM.@50", bytes);
+    EXPECT_FALSE(readBritainCoastline(coast, tmp.path() / "ZONARIUM.@50", geo));
+  }
+  test::writeFile(tmp.path() / "ZONARIUM.@50", std::string(4, '\0'));
+  EXPECT_TRUE(readBritainCoastline(coast, tmp.path() / "ZONARIUM.@50", geo));
 }
 
 TEST(LocationNames, NamesAreCutAtSeventeenAndEmptyOrMissingNamesBecomeBlanks) {

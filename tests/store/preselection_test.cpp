@@ -190,8 +190,23 @@ TEST_F(Preselection, ClickedCellsAreListedOnceAndDeletingRenumbers) {
   EXPECT_EQ(s.areas.count(), 2);
 }
 
-TEST_F(Preselection, OkAppliesFiltersRemovesTaxaAndCellsAndGivesTheAreaSetBack) {
+// Filters alone do not mark the data modified; too many selected taxa
+// exclude none.
+TEST_F(Preselection, OkModifiesNoDataForFiltersAloneOrTooManyTaxaAndElseAppliesAll) {
   open(fiveTaxa());
+  openDialog();
+  s.preselection.dialog.groupCode = "2";
+  applyPreselectionDialog(s, host, PreselectionAction::Ok, {});
+  EXPECT_FALSE(s.ws.dataModifiedByPreselection);
+  openDialog();
+  s.preselection.dialog.groupCode = "";
+  applyPreselectionDialog(s, host, PreselectionAction::Ok, std::vector<int>(513, 1));
+  EXPECT_EQ(host.messageLines(), std::vector<std::string>{"Exclude taxa: Too many items selected."});
+  EXPECT_FALSE(s.ws.cards.excluded(1));
+  EXPECT_FALSE(s.ws.dataModifiedByPreselection);
+
+  // With taxa and cells it applies the filters, removes them and gives the
+  // area set back.
   s.areas.cells = {1, 2, 3};
   s.areas.seedCount = 1;
   openDialog();
@@ -207,22 +222,6 @@ TEST_F(Preselection, OkAppliesFiltersRemovesTaxaAndCellsAndGivesTheAreaSetBack) 
   EXPECT_TRUE(s.ws.dataModifiedByPreselection);
   EXPECT_EQ(std::pair(s.areas.cells, s.areas.seedCount), std::pair(std::vector<int>{1, 2, 3}, 1));
   EXPECT_EQ(s.ws.borrowedAreas, std::vector<int>{42});
-}
-
-// Filters alone do not mark the data modified; too many selected taxa
-// exclude none.
-TEST_F(Preselection, FiltersAloneOrTooManySelectedTaxaModifyNoData) {
-  open(fiveTaxa());
-  openDialog();
-  s.preselection.dialog.groupCode = "2";
-  applyPreselectionDialog(s, host, PreselectionAction::Ok, {});
-  EXPECT_FALSE(s.ws.dataModifiedByPreselection);
-  openDialog();
-  s.preselection.dialog.groupCode = "";
-  applyPreselectionDialog(s, host, PreselectionAction::Ok, std::vector<int>(513, 1));
-  EXPECT_EQ(host.messageLines(), std::vector<std::string>{"Exclude taxa: Too many items selected."});
-  EXPECT_FALSE(s.ws.cards.excluded(1));
-  EXPECT_FALSE(s.ws.dataModifiedByPreselection);
 }
 
 TEST_F(Preselection, ConvertSaExcludesEveryCellOutsideTheAreaSet) {
