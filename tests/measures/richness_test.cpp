@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <numeric>
 #include <random>
 #include <set>
@@ -69,6 +70,25 @@ TEST(FourTaxaMeasure, GivesTheHandWorkedMap) {
     EXPECT_DOUBLE_EQ(d.s.map.mapMaximum, c.scaleLimit);
     EXPECT_EQ(d.s.map.taxaCounted, c.taxaCounted);
     EXPECT_TRUE(d.s.scoresPresent);
+  }
+}
+
+// Every taxon represented, or no taxa at all: each measure runs to a blank
+// map with nothing counted and a finite scale.
+TEST(Richness, NothingLeftToCountGivesABlankMap) {
+  for (const bool represented : {true, false}) {
+    Loaded d(represented ? fourTaxa() : std::vector<test::TaxonSpec>{});
+    if (represented) d.s.areas.cells = {2, 3, 40};
+    d.s.settings.rarityFormula = RarityFormula::kInverseSquare;
+    for (int code : {1, 2, 5, 12, 13, 24, 25, 36}) {
+      SCOPED_TRACE(testing::Message() << "code " << code << (represented ? ", all represented" : ", no taxa"));
+      d.s.scoresPresent = false;
+      d.run(static_cast<MeasureCode>(code));
+      EXPECT_TRUE(d.s.scoresPresent);
+      EXPECT_EQ(d.map(), "");
+      EXPECT_EQ(d.s.map.taxaCounted, 0);
+      EXPECT_TRUE(std::isfinite(d.s.map.scaleLimit));
+    }
   }
 }
 
