@@ -47,9 +47,11 @@ TEST(MainMenu, EachItemHasACommandOfItsOwnAndEveryAnalysisSitsWhereItsEntryPlace
   std::map<Command, std::vector<std::string>> labels;
   for (const Leaf& l : leaves) labels[l.command].push_back(l.label);
   for (const auto& [command, named] : labels) {
-    if (command == Command::MaxRarity)
+    if (command == Command::MaxRarity) {
       EXPECT_EQ(named, (std::vector<std::string>{"M&inimum range size", "Max &rarity (irreplaceability)"}));
-    else EXPECT_EQ(named.size(), 1u) << named.front() << " shares command " << commandId(command);
+    } else {
+      EXPECT_EQ(named.size(), 1u) << named.front() << " shares command " << commandId(command);
+    }
   }
   EXPECT_FALSE(labels.count(Command::ApplyPreselection)) << "sent by a window, never chosen";
 

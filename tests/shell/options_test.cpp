@@ -234,7 +234,9 @@ TEST(ToolsOptionsModel, ReRunFollowsWhatChangedSinceOpening) {
     m.setChecked(topt::kCancelRerun, c.cancel);
     AreaSet areas;
     m.apply(record, areas);
-    if (c.id.kind == Control::Number) EXPECT_EQ(record.exactTimeLimit, 300);
+    if (c.id.kind == Control::Number) {
+      EXPECT_EQ(record.exactTimeLimit, 300);
+    }
     EXPECT_EQ(toolsOptionsNeedRerun(m.opened, record, m.cancelRerun, settingsReadByMaps()), c.rerun) << c.what;
   }
 }
