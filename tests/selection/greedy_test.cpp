@@ -337,6 +337,12 @@ TEST(ReorderByRichness, SeedsStayInFrontAndAreasAddingNothingGoLast) {
   onSet(d, "reorder-richness");
   EXPECT_EQ(d.areas(), (std::vector<int>{9, 2, 3, 5}));
   EXPECT_EQ(d.cell(5).score, 0.0);
+  // The seeds' taxa count as held: X and W, which seed 9 holds, add nothing to cell 2.
+  Priority e({taxon("X", {9, 2}), taxon("W", {9, 2}), taxon("Y", {2}), taxon("Z", {3}), taxon("V", {3})});
+  e.areas() = {9, 2, 3};
+  e.s.areas.seedCount = 1;
+  onSet(e, "reorder-richness");
+  EXPECT_EQ(e.areas(), (std::vector<int>{9, 3, 2}));
 }
 
 TEST(ReorderByThreat, LargestThreatFirstKeepingTheOrderOfEquals) {

@@ -449,6 +449,7 @@ TEST(CellInformation, LinesFollowTheAnalysisOnTheMap) {
   EXPECT_EQ(joined(cellInformationLines(e.s, 30)), "Area 30: |no scores");
   e.s.settings.nearMinimumGoal = 2;
   EXPECT_EQ(joined(cellInformationLines(e.s, 2)), "Area 2: |selected area 2|(flexibility not assessed)");
+  EXPECT_EQ(joined(cellInformationLines(e.s, 5)), "Area 5: |(flexibility not assessed)");
 
   // The goal-essential view and the ranked analyses.
   showGoalEssentialTaxa(d.s, 2);

@@ -187,8 +187,10 @@ TEST(StatusBar, NothingOpenThenQuantitativeDataWithGroupCode) {
   s.map.showBase(kCodeOverlay);
   s.map.title = "overlay correlation rho= 0.42";
   EXPECT_EQ(statusTexts(s, statusInputs(s))[2], "TREATMENT: overlay correlation rho= 0.42");
-  s.overlay.presence = {false, true};
-  EXPECT_EQ(statusTexts(s, statusInputs(s))[2], "TREATMENT: overlay presence/quantitative data");
+  for (const bool first : {false, true}) {
+    s.overlay.presence = {first, !first};
+    EXPECT_EQ(statusTexts(s, statusInputs(s))[2], "TREATMENT: overlay presence/quantitative data");
+  }
   s.overlay.presence = {true, true};
   EXPECT_EQ(statusTexts(s, statusInputs(s))[2], "TREATMENT: overlay presence data");
 }

@@ -90,6 +90,8 @@ TEST_F(ShellScenario, SteppingThroughASingleTaxonStopsAtTheEnds) {
   EXPECT_TRUE(shell->stepTaxon(20));
   EXPECT_EQ(firstMarkedTaxon(session->ws), 20);
   EXPECT_EQ(session->map.title, "plot " + displayName(session->ws.cards.name(20)));
+  EXPECT_TRUE(shell->stepTaxon(100000));
+  EXPECT_EQ(firstMarkedTaxon(session->ws), session->ws.taxaCount - 1);
 }
 
 TEST_F(ShellScenario, ToolsOptionsRerunFollowsTheMapOnScreenMapInfoSwapsMapOptionsRetitle) {
@@ -130,6 +132,12 @@ TEST_F(ShellScenario, ToolsOptionsRerunFollowsTheMapOnScreenMapInfoSwapsMapOptio
   host.dialogAnswers.push_back(true);
   shell->dispatch(Command::MapdrawOptions);
   EXPECT_EQ(session->map.title, "my carnivores");  // a typed title stays
+
+  // Zoom arms the next drag; a second toggle disarms it before any zoom.
+  shell->dispatch(Command::ToggleZoom);
+  EXPECT_TRUE(shell->display.view.zoomArmed);
+  shell->dispatch(Command::ToggleZoom);
+  EXPECT_FALSE(shell->display.view.zoomArmed);
 }
 
 // An area set on a map without scores is shown with its selected areas.
