@@ -343,6 +343,11 @@ TEST(ReorderByRichness, SeedsStayInFrontAndAreasAddingNothingGoLast) {
   e.s.areas.seedCount = 1;
   onSet(e, "reorder-richness");
   EXPECT_EQ(e.areas(), (std::vector<int>{9, 3, 2}));
+  // A taxon's cells outside the set take nothing from the areas in it.
+  Priority o({taxon("P", {6, 99}), taxon("Q", {6}), taxon("R", {5}), taxon("S", {7})});
+  o.areas() = {5, 6, 7};
+  onSet(o, "reorder-richness");
+  EXPECT_EQ(o.areas(), (std::vector<int>{6, 5, 7}));
 }
 
 TEST(ReorderByThreat, LargestThreatFirstKeepingTheOrderOfEquals) {

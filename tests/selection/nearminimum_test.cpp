@@ -245,6 +245,13 @@ TEST(NearMinimum, ReorderingByRarityPutsTheRarestTaxaFirstAndEitherForcesGoalOne
     ASSERT_EQ(d.areas().size(), 2u);
     EXPECT_EQ(d.areas()[0], first) << "re-ordering " << static_cast<int>(reorder);
   }
+  // Richness counts only the taxa not yet brought by earlier areas: after
+  // 10, the two that 30 adds come before the one that 20 adds.
+  Priority g({taxon("A", {10}), taxon("B", {10, 20}), taxon("C", {10, 20}), taxon("D", {20}), taxon("E", {30}),
+              taxon("F", {30})});
+  g.s.settings.reordering = Reordering::kByRichness;
+  nearMinimumRun(g.s);
+  EXPECT_EQ(g.areas(), (std::vector<int>{10, 30, 20}));
 }
 
 TEST(NearMinimum, PartialFlexibleMapScoresTheOtherCellsOfSoleTaxa) {
