@@ -132,12 +132,6 @@ TEST_F(ShellScenario, ToolsOptionsRerunFollowsTheMapOnScreenMapInfoSwapsMapOptio
   host.dialogAnswers.push_back(true);
   shell->dispatch(Command::MapdrawOptions);
   EXPECT_EQ(session->map.title, "my carnivores");  // a typed title stays
-
-  // Zoom arms the next drag; a second toggle disarms it before any zoom.
-  shell->dispatch(Command::ToggleZoom);
-  EXPECT_TRUE(shell->display.view.zoomArmed);
-  shell->dispatch(Command::ToggleZoom);
-  EXPECT_FALSE(shell->display.view.zoomArmed);
 }
 
 // An area set on a map without scores is shown with its selected areas.

@@ -126,14 +126,19 @@ TEST_P(ProgramWindow, MenuBarShowsTheCommandTableWithItsHelpAndRunsItsItems) {
   }
 
   // "Toggle &zoom" from the MapGraphics menu, with the mouse: armed and
-  // checked; Escape on the map disarms it and the check goes.
-  clickMenuItem(window->menuBar(), {"&MapGraphics", "Toggle &zoom"});
+  // checked; Escape on the map, or the item again before any zoom, disarms
+  // it and the check goes.
+  const QStringList toggleZoom{"&MapGraphics", "Toggle &zoom"};
   QAction* zoom = action("Toggle &zoom");
-  EXPECT_TRUE(viewState().zoomArmed);
-  EXPECT_TRUE(zoom->isChecked());
-  QTest::keyClick(window.get(), Qt::Key_Escape);
-  EXPECT_FALSE(viewState().zoomArmed);
-  EXPECT_FALSE(zoom->isChecked());
+  for (const bool byEscape : {true, false}) {
+    clickMenuItem(window->menuBar(), toggleZoom);
+    EXPECT_TRUE(viewState().zoomArmed);
+    EXPECT_TRUE(zoom->isChecked());
+    if (byEscape) QTest::keyClick(window.get(), Qt::Key_Escape);
+    else clickMenuItem(window->menuBar(), toggleZoom);
+    EXPECT_FALSE(viewState().zoomArmed) << (byEscape ? "Escape" : "the item again");
+    EXPECT_FALSE(zoom->isChecked());
+  }
 }
 
 // A preselection file loaded with "Load file" in the "Data preselection"
