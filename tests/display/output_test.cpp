@@ -87,12 +87,14 @@ TEST(SaveBitmap, CancelEmptyNamesAndAnUnwritableFile) {
 // (PNG: the window's maps against the tool's pictures in tests/shell_qt.)
 TEST(ImageFiles, ByExtension) {
   test::TempDir dir;
-  QImage img(40, 30, QImage::Format_RGB32);
+  QImage img(400, 300, QImage::Format_RGB32);
   img.fill(QColor(10, 200, 30));
   ASSERT_TRUE(writeImageFile(dir.path() / "a.BMP", img));
-  EXPECT_EQ(readBmp(dir.path() / "a.BMP").width, 40);
+  EXPECT_EQ(readBmp(dir.path() / "a.BMP").width, 400);
   ASSERT_TRUE(writeImageFile(dir.path() / "a.pdf", img));
-  EXPECT_EQ(test::readFile(dir.path() / "a.pdf").substr(0, 5), "%PDF-");
+  const std::string pdf = test::readFile(dir.path() / "a.pdf");
+  EXPECT_EQ(pdf.substr(0, 5), "%PDF-");
+  EXPECT_NE(pdf.find("/MediaBox [0 0 300.000000 225.000000]"), std::string::npos) << "points, at 96 pixels to the inch";
   EXPECT_FALSE(writeImageFile(dir.path() / "a.gif", img));
   EXPECT_FALSE(fs::exists(dir.path() / "a.gif"));
   EXPECT_FALSE(writeImageFile(dir.path() / "missing" / "a.png", img));

@@ -111,6 +111,9 @@ TEST(CategoryKey, WordsForTheKindsOfCellsTopFirstAndBothEndsOfLongRuns) {
   // Without the flexibility map the same code is an order of choice.
   KeySession order(kCodeNearMinimum, {{3, 1}, {2, 2}, {1, 3}});
   EXPECT_EQ(order.key(), (std::vector<KeyEntry>{{3, "chosen 1st"}, {2, "chosen 2nd"}, {1, "chosen 3rd"}}));
+  KeySession later(kCodeNearMinimum, {{4, 11}, {3, 19}, {2, 21}, {1, 112}});
+  EXPECT_EQ(later.key(),
+            (std::vector<KeyEntry>{{4, "chosen 11th"}, {3, "chosen 19th"}, {2, "chosen 21st"}, {1, "chosen 112th"}}));
 
   KeySession random(kCodeRandomSets, {{1, 1}, {5, 5}});
   EXPECT_EQ(random.key(), (std::vector<KeyEntry>{{5, "5 times chosen"}, {1, "1 times chosen"}}));

@@ -104,6 +104,11 @@ TEST(CurveChart, DrawsAsTheGoldenImage) {
   c.randomMedian = {0, 2.5, 4, 5, 6};
   c.randomLow = {0, 1, 2, 3, 4};
   c.randomHigh = {0, 4, 6, 7, 8};
+  // The hover text of a column, a fraction shown with its decimal.
+  EXPECT_EQ(curveHoverText(c, 1).toStdString(),
+            "1 areas\nexact optimum: 5 (50.0 %)\nnear-minimum: 4 (40.0 %)\ngreedy: 5 (50.0 %)\n"
+            "richness hotspots: 5 (50.0 %)\nrandom: median 2.5 (25.0 %), 95 %: 1 ... 4");
+  EXPECT_EQ(curveHoverText(c, 2).section('\n', 1, 1), "exact optimum: 8 (80.0 %), not proven (bound 9)");
   test::TempDir tmp;
   const fs::path file = tmp.path() / "chart.png";
   std::string error;

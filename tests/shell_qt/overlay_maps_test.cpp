@@ -107,11 +107,14 @@ TEST_F(OverlayMaps, ThreeAxisImportWithItsOptionsWindow) {
   test::click(w.onBox(2));          // red off
   test::click(w.axisButton(1, 0));  // blue shows richness too
   test::click(w.anyScoreBox());
+  w.titleEdit(1)->selectAll();
+  QTest::keyClicks(w.titleEdit(1), "rarity");
   test::click(buttonLabelled(w, "Redraw"));
   const ThreeAxisBuffer& b = session->overlay.threeAxis;
   EXPECT_EQ(b.axisOfColour, (std::array<int, 3>{0, 0, 2}));
   EXPECT_FALSE(b.on[2]);
   EXPECT_TRUE(b.anyScore);
+  EXPECT_EQ(b.titles[1], "rarity");
   // With red off no entry of the block has any red.
   for (int i = 0; i < shell->display.palette.classCount; ++i) ASSERT_EQ(shell->display.palette.at(i).r, 0) << i;
   saveScreenshot(w, "threeaxis_window.png");

@@ -11,6 +11,7 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDoubleSpinBox>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -159,6 +160,7 @@ TEST(MapInfoDialogWidgets, ShowsTheMapAndSwapsToTheOther) {
   click(d.swapButton());
   EXPECT_TRUE(m.swapRequested);
   EXPECT_EQ(d.value("Measure:"), "richness");
+  EXPECT_EQ(d.findChild<QGroupBox*>()->title(), "Map (after swapping scores)");
   closeWith(d, QDialogButtonBox::Cancel);
 }
 
