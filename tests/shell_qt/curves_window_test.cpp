@@ -91,7 +91,7 @@ TEST_P(CurvesWindow, SelectionFrequencyTitleCountsTheRuns) {
 INSTANTIATE_TEST_SUITE_P(BothPrograms, CurvesWindow, ::testing::Values(test::kWorldSample, test::kBritainSample),
                          test::programOfSample);
 
-TEST(CurveChart, DrawsAsTheGoldenImage) {
+TEST(CurveChart, HoverTextAndDrawingAsTheGoldenImage) {
   CurveSet c;
   c.taxa = 10;
   c.maxAreas = 4;

@@ -160,7 +160,9 @@ TEST(MapInfoDialogWidgets, ShowsTheMapAndSwapsToTheOther) {
   click(d.swapButton());
   EXPECT_TRUE(m.swapRequested);
   EXPECT_EQ(d.value("Measure:"), "richness");
-  EXPECT_EQ(d.findChild<QGroupBox*>()->title(), "Map (after swapping scores)");
+  const auto* frame = d.findChild<QGroupBox*>();
+  ASSERT_NE(frame, nullptr);
+  EXPECT_EQ(frame->title(), "Map (after swapping scores)");
   closeWith(d, QDialogButtonBox::Cancel);
 }
 
